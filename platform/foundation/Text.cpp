@@ -1,0 +1,159 @@
+#include "platform/foundation/Text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+namespace brevanton {
+
+std::u16string toUTF16(std::string_view utf8)
+{
+    std::u16string out;
+    out.reserve(utf8.size());
+    int32_t i = 0;
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto length = static_cast<int32_t>(utf8.size());
+    while (i < length) {
+        if (s[i] < 0x80) {
+            out.push_back(static_cast<char16_t>(s[i++]));
+            continue;
+        }
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0)
+            c = 0xFFFD;
+        if (c <= 0xFFFF) {
+            out.push_back(static_cast<char16_t>(c));
+        } else {
+            out.push_back(static_cast<char16_t>(U16_LEAD(c)));
+            out.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+        }
+    }
+    return out;
+}
+
+bool decodeUTF8Strictly(std::string_view utf8, std::u16string& out)
+{
+    std::u16string result;
+    result.reserve(utf8.size());
+    int32_t i = 0;
+    const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto length = static_cast<int32_t>(utf8.size());
+    while (i < length) {
+        UChar32 c;
+        U8_NEXT(s, i, length, c);
+        if (c < 0)
+            return false;
+        if (c <= 0xFFFF) {
+            result.push_back(static_cast<char16_t>(c));
+        } else {
+            result.push_back(static_cast<char16_t>(U16_LEAD(c)));
+            result.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+        }
+    }
+    out = std::move(result);
+    return true;
+}
+
+std::string toUTF8(std::u16string_view utf16)
+{
+    std::string out;
+    out.reserve(utf16.size());
+    size_t i = 0;
+    const size_t length = utf16.size();
+    while (i < length) {
+        char16_t unit = utf16[i];
+        if (unit < 0x80) {
+            out.push_back(static_cast<char>(unit));
+            ++i;
+            continue;
+        }
+        UChar32 c;
+        if (isHighSurrogate(unit) && i + 1 < length && isLowSurrogate(utf16[i + 1])) {
+            c = U16_GET_SUPPLEMENTARY(unit, utf16[i + 1]);
+            i += 2;
+        } else {
+            c = U16_IS_SURROGATE(unit) ? 0xFFFD : unit;
+            ++i;
+        }
+        uint8_t buffer[4];
+        int32_t n = 0;
+        U8_APPEND_UNSAFE(buffer, n, c);
+        out.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+    }
+    return out;
+}
+
+std::u16string asciiLowercase(std::u16string_view text)
+{
+    std::u16string out(text);
+    for (auto& c : out)
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c + 32);
+    return out;
+}
+
+std::u16string asciiUppercase(std::u16string_view text)
+{
+    std::u16string out(text);
+    for (auto& c : out)
+        if (c >= u'a' && c <= u'z')
+            c = static_cast<char16_t>(c - 32);
+    return out;
+}
+
+bool equalsIgnoringASCIICase(std::u16string_view a, std::u16string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'A' && x <= u'Z') x = static_cast<char16_t>(x + 32);
+        if (y >= u'A' && y <= u'Z') y = static_cast<char16_t>(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+template <typename Mapper>
+std::u16string mapCase(std::u16string_view text, Mapper mapper)
+{
+    if (text.empty())
+        return {};
+    std::u16string out(text.size() + 16, u'\0');
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = mapper(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                            reinterpret_cast<const UChar*>(text.data()),
+                            static_cast<int32_t>(text.size()), "", &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+        out.assign(static_cast<size_t>(length), u'\0');
+        status = U_ZERO_ERROR;
+        length = mapper(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
+                        reinterpret_cast<const UChar*>(text.data()),
+                        static_cast<int32_t>(text.size()), "", &status);
+    }
+    if (U_FAILURE(status))
+        return std::u16string(text);
+    out.resize(static_cast<size_t>(length));
+    return out;
+}
+
+} // namespace
+
+std::u16string lowercase(std::u16string_view text) { return mapCase(text, u_strToLower); }
+std::u16string uppercase(std::u16string_view text) { return mapCase(text, u_strToUpper); }
+
+int compareIgnoringCase(std::u16string_view a, std::u16string_view b)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    int result = u_strCaseCompare(reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+                                  reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()),
+                                  U_FOLD_CASE_DEFAULT | U_COMPARE_CODE_POINT_ORDER, &status);
+    return result < 0 ? -1 : (result > 0 ? 1 : 0);
+}
+
+} // namespace brevanton

@@ -1,0 +1,40 @@
+// UTF-8 / UTF-16 conversion and small text helpers. The system's text is
+// std::u16string (UTF-16 code units); UTF-8 appears only at boundaries.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brevanton {
+
+// Ill-formed input is never an error here: each ill-formed sequence becomes U+FFFD.
+std::u16string toUTF16(std::string_view utf8);
+std::string toUTF8(std::u16string_view utf16);
+
+// Strict conversion: false (and `out` untouched) when `utf8` is not well-formed UTF-8.
+bool decodeUTF8Strictly(std::string_view utf8, std::u16string& out);
+
+inline bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// ASCII-only case mapping and comparison (tag names, keywords, schemes).
+std::u16string asciiLowercase(std::u16string_view text);
+std::u16string asciiUppercase(std::u16string_view text);
+bool equalsIgnoringASCIICase(std::u16string_view a, std::u16string_view b);
+
+// Full Unicode case mapping and case-insensitive ordering (ICU, root locale).
+std::u16string lowercase(std::u16string_view text);
+std::u16string uppercase(std::u16string_view text);
+int compareIgnoringCase(std::u16string_view a, std::u16string_view b);
+
+// HTML whitespace: space, tab, LF, FF, CR.
+inline bool isHTMLWhitespace(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
+// Shorthand for literals at boundaries: u16("abc").
+inline std::u16string u16(std::string_view utf8) { return toUTF16(utf8); }
+
+} // namespace brevanton

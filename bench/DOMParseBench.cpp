@@ -1,0 +1,218 @@
+// Parsing generated HTML pages into the DOM beside gumbo's parse alone, the
+// memory the DOM keeps per byte of input, and random mutations under live ranges.
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+
+#include <benchmark/benchmark.h>
+#include <gumbo.h>
+#include <malloc.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace brevanton;
+
+namespace {
+
+// A blog-like page of about `size` bytes: headings, paragraphs with inline
+// markup and links, lists, tables, images and comments.
+std::string generatePage(size_t size)
+{
+    std::mt19937 random(42);
+    const char* words[] = { "editor", "markup", "paragraph", "the", "a", "of", "caf\xC3\xA9", "blog", "entry",
+                            "publish", "draft", "table", "list", "image", "style", "and", "with", "na\xC3\xAFve" };
+    auto sentence = [&](std::string& out, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (i)
+                out += ' ';
+            int kind = random() % 14;
+            const char* word = words[random() % std::size(words)];
+            if (kind == 0)
+                out += std::string("<a href=\"https://example.com/") + word + "?id=" + std::to_string(random() % 1000)
+                    + "&amp;x=1\">" + word + "</a>";
+            else if (kind == 1)
+                out += std::string("<em>") + word + "</em>";
+            else if (kind == 2)
+                out += std::string("<strong class=\"k\">") + word + "</strong>";
+            else
+                out += word;
+        }
+        out += '.';
+    };
+    std::string page = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Generated</title>"
+                       "<style>p { margin: 0 }</style></head>\n<body>\n";
+    int section = 0;
+    while (page.size() < size) {
+        page += "<div class=\"post\" id=\"post-" + std::to_string(section++) + "\">\n<h2>";
+        sentence(page, 4);
+        page += "</h2>\n";
+        for (int p = 0, n = 2 + random() % 4; p < n; ++p) {
+            page += "<p>";
+            sentence(page, 20 + random() % 40);
+            page += "</p>\n";
+        }
+        switch (random() % 4) {
+        case 0:
+            page += "<ul>\n";
+            for (int i = 0, n = 3 + random() % 5; i < n; ++i) {
+                page += "  <li>";
+                sentence(page, 6);
+                page += "</li>\n";
+            }
+            page += "</ul>\n";
+            break;
+        case 1:
+            page += "<table class=\"data\">\n<tr><th>Name</th><th>Value</th></tr>\n";
+            for (int i = 0, n = 2 + random() % 6; i < n; ++i)
+                page += "<tr><td>" + std::string(words[random() % std::size(words)]) + "</td><td>"
+                    + std::to_string(random() % 100000) + "</td></tr>\n";
+            page += "</table>\n";
+            break;
+        case 2:
+            page += "<p><img src=\"images/photo" + std::to_string(random() % 100)
+                + ".jpg\" alt=\"photo\" width=\"640\" height=\"480\"><br>caption &amp; credit</p>\n";
+            break;
+        default:
+            page += "<!-- section break -->\n<blockquote><p>";
+            sentence(page, 15);
+            page += "</p></blockquote>\n";
+            break;
+        }
+        page += "</div>\n";
+    }
+    page += "</body></html>\n";
+    return page;
+}
+
+const std::string& pageOfSize(int megabytes)
+{
+    static std::string one = generatePage(1 << 20);
+    static std::string five = generatePage(5 << 20);
+    return megabytes == 1 ? one : five;
+}
+
+void BM_GumboParseAlone(benchmark::State& state)
+{
+    auto& page = pageOfSize(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, page.data(), page.size());
+        benchmark::DoNotOptimize(output);
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_GumboParseAlone)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+
+void BM_DOMParseHTML(benchmark::State& state)
+{
+    auto& page = pageOfSize(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        auto document = DOMDocument::parseHTML(page, "UTF-8");
+        benchmark::DoNotOptimize(document.get());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
+
+    // The memory the finished DOM keeps, per byte of input.
+    malloc_trim(0);
+    size_t before = mallinfo2().uordblks;
+    auto document = DOMDocument::parseHTML(page, "UTF-8");
+    size_t after = mallinfo2().uordblks;
+    state.counters["DOMBytesPerInputByte"] = static_cast<double>(after - before) / static_cast<double>(page.size());
+    unsigned nodes = 0;
+    for (auto* node = document->first(); node; node = node->traverseNext())
+        ++nodes;
+    state.counters["nodes"] = nodes;
+}
+BENCHMARK(BM_DOMParseHTML)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+
+// 10,000 random mutations of a parsed page with 100 live ranges at random places.
+void BM_DOMRandomMutationsWithLiveRanges(benchmark::State& state)
+{
+    constexpr int mutations = 10000;
+    auto source = generatePage(200 << 10);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = DOMDocument::parseHTML(source, "UTF-8");
+        std::vector<std::shared_ptr<DOMNode>> pool;
+        for (auto* node = document->body()->first(); node; node = node->traverseNext(document->body().get()))
+            pool.push_back(node->shared_from_this());
+        std::mt19937 random(1);
+        auto pick = [&]() -> std::shared_ptr<DOMNode>& { return pool[random() % pool.size()]; };
+        std::vector<std::shared_ptr<DOMRange>> ranges;
+        for (int i = 0; i < 100; ++i) {
+            auto range = document->createRange();
+            auto& a = pick();
+            auto& b = pick();
+            range->setStart(a, random() % (a->length() + 1));
+            range->setEnd(b, random() % (b->length() + 1));
+            ranges.push_back(range);
+        }
+        auto body = document->body();
+        state.ResumeTiming();
+
+        for (int step = 0; step < mutations; ++step) {
+            auto& node = pick();
+            auto* parent = node->parent();
+            switch (random() % 8) {
+            case 0: // insert a text node before the node
+                if (parent)
+                    parent->insertBefore(document->createTextNode(u"inserted"), node.get());
+                break;
+            case 1: { // insert an element into the node or its parent
+                auto element = document->createElement(u"span");
+                if (node->isElementNode())
+                    node->appendChild(element);
+                else if (parent)
+                    parent->insertBefore(element, node->next());
+                pool.push_back(element);
+                break;
+            }
+            case 2: // remove the node (it may come back later)
+                if (parent && !node->isInclusiveAncestorOf(body.get()))
+                    parent->removeChild(node.get());
+                break;
+            case 3: // re-insert somewhere in the body
+                if (!parent && !node->isInclusiveAncestorOf(body.get()))
+                    body->insertBefore(node, body->first());
+                break;
+            case 4:
+                if (node->isTextNode()) {
+                    auto* text = static_cast<DOMText*>(node.get());
+                    text->replaceData(random() % (text->length() + 1), random() % 4, u"xy");
+                }
+                break;
+            case 5:
+                if (node->isTextNode())
+                    static_cast<DOMText*>(node.get())->setData(u"replaced data");
+                break;
+            case 6:
+                if (node->isTextNode() && parent) {
+                    auto* text = static_cast<DOMText*>(node.get());
+                    pool.push_back(text->splitText(random() % (text->length() + 1)));
+                }
+                break;
+            default:
+                if (node->isTextNode())
+                    static_cast<DOMText*>(node.get())->appendData(u"!");
+                else if (node->isElementNode() && node->childCount() < 8)
+                    node->normalize();
+                break;
+            }
+        }
+
+        state.PauseTiming();
+        ranges.clear();
+        pool.clear();
+        body.reset();
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.counters["PerMutation"] = benchmark::Counter(static_cast<double>(state.iterations() * mutations),
+                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_DOMRandomMutationsWithLiveRanges)->Unit(benchmark::kMillisecond);
+
+} // namespace

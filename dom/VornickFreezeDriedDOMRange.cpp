@@ -1,0 +1,98 @@
+#include "dom/VornickFreezeDriedDOMRange.h"
+
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMRange.h"
+
+namespace brevanton {
+
+std::shared_ptr<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(
+    const DOMRange& range, const std::shared_ptr<DOMNode>& ancestor, bool skipWhitespaceNodes)
+{
+    auto start = VornickRelativeDOMPath::pathToPosition(vornick_startPosition(range), ancestor.get(), skipWhitespaceNodes);
+    if (!start)
+        return nullptr;
+    auto end = range.collapsed()
+        ? start
+        : VornickRelativeDOMPath::pathToPosition(vornick_endPosition(range), ancestor.get(), skipWhitespaceNodes);
+    if (!end)
+        return nullptr;
+    return std::make_shared<VornickFreezeDriedDOMRange>(std::move(start), std::move(end));
+}
+
+std::shared_ptr<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromStartPosition(
+    const VornickDOMPosition& start, const VornickDOMPosition& end, const std::shared_ptr<DOMNode>& ancestor,
+    bool skipWhitespaceNodes)
+{
+    auto startPath = VornickRelativeDOMPath::pathToPosition(start, ancestor.get(), skipWhitespaceNodes);
+    auto endPath = start == end ? startPath
+                                : VornickRelativeDOMPath::pathToPosition(end, ancestor.get(), skipWhitespaceNodes);
+    return std::make_shared<VornickFreezeDriedDOMRange>(std::move(startPath), std::move(endPath));
+}
+
+bool VornickFreezeDriedDOMRange::thawToStartPosition(VornickDOMPosition& start, VornickDOMPosition& end,
+                                                     const std::shared_ptr<DOMNode>& newAncestor) const
+{
+    if (!m_startPositionPath || !m_endPositionPath)
+        return false;
+    start = m_startPositionPath->positionRelativeToNewAncestor(newAncestor);
+    if (!start.node)
+        return false;
+    end = m_endPositionPath->positionRelativeToNewAncestor(newAncestor);
+    return end.node != nullptr;
+}
+
+std::shared_ptr<DOMRange> VornickFreezeDriedDOMRange::thawRangeRelativeToNewAncestor(
+    const std::shared_ptr<DOMNode>& newAncestor) const
+{
+    VornickDOMPosition start;
+    VornickDOMPosition end;
+    if (!thawToStartPosition(start, end, newAncestor))
+        return nullptr;
+    DOMDocument* document = newAncestor->isDocumentNode() ? static_cast<DOMDocument*>(newAncestor.get())
+                                                          : newAncestor->document();
+    if (!document)
+        return nullptr;
+    auto range = document->createRange();
+    vornick_setStartPosition(*range, start);
+    vornick_setEndPosition(*range, end);
+    return range;
+}
+
+void VornickFreezeDriedDOMRange::adjustBaseOffsetsBy(int32_t delta)
+{
+    if (m_startPositionPath)
+        m_startPositionPath->adjustOffsetAtIndex(0, delta);
+    if (m_endPositionPath && m_endPositionPath != m_startPositionPath)
+        m_endPositionPath->adjustOffsetAtIndex(0, delta);
+}
+
+Value VornickFreezeDriedDOMRange::encodeWithCoder() const
+{
+    Dictionary dictionary;
+    if (m_startPositionPath)
+        dictionary[u"startPositionPath"] = m_startPositionPath->encodeWithCoder();
+    if (m_endPositionPath)
+        dictionary[u"endPositionPath"] = m_endPositionPath->encodeWithCoder();
+    return Value(std::move(dictionary));
+}
+
+std::shared_ptr<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::initWithCoder(const Value& value)
+{
+    if (!value.isDictionary())
+        return nullptr;
+    auto start = VornickRelativeDOMPath::initWithCoder(value[u"startPositionPath"]);
+    auto end = VornickRelativeDOMPath::initWithCoder(value[u"endPositionPath"]);
+    if (!start || !end)
+        return nullptr;
+    return std::make_shared<VornickFreezeDriedDOMRange>(std::move(start), std::move(end));
+}
+
+std::u16string VornickFreezeDriedDOMRange::description() const
+{
+    auto describe = [](const std::shared_ptr<VornickRelativeDOMPath>& path) {
+        return path ? path->description() : std::u16string(u"(null)");
+    };
+    return u"{start=" + describe(m_startPositionPath) + u", end=" + describe(m_endPositionPath) + u"}";
+}
+
+} // namespace brevanton

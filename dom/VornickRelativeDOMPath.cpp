@@ -1,0 +1,271 @@
+#include "dom/VornickRelativeDOMPath.h"
+
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickWhitespaceFilter.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
+
+namespace brevanton {
+
+namespace {
+
+std::u16string nameOfNode(const DOMNode& node)
+{
+    switch (node.nodeType()) {
+    case DOMNode::ELEMENT_NODE:
+        return static_cast<const DOMElement&>(node).tagName();
+    case DOMNode::TEXT_NODE:
+        return u"DOMText";
+    case DOMNode::CDATA_SECTION_NODE:
+        return u"DOMCDATASection";
+    case DOMNode::COMMENT_NODE:
+        return u"DOMComment";
+    case DOMNode::PROCESSING_INSTRUCTION_NODE:
+        return u"DOMProcessingInstruction";
+    case DOMNode::DOCUMENT_NODE:
+        return u"DOMDocument";
+    case DOMNode::DOCUMENT_FRAGMENT_NODE:
+        return u"DOMDocumentFragment";
+    default:
+        return u"DOMNode";
+    }
+}
+
+bool isBlankText(const DOMNode& node, char16_t substitute)
+{
+    return node.isTextNode()
+        && vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(
+            static_cast<const DOMCharacterData&>(node).data(), substitute);
+}
+
+// The child with `index` earlier siblings that are not whitespace-only text.
+DOMNode* childSkippingWhitespace(const DOMNode& node, int32_t index)
+{
+    if (index < 0)
+        return nullptr;
+    int32_t count = 0;
+    for (DOMNode* child = node.first(); child; child = child->next()) {
+        if (isBlankText(*child, 0))
+            continue;
+        if (count++ == index)
+            return child;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+VornickRelativeDOMPathComponent::VornickRelativeDOMPathComponent(uint16_t nodeType, std::u16string name,
+                                                                 int32_t offsetInNode, bool offsetSkipsWhitespaceNodes)
+    : m_nodeType(nodeType)
+    , m_name(std::move(name))
+    , m_offsetInNode(offsetInNode)
+    , m_offsetSkipsWhitespaceNodes(offsetSkipsWhitespaceNodes)
+{
+}
+
+Value VornickRelativeDOMPathComponent::encodeWithCoder() const
+{
+    Dictionary dictionary;
+    dictionary[u"nodeType"] = Value(static_cast<int>(m_nodeType));
+    dictionary[u"name"] = Value(m_name);
+    dictionary[u"offsetInNode"] = Value(static_cast<int>(m_offsetInNode));
+    if (m_offsetSkipsWhitespaceNodes)
+        dictionary[u"offsetSkipsWhitespaceNodes"] = Value(true);
+    return Value(std::move(dictionary));
+}
+
+std::shared_ptr<VornickRelativeDOMPathComponent> VornickRelativeDOMPathComponent::initWithCoder(const Value& value)
+{
+    if (!value.isDictionary())
+        return nullptr;
+    const Value* nodeType = value.find(u"nodeType");
+    const Value* name = value.find(u"name");
+    const Value* offset = value.find(u"offsetInNode");
+    if (!nodeType || !nodeType->isNumber() || !offset || !offset->isNumber() || (name && !name->isString()))
+        return nullptr;
+    int64_t type = nodeType->integerValue();
+    if (type != DOMNode::ELEMENT_NODE && type != DOMNode::TEXT_NODE && type != DOMNode::CDATA_SECTION_NODE
+        && type != DOMNode::DOCUMENT_NODE)
+        return nullptr;
+    return std::make_shared<VornickRelativeDOMPathComponent>(static_cast<uint16_t>(type),
+                                                             name ? name->string() : std::u16string(),
+                                                             static_cast<int32_t>(offset->integerValue()),
+                                                             value[u"offsetSkipsWhitespaceNodes"].boolValue());
+}
+
+std::u16string VornickRelativeDOMPathComponent::description() const
+{
+    return m_name + u"[" + toUTF16(std::to_string(m_offsetInNode)) + (m_offsetSkipsWhitespaceNodes ? u" (skip ws)" : u"")
+        + u"]";
+}
+
+std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPosition(const VornickDOMPosition& position,
+                                                                               const DOMNode* ancestor,
+                                                                               bool skipWhitespaceNodes)
+{
+    if (!position.node || !ancestor)
+        return nullptr;
+    int32_t offset = position.offset;
+    if (skipWhitespaceNodes && position.node->isElementNode()) {
+        // The count of non-blank children before the gap; resolving maps it back
+        // to the gap before the corresponding child (or to the end).
+        char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*position.node);
+        int32_t count = 0;
+        int32_t index = 0;
+        for (DOMNode* child = position.node->first(); child && index < position.offset; child = child->next(), ++index) {
+            if (!isBlankText(*child, substitute))
+                ++count;
+        }
+        offset = count;
+    }
+    std::vector<Component> components;
+    DOMNode* node = position.node.get();
+    while (true) {
+        components.push_back(std::make_shared<VornickRelativeDOMPathComponent>(node->nodeType(), nameOfNode(*node),
+                                                                               offset, skipWhitespaceNodes));
+        if (node == ancestor)
+            break;
+        DOMNode* parent = node->parent();
+        if (!parent)
+            return nullptr;
+        size_t index = skipWhitespaceNodes ? vornick_normalizedIndexOfChildNodeIgnoringWhitespaceOnlyNodes(*parent, node)
+                                           : vornick_indexOfChildNode(*parent, node);
+        if (index == VornickNotFound)
+            return nullptr;
+        offset = static_cast<int32_t>(index);
+        node = parent;
+    }
+    std::reverse(components.begin(), components.end());
+    return std::make_shared<VornickRelativeDOMPath>(std::move(components), skipWhitespaceNodes);
+}
+
+VornickRelativeDOMPath::VornickRelativeDOMPath(std::vector<Component> components, bool skipsWhitespaceNodes)
+    : m_skipsWhitespaceNodes(skipsWhitespaceNodes)
+{
+    m_components.reserve(std::max<size_t>(16, components.size()));
+    for (auto& component : components) {
+        BREVANTON_ASSERT(component != nullptr, "Path component is not a VornickRelativeDOMPathComponent");
+        BREVANTON_ASSERT(component->offsetSkipsWhitespaceNodes() == skipsWhitespaceNodes,
+                         "Path component's whitespace policy is incompatible with path's");
+        m_components.push_back(std::move(component));
+    }
+}
+
+VornickDOMPosition VornickRelativeDOMPath::positionRelativeToNewAncestor(const std::shared_ptr<DOMNode>& ancestor) const
+{
+    if (m_components.empty() || !ancestor)
+        return {};
+    DOMNode* node = ancestor.get();
+    for (size_t i = 0; i + 1 < m_components.size(); ++i) {
+        if (!node->isContainerNode())
+            return {};
+        int32_t offset = m_components[i]->offsetInNode();
+        DOMNode* next = nullptr;
+        if (m_skipsWhitespaceNodes)
+            next = childSkippingWhitespace(*node, offset);
+        else if (offset >= 0)
+            next = node->childAt(static_cast<unsigned>(offset));
+        if (!next)
+            return {};
+        node = next;
+    }
+    int32_t offset = m_components.back()->offsetInNode();
+    if (offset < 0)
+        return {};
+    if (node->isTextNode()) {
+        if (static_cast<size_t>(offset) > static_cast<DOMCharacterData*>(node)->length())
+            return {};
+        return { node->shared_from_this(), offset };
+    }
+    if (!node->isElementNode() && !node->isDocumentFragmentNode())
+        return {};
+    int32_t childCount = static_cast<int32_t>(node->childCount());
+    if (m_skipsWhitespaceNodes && node->isElementNode()) {
+        // Back from a count of non-blank children to a gap: before the child
+        // with that many non-blank children before it, or the end.
+        char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*node);
+        int32_t count = 0;
+        int32_t index = 0;
+        for (DOMNode* child = node->first(); child; child = child->next(), ++index) {
+            if (isBlankText(*child, substitute))
+                continue;
+            if (count == offset)
+                return { node->shared_from_this(), index };
+            ++count;
+        }
+        if (offset == count)
+            return { node->shared_from_this(), childCount };
+        return {};
+    }
+    if (offset > childCount)
+        return {};
+    return { node->shared_from_this(), offset };
+}
+
+void VornickRelativeDOMPath::insertPathComponent(Component component, size_t index)
+{
+    BREVANTON_ASSERT(component != nullptr, "Path component is not a VornickRelativeDOMPathComponent");
+    m_components.insert(m_components.begin() + static_cast<std::ptrdiff_t>(std::min(index, m_components.size())),
+                        std::move(component));
+}
+
+void VornickRelativeDOMPath::insertOffset(int32_t offset, size_t index)
+{
+    insertPathComponent(std::make_shared<VornickRelativeDOMPathComponent>(0, u"*", offset, m_skipsWhitespaceNodes),
+                        index);
+}
+
+void VornickRelativeDOMPath::adjustOffsetAtIndex(size_t index, int32_t delta)
+{
+    if (delta == 0 || index >= m_components.size())
+        return;
+    m_components[index]->setOffsetInNode(m_components[index]->offsetInNode() + delta);
+}
+
+Value VornickRelativeDOMPath::encodeWithCoder() const
+{
+    Array components;
+    for (const auto& component : m_components)
+        components.push_back(component->encodeWithCoder());
+    Dictionary dictionary;
+    dictionary[u"skipsWhitespaceNodes"] = Value(m_skipsWhitespaceNodes);
+    dictionary[u"pathComponents"] = Value(std::move(components));
+    return Value(std::move(dictionary));
+}
+
+std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::initWithCoder(const Value& value)
+{
+    if (!value.isDictionary())
+        return nullptr;
+    const Value* components = value.find(u"pathComponents");
+    if (!components || !components->isArray())
+        return nullptr;
+    bool skips = value[u"skipsWhitespaceNodes"].boolValue();
+    std::vector<Component> decoded;
+    for (const auto& item : components->array()) {
+        auto component = VornickRelativeDOMPathComponent::initWithCoder(item);
+        if (!component || component->offsetSkipsWhitespaceNodes() != skips)
+            return nullptr;
+        decoded.push_back(std::move(component));
+    }
+    return std::make_shared<VornickRelativeDOMPath>(std::move(decoded), skips);
+}
+
+std::u16string VornickRelativeDOMPath::description() const
+{
+    if (m_components.empty())
+        return u"(empty path)";
+    std::u16string text;
+    for (size_t i = 0; i < m_components.size(); ++i) {
+        if (i)
+            text += u"->";
+        text += m_components[i]->description();
+    }
+    return text;
+}
+
+} // namespace brevanton

@@ -1,0 +1,481 @@
+#include "html/VornickDOMToNSRangeMap.h"
+
+#include "dom/VornickLog.h"
+#include "html/VornickNamedCharacterReferenceMap.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMNode.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
+
+#include <fmt/format.h>
+
+namespace brevanton {
+
+namespace {
+
+constexpr uint16_t ElementNode = 1;
+constexpr uint16_t TextNode = 3;
+constexpr uint16_t CDATANode = 4;
+constexpr uint16_t DocumentNode = 9;
+constexpr uint16_t FragmentNode = 11;
+
+bool isTextType(uint16_t type) { return type == TextNode || type == CDATANode; }
+bool isASCIIAlphanumeric(char16_t c) { return (c >= u'0' && c <= u'9') || ((c | 0x20) >= u'a' && (c | 0x20) <= u'z'); }
+
+// The end of a well-formed character reference starting at `at` ("&"),
+// within `limit`; VornickNotFound when there is none.
+size_t referenceEnd(std::u16string_view string, size_t at, size_t limit)
+{
+    size_t p = at + 1;
+    if (p < limit && string[p] == u'#') {
+        ++p;
+        if (p < limit && (string[p] == u'x' || string[p] == u'X'))
+            ++p;
+    }
+    size_t nameStart = p;
+    while (p < limit && isASCIIAlphanumeric(string[p]))
+        ++p;
+    if (p == nameStart || p >= limit || string[p] != u';')
+        return VornickNotFound;
+    return p + 1;
+}
+
+// The UTF-16 length of what a well-formed reference [at, end) stands for.
+size_t referenceDOMLength(std::u16string_view string, size_t at, size_t end)
+{
+    std::u16string_view body = string.substr(at + 1, end - at - 2);
+    if (!body.empty() && body[0] == u'#') {
+        uint32_t value = 0;
+        bool hex = body.size() > 1 && (body[1] == u'x' || body[1] == u'X');
+        for (char16_t c : body.substr(hex ? 2 : 1)) {
+            unsigned digit = c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10;
+            value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + digit;
+        }
+        return value >= 0x10000 && value <= 0x10FFFF ? 2 : 1;
+    }
+    static const auto names = VornickNamedCharacterReferenceMap::html5NamedCharacterReferenceMap();
+    if (names) {
+        if (auto characters = names->charactersForEntityName(body); characters && !characters->empty())
+            return characters->size();
+    }
+    return 1;
+}
+
+// The DOM characters (UTF-16 units) of a text node's source before `location`.
+size_t domCharactersBefore(const VornickDOMNodeToNSRangeMap& node, size_t location, std::u16string_view string, bool hasString, int bias)
+{
+    size_t d = location - node.startOffset();
+    if (!hasString || node.endOffset() > string.size())
+        return d;
+    size_t walkEnd = node.startOffset() + std::min(d, node.range().length);
+    size_t spanEnd = node.endOffset();
+    size_t count = 0;
+    size_t p = node.startOffset();
+    while (p < walkEnd) {
+        if (string[p] == u'&') {
+            size_t end = referenceEnd(string, p, spanEnd);
+            if (end != VornickNotFound) {
+                if (end <= walkEnd || bias >= 0)
+                    count += referenceDOMLength(string, p, end);
+                p = end;
+                continue;
+            }
+        }
+        ++count;
+        ++p;
+    }
+    return count;
+}
+
+// The source length of the first `characters` DOM characters of a text node.
+size_t sourceLengthOfCharacters(const VornickDOMNodeToNSRangeMap& node, size_t characters, std::u16string_view string)
+{
+    size_t p = node.startOffset();
+    size_t spanEnd = node.endOffset();
+    while (characters && p < spanEnd) {
+        size_t end = string[p] == u'&' ? referenceEnd(string, p, spanEnd) : VornickNotFound;
+        size_t length = end != VornickNotFound ? referenceDOMLength(string, p, end) : 1;
+        if (length > characters)
+            break; // inside a reference: its start
+        p = end != VornickNotFound ? end : p + 1;
+        characters -= length;
+    }
+    return p - node.startOffset();
+}
+
+// The end of a start tag that begins at `at`, quotes respected.
+size_t startTagEnd(std::u16string_view string, size_t at, size_t limit)
+{
+    char16_t quote = 0;
+    for (size_t p = at; p < limit; ++p) {
+        char16_t c = string[p];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == u'"' || c == u'\'')
+            quote = c;
+        else if (c == u'>')
+            return p + 1;
+    }
+    return at;
+}
+
+bool isWhitespaceOnlyText(const DOMNode& node)
+{
+    if (node.nodeType() != TextNode)
+        return false;
+    for (char16_t c : node.nodeValue()) {
+        if (!isHTMLWhitespace(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+VornickDOMNodeToNSRangeMap* VornickDOMNodeToNSRangeMap::addChildNode(std::unique_ptr<VornickDOMNodeToNSRangeMap> child)
+{
+    m_childNodes.push_back(std::move(child));
+    return m_childNodes.back().get();
+}
+
+bool VornickDOMNodeToNSRangeMap::hitTestLocation(size_t location, std::u16string_view string, bool hasString, int bias,
+                                                 VornickDOMToNSRangeMapPath& components, bool skipWhitespaceNodes) const
+{
+    const VornickDOMNodeToNSRangeMap* node = this;
+    while (true) {
+        if (node->startOffset() == VornickNotFound || node->startOffset() > location || node->endOffset() < location)
+            return false;
+        components.push_back({ node->m_nodeType, node->m_name, 0, skipWhitespaceNodes });
+        auto& component = components.back();
+        if (isTextType(node->m_nodeType))
+            component.offsetInNode = domCharactersBefore(*node, location, string, hasString, bias);
+        auto& children = node->m_childNodes;
+        if (children.empty())
+            return true;
+
+        // The first child that ends at or after the location, by binary search.
+        size_t low = 0;
+        size_t high = children.size();
+        while (low < high) {
+            size_t middle = (low + high) / 2;
+            if (children[middle]->endOffset() < location)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        size_t i = low;
+        if (i == children.size() || children[i]->startOffset() > location) {
+            // In the gap before child i (omitted whitespace, or markup of this node).
+            component.offsetInNode = i;
+            return true;
+        }
+        auto child = [&](size_t index) { return children[index].get(); };
+        size_t cs = child(i)->startOffset();
+        size_t ce = child(i)->endOffset();
+        size_t target = i;
+        if (cs < location && location < ce)
+            target = i;
+        else if (ce == location && cs < location) {
+            if (bias >= 1) {
+                // Into the next child that starts right here, else the gap after child i.
+                size_t j = i + 1;
+                while (j < children.size() && child(j)->startOffset() == location && child(j)->range().length == 0)
+                    ++j;
+                if (j < children.size() && child(j)->startOffset() == location)
+                    target = j;
+                else if (j < children.size() || i + 1 < children.size()) {
+                    component.offsetInNode = i + 1;
+                    return true;
+                }
+            }
+        } else if (cs == location && ce == location) {
+            // An empty child: the nearest non-empty neighbour in the bias direction.
+            if (bias >= 0) {
+                size_t j = i;
+                while (j + 1 < children.size() && child(j)->range().length == 0)
+                    ++j;
+                target = j;
+            } else if (i > 0) {
+                size_t j = i;
+                while (j > 0 && child(j)->range().length == 0)
+                    --j;
+                target = j;
+            }
+            if (child(target)->startOffset() > location || child(target)->endOffset() < location) {
+                component.offsetInNode = target > i ? i + 1 : i;
+                return true;
+            }
+        } else if (cs == location) {
+            if (bias < 0 && i > 0) {
+                if (child(i - 1)->endOffset() == location)
+                    target = i - 1;
+                else {
+                    component.offsetInNode = i;
+                    return true;
+                }
+            }
+        }
+        component.offsetInNode = target;
+        node = child(target);
+    }
+}
+
+std::u16string VornickDOMNodeToNSRangeMap::description() const
+{
+    std::u16string result = toUTF16(fmt::format("({})", m_nodeType)) + m_name
+        + toUTF16(fmt::format("[{}:{}]", static_cast<long>(startOffset()), static_cast<long>(endOffset())));
+    if (!m_childNodes.empty()) {
+        result += u" {\n";
+        result += m_childNodes.front()->description();
+        for (size_t i = 1; i < m_childNodes.size(); ++i)
+            result += u"," + m_childNodes[i]->description();
+        result += u"}";
+    }
+    return result;
+}
+
+VornickDOMToNSRangeMap::VornickDOMToNSRangeMap(bool omittingWhitespaceNodes)
+    : m_rootNode(std::make_unique<VornickDOMNodeToNSRangeMap>(DocumentNode, u"Document", 0))
+    , m_omitsWhitespaceNodes(omittingWhitespaceNodes)
+{
+    m_stack.push_back(m_rootNode.get());
+}
+
+void VornickDOMToNSRangeMap::beginNodeOfType(uint16_t nodeType, std::u16string_view name, size_t offset)
+{
+    auto* node = m_stack.back()->addChildNode(std::make_unique<VornickDOMNodeToNSRangeMap>(nodeType, std::u16string(name), offset));
+    m_stack.push_back(node);
+}
+
+void VornickDOMToNSRangeMap::endNodeOfType(uint16_t nodeType, std::u16string_view, size_t offset)
+{
+    if (m_stack.size() <= 1) {
+        VornickGeneralLog("MAP: Stack underflow");
+        return;
+    }
+    BREVANTON_ASSERT(m_stack.back()->nodeType() == nodeType, "Node type mismatch on endNodeOfType:name:offset:");
+    m_stack.back()->setEndOffset(offset);
+    m_stack.pop_back();
+    m_stack.back()->setEndOffset(offset);
+}
+
+void VornickDOMToNSRangeMap::beginWhitespaceNodeAtOffset(size_t offset)
+{
+    if (!m_omitsWhitespaceNodes)
+        beginNodeOfType(TextNode, u"whitespace", offset);
+}
+
+void VornickDOMToNSRangeMap::endWhitespaceNodeAtOffset(size_t offset)
+{
+    if (!m_omitsWhitespaceNodes) {
+        endNodeOfType(TextNode, u"whitespace", offset);
+        return;
+    }
+    BREVANTON_ASSERT(!m_stack.empty(), "MAP: Stack underflow");
+    m_stack.back()->setEndOffset(offset);
+}
+
+std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::relativeDOMPathForRangeLocation(size_t location,
+    const std::u16string* mappedString, int directionBias) const
+{
+    BREVANTON_ASSERT(location != VornickNotFound, "location != NSNotFound");
+    BREVANTON_ASSERT(directionBias != 0, "directionBias != 0");
+    VornickDOMToNSRangeMapPath components;
+    components.reserve(16);
+    std::u16string_view string = mappedString ? std::u16string_view(*mappedString) : std::u16string_view();
+    if (!m_rootNode->hitTestLocation(location, string, mappedString != nullptr, directionBias, components, m_omitsWhitespaceNodes))
+        return std::nullopt;
+    return components;
+}
+
+VornickRange VornickDOMToNSRangeMap::rangeForRelativeDOMPath(const VornickDOMToNSRangeMapPath& path, const std::u16string* mappedString) const
+{
+    constexpr VornickRange none { VornickNotFound, 0 };
+    const VornickDOMNodeToNSRangeMap* node = m_rootNode.get();
+    size_t lastOffset = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        auto& component = path[i];
+        if (component.nodeType != node->nodeType())
+            return none;
+        lastOffset = component.offsetInNode;
+        if (isTextType(component.nodeType))
+            break;
+        auto& children = node->childNodes();
+        bool isLast = i + 1 == path.size();
+        if (isLast) {
+            if (!children.empty() && component.offsetInNode == children.size())
+                return { children.back()->endOffset(), 0 };
+            if (component.offsetInNode < children.size())
+                return { children[component.offsetInNode]->startOffset(), 0 };
+            if (!children.empty() || component.offsetInNode != 0)
+                return none;
+            break;
+        }
+        if (component.offsetInNode >= children.size())
+            return none;
+        node = children[component.offsetInNode].get();
+    }
+    if (isTextType(node->nodeType())) {
+        size_t sourceLength = lastOffset;
+        if (mappedString && node->endOffset() <= mappedString->size())
+            sourceLength = sourceLengthOfCharacters(*node, lastOffset, *mappedString);
+        return { node->startOffset() + std::min(sourceLength, node->range().length), 0 };
+    }
+    if (node->nodeType() == ElementNode) {
+        // Inside an element without mapped children: just after its start tag.
+        if (mappedString && node->endOffset() <= mappedString->size())
+            return { startTagEnd(*mappedString, node->startOffset(), node->endOffset()), 0 };
+        return { node->startOffset(), 0 };
+    }
+    if (node->nodeType() == DocumentNode || node->nodeType() == FragmentNode)
+        return none;
+    return node->range();
+}
+
+void VornickDOMToNSRangeMap::enumerateStartAndEndTagRangesForRelativeDOMPath(
+    const VornickDOMToNSRangeMapPath& path, const std::function<void(const std::u16string&, VornickRange, VornickRange)>& block) const
+{
+    const VornickDOMNodeToNSRangeMap* node = m_rootNode.get();
+    for (auto& component : path) {
+        if (isTextType(component.nodeType) || component.nodeType != node->nodeType())
+            return;
+        auto& children = node->childNodes();
+        if (children.empty()) {
+            block(node->name(), node->range(), { VornickNotFound, 0 });
+            return;
+        }
+        VornickRange startTag { node->startOffset(), children.front()->startOffset() - node->startOffset() };
+        VornickRange endTag { children.back()->endOffset(), node->endOffset() - children.back()->endOffset() };
+        block(node->name(), startTag, endTag);
+        if (component.offsetInNode >= children.size())
+            return;
+        node = children[component.offsetInNode].get();
+    }
+}
+
+std::optional<std::pair<std::shared_ptr<DOMNode>, unsigned>> VornickDOMToNSRangeMap::positionForRelativeDOMPath(
+    const VornickDOMToNSRangeMapPath& path, DOMDocument& document) const
+{
+    if (path.empty() || path.front().nodeType != DocumentNode)
+        return std::nullopt;
+    std::shared_ptr<DOMNode> node = document.shared_from_this();
+    for (size_t i = 0; i + 1 < path.size(); ++i) {
+        size_t index = path[i].offsetInNode;
+        DOMNode* child = node->first();
+        for (; child; child = child->next()) {
+            if (m_omitsWhitespaceNodes && isWhitespaceOnlyText(*child))
+                continue;
+            if (!index--)
+                break;
+        }
+        if (!child)
+            return std::nullopt;
+        uint16_t expected = path[i + 1].nodeType;
+        uint16_t actual = child->nodeType();
+        if (expected != actual && !(isTextType(expected) && isTextType(actual)))
+            return std::nullopt;
+        node = child->shared_from_this();
+    }
+    size_t offset = path.back().offsetInNode;
+    if (node->isCharacterDataNode())
+        return std::make_pair(node, static_cast<unsigned>(std::min<size_t>(offset, node->length())));
+    if (m_omitsWhitespaceNodes) {
+        // The child index counted over every child.
+        unsigned domIndex = 0;
+        size_t counted = 0;
+        for (DOMNode* child = node->first(); child && counted < offset; child = child->next(), ++domIndex) {
+            if (!isWhitespaceOnlyText(*child))
+                ++counted;
+        }
+        if (counted < offset)
+            return std::nullopt;
+        return std::make_pair(node, domIndex);
+    }
+    if (offset > node->childCount())
+        return std::nullopt;
+    return std::make_pair(node, static_cast<unsigned>(offset));
+}
+
+VornickDOMToNSRangeMapPath VornickDOMToNSRangeMap::pathToPosition(DOMNode& target, unsigned offset) const
+{
+    VornickDOMToNSRangeMapPath path;
+    auto nameOf = [](const DOMNode& node) { return node.nodeName(); };
+    size_t lastOffset = offset;
+    if (!target.isCharacterDataNode() && m_omitsWhitespaceNodes) {
+        size_t counted = 0;
+        unsigned index = 0;
+        for (DOMNode* child = target.first(); child && index < offset; child = child->next(), ++index) {
+            if (!isWhitespaceOnlyText(*child))
+                ++counted;
+        }
+        lastOffset = counted;
+    }
+    path.push_back({ target.nodeType(), nameOf(target), lastOffset, m_omitsWhitespaceNodes });
+    for (DOMNode* node = &target; node->parent(); node = node->parent()) {
+        DOMNode* parent = node->parent();
+        size_t index = 0;
+        for (DOMNode* child = parent->first(); child && child != node; child = child->next()) {
+            if (!(m_omitsWhitespaceNodes && isWhitespaceOnlyText(*child)))
+                ++index;
+        }
+        path.insert(path.begin(), { parent->nodeType(), nameOf(*parent), index, m_omitsWhitespaceNodes });
+    }
+    return path;
+}
+
+std::shared_ptr<DOMRange> VornickDOMToNSRangeMap::domRangeForRange(VornickRange range, const std::u16string* mappedString,
+                                                                   DOMDocument& document) const
+{
+    if (range.location == VornickNotFound)
+        return nullptr;
+    auto startPath = relativeDOMPathForRangeLocation(range.location, mappedString, 1);
+    if (!startPath)
+        return nullptr;
+    auto start = positionForRelativeDOMPath(*startPath, document);
+    if (!start)
+        return nullptr;
+    auto domRange = document.createRange();
+    if (!domRange->setStart(start->first, start->second))
+        return nullptr;
+    if (!range.length) {
+        domRange->collapse(true);
+        return domRange;
+    }
+    auto endPath = relativeDOMPathForRangeLocation(range.end(), mappedString, -1);
+    auto end = endPath ? positionForRelativeDOMPath(*endPath, document) : std::nullopt;
+    if (!end || !domRange->setEnd(end->first, end->second)) {
+        domRange->detach();
+        return nullptr;
+    }
+    return domRange;
+}
+
+VornickRange VornickDOMToNSRangeMap::rangeForDOMRange(const DOMRange& range, const std::u16string* mappedString) const
+{
+    auto startContainer = range.startContainer();
+    auto endContainer = range.endContainer();
+    if (!startContainer || !endContainer)
+        return { VornickNotFound, 0 };
+    VornickRange start = rangeForRelativeDOMPath(pathToPosition(*startContainer, range.startOffset()), mappedString);
+    VornickRange end = rangeForRelativeDOMPath(pathToPosition(*endContainer, range.endOffset()), mappedString);
+    if (start.location == VornickNotFound || end.location == VornickNotFound || end.end() < start.location)
+        return { VornickNotFound, 0 };
+    return { start.location, end.location + end.length - start.location };
+}
+
+std::u16string VornickDOMToNSRangeMap::splat() const
+{
+    std::u16string result = u"map (" + std::u16string(m_omitsWhitespaceNodes ? u"omits" : u"includes") + u" whitespace):\n";
+    result += m_rootNode->description();
+    result += u"\n\nstack:\n";
+    for (auto* node : m_stack) {
+        result += toUTF16(fmt::format("({})", node->nodeType())) + node->name()
+            + toUTF16(fmt::format("[{}:{}]\n", static_cast<long>(node->startOffset()), static_cast<long>(node->endOffset())));
+    }
+    return result;
+}
+
+} // namespace brevanton

@@ -1,0 +1,155 @@
+// The validators that look into the element's document: ids, references to
+// ids and datalists, and URLs of local files.
+#include "html/VornickHTMLAttributeValidators.h"
+
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+
+#include <sys/stat.h>
+
+namespace brevanton {
+
+namespace {
+
+bool containsHTMLSpace(std::u16string_view value)
+{
+    for (char16_t c : value) {
+        if (isHTMLWhitespace(c))
+            return true;
+    }
+    return false;
+}
+
+// The elements of the element's document whose id is `id`, leaving out `excluded`.
+size_t countElementsWithId(const DOMElement* element, std::u16string_view id, const DOMElement* excluded)
+{
+    DOMDocument* document = element ? element->document() : nullptr;
+    if (!document)
+        return 0;
+    size_t count = 0;
+    for (DOMNode* node = document->first(); node; node = node->traverseNext()) {
+        if (!node->isElementNode() || node == excluded)
+            continue;
+        auto* candidate = static_cast<const DOMElement*>(node);
+        const std::u16string* value = candidate->attributeValue(u"id");
+        if (value && *value == id)
+            ++count;
+    }
+    return count;
+}
+
+// The URL a resource reference of the document names: an absolute URL as it
+// is, otherwise resolved against the document's folder.
+std::optional<URL> resolveResourceReference(const DOMElement* element, std::u16string_view reference)
+{
+    auto url = URL::create(reference);
+    if (!url)
+        return std::nullopt;
+    if (!url->scheme().empty())
+        return url;
+    DOMDocument* document = element ? element->document() : nullptr;
+    if (!document || document->URL().empty())
+        return std::nullopt;
+    auto documentURL = URL::create(document->URL());
+    if (!documentURL || documentURL->scheme().empty())
+        return std::nullopt;
+    URL folder = documentURL->URLByDeletingLastPathComponent();
+    return URL::create(reference, &folder);
+}
+
+} // namespace
+
+void VornickURLHTMLAttributeValidator::validateValueString(std::u16string_view value, std::u16string_view, const DOMElement* element,
+                                                           const VornickHTMLElementSpec*,
+                                                           const VornickAttributeValidationCompletionBlock& completion)
+{
+    size_t start = 0;
+    size_t end = value.size();
+    while (start < end && isHTMLWhitespace(value[start]))
+        ++start;
+    while (end > start && isHTMLWhitespace(value[end - 1]))
+        --end;
+    std::u16string_view trimmed = value.substr(start, end - start);
+    if (trimmed.empty() || !URL::create(trimmed)) {
+        completion(VornickAttributeValidationOutcomeInvalid, u"Value must be a URL.");
+        return;
+    }
+    auto resolved = resolveResourceReference(element, trimmed);
+    if (!resolved || !resolved->isFileURL()) {
+        completion(VornickAttributeValidationOutcomeValid, u"");
+        return;
+    }
+    auto path = resolved->fileSystemPath();
+    struct stat information;
+    if (path && stat(path->c_str(), &information) == 0)
+        completion(VornickAttributeValidationOutcomeValid, u"");
+    else
+        completion(VornickAttributeValidationOutcomeWarning, u"The specified file doesn't exist.");
+}
+
+void VornickIdHTMLAttributeValidator::validateValueString(std::u16string_view value, std::u16string_view, const DOMElement* element,
+                                                          const VornickHTMLElementSpec*,
+                                                          const VornickAttributeValidationCompletionBlock& completion)
+{
+    if (value.empty()) {
+        completion(VornickAttributeValidationOutcomeWarning, u"Empty id value.");
+        return;
+    }
+    if (containsHTMLSpace(value)) {
+        completion(VornickAttributeValidationOutcomeInvalid, u"id must not contain any spaces.");
+        return;
+    }
+    size_t others = countElementsWithId(element, value, element);
+    if (!others)
+        completion(VornickAttributeValidationOutcomeValid, u"");
+    else if (others == 1)
+        completion(VornickAttributeValidationOutcomeInvalid, u"1 other element has the same 'id'.");
+    else
+        completion(VornickAttributeValidationOutcomeInvalid, toUTF16(std::to_string(others)) + u" other elements have the same 'id'.");
+}
+
+void VornickIdReferenceHTMLAttributeValidator::validateValueString(std::u16string_view value, std::u16string_view,
+                                                                   const DOMElement* element, const VornickHTMLElementSpec*,
+                                                                   const VornickAttributeValidationCompletionBlock& completion)
+{
+    if (value.empty()) {
+        completion(VornickAttributeValidationOutcomeWarning, u"Empty id value.");
+        return;
+    }
+    if (containsHTMLSpace(value)) {
+        completion(VornickAttributeValidationOutcomeInvalid, u"id must not contain any spaces.");
+        return;
+    }
+    size_t count = countElementsWithId(element, value, nullptr);
+    if (!count)
+        completion(VornickAttributeValidationOutcomeWarning, u"Document doesn't appear to contain an element with the given 'id'.");
+    else if (count == 1)
+        completion(VornickAttributeValidationOutcomeValid, u"");
+    else
+        completion(VornickAttributeValidationOutcomeInvalid,
+                   u"Document contains " + toUTF16(std::to_string(count)) + u" elements with the given 'id'!");
+}
+
+void VornickDatalistElementIdHTMLAttributeValidator::validateValueString(std::u16string_view value, std::u16string_view,
+                                                                         const DOMElement* element, const VornickHTMLElementSpec*,
+                                                                         const VornickAttributeValidationCompletionBlock& completion)
+{
+    if (value.empty()) {
+        completion(VornickAttributeValidationOutcomeWarning, u"Empty id value.");
+        return;
+    }
+    if (containsHTMLSpace(value)) {
+        completion(VornickAttributeValidationOutcomeWarning, u"id may not contain spaces.");
+        return;
+    }
+    DOMDocument* document = element ? element->document() : nullptr;
+    auto target = document ? document->getElementById(value) : nullptr;
+    if (target && equalsIgnoringASCIICase(target->tagName(), u"datalist"))
+        completion(VornickAttributeValidationOutcomeValid, u"");
+    else
+        completion(VornickAttributeValidationOutcomeWarning, u"No <datalist> element with id=\"" + std::u16string(value) + u"\" found in document.");
+}
+
+} // namespace brevanton

@@ -1,0 +1,492 @@
+#include "html/VornickTidyFilter.h"
+
+#include "dom/VornickJSONResources.h"
+#include "html/VornickHTMLCharacterEncodingDetector.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Process.h"
+#include "platform/foundation/Text.h"
+
+#include <unicode/regex.h>
+#include <unicode/ucnv.h>
+
+#include <map>
+#include <mutex>
+
+namespace brevanton {
+
+namespace {
+
+struct TidyConfiguration {
+    std::mutex lock;
+    std::optional<std::string> executablePath;
+    std::chrono::milliseconds timeout { 30000 };
+    std::function<bool()> allowUserDefinedAttributes;
+};
+
+TidyConfiguration& configuration()
+{
+    static TidyConfiguration shared;
+    return shared;
+}
+
+struct MessagePatterns {
+    std::vector<std::shared_ptr<const icu::RegexPattern>> attributeReferencing;
+    std::vector<std::shared_ptr<const icu::RegexPattern>> absolved;
+    std::vector<std::pair<std::u16string, std::u16string>> substitutions;
+};
+
+const MessagePatterns& messagePatterns()
+{
+    static const MessagePatterns patterns = [] {
+        MessagePatterns result;
+        if (auto list = vornick_arrayOfRegularExpressionsFromJSONResource(u"tidy-attribute-referencing-message-patterns", 0))
+            result.attributeReferencing = std::move(*list);
+        if (auto list = vornick_arrayOfRegularExpressionsFromJSONResource(u"tidy-absolved-message-patterns", 0))
+            result.absolved = std::move(*list);
+        if (auto map = vornick_dictionaryMappingStringsToStringsFromJSONResource(u"tidy-message-substitutions"))
+            result.substitutions.assign(map->begin(), map->end());
+        return result;
+    }();
+    return patterns;
+}
+
+icu::UnicodeString unicodeString(std::u16string_view text)
+{
+    return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()));
+}
+
+bool matchesAnyPattern(const std::vector<std::shared_ptr<const icu::RegexPattern>>& patterns, std::u16string_view text)
+{
+    icu::UnicodeString subject = unicodeString(text);
+    for (auto& pattern : patterns) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(subject, status));
+        if (U_SUCCESS(status) && matcher->find(status) && U_SUCCESS(status))
+            return true;
+    }
+    return false;
+}
+
+// A private, empty home folder, so that no user configuration reaches tidy.
+const std::string& privateHomeFolder()
+{
+    static const std::string folder = createTemporaryDirectory("brevanton-tidy-home").value_or("/nonexistent");
+    return folder;
+}
+
+std::optional<int64_t> scanInteger(std::u16string_view line, size_t& i)
+{
+    while (i < line.size() && line[i] == u' ')
+        ++i;
+    size_t start = i;
+    int64_t value = 0;
+    while (i < line.size() && line[i] >= u'0' && line[i] <= u'9' && i - start < 18)
+        value = value * 10 + (line[i++] - u'0');
+    if (i == start)
+        return std::nullopt;
+    return value;
+}
+
+bool scanWord(std::u16string_view line, size_t& i, std::u16string_view word)
+{
+    while (i < line.size() && line[i] == u' ')
+        ++i;
+    if (line.substr(i).starts_with(word)) {
+        i += word.size();
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+struct VornickTidyFilter::TidyRun {
+    int status { -1 };
+    bool ranToCompletion { false };
+    std::string standardOutput;
+    std::string standardError;
+};
+
+VornickTidyFilter::~VornickTidyFilter()
+{
+    if (m_validationQueue)
+        m_validationQueue->cancelAllOperations();
+}
+
+std::string VornickTidyFilter::tidyExecutablePath()
+{
+    {
+        std::lock_guard lock(configuration().lock);
+        if (configuration().executablePath)
+            return *configuration().executablePath;
+    }
+    if (auto path = Bundle::main().pathForResource(u"tidy", u""))
+        return *path;
+    return findExecutable("tidy");
+}
+
+void VornickTidyFilter::setTidyExecutablePath(std::optional<std::string> path)
+{
+    std::lock_guard lock(configuration().lock);
+    configuration().executablePath = std::move(path);
+}
+
+std::chrono::milliseconds VornickTidyFilter::timeout()
+{
+    std::lock_guard lock(configuration().lock);
+    return configuration().timeout;
+}
+
+void VornickTidyFilter::setTimeout(std::chrono::milliseconds timeout)
+{
+    std::lock_guard lock(configuration().lock);
+    configuration().timeout = timeout;
+}
+
+void VornickTidyFilter::setAllowUserDefinedAttributesProvider(std::function<bool()> provider)
+{
+    std::lock_guard lock(configuration().lock);
+    configuration().allowUserDefinedAttributes = std::move(provider);
+}
+
+std::vector<std::string> VornickTidyFilter::commonArguments()
+{
+    return { "-language", "en", "--new-inline-tags", "data,slot", "--new-blocklevel-tags", "search",
+             "--custom-tags", "inline" };
+}
+
+std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::vector<std::string>& arguments,
+                                                                     std::string standardInput, Error* outError)
+{
+    std::string path = tidyExecutablePath();
+    if (path.empty()) {
+        setError(outError, Error(POSIXErrorDomain, ENOENT, u"The tidy executable was not found."));
+        return std::nullopt;
+    }
+    ProcessLaunch launch;
+    launch.executable = path;
+    launch.arguments = arguments;
+    launch.environment["HTML_TIDY"] = std::nullopt;
+    launch.environment["HOME"] = privateHomeFolder();
+    launch.environment["LC_ALL"] = "C.UTF-8";
+    launch.standardInput = std::move(standardInput);
+    launch.timeout = timeout();
+    auto result = Process::run(launch, outError);
+    if (!result)
+        return std::nullopt;
+    TidyRun run;
+    run.ranToCompletion = result->exited() && !result->timedOut;
+    run.status = run.ranToCompletion ? result->exitStatus : -1;
+    run.standardOutput = std::move(result->standardOutput);
+    run.standardError = std::move(result->standardError);
+    return run;
+}
+
+VornickTidyResultCode VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(int status)
+{
+    if (status < 0 || status > 3)
+        return 3;
+    return status;
+}
+
+OperationQueue& VornickTidyFilter::validationQueue()
+{
+    if (!m_validationQueue)
+        m_validationQueue = std::make_unique<OperationQueue>("Source Loupe HTML Validation Queue", 1);
+    return *m_validationQueue;
+}
+
+VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_view htmlString,
+                                                               std::vector<VornickValidationAdvisory>& advisories)
+{
+    advisories.clear();
+    auto arguments = commonArguments();
+    arguments.insert(arguments.end(), { "-q", "-e", "-utf8" });
+    auto run = runTidy(arguments, toUTF8(htmlString), nullptr);
+    if (!run || !run->ranToCompletion)
+        return 3;
+    size_t recognisedLines = 0;
+    advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines);
+    if (run->status > 0 && recognisedLines == 0)
+        return 3; // Tidy complained in words we could not read: nothing is known.
+    if (advisories.empty())
+        return 0;
+    return tidyResultCodeFromTidyTerminationStatus(run->status);
+}
+
+void VornickTidyFilter::validateHTMLString(std::u16string htmlString, ValidationCompletion completion)
+{
+    if (tidyExecutablePath().empty())
+        return;
+    auto& queue = validationQueue();
+    queue.cancelAllOperations();
+    queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion)] {
+        std::vector<VornickValidationAdvisory> advisories;
+        VornickTidyResultCode code = validateHTMLStringNow(htmlString, advisories);
+        OperationQueue::main().addOperation([htmlString, code, advisories = std::move(advisories), completion] {
+            completion(htmlString, code, advisories);
+        });
+    });
+}
+
+std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    std::string utf8Name = toUTF8(name);
+    const char* canonical = ucnv_getCanonicalName(utf8Name.c_str(), "IANA", &status);
+    if (U_FAILURE(status) || !canonical) {
+        status = U_ZERO_ERROR;
+        canonical = ucnv_getCanonicalName(utf8Name.c_str(), "", &status);
+    }
+    if (U_FAILURE(status) || !canonical) {
+        setError(outError, Error(VornickErrorDomain, 20));
+        return std::nullopt;
+    }
+    static const std::map<std::string, std::string> options {
+        { "UTF-8", "-utf8" }, { "ISO-8859-1", "-latin1" }, { "windows-1252", "-win1252" }, { "US-ASCII", "-ascii" },
+        { "macintosh", "-mac" }, { "UTF-16", "-utf16" }, { "UTF-16BE", "-utf16be" }, { "UTF-16LE", "-utf16le" },
+        { "Shift_JIS", "-shiftjis" }, { "Big5", "-big5" }, { "ISO-2022-JP", "-iso2022" }, { "ISO-2022-JP-1", "-iso2022" },
+        { "ISO-2022-JP-2", "-iso2022" }, { "ISO-2022-CN", "-iso2022" }, { "ISO-2022-CN-EXT", "-iso2022" },
+        { "ISO-2022-KR", "-iso2022" },
+    };
+    // Compare IANA names; ICU's own names are mapped to them first.
+    status = U_ZERO_ERROR;
+    const char* ianaName = ucnv_getStandardName(canonical, "IANA", &status);
+    std::string key = (U_SUCCESS(status) && ianaName) ? ianaName : canonical;
+    for (auto& [iana, option] : options) {
+        if (equalsIgnoringASCIICase(toUTF16(iana), toUTF16(key)))
+            return option;
+    }
+    // ICU's own names for the same encodings.
+    static const std::map<std::string, std::string> icuNames {
+        { "utf-8", "-utf8" }, { "iso-8859-1", "-latin1" }, { "ibm-5348_p100-1997", "-win1252" },
+        { "us-ascii", "-ascii" }, { "macos-0_2-10.2", "-mac" }, { "utf-16", "-utf16" }, { "utf-16be", "-utf16be" },
+        { "utf-16le", "-utf16le" }, { "ibm-943_p15a-2003", "-shiftjis" }, { "windows-950-2000", "-big5" },
+    };
+    auto found = icuNames.find(toUTF8(asciiLowercase(toUTF16(canonical))));
+    if (found != icuNames.end())
+        return found->second;
+    setError(outError, Error(VornickErrorDomain, 21));
+    return std::nullopt;
+}
+
+bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
+                                                           VornickTidyResultCode* tidyResult,
+                                                           std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError)
+{
+    auto sourcePath = sourceFileURL.fileSystemPath();
+    auto destinationPath = destinationFileURL.fileSystemPath();
+    if (tidyResult)
+        *tidyResult = 3;
+    if (!sourcePath || !destinationPath)
+        return setError(outError, Error(POSIXErrorDomain, EINVAL, u"Tidy works on local files only."));
+
+    auto characterSet = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(sourceFileURL);
+    if (!characterSet)
+        return setError(outError, Error(VornickErrorDomain, 19));
+    auto encodingOption = tidyEncodingOptionForCharacterSetName(*characterSet, outError);
+    if (!encodingOption)
+        return false;
+
+    auto arguments = commonArguments();
+    arguments.insert(arguments.end(), { *encodingOption, "-q", "-o", *destinationPath, "--wrap", "0", "--tidy-mark", "no",
+        // Repair structure only: the user's content stays as written.
+        "--drop-empty-elements", "no", "--drop-empty-paras", "no", "--fix-uri", "no", "--fix-backslash", "no",
+        "--literal-attributes", "yes", "--merge-divs", "no", "--merge-spans", "no", "--join-styles", "no",
+        "--anchor-as-name", "no", "--fix-style-tags", "no", *sourcePath });
+    auto run = runTidy(arguments, {}, outError);
+    if (!run)
+        return false;
+    if (!run->ranToCompletion)
+        return setError(outError, Error(VornickErrorDomain, 16, Dictionary { { u"status", Value(int64_t(run->status)) } }));
+
+    // Standard error was drained whole; it is parsed even when the caller
+    // wants no advisories, to tell output that did not parse.
+    size_t recognisedLines = 0;
+    auto advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines);
+    VornickTidyResultCode code = tidyResultCodeFromTidyTerminationStatus(run->status);
+    if (run->status > 0 && recognisedLines == 0)
+        code = 3;
+    if (tidyResult)
+        *tidyResult = code;
+    if (warningsAndErrors)
+        *warningsAndErrors = std::move(advisories);
+    return run->status < 2;
+}
+
+std::optional<std::u16string> VornickTidyFilter::tidyHTMLString(std::u16string_view htmlString, bool returningBodyOnly,
+                                                                std::u16string* standardErrorOutput, Error* outError)
+{
+    auto arguments = commonArguments();
+    arguments.insert(arguments.end(), { "-utf8", "-q", "--wrap", "0" });
+    if (returningBodyOnly)
+        arguments.insert(arguments.end(), { "--show-body-only", "yes" });
+    std::u16string leadingComments = leadingCommentTextForHTMLString(htmlString);
+    auto run = runTidy(arguments, toUTF8(htmlString), outError);
+    if (!run)
+        return std::nullopt;
+    if (standardErrorOutput)
+        *standardErrorOutput = toUTF16(run->standardError);
+    if (!run->ranToCompletion || run->status >= 2) {
+        setError(outError, Error(VornickErrorDomain, 16, Dictionary { { u"status", Value(int64_t(run->status)) } }));
+        return std::nullopt;
+    }
+    std::u16string output = toUTF16(run->standardOutput);
+    if (!leadingComments.empty() && !output.empty())
+        return leadingComments + output;
+    return output;
+}
+
+std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardErrorOutput(std::u16string_view text)
+{
+    size_t recognisedLines = 0;
+    return parseTidyStandardErrorOutput(text, recognisedLines);
+}
+
+std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardErrorOutput(std::u16string_view text, size_t& recognisedLines)
+{
+    std::vector<VornickValidationAdvisory> advisories;
+    recognisedLines = 0;
+    bool allowUserDefinedAttributes = false;
+    {
+        std::lock_guard lock(configuration().lock);
+        if (configuration().allowUserDefinedAttributes)
+            allowUserDefinedAttributes = configuration().allowUserDefinedAttributes();
+    }
+    auto& patterns = messagePatterns();
+    size_t lineStart = 0;
+    while (lineStart < text.size()) {
+        size_t lineEnd = text.find(u'\n', lineStart);
+        if (lineEnd == std::u16string_view::npos)
+            lineEnd = text.size();
+        std::u16string_view line = text.substr(lineStart, lineEnd - lineStart);
+        lineStart = lineEnd + 1;
+        if (!line.empty() && line.back() == u'\r')
+            line.remove_suffix(1);
+
+        size_t i = 0;
+        if (!scanWord(line, i, u"line"))
+            continue;
+        auto lineNumber = scanInteger(line, i);
+        if (!lineNumber || !scanWord(line, i, u"column"))
+            continue;
+        auto columnNumber = scanInteger(line, i);
+        if (!columnNumber)
+            continue;
+        scanWord(line, i, u"-");
+        VornickValidationAdvisoryKind kind;
+        if (scanWord(line, i, u"Warning"))
+            kind = VornickValidationAdvisoryKindWarning;
+        else if (scanWord(line, i, u"Error"))
+            kind = VornickValidationAdvisoryKindError;
+        else
+            continue;
+        scanWord(line, i, u":");
+        while (i < line.size() && line[i] == u' ')
+            ++i;
+        std::u16string message(line.substr(i));
+        if (message.empty())
+            continue;
+        ++recognisedLines;
+        if (allowUserDefinedAttributes && message.find(u"proprietary attribute") != std::u16string::npos)
+            continue;
+        bool structural = !matchesAnyPattern(patterns.absolved, message);
+        for (auto& [key, value] : patterns.substitutions) {
+            size_t found = key.empty() ? std::u16string::npos : message.find(key);
+            if (found != std::u16string::npos) {
+                message.replace(found, key.size(), value);
+                break;
+            }
+        }
+        advisories.emplace_back(kind, 0, *lineNumber, *columnNumber, std::move(message), structural);
+    }
+    return advisories;
+}
+
+std::optional<std::u16string> VornickTidyFilter::attributeNameReferencedByMessage(std::u16string_view message)
+{
+    icu::UnicodeString subject = unicodeString(message);
+    int32_t candidateStart = -1;
+    int32_t candidateEnd = -1;
+    for (auto& pattern : messagePatterns().attributeReferencing) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(subject, status));
+        if (U_FAILURE(status))
+            continue;
+        while (matcher->find(status) && U_SUCCESS(status)) {
+            if (matcher->groupCount() < 1)
+                continue;
+            int32_t start = matcher->start(1, status);
+            int32_t end = matcher->end(1, status);
+            if (U_FAILURE(status) || start < 0)
+                break;
+            candidateStart = start;
+            candidateEnd = end;
+            if (end > start)
+                break;
+        }
+    }
+    if (candidateStart < 0 || candidateEnd <= candidateStart || static_cast<size_t>(candidateEnd) > message.size())
+        return std::nullopt;
+    return std::u16string(message.substr(candidateStart, candidateEnd - candidateStart));
+}
+
+std::u16string VornickTidyFilter::leadingCommentTextForHTMLString(std::u16string_view string)
+{
+    std::u16string result;
+    size_t i = 0;
+    auto skipSpaces = [&] {
+        while (i < string.size() && isHTMLWhitespace(string[i]))
+            ++i;
+    };
+    skipSpaces();
+    while (i + 1 < string.size() && string[i] == u'<' && string[i + 1] == u'!') {
+        std::u16string_view rest = string.substr(i + 2);
+        if (rest.size() >= 7 && equalsIgnoringASCIICase(rest.substr(0, 7), u"DOCTYPE")) {
+            size_t close = string.find(u'>', i);
+            if (close == std::u16string_view::npos)
+                break;
+            i = close + 1;
+        } else if (rest.starts_with(u"--")) {
+            size_t close = string.find(u"-->", i + 4);
+            if (close == std::u16string_view::npos)
+                break; // An unterminated comment is not copied.
+            result += u"<!";
+            result += string.substr(i + 2, close - (i + 2));
+            result += u"-->";
+            i = close + 3;
+        } else
+            break;
+        skipSpaces();
+    }
+    if (!result.empty())
+        result += u'\n';
+    return result;
+}
+
+size_t VornickTidyFilter::offsetForTidyLineAndColumn(std::u16string_view text, int64_t line, int64_t column)
+{
+    if (line < 1 || column < 1)
+        return VornickNotFound;
+    size_t i = 0;
+    for (int64_t current = 1; current < line; ++current) {
+        size_t newline = text.find(u'\n', i);
+        if (newline == std::u16string_view::npos)
+            return VornickNotFound;
+        i = newline + 1;
+    }
+    int64_t currentColumn = 1;
+    while (currentColumn < column && i < text.size() && text[i] != u'\n') {
+        if (text[i] == u'\t')
+            currentColumn = ((currentColumn - 1) / 8 + 1) * 8 + 1;
+        else
+            ++currentColumn;
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+            ++i;
+        ++i;
+    }
+    return i;
+}
+
+} // namespace brevanton

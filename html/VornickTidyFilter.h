@@ -1,0 +1,84 @@
+// VornickTidyFilter: validation advisories and structural fixes from HTML
+// Tidy, run as a separate process. Tidy is run with English messages,
+// without the user's configuration (HTML_TIDY unset, a private HOME) and
+// with a timeout, so its messages always parse and a hung run ends.
+#pragma once
+
+#include "html/VornickValidationAdvisory.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/URL.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+// 0 no findings, 1 warnings, 2 errors, 3 not validated (tidy could not run,
+// crashed, timed out or printed nothing that parsed).
+using VornickTidyResultCode = int32_t;
+
+inline constexpr const char* VornickErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain";
+inline constexpr const char16_t* VornickAllowUserDefinedAttributesDefaultsKey = u"AllowUserDefinedAttributes";
+
+class VornickTidyFilter {
+public:
+    VornickTidyFilter() = default;
+    ~VornickTidyFilter();
+
+    // The validated string, the result code and the advisories, on the main queue.
+    using ValidationCompletion = std::function<void(const std::u16string&, VornickTidyResultCode, const std::vector<VornickValidationAdvisory>&)>;
+    // Validates in the background; a new request cancels those still queued.
+    void validateHTMLString(std::u16string htmlString, ValidationCompletion);
+    OperationQueue& validationQueue();
+
+    // The validation run itself, on the calling thread.
+    static VornickTidyResultCode validateHTMLStringNow(std::u16string_view htmlString, std::vector<VornickValidationAdvisory>& advisories);
+
+    // Tidies a file into another one, repairing structure only. True when
+    // tidy ended with status 0 or 1.
+    static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
+                                                   VornickTidyResultCode* tidyResult,
+                                                   std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError);
+    // The tidy input option of an IANA character set name: "-utf8", "-latin1", ...
+    // Error 20 for a name the platform does not know, 21 for one tidy cannot read.
+    static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);
+
+    // Tidies a string (the leading comments are kept in front of the result).
+    static std::optional<std::u16string> tidyHTMLString(std::u16string_view htmlString, bool returningBodyOnly,
+                                                        std::u16string* standardErrorOutput, Error* outError);
+
+    static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view);
+    static std::optional<std::u16string> attributeNameReferencedByMessage(std::u16string_view message);
+    static VornickTidyResultCode tidyResultCodeFromTidyTerminationStatus(int status);
+    static std::u16string leadingCommentTextForHTMLString(std::u16string_view);
+
+    // The UTF-16 offset in `text` of a tidy line and column: tidy counts
+    // code points, and a tab advances its column to the next multiple of 8.
+    static size_t offsetForTidyLineAndColumn(std::u16string_view text, int64_t line, int64_t column);
+
+    // The tidy executable: the bundle's "tidy", else the one on PATH. Empty when none.
+    static std::string tidyExecutablePath();
+    static void setTidyExecutablePath(std::optional<std::string>);
+    static std::chrono::milliseconds timeout();
+    static void setTimeout(std::chrono::milliseconds);
+    // Where "AllowUserDefinedAttributes" is read; false unless set.
+    static void setAllowUserDefinedAttributesProvider(std::function<bool()>);
+
+    // The arguments shared by every run: English messages, and the HTML 5
+    // elements tidy does not know declared, so they are no errors.
+    static std::vector<std::string> commonArguments();
+
+private:
+    struct TidyRun;
+    static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError);
+    static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines);
+
+    std::unique_ptr<OperationQueue> m_validationQueue;
+};
+
+} // namespace brevanton

@@ -1,0 +1,89 @@
+#include "platform/css/CSSRuleSet.h"
+
+#include "platform/dom/DOMElement.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+void CSSRuleSet::addStyleSheet(std::shared_ptr<CSSStyleSheet> sheet)
+{
+    if (!sheet)
+        return;
+    for (auto& rule : sheet->rules()) {
+        for (auto& selector : rule.selectors)
+            addRule(selector, rule);
+    }
+    m_sheets.push_back(std::move(sheet));
+}
+
+void CSSRuleSet::addRule(const CSSSelector& selector, const CSSStyleRule& rule)
+{
+    CSSRuleData data { &selector, &rule, selector.specificity(), m_count++ };
+    const auto& subject = selector.subject();
+    if (subject.hasID)
+        m_idRules[subject.id].push_back(data);
+    else if (!subject.classes.empty())
+        m_classRules[subject.classes.front()].push_back(data);
+    else if (!subject.tagName.empty())
+        m_tagRules[subject.tagName].push_back(data);
+    else
+        m_universalRules.push_back(data);
+}
+
+void CSSRuleSet::collectMatchingRules(const DOMElement& element, std::vector<CSSRuleData>& out) const
+{
+    auto test = [&](const std::vector<CSSRuleData>& candidates) {
+        for (auto& data : candidates) {
+            if (data.selector->matches(element, m_htmlOnly))
+                out.push_back(data);
+        }
+    };
+    if (!m_idRules.empty()) {
+        if (const std::u16string* id = element.attributeValue(u"id"); id && !id->empty()) {
+            auto found = m_idRules.find(*id);
+            if (found != m_idRules.end())
+                test(found->second);
+        }
+    }
+    if (!m_classRules.empty()) {
+        if (const std::u16string* classes = element.attributeValue(u"class")) {
+            // Each distinct class once.
+            std::vector<std::u16string_view> seen;
+            std::u16string_view list = *classes;
+            size_t i = 0;
+            auto isSpace = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f'; };
+            while (i < list.size()) {
+                while (i < list.size() && isSpace(list[i]))
+                    ++i;
+                size_t start = i;
+                while (i < list.size() && !isSpace(list[i]))
+                    ++i;
+                if (i == start)
+                    break;
+                std::u16string_view name = list.substr(start, i - start);
+                if (std::find(seen.begin(), seen.end(), name) != seen.end())
+                    continue;
+                seen.push_back(name);
+                auto found = m_classRules.find(std::u16string(name));
+                if (found != m_classRules.end())
+                    test(found->second);
+            }
+        }
+    }
+    if (!m_tagRules.empty()) {
+        // Keys are lower case; HTML local names are too, other names match with case in the selector.
+        auto found = m_tagRules.find(element.localName());
+        if (found == m_tagRules.end() && !element.isHTMLElement()) {
+            std::u16string lower;
+            for (char16_t c : element.localName())
+                lower += (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+            found = m_tagRules.find(lower);
+        }
+        if (found != m_tagRules.end())
+            test(found->second);
+    }
+    test(m_universalRules);
+}
+
+} // namespace brevanton

@@ -1,0 +1,51 @@
+// CSSRuleSet: the rules of one cascade origin, indexed by the id, classes
+// and tag name of their subject compound so that an element is tested only
+// against rules that can match it.
+#pragma once
+
+#include "platform/css/CSSStyleSheet.h"
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace brevanton {
+
+class DOMElement;
+
+struct CSSRuleData {
+    const CSSSelector* selector;
+    const CSSStyleRule* rule;
+    uint32_t specificity;
+    uint32_t position; // source order within the rule set
+};
+
+class CSSRuleSet {
+public:
+    // With `htmlOnly`, type selectors match HTML elements only.
+    explicit CSSRuleSet(bool htmlOnly = false)
+        : m_htmlOnly(htmlOnly)
+    {
+    }
+
+    // Sheets are kept alive by the rule set.
+    void addStyleSheet(std::shared_ptr<CSSStyleSheet>);
+    bool isEmpty() const { return !m_count; }
+
+    // Appends the rules whose selectors match `element` (one entry per matching selector).
+    void collectMatchingRules(const DOMElement& element, std::vector<CSSRuleData>& out) const;
+
+private:
+    void addRule(const CSSSelector&, const CSSStyleRule&);
+
+    bool m_htmlOnly;
+    uint32_t m_count { 0 };
+    std::vector<std::shared_ptr<CSSStyleSheet>> m_sheets;
+    std::unordered_map<std::u16string, std::vector<CSSRuleData>> m_idRules;
+    std::unordered_map<std::u16string, std::vector<CSSRuleData>> m_classRules;
+    std::unordered_map<std::u16string, std::vector<CSSRuleData>> m_tagRules;
+    std::vector<CSSRuleData> m_universalRules;
+};
+
+} // namespace brevanton

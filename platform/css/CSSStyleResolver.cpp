@@ -1,0 +1,643 @@
+#include "platform/css/CSSStyleResolver.h"
+
+#include "platform/css/CSSUserAgentStyleSheet.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sys/stat.h>
+
+namespace brevanton {
+
+namespace {
+
+using ID = CSSPropertyID;
+using P = CSSPrimitiveValue;
+using Value = std::shared_ptr<const CSSValue>;
+
+struct UserSheet {
+    std::unique_ptr<CSSRuleSet> rules;
+    uint64_t generation { 0 };
+};
+
+UserSheet& userSheet()
+{
+    static UserSheet sheet;
+    return sheet;
+}
+
+const CSSRuleSet& userAgentRules()
+{
+    static const CSSRuleSet* rules = [] {
+        auto* set = new CSSRuleSet(true);
+        set->addStyleSheet(userAgentStyleSheet());
+        return set;
+    }();
+    return *rules;
+}
+
+struct RegistryEntry {
+    std::weak_ptr<const DOMNode> document;
+    std::unique_ptr<CSSStyleResolver> resolver;
+};
+
+std::unordered_map<const DOMDocument*, RegistryEntry>& registry()
+{
+    static std::unordered_map<const DOMDocument*, RegistryEntry> map;
+    return map;
+}
+
+const DOMElement* parentElementOf(const DOMElement& element)
+{
+    return toElement(element.parent());
+}
+
+Value pixels(double value)
+{
+    return P::create(value, P::CSS_PX);
+}
+
+Value identifierValue(std::u16string_view name)
+{
+    return P::createIdentifier(std::u16string(name));
+}
+
+double fontSizeForKeyword(std::u16string_view keyword)
+{
+    if (keyword == u"xx-small")
+        return 9;
+    if (keyword == u"x-small")
+        return 10;
+    if (keyword == u"small")
+        return 13;
+    if (keyword == u"large")
+        return 18;
+    if (keyword == u"x-large")
+        return 24;
+    if (keyword == u"xx-large")
+        return 32;
+    if (keyword == u"xxx-large")
+        return 48;
+    return 16;
+}
+
+double fontWeightNumber(const CSSValue* value)
+{
+    auto* primitive = toPrimitiveValue(value);
+    if (!primitive)
+        return 400;
+    if (primitive->primitiveType() == P::CSS_NUMBER)
+        return primitive->numberValue();
+    if (primitive->isIdentifier(u"bold"))
+        return 700;
+    return 400;
+}
+
+struct Context {
+    double fontSize { 16 };
+    double parentFontSize { 16 };
+    double rootFontSize { 16 };
+};
+
+// Lengths in pixels; keywords and percentages as they are.
+Value computeLength(const Value& value, const Context& context, double percentageBase = NAN)
+{
+    auto* primitive = toPrimitiveValue(value.get());
+    if (!primitive)
+        return value;
+    double number = primitive->numberValue();
+    switch (primitive->primitiveType()) {
+    case P::CSS_PX:
+        return value;
+    case P::CSS_EMS:
+        return pixels(number * context.fontSize);
+    case P::CSS_EXS:
+    case P::CSS_CHS:
+        return pixels(number * context.fontSize / 2);
+    case P::CSS_REMS:
+        return pixels(number * context.rootFontSize);
+    case P::CSS_PT:
+    case P::CSS_PC:
+    case P::CSS_IN:
+    case P::CSS_CM:
+    case P::CSS_MM:
+        return pixels(primitive->getFloatValue(P::CSS_PX));
+    case P::CSS_PERCENTAGE:
+        if (!std::isnan(percentageBase))
+            return pixels(number * percentageBase / 100);
+        return value;
+    default:
+        return value;
+    }
+}
+
+double computeFontSize(const Value& value, const Context& context)
+{
+    auto* primitive = toPrimitiveValue(value.get());
+    if (!primitive)
+        return context.parentFontSize;
+    if (primitive->primitiveType() == P::CSS_IDENT) {
+        auto keyword = primitive->getStringValue();
+        if (keyword == u"smaller")
+            return context.parentFontSize / 1.2;
+        if (keyword == u"larger")
+            return context.parentFontSize * 1.2;
+        return fontSizeForKeyword(keyword);
+    }
+    Context relative = context;
+    relative.fontSize = context.parentFontSize;
+    auto* computed = toPrimitiveValue(computeLength(value, relative, context.parentFontSize).get());
+    return computed ? computed->getFloatValue(P::CSS_PX) : context.parentFontSize;
+}
+
+Value computeFontWeight(const Value& value, const CSSValue* parentWeight)
+{
+    auto* primitive = toPrimitiveValue(value.get());
+    if (!primitive || primitive->primitiveType() != P::CSS_IDENT)
+        return value;
+    bool bolder = primitive->isIdentifier(u"bolder");
+    bool lighter = primitive->isIdentifier(u"lighter");
+    if (!bolder && !lighter)
+        return value;
+    double weight = fontWeightNumber(parentWeight);
+    double result;
+    if (bolder)
+        result = weight < 350 ? 400 : weight < 550 ? 700 : 900;
+    else
+        result = weight < 550 ? 100 : weight < 750 ? 400 : 700;
+    if (result == 400)
+        return identifierValue(u"normal");
+    if (result == 700)
+        return identifierValue(u"bold");
+    return P::create(result, P::CSS_NUMBER);
+}
+
+bool isHiddenBorderStyle(const CSSValue* style)
+{
+    auto* primitive = toPrimitiveValue(style);
+    return !primitive || primitive->isIdentifier(u"none") || primitive->isIdentifier(u"hidden");
+}
+
+// The display of floated, absolutely positioned and root boxes.
+std::u16string_view blockifiedDisplay(std::u16string_view display)
+{
+    if (display == u"inline-table")
+        return u"table";
+    if (display == u"inline-flex")
+        return u"flex";
+    if (display == u"inline-grid")
+        return u"grid";
+    if (display == u"list-item" || display == u"none" || display == u"table" || display == u"flex"
+        || display == u"grid" || display == u"block" || display == u"flow-root")
+        return display;
+    return u"block";
+}
+
+struct MatchedDeclaration {
+    uint64_t key;
+    const CSSDeclaration* declaration;
+};
+
+// Cascade bands: normal declarations by origin, then important ones in reverse origin order.
+enum Band : uint64_t {
+    UserAgentNormal = 0,
+    UserNormal = 1,
+    AuthorNormal = 2,
+    InlineNormal = 3,
+    AuthorImportant = 4,
+    InlineImportant = 5,
+    UserImportant = 6,
+    UserAgentImportant = 7,
+};
+
+void addRuleDeclarations(std::vector<MatchedDeclaration>& out, const std::vector<CSSRuleData>& rules, Band normal,
+                         Band important)
+{
+    for (auto& data : rules) {
+        uint64_t order = (static_cast<uint64_t>(data.specificity & 0xFFFFFF) << 24) | std::min(data.position, 0xFFFFFFu);
+        for (auto& declaration : data.rule->declarations) {
+            uint64_t band = declaration.important ? important : normal;
+            out.push_back({ (band << 56) | order, &declaration });
+        }
+    }
+}
+
+std::shared_ptr<CSSComputedValues> makeInitialValues()
+{
+    auto values = std::make_shared<CSSComputedValues>();
+    Context context;
+    for (unsigned i = 0; i < CSSPropertyCount; ++i) {
+        auto id = static_cast<ID>(i);
+        const auto& info = cssPropertyInfo(id);
+        Value value = parseCSSValue(id, info.initial);
+        if (info.kind == CSSValueKind::BorderWidth)
+            value = pixels(3);
+        else if (id == ID::FontSize)
+            value = pixels(16);
+        else if (info.kind == CSSValueKind::Color)
+            value = P::createColor({ 0, 0, 0, i == static_cast<unsigned>(ID::BackgroundColor) ? 0.0 : 1.0 });
+        else
+            value = computeLength(value, context);
+        values->values[i] = value ? value : identifierValue(info.initial);
+    }
+    values->fontSize = 16;
+    return values;
+}
+
+// The cascade and value computation for one element.
+std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element, const CSSComputedValues* parent,
+                                                      double rootFontSize, const CSSRuleSet* authorRules)
+{
+    const auto& initial = *CSSStyleResolver::initialValues();
+    thread_local std::vector<CSSRuleData> rules;
+    thread_local std::vector<MatchedDeclaration> matched;
+    matched.clear();
+
+    rules.clear();
+    userAgentRules().collectMatchingRules(element, rules);
+    addRuleDeclarations(matched, rules, UserAgentNormal, UserAgentImportant);
+    if (auto& user = userSheet().rules) {
+        rules.clear();
+        user->collectMatchingRules(element, rules);
+        addRuleDeclarations(matched, rules, UserNormal, UserImportant);
+    }
+    if (authorRules) {
+        rules.clear();
+        authorRules->collectMatchingRules(element, rules);
+        addRuleDeclarations(matched, rules, AuthorNormal, AuthorImportant);
+    }
+    std::vector<CSSDeclaration> inlineDeclarations;
+    if (const std::u16string* style = element.attributeValue(u"style"); style && !style->empty()) {
+        std::u16string baseURL;
+        if (auto* document = element.document())
+            baseURL = document->URL();
+        inlineDeclarations = parseCSSDeclarationList(*style, baseURL);
+        for (auto& declaration : inlineDeclarations)
+            matched.push_back({ static_cast<uint64_t>(declaration.important ? InlineImportant : InlineNormal) << 56,
+                                &declaration });
+    }
+    std::stable_sort(matched.begin(), matched.end(),
+                     [](const MatchedDeclaration& a, const MatchedDeclaration& b) { return a.key < b.key; });
+
+    std::array<const CSSDeclaration*, CSSPropertyCount> cascaded {};
+    for (auto& entry : matched)
+        cascaded[static_cast<unsigned>(entry.declaration->property)] = entry.declaration;
+
+    auto result = std::make_shared<CSSComputedValues>();
+    const CSSComputedValues& inherited = parent ? *parent : initial;
+
+    // The specified value of a property: cascaded, inherited or initial.
+    auto specified = [&](ID id, bool& isInheritedValue) -> Value {
+        unsigned index = static_cast<unsigned>(id);
+        const CSSDeclaration* declaration = cascaded[index];
+        bool inherits = cssPropertyInfo(id).inherited;
+        isInheritedValue = false;
+        if (declaration) {
+            if (declaration->keyword == CSSDeclaration::Keyword::None)
+                return declaration->value;
+            inherits = declaration->keyword == CSSDeclaration::Keyword::Inherit;
+            if (!inherits)
+                return initial.values[index];
+        }
+        if (inherits) {
+            isInheritedValue = true;
+            return inherited.values[index];
+        }
+        return initial.values[index];
+    };
+
+    Context context;
+    context.parentFontSize = inherited.fontSize;
+    context.rootFontSize = rootFontSize;
+    bool fromParent = false;
+
+    // The font size first: other lengths depend on it.
+    Value fontSize = specified(ID::FontSize, fromParent);
+    if (fromParent || fontSize == initial.sharedValue(ID::FontSize)) {
+        context.fontSize = fromParent ? inherited.fontSize : 16;
+        result->values[static_cast<unsigned>(ID::FontSize)] = fontSize;
+    } else {
+        context.fontSize = computeFontSize(fontSize, context);
+        result->values[static_cast<unsigned>(ID::FontSize)] = pixels(context.fontSize);
+    }
+    result->fontSize = context.fontSize;
+
+    // Then the colour, which "currentcolor" refers to.
+    Value color = specified(ID::Color, fromParent);
+    if (auto* primitive = toPrimitiveValue(color.get()); primitive && primitive->isIdentifier(u"currentcolor"))
+        color = inherited.sharedValue(ID::Color);
+    result->values[static_cast<unsigned>(ID::Color)] = color;
+
+    for (unsigned i = 0; i < CSSPropertyCount; ++i) {
+        auto id = static_cast<ID>(i);
+        if (id == ID::FontSize || id == ID::Color)
+            continue;
+        Value value = specified(id, fromParent);
+        if (!fromParent && value != initial.values[i]) {
+            const auto& info = cssPropertyInfo(id);
+            switch (info.kind) {
+            case CSSValueKind::Length:
+                value = computeLength(value, context);
+                break;
+            case CSSValueKind::BorderWidth:
+                if (auto* primitive = toPrimitiveValue(value.get()); primitive && primitive->primitiveType() == P::CSS_IDENT)
+                    value = pixels(primitive->isIdentifier(u"thin") ? 1 : primitive->isIdentifier(u"thick") ? 5 : 3);
+                else
+                    value = computeLength(value, context);
+                break;
+            case CSSValueKind::LineHeight:
+                value = computeLength(value, context, context.fontSize);
+                break;
+            case CSSValueKind::FontWeight:
+                value = computeFontWeight(value, inherited.value(ID::FontWeight));
+                break;
+            case CSSValueKind::Color:
+                if (auto* primitive = toPrimitiveValue(value.get()); primitive && primitive->isIdentifier(u"currentcolor"))
+                    value = color;
+                break;
+            default:
+                break;
+            }
+        } else if (!fromParent && cssPropertyInfo(id).kind == CSSValueKind::Color && id != ID::BackgroundColor) {
+            // Initial border and outline colours are the element's colour.
+            value = color;
+        }
+        result->values[i] = value;
+    }
+
+    // Borders and outlines without a style have no width.
+    const std::pair<ID, ID> borders[] = { { ID::BorderTopStyle, ID::BorderTopWidth },
+                                          { ID::BorderRightStyle, ID::BorderRightWidth },
+                                          { ID::BorderBottomStyle, ID::BorderBottomWidth },
+                                          { ID::BorderLeftStyle, ID::BorderLeftWidth },
+                                          { ID::OutlineStyle, ID::OutlineWidth } };
+    static const Value zero = pixels(0);
+    for (auto [style, width] : borders) {
+        if (isHiddenBorderStyle(result->value(style)))
+            result->values[static_cast<unsigned>(width)] = zero;
+    }
+
+    // Floated, absolutely positioned and root elements are blocks.
+    std::u16string_view display = result->identifier(ID::Display);
+    bool isRoot = element.parent() && element.parent()->isDocumentNode();
+    std::u16string_view position = result->identifier(ID::Position);
+    bool blockify = isRoot || result->identifier(ID::Float) != u"none" || position == u"absolute" || position == u"fixed";
+    if (blockify && (isRoot || display != u"contents")) {
+        std::u16string_view blockDisplay = blockifiedDisplay(display);
+        if (blockDisplay != display)
+            result->values[static_cast<unsigned>(ID::Display)] = identifierValue(blockDisplay);
+    }
+
+    // Used widths and heights come with layout.
+    static const Value autoValue = identifierValue(u"auto");
+    result->values[static_cast<unsigned>(ID::Width)] = autoValue;
+    result->values[static_cast<unsigned>(ID::Height)] = autoValue;
+    return result;
+}
+
+} // namespace
+
+std::u16string_view CSSComputedValues::identifier(CSSPropertyID id) const
+{
+    auto* primitive = toPrimitiveValue(value(id));
+    if (!primitive || primitive->primitiveType() != P::CSS_IDENT)
+        return {};
+    return primitive->stringReference();
+}
+
+const std::shared_ptr<const CSSComputedValues>& CSSStyleResolver::initialValues()
+{
+    static const std::shared_ptr<const CSSComputedValues> values = makeInitialValues();
+    return values;
+}
+
+CSSStyleResolver& CSSStyleResolver::forDocument(const DOMDocument& document)
+{
+    auto& map = registry();
+    auto found = map.find(&document);
+    if (found != map.end()) {
+        auto alive = found->second.document.lock();
+        if (alive.get() == &document)
+            return *found->second.resolver;
+        map.erase(found);
+    }
+    // Drop the resolvers of documents that went away.
+    for (auto it = map.begin(); it != map.end();) {
+        if (it->second.document.expired())
+            it = map.erase(it);
+        else
+            ++it;
+    }
+    RegistryEntry entry { document.weak_from_this(), std::make_unique<CSSStyleResolver>(document) };
+    return *map.emplace(&document, std::move(entry)).first->second.resolver;
+}
+
+CSSStyleResolver::CSSStyleResolver(const DOMDocument& document)
+    : m_document(&document)
+{
+}
+
+std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValuesFor(const DOMElement& element)
+{
+    if (auto* document = element.document())
+        return forDocument(*document).computedValues(element);
+    // No document: user-agent, user and inline styles, ancestors first.
+    std::vector<const DOMElement*> chain;
+    for (auto* e = &element; e; e = parentElementOf(*e))
+        chain.push_back(e);
+    std::shared_ptr<const CSSComputedValues> values;
+    double rootFontSize = 16;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        values = computeStyle(**it, values.get(), rootFontSize, nullptr);
+        if (it == chain.rbegin())
+            rootFontSize = values->fontSize;
+    }
+    return values;
+}
+
+std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const DOMElement& element)
+{
+    validate();
+    bool connected = element.isConnected();
+    if (connected) {
+        auto found = m_styles.find(&element);
+        if (found != m_styles.end())
+            return found->second;
+    }
+    // rem lengths refer to the font size of the root element.
+    const DOMElement* top = &element;
+    while (auto* up = parentElementOf(*top))
+        top = up;
+    double rootFontSize = top == &element ? 16 : computedValues(*top)->fontSize;
+    // Ancestors first, from the nearest one already computed.
+    std::vector<const DOMElement*> chain;
+    std::shared_ptr<const CSSComputedValues> parent;
+    for (auto* e = &element; e; e = parentElementOf(*e)) {
+        if (connected) {
+            auto found = m_styles.find(e);
+            if (found != m_styles.end()) {
+                parent = found->second;
+                break;
+            }
+        }
+        chain.push_back(e);
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        auto values = computeStyle(**it, parent.get(), rootFontSize, m_authorRules.get());
+        if (connected)
+            m_styles.emplace(*it, values);
+        parent = std::move(values);
+    }
+    return parent;
+}
+
+void CSSStyleResolver::setUserStyleSheet(std::u16string_view text, const std::u16string& baseURL)
+{
+    auto& sheet = userSheet();
+    sheet.rules.reset();
+    if (!text.empty()) {
+        sheet.rules = std::make_unique<CSSRuleSet>();
+        sheet.rules->addStyleSheet(CSSStyleSheet::parse(text, baseURL));
+    }
+    ++sheet.generation;
+}
+
+void CSSStyleResolver::invalidate()
+{
+    m_valid = false;
+    m_sheetCache.clear();
+}
+
+const std::vector<std::shared_ptr<CSSStyleSheet>>& CSSStyleResolver::authorStyleSheets()
+{
+    validate();
+    return m_authorSheets;
+}
+
+void CSSStyleResolver::validate()
+{
+    uint64_t version = m_document->contentVersion();
+    uint64_t generation = userSheet().generation;
+    if (m_valid && version == m_documentVersion && generation == m_userSheetGeneration)
+        return;
+    m_styles.clear();
+    if (!m_valid || version != m_documentVersion)
+        collectAuthorStyleSheets();
+    m_documentVersion = version;
+    m_userSheetGeneration = generation;
+    m_valid = true;
+}
+
+void CSSStyleResolver::collectAuthorStyleSheets()
+{
+    std::u16string baseURL = m_document->URL();
+    // A BASE element with an href sets the base of relative URLs.
+    for (auto* node = m_document->first(); node; node = node->traverseNext(m_document)) {
+        auto* element = toElement(node);
+        if (element && element->hasTagName(u"base")) {
+            if (const std::u16string* href = element->attributeValue(u"href")) {
+                auto base = URL::create(baseURL);
+                auto resolved = URL::create(*href, base ? &*base : nullptr);
+                if (resolved && !resolved->scheme().empty())
+                    baseURL = resolved->absoluteString();
+                break;
+            }
+        }
+    }
+
+    std::vector<std::shared_ptr<CSSStyleSheet>> sheets;
+    std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> usedCache;
+    for (auto* node = m_document->first(); node; node = node->traverseNext(m_document)) {
+        auto* element = toElement(node);
+        if (!element || !element->isHTMLElement())
+            continue;
+        if (const std::u16string* media = element->attributeValue(u"media"); media && !cssMediaListMatchesScreen(*media))
+            continue;
+        if (element->hasTagName(u"style")) {
+            const std::u16string* type = element->attributeValue(u"type");
+            if (type && !type->empty() && !equalsIgnoringASCIICase(*type, u"text/css"))
+                continue;
+            std::u16string text = element->textContent();
+            std::u16string key = u"style\n" + baseURL + u"\n" + text;
+            auto found = m_sheetCache.find(key);
+            auto sheet = found != m_sheetCache.end() ? found->second : CSSStyleSheet::parse(text, baseURL);
+            usedCache.emplace(std::move(key), sheet);
+            sheets.push_back(std::move(sheet));
+        } else if (element->hasTagName(u"link")) {
+            if (auto sheet = linkedStyleSheet(*element, baseURL)) {
+                sheets.push_back(sheet);
+            }
+        }
+    }
+    // Linked sheets were cached by linkedStyleSheet under their own keys.
+    for (auto& [key, sheet] : m_sheetCache) {
+        if (key.starts_with(u"link\n") && std::find(sheets.begin(), sheets.end(), sheet) != sheets.end())
+            usedCache.emplace(key, sheet);
+    }
+    m_sheetCache = std::move(usedCache);
+
+    m_authorSheets = std::move(sheets);
+    m_authorRules.reset();
+    if (!m_authorSheets.empty()) {
+        m_authorRules = std::make_unique<CSSRuleSet>();
+        for (auto& sheet : m_authorSheets)
+            m_authorRules->addStyleSheet(sheet);
+    }
+}
+
+std::shared_ptr<CSSStyleSheet> CSSStyleResolver::linkedStyleSheet(const DOMElement& link, const std::u16string& baseURL)
+{
+    // rel is a token list holding "stylesheet" and not "alternate".
+    bool isStyleSheet = false;
+    std::u16string rel = asciiLowercase(link.getAttribute(u"rel"));
+    size_t i = 0;
+    while (i < rel.size()) {
+        while (i < rel.size() && isHTMLWhitespace(rel[i]))
+            ++i;
+        size_t start = i;
+        while (i < rel.size() && !isHTMLWhitespace(rel[i]))
+            ++i;
+        std::u16string_view token(rel.data() + start, i - start);
+        if (token == u"alternate")
+            return nullptr;
+        if (token == u"stylesheet")
+            isStyleSheet = true;
+    }
+    const std::u16string* href = link.attributeValue(u"href");
+    if (!isStyleSheet || !href || href->empty())
+        return nullptr;
+    if (const std::u16string* type = link.attributeValue(u"type");
+        type && !type->empty() && !equalsIgnoringASCIICase(*type, u"text/css"))
+        return nullptr;
+
+    auto base = URL::create(baseURL);
+    auto url = URL::create(*href, base ? &*base : nullptr);
+    if (!url || !url->isFileURL())
+        return nullptr;
+    auto path = url->fileSystemPath();
+    if (!path)
+        return nullptr;
+    struct stat status;
+    if (stat(path->c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return nullptr;
+    std::u16string key = u"link\n" + toUTF16(*path) + u"\n" + toUTF16(std::to_string(status.st_mtim.tv_sec)) + u"."
+        + toUTF16(std::to_string(status.st_mtim.tv_nsec)) + u"\n" + toUTF16(std::to_string(status.st_size));
+    auto found = m_sheetCache.find(key);
+    if (found != m_sheetCache.end())
+        return found->second;
+    auto bytes = readFile(*path);
+    if (!bytes)
+        return nullptr;
+    std::string_view data = *bytes;
+    if (data.starts_with("\xEF\xBB\xBF"))
+        data.remove_prefix(3);
+    auto sheet = CSSStyleSheet::parse(toUTF16(data), url->absoluteString());
+    m_sheetCache.emplace(std::move(key), sheet);
+    return sheet;
+}
+
+} // namespace brevanton

@@ -1,0 +1,64 @@
+// CSSStyleResolver: the cascade of one document. It gathers the sheets (the
+// user-agent sheet, the optional user sheet, the document's STYLE elements
+// and LINK rel=stylesheet files, and each element's inline style), orders
+// matching declarations by origin, importance, specificity and source
+// order, inherits inherited properties and computes values.
+//
+// Computed values of connected elements are cached until the document
+// changes (its version counter moves) or invalidate() is called.
+#pragma once
+
+#include "platform/css/CSSComputedValues.h"
+#include "platform/css/CSSRuleSet.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace brevanton {
+
+class DOMDocument;
+class DOMElement;
+
+class CSSStyleResolver {
+public:
+    // The resolver of `document`, made on first use; it goes with the document.
+    static CSSStyleResolver& forDocument(const DOMDocument&);
+
+    // The computed values of `element`. Elements outside any document get the
+    // user-agent, user and inline styles only.
+    static std::shared_ptr<const CSSComputedValues> computedValuesFor(const DOMElement&);
+    std::shared_ptr<const CSSComputedValues> computedValues(const DOMElement&);
+
+    // The initial values of every property (as for an element without styles or parent).
+    static const std::shared_ptr<const CSSComputedValues>& initialValues();
+
+    // The user style sheet of every document; empty text removes it.
+    static void setUserStyleSheet(std::u16string_view text, const std::u16string& baseURL = {});
+
+    // Forgets cached styles and sheets, e.g. after a linked sheet's file changed.
+    void invalidate();
+    // The author sheets in document order.
+    const std::vector<std::shared_ptr<CSSStyleSheet>>& authorStyleSheets();
+
+    explicit CSSStyleResolver(const DOMDocument&);
+
+private:
+    void validate();
+    void collectAuthorStyleSheets();
+    std::shared_ptr<CSSStyleSheet> linkedStyleSheet(const DOMElement& link, const std::u16string& baseURL);
+
+    const DOMDocument* m_document;
+    uint64_t m_documentVersion { ~0ull };
+    uint64_t m_userSheetGeneration { ~0ull };
+    bool m_valid { false };
+    std::vector<std::shared_ptr<CSSStyleSheet>> m_authorSheets;
+    std::unique_ptr<CSSRuleSet> m_authorRules;
+    // Parsed sheets by their source (text or file and modification time), reused across changes.
+    std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
+    std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>> m_styles;
+};
+
+} // namespace brevanton

@@ -1,0 +1,60 @@
+#include "platform/dom/DOMAttr.h"
+
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMQualifiedName.h"
+
+namespace brevanton {
+
+std::u16string DOMAttr::localName() const
+{
+    auto colon = m_name.find(u':');
+    return colon == std::u16string::npos ? m_name : m_name.substr(colon + 1);
+}
+
+std::u16string DOMAttr::prefix() const
+{
+    auto colon = m_name.find(u':');
+    return colon == std::u16string::npos ? std::u16string() : m_name.substr(0, colon);
+}
+
+std::u16string DOMAttr::namespaceURI() const
+{
+    auto prefix = this->prefix();
+    if (m_name == u"xmlns" || prefix == u"xmlns")
+        return XMLNSNamespace;
+    if (prefix == u"xml")
+        return XMLNamespace;
+    if (prefix == u"xlink")
+        return XLinkNamespace;
+    return {};
+}
+
+std::u16string DOMAttr::value() const
+{
+    if (m_ownerElement) {
+        if (auto* value = m_ownerElement->attributeValue(m_name))
+            return *value;
+    }
+    return m_value;
+}
+
+void DOMAttr::setValue(const std::u16string& value)
+{
+    if (m_ownerElement)
+        m_ownerElement->setAttributeValueForAttr(m_name, value);
+    else
+        m_value = value;
+}
+
+std::shared_ptr<DOMElement> DOMAttr::ownerElement() const
+{
+    return m_ownerElement ? std::static_pointer_cast<DOMElement>(m_ownerElement->shared_from_this()) : nullptr;
+}
+
+std::shared_ptr<DOMNode> DOMAttr::cloneSelf(DOMDocument* document) const
+{
+    return std::make_shared<DOMAttr>(document ? document->documentHandle() : documentHandle(), m_name, value());
+}
+
+} // namespace brevanton

@@ -1,0 +1,67 @@
+#include "platform/dom/DOMAttributeList.h"
+
+#include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCSSStyleDeclaration.h"
+
+#include <new>
+
+namespace brevanton {
+
+static_assert(alignof(DOMAttributeList::Attribute) <= 8, "attributes follow the block header");
+
+DOMAttributeList::~DOMAttributeList()
+{
+    if (!m_block)
+        return;
+    for (size_t i = 0; i < m_block->size; ++i)
+        items()[i].~Attribute();
+    m_block->~Block();
+    ::operator delete(m_block);
+}
+
+void DOMAttributeList::reserve(size_t capacity)
+{
+    if (m_block && m_block->capacity >= capacity)
+        return;
+    auto* block = static_cast<Block*>(::operator new(sizeof(Block) + capacity * sizeof(Attribute)));
+    new (block) Block;
+    block->capacity = static_cast<uint32_t>(capacity);
+    auto* target = reinterpret_cast<Attribute*>(block + 1);
+    if (m_block) {
+        block->size = m_block->size;
+        block->style = std::move(m_block->style);
+        for (size_t i = 0; i < m_block->size; ++i) {
+            new (&target[i]) Attribute(std::move(items()[i]));
+            items()[i].~Attribute();
+        }
+        m_block->~Block();
+        ::operator delete(m_block);
+    }
+    m_block = block;
+}
+
+void DOMAttributeList::push_back(Attribute&& attribute)
+{
+    if (!m_block || m_block->size == m_block->capacity)
+        reserve(m_block && m_block->capacity ? m_block->capacity * 2 : 1);
+    new (&items()[m_block->size]) Attribute(std::move(attribute));
+    ++m_block->size;
+}
+
+void DOMAttributeList::erase(size_t index)
+{
+    auto* list = items();
+    for (size_t i = index; i + 1 < m_block->size; ++i)
+        list[i] = std::move(list[i + 1]);
+    list[m_block->size - 1].~Attribute();
+    --m_block->size;
+}
+
+std::shared_ptr<DOMCSSStyleDeclaration>& DOMAttributeList::style()
+{
+    if (!m_block)
+        reserve(0);
+    return m_block->style;
+}
+
+} // namespace brevanton

@@ -1,0 +1,55 @@
+// DOMAttributeList: an element's attributes in one out-of-line block (a
+// pointer in the element, nothing at all for elements without attributes).
+// The block also carries the element's inline style declaration, once made.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace brevanton {
+
+class DOMAttr;
+class DOMCSSStyleDeclaration;
+
+class DOMAttributeList {
+public:
+    struct Attribute {
+        std::u16string name;
+        std::u16string value;
+        std::shared_ptr<DOMAttr> node; // made on demand
+    };
+
+    DOMAttributeList() = default;
+    DOMAttributeList(const DOMAttributeList&) = delete;
+    DOMAttributeList& operator=(const DOMAttributeList&) = delete;
+    ~DOMAttributeList();
+
+    size_t size() const { return m_block ? m_block->size : 0; }
+    bool empty() const { return !size(); }
+    Attribute& operator[](size_t index) { return items()[index]; }
+    const Attribute& operator[](size_t index) const { return items()[index]; }
+    Attribute* begin() { return m_block ? items() : nullptr; }
+    Attribute* end() { return begin() + size(); }
+    const Attribute* begin() const { return m_block ? items() : nullptr; }
+    const Attribute* end() const { return begin() + size(); }
+
+    void reserve(size_t capacity);
+    void push_back(Attribute&&);
+    void erase(size_t index);
+
+    std::shared_ptr<DOMCSSStyleDeclaration>& style();
+    DOMCSSStyleDeclaration* existingStyle() const { return m_block ? m_block->style.get() : nullptr; }
+
+private:
+    struct Block {
+        uint32_t size { 0 };
+        uint32_t capacity { 0 };
+        std::shared_ptr<DOMCSSStyleDeclaration> style;
+    };
+    Attribute* items() const { return reinterpret_cast<Attribute*>(m_block + 1); }
+
+    Block* m_block { nullptr };
+};
+
+} // namespace brevanton

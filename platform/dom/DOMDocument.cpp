@@ -1,0 +1,372 @@
+#include "platform/dom/DOMDocument.h"
+
+#include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMParsing.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+
+namespace brevanton {
+
+namespace {
+
+bool isNameStartCharacter(char16_t c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c == u':' || c >= 0x80;
+}
+
+} // namespace
+
+bool isValidElementName(std::u16string_view name)
+{
+    if (name.empty() || !isNameStartCharacter(name[0]))
+        return false;
+    for (auto c : name) {
+        if (isHTMLWhitespace(c) || c == 0 || c == u'/' || c == u'>' || c == u'<' || c == u'=' || c == u'"'
+            || c == u'\'')
+            return false;
+    }
+    return true;
+}
+
+bool isValidAttributeName(std::u16string_view name)
+{
+    if (name.empty())
+        return false;
+    for (auto c : name) {
+        if (isHTMLWhitespace(c) || c == 0 || c == u'/' || c == u'>' || c == u'=' || c == u'"' || c == u'\''
+            || c == u'<')
+            return false;
+    }
+    return true;
+}
+
+// MARK: - Document types and fragments
+
+std::shared_ptr<DOMNode> DOMDocumentType::cloneSelf(DOMDocument* document) const
+{
+    return std::make_shared<DOMDocumentType>(document ? document->documentHandle() : documentHandle(), m_name,
+                                             m_publicId, m_systemId);
+}
+
+std::shared_ptr<DOMNode> DOMDocumentFragment::cloneSelf(DOMDocument* document) const
+{
+    return std::make_shared<DOMDocumentFragment>(document ? document->documentHandle() : documentHandle());
+}
+
+static std::shared_ptr<DOMElement> findElementById(const DOMNode& root, std::u16string_view id)
+{
+    if (id.empty())
+        return nullptr;
+    for (auto* node = root.first(); node; node = node->traverseNext(&root)) {
+        if (auto* element = toElement(node)) {
+            if (auto* value = element->attributeValue(u"id"); value && *value == id)
+                return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<DOMElement> DOMDocumentFragment::getElementById(std::u16string_view id) const
+{
+    return findElementById(*this, id);
+}
+
+// MARK: - Document
+
+DOMDocument::DOMDocument(Kind kind)
+    : DOMContainerNode(DOCUMENT_NODE, DOMDocumentHandlePtr::create())
+    , m_kind(kind)
+{
+    rootHandle()->document = this;
+    if (kind == Kind::HTML)
+        m_contentType = u"text/html";
+    else
+        m_contentType = u"application/xml";
+}
+
+DOMDocument::~DOMDocument()
+{
+    for (auto* range : m_ranges)
+        range->documentWillBeDestroyed();
+    m_ranges.clear();
+    // Children outliving the document see no document from now on.
+    rootHandle()->document = nullptr;
+}
+
+std::shared_ptr<DOMDocument> DOMDocument::create(Kind kind)
+{
+    return std::make_shared<DOMDocument>(kind);
+}
+
+std::shared_ptr<DOMDocument> DOMDocument::createHTMLDocument(const std::u16string& title)
+{
+    auto document = create(Kind::HTML);
+    document->insertChild(document->createDocumentType(u"html", {}, {}), nullptr);
+    auto html = document->createElement(u"html");
+    document->insertChild(html, nullptr);
+    auto head = document->createElement(u"head");
+    html->insertChild(head, nullptr);
+    auto titleElement = document->createElement(u"title");
+    head->insertChild(titleElement, nullptr);
+    if (!title.empty())
+        titleElement->insertChild(document->createTextNode(title), nullptr);
+    html->insertChild(document->createElement(u"body"), nullptr);
+    return document;
+}
+
+std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::string_view bytes, std::string_view encoding,
+                                                    const std::u16string& url)
+{
+    auto document = parseHTMLDocument(bytes, encoding);
+    document->setURL(url);
+    return document;
+}
+
+std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::u16string_view markup, const std::u16string& url)
+{
+    return parseHTML(toUTF8(markup), "UTF-8", url);
+}
+
+std::shared_ptr<DOMDocument> DOMDocument::parseXML(std::string_view bytes, const std::u16string& url, Error* outError)
+{
+    auto document = parseXMLDocument(bytes, outError);
+    if (document)
+        document->setURL(url);
+    return document;
+}
+
+bool DOMDocument::isXMLPath(std::u16string_view path)
+{
+    auto end = path.find_first_of(u"?#");
+    if (end != std::u16string_view::npos)
+        path = path.substr(0, end);
+    auto dot = path.rfind(u'.');
+    auto slash = path.rfind(u'/');
+    if (dot == std::u16string_view::npos || (slash != std::u16string_view::npos && slash > dot))
+        return false;
+    auto extension = asciiLowercase(path.substr(dot + 1));
+    return extension == u"xhtml" || extension == u"xht" || extension == u"xml";
+}
+
+std::shared_ptr<DOMElement> DOMDocument::documentElement() const
+{
+    for (auto* node = first(); node; node = node->next())
+        if (node->isElementNode())
+            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+    return nullptr;
+}
+
+std::shared_ptr<DOMDocumentType> DOMDocument::doctype() const
+{
+    for (auto* node = first(); node; node = node->next())
+        if (node->nodeType() == DOCUMENT_TYPE_NODE)
+            return std::static_pointer_cast<DOMDocumentType>(node->shared_from_this());
+    return nullptr;
+}
+
+std::shared_ptr<DOMElement> DOMDocument::body() const
+{
+    auto root = documentElement();
+    if (!root || !root->hasTagName(u"html"))
+        return nullptr;
+    for (auto* node = root->first(); node; node = node->next()) {
+        if (auto* element = toElement(node); element && (element->hasTagName(u"body") || element->hasTagName(u"frameset")))
+            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+    }
+    return nullptr;
+}
+
+std::shared_ptr<DOMElement> DOMDocument::head() const
+{
+    auto root = documentElement();
+    if (!root || !root->hasTagName(u"html"))
+        return nullptr;
+    for (auto* node = root->first(); node; node = node->next()) {
+        if (auto* element = toElement(node); element && element->hasTagName(u"head"))
+            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+    }
+    return nullptr;
+}
+
+std::u16string DOMDocument::title() const
+{
+    for (auto* node = first(); node; node = node->traverseNext(this)) {
+        if (auto* element = toElement(node); element && element->hasTagName(u"title")) {
+            // Strip and collapse ASCII whitespace.
+            std::u16string result;
+            bool space = false;
+            for (auto c : element->textContent()) {
+                if (isHTMLWhitespace(c)) {
+                    space = !result.empty();
+                    continue;
+                }
+                if (space)
+                    result += u' ';
+                space = false;
+                result += c;
+            }
+            return result;
+        }
+    }
+    return {};
+}
+
+std::shared_ptr<DOMElement> DOMDocument::getElementById(std::u16string_view id) const
+{
+    return findElementById(*this, id);
+}
+
+std::shared_ptr<DOMHTMLCollection> DOMDocument::getElementsByTagName(std::u16string_view name)
+{
+    return makeElementsByTagNameCollection(shared_from_this(), name);
+}
+
+std::shared_ptr<DOMElement> DOMDocument::createElement(std::u16string_view localName, Error* outError)
+{
+    if (!isValidElementName(localName)) {
+        setDOMError(outError, DOMExceptionCode::InvalidCharacterError, u"The element name is not valid.");
+        return nullptr;
+    }
+    if (isHTMLDocument())
+        return std::make_shared<DOMElement>(documentHandle(), DOMQualifiedName::intern(XHTMLNamespace, {}, asciiLowercase(localName)));
+    bool xhtml = m_contentType == u"application/xhtml+xml";
+    return std::make_shared<DOMElement>(documentHandle(),
+                                        DOMQualifiedName::intern(xhtml ? XHTMLNamespace : u"", {}, localName));
+}
+
+std::shared_ptr<DOMElement> DOMDocument::createElementNS(std::u16string_view namespaceURI,
+                                                         std::u16string_view qualifiedName, Error* outError)
+{
+    if (!isValidElementName(qualifiedName)) {
+        setDOMError(outError, DOMExceptionCode::InvalidCharacterError, u"The element name is not valid.");
+        return nullptr;
+    }
+    auto* name = DOMQualifiedName::intern(namespaceURI, qualifiedName);
+    if ((!name->prefix.empty() && namespaceURI.empty()) || (name->prefix == u"xml" && namespaceURI != XMLNamespace)) {
+        setDOMError(outError, DOMExceptionCode::NamespaceError, u"The prefix does not fit the namespace.");
+        return nullptr;
+    }
+    return std::make_shared<DOMElement>(documentHandle(), name);
+}
+
+std::shared_ptr<DOMText> DOMDocument::createTextNode(std::u16string data)
+{
+    return std::make_shared<DOMText>(documentHandle(), std::move(data));
+}
+
+std::shared_ptr<DOMComment> DOMDocument::createComment(std::u16string data)
+{
+    return std::make_shared<DOMComment>(documentHandle(), std::move(data));
+}
+
+std::shared_ptr<DOMCDATASection> DOMDocument::createCDATASection(std::u16string data, Error* outError)
+{
+    if (isHTMLDocument()) {
+        setDOMError(outError, DOMExceptionCode::NotSupportedError, u"HTML documents have no CDATA sections.");
+        return nullptr;
+    }
+    if (data.find(u"]]>") != std::u16string::npos) {
+        setDOMError(outError, DOMExceptionCode::InvalidCharacterError, u"CDATA sections cannot hold \"]]>\".");
+        return nullptr;
+    }
+    return std::make_shared<DOMCDATASection>(documentHandle(), std::move(data));
+}
+
+std::shared_ptr<DOMProcessingInstruction> DOMDocument::createProcessingInstruction(std::u16string target,
+                                                                                   std::u16string data, Error* outError)
+{
+    if (!isValidElementName(target) || data.find(u"?>") != std::u16string::npos) {
+        setDOMError(outError, DOMExceptionCode::InvalidCharacterError, u"The processing instruction is not valid.");
+        return nullptr;
+    }
+    return std::make_shared<DOMProcessingInstruction>(documentHandle(), std::move(target), std::move(data));
+}
+
+std::shared_ptr<DOMDocumentFragment> DOMDocument::createDocumentFragment()
+{
+    return std::make_shared<DOMDocumentFragment>(documentHandle());
+}
+
+std::shared_ptr<DOMAttr> DOMDocument::createAttribute(std::u16string_view name, Error* outError)
+{
+    if (!isValidAttributeName(name)) {
+        setDOMError(outError, DOMExceptionCode::InvalidCharacterError, u"The attribute name is not valid.");
+        return nullptr;
+    }
+    return std::make_shared<DOMAttr>(documentHandle(), isHTMLDocument() ? asciiLowercase(name) : std::u16string(name),
+                                     std::u16string());
+}
+
+std::shared_ptr<DOMDocumentType> DOMDocument::createDocumentType(std::u16string name, std::u16string publicId,
+                                                                 std::u16string systemId)
+{
+    return std::make_shared<DOMDocumentType>(documentHandle(), std::move(name), std::move(publicId),
+                                             std::move(systemId));
+}
+
+std::shared_ptr<DOMRange> DOMDocument::createRange()
+{
+    return DOMRange::create(*this);
+}
+
+std::shared_ptr<DOMNode> DOMDocument::importNode(const DOMNode& node, bool deep, Error* outError)
+{
+    if (node.isDocumentNode()) {
+        setDOMError(outError, DOMExceptionCode::NotSupportedError, u"A document cannot be imported.");
+        return nullptr;
+    }
+    return node.cloneNodeInto(this, deep);
+}
+
+std::shared_ptr<DOMNode> DOMDocument::adoptNode(const std::shared_ptr<DOMNode>& node, Error* outError)
+{
+    if (!node || node->isDocumentNode()) {
+        setDOMError(outError, DOMExceptionCode::NotSupportedError, u"A document cannot be adopted.");
+        return nullptr;
+    }
+    if (node->nodeType() == ATTRIBUTE_NODE) {
+        auto* attr = static_cast<DOMAttr*>(node.get());
+        if (auto owner = attr->ownerElement())
+            owner->removeAttribute(attr->name());
+    } else
+        node->remove();
+    if (node->rootHandle() != rootHandle())
+        node->setDocumentHandleForSubtree(documentHandle());
+    return node;
+}
+
+std::shared_ptr<DOMDocumentFragment> DOMDocument::createDocumentFragmentWithMarkupString(
+    std::u16string_view markup, const std::u16string&, const DOMElement* context)
+{
+    return parseFragment(*this, markup, context);
+}
+
+void DOMDocument::registerRange(DOMRange* range)
+{
+    range->setRegistryIndex(static_cast<unsigned>(m_ranges.size()));
+    m_ranges.push_back(range);
+}
+
+void DOMDocument::unregisterRange(DOMRange* range)
+{
+    unsigned index = range->registryIndex();
+    if (index >= m_ranges.size() || m_ranges[index] != range)
+        return;
+    m_ranges[index] = m_ranges.back();
+    m_ranges[index]->setRegistryIndex(index);
+    m_ranges.pop_back();
+}
+
+std::shared_ptr<DOMNode> DOMDocument::cloneSelf(DOMDocument*) const
+{
+    auto copy = create(m_kind);
+    copy->m_url = m_url;
+    copy->m_characterSet = m_characterSet;
+    copy->m_contentType = m_contentType;
+    return copy;
+}
+
+} // namespace brevanton

@@ -1,0 +1,159 @@
+// DOMDocument, DOMDocumentType and DOMDocumentFragment.
+//
+// A document keeps a weak registry of its live ranges (each range removes
+// itself when it goes away), so that the cost of a mutation follows the number
+// of ranges alive.
+#pragma once
+
+#include "platform/dom/DOMNode.h"
+
+#include <string_view>
+#include <vector>
+
+namespace brevanton {
+
+class DOMCDATASection;
+class DOMComment;
+class DOMDocumentFragment;
+class DOMDocumentType;
+class DOMHTMLCollection;
+class DOMProcessingInstruction;
+class DOMRange;
+
+class DOMDocumentType final : public DOMNode {
+public:
+    DOMDocumentType(DOMDocumentHandlePtr handle, std::u16string name, std::u16string publicId,
+                    std::u16string systemId)
+        : DOMNode(DOCUMENT_TYPE_NODE, std::move(handle))
+        , m_name(std::move(name))
+        , m_publicId(std::move(publicId))
+        , m_systemId(std::move(systemId))
+    {
+    }
+    const std::u16string& name() const { return m_name; }
+    const std::u16string& publicId() const { return m_publicId; }
+    const std::u16string& systemId() const { return m_systemId; }
+
+protected:
+public:
+    std::shared_ptr<DOMNode> cloneSelf(DOMDocument*) const; // internal: see DOMNode::cloneNodeInto
+
+private:
+    std::u16string m_name;
+    std::u16string m_publicId;
+    std::u16string m_systemId;
+};
+
+class DOMDocumentFragment final : public DOMContainerNode {
+public:
+    explicit DOMDocumentFragment(DOMDocumentHandlePtr handle)
+        : DOMContainerNode(DOCUMENT_FRAGMENT_NODE, std::move(handle))
+    {
+    }
+    std::shared_ptr<DOMElement> getElementById(std::u16string_view) const;
+
+protected:
+public:
+    std::shared_ptr<DOMNode> cloneSelf(DOMDocument*) const; // internal: see DOMNode::cloneNodeInto
+};
+
+class DOMDocument final : public DOMContainerNode {
+public:
+    enum class Kind : uint8_t { HTML, XML };
+
+    // A new empty document. Use the create functions: documents live in shared_ptr.
+    static std::shared_ptr<DOMDocument> create(Kind kind = Kind::HTML);
+    // "<!DOCTYPE html><html><head><title>title</title></head><body></body></html>"
+    static std::shared_ptr<DOMDocument> createHTMLDocument(const std::u16string& title = {});
+    // Parses HTML bytes in `encoding` (an IANA name; empty: byte order mark,
+    // then a meta declaration, then UTF-8 when valid, else windows-1252).
+    static std::shared_ptr<DOMDocument> parseHTML(std::string_view bytes, std::string_view encoding = {},
+                                                  const std::u16string& url = {});
+    static std::shared_ptr<DOMDocument> parseHTML(std::u16string_view markup, const std::u16string& url = {});
+    // Parses XML or XHTML without network access or external entities.
+    // Malformed input is recovered where possible; null with an error otherwise.
+    static std::shared_ptr<DOMDocument> parseXML(std::string_view bytes, const std::u16string& url = {},
+                                                 Error* outError = nullptr);
+    // HTML or XML by the file extension of the path or URL (.xhtml, .xht, .xml are XML).
+    static bool isXMLPath(std::u16string_view pathOrURL);
+
+    explicit DOMDocument(Kind kind);
+    ~DOMDocument();
+
+    bool isHTMLDocument() const { return m_kind == Kind::HTML; }
+    Kind kind() const { return m_kind; }
+
+    const std::u16string& URL() const { return m_url; }
+    void setURL(std::u16string url) { m_url = std::move(url); }
+    const std::u16string& characterSet() const { return m_characterSet; }
+    void setCharacterSet(std::u16string name) { m_characterSet = std::move(name); }
+    // "application/xhtml+xml" makes createElement answer XHTML elements in an XML document.
+    const std::u16string& contentType() const { return m_contentType; }
+    void setContentType(std::u16string type) { m_contentType = std::move(type); }
+
+    std::shared_ptr<DOMElement> documentElement() const;
+    std::shared_ptr<DOMDocumentType> doctype() const;
+    // The first BODY (or FRAMESET) child of the HTML root element.
+    std::shared_ptr<DOMElement> body() const;
+    std::shared_ptr<DOMElement> head() const;
+    std::u16string title() const;
+
+    std::shared_ptr<DOMElement> getElementById(std::u16string_view) const;
+    std::shared_ptr<DOMHTMLCollection> getElementsByTagName(std::u16string_view);
+
+    // Creation. Invalid names are InvalidCharacterError with a null result.
+    std::shared_ptr<DOMElement> createElement(std::u16string_view localName, Error* outError = nullptr);
+    std::shared_ptr<DOMElement> createElementNS(std::u16string_view namespaceURI, std::u16string_view qualifiedName,
+                                                Error* outError = nullptr);
+    std::shared_ptr<DOMText> createTextNode(std::u16string data);
+    std::shared_ptr<DOMComment> createComment(std::u16string data);
+    // NotSupportedError in an HTML document.
+    std::shared_ptr<DOMCDATASection> createCDATASection(std::u16string data, Error* outError = nullptr);
+    std::shared_ptr<DOMProcessingInstruction> createProcessingInstruction(std::u16string target, std::u16string data,
+                                                                          Error* outError = nullptr);
+    std::shared_ptr<DOMDocumentFragment> createDocumentFragment();
+    std::shared_ptr<DOMAttr> createAttribute(std::u16string_view name, Error* outError = nullptr);
+    std::shared_ptr<DOMDocumentType> createDocumentType(std::u16string name, std::u16string publicId,
+                                                        std::u16string systemId);
+    std::shared_ptr<DOMRange> createRange();
+    // A copy of `node` (with its subtree when deep) belonging to this document.
+    std::shared_ptr<DOMNode> importNode(const DOMNode& node, bool deep, Error* outError = nullptr);
+    // Moves `node` (removed from its parent) into this document.
+    std::shared_ptr<DOMNode> adoptNode(const std::shared_ptr<DOMNode>& node, Error* outError = nullptr);
+
+    // Markup parsed as the content of `context` (BODY when null): HTML through
+    // the fragment parsing algorithm in HTML documents, XML otherwise.
+    std::shared_ptr<DOMDocumentFragment> createDocumentFragmentWithMarkupString(std::u16string_view markup,
+                                                                                const std::u16string& baseURL = {},
+                                                                                const DOMElement* context = nullptr);
+
+    // Internal: range registry and tree versions for live collections.
+    void registerRange(DOMRange*);
+    void unregisterRange(DOMRange*);
+    const std::vector<DOMRange*>& ranges() const { return m_ranges; }
+    uint64_t domTreeVersion() const { return m_domTreeVersion; }
+    void incrementDOMTreeVersion() { ++m_domTreeVersion; }
+    // Moves on every tree, attribute and text change (cached computed style checks it).
+    uint64_t contentVersion() const { return m_domTreeVersion + m_attributeAndTextVersion; }
+    void incrementAttributeAndTextVersion() { ++m_attributeAndTextVersion; }
+    std::shared_ptr<DOMDocument> protectedThis() { return std::static_pointer_cast<DOMDocument>(shared_from_this()); }
+
+protected:
+public:
+    std::shared_ptr<DOMNode> cloneSelf(DOMDocument*) const; // internal: see DOMNode::cloneNodeInto
+
+private:
+    std::vector<DOMRange*> m_ranges;
+    uint64_t m_domTreeVersion { 0 };
+    uint64_t m_attributeAndTextVersion { 0 };
+    std::u16string m_url;
+    std::u16string m_characterSet { u"UTF-8" };
+    std::u16string m_contentType;
+    Kind m_kind;
+};
+
+// Checks names for createElement and setAttribute.
+bool isValidElementName(std::u16string_view);
+bool isValidAttributeName(std::u16string_view);
+
+} // namespace brevanton

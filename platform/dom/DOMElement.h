@@ -1,0 +1,138 @@
+// DOMElement: a named element with an ordered attribute list. A new
+// attribute name appends; setting an existing one keeps its place.
+#pragma once
+
+#include "platform/dom/DOMAttributeList.h"
+#include "platform/dom/DOMNode.h"
+#include "platform/dom/DOMQualifiedName.h"
+
+#include <vector>
+
+namespace brevanton {
+
+class DOMCSSStyleDeclaration;
+class DOMHTMLCollection;
+class DOMNamedNodeMap;
+
+class DOMElement final : public DOMContainerNode {
+public:
+    using Attribute = DOMAttributeList::Attribute;
+
+    DOMElement(DOMDocumentHandlePtr handle, const DOMQualifiedName* name)
+        : DOMContainerNode(ELEMENT_NODE, std::move(handle))
+        , m_name(name)
+    {
+    }
+    ~DOMElement();
+
+    const DOMQualifiedName& qualifiedName() const { return *m_name; }
+    // Upper case for HTML elements in HTML documents; as written otherwise.
+    const std::u16string& tagName() const;
+    const std::u16string& localName() const { return m_name->localName; }
+    const std::u16string& namespaceURI() const { return m_name->namespaceURI; }
+    const std::u16string& prefix() const { return m_name->prefix; }
+    bool isHTMLElement() const { return m_name->isHTML; }
+    // True for an HTML element whose local name is `lowercaseName`.
+    bool hasTagName(std::u16string_view lowercaseName) const
+    {
+        return m_name->isHTML && m_name->localName == lowercaseName;
+    }
+
+    // Attributes. An absent attribute reads as "". Names of HTML elements in
+    // HTML documents are matched in ASCII lower case.
+    std::u16string getAttribute(std::u16string_view name) const;
+    const std::u16string* attributeValue(std::u16string_view name) const;
+    bool hasAttribute(std::u16string_view name) const { return attributeValue(name) != nullptr; }
+    bool hasAttributes() const { return !m_attributes.empty(); }
+    bool setAttribute(std::u16string_view name, std::u16string_view value, Error* outError = nullptr);
+    void removeAttribute(std::u16string_view name);
+    bool toggleAttribute(std::u16string_view name);
+    std::shared_ptr<DOMAttr> getAttributeNode(std::u16string_view name);
+    std::shared_ptr<DOMNamedNodeMap> attributes();
+    const DOMAttributeList& attributeList() const { return m_attributes; }
+    unsigned attributeCount() const { return static_cast<unsigned>(m_attributes.size()); }
+    std::shared_ptr<DOMAttr> attributeNodeAt(unsigned index);
+
+    std::u16string id() const { return getAttribute(u"id"); }
+    void setId(std::u16string_view value) { setAttribute(u"id", value); }
+    std::u16string className() const { return getAttribute(u"class"); }
+    void setClassName(std::u16string_view value) { setAttribute(u"class", value); }
+
+    std::shared_ptr<DOMElement> previousElementSibling() const;
+    std::shared_ptr<DOMElement> nextElementSibling() const;
+    std::shared_ptr<DOMElement> firstElementChild() const;
+    std::shared_ptr<DOMElement> lastElementChild() const;
+    unsigned childElementCount() const;
+    std::shared_ptr<DOMHTMLCollection> children();
+    std::shared_ptr<DOMHTMLCollection> getElementsByTagName(std::u16string_view name);
+
+    // HTML serialization of the element itself and its children.
+    std::u16string outerHTML() const;
+
+    // The inline style declaration, backed by the "style" attribute.
+    std::shared_ptr<DOMCSSStyleDeclaration> style();
+
+    // Tables (TABLE, THEAD/TBODY/TFOOT and TR elements).
+    std::shared_ptr<DOMElement> caption() const;
+    std::shared_ptr<DOMElement> tHead() const;
+    std::shared_ptr<DOMElement> tFoot() const;
+    std::shared_ptr<DOMHTMLCollection> tBodies();
+    // A table's rows: its head's, then those of bodies and direct rows in order, then its foot's.
+    // A section's rows: its TR children.
+    std::shared_ptr<DOMHTMLCollection> rows();
+    // A row's TD and TH children.
+    std::shared_ptr<DOMHTMLCollection> cells();
+    std::shared_ptr<DOMElement> createCaption();
+    std::shared_ptr<DOMElement> createTHead();
+    std::shared_ptr<DOMElement> createTFoot();
+    std::shared_ptr<DOMElement> createTBody();
+    void deleteCaption();
+    void deleteTHead();
+    void deleteTFoot();
+    // Index -1 appends; an index out of range is an IndexSizeError.
+    std::shared_ptr<DOMElement> insertRow(int index = -1, Error* outError = nullptr);
+    bool deleteRow(int index, Error* outError = nullptr);
+    std::shared_ptr<DOMElement> insertCell(int index = -1, Error* outError = nullptr);
+    bool deleteCell(int index, Error* outError = nullptr);
+    int rowIndex() const;
+    int sectionRowIndex() const;
+    int cellIndex() const;
+
+    // Internal.
+    void reserveAttributes(size_t count)
+    {
+        if (count)
+            m_attributes.reserve(count);
+    }
+    void appendAttributeWithoutChecks(std::u16string name, std::u16string value);
+    void setAttributeValueForAttr(const std::u16string& name, const std::u16string& value);
+    void styleDidChange(std::u16string cssText);
+
+protected:
+public:
+    std::shared_ptr<DOMNode> cloneSelf(DOMDocument*) const; // internal: see DOMNode::cloneNodeInto
+
+private:
+    std::u16string adjustedAttributeName(std::u16string_view) const;
+    int findAttribute(std::u16string_view name) const;
+    void attributeChanged(const std::u16string& name);
+
+    const DOMQualifiedName* m_name;
+    DOMAttributeList m_attributes;
+};
+
+// Casts for nodes of known type; null when the type differs.
+inline DOMElement* toElement(DOMNode* node)
+{
+    return node && node->isElementNode() ? static_cast<DOMElement*>(node) : nullptr;
+}
+inline const DOMElement* toElement(const DOMNode* node)
+{
+    return node && node->isElementNode() ? static_cast<const DOMElement*>(node) : nullptr;
+}
+inline std::shared_ptr<DOMElement> toElement(const std::shared_ptr<DOMNode>& node)
+{
+    return node && node->isElementNode() ? std::static_pointer_cast<DOMElement>(node) : nullptr;
+}
+
+} // namespace brevanton

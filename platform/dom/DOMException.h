@@ -1,0 +1,28 @@
+// DOM errors: the DOM's exception kinds reported as Error values in the
+// "DOMException" domain, with the legacy DOM codes.
+#pragma once
+
+#include "platform/foundation/Error.h"
+
+namespace brevanton {
+
+inline constexpr const char* DOMErrorDomain = "DOMException";
+
+enum class DOMExceptionCode : int {
+    IndexSizeError = 1,
+    HierarchyRequestError = 3,
+    WrongDocumentError = 4,
+    InvalidCharacterError = 5,
+    NotFoundError = 8,
+    NotSupportedError = 9,
+    InUseAttributeError = 10,
+    InvalidStateError = 11,
+    SyntaxError = 12,
+    NamespaceError = 14,
+    InvalidNodeTypeError = 24,
+};
+
+// Stores a DOM error in `*out` and returns false.
+bool setDOMError(Error* out, DOMExceptionCode, const char16_t* message);
+
+} // namespace brevanton

@@ -1,0 +1,459 @@
+#include "platform/dom/DOMParsing.h"
+
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/Text.h"
+
+#include <gumbo.h>
+#include <unicode/ucnv.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace brevanton {
+
+void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length)
+{
+    size_t start = into.size();
+    into.resize(start + length);
+    char16_t* out = into.data() + start;
+    auto* p = reinterpret_cast<const unsigned char*>(bytes);
+    auto* end = p + length;
+    while (p < end) {
+        unsigned c = *p;
+        if (c < 0x80) {
+            *out++ = static_cast<char16_t>(c);
+            ++p;
+            continue;
+        }
+        unsigned codePoint = 0xFFFD;
+        size_t need = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            need = 1;
+            codePoint = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            need = 2;
+            codePoint = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            need = 3;
+            codePoint = c & 0x07;
+        }
+        ++p;
+        bool valid = need > 0 && static_cast<size_t>(end - p) >= need;
+        for (size_t i = 0; valid && i < need; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                valid = false;
+            else
+                codePoint = (codePoint << 6) | (p[i] & 0x3F);
+        }
+        if (valid && ((need == 2 && (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint <= 0xDFFF)))
+                      || (need == 3 && (codePoint < 0x10000 || codePoint > 0x10FFFF))))
+            valid = false;
+        if (!valid) {
+            *out++ = 0xFFFD;
+            continue;
+        }
+        p += need;
+        if (codePoint >= 0x10000) {
+            codePoint -= 0x10000;
+            *out++ = static_cast<char16_t>(0xD800 + (codePoint >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+        } else
+            *out++ = static_cast<char16_t>(codePoint);
+    }
+    into.resize(out - into.data());
+}
+
+namespace {
+
+bool isValidUTF8(std::string_view bytes)
+{
+    std::u16string scratch;
+    return decodeUTF8Strictly(bytes, scratch);
+}
+
+// The charset named by a meta element in the first 1024 bytes, if any.
+std::string prescanCharset(std::string_view bytes)
+{
+    auto head = std::string(bytes.substr(0, 1024));
+    for (auto& c : head)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    size_t position = 0;
+    while ((position = head.find("<meta", position)) != std::string::npos) {
+        auto close = head.find('>', position);
+        auto tag = head.substr(position, close == std::string::npos ? std::string::npos : close - position);
+        position += 5;
+        auto charset = tag.find("charset");
+        if (charset == std::string::npos)
+            continue;
+        size_t i = charset + 7;
+        while (i < tag.size() && (tag[i] == ' ' || tag[i] == '\t' || tag[i] == '\n' || tag[i] == '\r'))
+            ++i;
+        if (i >= tag.size() || tag[i] != '=')
+            continue;
+        ++i;
+        while (i < tag.size() && (tag[i] == ' ' || tag[i] == '"' || tag[i] == '\''))
+            ++i;
+        size_t startName = i;
+        while (i < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[i])) || tag[i] == '-' || tag[i] == '_'
+                                  || tag[i] == ':' || tag[i] == '.'))
+            ++i;
+        if (i > startName)
+            return tag.substr(startName, i - startName);
+    }
+    return {};
+}
+
+bool isUTF8Name(std::string_view name)
+{
+    auto lower = std::string(name);
+    for (auto& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower == "utf-8" || lower == "utf8" || lower == "unicode-1-1-utf-8";
+}
+
+bool convertWithICU(std::string_view bytes, const char* from, std::string& out)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t capacity = static_cast<int32_t>(bytes.size() * 3 + 16);
+    out.resize(capacity);
+    int32_t length = ucnv_convert("UTF-8", from, out.data(), capacity, bytes.data(),
+                                  static_cast<int32_t>(bytes.size()), &status);
+    if (U_FAILURE(status))
+        return false;
+    out.resize(length);
+    return true;
+}
+
+} // namespace
+
+std::string decodeHTMLBytesToUTF8(std::string_view bytes, std::string_view encoding, std::string& outEncoding)
+{
+    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF && static_cast<unsigned char>(bytes[1]) == 0xBB
+        && static_cast<unsigned char>(bytes[2]) == 0xBF) {
+        outEncoding = "UTF-8";
+        return std::string(bytes.substr(3));
+    }
+    if (bytes.size() >= 2) {
+        auto b0 = static_cast<unsigned char>(bytes[0]), b1 = static_cast<unsigned char>(bytes[1]);
+        std::string out;
+        if (b0 == 0xFE && b1 == 0xFF && convertWithICU(bytes.substr(2), "UTF-16BE", out)) {
+            outEncoding = "UTF-16BE";
+            return out;
+        }
+        if (b0 == 0xFF && b1 == 0xFE && convertWithICU(bytes.substr(2), "UTF-16LE", out)) {
+            outEncoding = "UTF-16LE";
+            return out;
+        }
+    }
+    std::string name(encoding);
+    if (name.empty()) {
+        name = prescanCharset(bytes);
+        // A declared UTF-16 in a byte stream read as ASCII-compatible means UTF-8.
+        if (name.rfind("utf-16", 0) == 0)
+            name = "utf-8";
+    }
+    if (!name.empty() && !isUTF8Name(name)) {
+        std::string out;
+        if (convertWithICU(bytes, name.c_str(), out)) {
+            UErrorCode status = U_ZERO_ERROR;
+            const char* standard = ucnv_getStandardName(name.c_str(), "IANA", &status);
+            outEncoding = standard && U_SUCCESS(status) ? standard : name;
+            return out;
+        }
+        name.clear();
+    }
+    if (!name.empty() || isValidUTF8(bytes)) {
+        outEncoding = "UTF-8";
+        return std::string(bytes);
+    }
+    std::string out;
+    if (convertWithICU(bytes, "windows-1252", out)) {
+        outEncoding = "windows-1252";
+        return out;
+    }
+    outEncoding = "UTF-8";
+    return std::string(bytes);
+}
+
+namespace {
+
+const char16_t* namespaceForGumbo(GumboNamespaceEnum ns)
+{
+    switch (ns) {
+    case GUMBO_NAMESPACE_SVG:
+        return SVGNamespace;
+    case GUMBO_NAMESPACE_MATHML:
+        return MathMLNamespace;
+    default:
+        return XHTMLNamespace;
+    }
+}
+
+// Gumbo's allocations for one parse come from large chunks released all at
+// once after the tree is converted: no per-node frees, no tree teardown walk.
+class GumboArena {
+public:
+    GumboArena() = default;
+    GumboArena(const GumboArena&) = delete;
+    GumboArena& operator=(const GumboArena&) = delete;
+    ~GumboArena()
+    {
+        for (auto* chunk : m_chunks)
+            std::free(chunk);
+    }
+
+    void install(GumboOptions& options)
+    {
+        options.allocator = &GumboArena::allocate;
+        options.deallocator = &GumboArena::deallocate;
+        options.userdata = this;
+    }
+    size_t bytesReserved() const { return m_reserved; }
+
+private:
+    static void* allocate(void* userdata, size_t size)
+    {
+        auto* arena = static_cast<GumboArena*>(userdata);
+        size = (size + 15) & ~size_t(15);
+        if (size > arena->m_remaining) {
+            size_t chunkSize = std::max<size_t>(size, 1 << 20);
+            auto* chunk = static_cast<char*>(std::malloc(chunkSize));
+            if (!chunk)
+                return nullptr;
+            arena->m_chunks.push_back(chunk);
+            arena->m_reserved += chunkSize;
+            arena->m_cursor = chunk;
+            arena->m_remaining = chunkSize;
+        }
+        void* result = arena->m_cursor;
+        arena->m_cursor += size;
+        arena->m_remaining -= size;
+        return result;
+    }
+    static void deallocate(void*, void*) { }
+
+    std::vector<char*> m_chunks;
+    char* m_cursor { nullptr };
+    size_t m_remaining { 0 };
+    size_t m_reserved { 0 };
+};
+
+class GumboTreeBuilder {
+public:
+    explicit GumboTreeBuilder(DOMDocument& document)
+        : m_document(document)
+        , m_handle(document.documentHandle())
+    {
+        m_knownNames.fill(nullptr);
+    }
+
+    // Appends the children of `source` to `target`.
+    void buildChildren(const GumboNode* source, DOMNode& target)
+    {
+        struct Item {
+            const GumboNode* node;
+            DOMNode* parent;
+            unsigned depth;
+        };
+        std::vector<Item> stack;
+        auto pushChildren = [&](const GumboVector& children, DOMNode* parent, unsigned depth) {
+            for (unsigned i = children.length; i > 0; --i)
+                stack.push_back({ static_cast<const GumboNode*>(children.data[i - 1]), parent, depth });
+        };
+        pushChildren(childrenOf(source), &target, 1);
+        while (!stack.empty()) {
+            auto item = stack.back();
+            stack.pop_back();
+            const GumboNode* node = item.node;
+            switch (node->type) {
+            case GUMBO_NODE_ELEMENT:
+            case GUMBO_NODE_TEMPLATE: {
+                if (item.depth > DOMMaximumNestingDepth) {
+                    // Too deep: the content joins the element at the cap.
+                    pushChildren(node->v.element.children, item.parent, item.depth);
+                    break;
+                }
+                auto element = makeElement(node->v.element);
+                auto* raw = element.get();
+                item.parent->insertChild(element, nullptr);
+                pushChildren(node->v.element.children, raw, item.depth + 1);
+                break;
+            }
+            case GUMBO_NODE_TEXT:
+            case GUMBO_NODE_WHITESPACE:
+            case GUMBO_NODE_CDATA: {
+                auto& text = node->v.text.text;
+                auto* last = item.parent->last();
+                if (last && last->nodeType() == DOMNode::TEXT_NODE) {
+                    // Adjacent character runs form one text node.
+                    std::u16string data = static_cast<DOMText*>(last)->data();
+                    appendUTF8AsUTF16(data, text, std::strlen(text));
+                    static_cast<DOMText*>(last)->setData(data);
+                    break;
+                }
+                std::u16string data;
+                appendUTF8AsUTF16(data, text, std::strlen(text));
+                item.parent->insertChild(std::make_shared<DOMText>(m_handle, std::move(data)), nullptr);
+                break;
+            }
+            case GUMBO_NODE_COMMENT: {
+                std::u16string data;
+                appendUTF8AsUTF16(data, node->v.text.text, std::strlen(node->v.text.text));
+                item.parent->insertChild(std::make_shared<DOMComment>(m_handle, std::move(data)), nullptr);
+                break;
+            }
+            case GUMBO_NODE_DOCUMENT:
+                break;
+            }
+        }
+    }
+
+private:
+    static const GumboVector& childrenOf(const GumboNode* node)
+    {
+        return node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
+    }
+
+    const DOMQualifiedName* nameFor(const GumboElement& element)
+    {
+        const char16_t* ns = namespaceForGumbo(element.tag_namespace);
+        if (element.tag != GUMBO_TAG_UNKNOWN && element.tag < GUMBO_TAG_LAST) {
+            size_t slot = static_cast<size_t>(element.tag) * 3 + element.tag_namespace;
+            if (slot < m_knownNames.size()) {
+                if (!m_knownNames[slot]) {
+                    std::u16string localName = toUTF16(gumbo_normalized_tagname(element.tag));
+                    if (element.tag_namespace == GUMBO_NAMESPACE_SVG) {
+                        GumboStringPiece piece { gumbo_normalized_tagname(element.tag),
+                                                 std::strlen(gumbo_normalized_tagname(element.tag)) };
+                        if (const char* adjusted = gumbo_normalize_svg_tagname(&piece))
+                            localName = toUTF16(adjusted);
+                    }
+                    m_knownNames[slot] = DOMQualifiedName::intern(ns, {}, localName);
+                }
+                return m_knownNames[slot];
+            }
+        }
+        GumboStringPiece piece = element.original_tag;
+        if (piece.length)
+            gumbo_tag_from_original_text(&piece);
+        std::string name(piece.data ? piece.data : "", piece.length);
+        // Stop at the first character that cannot be in a tag name.
+        auto stop = name.find_first_of(" \t\n\f\r/>");
+        if (stop != std::string::npos)
+            name.resize(stop);
+        for (auto& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (element.tag_namespace == GUMBO_NAMESPACE_SVG) {
+            GumboStringPiece lower { name.data(), name.size() };
+            if (const char* adjusted = gumbo_normalize_svg_tagname(&lower))
+                name = adjusted;
+        }
+        if (name.empty())
+            name = "unknown";
+        return DOMQualifiedName::intern(ns, {}, toUTF16(name));
+    }
+
+    std::shared_ptr<DOMElement> makeElement(const GumboElement& source)
+    {
+        auto element = std::make_shared<DOMElement>(m_handle, nameFor(source));
+        element->reserveAttributes(source.attributes.length);
+        for (unsigned i = 0; i < source.attributes.length; ++i) {
+            auto* attribute = static_cast<const GumboAttribute*>(source.attributes.data[i]);
+            std::u16string name;
+            switch (attribute->attr_namespace) {
+            case GUMBO_ATTR_NAMESPACE_XLINK:
+                name = u"xlink:";
+                break;
+            case GUMBO_ATTR_NAMESPACE_XML:
+                name = u"xml:";
+                break;
+            case GUMBO_ATTR_NAMESPACE_XMLNS:
+                if (std::strcmp(attribute->name, "xmlns"))
+                    name = u"xmlns:";
+                break;
+            default:
+                break;
+            }
+            appendUTF8AsUTF16(name, attribute->name, std::strlen(attribute->name));
+            std::u16string value;
+            appendUTF8AsUTF16(value, attribute->value, std::strlen(attribute->value));
+            if (!element->hasAttribute(name))
+                element->appendAttributeWithoutChecks(std::move(name), std::move(value));
+        }
+        return element;
+    }
+
+    DOMDocument& m_document;
+    DOMDocumentHandlePtr m_handle;
+    std::array<const DOMQualifiedName*, (GUMBO_TAG_LAST + 1) * 3> m_knownNames;
+};
+
+} // namespace
+
+std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view bytes, std::string_view encoding)
+{
+    std::string usedEncoding;
+    auto utf8 = decodeHTMLBytesToUTF8(bytes, encoding, usedEncoding);
+    auto document = DOMDocument::create(DOMDocument::Kind::HTML);
+    document->setCharacterSet(toUTF16(usedEncoding));
+
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    GumboArena arena;
+    arena.install(options);
+    GumboOutput* output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
+    if (!output)
+        return document;
+    auto& source = output->document->v.document;
+    if (source.has_doctype) {
+        document->insertChild(document->createDocumentType(toUTF16(source.name ? source.name : ""),
+                                                           toUTF16(source.public_identifier ? source.public_identifier : ""),
+                                                           toUTF16(source.system_identifier ? source.system_identifier : "")),
+                              nullptr);
+    }
+    GumboTreeBuilder builder(*document);
+    builder.buildChildren(output->document, *document);
+    // The arena releases gumbo's tree.
+    return document;
+}
+
+std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u16string_view markup,
+                                                   const DOMElement* context)
+{
+    if (!document.isHTMLDocument())
+        return parseXMLFragment(document, markup, context);
+    auto fragment = document.createDocumentFragment();
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    options.fragment_context = GUMBO_TAG_BODY;
+    options.fragment_namespace = GUMBO_NAMESPACE_HTML;
+    if (context) {
+        auto& name = context->qualifiedName();
+        if (name.namespaceURI == SVGNamespace)
+            options.fragment_namespace = GUMBO_NAMESPACE_SVG;
+        else if (name.namespaceURI == MathMLNamespace)
+            options.fragment_namespace = GUMBO_NAMESPACE_MATHML;
+        GumboTag tag = gumbo_tag_enum(toUTF8(name.localName).c_str());
+        // An unknown context behaves as an ordinary element would: like a DIV.
+        options.fragment_context = tag == GUMBO_TAG_UNKNOWN ? GUMBO_TAG_DIV : tag;
+        if (tag == GUMBO_TAG_HTML)
+            options.fragment_context = GUMBO_TAG_BODY;
+    }
+    auto utf8 = toUTF8(markup);
+    GumboArena arena;
+    arena.install(options);
+    GumboOutput* output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
+    if (!output)
+        return fragment;
+    GumboTreeBuilder builder(document);
+    // In fragment mode the parsed nodes are the children of the root element.
+    builder.buildChildren(output->root, *fragment);
+    return fragment;
+}
+
+} // namespace brevanton

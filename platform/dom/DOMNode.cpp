@@ -1,0 +1,772 @@
+#include "platform/dom/DOMNode.h"
+
+#include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/dom/DOMSerializer.h"
+
+#include <vector>
+
+namespace brevanton {
+
+namespace {
+
+// Nodes whose last owner let go are destroyed from this list rather than by
+// recursion, so that neither long sibling chains nor deep trees exhaust the stack.
+thread_local std::vector<std::shared_ptr<DOMNode>>* pendingDestruction = nullptr;
+
+} // namespace
+
+DOMContainerNode::~DOMContainerNode()
+{
+    if (!m_firstChild)
+        return;
+    std::vector<std::shared_ptr<DOMNode>> local;
+    bool drains = !pendingDestruction;
+    if (drains)
+        pendingDestruction = &local;
+    auto child = std::move(m_firstChild);
+    m_lastChild = nullptr;
+    // Children that live on become roots of this node's document.
+    auto* handle = rootHandle();
+    while (child) {
+        auto next = std::move(child->m_nextSibling);
+        child->m_parentOrHandle = 0;
+        child->becomeRoot(handle);
+        child->m_previousSibling = nullptr;
+        // Leaves die here; subtrees wait in the list.
+        if (child->first())
+            pendingDestruction->push_back(std::move(child));
+        else
+            child.reset();
+        child = std::move(next);
+    }
+    if (drains) {
+        while (!local.empty()) {
+            auto node = std::move(local.back());
+            local.pop_back();
+            node.reset();
+        }
+        pendingDestruction = nullptr;
+    }
+}
+
+std::u16string DOMNode::nodeName() const
+{
+    switch (m_nodeType) {
+    case ELEMENT_NODE:
+        return static_cast<const DOMElement*>(this)->tagName();
+    case ATTRIBUTE_NODE:
+        return static_cast<const DOMAttr*>(this)->name();
+    case TEXT_NODE:
+        return u"#text";
+    case CDATA_SECTION_NODE:
+        return u"#cdata-section";
+    case PROCESSING_INSTRUCTION_NODE:
+        return static_cast<const DOMProcessingInstruction*>(this)->target();
+    case COMMENT_NODE:
+        return u"#comment";
+    case DOCUMENT_NODE:
+        return u"#document";
+    case DOCUMENT_TYPE_NODE:
+        return static_cast<const DOMDocumentType*>(this)->name();
+    case DOCUMENT_FRAGMENT_NODE:
+        return u"#document-fragment";
+    }
+    return {};
+}
+
+std::u16string DOMNode::nodeValue() const
+{
+    if (isCharacterDataNode())
+        return static_cast<const DOMCharacterData*>(this)->data();
+    if (m_nodeType == ATTRIBUTE_NODE)
+        return static_cast<const DOMAttr*>(this)->value();
+    return {};
+}
+
+void DOMNode::setNodeValue(const std::u16string& value)
+{
+    if (isCharacterDataNode())
+        static_cast<DOMCharacterData*>(this)->setData(value);
+    else if (m_nodeType == ATTRIBUTE_NODE)
+        static_cast<DOMAttr*>(this)->setValue(value);
+}
+
+std::shared_ptr<DOMElement> DOMNode::parentElement() const
+{
+    return parent() && parent()->isElementNode() ? std::static_pointer_cast<DOMElement>(parent()->shared_from_this())
+                                                 : nullptr;
+}
+
+std::shared_ptr<DOMNodeList> DOMNode::childNodes()
+{
+    return std::make_shared<DOMNodeList>(shared_from_this());
+}
+
+std::shared_ptr<DOMDocument> DOMNode::ownerDocument() const
+{
+    if (isDocumentNode())
+        return nullptr;
+    auto* document = this->document();
+    return document ? document->protectedThis() : nullptr;
+}
+
+DOMNode* DOMNode::traverseNext(const DOMNode* stayWithin) const
+{
+    if (first())
+        return first();
+    return traverseNextSkippingChildren(stayWithin);
+}
+
+DOMNode* DOMNode::traverseNextSkippingChildren(const DOMNode* stayWithin) const
+{
+    for (auto* node = this; node && node != stayWithin; node = node->parent()) {
+        if (node->m_nextSibling)
+            return node->m_nextSibling.get();
+    }
+    return nullptr;
+}
+
+DOMNode* DOMNode::traversePrevious() const
+{
+    if (!m_previousSibling)
+        return parent();
+    auto* node = m_previousSibling;
+    while (node->last())
+        node = node->last();
+    return node;
+}
+
+unsigned DOMNode::length() const
+{
+    if (isCharacterDataNode())
+        return static_cast<const DOMCharacterData*>(this)->length();
+    if (m_nodeType == DOCUMENT_TYPE_NODE || m_nodeType == ATTRIBUTE_NODE)
+        return 0;
+    return childCount();
+}
+
+unsigned DOMNode::childCount() const
+{
+    unsigned count = 0;
+    for (auto* child = first(); child; child = child->m_nextSibling.get())
+        ++count;
+    return count;
+}
+
+unsigned DOMNode::index() const
+{
+    unsigned index = 0;
+    for (auto* node = m_previousSibling; node; node = node->m_previousSibling)
+        ++index;
+    return index;
+}
+
+DOMNode* DOMNode::childAt(unsigned index) const
+{
+    auto* child = first();
+    while (child && index--)
+        child = child->m_nextSibling.get();
+    return child;
+}
+
+DOMNode* DOMNode::root() const
+{
+    auto* node = const_cast<DOMNode*>(this);
+    while (node->parent())
+        node = node->parent();
+    return node;
+}
+
+bool DOMNode::isConnected() const
+{
+    return root()->isDocumentNode();
+}
+
+bool DOMNode::isInclusiveAncestorOf(const DOMNode* other) const
+{
+    for (; other; other = other->parent()) {
+        if (other == this)
+            return true;
+    }
+    return false;
+}
+
+bool DOMNode::isEqualNode(const DOMNode* other) const
+{
+    if (!other || other->m_nodeType != m_nodeType)
+        return false;
+    switch (m_nodeType) {
+    case ELEMENT_NODE: {
+        auto* a = static_cast<const DOMElement*>(this);
+        auto* b = static_cast<const DOMElement*>(other);
+        if (&a->qualifiedName() != &b->qualifiedName() || a->attributeCount() != b->attributeCount())
+            return false;
+        for (auto& attribute : a->attributeList()) {
+            auto* value = b->attributeValue(attribute.name);
+            if (!value || *value != attribute.value)
+                return false;
+        }
+        break;
+    }
+    case ATTRIBUTE_NODE:
+        if (static_cast<const DOMAttr*>(this)->name() != static_cast<const DOMAttr*>(other)->name()
+            || nodeValue() != other->nodeValue())
+            return false;
+        break;
+    case PROCESSING_INSTRUCTION_NODE:
+        if (static_cast<const DOMProcessingInstruction*>(this)->target()
+            != static_cast<const DOMProcessingInstruction*>(other)->target())
+            return false;
+        [[fallthrough]];
+    case TEXT_NODE:
+    case CDATA_SECTION_NODE:
+    case COMMENT_NODE:
+        if (static_cast<const DOMCharacterData*>(this)->data() != static_cast<const DOMCharacterData*>(other)->data())
+            return false;
+        break;
+    case DOCUMENT_TYPE_NODE: {
+        auto* a = static_cast<const DOMDocumentType*>(this);
+        auto* b = static_cast<const DOMDocumentType*>(other);
+        if (a->name() != b->name() || a->publicId() != b->publicId() || a->systemId() != b->systemId())
+            return false;
+        break;
+    }
+    default:
+        break;
+    }
+    auto* a = first();
+    auto* b = other->first();
+    for (; a && b; a = a->m_nextSibling.get(), b = b->m_nextSibling.get()) {
+        if (!a->isEqualNode(b))
+            return false;
+    }
+    return !a && !b;
+}
+
+int DOMNode::compareTreeOrder(const DOMNode* a, const DOMNode* b)
+{
+    if (a == b)
+        return 0;
+    // Collect both ancestor chains, root first.
+    std::vector<const DOMNode*> chainA, chainB;
+    for (auto* node = a; node; node = node->parent())
+        chainA.push_back(node);
+    for (auto* node = b; node; node = node->parent())
+        chainB.push_back(node);
+    if (chainA.back() != chainB.back())
+        return 0;
+    size_t i = chainA.size(), j = chainB.size();
+    while (i > 0 && j > 0 && chainA[i - 1] == chainB[j - 1]) {
+        --i;
+        --j;
+    }
+    if (i == 0)
+        return -1; // a is an ancestor of b
+    if (j == 0)
+        return 1;
+    // chainA[i-1] and chainB[j-1] are siblings.
+    auto* siblingA = chainA[i - 1];
+    auto* siblingB = chainB[j - 1];
+    for (auto* node = siblingA->m_nextSibling.get(); node; node = node->m_nextSibling.get()) {
+        if (node == siblingB)
+            return -1;
+    }
+    return 1;
+}
+
+uint16_t DOMNode::compareDocumentPosition(const DOMNode* other) const
+{
+    if (!other || other == this)
+        return 0;
+    const DOMNode* node1 = other;
+    const DOMNode* node2 = this;
+    const DOMElement* attr1Owner = nullptr;
+    const DOMElement* attr2Owner = nullptr;
+    if (node1->m_nodeType == ATTRIBUTE_NODE) {
+        attr1Owner = static_cast<const DOMAttr*>(node1)->ownerElementPointer();
+        node1 = attr1Owner;
+    }
+    if (node2->m_nodeType == ATTRIBUTE_NODE) {
+        attr2Owner = static_cast<const DOMAttr*>(node2)->ownerElementPointer();
+        if (attr1Owner && attr2Owner == attr1Owner) {
+            for (auto& attribute : attr2Owner->attributeList()) {
+                if (attribute.node.get() == other)
+                    return DOCUMENT_POSITION_IMPLEMENTATION_SPECIFIC | DOCUMENT_POSITION_PRECEDING;
+                if (attribute.node.get() == this)
+                    return DOCUMENT_POSITION_IMPLEMENTATION_SPECIFIC | DOCUMENT_POSITION_FOLLOWING;
+            }
+        }
+        node2 = attr2Owner;
+    }
+    if (!node1 || !node2 || node1->root() != node2->root())
+        return DOCUMENT_POSITION_DISCONNECTED | DOCUMENT_POSITION_IMPLEMENTATION_SPECIFIC
+            | (node1 < node2 ? DOCUMENT_POSITION_PRECEDING : DOCUMENT_POSITION_FOLLOWING);
+    if ((node1->isInclusiveAncestorOf(node2) && !attr1Owner) || (node1 == node2 && attr2Owner))
+        return DOCUMENT_POSITION_CONTAINS | DOCUMENT_POSITION_PRECEDING;
+    if ((node2->isInclusiveAncestorOf(node1) && !attr2Owner) || (node1 == node2 && attr1Owner))
+        return DOCUMENT_POSITION_CONTAINED_BY | DOCUMENT_POSITION_FOLLOWING;
+    return compareTreeOrder(node1, node2) < 0 ? DOCUMENT_POSITION_PRECEDING : DOCUMENT_POSITION_FOLLOWING;
+}
+
+std::u16string DOMNode::textContent() const
+{
+    if (isCharacterDataNode())
+        return static_cast<const DOMCharacterData*>(this)->data();
+    if (m_nodeType == ATTRIBUTE_NODE)
+        return static_cast<const DOMAttr*>(this)->value();
+    if (m_nodeType != ELEMENT_NODE && m_nodeType != DOCUMENT_FRAGMENT_NODE)
+        return {};
+    std::u16string text;
+    for (auto* node = first(); node; node = node->traverseNext(this)) {
+        if (node->isTextNode())
+            text += static_cast<DOMCharacterData*>(node)->data();
+    }
+    return text;
+}
+
+void DOMNode::setTextContent(const std::u16string& text)
+{
+    if (isCharacterDataNode() || m_nodeType == ATTRIBUTE_NODE) {
+        setNodeValue(text);
+        return;
+    }
+    if (m_nodeType != ELEMENT_NODE && m_nodeType != DOCUMENT_FRAGMENT_NODE)
+        return;
+    // Replace all: remove every child, then insert the text node, if any.
+    removeAllChildren();
+    if (!text.empty()) {
+        if (auto* document = this->document())
+            insertChild(document->createTextNode(text), nullptr);
+    }
+}
+
+// MARK: - Mutation
+
+bool DOMNode::ensurePreInsertionValidity(const DOMNode& node, const DOMNode* child, Error* outError) const
+{
+    if (!isContainerNode())
+        return setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"The parent cannot have children.");
+    // Only a node with children can be a proper ancestor.
+    if (&node == this || (node.first() && node.isInclusiveAncestorOf(this)))
+        return setDOMError(outError, DOMExceptionCode::HierarchyRequestError,
+                           u"The node is an ancestor of the parent.");
+    if (child && child->parent() != this)
+        return setDOMError(outError, DOMExceptionCode::NotFoundError, u"The reference node is not a child of the parent.");
+    auto type = node.m_nodeType;
+    if (type == ATTRIBUTE_NODE || type == DOCUMENT_NODE)
+        return setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"The node cannot be inserted.");
+    if ((node.isTextNode() && isDocumentNode()) || (type == DOCUMENT_TYPE_NODE && !isDocumentNode()))
+        return setDOMError(outError, DOMExceptionCode::HierarchyRequestError,
+                           u"The node cannot be inserted into this parent.");
+    if (!isDocumentNode())
+        return true;
+
+    auto hasElementChild = [this] {
+        for (auto* c = first(); c; c = c->m_nextSibling.get())
+            if (c->isElementNode())
+                return true;
+        return false;
+    };
+    auto doctypeFollows = [](const DOMNode* from) {
+        for (auto* c = from; c; c = c->m_nextSibling.get())
+            if (c->m_nodeType == DOCUMENT_TYPE_NODE)
+                return true;
+        return false;
+    };
+    auto fail = [outError] {
+        return setDOMError(outError, DOMExceptionCode::HierarchyRequestError,
+                           u"A document holds at most one element and one doctype, the doctype first.");
+    };
+    if (type == DOCUMENT_FRAGMENT_NODE) {
+        unsigned elements = 0;
+        for (auto* c = node.first(); c; c = c->m_nextSibling.get()) {
+            if (c->isElementNode())
+                ++elements;
+            else if (c->isTextNode())
+                return fail();
+        }
+        if (elements > 1)
+            return fail();
+        if (elements == 1
+            && (hasElementChild() || (child && child->m_nodeType == DOCUMENT_TYPE_NODE) || (child && doctypeFollows(child))))
+            return fail();
+    } else if (type == ELEMENT_NODE) {
+        if (hasElementChild() || (child && child->m_nodeType == DOCUMENT_TYPE_NODE) || (child && doctypeFollows(child)))
+            return fail();
+    } else if (type == DOCUMENT_TYPE_NODE) {
+        for (auto* c = first(); c; c = c->m_nextSibling.get())
+            if (c->m_nodeType == DOCUMENT_TYPE_NODE)
+                return fail();
+        if (child) {
+            for (auto* c = child->m_previousSibling; c; c = c->m_previousSibling)
+                if (c->isElementNode())
+                    return fail();
+        } else if (hasElementChild())
+            return fail();
+    }
+    return true;
+}
+
+void DOMNode::linkChild(std::shared_ptr<DOMNode> node, DOMNode* before)
+{
+    auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
+    auto& m_lastChild = static_cast<DOMContainerNode*>(this)->m_lastChild;
+    auto* raw = node.get();
+    raw->setParentDroppingHandle(this);
+    if (!before) {
+        raw->m_previousSibling = m_lastChild;
+        if (m_lastChild)
+            m_lastChild->m_nextSibling = std::move(node);
+        else
+            m_firstChild = std::move(node);
+        m_lastChild = raw;
+    } else {
+        raw->m_previousSibling = before->m_previousSibling;
+        if (before->m_previousSibling) {
+            raw->m_nextSibling = std::move(before->m_previousSibling->m_nextSibling);
+            before->m_previousSibling->m_nextSibling = std::move(node);
+        } else {
+            raw->m_nextSibling = std::move(m_firstChild);
+            m_firstChild = std::move(node);
+        }
+        before->m_previousSibling = raw;
+    }
+    if (auto* document = this->document())
+        document->incrementDOMTreeVersion();
+}
+
+void DOMNode::insertChild(const std::shared_ptr<DOMNode>& node, DOMNode* child)
+{
+    std::vector<std::shared_ptr<DOMNode>> fragmentChildren;
+    unsigned count = 1;
+    if (node->isDocumentFragmentNode()) {
+        for (auto* c = node->first(); c; c = c->m_nextSibling.get())
+            fragmentChildren.push_back(c->shared_from_this());
+        count = static_cast<unsigned>(fragmentChildren.size());
+        if (!count)
+            return;
+        for (auto& c : fragmentChildren)
+            node->removeChildInternal(c.get());
+    }
+    auto* document = this->document();
+    if (child && document && !document->ranges().empty()) {
+        unsigned childIndex = child->index();
+        for (auto* range : document->ranges()) {
+            if (range->startNode() == this && range->startOffset() > childIndex)
+                range->setStartOffsetRaw(range->startOffset() + count);
+            if (range->endNode() == this && range->endOffset() > childIndex)
+                range->setEndOffsetRaw(range->endOffset() + count);
+        }
+    }
+    auto insertOne = [&](const std::shared_ptr<DOMNode>& inserted) {
+        // Adopt: leave the old parent, then join this document.
+        if (inserted->parent())
+            inserted->parent()->removeChildInternal(inserted.get());
+        if (inserted->rootHandle() != rootHandle())
+            inserted->setDocumentHandleForSubtree(documentHandle());
+        linkChild(inserted, child);
+    };
+    if (fragmentChildren.empty())
+        insertOne(node);
+    else {
+        for (auto& c : fragmentChildren)
+            insertOne(c);
+    }
+}
+
+void DOMNode::removeChildInternal(DOMNode* child)
+{
+    auto* document = this->document();
+    if (document && !document->ranges().empty()) {
+        unsigned childIndex = ~0u;
+        auto index = [&] {
+            if (childIndex == ~0u)
+                childIndex = child->index();
+            return childIndex;
+        };
+        bool hasChildren = child->first() != nullptr;
+        auto insideRemoved = [&](DOMNode* container) {
+            if (container == child)
+                return true;
+            return hasChildren && container != this && child->isInclusiveAncestorOf(container);
+        };
+        for (auto* range : document->ranges()) {
+            if (insideRemoved(range->startNode()))
+                range->setStartRaw(this, index());
+            else if (range->startNode() == this && range->startOffset() > index())
+                range->setStartOffsetRaw(range->startOffset() - 1);
+            if (insideRemoved(range->endNode()))
+                range->setEndRaw(this, index());
+            else if (range->endNode() == this && range->endOffset() > index())
+                range->setEndOffsetRaw(range->endOffset() - 1);
+        }
+    }
+
+    // Unlink, keeping the child alive until its links are cleared.
+    auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
+    auto& m_lastChild = static_cast<DOMContainerNode*>(this)->m_lastChild;
+    std::shared_ptr<DOMNode> protectedChild;
+    auto* previous = child->m_previousSibling;
+    if (previous) {
+        protectedChild = std::move(previous->m_nextSibling);
+        previous->m_nextSibling = std::move(child->m_nextSibling);
+    } else {
+        protectedChild = std::move(m_firstChild);
+        m_firstChild = std::move(child->m_nextSibling);
+    }
+    if (auto* next = previous ? previous->m_nextSibling.get() : m_firstChild.get())
+        next->m_previousSibling = previous;
+    else
+        m_lastChild = previous;
+    child->m_parentOrHandle = 0;
+    child->becomeRoot(rootHandle());
+    child->m_previousSibling = nullptr;
+    if (document)
+        document->incrementDOMTreeVersion();
+}
+
+std::shared_ptr<DOMNode> DOMNode::appendChild(const std::shared_ptr<DOMNode>& node, Error* outError)
+{
+    return insertBefore(node, nullptr, outError);
+}
+
+std::shared_ptr<DOMNode> DOMNode::insertBefore(const std::shared_ptr<DOMNode>& node, DOMNode* child, Error* outError)
+{
+    if (!node) {
+        setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"No node to insert.");
+        return nullptr;
+    }
+    if (!ensurePreInsertionValidity(*node, child, outError))
+        return nullptr;
+    if (child == node.get())
+        child = node->m_nextSibling.get();
+    insertChild(node, child);
+    return node;
+}
+
+std::shared_ptr<DOMNode> DOMNode::removeChild(DOMNode* child, Error* outError)
+{
+    if (!child || child->parent() != this) {
+        setDOMError(outError, DOMExceptionCode::NotFoundError, u"The node to remove is not a child of this node.");
+        return nullptr;
+    }
+    auto protectedChild = child->shared_from_this();
+    removeChildInternal(child);
+    return protectedChild;
+}
+
+std::shared_ptr<DOMNode> DOMNode::replaceChild(const std::shared_ptr<DOMNode>& node, DOMNode* child, Error* outError)
+{
+    if (!node || !child) {
+        setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"No node to replace with.");
+        return nullptr;
+    }
+    if (!isContainerNode()) {
+        setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"The parent cannot have children.");
+        return nullptr;
+    }
+    if (node.get() == this || (node->first() && node->isInclusiveAncestorOf(this))) {
+        setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"The node is an ancestor of the parent.");
+        return nullptr;
+    }
+    if (child->parent() != this) {
+        setDOMError(outError, DOMExceptionCode::NotFoundError, u"The node to replace is not a child of this node.");
+        return nullptr;
+    }
+    auto type = node->m_nodeType;
+    if (type == ATTRIBUTE_NODE || type == DOCUMENT_NODE || (node->isTextNode() && isDocumentNode())
+        || (type == DOCUMENT_TYPE_NODE && !isDocumentNode())) {
+        setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"The node cannot be inserted here.");
+        return nullptr;
+    }
+    if (isDocumentNode()) {
+        auto fail = [outError] {
+            setDOMError(outError, DOMExceptionCode::HierarchyRequestError,
+                        u"A document holds at most one element and one doctype, the doctype first.");
+            return nullptr;
+        };
+        auto elementChildOtherThanChild = [&] {
+            for (auto* c = first(); c; c = c->m_nextSibling.get())
+                if (c->isElementNode() && c != child)
+                    return true;
+            return false;
+        };
+        auto doctypeFollowsChild = [&] {
+            for (auto* c = child->m_nextSibling.get(); c; c = c->m_nextSibling.get())
+                if (c->m_nodeType == DOCUMENT_TYPE_NODE)
+                    return true;
+            return false;
+        };
+        if (type == DOCUMENT_FRAGMENT_NODE) {
+            unsigned elements = 0;
+            for (auto* c = node->first(); c; c = c->m_nextSibling.get()) {
+                if (c->isElementNode())
+                    ++elements;
+                else if (c->isTextNode())
+                    return fail();
+            }
+            if (elements > 1 || (elements == 1 && (elementChildOtherThanChild() || doctypeFollowsChild())))
+                return fail();
+        } else if (type == ELEMENT_NODE) {
+            if (elementChildOtherThanChild() || doctypeFollowsChild())
+                return fail();
+        } else if (type == DOCUMENT_TYPE_NODE) {
+            for (auto* c = first(); c; c = c->m_nextSibling.get())
+                if (c->m_nodeType == DOCUMENT_TYPE_NODE && c != child)
+                    return fail();
+            for (auto* c = child->m_previousSibling; c; c = c->m_previousSibling)
+                if (c->isElementNode())
+                    return fail();
+        }
+    }
+    auto protectedChild = child->shared_from_this();
+    DOMNode* reference = child->m_nextSibling.get();
+    if (reference == node.get())
+        reference = node->m_nextSibling.get();
+    removeChildInternal(child);
+    insertChild(node, reference);
+    return protectedChild;
+}
+
+void DOMNode::remove()
+{
+    if (parent())
+        parent()->removeChildInternal(this);
+}
+
+void DOMNode::removeAllChildren()
+{
+    while (first())
+        removeChildInternal(first());
+}
+
+void DOMNode::normalize()
+{
+    auto* document = this->document();
+    auto* node = first();
+    while (node) {
+        if (node->m_nodeType != TEXT_NODE) {
+            node = node->traverseNext(this);
+            continue;
+        }
+        auto* text = static_cast<DOMText*>(node);
+        unsigned length = text->length();
+        if (!length) {
+            auto* next = node->traverseNextSkippingChildren(this);
+            node->parent()->removeChildInternal(node);
+            node = next;
+            continue;
+        }
+        std::u16string data;
+        for (auto* c = node->m_nextSibling.get(); c && c->m_nodeType == TEXT_NODE; c = c->m_nextSibling.get())
+            data += static_cast<DOMText*>(c)->data();
+        if (!data.empty())
+            text->replaceData(length, 0, data);
+        auto* current = node->m_nextSibling.get();
+        while (current && current->m_nodeType == TEXT_NODE) {
+            if (document && !document->ranges().empty()) {
+                unsigned currentIndex = current->index();
+                for (auto* range : document->ranges()) {
+                    if (range->startNode() == current)
+                        range->setStartRaw(node, range->startOffset() + length);
+                    else if (range->startNode() == current->parent() && range->startOffset() == currentIndex)
+                        range->setStartRaw(node, length);
+                    if (range->endNode() == current)
+                        range->setEndRaw(node, range->endOffset() + length);
+                    else if (range->endNode() == current->parent() && range->endOffset() == currentIndex)
+                        range->setEndRaw(node, length);
+                }
+            }
+            length += static_cast<DOMText*>(current)->length();
+            current = current->m_nextSibling.get();
+        }
+        while (node->m_nextSibling && node->m_nextSibling->m_nodeType == TEXT_NODE)
+            node->parent()->removeChildInternal(node->m_nextSibling.get());
+        node = node->traverseNext(this);
+    }
+}
+
+std::shared_ptr<DOMNode> DOMNode::cloneSelf(DOMDocument* document) const
+{
+    switch (m_nodeType) {
+    case ELEMENT_NODE:
+        return static_cast<const DOMElement*>(this)->cloneSelf(document);
+    case ATTRIBUTE_NODE:
+        return static_cast<const DOMAttr*>(this)->cloneSelf(document);
+    case TEXT_NODE:
+        return static_cast<const DOMText*>(this)->cloneSelf(document);
+    case CDATA_SECTION_NODE:
+        return static_cast<const DOMCDATASection*>(this)->cloneSelf(document);
+    case PROCESSING_INSTRUCTION_NODE:
+        return static_cast<const DOMProcessingInstruction*>(this)->cloneSelf(document);
+    case COMMENT_NODE:
+        return static_cast<const DOMComment*>(this)->cloneSelf(document);
+    case DOCUMENT_NODE:
+        return static_cast<const DOMDocument*>(this)->cloneSelf(document);
+    case DOCUMENT_TYPE_NODE:
+        return static_cast<const DOMDocumentType*>(this)->cloneSelf(document);
+    case DOCUMENT_FRAGMENT_NODE:
+        return static_cast<const DOMDocumentFragment*>(this)->cloneSelf(document);
+    }
+    return nullptr;
+}
+
+std::shared_ptr<DOMNode> DOMNode::cloneNode(bool deep) const
+{
+    return cloneNodeInto(document(), deep);
+}
+
+std::shared_ptr<DOMNode> DOMNode::cloneNodeInto(DOMDocument* document, bool deep) const
+{
+    auto copy = cloneSelf(document);
+    if (!copy || !deep)
+        return copy;
+    auto* childDocument = copy->isDocumentNode() ? static_cast<DOMDocument*>(copy.get()) : document;
+    // Iterative deep copy: (source, copy parent) pairs.
+    std::vector<std::pair<const DOMNode*, DOMNode*>> stack;
+    for (auto* c = last(); c; c = c->m_previousSibling)
+        stack.emplace_back(c, copy.get());
+    while (!stack.empty()) {
+        auto [source, parent] = stack.back();
+        stack.pop_back();
+        auto childCopy = source->cloneSelf(childDocument);
+        auto* raw = childCopy.get();
+        parent->linkChild(std::move(childCopy), nullptr);
+        for (auto* c = source->last(); c; c = c->m_previousSibling)
+            stack.emplace_back(c, raw);
+    }
+    return copy;
+}
+
+void DOMNode::setDocumentHandleForSubtree(const DOMDocumentHandlePtr& handle)
+{
+    // Only roots and attribute nodes hold the handle; the rest find it through their root.
+    if (!parent()) {
+        releaseHandle();
+        becomeRoot(handle.get());
+    }
+    for (auto* node = this; node; node = node->traverseNext(this)) {
+        if (auto* element = toElement(node)) {
+            for (auto& attribute : element->attributeList()) {
+                if (attribute.node) {
+                    attribute.node->releaseHandle();
+                    attribute.node->becomeRoot(handle.get());
+                }
+            }
+        }
+    }
+}
+
+std::u16string DOMNode::innerHTML() const
+{
+    std::u16string result;
+    serializeChildrenAsHTML(*this, result);
+    return result;
+}
+
+} // namespace brevanton

@@ -1,0 +1,35 @@
+// Parsing markup into DOM trees: HTML through gumbo (after decoding the bytes
+// to UTF-8 with ICU), XML and XHTML through libxml2 with no network access and
+// no external entities. Nesting deeper than DOMMaximumNestingDepth is
+// flattened into the element at that depth.
+#pragma once
+
+#include "platform/foundation/Error.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace brevanton {
+
+class DOMDocument;
+class DOMDocumentFragment;
+class DOMElement;
+
+inline constexpr unsigned DOMMaximumNestingDepth = 512;
+
+// Bytes in `encoding` (empty: detect) to UTF-8; `outEncoding` receives the name used.
+std::string decodeHTMLBytesToUTF8(std::string_view bytes, std::string_view encoding, std::string& outEncoding);
+
+std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view bytes, std::string_view encoding);
+std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view bytes, Error* outError);
+// Markup parsed in the context of `context` (BODY when null), owned by `document`.
+std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u16string_view markup,
+                                                   const DOMElement* context);
+std::shared_ptr<DOMDocumentFragment> parseXMLFragment(DOMDocument& document, std::u16string_view markup,
+                                                      const DOMElement* context);
+
+// Fast UTF-8 to UTF-16 for text known to be well-formed (ill-formed bytes become U+FFFD).
+void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length);
+
+} // namespace brevanton

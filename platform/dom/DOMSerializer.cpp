@@ -1,0 +1,206 @@
+#include "platform/dom/DOMSerializer.h"
+
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+
+namespace brevanton {
+
+bool isHTMLVoidElementName(std::u16string_view name)
+{
+    static constexpr std::u16string_view names[] = { u"area", u"base", u"basefont", u"bgsound", u"br", u"col",
+        u"embed", u"frame", u"hr", u"img", u"input", u"keygen", u"link", u"meta", u"param", u"source", u"track",
+        u"wbr" };
+    for (auto candidate : names) {
+        if (candidate == name)
+            return true;
+    }
+    return false;
+}
+
+void appendEscapedHTML(std::u16string& into, std::u16string_view text, bool attributeMode)
+{
+    size_t runStart = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t* replacement = nullptr;
+        switch (text[i]) {
+        case u'&':
+            replacement = u"&amp;";
+            break;
+        case u'\u00A0':
+            replacement = u"&nbsp;";
+            break;
+        case u'<':
+            replacement = u"&lt;";
+            break;
+        case u'>':
+            replacement = u"&gt;";
+            break;
+        case u'"':
+            if (attributeMode)
+                replacement = u"&quot;";
+            break;
+        default:
+            break;
+        }
+        if (replacement) {
+            into.append(text.substr(runStart, i - runStart));
+            into.append(replacement);
+            runStart = i + 1;
+        }
+    }
+    into.append(text.substr(runStart));
+}
+
+namespace {
+
+bool isRawTextParent(const DOMNode* parent)
+{
+    auto* element = toElement(parent);
+    if (!element || !element->isHTMLElement())
+        return false;
+    auto& name = element->localName();
+    return name == u"style" || name == u"script" || name == u"xmp" || name == u"iframe" || name == u"noembed"
+        || name == u"noframes" || name == u"plaintext";
+}
+
+const std::u16string& serializedTagName(const DOMElement& element)
+{
+    auto& name = element.qualifiedName();
+    if (name.isHTML || name.namespaceURI == SVGNamespace || name.namespaceURI == MathMLNamespace)
+        return name.localName;
+    return name.qualifiedName;
+}
+
+bool isXMLTree(const DOMNode& node)
+{
+    auto* document = node.document();
+    return document && !document->isHTMLDocument();
+}
+
+// Writes the node's opening (all of it for a leaf); answers whether its
+// children and end tag follow.
+bool openNode(const DOMNode& node, std::u16string& into)
+{
+    switch (node.nodeType()) {
+    case DOMNode::ELEMENT_NODE: {
+        auto& element = static_cast<const DOMElement&>(node);
+        auto& tagName = serializedTagName(element);
+        into += u'<';
+        into += tagName;
+        for (auto& attribute : element.attributeList()) {
+            into += u' ';
+            into += attribute.name;
+            into += u"=\"";
+            appendEscapedHTML(into, attribute.value, true);
+            into += u'"';
+        }
+        if (element.isHTMLElement() && isHTMLVoidElementName(element.localName())) {
+            into += isXMLTree(node) ? u" />" : u">";
+            return false;
+        }
+        into += u'>';
+        return true;
+    }
+    case DOMNode::TEXT_NODE: {
+        auto& data = static_cast<const DOMCharacterData&>(node).data();
+        if (isRawTextParent(node.parent()))
+            into += data;
+        else
+            appendEscapedHTML(into, data, false);
+        return false;
+    }
+    case DOMNode::CDATA_SECTION_NODE: {
+        auto& data = static_cast<const DOMCharacterData&>(node).data();
+        if (isXMLTree(node)) {
+            into += u"<![CDATA[";
+            into += data;
+            into += u"]]>";
+        } else
+            appendEscapedHTML(into, data, false);
+        return false;
+    }
+    case DOMNode::COMMENT_NODE:
+        into += u"<!--";
+        into += static_cast<const DOMCharacterData&>(node).data();
+        into += u"-->";
+        return false;
+    case DOMNode::PROCESSING_INSTRUCTION_NODE: {
+        auto& instruction = static_cast<const DOMProcessingInstruction&>(node);
+        into += u"<?";
+        into += instruction.target();
+        into += u' ';
+        into += instruction.data();
+        into += isXMLTree(node) ? u"?>" : u">";
+        return false;
+    }
+    case DOMNode::DOCUMENT_TYPE_NODE:
+        into += u"<!DOCTYPE ";
+        into += static_cast<const DOMDocumentType&>(node).name();
+        into += u'>';
+        return false;
+    case DOMNode::DOCUMENT_NODE:
+    case DOMNode::DOCUMENT_FRAGMENT_NODE:
+        return true;
+    case DOMNode::ATTRIBUTE_NODE:
+        return false;
+    }
+    return false;
+}
+
+void closeNode(const DOMNode& node, std::u16string& into)
+{
+    if (auto* element = toElement(&node)) {
+        into += u"</";
+        into += serializedTagName(*element);
+        into += u'>';
+    }
+}
+
+void serializeSubtree(const DOMNode& root, bool includeRoot, std::u16string& into)
+{
+    if (includeRoot && !openNode(root, into))
+        return;
+    const DOMNode* node = root.first();
+    while (node) {
+        if (openNode(node[0], into) && node->first()) {
+            node = node->first();
+            continue;
+        }
+        if (node->isElementNode() && !(static_cast<const DOMElement*>(node)->isHTMLElement()
+                                       && isHTMLVoidElementName(static_cast<const DOMElement*>(node)->localName())))
+            closeNode(*node, into);
+        // Climb until a next sibling, closing the ancestors left behind.
+        while (node && node != &root && !node->next()) {
+            node = node->parent();
+            if (node && node != &root)
+                closeNode(*node, into);
+        }
+        if (!node || node == &root)
+            break;
+        node = node->next();
+    }
+    if (includeRoot)
+        closeNode(root, into);
+}
+
+} // namespace
+
+void serializeChildrenAsHTML(const DOMNode& node, std::u16string& into)
+{
+    if (auto* element = toElement(&node); element && element->isHTMLElement()
+        && isHTMLVoidElementName(element->localName()))
+        return;
+    serializeSubtree(node, false, into);
+}
+
+void serializeNodeAsHTML(const DOMNode& node, std::u16string& into)
+{
+    if (node.isDocumentNode() || node.isDocumentFragmentNode()) {
+        serializeSubtree(node, false, into);
+        return;
+    }
+    serializeSubtree(node, true, into);
+}
+
+} // namespace brevanton

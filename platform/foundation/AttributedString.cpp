@@ -1,0 +1,96 @@
+#include "platform/foundation/AttributedString.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+AttributedString::AttributedString(std::u16string string, TextAttributes attributes)
+    : m_string(std::move(string))
+{
+    if (!m_string.empty())
+        m_runs.push_back({ 0, m_string.size(), std::move(attributes) });
+}
+
+AttributedString::AttributedString(std::u16string string, std::vector<Run> runs)
+    : m_string(std::move(string))
+{
+    m_runs.reserve(runs.size());
+    for (auto& run : runs)
+        appendRun(run.location, run.length, std::move(run.attributes));
+}
+
+void AttributedString::appendRun(size_t location, size_t length, TextAttributes attributes)
+{
+    if (!length)
+        return;
+    if (!m_runs.empty() && m_runs.back().attributes == attributes && m_runs.back().location + m_runs.back().length == location) {
+        m_runs.back().length += length;
+        return;
+    }
+    m_runs.push_back({ location, length, std::move(attributes) });
+}
+
+size_t AttributedString::runIndexAtIndex(size_t index) const
+{
+    auto it = std::upper_bound(m_runs.begin(), m_runs.end(), index, [](size_t i, const Run& run) { return i < run.location; });
+    return static_cast<size_t>(it - m_runs.begin()) - 1;
+}
+
+TextAttributes AttributedString::attributesAtIndex(size_t index, size_t* runLocation, size_t* runLength) const
+{
+    if (index >= m_string.size())
+        return nullptr;
+    auto& run = m_runs[runIndexAtIndex(index)];
+    if (runLocation)
+        *runLocation = run.location;
+    if (runLength)
+        *runLength = run.length;
+    return run.attributes;
+}
+
+void AttributedString::setAttributes(TextAttributes attributes, size_t location, size_t length)
+{
+    struct { size_t location, length; } range { location, length };
+    if (range.location >= m_string.size() || !range.length)
+        return;
+    size_t end = range.location + std::min(range.length, m_string.size() - range.location);
+    std::vector<Run> runs;
+    runs.reserve(m_runs.size() + 2);
+    size_t first = runIndexAtIndex(range.location);
+    runs.insert(runs.end(), m_runs.begin(), m_runs.begin() + first);
+    auto& head = m_runs[first];
+    if (head.location < range.location)
+        runs.push_back({ head.location, range.location - head.location, head.attributes });
+    runs.push_back({ range.location, end - range.location, std::move(attributes) });
+    size_t last = runIndexAtIndex(end - 1);
+    auto& tail = m_runs[last];
+    if (tail.location + tail.length > end)
+        runs.push_back({ end, tail.location + tail.length - end, tail.attributes });
+    runs.insert(runs.end(), m_runs.begin() + last + 1, m_runs.end());
+    m_runs.clear();
+    for (auto& run : runs)
+        appendRun(run.location, run.length, std::move(run.attributes));
+}
+
+void AttributedString::appendString(std::u16string_view string, TextAttributes attributes)
+{
+    size_t location = m_string.size();
+    m_string += string;
+    appendRun(location, string.size(), std::move(attributes));
+}
+
+void AttributedString::append(const AttributedString& other)
+{
+    size_t offset = m_string.size();
+    m_string += other.m_string;
+    for (auto& run : other.m_runs)
+        appendRun(run.location + offset, run.length, run.attributes);
+}
+
+void AttributedString::clear()
+{
+    m_string.clear();
+    m_runs.clear();
+}
+
+} // namespace brevanton

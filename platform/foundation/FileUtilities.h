@@ -1,0 +1,100 @@
+// File helpers on POSIX paths (UTF-8): whole-file reads, atomic writes,
+// exclusive creation of unique files, folders, file identity, extended
+// attributes in the "user." namespace and the XDG base folders.
+// Every failure is an Error of the POSIX domain carrying the path.
+#pragma once
+
+#include "platform/foundation/Error.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace brevanton {
+
+// The name of the application's folder inside each XDG base folder.
+inline constexpr const char* ApplicationFolderName = "com.Orbendalworks.Brevanton";
+
+// The whole contents of a file.
+std::optional<std::string> readFile(const std::string& path, Error* outError = nullptr);
+
+// Writes `contents` to a temporary file in the same folder, flushes it to
+// disk and renames it over `path`. An existing file keeps its permission
+// bits; a new one gets `newFileMode` (less the umask). A symbolic link at
+// `path` is followed: the file it points to is replaced, the link stays.
+bool writeFileAtomically(const std::string& path, std::string_view contents, Error* outError = nullptr,
+                         mode_t newFileMode = 0644);
+
+enum class FileKind { Regular, Directory };
+
+// Creates a new empty file (or folder) inside `folder` under a name nobody
+// else has: `baseName` itself when `tryBaseName`, otherwise or when it is
+// taken "stem N.ext" for N = firstNumber, firstNumber + 1, ... (the stem and
+// extension of `baseName`). Creation is exclusive (O_CREAT|O_EXCL, mkdir), so
+// an item that appears meanwhile is never reused or truncated. Answers the
+// new path.
+std::optional<std::string> createUniqueFile(const std::string& folder, std::string_view baseName,
+                                            FileKind = FileKind::Regular, Error* outError = nullptr,
+                                            long firstNumber = 2, bool tryBaseName = true);
+
+// Creates a new empty file from a path template whose last component holds
+// a run of at least one "X" just before its last `suffixLength` characters
+// ("folder/Vornick.XXXX.html", suffix 5); the X's are replaced by random
+// letters and digits until an exclusive creation succeeds. Answers the path.
+std::optional<std::string> createFileFromTemplate(std::string_view pathTemplate, size_t suffixLength = 0,
+                                                  Error* outError = nullptr);
+
+// Creates a new folder with a unique name in the temporary directory.
+std::optional<std::string> createTemporaryDirectory(std::string_view prefix = "brevanton",
+                                                    Error* outError = nullptr);
+
+// Creates a folder; with `intermediates` also its missing parents, and an
+// existing folder is then no error.
+bool createDirectory(const std::string& path, bool intermediates = true, Error* outError = nullptr,
+                     mode_t mode = 0755);
+
+// Removes a file, a symbolic link or a folder with all its contents.
+bool removeItem(const std::string& path, Error* outError = nullptr);
+
+bool fileExists(const std::string& path, bool* isDirectory = nullptr);
+bool isDirectory(const std::string& path);
+
+// What identifies a file on the system: device and inode.
+struct FileIdentity {
+    dev_t device { 0 };
+    ino_t inode { 0 };
+    bool operator==(const FileIdentity&) const = default;
+};
+std::optional<FileIdentity> fileIdentity(const std::string& path, Error* outError = nullptr,
+                                         bool followSymbolicLinks = true);
+
+// Extended attributes. Names are given and answered without the "user."
+// prefix, which is added for the system calls; attributes of other
+// namespaces are not listed. All calls act on a symbolic link itself, not on
+// its target. A file system without extended attributes gives ENOTSUP, a
+// missing attribute ENODATA (the POSIX domain code).
+std::optional<std::vector<std::string>> listExtendedAttributes(const std::string& path, Error* outError = nullptr);
+std::optional<std::string> getExtendedAttribute(const std::string& path, std::string_view name,
+                                                Error* outError = nullptr);
+bool setExtendedAttribute(const std::string& path, std::string_view name, std::string_view value,
+                          Error* outError = nullptr);
+bool removeExtendedAttribute(const std::string& path, std::string_view name, Error* outError = nullptr);
+
+// The XDG base folders: the variable when it holds an absolute path, else
+// its default under the home folder ("~/.config", "~/.local/share", "~/.cache").
+enum class XDGFolder { Config, Data, Cache };
+std::string xdgFolder(XDGFolder);
+// The application's folder inside an XDG base folder; made (with its
+// parents) when `create` is true.
+std::optional<std::string> applicationFolder(XDGFolder, bool create = false, Error* outError = nullptr);
+
+std::string homeDirectory();
+// $TMPDIR when set to an absolute path, else "/tmp".
+std::string temporaryDirectory();
+
+// The folder part of a path ("/a/b" -> "/a", "b" -> ".", "/" -> "/").
+std::string parentDirectory(std::string_view path);
+
+} // namespace brevanton

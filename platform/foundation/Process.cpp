@@ -1,0 +1,361 @@
+#include "platform/foundation/Process.h"
+
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace brevanton {
+
+namespace {
+
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { close(); }
+
+    int get() const { return m_fd; }
+    int* receive() { close(); return &m_fd; }
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd { -1 };
+};
+
+struct Pipe {
+    FileDescriptor read;
+    FileDescriptor write;
+    bool open()
+    {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) < 0)
+            return false;
+        *read.receive() = fds[0];
+        *write.receive() = fds[1];
+        return true;
+    }
+};
+
+void setNonBlocking(int fd)
+{
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+Error launchError(int errorNumber, const std::string& executable)
+{
+    Error error = Error::posix(errorNumber, u"Could not launch \u201C" + toUTF16(executable) + u"\u201D");
+    error.userInfo()[Error::FilePathKey] = Value(toUTF16(executable));
+    return error;
+}
+
+std::vector<std::string> childEnvironment(const ProcessLaunch& launch)
+{
+    std::vector<std::string> result;
+    auto overridden = [&](std::string_view entry) {
+        auto equals = entry.find('=');
+        std::string name(entry.substr(0, equals));
+        return launch.environment.find(name) != launch.environment.end();
+    };
+    if (launch.inheritEnvironment) {
+        for (char** entry = environ; entry && *entry; ++entry) {
+            if (!overridden(*entry))
+                result.emplace_back(*entry);
+        }
+    }
+    for (auto& [name, value] : launch.environment) {
+        if (value)
+            result.push_back(name + "=" + *value);
+    }
+    return result;
+}
+
+// Keeps SIGPIPE from ending this process while it writes to a child that
+// closed its standard input; a SIGPIPE raised meanwhile is consumed.
+class SigpipeBlocker {
+public:
+    SigpipeBlocker()
+    {
+        sigset_t pipeSet;
+        sigemptyset(&pipeSet);
+        sigaddset(&pipeSet, SIGPIPE);
+        sigset_t pending;
+        sigpending(&pending);
+        m_wasPending = sigismember(&pending, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSet, &m_oldMask);
+    }
+    ~SigpipeBlocker()
+    {
+        if (!m_wasPending) {
+            sigset_t pending;
+            sigpending(&pending);
+            if (sigismember(&pending, SIGPIPE)) {
+                sigset_t pipeSet;
+                sigemptyset(&pipeSet);
+                sigaddset(&pipeSet, SIGPIPE);
+                struct timespec zero { 0, 0 };
+                while (sigtimedwait(&pipeSet, nullptr, &zero) < 0 && errno == EINTR) { }
+            }
+        }
+        pthread_sigmask(SIG_SETMASK, &m_oldMask, nullptr);
+    }
+
+private:
+    sigset_t m_oldMask;
+    bool m_wasPending { false };
+};
+
+// Reads what is available; false at end of file or on an error.
+bool drain(int fd, std::string& into)
+{
+    char buffer[65536];
+    while (true) {
+        ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count > 0) {
+            into.append(buffer, static_cast<size_t>(count));
+            continue;
+        }
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
+        return false;
+    }
+}
+
+} // namespace
+
+std::string findExecutable(std::string_view name)
+{
+    if (name.empty())
+        return {};
+    auto isExecutableFile = [](const std::string& path) {
+        struct stat info;
+        return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    };
+    if (name.find('/') != std::string_view::npos)
+        return isExecutableFile(std::string(name)) ? std::string(name) : std::string();
+
+    const char* pathVariable = ::getenv("PATH");
+    std::string_view folders = pathVariable ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        size_t end = folders.find(':', start);
+        if (end == std::string_view::npos)
+            end = folders.size();
+        std::string folder(folders.substr(start, end - start));
+        if (folder.empty())
+            folder = ".";
+        std::string candidate = folder + "/" + std::string(name);
+        if (isExecutableFile(candidate))
+            return candidate;
+        start = end + 1;
+    }
+    return {};
+}
+
+std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* outError)
+{
+    std::string path = launch.executable;
+    if (path.find('/') == std::string::npos) {
+        path = findExecutable(launch.executable);
+        if (path.empty()) {
+            setError(outError, launchError(ENOENT, launch.executable));
+            return std::nullopt;
+        }
+    }
+
+    Pipe input, output, errors;
+    if (!input.open() || !output.open() || !errors.open()) {
+        setError(outError, Error::posix(errno, u"Could not make pipes for a child process"));
+        return std::nullopt;
+    }
+
+    std::vector<std::string> arguments;
+    arguments.push_back(launch.executable);
+    arguments.insert(arguments.end(), launch.arguments.begin(), launch.arguments.end());
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    std::vector<std::string> environment = childEnvironment(launch);
+    std::vector<char*> envp;
+    for (auto& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input.read.get(), STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, output.write.get(), STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errors.write.get(), STDERR_FILENO);
+    if (!launch.workingDirectory.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, launch.workingDirectory.c_str());
+
+    // The child starts with no blocked signals, default SIGPIPE handling and
+    // a process group of its own, so that a timeout ends its children too.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t emptyMask, defaultSignals;
+    sigemptyset(&emptyMask);
+    sigemptyset(&defaultSignals);
+    sigaddset(&defaultSignals, SIGPIPE);
+    posix_spawnattr_setsigmask(&attributes, &emptyMask);
+    posix_spawnattr_setsigdefault(&attributes, &defaultSignals);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+
+    SigpipeBlocker sigpipeBlocker;
+    pid_t pid = -1;
+    int spawnResult = posix_spawn(&pid, path.c_str(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    if (spawnResult != 0) {
+        setError(outError, launchError(spawnResult, launch.executable));
+        return std::nullopt;
+    }
+
+    input.read.close();
+    output.write.close();
+    errors.write.close();
+
+    ProcessResult result;
+    size_t written = 0;
+    if (launch.standardInput.empty())
+        input.write.close();
+    else
+        setNonBlocking(input.write.get());
+    setNonBlocking(output.read.get());
+    setNonBlocking(errors.read.get());
+
+    using Clock = std::chrono::steady_clock;
+    std::optional<Clock::time_point> deadline;
+    if (launch.timeout)
+        deadline = Clock::now() + *launch.timeout;
+
+    while (output.read.get() >= 0 || errors.read.get() >= 0) {
+        pollfd fds[3];
+        nfds_t count = 0;
+        int inputIndex = -1, outputIndex = -1, errorIndex = -1;
+        if (input.write.get() >= 0) {
+            inputIndex = static_cast<int>(count);
+            fds[count++] = { input.write.get(), POLLOUT, 0 };
+        }
+        if (output.read.get() >= 0) {
+            outputIndex = static_cast<int>(count);
+            fds[count++] = { output.read.get(), POLLIN, 0 };
+        }
+        if (errors.read.get() >= 0) {
+            errorIndex = static_cast<int>(count);
+            fds[count++] = { errors.read.get(), POLLIN, 0 };
+        }
+
+        int waitMilliseconds = -1;
+        if (deadline) {
+            auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
+            if (remaining <= 0) {
+                ::kill(-pid, SIGKILL);
+                ::kill(pid, SIGKILL);
+                result.timedOut = true;
+                break;
+            }
+            waitMilliseconds = static_cast<int>(std::min<long long>(remaining + 1, 60000));
+        }
+        int ready = ::poll(fds, count, waitMilliseconds);
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            ::kill(-pid, SIGKILL);
+            ::kill(pid, SIGKILL);
+            break;
+        }
+        if (inputIndex >= 0 && fds[inputIndex].revents) {
+            if (fds[inputIndex].revents & (POLLERR | POLLHUP)) {
+                input.write.close();
+            } else {
+                size_t chunk = std::min<size_t>(launch.standardInput.size() - written, 65536);
+                ssize_t count = ::write(input.write.get(), launch.standardInput.data() + written, chunk);
+                if (count > 0)
+                    written += static_cast<size_t>(count);
+                else if (count < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
+                    input.write.close(); // EPIPE: the child stopped reading.
+                if (written == launch.standardInput.size())
+                    input.write.close();
+            }
+        }
+        if (outputIndex >= 0 && fds[outputIndex].revents && !drain(output.read.get(), result.standardOutput))
+            output.read.close();
+        if (errorIndex >= 0 && fds[errorIndex].revents && !drain(errors.read.get(), result.standardError))
+            errors.read.close();
+    }
+    input.write.close();
+    output.read.close();
+    errors.read.close();
+
+    // A child that closed its outputs may still run: the timeout holds for its end too.
+    int status = 0;
+    int backoffMicroseconds = 200;
+    while (true) {
+        pid_t waited = ::waitpid(pid, &status, deadline && !result.timedOut ? WNOHANG : 0);
+        if (waited == pid)
+            break;
+        if (waited < 0 && errno != EINTR) {
+            setError(outError, Error::posix(errno, u"Could not wait for a child process"));
+            return std::nullopt;
+        }
+        if (waited == 0) {
+            if (Clock::now() >= *deadline) {
+                ::kill(-pid, SIGKILL);
+                ::kill(pid, SIGKILL);
+                result.timedOut = true;
+                continue;
+            }
+            ::usleep(static_cast<useconds_t>(backoffMicroseconds));
+            backoffMicroseconds = std::min(backoffMicroseconds * 2, 10000);
+        }
+    }
+    if (WIFEXITED(status)) {
+        result.exitStatus = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result.terminationSignal = WTERMSIG(status);
+    }
+    return result;
+}
+
+void Process::runAsynchronously(ProcessLaunch launch, Completion completion)
+{
+    // Never destroyed: children still running at exit must not hold up its end.
+    static OperationQueue* queue = new OperationQueue("Process Queue", OperationQueue::DefaultMaxConcurrentOperationCount);
+    queue->addOperation([launch = std::move(launch), completion = std::move(completion)]() mutable {
+        Error error;
+        auto result = run(launch, &error);
+        RunLoop::main().perform([completion = std::move(completion), result = std::move(result), error = std::move(error)]() mutable {
+            if (completion)
+                completion(std::move(result), std::move(error));
+        });
+    });
+}
+
+} // namespace brevanton

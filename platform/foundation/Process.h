@@ -1,0 +1,68 @@
+// Process: runs an executable as a child process (posix_spawn) with
+// arguments, environment, working directory and standard input, collecting
+// its standard output and standard error. Standard input is written while
+// both outputs are drained, so no amount of data in either direction can
+// deadlock. A child that cannot be launched is an Error, never an exception.
+#pragma once
+
+#include "platform/foundation/Error.h"
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+struct ProcessLaunch {
+    // An absolute or relative path; a bare name (no "/") is looked up on PATH.
+    std::string executable;
+    // The arguments after argv[0] (argv[0] is the executable as given).
+    std::vector<std::string> arguments;
+    // When false the child starts with an empty environment.
+    bool inheritEnvironment { true };
+    // Variables set (a value) or removed (std::nullopt) on top of the inherited ones.
+    std::map<std::string, std::optional<std::string>> environment;
+    // Empty: the current directory.
+    std::string workingDirectory;
+    // Bytes written to the child's standard input, which is then closed.
+    std::string standardInput;
+    // When set, the child is killed (SIGKILL) once this much time has passed.
+    std::optional<std::chrono::milliseconds> timeout;
+};
+
+struct ProcessResult {
+    // The exit status when the child exited, otherwise -1.
+    int exitStatus { -1 };
+    // The signal that ended the child, 0 when it exited.
+    int terminationSignal { 0 };
+    // True when the child was killed because the timeout passed.
+    bool timedOut { false };
+    std::string standardOutput;
+    std::string standardError;
+
+    bool exited() const { return terminationSignal == 0 && exitStatus >= 0; }
+    bool succeeded() const { return exited() && exitStatus == 0 && !timedOut; }
+};
+
+class Process {
+public:
+    // Runs the child to its end. Answers nullopt with a POSIX-domain error
+    // when it cannot be launched (missing, not executable, bad working
+    // directory) or when the pipes cannot be made.
+    static std::optional<ProcessResult> run(const ProcessLaunch&, Error* outError = nullptr);
+
+    // Runs the child on a worker thread and calls `completion` on the main
+    // run loop with the result, or with nullopt and the error.
+    using Completion = std::function<void(std::optional<ProcessResult>, Error)>;
+    static void runAsynchronously(ProcessLaunch, Completion completion);
+};
+
+// The path of the first executable regular file called `name` in the folders
+// of $PATH; a name containing "/" is answered itself when executable. Empty
+// when none is found.
+std::string findExecutable(std::string_view name);
+
+} // namespace brevanton

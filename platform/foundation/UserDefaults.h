@@ -1,0 +1,76 @@
+// UserDefaults: the user's settings. A value set by the user wins over a
+// registered default; registered defaults are never saved. Set values are
+// kept in an XML property list, by default
+// "$XDG_CONFIG_HOME/com.Orbendalworks.Brevanton/UserDefaults.plist", written
+// atomically (temporary file, then rename) on every change. Every change
+// posts DidChangeNotification with the defaults as object on the changing
+// thread. Thread-safe.
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brevanton {
+
+class UserDefaults {
+public:
+    // The shared defaults on defaultFilePath().
+    static UserDefaults& standard();
+    static std::string defaultFilePath();
+
+    // Defaults kept in the file at `filePath` (read now when it exists; an
+    // unreadable or malformed file gives empty defaults, and the next change
+    // replaces it).
+    explicit UserDefaults(std::string filePath);
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    const std::string& filePath() const;
+
+    // Adds to (and replaces keys of) the registered defaults.
+    void registerDefaults(const Dictionary&);
+
+    // The value set, else the registered default, else null.
+    Value objectForKey(std::u16string_view key) const;
+    // Typed getters answer their type's empty value when the key is missing
+    // or holds another type. Strings also read numbers; bool, integer and
+    // double also read numeric strings ("YES"/"true" read as true).
+    std::u16string stringForKey(std::u16string_view key) const;
+    bool boolForKey(std::u16string_view key) const;
+    int64_t integerForKey(std::u16string_view key) const;
+    double doubleForKey(std::u16string_view key) const;
+    Array arrayForKey(std::u16string_view key) const;
+    Dictionary dictionaryForKey(std::u16string_view key) const;
+    Data dataForKey(std::u16string_view key) const;
+
+    // Setting null removes the key. A value holding a null inside an array or
+    // dictionary cannot be kept in a property list: an assertion.
+    void setObject(const Value& value, std::u16string_view key);
+    void setBool(bool value, std::u16string_view key) { setObject(Value(value), key); }
+    void setInteger(int64_t value, std::u16string_view key) { setObject(Value(value), key); }
+    void setDouble(double value, std::u16string_view key) { setObject(Value(value), key); }
+    void removeObjectForKey(std::u16string_view key);
+
+    // The set values merged over the registered defaults.
+    Dictionary dictionaryRepresentation() const;
+
+    // Writes the set values to the file now; answers whether that worked.
+    bool synchronize(Error* outError = nullptr);
+    // The error of the last failed write, if the last write failed.
+    std::optional<Error> lastWriteError() const;
+
+    static constexpr const char* DidChangeNotification = "UserDefaultsDidChangeNotification";
+
+private:
+    struct Private;
+    std::unique_ptr<Private> m_private;
+};
+
+} // namespace brevanton

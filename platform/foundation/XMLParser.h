@@ -1,0 +1,90 @@
+// XMLParser: an event-driven (SAX) XML parser over libxml2. It never reaches
+// the network and never loads an external DTD or entity; only the predefined
+// entities and those declared in the document's internal subset are
+// replaced. Texts reach the delegate as UTF-16; adjacent character data is
+// reported in one call.
+#pragma once
+
+#include "platform/foundation/Error.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brevanton {
+
+class XMLParser;
+
+inline constexpr const char* XMLParserErrorDomain = "XMLParserErrorDomain";
+
+struct XMLAttribute {
+    // The name as written ("xml:lang", "href").
+    std::u16string name;
+    std::u16string value;
+    std::u16string namespaceURI;
+};
+
+// Every operation does nothing unless overridden.
+class XMLParserDelegate {
+public:
+    virtual ~XMLParserDelegate() = default;
+    virtual void parserDidStartDocument(XMLParser&) { }
+    virtual void parserDidEndDocument(XMLParser&) { }
+    // `name` is the qualified name as written; attributes come in document order.
+    virtual void didStartElement(XMLParser&, const std::u16string& /*name*/, const std::u16string& /*namespaceURI*/,
+                                 const std::vector<XMLAttribute>&) { }
+    virtual void didEndElement(XMLParser&, const std::u16string& /*name*/, const std::u16string& /*namespaceURI*/) { }
+    virtual void foundCharacters(XMLParser&, const std::u16string&) { }
+    virtual void foundCDATA(XMLParser&, const std::u16string&) { }
+    virtual void foundComment(XMLParser&, const std::u16string&) { }
+    virtual void foundProcessingInstruction(XMLParser&, const std::u16string& /*target*/,
+                                            const std::u16string& /*data*/) { }
+    // The first fatal error; parsing ends after it.
+    virtual void parseErrorOccurred(XMLParser&, const Error&) { }
+};
+
+class XMLParser {
+public:
+    // `data` is the document's bytes (its encoding is read from the XML declaration or a byte order mark).
+    explicit XMLParser(std::string data);
+    ~XMLParser();
+    XMLParser(const XMLParser&) = delete;
+    XMLParser& operator=(const XMLParser&) = delete;
+
+    // Not retained; it must outlive parse().
+    void setDelegate(XMLParserDelegate* delegate) { m_delegate = delegate; }
+    XMLParserDelegate* delegate() const { return m_delegate; }
+
+    // Parses the whole document, calling the delegate. False when the
+    // document is not well-formed or parsing was aborted; parserError() tells why.
+    bool parse();
+    // From a delegate operation: ends parsing; parse() answers false with the
+    // error code AbortedErrorCode.
+    void abortParsing();
+
+    // The error of the last parse (code: libxml2's error number, or AbortedErrorCode),
+    // with "line" and "column" in its user information.
+    const Error& parserError() const { return m_error; }
+    static constexpr int64_t AbortedErrorCode = 512;
+
+    // Where the parser is, while it calls the delegate (from 1).
+    long lineNumber() const;
+    long columnNumber() const;
+
+    struct Callbacks;
+
+private:
+    friend struct Callbacks;
+    void flushCharacters();
+    void fail(Error);
+
+    std::string m_data;
+    XMLParserDelegate* m_delegate { nullptr };
+    void* m_context { nullptr };
+    std::string m_pendingCharacters;
+    int m_pendingKind { 0 };
+    Error m_error;
+    bool m_aborted { false };
+};
+
+} // namespace brevanton

@@ -1,0 +1,53 @@
+// URLRequest: what to send: method, URL, header fields, body and limits.
+#pragma once
+
+#include "platform/foundation/URL.h"
+#include "platform/foundation/Value.h"
+#include "platform/net/HTTPHeaderFields.h"
+
+#include <string>
+
+namespace brevanton {
+
+class URLRequest {
+public:
+    explicit URLRequest(URL url, double timeoutInterval = defaultTimeoutInterval)
+        : m_url(std::move(url)), m_timeoutInterval(timeoutInterval) {}
+
+    static constexpr double defaultTimeoutInterval = 60;
+    static constexpr int defaultMaximumRedirects = 16;
+
+    const URL& url() const { return m_url; }
+    void setURL(URL url) { m_url = std::move(url); }
+
+    // "GET" unless set; upper case by convention ("POST", "PUT", "DELETE", "HEAD", ...).
+    const std::u16string& httpMethod() const { return m_method; }
+    void setHTTPMethod(std::u16string method) { m_method = std::move(method); }
+
+    const HTTPHeaderFields& allHTTPHeaderFields() const { return m_headers; }
+    std::optional<std::u16string> valueForHTTPHeaderField(std::u16string_view name) const { return m_headers.value(name); }
+    void setValueForHTTPHeaderField(std::u16string_view value, std::u16string_view name) { m_headers.set(name, value); }
+    void addValueForHTTPHeaderField(std::u16string_view value, std::u16string_view name) { m_headers.add(name, value); }
+
+    const Data& httpBody() const { return m_body; }
+    void setHTTPBody(Data body) { m_body = std::move(body); }
+
+    // Seconds the transfer may go without sending or receiving anything (a
+    // long transfer that keeps moving never times out); 0 or less means no limit.
+    double timeoutInterval() const { return m_timeoutInterval; }
+    void setTimeoutInterval(double seconds) { m_timeoutInterval = seconds; }
+
+    // Redirects are followed up to this many; 0 answers the redirect itself.
+    int maximumRedirects() const { return m_maximumRedirects; }
+    void setMaximumRedirects(int count) { m_maximumRedirects = count; }
+
+private:
+    URL m_url;
+    std::u16string m_method { u"GET" };
+    HTTPHeaderFields m_headers;
+    Data m_body;
+    double m_timeoutInterval;
+    int m_maximumRedirects { defaultMaximumRedirects };
+};
+
+} // namespace brevanton

@@ -1,0 +1,541 @@
+#include "platform/net/URLSession.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <deque>
+#include <map>
+#include <thread>
+#include <vector>
+
+namespace brevanton {
+
+namespace {
+
+std::atomic<uint64_t> nextTaskIdentifier { 1 };
+
+void initializeCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+int64_t urlErrorCode(CURLcode code)
+{
+    switch (code) {
+    case CURLE_UNSUPPORTED_PROTOCOL: return URLErrorUnsupportedURL;
+    case CURLE_URL_MALFORMAT: return URLErrorBadURL;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_RESOLVE_HOST: return URLErrorCannotFindHost;
+    case CURLE_COULDNT_CONNECT: return URLErrorCannotConnectToHost;
+    case CURLE_OPERATION_TIMEDOUT: return URLErrorTimedOut;
+    case CURLE_TOO_MANY_REDIRECTS: return URLErrorHTTPTooManyRedirects;
+    case CURLE_GOT_NOTHING:
+    case CURLE_WEIRD_SERVER_REPLY: return URLErrorBadServerResponse;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR: return URLErrorNetworkConnectionLost;
+    case CURLE_BAD_CONTENT_ENCODING: return URLErrorCannotDecodeContentData;
+    case CURLE_FILE_COULDNT_READ_FILE: return URLErrorFileDoesNotExist;
+    case CURLE_PEER_FAILED_VERIFICATION: return URLErrorServerCertificateUntrusted;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE: return URLErrorSecureConnectionFailed;
+    case CURLE_ABORTED_BY_CALLBACK: return URLErrorCancelled;
+    default: return URLErrorUnknown;
+    }
+}
+
+Error makeURLError(int64_t code, std::u16string description, const URL& url)
+{
+    Error error(URLErrorDomain, code, std::move(description));
+    error.userInfo()[Error::URLKey] = Value(url.absoluteString());
+    return error;
+}
+
+Error cancelledError(const URL& url)
+{
+    return makeURLError(URLErrorCancelled, u"cancelled", url);
+}
+
+// The MIME type of a local file, from its extension (responses to file URLs
+// carry no Content-Type).
+std::u16string contentTypeOfFile(const URL& url)
+{
+    std::u16string extension = asciiLowercase(url.pathExtension());
+    if (extension == u"html" || extension == u"htm" || extension == u"shtml")
+        return u"text/html";
+    if (extension == u"xhtml" || extension == u"xht")
+        return u"application/xhtml+xml";
+    if (extension == u"xml")
+        return u"application/xml";
+    if (extension == u"json")
+        return u"application/json";
+    if (extension == u"txt")
+        return u"text/plain";
+    if (extension == u"css")
+        return u"text/css";
+    if (extension == u"js")
+        return u"text/javascript";
+    return u"application/octet-stream";
+}
+
+} // namespace
+
+// The curl side of one running task; lives on the worker thread.
+struct URLSessionTransfer {
+    CURL* easy { nullptr };
+    curl_slist* headerList { nullptr };
+    std::string url;
+    std::string method;
+    Data body;
+    HTTPHeaderFields responseHeaders;
+    Data received;
+    char errorBuffer[CURL_ERROR_SIZE] {};
+    // The timeout counts from the last bytes that went either way, so a long
+    // upload or download that keeps moving never times out.
+    double idleTimeout { 0 };
+    std::chrono::steady_clock::time_point lastActivity { std::chrono::steady_clock::now() };
+    curl_off_t bytesReceived { 0 };
+    curl_off_t bytesSent { 0 };
+
+    void noteActivity() { lastActivity = std::chrono::steady_clock::now(); }
+
+    static int progress(void* context, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent)
+    {
+        auto* transfer = static_cast<URLSessionTransfer*>(context);
+        if (received != transfer->bytesReceived || sent != transfer->bytesSent) {
+            transfer->bytesReceived = received;
+            transfer->bytesSent = sent;
+            transfer->noteActivity();
+        }
+        return 0;
+    }
+
+    ~URLSessionTransfer()
+    {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (headerList)
+            curl_slist_free_all(headerList);
+    }
+
+    static size_t writeBody(char* data, size_t size, size_t count, void* context)
+    {
+        auto* transfer = static_cast<URLSessionTransfer*>(context);
+        transfer->noteActivity();
+        transfer->received.insert(transfer->received.end(), data, data + size * count);
+        return size * count;
+    }
+
+    static size_t writeHeader(char* data, size_t size, size_t count, void* context)
+    {
+        auto* transfer = static_cast<URLSessionTransfer*>(context);
+        transfer->noteActivity();
+        std::string_view line(data, size * count);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.remove_suffix(1);
+        if (line.starts_with("HTTP/")) {
+            // A new response (after a redirect or an interim 1xx): only the last one counts.
+            transfer->responseHeaders.clear();
+            transfer->received.clear();
+            return size * count;
+        }
+        auto colon = line.find(':');
+        if (colon == std::string_view::npos || colon == 0)
+            return size * count;
+        std::string_view value = line.substr(colon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t'))
+            value.remove_suffix(1);
+        // Header bytes outside ASCII are taken as ISO-8859-1.
+        auto latin1 = [](std::string_view bytes) {
+            std::u16string text;
+            for (unsigned char c : bytes)
+                text.push_back(c);
+            return text;
+        };
+        transfer->responseHeaders.add(latin1(line.substr(0, colon)), latin1(value));
+        return size * count;
+    }
+};
+
+struct URLSessionEngine {
+    std::mutex mutex;
+    std::deque<std::shared_ptr<URLSessionTask>> toStart;
+    std::vector<std::shared_ptr<URLSessionTask>> toCancel;
+    bool cancelAll { false };
+    bool stopping { false };
+    CURLM* multi { nullptr };
+    std::thread thread;
+
+    // Worker thread only.
+    std::map<CURL*, std::shared_ptr<URLSessionTask>> active;
+
+    URLSessionEngine()
+    {
+        initializeCurlOnce();
+        multi = curl_multi_init();
+    }
+
+    ~URLSessionEngine()
+    {
+        stop();
+        curl_multi_cleanup(multi);
+    }
+
+    void start(std::shared_ptr<URLSessionTask> task)
+    {
+        std::lock_guard lock(mutex);
+        toStart.push_back(std::move(task));
+        if (!thread.joinable())
+            thread = std::thread([this] { run(); });
+        curl_multi_wakeup(multi);
+    }
+
+    void cancel(std::shared_ptr<URLSessionTask> task)
+    {
+        std::lock_guard lock(mutex);
+        toCancel.push_back(std::move(task));
+        curl_multi_wakeup(multi);
+    }
+
+    void cancelEverything()
+    {
+        std::lock_guard lock(mutex);
+        // Tasks waiting to start are cancelled as they reach the worker;
+        // running ones are stopped there. Tasks resumed later are not affected.
+        for (auto& task : toStart)
+            task->m_cancelRequested = true;
+        cancelAll = true;
+        curl_multi_wakeup(multi);
+    }
+
+    void stop()
+    {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+            curl_multi_wakeup(multi);
+        }
+        if (thread.joinable())
+            thread.join();
+        // Whatever never reached the worker is cancelled too.
+        for (auto& task : toStart)
+            deliver(task, {}, nullptr, cancelledError(task->originalRequest().url()));
+        toStart.clear();
+    }
+
+    static void deliver(const std::shared_ptr<URLSessionTask>& task, Data data,
+                        std::shared_ptr<URLResponse> response, Error error)
+    {
+        RunLoop::main().perform([task, data = std::move(data), response = std::move(response),
+                                 error = std::move(error)]() mutable {
+            task->complete(std::move(data), std::move(response), std::move(error));
+        });
+    }
+
+    void run()
+    {
+        for (;;) {
+            std::deque<std::shared_ptr<URLSessionTask>> starting;
+            std::vector<std::shared_ptr<URLSessionTask>> cancelling;
+            bool cancellingAll = false;
+            {
+                std::lock_guard lock(mutex);
+                if (stopping)
+                    break;
+                starting.swap(toStart);
+                cancelling.swap(toCancel);
+                cancellingAll = cancelAll;
+                cancelAll = false;
+            }
+            if (cancellingAll) {
+                while (!active.empty())
+                    abandon(active.begin()->first);
+            }
+            for (auto& task : starting)
+                begin(task);
+            for (auto& task : cancelling) {
+                if (task->m_transfer && active.count(task->m_transfer->easy))
+                    abandon(task->m_transfer->easy);
+            }
+
+            int running = 0;
+            curl_multi_perform(multi, &running);
+            int remaining = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &remaining)) {
+                if (message->msg == CURLMSG_DONE)
+                    finish(message->easy_handle, message->data.result);
+            }
+            curl_multi_poll(multi, nullptr, 0, expireIdleTransfers(), nullptr);
+        }
+        while (!active.empty())
+            abandon(active.begin()->first);
+    }
+
+    void begin(const std::shared_ptr<URLSessionTask>& task)
+    {
+        if (task->m_cancelRequested) {
+            deliver(task, {}, nullptr, cancelledError(task->originalRequest().url()));
+            return;
+        }
+        const URLRequest& request = task->originalRequest();
+        auto transfer = std::make_unique<URLSessionTransfer>();
+        transfer->url = toUTF8(request.url().absoluteString());
+        transfer->method = toUTF8(request.httpMethod());
+        transfer->body = request.httpBody();
+        CURL* easy = curl_easy_init();
+        transfer->easy = easy;
+
+        curl_easy_setopt(easy, CURLOPT_URL, transfer->url.c_str());
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,file");
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+        curl_easy_setopt(easy, CURLOPT_USERAGENT, "Brevanton/" BREVANTON_VERSION);
+        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &URLSessionTransfer::writeBody);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
+        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &URLSessionTransfer::writeHeader);
+        curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
+        curl_easy_setopt(easy, CURLOPT_PRIVATE, task.get());
+
+        if (request.maximumRedirects() > 0) {
+            curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+            curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(request.maximumRedirects()));
+        }
+        if (request.timeoutInterval() > 0) {
+            transfer->idleTimeout = request.timeoutInterval();
+            auto milliseconds = static_cast<long>(std::ceil(request.timeoutInterval() * 1000));
+            curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, milliseconds);
+            curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+            curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &URLSessionTransfer::progress);
+            curl_easy_setopt(easy, CURLOPT_XFERINFODATA, transfer.get());
+        }
+
+        const std::string& method = transfer->method;
+        if (method == "GET") {
+            curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+        } else if (method == "HEAD") {
+            curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        } else {
+            if (method == "POST" || !transfer->body.empty() || method == "PUT" || method == "PATCH") {
+                curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(transfer->body.size()));
+                curl_easy_setopt(easy, CURLOPT_POSTFIELDS, transfer->body.empty() ? "" : reinterpret_cast<const char*>(transfer->body.data()));
+            }
+            if (method != "POST")
+                curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
+        }
+
+        bool hasExpect = false;
+        for (auto& [name, value] : request.allHTTPHeaderFields().fields()) {
+            std::string line = toUTF8(name);
+            hasExpect = hasExpect || equalsIgnoringASCIICase(name, u"Expect");
+            // "Name;" is how curl is told to send a field with an empty value.
+            line += value.empty() ? ";" : ": " + toUTF8(value);
+            transfer->headerList = curl_slist_append(transfer->headerList, line.c_str());
+        }
+        if (!hasExpect) // No waiting for "100 Continue" before an upload.
+            transfer->headerList = curl_slist_append(transfer->headerList, "Expect:");
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
+
+        task->m_transfer = std::move(transfer);
+        active[easy] = task;
+        curl_multi_add_handle(multi, easy);
+    }
+
+    // Removes a transfer before it finished and reports it cancelled.
+    void abandon(CURL* easy, int64_t code = URLErrorCancelled)
+    {
+        auto task = active[easy];
+        active.erase(easy);
+        curl_multi_remove_handle(multi, easy);
+        task->m_transfer.reset();
+        const URL& url = task->originalRequest().url();
+        deliver(task, {}, nullptr, code == URLErrorCancelled ? cancelledError(url) : makeURLError(code, u"The request timed out.", url));
+    }
+
+    // Ends the transfers that have been idle for longer than their timeout;
+    // answers how many milliseconds the worker may wait before the next check.
+    int expireIdleTransfers()
+    {
+        using namespace std::chrono;
+        auto now = steady_clock::now();
+        int wait = 1000;
+        std::vector<CURL*> expired;
+        for (auto& [easy, task] : active) {
+            URLSessionTransfer& transfer = *task->m_transfer;
+            if (transfer.idleTimeout <= 0)
+                continue;
+            auto deadline = transfer.lastActivity + duration_cast<steady_clock::duration>(duration<double>(transfer.idleTimeout));
+            if (now >= deadline)
+                expired.push_back(easy);
+            else
+                wait = std::min<int>(wait, static_cast<int>(duration_cast<milliseconds>(deadline - now).count()) + 1);
+        }
+        for (CURL* easy : expired)
+            abandon(easy, URLErrorTimedOut);
+        return expired.empty() ? wait : 0;
+    }
+
+    void finish(CURL* easy, CURLcode result)
+    {
+        auto task = active[easy];
+        active.erase(easy);
+        curl_multi_remove_handle(multi, easy);
+        auto transfer = std::move(task->m_transfer);
+        const URL& requestURL = task->originalRequest().url();
+
+        URL finalURL = requestURL;
+        char* effective = nullptr;
+        if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
+            if (auto parsed = URL::create(std::string_view(effective)))
+                finalURL = *parsed;
+        }
+        char* scheme = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
+        bool isHTTP = scheme && (equalsIgnoringASCIICase(toUTF16(scheme), u"http") || equalsIgnoringASCIICase(toUTF16(scheme), u"https"));
+        long status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+
+        std::shared_ptr<URLResponse> response;
+        if (isHTTP && status > 0)
+            response = std::make_shared<HTTPURLResponse>(finalURL, static_cast<int>(status), std::move(transfer->responseHeaders));
+        else if (!isHTTP && result == CURLE_OK)
+            response = std::make_shared<URLResponse>(finalURL, contentTypeOfFile(finalURL), static_cast<int64_t>(transfer->received.size()));
+
+        Error error;
+        if (result != CURLE_OK) {
+            std::string message = transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(result);
+            error = makeURLError(urlErrorCode(result), toUTF16(message), requestURL);
+        }
+        deliver(task, std::move(transfer->received), std::move(response), std::move(error));
+    }
+};
+
+URLSessionTask::URLSessionTask(std::weak_ptr<URLSessionEngine> engine, URLRequest request, CompletionHandler handler)
+    : m_identifier(nextTaskIdentifier++)
+    , m_request(std::move(request))
+    , m_engine(std::move(engine))
+    , m_handler(std::move(handler))
+{
+}
+
+URLSessionTask::~URLSessionTask() = default;
+
+void URLSessionTask::resume()
+{
+    State expected = State::Suspended;
+    if (!m_state.compare_exchange_strong(expected, State::Running))
+        return;
+    if (auto engine = m_engine.lock())
+        engine->start(shared_from_this());
+    else
+        URLSessionEngine::deliver(shared_from_this(), {}, nullptr, cancelledError(m_request.url()));
+}
+
+void URLSessionTask::cancel()
+{
+    if (m_cancelRequested.exchange(true))
+        return;
+    State previous = m_state.load();
+    while (previous == State::Suspended || previous == State::Running) {
+        if (m_state.compare_exchange_weak(previous, State::Canceling))
+            break;
+    }
+    if (previous == State::Completed || previous == State::Canceling)
+        return;
+    if (previous == State::Suspended) {
+        URLSessionEngine::deliver(shared_from_this(), {}, nullptr, cancelledError(m_request.url()));
+        return;
+    }
+    if (auto engine = m_engine.lock())
+        engine->cancel(shared_from_this());
+}
+
+void URLSessionTask::complete(Data data, std::shared_ptr<URLResponse> response, Error error)
+{
+    CompletionHandler handler;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_handler && m_state == State::Completed)
+            return;
+        // A cancel that came before the outcome was delivered wins.
+        if (m_cancelRequested && !error.is(URLErrorDomain, URLErrorCancelled)) {
+            data.clear();
+            error = cancelledError(m_request.url());
+        }
+        m_response = response;
+        m_error = error;
+        m_state = State::Completed;
+        handler = std::move(m_handler);
+        m_handler = nullptr;
+    }
+    if (handler)
+        handler(std::move(data), std::move(response), std::move(error));
+}
+
+std::shared_ptr<URLResponse> URLSessionTask::response() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_response;
+}
+
+Error URLSessionTask::error() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_error;
+}
+
+URLSession::URLSession()
+    : m_engine(std::make_shared<URLSessionEngine>())
+{
+}
+
+URLSession::~URLSession() = default;
+
+std::shared_ptr<URLSession> URLSession::shared()
+{
+    static std::shared_ptr<URLSession> session = create();
+    return session;
+}
+
+std::shared_ptr<URLSession> URLSession::create()
+{
+    return std::shared_ptr<URLSession>(new URLSession);
+}
+
+std::shared_ptr<URLSessionTask> URLSession::dataTask(URLRequest request, URLSessionTask::CompletionHandler handler)
+{
+    return std::shared_ptr<URLSessionTask>(new URLSessionTask(m_engine, std::move(request), std::move(handler)));
+}
+
+std::shared_ptr<URLSessionTask> URLSession::dataTask(const URL& url, URLSessionTask::CompletionHandler handler)
+{
+    return dataTask(URLRequest(url), std::move(handler));
+}
+
+std::shared_ptr<URLSessionTask> URLSession::uploadTask(URLRequest request, Data body, URLSessionTask::CompletionHandler handler)
+{
+    if (request.httpMethod() == u"GET")
+        request.setHTTPMethod(u"POST");
+    request.setHTTPBody(std::move(body));
+    return dataTask(std::move(request), std::move(handler));
+}
+
+void URLSession::cancelAllTasks()
+{
+    m_engine->cancelEverything();
+}
+
+} // namespace brevanton

@@ -1,0 +1,98 @@
+// URLSession: HTTP(S) transfers on libcurl. Each session runs its transfers on
+// one worker thread (a curl multi handle); completions are delivered on the
+// main run loop. TLS peers and host names are always verified.
+//
+//     auto task = URLSession::shared()->dataTask(request, [](Data data, std::shared_ptr<URLResponse> response, Error error) {
+//         ... runs on the main run loop ...
+//     });
+//     task->resume();
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "platform/net/URLError.h"
+#include "platform/net/URLRequest.h"
+#include "platform/net/URLResponse.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace brevanton {
+
+class URLSession;
+
+class URLSessionTask : public std::enable_shared_from_this<URLSessionTask> {
+public:
+    // Data received (possibly partial on failure), the response (null when none
+    // arrived) and the error (empty on success). A status code of 400 or more
+    // is not an error at this level.
+    using CompletionHandler = std::function<void(Data, std::shared_ptr<URLResponse>, Error)>;
+
+    enum class State { Suspended, Running, Canceling, Completed };
+
+    uint64_t taskIdentifier() const { return m_identifier; }
+    const URLRequest& originalRequest() const { return m_request; }
+    State state() const { return m_state.load(); }
+
+    // Starts the transfer. A task starts once; later calls do nothing.
+    void resume();
+    // Stops the transfer. The completion handler is then called (on the main
+    // run loop) with URLErrorCancelled, unless it has already run.
+    void cancel();
+
+    // Known once the task completed.
+    std::shared_ptr<URLResponse> response() const;
+    Error error() const;
+
+    ~URLSessionTask();
+
+private:
+    friend class URLSession;
+    friend struct URLSessionEngine;
+    URLSessionTask(std::weak_ptr<struct URLSessionEngine>, URLRequest, CompletionHandler);
+    // On the main run loop: records the outcome and calls the handler once.
+    void complete(Data, std::shared_ptr<URLResponse>, Error);
+
+    const uint64_t m_identifier;
+    const URLRequest m_request;
+    std::weak_ptr<struct URLSessionEngine> m_engine;
+    std::atomic<State> m_state { State::Suspended };
+    std::atomic<bool> m_cancelRequested { false };
+
+    mutable std::mutex m_mutex;
+    CompletionHandler m_handler;
+    std::shared_ptr<URLResponse> m_response;
+    Error m_error;
+
+    // Owned by the worker thread while the transfer runs.
+    std::unique_ptr<struct URLSessionTransfer> m_transfer;
+};
+
+class URLSession {
+public:
+    // The shared session of the process.
+    static std::shared_ptr<URLSession> shared();
+    static std::shared_ptr<URLSession> create();
+
+    std::shared_ptr<URLSessionTask> dataTask(URLRequest, URLSessionTask::CompletionHandler);
+    std::shared_ptr<URLSessionTask> dataTask(const URL&, URLSessionTask::CompletionHandler);
+    // A task that sends `body` as the request body (method "POST" unless the
+    // request names another).
+    std::shared_ptr<URLSessionTask> uploadTask(URLRequest, Data body, URLSessionTask::CompletionHandler);
+
+    // Cancels every transfer that has not completed; the session stays usable.
+    void cancelAllTasks();
+
+    // Cancels what is running and stops the worker thread.
+    ~URLSession();
+
+    URLSession(const URLSession&) = delete;
+    URLSession& operator=(const URLSession&) = delete;
+
+private:
+    URLSession();
+    std::shared_ptr<struct URLSessionEngine> m_engine;
+};
+
+} // namespace brevanton

@@ -1,0 +1,128 @@
+#include "platform/views/Application.h"
+
+#include "platform/views/Menu.h"
+#include "platform/views/Window.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+Application& Application::shared()
+{
+    static std::shared_ptr<Application> instance(new Application);
+    return *instance;
+}
+
+void Application::addWindow(const std::shared_ptr<Window>& window)
+{
+    std::erase_if(m_windows, [](auto& weak) { return weak.expired(); });
+    for (auto& known : m_windows) {
+        if (known.lock() == window)
+            return;
+    }
+    m_windows.push_back(window);
+}
+
+std::vector<std::shared_ptr<Window>> Application::windows() const
+{
+    std::vector<std::shared_ptr<Window>> result;
+    for (auto& weak : m_windows) {
+        if (auto window = weak.lock())
+            result.push_back(window);
+    }
+    return result;
+}
+
+void Application::setKeyWindow(const std::shared_ptr<Window>& window)
+{
+    auto previous = m_keyWindow.lock();
+    if (previous == window)
+        return;
+    m_keyWindow = window;
+    if (previous)
+        previous->resignKeyWindow();
+    if (window)
+        window->becomeKeyWindow();
+}
+
+void Application::setMainWindow(const std::shared_ptr<Window>& window)
+{
+    auto previous = m_mainWindow.lock();
+    if (previous == window)
+        return;
+    m_mainWindow = window;
+    if (previous)
+        previous->resignMainWindow();
+    if (window)
+        window->becomeMainWindow();
+}
+
+void Application::sendEvent(const Event& event)
+{
+    auto window = event.window();
+    if (event.type() == EventType::KeyDown
+        && event.hasModifier(ModifierFlag::Command | ModifierFlag::Control | ModifierFlag::Function)) {
+        auto keyWindow = this->keyWindow();
+        if (keyWindow && keyWindow->performKeyEquivalent(event))
+            return;
+        if (m_mainMenu && m_mainMenu->performKeyEquivalent(event))
+            return;
+    }
+    if (window)
+        window->sendEvent(event);
+}
+
+static std::shared_ptr<Responder> targetInWindowChain(const std::shared_ptr<Window>& window, const Action& action)
+{
+    for (auto responder = window->firstResponder(); responder; responder = responder->nextResponder()) {
+        if (responder->respondsToAction(action))
+            return responder;
+    }
+    if (auto delegate = std::dynamic_pointer_cast<Responder>(window->delegate().lock())) {
+        if (delegate->respondsToAction(action))
+            return delegate;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<Responder> Application::targetForAction(const Action& action, const std::shared_ptr<Responder>& target) const
+{
+    if (target)
+        return target->respondsToAction(action) ? target : nullptr;
+    auto keyWindow = this->keyWindow();
+    if (keyWindow) {
+        if (auto found = targetInWindowChain(keyWindow, action))
+            return found;
+    }
+    auto mainWindow = this->mainWindow();
+    if (mainWindow && mainWindow != keyWindow) {
+        if (auto found = targetInWindowChain(mainWindow, action))
+            return found;
+    }
+    if (respondsToAction(action))
+        return std::const_pointer_cast<Application>(sharedAs<Application>());
+    if (auto delegate = m_delegate.lock()) {
+        if (delegate->respondsToAction(action))
+            return delegate;
+    }
+    return nullptr;
+}
+
+bool Application::sendAction(const Action& action, const std::shared_ptr<Responder>& target, ActionSender* sender)
+{
+    if (action.empty())
+        return false;
+    auto receiver = targetForAction(action, target);
+    return receiver && receiver->performAction(action, sender);
+}
+
+void Application::reset()
+{
+    m_windows.clear();
+    m_keyWindow.reset();
+    m_mainWindow.reset();
+    m_mainMenu.reset();
+    m_delegate.reset();
+}
+
+} // namespace brevanton

@@ -1,0 +1,63 @@
+// Application: the process's one application object. It knows the windows,
+// which one is key and which main, holds the main menu, routes events to
+// their windows (key equivalents first to the key window and the main menu)
+// and sends actions along the responder chain: the key window's first
+// responder and its chain, the key window's delegate, then the same for the
+// main window when it is another window, then the application and its
+// delegate.
+#pragma once
+
+#include "platform/views/Responder.h"
+
+#include <memory>
+#include <vector>
+
+namespace brevanton {
+
+class Menu;
+class Window;
+
+class Application : public Responder {
+public:
+    static Application& shared();
+
+    void addWindow(const std::shared_ptr<Window>&);
+    // The windows still alive, in the order they were added.
+    std::vector<std::shared_ptr<Window>> windows() const;
+    std::shared_ptr<Window> keyWindow() const { return m_keyWindow.lock(); }
+    std::shared_ptr<Window> mainWindow() const { return m_mainWindow.lock(); }
+    // Used by Window: the previous window resigns, the new one becomes.
+    void setKeyWindow(const std::shared_ptr<Window>&);
+    void setMainWindow(const std::shared_ptr<Window>&);
+
+    std::shared_ptr<Menu> mainMenu() const { return m_mainMenu; }
+    void setMainMenu(const std::shared_ptr<Menu>& menu) { m_mainMenu = menu; }
+
+    std::shared_ptr<Responder> delegate() const { return m_delegate.lock(); }
+    void setDelegate(const std::weak_ptr<Responder>& delegate) { m_delegate = delegate; }
+
+    // A key down with Command, Control or a function key goes first to the
+    // key window's views and then to the main menu as a key equivalent;
+    // everything else (and key equivalents nobody took) to the event's window.
+    void sendEvent(const Event&);
+
+    // The responder that would perform the action: `target` when it answers
+    // to it, otherwise (with no target) the first of the chain that does.
+    std::shared_ptr<Responder> targetForAction(const Action&, const std::shared_ptr<Responder>& target = nullptr) const;
+    // Performs the action at targetForAction; false when there is none.
+    bool sendAction(const Action&, const std::shared_ptr<Responder>& target, ActionSender* sender);
+
+    // Forgets windows, menu and delegate (for tests).
+    void reset();
+
+private:
+    Application() = default;
+
+    std::vector<std::weak_ptr<Window>> m_windows;
+    std::weak_ptr<Window> m_keyWindow;
+    std::weak_ptr<Window> m_mainWindow;
+    std::shared_ptr<Menu> m_mainMenu;
+    std::weak_ptr<Responder> m_delegate;
+};
+
+} // namespace brevanton

@@ -1,0 +1,59 @@
+// GraphicsContext: the drawing surface of the headless view layer. Instead
+// of pixels it records the drawing commands in order, each with the view
+// that drew it and its rectangle in the view's and in the window's base
+// coordinates, so tests can check what was drawn where.
+#pragma once
+
+#include "platform/foundation/Color.h"
+#include "platform/views/Geometry.h"
+
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class View;
+
+struct DrawCommand {
+    enum class Kind { FillRect, StrokeRect, Line, Text, Image };
+
+    Kind kind { Kind::FillRect };
+    const View* view { nullptr };
+    // In the drawing view's coordinates; for a line, the rectangle spanning its ends.
+    Rect rect;
+    Rect rectInWindow;
+    Color color;
+    double lineWidth { 0 };
+    // Text drawn, or the name of an image.
+    std::u16string text;
+};
+
+class GraphicsContext {
+public:
+    void fillRect(const Rect&, const Color&);
+    void strokeRect(const Rect&, const Color&, double lineWidth = 1);
+    void drawLine(Point from, Point to, const Color&, double lineWidth = 1);
+    // `rect` is the text's box; its origin is where the text starts.
+    void drawText(std::u16string, const Rect&, const Color&);
+    void drawImage(std::u16string name, const Rect&);
+
+    const std::vector<DrawCommand>& commands() const { return m_commands; }
+    std::vector<DrawCommand> commandsOfView(const View*) const;
+    // The views whose draw() ran, in drawing order.
+    const std::vector<const View*>& drawnViews() const { return m_drawnViews; }
+    void clear();
+
+    // Set by View while a view draws.
+    const View* currentView() const { return m_currentView; }
+    void beginView(const View*);
+    void endView();
+
+private:
+    void record(DrawCommand);
+
+    std::vector<DrawCommand> m_commands;
+    std::vector<const View*> m_drawnViews;
+    const View* m_currentView { nullptr };
+};
+
+} // namespace brevanton

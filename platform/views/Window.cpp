@@ -1,0 +1,327 @@
+#include "platform/views/Window.h"
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/views/Application.h"
+#include "platform/views/View.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+std::shared_ptr<Window> Window::create(Rect frame)
+{
+    auto window = std::make_shared<Window>(frame);
+    window->setContentView(std::make_shared<View>(Rect({ 0, 0 }, frame.size)));
+    Application::shared().addWindow(window);
+    return window;
+}
+
+Window::Window(Rect frame)
+    : m_frame(frame)
+    , m_sendEventHooks(std::make_shared<const std::vector<SendEventHookHandle>>())
+{
+}
+
+Window::~Window() = default;
+
+void Window::setFrame(const Rect& frame)
+{
+    if (frame == m_frame)
+        return;
+    bool resized = frame.size != m_frame.size;
+    m_frame = frame;
+    if (m_contentView)
+        m_contentView->setFrame(Rect({ 0, 0 }, frame.size));
+    if (resized) {
+        if (auto delegate = m_delegate.lock())
+            delegate->windowDidResize(*this);
+        NotificationCenter::defaultCenter().post(DidResizeNotification, this);
+    }
+}
+
+void Window::setFrameOrigin(Point origin)
+{
+    setFrame(Rect(origin, m_frame.size));
+}
+
+Point Window::convertPointToScreen(Point point) const
+{
+    return point.offsetBy(m_frame.origin.x, m_frame.origin.y);
+}
+
+Point Window::convertPointFromScreen(Point point) const
+{
+    return point.offsetBy(-m_frame.origin.x, -m_frame.origin.y);
+}
+
+Rect Window::convertRectToScreen(const Rect& rect) const
+{
+    return rect.offsetBy(m_frame.origin.x, m_frame.origin.y);
+}
+
+Rect Window::convertRectFromScreen(const Rect& rect) const
+{
+    return rect.offsetBy(-m_frame.origin.x, -m_frame.origin.y);
+}
+
+void Window::setContentView(const std::shared_ptr<View>& view)
+{
+    if (view == m_contentView)
+        return;
+    auto self = sharedAs<Window>();
+    if (m_contentView) {
+        auto old = m_contentView;
+        auto responder = std::dynamic_pointer_cast<View>(firstResponder());
+        if (responder && responder->isDescendantOf(old.get()))
+            makeFirstResponder(nullptr);
+        m_contentView = nullptr;
+        old->setWindowForContentView(nullptr);
+    }
+    m_contentView = view;
+    if (view) {
+        if (view->superview())
+            view->removeFromSuperview();
+        view->setFrame(Rect({ 0, 0 }, m_frame.size));
+        view->setWindowForContentView(self);
+        view->setNeedsDisplay(true);
+    }
+}
+
+// Ordering and state
+
+void Window::orderFront()
+{
+    m_visible = true;
+}
+
+void Window::orderOut()
+{
+    m_visible = false;
+    auto& application = Application::shared();
+    if (application.keyWindow().get() == this)
+        application.setKeyWindow(nullptr);
+    if (application.mainWindow().get() == this)
+        application.setMainWindow(nullptr);
+}
+
+void Window::makeKeyAndOrderFront()
+{
+    orderFront();
+    makeKeyWindow();
+}
+
+bool Window::isKeyWindow() const
+{
+    return Application::shared().keyWindow().get() == this;
+}
+
+bool Window::isMainWindow() const
+{
+    return Application::shared().mainWindow().get() == this;
+}
+
+void Window::makeKeyWindow()
+{
+    if (!canBecomeKeyWindow() || isKeyWindow())
+        return;
+    Application::shared().setKeyWindow(sharedAs<Window>());
+    if (canBecomeMainWindow())
+        makeMainWindow();
+}
+
+void Window::makeMainWindow()
+{
+    if (!canBecomeMainWindow() || isMainWindow())
+        return;
+    Application::shared().setMainWindow(sharedAs<Window>());
+}
+
+void Window::becomeKeyWindow()
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->windowDidBecomeKey(*this);
+    NotificationCenter::defaultCenter().post(DidBecomeKeyNotification, this);
+}
+
+void Window::resignKeyWindow()
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->windowDidResignKey(*this);
+    NotificationCenter::defaultCenter().post(DidResignKeyNotification, this);
+}
+
+void Window::becomeMainWindow()
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->windowDidBecomeMain(*this);
+    NotificationCenter::defaultCenter().post(DidBecomeMainNotification, this);
+}
+
+void Window::resignMainWindow()
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->windowDidResignMain(*this);
+    NotificationCenter::defaultCenter().post(DidResignMainNotification, this);
+}
+
+void Window::performClose()
+{
+    if (auto delegate = m_delegate.lock()) {
+        if (!delegate->windowShouldClose(*this))
+            return;
+    }
+    close();
+}
+
+void Window::close()
+{
+    auto protect = weak_from_this().lock();
+    if (auto delegate = m_delegate.lock())
+        delegate->windowWillClose(*this);
+    NotificationCenter::defaultCenter().post(WillCloseNotification, this);
+    orderOut();
+}
+
+// First responder
+
+std::shared_ptr<Responder> Window::firstResponder() const
+{
+    if (!m_firstResponderIsSelf) {
+        if (auto responder = m_firstResponder.lock())
+            return responder;
+    }
+    // The window stands in, also when the responder went away.
+    return std::const_pointer_cast<Window>(sharedAs<Window>());
+}
+
+bool Window::makeFirstResponder(const std::shared_ptr<Responder>& responder)
+{
+    auto current = firstResponder();
+    auto target = responder ? responder : std::static_pointer_cast<Responder>(sharedAs<Window>());
+    if (current == target)
+        return true;
+    if (current && !current->resignFirstResponder())
+        return false;
+    if (!target->acceptsFirstResponder() && target.get() != this) {
+        // The window stands in when the new responder refuses.
+        m_firstResponderIsSelf = true;
+        m_firstResponder.reset();
+        return false;
+    }
+    if (target.get() != this && !target->becomeFirstResponder()) {
+        m_firstResponderIsSelf = true;
+        m_firstResponder.reset();
+        return false;
+    }
+    m_firstResponderIsSelf = target.get() == this;
+    m_firstResponder = m_firstResponderIsSelf ? std::weak_ptr<Responder>() : std::weak_ptr<Responder>(target);
+    return true;
+}
+
+// Events
+
+Window::SendEventHookHandle Window::addSendEventHook(SendEventHook hook)
+{
+    auto handle = std::make_shared<const SendEventHook>(std::move(hook));
+    auto hooks = std::make_shared<std::vector<SendEventHookHandle>>(*m_sendEventHooks);
+    hooks->push_back(handle);
+    m_sendEventHooks = std::move(hooks);
+    return handle;
+}
+
+void Window::removeSendEventHook(const SendEventHookHandle& handle)
+{
+    auto hooks = std::make_shared<std::vector<SendEventHookHandle>>(*m_sendEventHooks);
+    hooks->erase(std::remove(hooks->begin(), hooks->end(), handle), hooks->end());
+    m_sendEventHooks = std::move(hooks);
+}
+
+void Window::sendEvent(const Event& event)
+{
+    auto protect = weak_from_this().lock();
+    // The list in force when the event arrived: hooks added or removed by a
+    // hook take effect with the next event.
+    auto hooks = m_sendEventHooks;
+    for (auto& hook : *hooks) {
+        if (!(*hook)(*this, event))
+            return;
+    }
+
+    switch (event.type()) {
+    case EventType::LeftMouseDown:
+    case EventType::RightMouseDown: {
+        if (!isKeyWindow() && canBecomeKeyWindow() && event.type() == EventType::LeftMouseDown)
+            makeKeyAndOrderFront();
+        auto view = m_contentView ? m_contentView->hitTest(event.locationInWindow()) : nullptr;
+        if (!view)
+            return;
+        if (view != firstResponder() && view->acceptsFirstResponder())
+            makeFirstResponder(view);
+        m_mouseDownView = view;
+        if (event.type() == EventType::LeftMouseDown)
+            view->mouseDown(event);
+        else
+            view->rightMouseDown(event);
+        return;
+    }
+    case EventType::LeftMouseDragged:
+    case EventType::RightMouseDragged:
+    case EventType::LeftMouseUp:
+    case EventType::RightMouseUp: {
+        auto view = m_mouseDownView.lock();
+        if (!view && m_contentView)
+            view = m_contentView->hitTest(event.locationInWindow());
+        if (event.type() == EventType::LeftMouseUp || event.type() == EventType::RightMouseUp)
+            m_mouseDownView.reset();
+        if (!view)
+            return;
+        if (event.type() == EventType::LeftMouseUp)
+            view->mouseUp(event);
+        else if (event.type() == EventType::RightMouseUp)
+            view->rightMouseUp(event);
+        else
+            view->mouseDragged(event);
+        return;
+    }
+    case EventType::MouseMoved: {
+        if (auto view = m_contentView ? m_contentView->hitTest(event.locationInWindow()) : nullptr)
+            view->mouseMoved(event);
+        return;
+    }
+    case EventType::KeyDown:
+        firstResponder()->keyDown(event);
+        return;
+    case EventType::KeyUp:
+        firstResponder()->keyUp(event);
+        return;
+    case EventType::FlagsChanged:
+        firstResponder()->flagsChanged(event);
+        return;
+    }
+}
+
+bool Window::performKeyEquivalent(const Event& event)
+{
+    return m_contentView && m_contentView->performKeyEquivalent(event);
+}
+
+UndoManager* Window::undoManager() const
+{
+    if (auto delegate = m_delegate.lock()) {
+        if (auto undoManager = delegate->windowWillReturnUndoManager(const_cast<Window&>(*this)))
+            return undoManager;
+    }
+    if (!m_undoManager)
+        m_undoManager = std::make_unique<UndoManager>();
+    return m_undoManager.get();
+}
+
+void Window::displayIfNeeded()
+{
+    if (m_contentView)
+        m_contentView->displayIfNeeded(m_graphicsContext);
+    m_viewsNeedDisplay = false;
+}
+
+} // namespace brevanton

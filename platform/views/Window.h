@@ -1,0 +1,152 @@
+// Window: a top-level rectangle on the screen holding a content view. Its
+// frame is in screen coordinates (unflipped); the window's base coordinates
+// have their origin at the bottom left of the content area, which fills the
+// whole frame (there is no title bar). The window keeps the first responder,
+// dispatches events to its views (after its send-event hooks have seen
+// them), takes part in the key and main window state kept by Application,
+// and answers the undo manager of its responder chain.
+//
+// Windows are made with Window::create (or std::make_shared followed by
+// Application::shared().addWindow) so that Application knows them.
+#pragma once
+
+#include "platform/views/GraphicsContext.h"
+#include "platform/views/Responder.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class UndoManager;
+class View;
+class Window;
+
+// Optional operations have default implementations.
+class WindowDelegate {
+public:
+    virtual ~WindowDelegate() = default;
+    virtual bool windowShouldClose(Window&) { return true; }
+    virtual void windowWillClose(Window&) {}
+    virtual void windowDidBecomeKey(Window&) {}
+    virtual void windowDidResignKey(Window&) {}
+    virtual void windowDidBecomeMain(Window&) {}
+    virtual void windowDidResignMain(Window&) {}
+    virtual void windowDidResize(Window&) {}
+    // The undo manager of the window's responder chain; null lets the window use its own.
+    virtual UndoManager* windowWillReturnUndoManager(Window&) { return nullptr; }
+};
+
+class Window : public Responder {
+public:
+    // Answers false to keep the event from being sent (and from later hooks).
+    using SendEventHook = std::function<bool(Window&, const Event&)>;
+    // Identifies a registered hook.
+    using SendEventHookHandle = std::shared_ptr<const SendEventHook>;
+
+    // Posted through the default notification center with the window as object.
+    static constexpr const char* DidBecomeKeyNotification = "WindowDidBecomeKeyNotification";
+    static constexpr const char* DidResignKeyNotification = "WindowDidResignKeyNotification";
+    static constexpr const char* DidBecomeMainNotification = "WindowDidBecomeMainNotification";
+    static constexpr const char* DidResignMainNotification = "WindowDidResignMainNotification";
+    static constexpr const char* DidResizeNotification = "WindowDidResizeNotification";
+    static constexpr const char* WillCloseNotification = "WindowWillCloseNotification";
+
+    // A window with an empty content view, known to Application.
+    static std::shared_ptr<Window> create(Rect frame);
+
+    explicit Window(Rect frame);
+    ~Window() override;
+
+    const std::u16string& title() const { return m_title; }
+    void setTitle(std::u16string title) { m_title = std::move(title); }
+
+    Rect frame() const { return m_frame; }
+    // Resizes the content view to the new size.
+    void setFrame(const Rect&);
+    void setFrameOrigin(Point);
+    Point convertPointToScreen(Point) const;
+    Point convertPointFromScreen(Point) const;
+    Rect convertRectToScreen(const Rect&) const;
+    Rect convertRectFromScreen(const Rect&) const;
+
+    std::shared_ptr<View> contentView() const { return m_contentView; }
+    // The view gets the content area's frame and this window.
+    void setContentView(const std::shared_ptr<View>&);
+
+    // Ordering and state.
+    bool isVisible() const { return m_visible; }
+    void orderFront();
+    void orderOut();
+    void makeKeyAndOrderFront();
+    bool isKeyWindow() const;
+    bool isMainWindow() const;
+    void makeKeyWindow();
+    void makeMainWindow();
+    virtual bool canBecomeKeyWindow() const { return true; }
+    virtual bool canBecomeMainWindow() const { return true; }
+    // Called by Application as the state changes; they notify the delegate and observers.
+    virtual void becomeKeyWindow();
+    virtual void resignKeyWindow();
+    virtual void becomeMainWindow();
+    virtual void resignMainWindow();
+    // Asks the delegate, then closes.
+    void performClose();
+    // Tells the delegate and observers, then orders the window out.
+    void close();
+
+    // The first responder: a view of the window or the window itself.
+    std::shared_ptr<Responder> firstResponder() const;
+    // Asks the current first responder to resign and the new one to accept
+    // and become; null makes the window itself first responder. False when
+    // either refuses (the current one then stays).
+    bool makeFirstResponder(const std::shared_ptr<Responder>&);
+
+    // Events. Hooks run in the order they were added, each with the window
+    // and the event, before the event is dispatched.
+    SendEventHookHandle addSendEventHook(SendEventHook);
+    void removeSendEventHook(const SendEventHookHandle&);
+    size_t sendEventHookCount() const { return m_sendEventHooks->size(); }
+    // Mouse downs go to the view under the mouse (which becomes first
+    // responder when it accepts), drags and the mouse up to the same view,
+    // key events to the first responder.
+    virtual void sendEvent(const Event&);
+    // Offers the event to the views of the window.
+    bool performKeyEquivalent(const Event&) override;
+
+    std::weak_ptr<WindowDelegate> delegate() const { return m_delegate; }
+    void setDelegate(const std::weak_ptr<WindowDelegate>& delegate) { m_delegate = delegate; }
+
+    // The delegate's undo manager, else the window's own.
+    UndoManager* undoManager() const override;
+
+    // Display.
+    bool viewsNeedDisplay() const { return m_viewsNeedDisplay; }
+    void setViewsNeedDisplay(bool needs) { m_viewsNeedDisplay = needs; }
+    // Draws the views that need display into the window's graphics context.
+    void displayIfNeeded();
+    GraphicsContext& graphicsContext() { return m_graphicsContext; }
+
+    // A sheet window attached to this window (an alert's), or null.
+    std::shared_ptr<Window> attachedSheet() const { return m_attachedSheet; }
+    void setAttachedSheet(const std::shared_ptr<Window>& sheet) { m_attachedSheet = sheet; }
+
+private:
+    std::u16string m_title;
+    Rect m_frame;
+    std::shared_ptr<View> m_contentView;
+    bool m_visible { false };
+    std::weak_ptr<Responder> m_firstResponder;
+    bool m_firstResponderIsSelf { true };
+    std::shared_ptr<const std::vector<SendEventHookHandle>> m_sendEventHooks;
+    std::weak_ptr<View> m_mouseDownView;
+    std::weak_ptr<WindowDelegate> m_delegate;
+    mutable std::unique_ptr<UndoManager> m_undoManager;
+    bool m_viewsNeedDisplay { true };
+    GraphicsContext m_graphicsContext;
+    std::shared_ptr<Window> m_attachedSheet;
+};
+
+} // namespace brevanton

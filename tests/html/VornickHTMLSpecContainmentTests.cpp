@@ -1,0 +1,175 @@
+#include "html/VornickHTMLSpec.h"
+
+#include "dom/VornickFreezeDriedDOMRange.h"
+#include "html/VornickFragmentSet.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+
+#include <gtest/gtest.h>
+
+namespace brevanton {
+namespace {
+
+class ContainmentTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+        ASSERT_TRUE(m_spec);
+        m_document = DOMDocument::parseHTML(std::u16string_view(
+            u"<table><tbody><tr id=\"row\"><td id=\"cell\">x</td></tr></tbody></table>"
+            u"<p id=\"para\">some <b>bold</b> text</p><ul id=\"list\"><li>one</li></ul><br id=\"break\"><img id=\"image\" src=\"a.png\">"
+            u"<div id=\"block\"><p>a</p><p>b</p></div>"));
+        ASSERT_TRUE(m_document);
+    }
+
+    DOMElement& element(std::u16string_view id) { return *m_document->getElementById(id); }
+    const VornickHTMLElementSpec& spec(std::u16string_view tag) { return *m_spec->elementSpecForTagName(tag); }
+
+    static VornickDOMPosition at(const DOMNode& node) { return VornickMakeDOMPosition(const_cast<DOMNode&>(node).shared_from_this(), 0); }
+
+    bool mayInsert(std::u16string_view tag, const DOMNode& node, const VornickFragmentSet* set = nullptr)
+    {
+        m_reason.clear();
+        return m_spec->mayInsertElementWithSpec(spec(tag), at(node), set, &m_reason);
+    }
+
+    std::shared_ptr<VornickHTMLSpec> m_spec;
+    std::shared_ptr<DOMDocument> m_document;
+    std::u16string m_reason;
+};
+
+TEST_F(ContainmentTest, InsertingElementsFollowsContentModels)
+{
+    EXPECT_TRUE(mayInsert(u"li", element(u"list")));
+    EXPECT_TRUE(mayInsert(u"td", element(u"row")));
+    EXPECT_TRUE(mayInsert(u"em", element(u"para")));
+    // Inside a text node the text's parent decides.
+    EXPECT_TRUE(mayInsert(u"em", *element(u"para").first()));
+    EXPECT_FALSE(mayInsert(u"div", *element(u"para").first()));
+    EXPECT_EQ(m_reason, u"A <div> cannot be a child of a <p>.");
+    EXPECT_FALSE(mayInsert(u"span", element(u"break")));
+    EXPECT_EQ(m_reason, u"A <br> is an empty element, and may not have children.");
+    EXPECT_FALSE(mayInsert(u"span", element(u"image")));
+    EXPECT_EQ(m_reason, u"An <img> is an empty element, and may not have children.");
+    EXPECT_FALSE(mayInsert(u"img", *m_document));
+    EXPECT_EQ(m_reason, u"Proposed container is not an element.");
+    auto fragment = m_document->createDocumentFragment();
+    EXPECT_TRUE(mayInsert(u"td", *fragment));
+
+    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict);
+    EXPECT_FALSE(m_spec->mayInsertElementWithSpec(*strict->elementSpecForTagName(u"p"), at(element(u"block")), nullptr, &m_reason));
+    EXPECT_EQ(m_reason, u"The document's spec (\"HTML 5\") disallows <p> elements.");
+}
+
+TEST_F(ContainmentTest, ContainersWithoutAContentModelTakeOnlyTheirListedChildren)
+{
+    // The bit test alone would let anything into a tr, a table or a tbody.
+    EXPECT_FALSE(mayInsert(u"p", element(u"row")));
+    EXPECT_EQ(m_reason, u"A <p> cannot be a child of a <tr>.");
+    auto& table = *element(u"row").parent()->parent();
+    EXPECT_FALSE(mayInsert(u"div", table));
+    EXPECT_TRUE(mayInsert(u"caption", table));
+    EXPECT_TRUE(mayInsert(u"tr", *element(u"row").parent()));
+    EXPECT_FALSE(mayInsert(u"td", *element(u"row").parent()));
+    EXPECT_FALSE(mayInsert(u"p", *m_document->documentElement()));
+    EXPECT_TRUE(mayInsert(u"body", *m_document->documentElement()));
+}
+
+TEST_F(ContainmentTest, SnippetSetsRestrictTheBody)
+{
+    struct OnlyParagraphs : VornickFragmentSet {
+        std::u16string title() const override { return u"Plain"; }
+        bool bodyElementIsAllowed(std::u16string_view tag) const override { return tag == u"p"; }
+    } set;
+    EXPECT_TRUE(mayInsert(u"p", element(u"block"), &set));
+    EXPECT_FALSE(mayInsert(u"div", element(u"block"), &set));
+    EXPECT_EQ(m_reason, u"The document's snippet set (\"Plain\") disallows <div> elements.");
+}
+
+TEST_F(ContainmentTest, WrappingARangeChecksTheWrapperAndTheWrappedNodes)
+{
+    auto& paragraph = element(u"para");
+    auto range = DOMRange::create(*m_document);
+    range->setStart(paragraph.first()->shared_from_this(), 0);
+    range->setEnd(paragraph.last()->shared_from_this(), 3);
+    EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInElementWithSpec(*range, spec(u"em"), nullptr, &m_reason));
+    EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInElementWithSpec(*range, spec(u"ul"), nullptr, &m_reason));
+    EXPECT_EQ(m_reason, u"<p>'s contentModel is 0x3, but child <ul>'s kind is 0x1");
+
+    // Two paragraphs may go into a blockquote, not into a span.
+    auto& block = element(u"block");
+    range->setStart(block.shared_from_this(), 0);
+    range->setEnd(block.shared_from_this(), 2);
+    EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInElementWithSpec(*range, spec(u"blockquote"), nullptr, &m_reason));
+    EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInElementWithSpec(*range, spec(u"span"), nullptr, &m_reason));
+    EXPECT_EQ(m_reason, u"<span>'s contentModel is 0x3, but child <p>'s kind is 0x1");
+
+    // Ends in different parents cannot be wrapped.
+    range->setStart(paragraph.first()->shared_from_this(), 1);
+    range->setEnd(block.first()->first()->shared_from_this(), 1);
+    EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInElementWithSpec(*range, spec(u"em"), nullptr, &m_reason));
+}
+
+class MarkupSnippet : public VornickFragmentDescription {
+public:
+    MarkupSnippet(std::u16string markup, VornickFragmentValidationStatus status) : m_markup(std::move(markup)), m_status(status) {}
+    std::u16string displayName() const override { return u"Snippet"; }
+    std::shared_ptr<const VornickFragmentValidationResult> validationResultForDocumentType(VornickHTMLDocumentType) const override
+    {
+        return std::make_shared<VornickFragmentValidationResult>(m_status);
+    }
+    std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(const std::map<std::u16string, std::u16string>& values,
+                                                                           DOMDocument& document,
+                                                                           std::shared_ptr<VornickFreezeDriedDOMRange>* interior) const override
+    {
+        std::u16string markup = m_markup;
+        auto at = markup.find(u"{content}");
+        if (at != std::u16string::npos)
+            markup.replace(at, 9, values.at(u"content"));
+        auto fragment = document.createDocumentFragmentWithMarkupString(markup);
+        if (interior && fragment) {
+            // The content placeholder is the only text of the innermost element.
+            DOMNode* node = fragment.get();
+            while (node->first() && node->first()->isElementNode())
+                node = node->first();
+            auto range = DOMRange::create(document);
+            range->selectNodeContents(node->shared_from_this());
+            *interior = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, fragment, false);
+        }
+        return fragment;
+    }
+
+private:
+    std::u16string m_markup;
+    VornickFragmentValidationStatus m_status;
+};
+
+TEST_F(ContainmentTest, SnippetsAreCheckedByValidityAndByTheirTopLevelNodes)
+{
+    MarkupSnippet emphasis(u"<em>{content}</em>", VornickFragmentValidationStatusValid);
+    MarkupSnippet quote(u"<blockquote><p>{content}</p></blockquote>", VornickFragmentValidationStatusWarnings);
+    MarkupSnippet broken(u"<em>{content}</em>", VornickFragmentValidationStatusErrors);
+
+    EXPECT_TRUE(m_spec->mayInsertDescribedFragment(emphasis, at(element(u"para")), &m_reason));
+    EXPECT_FALSE(m_spec->mayInsertDescribedFragment(quote, at(element(u"para")), &m_reason));
+    EXPECT_TRUE(m_spec->mayInsertDescribedFragment(quote, at(element(u"block")), &m_reason));
+    EXPECT_FALSE(m_spec->mayInsertDescribedFragment(broken, at(element(u"para")), &m_reason));
+    EXPECT_EQ(m_reason, u"The snippet (\"Snippet\") is not valid HTML 5");
+    auto range = DOMRange::create(*m_document);
+    EXPECT_FALSE(m_spec->fragment(broken, *range, nullptr));
+    EXPECT_TRUE(m_spec->fragment(quote, *range, nullptr));
+
+    auto& block = element(u"block");
+    range->setStart(block.shared_from_this(), 0);
+    range->setEnd(block.shared_from_this(), 2);
+    EXPECT_TRUE(m_spec->mayReplaceContentsOfRange(*range, quote, &m_reason));
+    EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, quote, &m_reason) == false);
+    MarkupSnippet section(u"<section>{content}</section>", VornickFragmentValidationStatusValid);
+    EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, section, &m_reason));
+    EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, emphasis, &m_reason));
+}
+
+} // namespace
+} // namespace brevanton

@@ -1,0 +1,234 @@
+#include "html/VornickHTMLFilePatcher.h"
+#include "html/VornickTidyFilter.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace brevanton;
+
+namespace {
+
+class TidyFilter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = *createTemporaryDirectory("h9-tidy");
+        VornickTidyFilter::setTidyExecutablePath(std::nullopt);
+        VornickTidyFilter::setAllowUserDefinedAttributesProvider(nullptr);
+    }
+    void TearDown() override
+    {
+        VornickTidyFilter::setTidyExecutablePath(std::nullopt);
+        VornickTidyFilter::setAllowUserDefinedAttributesProvider(nullptr);
+        VornickTidyFilter::setTimeout(std::chrono::milliseconds(30000));
+        removeItem(m_folder);
+    }
+    std::string write(const std::string& name, std::string_view contents, bool executable = false)
+    {
+        std::string path = m_folder + "/" + name;
+        writeFileAtomically(path, contents);
+        if (executable)
+            chmod(path.c_str(), 0755);
+        return path;
+    }
+    URL url(const std::string& path) { return URL::fileURLWithPath(std::string_view(path), false); }
+
+    std::string m_folder;
+};
+
+const VornickValidationAdvisory* findMessage(const std::vector<VornickValidationAdvisory>& advisories, std::u16string_view part)
+{
+    for (auto& advisory : advisories) {
+        if (advisory.message().find(part) != std::u16string::npos)
+            return &advisory;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(TidyFilter, ParsesErrorOutput)
+{
+    std::u16string output = u"line 3 column 5 - Warning: <p> proprietary attribute \"foo\"\n"
+                            u"line 1 column 1 - Info: Document content looks like HTML5\n"
+                            u"line 7 column 2 - Error: <blink> is not recognized!\n"
+                            u"line 9 column 1 - Warning: missing </div>\r\n"
+                            u"line 4 column 1 - Warning:\n"
+                            u"This document has errors that must be fixed before\n"
+                            u"line 2 column 8 Warning trimming empty <p>\n";
+    auto advisories = VornickTidyFilter::parseTidyStandardErrorOutput(output);
+    ASSERT_EQ(advisories.size(), 4u);
+    EXPECT_EQ(advisories[0].description(), u"line 3, column 5: Warning: <p> proprietary attribute \"foo\"");
+    EXPECT_EQ(advisories[0].attributeName(), u"foo");
+    EXPECT_EQ(advisories[1].kind(), VornickValidationAdvisoryKindError);
+    EXPECT_TRUE(advisories[1].isStructuralIssue());
+    EXPECT_EQ(advisories[1].description(), u"line 7, column 2: Error: <blink> is not recognized! (STRUCTURAL)");
+    EXPECT_EQ(advisories[2].message(), u"missing </div>");
+    EXPECT_TRUE(advisories[2].isStructuralIssue());
+    EXPECT_FALSE(advisories[3].isStructuralIssue());
+    EXPECT_EQ(advisories[3].line(), 2);
+    EXPECT_EQ(advisories[3].offset(), 0u);
+
+    VornickTidyFilter::setAllowUserDefinedAttributesProvider([] { return true; });
+    EXPECT_EQ(VornickTidyFilter::parseTidyStandardErrorOutput(output).size(), 3u);
+
+    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"<img> lacks \"alt\" attribute"), u"alt");
+    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"<a> attribute name \"x<y\" (value=\"1\") is invalid"), u"x<y");
+    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"missing </div>"), std::nullopt);
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(7), 3);
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(-1), 3);
+}
+
+TEST_F(TidyFilter, LeadingComments)
+{
+    EXPECT_EQ(VornickTidyFilter::leadingCommentTextForHTMLString(u"\n<!DOCTYPE html>\n<!-- one -->  \n<!--two--><html><!-- no -->"),
+              u"<!-- one --><!--two-->\n");
+    EXPECT_EQ(VornickTidyFilter::leadingCommentTextForHTMLString(u"<!doctype html><!-- a -->"), u"<!-- a -->\n");
+    // A comment without its end is not copied, and the scan stops there.
+    EXPECT_EQ(VornickTidyFilter::leadingCommentTextForHTMLString(u"<!-- a --><!-- open <p>x</p>"), u"<!-- a -->\n");
+    EXPECT_EQ(VornickTidyFilter::leadingCommentTextForHTMLString(u"<html><!-- a -->"), u"");
+}
+
+TEST_F(TidyFilter, ValidatesWithTheRealTidy)
+{
+    ASSERT_FALSE(VornickTidyFilter::tidyExecutablePath().empty());
+    std::vector<VornickValidationAdvisory> advisories;
+    std::u16string valid = u"<!DOCTYPE html>\n<html lang=en><head><meta charset=utf-8><title>T</title></head>\n"
+                           u"<body><p>a <data value=1>b</data> <my-name>c</my-name></p><my-card><div>d</div><p>e</p></my-card><search>s</search>"
+                           u"<template><slot></slot></template></body></html>\n";
+    VornickTidyResultCode code = VornickTidyFilter::validateHTMLStringNow(valid, advisories);
+    EXPECT_LE(code, 1);
+    for (auto& advisory : advisories)
+        EXPECT_FALSE(advisory.isStructuralIssue()) << toUTF8(advisory.description());
+
+    // Tidy counts code points and expands tabs; the offset lands on the tag.
+    std::u16string broken = u"<!DOCTYPE html>\n<html><head><title>x</title></head><body>\n\t<p>a\U0001F600b<foo>x</foo></p>\n</body></html>\n";
+    code = VornickTidyFilter::validateHTMLStringNow(broken, advisories);
+    EXPECT_EQ(code, 2);
+    auto* unknown = findMessage(advisories, u"<foo> is not recognized!");
+    ASSERT_TRUE(unknown);
+    EXPECT_TRUE(unknown->isStructuralIssue());
+    size_t offset = VornickTidyFilter::offsetForTidyLineAndColumn(broken, unknown->line(), unknown->column());
+    EXPECT_EQ(broken.substr(offset, 5), u"<foo>");
+}
+
+TEST_F(TidyFilter, FailedRunsAreNotValidated)
+{
+    std::vector<VornickValidationAdvisory> advisories;
+    VornickTidyFilter::setTidyExecutablePath(write("crash", "#!/bin/sh\ncat >/dev/null\nkill -SEGV $$\n", true));
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 3);
+    VornickTidyFilter::setTidyExecutablePath(write("garbage", "#!/bin/sh\ncat >/dev/null\necho 'Fehler: kaputt' >&2\nexit 2\n", true));
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 3);
+    VornickTidyFilter::setTidyExecutablePath(m_folder + "/missing-tidy");
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 3);
+    VornickTidyFilter::setTidyExecutablePath(write("hang", "#!/bin/sh\nexec sleep 10\n", true));
+    VornickTidyFilter::setTimeout(std::chrono::milliseconds(150));
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 3);
+    Error error;
+    EXPECT_FALSE(VornickTidyFilter::tidyHTMLString(u"<p>x", false, nullptr, &error));
+    EXPECT_TRUE(error.is(VornickErrorDomain, 16));
+
+    // Nothing on standard error and status 0: valid.
+    VornickTidyFilter::setTidyExecutablePath(write("quiet", "#!/bin/sh\ncat >/dev/null\nexit 0\n", true));
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 0);
+}
+
+TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)
+{
+    VornickTidyFilter filter;
+    bool called = false;
+    VornickTidyResultCode result = -1;
+    filter.validateHTMLString(u"<!DOCTYPE html><html><head><title>t</title></head><body><p>x</div></body></html>",
+                              [&](const std::u16string& string, VornickTidyResultCode code, const std::vector<VornickValidationAdvisory>& advisories) {
+                                  EXPECT_TRUE(RunLoop::isMainThread());
+                                  EXPECT_FALSE(string.empty());
+                                  EXPECT_FALSE(advisories.empty());
+                                  result = code;
+                                  called = true;
+                              });
+    EXPECT_EQ(filter.validationQueue().name(), "Source Loupe HTML Validation Queue");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return called; }, 20));
+    EXPECT_GE(result, 1);
+}
+
+TEST_F(TidyFilter, TidiesStrings)
+{
+    std::u16string standardError;
+    Error error;
+    auto body = VornickTidyFilter::tidyHTMLString(u"<p>a<b>b</p>", true, &standardError, &error);
+    ASSERT_TRUE(body);
+    EXPECT_EQ(body->rfind(u"<p>a<b>b</b></p>\n", 0), 0u);
+    EXPECT_NE(standardError.find(u"missing </b>"), std::u16string::npos);
+
+    auto whole = VornickTidyFilter::tidyHTMLString(u"<!DOCTYPE html>\n<!-- first --> <!-- second -->\n<title>t</title><p>\u00E9", false, nullptr, &error);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->rfind(u"<!-- first --><!-- second -->\n<!DOCTYPE html>", 0), 0u);
+    EXPECT_NE(whole->find(u"\u00E9"), std::u16string::npos);
+
+    EXPECT_FALSE(VornickTidyFilter::tidyHTMLString(u"<p>a</b>\u00FF<foo>", false, nullptr, &error));
+    EXPECT_TRUE(error.is(VornickErrorDomain, 16));
+    EXPECT_EQ(error.userInfo().at(u"status").integerValue(), 2);
+}
+
+TEST_F(TidyFilter, StructuralFixOfFiles)
+{
+    Error error;
+    VornickTidyResultCode code = -1;
+    std::vector<VornickValidationAdvisory> advisories;
+    auto source = write("in.html", "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>t</title></head>"
+                                   "<body><p>a<b>b</p><p></p><div><span>x</span></div><img src=a.png></body></html>");
+    auto destination = m_folder + "/out.html";
+    ASSERT_TRUE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(source), url(destination), &code, &advisories, &error))
+        << error;
+    EXPECT_EQ(code, 1);
+    auto* missing = findMessage(advisories, u"missing </b>");
+    ASSERT_TRUE(missing);
+    EXPECT_TRUE(missing->isStructuralIssue());
+    auto fixed = *readFile(destination);
+    // Structure repaired, content kept: the empty paragraph and the anchor stay.
+    EXPECT_NE(fixed.find("<p>a<b>b</b></p>"), std::string::npos) << fixed;
+    EXPECT_NE(fixed.find("<p><b></b></p>"), std::string::npos) << fixed;
+    EXPECT_NE(fixed.find("<img src=\"a.png\">"), std::string::npos) << fixed;
+
+    // Thousands of warnings: standard error is drained while tidy runs.
+    std::string noisy = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>t</title></head><body>";
+    for (int i = 0; i < 3000; ++i)
+        noisy += "<p foo=1 bar=2>x";
+    noisy += "</body></html>";
+    auto noisyPath = write("noisy.html", noisy);
+    EXPECT_TRUE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(noisyPath), url(destination), &code, nullptr, &error));
+    EXPECT_EQ(code, 1);
+
+    EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(write("none.html", "<p>x")), url(destination), &code, nullptr, &error));
+    EXPECT_TRUE(error.is(VornickErrorDomain, 19));
+    EXPECT_EQ(code, 3);
+    EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(
+        url(write("bogus.html", "<meta charset=\"no-such-set\"><p>x")), url(destination), &code, nullptr, &error));
+    EXPECT_TRUE(error.is(VornickErrorDomain, 20));
+    EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(
+        url(write("koi.html", "<meta charset=\"koi8-r\"><p>x")), url(destination), &code, nullptr, &error));
+    EXPECT_TRUE(error.is(VornickErrorDomain, 21));
+}
+
+TEST_F(TidyFilter, RepairedLatin1CopyIsPatchedInItsEncoding)
+{
+    auto source = write("latin.html", "<!DOCTYPE html><html><head><meta charset=\"iso-8859-1\"><title>caf\xE9</title></head>"
+                                      "<body><p>na\xEFve<b>x</p></body></html>");
+    auto destination = m_folder + "/latin-fixed.html";
+    Error error;
+    VornickTidyResultCode code;
+    ASSERT_TRUE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(source), url(destination), &code, nullptr, &error)) << error;
+    VornickHTMLFilePatcher patcher;
+    bool hadBase = true;
+    ASSERT_TRUE(patcher.setBaseURL(*URL::create(std::string_view("file:///site/")), url(destination), &hadBase, &error)) << error;
+    EXPECT_FALSE(hadBase);
+    auto bytes = *readFile(destination);
+    EXPECT_NE(bytes.find("<base href=\"file:///site/\">"), std::string::npos);
+    EXPECT_NE(bytes.find("caf\xE9"), std::string::npos);
+    EXPECT_NE(bytes.find("na\xEFve"), std::string::npos);
+    EXPECT_EQ(bytes.find("\xC3"), std::string::npos);
+}

@@ -1,0 +1,189 @@
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMParsing.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace brevanton;
+
+TEST(DOMHTMLParsing, BuildsTheStandardTree)
+{
+    auto document = DOMDocument::parseHTML(
+        std::string_view("<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">"
+                         "<title>T</title><p class=x id=first>one<p>two &amp; &lt;three&gt;&nbsp;<unknown-tag Data-X=1>u</unknown-tag>"
+                         "<svg viewBox='0 0 1 1'><foreignObject/></svg><!-- note -->"),
+        {}, u"file:///tmp/page.html");
+    auto doctype = document->doctype();
+    ASSERT_TRUE(doctype);
+    EXPECT_EQ(doctype->name(), u"html");
+    EXPECT_EQ(doctype->publicId(), u"-//W3C//DTD XHTML 1.0 Strict//EN");
+    EXPECT_EQ(doctype->systemId(), u"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd");
+    EXPECT_EQ(document->URL(), u"file:///tmp/page.html");
+    EXPECT_EQ(document->characterSet(), u"UTF-8");
+    auto body = document->body();
+    ASSERT_TRUE(body);
+    EXPECT_EQ(body->tagName(), u"BODY");
+    EXPECT_EQ(body->childElementCount(), 2u);
+    auto first = document->getElementById(u"first");
+    EXPECT_EQ(first->tagName(), u"P");
+    EXPECT_EQ(first->className(), u"x");
+    auto second = first->nextElementSibling();
+    EXPECT_EQ(toElement(second->childAt(0)) , nullptr);
+    EXPECT_EQ(static_cast<DOMText*>(second->childAt(0))->data(), u"two & <three>\u00A0");
+    auto unknown = toElement(second->childAt(1));
+    EXPECT_EQ(unknown->tagName(), u"UNKNOWN-TAG");
+    EXPECT_EQ(unknown->getAttribute(u"data-x"), u"1");
+    auto svg = toElement(second->childAt(2));
+    EXPECT_EQ(svg->namespaceURI(), SVGNamespace);
+    EXPECT_EQ(svg->tagName(), u"svg");
+    EXPECT_EQ(svg->getAttribute(u"viewBox"), u"0 0 1 1");
+    EXPECT_EQ(toElement(svg->firstChild())->localName(), u"foreignObject");
+    EXPECT_EQ(second->lastChild()->nodeType(), DOMNode::COMMENT_NODE);
+    EXPECT_EQ(second->innerHTML(),
+              u"two &amp; &lt;three&gt;&nbsp;<unknown-tag data-x=\"1\">u</unknown-tag>"
+              u"<svg viewBox=\"0 0 1 1\"><foreignObject></foreignObject></svg><!-- note -->");
+}
+
+TEST(DOMHTMLParsing, DecodesDeclaredAndDetectedEncodings)
+{
+    // windows-1252 declared in a meta element.
+    std::string latin = "<meta charset=\"windows-1252\"><p>caf\xE9 \x80</p>";
+    auto document = DOMDocument::parseHTML(latin);
+    EXPECT_EQ(document->body()->textContent(), u"caf\u00E9 \u20AC");
+    EXPECT_EQ(document->characterSet(), u"windows-1252");
+    // Undeclared and not UTF-8: windows-1252.
+    EXPECT_EQ(DOMDocument::parseHTML(std::string_view("<p>\xE9t\xE9</p>"))->body()->textContent(), u"\u00E9t\u00E9");
+    // A byte order mark wins.
+    EXPECT_EQ(DOMDocument::parseHTML(std::string_view("\xEF\xBB\xBF<p>\xC3\xA9</p>"))->body()->textContent(), u"\u00E9");
+    std::string utf16("\xFF\xFE<\0p\0>\0\xE9\0", 10);
+    EXPECT_EQ(DOMDocument::parseHTML(utf16)->body()->textContent(), u"\u00E9");
+    // An explicit encoding is used as given.
+    EXPECT_EQ(DOMDocument::parseHTML(std::string_view("<p>\xE9</p>"), "ISO-8859-1")->body()->textContent(), u"\u00E9");
+}
+
+TEST(DOMHTMLParsing, MalformedAndHostileInputNeverCrashes)
+{
+    EXPECT_TRUE(DOMDocument::parseHTML(std::string_view(""))->body());
+    auto broken = DOMDocument::parseHTML(std::string_view("<table><tr><td>a</b></i><p><li>x</table></div>\0<\xFF\xFE", 60));
+    EXPECT_TRUE(broken->body());
+
+    // Nesting is capped: content deeper than the cap joins the element at the cap.
+    std::string deep;
+    for (int i = 0; i < 5000; ++i)
+        deep += "<div>";
+    deep += "bottom";
+    auto nested = DOMDocument::parseHTML(deep);
+    unsigned depth = 0;
+    DOMNode* node = nested->body().get();
+    while (node->first() && node->first()->isElementNode()) {
+        node = node->first();
+        ++depth;
+    }
+    EXPECT_LE(depth, DOMMaximumNestingDepth);
+    EXPECT_EQ(nested->body()->textContent(), u"bottom");
+
+    std::mt19937 random(7);
+    const char* pieces[] = { "<", ">", "</", "a", "b", "table", "td", "tr", "=", "\"", "'", "&", "#x", ";", "<!--",
+                             "-->", "<![CDATA[", "]]>", "<svg>", "<math>", "<template>", "\xC3", "\xA9", " ", "/" };
+    for (int round = 0; round < 200; ++round) {
+        std::string input;
+        for (int i = 0; i < 200; ++i)
+            input += pieces[random() % std::size(pieces)];
+        auto document = DOMDocument::parseHTML(input);
+        ASSERT_TRUE(document->documentElement());
+        document->documentElement()->outerHTML();
+    }
+}
+
+TEST(DOMHTMLParsing, FragmentsParseInContext)
+{
+    auto document = DOMDocument::parseHTML(std::u16string_view(u"<table><tbody id=t></tbody></table>"));
+    auto fragment = document->createDocumentFragmentWithMarkupString(u"<p>a</p>b<td>c");
+    EXPECT_EQ(fragment->innerHTML(), u"<p>a</p>bc");
+    EXPECT_EQ(fragment->firstChild()->ownerDocument(), document);
+
+    auto rows = document->createDocumentFragmentWithMarkupString(u"<tr><td>1</td></tr>", {}, document->getElementById(u"t").get());
+    EXPECT_EQ(rows->innerHTML(), u"<tr><td>1</td></tr>");
+    EXPECT_EQ(toElement(rows->firstChild())->tagName(), u"TR");
+    EXPECT_TRUE(document->createDocumentFragmentWithMarkupString(u"")->firstChild() == nullptr);
+}
+
+TEST(DOMXMLParsing, KeepsNamesAsWrittenWithCDATAAndEntities)
+{
+    auto document = DOMDocument::parseXML(
+        "<?xml version=\"1.0\"?>\n"
+        "<!DOCTYPE html [<!ENTITY me \"Brev\">]>\n"
+        "<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:x=\"urn:x\"><body><p Class=\"a\">&me; &amp; &#160;</p>"
+        "<x:Item x:Attr=\"1\"/><![CDATA[<raw>]]><?target data?></body></html>",
+        u"file:///tmp/a.xhtml");
+    ASSERT_TRUE(document);
+    EXPECT_FALSE(document->isHTMLDocument());
+    EXPECT_EQ(document->doctype()->name(), u"html");
+    auto root = document->documentElement();
+    EXPECT_EQ(root->tagName(), u"html");
+    EXPECT_EQ(root->getAttribute(u"xmlns:x"), u"urn:x");
+    auto body = document->body();
+    ASSERT_TRUE(body);
+    auto p = toElement(body->firstChild());
+    EXPECT_EQ(p->getAttribute(u"Class"), u"a");
+    EXPECT_FALSE(p->hasAttribute(u"class"));
+    EXPECT_EQ(p->textContent(), u"Brev & \u00A0");
+    auto item = toElement(p->next());
+    EXPECT_EQ(item->tagName(), u"x:Item");
+    EXPECT_EQ(item->localName(), u"Item");
+    EXPECT_EQ(item->namespaceURI(), u"urn:x");
+    EXPECT_EQ(item->getAttribute(u"x:Attr"), u"1");
+    auto cdata = item->next();
+    EXPECT_EQ(cdata->nodeType(), DOMNode::CDATA_SECTION_NODE);
+    EXPECT_TRUE(cdata->isTextNode());
+    EXPECT_EQ(cdata->textContent(), u"<raw>");
+    EXPECT_EQ(cdata->next()->nodeType(), DOMNode::PROCESSING_INSTRUCTION_NODE);
+    EXPECT_EQ(body->textContent(), u"Brev & \u00A0<raw>");
+
+    // HTML named characters in an XHTML document whose DTD is not loaded.
+    auto xhtml = DOMDocument::parseXML(
+        "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">"
+        "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>a&nbsp;&eacute;</p></body></html>");
+    ASSERT_TRUE(xhtml);
+    EXPECT_EQ(xhtml->doctype()->publicId(), u"-//W3C//DTD XHTML 1.0 Strict//EN");
+    EXPECT_EQ(xhtml->body()->textContent(), u"a\u00A0\u00E9");
+    // Element creation in an XHTML document answers XHTML elements, names as given.
+    auto created = document->createElement(u"Span");
+    EXPECT_EQ(created->tagName(), u"Span");
+    EXPECT_TRUE(created->isHTMLElement());
+}
+
+TEST(DOMXMLParsing, RefusesExternalEntitiesAndSurvivesMalformedInput)
+{
+    auto external = DOMDocument::parseXML(
+        "<!DOCTYPE r [<!ENTITY ext SYSTEM \"file:///etc/passwd\">]><r>&ext;</r>");
+    ASSERT_TRUE(external);
+    EXPECT_EQ(external->documentElement()->textContent(), u"");
+
+    auto recovered = DOMDocument::parseXML("<r><a>unclosed<b></r>");
+    ASSERT_TRUE(recovered);
+    EXPECT_EQ(recovered->documentElement()->tagName(), u"r");
+
+    Error error;
+    EXPECT_EQ(DOMDocument::parseXML("not xml at all", {}, &error), nullptr);
+    EXPECT_EQ(error.domain(), DOMErrorDomain);
+    EXPECT_EQ(DOMDocument::parseXML("", {}, &error), nullptr);
+
+    EXPECT_TRUE(DOMDocument::isXMLPath(u"/a/b.XHTML"));
+    EXPECT_TRUE(DOMDocument::isXMLPath(u"file:///a/b.xht?x=1"));
+    EXPECT_FALSE(DOMDocument::isXMLPath(u"/a.xml/b.html"));
+    EXPECT_FALSE(DOMDocument::isXMLPath(u"/a/b"));
+}
+
+TEST(DOMXMLParsing, FragmentsInXMLDocuments)
+{
+    auto document = DOMDocument::parseXML("<html xmlns=\"http://www.w3.org/1999/xhtml\"><body/></html>");
+    ASSERT_TRUE(document);
+    auto fragment = document->createDocumentFragmentWithMarkupString(u"<Em>x</Em>tail", {}, document->body().get());
+    ASSERT_EQ(fragment->childCount(), 2u);
+    EXPECT_EQ(toElement(fragment->firstChild())->tagName(), u"Em");
+    EXPECT_EQ(toElement(fragment->firstChild())->namespaceURI(), XHTMLNamespace);
+}

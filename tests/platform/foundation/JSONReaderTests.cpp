@@ -1,0 +1,70 @@
+#include "platform/foundation/JSONReader.h"
+
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+TEST(JSONReader, NumbersKeepTheirKind)
+{
+    Error error;
+    auto value = readJSON(R"([1, -2, 1.0, 2.5e3, 9223372036854775807, -9223372036854775808,
+                             18446744073709551615, 1e300, true, null, 0])", &error);
+    ASSERT_TRUE(value) << error;
+    const Array& a = value->array();
+    ASSERT_EQ(a.size(), 11u);
+    EXPECT_TRUE(a[0].isInteger());
+    EXPECT_EQ(a[1].integerValue(), -2);
+    EXPECT_TRUE(a[2].isReal());
+    EXPECT_EQ(a[3], Value(2500.0));
+    EXPECT_EQ(a[4].integerValue(), INT64_MAX);
+    EXPECT_EQ(a[5].integerValue(), INT64_MIN);
+    // Beyond the signed range: a real of the right magnitude, never a wrapped negative.
+    EXPECT_TRUE(a[6].isReal());
+    EXPECT_DOUBLE_EQ(a[6].doubleValue(), 18446744073709551615.0);
+    EXPECT_TRUE(a[8].isBoolean());
+    EXPECT_TRUE(a[9].isNull());
+}
+
+TEST(JSONReader, StringsBecomeUTF16)
+{
+    Error error;
+    auto value = readJSON("\xEF\xBB\xBF {\"s\": \"caf\\u00e9 \\ud83d\\ude00 \xF0\x9F\x98\x80 \\\"q\\\" \\/ \\n\","
+                          " \"k\\u00e9y\": 1, \"dup\": 1, \"dup\": 2}", &error);
+    ASSERT_TRUE(value) << error;
+    EXPECT_EQ((*value)[u"s"].string(), u"caf\u00e9 \U0001F600 \U0001F600 \"q\" / \n");
+    EXPECT_EQ((*value)[u"k\u00e9y"], Value(1));
+    EXPECT_EQ((*value)[u"dup"], Value(2));
+}
+
+TEST(JSONReader, ErrorsAreCocoa3840AndNameThePosition)
+{
+    for (std::string text : { "{\"a\": tru}", "", "[1] [2]", "[\"\\ud800\"]", "[\"\xff\"]", "[1e400]", "{\"a\" 1}" }) {
+        Error error;
+        EXPECT_FALSE(readJSON(text, &error)) << text;
+        EXPECT_TRUE(error.is(CocoaErrorDomain, JSONReadingError)) << error;
+        EXPECT_NE(toUTF8(error.localizedDescription()).find("around line 1, column "), std::string::npos) << error;
+        EXPECT_LE(error.userInfo().at(JSONErrorIndexKey).integerValue(), int64_t(text.size())) << error;
+    }
+    Error error;
+    EXPECT_FALSE(readJSON("\xEF\xBB\xBF[1,\n 2,\n x]", &error));
+    EXPECT_EQ(error.userInfo().at(JSONErrorIndexKey).integerValue(), 12);
+    EXPECT_NE(toUTF8(error.localizedDescription()).find("line 3, column 2"), std::string::npos) << error;
+}
+
+TEST(JSONReader, FragmentsAndDepth)
+{
+    Error error;
+    EXPECT_FALSE(readJSON("\"text\"", &error));
+    EXPECT_TRUE(error.is(CocoaErrorDomain, JSONReadingError));
+    auto fragment = readJSON("\"text\"", &error, JSONReadingOptions { .fragmentsAllowed = true });
+    ASSERT_TRUE(fragment);
+    EXPECT_EQ(*fragment, Value(u"text"));
+
+    std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_FALSE(readJSON(deep, &error));
+    EXPECT_TRUE(error.is(CocoaErrorDomain, JSONReadingError));
+    std::string fine = std::string(100, '[') + std::string(100, ']');
+    EXPECT_TRUE(readJSON(fine, &error));
+}

@@ -1,0 +1,162 @@
+#include "platform/foundation/NotificationCenter.h"
+
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace brevanton;
+
+namespace {
+
+TEST(NotificationCenterTest, ObserversMatchByNameAndObject)
+{
+    NotificationCenter center;
+    int sender = 0, otherSender = 0;
+    std::vector<std::string> log;
+    auto byName = center.addObserver("Changed", nullptr, nullptr, [&](auto&) { log.push_back("name"); });
+    auto byObject = center.addObserver("", &sender, nullptr, [&](auto&) { log.push_back("object"); });
+    auto byBoth = center.addObserver("Changed", &sender, nullptr, [&](auto&) { log.push_back("both"); });
+    auto everything = center.addObserver("", nullptr, nullptr, [&](auto&) { log.push_back("all"); });
+
+    center.post("Changed", &sender, { { u"key", Value(1) } });
+    EXPECT_EQ(log, (std::vector<std::string> { "name", "object", "both", "all" }));
+    log.clear();
+    center.post("Changed", &otherSender);
+    EXPECT_EQ(log, (std::vector<std::string> { "name", "all" }));
+    log.clear();
+    center.post("Other", &sender);
+    EXPECT_EQ(log, (std::vector<std::string> { "object", "all" }));
+    log.clear();
+    center.post("Other", nullptr);
+    EXPECT_EQ(log, (std::vector<std::string> { "all" }));
+
+    // The notification reaches the block whole.
+    Notification received;
+    auto detail = center.addObserver("Detail", nullptr, nullptr, [&](const Notification& n) { received = n; });
+    center.post("Detail", &sender, { { u"text", Value(u"x\n") } });
+    EXPECT_EQ(received.name, "Detail");
+    EXPECT_EQ(received.object, &sender);
+    EXPECT_EQ(received.userInfo.at(u"text"), Value(u"x\n"));
+}
+
+TEST(NotificationCenterTest, TokensEndObservationsAlsoFromInsideCallbacks)
+{
+    NotificationCenter center;
+    int calls = 0;
+    {
+        auto token = center.addObserver("N", nullptr, nullptr, [&](auto&) { ++calls; });
+        EXPECT_TRUE(token.isActive());
+        center.post("N", nullptr);
+    }
+    center.post("N", nullptr);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(center.observerCount(), 0u);
+
+    // A moved token keeps the observation; the moved-from one is inert.
+    ObserverToken kept;
+    {
+        auto token = center.addObserver("N", nullptr, nullptr, [&](auto&) { ++calls; });
+        kept = std::move(token);
+        EXPECT_FALSE(token.isActive());
+    }
+    center.post("N", nullptr);
+    EXPECT_EQ(calls, 2);
+    center.removeObserver(kept);
+    center.post("N", nullptr);
+    EXPECT_EQ(calls, 2);
+
+    // An observer removing itself and a later observer while being called:
+    // the later one is not called for this post, nor afterwards.
+    std::vector<std::string> log;
+    ObserverToken first, second, third;
+    first = center.addObserver("N", nullptr, nullptr, [&](auto&) {
+        log.push_back("first");
+        first.reset();
+        second.reset();
+    });
+    second = center.addObserver("N", nullptr, nullptr, [&](auto&) { log.push_back("second"); });
+    third = center.addObserver("N", nullptr, nullptr, [&](auto&) { log.push_back("third"); });
+    center.post("N", nullptr);
+    center.post("N", nullptr);
+    EXPECT_EQ(log, (std::vector<std::string> { "first", "third", "third" }));
+
+    // Adding an observer from a callback: it hears later posts.
+    ObserverToken added;
+    auto adder = center.addObserver("Add", nullptr, nullptr, [&](auto&) {
+        if (!added.isActive())
+            added = center.addObserver("Add", nullptr, nullptr, [&](auto&) { log.push_back("added"); });
+    });
+    center.post("Add", nullptr);
+    center.post("Add", nullptr);
+    EXPECT_EQ(log.back(), "added");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "added"), 1);
+
+    // A token outliving its center is harmless.
+    auto orphan = std::make_unique<NotificationCenter>();
+    auto orphanToken = orphan->addObserver("N", nullptr, nullptr, [](auto&) { });
+    orphan.reset();
+    EXPECT_FALSE(orphanToken.isActive());
+    orphanToken.reset();
+}
+
+TEST(NotificationCenterTest, MainQueueObserversHearPostsFromAnyThreadOnTheMainThread)
+{
+    NotificationCenter center;
+    std::vector<int> received;
+    std::atomic<bool> offMainThread { false };
+    auto token = center.addObserver("Progress", nullptr, &OperationQueue::main(), [&](const Notification& n) {
+        if (!RunLoop::isMainThread())
+            offMainThread = true;
+        received.push_back(int(n.userInfo.at(u"step").integerValue()));
+    });
+    std::thread poster([&] {
+        for (int step = 0; step < 10; ++step)
+            center.post("Progress", nullptr, { { u"step", Value(step) } });
+    });
+    poster.join();
+    EXPECT_TRUE(received.empty()); // queued, not delivered on the posting thread
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return received.size() == 10; }, 30));
+    EXPECT_FALSE(offMainThread);
+    EXPECT_EQ(received, (std::vector<int> { 0, 1, 2, 3, 4, 5, 6, 7, 8, 9 }));
+
+    // Removal cancels deliveries already queued.
+    center.post("Progress", nullptr, { { u"step", Value(99) } });
+    token.reset();
+    OperationQueue::main().waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(received.size(), 10u);
+}
+
+TEST(NotificationCenterTest, ConcurrentPostsAndRegistrationsAreSafe)
+{
+    NotificationCenter center;
+    std::atomic<int> heard { 0 };
+    auto counter = center.addObserver("Tick", nullptr, nullptr, [&](auto&) { ++heard; });
+    std::atomic<bool> stop { false };
+    std::thread churn([&] {
+        while (!stop) {
+            auto transient = center.addObserver("Tick", nullptr, nullptr, [](auto&) { });
+            transient.reset();
+        }
+    });
+    std::vector<std::thread> posters;
+    for (int t = 0; t < 4; ++t) {
+        posters.emplace_back([&] {
+            for (int i = 0; i < 500; ++i)
+                center.post("Tick", nullptr);
+        });
+    }
+    for (auto& poster : posters)
+        poster.join();
+    stop = true;
+    churn.join();
+    EXPECT_EQ(heard, 2000);
+    EXPECT_EQ(center.observerCount(), 1u);
+    EXPECT_EQ(&NotificationCenter::defaultCenter(), &NotificationCenter::defaultCenter());
+}
+
+} // namespace

@@ -1,0 +1,236 @@
+#include "platform/foundation/Process.h"
+
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace brevanton;
+
+namespace {
+
+ProcessLaunch shell(std::string script, std::vector<std::string> extra = {})
+{
+    ProcessLaunch launch;
+    launch.executable = "/bin/sh";
+    launch.arguments = { "-c", std::move(script), "sh" };
+    launch.arguments.insert(launch.arguments.end(), extra.begin(), extra.end());
+    return launch;
+}
+
+ProcessResult runOrFail(const ProcessLaunch& launch)
+{
+    Error error;
+    auto result = Process::run(launch, &error);
+    EXPECT_TRUE(result.has_value()) << error;
+    return result.value_or(ProcessResult {});
+}
+
+} // namespace
+
+TEST(Process, PassesArgumentsAndReportsExitStatusAndOutputs)
+{
+    auto result = runOrFail(shell("printf '%s|' \"$@\"; printf 'oops' >&2; exit 3", { "a", "b c", "" }));
+    EXPECT_EQ(result.standardOutput, "a|b c||");
+    EXPECT_EQ(result.standardError, "oops");
+    EXPECT_TRUE(result.exited());
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_FALSE(result.succeeded());
+
+    // A bare name is looked up on PATH.
+    ProcessLaunch echo;
+    echo.executable = "echo";
+    echo.arguments = { "hello" };
+    auto echoed = runOrFail(echo);
+    EXPECT_EQ(echoed.standardOutput, "hello\n");
+    EXPECT_TRUE(echoed.succeeded());
+}
+
+TEST(Process, ReportsTheSignalThatEndedTheChild)
+{
+    auto result = runOrFail(shell("kill -TERM $$"));
+    EXPECT_FALSE(result.exited());
+    EXPECT_EQ(result.terminationSignal, SIGTERM);
+    EXPECT_FALSE(result.timedOut);
+}
+
+TEST(Process, EnvironmentIsInheritedOverriddenAndUnset)
+{
+    ::setenv("BREVANTON_PROCESS_KEEP", "kept", 1);
+    ::setenv("BREVANTON_PROCESS_DROP", "dropped", 1);
+    ::setenv("BREVANTON_PROCESS_CHANGE", "old", 1);
+    auto launch = shell("echo \"$BREVANTON_PROCESS_KEEP/${BREVANTON_PROCESS_DROP-unset}/$BREVANTON_PROCESS_CHANGE/$BREVANTON_PROCESS_NEW\"");
+    launch.environment["BREVANTON_PROCESS_DROP"] = std::nullopt;
+    launch.environment["BREVANTON_PROCESS_CHANGE"] = "new";
+    launch.environment["BREVANTON_PROCESS_NEW"] = "added";
+    EXPECT_EQ(runOrFail(launch).standardOutput, "kept/unset/new/added\n");
+
+    launch.inheritEnvironment = false;
+    EXPECT_EQ(runOrFail(launch).standardOutput, "/unset/new/added\n");
+    ::unsetenv("BREVANTON_PROCESS_KEEP");
+    ::unsetenv("BREVANTON_PROCESS_DROP");
+    ::unsetenv("BREVANTON_PROCESS_CHANGE");
+}
+
+TEST(Process, RunsInTheWorkingDirectory)
+{
+    auto folder = createTemporaryDirectory("process-test");
+    ASSERT_TRUE(folder);
+    auto launch = shell("pwd -P");
+    launch.workingDirectory = *folder;
+    char* real = ::realpath(folder->c_str(), nullptr);
+    EXPECT_EQ(runOrFail(launch).standardOutput, std::string(real) + "\n");
+    std::free(real);
+
+    launch.workingDirectory = *folder + "/missing";
+    Error error;
+    EXPECT_FALSE(Process::run(launch, &error));
+    EXPECT_EQ(error.domain(), POSIXErrorDomain);
+    EXPECT_EQ(error.code(), ENOENT);
+    removeItem(*folder);
+}
+
+TEST(Process, LargeDataBothWaysDoesNotDeadlock)
+{
+    // The child fills standard error before it reads any input, then echoes
+    // megabytes of input back: a writer that does not drain would stall.
+    std::string input;
+    for (int i = 0; input.size() < 6 * 1024 * 1024; ++i)
+        input += "line " + std::to_string(i) + "\n";
+    auto launch = shell("head -c 3000000 /dev/zero >&2; cat; head -c 2000000 /dev/zero >&2");
+    launch.standardInput = input;
+    auto result = runOrFail(launch);
+    EXPECT_TRUE(result.succeeded());
+    EXPECT_EQ(result.standardOutput.size(), input.size());
+    EXPECT_TRUE(result.standardOutput == input);
+    EXPECT_EQ(result.standardError.size(), 5000000u);
+}
+
+TEST(Process, ChildThatIgnoresItsInputDoesNotEndTheCaller)
+{
+    // The child exits without reading: writing the rest must not raise SIGPIPE here.
+    auto launch = shell("exit 0");
+    launch.standardInput.assign(4 * 1024 * 1024, 'x');
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(runOrFail(launch).succeeded());
+
+    auto partial = shell("head -c 10");
+    partial.standardInput.assign(4 * 1024 * 1024, 'y');
+    auto result = runOrFail(partial);
+    EXPECT_EQ(result.standardOutput, std::string(10, 'y'));
+}
+
+TEST(Process, TimeoutKillsTheChildAndItsChildren)
+{
+    // The shell's own child keeps the output pipe open: killing only the shell would not end the run.
+    auto launch = shell("sleep 30; echo late");
+    launch.timeout = std::chrono::milliseconds(100);
+    auto start = std::chrono::steady_clock::now();
+    auto result = runOrFail(launch);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(result.timedOut);
+    EXPECT_EQ(result.terminationSignal, SIGKILL);
+    EXPECT_EQ(result.standardOutput, "");
+    EXPECT_FALSE(result.succeeded());
+
+    // A child that closed its outputs but goes on running is ended all the same.
+    auto silent = shell("exec >&- 2>&-; sleep 30");
+    silent.timeout = std::chrono::milliseconds(100);
+    start = std::chrono::steady_clock::now();
+    auto silentResult = runOrFail(silent);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(silentResult.timedOut);
+
+    auto quick = shell("echo fast");
+    quick.timeout = std::chrono::seconds(30);
+    auto quickResult = runOrFail(quick);
+    EXPECT_FALSE(quickResult.timedOut);
+    EXPECT_EQ(quickResult.standardOutput, "fast\n");
+}
+
+TEST(Process, UnlaunchableExecutablesAreErrors)
+{
+    Error error;
+    ProcessLaunch missing;
+    missing.executable = "/nonexistent/brevanton-no-such-tool";
+    EXPECT_FALSE(Process::run(missing, &error));
+    EXPECT_EQ(error.domain(), POSIXErrorDomain);
+    EXPECT_EQ(error.code(), ENOENT);
+
+    error = Error();
+    missing.executable = "brevanton-no-such-tool-on-path";
+    EXPECT_FALSE(Process::run(missing, &error));
+    EXPECT_EQ(error.code(), ENOENT);
+
+    auto folder = createTemporaryDirectory("process-test");
+    ASSERT_TRUE(folder);
+    std::string script = *folder + "/not-executable";
+    ASSERT_TRUE(writeFileAtomically(script, "#!/bin/sh\necho hi\n"));
+    ::chmod(script.c_str(), 0644);
+    ProcessLaunch notExecutable;
+    notExecutable.executable = script;
+    error = Error();
+    EXPECT_FALSE(Process::run(notExecutable, &error));
+    EXPECT_EQ(error.domain(), POSIXErrorDomain);
+    EXPECT_EQ(error.code(), EACCES);
+    removeItem(*folder);
+}
+
+TEST(Process, FindExecutableSearchesPath)
+{
+    auto folder = createTemporaryDirectory("process-test");
+    ASSERT_TRUE(folder);
+    std::string tool = *folder + "/brevanton-tool";
+    ASSERT_TRUE(writeFileAtomically(tool, "#!/bin/sh\necho tool\n"));
+    ::chmod(tool.c_str(), 0755);
+    ASSERT_TRUE(createDirectory(*folder + "/brevanton-dir"));
+    std::string plain = *folder + "/brevanton-plain";
+    ASSERT_TRUE(writeFileAtomically(plain, "data"));
+
+    std::string savedPath = ::getenv("PATH") ? ::getenv("PATH") : "";
+    ::setenv("PATH", ("/nonexistent:" + *folder + ":" + savedPath).c_str(), 1);
+    EXPECT_EQ(findExecutable("brevanton-tool"), tool);
+    EXPECT_EQ(findExecutable("brevanton-dir"), "");
+    EXPECT_EQ(findExecutable("brevanton-plain"), "");
+    EXPECT_EQ(findExecutable("brevanton-missing"), "");
+    EXPECT_EQ(findExecutable(""), "");
+    EXPECT_EQ(findExecutable(tool), tool);
+    ProcessLaunch launch;
+    launch.executable = "brevanton-tool";
+    EXPECT_EQ(runOrFail(launch).standardOutput, "tool\n");
+    ::setenv("PATH", savedPath.c_str(), 1);
+    removeItem(*folder);
+}
+
+TEST(Process, AsynchronousRunsDeliverOnTheMainRunLoop)
+{
+    int delivered = 0;
+    std::optional<ProcessResult> output;
+    Error missingError;
+    bool deliveredOnMainThread = true;
+    auto launch = shell("cat");
+    launch.standardInput = "async";
+    Process::runAsynchronously(launch, [&](std::optional<ProcessResult> result, Error) {
+        deliveredOnMainThread &= RunLoop::isMainThread();
+        output = std::move(result);
+        ++delivered;
+    });
+    ProcessLaunch missing;
+    missing.executable = "/nonexistent/tool";
+    Process::runAsynchronously(missing, [&](std::optional<ProcessResult> result, Error error) {
+        deliveredOnMainThread &= RunLoop::isMainThread();
+        EXPECT_FALSE(result);
+        missingError = error;
+        ++delivered;
+    });
+    // Nothing is delivered outside the run loop.
+    EXPECT_EQ(delivered, 0);
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return delivered == 2; }, 10));
+    EXPECT_TRUE(deliveredOnMainThread);
+    ASSERT_TRUE(output);
+    EXPECT_EQ(output->standardOutput, "async");
+    EXPECT_EQ(missingError.code(), ENOENT);
+}

@@ -1,0 +1,152 @@
+#include "platform/foundation/UserDefaults.h"
+
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/NotificationCenter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+using namespace brevanton;
+
+namespace {
+
+class UserDefaultsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto folder = createTemporaryDirectory("userdefaults");
+        ASSERT_TRUE(folder);
+        m_folder = *folder;
+        m_path = m_folder + "/prefs/UserDefaults.plist";
+    }
+    void TearDown() override { removeItem(m_folder); }
+
+    std::string m_folder;
+    std::string m_path;
+};
+
+TEST_F(UserDefaultsTest, SetValuesWinOverRegisteredDefaultsAndGettersConvert)
+{
+    UserDefaults defaults(m_path);
+    defaults.registerDefaults({ { u"WordPressSyncInterval", Value(5) },
+                                { u"AllowJavaScriptExecution", Value(false) },
+                                { u"DefaultStyleSheet", Value(u"Clarity") } });
+    EXPECT_EQ(defaults.integerForKey(u"WordPressSyncInterval"), 5);
+    EXPECT_EQ(defaults.stringForKey(u"DefaultStyleSheet"), u"Clarity");
+    EXPECT_FALSE(defaults.boolForKey(u"AllowJavaScriptExecution"));
+
+    defaults.setInteger(0, u"WordPressSyncInterval");
+    defaults.setBool(true, u"AllowJavaScriptExecution");
+    EXPECT_EQ(defaults.integerForKey(u"WordPressSyncInterval"), 0);
+    EXPECT_TRUE(defaults.boolForKey(u"AllowJavaScriptExecution"));
+    defaults.removeObjectForKey(u"WordPressSyncInterval");
+    EXPECT_EQ(defaults.integerForKey(u"WordPressSyncInterval"), 5); // back to the default
+    defaults.setObject(Value(), u"AllowJavaScriptExecution");       // null removes
+    EXPECT_FALSE(defaults.boolForKey(u"AllowJavaScriptExecution"));
+
+    // Conversions between numbers and strings; other types read as empty.
+    defaults.setObject(Value(u"42"), u"text");
+    defaults.setObject(Value(u"YES"), u"yes");
+    defaults.setDouble(2.5, u"real");
+    EXPECT_EQ(defaults.integerForKey(u"text"), 42);
+    EXPECT_DOUBLE_EQ(defaults.doubleForKey(u"text"), 42);
+    EXPECT_TRUE(defaults.boolForKey(u"text"));
+    EXPECT_TRUE(defaults.boolForKey(u"yes"));
+    EXPECT_EQ(defaults.stringForKey(u"real"), u"2.5");
+    EXPECT_EQ(defaults.integerForKey(u"real"), 2);
+    EXPECT_TRUE(defaults.arrayForKey(u"text").empty());
+    EXPECT_TRUE(defaults.dictionaryForKey(u"real").empty());
+    EXPECT_TRUE(defaults.dataForKey(u"missing").empty());
+    EXPECT_TRUE(defaults.objectForKey(u"missing").isNull());
+    EXPECT_EQ(defaults.dictionaryRepresentation().size(), 6u); // three registered, three set
+
+    EXPECT_THROW(defaults.setObject(Value(Array { Value(1), Value() }), u"bad"), InternalInconsistencyException);
+    EXPECT_TRUE(defaults.objectForKey(u"bad").isNull());
+}
+
+TEST_F(UserDefaultsTest, SetValuesPersistAndRegisteredOnesDoNot)
+{
+    Data bytes { 0, 1, 2, 255 };
+    Date when(1700000000); // XML property lists keep whole seconds
+    Dictionary preferences { { u"indent", Value(4) }, { u"rules", Value(Array { Value(u"t"), Value(1.25) }) } };
+    {
+        UserDefaults defaults(m_path);
+        defaults.registerDefaults({ { u"Registered", Value(true) } });
+        defaults.setObject(Value(bytes), u"data");
+        defaults.setObject(Value(when), u"date");
+        defaults.setObject(Value(preferences), u"HTMLFormattingPreferences");
+        defaults.setInteger(7, u"integer");
+        defaults.setDouble(7.0, u"real");
+        defaults.setObject(Value(u"gone"), u"removed");
+        defaults.removeObjectForKey(u"removed");
+        EXPECT_FALSE(defaults.lastWriteError());
+    }
+    struct stat info;
+    ASSERT_EQ(::stat(m_path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    UserDefaults reread(m_path);
+    EXPECT_EQ(reread.dataForKey(u"data"), bytes);
+    EXPECT_EQ(reread.objectForKey(u"date"), Value(when));
+    EXPECT_EQ(reread.dictionaryForKey(u"HTMLFormattingPreferences"), preferences);
+    EXPECT_TRUE(reread.objectForKey(u"integer").isInteger());
+    EXPECT_TRUE(reread.objectForKey(u"real").isReal());
+    EXPECT_TRUE(reread.objectForKey(u"removed").isNull());
+    EXPECT_TRUE(reread.objectForKey(u"Registered").isNull());
+    auto contents = readFile(m_path);
+    ASSERT_TRUE(contents);
+    EXPECT_EQ(contents->find("Registered"), std::string::npos);
+}
+
+TEST_F(UserDefaultsTest, MalformedAndUnwritableFiles)
+{
+    ASSERT_TRUE(createDirectory(parentDirectory(m_path)));
+    ASSERT_TRUE(writeFileAtomically(m_path, "{ not a property list"));
+    UserDefaults defaults(m_path);
+    EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+    defaults.setBool(true, u"flag");
+    UserDefaults reread(m_path);
+    EXPECT_TRUE(reread.boolForKey(u"flag")); // the next change replaced the bad file
+
+    // A folder that cannot be made: the change stays in memory, the failure is reported.
+    ASSERT_TRUE(writeFileAtomically(m_folder + "/blocker", "x"));
+    UserDefaults blocked(m_folder + "/blocker/sub/UserDefaults.plist");
+    blocked.setBool(true, u"flag");
+    EXPECT_TRUE(blocked.boolForKey(u"flag"));
+    EXPECT_TRUE(blocked.lastWriteError());
+    Error error;
+    EXPECT_FALSE(blocked.synchronize(&error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(UserDefaultsTest, ChangesPostTheChangeNotification)
+{
+    UserDefaults defaults(m_path);
+    int posted = 0;
+    auto token = NotificationCenter::defaultCenter().addObserver(UserDefaults::DidChangeNotification, &defaults,
+                                                                  nullptr, [&](auto&) { ++posted; });
+    defaults.setBool(true, u"a");
+    defaults.setInteger(3, u"b");
+    defaults.removeObjectForKey(u"a");
+    EXPECT_EQ(posted, 3);
+    defaults.removeObjectForKey(u"never-set"); // no change, no notification
+    defaults.registerDefaults({ { u"c", Value(1) } });
+    EXPECT_EQ(posted, 3);
+}
+
+TEST_F(UserDefaultsTest, TheStandardFileLivesInTheConfigFolder)
+{
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", m_folder.c_str(), 1);
+    EXPECT_EQ(UserDefaults::defaultFilePath(), m_folder + "/com.Orbendalworks.Brevanton/UserDefaults.plist");
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+} // namespace

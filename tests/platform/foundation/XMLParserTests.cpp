@@ -1,0 +1,180 @@
+#include "platform/foundation/XMLParser.h"
+
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+// Writes every event as one line.
+class Recorder : public XMLParserDelegate {
+public:
+    std::string log;
+    std::vector<Error> errors;
+    std::string abortAtElement;
+    long lastLine { 0 };
+
+    void parserDidStartDocument(XMLParser&) override { log += "start\n"; }
+    void parserDidEndDocument(XMLParser&) override { log += "end\n"; }
+    void didStartElement(XMLParser& parser, const std::u16string& name, const std::u16string& uri,
+                         const std::vector<XMLAttribute>& attributes) override
+    {
+        log += "<" + toUTF8(name);
+        if (!uri.empty())
+            log += " {" + toUTF8(uri) + "}";
+        for (auto& attribute : attributes)
+            log += " " + toUTF8(attribute.name) + "=" + toUTF8(attribute.value);
+        log += ">\n";
+        lastLine = parser.lineNumber();
+        if (toUTF8(name) == abortAtElement)
+            parser.abortParsing();
+    }
+    void didEndElement(XMLParser&, const std::u16string& name, const std::u16string&) override
+    {
+        log += "</" + toUTF8(name) + ">\n";
+    }
+    void foundCharacters(XMLParser&, const std::u16string& text) override { log += "text " + toUTF8(text) + "\n"; }
+    void foundCDATA(XMLParser&, const std::u16string& text) override { log += "cdata " + toUTF8(text) + "\n"; }
+    void foundComment(XMLParser&, const std::u16string& text) override { log += "comment " + toUTF8(text) + "\n"; }
+    void foundProcessingInstruction(XMLParser&, const std::u16string& target, const std::u16string& data) override
+    {
+        log += "pi " + toUTF8(target) + " " + toUTF8(data) + "\n";
+    }
+    void parseErrorOccurred(XMLParser&, const Error& error) override { errors.push_back(error); }
+};
+
+bool parse(std::string document, Recorder& recorder, Error* error = nullptr)
+{
+    XMLParser parser(std::move(document));
+    parser.setDelegate(&recorder);
+    bool result = parser.parse();
+    if (error)
+        *error = parser.parserError();
+    return result;
+}
+
+} // namespace
+
+TEST(XMLParser, ReportsEventsInDocumentOrder)
+{
+    Recorder recorder;
+    ASSERT_TRUE(parse("<?xml version=\"1.0\"?>\n<?style href=\"a.css\"?>"
+                      "<feed xmlns=\"urn:feed\" xmlns:x=\"urn:x\" b=\"2\" a=\"1 &amp; &#x41;\" x:c=\"3\">"
+                      "one &lt; two<!-- note --><![CDATA[<raw> & ]]>tail<x:item/></feed>", recorder));
+    EXPECT_EQ(recorder.log,
+              "start\n"
+              "pi style href=\"a.css\"\n"
+              "<feed {urn:feed} xmlns=urn:feed xmlns:x=urn:x b=2 a=1 & A x:c=3>\n"
+              "text one < two\n"
+              "comment  note \n"
+              "cdata <raw> & \n"
+              "text tail\n"
+              "<x:item {urn:x}>\n"
+              "</x:item>\n"
+              "</feed>\n"
+              "end\n");
+    EXPECT_TRUE(recorder.errors.empty());
+}
+
+TEST(XMLParser, CharacterDataArrivesWholeAndDecoded)
+{
+    // Long runs are split by the underlying parser; they reach the delegate in one piece.
+    std::string longText(100000, 'a');
+    longText += "\xC3\xA9";
+    Recorder recorder;
+    ASSERT_TRUE(parse("<a>" + longText + "</a>", recorder));
+    EXPECT_EQ(recorder.log, "start\n<a>\ntext " + longText + "\n</a>\nend\n");
+
+    // A declared encoding is honoured.
+    Recorder latin;
+    ASSERT_TRUE(parse("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a t=\"\xE9\">caf\xE9</a>", latin));
+    EXPECT_EQ(latin.log, "start\n<a t=\xC3\xA9>\ntext caf\xC3\xA9\n</a>\nend\n");
+
+    // Internal entities are replaced.
+    Recorder entities;
+    ASSERT_TRUE(parse("<!DOCTYPE a [<!ENTITY who \"world\">]><a>hello &who;</a>", entities));
+    EXPECT_EQ(entities.log, "start\n<a>\ntext hello world\n</a>\nend\n");
+
+    // No delegate: parsing still works.
+    XMLParser quiet("<a/>");
+    EXPECT_TRUE(quiet.parse());
+}
+
+TEST(XMLParser, ErrorsCarryLineAndColumnAndEndParsing)
+{
+    Recorder recorder;
+    Error error;
+    EXPECT_FALSE(parse("<a>\n  <b>\n</a><c/>", recorder, &error));
+    EXPECT_EQ(error.domain(), XMLParserErrorDomain);
+    EXPECT_NE(error.code(), 0);
+    EXPECT_EQ(error.userInfo().at(u"line"), Value(int64_t(3)));
+    EXPECT_GT(error.userInfo().at(u"column").integerValue(), 0);
+    ASSERT_EQ(recorder.errors.size(), 1u);
+    EXPECT_EQ(recorder.errors[0].code(), error.code());
+    EXPECT_EQ(recorder.log.find("<c>"), std::string::npos) << recorder.log;
+
+    Recorder empty;
+    EXPECT_FALSE(parse("", empty, &error));
+    EXPECT_EQ(error.domain(), XMLParserErrorDomain);
+
+    Recorder undeclared;
+    EXPECT_FALSE(parse("<a>&nbsp;</a>", undeclared, &error));
+    EXPECT_EQ(undeclared.errors.size(), 1u);
+}
+
+TEST(XMLParser, DelegateCanAbort)
+{
+    Recorder recorder;
+    recorder.abortAtElement = "b";
+    Error error;
+    EXPECT_FALSE(parse("<a>\n<b/>\n<c/>\n</a>", recorder, &error));
+    EXPECT_EQ(error.code(), XMLParser::AbortedErrorCode);
+    EXPECT_EQ(recorder.lastLine, 2);
+    EXPECT_EQ(recorder.log.find("<c>"), std::string::npos);
+    EXPECT_TRUE(recorder.errors.empty());
+}
+
+TEST(XMLParser, NeverLoadsExternalEntitiesOrDocumentTypes)
+{
+    auto folder = createTemporaryDirectory("xml-parser-test");
+    ASSERT_TRUE(folder);
+    std::string secret = *folder + "/secret.txt";
+    ASSERT_TRUE(writeFileAtomically(secret, "TOP-SECRET"));
+    std::string dtd = *folder + "/evil.dtd";
+    ASSERT_TRUE(writeFileAtomically(dtd, "<!ENTITY leak SYSTEM \"file://" + secret + "\">"));
+
+    Recorder external;
+    parse("<!DOCTYPE a [<!ENTITY xxe SYSTEM \"file://" + secret + "\">]><a>&xxe;</a>", external);
+    EXPECT_EQ(external.log.find("TOP-SECRET"), std::string::npos) << external.log;
+
+    Recorder parameter;
+    parse("<!DOCTYPE a [<!ENTITY % p SYSTEM \"file://" + dtd + "\"> %p;]><a>&leak;</a>", parameter);
+    EXPECT_EQ(parameter.log.find("TOP-SECRET"), std::string::npos) << parameter.log;
+
+    Recorder externalSubset;
+    parse("<!DOCTYPE a SYSTEM \"file://" + dtd + "\"><a>&leak;</a>", externalSubset);
+    EXPECT_EQ(externalSubset.log.find("TOP-SECRET"), std::string::npos) << externalSubset.log;
+
+    Recorder attribute;
+    parse("<!DOCTYPE a [<!ENTITY xxe SYSTEM \"file://" + secret + "\">]><a t=\"&xxe;\"/>", attribute);
+    EXPECT_EQ(attribute.log.find("TOP-SECRET"), std::string::npos) << attribute.log;
+
+    // Exponential entity expansion is refused rather than followed.
+    std::string laughs = "<!DOCTYPE a [<!ENTITY l0 \"lollollollollollollollollollol\">";
+    for (int i = 1; i <= 9; ++i)
+        laughs += "<!ENTITY l" + std::to_string(i) + " \"" + [&] {
+            std::string expansion;
+            for (int j = 0; j < 10; ++j)
+                expansion += "&l" + std::to_string(i - 1) + ";";
+            return expansion;
+        }() + "\">";
+    laughs += "]><a>&l9;</a>";
+    Recorder bomb;
+    Error error;
+    EXPECT_FALSE(parse(laughs, bomb, &error));
+    EXPECT_LT(bomb.log.size(), 1000000u);
+    removeItem(*folder);
+}

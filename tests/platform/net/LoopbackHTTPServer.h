@@ -1,0 +1,243 @@
+// A small HTTP/1.1 server on 127.0.0.1 for tests: each connection is served on
+// a thread of its own by a handler that maps the request to a response. The
+// server closes every connection after its response.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace brevanton::testserver {
+
+struct TestHTTPRequest {
+    std::string method;
+    std::string target;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+
+    std::string header(std::string_view name) const
+    {
+        for (auto& [key, value] : headers) {
+            if (key.size() == name.size()
+                && std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+                return value;
+        }
+        return {};
+    }
+    bool hasHeader(std::string_view name) const
+    {
+        for (auto& [key, value] : headers) {
+            if (key.size() == name.size()
+                && std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+                return true;
+        }
+        return false;
+    }
+};
+
+struct TestHTTPResponse {
+    int status { 200 };
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+    // Waits this long before answering (interrupted when the server stops).
+    int delayMilliseconds { 0 };
+    // Sends the body one byte at a time, this long apart.
+    int trickleMilliseconds { 0 };
+};
+
+class LoopbackHTTPServer {
+public:
+    using Handler = std::function<TestHTTPResponse(const TestHTTPRequest&)>;
+
+    explicit LoopbackHTTPServer(Handler handler)
+        : m_handler(std::move(handler))
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        m_stop = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = 0;
+        if (m_listener < 0 || m_stop < 0
+            || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) < 0
+            || ::listen(m_listener, 16) < 0)
+            throw std::runtime_error("cannot listen on 127.0.0.1");
+        socklen_t length = sizeof address;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_acceptThread = std::thread([this] { acceptLoop(); });
+    }
+
+    ~LoopbackHTTPServer()
+    {
+        uint64_t one = 1;
+        [[maybe_unused]] auto written = ::write(m_stop, &one, sizeof one);
+        m_acceptThread.join();
+        std::vector<std::thread> threads;
+        {
+            std::lock_guard lock(m_mutex);
+            threads.swap(m_connectionThreads);
+        }
+        for (auto& thread : threads)
+            thread.join();
+        ::close(m_listener);
+        ::close(m_stop);
+    }
+
+    int port() const { return m_port; }
+    std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(m_port) + path; }
+
+    std::vector<TestHTTPRequest> requests() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_requests;
+    }
+    size_t requestCount() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_requests.size();
+    }
+
+private:
+    void acceptLoop()
+    {
+        for (;;) {
+            pollfd fds[2] = { { m_listener, POLLIN, 0 }, { m_stop, POLLIN, 0 } };
+            if (::poll(fds, 2, -1) < 0)
+                continue;
+            if (fds[1].revents)
+                return;
+            int connection = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection < 0)
+                continue;
+            std::lock_guard lock(m_mutex);
+            m_connectionThreads.emplace_back([this, connection] { serve(connection); ::close(connection); });
+        }
+    }
+
+    // Waits for `fd` to be readable; false when the server stops first or time runs out.
+    bool waitReadable(int fd, int milliseconds)
+    {
+        pollfd fds[2] = { { fd, POLLIN, 0 }, { m_stop, POLLIN, 0 } };
+        int result = ::poll(fds, 2, milliseconds);
+        return result > 0 && !fds[1].revents && fds[0].revents;
+    }
+
+    void serve(int connection)
+    {
+        std::string buffer;
+        char chunk[4096];
+        size_t headerEnd;
+        while ((headerEnd = buffer.find("\r\n\r\n")) == std::string::npos) {
+            if (!waitReadable(connection, 5000))
+                return;
+            ssize_t count = ::read(connection, chunk, sizeof chunk);
+            if (count <= 0)
+                return;
+            buffer.append(chunk, count);
+        }
+        TestHTTPRequest request;
+        std::string head = buffer.substr(0, headerEnd);
+        size_t lineEnd = head.find("\r\n");
+        std::string requestLine = head.substr(0, lineEnd);
+        size_t space1 = requestLine.find(' ');
+        size_t space2 = requestLine.find(' ', space1 + 1);
+        request.method = requestLine.substr(0, space1);
+        request.target = requestLine.substr(space1 + 1, space2 - space1 - 1);
+        size_t position = lineEnd == std::string::npos ? head.size() : lineEnd + 2;
+        while (position < head.size()) {
+            size_t end = head.find("\r\n", position);
+            if (end == std::string::npos)
+                end = head.size();
+            std::string line = head.substr(position, end - position);
+            size_t colon = line.find(':');
+            if (colon != std::string::npos) {
+                size_t valueStart = line.find_first_not_of(' ', colon + 1);
+                request.headers.emplace_back(line.substr(0, colon), valueStart == std::string::npos ? "" : line.substr(valueStart));
+            }
+            position = end + 2;
+        }
+        size_t contentLength = 0;
+        if (request.hasHeader("Content-Length"))
+            contentLength = std::stoul(request.header("Content-Length"));
+        request.body = buffer.substr(headerEnd + 4);
+        while (request.body.size() < contentLength) {
+            if (!waitReadable(connection, 5000))
+                return;
+            ssize_t count = ::read(connection, chunk, sizeof chunk);
+            if (count <= 0)
+                return;
+            request.body.append(chunk, count);
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            m_requests.push_back(request);
+        }
+
+        TestHTTPResponse response = m_handler(request);
+        if (response.delayMilliseconds > 0) {
+            pollfd stop { m_stop, POLLIN, 0 };
+            if (::poll(&stop, 1, response.delayMilliseconds) != 0)
+                return;
+        }
+        std::string text = "HTTP/1.1 " + std::to_string(response.status) + " Status\r\n";
+        bool hasLength = false;
+        for (auto& [name, value] : response.headers) {
+            text += name + ": " + value + "\r\n";
+            hasLength = hasLength || name == "Content-Length";
+        }
+        if (!hasLength)
+            text += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+        text += "Connection: close\r\n\r\n";
+        std::string body = request.method == "HEAD" ? std::string() : response.body;
+        if (!response.trickleMilliseconds)
+            text += body;
+        if (!sendAll(connection, text))
+            return;
+        for (size_t i = 0; response.trickleMilliseconds && i < body.size(); ++i) {
+            pollfd stop { m_stop, POLLIN, 0 };
+            if (::poll(&stop, 1, response.trickleMilliseconds) != 0 || !sendAll(connection, body.substr(i, 1)))
+                return;
+        }
+        ::shutdown(connection, SHUT_WR);
+        // Let the client read everything before the socket closes.
+        while (waitReadable(connection, 1000) && ::read(connection, chunk, sizeof chunk) > 0) { }
+    }
+
+    static bool sendAll(int connection, const std::string& text)
+    {
+        size_t sent = 0;
+        while (sent < text.size()) {
+            ssize_t count = ::send(connection, text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
+            if (count <= 0)
+                return false;
+            sent += count;
+        }
+        return true;
+    }
+
+    Handler m_handler;
+    int m_listener { -1 };
+    int m_stop { -1 };
+    int m_port { 0 };
+    std::thread m_acceptThread;
+    mutable std::mutex m_mutex;
+    std::vector<std::thread> m_connectionThreads;
+    std::vector<TestHTTPRequest> m_requests;
+};
+
+} // namespace brevanton::testserver

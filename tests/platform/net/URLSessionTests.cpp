@@ -1,0 +1,313 @@
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/URLSession.h"
+#include "tests/platform/net/LoopbackHTTPServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+using namespace brevanton;
+using namespace brevanton::testserver;
+
+namespace {
+
+struct Outcome {
+    bool done { false };
+    int calls { 0 };
+    bool onMainThread { false };
+    Data data;
+    std::shared_ptr<URLResponse> response;
+    Error error;
+
+    std::string body() const { return std::string(data.begin(), data.end()); }
+    const HTTPURLResponse* http() const { return dynamic_cast<const HTTPURLResponse*>(response.get()); }
+};
+
+URLSessionTask::CompletionHandler recordInto(Outcome& outcome)
+{
+    return [&outcome](Data data, std::shared_ptr<URLResponse> response, Error error) {
+        outcome.calls++;
+        outcome.done = true;
+        outcome.onMainThread = RunLoop::isMainThread();
+        outcome.data = std::move(data);
+        outcome.response = std::move(response);
+        outcome.error = std::move(error);
+    };
+}
+
+// Runs the main run loop in short turns until `condition` holds (the server's
+// threads do not wake the loop).
+bool spinUntil(const std::function<bool()>& condition, double seconds = 5)
+{
+    Date deadline = Date::now().addingTimeInterval(seconds);
+    while (!condition()) {
+        if (Date::now() > deadline)
+            return false;
+        RunLoop::main().runOnce(0.002);
+    }
+    return true;
+}
+
+URL url(const std::string& string)
+{
+    return *URL::create(string);
+}
+
+Outcome load(URLRequest request)
+{
+    Outcome outcome;
+    auto task = URLSession::shared()->dataTask(std::move(request), recordInto(outcome));
+    task->resume();
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 10));
+    return outcome;
+}
+
+TestHTTPResponse text(int status, std::string body, std::string contentType = "text/plain; charset=\"ISO-8859-1\"")
+{
+    TestHTTPResponse response;
+    response.status = status;
+    response.body = std::move(body);
+    response.headers.emplace_back("Content-Type", contentType);
+    response.headers.emplace_back("X-Custom-Field", "one");
+    response.headers.emplace_back("x-custom-field", "two");
+    return response;
+}
+
+} // namespace
+
+TEST(URLSession, ResponsesCarryStatusHeadersTypeAndBodyOnTheMainRunLoop)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest& request) {
+        if (request.target == "/missing")
+            return text(404, "no such page", "text/html");
+        return text(200, "hello");
+    });
+
+    Outcome ok = load(URLRequest(url(server.url("/page.txt"))));
+    ASSERT_TRUE(ok.error.isEmpty()) << ok.error;
+    EXPECT_EQ(ok.calls, 1);
+    EXPECT_TRUE(ok.onMainThread);
+    ASSERT_NE(ok.http(), nullptr);
+    EXPECT_EQ(ok.http()->statusCode(), 200);
+    EXPECT_EQ(ok.body(), "hello");
+    EXPECT_EQ(ok.response->mimeType(), u"text/plain");
+    EXPECT_EQ(ok.response->textEncodingName(), u"ISO-8859-1");
+    EXPECT_EQ(ok.response->expectedContentLength(), 5);
+    EXPECT_EQ(ok.response->suggestedFilename(), u"page.txt");
+    EXPECT_EQ(ok.http()->valueForHTTPHeaderField(u"content-TYPE"), u"text/plain; charset=\"ISO-8859-1\"");
+    EXPECT_EQ(ok.http()->valueForHTTPHeaderField(u"X-CUSTOM-FIELD"), u"one, two");
+    EXPECT_EQ(ok.http()->allHeaderFields().dictionary().at(u"X-Custom-Field"), Value(u"one, two"));
+
+    // A status of 400 or more is a response, not a transport error.
+    Outcome missing = load(URLRequest(url(server.url("/missing"))));
+    EXPECT_TRUE(missing.error.isEmpty());
+    ASSERT_NE(missing.http(), nullptr);
+    EXPECT_EQ(missing.http()->statusCode(), 404);
+    EXPECT_EQ(missing.body(), "no such page");
+    EXPECT_EQ(missing.response->mimeType(), u"text/html");
+    EXPECT_EQ(missing.response->textEncodingName(), u"");
+}
+
+TEST(URLSession, SendsMethodsHeadersAndBodies)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest& request) {
+        return text(200, request.method + " " + request.body);
+    });
+
+    URLRequest post(url(server.url("/api?x=1")));
+    post.setHTTPMethod(u"POST");
+    post.setValueForHTTPHeaderField(u"application/json", u"Content-Type");
+    post.setValueForHTTPHeaderField(u"Basic dTpw", u"Authorization");
+    std::string json = "{\"title\":\"caf\xc3\xa9\"}";
+    post.setHTTPBody(Data(json.begin(), json.end()));
+    EXPECT_EQ(load(post).body(), "POST " + json);
+
+    Data binary { 0, 1, 2, 0, 255 };
+    Outcome uploaded;
+    URLRequest putRequest(url(server.url("/media")));
+    putRequest.setHTTPMethod(u"PUT");
+    auto upload = URLSession::shared()->uploadTask(putRequest, binary, recordInto(uploaded));
+    upload->resume();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return uploaded.done; }, 10));
+    EXPECT_EQ(uploaded.body(), std::string("PUT ") + std::string(binary.begin(), binary.end()));
+
+    URLRequest remove(url(server.url("/posts/7")));
+    remove.setHTTPMethod(u"DELETE");
+    EXPECT_EQ(load(remove).body(), "DELETE ");
+
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].target, "/api?x=1");
+    EXPECT_EQ(requests[0].header("content-type"), "application/json");
+    EXPECT_EQ(requests[0].header("Authorization"), "Basic dTpw");
+    EXPECT_EQ(requests[1].header("Content-Length"), "5");
+    EXPECT_FALSE(requests[1].hasHeader("Expect"));
+    EXPECT_EQ(requests[2].method, "DELETE");
+}
+
+TEST(URLSession, FollowsRedirectsWithinTheLimit)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest& request) {
+        TestHTTPResponse response;
+        if (request.target == "/old") {
+            response.status = 301;
+            response.headers.emplace_back("Location", "/middle");
+            response.body = "moved";
+        } else if (request.target == "/middle") {
+            response.status = 302;
+            response.headers.emplace_back("Location", "/new");
+        } else if (request.target == "/loop") {
+            response.status = 302;
+            response.headers.emplace_back("Location", "/loop");
+        } else {
+            response = text(200, "arrived", "text/html; charset=utf-8");
+        }
+        return response;
+    });
+
+    Outcome followed = load(URLRequest(url(server.url("/old"))));
+    ASSERT_TRUE(followed.error.isEmpty()) << followed.error;
+    EXPECT_EQ(followed.http()->statusCode(), 200);
+    EXPECT_EQ(followed.body(), "arrived");
+    EXPECT_EQ(followed.response->url().absoluteString(), u16(server.url("/new")));
+    EXPECT_EQ(followed.response->textEncodingName(), u"utf-8");
+    EXPECT_EQ(followed.http()->valueForHTTPHeaderField(u"Location"), std::nullopt);
+
+    URLRequest loop(url(server.url("/loop")));
+    loop.setMaximumRedirects(3);
+    Outcome looping = load(loop);
+    EXPECT_TRUE(looping.error.is(URLErrorDomain, URLErrorHTTPTooManyRedirects)) << looping.error;
+
+    URLRequest unfollowed(url(server.url("/old")));
+    unfollowed.setMaximumRedirects(0);
+    Outcome answered = load(unfollowed);
+    EXPECT_EQ(answered.http()->statusCode(), 301);
+    EXPECT_EQ(answered.body(), "moved");
+    EXPECT_EQ(answered.http()->valueForHTTPHeaderField(u"location"), u"/middle");
+}
+
+TEST(URLSession, TimeoutsCancellationAndRefusedConnections)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest&) {
+        TestHTTPResponse response = text(200, "late");
+        response.delayMilliseconds = 5000;
+        return response;
+    });
+
+    URLRequest slow(url(server.url("/slow")));
+    slow.setTimeoutInterval(0.2);
+    Outcome timedOut = load(slow);
+    EXPECT_TRUE(timedOut.error.is(URLErrorDomain, URLErrorTimedOut)) << timedOut.error;
+    EXPECT_EQ(timedOut.response, nullptr);
+
+    // The timeout counts idle time: a reply that keeps coming never times out.
+    LoopbackHTTPServer trickling([](const TestHTTPRequest&) {
+        TestHTTPResponse response = text(200, "123456");
+        response.trickleMilliseconds = 60;
+        return response;
+    });
+    URLRequest steady(url(trickling.url("/")));
+    steady.setTimeoutInterval(0.3);
+    Outcome arrived = load(steady);
+    EXPECT_TRUE(arrived.error.isEmpty()) << arrived.error;
+    EXPECT_EQ(arrived.body(), "123456");
+
+    // Cancelling a running transfer: the handler runs once, with the cancellation.
+    Outcome cancelled;
+    auto task = URLSession::shared()->dataTask(url(server.url("/slow")), recordInto(cancelled));
+    task->resume();
+    ASSERT_TRUE(spinUntil([&] { return server.requestCount() == 2; }));
+    task->cancel();
+    task->cancel();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return cancelled.done; }, 5));
+    RunLoop::main().runFor(0.02);
+    EXPECT_EQ(cancelled.calls, 1);
+    EXPECT_TRUE(cancelled.error.is(URLErrorDomain, URLErrorCancelled));
+    EXPECT_EQ(task->state(), URLSessionTask::State::Completed);
+
+    // Cancelling before resuming never sends the request.
+    Outcome early;
+    auto unstarted = URLSession::shared()->dataTask(url(server.url("/slow")), recordInto(early));
+    unstarted->cancel();
+    unstarted->resume();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return early.done; }, 5));
+    EXPECT_TRUE(early.error.is(URLErrorDomain, URLErrorCancelled));
+    EXPECT_EQ(server.requestCount(), 2u);
+
+    // A port nobody listens on.
+    int port;
+    {
+        LoopbackHTTPServer closed([](const TestHTTPRequest&) { return TestHTTPResponse(); });
+        port = closed.port();
+    }
+    Outcome refused = load(URLRequest(url("http://127.0.0.1:" + std::to_string(port) + "/")));
+    EXPECT_TRUE(refused.error.is(URLErrorDomain, URLErrorCannotConnectToHost)) << refused.error;
+}
+
+TEST(URLSession, DestroyingASessionCancelsItsTransfers)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest&) {
+        TestHTTPResponse response = text(200, "late");
+        response.delayMilliseconds = 5000;
+        return response;
+    });
+    Outcome outcome;
+    std::shared_ptr<URLSessionTask> task;
+    {
+        auto session = URLSession::create();
+        task = session->dataTask(url(server.url("/")), recordInto(outcome));
+        task->resume();
+        ASSERT_TRUE(spinUntil([&] { return server.requestCount() == 1; }));
+    }
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return outcome.done; }, 5));
+    EXPECT_TRUE(outcome.error.is(URLErrorDomain, URLErrorCancelled));
+}
+
+TEST(URLSession, FileURLsAnswerResponsesThatAreNotHTTP)
+{
+    char directory[] = "/tmp/brevanton-net-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    std::string path = std::string(directory) + "/page.html";
+    std::ofstream(path) << "<p>local</p>";
+
+    Outcome local = load(URLRequest(URL::fileURLWithPath(path)));
+    ASSERT_TRUE(local.error.isEmpty()) << local.error;
+    ASSERT_NE(local.response, nullptr);
+    EXPECT_FALSE(local.response->isHTTP());
+    EXPECT_EQ(local.response->mimeType(), u"text/html");
+    EXPECT_EQ(local.body(), "<p>local</p>");
+
+    Outcome absent = load(URLRequest(URL::fileURLWithPath(std::string(directory) + "/absent.html")));
+    EXPECT_TRUE(absent.error.is(URLErrorDomain, URLErrorFileDoesNotExist)) << absent.error;
+
+    std::remove(path.c_str());
+    rmdir(directory);
+}
+
+TEST(URLSession, CancellingAllTasksLeavesTheSessionUsable)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest& request) {
+        TestHTTPResponse response = text(200, "answer");
+        if (request.target == "/slow")
+            response.delayMilliseconds = 5000;
+        return response;
+    });
+    auto session = URLSession::create();
+    Outcome running, waiting, later;
+    auto first = session->dataTask(url(server.url("/slow")), recordInto(running));
+    first->resume();
+    ASSERT_TRUE(spinUntil([&] { return server.requestCount() == 1; }));
+    session->dataTask(url(server.url("/slow")), recordInto(waiting))->resume();
+    session->cancelAllTasks();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return running.done && waiting.done; }, 5));
+    EXPECT_TRUE(running.error.is(URLErrorDomain, URLErrorCancelled));
+    EXPECT_TRUE(waiting.error.is(URLErrorDomain, URLErrorCancelled));
+
+    session->dataTask(url(server.url("/fast")), recordInto(later))->resume();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return later.done; }, 5));
+    EXPECT_TRUE(later.error.isEmpty()) << later.error;
+    EXPECT_EQ(later.body(), "answer");
+}

@@ -3,6 +3,8 @@
 // applying it), and the test that classifies a failed WordPress fetch.
 #pragma once
 
+#include "dom/VornickErrors.h"
+
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
@@ -53,8 +55,6 @@ void vornick_prependObject(std::vector<T>& array, T object)
     array.insert(array.begin(), std::move(object));
 }
 
-// The domain of errors carrying an HTTP status (or an XML-RPC fault code) as their code.
-inline constexpr const char* VornickHTTPErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain.HTTP";
 
 // True for the failures WordPress answers when the user may not list an item
 // kind: an HTTP-domain error with status 401 or 403, or one whose WordPress

@@ -1,9 +1,9 @@
 // Computed style as the editor reads it: typed CSS values (the value and
 // primitive unit types of the DOM's CSS interface), a computed style of one
 // element, and the provider that makes them. The style cascade installs its
-// provider; until it does, the default provider knows only "display", from
-// the table of HTML display values (VornickDefaultDisplayValues.h) and the
-// element's inline style.
+// provider (VornickCascadeComputedStyle.h); until it is installed, the
+// default provider knows only "display", from the table of HTML display
+// values (VornickDefaultDisplayValues.h) and the element's inline style.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +17,7 @@ namespace brevanton {
 
 class DOMElement;
 
+// Channels and alpha from 0 to 1.
 struct VornickRGBColor {
     double red { 0 };
     double green { 0 };

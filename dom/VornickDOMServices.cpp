@@ -1,6 +1,7 @@
 #include "dom/VornickDOMServices.h"
 
 #include "platform/dom/DOMDocument.h"
+#include "platform/foundation/URL.h"
 
 namespace brevanton {
 
@@ -19,6 +20,16 @@ std::shared_ptr<VornickHTMLContainmentProvider>& containmentProvider()
 }
 
 } // namespace
+
+std::optional<URL> VornickFrameStateProvider::URLWhereSaved(const DOMDocument&) const
+{
+    return std::nullopt;
+}
+
+std::optional<URL> VornickFrameStateProvider::autosavedInformationFolderURL() const
+{
+    return std::nullopt;
+}
 
 void VornickSetFrameStateProvider(std::shared_ptr<VornickFrameStateProvider> provider)
 {

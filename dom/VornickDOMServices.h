@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +16,7 @@ namespace brevanton {
 class DOMDocument;
 class DOMElement;
 class DOMNode;
+class URL;
 
 // One place of a blog template that holds a post field.
 class VornickAttachmentPointReference {
@@ -35,6 +37,10 @@ public:
     {
         return {};
     }
+    // Where the frame's document was saved, when it was.
+    virtual std::optional<URL> URLWhereSaved(const DOMDocument&) const;
+    // The folder where the platform keeps untitled documents, when there is one.
+    virtual std::optional<URL> autosavedInformationFolderURL() const;
 };
 
 // The containment rules of a document's HTML specification.

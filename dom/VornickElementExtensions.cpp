@@ -5,6 +5,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickStringExtensions.h"
 #include "dom/VornickURLExtensions.h"
+#include "dom/VornickWhitespaceSets.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -24,10 +25,26 @@ namespace brevanton {
 
 namespace {
 
+// Class and id lists split at the HTML standard's five space characters
+// (a U+00A0 belongs to a class name, as it does for CSS selectors).
+std::vector<std::u16string> htmlSpaceSeparatedTokens(std::u16string_view value)
+{
+    std::vector<std::u16string> tokens;
+    size_t start = 0;
+    for (size_t i = 0; i <= value.size(); ++i) {
+        if (i == value.size() || vornick_isInWhitespaceSet(value[i], VornickHTMLSpace)) {
+            if (i > start)
+                tokens.emplace_back(value.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    return tokens;
+}
+
 std::vector<std::u16string> tokensOfAttribute(const DOMElement& element, std::u16string_view name)
 {
     const std::u16string* value = element.attributeValue(name);
-    return value ? vornick_spaceSeparatedTokens(*value) : std::vector<std::u16string>();
+    return value ? htmlSpaceSeparatedTokens(*value) : std::vector<std::u16string>();
 }
 
 std::u16string joined(const std::vector<std::u16string>& tokens, std::u16string_view separator)
@@ -79,7 +96,7 @@ bool vornick_hasClass(const DOMElement& element, std::u16string_view className)
     const std::u16string* value = element.attributeValue(u"class");
     if (!value || value->find(className) == std::u16string::npos)
         return false;
-    for (const auto& token : vornick_spaceSeparatedTokens(*value)) {
+    for (const auto& token : htmlSpaceSeparatedTokens(*value)) {
         if (token == className)
             return true;
     }
@@ -92,7 +109,7 @@ void vornick_addClass(DOMElement& element, std::u16string_view className)
     if (vornick_hasClass(element, className))
         return;
     const std::u16string* value = element.attributeValue(u"class");
-    if (!value || vornick_spaceSeparatedTokens(*value).empty()) {
+    if (!value || htmlSpaceSeparatedTokens(*value).empty()) {
         element.setAttribute(u"class", className);
         return;
     }
@@ -178,8 +195,8 @@ bool vornick_imgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(const DOMEle
 
 bool VornickHTMLClassOrIdListsAreEquivalent(std::u16string_view listA, std::u16string_view listB)
 {
-    auto a = vornick_spaceSeparatedTokens(listA);
-    auto b = vornick_spaceSeparatedTokens(listB);
+    auto a = htmlSpaceSeparatedTokens(listA);
+    auto b = htmlSpaceSeparatedTokens(listB);
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -290,18 +307,30 @@ bool vornick_isBrickElement(const DOMElement& element)
 {
     if (element.hasTagName(u"div") && vornick_hasClass(element, u"wp-block-embed__wrapper"))
         return false;
-    static const std::set<std::u16string> brickTags { u"TABLE", u"TR" };
-    static const std::set<std::u16string> nonBrickTags { u"CAPTION", u"THEAD", u"TBODY", u"TFOOT",
-                                                         u"TH",      u"TD",    u"COLGROUP", u"COL" };
-    std::u16string tag = asciiUppercase(element.tagName());
-    if (brickTags.contains(tag))
-        return true;
-    if (nonBrickTags.contains(tag))
-        return false;
-    static const std::set<std::u16string> brickDisplays { u"block",     u"inline-block",       u"list-item",
-                                                          u"table",     u"inline-table",       u"table-row",
-                                                          u"table-column-group", u"table-column", u"table-caption" };
-    return brickDisplays.contains(vornick_computedDisplay(element));
+    // Table parts are decided by their tag whatever their display.
+    constexpr std::u16string_view brickTags[] = { u"table", u"tr" };
+    constexpr std::u16string_view nonBrickTags[] = { u"caption", u"thead", u"tbody", u"tfoot",
+                                                     u"th",      u"td",    u"colgroup", u"col" };
+    const std::u16string& name = element.localName();
+    if (name.size() <= 8) {
+        for (auto tag : brickTags) {
+            if (equalsIgnoringASCIICase(name, tag))
+                return true;
+        }
+        for (auto tag : nonBrickTags) {
+            if (equalsIgnoringASCIICase(name, tag))
+                return false;
+        }
+    }
+    constexpr std::u16string_view brickDisplays[] = { u"block",     u"inline-block",       u"list-item",
+                                                      u"table",     u"inline-table",       u"table-row",
+                                                      u"table-column-group", u"table-column", u"table-caption" };
+    std::u16string display = vornick_computedDisplay(element);
+    for (auto brickDisplay : brickDisplays) {
+        if (display == brickDisplay)
+            return true;
+    }
+    return false;
 }
 
 bool vornick_brickElementCanBeCollapsed(const DOMElement& element)

@@ -98,7 +98,7 @@ void VornickJSONWriter::recordError(int64_t code, std::string_view condition, st
     else if (code == VornickJSONWriterErrorNotInsideDictionary || code == VornickJSONWriterErrorNotInsideArray)
         message += ", stack[top=" + std::to_string(m_top) + "]=" + std::to_string(static_cast<int>(innermost()))
             + ", indentLevel=" + std::to_string(m_indentLevel);
-    m_error = Error(VornickJSONWriterErrorDomain, code, toUTF16(message));
+    m_error = Error(VornickErrorDomain, code, toUTF16(message));
 }
 
 void VornickJSONWriter::writeIndent(int64_t level)
@@ -604,7 +604,7 @@ std::optional<std::string> VornickJSONWriter::jsonDataReturningErrorIn(Error* ou
     }
     if (m_top != 0) {
         // Containers left open: the text is not JSON.
-        Error error(VornickJSONWriterErrorDomain,
+        Error error(VornickErrorDomain,
                     innermost() == Kind::Array ? VornickJSONWriterErrorNotInsideArray
                                                : VornickJSONWriterErrorNotInsideDictionary,
                     toUTF16("-[JSONWriter jsonString] failed (" + std::to_string(m_top)

@@ -5,6 +5,8 @@
 // the text is handed out only when no error was recorded.
 #pragma once
 
+#include "dom/VornickErrors.h"
+
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
@@ -20,15 +22,6 @@ namespace brevanton {
 
 class VornickMutableOrderedDictionary;
 
-// The domain of the system's own errors.
-inline constexpr const char* VornickJSONWriterErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain";
-
-enum VornickJSONWriterErrorCode : int64_t {
-    VornickJSONWriterErrorNumberNotRepresentable = 30, // NaN or an infinity
-    VornickJSONWriterErrorTreeTooDeep = 31,
-    VornickJSONWriterErrorNotInsideDictionary = 32,
-    VornickJSONWriterErrorNotInsideArray = 33,
-};
 
 class VornickJSONWriter {
 public:

@@ -1,5 +1,7 @@
 #include "dom/VornickKeychain.h"
 
+#include "platform/foundation/ConsoleLog.h"
+
 #include "platform/foundation/Text.h"
 #include "platform/keychain/KeychainStore.h"
 
@@ -38,7 +40,7 @@ bool encodeNames(std::u16string_view serviceName, std::u16string_view accountNam
 
 void logToConsole(const char* message, const Error& error)
 {
-    std::fprintf(stderr, "%s: %s\n", message, toUTF8(error.localizedDescription()).c_str());
+    consoleLog(std::string(message) + ": " + toUTF8(error.localizedDescription()));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "dom/VornickLog.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
@@ -53,8 +54,7 @@ URL VornickLog::generalLogURL()
     std::string folder = xdgFolder(XDGFolder::Cache) + "/" + ApplicationFolderName + "/Logs";
     Error error;
     if (!createDirectory(folder, true, &error))
-        std::fprintf(stderr, "Failed to create directory %s, error=%s\n", folder.c_str(),
-                     toUTF8(error.localizedDescription()).c_str());
+        consoleLog("Failed to create directory " + folder + ", error=" + toUTF8(error.localizedDescription()));
     return URL::fileURLWithPath(folder + "/GeneralLog.txt", false);
 }
 

@@ -19,6 +19,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace brevanton {

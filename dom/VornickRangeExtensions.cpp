@@ -418,6 +418,40 @@ std::u16string vornick_description(const DOMRange& range)
     return toUTF16(text + buffer);
 }
 
+std::u16string vornick_splat(const DOMRange& range)
+{
+    DOMNode* container = range.startNode();
+    auto number = [](long value, const char* format) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, format, value);
+        return toUTF16(buffer);
+    };
+    if (container == range.endNode() && container->isElementNode()) {
+        long count = container->childCount();
+        long start = range.startOffset();
+        long end = range.endOffset();
+        if (!range.collapsed()) {
+            std::u16string text = vornick_nodeDescription(*container) + u"\n    (preceded by " + number(start, "%ld")
+                + u" nodes)\n";
+            for (long i = start; i < end; ++i)
+                text += vornick_splatWithDepth(*container->childAt(static_cast<unsigned>(i)), 1);
+            return text + u"    (followed by " + number(count - end, "%ld") + u" nodes)";
+        }
+        std::u16string text;
+        for (long i = std::max(0L, start - 2); i <= std::min(count - 1, start + 2); ++i) {
+            if (i == start)
+                text += u"-->\n";
+            text += number(i, "%3ld") + u": " + vornick_nodeDescription(*container->childAt(static_cast<unsigned>(i)))
+                + u"\n";
+        }
+        if (start == count)
+            text += u"-->\n";
+        return text;
+    }
+    auto common = range.commonAncestorContainer();
+    return vornick_description(range) + u"\ncommonAncestorContainer=\n" + (common ? vornick_splat(*common) : u"");
+}
+
 VornickRect VornickUnionRect(const VornickRect& a, const VornickRect& b)
 {
     if (a.isEmpty())

@@ -67,6 +67,8 @@ std::shared_ptr<DOMElement> vornick_enclosingAttachmentPointElement(const DOMRan
 std::shared_ptr<VornickAttachmentPointReference> VornickAttachmentPointForNode(const DOMNode&);
 std::shared_ptr<DOMElement> VornickAttachmentPointElementForNode(const DOMNode&);
 std::u16string vornick_description(const DOMRange&);
+// Debugging dump of the range's neighbourhood.
+std::u16string vornick_splat(const DOMRange&);
 
 // --- Geometry.
 struct VornickRect {

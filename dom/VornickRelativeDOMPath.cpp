@@ -8,6 +8,8 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
+
 namespace brevanton {
 
 namespace {

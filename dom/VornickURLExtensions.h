@@ -4,6 +4,8 @@
 // tests, and enumeration of the regular files of a folder.
 #pragma once
 
+#include "dom/VornickErrors.h"
+
 #include "platform/foundation/Error.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/URL.h"
@@ -15,9 +17,6 @@
 
 namespace brevanton {
 
-inline constexpr const char* VornickErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain";
-// The folder given to vornick_createUniqueFileOfType is not a folder.
-inline constexpr int64_t VornickUniqueFileBaseNotAFolderError = 26;
 
 // Temporary files: a new, empty file "Vornick.XXXX.<extension>" (the X's made
 // unique) created exclusively in the application's folder of the user's

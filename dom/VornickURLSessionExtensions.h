@@ -3,6 +3,8 @@
 // it); the completion runs on the main run loop.
 #pragma once
 
+#include "dom/VornickErrors.h"
+
 #include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Value.h"
@@ -16,10 +18,6 @@
 namespace brevanton {
 
 // Codes in VornickErrorDomain.
-inline constexpr int64_t VornickFetchResponseNotHTTPError = 34; // the response is not an HTTP response
-inline constexpr int64_t VornickFetchNoDataError = 35;          // the expected type, but no data
-inline constexpr int64_t VornickFetchNotHTMLError = 36;         // an HTML fetch got another MIME type
-inline constexpr int64_t VornickFetchNotJSONError = 37;         // a JSON fetch got another MIME type
 
 // Codes in CocoaErrorDomain for text that cannot be decoded.
 inline constexpr int64_t VornickInapplicableStringEncodingError = 261; // not valid in its charset

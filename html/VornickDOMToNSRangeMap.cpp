@@ -1,6 +1,7 @@
 #include "html/VornickDOMToNSRangeMap.h"
 
 #include "dom/VornickLog.h"
+#include "dom/VornickRelativeDOMPath.h"
 #include "html/VornickNamedCharacterReferenceMap.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -278,7 +279,7 @@ void VornickDOMToNSRangeMap::endWhitespaceNodeAtOffset(size_t offset)
     m_stack.back()->setEndOffset(offset);
 }
 
-std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::relativeDOMPathForRangeLocation(size_t location,
+std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::hitTestPathForRangeLocation(size_t location,
     const std::u16string* mappedString, int directionBias) const
 {
     BREVANTON_ASSERT(location != VornickNotFound, "location != NSNotFound");
@@ -431,7 +432,7 @@ std::shared_ptr<DOMRange> VornickDOMToNSRangeMap::domRangeForRange(VornickRange 
 {
     if (range.location == VornickNotFound)
         return nullptr;
-    auto startPath = relativeDOMPathForRangeLocation(range.location, mappedString, 1);
+    auto startPath = hitTestPathForRangeLocation(range.location, mappedString, 1);
     if (!startPath)
         return nullptr;
     auto start = positionForRelativeDOMPath(*startPath, document);
@@ -444,7 +445,7 @@ std::shared_ptr<DOMRange> VornickDOMToNSRangeMap::domRangeForRange(VornickRange 
         domRange->collapse(true);
         return domRange;
     }
-    auto endPath = relativeDOMPathForRangeLocation(range.end(), mappedString, -1);
+    auto endPath = hitTestPathForRangeLocation(range.end(), mappedString, -1);
     auto end = endPath ? positionForRelativeDOMPath(*endPath, document) : std::nullopt;
     if (!end || !domRange->setEnd(end->first, end->second)) {
         domRange->detach();
@@ -464,6 +465,51 @@ VornickRange VornickDOMToNSRangeMap::rangeForDOMRange(const DOMRange& range, con
     if (start.location == VornickNotFound || end.location == VornickNotFound || end.end() < start.location)
         return { VornickNotFound, 0 };
     return { start.location, end.location + end.length - start.location };
+}
+
+std::shared_ptr<VornickRelativeDOMPath> VornickDOMToNSRangeMap::relativeDOMPathFromPath(const VornickDOMToNSRangeMapPath& path,
+                                                                                      bool skipsWhitespaceNodes)
+{
+    std::vector<VornickRelativeDOMPath::Component> components;
+    components.reserve(path.size());
+    for (auto& component : path) {
+        components.push_back(std::make_shared<VornickRelativeDOMPathComponent>(component.nodeType, component.name,
+            static_cast<int32_t>(component.offsetInNode), skipsWhitespaceNodes));
+    }
+    return std::make_shared<VornickRelativeDOMPath>(std::move(components), skipsWhitespaceNodes);
+}
+
+VornickDOMToNSRangeMapPath VornickDOMToNSRangeMap::pathFromRelativeDOMPath(const VornickRelativeDOMPath& relativePath)
+{
+    VornickDOMToNSRangeMapPath path;
+    path.reserve(relativePath.pathComponents().size());
+    for (auto& component : relativePath.pathComponents()) {
+        path.push_back({ component->nodeType(), component->name(), static_cast<size_t>(std::max(component->offsetInNode(), 0)),
+                         component->offsetSkipsWhitespaceNodes() });
+    }
+    return path;
+}
+
+std::shared_ptr<VornickRelativeDOMPath> VornickDOMToNSRangeMap::relativeDOMPathForRangeLocation(size_t location,
+    const std::u16string* mappedString, int directionBias) const
+{
+    auto path = hitTestPathForRangeLocation(location, mappedString, directionBias);
+    return path ? relativeDOMPathFromPath(*path, m_omitsWhitespaceNodes) : nullptr;
+}
+
+VornickRange VornickDOMToNSRangeMap::rangeForRelativeDOMPath(const VornickRelativeDOMPath& path, const std::u16string* mappedString) const
+{
+    for (auto& component : path.pathComponents()) {
+        if (component->offsetInNode() < 0)
+            return { VornickNotFound, 0 };
+    }
+    return rangeForRelativeDOMPath(pathFromRelativeDOMPath(path), mappedString);
+}
+
+void VornickDOMToNSRangeMap::enumerateStartAndEndTagRangesForRelativeDOMPath(
+    const VornickRelativeDOMPath& path, const std::function<void(const std::u16string&, VornickRange, VornickRange)>& block) const
+{
+    enumerateStartAndEndTagRangesForRelativeDOMPath(pathFromRelativeDOMPath(path), block);
 }
 
 std::u16string VornickDOMToNSRangeMap::splat() const

@@ -21,6 +21,7 @@ namespace brevanton {
 class DOMDocument;
 class DOMNode;
 class DOMRange;
+class VornickRelativeDOMPath;
 
 // One step of a path from the document down to a DOM position: the node's
 // type and name, and the offset in that node (a child index, or a
@@ -81,13 +82,22 @@ public:
 
     // The path from the document to the position at `location`, or none.
     // A bias above 0 prefers what follows the location, below 0 what precedes it.
-    std::optional<VornickDOMToNSRangeMapPath> relativeDOMPathForRangeLocation(size_t location, const std::u16string* mappedString,
+    std::optional<VornickDOMToNSRangeMapPath> hitTestPathForRangeLocation(size_t location, const std::u16string* mappedString,
                                                                              int directionBias) const;
     // The string location of a path; {VornickNotFound, 0} when it does not fit the map.
     VornickRange rangeForRelativeDOMPath(const VornickDOMToNSRangeMapPath&, const std::u16string* mappedString) const;
     // The start and end tag ranges of every element along a path, root first.
     void enumerateStartAndEndTagRangesForRelativeDOMPath(
         const VornickDOMToNSRangeMapPath&, const std::function<void(const std::u16string&, VornickRange, VornickRange)>&) const;
+
+    // The same as relative DOM paths from the document.
+    std::shared_ptr<VornickRelativeDOMPath> relativeDOMPathForRangeLocation(size_t location, const std::u16string* mappedString,
+                                                                            int directionBias) const;
+    VornickRange rangeForRelativeDOMPath(const VornickRelativeDOMPath&, const std::u16string* mappedString) const;
+    void enumerateStartAndEndTagRangesForRelativeDOMPath(
+        const VornickRelativeDOMPath&, const std::function<void(const std::u16string&, VornickRange, VornickRange)>&) const;
+    static std::shared_ptr<VornickRelativeDOMPath> relativeDOMPathFromPath(const VornickDOMToNSRangeMapPath&, bool skipsWhitespaceNodes);
+    static VornickDOMToNSRangeMapPath pathFromRelativeDOMPath(const VornickRelativeDOMPath&);
 
     // Against a DOM: positions are resolved by child index from the document.
     std::shared_ptr<DOMRange> domRangeForRange(VornickRange, const std::u16string* mappedString, DOMDocument&) const;

@@ -6,6 +6,7 @@
 #include "platform/foundation/Text.h"
 
 #include <array>
+#include <mutex>
 
 namespace brevanton {
 
@@ -17,7 +18,7 @@ inline bool isASCIIAlphanumeric(char16_t c) { return isASCIIAlpha(c) || isASCIID
 inline bool isHexDigit(char16_t c) { return isASCIIDigit(c) || ((c | 0x20) >= u'a' && (c | 0x20) <= u'f'); }
 inline unsigned hexValue(char16_t c) { return isASCIIDigit(c) ? c - u'0' : (c | 0x20) - u'a' + 10; }
 
-// Tag names: a letter or digit first, then letters, digits and the
+// Tag names: a letter first, then letters, digits and the
 // punctuation of custom elements and prefixed names.
 inline bool isTagNameCharacter(char16_t c)
 {
@@ -636,7 +637,8 @@ bool VornickHTMLScanner::scanElementTag(bool& consumedAnything)
     bool isEndTag = at(start + 1) == u'/';
     size_t nameStart = start + (isEndTag ? 2 : 1);
     size_t nameEnd = nameStart;
-    if (nameEnd < m_end && isASCIIAlphanumeric(m_text[nameEnd])) {
+    // A tag name begins with a letter: "I <3 HTML" is text.
+    if (nameEnd < m_end && isASCIIAlpha(m_text[nameEnd])) {
         ++nameEnd;
         while (nameEnd < m_end && isTagNameCharacter(m_text[nameEnd]))
             ++nameEnd;

@@ -8,19 +8,20 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 namespace brevanton {
 
 namespace {
 
 struct SharedSpecifications {
-    bool loaded { false };
+    std::once_flag loaded;
     std::vector<std::shared_ptr<VornickHTMLSpec>> specsByDocumentType;
     std::map<std::u16string, std::shared_ptr<VornickHTMLSpec>> specsByPublicId;
     std::map<std::u16string, std::shared_ptr<VornickHTMLSpec>> specsBySystemId;
     Dictionary elementDescriptions;
 
-    bool bodyElementGroupsLoaded { false };
+    std::once_flag bodyElementGroupsLoaded;
     std::map<std::u16string, VornickTagNameSet> bodyElementGroups;
     std::map<std::u16string, VornickTagNameSet> whenAddedAdd;
     std::map<std::u16string, VornickTagNameSet> whenRemovedRemove;
@@ -51,16 +52,18 @@ std::optional<Value> readJSONResource(std::u16string_view name)
     return readJSONFile(*path, nullptr);
 }
 
-void loadBodyElementGroups()
+void readSharedBodyElementGroups()
 {
     auto& state = shared();
-    if (state.bodyElementGroupsLoaded)
-        return;
-    state.bodyElementGroupsLoaded = true;
     auto root = readJSONResource(u"HTML Body Element Groups");
     if (!root || !root->isDictionary())
         return;
     VornickHTMLSpec::readBodyElementGroups(*root, state.bodyElementGroups, state.whenAddedAdd, state.whenRemovedRemove);
+}
+
+void loadBodyElementGroups()
+{
+    std::call_once(shared().bodyElementGroupsLoaded, readSharedBodyElementGroups);
 }
 
 } // namespace
@@ -109,11 +112,14 @@ std::shared_ptr<VornickHTMLSpec> VornickHTMLSpec::loadHTMLSpecForDocumentType(Vo
 
 void VornickHTMLSpec::loadHTMLSpecs()
 {
-    auto& state = shared();
-    if (state.loaded)
-        return;
-    state.loaded = true;
+    // Scanners, validators and painters run on several queues: the shared
+    // specifications are loaded exactly once, and every caller waits for it.
+    std::call_once(shared().loaded, loadSharedSpecifications);
+}
 
+void VornickHTMLSpec::loadSharedSpecifications()
+{
+    auto& state = shared();
     if (auto descriptions = readJSONResource(u"HTML Element Descriptions"); descriptions && descriptions->isDictionary())
         state.elementDescriptions = descriptions->dictionary();
 

@@ -48,13 +48,18 @@ public:
     static std::shared_ptr<VornickHTMLSpec> htmlSpecForDocumentType(VornickHTMLDocumentType);
     static std::shared_ptr<VornickHTMLSpec> htmlSpecForPublicId(std::u16string_view publicId);
     static std::shared_ptr<VornickHTMLSpec> htmlSpecForSystemId(std::u16string_view systemId);
-    static void loadHTMLSpecs();
+    static void loadHTMLSpecs(); // thread-safe; loads once
     // Loads the specification file of one type from a bundle. A file that is
     // missing, unreadable or names another document type fails (logged).
     static std::shared_ptr<VornickHTMLSpec> loadHTMLSpecForDocumentType(VornickHTMLDocumentType, const Bundle&,
                                                                        Error* outError = nullptr);
 
     static std::optional<URL> URLForEmptyDocumentTemplateForDocumentType(VornickHTMLDocumentType);
+
+private:
+    static void loadSharedSpecifications();
+
+public:
 
     // Body element groups: group name to tag names.
     static const std::map<std::u16string, VornickTagNameSet>& bodyElementGroups();

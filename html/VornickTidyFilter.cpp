@@ -6,6 +6,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include <unicode/regex.h>
 #include <unicode/ucnv.h>
@@ -240,7 +241,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
         canonical = ucnv_getCanonicalName(utf8Name.c_str(), "", &status);
     }
     if (U_FAILURE(status) || !canonical) {
-        setError(outError, Error(VornickErrorDomain, 20));
+        setError(outError, Error(VornickErrorDomain, VornickUnknownCharacterEncodingNameError));
         return std::nullopt;
     }
     static const std::map<std::string, std::string> options {
@@ -267,7 +268,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
     auto found = icuNames.find(toUTF8(asciiLowercase(toUTF16(canonical))));
     if (found != icuNames.end())
         return found->second;
-    setError(outError, Error(VornickErrorDomain, 21));
+    setError(outError, Error(VornickErrorDomain, VornickNoTidyInputOptionForEncodingError));
     return std::nullopt;
 }
 
@@ -284,7 +285,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
 
     auto characterSet = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(sourceFileURL);
     if (!characterSet)
-        return setError(outError, Error(VornickErrorDomain, 19));
+        return setError(outError, Error(VornickErrorDomain, VornickNoDeclaredCharacterEncodingError));
     auto encodingOption = tidyEncodingOptionForCharacterSetName(*characterSet, outError);
     if (!encodingOption)
         return false;
@@ -299,7 +300,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
     if (!run)
         return false;
     if (!run->ranToCompletion)
-        return setError(outError, Error(VornickErrorDomain, 16, Dictionary { { u"status", Value(int64_t(run->status)) } }));
+        return setError(outError, Error(VornickErrorDomain, VornickTidyFailedError, Dictionary { { u"status", Value(int64_t(run->status)) } }));
 
     // Standard error was drained whole; it is parsed even when the caller
     // wants no advisories, to tell output that did not parse.
@@ -329,7 +330,7 @@ std::optional<std::u16string> VornickTidyFilter::tidyHTMLString(std::u16string_v
     if (standardErrorOutput)
         *standardErrorOutput = toUTF16(run->standardError);
     if (!run->ranToCompletion || run->status >= 2) {
-        setError(outError, Error(VornickErrorDomain, 16, Dictionary { { u"status", Value(int64_t(run->status)) } }));
+        setError(outError, Error(VornickErrorDomain, VornickTidyFailedError, Dictionary { { u"status", Value(int64_t(run->status)) } }));
         return std::nullopt;
     }
     std::u16string output = toUTF16(run->standardOutput);
@@ -353,6 +354,8 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
         std::lock_guard lock(configuration().lock);
         if (configuration().allowUserDefinedAttributes)
             allowUserDefinedAttributes = configuration().allowUserDefinedAttributes();
+        else
+            allowUserDefinedAttributes = UserDefaults::standard().boolForKey(VornickAllowUserDefinedAttributesDefaultsKey);
     }
     auto& patterns = messagePatterns();
     size_t lineStart = 0;

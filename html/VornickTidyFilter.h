@@ -4,6 +4,8 @@
 // with a timeout, so its messages always parse and a hung run ends.
 #pragma once
 
+#include "dom/VornickErrors.h"
+
 #include "html/VornickValidationAdvisory.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/OperationQueue.h"
@@ -22,7 +24,6 @@ namespace brevanton {
 // crashed, timed out or printed nothing that parsed).
 using VornickTidyResultCode = int32_t;
 
-inline constexpr const char* VornickErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain";
 inline constexpr const char16_t* VornickAllowUserDefinedAttributesDefaultsKey = u"AllowUserDefinedAttributes";
 
 class VornickTidyFilter {
@@ -66,7 +67,7 @@ public:
     static void setTidyExecutablePath(std::optional<std::string>);
     static std::chrono::milliseconds timeout();
     static void setTimeout(std::chrono::milliseconds);
-    // Where "AllowUserDefinedAttributes" is read; false unless set.
+    // Where "AllowUserDefinedAttributes" is read; the standard user defaults unless set.
     static void setAllowUserDefinedAttributesProvider(std::function<bool()>);
 
     // The arguments shared by every run: English messages, and the HTML 5

@@ -5,10 +5,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace brevanton {
+
+class DOMDocument;
+class DOMRange;
+class VornickDOMToNSRangeMap;
+class WebFrame;
 
 using VornickValidationAdvisoryKind = int32_t;
 
@@ -38,6 +44,16 @@ public:
     // The attribute the message refers to, when one of the attribute
     // referencing patterns recognises it.
     std::optional<std::u16string> attributeName() const;
+
+    // The outer range of the DOM node at the finding's line and column in
+    // the generated HTML that was validated, through the HTML's range map;
+    // null at any missing step. Tidy's columns count code points and expand
+    // tabs to multiples of 8.
+    std::shared_ptr<DOMRange> resolveDOMRange(const std::u16string& generatedHTML, const VornickDOMToNSRangeMap&,
+                                              DOMDocument&) const;
+    // The same over the frame's last generated HTML, its range map and its
+    // document; null when the frame lacks any of them.
+    std::shared_ptr<DOMRange> resolveDOMRangeInWebFrame(const WebFrame&) const;
 
     // "line 3, column 5: Warning: message" with " (STRUCTURAL)" for structural findings.
     std::u16string description() const;

@@ -20,7 +20,7 @@ using P = CSSPrimitiveValue;
 using Value = std::shared_ptr<const CSSValue>;
 
 struct UserSheet {
-    std::unique_ptr<CSSRuleSet> rules;
+    std::shared_ptr<const CSSRuleSet> rules;
     uint64_t generation { 0 };
 };
 
@@ -103,16 +103,15 @@ struct Context {
     double rootFontSize { 16 };
 };
 
-// Lengths in pixels; keywords and percentages as they are.
-Value computeLength(const Value& value, const Context& context, double percentageBase = NAN)
+// A length in pixels when `value` is a relative or absolute length other
+// than px (or a percentage, given a base); null when the value stays as it is.
+Value computeLength(const CSSValue* value, const Context& context, double percentageBase = NAN)
 {
-    auto* primitive = toPrimitiveValue(value.get());
+    auto* primitive = toPrimitiveValue(value);
     if (!primitive)
-        return value;
+        return nullptr;
     double number = primitive->numberValue();
     switch (primitive->primitiveType()) {
-    case P::CSS_PX:
-        return value;
     case P::CSS_EMS:
         return pixels(number * context.fontSize);
     case P::CSS_EXS:
@@ -129,40 +128,44 @@ Value computeLength(const Value& value, const Context& context, double percentag
     case P::CSS_PERCENTAGE:
         if (!std::isnan(percentageBase))
             return pixels(number * percentageBase / 100);
-        return value;
+        return nullptr;
     default:
-        return value;
+        return nullptr;
     }
 }
 
-double computeFontSize(const Value& value, const Context& context)
+double computeFontSize(const CSSValue* value, const Context& context)
 {
-    auto* primitive = toPrimitiveValue(value.get());
+    auto* primitive = toPrimitiveValue(value);
     if (!primitive)
         return context.parentFontSize;
     if (primitive->primitiveType() == P::CSS_IDENT) {
-        auto keyword = primitive->getStringValue();
+        const auto& keyword = primitive->stringReference();
         if (keyword == u"smaller")
             return context.parentFontSize / 1.2;
         if (keyword == u"larger")
             return context.parentFontSize * 1.2;
         return fontSizeForKeyword(keyword);
     }
+    if (primitive->primitiveType() == P::CSS_PX)
+        return primitive->numberValue();
     Context relative = context;
     relative.fontSize = context.parentFontSize;
-    auto* computed = toPrimitiveValue(computeLength(value, relative, context.parentFontSize).get());
-    return computed ? computed->getFloatValue(P::CSS_PX) : context.parentFontSize;
+    auto computed = computeLength(value, relative, context.parentFontSize);
+    auto* computedPrimitive = toPrimitiveValue(computed.get());
+    return computedPrimitive ? computedPrimitive->getFloatValue(P::CSS_PX) : context.parentFontSize;
 }
 
-Value computeFontWeight(const Value& value, const CSSValue* parentWeight)
+// bolder and lighter against the parent's weight; null when the value stays.
+Value computeFontWeight(const CSSValue* value, const CSSValue* parentWeight)
 {
-    auto* primitive = toPrimitiveValue(value.get());
+    auto* primitive = toPrimitiveValue(value);
     if (!primitive || primitive->primitiveType() != P::CSS_IDENT)
-        return value;
+        return nullptr;
     bool bolder = primitive->isIdentifier(u"bolder");
     bool lighter = primitive->isIdentifier(u"lighter");
     if (!bolder && !lighter)
-        return value;
+        return nullptr;
     double weight = fontWeightNumber(parentWeight);
     double result;
     if (bolder)
@@ -200,6 +203,7 @@ std::u16string_view blockifiedDisplay(std::u16string_view display)
 struct MatchedDeclaration {
     uint64_t key;
     const CSSDeclaration* declaration;
+    uint32_t sequence { 0 };
 };
 
 // Cascade bands: normal declarations by origin, then important ones in reverse origin order.
@@ -226,6 +230,22 @@ void addRuleDeclarations(std::vector<MatchedDeclaration>& out, const std::vector
     }
 }
 
+// Frequently made values, made once.
+struct CommonValues {
+    Value zero = pixels(0);
+    Value thin = pixels(1);
+    Value medium = pixels(3);
+    Value thick = pixels(5);
+    Value autoValue = identifierValue(u"auto");
+    Value block = identifierValue(u"block");
+};
+
+const CommonValues& common()
+{
+    static const CommonValues values;
+    return values;
+}
+
 std::shared_ptr<CSSComputedValues> makeInitialValues()
 {
     auto values = std::make_shared<CSSComputedValues>();
@@ -239,23 +259,30 @@ std::shared_ptr<CSSComputedValues> makeInitialValues()
         else if (id == ID::FontSize)
             value = pixels(16);
         else if (info.kind == CSSValueKind::Color)
-            value = P::createColor({ 0, 0, 0, i == static_cast<unsigned>(ID::BackgroundColor) ? 0.0 : 1.0 });
-        else
-            value = computeLength(value, context);
-        values->values[i] = value ? value : identifierValue(info.initial);
+            value = P::createColor({ 0, 0, 0, id == ID::BackgroundColor ? 0.0 : 1.0 });
+        else if (auto computed = computeLength(value.get(), context))
+            value = computed;
+        if (!value)
+            value = identifierValue(info.initial);
+        values->madeValues.push_back(value);
+        values->values[i] = value.get();
     }
     values->fontSize = 16;
     return values;
 }
 
 // The cascade and value computation for one element.
-std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element, const CSSComputedValues* parent,
-                                                      double rootFontSize, const CSSRuleSet* authorRules)
+std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
+                                                      const std::shared_ptr<const CSSComputedValues>& parent,
+                                                      double rootFontSize,
+                                                      const std::shared_ptr<const CSSRuleSet>& authorRules)
 {
     const auto& initial = *CSSStyleResolver::initialValues();
     thread_local std::vector<CSSRuleData> rules;
     thread_local std::vector<MatchedDeclaration> matched;
     matched.clear();
+    auto result = std::make_shared<CSSComputedValues>();
+    result->parent = parent;
 
     rules.clear();
     userAgentRules().collectMatchingRules(element, rules);
@@ -263,42 +290,53 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
     if (auto& user = userSheet().rules) {
         rules.clear();
         user->collectMatchingRules(element, rules);
+        if (!rules.empty())
+            result->userRules = user;
         addRuleDeclarations(matched, rules, UserNormal, UserImportant);
     }
     if (authorRules) {
         rules.clear();
         authorRules->collectMatchingRules(element, rules);
+        if (!rules.empty())
+            result->authorRules = authorRules;
         addRuleDeclarations(matched, rules, AuthorNormal, AuthorImportant);
     }
-    std::vector<CSSDeclaration> inlineDeclarations;
     if (const std::u16string* style = element.attributeValue(u"style"); style && !style->empty()) {
         std::u16string baseURL;
         if (auto* document = element.document())
             baseURL = document->URL();
-        inlineDeclarations = parseCSSDeclarationList(*style, baseURL);
-        for (auto& declaration : inlineDeclarations)
+        result->inlineDeclarations = parseCSSDeclarationList(*style, baseURL);
+        for (auto& declaration : result->inlineDeclarations)
             matched.push_back({ static_cast<uint64_t>(declaration.important ? InlineImportant : InlineNormal) << 56,
                                 &declaration });
     }
-    std::stable_sort(matched.begin(), matched.end(),
-                     [](const MatchedDeclaration& a, const MatchedDeclaration& b) { return a.key < b.key; });
+    // Declarations of equal rank keep their order of appearance.
+    for (size_t i = 0; i < matched.size(); ++i)
+        matched[i].sequence = static_cast<uint32_t>(i);
+    std::sort(matched.begin(), matched.end(), [](const MatchedDeclaration& a, const MatchedDeclaration& b) {
+        return a.key < b.key || (a.key == b.key && a.sequence < b.sequence);
+    });
 
     std::array<const CSSDeclaration*, CSSPropertyCount> cascaded {};
     for (auto& entry : matched)
         cascaded[static_cast<unsigned>(entry.declaration->property)] = entry.declaration;
 
-    auto result = std::make_shared<CSSComputedValues>();
     const CSSComputedValues& inherited = parent ? *parent : initial;
+    auto keep = [&](Value value) {
+        const CSSValue* raw = value.get();
+        result->madeValues.push_back(std::move(value));
+        return raw;
+    };
 
     // The specified value of a property: cascaded, inherited or initial.
-    auto specified = [&](ID id, bool& isInheritedValue) -> Value {
+    auto specified = [&](ID id, bool& isInheritedValue) -> const CSSValue* {
         unsigned index = static_cast<unsigned>(id);
         const CSSDeclaration* declaration = cascaded[index];
         bool inherits = cssPropertyInfo(id).inherited;
         isInheritedValue = false;
         if (declaration) {
             if (declaration->keyword == CSSDeclaration::Keyword::None)
-                return declaration->value;
+                return declaration->value.get();
             inherits = declaration->keyword == CSSDeclaration::Keyword::Inherit;
             if (!inherits)
                 return initial.values[index];
@@ -316,47 +354,53 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
     bool fromParent = false;
 
     // The font size first: other lengths depend on it.
-    Value fontSize = specified(ID::FontSize, fromParent);
-    if (fromParent || fontSize == initial.sharedValue(ID::FontSize)) {
+    const CSSValue* fontSize = specified(ID::FontSize, fromParent);
+    if (fromParent || fontSize == initial.value(ID::FontSize)) {
         context.fontSize = fromParent ? inherited.fontSize : 16;
         result->values[static_cast<unsigned>(ID::FontSize)] = fontSize;
     } else {
         context.fontSize = computeFontSize(fontSize, context);
-        result->values[static_cast<unsigned>(ID::FontSize)] = pixels(context.fontSize);
+        result->values[static_cast<unsigned>(ID::FontSize)] = keep(pixels(context.fontSize));
     }
     result->fontSize = context.fontSize;
 
     // Then the colour, which "currentcolor" refers to.
-    Value color = specified(ID::Color, fromParent);
-    if (auto* primitive = toPrimitiveValue(color.get()); primitive && primitive->isIdentifier(u"currentcolor"))
-        color = inherited.sharedValue(ID::Color);
+    const CSSValue* color = specified(ID::Color, fromParent);
+    if (auto* primitive = toPrimitiveValue(color); primitive && primitive->isIdentifier(u"currentcolor"))
+        color = inherited.value(ID::Color);
     result->values[static_cast<unsigned>(ID::Color)] = color;
 
+    const auto& made = common();
     for (unsigned i = 0; i < CSSPropertyCount; ++i) {
         auto id = static_cast<ID>(i);
         if (id == ID::FontSize || id == ID::Color)
             continue;
-        Value value = specified(id, fromParent);
+        const CSSValue* value = specified(id, fromParent);
         if (!fromParent && value != initial.values[i]) {
             const auto& info = cssPropertyInfo(id);
             switch (info.kind) {
             case CSSValueKind::Length:
-                value = computeLength(value, context);
+                if (auto computed = computeLength(value, context))
+                    value = keep(std::move(computed));
                 break;
             case CSSValueKind::BorderWidth:
-                if (auto* primitive = toPrimitiveValue(value.get()); primitive && primitive->primitiveType() == P::CSS_IDENT)
-                    value = pixels(primitive->isIdentifier(u"thin") ? 1 : primitive->isIdentifier(u"thick") ? 5 : 3);
-                else
-                    value = computeLength(value, context);
+                if (auto* primitive = toPrimitiveValue(value); primitive && primitive->primitiveType() == P::CSS_IDENT)
+                    value = primitive->isIdentifier(u"thin") ? made.thin.get()
+                        : primitive->isIdentifier(u"thick")  ? made.thick.get()
+                                                             : made.medium.get();
+                else if (auto computed = computeLength(value, context))
+                    value = keep(std::move(computed));
                 break;
             case CSSValueKind::LineHeight:
-                value = computeLength(value, context, context.fontSize);
+                if (auto computed = computeLength(value, context, context.fontSize))
+                    value = keep(std::move(computed));
                 break;
             case CSSValueKind::FontWeight:
-                value = computeFontWeight(value, inherited.value(ID::FontWeight));
+                if (auto computed = computeFontWeight(value, inherited.value(ID::FontWeight)))
+                    value = keep(std::move(computed));
                 break;
             case CSSValueKind::Color:
-                if (auto* primitive = toPrimitiveValue(value.get()); primitive && primitive->isIdentifier(u"currentcolor"))
+                if (auto* primitive = toPrimitiveValue(value); primitive && primitive->isIdentifier(u"currentcolor"))
                     value = color;
                 break;
             default:
@@ -375,10 +419,9 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
                                           { ID::BorderBottomStyle, ID::BorderBottomWidth },
                                           { ID::BorderLeftStyle, ID::BorderLeftWidth },
                                           { ID::OutlineStyle, ID::OutlineWidth } };
-    static const Value zero = pixels(0);
     for (auto [style, width] : borders) {
         if (isHiddenBorderStyle(result->value(style)))
-            result->values[static_cast<unsigned>(width)] = zero;
+            result->values[static_cast<unsigned>(width)] = made.zero.get();
     }
 
     // Floated, absolutely positioned and root elements are blocks.
@@ -389,13 +432,13 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
     if (blockify && (isRoot || display != u"contents")) {
         std::u16string_view blockDisplay = blockifiedDisplay(display);
         if (blockDisplay != display)
-            result->values[static_cast<unsigned>(ID::Display)] = identifierValue(blockDisplay);
+            result->values[static_cast<unsigned>(ID::Display)] =
+                blockDisplay == u"block" ? made.block.get() : keep(identifierValue(blockDisplay));
     }
 
     // Used widths and heights come with layout.
-    static const Value autoValue = identifierValue(u"auto");
-    result->values[static_cast<unsigned>(ID::Width)] = autoValue;
-    result->values[static_cast<unsigned>(ID::Height)] = autoValue;
+    result->values[static_cast<unsigned>(ID::Width)] = made.autoValue.get();
+    result->values[static_cast<unsigned>(ID::Height)] = made.autoValue.get();
     return result;
 }
 
@@ -452,7 +495,7 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValuesFor(con
     std::shared_ptr<const CSSComputedValues> values;
     double rootFontSize = 16;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        values = computeStyle(**it, values.get(), rootFontSize, nullptr);
+        values = computeStyle(**it, values, rootFontSize, nullptr);
         if (it == chain.rbegin())
             rootFontSize = values->fontSize;
     }
@@ -487,7 +530,7 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
         chain.push_back(e);
     }
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-        auto values = computeStyle(**it, parent.get(), rootFontSize, m_authorRules.get());
+        auto values = computeStyle(**it, parent, rootFontSize, m_authorRules);
         if (connected)
             m_styles.emplace(*it, values);
         parent = std::move(values);
@@ -500,8 +543,9 @@ void CSSStyleResolver::setUserStyleSheet(std::u16string_view text, const std::u1
     auto& sheet = userSheet();
     sheet.rules.reset();
     if (!text.empty()) {
-        sheet.rules = std::make_unique<CSSRuleSet>();
-        sheet.rules->addStyleSheet(CSSStyleSheet::parse(text, baseURL));
+        auto rules = std::make_shared<CSSRuleSet>();
+        rules->addStyleSheet(CSSStyleSheet::parse(text, baseURL));
+        sheet.rules = std::move(rules);
     }
     ++sheet.generation;
 }
@@ -583,9 +627,10 @@ void CSSStyleResolver::collectAuthorStyleSheets()
     m_authorSheets = std::move(sheets);
     m_authorRules.reset();
     if (!m_authorSheets.empty()) {
-        m_authorRules = std::make_unique<CSSRuleSet>();
+        auto rules = std::make_shared<CSSRuleSet>();
         for (auto& sheet : m_authorSheets)
-            m_authorRules->addStyleSheet(sheet);
+            rules->addStyleSheet(sheet);
+        m_authorRules = std::move(rules);
     }
 }
 

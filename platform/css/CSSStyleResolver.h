@@ -55,7 +55,7 @@ private:
     uint64_t m_userSheetGeneration { ~0ull };
     bool m_valid { false };
     std::vector<std::shared_ptr<CSSStyleSheet>> m_authorSheets;
-    std::unique_ptr<CSSRuleSet> m_authorRules;
+    std::shared_ptr<const CSSRuleSet> m_authorRules;
     // Parsed sheets by their source (text or file and modification time), reused across changes.
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
     std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>> m_styles;

@@ -95,6 +95,15 @@ std::u16string resolveURL(const std::u16string& text, const std::u16string& base
     return resolved ? resolved->absoluteString() : text;
 }
 
+// url("...") written as a function with a string argument.
+Value quotedURLValue(const CSSToken* const* tokens, size_t count, const std::u16string& baseURL)
+{
+    if (count != 3 || tokens[0]->type != CSSToken::Function || !equalsIgnoringASCIICase(tokens[0]->value, u"url")
+        || tokens[1]->type != CSSToken::String || tokens[2]->type != CSSToken::RightParen)
+        return nullptr;
+    return P::createURI(resolveURL(tokens[1]->value, baseURL));
+}
+
 // One value of a longhand from one token (all kinds but font-family,
 // text-decoration and colour functions, which take several).
 Value singleTokenValue(const CSSPropertyInfo& info, const CSSToken& token, const std::u16string& baseURL)
@@ -305,6 +314,10 @@ Value componentValue(CSSPropertyID id, const std::vector<CSSToken>& tokens, std:
         size_t index = component.first;
         Value value = colorValue(info, tokens, index);
         return index == component.second ? value : nullptr;
+    }
+    if (info.kind == CSSValueKind::Image && component.second - component.first == 3) {
+        const CSSToken* parts[] = { &tokens[component.first], &tokens[component.first + 1], &tokens[component.first + 2] };
+        return quotedURLValue(parts, 3, baseURL);
     }
     if (component.second - component.first != 1)
         return nullptr;
@@ -604,6 +617,8 @@ bool parseCSSDeclaration(std::u16string_view name, const CSSToken* begin, const 
             value = nullptr;
     } else if (tokens.size() == 1)
         value = singleTokenValue(info, *tokens[0], baseURL);
+    else if (info.kind == CSSValueKind::Image)
+        value = quotedURLValue(tokens.data(), tokens.size(), baseURL);
     else if (*id == ID::Overflow && tokens.size() == 2)
         value = singleTokenValue(info, *tokens[0], baseURL); // overflow-x overflow-y: the first stands for both
     else if (*id == ID::BorderSpacing && tokens.size() == 2)

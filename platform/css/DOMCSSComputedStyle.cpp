@@ -77,7 +77,7 @@ std::shared_ptr<const CSSValue> DOMCSSComputedStyle::getPropertyCSSValue(std::u1
     auto id = cssPropertyID(name);
     if (!id)
         return nullptr;
-    return computedValues()->sharedValue(*id);
+    return sharedComputedValue(computedValues(), *id);
 }
 
 std::u16string DOMCSSComputedStyle::getPropertyValue(std::u16string_view name) const

@@ -21,17 +21,17 @@ DOMElement::~DOMElement()
 
 const std::u16string& DOMElement::tagName() const
 {
-    if (m_name->isHTML) {
+    if (qualifiedName().isHTML) {
         auto* document = this->document();
         if (!document || document->isHTMLDocument())
-            return m_name->upperQualifiedName;
+            return qualifiedName().upperQualifiedName;
     }
-    return m_name->qualifiedName;
+    return qualifiedName().qualifiedName;
 }
 
 std::u16string DOMElement::adjustedAttributeName(std::u16string_view name) const
 {
-    if (m_name->isHTML) {
+    if (qualifiedName().isHTML) {
         auto* document = this->document();
         if (!document || document->isHTMLDocument())
             return asciiLowercase(name);
@@ -235,7 +235,7 @@ void DOMElement::styleDidChange(std::u16string cssText)
 
 std::shared_ptr<DOMNode> DOMElement::cloneSelf(DOMDocument* document) const
 {
-    auto copy = std::make_shared<DOMElement>(document ? document->documentHandle() : documentHandle(), m_name);
+    auto copy = std::make_shared<DOMElement>(document ? document->documentHandle() : documentHandle(), &qualifiedName());
     if (!m_attributes.empty())
         copy->m_attributes.reserve(m_attributes.size());
     for (auto& attribute : m_attributes)

@@ -20,22 +20,22 @@ public:
 
     DOMElement(DOMDocumentHandlePtr handle, const DOMQualifiedName* name)
         : DOMContainerNode(ELEMENT_NODE, std::move(handle))
-        , m_name(name)
     {
+        m_data32 = name->index;
     }
     ~DOMElement();
 
-    const DOMQualifiedName& qualifiedName() const { return *m_name; }
+    const DOMQualifiedName& qualifiedName() const { return *DOMQualifiedName::byIndex(m_data32); }
     // Upper case for HTML elements in HTML documents; as written otherwise.
     const std::u16string& tagName() const;
-    const std::u16string& localName() const { return m_name->localName; }
-    const std::u16string& namespaceURI() const { return m_name->namespaceURI; }
-    const std::u16string& prefix() const { return m_name->prefix; }
-    bool isHTMLElement() const { return m_name->isHTML; }
+    const std::u16string& localName() const { return qualifiedName().localName; }
+    const std::u16string& namespaceURI() const { return qualifiedName().namespaceURI; }
+    const std::u16string& prefix() const { return qualifiedName().prefix; }
+    bool isHTMLElement() const { return qualifiedName().isHTML; }
     // True for an HTML element whose local name is `lowercaseName`.
     bool hasTagName(std::u16string_view lowercaseName) const
     {
-        return m_name->isHTML && m_name->localName == lowercaseName;
+        return qualifiedName().isHTML && qualifiedName().localName == lowercaseName;
     }
 
     // Attributes. An absent attribute reads as "". Names of HTML elements in
@@ -117,7 +117,6 @@ private:
     int findAttribute(std::u16string_view name) const;
     void attributeChanged(const std::u16string& name);
 
-    const DOMQualifiedName* m_name;
     DOMAttributeList m_attributes;
 };
 

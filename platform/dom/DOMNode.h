@@ -296,8 +296,9 @@ private:
     NodeType m_nodeType;
 
 protected:
-    // Spare bits for subclasses.
+    // Spare room for subclasses (elements keep their name's number here).
     uint16_t m_flags { 0 };
+    uint32_t m_data32 { 0 };
 
     friend class DOMContainerNode;
 };

@@ -10,9 +10,15 @@ namespace brevanton {
 
 namespace {
 
+constexpr uint32_t chunkSize = 1024;
+constexpr uint32_t chunkCount = 4096;
+
 struct NameTable {
     std::mutex lock;
-    std::unordered_map<std::u16string, std::unique_ptr<DOMQualifiedName>> names;
+    std::unordered_map<std::u16string, const DOMQualifiedName*> names;
+    // Chunks never move, so a number can be read back without the lock.
+    DOMQualifiedName* chunks[chunkCount] {};
+    uint32_t count { 0 };
 };
 
 NameTable& nameTable()
@@ -36,8 +42,18 @@ const DOMQualifiedName* DOMQualifiedName::intern(std::u16string_view namespaceUR
     std::lock_guard guard(table.lock);
     auto it = table.names.find(key);
     if (it != table.names.end())
-        return it->second.get();
-    auto name = std::make_unique<DOMQualifiedName>();
+        return it->second;
+    if (table.count == chunkSize * chunkCount) {
+        // Past four million distinct names (only hostile input gets here) all
+        // further names share the last record.
+        return &table.chunks[chunkCount - 1][chunkSize - 1];
+    }
+    uint32_t index = table.count++;
+    auto& chunk = table.chunks[index / chunkSize];
+    if (!chunk)
+        chunk = new DOMQualifiedName[chunkSize];
+    auto* name = &chunk[index % chunkSize];
+    name->index = index;
     name->namespaceURI = namespaceURI;
     name->prefix = prefix;
     name->localName = localName;
@@ -45,9 +61,13 @@ const DOMQualifiedName* DOMQualifiedName::intern(std::u16string_view namespaceUR
                                          : std::u16string(prefix) + u":" + std::u16string(localName);
     name->upperQualifiedName = asciiUppercase(name->qualifiedName);
     name->isHTML = namespaceURI == XHTMLNamespace;
-    auto* result = name.get();
-    table.names.emplace(std::move(key), std::move(name));
-    return result;
+    table.names.emplace(std::move(key), name);
+    return name;
+}
+
+const DOMQualifiedName* DOMQualifiedName::byIndex(uint32_t index)
+{
+    return &nameTable().chunks[index / chunkSize][index % chunkSize];
 }
 
 const DOMQualifiedName* DOMQualifiedName::intern(std::u16string_view namespaceURI, std::u16string_view qualifiedName)

@@ -3,6 +3,7 @@
 // and compare by address.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,12 +23,15 @@ struct DOMQualifiedName {
     std::u16string qualifiedName;      // prefix:localName, or localName
     std::u16string upperQualifiedName; // ASCII upper case, the tagName of HTML elements in HTML documents
     bool isHTML { false };             // in the XHTML namespace
+    uint32_t index { 0 };              // stable number of this record, see byIndex()
 
     // The one record for this name; never freed.
     static const DOMQualifiedName* intern(std::u16string_view namespaceURI, std::u16string_view prefix,
                                           std::u16string_view localName);
     // Splits "prefix:local" at the first colon.
     static const DOMQualifiedName* intern(std::u16string_view namespaceURI, std::u16string_view qualifiedName);
+    // The record numbered `index` (elements keep a 32-bit number, not a pointer).
+    static const DOMQualifiedName* byIndex(uint32_t index);
 };
 
 } // namespace brevanton

@@ -79,6 +79,58 @@ void AttributedString::appendString(std::u16string_view string, TextAttributes a
     appendRun(location, string.size(), std::move(attributes));
 }
 
+void AttributedString::replaceCharacters(size_t location, size_t length, std::u16string_view replacement)
+{
+    location = std::min(location, m_string.size());
+    length = std::min(length, m_string.size() - location);
+    if (!length && replacement.empty())
+        return;
+    TextAttributes attributes;
+    if (length)
+        attributes = attributesAtIndex(location);
+    else if (location)
+        attributes = attributesAtIndex(location - 1);
+    else if (!m_string.empty())
+        attributes = attributesAtIndex(0);
+
+    size_t end = location + length;
+    std::vector<Run> oldRuns = std::move(m_runs);
+    m_runs.clear();
+    m_runs.reserve(oldRuns.size() + 2);
+    for (auto& run : oldRuns) {
+        if (run.location >= location)
+            break;
+        appendRun(run.location, std::min(run.location + run.length, location) - run.location, run.attributes);
+    }
+    appendRun(location, replacement.size(), attributes);
+    size_t shiftedEnd = location + replacement.size();
+    for (auto& run : oldRuns) {
+        size_t runEnd = run.location + run.length;
+        if (runEnd <= end)
+            continue;
+        size_t start = std::max(run.location, end);
+        appendRun(shiftedEnd + (start - end), runEnd - start, run.attributes);
+    }
+    m_string.replace(location, length, replacement);
+}
+
+AttributedString AttributedString::attributedSubstring(size_t location, size_t length) const
+{
+    location = std::min(location, m_string.size());
+    length = std::min(length, m_string.size() - location);
+    AttributedString result;
+    if (!length)
+        return result;
+    size_t end = location + length;
+    result.m_string = m_string.substr(location, length);
+    for (size_t i = runIndexAtIndex(location); i < m_runs.size() && m_runs[i].location < end; ++i) {
+        auto& run = m_runs[i];
+        size_t start = std::max(run.location, location);
+        result.appendRun(start - location, std::min(run.location + run.length, end) - start, run.attributes);
+    }
+    return result;
+}
+
 void AttributedString::append(const AttributedString& other)
 {
     size_t offset = m_string.size();

@@ -19,6 +19,13 @@ using TextAttributes = std::shared_ptr<const TextAttributeDictionary>;
 inline constexpr const char* FontAttributeName = "Font";
 inline constexpr const char* ForegroundColorAttributeName = "ForegroundColor";
 inline constexpr const char* ParagraphStyleAttributeName = "ParagraphStyle";
+// A link target: a URL.
+inline constexpr const char* LinkAttributeName = "Link";
+// An int: one of the underline styles below.
+inline constexpr const char* UnderlineStyleAttributeName = "UnderlineStyle";
+
+inline constexpr int UnderlineStyleNone = 0;
+inline constexpr int UnderlineStyleSingle = 1;
 
 class AttributedString {
 public:
@@ -54,6 +61,14 @@ public:
     // Replaces the attributes of a range (clamped to the string).
     void setAttributes(TextAttributes, size_t location, size_t length);
     void appendString(std::u16string_view, TextAttributes);
+    // Replaces the characters of a range (clamped to the string) by
+    // `replacement`, which takes the attributes of the first replaced
+    // character; an insertion takes those of the character before it (of the
+    // first character when inserting at the start).
+    void replaceCharacters(size_t location, size_t length, std::u16string_view replacement);
+    void deleteCharacters(size_t location, size_t length) { replaceCharacters(location, length, {}); }
+    // The characters of a range (clamped to the string) with their attributes.
+    AttributedString attributedSubstring(size_t location, size_t length) const;
     void append(const AttributedString&);
     void clear();
 

@@ -1,5 +1,6 @@
 #include "platform/foundation/Bundle.h"
 
+#include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
 
 #include <climits>
@@ -111,6 +112,37 @@ std::optional<URL> Bundle::URLForResource(std::u16string_view name, std::u16stri
     if (!path)
         return std::nullopt;
     return URL::fileURLWithPath(*path);
+}
+
+std::optional<std::string> Bundle::pathForExecutableResource(std::u16string_view name, std::u16string_view extension) const
+{
+    if (auto path = pathForResource(name, extension); path && isRegularFile(*path) && ::access(path->c_str(), X_OK) == 0)
+        return path;
+    if (this != &main())
+        return std::nullopt;
+    // Resource scripts that the system's packages install as commands.
+    static constexpr struct {
+        std::u16string_view resourceName;
+        std::string_view command;
+    } standIns[] = {
+        { u"Markdown.pl", "markdown" },
+        { u"SmartyPants.pl", "smartypants" },
+    };
+    std::u16string fullName(name);
+    if (!extension.empty()) {
+        if (extension.front() != u'.')
+            fullName += u'.';
+        fullName += extension;
+    }
+    for (const auto& standIn : standIns) {
+        if (standIn.resourceName != fullName)
+            continue;
+        std::string path = findExecutable(standIn.command);
+        if (path.empty())
+            return std::nullopt;
+        return path;
+    }
+    return std::nullopt;
 }
 
 std::u16string Bundle::bundleIdentifier() const

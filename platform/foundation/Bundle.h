@@ -33,6 +33,13 @@ public:
     std::optional<URL> URLForResource(std::u16string_view name, std::u16string_view extension,
                                       std::u16string_view subdirectory = {}) const;
 
+    // The path of the executable resource "<name>.<extension>": the bundle's
+    // own file when it is an executable file; otherwise, for the main bundle
+    // only, the installed system command that stands in for it ("markdown"
+    // for "Markdown.pl", "smartypants" for "SmartyPants.pl"), found on PATH.
+    // nullopt when there is neither.
+    std::optional<std::string> pathForExecutableResource(std::u16string_view name, std::u16string_view extension) const;
+
     // "com.Orbendalworks.Brevanton"
     std::u16string bundleIdentifier() const;
     // "CFBundleIdentifier", "CFBundleName" ("Brevanton"), "CFBundleShortVersionString"

@@ -36,7 +36,7 @@ std::u16string Control::stringValue() const
     case Value::Type::Boolean:
         return m_value.boolValue() ? u"1" : u"0";
     case Value::Type::Real: {
-        double real = m_value.realValue();
+        double real = m_value.doubleValue();
         if (std::floor(real) == real && std::abs(real) < 1e15)
             return toUTF16(std::to_string(static_cast<long long>(real)));
         return toUTF16(std::to_string(real));
@@ -52,7 +52,7 @@ long Control::integerValue() const
     case Value::Type::Integer:
         return static_cast<long>(m_value.integerValue());
     case Value::Type::Real:
-        return static_cast<long>(m_value.realValue());
+        return static_cast<long>(m_value.doubleValue());
     case Value::Type::Boolean:
         return m_value.boolValue() ? 1 : 0;
     case Value::Type::String: {

@@ -96,7 +96,8 @@ void View::addSubview(const std::shared_ptr<View>& view, WindowOrderingMode mode
     BREVANTON_ASSERT(view, "addSubview needs a view");
     BREVANTON_ASSERT(view.get() != this && !isDescendantOf(view.get()), "a view cannot be added inside itself");
     BREVANTON_ASSERT(mode != WindowOrderingMode::Out, "addSubview needs Above or Below");
-    if (view->superview().get() == this) {
+    bool reordering = view->superview().get() == this;
+    if (reordering) {
         // Only the order changes.
         m_subviews.erase(std::find(m_subviews.begin(), m_subviews.end(), view));
     } else {
@@ -119,9 +120,8 @@ void View::addSubview(const std::shared_ptr<View>& view, WindowOrderingMode mode
     } else if (mode == WindowOrderingMode::Below) {
         position = m_subviews.begin();
     }
-    bool wasInTree = std::find(m_subviews.begin(), m_subviews.end(), view) != m_subviews.end();
     m_subviews.insert(position, view);
-    if (!wasInTree) {
+    if (!reordering) {
         view->viewDidMoveToSuperview();
         if (view->window())
             view->notifyDidMoveToWindow();
@@ -460,7 +460,7 @@ bool View::scrollRectToVisible(const Rect& rect)
     for (auto view = superview(); view; view = view->superview()) {
         if (auto clipView = std::dynamic_pointer_cast<ClipView>(view)) {
             Rect inClip = convertRectToView(rect, clipView.get());
-            return clipView->scrollRectToVisible(inClip);
+            return clipView->scrollToMakeRectVisible(inClip);
         }
     }
     return false;

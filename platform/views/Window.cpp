@@ -242,6 +242,8 @@ void Window::sendEvent(const Event& event)
     auto protect = weak_from_this().lock();
     // The list in force when the event arrived: hooks added or removed by a
     // hook take effect with the next event.
+    if (event.isMouseEvent())
+        m_mouseLocation = event.locationInWindow();
     auto hooks = m_sendEventHooks;
     for (auto& hook : *hooks) {
         if (!(*hook)(*this, event))

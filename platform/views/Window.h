@@ -113,6 +113,9 @@ public:
     // responder when it accepts), drags and the mouse up to the same view,
     // key events to the first responder.
     virtual void sendEvent(const Event&);
+    // Where the mouse was at the last mouse event the window was sent, in
+    // base coordinates.
+    Point mouseLocationOutsideOfEventStream() const { return m_mouseLocation; }
     // Offers the event to the views of the window.
     bool performKeyEquivalent(const Event&) override;
 
@@ -142,6 +145,7 @@ private:
     bool m_firstResponderIsSelf { true };
     std::shared_ptr<const std::vector<SendEventHookHandle>> m_sendEventHooks;
     std::weak_ptr<View> m_mouseDownView;
+    Point m_mouseLocation;
     std::weak_ptr<WindowDelegate> m_delegate;
     mutable std::unique_ptr<UndoManager> m_undoManager;
     bool m_viewsNeedDisplay { true };

@@ -49,7 +49,7 @@ TEST(VornickJSONWriter, MisuseIsRecordedAndWithholdsTheText)
             writer.beginDictionary();
         EXPECT_FALSE(writer.hasError());
         writer.beginDictionary();
-        EXPECT_TRUE(writer.error().is(VornickJSONWriterErrorDomain, VornickJSONWriterErrorTreeTooDeep));
+        EXPECT_TRUE(writer.error().is(VornickErrorDomain, VornickJSONWriterErrorTreeTooDeep));
         EXPECT_EQ(toUTF8(writer.error().localizedDescription()), "-[JSONWriter beginDictionary] failed (tree too deep), top=32");
         Error error;
         EXPECT_FALSE(writer.jsonStringReturningErrorIn(&error));
@@ -58,7 +58,7 @@ TEST(VornickJSONWriter, MisuseIsRecordedAndWithholdsTheText)
     {
         VornickJSONWriter writer;
         writer.endDictionary();
-        EXPECT_TRUE(writer.error().is(VornickJSONWriterErrorDomain, VornickJSONWriterErrorNotInsideDictionary));
+        EXPECT_TRUE(writer.error().is(VornickErrorDomain, VornickJSONWriterErrorNotInsideDictionary));
         EXPECT_EQ(toUTF8(writer.error().localizedDescription()),
                   "-[JSONWriter endDictionary] failed (not inside a dictionary), stack[top=0]=0, indentLevel=0");
         // Only the first error is kept.
@@ -95,7 +95,7 @@ TEST(VornickJSONWriter, MisuseIsRecordedAndWithholdsTheText)
         writer.writeValue(Value(Array { Value(1), Value(bad) }));
         Error error;
         EXPECT_FALSE(writer.jsonDataReturningErrorIn(&error));
-        EXPECT_TRUE(error.is(VornickJSONWriterErrorDomain, VornickJSONWriterErrorNumberNotRepresentable)) << error;
+        EXPECT_TRUE(error.is(VornickErrorDomain, VornickJSONWriterErrorNumberNotRepresentable)) << error;
     }
 }
 

@@ -240,11 +240,16 @@ TEST(VornickRangeExtensions, PullingEndpointsUpAndIn)
     EXPECT_EQ(range->endContainer(), p);
     EXPECT_EQ(range->endOffset(), 2u);
 
-    range = rangeOf(bold, 4, child(p, 1), 0);
+    auto inDocument = documentWithBody(u"<p id=r>ab<i>c</i>de</p>");
+    auto r = byId(inDocument, u"r");
+    range = rangeOf(child(r, 0), 2, child(r, 2), 0);
     vornick_pullRangeEndpointsIn(*range);
-    EXPECT_EQ(range->startContainer(), p);
-    EXPECT_EQ(range->startOffset(), 1u);
-    EXPECT_EQ(range->endContainer(), child(p, 1)) << "the end was in the sibling the start moved before";
+    EXPECT_EQ(vornick_startPosition(*range), (VornickDOMPosition { r, 1 }));
+    EXPECT_EQ(vornick_endPosition(*range), (VornickDOMPosition { r, 2 }));
+    range = rangeOf(child(r, 0), 2, child(r, 1), 0);
+    vornick_pullRangeEndpointsIn(*range);
+    EXPECT_EQ(vornick_startPosition(*range), (VornickDOMPosition { r, 1 }));
+    EXPECT_EQ(range->endContainer(), child(r, 1)) << "the end was in the sibling the start moved before";
 
     auto comments = documentWithBody(u"<div id=c><!--a-->x<!--b--></div>");
     auto c = byId(comments, u"c");
@@ -311,6 +316,31 @@ TEST(VornickRangeExtensions, InsertingNodesAndText)
     EXPECT_EQ(vornick_exactlySelectedNode(*surround)->nodeName(), u"HR");
 }
 
+TEST(VornickRangeExtensions, LiveRangesFollowTheseEditsByTheDOMRules)
+{
+    auto document = documentWithBody(u"<p id=p>abcdef</p><div id=d><i id=i>x</i>y</div>");
+    auto p = byId(document, u"p");
+    auto text = textChild(p, 0);
+    auto live = rangeOf(text, 4, text, 6);
+    auto insertion = rangeOf(text, 2, text, 2);
+    vornick_insertChildNodes(*insertion, { document->createElement(u"br") });
+    // The split moves boundaries after the split point into the new text node.
+    EXPECT_EQ(live->startContainer(), child(p, 2));
+    EXPECT_EQ(live->startOffset(), 2u);
+    EXPECT_EQ(live->endOffset(), 4u);
+
+    auto d = byId(document, u"d");
+    auto aroundI = rangeOf(d, 0, d, 1);
+    auto insideI = rangeOf(child(byId(document, u"i"), 0), 1, d, 2);
+    vornick_unwrapChildElement(*d, byId(document, u"i"));
+    // Removing I moves boundaries inside it to where it stood; the content
+    // inserted there comes after a boundary at that gap.
+    EXPECT_TRUE(aroundI->collapsed());
+    EXPECT_EQ(vornick_startPosition(*aroundI), (VornickDOMPosition { d, 0 }));
+    EXPECT_EQ(vornick_startPosition(*insideI), (VornickDOMPosition { d, 0 }));
+    EXPECT_EQ(vornick_endPosition(*insideI), (VornickDOMPosition { d, 2 }));
+}
+
 TEST(VornickRangeExtensions, BestGuessBoundsFromTheNeighbours)
 {
     auto document = documentWithBody(u"<p id=a>one</p><p id=b>two</p>");
@@ -354,6 +384,10 @@ TEST(VornickRangeExtensions, AttachmentPointsAndDescriptions)
     EXPECT_TRUE(vornick_isBetweenTwoBRElements(*rangeOf(body, 3, body, 3)));
     EXPECT_FALSE(vornick_isBetweenTwoBRElements(*rangeOf(body, 2, body, 2)));
     EXPECT_NE(vornick_description(*rangeOf(body, 1, body, 2)).find(u"(1-2 of 4)"), std::u16string::npos);
+    auto dump = vornick_splat(*rangeOf(body, 1, body, 2));
+    EXPECT_NE(dump.find(u"(preceded by 1 nodes)"), std::u16string::npos);
+    EXPECT_NE(dump.find(u"(followed by 2 nodes)"), std::u16string::npos);
+    EXPECT_NE(vornick_splat(*rangeOf(body, 4, body, 4)).find(u"-->"), std::u16string::npos);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "dom/VornickRelativeDOMPath.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "platform/dom/DOMDocument.h"
@@ -41,19 +42,19 @@ TEST(DOMToNSRangeMap, HitTestsWithDirectionBias)
     auto map = mapOf(html);
     // Just after the reference's "&": forward past it, backward before it.
     size_t afterAmpersand = html.find(u"&") + 1;
-    EXPECT_EQ(pathString(map->relativeDOMPathForRangeLocation(afterAmpersand, &html, 1)), "Document:0/div:0/p:0/text:2");
-    EXPECT_EQ(pathString(map->relativeDOMPathForRangeLocation(afterAmpersand, &html, -1)), "Document:0/div:0/p:0/text:1");
+    EXPECT_EQ(pathString(map->hitTestPathForRangeLocation(afterAmpersand, &html, 1)), "Document:0/div:0/p:0/text:2");
+    EXPECT_EQ(pathString(map->hitTestPathForRangeLocation(afterAmpersand, &html, -1)), "Document:0/div:0/p:0/text:1");
     // Without the string, offsets count source units.
-    EXPECT_EQ(pathString(map->relativeDOMPathForRangeLocation(afterAmpersand, nullptr, 1)), "Document:0/div:0/p:0/text:2");
+    EXPECT_EQ(pathString(map->hitTestPathForRangeLocation(afterAmpersand, nullptr, 1)), "Document:0/div:0/p:0/text:2");
     // Between two elements: forward into the second, backward into the first.
     size_t between = html.find(u"</p>") + 4;
-    EXPECT_EQ(pathString(map->relativeDOMPathForRangeLocation(between, &html, 1)), "Document:0/div:1/p:0");
-    EXPECT_EQ(pathString(map->relativeDOMPathForRangeLocation(between, &html, -1)), "Document:0/div:0/p:1");
-    EXPECT_EQ(pathString(map->relativeDOMPathForRangeLocation(html.size() + 1, &html, 1)), "none");
-    EXPECT_THROW(map->relativeDOMPathForRangeLocation(0, &html, 0), InternalInconsistencyException);
+    EXPECT_EQ(pathString(map->hitTestPathForRangeLocation(between, &html, 1)), "Document:0/div:1/p:0");
+    EXPECT_EQ(pathString(map->hitTestPathForRangeLocation(between, &html, -1)), "Document:0/div:0/p:1");
+    EXPECT_EQ(pathString(map->hitTestPathForRangeLocation(html.size() + 1, &html, 1)), "none");
+    EXPECT_THROW(map->hitTestPathForRangeLocation(0, &html, 0), InternalInconsistencyException);
 
     // Text positions map back to string locations, references whole.
-    VornickDOMToNSRangeMapPath path = *map->relativeDOMPathForRangeLocation(afterAmpersand, &html, 1);
+    VornickDOMToNSRangeMapPath path = *map->hitTestPathForRangeLocation(afterAmpersand, &html, 1);
     EXPECT_EQ(map->rangeForRelativeDOMPath(path, &html), (VornickRange { html.find(u"b</p>"), 0 }));
     path.back().offsetInNode = 1;
     EXPECT_EQ(map->rangeForRelativeDOMPath(path, &html), (VornickRange { html.find(u"&"), 0 }));
@@ -74,8 +75,8 @@ TEST(DOMToNSRangeMap, EmptyNodesAndOmittedWhitespace)
     map.endNodeOfType(1, u"p", 9);
     map.endNodeOfType(1, u"p", 9); // only the root is open: logged and ignored
     EXPECT_EQ(map.description(), u"(9)Document[0:9] {\n(1)p[0:9] {\n(3)DOMText[3:4],(1)span[4:4],(3)DOMText[4:5]}}");
-    EXPECT_EQ(pathString(map.relativeDOMPathForRangeLocation(4, nullptr, 1)), "Document:0/p:2/DOMText:0");
-    EXPECT_EQ(pathString(map.relativeDOMPathForRangeLocation(4, nullptr, -1)), "Document:0/p:0/DOMText:1");
+    EXPECT_EQ(pathString(map.hitTestPathForRangeLocation(4, nullptr, 1)), "Document:0/p:2/DOMText:0");
+    EXPECT_EQ(pathString(map.hitTestPathForRangeLocation(4, nullptr, -1)), "Document:0/p:0/DOMText:1");
     map.beginNodeOfType(1, u"p", 9);
     EXPECT_THROW(map.endNodeOfType(3, u"x", 9), InternalInconsistencyException);
 
@@ -83,14 +84,14 @@ TEST(DOMToNSRangeMap, EmptyNodesAndOmittedWhitespace)
     std::u16string html = u"<ul>\n  <li>a</li>\n  <li>b</li>\n</ul>";
     auto omitting = mapOf(html, true);
     EXPECT_EQ(omitting->description(), u"(9)Document[0:36] {\n(1)ul[0:36] {\n(1)li[7:17] {\n(3)text[11:12]},(1)li[20:30] {\n(3)text[24:25]}}}");
-    EXPECT_EQ(pathString(omitting->relativeDOMPathForRangeLocation(17, &html, 1)), "Document:0/ul:1");
-    EXPECT_EQ(pathString(omitting->relativeDOMPathForRangeLocation(24, &html, 1)), "Document:0/ul:1/li:0/text:0");
+    EXPECT_EQ(pathString(omitting->hitTestPathForRangeLocation(17, &html, 1)), "Document:0/ul:1");
+    EXPECT_EQ(pathString(omitting->hitTestPathForRangeLocation(24, &html, 1)), "Document:0/ul:1/li:0/text:0");
     auto keeping = mapOf(html, false);
-    EXPECT_EQ(pathString(keeping->relativeDOMPathForRangeLocation(24, &html, 1)), "Document:0/ul:3/li:0/text:0");
+    EXPECT_EQ(pathString(keeping->hitTestPathForRangeLocation(24, &html, 1)), "Document:0/ul:3/li:0/text:0");
     EXPECT_NE(keeping->splat().find(u"includes whitespace"), std::u16string::npos);
 
     std::vector<std::string> tags;
-    omitting->enumerateStartAndEndTagRangesForRelativeDOMPath(*omitting->relativeDOMPathForRangeLocation(24, &html, 1),
+    omitting->enumerateStartAndEndTagRangesForRelativeDOMPath(*omitting->hitTestPathForRangeLocation(24, &html, 1),
         [&](const std::u16string& name, VornickRange start, VornickRange end) {
             tags.push_back(toUTF8(name) + " " + toUTF8(html.substr(start.location, start.length)) + " "
                            + (end.location == VornickNotFound ? "-" : toUTF8(html.substr(end.location, end.length))));
@@ -112,6 +113,16 @@ TEST(DOMToNSRangeMap, DOMRangesBothWays)
     EXPECT_EQ(range->endContainer()->nodeValue(), u" th&ree");
     EXPECT_EQ(range->endOffset(), 2u);
     EXPECT_EQ(map->rangeForDOMRange(*range, &html), (VornickRange { two + 1, 8 }));
+
+    // The relative DOM path of a location finds the same place in the document.
+    auto relative = map->relativeDOMPathForRangeLocation(two + 1, &html, 1);
+    ASSERT_TRUE(relative);
+    EXPECT_TRUE(relative->skipsWhitespaceNodes());
+    auto position = relative->positionRelativeToNewAncestor(document);
+    ASSERT_TRUE(position.node);
+    EXPECT_EQ(position.node->nodeValue(), u"two");
+    EXPECT_EQ(position.offset, 1);
+    EXPECT_EQ(map->rangeForRelativeDOMPath(*relative, &html), (VornickRange { two + 1, 0 }));
 
     auto collapsed = map->domRangeForRange({ html.find(u"&amp;") + 2, 0 }, &html, *document);
     ASSERT_TRUE(collapsed);

@@ -12,8 +12,9 @@ TEST(VornickHTMLDocumentType, NamesDeclarationsAndPublicIdentifiers)
     for (VornickHTMLDocumentType type = 0; type <= VornickLastHTMLDocumentType; ++type) {
         auto name = VornickHTMLDocumentTypeToPersistableString(type);
         EXPECT_EQ(VornickHTMLDocumentTypeFromPersistableString(name), type);
-        if (type >= VornickFirstHTMLDocumentType && type < VornickHTMLDocumentTypeHTML5)
+        if (type >= VornickFirstHTMLDocumentType && type < VornickHTMLDocumentTypeHTML5) {
             EXPECT_EQ(VornickHTMLDocumentTypeForPublicId(VornickHTMLDocumentTypePublicId(type)), type);
+        }
     }
     EXPECT_EQ(VornickHTMLDocumentTypeFromPersistableString(u"html 5"), 0);
     EXPECT_THROW(VornickHTMLDocumentTypeToPersistableString(9), InternalInconsistencyException);

@@ -145,6 +145,10 @@ TEST(HTMLScanner, EveryInputEnds)
         EXPECT_EQ(s.recorder.concatenated, text) << toUTF8(text);
         EXPECT_EQ(s.recorder.events.back(), "end @" + std::to_string(text.size())) << toUTF8(text);
     }
+    auto heart = scan(u"I <3 you</3>");
+    EXPECT_TRUE(heart.recorder.tokenTexts(VornickHTMLScannerTokenElementTagName).empty());
+    EXPECT_EQ(heart.recorder.concatenated, u"I <3 you</3>");
+
     auto snippet = scan(u"a {b} c {{d}}", true, false, true);
     EXPECT_EQ(snippet.recorder.tokens, "258:a |259:{b}|258: c {{d}}|");
 

@@ -1,4 +1,8 @@
 #include "html/VornickHTMLFilePatcher.h"
+#include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMParsing.h"
+#include "platform/dom/DOMRange.h"
 #include "html/VornickTidyFilter.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
@@ -18,7 +22,7 @@ protected:
     {
         m_folder = *createTemporaryDirectory("h9-tidy");
         VornickTidyFilter::setTidyExecutablePath(std::nullopt);
-        VornickTidyFilter::setAllowUserDefinedAttributesProvider(nullptr);
+        VornickTidyFilter::setAllowUserDefinedAttributesProvider([] { return false; });
     }
     void TearDown() override
     {
@@ -231,4 +235,25 @@ TEST_F(TidyFilter, RepairedLatin1CopyIsPatchedInItsEncoding)
     EXPECT_NE(bytes.find("caf\xE9"), std::string::npos);
     EXPECT_NE(bytes.find("na\xEFve"), std::string::npos);
     EXPECT_EQ(bytes.find("\xC3"), std::string::npos);
+}
+
+TEST_F(TidyFilter, AdvisoriesFindTheirNodeInTheDocument)
+{
+    std::u16string html = u"<!DOCTYPE html>\n<html><head><title>t</title></head><body>\n\t<p>\U0001F600 <foo>x</foo></p>\n</body></html>\n";
+    std::vector<VornickValidationAdvisory> advisories;
+    VornickTidyFilter::validateHTMLStringNow(html, advisories);
+    auto* unknown = findMessage(advisories, u"<foo> is not recognized!");
+    ASSERT_TRUE(unknown);
+    std::shared_ptr<const VornickDOMToNSRangeMap> map;
+    VornickHTMLStringSyntaxPainterAndMapper painter;
+    painter.paintAndMapHTMLString(html, nullptr, nullptr, true,
+        [&](std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap> painted) { map = painted; });
+    auto document = parseHTMLDocument(toUTF8(html), "utf-8");
+    auto range = unknown->resolveDOMRange(html, *map, *document);
+    ASSERT_TRUE(range);
+    auto selected = range->startContainer()->childAt(range->startOffset());
+    ASSERT_TRUE(selected);
+    EXPECT_EQ(selected->nodeName(), u"FOO");
+    VornickValidationAdvisory outside(VornickValidationAdvisoryKindError, 0, 99, 1, u"x", true);
+    EXPECT_EQ(outside.resolveDOMRange(html, *map, *document), nullptr);
 }

@@ -1,5 +1,7 @@
 #include "platform/css/CSSStyleResolver.h"
 #include "platform/css/DOMCSSComputedStyle.h"
+#include "platform/dom/DOMCSSStyleDeclaration.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -56,4 +58,286 @@ TEST(CSSStyleResolver, ImportantAndInlineStyle)
     EXPECT_EQ(value(document, u"a", u"margin-top"), "3px");
     EXPECT_EQ(value(document, u"b", u"color"), "rgb(0, 128, 0)");
     EXPECT_EQ(value(document, u"c", u"color"), "rgb(255, 0, 0)");
+}
+
+TEST(CSSStyleResolver, DisplayOfEveryHTMLElement)
+{
+    const std::pair<const char*, const char*> expectations[] = {
+        // Blocks, HTML 4 and legacy.
+        { "address", "block" }, { "blockquote", "block" }, { "center", "block" }, { "dd", "block" },
+        { "dir", "block" }, { "div", "block" }, { "dl", "block" }, { "dt", "block" }, { "fieldset", "block" },
+        { "form", "block" }, { "h1", "block" }, { "h2", "block" }, { "h3", "block" }, { "h4", "block" },
+        { "h5", "block" }, { "h6", "block" }, { "hr", "block" }, { "legend", "block" }, { "listing", "block" },
+        { "menu", "block" }, { "ol", "block" }, { "p", "block" }, { "plaintext", "block" }, { "pre", "block" },
+        { "ul", "block" }, { "xmp", "block" }, { "optgroup", "block" }, { "option", "block" },
+        // Blocks, HTML 5.
+        { "article", "block" }, { "aside", "block" }, { "details", "block" }, { "figcaption", "block" },
+        { "figure", "block" }, { "footer", "block" }, { "header", "block" }, { "hgroup", "block" },
+        { "main", "block" }, { "nav", "block" }, { "search", "block" }, { "section", "block" },
+        // Lists and tables.
+        { "li", "list-item" }, { "summary", "list-item" }, { "table", "table" }, { "caption", "table-caption" },
+        { "colgroup", "table-column-group" }, { "col", "table-column" }, { "thead", "table-header-group" },
+        { "tbody", "table-row-group" }, { "tfoot", "table-footer-group" }, { "tr", "table-row" },
+        { "td", "table-cell" }, { "th", "table-cell" },
+        // Hidden.
+        { "area", "none" }, { "base", "none" }, { "basefont", "none" }, { "datalist", "none" },
+        { "link", "none" }, { "meta", "none" }, { "noembed", "none" }, { "noframes", "none" }, { "param", "none" },
+        { "rp", "none" }, { "script", "none" }, { "style", "none" }, { "template", "none" }, { "title", "none" },
+        { "dialog", "none" },
+        // Inline blocks and ruby.
+        { "button", "inline-block" }, { "input", "inline-block" }, { "select", "inline-block" },
+        { "textarea", "inline-block" }, { "meter", "inline-block" }, { "progress", "inline-block" },
+        { "marquee", "inline-block" }, { "ruby", "ruby" }, { "rt", "ruby-text" },
+        // Inline.
+        { "a", "inline" }, { "abbr", "inline" }, { "acronym", "inline" }, { "b", "inline" }, { "bdi", "inline" },
+        { "bdo", "inline" }, { "big", "inline" }, { "br", "inline" }, { "canvas", "inline" }, { "cite", "inline" },
+        { "code", "inline" }, { "data", "inline" }, { "del", "inline" }, { "dfn", "inline" }, { "em", "inline" },
+        { "embed", "inline" }, { "font", "inline" }, { "i", "inline" }, { "iframe", "inline" }, { "img", "inline" },
+        { "ins", "inline" }, { "kbd", "inline" }, { "label", "inline" }, { "map", "inline" }, { "mark", "inline" },
+        { "nobr", "inline" }, { "object", "inline" }, { "output", "inline" }, { "picture", "inline" },
+        { "q", "inline" }, { "s", "inline" }, { "samp", "inline" }, { "small", "inline" }, { "span", "inline" },
+        { "strike", "inline" }, { "strong", "inline" }, { "sub", "inline" }, { "sup", "inline" },
+        { "time", "inline" }, { "tt", "inline" }, { "u", "inline" }, { "var", "inline" }, { "video", "inline" },
+        { "audio", "inline" }, { "wbr", "inline" }, { "unknown-element", "inline" },
+    };
+    auto document = DOMDocument::createHTMLDocument();
+    auto body = document->body();
+    for (auto& [tag, display] : expectations) {
+        auto element = document->createElement(toUTF16(tag));
+        ASSERT_TRUE(element) << tag;
+        body->appendChild(element);
+        EXPECT_EQ(toUTF8(getComputedStyle(*element)->getPropertyValue(u"display")), display) << tag;
+    }
+    EXPECT_EQ(toUTF8(getComputedStyle(*document->documentElement())->getPropertyValue(u"display")), "block");
+    EXPECT_EQ(toUTF8(getComputedStyle(*document->head())->getPropertyValue(u"display")), "none");
+    EXPECT_EQ(toUTF8(getComputedStyle(*body)->getPropertyValue(u"display")), "block");
+
+    auto states = parse("<dialog id=d open></dialog><input id=h type=HIDDEN><p id=p hidden></p>"
+                        "<span id=f style='float: left'></span><span id=a style='position: absolute'></span>"
+                        "<table><tr id=r style='float: right'></tr></table>");
+    EXPECT_EQ(value(states, u"d", u"display"), "block");
+    EXPECT_EQ(value(states, u"h", u"display"), "none");
+    EXPECT_EQ(value(states, u"p", u"display"), "none");
+    // Floated and absolutely positioned boxes are blocks.
+    EXPECT_EQ(value(states, u"f", u"display"), "block");
+    EXPECT_EQ(value(states, u"a", u"display"), "block");
+    EXPECT_EQ(value(states, u"r", u"display"), "block");
+}
+
+TEST(CSSStyleResolver, UserAgentDefaultsForTextAndLists)
+{
+    auto document = parse("<h1 id=h1>t</h1><h2 id=h2>t</h2><p id=p>t</p><b id=b>t</b><strong id=s>t</strong>"
+                          "<table><tr><th id=th>t</th><td id=td>t</td></tr></table><em id=em>t</em>"
+                          "<pre id=pre>t</pre><ul id=ul><li id=li>t<ul id=ul2><li>t<ol id=ol><li>t"
+                          "<ul id=ul3><li></ul></ol></ul></ul><a id=a href=x>t</a><a id=anchor>t</a>"
+                          "<small id=small>t</small><blockquote id=bq></blockquote>");
+    EXPECT_EQ(value(document, u"h1", u"font-size"), "32px");
+    EXPECT_EQ(value(document, u"h1", u"margin-top"), "21.44px");
+    EXPECT_EQ(value(document, u"h1", u"font-weight"), "bold");
+    EXPECT_EQ(value(document, u"h2", u"font-size"), "24px");
+    EXPECT_EQ(value(document, u"p", u"margin"), "16px 0px");
+    EXPECT_EQ(value(document, u"p", u"font-weight"), "normal");
+    EXPECT_EQ(value(document, u"b", u"font-weight"), "bold");
+    EXPECT_EQ(value(document, u"s", u"font-weight"), "bold");
+    EXPECT_EQ(value(document, u"th", u"font-weight"), "bold");
+    EXPECT_EQ(value(document, u"td", u"font-weight"), "normal");
+    EXPECT_EQ(value(document, u"em", u"font-style"), "italic");
+    EXPECT_EQ(value(document, u"pre", u"font-family"), "monospace");
+    EXPECT_EQ(value(document, u"pre", u"white-space"), "pre");
+    EXPECT_EQ(value(document, u"p", u"font-family"), "\"Times New Roman\"");
+    EXPECT_EQ(value(document, u"ul", u"list-style-type"), "disc");
+    EXPECT_EQ(value(document, u"li", u"list-style-type"), "disc");
+    EXPECT_EQ(value(document, u"ul", u"padding-left"), "40px");
+    EXPECT_EQ(value(document, u"ul2", u"list-style-type"), "circle");
+    EXPECT_EQ(value(document, u"ul2", u"margin-top"), "0px");
+    EXPECT_EQ(value(document, u"ol", u"list-style-type"), "decimal");
+    EXPECT_EQ(value(document, u"ul3", u"list-style-type"), "square");
+    EXPECT_EQ(value(document, u"a", u"text-decoration"), "underline");
+    EXPECT_EQ(value(document, u"a", u"color"), "rgb(0, 0, 238)");
+    EXPECT_EQ(value(document, u"anchor", u"text-decoration"), "none");
+    EXPECT_EQ(value(document, u"small", u"font-size"), "13.333333px");
+    EXPECT_EQ(value(document, u"bq", u"margin"), "16px 40px");
+}
+
+TEST(CSSStyleResolver, InheritanceAndRelativeLengths)
+{
+    auto document = parse("<style>html { font-size: 20px } div { font-size: 10px; color: green; margin-left: 7px;"
+                          "line-height: 1.5; border-left: 2px solid; padding-top: 1em }"
+                          "#em { font-size: 2em; margin-top: 1em; margin-left: inherit; text-indent: 1rem }"
+                          "#pct { font-size: 150%; line-height: 200%; margin-right: 10% }"
+                          "#lh { line-height: 2em } #reset { color: initial; border-left-color: currentcolor }"
+                          "#kw { font-size: larger; font-weight: bolder } #kw b { font-weight: lighter }"
+                          "#none { border-top-width: 9px; outline-width: 4px; border-right: thick double }"
+                          "</style><div id=div><p id=em>e</p><p id=pct>p</p><p id=lh>l</p><p id=reset>r</p>"
+                          "<p id=kw><b id=kwb>b</b></p><p id=none>n</p></div>");
+    EXPECT_EQ(value(document, u"div", u"padding-top"), "10px");
+    EXPECT_EQ(value(document, u"em", u"font-size"), "20px");
+    EXPECT_EQ(value(document, u"em", u"margin-top"), "20px"); // ems of its own font size
+    EXPECT_EQ(value(document, u"em", u"margin-left"), "7px");
+    EXPECT_EQ(value(document, u"em", u"text-indent"), "20px"); // rem: the root's size
+    EXPECT_EQ(value(document, u"em", u"color"), "rgb(0, 128, 0)");
+    EXPECT_EQ(value(document, u"em", u"padding-top"), "0px"); // not inherited
+    EXPECT_EQ(value(document, u"em", u"line-height"), "1.5"); // a number inherits as a number
+    EXPECT_EQ(value(document, u"pct", u"font-size"), "15px");
+    EXPECT_EQ(value(document, u"pct", u"line-height"), "30px");
+    EXPECT_EQ(value(document, u"pct", u"margin-right"), "10%"); // of the containing block: kept
+    EXPECT_EQ(value(document, u"lh", u"line-height"), "20px");
+    EXPECT_EQ(value(document, u"reset", u"color"), "rgb(0, 0, 0)");
+    EXPECT_EQ(value(document, u"reset", u"border-left-color"), "rgb(0, 0, 0)");
+    EXPECT_EQ(value(document, u"div", u"border-left-color"), "rgb(0, 128, 0)");
+    EXPECT_EQ(value(document, u"div", u"border-left-width"), "2px");
+    EXPECT_EQ(value(document, u"kw", u"font-size"), "12px");
+    EXPECT_EQ(value(document, u"kw", u"font-weight"), "bold");
+    EXPECT_EQ(value(document, u"kwb", u"font-weight"), "normal");
+    // Widths without a border style are zero.
+    EXPECT_EQ(value(document, u"none", u"border-top-width"), "0px");
+    EXPECT_EQ(value(document, u"none", u"outline-width"), "0px");
+    EXPECT_EQ(value(document, u"none", u"border-right-width"), "5px");
+    // Used sizes come with layout.
+    EXPECT_EQ(value(document, u"div", u"width"), "auto");
+}
+
+TEST_F(UserSheetReset, UserSheetSitsBetweenUserAgentAndAuthor)
+{
+    CSSStyleResolver::setUserStyleSheet(u"p { color: red; margin-top: 1px !important } b { font-weight: normal }"
+                                        u"em { font-style: normal !important }");
+    auto document = parse("<style>p { color: blue; margin-top: 2px !important } em { font-style: oblique }</style>"
+                          "<p id=p>t</p><b id=b>t</b><em id=em>t</em><i id=i>t</i>");
+    EXPECT_EQ(value(document, u"p", u"color"), "rgb(0, 0, 255)");
+    EXPECT_EQ(value(document, u"p", u"margin-top"), "1px");
+    EXPECT_EQ(value(document, u"b", u"font-weight"), "normal");
+    EXPECT_EQ(value(document, u"em", u"font-style"), "normal");
+    EXPECT_EQ(value(document, u"i", u"font-style"), "italic");
+    CSSStyleResolver::setUserStyleSheet({});
+    EXPECT_EQ(value(document, u"b", u"font-weight"), "bold");
+}
+
+TEST(CSSStyleResolver, AuthorSheetsFromStyleAndLinkedFiles)
+{
+    auto folder = std::filesystem::temp_directory_path() / ("brevanton-css-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder / "css");
+    {
+        std::ofstream(folder / "css" / "site.css") << "\xEF\xBB\xBF.a { color: red } .img { background-image: url(i.png) }";
+        std::ofstream(folder / "css" / "alt.css") << ".a { color: blue }";
+        std::ofstream(folder / "print.css") << ".a { color: yellow }";
+    }
+    std::u16string url = u"file://" + toUTF16(folder.string()) + u"/page.html";
+    auto document = parse("<link rel='StyleSheet' href='css/site.css'><link rel='alternate stylesheet' href='css/alt.css'>"
+                          "<link rel=stylesheet href=print.css media=print><link rel=stylesheet href=missing.css>"
+                          "<link rel=stylesheet href='http://example.com/x.css'>"
+                          "<style media='screen'>.b { color: green }</style><style type='text/less'>.b { color: red }</style>"
+                          "<p id=a class=a>a</p><p id=b class=b>b</p><p id=img class=img></p>",
+                          url);
+    EXPECT_EQ(value(document, u"a", u"color"), "rgb(255, 0, 0)");
+    EXPECT_EQ(value(document, u"b", u"color"), "rgb(0, 128, 0)");
+    EXPECT_EQ(value(document, u"img", u"background-image"),
+              "url(\"file://" + folder.string() + "/css/i.png\")");
+    EXPECT_EQ(CSSStyleResolver::forDocument(*document).authorStyleSheets().size(), 2u);
+
+    // A BASE element moves where relative links resolve.
+    auto based = parse("<base href='css/'><link rel=stylesheet href='alt.css'><p id=a class=a>a</p>", url);
+    EXPECT_EQ(value(based, u"a", u"color"), "rgb(0, 0, 255)");
+    std::filesystem::remove_all(folder);
+}
+
+TEST(CSSStyleResolver, CachedStyleFollowsDocumentChanges)
+{
+    auto document = parse("<style id=s>.x { color: red } div p { margin-top: 3px }</style><div id=d><p id=p>t</p></div>");
+    auto p = document->getElementById(u"p");
+    auto style = getComputedStyle(*p);
+    EXPECT_EQ(toUTF8(style->getPropertyValue(u"color")), "rgb(0, 0, 0)");
+
+    p->setAttribute(u"class", u"x");
+    EXPECT_EQ(toUTF8(style->getPropertyValue(u"color")), "rgb(255, 0, 0)");
+
+    p->style()->setProperty(u"color", u"blue");
+    EXPECT_EQ(toUTF8(style->getPropertyValue(u"color")), "rgb(0, 0, 255)");
+    p->removeAttribute(u"style");
+
+    // Editing the style sheet's text.
+    auto* sheetText = static_cast<DOMCharacterData*>(document->getElementById(u"s")->first());
+    ASSERT_TRUE(sheetText && sheetText->isTextNode());
+    sheetText->appendData(u" .x { color: green }");
+    EXPECT_EQ(toUTF8(style->getPropertyValue(u"color")), "rgb(0, 128, 0)");
+
+    // Moving the element out of the div.
+    EXPECT_EQ(toUTF8(style->getPropertyValue(u"margin-top")), "3px");
+    document->body()->appendChild(p);
+    EXPECT_EQ(toUTF8(style->getPropertyValue(u"margin-top")), "16px");
+
+    // Detached elements get the cascade without caching.
+    p->remove();
+    EXPECT_EQ(toUTF8(style->getPropertyValue(u"color")), "rgb(0, 128, 0)");
+    EXPECT_EQ(toUTF8(style->getPropertyValue(u"display")), "block");
+    auto span = document->createElement(u"span");
+    EXPECT_EQ(toUTF8(getComputedStyle(*span)->getPropertyValue(u"display")), "inline");
+}
+
+TEST(CSSStyleResolver, ElementsOfOtherNamespacesGetNoHTMLDefaults)
+{
+    Error error;
+    auto document = DOMDocument::parseXML("<?xml version='1.0'?><?xml-stylesheet href='a.css'?>"
+                                          "<html xmlns='http://www.w3.org/1999/xhtml'><head><style>"
+                                          "note { display: block; color: red }</style></head><body>"
+                                          "<p id='p'>x</p><note xmlns='urn:x' id='n'/><div xmlns='urn:x' id='d'/>"
+                                          "</body></html>",
+                                          u"file:///t.xhtml", &error);
+    ASSERT_TRUE(document);
+    EXPECT_EQ(value(document, u"p", u"display"), "block");
+    EXPECT_EQ(value(document, u"n", u"display"), "block");
+    EXPECT_EQ(value(document, u"d", u"display"), "inline");
+}
+
+TEST(CSSStyleResolver, OrderAcrossSheetsShorthandsAndFallbacks)
+{
+    auto document = parse("<style>p { margin: 1px; margin-left: 2px } p { border-top-width: 3px }"
+                          "#q { margin-left: 9px; margin: 4px } @media screen { #m { color: red } }"
+                          "@media print { #m { color: green } } #bad { color: blue }</style>"
+                          "<style>p { border-top-width: 6px } p { border-top-style: solid }</style>"
+                          "<div style='border-top: 7px solid'><p id=p>a</p><p id=q>b</p>"
+                          "<p id=m>c</p><p id=bad style='color: notacolor; margin-top: 1zz'>d</p>"
+                          "<p id=inh style='border-top-width: inherit; border-top-style: inherit'>e</p></div>");
+    EXPECT_EQ(value(document, u"p", u"margin-left"), "2px");
+    EXPECT_EQ(value(document, u"p", u"margin-top"), "1px");
+    EXPECT_EQ(value(document, u"q", u"margin-left"), "4px"); // the later shorthand wins over the longhand
+    EXPECT_EQ(value(document, u"p", u"border-top-width"), "6px"); // the later sheet wins
+    EXPECT_EQ(value(document, u"m", u"color"), "rgb(255, 0, 0)");
+    // Invalid inline values leave the sheet's value in place.
+    EXPECT_EQ(value(document, u"bad", u"color"), "rgb(0, 0, 255)");
+    EXPECT_EQ(value(document, u"bad", u"margin-top"), "1px");
+    // inherit works for properties that do not inherit by themselves.
+    EXPECT_EQ(value(document, u"inh", u"border-top-width"), "7px");
+}
+
+TEST(CSSStyleResolver, FontSizeKeywordsAndRootRelativeSizes)
+{
+    auto document = parse("<style>html { font-size: 62.5% } body { font-size: 1.6rem } #k { font-size: x-large }"
+                          "#r { font-size: 2rem; margin-top: 1rem } #s { font-size: smaller } #e { font-size: 0.5em }"
+                          "#pt { font-size: 12pt }</style><p id=k>k</p><p id=r>r</p><p id=s>s</p><p id=e>e</p>"
+                          "<p id=pt>pt</p>");
+    EXPECT_EQ(toUTF8(getComputedStyle(*document->documentElement())->getPropertyValue(u"font-size")), "10px");
+    EXPECT_EQ(toUTF8(getComputedStyle(*document->body())->getPropertyValue(u"font-size")), "16px");
+    EXPECT_EQ(value(document, u"k", u"font-size"), "24px");
+    EXPECT_EQ(value(document, u"r", u"font-size"), "20px");
+    EXPECT_EQ(value(document, u"r", u"margin-top"), "10px");
+    EXPECT_EQ(value(document, u"s", u"font-size"), "13.333333px");
+    EXPECT_EQ(value(document, u"e", u"font-size"), "8px");
+    EXPECT_EQ(value(document, u"pt", u"font-size"), "16px");
+}
+
+TEST(CSSStyleResolver, ResolversBelongToTheirDocuments)
+{
+    auto first = parse("<style>p { color: red }</style><p id=p>a</p>");
+    auto second = parse("<p id=p>a</p>");
+    EXPECT_EQ(value(first, u"p", u"color"), "rgb(255, 0, 0)");
+    EXPECT_EQ(value(second, u"p", u"color"), "rgb(0, 0, 0)");
+    // A node moved between documents takes the new document's sheets.
+    auto moved = second->getElementById(u"p");
+    first->body()->appendChild(first->importNode(*moved, true));
+    EXPECT_EQ(toUTF8(getComputedStyle(*first->body()->lastElementChild())->getPropertyValue(u"color")),
+              "rgb(255, 0, 0)");
+    for (int i = 0; i < 20; ++i) {
+        first = parse("<p id=p style='color: green'>a</p>");
+        EXPECT_EQ(value(first, u"p", u"color"), "rgb(0, 128, 0)");
+    }
 }

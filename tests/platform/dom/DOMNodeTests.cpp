@@ -246,13 +246,15 @@ TEST(DOMNode, LongAndDeepTreesAreDestroyedWithoutRecursion)
     auto body = document->body();
     for (int i = 0; i < 200000; ++i)
         body->appendChild(document->createTextNode(u"x"));
-    std::shared_ptr<DOMNode> parent = body;
+    // A chain 200,000 elements deep, built from the bottom up.
+    std::shared_ptr<DOMNode> chain = document->createElement(u"div");
     for (int i = 0; i < 200000; ++i) {
-        auto child = document->createElement(u"div");
-        parent->appendChild(child);
-        parent = child;
+        auto parent = document->createElement(u"div");
+        parent->appendChild(chain);
+        chain = parent;
     }
-    parent.reset();
+    body->appendChild(chain);
+    chain.reset();
     body.reset();
     document.reset();
     SUCCEED();

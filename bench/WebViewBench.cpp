@@ -1,0 +1,132 @@
+// The web view: loading a 1 MB page with 50 subresources to the main frame's
+// finish, layout after a one-character edit of a 1 MB page, and hit testing.
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/web/WebView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+using namespace brevanton;
+
+namespace {
+
+// Paragraphs of words with links and emphasis, `subresources` images and style sheets among them.
+std::string webBenchPage(size_t size, int subresources)
+{
+    std::mt19937 random(11);
+    std::string page = "<!DOCTYPE html><html><head><title>Bench</title>";
+    for (int i = 0; i < subresources / 2; ++i)
+        page += "<link rel=stylesheet href=\"s" + std::to_string(i) + ".css\">";
+    page += "</head><body>\n";
+    const char* words[] = { "editor", "markup", "blog", "entry", "draft", "style", "with", "and" };
+    int images = subresources - subresources / 2;
+    while (page.size() < size) {
+        page += "<div class=\"post\"><h2>Title</h2>";
+        for (int p = 0; p < 4; ++p) {
+            page += "<p>";
+            for (int w = 0; w < 14; ++w) {
+                const char* word = words[random() % std::size(words)];
+                switch (random() % 6) {
+                case 0:
+                    page += std::string("<a href=\"/x\">") + word + "</a> ";
+                    break;
+                case 1:
+                    page += std::string("<em>") + word + "</em> ";
+                    break;
+                default:
+                    page += std::string(word) + " ";
+                }
+            }
+            if (images > 0) {
+                page += "<img src=\"i" + std::to_string(images) + ".png\" width=20 height=20>";
+                --images;
+            }
+            page += "</p>\n";
+        }
+        page += "</div>\n";
+    }
+    return page + "</body></html>";
+}
+
+struct BenchFolder {
+    std::string path;
+    BenchFolder()
+    {
+        path = *createTemporaryDirectory("webbench");
+        writeFileAtomically(path + "/page.html", webBenchPage(1 << 20, 50));
+        for (int i = 0; i < 25; ++i)
+            writeFileAtomically(path + "/s" + std::to_string(i) + ".css", "p { margin: 0 } .post h2 { margin: 4px }");
+        for (int i = 1; i <= 25; ++i)
+            writeFileAtomically(path + "/i" + std::to_string(i) + ".png", "not an image");
+    }
+    ~BenchFolder() { removeItem(path); }
+};
+
+std::shared_ptr<WebView> loadedWebView(const std::string& path)
+{
+    auto webView = WebView::create(Rect(0, 0, 1024, 768));
+    webView->setMainFrameURL(URL::fileURLWithPath(path).absoluteString());
+    RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
+    return webView;
+}
+
+void BM_WebViewLoadPageWithSubresources(benchmark::State& state)
+{
+    BenchFolder folder;
+    for (auto _ : state) {
+        auto webView = WebView::create(Rect(0, 0, 1024, 768));
+        webView->setMainFrameURL(URL::fileURLWithPath(folder.path + "/page.html").absoluteString());
+        RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
+        benchmark::DoNotOptimize(webView->mainFrameDocument());
+    }
+}
+BENCHMARK(BM_WebViewLoadPageWithSubresources)->Unit(benchmark::kMillisecond);
+
+void BM_WebViewRelayoutAfterOneCharacterEdit(benchmark::State& state)
+{
+    BenchFolder folder;
+    auto webView = loadedWebView(folder.path + "/page.html");
+    webView->layoutIfNeeded();
+    auto document = webView->mainFrameDocument();
+    DOMNode* text = document->body()->first();
+    while (text && !text->isTextNode())
+        text = text->traverseNext();
+    for (DOMNode* node = document->body().get(); node; node = node->traverseNext()) {
+        if (node->isTextNode() && node->length() > 3) {
+            text = node;
+            break;
+        }
+    }
+    auto& data = static_cast<DOMCharacterData&>(*text);
+    for (auto _ : state) {
+        data.appendData(u"x");
+        webView->layoutIfNeeded();
+        state.PauseTiming();
+        data.deleteData(data.length() - 1, 1);
+        webView->layoutIfNeeded();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_WebViewRelayoutAfterOneCharacterEdit)->Unit(benchmark::kMillisecond);
+
+void BM_WebViewElementAtPoint(benchmark::State& state)
+{
+    BenchFolder folder;
+    auto webView = loadedWebView(folder.path + "/page.html");
+    webView->layoutIfNeeded();
+    double height = webView->mainFrame()->layout().documentSize().height;
+    std::mt19937 random(3);
+    for (auto _ : state) {
+        Point point { static_cast<double>(random() % 1000), static_cast<double>(random() % static_cast<unsigned>(height)) };
+        benchmark::DoNotOptimize(webView->mainFrame()->layout().nodeAtPoint(*webView->mainFrameDocument(), point));
+    }
+}
+BENCHMARK(BM_WebViewElementAtPoint)->Unit(benchmark::kMicrosecond);
+
+} // namespace

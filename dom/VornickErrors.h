@@ -1,0 +1,33 @@
+// The system's own error domains and the codes it reports in them.
+#pragma once
+
+#include <cstdint>
+
+namespace brevanton {
+
+// General errors of the application.
+inline constexpr const char* VornickErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain";
+// Errors carrying an HTTP status (or an XML-RPC fault code) as their code.
+inline constexpr const char* VornickHTTPErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain.HTTP";
+
+enum VornickErrorCode : int64_t {
+    VornickFormattingPreferencesNotADictionaryError = 3,
+    VornickTidyFailedError = 16,                 // tidy ended with status 2 or more
+    VornickNoDeclaredCharacterEncodingError = 19,
+    VornickUnknownCharacterEncodingNameError = 20,
+    VornickNoTidyInputOptionForEncodingError = 21,
+    VornickUniqueFileBaseNotAFolderError = 26,
+    VornickJSONWriterErrorNumberNotRepresentable = 30, // NaN or an infinity
+    VornickJSONWriterErrorTreeTooDeep = 31,
+    VornickJSONWriterErrorNotInsideDictionary = 32,
+    VornickJSONWriterErrorNotInsideArray = 33,
+    VornickFetchResponseNotHTTPError = 34,
+    VornickFetchNoDataError = 35,
+    VornickFetchNotHTMLError = 36,
+    VornickFetchNotJSONError = 37,
+    VornickMarkdownScriptMissingError = 60,
+    VornickMarkdownScriptFailedError = 61,
+    VornickMarkdownScriptTimedOutError = 62,
+};
+
+} // namespace brevanton

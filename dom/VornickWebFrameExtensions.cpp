@@ -1,0 +1,376 @@
+#include "dom/VornickWebFrameExtensions.h"
+
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickLineIndex.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickWebFrameAssociatedValues.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/AttributedString.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+#include "platform/web/WebFrame.h"
+
+#include <algorithm>
+#include <map>
+
+namespace brevanton {
+
+namespace {
+
+constexpr char16_t noBreakSpace = 0x00A0;
+
+const std::string& key(const char* name)
+{
+    // Keys are few and fixed: build each once.
+    thread_local std::map<const char*, std::string> keys;
+    auto it = keys.find(name);
+    if (it == keys.end())
+        it = keys.emplace(name, VornickWebFrameAssociatedValueKey(name)).first;
+    return it->second;
+}
+
+template<typename T> std::optional<T> value(const WebFrame& frame, const char* name)
+{
+    auto stored = vornick_associatedValue(frame, key(name));
+    if (auto* typed = std::any_cast<T>(&stored))
+        return *typed;
+    return std::nullopt;
+}
+
+template<typename T> void setValue(const WebFrame& frame, const char* name, std::optional<T> newValue)
+{
+    vornick_setAssociatedValue(frame, key(name), newValue ? std::any(std::move(*newValue)) : std::any());
+}
+
+constexpr const char* stringEncodingOverrideKey = "StringEncodingOverride";
+constexpr const char* upToDateKey = "LastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate";
+constexpr const char* sourceKey = "LastGeneratedHTMLSource";
+constexpr const char* attributedSourceKey = "LastGeneratedHTMLAttributedString";
+constexpr const char* originalDataKey = "LastGeneratedHTMLSourceIsOriginalData";
+constexpr const char* lineIndexKey = "lineIndexForLastGeneratedHTMLSource";
+constexpr const char* attachmentPointsKey = "AttachmentPoints";
+constexpr const char* validationStatusKey = "validationStatus";
+constexpr const char* URLWhereSavedKey = "URLWhereSaved";
+constexpr const char* insertedBaseKey = "hasVornickInsertedBaseElement";
+constexpr const char* substituteKey = "NonBreakingSpaceSubstituteCharacter";
+constexpr const char* bodyStyleChangesKey = "bodyElementStyleChanges";
+constexpr const char* completionSetKey = "fragmentCompletionSet";
+
+using AttachmentPoints = std::vector<std::shared_ptr<VornickAttachmentPointReference>>;
+
+std::shared_ptr<DOMElement> bodyOf(const WebFrame& frame)
+{
+    auto& document = frame.domDocument();
+    return document ? document->body() : nullptr;
+}
+
+// The candidates not in `excluded` that the frame's document holds nowhere; 0 when none.
+char16_t unusedCandidate(const WebFrame& frame, std::u16string_view excluded)
+{
+    auto& document = frame.domDocument();
+    if (!document)
+        return 0;
+    std::u16string candidates;
+    for (char16_t candidate : VornickNonBreakingSpaceSubstituteCandidates) {
+        if (excluded.find(candidate) == std::u16string_view::npos)
+            candidates.push_back(candidate);
+    }
+    if (candidates.empty())
+        return 0;
+    // The whole document counts, not just the body: a substitute found in the
+    // title would otherwise be written as U+00A0 too.
+    return vornick_firstCharacterInStringNotUsedInTree(document, candidates);
+}
+
+} // namespace
+
+VornickStringEncoding vornick_stringEncodingOverride(const WebFrame& frame)
+{
+    return value<VornickStringEncoding>(frame, stringEncodingOverrideKey).value_or(VornickStringEncodingNone);
+}
+
+void vornick_setStringEncodingOverride(const WebFrame& frame, VornickStringEncoding encoding)
+{
+    setValue(frame, stringEncodingOverrideKey, encoding ? std::optional(encoding) : std::nullopt);
+}
+
+bool vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(const WebFrame& frame)
+{
+    return value<bool>(frame, upToDateKey).value_or(true);
+}
+
+void vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(const WebFrame& frame, bool upToDate)
+{
+    setValue(frame, upToDateKey, std::optional(upToDate));
+}
+
+std::optional<std::u16string> vornick_lastGeneratedHTMLString(const WebFrame& frame)
+{
+    if (auto string = value<std::u16string>(frame, sourceKey))
+        return string;
+    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(frame))
+        return attributed->string();
+    return std::nullopt;
+}
+
+void vornick_setLastGeneratedHTMLString(const WebFrame& frame, std::optional<std::u16string> string)
+{
+    setValue(frame, sourceKey, std::move(string));
+}
+
+std::shared_ptr<const AttributedString> vornick_lastGeneratedHTMLAttributedString(const WebFrame& frame)
+{
+    return value<std::shared_ptr<const AttributedString>>(frame, attributedSourceKey).value_or(nullptr);
+}
+
+void vornick_setLastGeneratedHTMLAttributedString(const WebFrame& frame, std::shared_ptr<const AttributedString> string)
+{
+    if (string) {
+        vornick_setLastGeneratedHTMLString(frame, std::nullopt);
+        // Copied: later changes to the caller's string do not reach the frame.
+        string = std::make_shared<const AttributedString>(*string);
+    }
+    setValue(frame, attributedSourceKey, string ? std::optional(std::move(string)) : std::nullopt);
+}
+
+bool vornick_lastGeneratedHTMLStringIsOriginalSourceData(const WebFrame& frame)
+{
+    return value<bool>(frame, originalDataKey).value_or(true);
+}
+
+void vornick_setLastGeneratedHTMLStringIsOriginalSourceData(const WebFrame& frame, bool isOriginal)
+{
+    setValue(frame, originalDataKey, std::optional(isOriginal));
+}
+
+std::shared_ptr<const VornickLineIndex> vornick_lineIndexForLastGeneratedHTMLString(const WebFrame& frame)
+{
+    return value<std::shared_ptr<const VornickLineIndex>>(frame, lineIndexKey).value_or(nullptr);
+}
+
+void vornick_setLineIndexForLastGeneratedHTMLString(const WebFrame& frame, std::shared_ptr<const VornickLineIndex> index)
+{
+    setValue(frame, lineIndexKey, index ? std::optional(std::move(index)) : std::nullopt);
+}
+
+std::optional<URL> vornick_URLWhereSaved(const WebFrame& frame)
+{
+    return value<URL>(frame, URLWhereSavedKey);
+}
+
+void vornick_setURLWhereSaved(const WebFrame& frame, std::optional<URL> url)
+{
+    setValue(frame, URLWhereSavedKey, std::move(url));
+}
+
+bool vornick_hasVornickInsertedBaseElement(const WebFrame& frame)
+{
+    return value<bool>(frame, insertedBaseKey).value_or(false);
+}
+
+void vornick_setHasVornickInsertedBaseElement(const WebFrame& frame, bool inserted)
+{
+    setValue(frame, insertedBaseKey, inserted ? std::optional(true) : std::nullopt);
+}
+
+std::optional<Dictionary> vornick_bodyElementStyleChangesToApplyWhenWriting(const WebFrame& frame)
+{
+    return value<Dictionary>(frame, bodyStyleChangesKey);
+}
+
+void vornick_setBodyElementStyleChangesToApplyWhenWriting(const WebFrame& frame, std::optional<Dictionary> changes)
+{
+    setValue(frame, bodyStyleChangesKey, std::move(changes));
+}
+
+unsigned vornick_validationStatus(const WebFrame& frame)
+{
+    return value<unsigned>(frame, validationStatusKey).value_or(VornickWebFrameValidationStatusNoResultYet);
+}
+
+void vornick_setValidationStatus(const WebFrame& frame, unsigned status)
+{
+    bool changed = status != vornick_validationStatus(frame);
+    setValue(frame, validationStatusKey, std::optional(status));
+    if (changed)
+        NotificationCenter::defaultCenter().post(VornickWebFrameDidChangeValidationStatusNotification, &frame);
+}
+
+std::shared_ptr<void> vornick_fragmentCompletionSet(const WebFrame& frame)
+{
+    return value<std::shared_ptr<void>>(frame, completionSetKey).value_or(nullptr);
+}
+
+void vornick_setFragmentCompletionSet(const WebFrame& frame, std::shared_ptr<void> set)
+{
+    setValue(frame, completionSetKey, set ? std::optional(std::move(set)) : std::nullopt);
+}
+
+void vornick_invalidateFragmentCompletionSet(const WebFrame& frame)
+{
+    vornick_setFragmentCompletionSet(frame, nullptr);
+}
+
+AttachmentPoints vornick_attachmentPoints(const WebFrame& frame)
+{
+    return value<AttachmentPoints>(frame, attachmentPointsKey).value_or(AttachmentPoints());
+}
+
+void vornick_addAttachmentPoint(const WebFrame& frame, std::shared_ptr<VornickAttachmentPointReference> point)
+{
+    if (!point)
+        return;
+    auto points = vornick_attachmentPoints(frame);
+    if (points.empty())
+        points.reserve(8);
+    points.push_back(std::move(point));
+    setValue(frame, attachmentPointsKey, std::optional(std::move(points)));
+}
+
+void vornick_clearAttachmentPoints(const WebFrame& frame)
+{
+    setValue<AttachmentPoints>(frame, attachmentPointsKey, std::nullopt);
+}
+
+std::vector<std::shared_ptr<DOMElement>> vornick_effectiveAttachmentPointElements(const WebFrame& frame)
+{
+    std::vector<std::shared_ptr<DOMElement>> elements;
+    auto points = vornick_attachmentPoints(frame);
+    if (points.empty()) {
+        if (auto body = bodyOf(frame))
+            elements.push_back(std::move(body));
+        return elements;
+    }
+    for (auto& point : points) {
+        if (auto element = point->findElement())
+            elements.push_back(std::move(element));
+    }
+    return elements;
+}
+
+char16_t vornick_nonBreakingSpaceSubstituteCharacter(const WebFrame& frame)
+{
+    return value<char16_t>(frame, substituteKey).value_or(0);
+}
+
+void vornick_setNonBreakingSpaceSubstituteCharacter(const WebFrame& frame, char16_t character)
+{
+    setValue(frame, substituteKey, character ? std::optional(character) : std::nullopt);
+}
+
+bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame& frame)
+{
+    if (vornick_nonBreakingSpaceSubstituteCharacter(frame))
+        return true;
+    char16_t substitute = unusedCandidate(frame, {});
+    if (!substitute)
+        return false;
+    if (auto body = bodyOf(frame))
+        vornick_replaceOccurrencesOfCharacter(body, noBreakSpace, substitute);
+    vornick_setNonBreakingSpaceSubstituteCharacter(frame, substitute);
+    return true;
+}
+
+void vornick_disableNonBreakingSpaceSubstitution(const WebFrame& frame)
+{
+    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(frame);
+    if (!substitute)
+        return;
+    if (auto body = bodyOf(frame))
+        vornick_replaceOccurrencesOfCharacter(body, substitute, noBreakSpace);
+    vornick_setNonBreakingSpaceSubstituteCharacter(frame, 0);
+}
+
+void vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(const WebFrame& frame, std::u16string_view text)
+{
+    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(frame);
+    if (!substitute || text.find(substitute) == std::u16string_view::npos)
+        return;
+    // Every substitute now in the document stands for U+00A0; the incoming
+    // ones are the user's own characters. Move the former to a character
+    // that neither holds, or end the substitution when none is left.
+    std::u16string excluded(text);
+    excluded.push_back(substitute);
+    char16_t replacement = unusedCandidate(frame, excluded);
+    if (!replacement) {
+        vornick_disableNonBreakingSpaceSubstitution(frame);
+        return;
+    }
+    if (auto body = bodyOf(frame))
+        vornick_replaceOccurrencesOfCharacter(body, substitute, replacement);
+    vornick_setNonBreakingSpaceSubstituteCharacter(frame, replacement);
+}
+
+bool vornick_enumerateWebFrameTreeWithOptions(const std::shared_ptr<WebFrame>& frame, unsigned options,
+                                              const VornickWebFrameEnumerationBlock& block)
+{
+    if (!frame)
+        return true;
+    bool stop = false;
+    bool reverse = options & VornickEnumerationReverse;
+    if (!reverse) {
+        block(frame, stop);
+        if (stop)
+            return false;
+    }
+    // A copy: the block may add or remove frames.
+    auto children = frame->childFrames();
+    if (reverse)
+        std::reverse(children.begin(), children.end());
+    for (auto& child : children) {
+        if (!vornick_enumerateWebFrameTreeWithOptions(child, options, block))
+            return false;
+    }
+    if (reverse) {
+        block(frame, stop);
+        if (stop)
+            return false;
+    }
+    return true;
+}
+
+bool vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(const WebFrame& frame)
+{
+    if (!frame.parentFrame())
+        return true;
+    auto& document = frame.domDocument();
+    if (!document)
+        return false;
+    const auto& url = document->URL();
+    return url.size() >= 6 && equalsIgnoringASCIICase(std::u16string_view(url).substr(0, 5), u"file:");
+}
+
+namespace {
+
+class WebFrameStateProvider final : public VornickFrameStateProvider {
+public:
+    char16_t nonBreakingSpaceSubstituteCharacter(const DOMDocument& document) const override
+    {
+        auto frame = VornickWebFrameWithAssociatedValuesForDocument(document);
+        return frame ? vornick_nonBreakingSpaceSubstituteCharacter(*frame) : 0;
+    }
+
+    AttachmentPoints attachmentPoints(const DOMDocument& document) const override
+    {
+        auto frame = VornickWebFrameWithAssociatedValuesForDocument(document);
+        return frame ? vornick_attachmentPoints(*frame) : AttachmentPoints();
+    }
+
+    std::optional<URL> URLWhereSaved(const DOMDocument& document) const override
+    {
+        auto frame = VornickWebFrameWithAssociatedValuesForDocument(document);
+        return frame ? vornick_URLWhereSaved(*frame) : std::nullopt;
+    }
+};
+
+} // namespace
+
+void VornickInstallWebFrameStateProvider()
+{
+    VornickSetFrameStateProvider(std::make_shared<WebFrameStateProvider>());
+}
+
+} // namespace brevanton

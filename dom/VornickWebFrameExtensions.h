@@ -1,0 +1,122 @@
+// The editing state the editor keeps on each frame of a web view (attached to
+// the frame itself, so it lives and dies with it): where the document was
+// saved, its encoding override, the source last generated from it with its
+// line index, validation status, attachment points and the non-breaking-space
+// substitution; with the helpers that act on that state. The parts that need
+// the HTML layer (specification, formatting preferences, writer, range map,
+// advisories, snippet sets) are in html/VornickWebFrameEditingState.h.
+#pragma once
+
+#include "dom/VornickStringEncoding.h"
+#include "platform/foundation/Value.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class AttributedString;
+class DOMElement;
+class URL;
+class VornickAttachmentPointReference;
+class VornickLineIndex;
+class WebFrame;
+
+inline constexpr const char* VornickWebFrameDidChangeValidationStatusNotification
+    = "VornickWebFrameDidChangeValidationStatusNotification";
+
+// The validation status of a frame that has no result yet.
+inline constexpr unsigned VornickWebFrameValidationStatusNoResultYet = 3;
+
+// Shown in place of U+00A0 while editing, in this order of preference.
+inline constexpr std::u16string_view VornickNonBreakingSpaceSubstituteCandidates = u"\u23D8\u2423\u2395\u2337";
+
+// --- Plain values
+
+VornickStringEncoding vornick_stringEncodingOverride(const WebFrame&);
+void vornick_setStringEncodingOverride(const WebFrame&, VornickStringEncoding); // 0 removes it
+
+bool vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(const WebFrame&); // true until set
+void vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(const WebFrame&, bool);
+
+// The stored string, else the text of the stored attributed string.
+std::optional<std::u16string> vornick_lastGeneratedHTMLString(const WebFrame&);
+void vornick_setLastGeneratedHTMLString(const WebFrame&, std::optional<std::u16string>);
+std::shared_ptr<const AttributedString> vornick_lastGeneratedHTMLAttributedString(const WebFrame&);
+// A non-null string also drops the stored plain string, so that the plain
+// getter follows it.
+void vornick_setLastGeneratedHTMLAttributedString(const WebFrame&, std::shared_ptr<const AttributedString>);
+
+// Whether the last generated source is still the file's own text (true until set).
+bool vornick_lastGeneratedHTMLStringIsOriginalSourceData(const WebFrame&);
+void vornick_setLastGeneratedHTMLStringIsOriginalSourceData(const WebFrame&, bool);
+
+std::shared_ptr<const VornickLineIndex> vornick_lineIndexForLastGeneratedHTMLString(const WebFrame&);
+void vornick_setLineIndexForLastGeneratedHTMLString(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
+
+std::optional<URL> vornick_URLWhereSaved(const WebFrame&);
+void vornick_setURLWhereSaved(const WebFrame&, std::optional<URL>);
+
+bool vornick_hasVornickInsertedBaseElement(const WebFrame&);
+void vornick_setHasVornickInsertedBaseElement(const WebFrame&, bool);
+
+std::optional<Dictionary> vornick_bodyElementStyleChangesToApplyWhenWriting(const WebFrame&);
+void vornick_setBodyElementStyleChangesToApplyWhenWriting(const WebFrame&, std::optional<Dictionary>);
+
+// 3 (no result yet) until set. A change posts
+// VornickWebFrameDidChangeValidationStatusNotification with the frame as object.
+unsigned vornick_validationStatus(const WebFrame&);
+void vornick_setValidationStatus(const WebFrame&, unsigned);
+
+// The snippet completion set of the frame, owned by the snippet subsystem.
+std::shared_ptr<void> vornick_fragmentCompletionSet(const WebFrame&);
+void vornick_setFragmentCompletionSet(const WebFrame&, std::shared_ptr<void>);
+// Drops it, so that a new one is built on next use.
+void vornick_invalidateFragmentCompletionSet(const WebFrame&);
+
+// --- Attachment points
+
+std::vector<std::shared_ptr<VornickAttachmentPointReference>> vornick_attachmentPoints(const WebFrame&);
+void vornick_addAttachmentPoint(const WebFrame&, std::shared_ptr<VornickAttachmentPointReference>); // null ignored
+void vornick_clearAttachmentPoints(const WebFrame&);
+// The elements the attachment points find, in order; without attachment
+// points the body element (none without a body).
+std::vector<std::shared_ptr<DOMElement>> vornick_effectiveAttachmentPointElements(const WebFrame&);
+
+// --- Non-breaking-space substitution
+
+// 0 when there is none.
+char16_t vornick_nonBreakingSpaceSubstituteCharacter(const WebFrame&);
+void vornick_setNonBreakingSpaceSubstituteCharacter(const WebFrame&, char16_t); // 0 removes it
+// Picks the first candidate the document's text does not hold and shows every
+// U+00A0 of the body as it. False (and nothing changes) when every candidate
+// is in use or there is no document.
+bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame&);
+// Turns the substitute back into U+00A0 everywhere in the body.
+void vornick_disableNonBreakingSpaceSubstitution(const WebFrame&);
+// To be called before text the user typed or pasted goes into the document:
+// when the text holds the current substitute, the substitute moves to another
+// candidate that neither the document nor the text holds (or substitution
+// ends), so that the user's own character is written as typed.
+void vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(const WebFrame&, std::u16string_view text);
+
+// --- The frame tree
+
+using VornickWebFrameEnumerationBlock = std::function<void(const std::shared_ptr<WebFrame>&, bool& stop)>;
+// The frame, then the subtree of each child frame; with VornickEnumerationReverse
+// (2) the exact reverse. False when the block stopped the walk.
+bool vornick_enumerateWebFrameTreeWithOptions(const std::shared_ptr<WebFrame>&, unsigned options,
+                                              const VornickWebFrameEnumerationBlock&);
+
+// True for a main frame; a child frame only when its document is a file ("file:...").
+bool vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(const WebFrame&);
+
+// Answers the per-frame state the DOM operations ask for (where a document was
+// saved, its substitute character and attachment points) from the frames'
+// state. Installed once at start-up.
+void VornickInstallWebFrameStateProvider();
+
+} // namespace brevanton

@@ -1,0 +1,1376 @@
+#include "html/VornickHTMLWriter.h"
+
+#include "dom/VornickCollections.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickLog.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickStringExtensions.h"
+#include "dom/VornickStyleQueries.h"
+#include "dom/VornickURLExtensions.h"
+#include "dom/VornickWhitespaceFilter.h"
+#include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickNamedCharacterReferenceMap.h"
+#include "html/VornickTextEncoding.h"
+#include "html/VornickWordPressBlockComment.h"
+#include "html/VornickWordPressBlockMetadata.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMQualifiedName.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/dom/DOMSerializer.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/utf16.h>
+
+#include <array>
+#include <map>
+
+namespace brevanton {
+
+// What the writer needs to know of one kind of element, found once per write.
+struct VornickHTMLWriter::ElementTraits {
+    std::u16string writtenName;
+    bool uppercaseAttributeNames { false };
+    bool known { false };
+    bool usuallyEmpty { false };
+    bool usuallyInline { false };
+    bool heading { false };
+    bool contentUsuallyInline { false };
+    bool isVoid { false };
+    bool preformatted { false }; // whitespace is content: pre, textarea, listing
+    bool rawText { false };      // script, style and the other elements whose content is raw text
+    bool inlineUnlessBlockChild { false };
+    bool br { false };
+    bool headBodyOrFrameset { false };
+    bool body { false };
+    bool head { false };
+    bool img { false };
+    bool picture { false };
+    bool figure { false };
+    bool div { false };
+    bool continuesContiguousText { false };
+    std::u16string lowerName;
+    std::shared_ptr<VornickHTMLElementSpec> elementSpec;
+    std::map<std::u16string, bool, std::less<>> booleanAttributes;
+
+    // Inline for layout and whitespace: unknown elements (custom elements,
+    // foreign content) are taken as inline, so no whitespace is ever added
+    // next to them.
+    bool layoutInline() const { return usuallyInline || !known; }
+};
+
+struct VornickHTMLWriter::Block {
+    std::u16string typeName;
+    const DOMNode* openingComment { nullptr };
+    bool replaced { false };
+    bool firstElement { true };
+};
+
+struct VornickHTMLWriter::Output {
+    std::u16string text;
+    bool attributed { false };
+    // Start offset and kind of each run of one kind.
+    std::vector<std::pair<size_t, VornickSyntaxColoringTokenKind>> runs;
+    std::shared_ptr<VornickDOMToNSRangeMap> map;
+    size_t contiguousStart { 0 };
+    std::vector<VornickRange> contiguousRanges;
+    size_t lastLength { 0 };
+    size_t lastRunCount { 0 };
+};
+
+namespace {
+
+constexpr std::array<std::u16string_view, 25> contiguousTextElements {
+    u"a", u"abbr", u"b", u"br", u"code", u"del", u"dfn", u"em", u"hr", u"i", u"img", u"ins", u"kbd",
+    u"mark", u"pre", u"q", u"samp", u"small", u"span", u"strong", u"sub", u"sup", u"time", u"var", u"wbr",
+};
+
+bool isSpaceCharacter(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
+// Whitespace that a browser collapses: the five HTML space characters. A
+// no-break space is content, except where the editor uses a substitute for
+// the no-break spaces the user typed: then the platform's own no-break spaces
+// stand for ordinary spaces.
+bool isCollapsibleWhitespaceOnly(std::u16string_view text, char16_t substitute)
+{
+    for (char16_t c : text) {
+        if (!isSpaceCharacter(c) && !(substitute && c == 0xA0))
+            return false;
+    }
+    return true;
+}
+
+std::u16string_view trimmedOfSpaces(std::u16string_view text, bool start, bool end)
+{
+    size_t from = 0;
+    size_t to = text.size();
+    if (start) {
+        while (from < to && isSpaceCharacter(text[from]))
+            ++from;
+    }
+    if (end) {
+        while (to > from && isSpaceCharacter(text[to - 1]))
+            --to;
+    }
+    return text.substr(from, to - from);
+}
+
+bool holdsEveryCharacter(std::u16string_view encoding)
+{
+    std::u16string name = asciiLowercase(encoding);
+    return name.empty() || name == u"utf-8" || name == u"utf8" || name.starts_with(u"utf-16") || name.starts_with(u"utf-32")
+        || name == u"gb18030";
+}
+
+// The closing tag of a raw text element inside its own text would end it early.
+std::u16string neutralizedRawText(std::u16string_view text, std::u16string_view lowerTagName)
+{
+    std::u16string result(text);
+    for (size_t i = result.find(u"</"); i != std::u16string::npos; i = result.find(u"</", i + 2)) {
+        size_t after = i + 2 + lowerTagName.size();
+        if (after < result.size() && !isSpaceCharacter(result[after]) && result[after] != u'/' && result[after] != u'>')
+            continue;
+        if (equalsIgnoringASCIICase(std::u16string_view(result).substr(i + 2, lowerTagName.size()), lowerTagName))
+            result.insert(i + 1, 1, u'\\');
+    }
+    return result;
+}
+
+// Comment data that would end the comment early is broken up.
+std::u16string safeCommentData(std::u16string_view data)
+{
+    std::u16string result(data);
+    for (size_t i = result.find(u"--"); i != std::u16string::npos; i = result.find(u"--", i + 2)) {
+        if (i + 2 < result.size() && (result[i + 2] == u'>' || result[i + 2] == u'!'))
+            result.insert(i + 2, 1, u' ');
+    }
+    if (result.starts_with(u">") || result.starts_with(u"->"))
+        result.insert(0, 1, u' ');
+    return result;
+}
+
+// The nearest sibling that is neither a comment nor whitespace-only text.
+const DOMNode* contentSibling(const DOMNode& node, bool forward, char16_t substitute)
+{
+    const DOMNode* sibling = forward ? node.next() : node.previous();
+    while (sibling
+           && (sibling->nodeType() == DOMNode::COMMENT_NODE || sibling->nodeType() == DOMNode::PROCESSING_INSTRUCTION_NODE
+               || (sibling->isTextNode()
+                   && isCollapsibleWhitespaceOnly(static_cast<const DOMCharacterData*>(sibling)->data(), substitute))))
+        sibling = forward ? sibling->next() : sibling->previous();
+    return sibling;
+}
+
+bool hasClass(const DOMElement& element, std::u16string_view className)
+{
+    const std::u16string* value = element.attributeValue(u"class");
+    if (!value)
+        return false;
+    std::u16string_view classes(*value);
+    size_t i = 0;
+    while (i < classes.size()) {
+        while (i < classes.size() && isSpaceCharacter(classes[i]))
+            ++i;
+        size_t start = i;
+        while (i < classes.size() && !isSpaceCharacter(classes[i]))
+            ++i;
+        if (classes.substr(start, i - start) == className)
+            return true;
+    }
+    return false;
+}
+
+// The specification of a document's type: by the DOCTYPE's public
+// identifier, then its system identifier; "<!DOCTYPE html>" is HTML 5; any
+// other document gets a specification of its own of the unknown type.
+std::shared_ptr<VornickHTMLSpec> specForDocument(const DOMDocument* document)
+{
+    auto doctype = document ? document->doctype() : nullptr;
+    std::shared_ptr<VornickHTMLSpec> spec;
+    if (doctype) {
+        if (!doctype->publicId().empty())
+            spec = VornickHTMLSpec::htmlSpecForPublicId(doctype->publicId());
+        if (!spec && !doctype->systemId().empty())
+            spec = VornickHTMLSpec::htmlSpecForSystemId(doctype->systemId());
+        if (!spec && doctype->publicId().empty() && doctype->systemId().empty()
+            && equalsIgnoringASCIICase(doctype->name(), u"html"))
+            spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+    }
+    if (!spec) {
+        spec = std::make_shared<VornickHTMLSpec>();
+        if (doctype) {
+            spec->setPublicId(doctype->publicId());
+            spec->setSystemId(doctype->systemId());
+        }
+    }
+    return spec;
+}
+
+} // namespace
+
+// --- Creation and settings
+
+std::shared_ptr<VornickHTMLWriter> VornickHTMLWriter::htmlWriterWithFormattingPreferences(
+    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, int32_t newlineConvention)
+{
+    return std::make_shared<VornickHTMLWriter>(std::move(preferences), substitute, newlineConvention);
+}
+
+VornickHTMLWriter::VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute,
+                                     int32_t newlineConvention)
+    : m_substitute(substitute)
+    , m_newlineConvention(newlineConvention)
+    , m_output(std::make_unique<Output>())
+{
+    BREVANTON_ASSERT(preferences != nullptr,
+                     "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
+    BREVANTON_ASSERT(newlineConvention == VornickNewlineConventionLF || newlineConvention == VornickNewlineConventionCR
+                         || newlineConvention == VornickNewlineConventionCRLF,
+                     "Invalid parameter not satisfying: newlineConvention == VornickNewlineConventionLF || newlineConvention == "
+                     "VornickNewlineConventionCR || newlineConvention == VornickNewlineConventionCRLF");
+    m_formattingPreferences = std::move(preferences);
+    m_newlineString = &vornick_newlineStringForConvention(newlineConvention);
+}
+
+VornickHTMLWriter::~VornickHTMLWriter()
+{
+    if (m_converter)
+        ucnv_close(static_cast<UConverter*>(m_converter));
+}
+
+void VornickHTMLWriter::setFormattingPreferences(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences)
+{
+    BREVANTON_ASSERT(preferences != nullptr,
+                     "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
+    m_formattingPreferences = std::move(preferences);
+}
+
+std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> VornickHTMLWriter::syntaxColoringPreferences() const
+{
+    if (!m_syntaxColoringPreferences)
+        m_syntaxColoringPreferences = VornickHTMLSyntaxColoringPreferences::usersDefaultHTMLSyntaxHighlightingPreferences();
+    return m_syntaxColoringPreferences;
+}
+
+void VornickHTMLWriter::setSyntaxColoringPreferences(std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> preferences)
+{
+    m_syntaxColoringPreferences = std::move(preferences);
+}
+
+void VornickHTMLWriter::setDocumentURLForAbsoluteURLResolution(std::optional<URL> url)
+{
+    m_documentURLForAbsoluteURLResolution = url ? std::optional<URL>(url->standardized()) : std::nullopt;
+}
+
+void VornickHTMLWriter::setRootFileURLWithinWhichReferencesShouldBeRelative(std::optional<URL> url)
+{
+    m_rootFileURL = std::move(url);
+}
+
+void VornickHTMLWriter::setBodyElementStyleChangesToApply(std::optional<Dictionary> changes)
+{
+    m_bodyElementStyleChangesToApply = std::move(changes);
+}
+
+void VornickHTMLWriter::setCommentToFragmentDescriptionLookupBlock(VornickCommentToFragmentDescriptionLookupBlock block)
+{
+    m_lookup = std::move(block);
+}
+
+// --- Public writes
+
+std::u16string VornickHTMLWriter::htmlStringFromDocument(DOMDocument& document)
+{
+    write(document, Target::Document);
+    return std::move(m_output->text);
+}
+
+std::u16string VornickHTMLWriter::htmlStringFromElement(DOMElement& element)
+{
+    write(element, Target::Element);
+    return std::move(m_output->text);
+}
+
+std::u16string VornickHTMLWriter::htmlStringFromChildrenOfNode(DOMNode& node)
+{
+    write(node, Target::Children);
+    return std::move(m_output->text);
+}
+
+std::u16string VornickHTMLWriter::htmlStringFromRange(const DOMRange* range)
+{
+    BREVANTON_ASSERT(range != nullptr, "range");
+    auto fragment = range->cloneContents();
+    if (!fragment)
+        return *m_newlineString;
+    return htmlStringFromChildrenOfNode(*fragment);
+}
+
+std::optional<std::string> VornickHTMLWriter::htmlDataFromDocument(DOMDocument& document, Error* outError)
+{
+    return dataUsingDocumentEncodingFromString(htmlStringFromDocument(document), outError);
+}
+
+std::optional<std::string> VornickHTMLWriter::htmlDataFromElement(DOMElement& element, Error* outError)
+{
+    return dataUsingDocumentEncodingFromString(htmlStringFromElement(element), outError);
+}
+
+std::optional<std::string> VornickHTMLWriter::htmlDataFromChildrenOfNode(DOMNode& node, Error* outError)
+{
+    return dataUsingDocumentEncodingFromString(htmlStringFromChildrenOfNode(node), outError);
+}
+
+std::optional<std::string> VornickHTMLWriter::dataUsingDocumentEncodingFromString(std::u16string_view string, Error* outError)
+{
+    if (m_encodingName.empty()) {
+        VornickGeneralLog(u"ERROR: Failed writing HTML because cfEncoding == kCFStringEncodingInvalidId");
+        setError(outError, Error(CocoaErrorDomain, 517, u"The document has no character encoding to write in."));
+        return std::nullopt;
+    }
+    return VornickEncodeText(string, m_encodingName, outError);
+}
+
+std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DOMDocument& document) const
+{
+    std::u16string name = !m_stringEncodingOverride.empty() ? m_stringEncodingOverride : document.characterSet();
+    if (name.empty())
+        return u"UTF-8";
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open(toUTF8(name).c_str(), &status);
+    if (U_FAILURE(status) || !converter)
+        return u"UTF-8";
+    ucnv_close(converter);
+    return name;
+}
+
+void VornickHTMLWriter::writeAttributedStringFromDocument(DOMDocument& document, bool forSearch,
+                                                          const AttributedCompletion& completion)
+{
+    m_generatingSearchString = forSearch;
+    write(document, Target::Document, true);
+    m_generatingSearchString = false;
+
+    // Colours and fonts per kind, with the contiguous text range of each run.
+    Output& output = *m_output;
+    auto preferences = syntaxColoringPreferences();
+    unsigned spacesPerTab = m_formattingPreferences->spacesPerTab();
+    std::array<TextAttributes, TK_LAST + 1> kindAttributes;
+    auto attributesForKind = [&](VornickSyntaxColoringTokenKind kind) -> const TextAttributes& {
+        if (!kindAttributes[kind]) {
+            kindAttributes[kind] = preferences ? preferences->attributesDictionaryForTokenKind(kind, spacesPerTab) : nullptr;
+            if (!kindAttributes[kind])
+                kindAttributes[kind] = std::make_shared<const TextAttributeDictionary>();
+        }
+        return kindAttributes[kind];
+    };
+    std::map<std::pair<VornickSyntaxColoringTokenKind, size_t>, TextAttributes> combined;
+    auto attributesFor = [&](VornickSyntaxColoringTokenKind kind, size_t rangeIndex) -> TextAttributes {
+        if (rangeIndex >= output.contiguousRanges.size())
+            return attributesForKind(kind);
+        auto& slot = combined[{ kind, rangeIndex }];
+        if (!slot) {
+            auto dictionary = std::make_shared<TextAttributeDictionary>(*attributesForKind(kind));
+            (*dictionary)[VornickContiguousTextRangeAttributeName] = output.contiguousRanges[rangeIndex];
+            slot = std::move(dictionary);
+        }
+        return slot;
+    };
+
+    std::vector<AttributedString::Run> runs;
+    runs.reserve(output.runs.size() + output.contiguousRanges.size());
+    size_t length = output.text.size();
+    size_t rangeIndex = 0;
+    for (size_t i = 0; i < output.runs.size(); ++i) {
+        size_t start = output.runs[i].first;
+        size_t end = i + 1 < output.runs.size() ? output.runs[i + 1].first : length;
+        auto kind = output.runs[i].second;
+        while (start < end) {
+            while (rangeIndex < output.contiguousRanges.size() && output.contiguousRanges[rangeIndex].end() <= start)
+                ++rangeIndex;
+            size_t pieceEnd = end;
+            size_t index = output.contiguousRanges.size();
+            if (rangeIndex < output.contiguousRanges.size()) {
+                auto& range = output.contiguousRanges[rangeIndex];
+                if (range.location <= start) {
+                    index = rangeIndex;
+                    pieceEnd = std::min(end, range.end());
+                } else {
+                    pieceEnd = std::min(end, range.location);
+                }
+            }
+            runs.push_back({ start, pieceEnd - start, attributesFor(kind, index) });
+            start = pieceEnd;
+        }
+    }
+    auto attributed = std::make_shared<const AttributedString>(std::move(output.text), std::move(runs));
+    auto map = std::move(output.map);
+    output.runs.clear();
+    output.contiguousRanges.clear();
+    if (completion)
+        completion(std::move(attributed), std::move(map));
+}
+
+// --- The write
+
+void VornickHTMLWriter::write(DOMNode& node, Target target, bool attributed)
+{
+    m_commentsNotToReplace.clear();
+    for (;;) {
+        writeOnce(node, target, attributed);
+        // A replaced block that never closed would swallow the rest of the
+        // document: write that block's DOM instead.
+        if (!m_unclosedReplacedBlockComment || m_commentsNotToReplace.count(m_unclosedReplacedBlockComment))
+            break;
+        m_commentsNotToReplace.insert(m_unclosedReplacedBlockComment);
+    }
+    m_commentsNotToReplace.clear();
+}
+
+void VornickHTMLWriter::prepareForNode(const DOMNode& node)
+{
+    const DOMDocument* document = node.isDocumentNode() ? static_cast<const DOMDocument*>(&node) : node.document();
+    m_spec = specForDocument(document);
+    m_writingXML = document && !document->isHTMLDocument();
+    m_writeBooleanAttributesAsNameOnly = !m_spec->isXHTML() && !m_writingXML;
+
+    std::u16string encoding = document ? detectOutputStringEncodingForDocument(*document) : std::u16string(u"UTF-8");
+    if (encoding != m_encodingName) {
+        m_encodingName = std::move(encoding);
+        m_encodingHoldsEverything = holdsEveryCharacter(m_encodingName);
+        m_encodability.clear();
+        if (m_converter) {
+            ucnv_close(static_cast<UConverter*>(m_converter));
+            m_converter = nullptr;
+        }
+    }
+    if (m_traitsSpec != m_spec.get())
+        m_traits.clear();
+    m_traitsSpec = m_spec.get();
+}
+
+void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
+{
+    resetOutput(attributed);
+    prepareForNode(node);
+    // The layout rules may have changed since the last write.
+    m_traits.clear();
+
+    switch (target) {
+    case Target::Document: {
+        // An XML declaration can only stand first in the file.
+        auto isXMLDeclaration = [](const DOMNode& child) {
+            if (child.nodeType() != DOMNode::COMMENT_NODE)
+                return false;
+            auto& data = static_cast<const DOMCharacterData&>(child).data();
+            return data.starts_with(u"?xml") && data.ends_with(u"?");
+        };
+        for (DOMNode* child = node.first(); child; child = child->next()) {
+            if (isXMLDeclaration(*child))
+                appendHTMLForNode(*child, 0);
+        }
+        for (DOMNode* child = node.first(); child; child = child->next()) {
+            if (!isXMLDeclaration(*child))
+                appendHTMLForNode(*child, 0);
+        }
+        closeOpenWhitespaceNode();
+        break;
+    }
+    case Target::Children:
+        appendHTMLForChildrenOfNode(node, 0);
+        break;
+    case Target::Element:
+        appendHTMLForNode(node, 0);
+        closeOpenWhitespaceNode();
+        break;
+    }
+    finishWrite();
+}
+
+void VornickHTMLWriter::finishWrite()
+{
+    m_unclosedReplacedBlockComment = nullptr;
+    for (auto& block : m_blocks) {
+        if (block.replaced) {
+            m_unclosedReplacedBlockComment = block.openingComment;
+            break;
+        }
+    }
+    m_blocks.clear();
+    m_replacedBlockCount = 0;
+    m_lastNodeWasBR = false;
+    m_spec = nullptr;
+    m_preformattedDepth = 0;
+    appendString(*m_newlineString, TK_OTHER_TEXT);
+    m_output->lastLength = m_output->text.size();
+    m_output->lastRunCount = m_output->runs.size();
+    if (m_output->attributed) {
+        ElementTraits html;
+        html.lowerName = u"html";
+        breakContiguousTextAtBoundaryOfElement(html);
+    }
+}
+
+void VornickHTMLWriter::resetOutput(bool attributed)
+{
+    m_suppressEscaping = false;
+    m_inReplacedWhitespace = false;
+    m_replacedWhitespaceIsSignificant = false;
+    m_replacedWhitespaceHasLineBreak = false;
+    m_lastNodeWasBR = false;
+    m_preformattedDepth = 0;
+    m_blocks.clear();
+    m_replacedBlockCount = 0;
+    m_unclosedReplacedBlockComment = nullptr;
+
+    Output& output = *m_output;
+    // One output buffer, sized by the last write.
+    output.text.clear();
+    output.text.reserve(output.lastLength + output.lastLength / 8);
+    output.runs.clear();
+    if (attributed)
+        output.runs.reserve(output.lastRunCount + output.lastRunCount / 8);
+    output.contiguousRanges.clear();
+    output.contiguousStart = 0;
+    output.attributed = attributed;
+    output.map = attributed ? std::make_shared<VornickDOMToNSRangeMap>(false) : nullptr;
+}
+
+// --- Appending
+
+void VornickHTMLWriter::appendString(std::u16string_view string, VornickSyntaxColoringTokenKind kind)
+{
+    BREVANTON_ASSERT(kind <= TK_LAST, "tokenKind <= TK_LAST");
+    if (string.empty())
+        return;
+    Output& output = *m_output;
+    if (output.attributed && (output.runs.empty() || output.runs.back().second != kind))
+        output.runs.emplace_back(output.text.size(), kind);
+    output.text.append(string);
+}
+
+void VornickHTMLWriter::appendCharacter(char16_t character, VornickSyntaxColoringTokenKind kind)
+{
+    appendString(std::u16string_view(&character, 1), kind);
+}
+
+bool VornickHTMLWriter::outputEndsWith(std::u16string_view string) const
+{
+    return std::u16string_view(m_output->text).ends_with(string);
+}
+
+std::u16string VornickHTMLWriter::whitespaceStringForIndentLevel(unsigned level) const
+{
+    unsigned spacesPerIndent = m_formattingPreferences->spacesPerIndent();
+    size_t count = static_cast<size_t>(spacesPerIndent) * level;
+    if (!count)
+        return {};
+    std::u16string result;
+    if (m_formattingPreferences->useTabs()) {
+        unsigned tabWidth = m_formattingPreferences->spacesPerTab() ? m_formattingPreferences->spacesPerTab() : 8;
+        result.append(count / tabWidth, u'\t');
+        result.append(count % tabWidth, u' ');
+    } else {
+        result.append(count, u' ');
+    }
+    return result;
+}
+
+void VornickHTMLWriter::appendIndentation(unsigned level)
+{
+    if (level)
+        appendString(whitespaceStringForIndentLevel(level), TK_OTHER_TEXT);
+}
+
+void VornickHTMLWriter::appendLineBreak(unsigned indentLevel, bool indent, bool blankLineFirst)
+{
+    if (m_inReplacedWhitespace)
+        m_replacedWhitespaceHasLineBreak = true;
+    if (blankLineFirst)
+        appendString(*m_newlineString, TK_OTHER_TEXT);
+    appendString(*m_newlineString, TK_OTHER_TEXT);
+    if (indent)
+        appendIndentation(indentLevel);
+}
+
+bool VornickHTMLWriter::clearBRWithIndentLevel(unsigned indentLevel)
+{
+    if (!m_lastNodeWasBR)
+        return false;
+    m_lastNodeWasBR = false;
+    if (!m_formattingPreferences->newLineAfterBR() || m_preformattedDepth)
+        return false;
+    auto& preferences = *m_formattingPreferences;
+    bool indent = !inWordPressBlock() && preferences.indentAfterBR() && indentLevel >= 2 && preferences.putBlockElementTagsOnNewLine();
+    appendLineBreak(indentLevel - 1, indent);
+    return true;
+}
+
+// --- The range map
+
+void VornickHTMLWriter::beginMapNode(uint16_t type, std::u16string_view name)
+{
+    if (m_output->map)
+        m_output->map->beginNodeOfType(type, name, m_output->text.size());
+}
+
+void VornickHTMLWriter::endMapNode(uint16_t type, std::u16string_view name)
+{
+    if (m_output->map)
+        m_output->map->endNodeOfType(type, name, m_output->text.size());
+}
+
+void VornickHTMLWriter::breakContiguousTextAtBoundaryOfElement(const ElementTraits& traits)
+{
+    Output& output = *m_output;
+    if (!output.attributed)
+        return;
+    bool continues = false;
+    for (auto name : contiguousTextElements) {
+        if (name == traits.lowerName) {
+            continues = true;
+            break;
+        }
+    }
+    if (continues)
+        return;
+    size_t end = output.text.size();
+    if (end > output.contiguousStart)
+        output.contiguousRanges.push_back(VornickMakeRange(output.contiguousStart, end - output.contiguousStart));
+    output.contiguousStart = end;
+}
+
+// --- Whitespace between nodes
+
+bool VornickHTMLWriter::isLaidOutAsBlock(const DOMElement& element)
+{
+    auto& traits = traitsForElement(element);
+    if (!traits.layoutInline())
+        return true;
+    if (!traits.inlineUnlessBlockChild)
+        return false;
+    // A link (or del, ins) around blocks is laid out as a block.
+    for (DOMNode* child = element.first(); child; child = child->next()) {
+        if (auto* childElement = toElement(child))
+            return !traitsForElement(*childElement).layoutInline();
+    }
+    return false;
+}
+
+bool VornickHTMLWriter::isBlockBoundaryNeighbour(const DOMNode* neighbour, const DOMNode& parent)
+{
+    if (!neighbour) {
+        // The edge of the parent: a block edge unless the parent is inline.
+        auto* parentElement = toElement(&parent);
+        return !parentElement || isLaidOutAsBlock(*parentElement);
+    }
+    if (neighbour->isTextNode())
+        return false;
+    if (auto* element = toElement(neighbour))
+        return traitsForElement(*element).br || isLaidOutAsBlock(*element);
+    return true;
+}
+
+// Whitespace between two pieces of inline content renders as a space and
+// must be kept; whitespace next to a block edge does not render.
+bool VornickHTMLWriter::whitespaceNodeSeparatesInlineContent(const DOMNode& node)
+{
+    DOMNode* parent = node.parent();
+    if (!parent)
+        return true;
+    return !isBlockBoundaryNeighbour(contentSibling(node, false, m_substitute), *parent)
+        && !isBlockBoundaryNeighbour(contentSibling(node, true, m_substitute), *parent);
+}
+
+void VornickHTMLWriter::skipWhitespaceNode(DOMNode& node)
+{
+    closeOpenWhitespaceNode();
+    if (m_output->map)
+        m_output->map->beginWhitespaceNodeAtOffset(m_output->text.size());
+    m_inReplacedWhitespace = true;
+    m_replacedWhitespaceIsSignificant = whitespaceNodeSeparatesInlineContent(node);
+    m_replacedWhitespaceHasLineBreak = false;
+}
+
+void VornickHTMLWriter::closeOpenWhitespaceNode()
+{
+    if (!m_inReplacedWhitespace)
+        return;
+    // The whitespace was replaced by a line break, or stands as one space.
+    if (m_replacedWhitespaceIsSignificant && !m_replacedWhitespaceHasLineBreak && !inReplacedWordPressBlock())
+        appendCharacter(u' ', TK_OTHER_TEXT);
+    if (m_output->map)
+        m_output->map->endWhitespaceNodeAtOffset(m_output->text.size());
+    m_inReplacedWhitespace = false;
+    m_replacedWhitespaceIsSignificant = false;
+    m_replacedWhitespaceHasLineBreak = false;
+}
+
+// --- Element kinds
+
+const VornickHTMLWriter::ElementTraits& VornickHTMLWriter::traitsForElement(const DOMElement& element)
+{
+    auto& slot = m_traits[&element.qualifiedName()];
+    if (slot)
+        return *slot;
+    slot = std::make_unique<ElementTraits>();
+    ElementTraits& traits = *slot;
+    const auto& name = element.qualifiedName();
+    bool html = name.isHTML;
+    traits.lowerName = html ? asciiLowercase(name.localName) : name.qualifiedName;
+    const VornickHTMLSpec& spec = *m_spec;
+    if (html) {
+        traits.known = spec.elementKindRecord(traits.lowerName) != nullptr;
+        traits.usuallyEmpty = spec.isUsuallyEmptyElement(traits.lowerName);
+        traits.usuallyInline = spec.isUsuallyInlineElement(traits.lowerName);
+        traits.heading = spec.elementIsHeading(traits.lowerName);
+        traits.contentUsuallyInline = spec.elementContentIsUsuallyInline(traits.lowerName);
+        traits.isVoid = isHTMLVoidElementName(traits.lowerName);
+        const auto& n = traits.lowerName;
+        traits.preformatted = n == u"pre" || n == u"textarea" || n == u"listing";
+        // Their content is text to the parser, written as it is.
+        traits.rawText = n == u"script" || n == u"style" || n == u"xmp" || n == u"iframe" || n == u"noembed"
+            || n == u"noframes" || n == u"plaintext";
+        traits.inlineUnlessBlockChild = n == u"a" || n == u"del" || n == u"ins";
+        traits.br = n == u"br";
+        traits.head = n == u"head";
+        traits.body = n == u"body";
+        traits.headBodyOrFrameset = traits.head || traits.body || n == u"frameset";
+        traits.img = n == u"img";
+        traits.picture = n == u"picture";
+        traits.figure = n == u"figure";
+        traits.div = n == u"div";
+        traits.elementSpec = spec.elementSpecForTagName(n);
+    }
+    // Names as the document holds them in XML and in foreign content; in
+    // HTML by the case rule.
+    if (!html || m_writingXML) {
+        traits.writtenName = name.qualifiedName;
+    } else if (spec.isXHTML() || m_formattingPreferences->useLowercaseTagNames()) {
+        traits.writtenName = traits.lowerName;
+    } else {
+        traits.writtenName = asciiUppercase(name.qualifiedName);
+        traits.uppercaseAttributeNames = true;
+    }
+    return traits;
+}
+
+bool VornickHTMLWriter::isAttributeBoolean(const ElementTraits& constTraits, std::u16string_view attributeName)
+{
+    auto& traits = const_cast<ElementTraits&>(constTraits);
+    auto found = traits.booleanAttributes.find(attributeName);
+    if (found != traits.booleanAttributes.end())
+        return found->second;
+    std::shared_ptr<VornickHTMLAttributeSpec> attributeSpec = traits.elementSpec
+        ? traits.elementSpec->attributeSpecForAttributeName(attributeName)
+        : m_spec->globalAttributeSpecForAttributeName(asciiLowercase(attributeName));
+    bool isBoolean = attributeSpec && equalsIgnoringASCIICase(attributeSpec->valueKind(), u"Boolean");
+    traits.booleanAttributes.emplace(std::u16string(attributeName), isBoolean);
+    return isBoolean;
+}
+
+// --- Dispatch
+
+void VornickHTMLWriter::appendHTMLForNode(DOMNode& node, unsigned indentLevel)
+{
+    switch (node.nodeType()) {
+    case DOMNode::ELEMENT_NODE:
+        appendHTMLForElement(static_cast<DOMElement&>(node), indentLevel);
+        break;
+    case DOMNode::TEXT_NODE:
+    case DOMNode::CDATA_SECTION_NODE:
+        appendHTMLForText(node, indentLevel);
+        break;
+    case DOMNode::COMMENT_NODE:
+        appendHTMLForComment(static_cast<DOMComment&>(node), indentLevel);
+        break;
+    case DOMNode::DOCUMENT_TYPE_NODE:
+        appendHTMLForDocumentTypeNode(static_cast<DOMDocumentType&>(node));
+        break;
+    case DOMNode::PROCESSING_INSTRUCTION_NODE:
+        appendHTMLForProcessingInstruction(node);
+        break;
+    default:
+        break;
+    }
+}
+
+void VornickHTMLWriter::appendHTMLForChildrenOfNode(DOMNode& node, unsigned indentLevel)
+{
+    for (DOMNode* child = node.first(); child; child = child->next())
+        appendHTMLForNode(*child, indentLevel);
+    closeOpenWhitespaceNode();
+}
+
+// --- Elements
+
+void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned indentLevel)
+{
+    if (inReplacedWordPressBlock())
+        return;
+    const ElementTraits& traits = traitsForElement(element);
+    const bool hasChildren = element.first() != nullptr;
+    // Only an element that has no end tag in HTML is written without one.
+    const bool empty = !hasChildren && (m_writingXML ? traits.usuallyEmpty : traits.isVoid);
+
+    if (m_generatingSearchString) {
+        breakContiguousTextAtBoundaryOfElement(traits);
+        closeOpenWhitespaceNode();
+        beginMapNode(DOMNode::ELEMENT_NODE, element.tagName());
+        if (!empty && !traits.head) {
+            appendHTMLForChildrenOfNode(element, 0);
+            breakContiguousTextAtBoundaryOfElement(traits);
+        }
+        endMapNode(DOMNode::ELEMENT_NODE, element.tagName());
+        return;
+    }
+
+    const auto& preferences = *m_formattingPreferences;
+    DOMElement* parentElement = toElement(element.parent());
+    bool isInline = traits.layoutInline();
+    if (!inWordPressBlock() && traits.img && parentElement && traitsForElement(*parentElement).picture)
+        isInline = false;
+    bool blockContent = false;
+    if (traits.inlineUnlessBlockChild) {
+        isInline = true;
+        for (DOMNode* child = element.first(); child; child = child->next()) {
+            if (auto* childElement = toElement(child)) {
+                if (!traitsForElement(*childElement).layoutInline())
+                    isInline = false;
+                break;
+            }
+        }
+        blockContent = !isInline;
+    }
+    const bool indent = preferences.indentBlockElements() && !isInline
+        && !(preferences.dontIndentHeadOrBody() && traits.headBodyOrFrameset);
+    const bool headingGap = preferences.insertBlankLineBeforeAndAfterHeadings() && traits.heading;
+    const bool formatting = m_preformattedDepth == 0;
+    Block* block = m_blocks.empty() ? nullptr : &m_blocks.back();
+
+    if (formatting && (!block || block->firstElement) && preferences.putBlockElementTagsOnNewLine() && !isInline
+        && parentElement) {
+        m_lastNodeWasBR = false;
+        appendLineBreak(indentLevel, indent, headingGap);
+    } else {
+        clearBRWithIndentLevel(indentLevel);
+    }
+
+    closeOpenWhitespaceNode();
+    beginMapNode(DOMNode::ELEMENT_NODE, element.tagName());
+
+    appendCharacter(u'<', TK_MARKUP_PUNCTUATION);
+    appendString(traits.writtenName, TK_TAG_NAME);
+    if (element.hasAttributes())
+        appendAttributes(element, traits);
+    if (empty && (m_writingXML || m_spec->isXHTML() || preferences.closeEmptyElementsWithASlash())) {
+        if (preferences.insertSpaceBeforeEmptyElementSlash())
+            appendCharacter(u' ', TK_OTHER_TEXT);
+        appendCharacter(u'/', TK_MARKUP_PUNCTUATION);
+    }
+    appendCharacter(u'>', TK_MARKUP_PUNCTUATION);
+    if (block)
+        block->firstElement = false;
+
+    if (!empty) {
+        const bool keepsWhitespace = traits.preformatted || traits.rawText;
+        const bool savedSuppressEscaping = m_suppressEscaping;
+        if (traits.rawText && !m_writingXML)
+            m_suppressEscaping = true;
+        if (keepsWhitespace)
+            ++m_preformattedDepth;
+        // The parser drops one line break right after these start tags.
+        if (traits.preformatted && !m_writingXML && element.first() && element.first()->isTextNode()
+            && static_cast<DOMCharacterData*>(element.first())->data().starts_with(u'\n'))
+            appendCharacter(u'\n', TK_OTHER_TEXT);
+
+        bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
+            && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
+        if (!wroteEmbedURL)
+            appendHTMLForChildrenOfNode(element, indent ? indentLevel + 1 : indentLevel);
+
+        if (keepsWhitespace)
+            --m_preformattedDepth;
+        m_suppressEscaping = savedSuppressEscaping;
+
+        if (formatting && !keepsWhitespace
+            && (blockContent
+                || (!inWordPressBlock() && !isInline && !traits.contentUsuallyInline
+                    && preferences.putBlockElementTagsOnNewLine()))) {
+            m_lastNodeWasBR = false;
+            appendLineBreak(indentLevel, indent);
+        }
+        // A void element has no end tag in HTML; "</br>" would even make another one.
+        if (m_writingXML || !traits.isVoid) {
+            appendCharacter(u'<', TK_MARKUP_PUNCTUATION);
+            appendCharacter(u'/', TK_MARKUP_PUNCTUATION);
+            appendString(traits.writtenName, TK_TAG_NAME);
+            appendCharacter(u'>', TK_MARKUP_PUNCTUATION);
+        }
+    }
+
+    if (formatting && !inWordPressBlock() && headingGap && preferences.putBlockElementTagsOnNewLine())
+        appendString(*m_newlineString, TK_OTHER_TEXT);
+
+    endMapNode(DOMNode::ELEMENT_NODE, element.tagName());
+    m_lastNodeWasBR = traits.br;
+}
+
+bool VornickHTMLWriter::writeEmbedWrapperURL(DOMElement& wrapper)
+{
+    DOMNode* figure = wrapper.parent();
+    auto comment = vornick_previousCommentWithPrefix(*figure, u"wp:");
+    if (!comment)
+        return false;
+    auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(
+        static_cast<DOMCharacterData&>(*comment).data());
+    if (!metadata)
+        return false;
+    auto url = metadata->stringForProperty(u"url");
+    if (!url)
+        return false;
+    // The properties are the post's own text: the URL is escaped like any text.
+    appendString(*m_newlineString, TK_OTHER_TEXT);
+    appendString(stringByEscapingSpecialCharactersToHTMLEntitiesInString(*url), TK_OTHER_TEXT);
+    appendString(*m_newlineString, TK_OTHER_TEXT);
+    return true;
+}
+
+void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTraits& traits)
+{
+    const auto& preferences = *m_formattingPreferences;
+    const char16_t quote = preferences.encloseAttributeValuesInDoubleQuotes() ? u'"' : u'\'';
+    std::u16string scratch;
+    for (const auto& attribute : element.attributeList()) {
+        const std::u16string& name = attribute.name;
+        std::u16string_view value = attribute.value;
+        const bool isBoolean = m_writeBooleanAttributesAsNameOnly && isAttributeBoolean(traits, name);
+
+        if (traits.body && m_bodyElementStyleChangesToApply && equalsIgnoringASCIICase(name, u"style")) {
+            Dictionary properties;
+            if (auto style = element.style()) {
+                for (auto& [property, propertyValue] : vornick_propertiesDictionary(*style))
+                    properties[property] = Value(propertyValue);
+            }
+            properties = vornick_dictionaryByApplyingChanges(properties, *m_bodyElementStyleChangesToApply);
+            if (properties.empty())
+                continue;
+            scratch.clear();
+            for (auto& [property, propertyValue] : properties)
+                scratch += property + u": " + propertyValue.stringValue() + u"; ";
+            value = scratch;
+        } else if (equalsIgnoringASCIICase(name, u"class")) {
+            // Without the editor's own classes, single spaces between names.
+            scratch.clear();
+            size_t i = 0;
+            while (i < value.size()) {
+                while (i < value.size() && isSpaceCharacter(value[i]))
+                    ++i;
+                size_t start = i;
+                while (i < value.size() && !isSpaceCharacter(value[i]))
+                    ++i;
+                auto className = value.substr(start, i - start);
+                if (className.empty() || className.starts_with(VornickClassPrefix))
+                    continue;
+                if (!scratch.empty())
+                    scratch += u' ';
+                scratch += className;
+            }
+            if (scratch.empty())
+                continue;
+            value = scratch;
+        } else if (m_documentURLForAbsoluteURLResolution && vornick_isURLAttributeOnElementKind(name, traits.lowerName)
+                   && !vornick_containsOnlyHTMLWhitespace(value)) {
+            scratch = resolvedURLAttributeValue(attribute.value);
+            value = scratch;
+        }
+
+        appendCharacter(u' ', TK_OTHER_TEXT);
+        appendString(traits.uppercaseAttributeNames ? asciiUppercase(name) : name, TK_ATTRIBUTE_NAME);
+        if (isBoolean)
+            continue;
+        appendCharacter(u'=', TK_MARKUP_PUNCTUATION);
+        appendCharacter(quote, TK_MARKUP_PUNCTUATION);
+        appendEscapedAttributeValue(value, quote);
+        appendCharacter(quote, TK_MARKUP_PUNCTUATION);
+    }
+}
+
+std::u16string VornickHTMLWriter::resolvedURLAttributeValue(const std::u16string& value)
+{
+    const URL& documentURL = *m_documentURLForAbsoluteURLResolution;
+    auto resolved = URL::create(value, &documentURL);
+    if (!resolved)
+        return value;
+    URL absolute = resolved->absoluteURL().standardized();
+    if (m_rootFileURL && vornick_isDirectoryURLThatEncompasses(*m_rootFileURL, absolute)) {
+        if (auto relative = vornick_URLStringRelativeToBaseURL(absolute, documentURL.URLByDeletingLastPathComponent()))
+            return *relative;
+    }
+    return absolute.absoluteString();
+}
+
+// --- Escaping
+
+bool VornickHTMLWriter::encodingHoldsCharacter(char32_t character)
+{
+    if (m_encodingHoldsEverything || character < 0x80)
+        return true;
+    if (character < 0x10000 && !m_encodability.empty() && m_encodability[character])
+        return m_encodability[character] == 1;
+    UErrorCode status = U_ZERO_ERROR;
+    if (!m_converter) {
+        m_converter = ucnv_open(toUTF8(m_encodingName).c_str(), &status);
+        if (U_FAILURE(status) || !m_converter) {
+            m_converter = nullptr;
+            m_encodingHoldsEverything = true;
+            return true;
+        }
+        ucnv_setFromUCallBack(static_cast<UConverter*>(m_converter), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                              &status);
+        status = U_ZERO_ERROR;
+    }
+    UChar source[2];
+    int32_t sourceLength = 0;
+    U16_APPEND_UNSAFE(source, sourceLength, character);
+    char target[16];
+    auto* converter = static_cast<UConverter*>(m_converter);
+    ucnv_fromUChars(converter, target, sizeof target, source, sourceLength, &status);
+    ucnv_reset(converter);
+    bool held = U_SUCCESS(status);
+    if (character < 0x10000) {
+        if (m_encodability.empty())
+            m_encodability.assign(0x10000, 0);
+        m_encodability[character] = held ? 1 : 2;
+    }
+    return held;
+}
+
+void VornickHTMLWriter::appendNumericReference(char32_t character)
+{
+    char buffer[16];
+    if (m_formattingPreferences->useDecimalCharacterReferences())
+        std::snprintf(buffer, sizeof buffer, "&#%u;", static_cast<unsigned>(character));
+    else
+        std::snprintf(buffer, sizeof buffer, "&#x%X;", static_cast<unsigned>(character));
+    appendString(toUTF16(buffer), TK_ATTRIBUTE_VALUE);
+}
+
+void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, char16_t quote)
+{
+    size_t runStart = 0;
+    auto flush = [&](size_t end) {
+        if (end > runStart)
+            appendString(value.substr(runStart, end - runStart), TK_ATTRIBUTE_VALUE);
+    };
+    for (size_t i = 0; i < value.size(); ++i) {
+        char16_t c = value[i];
+        const char16_t* replacement = nullptr;
+        if (c == u'&')
+            replacement = u"&amp;";
+        else if (c == quote)
+            replacement = quote == u'"' ? u"&quot;" : u"&apos;";
+        else if (m_writingXML && c == u'<')
+            replacement = u"&lt;";
+        else if (m_writingXML && c == u'\t')
+            replacement = u"&#9;";
+        else if (m_writingXML && c == u'\n')
+            replacement = u"&#10;";
+        else if (m_writingXML && c == u'\r')
+            replacement = u"&#13;";
+        if (replacement) {
+            flush(i);
+            appendString(replacement, TK_ATTRIBUTE_VALUE);
+            runStart = i + 1;
+            continue;
+        }
+        if (c < 0x80 || m_encodingHoldsEverything)
+            continue;
+        char32_t character = c;
+        size_t units = 1;
+        if (U16_IS_LEAD(c) && i + 1 < value.size() && U16_IS_TRAIL(value[i + 1])) {
+            character = U16_GET_SUPPLEMENTARY(c, value[i + 1]);
+            units = 2;
+        } else if (U16_IS_SURROGATE(c)) {
+            character = 0xFFFD;
+        }
+        if (units == 1 && character == c && encodingHoldsCharacter(character))
+            continue;
+        if (units == 2 && encodingHoldsCharacter(character)) {
+            ++i;
+            continue;
+        }
+        flush(i);
+        appendNumericReference(character);
+        i += units - 1;
+        runStart = i + 1;
+    }
+    flush(value.size());
+}
+
+std::u16string VornickHTMLWriter::stringByEscapingSpecialCharactersToHTMLEntitiesInString(std::u16string_view text)
+{
+    const auto& preferences = *m_formattingPreferences;
+    unsigned options = 0;
+    if (preferences.useNativeSpecialCharacters())
+        options |= VornickEscapeOptionNativeCharacters;
+    if (preferences.useNamedCharacterReferences() && !m_spec->isXHTML() && !m_writingXML)
+        options |= VornickEscapeOptionNamedReferences;
+    if (preferences.useDecimalCharacterReferences())
+        options |= VornickEscapeOptionDecimalReferences;
+    if (preferences.dontEscapeGreaterThanCharacter())
+        options |= VornickEscapeOptionDontEscapeGreaterThan;
+    return m_spec->stringByEscapingSpecialCharactersInString(text, m_encodingName, options);
+}
+
+// --- Text
+
+void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
+{
+    if (inReplacedWordPressBlock())
+        return;
+    const std::u16string& data = static_cast<DOMCharacterData&>(node).data();
+    // Whitespace-only text leaves a pending line break to the next node, so
+    // that a break and a closing line break never make a blank line.
+    if (!m_preformattedDepth && node.nodeType() == DOMNode::TEXT_NODE && isCollapsibleWhitespaceOnly(data, m_substitute)) {
+        skipWhitespaceNode(node);
+        return;
+    }
+    const bool brWroteLineBreak = clearBRWithIndentLevel(indentLevel);
+
+    if (m_writingXML && node.nodeType() == DOMNode::CDATA_SECTION_NODE && !m_generatingSearchString) {
+        closeOpenWhitespaceNode();
+        beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
+        std::u16string section = u"<![CDATA[";
+        for (size_t i = 0; i < data.size(); ++i) {
+            if (data.compare(i, 3, u"]]>") == 0) {
+                section += u"]]]]><![CDATA[>";
+                i += 2;
+            } else {
+                section += data[i];
+            }
+        }
+        section += u"]]>";
+        appendString(section, TK_OTHER_TEXT);
+        endMapNode(DOMNode::TEXT_NODE, u"DOMText");
+        return;
+    }
+
+    closeOpenWhitespaceNode();
+    beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
+
+    std::u16string text = data;
+    if (m_substitute) {
+        const std::pair<char16_t, char16_t> replacements[] = { { 0xA0, u' ' }, { m_substitute, 0xA0 } };
+        vornick_mapCharactersUsingReplacements(text, replacements);
+    }
+    if (m_generatingSearchString)
+        text = vornick_stringByRevertingTypographicSubstitutions(text);
+
+    std::u16string_view prepared = text;
+    if (!m_preformattedDepth) {
+        DOMNode* parent = node.parent();
+        auto* parentElement = toElement(parent);
+        bool parentIsBlock = !parentElement || isLaidOutAsBlock(*parentElement);
+        DOMNode* next = node.next();
+        bool trimStart = brWroteLineBreak || (!node.previous() && parentIsBlock);
+        bool trimEnd = (!next && parentIsBlock);
+        if (auto* nextElement = toElement(next))
+            trimEnd = isLaidOutAsBlock(*nextElement);
+        prepared = trimmedOfSpaces(prepared, trimStart, trimEnd);
+    }
+
+    if (m_generatingSearchString) {
+        appendString(prepared, TK_OTHER_TEXT);
+    } else if (m_suppressEscaping) {
+        auto* parentElement = toElement(node.parent());
+        if (parentElement && traitsForElement(*parentElement).rawText)
+            appendString(neutralizedRawText(prepared, traitsForElement(*parentElement).lowerName), TK_OTHER_TEXT);
+        else
+            appendString(prepared, TK_OTHER_TEXT);
+    } else {
+        appendString(stringByEscapingSpecialCharactersToHTMLEntitiesInString(prepared), TK_OTHER_TEXT);
+    }
+    endMapNode(DOMNode::TEXT_NODE, u"DOMText");
+}
+
+// --- Comments and WordPress blocks
+
+void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned indentLevel)
+{
+    const std::u16string& data = comment.data();
+    const bool search = m_generatingSearchString;
+    auto blockComment = search ? VornickWordPressBlockComment() : VornickWordPressBlockCommentFromCommentData(data);
+
+    // Ends the block that a closing comment matches; answers whether that
+    // block was replaced (its closing comment is then not written).
+    auto closeBlock = [&](bool& matched) {
+        matched = false;
+        for (size_t index = m_blocks.size(); index-- > 0;) {
+            if (m_blocks[index].typeName != blockComment.typeName)
+                continue;
+            matched = true;
+            bool replaced = m_blocks[index].replaced;
+            bool enclosedInReplaced = false;
+            for (size_t outer = 0; outer < index; ++outer)
+                enclosedInReplaced = enclosedInReplaced || m_blocks[outer].replaced;
+            // A replaced block left open inside would have swallowed content.
+            for (size_t inner = m_blocks.size(); inner-- > index + 1;) {
+                if (m_blocks[inner].replaced && !m_unclosedReplacedBlockComment)
+                    m_unclosedReplacedBlockComment = m_blocks[inner].openingComment;
+            }
+            for (size_t popped = index; popped < m_blocks.size(); ++popped) {
+                if (m_blocks[popped].replaced)
+                    --m_replacedBlockCount;
+            }
+            m_blocks.resize(index);
+            return replaced || enclosedInReplaced;
+        }
+        return false;
+    };
+
+    if (inReplacedWordPressBlock()) {
+        // Nothing inside a replaced block is written; its structure is followed.
+        if (blockComment.kind == VornickWordPressBlockCommentKind::Opening)
+            m_blocks.push_back({ blockComment.typeName, &comment, false, true });
+        else if (blockComment.kind == VornickWordPressBlockCommentKind::Closing) {
+            bool matched = false;
+            closeBlock(matched);
+        }
+        return;
+    }
+
+    if (!search)
+        clearBRWithIndentLevel(indentLevel);
+    closeOpenWhitespaceNode();
+    beginMapNode(DOMNode::COMMENT_NODE, u"*");
+    if (search) {
+        endMapNode(DOMNode::COMMENT_NODE, u"*");
+        return;
+    }
+
+    const bool childOfDocument = comment.parent() && comment.parent()->isDocumentNode();
+    if (childOfDocument && data.starts_with(u"?xml") && data.ends_with(u"?")) {
+        appendString(u"<" + data + u">", TK_XML_DECLARATION);
+        appendString(*m_newlineString, TK_OTHER_TEXT);
+        endMapNode(DOMNode::COMMENT_NODE, u"*");
+        return;
+    }
+
+    std::u16string written = data;
+    switch (blockComment.kind) {
+    case VornickWordPressBlockCommentKind::Opening:
+    case VornickWordPressBlockCommentKind::SelfClosing: {
+        bool replaceable = !m_commentsNotToReplace.count(&comment);
+        std::shared_ptr<const VornickGeneralFragmentDescription> description;
+        if (replaceable && m_lookup)
+            description = m_lookup(comment);
+        if (description && !description->blockSourceString().empty()) {
+            auto source = trimmedOfSpaces(description->blockSourceString(), true, true);
+            appendString(std::u16string(source) + u"\n\n", TK_COMMENT);
+            if (blockComment.kind == VornickWordPressBlockCommentKind::Opening) {
+                m_blocks.push_back({ blockComment.typeName, &comment, true, true });
+                ++m_replacedBlockCount;
+            }
+            endMapNode(DOMNode::COMMENT_NODE, u"*");
+            return;
+        }
+        if (blockComment.kind == VornickWordPressBlockCommentKind::Opening) {
+            m_blocks.push_back({ blockComment.typeName, &comment, false, true });
+            auto next = vornick_nextSiblingSkippingWhitespaceOnlyNodes(comment);
+            auto nextElement = toElement(next);
+            if (replaceable && nextElement && hasClass(*nextElement, u"brevanton-empty-block-interior")) {
+                if (!trimmedOfSpaces(data, true, true).ends_with(u'/'))
+                    written += u'/';
+                m_blocks.back().replaced = true;
+                ++m_replacedBlockCount;
+            }
+        }
+        break;
+    }
+    case VornickWordPressBlockCommentKind::Closing: {
+        bool matched = false;
+        if (closeBlock(matched)) {
+            endMapNode(DOMNode::COMMENT_NODE, u"*");
+            return;
+        }
+        break;
+    }
+    case VornickWordPressBlockCommentKind::None:
+        break;
+    }
+
+    if (m_formattingPreferences->putCommentsOnNewLine() && !m_preformattedDepth) {
+        std::u16string lineBreak = inWordPressBlock() ? *m_newlineString + *m_newlineString : *m_newlineString;
+        if (!outputEndsWith(lineBreak))
+            appendString(lineBreak, TK_OTHER_TEXT);
+    }
+    appendString(u"<!--" + safeCommentData(written) + u"-->", TK_COMMENT);
+    if (childOfDocument)
+        appendString(*m_newlineString, TK_OTHER_TEXT);
+    endMapNode(DOMNode::COMMENT_NODE, u"*");
+}
+
+// --- Document type and processing instructions
+
+void VornickHTMLWriter::appendHTMLForDocumentTypeNode(DOMDocumentType& doctype)
+{
+    if (inReplacedWordPressBlock())
+        return;
+    closeOpenWhitespaceNode();
+    beginMapNode(DOMNode::DOCUMENT_TYPE_NODE, u"DOCTYPE");
+    if (!m_generatingSearchString) {
+        appendCharacter(u'<', TK_MARKUP_PUNCTUATION);
+        appendCharacter(u'!', TK_MARKUP_PUNCTUATION);
+        appendString(u"DOCTYPE", TK_DOCTYPE);
+        appendCharacter(u' ', TK_OTHER_TEXT);
+        appendString(doctype.name(), TK_ATTRIBUTE_NAME);
+        if (!doctype.publicId().empty()) {
+            appendCharacter(u' ', TK_OTHER_TEXT);
+            appendString(u"PUBLIC", TK_ATTRIBUTE_NAME);
+            appendCharacter(u' ', TK_OTHER_TEXT);
+            appendString(u"\"" + doctype.publicId() + u"\"", TK_ATTRIBUTE_NAME);
+            if (!doctype.systemId().empty()) {
+                appendCharacter(u' ', TK_OTHER_TEXT);
+                appendString(u"\"" + doctype.systemId() + u"\"", TK_ATTRIBUTE_NAME);
+            }
+        } else if (!doctype.systemId().empty()) {
+            appendCharacter(u' ', TK_OTHER_TEXT);
+            appendString(u"SYSTEM", TK_ATTRIBUTE_NAME);
+            appendCharacter(u' ', TK_OTHER_TEXT);
+            appendString(u"\"" + doctype.systemId() + u"\"", TK_ATTRIBUTE_NAME);
+        }
+        appendCharacter(u'>', TK_MARKUP_PUNCTUATION);
+        appendString(*m_newlineString, TK_OTHER_TEXT);
+    }
+    endMapNode(DOMNode::DOCUMENT_TYPE_NODE, u"DOCTYPE");
+}
+
+void VornickHTMLWriter::appendHTMLForProcessingInstruction(DOMNode& node)
+{
+    // Only XML has processing instructions; an HTML parser reads them as comments.
+    if (inReplacedWordPressBlock() || !m_writingXML)
+        return;
+    auto& instruction = static_cast<DOMProcessingInstruction&>(node);
+    closeOpenWhitespaceNode();
+    beginMapNode(DOMNode::PROCESSING_INSTRUCTION_NODE, instruction.target());
+    if (!m_generatingSearchString) {
+        std::u16string text = u"<?" + instruction.target();
+        if (!instruction.data().empty())
+            text += u" " + instruction.data();
+        text += u"?>";
+        appendString(text, TK_XML_DECLARATION);
+        if (node.parent() && node.parent()->isDocumentNode())
+            appendString(*m_newlineString, TK_OTHER_TEXT);
+    }
+    endMapNode(DOMNode::PROCESSING_INSTRUCTION_NODE, instruction.target());
+}
+
+} // namespace brevanton

@@ -1,0 +1,222 @@
+// VornickHTMLWriter: turns a live DOM (a document, one element, the children
+// of a node or the contents of a range) back into HTML text, laid out by a
+// set of formatting preferences and the HTML specification of the document's
+// type. Three outputs: plain text (optionally encoded in the document's
+// character encoding), syntax-coloured text with a DOM-to-source range map,
+// and search text (the text content only, with the same map).
+//
+// Formatting only ever adds or removes whitespace where a browser does not
+// render it: whitespace between inline content is kept (as one space, or as
+// the line break that the layout puts there), and the content of pre,
+// textarea, script and style is written exactly as it is. Text and attribute
+// values are escaped, and a character that the output encoding cannot hold
+// is written as a numeric character reference.
+//
+// WordPress block comments are understood: a block may be written as the
+// block source of its snippet instead of its DOM, an empty block as a
+// self-closing comment, an embed block's wrapper as its URL.
+//
+// The writer is reusable; each write resets the output. One thread at a time.
+#pragma once
+
+#include "dom/VornickNewlineConvention.h"
+#include "dom/VornickRange.h"
+#include "html/VornickDOMToNSRangeMap.h"
+#include "html/VornickHTMLFormattingPreferences.h"
+#include "html/VornickHTMLSyntaxColoringPreferences.h"
+#include "html/VornickSyntaxColoringTokenKind.h"
+#include "platform/foundation/AttributedString.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/Value.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace brevanton {
+
+class DOMComment;
+class DOMDocument;
+class DOMDocumentType;
+class DOMElement;
+class DOMNode;
+class DOMRange;
+class VornickGeneralFragmentDescription;
+class VornickHTMLSpec;
+struct DOMQualifiedName;
+
+// The attribute of the attributed output that holds the range (a
+// VornickRange) of the run of contiguous text a character belongs to.
+inline constexpr const char* VornickContiguousTextRangeAttributeName = "VornickContiguousTextRange";
+
+// Finds the snippet whose block source replaces the block a comment opens; null for none.
+using VornickCommentToFragmentDescriptionLookupBlock
+    = std::function<std::shared_ptr<const VornickGeneralFragmentDescription>(const DOMComment&)>;
+
+class VornickHTMLWriter {
+public:
+    using AttributedCompletion
+        = std::function<void(std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap>)>;
+
+    // Asserts non-null preferences and a convention of LF, CR or CRLF.
+    static std::shared_ptr<VornickHTMLWriter> htmlWriterWithFormattingPreferences(
+        std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
+        int32_t newlineConvention);
+    VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
+                      int32_t newlineConvention);
+    ~VornickHTMLWriter();
+    VornickHTMLWriter(const VornickHTMLWriter&) = delete;
+    VornickHTMLWriter& operator=(const VornickHTMLWriter&) = delete;
+
+    // --- Settings
+
+    const std::shared_ptr<const VornickHTMLFormattingPreferences>& formattingPreferences() const { return m_formattingPreferences; }
+    // Asserts non-null.
+    void setFormattingPreferences(std::shared_ptr<const VornickHTMLFormattingPreferences>);
+    // The user's default syntax colouring until another is set.
+    std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> syntaxColoringPreferences() const;
+    void setSyntaxColoringPreferences(std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>);
+    // Base for writing URL attribute values absolute (kept standardised).
+    const std::optional<URL>& documentURLForAbsoluteURLResolution() const { return m_documentURLForAbsoluteURLResolution; }
+    void setDocumentURLForAbsoluteURLResolution(std::optional<URL>);
+    // Folder inside which absolute URL values are written relative to the document URL.
+    const std::optional<URL>& rootFileURLWithinWhichReferencesShouldBeRelative() const { return m_rootFileURL; }
+    void setRootFileURLWithinWhichReferencesShouldBeRelative(std::optional<URL>);
+    // A change dictionary applied to the body element's style attribute.
+    const std::optional<Dictionary>& bodyElementStyleChangesToApply() const { return m_bodyElementStyleChangesToApply; }
+    void setBodyElementStyleChangesToApply(std::optional<Dictionary>);
+    const VornickCommentToFragmentDescriptionLookupBlock& commentToFragmentDescriptionLookupBlock() const { return m_lookup; }
+    void setCommentToFragmentDescriptionLookupBlock(VornickCommentToFragmentDescriptionLookupBlock);
+    // The IANA name of an encoding chosen for the document's frame, which wins
+    // over the document's own character set; empty for none.
+    const std::u16string& stringEncodingOverride() const { return m_stringEncodingOverride; }
+    void setStringEncodingOverride(std::u16string name) { m_stringEncodingOverride = std::move(name); }
+
+    char16_t nonBreakingSpaceSubstituteCharacter() const { return m_substitute; }
+    int32_t newlineConvention() const { return m_newlineConvention; }
+    const std::u16string& newlineString() const { return *m_newlineString; }
+
+    // --- Writing. Each output ends with one newline string.
+
+    std::u16string htmlStringFromDocument(DOMDocument&);
+    std::u16string htmlStringFromElement(DOMElement&);
+    std::u16string htmlStringFromChildrenOfNode(DOMNode&);
+    // Asserts a range.
+    std::u16string htmlStringFromRange(const DOMRange*);
+
+    // The same, encoded in the document's encoding; nullopt with an error
+    // when the encoding cannot hold the text.
+    std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
+    std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
+    std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
+    // Encodes with the encoding found by the last write; nullopt (logged)
+    // when no write has found one.
+    std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
+    // The IANA name of the encoding found by the last write; empty before.
+    const std::u16string& outputEncodingName() const { return m_encodingName; }
+    // The override when set, else the document's character set; UTF-8 for a
+    // name no converter knows.
+    std::u16string detectOutputStringEncodingForDocument(const DOMDocument&) const;
+
+    // The coloured output (or the search text) with its range map, handed to
+    // `completion` before this returns.
+    void writeAttributedStringFromDocument(DOMDocument&, bool forSearch, const AttributedCompletion& completion);
+
+    // The indentation of one level: tabs for whole tab widths when the
+    // preferences use tabs, spaces otherwise.
+    std::u16string whitespaceStringForIndentLevel(unsigned level) const;
+
+private:
+    struct ElementTraits;
+    struct Block;
+    struct Output;
+    enum class Target { Document, Element, Children };
+
+    void write(DOMNode&, Target, bool attributed = false);
+    void writeOnce(DOMNode&, Target, bool attributed);
+    void prepareForNode(const DOMNode&);
+    void finishWrite();
+    void resetOutput(bool attributed);
+
+    void appendString(std::u16string_view, VornickSyntaxColoringTokenKind);
+    void appendCharacter(char16_t, VornickSyntaxColoringTokenKind);
+    bool outputEndsWith(std::u16string_view) const;
+    void appendLineBreak(unsigned indentLevel, bool indent, bool blankLineFirst = false);
+    void appendIndentation(unsigned level);
+
+    void appendHTMLForNode(DOMNode&, unsigned indentLevel);
+    void appendHTMLForChildrenOfNode(DOMNode&, unsigned indentLevel);
+    void appendHTMLForElement(DOMElement&, unsigned indentLevel);
+    void appendAttributes(DOMElement&, const ElementTraits&);
+    void appendHTMLForText(DOMNode&, unsigned indentLevel);
+    void appendHTMLForComment(DOMComment&, unsigned indentLevel);
+    void appendHTMLForDocumentTypeNode(DOMDocumentType&);
+    void appendHTMLForProcessingInstruction(DOMNode&);
+    bool clearBRWithIndentLevel(unsigned indentLevel);
+    bool writeEmbedWrapperURL(DOMElement&);
+
+    void skipWhitespaceNode(DOMNode&);
+    void closeOpenWhitespaceNode();
+    bool whitespaceNodeSeparatesInlineContent(const DOMNode&);
+    bool isBlockBoundaryNeighbour(const DOMNode* neighbour, const DOMNode& parent);
+    bool isLaidOutAsBlock(const DOMElement&);
+
+    const ElementTraits& traitsForElement(const DOMElement&);
+    bool isAttributeBoolean(const ElementTraits&, std::u16string_view attributeName);
+    bool encodingHoldsCharacter(char32_t);
+    std::u16string stringByEscapingSpecialCharactersToHTMLEntitiesInString(std::u16string_view);
+    void appendEscapedAttributeValue(std::u16string_view, char16_t quote);
+    void appendNumericReference(char32_t);
+    std::u16string resolvedURLAttributeValue(const std::u16string&);
+
+    void breakContiguousTextAtBoundaryOfElement(const ElementTraits&);
+    void beginMapNode(uint16_t type, std::u16string_view name);
+    void endMapNode(uint16_t type, std::u16string_view name);
+
+    bool inWordPressBlock() const { return !m_blocks.empty(); }
+    bool inReplacedWordPressBlock() const { return m_replacedBlockCount > 0; }
+
+    // Settings.
+    std::shared_ptr<const VornickHTMLFormattingPreferences> m_formattingPreferences;
+    mutable std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> m_syntaxColoringPreferences;
+    std::optional<URL> m_documentURLForAbsoluteURLResolution;
+    std::optional<URL> m_rootFileURL;
+    std::optional<Dictionary> m_bodyElementStyleChangesToApply;
+    VornickCommentToFragmentDescriptionLookupBlock m_lookup;
+    std::u16string m_stringEncodingOverride;
+    char16_t m_substitute { 0 };
+    int32_t m_newlineConvention { VornickNewlineConventionLF };
+    const std::u16string* m_newlineString { nullptr };
+
+    // State of one write.
+    std::shared_ptr<VornickHTMLSpec> m_spec;
+    bool m_writeBooleanAttributesAsNameOnly { false };
+    bool m_writingXML { false };
+    bool m_generatingSearchString { false };
+    bool m_suppressEscaping { false };
+    bool m_inReplacedWhitespace { false };
+    bool m_replacedWhitespaceIsSignificant { false };
+    bool m_replacedWhitespaceHasLineBreak { false };
+    bool m_lastNodeWasBR { false };
+    unsigned m_preformattedDepth { 0 };
+    std::u16string m_encodingName;
+    bool m_encodingHoldsEverything { true };
+    std::vector<uint8_t> m_encodability; // per BMP character: 0 unknown, 1 held, 2 not held
+    void* m_converter { nullptr };       // ICU converter of m_encodingName
+
+    std::vector<Block> m_blocks;
+    unsigned m_replacedBlockCount { 0 };
+    std::set<const DOMNode*> m_commentsNotToReplace;
+    const DOMNode* m_unclosedReplacedBlockComment { nullptr };
+
+    std::unique_ptr<Output> m_output;
+    std::unordered_map<const DOMQualifiedName*, std::unique_ptr<ElementTraits>> m_traits;
+    VornickHTMLSpec* m_traitsSpec { nullptr };
+};
+
+} // namespace brevanton

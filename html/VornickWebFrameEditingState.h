@@ -1,0 +1,83 @@
+// The part of a frame's editing state that belongs to the HTML layer: the
+// range map of the last generated source, validation advisories, the HTML
+// specification, formatting preferences and snippet sets of the frame, the
+// writer made from them, and debugging descriptions of the frame tree. The
+// rest of the state is in dom/VornickWebFrameExtensions.h.
+#pragma once
+
+#include "html/VornickValidationAdvisory.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/URL.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class VornickDOMToNSRangeMap;
+class VornickFragmentSet;
+class VornickHTMLFormattingPreferences;
+class VornickHTMLSpec;
+class VornickHTMLWriter;
+class WebFrame;
+
+inline constexpr const char* VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification
+    = "VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification";
+inline constexpr const char* VornickWebFrameDidSwitchFragmentSetNotification
+    = "VornickWebFrameDidSwitchFragmentSetNotification";
+
+// Where a snippet set is stored; the snippet subsystem's sets that live in a
+// file implement it, so that a document can reference its set.
+class VornickFragmentSetFileLocation {
+public:
+    virtual ~VornickFragmentSetFileLocation() = default;
+    // The set's file, or nothing with an error when it cannot be found.
+    virtual std::optional<URL> fragmentSetFileURL(Error* outError) const = 0;
+};
+
+using VornickValidationAdvisories = std::vector<VornickValidationAdvisory>;
+
+std::shared_ptr<const VornickDOMToNSRangeMap> vornick_DOMToNSRangeMapForLastGeneratedHTMLString(const WebFrame&);
+void vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(const WebFrame&, std::shared_ptr<const VornickDOMToNSRangeMap>);
+
+std::optional<VornickValidationAdvisories> vornick_validationAdvisoriesForStructuralRepairPass(const WebFrame&);
+void vornick_setValidationAdvisoriesForStructuralRepairPass(const WebFrame&, std::optional<VornickValidationAdvisories>);
+std::optional<VornickValidationAdvisories> vornick_validationAdvisoriesNotYetResolved(const WebFrame&);
+void vornick_setValidationAdvisoriesNotYetResolved(const WebFrame&, std::optional<VornickValidationAdvisories>);
+
+std::shared_ptr<VornickHTMLSpec> vornick_HTMLSpec(const WebFrame&);
+void vornick_setHTMLSpec(const WebFrame&, std::shared_ptr<VornickHTMLSpec>);
+
+// The frame's own preferences; null when it follows the user's.
+std::shared_ptr<VornickHTMLFormattingPreferences> vornick_HTMLFormattingPreferences(const WebFrame&);
+// Writes the preferences' compact string into the document's head (none for
+// null or for the user's own default set) on every call; a different object
+// is stored and VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification
+// posted.
+void vornick_setHTMLFormattingPreferences(const WebFrame&, std::shared_ptr<VornickHTMLFormattingPreferences>);
+// The frame's own preferences, else the user's default set, else the built-in defaults.
+std::shared_ptr<const VornickHTMLFormattingPreferences> vornick_effectiveHTMLFormattingPreferences(const WebFrame&);
+
+std::shared_ptr<VornickFragmentSet> vornick_baseFragmentSet(const WebFrame&);
+// A different set invalidates the completion set.
+void vornick_setBaseFragmentSet(const WebFrame&, std::shared_ptr<VornickFragmentSet>);
+std::shared_ptr<VornickFragmentSet> vornick_userFragmentSet(const WebFrame&);
+// A different set invalidates the completion set, records the set's file in
+// the document's head (relative to the document) and posts
+// VornickWebFrameDidSwitchFragmentSetNotification.
+void vornick_setUserFragmentSet(const WebFrame&, std::shared_ptr<VornickFragmentSet>);
+
+// A writer with the effective preferences, the frame's substitute character,
+// the newline convention of its line index (LF without one) and the body
+// style changes to apply.
+std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame&);
+
+// Debugging text: one line about the frame; one line per frame of the subtree,
+// indented by a tab per level.
+std::u16string vornick_briefDescription(const WebFrame&);
+std::u16string vornick_subtreeDescription(const WebFrame&);
+std::u16string vornick_subtreeDescriptionWithDepth(const WebFrame&, unsigned depth);
+
+} // namespace brevanton

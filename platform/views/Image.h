@@ -1,0 +1,71 @@
+// Image and ImageRep: an image is a set of representations of one picture
+// at several pixel sizes. A bitmap representation holds 8-bit RGBA pixels
+// (four samples per pixel, not planar, rows top to bottom); a representation
+// without pixels stands for one that is drawn (such as a vector image).
+#pragma once
+
+#include "platform/views/Geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class ImageRep {
+public:
+    // A representation that is drawn, of that pixel size.
+    ImageRep(long pixelsWide, long pixelsHigh, bool hasAlpha);
+    // A bitmap; the pixels must be pixelsWide × pixelsHigh × 4 bytes (assertion).
+    ImageRep(long pixelsWide, long pixelsHigh, bool hasAlpha, std::vector<uint8_t> rgba);
+
+    long pixelsWide() const { return m_pixelsWide; }
+    long pixelsHigh() const { return m_pixelsHigh; }
+    bool hasAlpha() const { return m_hasAlpha; }
+    bool isBitmap() const { return !m_pixels.empty(); }
+    int bitsPerSample() const { return 8; }
+    int samplesPerPixel() const { return 4; }
+    const std::vector<uint8_t>& bitmapData() const { return m_pixels; }
+    // The RGBA pixel at a column and row (top row 0).
+    uint32_t pixelAt(long x, long y) const;
+
+private:
+    long m_pixelsWide;
+    long m_pixelsHigh;
+    bool m_hasAlpha;
+    std::vector<uint8_t> m_pixels;
+};
+
+class Image {
+public:
+    Image() = default;
+    explicit Image(Size size) : m_size(size) {}
+    // Decodes an image file into one bitmap representation; null when the
+    // file cannot be read or is not an image.
+    static std::shared_ptr<Image> imageWithContentsOfFile(const std::string& path);
+    // The pixel width and height of the first image of a file, read without
+    // decoding it; nullopt when the file is not an image.
+    static std::optional<std::pair<long, long>> pixelSizeOfFile(const std::string& path);
+
+    // The point size: set, else the first representation's pixel size.
+    Size size() const;
+    void setSize(Size size) { m_size = size; }
+
+    const std::vector<std::shared_ptr<ImageRep>>& representations() const { return m_representations; }
+    void addRepresentation(std::shared_ptr<ImageRep>);
+    // The representation to draw into a pixel area: the smallest that covers
+    // it, else the largest; null without representations.
+    std::shared_ptr<ImageRep> bestRepresentationForPixelSize(long pixelsWide, long pixelsHigh) const;
+
+private:
+    Size m_size;
+    std::vector<std::shared_ptr<ImageRep>> m_representations;
+};
+
+// Scales RGBA pixels to a new size (a box filter when shrinking); the
+// source must hold width × height × 4 bytes.
+std::vector<uint8_t> resizeRGBAPixels(const std::vector<uint8_t>& source, long width, long height, long newWidth, long newHeight);
+
+} // namespace brevanton

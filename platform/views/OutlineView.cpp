@@ -1,0 +1,209 @@
+#include "platform/views/OutlineView.h"
+
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/views/GraphicsContext.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace brevanton {
+
+OutlineView::OutlineView(Rect frame)
+    : View(frame)
+{
+}
+
+void OutlineView::setDataSource(const std::weak_ptr<OutlineViewDataSource>& dataSource)
+{
+    m_dataSource = dataSource;
+    reloadData();
+}
+
+void OutlineView::appendRows(const OutlineItem& parent, long level)
+{
+    auto dataSource = m_dataSource.lock();
+    long count = dataSource->numberOfChildrenOfItem(*this, parent);
+    for (long index = 0; index < count; ++index) {
+        OutlineItem item = dataSource->child(*this, index, parent);
+        m_rows.push_back({ item, level });
+        if (isItemExpanded(item) && dataSource->isItemExpandable(*this, item))
+            appendRows(item, level + 1);
+    }
+}
+
+void OutlineView::reloadData()
+{
+    std::erase_if(m_expanded, [](auto& entry) { return entry.second.expired(); });
+    std::vector<OutlineItem> selectedItems;
+    for (long row : m_selectedRows)
+        selectedItems.push_back(itemAtRow(row));
+    m_rows.clear();
+    if (m_dataSource.lock())
+        appendRows(nullptr, 0);
+    IndexSet kept;
+    for (auto& item : selectedItems) {
+        long row = rowForItem(item);
+        if (row >= 0)
+            kept.insert(row);
+    }
+    if (m_editedRow >= numberOfRows())
+        endEditing();
+    setSelection(std::move(kept));
+    setFrameSize({ frame().size.width, std::max(frame().size.height, m_rowHeight * numberOfRows()) });
+    setNeedsDisplay(true);
+}
+
+void OutlineView::expandItem(const OutlineItem& item, bool expandChildren)
+{
+    auto dataSource = m_dataSource.lock();
+    if (!item || !dataSource || !dataSource->isItemExpandable(*this, item))
+        return;
+    m_expanded[item.get()] = item;
+    if (expandChildren) {
+        long count = dataSource->numberOfChildrenOfItem(*this, item);
+        for (long index = 0; index < count; ++index)
+            expandItem(dataSource->child(*this, index, item), true);
+    }
+    reloadData();
+}
+
+void OutlineView::collapseItem(const OutlineItem& item)
+{
+    if (item && m_expanded.erase(item.get()))
+        reloadData();
+}
+
+bool OutlineView::isItemExpanded(const OutlineItem& item) const
+{
+    if (!item)
+        return false;
+    auto found = m_expanded.find(item.get());
+    return found != m_expanded.end() && found->second.lock() == item;
+}
+
+OutlineItem OutlineView::itemAtRow(long row) const
+{
+    if (row < 0 || row >= numberOfRows())
+        return nullptr;
+    return m_rows[static_cast<size_t>(row)].item;
+}
+
+long OutlineView::rowForItem(const OutlineItem& item) const
+{
+    if (!item)
+        return -1;
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row].item == item)
+            return static_cast<long>(row);
+    }
+    return -1;
+}
+
+long OutlineView::levelForRow(long row) const
+{
+    if (row < 0 || row >= numberOfRows())
+        return -1;
+    return m_rows[static_cast<size_t>(row)].level;
+}
+
+long OutlineView::columnWithIdentifier(std::u16string_view identifier) const
+{
+    for (size_t column = 0; column < m_columns.size(); ++column) {
+        if (m_columns[column] == identifier)
+            return static_cast<long>(column);
+    }
+    return -1;
+}
+
+void OutlineView::setRowHeight(double height)
+{
+    BREVANTON_ASSERT(height > 0, "row height must be positive");
+    m_rowHeight = height;
+    reloadData();
+}
+
+Rect OutlineView::rectOfRow(long row) const
+{
+    if (row < 0 || row >= numberOfRows())
+        return {};
+    return Rect(bounds().minX(), row * m_rowHeight, frame().size.width, m_rowHeight);
+}
+
+long OutlineView::rowAtPoint(Point point) const
+{
+    if (point.y < 0)
+        return -1;
+    long row = static_cast<long>(std::floor(point.y / m_rowHeight));
+    return row < numberOfRows() ? row : -1;
+}
+
+void OutlineView::scrollRowToVisible(long row)
+{
+    if (row >= 0 && row < numberOfRows())
+        scrollRectToVisible(rectOfRow(row));
+}
+
+void OutlineView::setSelection(IndexSet rows)
+{
+    if (rows == m_selectedRows)
+        return;
+    m_selectedRows = std::move(rows);
+    setNeedsDisplay(true);
+    NotificationCenter::defaultCenter().post(SelectionDidChangeNotification, this);
+}
+
+void OutlineView::selectRowIndexes(const IndexSet& rows, bool byExtendingSelection)
+{
+    IndexSet selection = byExtendingSelection ? m_selectedRows : IndexSet();
+    for (long row : rows) {
+        if (row >= 0 && row < numberOfRows())
+            selection.insert(row);
+    }
+    setSelection(std::move(selection));
+}
+
+void OutlineView::deselectAll()
+{
+    setSelection({});
+}
+
+long OutlineView::selectedRow() const
+{
+    return m_selectedRows.empty() ? -1 : *m_selectedRows.rbegin();
+}
+
+void OutlineView::editColumn(long column, long row, bool select)
+{
+    BREVANTON_ASSERT(row >= 0 && row < numberOfRows(), "row out of range");
+    BREVANTON_ASSERT(column >= 0 && column < static_cast<long>(m_columns.size()), "column out of range");
+    m_editedColumn = column;
+    m_editedRow = row;
+    m_editingSelectsText = select;
+}
+
+void OutlineView::endEditing()
+{
+    m_editedColumn = -1;
+    m_editedRow = -1;
+    m_editingSelectsText = false;
+}
+
+void OutlineView::draw(const Rect& dirtyRect, GraphicsContext& context)
+{
+    auto dataSource = m_dataSource.lock();
+    for (long row = 0; row < numberOfRows(); ++row) {
+        Rect rect = rectOfRow(row);
+        if (!rect.intersects(dirtyRect))
+            continue;
+        if (m_selectedRows.count(row))
+            context.fillRect(rect, Color::darkGray());
+        if (dataSource && !m_columns.empty()) {
+            Value value = dataSource->objectValue(*this, m_columns.front(), m_rows[static_cast<size_t>(row)].item);
+            double indent = 16.0 * m_rows[static_cast<size_t>(row)].level;
+            context.drawText(value.stringValue(), rect.offsetBy(indent, 0), Color::black());
+        }
+    }
+}
+
+} // namespace brevanton

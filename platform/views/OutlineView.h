@@ -1,0 +1,108 @@
+// OutlineView: a view showing a tree of items as rows, one per visible item,
+// children below their expanded parent. The items come from a data source;
+// they are opaque shared objects compared by identity. Rows have a fixed
+// height, stacked from the top (the view is flipped). The view keeps a set
+// of selected rows and the cell being edited.
+#pragma once
+
+#include "platform/foundation/Value.h"
+#include "platform/views/View.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class OutlineView;
+
+using OutlineItem = std::shared_ptr<void>;
+using IndexSet = std::set<long>;
+
+class OutlineViewDataSource {
+public:
+    virtual ~OutlineViewDataSource() = default;
+    // A null item stands for the invisible root.
+    virtual long numberOfChildrenOfItem(OutlineView&, const OutlineItem& item) = 0;
+    virtual OutlineItem child(OutlineView&, long index, const OutlineItem& ofItem) = 0;
+    virtual bool isItemExpandable(OutlineView&, const OutlineItem&) = 0;
+    virtual Value objectValue(OutlineView&, const std::u16string& /*columnIdentifier*/, const OutlineItem&) { return {}; }
+};
+
+class OutlineView : public View {
+public:
+    // Posted through the default notification center with the view as object.
+    static constexpr const char* SelectionDidChangeNotification = "OutlineViewSelectionDidChangeNotification";
+
+    explicit OutlineView(Rect frame = {});
+
+    bool isFlipped() const override { return true; }
+    bool acceptsFirstResponder() const override { return true; }
+
+    std::weak_ptr<OutlineViewDataSource> dataSource() const { return m_dataSource; }
+    void setDataSource(const std::weak_ptr<OutlineViewDataSource>&);
+    // Reads the tree again; selected rows whose items are gone are deselected.
+    void reloadData();
+
+    void expandItem(const OutlineItem&, bool expandChildren = false);
+    void collapseItem(const OutlineItem&);
+    bool isItemExpanded(const OutlineItem&) const;
+
+    long numberOfRows() const { return static_cast<long>(m_rows.size()); }
+    // Null outside the rows.
+    OutlineItem itemAtRow(long row) const;
+    // -1 when the item has no row (absent, or under a collapsed parent).
+    long rowForItem(const OutlineItem&) const;
+    long levelForRow(long row) const;
+
+    // Columns, by identifier.
+    void addTableColumn(std::u16string identifier) { m_columns.push_back(std::move(identifier)); }
+    const std::vector<std::u16string>& tableColumns() const { return m_columns; }
+    long columnWithIdentifier(std::u16string_view) const;
+
+    double rowHeight() const { return m_rowHeight; }
+    void setRowHeight(double);
+    Rect rectOfRow(long row) const;
+    // The row under a point in the view's coordinates, or -1.
+    long rowAtPoint(Point) const;
+    void scrollRowToVisible(long row);
+
+    const IndexSet& selectedRowIndexes() const { return m_selectedRows; }
+    // Rows outside the view are ignored.
+    void selectRowIndexes(const IndexSet&, bool byExtendingSelection);
+    void deselectAll();
+    // The last selected row, or -1.
+    long selectedRow() const;
+
+    // Starts editing the cell of a column and row, its text selected when `select`.
+    void editColumn(long column, long row, bool select);
+    void endEditing();
+    long editedColumn() const { return m_editedColumn; }
+    long editedRow() const { return m_editedRow; }
+    bool editingSelectsText() const { return m_editingSelectsText; }
+
+    void draw(const Rect& dirtyRect, GraphicsContext&) override;
+
+private:
+    struct Row {
+        OutlineItem item;
+        long level;
+    };
+    void appendRows(const OutlineItem& parent, long level);
+    void setSelection(IndexSet);
+
+    std::weak_ptr<OutlineViewDataSource> m_dataSource;
+    std::vector<Row> m_rows;
+    // Weak: an item that went away is no longer expanded, even when its
+    // address is reused.
+    std::map<const void*, std::weak_ptr<void>> m_expanded;
+    std::vector<std::u16string> m_columns;
+    double m_rowHeight { 17 };
+    IndexSet m_selectedRows;
+    long m_editedColumn { -1 };
+    long m_editedRow { -1 };
+    bool m_editingSelectsText { false };
+};
+
+} // namespace brevanton

@@ -1,0 +1,107 @@
+#include "platform/views/Popover.h"
+
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/views/View.h"
+#include "platform/views/Window.h"
+
+namespace brevanton {
+
+Popover::~Popover()
+{
+    if (m_window)
+        m_window->orderOut();
+}
+
+void Popover::setContentView(const std::shared_ptr<View>& view)
+{
+    m_contentView = view;
+    if (m_window)
+        m_window->setContentView(view);
+}
+
+Size Popover::contentSize() const
+{
+    if (m_contentSize != Size() || !m_contentView)
+        return m_contentSize;
+    return m_contentView->frame().size;
+}
+
+Rect Popover::frameForAnchor(const Rect& anchor, Size size, RectEdge edge, bool flipped)
+{
+    // In a flipped view the minimum-y edge is the top one on the screen.
+    if (flipped && edge == RectEdge::MinY)
+        edge = RectEdge::MaxY;
+    else if (flipped && edge == RectEdge::MaxY)
+        edge = RectEdge::MinY;
+    switch (edge) {
+    case RectEdge::MinX:
+        return Rect(anchor.minX() - size.width, anchor.midY() - size.height / 2, size.width, size.height);
+    case RectEdge::MaxX:
+        return Rect(anchor.maxX(), anchor.midY() - size.height / 2, size.width, size.height);
+    case RectEdge::MinY:
+        return Rect(anchor.midX() - size.width / 2, anchor.minY() - size.height, size.width, size.height);
+    case RectEdge::MaxY:
+        return Rect(anchor.midX() - size.width / 2, anchor.maxY(), size.width, size.height);
+    }
+    return {};
+}
+
+void Popover::showRelativeToRect(const Rect& rect, const std::shared_ptr<View>& view, RectEdge edge)
+{
+    BREVANTON_ASSERT(view, "a popover needs a positioning view");
+    BREVANTON_ASSERT(m_contentView, "a popover needs a content view");
+    auto protect = weak_from_this().lock();
+    bool wasShown = m_shown;
+    m_positioningRect = rect;
+    m_positioningView = view;
+    m_preferredEdge = edge;
+    if (!wasShown) {
+        if (auto delegate = m_delegate.lock())
+            delegate->popoverWillShow(*this);
+        NotificationCenter::defaultCenter().post(WillShowNotification, this);
+    }
+    Rect anchor = view->convertRectToScreen(rect);
+    Rect frame = frameForAnchor(anchor, contentSize(), edge, view->isFlipped());
+    if (!m_window) {
+        m_window = Window::create(frame);
+        m_window->setContentView(m_contentView);
+    } else
+        m_window->setFrame(frame);
+    m_window->orderFront();
+    m_shown = true;
+    if (!wasShown) {
+        if (auto delegate = m_delegate.lock())
+            delegate->popoverDidShow(*this);
+        NotificationCenter::defaultCenter().post(DidShowNotification, this);
+    }
+}
+
+void Popover::performClose()
+{
+    if (!m_shown)
+        return;
+    if (auto delegate = m_delegate.lock()) {
+        if (!delegate->popoverShouldClose(*this))
+            return;
+    }
+    close();
+}
+
+void Popover::close()
+{
+    if (!m_shown)
+        return;
+    auto protect = weak_from_this().lock();
+    if (auto delegate = m_delegate.lock())
+        delegate->popoverWillClose(*this);
+    NotificationCenter::defaultCenter().post(WillCloseNotification, this);
+    m_shown = false;
+    if (m_window)
+        m_window->orderOut();
+    if (auto delegate = m_delegate.lock())
+        delegate->popoverDidClose(*this);
+    NotificationCenter::defaultCenter().post(DidCloseNotification, this);
+}
+
+} // namespace brevanton

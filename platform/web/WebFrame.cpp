@@ -1,0 +1,731 @@
+#include "platform/web/WebFrame.h"
+
+#include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMParsing.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/URLSession.h"
+#include "platform/web/WebImageInfo.h"
+#include "platform/web/WebView.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unicode/ucnv.h>
+#include <unistd.h>
+
+namespace brevanton {
+
+namespace {
+
+WebFrameLoadDelegate& frameLoadDelegateOf(WebView& view)
+{
+    static WebFrameLoadDelegate defaultDelegate;
+    return view.frameLoadDelegate() ? *view.frameLoadDelegate() : defaultDelegate;
+}
+
+WebResourceLoadDelegate& resourceLoadDelegateOf(WebView& view)
+{
+    static WebResourceLoadDelegate defaultDelegate;
+    return view.resourceLoadDelegate() ? *view.resourceLoadDelegate() : defaultDelegate;
+}
+
+Error loadError(int64_t code, const URL& url, std::u16string description)
+{
+    Error error(URLErrorDomain, code, std::move(description));
+    error.userInfo()[Error::URLKey] = Value(url.absoluteString());
+    return error;
+}
+
+// Reads a file; a denied read (EACCES, EPERM, or the web view's policy) is the
+// POSIX error 1, which callers take as "no file access".
+bool readFileForLoad(const WebView& view, const std::string& path, const URL& url, std::string& contents, Error& error)
+{
+    auto noAccess = [&] {
+        error = Error(POSIXErrorDomain, EPERM, u"You don't have permission to read the file.");
+        error.userInfo()[Error::URLKey] = Value(url.absoluteString());
+        error.userInfo()[Error::FilePathKey] = Value(toUTF16(path));
+        return false;
+    };
+    if (!view.mayReadFile(path))
+        return noAccess();
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        int code = errno;
+        if (code == EACCES || code == EPERM)
+            return noAccess();
+        error = loadError(code == ENOENT || code == ENOTDIR ? URLErrorFileDoesNotExist : URLErrorUnknown, url,
+                          u"The file couldn't be opened.");
+        return false;
+    }
+    struct stat status;
+    if (fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        error = loadError(URLErrorFileDoesNotExist, url, u"The file is a folder.");
+        return false;
+    }
+    contents.clear();
+    char buffer[65536];
+    while (true) {
+        ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            int code = errno;
+            ::close(fd);
+            if (code == EACCES || code == EPERM)
+                return noAccess();
+            error = loadError(URLErrorUnknown, url, u"The file couldn't be read.");
+            return false;
+        }
+        if (!count)
+            break;
+        contents.append(buffer, static_cast<size_t>(count));
+    }
+    ::close(fd);
+    return true;
+}
+
+bool isXMLMIMEType(std::u16string_view type)
+{
+    return type == u"application/xhtml+xml" || type == u"text/xml" || type == u"application/xml";
+}
+
+std::u16string escapeForHTML(std::u16string_view text)
+{
+    std::u16string result;
+    for (char16_t c : text) {
+        if (c == '<')
+            result += u"&lt;";
+        else if (c == '&')
+            result += u"&amp;";
+        else
+            result += c;
+    }
+    return result;
+}
+
+std::u16string lowercased(std::u16string text)
+{
+    for (auto& c : text) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char16_t>(c + 32);
+    }
+    return text;
+}
+
+bool isStyleSheetLink(const DOMElement& link)
+{
+    auto rel = lowercased(link.getAttribute(u"rel"));
+    bool styleSheet = false;
+    size_t i = 0;
+    while (i < rel.size()) {
+        while (i < rel.size() && (rel[i] == ' ' || rel[i] == '\t' || rel[i] == '\n'))
+            ++i;
+        size_t start = i;
+        while (i < rel.size() && !(rel[i] == ' ' || rel[i] == '\t' || rel[i] == '\n'))
+            ++i;
+        auto token = std::u16string_view(rel).substr(start, i - start);
+        if (token == u"stylesheet")
+            styleSheet = true;
+        else if (token == u"alternate")
+            return false;
+    }
+    return styleSheet;
+}
+
+// The preferred MIME name of an encoding ("ISO-8859-1" rather than a converter's alias).
+std::u16string preferredEncodingName(const std::string& name)
+{
+    for (const char* standard : { "MIME", "IANA" }) {
+        UErrorCode status = U_ZERO_ERROR;
+        const char* found = ucnv_getStandardName(name.c_str(), standard, &status);
+        if (found && U_SUCCESS(status))
+            return toUTF16(std::string_view(found));
+    }
+    return toUTF16(name);
+}
+
+uint64_t nextStringDocumentNumber()
+{
+    static uint64_t number = 0;
+    return ++number;
+}
+
+} // namespace
+
+WebFrame::WebFrame(WebView* webView, std::u16string name, std::shared_ptr<DOMElement> frameElement)
+    : m_webView(webView)
+    , m_name(std::move(name))
+    , m_frameElement(frameElement)
+{
+}
+
+WebFrame::~WebFrame()
+{
+    ++m_generation;
+    for (auto& task : m_tasks)
+        task->cancel();
+}
+
+std::shared_ptr<WebFrame> WebFrame::create(WebView* webView, std::u16string name, const std::shared_ptr<WebFrame>& parent,
+                                           std::shared_ptr<DOMElement> frameElement)
+{
+    auto frame = std::shared_ptr<WebFrame>(new WebFrame(webView, std::move(name), std::move(frameElement)));
+    frame->m_parent = parent;
+    Rect rect = parent ? Rect(0, 0, WebLayout::defaultFrameSize.width, WebLayout::defaultFrameSize.height)
+                       : Rect(0, 0, webView->bounds().width(), webView->bounds().height());
+    frame->m_frameView = WebFrameView::create(frame, rect);
+    std::weak_ptr<WebFrame> weakFrame = frame;
+    frame->m_layout.setIntrinsicSizeProvider([weakFrame](const DOMElement& element) -> std::optional<Size> {
+        auto frame = weakFrame.lock();
+        if (!frame || !frame->m_dataSource || !element.hasTagName(u"img"))
+            return std::nullopt;
+        auto base = frame->baseURL();
+        auto url = URL::create(element.getAttribute(u"src"), base ? &*base : nullptr);
+        if (!url)
+            return std::nullopt;
+        auto resource = frame->m_dataSource->subresourceForURL(*url);
+        if (!resource || resource->data().empty())
+            return std::nullopt;
+        return webImagePixelSize(resource->data());
+    });
+    return frame;
+}
+
+std::shared_ptr<WebFrame> WebFrame::findFrameNamed(std::u16string_view name)
+{
+    if (m_name == name)
+        return shared_from_this();
+    for (auto& child : m_children) {
+        if (auto found = child->findFrameNamed(name))
+            return found;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<WebFrame> WebFrame::frameForDocument(const DOMDocument& document)
+{
+    if (m_document.get() == &document)
+        return shared_from_this();
+    for (auto& child : m_children) {
+        if (auto found = child->frameForDocument(document))
+            return found;
+    }
+    return nullptr;
+}
+
+std::optional<URL> WebFrame::baseURL() const
+{
+    if (!m_document)
+        return std::nullopt;
+    auto documentURL = URL::create(m_document->URL());
+    if (auto head = m_document->head()) {
+        for (DOMNode* child = head->first(); child; child = child->next()) {
+            if (child->isElementNode() && static_cast<DOMElement*>(child)->hasTagName(u"base")) {
+                auto& base = static_cast<DOMElement&>(*child);
+                if (base.hasAttribute(u"href")) {
+                    if (auto url = URL::create(base.getAttribute(u"href"), documentURL ? &*documentURL : nullptr))
+                        return url->absoluteURL();
+                }
+                break;
+            }
+        }
+    }
+    return documentURL;
+}
+
+void WebFrame::loadRequest(const URLRequest& request)
+{
+    beginLoad(request, std::nullopt);
+}
+
+void WebFrame::loadHTMLString(const std::u16string& html, const std::optional<URL>& baseURL)
+{
+    URL url = baseURL ? *baseURL
+                      : *URL::create(std::u16string(WebStringDocumentScheme) + u"://"
+                                     + toUTF16(std::to_string(nextStringDocumentNumber())) + u"/");
+    beginLoad(URLRequest(url), html);
+}
+
+void WebFrame::beginLoad(URLRequest request, std::optional<std::u16string> html)
+{
+    stopLoading();
+    auto& view = *m_webView;
+    WebPolicyDecisionListener listener;
+    if (auto* policy = view.policyDelegate()) {
+        WebNavigationAction action;
+        action.navigationType = WebNavigationTypeOther;
+        action.originalURL = request.url();
+        policy->decidePolicyForNavigationAction(view, action, request, *this, listener);
+    }
+    if (listener.decision() == WebPolicyDecisionListener::Decision::Ignore
+        || listener.decision() == WebPolicyDecisionListener::Decision::Download) {
+        if (auto parent = parentFrame())
+            parent->childFrameEnded();
+        return;
+    }
+    m_provisionalDataSource = std::make_shared<WebDataSource>(request);
+    m_provisionalDataSource->setWebFrame(shared_from_this());
+    m_state = State::Provisional;
+    uint64_t generation = m_generation;
+    std::weak_ptr<WebFrame> weakThis = weak_from_this();
+    RunLoop::main().perform([weakThis, generation, request = std::move(request), html = std::move(html)]() mutable {
+        if (auto frame = weakThis.lock(); frame && frame->m_generation == generation)
+            frame->startProvisionalLoad(std::move(request), std::move(html), generation);
+    });
+}
+
+void WebFrame::startProvisionalLoad(URLRequest request, std::optional<std::u16string> html, uint64_t generation)
+{
+    auto protectedThis = shared_from_this();
+    auto& view = *m_webView;
+    auto dataSource = m_provisionalDataSource;
+    frameLoadDelegateOf(view).didStartProvisionalLoadForFrame(view, *this);
+    if (m_generation != generation)
+        return;
+    auto& resources = resourceLoadDelegateOf(view);
+    auto identifier = resources.identifierForInitialRequest(view, request, *dataSource);
+    auto finalRequest = resources.willSendRequest(view, identifier, request, nullptr, *dataSource);
+    if (m_generation != generation)
+        return;
+    if (!finalRequest) {
+        Error error = loadError(URLErrorCancelled, request.url(), u"The load was cancelled.");
+        resources.didFailLoadingWithError(view, identifier, error, *dataSource);
+        failProvisionalLoad(error);
+        return;
+    }
+    dataSource->setRequest(*finalRequest);
+    std::weak_ptr<WebFrame> weakThis = weak_from_this();
+    if (html) {
+        std::string utf8 = toUTF8(*html);
+        Data data(utf8.begin(), utf8.end());
+        auto response = std::make_shared<URLResponse>(finalRequest->url(), u"text/html; charset=utf-8",
+                                                      static_cast<int64_t>(data.size()));
+        RunLoop::main().perform([weakThis, generation, identifier, data = std::move(data), response]() mutable {
+            if (auto frame = weakThis.lock(); frame && frame->m_generation == generation)
+                frame->mainResourceArrived(identifier, std::move(data), response, Error());
+        });
+        return;
+    }
+    fetch(*finalRequest, [weakThis, generation, identifier](Data data, std::shared_ptr<URLResponse> response, Error error) {
+        if (auto frame = weakThis.lock(); frame && frame->m_generation == generation)
+            frame->mainResourceArrived(identifier, std::move(data), std::move(response), std::move(error));
+    });
+}
+
+void WebFrame::fetch(const URLRequest& request, FetchCompletion completion)
+{
+    const URL& url = request.url();
+    auto scheme = url.scheme();
+    if (scheme == u"file") {
+        auto path = url.fileSystemPath();
+        std::string contents;
+        Error error;
+        bool ok = path && readFileForLoad(*m_webView, *path, url, contents, error);
+        if (!path)
+            error = loadError(URLErrorBadURL, url, u"The file URL is not valid.");
+        Data data(contents.begin(), contents.end());
+        std::shared_ptr<URLResponse> response;
+        if (ok)
+            response = std::make_shared<URLResponse>(url, webMIMETypeForURL(url), static_cast<int64_t>(data.size()));
+        RunLoop::main().perform([completion = std::move(completion), data = std::move(data), response, error]() mutable {
+            completion(std::move(data), response, error);
+        });
+        return;
+    }
+    if (scheme == u"http" || scheme == u"https") {
+        auto task = m_webView->urlSession()->dataTask(request, std::move(completion));
+        m_tasks.push_back(task);
+        task->resume();
+        return;
+    }
+    if (url.absoluteString() == u"about:blank") {
+        auto response = std::make_shared<URLResponse>(url, u"text/html", 0);
+        RunLoop::main().perform([completion = std::move(completion), response] { completion({}, response, Error()); });
+        return;
+    }
+    Error error = loadError(URLErrorUnsupportedURL, url, u"The URL's scheme is not supported.");
+    RunLoop::main().perform([completion = std::move(completion), error] { completion({}, nullptr, error); });
+}
+
+void WebFrame::mainResourceArrived(WebResourceIdentifier identifier, Data data, std::shared_ptr<URLResponse> response,
+                                   Error error)
+{
+    auto protectedThis = shared_from_this();
+    auto& view = *m_webView;
+    auto dataSource = m_provisionalDataSource;
+    auto& resources = resourceLoadDelegateOf(view);
+    if (!error.isEmpty() || !response) {
+        if (error.isEmpty())
+            error = loadError(URLErrorUnknown, dataSource->request().url(), u"The load failed.");
+        resources.didFailLoadingWithError(view, identifier, error, *dataSource);
+        failProvisionalLoad(error);
+        return;
+    }
+    uint64_t generation = m_generation;
+    resources.didReceiveResponse(view, identifier, *response, *dataSource);
+    if (m_generation != generation)
+        return;
+    commit(std::move(data), std::move(response));
+    if (m_generation != generation)
+        return;
+    resources.didFinishLoadingFromDataSource(view, identifier, *m_dataSource);
+    if (m_generation != generation || m_state != State::Committed)
+        return;
+    m_scannedDocumentVersion = m_document->contentVersion();
+    startSubresourceLoads(true);
+    checkCompleted();
+}
+
+void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
+{
+    auto& view = *m_webView;
+    uint64_t generation = m_generation;
+    auto dataSource = m_provisionalDataSource;
+    detachChildren();
+    m_provisionalDataSource.reset();
+    m_dataSource = dataSource;
+    m_requestedURLs.clear();
+    m_pendingResources = 0;
+    m_pendingChildFrames = 0;
+
+    std::u16string mimeType = response->mimeType();
+    if (mimeType.empty())
+        mimeType = webMIMETypeForURL(response->url());
+    dataSource->setResponse(response);
+    dataSource->setMIMEType(mimeType);
+    std::u16string url = response->url().absoluteString();
+    std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+
+    Error parseError;
+    std::shared_ptr<DOMDocument> document;
+    bool isText = mimeType.starts_with(u"text/") || isXMLMIMEType(mimeType) || mimeType == u"application/octet-stream";
+    if (isText || data.empty()) {
+        std::string encoding;
+        std::string utf8 = decodeHTMLBytesToUTF8(bytes, toUTF8(response->textEncodingName()), encoding);
+        std::u16string source = toUTF16(utf8);
+        std::u16string encodingName = preferredEncodingName(encoding);
+        dataSource->setTextEncodingName(encodingName);
+        if (isXMLMIMEType(mimeType)) {
+            document = DOMDocument::parseXML(utf8, url, &parseError);
+            if (document) {
+                document->setContentType(mimeType);
+                document->setCharacterSet(encodingName);
+            }
+        } else if (mimeType == u"text/html" || mimeType == u"application/octet-stream" || data.empty()) {
+            document = DOMDocument::parseHTML(std::u16string_view(source), url);
+            document->setCharacterSet(encodingName);
+        } else {
+            document = DOMDocument::parseHTML(u"<html><body><pre>" + escapeForHTML(source) + u"</pre></body></html>", url);
+            document->setCharacterSet(encodingName);
+        }
+        dataSource->setDocumentSource(std::move(source));
+    } else {
+        std::u16string markup = u"<html><body>";
+        if (mimeType.starts_with(u"image/"))
+            markup += u"<img src=\"" + escapeForHTML(url) + u"\">";
+        markup += u"</body></html>";
+        document = DOMDocument::parseHTML(std::u16string_view(markup), url);
+    }
+    dataSource->setData(std::move(data));
+    m_document = document;
+    m_layout.invalidate();
+    m_state = State::Committed;
+    if (document && mimeType.starts_with(u"image/"))
+        dataSource->addSubresource(dataSource->mainResource());
+
+    frameLoadDelegateOf(view).didCommitLoadForFrame(view, *this);
+    if (m_generation != generation)
+        return;
+    if (!document) {
+        m_state = State::Failed;
+        dataSource->setLoading(false);
+        frameLoadDelegateOf(view).didFailLoadWithError(view, parseError, *this);
+        if (auto parent = parentFrame())
+            parent->childFrameEnded();
+        return;
+    }
+    auto title = document->title();
+    if (!title.empty())
+        frameLoadDelegateOf(view).didReceiveTitle(view, title, *this);
+}
+
+std::vector<URL> WebFrame::importedStyleSheetURLs(std::u16string_view css, const URL* base) const
+{
+    // @import "x.css"; @import url(x.css) screen; — only at the top of a sheet,
+    // but a later one is rare enough to take as well.
+    std::vector<URL> urls;
+    size_t position = 0;
+    while ((position = css.find(u"@import", position)) != std::u16string_view::npos) {
+        position += 7;
+        while (position < css.size() && (css[position] == ' ' || css[position] == '\t' || css[position] == '\n'))
+            ++position;
+        std::u16string target;
+        if (css.substr(position, 4) == u"url(") {
+            position += 4;
+            while (position < css.size() && css[position] == ' ')
+                ++position;
+            char16_t quote = position < css.size() && (css[position] == '"' || css[position] == '\'') ? css[position] : 0;
+            if (quote)
+                ++position;
+            while (position < css.size() && css[position] != (quote ? quote : u')') && css[position] != '\n')
+                target += css[position++];
+            if (!quote) {
+                while (!target.empty() && target.back() == ' ')
+                    target.pop_back();
+            }
+        } else if (position < css.size() && (css[position] == '"' || css[position] == '\'')) {
+            char16_t quote = css[position++];
+            while (position < css.size() && css[position] != quote && css[position] != '\n')
+                target += css[position++];
+        }
+        if (target.empty())
+            continue;
+        if (auto url = URL::create(target, base))
+            urls.push_back(url->absoluteURL());
+    }
+    return urls;
+}
+
+void WebFrame::startSubresourceLoads(bool includeFrames)
+{
+    auto document = m_document;
+    auto base = baseURL();
+    const URL* baseURLPointer = base ? &*base : nullptr;
+    std::vector<std::shared_ptr<DOMElement>> frames;
+    for (DOMNode* node = document->first(); node; node = node->traverseNext()) {
+        if (!node->isElementNode())
+            continue;
+        auto& element = static_cast<DOMElement&>(*node);
+        if (!element.isHTMLElement() && document->isHTMLDocument())
+            continue;
+        if (element.hasTagName(u"link") && isStyleSheetLink(element)) {
+            auto href = element.getAttribute(u"href");
+            if (!href.empty()) {
+                if (auto url = URL::create(href, baseURLPointer))
+                    loadSubresource(url->absoluteURL(), true);
+            }
+        } else if (element.hasTagName(u"style")) {
+            for (auto& url : importedStyleSheetURLs(element.textContent(), baseURLPointer))
+                loadSubresource(url, true);
+        } else if (element.hasTagName(u"img")) {
+            auto src = element.getAttribute(u"src");
+            if (!src.empty()) {
+                if (auto url = URL::create(src, baseURLPointer))
+                    loadSubresource(url->absoluteURL(), false);
+            }
+        } else if (includeFrames && (element.hasTagName(u"iframe") || element.hasTagName(u"frame")))
+            frames.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
+    }
+    for (auto& element : frames)
+        loadChildFrame(element);
+}
+
+void WebFrame::loadSubresource(const URL& url, bool isStyleSheet)
+{
+    if (!m_requestedURLs.insert(url.absoluteString()).second)
+        return;
+    auto& view = *m_webView;
+    auto dataSource = m_dataSource;
+    auto& resources = resourceLoadDelegateOf(view);
+    uint64_t generation = m_generation;
+    URLRequest request(url);
+    auto identifier = resources.identifierForInitialRequest(view, request, *dataSource);
+    auto finalRequest = resources.willSendRequest(view, identifier, request, nullptr, *dataSource);
+    if (m_generation != generation)
+        return;
+    if (!finalRequest) {
+        resources.didFailLoadingWithError(view, identifier, loadError(URLErrorCancelled, url, u"The load was cancelled."),
+                                          *dataSource);
+        return;
+    }
+    ++m_pendingResources;
+    std::weak_ptr<WebFrame> weakThis = weak_from_this();
+    fetch(*finalRequest, [weakThis, generation, identifier, isStyleSheet](Data data, std::shared_ptr<URLResponse> response,
+                                                                          Error error) {
+        auto frame = weakThis.lock();
+        if (!frame || frame->m_generation != generation)
+            return;
+        auto& view = *frame->m_webView;
+        auto dataSource = frame->m_dataSource;
+        auto& resources = resourceLoadDelegateOf(view);
+        if (!error.isEmpty() || !response) {
+            if (error.isEmpty())
+                error = Error(URLErrorDomain, URLErrorUnknown, u"The load failed.");
+            resources.didFailLoadingWithError(view, identifier, error, *dataSource);
+        } else {
+            resources.didReceiveResponse(view, identifier, *response, *dataSource);
+            if (frame->m_generation != generation)
+                return;
+            std::u16string mimeType = response->mimeType().empty() ? webMIMETypeForURL(response->url()) : response->mimeType();
+            std::u16string encoding = response->textEncodingName();
+            if (isStyleSheet) {
+                std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+                auto text = toUTF16(bytes);
+                auto sheetURL = response->url();
+                dataSource->addSubresource(std::make_shared<WebResource>(std::move(data), response->url(), mimeType,
+                                                                         encoding.empty() ? u"UTF-8" : encoding));
+                for (auto& imported : frame->importedStyleSheetURLs(text, &sheetURL))
+                    frame->loadSubresource(imported, true);
+                if (frame->m_document)
+                    CSSStyleResolver::forDocument(*frame->m_document).invalidate();
+            } else
+                dataSource->addSubresource(std::make_shared<WebResource>(std::move(data), response->url(), mimeType, encoding));
+            frame->m_layout.invalidate();
+            resources.didFinishLoadingFromDataSource(view, identifier, *dataSource);
+        }
+        if (frame->m_generation != generation)
+            return;
+        --frame->m_pendingResources;
+        frame->checkCompleted();
+    });
+}
+
+void WebFrame::loadChildFrame(const std::shared_ptr<DOMElement>& element)
+{
+    auto child = WebFrame::create(m_webView, element->getAttribute(u"name"), shared_from_this(), element);
+    m_children.push_back(child);
+    m_frameView->documentView()->addSubview(child->m_frameView);
+    ++m_pendingChildFrames;
+    auto src = element->getAttribute(u"src");
+    auto base = baseURL();
+    std::optional<URL> url;
+    if (!src.empty())
+        url = URL::create(src, base ? &*base : nullptr);
+    child->beginLoad(URLRequest(url ? url->absoluteURL() : *URL::create(u"about:blank")), std::nullopt);
+}
+
+void WebFrame::childFrameEnded()
+{
+    if (m_state != State::Committed || !m_pendingChildFrames)
+        return;
+    --m_pendingChildFrames;
+    checkCompleted();
+}
+
+void WebFrame::checkCompleted()
+{
+    if (m_state != State::Committed || m_pendingResources || m_pendingChildFrames)
+        return;
+    auto protectedThis = shared_from_this();
+    m_state = State::Finished;
+    m_dataSource->setLoading(false);
+    m_layout.invalidate();
+    auto& view = *m_webView;
+    frameLoadDelegateOf(view).didFinishLoadForFrame(view, *this);
+    if (auto parent = parentFrame())
+        parent->childFrameEnded();
+}
+
+void WebFrame::failProvisionalLoad(const Error& error)
+{
+    auto protectedThis = shared_from_this();
+    m_state = State::Failed;
+    if (m_provisionalDataSource)
+        m_provisionalDataSource->setLoading(false);
+    m_provisionalDataSource.reset();
+    auto& view = *m_webView;
+    frameLoadDelegateOf(view).didFailProvisionalLoadWithError(view, error, *this);
+    if (auto parent = parentFrame())
+        parent->childFrameEnded();
+}
+
+void WebFrame::stopLoading()
+{
+    auto protectedThis = shared_from_this();
+    State state = m_state;
+    bool loading = state == State::Provisional || state == State::Committed;
+    ++m_generation;
+    for (auto& task : m_tasks)
+        task->cancel();
+    m_tasks.clear();
+    if (loading)
+        m_state = State::Failed;
+    for (auto& child : m_children)
+        child->stopLoading();
+    if (!loading)
+        return;
+    auto& view = *m_webView;
+    URL url = m_provisionalDataSource ? m_provisionalDataSource->request().url()
+                                      : m_dataSource ? m_dataSource->request().url() : *URL::create(u"about:blank");
+    Error error = loadError(URLErrorCancelled, url, u"The load was cancelled.");
+    if (state == State::Provisional) {
+        m_provisionalDataSource.reset();
+        frameLoadDelegateOf(view).didFailProvisionalLoadWithError(view, error, *this);
+    } else {
+        m_dataSource->setLoading(false);
+        frameLoadDelegateOf(view).didFailLoadWithError(view, error, *this);
+    }
+    if (auto parent = parentFrame())
+        parent->childFrameEnded();
+}
+
+void WebFrame::detachChildren()
+{
+    for (auto& child : m_children) {
+        child->stopLoading();
+        child->detachChildren();
+        child->m_frameView->removeFromSuperview();
+    }
+    m_children.clear();
+}
+
+void WebFrame::reloadSubresource(const URL& url)
+{
+    if (!m_document || !m_dataSource || m_state == State::Provisional)
+        return;
+    m_requestedURLs.erase(url.absoluteURL().absoluteString());
+    auto type = webMIMETypeForURL(url);
+    loadSubresource(url.absoluteURL(), type == u"text/css");
+}
+
+void WebFrame::loadNewSubresourcesIfNeeded()
+{
+    if (!m_document || !m_dataSource || (m_state != State::Committed && m_state != State::Finished))
+        return;
+    if (m_scannedDocumentVersion == m_document->contentVersion())
+        return;
+    m_scannedDocumentVersion = m_document->contentVersion();
+    startSubresourceLoads(false);
+}
+
+WebLayout& WebFrame::layout()
+{
+    loadNewSubresourcesIfNeeded();
+    if (m_document) {
+        double width = m_frameView->clipView()->frame().width();
+        m_layout.layoutIfNeeded(*m_document, width, m_webView->textSizeMultiplier());
+        if (m_childViewsVersion != m_layout.layoutCount()) {
+            m_childViewsVersion = m_layout.layoutCount();
+            Size size = m_layout.documentSize();
+            Rect clip = m_frameView->clipView()->frame();
+            m_frameView->documentView()->setFrameSize({ std::max(size.width, clip.width()), std::max(size.height, clip.height()) });
+            updateChildFrameViews();
+        }
+    }
+    return m_layout;
+}
+
+void WebFrame::updateChildFrameViews()
+{
+    for (auto& child : m_children) {
+        auto element = child->frameElement();
+        Rect box = element ? m_layout.boundingBox(*element) : Rect();
+        child->m_frameView->setFrame(box);
+        child->m_frameView->clipView()->setFrame(Rect(0, 0, box.width(), box.height()));
+        child->m_layout.invalidate();
+    }
+}
+
+Rect WebFrame::boundingBox(const DOMNode& node)
+{
+    return layout().boundingBox(node);
+}
+
+} // namespace brevanton

@@ -1,0 +1,34 @@
+#include "platform/web/WebFrameView.h"
+
+namespace brevanton {
+
+WebDocumentView::WebDocumentView(std::weak_ptr<WebFrame> frame)
+    : m_frame(std::move(frame))
+{
+}
+
+WebFrameView::WebFrameView(Rect frameRect, std::weak_ptr<WebFrame> frame)
+    : View(frameRect)
+    , m_frame(std::move(frame))
+{
+}
+
+std::shared_ptr<WebFrameView> WebFrameView::create(std::weak_ptr<WebFrame> frame, Rect frameRect)
+{
+    auto view = std::make_shared<WebFrameView>(frameRect, frame);
+    view->m_clipView = std::make_shared<ClipView>(Rect(0, 0, frameRect.width(), frameRect.height()));
+    view->m_clipView->setPostsBoundsChangedNotifications(true);
+    view->m_documentView = std::make_shared<WebDocumentView>(frame);
+    view->m_documentView->setFrame(Rect(0, 0, frameRect.width(), frameRect.height()));
+    view->m_clipView->setDocumentView(view->m_documentView);
+    view->addSubview(view->m_clipView);
+    return view;
+}
+
+void WebFrameView::resizeSubviewsWithOldSize(Size)
+{
+    if (m_clipView)
+        m_clipView->setFrame(Rect(0, 0, frame().width(), frame().height()));
+}
+
+} // namespace brevanton

@@ -1,0 +1,528 @@
+#include "platform/web/WebLayout.h"
+
+#include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace brevanton {
+
+namespace {
+
+bool isSpace(char16_t c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+double lengthInPixels(const CSSComputedValues& style, CSSPropertyID id, double percentBase = 0)
+{
+    auto* value = style.value(id);
+    if (!value || !value->isPrimitiveValue())
+        return 0;
+    auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
+    if (primitive.primitiveType() == CSSPrimitiveValue::CSS_PERCENTAGE)
+        return primitive.numberValue() * percentBase / 100;
+    if (!primitive.isLength())
+        return 0;
+    return primitive.getFloatValue(CSSPrimitiveValue::CSS_PX);
+}
+
+std::optional<double> definiteLength(const CSSComputedValues& style, CSSPropertyID id, double percentBase)
+{
+    auto* value = style.value(id);
+    if (!value || !value->isPrimitiveValue())
+        return std::nullopt;
+    auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
+    if (primitive.primitiveType() == CSSPrimitiveValue::CSS_PERCENTAGE)
+        return primitive.numberValue() * percentBase / 100;
+    if (!primitive.isLength())
+        return std::nullopt;
+    return primitive.getFloatValue(CSSPrimitiveValue::CSS_PX);
+}
+
+enum class DisplayKind { None, Inline, Block, Table, Contents };
+
+DisplayKind displayKind(const CSSComputedValues& style)
+{
+    auto display = style.identifier(CSSPropertyID::Display);
+    if (display == u"none")
+        return DisplayKind::None;
+    if (display == u"inline" || display == u"inline-block" || display == u"inline-table" || display == u"ruby"
+        || display == u"ruby-text" || display.empty())
+        return DisplayKind::Inline;
+    if (display == u"table")
+        return DisplayKind::Table;
+    if (display == u"contents")
+        return DisplayKind::Contents;
+    return DisplayKind::Block;
+}
+
+std::optional<double> attributeLength(const DOMElement& element, std::u16string_view name)
+{
+    const std::u16string* value = element.attributeValue(name);
+    if (!value)
+        return std::nullopt;
+    double number = 0;
+    bool digits = false;
+    for (char16_t c : *value) {
+        if (c >= '0' && c <= '9') {
+            number = number * 10 + (c - '0');
+            digits = true;
+        } else if (!(isSpace(c) && !digits))
+            break;
+    }
+    if (!digits)
+        return std::nullopt;
+    return number;
+}
+
+} // namespace
+
+bool webIsReplacedElement(const DOMElement& element)
+{
+    if (!element.isHTMLElement())
+        return false;
+    static constexpr std::u16string_view replaced[] = { u"img", u"iframe", u"frame", u"video", u"audio", u"embed",
+                                                         u"object", u"canvas", u"input", u"textarea", u"select",
+                                                         u"button", u"hr" };
+    for (auto name : replaced) {
+        if (element.hasTagName(name))
+            return true;
+    }
+    return false;
+}
+
+struct WebLayout::InlineState {
+    double left { 0 };
+    double width { 0 };
+    double x { 0 };
+    double lineTop { 0 };
+    double lineHeight { 0 };
+    bool lineHasContent { false };
+    bool pendingSpace { false };
+    double fontSize { 16 };
+
+    double right() const { return left + width; }
+    void newLine(double minimumHeight)
+    {
+        lineTop += std::max(lineHeight, minimumHeight);
+        x = left;
+        lineHeight = 0;
+        lineHasContent = false;
+        pendingSpace = false;
+    }
+    double bottom() const { return lineTop + (lineHasContent ? lineHeight : 0); }
+};
+
+double WebLayout::fontSizeOf(const DOMElement& element) const
+{
+    return CSSStyleResolver::computedValuesFor(element)->fontSize * m_multiplier;
+}
+
+void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double textSizeMultiplier)
+{
+    if (m_valid && m_document == &document && m_documentVersion == document.contentVersion() && m_width == width
+        && m_multiplier == textSizeMultiplier)
+        return;
+    m_boxes.clear();
+    m_document = &document;
+    m_documentVersion = document.contentVersion();
+    m_width = width;
+    m_multiplier = textSizeMultiplier;
+    m_valid = true;
+    ++m_layoutCount;
+
+    double height = 0;
+    if (auto root = document.documentElement())
+        height = layoutBlock(*root, 0, 0, width);
+    double maxX = width;
+    for (auto& [node, box] : m_boxes)
+        maxX = std::max(maxX, box.rect.maxX());
+    m_documentSize = { maxX, height };
+}
+
+double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width)
+{
+    auto style = CSSStyleResolver::computedValuesFor(element);
+    if (displayKind(*style) == DisplayKind::None)
+        return 0;
+    if (displayKind(*style) == DisplayKind::Table)
+        return layoutTable(element, x, y, width);
+    double marginTop = lengthInPixels(*style, CSSPropertyID::MarginTop, width);
+    double marginBottom = lengthInPixels(*style, CSSPropertyID::MarginBottom, width);
+    double marginLeft = lengthInPixels(*style, CSSPropertyID::MarginLeft, width);
+    double marginRight = lengthInPixels(*style, CSSPropertyID::MarginRight, width);
+    double paddingTop = lengthInPixels(*style, CSSPropertyID::PaddingTop, width);
+    double paddingBottom = lengthInPixels(*style, CSSPropertyID::PaddingBottom, width);
+    double paddingLeft = lengthInPixels(*style, CSSPropertyID::PaddingLeft, width);
+    double paddingRight = lengthInPixels(*style, CSSPropertyID::PaddingRight, width);
+
+    double boxX = x + marginLeft;
+    double boxY = y + marginTop;
+    double boxWidth = std::max(0.0, width - marginLeft - marginRight);
+    if (auto explicitWidth = definiteLength(*style, CSSPropertyID::Width, width))
+        boxWidth = *explicitWidth + paddingLeft + paddingRight;
+    double contentWidth = std::max(0.0, boxWidth - paddingLeft - paddingRight);
+    double contentHeight = layoutBlockChildren(element, boxX + paddingLeft, boxY + paddingTop, contentWidth);
+    if (auto explicitHeight = definiteLength(*style, CSSPropertyID::Height, 0); explicitHeight && *explicitHeight > 0)
+        contentHeight = *explicitHeight;
+    double boxHeight = contentHeight + paddingTop + paddingBottom;
+    m_boxes[&element].rect = Rect(boxX, boxY, boxWidth, boxHeight);
+    return marginTop + boxHeight + marginBottom;
+}
+
+double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double y, double width)
+{
+    InlineState state;
+    state.left = x;
+    state.width = width;
+    state.x = x;
+    state.lineTop = y;
+    double minimumLineHeight = 0;
+    if (container.isElementNode())
+        minimumLineHeight = fontSizeOf(static_cast<const DOMElement&>(container)) * lineHeightPerFontSize;
+    state.fontSize = minimumLineHeight / lineHeightPerFontSize;
+
+    for (DOMNode* child = container.first(); child; child = child->next()) {
+        bool block = false;
+        if (child->isElementNode()) {
+            auto& element = static_cast<const DOMElement&>(*child);
+            auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
+            if (kind == DisplayKind::None)
+                continue;
+            block = (kind == DisplayKind::Block || kind == DisplayKind::Table) && !webIsReplacedElement(element);
+            if (element.hasTagName(u"hr"))
+                block = true;
+        }
+        if (!block) {
+            layoutInline(*child, state);
+            continue;
+        }
+        if (state.lineHasContent)
+            state.newLine(0);
+        double top = state.lineTop;
+        auto& element = static_cast<const DOMElement&>(*child);
+        double height;
+        if (webIsReplacedElement(element)) {
+            Size size = replacedSize(element);
+            size.width = std::min(size.width, width);
+            m_boxes[child].rect = Rect(x, top, size.width, size.height);
+            height = size.height;
+        } else
+            height = layoutBlock(element, x, top, width);
+        state.lineTop = top + height;
+        state.x = x;
+        state.lineHeight = 0;
+        state.lineHasContent = false;
+        state.pendingSpace = false;
+    }
+    return state.bottom() - y;
+}
+
+double WebLayout::layoutTable(const DOMElement& table, double x, double y, double width)
+{
+    auto style = CSSStyleResolver::computedValuesFor(table);
+    double marginTop = lengthInPixels(*style, CSSPropertyID::MarginTop, width);
+    double marginBottom = lengthInPixels(*style, CSSPropertyID::MarginBottom, width);
+    double tableWidth = width;
+    if (auto explicitWidth = definiteLength(*style, CSSPropertyID::Width, width))
+        tableWidth = *explicitWidth;
+    double top = y + marginTop;
+    double rowY = top;
+
+    auto layoutRow = [&](const DOMElement& row) {
+        std::vector<const DOMElement*> cells;
+        for (DOMNode* cell = row.first(); cell; cell = cell->next()) {
+            if (cell->isElementNode()
+                && (static_cast<DOMElement*>(cell)->hasTagName(u"td") || static_cast<DOMElement*>(cell)->hasTagName(u"th")))
+                cells.push_back(static_cast<const DOMElement*>(cell));
+        }
+        double rowHeight = 0;
+        if (!cells.empty()) {
+            double cellWidth = tableWidth / static_cast<double>(cells.size());
+            for (size_t i = 0; i < cells.size(); ++i)
+                rowHeight = std::max(rowHeight, layoutBlock(*cells[i], x + cellWidth * static_cast<double>(i), rowY, cellWidth));
+            for (auto* cell : cells) {
+                auto found = m_boxes.find(cell);
+                if (found != m_boxes.end())
+                    found->second.rect.size.height = rowHeight;
+            }
+        }
+        m_boxes[&row].rect = Rect(x, rowY, tableWidth, rowHeight);
+        rowY += rowHeight;
+    };
+
+    for (DOMNode* child = table.first(); child; child = child->next()) {
+        if (!child->isElementNode())
+            continue;
+        auto& element = static_cast<const DOMElement&>(*child);
+        if (displayKind(*CSSStyleResolver::computedValuesFor(element)) == DisplayKind::None)
+            continue;
+        if (element.hasTagName(u"tr"))
+            layoutRow(element);
+        else if (element.hasTagName(u"thead") || element.hasTagName(u"tbody") || element.hasTagName(u"tfoot")) {
+            double sectionTop = rowY;
+            for (DOMNode* row = element.first(); row; row = row->next()) {
+                if (row->isElementNode() && static_cast<DOMElement*>(row)->hasTagName(u"tr"))
+                    layoutRow(static_cast<const DOMElement&>(*row));
+            }
+            m_boxes[&element].rect = Rect(x, sectionTop, tableWidth, rowY - sectionTop);
+        } else if (element.hasTagName(u"caption"))
+            rowY += layoutBlock(element, x, rowY, tableWidth);
+    }
+    m_boxes[&table].rect = Rect(x, top, tableWidth, rowY - top);
+    return marginTop + (rowY - top) + marginBottom;
+}
+
+Size WebLayout::replacedSize(const DOMElement& element) const
+{
+    auto width = attributeLength(element, u"width");
+    auto height = attributeLength(element, u"height");
+    auto style = CSSStyleResolver::computedValuesFor(element);
+    if (auto cssWidth = definiteLength(*style, CSSPropertyID::Width, m_width))
+        width = *cssWidth;
+    if (auto cssHeight = definiteLength(*style, CSSPropertyID::Height, 0))
+        height = *cssHeight;
+    if (width && height)
+        return { *width, *height };
+    Size intrinsic = defaultReplacedSize;
+    if (element.hasTagName(u"iframe") || element.hasTagName(u"frame") || element.hasTagName(u"video")
+        || element.hasTagName(u"embed") || element.hasTagName(u"object"))
+        intrinsic = defaultFrameSize;
+    else if (element.hasTagName(u"hr"))
+        intrinsic = { m_width, 2 };
+    else if (m_intrinsicSize) {
+        if (auto known = m_intrinsicSize(element))
+            intrinsic = *known;
+    }
+    if (width && !height)
+        return { *width, intrinsic.width > 0 ? *width * intrinsic.height / intrinsic.width : intrinsic.height };
+    if (height && !width)
+        return { intrinsic.height > 0 ? *height * intrinsic.width / intrinsic.height : intrinsic.width, *height };
+    return intrinsic;
+}
+
+void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
+{
+    if (node.isTextNode()) {
+        layoutText(node, state);
+        return;
+    }
+    if (!node.isElementNode())
+        return;
+    auto& element = static_cast<const DOMElement&>(node);
+    auto style = CSSStyleResolver::computedValuesFor(element);
+    if (displayKind(*style) == DisplayKind::None)
+        return;
+    if (element.hasTagName(u"br")) {
+        double height = fontSizeOf(element) * lineHeightPerFontSize;
+        m_boxes[&node].rect = Rect(state.x, state.lineTop, 0, height);
+        state.lineHeight = std::max(state.lineHeight, height);
+        state.lineHasContent = true;
+        state.newLine(0);
+        return;
+    }
+    if (webIsReplacedElement(element)) {
+        Size size = replacedSize(element);
+        if (state.pendingSpace && state.lineHasContent)
+            state.x += state.fontSize * advancePerFontSize;
+        state.pendingSpace = false;
+        if (state.lineHasContent && state.x + size.width > state.right())
+            state.newLine(0);
+        m_boxes[&node].rect = Rect(state.x, state.lineTop, size.width, size.height);
+        state.x += size.width;
+        state.lineHeight = std::max(state.lineHeight, size.height);
+        state.lineHasContent = true;
+        return;
+    }
+    double savedFontSize = state.fontSize;
+    state.fontSize = fontSizeOf(element);
+    Point start { state.x, state.lineTop };
+    for (DOMNode* child = node.first(); child; child = child->next())
+        layoutInline(*child, state);
+    state.fontSize = savedFontSize;
+    // The union of the content's boxes; an empty element keeps a zero-width box where it stands.
+    Rect box;
+    bool any = false;
+    for (DOMNode* child = node.first(); child; child = child->next()) {
+        auto found = m_boxes.find(child);
+        if (found == m_boxes.end() || (found->second.rect.width() <= 0 && found->second.rect.height() <= 0))
+            continue;
+        box = any ? box.unionWith(found->second.rect) : found->second.rect;
+        any = true;
+    }
+    if (!any)
+        box = Rect(start.x, start.y, 0, fontSizeOf(element) * lineHeightPerFontSize);
+    m_boxes[&node].rect = box;
+}
+
+void WebLayout::layoutText(const DOMNode& node, InlineState& state)
+{
+    auto& data = static_cast<const DOMCharacterData&>(node).data();
+    auto* parent = node.parentElement().get();
+    double fontSize = parent ? fontSizeOf(*parent) : state.fontSize;
+    double advance = fontSize * advancePerFontSize;
+    double lineHeight = fontSize * lineHeightPerFontSize;
+    bool preserve = false;
+    if (parent) {
+        auto whiteSpace = CSSStyleResolver::computedValuesFor(*parent)->identifier(CSSPropertyID::WhiteSpace);
+        preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
+    }
+
+    Box& box = m_boxes[&node];
+    auto addToLine = [&](unsigned startOffset, unsigned endOffset, double x, double width) {
+        if (!box.lines.empty() && box.lines.back().rect.minY() == state.lineTop
+            && box.lines.back().endOffset <= startOffset) {
+            auto& line = box.lines.back();
+            line.rect.size.width = x + width - line.rect.minX();
+            line.endOffset = endOffset;
+            return;
+        }
+        box.lines.push_back({ Rect(x, state.lineTop, width, lineHeight), startOffset, endOffset });
+    };
+
+    size_t length = data.size();
+    size_t i = 0;
+    while (i < length) {
+        if (preserve && data[i] == '\n') {
+            if (!state.lineHasContent) {
+                state.lineHeight = std::max(state.lineHeight, lineHeight);
+                state.lineHasContent = true;
+            }
+            state.newLine(0);
+            ++i;
+            continue;
+        }
+        if (!preserve && isSpace(data[i])) {
+            while (i < length && isSpace(data[i]))
+                ++i;
+            state.pendingSpace = true;
+            continue;
+        }
+        size_t wordStart = i;
+        while (i < length && !isSpace(data[i]))
+            ++i;
+        if (preserve) {
+            // Spaces are kept as they stand: a run of spaces is a word of its own.
+            if (i == wordStart) {
+                while (i < length && isSpace(data[i]) && data[i] != '\n')
+                    ++i;
+            }
+        }
+        double wordWidth = static_cast<double>(i - wordStart) * advance;
+        double spaceWidth = (state.pendingSpace && state.lineHasContent) ? advance : 0;
+        if (state.lineHasContent && state.x + spaceWidth + wordWidth > state.right() && !preserve) {
+            state.newLine(0);
+            spaceWidth = 0;
+        }
+        double wordX = state.x + spaceWidth;
+        addToLine(static_cast<unsigned>(wordStart), static_cast<unsigned>(i), wordX, wordWidth);
+        state.x = wordX + wordWidth;
+        state.lineHeight = std::max(state.lineHeight, lineHeight);
+        state.lineHasContent = true;
+        state.pendingSpace = false;
+    }
+    if (box.lines.empty()) {
+        box.rect = Rect();
+        return;
+    }
+    Rect rect = box.lines.front().rect;
+    for (auto& line : box.lines)
+        rect = rect.unionWith(line.rect);
+    box.rect = rect;
+}
+
+Rect WebLayout::boundingBox(const DOMNode& node) const
+{
+    auto found = m_boxes.find(&node);
+    return found == m_boxes.end() ? Rect() : found->second.rect;
+}
+
+const std::vector<WebLineBox>* WebLayout::lineBoxes(const DOMNode& node) const
+{
+    auto found = m_boxes.find(&node);
+    return found == m_boxes.end() ? nullptr : &found->second.lines;
+}
+
+std::vector<Rect> WebLayout::lineBoxRects(const DOMNode& node) const
+{
+    std::vector<Rect> rects;
+    if (auto* lines = lineBoxes(node)) {
+        for (auto& line : *lines)
+            rects.push_back(line.rect);
+    }
+    return rects;
+}
+
+DOMNode* WebLayout::hitTest(DOMNode& node, Point point) const
+{
+    for (DOMNode* child = node.last(); child; child = child->previous()) {
+        if (!child->isElementNode() && !child->isTextNode())
+            continue;
+        auto found = m_boxes.find(child);
+        if (found == m_boxes.end())
+            continue;
+        if (child->isTextNode()) {
+            for (auto& line : found->second.lines) {
+                if (line.rect.containsPoint(point))
+                    return child;
+            }
+            continue;
+        }
+        if (found->second.rect.containsPoint(point)) {
+            if (auto* deeper = hitTest(*child, point))
+                return deeper;
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+DOMNode* WebLayout::nodeAtPoint(const DOMDocument& document, Point point) const
+{
+    auto root = document.documentElement();
+    if (!root)
+        return nullptr;
+    if (auto* hit = hitTest(*root, point))
+        return hit;
+    // Below or beside everything: the body (or the root) stands for the canvas.
+    if (auto body = document.body(); body && m_boxes.count(body.get()))
+        return body.get();
+    return root.get();
+}
+
+unsigned WebLayout::offsetForPoint(const DOMNode& text, Point point) const
+{
+    auto* lines = lineBoxes(text);
+    if (!lines || lines->empty())
+        return 0;
+    const WebLineBox* line = &lines->back();
+    for (auto& candidate : *lines) {
+        if (point.y < candidate.rect.maxY()) {
+            line = &candidate;
+            break;
+        }
+    }
+    auto& data = static_cast<const DOMCharacterData&>(text).data();
+    double fontSize = line->rect.height() / lineHeightPerFontSize;
+    double advance = fontSize * advancePerFontSize;
+    if (advance <= 0)
+        return line->startOffset;
+    long characters = std::lround((point.x - line->rect.minX()) / advance);
+    unsigned offset = line->startOffset;
+    // Walk rendered characters: a collapsed run of spaces counts once.
+    while (characters > 0 && offset < line->endOffset && offset < data.size()) {
+        if (isSpace(data[offset])) {
+            while (offset < line->endOffset && isSpace(data[offset]))
+                ++offset;
+        } else
+            ++offset;
+        --characters;
+    }
+    return offset;
+}
+
+} // namespace brevanton

@@ -1,0 +1,91 @@
+// WebLayout: a deterministic layout of one document, good enough for node
+// boxes and hit testing. Block boxes stack in their container's width;
+// inline text wraps into line boxes with a fixed advance per character and a
+// line height, both from the computed font size times the text size
+// multiplier; replaced elements take their width/height attributes, their
+// intrinsic size or a default; tables are rows of equal cells; elements with
+// display:none and their content have empty boxes. Coordinates are those of
+// the frame's document view (flipped: y grows downwards).
+#pragma once
+
+#include "platform/views/Geometry.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace brevanton {
+
+class DOMDocument;
+class DOMElement;
+class DOMNode;
+
+// One line's part of a text node: its rectangle and the offsets it covers.
+struct WebLineBox {
+    Rect rect;
+    unsigned startOffset { 0 };
+    unsigned endOffset { 0 };
+};
+
+class WebLayout {
+public:
+    // The intrinsic size of a replaced element (an image's pixel size), when known.
+    using IntrinsicSizeProvider = std::function<std::optional<Size>(const DOMElement&)>;
+
+    static constexpr double advancePerFontSize = 0.5;
+    static constexpr double lineHeightPerFontSize = 1.25;
+    static constexpr Size defaultReplacedSize { 16, 16 };
+    static constexpr Size defaultFrameSize { 300, 150 };
+
+    void setIntrinsicSizeProvider(IntrinsicSizeProvider provider) { m_intrinsicSize = std::move(provider); }
+
+    // Lays the document out again when it, the width or the multiplier changed
+    // since the last layout (or invalidate() was called).
+    void layoutIfNeeded(const DOMDocument&, double width, double textSizeMultiplier);
+    void invalidate() { m_valid = false; }
+
+    // The node's box; the zero rectangle for nodes without one.
+    Rect boundingBox(const DOMNode&) const;
+    // The line boxes of a text node, in order.
+    std::vector<Rect> lineBoxRects(const DOMNode&) const;
+    const std::vector<WebLineBox>* lineBoxes(const DOMNode&) const;
+    Size documentSize() const { return m_documentSize; }
+    // The deepest node (element or text) whose box holds the point, or null.
+    DOMNode* nodeAtPoint(const DOMDocument&, Point) const;
+    // The text offset nearest to the point's x within a line box of `text`.
+    unsigned offsetForPoint(const DOMNode& text, Point) const;
+    uint64_t layoutCount() const { return m_layoutCount; }
+
+private:
+    struct Box {
+        Rect rect;
+        std::vector<WebLineBox> lines;
+    };
+    struct InlineState;
+
+    double layoutBlock(const DOMElement&, double x, double y, double width);
+    double layoutBlockChildren(const DOMNode& container, double x, double y, double width);
+    double layoutTable(const DOMElement&, double x, double y, double width);
+    void layoutInline(const DOMNode&, InlineState&);
+    void layoutText(const DOMNode&, InlineState&);
+    Size replacedSize(const DOMElement&) const;
+    double fontSizeOf(const DOMElement&) const;
+    DOMNode* hitTest(DOMNode&, Point) const;
+
+    std::unordered_map<const DOMNode*, Box> m_boxes;
+    IntrinsicSizeProvider m_intrinsicSize;
+    Size m_documentSize;
+    const DOMDocument* m_document { nullptr };
+    uint64_t m_documentVersion { ~0ull };
+    double m_width { -1 };
+    double m_multiplier { 1 };
+    bool m_valid { false };
+    uint64_t m_layoutCount { 0 };
+};
+
+// Whether an element is replaced content (IMG, IFRAME, FRAME, VIDEO, ...).
+bool webIsReplacedElement(const DOMElement&);
+
+} // namespace brevanton

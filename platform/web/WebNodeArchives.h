@@ -1,0 +1,20 @@
+// Web archives of a part of a page: a node or a range as HTML, with the loaded
+// subresources its images and style sheets refer to.
+#pragma once
+
+#include "platform/web/WebArchive.h"
+
+#include <memory>
+
+namespace brevanton {
+
+class DOMNode;
+class DOMRange;
+class WebFrame;
+
+// The node's markup (a document: the whole document) as the main resource.
+std::shared_ptr<WebArchive> webArchiveForNode(const DOMNode&, const WebFrame&);
+// The markup of the range's contents as the main resource.
+std::shared_ptr<WebArchive> webArchiveForRange(const DOMRange&, const WebFrame&);
+
+} // namespace brevanton

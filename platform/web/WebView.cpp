@@ -1,0 +1,537 @@
+#include "platform/web/WebView.h"
+
+#include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/URLSession.h"
+
+namespace brevanton {
+
+namespace {
+
+bool isFrameElement(const DOMNode& node)
+{
+    if (!node.isElementNode())
+        return false;
+    auto& element = static_cast<const DOMElement&>(node);
+    return element.hasTagName(u"iframe") || element.hasTagName(u"frame");
+}
+
+bool isWordCharacter(char16_t c)
+{
+    return !(c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0xA0 || c == '.' || c == ',' || c == ';'
+             || c == ':' || c == '!' || c == '?' || c == '(' || c == ')' || c == '"');
+}
+
+std::shared_ptr<DOMRange> collapsedRange(DOMNode& node, unsigned offset)
+{
+    auto* document = node.isDocumentNode() ? static_cast<DOMDocument*>(&node) : node.document();
+    if (!document)
+        return nullptr;
+    auto range = DOMRange::create(*document);
+    range->setStart(node.shared_from_this(), offset);
+    range->collapse(true);
+    return range;
+}
+
+bool sameRange(const DOMRange* a, const DOMRange* b)
+{
+    if (!a || !b)
+        return a == b;
+    return a->startNode() == b->startNode() && a->startOffset() == b->startOffset() && a->endNode() == b->endNode()
+        && a->endOffset() == b->endOffset();
+}
+
+DOMNode* adjacentTextNode(DOMNode& from, bool forward)
+{
+    DOMNode* node = &from;
+    while (true) {
+        node = forward ? node->traverseNext() : node->traversePrevious();
+        if (!node)
+            return nullptr;
+        if (node->isTextNode() && node->length() > 0)
+            return node;
+    }
+}
+
+} // namespace
+
+std::shared_ptr<WebView> WebView::create(Rect frame)
+{
+    auto view = std::make_shared<WebView>(frame);
+    view->m_mainFrame = WebFrame::create(view.get(), {}, nullptr, nullptr);
+    view->addSubview(view->m_mainFrame->frameView());
+    return view;
+}
+
+WebView::WebView(Rect frame)
+    : View(frame)
+{
+}
+
+WebView::~WebView()
+{
+    m_frameLoadDelegate = nullptr;
+    m_resourceLoadDelegate = nullptr;
+    m_policyDelegate = nullptr;
+    m_editingDelegate = nullptr;
+    if (m_mainFrame)
+        m_mainFrame->stopLoading();
+}
+
+std::shared_ptr<DOMDocument> WebView::mainFrameDocument() const
+{
+    return m_mainFrame ? m_mainFrame->domDocument() : nullptr;
+}
+
+std::u16string WebView::mainFrameURL() const
+{
+    if (auto& provisional = m_mainFrame->provisionalDataSource())
+        return provisional->request().url().absoluteString();
+    if (auto& source = m_mainFrame->dataSource())
+        return source->request().url().absoluteString();
+    return {};
+}
+
+void WebView::setMainFrameURL(const std::u16string& string)
+{
+    auto url = URL::create(string);
+    if (!url || url->scheme().empty())
+        url = URL::fileURLWithPath(std::u16string_view(string), false);
+    m_mainFrame->loadRequest(URLRequest(*url));
+}
+
+bool WebView::isLoading() const
+{
+    return m_mainFrame && m_mainFrame->isLoading();
+}
+
+void WebView::stopLoading()
+{
+    m_mainFrame->stopLoading();
+}
+
+std::shared_ptr<URLSession> WebView::urlSession() const
+{
+    return m_session ? m_session : URLSession::shared();
+}
+
+bool WebView::applyUserStyleSheet(Error* outError)
+{
+    if (!m_preferences.userStyleSheetEnabled || !m_preferences.userStyleSheetLocation) {
+        CSSStyleResolver::setUserStyleSheet(u"");
+        return true;
+    }
+    auto& url = *m_preferences.userStyleSheetLocation;
+    auto path = url.fileSystemPath();
+    if (!path)
+        return setError(outError, Error(URLErrorDomain, URLErrorUnsupportedURL, u"The user style sheet is not a file."));
+    auto text = readFile(*path, outError);
+    if (!text)
+        return false;
+    CSSStyleResolver::setUserStyleSheet(toUTF16(*text), url.absoluteString());
+    return true;
+}
+
+void WebView::setSelectedDOMRange(const std::shared_ptr<DOMRange>& range, WebSelectionAffinity affinity)
+{
+    proposeSelectedDOMRange(range, affinity, false);
+}
+
+bool WebView::proposeSelectedDOMRange(const std::shared_ptr<DOMRange>& range, WebSelectionAffinity affinity,
+                                      bool stillSelecting)
+{
+    if (m_editingDelegate
+        && !m_editingDelegate->shouldChangeSelectedDOMRange(*this, m_selection.get(), range.get(), affinity, stillSelecting))
+        return false;
+    setSelectionWithoutAsking(range, affinity);
+    return true;
+}
+
+void WebView::setSelectionWithoutAsking(const std::shared_ptr<DOMRange>& range, WebSelectionAffinity affinity)
+{
+    bool changed = !sameRange(m_selection.get(), range.get());
+    m_selection = range ? range->cloneRange() : nullptr;
+    m_affinity = affinity;
+    if (changed && m_editingDelegate)
+        m_editingDelegate->webViewDidChangeSelection(*this);
+}
+
+void WebView::setTextSizeMultiplier(double multiplier)
+{
+    if (multiplier > 0)
+        m_textSizeMultiplier = multiplier;
+}
+
+void WebView::layoutFrame(WebFrame& frame)
+{
+    frame.layout();
+    for (auto& child : frame.childFrames())
+        layoutFrame(*child);
+}
+
+void WebView::layoutIfNeeded()
+{
+    layoutFrame(*m_mainFrame);
+}
+
+void WebView::resizeSubviewsWithOldSize(Size)
+{
+    if (!m_mainFrame)
+        return;
+    auto& frameView = m_mainFrame->frameView();
+    frameView->setFrame(Rect(0, 0, bounds().width(), bounds().height()));
+    frameView->clipView()->setFrame(Rect(0, 0, bounds().width(), bounds().height()));
+}
+
+std::shared_ptr<WebFrame> WebView::frameForNode(const DOMNode& node) const
+{
+    auto* document = node.isDocumentNode() ? static_cast<const DOMDocument*>(&node) : node.document();
+    return document ? m_mainFrame->frameForDocument(*document) : nullptr;
+}
+
+Rect WebView::boundingBox(const DOMNode& node)
+{
+    auto frame = frameForNode(node);
+    if (!frame)
+        return {};
+    layoutIfNeeded();
+    return frame->layout().boundingBox(node);
+}
+
+std::vector<Rect> WebView::lineBoxRects(const DOMNode& node)
+{
+    auto frame = frameForNode(node);
+    if (!frame)
+        return {};
+    layoutIfNeeded();
+    return frame->layout().lineBoxRects(node);
+}
+
+std::optional<WebElementDictionary> WebView::elementAtPoint(Point point)
+{
+    layoutIfNeeded();
+    auto& documentView = m_mainFrame->frameView()->documentView();
+    return elementAtPointInFrame(*m_mainFrame, documentView->convertPointFromView(point, this));
+}
+
+std::optional<WebElementDictionary> WebView::elementAtPointInFrame(WebFrame& frame, Point point)
+{
+    auto& document = frame.domDocument();
+    if (!document)
+        return std::nullopt;
+    auto* node = frame.layout().nodeAtPoint(*document, point);
+    if (!node)
+        return std::nullopt;
+    if (isFrameElement(*node)) {
+        for (auto& child : frame.childFrames()) {
+            if (child->frameElement().get() == node && child->domDocument()) {
+                Point inChild = child->frameView()->documentView()->convertPointFromView(
+                    point, frame.frameView()->documentView().get());
+                if (auto result = elementAtPointInFrame(*child, inChild))
+                    return result;
+            }
+        }
+    }
+    WebElementDictionary result;
+    result.domNode = node->shared_from_this();
+    result.webFrame = frame.shared_from_this();
+    auto base = frame.baseURL();
+    for (DOMNode* ancestor = node; ancestor; ancestor = ancestor->parent()) {
+        if (ancestor->isElementNode() && static_cast<DOMElement*>(ancestor)->hasTagName(u"a")) {
+            auto& link = static_cast<DOMElement&>(*ancestor);
+            if (link.hasAttribute(u"href"))
+                result.linkURL = URL::create(link.getAttribute(u"href"), base ? &*base : nullptr);
+            break;
+        }
+    }
+    if (node->isElementNode() && static_cast<DOMElement*>(node)->hasTagName(u"img"))
+        result.imageURL = URL::create(static_cast<DOMElement*>(node)->getAttribute(u"src"), base ? &*base : nullptr);
+    if (m_selection && m_selection->startNode()->document() == document.get())
+        result.isSelected = !m_selection->collapsed() && m_selection->intersectsNode(*node);
+    return result;
+}
+
+std::shared_ptr<DOMRange> WebView::caretRangeAtPoint(Point point)
+{
+    auto hit = elementAtPoint(point);
+    if (!hit)
+        return nullptr;
+    auto& frame = *hit->webFrame;
+    Point inFrame = frame.frameView()->documentView()->convertPointFromView(point, this);
+    auto& layout = frame.layout();
+    DOMNode* node = hit->domNode.get();
+    if (node->isTextNode())
+        return collapsedRange(*node, layout.offsetForPoint(*node, inFrame));
+    if (node->isElementNode() && webIsReplacedElement(static_cast<DOMElement&>(*node)) && node->parent()) {
+        Rect box = layout.boundingBox(*node);
+        return collapsedRange(*node->parent(), node->index() + (inFrame.x >= box.midX() ? 1 : 0));
+    }
+    // The text line nearest the point within the element.
+    DOMNode* best = nullptr;
+    double bestDistance = 0;
+    for (DOMNode* text = node->first() ? node->traverseNext(node) : nullptr; text; text = text->traverseNext(node)) {
+        if (!text->isTextNode())
+            continue;
+        if (auto* lines = layout.lineBoxes(*text)) {
+            for (auto& line : *lines) {
+                double vertical = inFrame.y < line.rect.minY() ? line.rect.minY() - inFrame.y
+                    : inFrame.y >= line.rect.maxY()            ? inFrame.y - line.rect.maxY() + 1
+                                                               : 0;
+                double horizontal = inFrame.x < line.rect.minX() ? line.rect.minX() - inFrame.x
+                    : inFrame.x > line.rect.maxX()               ? inFrame.x - line.rect.maxX()
+                                                                 : 0;
+                // Lines nearer vertically win; on one line, the nearer part.
+                double distance = vertical * 1e6 + horizontal;
+                if (!best || distance < bestDistance) {
+                    best = text;
+                    bestDistance = distance;
+                }
+            }
+        }
+    }
+    if (best) {
+        auto lines = layout.lineBoxRects(*best);
+        Point clamped = inFrame;
+        for (auto& line : lines) {
+            if (inFrame.y < line.maxY()) {
+                clamped.y = std::max(inFrame.y, line.minY());
+                break;
+            }
+            clamped.y = line.minY();
+        }
+        return collapsedRange(*best, layout.offsetForPoint(*best, clamped));
+    }
+    return collapsedRange(*node, 0);
+}
+
+static std::shared_ptr<DOMRange> expandedRange(const std::shared_ptr<DOMRange>& caret, int clickCount)
+{
+    if (!caret || clickCount < 2)
+        return caret;
+    DOMNode* node = caret->startNode();
+    if (clickCount == 2) {
+        if (!node->isTextNode())
+            return caret;
+        auto& data = static_cast<DOMCharacterData&>(*node).data();
+        unsigned start = caret->startOffset();
+        unsigned end = start;
+        while (start > 0 && isWordCharacter(data[start - 1]))
+            --start;
+        while (end < data.size() && isWordCharacter(data[end]))
+            ++end;
+        // A click on white space selects that run of white space.
+        if (start == end) {
+            while (start > 0 && !isWordCharacter(data[start - 1]))
+                --start;
+            while (end < data.size() && !isWordCharacter(data[end]))
+                ++end;
+        }
+        auto range = caret->cloneRange();
+        range->setStart(node->shared_from_this(), start);
+        range->setEnd(node->shared_from_this(), end);
+        return range;
+    }
+    // Three clicks: the contents of the enclosing block.
+    DOMNode* block = node->isElementNode() ? node : node->parent();
+    while (block && block->parent() && block->isElementNode()) {
+        auto display = CSSStyleResolver::computedValuesFor(static_cast<DOMElement&>(*block))->identifier(CSSPropertyID::Display);
+        if (display != u"inline" && !display.empty())
+            break;
+        block = block->parent();
+    }
+    if (!block)
+        return caret;
+    auto range = caret->cloneRange();
+    range->selectNodeContents(block->shared_from_this());
+    return range;
+}
+
+void WebView::mouseDown(const Event& event)
+{
+    Point point = convertPointFromView(event.locationInWindow(), nullptr);
+    auto caret = caretRangeAtPoint(point);
+    m_mouseDownCaret = caret;
+    if (!caret)
+        return;
+    auto range = expandedRange(caret, event.clickCount());
+    if (event.hasModifier(ModifierFlag::Shift) && m_selection && event.clickCount() < 2) {
+        range = m_selection->cloneRange();
+        if (DOMRange::compareBoundaryPointPositions(caret->startNode(), caret->startOffset(), m_selection->startNode(),
+                                                    m_selection->startOffset()) < 0)
+            range->setStart(caret->startContainer(), caret->startOffset());
+        else
+            range->setEnd(caret->startContainer(), caret->startOffset());
+    }
+    proposeSelectedDOMRange(range, WebSelectionAffinityDownstream, false);
+}
+
+void WebView::mouseDragged(const Event& event)
+{
+    if (!m_mouseDownCaret)
+        return;
+    auto caret = caretRangeAtPoint(convertPointFromView(event.locationInWindow(), nullptr));
+    if (!caret || caret->startNode()->document() != m_mouseDownCaret->startNode()->document())
+        return;
+    auto range = m_mouseDownCaret->cloneRange();
+    if (DOMRange::compareBoundaryPointPositions(caret->startNode(), caret->startOffset(), m_mouseDownCaret->startNode(),
+                                                m_mouseDownCaret->startOffset()) < 0)
+        range->setStart(caret->startContainer(), caret->startOffset());
+    else
+        range->setEnd(caret->startContainer(), caret->startOffset());
+    proposeSelectedDOMRange(range, WebSelectionAffinityDownstream, true);
+}
+
+void WebView::mouseUp(const Event& event)
+{
+    m_mouseDownCaret.reset();
+    if (m_editable || event.clickCount() != 1)
+        return;
+    Point point = convertPointFromView(event.locationInWindow(), nullptr);
+    auto hit = elementAtPoint(point);
+    if (!hit || !hit->linkURL)
+        return;
+    URLRequest request(*hit->linkURL);
+    WebNavigationAction action;
+    action.navigationType = WebNavigationTypeLinkClicked;
+    action.elementNode = hit->domNode;
+    action.modifierFlags = event.modifierFlags();
+    action.originalURL = *hit->linkURL;
+    WebPolicyDecisionListener listener;
+    if (m_policyDelegate)
+        m_policyDelegate->decidePolicyForNavigationAction(*this, action, request, *hit->webFrame, listener);
+    if (listener.decision() == WebPolicyDecisionListener::Decision::Use
+        || listener.decision() == WebPolicyDecisionListener::Decision::Undecided)
+        hit->webFrame->loadRequest(request);
+}
+
+static const char* commandForKey(const Event& event)
+{
+    bool shift = event.hasModifier(ModifierFlag::Shift);
+    switch (event.keyCode()) {
+    case KeyCode::LeftArrow:
+        return shift ? "moveLeftAndModifySelection:" : "moveLeft:";
+    case KeyCode::RightArrow:
+        return shift ? "moveRightAndModifySelection:" : "moveRight:";
+    case KeyCode::UpArrow:
+        return shift ? "moveUpAndModifySelection:" : "moveUp:";
+    case KeyCode::DownArrow:
+        return shift ? "moveDownAndModifySelection:" : "moveDown:";
+    case KeyCode::Delete:
+        return "deleteBackward:";
+    case KeyCode::ForwardDelete:
+        return "deleteForward:";
+    case KeyCode::Return:
+    case KeyCode::Enter:
+        return "insertNewline:";
+    case KeyCode::Tab:
+        return "insertTab:";
+    default:
+        return nullptr;
+    }
+}
+
+bool WebView::handleKey(const Event& event)
+{
+    if (event.type() != EventType::KeyDown)
+        return false;
+    if (auto* command = commandForKey(event)) {
+        doCommandBySelector(command);
+        return true;
+    }
+    if (event.hasModifier(ModifierFlag::Command) || event.hasModifier(ModifierFlag::Control))
+        return false;
+    auto& characters = event.characters();
+    if (characters.empty() || (characters[0] >= 0xF700 && characters[0] <= 0xF8FF))
+        return false;
+    if (m_editable && m_selection && m_editingDelegate)
+        m_editingDelegate->shouldInsertText(*this, characters, m_selection.get(), WebViewInsertActionTyped);
+    return true;
+}
+
+void WebView::keyDown(const Event& event)
+{
+    if (!handleKey(event))
+        View::keyDown(event);
+}
+
+bool WebView::performKeyEquivalent(const Event& event)
+{
+    if (event.type() == EventType::KeyDown) {
+        auto code = event.keyCode();
+        if (code == KeyCode::LeftArrow || code == KeyCode::RightArrow || code == KeyCode::UpArrow
+            || code == KeyCode::DownArrow)
+            return handleKey(event);
+    }
+    return View::performKeyEquivalent(event);
+}
+
+void WebView::doCommandBySelector(std::string_view selector)
+{
+    if (m_editingDelegate && m_editingDelegate->doCommandBySelector(*this, selector))
+        return;
+    if (!m_selection)
+        return;
+    bool extend = selector.ends_with("AndModifySelection:");
+    std::string_view base = selector.substr(0, extend ? selector.size() - 19 : selector.size() - 1);
+    bool left = base == "moveLeft";
+    bool right = base == "moveRight";
+    bool up = base == "moveUp";
+    bool down = base == "moveDown";
+    if (!left && !right && !up && !down)
+        return; // Editing commands are the editing delegate's; the web view does not edit.
+
+    // The moving end: the end for forward moves, the start otherwise.
+    bool forward = right || down;
+    DOMNode* node = forward ? m_selection->endNode() : m_selection->startNode();
+    unsigned offset = forward ? m_selection->endOffset() : m_selection->startOffset();
+    std::shared_ptr<DOMRange> caret;
+    if (!extend && !m_selection->collapsed() && (left || right))
+        caret = collapsedRange(*node, offset);
+    else if (left || right) {
+        if (node->isTextNode() && (left ? offset > 0 : offset < node->length()))
+            caret = collapsedRange(*node, left ? offset - 1 : offset + 1);
+        else if (auto* next = adjacentTextNode(*node, right))
+            caret = collapsedRange(*next, left ? next->length() - (next->length() ? 1 : 0) : (next->length() ? 1 : 0));
+        else
+            caret = collapsedRange(*node, offset);
+    } else {
+        layoutIfNeeded();
+        auto frame = frameForNode(*node);
+        if (!frame || !node->isTextNode())
+            return;
+        auto* lines = frame->layout().lineBoxes(*node);
+        if (!lines || lines->empty())
+            return;
+        size_t index = 0;
+        for (size_t i = 0; i < lines->size(); ++i) {
+            if ((*lines)[i].startOffset <= offset)
+                index = i;
+        }
+        auto& line = (*lines)[index];
+        double fontSize = line.rect.height() / WebLayout::lineHeightPerFontSize;
+        double x = line.rect.minX() + (offset - line.startOffset) * fontSize * WebLayout::advancePerFontSize;
+        double y = up ? line.rect.minY() - 1 : line.rect.maxY() + 1;
+        Point inView = convertPointFromView(Point { x, y }, frame->frameView()->documentView().get());
+        caret = caretRangeAtPoint(inView);
+        if (!caret)
+            return;
+    }
+    if (!caret)
+        return;
+    std::shared_ptr<DOMRange> proposed = caret;
+    if (extend) {
+        proposed = m_selection->cloneRange();
+        if (forward)
+            proposed->setEnd(caret->startContainer(), caret->startOffset());
+        else
+            proposed->setStart(caret->startContainer(), caret->startOffset());
+    }
+    proposeSelectedDOMRange(proposed, forward ? WebSelectionAffinityDownstream : WebSelectionAffinityUpstream, false);
+}
+
+} // namespace brevanton

@@ -1,0 +1,144 @@
+// WebView: a view that shows an HTML document in frames. It loads pages
+// (file URLs, HTTP through the URL session, strings with a base URL), tells
+// its delegates what happens in the platform's order, lays the document out
+// for boxes and hit testing, and keeps a selection that its editing delegate
+// may refuse. It never edits the document itself, never registers undo and
+// runs no scripts.
+#pragma once
+
+#include "platform/views/View.h"
+#include "platform/web/WebDelegates.h"
+#include "platform/web/WebFrame.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace brevanton {
+
+class DOMDocument;
+class DOMNode;
+class DOMRange;
+class URLSession;
+
+struct WebPreferences {
+    // Kept for callers that ask; scripts never run.
+    bool javaScriptEnabled { false };
+    bool userStyleSheetEnabled { false };
+    std::optional<URL> userStyleSheetLocation;
+};
+
+// What lies under a point (the platform's element dictionary).
+struct WebElementDictionary {
+    std::shared_ptr<DOMNode> domNode;
+    std::shared_ptr<WebFrame> webFrame;
+    // The href of the enclosing A element, resolved; the src of an IMG.
+    std::optional<URL> linkURL;
+    std::optional<URL> imageURL;
+    bool isSelected { false };
+};
+
+class WebView : public View {
+public:
+    // Answers whether the file at a path may be read; a refusal fails the load
+    // as a denied read would.
+    using FileAccessPolicy = std::function<bool(const std::string& path)>;
+
+    static std::shared_ptr<WebView> create(Rect frame);
+    explicit WebView(Rect frame);
+    ~WebView() override;
+
+    const std::shared_ptr<WebFrame>& mainFrame() const { return m_mainFrame; }
+    std::shared_ptr<DOMDocument> mainFrameDocument() const;
+    // The URL string of the main frame's current (or provisional) request.
+    std::u16string mainFrameURL() const;
+    // Loads the URL string (relative strings are taken as file paths).
+    void setMainFrameURL(const std::u16string&);
+    bool isLoading() const;
+    void stopLoading();
+
+    WebFrameLoadDelegate* frameLoadDelegate() const { return m_frameLoadDelegate; }
+    void setFrameLoadDelegate(WebFrameLoadDelegate* delegate) { m_frameLoadDelegate = delegate; }
+    WebResourceLoadDelegate* resourceLoadDelegate() const { return m_resourceLoadDelegate; }
+    void setResourceLoadDelegate(WebResourceLoadDelegate* delegate) { m_resourceLoadDelegate = delegate; }
+    WebPolicyDelegate* policyDelegate() const { return m_policyDelegate; }
+    void setPolicyDelegate(WebPolicyDelegate* delegate) { m_policyDelegate = delegate; }
+    WebEditingDelegate* editingDelegate() const { return m_editingDelegate; }
+    void setEditingDelegate(WebEditingDelegate* delegate) { m_editingDelegate = delegate; }
+
+    WebPreferences& preferences() { return m_preferences; }
+    // Reads the user style sheet at the preferences' location (when enabled) and
+    // applies it to every document; false with an error when it cannot be read.
+    bool applyUserStyleSheet(Error* outError = nullptr);
+
+    void setFileAccessPolicy(FileAccessPolicy policy) { m_fileAccessPolicy = std::move(policy); }
+    bool mayReadFile(const std::string& path) const { return !m_fileAccessPolicy || m_fileAccessPolicy(path); }
+    void setURLSession(std::shared_ptr<URLSession> session) { m_session = std::move(session); }
+    std::shared_ptr<URLSession> urlSession() const;
+
+    bool isEditable() const { return m_editable; }
+    void setEditable(bool editable) { m_editable = editable; }
+    virtual bool maintainsInactiveSelection() const { return false; }
+
+    // Selection.
+    std::shared_ptr<DOMRange> selectedDOMRange() const { return m_selection; }
+    WebSelectionAffinity selectionAffinity() const { return m_affinity; }
+    // Asks the editing delegate, then selects a copy of the range (null clears).
+    virtual void setSelectedDOMRange(const std::shared_ptr<DOMRange>&, WebSelectionAffinity);
+    // Proposes a selection change as the user's action would; true when it was accepted.
+    bool proposeSelectedDOMRange(const std::shared_ptr<DOMRange>&, WebSelectionAffinity, bool stillSelecting);
+
+    // Zoom.
+    double textSizeMultiplier() const { return m_textSizeMultiplier; }
+    void setTextSizeMultiplier(double);
+
+    // Layout and geometry. Boxes are in the coordinates of the node's frame's document view.
+    void layoutIfNeeded();
+    std::shared_ptr<WebFrame> frameForNode(const DOMNode&) const;
+    Rect boundingBox(const DOMNode&);
+    std::vector<Rect> lineBoxRects(const DOMNode&);
+    // The element under a point of this view, in the frame that shows it; null when nothing is there.
+    std::optional<WebElementDictionary> elementAtPoint(Point);
+    // A collapsed range at the text position under a point (null when none).
+    std::shared_ptr<DOMRange> caretRangeAtPoint(Point);
+
+    // Events: clicks place the caret (or follow links when not editable), keys
+    // are offered to the editing delegate.
+    bool acceptsFirstResponder() const override { return true; }
+    // Flipped like the document views, so that an unscrolled main frame's
+    // document coordinates are the web view's own.
+    bool isFlipped() const override { return true; }
+    void mouseDown(const Event&) override;
+    void mouseDragged(const Event&) override;
+    void mouseUp(const Event&) override;
+    void keyDown(const Event&) override;
+    bool performKeyEquivalent(const Event&) override;
+    void resizeSubviewsWithOldSize(Size oldSize) override;
+    // A command by name ("moveLeft:", "moveRight:", "insertNewline:", ...); the
+    // editing delegate may perform it first.
+    void doCommandBySelector(std::string_view selector);
+
+private:
+    void setSelectionWithoutAsking(const std::shared_ptr<DOMRange>&, WebSelectionAffinity);
+    bool handleKey(const Event&);
+    void layoutFrame(WebFrame&);
+    std::optional<WebElementDictionary> elementAtPointInFrame(WebFrame&, Point pointInDocumentView);
+    Point pointInMainDocumentView(const Event&) const;
+
+    std::shared_ptr<WebFrame> m_mainFrame;
+    WebFrameLoadDelegate* m_frameLoadDelegate { nullptr };
+    WebResourceLoadDelegate* m_resourceLoadDelegate { nullptr };
+    WebPolicyDelegate* m_policyDelegate { nullptr };
+    WebEditingDelegate* m_editingDelegate { nullptr };
+    WebPreferences m_preferences;
+    FileAccessPolicy m_fileAccessPolicy;
+    std::shared_ptr<URLSession> m_session;
+    bool m_editable { false };
+    std::shared_ptr<DOMRange> m_selection;
+    WebSelectionAffinity m_affinity { WebSelectionAffinityDownstream };
+    std::shared_ptr<DOMRange> m_mouseDownCaret;
+    double m_textSizeMultiplier { 1 };
+};
+
+} // namespace brevanton

@@ -1,0 +1,92 @@
+#include "dom/VornickTextNodeExtensions.h"
+
+#include "VornickDOMTestSupport.h"
+#include "dom/VornickNodeListExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/foundation/Assertions.h"
+
+#include <gtest/gtest.h>
+
+namespace brevanton {
+namespace {
+
+using namespace testing;
+
+TEST(VornickTextNodeExtensions, SplittingATextSplitsItsElementsUpToTheTop)
+{
+    auto document = documentWithBody(u"<p id=p><b class=k>x<i id=i>abcdef</i></b></p>");
+    auto p = byId(document, u"p");
+    auto b = std::static_pointer_cast<DOMElement>(child(p, 0));
+    auto i = byId(document, u"i");
+    auto text = textChild(i, 0);
+    auto map = vornick_splitTextAtOffset(text, 3, b);
+    EXPECT_EQ(p->innerHTML(), u"<b class=\"k\">x<i id=\"i\">abc</i></b><b class=\"k\"><i id=\"i\">def</i></b>");
+    ASSERT_EQ(map.size(), 2u);
+    EXPECT_EQ(map[0].first, i);
+    EXPECT_EQ(map[1].first, b);
+    EXPECT_EQ(map[1].second, child(p, 1));
+
+    auto again = documentWithBody(u"<p id=p><b><i>abcdef</i></b></p>");
+    auto top = std::static_pointer_cast<DOMElement>(child(byId(again, u"p"), 0));
+    auto inner = textChild(child(top, 0), 0);
+    EXPECT_TRUE(vornick_splitTextAtOffset(inner, 0, top).empty());
+    EXPECT_TRUE(vornick_splitTextAtOffset(inner, 6, top).empty());
+    EXPECT_TRUE(vornick_splitTextAtOffset(inner, 7, top).empty());
+    EXPECT_EQ(byId(again, u"p")->innerHTML(), u"<b><i>abcdef</i></b>");
+    EXPECT_THROW(vornick_splitTextAtOffset(inner, 1, byId(document, u"p")), InternalInconsistencyException);
+
+    // Splitting at the end of an inner element splits only the outer one.
+    auto tail = documentWithBody(u"<p id=p><b><i>ab</i>cd</b></p>");
+    auto outer = std::static_pointer_cast<DOMElement>(child(byId(tail, u"p"), 0));
+    auto ab = textChild(child(outer, 0), 0);
+    map = vornick_splitTextAtOffset(ab, 2, outer);
+    EXPECT_EQ(byId(tail, u"p")->innerHTML(), u"<b><i>ab</i></b><b>cd</b>");
+    ASSERT_EQ(map.size(), 1u);
+    EXPECT_EQ(map[0].first, outer);
+}
+
+TEST(VornickTextNodeExtensions, DescriptionsAndCommentPrefixes)
+{
+    ScopedFrameState frame;
+    frame.state->substitute = u'\u23D8';
+    auto document = documentWithBody(u"<p id=p>a b\nc</p><!-- \u23D8 wp:paragraph -->");
+    auto description = vornick_textNodeDescription(*textChild(byId(document, u"p"), 0));
+    EXPECT_TRUE(description.starts_with(u"a\u25ABb\\nc (0x")) << toUTF8(description);
+    auto comment = std::static_pointer_cast<DOMComment>(document->body()->lastChild());
+    EXPECT_TRUE(vornick_hasPrefix(*comment, u"wp:"));
+    EXPECT_FALSE(vornick_hasPrefix(*comment, u"/wp:"));
+}
+
+TEST(VornickNodeListExtensions, EnumerationsByIndexAndRuns)
+{
+    auto document = documentWithBody(u"<div id=d> <!--c--><p>1</p><p>2</p>x<p>3</p></div>");
+    auto list = byId(document, u"d")->childNodes();
+    std::vector<size_t> order;
+    EXPECT_TRUE(vornick_enumerateNodesInRange(*list, VornickMakeRange(1, 3), VornickEnumerationReverse,
+                                              [&](const std::shared_ptr<DOMNode>&, size_t index, bool&) { order.push_back(index); }));
+    EXPECT_EQ(order, (std::vector<size_t> { 3, 2, 1 }));
+    EXPECT_THROW(vornick_enumerateNodesInRange(*list, VornickMakeRange(4, 3), 0,
+                                               [](const std::shared_ptr<DOMNode>&, size_t, bool&) {}),
+                 InternalInconsistencyException);
+
+    std::vector<VornickRange> runs;
+    auto isElement = [](const std::shared_ptr<DOMNode>& node, const std::shared_ptr<DOMNode>&) { return node->isElementNode(); };
+    EXPECT_TRUE(vornick_enumerateRunsOfNodesSatisfying(*list, isElement, VornickEnumerationReverse,
+                                                       [&](const std::shared_ptr<DOMNode>&, const std::shared_ptr<DOMNode>&,
+                                                           VornickRange run, bool&) { runs.push_back(run); }));
+    EXPECT_EQ(runs, (std::vector<VornickRange> { VornickMakeRange(5, 1), VornickMakeRange(2, 2) }));
+    EXPECT_FALSE(vornick_enumerateRunsOfNodesSatisfying(*list, isElement, VornickEnumerationReverse,
+                                                        [&](const std::shared_ptr<DOMNode>&, const std::shared_ptr<DOMNode>&,
+                                                            VornickRange, bool& stop) { stop = true; }));
+    EXPECT_THROW(vornick_enumerateRunsOfNodesSatisfying(*list, isElement, 0, nullptr), InternalInconsistencyException);
+
+    EXPECT_EQ(vornick_nodeAtIndexSkippingWhitespaceNodes(*list, 0)->nodeType(), DOMNode::COMMENT_NODE);
+    EXPECT_EQ(vornick_nodeAtIndexSkippingWhitespaceNodes(*list, 5), nullptr);
+    EXPECT_EQ(vornick_arrayOfElements(*list).size(), 3u);
+    EXPECT_EQ(vornick_plainTextRepresentationOfType(*list, 0), u" c12x3");
+    EXPECT_EQ(vornick_plainTextRepresentationOfType(*list, 1), std::nullopt);
+}
+
+} // namespace
+} // namespace brevanton

@@ -1,0 +1,202 @@
+#include "dom/VornickWebFrameExtensions.h"
+
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickDocumentEncoding.h"
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickWebFrameAssociatedValues.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/AttributedString.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebView.h"
+
+#include <gtest/gtest.h>
+
+namespace brevanton {
+namespace {
+
+class VornickWebFrameExtensions : public ::testing::Test {
+protected:
+    void SetUp() override { m_folder = createTemporaryDirectory("web-frame-state").value(); }
+    void TearDown() override { removeItem(m_folder); }
+
+    URL write(const std::string& name, std::string_view contents)
+    {
+        std::string path = m_folder + "/" + name;
+        EXPECT_TRUE(writeFileAtomically(path, contents));
+        return URL::fileURLWithPath(std::string_view(path));
+    }
+
+    std::shared_ptr<WebView> load(const URL& url)
+    {
+        auto webView = WebView::create(Rect(0, 0, 800, 600));
+        webView->mainFrame()->loadRequest(URLRequest(url));
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        return webView;
+    }
+
+    std::shared_ptr<WebView> loadString(const std::u16string& html)
+    {
+        auto webView = WebView::create(Rect(0, 0, 800, 600));
+        webView->mainFrame()->loadHTMLString(html, std::nullopt);
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        return webView;
+    }
+
+    std::string m_folder;
+};
+
+std::u16string bodyText(const WebFrame& frame)
+{
+    return frame.domDocument()->body()->textContent();
+}
+
+TEST_F(VornickWebFrameExtensions, FrameTreeWalkVisitsEveryDescendant)
+{
+    write("grandchild.html", "<p>g</p>");
+    write("child.html", "<iframe name=grandchild src=grandchild.html></iframe>");
+    write("sibling.html", "<p>s</p>");
+    auto webView = load(write("main.html", "<iframe name=child src=child.html></iframe><iframe name=sibling src=sibling.html></iframe>"));
+    auto main = webView->mainFrame();
+    ASSERT_EQ(main->childFrames().size(), 2u);
+
+    auto names = [&](unsigned options, std::u16string_view stopAt = {}) {
+        std::vector<std::string> visited;
+        bool finished = vornick_enumerateWebFrameTreeWithOptions(main, options, [&](const std::shared_ptr<WebFrame>& frame, bool& stop) {
+            visited.push_back(frame->parentFrame() ? toUTF8(frame->name()) : "main");
+            stop = !stopAt.empty() && frame->name() == stopAt;
+        });
+        if (!finished)
+            visited.push_back("(stopped)");
+        return visited;
+    };
+    EXPECT_EQ(names(0), (std::vector<std::string> { "main", "child", "grandchild", "sibling" }));
+    EXPECT_EQ(names(VornickEnumerationReverse), (std::vector<std::string> { "sibling", "grandchild", "child", "main" }));
+    EXPECT_EQ(names(0, u"grandchild"), (std::vector<std::string> { "main", "child", "grandchild", "(stopped)" }));
+    EXPECT_EQ(names(VornickEnumerationReverse, u"grandchild"), (std::vector<std::string> { "sibling", "grandchild", "(stopped)" }));
+
+    // Only local child documents are written when saving.
+    EXPECT_TRUE(vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(*main));
+    EXPECT_TRUE(vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(*main->childFrames()[0]));
+    auto child = main->childFrames()[1];
+    child->domDocument()->setURL(u"FILE:///x.html");
+    EXPECT_TRUE(vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(*child));
+    child->domDocument()->setURL(u"https://example.com/x.html");
+    EXPECT_FALSE(vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(*child));
+    child->domDocument()->setURL(u"file:");
+    EXPECT_FALSE(vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(*child));
+}
+
+TEST_F(VornickWebFrameExtensions, ValuesDefaultAttachAndDieWithTheFrame)
+{
+    auto webView = loadString(u"<p>x</p>");
+    auto& frame = *webView->mainFrame();
+    EXPECT_TRUE(vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame));
+    EXPECT_TRUE(vornick_lastGeneratedHTMLStringIsOriginalSourceData(frame));
+    EXPECT_FALSE(vornick_hasVornickInsertedBaseElement(frame));
+    EXPECT_EQ(vornick_stringEncodingOverride(frame), 0u);
+    EXPECT_EQ(vornick_lastGeneratedHTMLString(frame), std::nullopt);
+
+    // The plain string follows a newer attributed one.
+    vornick_setLastGeneratedHTMLString(frame, u"<p>plain</p>");
+    EXPECT_EQ(vornick_lastGeneratedHTMLString(frame), u"<p>plain</p>");
+    vornick_setLastGeneratedHTMLAttributedString(frame, std::make_shared<AttributedString>(u"<p>coloured</p>"));
+    EXPECT_EQ(vornick_lastGeneratedHTMLString(frame), u"<p>coloured</p>");
+    vornick_setLastGeneratedHTMLString(frame, u"<p>newer</p>");
+    EXPECT_EQ(vornick_lastGeneratedHTMLString(frame), u"<p>newer</p>");
+
+    // Validation status: 3 until set; only a change is announced.
+    int posted = 0;
+    auto observer = NotificationCenter::defaultCenter().addObserver(VornickWebFrameDidChangeValidationStatusNotification,
+                                                                    &frame, nullptr, [&](const Notification&) { ++posted; });
+    EXPECT_EQ(vornick_validationStatus(frame), 3u);
+    vornick_setValidationStatus(frame, 3);
+    vornick_setValidationStatus(frame, 1);
+    vornick_setValidationStatus(frame, 1);
+    EXPECT_EQ(posted, 1);
+
+    // Attachment points: the body stands in for none; points that find nothing are skipped.
+    struct Point final : VornickAttachmentPointReference {
+        std::shared_ptr<DOMElement> element;
+        std::shared_ptr<DOMElement> findElement() const override { return element; }
+    };
+    auto body = frame.domDocument()->body();
+    EXPECT_EQ(vornick_effectiveAttachmentPointElements(frame), std::vector<std::shared_ptr<DOMElement>> { body });
+    auto found = std::make_shared<Point>();
+    found->element = std::static_pointer_cast<DOMElement>(body->firstChild());
+    vornick_addAttachmentPoint(frame, std::make_shared<Point>());
+    vornick_addAttachmentPoint(frame, nullptr);
+    vornick_addAttachmentPoint(frame, found);
+    EXPECT_EQ(vornick_attachmentPoints(frame).size(), 2u);
+    EXPECT_EQ(vornick_effectiveAttachmentPointElements(frame), std::vector<std::shared_ptr<DOMElement>> { found->element });
+    vornick_clearAttachmentPoints(frame);
+    EXPECT_TRUE(vornick_attachmentPoints(frame).empty());
+
+    // The DOM operations see where the frame's document was saved.
+    VornickInstallWebFrameStateProvider();
+    vornick_setURLWhereSaved(frame, URL::fileURLWithPath(std::string_view("/site/saved.html")));
+    EXPECT_EQ(vornick_URL(*frame.domDocument())->absoluteString(), u"file:///site/saved.html");
+    // Switching a document to UTF-8 sets its frame's override.
+    EXPECT_TRUE(vornick_setStringEncoding(*frame.domDocument(), VornickUTF8StringEncoding));
+    EXPECT_EQ(vornick_stringEncodingOverride(frame), VornickUTF8StringEncoding);
+    EXPECT_EQ(vornick_stringEncoding(*frame.domDocument()), VornickUTF8StringEncoding);
+    VornickSetFrameStateProvider(nullptr);
+
+    // Values go with the frame.
+    auto lineIndexOwner = std::make_shared<int>(0);
+    std::weak_ptr<int> watched = lineIndexOwner;
+    vornick_setFragmentCompletionSet(frame, std::move(lineIndexOwner));
+    webView.reset();
+    EXPECT_TRUE(VornickWebFramesWithAssociatedValues().empty());
+    auto other = loadString(u"<p>y</p>");
+    vornick_setHasVornickInsertedBaseElement(*other->mainFrame(), true);
+    EXPECT_TRUE(watched.expired());
+    EXPECT_EQ(vornick_validationStatus(*other->mainFrame()), 3u);
+    vornick_setHasVornickInsertedBaseElement(*other->mainFrame(), false);
+    EXPECT_TRUE(VornickWebFramesWithAssociatedValues().empty());
+}
+
+TEST_F(VornickWebFrameExtensions, NonBreakingSpaceSubstitution)
+{
+    // The document already uses U+23D8 (in its title): U+2423 is chosen.
+    auto webView = loadString(u"<title>a\u23D8b</title><p>one\u00A0two</p><p>three\u00A0four</p>");
+    auto& frame = *webView->mainFrame();
+    EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2423');
+    EXPECT_EQ(bodyText(frame), u"one\u2423twothree\u2423four");
+    EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
+
+    // The user types the substitute itself: the editor's substitutes move to
+    // another character, so the typed one is written as typed.
+    vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"x\u2423y");
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2395');
+    auto paragraph = frame.domDocument()->body()->firstChild();
+    std::static_pointer_cast<DOMText>(paragraph->firstChild())->appendData(u"x\u2423y");
+    vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"plain text");
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2395');
+    vornick_disableNonBreakingSpaceSubstitution(frame);
+    EXPECT_EQ(bodyText(frame), u"one\u00A0twox\u2423ythree\u00A0four");
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), 0);
+
+    // No candidate left: substitution ends rather than swallowing the user's character.
+    EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2395');
+    vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"\u2395\u2337");
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), 0);
+    EXPECT_EQ(bodyText(frame), u"one\u00A0twox\u2423ythree\u00A0four");
+
+    // Every candidate in use: enabling fails and changes nothing.
+    auto crowded = loadString(u"<p>\u23D8\u2423\u2395\u2337\u00A0</p>");
+    EXPECT_FALSE(vornick_tryToEnableNonBreakingSpaceSubstitution(*crowded->mainFrame()));
+    EXPECT_EQ(bodyText(*crowded->mainFrame()), u"\u23D8\u2423\u2395\u2337\u00A0");
+}
+
+} // namespace
+} // namespace brevanton

@@ -1,0 +1,188 @@
+#include "html/VornickWebFrameEditingState.h"
+
+#include "dom/VornickDocumentHeadFields.h"
+#include "dom/VornickDocumentType.h"
+#include "dom/VornickLineIndex.h"
+#include "dom/VornickNewlineConvention.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "html/VornickDocumentHTMLSpec.h"
+#include "html/VornickFragmentSet.h"
+#include "html/VornickHTMLFormattingPreferences.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickHTMLWriter.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebView.h"
+
+#include <gtest/gtest.h>
+
+namespace brevanton {
+namespace {
+
+std::shared_ptr<WebView> loadString(const std::u16string& html, std::optional<URL> baseURL = std::nullopt)
+{
+    auto webView = WebView::create(Rect(0, 0, 800, 600));
+    webView->mainFrame()->loadHTMLString(html, baseURL);
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    return webView;
+}
+
+class CountingObserver {
+public:
+    CountingObserver(const char* name, const void* object)
+        : m_token(NotificationCenter::defaultCenter().addObserver(name, object, nullptr, [this](const Notification&) { ++count; }))
+    {
+    }
+    int count { 0 };
+
+private:
+    ObserverToken m_token;
+};
+
+class FileSet final : public VornickFragmentSet, public VornickFragmentSetFileLocation {
+public:
+    explicit FileSet(std::optional<URL> url) : m_url(std::move(url)) {}
+    std::u16string title() const override { return u"Blog"; }
+    bool bodyElementIsAllowed(std::u16string_view) const override { return true; }
+    std::optional<URL> fragmentSetFileURL(Error*) const override { return m_url; }
+
+private:
+    std::optional<URL> m_url;
+};
+
+TEST(VornickWebFrameEditingState, FormattingPreferencesAreRecordedInTheDocument)
+{
+    VornickUsersDefaultHTMLFormattingPreferences::registerInitialDefaults(UserDefaults::standard());
+    auto users = VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferences();
+    ASSERT_TRUE(users);
+
+    auto webView = loadString(u"<html><head><title>t</title></head><body><p>x</p></body></html>");
+    auto& frame = *webView->mainFrame();
+    auto& document = *frame.domDocument();
+    CountingObserver switched(VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification, &frame);
+
+    auto own = VornickHTMLFormattingPreferences::preferencesByApplyingStringRepresentation(*users, u"2,8-t");
+    ASSERT_TRUE(own);
+    vornick_setHTMLFormattingPreferences(frame, own);
+    EXPECT_EQ(vornick_HTMLFormattingPreferencesString(document), own->stringRepresentation());
+    EXPECT_EQ(vornick_effectiveHTMLFormattingPreferences(frame), own);
+    EXPECT_EQ(switched.count, 1);
+
+    // The same object again rewrites the field (it may have been edited away) but announces nothing.
+    vornick_setHTMLFormattingPreferencesString(document, std::nullopt);
+    vornick_setHTMLFormattingPreferences(frame, own);
+    EXPECT_EQ(vornick_HTMLFormattingPreferencesString(document), own->stringRepresentation());
+    EXPECT_EQ(switched.count, 1);
+
+    // The user's own set, or none, leaves no trace in the document.
+    vornick_setHTMLFormattingPreferences(frame, users);
+    EXPECT_EQ(vornick_HTMLFormattingPreferencesString(document), std::nullopt);
+    EXPECT_EQ(switched.count, 2);
+    vornick_setHTMLFormattingPreferences(frame, nullptr);
+    EXPECT_EQ(vornick_HTMLFormattingPreferences(frame), nullptr);
+    EXPECT_EQ(vornick_effectiveHTMLFormattingPreferences(frame), users);
+    EXPECT_EQ(switched.count, 3);
+}
+
+TEST(VornickWebFrameEditingState, WriterFollowsTheFrame)
+{
+    auto webView = loadString(u"<p>a\u00A0b</p>");
+    auto& frame = *webView->mainFrame();
+    auto plain = vornick_HTMLWriter(frame);
+    EXPECT_EQ(plain->newlineConvention(), VornickNewlineConventionLF);
+    EXPECT_EQ(plain->nonBreakingSpaceSubstituteCharacter(), 0);
+    EXPECT_FALSE(plain->bodyElementStyleChangesToApply());
+
+    ASSERT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
+    vornick_setLineIndexForLastGeneratedHTMLString(frame, VornickLineIndex::initByIndexingString(u"<p>\r\n</p>", 1, 1, 4));
+    vornick_setBodyElementStyleChangesToApplyWhenWriting(frame, Dictionary { { u"color", Value(u"red") } });
+    auto own = std::make_shared<VornickHTMLFormattingPreferences>();
+    vornick_setHTMLFormattingPreferences(frame, own);
+    auto writer = vornick_HTMLWriter(frame);
+    EXPECT_EQ(writer->newlineConvention(), VornickNewlineConventionCRLF);
+    EXPECT_EQ(writer->nonBreakingSpaceSubstituteCharacter(), u'\u23D8');
+    EXPECT_EQ(writer->formattingPreferences(), own);
+    ASSERT_TRUE(writer->bodyElementStyleChangesToApply());
+    EXPECT_EQ(writer->bodyElementStyleChangesToApply()->at(u"color").string(), u"red");
+}
+
+TEST(VornickWebFrameEditingState, UserSnippetSetIsReferencedRelativeToTheDocument)
+{
+    auto webView = loadString(u"<html><head></head><body></body></html>",
+                              URL::fileURLWithPath(std::string_view("/site/posts/index.html")));
+    auto& frame = *webView->mainFrame();
+    auto& document = *frame.domDocument();
+    CountingObserver switched(VornickWebFrameDidSwitchFragmentSetNotification, &frame);
+    vornick_setFragmentCompletionSet(frame, std::make_shared<int>(1));
+
+    auto set = std::make_shared<FileSet>(URL::fileURLWithPath(std::string_view("/site/sets/Blog.brevantonsnippets")));
+    vornick_setUserFragmentSet(frame, set);
+    EXPECT_EQ(vornick_fragmentSetRelativeURLString(document), u"../sets/Blog.brevantonsnippets");
+    EXPECT_EQ(vornick_fragmentCompletionSet(frame), nullptr);
+    EXPECT_EQ(switched.count, 1);
+    vornick_setUserFragmentSet(frame, set);
+    EXPECT_EQ(switched.count, 1);
+
+    // A set that cannot say where it lives, and no set, remove the reference.
+    vornick_setUserFragmentSet(frame, std::make_shared<FileSet>(std::nullopt));
+    EXPECT_EQ(vornick_fragmentSetRelativeURLString(document), std::nullopt);
+    vornick_setUserFragmentSet(frame, set);
+    vornick_setUserFragmentSet(frame, nullptr);
+    EXPECT_EQ(vornick_fragmentSetRelativeURLString(document), std::nullopt);
+    EXPECT_EQ(switched.count, 4);
+
+    // The base set only drops the completion set when it changes.
+    vornick_setBaseFragmentSet(frame, set);
+    vornick_setFragmentCompletionSet(frame, std::make_shared<int>(2));
+    vornick_setBaseFragmentSet(frame, set);
+    EXPECT_NE(vornick_fragmentCompletionSet(frame), nullptr);
+}
+
+TEST(VornickWebFrameEditingState, DocumentTypeComesFromTheDoctype)
+{
+    auto typeOf = [](std::u16string_view doctype) {
+        auto document = DOMDocument::parseHTML(std::u16string(doctype) + u"<html><head></head><body></body></html>");
+        return VornickDocumentTypeOfDocument(*document);
+    };
+    EXPECT_EQ(typeOf(u"<!DOCTYPE html>"), VornickHTMLDocumentTypeHTML5);
+    EXPECT_EQ(typeOf(u"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
+                     u"\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">"),
+              VornickHTMLDocumentTypeXHTML10Strict);
+    EXPECT_EQ(typeOf(u"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">"),
+              VornickHTMLDocumentTypeHTML401Strict);
+    EXPECT_EQ(typeOf(u""), VornickHTMLDocumentTypeUnknown);
+
+    // An unknown doctype gets a specification of its own that keeps its identifiers.
+    auto odd = DOMDocument::parseHTML(u"<!DOCTYPE html PUBLIC \"-//Example//DTD Odd//EN\" \"odd.dtd\"><p>x</p>");
+    auto spec = vornick_htmlSpecForDocType(*odd);
+    ASSERT_TRUE(spec);
+    EXPECT_EQ(spec->documentType(), VornickHTMLDocumentTypeUnknown);
+    EXPECT_EQ(spec->publicId(), u"-//Example//DTD Odd//EN");
+    EXPECT_EQ(spec->systemId(), u"odd.dtd");
+
+    // Installed, the DOM operations see the same answer.
+    VornickInstallDocumentTypeResolver();
+    auto modern = DOMDocument::parseHTML(u"<!DOCTYPE html><p>x</p>");
+    EXPECT_EQ(vornick_documentType(*modern), VornickDocumentTypeNumberHTML5);
+    VornickSetDocumentTypeResolver(nullptr);
+}
+
+TEST(VornickWebFrameEditingState, SubtreeDescriptionIndentsEachLevel)
+{
+    auto webView = loadString(u"<p>x</p>");
+    auto& frame = *webView->mainFrame();
+    vornick_setHTMLSpec(frame, VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5));
+    auto line = toUTF8(vornick_briefDescription(frame));
+    EXPECT_NE(line.find("<WebFrame: "), std::string::npos);
+    EXPECT_NE(line.find("{{0, 0}, {800, 600}}"), std::string::npos) << line;
+    EXPECT_NE(line.find("documentType: \"HTML 5\""), std::string::npos) << line;
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+    EXPECT_EQ(vornick_subtreeDescriptionWithDepth(frame, 2), u"\t\t" + vornick_briefDescription(frame) + u"\n");
+}
+
+} // namespace
+} // namespace brevanton

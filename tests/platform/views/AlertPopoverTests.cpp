@@ -1,0 +1,123 @@
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/views/Alert.h"
+#include "platform/views/Application.h"
+#include "platform/views/Popover.h"
+#include "platform/views/Window.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+struct AlertFixture : ::testing::Test {
+    void SetUp() override { AlertDriver::shared().reset(); }
+    void TearDown() override { AlertDriver::shared().reset(); }
+
+    std::shared_ptr<Alert> makeAlert()
+    {
+        auto alert = Alert::create();
+        alert->setMessageText(u"Save changes?");
+        alert->addButtonWithTitle(u"Save");
+        alert->addButtonWithTitle(u"Cancel");
+        alert->addButtonWithTitle(u"Don't Save");
+        return alert;
+    }
+};
+
+} // namespace
+
+TEST_F(AlertFixture, ModalAlertsTakeTheDriversAnswers)
+{
+    auto alert = makeAlert();
+    EXPECT_EQ(alert->buttons()[1]->keyEquivalent(), u"\x1b");
+    EXPECT_EQ(alert->buttons()[0]->keyEquivalent(), u"\r");
+    // Nothing scripted: the default button.
+    EXPECT_EQ(alert->runModal(), AlertFirstButtonReturn);
+
+    AlertDriver::shared().enqueueButtonTitle(u"Don't Save");
+    AlertDriver::shared().enqueueResponse(AlertSecondButtonReturn);
+    EXPECT_EQ(alert->runModal(), AlertThirdButtonReturn);
+    EXPECT_EQ(alert->runModal(), AlertSecondButtonReturn);
+
+    AlertDriver::shared().setResponder([](Alert& shown) -> std::optional<ModalResponse> {
+        return shown.messageText() == u"Save changes?" ? std::optional(AlertSecondButtonReturn) : std::nullopt;
+    });
+    EXPECT_EQ(alert->runModal(), AlertSecondButtonReturn);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 4u);
+}
+
+TEST_F(AlertFixture, SheetsAreAnsweredLaterAndDetachFromTheirWindow)
+{
+    auto window = Window::create(Rect(0, 0, 500, 400));
+    auto alert = makeAlert();
+    std::vector<ModalResponse> answers;
+    alert->beginSheetModalForWindow(window, [&](ModalResponse response) { answers.push_back(response); });
+    EXPECT_EQ(window->attachedSheet(), alert->window());
+    EXPECT_TRUE(alert->isSheetPending());
+    // One sheet per window.
+    EXPECT_THROW(makeAlert()->beginSheetModalForWindow(window, nullptr), InternalInconsistencyException);
+
+    EXPECT_TRUE(AlertDriver::shared().answerSheet(*window, AlertThirdButtonReturn));
+    EXPECT_EQ(answers, (std::vector<ModalResponse> { AlertThirdButtonReturn }));
+    EXPECT_EQ(window->attachedSheet(), nullptr);
+    EXPECT_FALSE(AlertDriver::shared().answerSheet(*window, AlertFirstButtonReturn));
+
+    // A queued answer arrives on a later turn of the run loop, never at once.
+    AlertDriver::shared().enqueueResponse(AlertSecondButtonReturn);
+    alert->beginSheetModalForWindow(window, [&](ModalResponse response) { answers.push_back(response); });
+    EXPECT_EQ(answers.size(), 1u);
+    RunLoop::main().runUntil([&] { return answers.size() == 2; }, 1.0);
+    EXPECT_EQ(answers.back(), AlertSecondButtonReturn);
+    EXPECT_TRUE(AlertDriver::shared().pendingSheets().empty());
+}
+
+namespace {
+
+class PopoverLog : public PopoverDelegate {
+public:
+    std::vector<std::string> calls;
+    bool allowClose { true };
+    bool popoverShouldClose(Popover&) override { calls.push_back("should"); return allowClose; }
+    void popoverWillShow(Popover&) override { calls.push_back("willShow"); }
+    void popoverDidShow(Popover&) override { calls.push_back("didShow"); }
+    void popoverWillClose(Popover&) override { calls.push_back("willClose"); }
+    void popoverDidClose(Popover&) override { calls.push_back("didClose"); }
+};
+
+} // namespace
+
+TEST(Popovers, PlacedOnTheEdgeAsThePositioningViewSeesIt)
+{
+    auto window = Window::create(Rect(100, 100, 400, 300));
+    auto unflipped = std::make_shared<View>(Rect(0, 0, 200, 200));
+    auto flipped = std::make_shared<View>(Rect(200, 0, 200, 200));
+    flipped->setFlipped(true);
+    window->contentView()->addSubview(unflipped);
+    window->contentView()->addSubview(flipped);
+
+    auto popover = std::make_shared<Popover>();
+    auto log = std::make_shared<PopoverLog>();
+    popover->setDelegate(log);
+    popover->setContentView(std::make_shared<View>(Rect(0, 0, 60, 40)));
+
+    // Below a rectangle of an unflipped view.
+    popover->showRelativeToRect(Rect(50, 50, 20, 10), unflipped, RectEdge::MinY);
+    EXPECT_TRUE(popover->isShown());
+    EXPECT_EQ(popover->window()->frame(), Rect(130, 110, 60, 40));
+    // The minimum-y edge of a flipped view is its top on the screen.
+    popover->showRelativeToRect(Rect(50, 50, 20, 10), flipped, RectEdge::MinY);
+    EXPECT_EQ(popover->window()->frame(), Rect(330, 250, 60, 40));
+    EXPECT_EQ(Popover::frameForAnchor(Rect(0, 0, 10, 10), { 4, 2 }, RectEdge::MaxX, false), Rect(10, 4, 4, 2));
+    EXPECT_EQ(log->calls, (std::vector<std::string> { "willShow", "didShow" }));
+
+    log->allowClose = false;
+    popover->performClose();
+    EXPECT_TRUE(popover->isShown());
+    log->allowClose = true;
+    popover->performClose();
+    EXPECT_FALSE(popover->isShown());
+    EXPECT_FALSE(popover->window()->isVisible());
+    EXPECT_EQ(log->calls, (std::vector<std::string> { "willShow", "didShow", "should", "should", "willClose", "didClose" }));
+}

@@ -1,0 +1,88 @@
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/views/ScrollView.h"
+#include "platform/views/Window.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+struct ScrollFixture : ::testing::Test {
+    void SetUp() override
+    {
+        window = Window::create(Rect(0, 0, 300, 300));
+        scrollView = std::make_shared<ScrollView>(Rect(0, 0, 100, 100));
+        document = std::make_shared<View>(Rect(0, 0, 100, 400));
+        document->setFlipped(true);
+        scrollView->setDocumentView(document);
+        window->contentView()->addSubview(scrollView);
+    }
+    std::shared_ptr<Window> window;
+    std::shared_ptr<ScrollView> scrollView;
+    std::shared_ptr<View> document;
+};
+
+} // namespace
+
+TEST_F(ScrollFixture, ScrollingMovesTheVisiblePartWithinTheDocument)
+{
+    auto clip = scrollView->contentView();
+    EXPECT_TRUE(clip->isFlipped());
+    EXPECT_EQ(clip->documentVisibleRect(), Rect(0, 0, 100, 100));
+    // The document's top left shows at the clip view's top left.
+    EXPECT_EQ(document->convertPointToView({ 0, 0 }, nullptr), (Point { 0, 100 }));
+
+    clip->scrollToPoint({ 0, 150 });
+    EXPECT_EQ(scrollView->documentVisibleRect(), Rect(0, 150, 100, 100));
+    EXPECT_EQ(document->convertPointToView({ 0, 150 }, nullptr), (Point { 0, 100 }));
+    EXPECT_EQ(document->visibleRect(), Rect(0, 150, 100, 100));
+
+    // Kept within the document, also when the document shrinks.
+    clip->scrollToPoint({ -20, 1000 });
+    EXPECT_EQ(clip->bounds().origin, (Point { 0, 300 }));
+    document->setFrameSize({ 100, 250 });
+    EXPECT_EQ(clip->bounds().origin, (Point { 0, 150 }));
+    document->setFrameSize({ 100, 400 });
+    clip->scrollToPoint({ 0, 300 });
+
+    // A view in the document is hit where it shows.
+    auto item = std::make_shared<View>(Rect(0, 320, 100, 10));
+    document->addSubview(item);
+    EXPECT_EQ(window->contentView()->hitTest({ 50, 75 }), item);
+}
+
+TEST_F(ScrollFixture, ScrollingToARectangleMovesAsLittleAsNeeded)
+{
+    auto clip = scrollView->contentView();
+    auto item = std::make_shared<View>(Rect(0, 250, 100, 20));
+    document->addSubview(item);
+    EXPECT_TRUE(item->scrollRectToVisible(item->bounds()));
+    EXPECT_EQ(clip->bounds().origin.y, 170);
+    EXPECT_FALSE(item->scrollRectToVisible(item->bounds()));
+    // Upwards it aligns the rectangle's start.
+    EXPECT_TRUE(clip->scrollToMakeRectVisible(Rect(0, 40, 10, 10)));
+    EXPECT_EQ(clip->bounds().origin.y, 40);
+    // A rectangle taller than the view shows from its start.
+    clip->scrollToMakeRectVisible(Rect(0, 200, 10, 150));
+    EXPECT_EQ(clip->bounds().origin.y, 200);
+    // A view outside any clip view cannot scroll.
+    EXPECT_FALSE(window->contentView()->scrollRectToVisible(Rect(0, 0, 1, 1)));
+}
+
+TEST_F(ScrollFixture, ScrollingPostsBoundsChangesOfTheClipView)
+{
+    auto clip = scrollView->contentView();
+    std::vector<double> positions;
+    auto token = NotificationCenter::defaultCenter().addObserver(View::BoundsDidChangeNotification, clip.get(), nullptr,
+        [&](const Notification& note) { positions.push_back(static_cast<const View*>(note.object)->bounds().origin.y); });
+    clip->scrollToPoint({ 0, 50 });
+    clip->scrollToPoint({ 0, 50 });
+    clip->scrollToPoint({ 0, 5000 });
+    EXPECT_EQ(positions, (std::vector<double> { 50, 300 }));
+
+    // The clip view follows the scroll view's size.
+    scrollView->setFrameSize({ 120, 200 });
+    EXPECT_EQ(clip->frame().size, (Size { 120, 200 }));
+    EXPECT_EQ(scrollView->contentSize(), (Size { 120, 200 }));
+}

@@ -1,0 +1,172 @@
+#include "platform/css/DOMCSSComputedStyle.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/web/WebView.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+class WebLayoutTest : public ::testing::Test {
+protected:
+    void SetUp() override { webView = WebView::create(Rect(0, 0, 800, 600)); }
+
+    void load(const std::u16string& html)
+    {
+        webView->mainFrame()->loadHTMLString(html, std::nullopt);
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    }
+    void loadFile(const std::string& name)
+    {
+        webView->setMainFrameURL(URL::fileURLWithPath(std::string(BREVANTON_TEST_DATA_DIR) + "/web/" + name).absoluteString());
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    }
+    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
+    DOMNode& textOf(const char16_t* id) { return *element(id)->firstChild(); }
+    Rect box(const char16_t* id) { return webView->boundingBox(*element(id)); }
+
+    std::shared_ptr<WebView> webView;
+};
+
+// 16px text: 8px per character, 20px per line.
+constexpr const char16_t* plainBody = u"<body style='margin:0'>";
+
+TEST_F(WebLayoutTest, BlocksStackAndTextWrapsIntoLineBoxes)
+{
+    webView->setFrameSize({ 80 + 16, 600 });
+    load(std::u16string(plainBody) + u"<div id=a style='margin:0 8px'>aaaa bbbb cccc</div>"
+         u"<p id=b style='margin:10px 0 0 0;padding-left:4px'>xy</p><span id=empty></span>");
+    EXPECT_EQ(box(u"a"), Rect(8, 0, 80, 40));
+    auto lines = webView->lineBoxRects(textOf(u"a"));
+    ASSERT_EQ(lines.size(), 2u) << "nine characters fit in 80px, two words of four with a space do";
+    EXPECT_EQ(lines[0], Rect(8, 0, 72, 20));
+    EXPECT_EQ(lines[1], Rect(8, 20, 32, 20));
+    EXPECT_EQ(box(u"b"), Rect(0, 50, 96, 20));
+    EXPECT_EQ(webView->lineBoxRects(textOf(u"b"))[0], Rect(4, 50, 16, 20));
+    auto document = webView->mainFrame()->layout().documentSize();
+    EXPECT_EQ(document.height, 70) << "an empty inline element makes no line";
+    EXPECT_GE(webView->mainFrame()->frameView()->documentView()->frame().height(), 600);
+}
+
+TEST_F(WebLayoutTest, ReplacedElementsTablesAndHiddenContent)
+{
+    load(std::u16string(plainBody) + u"<div><img id=i width=50 height=40><img id=j width=20>"
+         u"<iframe id=f></iframe></div>"
+         u"<table id=t style='margin:0'><tr id=r><td id=c1>a</td><td id=c2>b<br>c</td></tr></table>"
+         u"<div id=none style='display:none'><p id=inner>x</p></div><div id=after>z</div>");
+    EXPECT_EQ(box(u"i"), Rect(0, 0, 50, 40));
+    EXPECT_EQ(box(u"j"), Rect(50, 0, 20, 20)) << "a width alone keeps the default shape";
+    EXPECT_EQ(box(u"f"), Rect(70, 0, 300, 150));
+    Rect table = box(u"t");
+    EXPECT_EQ(table.minY(), 150);
+    EXPECT_EQ(box(u"c1").width(), box(u"c2").width());
+    EXPECT_EQ(box(u"c1").height(), box(u"c2").height()) << "cells take the row's height";
+    EXPECT_GT(box(u"c2").height(), 40);
+    EXPECT_EQ(box(u"r"), Rect(0, 150, table.width(), box(u"c1").height()));
+    EXPECT_TRUE(box(u"none").isEmpty());
+    EXPECT_TRUE(box(u"inner").isEmpty());
+    EXPECT_EQ(box(u"after").minY(), table.maxY());
+}
+
+TEST_F(WebLayoutTest, RelayoutFollowsEditsAndZoom)
+{
+    load(std::u16string(plainBody) + u"<p id=p style='margin:0'>abc</p><p id=q style='margin:0'>d</p>");
+    EXPECT_EQ(box(u"q").minY(), 20);
+    static_cast<DOMCharacterData&>(textOf(u"p")).appendData(u" more words that wrap onto lines again and again "
+                                                          u"and again and again and again and again and again and again "
+                                                          u"and again and again and again and again and again");
+    EXPECT_EQ(box(u"q").minY(), 40) << "layout follows a text change";
+    element(u"p")->setAttribute(u"style", u"display:none");
+    EXPECT_EQ(box(u"q").minY(), 0);
+    webView->setTextSizeMultiplier(2);
+    EXPECT_EQ(box(u"q"), Rect(0, 0, 800, 40));
+    EXPECT_EQ(webView->lineBoxRects(textOf(u"q"))[0].width(), 16);
+}
+
+TEST_F(WebLayoutTest, PageFromFilesHasStylesBoxesAndHitTargets)
+{
+    loadFile("page.html");
+    auto document = webView->mainFrameDocument();
+    // Computed display of every element of the page.
+    std::vector<std::pair<std::u16string, std::u16string>> displays;
+    for (DOMNode* node = document->documentElement().get(); node; node = node->traverseNext()) {
+        if (node->isElementNode()) {
+            auto& element = static_cast<DOMElement&>(*node);
+            displays.emplace_back(element.tagName() + u"#" + element.id(), getComputedStyle(element)->getPropertyValue(u"display"));
+        }
+    }
+    std::vector<std::pair<std::u16string, std::u16string>> expected = {
+        { u"HTML#", u"block" }, { u"HEAD#", u"none" }, { u"TITLE#", u"none" }, { u"LINK#", u"none" },
+        { u"BODY#", u"block" }, { u"H1#heading", u"block" }, { u"P#para", u"block" }, { u"P#hidden", u"none" },
+        { u"IMG#picture", u"inline" }, { u"IFRAME#inner", u"inline" },
+    };
+    EXPECT_EQ(displays, expected);
+
+    Rect heading = box(u"heading");
+    Rect para = box(u"para");
+    Rect picture = box(u"picture");
+    Rect frame = box(u"inner");
+    EXPECT_LT(heading.maxY(), para.minY());
+    EXPECT_TRUE(box(u"hidden").isEmpty());
+    EXPECT_EQ(picture.size, (Size { 40, 30 })) << "the image's own size";
+    EXPECT_EQ(frame.size, (Size { 300, 150 }));
+    EXPECT_EQ(picture.minY(), frame.minY()) << "image and frame share a line";
+    EXPECT_EQ(picture.maxX() + 8, frame.minX()) << "one space between them";
+
+    auto atHeading = webView->elementAtPoint({ heading.minX() + 2, heading.midY() });
+    ASSERT_TRUE(atHeading);
+    EXPECT_EQ(atHeading->domNode.get(), element(u"heading")->firstChild().get());
+    auto atPicture = webView->elementAtPoint({ picture.midX(), picture.midY() });
+    ASSERT_TRUE(atPicture);
+    EXPECT_EQ(atPicture->domNode, element(u"picture"));
+    ASSERT_TRUE(atPicture->imageURL);
+    EXPECT_EQ(atPicture->imageURL->lastPathComponent(), u"picture.png");
+
+    // Inside the iframe: the child frame's node, in the child frame's coordinates.
+    auto inner = webView->mainFrame()->childFrames()[0];
+    auto inside = inner->domDocument()->getElementById(u"inside");
+    Rect insideBox = webView->boundingBox(*inside);
+    EXPECT_EQ(insideBox, Rect(0, 0, 300, 20));
+    auto atFrame = webView->elementAtPoint({ frame.minX() + 1, frame.minY() + 1 });
+    ASSERT_TRUE(atFrame);
+    EXPECT_EQ(atFrame->webFrame, inner);
+    EXPECT_EQ(atFrame->domNode.get(), inside->firstChild().get());
+    auto belowText = webView->elementAtPoint({ frame.minX() + 1, frame.minY() + 100 });
+    ASSERT_TRUE(belowText);
+    EXPECT_EQ(belowText->domNode, inner->domDocument()->body());
+
+    // Scrolled, the same point of the view shows another part of the document.
+    auto clip = webView->mainFrame()->frameView()->clipView();
+    webView->setFrameSize({ 800, 100 });
+    webView->layoutIfNeeded();
+    clip->scrollToPoint({ 0, frame.minY() });
+    auto scrolled = webView->elementAtPoint({ frame.minX() + 1, 1 });
+    ASSERT_TRUE(scrolled);
+    EXPECT_EQ(scrolled->webFrame, inner);
+}
+
+TEST_F(WebLayoutTest, LinksAndCaretPositions)
+{
+    load(std::u16string(plainBody) + u"<p id=p style='margin:0'>ab <a id=a href='/x/y.html'>link</a> cd</p>");
+    auto hit = webView->elementAtPoint({ 3 * 8 + 2, 5 });
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->domNode.get(), element(u"a")->firstChild().get());
+    ASSERT_TRUE(hit->linkURL);
+    EXPECT_EQ(hit->linkURL->path(), u"/x/y.html");
+    auto caret = webView->caretRangeAtPoint({ 8 * 1 + 1, 5 });
+    ASSERT_TRUE(caret);
+    EXPECT_EQ(caret->startNode(), &textOf(u"p"));
+    EXPECT_EQ(caret->startOffset(), 1u);
+    auto end = webView->caretRangeAtPoint({ 700, 5 });
+    ASSERT_TRUE(end);
+    EXPECT_EQ(end->startNode()->nodeValue(), u" cd");
+    EXPECT_EQ(end->startOffset(), 3u);
+    EXPECT_FALSE(webView->elementAtPoint({ -5, -5 }) && webView->elementAtPoint({ -5, -5 })->domNode->isTextNode());
+}
+
+} // namespace

@@ -1,0 +1,305 @@
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/URLError.h"
+#include "platform/web/WebView.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/stat.h>
+
+using namespace brevanton;
+
+namespace {
+
+std::string dataPath(const std::string& name)
+{
+    return std::string(BREVANTON_TEST_DATA_DIR) + "/web/" + name;
+}
+
+std::string frameLabel(WebFrame& frame)
+{
+    return frame.parentFrame() ? toUTF8(frame.name()) : std::string("main");
+}
+
+// Records every load callback as one line of text.
+class LoadRecorder : public WebFrameLoadDelegate, public WebResourceLoadDelegate {
+public:
+    std::vector<std::string> events;
+    bool mainFrameEnded { false };
+    std::optional<Error> mainFrameError;
+    std::function<std::optional<URLRequest>(const URLRequest&)> redirect;
+
+    void didStartProvisionalLoadForFrame(WebView&, WebFrame& frame) override { events.push_back("start " + frameLabel(frame)); }
+    void didFailProvisionalLoadWithError(WebView&, const Error& error, WebFrame& frame) override
+    {
+        events.push_back("provisional-failure " + frameLabel(frame) + " " + error.domain() + " " + std::to_string(error.code()));
+        noteEnd(frame, error);
+    }
+    void didCommitLoadForFrame(WebView&, WebFrame& frame) override { events.push_back("commit " + frameLabel(frame)); }
+    void didReceiveTitle(WebView&, const std::u16string& title, WebFrame& frame) override
+    {
+        events.push_back("title " + frameLabel(frame) + " " + toUTF8(title));
+    }
+    void didFinishLoadForFrame(WebView&, WebFrame& frame) override
+    {
+        events.push_back("finish " + frameLabel(frame));
+        noteEnd(frame, std::nullopt);
+    }
+    void didFailLoadWithError(WebView&, const Error& error, WebFrame& frame) override
+    {
+        events.push_back("failure " + frameLabel(frame) + " " + std::to_string(error.code()));
+        noteEnd(frame, error);
+    }
+
+    WebResourceIdentifier identifierForInitialRequest(WebView&, const URLRequest& request, WebDataSource&) override
+    {
+        auto name = std::make_shared<std::string>(toUTF8(request.url().lastPathComponent()));
+        events.push_back("identifier " + *name);
+        return name;
+    }
+    std::optional<URLRequest> willSendRequest(WebView&, const WebResourceIdentifier& identifier, const URLRequest& request,
+                                              const URLResponse*, WebDataSource&) override
+    {
+        events.push_back("will-send " + name(identifier));
+        return redirect ? redirect(request) : request;
+    }
+    void didReceiveResponse(WebView&, const WebResourceIdentifier& identifier, const URLResponse&, WebDataSource&) override
+    {
+        events.push_back("response " + name(identifier));
+    }
+    void didFinishLoadingFromDataSource(WebView&, const WebResourceIdentifier& identifier, WebDataSource&) override
+    {
+        events.push_back("loaded " + name(identifier));
+    }
+    void didFailLoadingWithError(WebView&, const WebResourceIdentifier& identifier, const Error& error, WebDataSource&) override
+    {
+        events.push_back("resource-failure " + name(identifier) + " " + error.domain() + " " + std::to_string(error.code()));
+    }
+
+private:
+    static std::string name(const WebResourceIdentifier& identifier) { return *std::static_pointer_cast<std::string>(identifier); }
+    void noteEnd(WebFrame& frame, std::optional<Error> error)
+    {
+        if (frame.parentFrame())
+            return;
+        mainFrameEnded = true;
+        mainFrameError = std::move(error);
+    }
+};
+
+class WebViewLoadingTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        webView = WebView::create(Rect(0, 0, 800, 600));
+        webView->setFrameLoadDelegate(&recorder);
+        webView->setResourceLoadDelegate(&recorder);
+    }
+    void TearDown() override
+    {
+        webView->setFrameLoadDelegate(nullptr);
+        webView->setResourceLoadDelegate(nullptr);
+    }
+    bool waitForMainFrame()
+    {
+        return RunLoop::main().runUntil([&] { return recorder.mainFrameEnded; }, 5);
+    }
+    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
+
+    LoadRecorder recorder;
+    std::shared_ptr<WebView> webView;
+};
+
+TEST_F(WebViewLoadingTest, PageWithStyleSheetImportImageAndFrameCallsBackInOrder)
+{
+    webView->setMainFrameURL(URL::fileURLWithPath(dataPath("page.html")).absoluteString());
+    EXPECT_TRUE(recorder.events.empty()) << "loading is asynchronous";
+    EXPECT_TRUE(webView->isLoading());
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_FALSE(recorder.mainFrameError);
+    EXPECT_FALSE(webView->isLoading());
+
+    std::vector<std::string> expected = {
+        "start main", "identifier page.html", "will-send page.html", "response page.html", "commit main",
+        "title main Web Page", "loaded page.html",
+        // Subresources in document order, then the frame.
+        "identifier site.css", "will-send site.css", "identifier picture.png", "will-send picture.png",
+        "response site.css", "identifier base.css", "will-send base.css", "loaded site.css",
+        "response picture.png", "loaded picture.png",
+        "start innerFrame", "identifier frame.html", "will-send frame.html",
+        "response base.css", "loaded base.css",
+        "response frame.html", "commit innerFrame", "title innerFrame Inner", "loaded frame.html",
+        "finish innerFrame", "finish main",
+    };
+    EXPECT_EQ(recorder.events, expected);
+}
+
+TEST_F(WebViewLoadingTest, FrameTreeAndDataSources)
+{
+    auto pageURL = URL::fileURLWithPath(dataPath("page.html"));
+    webView->mainFrame()->loadRequest(URLRequest(pageURL));
+    ASSERT_TRUE(waitForMainFrame());
+
+    auto main = webView->mainFrame();
+    EXPECT_EQ(main->parentFrame(), nullptr);
+    ASSERT_EQ(main->childFrames().size(), 1u);
+    auto inner = main->childFrames()[0];
+    EXPECT_EQ(inner->name(), u"innerFrame");
+    EXPECT_EQ(inner->parentFrame(), main);
+    EXPECT_EQ(inner->frameElement(), element(u"inner"));
+    EXPECT_EQ(main->findFrameNamed(u"innerFrame"), inner);
+    ASSERT_TRUE(inner->domDocument());
+    EXPECT_TRUE(inner->domDocument()->getElementById(u"inside"));
+    EXPECT_EQ(webView->frameForNode(*inner->domDocument()->getElementById(u"inside")), inner);
+
+    // Child frame views live in the parent's document view.
+    EXPECT_EQ(inner->frameView()->superview(), main->frameView()->documentView());
+    EXPECT_EQ(main->frameView()->superview().get(), webView.get());
+    EXPECT_EQ(main->frameView()->clipView()->documentView(), main->frameView()->documentView());
+
+    auto source = main->dataSource();
+    ASSERT_TRUE(source);
+    EXPECT_FALSE(source->isLoading());
+    EXPECT_EQ(source->initialRequest().url(), pageURL);
+    EXPECT_EQ(source->request().url(), pageURL);
+    EXPECT_EQ(source->MIMEType(), u"text/html");
+    EXPECT_EQ(source->textEncodingName(), u"UTF-8");
+    ASSERT_TRUE(source->documentSource());
+    EXPECT_NE(source->documentSource()->find(u"<title>Web Page</title>"), std::u16string::npos);
+    EXPECT_EQ(source->subresources().size(), 3u);
+    auto css = source->subresourceForURL(URL::fileURLWithPath(dataPath("site.css")));
+    ASSERT_TRUE(css);
+    EXPECT_EQ(css->MIMEType(), u"text/css");
+    auto picture = source->subresourceForURL(URL::fileURLWithPath(dataPath("picture.png")));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->MIMEType(), u"image/png");
+    EXPECT_EQ(source->mainResource()->url(), pageURL);
+    EXPECT_EQ(inner->dataSource()->mainResource()->frameName(), u"innerFrame");
+}
+
+TEST_F(WebViewLoadingTest, ResourceDelegateChoosesTheRequestLoaded)
+{
+    auto replacement = URL::fileURLWithPath(dataPath("frame.html"));
+    recorder.redirect = [&](const URLRequest& request) -> std::optional<URLRequest> {
+        if (request.url().lastPathComponent() == u"page.html")
+            return URLRequest(replacement);
+        return request;
+    };
+    auto pageURL = URL::fileURLWithPath(dataPath("page.html"));
+    webView->mainFrame()->loadRequest(URLRequest(pageURL));
+    ASSERT_TRUE(waitForMainFrame());
+    auto source = webView->mainFrame()->dataSource();
+    EXPECT_EQ(source->initialRequest().url(), pageURL);
+    EXPECT_EQ(source->request().url(), replacement);
+    EXPECT_TRUE(webView->mainFrameDocument()->getElementById(u"inside"));
+    EXPECT_EQ(webView->mainFrameDocument()->URL(), replacement.absoluteString());
+}
+
+TEST_F(WebViewLoadingTest, MissingAndDeniedFilesFail)
+{
+    auto folder = *createTemporaryDirectory("webview");
+    // A missing main file is a provisional failure.
+    webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(folder + "/missing.html")));
+    ASSERT_TRUE(waitForMainFrame());
+    ASSERT_TRUE(recorder.mainFrameError);
+    EXPECT_EQ(recorder.mainFrameError->code(), URLErrorFileDoesNotExist);
+    EXPECT_EQ(recorder.events.back(), "provisional-failure main URLErrorDomain -1100");
+    EXPECT_EQ(webView->mainFrame()->dataSource(), nullptr);
+
+    // A read the policy refuses is "no file access" (POSIX error 1), for the main resource and for subresources.
+    writeFileAtomically(folder + "/page.html", "<p>x</p><img src='secret.png'>");
+    writeFileAtomically(folder + "/secret.png", "png");
+    webView->setFileAccessPolicy([](const std::string& path) { return path.find("secret") == std::string::npos; });
+    recorder.events.clear();
+    recorder.mainFrameEnded = false;
+    webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(folder + "/page.html")));
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_FALSE(recorder.mainFrameError) << "a failed subresource does not fail the frame";
+    EXPECT_NE(std::find(recorder.events.begin(), recorder.events.end(), "resource-failure secret.png POSIXErrorDomain 1"),
+              recorder.events.end());
+
+    webView->setFileAccessPolicy([](const std::string&) { return false; });
+    recorder.mainFrameEnded = false;
+    webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(folder + "/page.html")));
+    ASSERT_TRUE(waitForMainFrame());
+    ASSERT_TRUE(recorder.mainFrameError);
+    EXPECT_TRUE(recorder.mainFrameError->is(POSIXErrorDomain, 1));
+
+    // A file the process may not read fails the same way (unless running as root, which reads anything).
+    webView->setFileAccessPolicy(nullptr);
+    if (geteuid() != 0) {
+        chmod((folder + "/page.html").c_str(), 0);
+        recorder.mainFrameEnded = false;
+        webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(folder + "/page.html")));
+        ASSERT_TRUE(waitForMainFrame());
+        ASSERT_TRUE(recorder.mainFrameError);
+        EXPECT_TRUE(recorder.mainFrameError->is(POSIXErrorDomain, 1));
+    }
+    removeItem(folder);
+}
+
+TEST_F(WebViewLoadingTest, FailingSubframeStillLetsTheMainFrameFinishLast)
+{
+    auto base = URL::fileURLWithPath(dataPath("page.html"));
+    webView->mainFrame()->loadHTMLString(u"<title>T</title><iframe name=a src='nothing-here.html'></iframe>"
+                                         u"<iframe name=b src='frame.html'></iframe>", base);
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_FALSE(recorder.mainFrameError);
+    EXPECT_EQ(recorder.events.back(), "finish main");
+    EXPECT_NE(std::find(recorder.events.begin(), recorder.events.end(), "provisional-failure a URLErrorDomain -1100"),
+              recorder.events.end());
+    EXPECT_NE(std::find(recorder.events.begin(), recorder.events.end(), "finish b"), recorder.events.end());
+    EXPECT_EQ(webView->mainFrameDocument()->URL(), base.absoluteString());
+}
+
+TEST_F(WebViewLoadingTest, StringWithoutBaseURLGetsAnUnsavedURL)
+{
+    webView->mainFrame()->loadHTMLString(u"<p id=p>caf\u00e9</p>", std::nullopt);
+    ASSERT_TRUE(waitForMainFrame());
+    auto url = URL::create(webView->mainFrameDocument()->URL());
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->scheme(), WebStringDocumentScheme);
+    EXPECT_EQ(webView->mainFrameDocument()->getElementById(u"p")->textContent(), u"caf\u00e9");
+    EXPECT_EQ(*webView->mainFrame()->dataSource()->documentSource(), u"<p id=p>caf\u00e9</p>");
+}
+
+TEST_F(WebViewLoadingTest, NewLoadCancelsTheOneInProgress)
+{
+    webView->mainFrame()->loadHTMLString(u"<p>first</p>", std::nullopt);
+    RunLoop::main().runOnce();
+    webView->mainFrame()->loadHTMLString(u"<p id=second>second</p>", std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    EXPECT_EQ(recorder.events[0], "start main");
+    EXPECT_EQ(recorder.events[3], "provisional-failure main URLErrorDomain -999");
+    EXPECT_EQ(recorder.events.back(), "finish main");
+    EXPECT_TRUE(webView->mainFrameDocument()->getElementById(u"second"));
+}
+
+class IgnoringPolicy : public WebPolicyDelegate {
+public:
+    std::vector<WebNavigationType> types;
+    void decidePolicyForNavigationAction(WebView&, const WebNavigationAction& action, const URLRequest&, WebFrame&,
+                                         WebPolicyDecisionListener& listener) override
+    {
+        types.push_back(action.navigationType);
+        listener.ignore();
+    }
+};
+
+TEST_F(WebViewLoadingTest, IgnoredNavigationLoadsNothing)
+{
+    IgnoringPolicy policy;
+    webView->setPolicyDelegate(&policy);
+    webView->mainFrame()->loadHTMLString(u"<p>x</p>", std::nullopt);
+    RunLoop::main().runFor(0.01);
+    EXPECT_TRUE(recorder.events.empty());
+    EXPECT_FALSE(webView->isLoading());
+    EXPECT_EQ(policy.types, std::vector<WebNavigationType> { WebNavigationTypeOther });
+    webView->setPolicyDelegate(nullptr);
+}
+
+} // namespace

@@ -1,69 +1,42 @@
-// The brevanton executable. Until a GUI backend exists it runs headless:
-// it opens each file given to it and reports what the system knows of it.
+// The brevanton executable. Until a GUI backend exists it runs headless: it
+// opens each file given to it, reports what the system knows of it, and with
+// --save writes it back through the HTML writer as the editor would on save.
 #include "dom/VornickLineIndex.h"
-#include "html/VornickHTMLCharacterEncodingDetector.h"
-#include "html/VornickTextEncoding.h"
+#include "html/VornickDocumentHTMLSpec.h"
+#include "html/VornickHTMLDocumentType.h"
+#include "html/VornickHTMLFormattingPreferences.h"
+#include "html/VornickHTMLServices.h"
+#include "html/VornickHTMLWriter.h"
+#include "html/VornickTidyFilter.h"
+#include "html/VornickValidationAdvisory.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMParsing.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/UserDefaults.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace brevanton;
 
 namespace {
 
+constexpr size_t maximumAdvisoriesShown = 20;
+
 void printUsage()
 {
-    std::printf("Usage: brevanton [--version] [--help] FILE...\n"
-                "Opens each HTML or XHTML file and reports what Brevanton knows of it:\n"
-                "its size, character encoding, line count and line-ending convention.\n");
-}
-
-struct DecodedFile {
-    std::u16string text;
-    std::string encoding;
-    std::string encodingSource;
-};
-
-// Decodes a file's bytes the way a browser would: a byte-order mark first,
-// then the charset the file declares, then UTF-8 when the bytes are valid
-// UTF-8, and windows-1252 (the HTML default) otherwise.
-bool decodeFile(std::string_view bytes, DecodedFile& file, Error* outError)
-{
-    struct ByteOrderMark { std::string_view bytes; const char* encoding; };
-    static constexpr ByteOrderMark marks[] = {
-        { "\xEF\xBB\xBF", "UTF-8" }, { "\xFE\xFF", "UTF-16BE" }, { "\xFF\xFE", "UTF-16LE" },
-    };
-    for (const auto& mark : marks) {
-        if (bytes.substr(0, mark.bytes.size()) == mark.bytes) {
-            auto text = VornickDecodeText(bytes.substr(mark.bytes.size()), toUTF16(mark.encoding), outError);
-            if (!text)
-                return false;
-            file = { std::move(*text), mark.encoding, "byte-order mark" };
-            return true;
-        }
-    }
-    VornickHTMLCharacterEncodingDetector detector;
-    if (auto declared = detector.detectIANACharacterEncodingDeclarationInHTMLData(bytes)) {
-        auto text = VornickDecodeText(bytes, *declared, outError);
-        if (!text)
-            return false;
-        file = { std::move(*text), toUTF8(*declared), "declared" };
-        return true;
-    }
-    std::u16string text;
-    if (decodeUTF8Strictly(bytes, text)) {
-        file = { std::move(text), "UTF-8", "inferred: valid UTF-8" };
-        return true;
-    }
-    auto latin = VornickDecodeText(bytes, u"windows-1252", outError);
-    if (!latin)
-        return false;
-    file = { std::move(*latin), "windows-1252", "inferred: HTML default" };
-    return true;
+    std::printf("Usage: brevanton [--version] [--help] [--save] FILE...\n"
+                "Opens each HTML or XHTML file and reports what Brevanton knows of it: size,\n"
+                "character encoding, document type, lines and line endings, and the advisories\n"
+                "HTML Tidy gives for the source the HTML writer makes of it with your default\n"
+                "formatting preferences.\n"
+                "  --save   write each file back through the HTML writer (atomically, in its\n"
+                "           own character encoding), as saving it in the editor would\n");
 }
 
 const char* newlineName(int32_t convention)
@@ -76,21 +49,83 @@ const char* newlineName(int32_t convention)
     }
 }
 
-bool reportFile(const std::string& path)
+const char* advisoryKindName(VornickValidationAdvisoryKind kind)
+{
+    switch (kind) {
+    case VornickValidationAdvisoryKindWarning: return "warning";
+    case VornickValidationAdvisoryKindError: return "error";
+    default: return "note";
+    }
+}
+
+bool reportFailure(const std::string& path, const Error& error)
+{
+    std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(error.localizedDescription()).c_str());
+    return false;
+}
+
+bool openFile(const std::string& path, bool save)
 {
     Error error;
     auto bytes = readFile(path, &error);
-    DecodedFile file;
-    if (!bytes || !decodeFile(*bytes, file, &error)) {
-        std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(error.localizedDescription()).c_str());
-        return false;
-    }
-    auto lineIndex = VornickLineIndex::initByIndexingString(std::move(file.text), 1, 1, 4);
+    if (!bytes)
+        return reportFailure(path, error);
+
+    // The text as the DOM reads it: byte-order mark, declared charset, UTF-8, windows-1252.
+    std::string encoding;
+    auto source = toUTF16(decodeHTMLBytesToUTF8(*bytes, {}, encoding));
+    auto fileURL = URL::fileURLWithPath(path, false);
+    auto urlString = fileURL.absoluteString();
+    bool isXML = DOMDocument::isXMLPath(toUTF16(path));
+    auto document = isXML ? DOMDocument::parseXML(*bytes, urlString, &error)
+                          : DOMDocument::parseHTML(*bytes, encoding, urlString);
+    if (!document)
+        return reportFailure(path, error);
+
+    auto lineIndex = VornickLineIndex::initByIndexingString(std::move(source), 1, 1, 4);
+    auto documentType = VornickDocumentTypeOfDocument(*document);
     std::printf("%s\n", path.c_str());
-    std::printf("  size:      %zu bytes, %zu UTF-16 units\n", bytes->size(), lineIndex->string().size());
-    std::printf("  encoding:  %s (%s)\n", file.encoding.c_str(), file.encodingSource.c_str());
-    std::printf("  lines:     %zu\n", lineIndex->numberOfLines());
-    std::printf("  newlines:  %s\n", newlineName(lineIndex->newlineConvention()));
+    std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), lineIndex->string().size());
+    std::printf("  encoding:       %s\n", isXML ? toUTF8(document->characterSet()).c_str() : encoding.c_str());
+    std::printf("  document type:  %s%s\n",
+                documentType == VornickHTMLDocumentTypeUnknown ? "unknown"
+                                                               : toUTF8(VornickHTMLDocumentTypeToPersistableString(documentType)).c_str(),
+                isXML ? " (parsed as XML)" : "");
+    std::printf("  lines:          %zu\n", lineIndex->numberOfLines());
+    std::printf("  line endings:   %s\n", newlineName(lineIndex->newlineConvention()));
+
+    auto preferences = VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferences();
+    std::shared_ptr<const VornickHTMLFormattingPreferences> formatting = preferences;
+    if (!formatting)
+        formatting = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
+    int32_t convention = lineIndex->newlineConvention();
+    if (convention == VornickNewlineConventionUnknown)
+        convention = VornickNewlineConventionLF;
+    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(formatting, 0, convention);
+    auto written = writer->htmlStringFromDocument(*document);
+    std::printf("  written source: %zu UTF-16 units%s\n", written.size(),
+                written == lineIndex->string() ? " (identical to the file)" : "");
+
+    std::vector<VornickValidationAdvisory> advisories;
+    auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
+    static const char* const results[] = { "valid", "warnings", "errors", "not validated" };
+    std::printf("  tidy:           %s, %zu advisories\n", result >= 0 && result <= 3 ? results[result] : "unknown",
+                advisories.size());
+    for (size_t i = 0; i < advisories.size() && i < maximumAdvisoriesShown; ++i) {
+        const auto& advisory = advisories[i];
+        std::printf("    line %lld column %lld: %s: %s%s\n", static_cast<long long>(advisory.line()),
+                    static_cast<long long>(advisory.column()), advisoryKindName(advisory.kind()),
+                    toUTF8(advisory.message()).c_str(), advisory.isStructuralIssue() ? " (structural)" : "");
+    }
+    if (advisories.size() > maximumAdvisoriesShown)
+        std::printf("    ... and %zu more\n", advisories.size() - maximumAdvisoriesShown);
+
+    if (save) {
+        auto data = writer->htmlDataFromDocument(*document, &error);
+        if (!data || !writeFileAtomically(path, *data, &error))
+            return reportFailure(path, error);
+        std::printf("  saved:          %zu bytes in %s\n", data->size(), toUTF8(writer->outputEncodingName()).c_str());
+    }
     return true;
 }
 
@@ -98,6 +133,8 @@ bool reportFile(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    bool save = false;
+    std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--version")) {
             std::printf("Brevanton %s\n", BREVANTON_VERSION);
@@ -107,14 +144,23 @@ int main(int argc, char** argv)
             printUsage();
             return 0;
         }
+        if (!std::strcmp(argv[i], "--save")) {
+            save = true;
+            continue;
+        }
+        paths.emplace_back(argv[i]);
     }
-    if (argc < 2) {
+    if (paths.empty()) {
         printUsage();
         return 2;
     }
+
+    VornickInstallHTMLServices();
+    VornickUsersDefaultHTMLFormattingPreferences::registerInitialDefaults(UserDefaults::standard());
+
     int status = 0;
-    for (int i = 1; i < argc; ++i) {
-        if (!reportFile(argv[i]))
+    for (const auto& path : paths) {
+        if (!openFile(path, save))
             status = 1;
     }
     return status;

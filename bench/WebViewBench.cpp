@@ -124,9 +124,23 @@ void BM_WebViewElementAtPoint(benchmark::State& state)
     std::mt19937 random(3);
     for (auto _ : state) {
         Point point { static_cast<double>(random() % 1000), static_cast<double>(random() % static_cast<unsigned>(height)) };
-        benchmark::DoNotOptimize(webView->mainFrame()->layout().nodeAtPoint(*webView->mainFrameDocument(), point));
+        benchmark::DoNotOptimize(webView->elementAtPoint(point));
     }
 }
 BENCHMARK(BM_WebViewElementAtPoint)->Unit(benchmark::kMicrosecond);
 
 } // namespace
+
+namespace {
+void BM_WebViewLayoutWithStylesCached(benchmark::State& state)
+{
+    BenchFolder folder;
+    auto webView = loadedWebView(folder.path + "/page.html");
+    webView->layoutIfNeeded();
+    for (auto _ : state) {
+        webView->mainFrame()->layout().invalidate();
+        webView->layoutIfNeeded();
+    }
+}
+BENCHMARK(BM_WebViewLayoutWithStylesCached)->Unit(benchmark::kMillisecond);
+}

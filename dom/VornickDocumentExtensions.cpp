@@ -9,6 +9,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "platform/web/WebDataSource.h"
 
 namespace brevanton {
 
@@ -85,7 +86,8 @@ bool vornick_isSavedInPermanentLocation(const DOMDocument& document)
         auto autosaved = VornickCurrentFrameStateProvider().autosavedInformationFolderURL();
         return !(autosaved && vornick_pointsToSameFileAsURL(*base, *autosaved));
     }
-    return !equalsIgnoringASCIICase(base->scheme(), u"applewebdata");
+    // Documents loaded from a string have no saved location.
+    return !equalsIgnoringASCIICase(base->scheme(), WebStringDocumentScheme);
 }
 
 std::optional<std::u16string> vornick_relativeURLStringForReferencingTargetURL(const DOMDocument& document,

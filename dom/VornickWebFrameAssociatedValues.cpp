@@ -26,16 +26,13 @@ Store& store()
 }
 
 // The values of a live frame; a dead frame's entry (its address may be
-// reused by a new frame) counts as absent. Caller holds the lock.
+// reused by a new frame) counts as absent. It is dropped by the next change,
+// outside the lock, since its values' destructors may come back here.
 FrameValues* liveEntry(Store& store, const WebFrame& frame)
 {
     auto it = store.frames.find(&frame);
-    if (it == store.frames.end())
+    if (it == store.frames.end() || it->second.frame.expired())
         return nullptr;
-    if (it->second.frame.expired()) {
-        store.frames.erase(it);
-        return nullptr;
-    }
     return &it->second;
 }
 
@@ -64,8 +61,6 @@ void vornick_setAssociatedValue(const WebFrame& frame, const std::string& key, s
     {
         auto& shared = store();
         std::lock_guard lock(shared.mutex);
-        // Values of frames that went away are released outside the lock: their
-        // destructors may come back here.
         for (auto it = shared.frames.begin(); it != shared.frames.end();) {
             if (it->second.frame.expired()) {
                 for (auto& [name, old] : it->second.values)

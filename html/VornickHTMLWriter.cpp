@@ -43,6 +43,7 @@ struct VornickHTMLWriter::ElementTraits {
     bool isVoid { false };
     bool preformatted { false }; // whitespace is content: pre, textarea, listing
     bool rawText { false };      // script, style and the other elements whose content is raw text
+    bool code { false };         // often styled to keep its whitespace: written exactly too
     bool inlineUnlessBlockChild { false };
     bool br { false };
     bool headBodyOrFrameset { false };
@@ -739,6 +740,7 @@ const VornickHTMLWriter::ElementTraits& VornickHTMLWriter::traitsForElement(cons
         traits.rawText = n == u"script" || n == u"style" || n == u"xmp" || n == u"iframe" || n == u"noembed"
             || n == u"noframes" || n == u"plaintext";
         traits.inlineUnlessBlockChild = n == u"a" || n == u"del" || n == u"ins";
+        traits.code = n == u"code";
         traits.br = n == u"br";
         traits.head = n == u"head";
         traits.body = n == u"body";
@@ -880,7 +882,7 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         block->firstElement = false;
 
     if (!empty) {
-        const bool keepsWhitespace = traits.preformatted || traits.rawText;
+        const bool keepsWhitespace = traits.preformatted || traits.rawText || traits.code;
         const bool savedSuppressEscaping = m_suppressEscaping;
         if (traits.rawText && !m_writingXML)
             m_suppressEscaping = true;
@@ -1308,9 +1310,21 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
     }
 
     if (m_formattingPreferences->putCommentsOnNewLine() && !m_preformattedDepth) {
-        std::u16string lineBreak = inWordPressBlock() ? *m_newlineString + *m_newlineString : *m_newlineString;
-        if (!outputEndsWith(lineBreak))
-            appendString(lineBreak, TK_OTHER_TEXT);
+        // A line break of the text before counts, whatever its convention:
+        // another one would only grow that text on every save.
+        const auto& text = m_output->text;
+        auto isLineBreak = [](char16_t c) { return c == u'\n' || c == u'\r'; };
+        size_t wanted = inWordPressBlock() ? 2 : 1;
+        size_t present = 0;
+        for (size_t i = text.size(); i > 0 && present < wanted; --i) {
+            if (text[i - 1] == u'\n' && i >= 2 && text[i - 2] == u'\r')
+                --i;
+            if (!isLineBreak(text[i - 1]))
+                break;
+            ++present;
+        }
+        for (; present < wanted; ++present)
+            appendString(*m_newlineString, TK_OTHER_TEXT);
     }
     appendString(u"<!--" + safeCommentData(written) + u"-->", TK_COMMENT);
     if (childOfDocument)

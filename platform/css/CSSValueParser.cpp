@@ -14,13 +14,7 @@ namespace {
 using Value = std::shared_ptr<const CSSValue>;
 using P = CSSPrimitiveValue;
 
-// The significant tokens of a value: whitespace dropped except as a separator
-// inside font families, which read the raw range.
-struct Range {
-    const CSSToken* begin;
-    const CSSToken* end;
-};
-
+// The tokens of a value without whitespace (font families read the raw range).
 std::vector<const CSSToken*> significant(const CSSToken* begin, const CSSToken* end)
 {
     std::vector<const CSSToken*> tokens;
@@ -561,7 +555,7 @@ bool parseCSSDeclaration(std::u16string_view name, const CSSToken* begin, const 
     if (tokens.empty())
         return false;
     std::u16string lowerName = asciiLowercase(name);
-    if (lowerName.starts_with(u"-webkit-") && lowerName != u"-webkit-box")
+    if (lowerName.starts_with(u"-webkit-"))
         lowerName = lowerName.substr(8);
 
     const Shorthand* shorthand = nullptr;

@@ -6,6 +6,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Text.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +62,9 @@ struct UserDefaults::Private {
     Dictionary values;     // set by the user, saved
     Dictionary registered; // registered defaults, never saved
     std::optional<Error> lastWriteError;
+    // The file was there but could not be read: it is kept aside before the
+    // first save replaces it, so that settings we failed to read are not lost.
+    bool keepUnreadableFile { false };
 
     // Under the lock.
     bool save(Error* outError)
@@ -70,6 +74,14 @@ struct UserDefaults::Private {
         bool written = false;
         if (bytes) {
             std::string folder = parentDirectory(filePath);
+            if (keepUnreadableFile) {
+                std::string keptPath = filePath + ".unreadable";
+                if (::rename(filePath.c_str(), keptPath.c_str()) < 0 && errno != ENOENT) {
+                    lastWriteError = Error::posix(errno, u"Could not keep the unreadable settings file aside");
+                    return setError(outError, *lastWriteError);
+                }
+                keepUnreadableFile = false;
+            }
             written = createDirectory(folder, true, &error, 0700)
                 && writeFileAtomically(filePath, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
                                        &error, 0600);
@@ -87,11 +99,15 @@ struct UserDefaults::Private {
         if (!fileExists(filePath))
             return;
         auto contents = readFile(filePath);
-        if (!contents)
+        if (!contents) {
+            keepUnreadableFile = true;
             return;
+        }
         auto plist = readPropertyList(std::string_view(*contents), nullptr);
         if (plist && plist->isDictionary())
             values = plist->dictionary();
+        else
+            keepUnreadableFile = true;
     }
 };
 

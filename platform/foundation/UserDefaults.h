@@ -26,7 +26,7 @@ public:
 
     // Defaults kept in the file at `filePath` (read now when it exists; an
     // unreadable or malformed file gives empty defaults, and the next change
-    // replaces it).
+    // replaces it after moving it aside to "<filePath>.unreadable").
     explicit UserDefaults(std::string filePath);
     ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;

@@ -419,7 +419,7 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
                 document->setCharacterSet(encodingName);
             }
         } else if (mimeType == u"text/html" || mimeType == u"application/octet-stream" || data.empty()) {
-            document = DOMDocument::parseHTML(std::u16string_view(source), url);
+            document = DOMDocument::parseHTML(std::string_view(utf8), "UTF-8", url);
             document->setCharacterSet(encodingName);
         } else {
             document = DOMDocument::parseHTML(u"<html><body><pre>" + escapeForHTML(source) + u"</pre></body></html>", url);

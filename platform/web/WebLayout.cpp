@@ -128,6 +128,7 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
         && m_multiplier == textSizeMultiplier)
         return;
     m_boxes.clear();
+    m_childIndexes.clear();
     m_document = &document;
     m_documentVersion = document.contentVersion();
     m_width = width;
@@ -457,26 +458,60 @@ std::vector<Rect> WebLayout::lineBoxRects(const DOMNode& node) const
     return rects;
 }
 
-DOMNode* WebLayout::hitTest(DOMNode& node, Point point) const
+const WebLayout::ChildIndex& WebLayout::childIndex(DOMNode& node) const
 {
-    for (DOMNode* child = node.last(); child; child = child->previous()) {
+    auto found = m_childIndexes.find(&node);
+    if (found != m_childIndexes.end())
+        return found->second;
+    ChildIndex index;
+    for (DOMNode* child = node.first(); child; child = child->next()) {
         if (!child->isElementNode() && !child->isTextNode())
             continue;
-        auto found = m_boxes.find(child);
-        if (found == m_boxes.end())
+        auto box = m_boxes.find(child);
+        if (box == m_boxes.end() || (box->second.rect.width() <= 0 && box->second.rect.height() <= 0))
             continue;
-        if (child->isTextNode()) {
-            for (auto& line : found->second.lines) {
-                if (line.rect.containsPoint(point))
-                    return child;
-            }
+        index.children.push_back(child);
+        index.prefixMaxY.push_back(std::max(box->second.rect.maxY(), index.prefixMaxY.empty() ? box->second.rect.maxY()
+                                                                                               : index.prefixMaxY.back()));
+    }
+    index.suffixMinY.resize(index.children.size());
+    for (size_t i = index.children.size(); i-- > 0;) {
+        double minY = m_boxes.find(index.children[i])->second.rect.minY();
+        index.suffixMinY[i] = i + 1 < index.children.size() ? std::min(minY, index.suffixMinY[i + 1]) : minY;
+    }
+    return m_childIndexes.emplace(&node, std::move(index)).first->second;
+}
+
+bool WebLayout::childContainsPoint(DOMNode& child, const Box& box, Point point) const
+{
+    if (!child.isTextNode())
+        return box.rect.containsPoint(point);
+    for (auto& line : box.lines) {
+        if (line.rect.containsPoint(point))
+            return true;
+    }
+    return false;
+}
+
+DOMNode* WebLayout::hitTest(DOMNode& node, Point point) const
+{
+    auto& index = childIndex(node);
+    // Children before `first` end above the point; from `last` on, all start below it.
+    size_t first = std::upper_bound(index.prefixMaxY.begin(), index.prefixMaxY.end(), point.y) - index.prefixMaxY.begin();
+    size_t last = first;
+    while (last < index.children.size() && index.suffixMinY[last] <= point.y)
+        ++last;
+    // The last child in document order is the one on top.
+    for (size_t i = last; i-- > first;) {
+        DOMNode* child = index.children[i];
+        auto& box = m_boxes.find(child)->second;
+        if (!childContainsPoint(*child, box, point))
             continue;
-        }
-        if (found->second.rect.containsPoint(point)) {
-            if (auto* deeper = hitTest(*child, point))
-                return deeper;
+        if (child->isTextNode())
             return child;
-        }
+        if (auto* deeper = hitTest(*child, point))
+            return deeper;
+        return child;
     }
     return nullptr;
 }

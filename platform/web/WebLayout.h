@@ -74,7 +74,18 @@ private:
     double fontSizeOf(const DOMElement&) const;
     DOMNode* hitTest(DOMNode&, Point) const;
 
+    // The children with boxes of a container in order, with running extremes
+    // of their vertical extents, so that hit testing can skip to the right rows.
+    struct ChildIndex {
+        std::vector<DOMNode*> children;
+        std::vector<double> prefixMaxY;
+        std::vector<double> suffixMinY;
+    };
+    const ChildIndex& childIndex(DOMNode&) const;
+    bool childContainsPoint(DOMNode&, const Box&, Point) const;
+
     std::unordered_map<const DOMNode*, Box> m_boxes;
+    mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
     IntrinsicSizeProvider m_intrinsicSize;
     Size m_documentSize;
     const DOMDocument* m_document { nullptr };

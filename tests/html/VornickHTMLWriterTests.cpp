@@ -86,6 +86,8 @@ TEST(VornickHTMLWriter, PreformattedContentIsWrittenExactly)
         EXPECT_NE(output.find("<textarea>\n\nfirst line empty</textarea>"), std::string::npos) << output;
         EXPECT_NE(output.find("<script>if (a < b) x = \"&amp;\";</script>"), std::string::npos) << output;
     }
+    auto code = writeBody("<p><code><b>x</b>   <i>y</i>\n</code></p>", u"4,4-b");
+    EXPECT_NE(code.find("<code><b>x</b>   <i>y</i>\n</code>"), std::string::npos) << code;
     // XHTML adds nothing before the end of a pre either.
     auto xhtml = html("<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
                       "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\"><body><pre>x\n  y</pre></body>");

@@ -67,7 +67,8 @@ TEST(DOMHTMLParsing, DecodesDeclaredAndDetectedEncodings)
 TEST(DOMHTMLParsing, MalformedAndHostileInputNeverCrashes)
 {
     EXPECT_TRUE(DOMDocument::parseHTML(std::string_view(""))->body());
-    auto broken = DOMDocument::parseHTML(std::string_view("<table><tr><td>a</b></i><p><li>x</table></div>\0<\xFF\xFE", 60));
+    static const char brokenMarkup[] = "<table><tr><td>a</b></i><p><li>x</table></div>\0<\xFF\xFE";
+    auto broken = DOMDocument::parseHTML(std::string_view(brokenMarkup, sizeof brokenMarkup - 1));
     EXPECT_TRUE(broken->body());
 
     // Nesting is capped: content deeper than the cap joins the element at the cap.

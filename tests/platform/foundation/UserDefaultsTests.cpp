@@ -110,6 +110,8 @@ TEST_F(UserDefaultsTest, MalformedAndUnwritableFiles)
     defaults.setBool(true, u"flag");
     UserDefaults reread(m_path);
     EXPECT_TRUE(reread.boolForKey(u"flag")); // the next change replaced the bad file
+    // ... but what was in it is kept aside, not destroyed.
+    EXPECT_EQ(readFile(m_path + ".unreadable"), "{ not a property list");
 
     // A folder that cannot be made: the change stays in memory, the failure is reported.
     ASSERT_TRUE(writeFileAtomically(m_folder + "/blocker", "x"));

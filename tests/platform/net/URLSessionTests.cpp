@@ -1,3 +1,4 @@
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLSession.h"
@@ -5,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <cstdio>
 #include <fstream>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace brevanton;
@@ -237,13 +241,19 @@ TEST(URLSession, TimeoutsCancellationAndRefusedConnections)
     EXPECT_TRUE(early.error.is(URLErrorDomain, URLErrorCancelled));
     EXPECT_EQ(server.requestCount(), 2u);
 
-    // A port nobody listens on.
-    int port;
-    {
-        LoopbackHTTPServer closed([](const TestHTTPRequest&) { return TestHTTPResponse(); });
-        port = closed.port();
-    }
+    // A port nobody listens on: bound but not listening, so that no other
+    // process can take it while the request runs.
+    int unlistened = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(unlistened, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(::bind(unlistened, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::getsockname(unlistened, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    int port = ntohs(address.sin_port);
     Outcome refused = load(URLRequest(url("http://127.0.0.1:" + std::to_string(port) + "/")));
+    ::close(unlistened);
     EXPECT_TRUE(refused.error.is(URLErrorDomain, URLErrorCannotConnectToHost)) << refused.error;
 }
 
@@ -268,9 +278,14 @@ TEST(URLSession, DestroyingASessionCancelsItsTransfers)
 
 TEST(URLSession, FileURLsAnswerResponsesThatAreNotHTTP)
 {
-    char directory[] = "/tmp/brevanton-net-XXXXXX";
-    ASSERT_NE(mkdtemp(directory), nullptr);
-    std::string path = std::string(directory) + "/page.html";
+    auto folder = createTemporaryDirectory("brevanton-net");
+    ASSERT_TRUE(folder);
+    std::string directory = *folder;
+    struct RemoveFolder {
+        std::string path;
+        ~RemoveFolder() { removeItem(path); }
+    } removeFolder { directory };
+    std::string path = directory + "/page.html";
     std::ofstream(path) << "<p>local</p>";
 
     Outcome local = load(URLRequest(URL::fileURLWithPath(path)));
@@ -282,9 +297,6 @@ TEST(URLSession, FileURLsAnswerResponsesThatAreNotHTTP)
 
     Outcome absent = load(URLRequest(URL::fileURLWithPath(std::string(directory) + "/absent.html")));
     EXPECT_TRUE(absent.error.is(URLErrorDomain, URLErrorFileDoesNotExist)) << absent.error;
-
-    std::remove(path.c_str());
-    rmdir(directory);
 }
 
 TEST(URLSession, CancellingAllTasksLeavesTheSessionUsable)

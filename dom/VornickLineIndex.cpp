@@ -88,18 +88,20 @@ void VornickLineIndex::indexLines()
 
 size_t VornickLineIndex::offsetForLine(uint64_t line, uint64_t column) const
 {
-    int64_t lineIndex = static_cast<int64_t>(line) - m_baseLineNumber;
-    if (lineIndex < 0 || static_cast<uint64_t>(lineIndex) >= m_startOffsetsByLine.size())
+    // Unsigned numbers less signed bases: in 128 bits, so that no line or
+    // column, however large, wraps around.
+    __int128 lineIndex = static_cast<__int128>(line) - m_baseLineNumber;
+    if (lineIndex < 0 || lineIndex >= static_cast<__int128>(m_startOffsetsByLine.size()))
         return VornickNotFound;
 
     size_t offset = m_startOffsetsByLine[static_cast<size_t>(lineIndex)];
-    int64_t wantedWidth = static_cast<int64_t>(column) - m_baseColumnNumber;
+    __int128 wantedWidth = static_cast<__int128>(column) - m_baseColumnNumber;
     if (wantedWidth <= 0)
         return offset;
 
     const std::u16string& text = *m_string;
-    int64_t visualColumn = 0;
-    for (int64_t walked = 0; walked < wantedWidth && offset < text.size(); ++walked) {
+    __int128 visualColumn = 0;
+    for (__int128 walked = 0; walked < wantedWidth && offset < text.size(); ++walked) {
         if (text[offset] == u'\t')
             visualColumn = m_tabWidth ? m_tabWidth * (visualColumn / m_tabWidth + 1) : 0;
         else

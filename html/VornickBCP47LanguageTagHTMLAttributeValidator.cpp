@@ -1,5 +1,7 @@
 #include "html/VornickHTMLAttributeValidators.h"
 
+#include "platform/foundation/Text.h"
+
 namespace brevanton {
 
 namespace {
@@ -16,7 +18,8 @@ public:
 
     bool scanAll()
     {
-        if (!m_text.empty() && (m_text[0] == u'x' || m_text[0] == u'X')) {
+        // "x-..." is a private-use tag; "xh" or "xog" are languages.
+        if (!m_text.empty() && (m_text[0] == u'x' || m_text[0] == u'X') && (m_text.size() == 1 || m_text[1] == u'-')) {
             m_position = 1;
             if (!scanPrivateUseGroups())
                 return false;
@@ -121,7 +124,7 @@ VornickAttributeValidationOutcome VornickBCP47LanguageTagHTMLAttributeValidator:
         u"i-mingo", u"i-navajo", u"i-pwn", u"i-tao", u"i-tay", u"i-tsu",
     };
     for (auto tag : grandfathered) {
-        if (value == tag)
+        if (equalsIgnoringASCIICase(value, tag))
             return VornickAttributeValidationOutcomeValid;
     }
     if (LanguageTagScanner(value).scanAll())

@@ -116,6 +116,9 @@ void VornickHTMLCharacterEncodingDetector::htmlScannerScannedToken(VornickHTMLSc
         return;
     std::u16string value = vornick_stringByTrimmingHTMLAttributeQuotes(string);
     if (equalsIgnoringASCIICase(m_attributeName, u"charset")) {
+        // An empty charset declares nothing: the scan goes on.
+        if (value.empty())
+            return;
         m_detectedCharacterSetName = value;
         scanner.stopParsing();
     } else if (equalsIgnoringASCIICase(m_attributeName, u"http-equiv")) {

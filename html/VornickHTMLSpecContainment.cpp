@@ -141,10 +141,13 @@ bool VornickHTMLSpec::mayInsertElementWithSpec(const VornickHTMLElementSpec& ele
     }
     auto containerSpec = elementSpecForTagName(containerTag);
     bool listed = containerSpec && containerSpec->otherAllowedChildrenIncludesElementType(newTag);
-    // A content model of 0 names no category, so the bit test would pass any
-    // child: for such containers (table, tr, html, ...) only the listed
-    // children may go in.
-    if (listed || (model != 0 && VornickContentModelAcceptsKind(model, newRecord->elementKind)))
+    // A content model that names no category once the ignored bits are taken
+    // off (0 for table, tr, html, ...; 0x800 for iframe) would pass any child
+    // by the bit test: for such containers only the listed children may go
+    // in, unless the model is transparent.
+    bool namesCategory = (model & ~VornickContentModelIgnoredBits) != 0;
+    if (listed || (model & VornickContentModelTransparent)
+        || (namesCategory && VornickContentModelAcceptsKind(model, newRecord->elementKind)))
         return true;
     setReason(reasonWhyNot, VornickIndefiniteArticleForTagName(newTag, true) + u" <" + newTag + u"> cannot be a child of "
                   + VornickIndefiniteArticleForTagName(containerTag, false) + u" <" + containerTag + u">.");

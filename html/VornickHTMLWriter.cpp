@@ -144,16 +144,23 @@ std::u16string neutralizedRawText(std::u16string_view text, std::u16string_view 
     return result;
 }
 
-// Comment data that would end the comment early is broken up.
-std::u16string safeCommentData(std::u16string_view data)
+// Comment data that would end the comment early is broken up. XML allows
+// no "--" at all in a comment, nor a "-" before its end.
+std::u16string safeCommentData(std::u16string_view data, bool xml)
 {
     std::u16string result(data);
     for (size_t i = result.find(u"--"); i != std::u16string::npos; i = result.find(u"--", i + 2)) {
-        if (i + 2 < result.size() && (result[i + 2] == u'>' || result[i + 2] == u'!'))
+        if (xml) {
+            result.insert(i + 1, 1, u' ');
+            i -= 1;
+        } else if (i + 2 < result.size() && (result[i + 2] == u'>' || result[i + 2] == u'!')) {
             result.insert(i + 2, 1, u' ');
+        }
     }
     if (result.starts_with(u">") || result.starts_with(u"->"))
         result.insert(0, 1, u' ');
+    if (xml && result.ends_with(u'-'))
+        result += u' ';
     return result;
 }
 
@@ -477,6 +484,14 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
             if (isXMLDeclaration(*child))
                 appendHTMLForNode(*child, 0);
         }
+        // An XML parser reads a file without a declaration as UTF-8 (or
+        // UTF-16 by its byte order mark): any other encoding must be declared.
+        std::u16string encoding = asciiLowercase(m_encodingName);
+        if (m_writingXML && !m_generatingSearchString && encoding != u"utf-8" && encoding != u"utf8"
+            && !encoding.starts_with(u"utf-16")) {
+            appendString(u"<?xml version=\"1.0\" encoding=\"" + m_encodingName + u"\"?>", TK_XML_DECLARATION);
+            appendString(*m_newlineString, TK_OTHER_TEXT);
+        }
         for (DOMNode* child = node.first(); child; child = child->next()) {
             if (!isXMLDeclaration(*child))
                 appendHTMLForNode(*child, 0);
@@ -555,6 +570,23 @@ void VornickHTMLWriter::appendString(std::u16string_view string, VornickSyntaxCo
     if (output.attributed && (output.runs.empty() || output.runs.back().second != kind))
         output.runs.emplace_back(output.text.size(), kind);
     output.text.append(string);
+}
+
+// Line breaks of the content in the output's convention: a parser reads
+// every convention back as a line feed.
+void VornickHTMLWriter::appendStringWithNewlines(std::u16string_view string, VornickSyntaxColoringTokenKind kind)
+{
+    if (m_newlineConvention == VornickNewlineConventionLF || string.find(u'\n') == std::u16string_view::npos) {
+        appendString(string, kind);
+        return;
+    }
+    size_t start = 0;
+    for (size_t i = string.find(u'\n'); i != std::u16string_view::npos; i = string.find(u'\n', start)) {
+        appendString(string.substr(start, i - start), kind);
+        appendString(*m_newlineString, kind);
+        start = i + 1;
+    }
+    appendString(string.substr(start), kind);
 }
 
 void VornickHTMLWriter::appendCharacter(char16_t character, VornickSyntaxColoringTokenKind kind)
@@ -891,7 +923,7 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         // The parser drops one line break right after these start tags.
         if (traits.preformatted && !m_writingXML && element.first() && element.first()->isTextNode()
             && static_cast<DOMCharacterData*>(element.first())->data().starts_with(u'\n'))
-            appendCharacter(u'\n', TK_OTHER_TEXT);
+            appendString(*m_newlineString, TK_OTHER_TEXT);
 
         bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
             && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
@@ -1160,7 +1192,7 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
             }
         }
         section += u"]]>";
-        appendString(section, TK_OTHER_TEXT);
+        appendStringWithNewlines(section, TK_OTHER_TEXT);
         endMapNode(DOMNode::TEXT_NODE, u"DOMText");
         return;
     }
@@ -1194,11 +1226,17 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     } else if (m_suppressEscaping) {
         auto* parentElement = toElement(node.parent());
         if (parentElement && traitsForElement(*parentElement).rawText)
-            appendString(neutralizedRawText(prepared, traitsForElement(*parentElement).lowerName), TK_OTHER_TEXT);
+            appendStringWithNewlines(neutralizedRawText(prepared, traitsForElement(*parentElement).lowerName), TK_OTHER_TEXT);
         else
-            appendString(prepared, TK_OTHER_TEXT);
+            appendStringWithNewlines(prepared, TK_OTHER_TEXT);
     } else {
-        appendString(stringByEscapingSpecialCharactersToHTMLEntitiesInString(prepared), TK_OTHER_TEXT);
+        std::u16string escaped = stringByEscapingSpecialCharactersToHTMLEntitiesInString(prepared);
+        // "]]>" may not stand in XML text, whatever the rule for ">".
+        if (m_writingXML) {
+            for (size_t i = escaped.find(u"]]>"); i != std::u16string::npos; i = escaped.find(u"]]>", i + 2))
+                escaped.replace(i + 2, 1, u"&gt;");
+        }
+        appendStringWithNewlines(escaped, TK_OTHER_TEXT);
     }
     endMapNode(DOMNode::TEXT_NODE, u"DOMText");
 }
@@ -1251,6 +1289,7 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
 
     if (!search)
         clearBRWithIndentLevel(indentLevel);
+    const bool whitespaceBefore = m_inReplacedWhitespace;
     closeOpenWhitespaceNode();
     beginMapNode(DOMNode::COMMENT_NODE, u"*");
     if (search) {
@@ -1309,7 +1348,11 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
         break;
     }
 
-    if (m_formattingPreferences->putCommentsOnNewLine() && !m_preformattedDepth) {
+    // A line break between two pieces of inline content would render as a
+    // space: only where there is whitespace already, or at a block edge.
+    if (m_formattingPreferences->putCommentsOnNewLine() && !m_preformattedDepth
+        && (whitespaceBefore || (!m_output->text.empty() && isSpaceCharacter(m_output->text.back()))
+            || !whitespaceNodeSeparatesInlineContent(comment))) {
         // A line break of the text before counts, whatever its convention:
         // another one would only grow that text on every save.
         const auto& text = m_output->text;
@@ -1326,7 +1369,7 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
         for (; present < wanted; ++present)
             appendString(*m_newlineString, TK_OTHER_TEXT);
     }
-    appendString(u"<!--" + safeCommentData(written) + u"-->", TK_COMMENT);
+    appendStringWithNewlines(u"<!--" + safeCommentData(written, m_writingXML) + u"-->", TK_COMMENT);
     if (childOfDocument)
         appendString(*m_newlineString, TK_OTHER_TEXT);
     endMapNode(DOMNode::COMMENT_NODE, u"*");

@@ -144,6 +144,7 @@ private:
     void resetOutput(bool attributed);
 
     void appendString(std::u16string_view, VornickSyntaxColoringTokenKind);
+    void appendStringWithNewlines(std::u16string_view, VornickSyntaxColoringTokenKind);
     void appendCharacter(char16_t, VornickSyntaxColoringTokenKind);
     bool outputEndsWith(std::u16string_view) const;
     void appendLineBreak(unsigned indentLevel, bool indent, bool blankLineFirst = false);

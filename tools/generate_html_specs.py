@@ -232,6 +232,9 @@ def html4_elements(flavour, xhtml, xhtml11):
         for tag in ("body", "blockquote", "form", "noscript"):
             other[tag] = ["script", "ins", "del"]
         other["map"] = ["area", "ins", "del"]
+    if xhtml:
+        # XHTML's map takes %misc (script, noscript, ins, del) beside blocks
+        other["map"] = ["area", "ins", "del", "script"]
     if xhtml11:
         other["ruby"] = ["rb", "rbc", "rtc", "rt", "rp"]
         other["rbc"] = ["rb"]

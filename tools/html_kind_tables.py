@@ -97,7 +97,6 @@ BODY = 0x8000000
 CAPTION = 0x10000000
 XHTML_FONTSTYLE_A = 0x40000000   # b, i, s, strike, tt, u
 XHTML_FONTSTYLE_B = 0x80000000   # big, small, font, basefont
-XHTML_INLINE_CONTENT = 0x100000000
 
 HTML4_ELEMENTS = (
     "a abbr acronym address applet area b base basefont bdo big blockquote body br button caption "
@@ -127,7 +126,10 @@ def html4_element_names(flavour):
 def html4_rows(flavour, xhtml):
     """Rows (tag, kind, model) for one HTML 4.01 or XHTML 1.0 table."""
     strict = flavour == "strict"
-    inline_model = XHTML_INLINE_CONTENT if xhtml else INLINE
+    # Every element whose DTD content is %inline (or %Inline in XHTML) takes
+    # the full inline model, in XHTML too: the writer reads the inline bits
+    # of p, h1-h6, pre, ... to keep their content on the tag's line.
+    inline_model = INLINE
     flow = 0x1
     block_only = BLOCK if strict else flow
     rows = {}
@@ -176,7 +178,8 @@ def html4_rows(flavour, xhtml):
     put("table", BLOCK, 0x0)
     put("fieldset", BLOCK, flow)
     put("address", BLOCK, inline_model)
-    put("h1 h2 h3 h4 h5 h6", HEADING, inline_model)
+    # %heading is part of %block: a heading goes wherever block content may
+    put("h1 h2 h3 h4 h5 h6", HEADING | BLOCK, inline_model)
     # lists, definitions
     put("li", LI, 0x801)
     put("dt", DD_DT, inline_model)

@@ -78,9 +78,28 @@ bool isXMLTree(const DOMNode& node)
     return document && !document->isHTMLDocument();
 }
 
+// XML has no named no-break space: it stays a character there.
+void appendEscaped(std::u16string& into, std::u16string_view text, bool attributeMode, bool xml)
+{
+    if (!xml || text.find(u'\u00A0') == std::u16string_view::npos) {
+        appendEscapedHTML(into, text, attributeMode);
+        return;
+    }
+    size_t start = 0;
+    while (start <= text.size()) {
+        auto space = text.find(u'\u00A0', start);
+        auto end = space == std::u16string_view::npos ? text.size() : space;
+        appendEscapedHTML(into, text.substr(start, end - start), attributeMode);
+        if (space == std::u16string_view::npos)
+            break;
+        into += u'\u00A0';
+        start = space + 1;
+    }
+}
+
 // Writes the node's opening (all of it for a leaf); answers whether its
 // children and end tag follow.
-bool openNode(const DOMNode& node, std::u16string& into)
+bool openNode(const DOMNode& node, std::u16string& into, bool xml)
 {
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE: {
@@ -92,11 +111,11 @@ bool openNode(const DOMNode& node, std::u16string& into)
             into += u' ';
             into += attribute.name;
             into += u"=\"";
-            appendEscapedHTML(into, attribute.value, true);
+            appendEscaped(into, attribute.value, true, xml);
             into += u'"';
         }
         if (element.isHTMLElement() && isHTMLVoidElementName(element.localName())) {
-            into += isXMLTree(node) ? u" />" : u">";
+            into += xml ? u" />" : u">";
             return false;
         }
         into += u'>';
@@ -104,15 +123,15 @@ bool openNode(const DOMNode& node, std::u16string& into)
     }
     case DOMNode::TEXT_NODE: {
         auto& data = static_cast<const DOMCharacterData&>(node).data();
-        if (isRawTextParent(node.parent()))
+        if (!xml && isRawTextParent(node.parent()))
             into += data;
         else
-            appendEscapedHTML(into, data, false);
+            appendEscaped(into, data, false, xml);
         return false;
     }
     case DOMNode::CDATA_SECTION_NODE: {
         auto& data = static_cast<const DOMCharacterData&>(node).data();
-        if (isXMLTree(node)) {
+        if (xml) {
             into += u"<![CDATA[";
             into += data;
             into += u"]]>";
@@ -131,7 +150,7 @@ bool openNode(const DOMNode& node, std::u16string& into)
         into += instruction.target();
         into += u' ';
         into += instruction.data();
-        into += isXMLTree(node) ? u"?>" : u">";
+        into += xml ? u"?>" : u">";
         return false;
     }
     case DOMNode::DOCUMENT_TYPE_NODE:
@@ -159,11 +178,12 @@ void closeNode(const DOMNode& node, std::u16string& into)
 
 void serializeSubtree(const DOMNode& root, bool includeRoot, std::u16string& into)
 {
-    if (includeRoot && !openNode(root, into))
+    bool xml = isXMLTree(root);
+    if (includeRoot && !openNode(root, into, xml))
         return;
     const DOMNode* node = root.first();
     while (node) {
-        if (openNode(node[0], into) && node->first()) {
+        if (openNode(*node, into, xml) && node->first()) {
             node = node->first();
             continue;
         }

@@ -230,8 +230,12 @@ private:
                     continue;
                 if (registration.role == Role::Item && state->itemWatch == event.wd) {
                     state->itemWatch = -1;
-                    state->active = false;
-                    pendingFor(pending, state).flags |= FileWatcherEvent::Removed;
+                    // The parent folder reports the same removal by name, and it
+                    // may be read apart from this: report it once, from there.
+                    if (state->parentWatch < 0) {
+                        state->active = false;
+                        pendingFor(pending, state).flags |= FileWatcherEvent::Removed;
+                    }
                 } else if (registration.role == Role::Parent && state->parentWatch == event.wd) {
                     state->parentWatch = -1;
                     detachItem(*state);

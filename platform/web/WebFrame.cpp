@@ -151,6 +151,54 @@ std::u16string preferredEncodingName(const std::string& name)
     return toUTF16(name);
 }
 
+// The bytes and media type of a "data:" URL (RFC 2397); false when it is malformed.
+bool decodeDataURL(const std::u16string& url, Data& data, std::u16string& mediaType)
+{
+    size_t comma = url.find(u',');
+    if (comma == std::u16string::npos || url.size() < 5)
+        return false;
+    std::u16string header = url.substr(5, comma - 5);
+    bool base64 = header.size() >= 7 && header.substr(header.size() - 7) == u";base64";
+    if (base64)
+        header.resize(header.size() - 7);
+    mediaType = header.empty() ? u"text/plain;charset=US-ASCII" : header;
+    auto decoded = percentDecode(std::u16string_view(url).substr(comma + 1));
+    if (!decoded)
+        return false;
+    data.clear();
+    if (!base64) {
+        std::string bytes = toUTF8(*decoded);
+        data.assign(bytes.begin(), bytes.end());
+        return true;
+    }
+    uint32_t buffer = 0;
+    int bits = 0;
+    for (char16_t c : *decoded) {
+        int value;
+        if (c >= 'A' && c <= 'Z')
+            value = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            value = c - 'a' + 26;
+        else if (c >= '0' && c <= '9')
+            value = c - '0' + 52;
+        else if (c == '+' || c == '-')
+            value = 62;
+        else if (c == '/' || c == '_')
+            value = 63;
+        else if (c == '=' || c == ' ' || c == '\n' || c == '\r' || c == '\t')
+            continue;
+        else
+            return false;
+        buffer = (buffer << 6) | static_cast<uint32_t>(value);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            data.push_back(static_cast<uint8_t>((buffer >> bits) & 0xFF));
+        }
+    }
+    return true;
+}
+
 uint64_t nextStringDocumentNumber()
 {
     static uint64_t number = 0;
@@ -242,11 +290,15 @@ std::optional<URL> WebFrame::baseURL() const
 
 void WebFrame::loadRequest(const URLRequest& request)
 {
+    if (!m_webView)
+        return;
     beginLoad(request, std::nullopt);
 }
 
 void WebFrame::loadHTMLString(const std::u16string& html, const std::optional<URL>& baseURL)
 {
+    if (!m_webView)
+        return;
     URL url = baseURL ? *baseURL
                       : *URL::create(std::u16string(WebStringDocumentScheme) + u"://"
                                      + toUTF16(std::to_string(nextStringDocumentNumber())) + u"/");
@@ -343,6 +395,20 @@ void WebFrame::fetch(const URLRequest& request, FetchCompletion completion)
         auto task = m_webView->urlSession()->dataTask(request, std::move(completion));
         m_tasks.push_back(task);
         task->resume();
+        return;
+    }
+    if (scheme == u"data") {
+        Data data;
+        std::u16string mediaType;
+        if (!decodeDataURL(url.absoluteString(), data, mediaType)) {
+            Error error = loadError(URLErrorBadURL, url, u"The data URL is malformed.");
+            RunLoop::main().perform([completion = std::move(completion), error] { completion({}, nullptr, error); });
+            return;
+        }
+        auto response = std::make_shared<URLResponse>(url, mediaType, static_cast<int64_t>(data.size()));
+        RunLoop::main().perform([completion = std::move(completion), data = std::move(data), response]() mutable {
+            completion(std::move(data), response, Error());
+        });
         return;
     }
     if (url.absoluteString() == u"about:blank") {
@@ -638,6 +704,8 @@ void WebFrame::failProvisionalLoad(const Error& error)
 
 void WebFrame::stopLoading()
 {
+    if (!m_webView)
+        return;
     auto protectedThis = shared_from_this();
     State state = m_state;
     bool loading = state == State::Provisional || state == State::Committed;
@@ -666,6 +734,17 @@ void WebFrame::stopLoading()
         parent->childFrameEnded();
 }
 
+void WebFrame::detachFromWebView()
+{
+    ++m_generation;
+    for (auto& task : m_tasks)
+        task->cancel();
+    m_tasks.clear();
+    for (auto& child : m_children)
+        child->detachFromWebView();
+    m_webView = nullptr;
+}
+
 void WebFrame::detachChildren()
 {
     for (auto& child : m_children) {
@@ -678,7 +757,7 @@ void WebFrame::detachChildren()
 
 void WebFrame::reloadSubresource(const URL& url)
 {
-    if (!m_document || !m_dataSource || m_state == State::Provisional)
+    if (!m_webView || !m_document || !m_dataSource || m_state == State::Provisional)
         return;
     m_requestedURLs.erase(url.absoluteURL().absoluteString());
     auto type = webMIMETypeForURL(url);
@@ -687,7 +766,7 @@ void WebFrame::reloadSubresource(const URL& url)
 
 void WebFrame::loadNewSubresourcesIfNeeded()
 {
-    if (!m_document || !m_dataSource || (m_state != State::Committed && m_state != State::Finished))
+    if (!m_webView || !m_document || !m_dataSource || (m_state != State::Committed && m_state != State::Finished))
         return;
     if (m_scannedDocumentVersion == m_document->contentVersion())
         return;
@@ -700,7 +779,7 @@ WebLayout& WebFrame::layout()
     loadNewSubresourcesIfNeeded();
     if (m_document) {
         double width = m_frameView->clipView()->frame().width();
-        m_layout.layoutIfNeeded(*m_document, width, m_webView->textSizeMultiplier());
+        m_layout.layoutIfNeeded(*m_document, width, m_webView ? m_webView->textSizeMultiplier() : 1);
         if (m_childViewsVersion != m_layout.layoutCount()) {
             m_childViewsVersion = m_layout.layoutCount();
             Size size = m_layout.documentSize();

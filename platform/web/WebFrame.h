@@ -30,6 +30,7 @@ public:
     ~WebFrame();
 
     const std::u16string& name() const { return m_name; }
+    // Null once the web view has gone away.
     WebView* webView() const { return m_webView; }
     std::shared_ptr<WebFrame> parentFrame() const { return m_parent.lock(); }
     const std::vector<std::shared_ptr<WebFrame>>& childFrames() const { return m_children; }
@@ -62,6 +63,8 @@ public:
 
     // Layout of the frame's document (done when needed).
     WebLayout& layout();
+    // Forgets the layout (after a style change the document does not show, such as the user sheet).
+    void invalidateLayout() { m_layout.invalidate(); }
     // The node's box in this frame's document view.
     Rect boundingBox(const DOMNode&);
     // The frame's base URL for references: the first BASE element's href, else the document URL.
@@ -69,6 +72,7 @@ public:
 
 private:
     friend class WebView;
+    void detachFromWebView();
     enum class State { Idle, Provisional, Committed, Finished, Failed };
     using FetchCompletion = std::function<void(Data, std::shared_ptr<URLResponse>, Error)>;
 

@@ -127,7 +127,9 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     if (m_valid && m_document == &document && m_documentVersion == document.contentVersion() && m_width == width
         && m_multiplier == textSizeMultiplier)
         return;
+    size_t previousCount = m_boxes.size();
     m_boxes.clear();
+    m_boxes.reserve(previousCount);
     m_childIndexes.clear();
     m_document = &document;
     m_documentVersion = document.contentVersion();
@@ -137,12 +139,10 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     ++m_layoutCount;
 
     double height = 0;
+    m_maxX = 0;
     if (auto root = document.documentElement())
         height = layoutBlock(*root, 0, 0, width);
-    double maxX = width;
-    for (auto& [node, box] : m_boxes)
-        maxX = std::max(maxX, box.rect.maxX());
-    m_documentSize = { maxX, height };
+    m_documentSize = { std::max(width, m_maxX), height };
 }
 
 double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width)
@@ -172,6 +172,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
         contentHeight = *explicitHeight;
     double boxHeight = contentHeight + paddingTop + paddingBottom;
     m_boxes[&element].rect = Rect(boxX, boxY, boxWidth, boxHeight);
+    m_maxX = std::max(m_maxX, boxX + boxWidth);
     return marginTop + boxHeight + marginBottom;
 }
 
@@ -335,6 +336,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
             state.newLine(0);
         m_boxes[&node].rect = Rect(state.x, state.lineTop, size.width, size.height);
         state.x += size.width;
+        m_maxX = std::max(m_maxX, state.x);
         state.lineHeight = std::max(state.lineHeight, size.height);
         state.lineHasContent = true;
         return;
@@ -434,6 +436,7 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
     for (auto& line : box.lines)
         rect = rect.unionWith(line.rect);
     box.rect = rect;
+    m_maxX = std::max(m_maxX, rect.maxX());
 }
 
 Rect WebLayout::boundingBox(const DOMNode& node) const

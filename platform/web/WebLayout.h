@@ -88,6 +88,7 @@ private:
     mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
     IntrinsicSizeProvider m_intrinsicSize;
     Size m_documentSize;
+    double m_maxX { 0 };
     const DOMDocument* m_document { nullptr };
     uint64_t m_documentVersion { ~0ull };
     double m_width { -1 };

@@ -60,9 +60,28 @@ DOMNode* adjacentTextNode(DOMNode& from, bool forward)
 
 } // namespace
 
+static std::vector<std::weak_ptr<WebView>>& liveWebViews()
+{
+    static std::vector<std::weak_ptr<WebView>> views;
+    return views;
+}
+
+std::shared_ptr<WebView> WebView::webViewForDocument(const DOMDocument& document)
+{
+    auto& views = liveWebViews();
+    std::erase_if(views, [](auto& view) { return view.expired(); });
+    for (auto& weakView : views) {
+        auto view = weakView.lock();
+        if (view && view->m_mainFrame && view->m_mainFrame->frameForDocument(document))
+            return view;
+    }
+    return nullptr;
+}
+
 std::shared_ptr<WebView> WebView::create(Rect frame)
 {
     auto view = std::make_shared<WebView>(frame);
+    liveWebViews().push_back(view);
     view->m_mainFrame = WebFrame::create(view.get(), {}, nullptr, nullptr);
     view->addSubview(view->m_mainFrame->frameView());
     return view;
@@ -79,8 +98,10 @@ WebView::~WebView()
     m_resourceLoadDelegate = nullptr;
     m_policyDelegate = nullptr;
     m_editingDelegate = nullptr;
-    if (m_mainFrame)
+    if (m_mainFrame) {
         m_mainFrame->stopLoading();
+        m_mainFrame->detachFromWebView();
+    }
 }
 
 std::shared_ptr<DOMDocument> WebView::mainFrameDocument() const
@@ -120,8 +141,16 @@ std::shared_ptr<URLSession> WebView::urlSession() const
     return m_session ? m_session : URLSession::shared();
 }
 
+static void invalidateLayouts(WebFrame& frame)
+{
+    frame.invalidateLayout();
+    for (auto& child : frame.childFrames())
+        invalidateLayouts(*child);
+}
+
 bool WebView::applyUserStyleSheet(Error* outError)
 {
+    invalidateLayouts(*m_mainFrame);
     if (!m_preferences.userStyleSheetEnabled || !m_preferences.userStyleSheetLocation) {
         CSSStyleResolver::setUserStyleSheet(u"");
         return true;
@@ -165,6 +194,37 @@ void WebView::setTextSizeMultiplier(double multiplier)
 {
     if (multiplier > 0)
         m_textSizeMultiplier = multiplier;
+}
+
+static constexpr double textSizeStep = 1.2;
+static constexpr double minimumTextSizeMultiplier = 0.5;
+static constexpr double maximumTextSizeMultiplier = 3;
+
+bool WebView::canMakeTextLarger() const
+{
+    return m_textSizeMultiplier * textSizeStep <= maximumTextSizeMultiplier;
+}
+
+bool WebView::canMakeTextSmaller() const
+{
+    return m_textSizeMultiplier / textSizeStep >= minimumTextSizeMultiplier;
+}
+
+void WebView::makeTextLarger()
+{
+    if (canMakeTextLarger())
+        setTextSizeMultiplier(m_textSizeMultiplier * textSizeStep);
+}
+
+void WebView::makeTextSmaller()
+{
+    if (canMakeTextSmaller())
+        setTextSizeMultiplier(m_textSizeMultiplier / textSizeStep);
+}
+
+void WebView::moveDragCaretToPoint(Point point)
+{
+    m_dragCaret = caretRangeAtPoint(point);
 }
 
 void WebView::layoutFrame(WebFrame& frame)

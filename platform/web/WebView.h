@@ -49,6 +49,9 @@ public:
     explicit WebView(Rect frame);
     ~WebView() override;
 
+    // The live web view one of whose frames shows the document, if any.
+    static std::shared_ptr<WebView> webViewForDocument(const DOMDocument&);
+
     const std::shared_ptr<WebFrame>& mainFrame() const { return m_mainFrame; }
     std::shared_ptr<DOMDocument> mainFrameDocument() const;
     // The URL string of the main frame's current (or provisional) request.
@@ -89,9 +92,20 @@ public:
     // Proposes a selection change as the user's action would; true when it was accepted.
     bool proposeSelectedDOMRange(const std::shared_ptr<DOMRange>&, WebSelectionAffinity, bool stillSelecting);
 
-    // Zoom.
+    // Zoom: the text size multiplier, in steps of 1.2 between 0.5 and 3.
     double textSizeMultiplier() const { return m_textSizeMultiplier; }
     void setTextSizeMultiplier(double);
+    bool canMakeTextLarger() const;
+    bool canMakeTextSmaller() const;
+    bool canMakeTextStandardSize() const { return m_textSizeMultiplier != 1; }
+    void makeTextLarger();
+    void makeTextSmaller();
+    void makeTextStandardSize() { setTextSizeMultiplier(1); }
+
+    // The caret shown where a drag would drop (null when none).
+    void moveDragCaretToPoint(Point);
+    void removeDragCaret() { m_dragCaret.reset(); }
+    std::shared_ptr<DOMRange> dragCaretDOMRange() const { return m_dragCaret; }
 
     // Layout and geometry. Boxes are in the coordinates of the node's frame's document view.
     void layoutIfNeeded();
@@ -138,6 +152,7 @@ private:
     std::shared_ptr<DOMRange> m_selection;
     WebSelectionAffinity m_affinity { WebSelectionAffinityDownstream };
     std::shared_ptr<DOMRange> m_mouseDownCaret;
+    std::shared_ptr<DOMRange> m_dragCaret;
     double m_textSizeMultiplier { 1 };
 };
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 using namespace brevanton;
@@ -33,13 +34,14 @@ void spin(const std::function<bool()>& condition)
 
 TEST(VornickHostConnectionWatcher, TellsTheDelegateOfTheFirstStatusAndOfChangesOnly)
 {
-    std::atomic<bool> answer { false };
-    std::atomic<int> probes { 0 };
+    // Shared with the probe: a probe already under way when the watcher goes
+    // may still finish on its own thread after this test has returned.
+    auto answerState = std::make_shared<std::atomic<bool>>(false);
+    std::atomic<bool>& answer = *answerState;
     RecordingDelegate delegate;
     {
-        VornickHostConnectionWatcher watcher(u"blog.example.org", [&](const std::string&) {
-            ++probes;
-            return answer.load();
+        VornickHostConnectionWatcher watcher(u"blog.example.org", [answerState](const std::string&) {
+            return answerState->load();
         });
         watcher.setDelegate(&delegate);
         EXPECT_EQ(watcher.hostName(), u"blog.example.org");

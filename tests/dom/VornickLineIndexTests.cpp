@@ -82,6 +82,12 @@ TEST(VornickLineIndex, OffsetForLineAndColumn)
     EXPECT_EQ(index->offsetForLine(1, 3), 2u);
     // Never past the end of the text.
     EXPECT_EQ(index->offsetForLine(3, 99), text.size());
+    // Numbers beyond the signed range do not wrap around: a huge column walks
+    // to the end of the text, a huge line is past the last one.
+    auto zeroBasedIndex = VornickLineIndex::initByIndexingString(text, 0, 0, 4);
+    EXPECT_EQ(zeroBasedIndex->offsetForLine(0, uint64_t(1) << 63), text.size());
+    EXPECT_EQ(zeroBasedIndex->offsetForLine(uint64_t(1) << 63, 0), VornickNotFound);
+    EXPECT_EQ(index->offsetForLine(UINT64_MAX, UINT64_MAX), VornickNotFound);
 
     auto zeroBased = VornickLineIndex::initByIndexingString(text, 0, 0, 8);
     EXPECT_EQ(zeroBased->offsetForLine(1, 8), 3u);

@@ -15,12 +15,23 @@ using namespace brevanton;
 
 namespace {
 
-// The general log goes to a temporary cache folder, not the user's.
-const bool generalLogInTemporaryFolder = [] {
-    if (auto folder = createTemporaryDirectory("cache"))
-        setenv("XDG_CACHE_HOME", folder->c_str(), 1);
-    return true;
-}();
+// The general log goes to a temporary cache folder, not the user's; the
+// folder goes when the test process ends.
+const struct GeneralLogInTemporaryFolder {
+    GeneralLogInTemporaryFolder()
+    {
+        if (auto created = createTemporaryDirectory("cache")) {
+            folder = *created;
+            setenv("XDG_CACHE_HOME", folder.c_str(), 1);
+        }
+    }
+    ~GeneralLogInTemporaryFolder()
+    {
+        if (!folder.empty())
+            removeItem(folder);
+    }
+    std::string folder;
+} generalLogInTemporaryFolder;
 
 class Post : public VornickKeyValueCoding {
 public:

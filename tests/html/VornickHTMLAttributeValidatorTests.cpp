@@ -156,9 +156,11 @@ TEST(VornickHTMLAttributeValidators, EnumeratedValuesAndTokenLists)
 TEST(VornickHTMLAttributeValidators, LanguageTagsAndMIMETypes)
 {
     for (auto tag : { u"en", u"en-US", u"zh-Hant-TW", u"de-CH-1901", u"x-private", u"i-klingon", u"sl-rozaj-biske",
-                      u"zh-yue-HK", u"es-419", u"en-a-bbb-x-a-ccc", u"qaa-Qaaa-QM-x-southern" })
+                      u"zh-yue-HK", u"es-419", u"en-a-bbb-x-a-ccc", u"qaa-Qaaa-QM-x-southern",
+                      // languages whose code begins with x, and tags in any case
+                      u"xh", u"xh-ZA", u"xog", u"I-KLINGON", u"X-Private" })
         EXPECT_EQ(outcome<VornickBCP47LanguageTagHTMLAttributeValidator>(tag), Valid) << toUTF8(tag);
-    for (auto tag : { u"en-", u"toolongtag", u"", u"e", u"en--US", u"en-a", u"en-x", u"1en", u"i-bogus" })
+    for (auto tag : { u"en-", u"toolongtag", u"", u"e", u"en--US", u"en-a", u"en-x", u"1en", u"i-bogus", u"x", u"x-", u"xh-", u"xhosalanguage" })
         EXPECT_EQ(outcome<VornickBCP47LanguageTagHTMLAttributeValidator>(tag), Warning) << toUTF8(tag);
 
     EXPECT_EQ(outcome<VornickMIMETypeHTMLAttributeValidator>(u"text/html"), Valid);

@@ -28,6 +28,9 @@ TEST(VornickHTMLCharacterEncodingDetector, FindsBothFormsOfDeclaration)
     EXPECT_FALSE(detect("<html><head><title>none</title></head>"));
     EXPECT_FALSE(detect("<meta http-equiv=\"Content-Type\" content=\"text/plain; charset=utf-8\">"));
     EXPECT_FALSE(detect(""));
+    // An empty charset declares nothing and does not end the search.
+    EXPECT_EQ(detect("<meta charset=\"\"><meta charset=\"utf-8\">"), u"utf-8");
+    EXPECT_FALSE(detect("<meta charset=''><title>x</title>"));
 
     std::string padded = "<html><!--" + std::string(1100, 'x') + "--><meta charset=\"utf-8\">";
     EXPECT_FALSE(detect(padded));

@@ -75,6 +75,18 @@ TEST_F(ContainmentTest, ContainersWithoutAContentModelTakeOnlyTheirListedChildre
     EXPECT_FALSE(mayInsert(u"td", *element(u"row").parent()));
     EXPECT_FALSE(mayInsert(u"p", *m_document->documentElement()));
     EXPECT_TRUE(mayInsert(u"body", *m_document->documentElement()));
+
+    // An iframe's model carries only an ignored bit: it names no category
+    // either, and the tag-level answer agrees.
+    auto iframe = m_document->createElement(u"iframe");
+    element(u"block").appendChild(iframe);
+    EXPECT_FALSE(mayInsert(u"div", *iframe));
+    EXPECT_EQ(m_reason, u"A <div> cannot be a child of an <iframe>.");
+    EXPECT_FALSE(m_spec->elementKindMayContainElementKind(u"iframe", u"div", nullptr));
+    // Transparent containers still take anything.
+    auto link = m_document->createElement(u"a");
+    element(u"block").appendChild(link);
+    EXPECT_TRUE(mayInsert(u"div", *link));
 }
 
 TEST_F(ContainmentTest, SnippetSetsRestrictTheBody)

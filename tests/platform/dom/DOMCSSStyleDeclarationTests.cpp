@@ -47,3 +47,23 @@ TEST(DOMCSSStyleDeclaration, DuplicatesAndImportance)
     EXPECT_EQ(declarations[1].value, u"4");
     EXPECT_TRUE(declarations[1].important);
 }
+
+TEST(DOMCSSStyleDeclaration, RejectsMalformedValuesAndPriorities)
+{
+    auto document = DOMDocument::createHTMLDocument();
+    auto element = document->createElement(u"p");
+    auto style = element->style();
+    style->setProperty(u"color", u"red", u"urgent");
+    EXPECT_EQ(style->length(), 0u);
+    style->setProperty(u"color", u"red; background: blue");
+    EXPECT_EQ(style->length(), 0u);
+    style->setProperty(u"color", u"red !important");
+    EXPECT_EQ(style->length(), 0u);
+    EXPECT_FALSE(element->hasAttribute(u"style"));
+    style->setProperty(u"Color", u"  red  ", u"IMPORTANT");
+    EXPECT_EQ(element->getAttribute(u"style"), u"color: red !important;");
+    // A style outliving its element keeps working on its own.
+    element.reset();
+    style->setProperty(u"margin", u"0");
+    EXPECT_EQ(style->cssText(), u"color: red !important; margin: 0;");
+}

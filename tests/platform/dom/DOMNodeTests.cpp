@@ -307,3 +307,27 @@ TEST(DOMNode, TextContentSetterReplacesChildren)
     EXPECT_EQ(document->doctype(), nullptr);
     EXPECT_EQ(document->textContent(), u"");
 }
+
+TEST(DOMNode, AttributePositionsAndEqualityDetails)
+{
+    auto document = parse(u"<body><p id=p a=1 b=2>x</p><p a=1 b=2 id=p>x</p></body>");
+    auto first = toElement(document->body()->firstChild());
+    auto second = toElement(document->body()->lastChild());
+    // Attribute order does not matter for equality; values do.
+    EXPECT_TRUE(first->isEqualNode(second.get()));
+    second->setAttribute(u"b", u"3");
+    EXPECT_FALSE(first->isEqualNode(second.get()));
+
+    auto a = first->getAttributeNode(u"a");
+    auto b = first->getAttributeNode(u"b");
+    EXPECT_EQ(a->compareDocumentPosition(b.get()),
+              DOMNode::DOCUMENT_POSITION_IMPLEMENTATION_SPECIFIC | DOMNode::DOCUMENT_POSITION_FOLLOWING);
+    EXPECT_EQ(first->compareDocumentPosition(a.get()),
+              DOMNode::DOCUMENT_POSITION_CONTAINED_BY | DOMNode::DOCUMENT_POSITION_FOLLOWING);
+    EXPECT_EQ(a->nodeName(), u"a");
+    EXPECT_EQ(a->nodeValue(), u"1");
+    // Moving an element to another document carries its attribute nodes along.
+    auto other = DOMDocument::createHTMLDocument();
+    other->body()->appendChild(first);
+    EXPECT_EQ(a->ownerDocument(), other);
+}

@@ -1,4 +1,5 @@
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMParsing.h"
@@ -187,4 +188,41 @@ TEST(DOMXMLParsing, FragmentsInXMLDocuments)
     ASSERT_EQ(fragment->childCount(), 2u);
     EXPECT_EQ(toElement(fragment->firstChild())->tagName(), u"Em");
     EXPECT_EQ(toElement(fragment->firstChild())->namespaceURI(), XHTMLNamespace);
+}
+
+TEST(DOMHTMLParsing, FosterParentedTextMergesAndSpecialContainers)
+{
+    // Text foster-parented out of a table joins into one node before it.
+    auto document = DOMDocument::parseHTML(std::u16string_view(u"<body><table>a<tr><td>x</td></tr>b</table></body>"));
+    auto body = document->body();
+    ASSERT_TRUE(body->first()->isTextNode());
+    EXPECT_EQ(static_cast<DOMText*>(body->first())->data(), u"ab");
+    EXPECT_EQ(toElement(body->childAt(1))->tagName(), u"TABLE");
+
+    auto frames = DOMDocument::parseHTML(std::u16string_view(u"<html><frameset><frame src=a.html></frameset></html>"));
+    ASSERT_TRUE(frames->body());
+    EXPECT_EQ(frames->body()->tagName(), u"FRAMESET");
+
+    auto withTemplate = DOMDocument::parseHTML(std::u16string_view(u"<body><template id=t><p>in</p></template></body>"));
+    EXPECT_EQ(withTemplate->getElementById(u"t")->innerHTML(), u"<p>in</p>");
+
+    // Comments before the root element stay document children, in order.
+    auto commented = DOMDocument::parseHTML(std::u16string_view(u"<!DOCTYPE html><!--first--><html><body></body></html>"));
+    EXPECT_EQ(commented->first()->nodeType(), DOMNode::DOCUMENT_TYPE_NODE);
+    EXPECT_EQ(commented->childAt(1)->nodeType(), DOMNode::COMMENT_NODE);
+    EXPECT_TRUE(commented->childAt(2)->isElementNode());
+}
+
+TEST(DOMXMLParsing, NamesMatchCaseSensitivelyInXMLDocuments)
+{
+    auto document = DOMDocument::parseXML("<root><Item/><item/><ITEM/></root>");
+    ASSERT_TRUE(document);
+    EXPECT_EQ(document->getElementsByTagName(u"Item")->length(), 1u);
+    EXPECT_EQ(document->getElementsByTagName(u"*")->length(), 4u);
+    auto element = document->createElement(u"Mixed");
+    element->setAttribute(u"Attr", u"1");
+    EXPECT_TRUE(element->hasAttribute(u"Attr"));
+    EXPECT_FALSE(element->hasAttribute(u"attr"));
+    EXPECT_EQ(element->tagName(), u"Mixed");
+    EXPECT_EQ(element->namespaceURI(), u"");
 }

@@ -140,6 +140,30 @@ TEST_F(FileWatcherTest, FollowsAtomicSavesAndDeleteThenCreate)
     EXPECT_TRUE(recorder.events.empty());
 }
 
+TEST_F(FileWatcherTest, OneDeletionIsReportedOnce)
+{
+    // The kernel tells of a deletion twice (the file's watch ends, then its
+    // folder names it) and the two may be read apart: still one report.
+    Recorder recorder;
+    auto watcher = FileWatcher::watch(path("page.html"), recorder.callback());
+    ASSERT_TRUE(watcher);
+    for (int round = 0; round < 150; ++round) {
+        recorder.events.clear();
+        append(path("page.html"), "x");
+        ASSERT_TRUE(recorder.waitFor(FileWatcherEvent::Replaced));
+        ASSERT_TRUE(watcher->isActive());
+        recorder.events.clear();
+        ASSERT_EQ(::unlink(path("page.html").c_str()), 0);
+        ASSERT_TRUE(recorder.waitFor(FileWatcherEvent::Removed));
+        settle();
+        int removals = 0;
+        for (auto& event : recorder.events)
+            removals += event.has(FileWatcherEvent::Removed);
+        ASSERT_EQ(removals, 1) << "round " << round;
+        EXPECT_FALSE(watcher->isActive());
+    }
+}
+
 TEST_F(FileWatcherTest, MissingFilesFoldersAndParents)
 {
     Recorder recorder;

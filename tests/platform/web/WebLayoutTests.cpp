@@ -3,6 +3,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/web/WebView.h"
 
@@ -86,6 +87,19 @@ TEST_F(WebLayoutTest, RelayoutFollowsEditsAndZoom)
     webView->setTextSizeMultiplier(2);
     EXPECT_EQ(box(u"q"), Rect(0, 0, 800, 40));
     EXPECT_EQ(webView->lineBoxRects(textOf(u"q"))[0].width(), 16);
+
+    // Zoom steps stay within bounds and come back to the standard size.
+    webView->makeTextStandardSize();
+    EXPECT_FALSE(webView->canMakeTextStandardSize());
+    int steps = 0;
+    while (webView->canMakeTextLarger() && steps < 100) {
+        webView->makeTextLarger();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 6);
+    EXPECT_LE(webView->textSizeMultiplier(), 3);
+    webView->makeTextStandardSize();
+    EXPECT_EQ(box(u"q").height(), 20);
 }
 
 TEST_F(WebLayoutTest, PageFromFilesHasStylesBoxesAndHitTargets)
@@ -150,6 +164,26 @@ TEST_F(WebLayoutTest, PageFromFilesHasStylesBoxesAndHitTargets)
     EXPECT_EQ(scrolled->webFrame, inner);
 }
 
+TEST_F(WebLayoutTest, UserStyleSheetAppliesToDocuments)
+{
+    auto folder = *createTemporaryDirectory("usersheet");
+    writeFileAtomically(folder + "/user.css", ".private { display: none }");
+    load(std::u16string(plainBody) + u"<p id=a class=private style='margin:0'>a</p><p id=b style='margin:0'>b</p>");
+    webView->preferences().userStyleSheetEnabled = true;
+    webView->preferences().userStyleSheetLocation = URL::fileURLWithPath(folder + "/user.css");
+    Error error;
+    ASSERT_TRUE(webView->applyUserStyleSheet(&error)) << error;
+    EXPECT_TRUE(box(u"a").isEmpty());
+    EXPECT_EQ(box(u"b").minY(), 0);
+
+    webView->preferences().userStyleSheetLocation = URL::fileURLWithPath(folder + "/missing.css");
+    EXPECT_FALSE(webView->applyUserStyleSheet(&error));
+    webView->preferences().userStyleSheetEnabled = false;
+    EXPECT_TRUE(webView->applyUserStyleSheet(&error));
+    EXPECT_FALSE(box(u"a").isEmpty());
+    removeItem(folder);
+}
+
 TEST_F(WebLayoutTest, LinksAndCaretPositions)
 {
     load(std::u16string(plainBody) + u"<p id=p style='margin:0'>ab <a id=a href='/x/y.html'>link</a> cd</p>");
@@ -167,6 +201,13 @@ TEST_F(WebLayoutTest, LinksAndCaretPositions)
     EXPECT_EQ(end->startNode()->nodeValue(), u" cd");
     EXPECT_EQ(end->startOffset(), 3u);
     EXPECT_FALSE(webView->elementAtPoint({ -5, -5 }) && webView->elementAtPoint({ -5, -5 })->domNode->isTextNode());
+
+    webView->moveDragCaretToPoint({ 8 * 1 + 1, 5 });
+    ASSERT_TRUE(webView->dragCaretDOMRange());
+    EXPECT_EQ(webView->dragCaretDOMRange()->startOffset(), 1u);
+    EXPECT_FALSE(webView->selectedDOMRange()) << "the drag caret is not the selection";
+    webView->removeDragCaret();
+    EXPECT_FALSE(webView->dragCaretDOMRange());
 }
 
 } // namespace

@@ -279,6 +279,23 @@ TEST_F(WebViewLoadingTest, NewLoadCancelsTheOneInProgress)
     EXPECT_TRUE(webView->mainFrameDocument()->getElementById(u"second"));
 }
 
+TEST_F(WebViewLoadingTest, DataURLsLoadLikeFiles)
+{
+    // A 1x1 GIF, and a plain-text URL with percent-escapes.
+    webView->mainFrame()->loadHTMLString(u"<img id=i src='data:image/gif;base64,R0lGODlhAQABAAAAACwAAAAAAQABAAA='>"
+                                         u"<img src='data:text/plain,a%20b'><img src='data:image/png;base64,@@@'>",
+                                         std::nullopt);
+    ASSERT_TRUE(waitForMainFrame());
+    auto& subresources = webView->mainFrame()->dataSource()->subresources();
+    ASSERT_EQ(subresources.size(), 2u);
+    EXPECT_EQ(subresources[0]->MIMEType(), u"image/gif");
+    EXPECT_EQ(subresources[0]->data().size(), 23u);
+    EXPECT_EQ(subresources[1]->data(), (Data { 'a', ' ', 'b' }));
+    EXPECT_NE(std::find(recorder.events.begin(), recorder.events.end(), "resource-failure png;base64,@@@ URLErrorDomain -1000"),
+              recorder.events.end()) << testing::PrintToString(recorder.events);
+    EXPECT_EQ(webView->boundingBox(*webView->mainFrameDocument()->getElementById(u"i")).size, (Size { 1, 1 }));
+}
+
 class IgnoringPolicy : public WebPolicyDelegate {
 public:
     std::vector<WebNavigationType> types;

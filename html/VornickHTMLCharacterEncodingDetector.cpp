@@ -11,6 +11,17 @@ namespace {
 
 bool isSpace(char16_t c) { return isHTMLWhitespace(c); }
 
+std::u16string trimmedOfSpaces(std::u16string_view text)
+{
+    size_t start = 0;
+    size_t end = text.size();
+    while (start < end && isSpace(text[start]))
+        ++start;
+    while (end > start && isSpace(text[end - 1]))
+        --end;
+    return std::u16string(text.substr(start, end - start));
+}
+
 } // namespace
 
 std::optional<std::u16string> VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(const URL& url)
@@ -73,7 +84,7 @@ std::optional<std::u16string> VornickHTMLCharacterEncodingDetector::characterSet
     size_t found = value.find(u"charset=", start);
     if (found == std::u16string::npos)
         return std::nullopt;
-    std::u16string name = value.substr(found + 8);
+    std::u16string name = trimmedOfSpaces(std::u16string_view(value).substr(found + 8));
     if (name.empty())
         return std::nullopt;
     return name;
@@ -116,6 +127,8 @@ void VornickHTMLCharacterEncodingDetector::htmlScannerScannedToken(VornickHTMLSc
         return;
     std::u16string value = vornick_stringByTrimmingHTMLAttributeQuotes(string);
     if (equalsIgnoringASCIICase(m_attributeName, u"charset")) {
+        // Spaces around the name are not part of it.
+        value = trimmedOfSpaces(value);
         // An empty charset declares nothing: the scan goes on.
         if (value.empty())
             return;

@@ -64,7 +64,17 @@ bool VornickHTMLFilePatcher::setBaseURL(const URL& baseURL, const URL& fileURL, 
         *alreadyHadABaseElement = m_baseStartOffset != VornickNotFound;
     bool result = true;
     if (m_baseStartOffset == VornickNotFound && m_rangeToReplace.location != VornickNotFound) {
-        std::u16string base = u"<base href=\"" + baseURL.absoluteString() + u"\">";
+        // The URL is an attribute value: "&" (a folder named "R&copy") and quotes are escaped.
+        std::u16string href;
+        for (char16_t c : baseURL.absoluteString()) {
+            if (c == u'&')
+                href += u"&amp;";
+            else if (c == u'"')
+                href += u"&quot;";
+            else
+                href += c;
+        }
+        std::u16string base = u"<base href=\"" + href + u"\">";
         m_htmlString.replace(m_rangeToReplace.location, m_rangeToReplace.length, base);
         auto encoded = VornickEncodeText(m_htmlString, encoding, outError);
         result = encoded && writeFileInPlace(*path, *encoded, outError);

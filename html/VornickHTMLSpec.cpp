@@ -421,6 +421,10 @@ const std::vector<std::shared_ptr<VornickHTMLElementSpec>>& VornickHTMLSpec::bod
 
 std::u16string VornickHTMLSpec::briefDescriptionOfElementWithTagName(std::u16string_view tagName) const
 {
+    // A specification read from its own file, or one made for an unknown
+    // DOCTYPE, may be asked before the shared load: the descriptions come
+    // with that load, which must be finished before they are read.
+    loadHTMLSpecs();
     auto& descriptions = shared().elementDescriptions;
     auto it = descriptions.find(asciiLowercase(tagName));
     if (it == descriptions.end() || !it->second.isString())

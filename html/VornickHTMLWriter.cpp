@@ -44,6 +44,7 @@ struct VornickHTMLWriter::ElementTraits {
     bool preformatted { false }; // whitespace is content: pre, textarea, listing
     bool rawText { false };      // script, style and the other elements whose content is raw text
     bool code { false };         // often styled to keep its whitespace: written exactly too
+    bool nonRendered { false };  // never laid out: whitespace on both sides of it collapses into one
     bool inlineUnlessBlockChild { false };
     bool br { false };
     bool headBodyOrFrameset { false };
@@ -682,11 +683,42 @@ void VornickHTMLWriter::breakContiguousTextAtBoundaryOfElement(const ElementTrai
 
 // --- Whitespace between nodes
 
+// A script or style amid inline content is no block edge: a line break
+// beside it would render as a space between the text around it.
+bool VornickHTMLWriter::nonRenderedElementIsAmidInlineContent(const DOMElement& element)
+{
+    DOMNode* parent = element.parent();
+    auto* parentElement = toElement(parent);
+    if (!parentElement || traitsForElement(*parentElement).head || traitsForElement(*parentElement).lowerName == u"html")
+        return false;
+    for (bool forward : { false, true }) {
+        const DOMNode* sibling = &element;
+        for (;;) {
+            sibling = contentSibling(*sibling, forward, m_substitute);
+            auto* siblingElement = toElement(sibling);
+            if (!siblingElement || !traitsForElement(*siblingElement).nonRendered)
+                break;
+        }
+        if (!sibling) {
+            if (!isLaidOutAsBlock(*parentElement))
+                return true;
+            continue;
+        }
+        if (sibling->isTextNode())
+            return true;
+        if (auto* siblingElement = toElement(sibling)) {
+            if (!traitsForElement(*siblingElement).br && !isLaidOutAsBlock(*siblingElement))
+                return true;
+        }
+    }
+    return false;
+}
+
 bool VornickHTMLWriter::isLaidOutAsBlock(const DOMElement& element)
 {
     auto& traits = traitsForElement(element);
     if (!traits.layoutInline())
-        return true;
+        return !(traits.nonRendered && nonRenderedElementIsAmidInlineContent(element));
     if (!traits.inlineUnlessBlockChild)
         return false;
     // A link (or del, ins) around blocks is laid out as a block.
@@ -773,6 +805,7 @@ const VornickHTMLWriter::ElementTraits& VornickHTMLWriter::traitsForElement(cons
             || n == u"noframes" || n == u"plaintext";
         traits.inlineUnlessBlockChild = n == u"a" || n == u"del" || n == u"ins";
         traits.code = n == u"code";
+        traits.nonRendered = n == u"script" || n == u"style" || n == u"template" || n == u"link" || n == u"meta";
         traits.br = n == u"br";
         traits.head = n == u"head";
         traits.body = n == u"body";
@@ -868,7 +901,7 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
 
     const auto& preferences = *m_formattingPreferences;
     DOMElement* parentElement = toElement(element.parent());
-    bool isInline = traits.layoutInline();
+    bool isInline = traits.layoutInline() || (traits.nonRendered && nonRenderedElementIsAmidInlineContent(element));
     if (!inWordPressBlock() && traits.img && parentElement && traitsForElement(*parentElement).picture)
         isInline = false;
     bool blockContent = false;
@@ -985,7 +1018,9 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
     for (const auto& attribute : element.attributeList()) {
         const std::u16string& name = attribute.name;
         std::u16string_view value = attribute.value;
-        const bool isBoolean = m_writeBooleanAttributesAsNameOnly && isAttributeBoolean(traits, name);
+        // Only a value that says nothing more than the name is left out.
+        const bool isBoolean = m_writeBooleanAttributesAsNameOnly
+            && (attribute.value.empty() || equalsIgnoringASCIICase(attribute.value, name)) && isAttributeBoolean(traits, name);
 
         if (traits.body && m_bodyElementStyleChangesToApply && equalsIgnoringASCIICase(name, u"style")) {
             Dictionary properties;
@@ -1215,6 +1250,10 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
         bool parentIsBlock = !parentElement || isLaidOutAsBlock(*parentElement);
         DOMNode* next = node.next();
         bool trimStart = brWroteLineBreak || (!node.previous() && parentIsBlock);
+        // Nor does whitespace after a block: kept, it would grow by the
+        // line break written after the block on every save.
+        if (auto* previousElement = toElement(node.previous()))
+            trimStart = trimStart || isLaidOutAsBlock(*previousElement);
         bool trimEnd = (!next && parentIsBlock);
         if (auto* nextElement = toElement(next))
             trimEnd = isLaidOutAsBlock(*nextElement);

@@ -166,6 +166,7 @@ private:
     bool whitespaceNodeSeparatesInlineContent(const DOMNode&);
     bool isBlockBoundaryNeighbour(const DOMNode* neighbour, const DOMNode& parent);
     bool isLaidOutAsBlock(const DOMElement&);
+    bool nonRenderedElementIsAmidInlineContent(const DOMElement&);
 
     const ElementTraits& traitsForElement(const DOMElement&);
     bool isAttributeBoolean(const ElementTraits&, std::u16string_view attributeName);

@@ -405,6 +405,7 @@ HTML5_ATTRIBUTES = {
 HTML5_REQUIRED = {
     "img": ["src"], "optgroup": ["label"], "bdo": ["dir"], "track": ["src"], "map": ["name"],
     "param": ["name", "value"], "link": ["href", "rel"], "progress": [], "area": [],
+    "data": ["value"], "meter": ["value"],
 }
 
 HTML5_COMMON = {

@@ -562,14 +562,43 @@ const std::vector<std::shared_ptr<CSSStyleSheet>>& CSSStyleResolver::authorStyle
     return m_authorSheets;
 }
 
+uint64_t CSSStyleResolver::styleGeneration()
+{
+    validate();
+    return m_styleGeneration;
+}
+
+bool cssCharacterDataChangesAffectStyleSheets(const DOMDocument& document, uint64_t sinceVersion)
+{
+    if (document.characterDataVersion() == sinceVersion)
+        return false;
+    std::vector<std::shared_ptr<DOMNode>> changes;
+    if (!document.characterDataChangesSince(sinceVersion, changes))
+        return true;
+    for (auto& node : changes) {
+        // Selectors never look at text: only the text of a STYLE element counts.
+        for (auto* ancestor = node->parentElement().get(); ancestor; ancestor = ancestor->parentElement().get()) {
+            if (ancestor->isHTMLElement() && ancestor->hasTagName(u"style"))
+                return true;
+        }
+    }
+    return false;
+}
+
 void CSSStyleResolver::validate()
 {
-    uint64_t version = m_document->contentVersion();
+    uint64_t version = m_document->treeAndAttributeVersion();
+    uint64_t characterDataVersion = m_document->characterDataVersion();
     uint64_t generation = userSheet().generation;
-    if (m_valid && version == m_documentVersion && generation == m_userSheetGeneration)
+    bool sheetsChanged = !m_valid || version != m_documentVersion;
+    if (!sheetsChanged && characterDataVersion != m_characterDataVersion)
+        sheetsChanged = cssCharacterDataChangesAffectStyleSheets(*m_document, m_characterDataVersion);
+    m_characterDataVersion = characterDataVersion;
+    if (!sheetsChanged && generation == m_userSheetGeneration)
         return;
     m_styles.clear();
-    if (!m_valid || version != m_documentVersion)
+    ++m_styleGeneration;
+    if (sheetsChanged)
         collectAuthorStyleSheets();
     m_documentVersion = version;
     m_userSheetGeneration = generation;

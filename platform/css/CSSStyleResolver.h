@@ -4,8 +4,9 @@
 // matching declarations by origin, importance, specificity and source
 // order, inherits inherited properties and computes values.
 //
-// Computed values of connected elements are cached until the document
-// changes (its version counter moves) or invalidate() is called.
+// Computed values of connected elements are cached until the document's
+// tree or attributes change, the text of a STYLE element changes, or
+// invalidate() is called; other text edits keep them.
 #pragma once
 
 #include "platform/css/CSSComputedValues.h"
@@ -40,6 +41,9 @@ public:
 
     // Forgets cached styles and sheets, e.g. after a linked sheet's file changed.
     void invalidate();
+    // Moves whenever cached styles are dropped, so that layouts built on them
+    // know to start over.
+    uint64_t styleGeneration();
     // The author sheets in document order.
     const std::vector<std::shared_ptr<CSSStyleSheet>>& authorStyleSheets();
 
@@ -52,7 +56,9 @@ private:
 
     const DOMDocument* m_document;
     uint64_t m_documentVersion { ~0ull };
+    uint64_t m_characterDataVersion { 0 };
     uint64_t m_userSheetGeneration { ~0ull };
+    uint64_t m_styleGeneration { 0 };
     bool m_valid { false };
     std::vector<std::shared_ptr<CSSStyleSheet>> m_authorSheets;
     std::shared_ptr<const CSSRuleSet> m_authorRules;
@@ -60,5 +66,10 @@ private:
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
     std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>> m_styles;
 };
+
+// Whether the character data changes of `document` after `sinceVersion` (see
+// DOMDocument::characterDataChangesSince) may change its style sheets: the
+// text of a STYLE element changed, or the record no longer tells.
+bool cssCharacterDataChangesAffectStyleSheets(const DOMDocument&, uint64_t sinceVersion);
 
 } // namespace brevanton

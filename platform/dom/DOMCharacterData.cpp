@@ -47,7 +47,7 @@ bool DOMCharacterData::replaceData(unsigned offset, unsigned count, const std::u
     auto* document = this->document();
     if (!document)
         return true;
-    document->incrementAttributeAndTextVersion();
+    document->characterDataChanged(*this);
     unsigned newLength = static_cast<unsigned>(data.size());
     for (auto* range : document->ranges()) {
         if (range->startNode() == this) {

@@ -360,6 +360,29 @@ void DOMDocument::unregisterRange(DOMRange* range)
     m_ranges.pop_back();
 }
 
+void DOMDocument::characterDataChanged(DOMNode& node)
+{
+    // Enough for a burst of edits between two layouts; consumers that fall
+    // further behind start over.
+    static constexpr size_t recordedChanges = 64;
+    ++m_characterDataVersion;
+    if (m_characterDataChanges.size() == recordedChanges)
+        m_characterDataChanges.pop_front();
+    m_characterDataChanges.push_back(node.weak_from_this());
+}
+
+bool DOMDocument::characterDataChangesSince(uint64_t version, std::vector<std::shared_ptr<DOMNode>>& changes) const
+{
+    if (version > m_characterDataVersion || m_characterDataVersion - version > m_characterDataChanges.size())
+        return false;
+    for (size_t i = m_characterDataChanges.size() - static_cast<size_t>(m_characterDataVersion - version);
+         i < m_characterDataChanges.size(); ++i) {
+        if (auto node = m_characterDataChanges[i].lock())
+            changes.push_back(std::move(node));
+    }
+    return true;
+}
+
 std::shared_ptr<DOMNode> DOMDocument::cloneSelf(DOMDocument*) const
 {
     auto copy = create(m_kind);

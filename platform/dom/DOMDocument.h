@@ -7,6 +7,7 @@
 
 #include "platform/dom/DOMNode.h"
 
+#include <deque>
 #include <string_view>
 #include <vector>
 
@@ -133,9 +134,20 @@ public:
     const std::vector<DOMRange*>& ranges() const { return m_ranges; }
     uint64_t domTreeVersion() const { return m_domTreeVersion; }
     void incrementDOMTreeVersion() { ++m_domTreeVersion; }
-    // Moves on every tree, attribute and text change (cached computed style checks it).
-    uint64_t contentVersion() const { return m_domTreeVersion + m_attributeAndTextVersion; }
-    void incrementAttributeAndTextVersion() { ++m_attributeAndTextVersion; }
+    // Moves on every tree, attribute and character data change.
+    uint64_t contentVersion() const { return m_domTreeVersion + m_attributeVersion + m_characterDataVersion; }
+    // Moves on tree and attribute changes only: what selectors can see.
+    uint64_t treeAndAttributeVersion() const { return m_domTreeVersion + m_attributeVersion; }
+    void incrementAttributeVersion() { ++m_attributeVersion; }
+    // Moves on every change of a text, comment or other character data node's
+    // data; the document remembers the latest changed nodes so that caches can
+    // update only what depends on them.
+    uint64_t characterDataVersion() const { return m_characterDataVersion; }
+    void characterDataChanged(DOMNode&);
+    // The nodes whose data changed after `version`, in change order (a node may
+    // repeat; nodes since destroyed are left out). False when the record no
+    // longer reaches back to `version`.
+    bool characterDataChangesSince(uint64_t version, std::vector<std::shared_ptr<DOMNode>>& changes) const;
     std::shared_ptr<DOMDocument> protectedThis() { return std::static_pointer_cast<DOMDocument>(shared_from_this()); }
 
 protected:
@@ -145,7 +157,11 @@ public:
 private:
     std::vector<DOMRange*> m_ranges;
     uint64_t m_domTreeVersion { 0 };
-    uint64_t m_attributeAndTextVersion { 0 };
+    uint64_t m_attributeVersion { 0 };
+    uint64_t m_characterDataVersion { 0 };
+    // The nodes of the latest character data changes, oldest first; the last one
+    // is the change that made m_characterDataVersion.
+    std::deque<std::weak_ptr<DOMNode>> m_characterDataChanges;
     std::u16string m_url;
     std::u16string m_characterSet { u"UTF-8" };
     std::u16string m_contentType;

@@ -123,7 +123,7 @@ bool DOMElement::toggleAttribute(std::u16string_view name)
 void DOMElement::attributeChanged(const std::u16string& name)
 {
     if (auto* document = this->document())
-        document->incrementAttributeAndTextVersion();
+        document->incrementAttributeVersion();
     if (auto* style = m_attributes.existingStyle(); style && name == u"style")
         style->attributeChanged(attributeValue(u"style"));
 }
@@ -230,7 +230,7 @@ void DOMElement::styleDidChange(std::u16string cssText)
     else
         m_attributes.push_back({ u"style", std::move(cssText), nullptr });
     if (auto* document = this->document())
-        document->incrementAttributeAndTextVersion();
+        document->incrementAttributeVersion();
 }
 
 std::shared_ptr<DOMNode> DOMElement::cloneSelf(DOMDocument* document) const

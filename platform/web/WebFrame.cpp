@@ -444,7 +444,8 @@ void WebFrame::mainResourceArrived(WebResourceIdentifier identifier, Data data, 
     resources.didFinishLoadingFromDataSource(view, identifier, *m_dataSource);
     if (m_generation != generation || m_state != State::Committed)
         return;
-    m_scannedDocumentVersion = m_document->contentVersion();
+    m_scannedDocumentVersion = m_document->treeAndAttributeVersion();
+    m_scannedCharacterDataVersion = m_document->characterDataVersion();
     startSubresourceLoads(true);
     checkCompleted();
 }
@@ -768,9 +769,13 @@ void WebFrame::loadNewSubresourcesIfNeeded()
 {
     if (!m_webView || !m_document || !m_dataSource || (m_state != State::Committed && m_state != State::Finished))
         return;
-    if (m_scannedDocumentVersion == m_document->contentVersion())
+    // Text edits matter only inside STYLE elements (new @import rules).
+    bool changed = m_scannedDocumentVersion != m_document->treeAndAttributeVersion()
+        || cssCharacterDataChangesAffectStyleSheets(*m_document, m_scannedCharacterDataVersion);
+    m_scannedDocumentVersion = m_document->treeAndAttributeVersion();
+    m_scannedCharacterDataVersion = m_document->characterDataVersion();
+    if (!changed)
         return;
-    m_scannedDocumentVersion = m_document->contentVersion();
     startSubresourceLoads(false);
 }
 

@@ -104,6 +104,7 @@ private:
     WebLayout m_layout;
     uint64_t m_childViewsVersion { ~0ull };
     uint64_t m_scannedDocumentVersion { ~0ull };
+    uint64_t m_scannedCharacterDataVersion { 0 };
 
     State m_state { State::Idle };
     uint64_t m_generation { 0 };

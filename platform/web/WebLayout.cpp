@@ -124,25 +124,144 @@ double WebLayout::fontSizeOf(const DOMElement& element) const
 
 void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double textSizeMultiplier)
 {
-    if (m_valid && m_document == &document && m_documentVersion == document.contentVersion() && m_width == width
-        && m_multiplier == textSizeMultiplier)
+    uint64_t styleGeneration = CSSStyleResolver::forDocument(document).styleGeneration();
+    bool sameInputs = m_valid && m_document == &document && m_width == width && m_multiplier == textSizeMultiplier
+        && m_treeVersion == document.treeAndAttributeVersion() && m_styleGeneration == styleGeneration;
+    if (sameInputs && m_characterDataVersion == document.characterDataVersion())
         return;
-    size_t previousCount = m_boxes.size();
-    m_boxes.clear();
-    m_boxes.reserve(previousCount);
-    m_childIndexes.clear();
     m_document = &document;
-    m_documentVersion = document.contentVersion();
+    m_treeVersion = document.treeAndAttributeVersion();
+    m_styleGeneration = styleGeneration;
     m_width = width;
     m_multiplier = textSizeMultiplier;
     m_valid = true;
     ++m_layoutCount;
+    m_childIndexes.clear();
+    bool incremental = sameInputs && layoutChangedText(document);
+    m_characterDataVersion = document.characterDataVersion();
+    if (!incremental)
+        layoutDocument(document);
+}
 
+void WebLayout::layoutDocument(const DOMDocument& document)
+{
+    size_t previousCount = m_boxes.size();
+    m_boxes.clear();
+    m_boxes.reserve(previousCount);
+    m_boxOrder.clear();
+    m_boxOrder.reserve(previousCount);
+    ++m_fullLayoutCount;
+    m_tableDepth = 0;
     double height = 0;
     m_maxX = 0;
     if (auto root = document.documentElement())
-        height = layoutBlock(*root, 0, 0, width);
-    m_documentSize = { std::max(width, m_maxX), height };
+        height = layoutBlock(*root, 0, 0, m_width);
+    m_documentSize = { std::max(m_width, m_maxX), height };
+}
+
+bool WebLayout::layoutChangedText(const DOMDocument& document)
+{
+    std::vector<std::shared_ptr<DOMNode>> changes;
+    if (!document.characterDataChangesSince(m_characterDataVersion, changes))
+        return false;
+    // The nearest enclosing block of every rendered text node that changed.
+    std::vector<const DOMElement*> blocks;
+    for (auto& node : changes) {
+        // Text without a box (in hidden or non-rendered content) changes nothing.
+        if (!node->isTextNode() || !m_boxes.count(node.get()))
+            continue;
+        const DOMElement* block = nullptr;
+        for (auto* ancestor = node->parentElement().get(); ancestor && !block; ancestor = ancestor->parentElement().get()) {
+            auto found = m_boxes.find(ancestor);
+            if (found != m_boxes.end() && found->second.blockFlow)
+                block = ancestor;
+        }
+        // Table rows take the height of their tallest cell: lay tables out whole.
+        if (!block || m_boxes.find(block)->second.inTable)
+            return false;
+        if (std::find(blocks.begin(), blocks.end(), block) == blocks.end())
+            blocks.push_back(block);
+    }
+    for (auto* block : blocks) {
+        // A block within another that is laid out again anyway needs nothing of its own.
+        bool covered = false;
+        for (auto* other : blocks)
+            covered = covered || (other != block && other->isInclusiveAncestorOf(block));
+        if (!covered && !relayoutBlock(*block))
+            return false;
+    }
+    return true;
+}
+
+WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
+{
+    auto [found, inserted] = m_boxes.try_emplace(node);
+    if (inserted) {
+        found->second.order = m_boxOrder.size();
+        found->second.isText = node->isTextNode();
+        m_boxOrder.push_back(&found->second);
+    }
+    return found->second;
+}
+
+bool WebLayout::relayoutBlock(const DOMElement& block)
+{
+    Box old = m_boxes.find(&block)->second;
+    // The same nodes get boxes again, in the same order: keep their places.
+    for (DOMNode* node = block.first(); node; node = node->traverseNext(&block)) {
+        auto found = m_boxes.find(node);
+        if (found != m_boxes.end())
+            found->second.lines.clear();
+    }
+    size_t boxCount = m_boxOrder.size();
+    double outerMaxX = m_maxX;
+    double height = layoutBlock(block, old.flowX, old.flowY, old.flowWidth);
+    if (m_boxOrder.size() != boxCount)
+        return false;
+    auto& box = m_boxes.find(&block)->second;
+    // The block may have been what reached furthest right: only a full layout knows what does now.
+    if (box.flowMaxX < old.flowMaxX && old.flowMaxX >= outerMaxX)
+        return false;
+    double delta = height - old.flowHeight;
+    if (delta != 0) {
+        // What follows moves down (or up); containers grow until one of a fixed height.
+        // Boxes are made children first, so the boxes after a child's and before its
+        // container's are those of the child's following siblings and their content.
+        size_t childOrder = box.order;
+        for (DOMNode* container = block.parent(); container; container = container->parent()) {
+            if (!container->isElementNode()) {
+                moveBoxes(childOrder + 1, m_boxOrder.size(), delta);
+                m_documentSize.height += delta;
+                break;
+            }
+            auto found = m_boxes.find(container);
+            if (found == m_boxes.end() || !found->second.blockFlow)
+                return false;
+            Box& containerBox = found->second;
+            moveBoxes(childOrder + 1, containerBox.order, delta);
+            if (containerBox.fixedHeight)
+                break;
+            containerBox.rect.size.height += delta;
+            containerBox.flowHeight += delta;
+            childOrder = containerBox.order;
+        }
+    }
+    m_documentSize.width = std::max(m_width, m_maxX);
+    return true;
+}
+
+void WebLayout::moveBoxes(size_t begin, size_t end, double deltaY)
+{
+    for (size_t i = begin; i < end; ++i) {
+        Box& box = *m_boxOrder[i];
+        // Text without lines keeps its empty box where it is.
+        if (box.isText && box.lines.empty())
+            continue;
+        box.rect.origin.y += deltaY;
+        box.flowY += deltaY;
+        for (auto& line : box.lines)
+            line.rect.origin.y += deltaY;
+    }
 }
 
 double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width)
@@ -167,13 +286,29 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     if (auto explicitWidth = definiteLength(*style, CSSPropertyID::Width, width))
         boxWidth = *explicitWidth + paddingLeft + paddingRight;
     double contentWidth = std::max(0.0, boxWidth - paddingLeft - paddingRight);
+    double outerMaxX = m_maxX;
+    m_maxX = 0;
     double contentHeight = layoutBlockChildren(element, boxX + paddingLeft, boxY + paddingTop, contentWidth);
-    if (auto explicitHeight = definiteLength(*style, CSSPropertyID::Height, 0); explicitHeight && *explicitHeight > 0)
+    bool fixedHeight = false;
+    if (auto explicitHeight = definiteLength(*style, CSSPropertyID::Height, 0); explicitHeight && *explicitHeight > 0) {
         contentHeight = *explicitHeight;
+        fixedHeight = true;
+    }
     double boxHeight = contentHeight + paddingTop + paddingBottom;
-    m_boxes[&element].rect = Rect(boxX, boxY, boxWidth, boxHeight);
+    double flowHeight = marginTop + boxHeight + marginBottom;
     m_maxX = std::max(m_maxX, boxX + boxWidth);
-    return marginTop + boxHeight + marginBottom;
+    Box& box = boxFor(&element);
+    box.rect = Rect(boxX, boxY, boxWidth, boxHeight);
+    box.blockFlow = true;
+    box.inTable = m_tableDepth > 0;
+    box.fixedHeight = fixedHeight;
+    box.flowX = x;
+    box.flowY = y;
+    box.flowWidth = width;
+    box.flowHeight = flowHeight;
+    box.flowMaxX = m_maxX;
+    m_maxX = std::max(outerMaxX, m_maxX);
+    return flowHeight;
 }
 
 double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double y, double width)
@@ -211,7 +346,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
         if (webIsReplacedElement(element)) {
             Size size = replacedSize(element);
             size.width = std::min(size.width, width);
-            m_boxes[child].rect = Rect(x, top, size.width, size.height);
+            boxFor(child).rect = Rect(x, top, size.width, size.height);
             height = size.height;
         } else
             height = layoutBlock(element, x, top, width);
@@ -225,6 +360,14 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
 }
 
 double WebLayout::layoutTable(const DOMElement& table, double x, double y, double width)
+{
+    ++m_tableDepth;
+    double height = layoutTableBox(table, x, y, width);
+    --m_tableDepth;
+    return height;
+}
+
+double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, double width)
 {
     auto style = CSSStyleResolver::computedValuesFor(table);
     double marginTop = lengthInPixels(*style, CSSPropertyID::MarginTop, width);
@@ -253,7 +396,7 @@ double WebLayout::layoutTable(const DOMElement& table, double x, double y, doubl
                     found->second.rect.size.height = rowHeight;
             }
         }
-        m_boxes[&row].rect = Rect(x, rowY, tableWidth, rowHeight);
+        boxFor(&row).rect = Rect(x, rowY, tableWidth, rowHeight);
         rowY += rowHeight;
     };
 
@@ -271,11 +414,11 @@ double WebLayout::layoutTable(const DOMElement& table, double x, double y, doubl
                 if (row->isElementNode() && static_cast<DOMElement*>(row)->hasTagName(u"tr"))
                     layoutRow(static_cast<const DOMElement&>(*row));
             }
-            m_boxes[&element].rect = Rect(x, sectionTop, tableWidth, rowY - sectionTop);
+            boxFor(&element).rect = Rect(x, sectionTop, tableWidth, rowY - sectionTop);
         } else if (element.hasTagName(u"caption"))
             rowY += layoutBlock(element, x, rowY, tableWidth);
     }
-    m_boxes[&table].rect = Rect(x, top, tableWidth, rowY - top);
+    boxFor(&table).rect = Rect(x, top, tableWidth, rowY - top);
     return marginTop + (rowY - top) + marginBottom;
 }
 
@@ -321,7 +464,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
         return;
     if (element.hasTagName(u"br")) {
         double height = fontSizeOf(element) * lineHeightPerFontSize;
-        m_boxes[&node].rect = Rect(state.x, state.lineTop, 0, height);
+        boxFor(&node).rect = Rect(state.x, state.lineTop, 0, height);
         state.lineHeight = std::max(state.lineHeight, height);
         state.lineHasContent = true;
         state.newLine(0);
@@ -334,7 +477,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
         state.pendingSpace = false;
         if (state.lineHasContent && state.x + size.width > state.right())
             state.newLine(0);
-        m_boxes[&node].rect = Rect(state.x, state.lineTop, size.width, size.height);
+        boxFor(&node).rect = Rect(state.x, state.lineTop, size.width, size.height);
         state.x += size.width;
         m_maxX = std::max(m_maxX, state.x);
         state.lineHeight = std::max(state.lineHeight, size.height);
@@ -359,7 +502,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
     }
     if (!any)
         box = Rect(start.x, start.y, 0, fontSizeOf(element) * lineHeightPerFontSize);
-    m_boxes[&node].rect = box;
+    boxFor(&node).rect = box;
 }
 
 void WebLayout::layoutText(const DOMNode& node, InlineState& state)
@@ -375,7 +518,7 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
         preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
     }
 
-    Box& box = m_boxes[&node];
+    Box& box = boxFor(&node);
     auto addToLine = [&](unsigned startOffset, unsigned endOffset, double x, double width) {
         if (!box.lines.empty() && box.lines.back().rect.minY() == state.lineTop
             && box.lines.back().endOffset <= startOffset) {

@@ -41,8 +41,10 @@ public:
 
     void setIntrinsicSizeProvider(IntrinsicSizeProvider provider) { m_intrinsicSize = std::move(provider); }
 
-    // Lays the document out again when it, the width or the multiplier changed
-    // since the last layout (or invalidate() was called).
+    // Lays the document out again when it, its styles, the width or the
+    // multiplier changed since the last layout (or invalidate() was called).
+    // After text edits alone only the blocks holding the edited text are laid
+    // out again, and what follows them moves by the change of their height.
     void layoutIfNeeded(const DOMDocument&, double width, double textSizeMultiplier);
     void invalidate() { m_valid = false; }
 
@@ -56,18 +58,40 @@ public:
     DOMNode* nodeAtPoint(const DOMDocument&, Point) const;
     // The text offset nearest to the point's x within a line box of `text`.
     unsigned offsetForPoint(const DOMNode& text, Point) const;
+    // Moves whenever any box changed; fullLayoutCount() counts only complete layouts.
     uint64_t layoutCount() const { return m_layoutCount; }
+    uint64_t fullLayoutCount() const { return m_fullLayoutCount; }
 
 private:
     struct Box {
         Rect rect;
         std::vector<WebLineBox> lines;
+        // Elements laid out as blocks: where and how wide they were laid out,
+        // the height they took with their margins, and the furthest right
+        // edge of anything within them.
+        // Place in m_boxOrder.
+        size_t order { 0 };
+        bool isText { false };
+        bool blockFlow { false };
+        bool inTable { false };
+        bool fixedHeight { false };
+        double flowX { 0 };
+        double flowY { 0 };
+        double flowWidth { 0 };
+        double flowHeight { 0 };
+        double flowMaxX { 0 };
     };
     struct InlineState;
 
+    void layoutDocument(const DOMDocument&);
+    bool layoutChangedText(const DOMDocument&);
+    bool relayoutBlock(const DOMElement&);
+    Box& boxFor(const DOMNode*);
+    void moveBoxes(size_t begin, size_t end, double deltaY);
     double layoutBlock(const DOMElement&, double x, double y, double width);
     double layoutBlockChildren(const DOMNode& container, double x, double y, double width);
     double layoutTable(const DOMElement&, double x, double y, double width);
+    double layoutTableBox(const DOMElement&, double x, double y, double width);
     void layoutInline(const DOMNode&, InlineState&);
     void layoutText(const DOMNode&, InlineState&);
     Size replacedSize(const DOMElement&) const;
@@ -85,16 +109,22 @@ private:
     bool childContainsPoint(DOMNode&, const Box&, Point) const;
 
     std::unordered_map<const DOMNode*, Box> m_boxes;
+    // Every box in the order it was made: a node's content before the node itself.
+    std::vector<Box*> m_boxOrder;
     mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
     IntrinsicSizeProvider m_intrinsicSize;
     Size m_documentSize;
     double m_maxX { 0 };
     const DOMDocument* m_document { nullptr };
-    uint64_t m_documentVersion { ~0ull };
+    uint64_t m_treeVersion { ~0ull };
+    uint64_t m_characterDataVersion { 0 };
+    uint64_t m_styleGeneration { ~0ull };
+    unsigned m_tableDepth { 0 };
     double m_width { -1 };
     double m_multiplier { 1 };
     bool m_valid { false };
     uint64_t m_layoutCount { 0 };
+    uint64_t m_fullLayoutCount { 0 };
 };
 
 // Whether an element is replaced content (IMG, IFRAME, FRAME, VIDEO, ...).

@@ -89,6 +89,7 @@ TEST(HTMLDocumentConformance, AValidHTML401DocumentPasses)
 <html lang="en"><head><meta http-equiv="Content-Type" content="text/html; charset=utf-8"><title>Old</title>
 <style type="text/css">p { margin: 0 }</style><script type="text/javascript"></script></head>
 <body>
+<h1>Title</h1>
 <div class="page"><h1>Heading</h1>
 <p>Text with <acronym title="World Wide Web">WWW</acronym>, <a href="https://example.org/" hreflang="en" charset="utf-8">a link</a> and <img src="https://example.org/i.gif" alt="icon" ismap>.</p>
 <ul><li>one</li><li><p>two</p></li></ul>
@@ -99,10 +100,29 @@ TEST(HTMLDocumentConformance, AValidHTML401DocumentPasses)
 <label for="f">F</label><input id="f" type="checkbox" checked="checked" name="f">
 <select name="s" size="2"><optgroup label="g"><option value="1" selected>One</option></optgroup></select>
 <textarea name="t" rows="2" cols="10"></textarea><button type="reset">Reset</button></fieldset></form>
-<blockquote cite="https://example.org/quote"><p>Quoted</p></blockquote>
+<blockquote cite="https://example.org/quote"><h2>Quote</h2><p>Quoted</p></blockquote>
 <address>Someone</address><pre>code</pre><hr></div>
 <div><map name="m" id="m"><area shape="rect" coords="0,0,1,1" href="https://example.org/" alt="area"></map>
 <object data="https://example.org/movie" type="video/mp4"><param name="autoplay" value="false"></object></div>
+</body></html>)"));
+    ASSERT_TRUE(spec && document);
+    EXPECT_EQ(problems(*spec, *document), std::vector<std::string> {});
+}
+
+TEST(HTMLDocumentConformance, AValidXHTML10StrictDocumentPasses)
+{
+    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML10Strict);
+    auto document = DOMDocument::parseHTML(std::u16string_view(uR"(<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.0 Strict//EN" "http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd">
+<html xmlns="http://www.w3.org/1999/xhtml" xml:lang="en" lang="en"><head><title>X</title>
+<meta http-equiv="Content-Type" content="text/html; charset=utf-8" /><style type="text/css">p { margin: 0 }</style></head>
+<body>
+<h1>Heading with <em>emphasis</em></h1>
+<p>A <a href="https://example.org/">link</a>, <span class="x">span</span>, <code>code</code>, <br /><img src="https://example.org/i.png" alt="i" /></p>
+<h2 id="second"><a href="https://example.org/" title="t">Linked heading</a></h2>
+<ul><li><h3>In a list</h3><p>Para</p></li></ul>
+<table summary="s"><tbody><tr><th>h</th><td><div>cell</div></td></tr></tbody></table>
+<form action="https://example.org/send" method="post"><div><textarea name="t" rows="2" cols="10"></textarea></div></form>
+<div><map id="m"><p><a href="https://example.org/">area link</a></p></map></div>
 </body></html>)"));
     ASSERT_TRUE(spec && document);
     EXPECT_EQ(problems(*spec, *document), std::vector<std::string> {});
@@ -133,7 +153,8 @@ TEST(HTMLDocumentConformance, ProblemsOfInvalidDocumentsAreFound)
     auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
     document = DOMDocument::parseHTML(std::u16string_view(
         u"<body><input type=\"colour\" id=\"a\"><input id=\"a\" list=\"none\"><ol type=\"x\"><li>1</li></ol>"
-        u"<a href=\"https://example.org/\" target=\"_new\">x</a><optgroup></optgroup></body>"));
+        u"<a href=\"https://example.org/\" target=\"_new\">x</a><optgroup></optgroup>"
+        u"<span><div>block in phrase</div></span><data>7</data><meter>half</meter></body>"));
     EXPECT_EQ(problems(*html5, *document), (std::vector<std::string> {
         "<input type> Value must be one of: (empty string), hidden, text, search, tel, url, email, password, datetime, date, month, week, time, "
         "datetime-local, number, range, color, checkbox, radio, file, submit, image, reset, button",
@@ -145,6 +166,19 @@ TEST(HTMLDocumentConformance, ProblemsOfInvalidDocumentsAreFound)
         "(1 or more characters, starting with something other than an '_' character).",
         "<body>'s contentModel is 0x1, but child <optgroup>'s kind is 0x0",
         "<optgroup> lacks label",
+        "<span>'s contentModel is 0x3, but child <div>'s kind is 0x1",
+        "<data> lacks value",
+        "<meter> lacks value",
+    }));
+
+    // Strict XHTML: no inline content directly in the body, no blocks in a paragraph.
+    auto xhtml = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML10Strict);
+    document = DOMDocument::parseHTML(std::u16string_view(
+        u"<body><em>loose</em><h1><span><div>d</div></span></h1><p><map id=\"m\"><span>s</span></map></p></body>"));
+    EXPECT_EQ(problems(*xhtml, *document), (std::vector<std::string> {
+        "<body>'s contentModel is 0x800001, but child <em>'s kind is 0x100100801",
+        "<span>'s contentModel is 0x100000801, but child <div>'s kind is 0x800001",
+        "<map>'s contentModel is 0x800001, but child <span>'s kind is 0x100000801",
     }));
 }
 

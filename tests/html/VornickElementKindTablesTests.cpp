@@ -127,7 +127,16 @@ TEST(ElementKindTablesXHTML, StrictBodiesTakeBlocksButNotInlines)
         EXPECT_TRUE(spec->elementKindMayContainElementKind(u"body", u"h2", nullptr));
         EXPECT_FALSE(spec->elementKindMayContainElementKind(u"body", u"span", nullptr));
         EXPECT_FALSE(spec->elementKindMayContainElementKind(u"blockquote", u"em", nullptr));
+        EXPECT_TRUE(spec->elementKindMayContainElementKind(u"map", u"h3", nullptr));
+        EXPECT_TRUE(spec->elementKindMayContainElementKind(u"map", u"area", nullptr));
     }
+    // XHTML's map takes scripts beside its blocks; HTML 4's does not.
+    EXPECT_TRUE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML10Strict)
+                    ->elementKindMayContainElementKind(u"map", u"script", nullptr));
+    EXPECT_TRUE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML10Transitional)
+                    ->elementKindMayContainElementKind(u"map", u"script", nullptr));
+    EXPECT_FALSE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict)
+                     ->elementKindMayContainElementKind(u"map", u"script", nullptr));
 }
 
 } // namespace

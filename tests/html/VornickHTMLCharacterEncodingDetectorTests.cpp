@@ -31,6 +31,10 @@ TEST(VornickHTMLCharacterEncodingDetector, FindsBothFormsOfDeclaration)
     // An empty charset declares nothing and does not end the search.
     EXPECT_EQ(detect("<meta charset=\"\"><meta charset=\"utf-8\">"), u"utf-8");
     EXPECT_FALSE(detect("<meta charset=''><title>x</title>"));
+    EXPECT_FALSE(detect("<meta charset=\"  \"><title>x</title>"));
+    // Spaces around the name are not part of it.
+    EXPECT_EQ(detect("<meta charset=\" utf-8 \">"), u"utf-8");
+    EXPECT_EQ(detect("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8 \">"), u"utf-8");
 
     std::string padded = "<html><!--" + std::string(1100, 'x') + "--><meta charset=\"utf-8\">";
     EXPECT_FALSE(detect(padded));

@@ -1,5 +1,9 @@
 #include "html/VornickHTMLFilePatcher.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +17,13 @@ protected:
     void TearDown() override { removeItem(m_folder); }
 
     // Patches a file holding `contents`; answers the file's new contents.
-    std::string patch(std::string_view contents, bool* hadBase = nullptr, bool* result = nullptr, Error* error = nullptr)
+    std::string patch(std::string_view contents, bool* hadBase = nullptr, bool* result = nullptr, Error* error = nullptr,
+                      std::optional<URL> baseURL = std::nullopt)
     {
         std::string path = m_folder + "/page.html";
         writeFileAtomically(path, contents);
         VornickHTMLFilePatcher patcher;
-        bool ok = patcher.setBaseURL(*URL::create(std::string_view("file:///Users/me/site/")),
+        bool ok = patcher.setBaseURL(baseURL ? *baseURL : *URL::create(std::string_view("file:///Users/me/site/")),
                                      URL::fileURLWithPath(std::string_view(path), false), hadBase, error);
         if (result)
             *result = ok;
@@ -64,4 +69,17 @@ TEST_F(HTMLFilePatcher, LeavesFilesWithABaseOrWithoutAHeadAlone)
     EXPECT_EQ(patch(invalid, nullptr, &result, &error), invalid);
     EXPECT_FALSE(result);
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(HTMLFilePatcher, TheBaseURLIsAnAttributeValue)
+{
+    // A folder name may hold quotes, ampersands and what reads as a reference.
+    auto folder = URL::fileURLWithPath(std::string_view("/Users/me/R&copy; \"x\" <y>/"), true);
+    auto patched = patch("<head></head>", nullptr, nullptr, nullptr, folder);
+    auto document = DOMDocument::parseHTML(std::string_view(patched), "UTF-8");
+    ASSERT_TRUE(document);
+    auto base = document->getElementsByTagName(u"base")->item(0);
+    ASSERT_TRUE(base) << patched;
+    EXPECT_EQ(toUTF8(*base->attributeValue(u"href")), toUTF8(folder.absoluteString())) << patched;
+    EXPECT_EQ(base->attributeList().size(), 1u) << patched;
 }

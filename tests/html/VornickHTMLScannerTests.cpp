@@ -3,6 +3,8 @@
 
 #include "HTMLScannerRecorder.h"
 
+#include <random>
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
@@ -244,4 +246,44 @@ TEST(HTMLScanner, StoppedScannerRefusesLaterScans)
     EXPECT_FALSE(scanner.parseHTMLString(u"a<p>b</p>"));
     EXPECT_EQ(stopper.events, (Events { "begin @0", "258 \"a\" 0+1", "beginElement p @1", "end @1" }));
     EXPECT_FALSE(scanner.parseHTMLString(u"x"));
+}
+
+TEST(HTMLScanner, ByteSoupAlwaysEndsAndReportsEveryPieceOnce)
+{
+    // Seeded soup of the characters that start constructs, with the odd
+    // letter, surrogate half and astral character.
+    const std::u16string alphabet = u"<<>>!!--??&&#;xX{}//==\"' \n\tabpsSCRIPTstyle0123[]CDATA\xD83D\xDE00\xDC00\xD800\x00A0";
+    const std::vector<std::u16string> words { u"<script>", u"</script>", u"<style", u"</style >", u"<textarea>", u"<title>",
+        u"<?xml", u"<?xml-stylesheet", u"<!DOCTYPE", u"<!--", u"-->", u"<![CDATA[", u"]]>", u"&amp;", u"&#x1F600;",
+        u"&#99999999999;", u"<a href=x>", u"</a>", u"<br/>", u"<p", u"=\"" };
+    std::mt19937 random(103);
+    for (int round = 0; round < 20000; ++round) {
+        std::u16string text;
+        for (size_t i = 0, length = random() % 60; i < length; ++i) {
+            if (random() % 4 == 0)
+                text += words[random() % words.size()];
+            else
+                text += alphabet[random() % alphabet.size()];
+        }
+        for (int mode = 0; mode < 4; ++mode) {
+            bool forgiving = mode < 2;
+            auto s = scan(text, forgiving, mode % 2, mode % 2);
+            ASSERT_FALSE(s.recorder.events.empty());
+            EXPECT_EQ(s.recorder.events.front(), "begin @0");
+            // Every begun declaration ends.
+            int open = 0;
+            for (auto& event : s.recorder.events) {
+                if (event.starts_with("beginXML") || event.starts_with("beginDOCTYPE"))
+                    ++open;
+                if (event.starts_with("endXML") || event.starts_with("endDOCTYPE"))
+                    --open;
+                EXPECT_TRUE(open == 0 || open == 1) << toUTF8(text);
+            }
+            EXPECT_EQ(open, 0) << toUTF8(text);
+            if (forgiving) {
+                EXPECT_EQ(s.recorder.concatenated, text) << mode << " " << toUTF8(text);
+                EXPECT_EQ(s.recorder.events.back(), "end @" + std::to_string(text.size())) << toUTF8(text);
+            }
+        }
+    }
 }

@@ -4,6 +4,7 @@
 #include "html/VornickFragmentSet.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMRange.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,13 @@ TEST_F(ContainmentTest, ContainersWithoutAContentModelTakeOnlyTheirListedChildre
     EXPECT_EQ(m_reason, u"A <div> cannot be a child of an <iframe>.");
     EXPECT_FALSE(m_spec->elementKindMayContainElementKind(u"iframe", u"div", nullptr));
     // Transparent containers still take anything.
+    // Scripts and styles hold their source text, and no elements.
+    auto source = m_document->createTextNode(u"p { margin: 0 }");
+    EXPECT_TRUE(m_spec->elementKindMayContainNode(u"style", *source, &m_reason));
+    EXPECT_TRUE(m_spec->elementKindMayContainNode(u"script", *source, &m_reason));
+    EXPECT_FALSE(m_spec->elementKindMayContainElementKind(u"style", u"p", nullptr));
+    EXPECT_FALSE(m_spec->elementKindMayContainNode(u"tr", *source, &m_reason));
+    EXPECT_EQ(m_reason, u"A <tr> may not contain text or comments.");
     auto link = m_document->createElement(u"a");
     element(u"block").appendChild(link);
     EXPECT_TRUE(mayInsert(u"div", *link));

@@ -41,6 +41,15 @@ std::shared_ptr<VornickHTMLSpec> specFromJSON(const TemporaryFolder& folder, con
     return VornickHTMLSpec::initWithContentsOfURL(URL::fileURLWithPath(path, false), error);
 }
 
+TEST(VornickHTMLSpecLoading, ASpecificationMadeOnItsOwnStillHasTheElementDescriptions)
+{
+    // Made for an unknown DOCTYPE, possibly before any shared specification
+    // was asked for.
+    VornickHTMLSpec unknown;
+    EXPECT_FALSE(unknown.briefDescriptionOfElementWithTagName(u"P").empty());
+    EXPECT_EQ(unknown.briefDescriptionOfElementWithTagName(u"blink"), u"");
+}
+
 TEST(VornickHTMLSpecLoading, EveryDocumentTypeLoadsItsOwnFile)
 {
     for (VornickHTMLDocumentType type = VornickFirstHTMLDocumentType; type <= VornickLastHTMLDocumentType; ++type) {

@@ -176,6 +176,12 @@ private:
                 std::string name = inlineOnly ? "code" : keep[pick(keep.size())];
                 out += "<" + name + ">" + (chance(30) ? "\n\n" : "") + escapedText("  " + text() + "\n    " + text() + " ")
                     + "</" + name + ">";
+            } else if (kind == 11 && !m_xml && chance(40)) {
+                // Foreign content, templates and the other raw text elements.
+                static const std::vector<std::string> others { "<svg viewBox=\"0 0 1 1\"><circle r=\"1\"/><text>a &lt; b</text></svg>",
+                    "<template><p>t</p> <b>u</b></template>", "<xmp>a < b & </p></xmp>", "<math><mi>x</mi></math>",
+                    "<select><option selected>a</option> <option value=\"&quot;\">b</option></select>" };
+                out += others[pick(others.size())];
             } else if (!inlineOnly) {
                 static const std::vector<std::string> scripts { "if (a < b && c > d) x = '</div>';", "\n  var s = \"<p>\";\n",
                     "// <!-- not a comment", "p > a { content: \"&amp;\" }" };
@@ -227,8 +233,13 @@ void canonical(const DOMNode& node, std::u16string& out, bool preserve)
         if (auto* element = toElement(child)) {
             auto name = asciiLowercase(element->localName());
             out += u"<" + name;
-            for (auto& attribute : element->attributeList())
-                out += u" " + asciiLowercase(attribute.name) + u"=[" + attribute.value + u"]";
+            for (auto& attribute : element->attributeList()) {
+                // Class names are written one space apart, and an empty list not at all.
+                bool isClass = attribute.name == u"class";
+                if (isClass && collapsed(attribute.value).empty())
+                    continue;
+                out += u" " + asciiLowercase(attribute.name) + u"=[" + (isClass ? collapsed(attribute.value) : attribute.value) + u"]";
+            }
             out += u">";
             canonical(*element, out, preserve || keepsWhitespace(name));
             out += u"</>";
@@ -247,11 +258,11 @@ void canonical(const DOMNode& node, std::u16string& out, bool preserve)
 void rendered(const DOMNode& node, std::u16string& out, bool preserve)
 {
     static const std::set<std::u16string> inlines { u"b", u"i", u"span", u"a", u"em", u"code", u"my-element", u"q", u"small",
-        u"img", u"wbr", u"input" };
+        u"img", u"wbr", u"input", u"svg", u"circle", u"text", u"math", u"mi", u"select", u"option" };
     for (DOMNode* child = node.first(); child; child = child->next()) {
         if (auto* element = toElement(child)) {
             auto name = asciiLowercase(element->localName());
-            if (name == u"script" || name == u"style" || name == u"head")
+            if (name == u"script" || name == u"style" || name == u"head" || name == u"select" || name == u"template")
                 continue;
             bool block = !inlines.count(name);
             out += block ? u"\n" : u"";
@@ -280,6 +291,8 @@ std::u16string renderedText(const DOMNode& node)
         }
         result += c;
     }
+    while (!result.empty() && (result.back() == u' ' || result.back() == u'\n'))
+        result.pop_back();
     return result;
 }
 

@@ -9,6 +9,8 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
@@ -355,4 +357,73 @@ TEST(VornickHTMLWriter, ProgrammingErrorsAreAssertions)
     range->setStart(text, 4);
     range->setEnd(document->body()->firstChild(), 2);
     EXPECT_EQ(toUTF8(writer.htmlStringFromRange(range.get())), "<b>two</b>\n");
+}
+
+TEST(VornickHTMLWriter, FormattingNeverSplitsInlineContent)
+{
+    // A comment on its own line only where a line break does not render.
+    auto comments = preferences(u"4,4");
+    comments->setPutCommentsOnNewLine(true);
+    auto document = html("<!DOCTYPE html><body><p>Hello<!-- c -->world</p><p>a <!-- d -->b</p><div>x</div><!-- e --><div>y</div></body>");
+    VornickHTMLWriter writer(comments, 0, VornickNewlineConventionLF);
+    auto output = toUTF8(writer.htmlStringFromDocument(*document));
+    EXPECT_NE(output.find("Hello<!-- c -->world"), std::string::npos) << output;
+    EXPECT_NE(output.find("a \n<!-- d -->b"), std::string::npos) << output;
+    EXPECT_NE(output.find("</div>\n<!-- e -->"), std::string::npos) << output;
+
+    // A script or style amid text is no block: no line break beside it.
+    auto scripts = writeBody("<p>Posted <b>x</b><style>p{}</style><script>f()</script><style>q{}</style>ago</p><div>a</div><style>r{}</style><div>b</div>");
+    EXPECT_NE(scripts.find("<b>x</b><style>p{}</style><script>f()</script><style>q{}</style>ago"), std::string::npos) << scripts;
+    EXPECT_NE(scripts.find("\n<style>r{}</style>"), std::string::npos) << scripts;
+}
+
+TEST(VornickHTMLWriter, SavingTwiceChangesNothing)
+{
+    // Text after a block, in every line-break convention, with comments on their own lines.
+    auto rules = preferences(u"1,6-tercnd");
+    rules->setPutCommentsOnNewLine(true);
+    for (int32_t convention : { VornickNewlineConventionLF, VornickNewlineConventionCR, VornickNewlineConventionCRLF }) {
+        auto document = html("<!DOCTYPE html><body><h2>T</h2>after<!-- c -->more <!-- d -->end<pre>a\nb</pre></body>");
+        VornickHTMLWriter writer(rules, 0, convention);
+        auto first = writer.htmlStringFromDocument(*document);
+        auto second = writer.htmlStringFromDocument(*DOMDocument::parseHTML(std::string_view(toUTF8(first)), "UTF-8"));
+        EXPECT_EQ(toUTF8(second), toUTF8(first)) << convention;
+        // One convention throughout the file, content line breaks included.
+        if (convention != VornickNewlineConventionLF) {
+            auto lineFeeds = std::count(first.begin(), first.end(), u'\n');
+            auto returns = std::count(first.begin(), first.end(), u'\r');
+            EXPECT_EQ(lineFeeds, convention == VornickNewlineConventionCRLF ? returns : 0) << toUTF8(first);
+        }
+    }
+}
+
+TEST(VornickHTMLWriter, BooleanAttributesKeepValuesThatSayMore)
+{
+    auto output = writeBody("<input disabled=\"\" checked=\"checked\" hidden=\"until-found\"><option selected=\"SELECTED\">x</option>");
+    EXPECT_NE(output.find("<input disabled checked hidden=\"until-found\""), std::string::npos) << output;
+    EXPECT_NE(output.find("<option selected>"), std::string::npos) << output;
+}
+
+TEST(VornickHTMLWriter, XMLOutputIsWellFormedWhateverTheContent)
+{
+    std::string source = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+                         "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>t</title></head>"
+                         "<body><p>caf\xE9 ]]&gt; x</p></body></html>";
+    auto document = DOMDocument::parseXML(source);
+    ASSERT_TRUE(document);
+    auto paragraph = document->body()->firstChild();
+    paragraph->appendChild(document->createComment(u"a--b-"));
+    auto rules = preferences(u"4,4");
+    rules->setDontEscapeGreaterThanCharacter(true);
+    VornickHTMLWriter writer(rules, 0, VornickNewlineConventionLF);
+    Error error;
+    auto bytes = writer.htmlDataFromDocument(*document, &error);
+    ASSERT_TRUE(bytes) << error;
+    // The encoding is declared, "]]>" is escaped, the comment holds no "--".
+    EXPECT_TRUE(bytes->starts_with("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>")) << *bytes;
+    EXPECT_NE(bytes->find("]]&gt;"), std::string::npos) << *bytes;
+    EXPECT_EQ(bytes->find("--b"), std::string::npos) << *bytes;
+    auto reparsed = DOMDocument::parseXML(*bytes, {}, &error);
+    ASSERT_TRUE(reparsed) << error << "\n" << *bytes;
+    EXPECT_NE(toUTF8(reparsed->body()->textContent()).find("caf\xC3\xA9 ]]> x"), std::string::npos);
 }

@@ -341,3 +341,32 @@ TEST(CSSStyleResolver, ResolversBelongToTheirDocuments)
         EXPECT_EQ(value(first, u"p", u"color"), "rgb(0, 128, 0)");
     }
 }
+
+TEST(CSSStyleResolver, TextEditsKeepCachedStylesExceptStyleSheetText)
+{
+    auto document = parse("<style id=s>.x { color: red }</style>"
+                          "<p id=p class=x>text <em id=e>more</em></p>");
+    auto p = document->getElementById(u"p");
+    auto& resolver = CSSStyleResolver::forDocument(*document);
+    auto before = CSSStyleResolver::computedValuesFor(*p);
+    uint64_t generation = resolver.styleGeneration();
+
+    static_cast<DOMCharacterData*>(p->first())->appendData(u"edited");
+    static_cast<DOMCharacterData*>(document->getElementById(u"e")->first())->deleteData(0, 2);
+    EXPECT_EQ(CSSStyleResolver::computedValuesFor(*p), before) << "text never changes what selectors match";
+    EXPECT_EQ(resolver.styleGeneration(), generation);
+
+    auto* sheetText = static_cast<DOMCharacterData*>(document->getElementById(u"s")->first());
+    sheetText->replaceData(12, 3, u"blue");
+    EXPECT_EQ(value(document, u"p", u"color"), "rgb(0, 0, 255)");
+    EXPECT_NE(resolver.styleGeneration(), generation);
+
+    // A sheet edit buried under more text edits than the document remembers.
+    sheetText->replaceData(12, 4, u"green");
+    for (int i = 0; i < 200; ++i)
+        static_cast<DOMCharacterData*>(p->first())->appendData(u"x");
+    EXPECT_EQ(value(document, u"p", u"color"), "rgb(0, 128, 0)");
+
+    p->setAttribute(u"class", u"y");
+    EXPECT_EQ(value(document, u"p", u"color"), "rgb(0, 0, 0)");
+}

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace brevanton;
 
 namespace {
@@ -208,6 +210,125 @@ TEST_F(WebLayoutTest, LinksAndCaretPositions)
     EXPECT_FALSE(webView->selectedDOMRange()) << "the drag caret is not the selection";
     webView->removeDragCaret();
     EXPECT_FALSE(webView->dragCaretDOMRange());
+}
+
+// Every node's box and line boxes in document order, and the document's size.
+struct LayoutSnapshot {
+    std::vector<Rect> boxes;
+    std::vector<std::vector<Rect>> lines;
+    Size size;
+};
+
+LayoutSnapshot snapshot(const WebLayout& layout, const DOMDocument& document)
+{
+    LayoutSnapshot result;
+    for (DOMNode* node = document.first(); node; node = node->traverseNext()) {
+        result.boxes.push_back(layout.boundingBox(*node));
+        result.lines.push_back(layout.lineBoxRects(*node));
+    }
+    result.size = layout.documentSize();
+    return result;
+}
+
+void expectSameRect(const Rect& a, const Rect& b)
+{
+    EXPECT_NEAR(a.minX(), b.minX(), 1e-9);
+    EXPECT_NEAR(a.minY(), b.minY(), 1e-9);
+    EXPECT_NEAR(a.width(), b.width(), 1e-9);
+    EXPECT_NEAR(a.height(), b.height(), 1e-9);
+}
+
+void expectSameLayout(const LayoutSnapshot& incremental, const LayoutSnapshot& full)
+{
+    EXPECT_NEAR(incremental.size.width, full.size.width, 1e-9);
+    EXPECT_NEAR(incremental.size.height, full.size.height, 1e-9);
+    ASSERT_EQ(incremental.boxes.size(), full.boxes.size());
+    for (size_t i = 0; i < full.boxes.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "node " << i);
+        expectSameRect(incremental.boxes[i], full.boxes[i]);
+        ASSERT_EQ(incremental.lines[i].size(), full.lines[i].size());
+        for (size_t j = 0; j < full.lines[i].size(); ++j)
+            expectSameRect(incremental.lines[i][j], full.lines[i][j]);
+    }
+}
+
+TEST_F(WebLayoutTest, RelayoutAfterTextEditsMatchesFullLayout)
+{
+    load(std::u16string(plainBody) + u"<h1 id=h>Heading</h1>"
+         u"<div id=outer style='padding:3px;margin:5px'><p id=p1>one <em id=em>two</em> three</p>"
+         u"<div id=fixed style='height:30px'><p id=p2 style='margin:0'>short</p><p id=p3 style='margin:0'>after</p></div>"
+         u"<span id=inl>inline <b id=b>bold</b></span><div id=deep><p id=p4>four</p></div></div>"
+         u"<pre id=pre>a\nb</pre><div id=hidden style='display:none'><p id=hp>hidden</p></div>"
+         u"<table><tr><td id=cell>cell</td><td>x</td></tr></table><p id=last>last <img width=30 height=40></p>");
+    auto document = webView->mainFrameDocument();
+    auto& layout = webView->mainFrame()->layout();
+    double width = webView->mainFrame()->frameView()->clipView()->frame().width();
+    auto text = [&](const char16_t* id) -> DOMCharacterData& { return static_cast<DOMCharacterData&>(textOf(id)); };
+    std::u16string longText(300, u'w');
+    for (int i = 0; i < 300; i += 7)
+        longText[i] = u' ';
+
+    struct Step {
+        const char* name;
+        std::function<void()> edit;
+        bool incremental;
+    };
+    std::vector<Step> steps = {
+        { "same height", [&] { text(u"h").appendData(u"!"); }, true },
+        { "wrapping grows a block", [&] { text(u"em").appendData(longText); }, true },
+        { "shrinking back", [&] { text(u"em").deleteData(3, 300); }, true },
+        { "two blocks at once", [&] { text(u"p1").appendData(longText); text(u"p4").insertData(0, longText); }, true },
+        { "inside a container of fixed height", [&] { text(u"p2").appendData(longText); }, true },
+        { "text directly in a block with inline siblings", [&] { text(u"inl").replaceData(0, 6, longText); }, true },
+        { "preformatted lines", [&] { text(u"pre").appendData(u"\nc\nd"); }, true },
+        { "hidden text", [&] { text(u"hp").appendData(longText); }, true },
+        { "an unbreakable word wider than the view", [&] { text(u"p4").appendData(std::u16string(150, u'z')); }, true },
+        { "and gone again", [&] { text(u"p4").deleteData(text(u"p4").length() - 150, 150); }, false },
+        { "a table cell", [&] { text(u"cell").appendData(longText); }, false },
+        { "before the replaced element", [&] { text(u"last").replaceData(0, 4, longText); }, true },
+    };
+    for (auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        uint64_t fullLayouts = layout.fullLayoutCount();
+        step.edit();
+        webView->layoutIfNeeded();
+        auto incremental = snapshot(webView->mainFrame()->layout(), *document);
+        EXPECT_EQ(layout.fullLayoutCount() == fullLayouts, step.incremental);
+
+        WebLayout full;
+        full.layoutIfNeeded(*document, width, 1);
+        expectSameLayout(incremental, snapshot(full, *document));
+    }
+    EXPECT_GT(box(u"last").minY(), box(u"pre").maxY());
+
+    // Structural and style changes lay everything out again.
+    uint64_t fullLayouts = layout.fullLayoutCount();
+    element(u"p2")->setAttribute(u"class", u"x");
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout.fullLayoutCount(), fullLayouts + 1);
+    element(u"p3")->remove();
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout.fullLayoutCount(), fullLayouts + 2);
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout.fullLayoutCount(), fullLayouts + 2);
+}
+
+TEST_F(WebLayoutTest, StyleElementTextEditsRestyleTheLayout)
+{
+    load(std::u16string(plainBody) + u"<style id=s>p { margin: 0 }</style><p id=a>a</p><p id=b>b</p>");
+    EXPECT_EQ(box(u"b").minY(), 20);
+    static_cast<DOMCharacterData&>(textOf(u"s")).appendData(u" #a { display: none }");
+    EXPECT_EQ(box(u"b").minY(), 0) << "a STYLE element's text is a style change";
+    EXPECT_TRUE(box(u"a").isEmpty());
+    // Many edits between two layouts: more than the document remembers.
+    static_cast<DOMCharacterData&>(textOf(u"s")).appendData(u" #a { display: block }");
+    auto& b = static_cast<DOMCharacterData&>(textOf(u"b"));
+    for (int i = 0; i < 100; ++i) {
+        b.appendData(u"bb");
+        b.deleteData(1, 1);
+    }
+    EXPECT_EQ(box(u"a"), Rect(0, 0, 800, 20));
+    EXPECT_EQ(webView->lineBoxRects(b)[0], Rect(0, 20, 8 * 101, 20));
 }
 
 } // namespace

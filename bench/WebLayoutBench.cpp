@@ -1,0 +1,41 @@
+// Relayout after a one-character edit that changes a paragraph's height near
+// the top of a 1 MB page: everything below moves.
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/web/WebView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+using namespace brevanton;
+
+namespace {
+
+void BM_WebLayoutRelayoutAfterEditThatWraps(benchmark::State& state)
+{
+    std::u16string page = u"<!DOCTYPE html><html><body><p id=first>";
+    // 126 characters fill 1008 of the view's 1024 pixels at 8 pixels each; one more word wraps.
+    page += std::u16string(125, u'a') + u"</p>";
+    while (page.size() < (1u << 20))
+        page += u"<div class=post><h2>Title</h2><p>Some words <em>with emphasis</em> and <a href=/x>links</a></p></div>\n";
+    page += u"</body></html>";
+    auto webView = WebView::create(Rect(0, 0, 1024, 768));
+    webView->mainFrame()->loadHTMLString(page, std::nullopt);
+    RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
+    webView->layoutIfNeeded();
+    auto& text = static_cast<DOMCharacterData&>(*webView->mainFrameDocument()->getElementById(u"first")->first());
+    for (auto _ : state) {
+        text.appendData(u" b");
+        webView->layoutIfNeeded();
+        state.PauseTiming();
+        text.deleteData(text.length() - 2, 2);
+        webView->layoutIfNeeded();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_WebLayoutRelayoutAfterEditThatWraps)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -205,6 +205,9 @@ void VornickHTMLTree::startLoading()
     m_loadAttemptEnded = false;
     m_loadAttemptSucceeded = false;
     m_loadError.reset();
+    // The snippet set belongs to the page being replaced.
+    m_computedFragmentSetURL = false;
+    m_fragmentSetURL.reset();
     releaseWebView();
 
     Rect rect(0, 0, 1024, 1024);

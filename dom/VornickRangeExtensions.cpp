@@ -368,6 +368,12 @@ std::shared_ptr<DOMElement> VornickAttachmentPointElementForNode(const DOMNode& 
 {
     if (auto* element = toElement(&node); element && vornick_isAttachmentPoint(*element))
         return std::static_pointer_cast<DOMElement>(const_cast<DOMElement*>(element)->shared_from_this());
+    // Without attachment points the body stands in for one: a place directly
+    // in the body (between its blocks) is inside it too.
+    if (DOMDocument* document = node.document(); document && node.isElementNode()) {
+        if (auto body = document->body(); body.get() == &node && vornick_attachmentPoints(node).empty())
+            return body;
+    }
     return vornick_enclosingAttachmentPointElement(node);
 }
 
@@ -992,9 +998,12 @@ std::shared_ptr<DOMRange> vornick_insertChildNodes(DOMRange& range, const std::v
             result->setStartAfter(*text);
             result->setEndBefore(*second);
         } else if (offset == 0) {
-            unsigned index = text->index();
+            unsigned count = 0;
+            for (const auto& node : nodes)
+                count += node->isDocumentFragmentNode() ? node->childCount() : 1;
             vornick_insertChildNodes(*parent, nodes, text.get());
-            result->setStart(parent, index);
+            unsigned index = text->index();
+            result->setStart(parent, index >= count ? index - count : 0);
             result->setEndBefore(*text);
         } else {
             auto next = text->nextSibling();
@@ -1007,9 +1016,20 @@ std::shared_ptr<DOMRange> vornick_insertChildNodes(DOMRange& range, const std::v
         }
         return result;
     }
-    vornick_insertChildNodes(*container, nodes, container->childAt(offset));
-    result->setStart(container, offset);
-    result->setEnd(container, offset + static_cast<unsigned>(nodes.size()));
+    // The result is measured from the node the insertion goes before: a
+    // fragment brings its children, and a node moved from an earlier place in
+    // the same element shifts the insertion point.
+    DOMNode* before = container->childAt(offset);
+    while (before && std::find(nodes.begin(), nodes.end(), before->shared_from_this()) != nodes.end())
+        before = before->next();
+    unsigned count = 0;
+    for (const auto& node : nodes)
+        count += node->isDocumentFragmentNode() ? node->childCount() : 1;
+    auto keepBefore = before ? before->shared_from_this() : nullptr;
+    vornick_insertChildNodes(*container, nodes, before);
+    unsigned end = keepBefore && keepBefore->parent() == container.get() ? keepBefore->index() : container->childCount();
+    result->setStart(container, end >= count ? end - count : 0);
+    result->setEnd(container, end);
     return result;
 }
 

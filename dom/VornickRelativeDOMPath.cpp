@@ -111,6 +111,20 @@ std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPosition(c
 {
     if (!position.node || !ancestor)
         return nullptr;
+    VornickDOMPosition place = position;
+    if (skipWhitespaceNodes && place.node.get() != ancestor && place.node->parent() && isBlankText(*place.node, 0)) {
+        // Skipped nodes cannot be found again: a place in whitespace-only text
+        // is recorded as the gap before that text in its parent.
+        DOMNode* parent = place.node->parent();
+        place = { parent->shared_from_this(), static_cast<int32_t>(vornick_indexOfChildNode(*parent, place.node.get())) };
+    }
+    return pathToPlace(place, ancestor, skipWhitespaceNodes);
+}
+
+std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPlace(const VornickDOMPosition& position,
+                                                                            const DOMNode* ancestor,
+                                                                            bool skipWhitespaceNodes)
+{
     int32_t offset = position.offset;
     if (skipWhitespaceNodes && position.node->isElementNode()) {
         // The count of non-blank children before the gap; resolving maps it back

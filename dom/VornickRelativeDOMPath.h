@@ -67,6 +67,9 @@ public:
     std::u16string description() const;
 
 private:
+    static std::shared_ptr<VornickRelativeDOMPath> pathToPlace(const VornickDOMPosition&, const DOMNode* ancestor,
+                                                               bool skipWhitespaceNodes);
+
     std::vector<Component> m_components;
     bool m_skipsWhitespaceNodes { false };
 };

@@ -4,6 +4,8 @@
 #include "platform/dom/DOMCSSStyleDeclaration.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
+
 namespace brevanton {
 
 namespace {
@@ -116,8 +118,12 @@ double vornick_fontWeight(const VornickComputedStyle& style)
         if (equalsIgnoringASCIICase(name, u"bold") || equalsIgnoringASCIICase(name, u"bolder"))
             return bold;
         // A numeric weight that arrived as an identifier ("700").
-        if (!name.empty() && name.find_first_not_of(u"0123456789") == std::u16string::npos)
-            return std::stoi(toUTF8(name)) >= 600 ? bold : 0;
+        if (!name.empty() && name.find_first_not_of(u"0123456789") == std::u16string::npos) {
+            // Compared as digits: a weight may be longer than any integer type.
+            size_t first = std::min(name.find_first_not_of(u'0'), name.size());
+            std::u16string_view digits = std::u16string_view(name).substr(first);
+            return digits.size() > 3 || (digits.size() == 3 && digits >= u"600") ? bold : 0;
+        }
         return 0;
     }
     if (value->primitiveType == VornickCSSValue::Number)

@@ -251,14 +251,30 @@ std::vector<std::shared_ptr<DOMElement>> vornick_effectiveAttachmentPointElement
     return elements;
 }
 
+namespace {
+
+// A substitute stands for U+00A0 only in the document it was chosen for: in a
+// document loaded later into the same frame, that character is the author's
+// own and must not be written as U+00A0.
+struct SubstituteForDocument {
+    char16_t character;
+    std::weak_ptr<DOMDocument> document;
+};
+
+} // namespace
+
 char16_t vornick_nonBreakingSpaceSubstituteCharacter(const WebFrame& frame)
 {
-    return value<char16_t>(frame, substituteKey).value_or(0);
+    auto substitute = value<SubstituteForDocument>(frame, substituteKey);
+    if (!substitute || substitute->document.lock() != frame.domDocument())
+        return 0;
+    return substitute->character;
 }
 
 void vornick_setNonBreakingSpaceSubstituteCharacter(const WebFrame& frame, char16_t character)
 {
-    setValue(frame, substituteKey, character ? std::optional(character) : std::nullopt);
+    setValue(frame, substituteKey,
+             character ? std::optional(SubstituteForDocument { character, frame.domDocument() }) : std::nullopt);
 }
 
 bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame& frame)

@@ -89,6 +89,8 @@ std::vector<std::shared_ptr<DOMElement>> vornick_effectiveAttachmentPointElement
 // --- Non-breaking-space substitution
 
 // 0 when there is none.
+// 0 also once another document has been loaded into the frame: a substitute
+// holds only for the document it was chosen for.
 char16_t vornick_nonBreakingSpaceSubstituteCharacter(const WebFrame&);
 void vornick_setNonBreakingSpaceSubstituteCharacter(const WebFrame&, char16_t); // 0 removes it
 // Picks the first candidate the document's text does not hold and shows every

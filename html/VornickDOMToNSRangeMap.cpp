@@ -75,6 +75,12 @@ size_t domCharactersBefore(const VornickDOMNodeToNSRangeMap& node, size_t locati
     size_t count = 0;
     size_t p = node.startOffset();
     while (p < walkEnd) {
+        // A line break written as CR LF is one line feed in the DOM.
+        if (string[p] == u'\r' && p + 1 < walkEnd && string[p + 1] == u'\n') {
+            ++count;
+            p += 2;
+            continue;
+        }
         if (string[p] == u'&') {
             size_t end = referenceEnd(string, p, spanEnd);
             if (end != VornickNotFound) {
@@ -96,6 +102,11 @@ size_t sourceLengthOfCharacters(const VornickDOMNodeToNSRangeMap& node, size_t c
     size_t p = node.startOffset();
     size_t spanEnd = node.endOffset();
     while (characters && p < spanEnd) {
+        if (string[p] == u'\r' && p + 1 < spanEnd && string[p + 1] == u'\n') {
+            p += 2;
+            --characters;
+            continue;
+        }
         size_t end = string[p] == u'&' ? referenceEnd(string, p, spanEnd) : VornickNotFound;
         size_t length = end != VornickNotFound ? referenceDOMLength(string, p, end) : 1;
         if (length > characters)

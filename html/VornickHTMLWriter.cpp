@@ -165,6 +165,13 @@ std::u16string safeCommentData(std::u16string_view data, bool xml)
     return result;
 }
 
+// A DOCTYPE identifier in the quotes it does not contain.
+std::u16string quotedIdentifier(const std::u16string& identifier)
+{
+    char16_t quote = identifier.find(u'"') == std::u16string::npos ? u'"' : u'\'';
+    return quote + identifier + quote;
+}
+
 // The nearest sibling that is neither a comment nor whitespace-only text.
 const DOMNode* contentSibling(const DOMNode& node, bool forward, char16_t substitute)
 {
@@ -1145,7 +1152,9 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
         if (c == u'&')
             replacement = u"&amp;";
         else if (c == quote)
-            replacement = quote == u'"' ? u"&quot;" : u"&apos;";
+            // "&apos;" came from XML: HTML 4 does not know it.
+            replacement = quote == u'"' ? u"&quot;" : (m_writingXML || m_spec->isXHTML()
+                                                   || m_spec->documentType() == VornickHTMLDocumentTypeHTML5 ? u"&apos;" : u"&#39;");
         else if (m_writingXML && c == u'<')
             replacement = u"&lt;";
         else if (m_writingXML && c == u'\t')
@@ -1432,16 +1441,16 @@ void VornickHTMLWriter::appendHTMLForDocumentTypeNode(DOMDocumentType& doctype)
             appendCharacter(u' ', TK_OTHER_TEXT);
             appendString(u"PUBLIC", TK_ATTRIBUTE_NAME);
             appendCharacter(u' ', TK_OTHER_TEXT);
-            appendString(u"\"" + doctype.publicId() + u"\"", TK_ATTRIBUTE_NAME);
+            appendString(quotedIdentifier(doctype.publicId()), TK_ATTRIBUTE_NAME);
             if (!doctype.systemId().empty()) {
                 appendCharacter(u' ', TK_OTHER_TEXT);
-                appendString(u"\"" + doctype.systemId() + u"\"", TK_ATTRIBUTE_NAME);
+                appendString(quotedIdentifier(doctype.systemId()), TK_ATTRIBUTE_NAME);
             }
         } else if (!doctype.systemId().empty()) {
             appendCharacter(u' ', TK_OTHER_TEXT);
             appendString(u"SYSTEM", TK_ATTRIBUTE_NAME);
             appendCharacter(u' ', TK_OTHER_TEXT);
-            appendString(u"\"" + doctype.systemId() + u"\"", TK_ATTRIBUTE_NAME);
+            appendString(quotedIdentifier(doctype.systemId()), TK_ATTRIBUTE_NAME);
         }
         appendCharacter(u'>', TK_MARKUP_PUNCTUATION);
         appendString(*m_newlineString, TK_OTHER_TEXT);

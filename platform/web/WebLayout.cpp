@@ -150,6 +150,7 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     m_boxes.reserve(previousCount);
     m_boxOrder.clear();
     m_boxOrder.reserve(previousCount);
+    m_blockFlows.clear();
     ++m_fullLayoutCount;
     m_tableDepth = 0;
     double height = 0;
@@ -173,11 +174,11 @@ bool WebLayout::layoutChangedText(const DOMDocument& document)
         const DOMElement* block = nullptr;
         for (auto* ancestor = node->parentElement().get(); ancestor && !block; ancestor = ancestor->parentElement().get()) {
             auto found = m_boxes.find(ancestor);
-            if (found != m_boxes.end() && found->second.blockFlow)
+            if (found != m_boxes.end() && found->second.blockFlow != noBlockFlow)
                 block = ancestor;
         }
         // Table rows take the height of their tallest cell: lay tables out whole.
-        if (!block || m_boxes.find(block)->second.inTable)
+        if (!block || m_blockFlows[m_boxes.find(block)->second.blockFlow].inTable)
             return false;
         if (std::find(blocks.begin(), blocks.end(), block) == blocks.end())
             blocks.push_back(block);
@@ -197,7 +198,7 @@ WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 {
     auto [found, inserted] = m_boxes.try_emplace(node);
     if (inserted) {
-        found->second.order = m_boxOrder.size();
+        found->second.order = static_cast<uint32_t>(m_boxOrder.size());
         found->second.isText = node->isTextNode();
         m_boxOrder.push_back(&found->second);
     }
@@ -206,7 +207,8 @@ WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 
 bool WebLayout::relayoutBlock(const DOMElement& block)
 {
-    Box old = m_boxes.find(&block)->second;
+    uint32_t flowIndex = m_boxes.find(&block)->second.blockFlow;
+    BlockFlow old = m_blockFlows[flowIndex];
     // The same nodes get boxes again, in the same order: keep their places.
     for (DOMNode* node = block.first(); node; node = node->traverseNext(&block)) {
         auto found = m_boxes.find(node);
@@ -215,14 +217,15 @@ bool WebLayout::relayoutBlock(const DOMElement& block)
     }
     size_t boxCount = m_boxOrder.size();
     double outerMaxX = m_maxX;
-    double height = layoutBlock(block, old.flowX, old.flowY, old.flowWidth);
-    if (m_boxOrder.size() != boxCount)
+    size_t flowCount = m_blockFlows.size();
+    double height = layoutBlock(block, old.x, old.y, old.width);
+    if (m_boxOrder.size() != boxCount || m_blockFlows.size() != flowCount)
         return false;
     auto& box = m_boxes.find(&block)->second;
     // The block may have been what reached furthest right: only a full layout knows what does now.
-    if (box.flowMaxX < old.flowMaxX && old.flowMaxX >= outerMaxX)
+    if (m_blockFlows[flowIndex].maxX < old.maxX && old.maxX >= outerMaxX)
         return false;
-    double delta = height - old.flowHeight;
+    double delta = height - old.height;
     if (delta != 0) {
         // What follows moves down (or up); containers grow until one of a fixed height.
         // Boxes are made children first, so the boxes after a child's and before its
@@ -235,14 +238,15 @@ bool WebLayout::relayoutBlock(const DOMElement& block)
                 break;
             }
             auto found = m_boxes.find(container);
-            if (found == m_boxes.end() || !found->second.blockFlow)
+            if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
                 return false;
             Box& containerBox = found->second;
+            BlockFlow& containerFlow = m_blockFlows[containerBox.blockFlow];
             moveBoxes(childOrder + 1, containerBox.order, delta);
-            if (containerBox.fixedHeight)
+            if (containerFlow.fixedHeight)
                 break;
             containerBox.rect.size.height += delta;
-            containerBox.flowHeight += delta;
+            containerFlow.height += delta;
             childOrder = containerBox.order;
         }
     }
@@ -258,7 +262,8 @@ void WebLayout::moveBoxes(size_t begin, size_t end, double deltaY)
         if (box.isText && box.lines.empty())
             continue;
         box.rect.origin.y += deltaY;
-        box.flowY += deltaY;
+        if (box.blockFlow != noBlockFlow)
+            m_blockFlows[box.blockFlow].y += deltaY;
         for (auto& line : box.lines)
             line.rect.origin.y += deltaY;
     }
@@ -299,14 +304,12 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     m_maxX = std::max(m_maxX, boxX + boxWidth);
     Box& box = boxFor(&element);
     box.rect = Rect(boxX, boxY, boxWidth, boxHeight);
-    box.blockFlow = true;
-    box.inTable = m_tableDepth > 0;
-    box.fixedHeight = fixedHeight;
-    box.flowX = x;
-    box.flowY = y;
-    box.flowWidth = width;
-    box.flowHeight = flowHeight;
-    box.flowMaxX = m_maxX;
+    // A block laid out again keeps its record.
+    if (box.blockFlow == noBlockFlow) {
+        box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());
+        m_blockFlows.emplace_back();
+    }
+    m_blockFlows[box.blockFlow] = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight };
     m_maxX = std::max(outerMaxX, m_maxX);
     return flowHeight;
 }

@@ -66,20 +66,23 @@ private:
     struct Box {
         Rect rect;
         std::vector<WebLineBox> lines;
-        // Elements laid out as blocks: where and how wide they were laid out,
-        // the height they took with their margins, and the furthest right
-        // edge of anything within them.
         // Place in m_boxOrder.
-        size_t order { 0 };
+        uint32_t order { 0 };
+        // Place in m_blockFlows for elements laid out as blocks, else noBlockFlow.
+        uint32_t blockFlow { noBlockFlow };
         bool isText { false };
-        bool blockFlow { false };
+    };
+    static constexpr uint32_t noBlockFlow = ~0u;
+    // Where and how wide a block was laid out, the height it took with its
+    // margins, and the furthest right edge of anything within it.
+    struct BlockFlow {
+        double x { 0 };
+        double y { 0 };
+        double width { 0 };
+        double height { 0 };
+        double maxX { 0 };
         bool inTable { false };
         bool fixedHeight { false };
-        double flowX { 0 };
-        double flowY { 0 };
-        double flowWidth { 0 };
-        double flowHeight { 0 };
-        double flowMaxX { 0 };
     };
     struct InlineState;
 
@@ -111,6 +114,7 @@ private:
     std::unordered_map<const DOMNode*, Box> m_boxes;
     // Every box in the order it was made: a node's content before the node itself.
     std::vector<Box*> m_boxOrder;
+    std::vector<BlockFlow> m_blockFlows;
     mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
     IntrinsicSizeProvider m_intrinsicSize;
     Size m_documentSize;

@@ -129,6 +129,16 @@ TEST_F(VornickHTMLTreeTest, SnippetSetBesideTheFirstLocalStyleSheetIsFoundOnce)
     EXPECT_FALSE(tree2->fragmentSetURL());
     write("other.brevantonsnippets", "{}");
     EXPECT_FALSE(tree2->fragmentSetURL()) << "the answer is remembered";
+
+    // Loading another page into the same tree forgets the old page's answer.
+    removeItem(folder + "/other.brevantonsnippets");
+    tree->loadURL(page2, true, nullptr);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 5));
+    EXPECT_FALSE(tree->fragmentSetURL()) << "page2 has no snippet set beside its style sheet";
+    tree->loadURL(page, true, nullptr);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 5));
+    ASSERT_TRUE(tree->fragmentSetURL());
+    EXPECT_EQ(tree->fragmentSetURL()->lastPathComponent(), u"site.brevantonsnippets");
 }
 
 TEST_F(VornickHTMLTreeTest, WritingKeepsTheDoctypeTopLevelNodesAndCharacters)

@@ -301,6 +301,21 @@ TEST(VornickRangeExtensions, InsertingNodesAndText)
     EXPECT_EQ(inserted->endOffset(), 6u);
     EXPECT_THROW(vornick_insertChildNodes(*rangeOf(p, 0, p, 1), {}), InternalInconsistencyException);
 
+    // What was inserted, also when a fragment brings several children or a
+    // node moves down from an earlier place in the same element.
+    auto list = documentWithBody(u"<ul id=u><li>1</li><li>2</li><li>3</li></ul>");
+    auto ul = byId(list, u"u");
+    auto fragment = list->createDocumentFragment();
+    fragment->appendChild(list->createElement(u"li"));
+    fragment->appendChild(list->createElement(u"hr"));
+    auto placed = vornick_insertChildNodes(*rangeOf(ul, 1, ul, 1), { fragment });
+    EXPECT_EQ(placed->startOffset(), 1u);
+    EXPECT_EQ(placed->endOffset(), 3u);
+    auto first = child(ul, 0);
+    placed = vornick_insertChildNodes(*rangeOf(ul, 4, ul, 4), { first });
+    EXPECT_EQ(vornick_exactlySelectedNode(*placed), first);
+    EXPECT_EQ(ul->innerHTML(), u"<li></li><hr><li>2</li><li>1</li><li>3</li>");
+
     auto text = child(p, 0);
     auto atB = rangeOf(text, 1, text, 1);
     auto typed = vornick_insertText(*atB, u"XY");
@@ -381,6 +396,14 @@ TEST(VornickRangeExtensions, AttachmentPointsAndDescriptions)
               nullptr);
 
     auto body = document->body();
+    EXPECT_EQ(vornick_enclosingAttachmentPointElement(*rangeOf(body, 1, body, 1)), nullptr)
+        << "the body is no attachment point of a frame that has some";
+    frame.state->points.clear();
+    EXPECT_EQ(vornick_enclosingAttachmentPointElement(*rangeOf(body, 1, body, 1)), body)
+        << "a place between the body's blocks of a plain document";
+    EXPECT_EQ(vornick_enclosingAttachmentPointElement(*rangeOf(body, 0, child(byId(document, u"c"), 0), 1)), body);
+    EXPECT_EQ(VornickAttachmentPointElementForNode(*document->documentElement()), nullptr);
+
     EXPECT_TRUE(vornick_isBetweenTwoBRElements(*rangeOf(body, 3, body, 3)));
     EXPECT_FALSE(vornick_isBetweenTwoBRElements(*rangeOf(body, 2, body, 2)));
     EXPECT_NE(vornick_description(*rangeOf(body, 1, body, 2)).find(u"(1-2 of 4)"), std::u16string::npos);

@@ -42,6 +42,11 @@ TEST(VornickStyleQueries, FontWeightsAreBoldFromSixHundred)
     EXPECT_EQ(vornick_fontWeight(style), 0.6);
     style.values[u"font-weight"] = VornickCSSValue::identifier(u"normal");
     EXPECT_EQ(vornick_fontWeight(style), 0);
+    // Digits beyond any integer type come from hand-written style sheets too.
+    style.values[u"font-weight"] = VornickCSSValue::identifier(u"99999999999999999999");
+    EXPECT_EQ(vornick_fontWeight(style), 0.6);
+    style.values[u"font-weight"] = VornickCSSValue::identifier(u"0000000000000000000400");
+    EXPECT_EQ(vornick_fontWeight(style), 0);
 }
 
 TEST(VornickStyleQueries, FontDescriptorsNameFamilyWeightAndStyle)

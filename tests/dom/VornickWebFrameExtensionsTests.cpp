@@ -192,6 +192,18 @@ TEST_F(VornickWebFrameExtensions, NonBreakingSpaceSubstitution)
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), 0);
     EXPECT_EQ(bodyText(frame), u"one\u00A0twox\u2423ythree\u00A0four");
 
+    // A new document in the same frame: its own U+23D8 is the author's text,
+    // not a stand-in for U+00A0 chosen for the old document.
+    EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2395');
+    webView->mainFrame()->loadHTMLString(u"<p>typed \u2395 here</p>", std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), 0);
+    EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u23D8');
+    vornick_disableNonBreakingSpaceSubstitution(frame);
+    EXPECT_EQ(bodyText(frame), u"typed \u2395 here");
+
     // Every candidate in use: enabling fails and changes nothing.
     auto crowded = loadString(u"<p>\u23D8\u2423\u2395\u2337\u00A0</p>");
     EXPECT_FALSE(vornick_tryToEnableNonBreakingSpaceSubstitution(*crowded->mainFrame()));

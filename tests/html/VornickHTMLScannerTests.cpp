@@ -257,7 +257,7 @@ TEST(HTMLScanner, ByteSoupAlwaysEndsAndReportsEveryPieceOnce)
         u"<?xml", u"<?xml-stylesheet", u"<!DOCTYPE", u"<!--", u"-->", u"<![CDATA[", u"]]>", u"&amp;", u"&#x1F600;",
         u"&#99999999999;", u"<a href=x>", u"</a>", u"<br/>", u"<p", u"=\"" };
     std::mt19937 random(103);
-    for (int round = 0; round < 20000; ++round) {
+    for (int round = 0; round < 400; ++round) {
         std::u16string text;
         for (size_t i = 0, length = random() % 60; i < length; ++i) {
             if (random() % 4 == 0)

@@ -303,6 +303,22 @@ std::u16string canonical(const DOMNode& node)
     return out;
 }
 
+// The coloured output is the plain output, and its range map closes every node it opens.
+void expectColouredOutputMatches(VornickHTMLWriter& writer, DOMDocument& document, const std::u16string& plain,
+                                 const std::string& label)
+{
+    std::shared_ptr<const AttributedString> coloured;
+    std::shared_ptr<const VornickDOMToNSRangeMap> map;
+    writer.writeAttributedStringFromDocument(document, false, [&](auto string, auto rangeMap) {
+        coloured = string;
+        map = rangeMap;
+    });
+    ASSERT_TRUE(coloured && map) << label;
+    EXPECT_EQ(toUTF8(coloured->string()), toUTF8(plain)) << label;
+    writer.writeAttributedStringFromDocument(document, true, [&](auto string, auto) { coloured = string; });
+    EXPECT_TRUE(coloured) << label;
+}
+
 std::shared_ptr<VornickHTMLFormattingPreferences> randomRules(std::mt19937& random)
 {
     std::u16string string = toUTF16(std::to_string(random() % 8 + 1) + "," + std::to_string(random() % 8 + 1) + "-");
@@ -336,6 +352,7 @@ TEST(VornickHTMLWriterGeneratedMarkup, HTMLRoundTripsAndIsAFixedPoint)
         ASSERT_EQ(toUTF8(canonical(*reparsed->body())), toUTF8(canonical(*original->body()))) << label;
         ASSERT_EQ(toUTF8(renderedText(*reparsed->body())), toUTF8(renderedText(*original->body()))) << label;
         ASSERT_EQ(toUTF8(writer.htmlStringFromDocument(*reparsed)), toUTF8(first)) << label;
+        expectColouredOutputMatches(writer, *original, first, label);
     }
 }
 
@@ -360,6 +377,7 @@ TEST(VornickHTMLWriterGeneratedMarkup, XHTMLReadAsXMLStaysWellFormed)
         ASSERT_TRUE(reparsed) << label;
         ASSERT_EQ(toUTF8(canonical(*reparsed)), toUTF8(canonical(*original))) << label;
         ASSERT_EQ(toUTF8(writer.htmlStringFromDocument(*reparsed)), toUTF8(first)) << label;
+        expectColouredOutputMatches(writer, *original, first, label);
     }
 }
 

@@ -427,3 +427,43 @@ TEST(VornickHTMLWriter, XMLOutputIsWellFormedWhateverTheContent)
     ASSERT_TRUE(reparsed) << error << "\n" << *bytes;
     EXPECT_NE(toUTF8(reparsed->body()->textContent()).find("caf\xC3\xA9 ]]> x"), std::string::npos);
 }
+
+TEST(VornickHTMLWriter, RangeMapCountsACRLFLineBreakAsOneCharacter)
+{
+    auto document = html("<!DOCTYPE html><body><pre>ab\ncd\nef</pre></body>");
+    VornickHTMLWriter writer(preferences(u"4,4"), 0, VornickNewlineConventionCRLF);
+    std::shared_ptr<const AttributedString> coloured;
+    std::shared_ptr<const VornickDOMToNSRangeMap> map;
+    writer.writeAttributedStringFromDocument(*document, false, [&](auto string, auto rangeMap) {
+        coloured = string;
+        map = rangeMap;
+    });
+    ASSERT_TRUE(coloured && map);
+    const auto& source = coloured->string();
+    ASSERT_NE(source.find(u"ab\r\ncd\r\nef"), std::u16string::npos) << toUTF8(source);
+    auto text = document->body()->firstChild()->firstChild();
+    auto range = document->createRange();
+    range->setStart(text, 6); // before "ef"
+    range->setEnd(text, 8);
+    auto mapped = map->rangeForDOMRange(*range, &source);
+    ASSERT_NE(mapped.location, VornickNotFound);
+    EXPECT_EQ(toUTF8(source.substr(mapped.location, mapped.length)), "ef");
+    auto back = map->domRangeForRange(mapped, &source, *document);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->startOffset(), 6u);
+    EXPECT_EQ(back->endOffset(), 8u);
+}
+
+TEST(VornickHTMLWriter, QuotesInsideQuotedValuesReadBack)
+{
+    // HTML 4 knows no "&apos;"; a DOCTYPE identifier may hold the other quote.
+    auto document = html("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" 'http://x/\"strict\".dtd'><body>"
+                         "<p title=\"it's\">x</p></body>");
+    auto output = write(*document, u"4,4-q");
+    EXPECT_NE(output.find("title='it&#39;s'"), std::string::npos) << output;
+    EXPECT_NE(output.find("'http://x/\"strict\".dtd'>"), std::string::npos) << output;
+    auto reparsed = html(output);
+    ASSERT_TRUE(reparsed->doctype());
+    EXPECT_EQ(toUTF8(reparsed->doctype()->systemId()), "http://x/\"strict\".dtd");
+    EXPECT_EQ(write(*reparsed, u"4,4-q"), output);
+}

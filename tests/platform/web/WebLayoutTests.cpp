@@ -256,7 +256,7 @@ TEST_F(WebLayoutTest, RelayoutAfterTextEditsMatchesFullLayout)
 {
     load(std::u16string(plainBody) + u"<h1 id=h>Heading</h1>"
          u"<div id=outer style='padding:3px;margin:5px'><p id=p1>one <em id=em>two</em> three</p>"
-         u"<div id=fixed style='height:30px'><p id=p2 style='margin:0'>short</p><p id=p3 style='margin:0'>after</p></div>"
+         u"<div id=nested style='padding-bottom:2px'><p id=p2 style='margin:0'>short</p><p id=p3 style='margin:0'>after</p></div>"
          u"<span id=inl>inline <b id=b>bold</b></span><div id=deep><p id=p4>four</p></div></div>"
          u"<pre id=pre>a\nb</pre><div id=hidden style='display:none'><p id=hp>hidden</p></div>"
          u"<table><tr><td id=cell>cell</td><td>x</td></tr></table><p id=last>last <img width=30 height=40></p>");
@@ -278,7 +278,7 @@ TEST_F(WebLayoutTest, RelayoutAfterTextEditsMatchesFullLayout)
         { "wrapping grows a block", [&] { text(u"em").appendData(longText); }, true },
         { "shrinking back", [&] { text(u"em").deleteData(3, 300); }, true },
         { "two blocks at once", [&] { text(u"p1").appendData(longText); text(u"p4").insertData(0, longText); }, true },
-        { "inside a container of fixed height", [&] { text(u"p2").appendData(longText); }, true },
+        { "first of two in a nested block", [&] { text(u"p2").appendData(longText); }, true },
         { "text directly in a block with inline siblings", [&] { text(u"inl").replaceData(0, 6, longText); }, true },
         { "preformatted lines", [&] { text(u"pre").appendData(u"\nc\nd"); }, true },
         { "hidden text", [&] { text(u"hp").appendData(longText); }, true },

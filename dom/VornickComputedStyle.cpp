@@ -5,6 +5,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace brevanton {
@@ -67,14 +68,19 @@ VornickCSSValue VornickCSSValue::list(std::vector<VornickCSSValue> items)
 
 namespace {
 
+// The shortest plain decimal that reads back as the number, whatever the
+// process locale ("0.5", "8", never "8." or "0,5").
 std::u16string formatNumber(double number)
 {
-    if (std::floor(number) == number && std::fabs(number) < 1e15)
-        return toUTF16(std::to_string(static_cast<long long>(number)));
-    std::string text = std::to_string(number);
-    while (!text.empty() && text.back() == '0')
-        text.pop_back();
-    return toUTF16(text);
+    if (!std::isfinite(number))
+        return u"0";
+    if (number == 0)
+        number = 0; // no "-0"
+    char buffer[400];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return u"0";
+    return toUTF16(std::string_view(buffer, static_cast<size_t>(result.ptr - buffer)));
 }
 
 std::u16string cssText(const VornickCSSValue& value)

@@ -516,7 +516,9 @@ std::shared_ptr<DOMRange> vornick_rangeByMovingToPreviousWaypointWithinContainer
                                                                                  const DOMNode* container)
 {
     VornickDOMPosition position = vornick_startPosition(range);
-    VornickPullPositionInElementBackwardWithOptions(position, VornickWaypointSkipTextAndComments);
+    // A caret in text has no neighbouring nodes to slide over: it only steps.
+    if (VornickPositionIsInAnElement(position))
+        VornickPullPositionInElementBackwardWithOptions(position, VornickWaypointSkipTextAndComments);
     VornickStepDOMPositionBackward(position, true, container);
     return cloneCollapsedAt(range, position);
 }
@@ -525,7 +527,8 @@ std::shared_ptr<DOMRange> vornick_rangeByMovingToNextWaypointWithinContainer(con
                                                                              const DOMNode* container)
 {
     VornickDOMPosition position = vornick_endPosition(range);
-    VornickPushPositionInElementForwardWithOptions(position, VornickWaypointSkipTextAndComments);
+    if (VornickPositionIsInAnElement(position))
+        VornickPushPositionInElementForwardWithOptions(position, VornickWaypointSkipTextAndComments);
     VornickStepDOMPositionForward(position, true, container);
     return cloneCollapsedAt(range, position);
 }

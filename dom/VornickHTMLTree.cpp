@@ -9,13 +9,12 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 #include "platform/net/URLError.h"
 #include "platform/views/Window.h"
 #include "platform/web/WebStyleSheets.h"
 #include "platform/web/WebView.h"
 
-#include <unicode/ucnv.h>
-#include <unicode/ucnv_cb.h>
 
 namespace brevanton {
 
@@ -72,21 +71,11 @@ const char* converterNameForEncoding(VornickStringEncoding encoding)
 
 // The text in the encoding; characters the encoding lacks become numeric
 // character references, so nothing is lost. Null when no converter exists.
-std::optional<std::string> encodeText(const std::u16string& text, const char* converterName)
+std::optional<std::string> encodeWithCharacterReferences(const std::u16string& text, const char* converterName)
 {
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open(converterName, &status);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    ucnv_setFromUCallBack(converter, UCNV_FROM_U_CALLBACK_ESCAPE, UCNV_ESCAPE_XML_DEC, nullptr, nullptr, &status);
-    std::string result(static_cast<size_t>(UCNV_GET_MAX_BYTES_FOR_STRING(text.size() + 1, ucnv_getMaxCharSize(converter))) * 8, '\0');
-    int32_t length = ucnv_fromUChars(converter, result.data(), static_cast<int32_t>(result.size()),
-                                     reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()), &status);
-    ucnv_close(converter);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    result.resize(static_cast<size_t>(length));
-    return result;
+    return encodeText(text, toUTF16(converterName), [](char32_t codePoint) {
+        return toUTF16("&#" + std::to_string(static_cast<uint32_t>(codePoint)) + ";");
+    }, nullptr);
 }
 
 std::u16string doctypeMarkup(const DOMDocumentType& doctype)
@@ -252,7 +241,9 @@ void VornickHTMLTree::endAttempt(std::optional<Error> error)
     m_loadError = error;
     if (auto block = std::move(m_completionBlock)) {
         m_completionBlock = nullptr;
-        block(m_webView, error);
+        // The block may release the tree, and with it the member.
+        auto webView = m_webView;
+        block(webView, error);
     }
 }
 
@@ -289,7 +280,9 @@ std::optional<URL> VornickHTMLTree::fragmentSetURL()
 {
     if (m_computedFragmentSetURL)
         return m_fragmentSetURL;
-    m_computedFragmentSetURL = true;
+    // Asked while the page is still loading, the answer is only provisional:
+    // its style sheets may not all be there yet.
+    m_computedFragmentSetURL = m_loadAttemptEnded;
     if (!m_webView)
         return std::nullopt;
     for (auto& sheet : webStyleSheets(*m_webView->mainFrame())) {
@@ -324,7 +317,7 @@ bool VornickHTMLTree::writeToURL(const URL& url, Error* outError) const
         markup += u"\n";
     }
     const char* converter = converterNameForEncoding(vornick_stringEncoding(*document));
-    std::optional<std::string> bytes = converter ? encodeText(markup, converter) : std::nullopt;
+    std::optional<std::string> bytes = converter ? encodeWithCharacterReferences(markup, converter) : std::nullopt;
     if (!bytes)
         bytes = toUTF8(markup);
     auto path = url.fileSystemPath();

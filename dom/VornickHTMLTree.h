@@ -61,7 +61,7 @@ public:
     // Its inner HTML; null when it has no content.
     std::optional<std::u16string> htmlStringForAttachmentPointContents() const;
     // The snippet set file beside the first linked local style sheet that has
-    // one ("site.css" -> "site.brevantonsnippets"); computed once per load.
+    // one ("site.css" -> "site.brevantonsnippets"); remembered once the load has ended.
     std::optional<URL> fragmentSetURL();
     // Writes the document (its doctype in full, every top-level node) in the
     // document's encoding, or UTF-8 when that is unknown.

@@ -22,6 +22,10 @@ bool enumerateInRange(const List& list, VornickRange range, unsigned options, co
     for (size_t step = 0; step < range.length; ++step) {
         size_t index = reverse ? range.end() - 1 - step : range.location + step;
         std::shared_ptr<DOMNode> node = list.item(static_cast<unsigned>(index));
+        // A live list that the block shortened has no node at the later
+        // indices any more; the block is never handed a null node.
+        if (!node)
+            continue;
         block(node, index, stop);
         if (stop)
             return false;

@@ -155,9 +155,15 @@ std::shared_ptr<DOMElement> vornick_firstTableRow(const DOMElement& element)
             if (auto row = vornick_firstTableRow(*head))
                 return row;
         }
-        for (const auto& body : bodiesOf(table)) {
-            if (auto row = vornick_firstTableRow(*body))
-                return row;
+        // Bodies and rows standing directly in the table (XHTML has no
+        // implied TBODY), in document order, as the table's rows are.
+        for (DOMNode* child = table.first(); child; child = child->next()) {
+            if (isRow(child))
+                return shared(child);
+            if (hasTag(child, u"tbody")) {
+                if (auto row = vornick_firstTableRow(*toElement(child)))
+                    return row;
+            }
         }
         if (auto foot = table.tFoot())
             return vornick_firstTableRow(*foot);
@@ -180,10 +186,13 @@ std::shared_ptr<DOMElement> vornick_lastTableRow(const DOMElement& element)
             if (auto row = vornick_lastTableRow(*foot))
                 return row;
         }
-        auto bodies = bodiesOf(table);
-        for (auto it = bodies.rbegin(); it != bodies.rend(); ++it) {
-            if (auto row = vornick_lastTableRow(**it))
-                return row;
+        for (DOMNode* child = table.last(); child; child = child->previous()) {
+            if (isRow(child))
+                return shared(child);
+            if (hasTag(child, u"tbody")) {
+                if (auto row = vornick_lastTableRow(*toElement(child)))
+                    return row;
+            }
         }
         if (auto head = table.tHead())
             return vornick_lastTableRow(*head);

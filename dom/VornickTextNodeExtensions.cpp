@@ -55,9 +55,14 @@ VornickSplitElementMap vornick_splitTextAtOffset(const std::shared_ptr<DOMText>&
             break;
         auto parent = element->parentElement();
         BREVANTON_ASSERT(parent != nullptr, "During split: containingNode is nil");
+        // Unsplit, the element goes wholly to the side of the split point it
+        // lies on: to the second part when the split point is at its start.
+        bool wholeElementFollows = !newElement && head->collapsed() && !tail->collapsed();
         tail = document->createRange();
         if (newElement)
             tail->setStartBefore(*newElement);
+        else if (wholeElementFollows)
+            tail->setStartBefore(*element);
         else
             tail->setStartAfter(*element);
         tail->setEnd(parent, parent->childCount());

@@ -4,8 +4,7 @@
 #include "dom/VornickURLExtensions.h"
 #include "platform/foundation/JSONReader.h"
 #include "platform/foundation/Text.h"
-
-#include <unicode/ucnv.h>
+#include "platform/foundation/TextEncoding.h"
 
 #include <memory>
 
@@ -41,26 +40,20 @@ Error fetchError(const char* domain, int64_t code, std::u16string description, c
 
 std::optional<std::u16string> vornick_stringByDecodingData(const Data& data, std::u16string_view charsetName, Error* outError)
 {
-    std::string name = charsetName.empty() ? std::string("UTF-8") : toUTF8(charsetName);
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(ucnv_open(name.c_str(), &status), &ucnv_close);
-    if (U_FAILURE(status) || !converter) {
-        setError(outError, Error(CocoaErrorDomain, VornickUnknownStringEncodingError,
-                                 u"The text encoding \u201c" + std::u16string(charsetName) + u"\u201d is not known."));
+    std::u16string name = charsetName.empty() ? std::u16string(u"UTF-8") : std::u16string(charsetName);
+    Error error;
+    auto text = decodeText(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), name, &error);
+    if (!text) {
+        if (error.code() == TextEncodingUnknownError)
+            setError(outError, Error(CocoaErrorDomain, VornickUnknownStringEncodingError,
+                                     u"The text encoding \u201c" + std::u16string(charsetName) + u"\u201d is not known."));
+        else
+            setError(outError, Error(CocoaErrorDomain, VornickInapplicableStringEncodingError,
+                                     u"The text could not be read as " + name + u"."));
         return std::nullopt;
     }
-    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    std::u16string text(data.size() * 2 + 16, u'\0');
-    int32_t length = ucnv_toUChars(converter.get(), text.data(), static_cast<int32_t>(text.size()),
-                                   reinterpret_cast<const char*>(data.data()), static_cast<int32_t>(data.size()), &status);
-    if (U_FAILURE(status)) {
-        setError(outError, Error(CocoaErrorDomain, VornickInapplicableStringEncodingError,
-                                 u"The text could not be read as " + toUTF16(name) + u"."));
-        return std::nullopt;
-    }
-    text.resize(length);
-    if (!text.empty() && text.front() == u'\uFEFF')
-        text.erase(0, 1);
+    if (!text->empty() && text->front() == u'\uFEFF')
+        text->erase(0, 1);
     return text;
 }
 

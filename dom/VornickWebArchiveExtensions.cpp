@@ -2,9 +2,8 @@
 
 #include "dom/VornickStringEncoding.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 #include "platform/web/WebArchive.h"
-
-#include <unicode/ucnv.h>
 
 namespace brevanton {
 
@@ -37,22 +36,15 @@ bool vornick_isHTML(const WebResource& resource)
 std::optional<std::u16string> vornick_stringValue(const WebResource& resource)
 {
     const std::u16string& name = resource.textEncodingName();
-    if (name.empty() || resource.data().empty() || !VornickStringEncodingForIANACharsetName(name))
+    VornickStringEncoding encoding = name.empty() ? VornickStringEncodingNone : VornickStringEncodingForIANACharsetName(name);
+    if (resource.data().empty() || !encoding)
         return std::nullopt;
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open(toUTF8(name).c_str(), &status);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
-    auto& data = resource.data();
-    std::u16string text(data.size() * 2 + 2, u'\0');
-    int32_t length = ucnv_toUChars(converter, reinterpret_cast<UChar*>(text.data()), static_cast<int32_t>(text.size()),
-                                   reinterpret_cast<const char*>(data.data()), static_cast<int32_t>(data.size()), &status);
-    ucnv_close(converter);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    text.resize(static_cast<size_t>(length));
-    return text;
+    std::string_view bytes(reinterpret_cast<const char*>(resource.data().data()), resource.data().size());
+    // A byte order mark is not text: the UTF-16 and UTF-32 decoders drop
+    // theirs, the UTF-8 one would keep it as a U+FEFF in front of the page.
+    if (encoding == VornickUTF8StringEncoding && bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    return decodeText(bytes, name, nullptr);
 }
 
 std::u16string splat(const WebResource& resource)

@@ -4,6 +4,7 @@
 #include "html/VornickTextEncoding.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -76,7 +77,7 @@ bool VornickHTMLFilePatcher::setBaseURL(const URL& baseURL, const URL& fileURL, 
         }
         std::u16string base = u"<base href=\"" + href + u"\">";
         m_htmlString.replace(m_rangeToReplace.location, m_rangeToReplace.length, base);
-        auto encoded = VornickEncodeText(m_htmlString, encoding, outError);
+        auto encoded = encodeText(m_htmlString, encoding, outError);
         result = encoded && writeFileInPlace(*path, *encoded, outError);
     }
     m_htmlString.clear();

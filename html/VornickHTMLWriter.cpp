@@ -11,7 +11,6 @@
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickNamedCharacterReferenceMap.h"
-#include "html/VornickTextEncoding.h"
 #include "html/VornickWordPressBlockComment.h"
 #include "html/VornickWordPressBlockMetadata.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -22,8 +21,8 @@
 #include "platform/dom/DOMSerializer.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 
-#include <unicode/ucnv.h>
 #include <unicode/utf16.h>
 
 #include <array>
@@ -255,11 +254,7 @@ VornickHTMLWriter::VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormatting
     m_newlineString = &vornick_newlineStringForConvention(newlineConvention);
 }
 
-VornickHTMLWriter::~VornickHTMLWriter()
-{
-    if (m_converter)
-        ucnv_close(static_cast<UConverter*>(m_converter));
-}
+VornickHTMLWriter::~VornickHTMLWriter() = default;
 
 void VornickHTMLWriter::setFormattingPreferences(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences)
 {
@@ -351,7 +346,7 @@ std::optional<std::string> VornickHTMLWriter::dataUsingDocumentEncodingFromStrin
         setError(outError, Error(CocoaErrorDomain, 517, u"The document has no character encoding to write in."));
         return std::nullopt;
     }
-    return VornickEncodeText(string, m_encodingName, outError);
+    return encodeText(string, m_encodingName, outError);
 }
 
 std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DOMDocument& document) const
@@ -359,11 +354,8 @@ std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DO
     std::u16string name = !m_stringEncodingOverride.empty() ? m_stringEncodingOverride : document.characterSet();
     if (name.empty())
         return u"UTF-8";
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open(toUTF8(name).c_str(), &status);
-    if (U_FAILURE(status) || !converter)
+    if (!isKnownTextEncoding(name))
         return u"UTF-8";
-    ucnv_close(converter);
     return name;
 }
 
@@ -462,10 +454,6 @@ void VornickHTMLWriter::prepareForNode(const DOMNode& node)
         m_encodingName = std::move(encoding);
         m_encodingHoldsEverything = holdsEveryCharacter(m_encodingName);
         m_encodability.clear();
-        if (m_converter) {
-            ucnv_close(static_cast<UConverter*>(m_converter));
-            m_converter = nullptr;
-        }
     }
     if (m_traitsSpec != m_spec.get())
         m_traits.clear();
@@ -1101,26 +1089,7 @@ bool VornickHTMLWriter::encodingHoldsCharacter(char32_t character)
         return true;
     if (character < 0x10000 && !m_encodability.empty() && m_encodability[character])
         return m_encodability[character] == 1;
-    UErrorCode status = U_ZERO_ERROR;
-    if (!m_converter) {
-        m_converter = ucnv_open(toUTF8(m_encodingName).c_str(), &status);
-        if (U_FAILURE(status) || !m_converter) {
-            m_converter = nullptr;
-            m_encodingHoldsEverything = true;
-            return true;
-        }
-        ucnv_setFromUCallBack(static_cast<UConverter*>(m_converter), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                              &status);
-        status = U_ZERO_ERROR;
-    }
-    UChar source[2];
-    int32_t sourceLength = 0;
-    U16_APPEND_UNSAFE(source, sourceLength, character);
-    char target[16];
-    auto* converter = static_cast<UConverter*>(m_converter);
-    ucnv_fromUChars(converter, target, sizeof target, source, sourceLength, &status);
-    ucnv_reset(converter);
-    bool held = U_SUCCESS(status);
+    bool held = canEncode(character, m_encodingName);
     if (character < 0x10000) {
         if (m_encodability.empty())
             m_encodability.assign(0x10000, 0);

@@ -209,7 +209,6 @@ private:
     std::u16string m_encodingName;
     bool m_encodingHoldsEverything { true };
     std::vector<uint8_t> m_encodability; // per BMP character: 0 unknown, 1 held, 2 not held
-    void* m_converter { nullptr };       // ICU converter of m_encodingName
 
     std::vector<Block> m_blocks;
     unsigned m_replacedBlockCount { 0 };

@@ -5,6 +5,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/JSONReader.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 
 #include <fstream>
 #include <iterator>
@@ -12,7 +13,6 @@
 #include <unordered_map>
 
 #include <unicode/uchar.h>
-#include <unicode/ucnv.h>
 #include <unicode/utf16.h>
 
 namespace brevanton {
@@ -57,52 +57,31 @@ bool isUnicodeEncoding(std::u16string_view encoding)
         || lower == u"gb18030";
 }
 
-// Answers whether an encoding holds a code point, through an ICU converter.
+// Answers whether an encoding holds a code point, remembering the answers.
 class EncodabilityTester {
 public:
     explicit EncodabilityTester(std::u16string_view encoding)
     {
-        if (isUnicodeEncoding(encoding))
-            return;
-        UErrorCode status = U_ZERO_ERROR;
-        m_converter = ucnv_open(toUTF8(encoding).c_str(), &status);
-        if (U_FAILURE(status)) {
-            m_converter = nullptr;
-            return;
-        }
-        ucnv_setFromUCallBack(m_converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        if (!isUnicodeEncoding(encoding) && isKnownTextEncoding(encoding))
+            m_encoding = encoding;
     }
-    ~EncodabilityTester()
-    {
-        if (m_converter)
-            ucnv_close(m_converter);
-    }
-    EncodabilityTester(const EncodabilityTester&) = delete;
-    EncodabilityTester& operator=(const EncodabilityTester&) = delete;
 
-    bool holdsEverything() const { return !m_converter; }
+    bool holdsEverything() const { return m_encoding.empty(); }
 
     bool canEncode(UChar32 codePoint)
     {
-        if (!m_converter || codePoint < 0x80)
+        if (m_encoding.empty() || codePoint < 0x80)
             return true;
         auto cached = m_cache.find(codePoint);
         if (cached != m_cache.end())
             return cached->second;
-        UChar units[2];
-        int32_t length = 0;
-        U16_APPEND_UNSAFE(units, length, codePoint);
-        char buffer[16];
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_reset(m_converter);
-        ucnv_fromUChars(m_converter, buffer, sizeof buffer, units, length, &status);
-        bool result = U_SUCCESS(status);
+        bool result = brevanton::canEncode(static_cast<char32_t>(codePoint), m_encoding);
         m_cache.emplace(codePoint, result);
         return result;
     }
 
 private:
-    UConverter* m_converter { nullptr };
+    std::u16string m_encoding; // empty when every character is held
     std::unordered_map<UChar32, bool> m_cache;
 };
 

@@ -6,10 +6,10 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <unicode/regex.h>
-#include <unicode/ucnv.h>
 
 #include <map>
 #include <mutex>
@@ -233,14 +233,8 @@ void VornickTidyFilter::validateHTMLString(std::u16string htmlString, Validation
 
 std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError)
 {
-    UErrorCode status = U_ZERO_ERROR;
-    std::string utf8Name = toUTF8(name);
-    const char* canonical = ucnv_getCanonicalName(utf8Name.c_str(), "IANA", &status);
-    if (U_FAILURE(status) || !canonical) {
-        status = U_ZERO_ERROR;
-        canonical = ucnv_getCanonicalName(utf8Name.c_str(), "", &status);
-    }
-    if (U_FAILURE(status) || !canonical) {
+    auto converterName = textEncodingConverterName(name);
+    if (!converterName) {
         setError(outError, Error(VornickErrorDomain, VornickUnknownCharacterEncodingNameError));
         return std::nullopt;
     }
@@ -252,11 +246,9 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
         { "ISO-2022-KR", "-iso2022" },
     };
     // Compare IANA names; ICU's own names are mapped to them first.
-    status = U_ZERO_ERROR;
-    const char* ianaName = ucnv_getStandardName(canonical, "IANA", &status);
-    std::string key = (U_SUCCESS(status) && ianaName) ? ianaName : canonical;
+    std::u16string key = standardTextEncodingName(*converterName, TextEncodingNameStandard::IANA).value_or(*converterName);
     for (auto& [iana, option] : options) {
-        if (equalsIgnoringASCIICase(toUTF16(iana), toUTF16(key)))
+        if (equalsIgnoringASCIICase(toUTF16(iana), key))
             return option;
     }
     // ICU's own names for the same encodings.
@@ -265,7 +257,7 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
         { "us-ascii", "-ascii" }, { "macos-0_2-10.2", "-mac" }, { "utf-16", "-utf16" }, { "utf-16be", "-utf16be" },
         { "utf-16le", "-utf16le" }, { "ibm-943_p15a-2003", "-shiftjis" }, { "windows-950-2000", "-big5" },
     };
-    auto found = icuNames.find(toUTF8(asciiLowercase(toUTF16(canonical))));
+    auto found = icuNames.find(toUTF8(asciiLowercase(*converterName)));
     if (found != icuNames.end())
         return found->second;
     setError(outError, Error(VornickErrorDomain, VornickNoTidyInputOptionForEncodingError));

@@ -550,6 +550,12 @@ void CSSStyleResolver::setUserStyleSheet(std::u16string_view text, const std::u1
     ++sheet.generation;
 }
 
+void CSSStyleResolver::setLinkedStyleSheetProvider(LinkedStyleSheetProvider provider)
+{
+    m_linkedStyleSheetProvider = std::move(provider);
+    invalidate();
+}
+
 void CSSStyleResolver::invalidate()
 {
     m_valid = false;
@@ -690,7 +696,24 @@ std::shared_ptr<CSSStyleSheet> CSSStyleResolver::linkedStyleSheet(const DOMEleme
 
     auto base = URL::create(baseURL);
     auto url = URL::create(*href, base ? &*base : nullptr);
-    if (!url || !url->isFileURL())
+    if (!url)
+        return nullptr;
+    if (m_linkedStyleSheetProvider) {
+        auto text = m_linkedStyleSheetProvider(url->absoluteString());
+        if (!text)
+            return nullptr;
+        std::u16string_view content = *text;
+        if (content.starts_with(u"\uFEFF"))
+            content.remove_prefix(1);
+        std::u16string key = u"link\n" + url->absoluteString() + u"\n" + std::u16string(content);
+        auto found = m_sheetCache.find(key);
+        if (found != m_sheetCache.end())
+            return found->second;
+        auto sheet = CSSStyleSheet::parse(content, url->absoluteString());
+        m_sheetCache.emplace(std::move(key), sheet);
+        return sheet;
+    }
+    if (!url->isFileURL())
         return nullptr;
     auto path = url->fileSystemPath();
     if (!path)

@@ -1,6 +1,6 @@
 // CSSStyleResolver: the cascade of one document. It gathers the sheets (the
 // user-agent sheet, the optional user sheet, the document's STYLE elements
-// and LINK rel=stylesheet files, and each element's inline style), orders
+// and LINK rel=stylesheet sheets, and each element's inline style), orders
 // matching declarations by origin, importance, specificity and source
 // order, inherits inherited properties and computes values.
 //
@@ -13,7 +13,9 @@
 #include "platform/css/CSSRuleSet.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -39,6 +41,13 @@ public:
     // The user style sheet of every document; empty text removes it.
     static void setUserStyleSheet(std::u16string_view text, const std::u16string& baseURL = {});
 
+    // The text of a linked style sheet by its absolute URL as the document's
+    // loader got it, or nullopt when it has none.
+    using LinkedStyleSheetProvider = std::function<std::optional<std::u16string>(const std::u16string& url)>;
+    // With a provider, linked sheets come from it alone and are never read
+    // from disk here; without one, file URLs are read directly.
+    void setLinkedStyleSheetProvider(LinkedStyleSheetProvider);
+
     // Forgets cached styles and sheets, e.g. after a linked sheet's file changed.
     void invalidate();
     // Moves whenever cached styles are dropped, so that layouts built on them
@@ -61,6 +70,7 @@ private:
     uint64_t m_styleGeneration { 0 };
     bool m_valid { false };
     std::vector<std::shared_ptr<CSSStyleSheet>> m_authorSheets;
+    LinkedStyleSheetProvider m_linkedStyleSheetProvider;
     std::shared_ptr<const CSSRuleSet> m_authorRules;
     // Parsed sheets by their source (text or file and modification time), reused across changes.
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;

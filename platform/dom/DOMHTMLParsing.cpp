@@ -4,9 +4,9 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 
 #include <gumbo.h>
-#include <unicode/ucnv.h>
 
 #include <algorithm>
 #include <array>
@@ -118,14 +118,10 @@ bool isUTF8Name(std::string_view name)
 
 bool convertWithICU(std::string_view bytes, const char* from, std::string& out)
 {
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t capacity = static_cast<int32_t>(bytes.size() * 3 + 16);
-    out.resize(capacity);
-    int32_t length = ucnv_convert("UTF-8", from, out.data(), capacity, bytes.data(),
-                                  static_cast<int32_t>(bytes.size()), &status);
-    if (U_FAILURE(status))
+    auto text = decodeTextReplacingInvalid(bytes, toUTF16(from));
+    if (!text)
         return false;
-    out.resize(length);
+    out = toUTF8(*text);
     return true;
 }
 
@@ -160,9 +156,8 @@ std::string decodeHTMLBytesToUTF8(std::string_view bytes, std::string_view encod
     if (!name.empty() && !isUTF8Name(name)) {
         std::string out;
         if (convertWithICU(bytes, name.c_str(), out)) {
-            UErrorCode status = U_ZERO_ERROR;
-            const char* standard = ucnv_getStandardName(name.c_str(), "IANA", &status);
-            outEncoding = standard && U_SUCCESS(status) ? standard : name;
+            auto standard = standardTextEncodingName(toUTF16(name), TextEncodingNameStandard::IANA);
+            outEncoding = standard ? toUTF8(*standard) : name;
             return out;
         }
         name.clear();

@@ -8,6 +8,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TextEncoding.h"
 #include "platform/net/URLSession.h"
 #include "platform/web/WebImageInfo.h"
 #include "platform/web/WebView.h"
@@ -16,7 +17,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unicode/ucnv.h>
 #include <unistd.h>
 
 namespace brevanton {
@@ -142,11 +142,9 @@ bool isStyleSheetLink(const DOMElement& link)
 // The preferred MIME name of an encoding ("ISO-8859-1" rather than a converter's alias).
 std::u16string preferredEncodingName(const std::string& name)
 {
-    for (const char* standard : { "MIME", "IANA" }) {
-        UErrorCode status = U_ZERO_ERROR;
-        const char* found = ucnv_getStandardName(name.c_str(), standard, &status);
-        if (found && U_SUCCESS(status))
-            return toUTF16(std::string_view(found));
+    for (auto standard : { TextEncodingNameStandard::MIME, TextEncodingNameStandard::IANA }) {
+        if (auto found = standardTextEncodingName(toUTF16(name), standard))
+            return *found;
     }
     return toUTF16(name);
 }
@@ -216,6 +214,8 @@ WebFrame::WebFrame(WebView* webView, std::u16string name, std::shared_ptr<DOMEle
 
 WebFrame::~WebFrame()
 {
+    if (m_document)
+        CSSStyleResolver::forDocument(*m_document).setLinkedStyleSheetProvider(nullptr);
     ++m_generation;
     for (auto& task : m_tasks)
         task->cancel();
@@ -459,6 +459,7 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
     m_provisionalDataSource.reset();
     m_dataSource = dataSource;
     m_requestedURLs.clear();
+    m_styleSheetResponseURLs.clear();
     m_pendingResources = 0;
     m_pendingChildFrames = 0;
 
@@ -501,7 +502,28 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         document = DOMDocument::parseHTML(std::u16string_view(markup), url);
     }
     dataSource->setData(std::move(data));
+    if (m_document)
+        CSSStyleResolver::forDocument(*m_document).setLinkedStyleSheetProvider(nullptr);
     m_document = document;
+    if (m_document) {
+        // The cascade takes linked sheets as they were loaded here, through the
+        // delegates and the file-access policy.
+        std::weak_ptr<WebFrame> weakThis = weak_from_this();
+        CSSStyleResolver::forDocument(*m_document).setLinkedStyleSheetProvider(
+            [weakThis](const std::u16string& url) -> std::optional<std::u16string> {
+                auto frame = weakThis.lock();
+                if (!frame || !frame->m_dataSource)
+                    return std::nullopt;
+                auto answered = frame->m_styleSheetResponseURLs.find(url);
+                if (answered == frame->m_styleSheetResponseURLs.end())
+                    return std::nullopt;
+                auto resource = frame->m_dataSource->subresourceForURL(answered->second);
+                if (!resource)
+                    return std::nullopt;
+                return toUTF16(std::string_view(reinterpret_cast<const char*>(resource->data().data()),
+                                                resource->data().size()));
+            });
+    }
     m_layout.invalidate();
     m_state = State::Committed;
     if (document && mimeType.starts_with(u"image/"))
@@ -614,8 +636,8 @@ void WebFrame::loadSubresource(const URL& url, bool isStyleSheet)
     }
     ++m_pendingResources;
     std::weak_ptr<WebFrame> weakThis = weak_from_this();
-    fetch(*finalRequest, [weakThis, generation, identifier, isStyleSheet](Data data, std::shared_ptr<URLResponse> response,
-                                                                          Error error) {
+    fetch(*finalRequest, [weakThis, generation, identifier, isStyleSheet, requestedURL = url.absoluteString()](
+                             Data data, std::shared_ptr<URLResponse> response, Error error) {
         auto frame = weakThis.lock();
         if (!frame || frame->m_generation != generation)
             return;
@@ -636,6 +658,7 @@ void WebFrame::loadSubresource(const URL& url, bool isStyleSheet)
                 std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
                 auto text = toUTF16(bytes);
                 auto sheetURL = response->url();
+                frame->m_styleSheetResponseURLs.insert_or_assign(requestedURL, sheetURL);
                 dataSource->addSubresource(std::make_shared<WebResource>(std::move(data), response->url(), mimeType,
                                                                          encoding.empty() ? u"UTF-8" : encoding));
                 for (auto& imported : frame->importedStyleSheetURLs(text, &sheetURL))
@@ -801,9 +824,12 @@ void WebFrame::updateChildFrameViews()
     for (auto& child : m_children) {
         auto element = child->frameElement();
         Rect box = element ? m_layout.boundingBox(*element) : Rect();
+        // A frame that only moved keeps its layout.
+        bool resized = child->m_frameView->frame().size != box.size;
         child->m_frameView->setFrame(box);
         child->m_frameView->clipView()->setFrame(Rect(0, 0, box.width(), box.height()));
-        child->m_layout.invalidate();
+        if (resized)
+            child->m_layout.invalidate();
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -111,6 +112,8 @@ private:
     unsigned m_pendingResources { 0 };
     unsigned m_pendingChildFrames { 0 };
     std::set<std::u16string> m_requestedURLs;
+    // The URL each style sheet request was answered from (the delegate may change requests).
+    std::map<std::u16string, URL> m_styleSheetResponseURLs;
     std::vector<std::shared_ptr<URLSessionTask>> m_tasks;
 };
 

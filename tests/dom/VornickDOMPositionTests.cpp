@@ -204,6 +204,18 @@ TEST(VornickDOMPosition, RangeHelpersMoveClonesAndLeaveTheReceiver)
     EXPECT_EQ(range->startOffset(), 1u);
     EXPECT_FALSE(VornickDOMRangeCollapsedAtPosition({}));
 
+    // Waypoint moves from a caret in text step one unit; in an element they
+    // slide over text and comments first.
+    auto text = child(byId(document, u"p"), 0);
+    auto body = document->body();
+    EXPECT_EQ(vornick_startPosition(*vornick_rangeByMovingToNextWaypointWithinContainer(*range, body.get())),
+              (VornickDOMPosition { text, 2 }));
+    EXPECT_EQ(vornick_startPosition(*vornick_rangeByMovingToPreviousWaypointWithinContainer(*range, body.get())),
+              (VornickDOMPosition { text, 0 }));
+    auto inP = VornickDOMRangeCollapsedAtPosition({ byId(document, u"p"), 0 });
+    EXPECT_EQ(vornick_startPosition(*vornick_rangeByMovingToNextWaypointWithinContainer(*inP, body.get())),
+              (VornickDOMPosition { body, 1 }));
+
     EXPECT_EQ(VornickEnclosingElementOfKindForDOMPosition({ child(byId(document, u"p"), 0), 0 }, u"BODY"),
               document->body());
     EXPECT_TRUE(VornickPositionIsDirectlyInElementOfKind({ byId(document, u"p"), 0 }, u"p"));

@@ -151,6 +151,18 @@ TEST(VornickFreezeDriedDOMRange, ThawsToTheSamePlaceAfterWhitespaceIsRewritten)
         auto frozen = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, body, true);
         ASSERT_TRUE(frozen) << "seed " << seed;
 
+        // Unchanged tree: both policies give back the very same boundaries.
+        for (bool skip : { false, true }) {
+            auto exact = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, body, skip);
+            ASSERT_TRUE(exact);
+            auto thawed = exact->thawRangeRelativeToNewAncestor(body);
+            ASSERT_TRUE(thawed) << "seed " << seed;
+            if (!skip) {
+                EXPECT_EQ(vornick_startPosition(*thawed), vornick_startPosition(*range)) << "seed " << seed;
+                EXPECT_EQ(vornick_endPosition(*thawed), vornick_endPosition(*range)) << "seed " << seed;
+            }
+        }
+
         tree.rewriteWhitespace(*document, *body);
         VornickDOMPosition thawedStart;
         VornickDOMPosition thawedEnd;

@@ -107,6 +107,18 @@ TEST_F(VornickHTMLTreeTest, AttachmentPointAndAsynchronousLoads)
     EXPECT_FALSE(blockError);
     EXPECT_EQ(tree->attachmentPointElement()->id(), u"brevanton-attach-point");
     EXPECT_FALSE(tree->htmlStringForAttachmentPointContents()) << "an empty attachment point has no contents";
+
+    // A block may drop the last reference to the tree; the web view it was
+    // handed stays usable for the rest of the call.
+    std::u16string seenText;
+    auto page = write("u.html", "<p>kept</p>");
+    tree->loadURL(page, false, [&](const std::shared_ptr<WebView>& webView, const std::optional<Error>&) {
+        tree.reset();
+        ASSERT_TRUE(webView);
+        seenText = webView->mainFrameDocument()->body()->textContent();
+    });
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !tree; }, 5));
+    EXPECT_EQ(seenText, u"kept");
 }
 
 TEST_F(VornickHTMLTreeTest, SnippetSetBesideTheFirstLocalStyleSheetIsFoundOnce)
@@ -136,8 +148,9 @@ TEST_F(VornickHTMLTreeTest, SnippetSetBesideTheFirstLocalStyleSheetIsFoundOnce)
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 5));
     EXPECT_FALSE(tree->fragmentSetURL()) << "page2 has no snippet set beside its style sheet";
     tree->loadURL(page, true, nullptr);
+    EXPECT_FALSE(tree->fragmentSetURL()) << "nothing loaded yet";
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 5));
-    ASSERT_TRUE(tree->fragmentSetURL());
+    ASSERT_TRUE(tree->fragmentSetURL()) << "an answer asked for during the load is not remembered";
     EXPECT_EQ(tree->fragmentSetURL()->lastPathComponent(), u"site.brevantonsnippets");
 }
 

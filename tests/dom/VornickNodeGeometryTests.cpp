@@ -27,6 +27,11 @@ TEST(VornickNodeGeometryTest, BoxesComeFromTheWebViewAndConvertToOtherViews)
     EXPECT_EQ(vornick_boundingBoxInView(*a, *webView), (VornickRect { 0, 0, 400, 20 }));
     EXPECT_EQ(vornick_boundingBoxInView(*a, *container), (VornickRect { 20, 30, 400, 20 }));
     EXPECT_TRUE(vornick_boundingBoxInView(*document->getElementById(u"b"), *webView).isEmpty());
+    // In a container that is not flipped the box hangs from the web view's top edge.
+    auto unflipped = std::make_shared<View>(Rect(0, 0, 500, 500));
+    unflipped->addSubview(webView);
+    EXPECT_EQ(vornick_boundingBoxInView(*a, *unflipped), (VornickRect { 20, 310, 400, 20 }));
+    container->addSubview(webView);
 
     // The best guess of a range over the two paragraphs covers both boxes.
     auto range = document->createRange();

@@ -85,6 +85,12 @@ TEST(VornickStyleQueries, TypedGettersFallBackOnOtherTypes)
     EXPECT_FALSE(vornick_listStylePosition(style));
     EXPECT_EQ(vornick_textDecoration(style), VornickTextDecorationLineThrough);
     EXPECT_EQ(style.getPropertyValue(u"color"), u"rgb(255, 0, 0)");
+    style.values[u"width"] = VornickCSSValue::pixels(1e20);
+    EXPECT_EQ(style.getPropertyValue(u"width"), u"100000000000000000000px") << "no trailing point";
+    style.values[u"width"] = VornickCSSValue::pixels(2.25);
+    EXPECT_EQ(style.getPropertyValue(u"width"), u"2.25px");
+    style.values[u"color"] = VornickCSSValue::rgbColor({ 0, 0, 1, 0.5 });
+    EXPECT_EQ(style.getPropertyValue(u"color"), u"rgba(0, 0, 255, 0.5)");
     EXPECT_TRUE(vornick_enumerateValues(VornickCSSValue::list({}), [](const VornickCSSValue&, bool&) {}));
 }
 

@@ -70,6 +70,15 @@ TEST(VornickTableExtensions, RowsCellsAndColumns)
 
     auto emptyHead = documentWithBody(u"<table id=t><thead></thead><tbody></tbody><tbody><tr id=r></tr></tbody></table>");
     EXPECT_EQ(vornick_firstTableRow(*byId(emptyHead, u"t")), byId(emptyHead, u"r"));
+
+    // An XHTML table keeps its rows directly in the TABLE.
+    auto xhtml = DOMDocument::parseXML("<html xmlns='http://www.w3.org/1999/xhtml'><body><table id='t'>"
+                                       "<tr id='a'><td>1</td></tr><tr id='b'><td>2</td></tr></table></body></html>");
+    ASSERT_TRUE(xhtml);
+    auto bare = byId(xhtml, u"t");
+    EXPECT_EQ(vornick_firstTableRow(*bare), byId(xhtml, u"a"));
+    EXPECT_EQ(vornick_lastTableRow(*bare), byId(xhtml, u"b"));
+    EXPECT_EQ(vornick_typicalNumberOfColumns(*bare), 1u);
 }
 
 } // namespace

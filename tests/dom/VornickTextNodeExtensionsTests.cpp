@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+
 namespace brevanton {
 namespace {
 
@@ -44,6 +47,14 @@ TEST(VornickTextNodeExtensions, SplittingATextSplitsItsElementsUpToTheTop)
     EXPECT_EQ(byId(tail, u"p")->innerHTML(), u"<b><i>ab</i></b><b>cd</b>");
     ASSERT_EQ(map.size(), 1u);
     EXPECT_EQ(map[0].first, outer);
+
+    // Splitting at the start of an inner element moves all of it to the second part.
+    auto head = documentWithBody(u"<div id=d><p id=p>a<b>xy</b>z</p></div>");
+    auto xy = textChild(child(byId(head, u"p"), 1), 0);
+    map = vornick_splitTextAtOffset(xy, 0, byId(head, u"p"));
+    EXPECT_EQ(byId(head, u"d")->innerHTML(), u"<p id=\"p\">a</p><p id=\"p\"><b>xy</b>z</p>");
+    ASSERT_EQ(map.size(), 1u);
+    EXPECT_EQ(map[0].first, byId(head, u"p"));
 }
 
 TEST(VornickTextNodeExtensions, DescriptionsAndCommentPrefixes)
@@ -66,6 +77,18 @@ TEST(VornickNodeListExtensions, EnumerationsByIndexAndRuns)
     EXPECT_TRUE(vornick_enumerateNodesInRange(*list, VornickMakeRange(1, 3), VornickEnumerationReverse,
                                               [&](const std::shared_ptr<DOMNode>&, size_t index, bool&) { order.push_back(index); }));
     EXPECT_EQ(order, (std::vector<size_t> { 3, 2, 1 }));
+
+    // The list is live: removing nodes while going forward shortens it.
+    auto shrinking = documentWithBody(u"<div id=s><i>1</i><i>2</i><i>3</i><i>4</i></div>");
+    auto container = byId(shrinking, u"s");
+    std::u16string removed;
+    EXPECT_TRUE(vornick_enumerateNodesWithOptions(*container->childNodes(), 0,
+                                                  [&](const std::shared_ptr<DOMNode>& node, size_t, bool&) {
+                                                      removed += node->textContent();
+                                                      container->removeChild(node.get());
+                                                  }));
+    EXPECT_EQ(removed, u"13");
+    EXPECT_EQ(container->innerHTML(), u"<i>2</i><i>4</i>");
     EXPECT_THROW(vornick_enumerateNodesInRange(*list, VornickMakeRange(4, 3), 0,
                                                [](const std::shared_ptr<DOMNode>&, size_t, bool&) {}),
                  InternalInconsistencyException);
@@ -86,6 +109,60 @@ TEST(VornickNodeListExtensions, EnumerationsByIndexAndRuns)
     EXPECT_EQ(vornick_arrayOfElements(*list).size(), 3u);
     EXPECT_EQ(vornick_plainTextRepresentationOfType(*list, 0), u" c12x3");
     EXPECT_EQ(vornick_plainTextRepresentationOfType(*list, 1), std::nullopt);
+}
+
+} // namespace
+} // namespace brevanton
+
+namespace brevanton {
+namespace {
+
+// Splitting at any place of any text keeps every character, puts the ones
+// before the place in the first part and the rest in the second.
+TEST(VornickTextNodeExtensions, SplittingAnywhereKeepsTheTextOnItsSide)
+{
+    std::mt19937 random(7);
+    auto next = [&](unsigned bound) { return std::uniform_int_distribution<unsigned>(0, bound - 1)(random); };
+    for (int round = 0; round < 300; ++round) {
+        auto document = documentWithBody(u"<div id=d><p id=top></p></div>");
+        auto top = byId(document, u"top");
+        std::vector<std::shared_ptr<DOMText>> texts;
+        std::function<void(DOMElement&, int)> fill = [&](DOMElement& parent, int depth) {
+            unsigned count = next(3) + 1;
+            for (unsigned i = 0; i < count; ++i) {
+                if (depth < 3 && next(2)) {
+                    auto element = document->createElement(next(2) ? u"b" : u"i");
+                    parent.appendChild(element);
+                    fill(*element, depth + 1);
+                } else {
+                    auto text = document->createTextNode(std::u16string(next(3), u'a' + static_cast<char16_t>(texts.size())));
+                    parent.appendChild(text);
+                    texts.push_back(text);
+                }
+            }
+        };
+        fill(*top, 0);
+        if (texts.empty())
+            continue;
+        auto text = texts[next(static_cast<unsigned>(texts.size()))];
+        size_t offset = next(static_cast<unsigned>(text->length()) + 1);
+        auto before = document->createRange();
+        before->setStart(top, 0);
+        before->setEnd(text, static_cast<unsigned>(offset));
+        std::u16string first = before->toString();
+        std::u16string all = top->textContent();
+
+        auto map = vornick_splitTextAtOffset(text, offset, top);
+        auto container = byId(document, u"d");
+        std::string what = "round " + std::to_string(round) + ": " + toUTF8(container->innerHTML());
+        EXPECT_EQ(container->textContent(), all) << what;
+        if (container->childCount() == 1) {
+            EXPECT_TRUE(first.empty() || first == all) << what;
+            continue;
+        }
+        ASSERT_EQ(container->childCount(), 2u) << what;
+        EXPECT_EQ(container->firstChild()->textContent(), first) << what;
+    }
 }
 
 } // namespace

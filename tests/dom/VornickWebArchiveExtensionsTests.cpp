@@ -25,6 +25,11 @@ TEST(VornickWebArchiveExtensionsTest, TextOfResources)
     EXPECT_FALSE(vornick_stringValue(resource("x", u"text/html", u"x-no-such-encoding")));
     EXPECT_FALSE(vornick_stringValue(resource("", u"text/html", u"UTF-8")));
     EXPECT_FALSE(vornick_stringValue(resource("caf\xe9", u"text/html", u"UTF-8"))) << "bytes that are not UTF-8";
+
+    // A byte order mark is not part of the text, in any Unicode encoding.
+    EXPECT_EQ(vornick_stringValue(resource("\xEF\xBB\xBF<p>x</p>", u"text/html", u"utf-8")), u"<p>x</p>");
+    EXPECT_EQ(vornick_stringValue(resource(std::string_view("\xFF\xFE<\0p\0", 6), u"text/html", u"UTF-16")), u"<p");
+    EXPECT_EQ(vornick_stringValue(resource("\xEF\xBB\xBF", u"text/html", u"UTF-8")), u"");
 }
 
 TEST(VornickWebArchiveExtensionsTest, DumpsNameMissingValues)

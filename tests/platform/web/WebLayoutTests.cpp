@@ -331,4 +331,38 @@ TEST_F(WebLayoutTest, StyleElementTextEditsRestyleTheLayout)
     EXPECT_EQ(webView->lineBoxRects(b)[0], Rect(0, 20, 8 * 101, 20));
 }
 
+class RedirectingResourceDelegate : public WebResourceLoadDelegate {
+public:
+    std::optional<URLRequest> willSendRequest(WebView&, const WebResourceIdentifier&, const URLRequest& request,
+                                              const URLResponse*, WebDataSource&) override
+    {
+        if (request.url().lastPathComponent() != u"moved.css")
+            return request;
+        return URLRequest(*URL::create(u"real.css", &request.url()));
+    }
+};
+
+TEST_F(WebLayoutTest, LinkedSheetsComeAsTheViewLoadedThem)
+{
+    auto folder = *createTemporaryDirectory("linkedsheets");
+    writeFileAtomically(folder + "/page.html", "<link rel=stylesheet href=a.css><link rel=stylesheet href=secret.css>"
+                                               "<link rel=stylesheet href=moved.css><p id=p>x</p>");
+    writeFileAtomically(folder + "/a.css", "p { margin-left: 3px }");
+    writeFileAtomically(folder + "/secret.css", "p { padding-left: 5px }");
+    writeFileAtomically(folder + "/moved.css", "p { padding-top: 9px }");
+    writeFileAtomically(folder + "/real.css", "p { padding-top: 7px }");
+    RedirectingResourceDelegate delegate;
+    webView->setResourceLoadDelegate(&delegate);
+    webView->setFileAccessPolicy([](const std::string& path) { return path.find("secret") == std::string::npos; });
+    webView->setMainFrameURL(URL::fileURLWithPath(folder + "/page.html").absoluteString());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+
+    auto style = getComputedStyle(*element(u"p"));
+    EXPECT_EQ(style->getPropertyValue(u"margin-left"), u"3px");
+    EXPECT_EQ(style->getPropertyValue(u"padding-left"), u"0px") << "a sheet the view may not read has no rules";
+    EXPECT_EQ(style->getPropertyValue(u"padding-top"), u"7px") << "the sheet the delegate asked for instead";
+    webView->setResourceLoadDelegate(nullptr);
+    removeItem(folder);
+}
+
 } // namespace

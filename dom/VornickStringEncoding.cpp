@@ -1,8 +1,7 @@
 #include "dom/VornickStringEncoding.h"
 
 #include "platform/foundation/Text.h"
-
-#include <unicode/ucnv.h>
+#include "platform/foundation/TextEncoding.h"
 
 #include <map>
 #include <optional>
@@ -16,17 +15,10 @@ namespace {
 // compares equal; nothing for a name no converter answers to.
 std::optional<std::string> canonicalConverterName(const std::string& name)
 {
-    if (name.empty())
+    auto canonical = textEncodingConverterName(toUTF16(name));
+    if (!canonical)
         return std::nullopt;
-    UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open(name.c_str(), &status);
-    if (U_FAILURE(status) || !converter)
-        return std::nullopt;
-    std::string canonical = ucnv_getName(converter, &status);
-    ucnv_close(converter);
-    if (U_FAILURE(status))
-        return std::nullopt;
-    return canonical;
+    return toUTF8(*canonical);
 }
 
 const std::map<std::string, VornickStringEncoding>& encodingsByConverterName()

@@ -11,6 +11,7 @@
 
 #include <unicode/regex.h>
 
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
@@ -69,11 +70,19 @@ bool matchesAnyPattern(const std::vector<std::shared_ptr<const icu::RegexPattern
     return false;
 }
 
-// A private, empty home folder, so that no user configuration reaches tidy.
+// A private, empty home folder, so that no user configuration reaches tidy;
+// removed when the process exits. Never destroyed, so the exit handler can
+// still read its path.
 const std::string& privateHomeFolder()
 {
-    static const std::string folder = createTemporaryDirectory("brevanton-tidy-home").value_or("/nonexistent");
-    return folder;
+    static const std::string* folder = [] {
+        auto created = createTemporaryDirectory("brevanton-tidy-home");
+        auto* path = new std::string(created.value_or("/nonexistent"));
+        if (created)
+            std::atexit([] { removeItem(privateHomeFolder()); });
+        return path;
+    }();
+    return *folder;
 }
 
 std::optional<int64_t> scanInteger(std::u16string_view line, size_t& i)

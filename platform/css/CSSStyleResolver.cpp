@@ -436,9 +436,6 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
                 blockDisplay == u"block" ? made.block.get() : keep(identifierValue(blockDisplay));
     }
 
-    // Used widths and heights come with layout.
-    result->values[static_cast<unsigned>(ID::Width)] = made.autoValue.get();
-    result->values[static_cast<unsigned>(ID::Height)] = made.autoValue.get();
     return result;
 }
 
@@ -652,21 +649,54 @@ void CSSStyleResolver::collectAuthorStyleSheets()
             }
         }
     }
-    // Linked sheets were cached by linkedStyleSheet under their own keys.
+    // Every sheet in cascade order: the sheets a sheet imports come before its own rules.
+    std::vector<std::shared_ptr<CSSStyleSheet>> cascaded;
+    std::vector<const CSSStyleSheet*> importChain;
+    for (auto& sheet : sheets)
+        appendWithImports(sheet, importChain, cascaded);
+
+    // Linked and imported sheets were cached by loadStyleSheet under their own keys.
     for (auto& [key, sheet] : m_sheetCache) {
-        if (key.starts_with(u"link\n") && std::find(sheets.begin(), sheets.end(), sheet) != sheets.end())
+        if (key.starts_with(u"link\n") && std::find(cascaded.begin(), cascaded.end(), sheet) != cascaded.end())
             usedCache.emplace(key, sheet);
     }
     m_sheetCache = std::move(usedCache);
 
     m_authorSheets = std::move(sheets);
     m_authorRules.reset();
-    if (!m_authorSheets.empty()) {
+    if (!cascaded.empty()) {
         auto rules = std::make_shared<CSSRuleSet>();
-        for (auto& sheet : m_authorSheets)
+        for (auto& sheet : cascaded)
             rules->addStyleSheet(sheet);
         m_authorRules = std::move(rules);
     }
+}
+
+void CSSStyleResolver::appendWithImports(const std::shared_ptr<CSSStyleSheet>& sheet,
+                                         std::vector<const CSSStyleSheet*>& chain,
+                                         std::vector<std::shared_ptr<CSSStyleSheet>>& out)
+{
+    chain.push_back(sheet.get());
+    if (chain.size() <= maximumImportDepth) {
+        for (auto& rule : sheet->importRules()) {
+            if (!rule.media.empty() && !cssMediaListMatchesScreen(rule.media))
+                continue;
+            auto url = URL::create(rule.url);
+            if (!url)
+                continue;
+            auto imported = loadStyleSheet(*url);
+            if (!imported)
+                continue;
+            // A sheet importing itself, directly or through others, adds nothing more.
+            bool cycle = std::find(chain.begin(), chain.end(), imported.get()) != chain.end()
+                || std::any_of(chain.begin(), chain.end(),
+                               [&](const CSSStyleSheet* s) { return s->baseURL() == imported->baseURL(); });
+            if (!cycle)
+                appendWithImports(imported, chain, out);
+        }
+    }
+    chain.pop_back();
+    out.push_back(sheet);
 }
 
 std::shared_ptr<CSSStyleSheet> CSSStyleResolver::linkedStyleSheet(const DOMElement& link, const std::u16string& baseURL)
@@ -698,24 +728,29 @@ std::shared_ptr<CSSStyleSheet> CSSStyleResolver::linkedStyleSheet(const DOMEleme
     auto url = URL::create(*href, base ? &*base : nullptr);
     if (!url)
         return nullptr;
+    return loadStyleSheet(*url);
+}
+
+std::shared_ptr<CSSStyleSheet> CSSStyleResolver::loadStyleSheet(const URL& url)
+{
     if (m_linkedStyleSheetProvider) {
-        auto text = m_linkedStyleSheetProvider(url->absoluteString());
+        auto text = m_linkedStyleSheetProvider(url.absoluteString());
         if (!text)
             return nullptr;
         std::u16string_view content = *text;
         if (content.starts_with(u"\uFEFF"))
             content.remove_prefix(1);
-        std::u16string key = u"link\n" + url->absoluteString() + u"\n" + std::u16string(content);
+        std::u16string key = u"link\n" + url.absoluteString() + u"\n" + std::u16string(content);
         auto found = m_sheetCache.find(key);
         if (found != m_sheetCache.end())
             return found->second;
-        auto sheet = CSSStyleSheet::parse(content, url->absoluteString());
+        auto sheet = CSSStyleSheet::parse(content, url.absoluteString());
         m_sheetCache.emplace(std::move(key), sheet);
         return sheet;
     }
-    if (!url->isFileURL())
+    if (!url.isFileURL())
         return nullptr;
-    auto path = url->fileSystemPath();
+    auto path = url.fileSystemPath();
     if (!path)
         return nullptr;
     struct stat status;
@@ -732,7 +767,7 @@ std::shared_ptr<CSSStyleSheet> CSSStyleResolver::linkedStyleSheet(const DOMEleme
     std::string_view data = *bytes;
     if (data.starts_with("\xEF\xBB\xBF"))
         data.remove_prefix(3);
-    auto sheet = CSSStyleSheet::parse(toUTF16(data), url->absoluteString());
+    auto sheet = CSSStyleSheet::parse(toUTF16(data), url.absoluteString());
     m_sheetCache.emplace(std::move(key), sheet);
     return sheet;
 }

@@ -24,6 +24,13 @@ namespace brevanton {
 
 class DOMDocument;
 class DOMElement;
+class URL;
+
+// The used size of an element's content box, in pixels.
+struct CSSUsedSize {
+    double width { 0 };
+    double height { 0 };
+};
 
 class CSSStyleResolver {
 public:
@@ -47,6 +54,18 @@ public:
     // With a provider, linked sheets come from it alone and are never read
     // from disk here; without one, file URLs are read directly.
     void setLinkedStyleSheetProvider(LinkedStyleSheetProvider);
+    // Author sheets may import others (@import) up to this depth.
+    static constexpr size_t maximumImportDepth = 16;
+
+    // The used size of an element as the document's layout has it, or
+    // nullopt when the element has no such box (not rendered, or inline).
+    // Without a provider, computed widths and heights answer "auto".
+    using UsedSizeProvider = std::function<std::optional<CSSUsedSize>(const DOMElement&)>;
+    void setUsedSizeProvider(UsedSizeProvider provider) { m_usedSizeProvider = std::move(provider); }
+    std::optional<CSSUsedSize> usedSize(const DOMElement& element) const
+    {
+        return m_usedSizeProvider ? m_usedSizeProvider(element) : std::nullopt;
+    }
 
     // Forgets cached styles and sheets, e.g. after a linked sheet's file changed.
     void invalidate();
@@ -62,6 +81,12 @@ private:
     void validate();
     void collectAuthorStyleSheets();
     std::shared_ptr<CSSStyleSheet> linkedStyleSheet(const DOMElement& link, const std::u16string& baseURL);
+    // The sheet at `url`: from the provider when there is one, else a local file.
+    std::shared_ptr<CSSStyleSheet> loadStyleSheet(const URL&);
+    void appendWithImports(const std::shared_ptr<CSSStyleSheet>&, std::vector<const CSSStyleSheet*>& chain,
+                           std::vector<std::shared_ptr<CSSStyleSheet>>& out);
+
+    UsedSizeProvider m_usedSizeProvider;
 
     const DOMDocument* m_document;
     uint64_t m_documentVersion { ~0ull };

@@ -1,6 +1,9 @@
 #include "platform/css/CSSStyleSheet.h"
 
 #include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+
+#include <optional>
 
 namespace brevanton {
 
@@ -20,9 +23,50 @@ const CSSToken* blockClose(const CSSToken* token, const CSSToken* end)
     return end;
 }
 
-void parseRules(const CSSToken* token, const CSSToken* end, const std::u16string& baseURL, int nesting,
-                std::vector<CSSStyleRule>& rules)
+// The import rule of the prelude of an "@import", or nullopt when it names no URL.
+std::optional<CSSImportRule> parseImportPrelude(const CSSToken* token, const CSSToken* end, const std::u16string& baseURL)
 {
+    while (token != end && token->type == CSSToken::Whitespace)
+        ++token;
+    if (token == end)
+        return std::nullopt;
+    std::u16string target;
+    if (token->type == CSSToken::String || token->type == CSSToken::URL)
+        target = token->value;
+    else if (token->type == CSSToken::Function && equalsIgnoringASCIICase(token->value, u"url")) {
+        // url("...") with a quoted argument.
+        ++token;
+        while (token != end && token->type == CSSToken::Whitespace)
+            ++token;
+        if (token == end || token->type != CSSToken::String)
+            return std::nullopt;
+        target = token->value;
+        while (token != end && token->type != CSSToken::RightParen)
+            ++token;
+        if (token == end)
+            return std::nullopt;
+    } else
+        return std::nullopt;
+    ++token;
+    auto base = URL::create(baseURL);
+    auto url = URL::create(target, base ? &*base : nullptr);
+    if (!url)
+        return std::nullopt;
+    CSSImportRule rule;
+    rule.url = url->absoluteString();
+    std::u16string media = serializeCSSTokens(token, end);
+    size_t first = media.find_first_not_of(u" \t\n\r\f");
+    size_t last = media.find_last_not_of(u" \t\n\r\f");
+    if (first != std::u16string::npos)
+        rule.media = media.substr(first, last - first + 1);
+    return rule;
+}
+
+void parseRules(const CSSToken* token, const CSSToken* end, const std::u16string& baseURL, int nesting,
+                std::vector<CSSStyleRule>& rules, std::vector<CSSImportRule>* imports = nullptr)
+{
+    // @import counts only before every rule other than @charset.
+    bool importsAllowed = imports && !nesting;
     while (token != end) {
         auto type = token->type;
         if (type == CSSToken::Whitespace || type == CSSToken::CDO || type == CSSToken::CDC
@@ -32,9 +76,16 @@ void parseRules(const CSSToken* token, const CSSToken* end, const std::u16string
         }
         if (type == CSSToken::AtKeyword) {
             bool isMedia = equalsIgnoringASCIICase(token->value, u"media");
+            bool isImport = equalsIgnoringASCIICase(token->value, u"import");
+            bool isCharset = equalsIgnoringASCIICase(token->value, u"charset");
             const CSSToken* preludeStart = ++token;
             while (token != end && token->type != CSSToken::LeftBrace && token->type != CSSToken::Semicolon)
                 ++token;
+            if (isImport && importsAllowed) {
+                if (auto rule = parseImportPrelude(preludeStart, token, baseURL))
+                    imports->push_back(std::move(*rule));
+            } else if (!isCharset)
+                importsAllowed = false;
             if (token == end)
                 return;
             if (token->type == CSSToken::Semicolon) {
@@ -50,6 +101,7 @@ void parseRules(const CSSToken* token, const CSSToken* end, const std::u16string
             continue;
         }
         // A qualified rule: selectors up to "{", declarations up to the matching "}".
+        importsAllowed = false;
         const CSSToken* preludeStart = token;
         while (token != end && token->type != CSSToken::LeftBrace)
             ++token;
@@ -76,7 +128,7 @@ std::shared_ptr<CSSStyleSheet> CSSStyleSheet::parse(std::u16string_view text, co
     auto sheet = std::make_shared<CSSStyleSheet>();
     sheet->m_baseURL = baseURL;
     auto tokens = tokenizeCSS(text);
-    parseRules(tokens.data(), tokens.data() + tokens.size(), baseURL, 0, sheet->m_rules);
+    parseRules(tokens.data(), tokens.data() + tokens.size(), baseURL, 0, sheet->m_rules, &sheet->m_importRules);
     return sheet;
 }
 

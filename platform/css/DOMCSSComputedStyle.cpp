@@ -62,6 +62,19 @@ std::shared_ptr<const CSSComputedValues> DOMCSSComputedStyle::computedValues() c
     return CSSStyleResolver::computedValuesFor(*m_element);
 }
 
+std::shared_ptr<const CSSValue> DOMCSSComputedStyle::valueFor(ID id, const std::shared_ptr<const CSSComputedValues>& values) const
+{
+    if (id != ID::Width && id != ID::Height)
+        return sharedComputedValue(values, id);
+    // Widths and heights are the used sizes of the laid-out box, "auto" without one.
+    std::optional<CSSUsedSize> size;
+    if (auto* document = m_element->document(); document && m_element->isConnected())
+        size = CSSStyleResolver::forDocument(*document).usedSize(*m_element);
+    if (!size)
+        return CSSPrimitiveValue::createIdentifier(u"auto");
+    return CSSPrimitiveValue::create(id == ID::Width ? size->width : size->height, CSSPrimitiveValue::CSS_PX);
+}
+
 unsigned DOMCSSComputedStyle::length() const
 {
     return CSSPropertyCount;
@@ -77,13 +90,13 @@ std::shared_ptr<const CSSValue> DOMCSSComputedStyle::getPropertyCSSValue(std::u1
     auto id = cssPropertyID(name);
     if (!id)
         return nullptr;
-    return sharedComputedValue(computedValues(), *id);
+    return valueFor(*id, computedValues());
 }
 
 std::u16string DOMCSSComputedStyle::getPropertyValue(std::u16string_view name) const
 {
     if (auto id = cssPropertyID(name))
-        return computedValues()->value(*id)->cssText();
+        return valueFor(*id, computedValues())->cssText();
     std::u16string lower = asciiLowercase(name);
     if (lower.starts_with(u"-webkit-"))
         lower.erase(0, 8);
@@ -101,7 +114,7 @@ std::u16string DOMCSSComputedStyle::cssText() const
     for (unsigned i = 0; i < CSSPropertyCount; ++i) {
         if (!text.empty())
             text += u' ';
-        text += std::u16string(propertyName(i)) + u": " + values->values[i]->cssText() + u";";
+        text += std::u16string(propertyName(i)) + u": " + valueFor(static_cast<ID>(i), values)->cssText() + u";";
     }
     return text;
 }

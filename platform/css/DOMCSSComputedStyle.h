@@ -1,7 +1,7 @@
 // DOMCSSComputedStyle: the read-only computed style of an element, as the
 // DOM's getComputedStyle answers it. It is live: each query answers the
-// element's current style. Widths and heights answer "auto" until layout
-// provides used values.
+// element's current style. Widths and heights answer the used size of the
+// element's box when a layout of its document provides one, else "auto".
 #pragma once
 
 #include "platform/css/CSSComputedValues.h"
@@ -38,6 +38,8 @@ public:
     std::shared_ptr<const CSSComputedValues> computedValues() const;
 
 private:
+    std::shared_ptr<const CSSValue> valueFor(CSSPropertyID, const std::shared_ptr<const CSSComputedValues>&) const;
+
     std::shared_ptr<const DOMElement> m_element;
 };
 

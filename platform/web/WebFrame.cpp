@@ -13,6 +13,7 @@
 #include "platform/web/WebImageInfo.h"
 #include "platform/web/WebView.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -54,7 +55,8 @@ bool readFileForLoad(const WebView& view, const std::string& path, const URL& ur
     };
     if (!view.mayReadFile(path))
         return noAccess();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe must not hold the main thread at open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         int code = errno;
         if (code == EACCES || code == EPERM)
@@ -64,9 +66,17 @@ bool readFileForLoad(const WebView& view, const std::string& path, const URL& ur
         return false;
     }
     struct stat status;
-    if (fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (fstat(fd, &status) != 0)
+        status.st_mode = S_IFREG;
+    if (S_ISDIR(status.st_mode)) {
         ::close(fd);
         error = loadError(URLErrorFileDoesNotExist, url, u"The file is a folder.");
+        return false;
+    }
+    // Pipes and devices (a reference to /dev/zero) would block or never end.
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        error = loadError(URLErrorUnknown, url, u"The file is not a regular file.");
         return false;
     }
     contents.clear();
@@ -214,8 +224,10 @@ WebFrame::WebFrame(WebView* webView, std::u16string name, std::shared_ptr<DOMEle
 
 WebFrame::~WebFrame()
 {
-    if (m_document)
+    if (m_document) {
         CSSStyleResolver::forDocument(*m_document).setLinkedStyleSheetProvider(nullptr);
+        CSSStyleResolver::forDocument(*m_document).setUsedSizeProvider(nullptr);
+    }
     ++m_generation;
     for (auto& task : m_tasks)
         task->cancel();
@@ -307,7 +319,21 @@ void WebFrame::loadHTMLString(const std::u16string& html, const std::optional<UR
 
 void WebFrame::beginLoad(URLRequest request, std::optional<std::u16string> html)
 {
+    // While the parent loads, this frame counts as one of its pending frames from
+    // here until it ends, also when it loads again; the stop must not let the
+    // parent finish in between.
+    auto parent = parentFrame();
+    bool parentLoading = parent && parent->m_state == State::Committed;
+    if (parentLoading)
+        ++parent->m_pendingResources;
     stopLoading();
+    if (parentLoading) {
+        --parent->m_pendingResources;
+        if (parent->m_state == State::Committed)
+            ++parent->m_pendingChildFrames;
+    }
+    if (!m_webView)
+        return;
     auto& view = *m_webView;
     WebPolicyDecisionListener listener;
     if (auto* policy = view.policyDelegate()) {
@@ -315,6 +341,8 @@ void WebFrame::beginLoad(URLRequest request, std::optional<std::u16string> html)
         action.navigationType = WebNavigationTypeOther;
         action.originalURL = request.url();
         policy->decidePolicyForNavigationAction(view, action, request, *this, listener);
+        if (!m_webView)
+            return;
     }
     if (listener.decision() == WebPolicyDecisionListener::Decision::Ignore
         || listener.decision() == WebPolicyDecisionListener::Decision::Download) {
@@ -353,6 +381,7 @@ void WebFrame::startProvisionalLoad(URLRequest request, std::optional<std::u16st
         return;
     }
     dataSource->setRequest(*finalRequest);
+    m_outstandingResources.emplace_back(identifier, dataSource);
     std::weak_ptr<WebFrame> weakThis = weak_from_this();
     if (html) {
         std::string utf8 = toUTF8(*html);
@@ -426,22 +455,26 @@ void WebFrame::mainResourceArrived(WebResourceIdentifier identifier, Data data, 
     auto protectedThis = shared_from_this();
     auto& view = *m_webView;
     auto dataSource = m_provisionalDataSource;
-    auto& resources = resourceLoadDelegateOf(view);
+    uint64_t generation = m_generation;
     if (!error.isEmpty() || !response) {
         if (error.isEmpty())
             error = loadError(URLErrorUnknown, dataSource->request().url(), u"The load failed.");
-        resources.didFailLoadingWithError(view, identifier, error, *dataSource);
-        failProvisionalLoad(error);
+        resourceEnded(identifier);
+        resourceLoadDelegateOf(view).didFailLoadingWithError(view, identifier, error, *dataSource);
+        if (m_generation == generation)
+            failProvisionalLoad(error);
         return;
     }
-    uint64_t generation = m_generation;
-    resources.didReceiveResponse(view, identifier, *response, *dataSource);
+    // Delegates may start another load, close the web view or replace themselves
+    // in any callback: nothing is used across one without checking.
+    resourceLoadDelegateOf(view).didReceiveResponse(view, identifier, *response, *dataSource);
     if (m_generation != generation)
         return;
     commit(std::move(data), std::move(response));
     if (m_generation != generation)
         return;
-    resources.didFinishLoadingFromDataSource(view, identifier, *m_dataSource);
+    resourceEnded(identifier);
+    resourceLoadDelegateOf(view).didFinishLoadingFromDataSource(view, identifier, *m_dataSource);
     if (m_generation != generation || m_state != State::Committed)
         return;
     m_scannedDocumentVersion = m_document->treeAndAttributeVersion();
@@ -502,8 +535,10 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         document = DOMDocument::parseHTML(std::u16string_view(markup), url);
     }
     dataSource->setData(std::move(data));
-    if (m_document)
+    if (m_document) {
         CSSStyleResolver::forDocument(*m_document).setLinkedStyleSheetProvider(nullptr);
+        CSSStyleResolver::forDocument(*m_document).setUsedSizeProvider(nullptr);
+    }
     m_document = document;
     if (m_document) {
         // The cascade takes linked sheets as they were loaded here, through the
@@ -522,6 +557,17 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
                     return std::nullopt;
                 return toUTF16(std::string_view(reinterpret_cast<const char*>(resource->data().data()),
                                                 resource->data().size()));
+            });
+        // Computed widths and heights are the used sizes of this frame's layout.
+        CSSStyleResolver::forDocument(*m_document).setUsedSizeProvider(
+            [weakThis](const DOMElement& element) -> std::optional<CSSUsedSize> {
+                auto frame = weakThis.lock();
+                if (!frame || !frame->m_document || !frame->m_frameView)
+                    return std::nullopt;
+                auto size = frame->layout().usedSize(element);
+                if (!size)
+                    return std::nullopt;
+                return CSSUsedSize { size->width, size->height };
             });
     }
     m_layout.invalidate();
@@ -588,7 +634,11 @@ void WebFrame::startSubresourceLoads(bool includeFrames)
     auto base = baseURL();
     const URL* baseURLPointer = base ? &*base : nullptr;
     std::vector<std::shared_ptr<DOMElement>> frames;
-    for (DOMNode* node = document->first(); node; node = node->traverseNext()) {
+    // Holds the frame open while loads start: a frame the policy refuses ends at once
+    // and must not finish this frame before its later frames have started.
+    uint64_t generation = m_generation;
+    ++m_pendingResources;
+    for (DOMNode* node = document->first(); node && m_generation == generation; node = node->traverseNext()) {
         if (!node->isElementNode())
             continue;
         auto& element = static_cast<DOMElement&>(*node);
@@ -612,13 +662,17 @@ void WebFrame::startSubresourceLoads(bool includeFrames)
         } else if (includeFrames && (element.hasTagName(u"iframe") || element.hasTagName(u"frame")))
             frames.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
     }
-    for (auto& element : frames)
+    for (auto& element : frames) {
+        if (m_generation != generation)
+            break;
         loadChildFrame(element);
+    }
+    --m_pendingResources;
 }
 
 void WebFrame::loadSubresource(const URL& url, bool isStyleSheet)
 {
-    if (!m_requestedURLs.insert(url.absoluteString()).second)
+    if (!m_webView || !m_requestedURLs.insert(url.absoluteString()).second)
         return;
     auto& view = *m_webView;
     auto dataSource = m_dataSource;
@@ -630,11 +684,12 @@ void WebFrame::loadSubresource(const URL& url, bool isStyleSheet)
     if (m_generation != generation)
         return;
     if (!finalRequest) {
-        resources.didFailLoadingWithError(view, identifier, loadError(URLErrorCancelled, url, u"The load was cancelled."),
-                                          *dataSource);
+        resourceLoadDelegateOf(view).didFailLoadingWithError(
+            view, identifier, loadError(URLErrorCancelled, url, u"The load was cancelled."), *dataSource);
         return;
     }
     ++m_pendingResources;
+    m_outstandingResources.emplace_back(identifier, dataSource);
     std::weak_ptr<WebFrame> weakThis = weak_from_this();
     fetch(*finalRequest, [weakThis, generation, identifier, isStyleSheet, requestedURL = url.absoluteString()](
                              Data data, std::shared_ptr<URLResponse> response, Error error) {
@@ -643,13 +698,13 @@ void WebFrame::loadSubresource(const URL& url, bool isStyleSheet)
             return;
         auto& view = *frame->m_webView;
         auto dataSource = frame->m_dataSource;
-        auto& resources = resourceLoadDelegateOf(view);
         if (!error.isEmpty() || !response) {
             if (error.isEmpty())
                 error = Error(URLErrorDomain, URLErrorUnknown, u"The load failed.");
-            resources.didFailLoadingWithError(view, identifier, error, *dataSource);
+            frame->resourceEnded(identifier);
+            resourceLoadDelegateOf(view).didFailLoadingWithError(view, identifier, error, *dataSource);
         } else {
-            resources.didReceiveResponse(view, identifier, *response, *dataSource);
+            resourceLoadDelegateOf(view).didReceiveResponse(view, identifier, *response, *dataSource);
             if (frame->m_generation != generation)
                 return;
             std::u16string mimeType = response->mimeType().empty() ? webMIMETypeForURL(response->url()) : response->mimeType();
@@ -661,14 +716,18 @@ void WebFrame::loadSubresource(const URL& url, bool isStyleSheet)
                 frame->m_styleSheetResponseURLs.insert_or_assign(requestedURL, sheetURL);
                 dataSource->addSubresource(std::make_shared<WebResource>(std::move(data), response->url(), mimeType,
                                                                          encoding.empty() ? u"UTF-8" : encoding));
-                for (auto& imported : frame->importedStyleSheetURLs(text, &sheetURL))
+                for (auto& imported : frame->importedStyleSheetURLs(text, &sheetURL)) {
                     frame->loadSubresource(imported, true);
+                    if (frame->m_generation != generation)
+                        return;
+                }
                 if (frame->m_document)
                     CSSStyleResolver::forDocument(*frame->m_document).invalidate();
             } else
                 dataSource->addSubresource(std::make_shared<WebResource>(std::move(data), response->url(), mimeType, encoding));
             frame->m_layout.invalidate();
-            resources.didFinishLoadingFromDataSource(view, identifier, *dataSource);
+            frame->resourceEnded(identifier);
+            resourceLoadDelegateOf(view).didFinishLoadingFromDataSource(view, identifier, *dataSource);
         }
         if (frame->m_generation != generation)
             return;
@@ -682,12 +741,24 @@ void WebFrame::loadChildFrame(const std::shared_ptr<DOMElement>& element)
     auto child = WebFrame::create(m_webView, element->getAttribute(u"name"), shared_from_this(), element);
     m_children.push_back(child);
     m_frameView->documentView()->addSubview(child->m_frameView);
-    ++m_pendingChildFrames;
     auto src = element->getAttribute(u"src");
     auto base = baseURL();
     std::optional<URL> url;
     if (!src.empty())
         url = URL::create(src, base ? &*base : nullptr);
+    // A frame never loads the page of a frame that contains it: a page framing
+    // itself (or two framing each other) would nest without end. It stays blank.
+    auto withoutFragment = [](const std::u16string& string) { return string.substr(0, string.find(u'#')); };
+    if (url) {
+        auto target = withoutFragment(url->absoluteURL().absoluteString());
+        for (auto frame = shared_from_this(); frame && url; frame = frame->parentFrame()) {
+            auto& source = frame->m_dataSource;
+            if ((source && (withoutFragment(source->initialRequest().url().absoluteString()) == target
+                            || withoutFragment(source->request().url().absoluteString()) == target))
+                || (frame->m_document && withoutFragment(frame->m_document->URL()) == target))
+                url.reset();
+        }
+    }
     child->beginLoad(URLRequest(url ? url->absoluteURL() : *URL::create(u"about:blank")), std::nullopt);
 }
 
@@ -720,6 +791,8 @@ void WebFrame::failProvisionalLoad(const Error& error)
     if (m_provisionalDataSource)
         m_provisionalDataSource->setLoading(false);
     m_provisionalDataSource.reset();
+    if (!m_webView)
+        return;
     auto& view = *m_webView;
     frameLoadDelegateOf(view).didFailProvisionalLoadWithError(view, error, *this);
     if (auto parent = parentFrame())
@@ -741,12 +814,14 @@ void WebFrame::stopLoading()
         m_state = State::Failed;
     for (auto& child : m_children)
         child->stopLoading();
-    if (!loading)
-        return;
-    auto& view = *m_webView;
     URL url = m_provisionalDataSource ? m_provisionalDataSource->request().url()
                                       : m_dataSource ? m_dataSource->request().url() : *URL::create(u"about:blank");
     Error error = loadError(URLErrorCancelled, url, u"The load was cancelled.");
+    // Loads started after the frame finished (a reset image source) end here too.
+    cancelOutstandingResources(error);
+    if (!loading || !m_webView)
+        return;
+    auto& view = *m_webView;
     if (state == State::Provisional) {
         m_provisionalDataSource.reset();
         frameLoadDelegateOf(view).didFailProvisionalLoadWithError(view, error, *this);
@@ -758,8 +833,28 @@ void WebFrame::stopLoading()
         parent->childFrameEnded();
 }
 
+void WebFrame::resourceEnded(const WebResourceIdentifier& identifier)
+{
+    auto found = std::find_if(m_outstandingResources.begin(), m_outstandingResources.end(),
+                              [&](auto& entry) { return entry.first == identifier; });
+    if (found != m_outstandingResources.end())
+        m_outstandingResources.erase(found);
+}
+
+void WebFrame::cancelOutstandingResources(const Error& error)
+{
+    auto outstanding = std::move(m_outstandingResources);
+    m_outstandingResources.clear();
+    for (auto& [identifier, dataSource] : outstanding) {
+        if (!m_webView)
+            return;
+        resourceLoadDelegateOf(*m_webView).didFailLoadingWithError(*m_webView, identifier, error, *dataSource);
+    }
+}
+
 void WebFrame::detachFromWebView()
 {
+    m_outstandingResources.clear();
     ++m_generation;
     for (auto& task : m_tasks)
         task->cancel();

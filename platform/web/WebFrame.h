@@ -115,6 +115,10 @@ private:
     // The URL each style sheet request was answered from (the delegate may change requests).
     std::map<std::u16string, URL> m_styleSheetResponseURLs;
     std::vector<std::shared_ptr<URLSessionTask>> m_tasks;
+    // Resource loads the resource-load delegate was told about and that have not ended yet.
+    std::vector<std::pair<WebResourceIdentifier, std::shared_ptr<WebDataSource>>> m_outstandingResources;
+    void resourceEnded(const WebResourceIdentifier&);
+    void cancelOutstandingResources(const Error&);
 };
 
 } // namespace brevanton

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace brevanton {
 
@@ -41,6 +42,23 @@ std::optional<double> definiteLength(const CSSComputedValues& style, CSSProperty
     if (!primitive.isLength())
         return std::nullopt;
     return primitive.getFloatValue(CSSPrimitiveValue::CSS_PX);
+}
+
+// An explicit height in pixels; a percentage only of a definite containing height.
+std::optional<double> heightLength(const CSSComputedValues& style, std::optional<double> containingHeight)
+{
+    auto* value = style.value(CSSPropertyID::Height);
+    if (!value || !value->isPrimitiveValue())
+        return std::nullopt;
+    auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
+    if (primitive.primitiveType() == CSSPrimitiveValue::CSS_PERCENTAGE) {
+        if (!containingHeight)
+            return std::nullopt;
+        return std::max(0.0, primitive.numberValue() * *containingHeight / 100);
+    }
+    if (!primitive.isLength())
+        return std::nullopt;
+    return std::max(0.0, primitive.getFloatValue(CSSPrimitiveValue::CSS_PX));
 }
 
 enum class DisplayKind { None, Inline, Block, Table, Contents };
@@ -143,6 +161,24 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
         layoutDocument(document);
 }
 
+std::optional<Size> WebLayout::usedSize(const DOMElement& element) const
+{
+    auto found = m_boxes.find(&element);
+    if (found == m_boxes.end())
+        return std::nullopt;
+    const Box& box = found->second;
+    if (box.blockFlow == noBlockFlow)
+        return webIsReplacedElement(element) || element.hasTagName(u"table") ? std::optional<Size>(box.rect.size) : std::nullopt;
+    // Blocks answer their content box: the padding is inside the box.
+    auto style = CSSStyleResolver::computedValuesFor(element);
+    double base = m_blockFlows[box.blockFlow].width;
+    double horizontal = lengthInPixels(*style, CSSPropertyID::PaddingLeft, base)
+        + lengthInPixels(*style, CSSPropertyID::PaddingRight, base);
+    double vertical = lengthInPixels(*style, CSSPropertyID::PaddingTop, base)
+        + lengthInPixels(*style, CSSPropertyID::PaddingBottom, base);
+    return Size { std::max(0.0, box.rect.width() - horizontal), std::max(0.0, box.rect.height() - vertical) };
+}
+
 void WebLayout::layoutDocument(const DOMDocument& document)
 {
     size_t previousCount = m_boxes.size();
@@ -153,6 +189,7 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     m_blockFlows.clear();
     ++m_fullLayoutCount;
     m_tableDepth = 0;
+    m_containingHeight.reset();
     double height = 0;
     m_maxX = 0;
     if (auto root = document.documentElement())
@@ -218,7 +255,9 @@ bool WebLayout::relayoutBlock(const DOMElement& block)
     size_t boxCount = m_boxOrder.size();
     double outerMaxX = m_maxX;
     size_t flowCount = m_blockFlows.size();
+    m_containingHeight = old.containingHeight;
     double height = layoutBlock(block, old.x, old.y, old.width);
+    m_containingHeight.reset();
     if (m_boxOrder.size() != boxCount || m_blockFlows.size() != flowCount)
         return false;
     auto& box = m_boxes.find(&block)->second;
@@ -291,14 +330,17 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     if (auto explicitWidth = definiteLength(*style, CSSPropertyID::Width, width))
         boxWidth = *explicitWidth + paddingLeft + paddingRight;
     double contentWidth = std::max(0.0, boxWidth - paddingLeft - paddingRight);
+    // Percentage heights need a containing block of a definite height.
+    std::optional<double> containingHeight = m_containingHeight;
+    auto explicitHeight = heightLength(*style, containingHeight);
     double outerMaxX = m_maxX;
     m_maxX = 0;
+    m_containingHeight = explicitHeight;
     double contentHeight = layoutBlockChildren(element, boxX + paddingLeft, boxY + paddingTop, contentWidth);
-    bool fixedHeight = false;
-    if (auto explicitHeight = definiteLength(*style, CSSPropertyID::Height, 0); explicitHeight && *explicitHeight > 0) {
+    m_containingHeight = containingHeight;
+    bool fixedHeight = explicitHeight.has_value();
+    if (fixedHeight)
         contentHeight = *explicitHeight;
-        fixedHeight = true;
-    }
     double boxHeight = contentHeight + paddingTop + paddingBottom;
     double flowHeight = marginTop + boxHeight + marginBottom;
     m_maxX = std::max(m_maxX, boxX + boxWidth);
@@ -309,7 +351,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
         box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());
         m_blockFlows.emplace_back();
     }
-    m_blockFlows[box.blockFlow] = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight };
+    m_blockFlows[box.blockFlow] = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight, containingHeight };
     m_maxX = std::max(outerMaxX, m_maxX);
     return flowHeight;
 }
@@ -365,7 +407,10 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
 double WebLayout::layoutTable(const DOMElement& table, double x, double y, double width)
 {
     ++m_tableDepth;
+    // Cells are as tall as their rows: nothing in a table has a definite height to refer to.
+    std::optional<double> containingHeight = std::exchange(m_containingHeight, std::nullopt);
     double height = layoutTableBox(table, x, y, width);
+    m_containingHeight = containingHeight;
     --m_tableDepth;
     return height;
 }
@@ -432,7 +477,7 @@ Size WebLayout::replacedSize(const DOMElement& element) const
     auto style = CSSStyleResolver::computedValuesFor(element);
     if (auto cssWidth = definiteLength(*style, CSSPropertyID::Width, m_width))
         width = *cssWidth;
-    if (auto cssHeight = definiteLength(*style, CSSPropertyID::Height, 0))
+    if (auto cssHeight = heightLength(*style, m_containingHeight))
         height = *cssHeight;
     if (width && height)
         return { *width, *height };

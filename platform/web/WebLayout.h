@@ -54,6 +54,9 @@ public:
     std::vector<Rect> lineBoxRects(const DOMNode&) const;
     const std::vector<WebLineBox>* lineBoxes(const DOMNode&) const;
     Size documentSize() const { return m_documentSize; }
+    // The used content size of an element laid out as a block, a table or
+    // replaced content; nullopt for inline and unrendered elements.
+    std::optional<Size> usedSize(const DOMElement&) const;
     // The deepest node (element or text) whose box holds the point, or null.
     DOMNode* nodeAtPoint(const DOMDocument&, Point) const;
     // The text offset nearest to the point's x within a line box of `text`.
@@ -83,6 +86,8 @@ private:
         double maxX { 0 };
         bool inTable { false };
         bool fixedHeight { false };
+        // The definite height of the containing block, for percentage heights.
+        std::optional<double> containingHeight;
     };
     struct InlineState;
 
@@ -124,6 +129,8 @@ private:
     uint64_t m_characterDataVersion { 0 };
     uint64_t m_styleGeneration { ~0ull };
     unsigned m_tableDepth { 0 };
+    // The definite height of the block whose children are being laid out.
+    std::optional<double> m_containingHeight;
     double m_width { -1 };
     double m_multiplier { 1 };
     bool m_valid { false };

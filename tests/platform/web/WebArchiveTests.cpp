@@ -72,4 +72,49 @@ TEST(WebArchiveTest, ResourcesKeepEveryFieldAndDataSourcesReplaceByURL)
     EXPECT_EQ(webMIMETypeForURL(*URL::create(u"file:///x/noextension")), u"application/octet-stream");
 }
 
+TEST(WebArchiveTest, UnusualResourcesSurviveTheRoundTrip)
+{
+    Data binary;
+    for (int i = 0; i < 512; ++i)
+        binary.push_back(static_cast<uint8_t>(i * 7));
+    auto special = URL::fileURLWithPath(std::u16string_view(u"/tmp/a b/\u00fcber #1?%.png"), false);
+    std::vector<std::shared_ptr<WebResource>> subresources {
+        std::make_shared<WebResource>(binary, special, u"image/png", u""),
+        std::make_shared<WebResource>(Data(), *URL::create(u"data:text/plain,a%20b"), u"text/plain", u"windows-1252"),
+        std::make_shared<WebResource>(bytes("x"), *URL::create(u"https://example.org/q?a=1&b=%C3%A9#top"), u"text/css", u"UTF-8"),
+    };
+    auto stringDocument = *URL::create(std::u16string(WebStringDocumentScheme) + u"://7/");
+    auto inner = std::make_shared<WebArchive>(
+        std::make_shared<WebResource>(bytes("<p>in</p>"), *URL::create(u"about:blank"), u"text/html", u"UTF-16", u"inner"));
+    auto middle = std::make_shared<WebArchive>(
+        std::make_shared<WebResource>(bytes("<iframe>"), special, u"text/html", u"Shift_JIS", u"middle"),
+        std::vector<std::shared_ptr<WebResource>> {}, std::vector<std::shared_ptr<WebArchive>> { inner });
+    WebArchive archive(std::make_shared<WebResource>(bytes("<p>\xe9</p>"), stringDocument, u"text/html", u"ISO-8859-1"),
+                       subresources, { middle, inner });
+    Error error;
+    auto readBack = WebArchive::create(archive.data(), &error);
+    ASSERT_TRUE(readBack) << error;
+    EXPECT_EQ(*readBack, archive);
+    EXPECT_EQ(readBack->subresources()[0]->url().absoluteString(), special.absoluteString());
+    EXPECT_EQ(readBack->subresources()[0]->data(), binary);
+    EXPECT_EQ(readBack->subframeArchives()[0]->subframeArchives()[0]->mainResource()->textEncodingName(), u"UTF-16");
+
+    // Damaged copies fail with an error and never crash.
+    Data data = archive.data();
+    for (size_t cut = 0; cut < data.size(); cut += 3) {
+        Data truncated(data.begin(), data.begin() + cut);
+        Error damage;
+        EXPECT_FALSE(WebArchive::create(truncated, &damage));
+        EXPECT_FALSE(damage.isEmpty());
+    }
+    for (size_t i = 8; i < data.size(); i += 5) {
+        Data flipped = data;
+        flipped[i] ^= 0xA5;
+        Error damage;
+        if (!WebArchive::create(flipped, &damage)) {
+            EXPECT_FALSE(damage.isEmpty());
+        }
+    }
+}
+
 } // namespace

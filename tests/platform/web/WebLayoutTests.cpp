@@ -127,7 +127,8 @@ TEST_F(WebLayoutTest, PageFromFilesHasStylesBoxesAndHitTargets)
     Rect para = box(u"para");
     Rect picture = box(u"picture");
     Rect frame = box(u"inner");
-    EXPECT_LT(heading.maxY(), para.minY());
+    EXPECT_EQ(heading.minY(), 0) << "the imported sheet's margins apply";
+    EXPECT_EQ(heading.maxY(), para.minY());
     EXPECT_TRUE(box(u"hidden").isEmpty());
     EXPECT_EQ(picture.size, (Size { 40, 30 })) << "the image's own size";
     EXPECT_EQ(frame.size, (Size { 300, 150 }));
@@ -259,7 +260,11 @@ TEST_F(WebLayoutTest, RelayoutAfterTextEditsMatchesFullLayout)
          u"<div id=nested style='padding-bottom:2px'><p id=p2 style='margin:0'>short</p><p id=p3 style='margin:0'>after</p></div>"
          u"<span id=inl>inline <b id=b>bold</b></span><div id=deep><p id=p4>four</p></div></div>"
          u"<pre id=pre>a\nb</pre><div id=hidden style='display:none'><p id=hp>hidden</p></div>"
-         u"<table><tr><td id=cell>cell</td><td>x</td></tr></table><p id=last>last <img width=30 height=40></p>");
+         u"<table><tr><td id=cell>cell</td><td>x</td></tr></table>"
+         u"<div id=fixed style='height:60px;width:300px'><p id=pf style='margin:0'>fixed</p>"
+         u"<div id=half style='height:50%'><p id=ph style='margin:0'>half</p></div><p id=pa>after</p></div>"
+         u"<div style='height:2em'><div id=grows><p id=pg>grows</p></div></div>"
+         u"<p id=last>last <img width=30 height=40></p>");
     auto document = webView->mainFrameDocument();
     auto& layout = webView->mainFrame()->layout();
     double width = webView->mainFrame()->frameView()->clipView()->frame().width();
@@ -286,6 +291,9 @@ TEST_F(WebLayoutTest, RelayoutAfterTextEditsMatchesFullLayout)
         { "and gone again", [&] { text(u"p4").deleteData(text(u"p4").length() - 150, 150); }, false },
         { "a table cell", [&] { text(u"cell").appendData(longText); }, false },
         { "before the replaced element", [&] { text(u"last").replaceData(0, 4, longText); }, true },
+        { "in a block of a fixed height", [&] { text(u"pf").appendData(longText); }, true },
+        { "in a percentage of a fixed height", [&] { text(u"ph").appendData(longText); }, true },
+        { "inside a block within a fixed height", [&] { text(u"pg").appendData(longText); }, true },
     };
     for (auto& step : steps) {
         SCOPED_TRACE(step.name);
@@ -300,6 +308,9 @@ TEST_F(WebLayoutTest, RelayoutAfterTextEditsMatchesFullLayout)
         expectSameLayout(incremental, snapshot(full, *document));
     }
     EXPECT_GT(box(u"last").minY(), box(u"pre").maxY());
+    EXPECT_EQ(box(u"fixed").height(), 60) << "content overflows a fixed height";
+    EXPECT_EQ(box(u"half").height(), 30);
+    EXPECT_EQ(box(u"last").minY() - box(u"fixed").maxY(), 32 + 16) << "after a fixed 2em and the margin";
 
     // Structural and style changes lay everything out again.
     uint64_t fullLayouts = layout.fullLayoutCount();

@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -101,6 +102,8 @@ protected:
     }
     void TearDown() override
     {
+        if (!webView)
+            return;
         webView->setFrameLoadDelegate(nullptr);
         webView->setResourceLoadDelegate(nullptr);
     }
@@ -274,9 +277,153 @@ TEST_F(WebViewLoadingTest, NewLoadCancelsTheOneInProgress)
     webView->mainFrame()->loadHTMLString(u"<p id=second>second</p>", std::nullopt);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
     EXPECT_EQ(recorder.events[0], "start main");
-    EXPECT_EQ(recorder.events[3], "provisional-failure main URLErrorDomain -999");
+    EXPECT_EQ(recorder.events[3], "resource-failure / URLErrorDomain -999") << "the main resource ends too";
+    EXPECT_EQ(recorder.events[4], "provisional-failure main URLErrorDomain -999");
     EXPECT_EQ(recorder.events.back(), "finish main");
     EXPECT_TRUE(webView->mainFrameDocument()->getElementById(u"second"));
+}
+
+static size_t countPrefixed(const std::vector<std::string>& events, const std::string& prefix)
+{
+    return std::count_if(events.begin(), events.end(), [&](auto& event) { return event.starts_with(prefix); });
+}
+
+TEST_F(WebViewLoadingTest, CancelledLoadEndsEveryResourceItStarted)
+{
+    // The resource-load delegate keeps a record per identifier: each must end.
+    webView->setMainFrameURL(URL::fileURLWithPath(dataPath("page.html")).absoluteString());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return countPrefixed(recorder.events, "will-send picture.png"); }, 5));
+    webView->mainFrame()->loadHTMLString(u"<p>next</p>", std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    RunLoop::main().runFor(0.01);
+    auto& events = recorder.events;
+    EXPECT_EQ(countPrefixed(events, "identifier "), countPrefixed(events, "loaded ") + countPrefixed(events, "resource-failure "))
+        << testing::PrintToString(events);
+    EXPECT_NE(std::find(events.begin(), events.end(), "resource-failure picture.png URLErrorDomain -999"), events.end());
+    EXPECT_EQ(events.back(), "finish main");
+
+    // Stopping a finished page ends a load started afterwards (a reset image source).
+    recorder.events.clear();
+    webView->mainFrame()->reloadSubresource(URL::fileURLWithPath(dataPath("picture.png")));
+    webView->stopLoading();
+    EXPECT_EQ(recorder.events, (std::vector<std::string> { "identifier picture.png", "will-send picture.png",
+                                                           "resource-failure picture.png URLErrorDomain -999" }));
+}
+
+TEST_F(WebViewLoadingTest, WebViewClosedByADelegateMidLoadGetsNoFurtherCalls)
+{
+    size_t eventsAtClose = 0;
+    recorder.redirect = [&](const URLRequest& request) -> std::optional<URLRequest> {
+        if (request.url().lastPathComponent() == u"first.png") {
+            webView.reset();
+            eventsAtClose = recorder.events.size();
+        }
+        return request;
+    };
+    auto base = URL::fileURLWithPath(dataPath("page.html"));
+    webView->mainFrame()->loadHTMLString(u"<img src='first.png'><img src='picture.png'><link rel=stylesheet href='site.css'>"
+                                         u"<iframe name=f src='frame.html'></iframe>", base);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView; }, 5));
+    RunLoop::main().runFor(0.02);
+    EXPECT_EQ(recorder.events.size(), eventsAtClose) << testing::PrintToString(recorder.events);
+}
+
+TEST_F(WebViewLoadingTest, PipesAndDevicesFailInsteadOfBlocking)
+{
+    char folder[] = "/tmp/webview-pipe-XXXXXX";
+    ASSERT_TRUE(mkdtemp(folder));
+    std::string pipe = std::string(folder) + "/pipe.png";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    webView->mainFrame()->loadHTMLString(u"<img src='pipe.png'><img src='file:///dev/zero'>",
+                                         URL::fileURLWithPath(std::string(folder) + "/page.html"));
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_EQ(recorder.events.back(), "finish main");
+    EXPECT_EQ(countPrefixed(recorder.events, "resource-failure pipe.png URLErrorDomain"), 1u);
+    EXPECT_EQ(countPrefixed(recorder.events, "resource-failure zero URLErrorDomain"), 1u);
+    ::unlink(pipe.c_str());
+    ::rmdir(folder);
+}
+
+// Loads a frame again the first time it commits.
+class ReloadingRecorder : public LoadRecorder {
+public:
+    std::string frameToReload;
+    void didCommitLoadForFrame(WebView& view, WebFrame& frame) override
+    {
+        LoadRecorder::didCommitLoadForFrame(view, frame);
+        if (frameLabel(frame) == frameToReload) {
+            frameToReload.clear();
+            frame.loadRequest(URLRequest(*URL::create(u"frame.html", &frame.dataSource()->request().url())));
+        }
+    }
+};
+
+TEST_F(WebViewLoadingTest, SubframeLoadingAgainKeepsItsParentWaiting)
+{
+    ReloadingRecorder reloading;
+    webView->setFrameLoadDelegate(&reloading);
+    webView->setResourceLoadDelegate(&reloading);
+    for (std::string frame : { "a", "b" }) {
+        reloading.events.clear();
+        reloading.mainFrameEnded = false;
+        reloading.frameToReload = frame;
+        webView->mainFrame()->loadHTMLString(u"<iframe name=a src='frame.html'></iframe><iframe name=b src='frame.html'></iframe>",
+                                             URL::fileURLWithPath(dataPath("page.html")));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return reloading.mainFrameEnded; }, 5));
+        RunLoop::main().runFor(0.02);
+        auto& events = reloading.events;
+        EXPECT_EQ(countPrefixed(events, "finish " + frame), 1u);
+        EXPECT_EQ(countPrefixed(events, "failure " + frame + " -999"), 1u);
+        EXPECT_EQ(events.back(), "finish main") << frame << ": " << testing::PrintToString(events);
+    }
+}
+
+TEST_F(WebViewLoadingTest, PagesFramingThemselvesStopAtOneLevel)
+{
+    char folder[] = "/tmp/webview-frames-XXXXXX";
+    ASSERT_TRUE(mkdtemp(folder));
+    std::string self = std::string(folder) + "/self.html";
+    std::string other = std::string(folder) + "/other.html";
+    std::ofstream(self) << "<iframe name=inner src='self.html#x'></iframe><iframe name=other src='other.html'></iframe>";
+    std::ofstream(other) << "<iframe name=back src='self.html'></iframe>";
+    webView->setMainFrameURL(URL::fileURLWithPath(self).absoluteString());
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_EQ(recorder.events.back(), "finish main");
+    auto main = webView->mainFrame();
+    ASSERT_EQ(main->childFrames().size(), 2u);
+    EXPECT_TRUE(main->childFrames()[0]->childFrames().empty());
+    EXPECT_EQ(main->childFrames()[0]->dataSource()->request().url().absoluteString(), u"about:blank");
+    auto& back = main->childFrames()[1]->childFrames();
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0]->dataSource()->request().url().absoluteString(), u"about:blank");
+    ::unlink(self.c_str());
+    ::unlink(other.c_str());
+    ::rmdir(folder);
+}
+
+class RefusingPolicy : public WebPolicyDelegate {
+public:
+    void decidePolicyForNavigationAction(WebView&, const WebNavigationAction&, const URLRequest& request, WebFrame&,
+                                         WebPolicyDecisionListener& listener) override
+    {
+        if (request.url().lastPathComponent() == u"refused.html")
+            listener.ignore();
+        else
+            listener.use();
+    }
+};
+
+TEST_F(WebViewLoadingTest, RefusedFrameDoesNotFinishItsParentBeforeLaterFrames)
+{
+    RefusingPolicy policy;
+    webView->setPolicyDelegate(&policy);
+    webView->mainFrame()->loadHTMLString(u"<iframe name=a src='refused.html'></iframe><iframe name=b src='frame.html'></iframe>",
+                                         URL::fileURLWithPath(dataPath("page.html")));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return countPrefixed(recorder.events, "finish b"); }, 5));
+    RunLoop::main().runFor(0.01);
+    EXPECT_EQ(recorder.events.back(), "finish main") << testing::PrintToString(recorder.events);
+    EXPECT_EQ(countPrefixed(recorder.events, "finish main"), 1u);
+    webView->setPolicyDelegate(nullptr);
 }
 
 TEST_F(WebViewLoadingTest, DataURLsLoadLikeFiles)

@@ -33,6 +33,8 @@ void CSSRuleSet::addRule(const CSSSelector& selector, const CSSStyleRule& rule)
 
 void CSSRuleSet::collectMatchingRules(const DOMElement& element, std::vector<CSSRuleData>& out) const
 {
+    if (m_htmlOnly && !element.isHTMLElement())
+        return;
     auto test = [&](const std::vector<CSSRuleData>& candidates) {
         for (auto& data : candidates) {
             if (data.selector->matches(element, m_htmlOnly))

@@ -23,7 +23,8 @@ struct CSSRuleData {
 
 class CSSRuleSet {
 public:
-    // With `htmlOnly`, type selectors match HTML elements only.
+    // With `htmlOnly`, rules apply to HTML elements only, and type selectors
+    // match HTML ancestors only.
     explicit CSSRuleSet(bool htmlOnly = false)
         : m_htmlOnly(htmlOnly)
     {

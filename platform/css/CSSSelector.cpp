@@ -109,6 +109,7 @@ private:
         skipWhitespace();
         if (m_token == m_end || m_token->type != CSSToken::Ident)
             return false;
+        attribute.nameAsWritten = m_token->value;
         attribute.name = asciiLowercase(m_token->value);
         ++m_token;
         skipWhitespace();
@@ -197,7 +198,9 @@ bool containsWord(std::u16string_view list, std::u16string_view word)
 
 bool attributeMatches(const DOMElement& element, const CSSAttributeSelector& selector)
 {
-    const std::u16string* found = element.attributeValue(selector.name);
+    // Attribute names of HTML elements are lower case; others keep their case.
+    const std::u16string* found
+        = element.attributeValue(element.isHTMLElement() ? selector.name : selector.nameAsWritten);
     if (!found)
         return false;
     if (selector.match == CSSAttributeSelector::Match::Exists)
@@ -319,10 +322,11 @@ std::vector<CSSSelector> CSSSelector::parseList(std::u16string_view text)
 
 bool CSSSelector::matches(const DOMElement& element, bool htmlOnly) const
 {
-    return matchesFrom(element, m_compounds.size() - 1, htmlOnly);
+    Failures failures;
+    return matchesFrom(element, m_compounds.size() - 1, htmlOnly, failures);
 }
 
-bool CSSSelector::matchesFrom(const DOMElement& element, size_t index, bool htmlOnly) const
+bool CSSSelector::matchesFrom(const DOMElement& element, size_t index, bool htmlOnly, Failures& failures) const
 {
     if (!matchesCompoundSelector(element, m_compounds[index], htmlOnly))
         return false;
@@ -331,11 +335,17 @@ bool CSSSelector::matchesFrom(const DOMElement& element, size_t index, bool html
     Combinator combinator = m_combinators[index - 1];
     if (combinator == Combinator::Child) {
         auto* parent = parentElementOf(element);
-        return parent && matchesFrom(*parent, index - 1, htmlOnly);
+        return parent && matchesFrom(*parent, index - 1, htmlOnly, failures);
     }
+    // Only a compound with more selectors to its left is worth remembering.
+    bool remember = index > 1;
     for (auto* ancestor = parentElementOf(element); ancestor; ancestor = parentElementOf(*ancestor)) {
-        if (matchesFrom(*ancestor, index - 1, htmlOnly))
+        if (remember && failures.contains({ ancestor, index - 1 }))
+            continue;
+        if (matchesFrom(*ancestor, index - 1, htmlOnly, failures))
             return true;
+        if (remember)
+            failures.insert({ ancestor, index - 1 });
     }
     return false;
 }

@@ -7,6 +7,7 @@
 #include "platform/css/CSSTokenizer.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ class DOMElement;
 struct CSSAttributeSelector {
     enum class Match : uint8_t { Exists, Exact, Word, Hyphen, Prefix, Suffix, Contains };
     std::u16string name; // lower case
+    std::u16string nameAsWritten; // for elements outside HTML, matched with case
     std::u16string value;
     Match match { Match::Exists };
     bool caseInsensitive { false };
@@ -52,7 +54,10 @@ public:
     bool matches(const DOMElement&, bool htmlOnly = false) const;
 
 private:
-    bool matchesFrom(const DOMElement&, size_t compoundIndex, bool htmlOnly) const;
+    // Pairs of (element, compound index) known not to match, so that
+    // descendant combinators never retry an ancestor.
+    using Failures = std::set<std::pair<const DOMElement*, size_t>>;
+    bool matchesFrom(const DOMElement&, size_t compoundIndex, bool htmlOnly, Failures&) const;
 
     std::vector<CSSCompoundSelector> m_compounds;
     // m_combinators[i] joins m_compounds[i] and m_compounds[i + 1].

@@ -363,6 +363,9 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
         result->values[static_cast<unsigned>(ID::FontSize)] = keep(pixels(context.fontSize));
     }
     result->fontSize = context.fontSize;
+    // On the root itself, rem lengths other than its font size refer to its own font size.
+    if (!parent)
+        context.rootFontSize = context.fontSize;
 
     // Then the colour, which "currentcolor" refers to.
     const CSSValue* color = specified(ID::Color, fromParent);
@@ -652,6 +655,7 @@ void CSSStyleResolver::collectAuthorStyleSheets()
     // Every sheet in cascade order: the sheets a sheet imports come before its own rules.
     std::vector<std::shared_ptr<CSSStyleSheet>> cascaded;
     std::vector<const CSSStyleSheet*> importChain;
+    m_importsFollowed = 0;
     for (auto& sheet : sheets)
         appendWithImports(sheet, importChain, cascaded);
 
@@ -684,6 +688,9 @@ void CSSStyleResolver::appendWithImports(const std::shared_ptr<CSSStyleSheet>& s
             auto url = URL::create(rule.url);
             if (!url)
                 continue;
+            if (m_importsFollowed >= maximumImportCount)
+                break;
+            ++m_importsFollowed;
             auto imported = loadStyleSheet(*url);
             if (!imported)
                 continue;

@@ -56,6 +56,8 @@ public:
     void setLinkedStyleSheetProvider(LinkedStyleSheetProvider);
     // Author sheets may import others (@import) up to this depth.
     static constexpr size_t maximumImportDepth = 16;
+    // ...and at most this many imports in all, however wide the tree.
+    static constexpr size_t maximumImportCount = 256;
 
     // The used size of an element as the document's layout has it, or
     // nullopt when the element has no such box (not rendered, or inline).
@@ -100,6 +102,7 @@ private:
     // Parsed sheets by their source (text or file and modification time), reused across changes.
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
     std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>> m_styles;
+    size_t m_importsFollowed { 0 };
 };
 
 // Whether the character data changes of `document` after `sinceVersion` (see

@@ -423,7 +423,25 @@ std::u16string formatNumber(double number)
 
 std::vector<CSSToken> tokenizeCSS(std::u16string_view text)
 {
-    return Tokenizer(text).run();
+    // CR, FF and CR LF are newlines; NUL reads as the replacement character.
+    constexpr std::u16string_view special(u"\r\f\0", 3);
+    if (text.find_first_of(special) == std::u16string_view::npos)
+        return Tokenizer(text).run();
+    std::u16string normalized;
+    normalized.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            c = u'\n';
+        } else if (c == u'\f')
+            c = u'\n';
+        else if (!c)
+            c = u'\uFFFD';
+        normalized += c;
+    }
+    return Tokenizer(normalized).run();
 }
 
 std::u16string serializeCSSTokens(const CSSToken* begin, const CSSToken* end)

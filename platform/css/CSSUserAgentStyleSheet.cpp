@@ -10,19 +10,26 @@ legend, listing, main, p, plaintext, pre, search, xmp, article, aside, h1, h2, h
 nav, section, dir, dd, dl, dt, menu, ol, ul, fieldset, details, frameset, frame, optgroup, option,
 datagrid { display: block }
 
-area, base, basefont, datalist, head, link, meta, noembed, noframes, param, rp, script, style,
-template, title, input[type=hidden i], [hidden] { display: none }
+[hidden], area, base, basefont, datalist, head, link, meta, noembed, noframes, param, rp, script, style,
+template, title { display: none }
+embed[hidden] { display: inline; height: 0; width: 0 }
+input[type=hidden i] { display: none !important }
+audio { display: none }
+audio[controls] { display: inline }
 
 li { display: list-item }
-summary { display: list-item }
+summary { display: block }
+details > summary { display: list-item }
 table { display: table; border-collapse: separate; border-spacing: 2px; box-sizing: border-box; text-indent: 0 }
 caption { display: table-caption; text-align: center }
-colgroup { display: table-column-group }
-col { display: table-column }
-thead { display: table-header-group; vertical-align: middle }
-tbody { display: table-row-group; vertical-align: middle }
-tfoot { display: table-footer-group; vertical-align: middle }
-tr { display: table-row; vertical-align: inherit }
+colgroup, colgroup[hidden] { display: table-column-group }
+col, col[hidden] { display: table-column }
+thead, thead[hidden] { display: table-header-group }
+tbody, tbody[hidden] { display: table-row-group }
+tfoot, tfoot[hidden] { display: table-footer-group }
+tr, tr[hidden] { display: table-row }
+thead, tbody, tfoot { vertical-align: middle }
+tr { vertical-align: inherit }
 td, th { display: table-cell; vertical-align: inherit; padding: 1px }
 th { font-weight: bold; text-align: -webkit-center }
 ruby { display: ruby }
@@ -53,7 +60,7 @@ ul ul ul, ul ol ul, ol ul ul, ol ol ul, ul menu ul, ul dir ul { list-style-type:
 ul ul, ul ol, ol ol, ol ul, ul menu, ul dir, menu ul, dir ul, menu ol, dir ol { margin-top: 0; margin-bottom: 0 }
 dl { margin-top: 1em; margin-bottom: 1em }
 dd { margin-left: 40px }
-summary { list-style-type: disclosure-closed; list-style-position: inside }
+details > summary { list-style-type: disclosure-closed; list-style-position: inside }
 details[open] > summary { list-style-type: disclosure-open }
 
 pre, xmp, plaintext, listing { font-family: monospace; white-space: pre; margin-top: 1em; margin-bottom: 1em }

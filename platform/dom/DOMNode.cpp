@@ -745,6 +745,19 @@ std::shared_ptr<DOMNode> DOMNode::cloneNodeInto(DOMDocument* document, bool deep
 
 void DOMNode::setDocumentHandleForSubtree(const DOMDocumentHandlePtr& handle)
 {
+    auto* oldDocument = document();
+    auto* newDocument = handle ? handle->document : nullptr;
+    if (oldDocument && oldDocument != newDocument && !oldDocument->ranges().empty()) {
+        // Ranges inside an adopted tree follow it, so that the new
+        // document's mutations keep updating them.
+        std::vector<DOMRange*> moving;
+        for (auto* range : oldDocument->ranges()) {
+            if (isInclusiveAncestorOf(range->startNode()) || isInclusiveAncestorOf(range->endNode()))
+                moving.push_back(range);
+        }
+        for (auto* range : moving)
+            range->moveToDocument(newDocument);
+    }
     // Only roots and attribute nodes hold the handle; the rest find it through their root.
     if (!parent()) {
         releaseHandle();

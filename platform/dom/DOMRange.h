@@ -63,6 +63,8 @@ public:
     // access for the mutation steps.
     DOMDocument* registeredDocument() const { return m_document; }
     void documentWillBeDestroyed() { m_document = nullptr; }
+    // Re-registers the range with the document its boundary nodes were adopted into.
+    void moveToDocument(DOMDocument* document) { registerWith(document); }
     unsigned registryIndex() const { return m_registryIndex; }
     void setRegistryIndex(unsigned index) { m_registryIndex = index; }
     DOMNode* startNode() const { return m_startContainer.get(); }

@@ -36,6 +36,49 @@ std::u16string attributeValue(xmlAttr* attribute)
     return result;
 }
 
+// Internal entities may refer to each other: expansion is bounded in depth
+// and in total size per parse, so an entity bomb expands to a bounded text.
+constexpr size_t maximumEntityExpansion = 1 << 20;
+constexpr unsigned maximumEntityDepth = 16;
+
+void expandEntity(xmlDoc* doc, xmlEntity* entity, unsigned depth, size_t& budget, std::string& into)
+{
+    const char* content = reinterpret_cast<const char*>(entity->content);
+    if (!content)
+        return;
+    size_t length = std::strlen(content);
+    for (size_t i = 0; i < length && budget;) {
+        if (content[i] == '&') {
+            const char* semicolon = static_cast<const char*>(std::memchr(content + i, ';', length - i));
+            if (semicolon && semicolon > content + i + 1 && content[i + 1] != '#') {
+                std::string name(content + i + 1, semicolon);
+                xmlEntity* reference = xmlGetDocEntity(doc, reinterpret_cast<const xmlChar*>(name.c_str()));
+                if (reference && reference->etype == XML_INTERNAL_GENERAL_ENTITY) {
+                    if (depth < maximumEntityDepth && reference != entity)
+                        expandEntity(doc, reference, depth + 1, budget, into);
+                } else if (!reference) {
+                    if (auto* description = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str()))) {
+                        std::u16string character;
+                        unsigned codePoint = description->value;
+                        if (codePoint >= 0x10000) {
+                            codePoint -= 0x10000;
+                            character += static_cast<char16_t>(0xD800 + (codePoint >> 10));
+                            character += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+                        } else
+                            character += static_cast<char16_t>(codePoint);
+                        into += toUTF8(character);
+                    }
+                }
+                i = static_cast<size_t>(semicolon - content) + 1;
+                continue;
+            }
+        }
+        into += content[i];
+        --budget;
+        ++i;
+    }
+}
+
 class XMLTreeBuilder {
 public:
     explicit XMLTreeBuilder(DOMDocument& document)
@@ -92,9 +135,11 @@ public:
                 // Internal entities expand to their text; HTML's named
                 // characters are known without a DTD; anything else is dropped.
                 xmlEntity* entity = xmlGetDocEntity(node->doc, node->name);
-                if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY)
-                    appendText(*item.parent, fromXML(entity->content));
-                else if (!entity || entity->etype != XML_EXTERNAL_GENERAL_PARSED_ENTITY) {
+                if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY) {
+                    std::string expanded;
+                    expandEntity(node->doc, entity, 0, m_entityBudget, expanded);
+                    appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(expanded.c_str())));
+                } else if (!entity || entity->etype != XML_EXTERNAL_GENERAL_PARSED_ENTITY) {
                     if (auto* description = htmlEntityLookup(node->name)) {
                         std::u16string text;
                         unsigned codePoint = description->value;
@@ -148,7 +193,101 @@ private:
     }
 
     DOMDocumentHandlePtr m_handle;
+    size_t m_entityBudget { maximumEntityExpansion };
 };
+
+bool startsWith(std::string_view text, size_t at, std::string_view prefix)
+{
+    return text.size() - at >= prefix.size() && text.substr(at, prefix.size()) == prefix;
+}
+
+size_t skipPast(std::string_view text, size_t at, std::string_view terminator)
+{
+    auto end = text.find(terminator, at);
+    return end == std::string_view::npos ? text.size() : end + terminator.size();
+}
+
+// XHTML written by hand uses HTML's named characters (&nbsp;) without
+// declaring them; the XML parser would drop them and the text around them.
+// References to names that are neither predefined nor declared become
+// numeric references. Comments, CDATA sections, processing instructions and
+// the doctype are copied unchanged. UTF-16 input is left to the parser.
+std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
+{
+    if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+        return std::string(bytes);
+    if (bytes.find('&') == std::string_view::npos)
+        return std::string(bytes);
+    std::vector<std::string> declared;
+    std::string result;
+    result.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        char c = bytes[i];
+        if (c == '<') {
+            size_t end = i;
+            if (startsWith(bytes, i, "<!--"))
+                end = skipPast(bytes, i + 4, "-->");
+            else if (startsWith(bytes, i, "<![CDATA["))
+                end = skipPast(bytes, i + 9, "]]>");
+            else if (startsWith(bytes, i, "<?"))
+                end = skipPast(bytes, i + 2, "?>");
+            else if (startsWith(bytes, i, "<!DOCTYPE")) {
+                // Through the closing '>' outside the internal subset and quotes.
+                int depth = 0;
+                char quote = 0;
+                end = i + 9;
+                for (; end < bytes.size(); ++end) {
+                    char d = bytes[end];
+                    if (quote) {
+                        if (d == quote)
+                            quote = 0;
+                    } else if (d == '"' || d == '\'')
+                        quote = d;
+                    else if (d == '[')
+                        ++depth;
+                    else if (d == ']')
+                        --depth;
+                    else if (d == '>' && depth <= 0)
+                        break;
+                }
+                end = std::min(end + 1, bytes.size());
+                auto subset = bytes.substr(i, end - i);
+                for (size_t at = subset.find("<!ENTITY"); at != std::string_view::npos; at = subset.find("<!ENTITY", at + 1)) {
+                    size_t nameStart = subset.find_first_not_of(" \t\r\n%", at + 8);
+                    size_t nameEnd = subset.find_first_of(" \t\r\n", nameStart);
+                    if (nameStart != std::string_view::npos && nameEnd != std::string_view::npos)
+                        declared.emplace_back(subset.substr(nameStart, nameEnd - nameStart));
+                }
+            }
+            if (end > i) {
+                result.append(bytes.substr(i, end - i));
+                i = end;
+                continue;
+            }
+        } else if (c == '&') {
+            size_t nameEnd = i + 1;
+            while (nameEnd < bytes.size() && nameEnd - i <= 32
+                   && ((bytes[nameEnd] >= 'a' && bytes[nameEnd] <= 'z') || (bytes[nameEnd] >= 'A' && bytes[nameEnd] <= 'Z')
+                       || (bytes[nameEnd] >= '0' && bytes[nameEnd] <= '9')))
+                ++nameEnd;
+            if (nameEnd < bytes.size() && bytes[nameEnd] == ';' && nameEnd > i + 1) {
+                std::string name(bytes.substr(i + 1, nameEnd - i - 1));
+                bool predefined = name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
+                if (!predefined && std::find(declared.begin(), declared.end(), name) == declared.end()) {
+                    if (auto* description = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str()))) {
+                        result += "&#" + std::to_string(description->value) + ";";
+                        i = nameEnd + 1;
+                        continue;
+                    }
+                }
+            }
+        }
+        result += c;
+        ++i;
+    }
+    return result;
+}
 
 void ensureParserInitialized()
 {
@@ -164,7 +303,8 @@ void ensureParserInitialized()
 std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view bytes, Error* outError)
 {
     ensureParserInitialized();
-    xmlDoc* source = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, xmlParseOptions);
+    auto input = replaceUndeclaredHTMLReferences(bytes);
+    xmlDoc* source = xmlReadMemory(input.data(), static_cast<int>(input.size()), nullptr, nullptr, xmlParseOptions);
     if (!source || !xmlDocGetRootElement(source)) {
         if (source)
             xmlFreeDoc(source);
@@ -208,7 +348,7 @@ std::shared_ptr<DOMDocumentFragment> parseXMLFragment(DOMDocument& document, std
         }
         wrapped += "\"";
     }
-    wrapped += ">" + toUTF8(markup) + "</fragment-root>";
+    wrapped += ">" + replaceUndeclaredHTMLReferences(toUTF8(markup)) + "</fragment-root>";
     xmlDoc* source = xmlReadMemory(wrapped.data(), static_cast<int>(wrapped.size()), nullptr, "UTF-8", xmlParseOptions);
     if (!source)
         return fragment;

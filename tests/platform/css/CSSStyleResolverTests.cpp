@@ -75,7 +75,7 @@ TEST(CSSStyleResolver, DisplayOfEveryHTMLElement)
         { "figure", "block" }, { "footer", "block" }, { "header", "block" }, { "hgroup", "block" },
         { "main", "block" }, { "nav", "block" }, { "search", "block" }, { "section", "block" },
         // Lists and tables.
-        { "li", "list-item" }, { "summary", "list-item" }, { "table", "table" }, { "caption", "table-caption" },
+        { "li", "list-item" }, { "summary", "block" }, { "table", "table" }, { "caption", "table-caption" },
         { "colgroup", "table-column-group" }, { "col", "table-column" }, { "thead", "table-header-group" },
         { "tbody", "table-row-group" }, { "tfoot", "table-footer-group" }, { "tr", "table-row" },
         { "td", "table-cell" }, { "th", "table-cell" },
@@ -83,7 +83,7 @@ TEST(CSSStyleResolver, DisplayOfEveryHTMLElement)
         { "area", "none" }, { "base", "none" }, { "basefont", "none" }, { "datalist", "none" },
         { "link", "none" }, { "meta", "none" }, { "noembed", "none" }, { "noframes", "none" }, { "param", "none" },
         { "rp", "none" }, { "script", "none" }, { "style", "none" }, { "template", "none" }, { "title", "none" },
-        { "dialog", "none" },
+        { "dialog", "none" }, { "audio", "none" },
         // Inline blocks and ruby.
         { "button", "inline-block" }, { "input", "inline-block" }, { "select", "inline-block" },
         { "textarea", "inline-block" }, { "meter", "inline-block" }, { "progress", "inline-block" },
@@ -98,7 +98,7 @@ TEST(CSSStyleResolver, DisplayOfEveryHTMLElement)
         { "q", "inline" }, { "s", "inline" }, { "samp", "inline" }, { "small", "inline" }, { "span", "inline" },
         { "strike", "inline" }, { "strong", "inline" }, { "sub", "inline" }, { "sup", "inline" },
         { "time", "inline" }, { "tt", "inline" }, { "u", "inline" }, { "var", "inline" }, { "video", "inline" },
-        { "audio", "inline" }, { "wbr", "inline" }, { "unknown-element", "inline" },
+        { "wbr", "inline" }, { "unknown-element", "inline" },
     };
     auto document = DOMDocument::createHTMLDocument();
     auto body = document->body();

@@ -150,6 +150,8 @@ TEST(DOMRangeExamples, RangeRootedInFragment)
     EXPECT_EQ(other->compareBoundaryPoints(DOMRange::END_TO_START, *range), -1);
     EXPECT_EQ(range->compareBoundaryPoints(DOMRange::START_TO_END, *other), 1);
     EXPECT_EQ(range->compareBoundaryPoints(DOMRange::END_TO_START, *other), -1);
+    EXPECT_EQ(other->compareBoundaryPoints(DOMRange::START_TO_START, *range), -1);
+    EXPECT_EQ(other->compareBoundaryPoints(DOMRange::END_TO_END, *range), 1);
     auto body = document->createRange();
     Error error;
     body->compareBoundaryPoints(DOMRange::START_TO_START, *range, &error);

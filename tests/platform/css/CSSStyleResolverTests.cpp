@@ -6,28 +6,17 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
 
+#include "tests/platform/css/CSSTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
 using namespace brevanton;
+using namespace brevanton::csstest;
 
 namespace {
-
-std::shared_ptr<DOMDocument> parse(std::string_view html, const std::u16string& url = {})
-{
-    return DOMDocument::parseHTML(toUTF16(html), url);
-}
-
-std::string value(const std::shared_ptr<DOMDocument>& document, std::u16string_view id, std::u16string_view property)
-{
-    auto element = document->getElementById(id);
-    EXPECT_TRUE(element) << toUTF8(id);
-    if (!element)
-        return {};
-    return toUTF8(getComputedStyle(*element)->getPropertyValue(property));
-}
 
 class UserSheetReset : public ::testing::Test {
 protected:

@@ -13,9 +13,12 @@
 #include <random>
 #include <set>
 
+#include "tests/html/DOMTreeComparison.h"
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
+using namespace brevanton::domtest;
 
 namespace {
 
@@ -199,61 +202,6 @@ private:
     bool m_xml;
 };
 
-bool isSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
-
-bool keepsWhitespace(const std::u16string& name)
-{
-    return name == u"pre" || name == u"textarea" || name == u"script" || name == u"style" || name == u"code";
-}
-
-std::u16string collapsed(std::u16string_view text)
-{
-    std::u16string result;
-    bool inSpace = false;
-    for (char16_t c : text) {
-        if (isSpace(c)) {
-            inSpace = true;
-            continue;
-        }
-        if (inSpace && !result.empty())
-            result += u' ';
-        inSpace = false;
-        result += c;
-    }
-    return result;
-}
-
-// The tree as text; whitespace-only text outside preformatted content is left out.
-void canonical(const DOMNode& node, std::u16string& out, bool preserve)
-{
-    for (DOMNode* child = node.first(); child; child = child->next()) {
-        if (auto* element = toElement(child)) {
-            auto name = asciiLowercase(element->localName());
-            out += u"<" + name;
-            for (auto& attribute : element->attributeList()) {
-                // Class names are written one space apart, and an empty list not at all.
-                bool isClass = attribute.name == u"class";
-                if (isClass && collapsed(attribute.value).empty())
-                    continue;
-                out += u" " + asciiLowercase(attribute.name) + u"=[" + (isClass ? collapsed(attribute.value) : attribute.value) + u"]";
-            }
-            out += u">";
-            canonical(*element, out, preserve || keepsWhitespace(name));
-            out += u"</>";
-        } else if (child->isTextNode() || child->nodeType() == DOMNode::CDATA_SECTION_NODE) {
-            auto& data = static_cast<DOMCharacterData&>(*child).data();
-            auto text = preserve ? data : collapsed(data);
-            if (!text.empty())
-                out += u"T(" + text + u")";
-        } else if (child->nodeType() == DOMNode::COMMENT_NODE) {
-            out += u"C(" + static_cast<DOMCharacterData&>(*child).data() + u")";
-        }
-    }
-}
-
 // The text a reader sees, with whitespace collapsed across inline elements.
 void rendered(const DOMNode& node, std::u16string& out, bool preserve)
 {
@@ -270,7 +218,7 @@ void rendered(const DOMNode& node, std::u16string& out, bool preserve)
             out += block ? u"\n" : u"";
         } else if (child->isTextNode() || child->nodeType() == DOMNode::CDATA_SECTION_NODE) {
             for (char16_t c : static_cast<DOMCharacterData&>(*child).data())
-                out += !preserve && isSpace(c) ? u' ' : c;
+                out += !preserve && isHTMLWhitespace(c) ? u' ' : c;
         }
     }
 }
@@ -294,13 +242,6 @@ std::u16string renderedText(const DOMNode& node)
     while (!result.empty() && (result.back() == u' ' || result.back() == u'\n'))
         result.pop_back();
     return result;
-}
-
-std::u16string canonical(const DOMNode& node)
-{
-    std::u16string out;
-    canonical(node, out, false);
-    return out;
 }
 
 // The coloured output is the plain output, and its range map closes every node it opens.

@@ -18,9 +18,12 @@
 #include <random>
 #include <set>
 
+#include "tests/html/DOMTreeComparison.h"
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
+using namespace brevanton::domtest;
 
 namespace {
 
@@ -67,86 +70,6 @@ std::u16string write(DOMDocument& document, const Page& page, std::shared_ptr<co
     return writer.htmlStringFromDocument(document);
 }
 
-bool isSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
-}
-
-std::u16string collapsed(std::u16string_view text)
-{
-    std::u16string result;
-    bool inSpace = false;
-    for (char16_t c : text) {
-        if (isSpace(c)) {
-            inSpace = true;
-            continue;
-        }
-        if (inSpace && !result.empty())
-            result += u' ';
-        inSpace = false;
-        result += c;
-    }
-    return result;
-}
-
-bool keepsWhitespace(const DOMElement& element)
-{
-    auto name = asciiLowercase(element.localName());
-    return name == u"pre" || name == u"textarea" || name == u"script" || name == u"style" || name == u"listing";
-}
-
-// The tree as text, leaving out whitespace that does not matter.
-void canonical(const DOMNode& node, std::u16string& out, bool preserve)
-{
-    for (DOMNode* child = node.first(); child; child = child->next()) {
-        switch (child->nodeType()) {
-        case DOMNode::ELEMENT_NODE: {
-            auto& element = static_cast<DOMElement&>(*child);
-            out += u"<" + asciiLowercase(element.localName());
-            std::vector<std::u16string> attributes;
-            for (auto& attribute : element.attributeList())
-                attributes.push_back(asciiLowercase(attribute.name) + u"="
-                                     + (attribute.name == u"class" ? collapsed(attribute.value) : attribute.value));
-            std::sort(attributes.begin(), attributes.end());
-            for (auto& attribute : attributes)
-                out += u" " + attribute;
-            out += u">";
-            canonical(element, out, preserve || keepsWhitespace(element));
-            out += u"</>";
-            break;
-        }
-        case DOMNode::TEXT_NODE:
-        case DOMNode::CDATA_SECTION_NODE: {
-            auto& data = static_cast<DOMCharacterData&>(*child).data();
-            std::u16string text = preserve ? data : collapsed(data);
-            if (!text.empty())
-                out += u"T(" + text + u")";
-            break;
-        }
-        case DOMNode::COMMENT_NODE:
-            out += u"C(" + static_cast<DOMCharacterData&>(*child).data() + u")";
-            break;
-        case DOMNode::DOCUMENT_TYPE_NODE: {
-            auto& doctype = static_cast<DOMDocumentType&>(*child);
-            out += u"D(" + asciiLowercase(doctype.name()) + u"," + doctype.publicId() + u"," + doctype.systemId() + u")";
-            break;
-        }
-        case DOMNode::PROCESSING_INSTRUCTION_NODE:
-            out += u"P(" + static_cast<DOMProcessingInstruction&>(*child).target() + u")";
-            break;
-        default:
-            break;
-        }
-    }
-}
-
-std::u16string canonical(const DOMNode& node)
-{
-    std::u16string out;
-    canonical(node, out, false);
-    return out;
-}
-
 const std::set<std::u16string> phrasing { u"a", u"abbr", u"b", u"big", u"button", u"cite", u"code", u"dfn", u"em", u"font",
     u"i", u"img", u"input", u"kbd", u"label", u"mark", u"q", u"s", u"samp", u"select", u"small", u"span", u"strike",
     u"strong", u"sub", u"sup", u"time", u"tt", u"u", u"var", u"option", u"svg", u"circle", u"picture", u"source", u"video" };
@@ -167,7 +90,7 @@ void rendered(const DOMNode& node, std::u16string& out, bool preserve)
             bool block = !phrasing.count(name);
             if (block)
                 out += u'\n';
-            rendered(*element, out, preserve || keepsWhitespace(*element));
+            rendered(*element, out, preserve || keepsWhitespace(asciiLowercase(element->localName())));
             if (block)
                 out += u'\n';
         } else if (child->isTextNode()) {
@@ -177,7 +100,7 @@ void rendered(const DOMNode& node, std::u16string& out, bool preserve)
                 continue;
             }
             for (char16_t c : data)
-                out += isSpace(c) ? u' ' : c;
+                out += isHTMLWhitespace(c) ? u' ' : c;
         }
     }
 }

@@ -1,7 +1,7 @@
 // The brevanton executable. Until a GUI backend exists it runs headless: it
 // opens each file given to it, reports what the system knows of it, and with
 // --save writes it back through the HTML writer as the editor would on save.
-#include "dom/VornickLineIndex.h"
+#include "toolkit/VornickLineIndex.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLDocumentType.h"
 #include "html/VornickHTMLFormattingPreferences.h"

@@ -2,7 +2,7 @@
 // write and the coloured write with its range map and line index, each
 // beside gumbo's parse of the same page, and tidy's pretty-printing of the
 // page as the tool a user would otherwise run.
-#include "dom/VornickLineIndex.h"
+#include "toolkit/VornickLineIndex.h"
 #include "html/VornickHTMLWriter.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/foundation/FileUtilities.h"

@@ -1,5 +1,5 @@
 // The JSON writer on a 5 MB archive beside nlohmann-json's dump of the same data.
-#include "dom/VornickJSONWriter.h"
+#include "toolkit/VornickJSONWriter.h"
 #include "platform/foundation/DateFormatting.h"
 #include "platform/foundation/Text.h"
 

@@ -1,6 +1,6 @@
 // The line index of a 5 MB HTML text beside a plain memchr count of the
 // newlines of the same text.
-#include "dom/VornickLineIndex.h"
+#include "toolkit/VornickLineIndex.h"
 #include "platform/foundation/Text.h"
 
 #include <benchmark/benchmark.h>

@@ -2,7 +2,7 @@
 
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
-#include "dom/VornickWhitespaceFilter.h"
+#include "toolkit/VornickWhitespaceFilter.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

@@ -2,7 +2,7 @@
 // one of its character set; and switching its declaration to UTF-8.
 #pragma once
 
-#include "dom/VornickStringEncoding.h"
+#include "toolkit/VornickStringEncoding.h"
 
 namespace brevanton {
 

@@ -2,7 +2,7 @@
 
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
-#include "dom/VornickURLExtensions.h"
+#include "toolkit/VornickURLExtensions.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

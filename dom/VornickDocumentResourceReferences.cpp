@@ -1,7 +1,7 @@
 #include "dom/VornickDocumentResourceReferences.h"
 
 #include "dom/VornickDocumentExtensions.h"
-#include "dom/VornickURLExtensions.h"
+#include "toolkit/VornickURLExtensions.h"
 
 namespace brevanton {
 

@@ -1,7 +1,7 @@
 #include "dom/VornickFragmentExtensions.h"
 
 #include "dom/VornickElementExtensions.h"
-#include "dom/VornickWhitespaceFilter.h"
+#include "toolkit/VornickWhitespaceFilter.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

@@ -1,7 +1,7 @@
 #include "dom/VornickHTMLTree.h"
 
 #include "dom/VornickDocumentEncoding.h"
-#include "dom/VornickErrors.h"
+#include "toolkit/VornickErrors.h"
 #include "platform/css/DOMCSSComputedStyle.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

@@ -5,7 +5,7 @@
 // attributes, plain-text copies and debugging dumps.
 #pragma once
 
-#include "dom/VornickRange.h"
+#include "toolkit/VornickRange.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "dom/VornickNodeListExtensions.h"
 
 #include "dom/VornickNodeExtensions.h"
-#include "dom/VornickWhitespaceFilter.h"
+#include "toolkit/VornickWhitespaceFilter.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"

@@ -2,7 +2,7 @@
 // reverse order; runs of nodes; whitespace-skipping indices; snapshots.
 #pragma once
 
-#include "dom/VornickRange.h"
+#include "toolkit/VornickRange.h"
 
 #include <functional>
 #include <memory>

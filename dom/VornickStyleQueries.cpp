@@ -1,6 +1,6 @@
 #include "dom/VornickStyleQueries.h"
 
-#include "dom/VornickLog.h"
+#include "toolkit/VornickLog.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
 #include "platform/foundation/Text.h"
 

@@ -1,7 +1,7 @@
 #include "dom/VornickTableExtensions.h"
 
 #include "dom/VornickNodeExtensions.h"
-#include "dom/VornickRange.h"
+#include "toolkit/VornickRange.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"

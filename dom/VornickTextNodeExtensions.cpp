@@ -4,7 +4,7 @@
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
-#include "dom/VornickWhitespaceFilter.h"
+#include "toolkit/VornickWhitespaceFilter.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

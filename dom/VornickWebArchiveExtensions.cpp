@@ -1,6 +1,6 @@
 #include "dom/VornickWebArchiveExtensions.h"
 
-#include "dom/VornickStringEncoding.h"
+#include "toolkit/VornickStringEncoding.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/web/WebArchive.h"

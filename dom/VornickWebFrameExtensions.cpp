@@ -1,7 +1,7 @@
 #include "dom/VornickWebFrameExtensions.h"
 
 #include "dom/VornickDOMServices.h"
-#include "dom/VornickLineIndex.h"
+#include "toolkit/VornickLineIndex.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameAssociatedValues.h"
 #include "platform/dom/DOMCharacterData.h"

@@ -7,7 +7,7 @@
 // advisories, snippet sets) are in html/VornickWebFrameEditingState.h.
 #pragma once
 
-#include "dom/VornickStringEncoding.h"
+#include "toolkit/VornickStringEncoding.h"
 #include "platform/foundation/Value.h"
 
 #include <functional>

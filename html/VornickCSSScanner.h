@@ -2,7 +2,7 @@
 // knows comments, url(...) references and everything else.
 #pragma once
 
-#include "dom/VornickRange.h"
+#include "toolkit/VornickRange.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "html/VornickCSSURLRewiringTool.h"
 
-#include "dom/VornickURLExtensions.h"
+#include "toolkit/VornickURLExtensions.h"
 
 namespace brevanton {
 

@@ -1,6 +1,6 @@
 #include "html/VornickDOMToNSRangeMap.h"
 
-#include "dom/VornickLog.h"
+#include "toolkit/VornickLog.h"
 #include "dom/VornickRelativeDOMPath.h"
 #include "html/VornickNamedCharacterReferenceMap.h"
 #include "platform/dom/DOMCharacterData.h"

@@ -7,7 +7,7 @@
 // depth times the logarithm of the fan-out, plus the span of a final text node.
 #pragma once
 
-#include "dom/VornickRange.h"
+#include "toolkit/VornickRange.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "html/VornickHTMLCharacterEncodingDetector.h"
 
-#include "dom/VornickStringExtensions.h"
+#include "toolkit/VornickStringExtensions.h"
 #include "platform/foundation/Text.h"
 
 #include <fstream>

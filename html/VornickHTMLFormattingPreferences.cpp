@@ -1,6 +1,6 @@
 #include "html/VornickHTMLFormattingPreferences.h"
 
-#include "dom/VornickLog.h"
+#include "toolkit/VornickLog.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <array>

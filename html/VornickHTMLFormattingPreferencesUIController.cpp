@@ -1,6 +1,6 @@
 #include "html/VornickHTMLFormattingPreferencesUIController.h"
 
-#include "dom/VornickLog.h"
+#include "toolkit/VornickLog.h"
 #include "html/VornickHTMLWriter.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/foundation/Bundle.h"

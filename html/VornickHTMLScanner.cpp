@@ -1,6 +1,6 @@
 #include "html/VornickHTMLScanner.h"
 
-#include "dom/VornickCharacterSets.h"
+#include "toolkit/VornickCharacterSets.h"
 #include "html/VornickElementKindTables.h"
 #include "html/VornickHTMLSpec.h"
 #include "platform/foundation/Text.h"

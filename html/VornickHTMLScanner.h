@@ -10,7 +10,7 @@
 // raw text: reported as one text token up to the matching end tag.
 #pragma once
 
-#include "dom/VornickRange.h"
+#include "toolkit/VornickRange.h"
 #include "html/VornickHTMLScannerToken.h"
 #include "html/VornickValidationAdvisory.h"
 

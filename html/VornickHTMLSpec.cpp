@@ -1,6 +1,6 @@
 #include "html/VornickHTMLSpec.h"
 
-#include "dom/VornickLog.h"
+#include "toolkit/VornickLog.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/JSONReader.h"
 #include "platform/foundation/Text.h"

@@ -1,6 +1,6 @@
 #include "html/VornickHTMLStringElementFinder.h"
 
-#include "dom/VornickStringExtensions.h"
+#include "toolkit/VornickStringExtensions.h"
 #include "platform/foundation/Text.h"
 
 namespace brevanton {

@@ -1,7 +1,7 @@
 #include "html/VornickHTMLStringResourceReferenceFinder.h"
 
-#include "dom/VornickLog.h"
-#include "dom/VornickStringExtensions.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickStringExtensions.h"
 #include "platform/foundation/Text.h"
 
 namespace brevanton {

@@ -19,8 +19,8 @@
 // The writer is reusable; each write resets the output. One thread at a time.
 #pragma once
 
-#include "dom/VornickNewlineConvention.h"
-#include "dom/VornickRange.h"
+#include "toolkit/VornickNewlineConvention.h"
+#include "toolkit/VornickRange.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLSyntaxColoringPreferences.h"

@@ -1,6 +1,6 @@
 #include "html/VornickMarkdownFilter.h"
 
-#include "dom/VornickErrors.h"
+#include "toolkit/VornickErrors.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/RunLoop.h"

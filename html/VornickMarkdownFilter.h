@@ -10,7 +10,7 @@
 // use the asynchronous form, which runs the scripts on worker threads.
 #pragma once
 
-#include "dom/VornickErrors.h"
+#include "toolkit/VornickErrors.h"
 
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Error.h"

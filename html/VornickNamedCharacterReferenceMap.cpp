@@ -1,6 +1,6 @@
 #include "html/VornickNamedCharacterReferenceMap.h"
 
-#include "dom/VornickLog.h"
+#include "toolkit/VornickLog.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/JSONReader.h"

@@ -3,7 +3,7 @@
 // child parts; start tags know their tag name and attribute assignments.
 #pragma once
 
-#include "dom/VornickRange.h"
+#include "toolkit/VornickRange.h"
 
 #include <memory>
 #include <mutex>

@@ -1,7 +1,7 @@
 #include "html/VornickTextPattern.h"
 
-#include "dom/VornickCharacterSets.h"
-#include "dom/VornickJSONResources.h"
+#include "toolkit/VornickCharacterSets.h"
+#include "toolkit/VornickJSONResources.h"
 #include "platform/foundation/Text.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "html/VornickTidyFilter.h"
 
-#include "dom/VornickJSONResources.h"
+#include "toolkit/VornickJSONResources.h"
 #include "html/VornickHTMLCharacterEncodingDetector.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileUtilities.h"

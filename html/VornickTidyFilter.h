@@ -4,7 +4,7 @@
 // with a timeout, so its messages always parse and a hung run ends.
 #pragma once
 
-#include "dom/VornickErrors.h"
+#include "toolkit/VornickErrors.h"
 
 #include "html/VornickValidationAdvisory.h"
 #include "platform/foundation/Error.h"

@@ -1,6 +1,6 @@
 #include "html/VornickHTMLAttributeValidators.h"
 
-#include "dom/VornickStringExtensions.h"
+#include "toolkit/VornickStringExtensions.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TypeIdentifiers.h"

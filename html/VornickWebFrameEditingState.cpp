@@ -2,8 +2,8 @@
 
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickDocumentHeadFields.h"
-#include "dom/VornickLineIndex.h"
-#include "dom/VornickNewlineConvention.h"
+#include "toolkit/VornickLineIndex.h"
+#include "toolkit/VornickNewlineConvention.h"
 #include "dom/VornickWebFrameAssociatedValues.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "html/VornickDOMToNSRangeMap.h"

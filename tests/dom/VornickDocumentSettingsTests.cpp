@@ -2,7 +2,7 @@
 #include "dom/VornickDocumentHeadFields.h"
 #include "dom/VornickDocumentResourceReferences.h"
 #include "dom/VornickDocumentType.h"
-#include "dom/VornickStringEncoding.h"
+#include "toolkit/VornickStringEncoding.h"
 
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

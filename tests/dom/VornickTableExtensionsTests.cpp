@@ -1,7 +1,7 @@
 #include "dom/VornickTableExtensions.h"
 
 #include "VornickDOMTestSupport.h"
-#include "dom/VornickRange.h"
+#include "toolkit/VornickRange.h"
 
 #include <gtest/gtest.h>
 

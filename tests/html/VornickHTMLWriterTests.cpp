@@ -1,6 +1,6 @@
 #include "html/VornickHTMLWriter.h"
 
-#include "dom/VornickCollections.h"
+#include "toolkit/VornickCollections.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"

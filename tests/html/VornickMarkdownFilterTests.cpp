@@ -1,6 +1,6 @@
 #include "html/VornickMarkdownFilter.h"
 
-#include "dom/VornickErrors.h"
+#include "toolkit/VornickErrors.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"

@@ -1,6 +1,6 @@
 #include "html/VornickNamedCharacterReferenceMap.h"
 
-#include "dom/VornickLog.h"
+#include "toolkit/VornickLog.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 
 #include "dom/VornickDocumentHeadFields.h"
 #include "dom/VornickDocumentType.h"
-#include "dom/VornickLineIndex.h"
-#include "dom/VornickNewlineConvention.h"
+#include "toolkit/VornickLineIndex.h"
+#include "toolkit/VornickNewlineConvention.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickFragmentSet.h"

@@ -1,0 +1,68 @@
+#include "toolkit/VornickWorkspaceExtensions.h"
+
+#include "platform/foundation/FileUtilities.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace brevanton;
+
+namespace {
+
+// Runs the lookup with a stand-in xdg-mime (or none) first on PATH and a
+// private XDG data folder.
+class BrowserLookup : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = createTemporaryDirectory("browser-lookup").value();
+        ASSERT_TRUE(createDirectory(m_folder + "/bin"));
+        ASSERT_TRUE(createDirectory(m_folder + "/data/applications"));
+        m_savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+        const char* data = std::getenv("XDG_DATA_HOME");
+        m_savedDataHome = data ? std::optional<std::string>(data) : std::nullopt;
+        ::setenv("PATH", (m_folder + "/bin").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (m_folder + "/data").c_str(), 1);
+        ::setenv("XDG_DATA_DIRS", (m_folder + "/none").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        ::setenv("PATH", m_savedPath.c_str(), 1);
+        m_savedDataHome ? ::setenv("XDG_DATA_HOME", m_savedDataHome->c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
+        ::unsetenv("XDG_DATA_DIRS");
+        removeItem(m_folder);
+    }
+    void installXdgMime(const std::string& body)
+    {
+        std::string path = m_folder + "/bin/xdg-mime";
+        ASSERT_TRUE(writeFileAtomically(path, "#!/bin/sh\n" + body + "\n"));
+        ::chmod(path.c_str(), 0755);
+    }
+    std::string m_folder;
+    std::string m_savedPath;
+    std::optional<std::string> m_savedDataHome;
+};
+
+} // namespace
+
+TEST_F(BrowserLookup, NameFromTheDesktopEntryOfTheDefaultHandler)
+{
+    installXdgMime("[ \"$*\" = \"query default x-scheme-handler/http\" ] && echo testbrowser.desktop");
+    ASSERT_TRUE(writeFileAtomically(m_folder + "/data/applications/testbrowser.desktop",
+                                    "[Desktop Entry]\nName[de]=Testnavigator\nName=Test Browser\n[Desktop Action new]\nName=New Window\n"));
+    EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::optional<std::u16string>(u"Test Browser"));
+
+    // Without its desktop entry, the handler's name.
+    removeItem(m_folder + "/data/applications/testbrowser.desktop");
+    EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::optional<std::u16string>(u"testbrowser"));
+}
+
+TEST_F(BrowserLookup, NothingWithoutAHandlerOrAWayToAsk)
+{
+    EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::nullopt);
+    installXdgMime("exit 0");
+    EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::nullopt);
+    installXdgMime("echo broken.desktop; exit 4");
+    EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::nullopt);
+}

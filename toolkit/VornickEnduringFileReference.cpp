@@ -1,0 +1,99 @@
+#include "toolkit/VornickEnduringFileReference.h"
+
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace brevanton {
+
+VornickEnduringFileReference::VornickEnduringFileReference(std::string path)
+    : m_path(std::move(path))
+    , m_bookmarkData(m_path.begin(), m_path.end())
+{
+}
+
+std::shared_ptr<VornickEnduringFileReference> VornickEnduringFileReference::enduringReferenceToFileURL(const URL& fileURL)
+{
+    auto path = fileURL.fileSystemPath();
+    if (!path || path->empty())
+        return nullptr;
+    return std::shared_ptr<VornickEnduringFileReference>(new VornickEnduringFileReference(std::move(*path)));
+}
+
+std::shared_ptr<VornickEnduringFileReference> VornickEnduringFileReference::referenceWithBookmarkData(const Data& bookmarkData)
+{
+    std::string path(bookmarkData.begin(), bookmarkData.end());
+    if (path.empty() || path[0] != '/' || path.find('\0') != std::string::npos)
+        return nullptr;
+    return std::shared_ptr<VornickEnduringFileReference>(new VornickEnduringFileReference(std::move(path)));
+}
+
+bool VornickEnduringFileReference::getFileURL(URL* fileURL, Error* outError)
+{
+    BREVANTON_ASSERT(fileURL != NULL, "fileURL != NULL");
+    std::lock_guard lock(m_mutex);
+    if (!m_resolvedURL) {
+        struct stat info;
+        if (::stat(m_path.c_str(), &info) < 0) {
+            Error error = Error::posix(errno, u"The file \u201C" + toUTF16(m_path) + u"\u201D cannot be found");
+            error.userInfo()[Error::FilePathKey] = Value(toUTF16(m_path));
+            return setError(outError, std::move(error));
+        }
+        m_resolvedURL = URL::fileURLWithPath(m_path, S_ISDIR(info.st_mode));
+    }
+    *fileURL = *m_resolvedURL;
+    return true;
+}
+
+bool VornickEnduringFileReference::beginUsing(Error* outError)
+{
+    URL url = URL::fileURLWithPath(m_path, false);
+    if (!getFileURL(&url, outError))
+        return false;
+    std::lock_guard lock(m_mutex);
+    ++m_useCount;
+    return true;
+}
+
+void VornickEnduringFileReference::finishedUsing()
+{
+    std::lock_guard lock(m_mutex);
+    BREVANTON_ASSERT(m_useCount > 0, "finishedUsing without a matching beginUsing");
+    --m_useCount;
+}
+
+int VornickEnduringFileReference::useCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_useCount;
+}
+
+bool VornickEnduringFileReference::resolveAndUse(const std::function<void(const URL&)>& block, Error* outError)
+{
+    if (!beginUsing(outError))
+        return false;
+    URL url = URL::fileURLWithPath(m_path, false);
+    getFileURL(&url, nullptr);
+    // The use ends also when the block throws.
+    struct UseGuard {
+        VornickEnduringFileReference& reference;
+        ~UseGuard() { reference.finishedUsing(); }
+    } guard { *this };
+    if (block)
+        block(url);
+    return true;
+}
+
+std::u16string VornickEnduringFileReference::description() const
+{
+    char address[32];
+    std::snprintf(address, sizeof address, "%p", static_cast<const void*>(this));
+    return u"VornickEnduringFileReference(" + toUTF16(address) + u") path=" + toUTF16(m_path)
+        + u" useCount=" + toUTF16(std::to_string(useCount()));
+}
+
+} // namespace brevanton

@@ -1,0 +1,177 @@
+#include "toolkit/VornickLog.h"
+
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/OperationQueue.h"
+
+#include <cstdio>
+#include <sys/utsname.h>
+
+namespace brevanton {
+
+namespace {
+
+// The positions of session starts that begin a line, in order.
+std::vector<size_t> sessionStarts(const std::u16string& text)
+{
+    std::vector<size_t> starts;
+    size_t position = 0;
+    while ((position = text.find(VornickLog::sessionStartMarker, position)) != std::u16string::npos) {
+        if (position == 0 || text[position - 1] == u'\n' || text[position - 1] == u'\r')
+            starts.push_back(position);
+        position += VornickLog::sessionStartMarker.size();
+    }
+    return starts;
+}
+
+} // namespace
+
+VornickLog::VornickLog(const URL& logFileURL)
+    : m_logFileURL(logFileURL)
+{
+    if (auto path = m_logFileURL.fileSystemPath()) {
+        if (auto contents = readFile(*path))
+            m_text = toUTF16(*contents);
+    }
+}
+
+std::shared_ptr<VornickLog> VornickLog::create(const URL& logFileURL)
+{
+    return std::shared_ptr<VornickLog>(new VornickLog(logFileURL));
+}
+
+VornickLog::~VornickLog()
+{
+    std::lock_guard lock(m_lock);
+    m_text.clear();
+    m_writeTimer.invalidate();
+}
+
+URL VornickLog::generalLogURL()
+{
+    std::string folder = xdgFolder(XDGFolder::Cache) + "/" + ApplicationFolderName + "/Logs";
+    Error error;
+    if (!createDirectory(folder, true, &error))
+        consoleLog("Failed to create directory " + folder + ", error=" + toUTF8(error.localizedDescription()));
+    return URL::fileURLWithPath(folder + "/GeneralLog.txt", false);
+}
+
+VornickLog& VornickLog::generalLog()
+{
+    // Lives for the whole process.
+    static std::shared_ptr<VornickLog>* log = new std::shared_ptr<VornickLog>(create(generalLogURL()));
+    return **log;
+}
+
+void VornickLog::log(std::u16string_view line)
+{
+    if (line.empty())
+        return;
+    std::u16string appended(line);
+    if (appended.back() != u'\n')
+        appended.push_back(u'\n');
+    bool culled = false;
+    {
+        std::lock_guard lock(m_lock);
+        if (appended.starts_with(sessionStartMarker))
+            culled = cullSessionsLocked();
+        m_text += appended;
+    }
+    scheduleWriteAndPostNotification(std::move(appended), culled);
+}
+
+std::u16string VornickLog::text() const
+{
+    std::lock_guard lock(m_lock);
+    return m_text;
+}
+
+void VornickLog::clear()
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_text.clear();
+    }
+    onMainThread([](VornickLog& log) {
+        log.scheduleWriteToLogFile();
+        NotificationCenter::defaultCenter().post(VornickLogChangedNotification, &log,
+                                                 Dictionary { { u"text", Value(log.text()) } });
+    });
+}
+
+void VornickLog::logBrevantonVersionAndSystemInfo()
+{
+    const Bundle& bundle = Bundle::main();
+    struct utsname system {};
+    uname(&system);
+    log("{} {} ({}) running on {} {}", bundle.objectForInfoDictionaryKey(u"CFBundleName"),
+        bundle.objectForInfoDictionaryKey(u"CFBundleShortVersionString"),
+        bundle.objectForInfoDictionaryKey(u"CFBundleVersion"), std::string(system.sysname),
+        std::string(system.release));
+}
+
+bool VornickLog::cullSessionsLocked()
+{
+    std::vector<size_t> starts = sessionStarts(m_text);
+    if (starts.empty())
+        return false;
+    size_t keepFrom = starts.size() >= 2 ? starts[starts.size() - 2] : starts.back();
+    m_text.erase(0, keepFrom);
+    return true;
+}
+
+void VornickLog::onMainThread(std::function<void(VornickLog&)> work)
+{
+    if (RunLoop::isMainThread()) {
+        work(*this);
+        return;
+    }
+    std::weak_ptr<VornickLog> weakThis = weak_from_this();
+    OperationQueue::main().addOperation([weakThis, work = std::move(work)] {
+        if (auto strongThis = weakThis.lock())
+            work(*strongThis);
+    });
+}
+
+void VornickLog::scheduleWriteAndPostNotification(std::u16string appendedString, bool culledLog)
+{
+    onMainThread([appendedString = std::move(appendedString), culledLog](VornickLog& log) {
+        log.scheduleWriteToLogFile();
+        if (culledLog)
+            NotificationCenter::defaultCenter().post(VornickLogChangedNotification, &log,
+                                                     Dictionary { { u"text", Value(log.text()) } });
+        else
+            NotificationCenter::defaultCenter().post(VornickLogAmendedNotification, &log,
+                                                     Dictionary { { u"text", Value(appendedString) } });
+    });
+}
+
+void VornickLog::scheduleWriteToLogFile()
+{
+    if (m_writeTimer)
+        return;
+    std::weak_ptr<VornickLog> weakThis = weak_from_this();
+    m_writeTimer = Timer::scheduledTimer(writeDelay, false, Timer::weakBlock<VornickLog>(weakThis, [](VornickLog& log, Timer&) {
+        log.cancelScheduledWriteToLogFile();
+        if (!log.writeLogFile())
+            log.scheduleWriteToLogFile();
+    }));
+}
+
+void VornickLog::cancelScheduledWriteToLogFile()
+{
+    m_writeTimer.invalidate();
+}
+
+bool VornickLog::writeLogFile()
+{
+    auto path = m_logFileURL.fileSystemPath();
+    if (!path)
+        return false;
+    std::string contents = toUTF8(text());
+    return writeFileAtomically(*path, contents);
+}
+
+} // namespace brevanton

@@ -1,0 +1,88 @@
+#include "toolkit/VornickWorkspaceExtensions.h"
+
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Process.h"
+#include "platform/foundation/Text.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace brevanton {
+
+static std::string trimmed(std::string text)
+{
+    const char* space = " \t\r\n";
+    text.erase(0, text.find_first_not_of(space));
+    auto end = text.find_last_not_of(space);
+    text.erase(end == std::string::npos ? 0 : end + 1);
+    return text;
+}
+
+static std::vector<std::string> applicationFolders()
+{
+    std::vector<std::string> folders { xdgFolder(XDGFolder::Data) + "/applications" };
+    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+    std::string list = dataDirs && *dataDirs ? dataDirs : "/usr/local/share:/usr/share";
+    std::stringstream stream(list);
+    std::string folder;
+    while (std::getline(stream, folder, ':')) {
+        if (!folder.empty() && folder.front() == '/')
+            folders.push_back(folder + "/applications");
+    }
+    return folders;
+}
+
+// The unlocalized Name of the [Desktop Entry] group of a desktop file.
+static std::optional<std::string> desktopEntryName(const std::string& contents)
+{
+    std::stringstream stream(contents);
+    std::string line;
+    bool inEntry = false;
+    while (std::getline(stream, line)) {
+        line = trimmed(line);
+        if (!line.empty() && line.front() == '[') {
+            inEntry = line == "[Desktop Entry]";
+            continue;
+        }
+        if (inEntry && line.rfind("Name=", 0) == 0) {
+            std::string name = trimmed(line.substr(5));
+            if (!name.empty())
+                return name;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::u16string> vornick_defaultWebBrowserDisplayName()
+{
+    std::string xdgMime = findExecutable("xdg-mime");
+    if (xdgMime.empty())
+        return std::nullopt;
+    ProcessLaunch launch;
+    launch.executable = xdgMime;
+    launch.arguments = { "query", "default", "x-scheme-handler/http" };
+    launch.timeout = std::chrono::milliseconds(5000);
+    auto result = Process::run(launch);
+    if (!result || !result->succeeded())
+        return std::nullopt;
+    std::string desktopID = trimmed(result->standardOutput);
+    if (auto newline = desktopID.find('\n'); newline != std::string::npos)
+        desktopID = trimmed(desktopID.substr(0, newline));
+    if (desktopID.empty() || desktopID.find('/') != std::string::npos)
+        return std::nullopt;
+    for (auto& folder : applicationFolders()) {
+        if (auto contents = readFile(folder + "/" + desktopID)) {
+            if (auto name = desktopEntryName(*contents))
+                return toUTF16(*name);
+            break;
+        }
+    }
+    std::string name = desktopID;
+    constexpr std::string_view suffix = ".desktop";
+    if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+        name.erase(name.size() - suffix.size());
+    return toUTF16(name);
+}
+
+} // namespace brevanton

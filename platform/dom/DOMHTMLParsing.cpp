@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace brevanton {
@@ -275,40 +276,57 @@ public:
                 }
                 auto element = makeElement(node->v.element);
                 auto* raw = element.get();
-                item.parent->insertChild(element, nullptr);
+                insert(*item.parent, std::move(element));
                 pushChildren(node->v.element.children, raw, item.depth + 1);
                 break;
             }
             case GUMBO_NODE_TEXT:
             case GUMBO_NODE_WHITESPACE:
             case GUMBO_NODE_CDATA: {
+                // Adjacent character runs form one text node, collected before it is inserted.
                 auto& text = node->v.text.text;
-                auto* last = item.parent->last();
-                if (last && last->nodeType() == DOMNode::TEXT_NODE) {
-                    // Adjacent character runs form one text node.
-                    std::u16string data = static_cast<DOMText*>(last)->data();
-                    appendUTF8AsUTF16(data, text, std::strlen(text));
-                    static_cast<DOMText*>(last)->setData(data);
-                    break;
+                if (m_pendingParent != item.parent) {
+                    flushText();
+                    m_pendingParent = item.parent;
                 }
-                std::u16string data;
-                appendUTF8AsUTF16(data, text, std::strlen(text));
-                item.parent->insertChild(std::make_shared<DOMText>(m_handle, std::move(data)), nullptr);
+                appendUTF8AsUTF16(m_pendingText, text, std::strlen(text));
                 break;
             }
             case GUMBO_NODE_COMMENT: {
                 std::u16string data;
                 appendUTF8AsUTF16(data, node->v.text.text, std::strlen(node->v.text.text));
-                item.parent->insertChild(std::make_shared<DOMComment>(m_handle, std::move(data)), nullptr);
+                insert(*item.parent, std::make_shared<DOMComment>(m_handle, std::move(data)));
                 break;
             }
             case GUMBO_NODE_DOCUMENT:
                 break;
             }
         }
+        flushText();
     }
 
 private:
+    void insert(DOMNode& parent, std::shared_ptr<DOMNode> child)
+    {
+        flushText();
+        parent.insertChild(std::move(child), nullptr);
+    }
+
+    void flushText()
+    {
+        if (!m_pendingParent)
+            return;
+        auto* parent = m_pendingParent;
+        m_pendingParent = nullptr;
+        if (auto* last = parent->last(); last && last->nodeType() == DOMNode::TEXT_NODE) {
+            static_cast<DOMText*>(last)->appendData(m_pendingText);
+            m_pendingText.clear();
+            return;
+        }
+        parent->insertChild(std::make_shared<DOMText>(m_handle, std::move(m_pendingText)), nullptr);
+        m_pendingText = {};
+    }
+
     static const GumboVector& childrenOf(const GumboNode* node)
     {
         return node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
@@ -377,15 +395,30 @@ private:
             appendUTF8AsUTF16(name, attribute->name, std::strlen(attribute->name));
             std::u16string value;
             appendUTF8AsUTF16(value, attribute->value, std::strlen(attribute->value));
-            if (!element->hasAttribute(name))
+            if (isNewAttribute(*element, source.attributes.length, name))
                 element->appendAttributeWithoutChecks(std::move(name), std::move(value));
         }
+        m_attributeNames.clear();
         return element;
+    }
+
+    // Gumbo drops repeated attributes as it reads them, but namespaced names
+    // are rebuilt here: a repeat keeps the first value. Long lists are checked
+    // through a set so that an element with thousands of attributes stays linear.
+    bool isNewAttribute(const DOMElement& element, unsigned count, const std::u16string& name)
+    {
+        constexpr unsigned shortList = 16;
+        if (count <= shortList)
+            return !element.hasAttribute(name);
+        return m_attributeNames.insert(name).second;
     }
 
     DOMDocument& m_document;
     DOMDocumentHandlePtr m_handle;
     std::array<const DOMQualifiedName*, (GUMBO_TAG_LAST + 1) * 3> m_knownNames;
+    DOMNode* m_pendingParent { nullptr };
+    std::u16string m_pendingText;
+    std::unordered_set<std::u16string> m_attributeNames;
 };
 
 } // namespace

@@ -33,7 +33,6 @@ TidyConfiguration& configuration()
 }
 
 struct MessagePatterns {
-    std::vector<std::shared_ptr<const icu::RegexPattern>> attributeReferencing;
     std::vector<std::shared_ptr<const icu::RegexPattern>> absolved;
     std::vector<std::pair<std::u16string, std::u16string>> substitutions;
 };
@@ -42,8 +41,6 @@ const MessagePatterns& messagePatterns()
 {
     static const MessagePatterns patterns = [] {
         MessagePatterns result;
-        if (auto list = vornick_arrayOfRegularExpressionsFromJSONResource(u"tidy-attribute-referencing-message-patterns", 0))
-            result.attributeReferencing = std::move(*list);
         if (auto list = vornick_arrayOfRegularExpressionsFromJSONResource(u"tidy-absolved-message-patterns", 0))
             result.absolved = std::move(*list);
         if (auto map = vornick_dictionaryMappingStringsToStringsFromJSONResource(u"tidy-message-substitutions"))
@@ -406,34 +403,6 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
         advisories.emplace_back(kind, 0, *lineNumber, *columnNumber, std::move(message), structural);
     }
     return advisories;
-}
-
-std::optional<std::u16string> VornickTidyFilter::attributeNameReferencedByMessage(std::u16string_view message)
-{
-    icu::UnicodeString subject = unicodeString(message);
-    int32_t candidateStart = -1;
-    int32_t candidateEnd = -1;
-    for (auto& pattern : messagePatterns().attributeReferencing) {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(subject, status));
-        if (U_FAILURE(status))
-            continue;
-        while (matcher->find(status) && U_SUCCESS(status)) {
-            if (matcher->groupCount() < 1)
-                continue;
-            int32_t start = matcher->start(1, status);
-            int32_t end = matcher->end(1, status);
-            if (U_FAILURE(status) || start < 0)
-                break;
-            candidateStart = start;
-            candidateEnd = end;
-            if (end > start)
-                break;
-        }
-    }
-    if (candidateStart < 0 || candidateEnd <= candidateStart || static_cast<size_t>(candidateEnd) > message.size())
-        return std::nullopt;
-    return std::u16string(message.substr(candidateStart, candidateEnd - candidateStart));
 }
 
 std::u16string VornickTidyFilter::leadingCommentTextForHTMLString(std::u16string_view string)

@@ -54,7 +54,6 @@ public:
                                                         std::u16string* standardErrorOutput, Error* outError);
 
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view);
-    static std::optional<std::u16string> attributeNameReferencedByMessage(std::u16string_view message);
     static VornickTidyResultCode tidyResultCodeFromTidyTerminationStatus(int status);
     static std::u16string leadingCommentTextForHTMLString(std::u16string_view);
 

@@ -4,6 +4,7 @@
 #include "platform/dom/DOMParsing.h"
 #include "platform/dom/DOMRange.h"
 #include "html/VornickTidyFilter.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -80,9 +81,9 @@ TEST_F(TidyFilter, ParsesErrorOutput)
     VornickTidyFilter::setAllowUserDefinedAttributesProvider([] { return true; });
     EXPECT_EQ(VornickTidyFilter::parseTidyStandardErrorOutput(output).size(), 3u);
 
-    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"<img> lacks \"alt\" attribute"), u"alt");
-    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"<a> attribute name \"x<y\" (value=\"1\") is invalid"), u"x<y");
-    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"missing </div>"), std::nullopt);
+    EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"<img> lacks \"alt\" attribute"), u"alt");
+    EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"<a> attribute name \"x<y\" (value=\"1\") is invalid"), u"x<y");
+    EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"missing </div>"), std::nullopt);
     EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(7), 3);
     EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(-1), 3);
 }
@@ -249,11 +250,11 @@ TEST_F(TidyFilter, AdvisoriesFindTheirNodeInTheDocument)
     painter.paintAndMapHTMLString(html, nullptr, nullptr, true,
         [&](std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap> painted) { map = painted; });
     auto document = parseHTMLDocument(toUTF8(html), "utf-8");
-    auto range = unknown->resolveDOMRange(html, *map, *document);
+    auto range = VornickResolveDOMRange(*unknown, html, *map, *document);
     ASSERT_TRUE(range);
     auto selected = range->startContainer()->childAt(range->startOffset());
     ASSERT_TRUE(selected);
     EXPECT_EQ(selected->nodeName(), u"FOO");
     VornickValidationAdvisory outside(VornickValidationAdvisoryKindError, 0, 99, 1, u"x", true);
-    EXPECT_EQ(outside.resolveDOMRange(html, *map, *document), nullptr);
+    EXPECT_EQ(VornickResolveDOMRange(outside, html, *map, *document), nullptr);
 }

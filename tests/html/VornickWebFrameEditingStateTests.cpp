@@ -9,8 +9,10 @@
 #include "html/VornickFragmentSet.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLSpec.h"
+#include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "html/VornickHTMLWriter.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMRange.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -182,6 +184,34 @@ TEST(VornickWebFrameEditingState, SubtreeDescriptionIndentsEachLevel)
     EXPECT_NE(line.find("documentType: \"HTML 5\""), std::string::npos) << line;
     EXPECT_EQ(line.find('\n'), std::string::npos);
     EXPECT_EQ(vornick_subtreeDescriptionWithDepth(frame, 2), u"\t\t" + vornick_briefDescription(frame) + u"\n");
+}
+
+TEST(VornickWebFrameEditingState, AdvisoriesResolveInTheFramesLastGeneratedSource)
+{
+    std::u16string html = u"<html><head><title>t</title></head><body>\n<p>a <foo>x</foo></p>\n</body></html>\n";
+    auto webView = WebView::create(Rect(0, 0, 800, 600));
+    auto frame = webView->mainFrame();
+    frame->loadHTMLString(html, std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+
+    VornickValidationAdvisory advisory(VornickValidationAdvisoryKindError, 0, 2, 6, u"<foo> is not recognized!", false);
+    // Nothing generated or mapped yet.
+    EXPECT_EQ(VornickResolveDOMRangeInWebFrame(advisory, *frame), nullptr);
+
+    vornick_setLastGeneratedHTMLString(*frame, html);
+    EXPECT_EQ(VornickResolveDOMRangeInWebFrame(advisory, *frame), nullptr);
+    VornickHTMLStringSyntaxPainterAndMapper painter;
+    painter.paintAndMapHTMLString(html, nullptr, nullptr, true,
+        [&](std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap> map) {
+            vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(*frame, map);
+        });
+
+    auto range = VornickResolveDOMRangeInWebFrame(advisory, *frame);
+    ASSERT_TRUE(range);
+    auto selected = range->startContainer()->childAt(range->startOffset());
+    ASSERT_TRUE(selected);
+    EXPECT_EQ(selected->nodeName(), u"FOO");
+    EXPECT_EQ(selected->ownerDocument(), frame->domDocument());
 }
 
 } // namespace

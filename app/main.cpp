@@ -52,8 +52,8 @@ const char* newlineName(int32_t convention)
 const char* advisoryKindName(VornickValidationAdvisoryKind kind)
 {
     switch (kind) {
-    case VornickValidationAdvisoryKindWarning: return "warning";
-    case VornickValidationAdvisoryKindError: return "error";
+    case VornickValidationAdvisoryKind::Warning: return "warning";
+    case VornickValidationAdvisoryKind::Error: return "error";
     default: return "note";
     }
 }
@@ -109,7 +109,7 @@ bool openFile(const std::string& path, bool save)
     std::vector<VornickValidationAdvisory> advisories;
     auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
     static const char* const results[] = { "valid", "warnings", "errors", "not validated" };
-    std::printf("  tidy:           %s, %zu advisories\n", result >= 0 && result <= 3 ? results[result] : "unknown",
+    std::printf("  tidy:           %s, %zu advisories\n", results[static_cast<size_t>(result)],
                 advisories.size());
     for (size_t i = 0; i < advisories.size() && i < maximumAdvisoriesShown; ++i) {
         const auto& advisory = advisories[i];

@@ -132,7 +132,7 @@ void VornickHTMLScanner::reportError(std::u16string message)
 {
     auto [line, column] = lineAndColumnForOffset(m_position);
     if (m_delegate)
-        m_delegate->htmlScannerValidationAdvisory(*this, VornickValidationAdvisory(VornickValidationAdvisoryKindError,
+        m_delegate->htmlScannerValidationAdvisory(*this, VornickValidationAdvisory(VornickValidationAdvisoryKind::Error,
             m_position, line, column, std::move(message), true));
 }
 
@@ -140,7 +140,7 @@ void VornickHTMLScanner::reportWarning(std::u16string message, size_t offset)
 {
     auto [line, column] = lineAndColumnForOffset(offset);
     if (m_delegate)
-        m_delegate->htmlScannerValidationAdvisory(*this, VornickValidationAdvisory(VornickValidationAdvisoryKindWarning,
+        m_delegate->htmlScannerValidationAdvisory(*this, VornickValidationAdvisory(VornickValidationAdvisoryKind::Warning,
             offset, line, column, std::move(message), false));
 }
 

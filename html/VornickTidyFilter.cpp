@@ -193,8 +193,8 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
 VornickTidyResultCode VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(int status)
 {
     if (status < 0 || status > 3)
-        return 3;
-    return status;
+        return VornickTidyResultCode::NotValidated;
+    return static_cast<VornickTidyResultCode>(status);
 }
 
 OperationQueue& VornickTidyFilter::validationQueue()
@@ -212,13 +212,13 @@ VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_vi
     arguments.insert(arguments.end(), { "-q", "-e", "-utf8" });
     auto run = runTidy(arguments, toUTF8(htmlString), nullptr);
     if (!run || !run->ranToCompletion)
-        return 3;
+        return VornickTidyResultCode::NotValidated;
     size_t recognisedLines = 0;
     advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines);
     if (run->status > 0 && recognisedLines == 0)
-        return 3; // Tidy complained in words we could not read: nothing is known.
+        return VornickTidyResultCode::NotValidated; // Tidy complained in words we could not read: nothing is known.
     if (advisories.empty())
-        return 0;
+        return VornickTidyResultCode::NoFindings;
     return tidyResultCodeFromTidyTerminationStatus(run->status);
 }
 
@@ -277,7 +277,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();
     if (tidyResult)
-        *tidyResult = 3;
+        *tidyResult = VornickTidyResultCode::NotValidated;
     if (!sourcePath || !destinationPath)
         return setError(outError, Error(POSIXErrorDomain, EINVAL, u"Tidy works on local files only."));
 
@@ -306,7 +306,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
     auto advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines);
     VornickTidyResultCode code = tidyResultCodeFromTidyTerminationStatus(run->status);
     if (run->status > 0 && recognisedLines == 0)
-        code = 3;
+        code = VornickTidyResultCode::NotValidated;
     if (tidyResult)
         *tidyResult = code;
     if (warningsAndErrors)
@@ -378,9 +378,9 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
         scanWord(line, i, u"-");
         VornickValidationAdvisoryKind kind;
         if (scanWord(line, i, u"Warning"))
-            kind = VornickValidationAdvisoryKindWarning;
+            kind = VornickValidationAdvisoryKind::Warning;
         else if (scanWord(line, i, u"Error"))
-            kind = VornickValidationAdvisoryKindError;
+            kind = VornickValidationAdvisoryKind::Error;
         else
             continue;
         scanWord(line, i, u":");

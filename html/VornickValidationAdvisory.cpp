@@ -51,8 +51,8 @@ std::optional<std::u16string> VornickValidationAdvisory::attributeNameReferenced
 
 std::u16string VornickValidationAdvisory::description() const
 {
-    const char16_t* kindName = m_kind == VornickValidationAdvisoryKindError ? u"Error"
-        : m_kind == VornickValidationAdvisoryKindWarning                   ? u"Warning"
+    const char16_t* kindName = m_kind == VornickValidationAdvisoryKind::Error ? u"Error"
+        : m_kind == VornickValidationAdvisoryKind::Warning                   ? u"Warning"
                                                                            : u"Unknown";
     std::u16string result = toUTF16(fmt::format("line {}, column {}: ", m_line, m_column));
     result += kindName;

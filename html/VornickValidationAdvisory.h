@@ -13,12 +13,10 @@
 
 namespace brevanton {
 
-using VornickValidationAdvisoryKind = int32_t;
-
-enum : VornickValidationAdvisoryKind {
-    VornickValidationAdvisoryKindUnknown = 0,
-    VornickValidationAdvisoryKindWarning = 1,
-    VornickValidationAdvisoryKindError = 2,
+enum class VornickValidationAdvisoryKind : int32_t {
+    Unknown = 0,
+    Warning = 1,
+    Error = 2,
 };
 
 class VornickValidationAdvisory {

@@ -82,7 +82,7 @@ TEST(HTMLScanner, AttributeNamesEndAtWhitespaceAndUnquotedValuesAreValues)
     auto lessThan = scan(u"<a\nb<c=\"1\">");
     ASSERT_EQ(lessThan.recorder.advisories.size(), 1u);
     auto& warning = lessThan.recorder.advisories[0];
-    EXPECT_EQ(warning.kind(), VornickValidationAdvisoryKindWarning);
+    EXPECT_EQ(warning.kind(), VornickValidationAdvisoryKind::Warning);
     EXPECT_FALSE(warning.isStructuralIssue());
     EXPECT_EQ(warning.offset(), 4u);
     EXPECT_EQ(warning.line(), 2);

@@ -194,7 +194,7 @@ TEST(VornickWebFrameEditingState, AdvisoriesResolveInTheFramesLastGeneratedSourc
     frame->loadHTMLString(html, std::nullopt);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
 
-    VornickValidationAdvisory advisory(VornickValidationAdvisoryKindError, 0, 2, 6, u"<foo> is not recognized!", false);
+    VornickValidationAdvisory advisory(VornickValidationAdvisoryKind::Error, 0, 2, 6, u"<foo> is not recognized!", false);
     // Nothing generated or mapped yet.
     EXPECT_EQ(VornickResolveDOMRangeInWebFrame(advisory, *frame), nullptr);
 

@@ -88,7 +88,7 @@ bool openFile(const std::string& path, bool save)
     std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), lineIndex->string().size());
     std::printf("  encoding:       %s\n", isXML ? toUTF8(document->characterSet()).c_str() : encoding.c_str());
     std::printf("  document type:  %s%s\n",
-                documentType == VornickHTMLDocumentTypeUnknown ? "unknown"
+                documentType == VornickHTMLDocumentType::Unknown ? "unknown"
                                                                : toUTF8(VornickHTMLDocumentTypeToPersistableString(documentType)).c_str(),
                 isXML ? " (parsed as XML)" : "");
     std::printf("  lines:          %zu\n", lineIndex->numberOfLines());

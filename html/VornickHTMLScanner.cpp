@@ -85,7 +85,7 @@ std::shared_ptr<VornickHTMLSpec> VornickHTMLScanner::spec() const
 {
     if (!m_specWasSet) {
         m_specWasSet = true;
-        m_spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+        m_spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
     }
     return m_spec;
 }
@@ -100,7 +100,7 @@ bool VornickHTMLScanner::isUsuallyEmptyElement(std::u16string_view tagName) cons
 {
     if (auto theSpec = spec())
         return theSpec->isUsuallyEmptyElement(tagName);
-    auto* record = VornickElementKindRecordForTagName(tagName, VornickHTMLDocumentTypeHTML5);
+    auto* record = VornickElementKindRecordForTagName(tagName, VornickHTMLDocumentType::HTML5);
     return record && (record->contentModel & VornickContentModelEmpty);
 }
 

@@ -193,7 +193,7 @@ TEST(HTMLScanner, DeclarationsAndComments)
 
 TEST(HTMLScanner, StrictModeChecksNesting)
 {
-    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
     ASSERT_TRUE(spec);
     auto run = [&](std::u16string_view text, std::optional<std::set<std::u16string>> allowed = std::nullopt) {
         Scan s;

@@ -52,8 +52,8 @@ const char* newlineName(int32_t convention)
 const char* advisoryKindName(VornickValidationAdvisoryKind kind)
 {
     switch (kind) {
-    case VornickValidationAdvisoryKindWarning: return "warning";
-    case VornickValidationAdvisoryKindError: return "error";
+    case VornickValidationAdvisoryKind::Warning: return "warning";
+    case VornickValidationAdvisoryKind::Error: return "error";
     default: return "note";
     }
 }
@@ -72,13 +72,12 @@ bool openFile(const std::string& path, bool save)
         return reportFailure(path, error);
 
     // The text as the DOM reads it: byte-order mark, declared charset, UTF-8, windows-1252.
-    std::string encoding;
-    auto source = toUTF16(decodeHTMLBytesToUTF8(*bytes, {}, encoding));
-    auto fileURL = URL::fileURLWithPath(path, false);
-    auto urlString = fileURL.absoluteString();
     bool isXML = DOMDocument::isXMLPath(toUTF16(path));
-    auto document = isXML ? DOMDocument::parseXML(*bytes, urlString, &error)
-                          : DOMDocument::parseHTML(*bytes, encoding, urlString);
+    auto syntax = isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    auto decoded = decodeDocumentText(*bytes, syntax);
+    auto source = toUTF16(decoded.utf8);
+    auto urlString = URL::fileURLWithPath(path, false).absoluteString();
+    auto document = DOMDocument::parseDecoded(decoded, syntax, urlString, &error);
     if (!document)
         return reportFailure(path, error);
 
@@ -86,9 +85,10 @@ bool openFile(const std::string& path, bool save)
     auto documentType = VornickDocumentTypeOfDocument(*document);
     std::printf("%s\n", path.c_str());
     std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), lineIndex->string().size());
-    std::printf("  encoding:       %s\n", isXML ? toUTF8(document->characterSet()).c_str() : encoding.c_str());
+    std::printf("  encoding:       %s%s\n", toUTF8(document->characterSet()).c_str(),
+                document->hasByteOrderMark() ? " with byte-order mark" : "");
     std::printf("  document type:  %s%s\n",
-                documentType == VornickHTMLDocumentTypeUnknown ? "unknown"
+                documentType == VornickHTMLDocumentType::Unknown ? "unknown"
                                                                : toUTF8(VornickHTMLDocumentTypeToPersistableString(documentType)).c_str(),
                 isXML ? " (parsed as XML)" : "");
     std::printf("  lines:          %zu\n", lineIndex->numberOfLines());
@@ -109,7 +109,7 @@ bool openFile(const std::string& path, bool save)
     std::vector<VornickValidationAdvisory> advisories;
     auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
     static const char* const results[] = { "valid", "warnings", "errors", "not validated" };
-    std::printf("  tidy:           %s, %zu advisories\n", result >= 0 && result <= 3 ? results[result] : "unknown",
+    std::printf("  tidy:           %s, %zu advisories\n", results[static_cast<size_t>(result)],
                 advisories.size());
     for (size_t i = 0; i < advisories.size() && i < maximumAdvisoriesShown; ++i) {
         const auto& advisory = advisories[i];

@@ -31,9 +31,9 @@ public:
     int64_t baseColumnNumber() const { return m_baseColumnNumber; }
     int64_t tabWidth() const { return m_tabWidth; }
 
-    // The convention of the first line break, VornickNewlineConventionUnknown
+    // The convention of the first line break, VornickNewlineConvention::Unknown
     // when the text has none.
-    int32_t newlineConvention() const { return m_newlineConvention; }
+    VornickNewlineConvention newlineConvention() const { return m_newlineConvention; }
 
     // The offset of `column` on `line` (both counted from the base numbers),
     // a tab advancing to the next tab stop. VornickNotFound for a line outside
@@ -51,7 +51,7 @@ private:
     int64_t m_baseLineNumber;
     int64_t m_baseColumnNumber;
     int64_t m_tabWidth;
-    int32_t m_newlineConvention { VornickNewlineConventionUnknown };
+    VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::Unknown };
 };
 
 } // namespace brevanton

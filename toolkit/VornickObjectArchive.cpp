@@ -118,7 +118,7 @@ std::optional<std::string> VornickObjectArchive::jsonDataReturningErrorIn(Error*
 
 std::optional<std::string> VornickObjectArchive::dataInFormat(VornickObjectArchiveFormat format, Error* outError) const
 {
-    return format == VornickObjectArchiveFormatXML ? xmlDataReturningErrorIn(outError)
+    return format == VornickObjectArchiveFormat::XML ? xmlDataReturningErrorIn(outError)
                                                    : jsonDataReturningErrorIn(outError);
 }
 

@@ -18,9 +18,9 @@ namespace brevanton {
 class VornickFileSnapshot;
 class VornickKeyValueCoding;
 
-enum VornickObjectArchiveFormat {
-    VornickObjectArchiveFormatXML,
-    VornickObjectArchiveFormatJSON,
+enum class VornickObjectArchiveFormat {
+    XML,
+    JSON,
 };
 
 class VornickObjectArchive {

@@ -62,7 +62,7 @@ std::shared_ptr<DOMDocument> parse(const std::string& bytes, bool xml, bool bloc
 }
 
 std::u16string write(DOMDocument& document, const Page& page, std::shared_ptr<const VornickHTMLFormattingPreferences> preferences,
-                     int32_t newlineConvention = VornickNewlineConventionLF)
+                     VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF)
 {
     VornickHTMLWriter writer(std::move(preferences), 0, newlineConvention);
     if (page.blockContent)
@@ -169,11 +169,11 @@ TEST(VornickHTMLWriterRoundTrip, EveryPageAndRuleSetReparsesToTheSameDocumentAnd
         ASSERT_TRUE(original) << page.name;
         auto expectedTree = canonical(root(*original, page));
         auto expectedText = renderedText(root(*original, page));
-        int32_t convention = VornickNewlineConventionLF;
+        VornickNewlineConvention convention = VornickNewlineConvention::LF;
         for (auto& preferences : sets) {
             // Every line-break convention in turn.
-            convention = (convention + 1) % 3;
-            auto label = page.name + " " + toUTF8(preferences->stringRepresentation()) + " " + std::to_string(convention);
+            convention = static_cast<VornickNewlineConvention>((static_cast<int>(convention) + 1) % 3);
+            auto label = page.name + " " + toUTF8(preferences->stringRepresentation()) + " " + std::to_string(static_cast<int>(convention));
             auto first = write(*original, page, preferences, convention);
             auto reparsed = parse(toUTF8(first), page.xml, page.blockContent);
             ASSERT_TRUE(reparsed) << label << "\n" << toUTF8(first);
@@ -267,7 +267,7 @@ TEST(VornickHTMLWriterRoundTrip, ColouredOutputIsThePlainOutputAndMapsEveryBodyN
             continue;
         auto document = parse(pageBytes(page.name), page.xml);
         ASSERT_TRUE(document);
-        VornickHTMLWriter writer(preferences, 0, VornickNewlineConventionLF);
+        VornickHTMLWriter writer(preferences, 0, VornickNewlineConvention::LF);
         auto plain = writer.htmlStringFromDocument(*document);
         std::shared_ptr<const AttributedString> coloured;
         std::shared_ptr<const VornickDOMToNSRangeMap> map;

@@ -95,7 +95,7 @@ TEST(VornickWebFrameEditingState, WriterFollowsTheFrame)
     auto webView = loadString(u"<p>a\u00A0b</p>");
     auto& frame = *webView->mainFrame();
     auto plain = vornick_HTMLWriter(frame);
-    EXPECT_EQ(plain->newlineConvention(), VornickNewlineConventionLF);
+    EXPECT_EQ(plain->newlineConvention(), VornickNewlineConvention::LF);
     EXPECT_EQ(plain->nonBreakingSpaceSubstituteCharacter(), 0);
     EXPECT_FALSE(plain->bodyElementStyleChangesToApply());
 
@@ -105,7 +105,7 @@ TEST(VornickWebFrameEditingState, WriterFollowsTheFrame)
     auto own = std::make_shared<VornickHTMLFormattingPreferences>();
     vornick_setHTMLFormattingPreferences(frame, own);
     auto writer = vornick_HTMLWriter(frame);
-    EXPECT_EQ(writer->newlineConvention(), VornickNewlineConventionCRLF);
+    EXPECT_EQ(writer->newlineConvention(), VornickNewlineConvention::CRLF);
     EXPECT_EQ(writer->nonBreakingSpaceSubstituteCharacter(), u'\u23D8');
     EXPECT_EQ(writer->formattingPreferences(), own);
     ASSERT_TRUE(writer->bodyElementStyleChangesToApply());

@@ -11,7 +11,7 @@ std::vector<size_t> startsOf(const std::u16string& text)
     return index ? index->startOffsetsByLine() : std::vector<size_t> {};
 }
 
-int32_t conventionOf(const std::u16string& text)
+VornickNewlineConvention conventionOf(const std::u16string& text)
 {
     return VornickLineIndex::initByIndexingString(text, 1, 1, 4)->newlineConvention();
 }
@@ -19,13 +19,13 @@ int32_t conventionOf(const std::u16string& text)
 TEST(VornickLineIndex, LineStartsAndConventionOfUniformText)
 {
     EXPECT_EQ(startsOf(u"a\r\nb\r\n"), (std::vector<size_t> { 0, 3, 6 }));
-    EXPECT_EQ(conventionOf(u"a\r\nb\r\n"), VornickNewlineConventionCRLF);
+    EXPECT_EQ(conventionOf(u"a\r\nb\r\n"), VornickNewlineConvention::CRLF);
     EXPECT_EQ(startsOf(u"a\nb\nc"), (std::vector<size_t> { 0, 2, 4 }));
-    EXPECT_EQ(conventionOf(u"a\nb"), VornickNewlineConventionLF);
+    EXPECT_EQ(conventionOf(u"a\nb"), VornickNewlineConvention::LF);
     EXPECT_EQ(startsOf(u"a\rb\r"), (std::vector<size_t> { 0, 2, 4 }));
-    EXPECT_EQ(conventionOf(u"a\rb"), VornickNewlineConventionCR);
+    EXPECT_EQ(conventionOf(u"a\rb"), VornickNewlineConvention::CR);
     EXPECT_EQ(startsOf(u"no breaks"), (std::vector<size_t> { 0 }));
-    EXPECT_EQ(conventionOf(u"no breaks"), VornickNewlineConventionUnknown);
+    EXPECT_EQ(conventionOf(u"no breaks"), VornickNewlineConvention::Unknown);
     EXPECT_EQ(startsOf(u"\n\n"), (std::vector<size_t> { 0, 1, 2 }));
 }
 
@@ -42,10 +42,10 @@ TEST(VornickLineIndex, MixedLineEndingsCountLikeTidy)
 {
     std::u16string text = u"a\nb\rc\r\nd\n\re";
     EXPECT_EQ(startsOf(text), (std::vector<size_t> { 0, 2, 4, 7, 9, 10 }));
-    EXPECT_EQ(conventionOf(text), VornickNewlineConventionLF);
-    EXPECT_EQ(conventionOf(u"x\r\ny\nz"), VornickNewlineConventionCRLF);
+    EXPECT_EQ(conventionOf(text), VornickNewlineConvention::LF);
+    EXPECT_EQ(conventionOf(u"x\r\ny\nz"), VornickNewlineConvention::CRLF);
     EXPECT_EQ(startsOf(u"x\r\ny\nz"), (std::vector<size_t> { 0, 3, 5 }));
-    EXPECT_EQ(conventionOf(u"x\ry\r\nz"), VornickNewlineConventionCR);
+    EXPECT_EQ(conventionOf(u"x\ry\r\nz"), VornickNewlineConvention::CR);
     EXPECT_EQ(startsOf(u"x\ry\r\nz"), (std::vector<size_t> { 0, 2, 5 }));
 
     // Tidy reports line 4 column 1 for the "d": the index must land on it.

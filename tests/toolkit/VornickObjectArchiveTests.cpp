@@ -141,7 +141,7 @@ TEST_F(VornickObjectArchiveFiles, WrittenFormsReadBack)
     EXPECT_EQ(fromJSON->objectForKey(u"number")->integerValue(), 42);
     EXPECT_FALSE(fromJSON->objectForKey(u"removed"));
 
-    auto xml = archive.dataInFormat(VornickObjectArchiveFormatXML, &error);
+    auto xml = archive.dataInFormat(VornickObjectArchiveFormat::XML, &error);
     ASSERT_TRUE(xml) << error;
     auto fromXML = VornickObjectArchive::initWithContentsOfURL(write("w.plist", *xml), &error);
     ASSERT_TRUE(fromXML) << error;

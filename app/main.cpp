@@ -82,7 +82,7 @@ bool openFile(const std::string& path, bool save)
     if (!document)
         return reportFailure(path, error);
 
-    auto lineIndex = VornickLineIndex::initByIndexingString(std::move(source), 1, 1, 4);
+    auto lineIndex = VornickLineIndex::createByIndexingString(std::move(source), 1, 1, 4);
     auto documentType = VornickDocumentTypeOfDocument(*document);
     std::printf("%s\n", path.c_str());
     std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), lineIndex->string().size());

@@ -152,7 +152,7 @@ void BM_HTMLWriterColouredWriteWithRangeMapAndLineIndex(benchmark::State& state)
             coloured = std::move(string);
             map = std::move(rangeMap);
         });
-        auto lineIndex = VornickLineIndex::initByIndexingString(coloured->string(), 1, 1, 4);
+        auto lineIndex = VornickLineIndex::createByIndexingString(coloured->string(), 1, 1, 4);
         benchmark::DoNotOptimize(lineIndex.get());
         benchmark::DoNotOptimize(map.get());
     }

@@ -8,7 +8,7 @@
 
 namespace brevanton {
 
-std::shared_ptr<const VornickLineIndex> VornickLineIndex::initByIndexingString(
+std::shared_ptr<const VornickLineIndex> VornickLineIndex::createByIndexingString(
     std::shared_ptr<const std::u16string> string, int64_t baseLineNumber, int64_t baseColumnNumber,
     int64_t tabWidth)
 {
@@ -18,10 +18,10 @@ std::shared_ptr<const VornickLineIndex> VornickLineIndex::initByIndexingString(
                                                     baseColumnNumber, tabWidth);
 }
 
-std::shared_ptr<const VornickLineIndex> VornickLineIndex::initByIndexingString(
+std::shared_ptr<const VornickLineIndex> VornickLineIndex::createByIndexingString(
     std::u16string string, int64_t baseLineNumber, int64_t baseColumnNumber, int64_t tabWidth)
 {
-    return initByIndexingString(std::make_shared<const std::u16string>(std::move(string)),
+    return createByIndexingString(std::make_shared<const std::u16string>(std::move(string)),
                                 baseLineNumber, baseColumnNumber, tabWidth);
 }
 

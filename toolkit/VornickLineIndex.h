@@ -18,10 +18,10 @@ public:
     // Indexes `string`, which the index keeps (shared, never modified).
     // CR LF, a lone CR and a lone LF each end one line, whatever the text
     // mixes. An empty (or null) text gives no index.
-    static std::shared_ptr<const VornickLineIndex> initByIndexingString(
+    static std::shared_ptr<const VornickLineIndex> createByIndexingString(
         std::shared_ptr<const std::u16string> string, int64_t baseLineNumber,
         int64_t baseColumnNumber, int64_t tabWidth);
-    static std::shared_ptr<const VornickLineIndex> initByIndexingString(
+    static std::shared_ptr<const VornickLineIndex> createByIndexingString(
         std::u16string string, int64_t baseLineNumber, int64_t baseColumnNumber, int64_t tabWidth);
 
     const std::u16string& string() const { return *m_string; }

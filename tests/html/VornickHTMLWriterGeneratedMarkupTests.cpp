@@ -267,7 +267,7 @@ std::shared_ptr<VornickHTMLFormattingPreferences> randomRules(std::mt19937& rand
         if (random() % 2)
             string += letter;
     }
-    auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(string);
+    auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(string);
     preferences->setPutCommentsOnNewLine(random() % 2);
     preferences->setDontEscapeGreaterThanCharacter(random() % 3 == 0);
     return preferences;

@@ -139,8 +139,8 @@ std::vector<std::shared_ptr<const VornickHTMLFormattingPreferences>> ruleSets()
     sets.push_back(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences());
     const std::u16string letters = u"tixbeshqorracnd";
     for (char16_t letter : letters)
-        sets.push_back(VornickHTMLFormattingPreferences::initWithStringRepresentation(u"4,4-" + std::u16string(1, letter)));
-    sets.push_back(VornickHTMLFormattingPreferences::initWithStringRepresentation(u"1,1-" + letters));
+        sets.push_back(VornickHTMLFormattingPreferences::createWithStringRepresentation(u"4,4-" + std::u16string(1, letter)));
+    sets.push_back(VornickHTMLFormattingPreferences::createWithStringRepresentation(u"1,1-" + letters));
     std::mt19937 random(7);
     for (int i = 0; i < 80; ++i) {
         std::u16string string = toUTF16(std::to_string(random() % 10 + 1) + "," + std::to_string(random() % 10 + 1) + "-");
@@ -148,7 +148,7 @@ std::vector<std::shared_ptr<const VornickHTMLFormattingPreferences>> ruleSets()
             if (random() % 2)
                 string += letter;
         }
-        auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(string);
+        auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(string);
         if (random() % 3 == 0)
             preferences->setPutCommentsOnNewLine(true);
         if (random() % 3 == 0)
@@ -247,21 +247,21 @@ TEST(VornickHTMLWriterRoundTrip, FormattingSampleShowsEveryRule)
     // (Named and decimal references show where characters are not written natively.)
     for (char16_t letter : std::u16string(u"tixbeshqoracnd")) {
         std::u16string base = letter == u'n' || letter == u'd' ? u"3,4-c" : u"3,4-";
-        auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(base + std::u16string(1, letter));
-        auto same = VornickHTMLFormattingPreferences::initWithStringRepresentation(base);
+        auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(base + std::u16string(1, letter));
+        auto same = VornickHTMLFormattingPreferences::createWithStringRepresentation(base);
         auto changed = toUTF8(write(*document, page, preferences));
         EXPECT_NE(changed, toUTF8(write(*document, page, same))) << static_cast<char>(letter);
         // And the output still reads back as the same document.
         auto reparsed = parse(changed, false);
         EXPECT_EQ(canonical(*reparsed), canonical(*document)) << static_cast<char>(letter);
     }
-    auto widths = VornickHTMLFormattingPreferences::initWithStringRepresentation(u"2,8");
+    auto widths = VornickHTMLFormattingPreferences::createWithStringRepresentation(u"2,8");
     EXPECT_NE(toUTF8(write(*document, page, widths)), written);
 }
 
 TEST(VornickHTMLWriterRoundTrip, ColouredOutputIsThePlainOutputAndMapsEveryBodyNode)
 {
-    auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(u"2,4-t");
+    auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(u"2,4-t");
     for (auto& page : pages) {
         if (page.blockContent)
             continue;

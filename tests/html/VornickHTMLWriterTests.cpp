@@ -19,7 +19,7 @@ namespace {
 
 std::shared_ptr<VornickHTMLFormattingPreferences> preferences(std::u16string_view compact = u"4,4")
 {
-    auto result = VornickHTMLFormattingPreferences::initWithStringRepresentation(compact);
+    auto result = VornickHTMLFormattingPreferences::createWithStringRepresentation(compact);
     EXPECT_TRUE(result) << toUTF8(compact);
     return result;
 }

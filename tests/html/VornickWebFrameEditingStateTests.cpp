@@ -100,7 +100,7 @@ TEST(VornickWebFrameEditingState, WriterFollowsTheFrame)
     EXPECT_FALSE(plain->bodyElementStyleChangesToApply());
 
     ASSERT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
-    vornick_setLineIndexForLastGeneratedHTMLString(frame, VornickLineIndex::initByIndexingString(u"<p>\r\n</p>", 1, 1, 4));
+    vornick_setLineIndexForLastGeneratedHTMLString(frame, VornickLineIndex::createByIndexingString(u"<p>\r\n</p>", 1, 1, 4));
     vornick_setBodyElementStyleChangesToApplyWhenWriting(frame, Dictionary { { u"color", Value(u"red") } });
     auto own = std::make_shared<VornickHTMLFormattingPreferences>();
     vornick_setHTMLFormattingPreferences(frame, own);

@@ -3,6 +3,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/views/Application.h"
+#include "platform/views/View.h"
 
 #include <utility>
 
@@ -11,6 +12,7 @@ namespace brevanton {
 std::shared_ptr<VornickWindow> VornickWindow::create(Rect frame)
 {
     auto window = std::make_shared<VornickWindow>(frame);
+    window->setContentView(std::make_shared<View>(Rect({ 0, 0 }, frame.size)));
     Application::shared().addWindow(window);
     return window;
 }

@@ -6,6 +6,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
 
 namespace brevanton {
 
@@ -49,6 +50,12 @@ std::shared_ptr<VornickStyleSheetReference> VornickStyleSheetReference::createFo
     reference->m_name = std::move(name);
     reference->m_version = std::move(version);
     reference->m_outerRange = freezeRelativeToDocument(outerRange);
+    // What the copy's text begins with, up to the name's closing quote.
+    auto text = outerRange.toString();
+    auto nameStart = text.find(u'"');
+    auto nameEnd = nameStart == std::u16string::npos ? nameStart : text.find(u'"', nameStart + 1);
+    if (nameEnd != std::u16string::npos)
+        reference->m_beginMarkerPrefix = text.substr(0, nameEnd + 1);
     return reference;
 }
 
@@ -57,7 +64,31 @@ std::shared_ptr<DOMRange> VornickStyleSheetReference::outerRangeInDocument(const
     if (!m_outerRange)
         return nullptr;
     auto root = std::const_pointer_cast<DOMNode>(document.shared_from_this());
-    return m_outerRange->thawRangeRelativeToNewAncestor(root);
+    auto range = m_outerRange->thawRangeRelativeToNewAncestor(root);
+    // A path of child indices finds whatever now stands at that place; a
+    // caller replacing or removing the reference must get its own text or
+    // element, or nothing.
+    return range && designatesThisReference(*range) ? range : nullptr;
+}
+
+bool VornickStyleSheetReference::designatesThisReference(const DOMRange& range) const
+{
+    auto container = range.startContainer();
+    if (!container || container != range.endContainer())
+        return false;
+    if (m_kind == VornickStyleSheetReferenceKind::LinkElement) {
+        if (range.endOffset() != range.startOffset() + 1)
+            return false;
+        auto node = container->childAt(range.startOffset());
+        if (!node || !node->isElementNode())
+            return false;
+        auto& element = static_cast<DOMElement&>(*node);
+        return equalsIgnoringASCIICase(element.tagName(), u"link") && element.getAttribute(u"href") == m_relativeURLString;
+    }
+    if (!container->isTextNode())
+        return false;
+    auto text = range.toString();
+    return text.starts_with(m_beginMarkerPrefix) && text.ends_with(u"*/");
 }
 
 } // namespace brevanton

@@ -43,17 +43,20 @@ public:
     // The version named by an embedded copy of a built-in sheet.
     const std::optional<std::u16string>& version() const { return m_version; }
 
-    // The outer range thawed in `document`; null when it no longer resolves.
+    // The outer range thawed in `document`; null when it no longer resolves
+    // or no longer holds this link element or this copy's marked text.
     std::shared_ptr<DOMRange> outerRangeInDocument(const DOMDocument&) const;
 
 private:
     VornickStyleSheetReference() = default;
+    bool designatesThisReference(const DOMRange&) const;
 
     VornickStyleSheetReferenceKind m_kind { VornickStyleSheetReferenceKind::LinkElement };
     std::u16string m_relativeURLString;
     std::u16string m_name;
     std::optional<std::u16string> m_version;
     std::shared_ptr<VornickFreezeDriedDOMRange> m_outerRange;
+    std::u16string m_beginMarkerPrefix;
 };
 
 } // namespace brevanton

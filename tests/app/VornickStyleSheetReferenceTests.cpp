@@ -106,6 +106,15 @@ TEST_F(VornickStyleSheetReferenceTest, ReferencesThawInARegeneratedDocumentAndFa
     ASSERT_NE(copyRange, nullptr);
     EXPECT_TRUE(copyRange->toString().starts_with(u"/* begin embedded copy of Brevanton stylesheet"));
 
+    // Something else now stands where the link and the copy were: neither resolves.
+    auto changed = parse(
+        u"<html><head><title>t</title><link rel=stylesheet href=other.css>"
+        u"<style>h1 {}\n/* begin embedded copy of stylesheet \"x.css\" */ p {} /* end embedded copy of stylesheet */"
+        u"/* begin embedded copy of stylesheet \"css/mine.css\" */ p {} /* end embedded copy of stylesheet */</style>"
+        u"</head><body></body></html>");
+    EXPECT_EQ(references[0]->outerRangeInDocument(*changed), nullptr);
+    EXPECT_EQ(references[1]->outerRangeInDocument(*changed), nullptr);
+
     // The STYLE element goes away: its copies no longer resolve.
     head->removeChild(head->lastChild());
     EXPECT_EQ(references[1]->outerRangeInDocument(*again), nullptr);

@@ -19,7 +19,6 @@ std::shared_ptr<VornickWindow> VornickWindow::create(Rect frame)
 
 VornickWindow::VornickWindow(Rect frame)
     : Window(frame)
-    , m_alive(std::make_shared<bool>(true))
 {
 }
 
@@ -55,10 +54,10 @@ void VornickWindow::runOrderInBlocks()
 {
     if (m_orderInBlocks.empty())
         return;
-    std::weak_ptr<bool> alive = m_alive;
+    std::weak_ptr<Responder> weakThis = weak_from_this();
     for (auto& block : m_orderInBlocks) {
-        RunLoop::main().perform([alive, block = std::move(block)] {
-            if (alive.lock())
+        RunLoop::main().perform([weakThis, block = std::move(block)] {
+            if (weakThis.lock())
                 block();
         });
     }

@@ -68,8 +68,6 @@ private:
     std::weak_ptr<View> m_activeLeftMouseDownRecipient;
     std::unique_ptr<FirstResponderChange> m_firstResponderChange;
     std::vector<std::function<void()>> m_orderInBlocks;
-    // Blocks posted to the run loop hold this weakly.
-    std::shared_ptr<bool> m_alive;
 };
 
 } // namespace brevanton

@@ -1,6 +1,7 @@
 #include "platform/dom/DOMParsing.h"
 
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMControlCharacters.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -285,6 +286,10 @@ private:
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 {
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
+    std::string protectedText;
+    bool hasControls = protectControlCharacters(utf8, protectedText);
+    if (hasControls)
+        utf8 = protectedText;
 
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0;
@@ -302,6 +307,8 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
     }
     GumboTreeBuilder builder(*document);
     builder.buildChildren(output->document, *document);
+    if (hasControls)
+        restoreControlCharacters(*document);
     // The arena releases gumbo's tree.
     return document;
 }

@@ -255,7 +255,7 @@ TEST_F(TidyFilter, AdvisoriesFindTheirNodeInTheDocument)
     VornickHTMLStringSyntaxPainterAndMapper painter;
     painter.paintAndMapHTMLString(html, nullptr, nullptr, true,
         [&](std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap> painted) { map = painted; });
-    auto document = parseHTMLDocument(toUTF8(html), "utf-8");
+    auto document = parseHTMLDocument(toUTF8(html));
     auto range = VornickResolveDOMRange(*unknown, html, *map, *document);
     ASSERT_TRUE(range);
     auto selected = range->startContainer()->childAt(range->startOffset());

@@ -54,8 +54,8 @@ const char* newlineName(int32_t convention)
 const char* advisoryKindName(VornickValidationAdvisoryKind kind)
 {
     switch (kind) {
-    case VornickValidationAdvisoryKindWarning: return "warning";
-    case VornickValidationAdvisoryKindError: return "error";
+    case VornickValidationAdvisoryKind::Warning: return "warning";
+    case VornickValidationAdvisoryKind::Error: return "error";
     default: return "note";
     }
 }
@@ -94,7 +94,7 @@ bool openFile(const std::string& path, bool save)
     std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), source.size());
     std::printf("  encoding:       %s\n", isXML ? toUTF8(document->characterSet()).c_str() : encoding.c_str());
     std::printf("  document type:  %s%s\n",
-                documentType == VornickHTMLDocumentTypeUnknown ? "unknown"
+                documentType == VornickHTMLDocumentType::Unknown ? "unknown"
                                                                : toUTF8(VornickHTMLDocumentTypeToPersistableString(documentType)).c_str(),
                 isXML ? " (parsed as XML)" : "");
     std::printf("  lines:          %zu\n", lines);
@@ -127,7 +127,7 @@ bool openFile(const std::string& path, bool save)
 
     auto [result, advisories] = validation.get();
     static const char* const results[] = { "valid", "warnings", "errors", "not validated" };
-    std::printf("  tidy:           %s, %zu advisories\n", result >= 0 && result <= 3 ? results[result] : "unknown",
+    std::printf("  tidy:           %s, %zu advisories\n", results[static_cast<size_t>(result)],
                 advisories.size());
     for (size_t i = 0; i < advisories.size() && i < maximumAdvisoriesShown; ++i) {
         const auto& advisory = advisories[i];

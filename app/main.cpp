@@ -75,13 +75,12 @@ bool openFile(const std::string& path, bool save)
         return reportFailure(path, error);
 
     // The text as the DOM reads it: byte-order mark, declared charset, UTF-8, windows-1252.
-    std::string encoding;
-    auto source = toUTF16(decodeHTMLBytesToUTF8(*bytes, {}, encoding));
-    auto fileURL = URL::fileURLWithPath(path, false);
-    auto urlString = fileURL.absoluteString();
     bool isXML = DOMDocument::isXMLPath(toUTF16(path));
-    auto document = isXML ? DOMDocument::parseXML(*bytes, urlString, &error)
-                          : DOMDocument::parseHTML(*bytes, encoding, urlString);
+    auto syntax = isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    auto decoded = decodeDocumentText(*bytes, syntax);
+    auto source = toUTF16(decoded.utf8);
+    auto urlString = URL::fileURLWithPath(path, false).absoluteString();
+    auto document = DOMDocument::parseDecoded(decoded, syntax, urlString, &error);
     if (!document)
         return reportFailure(path, error);
 
@@ -92,7 +91,8 @@ bool openFile(const std::string& path, bool save)
     auto documentType = VornickDocumentTypeOfDocument(*document);
     std::printf("%s\n", path.c_str());
     std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), source.size());
-    std::printf("  encoding:       %s\n", isXML ? toUTF8(document->characterSet()).c_str() : encoding.c_str());
+    std::printf("  encoding:       %s%s\n", toUTF8(document->characterSet()).c_str(),
+                document->hasByteOrderMark() ? " with byte-order mark" : "");
     std::printf("  document type:  %s%s\n",
                 documentType == VornickHTMLDocumentType::Unknown ? "unknown"
                                                                : toUTF8(VornickHTMLDocumentTypeToPersistableString(documentType)).c_str(),

@@ -95,7 +95,7 @@ const std::map<std::string, PageExpectation>& pageExpectations()
         { "html-writer/xhtml10-strict.html", { "XHTML 1.0 Strict", "UTF-8", {} } },
         { "html-writer/xhtml10-transitional.html", { "XHTML 1.0 Transitional", "UTF-8", {} } },
         { "html-writer/xhtml10-frameset.html", { "XHTML 1.0 Frameset", "UTF-8", {} } },
-        { "html-writer/xhtml11.xhtml", { "XHTML 1.1 (parsed as XML)", "utf-8", {} } },
+        { "html-writer/xhtml11.xhtml", { "XHTML 1.1 (parsed as XML)", "UTF-8", {} } },
         { "html-writer/html5.html", { "HTML 5", "UTF-8", {} } },
         { "html-pages/legacy-windows-1252.html",
           { "HTML 4.01 Transitional", "windows-1252", { "caf\xE9", "\x80" "2", "\x93The" } } },

@@ -160,7 +160,7 @@ cat >/dev/null
 exit 2
 )", true));
     std::vector<VornickValidationAdvisory> advisories;
-    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 2);
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::Errors);
     ASSERT_EQ(advisories.size(), 2u);
     EXPECT_EQ(advisories[0].message(), u"from the file");
     EXPECT_EQ(advisories[1].message(), u"from standard error");
@@ -279,7 +279,7 @@ TEST_F(TidyFilter, AdvisoriesFindTheirNodeInTheDocument)
     VornickHTMLStringSyntaxPainterAndMapper painter;
     painter.paintAndMapHTMLString(html, nullptr, nullptr, true,
         [&](std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap> painted) { map = painted; });
-    auto document = parseHTMLDocument(toUTF8(html), "utf-8");
+    auto document = parseHTMLDocument(toUTF8(html));
     auto range = VornickResolveDOMRange(*unknown, html, *map, *document);
     ASSERT_TRUE(range);
     auto selected = range->startContainer()->childAt(range->startOffset());

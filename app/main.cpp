@@ -38,7 +38,10 @@ void printUsage()
                 "HTML Tidy gives for the source the HTML writer makes of it with your default\n"
                 "formatting preferences.\n"
                 "  --save   write each file back through the HTML writer (atomically, in its\n"
-                "           own character encoding), as saving it in the editor would\n");
+                "           own character encoding), as saving it in the editor would;\n"
+                "           only HTML and XHTML files are saved, never a write-protected\n"
+                "           file or one changed by another program since it was read\n"
+                "Only regular files of at most 64 MB are opened.\n");
 }
 
 const char* newlineName(int32_t convention)

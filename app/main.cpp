@@ -44,12 +44,12 @@ void printUsage()
                 "Only regular files of at most 64 MB are opened.\n");
 }
 
-const char* newlineName(int32_t convention)
+const char* newlineName(VornickNewlineConvention convention)
 {
     switch (convention) {
-    case VornickNewlineConventionLF: return "LF";
-    case VornickNewlineConventionCR: return "CR";
-    case VornickNewlineConventionCRLF: return "CRLF";
+    case VornickNewlineConvention::LF: return "LF";
+    case VornickNewlineConvention::CR: return "CR";
+    case VornickNewlineConvention::CRLF: return "CRLF";
     default: return "none";
     }
 }
@@ -88,9 +88,9 @@ bool openFile(const std::string& path, bool save)
         return reportFailure(path, error);
 
     // An empty text has no line index.
-    auto lineIndex = VornickLineIndex::initByIndexingString(source, 1, 1, 4);
+    auto lineIndex = VornickLineIndex::createByIndexingString(source, 1, 1, 4);
     size_t lines = lineIndex ? lineIndex->numberOfLines() : 0;
-    int32_t convention = lineIndex ? lineIndex->newlineConvention() : VornickNewlineConventionUnknown;
+    VornickNewlineConvention convention = lineIndex ? lineIndex->newlineConvention() : VornickNewlineConvention::Unknown;
     auto documentType = VornickDocumentTypeOfDocument(*document);
     std::printf("%s\n", path.c_str());
     std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), source.size());
@@ -107,8 +107,8 @@ bool openFile(const std::string& path, bool save)
     std::shared_ptr<const VornickHTMLFormattingPreferences> formatting = preferences;
     if (!formatting)
         formatting = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
-    if (convention == VornickNewlineConventionUnknown)
-        convention = VornickNewlineConventionLF;
+    if (convention == VornickNewlineConvention::Unknown)
+        convention = VornickNewlineConvention::LF;
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(formatting, 0, convention);
     auto written = writer->htmlStringFromDocument(*document);
     std::printf("  written source: %zu UTF-16 units%s\n", written.size(),

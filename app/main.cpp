@@ -39,12 +39,12 @@ void printUsage()
                 "           own character encoding), as saving it in the editor would\n");
 }
 
-const char* newlineName(int32_t convention)
+const char* newlineName(VornickNewlineConvention convention)
 {
     switch (convention) {
-    case VornickNewlineConventionLF: return "LF";
-    case VornickNewlineConventionCR: return "CR";
-    case VornickNewlineConventionCRLF: return "CRLF";
+    case VornickNewlineConvention::LF: return "LF";
+    case VornickNewlineConvention::CR: return "CR";
+    case VornickNewlineConvention::CRLF: return "CRLF";
     default: return "none";
     }
 }
@@ -82,7 +82,7 @@ bool openFile(const std::string& path, bool save)
     if (!document)
         return reportFailure(path, error);
 
-    auto lineIndex = VornickLineIndex::initByIndexingString(std::move(source), 1, 1, 4);
+    auto lineIndex = VornickLineIndex::createByIndexingString(std::move(source), 1, 1, 4);
     auto documentType = VornickDocumentTypeOfDocument(*document);
     std::printf("%s\n", path.c_str());
     std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), lineIndex->string().size());
@@ -98,9 +98,9 @@ bool openFile(const std::string& path, bool save)
     std::shared_ptr<const VornickHTMLFormattingPreferences> formatting = preferences;
     if (!formatting)
         formatting = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
-    int32_t convention = lineIndex->newlineConvention();
-    if (convention == VornickNewlineConventionUnknown)
-        convention = VornickNewlineConventionLF;
+    VornickNewlineConvention convention = lineIndex->newlineConvention();
+    if (convention == VornickNewlineConvention::Unknown)
+        convention = VornickNewlineConvention::LF;
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(formatting, 0, convention);
     auto written = writer->htmlStringFromDocument(*document);
     std::printf("  written source: %zu UTF-16 units%s\n", written.size(),

@@ -233,23 +233,23 @@ std::shared_ptr<VornickHTMLSpec> specForDocument(const DOMDocument* document)
 // --- Creation and settings
 
 std::shared_ptr<VornickHTMLWriter> VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, int32_t newlineConvention)
+    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, VornickNewlineConvention newlineConvention)
 {
     return std::make_shared<VornickHTMLWriter>(std::move(preferences), substitute, newlineConvention);
 }
 
 VornickHTMLWriter::VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute,
-                                     int32_t newlineConvention)
+                                     VornickNewlineConvention newlineConvention)
     : m_substitute(substitute)
     , m_newlineConvention(newlineConvention)
     , m_output(std::make_unique<Output>())
 {
     BREVANTON_ASSERT(preferences != nullptr,
                      "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
-    BREVANTON_ASSERT(newlineConvention == VornickNewlineConventionLF || newlineConvention == VornickNewlineConventionCR
-                         || newlineConvention == VornickNewlineConventionCRLF,
-                     "Invalid parameter not satisfying: newlineConvention == VornickNewlineConventionLF || newlineConvention == "
-                     "VornickNewlineConventionCR || newlineConvention == VornickNewlineConventionCRLF");
+    BREVANTON_ASSERT(newlineConvention == VornickNewlineConvention::LF || newlineConvention == VornickNewlineConvention::CR
+                         || newlineConvention == VornickNewlineConvention::CRLF,
+                     "Invalid parameter not satisfying: newlineConvention == VornickNewlineConvention::LF || newlineConvention == "
+                     "VornickNewlineConvention::CR || newlineConvention == VornickNewlineConvention::CRLF");
     m_formattingPreferences = std::move(preferences);
     m_newlineString = &vornick_newlineStringForConvention(newlineConvention);
 }
@@ -572,7 +572,7 @@ void VornickHTMLWriter::appendString(std::u16string_view string, VornickSyntaxCo
 // every convention back as a line feed.
 void VornickHTMLWriter::appendStringWithNewlines(std::u16string_view string, VornickSyntaxColoringTokenKind kind)
 {
-    if (m_newlineConvention == VornickNewlineConventionLF || string.find(u'\n') == std::u16string_view::npos) {
+    if (m_newlineConvention == VornickNewlineConvention::LF || string.find(u'\n') == std::u16string_view::npos) {
         appendString(string, kind);
         return;
     }

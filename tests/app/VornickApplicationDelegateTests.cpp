@@ -78,7 +78,7 @@ TEST_F(VornickApplicationDelegateTest, StartUpRegistersTheDefaultsAndLoadsTheBui
     EXPECT_NE(m_delegate->bundledStyleSheetWithTitle(u"Clarity"), nullptr);
     EXPECT_EQ(m_delegate->bundledStyleSheetWithTitle(u"clarity"), nullptr);
 
-    EXPECT_NE(VornickFileTreeWatcher::initToWatchFileTreeAtURL(URL::fileURLWithPath(m_folder, true), 0), nullptr)
+    EXPECT_NE(VornickFileTreeWatcher::createToWatchFileTreeAtURL(URL::fileURLWithPath(m_folder, true), 0), nullptr)
         << "the file tree watcher maker is installed";
 }
 

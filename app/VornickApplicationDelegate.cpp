@@ -6,12 +6,15 @@
 #include "app/VornickInotifyFileTreeWatcher.h"
 #include "app/VornickKnownResourceFolders.h"
 #include "app/VornickStyleSheetReferenceServices.h"
+#include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
+#include "platform/views/Event.h"
+#include "platform/views/Menu.h"
 #include "toolkit/VornickEnduringFileReference.h"
 
 #include <unistd.h>
@@ -177,6 +180,29 @@ void VornickApplicationDelegate::chooseFileOfAllowedTypes(
         return;
     }
     m_fileChooser(request, std::move(complete));
+}
+
+// Menus
+
+bool VornickApplicationDelegate::validateEmphasisMenuItem(MenuItem& item, const VornickBlockModeHelper* blockModeHelper)
+{
+    bool explicitEmphasis = blockModeHelper ? blockModeHelper->useExplicitEmphasis()
+                                            : m_userDefaults.boolForKey(VornickUseExplicitEmphasisDefaultsKey);
+    const auto& action = item.action();
+    std::u16string key;
+    if (action == "toggleEmphasized:")
+        key = explicitEmphasis ? u"" : u"i";
+    else if (action == "toggleStronglyEmphasized:")
+        key = explicitEmphasis ? u"" : u"b";
+    else if (action == "toggleItalics:")
+        key = explicitEmphasis ? u"i" : u"";
+    else if (action == "toggleBoldface:")
+        key = explicitEmphasis ? u"b" : u"";
+    else
+        return true;
+    item.setKeyEquivalentModifierMask(key.empty() ? 0 : ModifierFlag::Command);
+    item.setKeyEquivalent(std::move(key));
+    return true;
 }
 
 std::shared_ptr<VornickKnownResourceFolders> VornickApplicationDelegate::knownResourceFoldersForDocumentFilesInFolder(

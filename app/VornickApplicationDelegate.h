@@ -29,8 +29,10 @@
 namespace brevanton {
 
 class Bundle;
+class MenuItem;
 class OperationQueue;
 class UserDefaults;
+class VornickBlockModeHelper;
 class VornickBundledStyleSheet;
 class VornickHTMLFormattingPreferences;
 class VornickKnownResourceFolders;
@@ -98,6 +100,13 @@ public:
                                   const std::shared_ptr<Window>& documentWindow,
                                   std::optional<std::u16string> messageToUser,
                                   std::function<void(std::shared_ptr<VornickEnduringFileReference>)> completionBlock);
+
+    // Gives the Command-I and Command-B key equivalents to the emphasis
+    // items or to the italics and boldface items, as the editing view's
+    // block-mode helper (or, without a view, the user default
+    // "UseExplicitEmphasis") says explicit emphasis is used. Items of other
+    // actions are left alone. Always true.
+    bool validateEmphasisMenuItem(MenuItem&, const VornickBlockModeHelper* blockModeHelperOfView);
 
     // Resource folders are not tracked yet: always null.
     std::shared_ptr<VornickKnownResourceFolders> knownResourceFoldersForDocumentFilesInFolder(const URL&) const;

@@ -8,7 +8,7 @@ std::shared_ptr<VornickFileTreeEvent> VornickFileTreeEvent::create(VornickFileTr
                                                                    uint64_t eventID)
 {
     auto event = std::shared_ptr<VornickFileTreeEvent>(new VornickFileTreeEvent(kind, fileURL, eventID));
-    event->m_fileSnapshot = VornickFileSnapshot::initAsStandaloneSnapshotOfURL(fileURL);
+    event->m_fileSnapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(fileURL);
     return event;
 }
 

@@ -125,6 +125,20 @@ void VornickInotifyFileTreeWatcher::addWatchesBelow(const std::string& folderPat
     }
 }
 
+void VornickInotifyFileTreeWatcher::removeWatchesBelow(const std::string& folderPath)
+{
+    for (auto watched = m_watchedFolders.begin(); watched != m_watchedFolders.end();) {
+        const auto& path = watched->second;
+        bool below = path == folderPath || (path.starts_with(folderPath) && path[folderPath.size()] == '/');
+        if (below) {
+            ::inotify_rm_watch(m_fd, watched->first);
+            watched = m_watchedFolders.erase(watched);
+        } else {
+            ++watched;
+        }
+    }
+}
+
 void VornickInotifyFileTreeWatcher::startOrRestartFileTreeScan()
 {
     unsigned generation = ++m_scanGeneration;
@@ -199,6 +213,10 @@ void VornickInotifyFileTreeWatcher::readEvents()
                     addWatchesBelow(path, &events);
             } else if (event->mask & (IN_DELETE | IN_MOVED_FROM)) {
                 events.push_back(makeEvent(VornickFileTreeEventKind::FileRemoved, path));
+                // A folder moved out of the tree must not go on reporting
+                // under its old path (moved within, it is watched again).
+                if ((event->mask & IN_MOVED_FROM) && (event->mask & IN_ISDIR))
+                    removeWatchesBelow(path);
             } else if (event->mask & (IN_MODIFY | IN_CLOSE_WRITE)) {
                 // One change per file and batch.
                 bool reported = !events.empty() && events.back()->kind() == VornickFileTreeEventKind::FileChanged

@@ -38,6 +38,7 @@ public:
 private:
     VornickInotifyFileTreeWatcher(URL folderURL, std::string path, uint64_t eventID);
     void addWatchesBelow(const std::string& folderPath, VornickFileTreeEvents* addedEvents);
+    void removeWatchesBelow(const std::string& folderPath);
     void readEvents();
     void deliver(VornickFileTreeEvents);
     std::shared_ptr<VornickFileTreeEvent> makeEvent(VornickFileTreeEventKind, const std::string& path);

@@ -162,7 +162,7 @@ void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFram
                 return;
             vornick_setLastGeneratedHTMLAttributedString(*frame, attributed);
             vornick_setLastGeneratedHTMLStringIsOriginalSourceData(*frame, false);
-            vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::initByIndexingString(attributed->string(), 1, 1, 8));
+            vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(attributed->string(), 1, 1, 8));
             vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(*frame, std::move(map));
             vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame, true);
             regenerated = true;

@@ -400,7 +400,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
             if (!frame || generation != view.m_loadGeneration)
                 return;
             if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame))
-                vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::initByIndexingString(source, 1, 1, 8));
+                vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(source, 1, 1, 8));
             view.markFrameSourceUpToDateIfComplete(*frame);
         });
     }
@@ -408,7 +408,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
     if (document) {
         loadSnippetSetOfFrame(frame);
         if (auto string = vornick_HTMLFormattingPreferencesString(*document)) {
-            if (auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(*string))
+            if (auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(*string))
                 vornick_storeHTMLFormattingPreferencesOfLoadedDocument(frame, preferences);
         }
     }

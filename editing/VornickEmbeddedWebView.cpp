@@ -90,12 +90,12 @@ Rect VornickEmbeddedWebView::vornick_bestGuessBoundsOfRangeInDocumentView(const 
 {
     layoutIfNeeded();
     auto boundsGetter = [&view](const DOMNode& node) { return vornick_boundingBoxInView(node, view); };
-    auto gapFinder = [&view](const VornickRect& proposed, const DOMNode& container, int edge) -> VornickRect {
-        if (edge != VornickMinYEdge && edge != VornickMaxYEdge)
+    auto gapFinder = [&view](const VornickRect& proposed, const DOMNode& container, VornickRectEdge edge) -> VornickRect {
+        if (edge != VornickRectEdge::MinY && edge != VornickRectEdge::MaxY)
             return proposed;
         VornickRect box = vornick_boundingBoxInView(container, view);
         double y = 0;
-        if (edge == VornickMaxYEdge)
+        if (edge == VornickRectEdge::MaxY)
             y = std::max(box.maxY() - 1, proposed.maxY());
         else
             y = box.y + 1 <= proposed.y ? box.y : proposed.y - 1;

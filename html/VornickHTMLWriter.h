@@ -66,9 +66,9 @@ public:
     // Asserts non-null preferences and a convention of LF, CR or CRLF.
     static std::shared_ptr<VornickHTMLWriter> htmlWriterWithFormattingPreferences(
         std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
-        int32_t newlineConvention);
+        VornickNewlineConvention newlineConvention);
     VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
-                      int32_t newlineConvention);
+                      VornickNewlineConvention newlineConvention);
     ~VornickHTMLWriter();
     VornickHTMLWriter(const VornickHTMLWriter&) = delete;
     VornickHTMLWriter& operator=(const VornickHTMLWriter&) = delete;
@@ -104,7 +104,7 @@ public:
     // The substitute and U+00A0 are mapped in the body's text only: a
     // U+00A0 in a title is the author's own and is written as it is.
     char16_t nonBreakingSpaceSubstituteCharacter() const { return m_substitute; }
-    int32_t newlineConvention() const { return m_newlineConvention; }
+    VornickNewlineConvention newlineConvention() const { return m_newlineConvention; }
     const std::u16string& newlineString() const { return *m_newlineString; }
 
     // --- Writing. Each output ends with one newline string.
@@ -200,7 +200,7 @@ private:
     char16_t m_substitute { 0 };
     std::vector<std::weak_ptr<const DOMNode>> m_nodesToOmit;
     bool isNodeToOmit(const DOMNode&) const;
-    int32_t m_newlineConvention { VornickNewlineConventionLF };
+    VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::LF };
     const std::u16string* m_newlineString { nullptr };
 
     // State of one write.
@@ -209,6 +209,7 @@ private:
     bool m_writingXML { false };
     bool m_generatingSearchString { false };
     bool m_suppressEscaping { false };
+    bool m_inPlaintext { false }; // after plaintext content nothing more is written
     bool m_inReplacedWhitespace { false };
     bool m_replacedWhitespaceIsSignificant { false };
     bool m_replacedWhitespaceHasLineBreak { false };

@@ -189,9 +189,9 @@ void vornick_storeUserFragmentSetOfLoadedDocument(const WebFrame& frame, std::sh
 
 std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
 {
-    int32_t newlineConvention = VornickNewlineConventionLF;
+    VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF;
     if (auto lineIndex = vornick_lineIndexForLastGeneratedHTMLString(frame)) {
-        if (lineIndex->newlineConvention() != VornickNewlineConventionUnknown)
+        if (lineIndex->newlineConvention() != VornickNewlineConvention::Unknown)
             newlineConvention = lineIndex->newlineConvention();
     }
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(

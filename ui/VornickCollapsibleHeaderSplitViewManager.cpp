@@ -193,8 +193,9 @@ bool VornickCollapsibleHeaderSplitViewManager::resizeSubviewsWithOldSize(SplitVi
         mainHeight = height - footerHeight - thickness - mainTop;
         double footerTop = height - footerHeight;
         if (mainHeight < footerHeight) {
-            mainHeight = std::floor((height - mainTop - thickness) * 0.5);
-            footerHeight = height - (mainTop + mainHeight + thickness);
+            // Too little room even for the shared layout leaves both panes empty, never negative.
+            mainHeight = std::max(0.0, std::floor((height - mainTop - thickness) * 0.5));
+            footerHeight = std::max(0.0, height - (mainTop + mainHeight + thickness));
             footerTop = mainTop + mainHeight + thickness;
         }
         m_footerView->setFrame(Rect(m_footerView->frame().minX(), footerTop, width, footerHeight));

@@ -4,6 +4,7 @@
 #include "app/VornickKnownResourceFolders.h"
 
 #include "dom/VornickDocumentStyleSheets.h"
+#include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Bundle.h"
@@ -13,6 +14,8 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
+#include "platform/views/Event.h"
+#include "platform/views/Menu.h"
 #include "toolkit/VornickActiveEnduringFileReference.h"
 #include "toolkit/VornickEnduringFileReference.h"
 
@@ -75,7 +78,7 @@ TEST_F(VornickApplicationDelegateTest, StartUpRegistersTheDefaultsAndLoadsTheBui
     EXPECT_NE(m_delegate->bundledStyleSheetWithTitle(u"Clarity"), nullptr);
     EXPECT_EQ(m_delegate->bundledStyleSheetWithTitle(u"clarity"), nullptr);
 
-    EXPECT_NE(VornickFileTreeWatcher::initToWatchFileTreeAtURL(URL::fileURLWithPath(m_folder, true), 0), nullptr)
+    EXPECT_NE(VornickFileTreeWatcher::createToWatchFileTreeAtURL(URL::fileURLWithPath(m_folder, true), 0), nullptr)
         << "the file tree watcher maker is installed";
 }
 
@@ -152,6 +155,46 @@ TEST_F(VornickApplicationDelegateTest, TheFileChooserIsAskedAndItsAnswerBecomesA
     m_delegate->chooseFileOfAllowedTypes({}, std::nullopt, nullptr, u"Choose a style sheet.", completion);
     EXPECT_EQ(asked.messageToUser, u"Choose a style sheet.");
     EXPECT_EQ(received, nullptr) << "cancelled";
+}
+
+// A helper of an editor that uses explicit emphasis whatever the defaults say.
+class ExplicitEmphasisHelper final : public VornickBlockModeHelper {
+public:
+    bool useExplicitEmphasis() const override { return true; }
+};
+
+TEST_F(VornickApplicationDelegateTest, EmphasisKeyEquivalentsMoveWithTheExplicitEmphasisSetting)
+{
+    auto items = std::vector<std::shared_ptr<MenuItem>> {
+        MenuItem::create(u"Emphasized", "toggleEmphasized:", u"i"),
+        MenuItem::create(u"Strongly Emphasized", "toggleStronglyEmphasized:", u"b"),
+        MenuItem::create(u"Italics", "toggleItalics:"),
+        MenuItem::create(u"Boldface", "toggleBoldface:"),
+        MenuItem::create(u"Underline", "underline:", u"u"),
+    };
+    auto keys = [&] {
+        std::vector<std::u16string> result;
+        for (auto& item : items)
+            result.push_back(item->keyEquivalent());
+        return result;
+    };
+    auto validate = [&](const VornickBlockModeHelper* helper) {
+        for (auto& item : items)
+            EXPECT_TRUE(m_delegate->validateEmphasisMenuItem(*item, helper));
+    };
+
+    ExplicitEmphasisHelper helper;
+    validate(&helper);
+    EXPECT_EQ(keys(), (std::vector<std::u16string> { u"", u"", u"i", u"b", u"u" }));
+    EXPECT_EQ(items[2]->keyEquivalentModifierMask(), ModifierFlag::Command);
+
+    // Without a view the user default decides: not set, no explicit emphasis.
+    validate(nullptr);
+    EXPECT_EQ(keys(), (std::vector<std::u16string> { u"i", u"b", u"", u"", u"u" }));
+    EXPECT_EQ(items[0]->keyEquivalentModifierMask(), ModifierFlag::Command);
+    m_defaults->setBool(true, VornickUseExplicitEmphasisDefaultsKey);
+    validate(nullptr);
+    EXPECT_EQ(keys(), (std::vector<std::u16string> { u"", u"", u"i", u"b", u"u" }));
 }
 
 TEST_F(VornickApplicationDelegateTest, AnswersOfServicesThatDoNotExistYet)

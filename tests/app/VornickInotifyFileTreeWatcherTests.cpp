@@ -6,6 +6,7 @@
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickFileSnapshot.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace brevanton;
@@ -76,6 +77,22 @@ TEST_F(VornickInotifyFileTreeWatcherTest, ReportsChangesAnywhereInTheTreeIncludi
 
     ASSERT_TRUE(removeItem(m_folder + "/old/a.html"));
     EXPECT_TRUE(waitFor(VornickFileTreeEventKind::FileRemoved, "old/a.html"));
+
+    // A folder moved within the tree is followed under its new name; one
+    // moved out of it is no longer reported.
+    ASSERT_EQ(::rename((m_folder + "/new").c_str(), (m_folder + "/renamed").c_str()), 0);
+    EXPECT_TRUE(waitFor(VornickFileTreeEventKind::FileRemoved, "new"));
+    EXPECT_TRUE(waitFor(VornickFileTreeEventKind::FileAdded, "renamed"));
+    ASSERT_TRUE(writeFileAtomically(m_folder + "/renamed/deeper/c.css", "c"));
+    EXPECT_TRUE(waitFor(VornickFileTreeEventKind::FileAdded, "renamed/deeper/c.css"));
+    auto outside = createTemporaryDirectory("vornick-tree-outside").value();
+    ASSERT_EQ(::rename((m_folder + "/renamed").c_str(), (outside + "/gone").c_str()), 0);
+    EXPECT_TRUE(waitFor(VornickFileTreeEventKind::FileRemoved, "renamed"));
+    ASSERT_TRUE(writeFileAtomically(outside + "/gone/deeper/d.css", "d"));
+    RunLoop::main().runFor(0.1);
+    EXPECT_FALSE(has(VornickFileTreeEventKind::FileAdded, "renamed/deeper/d.css"));
+    EXPECT_FALSE(has(VornickFileTreeEventKind::FileAdded, "new/deeper/d.css"));
+    removeItem(outside);
 
     uint64_t last = 0;
     for (const auto& event : m_events) {

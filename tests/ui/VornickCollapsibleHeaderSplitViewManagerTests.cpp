@@ -96,6 +96,14 @@ TEST_F(SplitViewManagerTest, MainAndFooterShareTheSpaceWhenTheMainPaneWouldBeSma
     EXPECT_EQ(footer->frame().maxY(), 450);
 }
 
+TEST_F(SplitViewManagerTest, ASplitViewTooSmallForItsHeaderLeavesNoPaneWithANegativeHeight)
+{
+    resizeSplitView(30);
+    EXPECT_GE(mainView->frame().height(), 0);
+    EXPECT_GE(footer->frame().height(), 0);
+    EXPECT_EQ(header->frame().height(), 40);
+}
+
 TEST_F(SplitViewManagerTest, DoubleClicksCollapseAndRestoreTheFooter)
 {
     footer->setFrame(Rect(0, 430, 400, 170));

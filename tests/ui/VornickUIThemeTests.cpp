@@ -2,6 +2,7 @@
 
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "platform/views/Appearance.h"
+#include "platform/views/Application.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/SystemColors.h"
@@ -143,6 +144,18 @@ TEST_F(ThemeTest, DividersAreDrawnByTheThemeOrLeftToTheSplitView)
     EXPECT_EQ(scene.context.commands()[0].color, grey(246));
     EXPECT_EQ(scene.context.commands()[1].rect, Rect(0, 8, 400, 1));
     EXPECT_EQ(scene.context.commands()[1].color, grey(209));
+
+    // A divider as tall as the split view is shaded as at the top, not by a division by zero.
+    scene.window->makeKeyAndOrderFront();
+    scene.window->makeMainWindow();
+    auto flat = std::make_shared<SplitView>(Rect(0, 0, 400, 9));
+    scene.window->contentView()->addSubview(flat);
+    flat->addSubview(std::make_shared<View>());
+    scene.context.clear();
+    EXPECT_TRUE(yosemite->drawDividerInRect(Rect(0, 0, 400, 9), *flat, scene.context));
+    EXPECT_EQ(scene.context.commands()[0].color, grey(209));
+    scene.window->orderOut();
+    Application::shared().setMainWindow(nullptr);
 
     scene.context.clear();
     EXPECT_TRUE(monterey->drawDividerInRect(Rect(0, 100, 400, 9), *scene.splitView, scene.context));

@@ -52,8 +52,8 @@ const char* newlineName(int32_t convention)
 const char* advisoryKindName(VornickValidationAdvisoryKind kind)
 {
     switch (kind) {
-    case VornickValidationAdvisoryKindWarning: return "warning";
-    case VornickValidationAdvisoryKindError: return "error";
+    case VornickValidationAdvisoryKind::Warning: return "warning";
+    case VornickValidationAdvisoryKind::Error: return "error";
     default: return "note";
     }
 }
@@ -88,7 +88,7 @@ bool openFile(const std::string& path, bool save)
     std::printf("  encoding:       %s%s\n", toUTF8(document->characterSet()).c_str(),
                 document->hasByteOrderMark() ? " with byte-order mark" : "");
     std::printf("  document type:  %s%s\n",
-                documentType == VornickHTMLDocumentTypeUnknown ? "unknown"
+                documentType == VornickHTMLDocumentType::Unknown ? "unknown"
                                                                : toUTF8(VornickHTMLDocumentTypeToPersistableString(documentType)).c_str(),
                 isXML ? " (parsed as XML)" : "");
     std::printf("  lines:          %zu\n", lineIndex->numberOfLines());
@@ -109,7 +109,7 @@ bool openFile(const std::string& path, bool save)
     std::vector<VornickValidationAdvisory> advisories;
     auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
     static const char* const results[] = { "valid", "warnings", "errors", "not validated" };
-    std::printf("  tidy:           %s, %zu advisories\n", result >= 0 && result <= 3 ? results[result] : "unknown",
+    std::printf("  tidy:           %s, %zu advisories\n", results[static_cast<size_t>(result)],
                 advisories.size());
     for (size_t i = 0; i < advisories.size() && i < maximumAdvisoriesShown; ++i) {
         const auto& advisory = advisories[i];

@@ -11,7 +11,7 @@ namespace {
 void BM_LoadAllHTMLSpecifications(benchmark::State& state)
 {
     for (auto _ : state) {
-        for (VornickHTMLDocumentType type = VornickFirstHTMLDocumentType; type <= VornickLastHTMLDocumentType; ++type) {
+        for (auto type : VornickEveryHTMLDocumentType) {
             auto spec = VornickHTMLSpec::loadHTMLSpecForDocumentType(type, Bundle::main());
             if (!spec)
                 state.SkipWithError("a specification failed to load");

@@ -81,7 +81,7 @@ bool vornick_setStringEncoding(DOMDocument& document, VornickStringEncoding enco
         kept = document.createElement(u"meta");
         if (!kept)
             return false;
-        if (vornick_documentType(document) == VornickDocumentTypeNumberHTML5)
+        if (vornick_documentType(document) == VornickHTMLDocumentType::HTML5)
             kept->setAttribute(u"charset", u"utf-8");
         else {
             kept->setAttribute(u"http-equiv", u"Content-Type");

@@ -17,9 +17,9 @@ void VornickSetDocumentTypeResolver(VornickDocumentTypeResolver newResolver)
     resolver() = newResolver;
 }
 
-int32_t vornick_documentType(const DOMDocument& document)
+VornickHTMLDocumentType vornick_documentType(const DOMDocument& document)
 {
-    return resolver() ? resolver()(document) : VornickDocumentTypeNumberUnknown;
+    return resolver() ? resolver()(document) : VornickHTMLDocumentType::Unknown;
 }
 
 } // namespace brevanton

@@ -27,7 +27,7 @@ std::shared_ptr<VornickHTMLSpec> vornick_htmlSpecForDocType(const DOMDocument& d
     if (auto spec = sharedSpecForDocType(doctype.get()))
         return spec;
     auto unknown = std::make_shared<VornickHTMLSpec>();
-    unknown->setDocumentType(VornickHTMLDocumentTypeUnknown);
+    unknown->setDocumentType(VornickHTMLDocumentType::Unknown);
     if (doctype) {
         unknown->setPublicId(doctype->publicId());
         unknown->setSystemId(doctype->systemId());
@@ -39,7 +39,7 @@ VornickHTMLDocumentType VornickDocumentTypeOfDocument(const DOMDocument& documen
 {
     auto doctype = document.doctype();
     auto spec = sharedSpecForDocType(doctype.get());
-    return spec ? spec->documentType() : VornickHTMLDocumentTypeUnknown;
+    return spec ? spec->documentType() : VornickHTMLDocumentType::Unknown;
 }
 
 void VornickInstallDocumentTypeResolver()

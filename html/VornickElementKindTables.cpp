@@ -25,18 +25,18 @@ int compareTagNames(std::u16string_view a, std::u16string_view b)
 std::span<const VornickElementKindRecord> VornickElementKindTableForDocumentType(VornickHTMLDocumentType type)
 {
     switch (type) {
-    case VornickHTMLDocumentTypeHTML401Transitional:
+    case VornickHTMLDocumentType::HTML401Transitional:
         return { html401TransitionalElementKinds, html401TransitionalElementKindCount };
-    case VornickHTMLDocumentTypeHTML401Strict:
-    case VornickHTMLDocumentTypeXHTML11:
+    case VornickHTMLDocumentType::HTML401Strict:
+    case VornickHTMLDocumentType::XHTML11:
         return { html401StrictElementKinds, html401StrictElementKindCount };
-    case VornickHTMLDocumentTypeHTML401Frameset:
+    case VornickHTMLDocumentType::HTML401Frameset:
         return { html401FramesetElementKinds, html401FramesetElementKindCount };
-    case VornickHTMLDocumentTypeXHTML10Transitional:
+    case VornickHTMLDocumentType::XHTML10Transitional:
         return { xhtml10TransitionalElementKinds, xhtml10TransitionalElementKindCount };
-    case VornickHTMLDocumentTypeXHTML10Strict:
+    case VornickHTMLDocumentType::XHTML10Strict:
         return { xhtml10StrictElementKinds, xhtml10StrictElementKindCount };
-    case VornickHTMLDocumentTypeXHTML10Frameset:
+    case VornickHTMLDocumentType::XHTML10Frameset:
         return { xhtml10FramesetElementKinds, xhtml10FramesetElementKindCount };
     default:
         return { html5ElementKinds, html5ElementKindCount };

@@ -117,7 +117,7 @@ std::unique_ptr<VornickHTMLAttributeValidator> VornickHTMLAttributeValidator::at
         return std::make_unique<VornickUnvalidatedHTMLAttributeValidator>();
     }
     auto* spec = elementSpec.parentHTMLSpec();
-    if (spec && spec->documentType() == VornickHTMLDocumentTypeHTML5 && attributeName.starts_with(u"data-") && attributeName.size() >= 6)
+    if (spec && spec->documentType() == VornickHTMLDocumentType::HTML5 && attributeName.starts_with(u"data-") && attributeName.size() >= 6)
         return std::make_unique<VornickTextHTMLAttributeValidator>();
     return std::make_unique<VornickDisallowedOrUnknownHTMLAttributeValidator>();
 }

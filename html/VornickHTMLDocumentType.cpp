@@ -27,47 +27,52 @@ const DocumentTypeInfo documentTypes[] = {
     { u"HTML 5", u"", u"" },
 };
 
-bool inRange(VornickHTMLDocumentType type) { return type >= 0 && type <= VornickLastHTMLDocumentType; }
+bool inRange(VornickHTMLDocumentType type)
+{
+    return type >= VornickHTMLDocumentType::Unknown && type <= VornickHTMLDocumentType::HTML5;
+}
+
+const DocumentTypeInfo& info(VornickHTMLDocumentType type) { return documentTypes[static_cast<size_t>(type)]; }
 
 } // namespace
 
 std::u16string VornickHTMLDocumentTypeToPersistableString(VornickHTMLDocumentType type)
 {
-    BREVANTON_ASSERT(type >= 0 && type <= VornickLastHTMLDocumentType, "Unknown document type");
-    return documentTypes[type].name;
+    BREVANTON_ASSERT(inRange(type), "Unknown document type");
+    return info(type).name;
 }
 
 VornickHTMLDocumentType VornickHTMLDocumentTypeFromPersistableString(std::u16string_view name)
 {
-    for (VornickHTMLDocumentType type = VornickLastHTMLDocumentType; type >= VornickFirstHTMLDocumentType; --type) {
-        if (name == documentTypes[type].name)
+    for (auto type : VornickEveryHTMLDocumentType) {
+        if (name == info(type).name)
             return type;
     }
-    return VornickHTMLDocumentTypeUnknown;
+    return VornickHTMLDocumentType::Unknown;
 }
 
 std::u16string VornickHTMLDocumentTypeDeclarationForDocumentType(VornickHTMLDocumentType type)
 {
-    BREVANTON_ASSERT(type >= VornickFirstHTMLDocumentType && type <= VornickLastHTMLDocumentType,
+    BREVANTON_ASSERT(type != VornickHTMLDocumentType::Unknown && inRange(type),
                      "documentType >= VornickFirstHTMLDocumentType && documentType <= VornickLastHTMLDocumentType");
-    if (type == VornickHTMLDocumentTypeHTML5)
+    if (type == VornickHTMLDocumentType::HTML5)
         return u"<!DOCTYPE html>";
     std::u16string declaration = VornickHTMLDocumentTypeIsXHTML(type) ? u"<!DOCTYPE html PUBLIC \"" : u"<!DOCTYPE HTML PUBLIC \"";
-    declaration += documentTypes[type].publicId;
+    declaration += info(type).publicId;
     declaration += u"\" \"";
-    declaration += documentTypes[type].systemId;
+    declaration += info(type).systemId;
     declaration += u"\">";
     return declaration;
 }
 
 std::u16string VornickHTMLDocumentTypePublicId(VornickHTMLDocumentType type)
 {
-    return inRange(type) ? documentTypes[type].publicId : u"";
+    return inRange(type) ? info(type).publicId : u"";
 }
 
 std::u16string VornickHTMLDocumentTypeSystemId(VornickHTMLDocumentType type)
 {
-    return inRange(type) ? documentTypes[type].systemId : u"";
+    return inRange(type) ? info(type).systemId : u"";
 }
 
 VornickHTMLDocumentType VornickHTMLDocumentTypeForPublicId(std::u16string_view publicId)
@@ -75,20 +80,20 @@ VornickHTMLDocumentType VornickHTMLDocumentTypeForPublicId(std::u16string_view p
     std::u16string upper = asciiUppercase(publicId);
     auto hasPrefix = [&](std::u16string_view prefix) { return upper.starts_with(prefix); };
     if (hasPrefix(u"-//W3C//DTD HTML 4.01 TRANSITIONAL") || hasPrefix(u"-//W3C//DTD HTML 4.0 TRANSITIONAL"))
-        return VornickHTMLDocumentTypeHTML401Transitional;
+        return VornickHTMLDocumentType::HTML401Transitional;
     if (hasPrefix(u"-//W3C//DTD HTML 4.01 FRAMESET") || hasPrefix(u"-//W3C//DTD HTML 4.0 FRAMESET"))
-        return VornickHTMLDocumentTypeHTML401Frameset;
+        return VornickHTMLDocumentType::HTML401Frameset;
     if (hasPrefix(u"-//W3C//DTD HTML 4.0"))
-        return VornickHTMLDocumentTypeHTML401Strict;
+        return VornickHTMLDocumentType::HTML401Strict;
     if (hasPrefix(u"-//W3C//DTD XHTML 1.1"))
-        return VornickHTMLDocumentTypeXHTML11;
+        return VornickHTMLDocumentType::XHTML11;
     if (hasPrefix(u"-//W3C//DTD XHTML 1.0 TRANSITIONAL"))
-        return VornickHTMLDocumentTypeXHTML10Transitional;
+        return VornickHTMLDocumentType::XHTML10Transitional;
     if (hasPrefix(u"-//W3C//DTD XHTML 1.0 STRICT"))
-        return VornickHTMLDocumentTypeXHTML10Strict;
+        return VornickHTMLDocumentType::XHTML10Strict;
     if (hasPrefix(u"-//W3C//DTD XHTML 1.0 FRAMESET"))
-        return VornickHTMLDocumentTypeXHTML10Frameset;
-    return VornickHTMLDocumentTypeHTML5;
+        return VornickHTMLDocumentType::XHTML10Frameset;
+    return VornickHTMLDocumentType::HTML5;
 }
 
 } // namespace brevanton

@@ -85,7 +85,7 @@ std::shared_ptr<VornickHTMLSpec> VornickHTMLScanner::spec() const
 {
     if (!m_specWasSet) {
         m_specWasSet = true;
-        m_spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+        m_spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
     }
     return m_spec;
 }
@@ -100,7 +100,7 @@ bool VornickHTMLScanner::isUsuallyEmptyElement(std::u16string_view tagName) cons
 {
     if (auto theSpec = spec())
         return theSpec->isUsuallyEmptyElement(tagName);
-    auto* record = VornickElementKindRecordForTagName(tagName, VornickHTMLDocumentTypeHTML5);
+    auto* record = VornickElementKindRecordForTagName(tagName, VornickHTMLDocumentType::HTML5);
     return record && (record->contentModel & VornickContentModelEmpty);
 }
 
@@ -132,7 +132,7 @@ void VornickHTMLScanner::reportError(std::u16string message)
 {
     auto [line, column] = lineAndColumnForOffset(m_position);
     if (m_delegate)
-        m_delegate->htmlScannerValidationAdvisory(*this, VornickValidationAdvisory(VornickValidationAdvisoryKindError,
+        m_delegate->htmlScannerValidationAdvisory(*this, VornickValidationAdvisory(VornickValidationAdvisoryKind::Error,
             m_position, line, column, std::move(message), true));
 }
 
@@ -140,7 +140,7 @@ void VornickHTMLScanner::reportWarning(std::u16string message, size_t offset)
 {
     auto [line, column] = lineAndColumnForOffset(offset);
     if (m_delegate)
-        m_delegate->htmlScannerValidationAdvisory(*this, VornickValidationAdvisory(VornickValidationAdvisoryKindWarning,
+        m_delegate->htmlScannerValidationAdvisory(*this, VornickValidationAdvisory(VornickValidationAdvisoryKind::Warning,
             offset, line, column, std::move(message), false));
 }
 

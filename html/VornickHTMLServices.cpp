@@ -26,7 +26,7 @@ private:
     static VornickHTMLDocumentType specificationType(const DOMDocument& document)
     {
         auto type = VornickDocumentTypeOfDocument(document);
-        return type == VornickHTMLDocumentTypeUnknown ? VornickHTMLDocumentTypeHTML5 : type;
+        return type == VornickHTMLDocumentType::Unknown ? VornickHTMLDocumentType::HTML5 : type;
     }
 };
 

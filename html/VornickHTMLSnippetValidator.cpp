@@ -92,9 +92,9 @@ void VornickHTMLSnippetValidator::validateAndSyntaxColorHTMLSnippet(std::u16stri
     scanner.parseHTMLString(markupString);
 
     bool anyError = std::any_of(m_advisories.begin(), m_advisories.end(),
-                                [](const auto& advisory) { return advisory.kind() == VornickValidationAdvisoryKindError; });
+                                [](const auto& advisory) { return advisory.kind() == VornickValidationAdvisoryKind::Error; });
     bool anyWarning = std::any_of(m_advisories.begin(), m_advisories.end(),
-                                  [](const auto& advisory) { return advisory.kind() == VornickValidationAdvisoryKindWarning; });
+                                  [](const auto& advisory) { return advisory.kind() == VornickValidationAdvisoryKind::Warning; });
     auto status = anyError ? VornickFragmentValidationStatusErrors
         : anyWarning       ? VornickFragmentValidationStatusWarnings
                            : VornickFragmentValidationStatusValid;
@@ -111,7 +111,7 @@ void VornickHTMLSnippetValidator::htmlScannerScannedToken(VornickHTMLScanner&, V
 {
     if (token == VornickHTMLScannerTokenSnippetExpression && string == u"{content}") {
         if (m_sawContentExpression) {
-            m_advisories.emplace_back(VornickValidationAdvisoryKindError, range.location, 0, 0, u"{content} must only appear once.", true);
+            m_advisories.emplace_back(VornickValidationAdvisoryKind::Error, range.location, 0, 0, u"{content} must only appear once.", true);
         }
         m_sawContentExpression = true;
     }

@@ -78,7 +78,7 @@ std::u16string VornickIndefiniteArticleForTagName(std::u16string_view tagName, b
 }
 
 VornickHTMLSpec::VornickHTMLSpec()
-    : m_namedCharacterReferenceMap(VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(VornickHTMLDocumentTypeHTML5))
+    : m_namedCharacterReferenceMap(VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(VornickHTMLDocumentType::HTML5))
 {
 }
 
@@ -124,7 +124,7 @@ void VornickHTMLSpec::loadSharedSpecifications()
         state.elementDescriptions = descriptions->dictionary();
 
     state.specsByDocumentType.push_back(nullptr);
-    for (VornickHTMLDocumentType type = VornickFirstHTMLDocumentType; type <= VornickLastHTMLDocumentType; ++type) {
+    for (auto type : VornickEveryHTMLDocumentType) {
         auto spec = loadHTMLSpecForDocumentType(type, Bundle::main());
         state.specsByDocumentType.push_back(spec);
         if (!spec)
@@ -136,10 +136,10 @@ void VornickHTMLSpec::loadSharedSpecifications()
 
 std::shared_ptr<VornickHTMLSpec> VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType documentType)
 {
-    BREVANTON_ASSERT(documentType >= VornickFirstHTMLDocumentType && documentType <= VornickLastHTMLDocumentType,
+    BREVANTON_ASSERT(documentType > VornickHTMLDocumentType::Unknown && documentType <= VornickHTMLDocumentType::HTML5,
                      "documentType >= VornickFirstHTMLDocumentType && documentType <= VornickLastHTMLDocumentType");
     loadHTMLSpecs();
-    return shared().specsByDocumentType[documentType];
+    return shared().specsByDocumentType[static_cast<size_t>(documentType)];
 }
 
 std::shared_ptr<VornickHTMLSpec> VornickHTMLSpec::htmlSpecForPublicId(std::u16string_view publicId)

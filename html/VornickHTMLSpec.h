@@ -146,7 +146,7 @@ private:
     bool elementMayTakeNodesBetweenGaps(std::u16string_view tagName, const DOMRange&, std::u16string* reasonWhyNot) const;
     bool elementMayTakeChildrenOf(std::u16string_view tagName, const DOMNode& parent, std::u16string* reasonWhyNot) const;
 
-    VornickHTMLDocumentType m_documentType { VornickHTMLDocumentTypeUnknown };
+    VornickHTMLDocumentType m_documentType { VornickHTMLDocumentType::Unknown };
     std::u16string m_persistableDocumentTypeName;
     std::u16string m_publicId;
     std::u16string m_systemId;

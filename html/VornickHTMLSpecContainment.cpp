@@ -200,7 +200,7 @@ bool VornickHTMLSpec::mayWrapContentsOfRangeInElementWithSpec(const DOMRange& ra
 
 bool VornickHTMLSpec::snippetIsValid(const VornickFragmentDescription& fragment, std::u16string* reasonWhyNot) const
 {
-    if (m_documentType == VornickHTMLDocumentTypeUnknown)
+    if (m_documentType == VornickHTMLDocumentType::Unknown)
         return true;
     auto result = fragment.validationResultForDocumentType(m_documentType);
     if (result && result->validationStatus() == VornickFragmentValidationStatusErrors) {

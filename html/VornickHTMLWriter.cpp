@@ -259,7 +259,7 @@ std::shared_ptr<VornickHTMLSpec> specForDocument(const DOMDocument* document)
             spec = VornickHTMLSpec::htmlSpecForSystemId(doctype->systemId());
         if (!spec && doctype->publicId().empty() && doctype->systemId().empty()
             && equalsIgnoringASCIICase(doctype->name(), u"html"))
-            spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+            spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
     }
     if (!spec) {
         spec = std::make_shared<VornickHTMLSpec>();
@@ -1187,7 +1187,7 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
         else if (c == quote)
             // "&apos;" came from XML: HTML 4 does not know it.
             replacement = quote == u'"' ? u"&quot;" : (m_writingXML || m_spec->isXHTML()
-                                                   || m_spec->documentType() == VornickHTMLDocumentTypeHTML5 ? u"&apos;" : u"&#39;");
+                                                   || m_spec->documentType() == VornickHTMLDocumentType::HTML5 ? u"&apos;" : u"&#39;");
         else if (m_writingXML && c == u'<')
             replacement = u"&lt;";
         else if (m_writingXML && c == u'\t')

@@ -135,7 +135,7 @@ std::shared_ptr<VornickNamedCharacterReferenceMap> VornickNamedCharacterReferenc
 std::shared_ptr<VornickNamedCharacterReferenceMap> VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(
     VornickHTMLDocumentType type)
 {
-    if (type >= 1 && type <= 7)
+    if (type >= VornickHTMLDocumentType::HTML401Transitional && type <= VornickHTMLDocumentType::XHTML11)
         return html4NamedCharacterReferenceMap();
     return html5NamedCharacterReferenceMap();
 }

@@ -33,7 +33,6 @@ TidyConfiguration& configuration()
 }
 
 struct MessagePatterns {
-    std::vector<std::shared_ptr<const icu::RegexPattern>> attributeReferencing;
     std::vector<std::shared_ptr<const icu::RegexPattern>> absolved;
     std::vector<std::pair<std::u16string, std::u16string>> substitutions;
 };
@@ -42,8 +41,6 @@ const MessagePatterns& messagePatterns()
 {
     static const MessagePatterns patterns = [] {
         MessagePatterns result;
-        if (auto list = vornick_arrayOfRegularExpressionsFromJSONResource(u"tidy-attribute-referencing-message-patterns", 0))
-            result.attributeReferencing = std::move(*list);
         if (auto list = vornick_arrayOfRegularExpressionsFromJSONResource(u"tidy-absolved-message-patterns", 0))
             result.absolved = std::move(*list);
         if (auto map = vornick_dictionaryMappingStringsToStringsFromJSONResource(u"tidy-message-substitutions"))
@@ -196,8 +193,8 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
 VornickTidyResultCode VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(int status)
 {
     if (status < 0 || status > 3)
-        return 3;
-    return status;
+        return VornickTidyResultCode::NotValidated;
+    return static_cast<VornickTidyResultCode>(status);
 }
 
 OperationQueue& VornickTidyFilter::validationQueue()
@@ -215,13 +212,13 @@ VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_vi
     arguments.insert(arguments.end(), { "-q", "-e", "-utf8" });
     auto run = runTidy(arguments, toUTF8(htmlString), nullptr);
     if (!run || !run->ranToCompletion)
-        return 3;
+        return VornickTidyResultCode::NotValidated;
     size_t recognisedLines = 0;
     advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines);
     if (run->status > 0 && recognisedLines == 0)
-        return 3; // Tidy complained in words we could not read: nothing is known.
+        return VornickTidyResultCode::NotValidated; // Tidy complained in words we could not read: nothing is known.
     if (advisories.empty())
-        return 0;
+        return VornickTidyResultCode::NoFindings;
     return tidyResultCodeFromTidyTerminationStatus(run->status);
 }
 
@@ -280,7 +277,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();
     if (tidyResult)
-        *tidyResult = 3;
+        *tidyResult = VornickTidyResultCode::NotValidated;
     if (!sourcePath || !destinationPath)
         return setError(outError, Error(POSIXErrorDomain, EINVAL, u"Tidy works on local files only."));
 
@@ -309,7 +306,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
     auto advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines);
     VornickTidyResultCode code = tidyResultCodeFromTidyTerminationStatus(run->status);
     if (run->status > 0 && recognisedLines == 0)
-        code = 3;
+        code = VornickTidyResultCode::NotValidated;
     if (tidyResult)
         *tidyResult = code;
     if (warningsAndErrors)
@@ -381,9 +378,9 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
         scanWord(line, i, u"-");
         VornickValidationAdvisoryKind kind;
         if (scanWord(line, i, u"Warning"))
-            kind = VornickValidationAdvisoryKindWarning;
+            kind = VornickValidationAdvisoryKind::Warning;
         else if (scanWord(line, i, u"Error"))
-            kind = VornickValidationAdvisoryKindError;
+            kind = VornickValidationAdvisoryKind::Error;
         else
             continue;
         scanWord(line, i, u":");
@@ -406,34 +403,6 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
         advisories.emplace_back(kind, 0, *lineNumber, *columnNumber, std::move(message), structural);
     }
     return advisories;
-}
-
-std::optional<std::u16string> VornickTidyFilter::attributeNameReferencedByMessage(std::u16string_view message)
-{
-    icu::UnicodeString subject = unicodeString(message);
-    int32_t candidateStart = -1;
-    int32_t candidateEnd = -1;
-    for (auto& pattern : messagePatterns().attributeReferencing) {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(subject, status));
-        if (U_FAILURE(status))
-            continue;
-        while (matcher->find(status) && U_SUCCESS(status)) {
-            if (matcher->groupCount() < 1)
-                continue;
-            int32_t start = matcher->start(1, status);
-            int32_t end = matcher->end(1, status);
-            if (U_FAILURE(status) || start < 0)
-                break;
-            candidateStart = start;
-            candidateEnd = end;
-            if (end > start)
-                break;
-        }
-    }
-    if (candidateStart < 0 || candidateEnd <= candidateStart || static_cast<size_t>(candidateEnd) > message.size())
-        return std::nullopt;
-    return std::u16string(message.substr(candidateStart, candidateEnd - candidateStart));
 }
 
 std::u16string VornickTidyFilter::leadingCommentTextForHTMLString(std::u16string_view string)

@@ -20,9 +20,14 @@
 
 namespace brevanton {
 
-// 0 no findings, 1 warnings, 2 errors, 3 not validated (tidy could not run,
-// crashed, timed out or printed nothing that parsed).
-using VornickTidyResultCode = int32_t;
+enum class VornickTidyResultCode : int32_t {
+    NoFindings = 0,
+    Warnings = 1,
+    Errors = 2,
+    // Tidy could not run, crashed, timed out, ended with a status above 2 or
+    // printed nothing that parsed.
+    NotValidated = 3,
+};
 
 inline constexpr const char16_t* VornickAllowUserDefinedAttributesDefaultsKey = u"AllowUserDefinedAttributes";
 
@@ -54,7 +59,6 @@ public:
                                                         std::u16string* standardErrorOutput, Error* outError);
 
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view);
-    static std::optional<std::u16string> attributeNameReferencedByMessage(std::u16string_view message);
     static VornickTidyResultCode tidyResultCodeFromTidyTerminationStatus(int status);
     static std::u16string leadingCommentTextForHTMLString(std::u16string_view);
 

@@ -1,53 +1,58 @@
 #include "html/VornickValidationAdvisory.h"
 
-#include "dom/VornickNodeExtensions.h"
-#include "dom/VornickRelativeDOMPath.h"
-#include "dom/VornickWebFrameExtensions.h"
-#include "html/VornickDOMToNSRangeMap.h"
-#include "html/VornickTidyFilter.h"
-#include "html/VornickWebFrameEditingState.h"
-#include "platform/dom/DOMDocument.h"
+#include "toolkit/VornickJSONResources.h"
 #include "platform/foundation/Text.h"
-#include "platform/web/WebFrame.h"
 
 #include <fmt/format.h>
+#include <unicode/regex.h>
 
 namespace brevanton {
 
-std::optional<std::u16string> VornickValidationAdvisory::attributeName() const
+namespace {
+
+const std::vector<std::shared_ptr<const icu::RegexPattern>>& attributeReferencingPatterns()
 {
-    return VornickTidyFilter::attributeNameReferencedByMessage(m_message);
+    static const std::vector<std::shared_ptr<const icu::RegexPattern>> patterns = [] {
+        auto list = vornick_arrayOfRegularExpressionsFromJSONResource(u"tidy-attribute-referencing-message-patterns", 0);
+        return list ? std::move(*list) : std::vector<std::shared_ptr<const icu::RegexPattern>> {};
+    }();
+    return patterns;
 }
 
-std::shared_ptr<DOMRange> VornickValidationAdvisory::resolveDOMRange(const std::u16string& generatedHTML,
-                                                                     const VornickDOMToNSRangeMap& map, DOMDocument& document) const
-{
-    size_t offset = VornickTidyFilter::offsetForTidyLineAndColumn(generatedHTML, m_line, m_column);
-    if (offset == VornickNotFound)
-        return nullptr;
-    auto path = map.relativeDOMPathForRangeLocation(offset, &generatedHTML, 1);
-    if (!path)
-        return nullptr;
-    auto position = path->positionRelativeToNewAncestor(document.shared_from_this());
-    if (!position.node)
-        return nullptr;
-    return vornick_outerRange(*position.node);
-}
+} // namespace
 
-std::shared_ptr<DOMRange> VornickValidationAdvisory::resolveDOMRangeInWebFrame(const WebFrame& frame) const
+std::optional<std::u16string> VornickValidationAdvisory::attributeNameReferencedByMessage(std::u16string_view message)
 {
-    auto generatedHTML = vornick_lastGeneratedHTMLString(frame);
-    auto map = vornick_DOMToNSRangeMapForLastGeneratedHTMLString(frame);
-    auto& document = frame.domDocument();
-    if (!generatedHTML || !map || !document)
-        return nullptr;
-    return resolveDOMRange(*generatedHTML, *map, *document);
+    icu::UnicodeString subject(message.data(), static_cast<int32_t>(message.size()));
+    int32_t candidateStart = -1;
+    int32_t candidateEnd = -1;
+    for (auto& pattern : attributeReferencingPatterns()) {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(subject, status));
+        if (U_FAILURE(status))
+            continue;
+        while (matcher->find(status) && U_SUCCESS(status)) {
+            if (matcher->groupCount() < 1)
+                continue;
+            int32_t start = matcher->start(1, status);
+            int32_t end = matcher->end(1, status);
+            if (U_FAILURE(status) || start < 0)
+                break;
+            candidateStart = start;
+            candidateEnd = end;
+            if (end > start)
+                break;
+        }
+    }
+    if (candidateStart < 0 || candidateEnd <= candidateStart || static_cast<size_t>(candidateEnd) > message.size())
+        return std::nullopt;
+    return std::u16string(message.substr(candidateStart, candidateEnd - candidateStart));
 }
 
 std::u16string VornickValidationAdvisory::description() const
 {
-    const char16_t* kindName = m_kind == VornickValidationAdvisoryKindError ? u"Error"
-        : m_kind == VornickValidationAdvisoryKindWarning                   ? u"Warning"
+    const char16_t* kindName = m_kind == VornickValidationAdvisoryKind::Error ? u"Error"
+        : m_kind == VornickValidationAdvisoryKind::Warning                   ? u"Warning"
                                                                            : u"Unknown";
     std::u16string result = toUTF16(fmt::format("line {}, column {}: ", m_line, m_column));
     result += kindName;

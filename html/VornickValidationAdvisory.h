@@ -1,27 +1,22 @@
 // VornickValidationAdvisory: one finding about an HTML text (an error or a
 // warning at a line and column, with a message), marked structural when it
 // concerns the document's structure. Made by the HTML scanner and by the
-// tidy filter; immutable once made.
+// tidy filter; immutable once made. It knows nothing of frames or of tidy:
+// finding an advisory's node in a frame's document is
+// VornickResolveDOMRangeInWebFrame (html/VornickWebFrameEditingState.h).
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace brevanton {
 
-class DOMDocument;
-class DOMRange;
-class VornickDOMToNSRangeMap;
-class WebFrame;
-
-using VornickValidationAdvisoryKind = int32_t;
-
-enum : VornickValidationAdvisoryKind {
-    VornickValidationAdvisoryKindUnknown = 0,
-    VornickValidationAdvisoryKindWarning = 1,
-    VornickValidationAdvisoryKindError = 2,
+enum class VornickValidationAdvisoryKind : int32_t {
+    Unknown = 0,
+    Warning = 1,
+    Error = 2,
 };
 
 class VornickValidationAdvisory {
@@ -43,17 +38,11 @@ public:
 
     // The attribute the message refers to, when one of the attribute
     // referencing patterns recognises it.
-    std::optional<std::u16string> attributeName() const;
-
-    // The outer range of the DOM node at the finding's line and column in
-    // the generated HTML that was validated, through the HTML's range map;
-    // null at any missing step. Tidy's columns count code points and expand
-    // tabs to multiples of 8.
-    std::shared_ptr<DOMRange> resolveDOMRange(const std::u16string& generatedHTML, const VornickDOMToNSRangeMap&,
-                                              DOMDocument&) const;
-    // The same over the frame's last generated HTML, its range map and its
-    // document; null when the frame lacks any of them.
-    std::shared_ptr<DOMRange> resolveDOMRangeInWebFrame(const WebFrame&) const;
+    std::optional<std::u16string> attributeName() const { return attributeNameReferencedByMessage(m_message); }
+    // Every pattern of the resource "tidy-attribute-referencing-message-patterns"
+    // is applied in order; capture group 1 of a match is the candidate, and a
+    // pattern stops at its first non-empty candidate.
+    static std::optional<std::u16string> attributeNameReferencedByMessage(std::u16string_view message);
 
     // "line 3, column 5: Warning: message" with " (STRUCTURAL)" for structural findings.
     std::u16string description() const;

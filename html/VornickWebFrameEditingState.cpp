@@ -2,6 +2,8 @@
 
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickDocumentHeadFields.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRelativeDOMPath.h"
 #include "toolkit/VornickLineIndex.h"
 #include "toolkit/VornickNewlineConvention.h"
 #include "dom/VornickWebFrameAssociatedValues.h"
@@ -11,6 +13,7 @@
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickHTMLWriter.h"
+#include "html/VornickTidyFilter.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
@@ -209,6 +212,31 @@ std::u16string vornick_subtreeDescriptionWithDepth(const WebFrame& frame, unsign
     for (auto& child : frame.childFrames())
         description += vornick_subtreeDescriptionWithDepth(*child, depth + 1);
     return description;
+}
+
+std::shared_ptr<DOMRange> VornickResolveDOMRange(const VornickValidationAdvisory& advisory, const std::u16string& generatedHTML,
+                                                 const VornickDOMToNSRangeMap& map, DOMDocument& document)
+{
+    size_t offset = VornickTidyFilter::offsetForTidyLineAndColumn(generatedHTML, advisory.line(), advisory.column());
+    if (offset == VornickNotFound)
+        return nullptr;
+    auto path = map.relativeDOMPathForRangeLocation(offset, &generatedHTML, 1);
+    if (!path)
+        return nullptr;
+    auto position = path->positionRelativeToNewAncestor(document.shared_from_this());
+    if (!position.node)
+        return nullptr;
+    return vornick_outerRange(*position.node);
+}
+
+std::shared_ptr<DOMRange> VornickResolveDOMRangeInWebFrame(const VornickValidationAdvisory& advisory, const WebFrame& frame)
+{
+    auto generatedHTML = vornick_lastGeneratedHTMLString(frame);
+    auto map = vornick_DOMToNSRangeMapForLastGeneratedHTMLString(frame);
+    auto& document = frame.domDocument();
+    if (!generatedHTML || !map || !document)
+        return nullptr;
+    return VornickResolveDOMRange(advisory, *generatedHTML, *map, *document);
 }
 
 } // namespace brevanton

@@ -16,6 +16,8 @@
 
 namespace brevanton {
 
+class DOMDocument;
+class DOMRange;
 class VornickDOMToNSRangeMap;
 class VornickFragmentSet;
 class VornickHTMLFormattingPreferences;
@@ -68,6 +70,16 @@ std::shared_ptr<VornickFragmentSet> vornick_userFragmentSet(const WebFrame&);
 // the document's head (relative to the document) and posts
 // VornickWebFrameDidSwitchFragmentSetNotification.
 void vornick_setUserFragmentSet(const WebFrame&, std::shared_ptr<VornickFragmentSet>);
+
+// The outer range of the DOM node at an advisory's line and column in the
+// generated HTML that was validated, through that HTML's range map; null at
+// any missing step. Tidy's columns count code points and expand tabs to
+// multiples of 8.
+std::shared_ptr<DOMRange> VornickResolveDOMRange(const VornickValidationAdvisory&, const std::u16string& generatedHTML,
+                                                 const VornickDOMToNSRangeMap&, DOMDocument&);
+// The same over the frame's last generated HTML, its range map and its
+// document; null when the frame lacks any of them.
+std::shared_ptr<DOMRange> VornickResolveDOMRangeInWebFrame(const VornickValidationAdvisory&, const WebFrame&);
 
 // A writer with the effective preferences, the frame's substitute character,
 // the newline convention of its line index (LF without one) and the body

@@ -90,8 +90,8 @@ TEST(VornickDocumentSettings, SwitchingToUTF8KeepsOneDeclaration)
     EXPECT_EQ(headMarkup(*charsetOnly), u"<title>t</title><meta charset=\"utf-8\">");
 
     // Nothing declared: the form follows the document type.
-    int32_t (*html5)(const DOMDocument&) = [](const DOMDocument&) { return VornickDocumentTypeNumberHTML5; };
-    int32_t (*xhtml10)(const DOMDocument&) = [](const DOMDocument&) { return int32_t(4); };
+    VornickDocumentTypeResolver html5 = [](const DOMDocument&) { return VornickHTMLDocumentType::HTML5; };
+    VornickDocumentTypeResolver xhtml10 = [](const DOMDocument&) { return VornickHTMLDocumentType::XHTML10Transitional; };
     VornickSetDocumentTypeResolver(html5);
     auto modern = documentWithHead(u"<title>t</title>");
     EXPECT_TRUE(vornick_setStringEncoding(*modern, VornickUTF8StringEncoding));
@@ -101,7 +101,7 @@ TEST(VornickDocumentSettings, SwitchingToUTF8KeepsOneDeclaration)
     EXPECT_TRUE(vornick_setStringEncoding(*older, VornickUTF8StringEncoding));
     EXPECT_EQ(headMarkup(*older), u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><title>t</title>");
     VornickSetDocumentTypeResolver(nullptr);
-    EXPECT_EQ(vornick_documentType(*older), 0);
+    EXPECT_EQ(vornick_documentType(*older), VornickHTMLDocumentType::Unknown);
 
     // Other encodings, and documents without HEAD, are refused untouched.
     auto latin = documentWithHead(u"<meta charset=\"latin1\">");

@@ -51,7 +51,7 @@ std::vector<std::string> problems(const VornickHTMLSpec& spec, const DOMDocument
 
 TEST(HTMLDocumentConformance, AValidHTML5DocumentPasses)
 {
-    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
     auto document = DOMDocument::parseHTML(std::u16string_view(uR"(<!DOCTYPE html>
 <html lang="en-GB"><head><meta charset="utf-8"><title>Notes</title>
 <link rel="stylesheet" href="https://example.org/site.css"><style>p { margin: 0 }</style></head>
@@ -84,7 +84,7 @@ TEST(HTMLDocumentConformance, AValidHTML5DocumentPasses)
 
 TEST(HTMLDocumentConformance, AValidHTML401DocumentPasses)
 {
-    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict);
+    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Strict);
     auto document = DOMDocument::parseHTML(std::u16string_view(uR"(<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.01//EN" "http://www.w3.org/TR/html4/strict.dtd">
 <html lang="en"><head><meta http-equiv="Content-Type" content="text/html; charset=utf-8"><title>Old</title>
 <style type="text/css">p { margin: 0 }</style><script type="text/javascript"></script></head>
@@ -111,7 +111,7 @@ TEST(HTMLDocumentConformance, AValidHTML401DocumentPasses)
 
 TEST(HTMLDocumentConformance, AValidXHTML10StrictDocumentPasses)
 {
-    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML10Strict);
+    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::XHTML10Strict);
     auto document = DOMDocument::parseHTML(std::u16string_view(uR"(<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.0 Strict//EN" "http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd">
 <html xmlns="http://www.w3.org/1999/xhtml" xml:lang="en" lang="en"><head><title>X</title>
 <meta http-equiv="Content-Type" content="text/html; charset=utf-8" /><style type="text/css">p { margin: 0 }</style></head>
@@ -130,7 +130,7 @@ TEST(HTMLDocumentConformance, AValidXHTML10StrictDocumentPasses)
 
 TEST(HTMLDocumentConformance, ProblemsOfInvalidDocumentsAreFound)
 {
-    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict);
+    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Strict);
     auto document = DOMDocument::parseHTML(std::u16string_view(
         u"<body><p>x <font size=\"2\">y</font> <img src=\"https://example.org/a.png\"></p>"
         u"<ol start=\"x\"><li>a</li></ol><p><span lang=\"toolongtag\">z</span></p><div align=\"left\">d</div></body>"));
@@ -145,12 +145,12 @@ TEST(HTMLDocumentConformance, ProblemsOfInvalidDocumentsAreFound)
     // Strict bodies take blocks (and scripts) only.
     EXPECT_FALSE(strict->elementKindMayContainElementKind(u"body", u"img", nullptr));
     EXPECT_TRUE(strict->elementKindMayContainElementKind(u"body", u"script", nullptr));
-    auto transitional = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Transitional);
+    auto transitional = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Transitional);
     EXPECT_TRUE(transitional->elementKindMayContainElementKind(u"body", u"img", nullptr));
     EXPECT_TRUE(transitional->elementKindMayContainElementKind(u"p", u"font", nullptr));
     EXPECT_TRUE(transitional->elementSpecForTagName(u"ol")->attributeSpecForAttributeName(u"start"));
 
-    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
     document = DOMDocument::parseHTML(std::u16string_view(
         u"<body><input type=\"colour\" id=\"a\"><input id=\"a\" list=\"none\"><ol type=\"x\"><li>1</li></ol>"
         u"<a href=\"https://example.org/\" target=\"_new\">x</a><optgroup></optgroup>"
@@ -172,7 +172,7 @@ TEST(HTMLDocumentConformance, ProblemsOfInvalidDocumentsAreFound)
     }));
 
     // Strict XHTML: no inline content directly in the body, no blocks in a paragraph.
-    auto xhtml = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML10Strict);
+    auto xhtml = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::XHTML10Strict);
     document = DOMDocument::parseHTML(std::u16string_view(
         u"<body><em>loose</em><h1><span><div>d</div></span></h1><p><map id=\"m\"><span>s</span></map></p></body>"));
     EXPECT_EQ(problems(*xhtml, *document), (std::vector<std::string> {

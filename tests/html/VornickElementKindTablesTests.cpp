@@ -14,9 +14,9 @@ namespace brevanton {
 namespace {
 
 constexpr VornickHTMLDocumentType everyDocumentType[] = {
-    VornickHTMLDocumentTypeHTML401Transitional, VornickHTMLDocumentTypeHTML401Strict, VornickHTMLDocumentTypeHTML401Frameset,
-    VornickHTMLDocumentTypeXHTML10Transitional, VornickHTMLDocumentTypeXHTML10Strict, VornickHTMLDocumentTypeXHTML10Frameset,
-    VornickHTMLDocumentTypeXHTML11, VornickHTMLDocumentTypeHTML5,
+    VornickHTMLDocumentType::HTML401Transitional, VornickHTMLDocumentType::HTML401Strict, VornickHTMLDocumentType::HTML401Frameset,
+    VornickHTMLDocumentType::XHTML10Transitional, VornickHTMLDocumentType::XHTML10Strict, VornickHTMLDocumentType::XHTML10Frameset,
+    VornickHTMLDocumentType::XHTML11, VornickHTMLDocumentType::HTML5,
 };
 
 class ElementKindTables : public testing::TestWithParam<VornickHTMLDocumentType> {
@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(EveryDocumentType, ElementKindTables, testing::ValuesIn
 
 TEST(ElementKindTablesXHTML, StrictBodiesTakeBlocksButNotInlines)
 {
-    for (auto type : { VornickHTMLDocumentTypeHTML401Strict, VornickHTMLDocumentTypeXHTML10Strict, VornickHTMLDocumentTypeXHTML11 }) {
+    for (auto type : { VornickHTMLDocumentType::HTML401Strict, VornickHTMLDocumentType::XHTML10Strict, VornickHTMLDocumentType::XHTML11 }) {
         auto spec = VornickHTMLSpec::htmlSpecForDocumentType(type);
         ASSERT_TRUE(spec);
         EXPECT_TRUE(spec->elementKindMayContainElementKind(u"body", u"h2", nullptr));
@@ -131,11 +131,11 @@ TEST(ElementKindTablesXHTML, StrictBodiesTakeBlocksButNotInlines)
         EXPECT_TRUE(spec->elementKindMayContainElementKind(u"map", u"area", nullptr));
     }
     // XHTML's map takes scripts beside its blocks; HTML 4's does not.
-    EXPECT_TRUE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML10Strict)
+    EXPECT_TRUE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::XHTML10Strict)
                     ->elementKindMayContainElementKind(u"map", u"script", nullptr));
-    EXPECT_TRUE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML10Transitional)
+    EXPECT_TRUE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::XHTML10Transitional)
                     ->elementKindMayContainElementKind(u"map", u"script", nullptr));
-    EXPECT_FALSE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict)
+    EXPECT_FALSE(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Strict)
                      ->elementKindMayContainElementKind(u"map", u"script", nullptr));
 }
 

@@ -46,8 +46,8 @@ constexpr auto Invalid = VornickAttributeValidationOutcomeInvalid;
 
 TEST(VornickHTMLAttributeValidatorSelection, ValueKindsOfTheSpecificationSelectValidators)
 {
-    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
-    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict);
+    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
+    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Strict);
     ASSERT_TRUE(html5 && strict);
     auto div = html5->elementSpecForTagName(u"div");
     auto strictDiv = strict->elementSpecForTagName(u"div");
@@ -70,7 +70,7 @@ TEST(VornickHTMLAttributeValidatorSelection, ValueKindsOfTheSpecificationSelectV
     EXPECT_EQ(run(*validator, u"hidden", u"hidden").outcome, Valid);
 
     // Every value kind used by the resource files has a validator.
-    for (VornickHTMLDocumentType type = VornickFirstHTMLDocumentType; type <= VornickLastHTMLDocumentType; ++type) {
+    for (auto type : VornickEveryHTMLDocumentType) {
         auto spec = VornickHTMLSpec::htmlSpecForDocumentType(type);
         for (auto& attribute : spec->globalAttributeSpecs())
             EXPECT_TRUE(VornickHTMLAttributeValidator::validatorClassForValueKind(attribute->valueKind())) << toUTF8(attribute->valueKind());

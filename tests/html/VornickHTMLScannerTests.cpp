@@ -82,7 +82,7 @@ TEST(HTMLScanner, AttributeNamesEndAtWhitespaceAndUnquotedValuesAreValues)
     auto lessThan = scan(u"<a\nb<c=\"1\">");
     ASSERT_EQ(lessThan.recorder.advisories.size(), 1u);
     auto& warning = lessThan.recorder.advisories[0];
-    EXPECT_EQ(warning.kind(), VornickValidationAdvisoryKindWarning);
+    EXPECT_EQ(warning.kind(), VornickValidationAdvisoryKind::Warning);
     EXPECT_FALSE(warning.isStructuralIssue());
     EXPECT_EQ(warning.offset(), 4u);
     EXPECT_EQ(warning.line(), 2);
@@ -193,7 +193,7 @@ TEST(HTMLScanner, DeclarationsAndComments)
 
 TEST(HTMLScanner, StrictModeChecksNesting)
 {
-    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+    auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
     ASSERT_TRUE(spec);
     auto run = [&](std::u16string_view text, std::optional<std::set<std::u16string>> allowed = std::nullopt) {
         Scan s;

@@ -24,7 +24,7 @@ struct Validation {
     }
 };
 
-Validation validate(std::u16string_view markup, VornickHTMLDocumentType type = VornickHTMLDocumentTypeHTML5,
+Validation validate(std::u16string_view markup, VornickHTMLDocumentType type = VornickHTMLDocumentType::HTML5,
                     std::optional<std::set<std::u16string>> allowed = std::nullopt)
 {
     Validation validation;
@@ -65,10 +65,10 @@ TEST(HTMLSnippetValidator, StatusFollowsTheWorstAdvisory)
     EXPECT_NE(messages[0].find(u"<blink> is not part of"), std::u16string::npos);
     EXPECT_EQ(messages[1], u"Missing close tag: </blink>");
 
-    auto disallowed = validate(u"<p><b>x</b></p>", VornickHTMLDocumentTypeHTML5, std::set<std::u16string> { u"p" });
+    auto disallowed = validate(u"<p><b>x</b></p>", VornickHTMLDocumentType::HTML5, std::set<std::u16string> { u"p" });
     EXPECT_EQ(disallowed.status, VornickFragmentValidationStatusErrors);
     EXPECT_EQ(disallowed.messages(), std::vector<std::u16string> { u"<b> disallowed by snippet set" });
-    EXPECT_EQ(validate(u"<p><b>x</b></p>", VornickHTMLDocumentTypeHTML5, std::set<std::u16string> { u"p", u"b" }).status,
+    EXPECT_EQ(validate(u"<p><b>x</b></p>", VornickHTMLDocumentType::HTML5, std::set<std::u16string> { u"p", u"b" }).status,
               VornickFragmentValidationStatusValid);
 
     auto warning = validate(u"<p title<x=\"a\">t</p>");
@@ -135,12 +135,12 @@ TEST(HTMLSnippetValidator, BackgroundValidationDeliversOnTheChosenQueue)
     bool delivered = false;
     bool onMainThread = false;
     std::u16string markup;
-    VornickHTMLDocumentType type = 0;
+    VornickHTMLDocumentType type = VornickHTMLDocumentType::Unknown;
     VornickFragmentValidationStatus status = VornickFragmentValidationStatusNoResultYet;
     size_t advisoryCount = 0;
     std::shared_ptr<const VornickGeneralFragmentDescription> deliveredDescription;
     VornickHTMLSnippetValidator::beginValidatingAndSyntaxColoringGeneralFragmentDescription(
-        description, VornickHTMLDocumentTypeXHTML10Strict, std::nullopt, VornickHTMLSyntaxColoringPreferences::fragmentEditorDarkHTMLSyntaxHighlightingPreferences(),
+        description, VornickHTMLDocumentType::XHTML10Strict, std::nullopt, VornickHTMLSyntaxColoringPreferences::fragmentEditorDarkHTMLSyntaxHighlightingPreferences(),
         [&](std::shared_ptr<const VornickGeneralFragmentDescription> d, std::u16string m, VornickHTMLDocumentType t,
             std::shared_ptr<const AttributedString> string, VornickFragmentValidationStatus s, std::vector<VornickValidationAdvisory> advisories) {
             onMainThread = RunLoop::isMainThread();
@@ -156,7 +156,7 @@ TEST(HTMLSnippetValidator, BackgroundValidationDeliversOnTheChosenQueue)
     EXPECT_TRUE(onMainThread);
     EXPECT_EQ(deliveredDescription, description);
     EXPECT_EQ(markup, u"<div>{content}{content}</div>");
-    EXPECT_EQ(type, VornickHTMLDocumentTypeXHTML10Strict);
+    EXPECT_EQ(type, VornickHTMLDocumentType::XHTML10Strict);
     EXPECT_EQ(status, VornickFragmentValidationStatusErrors);
     EXPECT_EQ(advisoryCount, 1u);
 
@@ -165,7 +165,7 @@ TEST(HTMLSnippetValidator, BackgroundValidationDeliversOnTheChosenQueue)
     std::atomic<bool> onCallerQueue { false };
     std::atomic<bool> done { false };
     VornickHTMLSnippetValidator::beginValidatingAndSyntaxColoringGeneralFragmentDescription(
-        description, VornickHTMLDocumentTypeHTML5, std::nullopt, nullptr,
+        description, VornickHTMLDocumentType::HTML5, std::nullopt, nullptr,
         [&](auto, auto, auto, auto, auto, auto) {
             onCallerQueue = OperationQueue::current() == &callerQueue;
             done = true;
@@ -178,7 +178,7 @@ TEST(HTMLSnippetValidator, BackgroundValidationDeliversOnTheChosenQueue)
 
     // A document type without a specification fails on the caller's thread, never on the worker.
     EXPECT_THROW(VornickHTMLSnippetValidator::beginValidatingAndSyntaxColoringGeneralFragmentDescription(
-                     description, VornickHTMLDocumentTypeUnknown, std::nullopt, nullptr, [](auto, auto, auto, auto, auto, auto) {}),
+                     description, VornickHTMLDocumentType::Unknown, std::nullopt, nullptr, [](auto, auto, auto, auto, auto, auto) {}),
                  InternalInconsistencyException);
 }
 

@@ -16,7 +16,7 @@ class ContainmentTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
+        m_spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
         ASSERT_TRUE(m_spec);
         m_document = DOMDocument::parseHTML(std::u16string_view(
             u"<table><tbody><tr id=\"row\"><td id=\"cell\">x</td></tr></tbody></table>"
@@ -59,7 +59,7 @@ TEST_F(ContainmentTest, InsertingElementsFollowsContentModels)
     auto fragment = m_document->createDocumentFragment();
     EXPECT_TRUE(mayInsert(u"td", *fragment));
 
-    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict);
+    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Strict);
     EXPECT_FALSE(m_spec->mayInsertElementWithSpec(*strict->elementSpecForTagName(u"p"), at(element(u"block")), nullptr, &m_reason));
     EXPECT_EQ(m_reason, u"The document's spec (\"HTML 5\") disallows <p> elements.");
 }

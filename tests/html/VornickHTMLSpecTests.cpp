@@ -52,7 +52,7 @@ TEST(VornickHTMLSpecLoading, ASpecificationMadeOnItsOwnStillHasTheElementDescrip
 
 TEST(VornickHTMLSpecLoading, EveryDocumentTypeLoadsItsOwnFile)
 {
-    for (VornickHTMLDocumentType type = VornickFirstHTMLDocumentType; type <= VornickLastHTMLDocumentType; ++type) {
+    for (auto type : VornickEveryHTMLDocumentType) {
         auto spec = VornickHTMLSpec::htmlSpecForDocumentType(type);
         ASSERT_TRUE(spec) << toUTF8(VornickHTMLDocumentTypeToPersistableString(type));
         EXPECT_EQ(spec->documentType(), type);
@@ -82,12 +82,12 @@ TEST(VornickHTMLSpecLoading, EveryDocumentTypeLoadsItsOwnFile)
         EXPECT_EQ(toUTF16(firstLine), VornickHTMLDocumentTypeDeclarationForDocumentType(type));
     }
     EXPECT_EQ(VornickHTMLSpec::htmlSpecForPublicId(u"-//w3c//dtd html 4.01//en"),
-              VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict));
+              VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Strict));
     EXPECT_EQ(VornickHTMLSpec::htmlSpecForSystemId(u"http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd"),
-              VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML11));
+              VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::XHTML11));
     EXPECT_FALSE(VornickHTMLSpec::htmlSpecForPublicId(u"-//nobody//nothing"));
-    EXPECT_THROW(VornickHTMLSpec::htmlSpecForDocumentType(0), InternalInconsistencyException);
-    EXPECT_THROW(VornickHTMLSpec::htmlSpecForDocumentType(9), InternalInconsistencyException);
+    EXPECT_THROW(VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::Unknown), InternalInconsistencyException);
+    EXPECT_THROW(VornickHTMLSpec::htmlSpecForDocumentType(static_cast<VornickHTMLDocumentType>(9)), InternalInconsistencyException);
 }
 
 TEST(VornickHTMLSpecLoading, AttributeGroupsNestAndCyclesAreRefused)
@@ -143,17 +143,17 @@ TEST(VornickHTMLSpecLoading, AFileNamingAnotherDocumentTypeFailsToLoadWithoutAnA
     Bundle bundle(folder.path().string());
     Error error;
     std::shared_ptr<VornickHTMLSpec> spec;
-    EXPECT_NO_THROW(spec = VornickHTMLSpec::loadHTMLSpecForDocumentType(VornickHTMLDocumentTypeHTML5, bundle, &error));
+    EXPECT_NO_THROW(spec = VornickHTMLSpec::loadHTMLSpecForDocumentType(VornickHTMLDocumentType::HTML5, bundle, &error));
     EXPECT_FALSE(spec);
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(VornickHTMLSpec::loadHTMLSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict, bundle));
+    EXPECT_FALSE(VornickHTMLSpec::loadHTMLSpecForDocumentType(VornickHTMLDocumentType::HTML401Strict, bundle));
 }
 
 TEST(VornickHTMLSpecKinds, TagQuestionsFollowTheKindTables)
 {
-    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
-    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Strict);
-    auto xhtml11 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeXHTML11);
+    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
+    auto strict = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Strict);
+    auto xhtml11 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::XHTML11);
     ASSERT_TRUE(html5 && strict && xhtml11);
 
     // An empty template would be written as <template /> and swallow the
@@ -200,8 +200,8 @@ TEST(VornickHTMLSpecKinds, TagQuestionsFollowTheKindTables)
 
 TEST(VornickHTMLSpecKinds, KindContainmentUsesContentModelsAndOtherAllowedChildren)
 {
-    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5);
-    auto transitional = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML401Transitional);
+    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
+    auto transitional = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML401Transitional);
     std::u16string reason;
     EXPECT_TRUE(html5->elementKindMayContainElementKind(u"ul", u"li", &reason));
     EXPECT_TRUE(html5->elementKindMayContainElementKind(u"a", u"div", &reason)); // transparent

@@ -33,9 +33,9 @@ TEST(VornickNamedCharacterReferenceMap, TablesOfBothFamiliesLoad)
     EXPECT_EQ(html5()->entityNameForCharacters(u"&"), u"amp");
     EXPECT_EQ(html5()->entityNameForCharacters(u"<"), u"lt");
     EXPECT_EQ(html5()->entityNameForCharacters(u"\u00E9"), u"eacute");
-    EXPECT_EQ(VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(7), html4());
-    EXPECT_EQ(VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(0), html5());
-    EXPECT_EQ(VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(8), html5());
+    EXPECT_EQ(VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(VornickHTMLDocumentType::XHTML11), html4());
+    EXPECT_EQ(VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(VornickHTMLDocumentType::Unknown), html5());
+    EXPECT_EQ(VornickNamedCharacterReferenceMap::namedCharacterReferenceMapForDocumentType(VornickHTMLDocumentType::HTML5), html5());
 }
 
 TEST(VornickNamedCharacterReferenceMap, EscapingFollowsTheOptions)

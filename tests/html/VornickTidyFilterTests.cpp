@@ -4,6 +4,7 @@
 #include "platform/dom/DOMParsing.h"
 #include "platform/dom/DOMRange.h"
 #include "html/VornickTidyFilter.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -68,7 +69,7 @@ TEST_F(TidyFilter, ParsesErrorOutput)
     ASSERT_EQ(advisories.size(), 4u);
     EXPECT_EQ(advisories[0].description(), u"line 3, column 5: Warning: <p> proprietary attribute \"foo\"");
     EXPECT_EQ(advisories[0].attributeName(), u"foo");
-    EXPECT_EQ(advisories[1].kind(), VornickValidationAdvisoryKindError);
+    EXPECT_EQ(advisories[1].kind(), VornickValidationAdvisoryKind::Error);
     EXPECT_TRUE(advisories[1].isStructuralIssue());
     EXPECT_EQ(advisories[1].description(), u"line 7, column 2: Error: <blink> is not recognized! (STRUCTURAL)");
     EXPECT_EQ(advisories[2].message(), u"missing </div>");
@@ -80,11 +81,17 @@ TEST_F(TidyFilter, ParsesErrorOutput)
     VornickTidyFilter::setAllowUserDefinedAttributesProvider([] { return true; });
     EXPECT_EQ(VornickTidyFilter::parseTidyStandardErrorOutput(output).size(), 3u);
 
-    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"<img> lacks \"alt\" attribute"), u"alt");
-    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"<a> attribute name \"x<y\" (value=\"1\") is invalid"), u"x<y");
-    EXPECT_EQ(VornickTidyFilter::attributeNameReferencedByMessage(u"missing </div>"), std::nullopt);
-    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(7), 3);
-    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(-1), 3);
+    EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"<img> lacks \"alt\" attribute"), u"alt");
+    EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"<a> attribute name \"x<y\" (value=\"1\") is invalid"), u"x<y");
+    EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"missing </div>"), std::nullopt);
+    // Statuses 0 to 3 are their own codes; anything else is not validated.
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(0), VornickTidyResultCode::NoFindings);
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(1), VornickTidyResultCode::Warnings);
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(2), VornickTidyResultCode::Errors);
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(3), VornickTidyResultCode::NotValidated);
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(4), VornickTidyResultCode::NotValidated);
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(7), VornickTidyResultCode::NotValidated);
+    EXPECT_EQ(VornickTidyFilter::tidyResultCodeFromTidyTerminationStatus(-1), VornickTidyResultCode::NotValidated);
 }
 
 TEST_F(TidyFilter, LeadingComments)
@@ -105,14 +112,14 @@ TEST_F(TidyFilter, ValidatesWithTheRealTidy)
                            u"<body><p>a <data value=1>b</data> <my-name>c</my-name></p><my-card><div>d</div><p>e</p></my-card><search>s</search>"
                            u"<template><slot></slot></template></body></html>\n";
     VornickTidyResultCode code = VornickTidyFilter::validateHTMLStringNow(valid, advisories);
-    EXPECT_LE(code, 1);
+    EXPECT_TRUE(code == VornickTidyResultCode::NoFindings || code == VornickTidyResultCode::Warnings);
     for (auto& advisory : advisories)
         EXPECT_FALSE(advisory.isStructuralIssue()) << toUTF8(advisory.description());
 
     // Tidy counts code points and expands tabs; the offset lands on the tag.
     std::u16string broken = u"<!DOCTYPE html>\n<html><head><title>x</title></head><body>\n\t<p>a\U0001F600b<foo>x</foo></p>\n</body></html>\n";
     code = VornickTidyFilter::validateHTMLStringNow(broken, advisories);
-    EXPECT_EQ(code, 2);
+    EXPECT_EQ(code, VornickTidyResultCode::Errors);
     auto* unknown = findMessage(advisories, u"<foo> is not recognized!");
     ASSERT_TRUE(unknown);
     EXPECT_TRUE(unknown->isStructuralIssue());
@@ -124,28 +131,28 @@ TEST_F(TidyFilter, FailedRunsAreNotValidated)
 {
     std::vector<VornickValidationAdvisory> advisories;
     VornickTidyFilter::setTidyExecutablePath(write("crash", "#!/bin/sh\ncat >/dev/null\nkill -SEGV $$\n", true));
-    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 3);
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NotValidated);
     VornickTidyFilter::setTidyExecutablePath(write("garbage", "#!/bin/sh\ncat >/dev/null\necho 'Fehler: kaputt' >&2\nexit 2\n", true));
-    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 3);
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NotValidated);
     VornickTidyFilter::setTidyExecutablePath(m_folder + "/missing-tidy");
-    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 3);
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NotValidated);
     VornickTidyFilter::setTidyExecutablePath(write("hang", "#!/bin/sh\nexec sleep 10\n", true));
     VornickTidyFilter::setTimeout(std::chrono::milliseconds(150));
-    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 3);
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NotValidated);
     Error error;
     EXPECT_FALSE(VornickTidyFilter::tidyHTMLString(u"<p>x", false, nullptr, &error));
     EXPECT_TRUE(error.is(VornickErrorDomain, 16));
 
     // Nothing on standard error and status 0: valid.
     VornickTidyFilter::setTidyExecutablePath(write("quiet", "#!/bin/sh\ncat >/dev/null\nexit 0\n", true));
-    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), 0);
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NoFindings);
 }
 
 TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)
 {
     VornickTidyFilter filter;
     bool called = false;
-    VornickTidyResultCode result = -1;
+    VornickTidyResultCode result = VornickTidyResultCode::NoFindings;
     filter.validateHTMLString(u"<!DOCTYPE html><html><head><title>t</title></head><body><p>x</div></body></html>",
                               [&](const std::u16string& string, VornickTidyResultCode code, const std::vector<VornickValidationAdvisory>& advisories) {
                                   EXPECT_TRUE(RunLoop::isMainThread());
@@ -156,7 +163,7 @@ TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)
                               });
     EXPECT_EQ(filter.validationQueue().name(), "Source Loupe HTML Validation Queue");
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return called; }, 20));
-    EXPECT_GE(result, 1);
+    EXPECT_NE(result, VornickTidyResultCode::NoFindings);
 }
 
 TEST_F(TidyFilter, TidiesStrings)
@@ -181,14 +188,14 @@ TEST_F(TidyFilter, TidiesStrings)
 TEST_F(TidyFilter, StructuralFixOfFiles)
 {
     Error error;
-    VornickTidyResultCode code = -1;
+    VornickTidyResultCode code = VornickTidyResultCode::NoFindings;
     std::vector<VornickValidationAdvisory> advisories;
     auto source = write("in.html", "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>t</title></head>"
                                    "<body><p>a<b>b</p><p></p><div><span>x</span></div><img src=a.png></body></html>");
     auto destination = m_folder + "/out.html";
     ASSERT_TRUE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(source), url(destination), &code, &advisories, &error))
         << error;
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(code, VornickTidyResultCode::Warnings);
     auto* missing = findMessage(advisories, u"missing </b>");
     ASSERT_TRUE(missing);
     EXPECT_TRUE(missing->isStructuralIssue());
@@ -205,11 +212,11 @@ TEST_F(TidyFilter, StructuralFixOfFiles)
     noisy += "</body></html>";
     auto noisyPath = write("noisy.html", noisy);
     EXPECT_TRUE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(noisyPath), url(destination), &code, nullptr, &error));
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(code, VornickTidyResultCode::Warnings);
 
     EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url(write("none.html", "<p>x")), url(destination), &code, nullptr, &error));
     EXPECT_TRUE(error.is(VornickErrorDomain, 19));
-    EXPECT_EQ(code, 3);
+    EXPECT_EQ(code, VornickTidyResultCode::NotValidated);
     EXPECT_FALSE(VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(
         url(write("bogus.html", "<meta charset=\"no-such-set\"><p>x")), url(destination), &code, nullptr, &error));
     EXPECT_TRUE(error.is(VornickErrorDomain, 20));
@@ -249,11 +256,11 @@ TEST_F(TidyFilter, AdvisoriesFindTheirNodeInTheDocument)
     painter.paintAndMapHTMLString(html, nullptr, nullptr, true,
         [&](std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap> painted) { map = painted; });
     auto document = parseHTMLDocument(toUTF8(html));
-    auto range = unknown->resolveDOMRange(html, *map, *document);
+    auto range = VornickResolveDOMRange(*unknown, html, *map, *document);
     ASSERT_TRUE(range);
     auto selected = range->startContainer()->childAt(range->startOffset());
     ASSERT_TRUE(selected);
     EXPECT_EQ(selected->nodeName(), u"FOO");
-    VornickValidationAdvisory outside(VornickValidationAdvisoryKindError, 0, 99, 1, u"x", true);
-    EXPECT_EQ(outside.resolveDOMRange(html, *map, *document), nullptr);
+    VornickValidationAdvisory outside(VornickValidationAdvisoryKind::Error, 0, 99, 1, u"x", true);
+    EXPECT_EQ(VornickResolveDOMRange(outside, html, *map, *document), nullptr);
 }

@@ -9,8 +9,10 @@
 #include "html/VornickFragmentSet.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLSpec.h"
+#include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "html/VornickHTMLWriter.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMRange.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -148,26 +150,26 @@ TEST(VornickWebFrameEditingState, DocumentTypeComesFromTheDoctype)
         auto document = DOMDocument::parseHTML(std::u16string(doctype) + u"<html><head></head><body></body></html>");
         return VornickDocumentTypeOfDocument(*document);
     };
-    EXPECT_EQ(typeOf(u"<!DOCTYPE html>"), VornickHTMLDocumentTypeHTML5);
+    EXPECT_EQ(typeOf(u"<!DOCTYPE html>"), VornickHTMLDocumentType::HTML5);
     EXPECT_EQ(typeOf(u"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
                      u"\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">"),
-              VornickHTMLDocumentTypeXHTML10Strict);
+              VornickHTMLDocumentType::XHTML10Strict);
     EXPECT_EQ(typeOf(u"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">"),
-              VornickHTMLDocumentTypeHTML401Strict);
-    EXPECT_EQ(typeOf(u""), VornickHTMLDocumentTypeUnknown);
+              VornickHTMLDocumentType::HTML401Strict);
+    EXPECT_EQ(typeOf(u""), VornickHTMLDocumentType::Unknown);
 
     // An unknown doctype gets a specification of its own that keeps its identifiers.
     auto odd = DOMDocument::parseHTML(u"<!DOCTYPE html PUBLIC \"-//Example//DTD Odd//EN\" \"odd.dtd\"><p>x</p>");
     auto spec = vornick_htmlSpecForDocType(*odd);
     ASSERT_TRUE(spec);
-    EXPECT_EQ(spec->documentType(), VornickHTMLDocumentTypeUnknown);
+    EXPECT_EQ(spec->documentType(), VornickHTMLDocumentType::Unknown);
     EXPECT_EQ(spec->publicId(), u"-//Example//DTD Odd//EN");
     EXPECT_EQ(spec->systemId(), u"odd.dtd");
 
     // Installed, the DOM operations see the same answer.
     VornickInstallDocumentTypeResolver();
     auto modern = DOMDocument::parseHTML(u"<!DOCTYPE html><p>x</p>");
-    EXPECT_EQ(vornick_documentType(*modern), VornickDocumentTypeNumberHTML5);
+    EXPECT_EQ(vornick_documentType(*modern), VornickHTMLDocumentType::HTML5);
     VornickSetDocumentTypeResolver(nullptr);
 }
 
@@ -175,13 +177,41 @@ TEST(VornickWebFrameEditingState, SubtreeDescriptionIndentsEachLevel)
 {
     auto webView = loadString(u"<p>x</p>");
     auto& frame = *webView->mainFrame();
-    vornick_setHTMLSpec(frame, VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentTypeHTML5));
+    vornick_setHTMLSpec(frame, VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5));
     auto line = toUTF8(vornick_briefDescription(frame));
     EXPECT_NE(line.find("<WebFrame: "), std::string::npos);
     EXPECT_NE(line.find("{{0, 0}, {800, 600}}"), std::string::npos) << line;
     EXPECT_NE(line.find("documentType: \"HTML 5\""), std::string::npos) << line;
     EXPECT_EQ(line.find('\n'), std::string::npos);
     EXPECT_EQ(vornick_subtreeDescriptionWithDepth(frame, 2), u"\t\t" + vornick_briefDescription(frame) + u"\n");
+}
+
+TEST(VornickWebFrameEditingState, AdvisoriesResolveInTheFramesLastGeneratedSource)
+{
+    std::u16string html = u"<html><head><title>t</title></head><body>\n<p>a <foo>x</foo></p>\n</body></html>\n";
+    auto webView = WebView::create(Rect(0, 0, 800, 600));
+    auto frame = webView->mainFrame();
+    frame->loadHTMLString(html, std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+
+    VornickValidationAdvisory advisory(VornickValidationAdvisoryKind::Error, 0, 2, 6, u"<foo> is not recognized!", false);
+    // Nothing generated or mapped yet.
+    EXPECT_EQ(VornickResolveDOMRangeInWebFrame(advisory, *frame), nullptr);
+
+    vornick_setLastGeneratedHTMLString(*frame, html);
+    EXPECT_EQ(VornickResolveDOMRangeInWebFrame(advisory, *frame), nullptr);
+    VornickHTMLStringSyntaxPainterAndMapper painter;
+    painter.paintAndMapHTMLString(html, nullptr, nullptr, true,
+        [&](std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap> map) {
+            vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(*frame, map);
+        });
+
+    auto range = VornickResolveDOMRangeInWebFrame(advisory, *frame);
+    ASSERT_TRUE(range);
+    auto selected = range->startContainer()->childAt(range->startOffset());
+    ASSERT_TRUE(selected);
+    EXPECT_EQ(selected->nodeName(), u"FOO");
+    EXPECT_EQ(selected->ownerDocument(), frame->domDocument());
 }
 
 } // namespace

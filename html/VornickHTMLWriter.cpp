@@ -276,23 +276,23 @@ std::shared_ptr<VornickHTMLSpec> specForDocument(const DOMDocument* document)
 // --- Creation and settings
 
 std::shared_ptr<VornickHTMLWriter> VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, int32_t newlineConvention)
+    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, VornickNewlineConvention newlineConvention)
 {
     return std::make_shared<VornickHTMLWriter>(std::move(preferences), substitute, newlineConvention);
 }
 
 VornickHTMLWriter::VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute,
-                                     int32_t newlineConvention)
+                                     VornickNewlineConvention newlineConvention)
     : m_substitute(substitute)
     , m_newlineConvention(newlineConvention)
     , m_output(std::make_unique<Output>())
 {
     BREVANTON_ASSERT(preferences != nullptr,
                      "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
-    BREVANTON_ASSERT(newlineConvention == VornickNewlineConventionLF || newlineConvention == VornickNewlineConventionCR
-                         || newlineConvention == VornickNewlineConventionCRLF,
-                     "Invalid parameter not satisfying: newlineConvention == VornickNewlineConventionLF || newlineConvention == "
-                     "VornickNewlineConventionCR || newlineConvention == VornickNewlineConventionCRLF");
+    BREVANTON_ASSERT(newlineConvention == VornickNewlineConvention::LF || newlineConvention == VornickNewlineConvention::CR
+                         || newlineConvention == VornickNewlineConvention::CRLF,
+                     "Invalid parameter not satisfying: newlineConvention == VornickNewlineConvention::LF || newlineConvention == "
+                     "VornickNewlineConvention::CR || newlineConvention == VornickNewlineConvention::CRLF");
     m_formattingPreferences = std::move(preferences);
     m_newlineString = &vornick_newlineStringForConvention(newlineConvention);
 }
@@ -369,12 +369,7 @@ std::u16string VornickHTMLWriter::htmlStringFromRange(const DOMRange* range)
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromDocument(DOMDocument& document, Error* outError)
 {
-    auto data = dataUsingDocumentEncodingFromString(htmlStringFromDocument(document), outError);
-    // UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
-    auto mark = byteOrderMark(m_encodingName);
-    if (data && !mark.empty() && (document.hasByteOrderMark() || mark.size() == 2))
-        data->insert(0, mark);
-    return data;
+    return dataUsingDocumentEncodingFromString(htmlStringFromDocument(document), outError);
 }
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromElement(DOMElement& element, Error* outError)
@@ -394,7 +389,10 @@ std::optional<std::string> VornickHTMLWriter::dataUsingDocumentEncodingFromStrin
         setError(outError, Error(CocoaErrorDomain, 517, u"The document has no character encoding to write in."));
         return std::nullopt;
     }
-    return encodeText(string, m_encodingName, outError);
+    auto data = encodeText(string, m_encodingName, outError);
+    if (data)
+        data->insert(0, m_byteOrderMark);
+    return data;
 }
 
 std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DOMDocument& document) const
@@ -515,6 +513,13 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
 {
     resetOutput(attributed);
     prepareForNode(node);
+    // A file's text: UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
+    m_byteOrderMark = {};
+    if (target == Target::Document) {
+        auto mark = byteOrderMark(m_encodingName);
+        if (mark.size() == 2 || static_cast<DOMDocument&>(node).hasByteOrderMark())
+            m_byteOrderMark = mark;
+    }
     // The layout rules may have changed since the last write.
     m_traits.clear();
 
@@ -628,7 +633,7 @@ void VornickHTMLWriter::appendString(std::u16string_view string, VornickSyntaxCo
 // every convention back as a line feed.
 void VornickHTMLWriter::appendStringWithNewlines(std::u16string_view string, VornickSyntaxColoringTokenKind kind)
 {
-    if (m_newlineConvention == VornickNewlineConventionLF || string.find(u'\n') == std::u16string_view::npos) {
+    if (m_newlineConvention == VornickNewlineConvention::LF || string.find(u'\n') == std::u16string_view::npos) {
         appendString(string, kind);
         return;
     }

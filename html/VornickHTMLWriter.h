@@ -70,9 +70,9 @@ public:
     // Asserts non-null preferences and a convention of LF, CR or CRLF.
     static std::shared_ptr<VornickHTMLWriter> htmlWriterWithFormattingPreferences(
         std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
-        int32_t newlineConvention);
+        VornickNewlineConvention newlineConvention);
     VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
-                      int32_t newlineConvention);
+                      VornickNewlineConvention newlineConvention);
     ~VornickHTMLWriter();
     VornickHTMLWriter(const VornickHTMLWriter&) = delete;
     VornickHTMLWriter& operator=(const VornickHTMLWriter&) = delete;
@@ -102,7 +102,7 @@ public:
     void setStringEncodingOverride(std::u16string name) { m_stringEncodingOverride = std::move(name); }
 
     char16_t nonBreakingSpaceSubstituteCharacter() const { return m_substitute; }
-    int32_t newlineConvention() const { return m_newlineConvention; }
+    VornickNewlineConvention newlineConvention() const { return m_newlineConvention; }
     const std::u16string& newlineString() const { return *m_newlineString; }
 
     // --- Writing. Each output ends with one newline string.
@@ -119,8 +119,9 @@ public:
     std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
-    // Encodes with the encoding found by the last write; nullopt (logged)
-    // when no write has found one.
+    // Encodes with the encoding found by the last write, after the byte-order
+    // mark the last write called for (a document's); nullopt (logged) when no
+    // write has found an encoding.
     std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
     // The IANA name of the encoding found by the last write; empty before.
     const std::u16string& outputEncodingName() const { return m_encodingName; }
@@ -197,7 +198,7 @@ private:
     VornickCommentToFragmentDescriptionLookupBlock m_lookup;
     std::u16string m_stringEncodingOverride;
     char16_t m_substitute { 0 };
-    int32_t m_newlineConvention { VornickNewlineConventionLF };
+    VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::LF };
     const std::u16string* m_newlineString { nullptr };
 
     // State of one write.
@@ -213,6 +214,7 @@ private:
     bool m_lastNodeWasBR { false };
     unsigned m_preformattedDepth { 0 };
     std::u16string m_encodingName;
+    std::string_view m_byteOrderMark;
     bool m_encodingHoldsEverything { true };
     std::vector<uint8_t> m_encodability; // per BMP character: 0 unknown, 1 held, 2 not held
 

@@ -101,7 +101,7 @@ std::shared_ptr<VornickNamedCharacterReferenceMap> loadShared(const char16_t* re
     auto url = Bundle::main().URLForResource(resourceName, u"json");
     if (!url)
         return nullptr;
-    return VornickNamedCharacterReferenceMap::initWithContentsOfURL(*url, nullptr);
+    return VornickNamedCharacterReferenceMap::createWithContentsOfURL(*url, nullptr);
 }
 
 std::mutex sharedMapsLock;
@@ -140,7 +140,7 @@ std::shared_ptr<VornickNamedCharacterReferenceMap> VornickNamedCharacterReferenc
     return html5NamedCharacterReferenceMap();
 }
 
-std::shared_ptr<VornickNamedCharacterReferenceMap> VornickNamedCharacterReferenceMap::initWithContentsOfURL(const URL& url, Error* outError)
+std::shared_ptr<VornickNamedCharacterReferenceMap> VornickNamedCharacterReferenceMap::createWithContentsOfURL(const URL& url, Error* outError)
 {
     auto data = readFile(url, outError);
     if (!data) {

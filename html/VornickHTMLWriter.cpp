@@ -369,7 +369,19 @@ std::u16string VornickHTMLWriter::htmlStringFromRange(const DOMRange* range)
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromDocument(DOMDocument& document, Error* outError)
 {
-    return dataUsingDocumentEncodingFromString(htmlStringFromDocument(document), outError);
+    return documentDataFromWrittenString(document, htmlStringFromDocument(document), outError);
+}
+
+std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(const DOMDocument& document,
+                                                                            std::u16string_view written,
+                                                                            Error* outError)
+{
+    auto data = dataUsingDocumentEncodingFromString(written, outError);
+    // UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
+    auto mark = byteOrderMark(m_encodingName);
+    if (data && !mark.empty() && (document.hasByteOrderMark() || mark.size() == 2))
+        data->insert(0, mark);
+    return data;
 }
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromElement(DOMElement& element, Error* outError)
@@ -389,10 +401,7 @@ std::optional<std::string> VornickHTMLWriter::dataUsingDocumentEncodingFromStrin
         setError(outError, Error(CocoaErrorDomain, 517, u"The document has no character encoding to write in."));
         return std::nullopt;
     }
-    auto data = encodeText(string, m_encodingName, outError);
-    if (data)
-        data->insert(0, m_byteOrderMark);
-    return data;
+    return encodeText(string, m_encodingName, outError);
 }
 
 std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DOMDocument& document) const
@@ -513,13 +522,6 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
 {
     resetOutput(attributed);
     prepareForNode(node);
-    // A file's text: UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
-    m_byteOrderMark = {};
-    if (target == Target::Document) {
-        auto mark = byteOrderMark(m_encodingName);
-        if (mark.size() == 2 || static_cast<DOMDocument&>(node).hasByteOrderMark())
-            m_byteOrderMark = mark;
-    }
     // The layout rules may have changed since the last write.
     m_traits.clear();
 

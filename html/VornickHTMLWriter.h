@@ -119,9 +119,13 @@ public:
     std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
-    // Encodes with the encoding found by the last write, after the byte-order
-    // mark the last write called for (a document's); nullopt (logged) when no
-    // write has found an encoding.
+    // The file data of a document whose source this writer has just written
+    // (`written`): encoded as htmlDataFromDocument would, byte-order mark
+    // included, without writing the document again.
+    [[nodiscard]] std::optional<std::string> documentDataFromWrittenString(const DOMDocument&, std::u16string_view written,
+                                                                           Error* outError = nullptr);
+    // Encodes with the encoding found by the last write; nullopt (logged)
+    // when no write has found one.
     std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
     // The IANA name of the encoding found by the last write; empty before.
     const std::u16string& outputEncodingName() const { return m_encodingName; }
@@ -214,7 +218,6 @@ private:
     bool m_lastNodeWasBR { false };
     unsigned m_preformattedDepth { 0 };
     std::u16string m_encodingName;
-    std::string_view m_byteOrderMark;
     bool m_encodingHoldsEverything { true };
     std::vector<uint8_t> m_encodability; // per BMP character: 0 unknown, 1 held, 2 not held
 

@@ -150,7 +150,7 @@ TEST(SaveRoundTrip, ByteOrderMarksAreKept)
         VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                                  VornickNewlineConvention::LF);
         auto text = writer.htmlStringFromDocument(*trip.reopened);
-        EXPECT_EQ(writer.dataUsingDocumentEncodingFromString(text), trip.secondSave);
+        EXPECT_EQ(writer.documentDataFromWrittenString(*trip.reopened, text), trip.secondSave);
         auto body = writer.htmlDataFromElement(*trip.reopened->body());
         ASSERT_TRUE(body);
         EXPECT_FALSE(body->starts_with("\xFF\xFE") || body->starts_with("\xFE\xFF")) << "a fragment has no mark";

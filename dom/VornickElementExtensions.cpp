@@ -449,7 +449,7 @@ std::u16string styleWithChanges(const DOMElement& element, const VornickStyleAtt
     for (const auto& [name, value] : changes.additionsAndChanges) {
         auto parsed = parsedValue(value);
         auto found = std::find_if(declarations.begin(), declarations.end(),
-                                  [&name = name](const auto& declaration) { return equalsIgnoringASCIICase(declaration.name, name); });
+                                  [&](const auto& declaration) { return equalsIgnoringASCIICase(declaration.name, name); });
         if (found != declarations.end()) {
             found->value = parsed.value;
             found->important = parsed.important;

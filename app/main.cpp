@@ -101,7 +101,7 @@ bool openFile(const std::string& path, bool save)
     VornickNewlineConvention convention = lineIndex->newlineConvention();
     if (convention == VornickNewlineConvention::Unknown)
         convention = VornickNewlineConvention::LF;
-    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(formatting, 0, convention);
+    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(*formatting, 0, convention);
     auto written = writer->htmlStringFromDocument(*document);
     std::printf("  written source: %zu UTF-16 units%s\n", written.size(),
                 written == lineIndex->string() ? " (identical to the file)" : "");

@@ -1,10 +1,11 @@
 #include "platform/dom/DOMParsing.h"
 
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMControlCharacters.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/GumboInputGuard.h"
 #include "platform/foundation/Text.h"
-#include "platform/foundation/TextEncoding.h"
 
 #include <gumbo.h>
 
@@ -12,6 +13,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 namespace brevanton {
@@ -66,113 +68,6 @@ void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length)
             *out++ = static_cast<char16_t>(codePoint);
     }
     into.resize(out - into.data());
-}
-
-namespace {
-
-bool isValidUTF8(std::string_view bytes)
-{
-    std::u16string scratch;
-    return decodeUTF8Strictly(bytes, scratch);
-}
-
-// The charset named by a meta element in the first 1024 bytes, if any.
-std::string prescanCharset(std::string_view bytes)
-{
-    auto head = std::string(bytes.substr(0, 1024));
-    for (auto& c : head)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    size_t position = 0;
-    while ((position = head.find("<meta", position)) != std::string::npos) {
-        auto close = head.find('>', position);
-        auto tag = head.substr(position, close == std::string::npos ? std::string::npos : close - position);
-        position += 5;
-        auto charset = tag.find("charset");
-        if (charset == std::string::npos)
-            continue;
-        size_t i = charset + 7;
-        while (i < tag.size() && (tag[i] == ' ' || tag[i] == '\t' || tag[i] == '\n' || tag[i] == '\r'))
-            ++i;
-        if (i >= tag.size() || tag[i] != '=')
-            continue;
-        ++i;
-        while (i < tag.size() && (tag[i] == ' ' || tag[i] == '"' || tag[i] == '\''))
-            ++i;
-        size_t startName = i;
-        while (i < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[i])) || tag[i] == '-' || tag[i] == '_'
-                                  || tag[i] == ':' || tag[i] == '.'))
-            ++i;
-        if (i > startName)
-            return tag.substr(startName, i - startName);
-    }
-    return {};
-}
-
-bool isUTF8Name(std::string_view name)
-{
-    auto lower = std::string(name);
-    for (auto& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower == "utf-8" || lower == "utf8" || lower == "unicode-1-1-utf-8";
-}
-
-bool convertWithICU(std::string_view bytes, const char* from, std::string& out)
-{
-    auto text = decodeTextReplacingInvalid(bytes, toUTF16(from));
-    if (!text)
-        return false;
-    out = toUTF8(*text);
-    return true;
-}
-
-} // namespace
-
-std::string decodeHTMLBytesToUTF8(std::string_view bytes, std::string_view encoding, std::string& outEncoding)
-{
-    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF && static_cast<unsigned char>(bytes[1]) == 0xBB
-        && static_cast<unsigned char>(bytes[2]) == 0xBF) {
-        outEncoding = "UTF-8";
-        return std::string(bytes.substr(3));
-    }
-    if (bytes.size() >= 2) {
-        auto b0 = static_cast<unsigned char>(bytes[0]), b1 = static_cast<unsigned char>(bytes[1]);
-        std::string out;
-        if (b0 == 0xFE && b1 == 0xFF && convertWithICU(bytes.substr(2), "UTF-16BE", out)) {
-            outEncoding = "UTF-16BE";
-            return out;
-        }
-        if (b0 == 0xFF && b1 == 0xFE && convertWithICU(bytes.substr(2), "UTF-16LE", out)) {
-            outEncoding = "UTF-16LE";
-            return out;
-        }
-    }
-    std::string name(encoding);
-    if (name.empty()) {
-        name = prescanCharset(bytes);
-        // A declared UTF-16 in a byte stream read as ASCII-compatible means UTF-8.
-        if (name.rfind("utf-16", 0) == 0)
-            name = "utf-8";
-    }
-    if (!name.empty() && !isUTF8Name(name)) {
-        std::string out;
-        if (convertWithICU(bytes, name.c_str(), out)) {
-            auto standard = standardTextEncodingName(toUTF16(name), TextEncodingNameStandard::IANA);
-            outEncoding = standard ? toUTF8(*standard) : name;
-            return out;
-        }
-        name.clear();
-    }
-    if (!name.empty() || isValidUTF8(bytes)) {
-        outEncoding = "UTF-8";
-        return std::string(bytes);
-    }
-    std::string out;
-    if (convertWithICU(bytes, "windows-1252", out)) {
-        outEncoding = "windows-1252";
-        return out;
-    }
-    outEncoding = "UTF-8";
-    return std::string(bytes);
 }
 
 namespace {
@@ -240,9 +135,11 @@ private:
 
 class GumboTreeBuilder {
 public:
-    explicit GumboTreeBuilder(DOMDocument& document)
+    GumboTreeBuilder(DOMDocument& document, const GumboGuardedInput& guarded, std::string_view markup)
         : m_document(document)
         , m_handle(document.documentHandle())
+        , m_guarded(&guarded)
+        , m_markup(markup.data())
     {
         m_knownNames.fill(nullptr);
     }
@@ -275,40 +172,57 @@ public:
                 }
                 auto element = makeElement(node->v.element);
                 auto* raw = element.get();
-                item.parent->insertChild(element, nullptr);
+                insert(*item.parent, std::move(element));
                 pushChildren(node->v.element.children, raw, item.depth + 1);
                 break;
             }
             case GUMBO_NODE_TEXT:
             case GUMBO_NODE_WHITESPACE:
             case GUMBO_NODE_CDATA: {
+                // Adjacent character runs form one text node, collected before it is inserted.
                 auto& text = node->v.text.text;
-                auto* last = item.parent->last();
-                if (last && last->nodeType() == DOMNode::TEXT_NODE) {
-                    // Adjacent character runs form one text node.
-                    std::u16string data = static_cast<DOMText*>(last)->data();
-                    appendUTF8AsUTF16(data, text, std::strlen(text));
-                    static_cast<DOMText*>(last)->setData(data);
-                    break;
+                if (m_pendingParent != item.parent) {
+                    flushText();
+                    m_pendingParent = item.parent;
                 }
-                std::u16string data;
-                appendUTF8AsUTF16(data, text, std::strlen(text));
-                item.parent->insertChild(std::make_shared<DOMText>(m_handle, std::move(data)), nullptr);
+                appendUTF8AsUTF16(m_pendingText, text, std::strlen(text));
                 break;
             }
             case GUMBO_NODE_COMMENT: {
                 std::u16string data;
                 appendUTF8AsUTF16(data, node->v.text.text, std::strlen(node->v.text.text));
-                item.parent->insertChild(std::make_shared<DOMComment>(m_handle, std::move(data)), nullptr);
+                insert(*item.parent, std::make_shared<DOMComment>(m_handle, std::move(data)));
                 break;
             }
             case GUMBO_NODE_DOCUMENT:
                 break;
             }
         }
+        flushText();
     }
 
 private:
+    void insert(DOMNode& parent, std::shared_ptr<DOMNode> child)
+    {
+        flushText();
+        parent.insertChild(std::move(child), nullptr);
+    }
+
+    void flushText()
+    {
+        if (!m_pendingParent)
+            return;
+        auto* parent = m_pendingParent;
+        m_pendingParent = nullptr;
+        if (auto* last = parent->last(); last && last->nodeType() == DOMNode::TEXT_NODE) {
+            static_cast<DOMText*>(last)->appendData(m_pendingText);
+            m_pendingText.clear();
+            return;
+        }
+        parent->insertChild(std::make_shared<DOMText>(m_handle, std::move(m_pendingText)), nullptr);
+        m_pendingText = {};
+    }
+
     static const GumboVector& childrenOf(const GumboNode* node)
     {
         return node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
@@ -343,6 +257,8 @@ private:
             name.resize(stop);
         for (auto& c : name)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (element.tag_namespace != GUMBO_NAMESPACE_HTML && name.ends_with(GumboGuardNameMark))
+            name.resize(name.size() - GumboGuardNameMark.size());
         if (element.tag_namespace == GUMBO_NAMESPACE_SVG) {
             GumboStringPiece lower { name.data(), name.size() };
             if (const char* adjusted = gumbo_normalize_svg_tagname(&lower))
@@ -356,9 +272,27 @@ private:
     std::shared_ptr<DOMElement> makeElement(const GumboElement& source)
     {
         auto element = std::make_shared<DOMElement>(m_handle, nameFor(source));
-        element->reserveAttributes(source.attributes.length);
-        for (unsigned i = 0; i < source.attributes.length; ++i) {
-            auto* attribute = static_cast<const GumboAttribute*>(source.attributes.data[i]);
+        const std::vector<std::string>* moved = nullptr;
+        if (m_guarded && !m_guarded->movedAttributes.empty() && source.original_tag.data) {
+            auto found = m_guarded->movedAttributes.find(static_cast<size_t>(source.original_tag.data - m_markup));
+            if (found != m_guarded->movedAttributes.end())
+                moved = &found->second;
+        }
+        size_t count = source.attributes.length + (moved ? moved->size() * GumboGuardAttributesPerTag : 0);
+        element->reserveAttributes(count);
+        appendAttributes(*element, source.attributes, count);
+        if (moved) {
+            for (auto& piece : *moved)
+                appendMovedAttributes(*element, source.tag_namespace, piece, count);
+        }
+        m_attributeNames.clear();
+        return element;
+    }
+
+    void appendAttributes(DOMElement& element, const GumboVector& attributes, size_t count)
+    {
+        for (unsigned i = 0; i < attributes.length; ++i) {
+            auto* attribute = static_cast<const GumboAttribute*>(attributes.data[i]);
             std::u16string name;
             switch (attribute->attr_namespace) {
             case GUMBO_ATTR_NAMESPACE_XLINK:
@@ -377,25 +311,67 @@ private:
             appendUTF8AsUTF16(name, attribute->name, std::strlen(attribute->name));
             std::u16string value;
             appendUTF8AsUTF16(value, attribute->value, std::strlen(attribute->value));
-            if (!element->hasAttribute(name))
-                element->appendAttributeWithoutChecks(std::move(name), std::move(value));
+            if (isNewAttribute(element, count, name))
+                element.appendAttributeWithoutChecks(std::move(name), std::move(value));
         }
-        return element;
+    }
+
+    // Attributes the guard moved out of a start tag: gumbo reads them on an
+    // element of the same namespace, so names and values come out as they would have.
+    void appendMovedAttributes(DOMElement& element, GumboNamespaceEnum ns, const std::string& piece, size_t count)
+    {
+        std::string markup = ns == GUMBO_NAMESPACE_SVG ? "<svg " : ns == GUMBO_NAMESPACE_MATHML ? "<math " : "<p ";
+        markup += piece;
+        markup += '>';
+        GumboOptions options = kGumboDefaultOptions;
+        options.max_errors = 0;
+        GumboArena arena;
+        arena.install(options);
+        GumboOutput* output = gumbo_parse_with_options(&options, markup.data(), markup.size());
+        if (!output || !output->root)
+            return;
+        for (auto* node = output->root; node->type == GUMBO_NODE_ELEMENT && node->v.element.children.length;) {
+            node = static_cast<GumboNode*>(node->v.element.children.data[node->v.element.children.length - 1]);
+            if (node->type == GUMBO_NODE_ELEMENT && node->v.element.tag != GUMBO_TAG_BODY) {
+                appendAttributes(element, node->v.element.attributes, count);
+                return;
+            }
+        }
+    }
+
+    // Gumbo drops repeated attributes as it reads them, but namespaced names
+    // are rebuilt here: a repeat keeps the first value. Long lists are checked
+    // through a set so that an element with thousands of attributes stays linear.
+    bool isNewAttribute(const DOMElement& element, size_t count, const std::u16string& name)
+    {
+        constexpr size_t shortList = 16;
+        if (count <= shortList)
+            return !element.hasAttribute(name);
+        return m_attributeNames.insert(name).second;
     }
 
     DOMDocument& m_document;
     DOMDocumentHandlePtr m_handle;
     std::array<const DOMQualifiedName*, (GUMBO_TAG_LAST + 1) * 3> m_knownNames;
+    DOMNode* m_pendingParent { nullptr };
+    std::u16string m_pendingText;
+    std::unordered_set<std::u16string> m_attributeNames;
+    const GumboGuardedInput* m_guarded { nullptr };
+    const char* m_markup { nullptr };
 };
 
 } // namespace
 
-std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view bytes, std::string_view encoding)
+std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 {
-    std::string usedEncoding;
-    auto utf8 = decodeHTMLBytesToUTF8(bytes, encoding, usedEncoding);
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
-    document->setCharacterSet(toUTF16(usedEncoding));
+    std::string protectedText;
+    bool hasControls = protectControlCharacters(utf8, protectedText);
+    if (hasControls)
+        utf8 = protectedText;
+    auto guarded = guardGumboInput(utf8, {}, DOMMaximumNestingDepth);
+    if (guarded.changed)
+        utf8 = guarded.markup;
 
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0;
@@ -411,8 +387,10 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view bytes, std::stri
                                                            toUTF16(source.system_identifier ? source.system_identifier : "")),
                               nullptr);
     }
-    GumboTreeBuilder builder(*document);
+    GumboTreeBuilder builder(*document, guarded, utf8);
     builder.buildChildren(output->document, *document);
+    if (hasControls)
+        restoreControlCharacters(*document);
     // The arena releases gumbo's tree.
     return document;
 }
@@ -427,25 +405,43 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
     options.max_errors = 0;
     options.fragment_context = GUMBO_TAG_BODY;
     options.fragment_namespace = GUMBO_NAMESPACE_HTML;
+    GumboGuardContext guardContext;
+    std::string contextName;
     if (context) {
         auto& name = context->qualifiedName();
-        if (name.namespaceURI == SVGNamespace)
+        if (name.namespaceURI == SVGNamespace) {
             options.fragment_namespace = GUMBO_NAMESPACE_SVG;
-        else if (name.namespaceURI == MathMLNamespace)
+            guardContext.contextNamespace = GumboGuardNamespace::SVG;
+        } else if (name.namespaceURI == MathMLNamespace) {
             options.fragment_namespace = GUMBO_NAMESPACE_MATHML;
-        GumboTag tag = gumbo_tag_enum(toUTF8(name.localName).c_str());
+            guardContext.contextNamespace = GumboGuardNamespace::MathML;
+        }
+        contextName = toUTF8(name.localName);
+        for (auto& c : contextName)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        GumboTag tag = gumbo_tag_enum(contextName.c_str());
         // An unknown context behaves as an ordinary element would: like a DIV.
         options.fragment_context = tag == GUMBO_TAG_UNKNOWN ? GUMBO_TAG_DIV : tag;
         if (tag == GUMBO_TAG_HTML)
             options.fragment_context = GUMBO_TAG_BODY;
+        // A foreign context that gumbo would take for an HTML table or select part is its
+        // namespace's root element to it: the content parses the same.
+        if (options.fragment_namespace != GUMBO_NAMESPACE_HTML
+            && (tag == GUMBO_TAG_UNKNOWN || isGumboAmbiguousForeignName(contextName)))
+            options.fragment_context
+                = options.fragment_namespace == GUMBO_NAMESPACE_SVG ? GUMBO_TAG_SVG : GUMBO_TAG_MATH;
+        guardContext.contextName = contextName;
     }
     auto utf8 = toUTF8(markup);
+    auto guarded = guardGumboInput(utf8, guardContext, DOMMaximumNestingDepth);
+    if (guarded.changed)
+        utf8 = std::move(guarded.markup);
     GumboArena arena;
     arena.install(options);
     GumboOutput* output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
     if (!output)
         return fragment;
-    GumboTreeBuilder builder(document);
+    GumboTreeBuilder builder(document, guarded, utf8);
     // In fragment mode the parsed nodes are the children of the root element.
     builder.buildChildren(output->root, *fragment);
     return fragment;

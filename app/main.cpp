@@ -109,7 +109,7 @@ bool openFile(const std::string& path, bool save)
         formatting = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
     if (convention == VornickNewlineConvention::Unknown)
         convention = VornickNewlineConvention::LF;
-    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(formatting, 0, convention);
+    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(*formatting, 0, convention);
     auto written = writer->htmlStringFromDocument(*document);
     std::printf("  written source: %zu UTF-16 units%s\n", written.size(),
                 written == source ? " (identical to the file)" : "");

@@ -9,8 +9,6 @@
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/UserDefaults.h"
 
-#include <unicode/regex.h>
-
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -33,7 +31,7 @@ TidyConfiguration& configuration()
 }
 
 struct MessagePatterns {
-    std::vector<std::shared_ptr<const icu::RegexPattern>> absolved;
+    std::vector<RegularExpression> absolved;
     std::vector<std::pair<std::u16string, std::u16string>> substitutions;
 };
 
@@ -50,18 +48,10 @@ const MessagePatterns& messagePatterns()
     return patterns;
 }
 
-icu::UnicodeString unicodeString(std::u16string_view text)
+bool matchesAnyPattern(const std::vector<RegularExpression>& patterns, std::u16string_view text)
 {
-    return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()));
-}
-
-bool matchesAnyPattern(const std::vector<std::shared_ptr<const icu::RegexPattern>>& patterns, std::u16string_view text)
-{
-    icu::UnicodeString subject = unicodeString(text);
     for (auto& pattern : patterns) {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(subject, status));
-        if (U_SUCCESS(status) && matcher->find(status) && U_SUCCESS(status))
+        if (pattern.hasMatch(text))
             return true;
     }
     return false;

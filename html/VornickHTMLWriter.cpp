@@ -1196,7 +1196,7 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
             replacement = u"&#10;";
         else if (c == u'\r')
             replacement = u"&#13;";
-        else if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\f' && c != 0) || (c >= 0x7F && c <= 0x9F)) {
+        else if (VornickIsControlCharacterWrittenAsReference(c)) {
             // Raw, a parser would give back U+FFFD.
             flush(i);
             appendNumericReference(c);

@@ -1,6 +1,7 @@
 #include "platform/dom/DOMParsing.h"
 
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMControlCharacters.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/GumboInputGuard.h"
@@ -364,6 +365,10 @@ private:
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 {
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
+    std::string protectedText;
+    bool hasControls = protectControlCharacters(utf8, protectedText);
+    if (hasControls)
+        utf8 = protectedText;
     auto guarded = guardGumboInput(utf8, {}, DOMMaximumNestingDepth);
     if (guarded.changed)
         utf8 = guarded.markup;
@@ -384,6 +389,8 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
     }
     GumboTreeBuilder builder(*document, guarded, utf8);
     builder.buildChildren(output->document, *document);
+    if (hasControls)
+        restoreControlCharacters(*document);
     // The arena releases gumbo's tree.
     return document;
 }

@@ -112,6 +112,10 @@ public:
     // The same, encoded in the document's encoding; nullopt with an error
     // when the encoding cannot hold the text.
     std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
+    // The data of what htmlStringFromDocument() wrote for `document`: the
+    // string encoded, behind the byte-order mark the document needs.
+    std::optional<std::string> htmlDataFromDocumentString(const DOMDocument&, std::u16string_view,
+                                                          Error* outError = nullptr);
     std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
     // Encodes with the encoding found by the last write; nullopt (logged)

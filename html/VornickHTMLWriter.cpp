@@ -11,6 +11,7 @@
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickNamedCharacterReferenceMap.h"
+#include "html/VornickScriptText.h"
 #include "html/VornickWordPressBlockComment.h"
 #include "html/VornickWordPressBlockMetadata.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -22,6 +23,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
+#include "platform/foundation/TextEncodingLabels.h"
 
 #include <unicode/utf16.h>
 
@@ -43,6 +45,7 @@ struct VornickHTMLWriter::ElementTraits {
     bool preformatted { false }; // whitespace is content: pre, textarea, listing
     bool rawText { false };      // script, style and the other elements whose content is raw text
     bool code { false };         // often styled to keep its whitespace: written exactly too
+    bool plaintext { false };    // nothing after its start tag ends it
     bool nonRendered { false };  // never laid out: whitespace on both sides of it collapses into one
     bool inlineUnlessBlockChild { false };
     bool br { false };
@@ -142,6 +145,46 @@ std::u16string neutralizedRawText(std::u16string_view text, std::u16string_view 
             result.insert(i + 1, 1, u'\\');
     }
     return result;
+}
+
+// A NUL cannot stand in a name: the parser reads it as U+FFFD.
+std::u16string withoutNUL(std::u16string_view name)
+{
+    std::u16string result(name);
+    std::replace(result.begin(), result.end(), u'\0', u'\uFFFD');
+    return result;
+}
+
+// The byte-order mark of a Unicode encoding; empty for any other.
+std::string_view byteOrderMark(std::u16string_view encoding)
+{
+    if (equalsIgnoringASCIICase(encoding, u"UTF-8"))
+        return "\xEF\xBB\xBF";
+    if (equalsIgnoringASCIICase(encoding, u"UTF-16LE"))
+        return "\xFF\xFE";
+    if (equalsIgnoringASCIICase(encoding, u"UTF-16BE"))
+        return "\xFE\xFF";
+    return {};
+}
+
+// An XML declaration whose encoding names `encoding` in its own words, or
+// names it after the document changed encoding.
+std::u16string declarationForEncoding(const std::u16string& declaration, const std::u16string& encoding)
+{
+    size_t name = declaration.find(u"encoding");
+    if (name == std::u16string::npos)
+        return declaration;
+    size_t quote = declaration.find_first_of(u"\"'", name);
+    if (quote == std::u16string::npos)
+        return declaration;
+    size_t end = declaration.find(declaration[quote], quote + 1);
+    if (end == std::u16string::npos)
+        return declaration;
+    auto label = std::u16string_view(declaration).substr(quote + 1, end - quote - 1);
+    auto declared = textEncodingForLabel(label);
+    if (declared && (equalsIgnoringASCIICase(*declared, encoding) || (isUTF16Encoding(*declared) && isUTF16Encoding(encoding))))
+        return declaration;
+    return declaration.substr(0, quote + 1) + encoding + declaration.substr(end);
 }
 
 // Comment data that would end the comment early is broken up. XML allows
@@ -326,7 +369,12 @@ std::u16string VornickHTMLWriter::htmlStringFromRange(const DOMRange* range)
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromDocument(DOMDocument& document, Error* outError)
 {
-    return dataUsingDocumentEncodingFromString(htmlStringFromDocument(document), outError);
+    auto data = dataUsingDocumentEncodingFromString(htmlStringFromDocument(document), outError);
+    // UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
+    auto mark = byteOrderMark(m_encodingName);
+    if (data && !mark.empty() && (document.hasByteOrderMark() || mark.size() == 2))
+        data->insert(0, mark);
+    return data;
 }
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromElement(DOMElement& element, Error* outError)
@@ -483,8 +531,12 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
         // An XML parser reads a file without a declaration as UTF-8 (or
         // UTF-16 by its byte order mark): any other encoding must be declared.
         std::u16string encoding = asciiLowercase(m_encodingName);
-        if (m_writingXML && !m_generatingSearchString && encoding != u"utf-8" && encoding != u"utf8"
-            && !encoding.starts_with(u"utf-16")) {
+        auto& declaration = static_cast<DOMDocument&>(node).xmlDeclaration();
+        if (m_writingXML && !m_generatingSearchString && !declaration.empty()) {
+            appendStringWithNewlines(declarationForEncoding(declaration, m_encodingName), TK_XML_DECLARATION);
+            appendString(*m_newlineString, TK_OTHER_TEXT);
+        } else if (m_writingXML && !m_generatingSearchString && encoding != u"utf-8" && encoding != u"utf8"
+                   && !encoding.starts_with(u"utf-16")) {
             appendString(u"<?xml version=\"1.0\" encoding=\"" + m_encodingName + u"\"?>", TK_XML_DECLARATION);
             appendString(*m_newlineString, TK_OTHER_TEXT);
         }
@@ -532,6 +584,7 @@ void VornickHTMLWriter::finishWrite()
 
 void VornickHTMLWriter::resetOutput(bool attributed)
 {
+    m_inPlaintext = false;
     m_suppressEscaping = false;
     m_inReplacedWhitespace = false;
     m_replacedWhitespaceIsSignificant = false;
@@ -560,7 +613,7 @@ void VornickHTMLWriter::resetOutput(bool attributed)
 void VornickHTMLWriter::appendString(std::u16string_view string, VornickSyntaxColoringTokenKind kind)
 {
     BREVANTON_ASSERT(kind <= TK_LAST, "tokenKind <= TK_LAST");
-    if (string.empty())
+    if (string.empty() || m_inPlaintext)
         return;
     Output& output = *m_output;
     if (output.attributed && (output.runs.empty() || output.runs.back().second != kind))
@@ -800,6 +853,7 @@ const VornickHTMLWriter::ElementTraits& VornickHTMLWriter::traitsForElement(cons
             || n == u"noframes" || n == u"plaintext";
         traits.inlineUnlessBlockChild = n == u"a" || n == u"del" || n == u"ins";
         traits.code = n == u"code";
+        traits.plaintext = n == u"plaintext";
         traits.nonRendered = n == u"script" || n == u"style" || n == u"template" || n == u"link" || n == u"meta";
         traits.br = n == u"br";
         traits.head = n == u"head";
@@ -821,6 +875,8 @@ const VornickHTMLWriter::ElementTraits& VornickHTMLWriter::traitsForElement(cons
         traits.writtenName = asciiUppercase(name.qualifiedName);
         traits.uppercaseAttributeNames = true;
     }
+    if (!m_writingXML)
+        traits.writtenName = withoutNUL(traits.writtenName);
     return traits;
 }
 
@@ -957,6 +1013,9 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
             && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
         if (!wroteEmbedURL)
             appendHTMLForChildrenOfNode(element, indent ? indentLevel + 1 : indentLevel);
+        // The parser reads everything after a plaintext start tag as its text.
+        if (traits.plaintext && !m_writingXML)
+            m_inPlaintext = true;
 
         if (keepsWhitespace)
             --m_preformattedDepth;
@@ -1031,8 +1090,10 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
                 scratch += property + u": " + propertyValue.stringValue() + u"; ";
             value = scratch;
         } else if (equalsIgnoringASCIICase(name, u"class")) {
-            // Without the editor's own classes, single spaces between names.
+            // Without the editor's own classes, single spaces between names;
+            // an attribute that held only the editor's classes goes.
             scratch.clear();
+            bool hadEditorClass = false;
             size_t i = 0;
             while (i < value.size()) {
                 while (i < value.size() && isSpaceCharacter(value[i]))
@@ -1041,13 +1102,15 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
                 while (i < value.size() && !isSpaceCharacter(value[i]))
                     ++i;
                 auto className = value.substr(start, i - start);
+                if (className.starts_with(VornickClassPrefix))
+                    hadEditorClass = true;
                 if (className.empty() || className.starts_with(VornickClassPrefix))
                     continue;
                 if (!scratch.empty())
                     scratch += u' ';
                 scratch += className;
             }
-            if (scratch.empty())
+            if (scratch.empty() && hadEditorClass)
                 continue;
             value = scratch;
         } else if (m_documentURLForAbsoluteURLResolution && vornick_isURLAttributeOnElementKind(name, traits.lowerName)
@@ -1057,7 +1120,8 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
         }
 
         appendCharacter(u' ', TK_OTHER_TEXT);
-        appendString(traits.uppercaseAttributeNames ? asciiUppercase(name) : name, TK_ATTRIBUTE_NAME);
+        std::u16string writtenName = traits.uppercaseAttributeNames ? asciiUppercase(name) : name;
+        appendString(m_writingXML ? writtenName : withoutNUL(writtenName), TK_ATTRIBUTE_NAME);
         if (isBoolean)
             continue;
         appendCharacter(u'=', TK_MARKUP_PUNCTUATION);
@@ -1130,8 +1194,15 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
             replacement = u"&#9;";
         else if (m_writingXML && c == u'\n')
             replacement = u"&#10;";
-        else if (m_writingXML && c == u'\r')
+        else if (c == u'\r')
             replacement = u"&#13;";
+        else if (VornickIsControlCharacterWrittenAsReference(c)) {
+            // Raw, a parser would give back U+FFFD.
+            flush(i);
+            appendNumericReference(c);
+            runStart = i + 1;
+            continue;
+        }
         if (replacement) {
             flush(i);
             appendString(replacement, TK_ATTRIBUTE_VALUE);
@@ -1242,8 +1313,11 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
         appendString(prepared, TK_OTHER_TEXT);
     } else if (m_suppressEscaping) {
         auto* parentElement = toElement(node.parent());
-        if (parentElement && traitsForElement(*parentElement).rawText)
-            appendStringWithNewlines(neutralizedRawText(prepared, traitsForElement(*parentElement).lowerName), TK_OTHER_TEXT);
+        const ElementTraits* parentTraits = parentElement ? &traitsForElement(*parentElement) : nullptr;
+        if (parentTraits && parentTraits->lowerName == u"script")
+            appendStringWithNewlines(VornickScriptTextReadingBackAsItself(prepared), TK_OTHER_TEXT);
+        else if (parentTraits && parentTraits->rawText && !parentTraits->plaintext)
+            appendStringWithNewlines(neutralizedRawText(prepared, parentTraits->lowerName), TK_OTHER_TEXT);
         else
             appendStringWithNewlines(prepared, TK_OTHER_TEXT);
     } else {
@@ -1420,6 +1494,11 @@ void VornickHTMLWriter::appendHTMLForDocumentTypeNode(DOMDocumentType& doctype)
             appendString(u"SYSTEM", TK_ATTRIBUTE_NAME);
             appendCharacter(u' ', TK_OTHER_TEXT);
             appendString(quotedIdentifier(doctype.systemId()), TK_ATTRIBUTE_NAME);
+        }
+        if (m_writingXML && !doctype.internalSubset().empty()) {
+            appendString(u" [", TK_OTHER_TEXT);
+            appendStringWithNewlines(doctype.internalSubset(), TK_DOCTYPE);
+            appendCharacter(u']', TK_OTHER_TEXT);
         }
         appendCharacter(u'>', TK_MARKUP_PUNCTUATION);
         appendString(*m_newlineString, TK_OTHER_TEXT);

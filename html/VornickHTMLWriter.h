@@ -201,6 +201,7 @@ private:
     bool m_writingXML { false };
     bool m_generatingSearchString { false };
     bool m_suppressEscaping { false };
+    bool m_inPlaintext { false }; // after plaintext content nothing more is written
     bool m_inReplacedWhitespace { false };
     bool m_replacedWhitespaceIsSignificant { false };
     bool m_replacedWhitespaceHasLineBreak { false };

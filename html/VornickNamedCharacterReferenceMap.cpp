@@ -220,9 +220,9 @@ std::u16string VornickNamedCharacterReferenceMap::stringByEscapingSpecialCharact
             // what is illegal or what the target encoding cannot hold.
             if (!native || checkEncodability || U16_IS_SURROGATE(c) || c >= 0xFDD0)
                 return true;
-            return c == 0xA0 || u_charType(c) == U_UNASSIGNED;
+            return c == 0xA0 || u_charType(c) == U_UNASSIGNED || VornickIsControlCharacterWrittenAsReference(c);
         }
-        if (c == u'&' || c == u'<' || c == u'>')
+        if (c == u'&' || c == u'<' || c == u'>' || VornickIsControlCharacterWrittenAsReference(c))
             return true;
         return named && m_firstCharacters.test(c);
     };
@@ -282,7 +282,7 @@ std::u16string VornickNamedCharacterReferenceMap::stringByEscapingSpecialCharact
             continue;
         }
 
-        if (isIllegalCodePoint(codePoint)) {
+        if (isIllegalCodePoint(codePoint) || VornickIsControlCharacterWrittenAsReference(codePoint)) {
             appendNumericReference(out, codePoint, options);
             i += unitCount;
             continue;

@@ -36,6 +36,11 @@ enum VornickErrorCode : int64_t {
     VornickMarkdownScriptMissingError = 60,
     VornickMarkdownScriptFailedError = 61,
     VornickMarkdownScriptTimedOutError = 62,
+    VornickDocumentFileNotRegularError = 70,     // a folder, FIFO, device or socket
+    VornickDocumentFileTooLargeError = 71,       // beyond VornickMaximumDocumentFileSize
+    VornickDocumentFileNotHTMLError = 72,        // saving over a file of another type
+    VornickDocumentFileWriteProtectedError = 73,
+    VornickDocumentFileChangedError = 74,        // changed by another program since it was read
 };
 
 } // namespace brevanton

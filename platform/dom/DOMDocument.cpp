@@ -47,8 +47,10 @@ bool isValidAttributeName(std::u16string_view name)
 
 std::shared_ptr<DOMNode> DOMDocumentType::cloneSelf(DOMDocument* document) const
 {
-    return std::make_shared<DOMDocumentType>(document ? document->documentHandle() : documentHandle(), m_name,
-                                             m_publicId, m_systemId);
+    auto copy = std::make_shared<DOMDocumentType>(document ? document->documentHandle() : documentHandle(), m_name,
+                                                  m_publicId, m_systemId);
+    copy->m_internalSubset = m_internalSubset;
+    return copy;
 }
 
 std::shared_ptr<DOMNode> DOMDocumentFragment::cloneSelf(DOMDocument* document) const
@@ -120,9 +122,7 @@ std::shared_ptr<DOMDocument> DOMDocument::createHTMLDocument(const std::u16strin
 std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::string_view bytes, std::string_view encoding,
                                                     const std::u16string& url)
 {
-    auto document = parseHTMLDocument(bytes, encoding);
-    document->setURL(url);
-    return document;
+    return parseDecoded(decodeDocumentText(bytes, DocumentTextSyntax::HTML, toUTF16(encoding)), DocumentTextSyntax::HTML, url);
 }
 
 std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::u16string_view markup, const std::u16string& url)
@@ -132,9 +132,18 @@ std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::u16string_view markup, 
 
 std::shared_ptr<DOMDocument> DOMDocument::parseXML(std::string_view bytes, const std::u16string& url, Error* outError)
 {
-    auto document = parseXMLDocument(bytes, outError);
-    if (document)
-        document->setURL(url);
+    return parseDecoded(decodeDocumentText(bytes, DocumentTextSyntax::XML), DocumentTextSyntax::XML, url, outError);
+}
+
+std::shared_ptr<DOMDocument> DOMDocument::parseDecoded(const DecodedDocumentText& text, DocumentTextSyntax syntax,
+                                                       const std::u16string& url, Error* outError)
+{
+    auto document = syntax == DocumentTextSyntax::XML ? parseXMLDocument(text.utf8, outError) : parseHTMLDocument(text.utf8);
+    if (!document)
+        return nullptr;
+    document->setURL(url);
+    document->setCharacterSet(text.encoding);
+    document->setHasByteOrderMark(text.byteOrderMark);
     return document;
 }
 
@@ -389,6 +398,8 @@ std::shared_ptr<DOMNode> DOMDocument::cloneSelf(DOMDocument*) const
     copy->m_url = m_url;
     copy->m_characterSet = m_characterSet;
     copy->m_contentType = m_contentType;
+    copy->m_xmlDeclaration = m_xmlDeclaration;
+    copy->m_hasByteOrderMark = m_hasByteOrderMark;
     return copy;
 }
 

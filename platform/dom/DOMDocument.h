@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/dom/DOMNode.h"
+#include "platform/foundation/DocumentTextDecoding.h"
 
 #include <deque>
 #include <string_view>
@@ -34,6 +35,9 @@ public:
     const std::u16string& name() const { return m_name; }
     const std::u16string& publicId() const { return m_publicId; }
     const std::u16string& systemId() const { return m_systemId; }
+    // The declarations between "[" and "]" of an XML DOCTYPE, as written; empty for none.
+    const std::u16string& internalSubset() const { return m_internalSubset; }
+    void setInternalSubset(std::u16string subset) { m_internalSubset = std::move(subset); }
 
 protected:
 public:
@@ -43,6 +47,7 @@ private:
     std::u16string m_name;
     std::u16string m_publicId;
     std::u16string m_systemId;
+    std::u16string m_internalSubset;
 };
 
 class DOMDocumentFragment final : public DOMContainerNode {
@@ -75,6 +80,10 @@ public:
     // Malformed input is recovered where possible; null with an error otherwise.
     static std::shared_ptr<DOMDocument> parseXML(std::string_view bytes, const std::u16string& url = {},
                                                  Error* outError = nullptr);
+    // Parses text already decoded (decodeDocumentText) in its syntax; null
+    // with an error only for XML that cannot be read.
+    static std::shared_ptr<DOMDocument> parseDecoded(const DecodedDocumentText&, DocumentTextSyntax,
+                                                     const std::u16string& url = {}, Error* outError = nullptr);
     // HTML or XML by the file extension of the path or URL (.xhtml, .xht, .xml are XML).
     static bool isXMLPath(std::u16string_view pathOrURL);
 
@@ -91,6 +100,12 @@ public:
     // "application/xhtml+xml" makes createElement answer XHTML elements in an XML document.
     const std::u16string& contentType() const { return m_contentType; }
     void setContentType(std::u16string type) { m_contentType = std::move(type); }
+    // The file began with a byte-order mark; a save writes one again.
+    bool hasByteOrderMark() const { return m_hasByteOrderMark; }
+    void setHasByteOrderMark(bool flag) { m_hasByteOrderMark = flag; }
+    // The XML declaration of an XML file as written ("<?xml version="1.0" ...?>"); empty for none.
+    const std::u16string& xmlDeclaration() const { return m_xmlDeclaration; }
+    void setXMLDeclaration(std::u16string declaration) { m_xmlDeclaration = std::move(declaration); }
 
     std::shared_ptr<DOMElement> documentElement() const;
     std::shared_ptr<DOMDocumentType> doctype() const;
@@ -165,6 +180,8 @@ private:
     std::u16string m_url;
     std::u16string m_characterSet { u"UTF-8" };
     std::u16string m_contentType;
+    std::u16string m_xmlDeclaration;
+    bool m_hasByteOrderMark { false };
     Kind m_kind;
 };
 

@@ -1,11 +1,11 @@
 #include "platform/dom/DOMParsing.h"
 
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMControlCharacters.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/GumboInputGuard.h"
 #include "platform/foundation/Text.h"
-#include "platform/foundation/TextEncoding.h"
 
 #include <gumbo.h>
 
@@ -68,113 +68,6 @@ void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length)
             *out++ = static_cast<char16_t>(codePoint);
     }
     into.resize(out - into.data());
-}
-
-namespace {
-
-bool isValidUTF8(std::string_view bytes)
-{
-    std::u16string scratch;
-    return decodeUTF8Strictly(bytes, scratch);
-}
-
-// The charset named by a meta element in the first 1024 bytes, if any.
-std::string prescanCharset(std::string_view bytes)
-{
-    auto head = std::string(bytes.substr(0, 1024));
-    for (auto& c : head)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    size_t position = 0;
-    while ((position = head.find("<meta", position)) != std::string::npos) {
-        auto close = head.find('>', position);
-        auto tag = head.substr(position, close == std::string::npos ? std::string::npos : close - position);
-        position += 5;
-        auto charset = tag.find("charset");
-        if (charset == std::string::npos)
-            continue;
-        size_t i = charset + 7;
-        while (i < tag.size() && (tag[i] == ' ' || tag[i] == '\t' || tag[i] == '\n' || tag[i] == '\r'))
-            ++i;
-        if (i >= tag.size() || tag[i] != '=')
-            continue;
-        ++i;
-        while (i < tag.size() && (tag[i] == ' ' || tag[i] == '"' || tag[i] == '\''))
-            ++i;
-        size_t startName = i;
-        while (i < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[i])) || tag[i] == '-' || tag[i] == '_'
-                                  || tag[i] == ':' || tag[i] == '.'))
-            ++i;
-        if (i > startName)
-            return tag.substr(startName, i - startName);
-    }
-    return {};
-}
-
-bool isUTF8Name(std::string_view name)
-{
-    auto lower = std::string(name);
-    for (auto& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower == "utf-8" || lower == "utf8" || lower == "unicode-1-1-utf-8";
-}
-
-bool convertWithICU(std::string_view bytes, const char* from, std::string& out)
-{
-    auto text = decodeTextReplacingInvalid(bytes, toUTF16(from));
-    if (!text)
-        return false;
-    out = toUTF8(*text);
-    return true;
-}
-
-} // namespace
-
-std::string decodeHTMLBytesToUTF8(std::string_view bytes, std::string_view encoding, std::string& outEncoding)
-{
-    if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF && static_cast<unsigned char>(bytes[1]) == 0xBB
-        && static_cast<unsigned char>(bytes[2]) == 0xBF) {
-        outEncoding = "UTF-8";
-        return std::string(bytes.substr(3));
-    }
-    if (bytes.size() >= 2) {
-        auto b0 = static_cast<unsigned char>(bytes[0]), b1 = static_cast<unsigned char>(bytes[1]);
-        std::string out;
-        if (b0 == 0xFE && b1 == 0xFF && convertWithICU(bytes.substr(2), "UTF-16BE", out)) {
-            outEncoding = "UTF-16BE";
-            return out;
-        }
-        if (b0 == 0xFF && b1 == 0xFE && convertWithICU(bytes.substr(2), "UTF-16LE", out)) {
-            outEncoding = "UTF-16LE";
-            return out;
-        }
-    }
-    std::string name(encoding);
-    if (name.empty()) {
-        name = prescanCharset(bytes);
-        // A declared UTF-16 in a byte stream read as ASCII-compatible means UTF-8.
-        if (name.rfind("utf-16", 0) == 0)
-            name = "utf-8";
-    }
-    if (!name.empty() && !isUTF8Name(name)) {
-        std::string out;
-        if (convertWithICU(bytes, name.c_str(), out)) {
-            auto standard = standardTextEncodingName(toUTF16(name), TextEncodingNameStandard::IANA);
-            outEncoding = standard ? toUTF8(*standard) : name;
-            return out;
-        }
-        name.clear();
-    }
-    if (!name.empty() || isValidUTF8(bytes)) {
-        outEncoding = "UTF-8";
-        return std::string(bytes);
-    }
-    std::string out;
-    if (convertWithICU(bytes, "windows-1252", out)) {
-        outEncoding = "windows-1252";
-        return out;
-    }
-    outEncoding = "UTF-8";
-    return std::string(bytes);
 }
 
 namespace {
@@ -242,7 +135,7 @@ private:
 
 class GumboTreeBuilder {
 public:
-    GumboTreeBuilder(DOMDocument& document, const GumboGuardedInput& guarded, const std::string& markup)
+    GumboTreeBuilder(DOMDocument& document, const GumboGuardedInput& guarded, std::string_view markup)
         : m_document(document)
         , m_handle(document.documentHandle())
         , m_guarded(&guarded)
@@ -469,15 +362,16 @@ private:
 
 } // namespace
 
-std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view bytes, std::string_view encoding)
+std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 {
-    std::string usedEncoding;
-    auto utf8 = decodeHTMLBytesToUTF8(bytes, encoding, usedEncoding);
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
-    document->setCharacterSet(toUTF16(usedEncoding));
+    std::string protectedText;
+    bool hasControls = protectControlCharacters(utf8, protectedText);
+    if (hasControls)
+        utf8 = protectedText;
     auto guarded = guardGumboInput(utf8, {}, DOMMaximumNestingDepth);
     if (guarded.changed)
-        utf8 = std::move(guarded.markup);
+        utf8 = guarded.markup;
 
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0;
@@ -495,6 +389,8 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view bytes, std::stri
     }
     GumboTreeBuilder builder(*document, guarded, utf8);
     builder.buildChildren(output->document, *document);
+    if (hasControls)
+        restoreControlCharacters(*document);
     // The arena releases gumbo's tree.
     return document;
 }

@@ -1,6 +1,6 @@
-// Parsing markup into DOM trees: HTML through gumbo (after decoding the bytes
-// to UTF-8 with ICU), XML and XHTML through libxml2 with no network access and
-// no external entities. Nesting deeper than DOMMaximumNestingDepth is
+// Parsing markup into DOM trees: HTML through gumbo, XML and XHTML through
+// libxml2 with no network access and no external entities. Both take text
+// decoded to UTF-8 (DocumentTextDecoding.h). Nesting deeper than DOMMaximumNestingDepth is
 // flattened into the element at that depth.
 #pragma once
 
@@ -18,11 +18,9 @@ class DOMElement;
 
 inline constexpr unsigned DOMMaximumNestingDepth = 512;
 
-// Bytes in `encoding` (empty: detect) to UTF-8; `outEncoding` receives the name used.
-std::string decodeHTMLBytesToUTF8(std::string_view bytes, std::string_view encoding, std::string& outEncoding);
-
-std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view bytes, std::string_view encoding);
-std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view bytes, Error* outError);
+std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8);
+// The XML declaration and the DOCTYPE's internal subset are kept as written.
+std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outError);
 // Markup parsed in the context of `context` (BODY when null), owned by `document`.
 std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u16string_view markup,
                                                    const DOMElement* context);

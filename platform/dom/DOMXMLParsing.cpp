@@ -3,6 +3,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMXMLProlog.h"
 #include "platform/foundation/Text.h"
 
 #include <libxml/HTMLparser.h>
@@ -300,11 +301,13 @@ void ensureParserInitialized()
 
 } // namespace
 
-std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view bytes, Error* outError)
+std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outError)
 {
     ensureParserInitialized();
-    auto input = replaceUndeclaredHTMLReferences(bytes);
-    xmlDoc* source = xmlReadMemory(input.data(), static_cast<int>(input.size()), nullptr, nullptr, xmlParseOptions);
+    auto input = replaceUndeclaredHTMLReferences(utf8);
+    // The text is UTF-8 whatever the declaration says it was read from.
+    xmlDoc* source = xmlReadMemory(input.data(), static_cast<int>(input.size()), nullptr, "UTF-8",
+                                   xmlParseOptions | XML_PARSE_IGNORE_ENC);
     if (!source || !xmlDocGetRootElement(source)) {
         if (source)
             xmlFreeDoc(source);
@@ -312,14 +315,15 @@ std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view bytes, Error* out
         return nullptr;
     }
     auto document = DOMDocument::create(DOMDocument::Kind::XML);
-    document->setCharacterSet(source->encoding ? fromXML(source->encoding) : u"UTF-8");
+    auto prolog = scanXMLProlog(utf8);
+    document->setXMLDeclaration(std::move(prolog.declaration));
     if (xmlNode* root = xmlDocGetRootElement(source); root->ns && root->ns->href
         && fromXML(root->ns->href) == XHTMLNamespace)
         document->setContentType(u"application/xhtml+xml");
     if (xmlDtd* dtd = source->intSubset) {
-        document->insertChild(document->createDocumentType(fromXML(dtd->name), fromXML(dtd->ExternalID),
-                                                           fromXML(dtd->SystemID)),
-                              nullptr);
+        auto doctype = document->createDocumentType(fromXML(dtd->name), fromXML(dtd->ExternalID), fromXML(dtd->SystemID));
+        doctype->setInternalSubset(std::move(prolog.internalSubset));
+        document->insertChild(doctype, nullptr);
     }
     XMLTreeBuilder builder(*document);
     builder.buildChildren(source->children, *document);

@@ -22,13 +22,24 @@ bool isUTF8(std::u16string_view encoding)
     return equalsIgnoringASCIICase(encoding, u"utf-8") || equalsIgnoringASCIICase(encoding, u"utf8");
 }
 
+// ICU's converters of these names hold less than what the web means by them:
+// the encodings web pages are written in are the supersets.
+std::string converterNameForEncoding(std::u16string_view encoding)
+{
+    if (equalsIgnoringASCIICase(encoding, u"EUC-KR"))
+        return "windows-949";
+    if (equalsIgnoringASCIICase(encoding, u"Big5"))
+        return "Big5-HKSCS";
+    return toUTF8(encoding);
+}
+
 // Null for the empty name (ICU would open its platform default) and unknown names.
 ConverterPointer openConverter(std::u16string_view encoding)
 {
     if (encoding.empty())
         return nullptr;
     UErrorCode status = U_ZERO_ERROR;
-    ConverterPointer converter(ucnv_open(toUTF8(encoding).c_str(), &status));
+    ConverterPointer converter(ucnv_open(converterNameForEncoding(encoding).c_str(), &status));
     if (U_FAILURE(status))
         return nullptr;
     return converter;

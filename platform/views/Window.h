@@ -79,7 +79,7 @@ public:
 
     // Ordering and state.
     bool isVisible() const { return m_visible; }
-    void orderFront();
+    virtual void orderFront();
     void orderOut();
     void makeKeyAndOrderFront();
     bool isKeyWindow() const;
@@ -103,7 +103,7 @@ public:
     // Asks the current first responder to resign and the new one to accept
     // and become; null makes the window itself first responder. False when
     // either refuses (the current one then stays).
-    bool makeFirstResponder(const std::shared_ptr<Responder>&);
+    virtual bool makeFirstResponder(const std::shared_ptr<Responder>&);
 
     // Events. Hooks run in the order they were added, each with the window
     // and the event, before the event is dispatched.

@@ -149,16 +149,6 @@ bool isStyleSheetLink(const DOMElement& link)
     return styleSheet;
 }
 
-// The preferred MIME name of an encoding ("ISO-8859-1" rather than a converter's alias).
-std::u16string preferredEncodingName(const std::string& name)
-{
-    for (auto standard : { TextEncodingNameStandard::MIME, TextEncodingNameStandard::IANA }) {
-        if (auto found = standardTextEncodingName(toUTF16(name), standard))
-            return *found;
-    }
-    return toUTF16(name);
-}
-
 // The bytes and media type of a "data:" URL (RFC 2397); false when it is malformed.
 bool decodeDataURL(const std::u16string& url, Data& data, std::u16string& mediaType)
 {
@@ -508,23 +498,20 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
     std::shared_ptr<DOMDocument> document;
     bool isText = mimeType.starts_with(u"text/") || isXMLMIMEType(mimeType) || mimeType == u"application/octet-stream";
     if (isText || data.empty()) {
-        std::string encoding;
-        std::string utf8 = decodeHTMLBytesToUTF8(bytes, toUTF8(response->textEncodingName()), encoding);
-        std::u16string source = toUTF16(utf8);
-        std::u16string encodingName = preferredEncodingName(encoding);
-        dataSource->setTextEncodingName(encodingName);
-        if (isXMLMIMEType(mimeType)) {
-            document = DOMDocument::parseXML(utf8, url, &parseError);
-            if (document) {
+        bool isXML = isXMLMIMEType(mimeType);
+        auto decoded = decodeDocumentText(bytes, isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML,
+                                          response->textEncodingName());
+        std::u16string source = toUTF16(decoded.utf8);
+        dataSource->setTextEncodingName(decoded.encoding);
+        if (isXML) {
+            document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::XML, url, &parseError);
+            if (document)
                 document->setContentType(mimeType);
-                document->setCharacterSet(encodingName);
-            }
         } else if (mimeType == u"text/html" || mimeType == u"application/octet-stream" || data.empty()) {
-            document = DOMDocument::parseHTML(std::string_view(utf8), "UTF-8", url);
-            document->setCharacterSet(encodingName);
+            document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::HTML, url);
         } else {
             document = DOMDocument::parseHTML(u"<html><body><pre>" + escapeForHTML(source) + u"</pre></body></html>", url);
-            document->setCharacterSet(encodingName);
+            document->setCharacterSet(decoded.encoding);
         }
         dataSource->setDocumentSource(std::move(source));
     } else {

@@ -102,7 +102,7 @@ TEST(DOMToNSRangeMap, EmptyNodesAndOmittedWhitespace)
 TEST(DOMToNSRangeMap, DOMRangesBothWays)
 {
     std::u16string html = u"<!DOCTYPE html><html><head><title>T</title></head><body><p>one <b>two</b> th&amp;ree</p></body></html>";
-    auto document = parseHTMLDocument(toUTF8(html), "utf-8");
+    auto document = parseHTMLDocument(toUTF8(html));
     ASSERT_TRUE(document);
     auto map = mapOf(html);
     size_t two = html.find(u"two");

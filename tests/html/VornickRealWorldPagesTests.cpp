@@ -190,7 +190,7 @@ TEST(RealWorldPages, MapRoundTripsThroughTheDOM)
         EXPECT_EQ(mapped.string->string(), html);
         EXPECT_EQ(mapped.map->rootNode().endOffset(), html.size()) << name;
         EXPECT_EQ(mapped.map->openNodeCount(), 1u);
-        auto document = parseHTMLDocument(toUTF8(html), "utf-8");
+        auto document = parseHTMLDocument(toUTF8(html));
         ASSERT_TRUE(document);
         size_t checked = checkNode(mapped.map->rootNode(), *mapped.map, html, *document, name);
         EXPECT_GT(checked, html.size() / 5) << name;

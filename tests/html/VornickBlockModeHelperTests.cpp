@@ -156,6 +156,20 @@ TEST(BlockModeHelper, ThePlainHelperFindsElementsToEditAndNavigatesPastComments)
     EXPECT_EQ(back->element(), document->getElementById(u"a"));
 }
 
+TEST(BlockModeHelper, APlainSelectionIsEditableWithinOneElement)
+{
+    auto document = page(u"<p id=a>One <b>two</b></p><p id=b>Three</p>");
+    VornickBlockModeHelper helper;
+    auto one = document->getElementById(u"a")->firstChild();
+    auto three = document->getElementById(u"b")->firstChild();
+    EXPECT_TRUE(helper.proposedSelectionRangeIsInEditableContent(*rangeOf(one, 1, 1)));
+    EXPECT_TRUE(helper.proposedSelectionRangeIsInEditableContent(*rangeOf(one, 0, 3)));
+    auto across = rangeOf(one, 1, 1);
+    ASSERT_TRUE(across->setEnd(three, 2));
+    EXPECT_FALSE(helper.proposedSelectionRangeIsInEditableContent(*across));
+    EXPECT_EQ(helper.contentEditableAncestorElementForPosition({ three, 0 }, true), document->getElementById(u"b"));
+}
+
 TEST(BlockModeHelper, ContentPermissionsAskTheView)
 {
     auto document = page(u"<h2 id=h>Title</h2><p id=p>Text</p>");

@@ -315,6 +315,34 @@ TEST(BlockModeHelper, ExactSelectionsFromRangesAndEnclosingBlocks)
     EXPECT_EQ(previous->blockStartComment(), whole->blockStartComment());
 }
 
+TEST(BlockModeHelper, InBlockModeOnlyTextAndElementsOutsideBlocksAreFreeToEdit)
+{
+    CommentBlockHelper helper;
+    auto document = page(u"<!-- wp:paragraph --><p id=p>Text <b id=b>bold</b></p><!-- /wp:paragraph --><div id=d>free</div>"
+                         u"<!-- wp:paragraph --><p id=q>x</p><!-- note -->");
+    EXPECT_TRUE(helper.mayEditContentOfNode(*document->getElementById(u"p")->firstChild()));
+    EXPECT_FALSE(helper.mayEditContentOfNode(*document->getElementById(u"p")));
+    EXPECT_TRUE(helper.mayEditPropertiesOfElement(document->getElementById(u"d")));
+    // A block element itself lies in no block; what is inside a block without a snippet is fixed.
+    EXPECT_TRUE(helper.mayEditPropertiesOfElement(document->getElementById(u"p")));
+    EXPECT_FALSE(helper.mayEditPropertiesOfElement(document->getElementById(u"b")));
+    EXPECT_FALSE(helper.mayDeleteElement(document->getElementById(u"b")));
+    // The block around the bold text is what gets edited for it.
+    auto selection = helper.blockOrElementToEditForRange(vornick_innerRange(document->getElementById(u"b")).get());
+    ASSERT_TRUE(selection);
+    EXPECT_EQ(selection->element(), document->getElementById(u"p"));
+    EXPECT_TRUE(selection->blockStartComment());
+
+    // In block mode a comment after the element that closes no block ends the walk to it.
+    auto body = document->body();
+    EXPECT_FALSE(helper.nextBlockOrElementInDirection(1, document->getElementById(u"d")->nextSibling()));
+    // Created fragments are fenced only while in block mode.
+    helper.setOperatingInBlockMode(false);
+    EXPECT_EQ(helper.createFragmentWithCommentDelimitedElement(u"p", *document, false, nullptr)->childCount(), 1u);
+    EXPECT_TRUE(helper.mayEditPropertiesOfElement(document->getElementById(u"b")));
+    EXPECT_EQ(body->childCount(), 7u);
+}
+
 TEST(BlockModeHelper, InsertionPointsLeaveDelimiterCommentsAndPopOutOfBlocks)
 {
     CommentBlockHelper helper;

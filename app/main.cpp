@@ -123,7 +123,7 @@ bool openFile(const std::string& path, bool save)
     std::optional<std::string> data;
     bool saved = false;
     if (save) {
-        data = writer->dataUsingDocumentEncodingFromString(written, &error);
+        data = writer->documentDataFromWrittenString(*document, written, &error);
         saved = data && file.save(*data, &error);
     }
     document.reset();

@@ -369,7 +369,14 @@ std::u16string VornickHTMLWriter::htmlStringFromRange(const DOMRange* range)
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromDocument(DOMDocument& document, Error* outError)
 {
-    auto data = dataUsingDocumentEncodingFromString(htmlStringFromDocument(document), outError);
+    return documentDataFromWrittenString(document, htmlStringFromDocument(document), outError);
+}
+
+std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(const DOMDocument& document,
+                                                                            std::u16string_view written,
+                                                                            Error* outError)
+{
+    auto data = dataUsingDocumentEncodingFromString(written, outError);
     // UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
     auto mark = byteOrderMark(m_encodingName);
     if (data && !mark.empty() && (document.hasByteOrderMark() || mark.size() == 2))

@@ -114,6 +114,11 @@ public:
     std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
+    // The file data of a document whose source this writer has just written
+    // (`written`): encoded as htmlDataFromDocument would, byte-order mark
+    // included, without writing the document again.
+    [[nodiscard]] std::optional<std::string> documentDataFromWrittenString(const DOMDocument&, std::u16string_view written,
+                                                                           Error* outError = nullptr);
     // Encodes with the encoding found by the last write; nullopt (logged)
     // when no write has found one.
     std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);

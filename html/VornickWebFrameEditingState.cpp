@@ -187,7 +187,7 @@ void vornick_storeUserFragmentSetOfLoadedDocument(const WebFrame& frame, std::sh
     NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchFragmentSetNotification, &frame);
 }
 
-std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
+std::unique_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
 {
     VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF;
     if (auto lineIndex = vornick_lineIndexForLastGeneratedHTMLString(frame)) {
@@ -195,7 +195,7 @@ std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
             newlineConvention = lineIndex->newlineConvention();
     }
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-        vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
+        *vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
         newlineConvention);
     writer->setBodyElementStyleChangesToApply(vornick_bodyElementStyleChangesToApplyWhenWriting(frame));
     return writer;

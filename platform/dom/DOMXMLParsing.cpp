@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace brevanton {
@@ -42,6 +44,23 @@ std::u16string attributeValue(xmlAttr* attribute)
 constexpr size_t maximumEntityExpansion = 1 << 20;
 constexpr unsigned maximumEntityDepth = 16;
 
+// The code point of one of HTML 4's named characters, 0 for another name.
+// libxml2 looks names up one by one through its table; this map is built
+// from it once (its values all lie below U+3000).
+unsigned htmlNamedCharacter(const std::string& name)
+{
+    static const auto table = [] {
+        std::unordered_map<std::string, unsigned> names;
+        for (unsigned value = 1; value < 0x3000; ++value) {
+            if (auto* description = htmlEntityValueLookup(value))
+                names.emplace(description->name, description->value);
+        }
+        return names;
+    }();
+    auto found = table.find(name);
+    return found == table.end() ? 0 : found->second;
+}
+
 void expandEntity(xmlDoc* doc, xmlEntity* entity, unsigned depth, size_t& budget, std::string& into)
 {
     const char* content = reinterpret_cast<const char*>(entity->content);
@@ -58,9 +77,8 @@ void expandEntity(xmlDoc* doc, xmlEntity* entity, unsigned depth, size_t& budget
                     if (depth < maximumEntityDepth && reference != entity)
                         expandEntity(doc, reference, depth + 1, budget, into);
                 } else if (!reference) {
-                    if (auto* description = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str()))) {
+                    if (unsigned codePoint = htmlNamedCharacter(name)) {
                         std::u16string character;
-                        unsigned codePoint = description->value;
                         if (codePoint >= 0x10000) {
                             codePoint -= 0x10000;
                             character += static_cast<char16_t>(0xD800 + (codePoint >> 10));
@@ -141,9 +159,8 @@ public:
                     expandEntity(node->doc, entity, 0, m_entityBudget, expanded);
                     appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(expanded.c_str())));
                 } else if (!entity || entity->etype != XML_EXTERNAL_GENERAL_PARSED_ENTITY) {
-                    if (auto* description = htmlEntityLookup(node->name)) {
+                    if (unsigned codePoint = htmlNamedCharacter(reinterpret_cast<const char*>(node->name))) {
                         std::u16string text;
-                        unsigned codePoint = description->value;
                         if (codePoint >= 0x10000) {
                             codePoint -= 0x10000;
                             text += static_cast<char16_t>(0xD800 + (codePoint >> 10));
@@ -219,7 +236,7 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
         return std::string(bytes);
     if (bytes.find('&') == std::string_view::npos)
         return std::string(bytes);
-    std::vector<std::string> declared;
+    std::unordered_set<std::string> declared;
     std::string result;
     result.reserve(bytes.size());
     size_t i = 0;
@@ -258,7 +275,7 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
                     size_t nameStart = subset.find_first_not_of(" \t\r\n%", at + 8);
                     size_t nameEnd = subset.find_first_of(" \t\r\n", nameStart);
                     if (nameStart != std::string_view::npos && nameEnd != std::string_view::npos)
-                        declared.emplace_back(subset.substr(nameStart, nameEnd - nameStart));
+                        declared.emplace(subset.substr(nameStart, nameEnd - nameStart));
                 }
             }
             if (end > i) {
@@ -275,9 +292,9 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
             if (nameEnd < bytes.size() && bytes[nameEnd] == ';' && nameEnd > i + 1) {
                 std::string name(bytes.substr(i + 1, nameEnd - i - 1));
                 bool predefined = name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
-                if (!predefined && std::find(declared.begin(), declared.end(), name) == declared.end()) {
-                    if (auto* description = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str()))) {
-                        result += "&#" + std::to_string(description->value) + ";";
+                if (!predefined && !declared.contains(name)) {
+                    if (auto value = htmlNamedCharacter(name)) {
+                        result += "&#" + std::to_string(value) + ";";
                         i = nameEnd + 1;
                         continue;
                     }

@@ -14,6 +14,7 @@
 // weakly, and the destructor cancels what is pending.
 #pragma once
 
+#include "dom/VornickFreezeDriedDOMRange.h"
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickTidyFilter.h"
@@ -49,7 +50,6 @@ class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
 class VornickElementEditorUIController;
 class VornickEmbeddedWebView;
-class VornickFreezeDriedDOMRange;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
 class VornickResourceLoadAttempt;
@@ -227,7 +227,7 @@ public:
     std::optional<std::pair<long, long>> pixelSizeOfMediaFile(const URL&) const override;
     double boundingBoxWidthOfElement(const DOMElement&) const override;
     std::shared_ptr<DOMRange> effectiveOperationRangeForWrapOrReplace() const;
-    std::shared_ptr<VornickFreezeDriedDOMRange> freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const;
+    std::optional<VornickFreezeDriedDOMRange> freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const;
     const std::shared_ptr<DOMRange>& targetRange() const { return m_targetRange; }
     void setTargetRange(const std::shared_ptr<DOMRange>&);
     void setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(const std::shared_ptr<DOMRange>&);

@@ -409,7 +409,8 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         loadSnippetSetOfFrame(frame);
         if (auto string = vornick_HTMLFormattingPreferencesString(*document)) {
             if (auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(*string))
-                vornick_storeHTMLFormattingPreferencesOfLoadedDocument(frame, preferences);
+                vornick_storeHTMLFormattingPreferencesOfLoadedDocument(
+                    frame, std::make_shared<VornickHTMLFormattingPreferences>(std::move(*preferences)));
         }
     }
 

@@ -125,15 +125,15 @@ std::shared_ptr<DOMRange> VornickContentEditingView::effectiveOperationRangeForW
     return raised;
 }
 
-std::shared_ptr<VornickFreezeDriedDOMRange> VornickContentEditingView::freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const
+std::optional<VornickFreezeDriedDOMRange> VornickContentEditingView::freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const
 {
     auto range = effectiveOperationRange();
     auto document = mainFrameDocument();
     if (!range || !document || vornick_ownerDocument(*range) != document)
-        return nullptr;
+        return std::nullopt;
     auto body = document->body();
     if (!body)
-        return nullptr;
+        return std::nullopt;
     return vornick_freezeDriedRangeRelativeToAncestor(*range, body, true);
 }
 

@@ -32,7 +32,7 @@ void VornickContentEditingView::reassessNonBreakingSpaceSubstituteCharacterForSt
         return;
     // Changing the body's characters moves live ranges: the selection is
     // kept as a path and found again afterwards.
-    std::shared_ptr<VornickFreezeDriedDOMRange> frozen;
+    std::optional<VornickFreezeDriedDOMRange> frozen;
     if (auto range = effectiveOperationRange(); range && vornick_ownerDocument(*range) == document)
         frozen = vornick_freezeDriedRangeRelativeToAncestor(*range, document, true);
     vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(*frame, string);

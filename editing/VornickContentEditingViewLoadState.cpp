@@ -18,6 +18,30 @@ void VornickContentEditingViewLoadState::reset()
     }
     m_files.clear();
     m_copies.clear();
+    m_documentFiles.clear();
+}
+
+void VornickContentEditingViewLoadState::noteDocumentFileOfFrame(const WebFrame& frame)
+{
+    auto& dataSource = frame.dataSource();
+    if (!dataSource)
+        return;
+    auto path = dataSource->initialRequest().url().fileSystemPath();
+    if (!path || !VornickDocumentFile::isDocumentPath(*path))
+        return;
+    VornickDocumentFile file(*path);
+    Error error;
+    // A file that cannot be read now is checked again when it is saved.
+    if (file.read(&error))
+        m_documentFiles.insert_or_assign(*path, std::move(file));
+}
+
+VornickDocumentFile& VornickContentEditingViewLoadState::documentFileForPath(const std::string& path)
+{
+    auto found = m_documentFiles.find(path);
+    if (found == m_documentFiles.end())
+        found = m_documentFiles.emplace(path, VornickDocumentFile(path)).first;
+    return found->second;
 }
 
 void VornickContentEditingViewLoadState::noteRepairedCopy(const WebFrame& frame, const URL& copy, bool insertedBaseElement)

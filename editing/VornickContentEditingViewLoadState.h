@@ -4,9 +4,11 @@
 #pragma once
 
 #include "platform/foundation/URL.h"
+#include "toolkit/VornickDocumentFile.h"
 
 #include <map>
 #include <optional>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -31,6 +33,12 @@ public:
     // document (the first BASE in the head pointing at the original file).
     std::shared_ptr<DOMElement> insertedBaseElementFor(const WebFrame&);
 
+    // The document file behind a path, read when its frame loaded, so that a
+    // save refuses to overwrite changes another program made since.
+    void noteDocumentFileOfFrame(const WebFrame&);
+    // That file, or a new one for a path no frame loaded.
+    VornickDocumentFile& documentFileForPath(const std::string& path);
+
 private:
     struct Copy {
         std::optional<URL> url;
@@ -38,6 +46,7 @@ private:
         std::weak_ptr<DOMElement> baseElement;
     };
     std::map<const WebFrame*, Copy> m_copies;
+    std::map<std::string, VornickDocumentFile> m_documentFiles;
     std::vector<URL> m_files;
 };
 

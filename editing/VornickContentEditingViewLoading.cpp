@@ -405,6 +405,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         });
     }
 
+    m_loadState->noteDocumentFileOfFrame(frame);
     if (document) {
         loadSnippetSetOfFrame(frame);
         if (auto string = vornick_HTMLFormattingPreferencesString(*document)) {

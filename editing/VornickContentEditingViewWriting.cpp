@@ -113,7 +113,9 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
     auto path = url ? url->fileSystemPath() : std::nullopt;
     if (!path)
         return fail(outError, Error(POSIXErrorDomain, EINVAL, u"The document can only be written to a file."));
-    if (!writeFileAtomically(*path, *data, outError))
+    // Only a regular HTML file that is writable and unchanged since it was
+    // read is replaced; it keeps its mode, attributes and hard links.
+    if (!m_loadState->documentFileForPath(*path).save(*data, outError))
         return false;
     if (vornick_validationAdvisoriesForStructuralRepairPass(frame)) {
         vornick_setValidationAdvisoriesForStructuralRepairPass(frame, std::nullopt);

@@ -133,3 +133,19 @@ TEST_F(Writing, WebArchiveInSectionHandlesModeRestoresTheMode)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Writing, ASaveNeverOverwritesWhatAnotherProgramChangedSinceTheLoad)
+{
+    load("page.html");
+    // Another program rewrites the file (a different size tells the change).
+    ASSERT_TRUE(writeFileAtomically(path("page.html"), "<p>theirs, written while the page was open</p>\n"));
+    std::vector<Error> errors;
+    EXPECT_FALSE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, false, &errors));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errors.front().is(VornickErrorDomain, VornickDocumentFileChangedError)) << toUTF8(errors.front().localizedDescription());
+    EXPECT_EQ(contents("page.html"), "<p>theirs, written while the page was open</p>\n");
+}
+
+} // namespace

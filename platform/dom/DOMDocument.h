@@ -137,6 +137,11 @@ public:
     // Moves `node` (removed from its parent) into this document.
     std::shared_ptr<DOMNode> adoptNode(const std::shared_ptr<DOMNode>& node, Error* outError = nullptr);
 
+    // The document that owns the contents of this document's TEMPLATE
+    // elements: an inert document of the same kind, made on first use; such a
+    // document is its own.
+    DOMDocument& templateContentsOwnerDocument();
+
     // Markup parsed as the content of `context` (BODY when null): HTML through
     // the fragment parsing algorithm in HTML documents, XML otherwise.
     std::shared_ptr<DOMDocumentFragment> createDocumentFragmentWithMarkupString(std::u16string_view markup,
@@ -181,8 +186,10 @@ private:
     std::u16string m_characterSet { u"UTF-8" };
     std::u16string m_contentType;
     std::u16string m_xmlDeclaration;
+    std::shared_ptr<DOMDocument> m_templateContentsOwner;
     bool m_hasByteOrderMark { false };
     Kind m_kind;
+    bool m_isTemplateContentsOwner { false };
 };
 
 // Checks names for createElement and setAttribute.

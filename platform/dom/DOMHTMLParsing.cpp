@@ -172,7 +172,11 @@ public:
                 auto element = makeElement(node->v.element);
                 auto* raw = element.get();
                 insert(*item.parent, std::move(element));
-                pushChildren(node->v.element.children, raw, item.depth + 1);
+                // A template's children form its contents.
+                DOMNode* childParent = raw;
+                if (node->type == GUMBO_NODE_TEMPLATE)
+                    childParent = raw->content().get();
+                pushChildren(node->v.element.children, childParent, item.depth + 1);
                 break;
             }
             case GUMBO_NODE_TEXT:
@@ -292,26 +296,40 @@ private:
     {
         for (unsigned i = 0; i < attributes.length; ++i) {
             auto* attribute = static_cast<const GumboAttribute*>(attributes.data[i]);
+            // Only attributes of foreign elements get a namespace (xlink:href, xml:lang, xmlns:x).
             std::u16string name;
+            const char16_t* attributeNamespace = nullptr;
             switch (attribute->attr_namespace) {
             case GUMBO_ATTR_NAMESPACE_XLINK:
                 name = u"xlink:";
+                attributeNamespace = XLinkNamespace;
                 break;
             case GUMBO_ATTR_NAMESPACE_XML:
                 name = u"xml:";
+                // The standard no longer adjusts xml:base; gumbo still does.
+                if (std::strcmp(attribute->name, "base"))
+                    attributeNamespace = XMLNamespace;
                 break;
             case GUMBO_ATTR_NAMESPACE_XMLNS:
                 if (std::strcmp(attribute->name, "xmlns"))
                     name = u"xmlns:";
+                attributeNamespace = XMLNSNamespace;
                 break;
             default:
                 break;
             }
+            size_t prefixLength = attributeNamespace && !name.empty() ? name.size() - 1 : 0;
             appendUTF8AsUTF16(name, attribute->name, std::strlen(attribute->name));
+            const DOMQualifiedName* namespacedName = nullptr;
+            if (attributeNamespace) {
+                std::u16string_view qualified(name);
+                namespacedName = DOMQualifiedName::intern(attributeNamespace, qualified.substr(0, prefixLength),
+                                                          qualified.substr(prefixLength ? prefixLength + 1 : 0));
+            }
             std::u16string value;
             appendUTF8AsUTF16(value, attribute->value, std::strlen(attribute->value));
             if (isNewAttribute(element, count, name))
-                element.appendAttributeWithoutChecks(std::move(name), std::move(value));
+                element.appendAttributeWithoutChecks(std::move(name), std::move(value), namespacedName);
         }
     }
 
@@ -359,6 +377,42 @@ private:
     const char* m_markup { nullptr };
 };
 
+// The number of the document's leading comments (an XML declaration is one)
+// that come before its doctype: gumbo keeps the doctype apart from the
+// document's children.
+unsigned commentsBeforeDoctype(const GumboDocument& document, std::string_view source)
+{
+    auto skipSpace = [&](size_t at) {
+        while (at < source.size() && (source[at] == ' ' || source[at] == '\t' || source[at] == '\n' || source[at] == '\r' || source[at] == '\f'))
+            ++at;
+        return at;
+    };
+    unsigned count = 0;
+    size_t position = 0;
+    for (unsigned i = 0; i < document.children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(document.children.data[i]);
+        if (child->type != GUMBO_NODE_COMMENT)
+            break;
+        auto& text = child->v.text.original_text;
+        if (!text.data || text.data < source.data() || text.data > source.data() + source.size())
+            break;
+        size_t start = static_cast<size_t>(text.data - source.data());
+        if (skipSpace(position) != start)
+            break;
+        position = start + text.length;
+        ++count;
+    }
+    position = skipSpace(position);
+    constexpr std::string_view doctype = "<!doctype";
+    if (source.size() - position < doctype.size())
+        return 0;
+    for (size_t i = 0; i < doctype.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(source[position + i])) != doctype[i])
+            return 0;
+    }
+    return count;
+}
+
 } // namespace
 
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
@@ -376,14 +430,14 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
     if (!output)
         return document;
     auto& source = output->document->v.document;
+    GumboTreeBuilder builder(*document, guarded, utf8);
+    builder.buildChildren(output->document, *document);
     if (source.has_doctype) {
         document->insertChild(document->createDocumentType(toUTF16(source.name ? source.name : ""),
                                                            toUTF16(source.public_identifier ? source.public_identifier : ""),
                                                            toUTF16(source.system_identifier ? source.system_identifier : "")),
-                              nullptr);
+                              document->childAt(commentsBeforeDoctype(source, utf8)));
     }
-    GumboTreeBuilder builder(*document, guarded, utf8);
-    builder.buildChildren(output->document, *document);
     // The arena releases gumbo's tree.
     return document;
 }
@@ -393,6 +447,12 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
 {
     if (!document.isHTMLDocument())
         return parseXMLFragment(document, markup, context);
+    return parseHTMLFragment(document, markup, context);
+}
+
+std::shared_ptr<DOMDocumentFragment> parseHTMLFragment(DOMDocument& document, std::u16string_view markup,
+                                                       const DOMElement* context)
+{
     auto fragment = document.createDocumentFragment();
     GumboOptions options = kGumboDefaultOptions;
     options.max_errors = 0;
@@ -415,8 +475,6 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
         GumboTag tag = gumbo_tag_enum(contextName.c_str());
         // An unknown context behaves as an ordinary element would: like a DIV.
         options.fragment_context = tag == GUMBO_TAG_UNKNOWN ? GUMBO_TAG_DIV : tag;
-        if (tag == GUMBO_TAG_HTML)
-            options.fragment_context = GUMBO_TAG_BODY;
         // A foreign context that gumbo would take for an HTML table or select part is its
         // namespace's root element to it: the content parses the same.
         if (options.fragment_namespace != GUMBO_NAMESPACE_HTML

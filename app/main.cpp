@@ -1,6 +1,7 @@
 // The brevanton executable. Until a GUI backend exists it runs headless: it
 // opens each file given to it, reports what the system knows of it, and with
 // --save writes it back through the HTML writer as the editor would on save.
+#include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickLineIndex.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLDocumentType.h"
@@ -12,13 +13,14 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMParsing.h"
 #include "platform/foundation/Error.h"
-#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <cstdio>
 #include <cstring>
+#include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,15 +38,18 @@ void printUsage()
                 "HTML Tidy gives for the source the HTML writer makes of it with your default\n"
                 "formatting preferences.\n"
                 "  --save   write each file back through the HTML writer (atomically, in its\n"
-                "           own character encoding), as saving it in the editor would\n");
+                "           own character encoding), as saving it in the editor would;\n"
+                "           only HTML and XHTML files are saved, never a write-protected\n"
+                "           file or one changed by another program since it was read\n"
+                "Only regular files of at most 64 MB are opened.\n");
 }
 
-const char* newlineName(int32_t convention)
+const char* newlineName(VornickNewlineConvention convention)
 {
     switch (convention) {
-    case VornickNewlineConventionLF: return "LF";
-    case VornickNewlineConventionCR: return "CR";
-    case VornickNewlineConventionCRLF: return "CRLF";
+    case VornickNewlineConvention::LF: return "LF";
+    case VornickNewlineConvention::CR: return "CR";
+    case VornickNewlineConvention::CRLF: return "CRLF";
     default: return "none";
     }
 }
@@ -67,7 +72,8 @@ bool reportFailure(const std::string& path, const Error& error)
 bool openFile(const std::string& path, bool save)
 {
     Error error;
-    auto bytes = readFile(path, &error);
+    VornickDocumentFile file(path);
+    auto bytes = file.read(&error);
     if (!bytes)
         return reportFailure(path, error);
 
@@ -81,33 +87,48 @@ bool openFile(const std::string& path, bool save)
     if (!document)
         return reportFailure(path, error);
 
-    auto lineIndex = VornickLineIndex::initByIndexingString(std::move(source), 1, 1, 4);
+    // An empty text has no line index.
+    auto lineIndex = VornickLineIndex::createByIndexingString(source, 1, 1, 4);
+    size_t lines = lineIndex ? lineIndex->numberOfLines() : 0;
+    VornickNewlineConvention convention = lineIndex ? lineIndex->newlineConvention() : VornickNewlineConvention::Unknown;
     auto documentType = VornickDocumentTypeOfDocument(*document);
     std::printf("%s\n", path.c_str());
-    std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), lineIndex->string().size());
+    std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), source.size());
     std::printf("  encoding:       %s%s\n", toUTF8(document->characterSet()).c_str(),
                 document->hasByteOrderMark() ? " with byte-order mark" : "");
     std::printf("  document type:  %s%s\n",
                 documentType == VornickHTMLDocumentType::Unknown ? "unknown"
                                                                : toUTF8(VornickHTMLDocumentTypeToPersistableString(documentType)).c_str(),
                 isXML ? " (parsed as XML)" : "");
-    std::printf("  lines:          %zu\n", lineIndex->numberOfLines());
-    std::printf("  line endings:   %s\n", newlineName(lineIndex->newlineConvention()));
+    std::printf("  lines:          %zu\n", lines);
+    std::printf("  line endings:   %s\n", newlineName(convention));
 
     auto preferences = VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferences();
     std::shared_ptr<const VornickHTMLFormattingPreferences> formatting = preferences;
     if (!formatting)
         formatting = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
-    int32_t convention = lineIndex->newlineConvention();
-    if (convention == VornickNewlineConventionUnknown)
-        convention = VornickNewlineConventionLF;
+    if (convention == VornickNewlineConvention::Unknown)
+        convention = VornickNewlineConvention::LF;
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(formatting, 0, convention);
     auto written = writer->htmlStringFromDocument(*document);
     std::printf("  written source: %zu UTF-16 units%s\n", written.size(),
-                written == lineIndex->string() ? " (identical to the file)" : "");
+                written == source ? " (identical to the file)" : "");
 
-    std::vector<VornickValidationAdvisory> advisories;
-    auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
+    // Tidy validates the written source while the document is saved and released.
+    auto validation = std::async(std::launch::async, [&written] {
+        std::vector<VornickValidationAdvisory> advisories;
+        auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
+        return std::make_pair(result, std::move(advisories));
+    });
+    std::optional<std::string> data;
+    bool saved = false;
+    if (save) {
+        data = writer->dataUsingDocumentEncodingFromString(written, &error);
+        saved = data && file.save(*data, &error);
+    }
+    document.reset();
+
+    auto [result, advisories] = validation.get();
     static const char* const results[] = { "valid", "warnings", "errors", "not validated" };
     std::printf("  tidy:           %s, %zu advisories\n", results[static_cast<size_t>(result)],
                 advisories.size());
@@ -121,8 +142,7 @@ bool openFile(const std::string& path, bool save)
         std::printf("    ... and %zu more\n", advisories.size() - maximumAdvisoriesShown);
 
     if (save) {
-        auto data = writer->htmlDataFromDocument(*document, &error);
-        if (!data || !writeFileAtomically(path, *data, &error))
+        if (!saved)
             return reportFailure(path, error);
         std::printf("  saved:          %zu bytes in %s\n", data->size(), toUTF8(writer->outputEncodingName()).c_str());
     }

@@ -128,7 +128,7 @@ void BM_HTMLWriterPlainWrite(benchmark::State& state)
 {
     auto document = documentOfKilobytes(state.range(0));
     VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
-                             VornickNewlineConventionLF);
+                             VornickNewlineConvention::LF);
     size_t length = 0;
     for (auto _ : state) {
         auto html = writer.htmlStringFromDocument(*document);
@@ -143,7 +143,7 @@ void BM_HTMLWriterColouredWriteWithRangeMapAndLineIndex(benchmark::State& state)
 {
     auto document = documentOfKilobytes(state.range(0));
     VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
-                             VornickNewlineConventionLF);
+                             VornickNewlineConvention::LF);
     writer.setSyntaxColoringPreferences(std::make_shared<VornickHTMLSyntaxColoringPreferences>());
     for (auto _ : state) {
         std::shared_ptr<const AttributedString> coloured;
@@ -152,7 +152,7 @@ void BM_HTMLWriterColouredWriteWithRangeMapAndLineIndex(benchmark::State& state)
             coloured = std::move(string);
             map = std::move(rangeMap);
         });
-        auto lineIndex = VornickLineIndex::initByIndexingString(coloured->string(), 1, 1, 4);
+        auto lineIndex = VornickLineIndex::createByIndexingString(coloured->string(), 1, 1, 4);
         benchmark::DoNotOptimize(lineIndex.get());
         benchmark::DoNotOptimize(map.get());
     }

@@ -63,7 +63,7 @@ void LineIndexBuild(benchmark::State& state, const char* newline)
 {
     auto text = std::make_shared<const std::u16string>(toUTF16(makeText(newline)));
     for (auto _ : state) {
-        auto index = VornickLineIndex::initByIndexingString(text, 1, 1, 4);
+        auto index = VornickLineIndex::createByIndexingString(text, 1, 1, 4);
         benchmark::DoNotOptimize(index->numberOfLines());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * textSize));

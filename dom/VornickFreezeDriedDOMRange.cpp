@@ -76,12 +76,12 @@ Value VornickFreezeDriedDOMRange::encodeWithCoder() const
     return Value(std::move(dictionary));
 }
 
-std::shared_ptr<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::initWithCoder(const Value& value)
+std::shared_ptr<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::createWithCoder(const Value& value)
 {
     if (!value.isDictionary())
         return nullptr;
-    auto start = VornickRelativeDOMPath::initWithCoder(value[u"startPositionPath"]);
-    auto end = VornickRelativeDOMPath::initWithCoder(value[u"endPositionPath"]);
+    auto start = VornickRelativeDOMPath::createWithCoder(value[u"startPositionPath"]);
+    auto end = VornickRelativeDOMPath::createWithCoder(value[u"endPositionPath"]);
     if (!start || !end)
         return nullptr;
     return std::make_shared<VornickFreezeDriedDOMRange>(std::move(start), std::move(end));

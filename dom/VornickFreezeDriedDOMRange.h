@@ -36,7 +36,7 @@ public:
 
     // Keyed archiving: "startPositionPath" and "endPositionPath".
     Value encodeWithCoder() const;
-    static std::shared_ptr<VornickFreezeDriedDOMRange> initWithCoder(const Value&);
+    static std::shared_ptr<VornickFreezeDriedDOMRange> createWithCoder(const Value&);
     std::u16string description() const;
 
 private:

@@ -82,16 +82,16 @@ bool isVoidElement(const DOMNode* node)
 
 } // namespace
 
-std::u16string VornickStringFromRangeIntersectionResult(int result)
+std::u16string VornickStringFromRangeIntersectionResult(VornickRangeIntersectionResult result)
 {
     switch (result) {
-    case VornickRangePartialIntersection:
+    case VornickRangeIntersectionResult::PartialIntersection:
         return u"First DOMRange partially intersects second";
-    case VornickRangeFirstContainsSecond:
+    case VornickRangeIntersectionResult::FirstContainsSecond:
         return u"First DOMRange completely contains second";
-    case VornickRangeSecondContainsFirst:
+    case VornickRangeIntersectionResult::SecondContainsFirst:
         return u"Second DOMRange completely contains first";
-    case VornickRangesIdentical:
+    case VornickRangeIntersectionResult::Identical:
         return u"DOMRanges are identical";
     default:
         return u"First DOMRange does not intersect second";
@@ -118,29 +118,29 @@ VornickRangeIntersectionResult vornick_testIntersectionWithRange(const DOMRange&
     if (intersection)
         *intersection = nullptr;
     if (a.collapsed() && b.collapsed())
-        return vornick_isSameAsRange(a, b) ? VornickRangePartialIntersection : VornickRangeNoIntersection;
+        return vornick_isSameAsRange(a, b) ? VornickRangeIntersectionResult::PartialIntersection : VornickRangeIntersectionResult::NoIntersection;
     if (a.collapsed())
-        return vornick_containsPosition(b, vornick_startPosition(a)) ? VornickRangeSecondContainsFirst
-                                                                     : VornickRangeNoIntersection;
+        return vornick_containsPosition(b, vornick_startPosition(a)) ? VornickRangeIntersectionResult::SecondContainsFirst
+                                                                     : VornickRangeIntersectionResult::NoIntersection;
     if (b.collapsed())
-        return vornick_containsPosition(a, vornick_startPosition(b)) ? VornickRangeFirstContainsSecond
-                                                                     : VornickRangeNoIntersection;
+        return vornick_containsPosition(a, vornick_startPosition(b)) ? VornickRangeIntersectionResult::FirstContainsSecond
+                                                                     : VornickRangeIntersectionResult::NoIntersection;
     if (!sameRoot(a, b))
-        return VornickRangeNoIntersection;
+        return VornickRangeIntersectionResult::NoIntersection;
     int aStartToBStart = compare(a.startNode(), a.startOffset(), b.startNode(), b.startOffset());
     int aEndToBEnd = compare(a.endNode(), a.endOffset(), b.endNode(), b.endOffset());
     if (compare(a.endNode(), a.endOffset(), b.startNode(), b.startOffset()) <= 0
         || compare(a.startNode(), a.startOffset(), b.endNode(), b.endOffset()) >= 0)
-        return VornickRangeNoIntersection;
+        return VornickRangeIntersectionResult::NoIntersection;
     if (aStartToBStart <= 0 && aEndToBEnd >= 0) {
         if (intersection)
             *intersection = b.cloneRange();
-        return aStartToBStart == 0 && aEndToBEnd == 0 ? VornickRangesIdentical : VornickRangeFirstContainsSecond;
+        return aStartToBStart == 0 && aEndToBEnd == 0 ? VornickRangeIntersectionResult::Identical : VornickRangeIntersectionResult::FirstContainsSecond;
     }
     if (aStartToBStart >= 0 && aEndToBEnd <= 0) {
         if (intersection)
             *intersection = a.cloneRange();
-        return VornickRangeSecondContainsFirst;
+        return VornickRangeIntersectionResult::SecondContainsFirst;
     }
     if (intersection) {
         if (aStartToBStart < 0) {
@@ -151,7 +151,7 @@ VornickRangeIntersectionResult vornick_testIntersectionWithRange(const DOMRange&
             (*intersection)->setEnd(b.endContainer(), b.endOffset());
         }
     }
-    return VornickRangePartialIntersection;
+    return VornickRangeIntersectionResult::PartialIntersection;
 }
 
 VornickRangeIntersectionResult vornick_testIntersectionWithNode(const DOMRange& range, const DOMNode& node,
@@ -182,7 +182,7 @@ bool vornick_completelyContainsNode(const DOMRange& range, const DOMNode& node)
 bool vornick_isContainedByRange(const DOMRange& range, const DOMRange& other)
 {
     auto result = vornick_testIntersectionWithRange(range, other);
-    return result == VornickRangeSecondContainsFirst || result == VornickRangesIdentical;
+    return result == VornickRangeIntersectionResult::SecondContainsFirst || result == VornickRangeIntersectionResult::Identical;
 }
 
 bool vornick_isContainedByElement(const DOMRange& range, const DOMElement& element)
@@ -555,9 +555,9 @@ VornickRect vornick_boundingBoxBestGuess(const DOMRange& range, const VornickNod
         return VornickUnionRect(*before, *after);
     }
     if (after)
-        return containerEdgeGapFinder(*after, *startContainer, flipped ? VornickMinYEdge : VornickMaxYEdge);
+        return containerEdgeGapFinder(*after, *startContainer, flipped ? VornickRectEdge::MinY : VornickRectEdge::MaxY);
     if (before)
-        return containerEdgeGapFinder(*before, *startContainer, flipped ? VornickMaxYEdge : VornickMinYEdge);
+        return containerEdgeGapFinder(*before, *startContainer, flipped ? VornickRectEdge::MaxY : VornickRectEdge::MinY);
     return nodeBoundsGetter(*startContainer);
 }
 

@@ -22,15 +22,15 @@ class DOMText;
 class VornickAttachmentPointReference;
 class VornickFreezeDriedDOMRange;
 
-enum VornickRangeIntersectionResult : int {
-    VornickRangeNoIntersection = 0,
-    VornickRangePartialIntersection = 1,
-    VornickRangeFirstContainsSecond = 2,
-    VornickRangeSecondContainsFirst = 3,
-    VornickRangesIdentical = 4,
+enum class VornickRangeIntersectionResult : int {
+    NoIntersection = 0,
+    PartialIntersection = 1,
+    FirstContainsSecond = 2,
+    SecondContainsFirst = 3,
+    Identical = 4,
 };
 
-std::u16string VornickStringFromRangeIntersectionResult(int result);
+std::u16string VornickStringFromRangeIntersectionResult(VornickRangeIntersectionResult);
 
 // --- Queries.
 std::shared_ptr<DOMDocument> vornick_ownerDocument(const DOMRange&);
@@ -82,10 +82,10 @@ struct VornickRect {
     friend bool operator==(const VornickRect&, const VornickRect&) = default;
 };
 VornickRect VornickUnionRect(const VornickRect&, const VornickRect&);
-enum VornickRectEdge : int { VornickMinYEdge = 1, VornickMaxYEdge = 3 };
+enum class VornickRectEdge : int { MinY = 1, MaxY = 3 };
 // The bounds of a node in the caller's view; an empty rectangle for a node that shows nothing.
 using VornickNodeBoundsGetter = std::function<VornickRect(const DOMNode&)>;
-using VornickContainerEdgeGapFinder = std::function<VornickRect(const VornickRect&, const DOMNode& container, int edge)>;
+using VornickContainerEdgeGapFinder = std::function<VornickRect(const VornickRect&, const DOMNode& container, VornickRectEdge edge)>;
 VornickRect vornick_boundingBoxBestGuess(const DOMRange&, const VornickNodeBoundsGetter&,
                                          const VornickContainerEdgeGapFinder&, bool flipped);
 

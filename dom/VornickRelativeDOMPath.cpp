@@ -80,7 +80,7 @@ Value VornickRelativeDOMPathComponent::encodeWithCoder() const
     return Value(std::move(dictionary));
 }
 
-std::shared_ptr<VornickRelativeDOMPathComponent> VornickRelativeDOMPathComponent::initWithCoder(const Value& value)
+std::shared_ptr<VornickRelativeDOMPathComponent> VornickRelativeDOMPathComponent::createWithCoder(const Value& value)
 {
     if (!value.isDictionary())
         return nullptr;
@@ -253,7 +253,7 @@ Value VornickRelativeDOMPath::encodeWithCoder() const
     return Value(std::move(dictionary));
 }
 
-std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::initWithCoder(const Value& value)
+std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::createWithCoder(const Value& value)
 {
     if (!value.isDictionary())
         return nullptr;
@@ -263,7 +263,7 @@ std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::initWithCoder(co
     bool skips = value[u"skipsWhitespaceNodes"].boolValue();
     std::vector<Component> decoded;
     for (const auto& item : components->array()) {
-        auto component = VornickRelativeDOMPathComponent::initWithCoder(item);
+        auto component = VornickRelativeDOMPathComponent::createWithCoder(item);
         if (!component || component->offsetSkipsWhitespaceNodes() != skips)
             return nullptr;
         decoded.push_back(std::move(component));

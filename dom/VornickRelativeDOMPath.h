@@ -31,7 +31,7 @@ public:
     // "offsetSkipsWhitespaceNodes". Null for another node type than element,
     // text, CDATA or document, or a malformed dictionary.
     Value encodeWithCoder() const;
-    static std::shared_ptr<VornickRelativeDOMPathComponent> initWithCoder(const Value&);
+    static std::shared_ptr<VornickRelativeDOMPathComponent> createWithCoder(const Value&);
     std::u16string description() const;
 
 private:
@@ -63,7 +63,7 @@ public:
 
     // Keyed archiving: "skipsWhitespaceNodes" and "pathComponents".
     Value encodeWithCoder() const;
-    static std::shared_ptr<VornickRelativeDOMPath> initWithCoder(const Value&);
+    static std::shared_ptr<VornickRelativeDOMPath> createWithCoder(const Value&);
     std::u16string description() const;
 
 private:

@@ -214,10 +214,10 @@ VornickTextDecoration vornick_textDecoration(const VornickComputedStyle& style)
 {
     auto decoration = vornick_getPrimitiveIdentifierValue(style, u"text-decoration", u"none");
     if (decoration && equalsIgnoringASCIICase(*decoration, u"underline"))
-        return VornickTextDecorationUnderline;
+        return VornickTextDecoration::Underline;
     if (decoration && equalsIgnoringASCIICase(*decoration, u"line-through"))
-        return VornickTextDecorationLineThrough;
-    return VornickTextDecorationNone;
+        return VornickTextDecoration::LineThrough;
+    return VornickTextDecoration::None;
 }
 
 VornickFontDescriptor vornick_fontDescriptor(const VornickComputedStyle& style)

@@ -16,10 +16,10 @@ namespace brevanton {
 
 class DOMCSSStyleDeclaration;
 
-enum VornickTextDecoration : int {
-    VornickTextDecorationNone = 0,
-    VornickTextDecorationUnderline = 1,
-    VornickTextDecorationLineThrough = 2,
+enum class VornickTextDecoration : int {
+    None = 0,
+    Underline = 1,
+    LineThrough = 2,
 };
 
 struct VornickFontDescriptor {

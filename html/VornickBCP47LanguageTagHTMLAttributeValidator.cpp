@@ -125,12 +125,12 @@ VornickAttributeValidationOutcome VornickBCP47LanguageTagHTMLAttributeValidator:
     };
     for (auto tag : grandfathered) {
         if (equalsIgnoringASCIICase(value, tag))
-            return VornickAttributeValidationOutcomeValid;
+            return VornickAttributeValidationOutcome::Valid;
     }
     if (LanguageTagScanner(value).scanAll())
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"Value doesn't appear to be a valid BCP-47 Language Tag.";
-    return VornickAttributeValidationOutcomeWarning;
+    return VornickAttributeValidationOutcome::Warning;
 }
 
 } // namespace brevanton

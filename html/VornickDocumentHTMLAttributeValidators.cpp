@@ -73,20 +73,20 @@ void VornickURLHTMLAttributeValidator::validateValueString(std::u16string_view v
         --end;
     std::u16string_view trimmed = value.substr(start, end - start);
     if (trimmed.empty() || !URL::create(trimmed)) {
-        completion(VornickAttributeValidationOutcomeInvalid, u"Value must be a URL.");
+        completion(VornickAttributeValidationOutcome::Invalid, u"Value must be a URL.");
         return;
     }
     auto resolved = resolveResourceReference(element, trimmed);
     if (!resolved || !resolved->isFileURL()) {
-        completion(VornickAttributeValidationOutcomeValid, u"");
+        completion(VornickAttributeValidationOutcome::Valid, u"");
         return;
     }
     auto path = resolved->fileSystemPath();
     struct stat information;
     if (path && stat(path->c_str(), &information) == 0)
-        completion(VornickAttributeValidationOutcomeValid, u"");
+        completion(VornickAttributeValidationOutcome::Valid, u"");
     else
-        completion(VornickAttributeValidationOutcomeWarning, u"The specified file doesn't exist.");
+        completion(VornickAttributeValidationOutcome::Warning, u"The specified file doesn't exist.");
 }
 
 void VornickIdHTMLAttributeValidator::validateValueString(std::u16string_view value, std::u16string_view, const DOMElement* element,
@@ -94,20 +94,20 @@ void VornickIdHTMLAttributeValidator::validateValueString(std::u16string_view va
                                                           const VornickAttributeValidationCompletionBlock& completion)
 {
     if (value.empty()) {
-        completion(VornickAttributeValidationOutcomeWarning, u"Empty id value.");
+        completion(VornickAttributeValidationOutcome::Warning, u"Empty id value.");
         return;
     }
     if (containsHTMLSpace(value)) {
-        completion(VornickAttributeValidationOutcomeInvalid, u"id must not contain any spaces.");
+        completion(VornickAttributeValidationOutcome::Invalid, u"id must not contain any spaces.");
         return;
     }
     size_t others = countElementsWithId(element, value, element);
     if (!others)
-        completion(VornickAttributeValidationOutcomeValid, u"");
+        completion(VornickAttributeValidationOutcome::Valid, u"");
     else if (others == 1)
-        completion(VornickAttributeValidationOutcomeInvalid, u"1 other element has the same 'id'.");
+        completion(VornickAttributeValidationOutcome::Invalid, u"1 other element has the same 'id'.");
     else
-        completion(VornickAttributeValidationOutcomeInvalid, toUTF16(std::to_string(others)) + u" other elements have the same 'id'.");
+        completion(VornickAttributeValidationOutcome::Invalid, toUTF16(std::to_string(others)) + u" other elements have the same 'id'.");
 }
 
 void VornickIdReferenceHTMLAttributeValidator::validateValueString(std::u16string_view value, std::u16string_view,
@@ -115,20 +115,20 @@ void VornickIdReferenceHTMLAttributeValidator::validateValueString(std::u16strin
                                                                    const VornickAttributeValidationCompletionBlock& completion)
 {
     if (value.empty()) {
-        completion(VornickAttributeValidationOutcomeWarning, u"Empty id value.");
+        completion(VornickAttributeValidationOutcome::Warning, u"Empty id value.");
         return;
     }
     if (containsHTMLSpace(value)) {
-        completion(VornickAttributeValidationOutcomeInvalid, u"id must not contain any spaces.");
+        completion(VornickAttributeValidationOutcome::Invalid, u"id must not contain any spaces.");
         return;
     }
     size_t count = countElementsWithId(element, value, nullptr);
     if (!count)
-        completion(VornickAttributeValidationOutcomeWarning, u"Document doesn't appear to contain an element with the given 'id'.");
+        completion(VornickAttributeValidationOutcome::Warning, u"Document doesn't appear to contain an element with the given 'id'.");
     else if (count == 1)
-        completion(VornickAttributeValidationOutcomeValid, u"");
+        completion(VornickAttributeValidationOutcome::Valid, u"");
     else
-        completion(VornickAttributeValidationOutcomeInvalid,
+        completion(VornickAttributeValidationOutcome::Invalid,
                    u"Document contains " + toUTF16(std::to_string(count)) + u" elements with the given 'id'!");
 }
 
@@ -137,19 +137,19 @@ void VornickDatalistElementIdHTMLAttributeValidator::validateValueString(std::u1
                                                                          const VornickAttributeValidationCompletionBlock& completion)
 {
     if (value.empty()) {
-        completion(VornickAttributeValidationOutcomeWarning, u"Empty id value.");
+        completion(VornickAttributeValidationOutcome::Warning, u"Empty id value.");
         return;
     }
     if (containsHTMLSpace(value)) {
-        completion(VornickAttributeValidationOutcomeWarning, u"id may not contain spaces.");
+        completion(VornickAttributeValidationOutcome::Warning, u"id may not contain spaces.");
         return;
     }
     DOMDocument* document = element ? element->document() : nullptr;
     auto target = document ? document->getElementById(value) : nullptr;
     if (target && equalsIgnoringASCIICase(target->tagName(), u"datalist"))
-        completion(VornickAttributeValidationOutcomeValid, u"");
+        completion(VornickAttributeValidationOutcome::Valid, u"");
     else
-        completion(VornickAttributeValidationOutcomeWarning, u"No <datalist> element with id=\"" + std::u16string(value) + u"\" found in document.");
+        completion(VornickAttributeValidationOutcome::Warning, u"No <datalist> element with id=\"" + std::u16string(value) + u"\" found in document.");
 }
 
 } // namespace brevanton

@@ -26,17 +26,17 @@ public:
     virtual bool bodyElementIsAllowed(std::u16string_view tagName) const = 0;
 };
 
-enum VornickFragmentValidationStatus : int {
-    VornickFragmentValidationStatusValid = 0,
-    VornickFragmentValidationStatusWarnings = 1,
-    VornickFragmentValidationStatusErrors = 2,
-    VornickFragmentValidationStatusNoResultYet = 3,
+enum class VornickFragmentValidationStatus : int {
+    Valid = 0,
+    Warnings = 1,
+    Errors = 2,
+    NoResultYet = 3,
 };
 
 // The validation result of one snippet for one document type.
 class VornickFragmentValidationResult {
 public:
-    explicit VornickFragmentValidationResult(VornickFragmentValidationStatus status = VornickFragmentValidationStatusNoResultYet)
+    explicit VornickFragmentValidationResult(VornickFragmentValidationStatus status = VornickFragmentValidationStatus::NoResultYet)
         : m_validationStatus(status) {}
     virtual ~VornickFragmentValidationResult() = default;
     VornickFragmentValidationStatus validationStatus() const { return m_validationStatus; }

@@ -2,7 +2,7 @@
 
 namespace brevanton {
 
-std::shared_ptr<VornickHTMLAttributeSpec> VornickHTMLAttributeSpec::initWithProperties(const Value& properties)
+std::shared_ptr<VornickHTMLAttributeSpec> VornickHTMLAttributeSpec::createWithProperties(const Value& properties)
 {
     const Value* name = properties.find(u"name");
     const Value* valueKind = properties.find(u"valueKind");

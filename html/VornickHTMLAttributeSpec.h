@@ -18,7 +18,7 @@ public:
         : m_name(std::move(name)), m_valueKind(std::move(valueKind)) {}
 
     // nullptr unless "name" and "valueKind" are both strings.
-    static std::shared_ptr<VornickHTMLAttributeSpec> initWithProperties(const Value& properties);
+    static std::shared_ptr<VornickHTMLAttributeSpec> createWithProperties(const Value& properties);
 
     const std::u16string& name() const { return m_name; }
     void setName(std::u16string name) { m_name = std::move(name); }

@@ -126,7 +126,7 @@ void VornickHTMLAttributeValidator::validateValueString(std::u16string_view, std
                                                         const VornickHTMLElementSpec*,
                                                         const VornickAttributeValidationCompletionBlock& completion)
 {
-    completion(VornickAttributeValidationOutcomeInvalid, u"VornickHTMLAttributeValidator base class implementation invoked.");
+    completion(VornickAttributeValidationOutcome::Invalid, u"VornickHTMLAttributeValidator base class implementation invoked.");
 }
 
 const std::vector<std::u16string>& VornickHTMLAttributeValidator::allowedTokensInLowercase() const

@@ -17,11 +17,11 @@ namespace brevanton {
 class DOMElement;
 class VornickHTMLElementSpec;
 
-enum VornickAttributeValidationOutcome : int {
-    VornickAttributeValidationOutcomeValid = 0,
-    VornickAttributeValidationOutcomeWarning = 1,
-    VornickAttributeValidationOutcomeInvalid = 2,
-    VornickAttributeValidationOutcomeNoResult = 3,
+enum class VornickAttributeValidationOutcome : int {
+    Valid = 0,
+    Warning = 1,
+    Invalid = 2,
+    NoResult = 3,
 };
 
 using VornickAttributeValidationCompletionBlock = std::function<void(VornickAttributeValidationOutcome, const std::u16string& message)>;

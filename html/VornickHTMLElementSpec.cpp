@@ -5,7 +5,7 @@
 
 namespace brevanton {
 
-std::shared_ptr<VornickHTMLElementSpec> VornickHTMLElementSpec::initWithParentHTMLSpec(VornickHTMLSpec* parent, const Value& properties)
+std::shared_ptr<VornickHTMLElementSpec> VornickHTMLElementSpec::createWithParentHTMLSpec(VornickHTMLSpec* parent, const Value& properties)
 {
     auto spec = std::make_shared<VornickHTMLElementSpec>(parent);
     if (!spec->readPropertiesFromDictionary(properties))
@@ -68,7 +68,7 @@ bool VornickHTMLElementSpec::readPropertiesFromDictionary(const Value& propertie
                 for (auto& attribute : *group)
                     (*m_allowedAttributes)[attribute->name()] = attribute;
             } else if (item.isDictionary()) {
-                auto attribute = VornickHTMLAttributeSpec::initWithProperties(item);
+                auto attribute = VornickHTMLAttributeSpec::createWithProperties(item);
                 if (!attribute)
                     return false;
                 (*m_allowedAttributes)[asciiLowercase(attribute->name())] = attribute;

@@ -21,7 +21,7 @@ class VornickHTMLElementSpec {
 public:
     explicit VornickHTMLElementSpec(VornickHTMLSpec* parentHTMLSpec = nullptr) : m_parentHTMLSpec(parentHTMLSpec) {}
     // nullptr when the element object cannot be read.
-    static std::shared_ptr<VornickHTMLElementSpec> initWithParentHTMLSpec(VornickHTMLSpec* parent, const Value& properties);
+    static std::shared_ptr<VornickHTMLElementSpec> createWithParentHTMLSpec(VornickHTMLSpec* parent, const Value& properties);
 
     bool readPropertiesFromDictionary(const Value& properties);
 

@@ -106,7 +106,7 @@ std::shared_ptr<const VornickHTMLFormattingPreferences> VornickHTMLFormattingPre
     return defaults;
 }
 
-std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::initWithStringRepresentation(
+std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::createWithStringRepresentation(
     std::u16string_view string)
 {
     auto preferences = std::make_shared<VornickHTMLFormattingPreferences>();
@@ -235,7 +235,7 @@ void VornickHTMLFormattingPreferences::readPropertyList(const Dictionary& dictio
     m_spacesPerTab = clamp(m_spacesPerTab);
 }
 
-std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::initWithPropertyList(const Value& value,
+std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::createWithPropertyList(const Value& value,
                                                                                                        Error* outError)
 {
     if (!value.isDictionary()) {
@@ -249,7 +249,7 @@ std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferenc
 
 std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::mutableCopy() const
 {
-    return initWithPropertyList(Value(propertyList()), nullptr);
+    return createWithPropertyList(Value(propertyList()), nullptr);
 }
 
 void VornickHTMLFormattingPreferences::clampValues()

@@ -37,9 +37,9 @@ public:
     static std::shared_ptr<const VornickHTMLFormattingPreferences> initialDefaultHTMLFormattingPreferences();
 
     // Null when the string does not parse.
-    static std::shared_ptr<VornickHTMLFormattingPreferences> initWithStringRepresentation(std::u16string_view);
+    static std::shared_ptr<VornickHTMLFormattingPreferences> createWithStringRepresentation(std::u16string_view);
     // Null with error 3 when the value is not a dictionary.
-    static std::shared_ptr<VornickHTMLFormattingPreferences> initWithPropertyList(const Value&, Error* outError);
+    static std::shared_ptr<VornickHTMLFormattingPreferences> createWithPropertyList(const Value&, Error* outError);
 
     // A new set: a copy of `base` with the compact string applied; null when
     // the string does not parse. `base` is left as it is.

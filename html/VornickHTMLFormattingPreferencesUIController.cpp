@@ -99,7 +99,7 @@ void VornickHTMLFormattingPreferencesUIController::updatePreviewTextView()
         }
         m_sampleDocument = DOMDocument::parseHTML(std::string_view(*bytes));
     }
-    VornickHTMLWriter writer(m_active, 0, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(m_active, 0, VornickNewlineConvention::LF);
     auto html = writer.htmlStringFromDocument(*m_sampleDocument);
     auto attributes = std::make_shared<TextAttributeDictionary>();
     (*attributes)[FontAttributeName] = Font::fontWithName(u"Monaco", 10);

@@ -95,9 +95,9 @@ void VornickHTMLSnippetValidator::validateAndSyntaxColorHTMLSnippet(std::u16stri
                                 [](const auto& advisory) { return advisory.kind() == VornickValidationAdvisoryKind::Error; });
     bool anyWarning = std::any_of(m_advisories.begin(), m_advisories.end(),
                                   [](const auto& advisory) { return advisory.kind() == VornickValidationAdvisoryKind::Warning; });
-    auto status = anyError ? VornickFragmentValidationStatusErrors
-        : anyWarning       ? VornickFragmentValidationStatusWarnings
-                           : VornickFragmentValidationStatusValid;
+    auto status = anyError ? VornickFragmentValidationStatus::Errors
+        : anyWarning       ? VornickFragmentValidationStatus::Warnings
+                           : VornickFragmentValidationStatus::Valid;
 
     std::shared_ptr<const AttributedString> coloredString = std::move(m_attributedString);
     m_attributedString = nullptr;

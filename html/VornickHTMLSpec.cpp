@@ -94,7 +94,7 @@ std::shared_ptr<VornickHTMLSpec> VornickHTMLSpec::loadHTMLSpecForDocumentType(Vo
         setError(outError, Error(CocoaErrorDomain, 260, u"Missing HTML specification \"" + name + u"\""));
         return nullptr;
     }
-    auto spec = initWithContentsOfURL(*url, outError);
+    auto spec = createWithContentsOfURL(*url, outError);
     if (!spec) {
         VornickGeneralLog("[{}] {} ... FAILED TO LOAD!", static_cast<long>(type), name);
         return nullptr;
@@ -220,7 +220,7 @@ const VornickTagNameSet* VornickHTMLSpec::allowedElementsToRemoveWhenRemovingAll
 
 // --- Reading
 
-std::shared_ptr<VornickHTMLSpec> VornickHTMLSpec::initWithContentsOfURL(const URL& url, Error* outError)
+std::shared_ptr<VornickHTMLSpec> VornickHTMLSpec::createWithContentsOfURL(const URL& url, Error* outError)
 {
     auto path = url.fileSystemPath();
     if (!path) {
@@ -265,7 +265,7 @@ bool VornickHTMLSpec::readPropertiesFromJSONDictionary(const Value& dictionary)
         for (const Value& item : globals->array()) {
             if (!item.isDictionary())
                 return false;
-            auto attribute = VornickHTMLAttributeSpec::initWithProperties(item);
+            auto attribute = VornickHTMLAttributeSpec::createWithProperties(item);
             if (!attribute)
                 return false;
             m_globalAttributeSpecs[asciiLowercase(attribute->name())] = attribute;
@@ -299,7 +299,7 @@ bool VornickHTMLSpec::readPropertiesFromJSONDictionary(const Value& dictionary)
     for (const Value& item : elements->array()) {
         if (!item.isDictionary())
             return false;
-        auto element = VornickHTMLElementSpec::initWithParentHTMLSpec(this, item);
+        auto element = VornickHTMLElementSpec::createWithParentHTMLSpec(this, item);
         if (!element)
             return false;
         m_elementSpecs[asciiLowercase(element->tagName())] = element;
@@ -325,7 +325,7 @@ bool VornickHTMLSpec::readAttributeGroupWithName(const std::u16string& name, con
     std::vector<std::shared_ptr<VornickHTMLAttributeSpec>> group;
     for (const Value& item : items) {
         if (item.isDictionary()) {
-            auto attribute = VornickHTMLAttributeSpec::initWithProperties(item);
+            auto attribute = VornickHTMLAttributeSpec::createWithProperties(item);
             if (!attribute)
                 return false;
             group.push_back(attribute);

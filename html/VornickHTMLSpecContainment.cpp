@@ -203,7 +203,7 @@ bool VornickHTMLSpec::snippetIsValid(const VornickFragmentDescription& fragment,
     if (m_documentType == VornickHTMLDocumentType::Unknown)
         return true;
     auto result = fragment.validationResultForDocumentType(m_documentType);
-    if (result && result->validationStatus() == VornickFragmentValidationStatusErrors) {
+    if (result && result->validationStatus() == VornickFragmentValidationStatus::Errors) {
         setReason(reasonWhyNot, u"The snippet (\"" + fragment.displayName() + u"\") is not valid " + m_persistableDocumentTypeName);
         return false;
     }

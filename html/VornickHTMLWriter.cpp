@@ -276,23 +276,23 @@ std::shared_ptr<VornickHTMLSpec> specForDocument(const DOMDocument* document)
 // --- Creation and settings
 
 std::shared_ptr<VornickHTMLWriter> VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, int32_t newlineConvention)
+    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, VornickNewlineConvention newlineConvention)
 {
     return std::make_shared<VornickHTMLWriter>(std::move(preferences), substitute, newlineConvention);
 }
 
 VornickHTMLWriter::VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute,
-                                     int32_t newlineConvention)
+                                     VornickNewlineConvention newlineConvention)
     : m_substitute(substitute)
     , m_newlineConvention(newlineConvention)
     , m_output(std::make_unique<Output>())
 {
     BREVANTON_ASSERT(preferences != nullptr,
                      "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
-    BREVANTON_ASSERT(newlineConvention == VornickNewlineConventionLF || newlineConvention == VornickNewlineConventionCR
-                         || newlineConvention == VornickNewlineConventionCRLF,
-                     "Invalid parameter not satisfying: newlineConvention == VornickNewlineConventionLF || newlineConvention == "
-                     "VornickNewlineConventionCR || newlineConvention == VornickNewlineConventionCRLF");
+    BREVANTON_ASSERT(newlineConvention == VornickNewlineConvention::LF || newlineConvention == VornickNewlineConvention::CR
+                         || newlineConvention == VornickNewlineConvention::CRLF,
+                     "Invalid parameter not satisfying: newlineConvention == VornickNewlineConvention::LF || newlineConvention == "
+                     "VornickNewlineConvention::CR || newlineConvention == VornickNewlineConvention::CRLF");
     m_formattingPreferences = std::move(preferences);
     m_newlineString = &vornick_newlineStringForConvention(newlineConvention);
 }
@@ -625,7 +625,7 @@ void VornickHTMLWriter::appendString(std::u16string_view string, VornickSyntaxCo
 // every convention back as a line feed.
 void VornickHTMLWriter::appendStringWithNewlines(std::u16string_view string, VornickSyntaxColoringTokenKind kind)
 {
-    if (m_newlineConvention == VornickNewlineConventionLF || string.find(u'\n') == std::u16string_view::npos) {
+    if (m_newlineConvention == VornickNewlineConvention::LF || string.find(u'\n') == std::u16string_view::npos) {
         appendString(string, kind);
         return;
     }
@@ -1203,7 +1203,7 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
             replacement = u"&#10;";
         else if (c == u'\r')
             replacement = u"&#13;";
-        else if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\f' && c != 0) || (c >= 0x7F && c <= 0x9F)) {
+        else if (VornickIsControlCharacterWrittenAsReference(c)) {
             // Raw, a parser would give back U+FFFD.
             flush(i);
             appendNumericReference(c);

@@ -66,9 +66,9 @@ public:
     // Asserts non-null preferences and a convention of LF, CR or CRLF.
     static std::shared_ptr<VornickHTMLWriter> htmlWriterWithFormattingPreferences(
         std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
-        int32_t newlineConvention);
+        VornickNewlineConvention newlineConvention);
     VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
-                      int32_t newlineConvention);
+                      VornickNewlineConvention newlineConvention);
     ~VornickHTMLWriter();
     VornickHTMLWriter(const VornickHTMLWriter&) = delete;
     VornickHTMLWriter& operator=(const VornickHTMLWriter&) = delete;
@@ -98,7 +98,7 @@ public:
     void setStringEncodingOverride(std::u16string name) { m_stringEncodingOverride = std::move(name); }
 
     char16_t nonBreakingSpaceSubstituteCharacter() const { return m_substitute; }
-    int32_t newlineConvention() const { return m_newlineConvention; }
+    VornickNewlineConvention newlineConvention() const { return m_newlineConvention; }
     const std::u16string& newlineString() const { return *m_newlineString; }
 
     // --- Writing. Each output ends with one newline string.
@@ -192,7 +192,7 @@ private:
     VornickCommentToFragmentDescriptionLookupBlock m_lookup;
     std::u16string m_stringEncodingOverride;
     char16_t m_substitute { 0 };
-    int32_t m_newlineConvention { VornickNewlineConventionLF };
+    VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::LF };
     const std::u16string* m_newlineString { nullptr };
 
     // State of one write.

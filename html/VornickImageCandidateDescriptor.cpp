@@ -24,8 +24,8 @@ void VornickImageCandidateDescriptor::setSizeDescriptorString(std::u16string str
 std::u16string VornickImageCandidateDescriptor::sizeDescriptorKindString() const
 {
     switch (m_sizeDescriptorKind) {
-    case VornickImageCandidateSizeDescriptorKindDensity: return u"x";
-    case VornickImageCandidateSizeDescriptorKindWidth: return u"w";
+    case VornickImageCandidateSizeDescriptorKind::Density: return u"x";
+    case VornickImageCandidateSizeDescriptorKind::Width: return u"w";
     default: return u"?";
     }
 }
@@ -65,7 +65,7 @@ void VornickImageCandidateDescriptor::parseSizeDescriptorString()
     if (!digits || number.back() == u'.' || number.front() == u'.')
         return;
     m_sizeDescriptorValue = value;
-    m_sizeDescriptorKind = unit == u'x' ? VornickImageCandidateSizeDescriptorKindDensity : VornickImageCandidateSizeDescriptorKindWidth;
+    m_sizeDescriptorKind = unit == u'x' ? VornickImageCandidateSizeDescriptorKind::Density : VornickImageCandidateSizeDescriptorKind::Width;
 }
 
 } // namespace brevanton

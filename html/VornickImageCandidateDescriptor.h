@@ -7,12 +7,10 @@
 
 namespace brevanton {
 
-using VornickImageCandidateSizeDescriptorKind = int32_t;
-
-enum : VornickImageCandidateSizeDescriptorKind {
-    VornickImageCandidateSizeDescriptorKindNone = 0,
-    VornickImageCandidateSizeDescriptorKindDensity = 1,
-    VornickImageCandidateSizeDescriptorKindWidth = 2,
+enum class VornickImageCandidateSizeDescriptorKind : int32_t {
+    None = 0,
+    Density = 1,
+    Width = 2,
 };
 
 class VornickImageCandidateDescriptor {
@@ -41,7 +39,7 @@ private:
     std::u16string m_relativeURLString;
     std::u16string m_sizeDescriptorString;
     double m_sizeDescriptorValue { 0 };
-    VornickImageCandidateSizeDescriptorKind m_sizeDescriptorKind { VornickImageCandidateSizeDescriptorKindNone };
+    VornickImageCandidateSizeDescriptorKind m_sizeDescriptorKind { VornickImageCandidateSizeDescriptorKind::None };
 };
 
 } // namespace brevanton

@@ -133,18 +133,18 @@ VornickAttributeValidationOutcome VornickBooleanHTMLAttributeValidator::validate
                                                                                  std::u16string& message) const
 {
     if (value.empty() || equalsIgnoringASCIICase(value, name))
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"Boolean attribute's value must be an empty string, or same as attribute's name";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 VornickAttributeValidationOutcome VornickIntegerHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view,
                                                                                  std::u16string& message) const
 {
     if (scanInteger(value))
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"Value must be an integer: digits 0-9, optionally preceded by spaces and a + or -";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 VornickAttributeValidationOutcome VornickNonNegativeIntegerHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view,
@@ -152,9 +152,9 @@ VornickAttributeValidationOutcome VornickNonNegativeIntegerHTMLAttributeValidato
 {
     auto number = scanInteger(value);
     if (number && *number >= 0)
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"Value must be a non-negative integer: digits 0-9, optionally preceded by spaces and a +";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 VornickAttributeValidationOutcome VornickNonNegativeNonZeroIntegerHTMLAttributeValidator::validate(std::u16string_view value,
@@ -163,9 +163,9 @@ VornickAttributeValidationOutcome VornickNonNegativeNonZeroIntegerHTMLAttributeV
 {
     auto number = scanInteger(value);
     if (number && *number >= 1)
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"Value must be an integer >= 1: digits 0-9, optionally preceded by spaces and a +";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 VornickAttributeValidationOutcome VornickNonNegativeFloatingPointHTMLAttributeValidator::validate(std::u16string_view value,
@@ -174,18 +174,18 @@ VornickAttributeValidationOutcome VornickNonNegativeFloatingPointHTMLAttributeVa
 {
     auto number = scanDouble(value);
     if (number && *number >= 0.0)
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"Value must be a non-negative floating-point number, such as 0, 3.14, 2.9e8, or 6.7e-4";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 VornickAttributeValidationOutcome VornickNumberHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view,
                                                                                 std::u16string& message) const
 {
     if (scanDouble(value))
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"Value must be a number, such as 0, -2, 3.14, 2.9e8, or 6.7e-4";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 VornickAttributeValidationOutcome VornickSpaceSeparatedTokensHTMLAttributeValidator::validate(std::u16string_view value,
@@ -193,23 +193,23 @@ VornickAttributeValidationOutcome VornickSpaceSeparatedTokensHTMLAttributeValida
                                                                                               std::u16string& message) const
 {
     if (!VornickAttributeValueTokens(value).empty())
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"An empty list of space-separated tokens is valid, but probably not what you intended?";
-    return VornickAttributeValidationOutcomeWarning;
+    return VornickAttributeValidationOutcome::Warning;
 }
 
 VornickAttributeValidationOutcome VornickOrderedListTypeHTMLAttributeValidator::validate(std::u16string_view value, std::u16string_view,
                                                                                          std::u16string& message) const
 {
     if (value == u"1" || value == u"a" || value == u"A" || value == u"i" || value == u"I")
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"\"type\" must be one of: 1, a, A, i, I";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 VornickAttributeValidationOutcome VornickTextHTMLAttributeValidator::validate(std::u16string_view, std::u16string_view, std::u16string&) const
 {
-    return VornickAttributeValidationOutcomeValid;
+    return VornickAttributeValidationOutcome::Valid;
 }
 
 void VornickDisallowedOrUnknownHTMLAttributeValidator::validateValueString(std::u16string_view, std::u16string_view attributeName,
@@ -217,7 +217,7 @@ void VornickDisallowedOrUnknownHTMLAttributeValidator::validateValueString(std::
                                                                            const VornickAttributeValidationCompletionBlock& completion)
 {
     std::u16string tag = elementSpec ? asciiLowercase(elementSpec->tagName()) : std::u16string();
-    completion(VornickAttributeValidationOutcomeWarning, u"Unknown attribute. <" + tag + u"> elements don't have a \""
+    completion(VornickAttributeValidationOutcome::Warning, u"Unknown attribute. <" + tag + u"> elements don't have a \""
                    + std::u16string(attributeName) + u"\" attribute, according to the spec.");
 }
 
@@ -225,7 +225,7 @@ VornickAttributeValidationOutcome VornickUnvalidatedHTMLAttributeValidator::vali
                                                                                      std::u16string& message) const
 {
     message = u"No validation result available.";
-    return VornickAttributeValidationOutcomeNoResult;
+    return VornickAttributeValidationOutcome::NoResult;
 }
 
 VornickAttributeValidationOutcome VornickBrowsingContextNameHTMLAttributeValidator::validate(std::u16string_view value,
@@ -233,10 +233,10 @@ VornickAttributeValidationOutcome VornickBrowsingContextNameHTMLAttributeValidat
                                                                                              std::u16string& message) const
 {
     if (!value.empty() && value[0] != u'_')
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message = u"A browsing context name must contain at least one character, and cannot begin with a '_' character. "
               u"(Names starting with an underscore are reserved for special keywords.)";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 VornickAttributeValidationOutcome VornickBrowsingContextNameOrKeywordHTMLAttributeValidator::validate(std::u16string_view value,
@@ -245,14 +245,14 @@ VornickAttributeValidationOutcome VornickBrowsingContextNameOrKeywordHTMLAttribu
 {
     for (auto keyword : { u"_blank", u"_self", u"_parent", u"_top" }) {
         if (equalsIgnoringASCIICase(value, keyword))
-            return VornickAttributeValidationOutcomeValid;
+            return VornickAttributeValidationOutcome::Valid;
     }
     std::u16string ignored;
-    if (VornickBrowsingContextNameHTMLAttributeValidator::validate(value, name, ignored) == VornickAttributeValidationOutcomeValid)
-        return VornickAttributeValidationOutcomeValid;
+    if (VornickBrowsingContextNameHTMLAttributeValidator::validate(value, name, ignored) == VornickAttributeValidationOutcome::Valid)
+        return VornickAttributeValidationOutcome::Valid;
     message = u"Value must be one of \"_blank\", \"_self\", \"_parent\", or \"_top\", or a valid browsing context name "
               u"(1 or more characters, starting with something other than an '_' character).";
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 // --- MIME types
@@ -276,13 +276,13 @@ VornickAttributeValidationOutcome VornickMIMETypeHTMLAttributeValidator::validat
     std::u16string identifier = wellFormed ? typeIdentifierForMIMEType(value) : std::u16string();
     if (identifier.empty()) {
         message = u"Value doesn't appear to be a valid MIME Type.";
-        return VornickAttributeValidationOutcomeInvalid;
+        return VornickAttributeValidationOutcome::Invalid;
     }
     if (isDynamicTypeIdentifier(identifier)) {
         message = std::u16string(value) + u" appears to be a well-formed MIME Type, but it is not one that OS X knows about.";
-        return VornickAttributeValidationOutcomeWarning;
+        return VornickAttributeValidationOutcome::Warning;
     }
-    return VornickAttributeValidationOutcomeValid;
+    return VornickAttributeValidationOutcome::Valid;
 }
 
 // --- Enumerated values
@@ -293,12 +293,12 @@ VornickAttributeValidationOutcome VornickEnumeratedHTMLAttributeValidator::valid
     const auto& tokens = allowedTokensInLowercase();
     std::u16string lowered = lowercase(value);
     if (std::find(tokens.begin(), tokens.end(), lowered) != tokens.end())
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     std::u16string list = joined(tokens, u", ");
     if (list.starts_with(u","))
         list = u"(empty string)" + list;
     message = u"Value must be one of: " + list;
-    return VornickAttributeValidationOutcomeInvalid;
+    return VornickAttributeValidationOutcome::Invalid;
 }
 
 #define BREVANTON_TOKENS(ClassName, ...)                                                   \
@@ -360,7 +360,7 @@ VornickAttributeValidationOutcome VornickUniqueSpaceSeparatedTokensHTMLAttribute
     Tokens tokens = VornickAttributeValueTokens(value);
     if (tokens.empty()) {
         message = u"An empty list of space-separated tokens is valid, but probably not what you intended?";
-        return VornickAttributeValidationOutcomeWarning;
+        return VornickAttributeValidationOutcome::Warning;
     }
     const auto& allowed = allowedTokensInLowercase();
     std::set<std::u16string> seen;
@@ -377,7 +377,7 @@ VornickAttributeValidationOutcome VornickUniqueSpaceSeparatedTokensHTMLAttribute
             disallowed.push_back(lowered);
     }
     if (repeated.empty() && disallowed.empty())
-        return VornickAttributeValidationOutcomeValid;
+        return VornickAttributeValidationOutcome::Valid;
     message.clear();
     if (!disallowed.empty()) {
         Tokens sorted = allowed;
@@ -390,7 +390,7 @@ VornickAttributeValidationOutcome VornickUniqueSpaceSeparatedTokensHTMLAttribute
             message += u"  ";
         message += u"Some token(s) appeared more than once: " + joined(repeated, u", ") + u".";
     }
-    return VornickAttributeValidationOutcomeWarning;
+    return VornickAttributeValidationOutcome::Warning;
 }
 
 } // namespace brevanton

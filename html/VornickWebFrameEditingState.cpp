@@ -171,9 +171,9 @@ void vornick_setUserFragmentSet(const WebFrame& frame, std::shared_ptr<VornickFr
 
 std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
 {
-    int32_t newlineConvention = VornickNewlineConventionLF;
+    VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF;
     if (auto lineIndex = vornick_lineIndexForLastGeneratedHTMLString(frame)) {
-        if (lineIndex->newlineConvention() != VornickNewlineConventionUnknown)
+        if (lineIndex->newlineConvention() != VornickNewlineConvention::Unknown)
             newlineConvention = lineIndex->newlineConvention();
     }
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(

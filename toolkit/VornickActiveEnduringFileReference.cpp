@@ -59,7 +59,7 @@ bool VornickActiveEnduringFileReference::startWatchingAndScanningTheFileTree()
     reference->resolveAndUse([&](const URL& url) {
         if (!url.hasDirectoryPath())
             return;
-        watcher = VornickFileTreeWatcher::initToWatchFileTreeAtURL(url, 0);
+        watcher = VornickFileTreeWatcher::createToWatchFileTreeAtURL(url, 0);
     });
     if (!watcher)
         return false;

@@ -4,7 +4,7 @@
 
 namespace brevanton {
 
-std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::initAsStandaloneSnapshotOfURL(const URL& url)
+std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::createAsStandaloneSnapshotOfURL(const URL& url)
 {
     auto snapshot = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(url));
     auto path = url.fileSystemPath();

@@ -16,7 +16,7 @@ class VornickFileSnapshot {
 public:
     // A snapshot of the file at `url` with no parent snapshot. A URL that
     // names no file gives a snapshot whose exists() is false.
-    static std::shared_ptr<VornickFileSnapshot> initAsStandaloneSnapshotOfURL(const URL& url);
+    static std::shared_ptr<VornickFileSnapshot> createAsStandaloneSnapshotOfURL(const URL& url);
 
     const URL& fileURL() const { return m_url; }
     bool exists() const { return m_exists; }

@@ -26,7 +26,7 @@ std::shared_ptr<VornickKnownFileURLsUpdater>& sharedUpdater()
 
 } // namespace
 
-std::shared_ptr<VornickFileTreeWatcher> VornickFileTreeWatcher::initToWatchFileTreeAtURL(const URL& folderURL,
+std::shared_ptr<VornickFileTreeWatcher> VornickFileTreeWatcher::createToWatchFileTreeAtURL(const URL& folderURL,
                                                                                         uint64_t resumingFromFSEventID)
 {
     Maker make;

@@ -32,7 +32,7 @@ public:
 
     // A watcher of the tree at `folderURL`, resuming after a saved event
     // identifier (0: none). nullptr while no maker is installed.
-    static std::shared_ptr<VornickFileTreeWatcher> initToWatchFileTreeAtURL(const URL& folderURL,
+    static std::shared_ptr<VornickFileTreeWatcher> createToWatchFileTreeAtURL(const URL& folderURL,
                                                                             uint64_t resumingFromFSEventID);
     static void setMaker(Maker);
 

@@ -24,7 +24,7 @@ void VornickHostConnectionWatcher::checkNow()
 
 void VornickHostConnectionWatcher::reachabilityChanged(bool reachable)
 {
-    int32_t status = reachable ? VornickHostConnectionStatusReachable : VornickHostConnectionStatusUnreachable;
+    VornickHostConnectionStatus status = reachable ? VornickHostConnectionStatus::Reachable : VornickHostConnectionStatus::Unreachable;
     if (status == m_status)
         return;
     m_status = status;

@@ -13,10 +13,10 @@ namespace brevanton {
 
 class VornickHostConnectionWatcher;
 
-enum VornickHostConnectionStatus : int32_t {
-    VornickHostConnectionStatusUnreachable = 0,
-    VornickHostConnectionStatusReachable = 1,
-    VornickHostConnectionStatusUnknown = 2, // before the first report
+enum class VornickHostConnectionStatus : int32_t {
+    Unreachable = 0,
+    Reachable = 1,
+    Unknown = 2, // before the first report
 };
 
 class VornickHostConnectionWatcherDelegate {
@@ -38,8 +38,8 @@ public:
     VornickHostConnectionWatcher& operator=(const VornickHostConnectionWatcher&) = delete;
 
     const std::u16string& hostName() const { return m_hostName; }
-    // VornickHostConnectionStatusUnknown until the first report, then reachable or not.
-    int32_t hostConnectionStatus() const { return m_status; }
+    // VornickHostConnectionStatus::Unknown until the first report, then reachable or not.
+    VornickHostConnectionStatus hostConnectionStatus() const { return m_status; }
 
     // Not owned.
     VornickHostConnectionWatcherDelegate* delegate() const { return m_delegate; }
@@ -54,7 +54,7 @@ public:
 
 private:
     std::u16string m_hostName;
-    int32_t m_status { VornickHostConnectionStatusUnknown };
+    VornickHostConnectionStatus m_status { VornickHostConnectionStatus::Unknown };
     VornickHostConnectionWatcherDelegate* m_delegate { nullptr };
     std::shared_ptr<HostReachability> m_reachability;
 };

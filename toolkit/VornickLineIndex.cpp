@@ -8,7 +8,7 @@
 
 namespace brevanton {
 
-std::shared_ptr<const VornickLineIndex> VornickLineIndex::initByIndexingString(
+std::shared_ptr<const VornickLineIndex> VornickLineIndex::createByIndexingString(
     std::shared_ptr<const std::u16string> string, int64_t baseLineNumber, int64_t baseColumnNumber,
     int64_t tabWidth)
 {
@@ -18,10 +18,10 @@ std::shared_ptr<const VornickLineIndex> VornickLineIndex::initByIndexingString(
                                                     baseColumnNumber, tabWidth);
 }
 
-std::shared_ptr<const VornickLineIndex> VornickLineIndex::initByIndexingString(
+std::shared_ptr<const VornickLineIndex> VornickLineIndex::createByIndexingString(
     std::u16string string, int64_t baseLineNumber, int64_t baseColumnNumber, int64_t tabWidth)
 {
-    return initByIndexingString(std::make_shared<const std::u16string>(std::move(string)),
+    return createByIndexingString(std::make_shared<const std::u16string>(std::move(string)),
                                 baseLineNumber, baseColumnNumber, tabWidth);
 }
 
@@ -51,14 +51,14 @@ void VornickLineIndex::indexLines()
             // The LF of a CR LF pair was taken with its CR.
             if (i > 0 && characters[i - 1] == u'\r')
                 return;
-            if (m_newlineConvention == VornickNewlineConventionUnknown)
-                m_newlineConvention = VornickNewlineConventionLF;
+            if (m_newlineConvention == VornickNewlineConvention::Unknown)
+                m_newlineConvention = VornickNewlineConvention::LF;
             m_startOffsetsByLine.push_back(i + 1);
             return;
         }
         bool pair = i + 1 < length && characters[i + 1] == u'\n';
-        if (m_newlineConvention == VornickNewlineConventionUnknown)
-            m_newlineConvention = pair ? VornickNewlineConventionCRLF : VornickNewlineConventionCR;
+        if (m_newlineConvention == VornickNewlineConvention::Unknown)
+            m_newlineConvention = pair ? VornickNewlineConvention::CRLF : VornickNewlineConvention::CR;
         m_startOffsetsByLine.push_back(pair ? i + 2 : i + 1);
     };
 

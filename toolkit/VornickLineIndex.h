@@ -18,10 +18,10 @@ public:
     // Indexes `string`, which the index keeps (shared, never modified).
     // CR LF, a lone CR and a lone LF each end one line, whatever the text
     // mixes. An empty (or null) text gives no index.
-    static std::shared_ptr<const VornickLineIndex> initByIndexingString(
+    static std::shared_ptr<const VornickLineIndex> createByIndexingString(
         std::shared_ptr<const std::u16string> string, int64_t baseLineNumber,
         int64_t baseColumnNumber, int64_t tabWidth);
-    static std::shared_ptr<const VornickLineIndex> initByIndexingString(
+    static std::shared_ptr<const VornickLineIndex> createByIndexingString(
         std::u16string string, int64_t baseLineNumber, int64_t baseColumnNumber, int64_t tabWidth);
 
     const std::u16string& string() const { return *m_string; }
@@ -31,9 +31,9 @@ public:
     int64_t baseColumnNumber() const { return m_baseColumnNumber; }
     int64_t tabWidth() const { return m_tabWidth; }
 
-    // The convention of the first line break, VornickNewlineConventionUnknown
+    // The convention of the first line break, VornickNewlineConvention::Unknown
     // when the text has none.
-    int32_t newlineConvention() const { return m_newlineConvention; }
+    VornickNewlineConvention newlineConvention() const { return m_newlineConvention; }
 
     // The offset of `column` on `line` (both counted from the base numbers),
     // a tab advancing to the next tab stop. VornickNotFound for a line outside
@@ -51,7 +51,7 @@ private:
     int64_t m_baseLineNumber;
     int64_t m_baseColumnNumber;
     int64_t m_tabWidth;
-    int32_t m_newlineConvention { VornickNewlineConventionUnknown };
+    VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::Unknown };
 };
 
 } // namespace brevanton

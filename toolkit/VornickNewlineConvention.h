@@ -6,15 +6,15 @@
 
 namespace brevanton {
 
-enum VornickNewlineConvention : int32_t {
-    VornickNewlineConventionLF = 0,   // "\n"
-    VornickNewlineConventionCR = 1,   // "\r"
-    VornickNewlineConventionCRLF = 2, // "\r\n"
+enum class VornickNewlineConvention : int32_t {
+    LF = 0,   // "\n"
+    CR = 1,   // "\r"
+    CRLF = 2, // "\r\n"
     // A text without any line break.
-    VornickNewlineConventionUnknown = 3,
+    Unknown = 3,
 };
 
 // "\r" for CR, "\r\n" for CRLF, "\n" for any other value.
-const std::u16string& vornick_newlineStringForConvention(int32_t convention);
+const std::u16string& vornick_newlineStringForConvention(VornickNewlineConvention);
 
 } // namespace brevanton

@@ -36,7 +36,7 @@ std::shared_ptr<VornickObjectArchive> VornickObjectArchive::archiveWithAttribute
     return archive;
 }
 
-std::shared_ptr<VornickObjectArchive> VornickObjectArchive::initWithContentsOfURL(const URL& url, Error* outError)
+std::shared_ptr<VornickObjectArchive> VornickObjectArchive::createWithContentsOfURL(const URL& url, Error* outError)
 {
     auto path = url.fileSystemPath();
     if (!path) {
@@ -45,7 +45,7 @@ std::shared_ptr<VornickObjectArchive> VornickObjectArchive::initWithContentsOfUR
     }
     // The snapshot comes first, so that a change made while reading shows
     // as a difference from it later.
-    auto snapshot = VornickFileSnapshot::initAsStandaloneSnapshotOfURL(url);
+    auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
     auto bytes = readFile(*path, outError);
     if (!bytes)
         return nullptr;
@@ -118,7 +118,7 @@ std::optional<std::string> VornickObjectArchive::jsonDataReturningErrorIn(Error*
 
 std::optional<std::string> VornickObjectArchive::dataInFormat(VornickObjectArchiveFormat format, Error* outError) const
 {
-    return format == VornickObjectArchiveFormatXML ? xmlDataReturningErrorIn(outError)
+    return format == VornickObjectArchiveFormat::XML ? xmlDataReturningErrorIn(outError)
                                                    : jsonDataReturningErrorIn(outError);
 }
 

@@ -18,9 +18,9 @@ namespace brevanton {
 class VornickFileSnapshot;
 class VornickKeyValueCoding;
 
-enum VornickObjectArchiveFormat {
-    VornickObjectArchiveFormatXML,
-    VornickObjectArchiveFormatJSON,
+enum class VornickObjectArchiveFormat {
+    XML,
+    JSON,
 };
 
 class VornickObjectArchive {
@@ -37,7 +37,7 @@ public:
     // an optional byte order mark and whitespace) with "<?xml", JSON
     // otherwise. Null when the file cannot be read or parsed (the error by
     // reference) or when its top level is not a dictionary (no error).
-    static std::shared_ptr<VornickObjectArchive> initWithContentsOfURL(const URL&, Error* outError);
+    static std::shared_ptr<VornickObjectArchive> createWithContentsOfURL(const URL&, Error* outError);
     // The same for bytes in memory (no snapshot).
     static std::shared_ptr<VornickObjectArchive> archiveWithData(std::string_view bytes, Error* outError);
 

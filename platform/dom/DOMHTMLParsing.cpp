@@ -1,6 +1,7 @@
 #include "platform/dom/DOMParsing.h"
 
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMControlCharacters.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/GumboInputGuard.h"
@@ -418,6 +419,10 @@ unsigned commentsBeforeDoctype(const GumboDocument& document, std::string_view s
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 {
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
+    std::string protectedText;
+    bool hasControls = protectControlCharacters(utf8, protectedText);
+    if (hasControls)
+        utf8 = protectedText;
     auto guarded = guardGumboInput(utf8, {}, DOMMaximumNestingDepth);
     if (guarded.changed)
         utf8 = guarded.markup;
@@ -438,6 +443,8 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
                                                            toUTF16(source.system_identifier ? source.system_identifier : "")),
                               document->childAt(commentsBeforeDoctype(source, utf8)));
     }
+    if (hasControls)
+        restoreControlCharacters(*document);
     // The arena releases gumbo's tree.
     return document;
 }

@@ -38,7 +38,7 @@ TEST(VornickNodeGeometryTest, BoxesComeFromTheWebViewAndConvertToOtherViews)
     range->setStart(a->firstChild(), 0);
     range->setEnd(document->getElementById(u"c")->firstChild(), 2);
     auto guess = vornick_boundingBoxBestGuess(*range, VornickNodeBoundsGetterForView(*webView),
-                                              [](const VornickRect& proposed, const DOMNode&, int) { return proposed; }, true);
+                                              [](const VornickRect& proposed, const DOMNode&, VornickRectEdge) { return proposed; }, true);
     EXPECT_EQ(guess.y, 0);
     EXPECT_EQ(guess.maxY(), 40);
 

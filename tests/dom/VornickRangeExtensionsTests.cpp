@@ -27,30 +27,30 @@ TEST(VornickRangeExtensions, IntersectionsOfRanges)
     auto a = rangeOf(text, 1, text, 5);
     std::shared_ptr<DOMRange> overlap;
 
-    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 1, text, 5), &overlap), VornickRangesIdentical);
+    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 1, text, 5), &overlap), VornickRangeIntersectionResult::Identical);
     ASSERT_TRUE(overlap);
     EXPECT_EQ(overlap->endOffset(), 5u);
-    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 2, text, 4), &overlap), VornickRangeFirstContainsSecond);
-    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 0, text, 6), &overlap), VornickRangeSecondContainsFirst);
-    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 3, text, 8), &overlap), VornickRangePartialIntersection);
+    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 2, text, 4), &overlap), VornickRangeIntersectionResult::FirstContainsSecond);
+    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 0, text, 6), &overlap), VornickRangeIntersectionResult::SecondContainsFirst);
+    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 3, text, 8), &overlap), VornickRangeIntersectionResult::PartialIntersection);
     EXPECT_EQ(overlap->startOffset(), 3u);
     EXPECT_EQ(overlap->endOffset(), 5u);
-    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 0, text, 2), &overlap), VornickRangePartialIntersection);
+    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 0, text, 2), &overlap), VornickRangeIntersectionResult::PartialIntersection);
     EXPECT_EQ(overlap->startOffset(), 1u);
     EXPECT_EQ(overlap->endOffset(), 2u);
-    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 5, text, 8), &overlap), VornickRangeNoIntersection)
+    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 5, text, 8), &overlap), VornickRangeIntersectionResult::NoIntersection)
         << "touching ranges do not meet";
     EXPECT_FALSE(overlap);
 
     auto collapsed = rangeOf(text, 5, text, 5);
-    EXPECT_EQ(vornick_testIntersectionWithRange(*collapsed, *a), VornickRangeSecondContainsFirst);
-    EXPECT_EQ(vornick_testIntersectionWithRange(*collapsed, *rangeOf(text, 5, text, 5)), VornickRangePartialIntersection);
-    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 7, text, 7)), VornickRangeNoIntersection);
+    EXPECT_EQ(vornick_testIntersectionWithRange(*collapsed, *a), VornickRangeIntersectionResult::SecondContainsFirst);
+    EXPECT_EQ(vornick_testIntersectionWithRange(*collapsed, *rangeOf(text, 5, text, 5)), VornickRangeIntersectionResult::PartialIntersection);
+    EXPECT_EQ(vornick_testIntersectionWithRange(*a, *rangeOf(text, 7, text, 7)), VornickRangeIntersectionResult::NoIntersection);
 
     EXPECT_TRUE(vornick_isContainedByRange(*a, *rangeOf(text, 1, text, 5)));
     EXPECT_FALSE(vornick_isContainedByRange(*collapsed, *rangeOf(text, 5, text, 5)));
-    EXPECT_EQ(VornickStringFromRangeIntersectionResult(4), u"DOMRanges are identical");
-    EXPECT_EQ(VornickStringFromRangeIntersectionResult(7), u"First DOMRange does not intersect second");
+    EXPECT_EQ(VornickStringFromRangeIntersectionResult(VornickRangeIntersectionResult::Identical), u"DOMRanges are identical");
+    EXPECT_EQ(VornickStringFromRangeIntersectionResult(static_cast<VornickRangeIntersectionResult>(7)), u"First DOMRange does not intersect second");
 }
 
 TEST(VornickRangeExtensions, AddingARangeMakesTheUnion)
@@ -369,15 +369,15 @@ TEST(VornickRangeExtensions, BestGuessBoundsFromTheNeighbours)
             return { 0, 0, 200, 200 };
         return {};
     };
-    int edgeAsked = 0;
-    auto gap = [&](const VornickRect& rect, const DOMNode&, int edge) {
+    VornickRectEdge edgeAsked = VornickRectEdge::MinY;
+    auto gap = [&](const VornickRect& rect, const DOMNode&, VornickRectEdge edge) {
         edgeAsked = edge;
         return rect;
     };
     EXPECT_EQ(vornick_boundingBoxBestGuess(*rangeOf(body, 1, body, 1), bounds, gap, true), (VornickRect { 0, 20, 100, 20 }));
     EXPECT_EQ(vornick_boundingBoxBestGuess(*rangeOf(body, 0, body, 2), bounds, gap, true), (VornickRect { 0, 0, 100, 60 }));
     vornick_boundingBoxBestGuess(*rangeOf(body, 2, body, 2), bounds, gap, true);
-    EXPECT_EQ(edgeAsked, VornickMaxYEdge);
+    EXPECT_EQ(edgeAsked, VornickRectEdge::MaxY);
     EXPECT_THROW(vornick_boundingBoxBestGuess(*rangeOf(body, 2, body, 2), nullptr, gap, true), InternalInconsistencyException);
 }
 

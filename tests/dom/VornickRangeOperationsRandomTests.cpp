@@ -155,8 +155,8 @@ TEST(VornickRangeOperations, BoundaryMovesKeepTheSelectedText)
         std::shared_ptr<DOMRange> reverseCommon;
         auto forward = vornick_testIntersectionWithRange(*original, *other, &common);
         auto backward = vornick_testIntersectionWithRange(*other, *original, &reverseCommon);
-        int mirrored = forward == VornickRangeFirstContainsSecond ? VornickRangeSecondContainsFirst
-            : forward == VornickRangeSecondContainsFirst         ? VornickRangeFirstContainsSecond
+        VornickRangeIntersectionResult mirrored = forward == VornickRangeIntersectionResult::FirstContainsSecond ? VornickRangeIntersectionResult::SecondContainsFirst
+            : forward == VornickRangeIntersectionResult::SecondContainsFirst         ? VornickRangeIntersectionResult::FirstContainsSecond
                                                                  : forward;
         EXPECT_EQ(backward, mirrored) << "intersection " << what << " with " << toUTF8(vornick_description(*other));
         if (common && reverseCommon) {

@@ -66,7 +66,7 @@ TEST(VornickRelativeDOMPath, ArchivingRoundTripsAndRejectsForeignNodeTypes)
     auto path = VornickRelativeDOMPath::pathToPosition({ child(document->body()->firstChild(), 0), 2 },
                                                        document->body().get(), true);
     Value archived = path->encodeWithCoder();
-    auto decoded = VornickRelativeDOMPath::initWithCoder(archived);
+    auto decoded = VornickRelativeDOMPath::createWithCoder(archived);
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->description(), path->description());
     EXPECT_TRUE(decoded->skipsWhitespaceNodes());
@@ -74,10 +74,10 @@ TEST(VornickRelativeDOMPath, ArchivingRoundTripsAndRejectsForeignNodeTypes)
     auto component = VornickRelativeDOMPathComponent(1, u"P", 0, false).encodeWithCoder();
     EXPECT_FALSE(component.contains(u"offsetSkipsWhitespaceNodes"));
     component.set(u"nodeType", Value(11));
-    EXPECT_FALSE(VornickRelativeDOMPathComponent::initWithCoder(component));
+    EXPECT_FALSE(VornickRelativeDOMPathComponent::createWithCoder(component));
     path->insertOffset(4, 0);
-    EXPECT_FALSE(VornickRelativeDOMPath::initWithCoder(path->encodeWithCoder())) << "a \"*\" component does not decode";
-    EXPECT_FALSE(VornickRelativeDOMPath::initWithCoder(Value(Dictionary {})));
+    EXPECT_FALSE(VornickRelativeDOMPath::createWithCoder(path->encodeWithCoder())) << "a \"*\" component does not decode";
+    EXPECT_FALSE(VornickRelativeDOMPath::createWithCoder(Value(Dictionary {})));
 
     EXPECT_THROW(VornickRelativeDOMPath({ std::make_shared<VornickRelativeDOMPathComponent>(1, u"P", 0, true) }, false),
                  InternalInconsistencyException);
@@ -98,10 +98,10 @@ TEST(VornickFreezeDriedDOMRange, FreezingAndThawing)
     ASSERT_TRUE(thawed);
     EXPECT_EQ(thawed->toString(), u"yzuv");
 
-    auto decoded = VornickFreezeDriedDOMRange::initWithCoder(frozen->encodeWithCoder());
+    auto decoded = VornickFreezeDriedDOMRange::createWithCoder(frozen->encodeWithCoder());
     ASSERT_TRUE(decoded);
     EXPECT_EQ(decoded->thawRangeRelativeToNewAncestor(body)->toString(), u"bcde");
-    EXPECT_FALSE(VornickFreezeDriedDOMRange::initWithCoder(Value(Dictionary {})));
+    EXPECT_FALSE(VornickFreezeDriedDOMRange::createWithCoder(Value(Dictionary {})));
 
     range->collapse(true);
     auto collapsed = vornick_freezeDriedRangeRelativeToAncestor(*range, body, false);

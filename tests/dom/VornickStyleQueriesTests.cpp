@@ -83,7 +83,7 @@ TEST(VornickStyleQueries, TypedGettersFallBackOnOtherTypes)
     EXPECT_EQ(vornick_listStyleType(style), std::nullopt) << "a list is not an identifier";
     EXPECT_EQ(vornick_getPrimitiveIdentifierValue(style, u"list-style-type", std::nullopt), u"disc");
     EXPECT_FALSE(vornick_listStylePosition(style));
-    EXPECT_EQ(vornick_textDecoration(style), VornickTextDecorationLineThrough);
+    EXPECT_EQ(vornick_textDecoration(style), VornickTextDecoration::LineThrough);
     EXPECT_EQ(style.getPropertyValue(u"color"), u"rgb(255, 0, 0)");
     style.values[u"width"] = VornickCSSValue::pixels(1e20);
     EXPECT_EQ(style.getPropertyValue(u"width"), u"100000000000000000000px") << "no trailing point";

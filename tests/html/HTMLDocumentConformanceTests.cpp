@@ -41,7 +41,7 @@ std::vector<std::string> problems(const VornickHTMLSpec& spec, const DOMDocument
             auto validator = VornickHTMLAttributeValidator::attributeValidatorForAttributeName(attribute.name, *elementSpec);
             validator->validateValueString(attribute.value, attribute.name, &element, elementSpec.get(),
                                            [&](VornickAttributeValidationOutcome outcome, const std::u16string& message) {
-                if (outcome != VornickAttributeValidationOutcomeValid)
+                if (outcome != VornickAttributeValidationOutcome::Valid)
                     found.push_back("<" + toUTF8(tag) + " " + toUTF8(attribute.name) + "> " + toUTF8(message));
             });
         }

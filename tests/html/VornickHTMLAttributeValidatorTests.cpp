@@ -15,7 +15,7 @@ namespace brevanton {
 namespace {
 
 struct Result {
-    VornickAttributeValidationOutcome outcome { VornickAttributeValidationOutcomeNoResult };
+    VornickAttributeValidationOutcome outcome { VornickAttributeValidationOutcome::NoResult };
     std::u16string message;
     int calls { 0 };
 };
@@ -40,9 +40,9 @@ VornickAttributeValidationOutcome outcome(std::u16string_view value, std::u16str
     return run(validator, value, name).outcome;
 }
 
-constexpr auto Valid = VornickAttributeValidationOutcomeValid;
-constexpr auto Warning = VornickAttributeValidationOutcomeWarning;
-constexpr auto Invalid = VornickAttributeValidationOutcomeInvalid;
+constexpr auto Valid = VornickAttributeValidationOutcome::Valid;
+constexpr auto Warning = VornickAttributeValidationOutcome::Warning;
+constexpr auto Invalid = VornickAttributeValidationOutcome::Invalid;
 
 TEST(VornickHTMLAttributeValidatorSelection, ValueKindsOfTheSpecificationSelectValidators)
 {
@@ -115,7 +115,7 @@ TEST(VornickHTMLAttributeValidators, NumbersBooleansAndNames)
     EXPECT_EQ(outcome<VornickBrowsingContextNameOrKeywordHTMLAttributeValidator>(u"_TOP"), Valid);
     EXPECT_EQ(outcome<VornickBrowsingContextNameOrKeywordHTMLAttributeValidator>(u"frame1"), Valid);
     EXPECT_EQ(outcome<VornickBrowsingContextNameOrKeywordHTMLAttributeValidator>(u"_new"), Invalid);
-    EXPECT_EQ(outcome<VornickUnvalidatedHTMLAttributeValidator>(u"x"), VornickAttributeValidationOutcomeNoResult);
+    EXPECT_EQ(outcome<VornickUnvalidatedHTMLAttributeValidator>(u"x"), VornickAttributeValidationOutcome::NoResult);
 }
 
 TEST(VornickHTMLAttributeValidators, EnumeratedValuesAndTokenLists)

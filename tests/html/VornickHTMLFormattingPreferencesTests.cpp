@@ -14,7 +14,7 @@ namespace {
 
 std::shared_ptr<VornickHTMLFormattingPreferences> parsed(std::u16string_view string)
 {
-    return VornickHTMLFormattingPreferences::initWithStringRepresentation(string);
+    return VornickHTMLFormattingPreferences::createWithStringRepresentation(string);
 }
 
 } // namespace
@@ -107,7 +107,7 @@ TEST(VornickHTMLFormattingPreferences, SavedFormsRoundTrip)
         auto again = parsed(preferences->stringRepresentation());
         ASSERT_TRUE(again);
         EXPECT_TRUE(again->hasSameSavedValuesAs(*preferences)) << toUTF8(string);
-        auto fromList = VornickHTMLFormattingPreferences::initWithPropertyList(Value(preferences->propertyList()), nullptr);
+        auto fromList = VornickHTMLFormattingPreferences::createWithPropertyList(Value(preferences->propertyList()), nullptr);
         ASSERT_TRUE(fromList);
         EXPECT_EQ(fromList->stringRepresentation(), preferences->stringRepresentation());
     }
@@ -118,13 +118,13 @@ TEST(VornickHTMLFormattingPreferences, SavedFormsRoundTrip)
     Dictionary partial = preferences.propertyList();
     partial.erase(u"spacesPerTab");
     partial.erase(u"useTabs");
-    auto read = VornickHTMLFormattingPreferences::initWithPropertyList(Value(partial), nullptr);
+    auto read = VornickHTMLFormattingPreferences::createWithPropertyList(Value(partial), nullptr);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->spacesPerTab(), 1u);
     EXPECT_FALSE(read->useTabs());
 
     Error error;
-    EXPECT_FALSE(VornickHTMLFormattingPreferences::initWithPropertyList(Value(u"4,4"), &error));
+    EXPECT_FALSE(VornickHTMLFormattingPreferences::createWithPropertyList(Value(u"4,4"), &error));
     EXPECT_EQ(error.code(), 3);
     EXPECT_EQ(error.domain(), "com.Orbendalworks.Brevanton.ErrorDomain");
 

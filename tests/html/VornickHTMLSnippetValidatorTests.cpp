@@ -12,7 +12,7 @@ namespace {
 
 struct Validation {
     std::shared_ptr<const AttributedString> coloredString;
-    VornickFragmentValidationStatus status { VornickFragmentValidationStatusNoResultYet };
+    VornickFragmentValidationStatus status { VornickFragmentValidationStatus::NoResultYet };
     std::vector<VornickValidationAdvisory> advisories;
 
     std::vector<std::u16string> messages() const
@@ -46,33 +46,33 @@ const Color* colorAt(const AttributedString& string, size_t index)
 TEST(HTMLSnippetValidator, StatusFollowsTheWorstAdvisory)
 {
     auto valid = validate(u"<p>{content}</p>");
-    EXPECT_EQ(valid.status, VornickFragmentValidationStatusValid);
+    EXPECT_EQ(valid.status, VornickFragmentValidationStatus::Valid);
     EXPECT_TRUE(valid.advisories.empty());
 
     auto twice = validate(u"<p>{content}</p><p>{content}</p>");
-    EXPECT_EQ(twice.status, VornickFragmentValidationStatusErrors);
+    EXPECT_EQ(twice.status, VornickFragmentValidationStatus::Errors);
     ASSERT_EQ(twice.messages(), std::vector<std::u16string> { u"{content} must only appear once." });
     EXPECT_EQ(twice.advisories[0].offset(), 19u);
     EXPECT_TRUE(twice.advisories[0].isStructuralIssue());
     EXPECT_EQ(validate(u"{content} {content} {content}").advisories.size(), 2u);
     // Other expressions may repeat.
-    EXPECT_EQ(validate(u"<p>{name} {name} {content}</p>").status, VornickFragmentValidationStatusValid);
+    EXPECT_EQ(validate(u"<p>{name} {name} {content}</p>").status, VornickFragmentValidationStatus::Valid);
 
     auto unknown = validate(u"<blink>text");
-    EXPECT_EQ(unknown.status, VornickFragmentValidationStatusErrors);
+    EXPECT_EQ(unknown.status, VornickFragmentValidationStatus::Errors);
     auto messages = unknown.messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_NE(messages[0].find(u"<blink> is not part of"), std::u16string::npos);
     EXPECT_EQ(messages[1], u"Missing close tag: </blink>");
 
     auto disallowed = validate(u"<p><b>x</b></p>", VornickHTMLDocumentType::HTML5, std::set<std::u16string> { u"p" });
-    EXPECT_EQ(disallowed.status, VornickFragmentValidationStatusErrors);
+    EXPECT_EQ(disallowed.status, VornickFragmentValidationStatus::Errors);
     EXPECT_EQ(disallowed.messages(), std::vector<std::u16string> { u"<b> disallowed by snippet set" });
     EXPECT_EQ(validate(u"<p><b>x</b></p>", VornickHTMLDocumentType::HTML5, std::set<std::u16string> { u"p", u"b" }).status,
-              VornickFragmentValidationStatusValid);
+              VornickFragmentValidationStatus::Valid);
 
     auto warning = validate(u"<p title<x=\"a\">t</p>");
-    EXPECT_EQ(warning.status, VornickFragmentValidationStatusWarnings) << toUTF8(warning.messages().empty() ? u"" : warning.messages()[0]);
+    EXPECT_EQ(warning.status, VornickFragmentValidationStatus::Warnings) << toUTF8(warning.messages().empty() ? u"" : warning.messages()[0]);
 }
 
 TEST(HTMLSnippetValidator, ColoursTokensAndMarksTags)
@@ -90,7 +90,7 @@ TEST(HTMLSnippetValidator, ColoursTokensAndMarksTags)
     // What no token covers (here, all after the scan stopped at a misplaced end tag) stays light grey.
     std::u16string broken = u"<p>a</b> rest";
     auto stopped = validate(broken);
-    EXPECT_EQ(stopped.status, VornickFragmentValidationStatusErrors);
+    EXPECT_EQ(stopped.status, VornickFragmentValidationStatus::Errors);
     size_t rest = broken.find(u"rest");
     ASSERT_TRUE(colorAt(*stopped.coloredString, rest));
     EXPECT_EQ(*colorAt(*stopped.coloredString, rest), Color::genericGamma22White(2.0 / 3));
@@ -136,7 +136,7 @@ TEST(HTMLSnippetValidator, BackgroundValidationDeliversOnTheChosenQueue)
     bool onMainThread = false;
     std::u16string markup;
     VornickHTMLDocumentType type = VornickHTMLDocumentType::Unknown;
-    VornickFragmentValidationStatus status = VornickFragmentValidationStatusNoResultYet;
+    VornickFragmentValidationStatus status = VornickFragmentValidationStatus::NoResultYet;
     size_t advisoryCount = 0;
     std::shared_ptr<const VornickGeneralFragmentDescription> deliveredDescription;
     VornickHTMLSnippetValidator::beginValidatingAndSyntaxColoringGeneralFragmentDescription(
@@ -157,7 +157,7 @@ TEST(HTMLSnippetValidator, BackgroundValidationDeliversOnTheChosenQueue)
     EXPECT_EQ(deliveredDescription, description);
     EXPECT_EQ(markup, u"<div>{content}{content}</div>");
     EXPECT_EQ(type, VornickHTMLDocumentType::XHTML10Strict);
-    EXPECT_EQ(status, VornickFragmentValidationStatusErrors);
+    EXPECT_EQ(status, VornickFragmentValidationStatus::Errors);
     EXPECT_EQ(advisoryCount, 1u);
 
     // A caller's own queue gets the result there.

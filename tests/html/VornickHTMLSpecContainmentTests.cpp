@@ -168,9 +168,9 @@ private:
 
 TEST_F(ContainmentTest, SnippetsAreCheckedByValidityAndByTheirTopLevelNodes)
 {
-    MarkupSnippet emphasis(u"<em>{content}</em>", VornickFragmentValidationStatusValid);
-    MarkupSnippet quote(u"<blockquote><p>{content}</p></blockquote>", VornickFragmentValidationStatusWarnings);
-    MarkupSnippet broken(u"<em>{content}</em>", VornickFragmentValidationStatusErrors);
+    MarkupSnippet emphasis(u"<em>{content}</em>", VornickFragmentValidationStatus::Valid);
+    MarkupSnippet quote(u"<blockquote><p>{content}</p></blockquote>", VornickFragmentValidationStatus::Warnings);
+    MarkupSnippet broken(u"<em>{content}</em>", VornickFragmentValidationStatus::Errors);
 
     EXPECT_TRUE(m_spec->mayInsertDescribedFragment(emphasis, at(element(u"para")), &m_reason));
     EXPECT_FALSE(m_spec->mayInsertDescribedFragment(quote, at(element(u"para")), &m_reason));
@@ -186,7 +186,7 @@ TEST_F(ContainmentTest, SnippetsAreCheckedByValidityAndByTheirTopLevelNodes)
     range->setEnd(block.shared_from_this(), 2);
     EXPECT_TRUE(m_spec->mayReplaceContentsOfRange(*range, quote, &m_reason));
     EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, quote, &m_reason) == false);
-    MarkupSnippet section(u"<section>{content}</section>", VornickFragmentValidationStatusValid);
+    MarkupSnippet section(u"<section>{content}</section>", VornickFragmentValidationStatus::Valid);
     EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, section, &m_reason));
     EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, emphasis, &m_reason));
 }

@@ -38,7 +38,7 @@ private:
 std::shared_ptr<VornickHTMLSpec> specFromJSON(const TemporaryFolder& folder, const std::string& json, Error* error = nullptr)
 {
     std::string path = folder.write("spec.brevantonhtmlspec", json);
-    return VornickHTMLSpec::initWithContentsOfURL(URL::fileURLWithPath(path, false), error);
+    return VornickHTMLSpec::createWithContentsOfURL(URL::fileURLWithPath(path, false), error);
 }
 
 TEST(VornickHTMLSpecLoading, ASpecificationMadeOnItsOwnStillHasTheElementDescriptions)

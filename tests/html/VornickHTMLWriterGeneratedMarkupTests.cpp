@@ -267,7 +267,7 @@ std::shared_ptr<VornickHTMLFormattingPreferences> randomRules(std::mt19937& rand
         if (random() % 2)
             string += letter;
     }
-    auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(string);
+    auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(string);
     preferences->setPutCommentsOnNewLine(random() % 2);
     preferences->setDontEscapeGreaterThanCharacter(random() % 3 == 0);
     return preferences;
@@ -284,7 +284,7 @@ TEST(VornickHTMLWriterGeneratedMarkup, HTMLRoundTripsAndIsAFixedPoint)
         auto original = DOMDocument::parseHTML(std::string_view(markup), "UTF-8");
         ASSERT_TRUE(original);
         auto rules = randomRules(random);
-        VornickHTMLWriter writer(rules, 0, static_cast<int32_t>(random() % 3));
+        VornickHTMLWriter writer(rules, 0, static_cast<VornickNewlineConvention>(random() % 3));
         auto first = writer.htmlStringFromDocument(*original);
         auto reparsed = DOMDocument::parseHTML(std::string_view(toUTF8(first)), "UTF-8");
         ASSERT_TRUE(reparsed);
@@ -310,7 +310,7 @@ TEST(VornickHTMLWriterGeneratedMarkup, XHTMLReadAsXMLStaysWellFormed)
         auto original = DOMDocument::parseXML(markup, {}, &error);
         ASSERT_TRUE(original) << markup;
         auto rules = randomRules(random);
-        VornickHTMLWriter writer(rules, 0, VornickNewlineConventionLF);
+        VornickHTMLWriter writer(rules, 0, VornickNewlineConvention::LF);
         auto first = writer.htmlStringFromDocument(*original);
         auto label = "seed " + std::to_string(seed) + " rules " + toUTF8(rules->stringRepresentation()) + "\n" + markup
             + "\n---\n" + toUTF8(first);
@@ -333,7 +333,7 @@ TEST(VornickHTMLWriterGeneratedMarkup, LegacyEncodingsHoldEveryCharacterAsARefer
         ASSERT_TRUE(original);
         original->setCharacterSet(u"windows-1252");
         auto rules = randomRules(random);
-        VornickHTMLWriter writer(rules, 0, VornickNewlineConventionLF);
+        VornickHTMLWriter writer(rules, 0, VornickNewlineConvention::LF);
         Error error;
         auto bytes = writer.htmlDataFromDocument(*original, &error);
         ASSERT_TRUE(bytes) << markup;

@@ -62,7 +62,7 @@ std::shared_ptr<DOMDocument> parse(const std::string& bytes, bool xml, bool bloc
 }
 
 std::u16string write(DOMDocument& document, const Page& page, std::shared_ptr<const VornickHTMLFormattingPreferences> preferences,
-                     int32_t newlineConvention = VornickNewlineConventionLF)
+                     VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF)
 {
     VornickHTMLWriter writer(std::move(preferences), 0, newlineConvention);
     if (page.blockContent)
@@ -139,8 +139,8 @@ std::vector<std::shared_ptr<const VornickHTMLFormattingPreferences>> ruleSets()
     sets.push_back(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences());
     const std::u16string letters = u"tixbeshqorracnd";
     for (char16_t letter : letters)
-        sets.push_back(VornickHTMLFormattingPreferences::initWithStringRepresentation(u"4,4-" + std::u16string(1, letter)));
-    sets.push_back(VornickHTMLFormattingPreferences::initWithStringRepresentation(u"1,1-" + letters));
+        sets.push_back(VornickHTMLFormattingPreferences::createWithStringRepresentation(u"4,4-" + std::u16string(1, letter)));
+    sets.push_back(VornickHTMLFormattingPreferences::createWithStringRepresentation(u"1,1-" + letters));
     std::mt19937 random(7);
     for (int i = 0; i < 80; ++i) {
         std::u16string string = toUTF16(std::to_string(random() % 10 + 1) + "," + std::to_string(random() % 10 + 1) + "-");
@@ -148,7 +148,7 @@ std::vector<std::shared_ptr<const VornickHTMLFormattingPreferences>> ruleSets()
             if (random() % 2)
                 string += letter;
         }
-        auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(string);
+        auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(string);
         if (random() % 3 == 0)
             preferences->setPutCommentsOnNewLine(true);
         if (random() % 3 == 0)
@@ -169,11 +169,11 @@ TEST(VornickHTMLWriterRoundTrip, EveryPageAndRuleSetReparsesToTheSameDocumentAnd
         ASSERT_TRUE(original) << page.name;
         auto expectedTree = canonical(root(*original, page));
         auto expectedText = renderedText(root(*original, page));
-        int32_t convention = VornickNewlineConventionLF;
+        VornickNewlineConvention convention = VornickNewlineConvention::LF;
         for (auto& preferences : sets) {
             // Every line-break convention in turn.
-            convention = (convention + 1) % 3;
-            auto label = page.name + " " + toUTF8(preferences->stringRepresentation()) + " " + std::to_string(convention);
+            convention = static_cast<VornickNewlineConvention>((static_cast<int>(convention) + 1) % 3);
+            auto label = page.name + " " + toUTF8(preferences->stringRepresentation()) + " " + std::to_string(static_cast<int>(convention));
             auto first = write(*original, page, preferences, convention);
             auto reparsed = parse(toUTF8(first), page.xml, page.blockContent);
             ASSERT_TRUE(reparsed) << label << "\n" << toUTF8(first);
@@ -247,27 +247,27 @@ TEST(VornickHTMLWriterRoundTrip, FormattingSampleShowsEveryRule)
     // (Named and decimal references show where characters are not written natively.)
     for (char16_t letter : std::u16string(u"tixbeshqoracnd")) {
         std::u16string base = letter == u'n' || letter == u'd' ? u"3,4-c" : u"3,4-";
-        auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(base + std::u16string(1, letter));
-        auto same = VornickHTMLFormattingPreferences::initWithStringRepresentation(base);
+        auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(base + std::u16string(1, letter));
+        auto same = VornickHTMLFormattingPreferences::createWithStringRepresentation(base);
         auto changed = toUTF8(write(*document, page, preferences));
         EXPECT_NE(changed, toUTF8(write(*document, page, same))) << static_cast<char>(letter);
         // And the output still reads back as the same document.
         auto reparsed = parse(changed, false);
         EXPECT_EQ(canonical(*reparsed), canonical(*document)) << static_cast<char>(letter);
     }
-    auto widths = VornickHTMLFormattingPreferences::initWithStringRepresentation(u"2,8");
+    auto widths = VornickHTMLFormattingPreferences::createWithStringRepresentation(u"2,8");
     EXPECT_NE(toUTF8(write(*document, page, widths)), written);
 }
 
 TEST(VornickHTMLWriterRoundTrip, ColouredOutputIsThePlainOutputAndMapsEveryBodyNode)
 {
-    auto preferences = VornickHTMLFormattingPreferences::initWithStringRepresentation(u"2,4-t");
+    auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(u"2,4-t");
     for (auto& page : pages) {
         if (page.blockContent)
             continue;
         auto document = parse(pageBytes(page.name), page.xml);
         ASSERT_TRUE(document);
-        VornickHTMLWriter writer(preferences, 0, VornickNewlineConventionLF);
+        VornickHTMLWriter writer(preferences, 0, VornickNewlineConvention::LF);
         auto plain = writer.htmlStringFromDocument(*document);
         std::shared_ptr<const AttributedString> coloured;
         std::shared_ptr<const VornickDOMToNSRangeMap> map;

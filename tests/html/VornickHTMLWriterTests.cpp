@@ -19,7 +19,7 @@ namespace {
 
 std::shared_ptr<VornickHTMLFormattingPreferences> preferences(std::u16string_view compact = u"4,4")
 {
-    auto result = VornickHTMLFormattingPreferences::initWithStringRepresentation(compact);
+    auto result = VornickHTMLFormattingPreferences::createWithStringRepresentation(compact);
     EXPECT_TRUE(result) << toUTF8(compact);
     return result;
 }
@@ -31,7 +31,7 @@ std::shared_ptr<DOMDocument> html(std::string_view markup)
 
 std::string write(DOMDocument& document, std::u16string_view compact = u"4,4", char16_t substitute = 0)
 {
-    VornickHTMLWriter writer(preferences(compact), substitute, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(preferences(compact), substitute, VornickNewlineConvention::LF);
     return toUTF8(writer.htmlStringFromDocument(document));
 }
 
@@ -45,7 +45,7 @@ std::string writeBody(std::string_view markup, std::u16string_view compact = u"4
                       VornickCommentToFragmentDescriptionLookupBlock lookup = nullptr)
 {
     auto document = html(std::string("<!DOCTYPE html><html><head></head><body>") + std::string(markup) + "</body></html>");
-    VornickHTMLWriter writer(preferences(compact), 0, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(preferences(compact), 0, VornickNewlineConvention::LF);
     writer.setCommentToFragmentDescriptionLookupBlock(std::move(lookup));
     return toUTF8(writer.htmlStringFromChildrenOfNode(*document->body()));
 }
@@ -162,7 +162,7 @@ TEST(VornickHTMLWriter, LayoutRules)
     EXPECT_EQ(writeBody("<h2>T</h2><p>x</p>", u"4,4-h"), "\n<h2>T</h2>\n<p>x</p>\n");
     EXPECT_EQ(writeBody("<p>a<br>b</p>", u"4,4-r"), "\n<p>a<br />b</p>\n");
 
-    VornickHTMLWriter writer(preferences(u"3,4"), 0, VornickNewlineConventionCRLF);
+    VornickHTMLWriter writer(preferences(u"3,4"), 0, VornickNewlineConvention::CRLF);
     EXPECT_EQ(writer.whitespaceStringForIndentLevel(3), u"\t\t ");
     EXPECT_EQ(writer.whitespaceStringForIndentLevel(0), u"");
     auto document = html("<!DOCTYPE html><body><div><p>x</p></div></body>");
@@ -174,7 +174,7 @@ TEST(VornickHTMLWriter, CharactersTheEncodingCannotHoldBecomeReferences)
     auto document = html("<!DOCTYPE html><html><head></head><body><p title=\"\xE2\x82\xAC and \xC3\xA9\">caf\xC3\xA9 "
                          "\xE2\x82\xAC \xE6\x97\xA5 \xF0\x9F\x98\x80</p></body></html>");
     document->setCharacterSet(u"ISO-8859-1");
-    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
     Error error;
     auto data = writer.htmlDataFromDocument(*document, &error);
     ASSERT_TRUE(data) << error;
@@ -193,7 +193,7 @@ TEST(VornickHTMLWriter, CharactersTheEncodingCannotHoldBecomeReferences)
     EXPECT_FALSE(writer.htmlDataFromDocument(*comment, &error));
 
     // Without a write no encoding is known.
-    VornickHTMLWriter fresh(preferences(), 0, VornickNewlineConventionLF);
+    VornickHTMLWriter fresh(preferences(), 0, VornickNewlineConvention::LF);
     EXPECT_FALSE(fresh.dataUsingDocumentEncodingFromString(u"x"));
     // An unknown encoding name writes UTF-8; the frame's override wins.
     document->setCharacterSet(u"no-such-encoding");
@@ -255,7 +255,7 @@ TEST(VornickHTMLWriter, WordPressEmptyBlocksSelfClosingBlocksAndEmbeds)
 
     // Block state never leaks from one write into the next.
     auto document = html("<!DOCTYPE html><body><!-- wp:group --><div><p>x</p></div></body>");
-    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
     writer.htmlStringFromDocument(*document);
     auto plain = html("<!DOCTYPE html><body><div><p>y</p></div></body>");
     EXPECT_NE(toUTF8(writer.htmlStringFromDocument(*plain)).find("<div>\n\t\t<p>y</p>\n\t</div>"), std::string::npos);
@@ -284,7 +284,7 @@ TEST(VornickHTMLWriter, XHTMLParsedAsXMLStaysWellFormed)
 TEST(VornickHTMLWriter, ColouredOutputAndSearchText)
 {
     auto document = html("<!DOCTYPE html><html><head><title>T</title></head><body><p>Hello <b>world</b></p> <p>Two</p></body></html>");
-    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
     auto plain = writer.htmlStringFromDocument(*document);
 
     std::shared_ptr<const AttributedString> coloured;
@@ -321,7 +321,7 @@ TEST(VornickHTMLWriter, ColouredOutputAndSearchText)
 TEST(VornickHTMLWriter, BodyStyleChangesAndURLResolution)
 {
     auto document = html("<!DOCTYPE html><body style=\"color: red\"><a href=\"sub/b.html\">x</a><img src=\"http://o.example/i.png\"></body>");
-    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
     Dictionary additions;
     additions[u"margin"] = Value(u"0");
     Dictionary deletions;
@@ -346,9 +346,9 @@ TEST(VornickHTMLWriter, BodyStyleChangesAndURLResolution)
 
 TEST(VornickHTMLWriter, ProgrammingErrorsAreAssertions)
 {
-    EXPECT_THROW(VornickHTMLWriter(nullptr, 0, VornickNewlineConventionLF), InternalInconsistencyException);
-    EXPECT_THROW(VornickHTMLWriter(preferences(), 0, 3), InternalInconsistencyException);
-    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConventionLF);
+    EXPECT_THROW(VornickHTMLWriter(nullptr, 0, VornickNewlineConvention::LF), InternalInconsistencyException);
+    EXPECT_THROW(VornickHTMLWriter(preferences(), 0, VornickNewlineConvention::Unknown), InternalInconsistencyException);
+    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
     EXPECT_THROW(writer.htmlStringFromRange(nullptr), InternalInconsistencyException);
 
     auto document = html("<!DOCTYPE html><body><p>one <b>two</b> three</p></body>");
@@ -365,7 +365,7 @@ TEST(VornickHTMLWriter, FormattingNeverSplitsInlineContent)
     auto comments = preferences(u"4,4");
     comments->setPutCommentsOnNewLine(true);
     auto document = html("<!DOCTYPE html><body><p>Hello<!-- c -->world</p><p>a <!-- d -->b</p><div>x</div><!-- e --><div>y</div></body>");
-    VornickHTMLWriter writer(comments, 0, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(comments, 0, VornickNewlineConvention::LF);
     auto output = toUTF8(writer.htmlStringFromDocument(*document));
     EXPECT_NE(output.find("Hello<!-- c -->world"), std::string::npos) << output;
     EXPECT_NE(output.find("a \n<!-- d -->b"), std::string::npos) << output;
@@ -382,17 +382,17 @@ TEST(VornickHTMLWriter, SavingTwiceChangesNothing)
     // Text after a block, in every line-break convention, with comments on their own lines.
     auto rules = preferences(u"1,6-tercnd");
     rules->setPutCommentsOnNewLine(true);
-    for (int32_t convention : { VornickNewlineConventionLF, VornickNewlineConventionCR, VornickNewlineConventionCRLF }) {
+    for (VornickNewlineConvention convention : { VornickNewlineConvention::LF, VornickNewlineConvention::CR, VornickNewlineConvention::CRLF }) {
         auto document = html("<!DOCTYPE html><body><h2>T</h2>after<!-- c -->more <!-- d -->end<pre>a\nb</pre></body>");
         VornickHTMLWriter writer(rules, 0, convention);
         auto first = writer.htmlStringFromDocument(*document);
         auto second = writer.htmlStringFromDocument(*DOMDocument::parseHTML(std::string_view(toUTF8(first)), "UTF-8"));
-        EXPECT_EQ(toUTF8(second), toUTF8(first)) << convention;
+        EXPECT_EQ(toUTF8(second), toUTF8(first)) << static_cast<int>(convention);
         // One convention throughout the file, content line breaks included.
-        if (convention != VornickNewlineConventionLF) {
+        if (convention != VornickNewlineConvention::LF) {
             auto lineFeeds = std::count(first.begin(), first.end(), u'\n');
             auto returns = std::count(first.begin(), first.end(), u'\r');
-            EXPECT_EQ(lineFeeds, convention == VornickNewlineConventionCRLF ? returns : 0) << toUTF8(first);
+            EXPECT_EQ(lineFeeds, convention == VornickNewlineConvention::CRLF ? returns : 0) << toUTF8(first);
         }
     }
 }
@@ -415,7 +415,7 @@ TEST(VornickHTMLWriter, XMLOutputIsWellFormedWhateverTheContent)
     paragraph->appendChild(document->createComment(u"a--b-"));
     auto rules = preferences(u"4,4");
     rules->setDontEscapeGreaterThanCharacter(true);
-    VornickHTMLWriter writer(rules, 0, VornickNewlineConventionLF);
+    VornickHTMLWriter writer(rules, 0, VornickNewlineConvention::LF);
     Error error;
     auto bytes = writer.htmlDataFromDocument(*document, &error);
     ASSERT_TRUE(bytes) << error;
@@ -431,7 +431,7 @@ TEST(VornickHTMLWriter, XMLOutputIsWellFormedWhateverTheContent)
 TEST(VornickHTMLWriter, RangeMapCountsACRLFLineBreakAsOneCharacter)
 {
     auto document = html("<!DOCTYPE html><body><pre>ab\ncd\nef</pre></body>");
-    VornickHTMLWriter writer(preferences(u"4,4"), 0, VornickNewlineConventionCRLF);
+    VornickHTMLWriter writer(preferences(u"4,4"), 0, VornickNewlineConvention::CRLF);
     std::shared_ptr<const AttributedString> coloured;
     std::shared_ptr<const VornickDOMToNSRangeMap> map;
     writer.writeAttributedStringFromDocument(*document, false, [&](auto string, auto rangeMap) {

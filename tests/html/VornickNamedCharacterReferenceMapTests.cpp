@@ -86,7 +86,7 @@ TEST(VornickNamedCharacterReferenceMap, LoadingSkipsBadEntriesAndRefusesBadRoots
         std::ofstream(folder / "table.json") << contents;
         return URL::fileURLWithPath((folder / "table.json").string(), false);
     };
-    auto map = VornickNamedCharacterReferenceMap::initWithContentsOfURL(write(R"({
+    auto map = VornickNamedCharacterReferenceMap::createWithContentsOfURL(write(R"({
         "&amp;": {"characters": "&"}, "&AMP;": {"characters": "&"}, "&amp": {"characters": "&"},
         "&": {"characters": "x"}, "nope": {"characters": "y"}, "&bad;": 3, "&long;": {"characters": "abc"},
         "&none;": {}, "&ok;": {"characters": "\u00e9"}})"), nullptr);
@@ -96,11 +96,11 @@ TEST(VornickNamedCharacterReferenceMap, LoadingSkipsBadEntriesAndRefusesBadRoots
     EXPECT_EQ(map->charactersForEntityName(u"AMP"), u"&");
     EXPECT_EQ(map->stringByEscapingSpecialCharactersInString(u"\u00E9", u"", 2), u"&ok;");
 
-    EXPECT_FALSE(VornickNamedCharacterReferenceMap::initWithContentsOfURL(write("[1, 2]"), nullptr));
+    EXPECT_FALSE(VornickNamedCharacterReferenceMap::createWithContentsOfURL(write("[1, 2]"), nullptr));
     EXPECT_NE(VornickLog::generalLog().text().find(u"Bad root object (want dictionary) in named character reference map"),
               std::u16string::npos);
     Error error;
-    EXPECT_FALSE(VornickNamedCharacterReferenceMap::initWithContentsOfURL(URL::fileURLWithPath((folder / "missing.json").string(), false), &error));
+    EXPECT_FALSE(VornickNamedCharacterReferenceMap::createWithContentsOfURL(URL::fileURLWithPath((folder / "missing.json").string(), false), &error));
     EXPECT_FALSE(error.isEmpty());
     fs::remove_all(folder);
 }

@@ -148,6 +148,30 @@ TEST_F(TidyFilter, FailedRunsAreNotValidated)
     EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NoFindings);
 }
 
+TEST_F(TidyFilter, ReportsComeThroughAPrivateFile)
+{
+    // Tidy is told where to write its report ("-f FILE"); what it still
+    // writes to standard error counts too. No report file outlives its run.
+    VornickTidyFilter::setTidyExecutablePath(write("reporting", R"(#!/bin/sh
+[ "$1" = -f ] || exit 9
+echo "line 1 column 1 - Warning: from the file" > "$2"
+echo "line 2 column 1 - Error: from standard error" >&2
+cat >/dev/null
+exit 2
+)", true));
+    std::vector<VornickValidationAdvisory> advisories;
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::Errors);
+    ASSERT_EQ(advisories.size(), 2u);
+    EXPECT_EQ(advisories[0].message(), u"from the file");
+    EXPECT_EQ(advisories[1].message(), u"from standard error");
+
+    VornickTidyFilter::setTidyExecutablePath(write("leftovers", "#!/bin/sh\nls \"$(dirname \"$2\")\" >&2\n", true));
+    std::u16string listing;
+    Error error;
+    ASSERT_TRUE(VornickTidyFilter::tidyHTMLString(u"<p>x", false, &listing, &error));
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), u'\n'), 1) << toUTF8(listing);
+}
+
 TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)
 {
     VornickTidyFilter filter;

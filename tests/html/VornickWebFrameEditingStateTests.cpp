@@ -95,17 +95,17 @@ TEST(VornickWebFrameEditingState, WriterFollowsTheFrame)
     auto webView = loadString(u"<p>a\u00A0b</p>");
     auto& frame = *webView->mainFrame();
     auto plain = vornick_HTMLWriter(frame);
-    EXPECT_EQ(plain->newlineConvention(), VornickNewlineConventionLF);
+    EXPECT_EQ(plain->newlineConvention(), VornickNewlineConvention::LF);
     EXPECT_EQ(plain->nonBreakingSpaceSubstituteCharacter(), 0);
     EXPECT_FALSE(plain->bodyElementStyleChangesToApply());
 
     ASSERT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
-    vornick_setLineIndexForLastGeneratedHTMLString(frame, VornickLineIndex::initByIndexingString(u"<p>\r\n</p>", 1, 1, 4));
+    vornick_setLineIndexForLastGeneratedHTMLString(frame, VornickLineIndex::createByIndexingString(u"<p>\r\n</p>", 1, 1, 4));
     vornick_setBodyElementStyleChangesToApplyWhenWriting(frame, Dictionary { { u"color", Value(u"red") } });
     auto own = std::make_shared<VornickHTMLFormattingPreferences>();
     vornick_setHTMLFormattingPreferences(frame, own);
     auto writer = vornick_HTMLWriter(frame);
-    EXPECT_EQ(writer->newlineConvention(), VornickNewlineConventionCRLF);
+    EXPECT_EQ(writer->newlineConvention(), VornickNewlineConvention::CRLF);
     EXPECT_EQ(writer->nonBreakingSpaceSubstituteCharacter(), u'\u23D8');
     EXPECT_EQ(writer->formattingPreferences(), own);
     ASSERT_TRUE(writer->bodyElementStyleChangesToApply());

@@ -16,7 +16,7 @@ TEST(VornickFileSnapshot, RecordsSizeTimeAndIdentity)
     struct timeval times[2] = { { 1000000000, 0 }, { 1000000000, 500000 } };
     ASSERT_EQ(::utimes(path.c_str(), times), 0);
 
-    auto snapshot = VornickFileSnapshot::initAsStandaloneSnapshotOfURL(URL::fileURLWithPath(path, false));
+    auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(path, false));
     ASSERT_TRUE(snapshot);
     EXPECT_TRUE(snapshot->exists());
     EXPECT_FALSE(snapshot->isDirectory());
@@ -24,17 +24,17 @@ TEST(VornickFileSnapshot, RecordsSizeTimeAndIdentity)
     EXPECT_DOUBLE_EQ(snapshot->modificationDate().timeIntervalSince(Date(0)), 1000000000.5);
     EXPECT_EQ(snapshot->identity(), fileIdentity(path));
     EXPECT_FALSE(snapshot->parent());
-    EXPECT_TRUE(snapshot->isEqualToSnapshot(*VornickFileSnapshot::initAsStandaloneSnapshotOfURL(snapshot->fileURL())));
+    EXPECT_TRUE(snapshot->isEqualToSnapshot(*VornickFileSnapshot::createAsStandaloneSnapshotOfURL(snapshot->fileURL())));
 
     // A save that replaces the file is noticed even with the same size and time.
     ASSERT_TRUE(writeFileAtomically(path, "54321"));
     ASSERT_EQ(::utimes(path.c_str(), times), 0);
-    auto after = VornickFileSnapshot::initAsStandaloneSnapshotOfURL(URL::fileURLWithPath(path, false));
+    auto after = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(path, false));
     EXPECT_NE(after->inode(), snapshot->inode());
     EXPECT_FALSE(after->isEqualToSnapshot(*snapshot));
 
-    auto missing = VornickFileSnapshot::initAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder + "/none", false));
+    auto missing = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder + "/none", false));
     EXPECT_FALSE(missing->exists());
-    EXPECT_TRUE(VornickFileSnapshot::initAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder, true))->isDirectory());
+    EXPECT_TRUE(VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder, true))->isDirectory());
     removeItem(folder);
 }

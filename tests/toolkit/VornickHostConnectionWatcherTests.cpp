@@ -19,7 +19,7 @@ struct RecordingDelegate : VornickHostConnectionWatcherDelegate {
         onMainThread = onMainThread && RunLoop::isMainThread();
     }
     std::vector<bool> reports;
-    int32_t statusWhenTold { -1 };
+    VornickHostConnectionStatus statusWhenTold { VornickHostConnectionStatus::Unknown };
     bool onMainThread { true };
 };
 
@@ -45,11 +45,11 @@ TEST(VornickHostConnectionWatcher, TellsTheDelegateOfTheFirstStatusAndOfChangesO
         });
         watcher.setDelegate(&delegate);
         EXPECT_EQ(watcher.hostName(), u"blog.example.org");
-        EXPECT_EQ(watcher.hostConnectionStatus(), VornickHostConnectionStatusUnknown);
+        EXPECT_EQ(watcher.hostConnectionStatus(), VornickHostConnectionStatus::Unknown);
 
         spin([&] { return delegate.reports.size() == 1; });
         EXPECT_EQ(delegate.reports, std::vector<bool>({ false })) << "the first status is told, even when unreachable";
-        EXPECT_EQ(watcher.hostConnectionStatus(), VornickHostConnectionStatusUnreachable);
+        EXPECT_EQ(watcher.hostConnectionStatus(), VornickHostConnectionStatus::Unreachable);
 
         // The same status twice is told once.
         watcher.reachabilityChanged(false);
@@ -59,7 +59,7 @@ TEST(VornickHostConnectionWatcher, TellsTheDelegateOfTheFirstStatusAndOfChangesO
         watcher.checkNow();
         spin([&] { return delegate.reports.size() == 2; });
         EXPECT_EQ(delegate.reports, std::vector<bool>({ false, true }));
-        EXPECT_EQ(delegate.statusWhenTold, VornickHostConnectionStatusReachable);
+        EXPECT_EQ(delegate.statusWhenTold, VornickHostConnectionStatus::Reachable);
         EXPECT_TRUE(delegate.onMainThread);
         answer = false;
         watcher.checkNow();
@@ -75,5 +75,5 @@ TEST(VornickHostConnectionWatcher, TheLoopbackHostIsReachable)
     VornickHostConnectionWatcher watcher(u"127.0.0.1");
     watcher.setDelegate(&delegate);
     spin([&] { return !delegate.reports.empty(); });
-    EXPECT_EQ(watcher.hostConnectionStatus(), VornickHostConnectionStatusReachable);
+    EXPECT_EQ(watcher.hostConnectionStatus(), VornickHostConnectionStatus::Reachable);
 }

@@ -7,32 +7,32 @@ namespace {
 
 std::vector<size_t> startsOf(const std::u16string& text)
 {
-    auto index = VornickLineIndex::initByIndexingString(text, 1, 1, 4);
+    auto index = VornickLineIndex::createByIndexingString(text, 1, 1, 4);
     return index ? index->startOffsetsByLine() : std::vector<size_t> {};
 }
 
-int32_t conventionOf(const std::u16string& text)
+VornickNewlineConvention conventionOf(const std::u16string& text)
 {
-    return VornickLineIndex::initByIndexingString(text, 1, 1, 4)->newlineConvention();
+    return VornickLineIndex::createByIndexingString(text, 1, 1, 4)->newlineConvention();
 }
 
 TEST(VornickLineIndex, LineStartsAndConventionOfUniformText)
 {
     EXPECT_EQ(startsOf(u"a\r\nb\r\n"), (std::vector<size_t> { 0, 3, 6 }));
-    EXPECT_EQ(conventionOf(u"a\r\nb\r\n"), VornickNewlineConventionCRLF);
+    EXPECT_EQ(conventionOf(u"a\r\nb\r\n"), VornickNewlineConvention::CRLF);
     EXPECT_EQ(startsOf(u"a\nb\nc"), (std::vector<size_t> { 0, 2, 4 }));
-    EXPECT_EQ(conventionOf(u"a\nb"), VornickNewlineConventionLF);
+    EXPECT_EQ(conventionOf(u"a\nb"), VornickNewlineConvention::LF);
     EXPECT_EQ(startsOf(u"a\rb\r"), (std::vector<size_t> { 0, 2, 4 }));
-    EXPECT_EQ(conventionOf(u"a\rb"), VornickNewlineConventionCR);
+    EXPECT_EQ(conventionOf(u"a\rb"), VornickNewlineConvention::CR);
     EXPECT_EQ(startsOf(u"no breaks"), (std::vector<size_t> { 0 }));
-    EXPECT_EQ(conventionOf(u"no breaks"), VornickNewlineConventionUnknown);
+    EXPECT_EQ(conventionOf(u"no breaks"), VornickNewlineConvention::Unknown);
     EXPECT_EQ(startsOf(u"\n\n"), (std::vector<size_t> { 0, 1, 2 }));
 }
 
 TEST(VornickLineIndex, EmptyTextGivesNoIndex)
 {
-    EXPECT_EQ(VornickLineIndex::initByIndexingString(std::u16string(), 1, 1, 4), nullptr);
-    EXPECT_EQ(VornickLineIndex::initByIndexingString(std::shared_ptr<const std::u16string>(), 1, 1, 4),
+    EXPECT_EQ(VornickLineIndex::createByIndexingString(std::u16string(), 1, 1, 4), nullptr);
+    EXPECT_EQ(VornickLineIndex::createByIndexingString(std::shared_ptr<const std::u16string>(), 1, 1, 4),
               nullptr);
 }
 
@@ -42,14 +42,14 @@ TEST(VornickLineIndex, MixedLineEndingsCountLikeTidy)
 {
     std::u16string text = u"a\nb\rc\r\nd\n\re";
     EXPECT_EQ(startsOf(text), (std::vector<size_t> { 0, 2, 4, 7, 9, 10 }));
-    EXPECT_EQ(conventionOf(text), VornickNewlineConventionLF);
-    EXPECT_EQ(conventionOf(u"x\r\ny\nz"), VornickNewlineConventionCRLF);
+    EXPECT_EQ(conventionOf(text), VornickNewlineConvention::LF);
+    EXPECT_EQ(conventionOf(u"x\r\ny\nz"), VornickNewlineConvention::CRLF);
     EXPECT_EQ(startsOf(u"x\r\ny\nz"), (std::vector<size_t> { 0, 3, 5 }));
-    EXPECT_EQ(conventionOf(u"x\ry\r\nz"), VornickNewlineConventionCR);
+    EXPECT_EQ(conventionOf(u"x\ry\r\nz"), VornickNewlineConvention::CR);
     EXPECT_EQ(startsOf(u"x\ry\r\nz"), (std::vector<size_t> { 0, 2, 5 }));
 
     // Tidy reports line 4 column 1 for the "d": the index must land on it.
-    auto index = VornickLineIndex::initByIndexingString(text, 1, 1, 4);
+    auto index = VornickLineIndex::createByIndexingString(text, 1, 1, 4);
     EXPECT_EQ(text[index->offsetForLine(4, 1)], u'd');
     EXPECT_EQ(text[index->offsetForLine(6, 1)], u'e');
 }
@@ -71,7 +71,7 @@ TEST(VornickLineIndex, BreaksAcrossBlockBoundaries)
 TEST(VornickLineIndex, OffsetForLineAndColumn)
 {
     std::u16string text = u"x\n\tyz\nlast";
-    auto index = VornickLineIndex::initByIndexingString(text, 1, 1, 4);
+    auto index = VornickLineIndex::createByIndexingString(text, 1, 1, 4);
     EXPECT_EQ(index->offsetForLine(2, 5), 3u); // the tab fills columns 1 to 4
     EXPECT_EQ(index->offsetForLine(2, 6), 4u);
     EXPECT_EQ(index->offsetForLine(1, 1), 0u);
@@ -84,17 +84,17 @@ TEST(VornickLineIndex, OffsetForLineAndColumn)
     EXPECT_EQ(index->offsetForLine(3, 99), text.size());
     // Numbers beyond the signed range do not wrap around: a huge column walks
     // to the end of the text, a huge line is past the last one.
-    auto zeroBasedIndex = VornickLineIndex::initByIndexingString(text, 0, 0, 4);
+    auto zeroBasedIndex = VornickLineIndex::createByIndexingString(text, 0, 0, 4);
     EXPECT_EQ(zeroBasedIndex->offsetForLine(0, uint64_t(1) << 63), text.size());
     EXPECT_EQ(zeroBasedIndex->offsetForLine(uint64_t(1) << 63, 0), VornickNotFound);
     EXPECT_EQ(index->offsetForLine(UINT64_MAX, UINT64_MAX), VornickNotFound);
 
-    auto zeroBased = VornickLineIndex::initByIndexingString(text, 0, 0, 8);
+    auto zeroBased = VornickLineIndex::createByIndexingString(text, 0, 0, 8);
     EXPECT_EQ(zeroBased->offsetForLine(1, 8), 3u);
     EXPECT_EQ(zeroBased->offsetForLine(2, 2), 8u);
 
     // A tab after some characters moves to the next stop, not a full width.
-    auto stops = VornickLineIndex::initByIndexingString(std::u16string(u"ab\tc"), 1, 1, 4);
+    auto stops = VornickLineIndex::createByIndexingString(std::u16string(u"ab\tc"), 1, 1, 4);
     EXPECT_EQ(stops->offsetForLine(1, 5), 3u);
 }
 

@@ -79,13 +79,13 @@ TEST_F(VornickObjectArchiveFiles, ReadsXMLPropertyListsAndJSON)
     // A byte order mark or leading whitespace must not send the file to the JSON reader.
     for (std::string prefix : { "", "\xEF\xBB\xBF", "\n  ", "\xEF\xBB\xBF\n" }) {
         Error error;
-        auto archive = VornickObjectArchive::initWithContentsOfURL(write("a.plist", prefix + xmlText), &error);
+        auto archive = VornickObjectArchive::createWithContentsOfURL(write("a.plist", prefix + xmlText), &error);
         ASSERT_TRUE(archive) << error;
         EXPECT_EQ(Value(archive->propertyList()), Value(attributes));
     }
     Error error;
     std::string jsonText = "{\"title\": \"Hello\", \"count\": 3}";
-    auto json = VornickObjectArchive::initWithContentsOfURL(write("a.json", jsonText), &error);
+    auto json = VornickObjectArchive::createWithContentsOfURL(write("a.json", jsonText), &error);
     ASSERT_TRUE(json) << error;
     EXPECT_EQ(*json->objectForKey(u"title"), Value(u"Hello"));
     EXPECT_EQ(json->objectForKey(u"none"), nullptr);
@@ -97,25 +97,25 @@ TEST_F(VornickObjectArchiveFiles, ReadsXMLPropertyListsAndJSON)
 TEST_F(VornickObjectArchiveFiles, UnreadableFilesGiveNoArchive)
 {
     Error error;
-    EXPECT_FALSE(VornickObjectArchive::initWithContentsOfURL(write("bad.plist", "<?xml version=\"1.0\"?><plist><dict>"), &error));
+    EXPECT_FALSE(VornickObjectArchive::createWithContentsOfURL(write("bad.plist", "<?xml version=\"1.0\"?><plist><dict>"), &error));
     EXPECT_FALSE(error.isEmpty());
 
     error = Error();
-    EXPECT_FALSE(VornickObjectArchive::initWithContentsOfURL(write("bad.json", "{\"a\": }"), &error));
+    EXPECT_FALSE(VornickObjectArchive::createWithContentsOfURL(write("bad.json", "{\"a\": }"), &error));
     EXPECT_TRUE(error.is(CocoaErrorDomain, JSONReadingError));
 
     // A top level that is not a dictionary: no archive and no error.
     error = Error();
-    EXPECT_FALSE(VornickObjectArchive::initWithContentsOfURL(write("array.json", "[1, 2]"), &error));
+    EXPECT_FALSE(VornickObjectArchive::createWithContentsOfURL(write("array.json", "[1, 2]"), &error));
     EXPECT_TRUE(error.isEmpty());
 
     // Binary property lists are not archives.
     auto binary = writePropertyList(Value(Dictionary { { u"a", Value(1) } }), PropertyListFormat::Binary, nullptr);
     ASSERT_TRUE(binary);
-    EXPECT_FALSE(VornickObjectArchive::initWithContentsOfURL(write("b.plist", std::string(binary->begin(), binary->end())), &error));
+    EXPECT_FALSE(VornickObjectArchive::createWithContentsOfURL(write("b.plist", std::string(binary->begin(), binary->end())), &error));
 
     error = Error();
-    EXPECT_FALSE(VornickObjectArchive::initWithContentsOfURL(URL::fileURLWithPath(m_folder + "/missing.json"), &error));
+    EXPECT_FALSE(VornickObjectArchive::createWithContentsOfURL(URL::fileURLWithPath(m_folder + "/missing.json"), &error));
     EXPECT_FALSE(error.isEmpty());
 }
 
@@ -134,16 +134,16 @@ TEST_F(VornickObjectArchiveFiles, WrittenFormsReadBack)
     ASSERT_TRUE(json) << error;
     // Pretty printed, numbers as strings.
     EXPECT_NE(json->find("\"number\" : \"42\""), std::string::npos) << *json;
-    auto fromJSON = VornickObjectArchive::initWithContentsOfURL(write("w.json", *json), &error);
+    auto fromJSON = VornickObjectArchive::createWithContentsOfURL(write("w.json", *json), &error);
     ASSERT_TRUE(fromJSON) << error << *json;
     EXPECT_EQ(*fromJSON->objectForKey(u"title"), *archive.objectForKey(u"title"));
     EXPECT_EQ(*fromJSON->objectForKey(u"tags"), *archive.objectForKey(u"tags"));
     EXPECT_EQ(fromJSON->objectForKey(u"number")->integerValue(), 42);
     EXPECT_FALSE(fromJSON->objectForKey(u"removed"));
 
-    auto xml = archive.dataInFormat(VornickObjectArchiveFormatXML, &error);
+    auto xml = archive.dataInFormat(VornickObjectArchiveFormat::XML, &error);
     ASSERT_TRUE(xml) << error;
-    auto fromXML = VornickObjectArchive::initWithContentsOfURL(write("w.plist", *xml), &error);
+    auto fromXML = VornickObjectArchive::createWithContentsOfURL(write("w.plist", *xml), &error);
     ASSERT_TRUE(fromXML) << error;
     EXPECT_EQ(Value(fromXML->propertyList()), Value(archive.propertyList()));
 

@@ -78,7 +78,7 @@ TEST(VornickStringExtensions, CharacterCodesAndQuotes)
 {
     EXPECT_EQ(vornick_charactersAsUnicodeHexCodesSeparatedByString(std::u16string_view(u"a\u00A0\0b", 4), u", "),
               u"U+0061, U+00A0");
-    EXPECT_EQ(vornick_newlineStringForConvention(VornickNewlineConventionUnknown), u"\n");
+    EXPECT_EQ(vornick_newlineStringForConvention(VornickNewlineConvention::Unknown), u"\n");
     EXPECT_FALSE(vornick_isReturnOrEnterKey(u"\r\n"));
 
     bool called = false;

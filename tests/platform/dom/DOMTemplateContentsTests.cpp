@@ -40,6 +40,11 @@ TEST(DOMTemplateContents, ParsedChildrenFormContentsOwnedByAnInertDocument)
     EXPECT_EQ(nested->content()->ownerDocument(), inert);
     EXPECT_EQ(nested->content()->textContent(), u"b");
     EXPECT_EQ(&inert->templateContentsOwnerDocument(), inert.get());
+    // Control characters the tokenizer would replace come back in contents too.
+    auto controls = DOMDocument::parseHTML(u"<template>a\u0081b<i title='\u009D'></i></template>");
+    auto controlContent = templateIn(*controls)->content();
+    EXPECT_EQ(controlContent->textContent(), u"a\u0081b");
+    EXPECT_EQ(toElement(controlContent->lastChild())->getAttribute(u"title"), u"\u009D");
     // Other elements have no contents.
     EXPECT_FALSE(document->body()->content());
     // XHTML templates too.

@@ -123,7 +123,8 @@ bool openFile(const std::string& path, bool save)
     std::optional<std::string> data;
     bool saved = false;
     if (save) {
-        data = writer->dataUsingDocumentEncodingFromString(written, &error);
+        // Through the document, so that a byte-order mark the file had (always one for UTF-16) is kept.
+        data = writer->htmlDataFromDocument(*document, &error);
         saved = data && file.save(*data, &error);
     }
     document.reset();

@@ -3,11 +3,13 @@
 #include "dom/VornickComputedStyle.h"
 #include "toolkit/VornickLog.h"
 #include "dom/VornickNodeExtensions.h"
+#include "dom/VornickNodeListExtensions.h"
 #include "toolkit/VornickStringExtensions.h"
 #include "toolkit/VornickURLExtensions.h"
 #include "toolkit/VornickWhitespaceSets.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -632,6 +634,29 @@ bool vornick_hoistListOutOfListItem(DOMElement& listItem)
     for (const auto& node : moved)
         parent->insertBefore(node, before);
     return true;
+}
+
+// --- Text nodes
+
+bool vornick_recursiveEnumerateContainedTextNodesInRange(DOMNode& node, VornickRange childNodesRange, unsigned options,
+                                                         const VornickTextNodeBlock& block)
+{
+    auto children = node.childNodes();
+    BREVANTON_ASSERT(childNodesRange.end() <= children->length(),
+                     "Invalid parameter not satisfying: NSMaxRange(childNodesRange) <= [[self childNodes] length] "
+                     "(DOMElement+VornickExtensions)");
+    BREVANTON_ASSERT(block != nullptr, "Invalid parameter not satisfying: block (DOMElement+VornickExtensions)");
+    return vornick_enumerateNodesInRange(*children, childNodesRange, options,
+                                         [&](const std::shared_ptr<DOMNode>& child, size_t index, bool& stop) {
+                                             if (child->nodeType() == DOMNode::TEXT_NODE) {
+                                                 block(std::static_pointer_cast<DOMText>(child), index, stop);
+                                             } else if (child->isElementNode()) {
+                                                 auto length = child->childNodes()->length();
+                                                 if (!vornick_recursiveEnumerateContainedTextNodesInRange(
+                                                         *child, VornickMakeRange(0, length), options, block))
+                                                     stop = true;
+                                             }
+                                         });
 }
 
 } // namespace brevanton

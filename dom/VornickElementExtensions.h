@@ -5,6 +5,7 @@
 #pragma once
 
 #include "dom/VornickStyleQueries.h"
+#include "toolkit/VornickRange.h"
 
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@ namespace brevanton {
 
 class DOMElement;
 class DOMNode;
+class DOMText;
 class URL;
 
 inline constexpr std::u16string_view VornickClassPrefix = u"brevanton-";
@@ -106,6 +108,16 @@ std::vector<std::u16string> vornick_attributeNamesOfURLAttributes(const DOMEleme
 bool vornick_rewireReferencesRelativeToNewDocumentURL(DOMElement&, const URL* newDocumentURL,
                                                       const URL* oldDocumentURL);
 bool vornick_rewireReferencesRelativeToNewDocumentBaseURL(DOMElement&, const URL* newBaseURL, const URL* oldBaseURL);
+
+// --- Text nodes.
+// The text nodes among the children in `childNodesRange` (walked with the
+// node-list enumeration options) and, for each element child, among all its
+// children, recursively, with the same options. The block gets each text node
+// and its index among its siblings. False when the block stopped the walk.
+// Asserts that the range lies within the children and a block.
+using VornickTextNodeBlock = std::function<void(const std::shared_ptr<DOMText>&, size_t index, bool& stop)>;
+bool vornick_recursiveEnumerateContainedTextNodesInRange(DOMNode&, VornickRange childNodesRange, unsigned options,
+                                                         const VornickTextNodeBlock& block);
 
 // --- Lists.
 // Moves the item's last nested list and everything after it out, right after the item.

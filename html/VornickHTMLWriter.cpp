@@ -402,6 +402,9 @@ std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DO
     std::u16string name = !m_stringEncodingOverride.empty() ? m_stringEncodingOverride : document.characterSet();
     if (name.empty())
         return u"UTF-8";
+    // A label is written in the encoding it means on the web ("ISO-8859-1" is windows-1252).
+    if (auto encoding = textEncodingForLabel(name); encoding && isKnownTextEncoding(*encoding))
+        return *encoding;
     if (!isKnownTextEncoding(name))
         return u"UTF-8";
     return name;

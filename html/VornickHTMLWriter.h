@@ -8,9 +8,13 @@
 // Formatting only ever adds or removes whitespace where a browser does not
 // render it: whitespace between inline content is kept (as one space, or as
 // the line break that the layout puts there), and the content of pre,
-// textarea, script and style is written exactly as it is. Text and attribute
-// values are escaped, and a character that the output encoding cannot hold
-// is written as a numeric character reference.
+// textarea, script and style is written exactly as it is (script text so
+// that a parser reads it back as itself; nothing after plaintext content).
+// Text and attribute values are escaped; a character that the output
+// encoding cannot hold, and a control character a parser would not give back
+// raw (CR among them), is written as a numeric character reference. A
+// document's byte-order mark, XML declaration and internal subset are
+// written as they were read.
 //
 // WordPress block comments are understood: a block may be written as the
 // block source of its snippet instead of its DOM, an empty block as a
@@ -110,7 +114,8 @@ public:
     std::u16string htmlStringFromRange(const DOMRange*);
 
     // The same, encoded in the document's encoding; nullopt with an error
-    // when the encoding cannot hold the text.
+    // when the encoding cannot hold the text. A document's data begins with
+    // the byte-order mark it had, and always with one in UTF-16.
     std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
@@ -119,8 +124,8 @@ public:
     std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
     // The IANA name of the encoding found by the last write; empty before.
     const std::u16string& outputEncodingName() const { return m_encodingName; }
-    // The override when set, else the document's character set; UTF-8 for a
-    // name no converter knows.
+    // The override when set, else the document's character set, as the
+    // encoding its label means on the web; UTF-8 for a name no converter knows.
     std::u16string detectOutputStringEncodingForDocument(const DOMDocument&) const;
 
     // The coloured output (or the search text) with its range map, handed to

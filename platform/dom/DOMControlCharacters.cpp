@@ -1,6 +1,7 @@
 #include "platform/dom/DOMControlCharacters.h"
 
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 
 #include <vector>

@@ -261,6 +261,9 @@ private:
             name.resize(stop);
         for (auto& c : name)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        // The tokenizer reads a NUL in a tag name as U+FFFD.
+        for (auto nul = name.find('\0'); nul != std::string::npos; nul = name.find('\0', nul))
+            name.replace(nul, 1, "\xEF\xBF\xBD");
         if (element.tag_namespace != GUMBO_NAMESPACE_HTML && name.ends_with(GumboGuardNameMark))
             name.resize(name.size() - GumboGuardNameMark.size());
         if (element.tag_namespace == GUMBO_NAMESPACE_SVG) {

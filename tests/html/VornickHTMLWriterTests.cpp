@@ -173,14 +173,21 @@ TEST(VornickHTMLWriter, CharactersTheEncodingCannotHoldBecomeReferences)
 {
     auto document = html("<!DOCTYPE html><html><head></head><body><p title=\"\xE2\x82\xAC and \xC3\xA9\">caf\xC3\xA9 "
                          "\xE2\x82\xAC \xE6\x97\xA5 \xF0\x9F\x98\x80</p></body></html>");
-    document->setCharacterSet(u"ISO-8859-1");
+    document->setCharacterSet(u"ISO-8859-2");
     VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
     Error error;
     auto data = writer.htmlDataFromDocument(*document, &error);
     ASSERT_TRUE(data) << error;
-    EXPECT_EQ(writer.outputEncodingName(), u"ISO-8859-1");
+    EXPECT_EQ(writer.outputEncodingName(), u"ISO-8859-2");
     EXPECT_NE(data->find("title=\"&#8364; and \xE9\""), std::string::npos) << *data;
     EXPECT_NE(data->find("caf\xE9 &#8364; &#26085; &#128512;</p>"), std::string::npos) << *data;
+
+    // A label is written in the encoding it means on the web: ISO-8859-1 is windows-1252, which holds the euro sign.
+    document->setCharacterSet(u"ISO-8859-1");
+    data = writer.htmlDataFromDocument(*document, &error);
+    ASSERT_TRUE(data) << error;
+    EXPECT_EQ(writer.outputEncodingName(), u"windows-1252");
+    EXPECT_NE(data->find("caf\xE9 \x80 &#26085; &#128512;</p>"), std::string::npos) << *data;
 
     document->setCharacterSet(u"Shift_JIS");
     data = writer.htmlDataFromDocument(*document, &error);
@@ -189,7 +196,7 @@ TEST(VornickHTMLWriter, CharactersTheEncodingCannotHoldBecomeReferences)
 
     // Text that is not escaped (a comment) still cannot be converted.
     auto comment = html("<!DOCTYPE html><body><!-- \xE2\x82\xAC --></body>");
-    comment->setCharacterSet(u"ISO-8859-1");
+    comment->setCharacterSet(u"ISO-8859-2");
     EXPECT_FALSE(writer.htmlDataFromDocument(*comment, &error));
 
     // Without a write no encoding is known.

@@ -37,7 +37,7 @@ std::shared_ptr<DOMDocument> open(std::string_view bytes, bool xml)
 std::string save(DOMDocument& document)
 {
     VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
-                             VornickNewlineConventionLF);
+                             VornickNewlineConvention::LF);
     Error error;
     auto data = writer.htmlDataFromDocument(document, &error);
     EXPECT_TRUE(data) << error;

@@ -136,8 +136,7 @@ private:
 class GumboTreeBuilder {
 public:
     GumboTreeBuilder(DOMDocument& document, const GumboGuardedInput& guarded, std::string_view markup)
-        : m_document(document)
-        , m_handle(document.documentHandle())
+        : m_handle(document.documentHandle())
         , m_guarded(&guarded)
         , m_markup(markup.data())
     {
@@ -371,7 +370,6 @@ private:
         return m_attributeNames.insert(name).second;
     }
 
-    DOMDocument& m_document;
     DOMDocumentHandlePtr m_handle;
     std::array<const DOMQualifiedName*, (GUMBO_TAG_LAST + 1) * 3> m_knownNames;
     DOMNode* m_pendingParent { nullptr };

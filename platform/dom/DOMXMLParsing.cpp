@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace brevanton {
@@ -84,6 +86,23 @@ unsigned characterReferenceValue(std::string_view digits)
     return value;
 }
 
+// The code point of one of HTML 4's named characters, 0 for another name.
+// libxml2 looks names up one by one through its table; this map is built
+// from it once (its values all lie below U+3000).
+unsigned htmlNamedCharacter(const std::string& name)
+{
+    static const auto table = [] {
+        std::unordered_map<std::string, unsigned> names;
+        for (unsigned value = 1; value < 0x3000; ++value) {
+            if (auto* description = htmlEntityValueLookup(value))
+                names.emplace(description->name, description->value);
+        }
+        return names;
+    }();
+    auto found = table.find(name);
+    return found == table.end() ? 0 : found->second;
+}
+
 void expandEntity(xmlDoc* doc, xmlEntity* entity, unsigned depth, size_t& budget, std::string& into)
 {
     const char* content = reinterpret_cast<const char*>(entity->content);
@@ -113,8 +132,8 @@ void expandEntity(xmlDoc* doc, xmlEntity* entity, unsigned depth, size_t& budget
                         into += reinterpret_cast<const char*>(reference->content);
                     --budget;
                 } else if (!reference) {
-                    if (auto* description = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str())))
-                        appendCodePointAsUTF8(description->value, into);
+                    if (unsigned codePoint = htmlNamedCharacter(name))
+                        appendCodePointAsUTF8(codePoint, into);
                 }
                 i = static_cast<size_t>(semicolon - content) + 1;
                 continue;
@@ -190,9 +209,9 @@ public:
                     expandEntity(node->doc, entity, 0, m_entityBudget, expanded);
                     appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(expanded.c_str())));
                 } else if (!entity || entity->etype != XML_EXTERNAL_GENERAL_PARSED_ENTITY) {
-                    if (auto* description = htmlEntityLookup(node->name)) {
+                    if (unsigned codePoint = htmlNamedCharacter(reinterpret_cast<const char*>(node->name))) {
                         std::string text;
-                        appendCodePointAsUTF8(description->value, text);
+                        appendCodePointAsUTF8(codePoint, text);
                         appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(text.c_str())));
                     }
                 }
@@ -270,7 +289,7 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
         return std::string(bytes);
     if (bytes.find('&') == std::string_view::npos)
         return std::string(bytes);
-    std::vector<std::string> declared;
+    std::unordered_set<std::string> declared;
     std::string result;
     result.reserve(bytes.size());
     size_t i = 0;
@@ -309,7 +328,7 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
                     size_t nameStart = subset.find_first_not_of(" \t\r\n%", at + 8);
                     size_t nameEnd = subset.find_first_of(" \t\r\n", nameStart);
                     if (nameStart != std::string_view::npos && nameEnd != std::string_view::npos)
-                        declared.emplace_back(subset.substr(nameStart, nameEnd - nameStart));
+                        declared.emplace(subset.substr(nameStart, nameEnd - nameStart));
                 }
             }
             if (end > i) {
@@ -326,9 +345,9 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
             if (nameEnd < bytes.size() && bytes[nameEnd] == ';' && nameEnd > i + 1) {
                 std::string name(bytes.substr(i + 1, nameEnd - i - 1));
                 bool predefined = name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
-                if (!predefined && std::find(declared.begin(), declared.end(), name) == declared.end()) {
-                    if (auto* description = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str()))) {
-                        result += "&#" + std::to_string(description->value) + ";";
+                if (!predefined && !declared.contains(name)) {
+                    if (auto value = htmlNamedCharacter(name)) {
+                        result += "&#" + std::to_string(value) + ";";
                         i = nameEnd + 1;
                         continue;
                     }

@@ -77,7 +77,8 @@ public:
                                                   const std::u16string& url = {});
     static std::shared_ptr<DOMDocument> parseHTML(std::u16string_view markup, const std::u16string& url = {});
     // Parses XML or XHTML without network access or external entities.
-    // Malformed input is recovered where possible; null with an error otherwise.
+    // Input that is not well-formed is never recovered in part: null with an
+    // error that names the line and column (DOMErrorLineNumberKey, DOMErrorColumnNumberKey).
     static std::shared_ptr<DOMDocument> parseXML(std::string_view bytes, const std::u16string& url = {},
                                                  Error* outError = nullptr);
     // Parses text already decoded (decodeDocumentText) in its syntax; null

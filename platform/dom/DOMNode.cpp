@@ -218,7 +218,8 @@ bool DOMNode::isEqualNode(const DOMNode* other) const
         break;
     }
     case ATTRIBUTE_NODE:
-        if (static_cast<const DOMAttr*>(this)->name() != static_cast<const DOMAttr*>(other)->name()
+        if (static_cast<const DOMAttr*>(this)->namespaceURI() != static_cast<const DOMAttr*>(other)->namespaceURI()
+            || static_cast<const DOMAttr*>(this)->localName() != static_cast<const DOMAttr*>(other)->localName()
             || nodeValue() != other->nodeValue())
             return false;
         break;

@@ -330,6 +330,8 @@ TEST(DOMAttributeNamespaces, AsTheParserGivesThem)
         plain->setAttribute(svg->attributeList()[i].name, svg->attributeList()[i].value);
     EXPECT_EQ(plain->attributeNodeAt(1)->namespaceURI(), u"");
     EXPECT_FALSE(plain->isEqualNode(svg.get()));
+    EXPECT_FALSE(plain->attributeNodeAt(1)->isEqualNode(svg->attributeNodeAt(1).get()));
+    EXPECT_TRUE(copy->attributeNodeAt(1)->isEqualNode(svg->attributeNodeAt(1).get()));
 
     auto xml = DOMDocument::parseXML("<r xmlns='urn:d' xmlns:x='urn:x'><e a='1' x:b='2' xml:space='preserve'/></r>");
     ASSERT_TRUE(xml);

@@ -67,11 +67,12 @@ public:
     using AttributedCompletion
         = std::function<void(std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap>)>;
 
-    // Asserts non-null preferences and a convention of LF, CR or CRLF.
-    static std::shared_ptr<VornickHTMLWriter> htmlWriterWithFormattingPreferences(
-        std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
+    // Asserts a convention of LF, CR or CRLF. The writer keeps its own copy
+    // of the preferences.
+    static std::unique_ptr<VornickHTMLWriter> htmlWriterWithFormattingPreferences(
+        const VornickHTMLFormattingPreferences&, char16_t nonBreakingSpaceSubstituteCharacter,
         VornickNewlineConvention newlineConvention);
-    VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
+    VornickHTMLWriter(const VornickHTMLFormattingPreferences&, char16_t nonBreakingSpaceSubstituteCharacter,
                       VornickNewlineConvention newlineConvention);
     ~VornickHTMLWriter();
     VornickHTMLWriter(const VornickHTMLWriter&) = delete;
@@ -79,9 +80,9 @@ public:
 
     // --- Settings
 
-    const std::shared_ptr<const VornickHTMLFormattingPreferences>& formattingPreferences() const { return m_formattingPreferences; }
+    const VornickHTMLFormattingPreferences& formattingPreferences() const { return m_formattingPreferences; }
     // Asserts non-null.
-    void setFormattingPreferences(std::shared_ptr<const VornickHTMLFormattingPreferences>);
+    void setFormattingPreferences(const VornickHTMLFormattingPreferences& preferences) { m_formattingPreferences = preferences; }
     // The user's default syntax colouring until another is set.
     std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> syntaxColoringPreferences() const;
     void setSyntaxColoringPreferences(std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>);
@@ -119,6 +120,11 @@ public:
     std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
     std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
+    // The file data of a document whose source this writer has just written
+    // (`written`): encoded as htmlDataFromDocument would, byte-order mark
+    // included, without writing the document again.
+    [[nodiscard]] std::optional<std::string> documentDataFromWrittenString(const DOMDocument&, std::u16string_view written,
+                                                                           Error* outError = nullptr);
     // Encodes with the encoding found by the last write; nullopt (logged)
     // when no write has found one.
     std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
@@ -189,7 +195,7 @@ private:
     bool inReplacedWordPressBlock() const { return m_replacedBlockCount > 0; }
 
     // Settings.
-    std::shared_ptr<const VornickHTMLFormattingPreferences> m_formattingPreferences;
+    VornickHTMLFormattingPreferences m_formattingPreferences;
     mutable std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> m_syntaxColoringPreferences;
     std::optional<URL> m_documentURLForAbsoluteURLResolution;
     std::optional<URL> m_rootFileURL;

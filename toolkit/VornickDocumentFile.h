@@ -57,7 +57,9 @@ public:
     // created). Refuses with VornickDocumentFileNotRegularError,
     // VornickDocumentFileNotHTMLError, VornickDocumentFileWriteProtectedError
     // or VornickDocumentFileChangedError; other failures are POSIX errors.
-    // Nothing is changed when it answers false.
+    // The file's contents are unchanged when it answers false (should a file
+    // with several links fail to be restored, the error names the backup
+    // copy that holds its old contents).
     [[nodiscard]] bool save(std::string_view contents, Error* outError);
 
 private:

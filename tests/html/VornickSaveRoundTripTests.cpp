@@ -36,7 +36,7 @@ std::shared_ptr<DOMDocument> open(std::string_view bytes, bool xml)
 
 std::string save(DOMDocument& document)
 {
-    VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+    VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                              VornickNewlineConvention::LF);
     Error error;
     auto data = writer.htmlDataFromDocument(document, &error);
@@ -145,6 +145,15 @@ TEST(SaveRoundTrip, ByteOrderMarksAreKept)
         EXPECT_EQ(trip.reopened->characterSet(), trip.opened->characterSet());
         expectKept(trip, u"Ελληνικά, русский, 中文 and \u201Cquotes\u201D \u2013 all in one page \U0001F600.");
         EXPECT_EQ(trip.reopened->title(), u"Υπηρεσίες");
+
+        // Encoding the written text apart from the write keeps the mark too.
+        VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+                                 VornickNewlineConvention::LF);
+        auto text = writer.htmlStringFromDocument(*trip.reopened);
+        EXPECT_EQ(writer.documentDataFromWrittenString(*trip.reopened, text), trip.secondSave);
+        auto body = writer.htmlDataFromElement(*trip.reopened->body());
+        ASSERT_TRUE(body);
+        EXPECT_FALSE(body->starts_with("\xFF\xFE") || body->starts_with("\xFE\xFF")) << "a fragment has no mark";
     }
 
     auto utf8 = roundTripOf("utf8-bom.html");

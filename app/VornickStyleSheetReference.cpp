@@ -20,7 +20,10 @@ std::shared_ptr<VornickFreezeDriedDOMRange> freezeRelativeToDocument(const DOMRa
                               : nullptr;
     if (!document)
         return nullptr;
-    return VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(range, document, false);
+    auto frozen = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(range, document, false);
+    if (!frozen)
+        return nullptr;
+    return std::make_shared<VornickFreezeDriedDOMRange>(std::move(*frozen));
 }
 
 } // namespace

@@ -36,7 +36,7 @@ std::shared_ptr<DOMDocument> open(std::string_view bytes, bool xml)
 
 std::string save(DOMDocument& document)
 {
-    VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+    VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                              VornickNewlineConvention::LF);
     Error error;
     auto data = writer.htmlDataFromDocument(document, &error);

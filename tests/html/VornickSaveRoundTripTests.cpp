@@ -36,7 +36,7 @@ std::shared_ptr<DOMDocument> open(std::string_view bytes, bool xml)
 
 std::string save(DOMDocument& document)
 {
-    VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+    VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                              VornickNewlineConvention::LF);
     Error error;
     auto data = writer.htmlDataFromDocument(document, &error);
@@ -147,7 +147,7 @@ TEST(SaveRoundTrip, ByteOrderMarksAreKept)
         EXPECT_EQ(trip.reopened->title(), u"Υπηρεσίες");
 
         // Encoding the written text apart from the write keeps the mark too.
-        VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+        VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                                  VornickNewlineConvention::LF);
         auto text = writer.htmlStringFromDocument(*trip.reopened);
         EXPECT_EQ(writer.documentDataFromWrittenString(*trip.reopened, text), trip.secondSave);

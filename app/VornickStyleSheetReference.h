@@ -5,6 +5,7 @@
 #pragma once
 
 #include "dom/VornickFreezeDriedDOMRange.h"
+
 #include <memory>
 #include <optional>
 #include <string>

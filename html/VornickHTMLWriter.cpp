@@ -936,7 +936,10 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     if (inReplacedWordPressBlock())
         return;
     const ElementTraits& traits = traitsForElement(element);
-    const bool hasChildren = element.first() != nullptr;
+    // A template's contents are written as its children (before any children
+    // of its own, which a parser would add to the contents as well).
+    DOMNode* contents = element.templateContent();
+    const bool hasChildren = element.first() || (contents && contents->first());
     // Only an element that has no end tag in HTML is written without one.
     const bool empty = !hasChildren && (m_writingXML ? traits.usuallyEmpty : traits.isVoid);
 
@@ -945,6 +948,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         closeOpenWhitespaceNode();
         beginMapNode(DOMNode::ELEMENT_NODE, element.tagName());
         if (!empty && !traits.head) {
+            if (contents)
+                appendHTMLForChildrenOfNode(*contents, 0);
             appendHTMLForChildrenOfNode(element, 0);
             breakContiguousTextAtBoundaryOfElement(traits);
         }
@@ -1013,6 +1018,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
 
         bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
             && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
+        if (contents)
+            appendHTMLForChildrenOfNode(*contents, indent ? indentLevel + 1 : indentLevel);
         if (!wroteEmbedURL)
             appendHTMLForChildrenOfNode(element, indent ? indentLevel + 1 : indentLevel);
         // The parser reads everything after a plaintext start tag as its text.

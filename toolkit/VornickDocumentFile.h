@@ -14,12 +14,12 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileUtilities.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace brevanton {
 
@@ -29,8 +29,7 @@ inline constexpr uint64_t VornickMaximumDocumentFileSize = uint64_t(64) << 20;
 // What identifies a file's contents as read: a change by another program
 // changes at least one of these.
 struct VornickFileStamp {
-    dev_t device { 0 };
-    ino_t inode { 0 };
+    FileIdentity identity; // device and inode
     uint64_t size { 0 };
     int64_t modificationSeconds { 0 };
     int64_t modificationNanoseconds { 0 };

@@ -473,3 +473,44 @@ TEST(VornickHTMLWriter, QuotesInsideQuotedValuesReadBack)
     EXPECT_EQ(toUTF8(reparsed->doctype()->systemId()), "http://x/\"strict\".dtd");
     EXPECT_EQ(write(*reparsed, u"4,4-q"), output);
 }
+
+// A template's parsed children live in its contents: the writer writes them,
+// and the written page reads back to the same contents.
+TEST(VornickHTMLWriter, TemplateContentsAreWrittenAndReadBack)
+{
+    const std::string page = "<!DOCTYPE html><html><head><template id=h><meta name=a content=b></template></head>"
+                             "<body><template id=row><tr><td class=name>Name</td><td>&amp; more</td></tr></template>"
+                             "<template id=outer><p>Outer <template><i>inner</i></template></p></template></body></html>";
+    auto document = html(page);
+    auto first = write(*document);
+    for (auto part : { "<meta name=\"a\" content=\"b\"", "<td class=\"name\">Name</td>", "&amp; more", "<i>inner</i>" })
+        EXPECT_NE(first.find(part), std::string::npos) << part << " missing from\n" << first;
+    auto reread = html(first);
+    for (auto id : { u"h", u"row", u"outer" }) {
+        auto original = document->getElementById(id);
+        auto again = reread->getElementById(id);
+        ASSERT_TRUE(again) << toUTF8(id);
+        EXPECT_FALSE(again->hasChildNodes());
+        auto words = [](std::u16string text) {
+            std::erase_if(text, [](char16_t c) { return c == u' ' || c == u'\n' || c == u'\t'; });
+            return text;
+        };
+        EXPECT_EQ(words(again->content()->textContent()), words(original->content()->textContent()));
+        auto elements = [](const DOMNode& root) {
+            unsigned count = 0;
+            for (auto* node = root.first(); node; node = node->traverseNext(&root))
+                count += node->isElementNode();
+            return count;
+        };
+        EXPECT_EQ(elements(*again->content()), elements(*original->content()));
+    }
+    EXPECT_EQ(write(*reread), first);
+
+    // A template given children of its own by DOM calls keeps them too.
+    auto own = document->createElement(u"template");
+    own->appendChild(document->createTextNode(u"own"));
+    own->content()->appendChild(document->createElement(u"hr"));
+    document->body()->appendChild(own);
+    auto withOwn = write(*document);
+    EXPECT_NE(withOwn.find("<template><hr />own</template>"), std::string::npos) << withOwn;
+}

@@ -250,6 +250,25 @@ TEST(SaveRoundTrip, EmptyClassAttributesAndNULInNamesAreWrittenAsTheParserReadsT
     expectKept(nul, u"before inside after");
 }
 
+// XHTML read as XML is loaded whole or not at all: references inside internal
+// entities and content nested past the XML parser's default depth limit stay.
+TEST(SaveRoundTrip, XHTMLIsLoadedWhole)
+{
+    auto entities = roundTripOf("internal-entity-ampersand.xhtml");
+    ASSERT_TRUE(entities.reopened);
+    expectKept(entities, u"Widgets <Pro> by Acme & Co");
+    expectKept(entities, u"Ask Acme & Co for a quote.");
+    expectKept(entities, u"\u00A9 2009 Acme & Co \u2014 \"All rights reserved\"");
+    EXPECT_EQ(entities.reopened->title(), u"Acme & Co price list");
+
+    auto deep = roundTripOf("deep-outline.xhtml");
+    ASSERT_TRUE(deep.reopened);
+    expectKept(deep, u"Level 250");
+    expectKept(deep, u"Deepest note: keep everything.");
+    expectKept(deep, u"After the outline.");
+    EXPECT_EQ(deep.reopened->getElementsByTagName(u"div")->length(), 300u);
+}
+
 // Every page the project keeps for its tests survives two saves.
 TEST(SaveRoundTrip, EveryTestPageIsStableAfterTheFirstSave)
 {

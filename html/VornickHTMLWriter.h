@@ -102,6 +102,12 @@ public:
     const std::u16string& stringEncodingOverride() const { return m_stringEncodingOverride; }
     void setStringEncodingOverride(std::u16string name) { m_stringEncodingOverride = std::move(name); }
 
+    // Nodes left out of every output (each with an empty range in the map,
+    // so that its siblings keep their places).
+    void setNodesToOmit(std::vector<std::weak_ptr<const DOMNode>> nodes) { m_nodesToOmit = std::move(nodes); }
+
+    // The substitute and U+00A0 are mapped in the body's text only: a
+    // U+00A0 in a title is the author's own and is written as it is.
     char16_t nonBreakingSpaceSubstituteCharacter() const { return m_substitute; }
     VornickNewlineConvention newlineConvention() const { return m_newlineConvention; }
     const std::u16string& newlineString() const { return *m_newlineString; }
@@ -203,6 +209,8 @@ private:
     VornickCommentToFragmentDescriptionLookupBlock m_lookup;
     std::u16string m_stringEncodingOverride;
     char16_t m_substitute { 0 };
+    std::vector<std::weak_ptr<const DOMNode>> m_nodesToOmit;
+    bool isNodeToOmit(const DOMNode&) const;
     VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::LF };
     const std::u16string* m_newlineString { nullptr };
 

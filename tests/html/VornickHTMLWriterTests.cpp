@@ -514,3 +514,41 @@ TEST(VornickHTMLWriter, TemplateContentsAreWrittenAndReadBack)
     auto withOwn = write(*document);
     EXPECT_NE(withOwn.find("<template><hr />own</template>"), std::string::npos) << withOwn;
 }
+namespace {
+
+TEST(VornickHTMLWriter, OmittedNodesLeaveNoTextAndKeepTheirSiblingsPlacesInTheMap)
+{
+    auto document = html("<!DOCTYPE html><html><head><base href=\"file:///x/\"><title>T</title></head>"
+                         "<body><p>one</p>*<p>two</p></body></html>");
+    std::shared_ptr<const DOMNode> base = document->head()->firstChild();
+    std::shared_ptr<const DOMNode> star = document->body()->childAt(1)->shared_from_this();
+    auto second = document->body()->childAt(2)->shared_from_this();
+    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
+    auto unomitted = toUTF8(writer.htmlStringFromDocument(*document));
+    writer.setNodesToOmit({ base, star });
+    auto omitted = toUTF8(writer.htmlStringFromDocument(*document));
+    EXPECT_EQ(omitted.find("<base"), std::string::npos) << omitted;
+    EXPECT_EQ(omitted.find('*'), std::string::npos) << omitted;
+    EXPECT_NE(unomitted.find("<base"), std::string::npos);
+
+    std::shared_ptr<const VornickDOMToNSRangeMap> map;
+    std::u16string coloured;
+    writer.writeAttributedStringFromDocument(*document, false, [&](auto string, auto rangeMap) {
+        coloured = string->string();
+        map = std::move(rangeMap);
+    });
+    auto range = document->createRange();
+    range->selectNodeContents(second->firstChild());
+    auto mapped = map->rangeForDOMRange(*range, &coloured);
+    EXPECT_EQ(coloured.substr(mapped.location, mapped.length), u"two");
+}
+
+TEST(VornickHTMLWriter, SubstitutesAreMappedInTheBodyOnly)
+{
+    auto document = html("<!DOCTYPE html><html><head><title>A\xC2\xA0title</title></head><body><p>a\xE2\x8F\x98" "b\xC2\xA0" "c</p></body></html>");
+    auto written = write(*document, u"4,4", u'\u23D8');
+    EXPECT_NE(written.find("<title>A&nbsp;title</title>"), std::string::npos) << written;
+    EXPECT_NE(written.find("<p>a&nbsp;b c</p>"), std::string::npos) << written;
+}
+
+} // namespace

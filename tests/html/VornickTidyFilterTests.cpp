@@ -87,6 +87,12 @@ TEST_F(TidyFilter, ParsesErrorOutput)
     VornickTidyFilter::setAllowUserDefinedAttributesProvider([] { return true; });
     EXPECT_EQ(VornickTidyFilter::parseTidyStandardErrorOutput(output).size(), 5u);
 
+    // Only the first substitution that applies, in key order, changes a message.
+    auto substituted = VornickTidyFilter::parseTidyStandardErrorOutput(
+        u"line 5 column 1 - Warning: <x-y> is not approved by W3C; consider fix-bad-comments\n");
+    ASSERT_EQ(substituted.size(), 1u);
+    EXPECT_EQ(substituted[0].message(), u"<x-y> is not approved by W3C");
+
     EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"<img> lacks \"alt\" attribute"), u"alt");
     EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"<a> attribute name \"x<y\" (value=\"1\") is invalid"), u"x<y");
     EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"missing </div>"), std::nullopt);

@@ -12,14 +12,14 @@ namespace brevanton {
 
 namespace {
 
-std::shared_ptr<VornickFreezeDriedDOMRange> freezeRelativeToDocument(const DOMRange& range)
+std::optional<VornickFreezeDriedDOMRange> freezeRelativeToDocument(const DOMRange& range)
 {
     auto container = range.startContainer();
     auto document = container ? (container->isDocumentNode() ? std::static_pointer_cast<DOMDocument>(container)
                                                               : container->ownerDocument())
                               : nullptr;
     if (!document)
-        return nullptr;
+        return std::nullopt;
     return VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(range, document, false);
 }
 

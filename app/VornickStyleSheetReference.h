@@ -4,6 +4,7 @@
 // to the document, so it can be found again after the document changed.
 #pragma once
 
+#include "dom/VornickFreezeDriedDOMRange.h"
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,7 +14,6 @@ namespace brevanton {
 class DOMDocument;
 class DOMElement;
 class DOMRange;
-class VornickFreezeDriedDOMRange;
 
 enum class VornickStyleSheetReferenceKind : int {
     LinkElement = 1,
@@ -55,7 +55,7 @@ private:
     std::u16string m_relativeURLString;
     std::u16string m_name;
     std::optional<std::u16string> m_version;
-    std::shared_ptr<VornickFreezeDriedDOMRange> m_outerRange;
+    std::optional<VornickFreezeDriedDOMRange> m_outerRange;
     std::u16string m_beginMarkerPrefix;
 };
 

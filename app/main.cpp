@@ -81,14 +81,15 @@ bool openFile(const std::string& path, bool save)
     bool isXML = DOMDocument::isXMLPath(toUTF16(path));
     auto syntax = isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
     auto decoded = decodeDocumentText(*bytes, syntax);
-    auto source = toUTF16(decoded.utf8);
+    auto sourceText = std::make_shared<const std::u16string>(toUTF16(decoded.utf8));
+    const std::u16string& source = *sourceText;
     auto urlString = URL::fileURLWithPath(path, false).absoluteString();
     auto document = DOMDocument::parseDecoded(decoded, syntax, urlString, &error);
     if (!document)
         return reportFailure(path, error);
 
     // An empty text has no line index.
-    auto lineIndex = VornickLineIndex::createByIndexingString(source, 1, 1, 4);
+    auto lineIndex = VornickLineIndex::createByIndexingString(sourceText, 1, 1, 4);
     size_t lines = lineIndex ? lineIndex->numberOfLines() : 0;
     VornickNewlineConvention convention = lineIndex ? lineIndex->newlineConvention() : VornickNewlineConvention::Unknown;
     auto documentType = VornickDocumentTypeOfDocument(*document);
@@ -109,7 +110,7 @@ bool openFile(const std::string& path, bool save)
         formatting = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
     if (convention == VornickNewlineConvention::Unknown)
         convention = VornickNewlineConvention::LF;
-    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(formatting, 0, convention);
+    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(*formatting, 0, convention);
     auto written = writer->htmlStringFromDocument(*document);
     std::printf("  written source: %zu UTF-16 units%s\n", written.size(),
                 written == source ? " (identical to the file)" : "");

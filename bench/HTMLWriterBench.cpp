@@ -127,7 +127,7 @@ void BM_HTMLWriterBesideGumboParse(benchmark::State& state)
 void BM_HTMLWriterPlainWrite(benchmark::State& state)
 {
     auto document = documentOfKilobytes(state.range(0));
-    VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+    VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                              VornickNewlineConvention::LF);
     size_t length = 0;
     for (auto _ : state) {
@@ -142,7 +142,7 @@ void BM_HTMLWriterPlainWrite(benchmark::State& state)
 void BM_HTMLWriterColouredWriteWithRangeMapAndLineIndex(benchmark::State& state)
 {
     auto document = documentOfKilobytes(state.range(0));
-    VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+    VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                              VornickNewlineConvention::LF);
     writer.setSyntaxColoringPreferences(std::make_shared<VornickHTMLSyntaxColoringPreferences>());
     for (auto _ : state) {

@@ -468,8 +468,9 @@ std::u16string styleWithChanges(const DOMElement& element, const VornickStyleAtt
         }
         return declaration;
     };
-    for (const auto& [name, value] : changes.additionsAndChanges) {
-        auto parsed = parsedValue(value);
+    for (const auto& change : changes.additionsAndChanges) {
+        const auto& name = change.first;
+        auto parsed = parsedValue(change.second);
         auto found = std::find_if(declarations.begin(), declarations.end(),
                                   [&](const auto& declaration) { return equalsIgnoringASCIICase(declaration.name, name); });
         if (found != declarations.end()) {

@@ -4,10 +4,12 @@
 // these interfaces.
 #pragma once
 
+#include "dom/VornickFreezeDriedDOMRange.h"
 #include "html/VornickHTMLDocumentType.h"
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +17,6 @@ namespace brevanton {
 
 class DOMDocument;
 class DOMDocumentFragment;
-class VornickFreezeDriedDOMRange;
 
 class VornickFragmentSet {
 public:
@@ -57,7 +58,7 @@ public:
     // nullptr when the snippet cannot be built.
     virtual std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(
         const std::map<std::u16string, std::u16string>& values, DOMDocument& document,
-        std::shared_ptr<VornickFreezeDriedDOMRange>* interiorRange) const = 0;
+        std::optional<VornickFreezeDriedDOMRange>* interiorRange) const = 0;
 };
 
 } // namespace brevanton

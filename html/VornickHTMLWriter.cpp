@@ -275,36 +275,28 @@ std::shared_ptr<VornickHTMLSpec> specForDocument(const DOMDocument* document)
 
 // --- Creation and settings
 
-std::shared_ptr<VornickHTMLWriter> VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, VornickNewlineConvention newlineConvention)
+std::unique_ptr<VornickHTMLWriter> VornickHTMLWriter::htmlWriterWithFormattingPreferences(
+    const VornickHTMLFormattingPreferences& preferences, char16_t substitute, VornickNewlineConvention newlineConvention)
 {
-    return std::make_shared<VornickHTMLWriter>(std::move(preferences), substitute, newlineConvention);
+    return std::make_unique<VornickHTMLWriter>(preferences, substitute, newlineConvention);
 }
 
-VornickHTMLWriter::VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute,
+VornickHTMLWriter::VornickHTMLWriter(const VornickHTMLFormattingPreferences& preferences, char16_t substitute,
                                      VornickNewlineConvention newlineConvention)
-    : m_substitute(substitute)
+    : m_formattingPreferences(preferences)
+    , m_substitute(substitute)
     , m_newlineConvention(newlineConvention)
     , m_output(std::make_unique<Output>())
 {
-    BREVANTON_ASSERT(preferences != nullptr,
-                     "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
     BREVANTON_ASSERT(newlineConvention == VornickNewlineConvention::LF || newlineConvention == VornickNewlineConvention::CR
                          || newlineConvention == VornickNewlineConvention::CRLF,
                      "Invalid parameter not satisfying: newlineConvention == VornickNewlineConvention::LF || newlineConvention == "
                      "VornickNewlineConvention::CR || newlineConvention == VornickNewlineConvention::CRLF");
-    m_formattingPreferences = std::move(preferences);
     m_newlineString = &vornick_newlineStringForConvention(newlineConvention);
 }
 
 VornickHTMLWriter::~VornickHTMLWriter() = default;
 
-void VornickHTMLWriter::setFormattingPreferences(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences)
-{
-    BREVANTON_ASSERT(preferences != nullptr,
-                     "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
-    m_formattingPreferences = std::move(preferences);
-}
 
 std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> VornickHTMLWriter::syntaxColoringPreferences() const
 {
@@ -427,7 +419,7 @@ void VornickHTMLWriter::writeAttributedStringFromDocument(DOMDocument& document,
     // Colours and fonts per kind, with the contiguous text range of each run.
     Output& output = *m_output;
     auto preferences = syntaxColoringPreferences();
-    unsigned spacesPerTab = m_formattingPreferences->spacesPerTab();
+    unsigned spacesPerTab = m_formattingPreferences.spacesPerTab();
     std::array<TextAttributes, TK_LAST + 1> kindAttributes;
     auto attributesForKind = [&](VornickSyntaxColoringTokenKind kind) -> const TextAttributes& {
         if (!kindAttributes[kind]) {
@@ -660,13 +652,13 @@ bool VornickHTMLWriter::outputEndsWith(std::u16string_view string) const
 
 std::u16string VornickHTMLWriter::whitespaceStringForIndentLevel(unsigned level) const
 {
-    unsigned spacesPerIndent = m_formattingPreferences->spacesPerIndent();
+    unsigned spacesPerIndent = m_formattingPreferences.spacesPerIndent();
     size_t count = static_cast<size_t>(spacesPerIndent) * level;
     if (!count)
         return {};
     std::u16string result;
-    if (m_formattingPreferences->useTabs()) {
-        unsigned tabWidth = m_formattingPreferences->spacesPerTab() ? m_formattingPreferences->spacesPerTab() : 8;
+    if (m_formattingPreferences.useTabs()) {
+        unsigned tabWidth = m_formattingPreferences.spacesPerTab() ? m_formattingPreferences.spacesPerTab() : 8;
         result.append(count / tabWidth, u'\t');
         result.append(count % tabWidth, u' ');
     } else {
@@ -697,9 +689,9 @@ bool VornickHTMLWriter::clearBRWithIndentLevel(unsigned indentLevel)
     if (!m_lastNodeWasBR)
         return false;
     m_lastNodeWasBR = false;
-    if (!m_formattingPreferences->newLineAfterBR() || m_preformattedDepth)
+    if (!m_formattingPreferences.newLineAfterBR() || m_preformattedDepth)
         return false;
-    auto& preferences = *m_formattingPreferences;
+    auto& preferences = m_formattingPreferences;
     bool indent = !inWordPressBlock() && preferences.indentAfterBR() && indentLevel >= 2 && preferences.putBlockElementTagsOnNewLine();
     appendLineBreak(indentLevel - 1, indent);
     return true;
@@ -879,7 +871,7 @@ const VornickHTMLWriter::ElementTraits& VornickHTMLWriter::traitsForElement(cons
     // HTML by the case rule.
     if (!html || m_writingXML) {
         traits.writtenName = name.qualifiedName;
-    } else if (spec.isXHTML() || m_formattingPreferences->useLowercaseTagNames()) {
+    } else if (spec.isXHTML() || m_formattingPreferences.useLowercaseTagNames()) {
         traits.writtenName = traits.lowerName;
     } else {
         traits.writtenName = asciiUppercase(name.qualifiedName);
@@ -944,7 +936,10 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     if (inReplacedWordPressBlock())
         return;
     const ElementTraits& traits = traitsForElement(element);
-    const bool hasChildren = element.first() != nullptr;
+    // A template's contents are written as its children (before any children
+    // of its own, which a parser would add to the contents as well).
+    DOMNode* contents = element.templateContent();
+    const bool hasChildren = element.first() || (contents && contents->first());
     // Only an element that has no end tag in HTML is written without one.
     const bool empty = !hasChildren && (m_writingXML ? traits.usuallyEmpty : traits.isVoid);
 
@@ -953,6 +948,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         closeOpenWhitespaceNode();
         beginMapNode(DOMNode::ELEMENT_NODE, element.tagName());
         if (!empty && !traits.head) {
+            if (contents)
+                appendHTMLForChildrenOfNode(*contents, 0);
             appendHTMLForChildrenOfNode(element, 0);
             breakContiguousTextAtBoundaryOfElement(traits);
         }
@@ -960,7 +957,7 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         return;
     }
 
-    const auto& preferences = *m_formattingPreferences;
+    const auto& preferences = m_formattingPreferences;
     DOMElement* parentElement = toElement(element.parent());
     bool isInline = traits.layoutInline() || (traits.nonRendered && nonRenderedElementIsAmidInlineContent(element));
     if (!inWordPressBlock() && traits.img && parentElement && traitsForElement(*parentElement).picture)
@@ -1021,6 +1018,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
 
         bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
             && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
+        if (contents)
+            appendHTMLForChildrenOfNode(*contents, indent ? indentLevel + 1 : indentLevel);
         if (!wroteEmbedURL)
             appendHTMLForChildrenOfNode(element, indent ? indentLevel + 1 : indentLevel);
         // The parser reads everything after a plaintext start tag as its text.
@@ -1076,7 +1075,7 @@ bool VornickHTMLWriter::writeEmbedWrapperURL(DOMElement& wrapper)
 
 void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTraits& traits)
 {
-    const auto& preferences = *m_formattingPreferences;
+    const auto& preferences = m_formattingPreferences;
     const char16_t quote = preferences.encloseAttributeValuesInDoubleQuotes() ? u'"' : u'\'';
     std::u16string scratch;
     for (const auto& attribute : element.attributeList()) {
@@ -1175,7 +1174,7 @@ bool VornickHTMLWriter::encodingHoldsCharacter(char32_t character)
 void VornickHTMLWriter::appendNumericReference(char32_t character)
 {
     char buffer[16];
-    if (m_formattingPreferences->useDecimalCharacterReferences())
+    if (m_formattingPreferences.useDecimalCharacterReferences())
         std::snprintf(buffer, sizeof buffer, "&#%u;", static_cast<unsigned>(character));
     else
         std::snprintf(buffer, sizeof buffer, "&#x%X;", static_cast<unsigned>(character));
@@ -1245,7 +1244,7 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
 
 std::u16string VornickHTMLWriter::stringByEscapingSpecialCharactersToHTMLEntitiesInString(std::u16string_view text)
 {
-    const auto& preferences = *m_formattingPreferences;
+    const auto& preferences = m_formattingPreferences;
     unsigned options = 0;
     if (preferences.useNativeSpecialCharacters())
         options |= VornickEscapeOptionNativeCharacters;
@@ -1451,7 +1450,7 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
 
     // A line break between two pieces of inline content would render as a
     // space: only where there is whitespace already, or at a block edge.
-    if (m_formattingPreferences->putCommentsOnNewLine() && !m_preformattedDepth
+    if (m_formattingPreferences.putCommentsOnNewLine() && !m_preformattedDepth
         && (whitespaceBefore || (!m_output->text.empty() && isSpaceCharacter(m_output->text.back()))
             || !whitespaceNodeSeparatesInlineContent(comment))) {
         // A line break of the text before counts, whatever its convention:

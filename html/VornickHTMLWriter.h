@@ -67,11 +67,12 @@ public:
     using AttributedCompletion
         = std::function<void(std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap>)>;
 
-    // Asserts non-null preferences and a convention of LF, CR or CRLF.
-    static std::shared_ptr<VornickHTMLWriter> htmlWriterWithFormattingPreferences(
-        std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
+    // Asserts a convention of LF, CR or CRLF. The writer keeps its own copy
+    // of the preferences.
+    static std::unique_ptr<VornickHTMLWriter> htmlWriterWithFormattingPreferences(
+        const VornickHTMLFormattingPreferences&, char16_t nonBreakingSpaceSubstituteCharacter,
         VornickNewlineConvention newlineConvention);
-    VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences>, char16_t nonBreakingSpaceSubstituteCharacter,
+    VornickHTMLWriter(const VornickHTMLFormattingPreferences&, char16_t nonBreakingSpaceSubstituteCharacter,
                       VornickNewlineConvention newlineConvention);
     ~VornickHTMLWriter();
     VornickHTMLWriter(const VornickHTMLWriter&) = delete;
@@ -79,9 +80,9 @@ public:
 
     // --- Settings
 
-    const std::shared_ptr<const VornickHTMLFormattingPreferences>& formattingPreferences() const { return m_formattingPreferences; }
+    const VornickHTMLFormattingPreferences& formattingPreferences() const { return m_formattingPreferences; }
     // Asserts non-null.
-    void setFormattingPreferences(std::shared_ptr<const VornickHTMLFormattingPreferences>);
+    void setFormattingPreferences(const VornickHTMLFormattingPreferences& preferences) { m_formattingPreferences = preferences; }
     // The user's default syntax colouring until another is set.
     std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> syntaxColoringPreferences() const;
     void setSyntaxColoringPreferences(std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>);
@@ -194,7 +195,7 @@ private:
     bool inReplacedWordPressBlock() const { return m_replacedBlockCount > 0; }
 
     // Settings.
-    std::shared_ptr<const VornickHTMLFormattingPreferences> m_formattingPreferences;
+    VornickHTMLFormattingPreferences m_formattingPreferences;
     mutable std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> m_syntaxColoringPreferences;
     std::optional<URL> m_documentURLForAbsoluteURLResolution;
     std::optional<URL> m_rootFileURL;

@@ -169,7 +169,7 @@ void vornick_setUserFragmentSet(const WebFrame& frame, std::shared_ptr<VornickFr
     NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchFragmentSetNotification, &frame);
 }
 
-std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
+std::unique_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
 {
     VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF;
     if (auto lineIndex = vornick_lineIndexForLastGeneratedHTMLString(frame)) {
@@ -177,7 +177,7 @@ std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
             newlineConvention = lineIndex->newlineConvention();
     }
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-        vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
+        *vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
         newlineConvention);
     writer->setBodyElementStyleChangesToApply(vornick_bodyElementStyleChangesToApplyWhenWriting(frame));
     return writer;

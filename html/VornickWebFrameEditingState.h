@@ -84,7 +84,7 @@ std::shared_ptr<DOMRange> VornickResolveDOMRangeInWebFrame(const VornickValidati
 // A writer with the effective preferences, the frame's substitute character,
 // the newline convention of its line index (LF without one) and the body
 // style changes to apply.
-std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame&);
+std::unique_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame&);
 
 // Debugging text: one line about the frame; one line per frame of the subtree,
 // indented by a tab per level.

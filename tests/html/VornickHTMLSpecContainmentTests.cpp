@@ -142,7 +142,7 @@ public:
     }
     std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(const std::map<std::u16string, std::u16string>& values,
                                                                            DOMDocument& document,
-                                                                           std::shared_ptr<VornickFreezeDriedDOMRange>* interior) const override
+                                                                           std::optional<VornickFreezeDriedDOMRange>* interior) const override
     {
         std::u16string markup = m_markup;
         auto at = markup.find(u"{content}");

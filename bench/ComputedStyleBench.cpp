@@ -4,9 +4,10 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 
+#include "HTMLBenchPages.h"
+
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,56 +15,17 @@ using namespace brevanton;
 
 namespace {
 
-std::string generateStyledPage(size_t size)
+std::string styledPage()
 {
-    std::mt19937 random(7);
-    const char* words[] = { "editor", "markup", "paragraph", "the", "a", "of", "blog", "entry", "publish",
-                            "draft", "table", "list", "image", "style", "and", "with" };
-    std::string page = "<!DOCTYPE html><html><head><title>Styled</title><style>"
-                       "body { font: 15px/1.4 Georgia, serif; margin: 0 auto }"
-                       ".post { margin: 2em 0; padding: 1em; border-bottom: 1px solid #ccc }"
-                       ".post h2 { font-size: 1.6em; color: #333 } .post p.lead { font-weight: bold }"
-                       "#sidebar li a { text-decoration: none } .post > ul li { list-style-type: square }"
-                       "table.data td, table.data th { padding: 4px 8px; border: 1px solid #ddd }"
-                       "em.k, strong.k { color: rgb(120, 20, 20) } .hidden { display: none }"
-                       "[data-kind=note] { background-color: #ffd } .post img { float: right; margin: 0 0 1em 1em }"
-                       "</style></head><body><div id=sidebar><ul><li><a href=#>Home</a></li></ul></div>\n";
-    auto sentence = [&](int count) {
-        for (int i = 0; i < count; ++i) {
-            int kind = random() % 12;
-            const char* word = words[random() % std::size(words)];
-            if (kind == 0)
-                page += std::string("<a href=\"/p/") + word + "\">" + word + "</a> ";
-            else if (kind == 1)
-                page += std::string("<em class=k>") + word + "</em> ";
-            else if (kind == 2)
-                page += std::string("<strong>") + word + "</strong> ";
-            else
-                page += std::string(word) + " ";
-        }
-    };
-    int section = 0;
-    while (page.size() < size) {
-        page += "<div class=\"post\" id=\"post-" + std::to_string(section++) + "\"><h2>";
-        sentence(5);
-        page += "</h2><p class=lead>";
-        sentence(30);
-        page += "</p><p data-kind=note>";
-        sentence(40);
-        page += "<img src=a.png alt=x></p><ul><li>";
-        sentence(6);
-        page += "</li><li>";
-        sentence(6);
-        page += "</li></ul><table class=data><tr><th>a</th><th>b</th></tr><tr><td>";
-        sentence(3);
-        page += "</td><td>";
-        sentence(3);
-        page += "</td></tr></table><blockquote><p>";
-        sentence(20);
-        page += "</p></blockquote></div>\n";
-    }
-    page += "</body></html>";
-    return page;
+    BenchmarkPageOptions options;
+    options.styleSheet = "body { font: 15px/1.4 Georgia, serif; margin: 0 auto }"
+                         ".post { margin: 2em 0; padding: 1em; border-bottom: 1px solid #ccc }"
+                         ".post h2 { font-size: 1.6em; color: #333 } .post p.lead { font-weight: bold }"
+                         "#sidebar li a { text-decoration: none } .post > ul li { list-style-type: square }"
+                         "table.data td, table.data th { padding: 4px 8px; border: 1px solid #ddd }"
+                         "em.k, strong.k { color: rgb(120, 20, 20) } .hidden { display: none }"
+                         "[data-kind=note] { background-color: #ffd } .post img { float: right; margin: 0 0 1em 1em }";
+    return makeBenchmarkHTMLPage(options);
 }
 
 struct Page {
@@ -75,7 +37,7 @@ Page& page()
 {
     static Page result = [] {
         Page built;
-        built.document = DOMDocument::parseHTML(generateStyledPage(1 << 20));
+        built.document = DOMDocument::parseHTML(styledPage());
         for (auto* node = built.document->first(); node; node = node->traverseNext())
             if (auto* element = toElement(node))
                 built.elements.push_back(element);

@@ -5,6 +5,8 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 
+#include "HTMLBenchPages.h"
+
 #include <benchmark/benchmark.h>
 #include <gumbo.h>
 #include <malloc.h>
@@ -17,80 +19,10 @@ using namespace brevanton;
 
 namespace {
 
-// A blog-like page of about `size` bytes: headings, paragraphs with inline
-// markup and links, lists, tables, images and comments.
-std::string generatePage(size_t size)
-{
-    std::mt19937 random(42);
-    const char* words[] = { "editor", "markup", "paragraph", "the", "a", "of", "caf\xC3\xA9", "blog", "entry",
-                            "publish", "draft", "table", "list", "image", "style", "and", "with", "na\xC3\xAFve" };
-    auto sentence = [&](std::string& out, int count) {
-        for (int i = 0; i < count; ++i) {
-            if (i)
-                out += ' ';
-            int kind = random() % 14;
-            const char* word = words[random() % std::size(words)];
-            if (kind == 0)
-                out += std::string("<a href=\"https://example.com/") + word + "?id=" + std::to_string(random() % 1000)
-                    + "&amp;x=1\">" + word + "</a>";
-            else if (kind == 1)
-                out += std::string("<em>") + word + "</em>";
-            else if (kind == 2)
-                out += std::string("<strong class=\"k\">") + word + "</strong>";
-            else
-                out += word;
-        }
-        out += '.';
-    };
-    std::string page = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Generated</title>"
-                       "<style>p { margin: 0 }</style></head>\n<body>\n";
-    int section = 0;
-    while (page.size() < size) {
-        page += "<div class=\"post\" id=\"post-" + std::to_string(section++) + "\">\n<h2>";
-        sentence(page, 4);
-        page += "</h2>\n";
-        for (int p = 0, n = 2 + random() % 4; p < n; ++p) {
-            page += "<p>";
-            sentence(page, 20 + random() % 40);
-            page += "</p>\n";
-        }
-        switch (random() % 4) {
-        case 0:
-            page += "<ul>\n";
-            for (int i = 0, n = 3 + random() % 5; i < n; ++i) {
-                page += "  <li>";
-                sentence(page, 6);
-                page += "</li>\n";
-            }
-            page += "</ul>\n";
-            break;
-        case 1:
-            page += "<table class=\"data\">\n<tr><th>Name</th><th>Value</th></tr>\n";
-            for (int i = 0, n = 2 + random() % 6; i < n; ++i)
-                page += "<tr><td>" + std::string(words[random() % std::size(words)]) + "</td><td>"
-                    + std::to_string(random() % 100000) + "</td></tr>\n";
-            page += "</table>\n";
-            break;
-        case 2:
-            page += "<p><img src=\"images/photo" + std::to_string(random() % 100)
-                + ".jpg\" alt=\"photo\" width=\"640\" height=\"480\"><br>caption &amp; credit</p>\n";
-            break;
-        default:
-            page += "<!-- section break -->\n<blockquote><p>";
-            sentence(page, 15);
-            page += "</p></blockquote>\n";
-            break;
-        }
-        page += "</div>\n";
-    }
-    page += "</body></html>\n";
-    return page;
-}
-
 const std::string& pageOfSize(int megabytes)
 {
-    static std::string one = generatePage(1 << 20);
-    static std::string five = generatePage(5 << 20);
+    static std::string one = makeBenchmarkHTMLPage(1 << 20);
+    static std::string five = makeBenchmarkHTMLPage(5 << 20);
     return megabytes == 1 ? one : five;
 }
 
@@ -132,7 +64,7 @@ BENCHMARK(BM_DOMParseHTML)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
 void BM_DOMRandomMutationsWithLiveRanges(benchmark::State& state)
 {
     constexpr int mutations = 10000;
-    auto source = generatePage(200 << 10);
+    auto source = makeBenchmarkHTMLPage(200 << 10);
     for (auto _ : state) {
         state.PauseTiming();
         auto document = DOMDocument::parseHTML(source, "UTF-8");

@@ -1,35 +1,137 @@
-// Large, deterministic HTML pages for the HTML benchmarks: a blog-like page
-// with inline script and style, unquoted attributes, references, comments
-// and tables, repeated up to the size asked for.
+// The one generator of the benchmarks' HTML pages: a deterministic, blog-like
+// page of about the size asked for. The head holds an inline script with "<"
+// and ">" and a style sheet; the body a sidebar and posts with headings,
+// paragraphs of words (accented ones, character references, links,
+// emphasis, classes, inline styles), lists, tables, figures with srcset,
+// preformatted code, comments, WordPress block comments and quotations,
+// with quoted and unquoted attribute values.
 #pragma once
 
+#include <cstddef>
+#include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 
 namespace brevanton {
 
-inline std::string makeBenchmarkHTMLPage(size_t size)
+struct BenchmarkPageOptions {
+    // About this many bytes.
+    size_t size { 1 << 20 };
+    unsigned seed { 7 };
+    // The text of the head's STYLE element.
+    std::string styleSheet { "p { margin: 0 }" };
+    // Half of them LINKs to "s0.css", "s1.css", ... in the head, the rest
+    // IMGs of "i1.png", "i2.png", ... in the first paragraphs.
+    int subresources { 0 };
+};
+
+inline std::string makeBenchmarkHTMLPage(const BenchmarkPageOptions& options)
 {
-    static const char* const head =
-        "<!DOCTYPE html>\n<html lang=en>\n<head>\n<meta charset=utf-8>\n<title>Fish &amp; Chips &#8212; a review</title>\n"
-        "<style>\n  nav > ul li + li::before { content: \"\\2022\"; }\n</style>\n"
-        "<script>\n  function less(a, b) { return a < b && b > 0; }\n</script>\n</head>\n<body class=\"post single\">\n";
-    static const char* const section =
-        "<article class=post id=post-7>\n<h2>Fish &amp; Chips: &ldquo;the&nbsp;best&rdquo; in town?</h2>\n"
-        "<p>Posted on <time datetime=2024-05-01>1 May</time> by <a href=\"mailto:me@example.com\">me</a>.</p>\n"
-        "<p>Lorem ipsum dolor sit amet, <em>consectetur</em> adipiscing elit &copy; 2024, 3 &lt; 4 and &#x1F600; smiles. "
-        "Sed do eiusmod tempor incididunt ut labore et dolore magna aliqua.</p>\n"
-        "<figure><img src=images/chips.jpg srcset=\"images/chips-2x.jpg 2x\" alt=\"A plate\" width=640 height=480>"
-        "<figcaption>Golden.</figcaption></figure>\n<!-- wp:paragraph {\"align\":\"center\"} -->\n"
-        "<p style=\"text-align:center\">Centered <em>text</em> <b>bold <i>and italic</i></b>.</p>\n<!-- /wp:paragraph -->\n"
-        "<table class=prices><tbody><tr><td>Cod</td><td>&pound;9</td></tr><tr><td>Peas</td><td>&pound;2</td></tr></tbody></table>\n"
-        "<ul><li><a href=\"/a.html\">One</a></li><li><a href='/b.html' title=B>Two</a></li></ul>\n</article>\n";
-    std::string page = head;
-    page.reserve(size + 2048);
-    while (page.size() < size)
-        page += section;
+    std::mt19937 random(options.seed);
+    const char* const words[] = { "editor", "markup", "paragraph", "the", "a", "of", "caf\xC3\xA9", "blog", "entry",
+                                  "publish", "draft", "table", "list", "image", "style", "and", "with", "na\xC3\xAFve",
+                                  "&amp;", "&lt;tag&gt;", "&ldquo;quoted&rdquo;", "&#x1F600;" };
+    auto word = [&] { return std::string(words[random() % std::size(words)]); };
+    int images = options.subresources - options.subresources / 2;
+    auto sentence = [&](std::string& out, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (i)
+                out += ' ';
+            switch (random() % 16) {
+            case 0:
+                out += "<a href=\"https://example.com/" + std::to_string(random() % 1000) + "?q=1&amp;r=2\">" + word() + "</a>";
+                break;
+            case 1:
+                out += "<em>" + word() + "</em>";
+                break;
+            case 2:
+                out += "<strong class=k>" + word() + "</strong>";
+                break;
+            case 3:
+                out += "<span class=\"note\">" + word() + "</span>";
+                break;
+            case 4:
+                out += "<em style=\"display:block\">" + word() + "</em>";
+                break;
+            default:
+                out += word();
+            }
+        }
+        out += '.';
+        if (images > 0) {
+            out += "<img src=\"i" + std::to_string(images) + ".png\" width=20 height=20>";
+            --images;
+        }
+    };
+
+    std::string page = "<!DOCTYPE html>\n<html lang=en>\n<head>\n<meta charset=utf-8>\n"
+                       "<title>Fish &amp; Chips &#8212; a review</title>\n";
+    for (int i = 0; i < options.subresources / 2; ++i)
+        page += "<link rel=stylesheet href=\"s" + std::to_string(i) + ".css\">\n";
+    page += "<style>\n" + options.styleSheet + "\n</style>\n"
+            "<script>\n  function less(a, b) { return a < b && b > 0; }\n</script>\n</head>\n"
+            "<body class=\"post single\">\n<div id=sidebar><ul><li><a href=#>Home</a></li><li><a href='/about'>About</a></li></ul></div>\n";
+    page.reserve(options.size + 4096);
+    int section = 0;
+    while (page.size() < options.size) {
+        page += "<div class=\"post\" id=\"post-" + std::to_string(section++) + "\">\n<h2>";
+        sentence(page, 4);
+        page += "</h2>\n<p class=lead>";
+        sentence(page, 20 + random() % 20);
+        page += "</p>\n";
+        for (int p = 0, n = 1 + random() % 3; p < n; ++p) {
+            page += random() % 4 ? "<p>" : "<p data-kind=note>";
+            sentence(page, 20 + random() % 40);
+            page += "</p>\n";
+        }
+        switch (random() % 7) {
+        case 0:
+            page += "<ul>\n";
+            for (int i = 0, n = 3 + random() % 5; i < n; ++i) {
+                page += "  <li>";
+                sentence(page, 6);
+                page += "</li>\n";
+            }
+            page += "</ul>\n";
+            break;
+        case 1:
+            page += "<table class=\"data\">\n<tr><th>Name</th><th>Value</th></tr>\n";
+            for (int i = 0, n = 2 + random() % 6; i < n; ++i)
+                page += "<tr><td>" + std::string(words[random() % 6]) + "</td><td>&pound;" + std::to_string(random() % 100000)
+                    + "</td></tr>\n";
+            page += "</table>\n";
+            break;
+        case 2:
+            page += "<figure><img src=images/photo" + std::to_string(random() % 100)
+                + ".jpg srcset=\"images/photo-2x.jpg 2x\" alt=\"A plate\" width=640 height=480>"
+                  "<figcaption>caption &amp; credit</figcaption></figure>\n";
+            break;
+        case 3:
+            page += "<pre><code>if (a &lt; b) {\n    run();\n}</code></pre>\n";
+            break;
+        case 4:
+            page += "<!-- wp:paragraph {\"align\":\"center\"} -->\n<p style=\"text-align:center\">";
+            sentence(page, 10);
+            page += "</p>\n<!-- /wp:paragraph -->\n";
+            break;
+        default:
+            page += "<!-- section break -->\n<blockquote><p>";
+            sentence(page, 15);
+            page += "</p></blockquote>\n";
+            break;
+        }
+        page += "</div>\n";
+    }
     page += "</body>\n</html>\n";
     return page;
+}
+
+inline std::string makeBenchmarkHTMLPage(size_t size)
+{
+    BenchmarkPageOptions options;
+    options.size = size;
+    return makeBenchmarkHTMLPage(options);
 }
 
 } // namespace brevanton

@@ -8,99 +8,24 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 
+#include "HTMLBenchPages.h"
+
 #include <benchmark/benchmark.h>
 #include <gumbo.h>
 
 #include <map>
-#include <random>
 #include <string>
 
 using namespace brevanton;
 
 namespace {
 
-// A blog-like page of about `size` bytes: sections with headings,
-// paragraphs with inline markup, lists, tables, images, preformatted code
-// and comments.
-std::string generateWriterBenchPage(size_t size)
-{
-    std::mt19937 random(7);
-    const char* words[] = { "editor", "markup", "paragraph", "the", "a", "of", "caf\xC3\xA9", "blog", "entry", "publish",
-                            "draft", "table", "list", "image", "style", "and", "with", "na\xC3\xAFve", "&amp;", "&lt;tag&gt;" };
-    auto sentence = [&](std::string& out, int count) {
-        for (int i = 0; i < count; ++i) {
-            if (i)
-                out += ' ';
-            const char* word = words[random() % std::size(words)];
-            switch (random() % 12) {
-            case 0:
-                out += std::string("<a href=\"https://example.com/") + std::to_string(random() % 1000) + "?q=1&amp;r=2\">" + word + "</a>";
-                break;
-            case 1:
-                out += std::string("<em>") + word + "</em>";
-                break;
-            case 2:
-                out += std::string("<strong class=\"k\">") + word + "</strong>";
-                break;
-            default:
-                out += word;
-            }
-        }
-        out += '.';
-    };
-    std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>Generated</title>\n"
-                       "<style>p { margin: 0 }</style>\n</head>\n<body>\n";
-    int section = 0;
-    while (page.size() < size) {
-        page += "<div class=\"post\" id=\"post-" + std::to_string(section++) + "\">\n<h2>";
-        sentence(page, 4);
-        page += "</h2>\n";
-        for (int p = 0, n = 2 + random() % 4; p < n; ++p) {
-            page += "<p>";
-            sentence(page, 20 + random() % 40);
-            page += "</p>\n";
-        }
-        switch (random() % 5) {
-        case 0:
-            page += "<ul>\n";
-            for (int i = 0, n = 3 + random() % 5; i < n; ++i) {
-                page += "  <li>";
-                sentence(page, 6);
-                page += "</li>\n";
-            }
-            page += "</ul>\n";
-            break;
-        case 1:
-            page += "<table class=\"data\">\n<tr><th>Name</th><th>Value</th></tr>\n";
-            for (int i = 0, n = 2 + random() % 6; i < n; ++i)
-                page += "<tr><td>" + std::string(words[random() % 6]) + "</td><td>" + std::to_string(random() % 100000) + "</td></tr>\n";
-            page += "</table>\n";
-            break;
-        case 2:
-            page += "<p><img src=\"images/photo" + std::to_string(random() % 100)
-                + ".jpg\" alt=\"photo\" width=\"640\" height=\"480\"><br>caption &amp; credit</p>\n";
-            break;
-        case 3:
-            page += "<pre><code>if (a &lt; b) {\n    run();\n}</code></pre>\n";
-            break;
-        default:
-            page += "<!-- section break -->\n<blockquote><p>";
-            sentence(page, 15);
-            page += "</p></blockquote>\n";
-            break;
-        }
-        page += "</div>\n";
-    }
-    page += "</body>\n</html>\n";
-    return page;
-}
-
 const std::string& pageOfKilobytes(int64_t kilobytes)
 {
     static std::map<int64_t, std::string> pages;
     auto& page = pages[kilobytes];
     if (page.empty())
-        page = generateWriterBenchPage(static_cast<size_t>(kilobytes) << 10);
+        page = makeBenchmarkHTMLPage(static_cast<size_t>(kilobytes) << 10);
     return page;
 }
 
@@ -127,7 +52,7 @@ void BM_HTMLWriterBesideGumboParse(benchmark::State& state)
 void BM_HTMLWriterPlainWrite(benchmark::State& state)
 {
     auto document = documentOfKilobytes(state.range(0));
-    VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+    VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                              VornickNewlineConvention::LF);
     size_t length = 0;
     for (auto _ : state) {
@@ -142,7 +67,7 @@ void BM_HTMLWriterPlainWrite(benchmark::State& state)
 void BM_HTMLWriterColouredWriteWithRangeMapAndLineIndex(benchmark::State& state)
 {
     auto document = documentOfKilobytes(state.range(0));
-    VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+    VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                              VornickNewlineConvention::LF);
     writer.setSyntaxColoringPreferences(std::make_shared<VornickHTMLSyntaxColoringPreferences>());
     for (auto _ : state) {

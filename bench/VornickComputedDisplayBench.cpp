@@ -6,9 +6,10 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 
+#include "HTMLBenchPages.h"
+
 #include <benchmark/benchmark.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -16,41 +17,12 @@ using namespace brevanton;
 
 namespace {
 
-// A blog-like page of about `size` bytes with a style sheet, classes and inline styles.
-std::string displayBenchPage(size_t size)
+std::string displayBenchPage()
 {
-    std::mt19937 random(7);
-    std::string page = "<!DOCTYPE html><html><head><title>Bench</title><style>"
-                       ".note { display: inline-block } .wide td { display: block } "
-                       "article > p:first-child { font-weight: bold } #side li { display: inline }"
-                       "</style></head><body><div id=side><ul><li>a</li><li>b</li></ul></div>\n";
-    const char* words[] = { "editor", "markup", "blog", "entry", "draft", "style", "with", "and" };
-    while (page.size() < size) {
-        page += "<article class=\"post\"><h2>Title</h2>";
-        for (int p = 0; p < 4; ++p) {
-            page += "<p>";
-            for (int w = 0; w < 12; ++w) {
-                const char* word = words[random() % std::size(words)];
-                switch (random() % 6) {
-                case 0:
-                    page += std::string("<a href=\"/x\">") + word + "</a> ";
-                    break;
-                case 1:
-                    page += std::string("<span class=\"note\">") + word + "</span> ";
-                    break;
-                case 2:
-                    page += std::string("<em style=\"display:block\">") + word + "</em> ";
-                    break;
-                default:
-                    page += std::string(word) + " ";
-                }
-            }
-            page += "</p>\n";
-        }
-        page += "<ul><li>one</li><li>two</li></ul><table class=\"wide\"><tr><td>1</td><td>2</td></tr></table>";
-        page += "<blockquote><p>quote</p></blockquote></article>\n";
-    }
-    return page + "</body></html>";
+    BenchmarkPageOptions options;
+    options.styleSheet = ".note { display: inline-block } table.data td { display: block } "
+                         ".post > p:first-child { font-weight: bold } #sidebar li { display: inline }";
+    return makeBenchmarkHTMLPage(options);
 }
 
 struct DisplayPage {
@@ -62,7 +34,7 @@ DisplayPage& page()
 {
     static DisplayPage displayPage = [] {
         DisplayPage made;
-        made.document = DOMDocument::parseHTML(displayBenchPage(1 << 20), "UTF-8");
+        made.document = DOMDocument::parseHTML(displayBenchPage(), "UTF-8");
         for (DOMNode* node = made.document.get(); node; node = node->traverseNext()) {
             if (auto* element = toElement(node))
                 made.elements.push_back(element);

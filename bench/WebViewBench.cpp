@@ -7,6 +7,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/web/WebView.h"
 
+#include "HTMLBenchPages.h"
+
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -16,42 +18,12 @@ using namespace brevanton;
 
 namespace {
 
-// Paragraphs of words with links and emphasis, `subresources` images and style sheets among them.
-std::string webBenchPage(size_t size, int subresources)
+std::string webBenchPage()
 {
-    std::mt19937 random(11);
-    std::string page = "<!DOCTYPE html><html><head><title>Bench</title>";
-    for (int i = 0; i < subresources / 2; ++i)
-        page += "<link rel=stylesheet href=\"s" + std::to_string(i) + ".css\">";
-    page += "</head><body>\n";
-    const char* words[] = { "editor", "markup", "blog", "entry", "draft", "style", "with", "and" };
-    int images = subresources - subresources / 2;
-    while (page.size() < size) {
-        page += "<div class=\"post\"><h2>Title</h2>";
-        for (int p = 0; p < 4; ++p) {
-            page += "<p>";
-            for (int w = 0; w < 14; ++w) {
-                const char* word = words[random() % std::size(words)];
-                switch (random() % 6) {
-                case 0:
-                    page += std::string("<a href=\"/x\">") + word + "</a> ";
-                    break;
-                case 1:
-                    page += std::string("<em>") + word + "</em> ";
-                    break;
-                default:
-                    page += std::string(word) + " ";
-                }
-            }
-            if (images > 0) {
-                page += "<img src=\"i" + std::to_string(images) + ".png\" width=20 height=20>";
-                --images;
-            }
-            page += "</p>\n";
-        }
-        page += "</div>\n";
-    }
-    return page + "</body></html>";
+    BenchmarkPageOptions options;
+    options.seed = 11;
+    options.subresources = 50;
+    return makeBenchmarkHTMLPage(options);
 }
 
 struct BenchFolder {
@@ -59,7 +31,7 @@ struct BenchFolder {
     BenchFolder()
     {
         path = *createTemporaryDirectory("webbench");
-        writeFileAtomically(path + "/page.html", webBenchPage(1 << 20, 50));
+        writeFileAtomically(path + "/page.html", webBenchPage());
         for (int i = 0; i < 25; ++i)
             writeFileAtomically(path + "/s" + std::to_string(i) + ".css", "p { margin: 0 } .post h2 { margin: 4px }");
         for (int i = 1; i <= 25; ++i)

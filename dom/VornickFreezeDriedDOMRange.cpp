@@ -5,28 +5,28 @@
 
 namespace brevanton {
 
-std::shared_ptr<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(
+std::optional<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(
     const DOMRange& range, const std::shared_ptr<DOMNode>& ancestor, bool skipWhitespaceNodes)
 {
     auto start = VornickRelativeDOMPath::pathToPosition(vornick_startPosition(range), ancestor.get(), skipWhitespaceNodes);
     if (!start)
-        return nullptr;
+        return std::nullopt;
     auto end = range.collapsed()
         ? start
         : VornickRelativeDOMPath::pathToPosition(vornick_endPosition(range), ancestor.get(), skipWhitespaceNodes);
     if (!end)
-        return nullptr;
-    return std::make_shared<VornickFreezeDriedDOMRange>(std::move(start), std::move(end));
+        return std::nullopt;
+    return VornickFreezeDriedDOMRange(std::move(start), std::move(end));
 }
 
-std::shared_ptr<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromStartPosition(
+VornickFreezeDriedDOMRange VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromStartPosition(
     const VornickDOMPosition& start, const VornickDOMPosition& end, const std::shared_ptr<DOMNode>& ancestor,
     bool skipWhitespaceNodes)
 {
     auto startPath = VornickRelativeDOMPath::pathToPosition(start, ancestor.get(), skipWhitespaceNodes);
     auto endPath = start == end ? startPath
                                 : VornickRelativeDOMPath::pathToPosition(end, ancestor.get(), skipWhitespaceNodes);
-    return std::make_shared<VornickFreezeDriedDOMRange>(std::move(startPath), std::move(endPath));
+    return VornickFreezeDriedDOMRange(std::move(startPath), std::move(endPath));
 }
 
 bool VornickFreezeDriedDOMRange::thawToStartPosition(VornickDOMPosition& start, VornickDOMPosition& end,
@@ -62,7 +62,7 @@ void VornickFreezeDriedDOMRange::adjustBaseOffsetsBy(int32_t delta)
 {
     if (m_startPositionPath)
         m_startPositionPath->adjustOffsetAtIndex(0, delta);
-    if (m_endPositionPath && m_endPositionPath != m_startPositionPath)
+    if (m_endPositionPath)
         m_endPositionPath->adjustOffsetAtIndex(0, delta);
 }
 
@@ -76,20 +76,20 @@ Value VornickFreezeDriedDOMRange::encodeWithCoder() const
     return Value(std::move(dictionary));
 }
 
-std::shared_ptr<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::createWithCoder(const Value& value)
+std::optional<VornickFreezeDriedDOMRange> VornickFreezeDriedDOMRange::createWithCoder(const Value& value)
 {
     if (!value.isDictionary())
-        return nullptr;
+        return std::nullopt;
     auto start = VornickRelativeDOMPath::createWithCoder(value[u"startPositionPath"]);
     auto end = VornickRelativeDOMPath::createWithCoder(value[u"endPositionPath"]);
     if (!start || !end)
-        return nullptr;
-    return std::make_shared<VornickFreezeDriedDOMRange>(std::move(start), std::move(end));
+        return std::nullopt;
+    return VornickFreezeDriedDOMRange(std::move(start), std::move(end));
 }
 
 std::u16string VornickFreezeDriedDOMRange::description() const
 {
-    auto describe = [](const std::shared_ptr<VornickRelativeDOMPath>& path) {
+    auto describe = [](const std::optional<VornickRelativeDOMPath>& path) {
         return path ? path->description() : std::u16string(u"(null)");
     };
     return u"{start=" + describe(m_startPositionPath) + u", end=" + describe(m_endPositionPath) + u"}";

@@ -1066,7 +1066,7 @@ std::shared_ptr<DOMRange> vornick_insertText(DOMRange& range, const std::u16stri
     return result;
 }
 
-std::shared_ptr<VornickFreezeDriedDOMRange> vornick_freezeDriedRangeRelativeToAncestor(
+std::optional<VornickFreezeDriedDOMRange> vornick_freezeDriedRangeRelativeToAncestor(
     const DOMRange& range, const std::shared_ptr<DOMNode>& ancestor, bool skipWhitespaceNodes)
 {
     return VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(range, ancestor, skipWhitespaceNodes);

@@ -5,9 +5,11 @@
 #pragma once
 
 #include "dom/VornickDOMPosition.h"
+#include "dom/VornickFreezeDriedDOMRange.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +22,7 @@ class DOMNode;
 class DOMRange;
 class DOMText;
 class VornickAttachmentPointReference;
-class VornickFreezeDriedDOMRange;
+
 
 enum class VornickRangeIntersectionResult : int {
     NoIntersection = 0,
@@ -125,8 +127,8 @@ std::shared_ptr<DOMRange> vornick_insertText(DOMRange&, const std::u16string& te
 bool VornickOnlyWhitespacePrecedesPositionInNode(const VornickDOMPosition&, char16_t substitute);
 bool VornickOnlyWhitespaceFollowsPositionInNode(const VornickDOMPosition&, char16_t substitute);
 
-std::shared_ptr<VornickFreezeDriedDOMRange> vornick_freezeDriedRangeRelativeToAncestor(const DOMRange&,
-                                                                                      const std::shared_ptr<DOMNode>& ancestor,
-                                                                                      bool skipWhitespaceNodes);
+std::optional<VornickFreezeDriedDOMRange> vornick_freezeDriedRangeRelativeToAncestor(const DOMRange&,
+                                                                                    const std::shared_ptr<DOMNode>& ancestor,
+                                                                                    bool skipWhitespaceNodes);
 
 } // namespace brevanton

@@ -80,23 +80,22 @@ Value VornickRelativeDOMPathComponent::encodeWithCoder() const
     return Value(std::move(dictionary));
 }
 
-std::shared_ptr<VornickRelativeDOMPathComponent> VornickRelativeDOMPathComponent::createWithCoder(const Value& value)
+std::optional<VornickRelativeDOMPathComponent> VornickRelativeDOMPathComponent::createWithCoder(const Value& value)
 {
     if (!value.isDictionary())
-        return nullptr;
+        return std::nullopt;
     const Value* nodeType = value.find(u"nodeType");
     const Value* name = value.find(u"name");
     const Value* offset = value.find(u"offsetInNode");
     if (!nodeType || !nodeType->isNumber() || !offset || !offset->isNumber() || (name && !name->isString()))
-        return nullptr;
+        return std::nullopt;
     int64_t type = nodeType->integerValue();
     if (type != DOMNode::ELEMENT_NODE && type != DOMNode::TEXT_NODE && type != DOMNode::CDATA_SECTION_NODE
         && type != DOMNode::DOCUMENT_NODE)
-        return nullptr;
-    return std::make_shared<VornickRelativeDOMPathComponent>(static_cast<uint16_t>(type),
-                                                             name ? name->string() : std::u16string(),
-                                                             static_cast<int32_t>(offset->integerValue()),
-                                                             value[u"offsetSkipsWhitespaceNodes"].boolValue());
+        return std::nullopt;
+    return VornickRelativeDOMPathComponent(static_cast<uint16_t>(type), name ? name->string() : std::u16string(),
+                                           static_cast<int32_t>(offset->integerValue()),
+                                           value[u"offsetSkipsWhitespaceNodes"].boolValue());
 }
 
 std::u16string VornickRelativeDOMPathComponent::description() const
@@ -105,12 +104,12 @@ std::u16string VornickRelativeDOMPathComponent::description() const
         + u"]";
 }
 
-std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPosition(const VornickDOMPosition& position,
-                                                                               const DOMNode* ancestor,
-                                                                               bool skipWhitespaceNodes)
+std::optional<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPosition(const VornickDOMPosition& position,
+                                                                             const DOMNode* ancestor,
+                                                                             bool skipWhitespaceNodes)
 {
     if (!position.node || !ancestor)
-        return nullptr;
+        return std::nullopt;
     VornickDOMPosition place = position;
     if (skipWhitespaceNodes && place.node.get() != ancestor && place.node->parent() && isBlankText(*place.node, 0)) {
         // Skipped nodes cannot be found again: a place in whitespace-only text
@@ -121,9 +120,9 @@ std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPosition(c
     return pathToPlace(place, ancestor, skipWhitespaceNodes);
 }
 
-std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPlace(const VornickDOMPosition& position,
-                                                                            const DOMNode* ancestor,
-                                                                            bool skipWhitespaceNodes)
+std::optional<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPlace(const VornickDOMPosition& position,
+                                                                          const DOMNode* ancestor,
+                                                                          bool skipWhitespaceNodes)
 {
     int32_t offset = position.offset;
     if (skipWhitespaceNodes && position.node->isElementNode()) {
@@ -141,22 +140,21 @@ std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::pathToPlace(cons
     std::vector<Component> components;
     DOMNode* node = position.node.get();
     while (true) {
-        components.push_back(std::make_shared<VornickRelativeDOMPathComponent>(node->nodeType(), nameOfNode(*node),
-                                                                               offset, skipWhitespaceNodes));
+        components.emplace_back(node->nodeType(), nameOfNode(*node), offset, skipWhitespaceNodes);
         if (node == ancestor)
             break;
         DOMNode* parent = node->parent();
         if (!parent)
-            return nullptr;
+            return std::nullopt;
         size_t index = skipWhitespaceNodes ? vornick_normalizedIndexOfChildNodeIgnoringWhitespaceOnlyNodes(*parent, node)
                                            : vornick_indexOfChildNode(*parent, node);
         if (index == VornickNotFound)
-            return nullptr;
+            return std::nullopt;
         offset = static_cast<int32_t>(index);
         node = parent;
     }
     std::reverse(components.begin(), components.end());
-    return std::make_shared<VornickRelativeDOMPath>(std::move(components), skipWhitespaceNodes);
+    return VornickRelativeDOMPath(std::move(components), skipWhitespaceNodes);
 }
 
 VornickRelativeDOMPath::VornickRelativeDOMPath(std::vector<Component> components, bool skipsWhitespaceNodes)
@@ -164,8 +162,7 @@ VornickRelativeDOMPath::VornickRelativeDOMPath(std::vector<Component> components
 {
     m_components.reserve(std::max<size_t>(16, components.size()));
     for (auto& component : components) {
-        BREVANTON_ASSERT(component != nullptr, "Path component is not a VornickRelativeDOMPathComponent");
-        BREVANTON_ASSERT(component->offsetSkipsWhitespaceNodes() == skipsWhitespaceNodes,
+        BREVANTON_ASSERT(component.offsetSkipsWhitespaceNodes() == skipsWhitespaceNodes,
                          "Path component's whitespace policy is incompatible with path's");
         m_components.push_back(std::move(component));
     }
@@ -179,7 +176,7 @@ VornickDOMPosition VornickRelativeDOMPath::positionRelativeToNewAncestor(const s
     for (size_t i = 0; i + 1 < m_components.size(); ++i) {
         if (!node->isContainerNode())
             return {};
-        int32_t offset = m_components[i]->offsetInNode();
+        int32_t offset = m_components[i].offsetInNode();
         DOMNode* next = nullptr;
         if (m_skipsWhitespaceNodes)
             next = childSkippingWhitespace(*node, offset);
@@ -189,7 +186,7 @@ VornickDOMPosition VornickRelativeDOMPath::positionRelativeToNewAncestor(const s
             return {};
         node = next;
     }
-    int32_t offset = m_components.back()->offsetInNode();
+    int32_t offset = m_components.back().offsetInNode();
     if (offset < 0)
         return {};
     if (node->isTextNode()) {
@@ -224,51 +221,49 @@ VornickDOMPosition VornickRelativeDOMPath::positionRelativeToNewAncestor(const s
 
 void VornickRelativeDOMPath::insertPathComponent(Component component, size_t index)
 {
-    BREVANTON_ASSERT(component != nullptr, "Path component is not a VornickRelativeDOMPathComponent");
     m_components.insert(m_components.begin() + static_cast<std::ptrdiff_t>(std::min(index, m_components.size())),
                         std::move(component));
 }
 
 void VornickRelativeDOMPath::insertOffset(int32_t offset, size_t index)
 {
-    insertPathComponent(std::make_shared<VornickRelativeDOMPathComponent>(0, u"*", offset, m_skipsWhitespaceNodes),
-                        index);
+    insertPathComponent(VornickRelativeDOMPathComponent(0, u"*", offset, m_skipsWhitespaceNodes), index);
 }
 
 void VornickRelativeDOMPath::adjustOffsetAtIndex(size_t index, int32_t delta)
 {
     if (delta == 0 || index >= m_components.size())
         return;
-    m_components[index]->setOffsetInNode(m_components[index]->offsetInNode() + delta);
+    m_components[index].setOffsetInNode(m_components[index].offsetInNode() + delta);
 }
 
 Value VornickRelativeDOMPath::encodeWithCoder() const
 {
     Array components;
     for (const auto& component : m_components)
-        components.push_back(component->encodeWithCoder());
+        components.push_back(component.encodeWithCoder());
     Dictionary dictionary;
     dictionary[u"skipsWhitespaceNodes"] = Value(m_skipsWhitespaceNodes);
     dictionary[u"pathComponents"] = Value(std::move(components));
     return Value(std::move(dictionary));
 }
 
-std::shared_ptr<VornickRelativeDOMPath> VornickRelativeDOMPath::createWithCoder(const Value& value)
+std::optional<VornickRelativeDOMPath> VornickRelativeDOMPath::createWithCoder(const Value& value)
 {
     if (!value.isDictionary())
-        return nullptr;
+        return std::nullopt;
     const Value* components = value.find(u"pathComponents");
     if (!components || !components->isArray())
-        return nullptr;
+        return std::nullopt;
     bool skips = value[u"skipsWhitespaceNodes"].boolValue();
     std::vector<Component> decoded;
     for (const auto& item : components->array()) {
         auto component = VornickRelativeDOMPathComponent::createWithCoder(item);
         if (!component || component->offsetSkipsWhitespaceNodes() != skips)
-            return nullptr;
-        decoded.push_back(std::move(component));
+            return std::nullopt;
+        decoded.push_back(std::move(*component));
     }
-    return std::make_shared<VornickRelativeDOMPath>(std::move(decoded), skips);
+    return VornickRelativeDOMPath(std::move(decoded), skips);
 }
 
 std::u16string VornickRelativeDOMPath::description() const
@@ -279,7 +274,7 @@ std::u16string VornickRelativeDOMPath::description() const
     for (size_t i = 0; i < m_components.size(); ++i) {
         if (i)
             text += u"->";
-        text += m_components[i]->description();
+        text += m_components[i].description();
     }
     return text;
 }

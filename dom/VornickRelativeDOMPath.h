@@ -1,13 +1,15 @@
 // A place in the DOM recorded as child indices from an ancestor (usually the
 // body element), so that it can be found again after the tree was rebuilt.
 // A path may skip whitespace-only text nodes when it counts, so that a place
-// recorded before the HTML was regenerated still fits the new tree.
+// recorded before the HTML was regenerated still fits the new tree. Paths and
+// their components are values: a copy never changes with its original.
 #pragma once
 
 #include "dom/VornickDOMPosition.h"
 #include "platform/foundation/Value.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +33,10 @@ public:
     // "offsetSkipsWhitespaceNodes". Null for another node type than element,
     // text, CDATA or document, or a malformed dictionary.
     Value encodeWithCoder() const;
-    static std::shared_ptr<VornickRelativeDOMPathComponent> createWithCoder(const Value&);
+    static std::optional<VornickRelativeDOMPathComponent> createWithCoder(const Value&);
     std::u16string description() const;
+
+    friend bool operator==(const VornickRelativeDOMPathComponent&, const VornickRelativeDOMPathComponent&) = default;
 
 private:
     uint16_t m_nodeType { 0 };
@@ -43,10 +47,10 @@ private:
 
 class VornickRelativeDOMPath {
 public:
-    using Component = std::shared_ptr<VornickRelativeDOMPathComponent>;
+    using Component = VornickRelativeDOMPathComponent;
 
-    // The path from `ancestor` down to the position; null when the position is not below it.
-    static std::shared_ptr<VornickRelativeDOMPath> pathToPosition(const VornickDOMPosition&, const DOMNode* ancestor,
+    // The path from `ancestor` down to the position; none when the position is not below it.
+    static std::optional<VornickRelativeDOMPath> pathToPosition(const VornickDOMPosition&, const DOMNode* ancestor,
                                                                   bool skipWhitespaceNodes);
     // Asserts that every component has the path's whitespace policy.
     VornickRelativeDOMPath(std::vector<Component> components, bool skipsWhitespaceNodes);
@@ -63,12 +67,14 @@ public:
 
     // Keyed archiving: "skipsWhitespaceNodes" and "pathComponents".
     Value encodeWithCoder() const;
-    static std::shared_ptr<VornickRelativeDOMPath> createWithCoder(const Value&);
+    static std::optional<VornickRelativeDOMPath> createWithCoder(const Value&);
     std::u16string description() const;
 
+    friend bool operator==(const VornickRelativeDOMPath&, const VornickRelativeDOMPath&) = default;
+
 private:
-    static std::shared_ptr<VornickRelativeDOMPath> pathToPlace(const VornickDOMPosition&, const DOMNode* ancestor,
-                                                               bool skipWhitespaceNodes);
+    static std::optional<VornickRelativeDOMPath> pathToPlace(const VornickDOMPosition&, const DOMNode* ancestor,
+                                                             bool skipWhitespaceNodes);
 
     std::vector<Component> m_components;
     bool m_skipsWhitespaceNodes { false };

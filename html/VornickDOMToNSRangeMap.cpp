@@ -305,6 +305,12 @@ std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::hitTestPathFor
 
 VornickRange VornickDOMToNSRangeMap::rangeForRelativeDOMPath(const VornickDOMToNSRangeMapPath& path, const std::u16string* mappedString) const
 {
+    return rangeForPath(path, mappedString, false);
+}
+
+VornickRange VornickDOMToNSRangeMap::rangeForPath(const VornickDOMToNSRangeMapPath& path, const std::u16string* mappedString,
+                                                  bool endOfARange) const
+{
     constexpr VornickRange none { VornickNotFound, 0 };
     const VornickDOMNodeToNSRangeMap* node = m_rootNode.get();
     size_t lastOffset = 0;
@@ -320,6 +326,10 @@ VornickRange VornickDOMToNSRangeMap::rangeForRelativeDOMPath(const VornickDOMToN
         if (isLast) {
             if (!children.empty() && component.offsetInNode == children.size())
                 return { children.back()->endOffset(), 0 };
+            // The end of a range is the gap right after the node before it,
+            // not after whitespace the map leaves out.
+            if (endOfARange && component.offsetInNode > 0 && component.offsetInNode <= children.size())
+                return { children[component.offsetInNode - 1]->endOffset(), 0 };
             if (component.offsetInNode < children.size())
                 return { children[component.offsetInNode]->startOffset(), 0 };
             if (!children.empty() || component.offsetInNode != 0)
@@ -472,22 +482,22 @@ VornickRange VornickDOMToNSRangeMap::rangeForDOMRange(const DOMRange& range, con
     if (!startContainer || !endContainer)
         return { VornickNotFound, 0 };
     VornickRange start = rangeForRelativeDOMPath(pathToPosition(*startContainer, range.startOffset()), mappedString);
-    VornickRange end = rangeForRelativeDOMPath(pathToPosition(*endContainer, range.endOffset()), mappedString);
+    VornickRange end = rangeForPath(pathToPosition(*endContainer, range.endOffset()), mappedString, true);
     if (start.location == VornickNotFound || end.location == VornickNotFound || end.end() < start.location)
         return { VornickNotFound, 0 };
     return { start.location, end.location + end.length - start.location };
 }
 
-std::shared_ptr<VornickRelativeDOMPath> VornickDOMToNSRangeMap::relativeDOMPathFromPath(const VornickDOMToNSRangeMapPath& path,
-                                                                                      bool skipsWhitespaceNodes)
+VornickRelativeDOMPath VornickDOMToNSRangeMap::relativeDOMPathFromPath(const VornickDOMToNSRangeMapPath& path,
+                                                                       bool skipsWhitespaceNodes)
 {
     std::vector<VornickRelativeDOMPath::Component> components;
     components.reserve(path.size());
     for (auto& component : path) {
-        components.push_back(std::make_shared<VornickRelativeDOMPathComponent>(component.nodeType, component.name,
-            static_cast<int32_t>(component.offsetInNode), skipsWhitespaceNodes));
+        components.emplace_back(component.nodeType, component.name, static_cast<int32_t>(component.offsetInNode),
+                                skipsWhitespaceNodes);
     }
-    return std::make_shared<VornickRelativeDOMPath>(std::move(components), skipsWhitespaceNodes);
+    return VornickRelativeDOMPath(std::move(components), skipsWhitespaceNodes);
 }
 
 VornickDOMToNSRangeMapPath VornickDOMToNSRangeMap::pathFromRelativeDOMPath(const VornickRelativeDOMPath& relativePath)
@@ -495,23 +505,25 @@ VornickDOMToNSRangeMapPath VornickDOMToNSRangeMap::pathFromRelativeDOMPath(const
     VornickDOMToNSRangeMapPath path;
     path.reserve(relativePath.pathComponents().size());
     for (auto& component : relativePath.pathComponents()) {
-        path.push_back({ component->nodeType(), component->name(), static_cast<size_t>(std::max(component->offsetInNode(), 0)),
-                         component->offsetSkipsWhitespaceNodes() });
+        path.push_back({ component.nodeType(), component.name(), static_cast<size_t>(std::max(component.offsetInNode(), 0)),
+                         component.offsetSkipsWhitespaceNodes() });
     }
     return path;
 }
 
-std::shared_ptr<VornickRelativeDOMPath> VornickDOMToNSRangeMap::relativeDOMPathForRangeLocation(size_t location,
+std::optional<VornickRelativeDOMPath> VornickDOMToNSRangeMap::relativeDOMPathForRangeLocation(size_t location,
     const std::u16string* mappedString, int directionBias) const
 {
     auto path = hitTestPathForRangeLocation(location, mappedString, directionBias);
-    return path ? relativeDOMPathFromPath(*path, m_omitsWhitespaceNodes) : nullptr;
+    if (!path)
+        return std::nullopt;
+    return relativeDOMPathFromPath(*path, m_omitsWhitespaceNodes);
 }
 
 VornickRange VornickDOMToNSRangeMap::rangeForRelativeDOMPath(const VornickRelativeDOMPath& path, const std::u16string* mappedString) const
 {
     for (auto& component : path.pathComponents()) {
-        if (component->offsetInNode() < 0)
+        if (component.offsetInNode() < 0)
             return { VornickNotFound, 0 };
     }
     return rangeForRelativeDOMPath(pathFromRelativeDOMPath(path), mappedString);

@@ -7,6 +7,7 @@
 // depth times the logarithm of the fan-out, plus the span of a final text node.
 #pragma once
 
+#include "dom/VornickRelativeDOMPath.h"
 #include "toolkit/VornickRange.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ namespace brevanton {
 class DOMDocument;
 class DOMNode;
 class DOMRange;
-class VornickRelativeDOMPath;
+
 
 // One step of a path from the document down to a DOM position: the node's
 // type and name, and the offset in that node (a child index, or a
@@ -91,12 +92,12 @@ public:
         const VornickDOMToNSRangeMapPath&, const std::function<void(const std::u16string&, VornickRange, VornickRange)>&) const;
 
     // The same as relative DOM paths from the document.
-    std::shared_ptr<VornickRelativeDOMPath> relativeDOMPathForRangeLocation(size_t location, const std::u16string* mappedString,
+    std::optional<VornickRelativeDOMPath> relativeDOMPathForRangeLocation(size_t location, const std::u16string* mappedString,
                                                                             int directionBias) const;
     VornickRange rangeForRelativeDOMPath(const VornickRelativeDOMPath&, const std::u16string* mappedString) const;
     void enumerateStartAndEndTagRangesForRelativeDOMPath(
         const VornickRelativeDOMPath&, const std::function<void(const std::u16string&, VornickRange, VornickRange)>&) const;
-    static std::shared_ptr<VornickRelativeDOMPath> relativeDOMPathFromPath(const VornickDOMToNSRangeMapPath&, bool skipsWhitespaceNodes);
+    static VornickRelativeDOMPath relativeDOMPathFromPath(const VornickDOMToNSRangeMapPath&, bool skipsWhitespaceNodes);
     static VornickDOMToNSRangeMapPath pathFromRelativeDOMPath(const VornickRelativeDOMPath&);
 
     // Against a DOM: positions are resolved by child index from the document.
@@ -111,6 +112,8 @@ public:
     std::u16string description() const { return m_rootNode->description(); }
 
 private:
+    VornickRange rangeForPath(const VornickDOMToNSRangeMapPath&, const std::u16string* mappedString, bool endOfARange) const;
+
     std::unique_ptr<VornickDOMNodeToNSRangeMap> m_rootNode;
     std::vector<VornickDOMNodeToNSRangeMap*> m_stack;
     bool m_omitsWhitespaceNodes;

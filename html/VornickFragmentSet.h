@@ -4,10 +4,12 @@
 // these interfaces.
 #pragma once
 
+#include "dom/VornickFreezeDriedDOMRange.h"
 #include "html/VornickHTMLDocumentType.h"
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +17,6 @@ namespace brevanton {
 
 class DOMDocument;
 class DOMDocumentFragment;
-class VornickFreezeDriedDOMRange;
 
 class VornickFragmentSet {
 public:
@@ -24,6 +25,8 @@ public:
     virtual std::u16string title() const = 0;
     // Whether the lower-cased tag name is among the set's allowed body elements.
     virtual bool bodyElementIsAllowed(std::u16string_view tagName) const = 0;
+    // Starts validating, in the background, the snippets whose result for the type is still pending.
+    virtual void requestValidationForDocumentType(VornickHTMLDocumentType) {}
 };
 
 enum class VornickFragmentValidationStatus : int {
@@ -57,7 +60,7 @@ public:
     // nullptr when the snippet cannot be built.
     virtual std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(
         const std::map<std::u16string, std::u16string>& values, DOMDocument& document,
-        std::shared_ptr<VornickFreezeDriedDOMRange>* interiorRange) const = 0;
+        std::optional<VornickFreezeDriedDOMRange>* interiorRange) const = 0;
 };
 
 } // namespace brevanton

@@ -26,10 +26,10 @@ std::shared_ptr<const VornickFragmentValidationResult> VornickGeneralFragmentDes
 
 std::shared_ptr<DOMDocumentFragment> VornickGeneralFragmentDescription::createDescribedFragmentWithValues(
     const std::map<std::u16string, std::u16string>& values, DOMDocument& document,
-    std::shared_ptr<VornickFreezeDriedDOMRange>* interiorRange) const
+    std::optional<VornickFreezeDriedDOMRange>* interiorRange) const
 {
     if (interiorRange)
-        *interiorRange = nullptr;
+        *interiorRange = std::nullopt;
     std::u16string markup;
     markup.reserve(m_markupString.size());
     size_t i = 0;

@@ -29,7 +29,7 @@ public:
     // in `document`. The interior range is not recorded.
     std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(
         const std::map<std::u16string, std::u16string>& values, DOMDocument& document,
-        std::shared_ptr<VornickFreezeDriedDOMRange>* interiorRange) const override;
+        std::optional<VornickFreezeDriedDOMRange>* interiorRange) const override;
 
 private:
     std::u16string m_identifier;

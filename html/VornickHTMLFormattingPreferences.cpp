@@ -106,23 +106,23 @@ std::shared_ptr<const VornickHTMLFormattingPreferences> VornickHTMLFormattingPre
     return defaults;
 }
 
-std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::createWithStringRepresentation(
+std::optional<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::createWithStringRepresentation(
     std::u16string_view string)
 {
-    auto preferences = std::make_shared<VornickHTMLFormattingPreferences>();
-    if (!preferences->setPropertiesFromStringRepresentation(string))
-        return nullptr;
+    VornickHTMLFormattingPreferences preferences;
+    if (!preferences.setPropertiesFromStringRepresentation(string))
+        return std::nullopt;
     return preferences;
 }
 
-std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::preferencesByApplyingStringRepresentation(
+std::optional<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::preferencesByApplyingStringRepresentation(
     const VornickHTMLFormattingPreferences& base, std::u16string_view string)
 {
     // A plain copy, also of a subclass such as the user's default set, so that
     // changing it writes nothing anywhere.
-    auto copy = std::make_shared<VornickHTMLFormattingPreferences>(base);
-    if (!copy->setPropertiesFromStringRepresentation(string))
-        return nullptr;
+    VornickHTMLFormattingPreferences copy(base);
+    if (!copy.setPropertiesFromStringRepresentation(string))
+        return std::nullopt;
     return copy;
 }
 
@@ -235,21 +235,23 @@ void VornickHTMLFormattingPreferences::readPropertyList(const Dictionary& dictio
     m_spacesPerTab = clamp(m_spacesPerTab);
 }
 
-std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::createWithPropertyList(const Value& value,
-                                                                                                       Error* outError)
+std::optional<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::createWithPropertyList(const Value& value,
+                                                                                                     Error* outError)
 {
     if (!value.isDictionary()) {
         setError(outError, Error(errorDomain, VornickHTMLFormattingPreferencesNotADictionaryError));
-        return nullptr;
+        return std::nullopt;
     }
-    auto preferences = std::make_shared<VornickHTMLFormattingPreferences>();
-    preferences->readPropertyList(value.dictionary());
+    VornickHTMLFormattingPreferences preferences;
+    preferences.readPropertyList(value.dictionary());
     return preferences;
 }
 
-std::shared_ptr<VornickHTMLFormattingPreferences> VornickHTMLFormattingPreferences::mutableCopy() const
+VornickHTMLFormattingPreferences VornickHTMLFormattingPreferences::mutableCopy() const
 {
-    return createWithPropertyList(Value(propertyList()), nullptr);
+    VornickHTMLFormattingPreferences copy;
+    copy.readPropertyList(propertyList());
+    return copy;
 }
 
 void VornickHTMLFormattingPreferences::clampValues()

@@ -7,13 +7,16 @@
 //
 // The shared sets (the initial defaults, the user's default set) are never
 // changed by a document: a document's own set is a copy
-// (preferencesByApplyingStringRepresentation).
+// (preferencesByApplyingStringRepresentation). Copies are plain values; a
+// set installed in a frame is shared, since the frame and the preferences
+// interface edit the same one.
 #pragma once
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Value.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,14 +39,14 @@ public:
     // One shared set of the built-in defaults; it cannot be changed.
     static std::shared_ptr<const VornickHTMLFormattingPreferences> initialDefaultHTMLFormattingPreferences();
 
-    // Null when the string does not parse.
-    static std::shared_ptr<VornickHTMLFormattingPreferences> createWithStringRepresentation(std::u16string_view);
-    // Null with error 3 when the value is not a dictionary.
-    static std::shared_ptr<VornickHTMLFormattingPreferences> createWithPropertyList(const Value&, Error* outError);
+    // None when the string does not parse.
+    static std::optional<VornickHTMLFormattingPreferences> createWithStringRepresentation(std::u16string_view);
+    // None with error 3 when the value is not a dictionary.
+    static std::optional<VornickHTMLFormattingPreferences> createWithPropertyList(const Value&, Error* outError);
 
-    // A new set: a copy of `base` with the compact string applied; null when
+    // A new set: a copy of `base` with the compact string applied; none when
     // the string does not parse. `base` is left as it is.
-    static std::shared_ptr<VornickHTMLFormattingPreferences> preferencesByApplyingStringRepresentation(
+    static std::optional<VornickHTMLFormattingPreferences> preferencesByApplyingStringRepresentation(
         const VornickHTMLFormattingPreferences& base, std::u16string_view);
 
     // The compact form. Parsing answers false for a string that does not
@@ -54,7 +57,7 @@ public:
     // The sixteen saved keys.
     Dictionary propertyList() const;
     // A plain set made through the property list: the two code-only rules are off.
-    std::shared_ptr<VornickHTMLFormattingPreferences> mutableCopy() const;
+    VornickHTMLFormattingPreferences mutableCopy() const;
 
     // Brings both widths into 1 to 10.
     void clampValues();

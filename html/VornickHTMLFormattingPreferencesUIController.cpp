@@ -42,7 +42,7 @@ void VornickHTMLFormattingPreferencesUIController::setHTMLFormattingPreferencesO
     notify(u"hasExplicitHTMLFormattingPreferencesAssigned", true);
     notify(u"activeHTMLFormattingPreferences", true);
     m_owner = std::move(owner);
-    m_saved = nullptr;
+    m_saved.reset();
     m_active = nullptr;
     if (m_owner) {
         if (auto own = m_owner->htmlFormattingPreferences())
@@ -63,8 +63,9 @@ void VornickHTMLFormattingPreferencesUIController::setHasExplicitHTMLFormattingP
         return;
     notify(u"activeHTMLFormattingPreferences", true);
     if (explicitly) {
-        m_owner->setHtmlFormattingPreferences(m_saved);
-        m_active = m_saved;
+        auto restored = std::make_shared<VornickHTMLFormattingPreferences>(*m_saved);
+        m_owner->setHtmlFormattingPreferences(restored);
+        m_active = std::move(restored);
     } else {
         // The owner's own set is kept aside, so that turning it back on restores it.
         m_saved = m_owner->htmlFormattingPreferences()->mutableCopy();
@@ -99,7 +100,7 @@ void VornickHTMLFormattingPreferencesUIController::updatePreviewTextView()
         }
         m_sampleDocument = DOMDocument::parseHTML(std::string_view(*bytes));
     }
-    VornickHTMLWriter writer(m_active, 0, VornickNewlineConvention::LF);
+    VornickHTMLWriter writer(*m_active, 0, VornickNewlineConvention::LF);
     auto html = writer.htmlStringFromDocument(*m_sampleDocument);
     auto attributes = std::make_shared<TextAttributeDictionary>();
     (*attributes)[FontAttributeName] = Font::fontWithName(u"Monaco", 10);

@@ -45,7 +45,8 @@ public:
     void setHTMLFormattingPreferencesOwnerOrInheritor(std::shared_ptr<VornickHTMLFormattingPreferencesOwnerOrInheritor>);
 
     std::shared_ptr<const VornickHTMLFormattingPreferences> activeHTMLFormattingPreferences() const { return m_active; }
-    std::shared_ptr<VornickHTMLFormattingPreferences> savedHTMLFormattingPreferences() const { return m_saved; }
+    // The owner's own set while it is turned off, so that turning it back on restores it.
+    const std::optional<VornickHTMLFormattingPreferences>& savedHTMLFormattingPreferences() const { return m_saved; }
 
     bool hasExplicitHTMLFormattingPreferencesAssigned() const;
     void setHasExplicitHTMLFormattingPreferencesAssigned(bool);
@@ -66,7 +67,7 @@ private:
     void notify(std::u16string_view key, bool willChange) const;
 
     std::shared_ptr<VornickHTMLFormattingPreferencesOwnerOrInheritor> m_owner;
-    std::shared_ptr<VornickHTMLFormattingPreferences> m_saved;
+    std::optional<VornickHTMLFormattingPreferences> m_saved;
     std::shared_ptr<const VornickHTMLFormattingPreferences> m_active;
     std::shared_ptr<Popover> m_popover;
     std::shared_ptr<View> m_contentView;

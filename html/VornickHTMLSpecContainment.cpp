@@ -267,7 +267,7 @@ bool VornickHTMLSpec::mayWrapContentsOfRangeInFragmentDescription(const DOMRange
     DOMDocument* document = range.startNode() ? range.startNode()->document() : nullptr;
     if (!document)
         return false;
-    std::shared_ptr<VornickFreezeDriedDOMRange> interior;
+    std::optional<VornickFreezeDriedDOMRange> interior;
     auto fragment = description.createDescribedFragmentWithValues(contentPlaceholderValues(), *document, &interior);
     if (!fragment || !interior)
         return false;

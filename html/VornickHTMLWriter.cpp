@@ -88,6 +88,16 @@ struct VornickHTMLWriter::Output {
 
 namespace {
 
+bool isInBody(const DOMNode& node)
+{
+    for (const DOMNode* ancestor = node.parent(); ancestor; ancestor = ancestor->parent()) {
+        if (ancestor->nodeType() == DOMNode::ELEMENT_NODE
+            && equalsIgnoringASCIICase(static_cast<const DOMElement*>(ancestor)->localName(), u"body"))
+            return true;
+    }
+    return false;
+}
+
 constexpr std::array<std::u16string_view, 25> contiguousTextElements {
     u"a", u"abbr", u"b", u"br", u"code", u"del", u"dfn", u"em", u"hr", u"i", u"img", u"ins", u"kbd",
     u"mark", u"pre", u"q", u"samp", u"small", u"span", u"strong", u"sub", u"sup", u"time", u"var", u"wbr",
@@ -275,36 +285,28 @@ std::shared_ptr<VornickHTMLSpec> specForDocument(const DOMDocument* document)
 
 // --- Creation and settings
 
-std::shared_ptr<VornickHTMLWriter> VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute, VornickNewlineConvention newlineConvention)
+std::unique_ptr<VornickHTMLWriter> VornickHTMLWriter::htmlWriterWithFormattingPreferences(
+    const VornickHTMLFormattingPreferences& preferences, char16_t substitute, VornickNewlineConvention newlineConvention)
 {
-    return std::make_shared<VornickHTMLWriter>(std::move(preferences), substitute, newlineConvention);
+    return std::make_unique<VornickHTMLWriter>(preferences, substitute, newlineConvention);
 }
 
-VornickHTMLWriter::VornickHTMLWriter(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences, char16_t substitute,
+VornickHTMLWriter::VornickHTMLWriter(const VornickHTMLFormattingPreferences& preferences, char16_t substitute,
                                      VornickNewlineConvention newlineConvention)
-    : m_substitute(substitute)
+    : m_formattingPreferences(preferences)
+    , m_substitute(substitute)
     , m_newlineConvention(newlineConvention)
     , m_output(std::make_unique<Output>())
 {
-    BREVANTON_ASSERT(preferences != nullptr,
-                     "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
     BREVANTON_ASSERT(newlineConvention == VornickNewlineConvention::LF || newlineConvention == VornickNewlineConvention::CR
                          || newlineConvention == VornickNewlineConvention::CRLF,
                      "Invalid parameter not satisfying: newlineConvention == VornickNewlineConvention::LF || newlineConvention == "
                      "VornickNewlineConvention::CR || newlineConvention == VornickNewlineConvention::CRLF");
-    m_formattingPreferences = std::move(preferences);
     m_newlineString = &vornick_newlineStringForConvention(newlineConvention);
 }
 
 VornickHTMLWriter::~VornickHTMLWriter() = default;
 
-void VornickHTMLWriter::setFormattingPreferences(std::shared_ptr<const VornickHTMLFormattingPreferences> preferences)
-{
-    BREVANTON_ASSERT(preferences != nullptr,
-                     "Invalid parameter not satisfying: [newFormattingPreferences isKindOfClass:[VornickHTMLFormattingPreferences class]]");
-    m_formattingPreferences = std::move(preferences);
-}
 
 std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> VornickHTMLWriter::syntaxColoringPreferences() const
 {
@@ -369,7 +371,14 @@ std::u16string VornickHTMLWriter::htmlStringFromRange(const DOMRange* range)
 
 std::optional<std::string> VornickHTMLWriter::htmlDataFromDocument(DOMDocument& document, Error* outError)
 {
-    auto data = dataUsingDocumentEncodingFromString(htmlStringFromDocument(document), outError);
+    return documentDataFromWrittenString(document, htmlStringFromDocument(document), outError);
+}
+
+std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(const DOMDocument& document,
+                                                                            std::u16string_view written,
+                                                                            Error* outError)
+{
+    auto data = dataUsingDocumentEncodingFromString(written, outError);
     // UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
     auto mark = byteOrderMark(m_encodingName);
     if (data && !mark.empty() && (document.hasByteOrderMark() || mark.size() == 2))
@@ -402,6 +411,9 @@ std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DO
     std::u16string name = !m_stringEncodingOverride.empty() ? m_stringEncodingOverride : document.characterSet();
     if (name.empty())
         return u"UTF-8";
+    // A label is written in the encoding it means on the web ("ISO-8859-1" is windows-1252).
+    if (auto encoding = textEncodingForLabel(name); encoding && isKnownTextEncoding(*encoding))
+        return *encoding;
     if (!isKnownTextEncoding(name))
         return u"UTF-8";
     return name;
@@ -417,7 +429,7 @@ void VornickHTMLWriter::writeAttributedStringFromDocument(DOMDocument& document,
     // Colours and fonts per kind, with the contiguous text range of each run.
     Output& output = *m_output;
     auto preferences = syntaxColoringPreferences();
-    unsigned spacesPerTab = m_formattingPreferences->spacesPerTab();
+    unsigned spacesPerTab = m_formattingPreferences.spacesPerTab();
     std::array<TextAttributes, TK_LAST + 1> kindAttributes;
     auto attributesForKind = [&](VornickSyntaxColoringTokenKind kind) -> const TextAttributes& {
         if (!kindAttributes[kind]) {
@@ -605,7 +617,7 @@ void VornickHTMLWriter::resetOutput(bool attributed)
     output.contiguousRanges.clear();
     output.contiguousStart = 0;
     output.attributed = attributed;
-    output.map = attributed ? std::make_shared<VornickDOMToNSRangeMap>(false) : nullptr;
+    output.map = attributed ? std::make_shared<VornickDOMToNSRangeMap>(true) : nullptr;
 }
 
 // --- Appending
@@ -650,13 +662,13 @@ bool VornickHTMLWriter::outputEndsWith(std::u16string_view string) const
 
 std::u16string VornickHTMLWriter::whitespaceStringForIndentLevel(unsigned level) const
 {
-    unsigned spacesPerIndent = m_formattingPreferences->spacesPerIndent();
+    unsigned spacesPerIndent = m_formattingPreferences.spacesPerIndent();
     size_t count = static_cast<size_t>(spacesPerIndent) * level;
     if (!count)
         return {};
     std::u16string result;
-    if (m_formattingPreferences->useTabs()) {
-        unsigned tabWidth = m_formattingPreferences->spacesPerTab() ? m_formattingPreferences->spacesPerTab() : 8;
+    if (m_formattingPreferences.useTabs()) {
+        unsigned tabWidth = m_formattingPreferences.spacesPerTab() ? m_formattingPreferences.spacesPerTab() : 8;
         result.append(count / tabWidth, u'\t');
         result.append(count % tabWidth, u' ');
     } else {
@@ -687,9 +699,9 @@ bool VornickHTMLWriter::clearBRWithIndentLevel(unsigned indentLevel)
     if (!m_lastNodeWasBR)
         return false;
     m_lastNodeWasBR = false;
-    if (!m_formattingPreferences->newLineAfterBR() || m_preformattedDepth)
+    if (!m_formattingPreferences.newLineAfterBR() || m_preformattedDepth)
         return false;
-    auto& preferences = *m_formattingPreferences;
+    auto& preferences = m_formattingPreferences;
     bool indent = !inWordPressBlock() && preferences.indentAfterBR() && indentLevel >= 2 && preferences.putBlockElementTagsOnNewLine();
     appendLineBreak(indentLevel - 1, indent);
     return true;
@@ -869,7 +881,7 @@ const VornickHTMLWriter::ElementTraits& VornickHTMLWriter::traitsForElement(cons
     // HTML by the case rule.
     if (!html || m_writingXML) {
         traits.writtenName = name.qualifiedName;
-    } else if (spec.isXHTML() || m_formattingPreferences->useLowercaseTagNames()) {
+    } else if (spec.isXHTML() || m_formattingPreferences.useLowercaseTagNames()) {
         traits.writtenName = traits.lowerName;
     } else {
         traits.writtenName = asciiUppercase(name.qualifiedName);
@@ -896,8 +908,26 @@ bool VornickHTMLWriter::isAttributeBoolean(const ElementTraits& constTraits, std
 
 // --- Dispatch
 
+bool VornickHTMLWriter::isNodeToOmit(const DOMNode& node) const
+{
+    for (const auto& omitted : m_nodesToOmit) {
+        if (omitted.lock().get() == &node)
+            return true;
+    }
+    return false;
+}
+
 void VornickHTMLWriter::appendHTMLForNode(DOMNode& node, unsigned indentLevel)
 {
+    if (!m_nodesToOmit.empty() && isNodeToOmit(node)) {
+        closeOpenWhitespaceNode();
+        bool isElement = node.nodeType() == DOMNode::ELEMENT_NODE;
+        std::u16string_view name = isElement ? std::u16string_view(static_cast<DOMElement&>(node).tagName()) : u"DOMText";
+        uint16_t type = isElement ? DOMNode::ELEMENT_NODE : DOMNode::TEXT_NODE;
+        beginMapNode(type, name);
+        endMapNode(type, name);
+        return;
+    }
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE:
         appendHTMLForElement(static_cast<DOMElement&>(node), indentLevel);
@@ -934,7 +964,10 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     if (inReplacedWordPressBlock())
         return;
     const ElementTraits& traits = traitsForElement(element);
-    const bool hasChildren = element.first() != nullptr;
+    // A template's contents are written as its children (before any children
+    // of its own, which a parser would add to the contents as well).
+    DOMNode* contents = element.templateContent();
+    const bool hasChildren = element.first() || (contents && contents->first());
     // Only an element that has no end tag in HTML is written without one.
     const bool empty = !hasChildren && (m_writingXML ? traits.usuallyEmpty : traits.isVoid);
 
@@ -943,6 +976,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         closeOpenWhitespaceNode();
         beginMapNode(DOMNode::ELEMENT_NODE, element.tagName());
         if (!empty && !traits.head) {
+            if (contents)
+                appendHTMLForChildrenOfNode(*contents, 0);
             appendHTMLForChildrenOfNode(element, 0);
             breakContiguousTextAtBoundaryOfElement(traits);
         }
@@ -950,7 +985,7 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         return;
     }
 
-    const auto& preferences = *m_formattingPreferences;
+    const auto& preferences = m_formattingPreferences;
     DOMElement* parentElement = toElement(element.parent());
     bool isInline = traits.layoutInline() || (traits.nonRendered && nonRenderedElementIsAmidInlineContent(element));
     if (!inWordPressBlock() && traits.img && parentElement && traitsForElement(*parentElement).picture)
@@ -1011,6 +1046,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
 
         bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
             && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
+        if (contents)
+            appendHTMLForChildrenOfNode(*contents, indent ? indentLevel + 1 : indentLevel);
         if (!wroteEmbedURL)
             appendHTMLForChildrenOfNode(element, indent ? indentLevel + 1 : indentLevel);
         // The parser reads everything after a plaintext start tag as its text.
@@ -1066,7 +1103,7 @@ bool VornickHTMLWriter::writeEmbedWrapperURL(DOMElement& wrapper)
 
 void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTraits& traits)
 {
-    const auto& preferences = *m_formattingPreferences;
+    const auto& preferences = m_formattingPreferences;
     const char16_t quote = preferences.encloseAttributeValuesInDoubleQuotes() ? u'"' : u'\'';
     std::u16string scratch;
     for (const auto& attribute : element.attributeList()) {
@@ -1165,7 +1202,7 @@ bool VornickHTMLWriter::encodingHoldsCharacter(char32_t character)
 void VornickHTMLWriter::appendNumericReference(char32_t character)
 {
     char buffer[16];
-    if (m_formattingPreferences->useDecimalCharacterReferences())
+    if (m_formattingPreferences.useDecimalCharacterReferences())
         std::snprintf(buffer, sizeof buffer, "&#%u;", static_cast<unsigned>(character));
     else
         std::snprintf(buffer, sizeof buffer, "&#x%X;", static_cast<unsigned>(character));
@@ -1196,7 +1233,7 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
             replacement = u"&#10;";
         else if (c == u'\r')
             replacement = u"&#13;";
-        else if ((c < 0x20 && c != u'\t' && c != u'\n' && c != u'\f' && c != 0) || (c >= 0x7F && c <= 0x9F)) {
+        else if (VornickIsControlCharacterWrittenAsReference(c)) {
             // Raw, a parser would give back U+FFFD.
             flush(i);
             appendNumericReference(c);
@@ -1235,7 +1272,7 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
 
 std::u16string VornickHTMLWriter::stringByEscapingSpecialCharactersToHTMLEntitiesInString(std::u16string_view text)
 {
-    const auto& preferences = *m_formattingPreferences;
+    const auto& preferences = m_formattingPreferences;
     unsigned options = 0;
     if (preferences.useNativeSpecialCharacters())
         options |= VornickEscapeOptionNativeCharacters;
@@ -1282,10 +1319,17 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     }
 
     closeOpenWhitespaceNode();
-    beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
+    // The map leaves out whitespace-only text, as the map of a file's own
+    // source does: a place in either source finds the same node.
+    const bool mappedAsWhitespace = m_output->map && m_output->map->omitsWhitespaceNodes()
+        && node.nodeType() == DOMNode::TEXT_NODE && vornick_containsOnlyHTMLWhitespace(data);
+    if (mappedAsWhitespace)
+        m_output->map->beginWhitespaceNodeAtOffset(m_output->text.size());
+    else
+        beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
 
     std::u16string text = data;
-    if (m_substitute) {
+    if (m_substitute && isInBody(node)) {
         const std::pair<char16_t, char16_t> replacements[] = { { 0xA0, u' ' }, { m_substitute, 0xA0 } };
         vornick_mapCharactersUsingReplacements(text, replacements);
     }
@@ -1329,7 +1373,10 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
         }
         appendStringWithNewlines(escaped, TK_OTHER_TEXT);
     }
-    endMapNode(DOMNode::TEXT_NODE, u"DOMText");
+    if (mappedAsWhitespace)
+        m_output->map->endWhitespaceNodeAtOffset(m_output->text.size());
+    else
+        endMapNode(DOMNode::TEXT_NODE, u"DOMText");
 }
 
 // --- Comments and WordPress blocks
@@ -1441,7 +1488,7 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
 
     // A line break between two pieces of inline content would render as a
     // space: only where there is whitespace already, or at a block edge.
-    if (m_formattingPreferences->putCommentsOnNewLine() && !m_preformattedDepth
+    if (m_formattingPreferences.putCommentsOnNewLine() && !m_preformattedDepth
         && (whitespaceBefore || (!m_output->text.empty() && isSpaceCharacter(m_output->text.back()))
             || !whitespaceNodeSeparatesInlineContent(comment))) {
         // A line break of the text before counts, whatever its convention:

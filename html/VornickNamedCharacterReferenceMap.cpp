@@ -50,13 +50,6 @@ bool isIllegalCodePoint(UChar32 c)
     return u_charType(c) == U_UNASSIGNED || U_IS_UNICODE_NONCHAR(c);
 }
 
-// Control characters that a parser does not give back when written raw: a
-// raw CR becomes a line feed, the others U+FFFD. Written as references.
-bool isControlWrittenAsReference(UChar32 c)
-{
-    return (c >= 1 && c < 0x20 && c != u'\t' && c != u'\n' && c != u'\f') || (c >= 0x7F && c <= 0x9F);
-}
-
 bool isUnicodeEncoding(std::u16string_view encoding)
 {
     std::u16string lower = asciiLowercase(encoding);
@@ -227,9 +220,9 @@ std::u16string VornickNamedCharacterReferenceMap::stringByEscapingSpecialCharact
             // what is illegal or what the target encoding cannot hold.
             if (!native || checkEncodability || U16_IS_SURROGATE(c) || c >= 0xFDD0)
                 return true;
-            return c == 0xA0 || u_charType(c) == U_UNASSIGNED || isControlWrittenAsReference(c);
+            return c == 0xA0 || u_charType(c) == U_UNASSIGNED || VornickIsControlCharacterWrittenAsReference(c);
         }
-        if (c == u'&' || c == u'<' || c == u'>' || isControlWrittenAsReference(c))
+        if (c == u'&' || c == u'<' || c == u'>' || VornickIsControlCharacterWrittenAsReference(c))
             return true;
         return named && m_firstCharacters.test(c);
     };
@@ -289,7 +282,7 @@ std::u16string VornickNamedCharacterReferenceMap::stringByEscapingSpecialCharact
             continue;
         }
 
-        if (isIllegalCodePoint(codePoint) || isControlWrittenAsReference(codePoint)) {
+        if (isIllegalCodePoint(codePoint) || VornickIsControlCharacterWrittenAsReference(codePoint)) {
             appendNumericReference(out, codePoint, options);
             i += unitCount;
             continue;

@@ -28,6 +28,16 @@ enum : unsigned {
     VornickEscapeOptionDontEscapeGreaterThan = 8,
 };
 
+// Control characters a parser does not give back when written raw (a raw CR
+// becomes a line feed, the others U+FFFD) but does from a numeric reference.
+// The C1 controls that a reference would turn into windows-1252 characters
+// ("&#128;" is the euro sign) are not among them.
+constexpr bool VornickIsControlCharacterWrittenAsReference(char32_t c)
+{
+    return (c >= 1 && c < 0x20 && c != u'\t' && c != u'\n' && c != u'\f') || c == 0x7F || c == 0x81 || c == 0x8D
+        || c == 0x8F || c == 0x90 || c == 0x9D;
+}
+
 class VornickNamedCharacterReferenceMap {
 public:
     // The shared maps, loaded from the bundle on first use. nullptr when the

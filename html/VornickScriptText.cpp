@@ -198,12 +198,15 @@ std::u16string VornickScriptTextReadingBackAsItself(std::u16string_view text)
         auto found = scan(result + u"</script>");
         if (found.end == result.size())
             return result;
-        if (found.end < result.size())
+        if (found.end < result.size()) {
             result.insert(found.end + 1, 1, u'\\');
-        else if (found.openDoubleEscape != std::u16string_view::npos)
-            result.insert(found.openDoubleEscape + 1, 1, u'\\');
-        else
+            continue;
+        }
+        // The end tag closed a legacy passage the text left open.
+        size_t open = scan(result).openDoubleEscape;
+        if (open == std::u16string_view::npos)
             break;
+        result.insert(open + 1, 1, u'\\');
     }
     return result;
 }

@@ -2,9 +2,8 @@
 
 #include "toolkit/VornickCharacterSets.h"
 #include "toolkit/VornickJSONResources.h"
+#include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/Text.h"
-
-#include <cstdio>
 
 namespace brevanton {
 
@@ -73,16 +72,12 @@ VornickTextPattern::VornickTextPattern(std::optional<std::u16string> patternStri
         m_placeholderNames = names;
     });
 
-    UErrorCode status = U_ZERO_ERROR;
-    UParseError parseError;
-    std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(
-        icu::UnicodeString(expression.data(), static_cast<int32_t>(expression.size())), 0, parseError, status));
-    if (U_FAILURE(status) || !compiled) {
-        std::fprintf(stderr, "ERROR: Failed to create RegularExpression from patternString=/%s/ translated to regularExpressionString=/%s/: %s\n",
-                     toUTF8(m_patternString).c_str(), toUTF8(expression).c_str(), u_errorName(status));
-        return;
+    std::string errorName;
+    m_regularExpression = RegularExpression::create(expression, 0, &errorName);
+    if (!m_regularExpression) {
+        consoleLog("ERROR: Failed to create RegularExpression from patternString=/" + toUTF8(m_patternString)
+                   + "/ translated to regularExpressionString=/" + toUTF8(expression) + "/: " + errorName);
     }
-    m_regularExpression = std::move(compiled);
 }
 
 VornickTextPattern::~VornickTextPattern() = default;
@@ -91,24 +86,15 @@ std::optional<VornickTextPatternValues> VornickTextPattern::matchString(std::u16
 {
     if (!m_regularExpression)
         return std::nullopt;
-    UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeString text(false, string.data(), static_cast<int32_t>(string.size()));
-    std::unique_ptr<icu::RegexMatcher> matcher(m_regularExpression->matcher(text, status));
-    if (U_FAILURE(status) || !matcher || !matcher->find(status) || U_FAILURE(status))
+    auto match = m_regularExpression->firstMatch(string);
+    if (!match)
         return std::nullopt;
 
     VornickTextPatternValues values;
     for (size_t index = 0; index < m_placeholderNames.size(); ++index) {
-        int32_t group = static_cast<int32_t>(index + 1);
-        if (group > matcher->groupCount())
-            break;
-        int32_t start = matcher->start(group, status);
-        int32_t end = matcher->end(group, status);
-        if (U_FAILURE(status) || start < 0 || end <= start) {
-            status = U_ZERO_ERROR;
-            continue;
-        }
-        values[m_placeholderNames[index]] = std::u16string(string.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+        auto captured = match->group(string, index + 1);
+        if (captured && !captured->empty())
+            values[m_placeholderNames[index]] = std::u16string(*captured);
     }
     return values;
 }

@@ -12,8 +12,7 @@
 #pragma once
 
 #include "platform/foundation/Bundle.h"
-
-#include <unicode/regex.h>
+#include "platform/foundation/RegularExpression.h"
 
 #include <functional>
 #include <map>
@@ -43,7 +42,7 @@ public:
 
     const std::u16string& patternString() const { return m_patternString; }
     const std::vector<std::u16string>& placeholderNames() const { return m_placeholderNames; }
-    bool hasRegularExpression() const { return m_regularExpression != nullptr; }
+    bool hasRegularExpression() const { return m_regularExpression.has_value(); }
 
     // The captured values of the first match in `string` by placeholder name
     // (placeholders that captured nothing left out); nullopt without a match.
@@ -55,7 +54,7 @@ public:
 private:
     std::u16string m_patternString;
     std::vector<std::u16string> m_placeholderNames;
-    std::unique_ptr<icu::RegexPattern> m_regularExpression;
+    std::optional<RegularExpression> m_regularExpression;
 };
 
 class VornickTextPatternActionMatch;

@@ -9,10 +9,9 @@
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/UserDefaults.h"
 
-#include <unicode/regex.h>
-
 #include <cstdlib>
 #include <map>
+#include <unordered_map>
 #include <mutex>
 
 namespace brevanton {
@@ -33,7 +32,7 @@ TidyConfiguration& configuration()
 }
 
 struct MessagePatterns {
-    std::vector<std::shared_ptr<const icu::RegexPattern>> absolved;
+    std::vector<RegularExpression> absolved;
     std::vector<std::pair<std::u16string, std::u16string>> substitutions;
 };
 
@@ -50,18 +49,10 @@ const MessagePatterns& messagePatterns()
     return patterns;
 }
 
-icu::UnicodeString unicodeString(std::u16string_view text)
+bool matchesAnyPattern(const std::vector<RegularExpression>& patterns, std::u16string_view text)
 {
-    return icu::UnicodeString(text.data(), static_cast<int32_t>(text.size()));
-}
-
-bool matchesAnyPattern(const std::vector<std::shared_ptr<const icu::RegexPattern>>& patterns, std::u16string_view text)
-{
-    icu::UnicodeString subject = unicodeString(text);
     for (auto& pattern : patterns) {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(subject, status));
-        if (U_SUCCESS(status) && matcher->find(status) && U_SUCCESS(status))
+        if (pattern.hasMatch(text))
             return true;
     }
     return false;
@@ -112,6 +103,7 @@ struct VornickTidyFilter::TidyRun {
     int status { -1 };
     bool ranToCompletion { false };
     std::string standardOutput;
+    // Tidy's report: what it wrote to its report file, then to standard error.
     std::string standardError;
 };
 
@@ -171,9 +163,24 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
         setError(outError, Error(POSIXErrorDomain, ENOENT, u"The tidy executable was not found."));
         return std::nullopt;
     }
+    // Tidy writes its report to standard error one byte per system call;
+    // to a file it writes through a buffer, several times faster. The report
+    // file is private to this run; without one, standard error serves.
+    auto reportPath = createFileFromTemplate(privateHomeFolder() + "/report-XXXXXXXX.txt", 4);
+    struct ReportFileRemover {
+        const std::optional<std::string>& path;
+        ~ReportFileRemover()
+        {
+            if (path)
+                removeItem(*path);
+        }
+    } reportFileRemover { reportPath };
+
     ProcessLaunch launch;
     launch.executable = path;
-    launch.arguments = arguments;
+    if (reportPath)
+        launch.arguments = { "-f", *reportPath };
+    launch.arguments.insert(launch.arguments.end(), arguments.begin(), arguments.end());
     launch.environment["HTML_TIDY"] = std::nullopt;
     launch.environment["HOME"] = privateHomeFolder();
     launch.environment["LC_ALL"] = "C.UTF-8";
@@ -186,7 +193,9 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     run.ranToCompletion = result->exited() && !result->timedOut;
     run.status = run.ranToCompletion ? result->exitStatus : -1;
     run.standardOutput = std::move(result->standardOutput);
-    run.standardError = std::move(result->standardError);
+    if (reportPath)
+        run.standardError = readFile(*reportPath).value_or(std::string());
+    run.standardError += result->standardError;
     return run;
 }
 
@@ -356,6 +365,11 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
             allowUserDefinedAttributes = UserDefaults::standard().boolForKey(VornickAllowUserDefinedAttributesDefaultsKey);
     }
     auto& patterns = messagePatterns();
+    struct ClassifiedMessage {
+        std::u16string message;
+        bool structural { false };
+    };
+    std::unordered_map<std::u16string, ClassifiedMessage> classifiedMessages;
     size_t lineStart = 0;
     while (lineStart < text.size()) {
         size_t lineEnd = text.find(u'\n', lineStart);
@@ -392,15 +406,21 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
         ++recognisedLines;
         if (allowUserDefinedAttributes && message.find(u"proprietary attribute") != std::u16string::npos)
             continue;
-        bool structural = !matchesAnyPattern(patterns.absolved, message);
-        for (auto& [key, value] : patterns.substitutions) {
-            size_t found = key.empty() ? std::u16string::npos : message.find(key);
-            if (found != std::u16string::npos) {
-                message.replace(found, key.size(), value);
-                break;
+        // A large page repeats a few messages thousands of times: each is
+        // classified and substituted once.
+        auto [entry, added] = classifiedMessages.try_emplace(std::move(message));
+        if (added) {
+            entry->second.structural = !matchesAnyPattern(patterns.absolved, entry->first);
+            entry->second.message = entry->first;
+            for (auto& [key, value] : patterns.substitutions) {
+                size_t found = key.empty() ? std::u16string::npos : entry->second.message.find(key);
+                if (found != std::u16string::npos) {
+                    entry->second.message.replace(found, key.size(), value);
+                    break;
+                }
             }
         }
-        advisories.emplace_back(kind, 0, *lineNumber, *columnNumber, std::move(message), structural);
+        advisories.emplace_back(kind, 0, *lineNumber, *columnNumber, entry->second.message, entry->second.structural);
     }
     return advisories;
 }

@@ -4,17 +4,16 @@
 #include "platform/foundation/Text.h"
 
 #include <fmt/format.h>
-#include <unicode/regex.h>
 
 namespace brevanton {
 
 namespace {
 
-const std::vector<std::shared_ptr<const icu::RegexPattern>>& attributeReferencingPatterns()
+const std::vector<RegularExpression>& attributeReferencingPatterns()
 {
-    static const std::vector<std::shared_ptr<const icu::RegexPattern>> patterns = [] {
+    static const std::vector<RegularExpression> patterns = [] {
         auto list = vornick_arrayOfRegularExpressionsFromJSONResource(u"tidy-attribute-referencing-message-patterns", 0);
-        return list ? std::move(*list) : std::vector<std::shared_ptr<const icu::RegexPattern>> {};
+        return list ? std::move(*list) : std::vector<RegularExpression> {};
     }();
     return patterns;
 }
@@ -23,30 +22,22 @@ const std::vector<std::shared_ptr<const icu::RegexPattern>>& attributeReferencin
 
 std::optional<std::u16string> VornickValidationAdvisory::attributeNameReferencedByMessage(std::u16string_view message)
 {
-    icu::UnicodeString subject(message.data(), static_cast<int32_t>(message.size()));
-    int32_t candidateStart = -1;
-    int32_t candidateEnd = -1;
+    std::optional<RegularExpression::Match::Range> candidate;
     for (auto& pattern : attributeReferencingPatterns()) {
-        UErrorCode status = U_ZERO_ERROR;
-        std::unique_ptr<icu::RegexMatcher> matcher(pattern->matcher(subject, status));
-        if (U_FAILURE(status))
-            continue;
-        while (matcher->find(status) && U_SUCCESS(status)) {
-            if (matcher->groupCount() < 1)
-                continue;
-            int32_t start = matcher->start(1, status);
-            int32_t end = matcher->end(1, status);
-            if (U_FAILURE(status) || start < 0)
-                break;
-            candidateStart = start;
-            candidateEnd = end;
-            if (end > start)
-                break;
-        }
+        pattern.enumerateMatches(message, [&](const RegularExpression::Match& match, bool& stop) {
+            if (match.ranges.size() < 2)
+                return;
+            if (!match.ranges[1]) {
+                stop = true;
+                return;
+            }
+            candidate = match.ranges[1];
+            stop = candidate->end > candidate->start;
+        });
     }
-    if (candidateStart < 0 || candidateEnd <= candidateStart || static_cast<size_t>(candidateEnd) > message.size())
+    if (!candidate || candidate->end <= candidate->start || candidate->end > message.size())
         return std::nullopt;
-    return std::u16string(message.substr(candidateStart, candidateEnd - candidateStart));
+    return std::u16string(message.substr(candidate->start, candidate->end - candidate->start));
 }
 
 std::u16string VornickValidationAdvisory::description() const

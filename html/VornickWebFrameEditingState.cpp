@@ -122,6 +122,15 @@ void vornick_setHTMLFormattingPreferences(const WebFrame& frame, std::shared_ptr
     NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification, &frame);
 }
 
+void vornick_storeHTMLFormattingPreferencesOfLoadedDocument(const WebFrame& frame,
+                                                            std::shared_ptr<VornickHTMLFormattingPreferences> preferences)
+{
+    if (preferences == vornick_HTMLFormattingPreferences(frame))
+        return;
+    setObject(frame, preferencesKey, std::move(preferences));
+    NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification, &frame);
+}
+
 std::shared_ptr<const VornickHTMLFormattingPreferences> vornick_effectiveHTMLFormattingPreferences(const WebFrame& frame)
 {
     if (auto own = vornick_HTMLFormattingPreferences(frame))
@@ -169,7 +178,16 @@ void vornick_setUserFragmentSet(const WebFrame& frame, std::shared_ptr<VornickFr
     NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchFragmentSetNotification, &frame);
 }
 
-std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
+void vornick_storeUserFragmentSetOfLoadedDocument(const WebFrame& frame, std::shared_ptr<VornickFragmentSet> set)
+{
+    if (set == vornick_userFragmentSet(frame))
+        return;
+    vornick_invalidateFragmentCompletionSet(frame);
+    setObject(frame, userSetKey, std::move(set));
+    NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchFragmentSetNotification, &frame);
+}
+
+std::unique_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
 {
     VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF;
     if (auto lineIndex = vornick_lineIndexForLastGeneratedHTMLString(frame)) {
@@ -177,7 +195,7 @@ std::shared_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
             newlineConvention = lineIndex->newlineConvention();
     }
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
-        vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
+        *vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
         newlineConvention);
     writer->setBodyElementStyleChangesToApply(vornick_bodyElementStyleChangesToApplyWhenWriting(frame));
     return writer;

@@ -1,5 +1,6 @@
 #include "toolkit/VornickCharacterSets.h"
 
+#include <string>
 #include <vector>
 
 namespace brevanton {

@@ -12,6 +12,9 @@ inline constexpr const char* VornickHTTPErrorDomain = "com.Orbendalworks.Brevant
 
 enum VornickErrorCode : int64_t {
     VornickFormattingPreferencesNotADictionaryError = 3,
+    VornickWriterProducedNoHTMLDataError = 8,    // the writer gave no HTML data for a frame
+    VornickNoWebArchiveError = 12,               // the document gave no web archive or no archive data
+    VornickSnippetSetNotReadableError = 15,      // a document's snippet set could not be read
     VornickTidyFailedError = 16,                 // tidy ended with status 2 or more
     VornickNoDeclaredCharacterEncodingError = 19,
     VornickUnknownCharacterEncodingNameError = 20,
@@ -25,9 +28,22 @@ enum VornickErrorCode : int64_t {
     VornickFetchNoDataError = 35,
     VornickFetchNotHTMLError = 36,
     VornickFetchNotJSONError = 37,
+    // Block structure faults found by the block mode helper.
+    VornickBlockElementOutsideBlockError = 40,
+    VornickBlockEndCommentWithoutStartError = 41,
+    VornickBlockUnclosedError = 42,           // a block comment left open
+    VornickBlockEndCommentMismatchError = 43,
+    VornickBlockEndCommentWithoutInteriorError = 44,
+    VornickBlockSecondContentError = 45,
+    VornickBlockEndCommentUnconfirmedError = 46,
     VornickMarkdownScriptMissingError = 60,
     VornickMarkdownScriptFailedError = 61,
     VornickMarkdownScriptTimedOutError = 62,
+    VornickDocumentFileNotRegularError = 70,     // a folder, FIFO, device or socket
+    VornickDocumentFileTooLargeError = 71,       // beyond VornickMaximumDocumentFileSize
+    VornickDocumentFileNotHTMLError = 72,        // saving over a file of another type
+    VornickDocumentFileWriteProtectedError = 73,
+    VornickDocumentFileChangedError = 74,        // changed by another program since it was read
 };
 
 } // namespace brevanton

@@ -15,26 +15,6 @@ bool isRegularFile(const std::string& path)
     return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
-uint32_t icuFlags(uint32_t options)
-{
-    uint32_t flags = 0;
-    if (options & VornickRegularExpressionCaseInsensitive)
-        flags |= UREGEX_CASE_INSENSITIVE;
-    if (options & VornickRegularExpressionAllowCommentsAndWhitespace)
-        flags |= UREGEX_COMMENTS;
-    if (options & VornickRegularExpressionIgnoreMetacharacters)
-        flags |= UREGEX_LITERAL;
-    if (options & VornickRegularExpressionDotMatchesLineSeparators)
-        flags |= UREGEX_DOTALL;
-    if (options & VornickRegularExpressionAnchorsMatchLines)
-        flags |= UREGEX_MULTILINE;
-    if (options & VornickRegularExpressionUseUnixLineSeparators)
-        flags |= UREGEX_UNIX_LINES;
-    if (options & VornickRegularExpressionUseUnicodeWordBoundaries)
-        flags |= UREGEX_UWORD;
-    return flags;
-}
-
 } // namespace
 
 std::optional<Value> vornick_JSONResourceNamed(std::u16string_view name, const Bundle& bundle)
@@ -76,22 +56,19 @@ std::optional<std::vector<std::u16string>> vornick_arrayOfStringsFromJSONResourc
     return strings;
 }
 
-std::optional<std::vector<std::shared_ptr<const icu::RegexPattern>>>
+std::optional<std::vector<RegularExpression>>
 vornick_arrayOfRegularExpressionsFromJSONResource(std::u16string_view name, uint32_t options, const Bundle& bundle)
 {
     auto patterns = vornick_arrayOfStringsFromJSONResource(name, bundle);
     if (!patterns)
         return std::nullopt;
-    std::vector<std::shared_ptr<const icu::RegexPattern>> expressions;
+    std::vector<RegularExpression> expressions;
+    expressions.reserve(patterns->size());
     for (auto& pattern : *patterns) {
-        UErrorCode status = U_ZERO_ERROR;
-        UParseError parseError;
-        std::shared_ptr<const icu::RegexPattern> compiled(
-            icu::RegexPattern::compile(icu::UnicodeString(pattern.data(), static_cast<int32_t>(pattern.size())),
-                                       icuFlags(options), parseError, status));
-        if (U_FAILURE(status) || !compiled)
+        auto compiled = RegularExpression::create(pattern, options);
+        if (!compiled)
             return std::nullopt;
-        expressions.push_back(std::move(compiled));
+        expressions.push_back(std::move(*compiled));
     }
     return expressions;
 }

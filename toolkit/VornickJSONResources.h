@@ -4,9 +4,8 @@
 #pragma once
 
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/RegularExpression.h"
 #include "platform/foundation/Value.h"
-
-#include <unicode/regex.h>
 
 #include <cstdint>
 #include <map>
@@ -18,23 +17,13 @@
 
 namespace brevanton {
 
-// Options for compiling the patterns of a resource.
-enum VornickRegularExpressionOptions : uint32_t {
-    VornickRegularExpressionCaseInsensitive = 1 << 0,
-    VornickRegularExpressionAllowCommentsAndWhitespace = 1 << 1,
-    VornickRegularExpressionIgnoreMetacharacters = 1 << 2,
-    VornickRegularExpressionDotMatchesLineSeparators = 1 << 3,
-    VornickRegularExpressionAnchorsMatchLines = 1 << 4,
-    VornickRegularExpressionUseUnixLineSeparators = 1 << 5,
-    VornickRegularExpressionUseUnicodeWordBoundaries = 1 << 6,
-};
-
 std::optional<Value> vornick_JSONResourceNamed(std::u16string_view name, const Bundle& = Bundle::main());
 std::optional<Array> vornick_arrayFromJSONResource(std::u16string_view name, const Bundle& = Bundle::main());
 // The array when every element is a string.
 std::optional<std::vector<std::u16string>> vornick_arrayOfStringsFromJSONResource(std::u16string_view name, const Bundle& = Bundle::main());
-// One compiled pattern per string; nullopt when any pattern fails to compile.
-std::optional<std::vector<std::shared_ptr<const icu::RegexPattern>>>
+// One compiled pattern per string, with RegularExpression options; nullopt
+// when any pattern fails to compile.
+std::optional<std::vector<RegularExpression>>
 vornick_arrayOfRegularExpressionsFromJSONResource(std::u16string_view name, uint32_t options, const Bundle& = Bundle::main());
 std::optional<Dictionary> vornick_dictionaryFromJSONResource(std::u16string_view name, const Bundle& = Bundle::main());
 // The dictionary when every value is a string.

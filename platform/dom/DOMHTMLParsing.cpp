@@ -1,6 +1,7 @@
 #include "platform/dom/DOMParsing.h"
 
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMControlCharacters.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/GumboInputGuard.h"
@@ -217,7 +218,11 @@ private:
             auto element = makeElement(node->v.element);
             auto* raw = element.get();
             insert(parent, std::move(element));
-            pushChildren(node->v.element.children, raw, depth + 1);
+            // A template's children form its contents.
+            DOMNode* childParent = raw;
+            if (node->type == GUMBO_NODE_TEMPLATE)
+                childParent = raw->content().get();
+            pushChildren(node->v.element.children, childParent, depth + 1);
             break;
         }
         case GUMBO_NODE_TEXT:
@@ -298,6 +303,9 @@ private:
             name.resize(stop);
         for (auto& c : name)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        // The tokenizer reads a NUL in a tag name as U+FFFD.
+        for (auto nul = name.find('\0'); nul != std::string::npos; nul = name.find('\0', nul))
+            name.replace(nul, 1, "\xEF\xBF\xBD");
         if (element.tag_namespace != GUMBO_NAMESPACE_HTML && name.ends_with(GumboGuardNameMark))
             name.resize(name.size() - GumboGuardNameMark.size());
         if (element.tag_namespace == GUMBO_NAMESPACE_SVG) {
@@ -334,26 +342,40 @@ private:
     {
         for (unsigned i = 0; i < attributes.length; ++i) {
             auto* attribute = static_cast<const GumboAttribute*>(attributes.data[i]);
+            // Only attributes of foreign elements get a namespace (xlink:href, xml:lang, xmlns:x).
             std::u16string name;
+            const char16_t* attributeNamespace = nullptr;
             switch (attribute->attr_namespace) {
             case GUMBO_ATTR_NAMESPACE_XLINK:
                 name = u"xlink:";
+                attributeNamespace = XLinkNamespace;
                 break;
             case GUMBO_ATTR_NAMESPACE_XML:
                 name = u"xml:";
+                // The standard no longer adjusts xml:base; gumbo still does.
+                if (std::strcmp(attribute->name, "base"))
+                    attributeNamespace = XMLNamespace;
                 break;
             case GUMBO_ATTR_NAMESPACE_XMLNS:
                 if (std::strcmp(attribute->name, "xmlns"))
                     name = u"xmlns:";
+                attributeNamespace = XMLNSNamespace;
                 break;
             default:
                 break;
             }
+            size_t prefixLength = attributeNamespace && !name.empty() ? name.size() - 1 : 0;
             appendUTF8AsUTF16(name, attribute->name, std::strlen(attribute->name));
+            const DOMQualifiedName* namespacedName = nullptr;
+            if (attributeNamespace) {
+                std::u16string_view qualified(name);
+                namespacedName = DOMQualifiedName::intern(attributeNamespace, qualified.substr(0, prefixLength),
+                                                          qualified.substr(prefixLength ? prefixLength + 1 : 0));
+            }
             std::u16string value;
             appendUTF8AsUTF16(value, attribute->value, std::strlen(attribute->value));
             if (isNewAttribute(element, count, name))
-                element.appendAttributeWithoutChecks(std::move(name), std::move(value));
+                element.appendAttributeWithoutChecks(std::move(name), std::move(value), namespacedName);
         }
     }
 
@@ -397,11 +419,51 @@ private:
     const char* m_markup { nullptr };
 };
 
+// The number of the document's leading comments (an XML declaration is one)
+// that come before its doctype: gumbo keeps the doctype apart from the
+// document's children.
+unsigned commentsBeforeDoctype(const GumboDocument& document, std::string_view source)
+{
+    auto skipSpace = [&](size_t at) {
+        while (at < source.size() && (source[at] == ' ' || source[at] == '\t' || source[at] == '\n' || source[at] == '\r' || source[at] == '\f'))
+            ++at;
+        return at;
+    };
+    unsigned count = 0;
+    size_t position = 0;
+    for (unsigned i = 0; i < document.children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(document.children.data[i]);
+        if (child->type != GUMBO_NODE_COMMENT)
+            break;
+        auto& text = child->v.text.original_text;
+        if (!text.data || text.data < source.data() || text.data > source.data() + source.size())
+            break;
+        size_t start = static_cast<size_t>(text.data - source.data());
+        if (skipSpace(position) != start)
+            break;
+        position = start + text.length;
+        ++count;
+    }
+    position = skipSpace(position);
+    constexpr std::string_view doctype = "<!doctype";
+    if (source.size() - position < doctype.size())
+        return 0;
+    for (size_t i = 0; i < doctype.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(source[position + i])) != doctype[i])
+            return 0;
+    }
+    return count;
+}
+
 } // namespace
 
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 {
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
+    std::string protectedText;
+    bool hasControls = protectControlCharacters(utf8, protectedText);
+    if (hasControls)
+        utf8 = protectedText;
     auto guarded = guardGumboInput(utf8, {}, DOMMaximumNestingDepth);
     if (guarded.changed)
         utf8 = guarded.markup;
@@ -411,14 +473,22 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
     if (!output)
         return document;
     auto& source = output->document->v.document;
+    // The doctype goes in after the comments that came before it, once the
+    // tree is built (which releases gumbo's nodes as it goes).
+    std::shared_ptr<DOMDocumentType> doctype;
+    unsigned commentsBefore = 0;
     if (source.has_doctype) {
-        document->insertChild(document->createDocumentType(toUTF16(source.name ? source.name : ""),
-                                                           toUTF16(source.public_identifier ? source.public_identifier : ""),
-                                                           toUTF16(source.system_identifier ? source.system_identifier : "")),
-                              nullptr);
+        doctype = document->createDocumentType(toUTF16(source.name ? source.name : ""),
+                                               toUTF16(source.public_identifier ? source.public_identifier : ""),
+                                               toUTF16(source.system_identifier ? source.system_identifier : ""));
+        commentsBefore = commentsBeforeDoctype(source, utf8);
     }
     GumboTreeBuilder builder(*document, guarded, utf8);
     builder.buildChildren(output->document, *document);
+    if (doctype)
+        document->insertChild(doctype, document->childAt(commentsBefore));
+    if (hasControls)
+        restoreControlCharacters(*document);
     return document;
 }
 
@@ -427,6 +497,12 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
 {
     if (!document.isHTMLDocument())
         return parseXMLFragment(document, markup, context);
+    return parseHTMLFragment(document, markup, context);
+}
+
+std::shared_ptr<DOMDocumentFragment> parseHTMLFragment(DOMDocument& document, std::u16string_view markup,
+                                                       const DOMElement* context)
+{
     auto fragment = document.createDocumentFragment();
     GumboOptions options = kGumboDefaultOptions;
     options.fragment_context = GUMBO_TAG_BODY;
@@ -448,8 +524,6 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
         GumboTag tag = gumbo_tag_enum(contextName.c_str());
         // An unknown context behaves as an ordinary element would: like a DIV.
         options.fragment_context = tag == GUMBO_TAG_UNKNOWN ? GUMBO_TAG_DIV : tag;
-        if (tag == GUMBO_TAG_HTML)
-            options.fragment_context = GUMBO_TAG_BODY;
         // A foreign context that gumbo would take for an HTML table or select part is its
         // namespace's root element to it: the content parses the same.
         if (options.fragment_namespace != GUMBO_NAMESPACE_HTML

@@ -18,6 +18,7 @@ using TextAttributes = std::shared_ptr<const TextAttributeDictionary>;
 // Attribute names.
 inline constexpr const char* FontAttributeName = "Font";
 inline constexpr const char* ForegroundColorAttributeName = "ForegroundColor";
+inline constexpr const char* BackgroundColorAttributeName = "BackgroundColor";
 inline constexpr const char* ParagraphStyleAttributeName = "ParagraphStyle";
 // A link target: a URL.
 inline constexpr const char* LinkAttributeName = "Link";

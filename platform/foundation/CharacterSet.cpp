@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <unicode/uchar.h>
+#include <unicode/uniset.h>
 #include <unicode/unistr.h>
 #include <unicode/utf16.h>
 
@@ -44,21 +45,18 @@ CharacterSet CharacterSet::fromCharacters(std::string_view asciiOrUTF8)
     return fromCharacters(std::u16string_view(string.getBuffer(), string.length()));
 }
 
-CharacterSet::CharacterSet(const icu::UnicodeSet& unicodeSet)
-{
-    for (int32_t i = 0; i < unicodeSet.getRangeCount(); ++i)
-        m_ranges.emplace_back(static_cast<char32_t>(unicodeSet.getRangeStart(i)),
-                              static_cast<char32_t>(unicodeSet.getRangeEnd(i)));
-    normalize();
-}
-
 CharacterSet CharacterSet::fromPattern(std::u16string_view icuPattern)
 {
     UErrorCode status = U_ZERO_ERROR;
-    icu::UnicodeSet set(icu::UnicodeString(icuPattern.data(), static_cast<int32_t>(icuPattern.size())), status);
+    icu::UnicodeSet unicodeSet(icu::UnicodeString(icuPattern.data(), static_cast<int32_t>(icuPattern.size())), status);
     if (U_FAILURE(status))
         return CharacterSet();
-    return CharacterSet(set);
+    CharacterSet set;
+    for (int32_t i = 0; i < unicodeSet.getRangeCount(); ++i)
+        set.m_ranges.emplace_back(static_cast<char32_t>(unicodeSet.getRangeStart(i)),
+                                  static_cast<char32_t>(unicodeSet.getRangeEnd(i)));
+    set.normalize();
+    return set;
 }
 
 void CharacterSet::normalize()
@@ -135,14 +133,6 @@ CharacterSet CharacterSet::intersection(const CharacterSet& other) const
 CharacterSet CharacterSet::subtracting(const CharacterSet& other) const
 {
     return intersection(other.inverted());
-}
-
-icu::UnicodeSet CharacterSet::toUnicodeSet() const
-{
-    icu::UnicodeSet set;
-    for (auto& range : m_ranges)
-        set.add(static_cast<UChar32>(range.first), static_cast<UChar32>(range.second));
-    return set;
 }
 
 // Predefined sets.

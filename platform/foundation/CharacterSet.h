@@ -7,8 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include <unicode/uniset.h>
-
 namespace brevanton {
 
 class CharacterSet {
@@ -20,8 +18,8 @@ public:
     // Every code point that occurs in `characters`.
     static CharacterSet fromCharacters(std::u16string_view characters);
     static CharacterSet fromCharacters(std::string_view asciiOrUTF8);
-    // The code points of an ICU set, or of an ICU set pattern such as u"[:L:]".
-    explicit CharacterSet(const icu::UnicodeSet&);
+    // The code points of a Unicode set pattern such as u"[:L:]"; empty when
+    // the pattern does not parse.
     static CharacterSet fromPattern(std::u16string_view icuPattern);
 
     bool contains(char32_t codePoint) const;
@@ -34,7 +32,6 @@ public:
     CharacterSet adding(std::u16string_view characters) const { return unionWith(fromCharacters(characters)); }
     CharacterSet removing(std::u16string_view characters) const { return subtracting(fromCharacters(characters)); }
 
-    icu::UnicodeSet toUnicodeSet() const;
     // Sorted, disjoint, non-adjacent inclusive ranges.
     const std::vector<std::pair<char32_t, char32_t>>& ranges() const { return m_ranges; }
 

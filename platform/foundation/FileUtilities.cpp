@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <climits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -161,6 +162,35 @@ std::optional<std::string> readFile(const std::string& path, Error* outError)
     return contents;
 }
 
+std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError)
+{
+    // "." + name + ".tmp-" + 8 random characters must fit in one file name:
+    // a long name is cut, at a UTF-8 character boundary.
+    constexpr size_t randomLength = 8;
+    constexpr std::string_view marker = ".tmp-";
+    const size_t nameRoom = NAME_MAX - 1 - marker.size() - randomLength;
+    size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name.size() > nameRoom) {
+        size_t cut = nameRoom;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;
+        name.resize(cut);
+    }
+    std::string folder = parentDirectory(path);
+    outFD = -1;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temporaryPath = joinPath(folder, "." + name + std::string(marker) + randomCharacters(randomLength));
+        outFD = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (outFD >= 0)
+            return temporaryPath;
+        if (errno != EEXIST)
+            break;
+    }
+    failWithErrno(outError, u"Could not write", path);
+    return std::nullopt;
+}
+
 bool writeFileAtomically(const std::string& givenPath, std::string_view contents, Error* outError, mode_t newFileMode)
 {
     // Writing through a symbolic link replaces the file it points to, not the link.
@@ -174,7 +204,8 @@ bool writeFileAtomically(const std::string& givenPath, std::string_view contents
     }
     mode_t mode;
     struct stat existing;
-    if (::stat(path.c_str(), &existing) == 0) {
+    bool replacing = ::stat(path.c_str(), &existing) == 0;
+    if (replacing) {
         if (S_ISDIR(existing.st_mode))
             return setError(outError, pathError(EISDIR, u"Could not write", path));
         mode = existing.st_mode & 07777;
@@ -184,19 +215,11 @@ bool writeFileAtomically(const std::string& givenPath, std::string_view contents
         mode = newFileMode & ~mask;
     }
 
-    std::string folder = parentDirectory(path);
-    std::string temporaryPath;
     int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        size_t slash = path.rfind('/');
-        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        temporaryPath = joinPath(folder, "." + name + ".tmp-" + randomCharacters(8));
-        fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd < 0 && errno != EEXIST)
-            return failWithErrno(outError, u"Could not write", path);
-    }
-    if (fd < 0)
-        return failWithErrno(outError, u"Could not write", path);
+    auto temporary = createTemporaryFileBeside(path, fd, outError);
+    if (!temporary)
+        return false;
+    const std::string& temporaryPath = *temporary;
 
     auto fail = [&](int errorNumber) {
         ::close(fd);
@@ -205,6 +228,25 @@ bool writeFileAtomically(const std::string& givenPath, std::string_view contents
     };
     if (!writeAll(fd, contents))
         return fail(errno);
+    if (replacing) {
+        // The new file keeps the old one's owner where this process may give
+        // it, and its extended attributes.
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+            if (::fchown(fd, existing.st_uid, existing.st_gid) < 0)
+                (void)::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+        }
+        Error attributeError;
+        auto names = listExtendedAttributes(path, &attributeError);
+        if (!names && attributeError.code() != ENOTSUP)
+            return fail(static_cast<int>(attributeError.code()));
+        for (const auto& name : names.value_or(std::vector<std::string> {})) {
+            auto value = getExtendedAttribute(path, name, &attributeError);
+            if (!value && attributeError.code() == ENODATA)
+                continue; // Removed meanwhile.
+            if (!value || !setExtendedAttribute(temporaryPath, name, *value, &attributeError))
+                return fail(static_cast<int>(attributeError.code()));
+        }
+    }
     if (::fchmod(fd, mode) < 0)
         return fail(errno);
     if (::fsync(fd) < 0)
@@ -220,7 +262,7 @@ bool writeFileAtomically(const std::string& givenPath, std::string_view contents
         return setError(outError, pathError(renameError, u"Could not write", path));
     }
     // Make the rename itself durable.
-    int folderFD = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int folderFD = ::open(parentDirectory(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFD >= 0) {
         ::fsync(folderFD);
         ::close(folderFD);

@@ -22,10 +22,18 @@ std::optional<std::string> readFile(const std::string& path, Error* outError = n
 
 // Writes `contents` to a temporary file in the same folder, flushes it to
 // disk and renames it over `path`. An existing file keeps its permission
-// bits; a new one gets `newFileMode` (less the umask). A symbolic link at
-// `path` is followed: the file it points to is replaced, the link stays.
+// bits, its "user." extended attributes and (where this process may set
+// them) its owner and group; a new one gets `newFileMode` (less the umask).
+// A symbolic link at `path` is followed: the file it points to is replaced,
+// the link stays.
 bool writeFileAtomically(const std::string& path, std::string_view contents, Error* outError = nullptr,
                          mode_t newFileMode = 0644);
+
+// Creates a new empty file (mode 0600), open for writing in `outFD`, in the
+// folder of `path` under a hidden name made from the file's own ("." name
+// ".tmp-" and random characters), the name cut so that the whole fits in
+// the 255 bytes a file name may hold. Answers its path.
+std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError = nullptr);
 
 enum class FileKind { Regular, Directory };
 

@@ -61,6 +61,9 @@ public:
     bool postsBoundsChangedNotifications() const { return m_postsBoundsChanged; }
     void setPostsBoundsChangedNotifications(bool posts) { m_postsBoundsChanged = posts; }
 
+    // Opacity from 0 (transparent) to 1; drawing records no blending.
+    double alphaValue() const { return m_alphaValue; }
+    void setAlphaValue(double alpha) { m_alphaValue = alpha; }
     bool isHidden() const { return m_hidden; }
     void setHidden(bool);
     bool isHiddenOrHasHiddenAncestor() const;
@@ -170,6 +173,7 @@ private:
     Rect m_bounds;
     bool m_flipped { false };
     bool m_hidden { false };
+    double m_alphaValue { 1 };
     bool m_postsFrameChanged { true };
     bool m_postsBoundsChanged { true };
     long m_tag { 0 };

@@ -30,7 +30,11 @@ void Window::setFrame(const Rect& frame)
     if (frame == m_frame)
         return;
     bool resized = frame.size != m_frame.size;
+    double dx = frame.origin.x - m_frame.origin.x;
+    double dy = frame.origin.y - m_frame.origin.y;
     m_frame = frame;
+    for (auto& child : childWindows())
+        child->setFrameOrigin(child->frame().origin.offsetBy(dx, dy));
     if (m_contentView)
         m_contentView->setFrame(Rect({ 0, 0 }, frame.size));
     if (resized) {
@@ -324,6 +328,36 @@ void Window::displayIfNeeded()
     if (m_contentView)
         m_contentView->displayIfNeeded(m_graphicsContext);
     m_viewsNeedDisplay = false;
+}
+
+void Window::addChildWindow(const std::shared_ptr<Window>& child, WindowOrderingMode)
+{
+    if (!child || child.get() == this)
+        return;
+    if (auto oldParent = child->parentWindow())
+        oldParent->removeChildWindow(child.get());
+    m_childWindows.push_back(child);
+    child->m_parentWindow = std::static_pointer_cast<Window>(shared_from_this());
+}
+
+void Window::removeChildWindow(const Window* child)
+{
+    if (child && child->m_parentWindow.lock().get() == this)
+        const_cast<Window*>(child)->m_parentWindow.reset();
+    std::erase_if(m_childWindows, [child](const std::weak_ptr<Window>& window) {
+        auto strong = window.lock();
+        return !strong || strong.get() == child;
+    });
+}
+
+std::vector<std::shared_ptr<Window>> Window::childWindows() const
+{
+    std::vector<std::shared_ptr<Window>> windows;
+    for (auto& window : m_childWindows) {
+        if (auto strong = window.lock())
+            windows.push_back(strong);
+    }
+    return windows;
 }
 
 } // namespace brevanton

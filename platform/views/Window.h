@@ -12,6 +12,7 @@
 
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Responder.h"
+#include "platform/views/View.h"
 
 #include <functional>
 #include <memory>
@@ -78,7 +79,7 @@ public:
 
     // Ordering and state.
     bool isVisible() const { return m_visible; }
-    void orderFront();
+    virtual void orderFront();
     void orderOut();
     void makeKeyAndOrderFront();
     bool isKeyWindow() const;
@@ -102,7 +103,7 @@ public:
     // Asks the current first responder to resign and the new one to accept
     // and become; null makes the window itself first responder. False when
     // either refuses (the current one then stays).
-    bool makeFirstResponder(const std::shared_ptr<Responder>&);
+    virtual bool makeFirstResponder(const std::shared_ptr<Responder>&);
 
     // Events. Hooks run in the order they were added, each with the window
     // and the event, before the event is dispatched.
@@ -132,6 +133,26 @@ public:
     void displayIfNeeded();
     GraphicsContext& graphicsContext() { return m_graphicsContext; }
 
+    // Transparency: the alpha applies to the whole window when it is shown.
+    double alphaValue() const { return m_alphaValue; }
+    void setAlphaValue(double alpha) { m_alphaValue = alpha; }
+    bool isOpaque() const { return m_opaque; }
+    void setOpaque(bool opaque) { m_opaque = opaque; }
+    const Color& backgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(Color color) { m_backgroundColor = color; }
+    // A window that ignores mouse events lets them through to what lies below.
+    bool ignoresMouseEvents() const { return m_ignoresMouseEvents; }
+    void setIgnoresMouseEvents(bool ignores) { m_ignoresMouseEvents = ignores; }
+    // Whether the window shows a toolbar (none of the headless windows has one yet).
+    bool toolbarIsShown() const { return m_toolbarShown; }
+    void setToolbarShown(bool shown) { m_toolbarShown = shown; }
+
+    // Child windows move with their parent and are ordered above (or below) it.
+    void addChildWindow(const std::shared_ptr<Window>&, WindowOrderingMode);
+    void removeChildWindow(const Window*);
+    std::vector<std::shared_ptr<Window>> childWindows() const;
+    std::shared_ptr<Window> parentWindow() const { return m_parentWindow.lock(); }
+
     // A sheet window attached to this window (an alert's), or null.
     std::shared_ptr<Window> attachedSheet() const { return m_attachedSheet; }
     void setAttachedSheet(const std::shared_ptr<Window>& sheet) { m_attachedSheet = sheet; }
@@ -151,6 +172,13 @@ private:
     bool m_viewsNeedDisplay { true };
     GraphicsContext m_graphicsContext;
     std::shared_ptr<Window> m_attachedSheet;
+    double m_alphaValue { 1 };
+    bool m_opaque { true };
+    Color m_backgroundColor { Color::genericGamma22White(236.0 / 255) };
+    bool m_ignoresMouseEvents { false };
+    bool m_toolbarShown { false };
+    std::vector<std::weak_ptr<Window>> m_childWindows;
+    std::weak_ptr<Window> m_parentWindow;
 };
 
 } // namespace brevanton

@@ -63,7 +63,7 @@ TEST(VornickDOMWhitespaceSets, HTMLWhitespaceWithTheSubstitute)
 
     // The last offset of a whitespace-skipping path counts the substitute text as blank.
     auto path = VornickRelativeDOMPath::pathToPosition({ div, 2 }, div.get(), true);
-    EXPECT_EQ(path->pathComponents().back()->offsetInNode(), 1);
+    EXPECT_EQ(path->pathComponents().back().offsetInNode(), 1);
 
     // Deleting an item's whole text takes the list along when only the substitute follows the item.
     auto list = documentWithBody(std::u16string(u"<ul id=u><li id=li>x</li>") + Substitute + u" </ul>");

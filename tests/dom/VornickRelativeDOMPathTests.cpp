@@ -40,7 +40,7 @@ TEST(VornickRelativeDOMPath, SkippingWhitespaceMapsGapsBackToTheSameChildren)
     auto body = document->body();
     auto second = VornickRelativeDOMPath::pathToPosition({ child(byId(document, u"b"), 0), 1 }, body.get(), true);
     ASSERT_TRUE(second);
-    EXPECT_EQ(second->pathComponents()[0]->offsetInNode(), 1);
+    EXPECT_EQ(second->pathComponents()[0].offsetInNode(), 1);
 
     auto compact = documentWithBody(u"<p>one</p><p>two</p>\u23D8<p>three</p>");
     auto resolved = second->positionRelativeToNewAncestor(compact->body());
@@ -48,7 +48,7 @@ TEST(VornickRelativeDOMPath, SkippingWhitespaceMapsGapsBackToTheSameChildren)
 
     // A gap in the body: the one before the third paragraph, counted without blank text.
     auto gap = VornickRelativeDOMPath::pathToPosition({ body, 5 }, body.get(), true);
-    EXPECT_EQ(gap->pathComponents().back()->offsetInNode(), 2) << "the substitute-only text is blank here";
+    EXPECT_EQ(gap->pathComponents().back().offsetInNode(), 2) << "the substitute-only text is blank here";
     EXPECT_EQ(gap->positionRelativeToNewAncestor(body), (VornickDOMPosition { body, 5 })) << "same tree, same place";
     EXPECT_EQ(gap->positionRelativeToNewAncestor(compact->body()), (VornickDOMPosition { compact->body(), 3 }));
 
@@ -79,7 +79,7 @@ TEST(VornickRelativeDOMPath, ArchivingRoundTripsAndRejectsForeignNodeTypes)
     EXPECT_FALSE(VornickRelativeDOMPath::createWithCoder(path->encodeWithCoder())) << "a \"*\" component does not decode";
     EXPECT_FALSE(VornickRelativeDOMPath::createWithCoder(Value(Dictionary {})));
 
-    EXPECT_THROW(VornickRelativeDOMPath({ std::make_shared<VornickRelativeDOMPathComponent>(1, u"P", 0, true) }, false),
+    EXPECT_THROW(VornickRelativeDOMPath({ VornickRelativeDOMPathComponent(1, u"P", 0, true) }, false),
                  InternalInconsistencyException);
 }
 
@@ -106,17 +106,21 @@ TEST(VornickFreezeDriedDOMRange, FreezingAndThawing)
     range->collapse(true);
     auto collapsed = vornick_freezeDriedRangeRelativeToAncestor(*range, body, false);
     EXPECT_EQ(collapsed->startPositionPath(), collapsed->endPositionPath());
+    auto kept = *collapsed;
     collapsed->adjustBaseOffsetsBy(1);
     auto shifted = collapsed->thawRangeRelativeToNewAncestor(body);
     ASSERT_TRUE(shifted);
     EXPECT_TRUE(shifted->collapsed());
     EXPECT_EQ(shifted->startContainer(), child(body->lastChild(), 0)) << "shifted once, not twice";
+    auto unshifted = kept.thawRangeRelativeToNewAncestor(body);
+    ASSERT_TRUE(unshifted);
+    EXPECT_EQ(unshifted->startContainer(), child(body->firstChild(), 0)) << "a copy keeps its own paths";
 
     auto outside = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromStartPosition({ body, 0 }, { copy->body(), 0 }, body, false);
     VornickDOMPosition start;
     VornickDOMPosition end;
-    EXPECT_FALSE(outside->thawToStartPosition(start, end, body));
-    EXPECT_EQ(outside->description(), u"{start=BODY[0], end=(null)}");
+    EXPECT_FALSE(outside.thawToStartPosition(start, end, body));
+    EXPECT_EQ(outside.description(), u"{start=BODY[0], end=(null)}");
 }
 
 } // namespace

@@ -12,7 +12,7 @@ using namespace brevanton;
 
 namespace {
 
-std::shared_ptr<VornickHTMLFormattingPreferences> parsed(std::u16string_view string)
+std::optional<VornickHTMLFormattingPreferences> parsed(std::u16string_view string)
 {
     return VornickHTMLFormattingPreferences::createWithStringRepresentation(string);
 }
@@ -132,8 +132,8 @@ TEST(VornickHTMLFormattingPreferences, SavedFormsRoundTrip)
     preferences.setPutCommentsOnNewLine(true);
     preferences.setDontEscapeGreaterThanCharacter(true);
     auto copy = preferences.mutableCopy();
-    EXPECT_FALSE(copy->putCommentsOnNewLine());
-    EXPECT_FALSE(copy->dontEscapeGreaterThanCharacter());
+    EXPECT_FALSE(copy.putCommentsOnNewLine());
+    EXPECT_FALSE(copy.dontEscapeGreaterThanCharacter());
 }
 
 TEST(VornickHTMLFormattingPreferences, DocumentStringsNeverChangeTheSharedSets)

@@ -32,7 +32,7 @@ TEST(VornickHTMLFormattingPreferencesUIController, ExplicitPreferencesAreTakenAn
         notices.push_back((will ? "will " : "did ") + toUTF8(key));
     });
     auto owner = std::make_shared<Owner>();
-    owner->own = VornickHTMLFormattingPreferences::createWithStringRepresentation(u"2,4-t");
+    owner->own = std::make_shared<VornickHTMLFormattingPreferences>(*VornickHTMLFormattingPreferences::createWithStringRepresentation(u"2,4-t"));
     controller.setHTMLFormattingPreferencesOwnerOrInheritor(owner);
     EXPECT_TRUE(controller.hasExplicitHTMLFormattingPreferencesAssigned());
     EXPECT_EQ(controller.activeHTMLFormattingPreferences()->stringRepresentation(), u"2,4-t");

@@ -185,6 +185,17 @@ TEST(HTMLScanner, DeclarationsAndComments)
     EXPECT_EQ(comment.recorder.tokenTexts(VornickHTMLScannerTokenComment), (std::vector<std::string> { "<!-- open" }));
     EXPECT_EQ(comment.recorder.advisories.at(0).message(), u"Unterminated comment");
 
+    // The dashes of "<!--" never close the comment they open.
+    for (std::u16string_view text : { u"<!-->", u"<!--->" }) {
+        auto opened = scan(text);
+        EXPECT_FALSE(opened.result) << toUTF8(text);
+        EXPECT_EQ(opened.recorder.tokenTexts(VornickHTMLScannerTokenComment), (std::vector<std::string> { toUTF8(text) }));
+    }
+    auto later = scan(u"<!-->a<b>-->c");
+    EXPECT_TRUE(later.result);
+    EXPECT_EQ(later.recorder.tokenTexts(VornickHTMLScannerTokenComment), (std::vector<std::string> { "<!-->a<b>-->" }));
+    EXPECT_EQ(later.recorder.tokenTexts(VornickHTMLScannerTokenText), (std::vector<std::string> { "c" }));
+
     // A short bogus declaration does not swallow the text after it.
     auto bogus = scan(u"<!x>text");
     EXPECT_FALSE(bogus.result);

@@ -126,6 +126,16 @@ TEST_F(ContainmentTest, WrappingARangeChecksTheWrapperAndTheWrappedNodes)
     EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInElementWithSpec(*range, spec(u"span"), nullptr, &m_reason));
     EXPECT_EQ(m_reason, u"<span>'s contentModel is 0x3, but child <p>'s kind is 0x1");
 
+    // Every wrapped node counts, the last one too: text and then a paragraph.
+    auto mixed = DOMDocument::parseHTML(std::u16string_view(u"<div id=\"mixed\">intro<p>a</p></div>"));
+    auto& mixedBlock = *mixed->getElementById(u"mixed");
+    auto mixedRange = DOMRange::create(*mixed);
+    mixedRange->setStart(mixedBlock.shared_from_this(), 0);
+    mixedRange->setEnd(mixedBlock.shared_from_this(), 2);
+    EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInElementWithSpec(*mixedRange, spec(u"span"), nullptr, &m_reason));
+    EXPECT_EQ(m_reason, u"<span>'s contentModel is 0x3, but child <p>'s kind is 0x1");
+    EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInElementWithSpec(*mixedRange, spec(u"div"), nullptr, &m_reason));
+
     // Ends in different parents cannot be wrapped.
     range->setStart(paragraph.first()->shared_from_this(), 1);
     range->setEnd(block.first()->first()->shared_from_this(), 1);
@@ -142,7 +152,7 @@ public:
     }
     std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(const std::map<std::u16string, std::u16string>& values,
                                                                            DOMDocument& document,
-                                                                           std::shared_ptr<VornickFreezeDriedDOMRange>* interior) const override
+                                                                           std::optional<VornickFreezeDriedDOMRange>* interior) const override
     {
         std::u16string markup = m_markup;
         auto at = markup.find(u"{content}");

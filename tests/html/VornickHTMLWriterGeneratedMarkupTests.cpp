@@ -260,16 +260,16 @@ void expectColouredOutputMatches(VornickHTMLWriter& writer, DOMDocument& documen
     EXPECT_TRUE(coloured) << label;
 }
 
-std::shared_ptr<VornickHTMLFormattingPreferences> randomRules(std::mt19937& random)
+VornickHTMLFormattingPreferences randomRules(std::mt19937& random)
 {
     std::u16string string = toUTF16(std::to_string(random() % 8 + 1) + "," + std::to_string(random() % 8 + 1) + "-");
     for (char16_t letter : std::u16string(u"tixbeshqorracnd")) {
         if (random() % 2)
             string += letter;
     }
-    auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(string);
-    preferences->setPutCommentsOnNewLine(random() % 2);
-    preferences->setDontEscapeGreaterThanCharacter(random() % 3 == 0);
+    auto preferences = *VornickHTMLFormattingPreferences::createWithStringRepresentation(string);
+    preferences.setPutCommentsOnNewLine(random() % 2);
+    preferences.setDontEscapeGreaterThanCharacter(random() % 3 == 0);
     return preferences;
 }
 
@@ -288,7 +288,7 @@ TEST(VornickHTMLWriterGeneratedMarkup, HTMLRoundTripsAndIsAFixedPoint)
         auto first = writer.htmlStringFromDocument(*original);
         auto reparsed = DOMDocument::parseHTML(std::string_view(toUTF8(first)), "UTF-8");
         ASSERT_TRUE(reparsed);
-        auto label = "seed " + std::to_string(seed) + " rules " + toUTF8(rules->stringRepresentation()) + "\n" + markup
+        auto label = "seed " + std::to_string(seed) + " rules " + toUTF8(rules.stringRepresentation()) + "\n" + markup
             + "\n---\n" + toUTF8(first);
         ASSERT_EQ(toUTF8(canonical(*reparsed->body())), toUTF8(canonical(*original->body()))) << label;
         ASSERT_EQ(toUTF8(renderedText(*reparsed->body())), toUTF8(renderedText(*original->body()))) << label;
@@ -312,7 +312,7 @@ TEST(VornickHTMLWriterGeneratedMarkup, XHTMLReadAsXMLStaysWellFormed)
         auto rules = randomRules(random);
         VornickHTMLWriter writer(rules, 0, VornickNewlineConvention::LF);
         auto first = writer.htmlStringFromDocument(*original);
-        auto label = "seed " + std::to_string(seed) + " rules " + toUTF8(rules->stringRepresentation()) + "\n" + markup
+        auto label = "seed " + std::to_string(seed) + " rules " + toUTF8(rules.stringRepresentation()) + "\n" + markup
             + "\n---\n" + toUTF8(first);
         auto reparsed = DOMDocument::parseXML(toUTF8(first), {}, &error);
         ASSERT_TRUE(reparsed) << label;
@@ -340,6 +340,6 @@ TEST(VornickHTMLWriterGeneratedMarkup, LegacyEncodingsHoldEveryCharacterAsARefer
         auto reparsed = DOMDocument::parseHTML(std::string_view(*bytes), "windows-1252");
         ASSERT_TRUE(reparsed);
         ASSERT_EQ(toUTF8(canonical(*reparsed->body())), toUTF8(canonical(*original->body())))
-            << "seed " << seed << " rules " << toUTF8(rules->stringRepresentation()) << "\n" << markup;
+            << "seed " << seed << " rules " << toUTF8(rules.stringRepresentation()) << "\n" << markup;
     }
 }

@@ -61,10 +61,10 @@ std::shared_ptr<DOMDocument> parse(const std::string& bytes, bool xml, bool bloc
     return xml ? DOMDocument::parseXML(bytes) : DOMDocument::parseHTML(std::string_view(bytes), "UTF-8");
 }
 
-std::u16string write(DOMDocument& document, const Page& page, std::shared_ptr<const VornickHTMLFormattingPreferences> preferences,
+std::u16string write(DOMDocument& document, const Page& page, const VornickHTMLFormattingPreferences& preferences,
                      VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF)
 {
-    VornickHTMLWriter writer(std::move(preferences), 0, newlineConvention);
+    VornickHTMLWriter writer(preferences, 0, newlineConvention);
     if (page.blockContent)
         return writer.htmlStringFromChildrenOfNode(*document.body());
     return writer.htmlStringFromDocument(document);
@@ -133,14 +133,14 @@ const DOMNode& root(DOMDocument& document, const Page& page)
 
 // A spread of rule sets: the defaults, each rule off alone, everything off,
 // and seeded random sets with random widths.
-std::vector<std::shared_ptr<const VornickHTMLFormattingPreferences>> ruleSets()
+std::vector<VornickHTMLFormattingPreferences> ruleSets()
 {
-    std::vector<std::shared_ptr<const VornickHTMLFormattingPreferences>> sets;
-    sets.push_back(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences());
+    std::vector<VornickHTMLFormattingPreferences> sets;
+    sets.push_back(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences());
     const std::u16string letters = u"tixbeshqorracnd";
     for (char16_t letter : letters)
-        sets.push_back(VornickHTMLFormattingPreferences::createWithStringRepresentation(u"4,4-" + std::u16string(1, letter)));
-    sets.push_back(VornickHTMLFormattingPreferences::createWithStringRepresentation(u"1,1-" + letters));
+        sets.push_back(*VornickHTMLFormattingPreferences::createWithStringRepresentation(u"4,4-" + std::u16string(1, letter)));
+    sets.push_back(*VornickHTMLFormattingPreferences::createWithStringRepresentation(u"1,1-" + letters));
     std::mt19937 random(7);
     for (int i = 0; i < 80; ++i) {
         std::u16string string = toUTF16(std::to_string(random() % 10 + 1) + "," + std::to_string(random() % 10 + 1) + "-");
@@ -153,7 +153,7 @@ std::vector<std::shared_ptr<const VornickHTMLFormattingPreferences>> ruleSets()
             preferences->setPutCommentsOnNewLine(true);
         if (random() % 3 == 0)
             preferences->setDontEscapeGreaterThanCharacter(true);
-        sets.push_back(preferences);
+        sets.push_back(*preferences);
     }
     return sets;
 }
@@ -173,7 +173,7 @@ TEST(VornickHTMLWriterRoundTrip, EveryPageAndRuleSetReparsesToTheSameDocumentAnd
         for (auto& preferences : sets) {
             // Every line-break convention in turn.
             convention = static_cast<VornickNewlineConvention>((static_cast<int>(convention) + 1) % 3);
-            auto label = page.name + " " + toUTF8(preferences->stringRepresentation()) + " " + std::to_string(static_cast<int>(convention));
+            auto label = page.name + " " + toUTF8(preferences.stringRepresentation()) + " " + std::to_string(static_cast<int>(convention));
             auto first = write(*original, page, preferences, convention);
             auto reparsed = parse(toUTF8(first), page.xml, page.blockContent);
             ASSERT_TRUE(reparsed) << label << "\n" << toUTF8(first);
@@ -225,7 +225,7 @@ TEST(VornickHTMLWriterRoundTrip, TidyFindsNothingNewInTheOutput)
         auto document = parse(bytes, page.xml, page.blockContent);
         ASSERT_TRUE(document);
         auto before = messages(bytes, page.xml);
-        auto output = toUTF8(write(*document, page, VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences()));
+        auto output = toUTF8(write(*document, page, *VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences()));
         for (auto& message : messages(output, page.xml)) {
             if (page.malformed && message.find("Error:") == std::string::npos)
                 continue;
@@ -242,21 +242,21 @@ TEST(VornickHTMLWriterRoundTrip, FormattingSampleShowsEveryRule)
     Page page { "FormattingSample.html" };
     auto document = parse(*bytes, false);
     auto defaults = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
-    auto written = toUTF8(write(*document, page, defaults));
+    auto written = toUTF8(write(*document, page, *defaults));
     // Each rule turned off on its own changes the sample's output.
     // (Named and decimal references show where characters are not written natively.)
     for (char16_t letter : std::u16string(u"tixbeshqoracnd")) {
         std::u16string base = letter == u'n' || letter == u'd' ? u"3,4-c" : u"3,4-";
         auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(base + std::u16string(1, letter));
         auto same = VornickHTMLFormattingPreferences::createWithStringRepresentation(base);
-        auto changed = toUTF8(write(*document, page, preferences));
-        EXPECT_NE(changed, toUTF8(write(*document, page, same))) << static_cast<char>(letter);
+        auto changed = toUTF8(write(*document, page, *preferences));
+        EXPECT_NE(changed, toUTF8(write(*document, page, *same))) << static_cast<char>(letter);
         // And the output still reads back as the same document.
         auto reparsed = parse(changed, false);
         EXPECT_EQ(canonical(*reparsed), canonical(*document)) << static_cast<char>(letter);
     }
     auto widths = VornickHTMLFormattingPreferences::createWithStringRepresentation(u"2,8");
-    EXPECT_NE(toUTF8(write(*document, page, widths)), written);
+    EXPECT_NE(toUTF8(write(*document, page, *widths)), written);
 }
 
 TEST(VornickHTMLWriterRoundTrip, ColouredOutputIsThePlainOutputAndMapsEveryBodyNode)
@@ -267,7 +267,7 @@ TEST(VornickHTMLWriterRoundTrip, ColouredOutputIsThePlainOutputAndMapsEveryBodyN
             continue;
         auto document = parse(pageBytes(page.name), page.xml);
         ASSERT_TRUE(document);
-        VornickHTMLWriter writer(preferences, 0, VornickNewlineConvention::LF);
+        VornickHTMLWriter writer(*preferences, 0, VornickNewlineConvention::LF);
         auto plain = writer.htmlStringFromDocument(*document);
         std::shared_ptr<const AttributedString> coloured;
         std::shared_ptr<const VornickDOMToNSRangeMap> map;

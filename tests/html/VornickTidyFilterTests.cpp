@@ -64,9 +64,11 @@ TEST_F(TidyFilter, ParsesErrorOutput)
                             u"line 9 column 1 - Warning: missing </div>\r\n"
                             u"line 4 column 1 - Warning:\n"
                             u"This document has errors that must be fixed before\n"
-                            u"line 2 column 8 Warning trimming empty <p>\n";
+                            u"line 2 column 8 Warning trimming empty <p>\n"
+                            u"line 12 column 3 - Error: <blink> is not recognized!\n"
+                            u"line 13 column 1 - Warning: trimming empty <p>\n";
     auto advisories = VornickTidyFilter::parseTidyStandardErrorOutput(output);
-    ASSERT_EQ(advisories.size(), 4u);
+    ASSERT_EQ(advisories.size(), 6u);
     EXPECT_EQ(advisories[0].description(), u"line 3, column 5: Warning: <p> proprietary attribute \"foo\"");
     EXPECT_EQ(advisories[0].attributeName(), u"foo");
     EXPECT_EQ(advisories[1].kind(), VornickValidationAdvisoryKind::Error);
@@ -77,9 +79,19 @@ TEST_F(TidyFilter, ParsesErrorOutput)
     EXPECT_FALSE(advisories[3].isStructuralIssue());
     EXPECT_EQ(advisories[3].line(), 2);
     EXPECT_EQ(advisories[3].offset(), 0u);
+    // A message seen before is classified as it was the first time.
+    EXPECT_EQ(advisories[4].description(), u"line 12, column 3: Error: <blink> is not recognized! (STRUCTURAL)");
+    EXPECT_EQ(advisories[5].message(), advisories[3].message());
+    EXPECT_FALSE(advisories[5].isStructuralIssue());
 
     VornickTidyFilter::setAllowUserDefinedAttributesProvider([] { return true; });
-    EXPECT_EQ(VornickTidyFilter::parseTidyStandardErrorOutput(output).size(), 3u);
+    EXPECT_EQ(VornickTidyFilter::parseTidyStandardErrorOutput(output).size(), 5u);
+
+    // Only the first substitution that applies, in key order, changes a message.
+    auto substituted = VornickTidyFilter::parseTidyStandardErrorOutput(
+        u"line 5 column 1 - Warning: <x-y> is not approved by W3C; consider fix-bad-comments\n");
+    ASSERT_EQ(substituted.size(), 1u);
+    EXPECT_EQ(substituted[0].message(), u"<x-y> is not approved by W3C");
 
     EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"<img> lacks \"alt\" attribute"), u"alt");
     EXPECT_EQ(VornickValidationAdvisory::attributeNameReferencedByMessage(u"<a> attribute name \"x<y\" (value=\"1\") is invalid"), u"x<y");
@@ -146,6 +158,30 @@ TEST_F(TidyFilter, FailedRunsAreNotValidated)
     // Nothing on standard error and status 0: valid.
     VornickTidyFilter::setTidyExecutablePath(write("quiet", "#!/bin/sh\ncat >/dev/null\nexit 0\n", true));
     EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::NoFindings);
+}
+
+TEST_F(TidyFilter, ReportsComeThroughAPrivateFile)
+{
+    // Tidy is told where to write its report ("-f FILE"); what it still
+    // writes to standard error counts too. No report file outlives its run.
+    VornickTidyFilter::setTidyExecutablePath(write("reporting", R"(#!/bin/sh
+[ "$1" = -f ] || exit 9
+echo "line 1 column 1 - Warning: from the file" > "$2"
+echo "line 2 column 1 - Error: from standard error" >&2
+cat >/dev/null
+exit 2
+)", true));
+    std::vector<VornickValidationAdvisory> advisories;
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(u"<p>x", advisories), VornickTidyResultCode::Errors);
+    ASSERT_EQ(advisories.size(), 2u);
+    EXPECT_EQ(advisories[0].message(), u"from the file");
+    EXPECT_EQ(advisories[1].message(), u"from standard error");
+
+    VornickTidyFilter::setTidyExecutablePath(write("leftovers", "#!/bin/sh\nls \"$(dirname \"$2\")\" >&2\n", true));
+    std::u16string listing;
+    Error error;
+    ASSERT_TRUE(VornickTidyFilter::tidyHTMLString(u"<p>x", false, &listing, &error));
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), u'\n'), 1) << toUTF8(listing);
 }
 
 TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)

@@ -67,8 +67,9 @@ TEST(VornickWebFrameEditingState, FormattingPreferencesAreRecordedInTheDocument)
     auto& document = *frame.domDocument();
     CountingObserver switched(VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification, &frame);
 
-    auto own = VornickHTMLFormattingPreferences::preferencesByApplyingStringRepresentation(*users, u"2,8-t");
-    ASSERT_TRUE(own);
+    auto applied = VornickHTMLFormattingPreferences::preferencesByApplyingStringRepresentation(*users, u"2,8-t");
+    ASSERT_TRUE(applied);
+    auto own = std::make_shared<VornickHTMLFormattingPreferences>(*applied);
     vornick_setHTMLFormattingPreferences(frame, own);
     EXPECT_EQ(vornick_HTMLFormattingPreferencesString(document), own->stringRepresentation());
     EXPECT_EQ(vornick_effectiveHTMLFormattingPreferences(frame), own);
@@ -102,12 +103,12 @@ TEST(VornickWebFrameEditingState, WriterFollowsTheFrame)
     ASSERT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
     vornick_setLineIndexForLastGeneratedHTMLString(frame, VornickLineIndex::createByIndexingString(u"<p>\r\n</p>", 1, 1, 4));
     vornick_setBodyElementStyleChangesToApplyWhenWriting(frame, Dictionary { { u"color", Value(u"red") } });
-    auto own = std::make_shared<VornickHTMLFormattingPreferences>();
+    auto own = std::make_shared<VornickHTMLFormattingPreferences>(*VornickHTMLFormattingPreferences::createWithStringRepresentation(u"2,8-t"));
     vornick_setHTMLFormattingPreferences(frame, own);
     auto writer = vornick_HTMLWriter(frame);
     EXPECT_EQ(writer->newlineConvention(), VornickNewlineConvention::CRLF);
     EXPECT_EQ(writer->nonBreakingSpaceSubstituteCharacter(), u'\u23D8');
-    EXPECT_EQ(writer->formattingPreferences(), own);
+    EXPECT_EQ(writer->formattingPreferences().stringRepresentation(), u"2,8-t");
     ASSERT_TRUE(writer->bodyElementStyleChangesToApply());
     EXPECT_EQ(writer->bodyElementStyleChangesToApply()->at(u"color").string(), u"red");
 }

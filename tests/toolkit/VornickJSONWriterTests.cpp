@@ -159,6 +159,11 @@ TEST(VornickJSONWriter, KeyOrderAndConditionalWrites)
     EXPECT_EQ(written(Value(Dictionary { { u"k", keys } })), "{\"k\":{\"a\":1,\"B\":2,\"c\":3}}");
     EXPECT_EQ(written(Value(Dictionary { { u"k", Value(Dictionary { { u"\u00c9t\u00e9", Value(1) }, { u"\u00e9a", Value(2) }, { u"Z", Value(3) } }) } })),
               "{\"k\":{\"Z\":3,\"\u00e9a\":2,\"\u00c9t\u00e9\":1}}");
+    // A key that is a prefix of another comes first, also when the upper-case key forces a sort.
+    EXPECT_EQ(written(Value(Dictionary { { u"k", Value(Dictionary { { u"ab", Value(1) }, { u"a", Value(2) }, { u"B", Value(3) } }) } })),
+              "{\"k\":{\"a\":2,\"ab\":1,\"B\":3}}");
+    EXPECT_EQ(written(Value(Dictionary { { u"k", Value(Dictionary { { u"\u00e9", Value(1) }, { u"\u00e9b", Value(2) }, { u"E", Value(3) } }) } })),
+              "{\"k\":{\"E\":3,\"\u00e9\":1,\"\u00e9b\":2}}");
 
     VornickMutableOrderedDictionary ordered;
     ordered.setObject(Value(1), u"z");

@@ -115,6 +115,36 @@ TEST_F(FileUtilitiesTest, AtomicWriteReplacesWholeFilesAndKeepsTheirMode)
     EXPECT_EQ(modeOf(path("script")), 0750 & ~mask);
 }
 
+TEST_F(FileUtilitiesTest, AtomicWriteKeepsExtendedAttributesAndFitsTemporaryNames)
+{
+    ASSERT_TRUE(writeFileAtomically(path("page.html"), "first"));
+    Error error;
+    if (setExtendedAttribute(path("page.html"), "origin", "kept", &error)) {
+        ASSERT_TRUE(writeFileAtomically(path("page.html"), "second"));
+        EXPECT_EQ(getExtendedAttribute(path("page.html"), "origin"), "kept");
+    } else {
+        EXPECT_EQ(error.code(), ENOTSUP);
+    }
+
+    // The temporary name of a 255-byte name is cut to fit, never inside a character.
+    std::string accented;
+    for (int i = 0; i < 125; ++i)
+        accented += "\u00e9";
+    for (const std::string& name : { std::string(255, 'n'), accented + ".html" }) {
+        ASSERT_TRUE(writeFileAtomically(path(name), "long")) << name;
+        int fd = -1;
+        auto temporary = createTemporaryFileBeside(path(name), fd);
+        ASSERT_TRUE(temporary);
+        ::close(fd);
+        std::string temporaryName = temporary->substr(m_folder.size() + 1);
+        EXPECT_LE(temporaryName.size(), 255u);
+        std::u16string decoded;
+        EXPECT_TRUE(decodeUTF8Strictly(temporaryName, decoded)) << temporaryName;
+        ::unlink(temporary->c_str());
+    }
+    EXPECT_EQ(names().size(), 3u);
+}
+
 TEST_F(FileUtilitiesTest, AtomicWriteFollowsSymbolicLinksAndReportsFailures)
 {
     ASSERT_TRUE(writeFileAtomically(path("target"), "old"));

@@ -1,0 +1,20 @@
+// The user defaults the application registers at start-up, and the names of
+// the defaults that the editor reads.
+#pragma once
+
+#include "platform/foundation/Value.h"
+
+namespace brevanton {
+
+class UserDefaults;
+
+inline constexpr const char16_t* VornickEmbedSourceLoupeDefaultsKey = u"EmbedSourceLoupe";
+inline constexpr const char16_t* VornickUseExplicitEmphasisDefaultsKey = u"UseExplicitEmphasis";
+inline constexpr const char16_t* VornickDefaultStyleSheetDefaultsKey = u"DefaultStyleSheet";
+inline constexpr const char16_t* VornickDefaultHTMLDocumentTypeDefaultsKey = u"DefaultHTMLDocumentType";
+
+// The registered defaults, the initial formatting preferences included.
+Dictionary VornickApplicationRegisteredDefaults();
+void VornickRegisterApplicationDefaults(UserDefaults&);
+
+} // namespace brevanton

@@ -1,0 +1,151 @@
+// VornickApplicationDelegate: the application's delegate. It does the
+// start-up duties (registered defaults, the built-in style sheets, the
+// services the lower layers wait for) and serves documents and editors: file
+// read permissions, the media file info cache, file choosing, the default
+// formatting preferences and the known file URLs.
+//
+// There is no sandbox here: a read permission is granted when the file is
+// readable and the file-access policy allows it, and is recorded per client
+// until the client releases its permissions. Main thread, except where noted.
+#pragma once
+
+#include "app/VornickContentEditingViewFileEntitlementDelegate.h"
+#include "app/VornickMediaFileInfoCache.h"
+#include "app/VornickTitledURL.h"
+#include "platform/foundation/URL.h"
+#include "platform/views/Responder.h"
+#include "toolkit/VornickFileTreeWatcher.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brevanton {
+
+class Bundle;
+class MenuItem;
+class OperationQueue;
+class UserDefaults;
+class VornickBlockModeHelper;
+class VornickBundledStyleSheet;
+class VornickHTMLFormattingPreferences;
+class VornickKnownResourceFolders;
+class Window;
+
+class VornickApplicationDelegate : public Responder, public VornickContentEditingViewFileEntitlementDelegate {
+public:
+    // Whether the program may read the file at a URL; the default allows every file.
+    using FileAccessPolicy = std::function<bool(const URL&)>;
+
+    struct FileChooserRequest {
+        std::vector<std::u16string> allowedFileTypes;
+        std::optional<URL> initialDirectoryURL;
+        std::weak_ptr<Window> documentWindow;
+        std::u16string messageToUser;
+    };
+    // Gets the chosen file's URL, or nullopt when the user cancelled.
+    using FileChooserCompletion = std::function<void(std::optional<URL>)>;
+    // Lets the user choose one file (no folders) and calls the completion,
+    // at once or later on the main run loop.
+    using FileChooser = std::function<void(const FileChooserRequest&, FileChooserCompletion)>;
+
+    // A delegate reading and registering the defaults in `defaults` and
+    // finding resources in `bundle`; both must outlive it.
+    static std::shared_ptr<VornickApplicationDelegate> create(UserDefaults&, const Bundle&);
+    // create(UserDefaults::standard(), Bundle::main()).
+    static std::shared_ptr<VornickApplicationDelegate> create();
+    ~VornickApplicationDelegate() override;
+
+    // The delegate of Application::shared() when it is one of these; null otherwise.
+    static std::shared_ptr<VornickApplicationDelegate> shared();
+
+    // Start-up, in this order: registers the defaults, loads the built-in
+    // style sheets sorted by title, installs the style sheet reference
+    // services, the file tree watcher maker and the known file URL updater.
+    void applicationDidFinishLaunching();
+
+    UserDefaults& userDefaults() const { return m_userDefaults; }
+
+    // Read permissions.
+    void setFileAccessPolicy(FileAccessPolicy);
+    // Grants `client` read access to a readable local file the policy allows.
+    bool acquireReadPermissionsForURL(const URL&, const void* client);
+    // Forgets every permission `client` acquired.
+    void releaseAllReadPermissionsForClient(const void* client);
+    bool clientHasReadPermissionsForURL(const void* client, const URL&) const;
+    size_t numberOfReadPermissionsOfClient(const void* client) const;
+
+    VornickMediaFileInfoCache& mediaFileInfoCache() { return m_mediaFileInfoCache; }
+
+    // A reference to the resource when the program may read it; null otherwise.
+    std::shared_ptr<VornickEnduringFileReference> requestFileReferenceForAccessToResourceURL(
+        VornickContentEditingView&, const URL& resourceURL, const URL& referencingDocumentURL) override;
+
+    // The recently copied URLs, oldest first: empty while there is no pasteboard monitor.
+    std::vector<VornickTitledURL> recentTitledPasteboardURLs() const { return {}; }
+
+    // Until a chooser is set, every choice is cancelled.
+    void setFileChooser(FileChooser);
+    // Asks the chooser for one file of the allowed types (message "Please
+    // select a file." when none is given) and gives the completion block an
+    // enduring reference to it, or null when the choice was cancelled.
+    void chooseFileOfAllowedTypes(std::vector<std::u16string> allowedFileTypes,
+                                  std::optional<URL> initialDirectoryURL,
+                                  const std::shared_ptr<Window>& documentWindow,
+                                  std::optional<std::u16string> messageToUser,
+                                  std::function<void(std::shared_ptr<VornickEnduringFileReference>)> completionBlock);
+
+    // Gives the Command-I and Command-B key equivalents to the emphasis
+    // items or to the italics and boldface items, as the editing view's
+    // block-mode helper (or, without a view, the user default
+    // "UseExplicitEmphasis") says explicit emphasis is used. Items of other
+    // actions are left alone. Always true.
+    bool validateEmphasisMenuItem(MenuItem&, const VornickBlockModeHelper* blockModeHelperOfView);
+
+    // Resource folders are not tracked yet: always null.
+    std::shared_ptr<VornickKnownResourceFolders> knownResourceFoldersForDocumentFilesInFolder(const URL&) const;
+    void registerAddedResourceFileReference(const URL&, std::u16string_view /*kind*/, const URL& /*documentURL*/) {}
+
+    // The user's default formatting preferences; null (logged) when the
+    // defaults hold none.
+    std::shared_ptr<VornickHTMLFormattingPreferences> activeDefaultHTMLFormattingPreferences() const;
+
+    // Built-in style sheets, sorted by title ignoring case (loaded at start-up).
+    const std::vector<std::shared_ptr<VornickBundledStyleSheet>>& bundledStyleSheets() const
+    {
+        return m_bundledStyleSheets;
+    }
+    std::shared_ptr<VornickBundledStyleSheet> bundledStyleSheetWithTitle(std::u16string_view) const;
+
+    // Known file URLs: the files and folders seen in watched folder trees.
+    // Queues the update on "knownFileURLsUpdateQueue" and returns at once.
+    // Thread-safe; the destructor waits for the queued updates.
+    void updateKnownFileURLsFromFileTreeEvents(const VornickFileTreeEvents&);
+    OperationQueue& knownFileURLsUpdateQueue();
+    // The paths of the known files and folders.
+    std::set<std::u16string> knownFilePaths() const;
+
+private:
+    VornickApplicationDelegate(UserDefaults&, const Bundle&);
+    void applyFileTreeEvents(const VornickFileTreeEvents&);
+
+    UserDefaults& m_userDefaults;
+    const Bundle& m_bundle;
+    FileAccessPolicy m_fileAccessPolicy;
+    std::map<const void*, std::set<std::u16string>> m_readPermissions;
+    VornickMediaFileInfoCache m_mediaFileInfoCache;
+    FileChooser m_fileChooser;
+    std::vector<std::shared_ptr<VornickBundledStyleSheet>> m_bundledStyleSheets;
+
+    mutable std::mutex m_knownFileURLsMutex;
+    std::unique_ptr<OperationQueue> m_knownFileURLsUpdateQueue;
+    std::set<std::u16string> m_knownFilePaths;
+};
+
+} // namespace brevanton

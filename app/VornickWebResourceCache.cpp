@@ -1,0 +1,39 @@
+#include "app/VornickWebResourceCache.h"
+
+#include "platform/web/WebResource.h"
+
+namespace brevanton {
+
+namespace {
+
+// The key of a URL: its absolute string without the fragment, which never
+// changes what is loaded.
+std::u16string cacheKey(const URL& url)
+{
+    const auto& string = url.absoluteString();
+    return string.substr(0, string.find(u'#'));
+}
+
+} // namespace
+
+std::shared_ptr<WebResource> VornickWebResourceCache::cachedWebResourceForURL(const URL& url) const
+{
+    auto found = m_resources.find(cacheKey(url));
+    return found == m_resources.end() ? nullptr : found->second;
+}
+
+void VornickWebResourceCache::storeCachedWebResource(const WebResource& resource)
+{
+    // Resources are immutable, so the copy may be shared with every reader.
+    m_resources[cacheKey(resource.url())] = std::make_shared<WebResource>(resource);
+}
+
+std::set<std::u16string> VornickWebResourceCache::cachedSourceURLs() const
+{
+    std::set<std::u16string> urls;
+    for (const auto& [key, resource] : m_resources)
+        urls.insert(key);
+    return urls;
+}
+
+} // namespace brevanton

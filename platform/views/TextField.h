@@ -1,0 +1,38 @@
+// TextField: a control showing one attributed text: a static label, or an
+// editable field. Its string value is the text's characters.
+#pragma once
+
+#include "platform/foundation/AttributedString.h"
+#include "platform/views/Control.h"
+
+namespace brevanton {
+
+class TextField : public Control {
+public:
+    explicit TextField(Rect frame = {});
+    // A static label showing `text`.
+    static std::shared_ptr<TextField> labelWithString(std::u16string text);
+
+    const AttributedString& attributedStringValue() const { return m_text; }
+    // Also sets the string value.
+    void setAttributedStringValue(AttributedString);
+    // Sets the text without attributes.
+    void setTextString(std::u16string);
+
+    bool isEditable() const { return m_editable; }
+    void setEditable(bool editable) { m_editable = editable; }
+    bool drawsBackground() const { return m_drawsBackground; }
+    void setDrawsBackground(bool draws) { m_drawsBackground = draws; }
+    bool acceptsFirstResponder() const override { return m_editable && isEnabled(); }
+
+    // The size of the text on its own.
+    Size naturalSize() const;
+    void draw(const Rect& dirtyRect, GraphicsContext&) override;
+
+private:
+    AttributedString m_text;
+    bool m_editable { false };
+    bool m_drawsBackground { false };
+};
+
+} // namespace brevanton

@@ -1,0 +1,275 @@
+// The brevanton executable, run as a process on copies of the pages under
+// tests/data: every page opens, saves, and saves again without a change.
+//
+// Files under tests/data/hostile/ are opened and saved too; a file there
+// that must be refused has a sidecar "<name>.expected" with the outcome of
+// opening and of saving it, each an exit status and a text the error output
+// holds:
+//     open: 0
+//     save: 1 is not an HTML or XHTML file
+// (lines starting with "#" are comments; a missing line means status 0).
+// A refused save leaves the file as it was.
+#include "toolkit/VornickDocumentFile.h"
+
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Process.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace brevanton;
+
+namespace {
+
+const std::string dataFolder = BREVANTON_TEST_DATA_DIR;
+
+ProcessResult runBrevanton(std::vector<std::string> arguments)
+{
+    ProcessLaunch launch;
+    launch.executable = BREVANTON_EXECUTABLE;
+    launch.arguments = std::move(arguments);
+    launch.timeout = std::chrono::seconds(60);
+    Error error;
+    auto result = Process::run(launch, &error);
+    EXPECT_TRUE(result) << "brevanton could not be run";
+    if (!result)
+        return {};
+    EXPECT_FALSE(result->timedOut) << "brevanton " << launch.arguments.back() << " did not end";
+    EXPECT_EQ(result->terminationSignal, 0) << "brevanton " << launch.arguments.back() << " was killed\n"
+                                            << result->standardError;
+    return *result;
+}
+
+bool contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+// The pages under tests/data, relative to it: documents outside hostile/,
+// every file (but sidecars) inside it.
+std::vector<std::string> pagesUnderTestData(bool hostile)
+{
+    std::vector<std::string> pages;
+    for (auto& entry : std::filesystem::recursive_directory_iterator(dataFolder)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::string relative = std::filesystem::relative(entry.path(), dataFolder).string();
+        bool inHostile = relative.starts_with("hostile/");
+        if (inHostile != hostile)
+            continue;
+        if (hostile ? relative.ends_with(".expected") : !VornickDocumentFile::isDocumentPath(relative))
+            continue;
+        pages.push_back(relative);
+    }
+    std::sort(pages.begin(), pages.end());
+    return pages;
+}
+
+std::string testName(const ::testing::TestParamInfo<std::string>& info)
+{
+    std::string name;
+    for (char c : info.param)
+        name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+// What the report says of the pages that stand for a document type, a
+// legacy encoding or a WordPress post, and what their saved bytes keep.
+struct PageExpectation {
+    const char* documentType;
+    const char* encoding;
+    std::vector<std::string> keptInSavedBytes;
+};
+
+const std::map<std::string, PageExpectation>& pageExpectations()
+{
+    static const std::map<std::string, PageExpectation> expectations {
+        { "html-writer/html401-strict.html", { "HTML 4.01 Strict", "UTF-8", {} } },
+        { "html-writer/html401-transitional.html", { "HTML 4.01 Transitional", "UTF-8", {} } },
+        { "html-writer/html401-frameset.html", { "HTML 4.01 Frameset", "UTF-8", { "<frameset" } } },
+        { "html-writer/xhtml10-strict.html", { "XHTML 1.0 Strict", "UTF-8", {} } },
+        { "html-writer/xhtml10-transitional.html", { "XHTML 1.0 Transitional", "UTF-8", {} } },
+        { "html-writer/xhtml10-frameset.html", { "XHTML 1.0 Frameset", "UTF-8", {} } },
+        { "html-writer/xhtml11.xhtml", { "XHTML 1.1 (parsed as XML)", "UTF-8", {} } },
+        { "html-writer/html5.html", { "HTML 5", "UTF-8", {} } },
+        { "html-pages/legacy-windows-1252.html",
+          { "HTML 4.01 Transitional", "windows-1252", { "caf\xE9", "\x80" "2", "\x93The" } } },
+        { "html-writer/wordpress-blocks.html",
+          { "unknown", "UTF-8", { "<!-- wp:group {\"layout\":{\"type\":\"constrained\"}} -->", "<!-- /wp:paragraph -->" } } },
+    };
+    return expectations;
+}
+
+class BrevantonExecutable : public ::testing::Test {
+protected:
+    void SetUp() override { m_folder = createTemporaryDirectory("brevanton-executable-test").value(); }
+    void TearDown() override { removeItem(m_folder); }
+
+    // A copy of a page under tests/data, named as the page.
+    std::string copyOf(const std::string& relative)
+    {
+        std::string copy = m_folder + "/" + std::filesystem::path(relative).filename().string();
+        EXPECT_TRUE(writeFileAtomically(copy, readFile(dataFolder + "/" + relative).value()));
+        return copy;
+    }
+
+    std::string m_folder;
+};
+
+class BrevantonPage : public BrevantonExecutable, public ::testing::WithParamInterface<std::string> { };
+class BrevantonHostileFile : public BrevantonExecutable, public ::testing::WithParamInterface<std::string> { };
+
+} // namespace
+
+TEST_P(BrevantonPage, OpensSavesAndSavesAgainUnchanged)
+{
+    std::string page = copyOf(GetParam());
+    auto original = readFile(page).value();
+
+    auto opened = runBrevanton({ page });
+    EXPECT_EQ(opened.exitStatus, 0) << opened.standardError;
+    EXPECT_TRUE(opened.standardOutput.starts_with(page + "\n")) << opened.standardOutput;
+    EXPECT_TRUE(contains(opened.standardOutput, "\n  size:           " + std::to_string(original.size()) + " bytes"));
+    EXPECT_TRUE(contains(opened.standardOutput, "\n  tidy:           ")) << opened.standardOutput;
+    EXPECT_FALSE(contains(opened.standardOutput, "not validated"));
+    EXPECT_EQ(readFile(page), original) << "opening alone changed the file";
+
+    auto expectation = pageExpectations().find(GetParam());
+    if (expectation != pageExpectations().end()) {
+        EXPECT_TRUE(contains(opened.standardOutput, std::string("\n  document type:  ") + expectation->second.documentType + "\n"))
+            << opened.standardOutput;
+        EXPECT_TRUE(contains(opened.standardOutput, std::string("\n  encoding:       ") + expectation->second.encoding + "\n"))
+            << opened.standardOutput;
+    }
+
+    auto saved = runBrevanton({ "--save", page });
+    EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
+    auto first = readFile(page).value();
+    EXPECT_TRUE(contains(saved.standardOutput, "\n  saved:          " + std::to_string(first.size()) + " bytes in "))
+        << saved.standardOutput;
+    if (expectation != pageExpectations().end()) {
+        EXPECT_TRUE(contains(saved.standardOutput, std::string(" bytes in ") + expectation->second.encoding + "\n"));
+        for (auto& kept : expectation->second.keptInSavedBytes)
+            EXPECT_TRUE(contains(first, kept)) << "the save lost " << kept << "\n" << first;
+    }
+
+    // The writer's output is its own fixed point.
+    auto again = runBrevanton({ "--save", page });
+    EXPECT_EQ(again.exitStatus, 0) << again.standardError;
+    EXPECT_TRUE(contains(again.standardOutput, "(identical to the file)")) << again.standardOutput;
+    EXPECT_EQ(readFile(page), first) << "a second save changed the file";
+}
+
+INSTANTIATE_TEST_SUITE_P(TestData, BrevantonPage, ::testing::ValuesIn(pagesUnderTestData(false)), testName);
+
+TEST_P(BrevantonHostileFile, EndsAsExpected)
+{
+    struct Outcome {
+        int status { 0 };
+        std::string message;
+    };
+    std::map<std::string, Outcome> outcomes;
+    if (auto sidecar = readFile(dataFolder + "/" + GetParam() + ".expected")) {
+        size_t start = 0;
+        while (start < sidecar->size()) {
+            size_t end = std::min(sidecar->find('\n', start), sidecar->size());
+            std::string line = sidecar->substr(start, end - start);
+            start = end + 1;
+            size_t colon = line.find(':');
+            if (line.starts_with("#") || colon == std::string::npos)
+                continue;
+            Outcome outcome;
+            size_t messageStart = line.find(' ', colon + 2);
+            outcome.status = std::stoi(line.substr(colon + 1));
+            if (messageStart != std::string::npos)
+                outcome.message = line.substr(messageStart + 1);
+            outcomes[line.substr(0, colon)] = outcome;
+        }
+    }
+
+    std::string file = copyOf(GetParam());
+    auto original = readFile(file).value();
+    auto opened = runBrevanton({ file });
+    EXPECT_EQ(opened.exitStatus, outcomes["open"].status) << opened.standardError;
+    EXPECT_TRUE(contains(opened.standardError, outcomes["open"].message)) << opened.standardError;
+
+    auto saved = runBrevanton({ "--save", file });
+    EXPECT_EQ(saved.exitStatus, outcomes["save"].status) << saved.standardError;
+    EXPECT_TRUE(contains(saved.standardError, outcomes["save"].message)) << saved.standardError;
+    if (outcomes["save"].status != 0) {
+        EXPECT_EQ(readFile(file), original) << "a refused save changed the file";
+    } else {
+        // What was saved opens and saves again.
+        EXPECT_EQ(runBrevanton({ "--save", file }).exitStatus, 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TestData, BrevantonHostileFile, ::testing::ValuesIn(pagesUnderTestData(true)), testName);
+
+TEST_F(BrevantonExecutable, RefusesSpecialLargeAndWriteProtectedFilesAndGoesOnWithTheOthers)
+{
+    std::string fifo = m_folder + "/pipe.html";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::string folder = m_folder + "/folder.html";
+    ASSERT_TRUE(createDirectory(folder));
+    std::string huge = m_folder + "/huge.html";
+    int fd = ::open(huge.c_str(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(VornickMaximumDocumentFileSize + 1)), 0);
+    ::close(fd);
+    std::string locked = m_folder + "/locked.html";
+    ASSERT_TRUE(writeFileAtomically(locked, "<p>Keep me as I am"));
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    std::string good = m_folder + "/good.html";
+    ASSERT_TRUE(writeFileAtomically(good, "<p>fine"));
+
+    auto result = runBrevanton({ "--save", fifo, "/dev/zero", folder, huge, locked, good });
+    EXPECT_EQ(result.exitStatus, 1);
+    const std::string& errors = result.standardError;
+    EXPECT_TRUE(contains(errors, "brevanton: " + fifo + ": \u201C" + fifo + "\u201D is not a regular file")) << errors;
+    EXPECT_TRUE(contains(errors, "brevanton: /dev/zero: \u201C/dev/zero\u201D is not a regular file")) << errors;
+    EXPECT_TRUE(contains(errors, "brevanton: " + folder + ": \u201C" + folder + "\u201D is a folder")) << errors;
+    EXPECT_TRUE(contains(errors, "is larger than the 64 MB a document may have")) << errors;
+    EXPECT_TRUE(contains(errors, "brevanton: " + locked + ": \u201C" + locked + "\u201D is write-protected")) << errors;
+    EXPECT_EQ(readFile(locked), "<p>Keep me as I am");
+    EXPECT_TRUE(contains(result.standardOutput, good + "\n")) << result.standardOutput;
+    EXPECT_NE(readFile(good), "<p>fine");
+
+    struct stat info;
+    ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(runBrevanton({}).exitStatus, 2);
+}
+
+TEST_F(BrevantonExecutable, SaveKeepsModeAttributesHardLinksAndLongNames)
+{
+    std::string page = m_folder + "/page.html";
+    ASSERT_TRUE(writeFileAtomically(page, "<title>t</title><p>linked"));
+    ASSERT_EQ(::chmod(page.c_str(), 0640), 0);
+    Error error;
+    bool attributes = setExtendedAttribute(page, "origin", "kept", &error);
+    std::string link = m_folder + "/other-name.html";
+    ASSERT_EQ(::link(page.c_str(), link.c_str()), 0);
+    std::string longName = m_folder + "/" + std::string(250, 'n') + ".html";
+    ASSERT_TRUE(writeFileAtomically(longName, "<p>long"));
+
+    auto result = runBrevanton({ "--save", page, longName });
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    auto saved = readFile(page).value();
+    EXPECT_TRUE(contains(saved, "<p>linked</p>")) << saved;
+    EXPECT_EQ(readFile(link), saved);
+    struct stat info;
+    ASSERT_EQ(::stat(page.c_str(), &info), 0);
+    EXPECT_EQ(info.st_nlink, 2u);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    if (attributes) {
+        EXPECT_EQ(getExtendedAttribute(page, "origin"), "kept");
+    }
+    EXPECT_TRUE(contains(readFile(longName).value(), "<p>long</p>"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), std::filesystem::directory_iterator()), 3);
+}

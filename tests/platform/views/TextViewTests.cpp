@@ -1,0 +1,87 @@
+#include "platform/views/TextView.h"
+
+#include "platform/foundation/Assertions.h"
+#include "platform/views/TextField.h"
+#include "platform/views/TextLayout.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+struct LinkDelegate : TextViewDelegate {
+    std::vector<size_t> clicks;
+    int changes { 0 };
+    bool clickedOnLink(TextView&, const std::any& link, size_t index) override
+    {
+        clicks.push_back(index);
+        return std::any_cast<std::u16string>(&link) != nullptr;
+    }
+    void textDidChange(TextView&) override { ++changes; }
+};
+
+} // namespace
+
+TEST(TextView, EditsHappenInBatchesAndTheSelectionStaysInTheText)
+{
+    auto view = std::make_shared<TextView>(Rect(0, 0, 100, 100));
+    auto delegate = std::make_shared<LinkDelegate>();
+    view->setDelegate(delegate);
+    EXPECT_THROW(view->mutableTextStorage(), InternalInconsistencyException);
+
+    view->beginEditing();
+    view->mutableTextStorage().appendString(u"Hello", nullptr);
+    view->beginEditing();
+    view->mutableTextStorage().appendString(u" world", nullptr);
+    view->endEditing();
+    EXPECT_EQ(delegate->changes, 0);
+    view->endEditing();
+    EXPECT_EQ(delegate->changes, 1);
+    EXPECT_EQ(view->processedEditCount(), 1u);
+
+    view->setSelectedRange({ 8, 10 });
+    EXPECT_EQ(view->selectedRange(), (TextRange { 8, 3 }));
+    view->setString(u"Hi");
+    EXPECT_EQ(view->selectedRange(), (TextRange { 2, 0 }));
+    // A batch that changed nothing tells nobody.
+    view->beginEditing();
+    view->endEditing();
+    EXPECT_EQ(delegate->changes, 2);
+}
+
+TEST(TextView, ClicksOnLinksGoToTheDelegate)
+{
+    auto view = std::make_shared<TextView>();
+    auto delegate = std::make_shared<LinkDelegate>();
+    view->setDelegate(delegate);
+    auto linked = std::make_shared<TextAttributeDictionary>();
+    (*linked)[LinkAttributeName] = std::u16string(u"anchor");
+    view->beginEditing();
+    view->mutableTextStorage().appendString(u"Read ", nullptr);
+    view->mutableTextStorage().appendString(u"more", linked);
+    view->endEditing();
+    EXPECT_FALSE(view->clickedOnCharacter(1));
+    EXPECT_TRUE(view->clickedOnCharacter(6));
+    EXPECT_FALSE(view->clickedOnCharacter(60));
+    EXPECT_EQ(delegate->clicks, std::vector<size_t> { 6 });
+}
+
+TEST(TextView, SizesToItsTextAndInset)
+{
+    auto view = std::make_shared<TextView>(Rect(0, 0, 80, 10));
+    view->setTextContainerInset({ 4, 5 });
+    view->setString(u"ab\ncd");
+    view->sizeToFit();
+    Size text = sizeOfAttributedString(view->textStorage());
+    EXPECT_EQ(view->frame().size, (Size { 80, text.height + 10 }));
+    EXPECT_EQ(text.height, 2 * sizeOfAttributedString(AttributedString(u"ab")).height);
+    view->setHorizontallyResizable(true);
+    view->sizeToFit();
+    EXPECT_EQ(view->frame().width(), text.width + 8);
+
+    auto label = TextField::labelWithString(u"Label");
+    EXPECT_EQ(label->stringValue(), u"Label");
+    EXPECT_EQ(label->frame().size, label->naturalSize());
+    EXPECT_FALSE(label->acceptsFirstResponder());
+}

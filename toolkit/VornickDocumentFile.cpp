@@ -1,0 +1,281 @@
+#include "toolkit/VornickDocumentFile.h"
+
+#include "toolkit/VornickErrors.h"
+
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/TypeIdentifiers.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace brevanton {
+
+namespace {
+
+std::u16string quoted(const std::string& path)
+{
+    return u"\u201C" + toUTF16(path) + u"\u201D";
+}
+
+bool fail(Error* outError, Error error, const std::string& path)
+{
+    error.userInfo()[Error::FilePathKey] = Value(toUTF16(path));
+    return setError(outError, std::move(error));
+}
+
+bool failWithErrno(Error* outError, int errorNumber, std::u16string_view operation, const std::string& path)
+{
+    return fail(outError, Error::posix(errorNumber, std::u16string(operation) + u" " + quoted(path)), path);
+}
+
+bool failWithCode(Error* outError, VornickErrorCode code, std::u16string description, const std::string& path)
+{
+    return fail(outError, Error(VornickErrorDomain, code, std::move(description)), path);
+}
+
+VornickFileStamp stampOfStatus(const struct stat& info)
+{
+    return { { info.st_dev, info.st_ino }, static_cast<uint64_t>(info.st_size), static_cast<int64_t>(info.st_mtim.tv_sec),
+             static_cast<int64_t>(info.st_mtim.tv_nsec) };
+}
+
+std::u16string notRegularDescription(const std::string& path, const struct stat& info)
+{
+    if (S_ISDIR(info.st_mode))
+        return quoted(path) + u" is a folder, not a document file.";
+    return quoted(path) + u" is not a regular file (it is a pipe, a device or a socket), so it cannot be opened or saved as a document.";
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    // Closes, answering the error of close() (0 when it succeeded).
+    int close()
+    {
+        int result = ::close(m_fd) < 0 ? errno : 0;
+        m_fd = -1;
+        return result;
+    }
+
+private:
+    int m_fd;
+};
+
+// Writes all of `data` at `offset`; the errno of the failure otherwise.
+int writeAllAt(int fd, std::string_view data, off_t offset)
+{
+    while (!data.empty()) {
+        ssize_t count = ::pwrite(fd, data.data(), data.size(), offset);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data.remove_prefix(static_cast<size_t>(count));
+        offset += count;
+    }
+    return 0;
+}
+
+// Reads from `fd` until its end, at most `limit` + 1 bytes; the errno of a failure.
+int readAll(int fd, uint64_t limit, std::string& into)
+{
+    char buffer[65536];
+    while (into.size() <= limit) {
+        size_t wanted = static_cast<size_t>(std::min<uint64_t>(sizeof buffer, limit + 1 - into.size()));
+        ssize_t count = ::read(fd, buffer, wanted);
+        if (count > 0) {
+            into.append(buffer, static_cast<size_t>(count));
+            continue;
+        }
+        if (count == 0)
+            return 0;
+        if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
+// Replaces the contents of the file `path` (already open read-write in
+// `fd`) without replacing the file itself, so that every hard link to it
+// sees the new contents. The old contents are first copied to a backup file
+// beside it; a failure while writing puts them back. A backup that could
+// not be put back is kept, and the error names it.
+bool rewriteInPlace(int fd, const std::string& path, std::string_view contents, Error* outError)
+{
+    std::string original;
+    if (int error = readAll(fd, UINT64_MAX - 1, original))
+        return failWithErrno(outError, error, u"Could not read", path);
+
+    int backupFD = -1;
+    auto backupPath = createTemporaryFileBeside(path, backupFD, outError);
+    if (!backupPath)
+        return false;
+    FileDescriptor backup(backupFD);
+    int backupError = writeAllAt(backup.get(), original, 0);
+    if (!backupError && ::fsync(backup.get()) < 0)
+        backupError = errno;
+    if (!backupError)
+        backupError = backup.close();
+    if (backupError) {
+        ::unlink(backupPath->c_str());
+        return failWithErrno(outError, backupError, u"Could not write a backup copy of", path);
+    }
+
+    // Space for the new contents is reserved before any byte changes, so a
+    // full disk is found while the file is still whole.
+    int error = 0;
+    if (contents.size() > original.size()) {
+        error = ::posix_fallocate(fd, 0, static_cast<off_t>(contents.size()));
+        if (error == EOPNOTSUPP || error == EINVAL)
+            error = 0;
+    }
+    if (!error)
+        error = writeAllAt(fd, contents, 0);
+    if (!error && ::ftruncate(fd, static_cast<off_t>(contents.size())) < 0)
+        error = errno;
+    if (!error && ::fsync(fd) < 0)
+        error = errno;
+    if (!error) {
+        ::unlink(backupPath->c_str());
+        return true;
+    }
+
+    bool restored = !writeAllAt(fd, original, 0) && ::ftruncate(fd, static_cast<off_t>(original.size())) == 0
+        && ::fsync(fd) == 0;
+    if (restored) {
+        ::unlink(backupPath->c_str());
+        return failWithErrno(outError, error, u"Could not write", path);
+    }
+    return failWithErrno(outError, error,
+                         u"Could not write (its previous contents are kept in " + quoted(*backupPath) + u")", path);
+}
+
+} // namespace
+
+bool VornickDocumentFile::isDocumentPath(std::string_view path)
+{
+    size_t slash = path.rfind('/');
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        return false;
+    auto type = typeIdentifierForFilenameExtension(toUTF16(name.substr(dot + 1)));
+    return typeIdentifierConformsTo(type, TypeIdentifier::HTML) || typeIdentifierConformsTo(type, TypeIdentifier::XHTML);
+}
+
+std::optional<std::string> VornickDocumentFile::read(Error* outError)
+{
+    // Non-blocking, so that opening a FIFO nobody writes to answers at once.
+    FileDescriptor fd(::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        failWithErrno(outError, errno, u"Could not open", m_path);
+        return std::nullopt;
+    }
+    struct stat info;
+    if (::fstat(fd.get(), &info) < 0) {
+        failWithErrno(outError, errno, u"Could not read", m_path);
+        return std::nullopt;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        failWithCode(outError, VornickDocumentFileNotRegularError, notRegularDescription(m_path, info), m_path);
+        return std::nullopt;
+    }
+    auto tooLarge = [&] {
+        failWithCode(outError, VornickDocumentFileTooLargeError,
+                     quoted(m_path) + u" is larger than the " + toUTF16(std::to_string(VornickMaximumDocumentFileSize >> 20))
+                         + u" MB a document may have.",
+                     m_path);
+        return std::nullopt;
+    };
+    if (static_cast<uint64_t>(info.st_size) > VornickMaximumDocumentFileSize)
+        return tooLarge();
+
+    std::string contents;
+    contents.reserve(static_cast<size_t>(info.st_size));
+    if (int error = readAll(fd.get(), VornickMaximumDocumentFileSize, contents)) {
+        failWithErrno(outError, error, u"Could not read", m_path);
+        return std::nullopt;
+    }
+    // The file grew while it was read.
+    if (contents.size() > VornickMaximumDocumentFileSize)
+        return tooLarge();
+    // What was there when reading began: a change during the read makes the
+    // next save refuse rather than overwrite it.
+    m_stamp = stampOfStatus(info);
+    return contents;
+}
+
+bool VornickDocumentFile::save(std::string_view contents, Error* outError)
+{
+    if (!isDocumentPath(m_path))
+        return failWithCode(outError, VornickDocumentFileNotHTMLError,
+                            quoted(m_path) + u" is not an HTML or XHTML file; only those are saved as documents.", m_path);
+
+    // A symbolic link stays; the file it points to is written.
+    std::string path = m_path;
+    if (char* resolved = ::realpath(m_path.c_str(), nullptr)) {
+        path = resolved;
+        std::free(resolved);
+    }
+
+    struct stat info;
+    bool exists = ::stat(path.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT)
+        return failWithErrno(outError, errno, u"Could not write", m_path);
+    if (exists) {
+        if (!S_ISREG(info.st_mode))
+            return failWithCode(outError, VornickDocumentFileNotRegularError, notRegularDescription(m_path, info), m_path);
+        // The mode bits are asked too: access() lets the superuser write anything.
+        if (!(info.st_mode & 0222) || ::access(path.c_str(), W_OK) < 0)
+            return failWithCode(outError, VornickDocumentFileWriteProtectedError,
+                                quoted(m_path) + u" is write-protected, so it was not saved. Save it under another name, or make it writable first.",
+                                m_path);
+        if (m_stamp && stampOfStatus(info) != *m_stamp)
+            return failWithCode(outError, VornickDocumentFileChangedError,
+                                quoted(m_path) + u" was changed by another program since Brevanton read it; saving would overwrite those changes, so it was not saved.",
+                                m_path);
+    }
+
+    if (exists && info.st_nlink > 1) {
+        FileDescriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+        struct stat opened;
+        if (fd.get() < 0 || ::fstat(fd.get(), &opened) < 0)
+            return failWithErrno(outError, errno, u"Could not write", m_path);
+        if (stampOfStatus(opened) != stampOfStatus(info))
+            return failWithCode(outError, VornickDocumentFileChangedError,
+                                quoted(m_path) + u" was changed by another program while it was being saved, so it was not saved.",
+                                m_path);
+        if (!rewriteInPlace(fd.get(), path, contents, outError)) {
+            // What is in the file now was put there by this save (the old
+            // contents restored, or a part of the new ones): the next save
+            // may write over it.
+            if (::fstat(fd.get(), &opened) == 0)
+                m_stamp = stampOfStatus(opened);
+            return false;
+        }
+        if (int error = fd.close())
+            return failWithErrno(outError, error, u"Could not write", m_path);
+    } else if (!writeFileAtomically(path, contents, outError))
+        return false;
+
+    if (::stat(path.c_str(), &info) == 0)
+        m_stamp = stampOfStatus(info);
+    else
+        m_stamp.reset();
+    return true;
+}
+
+} // namespace brevanton

@@ -1,0 +1,69 @@
+// VornickDocumentFile: reading and saving one document file without ever
+// blocking on it, reading without bound, or overwriting what must not be
+// overwritten.
+//
+// Reading opens the file non-blocking (a FIFO without a writer cannot hang
+// it) and accepts only a regular file of at most
+// VornickMaximumDocumentFileSize bytes; it records what it read (device,
+// inode, size, modification time). Saving accepts only a regular file of an
+// HTML or XHTML type that is not write-protected and has not changed since
+// it was read or last saved. The file keeps its mode, its "user." extended
+// attributes and its hard links: a file with one link is replaced
+// atomically; a file with several is rewritten in place, with a backup copy
+// beside it until the new contents are on disk, so a failure restores it.
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/FileUtilities.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brevanton {
+
+// The largest document file read: 64 MiB.
+inline constexpr uint64_t VornickMaximumDocumentFileSize = uint64_t(64) << 20;
+
+// What identifies a file's contents as read: a change by another program
+// changes at least one of these.
+struct VornickFileStamp {
+    FileIdentity identity; // device and inode
+    uint64_t size { 0 };
+    int64_t modificationSeconds { 0 };
+    int64_t modificationNanoseconds { 0 };
+    bool operator==(const VornickFileStamp&) const = default;
+};
+
+class VornickDocumentFile {
+public:
+    explicit VornickDocumentFile(std::string path) : m_path(std::move(path)) {}
+
+    const std::string& path() const { return m_path; }
+    // What the last read or save left in the file; nullopt before either.
+    const std::optional<VornickFileStamp>& stamp() const { return m_stamp; }
+
+    // Whether a file name has the extension of an HTML or XHTML type
+    // ("html", "htm", "shtml", "shtm", "xhtml", "xht"; case ignored).
+    static bool isDocumentPath(std::string_view path);
+
+    // The whole file, or nullopt with an error: POSIX errors from the system,
+    // VornickDocumentFileNotRegularError, VornickDocumentFileTooLargeError.
+    [[nodiscard]] std::optional<std::string> read(Error* outError);
+
+    // Writes `contents` as the file's new contents (a missing file is
+    // created). Refuses with VornickDocumentFileNotRegularError,
+    // VornickDocumentFileNotHTMLError, VornickDocumentFileWriteProtectedError
+    // or VornickDocumentFileChangedError; other failures are POSIX errors.
+    // The file's contents are unchanged when it answers false (should a file
+    // with several links fail to be restored, the error names the backup
+    // copy that holds its old contents).
+    [[nodiscard]] bool save(std::string_view contents, Error* outError);
+
+private:
+    std::string m_path;
+    std::optional<VornickFileStamp> m_stamp;
+};
+
+} // namespace brevanton

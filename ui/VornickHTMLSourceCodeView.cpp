@@ -1,0 +1,46 @@
+#include "ui/VornickHTMLSourceCodeView.h"
+
+#include "html/VornickHTMLSyntaxColoringPreferences.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+VornickHTMLSourceCodeView::VornickHTMLSourceCodeView(Rect frame)
+    : TextView(frame)
+{
+    setSyntaxColoringPreferences(VornickHTMLSyntaxColoringPreferences::usersDefaultHTMLSyntaxHighlightingPreferences());
+    setTextContainerInset({ 8, 8 });
+}
+
+void VornickHTMLSourceCodeView::setSyntaxColoringPreferences(Preferences preferences)
+{
+    if (preferences == m_syntaxColoringPreferences)
+        return;
+    m_syntaxColoringPreferences = std::move(preferences);
+    if (!m_syntaxColoringPreferences)
+        return;
+    setBackgroundColor(m_syntaxColoringPreferences->backgroundColor());
+    setInsertionPointColor(m_syntaxColoringPreferences->insertionPointColor());
+}
+
+void VornickHTMLSourceCodeView::setSourceCodeAttributedString(const AttributedString& text)
+{
+    TextRange selection = selectedRange();
+    beginEditing();
+    mutableTextStorage() = text;
+    endEditing();
+    if (selection.location == TextNotFound)
+        return;
+    size_t location = std::min(selection.location, text.length());
+    size_t length = std::min(selection.length, text.length() - location);
+    setSelectedRange({ location, length });
+}
+
+void VornickHTMLSourceCodeView::viewWillDraw()
+{
+    if (m_syntaxColoringPreferences && m_syntaxColoringPreferences->backgroundColor() != backgroundColor())
+        setBackgroundColor(m_syntaxColoringPreferences->backgroundColor());
+}
+
+} // namespace brevanton

@@ -1,0 +1,43 @@
+// VornickHTMLSourceCodeView: the text view that shows syntax-coloured HTML
+// source (the formatting preview, the snippet editor's and the source
+// loupe's text views derive from it). The coloured text is made elsewhere
+// (by the writer or the source view's attributed string builder) and handed
+// in whole; the view takes its background and insertion point colours from
+// its syntax colouring preferences.
+#pragma once
+
+#include "platform/views/TextView.h"
+
+#include <memory>
+
+namespace brevanton {
+
+class VornickHTMLSyntaxColoringPreferences;
+
+class VornickHTMLSourceCodeView : public TextView {
+public:
+    using Preferences = std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>;
+
+    // A text view with the user's default syntax colouring preferences and
+    // a text container inset of 8 × 8 points.
+    explicit VornickHTMLSourceCodeView(Rect frame = {});
+
+    const Preferences& syntaxColoringPreferences() const { return m_syntaxColoringPreferences; }
+    // Keeps a different object; a non-null one gives the view its background
+    // and insertion point colours.
+    virtual void setSyntaxColoringPreferences(Preferences);
+
+    // The whole text.
+    virtual const AttributedString& sourceCodeAttributedString() const { return textStorage(); }
+    // Replaces the whole text in one editing batch; the selection keeps its
+    // start (at most the new length) and its length, cut at the end of the text.
+    virtual void setSourceCodeAttributedString(const AttributedString&);
+
+    // Follows preferences whose background colour changed in place.
+    void viewWillDraw() override;
+
+private:
+    Preferences m_syntaxColoringPreferences;
+};
+
+} // namespace brevanton

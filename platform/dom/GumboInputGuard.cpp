@@ -237,33 +237,17 @@ private:
                     ? m_input.size()
                     : end + (m_input.substr(end + 2).starts_with(">") ? 3 : 4);
             }
-        } else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
-            size_t begin = m_position;
+        } else if (rest.starts_with("<![CDATA[") && inForeignContent())
             skipTo("]]>", m_position + 9);
-            // Read in an integration point, the section's text follows the HTML rules, where gumbo
-            // fails an assertion inside tables: it becomes the same text, escaped.
-            if (m_open.back().htmlInside)
-                replace(begin, m_position, escapedCDATAContent(m_input.substr(begin, m_position - begin)));
+        else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
+            // Under an integration point the section is a bogus comment, which gumbo can take for
+            // CDATA and then fail an assertion inside tables: it becomes that comment, written out.
+            size_t begin = m_position;
+            skipTo(">", m_position + 2);
+            size_t end = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;
+            replace(begin, m_position, "<!--" + std::string(m_input.substr(begin + 2, end - begin - 2)) + "-->");
         } else
             skipTo(">", m_position + 2);
-    }
-
-    static std::string escapedCDATAContent(std::string_view section)
-    {
-        section.remove_prefix(9);
-        if (section.ends_with("]]>"))
-            section.remove_suffix(3);
-        std::string text;
-        text.reserve(section.size());
-        for (char c : section) {
-            if (c == '&')
-                text += "&amp;";
-            else if (c == '<')
-                text += "&lt;";
-            else
-                text += c;
-        }
-        return text;
     }
 
     void skipRawText()

@@ -42,7 +42,7 @@ public:
     // None when the string does not parse.
     static std::optional<VornickHTMLFormattingPreferences> createWithStringRepresentation(std::u16string_view);
     // None with error 3 when the value is not a dictionary.
-    static std::optional<VornickHTMLFormattingPreferences> createWithPropertyList(const Value&, Error* outError);
+    [[nodiscard]] static std::optional<VornickHTMLFormattingPreferences> createWithPropertyList(const Value&, Error* outError);
 
     // A new set: a copy of `base` with the compact string applied; none when
     // the string does not parse. `base` is left as it is.

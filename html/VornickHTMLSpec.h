@@ -72,7 +72,7 @@ public:
 
     // --- Reading
 
-    static std::shared_ptr<VornickHTMLSpec> createWithContentsOfURL(const URL&, Error* outError);
+    [[nodiscard]] static std::shared_ptr<VornickHTMLSpec> createWithContentsOfURL(const URL&, Error* outError);
     bool readPropertiesFromJSONDictionary(const Value& dictionary);
     bool readAttributeGroupWithName(const std::u16string& name, const Array& items, const Dictionary& groupDescriptions);
 

@@ -51,7 +51,7 @@ public:
 
     // The compact form. Parsing answers false for a string that does not
     // parse; the fields parsed before the fault keep their new values.
-    bool setPropertiesFromStringRepresentation(std::u16string_view);
+    [[nodiscard]] bool setPropertiesFromStringRepresentation(std::u16string_view);
     std::u16string stringRepresentation() const;
 
     // The sixteen saved keys.

@@ -73,8 +73,8 @@ public:
     // --- Reading
 
     [[nodiscard]] static std::shared_ptr<VornickHTMLSpec> createWithContentsOfURL(const URL&, Error* outError);
-    bool readPropertiesFromJSONDictionary(const Value& dictionary);
-    bool readAttributeGroupWithName(const std::u16string& name, const Array& items, const Dictionary& groupDescriptions);
+    [[nodiscard]] bool readPropertiesFromJSONDictionary(const Value& dictionary);
+    [[nodiscard]] bool readAttributeGroupWithName(const std::u16string& name, const Array& items, const Dictionary& groupDescriptions);
 
     // --- Accessors
 

@@ -1,6 +1,5 @@
 #include "app/VornickStyleSheetReference.h"
 
-#include "dom/VornickFreezeDriedDOMRange.h"
 #include "dom/VornickNodeExtensions.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

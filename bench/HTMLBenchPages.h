@@ -11,6 +11,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace brevanton {
 
@@ -131,6 +132,56 @@ inline std::string makeBenchmarkHTMLPage(size_t size)
     BenchmarkPageOptions options;
     options.size = size;
     return makeBenchmarkHTMLPage(options);
+}
+
+} // namespace brevanton
+
+namespace brevanton {
+
+// Pathological pages, as hostile or broken files hold them.
+
+// `piece` `count` times: "<div>x" nests, "<b>x" piles up formatting elements.
+inline std::string makeRepeatedPiecePage(std::string_view piece, size_t count)
+{
+    std::string page;
+    page.reserve(piece.size() * count);
+    for (size_t i = 0; i < count; ++i)
+        page += piece;
+    return page;
+}
+
+// `depth` nested elements, closed again.
+inline std::string makeNestedElementsPage(size_t depth)
+{
+    return makeRepeatedPiecePage("<span>", depth) + "x" + makeRepeatedPiecePage("</span>", depth);
+}
+
+// One element with `count` distinct attributes.
+inline std::string makeManyAttributesPage(size_t count)
+{
+    std::string page = "<!DOCTYPE html><p";
+    for (size_t i = 0; i < count; ++i)
+        page += " data-a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    page += ">x</p>";
+    return page;
+}
+
+// XHTML with `declared` entities in its internal subset and `references`
+// references to HTML named characters it does not declare.
+inline std::string makeUndeclaredEntitiesXHTMLPage(size_t references, size_t declared)
+{
+    static const char* const names[] = { "nbsp", "eacute", "mdash", "copy", "hellip", "laquo", "raquo", "euro" };
+    std::string page = "<?xml version=\"1.0\"?>\n<!DOCTYPE html [\n";
+    for (size_t i = 0; i < declared; ++i)
+        page += "<!ENTITY e" + std::to_string(i) + " \"" + std::to_string(i) + "\">\n";
+    page += "]>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>";
+    for (size_t i = 0; i < references; ++i) {
+        page += '&';
+        page += names[i % std::size(names)];
+        page += i % 16 ? ";" : ";</p>\n<p>";
+    }
+    page += "</p></body></html>\n";
+    return page;
 }
 
 } // namespace brevanton

@@ -1,13 +1,16 @@
 #include "dom/VornickElementExtensions.h"
 
 #include "dom/VornickComputedStyle.h"
+#include "dom/VornickDOMServices.h"
 #include "toolkit/VornickLog.h"
 #include "dom/VornickNodeExtensions.h"
+#include "dom/VornickNodeListExtensions.h"
 #include "toolkit/VornickStringExtensions.h"
 #include "toolkit/VornickURLExtensions.h"
 #include "toolkit/VornickWhitespaceSets.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -303,6 +306,27 @@ void vornick_setInnerText(DOMElement& element, const std::u16string& text)
         element.appendChild(document->createTextNode(text));
 }
 
+std::vector<std::u16string> vornick_addMissingRequiredAttributesForHTMLSpec(DOMElement& element,
+                                                                          const VornickHTMLSpec* spec)
+{
+    VORNICK_ELEMENT_ASSERT(spec, "spec");
+    std::vector<std::u16string> added;
+    auto* provider = VornickCurrentHTMLElementSpecProvider();
+    // SVG and MathML elements have requirements of their own.
+    if (!provider || (!element.isHTMLElement() && !element.namespaceURI().empty()))
+        return added;
+    for (auto& name : provider->requiredAttributeNames(*spec, element.localName())) {
+        if (element.hasAttribute(name))
+            continue;
+        // An empty default namespace declaration would take the element and
+        // everything in it out of its namespace when the document is read
+        // back.
+        element.setAttribute(name, name == u"xmlns" ? element.namespaceURI() : std::u16string());
+        added.push_back(name);
+    }
+    return added;
+}
+
 bool vornick_isBrickElement(const DOMElement& element)
 {
     if (element.hasTagName(u"div") && vornick_hasClass(element, u"wp-block-embed__wrapper"))
@@ -444,8 +468,9 @@ std::u16string styleWithChanges(const DOMElement& element, const VornickStyleAtt
         }
         return declaration;
     };
-    for (const auto& [name, value] : changes.additionsAndChanges) {
-        auto parsed = parsedValue(value);
+    for (const auto& change : changes.additionsAndChanges) {
+        const auto& name = change.first;
+        auto parsed = parsedValue(change.second);
         auto found = std::find_if(declarations.begin(), declarations.end(),
                                   [&](const auto& declaration) { return equalsIgnoringASCIICase(declaration.name, name); });
         if (found != declarations.end()) {
@@ -632,6 +657,29 @@ bool vornick_hoistListOutOfListItem(DOMElement& listItem)
     for (const auto& node : moved)
         parent->insertBefore(node, before);
     return true;
+}
+
+// --- Text nodes
+
+bool vornick_recursiveEnumerateContainedTextNodesInRange(DOMNode& node, VornickRange childNodesRange, unsigned options,
+                                                         const VornickTextNodeBlock& block)
+{
+    auto children = node.childNodes();
+    BREVANTON_ASSERT(childNodesRange.end() <= children->length(),
+                     "Invalid parameter not satisfying: NSMaxRange(childNodesRange) <= [[self childNodes] length] "
+                     "(DOMElement+VornickExtensions)");
+    BREVANTON_ASSERT(block != nullptr, "Invalid parameter not satisfying: block (DOMElement+VornickExtensions)");
+    return vornick_enumerateNodesInRange(*children, childNodesRange, options,
+                                         [&](const std::shared_ptr<DOMNode>& child, size_t index, bool& stop) {
+                                             if (child->nodeType() == DOMNode::TEXT_NODE) {
+                                                 block(std::static_pointer_cast<DOMText>(child), index, stop);
+                                             } else if (child->isElementNode()) {
+                                                 auto length = child->childNodes()->length();
+                                                 if (!vornick_recursiveEnumerateContainedTextNodesInRange(
+                                                         *child, VornickMakeRange(0, length), options, block))
+                                                     stop = true;
+                                             }
+                                         });
 }
 
 } // namespace brevanton

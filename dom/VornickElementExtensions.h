@@ -5,6 +5,7 @@
 #pragma once
 
 #include "dom/VornickStyleQueries.h"
+#include "toolkit/VornickRange.h"
 
 #include <functional>
 #include <memory>
@@ -17,7 +18,9 @@ namespace brevanton {
 
 class DOMElement;
 class DOMNode;
+class DOMText;
 class URL;
+class VornickHTMLSpec;
 
 inline constexpr std::u16string_view VornickClassPrefix = u"brevanton-";
 inline constexpr std::u16string_view VornickAttachmentPointClassPrefix = u"brevanton-attachment-point-";
@@ -70,6 +73,12 @@ void vornick_copyAttributesFromElement(DOMElement&, const DOMElement& other);
 void vornick_setBooleanAttribute(DOMElement&, std::u16string_view name, bool value);
 void vornick_insertAttribute(DOMElement&, std::u16string_view name, std::u16string_view value, size_t index);
 void vornick_setInnerText(DOMElement&, const std::u16string& text);
+// Gives the element every attribute the specification requires on its kind
+// and it lacks, with an empty value (a namespace declaration gets the
+// element's own namespace); answers the names added, in the specification's
+// order. Elements of another namespace than XHTML (SVG, MathML) are left
+// alone. Asserts a specification.
+std::vector<std::u16string> vornick_addMissingRequiredAttributesForHTMLSpec(DOMElement&, const VornickHTMLSpec* spec);
 
 // --- Bricks.
 bool vornick_isBrickElement(const DOMElement&);
@@ -106,6 +115,16 @@ std::vector<std::u16string> vornick_attributeNamesOfURLAttributes(const DOMEleme
 bool vornick_rewireReferencesRelativeToNewDocumentURL(DOMElement&, const URL* newDocumentURL,
                                                       const URL* oldDocumentURL);
 bool vornick_rewireReferencesRelativeToNewDocumentBaseURL(DOMElement&, const URL* newBaseURL, const URL* oldBaseURL);
+
+// --- Text nodes.
+// The text nodes among the children in `childNodesRange` (walked with the
+// node-list enumeration options) and, for each element child, among all its
+// children, recursively, with the same options. The block gets each text node
+// and its index among its siblings. False when the block stopped the walk.
+// Asserts that the range lies within the children and a block.
+using VornickTextNodeBlock = std::function<void(const std::shared_ptr<DOMText>&, size_t index, bool& stop)>;
+bool vornick_recursiveEnumerateContainedTextNodesInRange(DOMNode&, VornickRange childNodesRange, unsigned options,
+                                                         const VornickTextNodeBlock& block);
 
 // --- Lists.
 // Moves the item's last nested list and everything after it out, right after the item.

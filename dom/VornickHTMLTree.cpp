@@ -320,6 +320,14 @@ bool VornickHTMLTree::writeToURL(const URL& url, Error* outError) const
     std::optional<std::string> bytes = converter ? encodeWithCharacterReferences(markup, converter) : std::nullopt;
     if (!bytes)
         bytes = toUTF8(markup);
+    // UTF-16 cannot be read back without its byte-order mark; a UTF-8 file keeps the one it had.
+    std::string_view encoding = converter && bytes ? converter : "UTF-8";
+    if (encoding == "UTF-16LE")
+        bytes->insert(0, "\xFF\xFE");
+    else if (encoding == "UTF-16BE")
+        bytes->insert(0, "\xFE\xFF");
+    else if (encoding == "UTF-8" && document->hasByteOrderMark())
+        bytes->insert(0, "\xEF\xBB\xBF");
     auto path = url.fileSystemPath();
     if (!path)
         return setError(outError, Error(URLErrorDomain, URLErrorUnsupportedURL, u"Only files can be written."));

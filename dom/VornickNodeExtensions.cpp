@@ -2,6 +2,7 @@
 
 #include "dom/VornickDOMPosition.h"
 #include "dom/VornickDOMServices.h"
+#include "dom/VornickDocumentResourceReferences.h"
 #include "dom/VornickElementExtensions.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickStringExtensions.h"
@@ -734,6 +735,21 @@ std::vector<URL> vornick_URLSetResolvedUsingDocumentURL(const std::shared_ptr<DO
         URL absolute = url->absoluteURL();
         if (std::find(urls.begin(), urls.end(), absolute) == urls.end())
             urls.push_back(absolute);
+    }
+    return urls;
+}
+
+std::vector<URL> vornick_URLSetResolvedForDocument(const std::shared_ptr<DOMNode>& node)
+{
+    std::vector<URL> urls;
+    const DOMDocument* document = node && node->isDocumentNode() ? static_cast<const DOMDocument*>(node.get())
+                                                                  : (node ? node->document() : nullptr);
+    if (!document)
+        return urls;
+    for (const auto& occurrence : vornick_URLAttributesForTree(node)) {
+        auto url = vornick_resolveResourceFileReference(*document, occurrence.value);
+        if (url && std::find(urls.begin(), urls.end(), *url) == urls.end())
+            urls.push_back(*url);
     }
     return urls;
 }

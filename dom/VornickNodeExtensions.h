@@ -152,6 +152,9 @@ struct VornickURLAttributeOccurrence {
 };
 std::vector<VornickURLAttributeOccurrence> vornick_URLAttributesForTree(const std::shared_ptr<DOMNode>&);
 std::vector<URL> vornick_URLSetResolvedUsingDocumentURL(const std::shared_ptr<DOMNode>&, const URL& documentURL);
+// The URLs the owner document's resource file references resolve each value
+// to, once each; values it cannot resolve are left out.
+std::vector<URL> vornick_URLSetResolvedForDocument(const std::shared_ptr<DOMNode>&);
 // The deepest folder holding every local file the subtree references (snippet
 // sets and files of `applicationBundleKey`'s folder left out); nothing when none.
 std::optional<URL> vornick_rootURLForRequestingFileReadPermissionsGivenDocumentURL(

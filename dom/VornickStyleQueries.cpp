@@ -2,6 +2,8 @@
 
 #include "toolkit/VornickLog.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
+#include "platform/views/Font.h"
+#include "platform/web/WebStyleSheets.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -234,6 +236,24 @@ VornickFontDescriptor vornick_fontDescriptor(const VornickComputedStyle& style)
         name += u"Italic";
     }
     return { name, vornick_fontSizeInPoints(style) };
+}
+
+std::shared_ptr<const Font> vornick_font(const VornickComputedStyle& style)
+{
+    auto descriptor = vornick_fontDescriptor(style);
+    return Font::fontWithName(descriptor.fontName, descriptor.pointSize);
+}
+
+bool vornick_enumerateRulesUsingBlock(const std::vector<std::shared_ptr<DOMCSSRule>>& rules,
+                                      const std::function<void(const std::shared_ptr<DOMCSSRule>&, bool& stop)>& block)
+{
+    bool stop = false;
+    for (const auto& rule : rules) {
+        block(rule, stop);
+        if (stop)
+            return false;
+    }
+    return true;
 }
 
 bool vornick_enumerateValues(const VornickCSSValue& list,

@@ -14,7 +14,9 @@
 
 namespace brevanton {
 
+class DOMCSSRule;
 class DOMCSSStyleDeclaration;
+class Font;
 
 enum class VornickTextDecoration : int {
     None = 0,
@@ -60,10 +62,16 @@ std::array<double, 4> vornick_margin(const VornickComputedStyle&);
 std::array<double, 4> vornick_padding(const VornickComputedStyle&);
 VornickTextDecoration vornick_textDecoration(const VornickComputedStyle&);
 VornickFontDescriptor vornick_fontDescriptor(const VornickComputedStyle&);
+// The font of that descriptor at its size.
+std::shared_ptr<const Font> vornick_font(const VornickComputedStyle&);
 
 // Values of a list, with a stop flag; false when stopped.
 bool vornick_enumerateValues(const VornickCSSValue& list,
                              const std::function<void(const VornickCSSValue&, bool& stop)>& block);
+
+// The rules of a sheet's rule list in order, with a stop flag; false when stopped.
+bool vornick_enumerateRulesUsingBlock(const std::vector<std::shared_ptr<DOMCSSRule>>& rules,
+                                      const std::function<void(const std::shared_ptr<DOMCSSRule>&, bool& stop)>& block);
 
 // Inline style declarations.
 using VornickStyleProperties = std::vector<std::pair<std::u16string, std::u16string>>;

@@ -98,9 +98,11 @@ bool VornickBlockModeHelper::mayEditPropertiesOfDescendantElement(const std::sha
 std::shared_ptr<DOMElement> VornickBlockModeHelper::contentEditableAncestorElementForPosition(const VornickDOMPosition& position,
                                                                                              bool remainingWithinBlock) const
 {
+    if (!operatingInBlockMode())
+        return position.node ? position.node->parentElement() : nullptr;
     auto element = elementOfPosition(position);
-    if (!operatingInBlockMode() || !element)
-        return element;
+    if (!element)
+        return nullptr;
     auto attachmentPoint = vornick_enclosingAttachmentPointElement(*position.node);
     auto block = blockEnclosingPosition(position, {}, false, attachmentPoint.get());
     if (!block)

@@ -1,6 +1,9 @@
 // The walk over a node's children that finds its blocks and checks their
 // structure: every fault becomes an error handed over with what was
-// gathered so far, and the walk goes on with cleared state.
+// gathered so far, and the walk goes on with cleared state. An error's user
+// info carries the text of the comment just met; the nodes held (the open
+// start comment, the element, the interior comment) are those of the exact
+// selection handed over with it.
 #include "html/VornickBlockModeHelper.h"
 
 #include "dom/VornickElementExtensions.h"
@@ -77,18 +80,15 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                     continue;
                 state.element = element;
                 emit(blockError(VornickBlockElementOutsideBlockError,
-                                fill(u"Encountered element <%@> with no enclosing block", { tag }),
-                                { { u"elementTagName", Value(tag) } }));
+                                fill(u"Encountered element <%@> with no enclosing block", { tag })));
             } else if (state.element) {
                 auto seen = lowercaseTagName(*state.element);
                 emit(blockError(VornickBlockSecondContentError,
-                                fill(u"Element <%@> in block that already has a content element (<%@>)", { tag, seen }),
-                                { { u"newElementTagName", Value(tag) } }));
+                                fill(u"Element <%@> in block that already has a content element (<%@>)", { tag, seen })));
             } else if (state.interior) {
                 auto seen = state.interior->data();
                 emit(blockError(VornickBlockSecondContentError,
-                                fill(u"Element <%@> in block that already has a block interior comment (<!--%@-->)", { tag, seen }),
-                                { { u"newElementTagName", Value(tag) } }));
+                                fill(u"Element <%@> in block that already has a block interior comment (<!--%@-->)", { tag, seen })));
             } else {
                 state.element = element;
             }

@@ -305,6 +305,12 @@ std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::hitTestPathFor
 
 VornickRange VornickDOMToNSRangeMap::rangeForRelativeDOMPath(const VornickDOMToNSRangeMapPath& path, const std::u16string* mappedString) const
 {
+    return rangeForPath(path, mappedString, false);
+}
+
+VornickRange VornickDOMToNSRangeMap::rangeForPath(const VornickDOMToNSRangeMapPath& path, const std::u16string* mappedString,
+                                                  bool endOfARange) const
+{
     constexpr VornickRange none { VornickNotFound, 0 };
     const VornickDOMNodeToNSRangeMap* node = m_rootNode.get();
     size_t lastOffset = 0;
@@ -320,6 +326,10 @@ VornickRange VornickDOMToNSRangeMap::rangeForRelativeDOMPath(const VornickDOMToN
         if (isLast) {
             if (!children.empty() && component.offsetInNode == children.size())
                 return { children.back()->endOffset(), 0 };
+            // The end of a range is the gap right after the node before it,
+            // not after whitespace the map leaves out.
+            if (endOfARange && component.offsetInNode > 0 && component.offsetInNode <= children.size())
+                return { children[component.offsetInNode - 1]->endOffset(), 0 };
             if (component.offsetInNode < children.size())
                 return { children[component.offsetInNode]->startOffset(), 0 };
             if (!children.empty() || component.offsetInNode != 0)
@@ -472,7 +482,7 @@ VornickRange VornickDOMToNSRangeMap::rangeForDOMRange(const DOMRange& range, con
     if (!startContainer || !endContainer)
         return { VornickNotFound, 0 };
     VornickRange start = rangeForRelativeDOMPath(pathToPosition(*startContainer, range.startOffset()), mappedString);
-    VornickRange end = rangeForRelativeDOMPath(pathToPosition(*endContainer, range.endOffset()), mappedString);
+    VornickRange end = rangeForPath(pathToPosition(*endContainer, range.endOffset()), mappedString, true);
     if (start.location == VornickNotFound || end.location == VornickNotFound || end.end() < start.location)
         return { VornickNotFound, 0 };
     return { start.location, end.location + end.length - start.location };

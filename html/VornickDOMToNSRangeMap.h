@@ -112,6 +112,8 @@ public:
     std::u16string description() const { return m_rootNode->description(); }
 
 private:
+    VornickRange rangeForPath(const VornickDOMToNSRangeMapPath&, const std::u16string* mappedString, bool endOfARange) const;
+
     std::unique_ptr<VornickDOMNodeToNSRangeMap> m_rootNode;
     std::vector<VornickDOMNodeToNSRangeMap*> m_stack;
     bool m_omitsWhitespaceNodes;

@@ -25,6 +25,8 @@ public:
     virtual std::u16string title() const = 0;
     // Whether the lower-cased tag name is among the set's allowed body elements.
     virtual bool bodyElementIsAllowed(std::u16string_view tagName) const = 0;
+    // Starts validating, in the background, the snippets whose result for the type is still pending.
+    virtual void requestValidationForDocumentType(VornickHTMLDocumentType) {}
 };
 
 enum class VornickFragmentValidationStatus : int {

@@ -1,7 +1,7 @@
 #include "html/VornickHTMLFilePatcher.h"
 
-#include "html/VornickHTMLCharacterEncodingDetector.h"
 #include "html/VornickTextEncoding.h"
+#include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
@@ -49,8 +49,10 @@ bool VornickHTMLFilePatcher::setBaseURL(const URL& baseURL, const URL& fileURL, 
     auto bytes = readFile(*path, outError);
     if (!bytes)
         return false;
-    std::u16string encoding = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(fileURL)
-                                  .value_or(u"utf-8");
+    // The declared label as the web reads it: "utf-16" in bytes read as ASCII is UTF-8.
+    std::u16string encoding = declaredHTMLEncoding(*bytes);
+    if (encoding.empty())
+        encoding = u"UTF-8";
     auto text = VornickDecodeText(*bytes, encoding, outError);
     if (!text)
         return false;

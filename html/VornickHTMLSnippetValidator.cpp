@@ -71,6 +71,7 @@ void VornickHTMLSnippetValidator::validateAndSyntaxColorHTMLSnippet(std::u16stri
     m_advisories.clear();
     m_advisories.reserve(16);
     m_sawContentExpression = false;
+    m_insideDOCTYPE = false;
     m_startTagStartedAt.reset();
     m_tokenAttributes.clear();
 
@@ -115,6 +116,9 @@ void VornickHTMLSnippetValidator::htmlScannerScannedToken(VornickHTMLScanner&, V
         }
         m_sawContentExpression = true;
     }
+    // The inside of a DOCTYPE is no token of the snippet's: it stays light grey.
+    if (m_insideDOCTYPE && token == VornickHTMLScannerTokenText)
+        return;
     if (!m_attributedString || range.length == 0 || range.location > m_markupString.size()
         || range.length > m_markupString.size() - range.location)
         return;
@@ -132,6 +136,16 @@ void VornickHTMLSnippetValidator::htmlScannerScannedToken(VornickHTMLScanner&, V
 void VornickHTMLSnippetValidator::htmlScannerValidationAdvisory(VornickHTMLScanner&, const VornickValidationAdvisory& advisory)
 {
     m_advisories.push_back(advisory);
+}
+
+void VornickHTMLSnippetValidator::htmlScannerBeginDOCTYPEAt(VornickHTMLScanner&, size_t)
+{
+    m_insideDOCTYPE = true;
+}
+
+void VornickHTMLSnippetValidator::htmlScannerEndDOCTYPEAt(VornickHTMLScanner&, size_t)
+{
+    m_insideDOCTYPE = false;
 }
 
 void VornickHTMLSnippetValidator::htmlScannerBeginElementAt(VornickHTMLScanner&, size_t offset, std::u16string_view)

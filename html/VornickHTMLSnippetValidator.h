@@ -72,6 +72,8 @@ protected:
     void htmlScannerScannedToken(VornickHTMLScanner&, VornickHTMLScannerToken, std::u16string_view string, VornickRange,
                                  const std::u16string* value) override;
     void htmlScannerValidationAdvisory(VornickHTMLScanner&, const VornickValidationAdvisory&) override;
+    void htmlScannerBeginDOCTYPEAt(VornickHTMLScanner&, size_t offset) override;
+    void htmlScannerEndDOCTYPEAt(VornickHTMLScanner&, size_t offset) override;
 
 private:
     void validateAndSyntaxColorHTMLSnippet(std::u16string_view markupString, std::shared_ptr<VornickHTMLSpec> spec,
@@ -84,6 +86,7 @@ private:
     std::shared_ptr<AttributedString> m_attributedString;
     Advisories m_advisories;
     bool m_sawContentExpression { false };
+    bool m_insideDOCTYPE { false };
 
     std::u16string_view m_markupString;
     std::optional<size_t> m_startTagStartedAt;

@@ -10,10 +10,11 @@ std::mutex& expandedSnippetBackgroundLock()
     return lock;
 }
 
-Color& expandedSnippetBackground()
+Color& expandedSnippetBackground(bool dark = false)
 {
-    static Color color = Color::genericGamma22White(0.96);
-    return color;
+    static Color light = Color::genericGamma22White(0.96);
+    static Color darkColor = Color::genericGamma22White(0.96);
+    return dark ? darkColor : light;
 }
 
 } // namespace
@@ -106,8 +107,14 @@ std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> VornickHTMLSyntaxCol
 
 void VornickHTMLSyntaxColoringPreferences::setExpandedSnippetTextViewBackgroundColor(Color color)
 {
+    setExpandedSnippetTextViewBackgroundColor(color, color);
+}
+
+void VornickHTMLSyntaxColoringPreferences::setExpandedSnippetTextViewBackgroundColor(Color light, Color dark)
+{
     std::lock_guard lock(expandedSnippetBackgroundLock());
-    expandedSnippetBackground() = color;
+    expandedSnippetBackground(false) = light;
+    expandedSnippetBackground(true) = dark;
 }
 
 std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> VornickHTMLSyntaxColoringPreferences::fragmentEditorLightHTMLSyntaxHighlightingPreferences()
@@ -127,7 +134,7 @@ std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> VornickHTMLSyntaxCol
     static const auto preset = [] {
         auto p = sourceLoupeDarkHTMLSyntaxHighlightingPreferences()->mutableCopy();
         std::lock_guard lock(expandedSnippetBackgroundLock());
-        p->setBackgroundColor(expandedSnippetBackground());
+        p->setBackgroundColor(expandedSnippetBackground(true));
         p->setInsertionPointColor(Color::white());
         return std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>(p);
     }();

@@ -30,8 +30,11 @@ public:
     static std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> formattingPreviewDarkHTMLSyntaxHighlightingPreferences();
     static std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> fragmentEditorLightHTMLSyntaxHighlightingPreferences();
     static std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> fragmentEditorDarkHTMLSyntaxHighlightingPreferences();
-    // The background of an expanded snippet text view in the interface theme.
+    // The background of an expanded snippet text view in the interface theme,
+    // the same in both appearances or one for the light and one for the dark
+    // presets. It must be set before the snippet editor presets are first made.
     static void setExpandedSnippetTextViewBackgroundColor(Color);
+    static void setExpandedSnippetTextViewBackgroundColor(Color light, Color dark);
 
     // A new object with the font, both colours and the token colours; its caches start empty.
     std::shared_ptr<VornickHTMLSyntaxColoringPreferences> mutableCopy() const;

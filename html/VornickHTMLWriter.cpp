@@ -88,6 +88,16 @@ struct VornickHTMLWriter::Output {
 
 namespace {
 
+bool isInBody(const DOMNode& node)
+{
+    for (const DOMNode* ancestor = node.parent(); ancestor; ancestor = ancestor->parent()) {
+        if (ancestor->nodeType() == DOMNode::ELEMENT_NODE
+            && equalsIgnoringASCIICase(static_cast<const DOMElement*>(ancestor)->localName(), u"body"))
+            return true;
+    }
+    return false;
+}
+
 constexpr std::array<std::u16string_view, 25> contiguousTextElements {
     u"a", u"abbr", u"b", u"br", u"code", u"del", u"dfn", u"em", u"hr", u"i", u"img", u"ins", u"kbd",
     u"mark", u"pre", u"q", u"samp", u"small", u"span", u"strong", u"sub", u"sup", u"time", u"var", u"wbr",
@@ -401,6 +411,9 @@ std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DO
     std::u16string name = !m_stringEncodingOverride.empty() ? m_stringEncodingOverride : document.characterSet();
     if (name.empty())
         return u"UTF-8";
+    // A label is written in the encoding it means on the web ("ISO-8859-1" is windows-1252).
+    if (auto encoding = textEncodingForLabel(name); encoding && isKnownTextEncoding(*encoding))
+        return *encoding;
     if (!isKnownTextEncoding(name))
         return u"UTF-8";
     return name;
@@ -604,7 +617,7 @@ void VornickHTMLWriter::resetOutput(bool attributed)
     output.contiguousRanges.clear();
     output.contiguousStart = 0;
     output.attributed = attributed;
-    output.map = attributed ? std::make_shared<VornickDOMToNSRangeMap>(false) : nullptr;
+    output.map = attributed ? std::make_shared<VornickDOMToNSRangeMap>(true) : nullptr;
 }
 
 // --- Appending
@@ -895,8 +908,26 @@ bool VornickHTMLWriter::isAttributeBoolean(const ElementTraits& constTraits, std
 
 // --- Dispatch
 
+bool VornickHTMLWriter::isNodeToOmit(const DOMNode& node) const
+{
+    for (const auto& omitted : m_nodesToOmit) {
+        if (omitted.lock().get() == &node)
+            return true;
+    }
+    return false;
+}
+
 void VornickHTMLWriter::appendHTMLForNode(DOMNode& node, unsigned indentLevel)
 {
+    if (!m_nodesToOmit.empty() && isNodeToOmit(node)) {
+        closeOpenWhitespaceNode();
+        bool isElement = node.nodeType() == DOMNode::ELEMENT_NODE;
+        std::u16string_view name = isElement ? std::u16string_view(static_cast<DOMElement&>(node).tagName()) : u"DOMText";
+        uint16_t type = isElement ? DOMNode::ELEMENT_NODE : DOMNode::TEXT_NODE;
+        beginMapNode(type, name);
+        endMapNode(type, name);
+        return;
+    }
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE:
         appendHTMLForElement(static_cast<DOMElement&>(node), indentLevel);
@@ -933,7 +964,10 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     if (inReplacedWordPressBlock())
         return;
     const ElementTraits& traits = traitsForElement(element);
-    const bool hasChildren = element.first() != nullptr;
+    // A template's contents are written as its children (before any children
+    // of its own, which a parser would add to the contents as well).
+    DOMNode* contents = element.templateContent();
+    const bool hasChildren = element.first() || (contents && contents->first());
     // Only an element that has no end tag in HTML is written without one.
     const bool empty = !hasChildren && (m_writingXML ? traits.usuallyEmpty : traits.isVoid);
 
@@ -942,6 +976,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         closeOpenWhitespaceNode();
         beginMapNode(DOMNode::ELEMENT_NODE, element.tagName());
         if (!empty && !traits.head) {
+            if (contents)
+                appendHTMLForChildrenOfNode(*contents, 0);
             appendHTMLForChildrenOfNode(element, 0);
             breakContiguousTextAtBoundaryOfElement(traits);
         }
@@ -1010,6 +1046,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
 
         bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
             && hasClass(element, u"wp-block-embed__wrapper") && writeEmbedWrapperURL(element);
+        if (contents)
+            appendHTMLForChildrenOfNode(*contents, indent ? indentLevel + 1 : indentLevel);
         if (!wroteEmbedURL)
             appendHTMLForChildrenOfNode(element, indent ? indentLevel + 1 : indentLevel);
         // The parser reads everything after a plaintext start tag as its text.
@@ -1281,10 +1319,17 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     }
 
     closeOpenWhitespaceNode();
-    beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
+    // The map leaves out whitespace-only text, as the map of a file's own
+    // source does: a place in either source finds the same node.
+    const bool mappedAsWhitespace = m_output->map && m_output->map->omitsWhitespaceNodes()
+        && node.nodeType() == DOMNode::TEXT_NODE && vornick_containsOnlyHTMLWhitespace(data);
+    if (mappedAsWhitespace)
+        m_output->map->beginWhitespaceNodeAtOffset(m_output->text.size());
+    else
+        beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
 
     std::u16string text = data;
-    if (m_substitute) {
+    if (m_substitute && isInBody(node)) {
         const std::pair<char16_t, char16_t> replacements[] = { { 0xA0, u' ' }, { m_substitute, 0xA0 } };
         vornick_mapCharactersUsingReplacements(text, replacements);
     }
@@ -1328,7 +1373,10 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
         }
         appendStringWithNewlines(escaped, TK_OTHER_TEXT);
     }
-    endMapNode(DOMNode::TEXT_NODE, u"DOMText");
+    if (mappedAsWhitespace)
+        m_output->map->endWhitespaceNodeAtOffset(m_output->text.size());
+    else
+        endMapNode(DOMNode::TEXT_NODE, u"DOMText");
 }
 
 // --- Comments and WordPress blocks

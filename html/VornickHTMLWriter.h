@@ -8,9 +8,13 @@
 // Formatting only ever adds or removes whitespace where a browser does not
 // render it: whitespace between inline content is kept (as one space, or as
 // the line break that the layout puts there), and the content of pre,
-// textarea, script and style is written exactly as it is. Text and attribute
-// values are escaped, and a character that the output encoding cannot hold
-// is written as a numeric character reference.
+// textarea, script and style is written exactly as it is (script text so
+// that a parser reads it back as itself; nothing after plaintext content).
+// Text and attribute values are escaped; a character that the output
+// encoding cannot hold, and a control character a parser would not give back
+// raw (CR among them), is written as a numeric character reference. A
+// document's byte-order mark, XML declaration and internal subset are
+// written as they were read.
 //
 // WordPress block comments are understood: a block may be written as the
 // block source of its snippet instead of its DOM, an empty block as a
@@ -98,6 +102,12 @@ public:
     const std::u16string& stringEncodingOverride() const { return m_stringEncodingOverride; }
     void setStringEncodingOverride(std::u16string name) { m_stringEncodingOverride = std::move(name); }
 
+    // Nodes left out of every output (each with an empty range in the map,
+    // so that its siblings keep their places).
+    void setNodesToOmit(std::vector<std::weak_ptr<const DOMNode>> nodes) { m_nodesToOmit = std::move(nodes); }
+
+    // The substitute and U+00A0 are mapped in the body's text only: a
+    // U+00A0 in a title is the author's own and is written as it is.
     char16_t nonBreakingSpaceSubstituteCharacter() const { return m_substitute; }
     VornickNewlineConvention newlineConvention() const { return m_newlineConvention; }
     const std::u16string& newlineString() const { return *m_newlineString; }
@@ -111,7 +121,8 @@ public:
     std::u16string htmlStringFromRange(const DOMRange*);
 
     // The same, encoded in the document's encoding; nullopt with an error
-    // when the encoding cannot hold the text.
+    // when the encoding cannot hold the text. A document's data begins with
+    // the byte-order mark it had, and always with one in UTF-16.
     [[nodiscard]] std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
     [[nodiscard]] std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
     [[nodiscard]] std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
@@ -125,8 +136,8 @@ public:
     [[nodiscard]] std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
     // The IANA name of the encoding found by the last write; empty before.
     const std::u16string& outputEncodingName() const { return m_encodingName; }
-    // The override when set, else the document's character set; UTF-8 for a
-    // name no converter knows.
+    // The override when set, else the document's character set, as the
+    // encoding its label means on the web; UTF-8 for a name no converter knows.
     std::u16string detectOutputStringEncodingForDocument(const DOMDocument&) const;
 
     // The coloured output (or the search text) with its range map, handed to
@@ -198,6 +209,8 @@ private:
     VornickCommentToFragmentDescriptionLookupBlock m_lookup;
     std::u16string m_stringEncodingOverride;
     char16_t m_substitute { 0 };
+    std::vector<std::weak_ptr<const DOMNode>> m_nodesToOmit;
+    bool isNodeToOmit(const DOMNode&) const;
     VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::LF };
     const std::u16string* m_newlineString { nullptr };
 

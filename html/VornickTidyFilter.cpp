@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <unordered_map>
 #include <mutex>
 
 namespace brevanton {
@@ -368,6 +369,11 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
             allowUserDefinedAttributes = UserDefaults::standard().boolForKey(VornickAllowUserDefinedAttributesDefaultsKey);
     }
     auto& patterns = messagePatterns();
+    struct ClassifiedMessage {
+        std::u16string message;
+        bool structural { false };
+    };
+    std::unordered_map<std::u16string, ClassifiedMessage> classifiedMessages;
     size_t lineStart = 0;
     while (lineStart < text.size()) {
         size_t lineEnd = text.find(u'\n', lineStart);
@@ -404,15 +410,21 @@ std::vector<VornickValidationAdvisory> VornickTidyFilter::parseTidyStandardError
         ++recognisedLines;
         if (allowUserDefinedAttributes && message.find(u"proprietary attribute") != std::u16string::npos)
             continue;
-        bool structural = !matchesAnyPattern(patterns.absolved, message);
-        for (auto& [key, value] : patterns.substitutions) {
-            size_t found = key.empty() ? std::u16string::npos : message.find(key);
-            if (found != std::u16string::npos) {
-                message.replace(found, key.size(), value);
-                break;
+        // A large page repeats a few messages thousands of times: each is
+        // classified and substituted once.
+        auto [entry, added] = classifiedMessages.try_emplace(std::move(message));
+        if (added) {
+            entry->second.structural = !matchesAnyPattern(patterns.absolved, entry->first);
+            entry->second.message = entry->first;
+            for (auto& [key, value] : patterns.substitutions) {
+                size_t found = key.empty() ? std::u16string::npos : entry->second.message.find(key);
+                if (found != std::u16string::npos) {
+                    entry->second.message.replace(found, key.size(), value);
+                    break;
+                }
             }
         }
-        advisories.emplace_back(kind, 0, *lineNumber, *columnNumber, std::move(message), structural);
+        advisories.emplace_back(kind, 0, *lineNumber, *columnNumber, entry->second.message, entry->second.structural);
     }
     return advisories;
 }

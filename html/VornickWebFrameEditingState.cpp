@@ -122,6 +122,15 @@ void vornick_setHTMLFormattingPreferences(const WebFrame& frame, std::shared_ptr
     NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification, &frame);
 }
 
+void vornick_storeHTMLFormattingPreferencesOfLoadedDocument(const WebFrame& frame,
+                                                            std::shared_ptr<VornickHTMLFormattingPreferences> preferences)
+{
+    if (preferences == vornick_HTMLFormattingPreferences(frame))
+        return;
+    setObject(frame, preferencesKey, std::move(preferences));
+    NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification, &frame);
+}
+
 std::shared_ptr<const VornickHTMLFormattingPreferences> vornick_effectiveHTMLFormattingPreferences(const WebFrame& frame)
 {
     if (auto own = vornick_HTMLFormattingPreferences(frame))
@@ -166,6 +175,15 @@ void vornick_setUserFragmentSet(const WebFrame& frame, std::shared_ptr<VornickFr
         vornick_setFragmentSetRelativeURLString(
             *document, relativeURLString ? std::optional<std::u16string_view>(*relativeURLString) : std::nullopt);
     }
+    NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchFragmentSetNotification, &frame);
+}
+
+void vornick_storeUserFragmentSetOfLoadedDocument(const WebFrame& frame, std::shared_ptr<VornickFragmentSet> set)
+{
+    if (set == vornick_userFragmentSet(frame))
+        return;
+    vornick_invalidateFragmentCompletionSet(frame);
+    setObject(frame, userSetKey, std::move(set));
     NotificationCenter::defaultCenter().post(VornickWebFrameDidSwitchFragmentSetNotification, &frame);
 }
 

@@ -62,6 +62,10 @@ void vornick_setHTMLFormattingPreferences(const WebFrame&, std::shared_ptr<Vorni
 // The frame's own preferences, else the user's default set, else the built-in defaults.
 std::shared_ptr<const VornickHTMLFormattingPreferences> vornick_effectiveHTMLFormattingPreferences(const WebFrame&);
 
+// Stores preferences (null: none) read from the frame's own document, which
+// already says what they are: the document is left as it is.
+void vornick_storeHTMLFormattingPreferencesOfLoadedDocument(const WebFrame&, std::shared_ptr<VornickHTMLFormattingPreferences>);
+
 std::shared_ptr<VornickFragmentSet> vornick_baseFragmentSet(const WebFrame&);
 // A different set invalidates the completion set.
 void vornick_setBaseFragmentSet(const WebFrame&, std::shared_ptr<VornickFragmentSet>);
@@ -70,6 +74,9 @@ std::shared_ptr<VornickFragmentSet> vornick_userFragmentSet(const WebFrame&);
 // the document's head (relative to the document) and posts
 // VornickWebFrameDidSwitchFragmentSetNotification.
 void vornick_setUserFragmentSet(const WebFrame&, std::shared_ptr<VornickFragmentSet>);
+// Stores the set (null: none) the frame's own document names, leaving the
+// document as it is.
+void vornick_storeUserFragmentSetOfLoadedDocument(const WebFrame&, std::shared_ptr<VornickFragmentSet>);
 
 // The outer range of the DOM node at an advisory's line and column in the
 // generated HTML that was validated, through that HTML's range map; null at

@@ -39,7 +39,7 @@ bool failWithCode(Error* outError, VornickErrorCode code, std::u16string descrip
 
 VornickFileStamp stampOfStatus(const struct stat& info)
 {
-    return { info.st_dev, info.st_ino, static_cast<uint64_t>(info.st_size), static_cast<int64_t>(info.st_mtim.tv_sec),
+    return { { info.st_dev, info.st_ino }, static_cast<uint64_t>(info.st_size), static_cast<int64_t>(info.st_mtim.tv_sec),
              static_cast<int64_t>(info.st_mtim.tv_nsec) };
 }
 
@@ -258,8 +258,14 @@ bool VornickDocumentFile::save(std::string_view contents, Error* outError)
             return failWithCode(outError, VornickDocumentFileChangedError,
                                 quoted(m_path) + u" was changed by another program while it was being saved, so it was not saved.",
                                 m_path);
-        if (!rewriteInPlace(fd.get(), path, contents, outError))
+        if (!rewriteInPlace(fd.get(), path, contents, outError)) {
+            // What is in the file now was put there by this save (the old
+            // contents restored, or a part of the new ones): the next save
+            // may write over it.
+            if (::fstat(fd.get(), &opened) == 0)
+                m_stamp = stampOfStatus(opened);
             return false;
+        }
         if (int error = fd.close())
             return failWithErrno(outError, error, u"Could not write", m_path);
     } else if (!writeFileAtomically(path, contents, outError))

@@ -14,12 +14,12 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileUtilities.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 namespace brevanton {
 
@@ -29,8 +29,7 @@ inline constexpr uint64_t VornickMaximumDocumentFileSize = uint64_t(64) << 20;
 // What identifies a file's contents as read: a change by another program
 // changes at least one of these.
 struct VornickFileStamp {
-    dev_t device { 0 };
-    ino_t inode { 0 };
+    FileIdentity identity; // device and inode
     uint64_t size { 0 };
     int64_t modificationSeconds { 0 };
     int64_t modificationNanoseconds { 0 };
@@ -57,7 +56,9 @@ public:
     // created). Refuses with VornickDocumentFileNotRegularError,
     // VornickDocumentFileNotHTMLError, VornickDocumentFileWriteProtectedError
     // or VornickDocumentFileChangedError; other failures are POSIX errors.
-    // Nothing is changed when it answers false.
+    // The file's contents are unchanged when it answers false (should a file
+    // with several links fail to be restored, the error names the backup
+    // copy that holds its old contents).
     [[nodiscard]] bool save(std::string_view contents, Error* outError);
 
 private:

@@ -12,6 +12,9 @@ inline constexpr const char* VornickHTTPErrorDomain = "com.Orbendalworks.Brevant
 
 enum VornickErrorCode : int64_t {
     VornickFormattingPreferencesNotADictionaryError = 3,
+    VornickWriterProducedNoHTMLDataError = 8,    // the writer gave no HTML data for a frame
+    VornickNoWebArchiveError = 12,               // the document gave no web archive or no archive data
+    VornickSnippetSetNotReadableError = 15,      // a document's snippet set could not be read
     VornickTidyFailedError = 16,                 // tidy ended with status 2 or more
     VornickNoDeclaredCharacterEncodingError = 19,
     VornickUnknownCharacterEncodingNameError = 20,

@@ -131,8 +131,13 @@ bool VornickCollapsibleHeaderSplitViewManager::shouldCollapseSubview(SplitView& 
             });
             return false;
         }
-        if (m_headerCollapseHandlerBlock)
-            RunLoop::main().perform(m_headerCollapseHandlerBlock);
+        // Later, and never after the manager has gone.
+        if (m_headerCollapseHandlerBlock) {
+            RunLoop::main().performAfterDelay(this, 0, [weakThis] {
+                if (auto manager = weakThis.lock(); manager && manager->m_headerCollapseHandlerBlock)
+                    manager->m_headerCollapseHandlerBlock();
+            });
+        }
         return true;
     }
     if (&subview == m_footerView.get()) {

@@ -80,8 +80,24 @@ std::unique_ptr<VornickUITheme> VornickUITheme::createTheme(VornickUIThemeKind k
 VornickUITheme& VornickUITheme::currentTheme()
 {
     // Made once and never released: drawing code may ask it during exit.
-    static VornickUITheme* theme = createTheme(themeKindForVersionNumber(ViewLayerVersionNumber)).release();
+    static VornickUITheme* theme = [] {
+        auto* made = createTheme(themeKindForVersionNumber(ViewLayerVersionNumber)).release();
+        made->installThemeValues();
+        return made;
+    }();
     return *theme;
+}
+
+void VornickUITheme::installThemeValues() const
+{
+    auto valueIn = [this](AppearanceName appearance) {
+        Appearance::ScopedOverride scope(appearance);
+        return expandedSnippetTextViewBackgroundColor();
+    };
+    auto light = valueIn(AppearanceName::Aqua);
+    auto dark = valueIn(AppearanceName::DarkAqua);
+    if (light && dark)
+        VornickHTMLSyntaxColoringPreferences::setExpandedSnippetTextViewBackgroundColor(*light, *dark);
 }
 
 // Attribute editor.

@@ -51,12 +51,16 @@ public:
     VornickUITheme& operator=(const VornickUITheme&) = delete;
 
     // The shared theme, made on the first call (thread-safely) for the view
-    // layer's version number and never replaced.
+    // layer's version number and never replaced. Making it gives the snippet
+    // editor's colouring presets the theme's expanded snippet background.
     static VornickUITheme& currentTheme();
     // The class chosen for a version number of the platform's look.
     static VornickUIThemeKind themeKindForVersionNumber(double versionNumber);
     // A new theme of a class (tests and previews; the program uses currentTheme).
     static std::unique_ptr<VornickUITheme> createTheme(VornickUIThemeKind);
+    // Hands the theme's values to the layers below that take them as
+    // settings: the expanded snippet background, in light and dark.
+    void installThemeValues() const;
 
     virtual VornickUIThemeKind kind() const { return VornickUIThemeKind::Base; }
     // Whether the appearance is dark now; only the Mojave generation on can answer true.

@@ -6,30 +6,6 @@
 
 namespace brevanton {
 
-std::u16string DOMAttr::localName() const
-{
-    auto colon = m_name.find(u':');
-    return colon == std::u16string::npos ? m_name : m_name.substr(colon + 1);
-}
-
-std::u16string DOMAttr::prefix() const
-{
-    auto colon = m_name.find(u':');
-    return colon == std::u16string::npos ? std::u16string() : m_name.substr(0, colon);
-}
-
-std::u16string DOMAttr::namespaceURI() const
-{
-    auto prefix = this->prefix();
-    if (m_name == u"xmlns" || prefix == u"xmlns")
-        return XMLNSNamespace;
-    if (prefix == u"xml")
-        return XMLNamespace;
-    if (prefix == u"xlink")
-        return XLinkNamespace;
-    return {};
-}
-
 std::u16string DOMAttr::value() const
 {
     if (m_ownerElement) {
@@ -54,7 +30,8 @@ std::shared_ptr<DOMElement> DOMAttr::ownerElement() const
 
 std::shared_ptr<DOMNode> DOMAttr::cloneSelf(DOMDocument* document) const
 {
-    return std::make_shared<DOMAttr>(document ? document->documentHandle() : documentHandle(), m_name, value());
+    return std::make_shared<DOMAttr>(document ? document->documentHandle() : documentHandle(), m_name, value(),
+                                     m_namespacedName);
 }
 
 } // namespace brevanton

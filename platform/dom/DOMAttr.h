@@ -4,22 +4,26 @@
 #pragma once
 
 #include "platform/dom/DOMNode.h"
+#include "platform/dom/DOMQualifiedName.h"
 
 namespace brevanton {
 
 class DOMAttr final : public DOMNode {
 public:
-    DOMAttr(DOMDocumentHandlePtr handle, std::u16string name, std::u16string value)
+    // `namespacedName` null: no namespace and no prefix, the local name is `name`.
+    DOMAttr(DOMDocumentHandlePtr handle, std::u16string name, std::u16string value,
+            const DOMQualifiedName* namespacedName = nullptr)
         : DOMNode(ATTRIBUTE_NODE, std::move(handle))
         , m_name(std::move(name))
         , m_value(std::move(value))
+        , m_namespacedName(namespacedName)
     {
     }
 
     const std::u16string& name() const { return m_name; }
-    std::u16string localName() const;
-    std::u16string prefix() const;
-    std::u16string namespaceURI() const;
+    std::u16string localName() const { return m_namespacedName ? m_namespacedName->localName : m_name; }
+    std::u16string prefix() const { return m_namespacedName ? m_namespacedName->prefix : std::u16string(); }
+    std::u16string namespaceURI() const { return m_namespacedName ? m_namespacedName->namespaceURI : std::u16string(); }
     std::u16string value() const;
     void setValue(const std::u16string&);
     std::shared_ptr<DOMElement> ownerElement() const;
@@ -41,6 +45,7 @@ public:
 private:
     std::u16string m_name;
     std::u16string m_value;
+    const DOMQualifiedName* m_namespacedName;
     DOMElement* m_ownerElement { nullptr };
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/dom/DOMAttr.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
+#include "platform/dom/DOMDocument.h"
 
 #include <new>
 
@@ -30,6 +31,7 @@ void DOMAttributeList::reserve(size_t capacity)
     if (m_block) {
         block->size = m_block->size;
         block->style = std::move(m_block->style);
+        block->templateContent = std::move(m_block->templateContent);
         for (size_t i = 0; i < m_block->size; ++i) {
             new (&target[i]) Attribute(std::move(items()[i]));
             items()[i].~Attribute();
@@ -55,6 +57,13 @@ void DOMAttributeList::erase(size_t index)
         list[i] = std::move(list[i + 1]);
     list[m_block->size - 1].~Attribute();
     --m_block->size;
+}
+
+std::shared_ptr<DOMDocumentFragment>& DOMAttributeList::templateContent()
+{
+    if (!m_block)
+        reserve(0);
+    return m_block->templateContent;
 }
 
 std::shared_ptr<DOMCSSStyleDeclaration>& DOMAttributeList::style()

@@ -1,7 +1,10 @@
 // DOMAttributeList: an element's attributes in one out-of-line block (a
 // pointer in the element, nothing at all for elements without attributes).
-// The block also carries the element's inline style declaration, once made.
+// The block also carries the element's inline style declaration and a
+// TEMPLATE element's contents, once made.
 #pragma once
+
+#include "platform/dom/DOMQualifiedName.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,13 +14,21 @@ namespace brevanton {
 
 class DOMAttr;
 class DOMCSSStyleDeclaration;
+class DOMDocumentFragment;
 
 class DOMAttributeList {
 public:
     struct Attribute {
-        std::u16string name;
+        std::u16string name; // the qualified name
         std::u16string value;
         std::shared_ptr<DOMAttr> node; // made on demand
+        // Namespace, prefix and local name as the parser or the caller gave
+        // them; null for an attribute in no namespace whose local name is `name`.
+        const DOMQualifiedName* namespacedName { nullptr };
+
+        std::u16string_view namespaceURI() const { return namespacedName ? namespacedName->namespaceURI : std::u16string_view(); }
+        std::u16string_view prefix() const { return namespacedName ? namespacedName->prefix : std::u16string_view(); }
+        std::u16string_view localName() const { return namespacedName ? namespacedName->localName : std::u16string_view(name); }
     };
 
     DOMAttributeList() = default;
@@ -40,12 +51,15 @@ public:
 
     std::shared_ptr<DOMCSSStyleDeclaration>& style();
     DOMCSSStyleDeclaration* existingStyle() const { return m_block ? m_block->style.get() : nullptr; }
+    std::shared_ptr<DOMDocumentFragment>& templateContent();
+    DOMDocumentFragment* existingTemplateContent() const { return m_block ? m_block->templateContent.get() : nullptr; }
 
 private:
     struct Block {
         uint32_t size { 0 };
         uint32_t capacity { 0 };
         std::shared_ptr<DOMCSSStyleDeclaration> style;
+        std::shared_ptr<DOMDocumentFragment> templateContent;
     };
     Attribute* items() const { return reinterpret_cast<Attribute*>(m_block + 1); }
 

@@ -1,6 +1,7 @@
 #include "platform/dom/DOMControlCharacters.h"
 
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 
 #include <vector>
@@ -105,6 +106,8 @@ void restoreControlCharacters(DOMNode& root)
             }
             for (auto& [name, value] : changes)
                 element.setAttributeValueForAttr(name, value);
+            if (auto* content = element.templateContent())
+                stack.push_back(content);
         }
         for (DOMNode* child = node->first(); child; child = child->next())
             stack.push_back(child);

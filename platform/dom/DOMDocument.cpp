@@ -347,6 +347,18 @@ std::shared_ptr<DOMNode> DOMDocument::adoptNode(const std::shared_ptr<DOMNode>& 
     return node;
 }
 
+DOMDocument& DOMDocument::templateContentsOwnerDocument()
+{
+    if (m_isTemplateContentsOwner)
+        return *this;
+    if (!m_templateContentsOwner) {
+        m_templateContentsOwner = create(m_kind);
+        m_templateContentsOwner->m_isTemplateContentsOwner = true;
+        m_templateContentsOwner->m_contentType = m_contentType;
+    }
+    return *m_templateContentsOwner;
+}
+
 std::shared_ptr<DOMDocumentFragment> DOMDocument::createDocumentFragmentWithMarkupString(
     std::u16string_view markup, const std::u16string&, const DOMElement* context)
 {

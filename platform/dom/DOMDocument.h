@@ -77,7 +77,8 @@ public:
                                                   const std::u16string& url = {});
     static std::shared_ptr<DOMDocument> parseHTML(std::u16string_view markup, const std::u16string& url = {});
     // Parses XML or XHTML without network access or external entities.
-    // Malformed input is recovered where possible; null with an error otherwise.
+    // Input that is not well-formed is never recovered in part: null with an
+    // error that names the line and column (DOMErrorLineNumberKey, DOMErrorColumnNumberKey).
     static std::shared_ptr<DOMDocument> parseXML(std::string_view bytes, const std::u16string& url = {},
                                                  Error* outError = nullptr);
     // Parses text already decoded (decodeDocumentText) in its syntax; null
@@ -137,6 +138,11 @@ public:
     // Moves `node` (removed from its parent) into this document.
     std::shared_ptr<DOMNode> adoptNode(const std::shared_ptr<DOMNode>& node, Error* outError = nullptr);
 
+    // The document that owns the contents of this document's TEMPLATE
+    // elements: an inert document of the same kind, made on first use; such a
+    // document is its own.
+    DOMDocument& templateContentsOwnerDocument();
+
     // Markup parsed as the content of `context` (BODY when null): HTML through
     // the fragment parsing algorithm in HTML documents, XML otherwise.
     std::shared_ptr<DOMDocumentFragment> createDocumentFragmentWithMarkupString(std::u16string_view markup,
@@ -181,8 +187,10 @@ private:
     std::u16string m_characterSet { u"UTF-8" };
     std::u16string m_contentType;
     std::u16string m_xmlDeclaration;
+    std::shared_ptr<DOMDocument> m_templateContentsOwner;
     bool m_hasByteOrderMark { false };
     Kind m_kind;
+    bool m_isTemplateContentsOwner { false };
 };
 
 // Checks names for createElement and setAttribute.

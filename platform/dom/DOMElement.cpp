@@ -79,7 +79,7 @@ bool DOMElement::setAttribute(std::u16string_view name, std::u16string_view valu
     if (index >= 0)
         m_attributes[index].value = value;
     else
-        m_attributes.push_back({ adjusted, std::u16string(value), nullptr });
+        m_attributes.push_back({ adjusted, std::u16string(value), nullptr, nullptr });
     attributeChanged(adjusted);
     return true;
 }
@@ -93,9 +93,10 @@ void DOMElement::setAttributeValueForAttr(const std::u16string& name, const std:
     attributeChanged(name);
 }
 
-void DOMElement::appendAttributeWithoutChecks(std::u16string name, std::u16string value)
+void DOMElement::appendAttributeWithoutChecks(std::u16string name, std::u16string value,
+                                              const DOMQualifiedName* namespacedName)
 {
-    m_attributes.push_back({ std::move(name), std::move(value), nullptr });
+    m_attributes.push_back({ std::move(name), std::move(value), nullptr, namespacedName });
 }
 
 void DOMElement::removeAttribute(std::u16string_view name)
@@ -134,7 +135,8 @@ std::shared_ptr<DOMAttr> DOMElement::attributeNodeAt(unsigned index)
         return nullptr;
     auto& attribute = m_attributes[index];
     if (!attribute.node) {
-        attribute.node = std::make_shared<DOMAttr>(documentHandle(), attribute.name, std::u16string());
+        attribute.node = std::make_shared<DOMAttr>(documentHandle(), attribute.name, std::u16string(),
+                                                   attribute.namespacedName);
         attribute.node->attach(this);
     }
     return attribute.node;
@@ -212,6 +214,19 @@ std::u16string DOMElement::outerHTML() const
     return result;
 }
 
+std::shared_ptr<DOMDocumentFragment> DOMElement::content()
+{
+    if (!hasTagName(u"template"))
+        return nullptr;
+    auto& content = m_attributes.templateContent();
+    if (!content) {
+        auto* document = this->document();
+        content = document ? document->templateContentsOwnerDocument().createDocumentFragment()
+                           : std::make_shared<DOMDocumentFragment>(DOMDocumentHandlePtr());
+    }
+    return content;
+}
+
 std::shared_ptr<DOMCSSStyleDeclaration> DOMElement::style()
 {
     auto& style = m_attributes.style();
@@ -228,7 +243,7 @@ void DOMElement::styleDidChange(std::u16string cssText)
     if (index >= 0)
         m_attributes[index].value = std::move(cssText);
     else
-        m_attributes.push_back({ u"style", std::move(cssText), nullptr });
+        m_attributes.push_back({ u"style", std::move(cssText), nullptr, nullptr });
     if (auto* document = this->document())
         document->incrementAttributeVersion();
 }
@@ -239,7 +254,7 @@ std::shared_ptr<DOMNode> DOMElement::cloneSelf(DOMDocument* document) const
     if (!m_attributes.empty())
         copy->m_attributes.reserve(m_attributes.size());
     for (auto& attribute : m_attributes)
-        copy->m_attributes.push_back({ attribute.name, attribute.value, nullptr });
+        copy->m_attributes.push_back({ attribute.name, attribute.value, nullptr, attribute.namespacedName });
     return copy;
 }
 

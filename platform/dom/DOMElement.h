@@ -11,6 +11,7 @@
 namespace brevanton {
 
 class DOMCSSStyleDeclaration;
+class DOMDocumentFragment;
 class DOMHTMLCollection;
 class DOMNamedNodeMap;
 
@@ -69,6 +70,12 @@ public:
     // HTML serialization of the element itself and its children.
     std::u16string outerHTML() const;
 
+    // A TEMPLATE element's contents: a fragment of the document's template
+    // contents owner document, made on first use; null for other elements.
+    std::shared_ptr<DOMDocumentFragment> content();
+    // The contents if made, without making them.
+    DOMDocumentFragment* templateContent() const { return m_attributes.existingTemplateContent(); }
+
     // The inline style declaration, backed by the "style" attribute.
     std::shared_ptr<DOMCSSStyleDeclaration> style();
 
@@ -104,7 +111,8 @@ public:
         if (count)
             m_attributes.reserve(count);
     }
-    void appendAttributeWithoutChecks(std::u16string name, std::u16string value);
+    void appendAttributeWithoutChecks(std::u16string name, std::u16string value,
+                                      const DOMQualifiedName* namespacedName = nullptr);
     void setAttributeValueForAttr(const std::u16string& name, const std::u16string& value);
     void styleDidChange(std::u16string cssText);
 

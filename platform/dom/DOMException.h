@@ -22,6 +22,10 @@ enum class DOMExceptionCode : int {
     InvalidNodeTypeError = 24,
 };
 
+// Where a document that is not well-formed failed to parse (integers, 1-based).
+inline constexpr const char16_t* DOMErrorLineNumberKey = u"LineNumber";
+inline constexpr const char16_t* DOMErrorColumnNumberKey = u"ColumnNumber";
+
 // Stores a DOM error in `*out` and returns false.
 bool setDOMError(Error* out, DOMExceptionCode, const char16_t* message);
 

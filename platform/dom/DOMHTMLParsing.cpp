@@ -84,124 +84,170 @@ const char16_t* namespaceForGumbo(GumboNamespaceEnum ns)
     }
 }
 
-// Gumbo's allocations for one parse come from large chunks released all at
-// once after the tree is converted: no per-node frees, no tree teardown walk.
-class GumboArena {
+// One gumbo parse on malloc and free. The tree builder releases gumbo's
+// nodes one by one as it converts them, so that gumbo's tree and ours are
+// never both whole in memory; what it has not released goes with the parse.
+class GumboParse {
 public:
-    GumboArena() = default;
-    GumboArena(const GumboArena&) = delete;
-    GumboArena& operator=(const GumboArena&) = delete;
-    ~GumboArena()
+    GumboParse(GumboOptions options, std::string_view markup)
+        : m_options(options)
     {
-        for (auto* chunk : m_chunks)
-            std::free(chunk);
+        m_options.allocator = [](void*, size_t size) { return std::malloc(size); };
+        m_options.deallocator = [](void*, void* pointer) { std::free(pointer); };
+        m_options.max_errors = 0;
+        m_output = gumbo_parse_with_options(&m_options, markup.data(), markup.size());
+    }
+    GumboParse(const GumboParse&) = delete;
+    GumboParse& operator=(const GumboParse&) = delete;
+    ~GumboParse()
+    {
+        if (m_output)
+            gumbo_destroy_output(&m_options, m_output);
     }
 
-    void install(GumboOptions& options)
-    {
-        options.allocator = &GumboArena::allocate;
-        options.deallocator = &GumboArena::deallocate;
-        options.userdata = this;
-    }
-    size_t bytesReserved() const { return m_reserved; }
+    GumboOutput* output() const { return m_output; }
 
 private:
-    static void* allocate(void* userdata, size_t size)
-    {
-        auto* arena = static_cast<GumboArena*>(userdata);
-        size = (size + 15) & ~size_t(15);
-        if (size > arena->m_remaining) {
-            size_t chunkSize = std::max<size_t>(size, 1 << 20);
-            auto* chunk = static_cast<char*>(std::malloc(chunkSize));
-            if (!chunk)
-                return nullptr;
-            arena->m_chunks.push_back(chunk);
-            arena->m_reserved += chunkSize;
-            arena->m_cursor = chunk;
-            arena->m_remaining = chunkSize;
-        }
-        void* result = arena->m_cursor;
-        arena->m_cursor += size;
-        arena->m_remaining -= size;
-        return result;
-    }
-    static void deallocate(void*, void*) { }
-
-    std::vector<char*> m_chunks;
-    char* m_cursor { nullptr };
-    size_t m_remaining { 0 };
-    size_t m_reserved { 0 };
+    GumboOptions m_options;
+    GumboOutput* m_output { nullptr };
 };
+
+// Frees what `node` holds but its child nodes, then the node.
+void releaseGumboNode(GumboNode* node)
+{
+    switch (node->type) {
+    case GUMBO_NODE_ELEMENT:
+    case GUMBO_NODE_TEMPLATE: {
+        auto& attributes = node->v.element.attributes;
+        for (unsigned i = 0; i < attributes.length; ++i) {
+            auto* attribute = static_cast<GumboAttribute*>(attributes.data[i]);
+            std::free(const_cast<char*>(attribute->name));
+            std::free(const_cast<char*>(attribute->value));
+            std::free(attribute);
+        }
+        std::free(attributes.data);
+        std::free(node->v.element.children.data);
+        break;
+    }
+    case GUMBO_NODE_TEXT:
+    case GUMBO_NODE_WHITESPACE:
+    case GUMBO_NODE_CDATA:
+    case GUMBO_NODE_COMMENT:
+        std::free(const_cast<char*>(node->v.text.text));
+        break;
+    case GUMBO_NODE_DOCUMENT:
+        return; // released with the parse
+    }
+    std::free(node);
+}
+
+void releaseGumboSubtree(GumboNode* root)
+{
+    std::vector<GumboNode*> pending { root };
+    while (!pending.empty()) {
+        auto* node = pending.back();
+        pending.pop_back();
+        if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE) {
+            auto& children = node->v.element.children;
+            for (unsigned i = 0; i < children.length; ++i)
+                pending.push_back(static_cast<GumboNode*>(children.data[i]));
+        }
+        releaseGumboNode(node);
+    }
+}
 
 class GumboTreeBuilder {
 public:
     GumboTreeBuilder(DOMDocument& document, const GumboGuardedInput& guarded, std::string_view markup)
-        : m_document(document)
-        , m_handle(document.documentHandle())
+        : m_handle(document.documentHandle())
         , m_guarded(&guarded)
         , m_markup(markup.data())
     {
         m_knownNames.fill(nullptr);
     }
 
-    // Appends the children of `source` to `target`.
-    void buildChildren(const GumboNode* source, DOMNode& target)
+    // Appends the children of `source` to `target`, releasing gumbo's nodes
+    // under `source` as they are converted (`source` keeps no children).
+    void buildChildren(GumboNode* source, DOMNode& target)
     {
         struct Item {
-            const GumboNode* node;
+            GumboNode* node;
             DOMNode* parent;
             unsigned depth;
         };
         std::vector<Item> stack;
-        auto pushChildren = [&](const GumboVector& children, DOMNode* parent, unsigned depth) {
+        auto pushChildren = [&](GumboVector& children, DOMNode* parent, unsigned depth) {
+            stack.reserve(stack.size() + children.length);
             for (unsigned i = children.length; i > 0; --i)
-                stack.push_back({ static_cast<const GumboNode*>(children.data[i - 1]), parent, depth });
+                stack.push_back({ static_cast<GumboNode*>(children.data[i - 1]), parent, depth });
+            children.length = 0;
         };
         pushChildren(childrenOf(source), &target, 1);
-        while (!stack.empty()) {
-            auto item = stack.back();
-            stack.pop_back();
-            const GumboNode* node = item.node;
-            switch (node->type) {
-            case GUMBO_NODE_ELEMENT:
-            case GUMBO_NODE_TEMPLATE: {
-                if (item.depth > DOMMaximumNestingDepth) {
-                    // Too deep: the content joins the element at the cap.
-                    pushChildren(node->v.element.children, item.parent, item.depth);
-                    break;
-                }
-                auto element = makeElement(node->v.element);
-                auto* raw = element.get();
-                insert(*item.parent, std::move(element));
-                pushChildren(node->v.element.children, raw, item.depth + 1);
-                break;
+        GumboNode* current = nullptr;
+        try {
+            while (!stack.empty()) {
+                auto item = stack.back();
+                stack.pop_back();
+                current = item.node;
+                convert(item.node, *item.parent, item.depth, pushChildren);
+                releaseGumboNode(item.node);
+                current = nullptr;
             }
-            case GUMBO_NODE_TEXT:
-            case GUMBO_NODE_WHITESPACE:
-            case GUMBO_NODE_CDATA: {
-                // Adjacent character runs form one text node, collected before it is inserted.
-                auto& text = node->v.text.text;
-                if (m_pendingParent != item.parent) {
-                    flushText();
-                    m_pendingParent = item.parent;
-                }
-                appendUTF8AsUTF16(m_pendingText, text, std::strlen(text));
-                break;
-            }
-            case GUMBO_NODE_COMMENT: {
-                std::u16string data;
-                appendUTF8AsUTF16(data, node->v.text.text, std::strlen(node->v.text.text));
-                insert(*item.parent, std::make_shared<DOMComment>(m_handle, std::move(data)));
-                break;
-            }
-            case GUMBO_NODE_DOCUMENT:
-                break;
-            }
+        } catch (...) {
+            if (current)
+                releaseGumboSubtree(current);
+            for (auto& item : stack)
+                releaseGumboSubtree(item.node);
+            throw;
         }
         flushText();
     }
 
 private:
+    template<typename PushChildren>
+    void convert(GumboNode* node, DOMNode& parent, unsigned depth, PushChildren& pushChildren)
+    {
+        switch (node->type) {
+        case GUMBO_NODE_ELEMENT:
+        case GUMBO_NODE_TEMPLATE: {
+            if (depth > DOMMaximumNestingDepth) {
+                // Too deep: the content joins the element at the cap.
+                pushChildren(node->v.element.children, &parent, depth);
+                break;
+            }
+            auto element = makeElement(node->v.element);
+            auto* raw = element.get();
+            insert(parent, std::move(element));
+            // A template's children form its contents.
+            DOMNode* childParent = raw;
+            if (node->type == GUMBO_NODE_TEMPLATE)
+                childParent = raw->content().get();
+            pushChildren(node->v.element.children, childParent, depth + 1);
+            break;
+        }
+        case GUMBO_NODE_TEXT:
+        case GUMBO_NODE_WHITESPACE:
+        case GUMBO_NODE_CDATA: {
+            // Adjacent character runs form one text node, collected before it is inserted.
+            auto& text = node->v.text.text;
+            if (m_pendingParent != &parent) {
+                flushText();
+                m_pendingParent = &parent;
+            }
+            appendUTF8AsUTF16(m_pendingText, text, std::strlen(text));
+            break;
+        }
+        case GUMBO_NODE_COMMENT: {
+            std::u16string data;
+            appendUTF8AsUTF16(data, node->v.text.text, std::strlen(node->v.text.text));
+            insert(parent, std::make_shared<DOMComment>(m_handle, std::move(data)));
+            break;
+        }
+        case GUMBO_NODE_DOCUMENT:
+            break;
+        }
+    }
+
     void insert(DOMNode& parent, std::shared_ptr<DOMNode> child)
     {
         flushText();
@@ -223,7 +269,7 @@ private:
         m_pendingText = {};
     }
 
-    static const GumboVector& childrenOf(const GumboNode* node)
+    static GumboVector& childrenOf(GumboNode* node)
     {
         return node->type == GUMBO_NODE_DOCUMENT ? node->v.document.children : node->v.element.children;
     }
@@ -257,6 +303,9 @@ private:
             name.resize(stop);
         for (auto& c : name)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        // The tokenizer reads a NUL in a tag name as U+FFFD.
+        for (auto nul = name.find('\0'); nul != std::string::npos; nul = name.find('\0', nul))
+            name.replace(nul, 1, "\xEF\xBF\xBD");
         if (element.tag_namespace != GUMBO_NAMESPACE_HTML && name.ends_with(GumboGuardNameMark))
             name.resize(name.size() - GumboGuardNameMark.size());
         if (element.tag_namespace == GUMBO_NAMESPACE_SVG) {
@@ -293,26 +342,40 @@ private:
     {
         for (unsigned i = 0; i < attributes.length; ++i) {
             auto* attribute = static_cast<const GumboAttribute*>(attributes.data[i]);
+            // Only attributes of foreign elements get a namespace (xlink:href, xml:lang, xmlns:x).
             std::u16string name;
+            const char16_t* attributeNamespace = nullptr;
             switch (attribute->attr_namespace) {
             case GUMBO_ATTR_NAMESPACE_XLINK:
                 name = u"xlink:";
+                attributeNamespace = XLinkNamespace;
                 break;
             case GUMBO_ATTR_NAMESPACE_XML:
                 name = u"xml:";
+                // The standard no longer adjusts xml:base; gumbo still does.
+                if (std::strcmp(attribute->name, "base"))
+                    attributeNamespace = XMLNamespace;
                 break;
             case GUMBO_ATTR_NAMESPACE_XMLNS:
                 if (std::strcmp(attribute->name, "xmlns"))
                     name = u"xmlns:";
+                attributeNamespace = XMLNSNamespace;
                 break;
             default:
                 break;
             }
+            size_t prefixLength = attributeNamespace && !name.empty() ? name.size() - 1 : 0;
             appendUTF8AsUTF16(name, attribute->name, std::strlen(attribute->name));
+            const DOMQualifiedName* namespacedName = nullptr;
+            if (attributeNamespace) {
+                std::u16string_view qualified(name);
+                namespacedName = DOMQualifiedName::intern(attributeNamespace, qualified.substr(0, prefixLength),
+                                                          qualified.substr(prefixLength ? prefixLength + 1 : 0));
+            }
             std::u16string value;
             appendUTF8AsUTF16(value, attribute->value, std::strlen(attribute->value));
             if (isNewAttribute(element, count, name))
-                element.appendAttributeWithoutChecks(std::move(name), std::move(value));
+                element.appendAttributeWithoutChecks(std::move(name), std::move(value), namespacedName);
         }
     }
 
@@ -323,11 +386,8 @@ private:
         std::string markup = ns == GUMBO_NAMESPACE_SVG ? "<svg " : ns == GUMBO_NAMESPACE_MATHML ? "<math " : "<p ";
         markup += piece;
         markup += '>';
-        GumboOptions options = kGumboDefaultOptions;
-        options.max_errors = 0;
-        GumboArena arena;
-        arena.install(options);
-        GumboOutput* output = gumbo_parse_with_options(&options, markup.data(), markup.size());
+        GumboParse parse(kGumboDefaultOptions, markup);
+        GumboOutput* output = parse.output();
         if (!output || !output->root)
             return;
         for (auto* node = output->root; node->type == GUMBO_NODE_ELEMENT && node->v.element.children.length;) {
@@ -350,7 +410,6 @@ private:
         return m_attributeNames.insert(name).second;
     }
 
-    DOMDocument& m_document;
     DOMDocumentHandlePtr m_handle;
     std::array<const DOMQualifiedName*, (GUMBO_TAG_LAST + 1) * 3> m_knownNames;
     DOMNode* m_pendingParent { nullptr };
@@ -359,6 +418,42 @@ private:
     const GumboGuardedInput* m_guarded { nullptr };
     const char* m_markup { nullptr };
 };
+
+// The number of the document's leading comments (an XML declaration is one)
+// that come before its doctype: gumbo keeps the doctype apart from the
+// document's children.
+unsigned commentsBeforeDoctype(const GumboDocument& document, std::string_view source)
+{
+    auto skipSpace = [&](size_t at) {
+        while (at < source.size() && (source[at] == ' ' || source[at] == '\t' || source[at] == '\n' || source[at] == '\r' || source[at] == '\f'))
+            ++at;
+        return at;
+    };
+    unsigned count = 0;
+    size_t position = 0;
+    for (unsigned i = 0; i < document.children.length; ++i) {
+        auto* child = static_cast<const GumboNode*>(document.children.data[i]);
+        if (child->type != GUMBO_NODE_COMMENT)
+            break;
+        auto& text = child->v.text.original_text;
+        if (!text.data || text.data < source.data() || text.data > source.data() + source.size())
+            break;
+        size_t start = static_cast<size_t>(text.data - source.data());
+        if (skipSpace(position) != start)
+            break;
+        position = start + text.length;
+        ++count;
+    }
+    position = skipSpace(position);
+    constexpr std::string_view doctype = "<!doctype";
+    if (source.size() - position < doctype.size())
+        return 0;
+    for (size_t i = 0; i < doctype.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(source[position + i])) != doctype[i])
+            return 0;
+    }
+    return count;
+}
 
 } // namespace
 
@@ -373,25 +468,27 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
     if (guarded.changed)
         utf8 = guarded.markup;
 
-    GumboOptions options = kGumboDefaultOptions;
-    options.max_errors = 0;
-    GumboArena arena;
-    arena.install(options);
-    GumboOutput* output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
+    GumboParse parse(kGumboDefaultOptions, utf8);
+    GumboOutput* output = parse.output();
     if (!output)
         return document;
     auto& source = output->document->v.document;
+    // The doctype goes in after the comments that came before it, once the
+    // tree is built (which releases gumbo's nodes as it goes).
+    std::shared_ptr<DOMDocumentType> doctype;
+    unsigned commentsBefore = 0;
     if (source.has_doctype) {
-        document->insertChild(document->createDocumentType(toUTF16(source.name ? source.name : ""),
-                                                           toUTF16(source.public_identifier ? source.public_identifier : ""),
-                                                           toUTF16(source.system_identifier ? source.system_identifier : "")),
-                              nullptr);
+        doctype = document->createDocumentType(toUTF16(source.name ? source.name : ""),
+                                               toUTF16(source.public_identifier ? source.public_identifier : ""),
+                                               toUTF16(source.system_identifier ? source.system_identifier : ""));
+        commentsBefore = commentsBeforeDoctype(source, utf8);
     }
     GumboTreeBuilder builder(*document, guarded, utf8);
     builder.buildChildren(output->document, *document);
+    if (doctype)
+        document->insertChild(doctype, document->childAt(commentsBefore));
     if (hasControls)
         restoreControlCharacters(*document);
-    // The arena releases gumbo's tree.
     return document;
 }
 
@@ -400,9 +497,14 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
 {
     if (!document.isHTMLDocument())
         return parseXMLFragment(document, markup, context);
+    return parseHTMLFragment(document, markup, context);
+}
+
+std::shared_ptr<DOMDocumentFragment> parseHTMLFragment(DOMDocument& document, std::u16string_view markup,
+                                                       const DOMElement* context)
+{
     auto fragment = document.createDocumentFragment();
     GumboOptions options = kGumboDefaultOptions;
-    options.max_errors = 0;
     options.fragment_context = GUMBO_TAG_BODY;
     options.fragment_namespace = GUMBO_NAMESPACE_HTML;
     GumboGuardContext guardContext;
@@ -422,8 +524,6 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
         GumboTag tag = gumbo_tag_enum(contextName.c_str());
         // An unknown context behaves as an ordinary element would: like a DIV.
         options.fragment_context = tag == GUMBO_TAG_UNKNOWN ? GUMBO_TAG_DIV : tag;
-        if (tag == GUMBO_TAG_HTML)
-            options.fragment_context = GUMBO_TAG_BODY;
         // A foreign context that gumbo would take for an HTML table or select part is its
         // namespace's root element to it: the content parses the same.
         if (options.fragment_namespace != GUMBO_NAMESPACE_HTML
@@ -436,9 +536,8 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
     auto guarded = guardGumboInput(utf8, guardContext, DOMMaximumNestingDepth);
     if (guarded.changed)
         utf8 = std::move(guarded.markup);
-    GumboArena arena;
-    arena.install(options);
-    GumboOutput* output = gumbo_parse_with_options(&options, utf8.data(), utf8.size());
+    GumboParse parse(options, utf8);
+    GumboOutput* output = parse.output();
     if (!output)
         return fragment;
     GumboTreeBuilder builder(document, guarded, utf8);

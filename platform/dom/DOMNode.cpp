@@ -8,6 +8,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/dom/DOMSerializer.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace brevanton {
@@ -207,14 +208,18 @@ bool DOMNode::isEqualNode(const DOMNode* other) const
         if (&a->qualifiedName() != &b->qualifiedName() || a->attributeCount() != b->attributeCount())
             return false;
         for (auto& attribute : a->attributeList()) {
-            auto* value = b->attributeValue(attribute.name);
-            if (!value || *value != attribute.value)
+            auto* match = std::find_if(b->attributeList().begin(), b->attributeList().end(), [&](auto& candidate) {
+                return candidate.namespaceURI() == attribute.namespaceURI()
+                    && candidate.localName() == attribute.localName();
+            });
+            if (match == b->attributeList().end() || match->value != attribute.value)
                 return false;
         }
         break;
     }
     case ATTRIBUTE_NODE:
-        if (static_cast<const DOMAttr*>(this)->name() != static_cast<const DOMAttr*>(other)->name()
+        if (static_cast<const DOMAttr*>(this)->namespaceURI() != static_cast<const DOMAttr*>(other)->namespaceURI()
+            || static_cast<const DOMAttr*>(this)->localName() != static_cast<const DOMAttr*>(other)->localName()
             || nodeValue() != other->nodeValue())
             return false;
         break;
@@ -726,6 +731,17 @@ std::shared_ptr<DOMNode> DOMNode::cloneNodeInto(DOMDocument* document, bool deep
     auto copy = cloneSelf(document);
     if (!copy || !deep)
         return copy;
+    // A template's contents are copied into the copy's own contents.
+    auto copyTemplateContent = [](const DOMNode& source, DOMNode& copy) {
+        auto* content = toElement(&source) ? static_cast<const DOMElement&>(source).templateContent() : nullptr;
+        if (!content || !content->first())
+            return;
+        auto copyContent = static_cast<DOMElement&>(copy).content();
+        auto* contentDocument = copyContent->document();
+        for (auto* c = content->first(); c; c = c->m_nextSibling.get())
+            static_cast<DOMNode*>(copyContent.get())->linkChild(c->cloneNodeInto(contentDocument, true), nullptr);
+    };
+    copyTemplateContent(*this, *copy);
     auto* childDocument = copy->isDocumentNode() ? static_cast<DOMDocument*>(copy.get()) : document;
     // Iterative deep copy: (source, copy parent) pairs.
     std::vector<std::pair<const DOMNode*, DOMNode*>> stack;
@@ -737,6 +753,7 @@ std::shared_ptr<DOMNode> DOMNode::cloneNodeInto(DOMDocument* document, bool deep
         auto childCopy = source->cloneSelf(childDocument);
         auto* raw = childCopy.get();
         parent->linkChild(std::move(childCopy), nullptr);
+        copyTemplateContent(*source, *raw);
         for (auto* c = source->last(); c; c = c->m_previousSibling)
             stack.emplace_back(c, raw);
     }
@@ -771,6 +788,10 @@ void DOMNode::setDocumentHandleForSubtree(const DOMDocumentHandlePtr& handle)
                     attribute.node->becomeRoot(handle.get());
                 }
             }
+            // Template contents move to the new document's template contents owner.
+            if (auto* content = element->templateContent(); content && newDocument
+                && content->document() != &newDocument->templateContentsOwnerDocument())
+                content->setDocumentHandleForSubtree(newDocument->templateContentsOwnerDocument().documentHandle());
         }
     }
 }

@@ -1,7 +1,9 @@
 // Parsing markup into DOM trees: HTML through gumbo, XML and XHTML through
-// libxml2 with no network access and no external entities. Both take text
-// decoded to UTF-8 (DocumentTextDecoding.h). Nesting deeper than DOMMaximumNestingDepth is
-// flattened into the element at that depth.
+// libxml2 with no network access and no external entities (an XML document
+// that is not well-formed is refused with the parser's line and column, never
+// recovered in part). Both take text decoded to UTF-8 (DocumentTextDecoding.h).
+// Nesting deeper than DOMMaximumNestingDepth is flattened into the element at
+// that depth.
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -21,9 +23,13 @@ inline constexpr unsigned DOMMaximumNestingDepth = 512;
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8);
 // The XML declaration and the DOCTYPE's internal subset are kept as written.
 std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outError);
-// Markup parsed in the context of `context` (BODY when null), owned by `document`.
+// Markup parsed in the context of `context` (BODY when null), owned by
+// `document`: HTML in HTML documents, XML otherwise. XML markup that is not
+// well-formed is parsed as HTML.
 std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u16string_view markup,
                                                    const DOMElement* context);
+std::shared_ptr<DOMDocumentFragment> parseHTMLFragment(DOMDocument& document, std::u16string_view markup,
+                                                       const DOMElement* context);
 std::shared_ptr<DOMDocumentFragment> parseXMLFragment(DOMDocument& document, std::u16string_view markup,
                                                       const DOMElement* context);
 

@@ -176,27 +176,40 @@ void closeNode(const DOMNode& node, std::u16string& into)
     }
 }
 
+// A template's children are those of its contents.
+const DOMNode& childrenSource(const DOMNode& node)
+{
+    auto* element = toElement(&node);
+    auto* content = element ? element->templateContent() : nullptr;
+    return content ? *content : node;
+}
+
 void serializeSubtree(const DOMNode& root, bool includeRoot, std::u16string& into)
 {
     bool xml = isXMLTree(root);
     if (includeRoot && !openNode(root, into, xml))
         return;
-    const DOMNode* node = root.first();
+    auto& source = childrenSource(root);
+    const DOMNode* node = source.first();
     while (node) {
-        if (openNode(*node, into, xml) && node->first()) {
-            node = node->first();
-            continue;
-        }
-        if (node->isElementNode() && !(static_cast<const DOMElement*>(node)->isHTMLElement()
-                                       && isHTMLVoidElementName(static_cast<const DOMElement*>(node)->localName())))
-            closeNode(*node, into);
-        // Climb until a next sibling, closing the ancestors left behind.
-        while (node && node != &root && !node->next()) {
-            node = node->parent();
-            if (node && node != &root)
+        if (openNode(*node, into, xml)) {
+            auto& children = childrenSource(*node);
+            if (&children != node) {
+                serializeSubtree(children, false, into);
+                closeNode(*node, into);
+            } else if (node->first()) {
+                node = node->first();
+                continue;
+            } else
                 closeNode(*node, into);
         }
-        if (!node || node == &root)
+        // Climb until a next sibling, closing the ancestors left behind.
+        while (node && node != &source && !node->next()) {
+            node = node->parent();
+            if (node && node != &source)
+                closeNode(*node, into);
+        }
+        if (!node || node == &source)
             break;
         node = node->next();
     }

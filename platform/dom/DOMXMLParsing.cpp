@@ -13,13 +13,18 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace brevanton {
 
 namespace {
 
-constexpr int xmlParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_RECOVER;
+// Never in recovery mode: a tree that recovery cut short must not be taken for
+// the document. No depth or text size limit either: the tree builder flattens
+// what is nested too deeply, and entities are expanded by our own bounded code.
+constexpr int xmlParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE;
 
 std::u16string fromXML(const xmlChar* text)
 {
@@ -38,9 +43,65 @@ std::u16string attributeValue(xmlAttr* attribute)
 }
 
 // Internal entities may refer to each other: expansion is bounded in depth
-// and in total size per parse, so an entity bomb expands to a bounded text.
-constexpr size_t maximumEntityExpansion = 1 << 20;
+// and in total size per parse; a document whose entities expand past the
+// bound (an entity bomb) is refused rather than loaded cut short.
+constexpr size_t maximumEntityExpansion = 8 << 20;
 constexpr unsigned maximumEntityDepth = 16;
+
+void appendCodePointAsUTF8(unsigned codePoint, std::string& into)
+{
+    std::u16string character;
+    if (codePoint >= 0x10000) {
+        codePoint -= 0x10000;
+        character += static_cast<char16_t>(0xD800 + (codePoint >> 10));
+        character += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
+    } else
+        character += static_cast<char16_t>(codePoint);
+    into += toUTF8(character);
+}
+
+// The code point of a character reference's digits ("38", "x26"); 0 when invalid.
+unsigned characterReferenceValue(std::string_view digits)
+{
+    bool hex = !digits.empty() && (digits[0] == 'x' || digits[0] == 'X');
+    if (hex)
+        digits.remove_prefix(1);
+    if (digits.empty() || digits.size() > 8)
+        return 0;
+    unsigned value = 0;
+    for (char c : digits) {
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            return 0;
+        value = value * (hex ? 16 : 10) + digit;
+    }
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    return value;
+}
+
+// The code point of one of HTML 4's named characters, 0 for another name.
+// libxml2 looks names up one by one through its table; this map is built
+// from it once (its values all lie below U+3000).
+unsigned htmlNamedCharacter(const std::string& name)
+{
+    static const auto table = [] {
+        std::unordered_map<std::string, unsigned> names;
+        for (unsigned value = 1; value < 0x3000; ++value) {
+            if (auto* description = htmlEntityValueLookup(value))
+                names.emplace(description->name, description->value);
+        }
+        return names;
+    }();
+    auto found = table.find(name);
+    return found == table.end() ? 0 : found->second;
+}
 
 void expandEntity(xmlDoc* doc, xmlEntity* entity, unsigned depth, size_t& budget, std::string& into)
 {
@@ -51,24 +112,28 @@ void expandEntity(xmlDoc* doc, xmlEntity* entity, unsigned depth, size_t& budget
     for (size_t i = 0; i < length && budget;) {
         if (content[i] == '&') {
             const char* semicolon = static_cast<const char*>(std::memchr(content + i, ';', length - i));
-            if (semicolon && semicolon > content + i + 1 && content[i + 1] != '#') {
+            if (semicolon && semicolon > content + i + 1 && content[i + 1] == '#') {
+                // A character reference left in the replacement text (written as "&#38;#38;").
+                if (unsigned codePoint = characterReferenceValue(std::string_view(content + i + 2, semicolon))) {
+                    appendCodePointAsUTF8(codePoint, into);
+                    --budget;
+                    i = static_cast<size_t>(semicolon - content) + 1;
+                    continue;
+                }
+            } else if (semicolon && semicolon > content + i + 1) {
                 std::string name(content + i + 1, semicolon);
                 xmlEntity* reference = xmlGetDocEntity(doc, reinterpret_cast<const xmlChar*>(name.c_str()));
                 if (reference && reference->etype == XML_INTERNAL_GENERAL_ENTITY) {
                     if (depth < maximumEntityDepth && reference != entity)
                         expandEntity(doc, reference, depth + 1, budget, into);
+                } else if (reference && reference->etype == XML_INTERNAL_PREDEFINED_ENTITY) {
+                    // &amp; &lt; &gt; &quot; &apos;
+                    if (reference->content)
+                        into += reinterpret_cast<const char*>(reference->content);
+                    --budget;
                 } else if (!reference) {
-                    if (auto* description = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str()))) {
-                        std::u16string character;
-                        unsigned codePoint = description->value;
-                        if (codePoint >= 0x10000) {
-                            codePoint -= 0x10000;
-                            character += static_cast<char16_t>(0xD800 + (codePoint >> 10));
-                            character += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
-                        } else
-                            character += static_cast<char16_t>(codePoint);
-                        into += toUTF8(character);
-                    }
+                    if (unsigned codePoint = htmlNamedCharacter(name))
+                        appendCodePointAsUTF8(codePoint, into);
                 }
                 i = static_cast<size_t>(semicolon - content) + 1;
                 continue;
@@ -113,9 +178,12 @@ public:
                     break;
                 }
                 auto element = makeElement(node);
-                auto* raw = element.get();
                 item.parent->insertChild(element, nullptr);
-                pushSiblings(node->children, raw, item.depth + 1);
+                // An XHTML template's children form its contents.
+                DOMNode* childParent = element.get();
+                if (element->hasTagName(u"template"))
+                    childParent = element->content().get();
+                pushSiblings(node->children, childParent, item.depth + 1);
                 break;
             }
             case XML_TEXT_NODE:
@@ -141,16 +209,10 @@ public:
                     expandEntity(node->doc, entity, 0, m_entityBudget, expanded);
                     appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(expanded.c_str())));
                 } else if (!entity || entity->etype != XML_EXTERNAL_GENERAL_PARSED_ENTITY) {
-                    if (auto* description = htmlEntityLookup(node->name)) {
-                        std::u16string text;
-                        unsigned codePoint = description->value;
-                        if (codePoint >= 0x10000) {
-                            codePoint -= 0x10000;
-                            text += static_cast<char16_t>(0xD800 + (codePoint >> 10));
-                            text += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
-                        } else
-                            text += static_cast<char16_t>(codePoint);
-                        appendText(*item.parent, text);
+                    if (unsigned codePoint = htmlNamedCharacter(reinterpret_cast<const char*>(node->name))) {
+                        std::string text;
+                        appendCodePointAsUTF8(codePoint, text);
+                        appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(text.c_str())));
                     }
                 }
                 break;
@@ -160,6 +222,8 @@ public:
             }
         }
     }
+
+    bool exhaustedEntityExpansion() const { return !m_entityBudget; }
 
 private:
     void appendText(DOMNode& parent, std::u16string text)
@@ -179,16 +243,22 @@ private:
         std::u16string prefix = node->ns && node->ns->prefix ? fromXML(node->ns->prefix) : std::u16string();
         auto element = std::make_shared<DOMElement>(m_handle, DOMQualifiedName::intern(ns, prefix, fromXML(node->name)));
         for (xmlNs* declaration = node->nsDef; declaration; declaration = declaration->next) {
-            std::u16string name = declaration->prefix ? u"xmlns:" + fromXML(declaration->prefix) : u"xmlns";
-            element->appendAttributeWithoutChecks(std::move(name), fromXML(declaration->href));
+            std::u16string prefix = declaration->prefix ? fromXML(declaration->prefix) : std::u16string();
+            auto* namespacedName = prefix.empty() ? DOMQualifiedName::intern(XMLNSNamespace, {}, u"xmlns")
+                                                  : DOMQualifiedName::intern(XMLNSNamespace, u"xmlns", prefix);
+            element->appendAttributeWithoutChecks(namespacedName->qualifiedName, fromXML(declaration->href),
+                                                  namespacedName);
         }
         for (xmlAttr* attribute = node->properties; attribute; attribute = attribute->next) {
-            std::u16string name;
-            if (attribute->ns && attribute->ns->prefix)
-                name = fromXML(attribute->ns->prefix) + u":";
-            name += fromXML(attribute->name);
+            std::u16string localName = fromXML(attribute->name);
+            const DOMQualifiedName* namespacedName = nullptr;
+            if (attribute->ns && attribute->ns->href) {
+                std::u16string prefix = attribute->ns->prefix ? fromXML(attribute->ns->prefix) : std::u16string();
+                namespacedName = DOMQualifiedName::intern(fromXML(attribute->ns->href), prefix, localName);
+            }
+            std::u16string name = namespacedName ? namespacedName->qualifiedName : localName;
             if (!element->hasAttribute(name))
-                element->appendAttributeWithoutChecks(std::move(name), attributeValue(attribute));
+                element->appendAttributeWithoutChecks(std::move(name), attributeValue(attribute), namespacedName);
         }
         return element;
     }
@@ -213,13 +283,17 @@ size_t skipPast(std::string_view text, size_t at, std::string_view terminator)
 // References to names that are neither predefined nor declared become
 // numeric references. Comments, CDATA sections, processing instructions and
 // the doctype are copied unchanged. UTF-16 input is left to the parser.
-std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
+// `firstUndeclared` receives the offset of the first reference to a name that
+// is none of these (which the parser would drop without failing), or npos.
+std::string replaceUndeclaredHTMLReferences(std::string_view bytes, size_t* firstUndeclared = nullptr)
 {
+    if (firstUndeclared)
+        *firstUndeclared = std::string_view::npos;
     if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
         return std::string(bytes);
     if (bytes.find('&') == std::string_view::npos)
         return std::string(bytes);
-    std::vector<std::string> declared;
+    std::unordered_set<std::string> declared;
     std::string result;
     result.reserve(bytes.size());
     size_t i = 0;
@@ -258,7 +332,7 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
                     size_t nameStart = subset.find_first_not_of(" \t\r\n%", at + 8);
                     size_t nameEnd = subset.find_first_of(" \t\r\n", nameStart);
                     if (nameStart != std::string_view::npos && nameEnd != std::string_view::npos)
-                        declared.emplace_back(subset.substr(nameStart, nameEnd - nameStart));
+                        declared.emplace(subset.substr(nameStart, nameEnd - nameStart));
                 }
             }
             if (end > i) {
@@ -267,20 +341,26 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
                 continue;
             }
         } else if (c == '&') {
+            auto isNameCharacter = [](char d) {
+                return (d >= 'a' && d <= 'z') || (d >= 'A' && d <= 'Z') || (d >= '0' && d <= '9') || d == '-' || d == '_'
+                    || d == '.' || d == ':' || static_cast<unsigned char>(d) >= 0x80;
+            };
             size_t nameEnd = i + 1;
-            while (nameEnd < bytes.size() && nameEnd - i <= 32
-                   && ((bytes[nameEnd] >= 'a' && bytes[nameEnd] <= 'z') || (bytes[nameEnd] >= 'A' && bytes[nameEnd] <= 'Z')
-                       || (bytes[nameEnd] >= '0' && bytes[nameEnd] <= '9')))
+            while (nameEnd < bytes.size() && isNameCharacter(bytes[nameEnd]))
                 ++nameEnd;
-            if (nameEnd < bytes.size() && bytes[nameEnd] == ';' && nameEnd > i + 1) {
+            bool startsName = nameEnd > i + 1 && !(bytes[i + 1] >= '0' && bytes[i + 1] <= '9') && bytes[i + 1] != '-'
+                && bytes[i + 1] != '.';
+            if (nameEnd < bytes.size() && bytes[nameEnd] == ';' && startsName) {
                 std::string name(bytes.substr(i + 1, nameEnd - i - 1));
                 bool predefined = name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
-                if (!predefined && std::find(declared.begin(), declared.end(), name) == declared.end()) {
-                    if (auto* description = htmlEntityLookup(reinterpret_cast<const xmlChar*>(name.c_str()))) {
-                        result += "&#" + std::to_string(description->value) + ";";
+                if (!predefined && !declared.contains(name)) {
+                    if (auto value = htmlNamedCharacter(name)) {
+                        result += "&#" + std::to_string(value) + ";";
                         i = nameEnd + 1;
                         continue;
                     }
+                    if (firstUndeclared && *firstUndeclared == std::string_view::npos)
+                        *firstUndeclared = i;
                 }
             }
         }
@@ -299,21 +379,78 @@ void ensureParserInitialized()
     (void)initialized;
 }
 
+// Parses `input` as a well-formed XML document; null with the parser's
+// message, line and column otherwise.
+xmlDoc* readWellFormedXML(std::string_view input, const char* encoding, int extraOptions, Error* outError)
+{
+    xmlParserCtxt* context = xmlNewParserCtxt();
+    if (!context) {
+        setDOMError(outError, DOMExceptionCode::SyntaxError, u"The XML document could not be read.");
+        return nullptr;
+    }
+    xmlDoc* source = xmlCtxtReadMemory(context, input.data(), static_cast<int>(input.size()), nullptr, encoding,
+                                       xmlParseOptions | extraOptions);
+    if (source && (!context->wellFormed || !xmlDocGetRootElement(source))) {
+        xmlFreeDoc(source);
+        source = nullptr;
+    }
+    if (!source && outError) {
+        xmlError* failure = xmlCtxtGetLastError(context);
+        std::u16string message = u"The XML document is not well-formed";
+        Error error(DOMErrorDomain, static_cast<int64_t>(DOMExceptionCode::SyntaxError), Dictionary {});
+        if (failure && failure->code != XML_ERR_OK) {
+            std::string reason = failure->message ? failure->message : "";
+            while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
+                reason.pop_back();
+            message += u": line " + toUTF16(std::to_string(failure->line)) + u", column "
+                + toUTF16(std::to_string(failure->int2)) + u": " + toUTF16(reason);
+            error.userInfo()[DOMErrorLineNumberKey] = Value(failure->line);
+            error.userInfo()[DOMErrorColumnNumberKey] = Value(failure->int2);
+        } else
+            message += u": it has no root element";
+        error.userInfo()[Error::LocalizedDescriptionKey] = Value(message + u".");
+        *outError = error;
+    }
+    xmlFreeParserCtxt(context);
+    return source;
+}
+
+// A reference to an entity that is declared nowhere, at `offset` in `text`.
+void setUndeclaredEntityError(std::string_view text, size_t offset, Error* outError)
+{
+    if (!outError)
+        return;
+    size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+    lineStart = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+    int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(lineStart), '\n'));
+    int column = 1 + static_cast<int>(offset - lineStart);
+    auto end = text.find(';', offset);
+    auto reference = toUTF16(text.substr(offset, end - offset + 1));
+    Error error(DOMErrorDomain, static_cast<int64_t>(DOMExceptionCode::SyntaxError), Dictionary {});
+    error.userInfo()[DOMErrorLineNumberKey] = Value(line);
+    error.userInfo()[DOMErrorColumnNumberKey] = Value(column);
+    error.userInfo()[Error::LocalizedDescriptionKey] = Value(u"The XML document is not well-formed: line "
+        + toUTF16(std::to_string(line)) + u", column " + toUTF16(std::to_string(column)) + u": the entity "
+        + reference + u" is not declared.");
+    *outError = error;
+}
+
 } // namespace
 
 std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outError)
 {
     ensureParserInitialized();
-    auto input = replaceUndeclaredHTMLReferences(utf8);
-    // The text is UTF-8 whatever the declaration says it was read from.
-    xmlDoc* source = xmlReadMemory(input.data(), static_cast<int>(input.size()), nullptr, "UTF-8",
-                                   xmlParseOptions | XML_PARSE_IGNORE_ENC);
-    if (!source || !xmlDocGetRootElement(source)) {
-        if (source)
-            xmlFreeDoc(source);
-        setDOMError(outError, DOMExceptionCode::SyntaxError, u"The XML document could not be read.");
+    size_t undeclared;
+    auto input = replaceUndeclaredHTMLReferences(utf8, &undeclared);
+    if (undeclared != std::string_view::npos) {
+        // The parser would drop the reference and go on: refuse the document instead.
+        setUndeclaredEntityError(utf8, undeclared, outError);
         return nullptr;
     }
+    // The text is UTF-8 whatever the declaration says it was read from.
+    xmlDoc* source = readWellFormedXML(input, "UTF-8", XML_PARSE_IGNORE_ENC, outError);
+    if (!source)
+        return nullptr;
     auto document = DOMDocument::create(DOMDocument::Kind::XML);
     auto prolog = scanXMLProlog(utf8);
     document->setXMLDeclaration(std::move(prolog.declaration));
@@ -328,6 +465,11 @@ std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outE
     XMLTreeBuilder builder(*document);
     builder.buildChildren(source->children, *document);
     xmlFreeDoc(source);
+    if (builder.exhaustedEntityExpansion()) {
+        setDOMError(outError, DOMExceptionCode::SyntaxError,
+                    u"The XML document's entities expand to more text than a document can hold.");
+        return nullptr;
+    }
     return document;
 }
 
@@ -352,10 +494,13 @@ std::shared_ptr<DOMDocumentFragment> parseXMLFragment(DOMDocument& document, std
         }
         wrapped += "\"";
     }
-    wrapped += ">" + replaceUndeclaredHTMLReferences(toUTF8(markup)) + "</fragment-root>";
-    xmlDoc* source = xmlReadMemory(wrapped.data(), static_cast<int>(wrapped.size()), nullptr, "UTF-8", xmlParseOptions);
-    if (!source)
-        return fragment;
+    size_t undeclared;
+    wrapped += ">" + replaceUndeclaredHTMLReferences(toUTF8(markup), &undeclared) + "</fragment-root>";
+    xmlDoc* source = undeclared == std::string_view::npos ? readWellFormedXML(wrapped, "UTF-8", 0, nullptr) : nullptr;
+    if (!source) {
+        // Markup that is not well-formed is read as HTML would read it, whole.
+        return parseHTMLFragment(document, markup, context);
+    }
     if (xmlNode* root = xmlDocGetRootElement(source)) {
         XMLTreeBuilder builder(document);
         builder.buildChildren(root->children, *fragment);

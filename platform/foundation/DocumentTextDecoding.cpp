@@ -218,10 +218,32 @@ std::optional<std::u16string> declaredXMLEncoding(std::string_view bytes)
     return std::nullopt;
 }
 
-bool isValidUTF8(std::string_view bytes)
+// Well-formed UTF-8: no overlong forms, surrogates or code points past U+10FFFF.
+bool isValidUTF8(std::string_view text)
 {
-    std::u16string scratch;
-    return decodeUTF8Strictly(bytes, scratch);
+    auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    auto* end = p + text.size();
+    while (p < end) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        unsigned char lead = *p;
+        size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+        if (!length || static_cast<size_t>(end - p) < length)
+            return false;
+        unsigned char second = p[1];
+        unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high)
+            return false;
+        for (size_t i = 2; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        }
+        p += length;
+    }
+    return true;
 }
 
 std::u16string byteOrderMarkEncoding(std::string_view bytes)
@@ -257,6 +279,7 @@ DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSynta
         result.encoding = isValidUTF8(bytes) ? u"UTF-8" : u"windows-1252";
 
     if (result.encoding == u"UTF-8") {
+        // Bytes that are not UTF-8 become U+FFFD.
         result.utf8 = isValidUTF8(bytes) ? std::string(bytes) : toUTF8(toUTF16(bytes));
         return result;
     }

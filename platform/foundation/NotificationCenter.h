@@ -14,8 +14,10 @@
 
 #include "platform/foundation/Value.h"
 
+#include <any>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -27,6 +29,8 @@ struct Notification {
     std::string name;
     const void* object { nullptr };
     Dictionary userInfo;
+    // Objects with identity (frames, nodes) that a property-list value cannot carry.
+    std::map<std::string, std::any, std::less<>> userObjects;
 };
 
 class NotificationCenter;

@@ -65,6 +65,7 @@ struct RunLoop::Private {
     ObserverID nextObserverID { 1 };
 
     int wakeFD { -1 };
+    int turnDepth { 0 }; // turns running on the loop's thread, nested ones included
 
     bool manualClock { false };
     Date manualNow;
@@ -352,10 +353,20 @@ void RunLoop::removeEndOfTurnObserver(ObserverID identifier)
     observers.erase(it);
 }
 
+bool RunLoop::isInNestedTurn() const
+{
+    return m_private->turnDepth > 1;
+}
+
 bool RunLoop::runOnce(double maxWaitSeconds)
 {
     auto& d = *m_private;
     bool didWork = false;
+    struct TurnDepth {
+        int& depth;
+        explicit TurnDepth(int& depth) : depth(depth) { ++depth; }
+        ~TurnDepth() { --depth; }
+    } turnDepth(d.turnDepth);
 
     // What to poll, and how long to wait.
     struct PolledSource {

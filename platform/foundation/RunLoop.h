@@ -154,6 +154,10 @@ public:
     // `maxWaitSeconds` (real time) for something to be. Answers whether any
     // block, timer or source ran.
     bool runOnce(double maxWaitSeconds = 0);
+    // True while the running turn was started from inside another turn (a
+    // block that waits by running the loop), so that end-of-turn work meant
+    // for a whole event (undo grouping) waits for the outermost turn.
+    bool isInNestedTurn() const;
     // Runs turns until `condition` holds (checked before each turn) or
     // `timeoutSeconds` of real time passed; answers whether the condition held.
     bool runUntil(const std::function<bool()>& condition, double timeoutSeconds);

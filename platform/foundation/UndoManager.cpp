@@ -4,6 +4,8 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <deque>
 #include <vector>
@@ -14,12 +16,22 @@ namespace {
 
 struct UndoAction {
     const void* target;
+    std::shared_ptr<const void> keptAlive; // the target, when the registration keeps it alive
     std::function<void()> action;
+    bool removed { false }; // removed while its group was being replayed
 };
 
 struct UndoGroup {
     std::vector<UndoAction> actions; // in registration order
     std::u16string actionName;
+};
+
+// What a removal takes out of the stacks is released only once the stacks
+// are consistent again: a closure or target being destroyed may call back
+// into the undo manager.
+struct Released {
+    std::vector<UndoGroup> groups;
+    std::vector<UndoAction> actions;
 };
 
 } // namespace
@@ -34,6 +46,9 @@ struct UndoManager::Private {
     int level { 0 };
     bool automaticGroupOpen { false };
 
+    // The group whose actions are running (undo or redo), held by replay().
+    UndoGroup* replaying { nullptr };
+
     bool groupsByEvent { true };
     bool undoing { false };
     bool redoing { false };
@@ -45,10 +60,12 @@ struct UndoManager::Private {
 
     void post(const char* name) { NotificationCenter::defaultCenter().post(name, &owner); }
 
-    void trim(std::deque<UndoGroup>& stack)
+    void trim(std::deque<UndoGroup>& stack, Released& released)
     {
-        while (levelsOfUndo && stack.size() > levelsOfUndo)
+        while (levelsOfUndo && stack.size() > levelsOfUndo) {
+            released.groups.push_back(std::move(stack.front()));
             stack.pop_front();
+        }
     }
 
     void openTopLevel(bool automatic)
@@ -69,22 +86,38 @@ struct UndoManager::Private {
         openGroup = UndoGroup();
         level = 0;
         automaticGroupOpen = false;
+        Released released;
         if (!group.actions.empty()) {
             auto& stack = undoing ? redoStack : undoStack;
             stack.push_back(std::move(group));
-            trim(stack);
+            trim(stack, released);
         }
         post(DidCloseUndoGroupNotification);
     }
 
     void endOfTurn()
     {
+        // A turn run from inside another (a block waiting on the loop) is
+        // still part of the outer turn's event.
+        if (RunLoop::main().isInNestedTurn())
+            return;
         if (automaticGroupOpen && level == 1 && !undoing && !redoing)
             closeTopLevel();
     }
 
+    // Closes the one open group before an undo or redo.
+    void closeBeforeReplay(const char* operation)
+    {
+        BREVANTON_ASSERT(!undoing && !redoing, fmt::format("{} called while undoing or redoing", operation));
+        if (level == 1)
+            closeTopLevel();
+        BREVANTON_ASSERT(level == 0, fmt::format("{} called with nested undo groups open", operation));
+    }
+
     // Runs `group`'s actions last-registered first, collecting what they
-    // register into a new top-level group.
+    // register into a new top-level group named like `group` until an action
+    // names it. The group's closures (and the targets they keep alive) live
+    // until every action has run.
     void replay(UndoGroup group, bool asUndo)
     {
         bool& flag = asUndo ? undoing : redoing;
@@ -93,32 +126,50 @@ struct UndoManager::Private {
         openGroup.actionName = group.actionName;
         level = 1;
         automaticGroupOpen = false;
+        replaying = &group;
         struct Finish {
             Private& d;
             bool& flag;
             ~Finish()
             {
+                d.replaying = nullptr;
                 d.level = 1;
                 d.closeTopLevel();
                 flag = false;
             }
         } finish { *this, flag };
-        for (auto it = group.actions.rbegin(); it != group.actions.rend(); ++it) {
-            if (it->action)
-                it->action();
+        for (size_t i = group.actions.size(); i-- > 0;) {
+            // Indexing, not iterators: nothing is erased from a replayed
+            // group, but an action may mark later ones removed.
+            auto& action = group.actions[i];
+            if (!action.removed && action.action)
+                action.action();
         }
     }
 
-    static void removeTarget(UndoGroup& group, const void* target)
+    void removeTarget(UndoGroup& group, const void* target, Released& released)
     {
-        std::erase_if(group.actions, [&](auto& action) { return action.target == target; });
+        std::vector<UndoAction> kept;
+        for (auto& action : group.actions)
+            (action.target == target ? released.actions : kept).push_back(std::move(action));
+        group.actions = std::move(kept);
     }
 
-    static void removeTarget(std::deque<UndoGroup>& stack, const void* target)
+    void removeTarget(std::deque<UndoGroup>& stack, const void* target, Released& released)
     {
         for (auto& group : stack)
-            removeTarget(group, target);
+            removeTarget(group, target, released);
         std::erase_if(stack, [](auto& group) { return group.actions.empty(); });
+    }
+
+    void markReplayingRemoved(const void* target, bool all)
+    {
+        if (!replaying)
+            return;
+        for (auto& action : replaying->actions) {
+            if (all || action.target == target)
+                action.removed = true;
+        }
     }
 };
 
@@ -130,10 +181,25 @@ UndoManager::UndoManager()
 
 UndoManager::~UndoManager()
 {
-    RunLoop::main().removeEndOfTurnObserver(m_private->turnObserver);
+    auto& d = *m_private;
+    RunLoop::main().removeEndOfTurnObserver(d.turnObserver);
+    // Released while the manager is still whole: a target going away may
+    // remove its actions from it.
+    std::deque<UndoGroup> undoStack = std::move(d.undoStack);
+    std::deque<UndoGroup> redoStack = std::move(d.redoStack);
+    UndoGroup openGroup = std::move(d.openGroup);
+    d.undoStack.clear();
+    d.redoStack.clear();
+    d.openGroup = UndoGroup();
 }
 
 void UndoManager::registerUndo(const void* target, std::function<void()> action)
+{
+    registerUndoKeepingAlive(target, nullptr, std::move(action));
+}
+
+void UndoManager::registerUndoKeepingAlive(const void* target, std::shared_ptr<const void> keptAlive,
+                                           std::function<void()> action)
 {
     auto& d = *m_private;
     if (d.disableCount > 0)
@@ -142,9 +208,10 @@ void UndoManager::registerUndo(const void* target, std::function<void()> action)
         BREVANTON_ASSERT(d.groupsByEvent, "registerUndo needs an open undo group when groupsByEvent is off");
         d.openTopLevel(true);
     }
+    std::deque<UndoGroup> ended;
     if (!d.undoing && !d.redoing)
-        d.redoStack.clear(); // a new change ends what could be redone
-    d.openGroup.actions.push_back({ target, std::move(action) });
+        std::swap(ended, d.redoStack); // a new change ends what could be redone
+    d.openGroup.actions.push_back({ target, std::move(keptAlive), std::move(action) });
 }
 
 void UndoManager::beginUndoGrouping()
@@ -208,10 +275,7 @@ bool UndoManager::canRedo() const
 void UndoManager::undo()
 {
     auto& d = *m_private;
-    BREVANTON_ASSERT(!d.undoing && !d.redoing, "undo called while undoing or redoing");
-    if (d.level == 1 && d.automaticGroupOpen)
-        d.closeTopLevel();
-    BREVANTON_ASSERT(d.level == 0, "undo called with an open undo group (missing endUndoGrouping)");
+    d.closeBeforeReplay("undo");
     if (d.undoStack.empty())
         return;
     d.post(CheckpointNotification);
@@ -225,10 +289,7 @@ void UndoManager::undo()
 void UndoManager::redo()
 {
     auto& d = *m_private;
-    BREVANTON_ASSERT(!d.undoing && !d.redoing, "redo called while undoing or redoing");
-    if (d.level == 1 && d.automaticGroupOpen)
-        d.closeTopLevel();
-    BREVANTON_ASSERT(d.level == 0, "redo called with an open undo group (missing endUndoGrouping)");
+    d.closeBeforeReplay("redo");
     if (d.redoStack.empty())
         return;
     d.post(CheckpointNotification);
@@ -281,31 +342,37 @@ void UndoManager::setLevelsOfUndo(size_t levels)
 {
     auto& d = *m_private;
     d.levelsOfUndo = levels;
-    d.trim(d.undoStack);
-    d.trim(d.redoStack);
+    Released released;
+    d.trim(d.undoStack, released);
+    d.trim(d.redoStack, released);
 }
 
 void UndoManager::removeAllActions()
 {
     auto& d = *m_private;
+    std::deque<UndoGroup> undoStack = std::move(d.undoStack);
+    std::deque<UndoGroup> redoStack = std::move(d.redoStack);
     d.undoStack.clear();
     d.redoStack.clear();
+    std::vector<UndoAction> openActions = std::move(d.openGroup.actions);
+    d.openGroup.actions.clear();
     if (!d.undoing && !d.redoing) {
         d.openGroup = UndoGroup();
         d.level = 0;
         d.automaticGroupOpen = false;
-    } else {
-        d.openGroup.actions.clear();
     }
+    d.markReplayingRemoved(nullptr, true);
     d.disableCount = 0;
 }
 
 void UndoManager::removeAllActionsWithTarget(const void* target)
 {
     auto& d = *m_private;
-    Private::removeTarget(d.undoStack, target);
-    Private::removeTarget(d.redoStack, target);
-    Private::removeTarget(d.openGroup, target);
+    Released released;
+    d.removeTarget(d.undoStack, target, released);
+    d.removeTarget(d.redoStack, target, released);
+    d.removeTarget(d.openGroup, target, released);
+    d.markReplayingRemoved(target, false);
 }
 
 void UndoManager::disableUndoRegistration()

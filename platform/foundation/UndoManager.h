@@ -1,22 +1,28 @@
 // UndoManager: undo and redo stacks of groups of closures.
 //
 // Registrations are collected into groups. With groupsByEvent (the default)
-// the first registration of a run-loop turn opens a group that closes at the
-// end of that turn, so everything one event does is one undo step; explicit
+// the first registration of a main run-loop turn opens a group that closes at
+// the end of that turn (the outermost one, when a block runs the loop while
+// it waits), so everything one event does is one undo step; explicit
 // beginUndoGrouping/endUndoGrouping pairs nest inside it and fold into it.
 // Empty groups are dropped. Undoing a group runs its actions last-registered
 // first; whatever they register while undoing forms the redo group (and while
 // redoing, the undo group), so an action that registers its own inverse gives
-// redo for free.
+// redo for free. The redo group keeps the undone group's name unless an action
+// names it while running. There is no limit on the number of steps unless
+// setLevelsOfUndo sets one.
 //
 // An undo manager belongs to the main thread: the end of each main run-loop
 // turn closes its automatic group.
 //
-// Targets are compared only (never dereferenced); removeAllActionsWithTarget
-// drops the actions of an object that goes away. Closures must not capture
-// strong references that would keep their target alive through the stacks
-// longer than intended: capture weak_ptrs, or remove the target's actions in
-// its destructor.
+// Ownership: a registration owns its closure and whatever the closure
+// captures (the payload of the inverse) until it runs or is removed; the
+// closures of a group that is undone are released once the undo has run.
+// registerUndo with a shared_ptr target keeps that target alive for as long
+// as the registration stands. A plain target pointer is only compared, never
+// dereferenced: its owner must remove its actions (removeAllActionsWithTarget)
+// before it goes away, and from then on none of them runs, not even the rest
+// of a group being undone at that moment.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +43,15 @@ public:
     // group (opening the turn's group when groupsByEvent and none is open).
     // Ignored while registration is disabled.
     void registerUndo(const void* target, std::function<void()> action);
+    // The same, keeping `target` alive while the registration stands; the
+    // action is called with it. The target's address is the key that
+    // removeAllActionsWithTarget takes.
+    template <typename Target, typename Action>
+    void registerUndo(const std::shared_ptr<Target>& target, Action action)
+    {
+        Target* raw = target.get();
+        registerUndoKeepingAlive(raw, target, [raw, action = std::move(action)]() mutable { action(*raw); });
+    }
 
     void beginUndoGrouping();
     // Asserts that a group is open.
@@ -47,8 +62,9 @@ public:
 
     bool canUndo() const;
     bool canRedo() const;
-    // Closes the turn's automatic group first when it is the only one open;
-    // asserts that no explicit group is open.
+    // Close the open group first when it is the only one open (the turn's
+    // automatic group or a top-level explicit one); assert when groups are
+    // nested.
     void undo();
     void redo();
 
@@ -65,7 +81,8 @@ public:
     size_t levelsOfUndo() const;
     void setLevelsOfUndo(size_t);
 
-    // Also discards the open group and re-enables registration.
+    // Also discards the open group and re-enables registration. Called while
+    // undoing or redoing, the rest of the group being replayed is dropped too.
     void removeAllActions();
     void removeAllActionsWithTarget(const void* target);
 
@@ -84,6 +101,8 @@ public:
     static constexpr const char* DidCloseUndoGroupNotification = "UndoManagerDidCloseUndoGroupNotification";
 
 private:
+    void registerUndoKeepingAlive(const void* target, std::shared_ptr<const void> keptAlive, std::function<void()> action);
+
     struct Private;
     std::unique_ptr<Private> m_private;
 };

@@ -14,6 +14,19 @@ public:
     static AppearanceName current();
     static void setCurrent(AppearanceName);
     static bool currentIsDark() { return current() == AppearanceName::DarkAqua; }
+
+    // While one lives, the current appearance on this thread is the given
+    // one (to resolve values for an appearance that is not shown).
+    class ScopedOverride {
+    public:
+        explicit ScopedOverride(AppearanceName);
+        ~ScopedOverride();
+        ScopedOverride(const ScopedOverride&) = delete;
+        ScopedOverride& operator=(const ScopedOverride&) = delete;
+
+    private:
+        int m_previous;
+    };
 };
 
 // The version number of the view layer's look, on the scale whose

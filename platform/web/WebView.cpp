@@ -81,10 +81,15 @@ std::shared_ptr<WebView> WebView::webViewForDocument(const DOMDocument& document
 std::shared_ptr<WebView> WebView::create(Rect frame)
 {
     auto view = std::make_shared<WebView>(frame);
+    finishCreation(view);
+    return view;
+}
+
+void WebView::finishCreation(const std::shared_ptr<WebView>& view)
+{
     liveWebViews().push_back(view);
     view->m_mainFrame = WebFrame::create(view.get(), {}, nullptr, nullptr);
     view->addSubview(view->m_mainFrame->frameView());
-    return view;
 }
 
 WebView::WebView(Rect frame)

@@ -133,6 +133,10 @@ public:
     // editing delegate may perform it first.
     void doCommandBySelector(std::string_view selector);
 
+protected:
+    // Gives a newly made web view (of this class or a subclass) its main frame.
+    static void finishCreation(const std::shared_ptr<WebView>&);
+
 private:
     void setSelectionWithoutAsking(const std::shared_ptr<DOMRange>&, WebSelectionAffinity);
     bool handleKey(const Event&);

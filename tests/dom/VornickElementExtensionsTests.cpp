@@ -226,5 +226,27 @@ TEST(VornickElementExtensions, URLAttributesAndRewiring)
     EXPECT_EQ(byId(document, u"a")->getAttribute(u"href"), u"https://example.com/blog/page.html");
 }
 
+TEST(VornickElementExtensions, ContainedTextNodesAreWalkedThroughElementsOnly)
+{
+    auto document = documentWithBody(u"<div id=d>a<b>b<i>c</i></b><!--x-->d<span>e</span>f</div>");
+    auto div = byId(document, u"d");
+    auto walk = [&](VornickRange range, unsigned options, size_t stopAfter = 0) {
+        std::u16string seen;
+        bool completed = vornick_recursiveEnumerateContainedTextNodesInRange(
+            *div, range, options, [&](const std::shared_ptr<DOMText>& text, size_t index, bool& stop) {
+                seen += text->data() + std::u16string(1, static_cast<char16_t>(u'0' + index));
+                stop = stopAfter && seen.size() / 2 == stopAfter;
+            });
+        return std::make_pair(seen, completed);
+    };
+    EXPECT_EQ(walk(VornickMakeRange(0, 6), 0), std::make_pair(std::u16string(u"a0b0c0d3e0f5"), true));
+    EXPECT_EQ(walk(VornickMakeRange(1, 3), 0), std::make_pair(std::u16string(u"b0c0d3"), true));
+    EXPECT_EQ(walk(VornickMakeRange(0, 6), VornickEnumerationReverse), std::make_pair(std::u16string(u"f5e0d3c0b0a0"), true));
+    EXPECT_EQ(walk(VornickMakeRange(0, 6), 0, 2), std::make_pair(std::u16string(u"a0b0"), false)) << "a stop inside an element ends it all";
+    EXPECT_THROW(walk(VornickMakeRange(4, 3), 0), InternalInconsistencyException);
+    EXPECT_THROW(vornick_recursiveEnumerateContainedTextNodesInRange(*div, VornickMakeRange(0, 1), 0, nullptr),
+                 InternalInconsistencyException);
+}
+
 } // namespace
 } // namespace brevanton

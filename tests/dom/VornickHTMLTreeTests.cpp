@@ -172,6 +172,17 @@ TEST_F(VornickHTMLTreeTest, WritingKeepsTheDoctypeTopLevelNodesAndCharacters)
     // windows-1252: é is one byte.
     EXPECT_NE(written.find("caf\xe9"), std::string::npos) << written;
 
+    // A UTF-16 page keeps the byte-order mark it cannot be read without; a UTF-8 one the mark it had.
+    tree->document()->setCharacterSet(u"UTF-16LE");
+    ASSERT_TRUE(tree->writeToURL(out, &error)) << error;
+    EXPECT_TRUE(read("out.html").starts_with(std::string_view("\xFF\xFE<\0!\0", 6)));
+    tree->document()->setCharacterSet(u"UTF-8");
+    ASSERT_TRUE(tree->writeToURL(out, &error)) << error;
+    EXPECT_TRUE(read("out.html").starts_with("<!DOCTYPE"));
+    tree->document()->setHasByteOrderMark(true);
+    ASSERT_TRUE(tree->writeToURL(out, &error)) << error;
+    EXPECT_TRUE(read("out.html").starts_with("\xEF\xBB\xBF<!DOCTYPE"));
+
     // An encoding nobody knows is written as UTF-8 instead of failing.
     tree->document()->setCharacterSet(u"x-unknown-charset");
     ASSERT_TRUE(tree->writeToURL(out, &error)) << error;

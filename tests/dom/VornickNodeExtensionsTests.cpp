@@ -209,6 +209,21 @@ TEST(VornickNodeExtensions, ExpressionsAndURLAttributes)
         document->documentElement(), URL::fileURLWithPath(std::string_view("/site/blog/index.html")));
     ASSERT_TRUE(root);
     EXPECT_EQ(toUTF8(root->path()), "/");
+
+    // Resolved as the document resolves resource files: against its folder, once each.
+    document->body()->appendChild(document->createDocumentFragmentWithMarkupString(u"<img src=\"img/x.png\"><img src=\"http://example.com/y.png\">"));
+    auto resolvedStrings = [&] {
+        std::vector<std::u16string> strings;
+        for (const auto& url : vornick_URLSetResolvedForDocument(document))
+            strings.push_back(url.absoluteString());
+        return strings;
+    };
+    EXPECT_EQ(resolvedStrings(), (std::vector<std::u16string> { u"http://example.com/y.png" }))
+        << "a document with no URL resolves only absolute references";
+    document->setURL(u"file:///site/blog/index.html");
+    auto resolved = resolvedStrings();
+    EXPECT_EQ(resolved, (std::vector<std::u16string> { u"file:///site/blog/a.html", u"file:///site/blog/img/x.png",
+                                                        u"file:///abs/s.css", u"http://example.com/y.png" }));
 }
 
 TEST(VornickNodeExtensions, StringEncodingsAndVisitors)

@@ -4,6 +4,8 @@
 #include "dom/VornickDefaultDisplayValues.h"
 #include "dom/VornickElementExtensions.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
+#include "platform/views/Font.h"
+#include "platform/web/WebStyleSheets.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +64,27 @@ TEST(VornickStyleQueries, FontDescriptorsNameFamilyWeightAndStyle)
     EXPECT_EQ(vornick_fontDescriptor(style).fontName, u"Georgia-Italic");
     style.values[u"font-weight"] = VornickCSSValue::number(700);
     EXPECT_EQ(vornick_fontDescriptor(style).fontName, u"Georgia-BoldItalic");
+    auto font = vornick_font(style);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->familyName(), u"Georgia-BoldItalic");
+    EXPECT_EQ(font->pointSize(), 14);
+}
+
+TEST(VornickStyleQueries, RuleListsAreWalkedInOrderUntilStopped)
+{
+    std::vector<std::shared_ptr<DOMCSSRule>> rules { std::make_shared<DOMCSSRule>(DOMCSSRule::STYLE_RULE, u"p { color: red }"),
+                                                     std::make_shared<DOMCSSRule>(DOMCSSRule::MEDIA_RULE, u"@media print {}"),
+                                                     std::make_shared<DOMCSSRule>(DOMCSSRule::STYLE_RULE, u"a {}") };
+    std::vector<std::u16string> seen;
+    EXPECT_TRUE(vornick_enumerateRulesUsingBlock(rules, [&](const std::shared_ptr<DOMCSSRule>& rule, bool&) { seen.push_back(rule->cssText()); }));
+    EXPECT_EQ(seen, (std::vector<std::u16string> { u"p { color: red }", u"@media print {}", u"a {}" }));
+    seen.clear();
+    EXPECT_FALSE(vornick_enumerateRulesUsingBlock(rules, [&](const std::shared_ptr<DOMCSSRule>& rule, bool& stop) {
+        seen.push_back(rule->cssText());
+        stop = rule->type() == DOMCSSRule::MEDIA_RULE;
+    }));
+    EXPECT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(vornick_enumerateRulesUsingBlock({}, [](const std::shared_ptr<DOMCSSRule>&, bool&) {}));
 }
 
 TEST(VornickStyleQueries, TypedGettersFallBackOnOtherTypes)

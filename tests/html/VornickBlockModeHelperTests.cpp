@@ -156,6 +156,20 @@ TEST(BlockModeHelper, ThePlainHelperFindsElementsToEditAndNavigatesPastComments)
     EXPECT_EQ(back->element(), document->getElementById(u"a"));
 }
 
+TEST(BlockModeHelper, APlainSelectionIsEditableWithinOneElement)
+{
+    auto document = page(u"<p id=a>One <b>two</b></p><p id=b>Three</p>");
+    VornickBlockModeHelper helper;
+    auto one = document->getElementById(u"a")->firstChild();
+    auto three = document->getElementById(u"b")->firstChild();
+    EXPECT_TRUE(helper.proposedSelectionRangeIsInEditableContent(*rangeOf(one, 1, 1)));
+    EXPECT_TRUE(helper.proposedSelectionRangeIsInEditableContent(*rangeOf(one, 0, 3)));
+    auto across = rangeOf(one, 1, 1);
+    ASSERT_TRUE(across->setEnd(three, 2));
+    EXPECT_FALSE(helper.proposedSelectionRangeIsInEditableContent(*across));
+    EXPECT_EQ(helper.contentEditableAncestorElementForPosition({ three, 0 }, true), document->getElementById(u"b"));
+}
+
 TEST(BlockModeHelper, ContentPermissionsAskTheView)
 {
     auto document = page(u"<h2 id=h>Title</h2><p id=p>Text</p>");
@@ -299,6 +313,34 @@ TEST(BlockModeHelper, ExactSelectionsFromRangesAndEnclosingBlocks)
     auto previous = helper.nextBlockOrElementInDirection(-1, group->lastChild());
     ASSERT_TRUE(previous);
     EXPECT_EQ(previous->blockStartComment(), whole->blockStartComment());
+}
+
+TEST(BlockModeHelper, InBlockModeOnlyTextAndElementsOutsideBlocksAreFreeToEdit)
+{
+    CommentBlockHelper helper;
+    auto document = page(u"<!-- wp:paragraph --><p id=p>Text <b id=b>bold</b></p><!-- /wp:paragraph --><div id=d>free</div>"
+                         u"<!-- wp:paragraph --><p id=q>x</p><!-- note -->");
+    EXPECT_TRUE(helper.mayEditContentOfNode(*document->getElementById(u"p")->firstChild()));
+    EXPECT_FALSE(helper.mayEditContentOfNode(*document->getElementById(u"p")));
+    EXPECT_TRUE(helper.mayEditPropertiesOfElement(document->getElementById(u"d")));
+    // A block element itself lies in no block; what is inside a block without a snippet is fixed.
+    EXPECT_TRUE(helper.mayEditPropertiesOfElement(document->getElementById(u"p")));
+    EXPECT_FALSE(helper.mayEditPropertiesOfElement(document->getElementById(u"b")));
+    EXPECT_FALSE(helper.mayDeleteElement(document->getElementById(u"b")));
+    // The block around the bold text is what gets edited for it.
+    auto selection = helper.blockOrElementToEditForRange(vornick_innerRange(document->getElementById(u"b")).get());
+    ASSERT_TRUE(selection);
+    EXPECT_EQ(selection->element(), document->getElementById(u"p"));
+    EXPECT_TRUE(selection->blockStartComment());
+
+    // In block mode a comment after the element that closes no block ends the walk to it.
+    auto body = document->body();
+    EXPECT_FALSE(helper.nextBlockOrElementInDirection(1, document->getElementById(u"d")->nextSibling()));
+    // Created fragments are fenced only while in block mode.
+    helper.setOperatingInBlockMode(false);
+    EXPECT_EQ(helper.createFragmentWithCommentDelimitedElement(u"p", *document, false, nullptr)->childCount(), 1u);
+    EXPECT_TRUE(helper.mayEditPropertiesOfElement(document->getElementById(u"b")));
+    EXPECT_EQ(body->childCount(), 7u);
 }
 
 TEST(BlockModeHelper, InsertionPointsLeaveDelimiterCommentsAndPopOutOfBlocks)

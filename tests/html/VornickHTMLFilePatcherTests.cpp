@@ -83,3 +83,12 @@ TEST_F(HTMLFilePatcher, TheBaseURLIsAnAttributeValue)
     EXPECT_EQ(toUTF8(*base->attributeValue(u"href")), toUTF8(folder.absoluteString())) << patched;
     EXPECT_EQ(base->attributeList().size(), 1u) << patched;
 }
+
+TEST_F(HTMLFilePatcher, DeclaredLabelsAreReadAsTheWebReadsThem)
+{
+    // A UTF-8 file that declares UTF-16 and a windows-1252 file that declares Latin-1.
+    EXPECT_EQ(patch("<head><meta charset=\"utf-16\"><title>M\xC3\xBCnchen</title></head>"),
+              "<head><base href=\"file:///Users/me/site/\"><meta charset=\"utf-16\"><title>M\xC3\xBCnchen</title></head>");
+    EXPECT_EQ(patch("<head><meta charset=\"iso-8859-1\"><title>\x93" "Caf\xE9\x94 \x81</title></head>"),
+              "<head><base href=\"file:///Users/me/site/\"><meta charset=\"iso-8859-1\"><title>\x93" "Caf\xE9\x94 \x81</title></head>");
+}

@@ -173,14 +173,21 @@ TEST(VornickHTMLWriter, CharactersTheEncodingCannotHoldBecomeReferences)
 {
     auto document = html("<!DOCTYPE html><html><head></head><body><p title=\"\xE2\x82\xAC and \xC3\xA9\">caf\xC3\xA9 "
                          "\xE2\x82\xAC \xE6\x97\xA5 \xF0\x9F\x98\x80</p></body></html>");
-    document->setCharacterSet(u"ISO-8859-1");
+    document->setCharacterSet(u"ISO-8859-2");
     VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
     Error error;
     auto data = writer.htmlDataFromDocument(*document, &error);
     ASSERT_TRUE(data) << error;
-    EXPECT_EQ(writer.outputEncodingName(), u"ISO-8859-1");
+    EXPECT_EQ(writer.outputEncodingName(), u"ISO-8859-2");
     EXPECT_NE(data->find("title=\"&#8364; and \xE9\""), std::string::npos) << *data;
     EXPECT_NE(data->find("caf\xE9 &#8364; &#26085; &#128512;</p>"), std::string::npos) << *data;
+
+    // A label is written in the encoding it means on the web: ISO-8859-1 is windows-1252, which holds the euro sign.
+    document->setCharacterSet(u"ISO-8859-1");
+    data = writer.htmlDataFromDocument(*document, &error);
+    ASSERT_TRUE(data) << error;
+    EXPECT_EQ(writer.outputEncodingName(), u"windows-1252");
+    EXPECT_NE(data->find("caf\xE9 \x80 &#26085; &#128512;</p>"), std::string::npos) << *data;
 
     document->setCharacterSet(u"Shift_JIS");
     data = writer.htmlDataFromDocument(*document, &error);
@@ -189,7 +196,7 @@ TEST(VornickHTMLWriter, CharactersTheEncodingCannotHoldBecomeReferences)
 
     // Text that is not escaped (a comment) still cannot be converted.
     auto comment = html("<!DOCTYPE html><body><!-- \xE2\x82\xAC --></body>");
-    comment->setCharacterSet(u"ISO-8859-1");
+    comment->setCharacterSet(u"ISO-8859-2");
     EXPECT_FALSE(writer.htmlDataFromDocument(*comment, &error));
 
     // Without a write no encoding is known.
@@ -466,3 +473,82 @@ TEST(VornickHTMLWriter, QuotesInsideQuotedValuesReadBack)
     EXPECT_EQ(toUTF8(reparsed->doctype()->systemId()), "http://x/\"strict\".dtd");
     EXPECT_EQ(write(*reparsed, u"4,4-q"), output);
 }
+
+// A template's parsed children live in its contents: the writer writes them,
+// and the written page reads back to the same contents.
+TEST(VornickHTMLWriter, TemplateContentsAreWrittenAndReadBack)
+{
+    const std::string page = "<!DOCTYPE html><html><head><template id=h><meta name=a content=b></template></head>"
+                             "<body><template id=row><tr><td class=name>Name</td><td>&amp; more</td></tr></template>"
+                             "<template id=outer><p>Outer <template><i>inner</i></template></p></template></body></html>";
+    auto document = html(page);
+    auto first = write(*document);
+    for (auto part : { "<meta name=\"a\" content=\"b\"", "<td class=\"name\">Name</td>", "&amp; more", "<i>inner</i>" })
+        EXPECT_NE(first.find(part), std::string::npos) << part << " missing from\n" << first;
+    auto reread = html(first);
+    for (auto id : { u"h", u"row", u"outer" }) {
+        auto original = document->getElementById(id);
+        auto again = reread->getElementById(id);
+        ASSERT_TRUE(again) << toUTF8(id);
+        EXPECT_FALSE(again->hasChildNodes());
+        auto words = [](std::u16string text) {
+            std::erase_if(text, [](char16_t c) { return c == u' ' || c == u'\n' || c == u'\t'; });
+            return text;
+        };
+        EXPECT_EQ(words(again->content()->textContent()), words(original->content()->textContent()));
+        auto elements = [](const DOMNode& root) {
+            unsigned count = 0;
+            for (auto* node = root.first(); node; node = node->traverseNext(&root))
+                count += node->isElementNode();
+            return count;
+        };
+        EXPECT_EQ(elements(*again->content()), elements(*original->content()));
+    }
+    EXPECT_EQ(write(*reread), first);
+
+    // A template given children of its own by DOM calls keeps them too.
+    auto own = document->createElement(u"template");
+    own->appendChild(document->createTextNode(u"own"));
+    own->content()->appendChild(document->createElement(u"hr"));
+    document->body()->appendChild(own);
+    auto withOwn = write(*document);
+    EXPECT_NE(withOwn.find("<template><hr />own</template>"), std::string::npos) << withOwn;
+}
+namespace {
+
+TEST(VornickHTMLWriter, OmittedNodesLeaveNoTextAndKeepTheirSiblingsPlacesInTheMap)
+{
+    auto document = html("<!DOCTYPE html><html><head><base href=\"file:///x/\"><title>T</title></head>"
+                         "<body><p>one</p>*<p>two</p></body></html>");
+    std::shared_ptr<const DOMNode> base = document->head()->firstChild();
+    std::shared_ptr<const DOMNode> star = document->body()->childAt(1)->shared_from_this();
+    auto second = document->body()->childAt(2)->shared_from_this();
+    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
+    auto unomitted = toUTF8(writer.htmlStringFromDocument(*document));
+    writer.setNodesToOmit({ base, star });
+    auto omitted = toUTF8(writer.htmlStringFromDocument(*document));
+    EXPECT_EQ(omitted.find("<base"), std::string::npos) << omitted;
+    EXPECT_EQ(omitted.find('*'), std::string::npos) << omitted;
+    EXPECT_NE(unomitted.find("<base"), std::string::npos);
+
+    std::shared_ptr<const VornickDOMToNSRangeMap> map;
+    std::u16string coloured;
+    writer.writeAttributedStringFromDocument(*document, false, [&](auto string, auto rangeMap) {
+        coloured = string->string();
+        map = std::move(rangeMap);
+    });
+    auto range = document->createRange();
+    range->selectNodeContents(second->firstChild());
+    auto mapped = map->rangeForDOMRange(*range, &coloured);
+    EXPECT_EQ(coloured.substr(mapped.location, mapped.length), u"two");
+}
+
+TEST(VornickHTMLWriter, SubstitutesAreMappedInTheBodyOnly)
+{
+    auto document = html("<!DOCTYPE html><html><head><title>A\xC2\xA0title</title></head><body><p>a\xE2\x8F\x98" "b\xC2\xA0" "c</p></body></html>");
+    auto written = write(*document, u"4,4", u'\u23D8');
+    EXPECT_NE(written.find("<title>A&nbsp;title</title>"), std::string::npos) << written;
+    EXPECT_NE(written.find("<p>a&nbsp;b c</p>"), std::string::npos) << written;
+}
+
+} // namespace

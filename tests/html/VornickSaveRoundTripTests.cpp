@@ -145,6 +145,15 @@ TEST(SaveRoundTrip, ByteOrderMarksAreKept)
         EXPECT_EQ(trip.reopened->characterSet(), trip.opened->characterSet());
         expectKept(trip, u"Ελληνικά, русский, 中文 and \u201Cquotes\u201D \u2013 all in one page \U0001F600.");
         EXPECT_EQ(trip.reopened->title(), u"Υπηρεσίες");
+
+        // Encoding the written text apart from the write keeps the mark too.
+        VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+                                 VornickNewlineConvention::LF);
+        auto text = writer.htmlStringFromDocument(*trip.reopened);
+        EXPECT_EQ(writer.documentDataFromWrittenString(*trip.reopened, text), trip.secondSave);
+        auto body = writer.htmlDataFromElement(*trip.reopened->body());
+        ASSERT_TRUE(body);
+        EXPECT_FALSE(body->starts_with("\xFF\xFE") || body->starts_with("\xFE\xFF")) << "a fragment has no mark";
     }
 
     auto utf8 = roundTripOf("utf8-bom.html");
@@ -239,6 +248,25 @@ TEST(SaveRoundTrip, EmptyClassAttributesAndNULInNamesAreWrittenAsTheParserReadsT
     EXPECT_EQ(nul.firstSave.find('\0'), std::string::npos);
     EXPECT_NE(nul.firstSave.find("<x\xEF\xBF\xBDy data-\xEF\xBF\xBDk=\"v\">inside</x\xEF\xBF\xBDy>"), std::string::npos) << nul.firstSave;
     expectKept(nul, u"before inside after");
+}
+
+// XHTML read as XML is loaded whole or not at all: references inside internal
+// entities and content nested past the XML parser's default depth limit stay.
+TEST(SaveRoundTrip, XHTMLIsLoadedWhole)
+{
+    auto entities = roundTripOf("internal-entity-ampersand.xhtml");
+    ASSERT_TRUE(entities.reopened);
+    expectKept(entities, u"Widgets <Pro> by Acme & Co");
+    expectKept(entities, u"Ask Acme & Co for a quote.");
+    expectKept(entities, u"\u00A9 2009 Acme & Co \u2014 \"All rights reserved\"");
+    EXPECT_EQ(entities.reopened->title(), u"Acme & Co price list");
+
+    auto deep = roundTripOf("deep-outline.xhtml");
+    ASSERT_TRUE(deep.reopened);
+    expectKept(deep, u"Level 250");
+    expectKept(deep, u"Deepest note: keep everything.");
+    expectKept(deep, u"After the outline.");
+    EXPECT_EQ(deep.reopened->getElementsByTagName(u"div")->length(), 300u);
 }
 
 // Every page the project keeps for its tests survives two saves.

@@ -64,9 +64,11 @@ TEST_F(TidyFilter, ParsesErrorOutput)
                             u"line 9 column 1 - Warning: missing </div>\r\n"
                             u"line 4 column 1 - Warning:\n"
                             u"This document has errors that must be fixed before\n"
-                            u"line 2 column 8 Warning trimming empty <p>\n";
+                            u"line 2 column 8 Warning trimming empty <p>\n"
+                            u"line 12 column 3 - Error: <blink> is not recognized!\n"
+                            u"line 13 column 1 - Warning: trimming empty <p>\n";
     auto advisories = VornickTidyFilter::parseTidyStandardErrorOutput(output);
-    ASSERT_EQ(advisories.size(), 4u);
+    ASSERT_EQ(advisories.size(), 6u);
     EXPECT_EQ(advisories[0].description(), u"line 3, column 5: Warning: <p> proprietary attribute \"foo\"");
     EXPECT_EQ(advisories[0].attributeName(), u"foo");
     EXPECT_EQ(advisories[1].kind(), VornickValidationAdvisoryKind::Error);
@@ -77,9 +79,13 @@ TEST_F(TidyFilter, ParsesErrorOutput)
     EXPECT_FALSE(advisories[3].isStructuralIssue());
     EXPECT_EQ(advisories[3].line(), 2);
     EXPECT_EQ(advisories[3].offset(), 0u);
+    // A message seen before is classified as it was the first time.
+    EXPECT_EQ(advisories[4].description(), u"line 12, column 3: Error: <blink> is not recognized! (STRUCTURAL)");
+    EXPECT_EQ(advisories[5].message(), advisories[3].message());
+    EXPECT_FALSE(advisories[5].isStructuralIssue());
 
     VornickTidyFilter::setAllowUserDefinedAttributesProvider([] { return true; });
-    EXPECT_EQ(VornickTidyFilter::parseTidyStandardErrorOutput(output).size(), 3u);
+    EXPECT_EQ(VornickTidyFilter::parseTidyStandardErrorOutput(output).size(), 5u);
 
     // Only the first substitution that applies, in key order, changes a message.
     auto substituted = VornickTidyFilter::parseTidyStandardErrorOutput(

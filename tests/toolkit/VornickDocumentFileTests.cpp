@@ -6,8 +6,10 @@
 #include "platform/foundation/Text.h"
 
 #include <dirent.h>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,8 +74,7 @@ TEST_F(VornickDocumentFileTest, ReadsRegularFilesAndRecordsWhatItRead)
     Error error;
     EXPECT_EQ(file.read(&error), "<p>text</p>");
     ASSERT_TRUE(file.stamp());
-    auto info = status(page);
-    EXPECT_EQ(file.stamp()->inode, info.st_ino);
+    EXPECT_EQ(file.stamp()->identity, fileIdentity(page));
     EXPECT_EQ(file.stamp()->size, 11u);
 
     auto empty = write("empty.html", "");
@@ -249,4 +250,42 @@ TEST_F(VornickDocumentFileTest, SaveKeepsModeAttributesLinksAndLongNames)
         EXPECT_TRUE(longName.save("longer", &error));
         EXPECT_EQ(readFile(path(name)), "longer");
     }
+}
+
+TEST_F(VornickDocumentFileTest, ASaveThatCannotBeWrittenLeavesTheFileWhole)
+{
+    auto single = write("single.html", "<p>the original</p>");
+    auto linked = write("linked.html", "<p>the original</p>");
+    ASSERT_EQ(::link(linked.c_str(), path("second-link.html").c_str()), 0);
+    VornickDocumentFile singleFile(single);
+    VornickDocumentFile linkedFile(linked);
+    Error error;
+    ASSERT_TRUE(singleFile.read(&error));
+    ASSERT_TRUE(linkedFile.read(&error));
+
+    // Files may not grow beyond 64 bytes, as on a full disk.
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit previousLimit;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previousLimit), 0);
+    struct rlimit limit = previousLimit;
+    limit.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    std::string large(1000, 'x');
+    bool savedSingle = singleFile.save(large, &error);
+    Error singleError = error;
+    bool savedLinked = linkedFile.save(large, &error);
+    ::setrlimit(RLIMIT_FSIZE, &previousLimit);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(savedSingle);
+    EXPECT_EQ(singleError.code(), EFBIG);
+    EXPECT_FALSE(savedLinked);
+    EXPECT_EQ(error.code(), EFBIG);
+    EXPECT_EQ(readFile(single), "<p>the original</p>");
+    EXPECT_EQ(readFile(linked), "<p>the original</p>");
+    EXPECT_EQ(readFile(path("second-link.html")), "<p>the original</p>");
+    // No temporary file or backup copy is left, and the next save works.
+    EXPECT_EQ(numberOfNames(), 3u);
+    EXPECT_TRUE(linkedFile.save(large, &error)) << toUTF8(error.localizedDescription());
+    EXPECT_EQ(readFile(path("second-link.html")), large);
 }

@@ -157,11 +157,15 @@ TEST_F(SplitViewManagerTest, DraggingTheHeaderDividerStaysBetweenItsLimits)
     EXPECT_FALSE(manager->canCollapseSubview(*splitView, *mainView));
 }
 
-TEST_F(SplitViewManagerTest, AManagerGoneLeavesNoRestoreBehind)
+TEST_F(SplitViewManagerTest, AManagerGoneLeavesNoRestoreOrHandlerBehind)
 {
     splitView->doubleClickDivider(1);
     splitView->doubleClickDivider(1);
+    int collapses = 0;
+    manager->setHeaderCollapseHandlerBlock([&] { ++collapses; });
+    splitView->doubleClickDivider(0);
     manager.reset();
     RunLoop::main().advanceClock(0);
     EXPECT_TRUE(splitView->isSubviewCollapsed(*footer));
+    EXPECT_EQ(collapses, 0);
 }

@@ -193,6 +193,20 @@ TEST_F(ThemeTest, DividerFillsDependOnTheWindowsState)
     window->close();
 }
 
+TEST_F(ThemeTest, TheSnippetEditorPresetsTakeTheThemesBackgroundInEachAppearance)
+{
+    VornickUITheme::currentTheme();
+    EXPECT_EQ(VornickHTMLSyntaxColoringPreferences::fragmentEditorLightHTMLSyntaxHighlightingPreferences()->backgroundColor(),
+              systemColor(SystemColor::TextBackground, false));
+    EXPECT_EQ(VornickHTMLSyntaxColoringPreferences::fragmentEditorDarkHTMLSyntaxHighlightingPreferences()->backgroundColor(),
+              systemColor(SystemColor::TextBackground, true));
+    {
+        Appearance::ScopedOverride dark(AppearanceName::DarkAqua);
+        EXPECT_TRUE(Appearance::currentIsDark());
+    }
+    EXPECT_FALSE(Appearance::currentIsDark());
+}
+
 TEST_F(ThemeTest, ResolutionAssessmentColours)
 {
     auto& theme = VornickUITheme::currentTheme();

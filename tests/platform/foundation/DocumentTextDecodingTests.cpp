@@ -85,9 +85,11 @@ TEST(DocumentTextDecoding, FindsTheEncodingInTheStandardsOrder)
     EXPECT_EQ(decode(std::string(1100, ' ') + "<meta charset=koi8-r>\xE9").encoding, u"windows-1252")
         << "only the first 1024 bytes are looked at";
 
-    // Without a declaration: UTF-8 when it is valid UTF-8.
-    EXPECT_EQ(decode("caf\xC3\xA9").encoding, u"UTF-8");
-    EXPECT_EQ(decode("caf\xE9").encoding, u"windows-1252");
+    // Without a declaration: UTF-8 when it is well-formed UTF-8.
+    for (std::string_view utf8 : { "caf\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xED\x9F\xBF", "\xF4\x8F\xBF\xBF" })
+        EXPECT_EQ(decode(utf8).encoding, u"UTF-8") << utf8;
+    for (std::string_view other : { "caf\xE9", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xF5\x80\x80\x80" })
+        EXPECT_EQ(decode(other).encoding, u"windows-1252") << other;
     // A declared UTF-8 file with bad bytes keeps the rest.
     EXPECT_EQ(decode("<meta charset=utf-8>a\xFF" "b").utf8, "<meta charset=utf-8>a\xEF\xBF\xBD" "b");
 }

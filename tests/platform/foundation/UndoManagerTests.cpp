@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,29 @@ TEST(UndoManagerTest, EachRunLoopTurnIsOneUndoStepUndoneLastFirst)
     EXPECT_EQ(undo.groupingLevel(), 0);
 }
 
+TEST(UndoManagerTest, ATurnRunFromInsideAnotherStaysInTheOuterTurnsGroup)
+{
+    // A command that waits by running the loop (loading a fragment, say) is
+    // still one undo step.
+    UndoManager undo;
+    std::vector<std::string> ran;
+    bool registered = false;
+    RunLoop::main().perform([&] {
+        undo.registerUndo(nullptr, [&] { ran.push_back("before the wait"); });
+        RunLoop::main().perform([] { });
+        RunLoop::main().runOnce(0);
+        EXPECT_EQ(undo.groupingLevel(), 1);
+        undo.registerUndo(nullptr, [&] { ran.push_back("after the wait"); });
+        registered = true;
+    });
+    endTurn();
+    ASSERT_TRUE(registered);
+    EXPECT_EQ(undo.groupingLevel(), 0);
+    undo.undo();
+    EXPECT_EQ(ran, (std::vector<std::string> { "after the wait", "before the wait" }));
+    EXPECT_FALSE(undo.canUndo());
+}
+
 TEST(UndoManagerTest, ExplicitGroupsFoldIntoTheTurnsGroup)
 {
     UndoManager undo;
@@ -96,6 +121,13 @@ TEST(UndoManagerTest, ExplicitGroupsFoldIntoTheTurnsGroup)
     EXPECT_EQ(ran, (std::vector<std::string> { "y2", "y1" }));
     undo.undo();
     EXPECT_EQ(ran, (std::vector<std::string> { "y2", "y1", "x2", "x1" }));
+
+    // Undo closes a top-level explicit group left open, as it does the turn's.
+    undo.beginUndoGrouping();
+    undo.registerUndo(nullptr, [&] { ran.push_back("open"); });
+    undo.undo();
+    EXPECT_EQ(ran.back(), "open");
+    EXPECT_EQ(undo.groupingLevel(), 0);
 }
 
 TEST(UndoManagerTest, EmptyGroupsAreDropped)
@@ -154,6 +186,16 @@ TEST(UndoManagerTest, UndoRegistersRedoAndRedoRegistersUndo)
     EXPECT_EQ(document.text, "Hello world");
     EXPECT_FALSE(undo.isUndoing());
     EXPECT_FALSE(undo.isRedoing());
+
+    // Redoing registers into the undo stack without ending the rest of the
+    // redo stack.
+    undo.undo();
+    undo.undo();
+    undo.redo();
+    EXPECT_EQ(document.text, "Hello");
+    EXPECT_TRUE(undo.canRedo());
+    EXPECT_EQ(undo.redoActionName(), u"Paste");
+    undo.redo();
 
     // A new change ends what could be redone.
     undo.undo();
@@ -256,6 +298,187 @@ TEST(UndoManagerTest, PostsNotificationsWithItselfAsObject)
     names.clear();
     undo.redo(); // nothing was registered while undoing: nothing to redo
     EXPECT_TRUE(names.empty());
+
+    // An empty group closes too, and a redo posts its own pair.
+    undo.beginUndoGrouping();
+    undo.endUndoGrouping();
+    endTurn();
+    EXPECT_EQ(names.back(), UndoManager::DidCloseUndoGroupNotification);
+    names.clear();
+    undo.registerUndo(&undo, [&] { undo.registerUndo(&undo, [] { }); });
+    endTurn();
+    undo.undo();
+    names.clear();
+    undo.redo();
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names.front(), UndoManager::WillRedoChangeNotification);
+    EXPECT_EQ(names.back(), UndoManager::DidRedoChangeNotification);
+    EXPECT_TRUE(std::find(names.begin(), names.end(), UndoManager::DidCloseUndoGroupNotification) != names.end());
 }
 
 } // namespace
+
+namespace {
+
+// Counts how many registrations still hold a payload or a target.
+struct Payload {
+    int& alive;
+    explicit Payload(int& alive) : alive(alive) { ++alive; }
+    ~Payload() { --alive; }
+};
+
+} // namespace
+
+TEST(UndoManagerTest, ActionNames)
+{
+    UndoManager undo;
+    Document document { undo, "", {} };
+
+    // The last name set for a group wins, also from inside a nested group.
+    document.append("a");
+    undo.setActionName(u"Inner");
+    undo.beginUndoGrouping();
+    document.append("b");
+    undo.setActionName(u"Nested");
+    undo.endUndoGrouping();
+    undo.setActionName(u"Command");
+    endTurn();
+    EXPECT_EQ(undo.undoActionName(), u"Command");
+
+    // An action that names the step while undoing names the redo step;
+    // otherwise it keeps the undone step's name.
+    std::string value = "x";
+    undo.registerUndo(&value, [&] {
+        undo.registerUndo(&value, [&] { value = "x"; });
+        undo.setActionName(u"Renamed While Undoing");
+        value = "";
+    });
+    undo.setActionName(u"Original");
+    endTurn();
+    undo.undo();
+    EXPECT_EQ(undo.redoActionName(), u"Renamed While Undoing");
+    undo.redo();
+    EXPECT_EQ(value, "x");
+    undo.undo(); // undoes "Command": the redo step is still named "Command"
+    EXPECT_EQ(undo.redoActionName(), u"Command");
+    EXPECT_EQ(document.text, "");
+}
+
+TEST(UndoManagerTest, NoLimitOnStepsUnlessOneIsSet)
+{
+    UndoManager undo;
+    EXPECT_EQ(undo.levelsOfUndo(), 0u);
+    int value = 0;
+    for (int i = 1; i <= 2000; ++i) {
+        undo.registerUndo(&value, [&, i] { value = i - 1; });
+        endTurn();
+    }
+    int undone = 0;
+    while (undo.canUndo()) {
+        undo.undo();
+        ++undone;
+    }
+    EXPECT_EQ(undone, 2000);
+    EXPECT_EQ(value, 0);
+}
+
+TEST(UndoManagerTest, RegistrationsOwnTheirPayloadsAndKeepTheirTargetsAlive)
+{
+    int alive = 0;
+    auto undo = std::make_unique<UndoManager>();
+
+    // A payload lives as long as its registration: until the step is undone
+    // (the redo step registers its own), or dropped by trimming, removal or
+    // the manager's end.
+    undo->registerUndo(nullptr, [payload = std::make_shared<Payload>(alive)] { });
+    EXPECT_EQ(alive, 1);
+    endTurn();
+    undo->undo();
+    EXPECT_EQ(alive, 0);
+
+    // A target registered by shared_ptr stays alive while registered, even
+    // when its owner lets go of it, and its action gets it.
+    auto target = std::make_shared<Payload>(alive);
+    std::weak_ptr<Payload> watched = target;
+    Payload* seen = nullptr;
+    undo->registerUndo(target, [&](Payload& run) { seen = &run; });
+    target.reset();
+    endTurn();
+    EXPECT_FALSE(watched.expired());
+    undo->undo();
+    EXPECT_NE(seen, nullptr);
+    EXPECT_TRUE(watched.expired()); // released once the undo has run
+
+    undo->setLevelsOfUndo(1);
+    for (int i = 0; i < 3; ++i) {
+        undo->registerUndo(std::make_shared<Payload>(alive), [](Payload&) { });
+        endTurn();
+    }
+    EXPECT_EQ(alive, 1);
+    auto removable = std::make_shared<Payload>(alive);
+    undo->registerUndo(removable, [](Payload&) { });
+    undo->removeAllActionsWithTarget(removable.get());
+    removable.reset();
+    EXPECT_EQ(alive, 1);
+    undo->registerUndo(std::make_shared<Payload>(alive), [](Payload&) { });
+    undo.reset();
+    EXPECT_EQ(alive, 0);
+}
+
+TEST(UndoManagerTest, RemovedActionsNeverRunAgain)
+{
+    UndoManager undo;
+    std::vector<std::string> ran;
+    int owner = 0, other = 0;
+
+    // An owner that goes away while its step is being undone: the rest of
+    // its actions in that step do not run, the others do.
+    undo.registerUndo(&owner, [&] { ran.push_back("owner first"); });
+    undo.registerUndo(&other, [&] { ran.push_back("other"); });
+    undo.registerUndo(&owner, [&] {
+        ran.push_back("owner last, going away");
+        undo.removeAllActionsWithTarget(&owner);
+    });
+    endTurn();
+    undo.undo();
+    EXPECT_EQ(ran, (std::vector<std::string> { "owner last, going away", "other" }));
+
+    // Removing everything while undoing drops the rest of the step and what
+    // the step registered so far.
+    ran.clear();
+    undo.registerUndo(&other, [&] { ran.push_back("not run"); });
+    undo.registerUndo(&owner, [&] {
+        undo.registerUndo(&owner, [] { });
+        undo.removeAllActions();
+        ran.push_back("reset");
+    });
+    endTurn();
+    undo.undo();
+    EXPECT_EQ(ran, (std::vector<std::string> { "reset" }));
+    EXPECT_FALSE(undo.canUndo());
+    EXPECT_FALSE(undo.canRedo());
+    EXPECT_EQ(undo.groupingLevel(), 0);
+    EXPECT_FALSE(undo.isUndoing());
+
+    // A target whose end removes its actions from the manager that releases
+    // it (the manager going away, or removing it) leaves the manager whole.
+    struct SelfRemoving {
+        UndoManager* manager;
+        ~SelfRemoving()
+        {
+            if (manager)
+                manager->removeAllActionsWithTarget(this);
+        }
+    };
+    {
+        auto manager = std::make_unique<UndoManager>();
+        auto run = std::make_shared<SelfRemoving>(SelfRemoving { manager.get() });
+        manager->registerUndo(run, [](SelfRemoving&) { });
+        manager->registerUndo(std::make_shared<SelfRemoving>(SelfRemoving { manager.get() }), [](SelfRemoving&) { });
+        endTurn();
+        manager->removeAllActionsWithTarget(run.get());
+        run.reset();
+        EXPECT_TRUE(manager->canUndo());
+        manager.reset();
+    }
+}

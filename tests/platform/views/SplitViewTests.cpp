@@ -1,5 +1,8 @@
 #include "platform/views/SplitView.h"
 
+#include "platform/views/Event.h"
+#include "platform/views/Window.h"
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
@@ -73,4 +76,25 @@ TEST(SplitView, DragsRespectTheDelegateAndCollapseOnlyWhatItAllows)
     splitView->doubleClickDivider(0);
     EXPECT_TRUE(splitView->isSubviewCollapsed(*splitView->subviews()[1]));
     EXPECT_EQ(splitView->subviews()[0]->frame().height(), 299);
+}
+
+TEST(SplitView, MouseEventsOnADividerDragAndCollapse)
+{
+    auto window = Window::create(Rect(0, 0, 200, 300));
+    auto splitView = stacked();
+    auto delegate = std::make_shared<Collapsing>();
+    splitView->setDelegate(delegate);
+    window->contentView()->addSubview(splitView);
+    // The split view is flipped: its divider at y 100 lies at 199.5 in window coordinates.
+    auto mouse = [&](EventType type, double y, int clicks) {
+        window->sendEvent(Event::mouseEvent(type, { 50, y }, 0, 0, window, clicks));
+    };
+    mouse(EventType::LeftMouseDown, 199.5, 1);
+    mouse(EventType::LeftMouseDragged, 150, 1);
+    mouse(EventType::LeftMouseUp, 150, 1);
+    EXPECT_EQ(splitView->subviews()[0]->frame().height(), 150);
+
+    mouse(EventType::LeftMouseDown, 149.5, 2);
+    EXPECT_TRUE(splitView->isSubviewCollapsed(*splitView->subviews()[1]));
+    window->close();
 }

@@ -1,0 +1,147 @@
+// The editing view on a large page: loading it to the end of loading (beside
+// gumbo's parse of the same page), a one-character edit to the regenerated,
+// coloured and mapped source with its line index, and the memory an open
+// document holds per byte of its file.
+#include "HTMLBenchPages.h"
+
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingView.h"
+#include "html/VornickHTMLServices.h"
+#include "html/VornickTidyFilter.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URL.h"
+#include "platform/web/WebFrame.h"
+
+#include <benchmark/benchmark.h>
+#include <gumbo.h>
+#include <malloc.h>
+
+#include <cstdlib>
+
+using namespace brevanton;
+
+namespace {
+
+constexpr size_t pageSize = 1024 * 1024;
+
+const std::string& page()
+{
+    static const std::string text = makeBenchmarkHTMLPage(pageSize);
+    return text;
+}
+
+const std::string& pagePath()
+{
+    static const std::string path = [] {
+        std::string file = temporaryDirectory() + "/brevanton-editing-bench.html";
+        if (!writeFileAtomically(file, page()))
+            std::abort();
+        return file;
+    }();
+    return path;
+}
+
+// Tidy's structural check and validation run as processes of their own and
+// are left out: the load is measured on its own.
+void setUpWithoutTidy()
+{
+    VornickInstallHTMLServices();
+    VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
+}
+
+std::shared_ptr<VornickContentEditingView> loadedView()
+{
+    auto view = VornickContentEditingView::create(Rect(0, 0, 1024, 768));
+    Error error;
+    if (!view->loadContentFromURL(URL::fileURLWithPath(pagePath()), &error))
+        return nullptr;
+    return view;
+}
+
+void BM_EditingViewLoadToEndOfLoading(benchmark::State& state)
+{
+    setUpWithoutTidy();
+    for (auto _ : state) {
+        auto view = loadedView();
+        if (!view) {
+            state.SkipWithError("the page did not load");
+            return;
+        }
+        benchmark::DoNotOptimize(view.get());
+        state.PauseTiming();
+        view.reset();
+        RunLoop::main().runFor(0.01);
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page().size()));
+}
+
+void BM_GumboParseOfTheSamePage(benchmark::State& state)
+{
+    for (auto _ : state) {
+        GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, page().data(), page().size());
+        benchmark::DoNotOptimize(output);
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page().size()));
+}
+
+void BM_EditingViewOneCharacterEditToRegeneratedSource(benchmark::State& state)
+{
+    setUpWithoutTidy();
+    auto view = loadedView();
+    if (!view) {
+        state.SkipWithError("the page did not load");
+        return;
+    }
+    auto frame = view->mainFrame();
+    auto paragraphs = view->mainFrameDocument()->getElementsByTagName(u"P");
+    auto& text = static_cast<DOMCharacterData&>(*paragraphs->item(paragraphs->length() / 2)->lastChild());
+    size_t edits = 0;
+    for (auto _ : state) {
+        text.appendData(edits++ % 2 ? u"a" : u"b");
+        view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
+        view->htmlUpdateTimerFired();
+        benchmark::DoNotOptimize(vornick_lineIndexForLastGeneratedHTMLString(*frame).get());
+    }
+    if (!vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame))
+        state.SkipWithError("the source was not regenerated");
+}
+
+void BM_EditingViewMemoryPerInputByte(benchmark::State& state)
+{
+    setUpWithoutTidy();
+    // The parsed page, not the file's text kept by the benchmark.
+    (void)page();
+    (void)pagePath();
+    double perByte = 0;
+    for (auto _ : state) {
+        RunLoop::main().runFor(0.05);
+        size_t before = mallinfo2().uordblks;
+        auto view = loadedView();
+        if (!view) {
+            state.SkipWithError("the page did not load");
+            return;
+        }
+        // Everything an open document keeps: the source with its colours,
+        // map and line index included.
+        auto frame = view->mainFrame();
+        RunLoop::main().runUntil([&frame] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame); }, 30);
+        size_t after = mallinfo2().uordblks;
+        perByte = double(after > before ? after - before : 0) / double(page().size());
+        view.reset();
+    }
+    state.counters["bytesPerInputByte"] = perByte;
+}
+
+} // namespace
+
+BENCHMARK(BM_EditingViewLoadToEndOfLoading)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_GumboParseOfTheSamePage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditingViewOneCharacterEditToRegeneratedSource)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditingViewMemoryPerInputByte)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -1,0 +1,520 @@
+// The view as a whole: how it is built and torn down, its panes and their
+// flags, and the class operations that find the view window commands go to.
+#include "editing/VornickContentEditingView.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeGeometry.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewLoadState.h"
+#include "editing/VornickContentEditingViewSplitViewManager.h"
+#include "editing/VornickDOMPathBar.h"
+#include "editing/VornickElementAttributesEditorUIController.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickHeadMetadataEditingUIController.h"
+#include "editing/VornickSourceLoupe.h"
+#include "html/VornickTidyFilter.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/Popover.h"
+#include "platform/views/Window.h"
+#include "platform/web/WebFrame.h"
+#include "ui/VornickCollapsibleHeaderSplitView.h"
+#include "views/VornickPopoverExtensions.h"
+#include "views/VornickViewExtensions.h"
+
+namespace brevanton {
+
+// --- Construction and teardown
+
+VornickContentEditingView::VornickContentEditingView(Rect frame)
+    : View(frame)
+    , m_loadState(std::make_unique<VornickContentEditingViewLoadState>())
+{
+}
+
+void VornickContentEditingView::build()
+{
+    // 1. Fields.
+    m_blockModeHelper = std::make_shared<VornickBlockModeHelper>();
+    m_blockModeHelper->setContentEditingView(this);
+    m_fileEntitlementDelegate = VornickApplicationDelegate::shared().get();
+    m_tidyFilter = std::make_shared<VornickTidyFilter>();
+    setFlipped(true);
+    setAutoresizesSubviews(true);
+
+    Rect bounds = this->bounds();
+    double pathBarHeight = VornickDOMPathBar::naturalDOMPathBarHeight();
+
+    // 2. The path bar along the bottom.
+    m_domPathBar = std::make_shared<VornickDOMPathBar>(Rect(0, bounds.height() - pathBarHeight, bounds.width(), pathBarHeight));
+    m_domPathBar->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
+    m_domPathBar->setContentEditingView(this);
+    addSubview(m_domPathBar);
+
+    // 3. The split view above it.
+    m_splitView = std::make_shared<VornickCollapsibleHeaderSplitView>(Rect(0, 0, bounds.width(), bounds.height() - pathBarHeight));
+    m_splitView->setVertical(false);
+    m_splitView->setDividerStyle(SplitViewDividerStyle::PaneSplitter);
+    m_splitView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    addSubview(m_splitView);
+
+    // 4. Its manager.
+    m_splitViewManager = std::make_shared<VornickContentEditingViewSplitViewManager>();
+    m_splitViewManager->setFooterViewNaturalHeight(250.0);
+    m_splitViewManager->setSplitView(m_splitView);
+    auto weak = weakSelf();
+    m_splitViewManager->setHeaderCollapseHandlerBlock([weak] {
+        if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
+            self->updateSelectionIndicator();
+    });
+
+    // 5. The head metadata header.
+    m_headMetadataEditingUIController = std::make_shared<VornickHeadMetadataEditingUIController>();
+    m_headMetadataEditingUIController->setContentEditingView(this);
+    double headerHeight = m_headMetadataEditingUIController->view()->frame().height();
+    m_splitViewManager->setHeaderViewMinHeight(headerHeight);
+    m_splitViewManager->setHeaderViewNaturalHeight(headerHeight);
+
+    // 6. The web view.
+    double webViewTop = m_allowsHeadDisplayAndEditing ? headerHeight + m_splitView->dividerThickness() : 0;
+    m_webView = VornickEmbeddedWebView::create(
+        Rect(0, webViewTop, bounds.width(), std::max(0.0, m_splitView->frame().height() - webViewTop)));
+    m_webView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    m_splitView->addSubview(m_webView);
+    if (m_allowsHeadDisplayAndEditing)
+        m_splitViewManager->setHeaderView(m_headMetadataEditingUIController->view());
+    m_webView->setFrameLoadDelegate(this);
+    m_webView->setResourceLoadDelegate(this);
+    m_webView->setEditingDelegate(this);
+    m_webView->setPolicyDelegate(this);
+
+    // 7. Web preferences: the editor's own user style sheet.
+    auto& preferences = m_webView->preferences();
+    preferences.javaScriptEnabled = UserDefaults::standard().boolForKey(u"AllowJavaScriptExecution");
+    if (auto sheet = Bundle::main().URLForResource(u"VornickEditingViewUserStyleSheet", u"css")) {
+        preferences.userStyleSheetEnabled = true;
+        preferences.userStyleSheetLocation = *sheet;
+        Error error;
+        if (!m_webView->applyUserStyleSheet(&error))
+            consoleLog(u"The editing view's user style sheet could not be read: " + error.localizedDescription());
+    }
+
+    // 9. The source loupe.
+    m_sourceLoupe = std::make_shared<VornickSourceLoupe>();
+    m_sourceLoupe->setActiveContentEditingView(this);
+    m_splitViewManager->setSourceLoupe(m_sourceLoupe);
+    if (VornickSourceLoupe::wantsToBeEmbedded()) {
+        m_sourceLoupe->setEmbedded(true);
+        m_splitViewManager->setFooterView(m_sourceLoupe->view());
+        collapseEmbeddedSourceLoupe();
+    }
+
+    m_elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
+
+    // The banners' buttons.
+    setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {
+        if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
+            self->dismissAttachmentPointFailureBanner();
+    });
+    setActionHandler("showAttachmentPointFailureResolutionUI:", [weak](ActionSender*) {
+        if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
+            self->showAttachmentPointFailureResolutionUI();
+    });
+}
+
+VornickContentEditingView::~VornickContentEditingView()
+{
+    // Nothing deferred by the view may run once it is gone.
+    RunLoop::main().cancelPerforms(this);
+    m_htmlUpdateTimer.invalidate();
+    if (auto delegate = VornickApplicationDelegate::shared())
+        delegate->releaseAllReadPermissionsForClient(this);
+    if (auto undo = m_ownUndoManager.get())
+        undo->removeAllActionsWithTarget(this);
+    if (m_webView) {
+        m_webView->setFrameLoadDelegate(nullptr);
+        m_webView->setResourceLoadDelegate(nullptr);
+        m_webView->setEditingDelegate(nullptr);
+        m_webView->setPolicyDelegate(nullptr);
+        m_webView->stopLoading();
+    }
+    if (m_domPathBar)
+        m_domPathBar->setContentEditingView(nullptr);
+    if (m_headMetadataEditingUIController)
+        m_headMetadataEditingUIController->setContentEditingView(nullptr);
+    if (m_sourceLoupe)
+        m_sourceLoupe->setActiveContentEditingView(nullptr);
+    if (m_elementEditorUIController)
+        m_elementEditorUIController->detachFromContentEditingView();
+    if (m_blockModeHelper && m_blockModeHelper->contentEditingView() == this)
+        m_blockModeHelper->setContentEditingView(nullptr);
+    if (m_dropTargetRange)
+        m_dropTargetRange->detach();
+    if (m_targetRange)
+        m_targetRange->detach();
+}
+
+std::weak_ptr<VornickContentEditingView> VornickContentEditingView::weakSelf() const
+{
+    auto responder = const_cast<VornickContentEditingView*>(this)->weak_from_this().lock();
+    return std::static_pointer_cast<VornickContentEditingView>(responder);
+}
+
+void VornickContentEditingView::performAfterDelay(double seconds, std::function<void(VornickContentEditingView&)> block)
+{
+    auto weak = weakSelf();
+    RunLoop::main().performAfterDelay(this, seconds, [weak, block = std::move(block)] {
+        if (auto self = weak.lock())
+            block(*self);
+    });
+}
+
+UndoManager* VornickContentEditingView::undoManager() const
+{
+    if (auto window = this->window()) {
+        if (auto undo = window->undoManager())
+            return undo;
+    }
+    if (!m_ownUndoManager)
+        m_ownUndoManager = std::make_unique<UndoManager>();
+    return m_ownUndoManager.get();
+}
+
+void VornickContentEditingView::setBlockModeHelper(std::shared_ptr<VornickBlockModeHelper> helper)
+{
+    if (m_blockModeHelper && m_blockModeHelper->contentEditingView() == this)
+        m_blockModeHelper->setContentEditingView(nullptr);
+    m_blockModeHelper = std::move(helper);
+    if (m_blockModeHelper) {
+        m_blockModeHelper->setContentEditingView(this);
+        if (auto frame = mainFrame())
+            m_blockModeHelper->setHtmlSpec(vornick_HTMLSpec(*frame));
+    }
+}
+
+// --- Finding the view of interest
+
+std::shared_ptr<VornickContentEditingView> VornickContentEditingView::vornickContentEditingViewOfInterestInWindow(const Window* window)
+{
+    if (!window)
+        return nullptr;
+    if (auto focused = vornickContentEditingViewIfRelatedUIHasFocusInWindow(window))
+        return focused;
+    std::shared_ptr<VornickContentEditingView> result;
+    if (auto content = window->contentView()) {
+        vornick_enumerateViewTreeUsingBlock(*content, [&result](const std::shared_ptr<View>& view, bool& stop) {
+            auto editingView = std::dynamic_pointer_cast<VornickContentEditingView>(view);
+            if (!editingView)
+                return;
+            result = editingView;
+            if (editingView->relatedUIHasFocus())
+                stop = true;
+        });
+    }
+    return result;
+}
+
+std::shared_ptr<VornickContentEditingView> VornickContentEditingView::vornickContentEditingViewIfRelatedUIHasFocusInWindow(const Window* window)
+{
+    if (!window || !window->contentView())
+        return nullptr;
+    std::shared_ptr<VornickContentEditingView> first;
+    vornick_enumerateViewTreeUsingBlock(*window->contentView(), [&first](const std::shared_ptr<View>& view, bool& stop) {
+        if (auto editingView = std::dynamic_pointer_cast<VornickContentEditingView>(view)) {
+            first = editingView;
+            stop = true;
+        }
+    });
+    return first && first->relatedUIHasFocus() ? first : nullptr;
+}
+
+std::shared_ptr<VornickContentEditingView> VornickContentEditingView::vornickContentEditingViewIfEmbeddedWebViewHasFocusInWindow(
+    const Window* window)
+{
+    if (!window)
+        return nullptr;
+    for (auto responder = window->firstResponder(); responder; responder = responder->nextResponder()) {
+        if (auto webView = std::dynamic_pointer_cast<VornickEmbeddedWebView>(responder))
+            return webView->vornick_contentEditingView();
+    }
+    return nullptr;
+}
+
+// --- The view
+
+bool VornickContentEditingView::relatedUIHasFocus() const
+{
+    return m_elementEditorUIController && vornick_hasFocus(*m_elementEditorUIController->popover());
+}
+
+bool VornickContentEditingView::viewIsDescendantOfContentEditingArea(const View& view) const
+{
+    return m_webView && view.isDescendantOf(m_webView.get());
+}
+
+bool VornickContentEditingView::responderIsEmbeddedWebViewOrADescendant(const Responder* responder) const
+{
+    auto* view = dynamic_cast<const View*>(responder);
+    return view && viewIsDescendantOfContentEditingArea(*view);
+}
+
+bool VornickContentEditingView::hasInputFocus() const
+{
+    auto window = this->window();
+    return window && window->isKeyWindow() && vornickContentEditingViewIfEmbeddedWebViewHasFocusInWindow(window.get()).get() == this;
+}
+
+void VornickContentEditingView::focus()
+{
+    auto window = this->window();
+    if (!window || responderIsEmbeddedWebViewOrADescendant(window->firstResponder().get()))
+        return;
+    if (m_focusedWebFrame && m_focusedWebFrame->frameView())
+        window->makeFirstResponder(m_focusedWebFrame->frameView());
+}
+
+void VornickContentEditingView::setEditable(bool editable)
+{
+    if (editable == m_editable)
+        return;
+    m_editable = editable;
+    if (!editable) {
+        setAllowsHeadDisplayAndEditing(false);
+        m_webView->setEditable(false);
+    } else {
+        // Head display comes back with editing.
+        setAllowsHeadDisplayAndEditing(true);
+        if (m_webFramesBeingLoaded.empty() && m_loadingState != VornickContentLoadingInProgress)
+            m_webView->setEditable(true);
+    }
+}
+
+void VornickContentEditingView::setDocumentEdited(bool edited)
+{
+    if (edited && !m_editable)
+        consoleLog(u"Warning: setDocumentEdited:YES invoked for non-editable ContentEditingView!");
+    if (edited == m_documentEdited)
+        return;
+    m_documentEdited = edited;
+    if (m_sourceLoupe)
+        m_sourceLoupe->updateForDocumentEditedStateChangeInContentEditingView(*this);
+}
+
+void VornickContentEditingView::setAllowsHeadDisplayAndEditing(bool allows)
+{
+    if (allows == m_allowsHeadDisplayAndEditing)
+        return;
+    if (!allows)
+        setHeadElementsShown(false);
+    m_allowsHeadDisplayAndEditing = allows;
+    m_splitViewManager->setHeaderView(allows ? m_headMetadataEditingUIController->view() : nullptr);
+}
+
+bool VornickContentEditingView::headElementsShown() const
+{
+    if (!m_allowsHeadDisplayAndEditing || m_splitView->subviews().empty())
+        return false;
+    return !m_splitView->isSubviewCollapsed(*m_splitView->subviews().front());
+}
+
+void VornickContentEditingView::setHeadElementsShown(bool shown)
+{
+    if (!m_allowsHeadDisplayAndEditing || shown == headElementsShown())
+        return;
+    endTypingRun();
+    if (shown) {
+        m_splitView->setPosition(m_splitViewManager->headerViewNaturalHeight(), 0);
+        m_headMetadataEditingUIController->focusTitleTextField();
+    } else {
+        m_splitView->setPosition(0, 0);
+        auto frame = m_headMetadataEditingUIController->focusedWebFrame();
+        auto window = this->window();
+        if (window && frame && frame->frameView())
+            window->makeFirstResponder(frame->frameView());
+    }
+    updateSelectionIndicator();
+}
+
+bool VornickContentEditingView::pathBarShown() const
+{
+    return m_domPathBar && !m_domPathBar->isHidden();
+}
+
+void VornickContentEditingView::setPathBarShown(bool shown)
+{
+    if (!m_domPathBar || shown == pathBarShown())
+        return;
+    double height = m_domPathBar->frame().height();
+    Rect splitFrame = m_splitView->frame();
+    if (!shown) {
+        m_domPathBar->setHidden(true);
+        m_splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() + height));
+    } else {
+        m_domPathBar->updateForValidationStatusChange();
+        m_splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() - height));
+        m_domPathBar->setHidden(false);
+    }
+}
+
+void VornickContentEditingView::collapseEmbeddedSourceLoupe()
+{
+    if (!m_sourceLoupe || !m_sourceLoupe->embedded() || m_splitView->subviews().size() < 2)
+        return;
+    long divider = static_cast<long>(m_splitView->subviews().size()) - 2;
+    m_splitView->setPosition(m_splitView->maxPossiblePositionOfDividerAtIndex(divider), divider);
+}
+
+void VornickContentEditingView::uncollapseEmbeddedSourceLoupe()
+{
+    if (!m_sourceLoupe || !m_sourceLoupe->embedded() || m_splitView->subviews().size() < 2)
+        return;
+    long divider = static_cast<long>(m_splitView->subviews().size()) - 2;
+    m_splitView->setPosition(m_splitView->maxPossiblePositionOfDividerAtIndex(divider) - m_splitViewManager->footerViewNaturalHeight(),
+                             divider);
+}
+
+Rect VornickContentEditingView::contentRect() const
+{
+    return convertRectFromView(m_webView->visibleRect(), m_webView.get());
+}
+
+std::shared_ptr<WebFrame> VornickContentEditingView::mainFrame() const
+{
+    return m_webView ? m_webView->mainFrame() : nullptr;
+}
+
+std::shared_ptr<DOMDocument> VornickContentEditingView::mainFrameDocument() const
+{
+    return m_webView ? m_webView->mainFrameDocument() : nullptr;
+}
+
+void VornickContentEditingView::setSectionHandlesShown(bool shown)
+{
+    if (shown == m_sectionHandlesShown)
+        return;
+    m_sectionHandlesShown = shown;
+    applySectionHandlesToAllFrames(shown);
+}
+
+void VornickContentEditingView::applySectionHandlesToAllFrames(bool shown)
+{
+    auto main = mainFrame();
+    if (!main)
+        return;
+    vornick_enumerateWebFrameTreeWithOptions(main, 0, [this, shown](const std::shared_ptr<WebFrame>& frame, bool&) {
+        auto& document = frame->domDocument();
+        auto body = document ? document->body() : nullptr;
+        if (!body)
+            return;
+        if (shown)
+            vornick_addClass(*body, u"brevanton-section-handles-shown");
+        else
+            vornick_removeClass(*body, u"brevanton-section-handles-shown");
+        for (const auto& element : vornick_effectiveAttachmentPointElements(*frame)) {
+            for (auto child = element->firstChild(); child; child = child->nextSibling()) {
+                if (shown)
+                    m_blockModeHelper->recursiveAddBrickTags(*child);
+                else
+                    m_blockModeHelper->recursiveRemoveBrickTags(*child);
+            }
+        }
+    });
+    performAfterDelay(0.2, [](VornickContentEditingView& view) { view.m_webView->setNeedsDisplay(true); });
+}
+
+void VornickContentEditingView::embeddedWebViewMoved()
+{
+    updateSelectionIndicator();
+}
+
+void VornickContentEditingView::elementEditorDidShowWindow()
+{
+    if (m_sourceLoupe)
+        m_sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
+}
+
+void VornickContentEditingView::elementEditorDidEffectivelyResizeWindow()
+{
+    elementEditorDidShowWindow();
+}
+
+void VornickContentEditingView::elementEditorDidHideWindow()
+{
+    elementEditorDidShowWindow();
+}
+
+Rect VornickContentEditingView::elementEditorPopoverWindowFrameIfShown() const
+{
+    if (!m_elementEditorUIController)
+        return Rect();
+    return vornick_windowFrameIfShown(*m_elementEditorUIController->popover());
+}
+
+std::optional<VornickExactSelection> VornickContentEditingView::exactSelectionToOpenInAttributeEditorForEffectiveOperationRange() const
+{
+    auto range = effectiveOperationRange();
+    return m_blockModeHelper ? m_blockModeHelper->blockOrElementToEditForRange(range.get()) : std::nullopt;
+}
+
+std::optional<VornickExactSelection> VornickContentEditingView::exactSelectionToUnwrapOrDeleteForEffectiveOperationRange() const
+{
+    return exactSelectionToOpenInAttributeEditorForEffectiveOperationRange();
+}
+
+void VornickContentEditingView::endTypingRun() {}
+void VornickContentEditingView::endBackspaceRun() {}
+
+void VornickContentEditingView::showAttachmentPointFailureResolutionUI()
+{
+    hideAttachmentPointFailureBanner();
+}
+
+void VornickContentEditingView::webViewDidChangeSelection(WebView&)
+{
+    if (!m_settingTargetRange)
+        postVornickContentEditingViewDidChangeEffectiveOperationRange();
+}
+
+// --- What the block-mode helper asks
+
+bool VornickContentEditingView::canInsertOrWrapInLink() const
+{
+    return m_editable && effectiveOperationRange() != nullptr;
+}
+
+std::optional<std::pair<long, long>> VornickContentEditingView::pixelSizeOfMediaFile(const URL& url) const
+{
+    auto delegate = VornickApplicationDelegate::shared();
+    if (!delegate)
+        return std::nullopt;
+    auto info = delegate->mediaFileInfoCache().infoForURL(url, true);
+    if (!info)
+        return std::nullopt;
+    return std::pair<long, long>(info->pixelsWide(), info->pixelsHigh());
+}
+
+double VornickContentEditingView::boundingBoxWidthOfElement(const DOMElement& element) const
+{
+    return vornick_boundingBoxInView(element, *this).width;
+}
+
+// --- The editing view of a node
+
+std::shared_ptr<VornickContentEditingView> vornick_contentEditingView(const DOMNode& node)
+{
+    auto document = node.nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<const DOMDocument>(node.shared_from_this())
+                                                              : node.ownerDocument();
+    if (!document)
+        return nullptr;
+    auto webView = WebView::webViewForDocument(*document);
+    auto embedded = std::dynamic_pointer_cast<VornickEmbeddedWebView>(webView);
+    return embedded ? embedded->vornick_contentEditingView() : nullptr;
+}
+
+} // namespace brevanton

@@ -1,0 +1,389 @@
+// VornickContentEditingView: the editor's one view. It hosts an editable web
+// view that shows the document as the page looks, refuses every change the
+// web view would make by itself, performs each edit as an undoable DOM change
+// and keeps each frame's regenerated source, range map, line index and
+// validation in step. Around the web view: the head metadata header, the path
+// bar, the embedded source loupe footer and two banners.
+//
+// Its behaviour is spread over several files, one per concern: loading,
+// writing, the change cycle, operation ranges and navigation, attachment
+// points and the document URL, non-breaking space substitutes.
+//
+// Deferred work (timers, delayed performs, background painting and
+// validation) never outlives the view: everything is keyed to it or holds it
+// weakly, and the destructor cancels what is pending.
+#pragma once
+
+#include "dom/VornickFreezeDriedDOMRange.h"
+#include "editing/VornickContentEditingViewDelegate.h"
+#include "html/VornickBlockModeHelper.h"
+#include "html/VornickTidyFilter.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/views/View.h"
+#include "platform/web/WebDelegates.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class DOMDocument;
+class DOMDocumentFragment;
+class DOMElement;
+class DOMNode;
+class DOMRange;
+class VornickAttachmentPoint;
+class VornickAttachmentPointLocator;
+class VornickAttachmentPointLocatorSet;
+class VornickCollapsibleHeaderSplitView;
+class VornickContentEditingViewLoadState;
+class VornickContentEditingViewSplitViewManager;
+class VornickDOMPathBar;
+class VornickElementEditorUIController;
+class VornickEmbeddedWebView;
+class VornickHTMLWriter;
+class VornickHeadMetadataEditingUIController;
+class VornickResourceLoadAttempt;
+class VornickSourceLoupe;
+class VornickValidationAdvisory;
+class VornickWebResourceCache;
+class Window;
+
+enum VornickHitPartKind : int { VornickHitPartNone = 0, VornickHitPartWaypoint = 1 };
+
+// Attachment types: one element, or a run of sibling elements.
+enum VornickAttachmentType : int { VornickAttachmentTypeSingleElement = 1, VornickAttachmentTypeSiblingRun = 2 };
+
+class VornickContentEditingView : public View,
+                                  public WebFrameLoadDelegate,
+                                  public WebResourceLoadDelegate,
+                                  public WebPolicyDelegate,
+                                  public WebEditingDelegate,
+                                  public VornickBlockModeEditingContext {
+public:
+    // Builds a view (of this class or a subclass) with its panes and web view.
+    template<typename Kind = VornickContentEditingView> static std::shared_ptr<Kind> create(Rect frame)
+    {
+        auto view = std::make_shared<Kind>(frame);
+        static_cast<VornickContentEditingView*>(view.get())->build();
+        return view;
+    }
+    ~VornickContentEditingView() override;
+
+    // --- Finding the view that window commands go to
+
+    static std::shared_ptr<VornickContentEditingView> vornickContentEditingViewOfInterestInWindow(const Window*);
+    static std::shared_ptr<VornickContentEditingView> vornickContentEditingViewIfRelatedUIHasFocusInWindow(const Window*);
+    static std::shared_ptr<VornickContentEditingView> vornickContentEditingViewIfEmbeddedWebViewHasFocusInWindow(const Window*);
+
+    // --- The view
+
+    bool relatedUIHasFocus() const;
+    bool viewIsDescendantOfContentEditingArea(const View&) const;
+    bool responderIsEmbeddedWebViewOrADescendant(const Responder*) const;
+    bool hasInputFocus() const;
+    void focus();
+
+    bool isEditable() const override { return m_editable; }
+    void setEditable(bool);
+    bool isDocumentEdited() const { return m_documentEdited; }
+    void setDocumentEdited(bool);
+    bool allowsHeadDisplayAndEditing() const { return m_allowsHeadDisplayAndEditing; }
+    void setAllowsHeadDisplayAndEditing(bool);
+    bool headElementsShown() const;
+    void setHeadElementsShown(bool);
+    bool pathBarShown() const;
+    void setPathBarShown(bool);
+    void collapseEmbeddedSourceLoupe();
+    void uncollapseEmbeddedSourceLoupe();
+    Rect contentRect() const;
+
+    std::shared_ptr<WebFrame> mainFrame() const;
+    std::shared_ptr<DOMDocument> mainFrameDocument() const;
+    const std::shared_ptr<VornickEmbeddedWebView>& embeddedWebView() const { return m_webView; }
+    const std::shared_ptr<VornickContentEditingViewSplitViewManager>& splitViewManager() const { return m_splitViewManager; }
+    const std::shared_ptr<VornickHeadMetadataEditingUIController>& headMetadataEditingUIController() const
+    {
+        return m_headMetadataEditingUIController;
+    }
+    void setHeadMetadataEditingUIController(std::shared_ptr<VornickHeadMetadataEditingUIController> controller)
+    {
+        m_headMetadataEditingUIController = std::move(controller);
+    }
+    const std::shared_ptr<VornickDOMPathBar>& domPathBar() const { return m_domPathBar; }
+    const std::shared_ptr<VornickSourceLoupe>& sourceLoupe() const { return m_sourceLoupe; }
+    const std::shared_ptr<VornickCollapsibleHeaderSplitView>& splitView() const { return m_splitView; }
+    const std::shared_ptr<VornickElementEditorUIController>& elementEditorUIController() const { return m_elementEditorUIController; }
+    VornickContentEditingViewDelegate* delegate() const { return m_delegate; }
+    void setDelegate(VornickContentEditingViewDelegate* delegate) { m_delegate = delegate; }
+    VornickContentEditingViewFileEntitlementDelegate* fileEntitlementDelegate() const { return m_fileEntitlementDelegate; }
+    void setFileEntitlementDelegate(VornickContentEditingViewFileEntitlementDelegate* delegate) { m_fileEntitlementDelegate = delegate; }
+    const std::shared_ptr<VornickBlockModeHelper>& blockModeHelper() const { return m_blockModeHelper; }
+    // Subclasses for other kinds of content put their own helper in place.
+    void setBlockModeHelper(std::shared_ptr<VornickBlockModeHelper>);
+    const std::shared_ptr<VornickWebResourceCache>& webResourceCache() const { return m_webResourceCache; }
+    void setWebResourceCache(std::shared_ptr<VornickWebResourceCache> cache) { m_webResourceCache = std::move(cache); }
+    const std::shared_ptr<VornickAttachmentPointLocatorSet>& attachmentPointLocatorSet() const { return m_attachmentPointLocatorSet; }
+    void setAttachmentPointLocatorSet(std::shared_ptr<VornickAttachmentPointLocatorSet> set) { m_attachmentPointLocatorSet = std::move(set); }
+    const std::shared_ptr<View>& templateFallbackBannerView() const { return m_templateFallbackBannerView; }
+    const std::shared_ptr<View>& attachmentPointFailureBannerView() const { return m_attachmentPointFailureBannerView; }
+    bool automaticallyAddsParagraphs() const { return m_automaticallyAddsParagraphs; }
+    void setAutomaticallyAddsParagraphs(bool adds) { m_automaticallyAddsParagraphs = adds; }
+    bool sectionHandlesShown() const { return m_sectionHandlesShown; }
+    void setSectionHandlesShown(bool);
+    const std::shared_ptr<WebFrame>& focusedWebFrame() const { return m_focusedWebFrame; }
+    const std::shared_ptr<VornickTidyFilter>& tidyFilter() const { return m_tidyFilter; }
+    bool allowsVibrancy() const { return true; }
+    bool hasWrittenDocument() const { return m_hasWrittenDocument; }
+
+    // The window's undo manager, or the view's own while it has no window.
+    UndoManager* undoManager() const override;
+
+    void embeddedWebViewMoved();
+    void elementEditorDidShowWindow();
+    void elementEditorDidEffectivelyResizeWindow();
+    void elementEditorDidHideWindow();
+    Rect elementEditorPopoverWindowFrameIfShown() const;
+    std::optional<VornickExactSelection> exactSelectionToOpenInAttributeEditorForEffectiveOperationRange() const;
+    std::optional<VornickExactSelection> exactSelectionToUnwrapOrDeleteForEffectiveOperationRange() const;
+    void endTypingRun();
+    void endBackspaceRun();
+
+    // --- Hooks for subclasses
+
+    virtual void beginLoadingContentFromURL(const URL&);
+    virtual void postEndLoadingToDelegateWithResult(VornickContentLoadingState, const VornickResourceLoadAttempts&);
+    virtual void showAttachmentPointFailureResolutionUI();
+    virtual void embeddedWebViewScrolled();
+    virtual std::vector<VornickBlockError> validateContent();
+    virtual bool canShowEmphasisPreferenceUI() const { return true; }
+
+    // --- Loading
+
+    void beginLoadingContentFromHTMLString(const std::u16string&, const std::optional<URL>& baseURL);
+    [[nodiscard]] bool loadContentFromURL(const URL&, Error* outError);
+    [[nodiscard]] bool loadHTMLString(const std::u16string&, const std::optional<URL>& baseURL, Error* outError);
+    [[nodiscard]] bool finishHTMLLoadingWithErrorReturn(Error* outError);
+    void cancelLoadingThenDo(std::function<void()>);
+    VornickResourceLoadAttempts failedResourceLoadAttempts() const { return m_failedResourceLoadAttempts; }
+    // Called by the host after the user granted file access.
+    void reloadResourcesAfterAccessGrant();
+    bool loadingContent() const { return m_loadingContent; }
+    void setLoadingContent(bool);
+    VornickContentLoadingState loadingState() const { return m_loadingState; }
+    const std::optional<Error>& loadError() const { return m_loadError; }
+    // The URL each frame's document was loaded from, before any repaired copy.
+    std::optional<URL> originalURLOfWebFrame(const WebFrame&) const;
+    // The body placeholder put into an empty page, while it is still untouched.
+    const std::shared_ptr<DOMNode>& bodyPlaceholderTextNode() const { return m_bodyPlaceholderTextNode; }
+
+    // --- Writing
+
+    std::shared_ptr<VornickHTMLWriter> htmlWriterForWebFrame(const WebFrame&) const;
+    [[nodiscard]] bool writeWebFrame(WebFrame&, const std::optional<URL>& url, const std::optional<URL>& oldDocumentURL,
+                                     bool preflightOnly, Error* outError);
+    [[nodiscard]] bool preflightWritingWebFrame(WebFrame&, Error* outError);
+    [[nodiscard]] bool writeHTMLDocumentToURL(const URL&, const std::optional<URL>& oldDocumentURL, bool writeSubFrames,
+                                              std::vector<Error>* outErrors);
+    [[nodiscard]] bool writeWebArchiveDocumentToURL(const URL&, Error* outError);
+    std::u16string htmlFragmentStringForRange(const DOMRange&) const;
+    std::shared_ptr<DOMDocumentFragment> cleanedUpDocumentFragmentForRange(const DOMRange&) const;
+    std::optional<Data> cleanedUpWebArchiveDataForRange(const DOMRange&) const;
+    void updateCharacterEncodingDisplayForFocusedWebFrame();
+    unsigned tidyStatusForFocusedWebFrame() const;
+    std::vector<VornickValidationAdvisory> tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame() const;
+    std::u16string tidyStatusSummaryForDisplayToUser() const;
+    void tickleRevalidationOfFocusedWebFrame();
+
+    // --- The change cycle
+
+    void postVornickContentEditingViewDidChangeContentInWebFrame(const std::shared_ptr<WebFrame>&,
+                                                                 const std::shared_ptr<VornickAttachmentPoint>&);
+    void scheduleHTMLUpdateForFocusedWebFrame();
+    void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
+    void htmlUpdateTimerFired();
+    bool htmlUpdateIsScheduled() const { return static_cast<bool>(m_htmlUpdateTimer); }
+    void postLastGeneratedHTMLForFocusedWebFrameDidChange();
+    void postValidationResultsForFocusedWebFrameDidChange();
+    void postVornickContentEditingViewDidChangeEffectiveOperationRange();
+    bool undoableSetTitle(bool registerUndo, const std::u16string& title, const std::shared_ptr<WebFrame>&);
+    void rewireReferencesInFragment(DOMDocumentFragment&, DOMDocument& targetDocument);
+    URL cacheAndStageResourceFileIntoMediaLibrary(const URL&);
+    bool cacheStageAndRewireResourceFileReferencesInFragment(DOMDocumentFragment&);
+
+    // --- Operation range, target range and navigation
+
+    std::shared_ptr<DOMRange> effectiveOperationRange() const override;
+    bool canInsertOrWrapInLink() const override;
+    std::optional<std::pair<long, long>> pixelSizeOfMediaFile(const URL&) const override;
+    double boundingBoxWidthOfElement(const DOMElement&) const override;
+    std::shared_ptr<DOMRange> effectiveOperationRangeForWrapOrReplace() const;
+    std::optional<VornickFreezeDriedDOMRange> freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const;
+    const std::shared_ptr<DOMRange>& targetRange() const { return m_targetRange; }
+    void setTargetRange(const std::shared_ptr<DOMRange>&);
+    void setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(const std::shared_ptr<DOMRange>&);
+    bool settingTargetRange() const { return m_settingTargetRange; }
+    void updateWebViewSelectedDOMRangeForTargetRange();
+    void updateSelectionIndicator();
+    const std::shared_ptr<DOMRange>& dropTargetRange() const { return m_dropTargetRange; }
+    void setDropTargetRange(const std::shared_ptr<DOMRange>&, VornickHitPartKind, Point viewPoint);
+    bool droppingReplacementImage() const { return m_droppingReplacementImage; }
+    bool droppingReplacementMovie() const { return m_droppingReplacementMovie; }
+    std::vector<URL>& imageFileURLsForDrop() { return m_imageFileURLsForDrop; }
+    std::vector<URL>& movieFileURLsForDrop() { return m_movieFileURLsForDrop; }
+    void selectAll();
+    void selectNone();
+    void growSelectionToEnclosingNode();
+    void selectNextSiblingNode();
+    void selectPreviousSiblingNode();
+    void selectFirstChildNode();
+    bool enterNode(const std::shared_ptr<DOMNode>&, int direction);
+    void exitNode(const std::shared_ptr<DOMNode>&, int direction);
+    void showEnterIndicationForElement(const DOMElement&);
+    void showExitIndicationForElement(const DOMElement&);
+    void scrollRangeToVisible(const std::shared_ptr<DOMRange>&);
+    void scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>&);
+    // The web view's best guess of a range's bounds, in this view's coordinates.
+    Rect vornick_bestGuessBoundsOfRange(const DOMRange&) const;
+
+    // --- Attachment points, banners and the document URL
+
+    std::vector<std::shared_ptr<VornickAttachmentPointLocator>> effectiveLocatorsForAttachmentPointIdentifier(const std::u16string&);
+    std::shared_ptr<VornickAttachmentPoint> attachToPoint(const std::u16string& identifier, VornickAttachmentType,
+                                                          std::shared_ptr<WebFrame> frame);
+    bool hasAttachmentPoints() const;
+    void clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame);
+    std::shared_ptr<DOMElement> mainFrameAttachmentPointElement() const;
+    void showTemplateFallbackBanner();
+    void hideTemplateFallbackBanner();
+    void showAttachmentPointFailureBanner();
+    void hideAttachmentPointFailureBanner();
+    void dismissAttachmentPointFailureBanner();
+    const std::optional<URL>& mainFrameURL() const { return m_mainFrameURL; }
+    void setMainFrameURL(const URL&);
+
+    // --- Non-breaking space substitutes
+
+    void reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(const std::u16string&, const std::shared_ptr<WebFrame>&);
+    std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange&) const;
+
+    // --- Web view delegates
+
+    void didStartProvisionalLoadForFrame(WebView&, WebFrame&) override;
+    void didFailProvisionalLoadWithError(WebView&, const Error&, WebFrame&) override;
+    void didCommitLoadForFrame(WebView&, WebFrame&) override;
+    void didReceiveTitle(WebView&, const std::u16string&, WebFrame&) override;
+    void didFinishLoadForFrame(WebView&, WebFrame&) override;
+    void didFailLoadWithError(WebView&, const Error&, WebFrame&) override;
+    WebResourceIdentifier identifierForInitialRequest(WebView&, const URLRequest&, WebDataSource&) override;
+    std::optional<URLRequest> willSendRequest(WebView&, const WebResourceIdentifier&, const URLRequest&, const URLResponse*,
+                                              WebDataSource&) override;
+    void didFinishLoadingFromDataSource(WebView&, const WebResourceIdentifier&, WebDataSource&) override;
+    void didFailLoadingWithError(WebView&, const WebResourceIdentifier&, const Error&, WebDataSource&) override;
+    void decidePolicyForNavigationAction(WebView&, const WebNavigationAction&, const URLRequest&, WebFrame&,
+                                         WebPolicyDecisionListener&) override;
+    // The web view never changes the document by itself: every insertion it
+    // proposes is refused (the view performs edits itself).
+    bool shouldInsertText(WebView&, const std::u16string&, DOMRange*, WebViewInsertAction) override { return false; }
+    void webViewDidChangeSelection(WebView&) override;
+
+    explicit VornickContentEditingView(Rect frame);
+
+protected:
+    virtual void build();
+    void resetLoadingState();
+    void postEndLoading();
+
+private:
+    struct FrameLoadRecord;
+    void runLoadEpilogueForFrame(WebFrame&);
+    void loadSnippetSetOfFrame(WebFrame&);
+    void finishLoadingAfterAllFrames();
+    void applyBodyStyleGuardAndMakeEditable();
+    void enableNonBreakingSpaceSubstitutionThenPostEndLoading();
+    void markFrameSourceUpToDateIfComplete(WebFrame&);
+    void removeLastFrame(WebFrame&, const Error&, bool provisional);
+    std::shared_ptr<VornickResourceLoadAttempt> attemptForIdentifier(const WebResourceIdentifier&) const;
+    void eraseResourceBeingLoaded(const std::shared_ptr<VornickResourceLoadAttempt>&);
+    void regenerateWebFrame(const std::shared_ptr<WebFrame>&);
+    void validationFinished(const std::shared_ptr<WebFrame>&, VornickTidyResultCode status, const std::vector<VornickValidationAdvisory>&);
+    void removeBodyPlaceholderIfEdited();
+    void showBanner(std::shared_ptr<View>& field, const char* name);
+    void hideBanner(std::shared_ptr<View>& field);
+    void performAfterDelay(double seconds, std::function<void(VornickContentEditingView&)>);
+    std::weak_ptr<VornickContentEditingView> weakSelf() const;
+    std::shared_ptr<DOMRange> collapsedRangePushedIntoText(const DOMRange&, bool toStart) const;
+    void showNavigationMessage(const std::u16string&);
+    void applySectionHandlesToAllFrames(bool shown);
+    // Makes the frame the focused one, with its notifications.
+    void focusWebFrame(const std::shared_ptr<WebFrame>&);
+    std::vector<std::weak_ptr<const DOMNode>> nodesToOmitWhenWriting(const WebFrame&) const;
+
+    bool m_editable { true };
+    std::shared_ptr<VornickBlockModeHelper> m_blockModeHelper;
+    std::optional<URL> m_mainFrameURL;
+    std::set<WebFrame*> m_webFramesBeingLoaded;
+    VornickResourceLoadAttempts m_resourcesBeingLoaded;
+    VornickResourceLoadAttempts m_failedResourceLoadAttempts;
+    bool m_loadingContent { false };
+    bool m_postedEndLoading { false };
+    VornickContentLoadingState m_loadingState { VornickContentLoadingNotStarted };
+    bool m_anyWebFrameLoadSucceeded { false };
+    std::optional<Error> m_loadError;
+    std::vector<std::function<void()>> m_loadCompletionBlocks;
+    std::shared_ptr<DOMRange> m_targetRange;
+    std::shared_ptr<WebFrame> m_focusedWebFrame;
+    std::shared_ptr<VornickTidyFilter> m_tidyFilter;
+    bool m_hasWrittenDocument { false };
+    bool m_documentEdited { false };
+    bool m_settingTargetRange { false };
+    bool m_automaticallyAddsParagraphs { true };
+    bool m_sectionHandlesShown { false };
+    bool m_allowsHeadDisplayAndEditing { true };
+    ScopedTimer m_htmlUpdateTimer;
+    std::shared_ptr<VornickAttachmentPointLocatorSet> m_attachmentPointLocatorSet;
+    std::shared_ptr<VornickWebResourceCache> m_webResourceCache;
+    std::shared_ptr<DOMRange> m_dropTargetRange;
+    std::vector<URL> m_imageFileURLsForDrop;
+    std::vector<URL> m_movieFileURLsForDrop;
+    bool m_droppingReplacementImage { false };
+    bool m_droppingReplacementMovie { false };
+    std::shared_ptr<View> m_templateFallbackBannerView;
+    std::shared_ptr<View> m_attachmentPointFailureBannerView;
+    std::shared_ptr<VornickHeadMetadataEditingUIController> m_headMetadataEditingUIController;
+    std::shared_ptr<VornickEmbeddedWebView> m_webView;
+    std::shared_ptr<VornickDOMPathBar> m_domPathBar;
+    std::shared_ptr<VornickSourceLoupe> m_sourceLoupe;
+    std::shared_ptr<VornickCollapsibleHeaderSplitView> m_splitView;
+    std::shared_ptr<VornickContentEditingViewSplitViewManager> m_splitViewManager;
+    std::shared_ptr<VornickElementEditorUIController> m_elementEditorUIController;
+    VornickContentEditingViewDelegate* m_delegate { nullptr };
+    VornickContentEditingViewFileEntitlementDelegate* m_fileEntitlementDelegate { nullptr };
+    mutable std::unique_ptr<UndoManager> m_ownUndoManager;
+    ObserverToken m_formattingPreferencesObservation;
+
+    // The repaired copies of the current load and their base elements.
+    std::unique_ptr<VornickContentEditingViewLoadState> m_loadState;
+    // Frames whose generated source went stale while they were not focused.
+    std::set<const WebFrame*> m_staleFrames;
+    bool m_probingForDOMRange { false };
+    std::shared_ptr<DOMNode> m_bodyPlaceholderTextNode;
+    // The painting and line-indexing jobs of a load, counted per frame.
+    std::map<const WebFrame*, unsigned> m_pendingSourceJobs;
+    uint64_t m_loadGeneration { 0 };
+    unsigned m_blockRepairDepth { 0 };
+};
+
+// The editing view that shows a node's document, if any.
+std::shared_ptr<VornickContentEditingView> vornick_contentEditingView(const DOMNode&);
+
+} // namespace brevanton

@@ -1,0 +1,240 @@
+// Attachment points of a blog template, the two banners, and changing the
+// document's URL (after Save As) with the page's references rewritten.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickContentEditingViewBanners.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickLog.h"
+#include "ui/VornickCollapsibleHeaderSplitView.h"
+
+#include <fmt/format.h>
+
+namespace brevanton {
+
+namespace {
+
+bool isSameOrAncestor(const DOMNode& ancestor, const DOMNode& node)
+{
+    for (const DOMNode* walk = &node; walk; walk = walk->parent()) {
+        if (walk == &ancestor)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditingView::effectiveLocatorsForAttachmentPointIdentifier(
+    const std::u16string& identifier)
+{
+    if (m_attachmentPointLocatorSet) {
+        auto& locators = m_attachmentPointLocatorSet->locatorsByIdentifier();
+        if (auto found = locators.find(identifier); found != locators.end() && found->second)
+            return { found->second };
+    }
+    if (m_delegate) {
+        if (auto defaults = m_delegate->vornickContentEditingViewDefaultAttachmentPointLocatorsForIdentifier(*this, identifier))
+            return *defaults;
+    }
+    return {};
+}
+
+std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint(const std::u16string& identifier, VornickAttachmentType type,
+                                                                                 std::shared_ptr<WebFrame> frame)
+{
+    if (!frame)
+        frame = mainFrame();
+    auto document = frame ? frame->domDocument() : nullptr;
+    if (!document || (type != VornickAttachmentTypeSingleElement && type != VornickAttachmentTypeSiblingRun))
+        return nullptr;
+    auto operationRangeIsInAttachmentPoint = [this] {
+        auto range = effectiveOperationRange();
+        return range && vornick_enclosingAttachmentPoint(*range);
+    };
+
+    for (const auto& locator : effectiveLocatorsForAttachmentPointIdentifier(identifier)) {
+        if (!locator)
+            continue;
+        if (type == VornickAttachmentTypeSiblingRun) {
+            auto run = locator->locateSiblingRunInDocument(*document);
+            if (!run)
+                continue;
+            auto point = VornickAttachmentPoint::initWithSiblingRun(*run, locator, frame, this);
+            if (!point)
+                continue;
+            bool wasInside = operationRangeIsInAttachmentPoint();
+            vornick_addAttachmentPoint(*frame, point);
+            if (!wasInside) {
+                auto caret = run->cloneRange();
+                caret->collapse(false);
+                vornick_pushRangeEndpointsDownToTextNodes(*caret);
+                setTargetRange(caret);
+            }
+            return point;
+        }
+
+        auto element = locator->locateElementInDocument(*document);
+        if (!element)
+            continue;
+        // Attachment points never nest; the same element gives the same point.
+        for (const auto& existing : vornick_attachmentPoints(*frame)) {
+            auto existingElement = existing->findElement();
+            if (!existingElement)
+                continue;
+            if (existingElement == element)
+                return std::dynamic_pointer_cast<VornickAttachmentPoint>(existing);
+            if (isSameOrAncestor(*existingElement, *element) || isSameOrAncestor(*element, *existingElement))
+                return nullptr;
+        }
+        auto point = VornickAttachmentPoint::initWithSingleElement(element, locator, frame, this);
+        if (!point)
+            continue;
+        bool wasInside = operationRangeIsInAttachmentPoint();
+        vornick_addAttachmentPoint(*frame, point);
+        if (!wasInside) {
+            auto caret = vornick_innerRange(element);
+            caret->collapse(false);
+            vornick_pushRangeEndpointsDownToTextNodes(*caret);
+            setTargetRange(caret);
+        }
+        return point;
+    }
+    return nullptr;
+}
+
+bool VornickContentEditingView::hasAttachmentPoints() const
+{
+    auto main = mainFrame();
+    if (!main)
+        return false;
+    bool found = false;
+    vornick_enumerateWebFrameTreeWithOptions(main, 0, [&found](const std::shared_ptr<WebFrame>& frame, bool& stop) {
+        if (!vornick_attachmentPoints(*frame).empty()) {
+            found = true;
+            stop = true;
+        }
+    });
+    return found;
+}
+
+void VornickContentEditingView::clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame)
+{
+    if (!frame)
+        frame = mainFrame();
+    if (frame)
+        vornick_clearAttachmentPoints(*frame);
+}
+
+std::shared_ptr<DOMElement> VornickContentEditingView::mainFrameAttachmentPointElement() const
+{
+    auto document = mainFrameDocument();
+    if (!document)
+        return nullptr;
+    if (auto element = document->getElementById(u"brevanton-attach-point"))
+        return element;
+    return document->body();
+}
+
+// --- Banners
+
+void VornickContentEditingView::showBanner(std::shared_ptr<View>& field, const char* name)
+{
+    if (field)
+        return;
+    auto target = std::static_pointer_cast<Responder>(shared_from_this());
+    field = std::string_view(name) == "BrevantonTemplateFallbackBanner" ? VornickMakeTemplateFallbackBanner(target)
+                                                                        : VornickMakeAttachmentPointFailureBanner(target);
+    if (!field)
+        return;
+    Rect splitFrame = m_splitView->frame();
+    double height = field->frame().height();
+    field->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), height));
+    m_splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() + height, splitFrame.width(), splitFrame.height() - height));
+    field->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MaxYMargin);
+    field->setAutoresizesSubviews(true);
+    addSubview(field);
+}
+
+void VornickContentEditingView::hideBanner(std::shared_ptr<View>& field)
+{
+    if (field && field->superview().get() == this) {
+        double height = field->frame().height();
+        Rect splitFrame = m_splitView->frame();
+        m_splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() - height, splitFrame.width(), splitFrame.height() + height));
+        field->removeFromSuperview();
+    }
+    field.reset();
+}
+
+void VornickContentEditingView::showTemplateFallbackBanner()
+{
+    showBanner(m_templateFallbackBannerView, "BrevantonTemplateFallbackBanner");
+}
+
+void VornickContentEditingView::hideTemplateFallbackBanner()
+{
+    hideBanner(m_templateFallbackBannerView);
+}
+
+void VornickContentEditingView::showAttachmentPointFailureBanner()
+{
+    showBanner(m_attachmentPointFailureBannerView, "BrevantonAttachmentPointFailureBanner");
+}
+
+void VornickContentEditingView::hideAttachmentPointFailureBanner()
+{
+    hideBanner(m_attachmentPointFailureBannerView);
+}
+
+void VornickContentEditingView::dismissAttachmentPointFailureBanner()
+{
+    hideAttachmentPointFailureBanner();
+}
+
+// --- The document URL
+
+void VornickContentEditingView::setMainFrameURL(const URL& url)
+{
+    if (m_mainFrameURL && *m_mainFrameURL == url)
+        return;
+    bool rewired = false;
+    auto document = mainFrameDocument();
+    if (document) {
+        std::optional<URL> old = m_mainFrameURL;
+        std::vector<DOMNode*> stack { document.get() };
+        while (!stack.empty()) {
+            DOMNode* node = stack.back();
+            stack.pop_back();
+            if (node->nodeType() == DOMNode::ELEMENT_NODE) {
+                if (vornick_rewireReferencesRelativeToNewDocumentURL(static_cast<DOMElement&>(*node), &url, old ? &*old : nullptr))
+                    rewired = true;
+            }
+            for (DOMNode* child = node->first(); child; child = child->next())
+                stack.push_back(child);
+        }
+    }
+    m_mainFrameURL = url;
+    auto frame = mainFrame();
+    if (frame)
+        vornick_setURLWhereSaved(*frame, url);
+    auto documentURL = document ? vornick_URL(*document) : std::nullopt;
+    auto saved = frame ? vornick_URLWhereSaved(*frame) : std::nullopt;
+    VornickGeneralLog("-[{} {}] new mainFrameURL={}, document vornick_URL={}, mainFrame vornick_URLWhereSaved={}, rewired references={}",
+                      fmt::format("<VornickContentEditingView: {}>", static_cast<const void*>(this)), "setMainFrameURL:",
+                      toUTF8(url.absoluteString()), documentURL ? toUTF8(documentURL->absoluteString()) : std::string("(null)"),
+                      saved ? toUTF8(saved->absoluteString()) : std::string("(null)"), rewired ? "YES" : "NO");
+    if (rewired && m_delegate)
+        m_delegate->vornickContentEditingViewDidRewireReferencesForDocumentURLChange(*this);
+}
+
+} // namespace brevanton

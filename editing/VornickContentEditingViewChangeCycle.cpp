@@ -1,0 +1,353 @@
+// The change cycle: the epilogue every edit ends in, the 0.1 s regeneration
+// of the focused frame's source, its validation, the operation-range and
+// focused-frame notifications, the undoable title edit, and the references
+// of inserted fragments.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickDOMPathBar.h"
+#include "editing/VornickHeadMetadataEditingUIController.h"
+#include "html/VornickBlockModeHelper.h"
+#include "html/VornickDOMToNSRangeMap.h"
+#include "html/VornickHTMLWriter.h"
+#include "html/VornickTidyFilter.h"
+#include "html/VornickValidationAdvisory.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickLineIndex.h"
+
+namespace brevanton {
+
+namespace {
+
+// A repair that keeps reporting success without ending the errors must not
+// run forever.
+constexpr unsigned maximumBlockRepairPasses = 8;
+
+std::shared_ptr<DOMElement> titleElement(DOMDocument& document, bool create)
+{
+    auto titles = document.getElementsByTagName(u"title");
+    if (titles && titles->length())
+        return std::static_pointer_cast<DOMElement>(titles->item(0));
+    if (!create)
+        return nullptr;
+    auto head = vornick_headElement(document);
+    if (!head)
+        return nullptr;
+    auto title = document.createElement(u"title");
+    head->appendChild(title);
+    return title;
+}
+
+std::shared_ptr<WebFrame> frameOfRange(const WebFrame* mainFrame, const DOMRange& range)
+{
+    auto document = vornick_ownerDocument(range);
+    if (!document || !mainFrame)
+        return nullptr;
+    return const_cast<WebFrame*>(mainFrame)->frameForDocument(*document);
+}
+
+} // namespace
+
+// --- The content-change epilogue
+
+void VornickContentEditingView::postVornickContentEditingViewDidChangeContentInWebFrame(
+    const std::shared_ptr<WebFrame>& frame, const std::shared_ptr<VornickAttachmentPoint>& attachmentPoint)
+{
+    auto& defaults = UserDefaults::standard();
+    bool checkingDisabled = defaults.boolForKey(u"DisableWordPressBlockChecking");
+    bool fixingDisabled = defaults.boolForKey(u"DisableWordPressBlockFixing");
+    if (!checkingDisabled) {
+        auto errors = validateContent();
+        bool allUnclosedBlocks = !errors.empty();
+        for (const auto& blockError : errors) {
+            const Error& error = blockError.error();
+            if (error.domain() != VornickErrorDomain || error.code() != VornickBlockUnclosedError)
+                allUnclosedBlocks = false;
+        }
+        if (allUnclosedBlocks && !fixingDisabled && m_editable && m_blockModeHelper) {
+            bool fixedAny = false;
+            for (const auto& blockError : errors) {
+                if (!m_blockModeHelper->fixBlockError(blockError))
+                    break;
+                fixedAny = true;
+            }
+            // Check the repaired content once more, unless this pass fixed
+            // nothing (the same errors would come back without end).
+            if (fixedAny && m_blockRepairDepth < maximumBlockRepairPasses) {
+                ++m_blockRepairDepth;
+                postVornickContentEditingViewDidChangeContentInWebFrame(m_focusedWebFrame, nullptr);
+                --m_blockRepairDepth;
+            }
+        }
+    }
+
+    if (frame && frame == m_focusedWebFrame) {
+        scheduleHTMLUpdateForFocusedWebFrame();
+    } else if (frame) {
+        vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame, false);
+        m_staleFrames.insert(frame.get());
+    }
+
+    if (m_delegate)
+        m_delegate->vornickContentEditingViewDidChangeContent(*this, frame.get(), attachmentPoint.get());
+    Notification notification { VornickContentEditingViewDidChangeContentNotification, this, {}, {} };
+    if (frame)
+        notification.userObjects["webFrame"] = frame;
+    if (attachmentPoint)
+        notification.userObjects["attachmentPointBeingInjected"] = attachmentPoint;
+    NotificationCenter::defaultCenter().post(notification);
+}
+
+std::vector<VornickBlockError> VornickContentEditingView::validateContent()
+{
+    return {};
+}
+
+// --- Regeneration
+
+void VornickContentEditingView::scheduleHTMLUpdateForFocusedWebFrame()
+{
+    if (m_focusedWebFrame) {
+        vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*m_focusedWebFrame, false);
+        m_staleFrames.insert(m_focusedWebFrame.get());
+    }
+    auto weak = weakSelf();
+    m_htmlUpdateTimer = Timer::scheduledTimer(0.1, false, [weak](Timer&) {
+        if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
+            self->htmlUpdateTimerFired();
+    });
+}
+
+void VornickContentEditingView::scheduleHTMLUpdateForFocusedWebFrameIfNeeded()
+{
+    if (!m_focusedWebFrame)
+        return;
+    auto undo = undoManager();
+    if (m_hasWrittenDocument || (undo && undo->canUndo()))
+        scheduleHTMLUpdateForFocusedWebFrame();
+}
+
+void VornickContentEditingView::htmlUpdateTimerFired()
+{
+    m_htmlUpdateTimer.invalidate();
+    if (m_focusedWebFrame)
+        regenerateWebFrame(m_focusedWebFrame);
+}
+
+void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFrame>& frame)
+{
+    auto document = frame->domDocument();
+    if (!document)
+        return;
+    auto writer = htmlWriterForWebFrame(*frame);
+    writer->setDocumentURLForAbsoluteURLResolution(std::nullopt);
+    bool regenerated = false;
+    writer->writeAttributedStringFromDocument(
+        *document, false,
+        [&](std::shared_ptr<const AttributedString> attributed, std::shared_ptr<const VornickDOMToNSRangeMap> map) {
+            if (!attributed)
+                return;
+            vornick_setLastGeneratedHTMLAttributedString(*frame, attributed);
+            vornick_setLastGeneratedHTMLStringIsOriginalSourceData(*frame, false);
+            vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(attributed->string(), 1, 1, 8));
+            vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(*frame, std::move(map));
+            vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame, true);
+            regenerated = true;
+        });
+    if (!regenerated)
+        return;
+    m_staleFrames.erase(frame.get());
+    if (frame == m_focusedWebFrame)
+        postLastGeneratedHTMLForFocusedWebFrameDidChange();
+}
+
+// --- Validation
+
+void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange()
+{
+    if (m_focusedWebFrame) {
+        if (auto source = vornick_lastGeneratedHTMLString(*m_focusedWebFrame)) {
+            auto weak = weakSelf();
+            std::weak_ptr<WebFrame> weakFrame = m_focusedWebFrame;
+            m_tidyFilter->validateHTMLString(*source, [weak, weakFrame](const std::u16string&, VornickTidyResultCode status,
+                                                                         const std::vector<VornickValidationAdvisory>& advisories) {
+                auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
+                auto frame = weakFrame.lock();
+                if (self && frame)
+                    self->validationFinished(frame, status, advisories);
+            });
+        }
+    }
+    NotificationCenter::defaultCenter().post(VornickContentEditingViewLastGeneratedHTMLForFocusedWebFrameDidChangeNotification, this);
+}
+
+void VornickContentEditingView::validationFinished(const std::shared_ptr<WebFrame>& frame, VornickTidyResultCode status,
+                                                   const std::vector<VornickValidationAdvisory>& advisories)
+{
+    if (vornick_attachmentPoints(*frame).empty()) {
+        // Problems the repaired copy no longer shows stay reported until the
+        // file is written: the summary never counts none for a broken file.
+        VornickValidationAdvisories unresolved;
+        bool structural = false;
+        for (const auto& advisory : vornick_validationAdvisoriesForStructuralRepairPass(*frame).value_or(VornickValidationAdvisories {})) {
+            if (!advisory.isStructuralIssue())
+                continue;
+            structural = true;
+            unresolved.push_back(advisory);
+        }
+        unresolved.insert(unresolved.end(), advisories.begin(), advisories.end());
+        vornick_setValidationAdvisoriesNotYetResolved(*frame, std::move(unresolved));
+        vornick_setValidationStatus(*frame, structural ? VornickFrameValidationStatusErrors : static_cast<unsigned>(status));
+    } else {
+        vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, std::nullopt);
+        VornickValidationAdvisories kept;
+        for (const auto& advisory : advisories) {
+            auto range = VornickResolveDOMRangeInWebFrame(advisory, *frame);
+            if (range && vornick_enclosingAttachmentPoint(*range))
+                kept.push_back(advisory);
+        }
+        vornick_setValidationStatus(*frame, kept.empty() ? VornickFrameValidationStatusValid : VornickFrameValidationStatusWarnings);
+        vornick_setValidationAdvisoriesNotYetResolved(*frame, std::move(kept));
+    }
+    postValidationResultsForFocusedWebFrameDidChange();
+}
+
+void VornickContentEditingView::postValidationResultsForFocusedWebFrameDidChange()
+{
+    if (pathBarShown())
+        m_domPathBar->updateForValidationStatusChange();
+    NotificationCenter::defaultCenter().post(VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, this);
+}
+
+// --- Operation range and focused frame
+
+void VornickContentEditingView::postVornickContentEditingViewDidChangeEffectiveOperationRange()
+{
+    if (auto range = effectiveOperationRange()) {
+        auto frame = frameOfRange(mainFrame().get(), *range);
+        if (frame && frame != m_focusedWebFrame)
+            focusWebFrame(frame);
+    }
+    if (m_domPathBar)
+        m_domPathBar->updateForEffectiveOperationRangeChange();
+    if (m_delegate)
+        m_delegate->vornickContentEditingViewDidChangeEffectiveOperationRange(*this);
+    NotificationCenter::defaultCenter().post(VornickContentEditingViewDidChangeEffectiveOperationRangeNotification, this);
+}
+
+void VornickContentEditingView::focusWebFrame(const std::shared_ptr<WebFrame>& frame)
+{
+    m_focusedWebFrame = frame;
+    if (m_delegate)
+        m_delegate->vornickContentEditingViewDidChangeFocusedWebFrame(*this);
+    NotificationCenter::defaultCenter().post(VornickContentEditingViewDidChangeFocusedWebFrameNotification, this);
+    if (m_headMetadataEditingUIController)
+        m_headMetadataEditingUIController->setFocusedWebFrame(frame);
+    // A frame edited while it was not focused gets its source regenerated
+    // now, rather than its stale source validated.
+    if (m_staleFrames.count(frame.get()))
+        scheduleHTMLUpdateForFocusedWebFrame();
+    else
+        postLastGeneratedHTMLForFocusedWebFrameDidChange();
+}
+
+// --- The title
+
+bool VornickContentEditingView::undoableSetTitle(bool registerUndo, const std::u16string& title, const std::shared_ptr<WebFrame>& frame)
+{
+    auto document = frame ? frame->domDocument() : nullptr;
+    if (!document)
+        return false;
+    endTypingRun();
+    std::u16string oldTitle = document->title();
+    if (oldTitle == title)
+        return true;
+    if (registerUndo) {
+        if (auto undo = undoManager()) {
+            auto weak = weakSelf();
+            std::weak_ptr<WebFrame> weakFrame = frame;
+            undo->registerUndo(this, [weak, weakFrame, oldTitle] {
+                auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
+                if (self)
+                    self->undoableSetTitle(true, oldTitle, weakFrame.lock());
+            });
+            undo->setActionName(u"Edit Title");
+        }
+    }
+    if (auto element = titleElement(*document, true))
+        element->setTextContent(title);
+    if (m_headMetadataEditingUIController) {
+        m_headMetadataEditingUIController->updateTitleTextField();
+        m_headMetadataEditingUIController->focusTitleTextField();
+    }
+    postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
+    return true;
+}
+
+// --- References of inserted fragments
+
+void VornickContentEditingView::rewireReferencesInFragment(DOMDocumentFragment& fragment, DOMDocument& document)
+{
+    if (!vornick_isSavedInPermanentLocation(document))
+        return;
+    auto base = vornick_baseDirectoryURLForResourceFileResolution(document);
+    if (!base)
+        return;
+    for (DOMNode* node = fragment.first(); node; node = node->next()) {
+        if (node->nodeType() != DOMNode::ELEMENT_NODE)
+            continue;
+        (void)vornick_rewireReferencesRelativeToNewDocumentBaseURL(static_cast<DOMElement&>(*node), &*base, nullptr);
+    }
+}
+
+URL VornickContentEditingView::cacheAndStageResourceFileIntoMediaLibrary(const URL& url)
+{
+    if (m_delegate) {
+        if (auto staged = m_delegate->vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(*this, url))
+            return *staged;
+    }
+    return url;
+}
+
+bool VornickContentEditingView::cacheStageAndRewireResourceFileReferencesInFragment(DOMDocumentFragment& fragment)
+{
+    std::vector<std::shared_ptr<DOMElement>> elements;
+    std::vector<DOMNode*> stack;
+    for (DOMNode* node = fragment.first(); node; node = node->next())
+        stack.push_back(node);
+    while (!stack.empty()) {
+        DOMNode* node = stack.back();
+        stack.pop_back();
+        if (node->nodeType() != DOMNode::ELEMENT_NODE)
+            continue;
+        auto& element = static_cast<DOMElement&>(*node);
+        if (equalsIgnoringASCIICase(element.tagName(), u"IMG") || equalsIgnoringASCIICase(element.tagName(), u"VIDEO"))
+            elements.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
+        for (DOMNode* child = node->first(); child; child = child->next())
+            stack.push_back(child);
+    }
+    for (const auto& element : elements) {
+        auto url = URL::create(element->getAttribute(u"src"));
+        if (!url || !url->isFileURL())
+            continue;
+        auto staged = cacheAndStageResourceFileIntoMediaLibrary(*url);
+        if (!(staged == *url))
+            element->setAttribute(u"src", staged.absoluteString());
+    }
+    return true;
+}
+
+} // namespace brevanton

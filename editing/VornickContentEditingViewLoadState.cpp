@@ -1,0 +1,91 @@
+#include "editing/VornickContentEditingViewLoadState.h"
+
+#include "dom/VornickDocumentExtensions.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/web/WebDataSource.h"
+#include "platform/web/WebFrame.h"
+
+namespace brevanton {
+
+void VornickContentEditingViewLoadState::reset()
+{
+    for (const auto& file : m_files) {
+        if (auto path = file.fileSystemPath())
+            (void)removeItem(*path);
+    }
+    m_files.clear();
+    m_copies.clear();
+    m_documentFiles.clear();
+}
+
+void VornickContentEditingViewLoadState::noteDocumentFileOfFrame(const WebFrame& frame)
+{
+    auto& dataSource = frame.dataSource();
+    if (!dataSource)
+        return;
+    auto path = dataSource->initialRequest().url().fileSystemPath();
+    if (!path || !VornickDocumentFile::isDocumentPath(*path))
+        return;
+    VornickDocumentFile file(*path);
+    Error error;
+    // A file that cannot be read now is checked again when it is saved.
+    if (file.read(&error))
+        m_documentFiles.insert_or_assign(*path, std::move(file));
+}
+
+VornickDocumentFile& VornickContentEditingViewLoadState::documentFileForPath(const std::string& path)
+{
+    auto found = m_documentFiles.find(path);
+    if (found == m_documentFiles.end())
+        found = m_documentFiles.emplace(path, VornickDocumentFile(path)).first;
+    return found->second;
+}
+
+void VornickContentEditingViewLoadState::noteRepairedCopy(const WebFrame& frame, const URL& copy, bool insertedBaseElement)
+{
+    m_copies[&frame] = Copy { copy, insertedBaseElement, {} };
+    m_files.push_back(copy);
+}
+
+bool VornickContentEditingViewLoadState::isRepairedCopy(const URL& url) const
+{
+    for (const auto& file : m_files) {
+        if (file == url)
+            return true;
+    }
+    return false;
+}
+
+std::shared_ptr<DOMElement> VornickContentEditingViewLoadState::insertedBaseElementFor(const WebFrame& frame)
+{
+    auto found = m_copies.find(&frame);
+    if (found == m_copies.end() || !found->second.insertedBaseElement)
+        return nullptr;
+    Copy& copy = found->second;
+    if (auto element = copy.baseElement.lock(); element && element->isConnected())
+        return element;
+    auto& document = frame.domDocument();
+    auto& dataSource = frame.dataSource();
+    if (!document || !dataSource)
+        return nullptr;
+    auto head = vornick_headElement(*document);
+    if (!head)
+        return nullptr;
+    auto original = dataSource->initialRequest().url().absoluteString();
+    for (auto child = head->firstChild(); child; child = child->nextSibling()) {
+        if (child->nodeType() != DOMNode::ELEMENT_NODE)
+            continue;
+        auto& element = static_cast<DOMElement&>(*child);
+        if (equalsIgnoringASCIICase(element.localName(), u"base") && element.getAttribute(u"href") == original) {
+            auto shared = std::static_pointer_cast<DOMElement>(child);
+            copy.baseElement = shared;
+            return shared;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace brevanton

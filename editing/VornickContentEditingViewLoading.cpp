@@ -1,0 +1,764 @@
+// Loading a document into the view: the load API, the repaired copy of a
+// structurally broken file, the web view's load delegates, the per-frame
+// epilogue and the end of loading.
+#include "editing/VornickContentEditingView.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "app/VornickResourceLoadAttempt.h"
+#include "app/VornickWebResourceCache.h"
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickDocumentHeadFields.h"
+#include "dom/VornickDocumentResourceReferences.h"
+#include "dom/VornickStyleQueries.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickFragmentSetLoading.h"
+#include "editing/VornickContentEditingViewLoadState.h"
+#include "html/VornickBlockModeHelper.h"
+#include "html/VornickDocumentHTMLSpec.h"
+#include "html/VornickFragmentSet.h"
+#include "html/VornickHTMLCharacterEncodingDetector.h"
+#include "html/VornickHTMLFilePatcher.h"
+#include "html/VornickHTMLFormattingPreferences.h"
+#include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
+#include "html/VornickHTMLSyntaxColoringPreferences.h"
+#include "html/VornickTidyFilter.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCSSStyleDeclaration.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/dom/DOMParsing.h"
+#include "platform/foundation/DocumentTextDecoding.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/TextEncoding.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/TypeIdentifiers.h"
+#include "platform/views/Alert.h"
+#include "platform/views/Window.h"
+#include "platform/web/WebDataSource.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickCollections.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickLineIndex.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickStringExtensions.h"
+#include "toolkit/VornickURLExtensions.h"
+#include "toolkit/VornickWhitespaceFilter.h"
+
+#include <cerrno>
+#include <fmt/format.h>
+
+namespace brevanton {
+
+namespace {
+
+std::string describe(const VornickContentEditingView& view)
+{
+    return fmt::format("<VornickContentEditingView: {}>", static_cast<const void*>(&view));
+}
+
+std::string frameDescription(const WebFrame& frame)
+{
+    return toUTF8(vornick_briefDescription(frame));
+}
+
+std::shared_ptr<WebDataSource> sharedDataSource(WebDataSource& dataSource)
+{
+    auto frame = dataSource.webFrame();
+    if (!frame)
+        return nullptr;
+    if (frame->provisionalDataSource().get() == &dataSource)
+        return frame->provisionalDataSource();
+    if (frame->dataSource().get() == &dataSource)
+        return frame->dataSource();
+    return nullptr;
+}
+
+bool isFileScheme(const URL& url)
+{
+    return equalsIgnoringASCIICase(url.scheme(), u"file");
+}
+
+// The base element text the file patcher puts into a repaired copy.
+std::u16string insertedBaseElementText(const URL& baseURL)
+{
+    std::u16string href;
+    for (char16_t c : baseURL.absoluteString()) {
+        if (c == u'&')
+            href += u"&amp;";
+        else if (c == u'"')
+            href += u"&quot;";
+        else
+            href += c;
+    }
+    return u"<base href=\"" + href + u"\">";
+}
+
+// Tidy reads a file in the encoding the file declares; the page is read by
+// the encoding rules of HTML. Where the two differ (a byte-order mark, a
+// UTF-16 label on bytes that are not, a label the rules read otherwise) a
+// repaired copy would garble the text, so the file loads as it is.
+bool tidyReadsFileAsThePageIs(const URL& url, const std::string& path)
+{
+    auto bytes = readFile(path);
+    if (!bytes)
+        return false;
+    auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    auto decoded = decodeDocumentText(*bytes, syntax);
+    auto declared = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(url);
+    if (decoded.byteOrderMark || !declared)
+        return false;
+    auto pageEncoding = textEncodingConverterName(decoded.encoding);
+    auto tidyEncoding = textEncodingConverterName(*declared);
+    return pageEncoding && tidyEncoding && *pageEncoding == *tidyEncoding;
+}
+
+bool bodyHoldsOnlyHTMLWhitespace(const DOMElement& body)
+{
+    for (DOMNode* child = body.first(); child; child = child->next()) {
+        if (child->nodeType() == DOMNode::ELEMENT_NODE)
+            return false;
+        if (child->nodeType() == DOMNode::TEXT_NODE
+            && !vornick_containsOnlyHTMLWhitespace(static_cast<DOMCharacterData*>(child)->data()))
+            return false;
+    }
+    return true;
+}
+
+Dictionary styleDictionary(DOMElement& element)
+{
+    Dictionary dictionary;
+    if (auto style = element.style()) {
+        for (auto& [name, value] : vornick_propertiesDictionary(*style))
+            dictionary[name] = Value(value);
+    }
+    return dictionary;
+}
+
+} // namespace
+
+// --- The load API
+
+void VornickContentEditingView::beginLoadingContentFromURL(const URL& url)
+{
+    VornickGeneralLog("-[{} {}{}]", describe(*this), "beginLoadingContentFromURL:", toUTF8(url.absoluteString()));
+    m_mainFrameURL = url;
+    resetLoadingState();
+    setLoadingContent(true);
+    m_webView->setMainFrameURL(url.absoluteString());
+}
+
+void VornickContentEditingView::beginLoadingContentFromHTMLString(const std::u16string& html, const std::optional<URL>& baseURL)
+{
+    resetLoadingState();
+    setLoadingContent(true);
+    m_webView->mainFrame()->loadHTMLString(html, baseURL);
+}
+
+bool VornickContentEditingView::loadContentFromURL(const URL& url, Error* outError)
+{
+    beginLoadingContentFromURL(url);
+    return finishHTMLLoadingWithErrorReturn(outError);
+}
+
+bool VornickContentEditingView::loadHTMLString(const std::u16string& html, const std::optional<URL>& baseURL, Error* outError)
+{
+    beginLoadingContentFromHTMLString(html, baseURL);
+    return finishHTMLLoadingWithErrorReturn(outError);
+}
+
+bool VornickContentEditingView::finishHTMLLoadingWithErrorReturn(Error* outError)
+{
+    while (m_loadingState == VornickContentLoadingInProgress)
+        RunLoop::main().runUntil([this] { return m_loadingState != VornickContentLoadingInProgress; }, 0.1);
+    if (m_loadingState == VornickContentLoadingFailed) {
+        if (outError)
+            *outError = m_loadError.value_or(Error(VornickErrorDomain, 0, u"The document could not be loaded."));
+        return false;
+    }
+
+    auto document = mainFrameDocument();
+    if (!document)
+        return true;
+    auto range = document->createRange();
+    if (auto body = document->body()) {
+        if (!m_sectionHandlesShown && bodyHoldsOnlyHTMLWhitespace(*body)) {
+            // A placeholder for typing to replace: it stands for nothing and
+            // is never written, nor does putting it there edit the document.
+            auto placeholder = document->createTextNode(u"*");
+            body->appendChild(placeholder);
+            m_bodyPlaceholderTextNode = placeholder;
+            range->setStart(placeholder, 0);
+            range->setEnd(placeholder, 1);
+        } else {
+            range->setStart(body, 0);
+            range->setEnd(body, 0);
+        }
+    }
+    setTargetRange(range);
+    return true;
+}
+
+void VornickContentEditingView::cancelLoadingThenDo(std::function<void()> block)
+{
+    if (!m_loadingContent) {
+        if (block)
+            block();
+        return;
+    }
+    performAfterDelay(0, [](VornickContentEditingView& view) { view.m_webView->stopLoading(); });
+    if (block)
+        m_loadCompletionBlocks.push_back(std::move(block));
+}
+
+void VornickContentEditingView::reloadResourcesAfterAccessGrant()
+{
+    if (m_loadingContent) {
+        // The document is loaded again from where it came from (never from a
+        // repaired copy), and only when nobody edited it: edits are not
+        // thrown away behind the user's back.
+        auto mainFrame = this->mainFrame();
+        auto original = mainFrame ? originalURLOfWebFrame(*mainFrame) : std::nullopt;
+        if (!original)
+            original = m_mainFrameURL;
+        if (!original)
+            return;
+        auto undo = undoManager();
+        if (m_documentEdited || (undo && undo->canUndo())) {
+            VornickGeneralLog("-[{} {}] the document was edited; it is not reloaded", describe(*this),
+                              "reloadResourcesAfterAccessGrant");
+            return;
+        }
+        resetLoadingState();
+        setLoadingContent(true);
+        beginLoadingContentFromURL(*original);
+        return;
+    }
+    for (const auto& attempt : m_failedResourceLoadAttempts) {
+        if (attempt->state() != VornickResourceLoadState::FailedForLackOfFileAccess)
+            continue;
+        if (auto frame = attempt->webFrame())
+            frame->reloadSubresource(attempt->url());
+    }
+}
+
+void VornickContentEditingView::setLoadingContent(bool loading)
+{
+    m_loadingContent = loading;
+}
+
+std::optional<URL> VornickContentEditingView::originalURLOfWebFrame(const WebFrame& frame) const
+{
+    if (auto& dataSource = frame.dataSource())
+        return dataSource->initialRequest().url();
+    if (auto& provisional = frame.provisionalDataSource())
+        return provisional->initialRequest().url();
+    return std::nullopt;
+}
+
+// --- Resetting
+
+void VornickContentEditingView::resetLoadingState()
+{
+    VornickGeneralLog("-[{} {}]", describe(*this), "resetLoadingState");
+    hideAttachmentPointFailureBanner();
+    hideTemplateFallbackBanner();
+    if (auto mainFrame = this->mainFrame()) {
+        vornick_enumerateWebFrameTreeWithOptions(mainFrame, 0, [](const std::shared_ptr<WebFrame>& frame, bool&) {
+            vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, std::nullopt);
+            vornick_setValidationAdvisoriesNotYetResolved(*frame, std::nullopt);
+            vornick_setValidationStatus(*frame, VornickFrameValidationStatusPending);
+            vornick_setHasVornickInsertedBaseElement(*frame, false);
+            vornick_setNonBreakingSpaceSubstituteCharacter(*frame, 0);
+            // Nothing of the old document may carry over into the new one.
+            vornick_clearAttachmentPoints(*frame);
+            vornick_storeUserFragmentSetOfLoadedDocument(*frame, nullptr);
+            vornick_storeHTMLFormattingPreferencesOfLoadedDocument(*frame, nullptr);
+            vornick_setFragmentCompletionSet(*frame, nullptr);
+        });
+    }
+    // Old inverses would thaw against the new document.
+    if (auto undo = undoManager())
+        undo->removeAllActionsWithTarget(this);
+    if (auto delegate = VornickApplicationDelegate::shared())
+        delegate->releaseAllReadPermissionsForClient(this);
+    m_loadError.reset();
+    m_webFramesBeingLoaded.clear();
+    m_resourcesBeingLoaded.clear();
+    m_failedResourceLoadAttempts.clear();
+    m_loadingState = VornickContentLoadingInProgress;
+    m_postedEndLoading = false;
+    m_anyWebFrameLoadSucceeded = false;
+    m_hasWrittenDocument = false;
+    m_loadState->reset();
+    m_bodyPlaceholderTextNode.reset();
+    m_staleFrames.clear();
+    ++m_loadGeneration;
+    m_htmlUpdateTimer.invalidate();
+    if (m_targetRange)
+        m_targetRange->detach();
+    m_targetRange.reset();
+    m_focusedWebFrame.reset();
+    if (auto mainFrame = this->mainFrame())
+        vornick_setBodyElementStyleChangesToApplyWhenWriting(*mainFrame, std::nullopt);
+    m_webView->setEditable(false);
+}
+
+// --- Frame-load delegate
+
+void VornickContentEditingView::didStartProvisionalLoadForFrame(WebView&, WebFrame& frame)
+{
+    auto& dataSource = frame.provisionalDataSource();
+    VornickGeneralLog("-[{} {}{}] name={} request={} dataSource={}", describe(*this), "webView:didStartProvisionalLoadForFrame:",
+                      frameDescription(frame), toUTF8(frame.name()),
+                      dataSource ? toUTF8(dataSource->request().url().absoluteString()) : std::string(),
+                      static_cast<const void*>(dataSource.get()));
+    m_webFramesBeingLoaded.insert(&frame);
+    VornickGeneralLog("{} WebFrames are now loading for {}", m_webFramesBeingLoaded.size(), describe(*this));
+}
+
+void VornickContentEditingView::removeLastFrame(WebFrame& frame, const Error& error, bool provisional)
+{
+    VornickGeneralLog("-[{}({}) {}{}] error={}", describe(*this), static_cast<const void*>(this),
+                      provisional ? "webView:didFailProvisionalLoadWithError:forFrame:" : "webView:didFailLoadWithError:forFrame:",
+                      frameDescription(frame), toUTF8(error.localizedDescription()));
+    m_webFramesBeingLoaded.erase(&frame);
+    VornickGeneralLog("{} WebFrames remain to be loaded for {}", m_webFramesBeingLoaded.size(), describe(*this));
+    if (!m_webFramesBeingLoaded.empty())
+        return;
+    if (provisional)
+        VornickGeneralLog("Done loading all frames!");
+    m_loadingState = m_anyWebFrameLoadSucceeded ? VornickContentLoadingPartlyFailed : VornickContentLoadingFailed;
+    m_loadError = error;
+    postEndLoading();
+}
+
+void VornickContentEditingView::didFailProvisionalLoadWithError(WebView&, const Error& error, WebFrame& frame)
+{
+    removeLastFrame(frame, error, true);
+}
+
+void VornickContentEditingView::didFailLoadWithError(WebView&, const Error& error, WebFrame& frame)
+{
+    removeLastFrame(frame, error, false);
+}
+
+void VornickContentEditingView::didCommitLoadForFrame(WebView&, WebFrame& frame)
+{
+    VornickGeneralLog("-[{} {}{}]", describe(*this), "webView:didCommitLoadForFrame:", frameDescription(frame));
+}
+
+void VornickContentEditingView::didReceiveTitle(WebView&, const std::u16string& title, WebFrame& frame)
+{
+    VornickGeneralLog("-[{} {}{}] title={}", describe(*this), "webView:didReceiveTitle:forFrame:", frameDescription(frame),
+                      toUTF8(title));
+}
+
+void VornickContentEditingView::didFinishLoadForFrame(WebView&, WebFrame& frame)
+{
+    runLoadEpilogueForFrame(frame);
+}
+
+void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
+{
+    VornickGeneralLog("-[{} {}{}]", describe(*this), "webView:didFinishLoadForFrame:", frameDescription(frame));
+    auto& document = frame.domDocument();
+    if ((document && document->body()) || frame.parentFrame())
+        m_anyWebFrameLoadSucceeded = true;
+
+    if (document) {
+        auto spec = vornick_htmlSpecForDocType(*document);
+        vornick_setHTMLSpec(frame, spec);
+        // The view's helper answers for the main frame's document.
+        if (!frame.parentFrame() && m_blockModeHelper)
+            m_blockModeHelper->setHtmlSpec(spec);
+    }
+
+    auto& dataSource = frame.dataSource();
+    if (document && dataSource && dataSource->documentSource()) {
+        vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame, false);
+        vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(frame, nullptr);
+        vornick_setLineIndexForLastGeneratedHTMLString(frame, nullptr);
+        vornick_setLastGeneratedHTMLAttributedString(frame, nullptr);
+        std::u16string source = *dataSource->documentSource();
+        // The source shown is the author's: the base element of a repaired
+        // copy is no part of it.
+        if (auto inserted = m_loadState->insertedBaseElementFor(frame)) {
+            if (auto original = originalURLOfWebFrame(frame)) {
+                auto text = insertedBaseElementText(*original);
+                if (auto at = source.find(text); at != std::u16string::npos)
+                    source.erase(at, text.size());
+            }
+        }
+        vornick_setLastGeneratedHTMLString(frame, source);
+        vornick_setLastGeneratedHTMLStringIsOriginalSourceData(frame, true);
+
+        auto weak = weakSelf();
+        auto sharedFrame = frame.shared_from_this();
+        std::weak_ptr<WebFrame> weakFrame = sharedFrame;
+        uint64_t generation = m_loadGeneration;
+        m_pendingSourceJobs[&frame] = 2;
+        // Whitespace-only text is left out of the map, as the writer's map
+        // of a regenerated source leaves it out: a place in the source finds
+        // the same node before and after the first edit.
+        VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(
+            source, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
+            [weak, weakFrame, generation](std::shared_ptr<const AttributedString> attributed,
+                                          std::shared_ptr<const VornickDOMToNSRangeMap> map) {
+                auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
+                auto frame = weakFrame.lock();
+                if (!self || !frame || generation != self->m_loadGeneration)
+                    return;
+                if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame)) {
+                    vornick_setLastGeneratedHTMLAttributedString(*frame, std::move(attributed));
+                    vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(*frame, std::move(map));
+                }
+                self->markFrameSourceUpToDateIfComplete(*frame);
+            },
+            OperationQueue::main());
+        performAfterDelay(0, [weakFrame, generation, source](VornickContentEditingView& view) {
+            auto frame = weakFrame.lock();
+            if (!frame || generation != view.m_loadGeneration)
+                return;
+            if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame))
+                vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(source, 1, 1, 8));
+            view.markFrameSourceUpToDateIfComplete(*frame);
+        });
+    }
+
+    m_loadState->noteDocumentFileOfFrame(frame);
+    if (document) {
+        loadSnippetSetOfFrame(frame);
+        if (auto string = vornick_HTMLFormattingPreferencesString(*document)) {
+            if (auto preferences = VornickHTMLFormattingPreferences::createWithStringRepresentation(*string))
+                vornick_storeHTMLFormattingPreferencesOfLoadedDocument(
+                    frame, std::make_shared<VornickHTMLFormattingPreferences>(std::move(*preferences)));
+        }
+    }
+
+    m_webFramesBeingLoaded.erase(&frame);
+    VornickGeneralLog("{} WebFrames remain to be loaded for {}", m_webFramesBeingLoaded.size(), describe(*this));
+    if (!m_webFramesBeingLoaded.empty())
+        return;
+    finishLoadingAfterAllFrames();
+}
+
+void VornickContentEditingView::markFrameSourceUpToDateIfComplete(WebFrame& frame)
+{
+    auto found = m_pendingSourceJobs.find(&frame);
+    if (found == m_pendingSourceJobs.end())
+        return;
+    if (--found->second > 0)
+        return;
+    m_pendingSourceJobs.erase(found);
+    if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(frame))
+        vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame, true);
+}
+
+void VornickContentEditingView::loadSnippetSetOfFrame(WebFrame& frame)
+{
+    auto& document = *frame.domDocument();
+    auto relative = vornick_fragmentSetRelativeURLString(document);
+    if (!relative)
+        return;
+    auto url = vornick_resolveResourceFileReference(document, *relative);
+    if (!url)
+        return;
+    const auto& loaders = VornickCurrentFragmentSetLoaders();
+    std::shared_ptr<VornickFragmentSet> set;
+    std::shared_ptr<VornickEnduringFileReference> reference;
+    auto documentURL = vornick_URL(document);
+    if (m_fileEntitlementDelegate && documentURL)
+        reference = m_fileEntitlementDelegate->requestFileReferenceForAccessToResourceURL(*this, *url, *documentURL);
+    if (reference) {
+        if (loaders.fromEnduringFileReference)
+            set = loaders.fromEnduringFileReference(*reference);
+    } else {
+        auto delegate = VornickApplicationDelegate::shared();
+        if (delegate && delegate->acquireReadPermissionsForURL(*url, this)) {
+            if (loaders.withContentsOfURL)
+                set = loaders.withContentsOfURL(*url);
+        } else {
+            auto attempt = VornickResourceLoadAttempt::createForLoadedResourceURL(*url, frame.shared_from_this());
+            attempt->setState(VornickResourceLoadState::FailedForLackOfFileAccess);
+            Error error(VornickErrorDomain, VornickSnippetSetNotReadableError, u"The document's snippet set could not be read.");
+            error.userInfo()[u"Failed URL"] = Value(url->absoluteString());
+            attempt->setError(error);
+            m_failedResourceLoadAttempts.push_back(attempt);
+        }
+    }
+    if (!set)
+        return;
+    vornick_storeUserFragmentSetOfLoadedDocument(frame, set);
+    auto type = VornickDocumentTypeOfDocument(document);
+    if (type != VornickHTMLDocumentType::Unknown)
+        set->requestValidationForDocumentType(type);
+}
+
+void VornickContentEditingView::finishLoadingAfterAllFrames()
+{
+    if (!m_anyWebFrameLoadSucceeded)
+        m_loadingState = VornickContentLoadingFailed;
+    else
+        m_loadingState = m_failedResourceLoadAttempts.empty() ? VornickContentLoadingSucceeded : VornickContentLoadingPartlyFailed;
+    applyBodyStyleGuardAndMakeEditable();
+    enableNonBreakingSpaceSubstitutionThenPostEndLoading();
+}
+
+void VornickContentEditingView::applyBodyStyleGuardAndMakeEditable()
+{
+    std::vector<std::pair<std::shared_ptr<WebFrame>, Dictionary>> recorded;
+    if (auto mainFrame = this->mainFrame()) {
+        vornick_enumerateWebFrameTreeWithOptions(mainFrame, 0, [&recorded](const std::shared_ptr<WebFrame>& frame, bool&) {
+            auto& document = frame->domDocument();
+            auto body = document ? document->body() : nullptr;
+            if (!body || !body->hasAttribute(u"style") || vornick_bodyElementStyleChangesToApplyWhenWriting(*frame))
+                return;
+            recorded.emplace_back(frame, styleDictionary(*body));
+        });
+    }
+    if (m_editable)
+        m_webView->setEditable(true);
+    for (auto& [frame, before] : recorded) {
+        auto body = frame->domDocument()->body();
+        if (!body)
+            continue;
+        vornick_setBodyElementStyleChangesToApplyWhenWriting(*frame, vornick_changesSince(styleDictionary(*body), before));
+    }
+}
+
+void VornickContentEditingView::enableNonBreakingSpaceSubstitutionThenPostEndLoading()
+{
+    bool allEnabled = true;
+    if (auto mainFrame = this->mainFrame()) {
+        vornick_enumerateWebFrameTreeWithOptions(mainFrame, 0, [&allEnabled](const std::shared_ptr<WebFrame>& frame, bool&) {
+            auto& document = frame->domDocument();
+            if (document && document->body() && !vornick_tryToEnableNonBreakingSpaceSubstitution(*frame))
+                allEnabled = false;
+        });
+    }
+    auto window = this->window();
+    if (allEnabled || !window) {
+        if (!allEnabled)
+            VornickGeneralLog("-[{} {}] every non-breaking space stand-in is in use", describe(*this), "webView:didFinishLoadForFrame:");
+        postEndLoading();
+        return;
+    }
+    auto alert = Alert::create();
+    alert->setMessageText(u"Can't Show Non-Breaking Spaces");
+    alert->addButtonWithTitle(u"OK");
+    alert->setInformativeText(toUTF16(fmt::format(
+        "All of Brevanton's favorite stand-in characters for non-breaking spaces ({}) are already in use in this document. You "
+        "can edit the document as usual, but non-breaking spaces won't be shown as visible characters.",
+        toUTF8(vornick_charactersAsUnicodeHexCodesSeparatedByString(VornickNonBreakingSpaceSubstituteCandidates, u", ")))));
+    auto weak = weakSelf();
+    alert->beginSheetModalForWindow(window, [weak](ModalResponse) {
+        if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
+            self->postEndLoading();
+    });
+}
+
+// --- End of loading
+
+void VornickContentEditingView::postEndLoading()
+{
+    if (m_postedEndLoading)
+        return;
+    m_postedEndLoading = true;
+
+    if (m_sectionHandlesShown)
+        applySectionHandlesToAllFrames(true);
+    // The frames' own scrolling views exist now.
+    m_webView->vornick_latchOntoClipViewsInSubtree(*m_webView);
+
+    // Validation starts with the end of loading, so that the status never
+    // waits for a first selection to leave "Validating...".
+    if (auto mainFrame = this->mainFrame(); mainFrame && mainFrame->domDocument()) {
+        if (m_focusedWebFrame != mainFrame && !m_focusedWebFrame)
+            focusWebFrame(mainFrame);
+        else
+            postLastGeneratedHTMLForFocusedWebFrameDidChange();
+    }
+
+    postEndLoadingToDelegateWithResult(m_loadingState, m_failedResourceLoadAttempts);
+    NotificationCenter::defaultCenter().post(VornickContentEditingViewDidEndLoadingNotification, this);
+
+    bool waitsForGrant = false;
+    for (const auto& attempt : m_failedResourceLoadAttempts)
+        waitsForGrant = waitsForGrant || attempt->state() == VornickResourceLoadState::FailedForLackOfFileAccess;
+    setLoadingContent(waitsForGrant);
+
+    auto blocks = std::move(m_loadCompletionBlocks);
+    m_loadCompletionBlocks.clear();
+    for (auto& block : blocks)
+        performAfterDelay(0, [block = std::move(block)](VornickContentEditingView&) { block(); });
+}
+
+void VornickContentEditingView::postEndLoadingToDelegateWithResult(VornickContentLoadingState result,
+                                                                   const VornickResourceLoadAttempts& failed)
+{
+    if (m_delegate)
+        m_delegate->vornickContentEditingViewEndLoading(*this, result, failed);
+}
+
+// --- Resource-load delegate
+
+std::shared_ptr<VornickResourceLoadAttempt> VornickContentEditingView::attemptForIdentifier(const WebResourceIdentifier& identifier) const
+{
+    for (const auto& attempt : m_resourcesBeingLoaded) {
+        if (attempt.get() == identifier.get())
+            return attempt;
+    }
+    return nullptr;
+}
+
+void VornickContentEditingView::eraseResourceBeingLoaded(const std::shared_ptr<VornickResourceLoadAttempt>& attempt)
+{
+    std::erase(m_resourcesBeingLoaded, attempt);
+}
+
+WebResourceIdentifier VornickContentEditingView::identifierForInitialRequest(WebView&, const URLRequest& request,
+                                                                             WebDataSource& dataSource)
+{
+    std::shared_ptr<WebResource> cached;
+    if (m_webResourceCache) {
+        cached = m_webResourceCache->cachedWebResourceForURL(request.url());
+        if (cached)
+            dataSource.addSubresource(cached);
+    }
+    if (auto delegate = VornickApplicationDelegate::shared())
+        (void)delegate->acquireReadPermissionsForURL(request.url(), this);
+    auto attempt = VornickResourceLoadAttempt::create(request, sharedDataSource(dataSource), cached);
+    m_resourcesBeingLoaded.push_back(attempt);
+    return attempt;
+}
+
+std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, const WebResourceIdentifier&, const URLRequest& request,
+                                                                     const URLResponse*, WebDataSource& dataSource)
+{
+    const URL& url = request.url();
+    if (!isFileScheme(url))
+        return request;
+    auto path = url.fileSystemPath();
+    auto frame = dataSource.webFrame();
+    if (!path || !frame)
+        return request;
+    auto type = typeIdentifierForFilenameExtension(url.pathExtension());
+    if (!typeIdentifierConformsTo(type, u"public.html") && !typeIdentifierConformsTo(type, u"public.xml"))
+        return request;
+    // Only a frame's own document is repaired: a page that shows the file in
+    // a frame loads it as the frame's main resource.
+    if (frame->provisionalDataSource().get() != &dataSource)
+        return request;
+
+    if (!tidyReadsFileAsThePageIs(url, *path))
+        return request;
+
+    auto extension = url.pathExtension();
+    auto temporaryURL = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
+    if (!temporaryURL)
+        return request;
+    VornickTidyResultCode tidyResult = VornickTidyResultCode::NotValidated;
+    std::vector<VornickValidationAdvisory> advisories;
+    Error error;
+    if (!VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, *temporaryURL, &tidyResult, &advisories, &error)) {
+        (void)removeItem(*temporaryURL->fileSystemPath());
+        return request;
+    }
+    vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, advisories);
+    for (const auto& advisory : advisories) {
+        if (!advisory.isStructuralIssue())
+            continue;
+        vornick_setValidationStatus(*frame, VornickFrameValidationStatusErrors);
+        VornickHTMLFilePatcher patcher;
+        bool alreadyHadABaseElement = false;
+        if (!patcher.setBaseURL(url, *temporaryURL, &alreadyHadABaseElement, nullptr))
+            continue;
+        // Only a base element put there here is the editor's to leave out
+        // when writing; the author's own base stays.
+        bool inserted = !alreadyHadABaseElement && patcher.rangeToReplace().location != VornickNotFound;
+        vornick_setHasVornickInsertedBaseElement(*frame, inserted);
+        m_loadState->noteRepairedCopy(*frame, *temporaryURL, inserted);
+        URLRequest repaired = request;
+        repaired.setURL(*temporaryURL);
+        return repaired;
+    }
+    (void)removeItem(*temporaryURL->fileSystemPath());
+    return request;
+}
+
+void VornickContentEditingView::didFinishLoadingFromDataSource(WebView&, const WebResourceIdentifier& identifier,
+                                                               WebDataSource& dataSource)
+{
+    auto attempt = attemptForIdentifier(identifier);
+    if (!attempt)
+        return;
+    attempt->setState(VornickResourceLoadState::Loaded);
+    if (!attempt->cachedWebResource() && m_webResourceCache) {
+        if (auto resource = dataSource.subresourceForURL(attempt->url()))
+            m_webResourceCache->storeCachedWebResource(*resource);
+    }
+    NotificationCenter::defaultCenter().post(VornickResourceLoadAttemptSucceededNotification, attempt.get());
+    eraseResourceBeingLoaded(attempt);
+    performAfterDelay(0.25, [](VornickContentEditingView& view) { view.updateSelectionIndicator(); });
+}
+
+void VornickContentEditingView::didFailLoadingWithError(WebView&, const WebResourceIdentifier& identifier, const Error& error,
+                                                        WebDataSource&)
+{
+    auto attempt = attemptForIdentifier(identifier);
+    if (!attempt)
+        return;
+    bool noAccess = isFileScheme(attempt->url())
+        && error.domain() == POSIXErrorDomain && error.code() == EPERM;
+    attempt->setState(noAccess ? VornickResourceLoadState::FailedForLackOfFileAccess : VornickResourceLoadState::FailedForAnotherReason);
+    attempt->setError(error);
+    NotificationCenter::defaultCenter().post(VornickResourceLoadAttemptFailedNotification, attempt.get());
+    eraseResourceBeingLoaded(attempt);
+    m_failedResourceLoadAttempts.push_back(attempt);
+    if (!m_loadingContent && m_delegate)
+        m_delegate->vornickContentEditingViewFailedResourceLoadAttemptsOutsidePageLoad(*this, { attempt });
+}
+
+// --- Policy delegate
+
+void VornickContentEditingView::decidePolicyForNavigationAction(WebView&, const WebNavigationAction& action, const URLRequest& request,
+                                                                WebFrame&, WebPolicyDecisionListener& listener)
+{
+    if (m_probingForDOMRange) {
+        listener.ignore();
+        return;
+    }
+    if (action.navigationType == WebNavigationTypeLinkClicked) {
+        listener.ignore();
+        if (!m_delegate || !m_delegate->respondsToUserClickedLinkElement())
+            return;
+        std::shared_ptr<DOMNode> node = action.elementNode;
+        if (node && node->nodeType() != DOMNode::ELEMENT_NODE)
+            node = node->parentNode();
+        std::shared_ptr<DOMElement> link;
+        for (; node; node = node->parentNode()) {
+            if (node->nodeType() == DOMNode::ELEMENT_NODE
+                && equalsIgnoringASCIICase(static_cast<DOMElement&>(*node).tagName(), u"A")) {
+                link = std::static_pointer_cast<DOMElement>(node);
+                break;
+            }
+        }
+        if (link && vornick_containsOnlyHTMLWhitespace(link->getAttribute(u"href")))
+            return;
+        m_delegate->vornickContentEditingViewUserClickedLinkElement(*this, link, request.url(), action.modifierFlags);
+        return;
+    }
+    if (action.navigationType == WebNavigationTypeOther) {
+        listener.use();
+        return;
+    }
+    if (m_mainFrameURL && vornick_pointsToSameFileAsURL(request.url(), *m_mainFrameURL) && !request.url().fragment())
+        listener.use();
+    else
+        listener.ignore();
+}
+
+} // namespace brevanton

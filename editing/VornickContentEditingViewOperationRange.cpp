@@ -1,0 +1,521 @@
+// The range commands act on (the view's own target range, else the web
+// view's selection), the drop target, selecting and navigating between
+// elements with their sounds and messages, and scrolling a range into view.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDOMPosition.h"
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickTableExtensions.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickElementEditorUIController.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickSourceLoupe.h"
+#include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/Popover.h"
+#include "platform/views/Sound.h"
+#include "platform/web/WebFrame.h"
+#include "dom/VornickFreezeDriedDOMRange.h"
+#include "toolkit/VornickWhitespaceFilter.h"
+#include "ui/VornickBezel.h"
+
+#include <fmt/format.h>
+
+namespace brevanton {
+
+namespace {
+
+constexpr unsigned skipWhitespaceAndComments = VornickWaypointSkipWhitespaceOnlyText | VornickWaypointSkipComments;
+
+bool isTextOrCDATA(const DOMNode* node)
+{
+    return node && (node->nodeType() == DOMNode::TEXT_NODE || node->nodeType() == DOMNode::CDATA_SECTION_NODE);
+}
+
+bool hasTag(const DOMNode& node, std::u16string_view tag)
+{
+    return node.nodeType() == DOMNode::ELEMENT_NODE && equalsIgnoringASCIICase(static_cast<const DOMElement&>(node).tagName(), tag);
+}
+
+std::shared_ptr<DOMElement> parentElementOf(const DOMNode& node)
+{
+    auto parent = node.parentNode();
+    if (!parent || parent->nodeType() != DOMNode::ELEMENT_NODE)
+        return nullptr;
+    return std::static_pointer_cast<DOMElement>(parent);
+}
+
+std::u16string lowerTagName(const DOMElement& element)
+{
+    return asciiLowercase(element.tagName());
+}
+
+std::shared_ptr<DOMRange> collapsedRange(const std::shared_ptr<DOMNode>& node, unsigned offset)
+{
+    auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument();
+    auto range = document->createRange();
+    range->setStart(node, offset);
+    range->setEnd(node, offset);
+    return range;
+}
+
+unsigned lengthOf(const DOMNode& node)
+{
+    if (isTextOrCDATA(&node) || node.nodeType() == DOMNode::COMMENT_NODE)
+        return static_cast<unsigned>(static_cast<const DOMCharacterData&>(node).length());
+    unsigned count = 0;
+    for (DOMNode* child = node.first(); child; child = child->next())
+        ++count;
+    return count;
+}
+
+// No element and no text but whitespace.
+bool holdsOnlyHTMLWhitespace(const DOMElement& element, char16_t substitute)
+{
+    for (DOMNode* child = element.first(); child; child = child->next()) {
+        if (child->nodeType() == DOMNode::ELEMENT_NODE)
+            return false;
+        if (isTextOrCDATA(child)
+            && !vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(static_cast<DOMCharacterData*>(child)->data(),
+                                                                                       substitute))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// --- Operation ranges
+
+std::shared_ptr<DOMRange> VornickContentEditingView::effectiveOperationRange() const
+{
+    if (m_targetRange)
+        return m_targetRange;
+    if (!m_webView)
+        return nullptr;
+    if (auto selection = m_webView->selectedDOMRange())
+        return selection;
+    return m_webView->vornick_stashedSelectedDOMRange();
+}
+
+std::shared_ptr<DOMRange> VornickContentEditingView::effectiveOperationRangeForWrapOrReplace() const
+{
+    auto range = effectiveOperationRange();
+    if (!range || range->collapsed())
+        return nullptr;
+    if (range->startContainer() == range->endContainer())
+        return range;
+    auto limit = vornick_enclosingAttachmentPointElement(*range);
+    if (!limit)
+        return nullptr;
+    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*range->startContainer());
+    auto raised = vornick_rangeByRaisingToCommonContainerWithin(*range, *limit, true, substitute);
+    if (!raised)
+        return nullptr;
+    if (m_blockModeHelper)
+        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*raised);
+    return raised;
+}
+
+std::optional<VornickFreezeDriedDOMRange> VornickContentEditingView::freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const
+{
+    auto range = effectiveOperationRange();
+    auto document = mainFrameDocument();
+    if (!range || !document || vornick_ownerDocument(*range) != document)
+        return std::nullopt;
+    auto body = document->body();
+    if (!body)
+        return std::nullopt;
+    return vornick_freezeDriedRangeRelativeToAncestor(*range, body, true);
+}
+
+void VornickContentEditingView::setTargetRange(const std::shared_ptr<DOMRange>& range)
+{
+    m_settingTargetRange = true;
+    bool same = (!range && !m_targetRange) || (range && m_targetRange && vornick_isSameAsRange(*range, *m_targetRange));
+    if (!same) {
+        if (m_targetRange)
+            m_targetRange->detach();
+        m_targetRange = range ? range->cloneRange() : nullptr;
+    }
+    updateWebViewSelectedDOMRangeForTargetRange();
+    postVornickContentEditingViewDidChangeEffectiveOperationRange();
+    m_settingTargetRange = false;
+}
+
+void VornickContentEditingView::setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(const std::shared_ptr<DOMRange>& range)
+{
+    m_settingTargetRange = true;
+    bool same = (!range && !m_targetRange) || (range && m_targetRange && vornick_isSameAsRange(*range, *m_targetRange));
+    if (!same) {
+        if (m_targetRange)
+            m_targetRange->detach();
+        m_targetRange = range ? range->cloneRange() : nullptr;
+    }
+    postVornickContentEditingViewDidChangeEffectiveOperationRange();
+    m_settingTargetRange = false;
+}
+
+void VornickContentEditingView::updateWebViewSelectedDOMRangeForTargetRange()
+{
+    if (!m_targetRange || !m_webView)
+        return;
+    bool wasSetting = m_settingTargetRange;
+    m_settingTargetRange = true;
+    // The web view shows character-level selections only; the overlay draws
+    // a range between elements.
+    m_webView->setSelectedDOMRange(vornick_eitherEndpointIsCharacterLevel(*m_targetRange) ? m_targetRange : nullptr,
+                                   WebSelectionAffinityDownstream);
+    m_settingTargetRange = wasSetting;
+}
+
+void VornickContentEditingView::updateSelectionIndicator()
+{
+    if (m_webView)
+        m_webView->setNeedsDisplay(true);
+}
+
+void VornickContentEditingView::setDropTargetRange(const std::shared_ptr<DOMRange>& range, VornickHitPartKind kind, Point viewPoint)
+{
+    bool same = (!range && !m_dropTargetRange) || (range && m_dropTargetRange && vornick_isSameAsRange(*range, *m_dropTargetRange));
+    if (same)
+        return;
+    if (m_dropTargetRange)
+        m_dropTargetRange->detach();
+    m_dropTargetRange = range ? range->cloneRange() : nullptr;
+    m_droppingReplacementImage = false;
+    m_droppingReplacementMovie = false;
+    if (kind == VornickHitPartNone && range) {
+        if (auto node = vornick_exactlySelectedNode(*range); node && node->nodeType() == DOMNode::ELEMENT_NODE) {
+            auto tag = asciiUppercase(static_cast<DOMElement&>(*node).tagName());
+            if (tag == u"IMG" && !m_imageFileURLsForDrop.empty())
+                m_droppingReplacementImage = true;
+            else if (tag == u"VIDEO" && !m_movieFileURLsForDrop.empty())
+                m_droppingReplacementMovie = true;
+        }
+    }
+    if (kind == VornickHitPartWaypoint || m_droppingReplacementImage || m_droppingReplacementMovie) {
+        m_webView->removeDragCaret();
+    } else {
+        m_webView->moveDragCaretToPoint(m_webView->convertPointFromView(viewPoint, this));
+    }
+    updateSelectionIndicator();
+}
+
+// --- Selecting
+
+std::shared_ptr<DOMRange> VornickContentEditingView::collapsedRangePushedIntoText(const DOMRange& range, bool toStart) const
+{
+    auto copy = range.cloneRange();
+    copy->collapse(toStart);
+    vornick_pushRangeEndpointsDownToTextNodes(*copy);
+    return copy;
+}
+
+void VornickContentEditingView::selectAll()
+{
+    endTypingRun();
+    auto range = effectiveOperationRange();
+    std::shared_ptr<DOMElement> element;
+    if (range)
+        element = vornick_enclosingAttachmentPointElement(*range);
+    else if (auto document = mainFrameDocument())
+        element = mainFrameAttachmentPointElement();
+    if (!element)
+        return;
+    std::shared_ptr<DOMRange> selection;
+    if (holdsOnlyHTMLWhitespace(*element, vornick_nonBreakingSpaceSubstituteCharacter(*element))) {
+        selection = collapsedRange(element, 0);
+        if (!m_sectionHandlesShown)
+            vornick_pushRangeEndpointsDownToTextNodes(*selection);
+    } else {
+        selection = vornick_innerRange(element);
+    }
+    setTargetRange(selection);
+}
+
+void VornickContentEditingView::selectNone()
+{
+    endTypingRun();
+    auto range = effectiveOperationRange();
+    if (!range || range->collapsed())
+        return;
+    auto caret = collapsedRangePushedIntoText(*range, true);
+    setTargetRange(caret);
+    scrollRangeToVisible(m_targetRange);
+}
+
+void VornickContentEditingView::growSelectionToEnclosingNode()
+{
+    endTypingRun();
+    auto range = effectiveOperationRange();
+    if (!range)
+        return;
+    auto limit = vornick_enclosingAttachmentPointElement(*range);
+    auto grown = range->cloneRange();
+    if (limit && vornick_expandOneLevelButNotBeyond(*grown, limit.get()) && vornick_isContainedByElement(*grown, *limit)) {
+        if (auto node = vornick_exactlySelectedNode(*grown); node && node->nodeType() == DOMNode::ELEMENT_NODE)
+            showExitIndicationForElement(static_cast<DOMElement&>(*node));
+        setTargetRange(grown);
+        scrollRangeToVisible(m_targetRange);
+        return;
+    }
+    selectAll();
+}
+
+void VornickContentEditingView::showNavigationMessage(const std::u16string& message)
+{
+    VornickBezel::sharedContentEditingViewBezel()->showMessage(message, *this);
+}
+
+void VornickContentEditingView::selectNextSiblingNode()
+{
+    endTypingRun();
+    auto range = effectiveOperationRange();
+    if (!range)
+        return;
+    auto position = vornick_endPosition(*range);
+    if (!position.node)
+        return;
+    auto atEnd = [this](const DOMNode& node) {
+        if (auto parent = node.nodeType() == DOMNode::ELEMENT_NODE ? std::static_pointer_cast<DOMElement>(
+                              std::const_pointer_cast<DOMNode>(node.shared_from_this()))
+                                                                   : parentElementOf(node))
+            showNavigationMessage(toUTF16(fmt::format("At end of <{}>", toUTF8(lowerTagName(*parent)))));
+    };
+    if (position.node->nodeType() == DOMNode::ELEMENT_NODE) {
+        VornickPushPositionInElementForwardWithOptions(position, skipWhitespaceAndComments);
+        auto next = VornickNodeAfterPositionInElementOrFragment(position);
+        if (!next) {
+            atEnd(*position.node);
+            return;
+        }
+        setTargetRange(vornick_outerRange(*next));
+        scrollRangeToVisible(m_targetRange);
+    } else if (isTextOrCDATA(position.node.get())) {
+        auto next = vornick_nextSiblingSkippingWhitespaceOnlyNodes(*position.node);
+        if (!next) {
+            if (auto parent = parentElementOf(*position.node))
+                atEnd(*parent);
+            return;
+        }
+        setTargetRange(vornick_outerRange(*next));
+        scrollRangeToVisible(m_targetRange);
+    } else if (auto parent = parentElementOf(*position.node)) {
+        atEnd(*parent);
+    }
+}
+
+void VornickContentEditingView::selectPreviousSiblingNode()
+{
+    endTypingRun();
+    auto range = effectiveOperationRange();
+    if (!range)
+        return;
+    auto position = vornick_startPosition(*range);
+    if (!position.node)
+        return;
+    auto atStart = [this](const DOMElement& element) {
+        showNavigationMessage(toUTF16(fmt::format("At start of <{}>", toUTF8(lowerTagName(element)))));
+    };
+    if (position.node->nodeType() == DOMNode::ELEMENT_NODE) {
+        VornickPullPositionInElementBackwardWithOptions(position, skipWhitespaceAndComments);
+        auto previous = VornickNodeBeforePositionInElementOrFragment(position);
+        if (!previous) {
+            atStart(static_cast<DOMElement&>(*position.node));
+            return;
+        }
+        setTargetRange(vornick_outerRange(*previous));
+        scrollRangeToVisible(m_targetRange);
+    } else if (isTextOrCDATA(position.node.get())) {
+        auto previous = vornick_previousSiblingSkippingWhitespaceOnlyNodes(*position.node, true, true);
+        if (!previous) {
+            if (auto parent = parentElementOf(*position.node))
+                atStart(*parent);
+            return;
+        }
+        setTargetRange(vornick_outerRange(*previous));
+        scrollRangeToVisible(m_targetRange);
+    } else if (auto parent = parentElementOf(*position.node)) {
+        atStart(*parent);
+    }
+}
+
+void VornickContentEditingView::selectFirstChildNode()
+{
+    endTypingRun();
+    auto range = effectiveOperationRange();
+    if (!range || !m_blockModeHelper)
+        return;
+    auto selection = m_blockModeHelper->exactSelectionFromRange(*range, false);
+    if (!selection || !selection->element())
+        return;
+    auto element = selection->element();
+    if (!element->firstChild()) {
+        showNavigationMessage(u"No child nodes");
+        return;
+    }
+    auto position = VornickMakeDOMPosition(element, 0);
+    VornickPushPositionInElementForwardWithOptions(position, skipWhitespaceAndComments);
+    auto child = position.node == element ? VornickNodeAfterPositionInElementOrFragment(position) : nullptr;
+    if (!child) {
+        showNavigationMessage(u"No child nodes (except whitespace)");
+        return;
+    }
+    setTargetRange(vornick_outerRange(*child));
+    scrollRangeToVisible(m_targetRange);
+    showEnterIndicationForElement(*element);
+}
+
+// --- Entering and leaving elements
+
+bool VornickContentEditingView::enterNode(const std::shared_ptr<DOMNode>& node, int direction)
+{
+    if (!node)
+        return false;
+    std::shared_ptr<DOMRange> caret;
+    if (isTextOrCDATA(node.get())) {
+        caret = collapsedRange(node, direction < 0 ? lengthOf(*node) : 0);
+    } else if (node->nodeType() == DOMNode::ELEMENT_NODE) {
+        if (!node->firstChild())
+            return false;
+        if (direction < 0) {
+            auto last = node->lastChild();
+            caret = isTextOrCDATA(last.get()) ? collapsedRange(last, lengthOf(*last)) : collapsedRange(node, lengthOf(*node));
+        } else {
+            auto first = node->firstChild();
+            caret = isTextOrCDATA(first.get()) ? collapsedRange(first, 0) : collapsedRange(node, 0);
+        }
+    } else {
+        return false;
+    }
+    // A text node's indication names the element it is in.
+    if (node->nodeType() == DOMNode::ELEMENT_NODE)
+        showEnterIndicationForElement(static_cast<DOMElement&>(*node));
+    else if (auto parent = parentElementOf(*node))
+        showEnterIndicationForElement(*parent);
+    setTargetRange(caret);
+    return true;
+}
+
+void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, int direction)
+{
+    if (!node || node->nodeType() != DOMNode::ELEMENT_NODE)
+        return;
+    auto& element = static_cast<DOMElement&>(*node);
+    if (vornick_isAttachmentPoint(element))
+        return;
+    bool backward = direction < 0;
+    bool isCell = hasTag(element, u"TD") || hasTag(element, u"TH");
+    if (isCell || hasTag(element, u"CAPTION")) {
+        if (isCell) {
+            auto cell = backward ? vornick_previousTableCellAllowingWrapToPreviousRow(element, true)
+                                 : vornick_nextTableCellAllowingWrapToNextRow(element, true);
+            if (cell) {
+                setTargetRange(vornick_outerRange(*cell));
+                return;
+            }
+        }
+        auto table = vornick_enclosingTable(element);
+        if (!table || !hasTag(*table, u"TABLE"))
+            return;
+        std::shared_ptr<DOMElement> caption;
+        for (auto child = table->firstChild(); child; child = child->nextSibling()) {
+            if (hasTag(*child, u"CAPTION")) {
+                caption = std::static_pointer_cast<DOMElement>(child);
+                break;
+            }
+        }
+        if (isCell && caption) {
+            auto contents = vornick_innerRange(caption);
+            vornick_pushRangeEndpointsDownToTextNodes(*contents);
+            setTargetRange(contents);
+            return;
+        }
+        auto row = backward ? vornick_lastTableRow(*table) : vornick_firstTableRow(*table);
+        auto cell = row ? (backward ? vornick_lastTableRowCell(*row) : vornick_firstTableRowCell(*row)) : nullptr;
+        if (cell)
+            setTargetRange(vornick_outerRange(*cell));
+        return;
+    }
+
+    auto parent = node->parentNode();
+    if (!parent)
+        return;
+    std::shared_ptr<DOMRange> caret;
+    if (backward) {
+        auto previous = node->previousSibling();
+        caret = isTextOrCDATA(previous.get()) ? collapsedRange(previous, lengthOf(*previous))
+                                              : collapsedRange(parent, static_cast<unsigned>(node->index()));
+    } else {
+        auto next = node->nextSibling();
+        caret = isTextOrCDATA(next.get()) ? collapsedRange(next, 0) : collapsedRange(parent, static_cast<unsigned>(node->index()) + 1);
+    }
+    if (!m_sectionHandlesShown && !VornickPositionIsInATextNode(vornick_startPosition(*caret)))
+        return;
+    showExitIndicationForElement(element);
+    setTargetRange(caret);
+}
+
+void VornickContentEditingView::showEnterIndicationForElement(const DOMElement& element)
+{
+    if (UserDefaults::standard().boolForKey(u"PlayEnterAndExitElementSounds")) {
+        if (auto sound = Sound::soundNamed(u"EnterElement"))
+            sound->play();
+    }
+    auto tag = vornick_openTagHTML(element, VornickTagHTMLLowercase | VornickTagHTMLDoubleQuotes | VornickTagHTMLOmitVornickClasses
+                                               | VornickTagHTMLOnlyClassAndId);
+    showNavigationMessage(u"Enter " + tag);
+}
+
+void VornickContentEditingView::showExitIndicationForElement(const DOMElement& element)
+{
+    if (UserDefaults::standard().boolForKey(u"PlayEnterAndExitElementSounds")) {
+        if (auto sound = Sound::soundNamed(u"ExitElement"))
+            sound->play();
+    }
+    auto tag = vornick_openTagHTML(element, VornickTagHTMLLowercase | VornickTagHTMLDoubleQuotes | VornickTagHTMLOmitVornickClasses
+                                               | VornickTagHTMLOnlyClassAndId);
+    showNavigationMessage(u"Exit " + tag);
+}
+
+// --- Scrolling
+
+void VornickContentEditingView::scrollRangeToVisible(const std::shared_ptr<DOMRange>& range)
+{
+    if (range && m_webView)
+        m_webView->vornick_scrollRangeToVisible(*range);
+}
+
+void VornickContentEditingView::scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>& range)
+{
+    if (range && m_webView)
+        m_webView->vornick_scrollRangeToVerticallyCentered(*range);
+}
+
+Rect VornickContentEditingView::vornick_bestGuessBoundsOfRange(const DOMRange& range) const
+{
+    if (!m_webView)
+        return Rect();
+    Rect inWebView = m_webView->vornick_bestGuessBoundsOfRange(range);
+    return convertRectFromView(inWebView, m_webView.get());
+}
+
+void VornickContentEditingView::embeddedWebViewScrolled()
+{
+    if (m_elementEditorUIController && m_elementEditorUIController->popover()->isShown())
+        m_elementEditorUIController->repositionToTrackTargetElement();
+    updateSelectionIndicator();
+    if (m_sourceLoupe && m_sourceLoupe->activeContentEditingView() == this && m_sourceLoupe->isShown())
+        m_sourceLoupe->updateForScroll(*this);
+}
+
+} // namespace brevanton

@@ -1,0 +1,289 @@
+// Writing what the view shows: each frame as an HTML file through its
+// writer, the main document as a web archive, HTML text and cleaned-up
+// fragments of a range, and the focused frame's validation summary.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewLoadState.h"
+#include "editing/VornickHeadMetadataEditingUIController.h"
+#include "html/VornickBlockModeHelper.h"
+#include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickHTMLWriter.h"
+#include "html/VornickValidationAdvisory.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/web/WebArchive.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebNodeArchives.h"
+#include "toolkit/VornickErrors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fmt/format.h>
+
+namespace brevanton {
+
+namespace {
+
+bool fail(Error* outError, Error error)
+{
+    if (outError)
+        *outError = std::move(error);
+    return false;
+}
+
+std::u16string counted(size_t count, std::u16string_view singular, std::u16string_view plural)
+{
+    return toUTF16(fmt::format("{} {}", count, toUTF8(count == 1 ? singular : plural)));
+}
+
+void replaceCharactersInTextOf(DOMNode& root, char16_t from, char16_t to)
+{
+    std::vector<DOMNode*> stack { &root };
+    while (!stack.empty()) {
+        DOMNode* node = stack.back();
+        stack.pop_back();
+        if (node->nodeType() == DOMNode::TEXT_NODE || node->nodeType() == DOMNode::CDATA_SECTION_NODE) {
+            auto& text = static_cast<DOMCharacterData&>(*node);
+            if (text.data().find(from) != std::u16string::npos) {
+                std::u16string data = text.data();
+                std::replace(data.begin(), data.end(), from, to);
+                text.setData(data);
+            }
+        }
+        for (DOMNode* child = node->first(); child; child = child->next())
+            stack.push_back(child);
+    }
+}
+
+} // namespace
+
+std::vector<std::weak_ptr<const DOMNode>> VornickContentEditingView::nodesToOmitWhenWriting(const WebFrame& frame) const
+{
+    std::vector<std::weak_ptr<const DOMNode>> nodes;
+    if (vornick_hasVornickInsertedBaseElement(frame)) {
+        if (auto base = m_loadState->insertedBaseElementFor(frame))
+            nodes.push_back(std::static_pointer_cast<const DOMNode>(base));
+    }
+    // The placeholder of an empty page, while nobody has typed over it.
+    if (m_bodyPlaceholderTextNode && m_bodyPlaceholderTextNode->isConnected()
+        && static_cast<DOMCharacterData&>(*m_bodyPlaceholderTextNode).data() == u"*"
+        && frame.domDocument() && m_bodyPlaceholderTextNode->ownerDocument() == frame.domDocument())
+        nodes.push_back(m_bodyPlaceholderTextNode);
+    return nodes;
+}
+
+std::shared_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForWebFrame(const WebFrame& frame) const
+{
+    auto writer = vornick_HTMLWriter(frame);
+    std::weak_ptr<VornickBlockModeHelper> helper = m_blockModeHelper;
+    writer->setCommentToFragmentDescriptionLookupBlock(
+        [helper](const DOMComment& comment) -> std::shared_ptr<const VornickGeneralFragmentDescription> {
+            if (auto strong = helper.lock())
+                return std::dynamic_pointer_cast<const VornickGeneralFragmentDescription>(
+                    strong->fragmentDescriptionForBlockStartComment(comment));
+            return nullptr;
+        });
+    writer->setNodesToOmit(nodesToOmitWhenWriting(frame));
+    return writer;
+}
+
+bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::optional<URL>& url, const std::optional<URL>& oldDocumentURL,
+                                              bool preflightOnly, Error* outError)
+{
+    auto document = frame.domDocument();
+    if (!document)
+        return fail(outError, Error(VornickErrorDomain, VornickWriterProducedNoHTMLDataError));
+    // The base element of a repaired copy stays in the page (it resolves the
+    // page's references) and is left out of what is written.
+    auto writer = htmlWriterForWebFrame(frame);
+    writer->setDocumentURLForAbsoluteURLResolution(oldDocumentURL);
+    auto data = writer->htmlDataFromDocument(*document, nullptr);
+    if (!data)
+        return fail(outError, Error(VornickErrorDomain, VornickWriterProducedNoHTMLDataError));
+    if (preflightOnly)
+        return true;
+    auto path = url ? url->fileSystemPath() : std::nullopt;
+    if (!path)
+        return fail(outError, Error(POSIXErrorDomain, EINVAL, u"The document can only be written to a file."));
+    // Only a regular HTML file that is writable and unchanged since it was
+    // read is replaced; it keeps its mode, attributes and hard links.
+    if (!m_loadState->documentFileForPath(*path).save(*data, outError))
+        return false;
+    if (vornick_validationAdvisoriesForStructuralRepairPass(frame)) {
+        vornick_setValidationAdvisoriesForStructuralRepairPass(frame, std::nullopt);
+        postLastGeneratedHTMLForFocusedWebFrameDidChange();
+    }
+    return true;
+}
+
+bool VornickContentEditingView::preflightWritingWebFrame(WebFrame& frame, Error* outError)
+{
+    return writeWebFrame(frame, std::nullopt, std::nullopt, true, outError);
+}
+
+bool VornickContentEditingView::writeHTMLDocumentToURL(const URL& url, const std::optional<URL>& oldDocumentURL, bool writeSubFrames,
+                                                       std::vector<Error>* outErrors)
+{
+    m_hasWrittenDocument = true;
+    auto mainFrame = this->mainFrame();
+    if (!mainFrame)
+        return false;
+    if (!writeSubFrames || mainFrame->childFrames().empty()) {
+        Error error;
+        if (writeWebFrame(*mainFrame, url, oldDocumentURL, false, &error))
+            return true;
+        if (outErrors)
+            *outErrors = { error };
+        return false;
+    }
+    std::vector<Error> errors;
+    vornick_enumerateWebFrameTreeWithOptions(mainFrame, 0, [&](const std::shared_ptr<WebFrame>& frame, bool&) {
+        if (!frame->domDocument() || !vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(*frame))
+            return;
+        Error error;
+        bool written = false;
+        if (frame == mainFrame) {
+            written = writeWebFrame(*frame, url, oldDocumentURL, false, &error);
+        } else {
+            // A subframe goes back to the file it came from, never to the
+            // repaired copy it was shown from.
+            auto original = originalURLOfWebFrame(*frame);
+            written = writeWebFrame(*frame, original, std::nullopt, false, &error);
+        }
+        if (!written)
+            errors.push_back(std::move(error));
+    });
+    if (errors.empty())
+        return true;
+    if (outErrors)
+        *outErrors = std::move(errors);
+    return false;
+}
+
+bool VornickContentEditingView::writeWebArchiveDocumentToURL(const URL& url, Error* outError)
+{
+    auto mainFrame = this->mainFrame();
+    auto document = mainFrameDocument();
+    if (!document || !mainFrame)
+        return false;
+    m_hasWrittenDocument = true;
+    bool handlesWereShown = m_sectionHandlesShown;
+    if (handlesWereShown)
+        setSectionHandlesShown(false);
+    bool result = false;
+    auto archive = webArchiveForNode(*document, *mainFrame);
+    auto path = url.fileSystemPath();
+    if (!archive) {
+        fail(outError, Error(VornickErrorDomain, VornickNoWebArchiveError));
+    } else {
+        Data data = archive->data();
+        if (data.empty())
+            fail(outError, Error(VornickErrorDomain, VornickNoWebArchiveError));
+        else if (!path)
+            fail(outError, Error(POSIXErrorDomain, EINVAL, u"The archive can only be written to a file."));
+        else
+            result = writeFileAtomically(*path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), outError);
+    }
+    if (handlesWereShown)
+        setSectionHandlesShown(true);
+    return result;
+}
+
+std::u16string VornickContentEditingView::htmlFragmentStringForRange(const DOMRange& range) const
+{
+    if (range.collapsed())
+        return u"";
+    auto node = range.startContainer();
+    auto document = node ? (node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument())
+                         : nullptr;
+    auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
+    if (!frame)
+        return u"";
+    return htmlWriterForWebFrame(*frame)->htmlStringFromRange(&range);
+}
+
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::cleanedUpDocumentFragmentForRange(const DOMRange& range) const
+{
+    auto fragment = range.cloneContents();
+    if (!fragment)
+        return nullptr;
+    if (m_blockModeHelper)
+        m_blockModeHelper->recursiveRemoveBrickTags(*fragment);
+    auto node = range.startContainer();
+    auto document = node ? (node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument())
+                         : nullptr;
+    auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
+    if (frame) {
+        if (char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*frame)) {
+            replaceCharactersInTextOf(*fragment, 0xA0, u' ');
+            replaceCharactersInTextOf(*fragment, substitute, 0xA0);
+        }
+    }
+    return fragment;
+}
+
+std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(const DOMRange& range) const
+{
+    auto fragment = cleanedUpDocumentFragmentForRange(range);
+    auto frame = mainFrame();
+    if (!fragment || !frame)
+        return std::nullopt;
+    auto archive = webArchiveForNode(*fragment, *frame);
+    if (!archive)
+        return std::nullopt;
+    return archive->data();
+}
+
+void VornickContentEditingView::updateCharacterEncodingDisplayForFocusedWebFrame()
+{
+    if (m_headMetadataEditingUIController)
+        m_headMetadataEditingUIController->updateCharacterEncodingDisplay();
+}
+
+unsigned VornickContentEditingView::tidyStatusForFocusedWebFrame() const
+{
+    return m_focusedWebFrame ? vornick_validationStatus(*m_focusedWebFrame) : VornickFrameValidationStatusPending;
+}
+
+std::vector<VornickValidationAdvisory> VornickContentEditingView::tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame() const
+{
+    if (!m_focusedWebFrame)
+        return {};
+    return vornick_validationAdvisoriesNotYetResolved(*m_focusedWebFrame).value_or(std::vector<VornickValidationAdvisory> {});
+}
+
+std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() const
+{
+    unsigned status = tidyStatusForFocusedWebFrame();
+    if (status == VornickFrameValidationStatusValid)
+        return u"Valid HTML";
+    if (status != VornickFrameValidationStatusWarnings && status != VornickFrameValidationStatusErrors)
+        return u"Validating...";
+    size_t errors = 0;
+    size_t warnings = 0;
+    for (const auto& advisory : tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame()) {
+        if (advisory.kind() == VornickValidationAdvisoryKind::Error)
+            ++errors;
+        else if (advisory.kind() == VornickValidationAdvisoryKind::Warning)
+            ++warnings;
+    }
+    auto warningText = counted(warnings, u"Warning", u"Warnings");
+    if (errors)
+        return counted(errors, u"Error", u"Errors") + u", " + warningText;
+    return warningText;
+}
+
+void VornickContentEditingView::tickleRevalidationOfFocusedWebFrame()
+{
+    postLastGeneratedHTMLForFocusedWebFrameDidChange();
+}
+
+} // namespace brevanton

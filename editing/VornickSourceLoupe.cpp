@@ -1,0 +1,125 @@
+#include "editing/VornickSourceLoupe.h"
+
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingView.h"
+#include "editing/VornickContentEditingViewSplitViewManager.h"
+#include "platform/foundation/AttributedString.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/SplitView.h"
+#include "platform/views/Window.h"
+#include "platform/web/WebFrame.h"
+#include "ui/VornickCollapsibleHeaderSplitView.h"
+#include "ui/VornickHTMLSourceCodeView.h"
+
+namespace brevanton {
+
+bool VornickSourceLoupe::wantsToBeEmbedded()
+{
+    return UserDefaults::standard().integerForKey(u"EmbedSourceLoupe") != 0;
+}
+
+VornickSourceLoupe::VornickSourceLoupe()
+    : m_view(std::make_shared<View>(Rect(0, 0, 600, 250)))
+    , m_sourceCodeView(std::make_shared<VornickHTMLSourceCodeView>(Rect(0, 0, 600, 250)))
+{
+    m_view->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    m_sourceCodeView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    m_view->addSubview(m_sourceCodeView);
+}
+
+VornickSourceLoupe::~VornickSourceLoupe()
+{
+    if (m_window)
+        m_window->close();
+}
+
+void VornickSourceLoupe::setEmbedded(bool embedded)
+{
+    m_embedded = embedded;
+}
+
+void VornickSourceLoupe::setActiveContentEditingView(VornickContentEditingView* view)
+{
+    m_activeContentEditingView = view;
+    m_sourceObservation.reset();
+    if (!view)
+        return;
+    std::weak_ptr<VornickSourceLoupe> weak = weak_from_this();
+    auto update = [weak](const Notification&) {
+        if (auto loupe = weak.lock())
+            loupe->updateSourceFromActiveContentEditingView();
+    };
+    m_sourceObservation = NotificationCenter::defaultCenter().addObserver(
+        VornickContentEditingViewLastGeneratedHTMLForFocusedWebFrameDidChangeNotification, view, nullptr, update);
+}
+
+std::shared_ptr<Window> VornickSourceLoupe::window()
+{
+    if (!m_window) {
+        m_window = Window::create(Rect(0, 0, 600, 400));
+        m_window->setTitle(u"Source");
+    }
+    return m_window;
+}
+
+bool VornickSourceLoupe::isShown() const
+{
+    if (!m_embedded)
+        return m_window && m_window->isVisible();
+    auto splitView = m_view->superview() ? std::dynamic_pointer_cast<SplitView>(m_view->superview()) : nullptr;
+    return splitView && !splitView->isSubviewCollapsed(*m_view) && !m_view->isHidden();
+}
+
+void VornickSourceLoupe::showOrHide()
+{
+    if (m_embedded) {
+        if (!m_activeContentEditingView)
+            return;
+        if (isShown())
+            m_activeContentEditingView->collapseEmbeddedSourceLoupe();
+        else
+            m_activeContentEditingView->uncollapseEmbeddedSourceLoupe();
+    } else {
+        auto window = this->window();
+        if (window->isVisible()) {
+            window->orderOut();
+        } else {
+            if (!window->contentView() || window->contentView() != m_view)
+                window->setContentView(m_view);
+            window->orderFront();
+        }
+    }
+    updateSourceFromActiveContentEditingView();
+}
+
+void VornickSourceLoupe::updateSourceFromActiveContentEditingView()
+{
+    if (!m_activeContentEditingView)
+        return;
+    auto& frame = m_activeContentEditingView->focusedWebFrame();
+    if (!frame)
+        return;
+    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(*frame))
+        m_sourceCodeView->setSourceCodeAttributedString(*attributed);
+    else if (auto string = vornick_lastGeneratedHTMLString(*frame))
+        m_sourceCodeView->setSourceCodeAttributedString(AttributedString(*string));
+    ++m_sourceUpdateCount;
+}
+
+void VornickSourceLoupe::updateForDocumentEditedStateChangeInContentEditingView(VornickContentEditingView& view)
+{
+    if (&view == m_activeContentEditingView)
+        m_documentEditedMark = view.isDocumentEdited();
+}
+
+void VornickSourceLoupe::updateForPopoverShowOrHideInContentEditingView(VornickContentEditingView&)
+{
+    m_view->setNeedsDisplay(true);
+}
+
+void VornickSourceLoupe::updateForScroll(VornickContentEditingView&)
+{
+    m_view->setNeedsDisplay(true);
+}
+
+} // namespace brevanton

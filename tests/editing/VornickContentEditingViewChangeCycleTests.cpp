@@ -1,0 +1,209 @@
+#include "EditingTestSupport.h"
+
+#include "dom/VornickRelativeDOMPath.h"
+#include "html/VornickDOMToNSRangeMap.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickLineIndex.h"
+
+using namespace brevanton;
+using namespace brevanton::testing;
+
+namespace {
+
+class ChangeCycle : public EditingViewTest {
+protected:
+    // One edit as the undoable edits make it: a change, then the epilogue.
+    void edit(const std::u16string& text)
+    {
+        static_cast<DOMCharacterData&>(*element(u"H1")->firstChild()).setData(text);
+        view->postVornickContentEditingViewDidChangeContentInWebFrame(view->focusedWebFrame(), nullptr);
+    }
+    size_t regenerations() const { return recorder.count("note LastGeneratedHTMLForFocusedWebFrameDidChangeNotification"); }
+};
+
+TEST_F(ChangeCycle, TenEditsWithinATenthOfASecondRegenerateOnce)
+{
+    load("page.html");
+    ASSERT_TRUE(waitForSource(*view->mainFrame()));
+    RunLoop::main().useManualClock();
+    recorder.clear();
+    for (int i = 0; i < 10; ++i) {
+        edit(u"Heading " + toUTF16(std::to_string(i)));
+        RunLoop::main().advanceClock(0.009);
+    }
+    EXPECT_EQ(regenerations(), 0u);
+    EXPECT_FALSE(vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*view->mainFrame()));
+    RunLoop::main().advanceClock(0.1);
+    EXPECT_EQ(regenerations(), 1u);
+    auto frame = view->mainFrame();
+    EXPECT_FALSE(vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame));
+    EXPECT_TRUE(vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame));
+    EXPECT_NE(vornick_lastGeneratedHTMLString(*frame)->find(u"Heading 9"), std::u16string::npos);
+    EXPECT_EQ(vornick_lineIndexForLastGeneratedHTMLString(*frame)->string(), *vornick_lastGeneratedHTMLString(*frame));
+}
+
+TEST_F(ChangeCycle, TheTimerIsArmedBeforeTheDelegateAndTheNotification)
+{
+    load("page.html");
+    recorder.clear();
+    edit(u"x");
+    ASSERT_EQ(recorder.events.size(), 2u);
+    EXPECT_EQ(recorder.events[0], "delegate change timer-armed");
+    EXPECT_EQ(recorder.events[1], "note DidChangeContentNotification frame");
+    recorder.clear();
+    view->postVornickContentEditingViewDidChangeContentInWebFrame(nullptr, nullptr);
+    EXPECT_EQ(recorder.events.back(), "note DidChangeContentNotification no-frame");
+}
+
+TEST_F(ChangeCycle, AFrameEditedWhileUnfocusedIsRegeneratedWhenItGetsFocus)
+{
+    load("page.html");
+    auto inner = view->mainFrame()->childFrames().front();
+    ASSERT_TRUE(waitForSource(*inner));
+    auto paragraph = inner->domDocument()->getElementsByTagName(u"P")->item(0);
+    static_cast<DOMCharacterData&>(*paragraph->firstChild()).setData(u"Changed inside");
+    view->postVornickContentEditingViewDidChangeContentInWebFrame(inner, nullptr);
+    EXPECT_FALSE(vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*inner));
+    EXPECT_EQ(vornick_lastGeneratedHTMLString(*inner)->find(u"Changed inside"), std::u16string::npos);
+
+    // Focusing the frame brings its source up to date before it is validated.
+    auto caret = inner->domDocument()->createRange();
+    caret->setStart(paragraph->firstChild(), 0);
+    caret->setEnd(paragraph->firstChild(), 0);
+    view->setTargetRange(caret);
+    EXPECT_EQ(view->focusedWebFrame(), inner);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*inner); }, 5));
+    EXPECT_NE(vornick_lastGeneratedHTMLString(*inner)->find(u"Changed inside"), std::u16string::npos);
+}
+
+TEST_F(ChangeCycle, ASourceOffsetAndItsNodeMapBothWaysBeforeAndAfterAnEdit)
+{
+    load("page.html");
+    auto frame = view->mainFrame();
+    ASSERT_TRUE(waitForSource(*frame));
+    auto emphasis = element(u"EM");
+    auto check = [&](const char* when) {
+        SCOPED_TRACE(when);
+        auto map = vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*frame);
+        auto source = *vornick_lastGeneratedHTMLString(*frame);
+        ASSERT_TRUE(map);
+        auto offset = source.find(u"paragraph</em>");
+        ASSERT_NE(offset, std::u16string::npos);
+        // Source to node: a click in "paragraph" lands in the em's text.
+        auto range = map->domRangeForRange({ offset + 2, 0 }, &source, *document());
+        ASSERT_TRUE(range);
+        EXPECT_EQ(range->startContainer(), emphasis->firstChild());
+        // Node to source: the em's text is where it is written.
+        auto textRange = document()->createRange();
+        textRange->selectNodeContents(emphasis->firstChild());
+        auto mapped = map->rangeForDOMRange(*textRange, &source);
+        EXPECT_EQ(source.substr(mapped.location, mapped.length), u"paragraph");
+    };
+    check("original source");
+    RunLoop::main().useManualClock();
+    edit(u"New heading");
+    RunLoop::main().advanceClock(0.2);
+    ASSERT_FALSE(vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame));
+    check("regenerated source");
+}
+
+TEST_F(ChangeCycle, TheTitleEditIsOneUndoStepNamedEditTitle)
+{
+    load("page.html");
+    auto frame = view->mainFrame();
+    recorder.clear();
+    EXPECT_TRUE(view->undoableSetTitle(true, u"A page", frame));
+    EXPECT_FALSE(view->undoManager()->canUndo());
+    EXPECT_TRUE(recorder.events.empty());
+
+    EXPECT_TRUE(view->undoableSetTitle(true, u"New title", frame));
+    EXPECT_EQ(document()->title(), u"New title");
+    RunLoop::main().runOnce(0);
+    EXPECT_EQ(view->undoManager()->undoActionName(), u"Edit Title");
+    EXPECT_EQ(recorder.count("note DidChangeContentNotification frame"), 1u);
+    view->undoManager()->undo();
+    EXPECT_EQ(document()->title(), u"A page");
+    EXPECT_FALSE(view->undoableSetTitle(true, u"x", nullptr));
+}
+
+// A view whose content always has an open block, and a helper that claims to
+// repair it without ever doing so.
+class StubbornView : public VornickContentEditingView {
+public:
+    using VornickContentEditingView::VornickContentEditingView;
+    unsigned validations { 0 };
+    std::vector<VornickBlockError> validateContent() override
+    {
+        ++validations;
+        auto document = mainFrameDocument();
+        auto body = document ? document->body() : nullptr;
+        return { VornickBlockError(Error(VornickErrorDomain, VornickBlockUnclosedError), VornickExactSelection(body)) };
+    }
+};
+
+class ClaimingHelper : public VornickBlockModeHelper {
+public:
+    bool answer { true };
+    unsigned fixes { 0 };
+    bool fixBlockError(const VornickBlockError&) override
+    {
+        ++fixes;
+        return answer;
+    }
+};
+
+TEST_F(ChangeCycle, BlockRepairStopsWhenItFixesNothingAndNeverLoopsForever)
+{
+    auto stubborn = VornickContentEditingView::create<StubbornView>(Rect(0, 0, 800, 600));
+    auto helper = std::make_shared<ClaimingHelper>();
+    stubborn->setBlockModeHelper(helper);
+    Error error;
+    ASSERT_TRUE(stubborn->loadContentFromURL(url("page.html"), &error));
+
+    helper->answer = false;
+    stubborn->postVornickContentEditingViewDidChangeContentInWebFrame(stubborn->focusedWebFrame(), nullptr);
+    EXPECT_EQ(helper->fixes, 1u);
+    EXPECT_EQ(stubborn->validations, 1u);
+
+    helper->answer = true;
+    helper->fixes = 0;
+    stubborn->validations = 0;
+    stubborn->postVornickContentEditingViewDidChangeContentInWebFrame(stubborn->focusedWebFrame(), nullptr);
+    EXPECT_GT(helper->fixes, 1u);
+    EXPECT_LE(stubborn->validations, 10u);
+
+    UserDefaults::standard().setBool(true, u"DisableWordPressBlockChecking");
+    stubborn->validations = 0;
+    stubborn->postVornickContentEditingViewDidChangeContentInWebFrame(stubborn->focusedWebFrame(), nullptr);
+    EXPECT_EQ(stubborn->validations, 0u);
+    UserDefaults::standard().removeObjectForKey(u"DisableWordPressBlockChecking");
+}
+
+TEST_F(ChangeCycle, NothingTheViewDeferredRunsAfterItCloses)
+{
+    load("page.html");
+    auto frame = view->mainFrame();
+    std::weak_ptr<VornickContentEditingView> weak = view;
+    RunLoop::main().useManualClock();
+    // A regeneration, a validation, delayed performs and a selection indicator redraw, all pending.
+    edit(u"Closing");
+    view->tickleRevalidationOfFocusedWebFrame();
+    view->setSectionHandlesShown(true);
+    recorder.clear();
+    size_t timersBefore = RunLoop::main().pendingTimerCount();
+    EXPECT_GT(timersBefore, 0u);
+    view->setDelegate(nullptr);
+    view.reset();
+    EXPECT_TRUE(weak.expired());
+    RunLoop::main().advanceClock(1.0);
+    RunLoop::main().useRealClock();
+    RunLoop::main().runFor(0.3);
+    EXPECT_TRUE(recorder.events.empty());
+}
+
+} // namespace

@@ -1,0 +1,274 @@
+#include "EditingTestSupport.h"
+
+#include "app/VornickResourceLoadAttempt.h"
+#include "dom/VornickDocumentExtensions.h"
+#include "html/VornickDOMToNSRangeMap.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/web/WebDataSource.h"
+#include "toolkit/VornickLineIndex.h"
+
+using namespace brevanton;
+using namespace brevanton::testing;
+
+namespace {
+
+using Loading = EditingViewTest;
+
+TEST_F(Loading, PageWithSubframeSheetAndImageEndsOnceInOrderWithEachFramesState)
+{
+    load("page.html");
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingSucceeded);
+    EXPECT_FALSE(view->loadingContent());
+    EXPECT_TRUE(view->failedResourceLoadAttempts().empty());
+    EXPECT_TRUE(view->embeddedWebView()->isEditable());
+
+    // The delegate hears of the end before observers, exactly once.
+    EXPECT_EQ(recorder.count("delegate end 2 failed 0"), 1u);
+    EXPECT_EQ(recorder.count("note DidEndLoadingNotification"), 1u);
+    EXPECT_LT(recorder.indexOf("delegate end 2 failed 0"), recorder.indexOf("note DidEndLoadingNotification"));
+
+    auto mainFrame = view->mainFrame();
+    ASSERT_EQ(mainFrame->childFrames().size(), 1u);
+    for (const auto& frame : { mainFrame, mainFrame->childFrames().front() }) {
+        SCOPED_TRACE(toUTF8(frame->name()));
+        // Loaded from its own file: nothing needed repairing.
+        EXPECT_EQ(frame->dataSource()->request().url(), frame->dataSource()->initialRequest().url());
+        EXPECT_FALSE(vornick_hasVornickInsertedBaseElement(*frame));
+        EXPECT_TRUE(vornick_HTMLSpec(*frame));
+        EXPECT_TRUE(vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame));
+        EXPECT_EQ(vornick_lastGeneratedHTMLString(*frame), frame->dataSource()->documentSource());
+        ASSERT_TRUE(waitForSource(*frame));
+        EXPECT_TRUE(vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*frame));
+        ASSERT_TRUE(vornick_lineIndexForLastGeneratedHTMLString(*frame));
+        EXPECT_EQ(vornick_lineIndexForLastGeneratedHTMLString(*frame)->string(), *vornick_lastGeneratedHTMLString(*frame));
+        EXPECT_NE(vornick_nonBreakingSpaceSubstituteCharacter(*frame), 0);
+    }
+    EXPECT_EQ(view->blockModeHelper()->htmlSpec(), vornick_HTMLSpec(*mainFrame));
+
+    // Validation was asked for when loading ended, not at the first selection.
+    EXPECT_EQ(view->focusedWebFrame(), mainFrame);
+    ASSERT_TRUE(waitForValidation());
+    EXPECT_NE(view->tidyStatusSummaryForDisplayToUser(), u"Validating...");
+}
+
+TEST_F(Loading, StructurallyBrokenFileLoadsFromARepairedCopyWhoseBaseIsNeitherShownNorWritten)
+{
+    load("broken.html");
+    auto frame = view->mainFrame();
+    auto loaded = frame->dataSource()->request().url();
+    EXPECT_NE(loaded, url("broken.html"));
+    EXPECT_EQ(frame->dataSource()->initialRequest().url(), url("broken.html"));
+    EXPECT_TRUE(vornick_hasVornickInsertedBaseElement(*frame));
+    EXPECT_EQ(vornick_validationStatus(*frame), 2u);
+
+    // The page resolves its references against the original folder.
+    auto base = vornick_firstBaseElementInHead(*document());
+    ASSERT_TRUE(base);
+    EXPECT_EQ(base->getAttribute(u"href"), url("broken.html").absoluteString());
+    ASSERT_TRUE(frame->baseURL());
+    EXPECT_EQ(frame->baseURL()->URLByDeletingLastPathComponent(), url("broken.html").URLByDeletingLastPathComponent());
+
+    // The source shown is the author's, without the editor's base element.
+    auto shown = vornick_lastGeneratedHTMLString(*frame).value_or(u"");
+    EXPECT_EQ(shown.find(u"<base"), std::u16string::npos) << toUTF8(shown);
+
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("broken.html"), std::nullopt, true, &errors));
+    auto written = contents("broken.html");
+    EXPECT_EQ(written.find("<base"), std::string::npos) << written;
+    EXPECT_NE(written.find("<b>bold</b>"), std::string::npos) << written;
+    // Writing never took the base out of the live page.
+    EXPECT_TRUE(vornick_firstBaseElementInHead(*document()));
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("broken.html"), std::nullopt, true, &errors));
+    EXPECT_EQ(contents("broken.html"), written);
+    // The structural findings went with the write.
+    EXPECT_FALSE(vornick_validationAdvisoriesForStructuralRepairPass(*frame));
+
+    // The repaired copy goes away with the view.
+    auto copy = *loaded.fileSystemPath();
+    EXPECT_TRUE(fileExists(copy));
+    view.reset();
+    EXPECT_FALSE(fileExists(copy));
+}
+
+TEST_F(Loading, AnAuthorsOwnBaseIsKeptByEveryWrite)
+{
+    load("own-base.html");
+    auto frame = view->mainFrame();
+    EXPECT_FALSE(vornick_hasVornickInsertedBaseElement(*frame));
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("own-base.html"), std::nullopt, false, &errors));
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("own-base.html"), std::nullopt, false, &errors));
+    EXPECT_NE(contents("own-base.html").find("<base href=\"https://example.org/site/\""), std::string::npos)
+        << contents("own-base.html");
+}
+
+TEST_F(Loading, WhitespaceOnlyBodyGetsASelectedPlaceholderThatIsNeverWrittenNorAnEdit)
+{
+    load("empty-body.html");
+    auto range = view->targetRange();
+    ASSERT_TRUE(range);
+    auto placeholder = view->bodyPlaceholderTextNode();
+    ASSERT_TRUE(placeholder);
+    EXPECT_EQ(range->startContainer(), placeholder);
+    EXPECT_EQ(range->startOffset(), 0u);
+    EXPECT_EQ(range->endOffset(), 1u);
+    EXPECT_EQ(recorder.count("delegate change"), 0u);
+    EXPECT_FALSE(view->undoManager()->canUndo());
+
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("empty-body.html"), std::nullopt, false, &errors));
+    EXPECT_EQ(contents("empty-body.html").find('*'), std::string::npos) << contents("empty-body.html");
+
+    // Typed over, it is content like any other.
+    static_cast<DOMCharacterData&>(*placeholder).setData(u"Hello");
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("empty-body.html"), std::nullopt, false, &errors));
+    EXPECT_NE(contents("empty-body.html").find("Hello"), std::string::npos);
+}
+
+TEST_F(Loading, DeniedResourceWaitsForAGrantThenReloadsFromTheOriginal)
+{
+    view->embeddedWebView()->setFileAccessPolicy([](const std::string& path) { return path.find("secret.png") == std::string::npos; });
+    load("denied.html");
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingPartlyFailed);
+    auto failed = view->failedResourceLoadAttempts();
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed.front()->state(), VornickResourceLoadState::FailedForLackOfFileAccess);
+    EXPECT_EQ(failed.front()->url(), url("secret.png"));
+    // Waiting for a grant keeps the load open.
+    EXPECT_TRUE(view->loadingContent());
+
+    view->embeddedWebView()->setFileAccessPolicy(nullptr);
+    recorder.clear();
+    view->reloadResourcesAfterAccessGrant();
+    ASSERT_TRUE(RunLoop::main().runUntil([this] { return recorder.count("note DidEndLoadingNotification") == 1; }, 10));
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingSucceeded);
+    EXPECT_FALSE(view->loadingContent());
+    EXPECT_EQ(view->mainFrame()->dataSource()->initialRequest().url(), url("denied.html"));
+}
+
+TEST_F(Loading, GrantAfterAnEditLeavesTheDocumentAlone)
+{
+    view->embeddedWebView()->setFileAccessPolicy([](const std::string& path) { return path.find("secret.png") == std::string::npos; });
+    load("denied.html");
+    auto paragraph = element(u"P");
+    paragraph->setAttribute(u"class", u"edited");
+    view->setDocumentEdited(true);
+    view->reloadResourcesAfterAccessGrant();
+    RunLoop::main().runFor(0.2);
+    EXPECT_EQ(element(u"P"), paragraph);
+    EXPECT_EQ(element(u"P")->getAttribute(u"class"), u"edited");
+}
+
+TEST_F(Loading, DocumentWithoutBodyFailsTheSynchronousLoad)
+{
+    ASSERT_TRUE(writeFileAtomically(path("nobody.xhtml"),
+                                    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">"
+                                    "<head><title>x</title></head></html>\n"));
+    Error error;
+    EXPECT_FALSE(view->loadContentFromURL(url("nobody.xhtml"), &error));
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingFailed);
+    EXPECT_EQ(recorder.count("delegate end 4 failed 0"), 1u);
+}
+
+TEST_F(Loading, CancellingWithoutALoadRunsTheBlockAtOnceAndWithALoadAtItsEnd)
+{
+    bool ran = false;
+    view->cancelLoadingThenDo([&ran] { ran = true; });
+    EXPECT_TRUE(ran);
+
+    ran = false;
+    view->beginLoadingContentFromURL(url("page.html"));
+    view->cancelLoadingThenDo([&ran] { ran = true; });
+    EXPECT_FALSE(ran);
+    ASSERT_TRUE(RunLoop::main().runUntil([&ran] { return ran; }, 10));
+    EXPECT_NE(view->loadingState(), VornickContentLoadingInProgress);
+}
+
+TEST_F(Loading, AReloadForgetsEverythingOfTheOldDocument)
+{
+    load("page.html");
+    auto frame = view->mainFrame();
+    // Something undoable against the old document.
+    ASSERT_TRUE(view->undoableSetTitle(true, u"Renamed", frame));
+    ASSERT_TRUE(view->undoManager()->canUndo());
+    load("frame.html");
+    EXPECT_FALSE(view->undoManager()->canUndo());
+    EXPECT_FALSE(view->hasWrittenDocument());
+    EXPECT_FALSE(vornick_userFragmentSet(*frame));
+    EXPECT_FALSE(vornick_HTMLFormattingPreferences(*frame));
+    EXPECT_TRUE(vornick_attachmentPoints(*frame).empty());
+}
+
+TEST_F(Loading, FormattingPreferencesOfTheDocumentAreReadWithoutRewritingIt)
+{
+    ASSERT_TRUE(writeFileAtomically(path("prefs.html"),
+                                    "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>P</title>\n"
+                                    "<meta name=\"brevanton.formatprefs\" content=\"garbage\">\n</head>\n<body>\n<p>x</p>\n</body>\n</html>\n"));
+    load("prefs.html");
+    auto frame = view->mainFrame();
+    EXPECT_FALSE(vornick_HTMLFormattingPreferences(*frame));
+    auto meta = element(u"META", 1);
+    ASSERT_TRUE(meta);
+    EXPECT_EQ(meta->getAttribute(u"content"), u"garbage");
+}
+
+TEST_F(Loading, LinkClicksGoToTheDelegateAndEmptyLinksNowhere)
+{
+    struct LinkDelegate : EditingRecorder {
+        bool respondsToUserClickedLinkElement() const override { return true; }
+        void vornickContentEditingViewUserClickedLinkElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>& link,
+                                                            const URL&, ModifierFlags) override
+        {
+            events.push_back(link ? "link " + toUTF8(link->getAttribute(u"href")) : "link none");
+        }
+    } links;
+    view->setDelegate(&links);
+    ASSERT_TRUE(writeFileAtomically(path("links.html"), "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>L</title></head>"
+                                                        "<body><p><a href=\"a.html\"><b>go</b></a> <a href=\" \">x</a> <span>s</span></p>"
+                                                        "</body></html>\n"));
+    load("links.html");
+    auto decide = [this](const std::shared_ptr<DOMNode>& node) {
+        WebNavigationAction action;
+        action.navigationType = WebNavigationTypeLinkClicked;
+        action.elementNode = node;
+        WebPolicyDecisionListener listener;
+        URLRequest request(url("a.html"));
+        view->decidePolicyForNavigationAction(*view->embeddedWebView(), action, request, *view->mainFrame(), listener);
+        return listener.decision();
+    };
+    EXPECT_EQ(decide(element(u"B")->firstChild()), WebPolicyDecisionListener::Decision::Ignore);
+    EXPECT_EQ(decide(element(u"A", 1)), WebPolicyDecisionListener::Decision::Ignore);
+    EXPECT_EQ(decide(element(u"SPAN")), WebPolicyDecisionListener::Decision::Ignore);
+    std::vector<std::string> clicks;
+    std::copy_if(links.events.begin(), links.events.end(), std::back_inserter(clicks),
+                 [](const std::string& event) { return event.rfind("link", 0) == 0; });
+    EXPECT_EQ(clicks, (std::vector<std::string> { "link a.html", "link none" }));
+    view->setDelegate(&recorder);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Loading, ABrokenFilesRepairsStayInTheSummaryUntilItIsWritten)
+{
+    load("broken.html");
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), 2u);
+    EXPECT_NE(view->tidyStatusSummaryForDisplayToUser(), u"0 Warnings");
+    auto unresolved = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
+    EXPECT_TRUE(std::any_of(unresolved.begin(), unresolved.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("broken.html"), std::nullopt, false, &errors));
+    ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != 2; }, 20));
+    unresolved = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
+    EXPECT_TRUE(std::none_of(unresolved.begin(), unresolved.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+}
+
+} // namespace

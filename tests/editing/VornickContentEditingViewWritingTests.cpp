@@ -1,0 +1,151 @@
+#include "EditingTestSupport.h"
+
+#include "html/VornickHTMLWriter.h"
+#include "html/VornickValidationAdvisory.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMRange.h"
+#include "toolkit/VornickErrors.h"
+
+
+using namespace brevanton;
+using namespace brevanton::testing;
+
+namespace {
+
+using Writing = EditingViewTest;
+
+TEST_F(Writing, AnUntouchedDocumentSavesToExactlyWhatTheWriterRegenerates)
+{
+    for (const char* name : { "page.html", "broken.html", "frame.html", "own-base.html" }) {
+        SCOPED_TRACE(name);
+        load(name);
+        auto frame = view->mainFrame();
+        // What the writer makes of the page as the author wrote it.
+        std::u16string regenerated = view->htmlWriterForWebFrame(*frame)->htmlStringFromDocument(*document());
+        std::vector<Error> errors;
+        ASSERT_TRUE(view->writeHTMLDocumentToURL(url(name), std::nullopt, false, &errors));
+        auto written = toUTF16(contents(name));
+        EXPECT_EQ(written, regenerated);
+        // Saving again changes nothing.
+        ASSERT_TRUE(view->writeHTMLDocumentToURL(url(name), std::nullopt, false, &errors));
+        EXPECT_EQ(toUTF16(contents(name)), written);
+    }
+}
+
+TEST_F(Writing, SubframesGoBackToTheirOwnFilesEvenWhenShownFromARepairedCopy)
+{
+    load("frames-broken.html");
+    auto inner = view->mainFrame()->childFrames().front();
+    ASSERT_NE(inner->dataSource()->request().url(), url("broken.html"));
+    auto paragraph = inner->domDocument()->getElementsByTagName(u"P")->item(0);
+    static_cast<DOMElement&>(*paragraph).setAttribute(u"class", u"changed");
+
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("frames-broken.html"), std::nullopt, true, &errors));
+    EXPECT_NE(contents("broken.html").find("class=\"changed\""), std::string::npos) << contents("broken.html");
+    EXPECT_EQ(contents("broken.html").find("<base"), std::string::npos);
+    EXPECT_EQ(readFile(*inner->dataSource()->request().url().fileSystemPath()).value_or("").find("changed"), std::string::npos);
+}
+
+TEST_F(Writing, AFailingSubframeDoesNotStopTheMainFrame)
+{
+    load("page.html");
+    element(u"H1")->setAttribute(u"class", u"main");
+    // The subframe's file became a folder: it cannot be replaced.
+    ASSERT_TRUE(removeItem(path("frame.html")));
+    ASSERT_TRUE(createDirectory(path("frame.html/inside")));
+    std::vector<Error> errors;
+    EXPECT_FALSE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_NE(contents("page.html").find("class=\"main\""), std::string::npos);
+}
+
+TEST_F(Writing, APreflightWritesNothingAndKeepsTheRepairBase)
+{
+    load("broken.html");
+    auto before = contents("broken.html");
+    Error error;
+    EXPECT_TRUE(view->preflightWritingWebFrame(*view->mainFrame(), &error));
+    EXPECT_EQ(contents("broken.html"), before);
+    EXPECT_TRUE(vornick_hasVornickInsertedBaseElement(*view->mainFrame()));
+    EXPECT_TRUE(vornick_validationAdvisoriesForStructuralRepairPass(*view->mainFrame()));
+}
+
+TEST_F(Writing, TheValidationSummaryCountsAndPluralises)
+{
+    load("page.html");
+    ASSERT_TRUE(waitForValidation());
+    auto frame = view->mainFrame();
+    auto advisory = [](VornickValidationAdvisoryKind kind) { return VornickValidationAdvisory(kind, 0, 1, 1, u"m", false); };
+    auto summary = [&](unsigned status, std::vector<VornickValidationAdvisory> advisories) {
+        vornick_setValidationAdvisoriesNotYetResolved(*frame, std::move(advisories));
+        vornick_setValidationStatus(*frame, status);
+        return toUTF8(view->tidyStatusSummaryForDisplayToUser());
+    };
+    using Kind = VornickValidationAdvisoryKind;
+    EXPECT_EQ(summary(0, {}), "Valid HTML");
+    EXPECT_EQ(summary(3, {}), "Validating...");
+    EXPECT_EQ(summary(1, {}), "0 Warnings");
+    EXPECT_EQ(summary(1, { advisory(Kind::Warning) }), "1 Warning");
+    EXPECT_EQ(summary(2,
+                      { advisory(Kind::Error), advisory(Kind::Warning),
+                        advisory(Kind::Warning), advisory(Kind::Warning) }),
+              "1 Error, 3 Warnings");
+    EXPECT_EQ(summary(2, { advisory(Kind::Error), advisory(Kind::Error) }),
+              "2 Errors, 0 Warnings");
+}
+
+TEST_F(Writing, NonBreakingSpacesSurviveEditingInTheBodyAndAreLeftAloneInTheTitle)
+{
+    ASSERT_TRUE(writeFileAtomically(path("nbsp.html"), "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+                                                       "<title>A\xC2\xA0title</title>\n</head>\n<body>\n<p>one\xC2\xA0two</p>\n"
+                                                       "</body>\n</html>\n"));
+    load("nbsp.html");
+    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*view->mainFrame());
+    ASSERT_EQ(substitute, u'\u23D8');
+    EXPECT_EQ(element(u"P")->textContent(), u"one\u23D8two");
+    // A copy holds real non-breaking spaces again.
+    auto range = document()->createRange();
+    range->selectNodeContents(element(u"P"));
+    auto fragment = view->cleanedUpDocumentFragmentForRange(*range);
+    EXPECT_EQ(fragment->textContent(), u"one\u00A0two");
+
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("nbsp.html"), std::nullopt, false, &errors));
+    auto written = contents("nbsp.html");
+    EXPECT_NE(written.find("one&nbsp;two"), std::string::npos) << written;
+    EXPECT_NE(written.find("A&nbsp;title"), std::string::npos) << written;
+}
+
+TEST_F(Writing, WebArchiveInSectionHandlesModeRestoresTheMode)
+{
+    load("page.html");
+    view->setSectionHandlesShown(true);
+    Error error;
+    EXPECT_TRUE(view->writeWebArchiveDocumentToURL(url("page.webarchive"), &error));
+    EXPECT_TRUE(view->sectionHandlesShown());
+    EXPECT_FALSE(contents("page.webarchive").empty());
+    EXPECT_FALSE(view->writeWebArchiveDocumentToURL(URL::create(u"https://example.org/x").value(), &error));
+    EXPECT_TRUE(view->sectionHandlesShown());
+    EXPECT_TRUE(view->hasWrittenDocument());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Writing, ASaveNeverOverwritesWhatAnotherProgramChangedSinceTheLoad)
+{
+    load("page.html");
+    // Another program rewrites the file (a different size tells the change).
+    ASSERT_TRUE(writeFileAtomically(path("page.html"), "<p>theirs, written while the page was open</p>\n"));
+    std::vector<Error> errors;
+    EXPECT_FALSE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, false, &errors));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(errors.front().is(VornickErrorDomain, VornickDocumentFileChangedError)) << toUTF8(errors.front().localizedDescription());
+    EXPECT_EQ(contents("page.html"), "<p>theirs, written while the page was open</p>\n");
+}
+
+} // namespace

@@ -1,0 +1,253 @@
+// Our HTML trees against parse5's, a conformant implementation of the HTML
+// parsing algorithm (with scripting off, as in our web view): the pages in
+// tests/data, hand-picked cases for template contents, attribute namespaces,
+// fragment contexts and rules that changed over time, and generated pages.
+// Trees that differ for a known reason of gumbo's are listed below with the
+// reason; any other difference fails, and so does a listed case that no
+// longer differs.
+
+#include "tests/platform/dom/DOMTreeDump.h"
+
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMParsing.h"
+#include "platform/foundation/DocumentTextDecoding.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Process.h"
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <map>
+#include <random>
+
+using namespace brevanton;
+
+namespace {
+
+struct ConformanceCase {
+    std::string name;
+    std::string html;
+    // Fragment parsing: the context element's local name and namespace ("html", "svg", "math").
+    std::string contextName;
+    std::string contextNamespace { "html" };
+};
+
+// Cases whose trees differ from parse5's, with the cause.
+const std::map<std::string, std::string>& knownDifferences()
+{
+    static const char* foreignEndTags = "</p> and </br> in SVG or MathML content: the standard leaves foreign content "
+                                       "for them, gumbo keeps them inside (the P or BR lands in the foreign element)";
+    static const char* brEndTagFrameset = "</br> does not clear gumbo's frameset-ok flag, so a later <frameset> replaces "
+                                          "the body and what was in it";
+    static const char* fragmentBreakout = "fragments in an svg or math context: gumbo keeps HTML elements that break "
+                                          "out of foreign content in the context's namespace (an older rule)";
+    static const char* formWhitespace = "gumbo inserts the white space before </form> after the form";
+    static const char* objectMarker = "gumbo's adoption agency ignores the marker that an object fostered out of a "
+                                      "table leaves in the list of active formatting elements";
+    static const char* guardForeignContent = "the input guard that keeps gumbo from failing renames HTML-looking "
+                                             "tags after <svg> or <math> even where the insertion mode (select, "
+                                             "frameset) ignores that start tag, so the tags lose their meaning";
+    static const char* droppedRules = "gumbo keeps rules the standard has dropped: isindex expands into a form "
+                                      "with a label and an input, menuitem is a void element";
+    static const char* newerRules = "gumbo predates later additions to the standard: an hr inside select is "
+                                    "dropped, search is not a block that closes a p";
+    static const std::map<std::string, std::string> differences {
+        { "data/html-writer/html401-transitional.html", formWhitespace },
+        { "data/save-roundtrip/control-references.html", formWhitespace },
+        { "fragment/math", fragmentBreakout },
+        { "fragment/svg", fragmentBreakout },
+        { "newer/search", newerRules },
+        { "newer/select-hr", newerRules },
+        { "obsolete/isindex", droppedRules },
+        { "obsolete/menuitem", droppedRules },
+        { "generated/000", foreignEndTags },
+        { "generated/005", foreignEndTags },
+        { "generated/033", foreignEndTags },
+        { "generated/042", brEndTagFrameset },
+        { "generated/077", guardForeignContent },
+        { "generated/056", foreignEndTags },
+        { "generated/106", guardForeignContent },
+        { "generated/123", foreignEndTags },
+        { "generated/127", objectMarker },
+        { "generated/137", foreignEndTags },
+    };
+    return differences;
+}
+
+std::string oracleFolder()
+{
+    return std::string(BREVANTON_TEST_DATA_DIR) + "/../oracles/parse5";
+}
+
+std::vector<ConformanceCase> fixtureCases()
+{
+    std::vector<ConformanceCase> cases;
+    for (auto& entry : std::filesystem::recursive_directory_iterator(BREVANTON_TEST_DATA_DIR)) {
+        auto extension = entry.path().extension().string();
+        if (!entry.is_regular_file() || (extension != ".html" && extension != ".htm"))
+            continue;
+        auto bytes = readFile(entry.path().string());
+        if (!bytes)
+            continue;
+        auto name = std::filesystem::relative(entry.path(), BREVANTON_TEST_DATA_DIR).string();
+        cases.push_back({ "data/" + name, decodeDocumentText(*bytes, DocumentTextSyntax::HTML).utf8, {}, {} });
+    }
+    std::sort(cases.begin(), cases.end(), [](auto& a, auto& b) { return a.name < b.name; });
+    return cases;
+}
+
+std::vector<ConformanceCase> handPickedCases()
+{
+    std::vector<ConformanceCase> cases = {
+        { "template/in-body", "<!DOCTYPE html><body><template id=t><p>a<b>b</b></p>text<!--c--></template><p>after", {}, {} },
+        { "template/in-head", "<!DOCTYPE html><head><template><meta charset=utf-8><title>x</title></template></head><body>", {}, {} },
+        { "template/nested", "<template><template><td>1</td></template><tr><td>2</template>", {}, {} },
+        { "template/in-table", "<table><template><tr><td>x</td></tr></template><tr><td>y</table>", {}, {} },
+        { "template/in-select", "<select><template><option>a</template><option>b</select>", {}, {} },
+        { "template/unclosed", "<body><template><div>open", {}, {} },
+        { "template/col", "<template><col><col></template>", {}, {} },
+        { "namespaces/html-element", "<p xlink:href=a xml:lang=en xmlns:xlink=u xmlns=v XML:Space=p>", {}, {} },
+        { "namespaces/svg", "<svg viewbox='0 0 1 1' xlink:href=#a xmlns:xlink='http://www.w3.org/1999/xlink' xml:lang=en "
+                            "xml:base=b xmlns=http://www.w3.org/2000/svg><lineargradient gradientunits=u/><foreignobject>"
+                            "<p xlink:href=x>in</p></foreignobject><a xlink:title=t xlink:actuate=a>l</a></svg>", {}, {} },
+        { "namespaces/math", "<math definitionurl=d xlink:href=h><mi xml:lang=fr>x</mi><annotation-xml encoding='text/html'>"
+                             "<p>h</p></annotation-xml><mtext><b>t</b></mtext></math>", {}, {} },
+        { "namespaces/breakout", "<svg><p>out</p><desc><i>in</i></desc><font color=red>o</font></svg>", {}, {} },
+        { "scripting/noscript-in-head", "<head><noscript><link rel=stylesheet href=a.css><p>x</noscript></head>", {}, {} },
+        { "obsolete/isindex", "<body><isindex prompt='Search the manual'>", {}, {} },
+        { "obsolete/menuitem", "<menu><menuitem>Open<p>x</menu>", {}, {} },
+        { "newer/select-hr", "<select><option>a<hr><option>b</select>", {}, {} },
+        { "newer/search", "<p>Find<search><form>x</form></search>", {}, {} },
+        { "fragment/html", "<title>t</title><p>body text", "html", "html" },
+        { "fragment/html-text-only", "just text", "html", "html" },
+        { "fragment/html-head-content", "<meta charset=utf-8><link rel=x>", "html", "html" },
+        { "fragment/body", "<title>t</title><p>one<p>two", "body", "html" },
+        { "fragment/td", "<td>a</td>b<tr>c", "td", "html" },
+        { "fragment/tr", "<td>a<td>b</tr>x", "tr", "html" },
+        { "fragment/table", "<tr><td>a</td></tr>text<caption>c", "table", "html" },
+        { "fragment/tbody", "<tr><td>1<tr><td>2", "tbody", "html" },
+        { "fragment/select", "<option>a<optgroup><option>b</select>c", "select", "html" },
+        { "fragment/template", "<td>cell</td><col>", "template", "html" },
+        { "fragment/title", "<b>not bold</b>&amp;", "title", "html" },
+        { "fragment/textarea", "</textarea><p>", "textarea", "html" },
+        { "fragment/script", "<!--<script>x</script>-->", "script", "html" },
+        { "fragment/style", "p > a { }</style>x", "style", "html" },
+        { "fragment/svg", "<circle r=1/><p>out</p><foreignObject><p>in</foreignObject>", "svg", "svg" },
+        { "fragment/math", "<mi>x</mi><p>out", "math", "math" },
+        { "fragment/ul", "<li>a<li>b", "ul", "html" },
+        { "fragment/pre", "\nline", "pre", "html" },
+        { "fragment/unknown", "<p>a<custom-element x=1>b</custom-element>", "custom-element", "html" },
+    };
+    return cases;
+}
+
+// Pages made of random runs of the constructs that drive the tree builder's
+// hardest paths: misnested formatting, tables, foreign content, templates.
+std::vector<ConformanceCase> generatedCases()
+{
+    static const char* const pieces[] = {
+        "<p>", "</p>", "<b>", "</b>", "<i>", "</i>", "<a href=x>", "</a>", "<div>", "</div>", "<table>", "</table>",
+        "<tr>", "<td>", "</td>", "<th>", "<tbody>", "<caption>", "<ul>", "<li>", "</ul>", "<template>", "</template>",
+        "<svg>", "</svg>", "<math>", "<mi>", "<foreignObject>", "<desc>", "<select>", "<option>", "</select>", "<form>",
+        "<button>", "<h1>", "</h1>", "<span class=c>", "</span>", "<br>", "</br>", "<img src=i>", "<pre>", "\n",
+        "<textarea>t</textarea>", "<title>T</title>", "<style>s{}</style>", "<script>if(a<b)x()</script>", "<!--c-->",
+        "text", " ", "&amp;", "&lt;", "&nbsp;", "<svg xlink:href=a viewbox=0>", "<p xml:lang=en>", "<nobr>", "<font>",
+        "<dl><dt>a<dd>b", "<frameset>", "<body id=b>", "<html lang=x>", "<head>", "<meta charset=utf-8>", "</body>",
+        "<input type=hidden>", "<colgroup><col>", "<math definitionurl=d>", "<marquee>", "<object>", "</object>",
+    };
+    std::vector<ConformanceCase> cases;
+    std::mt19937 random(20261207);
+    for (int page = 0; page < 150; ++page) {
+        std::string html = page % 3 ? "<!DOCTYPE html>" : "";
+        int count = 10 + static_cast<int>(random() % 30);
+        for (int i = 0; i < count; ++i)
+            html += pieces[random() % std::size(pieces)];
+        char name[32];
+        std::snprintf(name, sizeof name, "generated/%03d", page);
+        cases.push_back({ name, html, {}, {} });
+    }
+    return cases;
+}
+
+std::string ourTree(const ConformanceCase& testCase)
+{
+    auto document = DOMDocument::parseHTML(std::string_view(testCase.html), "UTF-8");
+    if (testCase.contextName.empty())
+        return dumpDOMTree(*document);
+    const char16_t* contextNamespace = testCase.contextNamespace == "svg" ? SVGNamespace
+        : testCase.contextNamespace == "math"                             ? MathMLNamespace
+                                                                          : XHTMLNamespace;
+    auto context = document->createElementNS(contextNamespace, toUTF16(testCase.contextName));
+    auto fragment = document->createDocumentFragmentWithMarkupString(toUTF16(testCase.html), {}, context.get());
+    return dumpDOMTree(*fragment);
+}
+
+// The first line where the dumps part, for the failure message.
+std::string firstDifference(const std::string& ours, const std::string& theirs)
+{
+    size_t line = 1, start = 0;
+    for (size_t i = 0; i < std::min(ours.size(), theirs.size()); ++i) {
+        if (ours[i] != theirs[i])
+            break;
+        if (ours[i] == '\n') {
+            ++line;
+            start = i + 1;
+        }
+    }
+    auto lineAt = [&](const std::string& text) {
+        auto end = text.find('\n', start);
+        return start >= text.size() ? std::string("(end)") : text.substr(start, end == std::string::npos ? end : end - start);
+    };
+    return "line " + std::to_string(line) + ": ours " + lineAt(ours) + " | parse5 " + lineAt(theirs);
+}
+
+} // namespace
+
+TEST(DOMParse5Conformance, TreesMatchTheHTMLParsingAlgorithm)
+{
+    if (findExecutable("node").empty())
+        GTEST_SKIP() << "node is not installed: the comparison with parse5 is skipped";
+    ASSERT_TRUE(std::filesystem::exists(oracleFolder() + "/node_modules/parse5"))
+        << "parse5 is missing from tests/oracles/parse5: run scripts/bootstrap";
+
+    std::vector<ConformanceCase> cases = fixtureCases();
+    ASSERT_FALSE(cases.empty());
+    for (auto& list : { handPickedCases(), generatedCases() })
+        cases.insert(cases.end(), list.begin(), list.end());
+
+    nlohmann::json input = nlohmann::json::array();
+    for (auto& testCase : cases) {
+        nlohmann::json context = nullptr;
+        if (!testCase.contextName.empty())
+            context = { { "localName", testCase.contextName }, { "namespace", testCase.contextNamespace } };
+        input.push_back({ { "name", testCase.name }, { "html", testCase.html }, { "context", context } });
+    }
+    ProcessLaunch launch;
+    launch.executable = "node";
+    launch.arguments = { oracleFolder() + "/dump-trees.mjs" };
+    launch.standardInput = input.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    launch.timeout = std::chrono::seconds(120);
+    Error error;
+    auto result = Process::run(launch, &error);
+    ASSERT_TRUE(result) << toUTF8(error.localizedDescription());
+    ASSERT_TRUE(result->succeeded()) << result->standardError;
+    auto oracle = nlohmann::json::parse(result->standardOutput);
+
+    std::vector<std::string> stillDiffering;
+    for (auto& testCase : cases) {
+        ASSERT_TRUE(oracle.contains(testCase.name)) << testCase.name;
+        std::string theirs = oracle[testCase.name];
+        std::string ours = ourTree(testCase);
+        bool known = knownDifferences().count(testCase.name);
+        if (ours == theirs) {
+            EXPECT_FALSE(known) << testCase.name << " now matches parse5: take it off the known differences";
+            continue;
+        }
+        EXPECT_TRUE(known) << testCase.name << " differs from parse5 at " << firstDifference(ours, theirs)
+                           << (testCase.html.size() < 2000 ? "\n--- source\n" + testCase.html : std::string())
+                           << "\n--- ours\n" << ours << "\n--- parse5\n" << theirs;
+    }
+}

@@ -149,7 +149,7 @@ void NotificationCenter::post(const Notification& notification)
 
 void NotificationCenter::post(std::string name, const void* object, Dictionary userInfo)
 {
-    post(Notification { std::move(name), object, std::move(userInfo) });
+    post(Notification { std::move(name), object, std::move(userInfo), {} });
 }
 
 size_t NotificationCenter::observerCount() const

@@ -19,6 +19,12 @@ std::shared_ptr<VornickHTMLContainmentProvider>& containmentProvider()
     return provider;
 }
 
+std::shared_ptr<VornickHTMLElementSpecProvider>& elementSpecProvider()
+{
+    static std::shared_ptr<VornickHTMLElementSpecProvider> provider;
+    return provider;
+}
+
 } // namespace
 
 std::optional<URL> VornickFrameStateProvider::URLWhereSaved(const DOMDocument&) const
@@ -51,6 +57,16 @@ void VornickSetHTMLContainmentProvider(std::shared_ptr<VornickHTMLContainmentPro
 const VornickHTMLContainmentProvider* VornickCurrentHTMLContainmentProvider()
 {
     return containmentProvider().get();
+}
+
+void VornickSetHTMLElementSpecProvider(std::shared_ptr<VornickHTMLElementSpecProvider> provider)
+{
+    elementSpecProvider() = std::move(provider);
+}
+
+const VornickHTMLElementSpecProvider* VornickCurrentHTMLElementSpecProvider()
+{
+    return elementSpecProvider().get();
 }
 
 char16_t vornick_nonBreakingSpaceSubstituteCharacter(const DOMNode& node)

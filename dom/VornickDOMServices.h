@@ -1,13 +1,15 @@
 // What the DOM operations need from layers that are built above them: the
 // per-frame editing state of a document (its non-breaking-space substitute
 // character and its attachment points) and the HTML specification's
-// containment rules. The editing layer and the HTML layer install their
-// providers; until they do, the defaults answer "no substitute", "no
-// attachment points" and "anything may contain anything".
+// containment rules and required attributes. The editing layer and the HTML
+// layer install their providers; until they do, the defaults answer "no
+// substitute", "no attachment points", "anything may contain anything" and
+// "nothing is required".
 #pragma once
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +19,7 @@ class DOMDocument;
 class DOMElement;
 class DOMNode;
 class URL;
+class VornickHTMLSpec;
 
 // One place of a blog template that holds a post field.
 class VornickAttachmentPointReference {
@@ -52,12 +55,25 @@ public:
                                                   std::u16string_view childTag) const = 0;
 };
 
+// What an HTML specification says about the elements it knows.
+class VornickHTMLElementSpecProvider {
+public:
+    virtual ~VornickHTMLElementSpecProvider() = default;
+    // The attributes `spec` requires on an element of kind `tagName` (any
+    // case), in the specification's order; none when it has no entry for it.
+    virtual std::vector<std::u16string> requiredAttributeNames(const VornickHTMLSpec& spec,
+                                                                std::u16string_view tagName) const = 0;
+};
+
 // Installs a provider (null restores the default). Main thread only.
 void VornickSetFrameStateProvider(std::shared_ptr<VornickFrameStateProvider>);
 const VornickFrameStateProvider& VornickCurrentFrameStateProvider();
 void VornickSetHTMLContainmentProvider(std::shared_ptr<VornickHTMLContainmentProvider>);
 // Null when none is installed.
 const VornickHTMLContainmentProvider* VornickCurrentHTMLContainmentProvider();
+void VornickSetHTMLElementSpecProvider(std::shared_ptr<VornickHTMLElementSpecProvider>);
+// Null when none is installed.
+const VornickHTMLElementSpecProvider* VornickCurrentHTMLElementSpecProvider();
 
 // The substitute character of the frame showing the node's document (0 when none).
 char16_t vornick_nonBreakingSpaceSubstituteCharacter(const DOMNode&);

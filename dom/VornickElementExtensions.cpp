@@ -1,6 +1,7 @@
 #include "dom/VornickElementExtensions.h"
 
 #include "dom/VornickComputedStyle.h"
+#include "dom/VornickDOMServices.h"
 #include "toolkit/VornickLog.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickNodeListExtensions.h"
@@ -303,6 +304,27 @@ void vornick_setInnerText(DOMElement& element, const std::u16string& text)
         element.removeChild(child);
     if (DOMDocument* document = element.document())
         element.appendChild(document->createTextNode(text));
+}
+
+std::vector<std::u16string> vornick_addMissingRequiredAttributesForHTMLSpec(DOMElement& element,
+                                                                          const VornickHTMLSpec* spec)
+{
+    VORNICK_ELEMENT_ASSERT(spec, "spec");
+    std::vector<std::u16string> added;
+    auto* provider = VornickCurrentHTMLElementSpecProvider();
+    // SVG and MathML elements have requirements of their own.
+    if (!provider || (!element.isHTMLElement() && !element.namespaceURI().empty()))
+        return added;
+    for (auto& name : provider->requiredAttributeNames(*spec, element.localName())) {
+        if (element.hasAttribute(name))
+            continue;
+        // An empty default namespace declaration would take the element and
+        // everything in it out of its namespace when the document is read
+        // back.
+        element.setAttribute(name, name == u"xmlns" ? element.namespaceURI() : std::u16string());
+        added.push_back(name);
+    }
+    return added;
 }
 
 bool vornick_isBrickElement(const DOMElement& element)

@@ -300,24 +300,79 @@ void vornick_disableNonBreakingSpaceSubstitution(const WebFrame& frame)
     vornick_setNonBreakingSpaceSubstituteCharacter(frame, 0);
 }
 
-void vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(const WebFrame& frame, std::u16string_view text)
+namespace {
+
+// Makes room for incoming characters of the user's own: every substitute now
+// in the body stands for U+00A0, so when the incoming characters include it,
+// the body's substitutes move to a candidate that neither holds, or the
+// substitution ends when none is left. Answers the substitute in effect.
+char16_t reassessSubstitute(const WebFrame& frame, std::u16string_view ownCharacters)
 {
     char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(frame);
-    if (!substitute || text.find(substitute) == std::u16string_view::npos)
-        return;
-    // Every substitute now in the document stands for U+00A0; the incoming
-    // ones are the user's own characters. Move the former to a character
-    // that neither holds, or end the substitution when none is left.
-    std::u16string excluded(text);
+    if (!substitute || ownCharacters.find(substitute) == std::u16string_view::npos)
+        return substitute;
+    std::u16string excluded(ownCharacters);
     excluded.push_back(substitute);
     char16_t replacement = unusedCandidate(frame, excluded);
     if (!replacement) {
         vornick_disableNonBreakingSpaceSubstitution(frame);
-        return;
+        return 0;
     }
     if (auto body = bodyOf(frame))
         vornick_replaceOccurrencesOfCharacter(body, substitute, replacement);
     vornick_setNonBreakingSpaceSubstituteCharacter(frame, replacement);
+    return replacement;
+}
+
+// The characters of incoming text that are its own: all but the stand-ins
+// for U+00A0 it carries from the body.
+std::u16string ownCharacters(std::u16string_view text, char16_t substituteOfText)
+{
+    std::u16string own(text);
+    if (substituteOfText)
+        std::erase(own, substituteOfText);
+    return own;
+}
+
+// How the incoming text's non-breaking spaces read now: `from` becomes `to`
+// (equal when nothing changes).
+struct NonBreakingSpaceMapping {
+    char16_t from;
+    char16_t to;
+};
+
+NonBreakingSpaceMapping mappingFor(char16_t substituteOfText, char16_t substitute)
+{
+    return { substituteOfText ? substituteOfText : noBreakSpace, substitute ? substitute : noBreakSpace };
+}
+
+} // namespace
+
+std::u16string vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(const WebFrame& frame, std::u16string_view text,
+                                                                             char16_t substituteOfText)
+{
+    char16_t substitute = reassessSubstitute(frame, ownCharacters(text, substituteOfText));
+    auto mapping = mappingFor(substituteOfText, substitute);
+    std::u16string prepared(text);
+    if (mapping.from != mapping.to)
+        std::replace(prepared.begin(), prepared.end(), mapping.from, mapping.to);
+    return prepared;
+}
+
+void vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfFragment(const WebFrame& frame,
+                                                                      const std::shared_ptr<DOMDocumentFragment>& fragment,
+                                                                      char16_t substituteOfFragment)
+{
+    if (!fragment)
+        return;
+    std::u16string text;
+    vornick_enumerateTextTreeWithOptions(fragment, 0, [&](const std::shared_ptr<DOMText>& node, bool&) {
+        text += node->data();
+    });
+    char16_t substitute = reassessSubstitute(frame, ownCharacters(text, substituteOfFragment));
+    auto mapping = mappingFor(substituteOfFragment, substitute);
+    if (mapping.from != mapping.to)
+        vornick_replaceOccurrencesOfCharacter(fragment, mapping.from, mapping.to);
 }
 
 bool vornick_enumerateWebFrameTreeWithOptions(const std::shared_ptr<WebFrame>& frame, unsigned options,

@@ -19,6 +19,7 @@
 namespace brevanton {
 
 class AttributedString;
+class DOMDocumentFragment;
 class DOMElement;
 class URL;
 class VornickAttachmentPointReference;
@@ -99,11 +100,25 @@ void vornick_setNonBreakingSpaceSubstituteCharacter(const WebFrame&, char16_t); 
 bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame&);
 // Turns the substitute back into U+00A0 everywhere in the body.
 void vornick_disableNonBreakingSpaceSubstitution(const WebFrame&);
-// To be called before text the user typed or pasted goes into the document:
-// when the text holds the current substitute, the substitute moves to another
-// candidate that neither the document nor the text holds (or substitution
-// ends), so that the user's own character is written as typed.
-void vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(const WebFrame&, std::u16string_view text);
+// To be called before text goes into the frame's body: text the user typed or
+// pasted (substituteOfText 0: its U+00A0 are the user's non-breaking spaces),
+// or text the editor took from the body earlier, such as what an undo puts
+// back, with the substitute that stood for U+00A0 in the body when it was
+// taken. When the text holds the current substitute as a character of its
+// own, the substitute moves to another candidate that neither the document
+// nor the text holds (or substitution ends), so that the user's character is
+// written as typed. Answers the text as it must go in: its non-breaking
+// spaces shown as the frame's substitute now (U+00A0 when there is none), its
+// own characters unchanged.
+// Changing the body's characters moves the live ranges in the changed text
+// nodes: callers keep the selection frozen across the call.
+std::u16string vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(const WebFrame&, std::u16string_view text,
+                                                                             char16_t substituteOfText = 0);
+// The same for a fragment about to be inserted (pasted, or put back by an
+// undo), whose text nodes are changed in place.
+void vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfFragment(const WebFrame&,
+                                                                      const std::shared_ptr<DOMDocumentFragment>&,
+                                                                      char16_t substituteOfFragment = 0);
 
 // --- The frame tree
 

@@ -198,10 +198,18 @@ void VornickContentEditingView::validationFinished(const std::shared_ptr<WebFram
                                                    const std::vector<VornickValidationAdvisory>& advisories)
 {
     if (vornick_attachmentPoints(*frame).empty()) {
-        vornick_setValidationAdvisoriesNotYetResolved(*frame, advisories);
+        // Problems the repaired copy no longer shows stay reported until the
+        // file is written: the summary never counts none for a broken file.
+        VornickValidationAdvisories unresolved;
         bool structural = false;
-        for (const auto& advisory : vornick_validationAdvisoriesForStructuralRepairPass(*frame).value_or(VornickValidationAdvisories {}))
-            structural = structural || advisory.isStructuralIssue();
+        for (const auto& advisory : vornick_validationAdvisoriesForStructuralRepairPass(*frame).value_or(VornickValidationAdvisories {})) {
+            if (!advisory.isStructuralIssue())
+                continue;
+            structural = true;
+            unresolved.push_back(advisory);
+        }
+        unresolved.insert(unresolved.end(), advisories.begin(), advisories.end());
+        vornick_setValidationAdvisoriesNotYetResolved(*frame, std::move(unresolved));
         vornick_setValidationStatus(*frame, structural ? VornickFrameValidationStatusErrors : static_cast<unsigned>(status));
     } else {
         vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, std::nullopt);

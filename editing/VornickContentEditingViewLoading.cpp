@@ -17,6 +17,7 @@
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickFragmentSet.h"
+#include "html/VornickHTMLCharacterEncodingDetector.h"
 #include "html/VornickHTMLFilePatcher.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
@@ -28,7 +29,10 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/dom/DOMParsing.h"
+#include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TypeIdentifiers.h"
 #include "platform/views/Alert.h"
@@ -90,6 +94,25 @@ std::u16string insertedBaseElementText(const URL& baseURL)
             href += c;
     }
     return u"<base href=\"" + href + u"\">";
+}
+
+// Tidy reads a file in the encoding the file declares; the page is read by
+// the encoding rules of HTML. Where the two differ (a byte-order mark, a
+// UTF-16 label on bytes that are not, a label the rules read otherwise) a
+// repaired copy would garble the text, so the file loads as it is.
+bool tidyReadsFileAsThePageIs(const URL& url, const std::string& path)
+{
+    auto bytes = readFile(path);
+    if (!bytes)
+        return false;
+    auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    auto decoded = decodeDocumentText(*bytes, syntax);
+    auto declared = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(url);
+    if (decoded.byteOrderMark || !declared)
+        return false;
+    auto pageEncoding = textEncodingConverterName(decoded.encoding);
+    auto tidyEncoding = textEncodingConverterName(*declared);
+    return pageEncoding && tidyEncoding && *pageEncoding == *tidyEncoding;
 }
 
 bool bodyHoldsOnlyHTMLWhitespace(const DOMElement& body)
@@ -628,6 +651,9 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     // Only a frame's own document is repaired: a page that shows the file in
     // a frame loads it as the frame's main resource.
     if (frame->provisionalDataSource().get() != &dataSource)
+        return request;
+
+    if (!tidyReadsFileAsThePageIs(url, *path))
         return request;
 
     auto extension = url.pathExtension();

@@ -4,6 +4,7 @@
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "html/VornickDocumentHTMLSpec.h"
+#include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMDocument.h"
 
@@ -30,6 +31,17 @@ private:
     }
 };
 
+// Required attributes answered by the specification's element entries.
+class SpecificationElementSpecProvider final : public VornickHTMLElementSpecProvider {
+public:
+    std::vector<std::u16string> requiredAttributeNames(const VornickHTMLSpec& spec,
+                                                        std::u16string_view tagName) const override
+    {
+        auto elementSpec = spec.elementSpecForTagName(tagName);
+        return elementSpec ? elementSpec->requiredAttributeNamesArray() : std::vector<std::u16string>();
+    }
+};
+
 } // namespace
 
 void VornickInstallHTMLServices()
@@ -38,6 +50,7 @@ void VornickInstallHTMLServices()
     VornickInstallWebFrameStateProvider();
     VornickInstallCascadeComputedStyleProvider();
     VornickSetHTMLContainmentProvider(std::make_shared<SpecificationContainmentProvider>());
+    VornickSetHTMLElementSpecProvider(std::make_shared<SpecificationElementSpecProvider>());
 }
 
 } // namespace brevanton

@@ -283,8 +283,12 @@ size_t skipPast(std::string_view text, size_t at, std::string_view terminator)
 // References to names that are neither predefined nor declared become
 // numeric references. Comments, CDATA sections, processing instructions and
 // the doctype are copied unchanged. UTF-16 input is left to the parser.
-std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
+// `firstUndeclared` receives the offset of the first reference to a name that
+// is none of these (which the parser would drop without failing), or npos.
+std::string replaceUndeclaredHTMLReferences(std::string_view bytes, size_t* firstUndeclared = nullptr)
 {
+    if (firstUndeclared)
+        *firstUndeclared = std::string_view::npos;
     if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
         return std::string(bytes);
     if (bytes.find('&') == std::string_view::npos)
@@ -337,12 +341,16 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
                 continue;
             }
         } else if (c == '&') {
+            auto isNameCharacter = [](char d) {
+                return (d >= 'a' && d <= 'z') || (d >= 'A' && d <= 'Z') || (d >= '0' && d <= '9') || d == '-' || d == '_'
+                    || d == '.' || d == ':' || static_cast<unsigned char>(d) >= 0x80;
+            };
             size_t nameEnd = i + 1;
-            while (nameEnd < bytes.size() && nameEnd - i <= 32
-                   && ((bytes[nameEnd] >= 'a' && bytes[nameEnd] <= 'z') || (bytes[nameEnd] >= 'A' && bytes[nameEnd] <= 'Z')
-                       || (bytes[nameEnd] >= '0' && bytes[nameEnd] <= '9')))
+            while (nameEnd < bytes.size() && isNameCharacter(bytes[nameEnd]))
                 ++nameEnd;
-            if (nameEnd < bytes.size() && bytes[nameEnd] == ';' && nameEnd > i + 1) {
+            bool startsName = nameEnd > i + 1 && !(bytes[i + 1] >= '0' && bytes[i + 1] <= '9') && bytes[i + 1] != '-'
+                && bytes[i + 1] != '.';
+            if (nameEnd < bytes.size() && bytes[nameEnd] == ';' && startsName) {
                 std::string name(bytes.substr(i + 1, nameEnd - i - 1));
                 bool predefined = name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos";
                 if (!predefined && !declared.contains(name)) {
@@ -351,6 +359,8 @@ std::string replaceUndeclaredHTMLReferences(std::string_view bytes)
                         i = nameEnd + 1;
                         continue;
                     }
+                    if (firstUndeclared && *firstUndeclared == std::string_view::npos)
+                        *firstUndeclared = i;
                 }
             }
         }
@@ -405,12 +415,38 @@ xmlDoc* readWellFormedXML(std::string_view input, const char* encoding, int extr
     return source;
 }
 
+// A reference to an entity that is declared nowhere, at `offset` in `text`.
+void setUndeclaredEntityError(std::string_view text, size_t offset, Error* outError)
+{
+    if (!outError)
+        return;
+    size_t lineStart = text.rfind('\n', offset == 0 ? 0 : offset - 1);
+    lineStart = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+    int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(lineStart), '\n'));
+    int column = 1 + static_cast<int>(offset - lineStart);
+    auto end = text.find(';', offset);
+    auto reference = toUTF16(text.substr(offset, end - offset + 1));
+    Error error(DOMErrorDomain, static_cast<int64_t>(DOMExceptionCode::SyntaxError), Dictionary {});
+    error.userInfo()[DOMErrorLineNumberKey] = Value(line);
+    error.userInfo()[DOMErrorColumnNumberKey] = Value(column);
+    error.userInfo()[Error::LocalizedDescriptionKey] = Value(u"The XML document is not well-formed: line "
+        + toUTF16(std::to_string(line)) + u", column " + toUTF16(std::to_string(column)) + u": the entity "
+        + reference + u" is not declared.");
+    *outError = error;
+}
+
 } // namespace
 
 std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outError)
 {
     ensureParserInitialized();
-    auto input = replaceUndeclaredHTMLReferences(utf8);
+    size_t undeclared;
+    auto input = replaceUndeclaredHTMLReferences(utf8, &undeclared);
+    if (undeclared != std::string_view::npos) {
+        // The parser would drop the reference and go on: refuse the document instead.
+        setUndeclaredEntityError(utf8, undeclared, outError);
+        return nullptr;
+    }
     // The text is UTF-8 whatever the declaration says it was read from.
     xmlDoc* source = readWellFormedXML(input, "UTF-8", XML_PARSE_IGNORE_ENC, outError);
     if (!source)
@@ -458,8 +494,9 @@ std::shared_ptr<DOMDocumentFragment> parseXMLFragment(DOMDocument& document, std
         }
         wrapped += "\"";
     }
-    wrapped += ">" + replaceUndeclaredHTMLReferences(toUTF8(markup)) + "</fragment-root>";
-    xmlDoc* source = readWellFormedXML(wrapped, "UTF-8", 0, nullptr);
+    size_t undeclared;
+    wrapped += ">" + replaceUndeclaredHTMLReferences(toUTF8(markup), &undeclared) + "</fragment-root>";
+    xmlDoc* source = undeclared == std::string_view::npos ? readWellFormedXML(wrapped, "UTF-8", 0, nullptr) : nullptr;
     if (!source) {
         // Markup that is not well-formed is read as HTML would read it, whole.
         return parseHTMLFragment(document, markup, context);

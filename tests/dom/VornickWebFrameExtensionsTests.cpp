@@ -210,5 +210,57 @@ TEST_F(VornickWebFrameExtensions, NonBreakingSpaceSubstitution)
     EXPECT_EQ(bodyText(*crowded->mainFrame()), u"\u23D8\u2423\u2395\u2337\u00A0");
 }
 
+TEST_F(VornickWebFrameExtensions, InsertedTextKeepsNonBreakingSpacesApartFromTheUsersOwnCharacters)
+{
+    auto webView = loadString(u"<p>a\u00A0b</p><p id=mine>mine:\u00A0\u2423</p>");
+    auto& frame = *webView->mainFrame();
+    auto& document = frame.domDocument();
+    auto body = document->body();
+    ASSERT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
+    ASSERT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u23D8');
+    auto appendParagraph = [&](const std::u16string& text) {
+        auto paragraph = document->createElement(u"p");
+        paragraph->appendChild(document->createTextNode(text));
+        body->appendChild(paragraph);
+    };
+
+    // A typed non-breaking space shows as the substitute.
+    EXPECT_EQ(vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"x\u00A0y"), u"x\u23D8y");
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u23D8');
+
+    // A paragraph is deleted; its undo keeps it as it was, substitutes and
+    // the user's own U+2423 alike.
+    auto deleted = document->createDocumentFragment();
+    deleted->appendChild(body->removeChild(document->getElementById(u"mine")));
+    char16_t substituteWhenDeleted = vornick_nonBreakingSpaceSubstituteCharacter(frame);
+
+    // Pasting the substitute itself moves the body's substitutes to the first
+    // candidate free now, U+2423; the pasted one stays the user's character.
+    std::u16string pasted = vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"\u23D8\u00A0");
+    EXPECT_EQ(pasted, u"\u23D8\u2423");
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2423');
+    appendParagraph(pasted);
+    EXPECT_EQ(bodyText(frame), u"a\u2423b\u23D8\u2423");
+
+    // Undoing the deletion: the fragment's old substitutes follow the switch,
+    // and its own U+2423, now the substitute, moves the substitute once more.
+    vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfFragment(frame, deleted, substituteWhenDeleted);
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2395');
+    EXPECT_EQ(deleted->textContent(), u"mine:\u2395\u2423");
+    body->appendChild(deleted);
+
+    // Saved text of an earlier substitute, put back after substitution ended.
+    char16_t substituteWhenTaken = vornick_nonBreakingSpaceSubstituteCharacter(frame);
+    std::u16string all = u"\u23D8\u2423\u2395\u2337";
+    appendParagraph(vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, all));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), 0) << "no candidate left";
+    EXPECT_EQ(vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"p\u2395q", substituteWhenTaken),
+              u"p\u00A0q");
+    EXPECT_EQ(vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"r\u00A0s\u23D8"), u"r\u00A0s\u23D8");
+
+    // Every non-breaking space is one again, every character of the user's is kept.
+    EXPECT_EQ(bodyText(frame), u"a\u00A0b\u23D8\u00A0mine:\u00A0\u2423" + all);
+}
+
 } // namespace
 } // namespace brevanton

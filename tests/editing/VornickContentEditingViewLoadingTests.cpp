@@ -251,3 +251,24 @@ TEST_F(Loading, LinkClicksGoToTheDelegateAndEmptyLinksNowhere)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Loading, ABrokenFilesRepairsStayInTheSummaryUntilItIsWritten)
+{
+    load("broken.html");
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), 2u);
+    EXPECT_NE(view->tidyStatusSummaryForDisplayToUser(), u"0 Warnings");
+    auto unresolved = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
+    EXPECT_TRUE(std::any_of(unresolved.begin(), unresolved.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("broken.html"), std::nullopt, false, &errors));
+    ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != 2; }, 20));
+    unresolved = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
+    EXPECT_TRUE(std::none_of(unresolved.begin(), unresolved.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+}
+
+} // namespace

@@ -240,6 +240,9 @@ TEST(DOMXMLParsing, NeverLoadsADocumentCutShort)
         { "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body>\n<p>Fish & Chips</p></body></html>", 2, 10 },
         { "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body>\n\n<p>1 < 2</p></body></html>", 3, 7 },
         { "<r><a>unclosed<b></r>", 1, 22 },
+        // With an external subset the parser takes an undeclared entity for valid and drops it.
+        { "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n"
+          "<html xmlns=\"http://www.w3.org/1999/xhtml\"><body>\n<p title=\"a\">Caf&eacute; &house-special; menu</p></body></html>", 3, 26 },
     };
     for (auto& testCase : refused) {
         Error error;
@@ -285,6 +288,9 @@ TEST(DOMXMLParsing, FragmentsThatAreNotWellFormedAreReadAsHTML)
     ASSERT_TRUE(p);
     EXPECT_TRUE(p->isHTMLElement());
     EXPECT_EQ(fragment->childCount(), 2u);
+    auto undeclared = document->createDocumentFragmentWithMarkupString(u"<p>Today&rsquo;s &special; soup</p>", {},
+                                                                       document->body().get());
+    EXPECT_EQ(undeclared->textContent(), u"Today\u2019s &special; soup");
 }
 
 // Attributes keep the namespace, prefix and local name the parser gave them:

@@ -239,31 +239,20 @@ private:
             }
         } else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
             size_t begin = m_position;
-            skipTo("]]>", m_position + 9);
-            // Read in an integration point, the section's text follows the HTML rules, where gumbo
-            // fails an assertion inside tables: it becomes the same text, escaped.
-            if (m_open.back().htmlInside)
-                replace(begin, m_position, escapedCDATAContent(m_input.substr(begin, m_position - begin)));
+            if (m_open.back().htmlInside) {
+                // Read in an integration point, where the HTML rules apply, "<![CDATA[" opens a
+                // bogus comment that ends at the first ">". gumbo fails an assertion on it inside
+                // tables, so it gets the comment the HTML rules make of it, written out.
+                skipTo(">", m_position + 9);
+                size_t dataEnd = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;
+                std::string comment = "<!--";
+                comment.append(m_input.substr(begin + 2, dataEnd - (begin + 2)));
+                comment.append("-->");
+                replace(begin, m_position, comment);
+            } else
+                skipTo("]]>", m_position + 9);
         } else
             skipTo(">", m_position + 2);
-    }
-
-    static std::string escapedCDATAContent(std::string_view section)
-    {
-        section.remove_prefix(9);
-        if (section.ends_with("]]>"))
-            section.remove_suffix(3);
-        std::string text;
-        text.reserve(section.size());
-        for (char c : section) {
-            if (c == '&')
-                text += "&amp;";
-            else if (c == '<')
-                text += "&lt;";
-            else
-                text += c;
-        }
-        return text;
     }
 
     void skipRawText()

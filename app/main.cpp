@@ -7,6 +7,7 @@
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
+#include "dom/VornickWebFrameExtensions.h"
 #include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickLineIndex.h"
 #include "html/VornickDocumentHTMLSpec.h"
@@ -109,8 +110,10 @@ std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& 
         std::printf("  failed resource: %s (%s%s%s)\n", toUTF8(attempt->url().absoluteString()).c_str(), reason,
                     attempt->error() ? ": " : "", attempt->error() ? toUTF8(attempt->error()->localizedDescription()).c_str() : "");
     }
-    if (loaded && view->mainFrameDocument()) {
-        // Validation was asked for when loading ended.
+    // Validation was asked for when loading ended, for a frame that has a
+    // source to validate (a file that is not HTML has none).
+    auto focused = view->focusedWebFrame();
+    if (loaded && view->mainFrameDocument() && focused && vornick_lastGeneratedHTMLString(*focused)) {
         bool validated = false;
         auto observation = NotificationCenter::defaultCenter().addObserver(
             VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, view.get(), nullptr,

@@ -14,7 +14,7 @@ class VornickHTMLFilePatcher : public VornickHTMLScannerDelegate {
 public:
     // The file is read and written in the character encoding it declares
     // (UTF-8 when it declares none), the one tidy used for a repaired copy.
-    bool setBaseURL(const URL& baseURL, const URL& fileURL, bool* alreadyHadABaseElement, Error* outError);
+    [[nodiscard]] bool setBaseURL(const URL& baseURL, const URL& fileURL, bool* alreadyHadABaseElement, Error* outError);
 
     size_t headStartOffset() const { return m_headStartOffset; }
     size_t baseStartOffset() const { return m_baseStartOffset; }

@@ -130,6 +130,7 @@ public:
     {
         if (context.contextName.empty())
             return;
+        m_fragment = true;
         std::string name(context.contextName);
         if (context.contextNamespace == Namespace::HTML) {
             if (contains(rawTextElements(), name))
@@ -141,6 +142,7 @@ public:
         }
         bool htmlInside = context.contextNamespace == Namespace::HTML || isIntegrationPoint(name, context.contextNamespace, {});
         m_open.push_back({ name, context.contextNamespace, htmlInside });
+        m_foreignOpen = context.contextNamespace != Namespace::HTML;
         m_base = 1;
     }
 
@@ -235,9 +237,21 @@ private:
                     ? m_input.size()
                     : end + (m_input.substr(end + 2).starts_with(">") ? 3 : 4);
             }
-        } else if (rest.starts_with("<![CDATA[") && inForeignContent())
-            skipTo("]]>", m_position + 9);
-        else
+        } else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
+            size_t begin = m_position;
+            if (m_open.back().htmlInside) {
+                // Read in an integration point, where the HTML rules apply, "<![CDATA[" opens a
+                // bogus comment that ends at the first ">". gumbo fails an assertion on it inside
+                // tables, so it gets the comment the HTML rules make of it, written out.
+                skipTo(">", m_position + 9);
+                size_t dataEnd = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;
+                std::string comment = "<!--";
+                comment.append(m_input.substr(begin + 2, dataEnd - (begin + 2)));
+                comment.append("-->");
+                replace(begin, m_position, comment);
+            } else
+                skipTo("]]>", m_position + 9);
+        } else
             skipTo(">", m_position + 2);
     }
 
@@ -419,6 +433,7 @@ private:
     void push(std::string name, Namespace ns, bool htmlInside)
     {
         ++m_openCount[name];
+        m_foreignOpen += ns != Namespace::HTML;
         m_open.push_back({ std::move(name), ns, htmlInside });
     }
 
@@ -426,6 +441,7 @@ private:
     {
         while (m_open.size() > std::max(size, m_base)) {
             --m_openCount[m_open.back().name];
+            m_foreignOpen -= m_open.back().ns != Namespace::HTML;
             m_open.pop_back();
         }
         // What was removed above the cap was inside what is now closed.
@@ -469,10 +485,13 @@ private:
         const std::string& name = tag.name;
         if (inForeignContent()) {
             auto& current = m_open.back();
-            bool breaksOut = contains(breakoutElements(), name)
-                || (name == "font"
-                    && (!attributeValue(tag.attributes, "color").empty() || !attributeValue(tag.attributes, "face").empty()
-                        || !attributeValue(tag.attributes, "size").empty()));
+            // Gumbo parses fragments by older rules, where nothing breaks out of foreign content.
+            bool breaksOut = !m_fragment
+                && (contains(breakoutElements(), name)
+                    || (name == "font"
+                        && (!attributeValue(tag.attributes, "color").empty()
+                            || !attributeValue(tag.attributes, "face").empty()
+                            || !attributeValue(tag.attributes, "size").empty())));
             if (!breaksOut) {
                 Namespace ns = current.ns;
                 if (current.ns == Namespace::MathML && current.name == "annotation-xml" && name == "svg")
@@ -709,6 +728,8 @@ private:
     size_t m_position { 0 };
     std::string m_rawText;
     bool m_tableContext { false };
+    bool m_fragment { false };
+    size_t m_foreignOpen { 0 }; // foreign elements among the open ones
 
     std::vector<OpenElement> m_open;
     size_t m_base { 0 }; // the context element of a fragment stays open

@@ -108,7 +108,7 @@ const std::map<std::string, PageExpectation>& pageExpectations()
 class BrevantonExecutable : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = createTemporaryDirectory("brevanton-executable-test").value(); }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     // A copy of a page under tests/data, named as the page.
     std::string copyOf(const std::string& relative)

@@ -237,20 +237,15 @@ private:
                     ? m_input.size()
                     : end + (m_input.substr(end + 2).starts_with(">") ? 3 : 4);
             }
-        } else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
+        } else if (rest.starts_with("<![CDATA[") && inForeignContent())
+            skipTo("]]>", m_position + 9);
+        else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
+            // Under an integration point the section is a bogus comment, which gumbo can take for
+            // CDATA and then fail an assertion inside tables: it becomes that comment, written out.
             size_t begin = m_position;
-            if (m_open.back().htmlInside) {
-                // Read in an integration point, where the HTML rules apply, "<![CDATA[" opens a
-                // bogus comment that ends at the first ">". gumbo fails an assertion on it inside
-                // tables, so it gets the comment the HTML rules make of it, written out.
-                skipTo(">", m_position + 9);
-                size_t dataEnd = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;
-                std::string comment = "<!--";
-                comment.append(m_input.substr(begin + 2, dataEnd - (begin + 2)));
-                comment.append("-->");
-                replace(begin, m_position, comment);
-            } else
-                skipTo("]]>", m_position + 9);
+            skipTo(">", m_position + 2);
+            size_t end = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;
+            replace(begin, m_position, "<!--" + std::string(m_input.substr(begin + 2, end - begin - 2)) + "-->");
         } else
             skipTo(">", m_position + 2);
     }

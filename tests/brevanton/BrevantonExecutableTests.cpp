@@ -158,6 +158,9 @@ TEST_P(BrevantonPage, OpensSavesAndSavesAgainUnchanged)
             EXPECT_TRUE(contains(first, kept)) << "the save lost " << kept << "\n" << first;
     }
 
+    // The report says the file is what saving writes exactly when it is.
+    EXPECT_EQ(contains(opened.standardOutput, "(identical to the file)"), first == original) << opened.standardOutput;
+
     // The writer's output is its own fixed point.
     auto again = runBrevanton({ "--save", page });
     EXPECT_EQ(again.exitStatus, 0) << again.standardError;

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool installed = (VornickInstallHTMLServices(), true);
     (void)installed;
-    static VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+    static VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
                                     VornickNewlineConvention::LF);
     auto document = DOMDocument::parseHTML(std::string_view(reinterpret_cast<const char*>(data), size), "UTF-8");
     auto written = writer.htmlStringFromDocument(*document);

@@ -73,14 +73,20 @@ bool VornickWindow::makeFirstResponder(const std::shared_ptr<Responder>& respond
         return Window::makeFirstResponder(responder);
 
     auto& center = NotificationCenter::defaultCenter();
+    auto post = [&](const char* name, const FirstResponderChange& change) {
+        Notification notification { name, this, {}, {} };
+        notification.userObjects[VornickOldFirstResponderUserInfoKey] = change.oldFirstResponder;
+        notification.userObjects[VornickNewFirstResponderUserInfoKey] = change.newFirstResponder;
+        center.post(notification);
+    };
     auto change = std::make_unique<FirstResponderChange>(FirstResponderChange { oldResponder, newResponder });
     // Nested changes (an observer moving the first responder) see their own.
     auto outer = std::exchange(m_firstResponderChange, std::make_unique<FirstResponderChange>(*change));
-    center.post(VornickWindowWillChangeFirstResponderNotification, this);
+    post(VornickWindowWillChangeFirstResponderNotification, *change);
     bool changed = Window::makeFirstResponder(responder);
     change->newFirstResponder = firstResponder();
     m_firstResponderChange = std::move(change);
-    center.post(VornickWindowDidChangeFirstResponderNotification, this);
+    post(VornickWindowDidChangeFirstResponderNotification, *m_firstResponderChange);
     m_firstResponderChange = std::move(outer);
     return changed;
 }

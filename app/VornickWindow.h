@@ -16,12 +16,16 @@ namespace brevanton {
 class View;
 
 // Posted with the window as object around every makeFirstResponder call that
-// changes the first responder; during them firstResponderChange() tells the
-// old and the new responder.
+// changes the first responder. The user objects under the two keys below are
+// the previous and the new responder (std::shared_ptr<Responder>; the new
+// one is, after the change, the responder that really took over); during
+// the notifications firstResponderChange() tells the same.
 inline constexpr const char* VornickWindowWillChangeFirstResponderNotification =
     "VornickWindowWillChangeFirstResponderNotification";
 inline constexpr const char* VornickWindowDidChangeFirstResponderNotification =
     "VornickWindowDidChangeFirstResponderNotification";
+inline constexpr const char* VornickOldFirstResponderUserInfoKey = "VornickOldFirstResponderUserInfoKey";
+inline constexpr const char* VornickNewFirstResponderUserInfoKey = "VornickNewFirstResponderUserInfoKey";
 // Posted with the window as object around becoming key.
 inline constexpr const char* VornickWindowWillBecomeKeyNotification = "VornickWindowWillBecomeKeyNotification";
 inline constexpr const char* VornickWindowDidBecomeKeyNotification = "VornickWindowDidBecomeKeyNotification";

@@ -7,6 +7,7 @@
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
+#include "dom/VornickWebFrameExtensions.h"
 #include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickLineIndex.h"
 #include "html/VornickDocumentHTMLSpec.h"
@@ -17,6 +18,7 @@
 #include "html/VornickHTMLWriter.h"
 #include "html/VornickTidyFilter.h"
 #include "html/VornickValidationAdvisory.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMParsing.h"
 #include "platform/foundation/Error.h"
@@ -31,7 +33,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,9 +48,9 @@ void printUsage()
     std::printf("Usage: brevanton [--version] [--help] [--save] FILE...\n"
                 "Opens each HTML or XHTML file into an editing view, as the editor does, and\n"
                 "reports what Brevanton knows of it: size, character encoding, document type,\n"
-                "lines and line endings, the advisories HTML Tidy gives for the source the HTML\n"
-                "writer makes of it with your default formatting preferences, how the page\n"
-                "loaded (with the resources that failed) and its validation summary.\n"
+                "lines and line endings, the size of what saving writes (and whether it is the\n"
+                "file as it is), how the page loaded (with the resources that failed), its\n"
+                "validation summary and the advisories HTML Tidy gives for its source.\n"
                 "  --save   write each file back through the editing view (atomically, in its\n"
                 "           own character encoding, frames included), as saving it in the\n"
                 "           editor does;\n"
@@ -93,113 +94,40 @@ const char* loadResultName(VornickContentLoadingState state)
     }
 }
 
-// Opens the file into a new editing view of the document window, reports how
-// it loaded, the resources that failed and the validation summary, and
-// answers the view (null when none could be made).
-std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& path, VornickWindow& window)
+// What the report says of a file, whichever way it was read.
+struct FileReport {
+    size_t bytes { 0 };
+    size_t sourceUnits { 0 };
+    std::u16string encoding;
+    bool byteOrderMark { false };
+    VornickHTMLDocumentType documentType { VornickHTMLDocumentType::Unknown };
+    bool parsedAsXML { false };
+    std::shared_ptr<const VornickLineIndex> lineIndex; // none for an empty text
+    size_t writtenBytes { 0 };
+    bool writtenIsIdentical { false };
+};
+
+void printFileReport(const std::string& path, const FileReport& report)
 {
-    auto view = VornickContentEditingView::create(window.contentView()->bounds());
-    window.setContentView(view);
-    Error error;
-    bool loaded = view->loadContentFromURL(URL::fileURLWithPath(path), &error);
-    std::printf("  load:           %s%s%s\n", loadResultName(view->loadingState()), loaded ? "" : ": ",
-                loaded ? "" : toUTF8(error.localizedDescription()).c_str());
-    for (const auto& attempt : view->failedResourceLoadAttempts()) {
-        const char* reason = attempt->state() == VornickResourceLoadState::FailedForLackOfFileAccess ? "no access" : "failed";
-        std::printf("  failed resource: %s (%s%s%s)\n", toUTF8(attempt->url().absoluteString()).c_str(), reason,
-                    attempt->error() ? ": " : "", attempt->error() ? toUTF8(attempt->error()->localizedDescription()).c_str() : "");
-    }
-    if (loaded && view->mainFrameDocument()) {
-        // Validation was asked for when loading ended.
-        bool validated = false;
-        auto observation = NotificationCenter::defaultCenter().addObserver(
-            VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, view.get(), nullptr,
-            [&validated](const Notification&) { validated = true; });
-        RunLoop::main().runUntil([&validated] { return validated; }, VornickTidyFilter::timeout().count() / 1000.0 + 5);
-        std::printf("  validation:     %s\n", toUTF8(view->tidyStatusSummaryForDisplayToUser()).c_str());
-    }
-    return view;
+    std::printf("%s\n", path.c_str());
+    std::printf("  size:           %zu bytes, %zu UTF-16 units\n", report.bytes, report.sourceUnits);
+    std::printf("  encoding:       %s%s\n", toUTF8(report.encoding).c_str(), report.byteOrderMark ? " with byte-order mark" : "");
+    std::printf("  document type:  %s%s\n",
+                report.documentType == VornickHTMLDocumentType::Unknown
+                    ? "unknown"
+                    : toUTF8(VornickHTMLDocumentTypeToPersistableString(report.documentType)).c_str(),
+                report.parsedAsXML ? " (parsed as XML)" : "");
+    std::printf("  lines:          %zu\n", report.lineIndex ? report.lineIndex->numberOfLines() : 0);
+    std::printf("  line endings:   %s\n",
+                newlineName(report.lineIndex ? report.lineIndex->newlineConvention() : VornickNewlineConvention::Unknown));
+    std::printf("  written source: %zu bytes%s\n", report.writtenBytes, report.writtenIsIdentical ? " (identical to the file)" : "");
 }
 
-bool openFile(const std::string& path, bool save, VornickWindow& window)
+void printTidyReport(VornickTidyResultCode result, const std::vector<VornickValidationAdvisory>& advisories)
 {
-    Error error;
-    VornickDocumentFile file(path);
-    auto bytes = file.read(&error);
-    if (!bytes)
-        return reportFailure(path, error);
-
-    // The text as the DOM reads it: byte-order mark, declared charset, UTF-8, windows-1252.
-    bool isXML = DOMDocument::isXMLPath(toUTF16(path));
-    auto syntax = isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
-    auto decoded = decodeDocumentText(*bytes, syntax);
-    auto sourceText = std::make_shared<const std::u16string>(toUTF16(decoded.utf8));
-    const std::u16string& source = *sourceText;
-    auto urlString = URL::fileURLWithPath(path, false).absoluteString();
-    auto document = DOMDocument::parseDecoded(decoded, syntax, urlString, &error);
-    if (!document)
-        return reportFailure(path, error);
-
-    // An empty text has no line index.
-    auto lineIndex = VornickLineIndex::createByIndexingString(sourceText, 1, 1, 4);
-    size_t lines = lineIndex ? lineIndex->numberOfLines() : 0;
-    VornickNewlineConvention convention = lineIndex ? lineIndex->newlineConvention() : VornickNewlineConvention::Unknown;
-    auto documentType = VornickDocumentTypeOfDocument(*document);
-    std::printf("%s\n", path.c_str());
-    std::printf("  size:           %zu bytes, %zu UTF-16 units\n", bytes->size(), source.size());
-    std::printf("  encoding:       %s%s\n", toUTF8(document->characterSet()).c_str(),
-                document->hasByteOrderMark() ? " with byte-order mark" : "");
-    std::printf("  document type:  %s%s\n",
-                documentType == VornickHTMLDocumentType::Unknown ? "unknown"
-                                                               : toUTF8(VornickHTMLDocumentTypeToPersistableString(documentType)).c_str(),
-                isXML ? " (parsed as XML)" : "");
-    std::printf("  lines:          %zu\n", lines);
-    std::printf("  line endings:   %s\n", newlineName(convention));
-
-    auto preferences = VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferences();
-    std::shared_ptr<const VornickHTMLFormattingPreferences> formatting = preferences;
-    if (!formatting)
-        formatting = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
-    if (convention == VornickNewlineConvention::Unknown)
-        convention = VornickNewlineConvention::LF;
-    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(*formatting, 0, convention);
-    auto written = writer->htmlStringFromDocument(*document);
-    std::printf("  written source: %zu UTF-16 units%s\n", written.size(),
-                written == source ? " (identical to the file)" : "");
-
-    // Tidy validates the written source while the page opens in the editor.
-    auto validation = std::async(std::launch::async, [&written] {
-        std::vector<VornickValidationAdvisory> advisories;
-        auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
-        return std::make_pair(result, std::move(advisories));
-    });
-
-    // The page as the editor opens it: in an editing view of a window.
-    auto view = openInEditingView(path, window);
-    bool saved = false;
-    bool savedThroughView = false;
-    std::optional<std::string> data;
-    if (save) {
-        if (view && view->mainFrameDocument() && VornickDocumentFile::isDocumentPath(path)) {
-            std::vector<Error> errors;
-            savedThroughView = true;
-            saved = view->writeHTMLDocumentToURL(URL::fileURLWithPath(path), std::nullopt, true, &errors);
-            if (!saved && !errors.empty())
-                error = errors.front();
-            for (size_t i = 1; i < errors.size(); ++i)
-                reportFailure(path, errors[i]);
-        } else {
-            // What no editing view shows is saved (or refused) as the file it is.
-            data = writer->documentDataFromWrittenString(*document, written, &error);
-            saved = data && file.save(*data, &error);
-        }
-    }
-    document.reset();
-
-    auto [result, advisories] = validation.get();
     static const char* const results[] = { "valid", "warnings", "errors", "not validated" };
-    std::printf("  tidy:           %s, %zu advisories\n", results[static_cast<size_t>(result)],
-                advisories.size());
+    size_t index = static_cast<size_t>(result);
+    std::printf("  tidy:           %s, %zu advisories\n", results[index < 4 ? index : 3], advisories.size());
     for (size_t i = 0; i < advisories.size() && i < maximumAdvisoriesShown; ++i) {
         const auto& advisory = advisories[i];
         std::printf("    line %lld column %lld: %s: %s%s\n", static_cast<long long>(advisory.line()),
@@ -208,19 +136,163 @@ bool openFile(const std::string& path, bool save, VornickWindow& window)
     }
     if (advisories.size() > maximumAdvisoriesShown)
         std::printf("    ... and %zu more\n", advisories.size() - maximumAdvisoriesShown);
+}
+
+// Opens the file into a new editing view of the document window and answers
+// the view, loaded or not.
+std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& path, VornickWindow& window, bool& loaded,
+                                                             Error& error)
+{
+    auto view = VornickContentEditingView::create(window.contentView()->bounds());
+    window.setContentView(view);
+    loaded = view->loadContentFromURL(URL::fileURLWithPath(path), &error);
+    return view;
+}
+
+void printLoadReport(const VornickContentEditingView& view, bool loaded, const Error& error)
+{
+    std::printf("  load:           %s%s%s\n", loadResultName(view.loadingState()), loaded ? "" : ": ",
+                loaded ? "" : toUTF8(error.localizedDescription()).c_str());
+    for (const auto& attempt : view.failedResourceLoadAttempts()) {
+        const char* reason = attempt->state() == VornickResourceLoadState::FailedForLackOfFileAccess ? "no access" : "failed";
+        std::printf("  failed resource: %s (%s%s%s)\n", toUTF8(attempt->url().absoluteString()).c_str(), reason,
+                    attempt->error() ? ": " : "", attempt->error() ? toUTF8(attempt->error()->localizedDescription()).c_str() : "");
+    }
+}
+
+// Lets the view's deferred loading work and its validation (asked for when
+// loading ended, tidy running in the background) finish.
+void waitForValidation(VornickContentEditingView& view, const WebFrame& frame)
+{
+    bool validated = false;
+    auto observation = NotificationCenter::defaultCenter().addObserver(
+        VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, &view, nullptr,
+        [&validated](const Notification&) { validated = true; });
+    RunLoop::main().runUntil(
+        [&] { return validated && vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame); },
+        VornickTidyFilter::timeout().count() / 1000.0 + 5);
+}
+
+// A document the view shows: its load is the only decoding and parsing of
+// the file, the report is read from the frame's state, and a save is the
+// view's own write.
+bool reportDocumentInView(const std::string& path, const std::string& bytes, bool save, VornickContentEditingView& view,
+                          bool loaded, const Error& loadError)
+{
+    auto frame = view.mainFrame();
+    auto document = view.mainFrameDocument();
+    Error error;
+    bool saved = false;
+    std::optional<std::string> written;
+    if (save) {
+        // Tidy validates in the background while the document is written.
+        std::vector<Error> errors;
+        saved = view.writeHTMLDocumentToURL(URL::fileURLWithPath(path), std::nullopt, true, &errors);
+        if (!saved && !errors.empty())
+            error = errors.front();
+        for (size_t i = 1; i < errors.size(); ++i)
+            reportFailure(path, errors[i]);
+        if (saved)
+            written = readFile(path);
+    } else {
+        written = view.htmlWriterForWebFrame(*frame)->htmlDataFromDocument(*document);
+    }
+    waitForValidation(view, *frame);
+
+    FileReport report;
+    report.bytes = bytes.size();
+    report.sourceUnits = vornick_lastGeneratedHTMLString(*frame).value_or(u"").size();
+    report.encoding = document->characterSet();
+    report.byteOrderMark = document->hasByteOrderMark();
+    report.documentType = VornickDocumentTypeOfDocument(*document);
+    report.parsedAsXML = !document->isHTMLDocument();
+    report.lineIndex = vornick_lineIndexForLastGeneratedHTMLString(*frame);
+    report.writtenBytes = written ? written->size() : 0;
+    // Whether saving leaves the file's bytes as they were.
+    report.writtenIsIdentical = written && *written == bytes;
+    printFileReport(path, report);
+    printLoadReport(view, loaded, loadError);
+    std::printf("  validation:     %s\n", toUTF8(view.tidyStatusSummaryForDisplayToUser()).c_str());
+    printTidyReport(static_cast<VornickTidyResultCode>(vornick_validationStatus(*frame)),
+                    vornick_validationAdvisoriesNotYetResolved(*frame).value_or(VornickValidationAdvisories {}));
 
     if (save) {
         if (!saved)
             return reportFailure(path, error);
-        if (savedThroughView) {
-            auto frame = view->mainFrame();
-            auto encoding = view->htmlWriterForWebFrame(*frame)->detectOutputStringEncodingForDocument(*frame->domDocument());
-            std::printf("  saved:          %zu bytes in %s\n", readFile(path).value_or("").size(), toUTF8(encoding).c_str());
-        } else {
-            std::printf("  saved:          %zu bytes in %s\n", data->size(), toUTF8(writer->outputEncodingName()).c_str());
-        }
+        auto encoding = view.htmlWriterForWebFrame(*frame)->detectOutputStringEncodingForDocument(*document);
+        std::printf("  saved:          %zu bytes in %s\n", report.writtenBytes, toUTF8(encoding).c_str());
     }
     return true;
+}
+
+// What no editing view shows (a style sheet or an image opened by name) is
+// read as a document here, reported, and saved (or refused) as the file it is.
+bool reportFileNoViewShows(const std::string& path, const std::string& bytes, VornickDocumentFile& file, bool save,
+                           const VornickContentEditingView& view, bool loaded, const Error& loadError)
+{
+    Error error;
+    bool isXML = DOMDocument::isXMLPath(toUTF16(path));
+    auto syntax = isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    auto decoded = decodeDocumentText(bytes, syntax);
+    auto sourceText = std::make_shared<const std::u16string>(toUTF16(decoded.utf8));
+    auto urlString = URL::fileURLWithPath(path, false).absoluteString();
+    auto document = DOMDocument::parseDecoded(decoded, syntax, urlString, &error);
+    if (!document)
+        return reportFailure(path, error);
+
+    FileReport report;
+    report.bytes = bytes.size();
+    report.sourceUnits = sourceText->size();
+    report.encoding = document->characterSet();
+    report.byteOrderMark = document->hasByteOrderMark();
+    report.documentType = VornickDocumentTypeOfDocument(*document);
+    report.parsedAsXML = isXML;
+    report.lineIndex = VornickLineIndex::createByIndexingString(sourceText, 1, 1, 4);
+
+    auto formatting = VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferences();
+    std::shared_ptr<const VornickHTMLFormattingPreferences> preferences = formatting;
+    if (!preferences)
+        preferences = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences();
+    auto convention = report.lineIndex ? report.lineIndex->newlineConvention() : VornickNewlineConvention::LF;
+    if (convention == VornickNewlineConvention::Unknown)
+        convention = VornickNewlineConvention::LF;
+    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(*preferences, 0, convention);
+    auto written = writer->htmlStringFromDocument(*document);
+    auto data = writer->documentDataFromWrittenString(*document, written, &error);
+    report.writtenBytes = data ? data->size() : 0;
+    report.writtenIsIdentical = data && *data == bytes;
+    bool saved = save && data && file.save(*data, &error);
+
+    std::vector<VornickValidationAdvisory> advisories;
+    auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
+    printFileReport(path, report);
+    printLoadReport(view, loaded, loadError);
+    printTidyReport(result, advisories);
+    if (save) {
+        if (!saved)
+            return reportFailure(path, error);
+        std::printf("  saved:          %zu bytes in %s\n", data->size(), toUTF8(writer->outputEncodingName()).c_str());
+    }
+    return true;
+}
+
+bool openFile(const std::string& path, bool save, VornickWindow& window)
+{
+    // Only a regular file of a bounded size is opened; reading it here
+    // refuses the others with a clear error before the view reads it.
+    Error error;
+    VornickDocumentFile file(path);
+    auto bytes = file.read(&error);
+    if (!bytes)
+        return reportFailure(path, error);
+
+    bool loaded = false;
+    Error loadError;
+    auto view = openInEditingView(path, window, loaded, loadError);
+    auto frame = view->mainFrame();
+    if (loaded && view->mainFrameDocument() && frame && vornick_lastGeneratedHTMLString(*frame))
+        return reportDocumentInView(path, *bytes, save, *view, loaded, loadError);
+    return reportFileNoViewShows(path, *bytes, file, save, *view, loaded, loadError);
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <chrono>
 
 namespace {
@@ -66,7 +69,7 @@ void BM_BrevantonSaveBesideTidy(benchmark::State& state)
     state.counters["tidy_quiet_ms"] = 1000 * quietTidyTotal / iterations;
     state.counters["ratio"] = tidyTotal > 0 ? brevantonTotal / tidyTotal : 0;
     state.counters["quiet_ratio"] = quietTidyTotal > 0 ? brevantonTotal / quietTidyTotal : 0;
-    removeItem(folder);
+    if (!removeItem(folder)) std::fprintf(stderr, "could not remove a benchmark folder\n");
 }
 BENCHMARK(BM_BrevantonSaveBesideTidy)->Arg(1)->Arg(5)->ArgName("MB")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -21,6 +21,8 @@
 #include <gumbo.h>
 #include <malloc.h>
 
+#include <cstdlib>
+
 using namespace brevanton;
 
 namespace {
@@ -37,7 +39,8 @@ const std::string& pagePath()
 {
     static const std::string path = [] {
         std::string file = temporaryDirectory() + "/brevanton-editing-bench.html";
-        writeFileAtomically(file, page());
+        if (!writeFileAtomically(file, page()))
+            std::abort();
         return file;
     }();
     return path;

@@ -11,6 +11,9 @@
 #include "HTMLBenchPages.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <gumbo.h>
 
 #include <map>
@@ -92,7 +95,7 @@ void BM_HTMLWriterTidyPrettyPrintAsPeer(benchmark::State& state)
         return;
     }
     std::string path = temporaryDirectory() + "/brevanton-writer-bench-" + std::to_string(state.range(0)) + ".html";
-    writeFileAtomically(path, page);
+    if (!writeFileAtomically(path, page)) std::abort();
     ProcessLaunch launch;
     launch.executable = "tidy";
     launch.arguments = { "-q", "-i", "-utf8", "--show-warnings", "no", path };
@@ -100,7 +103,7 @@ void BM_HTMLWriterTidyPrettyPrintAsPeer(benchmark::State& state)
         auto result = Process::run(launch);
         benchmark::DoNotOptimize(result);
     }
-    removeItem(path);
+    if (!removeItem(path)) std::fprintf(stderr, "could not remove a benchmark folder\n");
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
 

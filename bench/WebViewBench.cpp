@@ -11,6 +11,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <random>
 #include <string>
 
@@ -31,13 +34,13 @@ struct BenchFolder {
     BenchFolder()
     {
         path = *createTemporaryDirectory("webbench");
-        writeFileAtomically(path + "/page.html", webBenchPage());
+        if (!writeFileAtomically(path + "/page.html", webBenchPage())) std::abort();
         for (int i = 0; i < 25; ++i)
-            writeFileAtomically(path + "/s" + std::to_string(i) + ".css", "p { margin: 0 } .post h2 { margin: 4px }");
+            if (!writeFileAtomically(path + "/s" + std::to_string(i) + ".css", "p { margin: 0 } .post h2 { margin: 4px }")) std::abort();
         for (int i = 1; i <= 25; ++i)
-            writeFileAtomically(path + "/i" + std::to_string(i) + ".png", "not an image");
+            if (!writeFileAtomically(path + "/i" + std::to_string(i) + ".png", "not an image")) std::abort();
     }
-    ~BenchFolder() { removeItem(path); }
+    ~BenchFolder() { if (!removeItem(path)) std::fprintf(stderr, "could not remove a benchmark folder\n"); }
 };
 
 std::shared_ptr<WebView> loadedWebView(const std::string& path)

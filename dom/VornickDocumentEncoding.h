@@ -15,6 +15,6 @@ VornickStringEncoding vornick_stringEncoding(const DOMDocument&);
 // (keeping one declaration, in the form the document type calls for) and sets
 // the frame's override. False, changing nothing, for another encoding or a
 // document without HEAD.
-bool vornick_setStringEncoding(DOMDocument&, VornickStringEncoding);
+[[nodiscard]] bool vornick_setStringEncoding(DOMDocument&, VornickStringEncoding);
 
 } // namespace brevanton

@@ -34,10 +34,10 @@ public:
     static void setLoadTimeout(double seconds);
 
     // Loads the file URL and waits; null with the error when loading failed or took too long.
-    static std::shared_ptr<VornickHTMLTree> createWithContentsOfURL(const URL&, Error* outError,
+    [[nodiscard]] static std::shared_ptr<VornickHTMLTree> createWithContentsOfURL(const URL&, Error* outError,
                                                                     bool ignoreSubframeErrors);
     // Loads the string with the base URL and waits.
-    static std::shared_ptr<VornickHTMLTree> createWithHTMLString(const std::u16string& html,
+    [[nodiscard]] static std::shared_ptr<VornickHTMLTree> createWithHTMLString(const std::u16string& html,
                                                                  const std::optional<URL>& baseURL, Error* outError);
     static std::shared_ptr<VornickHTMLTree> create();
     ~VornickHTMLTree();
@@ -65,14 +65,14 @@ public:
     std::optional<URL> fragmentSetURL();
     // Writes the document (its doctype in full, every top-level node) in the
     // document's encoding, or UTF-8 when that is unknown.
-    bool writeToURL(const URL&, Error* outError) const;
+    [[nodiscard]] bool writeToURL(const URL&, Error* outError) const;
     std::shared_ptr<DOMCSSComputedStyle> computedStyleForElement(const DOMElement&, std::u16string_view pseudoElement) const;
 
 private:
     class LoadDelegate;
     VornickHTMLTree();
     void startLoading();
-    bool waitForLoad(Error* outError);
+    [[nodiscard]] bool waitForLoad(Error* outError);
     void endAttempt(std::optional<Error>);
     void releaseWebView();
 

@@ -118,10 +118,10 @@ size_t vornick_indexOfFirstChildOfType(const DOMNode&, unsigned nodeType);
 // Moves the nodes (a snapshot is taken first) to the end of the children.
 void vornick_appendChildNodes(DOMNode&, const std::vector<std::shared_ptr<DOMNode>>& nodes);
 void vornick_appendChildNodes(DOMNode&, const DOMNodeList& nodes);
-bool vornick_insertChild(DOMNode&, const std::shared_ptr<DOMNode>& child, DOMNode* before);
+[[nodiscard]] bool vornick_insertChild(DOMNode&, const std::shared_ptr<DOMNode>& child, DOMNode* before);
 void vornick_insertChildNodes(DOMNode&, const std::vector<std::shared_ptr<DOMNode>>& nodes, DOMNode* before);
 // Old first, new second.
-bool vornick_replaceChild(DOMNode&, DOMNode* oldChild, const std::shared_ptr<DOMNode>& newChild);
+[[nodiscard]] bool vornick_replaceChild(DOMNode&, DOMNode* oldChild, const std::shared_ptr<DOMNode>& newChild);
 void vornick_replaceChildNodesInRange(DOMNode&, VornickRange childNodeRange,
                                       const std::vector<std::shared_ptr<DOMNode>>& nodes);
 // Replaces a child element by its contents; a new range over them.

@@ -13,6 +13,7 @@
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/VornickSourceLoupe.h"
+#include "html/VornickHTMLWriter.h"
 #include "html/VornickTidyFilter.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"

@@ -18,6 +18,7 @@
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickTidyFilter.h"
+#include "toolkit/VornickNewlineConvention.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -380,6 +381,17 @@ private:
     // The painting and line-indexing jobs of a load, counted per frame.
     std::map<const WebFrame*, unsigned> m_pendingSourceJobs;
     uint64_t m_loadGeneration { 0 };
+    // The writer that regenerates the focused frame's source, kept between
+    // edits (with what it learnt of the document's element kinds).
+    struct RegenerationWriter {
+        const WebFrame* frame { nullptr };
+        uint64_t loadGeneration { 0 };
+        char16_t substitute { 0 };
+        VornickNewlineConvention newlineConvention { VornickNewlineConvention::LF };
+        std::shared_ptr<VornickHTMLWriter> writer;
+    };
+    std::unique_ptr<RegenerationWriter> m_regenerationWriter;
+    VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
     unsigned m_blockRepairDepth { 0 };
 };
 

@@ -118,6 +118,27 @@ std::vector<VornickBlockError> VornickContentEditingView::validateContent()
 
 // --- Regeneration
 
+VornickHTMLWriter& VornickContentEditingView::regenerationWriterForWebFrame(const WebFrame& frame)
+{
+    // The frame's writer as it is made now; it is kept only while what is
+    // fixed at its making stays the same.
+    auto fresh = htmlWriterForWebFrame(frame);
+    auto& cached = m_regenerationWriter;
+    if (!cached || cached->frame != &frame || cached->loadGeneration != m_loadGeneration
+        || cached->substitute != fresh->nonBreakingSpaceSubstituteCharacter() || cached->newlineConvention != fresh->newlineConvention()) {
+        cached = std::make_unique<RegenerationWriter>(RegenerationWriter {
+            &frame, m_loadGeneration, fresh->nonBreakingSpaceSubstituteCharacter(), fresh->newlineConvention(), std::move(fresh) });
+        return *cached->writer;
+    }
+    VornickHTMLWriter& writer = *cached->writer;
+    writer.setFormattingPreferences(fresh->formattingPreferences());
+    writer.setBodyElementStyleChangesToApply(fresh->bodyElementStyleChangesToApply());
+    writer.setCommentToFragmentDescriptionLookupBlock(fresh->commentToFragmentDescriptionLookupBlock());
+    writer.setStringEncodingOverride(fresh->stringEncodingOverride());
+    writer.setNodesToOmit(nodesToOmitWhenWriting(frame));
+    return writer;
+}
+
 void VornickContentEditingView::scheduleHTMLUpdateForFocusedWebFrame()
 {
     if (m_focusedWebFrame) {
@@ -152,10 +173,10 @@ void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFram
     auto document = frame->domDocument();
     if (!document)
         return;
-    auto writer = htmlWriterForWebFrame(*frame);
-    writer->setDocumentURLForAbsoluteURLResolution(std::nullopt);
+    auto& writer = regenerationWriterForWebFrame(*frame);
+    writer.setDocumentURLForAbsoluteURLResolution(std::nullopt);
     bool regenerated = false;
-    writer->writeAttributedStringFromDocument(
+    writer.writeAttributedStringFromDocument(
         *document, false,
         [&](std::shared_ptr<const AttributedString> attributed, std::shared_ptr<const VornickDOMToNSRangeMap> map) {
             if (!attributed)

@@ -81,21 +81,6 @@ bool isFileScheme(const URL& url)
     return equalsIgnoringASCIICase(url.scheme(), u"file");
 }
 
-// The base element text the file patcher puts into a repaired copy.
-std::u16string insertedBaseElementText(const URL& baseURL)
-{
-    std::u16string href;
-    for (char16_t c : baseURL.absoluteString()) {
-        if (c == u'&')
-            href += u"&amp;";
-        else if (c == u'"')
-            href += u"&quot;";
-        else
-            href += c;
-    }
-    return u"<base href=\"" + href + u"\">";
-}
-
 // Tidy reads a file in the encoding the file declares; the page is read by
 // the encoding rules of HTML. Where the two differ (a byte-order mark, a
 // UTF-16 label on bytes that are not, a label the rules read otherwise) a
@@ -387,7 +372,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         // copy is no part of it.
         if (auto inserted = m_loadState->insertedBaseElementFor(frame)) {
             if (auto original = originalURLOfWebFrame(frame)) {
-                auto text = insertedBaseElementText(*original);
+                auto text = VornickHTMLFilePatcher::baseElementText(*original);
                 if (auto at = source.find(text); at != std::u16string::npos)
                     source.erase(at, text.size());
             }

@@ -117,9 +117,12 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
     // read is replaced; it keeps its mode, attributes and hard links.
     if (!m_loadState->documentFileForPath(*path).save(*data, outError))
         return false;
-    if (vornick_validationAdvisoriesForStructuralRepairPass(frame)) {
+    // The repairs written now leave the summary; only when there were some
+    // does the summary change, so only then is the source validated again.
+    if (auto repairs = vornick_validationAdvisoriesForStructuralRepairPass(frame)) {
         vornick_setValidationAdvisoriesForStructuralRepairPass(frame, std::nullopt);
-        postLastGeneratedHTMLForFocusedWebFrameDidChange();
+        if (!repairs->empty())
+            postLastGeneratedHTMLForFocusedWebFrameDidChange();
     }
     return true;
 }

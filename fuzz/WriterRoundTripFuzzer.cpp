@@ -4,7 +4,7 @@
 #include "html/VornickHTMLServices.h"
 #include "html/VornickHTMLWriter.h"
 #include "platform/dom/DOMDocument.h"
-#include "platform/foundation/Text.h"
+#include "toolkit/VornickNewlineConvention.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static bool installed = (VornickInstallHTMLServices(), true);
     (void)installed;
     static VornickHTMLWriter writer(VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
-                                    VornickNewlineConventionLF);
+                                    VornickNewlineConvention::LF);
     auto document = DOMDocument::parseHTML(std::string_view(reinterpret_cast<const char*>(data), size), "UTF-8");
     auto written = writer.htmlStringFromDocument(*document);
     auto reparsed = DOMDocument::parseHTML(std::u16string_view(written));

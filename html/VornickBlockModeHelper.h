@@ -115,7 +115,7 @@ public:
     virtual bool mayOfferFragmentInCompletionList(const VornickFragmentDescription&, const DOMRange* targetRange,
                                                   long applySemantic) const;
     // No.
-    virtual bool fixBlockError(const VornickBlockError&) { return false; }
+    [[nodiscard]] virtual bool fixBlockError(const VornickBlockError&) { return false; }
     // Yes.
     virtual bool tablesCanHaveCaptions() const { return true; }
     // The plain attributes editor.

@@ -23,7 +23,7 @@ public:
     // nullptr when the element object cannot be read.
     static std::shared_ptr<VornickHTMLElementSpec> createWithParentHTMLSpec(VornickHTMLSpec* parent, const Value& properties);
 
-    bool readPropertiesFromDictionary(const Value& properties);
+    [[nodiscard]] bool readPropertiesFromDictionary(const Value& properties);
 
     const std::u16string& tagName() const { return m_tagName; }
     void setTagName(std::u16string tagName) { m_tagName = std::move(tagName); }

@@ -37,6 +37,21 @@ bool writeFileInPlace(const std::string& path, std::string_view contents, Error*
 
 } // namespace
 
+std::u16string VornickHTMLFilePatcher::baseElementText(const URL& baseURL)
+{
+    // The URL is an attribute value: "&" (a folder named "R&copy") and quotes are escaped.
+    std::u16string href;
+    for (char16_t c : baseURL.absoluteString()) {
+        if (c == u'&')
+            href += u"&amp;";
+        else if (c == u'"')
+            href += u"&quot;";
+        else
+            href += c;
+    }
+    return u"<base href=\"" + href + u"\">";
+}
+
 bool VornickHTMLFilePatcher::setBaseURL(const URL& baseURL, const URL& fileURL, bool* alreadyHadABaseElement, Error* outError)
 {
     m_headStartOffset = VornickNotFound;
@@ -67,17 +82,7 @@ bool VornickHTMLFilePatcher::setBaseURL(const URL& baseURL, const URL& fileURL, 
         *alreadyHadABaseElement = m_baseStartOffset != VornickNotFound;
     bool result = true;
     if (m_baseStartOffset == VornickNotFound && m_rangeToReplace.location != VornickNotFound) {
-        // The URL is an attribute value: "&" (a folder named "R&copy") and quotes are escaped.
-        std::u16string href;
-        for (char16_t c : baseURL.absoluteString()) {
-            if (c == u'&')
-                href += u"&amp;";
-            else if (c == u'"')
-                href += u"&quot;";
-            else
-                href += c;
-        }
-        std::u16string base = u"<base href=\"" + href + u"\">";
+        std::u16string base = baseElementText(baseURL);
         m_htmlString.replace(m_rangeToReplace.location, m_rangeToReplace.length, base);
         auto encoded = encodeText(m_htmlString, encoding, outError);
         result = encoded && writeFileInPlace(*path, *encoded, outError);

@@ -14,7 +14,9 @@ class VornickHTMLFilePatcher : public VornickHTMLScannerDelegate {
 public:
     // The file is read and written in the character encoding it declares
     // (UTF-8 when it declares none), the one tidy used for a repaired copy.
-    bool setBaseURL(const URL& baseURL, const URL& fileURL, bool* alreadyHadABaseElement, Error* outError);
+    [[nodiscard]] bool setBaseURL(const URL& baseURL, const URL& fileURL, bool* alreadyHadABaseElement, Error* outError);
+    // The base element text inserted for a base URL (its "&" and quotes escaped).
+    static std::u16string baseElementText(const URL& baseURL);
 
     size_t headStartOffset() const { return m_headStartOffset; }
     size_t baseStartOffset() const { return m_baseStartOffset; }

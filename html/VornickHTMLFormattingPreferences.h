@@ -42,7 +42,7 @@ public:
     // None when the string does not parse.
     static std::optional<VornickHTMLFormattingPreferences> createWithStringRepresentation(std::u16string_view);
     // None with error 3 when the value is not a dictionary.
-    static std::optional<VornickHTMLFormattingPreferences> createWithPropertyList(const Value&, Error* outError);
+    [[nodiscard]] static std::optional<VornickHTMLFormattingPreferences> createWithPropertyList(const Value&, Error* outError);
 
     // A new set: a copy of `base` with the compact string applied; none when
     // the string does not parse. `base` is left as it is.
@@ -51,7 +51,7 @@ public:
 
     // The compact form. Parsing answers false for a string that does not
     // parse; the fields parsed before the fault keep their new values.
-    bool setPropertiesFromStringRepresentation(std::u16string_view);
+    [[nodiscard]] bool setPropertiesFromStringRepresentation(std::u16string_view);
     std::u16string stringRepresentation() const;
 
     // The sixteen saved keys.

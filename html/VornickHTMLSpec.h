@@ -72,9 +72,9 @@ public:
 
     // --- Reading
 
-    static std::shared_ptr<VornickHTMLSpec> createWithContentsOfURL(const URL&, Error* outError);
-    bool readPropertiesFromJSONDictionary(const Value& dictionary);
-    bool readAttributeGroupWithName(const std::u16string& name, const Array& items, const Dictionary& groupDescriptions);
+    [[nodiscard]] static std::shared_ptr<VornickHTMLSpec> createWithContentsOfURL(const URL&, Error* outError);
+    [[nodiscard]] bool readPropertiesFromJSONDictionary(const Value& dictionary);
+    [[nodiscard]] bool readAttributeGroupWithName(const std::u16string& name, const Array& items, const Dictionary& groupDescriptions);
 
     // --- Accessors
 

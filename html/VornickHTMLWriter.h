@@ -123,9 +123,9 @@ public:
     // The same, encoded in the document's encoding; nullopt with an error
     // when the encoding cannot hold the text. A document's data begins with
     // the byte-order mark it had, and always with one in UTF-16.
-    std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
-    std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
-    std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
+    [[nodiscard]] std::optional<std::string> htmlDataFromDocument(DOMDocument&, Error* outError = nullptr);
+    [[nodiscard]] std::optional<std::string> htmlDataFromElement(DOMElement&, Error* outError = nullptr);
+    [[nodiscard]] std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
     // The file data of a document whose source this writer has just written
     // (`written`): encoded as htmlDataFromDocument would, byte-order mark
     // included, without writing the document again.
@@ -133,7 +133,7 @@ public:
                                                                            Error* outError = nullptr);
     // Encodes with the encoding found by the last write; nullopt (logged)
     // when no write has found one.
-    std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
+    [[nodiscard]] std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
     // The IANA name of the encoding found by the last write; empty before.
     const std::u16string& outputEncodingName() const { return m_encodingName; }
     // The override when set, else the document's character set, as the

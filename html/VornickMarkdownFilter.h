@@ -35,10 +35,10 @@ public:
     // How long one script may run before it is killed.
     static constexpr std::chrono::milliseconds DefaultTimeout { 30000 };
 
-    static std::optional<std::u16string> htmlStringFromMarkdownString(std::u16string_view markdownString, bool useSmartyPants,
+    [[nodiscard]] static std::optional<std::u16string> htmlStringFromMarkdownString(std::u16string_view markdownString, bool useSmartyPants,
                                                                       Error* outError = nullptr);
     // The same with the scripts of `bundle` and a timeout of its own.
-    static std::optional<std::u16string> htmlStringFromMarkdownString(std::u16string_view markdownString, bool useSmartyPants,
+    [[nodiscard]] static std::optional<std::u16string> htmlStringFromMarkdownString(std::u16string_view markdownString, bool useSmartyPants,
                                                                       const Bundle& bundle, std::chrono::milliseconds timeout,
                                                                       Error* outError = nullptr);
 

@@ -49,7 +49,7 @@ public:
 
     VornickNamedCharacterReferenceMap();
     // Reads a JSON table of references ("&amp;" -> {"characters": "&"}).
-    static std::shared_ptr<VornickNamedCharacterReferenceMap> createWithContentsOfURL(const URL&, Error* outError);
+    [[nodiscard]] static std::shared_ptr<VornickNamedCharacterReferenceMap> createWithContentsOfURL(const URL&, Error* outError);
 
     // The characters of a name written without "&" and ";", or nullopt.
     std::optional<std::u16string> charactersForEntityName(std::u16string_view name) const;

@@ -11,6 +11,6 @@ namespace brevanton {
 
 // UTF-8 is decoded strictly; other encodings fail on bytes they cannot map.
 // A failure is a Cocoa-domain error (file read, inapplicable encoding).
-std::optional<std::u16string> VornickDecodeText(std::string_view bytes, std::u16string_view encodingName, Error* outError);
+[[nodiscard]] std::optional<std::u16string> VornickDecodeText(std::string_view bytes, std::u16string_view encodingName, Error* outError);
 
 } // namespace brevanton

@@ -3,6 +3,7 @@
 #include "toolkit/VornickJSONResources.h"
 #include "html/VornickHTMLCharacterEncodingDetector.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
@@ -67,7 +68,10 @@ const std::string& privateHomeFolder()
         auto created = createTemporaryDirectory("brevanton-tidy-home");
         auto* path = new std::string(created.value_or("/nonexistent"));
         if (created)
-            std::atexit([] { removeItem(privateHomeFolder()); });
+            std::atexit([] {
+                if (!removeItem(privateHomeFolder()))
+                    consoleLog("Tidy's home folder " + privateHomeFolder() + " could not be removed.");
+            });
         return path;
     }();
     return *folder;
@@ -171,8 +175,8 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
         const std::optional<std::string>& path;
         ~ReportFileRemover()
         {
-            if (path)
-                removeItem(*path);
+            if (path && !removeItem(*path))
+                consoleLog("Tidy's report file " + *path + " could not be removed.");
         }
     } reportFileRemover { reportPath };
 

@@ -47,15 +47,15 @@ public:
 
     // Tidies a file into another one, repairing structure only. True when
     // tidy ended with status 0 or 1.
-    static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
+    [[nodiscard]] static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                    VornickTidyResultCode* tidyResult,
                                                    std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError);
     // The tidy input option of an IANA character set name: "-utf8", "-latin1", ...
     // Error 20 for a name the platform does not know, 21 for one tidy cannot read.
-    static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);
+    [[nodiscard]] static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);
 
     // Tidies a string (the leading comments are kept in front of the result).
-    static std::optional<std::u16string> tidyHTMLString(std::u16string_view htmlString, bool returningBodyOnly,
+    [[nodiscard]] static std::optional<std::u16string> tidyHTMLString(std::u16string_view htmlString, bool returningBodyOnly,
                                                         std::u16string* standardErrorOutput, Error* outError);
 
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view);
@@ -80,7 +80,7 @@ public:
 
 private:
     struct TidyRun;
-    static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError);
+    [[nodiscard]] static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError);
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines);
 
     std::unique_ptr<OperationQueue> m_validationQueue;

@@ -36,7 +36,7 @@ class VornickFragmentSetFileLocation {
 public:
     virtual ~VornickFragmentSetFileLocation() = default;
     // The set's file, or nothing with an error when it cannot be found.
-    virtual std::optional<URL> fragmentSetFileURL(Error* outError) const = 0;
+    [[nodiscard]] virtual std::optional<URL> fragmentSetFileURL(Error* outError) const = 0;
 };
 
 using VornickValidationAdvisories = std::vector<VornickValidationAdvisory>;

@@ -56,12 +56,12 @@ bool VornickActiveEnduringFileReference::startWatchingAndScanningTheFileTree()
     if (!reference)
         return false;
     std::shared_ptr<VornickFileTreeWatcher> watcher;
-    reference->resolveAndUse([&](const URL& url) {
+    bool resolved = reference->resolveAndUse([&](const URL& url) {
         if (!url.hasDirectoryPath())
             return;
         watcher = VornickFileTreeWatcher::createToWatchFileTreeAtURL(url, 0);
     });
-    if (!watcher)
+    if (!resolved || !watcher)
         return false;
     {
         std::lock_guard lock(m_mutex);

@@ -28,7 +28,7 @@ public:
     // folder, makes one, starts it and has it scan the tree; its event
     // batches go to the application delegate. Answers whether a file tree
     // watcher exists now.
-    bool startWatchingAndScanningTheFileTree();
+    [[nodiscard]] bool startWatchingAndScanningTheFileTree();
 
     std::u16string description() const;
 

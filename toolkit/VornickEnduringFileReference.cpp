@@ -76,8 +76,10 @@ bool VornickEnduringFileReference::resolveAndUse(const std::function<void(const 
 {
     if (!beginUsing(outError))
         return false;
+    // A file that cannot be looked at now is still handed over by its path.
     URL url = URL::fileURLWithPath(m_path, false);
-    getFileURL(&url, nullptr);
+    if (!getFileURL(&url, nullptr))
+        url = URL::fileURLWithPath(m_path, false);
     // The use ends also when the block throws.
     struct UseGuard {
         VornickEnduringFileReference& reference;

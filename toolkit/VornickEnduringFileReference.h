@@ -26,10 +26,10 @@ public:
 
     // Resolves the reference on first use and keeps the URL: false with a
     // POSIX error when nothing is at the path. `fileURL` must not be null.
-    bool getFileURL(URL* fileURL, Error* outError = nullptr);
+    [[nodiscard]] bool getFileURL(URL* fileURL, Error* outError = nullptr);
 
     // Begins a use of the file: resolves the reference and counts the use.
-    bool beginUsing(Error* outError = nullptr);
+    [[nodiscard]] bool beginUsing(Error* outError = nullptr);
     // Ends one use begun by beginUsing (an unbalanced call is a programming error).
     void finishedUsing();
     int useCount() const;
@@ -37,7 +37,7 @@ public:
     // Begins a use; on success gives the resolved URL to `block`, ends the
     // use and answers true. On failure answers false with the error and does
     // not call the block.
-    bool resolveAndUse(const std::function<void(const URL&)>& block, Error* outError = nullptr);
+    [[nodiscard]] bool resolveAndUse(const std::function<void(const URL&)>& block, Error* outError = nullptr);
 
     std::u16string description() const;
 

@@ -29,22 +29,22 @@ inline constexpr const char16_t* FileExtendedAttributesErrorsKey = u"errors";
 
 // The attribute names, or nullopt with a POSIX error (a file system that keeps
 // no extended attributes gives ENOTSUP).
-std::optional<std::vector<std::u16string>> namesOfExtendedAttributes(const URL&, Error* outError);
+[[nodiscard]] std::optional<std::vector<std::u16string>> namesOfExtendedAttributes(const URL&, Error* outError);
 // Every attribute that reads, by name. When some attribute does not read, the
 // error is 1970 and the dictionary holds the others; nullopt only when the
 // names cannot be listed.
-std::optional<Dictionary> extendedAttributes(const URL&, Error* outError);
+[[nodiscard]] std::optional<Dictionary> extendedAttributes(const URL&, Error* outError);
 // Sets each pair; false with error 1969 when any failed (the others are set).
-bool setExtendedAttributes(const URL&, const Dictionary& attributes, Error* outError);
+[[nodiscard]] bool setExtendedAttributes(const URL&, const Dictionary& attributes, Error* outError);
 // False when the names cannot be listed (the failure is logged).
 bool hasExtendedAttributeWithName(const URL&, std::u16string_view name);
 // The attribute decoded as a property list; nullopt with a POSIX error (ENODATA
 // for a missing attribute) or a property-list read error.
-std::optional<Value> valueOfExtendedAttributeWithName(const URL&, std::u16string_view name, Error* outError);
+[[nodiscard]] std::optional<Value> valueOfExtendedAttributeWithName(const URL&, std::u16string_view name, Error* outError);
 // Stores the value as a binary property list; error 1968 for a value that
 // cannot be one (a null anywhere inside).
-bool setExtendedAttributeValue(const URL&, const Value& value, std::u16string_view name, Error* outError);
+[[nodiscard]] bool setExtendedAttributeValue(const URL&, const Value& value, std::u16string_view name, Error* outError);
 // True also when the attribute did not exist.
-bool removeExtendedAttributeWithName(const URL&, std::u16string_view name, Error* outError);
+[[nodiscard]] bool removeExtendedAttributeWithName(const URL&, std::u16string_view name, Error* outError);
 
 } // namespace brevanton

@@ -27,7 +27,7 @@ public:
     // The folder's URL (a directory URL), made with its parents when `create`;
     // nothing with an error when it cannot be made or the domain has no such
     // folder. `appropriateForURL` is not used by these folders.
-    std::optional<URL> URLForDirectory(VornickSearchPathDirectory, unsigned domainMask, const URL* appropriateForURL,
+    [[nodiscard]] std::optional<URL> URLForDirectory(VornickSearchPathDirectory, unsigned domainMask, const URL* appropriateForURL,
                                        bool create, Error* outError = nullptr);
 
 private:

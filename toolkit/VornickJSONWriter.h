@@ -76,9 +76,9 @@ public:
     void writeArrayValue(const Array* array, const ElementWriter& elementWriter);
 
     // The text, or nullopt with the first recorded error.
-    std::optional<std::u16string> jsonStringReturningErrorIn(Error* outError) const;
+    [[nodiscard]] std::optional<std::u16string> jsonStringReturningErrorIn(Error* outError) const;
     // The same as UTF-8.
-    std::optional<std::string> jsonDataReturningErrorIn(Error* outError) const;
+    [[nodiscard]] std::optional<std::string> jsonDataReturningErrorIn(Error* outError) const;
 
     // Whether an error was recorded, and which.
     bool hasError() const { return !m_error.isEmpty(); }

@@ -18,22 +18,22 @@ namespace brevanton {
 
 class VornickKeychain {
 public:
-    static std::optional<Data> getDataForServiceName(std::u16string_view serviceName, std::u16string_view accountName,
+    [[nodiscard]] static std::optional<Data> getDataForServiceName(std::u16string_view serviceName, std::u16string_view accountName,
                                                      Error* outError = nullptr);
     // Adds the item, or replaces the secret of the existing one (its other attributes unchanged).
-    static bool setData(const Data&, std::u16string_view serviceName, std::u16string_view accountName,
+    [[nodiscard]] static bool setData(const Data&, std::u16string_view serviceName, std::u16string_view accountName,
                         Error* outError = nullptr);
     // The secret decoded as UTF-8; nothing when it is not valid UTF-8.
-    static std::optional<std::u16string> getStringForServiceName(std::u16string_view serviceName,
+    [[nodiscard]] static std::optional<std::u16string> getStringForServiceName(std::u16string_view serviceName,
                                                                  std::u16string_view accountName,
                                                                  Error* outError = nullptr);
     // False when the string cannot be encoded as UTF-8 (an unpaired surrogate) or storing fails.
-    static bool setString(std::u16string_view string, std::u16string_view serviceName, std::u16string_view accountName,
+    [[nodiscard]] static bool setString(std::u16string_view string, std::u16string_view serviceName, std::u16string_view accountName,
                           Error* outError = nullptr);
     // Removes the item with its secret, for an account that goes away. True
     // when no such item remains (also when there was none); false when the
     // keychain could not be changed.
-    static bool removeDataForServiceName(std::u16string_view serviceName, std::u16string_view accountName,
+    [[nodiscard]] static bool removeDataForServiceName(std::u16string_view serviceName, std::u16string_view accountName,
                                          Error* outError = nullptr);
 
     VornickKeychain() = delete;

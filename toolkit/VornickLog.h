@@ -81,7 +81,7 @@ public:
     void logBrevantonVersionAndSystemInfo();
 
     // Internal steps, public for tests.
-    bool writeLogFile();
+    [[nodiscard]] bool writeLogFile();
     void scheduleWriteToLogFile();
     void cancelScheduledWriteToLogFile();
     bool hasScheduledWrite() const { return static_cast<bool>(m_writeTimer); }

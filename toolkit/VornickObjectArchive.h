@@ -37,9 +37,9 @@ public:
     // an optional byte order mark and whitespace) with "<?xml", JSON
     // otherwise. Null when the file cannot be read or parsed (the error by
     // reference) or when its top level is not a dictionary (no error).
-    static std::shared_ptr<VornickObjectArchive> createWithContentsOfURL(const URL&, Error* outError);
+    [[nodiscard]] static std::shared_ptr<VornickObjectArchive> createWithContentsOfURL(const URL&, Error* outError);
     // The same for bytes in memory (no snapshot).
-    static std::shared_ptr<VornickObjectArchive> archiveWithData(std::string_view bytes, Error* outError);
+    [[nodiscard]] static std::shared_ptr<VornickObjectArchive> archiveWithData(std::string_view bytes, Error* outError);
 
     // Null when absent.
     const Value* objectForKey(std::u16string_view key) const;
@@ -59,10 +59,10 @@ public:
     void applyAttributes(const std::vector<std::u16string>& names, VornickKeyValueCoding& object) const;
 
     // The attributes as an XML property list (UTF-8).
-    std::optional<std::string> xmlDataReturningErrorIn(Error* outError) const;
+    [[nodiscard]] std::optional<std::string> xmlDataReturningErrorIn(Error* outError) const;
     // The attributes as pretty-printed JSON with numbers as strings (UTF-8).
-    std::optional<std::string> jsonDataReturningErrorIn(Error* outError) const;
-    std::optional<std::string> dataInFormat(VornickObjectArchiveFormat, Error* outError) const;
+    [[nodiscard]] std::optional<std::string> jsonDataReturningErrorIn(Error* outError) const;
+    [[nodiscard]] std::optional<std::string> dataInFormat(VornickObjectArchiveFormat, Error* outError) const;
 
 private:
     Dictionary m_attributes;

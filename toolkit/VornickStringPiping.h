@@ -18,7 +18,7 @@ namespace brevanton {
 // when given. The standard error text and the termination status (the exit
 // status, or the signal that ended the child) are stored where asked. A path
 // that cannot be launched answers nothing with a POSIX-domain error.
-std::optional<std::u16string> vornick_stringByPipingThroughExecutableAtPath(
+[[nodiscard]] std::optional<std::u16string> vornick_stringByPipingThroughExecutableAtPath(
     std::u16string_view string, const std::string& path, const std::vector<std::string>* arguments,
     const std::map<std::string, std::string>* environment, const std::string* currentDirectoryPath,
     std::u16string* standardErrorOutput, int* terminationStatus, Error* outError = nullptr);

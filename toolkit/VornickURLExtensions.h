@@ -102,7 +102,7 @@ bool vornick_isDirectoryURLThatEncompasses(const URL&, const URL& other);
 // item that appears meanwhile is never reused; the next number is taken.
 // Errors: the folder cannot be read (POSIX domain), is not a folder
 // (VornickErrorDomain, 26), or the creation fails.
-std::optional<URL> vornick_createUniqueFileOfType(const URL& folder, FileKind fileType, std::u16string_view baseName,
+[[nodiscard]] std::optional<URL> vornick_createUniqueFileOfType(const URL& folder, FileKind fileType, std::u16string_view baseName,
                                                   Error* outError);
 
 } // namespace brevanton

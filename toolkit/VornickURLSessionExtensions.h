@@ -51,6 +51,6 @@ std::shared_ptr<URLSessionTask> vornick_jsonObjectFetchTaskWithURL(URLSession&, 
 // Decodes `data` in the charset named `charsetName` (IANA or ICU names; UTF-8
 // when empty). A leading byte order mark is dropped. nullopt and a
 // CocoaErrorDomain error when the name is unknown or the data is not valid in it.
-std::optional<std::u16string> vornick_stringByDecodingData(const Data& data, std::u16string_view charsetName, Error* outError);
+[[nodiscard]] std::optional<std::u16string> vornick_stringByDecodingData(const Data& data, std::u16string_view charsetName, Error* outError);
 
 } // namespace brevanton

@@ -130,6 +130,7 @@ public:
     {
         if (context.contextName.empty())
             return;
+        m_fragment = true;
         std::string name(context.contextName);
         if (context.contextNamespace == Namespace::HTML) {
             if (contains(rawTextElements(), name))
@@ -141,6 +142,7 @@ public:
         }
         bool htmlInside = context.contextNamespace == Namespace::HTML || isIntegrationPoint(name, context.contextNamespace, {});
         m_open.push_back({ name, context.contextNamespace, htmlInside });
+        m_foreignOpen = context.contextNamespace != Namespace::HTML;
         m_base = 1;
     }
 
@@ -237,7 +239,14 @@ private:
             }
         } else if (rest.starts_with("<![CDATA[") && inForeignContent())
             skipTo("]]>", m_position + 9);
-        else
+        else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
+            // Under an integration point the section is a bogus comment, which gumbo can take for
+            // CDATA and then fail an assertion inside tables: it becomes that comment, written out.
+            size_t begin = m_position;
+            skipTo(">", m_position + 2);
+            size_t end = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;
+            replace(begin, m_position, "<!--" + std::string(m_input.substr(begin + 2, end - begin - 2)) + "-->");
+        } else
             skipTo(">", m_position + 2);
     }
 
@@ -419,6 +428,7 @@ private:
     void push(std::string name, Namespace ns, bool htmlInside)
     {
         ++m_openCount[name];
+        m_foreignOpen += ns != Namespace::HTML;
         m_open.push_back({ std::move(name), ns, htmlInside });
     }
 
@@ -426,6 +436,7 @@ private:
     {
         while (m_open.size() > std::max(size, m_base)) {
             --m_openCount[m_open.back().name];
+            m_foreignOpen -= m_open.back().ns != Namespace::HTML;
             m_open.pop_back();
         }
         // What was removed above the cap was inside what is now closed.
@@ -469,10 +480,13 @@ private:
         const std::string& name = tag.name;
         if (inForeignContent()) {
             auto& current = m_open.back();
-            bool breaksOut = contains(breakoutElements(), name)
-                || (name == "font"
-                    && (!attributeValue(tag.attributes, "color").empty() || !attributeValue(tag.attributes, "face").empty()
-                        || !attributeValue(tag.attributes, "size").empty()));
+            // Gumbo parses fragments by older rules, where nothing breaks out of foreign content.
+            bool breaksOut = !m_fragment
+                && (contains(breakoutElements(), name)
+                    || (name == "font"
+                        && (!attributeValue(tag.attributes, "color").empty()
+                            || !attributeValue(tag.attributes, "face").empty()
+                            || !attributeValue(tag.attributes, "size").empty())));
             if (!breaksOut) {
                 Namespace ns = current.ns;
                 if (current.ns == Namespace::MathML && current.name == "annotation-xml" && name == "svg")
@@ -709,6 +723,8 @@ private:
     size_t m_position { 0 };
     std::string m_rawText;
     bool m_tableContext { false };
+    bool m_fragment { false };
+    size_t m_foreignOpen { 0 }; // foreign elements among the open ones
 
     std::vector<OpenElement> m_open;
     size_t m_base { 0 }; // the context element of a fragment stays open

@@ -18,7 +18,7 @@ namespace brevanton {
 inline constexpr const char* ApplicationFolderName = "com.Orbendalworks.Brevanton";
 
 // The whole contents of a file.
-std::optional<std::string> readFile(const std::string& path, Error* outError = nullptr);
+[[nodiscard]] std::optional<std::string> readFile(const std::string& path, Error* outError = nullptr);
 
 // Writes `contents` to a temporary file in the same folder, flushes it to
 // disk and renames it over `path`. An existing file keeps its permission
@@ -26,14 +26,14 @@ std::optional<std::string> readFile(const std::string& path, Error* outError = n
 // them) its owner and group; a new one gets `newFileMode` (less the umask).
 // A symbolic link at `path` is followed: the file it points to is replaced,
 // the link stays.
-bool writeFileAtomically(const std::string& path, std::string_view contents, Error* outError = nullptr,
+[[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view contents, Error* outError = nullptr,
                          mode_t newFileMode = 0644);
 
 // Creates a new empty file (mode 0600), open for writing in `outFD`, in the
 // folder of `path` under a hidden name made from the file's own ("." name
 // ".tmp-" and random characters), the name cut so that the whole fits in
 // the 255 bytes a file name may hold. Answers its path.
-std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError = nullptr);
+[[nodiscard]] std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError = nullptr);
 
 enum class FileKind { Regular, Directory };
 
@@ -43,7 +43,7 @@ enum class FileKind { Regular, Directory };
 // extension of `baseName`). Creation is exclusive (O_CREAT|O_EXCL, mkdir), so
 // an item that appears meanwhile is never reused or truncated. Answers the
 // new path.
-std::optional<std::string> createUniqueFile(const std::string& folder, std::string_view baseName,
+[[nodiscard]] std::optional<std::string> createUniqueFile(const std::string& folder, std::string_view baseName,
                                             FileKind = FileKind::Regular, Error* outError = nullptr,
                                             long firstNumber = 2, bool tryBaseName = true);
 
@@ -51,20 +51,20 @@ std::optional<std::string> createUniqueFile(const std::string& folder, std::stri
 // a run of at least one "X" just before its last `suffixLength` characters
 // ("folder/Vornick.XXXX.html", suffix 5); the X's are replaced by random
 // letters and digits until an exclusive creation succeeds. Answers the path.
-std::optional<std::string> createFileFromTemplate(std::string_view pathTemplate, size_t suffixLength = 0,
+[[nodiscard]] std::optional<std::string> createFileFromTemplate(std::string_view pathTemplate, size_t suffixLength = 0,
                                                   Error* outError = nullptr);
 
 // Creates a new folder with a unique name in the temporary directory.
-std::optional<std::string> createTemporaryDirectory(std::string_view prefix = "brevanton",
+[[nodiscard]] std::optional<std::string> createTemporaryDirectory(std::string_view prefix = "brevanton",
                                                     Error* outError = nullptr);
 
 // Creates a folder; with `intermediates` also its missing parents, and an
 // existing folder is then no error.
-bool createDirectory(const std::string& path, bool intermediates = true, Error* outError = nullptr,
+[[nodiscard]] bool createDirectory(const std::string& path, bool intermediates = true, Error* outError = nullptr,
                      mode_t mode = 0755);
 
 // Removes a file, a symbolic link or a folder with all its contents.
-bool removeItem(const std::string& path, Error* outError = nullptr);
+[[nodiscard]] bool removeItem(const std::string& path, Error* outError = nullptr);
 
 bool fileExists(const std::string& path, bool* isDirectory = nullptr);
 bool isDirectory(const std::string& path);
@@ -75,7 +75,7 @@ struct FileIdentity {
     ino_t inode { 0 };
     bool operator==(const FileIdentity&) const = default;
 };
-std::optional<FileIdentity> fileIdentity(const std::string& path, Error* outError = nullptr,
+[[nodiscard]] std::optional<FileIdentity> fileIdentity(const std::string& path, Error* outError = nullptr,
                                          bool followSymbolicLinks = true);
 
 // Extended attributes. Names are given and answered without the "user."
@@ -83,12 +83,12 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, Error* outErro
 // namespaces are not listed. All calls act on a symbolic link itself, not on
 // its target. A file system without extended attributes gives ENOTSUP, a
 // missing attribute ENODATA (the POSIX domain code).
-std::optional<std::vector<std::string>> listExtendedAttributes(const std::string& path, Error* outError = nullptr);
-std::optional<std::string> getExtendedAttribute(const std::string& path, std::string_view name,
+[[nodiscard]] std::optional<std::vector<std::string>> listExtendedAttributes(const std::string& path, Error* outError = nullptr);
+[[nodiscard]] std::optional<std::string> getExtendedAttribute(const std::string& path, std::string_view name,
                                                 Error* outError = nullptr);
-bool setExtendedAttribute(const std::string& path, std::string_view name, std::string_view value,
+[[nodiscard]] bool setExtendedAttribute(const std::string& path, std::string_view name, std::string_view value,
                           Error* outError = nullptr);
-bool removeExtendedAttribute(const std::string& path, std::string_view name, Error* outError = nullptr);
+[[nodiscard]] bool removeExtendedAttribute(const std::string& path, std::string_view name, Error* outError = nullptr);
 
 // The XDG base folders: the variable when it holds an absolute path, else
 // its default under the home folder ("~/.config", "~/.local/share", "~/.cache").
@@ -96,7 +96,7 @@ enum class XDGFolder { Config, Data, Cache };
 std::string xdgFolder(XDGFolder);
 // The application's folder inside an XDG base folder; made (with its
 // parents) when `create` is true.
-std::optional<std::string> applicationFolder(XDGFolder, bool create = false, Error* outError = nullptr);
+[[nodiscard]] std::optional<std::string> applicationFolder(XDGFolder, bool create = false, Error* outError = nullptr);
 
 std::string homeDirectory();
 // $TMPDIR when set to an absolute path, else "/tmp".

@@ -52,9 +52,9 @@ public:
     // Watches `path` (a file, a folder, or nothing yet) and calls `callback`
     // on the main run loop. Fails with a POSIX error when the parent folder
     // cannot be watched.
-    static std::unique_ptr<FileWatcher> watch(const std::string& path, Callback callback, Error* outError = nullptr);
+    [[nodiscard]] static std::unique_ptr<FileWatcher> watch(const std::string& path, Callback callback, Error* outError = nullptr);
     // The same with the callback run on `queue`, which must outlive the watcher.
-    static std::unique_ptr<FileWatcher> watch(const std::string& path, OperationQueue& queue, Callback callback,
+    [[nodiscard]] static std::unique_ptr<FileWatcher> watch(const std::string& path, OperationQueue& queue, Callback callback,
                                               Error* outError = nullptr);
 
     ~FileWatcher();

@@ -23,8 +23,8 @@ inline constexpr int64_t JSONReadingError = 3840;
 // parse error answers nullopt and an Error(CocoaErrorDomain, JSONReadingError)
 // whose description names the line, column and byte offset of the fault; the
 // offset is also in the user info under JSONErrorIndexKey.
-std::optional<Value> readJSON(std::string_view text, Error* outError, JSONReadingOptions options = {});
-std::optional<Value> readJSON(const Data& bytes, Error* outError, JSONReadingOptions options = {});
+[[nodiscard]] std::optional<Value> readJSON(std::string_view text, Error* outError, JSONReadingOptions options = {});
+[[nodiscard]] std::optional<Value> readJSON(const Data& bytes, Error* outError, JSONReadingOptions options = {});
 
 inline constexpr const char16_t* JSONErrorIndexKey = u"JSONErrorIndex";
 

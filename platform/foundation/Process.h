@@ -52,7 +52,7 @@ public:
     // Runs the child to its end. Answers nullopt with a POSIX-domain error
     // when it cannot be launched (missing, not executable, bad working
     // directory) or when the pipes cannot be made.
-    static std::optional<ProcessResult> run(const ProcessLaunch&, Error* outError = nullptr);
+    [[nodiscard]] static std::optional<ProcessResult> run(const ProcessLaunch&, Error* outError = nullptr);
 
     // Runs the child on a worker thread and calls `completion` on the main
     // run loop with the result, or with nullopt and the error.

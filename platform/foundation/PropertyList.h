@@ -16,15 +16,15 @@ enum class PropertyListFormat { XML, Binary };
 // are skipped) or a binary one ("bplist00"). On failure answers nullopt and
 // an Error of the Cocoa domain (PropertyListReadCorruptError). `outFormat`, when
 // given, receives the format that was read.
-std::optional<Value> readPropertyList(std::string_view bytes, Error* outError,
+[[nodiscard]] std::optional<Value> readPropertyList(std::string_view bytes, Error* outError,
                                       PropertyListFormat* outFormat = nullptr);
-std::optional<Value> readPropertyList(const Data& bytes, Error* outError,
+[[nodiscard]] std::optional<Value> readPropertyList(const Data& bytes, Error* outError,
                                       PropertyListFormat* outFormat = nullptr);
 
 // Writes `value` in `format`. Fails (nullopt and an Error of the Cocoa domain,
 // PropertyListWriteInvalidError) when the value holds a null, which property
 // lists cannot represent.
-std::optional<Data> writePropertyList(const Value& value, PropertyListFormat format, Error* outError);
+[[nodiscard]] std::optional<Data> writePropertyList(const Value& value, PropertyListFormat format, Error* outError);
 
 // True when `bytes` begin (after an optional byte order mark and whitespace)
 // like an XML or binary property list.

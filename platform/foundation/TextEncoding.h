@@ -23,7 +23,7 @@ bool isKnownTextEncoding(std::u16string_view encoding);
 // Strict decoding: bytes the encoding cannot map are an error, never U+FFFD.
 // A byte order mark is kept as U+FEFF except where the encoding consumes it
 // ("UTF-16", "UTF-32").
-std::optional<std::u16string> decodeText(std::string_view bytes, std::u16string_view encoding, Error* outError);
+[[nodiscard]] std::optional<std::u16string> decodeText(std::string_view bytes, std::u16string_view encoding, Error* outError);
 
 // Lenient decoding: what cannot be mapped becomes a substitute character.
 // Nothing only when the encoding is not known.
@@ -31,14 +31,14 @@ std::optional<std::u16string> decodeTextReplacingInvalid(std::string_view bytes,
 
 // Strict encoding: a character the encoding cannot hold is an error. Under
 // UTF-8 an unpaired surrogate becomes U+FFFD, as everywhere in Text.h.
-std::optional<std::string> encodeText(std::u16string_view text, std::u16string_view encoding, Error* outError);
+[[nodiscard]] std::optional<std::string> encodeText(std::u16string_view text, std::u16string_view encoding, Error* outError);
 
 // Encoding where each character the encoding cannot hold (and each unpaired
 // surrogate) is replaced by what `fallback` returns for its code point, for
 // instance a numeric character reference. The replacement must itself be
 // encodable. Fails only for an unknown encoding or an unencodable replacement.
 using TextEncodingFallback = std::function<std::u16string(char32_t codePoint)>;
-std::optional<std::string> encodeText(std::u16string_view text, std::u16string_view encoding, const TextEncodingFallback& fallback,
+[[nodiscard]] std::optional<std::string> encodeText(std::u16string_view text, std::u16string_view encoding, const TextEncodingFallback& fallback,
                                       Error* outError);
 
 // Whether `encoding` holds `codePoint`. An unknown encoding has nothing to

@@ -62,7 +62,7 @@ public:
     Dictionary dictionaryRepresentation() const;
 
     // Writes the set values to the file now; answers whether that worked.
-    bool synchronize(Error* outError = nullptr);
+    [[nodiscard]] bool synchronize(Error* outError = nullptr);
     // The error of the last failed write, if the last write failed.
     std::optional<Error> lastWriteError() const;
 

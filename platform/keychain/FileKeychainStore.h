@@ -18,10 +18,10 @@ public:
     static std::string defaultPath();
     const std::string& path() const { return m_path; }
 
-    std::optional<Data> findPassword(std::string_view service, std::string_view account, Error* = nullptr) override;
-    bool addPassword(std::string_view service, std::string_view account, const Data&, Error* = nullptr) override;
-    bool updatePassword(std::string_view service, std::string_view account, const Data&, Error* = nullptr) override;
-    bool deletePassword(std::string_view service, std::string_view account, Error* = nullptr) override;
+    [[nodiscard]] std::optional<Data> findPassword(std::string_view service, std::string_view account, Error* = nullptr) override;
+    [[nodiscard]] bool addPassword(std::string_view service, std::string_view account, const Data&, Error* = nullptr) override;
+    [[nodiscard]] bool updatePassword(std::string_view service, std::string_view account, const Data&, Error* = nullptr) override;
+    [[nodiscard]] bool deletePassword(std::string_view service, std::string_view account, Error* = nullptr) override;
     std::string description() const override;
 
 private:
@@ -32,9 +32,9 @@ private:
     };
     enum class Change { Add, Update, Delete };
 
-    bool load(std::vector<Item>&, Error*);
-    bool save(const std::vector<Item>&, Error*);
-    bool change(Change, std::string_view service, std::string_view account, const Data*, Error*);
+    [[nodiscard]] bool load(std::vector<Item>&, Error*);
+    [[nodiscard]] bool save(const std::vector<Item>&, Error*);
+    [[nodiscard]] bool change(Change, std::string_view service, std::string_view account, const Data*, Error*);
 
     std::string m_path;
     std::mutex m_mutex;

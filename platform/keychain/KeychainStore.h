@@ -33,16 +33,16 @@ public:
 
     // The secret, or nullopt with KeychainItemNotFound when there is no such
     // item, or with another error when the store cannot be read.
-    virtual std::optional<Data> findPassword(std::string_view service, std::string_view account,
+    [[nodiscard]] virtual std::optional<Data> findPassword(std::string_view service, std::string_view account,
                                              Error* outError = nullptr) = 0;
     // Adds a new item; KeychainDuplicateItem when one exists already.
-    virtual bool addPassword(std::string_view service, std::string_view account, const Data& secret,
+    [[nodiscard]] virtual bool addPassword(std::string_view service, std::string_view account, const Data& secret,
                              Error* outError = nullptr) = 0;
     // Replaces the secret of an existing item; KeychainItemNotFound when there is none.
-    virtual bool updatePassword(std::string_view service, std::string_view account, const Data& secret,
+    [[nodiscard]] virtual bool updatePassword(std::string_view service, std::string_view account, const Data& secret,
                                 Error* outError = nullptr) = 0;
     // Removes the item and its secret; KeychainItemNotFound when there is none.
-    virtual bool deletePassword(std::string_view service, std::string_view account, Error* outError = nullptr) = 0;
+    [[nodiscard]] virtual bool deletePassword(std::string_view service, std::string_view account, Error* outError = nullptr) = 0;
 
     // Where the items live, for messages and logs.
     virtual std::string description() const = 0;

@@ -14,14 +14,14 @@ public:
     // starting a bus when none is configured).
     static bool isAvailable();
 
-    std::optional<Data> findPassword(std::string_view service, std::string_view account, Error* = nullptr) override;
-    bool addPassword(std::string_view service, std::string_view account, const Data&, Error* = nullptr) override;
-    bool updatePassword(std::string_view service, std::string_view account, const Data&, Error* = nullptr) override;
-    bool deletePassword(std::string_view service, std::string_view account, Error* = nullptr) override;
+    [[nodiscard]] std::optional<Data> findPassword(std::string_view service, std::string_view account, Error* = nullptr) override;
+    [[nodiscard]] bool addPassword(std::string_view service, std::string_view account, const Data&, Error* = nullptr) override;
+    [[nodiscard]] bool updatePassword(std::string_view service, std::string_view account, const Data&, Error* = nullptr) override;
+    [[nodiscard]] bool deletePassword(std::string_view service, std::string_view account, Error* = nullptr) override;
     std::string description() const override { return "Secret Service"; }
 
 private:
-    bool store(std::string_view service, std::string_view account, const Data&, Error*);
+    [[nodiscard]] bool store(std::string_view service, std::string_view account, const Data&, Error*);
 };
 
 } // namespace brevanton

@@ -22,7 +22,7 @@ public:
     WebArchive(std::shared_ptr<WebResource> mainResource, std::vector<std::shared_ptr<WebResource>> subresources = {},
                std::vector<std::shared_ptr<WebArchive>> subframeArchives = {});
     // Null with an error when the data is not a web archive.
-    static std::shared_ptr<WebArchive> create(const Data&, Error* outError = nullptr);
+    [[nodiscard]] static std::shared_ptr<WebArchive> create(const Data&, Error* outError = nullptr);
 
     const std::shared_ptr<WebResource>& mainResource() const { return m_mainResource; }
     const std::vector<std::shared_ptr<WebResource>>& subresources() const { return m_subresources; }

@@ -73,7 +73,7 @@ public:
     WebPreferences& preferences() { return m_preferences; }
     // Reads the user style sheet at the preferences' location (when enabled) and
     // applies it to every document; false with an error when it cannot be read.
-    bool applyUserStyleSheet(Error* outError = nullptr);
+    [[nodiscard]] bool applyUserStyleSheet(Error* outError = nullptr);
 
     void setFileAccessPolicy(FileAccessPolicy policy) { m_fileAccessPolicy = std::move(policy); }
     bool mayReadFile(const std::string& path) const { return !m_fileAccessPolicy || m_fileAccessPolicy(path); }

@@ -42,7 +42,7 @@ protected:
         VornickKnownFileURLsUpdater::setShared(nullptr);
         Application::shared().reset();
         m_delegate.reset();
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
 
     URL fileURL(const std::string& name) const { return URL::fileURLWithPath(m_folder + "/" + name, false); }

@@ -19,7 +19,7 @@ protected:
     void TearDown() override
     {
         m_watcher.reset();
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
 
     void watch()
@@ -92,7 +92,7 @@ TEST_F(VornickInotifyFileTreeWatcherTest, ReportsChangesAnywhereInTheTreeIncludi
     RunLoop::main().runFor(0.1);
     EXPECT_FALSE(has(VornickFileTreeEventKind::FileAdded, "renamed/deeper/d.css"));
     EXPECT_FALSE(has(VornickFileTreeEventKind::FileAdded, "new/deeper/d.css"));
-    removeItem(outside);
+    EXPECT_TRUE(removeItem(outside));
 
     uint64_t last = 0;
     for (const auto& event : m_events) {

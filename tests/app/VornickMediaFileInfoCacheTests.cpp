@@ -24,7 +24,7 @@ Bytes gif(uint32_t wide, uint32_t high) { return "GIF89a" + le16(wide) + le16(hi
 class VornickMediaFileInfoCacheTest : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = createTemporaryDirectory("vornick-media-info").value(); }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     URL write(const std::string& name, const Bytes& bytes)
     {
@@ -54,7 +54,7 @@ TEST_F(VornickMediaFileInfoCacheTest, ReadsOnDemandAndAgainWhenTheFileChanged)
     ASSERT_NE(updated, nullptr);
     EXPECT_EQ(updated->pixelsWide(), 300u);
 
-    removeItem(*url.fileSystemPath());
+    EXPECT_TRUE(removeItem(*url.fileSystemPath()));
     EXPECT_EQ(cache.infoForURL(url, true), nullptr);
 }
 

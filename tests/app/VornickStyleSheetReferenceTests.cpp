@@ -32,7 +32,7 @@ protected:
     void TearDown() override
     {
         VornickSetStyleSheetReferenceServices(nullptr);
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
 
     std::shared_ptr<DOMDocument> parse(std::u16string_view markup)

@@ -48,7 +48,7 @@ TEST(VornickBundledStyleSheet, LoadsTheCSSFilesOfTheFolderSortedByTitleIgnoringC
     EXPECT_EQ(titles, (std::vector<std::u16string> { u"Alpha", u"beta", u"zeta" }));
 
     EXPECT_TRUE(VornickBundledStyleSheet::loadBundledStyleSheets(Bundle(root + "/missing")).empty());
-    removeItem(root);
+    EXPECT_TRUE(removeItem(root));
 }
 
 TEST(VornickBundledStyleSheet, TheShippedSheetsCarryTheirVersions)

@@ -37,7 +37,7 @@ TEST(VornickWebResourceFileWatcher, ReportsChangesOfTheAttemptsFileWithTheAttemp
     watcher->setResourceLoadAttempt(other);
     EXPECT_EQ(watcher->resourceLoadAttempt(), other);
     watcher.reset();
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }
 
 TEST(VornickWebResourceFileWatcher, WatchesOnlyFileURLsAndRequiresItsParts)

@@ -6,6 +6,7 @@
 #include "platform/views/Event.h"
 #include "platform/views/View.h"
 
+#include <any>
 #include <gtest/gtest.h>
 
 using namespace brevanton;
@@ -97,6 +98,12 @@ TEST_F(VornickWindowTest, FirstResponderChangesAreAnnouncedWithBothResponders)
         ASSERT_NE(change, nullptr);
         EXPECT_EQ(change->oldFirstResponder, std::static_pointer_cast<Responder>(m_window));
         EXPECT_EQ(change->newFirstResponder, std::static_pointer_cast<Responder>(view));
+        auto responder = [&](const char* key) {
+            auto found = note.userObjects.find(key);
+            return found == note.userObjects.end() ? nullptr : std::any_cast<std::shared_ptr<Responder>>(found->second);
+        };
+        EXPECT_EQ(responder(VornickOldFirstResponderUserInfoKey), change->oldFirstResponder);
+        EXPECT_EQ(responder(VornickNewFirstResponderUserInfoKey), change->newFirstResponder);
     });
     EXPECT_TRUE(m_window->makeFirstResponder(view));
     EXPECT_EQ(names, (std::vector<std::string> { VornickWindowWillChangeFirstResponderNotification,

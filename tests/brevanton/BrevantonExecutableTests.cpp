@@ -108,7 +108,7 @@ const std::map<std::string, PageExpectation>& pageExpectations()
 class BrevantonExecutable : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = createTemporaryDirectory("brevanton-executable-test").value(); }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     // A copy of a page under tests/data, named as the page.
     std::string copyOf(const std::string& relative)
@@ -157,6 +157,9 @@ TEST_P(BrevantonPage, OpensSavesAndSavesAgainUnchanged)
         for (auto& kept : expectation->second.keptInSavedBytes)
             EXPECT_TRUE(contains(first, kept)) << "the save lost " << kept << "\n" << first;
     }
+
+    // The report says the file is what saving writes exactly when it is.
+    EXPECT_EQ(contains(opened.standardOutput, "(identical to the file)"), first == original) << opened.standardOutput;
 
     // The writer's output is its own fixed point.
     auto again = runBrevanton({ "--save", page });

@@ -21,10 +21,10 @@ namespace {
 class VornickHTMLTreeTest : public ::testing::Test {
 protected:
     void SetUp() override { folder = *createTemporaryDirectory("htmltree"); }
-    void TearDown() override { removeItem(folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(folder)); }
     URL write(const std::string& name, std::string_view contents)
     {
-        writeFileAtomically(folder + "/" + name, contents);
+        EXPECT_TRUE(writeFileAtomically(folder + "/" + name, contents));
         return URL::fileURLWithPath(folder + "/" + name);
     }
     std::string read(const std::string& name) { return readFile(folder + "/" + name).value_or("(missing)"); }
@@ -143,7 +143,7 @@ TEST_F(VornickHTMLTreeTest, SnippetSetBesideTheFirstLocalStyleSheetIsFoundOnce)
     EXPECT_FALSE(tree2->fragmentSetURL()) << "the answer is remembered";
 
     // Loading another page into the same tree forgets the old page's answer.
-    removeItem(folder + "/other.brevantonsnippets");
+    EXPECT_TRUE(removeItem(folder + "/other.brevantonsnippets"));
     tree->loadURL(page2, true, nullptr);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return tree->loadAttemptEnded(); }, 5));
     EXPECT_FALSE(tree->fragmentSetURL()) << "page2 has no snippet set beside its style sheet";

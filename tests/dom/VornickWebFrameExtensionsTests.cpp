@@ -25,7 +25,7 @@ namespace {
 class VornickWebFrameExtensions : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = createTemporaryDirectory("web-frame-state").value(); }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     URL write(const std::string& name, std::string_view contents)
     {

@@ -14,14 +14,14 @@ namespace {
 class HTMLFilePatcher : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = *createTemporaryDirectory("h9-patcher"); }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     // Patches a file holding `contents`; answers the file's new contents.
     std::string patch(std::string_view contents, bool* hadBase = nullptr, bool* result = nullptr, Error* error = nullptr,
                       std::optional<URL> baseURL = std::nullopt)
     {
         std::string path = m_folder + "/page.html";
-        writeFileAtomically(path, contents);
+        EXPECT_TRUE(writeFileAtomically(path, contents));
         VornickHTMLFilePatcher patcher;
         bool ok = patcher.setBaseURL(baseURL ? *baseURL : *URL::create(std::string_view("file:///Users/me/site/")),
                                      URL::fileURLWithPath(std::string_view(path), false), hadBase, error);

@@ -159,7 +159,7 @@ TEST(VornickHTMLFormattingPreferences, DocumentStringsNeverChangeTheSharedSets)
         EXPECT_EQ(users->stringRepresentation(), u"4,4");
         EXPECT_EQ(defaults.dictionaryForKey(VornickHTMLFormattingPreferencesDefaultsKey)[u"spacesPerIndent"].integerValue(), 4);
     }
-    removeItem(*folder);
+    EXPECT_TRUE(removeItem(*folder));
 }
 
 TEST(VornickHTMLFormattingPreferences, UsersDefaultSetWritesItselfBack)
@@ -184,5 +184,5 @@ TEST(VornickHTMLFormattingPreferences, UsersDefaultSetWritesItselfBack)
     EXPECT_EQ(users->stringRepresentation(), u"2,4-t");
     EXPECT_FALSE(users->putCommentsOnNewLine());
     EXPECT_EQ(reopened.dictionaryForKey(VornickHTMLFormattingPreferencesDefaultsKey).size(), 16u);
-    removeItem(*folder);
+    EXPECT_TRUE(removeItem(*folder));
 }

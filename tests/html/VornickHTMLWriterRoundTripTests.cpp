@@ -232,7 +232,7 @@ TEST(VornickHTMLWriterRoundTrip, TidyFindsNothingNewInTheOutput)
             EXPECT_TRUE(before.count(message)) << page.name << ": " << message << "\n" << output;
         }
     }
-    removeItem(*folder);
+    EXPECT_TRUE(removeItem(*folder));
 }
 
 TEST(VornickHTMLWriterRoundTrip, FormattingSampleShowsEveryRule)

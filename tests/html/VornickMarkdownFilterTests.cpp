@@ -18,12 +18,12 @@ namespace {
 class MarkdownFilter : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = *createTemporaryDirectory("h14-markdown"); }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     void writeScript(const std::string& name, std::string_view body)
     {
         std::string path = m_folder + "/" + name;
-        writeFileAtomically(path, "#!/bin/sh\n" + std::string(body) + "\n");
+        EXPECT_TRUE(writeFileAtomically(path, "#!/bin/sh\n" + std::string(body) + "\n"));
         chmod(path.c_str(), 0755);
     }
     Bundle bundle() const { return Bundle(m_folder); }
@@ -73,7 +73,7 @@ TEST_F(MarkdownFilter, MissingScriptsAreErrors)
     EXPECT_EQ(error.userInfo().at(VornickMarkdownScriptNameKey).string(), u"SmartyPants");
 
     // A file that is not executable is no script.
-    writeFileAtomically(m_folder + "/SmartyPants.pl", "#!/bin/sh\ncat\n");
+    EXPECT_TRUE(writeFileAtomically(m_folder + "/SmartyPants.pl", "#!/bin/sh\ncat\n"));
     chmod((m_folder + "/SmartyPants.pl").c_str(), 0644);
     EXPECT_FALSE(VornickMarkdownFilter::htmlStringFromMarkdownString(u"text", true, bundle(), 5s, &error));
 }
@@ -157,7 +157,7 @@ TEST_F(MarkdownFilter, AsynchronousRunsDeliverOnTheMainLoop)
     convert(false);
     ASSERT_TRUE(result);
     EXPECT_EQ(*result, u"text");
-    removeItem(m_folder + "/Markdown.pl");
+    EXPECT_TRUE(removeItem(m_folder + "/Markdown.pl"));
     convert(false);
     EXPECT_FALSE(result);
     EXPECT_TRUE(error.is(VornickErrorDomain, VornickMarkdownScriptMissingError));

@@ -97,12 +97,12 @@ TEST(TextPattern, ActionsAnswerTheFirstMatchingPattern)
 TEST(TextPattern, RecognizerReadsOnlyWellFormedRules)
 {
     std::string folder = *createTemporaryDirectory("h14-text-patterns");
-    writeFileAtomically(folder + "/VornickTextPatterns.json", R"([
+    EXPECT_TRUE(writeFileAtomically(folder + "/VornickTextPatterns.json", R"([
         "not a rule",
         { "patterns": "not an array", "fragmentName": "Skipped" },
         { "patterns": [ 7, "^https://a.example/{id}" ], "fragmentName": 3, "oEmbedEndpointURLString": "https://a.example/oembed" },
         { "patterns": [ "^https://{host}/{id}" ], "fragmentName": "Any" }
-    ])");
+    ])"));
     Bundle bundle(folder);
     VornickTextPatternRecognizer recognizer(bundle);
     ASSERT_EQ(recognizer.actions().size(), 2u);
@@ -116,10 +116,10 @@ TEST(TextPattern, RecognizerReadsOnlyWellFormedRules)
     EXPECT_FALSE(recognizer.matchString(u"ftp://b/x2"));
 
     // A folder without the resource, or with one that is not an array, gives no rules.
-    writeFileAtomically(folder + "/VornickTextPatterns.json", R"({ "patterns": [] })");
+    EXPECT_TRUE(writeFileAtomically(folder + "/VornickTextPatterns.json", R"({ "patterns": [] })"));
     VornickTextPatternRecognizer malformed(bundle);
     EXPECT_FALSE(malformed.matchString(u"https://b/x2"));
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }
 
 TEST(TextPattern, SharedRecognizerKnowsTheCommonProviders)

@@ -30,12 +30,12 @@ protected:
         VornickTidyFilter::setTidyExecutablePath(std::nullopt);
         VornickTidyFilter::setAllowUserDefinedAttributesProvider(nullptr);
         VornickTidyFilter::setTimeout(std::chrono::milliseconds(30000));
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
     std::string write(const std::string& name, std::string_view contents, bool executable = false)
     {
         std::string path = m_folder + "/" + name;
-        writeFileAtomically(path, contents);
+        EXPECT_TRUE(writeFileAtomically(path, contents));
         if (executable)
             chmod(path.c_str(), 0755);
         return path;

@@ -48,7 +48,7 @@ protected:
     {
         VornickFileTreeWatcher::setMaker(nullptr);
         VornickKnownFileURLsUpdater::setShared(nullptr);
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
 
     std::string m_folder;

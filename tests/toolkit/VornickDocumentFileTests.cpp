@@ -29,7 +29,7 @@ protected:
     {
         ::alarm(0);
         ::chmod(path("").c_str(), 0755);
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
 
     std::string path(std::string_view name) const { return m_folder + "/" + std::string(name); }

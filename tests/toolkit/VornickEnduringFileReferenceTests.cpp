@@ -12,7 +12,7 @@ namespace {
 class VornickEnduringFileReferenceTest : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = createTemporaryDirectory("enduring-reference").value(); }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
     std::string m_folder;
 };
 
@@ -36,7 +36,7 @@ TEST_F(VornickEnduringFileReferenceTest, BookmarkDataIsThePathAndResolvesLater)
 
     EXPECT_FALSE(VornickEnduringFileReference::referenceWithBookmarkData(Data { 'r', 'e', 'l' }));
     EXPECT_FALSE(VornickEnduringFileReference::enduringReferenceToFileURL(*URL::create("https://example.org/a")));
-    EXPECT_THROW(reference->getFileURL(nullptr), InternalInconsistencyException);
+    EXPECT_THROW((void)reference->getFileURL(nullptr), InternalInconsistencyException);
 }
 
 TEST_F(VornickEnduringFileReferenceTest, UsesAreCountedAndBalanced)
@@ -62,7 +62,7 @@ TEST_F(VornickEnduringFileReferenceTest, UsesAreCountedAndBalanced)
     EXPECT_EQ(reference->useCount(), 0);
 
     // A block that throws still ends its use.
-    EXPECT_THROW(reference->resolveAndUse([](const URL&) { throw std::runtime_error("x"); }), std::runtime_error);
+    EXPECT_THROW((void)reference->resolveAndUse([](const URL&) { throw std::runtime_error("x"); }), std::runtime_error);
     EXPECT_EQ(reference->useCount(), 0);
 }
 

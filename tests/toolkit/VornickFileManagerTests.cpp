@@ -46,5 +46,5 @@ TEST(VornickFileManager, UserFoldersAreTheXDGFolders)
 
     savedCache.empty() ? ::unsetenv("XDG_CACHE_HOME") : ::setenv("XDG_CACHE_HOME", savedCache.c_str(), 1);
     savedData.empty() ? ::unsetenv("XDG_DATA_HOME") : ::setenv("XDG_DATA_HOME", savedData.c_str(), 1);
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }

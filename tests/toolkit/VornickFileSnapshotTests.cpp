@@ -36,5 +36,5 @@ TEST(VornickFileSnapshot, RecordsSizeTimeAndIdentity)
     auto missing = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder + "/none", false));
     EXPECT_FALSE(missing->exists());
     EXPECT_TRUE(VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder, true))->isDirectory());
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }

@@ -25,7 +25,7 @@ protected:
         m_path = m_folder + "/style.css";
         ASSERT_TRUE(writeFileAtomically(m_path, "a {}"));
     }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     static void append(const std::string& path, std::string_view text)
     {

@@ -21,7 +21,7 @@ protected:
     void TearDown() override
     {
         KeychainStore::setDefaultStore(nullptr);
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
 
     size_t itemCount() const

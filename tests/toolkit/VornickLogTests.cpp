@@ -27,7 +27,7 @@ protected:
         m_log.reset();
         drainMainLoop();
         RunLoop::main().useRealClock();
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
     static void drainMainLoop()
     {

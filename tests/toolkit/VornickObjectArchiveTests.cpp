@@ -27,8 +27,9 @@ const struct GeneralLogInTemporaryFolder {
     }
     ~GeneralLogInTemporaryFolder()
     {
-        if (!folder.empty())
-            removeItem(folder);
+        if (!folder.empty()) {
+            EXPECT_TRUE(removeItem(folder));
+        }
     }
     std::string folder;
 } generalLogInTemporaryFolder;
@@ -58,7 +59,7 @@ public:
 class VornickObjectArchiveFiles : public ::testing::Test {
 protected:
     void SetUp() override { m_folder = createTemporaryDirectory("archive").value(); }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
     URL write(const std::string& name, std::string_view contents)
     {
         std::string path = m_folder + "/" + name;

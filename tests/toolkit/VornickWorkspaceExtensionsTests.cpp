@@ -31,7 +31,7 @@ protected:
         ::setenv("PATH", m_savedPath.c_str(), 1);
         m_savedDataHome ? ::setenv("XDG_DATA_HOME", m_savedDataHome->c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
         ::unsetenv("XDG_DATA_DIRS");
-        removeItem(m_folder);
+        EXPECT_TRUE(removeItem(m_folder));
     }
     void installXdgMime(const std::string& body)
     {
@@ -54,7 +54,7 @@ TEST_F(BrowserLookup, NameFromTheDesktopEntryOfTheDefaultHandler)
     EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::optional<std::u16string>(u"Test Browser"));
 
     // Without its desktop entry, the handler's name.
-    removeItem(m_folder + "/data/applications/testbrowser.desktop");
+    EXPECT_TRUE(removeItem(m_folder + "/data/applications/testbrowser.desktop"));
     EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::optional<std::u16string>(u"testbrowser"));
 }
 

@@ -48,7 +48,7 @@ TEST(VornickImageExtensions, PropertiesOfImageFiles)
     auto image = Image::imageWithContentsOfFile(png);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->representations()[0]->pixelAt(2, 1), 0xff000080u);
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }
 
 TEST(VornickImageExtensions, InferredDimensionsNeedBothToGrow)

@@ -35,7 +35,7 @@ std::string cascaded(const std::shared_ptr<DOMDocument>& document, std::u16strin
 class CSSImportTest : public ::testing::Test {
 protected:
     void SetUp() override { folder = *createTemporaryDirectory("cssimport"); }
-    void TearDown() override { removeItem(folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(folder)); }
     void write(const std::string& name, std::string_view text)
     {
         std::filesystem::create_directories(std::filesystem::path(folder + "/" + name).parent_path());

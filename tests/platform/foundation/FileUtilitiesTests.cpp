@@ -23,7 +23,7 @@ protected:
         ASSERT_TRUE(folder);
         m_folder = *folder;
     }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     std::string path(std::string_view name) const { return m_folder + "/" + std::string(name); }
 

@@ -24,7 +24,7 @@ protected:
         ASSERT_TRUE(folder);
         m_folder = *folder;
     }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     std::string path(std::string_view name) const { return m_folder + "/" + std::string(name); }
 
@@ -68,7 +68,7 @@ protected:
     void settle()
     {
         std::string sentinel = path("sentinel-folder/sentinel");
-        createDirectory(parentDirectory(sentinel));
+        EXPECT_TRUE(createDirectory(parentDirectory(sentinel)));
         bool seen = false;
         auto watcher = FileWatcher::watch(sentinel, [&](const FileWatcherEvent&) { seen = true; });
         ASSERT_TRUE(watcher);

@@ -90,7 +90,7 @@ TEST(Process, RunsInTheWorkingDirectory)
     EXPECT_FALSE(Process::run(launch, &error));
     EXPECT_EQ(error.domain(), POSIXErrorDomain);
     EXPECT_EQ(error.code(), ENOENT);
-    removeItem(*folder);
+    EXPECT_TRUE(removeItem(*folder));
 }
 
 TEST(Process, LargeDataBothWaysDoesNotDeadlock)
@@ -176,7 +176,7 @@ TEST(Process, UnlaunchableExecutablesAreErrors)
     EXPECT_FALSE(Process::run(notExecutable, &error));
     EXPECT_EQ(error.domain(), POSIXErrorDomain);
     EXPECT_EQ(error.code(), EACCES);
-    removeItem(*folder);
+    EXPECT_TRUE(removeItem(*folder));
 }
 
 TEST(Process, FindExecutableSearchesPath)
@@ -202,7 +202,7 @@ TEST(Process, FindExecutableSearchesPath)
     launch.executable = "brevanton-tool";
     EXPECT_EQ(runOrFail(launch).standardOutput, "tool\n");
     ::setenv("PATH", savedPath.c_str(), 1);
-    removeItem(*folder);
+    EXPECT_TRUE(removeItem(*folder));
 }
 
 TEST(Process, AsynchronousRunsDeliverOnTheMainRunLoop)

@@ -22,7 +22,7 @@ protected:
         m_folder = *folder;
         m_path = m_folder + "/prefs/UserDefaults.plist";
     }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     std::string m_folder;
     std::string m_path;

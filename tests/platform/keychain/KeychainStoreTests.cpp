@@ -32,7 +32,7 @@ protected:
         m_folder = *folder;
         m_path = m_folder + "/store/Keychain.json";
     }
-    void TearDown() override { removeItem(m_folder); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
 
     std::string m_folder;
     std::string m_path;
@@ -151,7 +151,7 @@ TEST(KeychainStore, DefaultStoreSelection)
     EXPECT_NE(KeychainStore::defaultStore(), replacement);
     ::unsetenv("BREVANTON_KEYCHAIN");
     ::unsetenv("XDG_DATA_HOME");
-    removeItem(*folder);
+    EXPECT_TRUE(removeItem(*folder));
 }
 
 TEST(KeychainStore, SecretServiceIsNotAvailableWithoutABus)

@@ -283,7 +283,7 @@ TEST(URLSession, FileURLsAnswerResponsesThatAreNotHTTP)
     std::string directory = *folder;
     struct RemoveFolder {
         std::string path;
-        ~RemoveFolder() { removeItem(path); }
+        ~RemoveFolder() { EXPECT_TRUE(removeItem(path)); }
     } removeFolder { directory };
     std::string path = directory + "/page.html";
     std::ofstream(path) << "<p>local</p>";

@@ -170,7 +170,7 @@ TEST_F(WebLayoutTest, PageFromFilesHasStylesBoxesAndHitTargets)
 TEST_F(WebLayoutTest, UserStyleSheetAppliesToDocuments)
 {
     auto folder = *createTemporaryDirectory("usersheet");
-    writeFileAtomically(folder + "/user.css", ".private { display: none }");
+    EXPECT_TRUE(writeFileAtomically(folder + "/user.css", ".private { display: none }"));
     load(std::u16string(plainBody) + u"<p id=a class=private style='margin:0'>a</p><p id=b style='margin:0'>b</p>");
     webView->preferences().userStyleSheetEnabled = true;
     webView->preferences().userStyleSheetLocation = URL::fileURLWithPath(folder + "/user.css");
@@ -184,7 +184,7 @@ TEST_F(WebLayoutTest, UserStyleSheetAppliesToDocuments)
     webView->preferences().userStyleSheetEnabled = false;
     EXPECT_TRUE(webView->applyUserStyleSheet(&error));
     EXPECT_FALSE(box(u"a").isEmpty());
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }
 
 TEST_F(WebLayoutTest, LinksAndCaretPositions)
@@ -356,12 +356,12 @@ public:
 TEST_F(WebLayoutTest, LinkedSheetsComeAsTheViewLoadedThem)
 {
     auto folder = *createTemporaryDirectory("linkedsheets");
-    writeFileAtomically(folder + "/page.html", "<link rel=stylesheet href=a.css><link rel=stylesheet href=secret.css>"
-                                               "<link rel=stylesheet href=moved.css><p id=p>x</p>");
-    writeFileAtomically(folder + "/a.css", "p { margin-left: 3px }");
-    writeFileAtomically(folder + "/secret.css", "p { padding-left: 5px }");
-    writeFileAtomically(folder + "/moved.css", "p { padding-top: 9px }");
-    writeFileAtomically(folder + "/real.css", "p { padding-top: 7px }");
+    EXPECT_TRUE(writeFileAtomically(folder + "/page.html", "<link rel=stylesheet href=a.css><link rel=stylesheet href=secret.css>"
+                                               "<link rel=stylesheet href=moved.css><p id=p>x</p>"));
+    EXPECT_TRUE(writeFileAtomically(folder + "/a.css", "p { margin-left: 3px }"));
+    EXPECT_TRUE(writeFileAtomically(folder + "/secret.css", "p { padding-left: 5px }"));
+    EXPECT_TRUE(writeFileAtomically(folder + "/moved.css", "p { padding-top: 9px }"));
+    EXPECT_TRUE(writeFileAtomically(folder + "/real.css", "p { padding-top: 7px }"));
     RedirectingResourceDelegate delegate;
     webView->setResourceLoadDelegate(&delegate);
     webView->setFileAccessPolicy([](const std::string& path) { return path.find("secret") == std::string::npos; });
@@ -373,7 +373,7 @@ TEST_F(WebLayoutTest, LinkedSheetsComeAsTheViewLoadedThem)
     EXPECT_EQ(style->getPropertyValue(u"padding-left"), u"0px") << "a sheet the view may not read has no rules";
     EXPECT_EQ(style->getPropertyValue(u"padding-top"), u"7px") << "the sheet the delegate asked for instead";
     webView->setResourceLoadDelegate(nullptr);
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }
 
 } // namespace

@@ -78,10 +78,10 @@ TEST_F(WebPageTest, NodeAndRangeArchivesCarryTheResourcesTheyUse)
 TEST(WebSubresourceReloadTest, ChangedReferencesAndFilesLoadAgain)
 {
     auto folder = *createTemporaryDirectory("webreload");
-    writeFileAtomically(folder + "/a.css", "p { color: red }");
+    EXPECT_TRUE(writeFileAtomically(folder + "/a.css", "p { color: red }"));
     auto picture = readFile(std::string(BREVANTON_TEST_DATA_DIR) + "/web/picture.png");
-    writeFileAtomically(folder + "/b.png", *picture);
-    writeFileAtomically(folder + "/page.html", "<link rel=stylesheet href='a.css'><img id=i src='none.png'>");
+    EXPECT_TRUE(writeFileAtomically(folder + "/b.png", *picture));
+    EXPECT_TRUE(writeFileAtomically(folder + "/page.html", "<link rel=stylesheet href='a.css'><img id=i src='none.png'>"));
     auto webView = WebView::create(Rect(0, 0, 400, 400));
     webView->setMainFrameURL(URL::fileURLWithPath(folder + "/page.html").absoluteString());
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
@@ -97,10 +97,10 @@ TEST(WebSubresourceReloadTest, ChangedReferencesAndFilesLoadAgain)
 
     // A changed file is read again on request.
     auto css = URL::fileURLWithPath(folder + "/a.css");
-    writeFileAtomically(folder + "/a.css", "p { color: blue }");
+    EXPECT_TRUE(writeFileAtomically(folder + "/a.css", "p { color: blue }"));
     webView->mainFrame()->reloadSubresource(css);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return source->subresourceForURL(css)->data().size() == 17; }, 5));
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }
 
 } // namespace

@@ -214,8 +214,8 @@ TEST_F(WebViewLoadingTest, MissingAndDeniedFilesFail)
     EXPECT_EQ(webView->mainFrame()->dataSource(), nullptr);
 
     // A read the policy refuses is "no file access" (POSIX error 1), for the main resource and for subresources.
-    writeFileAtomically(folder + "/page.html", "<p>x</p><img src='secret.png'>");
-    writeFileAtomically(folder + "/secret.png", "png");
+    EXPECT_TRUE(writeFileAtomically(folder + "/page.html", "<p>x</p><img src='secret.png'>"));
+    EXPECT_TRUE(writeFileAtomically(folder + "/secret.png", "png"));
     webView->setFileAccessPolicy([](const std::string& path) { return path.find("secret") == std::string::npos; });
     recorder.events.clear();
     recorder.mainFrameEnded = false;
@@ -242,7 +242,7 @@ TEST_F(WebViewLoadingTest, MissingAndDeniedFilesFail)
         ASSERT_TRUE(recorder.mainFrameError);
         EXPECT_TRUE(recorder.mainFrameError->is(POSIXErrorDomain, 1));
     }
-    removeItem(folder);
+    EXPECT_TRUE(removeItem(folder));
 }
 
 TEST_F(WebViewLoadingTest, FailingSubframeStillLetsTheMainFrameFinishLast)

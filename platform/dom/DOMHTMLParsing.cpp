@@ -11,8 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_set>
@@ -86,104 +84,16 @@ const char16_t* namespaceForGumbo(GumboNamespaceEnum ns)
     }
 }
 
-// Gumbo's memory, handed out from 64 KB chunks aligned to their size so
-// that a pointer finds its chunk by masking. Gumbo makes many small
-// allocations in reading order and the tree builder releases them in much
-// the same order, so each chunk counts what is live in it and goes back to
-// malloc once it is empty and no longer the one being filled: gumbo's tree
-// and ours are never both whole in memory, and gumbo's allocations cost a
-// pointer bump instead of a malloc and a free each.
-class GumboChunkArena {
-public:
-    GumboChunkArena() = default;
-    GumboChunkArena(const GumboChunkArena&) = delete;
-    GumboChunkArena& operator=(const GumboChunkArena&) = delete;
-    ~GumboChunkArena() { retire(m_current); }
-
-    void install(GumboOptions& options)
-    {
-        options.allocator = &GumboChunkArena::allocate;
-        options.deallocator = [](void*, void* pointer) { release(pointer); };
-        options.userdata = this;
-    }
-
-    static void release(void* pointer)
-    {
-        if (!pointer)
-            return;
-        auto* chunk = reinterpret_cast<Chunk*>(reinterpret_cast<uintptr_t>(pointer) & ~(chunkSize - 1));
-        if (!--chunk->live && chunk->retired)
-            std::free(chunk);
-    }
-
-private:
-    static constexpr size_t chunkSize = 64 << 10;
-    static constexpr size_t alignment = alignof(std::max_align_t);
-    struct alignas(alignof(std::max_align_t)) Chunk {
-        size_t live;
-        bool retired;
-    };
-
-    static Chunk* newChunk(size_t bytes)
-    {
-        bytes = (bytes + chunkSize - 1) & ~(chunkSize - 1);
-        auto* chunk = static_cast<Chunk*>(std::aligned_alloc(chunkSize, bytes));
-        if (chunk)
-            *chunk = { 0, false };
-        return chunk;
-    }
-
-    static void retire(Chunk* chunk)
-    {
-        if (!chunk)
-            return;
-        chunk->retired = true;
-        if (!chunk->live)
-            std::free(chunk);
-    }
-
-    static void* allocate(void* userdata, size_t size)
-    {
-        auto* arena = static_cast<GumboChunkArena*>(userdata);
-        size = (size + alignment - 1) & ~(alignment - 1);
-        if (sizeof(Chunk) + size > chunkSize) {
-            // A large block has a chunk of its own.
-            auto* chunk = newChunk(sizeof(Chunk) + size);
-            if (!chunk)
-                return nullptr;
-            chunk->live = 1;
-            chunk->retired = true;
-            return chunk + 1;
-        }
-        if (size > arena->m_remaining) {
-            auto* chunk = newChunk(chunkSize);
-            if (!chunk)
-                return nullptr;
-            retire(arena->m_current);
-            arena->m_current = chunk;
-            arena->m_cursor = reinterpret_cast<char*>(chunk + 1);
-            arena->m_remaining = chunkSize - sizeof(Chunk);
-        }
-        void* result = arena->m_cursor;
-        arena->m_cursor += size;
-        arena->m_remaining -= size;
-        ++arena->m_current->live;
-        return result;
-    }
-
-    Chunk* m_current { nullptr };
-    char* m_cursor { nullptr };
-    size_t m_remaining { 0 };
-};
-
-// One gumbo parse. The tree builder releases gumbo's nodes one by one as it
-// converts them; what it has not released goes with the parse.
+// One gumbo parse on malloc and free. The tree builder releases gumbo's
+// nodes one by one as it converts them, so that gumbo's tree and ours are
+// never both whole in memory; what it has not released goes with the parse.
 class GumboParse {
 public:
     GumboParse(GumboOptions options, std::string_view markup)
         : m_options(options)
     {
-        m_arena.install(m_options);
+        m_options.allocator = [](void*, size_t size) { return std::malloc(size); };
+        m_options.deallocator = [](void*, void* pointer) { std::free(pointer); };
         m_options.max_errors = 0;
         m_output = gumbo_parse_with_options(&m_options, markup.data(), markup.size());
     }
@@ -198,7 +108,6 @@ public:
     GumboOutput* output() const { return m_output; }
 
 private:
-    GumboChunkArena m_arena; // outlives the output's release
     GumboOptions m_options;
     GumboOutput* m_output { nullptr };
 };
@@ -206,31 +115,30 @@ private:
 // Frees what `node` holds but its child nodes, then the node.
 void releaseGumboNode(GumboNode* node)
 {
-    auto release = &GumboChunkArena::release;
     switch (node->type) {
     case GUMBO_NODE_ELEMENT:
     case GUMBO_NODE_TEMPLATE: {
         auto& attributes = node->v.element.attributes;
         for (unsigned i = 0; i < attributes.length; ++i) {
             auto* attribute = static_cast<GumboAttribute*>(attributes.data[i]);
-            release(const_cast<char*>(attribute->name));
-            release(const_cast<char*>(attribute->value));
-            release(attribute);
+            std::free(const_cast<char*>(attribute->name));
+            std::free(const_cast<char*>(attribute->value));
+            std::free(attribute);
         }
-        release(attributes.data);
-        release(node->v.element.children.data);
+        std::free(attributes.data);
+        std::free(node->v.element.children.data);
         break;
     }
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_WHITESPACE:
     case GUMBO_NODE_CDATA:
     case GUMBO_NODE_COMMENT:
-        release(const_cast<char*>(node->v.text.text));
+        std::free(const_cast<char*>(node->v.text.text));
         break;
     case GUMBO_NODE_DOCUMENT:
         return; // released with the parse
     }
-    release(node);
+    std::free(node);
 }
 
 void releaseGumboSubtree(GumboNode* root)

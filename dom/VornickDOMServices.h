@@ -55,7 +55,7 @@ public:
                                                   std::u16string_view childTag) const = 0;
 };
 
-// What an HTML specification says about the elements it knows.
+// The required attributes an HTML specification lists for the elements it knows.
 class VornickHTMLElementSpecProvider {
 public:
     virtual ~VornickHTMLElementSpecProvider() = default;

@@ -73,7 +73,7 @@ void vornick_copyAttributesFromElement(DOMElement&, const DOMElement& other);
 void vornick_setBooleanAttribute(DOMElement&, std::u16string_view name, bool value);
 void vornick_insertAttribute(DOMElement&, std::u16string_view name, std::u16string_view value, size_t index);
 void vornick_setInnerText(DOMElement&, const std::u16string& text);
-// Gives the element every attribute the specification requires on its kind
+// Gives the element every attribute its document type marks as required on its kind
 // and it lacks, with an empty value (a namespace declaration gets the
 // element's own namespace); answers the names added, in the specification's
 // order. Elements of another namespace than XHTML (SVG, MathML) are left

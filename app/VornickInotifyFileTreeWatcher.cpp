@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -106,17 +105,10 @@ void VornickInotifyFileTreeWatcher::addWatchesBelow(const std::string& folderPat
     if (descriptor < 0)
         return;
     m_watchedFolders[descriptor] = folderPath;
-    DIR* directory = ::opendir(folderPath.c_str());
-    if (!directory)
+    auto names = directoryEntryNames(folderPath);
+    if (!names)
         return;
-    std::vector<std::string> names;
-    while (auto* entry = ::readdir(directory)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(std::move(name));
-    }
-    ::closedir(directory);
-    for (const auto& name : names) {
+    for (const auto& name : *names) {
         auto path = joinPath(folderPath, name);
         if (addedEvents)
             addedEvents->push_back(makeEvent(VornickFileTreeEventKind::FileAdded, path));
@@ -153,17 +145,10 @@ void VornickInotifyFileTreeWatcher::startOrRestartFileTreeScan()
         while (!pending.empty()) {
             auto folder = std::move(pending.back());
             pending.pop_back();
-            DIR* directory = ::opendir(folder.c_str());
-            if (!directory)
+            auto listed = directoryEntryNames(folder);
+            if (!listed)
                 continue;
-            std::vector<std::string> names;
-            while (auto* entry = ::readdir(directory)) {
-                std::string name = entry->d_name;
-                if (name != "." && name != "..")
-                    names.push_back(std::move(name));
-            }
-            ::closedir(directory);
-            std::sort(names.begin(), names.end());
+            const auto& names = *listed;
             for (auto name = names.rbegin(); name != names.rend(); ++name) {
                 auto path = joinPath(folder, *name);
                 if (isRealDirectory(path))

@@ -9,7 +9,6 @@
 #include "platform/foundation/TypeIdentifiers.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -232,18 +231,14 @@ URL vornick_URLByAppendingFilenameSuffix(const URL& url, std::u16string_view suf
 static bool enumerateRegularFiles(const std::string& folder, bool recurse, const std::function<bool(const URL&)>& accepts,
                                   const VornickURLEnumerationBlock& block)
 {
-    DIR* directory = ::opendir(folder.c_str());
-    if (!directory) {
+    auto listed = directoryEntryNames(folder);
+    if (!listed) {
         VornickGeneralLog("URL enumeration: Error accessing {}", URL::fileURLWithPath(folder, true).absoluteString());
         return true;
     }
-    std::vector<std::string> names;
-    while (struct dirent* entry = ::readdir(directory)) {
-        if (entry->d_name[0] != '.')
-            names.emplace_back(entry->d_name);
-    }
-    ::closedir(directory);
-    std::sort(names.begin(), names.end());
+    // Hidden files are not enumerated.
+    auto names = std::move(*listed);
+    std::erase_if(names, [](const std::string& name) { return name.starts_with('.'); });
 
     std::string prefix = folder.back() == '/' ? folder : folder + "/";
     for (auto& name : names) {
@@ -385,13 +380,9 @@ std::optional<URL> vornick_createUniqueFileOfType(const URL& folder, FileKind fi
     }
 
     long largest = 0;
-    if (DIR* directory = ::opendir(folderPath->c_str())) {
-        while (struct dirent* entry = ::readdir(directory)) {
-            if (entry->d_name[0] == '.')
-                continue;
-            largest = std::max(largest, numberOfNumberedItem(toUTF16(entry->d_name), stem, extension));
-        }
-        ::closedir(directory);
+    for (const auto& name : directoryEntryNames(*folderPath).value_or(std::vector<std::string> {})) {
+        if (!name.starts_with('.'))
+            largest = std::max(largest, numberOfNumberedItem(toUTF16(name), stem, extension));
     }
 
     // The base name itself first, then "<stem> <largest + 1>", "<stem> <largest + 2>", ...:

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -81,22 +82,35 @@ std::string userAttributeName(std::string_view name)
     return "user." + std::string(name);
 }
 
+} // namespace
+
+std::optional<std::vector<std::string>> directoryEntryNames(const std::string& path)
+{
+    DIR* directory = ::opendir(path.c_str());
+    if (!directory)
+        return std::nullopt;
+    std::vector<std::string> names;
+    while (dirent* entry = ::readdir(directory)) {
+        if (std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, ".."))
+            names.emplace_back(entry->d_name);
+    }
+    ::closedir(directory);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+namespace {
+
 bool removeTree(const std::string& path, Error* outError)
 {
     struct stat info;
     if (::lstat(path.c_str(), &info) < 0)
         return failWithErrno(outError, u"Could not remove", path);
     if (S_ISDIR(info.st_mode)) {
-        DIR* directory = ::opendir(path.c_str());
-        if (!directory)
+        auto names = directoryEntryNames(path);
+        if (!names)
             return failWithErrno(outError, u"Could not remove", path);
-        std::vector<std::string> names;
-        while (dirent* entry = ::readdir(directory)) {
-            if (std::strcmp(entry->d_name, ".") && std::strcmp(entry->d_name, ".."))
-                names.emplace_back(entry->d_name);
-        }
-        ::closedir(directory);
-        for (auto& name : names) {
+        for (auto& name : *names) {
             if (!removeTree(joinPath(path, name), outError))
                 return false;
         }

@@ -68,6 +68,9 @@ enum class FileKind { Regular, Directory };
 
 bool fileExists(const std::string& path, bool* isDirectory = nullptr);
 bool isDirectory(const std::string& path);
+// The names of a folder's entries, "." and ".." left out, sorted by their
+// bytes; nullopt when the folder cannot be read.
+std::optional<std::vector<std::string>> directoryEntryNames(const std::string& path);
 
 // What identifies a file on the system: device and inode.
 struct FileIdentity {

@@ -239,6 +239,12 @@ TEST_F(FileUtilitiesTest, FoldersExistenceAndRemoval)
     EXPECT_FALSE(fileExists(path("nothing"), &directory));
     EXPECT_FALSE(isDirectory(path("a/file")));
 
+    // A listing names every entry, hidden ones included, in byte order.
+    ASSERT_TRUE(writeFileAtomically(path("a/.hidden"), "x"));
+    EXPECT_EQ(directoryEntryNames(path("a")), (std::vector<std::string> { ".hidden", "b", "file" }));
+    EXPECT_FALSE(directoryEntryNames(path("a/file")));
+    EXPECT_FALSE(directoryEntryNames(path("nothing")));
+
     // Removal takes a whole tree but does not follow links out of it.
     ASSERT_TRUE(createDirectory(path("outside")));
     ASSERT_TRUE(writeFileAtomically(path("outside/precious"), "x"));

@@ -7,6 +7,7 @@
 #include "platform/views/SystemColors.h"
 #include "platform/views/SystemFonts.h"
 #include "platform/views/Window.h"
+#include "ui/VornickUIThemeColors.h"
 #include "ui/VornickUIThemeGenerations.h"
 
 #include <cmath>
@@ -16,15 +17,8 @@ namespace brevanton {
 
 namespace {
 
-Color grey(double value)
-{
-    return Color::genericGamma22White(value / 255);
-}
-
-Gradient greyGradient(double from, double to)
-{
-    return Gradient(grey(from), grey(to));
-}
+using theme::grey;
+using theme::greyGradient;
 
 Gradient sRGBGradient(double r1, double g1, double b1, double r2, double g2, double b2)
 {

@@ -7,20 +7,14 @@
 #include "platform/views/SystemColors.h"
 #include "platform/views/SystemFonts.h"
 #include "platform/views/Window.h"
+#include "ui/VornickUIThemeColors.h"
 
 namespace brevanton {
 
 namespace {
 
-Color grey(double value)
-{
-    return Color::genericGamma22White(value / 255);
-}
-
-Gradient greyGradient(double from, double to)
-{
-    return Gradient(grey(from), grey(to));
-}
+using theme::grey;
+using theme::greyGradient;
 
 Gradient sRGBGreyGradient(double from, double to)
 {

@@ -1,6 +1,7 @@
 #include "html/VornickGeneralFragmentDescription.h"
 
 #include "platform/dom/DOMDocument.h"
+#include "platform/foundation/Text.h"
 
 namespace brevanton {
 
@@ -18,10 +19,29 @@ VornickGeneralFragmentDescription::VornickGeneralFragmentDescription(std::u16str
 {
 }
 
-std::shared_ptr<const VornickFragmentValidationResult> VornickGeneralFragmentDescription::validationResultForDocumentType(
-    VornickHTMLDocumentType) const
+std::u16string VornickGeneralFragmentDescription::summaryForDisplay() const
 {
-    return std::make_shared<VornickFragmentValidationResult>();
+    constexpr size_t maximumLength = 60;
+    std::u16string summary;
+    bool pendingSpace = false;
+    for (char16_t c : m_markupString) {
+        if (isHTMLWhitespace(c)) {
+            pendingSpace = !summary.empty();
+            continue;
+        }
+        if (pendingSpace)
+            summary += u' ';
+        pendingSpace = false;
+        summary += c;
+    }
+    if (summary.size() <= maximumLength)
+        return summary;
+    size_t cut = maximumLength;
+    if (isLowSurrogate(summary[cut]))
+        --cut;
+    summary.resize(cut);
+    summary += u'\u2026';
+    return summary;
 }
 
 std::shared_ptr<DOMDocumentFragment> VornickGeneralFragmentDescription::createDescribedFragmentWithValues(

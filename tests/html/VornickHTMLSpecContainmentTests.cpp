@@ -99,12 +99,10 @@ TEST_F(ContainmentTest, ContainersWithoutAContentModelTakeOnlyTheirListedChildre
 
 TEST_F(ContainmentTest, SnippetSetsRestrictTheBody)
 {
-    struct OnlyParagraphs : VornickFragmentSet {
-        std::u16string title() const override { return u"Plain"; }
-        bool bodyElementIsAllowed(std::u16string_view tag) const override { return tag == u"p"; }
-    } set;
-    EXPECT_TRUE(mayInsert(u"p", element(u"block"), &set));
-    EXPECT_FALSE(mayInsert(u"div", element(u"block"), &set));
+    auto set = VornickFragmentSet::createWithTitle(u"Plain");
+    set->setAllowedBodyElements(std::set<std::u16string> { u"p" });
+    EXPECT_TRUE(mayInsert(u"p", element(u"block"), set.get()));
+    EXPECT_FALSE(mayInsert(u"div", element(u"block"), set.get()));
     EXPECT_EQ(m_reason, u"The document's snippet set (\"Plain\") disallows <div> elements.");
 }
 
@@ -145,7 +143,9 @@ TEST_F(ContainmentTest, WrappingARangeChecksTheWrapperAndTheWrappedNodes)
 class MarkupSnippet : public VornickFragmentDescription {
 public:
     MarkupSnippet(std::u16string markup, VornickFragmentValidationStatus status) : m_markup(std::move(markup)), m_status(status) {}
+    std::u16string identifier() const override { return u"snippet"; }
     std::u16string displayName() const override { return u"Snippet"; }
+    std::u16string summaryForDisplay() const override { return m_markup; }
     std::shared_ptr<const VornickFragmentValidationResult> validationResultForDocumentType(VornickHTMLDocumentType) const override
     {
         return std::make_shared<VornickFragmentValidationResult>(m_status);

@@ -193,8 +193,8 @@ void writeJSONValue(VornickJSONWriter& writer, const Value& value)
         return;
     case Value::Type::Dictionary:
         writer.beginDictionary();
-        for (const auto& [key, element] : value.dictionary())
-            writer.writeKey(key, [&writer, &element] { writeJSONValue(writer, element); });
+        for (const auto& pair : value.dictionary())
+            writer.writeKey(pair.first, [&writer, &pair] { writeJSONValue(writer, pair.second); });
         writer.endDictionary();
         return;
     default:

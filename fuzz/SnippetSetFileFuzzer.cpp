@@ -1,8 +1,11 @@
 // Snippet set files: any bytes are read as a set or refused with an error;
+// every snippet read builds its fragment, whose interior range thaws in it;
 // a set that was read writes a file that reads back as the same set and
 // writes the very same bytes again.
 #include "html/VornickFragmentSet.h"
 
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMRange.h"
 #include "platform/foundation/Error.h"
 
 #include <cstddef>
@@ -52,6 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (!snippet->identifier().empty() && !set->fragmentDescriptionWithIdentifier(snippet->identifier()))
                 __builtin_trap();
             (void)snippet->summaryForDisplay();
+            // Building the snippet: its interior, when there is one, lies in what was built.
+            static const auto document = DOMDocument::createHTMLDocument(u"fuzz");
+            std::optional<VornickFreezeDriedDOMRange> interior;
+            auto fragment = snippet->createDescribedFragmentWithValues({ { u"content", u"*" }, { u"id", u"<b>" } }, *document, &interior);
+            if (fragment && interior && !interior->thawRangeRelativeToNewAncestor(fragment))
+                __builtin_trap();
         }
     }
     (void)set->bodyElementIsAllowed(u"P");

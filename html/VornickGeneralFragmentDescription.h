@@ -34,8 +34,11 @@ public:
     const Dictionary& unknownFileKeys() const { return m_unknownFileKeys; }
     void setUnknownFileKeys(Dictionary keys) { m_unknownFileKeys = std::move(keys); }
 
-    // The markup with each "{name}" of `values` replaced by its value, parsed
-    // in `document`. The interior range is not recorded.
+    // The markup parsed in `document`, every expression in its text and
+    // attribute values replaced by the value of its name (empty text for a
+    // name without one). The interior range is where "{content}" stood in
+    // text: the text node's place when the expression was all its text,
+    // else the value's characters.
     std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(
         const std::map<std::u16string, std::u16string>& values, DOMDocument& document,
         std::optional<VornickFreezeDriedDOMRange>* interiorRange) const override;

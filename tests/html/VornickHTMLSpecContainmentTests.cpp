@@ -6,6 +6,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -198,6 +199,18 @@ TEST_F(ContainmentTest, SnippetsAreCheckedByValidityAndByTheirTopLevelNodes)
     EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, quote, &m_reason) == false);
     MarkupSnippet section(u"<section>{content}</section>", VornickFragmentValidationStatus::Valid);
     EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, section, &m_reason));
+    EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, emphasis, &m_reason));
+}
+
+TEST_F(ContainmentTest, ASnippetOfASetWrapsWhatItsContentMayHold)
+{
+    auto& block = element(u"block");
+    auto range = DOMRange::create(*m_document);
+    range->setStart(block.shared_from_this(), 0);
+    range->setEnd(block.shared_from_this(), 2);
+    VornickGeneralFragmentDescription quote(u"quote", u"Quote", u"", u"", u"<blockquote class=\"pull\">\n  {content}\n</blockquote>", u"");
+    VornickGeneralFragmentDescription emphasis(u"em", u"Emphasis", u"", u"", u"<p>Note: <em>{content}</em></p>", u"");
+    EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, quote, &m_reason)) << toUTF8(m_reason);
     EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, emphasis, &m_reason));
 }
 

@@ -1,5 +1,8 @@
 #include "html/VornickFragmentSet.h"
 
+#include "html/VornickTextPattern.h"
+#include "platform/dom/DOMDocument.h"
+
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
@@ -204,6 +207,61 @@ TEST(VornickGeneralFragmentDescription, SummaryIsTheMarkupOnOneShortLine)
     VornickGeneralFragmentDescription wide(u"w", u"Wide", u"", u"", longMarkup, u"");
     // Cut before a character, never inside one.
     EXPECT_EQ(wide.summaryForDisplay(), u"<p>" + std::u16string(56, u'x') + u"\u2026");
+}
+
+} // namespace
+
+namespace {
+
+TEST(VornickShippedSnippetSets, LoadValidateAndOfferEveryEmbedTheTextPatternsName)
+{
+    Error error;
+    auto general = VornickFragmentSet::fragmentSetNamed(u"General HTML", &error);
+    ASSERT_TRUE(general) << error;
+    auto blocks = VornickFragmentSet::fragmentSetNamed(u"WordPress-blocks", &error);
+    ASSERT_TRUE(blocks) << error;
+    EXPECT_EQ(VornickFragmentSet::fragmentSetNamed(u"WordPress-blocks"), blocks);
+
+    // Every shipped snippet is sound HTML 5.
+    for (const auto& set : { general, blocks }) {
+        set->requestValidationForDocumentType(VornickHTMLDocumentType::HTML5);
+        ASSERT_TRUE(RunLoop::main().runUntil([&set] { return set->numberOfValidationsInProgress() == 0; }, 30));
+        for (const auto& group : set->groups()) {
+            for (const auto& snippet : group->fragmentDescriptions()) {
+                ASSERT_TRUE(snippet->hasValidationResultForDocumentType(VornickHTMLDocumentType::HTML5));
+                auto result = snippet->validationResultForDocumentType(VornickHTMLDocumentType::HTML5);
+                EXPECT_NE(result->validationStatus(), VornickFragmentValidationStatus::Errors)
+                    << toUTF8(set->title()) << ": " << toUTF8(snippet->displayName()) << ": "
+                    << (result->advisories().empty() ? "" : toUTF8(result->advisories()[0].message()));
+            }
+        }
+    }
+
+    // Each rule for pasted URLs names an embed snippet of the block set.
+    auto& recognizer = VornickTextPatternRecognizer::sharedPatternRecognizer();
+    ASSERT_FALSE(recognizer.actions().empty());
+    for (const auto& action : recognizer.actions()) {
+        ASSERT_TRUE(action->fragmentName());
+        auto snippet = blocks->fragmentDescriptionWithDisplayName(*action->fragmentName());
+        ASSERT_TRUE(snippet) << toUTF8(*action->fragmentName());
+        EXPECT_TRUE(snippet->identifier().starts_with(u"wp:embed-")) << toUTF8(snippet->identifier());
+    }
+    // Block lookups by type find their snippets.
+    for (const char16_t* type : { u"wp:paragraph", u"wp:heading2", u"wp:heading3", u"wp:quote", u"wp:list", u"wp:image",
+                                  u"wp:post-terms-categories", u"wp:post-terms-tags", u"wp:embed-youtube" })
+        EXPECT_TRUE(blocks->fragmentDescriptionWithIdentifier(type)) << toUTF8(type);
+    // A dynamic block keeps its block source beside what the editor shows.
+    EXPECT_EQ(blocks->fragmentDescriptionWithIdentifier(u"wp:post-terms-tags")->blockSourceString(),
+              u"<!-- wp:post-terms {\"term\":\"post_tag\"} /-->");
+
+    // The embed's URL goes into its block comment and its text alike.
+    auto document = DOMDocument::createHTMLDocument(u"t");
+    auto fragment = blocks->fragmentDescriptionWithIdentifier(u"wp:embed-youtube")
+                        ->createDescribedFragmentWithValues({ { u"url", u"https://youtu.be/abc" } }, *document, nullptr);
+    ASSERT_TRUE(fragment);
+    auto markup = toUTF8(fragment->innerHTML());
+    EXPECT_NE(markup.find("<!-- wp:embed {\"url\":\"https://youtu.be/abc\""), std::string::npos) << markup;
+    EXPECT_NE(markup.find("\nhttps://youtu.be/abc\n"), std::string::npos) << markup;
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // Snippet set files: any bytes are read as a set or refused with an error;
-// every snippet read builds its fragment, whose interior range thaws in it;
+// every snippet read builds its fragment, whose interior range thaws in it,
+// and is found by completion under its own name;
 // a set that was read writes a file that reads back as the same set and
 // writes the very same bytes again.
 #include "html/VornickFragmentSet.h"
+#include "toolkit/VornickCompletionSet.h"
 
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
@@ -64,6 +66,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     (void)set->bodyElementIsAllowed(u"P");
+
+    // Completion over the names read, searched by every trigger: a string is
+    // always found by itself.
+    VornickCompletionSet completion;
+    completion.setFavorsCamelCaps(set->title().size() % 2);
+    for (const auto& group : set->groups()) {
+        for (const auto& snippet : group->fragmentDescriptions()) {
+            if (!snippet->displayName().empty())
+                completion.addCompletionString(snippet->displayName(), 1);
+        }
+    }
+    for (const auto& group : set->groups()) {
+        for (const auto& snippet : group->fragmentDescriptions()) {
+            (void)completion.rankedMatchesForSearchString(snippet->tabTrigger());
+            if (!snippet->displayName().empty()
+                && VornickCompletionSet::scoreForCompletionString(snippet->displayName(), VornickCompletionSet::caseFolded(snippet->displayName()),
+                                                                  snippet->displayName(), false, true) < 0)
+                __builtin_trap();
+        }
+    }
 
     auto written = set->fileContents(&error);
     if (!written)

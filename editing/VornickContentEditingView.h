@@ -315,6 +315,10 @@ public:
     [[nodiscard]] bool undoableReplaceFreezeDriedRangeWithText(bool undoable, const VornickFreezeDriedDOMRange&,
                                                  const std::shared_ptr<DOMDocument>&, const std::u16string& text,
                                                  bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Makes the range the target range and replaces it by the text as one
+    // ordinary undoable edit (ending the open typing run first: it never
+    // grows it), leaving the caret after the text.
+    void replaceRangeWithReplacementText(const std::shared_ptr<DOMRange>&, const std::u16string& text);
     // Inserts at the position (a null node: the start of the effective
     // operation range); false when there is no place to insert.
     [[nodiscard]] bool insertFragmentAtPosition(const std::shared_ptr<DOMDocumentFragment>&, VornickDOMPosition, bool undoably,

@@ -29,8 +29,13 @@ void VornickContentEditingView::registerUndo(std::function<void(VornickContentEd
     }
     auto weak = weakSelf();
     undo->registerUndo(this, std::move(keptAlive), [weak, inverse = std::move(inverse)] {
-        if (auto self = weak.lock())
-            inverse(*self);
+        auto self = weak.lock();
+        if (!self)
+            return;
+        // Undo and redo change what an open run's offsets count.
+        self->endTypingRun();
+        self->endBackspaceRun();
+        inverse(*self);
     });
 }
 

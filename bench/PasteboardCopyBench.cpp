@@ -1,7 +1,7 @@
 // Copy of a 1 MB selection to the general pasteboard as a web archive plus
-// plain text, the way the editor copies: the cleaned-up archive of the range,
-// the range's text with non-breaking spaces put right, one clear and two
-// writes. Beside it the DOM's own subtree copy, and the peer: writing the
+// plain text, the way the editor copies: the cleaned-up archive of the range
+// and the range's text (one walk), the text's non-breaking spaces put right,
+// one clear and two writes. Beside it the DOM's own subtree copy, and the peer: writing the
 // same content as markup, without cloning or archiving.
 #include "HTMLBenchPages.h"
 
@@ -63,8 +63,8 @@ void BM_CopyOneMegabyteSelectionAsWebArchiveAndText(benchmark::State& state)
     char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*page.view->mainFrame());
     size_t archiveSize = 0;
     for (auto _ : state) {
-        auto archive = page.view->cleanedUpWebArchiveDataForRange(*page.selection);
-        std::u16string text = page.selection->toString();
+        std::u16string text;
+        auto archive = page.view->cleanedUpWebArchiveDataForRange(*page.selection, &text);
         if (substitute) {
             std::replace(text.begin(), text.end(), char16_t(0xA0), u' ');
             std::replace(text.begin(), text.end(), substitute, char16_t(0xA0));

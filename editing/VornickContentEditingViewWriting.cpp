@@ -274,7 +274,7 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::cleanedUpDocumen
 
 // The archive of what cleanedUpDocumentFragmentForRange would give, written
 // straight from the page (a large copy costs no clone of its nodes).
-std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(const DOMRange& range) const
+std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(const DOMRange& range, std::u16string* text) const
 {
     auto frame = mainFrame();
     auto node = range.startContainer();
@@ -283,7 +283,7 @@ std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(c
     auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument();
     auto documentFrame = document ? frame->frameForDocument(*document) : nullptr;
     CleanedUpCopyFilter filter(m_blockModeHelper.get(), documentFrame ? vornick_nonBreakingSpaceSubstituteCharacter(*documentFrame) : 0);
-    auto archive = webArchiveForRange(range, *frame, &filter);
+    auto archive = webArchiveForRange(range, *frame, &filter, text);
     if (!archive)
         return std::nullopt;
     return archive->data();

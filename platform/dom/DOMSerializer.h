@@ -35,9 +35,11 @@ void serializeChildrenAsHTML(const DOMNode& node, std::u16string& into, HTMLSeri
 // Appends the serialization of `node` itself, as its parent would serialize it.
 void serializeNodeAsHTML(const DOMNode& node, std::u16string& into, HTMLSerializationFilter* = nullptr);
 // Appends what serializing the children of the range's cloned contents would,
-// without cloning. False, with nothing appended, when the range cannot be
-// cloned (its document is gone, or it holds a doctype).
-bool serializeRangeContentsAsHTML(const DOMRange&, std::u16string& into, HTMLSerializationFilter* = nullptr);
+// without cloning; `text`, when given, gets the range's text (as
+// DOMRange::toString) from the same walk. False, with nothing appended, when
+// the range cannot be cloned (its document is gone, or it holds a doctype).
+bool serializeRangeContentsAsHTML(const DOMRange&, std::u16string& into, HTMLSerializationFilter* = nullptr,
+                                  std::u16string* text = nullptr);
 
 // HTML void elements (lower-case local names), which have no end tag.
 bool isHTMLVoidElementName(std::u16string_view localName);

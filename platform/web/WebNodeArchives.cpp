@@ -99,11 +99,12 @@ std::shared_ptr<WebArchive> webArchiveForNode(const DOMNode& node, const WebFram
     return archive(markup, recorder.references, frame);
 }
 
-std::shared_ptr<WebArchive> webArchiveForRange(const DOMRange& range, const WebFrame& frame, HTMLSerializationFilter* filter)
+std::shared_ptr<WebArchive> webArchiveForRange(const DOMRange& range, const WebFrame& frame, HTMLSerializationFilter* filter,
+                                               std::u16string* text)
 {
     std::u16string markup;
     ReferenceRecorder recorder(filter);
-    if (!serializeRangeContentsAsHTML(range, markup, &recorder))
+    if (!serializeRangeContentsAsHTML(range, markup, &recorder, text))
         return nullptr;
     return archive(markup, recorder.references, frame);
 }

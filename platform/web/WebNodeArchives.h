@@ -5,6 +5,7 @@
 #include "platform/web/WebArchive.h"
 
 #include <memory>
+#include <string>
 
 namespace brevanton {
 
@@ -17,7 +18,9 @@ class WebFrame;
 std::shared_ptr<WebArchive> webArchiveForNode(const DOMNode&, const WebFrame&);
 // The markup of the range's contents (as cloning them would give, changed by
 // the filter when given) as the main resource, written without a copy; null
-// when the contents cannot be cloned.
-std::shared_ptr<WebArchive> webArchiveForRange(const DOMRange&, const WebFrame&, HTMLSerializationFilter* = nullptr);
+// when the contents cannot be cloned. `text`, when given, gets the range's
+// text from the same walk.
+std::shared_ptr<WebArchive> webArchiveForRange(const DOMRange&, const WebFrame&, HTMLSerializationFilter* = nullptr,
+                                               std::u16string* text = nullptr);
 
 } // namespace brevanton

@@ -100,14 +100,21 @@ TEST(DOMSerializer, RangesWriteWhatTheirClonedContentsWould)
 {
     auto document = DOMDocument::parseHTML(std::u16string_view(
         u"<!DOCTYPE html><html><head></head><body>a&amp;b<p class=x>cd<b>e<i>f</i></b><!--note-->g</p>"
-        u"<script>if (a < b) {}</script><ul><li>h</li><li></li></ul><img src=i.png>j</body></html>"));
-    // Children given to a void element, which cloning keeps and writing leaves out.
-    document->body()->lastChild()->previousSibling()->appendChild(document->createTextNode(u"hidden"));
+        u"<script>if (a < b) {}</script><ul><li>h</li><li></li></ul><template><b>t</b></template><img src=i.png>j"
+        u"</body></html>"));
+    // Children given to a void element, which cloning keeps and writing leaves
+    // out, and to a template, whose contents are written in their place: both
+    // are text of the range all the same.
+    auto image = document->body()->lastChild()->previousSibling();
+    image->appendChild(document->createTextNode(u"hidden"));
+    image->previousSibling()->appendChild(document->createTextNode(u"beside"));
     size_t ranges = 0;
     forEachRange(*document, *document->body(), [&](DOMRange& range) {
         std::u16string markup = u"kept:";
-        ASSERT_TRUE(serializeRangeContentsAsHTML(range, markup));
+        std::u16string text = u"kept:";
+        ASSERT_TRUE(serializeRangeContentsAsHTML(range, markup, nullptr, &text));
         EXPECT_EQ(markup, u"kept:" + serializedClone(range)) << describe(range);
+        EXPECT_EQ(text, u"kept:" + range.toString()) << describe(range);
         ++ranges;
     });
     EXPECT_GT(ranges, 2000u);
@@ -116,8 +123,10 @@ TEST(DOMSerializer, RangesWriteWhatTheirClonedContentsWould)
     auto whole = document->createRange();
     whole->selectNodeContents(document);
     std::u16string markup = u"kept";
-    EXPECT_FALSE(serializeRangeContentsAsHTML(*whole, markup));
+    std::u16string text = u"kept";
+    EXPECT_FALSE(serializeRangeContentsAsHTML(*whole, markup, nullptr, &text));
     EXPECT_EQ(markup, u"kept");
+    EXPECT_EQ(text, u"kept");
 }
 
 TEST(DOMSerializer, XMLRangesWriteWhatTheirClonedContentsWould)
@@ -126,8 +135,10 @@ TEST(DOMSerializer, XMLRangesWriteWhatTheirClonedContentsWould)
     ASSERT_TRUE(document);
     forEachRange(*document, *document->documentElement(), [&](DOMRange& range) {
         std::u16string markup;
-        ASSERT_TRUE(serializeRangeContentsAsHTML(range, markup));
+        std::u16string text;
+        ASSERT_TRUE(serializeRangeContentsAsHTML(range, markup, nullptr, &text));
         EXPECT_EQ(markup, serializedClone(range)) << describe(range);
+        EXPECT_EQ(text, range.toString()) << describe(range);
     });
 }
 

@@ -237,11 +237,11 @@ const DOMNode& childrenSource(const DOMNode& node)
     return content ? *content : node;
 }
 
+void serializeSubtree(const DOMNode& root, bool includeRoot, Output& out, const DOMNode* rootParent);
+
 // Writes a template's contents in place of its children; the text of its
 // children (which only a script could give it) is still text, that of its
 // contents is not.
-void serializeSubtree(const DOMNode& root, bool includeRoot, Output& out, const DOMNode* rootParent);
-
 void serializeTemplateContents(const DOMNode& element, const DOMNode& contents, Output& out)
 {
     if (out.text && element.first())

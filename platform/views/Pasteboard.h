@@ -9,7 +9,7 @@
 // URL is a one-line "text/uri-list"; every other type is named by the program
 // ("com.Orbendalworks.Brevanton.webarchive", ...). The headless view layer
 // keeps the pasteboards in the process; a GUI backend can later mirror the
-// general pasteboard to the desktop clipboard.
+// general pasteboard to the desktop clipboard. Main thread only.
 #pragma once
 
 #include "platform/foundation/URL.h"

@@ -47,6 +47,7 @@
 #include "toolkit/VornickURLExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fmt/format.h>
 
@@ -84,20 +85,28 @@ bool isFileScheme(const URL& url)
 // Tidy reads a file in the encoding the file declares; the page is read by
 // the encoding rules of HTML. Where the two differ (a byte-order mark, a
 // UTF-16 label on bytes that are not, a label the rules read otherwise) a
-// repaired copy would garble the text, so the file loads as it is.
-bool tidyReadsFileAsThePageIs(const URL& url, const std::string& path)
+// repaired copy would garble the text, so the file loads as it is. The text
+// the page will show, when the two agree.
+std::optional<DecodedDocumentText> textTidyReadsAsThePageDoes(const URL& url, const std::string& path)
 {
     auto bytes = readFile(path);
     if (!bytes)
-        return false;
+        return std::nullopt;
     auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
     auto decoded = decodeDocumentText(*bytes, syntax);
     auto declared = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(url);
     if (decoded.byteOrderMark || !declared)
-        return false;
+        return std::nullopt;
     auto pageEncoding = textEncodingConverterName(decoded.encoding);
     auto tidyEncoding = textEncodingConverterName(*declared);
-    return pageEncoding && tidyEncoding && *pageEncoding == *tidyEncoding;
+    if (!pageEncoding || !tidyEncoding || *pageEncoding != *tidyEncoding)
+        return std::nullopt;
+    return decoded;
+}
+
+bool anyIsStructural(const std::vector<VornickValidationAdvisory>& advisories)
+{
+    return std::any_of(advisories.begin(), advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); });
 }
 
 bool bodyHoldsOnlyHTMLWhitespace(const DOMElement& body)
@@ -638,8 +647,22 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     if (frame->provisionalDataSource().get() != &dataSource)
         return request;
 
-    if (!tidyReadsFileAsThePageIs(url, *path))
+    auto text = textTidyReadsAsThePageDoes(url, *path);
+    if (!text)
         return request;
+    // The check is the validation of the text the page will show: when it
+    // finds nothing structural, the file loads as it is and the check's run
+    // stands for the validation asked for when loading ends. Tidy's repair
+    // run, whose options only hold back changes (and their messages), runs
+    // only for a file the check finds broken.
+    auto check = VornickTidyFilter::runValidation(std::move(text->utf8));
+    std::vector<VornickValidationAdvisory> checkAdvisories;
+    (void)VornickTidyFilter::resultOfValidationRun(*check, checkAdvisories);
+    if (!anyIsStructural(checkAdvisories)) {
+        vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, VornickValidationAdvisories {});
+        m_tidyFilter->rememberValidationRun(std::move(check));
+        return request;
+    }
 
     auto extension = url.pathExtension();
     auto temporaryURL = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);

@@ -104,9 +104,18 @@ std::optional<DecodedDocumentText> textTidyReadsAsThePageDoes(const URL& url, co
     return decoded;
 }
 
-bool anyIsStructural(const std::vector<VornickValidationAdvisory>& advisories)
+// A check that found nothing structural is the validation of the frame's
+// source, and there was nothing to repair. False for a structural finding.
+bool acceptCheckUnlessStructural(const WebFrame& frame, std::shared_ptr<const VornickTidyFilter::ValidationRun> check,
+                                 VornickTidyFilter& filter)
 {
-    return std::any_of(advisories.begin(), advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); });
+    std::vector<VornickValidationAdvisory> advisories;
+    (void)VornickTidyFilter::resultOfValidationRun(*check, advisories);
+    if (std::any_of(advisories.begin(), advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }))
+        return false;
+    vornick_setValidationAdvisoriesForStructuralRepairPass(frame, VornickValidationAdvisories {});
+    filter.rememberValidationRun(std::move(check));
+    return true;
 }
 
 bool bodyHoldsOnlyHTMLWhitespace(const DOMElement& body)
@@ -358,6 +367,20 @@ void VornickContentEditingView::didFinishLoadForFrame(WebView&, WebFrame& frame)
 void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
 {
     VornickGeneralLog("-[{} {}{}]", describe(*this), "webView:didFinishLoadForFrame:", frameDescription(frame));
+    if (auto check = m_loadState->finishCheck(frame); check && !acceptCheckUnlessStructural(frame, check, *m_tidyFilter)) {
+        // The page was loaded while tidy checked its file and is broken: it
+        // is loaded again, from a repaired copy, before loading ends.
+        if (auto original = originalURLOfWebFrame(frame)) {
+            VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
+            m_loadState->noteFileToRepair(*original);
+            uint64_t generation = m_loadGeneration;
+            performAfterDelay(0, [original = *original, generation](VornickContentEditingView& view) {
+                if (generation == view.m_loadGeneration)
+                    view.beginLoadingContentFromURL(original);
+            });
+            return;
+        }
+    }
     auto& document = frame.domDocument();
     if ((document && document->body()) || frame.parentFrame())
         m_anyWebFrameLoadSucceeded = true;
@@ -647,22 +670,26 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     if (frame->provisionalDataSource().get() != &dataSource)
         return request;
 
-    auto text = textTidyReadsAsThePageDoes(url, *path);
-    if (!text)
-        return request;
     // The check is the validation of the text the page will show: when it
     // finds nothing structural, the file loads as it is and the check's run
     // stands for the validation asked for when loading ends. Tidy's repair
     // run, whose options only hold back changes (and their messages), runs
-    // only for a file the check finds broken.
-    auto check = VornickTidyFilter::runValidation(std::move(text->utf8));
-    std::vector<VornickValidationAdvisory> checkAdvisories;
-    (void)VornickTidyFilter::resultOfValidationRun(*check, checkAdvisories);
-    if (!anyIsStructural(checkAdvisories)) {
-        vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, VornickValidationAdvisories {});
-        m_tidyFilter->rememberValidationRun(std::move(check));
+    // only for a file the check finds broken. The main frame's check runs
+    // while the page loads; its load epilogue waits for it, and loads the
+    // page again from a repaired copy when the check finds it broken.
+    bool checked = m_loadState->takeFileToRepair(url);
+    if (!checked && !frame->parentFrame()) {
+        m_loadState->startCheck(*frame, [url, path = *path]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+            auto text = textTidyReadsAsThePageDoes(url, path);
+            return text ? VornickTidyFilter::runValidation(std::move(text->utf8)) : nullptr;
+        });
         return request;
     }
+    auto text = textTidyReadsAsThePageDoes(url, *path);
+    if (!text)
+        return request;
+    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(std::move(text->utf8)), *m_tidyFilter))
+        return request;
 
     auto extension = url.pathExtension();
     auto temporaryURL = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);

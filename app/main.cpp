@@ -160,17 +160,17 @@ void printLoadReport(const VornickContentEditingView& view, bool loaded, const E
     }
 }
 
-// Lets the view's deferred loading work and its validation (asked for when
-// loading ended, tidy running in the background) finish.
+// Lets the view's deferred loading work that the report reads (the line
+// index) and its validation (asked for when loading ended, tidy running in
+// the background) finish. The painted source and its map are not waited for.
 void waitForValidation(VornickContentEditingView& view, const WebFrame& frame)
 {
     bool validated = false;
     auto observation = NotificationCenter::defaultCenter().addObserver(
         VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, &view, nullptr,
         [&validated](const Notification&) { validated = true; });
-    RunLoop::main().runUntil(
-        [&] { return validated && vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame); },
-        VornickTidyFilter::timeout().count() / 1000.0 + 5);
+    RunLoop::main().runUntil([&] { return validated && vornick_lineIndexForLastGeneratedHTMLString(frame); },
+                             VornickTidyFilter::timeout().count() / 1000.0 + 5);
 }
 
 // A document the view shows: its load is the only decoding and parsing of
@@ -342,6 +342,8 @@ int main(int argc, char** argv)
     // Nothing runs in the background once the views are gone.
     window->close();
     window.reset();
+    // Painting the sources of closed views is of no use any more.
+    VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().cancelAllOperations();
     VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().waitUntilAllOperationsAreFinished();
     RunLoop::main().runFor(0.01);
     return status;

@@ -169,8 +169,14 @@ void waitForValidation(VornickContentEditingView& view, const WebFrame& frame)
     auto observation = NotificationCenter::defaultCenter().addObserver(
         VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, &view, nullptr,
         [&validated](const Notification&) { validated = true; });
-    RunLoop::main().runUntil([&] { return validated && vornick_lineIndexForLastGeneratedHTMLString(frame); },
-                             VornickTidyFilter::timeout().count() / 1000.0 + 5);
+    // An empty source has no line index: its source jobs end at once.
+    RunLoop::main().runUntil(
+        [&] {
+            return validated
+                && (vornick_lineIndexForLastGeneratedHTMLString(frame)
+                    || vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame));
+        },
+        VornickTidyFilter::timeout().count() / 1000.0 + 5);
 }
 
 // A document the view shows: its load is the only decoding and parsing of
@@ -201,12 +207,12 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
 
     FileReport report;
     report.bytes = bytes.size();
-    report.sourceUnits = vornick_lastGeneratedHTMLString(*frame).value_or(u"").size();
+    report.lineIndex = vornick_lineIndexForLastGeneratedHTMLString(*frame);
+    report.sourceUnits = report.lineIndex ? report.lineIndex->string().size() : 0;
     report.encoding = document->characterSet();
     report.byteOrderMark = document->hasByteOrderMark();
     report.documentType = VornickDocumentTypeOfDocument(*document);
     report.parsedAsXML = !document->isHTMLDocument();
-    report.lineIndex = vornick_lineIndexForLastGeneratedHTMLString(*frame);
     report.writtenBytes = written ? written->size() : 0;
     // Whether saving leaves the file's bytes as they were.
     report.writtenIsIdentical = written && *written == bytes;

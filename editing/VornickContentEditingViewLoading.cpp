@@ -409,7 +409,9 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
                     source.erase(at, text.size());
             }
         }
-        vornick_setLastGeneratedHTMLString(frame, source);
+        // One shared copy serves the line index; the frame and the painter keep their own.
+        auto sharedSource = std::make_shared<const std::u16string>(std::move(source));
+        vornick_setLastGeneratedHTMLString(frame, *sharedSource);
         vornick_setLastGeneratedHTMLStringIsOriginalSourceData(frame, true);
 
         auto weak = weakSelf();
@@ -421,7 +423,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         // of a regenerated source leaves it out: a place in the source finds
         // the same node before and after the first edit.
         VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(
-            source, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
+            *sharedSource, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
             [weak, weakFrame, generation](std::shared_ptr<const AttributedString> attributed,
                                           std::shared_ptr<const VornickDOMToNSRangeMap> map) {
                 auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
@@ -435,12 +437,12 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
                 self->markFrameSourceUpToDateIfComplete(*frame);
             },
             OperationQueue::main());
-        performAfterDelay(0, [weakFrame, generation, source](VornickContentEditingView& view) {
+        performAfterDelay(0, [weakFrame, generation, sharedSource](VornickContentEditingView& view) {
             auto frame = weakFrame.lock();
             if (!frame || generation != view.m_loadGeneration)
                 return;
             if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame))
-                vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(source, 1, 1, 8));
+                vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(sharedSource, 1, 1, 8));
             view.markFrameSourceUpToDateIfComplete(*frame);
         });
     }

@@ -314,9 +314,14 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndOnlyABrokenOneIsRepaired)
     EXPECT_EQ(runs(), 2); // the direct validation above
 
     // Broken: the check, the repair, and the validation of the repaired text.
+    // The page loaded while tidy checked it is loaded again from the copy,
+    // and its loading ends once.
     load("broken.html");
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return runs() == 5; }, 20));
     EXPECT_NE(view->mainFrame()->dataSource()->request().url(), url("broken.html"));
+    EXPECT_EQ(view->mainFrame()->dataSource()->initialRequest().url(), url("broken.html"));
+    EXPECT_EQ(recorder.count("note DidEndLoadingNotification"), 2u);
+    EXPECT_TRUE(vornick_hasVornickInsertedBaseElement(*view->mainFrame()));
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 1; }, 20));
     EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), 2u);

@@ -94,17 +94,4 @@ void TextFinderMatcher::appendMatches(std::u16string_view text, size_t base, std
     }
 }
 
-bool TextFinderMatcher::matchesWhole(std::u16string_view context, size_t offsetInContext, size_t length) const
-{
-    if (m_needle.empty() || length != m_needle.size() || offsetInContext + length > context.size())
-        return false;
-    std::vector<TextRange> found;
-    appendMatches(context, 0, found);
-    for (const auto& match : found) {
-        if (match.location == offsetInContext)
-            return true;
-    }
-    return false;
-}
-
 } // namespace brevanton

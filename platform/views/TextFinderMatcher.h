@@ -37,9 +37,6 @@ public:
     // Every match in `text`, in order, not overlapping; offsets count from
     // `base` (the text's place in a longer string).
     void appendMatches(std::u16string_view text, size_t base, std::vector<TextRange>& matches) const;
-    // Whether `text` as a whole is one match (read in its surroundings
-    // `context`, of which it is the part at `offsetInContext`).
-    bool matchesWhole(std::u16string_view context, size_t offsetInContext, size_t length) const;
 
 private:
     std::u16string m_needle;

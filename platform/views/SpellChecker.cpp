@@ -145,9 +145,10 @@ void SpellChecker::appendMisspellings(std::u16string_view text, TextRange range,
     words->setText(string);
     int32_t wordStart = words->first();
     for (int32_t wordEnd = words->next(); wordEnd != icu::BreakIterator::DONE; wordStart = wordEnd, wordEnd = words->next()) {
-        // Letters and ideographs; numbers, spaces and punctuation are no words.
+        // Words of letters only: numbers, spaces and punctuation are no words,
+        // and kana and ideographs have no spelling to check.
         int32_t ruleStatus = words->getRuleStatus();
-        if (ruleStatus < UBRK_WORD_LETTER)
+        if (ruleStatus < UBRK_WORD_LETTER || ruleStatus >= UBRK_WORD_LETTER_LIMIT)
             continue;
         std::u16string_view word = text.substr(start + static_cast<size_t>(wordStart), static_cast<size_t>(wordEnd - wordStart));
         if (!hasLetterAndNoDigit(word))

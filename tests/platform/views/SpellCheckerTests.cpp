@@ -54,8 +54,8 @@ TEST(SpellChecker, DocumentsKeepTheirOwnIgnoredAndLearnedWords)
     EXPECT_NE(first, 0);
     EXPECT_NE(first, second);
 
-    std::u16string text = u"The catt sat, don’t 42 zorp3 sat.";
-    // Numbers and words with digits are no words; the typographic apostrophe reads as the straight one.
+    std::u16string text = u"The catt sat, don’t 42 zorp3 東京 sat.";
+    // Numbers, words with digits and ideographs are not checked; the typographic apostrophe reads as the straight one.
     EXPECT_EQ(misspelledWords(checker, text, first), (std::vector<std::u16string> { u"catt" }));
     checker.ignoreWord(u"catt", first);
     EXPECT_TRUE(misspelledWords(checker, text, first).empty());

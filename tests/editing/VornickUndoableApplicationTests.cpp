@@ -1,0 +1,142 @@
+#include "StructuralEditTestSupport.h"
+
+#include "editing/VornickElementEditorUIController.h"
+#include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/views/Sound.h"
+
+using namespace brevanton;
+using namespace brevanton::testing;
+
+namespace {
+
+// A snippet whose interior is the inside of its element of class "in".
+class InteriorSnippet : public VornickGeneralFragmentDescription {
+public:
+    InteriorSnippet(std::u16string identifier, std::u16string markup)
+        : VornickGeneralFragmentDescription(std::move(identifier), u"Snippet", u"", u"", std::move(markup), u"")
+    {
+    }
+    std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(const std::map<std::u16string, std::u16string>& values,
+                                                                           DOMDocument& document,
+                                                                           std::optional<VornickFreezeDriedDOMRange>* interior) const override
+    {
+        auto fragment = VornickGeneralFragmentDescription::createDescribedFragmentWithValues(values, document, nullptr);
+        if (!fragment || !interior)
+            return fragment;
+        for (DOMNode* node = fragment->first(); node; node = node->traverseNext(fragment.get())) {
+            if (node->isElementNode() && static_cast<DOMElement*>(node)->className() == u"in") {
+                auto element = node->shared_from_this();
+                *interior = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromStartPosition(
+                    { element, 0 }, { element, static_cast<int32_t>(node->childCount()) }, fragment, false);
+            }
+        }
+        return fragment;
+    }
+};
+
+class Application : public StructuralEditTest {
+protected:
+    std::shared_ptr<VornickHTMLElementSpec> spec(const std::u16string& tag)
+    {
+        auto documentSpec = vornick_HTMLSpec(*view->mainFrame());
+        return documentSpec ? documentSpec->elementSpecForTagName(tag) : nullptr;
+    }
+    const std::optional<VornickExactSelection>& editorTarget() { return view->elementEditorUIController()->targetObject(); }
+};
+
+TEST_F(Application, ASnippetWrapsASelectionAndTakesTheCaretAtAnInsertionPoint)
+{
+    loadBody("<p>one two</p>");
+    InteriorSnippet snippet(u"note", u"<span class=\"in\">{content}</span>");
+    auto range = rangeAt(text(u"P"), 4, 7);
+    view->setTargetRange(range);
+    auto step = beginStep();
+    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, snippet, range));
+    EXPECT_EQ(markup(), u"<p>[one ]<span class=\"in\">[two]</span></p>");
+    checkUndoAndRedo(step, u"Wrap in <span class='in'>\u2026</span>");
+
+    undoStep();
+    auto caret = caretAt(text(u"P"), 3);
+    view->setTargetRange(caret);
+    step = beginStep();
+    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, snippet, caret));
+    EXPECT_EQ(markup(), u"<p>[one]<span class=\"in\">[*]</span>[ two]</p>");
+    // The caret goes to the snippet's interior.
+    auto selection = view->effectiveOperationRange();
+    EXPECT_EQ(selection->startContainer(), element(u"SPAN"));
+    checkUndoAndRedo(step, u"Insert");
+}
+
+TEST_F(Application, AnElementMissingRequiredAttributesGetsThemAndTheEditorOpensOnThem)
+{
+    loadBody("<p>one two</p>");
+    InteriorSnippet snippet(u"picture", u"<img>");
+    auto caret = caretAt(text(u"P"), 3);
+    view->setTargetRange(caret);
+    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, snippet, caret));
+    auto image = element(u"IMG");
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(image->hasAttribute(u"src"));
+    ASSERT_TRUE(editorTarget());
+    EXPECT_EQ(editorTarget()->element(), image);
+    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"src");
+}
+
+TEST_F(Application, ElementsAtACaretAndAroundASelection)
+{
+    loadBody("<p>one two</p>");
+    auto strong = spec(u"strong");
+    ASSERT_TRUE(strong);
+    auto range = rangeAt(text(u"P"), 0, 3);
+    view->setTargetRange(range);
+    auto step = beginStep();
+    ASSERT_TRUE(view->undoableApplyDescribedElement(true, *strong, range));
+    EXPECT_EQ(markup(), u"<p><strong>[one]</strong>[ two]</p>");
+    checkUndoAndRedo(step, u"Wrap in <strong>\u2026</strong>");
+
+    // At a caret the element holds the placeholder space, and the caret goes into it.
+    undoStep();
+    auto caret = caretAt(text(u"P"), 7);
+    view->setTargetRange(caret);
+    step = beginStep();
+    ASSERT_TRUE(view->undoableApplyDescribedElement(true, *strong, caret));
+    EXPECT_EQ(markup().substr(0, 20), u"<p>[one two]<strong>");
+    EXPECT_EQ(view->effectiveOperationRange()->startContainer(), element(u"STRONG")->firstChild());
+    checkUndoAndRedo(step, u"Insert");
+}
+
+TEST_F(Application, TablesListsAndLinks)
+{
+    loadBody("<p>one</p>");
+    auto caret = caretAt(document()->body(), 1);
+    view->setTargetRange(caret);
+    ASSERT_TRUE(view->undoableApplyDescribedElement(true, *spec(u"table"), caret));
+    auto caption = element(u"CAPTION");
+    ASSERT_TRUE(caption);
+    EXPECT_EQ(element(u"TR", 1) != nullptr, true);
+    // The caption's inside is selected for typing over.
+    EXPECT_TRUE(caption->isInclusiveAncestorOf(view->effectiveOperationRange()->startContainer().get()));
+    endEvent();
+    undoStep();
+    EXPECT_EQ(markup(), u"<p>[one]</p>");
+
+    view->setTargetRange(caret = caretAt(document()->body(), 1));
+    ASSERT_TRUE(view->undoableApplyDescribedElement(true, *spec(u"dl"), caret));
+    EXPECT_TRUE(element(u"DT"));
+
+    // A link with no URL anywhere: an empty href, and the editor opens on it.
+    auto range = rangeAt(text(u"P"), 0, 3);
+    view->setTargetRange(range);
+    ASSERT_TRUE(view->undoableApplyDescribedElement(true, *spec(u"a"), range));
+    auto link = element(u"A");
+    ASSERT_TRUE(link);
+    EXPECT_TRUE(link->hasAttribute(u"href"));
+    EXPECT_EQ(link->getAttribute(u"href"), u"");
+    ASSERT_TRUE(editorTarget());
+    EXPECT_EQ(editorTarget()->element(), link);
+    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"href");
+}
+
+} // namespace

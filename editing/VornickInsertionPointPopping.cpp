@@ -153,6 +153,7 @@ bool VornickContentEditingView::canPopInsertionPointOutOfElementAndLeaveAGap(boo
 std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap)
 {
     endTypingRun();
+    endBackspaceRun();
     auto effective = effectiveOperationRange();
     if (!effective)
         return std::nullopt;

@@ -41,6 +41,7 @@ void registerAttributeValueUndo(VornickContentEditingView& view, const DOMElemen
 void removeAttributeUndoably(VornickContentEditingView& view, const std::u16string& attribute, DOMElement& element)
 {
     view.endTypingRun();
+    view.endBackspaceRun();
     registerAttributeValueUndo(view, element, attribute);
     element.removeAttribute(attribute);
     view.postVornickContentEditingViewDidChangeContentInWebFrame(view.focusedWebFrame(), nullptr);
@@ -53,6 +54,7 @@ bool VornickContentEditingView::undoableSetValue(bool undoable, const std::u16st
 {
     BREVANTON_ASSERT(element, "Invalid parameter not satisfying: element");
     endTypingRun();
+    endBackspaceRun();
     if (undoable)
         registerAttributeValueUndo(*this, *element, attribute);
     element->setAttribute(attribute, value);

@@ -72,6 +72,7 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
                                                               const std::optional<URL>& targetURL, bool alwaysShowAttributeEditor)
 {
     endTypingRun();
+    endBackspaceRun();
     auto range = givenRange ? givenRange->cloneRange() : nullptr;
     auto document = range ? vornick_ownerDocument(*range) : nullptr;
     if (!range || !document || !m_blockModeHelper)

@@ -55,6 +55,7 @@ bool VornickContentEditingView::undoableApplyDescribedFragment(bool, const Vorni
                                                                const std::shared_ptr<DOMRange>& givenRange)
 {
     endTypingRun();
+    endBackspaceRun();
     auto range = givenRange ? givenRange->cloneRange() : nullptr;
     if (!range || !m_blockModeHelper || !m_focusedWebFrame)
         return false;

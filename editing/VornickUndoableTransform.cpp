@@ -23,6 +23,7 @@ bool VornickContentEditingView::undoableTransformElement(bool undoable, const st
 {
     BREVANTON_ASSERT(element, "Invalid parameter not satisfying: element");
     endTypingRun();
+    endBackspaceRun();
     auto document = element->ownerDocument();
     if (!document || !element->parentNode() || !m_blockModeHelper)
         return false;

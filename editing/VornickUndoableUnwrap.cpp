@@ -18,6 +18,7 @@ bool VornickContentEditingView::undoableUnwrapElement(bool undoable, const std::
     BREVANTON_ASSERT(elementToUnwrap->nodeType() == DOMNode::ELEMENT_NODE,
                      "Invalid parameter not satisfying: [elementToUnwrap nodeType] == DOM_ELEMENT_NODE");
     endTypingRun();
+    endBackspaceRun();
     auto& element = static_cast<DOMElement&>(*elementToUnwrap);
     auto document = element.ownerDocument();
     if (!document || !element.parentNode())

@@ -24,6 +24,7 @@ bool VornickContentEditingView::undoableWrapRange(bool undoable, const std::shar
     BREVANTON_ASSERT(newFragment, "Invalid parameter not satisfying: newFragment");
     BREVANTON_ASSERT(freezeDriedInteriorRange, "Invalid parameter not satisfying: freezeDriedInteriorRange");
     endTypingRun();
+    endBackspaceRun();
     const auto& interior = *freezeDriedInteriorRange;
 
     std::u16string name = newFragment->hasChildNodes() ? u"Wrap in " + vornick_fragmentSummary(*newFragment) : std::u16string();

@@ -9,7 +9,6 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/UndoManager.h"
-#include "platform/views/Window.h"
 
 #include <algorithm>
 
@@ -47,13 +46,8 @@ void VornickContentEditingView::removeUndoActionsFromEveryUndoManager()
         if (auto alive = lifetime.lock())
             undo->removeAllActionsWithTarget(this);
     }
-    // Actions registered before this view kept a list (the title edit).
     if (auto undo = m_ownUndoManager.get())
         undo->removeAllActionsWithTarget(this);
-    if (auto window = this->window()) {
-        if (auto undo = window->undoManager())
-            undo->removeAllActionsWithTarget(this);
-    }
 }
 
 // --- Selection inverses

@@ -61,9 +61,9 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentIn
     return deleteFragmentInRange(range, undoably, undoActionNameOverride, backspacing);
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentUndoably()
+bool VornickContentEditingView::deleteFragmentUndoably()
 {
-    return deleteFragmentInRange(nullptr, true, std::nullopt, false);
+    return deleteFragment(nullptr, true, std::nullopt, false, nullptr);
 }
 
 std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>& range)

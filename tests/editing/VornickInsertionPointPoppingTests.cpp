@@ -68,6 +68,22 @@ TEST_F(InsertionPointPopping, TrailingSpaceGoesButANonBreakingSpaceTheUserTypedS
     EXPECT_EQ(second->textContent(), std::u16string(u"y") + substitute);
 }
 
+TEST_F(InsertionPointPopping, ADefinitionOrCodeIsLeftWithItsListOrPreformattedBlock)
+{
+    loadBody("<dl><dt>term</dt><dd>definition</dd></dl><pre><code>x = 1</code></pre><p>after</p>");
+    view->setTargetRange(caretAt(element(u"DD")->firstChild(), 10));
+    view->popInsertionPointOutOfElementOrTwoAndLeaveAGap(false);
+    auto caret = view->effectiveOperationRange();
+    EXPECT_FALSE(element(u"DL")->isInclusiveAncestorOf(caret->startContainer().get()));
+    EXPECT_EQ(element(u"DL")->textContent(), u"termdefinition");
+
+    view->setTargetRange(caretAt(element(u"CODE")->firstChild(), 5));
+    view->popInsertionPointOutOfElementOrTwoAndLeaveAGap(false);
+    caret = view->effectiveOperationRange();
+    EXPECT_FALSE(element(u"PRE")->isInclusiveAncestorOf(caret->startContainer().get()));
+    EXPECT_EQ(element(u"PRE")->textContent(), u"x = 1");
+}
+
 TEST_F(InsertionPointPopping, TheInsertionPointAfterAPosition)
 {
     loadBody("<p>one</p><p>two</p>");

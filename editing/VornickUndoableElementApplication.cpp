@@ -10,6 +10,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "app/VornickApplicationDelegate.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "html/VornickBlockModeHelper.h"
@@ -22,6 +23,9 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/URL.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/Pasteboard.h"
+#include "toolkit/VornickURLExtensions.h"
 #include "platform/views/Sound.h"
 
 namespace brevanton {
@@ -49,6 +53,29 @@ std::shared_ptr<DOMElement> ancestorOfKind(std::shared_ptr<DOMNode> node, std::u
             return std::static_pointer_cast<DOMElement>(node);
     }
     return nullptr;
+}
+
+// Where a new link points: the URL given; else a URL on the general
+// pasteboard of a common scheme, with its title; else, when the user lets
+// links be filled from the pasteboard's history, the URL copied last.
+std::optional<VornickTitledURL> linkTarget(const std::optional<URL>& targetURL)
+{
+    if (targetURL)
+        return VornickTitledURL { *targetURL, std::nullopt, {} };
+    auto pasteboard = Pasteboard::generalPasteboard();
+    if (auto list = pasteboard->stringForType(PasteboardTypeURL)) {
+        auto urls = URLsFromURIList(*list);
+        if (!urls.empty() && vornick_schemeIsKnownCommonScheme(urls.front()))
+            return VornickTitledURL { urls.front(), pasteboard->stringForType(PasteboardTypeURLName), {} };
+    }
+    if (UserDefaults::standard().boolForKey(u"AutofillURLsFromPasteboardHistory")) {
+        if (auto delegate = VornickApplicationDelegate::shared()) {
+            auto recent = delegate->recentTitledPasteboardURLs();
+            if (!recent.empty())
+                return recent.back();
+        }
+    }
+    return std::nullopt;
 }
 
 std::shared_ptr<DOMRange> insideOf(const std::shared_ptr<DOMNode>& node)
@@ -191,13 +218,13 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
 
     if (equalsIgnoringASCIICase(tag, u"A")) {
         std::u16string href;
-        std::optional<URL> linked;
-        if (targetURL) {
-            href = vornick_relativeURLStringForReferencingTargetURL(*document, &*targetURL).value_or(targetURL->absoluteString());
-            linked = targetURL;
-        }
+        auto linked = linkTarget(targetURL);
+        if (linked)
+            href = vornick_relativeURLStringForReferencingTargetURL(*document, &linked->url).value_or(linked->url.absoluteString());
         (void)undoableSetValue(true, href, u"href", newElement);
-        bool localOrNone = !linked || linked->scheme().empty() || linked->scheme() == u"file";
+        if (linked && linked->title && !linked->title->empty())
+            (void)undoableSetValue(true, *linked->title, u"title", newElement);
+        bool localOrNone = !linked || linked->url.scheme().empty() || linked->url.scheme() == u"file";
         if (alwaysShowAttributeEditor || !localOrNone)
             openEditor(newElement, u"href");
     } else if (!addedAttributes.empty()) {

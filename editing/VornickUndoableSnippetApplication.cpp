@@ -11,7 +11,7 @@
 #include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickFragmentInterior.h"
 #include "html/VornickBlockModeHelper.h"
-#include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickFragmentDescription.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
@@ -25,13 +25,6 @@
 namespace brevanton {
 
 namespace {
-
-std::u16string identifierOfDescription(const VornickFragmentDescription& description)
-{
-    if (auto general = dynamic_cast<const VornickGeneralFragmentDescription*>(&description))
-        return general->identifier();
-    return {};
-}
 
 // The first element of the fragment (in tree order) that lacked attributes
 // its kind requires, with the first of them; every element up to it gets them.
@@ -70,7 +63,7 @@ bool VornickContentEditingView::undoableApplyDescribedFragment(bool, const Vorni
     if (!document)
         return false;
 
-    std::u16string identifier = identifierOfDescription(description);
+    std::u16string identifier = description.identifier();
     std::shared_ptr<DOMDocumentFragment> fragment;
     std::optional<VornickFreezeDriedDOMRange> interior;
     static const std::u16string embedPrefix = u"wp:embed-";

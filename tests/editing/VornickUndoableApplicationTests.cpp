@@ -4,6 +4,7 @@
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "platform/views/Pasteboard.h"
 #include "platform/views/Sound.h"
 
 using namespace brevanton;
@@ -127,6 +128,7 @@ TEST_F(Application, TablesListsAndLinks)
     EXPECT_TRUE(element(u"DT"));
 
     // A link with no URL anywhere: an empty href, and the editor opens on it.
+    Pasteboard::generalPasteboard()->clearContents();
     auto range = rangeAt(text(u"P"), 0, 3);
     view->setTargetRange(range);
     ASSERT_TRUE(view->undoableApplyDescribedElement(true, *spec(u"a"), range));
@@ -137,6 +139,26 @@ TEST_F(Application, TablesListsAndLinks)
     ASSERT_TRUE(editorTarget());
     EXPECT_EQ(editorTarget()->element(), link);
     EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"href");
+}
+
+TEST_F(Application, ALinkTakesTheURLOnThePasteboardWithItsTitle)
+{
+    loadBody("<p>one two</p>");
+    auto pasteboard = Pasteboard::generalPasteboard();
+    pasteboard->clearContents();
+    ASSERT_TRUE(pasteboard->setString(u"https://example.com/page", PasteboardTypeURL));
+    ASSERT_TRUE(pasteboard->setString(u"An example", PasteboardTypeURLName));
+    auto range = rangeAt(text(u"P"), 4, 7);
+    view->setTargetRange(range);
+    auto step = beginStep();
+    ASSERT_TRUE(view->undoableApplyDescribedElement(true, *spec(u"a"), range, std::nullopt, false));
+    EXPECT_EQ(markup(), u"<p>[one ]<a href=\"https://example.com/page\" title=\"An example\">[two]</a></p>");
+    // A web address is worth a look even when the editor need not open.
+    ASSERT_TRUE(editorTarget());
+    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"href");
+    // One step, named by the wrap and not by the attributes set after it.
+    checkUndoAndRedo(step, u"Wrap in <a>\u2026</a>");
+    pasteboard->clearContents();
 }
 
 } // namespace

@@ -12,30 +12,10 @@ using namespace brevanton::testing;
 
 namespace {
 
-// A snippet whose interior is the inside of its element of class "in".
-class InteriorSnippet : public VornickGeneralFragmentDescription {
-public:
-    InteriorSnippet(std::u16string identifier, std::u16string markup)
-        : VornickGeneralFragmentDescription(std::move(identifier), u"Snippet", u"", u"", std::move(markup), u"")
-    {
-    }
-    std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(const std::map<std::u16string, std::u16string>& values,
-                                                                           DOMDocument& document,
-                                                                           std::optional<VornickFreezeDriedDOMRange>* interior) const override
-    {
-        auto fragment = VornickGeneralFragmentDescription::createDescribedFragmentWithValues(values, document, nullptr);
-        if (!fragment || !interior)
-            return fragment;
-        for (DOMNode* node = fragment->first(); node; node = node->traverseNext(fragment.get())) {
-            if (node->isElementNode() && static_cast<DOMElement*>(node)->className() == u"in") {
-                auto element = node->shared_from_this();
-                *interior = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromStartPosition(
-                    { element, 0 }, { element, static_cast<int32_t>(node->childCount()) }, fragment, false);
-            }
-        }
-        return fragment;
-    }
-};
+VornickGeneralFragmentDescription snippet(std::u16string identifier, std::u16string markup)
+{
+    return VornickGeneralFragmentDescription(std::move(identifier), u"Snippet", u"", u"", std::move(markup), u"");
+}
 
 class Application : public StructuralEditTest {
 protected:
@@ -50,11 +30,11 @@ protected:
 TEST_F(Application, ASnippetWrapsASelectionAndTakesTheCaretAtAnInsertionPoint)
 {
     loadBody("<p>one two</p>");
-    InteriorSnippet snippet(u"note", u"<span class=\"in\">{content}</span>");
+    auto note = snippet(u"note", u"<span class=\"in\">{content}</span>");
     auto range = rangeAt(text(u"P"), 4, 7);
     view->setTargetRange(range);
     auto step = beginStep();
-    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, snippet, range));
+    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, note, range));
     EXPECT_EQ(markup(), u"<p>[one ]<span class=\"in\">[two]</span></p>");
     checkUndoAndRedo(step, u"Wrap in <span class='in'>\u2026</span>");
 
@@ -62,7 +42,7 @@ TEST_F(Application, ASnippetWrapsASelectionAndTakesTheCaretAtAnInsertionPoint)
     auto caret = caretAt(text(u"P"), 3);
     view->setTargetRange(caret);
     step = beginStep();
-    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, snippet, caret));
+    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, note, caret));
     EXPECT_EQ(markup(), u"<p>[one]<span class=\"in\">[*]</span>[ two]</p>");
     // The caret goes to the snippet's interior.
     auto selection = view->effectiveOperationRange();
@@ -73,10 +53,10 @@ TEST_F(Application, ASnippetWrapsASelectionAndTakesTheCaretAtAnInsertionPoint)
 TEST_F(Application, AnElementMissingRequiredAttributesGetsThemAndTheEditorOpensOnThem)
 {
     loadBody("<p>one two</p>");
-    InteriorSnippet snippet(u"picture", u"<img>");
+    auto picture = snippet(u"picture", u"<img>");
     auto caret = caretAt(text(u"P"), 3);
     view->setTargetRange(caret);
-    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, snippet, caret));
+    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, picture, caret));
     auto image = element(u"IMG");
     ASSERT_TRUE(image);
     EXPECT_TRUE(image->hasAttribute(u"src"));

@@ -50,7 +50,9 @@ class VornickContentEditingViewLoadState;
 class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
 class VornickElementEditorUIController;
+class VornickFragmentDescription;
 class VornickEmbeddedWebView;
+class VornickHTMLElementSpec;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
 class VornickResourceLoadAttempt;
@@ -387,6 +389,53 @@ public:
     // runs only while the view exists; `keptAlive` lives as long as the
     // registration.
     void registerUndo(std::function<void(VornickContentEditingView&)> inverse, std::shared_ptr<const void> keptAlive = nullptr);
+
+    // --- Structural edits (struct): moving content, attributes, element
+    //     kinds, wrapping and unwrapping, applying snippets and elements, and
+    //     the caret after an element (editing/VornickUndoable*.cpp,
+    //     editing/VornickInsertionPointPopping.cpp). A command made of several
+    //     primitives is one undo step named by the command.
+
+    // Moves the source's contents to the collapsed target ("Move"); false
+    // when the target lies inside the source.
+    [[nodiscard]] bool undoableMoveRange(bool undoable, const std::shared_ptr<DOMRange>& source,
+                                         const std::shared_ptr<DOMRange>& collapsedTarget,
+                                         const std::optional<std::u16string>& undoActionNameOverride,
+                                         std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Sets an attribute; Undo restores the old value, or removes the
+    // attribute when it was absent.
+    bool undoableSetValue(bool undoable, const std::u16string& value, const std::u16string& attribute,
+                          const std::shared_ptr<DOMElement>&);
+    // Takes every element of the kind off the range ("Toggle <b>"); false
+    // when no element of the kind encloses either end.
+    [[nodiscard]] bool undoableRemoveApplicationsOfElementKind(bool undoable, const std::u16string& tagName,
+                                                               const std::shared_ptr<DOMRange>&);
+    // Replaces the element by one of another kind with its contents and attributes.
+    [[nodiscard]] bool undoableTransformElement(bool undoable, const std::shared_ptr<DOMElement>&, const std::u16string& tagName,
+                                                std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Replaces the element (asserted) by its contents; deletes it when it is empty.
+    [[nodiscard]] bool undoableUnwrapElement(bool undoable, const std::shared_ptr<DOMNode>& elementToUnwrap);
+    // Replaces the range (not collapsed) by the fragment and puts the range's
+    // contents at the fragment's interior (frozen relative to the fragment);
+    // false, with the range's contents back in place, when the interior cannot be found.
+    [[nodiscard]] bool undoableWrapRange(bool undoable, const std::shared_ptr<DOMRange>&, const std::shared_ptr<DOMDocumentFragment>&,
+                                         const std::optional<VornickFreezeDriedDOMRange>& freezeDriedInteriorRange);
+    // Both always register their undo.
+    bool undoableApplyDescribedFragment(bool undoable, const VornickFragmentDescription&, const std::shared_ptr<DOMRange>&);
+    bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&);
+    bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&,
+                                       const std::optional<URL>& targetURL, bool alwaysShowAttributeEditor);
+    // Moves the caret out of its element, leaving a placeholder space when a
+    // gap is wanted; answers the tag name of the element left.
+    std::optional<std::u16string> popInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap);
+    // Pops once more out of a DL after a DD, or out of a PRE after a CODE.
+    void popInsertionPointOutOfElementOrTwoAndLeaveAGap(bool leaveAGap);
+    bool canPopInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap) const;
+    // Puts the caret at the element gap of the collapsed range (asserted),
+    // before the text that follows or in a placeholder space made there;
+    // false when the place is not an element gap.
+    [[nodiscard]] bool undoableSetTextInsertionPointAfterPosition(bool undoable, const std::shared_ptr<DOMRange>& collapsedRange,
+                                                                  bool leaveAGap);
 
 protected:
     virtual void build();

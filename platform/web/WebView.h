@@ -133,6 +133,11 @@ public:
     // editing delegate may perform it first.
     void doCommandBySelector(std::string_view selector);
 
+    // Posted with the web view as object when its document was changed
+    // through it; the editing delegate hears of it first (webViewDidChange).
+    static constexpr const char* DidChangeNotification = "WebViewDidChangeNotification";
+    void postDidChange();
+
 protected:
     // Gives a newly made web view (of this class or a subclass) its main frame.
     static void finishCreation(const std::shared_ptr<WebView>&);

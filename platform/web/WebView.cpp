@@ -525,6 +525,11 @@ void WebView::keyDown(const Event& event)
         View::keyDown(event);
 }
 
+bool WebView::interpretKeyEvent(const Event& event)
+{
+    return handleKey(event);
+}
+
 bool WebView::performKeyEquivalent(const Event& event)
 {
     if (event.type() == EventType::KeyDown) {

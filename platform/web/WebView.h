@@ -127,6 +127,11 @@ public:
     void mouseDragged(const Event&) override;
     void mouseUp(const Event&) override;
     void keyDown(const Event&) override;
+    // The text input: a key down becomes a command (arrows, Delete, Return,
+    // Tab; see doCommandBySelector) or typed text proposed to the editing
+    // delegate. False for a key it does not take (with Command or Control, a
+    // key without characters), which then goes nowhere else.
+    bool interpretKeyEvent(const Event&);
     bool performKeyEquivalent(const Event&) override;
     void resizeSubviewsWithOldSize(Size oldSize) override;
     // A command by name ("moveLeft:", "moveRight:", "insertNewline:", ...); the

@@ -347,6 +347,38 @@ TEST_F(TextInputTest, AfterAnInsertionItsEnvironsGetAParagraphWhenTheyNeedOne)
     EXPECT_EQ(html(), "<span>s</span>");
 }
 
+TEST_F(TextInputTest, EditsGiveBackEveryLiveRangeTheyRegister)
+{
+    loadBody("<p>one two</p><p>three four</p><div>five<em>six</em></div>");
+    std::vector<std::shared_ptr<DOMElement>> blocks { element(u"P"), element(u"P", 1), element(u"DIV") };
+    auto burst = [&](int edits) {
+        for (int edit = 0; edit < edits; ++edit) {
+            if (edit % 9 == 0) {
+                // (The DIV's loose text gets a paragraph at the first typing.)
+                DOMNode* first = blocks[static_cast<size_t>(edit / 9) % blocks.size()].get();
+                while (first && !first->isTextNode())
+                    first = first->first();
+                ASSERT_TRUE(first) << bodyStructure();
+                auto node = first->shared_from_this();
+                select(rangeIn(node, node->length() / 2, node->length() / 2));
+            }
+            if (edit % 5 == 4)
+                view->deleteSelection();
+            else
+                insert(edit % 3 ? u"x" : u" ");
+            endEvent();
+            if (edit % 40 == 39) {
+                view->undoManager()->undo();
+                view->undoManager()->redo();
+            }
+        }
+    };
+    burst(40);
+    size_t registered = document()->ranges().size();
+    burst(400);
+    EXPECT_EQ(document()->ranges().size(), registered);
+}
+
 // --- Selection
 
 TEST_F(TextInputTest, ProbingRecordsTheProposalInsteadOfSelecting)

@@ -17,6 +17,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Assertions.h"
 #include "platform/foundation/UndoManager.h"
 
 #include <functional>

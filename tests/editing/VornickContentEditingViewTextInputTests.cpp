@@ -5,6 +5,7 @@
 #include "UndoableEditChecks.h"
 
 #include "app/VornickWindow.h"
+#include "editing/VornickAttachmentPoint.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Application.h"
@@ -408,6 +409,25 @@ TEST_F(TextInputTest, ACommandClickThatWouldCollapseTheSelectionLeavesIt)
     EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "bcd");
     events.click(window, inWindow);
     EXPECT_TRUE(view->effectiveOperationRange()->collapsed());
+}
+
+TEST_F(TextInputTest, WithAttachmentPointsOnlyTheirContentMayBeSelected)
+{
+    struct ByIdLocator : VornickAttachmentPointLocator {
+        std::shared_ptr<DOMElement> locateElementInDocument(DOMDocument& document) const override
+        {
+            return document.getElementById(u"content");
+        }
+    };
+    view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
+        std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ByIdLocator>() } }));
+    loadBody("<h1>Site</h1><div id=content><p>Post</p></div>");
+    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr));
+    view->setTargetRange(nullptr);
+    auto& webView = *view->embeddedWebView();
+    EXPECT_FALSE(webView.proposeSelectedDOMRange(rangeIn(textNode(u"Site"), 1, 1), WebSelectionAffinityDownstream, false));
+    EXPECT_TRUE(webView.proposeSelectedDOMRange(rangeIn(textNode(u"Post"), 1, 1), WebSelectionAffinityDownstream, false));
+    EXPECT_EQ(caretInText(), "P|ost");
 }
 
 // --- The window

@@ -289,11 +289,45 @@ TEST_F(TextInputTest, PendingInlineStylesWrapTheTypedText)
     checkUndoableStep(
         *view, [&] { insert(u"x"); }, [&] { EXPECT_EQ(html(), "<p>a<em><b>x</b></em>b</p><p><em>cd</em></p>"); });
     EXPECT_TRUE(view->toggledInlineStyleElementsForTyping().empty());
-    // Inside an element of a toggled kind the text stays in it.
+    // Inside an element of a toggled kind, the element is split and the text
+    // goes between its halves, outside it.
     caretAt(u"cd", 1);
     view->toggledInlineStyleElementsForTyping() = { u"EM" };
-    insert(u"y");
-    EXPECT_EQ(html(), "<p>a<em><b>x</b></em>b</p><p><em>cyd</em></p>");
+    checkUndoableStep(
+        *view, [&] { insert(u"y"); }, [&] { EXPECT_EQ(html(), "<p>a<em><b>x</b></em>b</p><p><em>c</em>y<em>d</em></p>"); });
+}
+
+TEST_F(TextInputTest, SplittingAnElementAtTheInsertionPoint)
+{
+    loadBody("<p>ab<b>cd</b></p><ul><li>item</li></ul><dl><dt>term</dt></dl>");
+    // In the middle: two elements of the kind, the caret in the second.
+    auto text = textNode(u"cd");
+    select(rangeIn(text, 1, 1));
+    checkUndoableStep(
+        *view,
+        [&] {
+            ASSERT_TRUE(view->undoableSplitNearestAncestorElementsOfKinds(true, true, { u"p" }, view->effectiveOperationRange(), true,
+                                                                          false, nullptr));
+        },
+        [&] {
+            EXPECT_EQ(html(), "<p>ab<b>c</b></p><p><b>d</b></p><ul><li>item</li></ul><dl><dt>term</dt></dl>");
+            EXPECT_EQ(caretInText(), "|d");
+        },
+        { u"Split <p>" });
+    // At the end of a list item: a new item after it; a term is followed by a definition.
+    caretAt(u"item", 4);
+    std::vector<std::u16string> exited;
+    ASSERT_TRUE(view->undoableSplitNearestAncestorElementsOfKinds(true, true, { u"li", u"dt" }, view->effectiveOperationRange(), true,
+                                                                  false, &exited));
+    EXPECT_EQ(exited, (std::vector<std::u16string> { u"li" }));
+    caretAt(u"term", 0);
+    ASSERT_TRUE(view->undoableSplitNearestAncestorElementsOfKinds(true, true, { u"li", u"dt" }, view->effectiveOperationRange(), true,
+                                                                  false, nullptr));
+    EXPECT_EQ(html(), "<p>ab<b>c</b></p><p><b>d</b></p><ul><li>item</li><li>&nbsp;</li></ul><dl><dd>&nbsp;</dd><dt>term</dt></dl>");
+    // Nothing of the kinds around the insertion point: nothing to split.
+    caretAt(u"ab", 1);
+    EXPECT_FALSE(view->undoableSplitNearestAncestorElementsOfKinds(true, true, { u"li" }, view->effectiveOperationRange(), true, false,
+                                                                   nullptr));
 }
 
 // --- Paragraphs

@@ -211,6 +211,36 @@ TEST_F(TextInputTest, TheUsersNonBreakingSpacesAreNeverCondensed)
     EXPECT_EQ(caretInText(), "y|a\u23D8x b");
 }
 
+TEST_F(TextInputTest, ANodeOfWhiteSpaceIsTypedOverWhole)
+{
+    loadBody("<p>  </p><p>\u00A0 </p><p> </p>");
+    auto paragraphText = [this](unsigned index) { return element(u"P", index)->firstChild(); };
+    select(rangeIn(paragraphText(0), 0, 0));
+    insert(u"x");
+    EXPECT_EQ(toUTF8(element(u"P")->textContent()), "x");
+    EXPECT_EQ(caretInText(), "x|");
+    // Not when it holds a non-breaking space of the user's (shown as the substitute).
+    select(rangeIn(paragraphText(1), 0, 0));
+    insert(u"y");
+    EXPECT_EQ(toUTF8(element(u"P", 1)->textContent()), "y\u23D8 ");
+    // Typed white space there becomes the placeholder.
+    select(rangeIn(paragraphText(2), 0, 0));
+    insert(u"  ");
+    EXPECT_EQ(toUTF8(element(u"P", 2)->textContent()), "\u00A0");
+}
+
+TEST_F(TextInputTest, PlainInsertionReplacesTheRangeAndAnnouncesTheChange)
+{
+    loadBody("<p>abcd</p>");
+    auto text = textNode(u"abcd");
+    recorder.clear();
+    view->vornick_insertText(u"XY", rangeIn(text, 1, 3));
+    EXPECT_EQ(html(), "<p>aXYd</p>");
+    EXPECT_EQ(caretInText(), "aXY|d");
+    EXPECT_EQ(recorder.count("delegate change timer-armed"), 1u);
+    EXPECT_FALSE(view->undoManager()->canUndo());
+}
+
 TEST_F(TextInputTest, PreformattedTextAndPolicyOneAreTypedAsTyped)
 {
     loadBody("<pre>a b</pre><p>c d</p>");
@@ -367,6 +397,35 @@ TEST_F(TextInputTest, InlineSiblingsDirectlyInTheBodyAreWrappedTogether)
     insert(u"s");
     // The line break after the text is white space that typing condenses.
     EXPECT_EQ(html(), "texts ");
+}
+
+TEST_F(TextInputTest, InBlockContentTheParagraphIsABlockAndTakesOnlyAdjacentText)
+{
+    struct CommentBlockHelper : VornickBlockModeHelper {
+        CommentBlockHelper() { setOperatingInBlockMode(true); }
+        std::optional<std::u16string> blockStartCommentPrefix() const override { return u"wp:"; }
+        std::optional<std::u16string> blockEndCommentPrefix() const override { return u"/wp:"; }
+        std::optional<std::u16string> blockStartCommentTextForElementKind(std::u16string_view kind) const override
+        {
+            return kind == u"p" || kind == u"div" ? std::optional<std::u16string>(u" wp:" + std::u16string(kind) + u" ") : std::nullopt;
+        }
+        std::optional<std::u16string> blockEndCommentTextForElementKind(std::u16string_view kind) const override
+        {
+            return kind == u"p" || kind == u"div" ? std::optional<std::u16string>(u" /wp:" + std::u16string(kind) + u" ") : std::nullopt;
+        }
+    };
+    view->setBlockModeHelper(std::make_shared<CommentBlockHelper>());
+    loadBody("loose<!-- wp:div --><div>in <b>block</b></div><!-- /wp:div -->");
+    caretAt(u"loose", 5);
+    checkUndoableStep(
+        *view, [&] { insert(u"!"); },
+        [&] { EXPECT_EQ(html(), "<!-- wp:p --><p>loose!</p><!-- /wp:p --><!-- wp:div --><div>in <b>block</b></div><!-- /wp:div -->"); });
+    // Inside a block only the text beside the insertion point goes into the paragraph.
+    caretAt(u"in ", 1);
+    insert(u"x");
+    EXPECT_EQ(html(),
+              "<!-- wp:p --><p>loose!</p><!-- /wp:p --><!-- wp:div --><div><!-- wp:p --><p>ixn </p><!-- /wp:p --><b>block</b></div>"
+              "<!-- /wp:div -->");
 }
 
 TEST_F(TextInputTest, AfterAnInsertionItsEnvironsGetAParagraphWhenTheyNeedOne)

@@ -19,6 +19,7 @@
 #include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickCharacterSets.h"
+#include "toolkit/VornickComposedCharacterSequences.h"
 #include "toolkit/VornickWhitespaceFilter.h"
 
 #include <algorithm>
@@ -431,10 +432,11 @@ void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& ran
     if (!node->isTextNode() || offset == 0)
         return;
     const auto& data = textOf(*node);
-    // The character before the caret, both halves of a surrogate pair.
-    unsigned start = offset - 1;
-    if (start > 0 && isLowSurrogate(data[start]) && isHighSurrogate(data[start - 1]))
-        --start;
+    // The user-perceived character before the caret.
+    auto composed = vornick_rangeOfComposedCharacterSequenceBeforeIndex(data, offset);
+    if (composed.isNotFound())
+        return;
+    auto start = static_cast<unsigned>(composed.location);
     auto deletion = range->cloneRange();
     deletion->setStart(node, start);
     if (start == 0 && offset == data.size()) {

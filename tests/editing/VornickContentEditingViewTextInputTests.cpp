@@ -163,6 +163,11 @@ TEST_F(TextInputTest, BackspacingTheLastCharacterLeavesAPlaceholderSpace)
     EXPECT_EQ(toUTF8(element(u"P", 1)->textContent()), "xy");
     view->undoManager()->undo();
     EXPECT_EQ(toUTF8(element(u"P", 1)->textContent()), "xy\xF0\x9F\x98\x80");
+    // So does a letter with its combining mark.
+    caretAt(u"xy", 1);
+    type(u"e\u0301");
+    press(0x7F);
+    EXPECT_EQ(toUTF8(element(u"P", 1)->textContent()), "xy\xF0\x9F\x98\x80");
 }
 
 // --- White space

@@ -541,6 +541,12 @@ TEST_F(TextInputTest, TheViewHooksIntoItsWindowOnlyWhileInIt)
     EXPECT_FALSE(view->windowSendEventHook());
     EXPECT_EQ(window->sendEventHookCount(), 0u);
     EXPECT_EQ(view->embeddedWebView()->editingDelegate(), nullptr);
+    // Made first responder, the view hands the keyboard to its page.
+    window->contentView()->addSubview(view);
+    ASSERT_TRUE(window->makeFirstResponder(view));
+    drain();
+    EXPECT_EQ(window->firstResponder(), view->embeddedWebView());
+    view->removeFromSuperview();
     // A plain window gets no hook.
     auto plain = Window::create(Rect(0, 0, 400, 300));
     plain->contentView()->addSubview(view);

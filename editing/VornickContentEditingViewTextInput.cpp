@@ -121,8 +121,10 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
     }
 
     // 3. A selection across nodes goes first.
+    bool registeredTargetRangeUndo = false;
     if (!range->collapsed() && !(range->startNode()->isTextNode() && range->startNode() == range->endNode())) {
         registerTargetRangeUndo();
+        registeredTargetRangeUndo = true;
         (void)deleteFragmentInRange(range, true, std::nullopt, false);
         auto after = effectiveOperationRange();
         if (!after)
@@ -142,13 +144,9 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
             Sound::beep();
             return;
         }
+        // The typed text replaces that space.
         vornick_pushRangeEndpointsDownToTextNodes(*inserted);
         range = inserted;
-        if (range->startNode()->isTextNode() && range->startNode() == range->endNode() && range->collapsed()) {
-            // The new space sits right before the end point: cover it.
-            if (range->startOffset() > 0)
-                range->setStart(range->startContainer(), range->startOffset() - 1);
-        }
     }
     if (!range->startNode()->isTextNode() || range->startNode() != range->endNode()) {
         Sound::beep();
@@ -156,7 +154,6 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
     }
 
     // 5. Automatic paragraph around text typed where only blocks belong.
-    bool registeredTargetRangeUndo = false;
     if (m_automaticallyAddsParagraphs && !replacementByNothing)
         range = autoWrapInsertionPointInParagraph(range, registeredTargetRangeUndo);
 
@@ -221,7 +218,6 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
                 // A non-breaking space of the user's always goes in.
             } else if (extendedBack) {
                 // A space after a space would collapse into it: nothing to type.
-                postVornickContentEditingViewDidChangeEffectiveOperationRange();
                 return;
             } else if (extendedForward) {
                 // Before a space: the two must not collapse into one.

@@ -10,6 +10,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
+#include "platform/views/Pasteboard.h"
 #include "platform/views/Sound.h"
 
 namespace brevanton::testing {
@@ -297,6 +298,28 @@ TEST_F(TextInputTest, AReplacementIsOneEditOfItsOwnAndNothingDeletes)
     select(rangeIn(node, 5, 9));
     checkUndoableStep(
         *view, [&] { insert(u"", VornickInsertActionReplacementText); }, [&] { EXPECT_EQ(html(), "<p>findX here</p>"); });
+}
+
+TEST_F(TextInputTest, EntryPointsInsertAsTypedTextDoes)
+{
+    loadBody("<p>ab</p>");
+    useSubstitute();
+    caretAt(u"ab", 1);
+    // Plain-text paste: every string on the pasteboard, in order, with the
+    // white space rules of typing.
+    auto pasteboard = Pasteboard::generalPasteboard();
+    pasteboard->clearContents();
+    ASSERT_TRUE(pasteboard->writeObjects({ PasteboardItem::itemWithString(u"one  "), PasteboardItem::itemWithString(u"two") }));
+    view->pasteAsPlainText();
+    drain();
+    EXPECT_EQ(caretInText(), "aone two|b");
+    view->insertExplicitNonBreakingSpace();
+    drain();
+    EXPECT_EQ(caretInText(), "aone two\u23D8|b");
+    view->insertLoremIpsum();
+    drain();
+    EXPECT_EQ(toUTF8(element(u"P")->textContent()).find("\u23D8Lorem ipsum dolor sit amet"), 8u);
+    pasteboard->clearContents();
 }
 
 TEST_F(TextInputTest, TypingOverASelectionAcrossNodesDeletesItFirst)

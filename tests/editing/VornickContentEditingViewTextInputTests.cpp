@@ -271,15 +271,22 @@ TEST_F(TextInputTest, TheCaretGoesAfterTheLastCharacterTypedAtTheEndOfANode)
 
 TEST_F(TextInputTest, LeavingACaretBetweenTwoSpacesCondensesThemUndoably)
 {
-    loadBody("<p>a  b</p>");
-    caretAt(u"a  b", 2);
+    loadBody("<p>a   b</p>");
+    // Typing first, so that an undo step counts offsets in the node.
+    caretAt(u"a   b", 5);
+    insert(u"xyz");
     endEvent();
-    auto node = textNode(u"a  b");
+    auto node = textNode(u"a   b");
+    select(rangeIn(node, 2, 2));
+    endEvent();
     EXPECT_TRUE(view->embeddedWebView()->proposeSelectedDOMRange(rangeIn(node, 0, 0), WebSelectionAffinityDownstream, false));
     endEvent();
-    EXPECT_EQ(html(), "<p>a b</p>");
+    EXPECT_EQ(html(), "<p>a bxyz</p>");
+    // Both steps undo exactly: the condensing did not shift the typing's offsets.
     view->undoManager()->undo();
-    EXPECT_EQ(html(), "<p>a  b</p>");
+    EXPECT_EQ(html(), "<p>a   bxyz</p>");
+    view->undoManager()->undo();
+    EXPECT_EQ(html(), "<p>a   b</p>");
 }
 
 // --- Replacement, deletion and entry points

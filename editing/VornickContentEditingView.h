@@ -42,6 +42,7 @@ class DOMDocumentFragment;
 class DOMElement;
 class DOMNode;
 class DOMRange;
+class AttributedString;
 class VornickAttachmentPoint;
 class VornickAttachmentPointLocator;
 class VornickAttachmentPointLocatorSet;
@@ -51,7 +52,9 @@ class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
 class VornickElementEditorUIController;
 class VornickEmbeddedWebView;
+class VornickDOMToNSRangeMap;
 class VornickHTMLWriter;
+class VornickLineIndex;
 class VornickHeadMetadataEditingUIController;
 class VornickResourceLoadAttempt;
 class VornickSourceLoupe;
@@ -213,6 +216,9 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
     void htmlUpdateTimerFired();
     bool htmlUpdateIsScheduled() const { return static_cast<bool>(m_htmlUpdateTimer); }
+    // Whether the last regeneration spliced changed text into the source it
+    // gave before, rather than writing the whole document.
+    bool lastRegenerationWasSpliced() const { return m_lastRegenerationWasSpliced; }
     void postLastGeneratedHTMLForFocusedWebFrameDidChange();
     void postValidationResultsForFocusedWebFrameDidChange();
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
@@ -389,10 +395,19 @@ private:
         char16_t substitute { 0 };
         VornickNewlineConvention newlineConvention { VornickNewlineConvention::LF };
         std::shared_ptr<VornickHTMLWriter> writer;
+        // The source and map it gave last, which the frame holds too, and
+        // their line index: a later change of text alone is spliced into
+        // them, in place while nobody else holds them.
+        std::shared_ptr<AttributedString> source;
+        std::shared_ptr<VornickDOMToNSRangeMap> map;
+        std::weak_ptr<const VornickLineIndex> lineIndex;
     };
     std::unique_ptr<RegenerationWriter> m_regenerationWriter;
     VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
+    bool spliceChangedTextIntoSourceOfWebFrame(const WebFrame&, DOMDocument&, VornickHTMLWriter&);
+    void storeRegeneratedSourceOfWebFrame(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
     unsigned m_blockRepairDepth { 0 };
+    bool m_lastRegenerationWasSpliced { false };
 };
 
 // The editing view that shows a node's document, if any.

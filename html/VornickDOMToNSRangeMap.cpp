@@ -290,6 +290,55 @@ void VornickDOMToNSRangeMap::endWhitespaceNodeAtOffset(size_t offset)
     m_stack.back()->setEndOffset(offset);
 }
 
+std::shared_ptr<VornickDOMToNSRangeMap> VornickDOMToNSRangeMap::mapByApplyingSplices(const VornickTextSplices& splices) const
+{
+    BREVANTON_ASSERT(m_stack.size() == 1, "MAP: copying a map that is still being built");
+    auto copy = std::make_shared<VornickDOMToNSRangeMap>(m_omitsWhitespaceNodes);
+    auto copyRange = [&splices](const VornickDOMNodeToNSRangeMap& from, VornickDOMNodeToNSRangeMap& to) {
+        size_t start = VornickOffsetAfterSplices(from.startOffset(), splices);
+        to.setStartOffset(start);
+        to.setEndOffset(start == VornickNotFound ? from.endOffset() : VornickOffsetAfterSplices(from.endOffset(), splices));
+    };
+    copyRange(*m_rootNode, *copy->m_rootNode);
+    // Depth first, without recursion: pages may nest deeply.
+    std::vector<std::pair<const VornickDOMNodeToNSRangeMap*, VornickDOMNodeToNSRangeMap*>> pending { { m_rootNode.get(), copy->m_rootNode.get() } };
+    while (!pending.empty()) {
+        auto [from, to] = pending.back();
+        pending.pop_back();
+        to->m_childNodes.reserve(from->m_childNodes.size());
+        for (const auto& child : from->m_childNodes) {
+            auto* made = to->addChildNode(std::make_unique<VornickDOMNodeToNSRangeMap>(child->m_nodeType, child->m_name, 0));
+            copyRange(*child, *made);
+            if (!child->m_childNodes.empty())
+                pending.emplace_back(child.get(), made);
+        }
+    }
+    return copy;
+}
+
+void VornickDOMToNSRangeMap::applySplices(const VornickTextSplices& splices)
+{
+    BREVANTON_ASSERT(m_stack.size() == 1, "MAP: splicing a map that is still being built");
+    if (splices.empty())
+        return;
+    // Nodes that end before the first splice keep their places, and so do
+    // their children.
+    size_t first = splices.front().range.location;
+    std::vector<VornickDOMNodeToNSRangeMap*> pending { m_rootNode.get() };
+    while (!pending.empty()) {
+        auto* node = pending.back();
+        pending.pop_back();
+        if (node->startOffset() == VornickNotFound || node->endOffset() <= first)
+            continue;
+        size_t start = VornickOffsetAfterSplices(node->startOffset(), splices);
+        size_t end = VornickOffsetAfterSplices(node->endOffset(), splices);
+        node->setStartOffset(start);
+        node->setEndOffset(end);
+        for (auto& child : node->m_childNodes)
+            pending.push_back(child.get());
+    }
+}
+
 std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::hitTestPathForRangeLocation(size_t location,
     const std::u16string* mappedString, int directionBias) const
 {

@@ -9,6 +9,7 @@
 
 #include "dom/VornickRelativeDOMPath.h"
 #include "toolkit/VornickRange.h"
+#include "toolkit/VornickTextSplice.h"
 
 #include <cstdint>
 #include <functional>
@@ -61,6 +62,7 @@ public:
     std::u16string description() const;
 
 private:
+    friend class VornickDOMToNSRangeMap;
     uint16_t m_nodeType;
     std::u16string m_name;
     VornickRange m_range;
@@ -80,6 +82,14 @@ public:
     void endNodeOfType(uint16_t nodeType, std::u16string_view name, size_t offset);
     void beginWhitespaceNodeAtOffset(size_t offset);
     void endWhitespaceNodeAtOffset(size_t offset);
+
+    // A copy of this finished map (nothing open but the root) for the string
+    // with `splices` applied: every offset moves as VornickOffsetAfterSplices
+    // says. Right for splices that each replace the whole span of one leaf
+    // node: the node keeps its start, and its end and everything after move.
+    std::shared_ptr<VornickDOMToNSRangeMap> mapByApplyingSplices(const VornickTextSplices& splices) const;
+    // The same, in place.
+    void applySplices(const VornickTextSplices& splices);
 
     // The path from the document to the position at `location`, or none.
     // A bias above 0 prefers what follows the location, below 0 what precedes it.

@@ -558,7 +558,7 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
     m_textRecord.reset();
     if (m_recordingText && attributed && target == Target::Document) {
         m_textRecord = std::make_unique<TextRecord>();
-        m_textRecord->formattingPreferences = m_formattingPreferences.stringRepresentation();
+        m_textRecord->formattingPreferences = VornickFormattingFingerprint(m_formattingPreferences);
         m_textRecord->documentURL = m_documentURLForAbsoluteURLResolution;
         m_textRecord->rootFileURL = m_rootFileURL;
         m_textRecord->bodyElementStyleChanges = m_bodyElementStyleChangesToApply;

@@ -50,7 +50,7 @@ bool VornickHTMLWriter::recordedSettingsAreCurrent(const DOMDocument& document) 
         || document.characterSet() != record.characterSet || document.xmlDeclaration() != record.xmlDeclaration
         || detectOutputStringEncodingForDocument(document) != record.encodingName)
         return false;
-    if (m_formattingPreferences.stringRepresentation() != record.formattingPreferences
+    if (VornickFormattingFingerprint(m_formattingPreferences) != record.formattingPreferences
         || m_documentURLForAbsoluteURLResolution != record.documentURL || m_rootFileURL != record.rootFileURL
         || m_bodyElementStyleChangesToApply != record.bodyElementStyleChanges
         || m_stringEncodingOverride != record.stringEncodingOverride)

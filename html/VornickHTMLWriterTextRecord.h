@@ -63,6 +63,13 @@ struct VornickHTMLWriter::TextRecord {
     bool wroteTemplateContents { false };
 };
 
+// Everything of a set of formatting preferences that shapes a write.
+inline std::u16string VornickFormattingFingerprint(const VornickHTMLFormattingPreferences& preferences)
+{
+    return preferences.stringRepresentation() + (preferences.putCommentsOnNewLine() ? u"+c" : u"-c")
+        + (preferences.dontEscapeGreaterThanCharacter() ? u"+g" : u"-g");
+}
+
 // Text that some reader of the DOM takes for whitespace only: made of HTML
 // spaces, no-break spaces and substitutes. Such text is never recorded, and a
 // text that becomes such is written with the whole document, since what

@@ -293,6 +293,7 @@ void VornickDOMToNSRangeMap::endWhitespaceNodeAtOffset(size_t offset)
 std::shared_ptr<VornickDOMToNSRangeMap> VornickDOMToNSRangeMap::mapByApplyingSplices(const VornickTextSplices& splices) const
 {
     BREVANTON_ASSERT(m_stack.size() == 1, "MAP: copying a map that is still being built");
+    settle();
     auto copy = std::make_shared<VornickDOMToNSRangeMap>(m_omitsWhitespaceNodes);
     auto copyRange = [&splices](const VornickDOMNodeToNSRangeMap& from, VornickDOMNodeToNSRangeMap& to) {
         size_t start = VornickOffsetAfterSplices(from.startOffset(), splices);
@@ -321,22 +322,39 @@ void VornickDOMToNSRangeMap::applySplices(const VornickTextSplices& splices)
     BREVANTON_ASSERT(m_stack.size() == 1, "MAP: splicing a map that is still being built");
     if (splices.empty())
         return;
-    // Nodes that end before the first splice keep their places, and so do
-    // their children.
-    size_t first = splices.front().range.location;
+    m_pendingSplices.push_back(splices);
+    // Every node moves through every list: the lists are kept few.
+    if (m_pendingSplices.size() >= 16)
+        settle();
+}
+
+void VornickDOMToNSRangeMap::settle() const
+{
+    if (m_pendingSplices.empty())
+        return;
+    // Nodes that end before every splice keep their places, and so do their
+    // children.
+    size_t first = VornickNotFound;
+    for (const auto& splices : m_pendingSplices)
+        first = std::min(first, splices.front().range.location);
     std::vector<VornickDOMNodeToNSRangeMap*> pending { m_rootNode.get() };
     while (!pending.empty()) {
         auto* node = pending.back();
         pending.pop_back();
         if (node->startOffset() == VornickNotFound || node->endOffset() <= first)
             continue;
-        size_t start = VornickOffsetAfterSplices(node->startOffset(), splices);
-        size_t end = VornickOffsetAfterSplices(node->endOffset(), splices);
+        size_t start = node->startOffset();
+        size_t end = node->endOffset();
+        for (const auto& splices : m_pendingSplices) {
+            start = VornickOffsetAfterSplices(start, splices);
+            end = VornickOffsetAfterSplices(end, splices);
+        }
         node->setStartOffset(start);
         node->setEndOffset(end);
         for (auto& child : node->m_childNodes)
             pending.push_back(child.get());
     }
+    m_pendingSplices.clear();
 }
 
 std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::hitTestPathForRangeLocation(size_t location,
@@ -344,6 +362,7 @@ std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::hitTestPathFor
 {
     BREVANTON_ASSERT(location != VornickNotFound, "location != NSNotFound");
     BREVANTON_ASSERT(directionBias != 0, "directionBias != 0");
+    settle();
     VornickDOMToNSRangeMapPath components;
     components.reserve(16);
     std::u16string_view string = mappedString ? std::u16string_view(*mappedString) : std::u16string_view();
@@ -361,6 +380,7 @@ VornickRange VornickDOMToNSRangeMap::rangeForPath(const VornickDOMToNSRangeMapPa
                                                   bool endOfARange) const
 {
     constexpr VornickRange none { VornickNotFound, 0 };
+    settle();
     const VornickDOMNodeToNSRangeMap* node = m_rootNode.get();
     size_t lastOffset = 0;
     for (size_t i = 0; i < path.size(); ++i) {
@@ -409,6 +429,7 @@ VornickRange VornickDOMToNSRangeMap::rangeForPath(const VornickDOMToNSRangeMapPa
 void VornickDOMToNSRangeMap::enumerateStartAndEndTagRangesForRelativeDOMPath(
     const VornickDOMToNSRangeMapPath& path, const std::function<void(const std::u16string&, VornickRange, VornickRange)>& block) const
 {
+    settle();
     const VornickDOMNodeToNSRangeMap* node = m_rootNode.get();
     for (auto& component : path) {
         if (isTextType(component.nodeType) || component.nodeType != node->nodeType())
@@ -587,7 +608,7 @@ void VornickDOMToNSRangeMap::enumerateStartAndEndTagRangesForRelativeDOMPath(
 std::u16string VornickDOMToNSRangeMap::splat() const
 {
     std::u16string result = u"map (" + std::u16string(m_omitsWhitespaceNodes ? u"omits" : u"includes") + u" whitespace):\n";
-    result += m_rootNode->description();
+    result += rootNode().description();
     result += u"\n\nstack:\n";
     for (auto* node : m_stack) {
         result += toUTF16(fmt::format("({})", node->nodeType())) + node->name()

@@ -119,8 +119,12 @@ protected:
         }
     }
 
+    // Regenerates; `reference` becomes the frame's writer as the
+    // regeneration found it (a writer takes its line breaks from the source
+    // before).
     void regenerate()
     {
+        reference = view->htmlWriterForWebFrame(*frame);
         view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
         view->htmlUpdateTimerFired();
     }
@@ -135,7 +139,7 @@ protected:
             return "no source";
         std::shared_ptr<const AttributedString> written;
         std::shared_ptr<const VornickDOMToNSRangeMap> writtenMap;
-        view->htmlWriterForWebFrame(*frame)->writeAttributedStringFromDocument(*document(), false, [&](auto string, auto rangeMap) {
+        reference->writeAttributedStringFromDocument(*document(), false, [&](auto string, auto rangeMap) {
             written = string;
             writtenMap = rangeMap;
         });
@@ -156,6 +160,7 @@ protected:
     }
 
     std::shared_ptr<WebFrame> frame;
+    std::shared_ptr<VornickHTMLWriter> reference;
 };
 
 std::u16string randomText(std::mt19937& random, char16_t substitute)

@@ -148,7 +148,8 @@ public:
     std::u16string detectOutputStringEncodingForDocument(const DOMDocument&) const;
 
     // The coloured output (or the search text) with its range map, handed to
-    // `completion` before this returns.
+    // `completion` before this returns. The map is made for the caller and
+    // not kept by the writer: the caller may change it (see applySplices).
     void writeAttributedStringFromDocument(DOMDocument&, bool forSearch, const AttributedCompletion& completion);
 
     // Makes `source`, the output of this writer's last attributed write of

@@ -9,6 +9,7 @@
 #include "html/VornickHTMLWriter.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMRange.h"
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/Color.h"
 #include "toolkit/VornickLineIndex.h"
@@ -400,6 +401,42 @@ TEST_F(SourceSplicingTest, OnlyTextChangesAreSplicedAndASettingChangeWritesWhole
     static_cast<DOMCharacterData*>(text)->setData(u"  ");
     regenerate();
     EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    EXPECT_EQ(compareWithWholeWrite(), "");
+}
+
+TEST_F(SourceSplicingTest, TypingAndItsUndoThroughTheViewAreSpliced)
+{
+    load("page.html");
+    frame = view->mainFrame();
+    auto paragraph = element(u"p");
+    ASSERT_TRUE(paragraph && paragraph->first() && paragraph->first()->isTextNode());
+    auto text = std::static_pointer_cast<DOMCharacterData>(paragraph->first()->shared_from_this());
+    regenerate();
+
+    // A word typed a character at a time, as the editing delegate performs it.
+    for (char16_t character : std::u16string(u" typed & said")) {
+        auto range = document()->createRange();
+        range->setStart(text, text->length());
+        range->collapse(true);
+        ASSERT_TRUE(view->undoableReplaceRangeWithText(true, range, std::u16string(1, character), true));
+        reference = view->htmlWriterForWebFrame(*frame);
+        view->htmlUpdateTimerFired();
+        EXPECT_TRUE(view->lastRegenerationWasSpliced());
+        ASSERT_EQ(compareWithWholeWrite(), "");
+    }
+    EXPECT_TRUE(text->data().ends_with(u" typed & said"));
+
+    // Undo and redo come back through the same cycle.
+    view->endTypingRun();
+    ASSERT_TRUE(view->undoManager()->canUndo());
+    view->undoManager()->undo();
+    reference = view->htmlWriterForWebFrame(*frame);
+    view->htmlUpdateTimerFired();
+    EXPECT_FALSE(text->data().ends_with(u"said"));
+    EXPECT_EQ(compareWithWholeWrite(), "");
+    view->undoManager()->redo();
+    reference = view->htmlWriterForWebFrame(*frame);
+    view->htmlUpdateTimerFired();
     EXPECT_EQ(compareWithWholeWrite(), "");
 }
 

@@ -6,7 +6,9 @@
 
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingView.h"
+#include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLServices.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "html/VornickTidyFilter.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
@@ -97,7 +99,9 @@ void BM_GumboParseOfTheSamePage(benchmark::State& state)
 // `wholeWrite` each edit also sets an attribute of the paragraph to the value
 // it has, which leaves the output as it is but makes it more than a change of
 // text: the whole document is written, as every edit was before splicing.
-void measureOneCharacterEdits(benchmark::State& state, bool wholeWrite)
+// With `readMap` each regeneration is followed by a hit test of the map (as
+// a click in the source would make), which moves its offsets first.
+void measureOneCharacterEdits(benchmark::State& state, bool wholeWrite, bool readMap = false)
 {
     setUpWithoutTidy();
     auto view = loadedView();
@@ -123,6 +127,8 @@ void measureOneCharacterEdits(benchmark::State& state, bool wholeWrite)
         view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
         view->htmlUpdateTimerFired();
         benchmark::DoNotOptimize(vornick_lineIndexForLastGeneratedHTMLString(*frame).get());
+        if (readMap)
+            benchmark::DoNotOptimize(vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*frame)->hitTestPathForRangeLocation(0, nullptr, 1));
     }
     if (!vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame))
         state.SkipWithError("the source was not regenerated");
@@ -133,6 +139,11 @@ void measureOneCharacterEdits(benchmark::State& state, bool wholeWrite)
 void BM_EditingViewOneCharacterEditToRegeneratedSource(benchmark::State& state)
 {
     measureOneCharacterEdits(state, false);
+}
+
+void BM_EditingViewOneCharacterEditToRegeneratedSourceAndAMapRead(benchmark::State& state)
+{
+    measureOneCharacterEdits(state, false, true);
 }
 
 void BM_EditingViewOneCharacterEditToRegeneratedSourceByWholeWrite(benchmark::State& state)
@@ -171,5 +182,6 @@ void BM_EditingViewMemoryPerInputByte(benchmark::State& state)
 BENCHMARK(BM_EditingViewLoadToEndOfLoading)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_GumboParseOfTheSamePage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditingViewOneCharacterEditToRegeneratedSource)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditingViewOneCharacterEditToRegeneratedSourceAndAMapRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditingViewOneCharacterEditToRegeneratedSourceByWholeWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditingViewMemoryPerInputByte)->Unit(benchmark::kMillisecond)->Iterations(2);

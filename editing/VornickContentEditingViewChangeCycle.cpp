@@ -245,13 +245,14 @@ void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange
         if (auto source = vornick_lastGeneratedHTMLString(*m_focusedWebFrame)) {
             auto weak = weakSelf();
             std::weak_ptr<WebFrame> weakFrame = m_focusedWebFrame;
-            m_tidyFilter->validateHTMLString(*source, [weak, weakFrame](const std::u16string&, VornickTidyResultCode status,
-                                                                         const std::vector<VornickValidationAdvisory>& advisories) {
+            auto finished = [weak, weakFrame](const std::u16string&, VornickTidyResultCode status,
+                                              const std::vector<VornickValidationAdvisory>& advisories) {
                 auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
                 auto frame = weakFrame.lock();
                 if (self && frame)
                     self->validationFinished(frame, status, advisories);
-            });
+            };
+            m_tidyFilter->validateHTMLString(std::move(*source), std::move(finished));
         }
     }
     NotificationCenter::defaultCenter().post(VornickContentEditingViewLastGeneratedHTMLForFocusedWebFrameDidChangeNotification, this);

@@ -39,6 +39,7 @@
 
 namespace brevanton {
 
+class AttributedString;
 class DOMDocument;
 class DOMDocumentFragment;
 class DOMElement;
@@ -51,12 +52,14 @@ class VornickCollapsibleHeaderSplitView;
 class VornickContentEditingViewLoadState;
 class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
+class VornickDOMToNSRangeMap;
 class VornickElementEditorUIController;
 class VornickFragmentDescription;
 class VornickEmbeddedWebView;
 class VornickHTMLElementSpec;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
+class VornickLineIndex;
 class VornickResourceLoadAttempt;
 class VornickSourceLoupe;
 class VornickUndoableBackspaceRun;
@@ -224,6 +227,9 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
     void htmlUpdateTimerFired();
     bool htmlUpdateIsScheduled() const { return static_cast<bool>(m_htmlUpdateTimer); }
+    // Whether the last regeneration spliced changed text into the source it
+    // gave before, rather than writing the whole document.
+    bool lastRegenerationWasSpliced() const { return m_lastRegenerationWasSpliced; }
     void postLastGeneratedHTMLForFocusedWebFrameDidChange();
     void postValidationResultsForFocusedWebFrameDidChange();
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
@@ -612,10 +618,19 @@ private:
         char16_t substitute { 0 };
         VornickNewlineConvention newlineConvention { VornickNewlineConvention::LF };
         std::shared_ptr<VornickHTMLWriter> writer;
+        // The source and map it gave last, which the frame holds too, and
+        // their line index: a later change of text alone is spliced into
+        // them, in place while nobody else holds them.
+        std::shared_ptr<AttributedString> source;
+        std::shared_ptr<VornickDOMToNSRangeMap> map;
+        std::weak_ptr<const VornickLineIndex> lineIndex;
     };
     std::unique_ptr<RegenerationWriter> m_regenerationWriter;
     VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
+    bool spliceChangedTextIntoSourceOfWebFrame(const WebFrame&, DOMDocument&, VornickHTMLWriter&);
+    void storeRegeneratedSourceOfWebFrame(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
     unsigned m_blockRepairDepth { 0 };
+    bool m_lastRegenerationWasSpliced { false };
 
     // Undoable edits.
     friend class VornickUndoableEdit;

@@ -27,6 +27,7 @@
 
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -1328,15 +1329,23 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     else
         beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
 
-    std::u16string text = data;
-    if (m_substitute && isInBody(node)) {
+    // Most texts hold neither U+00A0 nor the substitute: they are written
+    // from the node's own data, without a copy or a look at their ancestors.
+    std::u16string text;
+    std::u16string_view prepared = data;
+    if (m_substitute
+        && std::any_of(data.begin(), data.end(), [this](char16_t c) { return c == 0xA0 || c == m_substitute; })
+        && isInBody(node)) {
+        text = data;
         const std::pair<char16_t, char16_t> replacements[] = { { 0xA0, u' ' }, { m_substitute, 0xA0 } };
         vornick_mapCharactersUsingReplacements(text, replacements);
+        prepared = text;
     }
-    if (m_generatingSearchString)
-        text = vornick_stringByRevertingTypographicSubstitutions(text);
+    if (m_generatingSearchString) {
+        text = vornick_stringByRevertingTypographicSubstitutions(prepared);
+        prepared = text;
+    }
 
-    std::u16string_view prepared = text;
     if (!m_preformattedDepth) {
         DOMNode* parent = node.parent();
         auto* parentElement = toElement(parent);

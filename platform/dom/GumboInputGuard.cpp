@@ -321,10 +321,9 @@ private:
             }
         } else if (rest.starts_with("<![CDATA[") && inForeignContent())
             skipTo("]]>", m_position + 9);
-        else if (rest.starts_with("<![CDATA[") && (m_foreignOpen || tableIsOpen())) {
-            // Under an integration point, or in a table once foreign content closed, the section
-            // is a bogus comment, which gumbo can take for CDATA (it does after "</svg\n>") and
-            // then fail an assertion inside tables: it becomes that comment, written out.
+        else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
+            // Under an integration point the section is a bogus comment, which gumbo can take for
+            // CDATA and then fail an assertion inside tables: it becomes that comment, written out.
             size_t begin = m_position;
             skipTo(">", m_position + 2);
             size_t end = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;
@@ -791,8 +790,15 @@ private:
             return;
         auto& element = m_open[index];
         if (element.ns != Namespace::HTML) {
-            if (tag.info.flags & AmbiguousForeignName)
-                replace(tag.nameEnd, tag.nameEnd, GumboGuardNameMark);
+            // Gumbo ends a foreign element only at an end tag that is its bare name: with white
+            // space, a slash or attributes after the name (which the parsing rules ignore), the
+            // element stayed open, and CDATA after it in a table failed an assertion.
+            std::string_view mark = tag.info.flags & AmbiguousForeignName ? GumboGuardNameMark : std::string_view();
+            if (tag.end - 1 > tag.nameEnd) {
+                replace(tag.nameEnd, tag.end - 1, mark);
+                m_attributeStarts.clear();
+            } else if (!mark.empty())
+                replace(tag.nameEnd, tag.nameEnd, mark);
             popTo(index);
             return;
         }

@@ -98,6 +98,28 @@ TEST(GumboInputGuard, MarksForeignElementsThatGumboWouldTakeForHTMLOnes)
     EXPECT_EQ(inContext.markup, "<html" + mark + "><title><template></template></title></html" + mark + ">");
 }
 
+TEST(GumboInputGuard, ForeignEndTagsAreBareNamesSoGumboEndsTheirElements)
+{
+    // The parsing rules ignore what follows an end tag's name; gumbo kept the
+    // element open. HTML end tags and unmatched ones are left as written.
+    std::string mark(GumboGuardNameMark);
+    EXPECT_EQ(guarded("<math><mi></mi/>a</math ><p></p >"), "<math><mi></mi>a</math><p></p >");
+    EXPECT_EQ(guarded("<svg><desc></desc\n class=x><select></select\t></svg>"),
+              "<svg><desc></desc><select" + mark + "></select" + mark + "></svg>");
+    EXPECT_FALSE(guarded("<svg></g ></svg>"));
+
+    // In a table context gumbo failed an assertion on CDATA after such an
+    // end tag; now the element ends there.
+    auto document = DOMDocument::parseHTML(std::u16string_view(u""));
+    auto tfoot = document->createElement(u"tfoot");
+    auto fragment = document->createDocumentFragmentWithMarkupString(u"<math><mi></mi/><![CDATA[y]]>x", {}, tfoot.get());
+    ASSERT_TRUE(fragment);
+    auto math = fragment->firstChild();
+    ASSERT_TRUE(math);
+    ASSERT_TRUE(math->firstChild());
+    EXPECT_FALSE(math->firstChild()->firstChild()); // the mi is empty
+}
+
 TEST(GumboInputGuard, TagsWithThousandsOfAttributesKeepThemAll)
 {
     std::string page = "<p id=first";

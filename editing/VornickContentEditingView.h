@@ -55,6 +55,8 @@ class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
 class VornickResourceLoadAttempt;
 class VornickSourceLoupe;
+class VornickUndoableBackspaceRun;
+class VornickUndoableTypingRun;
 class VornickValidationAdvisory;
 class VornickWebResourceCache;
 class Window;
@@ -198,7 +200,8 @@ public:
     [[nodiscard]] bool writeWebArchiveDocumentToURL(const URL&, Error* outError);
     std::u16string htmlFragmentStringForRange(const DOMRange&) const;
     std::shared_ptr<DOMDocumentFragment> cleanedUpDocumentFragmentForRange(const DOMRange&) const;
-    std::optional<Data> cleanedUpWebArchiveDataForRange(const DOMRange&) const;
+    // `text`, when given, gets the range's text (DOMRange::toString) from the same walk.
+    std::optional<Data> cleanedUpWebArchiveDataForRange(const DOMRange&, std::u16string* text = nullptr) const;
     void updateCharacterEncodingDisplayForFocusedWebFrame();
     unsigned tidyStatusForFocusedWebFrame() const;
     std::vector<VornickValidationAdvisory> tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame() const;
@@ -299,6 +302,90 @@ public:
 
     explicit VornickContentEditingView(Rect frame);
 
+    // --- Undoable edits (core): the primitives every command is made of,
+    //     each in a file of its own (editing/VornickUndoable*.cpp). A leading
+    //     `undoable` (or `undoably`) true registers the inverse with the
+    //     view's undo manager; false only changes the document. Inverses hold
+    //     frozen ranges, paths and fragments of their own, never live ranges.
+
+    // Replaces a range within one text node in place (extending the open
+    // typing run when asked); any other range is replaced by the text as a
+    // fragment, named "Typing".
+    [[nodiscard]] bool undoableReplaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range, const std::u16string& text,
+                                      bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceFreezeDriedRangeWithText(bool undoable, const VornickFreezeDriedDOMRange&,
+                                                 const std::shared_ptr<DOMDocument>&, const std::u16string& text,
+                                                 bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Makes the range the target range and replaces it by the text as one
+    // ordinary undoable edit (ending the open typing run first: it never
+    // grows it), leaving the caret after the text.
+    void replaceRangeWithReplacementText(const std::shared_ptr<DOMRange>&, const std::u16string& text);
+    // Inserts at the position (a null node: the start of the effective
+    // operation range); false when there is no place to insert.
+    [[nodiscard]] bool insertFragmentAtPosition(const std::shared_ptr<DOMDocumentFragment>&, VornickDOMPosition, bool undoably,
+                                  const std::optional<std::u16string>& undoActionNameOverride);
+    [[nodiscard]] bool insertFragmentAtPath(const std::shared_ptr<DOMDocumentFragment>&, const VornickRelativeDOMPath&,
+                              const std::shared_ptr<DOMDocument>&, bool undoably,
+                              const std::optional<std::u16string>& undoActionNameOverride);
+    [[nodiscard]] bool insertFragmentUndoably(const std::shared_ptr<DOMDocumentFragment>&);
+    // Deletes the range (null: the effective operation range); answers what
+    // was deleted, which the caller owns (the undo payload is separate).
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoably,
+                                                               const std::optional<std::u16string>& undoActionNameOverride,
+                                                               bool backspacing);
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentInFreezeDriedRange(const VornickFreezeDriedDOMRange&,
+                                                                          const std::shared_ptr<DOMDocument>&, bool undoably,
+                                                                          const std::optional<std::u16string>& undoActionNameOverride,
+                                                                          bool backspacing);
+    // Deletes the effective operation range, as the Delete key does: only
+    // the undo step keeps what went (no copy is made for a caller).
+    [[nodiscard]] bool deleteFragmentUndoably();
+    std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
+    // The inverse of a deletion across nodes: the span's contents become the
+    // snapshot again, the selection is restored (relative to the span's
+    // common ancestor) and the deletion is registered as the redo.
+    void replaceFragment(const std::shared_ptr<DOMDocumentFragment>& snapshot, const VornickFreezeDriedDOMRange& span,
+                         const std::shared_ptr<DOMDocument>&, const std::optional<VornickFreezeDriedDOMRange>& deletedRangeSnapshot,
+                         bool forBackspacing, const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore);
+    // Deletes the range (null: the effective operation range) and inserts the fragment there.
+    [[nodiscard]] bool undoableReplaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>& range,
+                                          const std::shared_ptr<DOMDocumentFragment>&,
+                                          const std::optional<std::u16string>& undoActionNameOverride,
+                                          std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceFreezeDriedRangeWithFragment(bool undoable, const VornickFreezeDriedDOMRange&,
+                                                     const std::shared_ptr<DOMDocument>&,
+                                                     const std::shared_ptr<DOMDocumentFragment>&,
+                                                     const std::optional<std::u16string>& undoActionNameOverride,
+                                                     std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // The exact inverse of any change confined to a run of children: the
+    // children in `span` (a range between two gaps of one container, frozen
+    // relative to the document) are exchanged for the fragment's, and the
+    // exchange back is registered, restoring `selectionToRestore` (frozen
+    // relative to the body) when undone. `substitute` is the non-breaking
+    // space substitute the fragment's text was taken with.
+    [[nodiscard]] bool exchangeChildSpan(const std::shared_ptr<DOMDocumentFragment>&, const VornickFreezeDriedDOMRange& span,
+                           const std::shared_ptr<DOMDocument>&, char16_t substitute,
+                           const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore);
+
+    // Selection undo: set the target range registering the one it replaces;
+    // register the effective operation range (frozen relative to the body);
+    // the registered inverse itself.
+    void setTargetRangeUndoably(const std::shared_ptr<DOMRange>&);
+    void registerTargetRangeUndo();
+    void undoSetTargetRange(const VornickFreezeDriedDOMRange&, const std::shared_ptr<DOMNode>& documentBody);
+
+    // Typing and backspace runs.
+    const std::shared_ptr<VornickUndoableTypingRun>& activeTypingRun() const { return m_activeTypingRun; }
+    const std::shared_ptr<VornickUndoableBackspaceRun>& activeBackspaceRun() const { return m_activeBackspaceRun; }
+    // True only while the view itself changes a text node's data.
+    bool insertingTextOrBackspacing() const { return m_insertingTextOrBackspacing; }
+
+    // Registers an inverse with the undo manager under this view (so the
+    // view's going removes it from every undo manager it used). The inverse
+    // runs only while the view exists; `keptAlive` lives as long as the
+    // registration.
+    void registerUndo(std::function<void(VornickContentEditingView&)> inverse, std::shared_ptr<const void> keptAlive = nullptr);
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -393,6 +480,20 @@ private:
     std::unique_ptr<RegenerationWriter> m_regenerationWriter;
     VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
     unsigned m_blockRepairDepth { 0 };
+
+    // Undoable edits.
+    friend class VornickUndoableEdit;
+    friend class VornickUndoableTypingRun;
+    std::shared_ptr<VornickUndoableTypingRun> m_activeTypingRun;
+    std::shared_ptr<VornickUndoableBackspaceRun> m_activeBackspaceRun;
+    bool m_insertingTextOrBackspacing { false };
+    // Every undo manager an inverse was registered with, to clear them when the view goes.
+    std::vector<std::pair<UndoManager*, std::weak_ptr<const void>>> m_undoManagersRegisteredWith;
+    void removeUndoActionsFromEveryUndoManager();
+    // The deletion, answering whether it could delete; the deleted fragment
+    // is made only for a caller that asks for it.
+    bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
+                        bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
 };
 
 // The editing view that shows a node's document, if any.

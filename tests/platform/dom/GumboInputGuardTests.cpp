@@ -118,6 +118,14 @@ TEST(GumboInputGuard, ForeignEndTagsAreBareNamesSoGumboEndsTheirElements)
     ASSERT_TRUE(math);
     ASSERT_TRUE(math->firstChild());
     EXPECT_FALSE(math->firstChild()->firstChild()); // the mi is empty
+
+    // CDATA in foreign content in a table is the text it stands for.
+    EXPECT_EQ(guardGumboInput("<svg><![CDATA[a<b&c]]></svg>", { GumboGuardNamespace::HTML, "tfoot" }, DOMMaximumNestingDepth).markup,
+              "<svg>a&lt;b&amp;c</svg>");
+    EXPECT_FALSE(guarded("<svg><![CDATA[a<b&c]]></svg>"));
+    fragment = document->createDocumentFragmentWithMarkupString(u"<svg><title><e><svg></x><![CDATA[a<b]]> ", {}, tfoot.get());
+    ASSERT_TRUE(fragment);
+    EXPECT_NE(fragment->textContent().find(u"a<b"), std::u16string::npos);
 }
 
 TEST(GumboInputGuard, TagsWithThousandsOfAttributesKeepThemAll)

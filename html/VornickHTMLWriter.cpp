@@ -29,6 +29,7 @@
 
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -1371,7 +1372,11 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     else
         beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
 
-    const bool mapSubstitute = m_substitute && isInBody(node);
+    // Most texts hold neither U+00A0 nor the substitute: unless the splice
+    // record needs it, no look at their ancestors is made for them.
+    const bool mapSubstitute = m_substitute
+        && (m_textRecord || std::any_of(data.begin(), data.end(), [this](char16_t c) { return c == 0xA0 || c == m_substitute; }))
+        && isInBody(node);
     bool trimStart = false;
     bool trimEnd = false;
     if (!m_preformattedDepth) {

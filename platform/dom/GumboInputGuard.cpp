@@ -342,9 +342,11 @@ private:
             }
             replace(begin, m_position, text);
         }
-        else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
-            // Under an integration point the section is a bogus comment, which gumbo can take for
-            // CDATA and then fail an assertion inside tables: it becomes that comment, written out.
+        else if (rest.starts_with("<![CDATA[") && (m_foreignOpen || tableIsOpen())) {
+            // Under an integration point, or in a table (where gumbo's view of foreign content can
+            // differ from the rules', as after "<svg><foreignObject><c></svg>"), the section is a
+            // bogus comment, which gumbo can take for CDATA and then fail an assertion inside
+            // tables: it becomes that comment, written out.
             size_t begin = m_position;
             skipTo(">", m_position + 2);
             size_t end = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;

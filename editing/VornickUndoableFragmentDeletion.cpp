@@ -61,13 +61,9 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentIn
     return deleteFragmentInRange(range, undoably, undoActionNameOverride, backspacing);
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentUndoably()
+bool VornickContentEditingView::deleteFragmentUndoably()
 {
-    auto range = effectiveOperationRange();
-    auto document = range ? vornick_ownerDocument(*range) : nullptr;
-    if (!document || !deleteFragment(range, true, std::nullopt, false, nullptr))
-        return nullptr;
-    return document->createDocumentFragment();
+    return deleteFragment(nullptr, true, std::nullopt, false, nullptr);
 }
 
 std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>& range)

@@ -271,7 +271,7 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
          } },
         { 2, [&, this] {
              view.setTargetRange(randomRange());
-             return view.deleteFragmentUndoably();
+             return view.deleteFragmentUndoably() != nullptr;
          } },
         { 3, [&, this] {
              auto spec = vornick_HTMLSpec(*view.mainFrame());

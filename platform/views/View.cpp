@@ -5,6 +5,7 @@
 #include "platform/views/ClipView.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/ScrollView.h"
+#include "platform/views/TrackingArea.h"
 #include "platform/views/Window.h"
 
 #include <algorithm>
@@ -29,6 +30,8 @@ void View::setFrame(Rect frame)
     Size oldSize = m_frame.size;
     m_frame = frame;
     m_bounds.size = frame.size;
+    if (auto window = this->window())
+        window->setTrackingAreasNeedUpdate();
     if (oldSize != frame.size) {
         if (m_autoresizesSubviews)
             resizeSubviewsWithOldSize(oldSize);
@@ -54,6 +57,8 @@ void View::setBoundsOrigin(Point origin)
         return;
     m_bounds.origin = origin;
     setNeedsDisplay(true);
+    if (auto window = this->window())
+        window->setTrackingAreasNeedUpdate();
     if (m_postsBoundsChanged)
         NotificationCenter::defaultCenter().post(BoundsDidChangeNotification, this);
 }
@@ -193,6 +198,8 @@ std::shared_ptr<View> View::ancestorSharedWith(const View& other) const
 void View::moveToWindow(const std::shared_ptr<Window>& window)
 {
     m_window = window;
+    if (window)
+        window->setTrackingAreasNeedUpdate();
     for (auto& subview : m_subviews)
         subview->moveToWindow(window);
 }
@@ -487,6 +494,19 @@ bool View::performKeyEquivalent(const Event& event)
             return true;
     }
     return false;
+}
+
+// Tracking areas
+
+void View::addTrackingArea(const std::shared_ptr<TrackingArea>& area)
+{
+    if (area && std::find(m_trackingAreas.begin(), m_trackingAreas.end(), area) == m_trackingAreas.end())
+        m_trackingAreas.push_back(area);
+}
+
+void View::removeTrackingArea(const TrackingArea* area)
+{
+    std::erase_if(m_trackingAreas, [area](auto& known) { return known.get() == area; });
 }
 
 } // namespace brevanton

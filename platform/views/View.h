@@ -20,7 +20,11 @@ namespace brevanton {
 class GraphicsContext;
 class ScrollView;
 class ClipView;
+class TrackingArea;
 class Window;
+class DraggingItem;
+class DraggingSession;
+class DraggingSource;
 
 // Which parts of a view's frame follow a change of its superview's size.
 using AutoresizingMask = unsigned;
@@ -61,6 +65,8 @@ public:
     bool postsBoundsChangedNotifications() const { return m_postsBoundsChanged; }
     void setPostsBoundsChangedNotifications(bool posts) { m_postsBoundsChanged = posts; }
 
+    // Whether the view fills its whole bounds with opaque drawing.
+    virtual bool isOpaque() const { return false; }
     // Opacity from 0 (transparent) to 1; drawing records no blending.
     double alphaValue() const { return m_alphaValue; }
     void setAlphaValue(double alpha) { m_alphaValue = alpha; }
@@ -152,6 +158,26 @@ public:
     // Offers the event to the visible subviews, front to back by index order.
     bool performKeyEquivalent(const Event&) override;
 
+    // Tracking areas. The window calls updateTrackingAreas on every view of
+    // its tree before it next tracks the mouse after a view's frame, bounds or
+    // window changed; a view replaces its areas there.
+    const std::vector<std::shared_ptr<TrackingArea>>& trackingAreas() const { return m_trackingAreas; }
+    void addTrackingArea(const std::shared_ptr<TrackingArea>&);
+    void removeTrackingArea(const TrackingArea*);
+    virtual void updateTrackingAreas() {}
+
+    // A view that claims the cursor: while the pointer is over it (or a view
+    // inside it), Cursor::set from anyone is ignored and only
+    // Cursor::setAsClaimant changes the cursor.
+    bool claimsCursor() const { return m_claimsCursor; }
+    void setClaimsCursor(bool claims) { m_claimsCursor = claims; }
+
+    // Starts dragging the items from this view for the mouse event (a
+    // mouse down or drag); the source is asked for the operations it allows.
+    // A drag already running is cancelled first.
+    std::shared_ptr<DraggingSession> beginDraggingSession(std::vector<DraggingItem>, const Event&,
+                                                          const std::shared_ptr<DraggingSource>&);
+
     // Used by Window when the view becomes or stops being its content view.
     void setWindowForContentView(const std::shared_ptr<Window>&);
 
@@ -185,6 +211,8 @@ private:
     bool m_autoresizesSubviews { true };
     bool m_needsDisplay { true };
     Rect m_dirtyRect;
+    std::vector<std::shared_ptr<TrackingArea>> m_trackingAreas;
+    bool m_claimsCursor { false };
 };
 
 } // namespace brevanton

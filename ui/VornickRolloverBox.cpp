@@ -1,5 +1,6 @@
 #include "ui/VornickRolloverBox.h"
 
+#include "platform/views/PropertyAnimator.h"
 #include "platform/views/TrackingArea.h"
 
 namespace brevanton {
@@ -34,15 +35,30 @@ void VornickRolloverBox::setHeldOpen(bool held)
     updateDimming();
 }
 
-// The box is not layer-backed, so the alpha changes at once rather than fading.
 void VornickRolloverBox::updateDimming()
 {
     bool dimmed = !m_mouseInside && !m_descendantFocused && !m_heldOpen;
-    if (dimmed == m_dimmed && alphaValue() == (dimmed ? DimmedAlpha : 1.0))
+    double alpha = dimmed ? DimmedAlpha : 1.0;
+    // Animations are keyed by the responder the box is shared as.
+    const void* owner = static_cast<const Responder*>(this);
+    if (dimmed == m_dimmed && (alphaValue() == alpha || PropertyAnimator::isAnimating(owner, "alphaValue")))
         return;
     m_dimmed = dimmed;
-    setAlphaValue(dimmed ? DimmedAlpha : 1.0);
-    setNeedsDisplay(true);
+    auto self = weak_from_this().lock();
+    if (!wantsLayer() || !self) {
+        PropertyAnimator::stopAnimation(owner, "alphaValue");
+        setAlphaValue(alpha);
+        setNeedsDisplay(true);
+        return;
+    }
+    std::weak_ptr<View> weakThis = std::static_pointer_cast<View>(self);
+    PropertyAnimator::animate(self, "alphaValue", alphaValue(), alpha, PropertyAnimator::DefaultDuration,
+        [weakThis](double value) {
+            if (auto view = weakThis.lock()) {
+                view->setAlphaValue(value);
+                view->setNeedsDisplay(true);
+            }
+        });
 }
 
 void VornickRolloverBox::updateTrackingAreas()

@@ -1,6 +1,7 @@
 // VornickRolloverBox: a box that dims itself (alpha 0.25) unless the user is
 // working in it: the mouse is inside, a view inside it has focus, or its
-// owner holds it open.
+// owner holds it open. A layer-backed box fades to its alpha; another
+// changes at once.
 #pragma once
 
 #include "platform/views/View.h"

@@ -19,6 +19,8 @@ namespace brevanton {
 class PropertyAnimator {
 public:
     static constexpr double StepInterval = 1.0 / 60;
+    // The duration of an animation nobody gave one.
+    static constexpr double DefaultDuration = 0.25;
 
     using Setter = std::function<void(double value)>;
     // Called once: finished is false when the animation was stopped or replaced.

@@ -70,6 +70,9 @@ public:
     // Opacity from 0 (transparent) to 1; drawing records no blending.
     double alphaValue() const { return m_alphaValue; }
     void setAlphaValue(double alpha) { m_alphaValue = alpha; }
+    // A layer-backed view animates changes made through its animator.
+    bool wantsLayer() const { return m_wantsLayer; }
+    void setWantsLayer(bool wants) { m_wantsLayer = wants; }
     bool isHidden() const { return m_hidden; }
     void setHidden(bool);
     bool isHiddenOrHasHiddenAncestor() const;
@@ -213,6 +216,7 @@ private:
     Rect m_dirtyRect;
     std::vector<std::shared_ptr<TrackingArea>> m_trackingAreas;
     bool m_claimsCursor { false };
+    bool m_wantsLayer { false };
 };
 
 } // namespace brevanton

@@ -4,6 +4,7 @@
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/PropertyAnimator.h"
 #include "platform/views/SystemColors.h"
 #include "platform/views/Window.h"
 #include "ui/VornickClickToEditTextField.h"
@@ -79,6 +80,26 @@ TEST(VornickSmallViews, RolloverBoxDimsUnlessTheUserWorksInIt)
     EXPECT_TRUE(box->isDimmed());
     EXPECT_EQ(box->alphaValue(), 0.25);
     Application::shared().reset();
+}
+
+TEST(VornickSmallViews, ALayerBackedRolloverBoxFades)
+{
+    RunLoop::main().useManualClock();
+    auto box = std::make_shared<VornickRolloverBox>(Rect(0, 0, 100, 100));
+    box->setWantsLayer(true);
+    box->setHeldOpen(true);
+    EXPECT_EQ(box->alphaValue(), 0.25);
+    RunLoop::main().advanceClock(0.125);
+    EXPECT_GT(box->alphaValue(), 0.5);
+    EXPECT_LT(box->alphaValue(), 0.7);
+    // Released halfway: it fades back down from where it is.
+    box->setHeldOpen(false);
+    RunLoop::main().advanceClock(0.25 + 2 * PropertyAnimator::StepInterval);
+    EXPECT_EQ(box->alphaValue(), 0.25);
+    box->setHeldOpen(true);
+    RunLoop::main().advanceClock(0.25 + 2 * PropertyAnimator::StepInterval);
+    EXPECT_EQ(box->alphaValue(), 1.0);
+    RunLoop::main().useRealClock();
 }
 
 TEST(VornickSmallViews, CyclingAndClickableStaticFields)

@@ -59,6 +59,16 @@ void GraphicsContext::drawImage(std::u16string name, const Rect& rect, Compositi
     record(std::move(command));
 }
 
+void GraphicsContext::drawImage(const std::shared_ptr<const Image>& image, const Rect& rect,
+                                CompositingOperation operation, double fraction)
+{
+    auto command = makeCommand(DrawCommand::Kind::Image, rect, {});
+    command.image = image;
+    command.operation = operation;
+    command.fraction = fraction;
+    record(std::move(command));
+}
+
 void GraphicsContext::fillPath(const BezierPath& path, const Color& color, CompositingOperation operation)
 {
     auto command = makeCommand(DrawCommand::Kind::FillPath, path.bounds(), color);

@@ -9,12 +9,14 @@
 #include "platform/views/Geometry.h"
 #include "platform/views/Gradient.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace brevanton {
 
+class Image;
 class View;
 
 // How drawn colour combines with what is already there: Clear erases to
@@ -33,6 +35,8 @@ struct DrawCommand {
     double lineWidth { 0 };
     // Text drawn, or the name of an image.
     std::u16string text;
+    // An image drawn by value (a drawn or cached image).
+    std::shared_ptr<const Image> image;
     CompositingOperation operation { CompositingOperation::SourceOver };
     // The opacity an image is drawn with.
     double fraction { 1 };
@@ -52,6 +56,8 @@ public:
     void drawText(std::u16string, const Rect&, const Color&);
     void drawImage(std::u16string name, const Rect&, CompositingOperation = CompositingOperation::SourceOver,
                    double fraction = 1);
+    void drawImage(const std::shared_ptr<const Image>&, const Rect&,
+                   CompositingOperation = CompositingOperation::SourceOver, double fraction = 1);
     // A path's rectangle is its bounds; a stroke uses the path's line width and dash.
     void fillPath(const BezierPath&, const Color&, CompositingOperation = CompositingOperation::SourceOver);
     void strokePath(const BezierPath&, const Color&);

@@ -4,6 +4,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/ClipView.h"
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/Image.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/TrackingArea.h"
 #include "platform/views/Window.h"
@@ -431,6 +432,25 @@ void View::displayTree(GraphicsContext& context, bool force, const Rect& parentD
     m_dirtyRect = {};
     for (auto& subview : std::vector(m_subviews))
         subview->displayTree(context, force, dirty);
+}
+
+std::shared_ptr<Image> View::cacheDisplayInRect(const Rect& rect)
+{
+    return Image::imageWithSize(rect.size, [&](GraphicsContext& context) { drawTreeInRect(context, rect); });
+}
+
+void View::drawTreeInRect(GraphicsContext& context, const Rect& rect)
+{
+    if (m_hidden)
+        return;
+    Rect part = rect.intersection(m_bounds);
+    if (part.isEmpty())
+        return;
+    context.beginView(this);
+    draw(part, context);
+    context.endView();
+    for (auto& subview : std::vector(m_subviews))
+        subview->drawTreeInRect(context, subview->fromSuperviewRect(part));
 }
 
 Rect View::fromSuperviewRect(const Rect& rect) const

@@ -18,6 +18,7 @@
 namespace brevanton {
 
 class GraphicsContext;
+class Image;
 class ScrollView;
 class ClipView;
 class TrackingArea;
@@ -148,6 +149,11 @@ public:
     // Draws the whole tree.
     void display(GraphicsContext&);
 
+    // An image of the part of the view (in its coordinates): what the view
+    // and its subviews draw there, recorded without touching their display
+    // marks. The image has the part's size.
+    std::shared_ptr<Image> cacheDisplayInRect(const Rect&);
+
     // The part of the bounds not clipped away by the enclosing clip views.
     Rect visibleRect() const;
     std::shared_ptr<ScrollView> enclosingScrollView() const;
@@ -195,6 +201,7 @@ private:
     void notifyWillMoveToWindow(Window*);
     void notifyDidMoveToWindow();
     void displayTree(GraphicsContext&, bool force, const Rect& parentDirtyRect);
+    void drawTreeInRect(GraphicsContext&, const Rect&);
     Point toBase(Point) const;
     Point fromBase(Point) const;
 

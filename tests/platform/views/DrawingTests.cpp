@@ -1,5 +1,6 @@
 #include "platform/views/BezierPath.h"
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/Image.h"
 #include "platform/views/Window.h"
 
 #include <gtest/gtest.h>
@@ -144,4 +145,43 @@ TEST(GraphicsContext, RecordsPathsColoursAndCompositing)
     EXPECT_EQ(commands[4].kind, DrawCommand::Kind::Gradient);
     EXPECT_EQ(commands[4].angle, 90);
     EXPECT_EQ(commands[4].gradient->endingColor(), Color::black());
+}
+
+TEST(GraphicsContext, DrawnAndCachedImagesHoldTheirCommands)
+{
+    class Page : public View {
+    public:
+        using View::View;
+        void draw(const Rect& dirtyRect, GraphicsContext& context) override { context.fillRect(dirtyRect, Color::white()); }
+    };
+    auto window = Window::create(Rect(0, 0, 200, 200));
+    auto page = std::make_shared<Page>(Rect(0, 0, 200, 200));
+    auto child = std::make_shared<Page>(Rect(100, 100, 50, 50));
+    page->addSubview(child);
+    window->contentView()->addSubview(page);
+    window->displayIfNeeded();
+
+    // Caching a part draws the views over it, and leaves their display marks alone.
+    page->setNeedsDisplayInRect(Rect(0, 0, 10, 10));
+    auto cached = page->cacheDisplayInRect(Rect(90, 90, 40, 40));
+    EXPECT_EQ(cached->size(), (Size { 40, 40 }));
+    ASSERT_EQ(cached->drawing().size(), 2u);
+    EXPECT_EQ(cached->drawing()[0].rect, Rect(90, 90, 40, 40));
+    EXPECT_EQ(cached->drawing()[1].view, child.get());
+    EXPECT_EQ(cached->drawing()[1].rect, Rect(0, 0, 30, 30));
+    EXPECT_EQ(page->dirtyRect(), Rect(0, 0, 10, 10));
+
+    // A drawn image, as a drag image is made: a dimmed backdrop, a dashed
+    // frame, and the cached part copied in.
+    auto dragImage = Image::imageWithSize({ 80, 40 }, [&](GraphicsContext& context) {
+        context.fillRect(Rect(0, 0, 80, 40), Color::genericGamma22White(0.15));
+        auto frame = BezierPath::bezierPathWithRect(Rect(0, 0, 80, 40).insetBy(1.5, 1.5));
+        frame.setLineWidth(3);
+        frame.setLineDash({ 8, 8 });
+        context.strokePath(frame, Color::lightGray());
+        context.drawImage(cached, Rect(10, 0, 40, 40), CompositingOperation::Copy);
+    });
+    ASSERT_EQ(dragImage->drawing().size(), 3u);
+    EXPECT_EQ(dragImage->drawing()[2].image, cached);
+    EXPECT_EQ(dragImage->drawing()[2].operation, CompositingOperation::Copy);
 }

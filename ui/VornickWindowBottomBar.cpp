@@ -1,6 +1,7 @@
 #include "ui/VornickWindowBottomBar.h"
 
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/Screen.h"
 #include "platform/views/Window.h"
 #include "ui/VornickUITheme.h"
 
@@ -32,8 +33,8 @@ void VornickWindowBottomBar::draw(const Rect&, GraphicsContext& context)
     auto gradient = main ? theme.activeWindowBottomBarGradient() : theme.inactiveWindowBottomBarGradient();
     if (!gradient)
         return;
-    // One device pixel in points: the headless view layer draws a pixel per point.
-    constexpr double pixel = 1;
+    // One device pixel in points.
+    double pixel = window ? 1 / window->screen().backingScaleFactor() : 1;
     Rect bounds = this->bounds();
     context.drawGradient(*gradient, bounds.insetBy(0, pixel), 90);
     auto topEdge = main ? theme.activeWindowBottomBarTopEdgeColor() : theme.inactiveWindowBottomBarTopEdgeColor();

@@ -4,6 +4,7 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
+#include "platform/views/Screen.h"
 #include "platform/views/View.h"
 
 #include <algorithm>
@@ -55,6 +56,11 @@ void Window::setFrame(const Rect& frame)
 void Window::setFrameOrigin(Point origin)
 {
     setFrame(Rect(origin, m_frame.size));
+}
+
+const Screen& Window::screen() const
+{
+    return Screen::mainScreen();
 }
 
 Point Window::convertPointToScreen(Point point) const

@@ -23,6 +23,7 @@
 namespace brevanton {
 
 class Button;
+class Screen;
 class UndoManager;
 class View;
 class Window;
@@ -96,6 +97,8 @@ public:
     // Resizes the content view to the new size.
     void setFrame(const Rect&);
     void setFrameOrigin(Point);
+    // The screen the window is on (there is one).
+    const Screen& screen() const;
     Point convertPointToScreen(Point) const;
     Point convertPointFromScreen(Point) const;
     Rect convertRectToScreen(const Rect&) const;

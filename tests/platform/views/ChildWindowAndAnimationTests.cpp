@@ -2,6 +2,7 @@
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
 #include "platform/views/PropertyAnimator.h"
+#include "platform/views/Screen.h"
 #include "platform/views/Window.h"
 
 #include <gtest/gtest.h>
@@ -133,4 +134,15 @@ TEST(PropertyAnimator, FadeInHoldAndFadeOutOnTheRunLoopClock)
     EXPECT_EQ(opacity, before);
     EXPECT_EQ(log.size(), logged);
     EXPECT_EQ(PropertyAnimator::runningAnimationCount(), 0u);
+}
+
+TEST(Screen, OneScreenForEveryWindow)
+{
+    auto window = std::make_shared<Window>(Rect(0, 0, 100, 100));
+    EXPECT_EQ(&window->screen(), &Screen::mainScreen());
+    EXPECT_EQ(window->screen().frame(), Rect(0, 0, 1920, 1080));
+    EXPECT_EQ(window->screen().backingScaleFactor(), 1);
+    Screen::setMainScreenFrame(Rect(0, 0, 800, 600));
+    EXPECT_EQ(window->screen().frame(), Rect(0, 0, 800, 600));
+    Screen::setMainScreenFrame(Rect(0, 0, 1920, 1080));
 }

@@ -14,6 +14,7 @@
 // weakly, and the destructor cancels what is pending.
 #pragma once
 
+#include "dom/VornickDOMPosition.h"
 #include "dom/VornickFreezeDriedDOMRange.h"
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "html/VornickBlockModeHelper.h"
@@ -25,6 +26,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/View.h"
+#include "platform/views/Window.h"
 #include "platform/web/WebDelegates.h"
 
 #include <functional>
@@ -37,6 +39,7 @@
 
 namespace brevanton {
 
+class AttributedString;
 class DOMDocument;
 class DOMDocumentFragment;
 class DOMElement;
@@ -49,10 +52,14 @@ class VornickCollapsibleHeaderSplitView;
 class VornickContentEditingViewLoadState;
 class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
+class VornickDOMToNSRangeMap;
 class VornickElementEditorUIController;
+class VornickFragmentDescription;
 class VornickEmbeddedWebView;
+class VornickHTMLElementSpec;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
+class VornickLineIndex;
 class VornickResourceLoadAttempt;
 class VornickSourceLoupe;
 class VornickUndoableBackspaceRun;
@@ -62,6 +69,10 @@ class VornickWebResourceCache;
 class Window;
 
 enum VornickHitPartKind : int { VornickHitPartNone = 0, VornickHitPartWaypoint = 1 };
+
+// The view's own insertion action, beside the web view's typed, pasted and
+// dropped: a replacement (find and replace); with no text it deletes.
+inline constexpr WebViewInsertAction VornickInsertActionReplacementText = static_cast<WebViewInsertAction>(90064);
 
 // Attachment types: one element, or a run of sibling elements.
 enum VornickAttachmentType : int { VornickAttachmentTypeSingleElement = 1, VornickAttachmentTypeSiblingRun = 2 };
@@ -216,6 +227,9 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
     void htmlUpdateTimerFired();
     bool htmlUpdateIsScheduled() const { return static_cast<bool>(m_htmlUpdateTimer); }
+    // Whether the last regeneration spliced changed text into the source it
+    // gave before, rather than writing the whole document.
+    bool lastRegenerationWasSpliced() const { return m_lastRegenerationWasSpliced; }
     void postLastGeneratedHTMLForFocusedWebFrameDidChange();
     void postValidationResultsForFocusedWebFrameDidChange();
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
@@ -295,10 +309,6 @@ public:
     void didFailLoadingWithError(WebView&, const WebResourceIdentifier&, const Error&, WebDataSource&) override;
     void decidePolicyForNavigationAction(WebView&, const WebNavigationAction&, const URLRequest&, WebFrame&,
                                          WebPolicyDecisionListener&) override;
-    // The web view never changes the document by itself: every insertion it
-    // proposes is refused (the view performs edits itself).
-    bool shouldInsertText(WebView&, const std::u16string&, DOMRange*, WebViewInsertAction) override { return false; }
-    void webViewDidChangeSelection(WebView&) override;
 
     explicit VornickContentEditingView(Rect frame);
 
@@ -337,9 +347,11 @@ public:
                                                                           const std::shared_ptr<DOMDocument>&, bool undoably,
                                                                           const std::optional<std::u16string>& undoActionNameOverride,
                                                                           bool backspacing);
-    // Deletes the effective operation range, as the Delete key does: only
-    // the undo step keeps what went (no copy is made for a caller).
-    [[nodiscard]] bool deleteFragmentUndoably();
+    // Deletes the effective operation range, as the Delete key does. Null
+    // when nothing could be deleted; otherwise an empty fragment: only the
+    // undo step keeps what went (no copy is made for a caller; one that
+    // needs the deleted content asks deleteFragmentInRange).
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentUndoably();
     std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
     // The inverse of a deletion across nodes: the span's contents become the
     // snapshot again, the selection is restored (relative to the span's
@@ -385,6 +397,136 @@ public:
     // runs only while the view exists; `keptAlive` lives as long as the
     // registration.
     void registerUndo(std::function<void(VornickContentEditingView&)> inverse, std::shared_ptr<const void> keptAlive = nullptr);
+    // --- Editing delegate and text input (input): the web view's editing
+    //     delegate, the window hooks, and typed text performed as undoable
+    //     edits with the whitespace, non-breaking space, inline style and
+    //     paragraph rules.
+
+    // The web view never changes the document by itself: every insertion it
+    // proposes is refused and performed by the view on a later turn.
+    bool shouldInsertText(WebView&, const std::u16string&, DOMRange*, WebViewInsertAction) override;
+    bool shouldChangeSelectedDOMRange(WebView&, DOMRange* currentRange, DOMRange* proposedRange, WebSelectionAffinity,
+                                      bool stillSelecting) override;
+    void webViewDidChangeSelection(WebView&) override;
+    void webViewDidChange(WebView&) override;
+    bool doCommandBySelector(WebView&, std::string_view) override;
+
+    // Performs an insertion at the effective operation range (the range
+    // argument is the one the web view proposed, kept for the record).
+    void deferredInsertProposedText(const std::u16string& text, const std::shared_ptr<DOMRange>& replacingDOMRange,
+                                    WebViewInsertAction givenAction);
+    void condenseWhitespaceAtOffset(int32_t offset, const std::shared_ptr<DOMNode>& textNode);
+    void insertExplicitNonBreakingSpace();
+    void insertLoremIpsum();
+    // Each string on the general pasteboard, inserted as typed text is.
+    void pasteAsPlainText();
+    // The view's key handling; what it does not take goes to the web view's
+    // text input, which proposes typed text through the editing delegate.
+    void keyDown(const Event&) override;
+    void deleteSelection();
+    void deleteRange(const std::shared_ptr<DOMRange>&);
+
+    int32_t whitespacePolicy() const { return m_whitespacePolicy; }
+    void setWhitespacePolicy(int32_t policy) { m_whitespacePolicy = policy; }
+    // Upper-case tag names toggled for the next typed text.
+    std::vector<std::u16string>& toggledInlineStyleElementsForTyping() { return m_toggledInlineStyleElementsForTyping; }
+    bool servicedProposedSelectionChange() const { return m_servicedProposedSelectionChange; }
+    void setServicedProposedSelectionChange(bool serviced) { m_servicedProposedSelectionChange = serviced; }
+    bool probingForDOMRange() const { return m_probingForDOMRange; }
+    void setProbingForDOMRange(bool probing);
+    const std::shared_ptr<DOMRange>& probeResultRange() const { return m_probeResultRange; }
+    bool selectedDOMRangeChangedWhileProbingForDOMRange() const { return m_selectedDOMRangeChangedWhileProbingForDOMRange; }
+    int64_t growingSelectionState() const { return m_growingSelectionState; }
+    void setGrowingSelectionState(int64_t state) { m_growingSelectionState = state; }
+
+    // The window: delegates, notifications and the send-event hook exist
+    // exactly while the view is in a window.
+    void viewWillMoveToWindow(Window*) override;
+    void viewDidMoveToWindow() override;
+    bool acceptsFirstResponder() const override { return true; }
+    bool becomeFirstResponder() override;
+    void vornick_windowWillChangeFirstResponder(const Notification&);
+    void vornick_windowDidChangeFirstResponder(const Notification&);
+    void vornick_windowWillBecomeKey(const Notification&);
+    void vornick_windowDidBecomeKey(const Notification&);
+    bool windowIsBecomingKey() const { return m_windowIsBecomingKey; }
+    const Window::SendEventHookHandle& windowSendEventHook() const { return m_windowSendEventHook; }
+    // What the send-event hook does with each event the window is about to
+    // send; false keeps the window from sending it.
+    static bool windowWillSendEvent(Window&, const Event&);
+    // Mouse handling of the page; each answers whether the event goes on to the web view.
+    virtual bool handleLeftMouseDownInEmbeddedWebView(const Event&);
+    virtual bool handleLeftMouseDraggedInEmbeddedWebView(const Event&);
+    virtual void handleLeftMouseUpInEmbeddedWebView(const Event&);
+    virtual bool handleRightMouseDownInEmbeddedWebView(const Event&);
+    virtual bool handleContextClickInEmbeddedWebView(const Event&);
+    virtual void handleFlagsChanged(const Event&);
+
+    // Splits the nearest (or, not nearest, the outermost) enclosing element of
+    // the lower-case kinds at the insertion point, within the attachment
+    // point; reports the tags of the elements the insertion point left,
+    // outermost first. One undo group.
+    bool undoableSplitNearestAncestorElementsOfKinds(bool undoable, bool nearest, const std::set<std::u16string>& kinds,
+                                                     std::shared_ptr<DOMRange> atPosition, bool producingCharacterLevelInsertionPoint,
+                                                     bool suppressNewElementIfAtStartOrEnd, std::vector<std::u16string>* exitedElementTags);
+    bool undoableSplitAncestorElement(bool undoable, const std::shared_ptr<DOMElement>&, const std::shared_ptr<DOMRange>& atPosition,
+                                      bool producingCharacterLevelInsertionPoint, bool suppressNewElementIfAtStartOrEnd);
+
+    // Paragraph auto-wrap of inserted text (automaticallyAddsParagraphs).
+    std::shared_ptr<DOMRange> siblingNodeRangeToAutoWrapInParagraphSurroundingInsertionPoint(const VornickDOMPosition&) const;
+    bool vornick_shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const;
+    void autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>&);
+    void vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
+    // Plain, not undoable insertion.
+    void vornick_insertText(const std::u16string&, const std::shared_ptr<DOMRange>& replacingDOMRange);
+    bool vornick_unwrapElementsWithName(const std::u16string&, const DOMRange&) { return false; }
+
+    // --- Structural edits (struct): moving content, attributes, element
+    //     kinds, wrapping and unwrapping, applying snippets and elements, and
+    //     the caret after an element (editing/VornickUndoable*.cpp,
+    //     editing/VornickInsertionPointPopping.cpp). A command made of several
+    //     primitives is one undo step named by the command.
+
+    // Moves the source's contents to the collapsed target ("Move"); false
+    // when the target lies inside the source.
+    [[nodiscard]] bool undoableMoveRange(bool undoable, const std::shared_ptr<DOMRange>& source,
+                                         const std::shared_ptr<DOMRange>& collapsedTarget,
+                                         const std::optional<std::u16string>& undoActionNameOverride,
+                                         std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Sets an attribute; Undo restores the old value, or removes the
+    // attribute when it was absent.
+    bool undoableSetValue(bool undoable, const std::u16string& value, const std::u16string& attribute,
+                          const std::shared_ptr<DOMElement>&);
+    // Takes every element of the kind off the range ("Toggle <b>"); false
+    // when no element of the kind encloses either end.
+    [[nodiscard]] bool undoableRemoveApplicationsOfElementKind(bool undoable, const std::u16string& tagName,
+                                                               const std::shared_ptr<DOMRange>&);
+    // Replaces the element by one of another kind with its contents and attributes.
+    [[nodiscard]] bool undoableTransformElement(bool undoable, const std::shared_ptr<DOMElement>&, const std::u16string& tagName,
+                                                std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Replaces the element (asserted) by its contents; deletes it when it is empty.
+    [[nodiscard]] bool undoableUnwrapElement(bool undoable, const std::shared_ptr<DOMNode>& elementToUnwrap);
+    // Replaces the range (not collapsed) by the fragment and puts the range's
+    // contents at the fragment's interior (frozen relative to the fragment);
+    // false, with the range's contents back in place, when the interior cannot be found.
+    [[nodiscard]] bool undoableWrapRange(bool undoable, const std::shared_ptr<DOMRange>&, const std::shared_ptr<DOMDocumentFragment>&,
+                                         const std::optional<VornickFreezeDriedDOMRange>& freezeDriedInteriorRange);
+    // Both always register their undo.
+    bool undoableApplyDescribedFragment(bool undoable, const VornickFragmentDescription&, const std::shared_ptr<DOMRange>&);
+    bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&);
+    bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&,
+                                       const std::optional<URL>& targetURL, bool alwaysShowAttributeEditor);
+    // Moves the caret out of its element, leaving a placeholder space when a
+    // gap is wanted; answers the tag name of the element left.
+    std::optional<std::u16string> popInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap);
+    // Pops once more out of a DL after a DD, or out of a PRE after a CODE.
+    void popInsertionPointOutOfElementOrTwoAndLeaveAGap(bool leaveAGap);
+    bool canPopInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap) const;
+    // Puts the caret at the element gap of the collapsed range (asserted),
+    // before the text that follows or in a placeholder space made there;
+    // false when the place is not an element gap.
+    [[nodiscard]] bool undoableSetTextInsertionPointAfterPosition(bool undoable, const std::shared_ptr<DOMRange>& collapsedRange,
+                                                                  bool leaveAGap);
 
 protected:
     virtual void build();
@@ -476,10 +618,19 @@ private:
         char16_t substitute { 0 };
         VornickNewlineConvention newlineConvention { VornickNewlineConvention::LF };
         std::shared_ptr<VornickHTMLWriter> writer;
+        // The source and map it gave last, which the frame holds too, and
+        // their line index: a later change of text alone is spliced into
+        // them, in place while nobody else holds them.
+        std::shared_ptr<AttributedString> source;
+        std::shared_ptr<VornickDOMToNSRangeMap> map;
+        std::weak_ptr<const VornickLineIndex> lineIndex;
     };
     std::unique_ptr<RegenerationWriter> m_regenerationWriter;
     VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
+    bool spliceChangedTextIntoSourceOfWebFrame(const WebFrame&, DOMDocument&, VornickHTMLWriter&);
+    void storeRegeneratedSourceOfWebFrame(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
     unsigned m_blockRepairDepth { 0 };
+    bool m_lastRegenerationWasSpliced { false };
 
     // Undoable edits.
     friend class VornickUndoableEdit;
@@ -494,6 +645,21 @@ private:
     // is made only for a caller that asks for it.
     bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
                         bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
+
+    // Editing delegate and text input.
+    std::vector<ObserverToken> m_windowObservations;
+    Window::SendEventHookHandle m_windowSendEventHook;
+    bool m_windowIsBecomingKey { false };
+    bool m_servicedProposedSelectionChange { false };
+    std::shared_ptr<DOMRange> m_probeResultRange;
+    bool m_selectedDOMRangeChangedWhileProbingForDOMRange { false };
+    int64_t m_growingSelectionState { 0 };
+    // The mouse or key event whose selection change is being serviced.
+    std::optional<Event> m_selectionChangingEventBeingHandled;
+    std::vector<std::u16string> m_toggledInlineStyleElementsForTyping;
+    int32_t m_whitespacePolicy { 0 };
+    void insertPendingInlineStyledText(const std::u16string& text, std::shared_ptr<DOMRange> range, char16_t substitute);
+    std::shared_ptr<DOMRange> autoWrapInsertionPointInParagraph(const std::shared_ptr<DOMRange>& insertionPoint, bool& registeredTargetRangeUndo);
 };
 
 // The editing view that shows a node's document, if any.

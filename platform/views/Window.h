@@ -148,7 +148,8 @@ public:
     size_t sendEventHookCount() const { return m_sendEventHooks->size(); }
     // After the hooks: mouse downs go to the view under the mouse (which
     // becomes first responder when it accepts), drags and the mouse up to the
-    // same view. A key down with Command, Control or a function key is first
+    // same view; mouse moves go to the owners of tracking areas (below),
+    // which also see drags. A key down with Command, Control or a function key is first
     // offered as a key equivalent to the view tree, then to the main menu;
     // key events nobody took go to the first responder.
     virtual void sendEvent(const Event&);

@@ -27,6 +27,13 @@ public:
     static Color orange() { return sRGB(1, 0.5, 0); }
     static Color yellow() { return sRGB(1, 1, 0); }
     static Color magenta() { return sRGB(1, 0, 1); }
+    static Color lightGray() { return genericGamma22White(2.0 / 3); }
+    static Color gray() { return genericGamma22White(0.5); }
+    // Fully transparent.
+    static Color clear() { return genericGamma22White(0, 0); }
+
+    // The same colour with another alpha.
+    Color withAlphaComponent(double alpha) const { return Color(m_space, m_components, alpha); }
 
     Space space() const { return m_space; }
     // The grey value of a grey colour; the red component otherwise.

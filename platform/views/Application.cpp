@@ -57,6 +57,48 @@ void Application::setMainWindow(const std::shared_ptr<Window>& window)
         window->becomeMainWindow();
 }
 
+std::vector<std::shared_ptr<Window>> Application::orderedWindows() const
+{
+    std::vector<std::shared_ptr<Window>> result;
+    for (auto& weak : m_windowOrder) {
+        if (auto window = weak.lock(); window && window->isVisible())
+            result.push_back(window);
+    }
+    return result;
+}
+
+void Application::orderWindow(const std::shared_ptr<Window>& window, WindowOrderingMode mode, const Window* relativeTo)
+{
+    if (!window)
+        return;
+    std::erase_if(m_windowOrder, [&](auto& weak) {
+        auto known = weak.lock();
+        return !known || known == window;
+    });
+    if (mode == WindowOrderingMode::Out)
+        return;
+    auto position = m_windowOrder.end();
+    if (relativeTo) {
+        auto found = std::find_if(m_windowOrder.begin(), m_windowOrder.end(),
+            [&](auto& weak) { return weak.lock().get() == relativeTo; });
+        if (found != m_windowOrder.end())
+            position = mode == WindowOrderingMode::Above ? found : found + 1;
+        else
+            position = mode == WindowOrderingMode::Above ? m_windowOrder.begin() : m_windowOrder.end();
+    } else if (mode == WindowOrderingMode::Above)
+        position = m_windowOrder.begin();
+    m_windowOrder.insert(position, window);
+}
+
+std::shared_ptr<Window> Application::windowAtPoint(Point screenPoint) const
+{
+    for (auto& window : orderedWindows()) {
+        if (!window->ignoresMouseEvents() && window->frame().containsPoint(screenPoint))
+            return window;
+    }
+    return nullptr;
+}
+
 void Application::sendEvent(const Event& event)
 {
     // The event's window (a key event without one goes to the key window)
@@ -119,6 +161,8 @@ void Application::reset()
     m_windows.clear();
     m_keyWindow.reset();
     m_mainWindow.reset();
+    m_windowOrder.clear();
+    m_windowUnderMouse.reset();
     m_mainMenu.reset();
     m_delegate.reset();
 }

@@ -7,6 +7,7 @@
 // delegate.
 #pragma once
 
+#include "platform/views/Geometry.h"
 #include "platform/views/Responder.h"
 
 #include <memory>
@@ -16,6 +17,7 @@ namespace brevanton {
 
 class Menu;
 class Window;
+enum class WindowOrderingMode;
 
 class Application : public Responder {
 public:
@@ -29,6 +31,17 @@ public:
     // Used by Window: the previous window resigns, the new one becomes.
     void setKeyWindow(const std::shared_ptr<Window>&);
     void setMainWindow(const std::shared_ptr<Window>&);
+
+    // The screen's stacking order of the visible windows, front to back.
+    std::vector<std::shared_ptr<Window>> orderedWindows() const;
+    // Used by Window: puts a visible window just above or below `relativeTo`
+    // (in front of or behind all windows when null), or takes it out.
+    void orderWindow(const std::shared_ptr<Window>&, WindowOrderingMode, const Window* relativeTo);
+    // The frontmost visible window at a screen point that takes mouse events.
+    std::shared_ptr<Window> windowAtPoint(Point screenPoint) const;
+    // The window that was sent the last mouse event: the one under the pointer.
+    std::shared_ptr<Window> windowUnderMouse() const { return m_windowUnderMouse.lock(); }
+    void setWindowUnderMouse(const std::shared_ptr<Window>& window) { m_windowUnderMouse = window; }
 
     std::shared_ptr<Menu> mainMenu() const { return m_mainMenu; }
     void setMainMenu(const std::shared_ptr<Menu>& menu) { m_mainMenu = menu; }
@@ -54,6 +67,8 @@ private:
     std::vector<std::weak_ptr<Window>> m_windows;
     std::weak_ptr<Window> m_keyWindow;
     std::weak_ptr<Window> m_mainWindow;
+    std::vector<std::weak_ptr<Window>> m_windowOrder;
+    std::weak_ptr<Window> m_windowUnderMouse;
     std::shared_ptr<Menu> m_mainMenu;
     std::weak_ptr<Responder> m_delegate;
 };

@@ -20,6 +20,8 @@ public:
     long tag() const override { return View::tag(); }
 
     bool isEnabled() const { return m_enabled; }
+    // True while a click that began in the control is held down.
+    bool isHighlighted() const { return m_tracking; }
     void setEnabled(bool enabled);
 
     const Value& objectValue() const { return m_value; }

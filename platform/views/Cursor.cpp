@@ -1,5 +1,9 @@
 #include "platform/views/Cursor.h"
 
+#include "platform/views/Application.h"
+#include "platform/views/View.h"
+#include "platform/views/Window.h"
+
 #include <mutex>
 
 namespace brevanton {
@@ -14,7 +18,27 @@ std::vector<CursorKind>& history()
 }
 }
 
+bool Cursor::pointerIsOverCursorClaimingView()
+{
+    auto window = Application::shared().windowUnderMouse();
+    auto content = window ? window->contentView() : nullptr;
+    if (!content || !window->isVisible())
+        return false;
+    for (auto view = content->hitTest(window->mouseLocationOutsideOfEventStream()); view; view = view->superview()) {
+        if (view->claimsCursor())
+            return true;
+    }
+    return false;
+}
+
 void Cursor::set() const
+{
+    if (pointerIsOverCursorClaimingView())
+        return;
+    setAsClaimant();
+}
+
+void Cursor::setAsClaimant() const
 {
     std::lock_guard lock(cursorLock);
     currentKind = m_kind;

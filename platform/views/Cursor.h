@@ -1,6 +1,11 @@
 // Cursor: the mouse pointer's shape. The headless view layer shows nothing;
 // it keeps the current cursor and records every change, so that tests can
 // read what was set.
+//
+// A view may claim the cursor (View::setClaimsCursor): while the pointer is
+// over it, that is while the last mouse event went to its window at a point
+// the view or a view inside it hits, set() changes nothing, and the view
+// sets its own cursor with setAsClaimant().
 #pragma once
 
 #include <vector>
@@ -33,8 +38,14 @@ public:
     static Cursor resizeUpDownCursor() { return Cursor(CursorKind::ResizeUpDown); }
 
     CursorKind kind() const { return m_kind; }
-    // Makes this the current cursor and records the change.
+    // Makes this the current cursor and records the change, unless the
+    // pointer is over a view that claims the cursor.
     void set() const;
+    // Makes this the current cursor and records the change in every case:
+    // for the view that claims the cursor.
+    void setAsClaimant() const;
+    // Whether the pointer is over a view that claims the cursor.
+    static bool pointerIsOverCursorClaimingView();
 
     // The arrow until another is set.
     static Cursor currentCursor();

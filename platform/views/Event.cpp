@@ -21,6 +21,20 @@ Event Event::mouseEvent(EventType type, Point location, ModifierFlags flags, dou
     return event;
 }
 
+Event Event::enterExitEvent(EventType type, Point location, ModifierFlags flags, double timestamp,
+                            const std::shared_ptr<Window>& window, const std::shared_ptr<TrackingArea>& area)
+{
+    Event event;
+    event.m_type = type;
+    BREVANTON_ASSERT(event.isEnterExitEvent(), "an enter or exit event needs its type");
+    event.m_location = location;
+    event.m_modifierFlags = flags;
+    event.m_timestamp = timestamp;
+    event.m_window = window;
+    event.m_trackingArea = area;
+    return event;
+}
+
 Event Event::keyEvent(EventType type, Point location, ModifierFlags flags, double timestamp,
                       const std::shared_ptr<Window>& window, std::u16string characters,
                       std::u16string charactersIgnoringModifiers, bool isARepeat, uint16_t keyCode)
@@ -95,6 +109,8 @@ const char* eventTypeName(EventType type)
     case EventType::MouseMoved: return "MouseMoved";
     case EventType::LeftMouseDragged: return "LeftMouseDragged";
     case EventType::RightMouseDragged: return "RightMouseDragged";
+    case EventType::MouseEntered: return "MouseEntered";
+    case EventType::MouseExited: return "MouseExited";
     case EventType::KeyDown: return "KeyDown";
     case EventType::KeyUp: return "KeyUp";
     case EventType::FlagsChanged: return "FlagsChanged";

@@ -12,6 +12,7 @@
 
 namespace brevanton {
 
+class TrackingArea;
 class Window;
 
 enum class EventType {
@@ -22,6 +23,9 @@ enum class EventType {
     MouseMoved = 5,
     LeftMouseDragged = 6,
     RightMouseDragged = 7,
+    // Sent to a tracking area's owner; they carry the area.
+    MouseEntered = 8,
+    MouseExited = 9,
     KeyDown = 10,
     KeyUp = 11,
     FlagsChanged = 12,
@@ -78,6 +82,9 @@ class Event {
 public:
     static Event mouseEvent(EventType, Point locationInWindow, ModifierFlags, double timestamp,
                             const std::shared_ptr<Window>&, int clickCount);
+    // Entering or leaving a tracking area, at a location in the window.
+    static Event enterExitEvent(EventType, Point locationInWindow, ModifierFlags, double timestamp,
+                                const std::shared_ptr<Window>&, const std::shared_ptr<TrackingArea>&);
     static Event keyEvent(EventType, Point locationInWindow, ModifierFlags, double timestamp,
                           const std::shared_ptr<Window>&, std::u16string characters,
                           std::u16string charactersIgnoringModifiers, bool isARepeat, uint16_t keyCode);
@@ -85,6 +92,7 @@ public:
     EventType type() const { return m_type; }
     bool isMouseEvent() const;
     bool isKeyEvent() const { return m_type == EventType::KeyDown || m_type == EventType::KeyUp; }
+    bool isEnterExitEvent() const { return m_type == EventType::MouseEntered || m_type == EventType::MouseExited; }
 
     Point locationInWindow() const { return m_location; }
     ModifierFlags modifierFlags() const { return m_modifierFlags; }
@@ -95,6 +103,9 @@ public:
     // Mouse events: 1 for a single click, 2 for the second of a double click, ...
     // Asserts that the event is a mouse event.
     int clickCount() const;
+
+    // The area of an enter or exit event, else null.
+    std::shared_ptr<TrackingArea> trackingArea() const { return m_trackingArea; }
 
     // Key events (assertions for other types); flags-changed events carry the key code too.
     const std::u16string& characters() const;
@@ -118,6 +129,7 @@ private:
     std::u16string m_charactersIgnoringModifiers;
     bool m_isARepeat { false };
     uint16_t m_keyCode { 0 };
+    std::shared_ptr<TrackingArea> m_trackingArea;
 };
 
 const char* eventTypeName(EventType);

@@ -11,29 +11,86 @@ void GraphicsContext::record(DrawCommand command)
     m_commands.push_back(std::move(command));
 }
 
-void GraphicsContext::fillRect(const Rect& rect, const Color& color)
+namespace {
+DrawCommand makeCommand(DrawCommand::Kind kind, const Rect& rect, const Color& color)
 {
-    record({ DrawCommand::Kind::FillRect, nullptr, rect, {}, color, 0, {} });
+    DrawCommand command;
+    command.kind = kind;
+    command.rect = rect;
+    command.color = color;
+    return command;
+}
+} // namespace
+
+void GraphicsContext::fillRect(const Rect& rect, const Color& color, CompositingOperation operation)
+{
+    auto command = makeCommand(DrawCommand::Kind::FillRect, rect, color);
+    command.operation = operation;
+    record(std::move(command));
 }
 
 void GraphicsContext::strokeRect(const Rect& rect, const Color& color, double lineWidth)
 {
-    record({ DrawCommand::Kind::StrokeRect, nullptr, rect, {}, color, lineWidth, {} });
+    auto command = makeCommand(DrawCommand::Kind::StrokeRect, rect, color);
+    command.lineWidth = lineWidth;
+    record(std::move(command));
 }
 
 void GraphicsContext::drawLine(Point from, Point to, const Color& color, double lineWidth)
 {
-    record({ DrawCommand::Kind::Line, nullptr, rectFromPoints(from, to), {}, color, lineWidth, {} });
+    auto command = makeCommand(DrawCommand::Kind::Line, rectFromPoints(from, to), color);
+    command.lineWidth = lineWidth;
+    record(std::move(command));
 }
 
 void GraphicsContext::drawText(std::u16string text, const Rect& rect, const Color& color)
 {
-    record({ DrawCommand::Kind::Text, nullptr, rect, {}, color, 0, std::move(text) });
+    auto command = makeCommand(DrawCommand::Kind::Text, rect, color);
+    command.text = std::move(text);
+    record(std::move(command));
 }
 
-void GraphicsContext::drawImage(std::u16string name, const Rect& rect)
+void GraphicsContext::drawImage(std::u16string name, const Rect& rect, CompositingOperation operation, double fraction)
 {
-    record({ DrawCommand::Kind::Image, nullptr, rect, {}, {}, 0, std::move(name) });
+    auto command = makeCommand(DrawCommand::Kind::Image, rect, {});
+    command.text = std::move(name);
+    command.operation = operation;
+    command.fraction = fraction;
+    record(std::move(command));
+}
+
+void GraphicsContext::drawImage(const std::shared_ptr<const Image>& image, const Rect& rect,
+                                CompositingOperation operation, double fraction)
+{
+    auto command = makeCommand(DrawCommand::Kind::Image, rect, {});
+    command.image = image;
+    command.operation = operation;
+    command.fraction = fraction;
+    record(std::move(command));
+}
+
+void GraphicsContext::fillPath(const BezierPath& path, const Color& color, CompositingOperation operation)
+{
+    auto command = makeCommand(DrawCommand::Kind::FillPath, path.bounds(), color);
+    command.operation = operation;
+    command.path = path;
+    record(std::move(command));
+}
+
+void GraphicsContext::strokePath(const BezierPath& path, const Color& color)
+{
+    auto command = makeCommand(DrawCommand::Kind::StrokePath, path.bounds(), color);
+    command.lineWidth = path.lineWidth();
+    command.path = path;
+    record(std::move(command));
+}
+
+void GraphicsContext::drawGradient(const Gradient& gradient, const Rect& rect, double angle)
+{
+    auto command = makeCommand(DrawCommand::Kind::Gradient, rect, gradient.startingColor());
+    command.gradient = gradient;
+    command.angle = angle;
+    record(std::move(command));
 }
 
 std::vector<DrawCommand> GraphicsContext::commandsOfView(const View* view) const

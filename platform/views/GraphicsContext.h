@@ -5,17 +5,26 @@
 #pragma once
 
 #include "platform/foundation/Color.h"
+#include "platform/views/BezierPath.h"
 #include "platform/views/Geometry.h"
+#include "platform/views/Gradient.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace brevanton {
 
+class Image;
 class View;
 
+// How drawn colour combines with what is already there: Clear erases to
+// transparent, Copy replaces, SourceOver blends by the colour's alpha.
+enum class CompositingOperation { Clear = 0, Copy = 1, SourceOver = 2 };
+
 struct DrawCommand {
-    enum class Kind { FillRect, StrokeRect, Line, Text, Image };
+    enum class Kind { FillRect, StrokeRect, Line, Text, Image, FillPath, StrokePath, Gradient };
 
     Kind kind { Kind::FillRect };
     const View* view { nullptr };
@@ -26,16 +35,34 @@ struct DrawCommand {
     double lineWidth { 0 };
     // Text drawn, or the name of an image.
     std::u16string text;
+    // An image drawn by value (a drawn or cached image).
+    std::shared_ptr<const Image> image;
+    CompositingOperation operation { CompositingOperation::SourceOver };
+    // The opacity an image is drawn with.
+    double fraction { 1 };
+    // The path filled or stroked (its line width and dash included).
+    std::optional<BezierPath> path;
+    // A gradient drawn into the rectangle at an angle in degrees.
+    std::optional<Gradient> gradient;
+    double angle { 0 };
 };
 
 class GraphicsContext {
 public:
-    void fillRect(const Rect&, const Color&);
+    void fillRect(const Rect&, const Color&, CompositingOperation = CompositingOperation::SourceOver);
     void strokeRect(const Rect&, const Color&, double lineWidth = 1);
     void drawLine(Point from, Point to, const Color&, double lineWidth = 1);
     // `rect` is the text's box; its origin is where the text starts.
     void drawText(std::u16string, const Rect&, const Color&);
-    void drawImage(std::u16string name, const Rect&);
+    void drawImage(std::u16string name, const Rect&, CompositingOperation = CompositingOperation::SourceOver,
+                   double fraction = 1);
+    void drawImage(const std::shared_ptr<const Image>&, const Rect&,
+                   CompositingOperation = CompositingOperation::SourceOver, double fraction = 1);
+    // A path's rectangle is its bounds; a stroke uses the path's line width and dash.
+    void fillPath(const BezierPath&, const Color&, CompositingOperation = CompositingOperation::SourceOver);
+    void strokePath(const BezierPath&, const Color&);
+    // Angle 90 runs from the starting colour at the bottom to the ending one at the top.
+    void drawGradient(const Gradient&, const Rect&, double angle);
 
     const std::vector<DrawCommand>& commands() const { return m_commands; }
     std::vector<DrawCommand> commandsOfView(const View*) const;

@@ -65,6 +65,16 @@ std::optional<std::pair<long, long>> Image::pixelSizeOfFile(const std::string& p
     return std::pair<long, long>(width, height);
 }
 
+std::shared_ptr<Image> Image::imageWithSize(Size size, const std::function<void(GraphicsContext&)>& drawing)
+{
+    auto image = std::make_shared<Image>(size);
+    GraphicsContext context;
+    if (drawing)
+        drawing(context);
+    image->m_drawing = context.commands();
+    return image;
+}
+
 Size Image::size() const
 {
     if (m_size != Size() || m_representations.empty())

@@ -5,8 +5,10 @@
 #pragma once
 
 #include "platform/views/Geometry.h"
+#include "platform/views/GraphicsContext.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +51,12 @@ public:
     // decoding it; nullopt when the file is not an image.
     static std::optional<std::pair<long, long>> pixelSizeOfFile(const std::string& path);
 
+    // An image of the size whose content is what `drawing` draws into the
+    // image's own context (the headless stand-in for its pixels).
+    static std::shared_ptr<Image> imageWithSize(Size, const std::function<void(GraphicsContext&)>& drawing);
+    // The commands a drawn or cached image holds; empty for a decoded one.
+    const std::vector<DrawCommand>& drawing() const { return m_drawing; }
+
     // The point size: set, else the first representation's pixel size.
     Size size() const;
     void setSize(Size size) { m_size = size; }
@@ -62,6 +70,7 @@ public:
 private:
     Size m_size;
     std::vector<std::shared_ptr<ImageRep>> m_representations;
+    std::vector<DrawCommand> m_drawing;
 };
 
 // Scales RGBA pixels to a new size (a box filter when shrinking); the

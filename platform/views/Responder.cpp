@@ -12,6 +12,8 @@ namespace brevanton {
 FORWARD_EVENT(mouseDown)
 FORWARD_EVENT(mouseUp)
 FORWARD_EVENT(mouseDragged)
+FORWARD_EVENT(mouseEntered)
+FORWARD_EVENT(mouseExited)
 FORWARD_EVENT(mouseMoved)
 FORWARD_EVENT(rightMouseDown)
 FORWARD_EVENT(rightMouseUp)

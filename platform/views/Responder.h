@@ -53,6 +53,8 @@ public:
     virtual void mouseUp(const Event&);
     virtual void mouseDragged(const Event&);
     virtual void mouseMoved(const Event&);
+    virtual void mouseEntered(const Event&);
+    virtual void mouseExited(const Event&);
     virtual void rightMouseDown(const Event&);
     virtual void rightMouseUp(const Event&);
     virtual void keyDown(const Event&);

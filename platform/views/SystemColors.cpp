@@ -28,6 +28,8 @@ Color systemColor(SystemColor color, bool dark)
         return dark ? Color::white() : Color::black();
     case SystemColor::SelectedTextBackground:
         return dark ? Color::sRGB255(63, 99, 139) : Color::sRGB255(179, 215, 255);
+    case SystemColor::UnemphasizedSelectedTextBackground:
+        return dark ? Color::sRGB255(70, 70, 70) : Color::sRGB255(220, 220, 220);
     case SystemColor::ControlText:
         return dark ? Color::genericGamma22White(1, 0.85) : Color::genericGamma22White(0, 0.85);
     case SystemColor::DisabledControlText:

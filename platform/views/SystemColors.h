@@ -15,6 +15,8 @@ enum class SystemColor {
     TextBackground,
     SelectedText,
     SelectedTextBackground,
+    // The selection of a view that is not the focus.
+    UnemphasizedSelectedTextBackground,
     ControlText,
     DisabledControlText,
     WindowBackground,

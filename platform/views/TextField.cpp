@@ -1,5 +1,6 @@
 #include "platform/views/TextField.h"
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/TextLayout.h"
 
@@ -33,6 +34,17 @@ void TextField::setTextString(std::u16string text)
 Size TextField::naturalSize() const
 {
     return sizeOfAttributedString(m_text);
+}
+
+void TextField::textDidChange()
+{
+    NotificationCenter::defaultCenter().post(TextDidChangeNotification, this);
+}
+
+void TextField::editTextAsUser(std::u16string text)
+{
+    setTextString(std::move(text));
+    textDidChange();
 }
 
 void TextField::draw(const Rect&, GraphicsContext& context)

@@ -21,9 +21,20 @@ public:
 
     bool isEditable() const { return m_editable; }
     void setEditable(bool editable) { m_editable = editable; }
+    bool isBezeled() const { return m_bezeled; }
+    void setBezeled(bool bezeled) { m_bezeled = bezeled; }
     bool drawsBackground() const { return m_drawsBackground; }
     void setDrawsBackground(bool draws) { m_drawsBackground = draws; }
     bool acceptsFirstResponder() const override { return m_editable && isEnabled(); }
+
+    // Posted through the default notification center with the field as object.
+    static constexpr const char* TextDidChangeNotification = "ControlTextDidChangeNotification";
+    // The user changed the text (the new text is already the value); the
+    // field posts TextDidChangeNotification.
+    virtual void textDidChange();
+    // The field editor's part: the user's edit replaces the text, then
+    // textDidChange runs.
+    void editTextAsUser(std::u16string);
 
     // The size of the text on its own.
     Size naturalSize() const;
@@ -33,6 +44,7 @@ private:
     AttributedString m_text;
     bool m_editable { false };
     bool m_drawsBackground { false };
+    bool m_bezeled { false };
 };
 
 } // namespace brevanton

@@ -4,7 +4,9 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/ClipView.h"
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/Image.h"
 #include "platform/views/ScrollView.h"
+#include "platform/views/TrackingArea.h"
 #include "platform/views/Window.h"
 
 #include <algorithm>
@@ -29,6 +31,8 @@ void View::setFrame(Rect frame)
     Size oldSize = m_frame.size;
     m_frame = frame;
     m_bounds.size = frame.size;
+    if (auto window = this->window())
+        window->setTrackingAreasNeedUpdate();
     if (oldSize != frame.size) {
         if (m_autoresizesSubviews)
             resizeSubviewsWithOldSize(oldSize);
@@ -54,6 +58,8 @@ void View::setBoundsOrigin(Point origin)
         return;
     m_bounds.origin = origin;
     setNeedsDisplay(true);
+    if (auto window = this->window())
+        window->setTrackingAreasNeedUpdate();
     if (m_postsBoundsChanged)
         NotificationCenter::defaultCenter().post(BoundsDidChangeNotification, this);
 }
@@ -193,6 +199,8 @@ std::shared_ptr<View> View::ancestorSharedWith(const View& other) const
 void View::moveToWindow(const std::shared_ptr<Window>& window)
 {
     m_window = window;
+    if (window)
+        window->setTrackingAreasNeedUpdate();
     for (auto& subview : m_subviews)
         subview->moveToWindow(window);
 }
@@ -426,6 +434,25 @@ void View::displayTree(GraphicsContext& context, bool force, const Rect& parentD
         subview->displayTree(context, force, dirty);
 }
 
+std::shared_ptr<Image> View::cacheDisplayInRect(const Rect& rect)
+{
+    return Image::imageWithSize(rect.size, [&](GraphicsContext& context) { drawTreeInRect(context, rect); });
+}
+
+void View::drawTreeInRect(GraphicsContext& context, const Rect& rect)
+{
+    if (m_hidden)
+        return;
+    Rect part = rect.intersection(m_bounds);
+    if (part.isEmpty())
+        return;
+    context.beginView(this);
+    draw(part, context);
+    context.endView();
+    for (auto& subview : std::vector(m_subviews))
+        subview->drawTreeInRect(context, subview->fromSuperviewRect(part));
+}
+
 Rect View::fromSuperviewRect(const Rect& rect) const
 {
     return rectFromPoints(fromSuperviewCoordinates(rect.origin), fromSuperviewCoordinates({ rect.maxX(), rect.maxY() }));
@@ -487,6 +514,19 @@ bool View::performKeyEquivalent(const Event& event)
             return true;
     }
     return false;
+}
+
+// Tracking areas
+
+void View::addTrackingArea(const std::shared_ptr<TrackingArea>& area)
+{
+    if (area && std::find(m_trackingAreas.begin(), m_trackingAreas.end(), area) == m_trackingAreas.end())
+        m_trackingAreas.push_back(area);
+}
+
+void View::removeTrackingArea(const TrackingArea* area)
+{
+    std::erase_if(m_trackingAreas, [area](auto& known) { return known.get() == area; });
 }
 
 } // namespace brevanton

@@ -18,9 +18,14 @@
 namespace brevanton {
 
 class GraphicsContext;
+class Image;
 class ScrollView;
 class ClipView;
+class TrackingArea;
 class Window;
+class DraggingItem;
+class DraggingSession;
+class DraggingSource;
 
 // Which parts of a view's frame follow a change of its superview's size.
 using AutoresizingMask = unsigned;
@@ -61,9 +66,14 @@ public:
     bool postsBoundsChangedNotifications() const { return m_postsBoundsChanged; }
     void setPostsBoundsChangedNotifications(bool posts) { m_postsBoundsChanged = posts; }
 
+    // Whether the view fills its whole bounds with opaque drawing.
+    virtual bool isOpaque() const { return false; }
     // Opacity from 0 (transparent) to 1; drawing records no blending.
     double alphaValue() const { return m_alphaValue; }
     void setAlphaValue(double alpha) { m_alphaValue = alpha; }
+    // A layer-backed view animates changes made through its animator.
+    bool wantsLayer() const { return m_wantsLayer; }
+    void setWantsLayer(bool wants) { m_wantsLayer = wants; }
     bool isHidden() const { return m_hidden; }
     void setHidden(bool);
     bool isHiddenOrHasHiddenAncestor() const;
@@ -139,6 +149,11 @@ public:
     // Draws the whole tree.
     void display(GraphicsContext&);
 
+    // An image of the part of the view (in its coordinates): what the view
+    // and its subviews draw there, recorded without touching their display
+    // marks. The image has the part's size.
+    std::shared_ptr<Image> cacheDisplayInRect(const Rect&);
+
     // The part of the bounds not clipped away by the enclosing clip views.
     Rect visibleRect() const;
     std::shared_ptr<ScrollView> enclosingScrollView() const;
@@ -151,6 +166,26 @@ public:
     std::shared_ptr<Responder> nextResponder() const override;
     // Offers the event to the visible subviews, front to back by index order.
     bool performKeyEquivalent(const Event&) override;
+
+    // Tracking areas. The window calls updateTrackingAreas on every view of
+    // its tree before it next tracks the mouse after a view's frame, bounds or
+    // window changed; a view replaces its areas there.
+    const std::vector<std::shared_ptr<TrackingArea>>& trackingAreas() const { return m_trackingAreas; }
+    void addTrackingArea(const std::shared_ptr<TrackingArea>&);
+    void removeTrackingArea(const TrackingArea*);
+    virtual void updateTrackingAreas() {}
+
+    // A view that claims the cursor: while the pointer is over it (or a view
+    // inside it), Cursor::set from anyone is ignored and only
+    // Cursor::setAsClaimant changes the cursor.
+    bool claimsCursor() const { return m_claimsCursor; }
+    void setClaimsCursor(bool claims) { m_claimsCursor = claims; }
+
+    // Starts dragging the items from this view for the mouse event (a
+    // mouse down or drag); the source is asked for the operations it allows.
+    // A drag already running is cancelled first.
+    std::shared_ptr<DraggingSession> beginDraggingSession(std::vector<DraggingItem>, const Event&,
+                                                          const std::shared_ptr<DraggingSource>&);
 
     // Used by Window when the view becomes or stops being its content view.
     void setWindowForContentView(const std::shared_ptr<Window>&);
@@ -166,6 +201,7 @@ private:
     void notifyWillMoveToWindow(Window*);
     void notifyDidMoveToWindow();
     void displayTree(GraphicsContext&, bool force, const Rect& parentDirtyRect);
+    void drawTreeInRect(GraphicsContext&, const Rect&);
     Point toBase(Point) const;
     Point fromBase(Point) const;
 
@@ -185,6 +221,9 @@ private:
     bool m_autoresizesSubviews { true };
     bool m_needsDisplay { true };
     Rect m_dirtyRect;
+    std::vector<std::shared_ptr<TrackingArea>> m_trackingAreas;
+    bool m_claimsCursor { false };
+    bool m_wantsLayer { false };
 };
 
 } // namespace brevanton

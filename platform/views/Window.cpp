@@ -3,10 +3,13 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/Application.h"
+#include "platform/views/Button.h"
 #include "platform/views/Menu.h"
+#include "platform/views/Screen.h"
 #include "platform/views/View.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace brevanton {
 
@@ -18,8 +21,14 @@ std::shared_ptr<Window> Window::create(Rect frame)
     return window;
 }
 
-Window::Window(Rect frame)
-    : m_frame(frame)
+namespace {
+std::atomic<long> lastWindowNumber { 0 };
+}
+
+Window::Window(Rect frame, WindowStyleMask styleMask)
+    : m_styleMask(styleMask)
+    , m_windowNumber(++lastWindowNumber)
+    , m_frame(frame)
     , m_sendEventHooks(std::make_shared<const std::vector<SendEventHookHandle>>())
 {
 }
@@ -48,6 +57,11 @@ void Window::setFrame(const Rect& frame)
 void Window::setFrameOrigin(Point origin)
 {
     setFrame(Rect(origin, m_frame.size));
+}
+
+const Screen& Window::screen() const
+{
+    return Screen::mainScreen();
 }
 
 Point Window::convertPointToScreen(Point point) const
@@ -95,14 +109,69 @@ void Window::setContentView(const std::shared_ptr<View>& view)
 
 // Ordering and state
 
+std::shared_ptr<Button> Window::standardWindowButton(WindowButton kind, WindowStyleMask styleMask)
+{
+    if (!(styleMask & WindowStyle::Titled))
+        return nullptr;
+    if ((kind == WindowButton::Close && !(styleMask & WindowStyle::Closable))
+        || (kind == WindowButton::Miniaturize && !(styleMask & WindowStyle::Miniaturizable))
+        || (kind == WindowButton::Zoom && !(styleMask & WindowStyle::Resizable)))
+        return nullptr;
+    auto button = std::make_shared<Button>(Rect(0, 0, 14, 16));
+    button->setTag(static_cast<long>(kind));
+    return button;
+}
+
+std::shared_ptr<Button> Window::standardWindowButton(WindowButton kind) const
+{
+    for (auto& [known, button] : m_standardButtons) {
+        if (known == kind)
+            return button;
+    }
+    auto button = standardWindowButton(kind, m_styleMask);
+    m_standardButtons.emplace_back(kind, button);
+    return button;
+}
+
 void Window::orderFront()
 {
+    orderWindow(WindowOrderingMode::Above, nullptr);
+}
+
+void Window::orderWindow(WindowOrderingMode mode, const Window* relativeTo)
+{
+    auto self = std::static_pointer_cast<Window>(weak_from_this().lock());
+    if (mode == WindowOrderingMode::Out) {
+        orderOut();
+        return;
+    }
     m_visible = true;
+    m_orderedOutWithParent = false;
+    if (self)
+        Application::shared().orderWindow(self, mode, relativeTo);
+    orderChildWindows();
+}
+
+void Window::orderChildWindows()
+{
+    for (auto& child : childWindows()) {
+        if (!child->m_visible && !child->m_orderedOutWithParent)
+            continue;
+        child->orderWindow(child->m_orderingToParent, this);
+    }
 }
 
 void Window::orderOut()
 {
     m_visible = false;
+    if (auto self = std::static_pointer_cast<Window>(weak_from_this().lock()))
+        Application::shared().orderWindow(self, WindowOrderingMode::Out, nullptr);
+    for (auto& child : childWindows()) {
+        if (child->m_visible) {
+            child->orderOut();
+            child->m_orderedOutWithParent = true;
+        }
+    }
     auto& application = Application::shared();
     if (application.keyWindow().get() == this)
         application.setKeyWindow(nullptr);
@@ -247,8 +316,11 @@ void Window::sendEvent(const Event& event)
     auto protect = weak_from_this().lock();
     // The list in force when the event arrived: hooks added or removed by a
     // hook take effect with the next event.
-    if (event.isMouseEvent())
+    if (event.isMouseEvent()) {
         m_mouseLocation = event.locationInWindow();
+        if (protect)
+            Application::shared().setWindowUnderMouse(std::static_pointer_cast<Window>(protect));
+    }
     auto hooks = m_sendEventHooks;
     for (auto& hook : *hooks) {
         if (!(*hook)(*this, event))
@@ -276,6 +348,8 @@ void Window::sendEvent(const Event& event)
     case EventType::RightMouseDragged:
     case EventType::LeftMouseUp:
     case EventType::RightMouseUp: {
+        if (event.type() == EventType::LeftMouseDragged || event.type() == EventType::RightMouseDragged)
+            trackMouse(event);
         auto view = m_mouseDownView.lock();
         if (!view && m_contentView)
             view = m_contentView->hitTest(event.locationInWindow());
@@ -291,11 +365,16 @@ void Window::sendEvent(const Event& event)
             view->mouseDragged(event);
         return;
     }
-    case EventType::MouseMoved: {
-        if (auto view = m_contentView ? m_contentView->hitTest(event.locationInWindow()) : nullptr)
-            view->mouseMoved(event);
+    case EventType::MouseMoved:
+        trackMouse(event);
         return;
-    }
+    case EventType::MouseEntered:
+    case EventType::MouseExited:
+        if (auto area = event.trackingArea()) {
+            if (auto owner = area->owner())
+                event.type() == EventType::MouseEntered ? owner->mouseEntered(event) : owner->mouseExited(event);
+        }
+        return;
     case EventType::KeyDown:
         // Key equivalents (Command, Control or a function key) go to the
         // view tree, then to the main menu; what neither takes is typed.
@@ -339,14 +418,122 @@ void Window::displayIfNeeded()
     m_viewsNeedDisplay = false;
 }
 
-void Window::addChildWindow(const std::shared_ptr<Window>& child, WindowOrderingMode)
+void Window::addChildWindow(const std::shared_ptr<Window>& child, WindowOrderingMode mode)
 {
-    if (!child || child.get() == this)
+    if (!child || child.get() == this || mode == WindowOrderingMode::Out)
         return;
     if (auto oldParent = child->parentWindow())
         oldParent->removeChildWindow(child.get());
     m_childWindows.push_back(child);
     child->m_parentWindow = std::static_pointer_cast<Window>(shared_from_this());
+    child->m_orderingToParent = mode;
+    // A hidden parent shows the child when it is shown.
+    if (m_visible)
+        child->orderWindow(mode, this);
+    else
+        child->m_orderedOutWithParent = true;
+}
+
+// Tracking areas
+
+namespace {
+
+struct ActiveArea {
+    std::shared_ptr<TrackingArea> area;
+    bool inside;
+};
+
+void collectActiveAreas(const View& view, const Window& window, Point locationInWindow, bool dragging,
+                        std::vector<ActiveArea>& areas)
+{
+    if (view.isHidden())
+        return;
+    if (!view.trackingAreas().empty()) {
+        Point local = view.convertPointFromView(locationInWindow, nullptr);
+        for (auto& area : view.trackingAreas()) {
+            if (!area->isActiveIn(view, window) || !area->owner())
+                continue;
+            if (dragging && !area->hasOption(TrackingAreaOption::EnabledDuringMouseDrag))
+                continue;
+            areas.push_back({ area, view.mouseInRect(local, area->effectiveRectIn(view)) });
+        }
+    }
+    for (auto& subview : view.subviews())
+        collectActiveAreas(*subview, window, locationInWindow, dragging, areas);
+}
+
+void updateTrackingAreasOfTree(View& view)
+{
+    view.updateTrackingAreas();
+    for (auto& subview : std::vector(view.subviews()))
+        updateTrackingAreasOfTree(*subview);
+}
+
+} // namespace
+
+void Window::updateTrackingAreasIfNeeded()
+{
+    if (!m_trackingAreasNeedUpdate)
+        return;
+    m_trackingAreasNeedUpdate = false;
+    if (m_contentView)
+        updateTrackingAreasOfTree(*m_contentView);
+}
+
+void Window::trackMouse(const Event& event)
+{
+    auto self = std::static_pointer_cast<Window>(weak_from_this().lock());
+    if (!m_contentView || !self)
+        return;
+    updateTrackingAreasIfNeeded();
+    bool dragging = event.type() != EventType::MouseMoved;
+    std::vector<ActiveArea> areas;
+    collectActiveAreas(*m_contentView, *this, event.locationInWindow(), dragging, areas);
+
+    auto wasInside = [this](const TrackingArea* area) {
+        return std::any_of(m_areasUnderMouse.begin(), m_areasUnderMouse.end(),
+            [area](auto& weak) { return weak.lock().get() == area; });
+    };
+    std::vector<std::weak_ptr<TrackingArea>> nowInside;
+    std::vector<std::shared_ptr<TrackingArea>> exited;
+    std::vector<std::shared_ptr<TrackingArea>> entered;
+    for (auto& [area, inside] : areas) {
+        if (inside)
+            nowInside.push_back(area);
+        if (!area->hasOption(TrackingAreaOption::MouseEnteredAndExited))
+            continue;
+        bool before = wasInside(area.get());
+        if (before && !inside)
+            exited.push_back(area);
+        else if (!before && inside)
+            entered.push_back(area);
+    }
+    // Areas of views that left the tree or were removed count as left without an event.
+    m_areasUnderMouse = std::move(nowInside);
+
+    auto send = [&](EventType type, const std::shared_ptr<TrackingArea>& area) {
+        if (auto owner = area->owner()) {
+            auto enterExit = Event::enterExitEvent(type, event.locationInWindow(), event.modifierFlags(),
+                                                   event.timestamp(), self, area);
+            type == EventType::MouseEntered ? owner->mouseEntered(enterExit) : owner->mouseExited(enterExit);
+        }
+    };
+    for (auto& area : exited)
+        send(EventType::MouseExited, area);
+    for (auto& area : entered)
+        send(EventType::MouseEntered, area);
+    if (dragging)
+        return;
+    std::vector<Responder*> told;
+    for (auto& [area, inside] : areas) {
+        if (!inside || !area->hasOption(TrackingAreaOption::MouseMoved))
+            continue;
+        auto owner = area->owner();
+        if (!owner || std::find(told.begin(), told.end(), owner.get()) != told.end())
+            continue;
+        told.push_back(owner.get());
+        owner->mouseMoved(event);
+    }
 }
 
 void Window::removeChildWindow(const Window* child)

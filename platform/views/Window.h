@@ -12,6 +12,7 @@
 
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Responder.h"
+#include "platform/views/TrackingArea.h"
 #include "platform/views/View.h"
 
 #include <functional>
@@ -21,9 +22,26 @@
 
 namespace brevanton {
 
+class Button;
+class Screen;
 class UndoManager;
 class View;
 class Window;
+
+// The frame a window is made with: a borderless window has no title bar and
+// no standard buttons.
+using WindowStyleMask = unsigned;
+namespace WindowStyle {
+constexpr WindowStyleMask Borderless = 0;
+constexpr WindowStyleMask Titled = 1;
+constexpr WindowStyleMask Closable = 2;
+constexpr WindowStyleMask Miniaturizable = 4;
+constexpr WindowStyleMask Resizable = 8;
+constexpr WindowStyleMask Standard = Titled | Closable | Miniaturizable | Resizable;
+} // namespace WindowStyle
+
+// The buttons of a window's title bar.
+enum class WindowButton { Close = 0, Miniaturize = 1, Zoom = 2, Toolbar = 3, DocumentIcon = 4, DocumentVersions = 6, FullScreen = 7 };
 
 // Optional operations have default implementations.
 class WindowDelegate {
@@ -58,8 +76,19 @@ public:
     // A window with an empty content view, known to Application.
     static std::shared_ptr<Window> create(Rect frame);
 
-    explicit Window(Rect frame);
+    explicit Window(Rect frame, WindowStyleMask = WindowStyle::Standard);
     ~Window() override;
+
+    WindowStyleMask styleMask() const { return m_styleMask; }
+    void setStyleMask(WindowStyleMask mask) { m_styleMask = mask; }
+    // A number of its own, above 0, that no other window of the process has.
+    long windowNumber() const { return m_windowNumber; }
+    // A new button of the kind for windows of the style; null when such a
+    // window has none (a title bar's buttons need Titled; close, miniaturize
+    // and zoom also their style bits).
+    static std::shared_ptr<Button> standardWindowButton(WindowButton, WindowStyleMask);
+    // The window's own button of the kind, made once; null when it has none.
+    virtual std::shared_ptr<Button> standardWindowButton(WindowButton) const;
 
     const std::u16string& title() const { return m_title; }
     void setTitle(std::u16string title) { m_title = std::move(title); }
@@ -68,6 +97,8 @@ public:
     // Resizes the content view to the new size.
     void setFrame(const Rect&);
     void setFrameOrigin(Point);
+    // The screen the window is on (there is one).
+    const Screen& screen() const;
     Point convertPointToScreen(Point) const;
     Point convertPointFromScreen(Point) const;
     Rect convertRectToScreen(const Rect&) const;
@@ -77,10 +108,15 @@ public:
     // The view gets the content area's frame and this window.
     void setContentView(const std::shared_ptr<View>&);
 
-    // Ordering and state.
+    // Ordering and state. A visible window has a place in the screen's
+    // stacking order (Application::orderedWindows); its visible child windows
+    // stay just above (or below) it, and are ordered out and back in with it.
     bool isVisible() const { return m_visible; }
     virtual void orderFront();
     void orderOut();
+    // Shows the window just above or below `relativeTo` (a visible window),
+    // or in front of or behind all windows when null; Out orders it out.
+    void orderWindow(WindowOrderingMode, const Window* relativeTo);
     void makeKeyAndOrderFront();
     bool isKeyWindow() const;
     bool isMainWindow() const;
@@ -112,7 +148,8 @@ public:
     size_t sendEventHookCount() const { return m_sendEventHooks->size(); }
     // After the hooks: mouse downs go to the view under the mouse (which
     // becomes first responder when it accepts), drags and the mouse up to the
-    // same view. A key down with Command, Control or a function key is first
+    // same view; mouse moves go to the owners of tracking areas (below),
+    // which also see drags. A key down with Command, Control or a function key is first
     // offered as a key equivalent to the view tree, then to the main menu;
     // key events nobody took go to the first responder.
     virtual void sendEvent(const Event&);
@@ -121,6 +158,14 @@ public:
     Point mouseLocationOutsideOfEventStream() const { return m_mouseLocation; }
     // Offers the event to the views of the window.
     bool performKeyEquivalent(const Event&) override;
+
+    // Tracking areas: mouse moves (and drags, for areas enabled during
+    // drags) send mouseEntered and mouseExited to the owners of the active
+    // areas the pointer entered or left, and mouseMoved to the owners of the
+    // active areas under it with the MouseMoved option, each owner once.
+    void setTrackingAreasNeedUpdate() { m_trackingAreasNeedUpdate = true; }
+    // Lets every view of the tree rebuild its areas when marked.
+    void updateTrackingAreasIfNeeded();
 
     std::weak_ptr<WindowDelegate> delegate() const { return m_delegate; }
     void setDelegate(const std::weak_ptr<WindowDelegate>& delegate) { m_delegate = delegate; }
@@ -149,7 +194,8 @@ public:
     bool toolbarIsShown() const { return m_toolbarShown; }
     void setToolbarShown(bool shown) { m_toolbarShown = shown; }
 
-    // Child windows move with their parent and are ordered above (or below) it.
+    // Child windows move with their parent and are ordered above (or below)
+    // it; adding one shows it there, at once or when the parent is shown.
     void addChildWindow(const std::shared_ptr<Window>&, WindowOrderingMode);
     void removeChildWindow(const Window*);
     std::vector<std::shared_ptr<Window>> childWindows() const;
@@ -160,7 +206,13 @@ public:
     void setAttachedSheet(const std::shared_ptr<Window>& sheet) { m_attachedSheet = sheet; }
 
 private:
+    void orderChildWindows();
+    void trackMouse(const Event&);
+
     std::u16string m_title;
+    WindowStyleMask m_styleMask;
+    long m_windowNumber;
+    mutable std::vector<std::pair<WindowButton, std::shared_ptr<Button>>> m_standardButtons;
     Rect m_frame;
     std::shared_ptr<View> m_contentView;
     bool m_visible { false };
@@ -181,6 +233,10 @@ private:
     bool m_toolbarShown { false };
     std::vector<std::weak_ptr<Window>> m_childWindows;
     std::weak_ptr<Window> m_parentWindow;
+    WindowOrderingMode m_orderingToParent { WindowOrderingMode::Above };
+    bool m_orderedOutWithParent { false };
+    bool m_trackingAreasNeedUpdate { true };
+    std::vector<std::weak_ptr<TrackingArea>> m_areasUnderMouse;
 };
 
 } // namespace brevanton

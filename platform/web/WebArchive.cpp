@@ -102,4 +102,12 @@ bool operator==(const WebArchive& a, const WebArchive& b)
         && sameResources(a.m_subframeArchives, b.m_subframeArchives);
 }
 
+PasteboardItem pasteboardItemWithWebArchiveData(Data data)
+{
+    PasteboardItem item;
+    if (!data.empty() && !item.setData(std::move(data), WebArchivePboardType))
+        return {};
+    return item;
+}
+
 } // namespace brevanton

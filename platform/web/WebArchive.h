@@ -7,6 +7,7 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/views/Pasteboard.h"
 #include "platform/web/WebResource.h"
 
 #include <memory>
@@ -39,5 +40,9 @@ private:
     std::vector<std::shared_ptr<WebResource>> m_subresources;
     std::vector<std::shared_ptr<WebArchive>> m_subframeArchives;
 };
+
+// A pasteboard item holding web archive data under WebArchivePboardType, as a
+// drag of page content carries it; an empty item for empty data.
+PasteboardItem pasteboardItemWithWebArchiveData(Data);
 
 } // namespace brevanton

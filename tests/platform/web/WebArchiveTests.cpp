@@ -118,3 +118,14 @@ TEST(WebArchiveTest, UnusualResourcesSurviveTheRoundTrip)
 }
 
 } // namespace
+
+TEST(WebArchiveTest, ADraggedArchiveTravelsAsOnePasteboardItem)
+{
+    WebArchive archive(std::make_shared<WebResource>(bytes("<p>x</p>"), *URL::create(u"file:///a.html"), u"text/html", u"UTF-8"));
+    auto item = pasteboardItemWithWebArchiveData(archive.data());
+    EXPECT_EQ(item.types(), (std::vector<std::u16string> { WebArchivePboardType }));
+    auto readBack = WebArchive::create(*item.dataForType(WebArchivePboardType));
+    ASSERT_TRUE(readBack);
+    EXPECT_EQ(*readBack, archive);
+    EXPECT_TRUE(pasteboardItemWithWebArchiveData({}).isEmpty());
+}

@@ -1,0 +1,24 @@
+// Screen: the display windows are shown on. The headless view layer has one
+// screen, 1920 by 1080 points at one pixel per point; tests may give it
+// another frame.
+#pragma once
+
+#include "platform/views/Geometry.h"
+
+namespace brevanton {
+
+class Screen {
+public:
+    static const Screen& mainScreen();
+    // Changes the main screen's frame (for tests of what depends on its size).
+    static void setMainScreenFrame(const Rect&);
+
+    Rect frame() const { return m_frame; }
+    // Device pixels per point.
+    double backingScaleFactor() const { return 1; }
+
+private:
+    Rect m_frame { 0, 0, 1920, 1080 };
+};
+
+} // namespace brevanton

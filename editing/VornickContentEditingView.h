@@ -33,6 +33,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brevanton {
@@ -50,6 +51,7 @@ class VornickContentEditingViewLoadState;
 class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
 class VornickElementEditorUIController;
+class VornickEnduringFileReference;
 class VornickEmbeddedWebView;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
@@ -218,7 +220,8 @@ public:
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
     bool undoableSetTitle(bool registerUndo, const std::u16string& title, const std::shared_ptr<WebFrame>&);
     void rewireReferencesInFragment(DOMDocumentFragment&, DOMDocument& targetDocument);
-    URL cacheAndStageResourceFileIntoMediaLibrary(const URL&);
+    // The staged file; none when the delegate could not stage it.
+    std::optional<URL> cacheAndStageResourceFileIntoMediaLibrary(const URL&);
     bool cacheStageAndRewireResourceFileReferencesInFragment(DOMDocumentFragment&);
 
     // --- Operation range, target range and navigation
@@ -298,6 +301,40 @@ public:
     void webViewDidChangeSelection(WebView&) override;
 
     explicit VornickContentEditingView(Rect frame);
+
+    // --- Media insertion, the attribute editor and undoable selection
+
+    // Lets the user choose a file of a resource file kind ("image", "video",
+    // "audio") in an open panel over the view's window, opened in the folder
+    // the document keeps such files in. The block gets the chosen file, or
+    // null when the choice was cancelled; it is not called at all without a
+    // document in the focused frame.
+    using ResourceFileChoiceBlock = std::function<void(std::shared_ptr<VornickEnduringFileReference>)>;
+    void chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser, ResourceFileChoiceBlock);
+    void chooseImageToInsert(ResourceFileChoiceBlock);
+    void chooseVideoToInsert(ResourceFileChoiceBlock);
+    void chooseAudioFileToInsert(ResourceFileChoiceBlock);
+    // Commands: choose a file, stage it into the document's media library
+    // and replace the effective operation range (when the file arrives) with
+    // an element referencing it, as one undoable edit.
+    void chooseImageAndReplaceSelection(ActionSender*);
+    void chooseImageAndReplaceSelectionWithFigure(ActionSender*);
+    void chooseImageAndReplaceSelectionWithPicture(ActionSender*);
+    void chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
+    void chooseAudioFileAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
+
+    // The attribute editor popover.
+    void vornick_editElementAttributes(ActionSender*);
+    bool canEditElementAttributes() const;
+    bool showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>& focusAttribute);
+    void acceptPendingEditsAndMoveElementEditorToNewTargetElement(const std::shared_ptr<DOMElement>&);
+    void moveAttributeEditorToNextEditableParentElement(ActionSender*);
+    void moveAttributeEditorToNextEditableSiblingElement(ActionSender*);
+    void moveAttributeEditorToPreviousEditableSiblingElement(ActionSender*);
+    void moveAttributeEditorToFirstEditableChildElement(ActionSender*);
+    void repositionAttributeEditorToTrackTargetElement();
+    // Closes the popover without applying the edits still pending.
+    void cancelPendingEditsAndCloseAttributeEditor();
 
 protected:
     virtual void build();
@@ -393,6 +430,9 @@ private:
     std::unique_ptr<RegenerationWriter> m_regenerationWriter;
     VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
     unsigned m_blockRepairDepth { 0 };
+
+    // The attribute editor's actions.
+    void installAttributeEditorActionHandlers();
 };
 
 // The editing view that shows a node's document, if any.

@@ -137,8 +137,7 @@ VornickContentEditingView::~VornickContentEditingView()
     m_htmlUpdateTimer.invalidate();
     if (auto delegate = VornickApplicationDelegate::shared())
         delegate->releaseAllReadPermissionsForClient(this);
-    if (auto undo = m_ownUndoManager.get())
-        undo->removeAllActionsWithTarget(this);
+    removeUndoActionsFromEveryUndoManager();
     if (m_webView) {
         m_webView->setFrameLoadDelegate(nullptr);
         m_webView->setResourceLoadDelegate(nullptr);
@@ -469,9 +468,6 @@ std::optional<VornickExactSelection> VornickContentEditingView::exactSelectionTo
     return exactSelectionToOpenInAttributeEditorForEffectiveOperationRange();
 }
 
-void VornickContentEditingView::endTypingRun() {}
-void VornickContentEditingView::endBackspaceRun() {}
-
 void VornickContentEditingView::showAttachmentPointFailureResolutionUI()
 {
     hideAttachmentPointFailureBanner();
@@ -479,6 +475,12 @@ void VornickContentEditingView::showAttachmentPointFailureResolutionUI()
 
 void VornickContentEditingView::webViewDidChangeSelection(WebView&)
 {
+    // A selection the user moved ends the runs; one the view moves while it
+    // changes text or sets the target range does not.
+    if (!m_insertingTextOrBackspacing && !m_settingTargetRange) {
+        endTypingRun();
+        endBackspaceRun();
+    }
     if (!m_settingTargetRange)
         postVornickContentEditingViewDidChangeEffectiveOperationRange();
 }

@@ -57,6 +57,8 @@ class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
 class VornickResourceLoadAttempt;
 class VornickSourceLoupe;
+class VornickUndoableBackspaceRun;
+class VornickUndoableTypingRun;
 class VornickValidationAdvisory;
 class VornickWebResourceCache;
 class Window;
@@ -302,7 +304,85 @@ public:
 
     explicit VornickContentEditingView(Rect frame);
 
-    // --- Media insertion, the attribute editor and undoable selection
+    // --- Undoable edits (core): the primitives every command is made of,
+    //     each in a file of its own (editing/VornickUndoable*.cpp). A leading
+    //     `undoable` (or `undoably`) true registers the inverse with the
+    //     view's undo manager; false only changes the document. Inverses hold
+    //     frozen ranges, paths and fragments of their own, never live ranges.
+
+    // Replaces a range within one text node in place (extending the open
+    // typing run when asked); any other range is replaced by the text as a
+    // fragment, named "Typing".
+    [[nodiscard]] bool undoableReplaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range, const std::u16string& text,
+                                      bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceFreezeDriedRangeWithText(bool undoable, const VornickFreezeDriedDOMRange&,
+                                                 const std::shared_ptr<DOMDocument>&, const std::u16string& text,
+                                                 bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Inserts at the position (a null node: the start of the effective
+    // operation range); false when there is no place to insert.
+    [[nodiscard]] bool insertFragmentAtPosition(const std::shared_ptr<DOMDocumentFragment>&, VornickDOMPosition, bool undoably,
+                                  const std::optional<std::u16string>& undoActionNameOverride);
+    [[nodiscard]] bool insertFragmentAtPath(const std::shared_ptr<DOMDocumentFragment>&, const VornickRelativeDOMPath&,
+                              const std::shared_ptr<DOMDocument>&, bool undoably,
+                              const std::optional<std::u16string>& undoActionNameOverride);
+    [[nodiscard]] bool insertFragmentUndoably(const std::shared_ptr<DOMDocumentFragment>&);
+    // Deletes the range (null: the effective operation range); answers what
+    // was deleted, which the caller owns (the undo payload is separate).
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoably,
+                                                               const std::optional<std::u16string>& undoActionNameOverride,
+                                                               bool backspacing);
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentInFreezeDriedRange(const VornickFreezeDriedDOMRange&,
+                                                                          const std::shared_ptr<DOMDocument>&, bool undoably,
+                                                                          const std::optional<std::u16string>& undoActionNameOverride,
+                                                                          bool backspacing);
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentUndoably();
+    std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
+    // The inverse of a deletion across nodes: the span's contents become the
+    // snapshot again, the selection is restored (relative to the span's
+    // common ancestor) and the deletion is registered as the redo.
+    void replaceFragment(const std::shared_ptr<DOMDocumentFragment>& snapshot, const VornickFreezeDriedDOMRange& span,
+                         const std::shared_ptr<DOMDocument>&, const std::optional<VornickFreezeDriedDOMRange>& deletedRangeSnapshot,
+                         bool forBackspacing, const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore);
+    // Deletes the range (null: the effective operation range) and inserts the fragment there.
+    [[nodiscard]] bool undoableReplaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>& range,
+                                          const std::shared_ptr<DOMDocumentFragment>&,
+                                          const std::optional<std::u16string>& undoActionNameOverride,
+                                          std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceFreezeDriedRangeWithFragment(bool undoable, const VornickFreezeDriedDOMRange&,
+                                                     const std::shared_ptr<DOMDocument>&,
+                                                     const std::shared_ptr<DOMDocumentFragment>&,
+                                                     const std::optional<std::u16string>& undoActionNameOverride,
+                                                     std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // The exact inverse of any change confined to a run of children: the
+    // children in `span` (a range between two gaps of one container, frozen
+    // relative to the document) are exchanged for the fragment's, and the
+    // exchange back is registered, restoring `selectionToRestore` (frozen
+    // relative to the body) when undone. `substitute` is the non-breaking
+    // space substitute the fragment's text was taken with.
+    [[nodiscard]] bool exchangeChildSpan(const std::shared_ptr<DOMDocumentFragment>&, const VornickFreezeDriedDOMRange& span,
+                           const std::shared_ptr<DOMDocument>&, char16_t substitute,
+                           const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore);
+
+    // Selection undo: set the target range registering the one it replaces;
+    // register the effective operation range (frozen relative to the body);
+    // the registered inverse itself.
+    void setTargetRangeUndoably(const std::shared_ptr<DOMRange>&);
+    void registerTargetRangeUndo();
+    void undoSetTargetRange(const VornickFreezeDriedDOMRange&, const std::shared_ptr<DOMNode>& documentBody);
+
+    // Typing and backspace runs.
+    const std::shared_ptr<VornickUndoableTypingRun>& activeTypingRun() const { return m_activeTypingRun; }
+    const std::shared_ptr<VornickUndoableBackspaceRun>& activeBackspaceRun() const { return m_activeBackspaceRun; }
+    // True only while the view itself changes a text node's data.
+    bool insertingTextOrBackspacing() const { return m_insertingTextOrBackspacing; }
+
+    // Registers an inverse with the undo manager under this view (so the
+    // view's going removes it from every undo manager it used). The inverse
+    // runs only while the view exists; `keptAlive` lives as long as the
+    // registration.
+    void registerUndo(std::function<void(VornickContentEditingView&)> inverse, std::shared_ptr<const void> keptAlive = nullptr);
+
+    // --- Media insertion and the attribute editor
 
     // Lets the user choose a file of a resource file kind ("image", "video",
     // "audio") in an open panel over the view's window, opened in the folder
@@ -430,6 +510,20 @@ private:
     std::unique_ptr<RegenerationWriter> m_regenerationWriter;
     VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
     unsigned m_blockRepairDepth { 0 };
+
+    // Undoable edits.
+    friend class VornickUndoableEdit;
+    friend class VornickUndoableTypingRun;
+    std::shared_ptr<VornickUndoableTypingRun> m_activeTypingRun;
+    std::shared_ptr<VornickUndoableBackspaceRun> m_activeBackspaceRun;
+    bool m_insertingTextOrBackspacing { false };
+    // Every undo manager an inverse was registered with, to clear them when the view goes.
+    std::vector<std::pair<UndoManager*, std::weak_ptr<const void>>> m_undoManagersRegisteredWith;
+    void removeUndoActionsFromEveryUndoManager();
+    // The deletion, answering whether it could delete; the deleted fragment
+    // is made only for a caller that asks for it.
+    bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
+                        bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
 
     // The attribute editor's actions.
     void installAttributeEditorActionHandlers();

@@ -265,8 +265,9 @@ void VornickContentEditingView::resetLoadingState()
         });
     }
     // Old inverses would thaw against the new document.
-    if (auto undo = undoManager())
-        undo->removeAllActionsWithTarget(this);
+    endTypingRun();
+    endBackspaceRun();
+    removeUndoActionsFromEveryUndoManager();
     if (auto delegate = VornickApplicationDelegate::shared())
         delegate->releaseAllReadPermissionsForClient(this);
     m_loadError.reset();

@@ -52,6 +52,17 @@ public:
         Target* raw = target.get();
         registerUndoKeepingAlive(raw, target, [raw, action = std::move(action)]() mutable { action(*raw); });
     }
+    // Records `action` under the key `target` and keeps `keptAlive` alive
+    // while the registration stands (an object that registers itself on
+    // behalf of its owner, removed with the owner's actions).
+    void registerUndo(const void* target, std::shared_ptr<const void> keptAlive, std::function<void()> action)
+    {
+        registerUndoKeepingAlive(target, std::move(keptAlive), std::move(action));
+    }
+
+    // Expires when the undo manager is destroyed: a registrant that may
+    // outlive it checks this before removing its actions.
+    std::weak_ptr<const void> lifetime() const { return m_lifetime; }
 
     void beginUndoGrouping();
     // Asserts that a group is open.
@@ -105,6 +116,7 @@ private:
 
     struct Private;
     std::unique_ptr<Private> m_private;
+    std::shared_ptr<const void> m_lifetime { std::make_shared<char>(0) };
 };
 
 } // namespace brevanton

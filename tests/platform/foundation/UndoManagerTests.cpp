@@ -482,3 +482,25 @@ TEST(UndoManagerTest, RemovedActionsNeverRunAgain)
         manager.reset();
     }
 }
+
+TEST(UndoManagerTest, AnObjectRegisteredForItsOwnerGoesWithTheOwnersActions)
+{
+    int alive = 0;
+    auto undo = std::make_unique<UndoManager>();
+    int owner = 0;
+    auto run = std::make_shared<Payload>(alive);
+    bool ran = false;
+    undo->registerUndo(&owner, run, [&ran] { ran = true; });
+    run.reset();
+    EXPECT_EQ(alive, 1);
+    undo->removeAllActionsWithTarget(&owner);
+    EXPECT_EQ(alive, 0);
+    EXPECT_FALSE(undo->canUndo());
+    EXPECT_FALSE(ran);
+
+    // Whoever registered may outlive the manager: its lifetime tells.
+    auto lifetime = undo->lifetime();
+    EXPECT_FALSE(lifetime.expired());
+    undo.reset();
+    EXPECT_TRUE(lifetime.expired());
+}

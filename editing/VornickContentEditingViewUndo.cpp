@@ -1,0 +1,105 @@
+// The view's side of undo: registering inverses (and removing them from
+// every undo manager when the view goes), the selection inverses, and the
+// open typing and backspace runs.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickUndoableTypingRun.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/views/Window.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+void VornickContentEditingView::registerUndo(std::function<void(VornickContentEditingView&)> inverse,
+                                             std::shared_ptr<const void> keptAlive)
+{
+    auto undo = undoManager();
+    if (!undo)
+        return;
+    bool known = std::any_of(m_undoManagersRegisteredWith.begin(), m_undoManagersRegisteredWith.end(),
+                             [undo](const auto& entry) { return entry.first == undo && !entry.second.expired(); });
+    if (!known) {
+        std::erase_if(m_undoManagersRegisteredWith, [](const auto& entry) { return entry.second.expired(); });
+        m_undoManagersRegisteredWith.emplace_back(undo, undo->lifetime());
+    }
+    auto weak = weakSelf();
+    undo->registerUndo(this, std::move(keptAlive), [weak, inverse = std::move(inverse)] {
+        if (auto self = weak.lock())
+            inverse(*self);
+    });
+}
+
+void VornickContentEditingView::removeUndoActionsFromEveryUndoManager()
+{
+    auto managers = std::move(m_undoManagersRegisteredWith);
+    m_undoManagersRegisteredWith.clear();
+    for (const auto& [undo, lifetime] : managers) {
+        if (auto alive = lifetime.lock())
+            undo->removeAllActionsWithTarget(this);
+    }
+    // Actions registered before this view kept a list (the title edit).
+    if (auto undo = m_ownUndoManager.get())
+        undo->removeAllActionsWithTarget(this);
+    if (auto window = this->window()) {
+        if (auto undo = window->undoManager())
+            undo->removeAllActionsWithTarget(this);
+    }
+}
+
+// --- Selection inverses
+
+void VornickContentEditingView::setTargetRangeUndoably(const std::shared_ptr<DOMRange>& range)
+{
+    auto current = effectiveOperationRange();
+    bool differs = !current || !range || !vornick_isSameAsRange(*current, *range);
+    if (differs)
+        registerTargetRangeUndo();
+    setTargetRange(range);
+}
+
+void VornickContentEditingView::registerTargetRangeUndo()
+{
+    auto range = effectiveOperationRange();
+    if (!range)
+        return;
+    auto document = vornick_ownerDocument(*range);
+    auto body = document ? std::static_pointer_cast<DOMNode>(document->body()) : nullptr;
+    if (!body)
+        return;
+    auto frozen = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, body, false);
+    if (!frozen)
+        return;
+    std::weak_ptr<DOMNode> weakBody = body;
+    registerUndo([frozen = std::move(*frozen), weakBody](VornickContentEditingView& view) {
+        if (auto body = weakBody.lock())
+            view.undoSetTargetRange(frozen, body);
+    });
+}
+
+void VornickContentEditingView::undoSetTargetRange(const VornickFreezeDriedDOMRange& frozen, const std::shared_ptr<DOMNode>& body)
+{
+    auto range = body ? frozen.thawRangeRelativeToNewAncestor(body) : nullptr;
+    if (!range)
+        return;
+    registerTargetRangeUndo();
+    setTargetRange(range);
+}
+
+// --- Runs
+
+void VornickContentEditingView::endTypingRun()
+{
+    m_activeTypingRun.reset();
+}
+
+void VornickContentEditingView::endBackspaceRun()
+{
+    m_activeBackspaceRun.reset();
+}
+
+} // namespace brevanton

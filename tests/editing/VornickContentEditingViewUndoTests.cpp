@@ -1,0 +1,75 @@
+#include "UndoableEditChecks.h"
+
+#include "editing/VornickUndoableTypingRun.h"
+#include "platform/views/Window.h"
+
+namespace brevanton::testing {
+namespace {
+
+class ViewUndoTest : public UndoableEditTest { };
+
+TEST_F(ViewUndoTest, TargetRangeSetUndoablyComesBackOnUndoAndRedo)
+{
+    loadBody("<p>one</p><p>two</p>");
+    auto first = textNode(u"one");
+    auto second = textNode(u"two");
+    select(rangeIn(first, 1, 2));
+    endEvent();
+    auto* undo = view->undoManager();
+    view->setTargetRangeUndoably(rangeIn(first, 1, 2));
+    EXPECT_FALSE(undo->canUndo()); // the same range registers nothing
+    view->setTargetRangeUndoably(rangeIn(second, 0, 3));
+    endEvent();
+    ASSERT_TRUE(undo->canUndo());
+    undo->undo();
+    EXPECT_TRUE(vornick_isSameAsRange(*view->effectiveOperationRange(), *rangeIn(first, 1, 2)));
+    undo->redo();
+    EXPECT_TRUE(vornick_isSameAsRange(*view->effectiveOperationRange(), *rangeIn(second, 0, 3)));
+}
+
+TEST_F(ViewUndoTest, SelectionThatNoLongerThawsIsLeftAlone)
+{
+    loadBody("<p>one</p><p>two</p>");
+    auto frozen = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*rangeIn(textNode(u"two"), 0, 2), body(), false);
+    ASSERT_TRUE(frozen);
+    select(rangeIn(textNode(u"one"), 0, 0));
+    element(u"P", 1)->remove();
+    view->undoSetTargetRange(*frozen, body());
+    EXPECT_EQ(view->effectiveOperationRange()->startContainer(), textNode(u"one"));
+    EXPECT_FALSE(view->undoManager()->canUndo());
+}
+
+TEST_F(ViewUndoTest, NothingRegisteredOutlivesTheView)
+{
+    auto window = Window::create(Rect(0, 0, 800, 600));
+    auto content = std::make_shared<View>(Rect(0, 0, 800, 600));
+    window->setContentView(content);
+    content->addSubview(view);
+    loadBody("<p>abc</p>");
+    auto* undo = window->undoManager();
+    ASSERT_EQ(view->undoManager(), undo);
+    auto text = textNode(u"abc");
+    select(rangeIn(text, 3, 3));
+    ASSERT_TRUE(view->undoableReplaceRangeWithText(true, rangeIn(text, 3, 3), u"d", true));
+    std::weak_ptr<VornickUndoableTypingRun> run = view->activeTypingRun();
+    endEvent();
+    ASSERT_TRUE(view->deleteFragmentInRange(rangeIn(element(u"P"), 0, 1), true, std::nullopt, false));
+    endEvent();
+    // Another registrant's step stays.
+    int other = 0;
+    undo->registerUndo(&other, [&other] { other = 1; });
+    endEvent();
+    ASSERT_TRUE(undo->canUndo());
+
+    view->removeFromSuperview();
+    view->setDelegate(nullptr);
+    view.reset();
+    EXPECT_TRUE(run.expired());
+    ASSERT_TRUE(undo->canUndo());
+    undo->undo();
+    EXPECT_EQ(other, 1);
+    EXPECT_FALSE(undo->canUndo());
+}
+
+} // namespace
+} // namespace brevanton::testing

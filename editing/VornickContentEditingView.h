@@ -403,6 +403,26 @@ public:
     void chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
     void chooseAudioFileAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
 
+    // Replace a range (null: the effective operation range) with a media
+    // element referencing a file, as one step named after the element, and
+    // open the attribute editor on the new element. A figure without an
+    // image holds only its caption; a picture without one an empty image.
+    // The player kinds must be "VIDEO" and "AUDIO" (in any case).
+    [[nodiscard]] bool undoableReplaceRangeWithImageElementReferencingURL(bool undoable, const std::shared_ptr<DOMRange>&, const URL&,
+                                                                          std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceRangeWithFigureElementReferencingImageURL(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                                                const std::optional<URL>& imageURL,
+                                                                                std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceRangeWithPictureElementReferencingImageURL(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                                                 const std::optional<URL>& imageURL,
+                                                                                 std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceRangeWithVideoElementOfKind(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                                  const std::u16string& elementKind, const URL&,
+                                                                  std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceRangeWithAudioElementOfKind(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                                  const std::u16string& elementKind, const URL&,
+                                                                  std::shared_ptr<DOMRange>* outResultRange = nullptr);
+
     // The attribute editor popover.
     void vornick_editElementAttributes(ActionSender*);
     bool canEditElementAttributes() const;
@@ -525,8 +545,9 @@ private:
     bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
                         bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
 
-    // The attribute editor's actions.
-    void installAttributeEditorActionHandlers();
+    // The actions of media insertion and the attribute editor.
+    void installMediaAndAttributeEditorActionHandlers();
+    void autoWrapInsertedMediaInParagraphIfAppropriate();
 };
 
 // The editing view that shows a node's document, if any.

@@ -172,7 +172,7 @@ void VornickContentEditingView::cancelPendingEditsAndCloseAttributeEditor()
     m_elementEditorUIController->closePopover();
 }
 
-void VornickContentEditingView::installAttributeEditorActionHandlers()
+void VornickContentEditingView::installMediaAndAttributeEditorActionHandlers()
 {
     auto weak = weakSelf();
     auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
@@ -181,6 +181,9 @@ void VornickContentEditingView::installAttributeEditorActionHandlers()
                 ((*self).*member)(sender);
         });
     };
+    install("chooseImageAndReplaceSelection:", &VornickContentEditingView::chooseImageAndReplaceSelection);
+    install("chooseImageAndReplaceSelectionWithFigure:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure);
+    install("chooseImageAndReplaceSelectionWithPicture:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture);
     install("vornick_editElementAttributes:", &VornickContentEditingView::vornick_editElementAttributes);
     install("moveAttributeEditorToNextEditableParentElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableParentElement);
     install("moveAttributeEditorToNextEditableSiblingElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement);

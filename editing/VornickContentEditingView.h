@@ -318,6 +318,10 @@ public:
     [[nodiscard]] bool undoableReplaceFreezeDriedRangeWithText(bool undoable, const VornickFreezeDriedDOMRange&,
                                                  const std::shared_ptr<DOMDocument>&, const std::u16string& text,
                                                  bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Makes the range the target range and replaces it by the text as one
+    // ordinary undoable edit (ending the open typing run first: it never
+    // grows it), leaving the caret after the text.
+    void replaceRangeWithReplacementText(const std::shared_ptr<DOMRange>&, const std::u16string& text);
     // Inserts at the position (a null node: the start of the effective
     // operation range); false when there is no place to insert.
     [[nodiscard]] bool insertFragmentAtPosition(const std::shared_ptr<DOMDocumentFragment>&, VornickDOMPosition, bool undoably,
@@ -335,7 +339,9 @@ public:
                                                                           const std::shared_ptr<DOMDocument>&, bool undoably,
                                                                           const std::optional<std::u16string>& undoActionNameOverride,
                                                                           bool backspacing);
-    std::shared_ptr<DOMDocumentFragment> deleteFragmentUndoably();
+    // Deletes the effective operation range, as the Delete key does: only
+    // the undo step keeps what went (no copy is made for a caller).
+    [[nodiscard]] bool deleteFragmentUndoably();
     std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
     // The inverse of a deletion across nodes: the span's contents become the
     // snapshot again, the selection is restored (relative to the span's

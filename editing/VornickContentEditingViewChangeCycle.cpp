@@ -297,16 +297,12 @@ bool VornickContentEditingView::undoableSetTitle(bool registerUndo, const std::u
     if (oldTitle == title)
         return true;
     if (registerUndo) {
-        if (auto undo = undoManager()) {
-            auto weak = weakSelf();
-            std::weak_ptr<WebFrame> weakFrame = frame;
-            undo->registerUndo(this, [weak, weakFrame, oldTitle] {
-                auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
-                if (self)
-                    self->undoableSetTitle(true, oldTitle, weakFrame.lock());
-            });
+        std::weak_ptr<WebFrame> weakFrame = frame;
+        this->registerUndo([weakFrame, oldTitle](VornickContentEditingView& view) {
+            view.undoableSetTitle(true, oldTitle, weakFrame.lock());
+        });
+        if (auto undo = undoManager())
             undo->setActionName(u"Edit Title");
-        }
     }
     if (auto element = titleElement(*document, true))
         element->setTextContent(title);

@@ -9,7 +9,6 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/UndoManager.h"
-#include "platform/views/Window.h"
 
 #include <algorithm>
 
@@ -29,8 +28,13 @@ void VornickContentEditingView::registerUndo(std::function<void(VornickContentEd
     }
     auto weak = weakSelf();
     undo->registerUndo(this, std::move(keptAlive), [weak, inverse = std::move(inverse)] {
-        if (auto self = weak.lock())
-            inverse(*self);
+        auto self = weak.lock();
+        if (!self)
+            return;
+        // Undo and redo change what an open run's offsets count.
+        self->endTypingRun();
+        self->endBackspaceRun();
+        inverse(*self);
     });
 }
 
@@ -42,13 +46,8 @@ void VornickContentEditingView::removeUndoActionsFromEveryUndoManager()
         if (auto alive = lifetime.lock())
             undo->removeAllActionsWithTarget(this);
     }
-    // Actions registered before this view kept a list (the title edit).
     if (auto undo = m_ownUndoManager.get())
         undo->removeAllActionsWithTarget(this);
-    if (auto window = this->window()) {
-        if (auto undo = window->undoManager())
-            undo->removeAllActionsWithTarget(this);
-    }
 }
 
 // --- Selection inverses

@@ -13,13 +13,16 @@
 namespace brevanton {
 
 VornickUndoableEdit::VornickUndoableEdit(VornickContentEditingView& view, bool undoable, std::u16string defaultActionName,
-                                         const std::optional<std::u16string>& actionNameOverride, TypingRun typingRun)
+                                         const std::optional<std::u16string>& actionNameOverride, TypingRun typingRun,
+                                         BackspaceRun backspaceRun)
     : m_view(view)
     , m_undoable(undoable)
     , m_actionName(actionNameOverride ? *actionNameOverride : std::move(defaultActionName))
 {
     if (typingRun == TypingRun::End)
         view.endTypingRun();
+    if (backspaceRun == BackspaceRun::End)
+        view.endBackspaceRun();
 }
 
 UndoManager* VornickUndoableEdit::undoManager() const

@@ -3,8 +3,9 @@
 // it changes and what its inverse needs.
 //
 // In order, an operation:
-//   1. makes an edit object, which ends the open typing run (unless told not
-//      to: the text replacement that extends the run);
+//   1. makes an edit object, which ends the open typing and backspace runs
+//      (unless told not to: the text replacement that extends the typing
+//      run, the deletion that extends the backspace run);
 //   2. registers the selection to restore (`registerSelectionUndo`, first, so
 //      that it runs last when the step is undone);
 //   3. registers its inverse (`registerInverse`): a closure that owns its
@@ -44,10 +45,13 @@ class VornickContentEditingView;
 class VornickUndoableEdit {
 public:
     enum class TypingRun { End, Keep };
+    // The open backspace run ends too: an edit changes what the run's
+    // offsets count. Only the view's own backspacing keeps it.
+    enum class BackspaceRun { End, Keep };
 
     VornickUndoableEdit(VornickContentEditingView&, bool undoable, std::u16string defaultActionName = {},
                         const std::optional<std::u16string>& actionNameOverride = std::nullopt,
-                        TypingRun typingRun = TypingRun::End);
+                        TypingRun typingRun = TypingRun::End, BackspaceRun backspaceRun = BackspaceRun::End);
     VornickUndoableEdit(const VornickUndoableEdit&) = delete;
     VornickUndoableEdit& operator=(const VornickUndoableEdit&) = delete;
 

@@ -61,9 +61,9 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentIn
     return deleteFragmentInRange(range, undoably, undoActionNameOverride, backspacing);
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentUndoably()
+bool VornickContentEditingView::deleteFragmentUndoably()
 {
-    return deleteFragmentInRange(nullptr, true, std::nullopt, false);
+    return deleteFragment(nullptr, true, std::nullopt, false, nullptr);
 }
 
 std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>& range)
@@ -100,7 +100,9 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     bool sameNode = working->startContainer() == working->endContainer();
     bool sameTextNode = sameNode && working->startContainer()->isTextNode();
     std::u16string defaultName = sameTextNode ? std::u16string() : sameNode ? u"Delete" : u"Delete selection";
-    VornickUndoableEdit edit(*this, undoably, defaultName, undoActionNameOverride);
+    VornickUndoableEdit edit(*this, undoably, defaultName, undoActionNameOverride, VornickUndoableEdit::TypingRun::End,
+                             backspacing && sameTextNode ? VornickUndoableEdit::BackspaceRun::Keep
+                                                         : VornickUndoableEdit::BackspaceRun::End);
     if (working->collapsed()) {
         if (outDeleted)
             *outDeleted = document->createDocumentFragment();
@@ -120,7 +122,6 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     auto container = working->startContainer();
     if (container == working->endContainer() && container->isContainerNode()) {
         // 4. Children of one element.
-        endBackspaceRun();
         edit.registerSelectionUndo();
         unsigned start = working->startOffset();
         unsigned end = working->endOffset();
@@ -176,8 +177,6 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
                 if (auto undo = undoManager())
                     undo->setActionName(u"Backspacing");
             }
-        } else {
-            endBackspaceRun();
         }
         bool wasInserting = m_insertingTextOrBackspacing;
         m_insertingTextOrBackspacing = true;
@@ -193,7 +192,6 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     } else {
         // 6. Endpoints in different nodes: the span of their common ancestor
         // is restored from a snapshot.
-        endBackspaceRun();
         auto grown = vornick_rangeByGrowingToCommonAncestorElementSpan(*working);
         if (!grown)
             return false;

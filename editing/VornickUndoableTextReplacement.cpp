@@ -35,8 +35,11 @@ bool VornickContentEditingView::undoableReplaceRangeWithText(bool undoable, cons
     auto e = static_cast<int32_t>(rangeToReplace->endOffset());
     auto length = static_cast<int32_t>(text.size());
     bool typing = undoable && addToTypingRun;
+    // The view's own backspacing (the deletion that feeds the backspace run) keeps that run.
     VornickUndoableEdit edit(*this, undoable, {}, std::nullopt,
-                             typing ? VornickUndoableEdit::TypingRun::Keep : VornickUndoableEdit::TypingRun::End);
+                             typing ? VornickUndoableEdit::TypingRun::Keep : VornickUndoableEdit::TypingRun::End,
+                             m_insertingTextOrBackspacing ? VornickUndoableEdit::BackspaceRun::Keep
+                                                          : VornickUndoableEdit::BackspaceRun::End);
 
     std::optional<std::u16string> replaced;
     if (typing) {
@@ -111,6 +114,22 @@ bool VornickContentEditingView::undoableReplaceFreezeDriedRangeWithText(bool und
     if (!range)
         return false;
     return undoableReplaceRangeWithText(undoable, range, text, addToTypingRun, outResultRange);
+}
+
+void VornickContentEditingView::replaceRangeWithReplacementText(const std::shared_ptr<DOMRange>& range, const std::u16string& text)
+{
+    if (!range)
+        return;
+    endTypingRun();
+    setTargetRange(range);
+    std::shared_ptr<DOMRange> result;
+    if (!undoableReplaceRangeWithText(true, range->cloneRange(), text, false, &result))
+        return;
+    if (result) {
+        result->collapse(false);
+        setTargetRange(result);
+    }
+    postVornickContentEditingViewDidChangeContentInWebFrame(focusedWebFrame(), nullptr);
 }
 
 } // namespace brevanton

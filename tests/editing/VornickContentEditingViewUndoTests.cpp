@@ -73,3 +73,43 @@ TEST_F(ViewUndoTest, NothingRegisteredOutlivesTheView)
 
 } // namespace
 } // namespace brevanton::testing
+
+namespace brevanton::testing {
+namespace {
+
+TEST_F(ViewUndoTest, EveryUndoManagerTheViewUsedIsClearedWhenItGoes)
+{
+    auto first = Window::create(Rect(0, 0, 800, 600));
+    first->setContentView(std::make_shared<View>(Rect(0, 0, 800, 600)));
+    auto second = Window::create(Rect(0, 0, 800, 600));
+    second->setContentView(std::make_shared<View>(Rect(0, 0, 800, 600)));
+    first->contentView()->addSubview(view);
+    loadBody("<p>abc</p>");
+    ASSERT_TRUE(view->undoableSetTitle(true, u"New title", view->mainFrame()));
+    endEvent();
+    ASSERT_TRUE(first->undoManager()->canUndo());
+
+    view->removeFromSuperview();
+    second->contentView()->addSubview(view);
+    ASSERT_TRUE(view->deleteFragmentInRange(rangeIn(element(u"P"), 0, 1), true, std::nullopt, false));
+    endEvent();
+    ASSERT_TRUE(second->undoManager()->canUndo());
+
+    // A window that goes first leaves nothing for the view to clear.
+    auto third = Window::create(Rect(0, 0, 800, 600));
+    third->setContentView(std::make_shared<View>(Rect(0, 0, 800, 600)));
+    view->removeFromSuperview();
+    third->contentView()->addSubview(view);
+    ASSERT_TRUE(view->deleteFragmentInRange(rangeIn(body(), 0, 1), true, std::nullopt, false));
+    endEvent();
+    view->removeFromSuperview();
+    third.reset();
+
+    view->setDelegate(nullptr);
+    view.reset();
+    EXPECT_FALSE(first->undoManager()->canUndo());
+    EXPECT_FALSE(second->undoManager()->canUndo());
+}
+
+} // namespace
+} // namespace brevanton::testing

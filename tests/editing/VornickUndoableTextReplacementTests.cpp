@@ -68,3 +68,30 @@ TEST_F(TextReplacementTest, FreezeDriedFormThatNoLongerFitsDoesNothing)
 
 } // namespace
 } // namespace brevanton::testing
+
+namespace brevanton::testing {
+namespace {
+
+TEST_F(TextReplacementTest, ReplacementTextIsAStepOfItsOwnEvenWithATypingRunOpen)
+{
+    loadBody("<p>teh cat</p>");
+    auto text = textNode(u"teh");
+    select(rangeIn(text, 7, 7));
+    ASSERT_TRUE(view->undoableReplaceRangeWithText(true, rangeIn(text, 7, 7), u"s", true));
+    select(rangeIn(text, 8, 8));
+    endEvent();
+    ASSERT_TRUE(view->activeTypingRun());
+    // A correction at the run's end would otherwise extend it.
+    view->replaceRangeWithReplacementText(rangeIn(text, 0, 3), u"the");
+    EXPECT_FALSE(view->activeTypingRun());
+    EXPECT_EQ(bodyHTML(), "<p>the cats</p>\n");
+    EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 3u);
+    auto* undo = view->undoManager();
+    undo->undo();
+    EXPECT_EQ(bodyHTML(), "<p>teh cats</p>\n");
+    undo->undo();
+    EXPECT_EQ(bodyHTML(), "<p>teh cat</p>\n");
+}
+
+} // namespace
+} // namespace brevanton::testing

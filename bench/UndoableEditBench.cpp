@@ -1,0 +1,190 @@
+// Select all, delete, undo and redo on a 1 MB page in the editing view, each
+// timed on its own, beside the same deletion made without undo (the DOM
+// change alone); and the memory the undo stack holds for each step.
+#include "HTMLBenchPages.h"
+
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingView.h"
+#include "html/VornickHTMLServices.h"
+#include "html/VornickTidyFilter.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/web/WebFrame.h"
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdlib>
+
+using namespace brevanton;
+
+namespace {
+
+constexpr size_t pageSize = 1024 * 1024;
+
+const std::string& pagePath()
+{
+    static const std::string path = [] {
+        std::string file = temporaryDirectory() + "/brevanton-undo-bench.html";
+        if (!writeFileAtomically(file, makeBenchmarkHTMLPage(pageSize)))
+            std::abort();
+        return file;
+    }();
+    return path;
+}
+
+std::shared_ptr<VornickContentEditingView> loadedView()
+{
+    VornickInstallHTMLServices();
+    // Tidy's structural check runs as a process of its own: left out.
+    VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
+    auto view = VornickContentEditingView::create(Rect(0, 0, 1024, 768));
+    Error error;
+    if (!view->loadContentFromURL(URL::fileURLWithPath(pagePath()), &error))
+        return nullptr;
+    // The load's own background work (painting, line index) ends first.
+    auto frame = view->mainFrame();
+    RunLoop::main().runUntil([&frame] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame); }, 30);
+    return view;
+}
+
+// The end of the event: the step's undo group closes; deferred work runs.
+void endEvent()
+{
+    RunLoop::main().runOnce(0);
+}
+
+template<typename Step> double secondsOf(Step&& step)
+{
+    auto start = std::chrono::steady_clock::now();
+    step();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+enum class Measured { Delete, Undo, Redo, DeleteWithoutUndo };
+
+void selectAllDeleteUndoRedo(benchmark::State& state, Measured measured)
+{
+    auto view = loadedView();
+    if (!view) {
+        state.SkipWithError("the page did not load");
+        return;
+    }
+    auto* undo = view->undoManager();
+    auto body = view->mainFrameDocument()->body();
+    double addedByDelete = 0;
+    double addedByUndo = 0;
+    double addedByRedo = 0;
+    double heldAfterRedo = 0;
+    // What the undo stack holds: the heap in use with the step registered,
+    // less the heap once the undo manager let go of it.
+    auto heldByUndoStack = [&] {
+        size_t with = mallinfo2().uordblks;
+        undo->removeAllActions();
+        size_t without = mallinfo2().uordblks;
+        return double(with > without ? with - without : 0);
+    };
+    if (measured == Measured::Delete) {
+        // Once, on one page: the heap each step adds to the page's own, and
+        // what the undo stack holds at the end (the deleted content).
+        endEvent();
+        auto heap = [] { return double(mallinfo2().uordblks); };
+        double start = heap();
+        view->selectAll();
+        if (!view->deleteFragmentUndoably())
+            std::abort();
+        endEvent();
+        addedByDelete = heap() - start;
+        undo->undo();
+        endEvent();
+        addedByUndo = heap() - start;
+        undo->redo();
+        endEvent();
+        addedByRedo = heap() - start;
+        heldAfterRedo = heldByUndoStack();
+        view = loadedView();
+        undo = view->undoManager();
+        body = view->mainFrameDocument()->body();
+    }
+    for (auto _ : state) {
+        view->selectAll();
+        endEvent();
+        bool undoable = measured != Measured::DeleteWithoutUndo;
+        // The Delete key's deletion; without undo, the same change made plainly.
+        double seconds = secondsOf([&] {
+            if (undoable)
+                benchmark::DoNotOptimize(view->deleteFragmentUndoably());
+            else
+                benchmark::DoNotOptimize(view->deleteFragmentInRange(nullptr, false, std::nullopt, false));
+        });
+        if (body->hasChildNodes()) {
+            state.SkipWithError("select all and delete left content behind");
+            return;
+        }
+        endEvent();
+        if (!undoable) {
+            state.SetIterationTime(seconds);
+            view->setTargetRange(nullptr);
+            state.PauseTiming();
+            view = loadedView();
+            undo = view->undoManager();
+            body = view->mainFrameDocument()->body();
+            state.ResumeTiming();
+            continue;
+        }
+        if (measured == Measured::Delete)
+            state.SetIterationTime(seconds);
+        seconds = secondsOf([&] { undo->undo(); });
+        if (!body->hasChildNodes()) {
+            state.SkipWithError("undo did not bring the content back");
+            return;
+        }
+        if (measured == Measured::Undo)
+            state.SetIterationTime(seconds);
+        endEvent();
+        seconds = secondsOf([&] { undo->redo(); });
+        if (measured == Measured::Redo)
+            state.SetIterationTime(seconds);
+        endEvent();
+        undo->undo();
+        endEvent();
+    }
+    if (measured == Measured::Delete) {
+        state.counters["heapAddedByDelete"] = addedByDelete;
+        state.counters["heapAddedByDeleteUndo"] = addedByUndo;
+        state.counters["heapAddedByDeleteUndoRedo"] = addedByRedo;
+        state.counters["undoStackHoldsAfterRedo"] = heldAfterRedo;
+    }
+}
+
+void BM_SelectAllDelete(benchmark::State& state)
+{
+    selectAllDeleteUndoRedo(state, Measured::Delete);
+}
+
+void BM_SelectAllDeleteUndo(benchmark::State& state)
+{
+    selectAllDeleteUndoRedo(state, Measured::Undo);
+}
+
+void BM_SelectAllDeleteRedo(benchmark::State& state)
+{
+    selectAllDeleteUndoRedo(state, Measured::Redo);
+}
+
+void BM_SelectAllDeleteWithoutUndo(benchmark::State& state)
+{
+    selectAllDeleteUndoRedo(state, Measured::DeleteWithoutUndo);
+}
+
+} // namespace
+
+BENCHMARK(BM_SelectAllDelete)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_SelectAllDeleteUndo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_SelectAllDeleteRedo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_SelectAllDeleteWithoutUndo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);

@@ -473,18 +473,6 @@ void VornickContentEditingView::showAttachmentPointFailureResolutionUI()
     hideAttachmentPointFailureBanner();
 }
 
-void VornickContentEditingView::webViewDidChangeSelection(WebView&)
-{
-    // A selection the user moved ends the runs; one the view moves while it
-    // changes text or sets the target range does not.
-    if (!m_insertingTextOrBackspacing && !m_settingTargetRange) {
-        endTypingRun();
-        endBackspaceRun();
-    }
-    if (!m_settingTargetRange)
-        postVornickContentEditingViewDidChangeEffectiveOperationRange();
-}
-
 // --- What the block-mode helper asks
 
 bool VornickContentEditingView::canInsertOrWrapInLink() const

@@ -14,6 +14,7 @@
 // weakly, and the destructor cancels what is pending.
 #pragma once
 
+#include "dom/VornickDOMPosition.h"
 #include "dom/VornickFreezeDriedDOMRange.h"
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "html/VornickBlockModeHelper.h"
@@ -25,6 +26,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/View.h"
+#include "platform/views/Window.h"
 #include "platform/web/WebDelegates.h"
 
 #include <functional>
@@ -64,6 +66,10 @@ class VornickWebResourceCache;
 class Window;
 
 enum VornickHitPartKind : int { VornickHitPartNone = 0, VornickHitPartWaypoint = 1 };
+
+// The view's own insertion action, beside the web view's typed, pasted and
+// dropped: a replacement (find and replace); with no text it deletes.
+inline constexpr WebViewInsertAction VornickInsertActionReplacementText = static_cast<WebViewInsertAction>(90064);
 
 // Attachment types: one element, or a run of sibling elements.
 enum VornickAttachmentType : int { VornickAttachmentTypeSingleElement = 1, VornickAttachmentTypeSiblingRun = 2 };
@@ -297,10 +303,6 @@ public:
     void didFailLoadingWithError(WebView&, const WebResourceIdentifier&, const Error&, WebDataSource&) override;
     void decidePolicyForNavigationAction(WebView&, const WebNavigationAction&, const URLRequest&, WebFrame&,
                                          WebPolicyDecisionListener&) override;
-    // The web view never changes the document by itself: every insertion it
-    // proposes is refused (the view performs edits itself).
-    bool shouldInsertText(WebView&, const std::u16string&, DOMRange*, WebViewInsertAction) override { return false; }
-    void webViewDidChangeSelection(WebView&) override;
 
     explicit VornickContentEditingView(Rect frame);
 
@@ -387,6 +389,77 @@ public:
     // runs only while the view exists; `keptAlive` lives as long as the
     // registration.
     void registerUndo(std::function<void(VornickContentEditingView&)> inverse, std::shared_ptr<const void> keptAlive = nullptr);
+    // --- Editing delegate and text input (input): the web view's editing
+    //     delegate, the window hooks, and typed text performed as undoable
+    //     edits with the whitespace, non-breaking space, inline style and
+    //     paragraph rules.
+
+    // The web view never changes the document by itself: every insertion it
+    // proposes is refused and performed by the view on a later turn.
+    bool shouldInsertText(WebView&, const std::u16string&, DOMRange*, WebViewInsertAction) override;
+    bool shouldChangeSelectedDOMRange(WebView&, DOMRange* currentRange, DOMRange* proposedRange, WebSelectionAffinity,
+                                      bool stillSelecting) override;
+    void webViewDidChangeSelection(WebView&) override;
+    void webViewDidChange(WebView&) override;
+    bool doCommandBySelector(WebView&, std::string_view) override;
+
+    // Performs an insertion at the effective operation range (the range
+    // argument is the one the web view proposed, kept for the record).
+    void deferredInsertProposedText(const std::u16string& text, const std::shared_ptr<DOMRange>& replacingDOMRange,
+                                    WebViewInsertAction givenAction);
+    void condenseWhitespaceAtOffset(int32_t offset, const std::shared_ptr<DOMNode>& textNode);
+    void insertExplicitNonBreakingSpace();
+    void insertLoremIpsum();
+    // The view's key handling; what it does not take goes to the web view's
+    // text input, which proposes typed text through the editing delegate.
+    void keyDown(const Event&) override;
+    void deleteSelection();
+    void deleteRange(const std::shared_ptr<DOMRange>&);
+
+    int32_t whitespacePolicy() const { return m_whitespacePolicy; }
+    void setWhitespacePolicy(int32_t policy) { m_whitespacePolicy = policy; }
+    // Upper-case tag names toggled for the next typed text.
+    std::vector<std::u16string>& toggledInlineStyleElementsForTyping() { return m_toggledInlineStyleElementsForTyping; }
+    bool servicedProposedSelectionChange() const { return m_servicedProposedSelectionChange; }
+    void setServicedProposedSelectionChange(bool serviced) { m_servicedProposedSelectionChange = serviced; }
+    bool probingForDOMRange() const { return m_probingForDOMRange; }
+    void setProbingForDOMRange(bool probing);
+    const std::shared_ptr<DOMRange>& probeResultRange() const { return m_probeResultRange; }
+    bool selectedDOMRangeChangedWhileProbingForDOMRange() const { return m_selectedDOMRangeChangedWhileProbingForDOMRange; }
+    int64_t growingSelectionState() const { return m_growingSelectionState; }
+    void setGrowingSelectionState(int64_t state) { m_growingSelectionState = state; }
+
+    // The window: delegates, notifications and the send-event hook exist
+    // exactly while the view is in a window.
+    void viewWillMoveToWindow(Window*) override;
+    void viewDidMoveToWindow() override;
+    bool acceptsFirstResponder() const override { return true; }
+    bool becomeFirstResponder() override;
+    void vornick_windowWillChangeFirstResponder(const Notification&);
+    void vornick_windowDidChangeFirstResponder(const Notification&);
+    void vornick_windowWillBecomeKey(const Notification&);
+    void vornick_windowDidBecomeKey(const Notification&);
+    bool windowIsBecomingKey() const { return m_windowIsBecomingKey; }
+    const Window::SendEventHookHandle& windowSendEventHook() const { return m_windowSendEventHook; }
+    // What the send-event hook does with each event the window is about to
+    // send; false keeps the window from sending it.
+    static bool windowWillSendEvent(Window&, const Event&);
+    // Mouse handling of the page; each answers whether the event goes on to the web view.
+    virtual bool handleLeftMouseDownInEmbeddedWebView(const Event&);
+    virtual bool handleLeftMouseDraggedInEmbeddedWebView(const Event&);
+    virtual void handleLeftMouseUpInEmbeddedWebView(const Event&);
+    virtual bool handleRightMouseDownInEmbeddedWebView(const Event&);
+    virtual bool handleContextClickInEmbeddedWebView(const Event&);
+    virtual void handleFlagsChanged(const Event&);
+
+    // Paragraph auto-wrap of inserted text (automaticallyAddsParagraphs).
+    std::shared_ptr<DOMRange> siblingNodeRangeToAutoWrapInParagraphSurroundingInsertionPoint(const VornickDOMPosition&) const;
+    bool vornick_shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const;
+    void autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>&);
+    void vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
+    // Plain, not undoable insertion.
+    void vornick_insertText(const std::u16string&, const std::shared_ptr<DOMRange>& replacingDOMRange);
+    bool vornick_unwrapElementsWithName(const std::u16string&, const DOMRange&) { return false; }
 
     // --- Media insertion and the attribute editor
 
@@ -551,9 +624,23 @@ private:
     bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
                         bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
 
+    // Editing delegate and text input.
+    std::vector<ObserverToken> m_windowObservations;
+    Window::SendEventHookHandle m_windowSendEventHook;
+    bool m_windowIsBecomingKey { false };
+    bool m_servicedProposedSelectionChange { false };
+    std::shared_ptr<DOMRange> m_probeResultRange;
+    bool m_selectedDOMRangeChangedWhileProbingForDOMRange { false };
+    int64_t m_growingSelectionState { 0 };
+    // The mouse or key event whose selection change is being serviced.
+    std::optional<Event> m_selectionChangingEventBeingHandled;
+    std::vector<std::u16string> m_toggledInlineStyleElementsForTyping;
+    int32_t m_whitespacePolicy { 0 };
+    void insertPendingInlineStyledText(const std::u16string& text, std::shared_ptr<DOMRange> range, char16_t substitute);
+    std::shared_ptr<DOMRange> autoWrapInsertionPointInParagraph(const std::shared_ptr<DOMRange>& insertionPoint, bool& registeredTargetRangeUndo);
+
     // The actions of media insertion and the attribute editor.
     void installMediaAndAttributeEditorActionHandlers();
-    void autoWrapInsertedMediaInParagraphIfAppropriate();
 };
 
 // The editing view that shows a node's document, if any.

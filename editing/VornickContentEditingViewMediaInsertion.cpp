@@ -7,8 +7,12 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickKnownResourceFolders.h"
 #include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickElementExtensions.h"
+#include "editing/VornickElementEditorUIController.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/views/Popover.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickResourceFileKinds.h"
@@ -44,6 +48,29 @@ void useChosenFile(const std::shared_ptr<VornickEnduringFileReference>& file, co
     Error error;
     if (!file->resolveAndUse(use, &error))
         return;
+}
+
+// Wraps the inserted element in a paragraph where it may not stand bare.
+// The wrap puts a copy of the element in place; the attribute editor, opened
+// on the element, moves on to the copy.
+void autoWrapInsertedMediaInParagraph(VornickContentEditingView& view)
+{
+    auto controller = view.elementEditorUIController();
+    bool editorShown = controller && controller->popover()->isShown() && controller->targetObject();
+    auto edited = editorShown ? controller->targetObject()->element() : nullptr;
+    auto focusedAttribute = editorShown ? controller->focusedAttribute() : std::nullopt;
+    view.autoWrapRangeEnvironsInParagraphIfAppropriate(view.effectiveOperationRange());
+    if (!edited || edited->isConnected())
+        return;
+    auto range = view.effectiveOperationRange();
+    auto within = range ? range->commonAncestorContainer() : nullptr;
+    for (DOMNode* node = within.get(); node; node = node->traverseNext(within.get())) {
+        if (node->nodeType() == DOMNode::ELEMENT_NODE
+            && vornick_hasSameTagNameAndAttributesAs(static_cast<DOMElement&>(*node), edited.get())) {
+            view.showAttributeEditorForElement(std::static_pointer_cast<DOMElement>(node->shared_from_this()), focusedAttribute);
+            return;
+        }
+    }
 }
 
 } // namespace
@@ -95,7 +122,7 @@ void VornickContentEditingView::chooseImageAndReplaceSelection(ActionSender*)
             if (!staged)
                 return;
             if (self->undoableReplaceRangeWithImageElementReferencingURL(true, self->effectiveOperationRange(), *staged))
-                self->autoWrapInsertedMediaInParagraphIfAppropriate();
+                autoWrapInsertedMediaInParagraph(*self);
         });
     });
 }
@@ -154,7 +181,7 @@ void VornickContentEditingView::chooseVideoAndReplaceSelectionUsingElementKind(c
             if (!staged)
                 return;
             if (self->undoableReplaceRangeWithVideoElementOfKind(true, self->effectiveOperationRange(), elementKind, *staged))
-                self->autoWrapInsertedMediaInParagraphIfAppropriate();
+                autoWrapInsertedMediaInParagraph(*self);
         });
     });
 }
@@ -174,14 +201,9 @@ void VornickContentEditingView::chooseAudioFileAndReplaceSelectionUsingElementKi
             if (!staged)
                 return;
             if (self->undoableReplaceRangeWithAudioElementOfKind(true, self->effectiveOperationRange(), elementKind, *staged))
-                self->autoWrapInsertedMediaInParagraphIfAppropriate();
+                autoWrapInsertedMediaInParagraph(*self);
         });
     });
-}
-
-// Inserted media gets a paragraph around it where bare media may not stand.
-void VornickContentEditingView::autoWrapInsertedMediaInParagraphIfAppropriate()
-{
 }
 
 } // namespace brevanton

@@ -59,15 +59,13 @@ void Application::setMainWindow(const std::shared_ptr<Window>& window)
 
 void Application::sendEvent(const Event& event)
 {
+    // The event's window (a key event without one goes to the key window)
+    // routes it: its send-event hooks first, then key equivalents, then the
+    // first responder (Window::sendEvent).
     auto window = event.window();
-    if (event.type() == EventType::KeyDown
-        && event.hasModifier(ModifierFlag::Command | ModifierFlag::Control | ModifierFlag::Function)) {
-        auto keyWindow = this->keyWindow();
-        if (keyWindow && keyWindow->performKeyEquivalent(event))
-            return;
-        if (m_mainMenu && m_mainMenu->performKeyEquivalent(event))
-            return;
-    }
+    bool isKeyEvent = event.type() == EventType::KeyDown || event.type() == EventType::KeyUp || event.type() == EventType::FlagsChanged;
+    if (!window && isKeyEvent)
+        window = keyWindow();
     if (window)
         window->sendEvent(event);
 }

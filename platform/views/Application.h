@@ -1,7 +1,7 @@
 // Application: the process's one application object. It knows the windows,
 // which one is key and which main, holds the main menu, routes events to
-// their windows (key equivalents first to the key window and the main menu)
-// and sends actions along the responder chain: the key window's first
+// their windows (which route key equivalents to their views and the main
+// menu, Window::sendEvent) and sends actions along the responder chain: the key window's first
 // responder and its chain, the key window's delegate, then the same for the
 // main window when it is another window, then the application and its
 // delegate.
@@ -36,9 +36,7 @@ public:
     std::shared_ptr<Responder> delegate() const { return m_delegate.lock(); }
     void setDelegate(const std::weak_ptr<Responder>& delegate) { m_delegate = delegate; }
 
-    // A key down with Command, Control or a function key goes first to the
-    // key window's views and then to the main menu as a key equivalent;
-    // everything else (and key equivalents nobody took) to the event's window.
+    // Hands the event to its window (a key event without one to the key window).
     void sendEvent(const Event&);
 
     // The responder that would perform the action: `target` when it answers

@@ -3,6 +3,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/Application.h"
+#include "platform/views/Menu.h"
 #include "platform/views/View.h"
 
 #include <algorithm>
@@ -297,6 +298,14 @@ void Window::sendEvent(const Event& event)
         return;
     }
     case EventType::KeyDown:
+        // Key equivalents (Command, Control or a function key) go to the
+        // view tree, then to the main menu; what neither takes is typed.
+        if (event.hasModifier(ModifierFlag::Command | ModifierFlag::Control | ModifierFlag::Function)) {
+            if (performKeyEquivalent(event))
+                return;
+            if (auto menu = Application::shared().mainMenu(); menu && menu->performKeyEquivalent(event))
+                return;
+        }
         firstResponder()->keyDown(event);
         return;
     case EventType::KeyUp:

@@ -110,9 +110,11 @@ public:
     SendEventHookHandle addSendEventHook(SendEventHook);
     void removeSendEventHook(const SendEventHookHandle&);
     size_t sendEventHookCount() const { return m_sendEventHooks->size(); }
-    // Mouse downs go to the view under the mouse (which becomes first
-    // responder when it accepts), drags and the mouse up to the same view,
-    // key events to the first responder.
+    // After the hooks: mouse downs go to the view under the mouse (which
+    // becomes first responder when it accepts), drags and the mouse up to the
+    // same view. A key down with Command, Control or a function key is first
+    // offered as a key equivalent to the view tree, then to the main menu;
+    // key events nobody took go to the first responder.
     virtual void sendEvent(const Event&);
     // Where the mouse was at the last mouse event the window was sent, in
     // base coordinates.

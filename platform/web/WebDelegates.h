@@ -116,6 +116,8 @@ public:
     }
     virtual void webViewDidChangeSelection(WebView&) {}
     virtual bool shouldInsertText(WebView&, const std::u16string&, DOMRange*, WebViewInsertAction) { return true; }
+    // The document of a frame changed (WebView::postDidChange).
+    virtual void webViewDidChange(WebView&) {}
     // A command ("moveLeft:", "insertNewline:", ...); true when the delegate performed it.
     virtual bool doCommandBySelector(WebView&, std::string_view) { return false; }
 };

@@ -6,6 +6,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLSession.h"
 
@@ -524,6 +525,11 @@ void WebView::keyDown(const Event& event)
         View::keyDown(event);
 }
 
+bool WebView::interpretKeyEvent(const Event& event)
+{
+    return handleKey(event);
+}
+
 bool WebView::performKeyEquivalent(const Event& event)
 {
     if (event.type() == EventType::KeyDown) {
@@ -533,6 +539,13 @@ bool WebView::performKeyEquivalent(const Event& event)
             return handleKey(event);
     }
     return View::performKeyEquivalent(event);
+}
+
+void WebView::postDidChange()
+{
+    if (m_editingDelegate)
+        m_editingDelegate->webViewDidChange(*this);
+    NotificationCenter::defaultCenter().post(DidChangeNotification, this);
 }
 
 void WebView::doCommandBySelector(std::string_view selector)

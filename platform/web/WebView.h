@@ -127,11 +127,21 @@ public:
     void mouseDragged(const Event&) override;
     void mouseUp(const Event&) override;
     void keyDown(const Event&) override;
+    // The text input: a key down becomes a command (arrows, Delete, Return,
+    // Tab; see doCommandBySelector) or typed text proposed to the editing
+    // delegate. False for a key it does not take (with Command or Control, a
+    // key without characters), which then goes nowhere else.
+    bool interpretKeyEvent(const Event&);
     bool performKeyEquivalent(const Event&) override;
     void resizeSubviewsWithOldSize(Size oldSize) override;
     // A command by name ("moveLeft:", "moveRight:", "insertNewline:", ...); the
     // editing delegate may perform it first.
     void doCommandBySelector(std::string_view selector);
+
+    // Posted with the web view as object when its document was changed
+    // through it; the editing delegate hears of it first (webViewDidChange).
+    static constexpr const char* DidChangeNotification = "WebViewDidChangeNotification";
+    void postDidChange();
 
 protected:
     // Gives a newly made web view (of this class or a subclass) its main frame.

@@ -3,6 +3,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickKnownResourceFolders.h"
 #include "app/VornickWindow.h"
+#include "editing/VornickElementEditorUIController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
@@ -122,6 +123,42 @@ TEST_F(MediaInsertionTest, TheChosenImageReplacesTheSelectionWhenItArrivesAsOneU
         { u"Insert Image" });
 }
 
+TEST_F(MediaInsertionTest, MediaBetweenBlocksGetsAParagraphInTheSameStep)
+{
+    loadBody("<p>one</p><p>two</p>");
+    for (const char* kind : { "image", "video", "audio" }) {
+        SCOPED_TRACE(kind);
+        select(rangeIn(body(), 1, 1));
+        std::string tag = std::string(kind) == "image" ? "IMG" : std::string(kind) == "video" ? "VIDEO" : "AUDIO";
+        checkUndoableStep(
+            *view,
+            [&] {
+                if (tag == "IMG")
+                    view->chooseImageAndReplaceSelection(nullptr);
+                else if (tag == "VIDEO")
+                    view->chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
+                else
+                    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+                choose(tag == "IMG" ? "picture.png" : tag == "VIDEO" ? "clip.mp4" : "sound.mp3");
+            },
+            [&] {
+                auto media = element(toUTF16(tag));
+                ASSERT_TRUE(media);
+                ASSERT_EQ(toUTF8(media->parentNode()->nodeName()), "P");
+                EXPECT_EQ(media->parentNode()->previousSibling(), element(u"P"));
+                EXPECT_EQ(media->parentNode()->childCount(), 1u);
+            });
+        // The attribute editor follows the element into its paragraph.
+        auto controller = view->elementEditorUIController();
+        ASSERT_TRUE(controller->targetObject());
+        EXPECT_EQ(controller->targetObject()->element(), element(toUTF16(tag)));
+        EXPECT_TRUE(controller->targetObject()->element()->isConnected());
+        view->undoManager()->undo();
+        endEvent();
+    }
+    EXPECT_EQ(bodyHTML(), "<p>one</p><p>two</p>\n");
+}
+
 TEST_F(MediaInsertionTest, CancellingInsertsNothingExceptAFigureOrPictureWithoutImage)
 {
     loadBody("<p>one</p>");
@@ -221,6 +258,7 @@ TEST_F(MediaInsertionTest, TheMenuCommandRunsThroughTheResponderChain)
     ASSERT_EQ(requests.size(), 1u);
     choose("picture.png");
     ASSERT_TRUE(element(u"IMG"));
+    EXPECT_EQ(element(u"IMG")->parentNode()->previousSibling(), element(u"P"));
 
     Application::shared().setMainMenu(nullptr);
     view->removeFromSuperview();

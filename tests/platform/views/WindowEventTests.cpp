@@ -233,6 +233,13 @@ public:
         setActionHandler("paste:", [this](ActionSender*) { ++pastes; });
     }
     bool acceptsFirstResponder() const override { return true; }
+    void keyDown(const Event& event) override { typed.push_back(event.characters()); }
+    bool performKeyEquivalent(const Event& event) override
+    {
+        return takesEquivalent && event.characters() == std::u16string(1, takesEquivalent);
+    }
+    std::vector<std::u16string> typed;
+    char16_t takesEquivalent { 0 };
     bool validateMenuItem(MenuItem& item) override { return item.action() != "paste:" || canPaste; }
     std::vector<long> copies;
     int pastes { 0 };
@@ -335,6 +342,39 @@ TEST_F(MenuFixture, KeyEquivalentsReachTheMenuBeforeTheWindow)
     // The application delegate ends the chain.
     events.pressKey(window, u'n', ModifierFlag::Command);
     EXPECT_EQ(appDelegate->newDocuments, 1);
+}
+
+TEST_F(MenuFixture, AKeyDownGoesToTheHooksThenTheViewTreeThenTheMenuThenTheFirstResponder)
+{
+    std::vector<std::u16string> hooked;
+    bool stop = false;
+    window->addSendEventHook([&](Window&, const Event& event) {
+        if (event.type() != EventType::KeyDown)
+            return true;
+        hooked.push_back(event.characters());
+        return !stop;
+    });
+    // A hook that takes the event keeps it from the menu and the responder.
+    stop = true;
+    events.pressKey(window, u'c', ModifierFlag::Command);
+    events.pressKey(window, u'x');
+    EXPECT_EQ(hooked, (std::vector<std::u16string> { u"c", u"x" }));
+    EXPECT_TRUE(editor->copies.empty());
+    EXPECT_TRUE(editor->typed.empty());
+
+    // Otherwise a view's key equivalent comes before the menu's...
+    stop = false;
+    editor->takesEquivalent = u'c';
+    events.pressKey(window, u'c', ModifierFlag::Command);
+    EXPECT_TRUE(editor->copies.empty());
+    editor->takesEquivalent = 0;
+    events.pressKey(window, u'c', ModifierFlag::Command);
+    EXPECT_EQ(editor->copies, (std::vector<long> { 11 }));
+    // ...and a key that no equivalent takes is typed.
+    EXPECT_TRUE(editor->typed.empty());
+    events.pressKey(window, u'x');
+    events.pressKey(window, u'q', ModifierFlag::Command);
+    EXPECT_EQ(editor->typed, (std::vector<std::u16string> { u"x", u"q" }));
 }
 
 TEST_F(MenuFixture, ControlsSendTheirActionOnAClickThatEndsInside)

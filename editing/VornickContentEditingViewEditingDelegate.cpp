@@ -1,0 +1,159 @@
+// The web view's editing delegate: typed text is refused and performed by the
+// view itself on a later turn, every selection change the web view proposes
+// is filtered, and the web view's change notices become the view's own.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickCharacterSets.h"
+
+namespace brevanton {
+
+namespace {
+
+bool liesInPre(const DOMNode& node)
+{
+    auto isPre = [](const DOMElement& element) { return equalsIgnoringASCIICase(element.tagName(), u"PRE"); };
+    if (node.isElementNode() && isPre(static_cast<const DOMElement&>(node)))
+        return true;
+    return vornick_nearestAncestorElementPassingTest(node, isPre) != nullptr;
+}
+
+} // namespace
+
+// --- Insertions
+
+bool VornickContentEditingView::shouldInsertText(WebView&, const std::u16string& text, DOMRange* range, WebViewInsertAction action)
+{
+    // The range is the one the web view proposed; the insertion itself works
+    // on the effective operation range of its own turn.
+    auto proposed = range ? range->cloneRange() : nullptr;
+    auto weak = weakSelf();
+    RunLoop::main().perform([weak, text, proposed, action] {
+        if (auto self = weak.lock())
+            self->deferredInsertProposedText(text, proposed, action);
+    });
+    return false;
+}
+
+bool VornickContentEditingView::doCommandBySelector(WebView&, std::string_view)
+{
+    // Caret moves are the web view's; its editing commands edit nothing.
+    return false;
+}
+
+void VornickContentEditingView::webViewDidChange(WebView&)
+{
+    auto frame = mainFrame();
+    if (frame && !frame->childFrames().empty() && m_focusedWebFrame)
+        frame = m_focusedWebFrame;
+    postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
+}
+
+// --- Selection
+
+void VornickContentEditingView::setProbingForDOMRange(bool probing)
+{
+    m_probingForDOMRange = probing;
+    if (probing) {
+        m_probeResultRange.reset();
+        m_selectedDOMRangeChangedWhileProbingForDOMRange = false;
+    }
+}
+
+bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*, DOMRange* proposed, WebSelectionAffinity, bool)
+{
+    m_servicedProposedSelectionChange = true;
+    if (m_probingForDOMRange) {
+        m_probeResultRange = proposed ? proposed->cloneRange() : nullptr;
+        return false;
+    }
+
+    // A caret that the user moves away from between two whitespace
+    // characters condenses the run it stood in (the view's own moves while
+    // it types or backspaces leave the run alone).
+    auto current = effectiveOperationRange();
+    bool leaving = current && !m_settingTargetRange && !insertingTextOrBackspacing()
+        && !(proposed && vornick_isSameAsRange(*proposed, *current));
+    if (leaving && current->collapsed() && current->startNode()->isTextNode() && !liesInPre(*current->startNode())) {
+        auto node = current->startContainer();
+        const auto& data = static_cast<const DOMCharacterData&>(*node).data();
+        unsigned offset = current->startOffset();
+        char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*node);
+        auto isSpace = [&](char16_t c) {
+            return (substitute && c == substitute) || vornick_whitespaceNonBreakingSpaceAndNewlineCharacterSet().contains(c);
+        };
+        if (offset >= 1 && offset < data.size() && isSpace(data[offset - 1]) && isSpace(data[offset])) {
+            auto weak = weakSelf();
+            RunLoop::main().perform([weak, node, offset] {
+                if (auto self = weak.lock())
+                    self->condenseWhitespaceAtOffset(static_cast<int32_t>(offset), node);
+            });
+        }
+    }
+
+    if (m_growingSelectionState != 0)
+        return m_settingTargetRange;
+
+    // A Command-click that would collapse the selection leaves it alone.
+    if (proposed && proposed->collapsed() && m_selectionChangingEventBeingHandled
+        && m_selectionChangingEventBeingHandled->type() == EventType::LeftMouseDown
+        && m_selectionChangingEventBeingHandled->hasModifier(ModifierFlag::Command))
+        return false;
+
+    // In a page with attachment points only their content may be selected.
+    if (proposed && m_blockModeHelper) {
+        auto document = vornick_ownerDocument(*proposed);
+        auto frame = mainFrame() && document ? mainFrame()->frameForDocument(*document) : nullptr;
+        if (frame && !vornick_attachmentPoints(*frame).empty()) {
+            if (vornick_enclosingAttachmentPoint(*proposed))
+                return m_blockModeHelper->proposedSelectionRangeIsInEditableContent(*proposed);
+            return false;
+        }
+    }
+    return true;
+}
+
+void VornickContentEditingView::webViewDidChangeSelection(WebView&)
+{
+    if (m_probingForDOMRange)
+        m_selectedDOMRangeChangedWhileProbingForDOMRange = true;
+    if (m_windowIsBecomingKey) {
+        if (m_targetRange)
+            performAfterDelay(0, [](VornickContentEditingView& view) { view.updateWebViewSelectedDOMRangeForTargetRange(); });
+        return;
+    }
+    if (m_settingTargetRange)
+        return;
+    if (!insertingTextOrBackspacing()) {
+        endTypingRun();
+        endBackspaceRun();
+        m_toggledInlineStyleElementsForTyping.clear();
+    }
+    auto selection = m_webView->selectedDOMRange();
+    if (!selection)
+        return;
+    if (!selection->startNode()->isTextNode() && !selection->endNode()->isTextNode()) {
+        // Between elements: the view keeps the range as its own, pushed
+        // down into text where it can be.
+        auto copy = selection->cloneRange();
+        vornick_pushRangeEndpointsDownToTextNodes(*copy);
+        setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(copy);
+    } else if (m_targetRange) {
+        setTargetRange(nullptr);
+        return;
+    }
+    performAfterDelay(0, [](VornickContentEditingView& view) { view.postVornickContentEditingViewDidChangeEffectiveOperationRange(); });
+}
+
+} // namespace brevanton

@@ -12,6 +12,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/views/Popover.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickEnduringFileReference.h"
@@ -50,16 +51,21 @@ void useChosenFile(const std::shared_ptr<VornickEnduringFileReference>& file, co
         return;
 }
 
-// Wraps the inserted element in a paragraph where it may not stand bare.
-// The wrap puts a copy of the element in place; the attribute editor, opened
-// on the element, moves on to the copy.
+// Wraps the inserted element in a paragraph where it may not stand bare, in
+// the same undo step, which keeps the insertion's name. The wrap puts a copy
+// of the element in place; the attribute editor, opened on the element,
+// moves on to the copy.
 void autoWrapInsertedMediaInParagraph(VornickContentEditingView& view)
 {
     auto controller = view.elementEditorUIController();
     bool editorShown = controller && controller->popover()->isShown() && controller->targetObject();
     auto edited = editorShown ? controller->targetObject()->element() : nullptr;
     auto focusedAttribute = editorShown ? controller->focusedAttribute() : std::nullopt;
+    auto* undo = view.undoManager();
+    auto actionName = undo ? undo->undoActionName() : std::u16string();
     view.autoWrapRangeEnvironsInParagraphIfAppropriate(view.effectiveOperationRange());
+    if (undo && !actionName.empty() && undo->undoActionName() != actionName)
+        undo->setActionName(actionName);
     if (!edited || edited->isConnected())
         return;
     auto range = view.effectiveOperationRange();

@@ -147,7 +147,8 @@ TEST_F(MediaInsertionTest, MediaBetweenBlocksGetsAParagraphInTheSameStep)
                 ASSERT_EQ(toUTF8(media->parentNode()->nodeName()), "P");
                 EXPECT_EQ(media->parentNode()->previousSibling(), element(u"P"));
                 EXPECT_EQ(media->parentNode()->childCount(), 1u);
-            });
+            },
+            { tag == "IMG" ? u"Insert Image" : tag == "VIDEO" ? u"Insert Video" : u"Insert Audio Player" });
         // The attribute editor follows the element into its paragraph.
         auto controller = view->elementEditorUIController();
         ASSERT_TRUE(controller->targetObject());

@@ -214,7 +214,7 @@ TEST_F(AttributeEditor, OpensFromAClickAndTheMenuShortcutInAWindow)
     range->setEnd(emphasis->firstChild(), 3);
     auto& webView = view->embeddedWebView();
     Rect bounds = webView->vornick_bestGuessBoundsOfRange(*range);
-    Point click = webView->convertPointToView(Point(bounds.minX() + 1, bounds.midY()), nullptr);
+    Point click = webView->convertPointToView(Point { bounds.minX() + 1, bounds.midY() }, nullptr);
     EventSynthesizer events;
     events.click(window, click);
     ASSERT_TRUE(view->effectiveOperationRange());

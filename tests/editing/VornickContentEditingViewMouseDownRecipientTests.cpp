@@ -34,7 +34,7 @@ TEST_F(MouseDownRecipient, AViewThatLeavesItsWindowMidClickIsForgotten)
     holder->addSubview(view);
     window->contentView()->addSubview(holder);
     auto& webView = view->embeddedWebView();
-    Point inPage = webView->convertPointToView(Point(40, 30), nullptr);
+    Point inPage = webView->convertPointToView(Point { 40, 30 }, nullptr);
     EventSynthesizer events;
 
     events.send(events.mouseDown(window, inPage));

@@ -7,8 +7,10 @@
 #include "editing/VornickContentEditingView.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickTidyFilter.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
@@ -67,8 +69,32 @@ template<typename Step> double secondsOf(Step&& step)
 }
 
 enum class Measured { Delete, Undo, Redo, DeleteWithoutUndo };
+enum class Selection { All, FirstToLastCharacter };
 
-void selectAllDeleteUndoRedo(benchmark::State& state, Measured measured)
+// The page's content from its first to its last character, as a drag over
+// the whole page selects it (ends in text nodes, not at the body's gaps).
+std::shared_ptr<DOMRange> firstToLastCharacter(DOMDocument& document)
+{
+    auto body = document.body();
+    DOMNode* first = nullptr;
+    DOMNode* last = nullptr;
+    for (DOMNode* node = body.get(); node; node = node->traverseNext(body.get())) {
+        if (!node->isTextNode())
+            continue;
+        if (static_cast<DOMCharacterData*>(node)->data().find_first_not_of(u" \t\r\n") != std::u16string::npos) {
+            if (!first)
+                first = node;
+            last = node;
+        }
+    }
+    auto range = document.createRange();
+    // Inside the first and last words, so that the ends stay in their text.
+    range->setStart(first->shared_from_this(), 1);
+    range->setEnd(last->shared_from_this(), last->length() - 1);
+    return range;
+}
+
+void selectDeleteUndoRedo(benchmark::State& state, Selection selection, Measured measured)
 {
     auto view = loadedView();
     if (!view) {
@@ -89,7 +115,7 @@ void selectAllDeleteUndoRedo(benchmark::State& state, Measured measured)
         size_t without = mallinfo2().uordblks;
         return double(with > without ? with - without : 0);
     };
-    if (measured == Measured::Delete) {
+    if (measured == Measured::Delete && selection == Selection::All) {
         // Once, on one page: the heap each step adds to the page's own, and
         // what the undo stack holds at the end (the deleted content).
         endEvent();
@@ -112,7 +138,10 @@ void selectAllDeleteUndoRedo(benchmark::State& state, Measured measured)
         body = view->mainFrameDocument()->body();
     }
     for (auto _ : state) {
-        view->selectAll();
+        if (selection == Selection::FirstToLastCharacter)
+            view->setTargetRange(firstToLastCharacter(*view->mainFrameDocument()));
+        else
+            view->selectAll();
         endEvent();
         bool undoable = measured != Measured::DeleteWithoutUndo;
         // The Delete key's deletion; without undo, the same change made plainly.
@@ -122,7 +151,7 @@ void selectAllDeleteUndoRedo(benchmark::State& state, Measured measured)
             else
                 benchmark::DoNotOptimize(view->deleteFragmentInRange(nullptr, false, std::nullopt, false));
         });
-        if (body->hasChildNodes()) {
+        if (selection == Selection::All && body->hasChildNodes()) {
             state.SkipWithError("select all and delete left content behind");
             return;
         }
@@ -154,7 +183,7 @@ void selectAllDeleteUndoRedo(benchmark::State& state, Measured measured)
         undo->undo();
         endEvent();
     }
-    if (measured == Measured::Delete) {
+    if (measured == Measured::Delete && selection == Selection::All) {
         state.counters["heapAddedByDelete"] = addedByDelete;
         state.counters["heapAddedByDeleteUndo"] = addedByUndo;
         state.counters["heapAddedByDeleteUndoRedo"] = addedByRedo;
@@ -164,22 +193,41 @@ void selectAllDeleteUndoRedo(benchmark::State& state, Measured measured)
 
 void BM_SelectAllDelete(benchmark::State& state)
 {
-    selectAllDeleteUndoRedo(state, Measured::Delete);
+    selectDeleteUndoRedo(state, Selection::All, Measured::Delete);
 }
 
 void BM_SelectAllDeleteUndo(benchmark::State& state)
 {
-    selectAllDeleteUndoRedo(state, Measured::Undo);
+    selectDeleteUndoRedo(state, Selection::All, Measured::Undo);
 }
 
 void BM_SelectAllDeleteRedo(benchmark::State& state)
 {
-    selectAllDeleteUndoRedo(state, Measured::Redo);
+    selectDeleteUndoRedo(state, Selection::All, Measured::Redo);
 }
 
+// The peer: the same deletion made without undo (the DOM change alone,
+// with the content freed).
 void BM_SelectAllDeleteWithoutUndo(benchmark::State& state)
 {
-    selectAllDeleteUndoRedo(state, Measured::DeleteWithoutUndo);
+    selectDeleteUndoRedo(state, Selection::All, Measured::DeleteWithoutUndo);
+}
+
+// A selection that ends inside text: the deletion across nodes keeps a
+// snapshot of the span it touched, and redoes by deleting again.
+void BM_DragSelectDelete(benchmark::State& state)
+{
+    selectDeleteUndoRedo(state, Selection::FirstToLastCharacter, Measured::Delete);
+}
+
+void BM_DragSelectDeleteUndo(benchmark::State& state)
+{
+    selectDeleteUndoRedo(state, Selection::FirstToLastCharacter, Measured::Undo);
+}
+
+void BM_DragSelectDeleteRedo(benchmark::State& state)
+{
+    selectDeleteUndoRedo(state, Selection::FirstToLastCharacter, Measured::Redo);
 }
 
 } // namespace
@@ -188,3 +236,6 @@ BENCHMARK(BM_SelectAllDelete)->Unit(benchmark::kMillisecond)->UseManualTime()->I
 BENCHMARK(BM_SelectAllDeleteUndo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 BENCHMARK(BM_SelectAllDeleteRedo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 BENCHMARK(BM_SelectAllDeleteWithoutUndo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_DragSelectDelete)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_DragSelectDeleteUndo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_DragSelectDeleteRedo)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);

@@ -150,17 +150,25 @@ std::set<std::u16string> vornick_elementsUsedInTree(const std::shared_ptr<DOMNod
 char16_t vornick_firstCharacterInStringNotUsedInTree(const std::shared_ptr<DOMNode>& node,
                                                      std::u16string_view candidates)
 {
+    if (candidates.empty())
+        return 0;
+    // One pass over each text; most characters fall outside the candidates' span.
+    auto [lowest, highest] = std::minmax_element(candidates.begin(), candidates.end());
+    char16_t low = *lowest, high = *highest;
     std::vector<bool> seen(candidates.size(), false);
     size_t seenCount = 0;
     for (DOMNode* current = node.get(); current && seenCount < candidates.size();
          current = current->traverseNext(node.get())) {
         if (current->nodeType() != DOMNode::TEXT_NODE)
             continue;
-        const auto& data = characterData(*current);
-        for (size_t i = 0; i < candidates.size(); ++i) {
-            if (!seen[i] && data.find(candidates[i]) != std::u16string::npos) {
-                seen[i] = true;
-                ++seenCount;
+        for (char16_t c : characterData(*current)) {
+            if (c < low || c > high)
+                continue;
+            for (size_t i = 0; i < candidates.size(); ++i) {
+                if (candidates[i] == c && !seen[i]) {
+                    seen[i] = true;
+                    ++seenCount;
+                }
             }
         }
     }
@@ -174,16 +182,18 @@ char16_t vornick_firstCharacterInStringNotUsedInTree(const std::shared_ptr<DOMNo
 void vornick_replaceOccurrencesOfCharacter(const std::shared_ptr<DOMNode>& node, char16_t character,
                                            char16_t replacement)
 {
-    vornick_enumerateTextTreeWithOptions(node, 0, [&](const std::shared_ptr<DOMText>& text, bool&) {
-        if (text->data().find(character) == std::u16string::npos)
-            return;
-        std::u16string data = text->data();
-        for (auto& c : data) {
-            if (c == character)
-                c = replacement;
-        }
-        text->setData(data);
-    });
+    // The texts holding the character are found first and changed after, so
+    // that whatever a change sets off cannot derail the walk.
+    std::vector<std::shared_ptr<DOMNode>> texts;
+    for (DOMNode* current = node.get(); current; current = current->traverseNext(node.get())) {
+        if (current->nodeType() == DOMNode::TEXT_NODE && characterData(*current).find(character) != std::u16string::npos)
+            texts.push_back(current->shared_from_this());
+    }
+    for (const auto& text : texts) {
+        std::u16string data = characterData(*text);
+        std::replace(data.begin(), data.end(), character, replacement);
+        static_cast<DOMCharacterData&>(*text).setData(data);
+    }
 }
 
 std::vector<VornickExpressionOccurrence> vornick_findExpressionOccurrencesInTree(const std::shared_ptr<DOMNode>& node)

@@ -281,11 +281,49 @@ bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame& frame)
 {
     if (vornick_nonBreakingSpaceSubstituteCharacter(frame))
         return true;
-    char16_t substitute = unusedCandidate(frame, {});
-    if (!substitute)
+    auto& document = frame.domDocument();
+    if (!document)
         return false;
-    if (auto body = bodyOf(frame))
-        vornick_replaceOccurrencesOfCharacter(body, noBreakSpace, substitute);
+    // One walk over a page that may hold millions of nodes finds both the
+    // candidates the whole document uses (a substitute found in the title
+    // would otherwise be written as U+00A0 too) and the body's texts that
+    // hold U+00A0.
+    auto candidates = VornickNonBreakingSpaceSubstituteCandidates;
+    auto [lowest, highest] = std::minmax_element(candidates.begin(), candidates.end());
+    std::vector<bool> used(candidates.size(), false);
+    std::vector<std::shared_ptr<DOMNode>> textsToChange;
+    auto body = bodyOf(frame);
+    DOMNode* bodyEnd = body ? body->traverseNextSkippingChildren(document.get()) : nullptr;
+    bool inBody = false;
+    for (DOMNode* node = document.get(); node; node = node->traverseNext(document.get())) {
+        if (node == body.get())
+            inBody = true;
+        else if (node == bodyEnd)
+            inBody = false;
+        if (node->nodeType() != DOMNode::TEXT_NODE)
+            continue;
+        bool holdsNoBreakSpace = false;
+        for (char16_t c : static_cast<const DOMCharacterData&>(*node).data()) {
+            if (c == noBreakSpace)
+                holdsNoBreakSpace = true;
+            else if (c >= *lowest && c <= *highest) {
+                for (size_t i = 0; i < candidates.size(); ++i)
+                    used[i] = used[i] || candidates[i] == c;
+            }
+        }
+        if (holdsNoBreakSpace && inBody)
+            textsToChange.push_back(node->shared_from_this());
+    }
+    auto unused = std::find(used.begin(), used.end(), false);
+    if (unused == used.end())
+        return false;
+    char16_t substitute = candidates[static_cast<size_t>(unused - used.begin())];
+    for (const auto& text : textsToChange) {
+        auto& characterData = static_cast<DOMCharacterData&>(*text);
+        std::u16string data = characterData.data();
+        std::replace(data.begin(), data.end(), noBreakSpace, substitute);
+        characterData.setData(data);
+    }
     vornick_setNonBreakingSpaceSubstituteCharacter(frame, substitute);
     return true;
 }

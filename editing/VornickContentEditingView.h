@@ -208,7 +208,8 @@ public:
     [[nodiscard]] bool writeWebArchiveDocumentToURL(const URL&, Error* outError);
     std::u16string htmlFragmentStringForRange(const DOMRange&) const;
     std::shared_ptr<DOMDocumentFragment> cleanedUpDocumentFragmentForRange(const DOMRange&) const;
-    std::optional<Data> cleanedUpWebArchiveDataForRange(const DOMRange&) const;
+    // `text`, when given, gets the range's text (DOMRange::toString) from the same walk.
+    std::optional<Data> cleanedUpWebArchiveDataForRange(const DOMRange&, std::u16string* text = nullptr) const;
     void updateCharacterEncodingDisplayForFocusedWebFrame();
     unsigned tidyStatusForFocusedWebFrame() const;
     std::vector<VornickValidationAdvisory> tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame() const;

@@ -8,6 +8,8 @@
 #include "platform/web/WebDataSource.h"
 #include "platform/web/WebFrame.h"
 
+#include <algorithm>
+
 namespace brevanton {
 
 void VornickContentEditingViewLoadState::reset()
@@ -19,6 +21,54 @@ void VornickContentEditingViewLoadState::reset()
     m_files.clear();
     m_copies.clear();
     m_documentFiles.clear();
+    m_checks.clear();
+}
+
+namespace {
+
+OperationQueue& checkQueue()
+{
+    static OperationQueue queue("Load Check Queue", 2);
+    return queue;
+}
+
+} // namespace
+
+void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame,
+                                                    std::function<std::shared_ptr<const VornickTidyFilter::ValidationRun>()> check)
+{
+    auto promise = std::make_shared<std::promise<std::shared_ptr<const VornickTidyFilter::ValidationRun>>>();
+    m_checks[&frame] = promise->get_future().share();
+    checkQueue().addOperation([promise, check = std::move(check)] { promise->set_value(check()); });
+}
+
+std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickContentEditingViewLoadState::finishCheck(const WebFrame& frame)
+{
+    auto found = m_checks.find(&frame);
+    if (found == m_checks.end())
+        return nullptr;
+    auto check = found->second;
+    m_checks.erase(found);
+    try {
+        return check.get();
+    } catch (const std::future_error&) {
+        return nullptr; // The queue went away before the check ran.
+    }
+}
+
+void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url)
+{
+    if (std::find(m_filesToRepair.begin(), m_filesToRepair.end(), url) == m_filesToRepair.end())
+        m_filesToRepair.push_back(url);
+}
+
+bool VornickContentEditingViewLoadState::takeFileToRepair(const URL& url)
+{
+    auto found = std::find(m_filesToRepair.begin(), m_filesToRepair.end(), url);
+    if (found == m_filesToRepair.end())
+        return false;
+    m_filesToRepair.erase(found);
+    return true;
 }
 
 void VornickContentEditingViewLoadState::noteDocumentFileOfFrame(const WebFrame& frame)

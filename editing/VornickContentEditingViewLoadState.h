@@ -3,9 +3,12 @@
 // put into them, so that writing leaves out exactly those.
 #pragma once
 
+#include "html/VornickTidyFilter.h"
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickDocumentFile.h"
 
+#include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,8 +27,20 @@ public:
     VornickContentEditingViewLoadState(const VornickContentEditingViewLoadState&) = delete;
     VornickContentEditingViewLoadState& operator=(const VornickContentEditingViewLoadState&) = delete;
 
-    // Removes the repaired copies and forgets everything.
+    // Removes the repaired copies and forgets everything but the files to
+    // repair. A check still running ends unheard.
     void reset();
+
+    // The tidy check of a frame's file (the validation of the text the page
+    // shows), run in the background while the page loads; a check may find
+    // nothing to answer (null).
+    void startCheck(const WebFrame&, std::function<std::shared_ptr<const VornickTidyFilter::ValidationRun>()> check);
+    // Waits for the frame's check and forgets it; null when none was started.
+    std::shared_ptr<const VornickTidyFilter::ValidationRun> finishCheck(const WebFrame&);
+    // A file whose check found structural damage, to be loaded again from a
+    // repaired copy without being checked again; kept until a load takes it.
+    void noteFileToRepair(const URL&);
+    bool takeFileToRepair(const URL&);
 
     void noteRepairedCopy(const WebFrame&, const URL& copy, bool insertedBaseElement);
     bool isRepairedCopy(const URL&) const;
@@ -46,6 +61,8 @@ private:
         std::weak_ptr<DOMElement> baseElement;
     };
     std::map<const WebFrame*, Copy> m_copies;
+    std::map<const WebFrame*, std::shared_future<std::shared_ptr<const VornickTidyFilter::ValidationRun>>> m_checks;
+    std::vector<URL> m_filesToRepair;
     std::map<std::string, VornickDocumentFile> m_documentFiles;
     std::vector<URL> m_files;
 };

@@ -47,6 +47,7 @@
 #include "toolkit/VornickURLExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fmt/format.h>
 
@@ -84,20 +85,37 @@ bool isFileScheme(const URL& url)
 // Tidy reads a file in the encoding the file declares; the page is read by
 // the encoding rules of HTML. Where the two differ (a byte-order mark, a
 // UTF-16 label on bytes that are not, a label the rules read otherwise) a
-// repaired copy would garble the text, so the file loads as it is.
-bool tidyReadsFileAsThePageIs(const URL& url, const std::string& path)
+// repaired copy would garble the text, so the file loads as it is. The text
+// the page will show, when the two agree.
+std::optional<DecodedDocumentText> textTidyReadsAsThePageDoes(const URL& url, const std::string& path)
 {
     auto bytes = readFile(path);
     if (!bytes)
-        return false;
+        return std::nullopt;
     auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
     auto decoded = decodeDocumentText(*bytes, syntax);
     auto declared = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(url);
     if (decoded.byteOrderMark || !declared)
-        return false;
+        return std::nullopt;
     auto pageEncoding = textEncodingConverterName(decoded.encoding);
     auto tidyEncoding = textEncodingConverterName(*declared);
-    return pageEncoding && tidyEncoding && *pageEncoding == *tidyEncoding;
+    if (!pageEncoding || !tidyEncoding || *pageEncoding != *tidyEncoding)
+        return std::nullopt;
+    return decoded;
+}
+
+// A check that found nothing structural is the validation of the frame's
+// source, and there was nothing to repair. False for a structural finding.
+bool acceptCheckUnlessStructural(const WebFrame& frame, std::shared_ptr<const VornickTidyFilter::ValidationRun> check,
+                                 VornickTidyFilter& filter)
+{
+    std::vector<VornickValidationAdvisory> advisories;
+    (void)VornickTidyFilter::resultOfValidationRun(*check, advisories);
+    if (std::any_of(advisories.begin(), advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }))
+        return false;
+    vornick_setValidationAdvisoriesForStructuralRepairPass(frame, VornickValidationAdvisories {});
+    filter.rememberValidationRun(std::move(check));
+    return true;
 }
 
 bool bodyHoldsOnlyHTMLWhitespace(const DOMElement& body)
@@ -350,6 +368,20 @@ void VornickContentEditingView::didFinishLoadForFrame(WebView&, WebFrame& frame)
 void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
 {
     VornickGeneralLog("-[{} {}{}]", describe(*this), "webView:didFinishLoadForFrame:", frameDescription(frame));
+    if (auto check = m_loadState->finishCheck(frame); check && !acceptCheckUnlessStructural(frame, check, *m_tidyFilter)) {
+        // The page was loaded while tidy checked its file and is broken: it
+        // is loaded again, from a repaired copy, before loading ends.
+        if (auto original = originalURLOfWebFrame(frame)) {
+            VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
+            m_loadState->noteFileToRepair(*original);
+            uint64_t generation = m_loadGeneration;
+            performAfterDelay(0, [original = *original, generation](VornickContentEditingView& view) {
+                if (generation == view.m_loadGeneration)
+                    view.beginLoadingContentFromURL(original);
+            });
+            return;
+        }
+    }
     auto& document = frame.domDocument();
     if ((document && document->body()) || frame.parentFrame())
         m_anyWebFrameLoadSucceeded = true;
@@ -378,7 +410,9 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
                     source.erase(at, text.size());
             }
         }
-        vornick_setLastGeneratedHTMLString(frame, source);
+        // One shared copy serves the line index; the frame and the painter keep their own.
+        auto sharedSource = std::make_shared<const std::u16string>(std::move(source));
+        vornick_setLastGeneratedHTMLString(frame, *sharedSource);
         vornick_setLastGeneratedHTMLStringIsOriginalSourceData(frame, true);
 
         auto weak = weakSelf();
@@ -390,7 +424,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         // of a regenerated source leaves it out: a place in the source finds
         // the same node before and after the first edit.
         VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(
-            source, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
+            *sharedSource, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
             [weak, weakFrame, generation](std::shared_ptr<const AttributedString> attributed,
                                           std::shared_ptr<const VornickDOMToNSRangeMap> map) {
                 auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
@@ -404,12 +438,12 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
                 self->markFrameSourceUpToDateIfComplete(*frame);
             },
             OperationQueue::main());
-        performAfterDelay(0, [weakFrame, generation, source](VornickContentEditingView& view) {
+        performAfterDelay(0, [weakFrame, generation, sharedSource](VornickContentEditingView& view) {
             auto frame = weakFrame.lock();
             if (!frame || generation != view.m_loadGeneration)
                 return;
             if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame))
-                vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(source, 1, 1, 8));
+                vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(sharedSource, 1, 1, 8));
             view.markFrameSourceUpToDateIfComplete(*frame);
         });
     }
@@ -639,7 +673,25 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     if (frame->provisionalDataSource().get() != &dataSource)
         return request;
 
-    if (!tidyReadsFileAsThePageIs(url, *path))
+    // The check is the validation of the text the page will show: when it
+    // finds nothing structural, the file loads as it is and the check's run
+    // stands for the validation asked for when loading ends. Tidy's repair
+    // run, whose options only hold back changes (and their messages), runs
+    // only for a file the check finds broken. The main frame's check runs
+    // while the page loads; its load epilogue waits for it, and loads the
+    // page again from a repaired copy when the check finds it broken.
+    bool checked = m_loadState->takeFileToRepair(url);
+    if (!checked && !frame->parentFrame()) {
+        m_loadState->startCheck(*frame, [url, path = *path]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+            auto text = textTidyReadsAsThePageDoes(url, path);
+            return text ? VornickTidyFilter::runValidation(std::move(text->utf8)) : nullptr;
+        });
+        return request;
+    }
+    auto text = textTidyReadsAsThePageDoes(url, *path);
+    if (!text)
+        return request;
+    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(std::move(text->utf8)), *m_tidyFilter))
         return request;
 
     auto extension = url.pathExtension();

@@ -16,6 +16,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/dom/DOMSerializer.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
@@ -62,6 +63,44 @@ void replaceCharactersInTextOf(DOMNode& root, char16_t from, char16_t to)
             stack.push_back(child);
     }
 }
+
+// A copy of a range as the page would give it, written without making the
+// copy: brick tags left out, and where the frame shows a substitute for the
+// non-breaking space, real ones become spaces and the substitute a real one.
+class CleanedUpCopyFilter final : public HTMLSerializationFilter {
+public:
+    CleanedUpCopyFilter(const VornickBlockModeHelper* blockModeHelper, char16_t substitute)
+        : m_blockModeHelper(blockModeHelper)
+        , m_substitute(substitute)
+    {
+    }
+    std::optional<std::u16string> filteredText(std::u16string_view text) override
+    {
+        if (!m_substitute || (text.find(u'\u00A0') == std::u16string_view::npos && text.find(m_substitute) == std::u16string_view::npos))
+            return std::nullopt;
+        std::u16string copy(text);
+        std::replace(copy.begin(), copy.end(), u'\u00A0', u' ');
+        std::replace(copy.begin(), copy.end(), m_substitute, u'\u00A0');
+        return copy;
+    }
+    AttributeAction filterAttribute(const DOMElement& element, std::u16string_view name, std::u16string_view,
+                                    std::u16string& replacement) override
+    {
+        if (!m_blockModeHelper || name != u"class")
+            return AttributeAction::Keep;
+        auto value = m_blockModeHelper->classAttributeValueWithoutBrickTags(element);
+        if (!value)
+            return AttributeAction::Keep;
+        if (value->empty())
+            return AttributeAction::Omit;
+        replacement = std::move(*value);
+        return AttributeAction::Replace;
+    }
+
+private:
+    const VornickBlockModeHelper* m_blockModeHelper;
+    char16_t m_substitute;
+};
 
 } // namespace
 
@@ -233,13 +272,18 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::cleanedUpDocumen
     return fragment;
 }
 
-std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(const DOMRange& range) const
+// The archive of what cleanedUpDocumentFragmentForRange would give, written
+// straight from the page (a large copy costs no clone of its nodes).
+std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(const DOMRange& range, std::u16string* text) const
 {
-    auto fragment = cleanedUpDocumentFragmentForRange(range);
     auto frame = mainFrame();
-    if (!fragment || !frame)
+    auto node = range.startContainer();
+    if (!frame || !node)
         return std::nullopt;
-    auto archive = webArchiveForNode(*fragment, *frame);
+    auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument();
+    auto documentFrame = document ? frame->frameForDocument(*document) : nullptr;
+    CleanedUpCopyFilter filter(m_blockModeHelper.get(), documentFrame ? vornick_nonBreakingSpaceSubstituteCharacter(*documentFrame) : 0);
+    auto archive = webArchiveForRange(range, *frame, &filter, text);
     if (!archive)
         return std::nullopt;
     return archive->data();

@@ -1,6 +1,7 @@
-// How the editing view reads the snippet set a document names. The snippet
-// subsystem installs its loaders; until it does, no set is read (the
-// document still loads, without a user snippet set).
+// How the editing view reads the snippet set a document names. By default
+// the snippet set registry reads it (one object per file); a set that
+// cannot be read is logged with its reason and the document loads without
+// one. Tests may install other loaders.
 #pragma once
 
 #include <functional>
@@ -19,7 +20,10 @@ struct VornickFragmentSetLoaders {
     std::function<std::shared_ptr<VornickFragmentSet>(const URL&)> withContentsOfURL;
 };
 
+// Installs loaders; an empty one of the two reads nothing.
 void VornickSetFragmentSetLoaders(VornickFragmentSetLoaders);
+// The registry's loaders.
+VornickFragmentSetLoaders VornickDefaultFragmentSetLoaders();
 const VornickFragmentSetLoaders& VornickCurrentFragmentSetLoaders();
 
 } // namespace brevanton

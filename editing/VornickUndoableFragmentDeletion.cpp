@@ -101,7 +101,7 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     bool sameTextNode = sameNode && working->startContainer()->isTextNode();
     std::u16string defaultName = sameTextNode ? std::u16string() : sameNode ? u"Delete" : u"Delete selection";
     VornickUndoableEdit edit(*this, undoably, defaultName, undoActionNameOverride, VornickUndoableEdit::TypingRun::End,
-                             backspacing && sameTextNode ? VornickUndoableEdit::BackspaceRun::Keep
+                             undoably && backspacing && sameTextNode ? VornickUndoableEdit::BackspaceRun::Keep
                                                          : VornickUndoableEdit::BackspaceRun::End);
     if (working->collapsed()) {
         if (outDeleted)
@@ -195,6 +195,8 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         auto grown = vornick_rangeByGrowingToCommonAncestorElementSpan(*working);
         if (!grown)
             return false;
+        // Also from the body: a selection outside the span comes back too.
+        edit.registerSelectionUndo();
         auto ancestor = grown->startContainer();
         auto snapshot = grown->cloneContents();
         char16_t substitute = VornickSubstituteInForce(*ancestor);

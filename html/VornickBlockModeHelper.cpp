@@ -376,10 +376,29 @@ void VornickBlockModeHelper::recursiveAddBrickTags(DOMNode& node) const
 
 void VornickBlockModeHelper::recursiveRemoveBrickTags(DOMNode& node) const
 {
-    (void)vornick_enumerateElementTreeWithOptions(node.shared_from_this(), 0, [](const std::shared_ptr<DOMElement>& element, bool&) {
-        vornick_removeClass(*element, u"brevanton-brick");
-        vornick_removeClass(*element, u"brevanton-collapsed");
+    (void)vornick_enumerateElementTreeWithOptions(node.shared_from_this(), 0, [this](const std::shared_ptr<DOMElement>& element, bool&) {
+        auto value = classAttributeValueWithoutBrickTags(*element);
+        if (value && value->empty())
+            element->removeAttribute(u"class");
+        else if (value)
+            element->setAttribute(u"class", *value);
     });
+}
+
+std::optional<std::u16string> VornickBlockModeHelper::classAttributeValueWithoutBrickTags(const DOMElement& element) const
+{
+    static constexpr std::u16string_view brickClasses[] = { u"brevanton-brick", u"brevanton-collapsed" };
+    if (!vornick_hasClass(element, brickClasses[0]) && !vornick_hasClass(element, brickClasses[1]))
+        return std::nullopt;
+    std::u16string value;
+    for (auto& token : vornick_classNamesArray(element)) {
+        if (token == brickClasses[0] || token == brickClasses[1])
+            continue;
+        if (!value.empty())
+            value += u' ';
+        value += token;
+    }
+    return value;
 }
 
 } // namespace brevanton

@@ -221,6 +221,9 @@ public:
     // --- Brick tags.
     void recursiveAddBrickTags(DOMNode&) const;
     void recursiveRemoveBrickTags(DOMNode&) const;
+    // The class attribute the element keeps once its brick tags are removed:
+    // nothing when it carries none, empty when no class remains.
+    std::optional<std::u16string> classAttributeValueWithoutBrickTags(const DOMElement&) const;
 
     // --- Heading and inline style permissions.
     virtual bool canChangeHeadingLevelInContentEditingView(const VornickBlockModeEditingContext&) const;

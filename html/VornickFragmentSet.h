@@ -1,66 +1,122 @@
-// What the HTML specification needs of snippet sets and snippets: a set's
-// title and allowed body elements, a snippet's validation status per document
-// type, and the building of its fragment. The snippet subsystem implements
-// these interfaces.
+// VornickFragmentSet: a snippet set: a title, the document type its
+// snippets are written for, the body elements a document using it may hold
+// (no list: every element), and titled groups of snippets, each snippet
+// with its validation result per document type.
+//
+// A set lives in a ".brevantonsnippets" file (JSON; the format is in
+// ARCHITECTURE.md) or is made from a title alone. Sets read from files are
+// kept in a registry, one object per file while anyone holds it. Keys of
+// the file this version does not know are kept and written back on save; a
+// file that cannot be read is an error, never an empty set.
 #pragma once
 
-#include "dom/VornickFreezeDriedDOMRange.h"
+#include "html/VornickFragmentDescription.h"
+#include "html/VornickFragmentGroup.h"
+#include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickHTMLDocumentType.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
 
-#include <map>
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace brevanton {
 
-class DOMDocument;
-class DOMDocumentFragment;
+class URL;
+class VornickEnduringFileReference;
 
-class VornickFragmentSet {
+// The format written into every snippet set file, and the newest read.
+inline constexpr int64_t VornickFragmentSetFileFormatVersion = 1;
+inline constexpr const char16_t* VornickFragmentSetFileExtension = u"brevantonsnippets";
+// The user info key of a read error that has a line: the line, from 1.
+inline constexpr const char16_t* VornickFragmentSetFileLineKey = u"Line";
+
+class VornickFragmentSet : public std::enable_shared_from_this<VornickFragmentSet> {
 public:
-    virtual ~VornickFragmentSet() = default;
-    // The set's title (file key "title").
-    virtual std::u16string title() const = 0;
-    // Whether the lower-cased tag name is among the set's allowed body elements.
-    virtual bool bodyElementIsAllowed(std::u16string_view tagName) const = 0;
-    // Starts validating, in the background, the snippets whose result for the type is still pending.
-    virtual void requestValidationForDocumentType(VornickHTMLDocumentType) {}
-};
+    using Groups = std::vector<std::shared_ptr<VornickFragmentGroup>>;
+    using AllowedBodyElements = std::optional<std::set<std::u16string>>;
 
-enum class VornickFragmentValidationStatus : int {
-    Valid = 0,
-    Warnings = 1,
-    Errors = 2,
-    NoResultYet = 3,
-};
+    // An empty set with no file.
+    static std::shared_ptr<VornickFragmentSet> createWithTitle(std::u16string title);
+    // A set read from a file's bytes, with no file and not registered; null
+    // with a VornickSnippetSetFileMalformedError or
+    // VornickSnippetSetFileFormatTooNewError naming the line or the entry at fault.
+    static std::shared_ptr<VornickFragmentSet> createWithJSONData(std::string_view data, Error* outError);
 
-// The validation result of one snippet for one document type.
-class VornickFragmentValidationResult {
-public:
-    explicit VornickFragmentValidationResult(VornickFragmentValidationStatus status = VornickFragmentValidationStatus::NoResultYet)
-        : m_validationStatus(status) {}
-    virtual ~VornickFragmentValidationResult() = default;
-    VornickFragmentValidationStatus validationStatus() const { return m_validationStatus; }
+    // The set registered for the file, or one newly read from it and
+    // registered; null with the error when the file cannot be read.
+    static std::shared_ptr<VornickFragmentSet> fragmentSetWithContentsOfURL(const URL&, Error* outError = nullptr);
+    // The same for the file a reference resolves to, used under the reference.
+    static std::shared_ptr<VornickFragmentSet> fragmentSetFromEnduringFileReference(VornickEnduringFileReference&,
+                                                                                   Error* outError = nullptr);
+    // A set shipped with the application ("SnippetSets/<name>.brevantonsnippets").
+    static std::shared_ptr<VornickFragmentSet> fragmentSetNamed(std::u16string_view name, Error* outError = nullptr);
+
+    const std::u16string& title() const { return m_title; }
+    void setTitle(std::u16string title) { m_title = std::move(title); }
+    // The type the snippets are written for; Unknown when the file names none.
+    VornickHTMLDocumentType documentType() const { return m_documentType; }
+    void setDocumentType(VornickHTMLDocumentType type) { m_documentType = type; }
+
+    // Lower-case tag names; none: no restriction.
+    const AllowedBodyElements& allowedBodyElements() const { return m_allowedBodyElements; }
+    // Names are lower-cased; the validation results of every snippet are dropped.
+    void setAllowedBodyElements(AllowedBodyElements);
+    // Whether the tag name, lower-cased, is allowed in the body.
+    bool bodyElementIsAllowed(std::u16string_view tagName) const;
+
+    const Groups& groups() const { return m_groups; }
+    // Appends a group that is in no set yet (asserted).
+    void addGroup(std::shared_ptr<VornickFragmentGroup>);
+
+    // First match in group order; null for an empty key or no match. The tab
+    // trigger compares exactly, the identifier and the name ignoring case.
+    std::shared_ptr<VornickGeneralFragmentDescription> fragmentDescriptionMatchingTabTrigger(std::u16string_view trigger) const;
+    std::shared_ptr<VornickGeneralFragmentDescription> fragmentDescriptionWithIdentifier(std::u16string_view identifier) const;
+    std::shared_ptr<VornickGeneralFragmentDescription> fragmentDescriptionWithDisplayName(std::u16string_view displayName) const;
+
+    // Starts validating on the fragment validation queue, for a type 1 to 8
+    // (asserted), every snippet with no result for it that is not being
+    // validated already; each result is stored on its snippet on the main
+    // thread. Main thread only.
+    void requestValidationForDocumentType(VornickHTMLDocumentType);
+    // Validations started and not yet stored or dropped.
+    size_t numberOfValidationsInProgress() const { return m_validationsInProgress.size(); }
+
+    // The file the set was read from; null for a set made in memory.
+    const std::shared_ptr<VornickEnduringFileReference>& fileReference() const { return m_fileReference; }
+
+    // The top-level keys of the file that this version does not know.
+    const Dictionary& unknownFileKeys() const { return m_unknownFileKeys; }
+
+    // The file's text: JSON with sorted keys, two-space indentation and a
+    // final newline. Validation results are not part of it.
+    [[nodiscard]] std::optional<std::string> fileContents(Error* outError) const;
+    // Writes the file's text atomically to a file URL. The set keeps its own
+    // file and registration.
+    [[nodiscard]] bool writeToURL(const URL&, Error* outError) const;
 
 private:
-    VornickFragmentValidationStatus m_validationStatus;
-};
+    explicit VornickFragmentSet(std::u16string title) : m_title(std::move(title)) {}
+    static std::shared_ptr<VornickFragmentSet> readFromJSONData(std::string_view data, std::u16string_view fileName, Error* outError);
+    template<typename Predicate>
+    std::shared_ptr<VornickGeneralFragmentDescription> firstFragmentDescription(Predicate) const;
 
-class VornickFragmentDescription {
-public:
-    virtual ~VornickFragmentDescription() = default;
-    virtual std::u16string displayName() const = 0;
-    // The cached result for a document type 1 to 8, or a no-result-yet one.
-    virtual std::shared_ptr<const VornickFragmentValidationResult> validationResultForDocumentType(VornickHTMLDocumentType) const = 0;
-    // The snippet as a fragment of `document`, its expressions filled from
-    // `values` (expression name to text). When `interiorRange` is given it
-    // receives where "{content}" stood, frozen relative to the fragment.
-    // nullptr when the snippet cannot be built.
-    virtual std::shared_ptr<DOMDocumentFragment> createDescribedFragmentWithValues(
-        const std::map<std::u16string, std::u16string>& values, DOMDocument& document,
-        std::optional<VornickFreezeDriedDOMRange>* interiorRange) const = 0;
+    std::u16string m_title;
+    VornickHTMLDocumentType m_documentType { VornickHTMLDocumentType::Unknown };
+    AllowedBodyElements m_allowedBodyElements;
+    Groups m_groups;
+    Dictionary m_unknownFileKeys;
+    std::shared_ptr<VornickEnduringFileReference> m_fileReference;
+
+    std::set<std::pair<const VornickFragmentDescription*, VornickHTMLDocumentType>> m_validationsInProgress;
+    uint64_t m_validationGeneration { 0 };
 };
 
 } // namespace brevanton

@@ -1,6 +1,12 @@
 #include "html/VornickGeneralFragmentDescription.h"
 
+#include "dom/VornickNodeExtensions.h"
+#include "html/VornickExpressionEvaluator.h"
+#include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 
 namespace brevanton {
 
@@ -18,10 +24,29 @@ VornickGeneralFragmentDescription::VornickGeneralFragmentDescription(std::u16str
 {
 }
 
-std::shared_ptr<const VornickFragmentValidationResult> VornickGeneralFragmentDescription::validationResultForDocumentType(
-    VornickHTMLDocumentType) const
+std::u16string VornickGeneralFragmentDescription::summaryForDisplay() const
 {
-    return std::make_shared<VornickFragmentValidationResult>();
+    constexpr size_t maximumLength = 60;
+    std::u16string summary;
+    bool pendingSpace = false;
+    for (char16_t c : m_markupString) {
+        if (isHTMLWhitespace(c)) {
+            pendingSpace = !summary.empty();
+            continue;
+        }
+        if (pendingSpace)
+            summary += u' ';
+        pendingSpace = false;
+        summary += c;
+    }
+    if (summary.size() <= maximumLength)
+        return summary;
+    size_t cut = maximumLength;
+    if (isLowSurrogate(summary[cut]))
+        --cut;
+    summary.resize(cut);
+    summary += u'\u2026';
+    return summary;
 }
 
 std::shared_ptr<DOMDocumentFragment> VornickGeneralFragmentDescription::createDescribedFragmentWithValues(
@@ -30,24 +55,67 @@ std::shared_ptr<DOMDocumentFragment> VornickGeneralFragmentDescription::createDe
 {
     if (interiorRange)
         *interiorRange = std::nullopt;
-    std::u16string markup;
-    markup.reserve(m_markupString.size());
-    size_t i = 0;
-    while (i < m_markupString.size()) {
-        if (m_markupString[i] == u'{') {
-            size_t close = m_markupString.find(u'}', i + 1);
-            if (close != std::u16string::npos) {
-                auto found = values.find(m_markupString.substr(i + 1, close - i - 1));
-                if (found != values.end()) {
-                    markup += found->second;
-                    i = close + 1;
-                    continue;
-                }
-            }
-        }
-        markup += m_markupString[i++];
+    // The markup is parsed with its expressions in place and the values go
+    // into the parsed text and attribute values, so a value is always text:
+    // "<" in a value never becomes markup.
+    auto fragment = document.createDocumentFragmentWithMarkupString(m_markupString);
+    if (!fragment)
+        return nullptr;
+
+    // Per node, the expressions that do not overlap an earlier one (the
+    // scanner also reports "{a}b}" beside "{a}").
+    std::vector<VornickExpressionOccurrence> occurrences;
+    for (auto& occurrence : vornick_findExpressionOccurrencesInTree(fragment)) {
+        // "{}" names nothing (it is often part of a block's JSON): it stays as written.
+        if (occurrence.range.length <= 2)
+            continue;
+        if (!occurrences.empty() && occurrences.back().node == occurrence.node
+            && occurrence.range.location < occurrences.back().range.location + occurrences.back().range.length)
+            continue;
+        occurrences.push_back(std::move(occurrence));
     }
-    return document.createDocumentFragmentWithMarkupString(markup);
+
+    VornickExpressionEvaluator evaluator;
+    std::shared_ptr<DOMRange> interior;
+    // From the last to the first, so that the ranges still to fill stay where they were.
+    for (auto occurrence = occurrences.rbegin(); occurrence != occurrences.rend(); ++occurrence) {
+        auto& node = *occurrence->node;
+        auto location = static_cast<unsigned>(occurrence->range.location);
+        auto length = static_cast<unsigned>(occurrence->range.length);
+        std::u16string text;
+        if ((node.nodeType() == DOMNode::ATTRIBUTE_NODE))
+            text = static_cast<DOMAttr&>(node).value();
+        else
+            text = static_cast<DOMCharacterData&>(node).data();
+        std::u16string_view expression = std::u16string_view(text).substr(location, length);
+        std::u16string value = evaluator.stringByEvaluatingExpression(expression, values);
+        if ((node.nodeType() == DOMNode::ATTRIBUTE_NODE)) {
+            text.replace(location, length, value);
+            static_cast<DOMAttr&>(node).setValue(text);
+            continue;
+        }
+        auto& characterData = static_cast<DOMCharacterData&>(node);
+        (void)characterData.replaceData(location, length, value);
+        // Where "{content}" stood in the text (the first one: the validator refuses a second).
+        if (expression != u"{content}" || !node.isTextNode() || !interiorRange)
+            continue;
+        interior = DOMRange::create(document);
+        auto parent = node.parentNode();
+        if (parent && characterData.data() == value) {
+            // The text was the expression alone: the interior is the node's place in its parent.
+            auto index = static_cast<unsigned>(vornick_indexOfChildNode(*parent, &node));
+            if (value.empty())
+                parent->removeChild(node.shared_from_this());
+            interior->setStart(parent, index);
+            interior->setEnd(parent, value.empty() ? index : index + 1);
+        } else {
+            interior->setStart(node.shared_from_this(), location);
+            interior->setEnd(node.shared_from_this(), location + static_cast<unsigned>(value.size()));
+        }
+    }
+    if (interior && interiorRange)
+        *interiorRange = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*interior, fragment, false);
+    return fragment;
 }
 
 } // namespace brevanton

@@ -102,10 +102,18 @@ bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16stri
     m_openElements.clear();
     m_pendingText = { VornickNotFound, 0 };
     m_map = std::make_shared<VornickDOMToNSRangeMap>(omitWhitespaceNodes);
+    m_operation = Operation::current();
+    m_tokensSinceCancelCheck = 0;
 
     VornickHTMLScanner scanner;
     scanner.setDelegate(this);
     bool result = scanner.parseHTMLString(htmlString);
+    if (m_operation && m_operation->isCancelled()) {
+        m_runs = {};
+        m_map.reset();
+        m_string = {};
+        return false;
+    }
 
     if (m_paintedTo < htmlString.size())
         m_runs.push_back({ m_paintedTo, htmlString.size() - m_paintedTo, m_attributes[TK_OTHER_TEXT] });
@@ -121,6 +129,10 @@ bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16stri
 void VornickHTMLStringSyntaxPainterAndMapper::htmlScannerScannedToken(VornickHTMLScanner& scanner, VornickHTMLScannerToken token,
                                                                       std::u16string_view, VornickRange range, const std::u16string*)
 {
+    if (m_operation && ++m_tokensSinceCancelCheck % 4096 == 0 && m_operation->isCancelled()) {
+        scanner.stopParsing();
+        return;
+    }
     if (range.end() > m_string.size() || range.location < m_paintedTo)
         return;
     if (range.location > m_paintedTo)

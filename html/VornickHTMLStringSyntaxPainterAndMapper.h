@@ -23,6 +23,7 @@ public:
     using Completion = std::function<void(std::shared_ptr<const AttributedString>, std::shared_ptr<const VornickDOMToNSRangeMap>)>;
 
     // Paints and maps on the mapping queue; the completion runs on `queue`.
+    // A cancelled operation stops painting and delivers nothing.
     static void paintAndMapHTMLString(std::u16string htmlString, std::shared_ptr<DOMDocument> document,
                                       std::shared_ptr<const VornickHTMLSyntaxColoringPreferences>, bool omitWhitespaceNodes,
                                       Completion, OperationQueue& queue);
@@ -60,6 +61,9 @@ private:
     std::shared_ptr<VornickDOMToNSRangeMap> m_map;
     std::vector<std::u16string> m_openElements; // lower case
     VornickRange m_pendingText;
+    // The queue operation painting, polled now and then to stop early.
+    Operation* m_operation { nullptr };
+    size_t m_tokensSinceCancelCheck { 0 };
 };
 
 // A simply coloured attributed string of HTML source, built on the caller's thread.

@@ -220,19 +220,47 @@ OperationQueue& VornickTidyFilter::validationQueue()
 VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_view htmlString,
                                                                std::vector<VornickValidationAdvisory>& advisories)
 {
-    advisories.clear();
+    return resultOfValidationRun(*runValidation(toUTF8(htmlString)), advisories);
+}
+
+std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text)
+{
     auto arguments = commonArguments();
     arguments.insert(arguments.end(), { "-q", "-e", "-utf8" });
-    auto run = runTidy(arguments, toUTF8(htmlString), nullptr);
-    if (!run || !run->ranToCompletion)
+    auto validation = std::make_shared<ValidationRun>();
+    auto run = runTidy(arguments, utf8Text, nullptr);
+    validation->text = std::move(utf8Text);
+    if (run) {
+        validation->ranToCompletion = run->ranToCompletion;
+        validation->status = run->status;
+        validation->report = std::move(run->standardError);
+    }
+    return validation;
+}
+
+VornickTidyResultCode VornickTidyFilter::resultOfValidationRun(const ValidationRun& run,
+                                                               std::vector<VornickValidationAdvisory>& advisories)
+{
+    advisories.clear();
+    if (!run.ranToCompletion)
         return VornickTidyResultCode::NotValidated;
     size_t recognisedLines = 0;
-    advisories = parseTidyStandardErrorOutput(toUTF16(run->standardError), recognisedLines);
-    if (run->status > 0 && recognisedLines == 0)
+    advisories = parseTidyStandardErrorOutput(toUTF16(run.report), recognisedLines);
+    if (run.status > 0 && recognisedLines == 0)
         return VornickTidyResultCode::NotValidated; // Tidy complained in words we could not read: nothing is known.
     if (advisories.empty())
         return VornickTidyResultCode::NoFindings;
-    return tidyResultCodeFromTidyTerminationStatus(run->status);
+    return tidyResultCodeFromTidyTerminationStatus(run.status);
+}
+
+void VornickTidyFilter::rememberValidationRun(std::shared_ptr<const ValidationRun> run)
+{
+    constexpr size_t kept = 4;
+    if (!run || !run->ranToCompletion)
+        return;
+    if (m_rememberedRuns.size() >= kept)
+        m_rememberedRuns.erase(m_rememberedRuns.begin());
+    m_rememberedRuns.push_back(std::move(run));
 }
 
 void VornickTidyFilter::validateHTMLString(std::u16string htmlString, ValidationCompletion completion)
@@ -241,9 +269,21 @@ void VornickTidyFilter::validateHTMLString(std::u16string htmlString, Validation
         return;
     auto& queue = validationQueue();
     queue.cancelAllOperations();
-    queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion)] {
+    // The runs already made serve this request only; they are compared in
+    // the background, where the text is converted for tidy anyway.
+    auto remembered = std::move(m_rememberedRuns);
+    m_rememberedRuns.clear();
+    queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion), remembered = std::move(remembered)] {
+        std::string text = toUTF8(htmlString);
+        std::shared_ptr<const ValidationRun> run;
+        for (const auto& candidate : remembered) {
+            if (candidate->text == text)
+                run = candidate;
+        }
+        if (!run)
+            run = runValidation(std::move(text));
         std::vector<VornickValidationAdvisory> advisories;
-        VornickTidyResultCode code = validateHTMLStringNow(htmlString, advisories);
+        VornickTidyResultCode code = resultOfValidationRun(*run, advisories);
         OperationQueue::main().addOperation([htmlString, code, advisories = std::move(advisories), completion] {
             completion(htmlString, code, advisories);
         });

@@ -45,6 +45,18 @@ public:
     // The validation run itself, on the calling thread.
     static VornickTidyResultCode validateHTMLStringNow(std::u16string_view htmlString, std::vector<VornickValidationAdvisory>& advisories);
 
+    // A validation run of a text, kept so that it can stand for a later
+    // validation of the same text: the text (UTF-8) and tidy's report.
+    struct ValidationRun;
+    // Runs tidy on the calling thread; never null.
+    static std::shared_ptr<const ValidationRun> runValidation(std::string utf8Text);
+    // The result of a run, its report read with the settings in force now.
+    static VornickTidyResultCode resultOfValidationRun(const ValidationRun&, std::vector<VornickValidationAdvisory>& advisories);
+    // A run already made (the load's check of a file) answers the next
+    // background validation when that is of exactly its text, without
+    // running tidy again. The last few are kept until that request.
+    void rememberValidationRun(std::shared_ptr<const ValidationRun>);
+
     // Tidies a file into another one, repairing structure only. True when
     // tidy ended with status 0 or 1.
     [[nodiscard]] static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
@@ -84,6 +96,15 @@ private:
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines);
 
     std::unique_ptr<OperationQueue> m_validationQueue;
+    std::vector<std::shared_ptr<const ValidationRun>> m_rememberedRuns;
+};
+
+struct VornickTidyFilter::ValidationRun {
+    std::string text;
+    // Tidy ran and ended by itself, with this status.
+    bool ranToCompletion { false };
+    int status { -1 };
+    std::string report;
 };
 
 } // namespace brevanton

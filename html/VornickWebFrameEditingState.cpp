@@ -4,6 +4,7 @@
 #include "dom/VornickDocumentHeadFields.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRelativeDOMPath.h"
+#include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickLineIndex.h"
 #include "toolkit/VornickNewlineConvention.h"
 #include "dom/VornickWebFrameAssociatedValues.h"
@@ -167,9 +168,10 @@ void vornick_setUserFragmentSet(const WebFrame& frame, std::shared_ptr<VornickFr
 
     auto& document = frame.domDocument();
     std::optional<std::u16string> relativeURLString;
-    if (auto* location = dynamic_cast<const VornickFragmentSetFileLocation*>(set.get()); location && document) {
-        if (auto fileURL = location->fragmentSetFileURL(nullptr))
-            relativeURLString = vornick_relativeURLStringForReferencingTargetURL(*document, &*fileURL);
+    if (set && set->fileReference() && document) {
+        URL fileURL = URL::fileURLWithPath(std::string_view("/"));
+        if (set->fileReference()->getFileURL(&fileURL))
+            relativeURLString = vornick_relativeURLStringForReferencingTargetURL(*document, &fileURL);
     }
     if (document) {
         vornick_setFragmentSetRelativeURLString(

@@ -30,15 +30,6 @@ inline constexpr const char* VornickWebFrameDidSwitchHTMLFormattingPreferencesNo
 inline constexpr const char* VornickWebFrameDidSwitchFragmentSetNotification
     = "VornickWebFrameDidSwitchFragmentSetNotification";
 
-// Where a snippet set is stored; the snippet subsystem's sets that live in a
-// file implement it, so that a document can reference its set.
-class VornickFragmentSetFileLocation {
-public:
-    virtual ~VornickFragmentSetFileLocation() = default;
-    // The set's file, or nothing with an error when it cannot be found.
-    [[nodiscard]] virtual std::optional<URL> fragmentSetFileURL(Error* outError) const = 0;
-};
-
 using VornickValidationAdvisories = std::vector<VornickValidationAdvisory>;
 
 std::shared_ptr<const VornickDOMToNSRangeMap> vornick_DOMToNSRangeMapForLastGeneratedHTMLString(const WebFrame&);
@@ -70,8 +61,9 @@ std::shared_ptr<VornickFragmentSet> vornick_baseFragmentSet(const WebFrame&);
 // A different set invalidates the completion set.
 void vornick_setBaseFragmentSet(const WebFrame&, std::shared_ptr<VornickFragmentSet>);
 std::shared_ptr<VornickFragmentSet> vornick_userFragmentSet(const WebFrame&);
-// A different set invalidates the completion set, records the set's file in
-// the document's head (relative to the document) and posts
+// A different set invalidates the completion set, records the set's file
+// (its file reference's URL) in the document's head, relative to the
+// document, and posts
 // VornickWebFrameDidSwitchFragmentSetNotification.
 void vornick_setUserFragmentSet(const WebFrame&, std::shared_ptr<VornickFragmentSet>);
 // Stores the set (null: none) the frame's own document names, leaving the

@@ -352,6 +352,11 @@ void VornickJSONWriter::writeNumberValue(const Value* number)
         writeNumber(*number);
 }
 
+void VornickJSONWriter::writeBooleanValue(bool value)
+{
+    m_json.append(value ? std::string_view("true") : std::string_view("false"));
+}
+
 void VornickJSONWriter::writeDataValue(const Data* data)
 {
     if (data)

@@ -68,6 +68,8 @@ public:
     void writeValue(const Value&);
     void writeStringValue(std::u16string_view);
     void writeNumberValue(const Value* number);
+    // `true` or `false` (writeValue writes a boolean as the number 1 or 0).
+    void writeBooleanValue(bool);
     void writeDataValue(const Data* data);
     // Keys sorted by code unit.
     void writeDictionary(const Dictionary&);

@@ -577,16 +577,19 @@ std::u16string DOMRange::toString() const
     auto* endNode = m_endContainer.get();
     if (startNode == endNode && startNode->isTextNode())
         return asCharacterData(startNode)->data().substr(m_startOffset, m_endOffset - m_startOffset);
+    if (startNode == endNode && startNode->isCharacterDataNode())
+        return text;
     if (startNode->isTextNode())
         text += asCharacterData(startNode)->data().substr(m_startOffset);
     DOMNode* node = startNode->isCharacterDataNode() ? startNode->traverseNextSkippingChildren()
                                                      : (startNode->childAt(m_startOffset) ? startNode->childAt(m_startOffset)
                                                                                           : startNode->traverseNextSkippingChildren());
-    for (; node; node = node->traverseNext()) {
-        if (node == endNode && node->isTextNode())
-            continue;
-        if (compareBoundaryPointPositions(node, 0, endNode, m_endOffset) >= 0)
-            break;
+    // The first node in tree order at or after the end, found once: comparing
+    // each node with the end would count siblings for every node.
+    DOMNode* stop = endNode->isCharacterDataNode() ? endNode
+                                                   : (endNode->childAt(m_endOffset) ? endNode->childAt(m_endOffset)
+                                                                                    : endNode->traverseNextSkippingChildren());
+    for (; node && node != stop; node = node->traverseNext()) {
         if (node->isTextNode())
             text += asCharacterData(node)->data();
     }

@@ -3,6 +3,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
 
 namespace brevanton {
 
@@ -97,60 +98,112 @@ void appendEscaped(std::u16string& into, std::u16string_view text, bool attribut
     }
 }
 
-// Writes the node's opening (all of it for a leaf); answers whether its
-// children and end tag follow.
-bool openNode(const DOMNode& node, std::u16string& into, bool xml)
+// Where a serialization writes, and how.
+struct Output {
+    std::u16string& into;
+    bool xml;
+    HTMLSerializationFilter* filter;
+    // The text of the Text (and CDATA) nodes the walk meets, as a range's
+    // text has it; null when not asked for.
+    std::u16string* text;
+};
+
+// The text of the Text nodes below `root`, in tree order.
+void appendTextOfDescendants(const DOMNode& root, std::u16string& text)
 {
+    for (auto* node = root.traverseNext(&root); node; node = node->traverseNext(&root)) {
+        if (node->isTextNode())
+            text += static_cast<const DOMCharacterData&>(*node).data();
+    }
+}
+
+void writeCharacterData(const DOMCharacterData& node, std::u16string_view data, Output& out, const DOMNode* parent)
+{
+    auto& into = out.into;
+    std::optional<std::u16string> filtered;
+    if (node.isTextNode() && out.text)
+        *out.text += data;
+    switch (node.nodeType()) {
+    case DOMNode::TEXT_NODE:
+        if (out.filter && (filtered = out.filter->filteredText(data)))
+            data = *filtered;
+        if (!out.xml && isRawTextParent(parent))
+            into += data;
+        else
+            appendEscaped(into, data, false, out.xml);
+        return;
+    case DOMNode::CDATA_SECTION_NODE:
+        if (out.filter && (filtered = out.filter->filteredText(data)))
+            data = *filtered;
+        if (out.xml) {
+            into += u"<![CDATA[";
+            into += data;
+            into += u"]]>";
+        } else
+            appendEscapedHTML(into, data, false);
+        return;
+    case DOMNode::COMMENT_NODE:
+        into += u"<!--";
+        into += data;
+        into += u"-->";
+        return;
+    case DOMNode::PROCESSING_INSTRUCTION_NODE: {
+        auto& instruction = static_cast<const DOMProcessingInstruction&>(node);
+        into += u"<?";
+        into += instruction.target();
+        into += u' ';
+        into += data;
+        into += out.xml ? u"?>" : u">";
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+// Writes the node's opening (all of it for a leaf); answers whether its
+// children and end tag follow. `parent` is the parent the node is written
+// under (a copy's parent may differ from the node's own).
+bool openNode(const DOMNode& node, Output& out, const DOMNode* parent)
+{
+    auto& into = out.into;
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE: {
         auto& element = static_cast<const DOMElement&>(node);
         auto& tagName = serializedTagName(element);
         into += u'<';
         into += tagName;
+        if (out.filter)
+            out.filter->willWriteElement(element);
+        std::u16string replacement;
         for (auto& attribute : element.attributeList()) {
+            std::u16string_view value = attribute.value;
+            if (out.filter) {
+                auto action = out.filter->filterAttribute(element, attribute.name, attribute.value, replacement);
+                if (action == HTMLSerializationFilter::AttributeAction::Omit)
+                    continue;
+                if (action == HTMLSerializationFilter::AttributeAction::Replace)
+                    value = replacement;
+            }
             into += u' ';
             into += attribute.name;
             into += u"=\"";
-            appendEscaped(into, attribute.value, true, xml);
+            appendEscaped(into, value, true, out.xml);
             into += u'"';
         }
         if (element.isHTMLElement() && isHTMLVoidElementName(element.localName())) {
-            into += xml ? u" />" : u">";
+            into += out.xml ? u" />" : u">";
             return false;
         }
         into += u'>';
         return true;
     }
-    case DOMNode::TEXT_NODE: {
-        auto& data = static_cast<const DOMCharacterData&>(node).data();
-        if (!xml && isRawTextParent(node.parent()))
-            into += data;
-        else
-            appendEscaped(into, data, false, xml);
-        return false;
-    }
-    case DOMNode::CDATA_SECTION_NODE: {
-        auto& data = static_cast<const DOMCharacterData&>(node).data();
-        if (xml) {
-            into += u"<![CDATA[";
-            into += data;
-            into += u"]]>";
-        } else
-            appendEscapedHTML(into, data, false);
-        return false;
-    }
+    case DOMNode::TEXT_NODE:
+    case DOMNode::CDATA_SECTION_NODE:
     case DOMNode::COMMENT_NODE:
-        into += u"<!--";
-        into += static_cast<const DOMCharacterData&>(node).data();
-        into += u"-->";
-        return false;
     case DOMNode::PROCESSING_INSTRUCTION_NODE: {
-        auto& instruction = static_cast<const DOMProcessingInstruction&>(node);
-        into += u"<?";
-        into += instruction.target();
-        into += u' ';
-        into += instruction.data();
-        into += xml ? u"?>" : u">";
+        auto& data = static_cast<const DOMCharacterData&>(node);
+        writeCharacterData(data, data.data(), out, parent);
         return false;
     }
     case DOMNode::DOCUMENT_TYPE_NODE:
@@ -184,56 +237,178 @@ const DOMNode& childrenSource(const DOMNode& node)
     return content ? *content : node;
 }
 
-void serializeSubtree(const DOMNode& root, bool includeRoot, std::u16string& into)
+void serializeSubtree(const DOMNode& root, bool includeRoot, Output& out, const DOMNode* rootParent);
+
+// Writes a template's contents in place of its children; the text of its
+// children (which only a script could give it) is still text, that of its
+// contents is not.
+void serializeTemplateContents(const DOMNode& element, const DOMNode& contents, Output& out)
 {
-    bool xml = isXMLTree(root);
-    if (includeRoot && !openNode(root, into, xml))
+    if (out.text && element.first())
+        appendTextOfDescendants(element, *out.text);
+    Output inner { out.into, out.xml, out.filter, nullptr };
+    serializeSubtree(contents, false, inner, nullptr);
+}
+
+// Children given to a void element are not written, but are text.
+void appendTextOfUnwrittenChildren(const DOMNode& node, Output& out)
+{
+    if (out.text && node.isElementNode() && node.first())
+        appendTextOfDescendants(node, *out.text);
+}
+
+void serializeSubtree(const DOMNode& root, bool includeRoot, Output& out, const DOMNode* rootParent)
+{
+    if (includeRoot && !openNode(root, out, rootParent)) {
+        appendTextOfUnwrittenChildren(root, out);
         return;
+    }
     auto& source = childrenSource(root);
+    if (&source != &root) {
+        serializeTemplateContents(root, source, out);
+        if (includeRoot)
+            closeNode(root, out.into);
+        return;
+    }
     const DOMNode* node = source.first();
     while (node) {
-        if (openNode(*node, into, xml)) {
+        if (openNode(*node, out, node->parent())) {
             auto& children = childrenSource(*node);
             if (&children != node) {
-                serializeSubtree(children, false, into);
-                closeNode(*node, into);
+                serializeTemplateContents(*node, children, out);
+                closeNode(*node, out.into);
             } else if (node->first()) {
                 node = node->first();
                 continue;
             } else
-                closeNode(*node, into);
-        }
+                closeNode(*node, out.into);
+        } else
+            appendTextOfUnwrittenChildren(*node, out);
         // Climb until a next sibling, closing the ancestors left behind.
         while (node && node != &source && !node->next()) {
             node = node->parent();
             if (node && node != &source)
-                closeNode(*node, into);
+                closeNode(*node, out.into);
         }
         if (!node || node == &source)
             break;
         node = node->next();
     }
     if (includeRoot)
-        closeNode(root, into);
+        closeNode(root, out.into);
+}
+
+// The child of `ancestor` on the way down to `node`.
+const DOMNode* childOnPath(const DOMNode* ancestor, const DOMNode* node)
+{
+    while (node && node->parent() != ancestor)
+        node = node->parent();
+    return node;
+}
+
+bool serializeRangeContents(const DOMNode* startNode, unsigned startOffset, const DOMNode* endNode, unsigned endOffset,
+                            Output& out, const DOMNode* parent);
+
+// A partly selected child: a shallow copy of it holding its selected part
+// (a void element writes none of it; a template's copy has no contents of its
+// own, so it writes its children).
+bool serializePartialChild(const DOMNode& child, const DOMNode* startNode, unsigned startOffset, const DOMNode* endNode,
+                           unsigned endOffset, Output& out, const DOMNode* parent)
+{
+    bool children = openNode(child, out, parent);
+    size_t mark = out.into.size();
+    if (!serializeRangeContents(startNode, startOffset, endNode, endOffset, out, &child))
+        return false;
+    if (!children)
+        out.into.resize(mark);
+    if (children)
+        closeNode(child, out.into);
+    return true;
+}
+
+// The contents of the range from (startNode, startOffset) to (endNode,
+// endOffset) the way cloning writes them: the partly selected first and last
+// children of the common ancestor as shallow copies holding their selected
+// part, the children between them whole. `parent` is what the written nodes
+// sit in: nothing at the top (the fragment), else the copied element.
+bool serializeRangeContents(const DOMNode* startNode, unsigned startOffset, const DOMNode* endNode, unsigned endOffset,
+                            Output& out, const DOMNode* parent)
+{
+    if (startNode == endNode && startOffset >= endOffset)
+        return true;
+    if (startNode == endNode && startNode->isCharacterDataNode()) {
+        auto& data = static_cast<const DOMCharacterData&>(*startNode);
+        writeCharacterData(data, std::u16string_view(data.data()).substr(startOffset, endOffset - startOffset), out, parent);
+        return true;
+    }
+    const DOMNode* common = startNode;
+    while (common && !common->isInclusiveAncestorOf(endNode))
+        common = common->parent();
+    if (!common)
+        return false;
+    const DOMNode* firstPartial = startNode->isInclusiveAncestorOf(endNode) ? nullptr : childOnPath(common, startNode);
+    const DOMNode* lastPartial = endNode->isInclusiveAncestorOf(startNode) ? nullptr : childOnPath(common, endNode);
+    // The children between the partly selected ones are wholly selected.
+    const DOMNode* contained = firstPartial ? firstPartial->next() : common->childAt(startOffset);
+    const DOMNode* stop = lastPartial ? lastPartial : common->childAt(endOffset);
+    for (auto* child = contained; child && child != stop; child = child->next()) {
+        if (child->nodeType() == DOMNode::DOCUMENT_TYPE_NODE)
+            return false;
+    }
+
+    if (firstPartial && firstPartial->isCharacterDataNode()) {
+        auto& data = static_cast<const DOMCharacterData&>(*startNode);
+        writeCharacterData(data, std::u16string_view(data.data()).substr(startOffset), out, parent);
+    } else if (firstPartial
+               && !serializePartialChild(*firstPartial, startNode, startOffset, firstPartial, firstPartial->length(), out,
+                                         parent))
+        return false;
+    for (auto* child = contained; child && child != stop; child = child->next())
+        serializeSubtree(*child, true, out, parent);
+    if (lastPartial && lastPartial->isCharacterDataNode()) {
+        auto& data = static_cast<const DOMCharacterData&>(*endNode);
+        writeCharacterData(data, std::u16string_view(data.data()).substr(0, endOffset), out, parent);
+    } else if (lastPartial && !serializePartialChild(*lastPartial, lastPartial, 0, endNode, endOffset, out, parent))
+        return false;
+    return true;
 }
 
 } // namespace
 
-void serializeChildrenAsHTML(const DOMNode& node, std::u16string& into)
+void serializeChildrenAsHTML(const DOMNode& node, std::u16string& into, HTMLSerializationFilter* filter)
 {
     if (auto* element = toElement(&node); element && element->isHTMLElement()
         && isHTMLVoidElementName(element->localName()))
         return;
-    serializeSubtree(node, false, into);
+    Output out { into, isXMLTree(node), filter, nullptr };
+    serializeSubtree(node, false, out, nullptr);
 }
 
-void serializeNodeAsHTML(const DOMNode& node, std::u16string& into)
+void serializeNodeAsHTML(const DOMNode& node, std::u16string& into, HTMLSerializationFilter* filter)
 {
+    Output out { into, isXMLTree(node), filter, nullptr };
     if (node.isDocumentNode() || node.isDocumentFragmentNode()) {
-        serializeSubtree(node, false, into);
+        serializeSubtree(node, false, out, nullptr);
         return;
     }
-    serializeSubtree(node, true, into);
+    serializeSubtree(node, true, out, node.parent());
+}
+
+bool serializeRangeContentsAsHTML(const DOMRange& range, std::u16string& into, HTMLSerializationFilter* filter,
+                                  std::u16string* text)
+{
+    auto* start = range.startNode();
+    if (!start || !start->document())
+        return false;
+    size_t mark = into.size();
+    size_t textMark = text ? text->size() : 0;
+    Output out { into, isXMLTree(*start), filter, text };
+    if (serializeRangeContents(start, range.startOffset(), range.endNode(), range.endOffset(), out, nullptr))
+        return true;
+    into.resize(mark);
+    if (text)
+        text->resize(textMark);
+    return false;
 }
 
 } // namespace brevanton

@@ -78,6 +78,85 @@ const Names& breakoutElements()
     return names;
 }
 
+const Names& ambiguousForeignNames()
+{
+    static const Names names { "select", "td", "th", "tr", "tbody", "thead", "tfoot", "caption", "colgroup",
+                               "template", "frameset", "html", "table", "head", "body" };
+    return names;
+}
+
+// What the guard asks of a tag name, looked up once per tag rather than once
+// per question: the sets above as bits, and a small number for the known
+// names that counts their open elements without hashing.
+enum NameFlag : uint16_t {
+    VoidElement = 1 << 0,
+    RawTextElement = 1 << 1,
+    ClosesParagraph = 1 << 2,
+    SpecialElement = 1 << 3,
+    ScopeBoundary = 1 << 4,
+    FormattingElement = 1 << 5,
+    BreakoutElement = 1 << 6,
+    AmbiguousForeignName = 1 << 7,
+    DocumentPart = 1 << 8, // html, head, body, frameset
+    TablePart = 1 << 9, // caption, colgroup, tbody, thead, tfoot, tr, td, th
+};
+
+struct NameInfo {
+    static constexpr uint8_t unknown = 0xFF;
+    uint16_t flags { 0 };
+    uint8_t id { unknown };
+};
+
+struct NameTable {
+    std::unordered_map<std::string_view, NameInfo> infos;
+    size_t count { 0 };
+
+    NameTable()
+    {
+        add(voidElements(), VoidElement);
+        add(rawTextElements(), RawTextElement);
+        add(closesParagraph(), ClosesParagraph);
+        add(specialElements(), SpecialElement);
+        add(scopeBoundaries(), ScopeBoundary);
+        add(formattingElements(), FormattingElement);
+        add(breakoutElements(), BreakoutElement);
+        add(ambiguousForeignNames(), AmbiguousForeignName);
+        add({ "html", "head", "body", "frameset" }, DocumentPart);
+        add({ "caption", "colgroup", "tbody", "thead", "tfoot", "tr", "td", "th" }, TablePart);
+        // Names the guard asks about by name.
+        add({ "a", "nobr", "p", "select", "option", "optgroup", "button", "li", "dd", "dt", "svg", "math",
+              "plaintext", "annotation-xml", "mglyph", "malignmark", "font" }, 0);
+        table = infos.at("table").id;
+        paragraph = infos.at("p").id;
+        select = infos.at("select").id;
+    }
+    uint8_t table, paragraph, select;
+    template<typename Container>
+    void add(const Container& names, uint16_t flag)
+    {
+        for (std::string_view name : names) {
+            auto [entry, added] = infos.try_emplace(name);
+            if (added)
+                entry->second.id = static_cast<uint8_t>(count++);
+            entry->second.flags |= flag;
+        }
+    }
+    void add(std::initializer_list<std::string_view> names, uint16_t flag) { add<std::initializer_list<std::string_view>>(names, flag); }
+};
+
+const NameTable& nameTable()
+{
+    static const NameTable table;
+    return table;
+}
+
+NameInfo nameInfo(std::string_view name)
+{
+    auto& infos = nameTable().infos;
+    auto found = infos.find(name);
+    return found == infos.end() ? NameInfo {} : found->second;
+}
+
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
@@ -110,6 +189,7 @@ struct OpenElement {
     std::string name;
     Namespace ns;
     bool htmlInside; // an integration point: its content follows the HTML rules
+    NameInfo info;
 };
 
 struct Tag {
@@ -118,6 +198,7 @@ struct Tag {
     size_t end; // past the '>'
     size_t attributesEnd; // before a closing "/>"
     std::string name;
+    NameInfo info;
     bool selfClosing;
     std::string_view attributes;
 };
@@ -132,8 +213,9 @@ public:
             return;
         m_fragment = true;
         std::string name(context.contextName);
+        NameInfo info = nameInfo(name);
         if (context.contextNamespace == Namespace::HTML) {
-            if (contains(rawTextElements(), name))
+            if (info.flags & RawTextElement)
                 m_rawText = name;
             else if (name == "plaintext")
                 m_position = m_input.size();
@@ -141,7 +223,7 @@ public:
                 || name == "td" || name == "th" || name == "caption" || name == "colgroup";
         }
         bool htmlInside = context.contextNamespace == Namespace::HTML || isIntegrationPoint(name, context.contextNamespace, {});
-        m_open.push_back({ name, context.contextNamespace, htmlInside });
+        m_open.push_back({ name, context.contextNamespace, htmlInside, info });
         m_foreignOpen = context.contextNamespace != Namespace::HTML;
         m_base = 1;
     }
@@ -283,6 +365,7 @@ private:
         tag.name.resize(i - nameBegin);
         for (size_t k = nameBegin; k < i; ++k)
             tag.name[k - nameBegin] = lower(m_input[k]);
+        tag.info = nameInfo(tag.name);
         size_t attributesBegin = i;
         tag.selfClosing = false;
         m_attributeStarts.clear();
@@ -385,7 +468,7 @@ private:
     bool isSpecial(const OpenElement& element) const
     {
         if (element.ns == Namespace::HTML)
-            return contains(specialElements(), element.name);
+            return element.info.flags & SpecialElement;
         if (element.ns == Namespace::SVG)
             return element.name == "foreignobject" || element.name == "desc" || element.name == "title";
         return element.name == "mi" || element.name == "mo" || element.name == "mn" || element.name == "ms"
@@ -395,7 +478,7 @@ private:
     bool isScopeBoundary(const OpenElement& element) const
     {
         if (element.ns == Namespace::HTML)
-            return contains(scopeBoundaries(), element.name);
+            return element.info.flags & ScopeBoundary;
         return isSpecial(element);
     }
 
@@ -404,10 +487,19 @@ private:
         return m_open[index].ns == Namespace::HTML && m_open[index].name == name;
     }
 
-    bool isOpen(const std::string& name) const
+    bool isOpen(const std::string& name, NameInfo info) const
     {
-        auto found = m_openCount.find(name);
-        return found != m_openCount.end() && found->second > 0;
+        if (info.id != NameInfo::unknown)
+            return m_knownOpenCount[info.id] > 0;
+        auto found = m_unknownOpenCount.find(name);
+        return found != m_unknownOpenCount.end() && found->second > 0;
+    }
+
+    bool isOpen(uint8_t knownNameId) const { return m_knownOpenCount[knownNameId] > 0; }
+
+    unsigned& openCount(const std::string& name, NameInfo info)
+    {
+        return info.id != NameInfo::unknown ? m_knownOpenCount[info.id] : m_unknownOpenCount[name];
     }
 
     // The index of the topmost open HTML element named `name` in scope, or -1.
@@ -425,23 +517,25 @@ private:
         return -1;
     }
 
-    void push(std::string name, Namespace ns, bool htmlInside)
+    void push(std::string name, NameInfo info, Namespace ns, bool htmlInside)
     {
-        ++m_openCount[name];
+        ++openCount(name, info);
         m_foreignOpen += ns != Namespace::HTML;
-        m_open.push_back({ std::move(name), ns, htmlInside });
+        m_open.push_back({ std::move(name), ns, htmlInside, info });
     }
 
     void popTo(size_t size)
     {
         while (m_open.size() > std::max(size, m_base)) {
-            --m_openCount[m_open.back().name];
+            --openCount(m_open.back().name, m_open.back().info);
             m_foreignOpen -= m_open.back().ns != Namespace::HTML;
             m_open.pop_back();
         }
         // What was removed above the cap was inside what is now closed.
-        m_overflow.clear();
-        m_overflowCount.clear();
+        if (!m_overflow.empty()) {
+            m_overflow.clear();
+            m_overflowCount.clear();
+        }
     }
 
     // A start tag that opens an element nested deeper than the cap goes, and its end tag with it.
@@ -482,7 +576,7 @@ private:
             auto& current = m_open.back();
             // Gumbo parses fragments by older rules, where nothing breaks out of foreign content.
             bool breaksOut = !m_fragment
-                && (contains(breakoutElements(), name)
+                && ((tag.info.flags & BreakoutElement)
                     || (name == "font"
                         && (!attributeValue(tag.attributes, "color").empty()
                             || !attributeValue(tag.attributes, "face").empty()
@@ -518,19 +612,20 @@ private:
             return;
         if (dropsForDepth(tag, m_open.size() + 1))
             return;
-        if (isGumboAmbiguousForeignName(tag.name))
+        if (tag.info.flags & AmbiguousForeignName)
             replace(tag.nameEnd, tag.nameEnd, GumboGuardNameMark);
-        push(tag.name, ns, isIntegrationPoint(tag.name, ns, tag.attributes));
+        push(tag.name, tag.info, ns, isIntegrationPoint(tag.name, ns, tag.attributes));
     }
 
-    bool tableIsOpen() const { return m_tableContext || isOpen("table"); }
+    bool tableIsOpen() const { return m_tableContext || isOpen(nameTable().table); }
 
     void htmlStartTag(const Tag& tag)
     {
         const std::string& name = tag.name;
-        if (name == "html" || name == "head" || name == "body" || name == "frameset" || contains(voidElements(), name))
+        uint16_t flags = tag.info.flags;
+        if (flags & (DocumentPart | VoidElement))
             return;
-        if (contains(rawTextElements(), name)) {
+        if (flags & RawTextElement) {
             m_rawText = name;
             return;
         }
@@ -541,12 +636,10 @@ private:
         if (name == "svg" || name == "math") {
             if (tag.selfClosing || dropsForDepth(tag, m_open.size() + 1))
                 return;
-            push(name, name == "svg" ? Namespace::SVG : Namespace::MathML, false);
+            push(name, tag.info, name == "svg" ? Namespace::SVG : Namespace::MathML, false);
             return;
         }
-        bool tablePart = name == "caption" || name == "colgroup" || name == "tbody" || name == "thead"
-            || name == "tfoot" || name == "tr" || name == "td" || name == "th";
-        if (tablePart && !tableIsOpen())
+        if ((flags & TablePart) && !tableIsOpen())
             return; // ignored outside tables
 
         size_t size = m_open.size();
@@ -593,7 +686,7 @@ private:
                     break;
             }
         } else if (name == "a" || name == "nobr") {
-            if (isOpen(name)) {
+            if (isOpen(name, tag.info)) {
                 long index = -1;
                 bool specialAbove = false;
                 for (size_t i = size; i > m_base; --i) {
@@ -614,7 +707,7 @@ private:
             closeTo(size > m_base && isHTML(size - 1, "option") ? static_cast<long>(size - 1) : -1);
             closeTo(size > m_base && isHTML(size - 1, "optgroup") ? static_cast<long>(size - 1) : -1);
         } else if (name == "select") {
-            if (isOpen("select")) {
+            if (isOpen(nameTable().select)) {
                 // A select inside a select closes it.
                 closeTo(walkFor({ "select" }, {}));
                 if (size < m_open.size())
@@ -640,7 +733,7 @@ private:
                     closeTo(walkFor({ "table" }, { "template", "html" }));
             }
         }
-        if (contains(closesParagraph(), name) && isOpen("p")) {
+        if ((flags & ClosesParagraph) && isOpen(nameTable().paragraph)) {
             long paragraph = -1;
             for (size_t i = size; i > m_base; --i) {
                 if (isHTML(i - 1, "p")) {
@@ -662,13 +755,14 @@ private:
             return;
         if (size < m_open.size())
             popTo(size);
-        push(name, Namespace::HTML, true);
+        push(name, tag.info, Namespace::HTML, true);
     }
 
     void endTag(const Tag& tag)
     {
         const std::string& name = tag.name;
-        if (auto found = m_overflowCount.find(name); found != m_overflowCount.end() && found->second > 0) {
+        if (auto found = m_overflowCount.empty() ? m_overflowCount.end() : m_overflowCount.find(name);
+            found != m_overflowCount.end() && found->second > 0) {
             // The end of an element removed for depth goes too.
             replace(tag.begin, tag.end, {});
             while (!m_overflow.empty()) {
@@ -680,7 +774,7 @@ private:
             }
             return;
         }
-        if (!isOpen(name))
+        if (!isOpen(name, tag.info))
             return;
         size_t index = m_open.size();
         bool specialAbove = false;
@@ -696,18 +790,18 @@ private:
             return;
         auto& element = m_open[index];
         if (element.ns != Namespace::HTML) {
-            if (isGumboAmbiguousForeignName(name))
+            if (tag.info.flags & AmbiguousForeignName)
                 replace(tag.nameEnd, tag.nameEnd, GumboGuardNameMark);
             popTo(index);
             return;
         }
-        if (contains(formattingElements(), name)) {
+        if (tag.info.flags & FormattingElement) {
             // With a block inside, the formatting element is rebuilt inside the block: the depth stays.
             if (!specialAbove)
                 popTo(index);
             return;
         }
-        if (contains(specialElements(), name)) {
+        if (tag.info.flags & SpecialElement) {
             bool tableScope = name == "table" || name == "tbody" || name == "thead" || name == "tfoot" || name == "tr"
                 || name == "td" || name == "th" || name == "caption";
             if (inScope(name, tableScope) == static_cast<long>(index))
@@ -728,7 +822,8 @@ private:
 
     std::vector<OpenElement> m_open;
     size_t m_base { 0 }; // the context element of a fragment stays open
-    std::unordered_map<std::string, unsigned> m_openCount;
+    std::vector<unsigned> m_knownOpenCount = std::vector<unsigned>(nameTable().count, 0);
+    std::unordered_map<std::string, unsigned> m_unknownOpenCount;
     std::vector<std::string> m_overflow;
     std::unordered_map<std::string, unsigned> m_overflowCount;
 
@@ -744,9 +839,7 @@ private:
 
 bool isGumboAmbiguousForeignName(std::string_view name)
 {
-    static const Names names { "select", "td", "th", "tr", "tbody", "thead", "tfoot", "caption", "colgroup",
-                               "template", "frameset", "html", "table", "head", "body" };
-    return contains(names, name);
+    return contains(ambiguousForeignNames(), name);
 }
 
 GumboGuardedInput guardGumboInput(std::string_view utf8, const GumboGuardContext& context,

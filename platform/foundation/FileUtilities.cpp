@@ -142,19 +142,28 @@ std::string parentDirectory(std::string_view path)
 
 std::optional<std::string> readFile(const std::string& path, Error* outError)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO nobody writes to cannot hold the caller
+    // in open(); only regular files are read (a FIFO or a device such as
+    // /dev/zero could block or never end).
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         failWithErrno(outError, u"Could not open", path);
         return std::nullopt;
     }
     std::string contents;
     struct stat info;
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) < 0) {
+        int statError = errno;
         ::close(fd);
-        setError(outError, pathError(EISDIR, u"Could not read", path));
+        setError(outError, pathError(statError, u"Could not read", path));
         return std::nullopt;
     }
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+    if (!S_ISREG(info.st_mode)) {
+        ::close(fd);
+        setError(outError, pathError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, u"Could not read (not a regular file)", path));
+        return std::nullopt;
+    }
+    if (info.st_size > 0)
         contents.reserve(static_cast<size_t>(info.st_size));
     char buffer[65536];
     while (true) {

@@ -58,29 +58,38 @@ bool decodeUTF8Strictly(std::string_view utf8, std::u16string& out)
 
 std::string toUTF8(std::u16string_view utf16)
 {
-    std::string out;
-    out.reserve(utf16.size());
-    size_t i = 0;
+    // Two tight passes, measuring then writing, instead of growing the result
+    // character by character: large pages go through here on every save and copy.
     const size_t length = utf16.size();
-    while (i < length) {
+    size_t size = 0;
+    for (size_t i = 0; i < length; ++i) {
+        char16_t unit = utf16[i];
+        if (unit < 0x80)
+            size += 1;
+        else if (unit < 0x800)
+            size += 2;
+        else if (isHighSurrogate(unit) && i + 1 < length && isLowSurrogate(utf16[i + 1])) {
+            size += 4;
+            ++i;
+        } else
+            size += 3; // the character itself, or U+FFFD for a lone surrogate
+    }
+    std::string out(size, '\0');
+    auto* bytes = reinterpret_cast<uint8_t*>(out.data());
+    size_t n = 0;
+    for (size_t i = 0; i < length; ++i) {
         char16_t unit = utf16[i];
         if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit));
-            ++i;
+            bytes[n++] = static_cast<uint8_t>(unit);
             continue;
         }
         UChar32 c;
         if (isHighSurrogate(unit) && i + 1 < length && isLowSurrogate(utf16[i + 1])) {
             c = U16_GET_SUPPLEMENTARY(unit, utf16[i + 1]);
-            i += 2;
-        } else {
-            c = U16_IS_SURROGATE(unit) ? 0xFFFD : unit;
             ++i;
-        }
-        uint8_t buffer[4];
-        int32_t n = 0;
-        U8_APPEND_UNSAFE(buffer, n, c);
-        out.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+        } else
+            c = U16_IS_SURROGATE(unit) ? 0xFFFD : unit;
+        U8_APPEND_UNSAFE(bytes, n, c);
     }
     return out;
 }

@@ -11,57 +11,102 @@ namespace brevanton {
 
 namespace {
 
-std::shared_ptr<WebArchive> archive(const std::u16string& markup, const DOMNode& content, const WebFrame& frame)
+// The reference a written element loads: an IMG's source, a LINK's target.
+std::optional<std::u16string_view> subresourceAttribute(const DOMElement& element)
+{
+    if (element.hasTagName(u"img"))
+        return u"src";
+    if (element.hasTagName(u"link"))
+        return u"href";
+    return std::nullopt;
+}
+
+std::shared_ptr<WebArchive> archive(const std::u16string& markup, const std::vector<std::u16string>& references,
+                                    const WebFrame& frame)
 {
     std::string utf8 = toUTF8(markup);
     URL url = frame.baseURL().value_or(*URL::create(u"about:blank"));
     auto main = std::make_shared<WebResource>(Data(utf8.begin(), utf8.end()), url, u"text/html", u"UTF-8", frame.name());
     std::vector<std::shared_ptr<WebResource>> subresources;
-    auto& source = frame.dataSource();
-    if (source) {
+    if (auto& source = frame.dataSource()) {
         auto base = frame.baseURL();
-        auto add = [&](const std::u16string& reference) {
+        for (auto& reference : references) {
             auto referenced = URL::create(reference, base ? &*base : nullptr);
             if (!referenced)
-                return;
+                continue;
             auto resource = source->subresourceForURL(referenced->absoluteURL());
             if (resource && std::find(subresources.begin(), subresources.end(), resource) == subresources.end())
                 subresources.push_back(resource);
-        };
-        for (const DOMNode* node = &content; node; node = node->traverseNext(&content)) {
-            if (!node->isElementNode())
-                continue;
-            auto& element = static_cast<const DOMElement&>(*node);
-            if (element.hasTagName(u"img") && element.hasAttribute(u"src"))
-                add(element.getAttribute(u"src"));
-            else if (element.hasTagName(u"link") && element.hasAttribute(u"href"))
-                add(element.getAttribute(u"href"));
         }
     }
     return std::make_shared<WebArchive>(std::move(main), std::move(subresources));
 }
+
+// Notes the references of the elements written, as the caller's filter
+// writes them, and passes everything on to that filter.
+class ReferenceRecorder final : public HTMLSerializationFilter {
+public:
+    explicit ReferenceRecorder(HTMLSerializationFilter* filter)
+        : m_filter(filter)
+    {
+    }
+    void willWriteElement(const DOMElement& element) override
+    {
+        if (m_filter)
+            m_filter->willWriteElement(element);
+        auto name = subresourceAttribute(element);
+        auto* value = name ? element.attributeValue(*name) : nullptr;
+        if (!value)
+            return;
+        std::u16string replacement;
+        switch (filterAttribute(element, *name, *value, replacement)) {
+        case AttributeAction::Keep:
+            references.push_back(*value);
+            break;
+        case AttributeAction::Replace:
+            references.push_back(std::move(replacement));
+            break;
+        case AttributeAction::Omit:
+            break;
+        }
+    }
+    std::optional<std::u16string> filteredText(std::u16string_view text) override
+    {
+        return m_filter ? m_filter->filteredText(text) : std::nullopt;
+    }
+    AttributeAction filterAttribute(const DOMElement& element, std::u16string_view name, std::u16string_view value,
+                                    std::u16string& replacement) override
+    {
+        return m_filter ? m_filter->filterAttribute(element, name, value, replacement) : AttributeAction::Keep;
+    }
+
+    std::vector<std::u16string> references;
+
+private:
+    HTMLSerializationFilter* m_filter;
+};
 
 } // namespace
 
 std::shared_ptr<WebArchive> webArchiveForNode(const DOMNode& node, const WebFrame& frame)
 {
     std::u16string markup;
+    ReferenceRecorder recorder(nullptr);
     if (node.isDocumentNode() || node.isDocumentFragmentNode())
-        serializeChildrenAsHTML(node, markup);
+        serializeChildrenAsHTML(node, markup, &recorder);
     else
-        serializeNodeAsHTML(node, markup);
-    return archive(markup, node, frame);
+        serializeNodeAsHTML(node, markup, &recorder);
+    return archive(markup, recorder.references, frame);
 }
 
-std::shared_ptr<WebArchive> webArchiveForRange(const DOMRange& range, const WebFrame& frame)
+std::shared_ptr<WebArchive> webArchiveForRange(const DOMRange& range, const WebFrame& frame, HTMLSerializationFilter* filter,
+                                               std::u16string* text)
 {
-    auto fragment = range.cloneContents();
     std::u16string markup;
-    if (fragment)
-        serializeChildrenAsHTML(*fragment, markup);
-    if (!fragment)
-        return archive(markup, *range.startNode(), frame);
-    return archive(markup, *fragment, frame);
+    ReferenceRecorder recorder(filter);
+    if (!serializeRangeContentsAsHTML(range, markup, &recorder, text))
+        return nullptr;
+    return archive(markup, recorder.references, frame);
 }
 
 } // namespace brevanton

@@ -20,6 +20,7 @@ namespace brevanton {
 class DOMDocument;
 class DOMNode;
 class DOMRange;
+class Pasteboard;
 class URLSession;
 
 struct WebPreferences {
@@ -51,6 +52,10 @@ public:
 
     // The live web view one of whose frames shows the document, if any.
     static std::shared_ptr<WebView> webViewForDocument(const DOMDocument&);
+
+    // A URL on a pasteboard the way a web view reads one (WebViewPasteboard.cpp).
+    static std::optional<URL> URLFromPasteboard(const Pasteboard&);
+    static std::optional<std::u16string> URLTitleFromPasteboard(const Pasteboard&);
 
     const std::shared_ptr<WebFrame>& mainFrame() const { return m_mainFrame; }
     std::shared_ptr<DOMDocument> mainFrameDocument() const;

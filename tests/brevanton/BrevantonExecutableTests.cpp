@@ -33,7 +33,9 @@ ProcessResult runBrevanton(std::vector<std::string> arguments)
     ProcessLaunch launch;
     launch.executable = BREVANTON_EXECUTABLE;
     launch.arguments = std::move(arguments);
-    launch.timeout = std::chrono::seconds(60);
+    // Shorter than the program's own longest wait for a validation (tidy's
+    // timeout and 5 s), so that a wait for something that never comes fails.
+    launch.timeout = std::chrono::seconds(30);
     Error error;
     auto result = Process::run(launch, &error);
     EXPECT_TRUE(result) << "brevanton could not be run";

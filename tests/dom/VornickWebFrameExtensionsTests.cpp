@@ -165,12 +165,14 @@ TEST_F(VornickWebFrameExtensions, ValuesDefaultAttachAndDieWithTheFrame)
 
 TEST_F(VornickWebFrameExtensions, NonBreakingSpaceSubstitution)
 {
-    // The document already uses U+23D8 (in its title): U+2423 is chosen.
-    auto webView = loadString(u"<title>a\u23D8b</title><p>one\u00A0two</p><p>three\u00A0four</p>");
+    // The document already uses U+23D8 (in its title): U+2423 is chosen,
+    // and only the body's U+00A0 stand for it.
+    auto webView = loadString(u"<title>a\u23D8\u00A0b</title><p>one\u00A0two</p><p>three\u00A0four</p>");
     auto& frame = *webView->mainFrame();
     EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2423');
     EXPECT_EQ(bodyText(frame), u"one\u2423twothree\u2423four");
+    EXPECT_EQ(frame.domDocument()->title(), u"a\u23D8\u00A0b");
     EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(frame));
 
     // The user types the substitute itself: the editor's substitutes move to

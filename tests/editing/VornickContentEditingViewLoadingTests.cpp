@@ -10,6 +10,8 @@
 #include "platform/web/WebDataSource.h"
 #include "toolkit/VornickLineIndex.h"
 
+#include <sys/stat.h>
+
 using namespace brevanton;
 using namespace brevanton::testing;
 
@@ -269,6 +271,60 @@ TEST_F(Loading, ABrokenFilesRepairsStayInTheSummaryUntilItIsWritten)
     ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != 2; }, 20));
     unresolved = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
     EXPECT_TRUE(std::none_of(unresolved.begin(), unresolved.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+}
+
+TEST_F(Loading, ASoundFilesCheckIsItsValidationAndOnlyABrokenOneIsRepaired)
+{
+    // Every tidy run goes through a wrapper that counts it.
+    auto realTidy = VornickTidyFilter::tidyExecutablePath();
+    ASSERT_FALSE(realTidy.empty());
+    std::string wrapper = path("counting-tidy");
+    std::string log = path("tidy-runs.log");
+    ASSERT_TRUE(writeFileAtomically(wrapper, "#!/bin/sh\necho run >> '" + log + "'\nexec '" + realTidy + "' \"$@\"\n"));
+    ASSERT_EQ(chmod(wrapper.c_str(), 0755), 0);
+    struct RestoreTidy {
+        ~RestoreTidy() { VornickTidyFilter::setTidyExecutablePath(std::nullopt); }
+    } restore;
+    VornickTidyFilter::setTidyExecutablePath(wrapper);
+    auto runs = [&] {
+        auto text = readFile(log).value_or("");
+        return std::count(text.begin(), text.end(), '\n');
+    };
+
+    // Sound, with a warning: one run, whose findings are the validation's.
+    ASSERT_TRUE(writeFileAtomically(path("warned.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>W</title></head>\n"
+                                                          "<body><p foo=bar>text</p></body></html>\n"));
+    load("warned.html");
+    ASSERT_TRUE(waitForValidation());
+    EXPECT_EQ(runs(), 1);
+    auto frame = view->mainFrame();
+    EXPECT_EQ(frame->dataSource()->request().url(), url("warned.html"));
+    std::vector<VornickValidationAdvisory> expected;
+    EXPECT_EQ(VornickTidyFilter::validateHTMLStringNow(*vornick_lastGeneratedHTMLString(*frame), expected), VornickTidyResultCode::Warnings);
+    auto found = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
+    ASSERT_EQ(found.size(), expected.size());
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found[0].message(), expected[0].message());
+    EXPECT_EQ(found[0].line(), expected[0].line());
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), 1u);
+    // Saving a sound file leaves the summary as it is: tidy does not run again.
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("warned.html"), std::nullopt, false, &errors));
+    RunLoop::main().runFor(0.2);
+    EXPECT_EQ(runs(), 2); // the direct validation above
+
+    // Broken: the check, the repair, and the validation of the repaired text.
+    // The page loaded while tidy checked it is loaded again from the copy,
+    // and its loading ends once.
+    load("broken.html");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return runs() == 5; }, 20));
+    EXPECT_NE(view->mainFrame()->dataSource()->request().url(), url("broken.html"));
+    EXPECT_EQ(view->mainFrame()->dataSource()->initialRequest().url(), url("broken.html"));
+    EXPECT_EQ(recorder.count("note DidEndLoadingNotification"), 2u);
+    EXPECT_TRUE(vornick_hasVornickInsertedBaseElement(*view->mainFrame()));
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 1; }, 20));
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), 2u);
 }
 
 } // namespace

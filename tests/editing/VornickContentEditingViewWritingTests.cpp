@@ -6,6 +6,8 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/web/WebArchive.h"
+#include "platform/web/WebNodeArchives.h"
 #include "toolkit/VornickErrors.h"
 
 
@@ -117,6 +119,54 @@ TEST_F(Writing, NonBreakingSpacesSurviveEditingInTheBodyAndAreLeftAloneInTheTitl
     auto written = contents("nbsp.html");
     EXPECT_NE(written.find("one&nbsp;two"), std::string::npos) << written;
     EXPECT_NE(written.find("A&nbsp;title"), std::string::npos) << written;
+}
+
+TEST_F(Writing, ARangesArchiveIsThatOfItsCleanedUpFragment)
+{
+    ASSERT_TRUE(writeFileAtomically(path("copy.html"), "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+                                                        "<title>Copy</title>\n</head>\n<body>\n<p class=\"lead\">one\xC2\xA0two <b>three</b></p>\n"
+                                                        "<ul class=\"x brevanton-brick\"><li class=\"brevanton-brick brevanton-collapsed\">four</li></ul>\n"
+                                                        "<!-- note --><img src=\"missing.png\" alt=\"five\">\n</body>\n</html>\n"));
+    load("copy.html");
+    ASSERT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(*view->mainFrame()), u'\u23D8');
+    // A real non-breaking space beside the one the page shows by its substitute.
+    auto bold = std::static_pointer_cast<DOMCharacterData>(element(u"B")->firstChild());
+    bold->setData(u"th\u00A0ree");
+
+    auto body = document()->body();
+    std::vector<std::pair<std::shared_ptr<DOMNode>, unsigned>> points;
+    for (DOMNode* node = body.get(); node; node = node->traverseNext(body.get())) {
+        for (unsigned offset = 0; offset <= node->length(); ++offset)
+            points.emplace_back(node->shared_from_this(), offset);
+    }
+    size_t compared = 0;
+    for (size_t i = 0; i < points.size(); i += 2) {
+        for (size_t j = i; j < points.size(); ++j) {
+            auto range = document()->createRange();
+            range->setStart(points[i].first, points[i].second);
+            range->setEnd(points[j].first, points[j].second);
+            if (range->startContainer() != points[i].first || range->startOffset() != points[i].second)
+                continue;
+            auto fragment = view->cleanedUpDocumentFragmentForRange(*range);
+            ASSERT_TRUE(fragment);
+            auto expected = webArchiveForNode(*fragment, *view->mainFrame())->data();
+            std::u16string text;
+            EXPECT_EQ(view->cleanedUpWebArchiveDataForRange(*range, &text), expected) << toUTF8(range->toString());
+            EXPECT_EQ(text, range->toString());
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 500u);
+
+    auto range = document()->createRange();
+    range->selectNodeContents(body);
+    auto archive = WebArchive::create(*view->cleanedUpWebArchiveDataForRange(*range));
+    ASSERT_TRUE(archive);
+    auto& bytes = archive->mainResource()->data();
+    auto markup = toUTF16(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    EXPECT_NE(markup.find(u"one&nbsp;two <b>th ree</b>"), std::u16string::npos) << toUTF8(markup);
+    EXPECT_NE(markup.find(u"<ul class=\"x\"><li>four</li></ul>"), std::u16string::npos) << toUTF8(markup);
+    EXPECT_EQ(element(u"UL")->getAttribute(u"class"), u"x brevanton-brick") << "the page keeps its brick tags";
 }
 
 TEST_F(Writing, WebArchiveInSectionHandlesModeRestoresTheMode)

@@ -178,3 +178,29 @@ TEST_F(FragmentDeletionTest, RunTakesOnlyDeletionsThatEndWhereItBegins)
 
 } // namespace
 } // namespace brevanton::testing
+
+namespace brevanton::testing {
+namespace {
+
+TEST_F(FragmentDeletionTest, SelectionOutsideADeletedSpanComesBack)
+{
+    loadBody("<h1>Title</h1><div><p>First</p><p>Second</p></div>");
+    select(rangeIn(textNode(u"Title"), 2, 2));
+    checkUndoableStep(
+        *view,
+        [&] { ASSERT_TRUE(view->deleteFragmentInRange(rangeBetween(textNode(u"First"), 2, textNode(u"Second"), 3), true, std::nullopt, false)); },
+        [&] { EXPECT_EQ(bodyHTML(), "<h1>Title</h1><div><p>Fi</p><p>ond</p></div>\n"); });
+}
+
+TEST_F(FragmentDeletionTest, DeletionOutsideTheRunEndsIt)
+{
+    loadBody("<p>abcdef</p>");
+    auto text = textNode(u"abc");
+    ASSERT_TRUE(view->backspaceDeleteRangeUndoably(rangeIn(text, 5, 6)));
+    ASSERT_TRUE(view->activeBackspaceRun());
+    ASSERT_TRUE(view->deleteFragmentInRange(rangeIn(text, 4, 5), false, std::nullopt, true));
+    EXPECT_FALSE(view->activeBackspaceRun());
+}
+
+} // namespace
+} // namespace brevanton::testing

@@ -6,6 +6,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -99,12 +100,10 @@ TEST_F(ContainmentTest, ContainersWithoutAContentModelTakeOnlyTheirListedChildre
 
 TEST_F(ContainmentTest, SnippetSetsRestrictTheBody)
 {
-    struct OnlyParagraphs : VornickFragmentSet {
-        std::u16string title() const override { return u"Plain"; }
-        bool bodyElementIsAllowed(std::u16string_view tag) const override { return tag == u"p"; }
-    } set;
-    EXPECT_TRUE(mayInsert(u"p", element(u"block"), &set));
-    EXPECT_FALSE(mayInsert(u"div", element(u"block"), &set));
+    auto set = VornickFragmentSet::createWithTitle(u"Plain");
+    set->setAllowedBodyElements(std::set<std::u16string> { u"p" });
+    EXPECT_TRUE(mayInsert(u"p", element(u"block"), set.get()));
+    EXPECT_FALSE(mayInsert(u"div", element(u"block"), set.get()));
     EXPECT_EQ(m_reason, u"The document's snippet set (\"Plain\") disallows <div> elements.");
 }
 
@@ -145,7 +144,9 @@ TEST_F(ContainmentTest, WrappingARangeChecksTheWrapperAndTheWrappedNodes)
 class MarkupSnippet : public VornickFragmentDescription {
 public:
     MarkupSnippet(std::u16string markup, VornickFragmentValidationStatus status) : m_markup(std::move(markup)), m_status(status) {}
+    std::u16string identifier() const override { return u"snippet"; }
     std::u16string displayName() const override { return u"Snippet"; }
+    std::u16string summaryForDisplay() const override { return m_markup; }
     std::shared_ptr<const VornickFragmentValidationResult> validationResultForDocumentType(VornickHTMLDocumentType) const override
     {
         return std::make_shared<VornickFragmentValidationResult>(m_status);
@@ -198,6 +199,18 @@ TEST_F(ContainmentTest, SnippetsAreCheckedByValidityAndByTheirTopLevelNodes)
     EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, quote, &m_reason) == false);
     MarkupSnippet section(u"<section>{content}</section>", VornickFragmentValidationStatus::Valid);
     EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, section, &m_reason));
+    EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, emphasis, &m_reason));
+}
+
+TEST_F(ContainmentTest, ASnippetOfASetWrapsWhatItsContentMayHold)
+{
+    auto& block = element(u"block");
+    auto range = DOMRange::create(*m_document);
+    range->setStart(block.shared_from_this(), 0);
+    range->setEnd(block.shared_from_this(), 2);
+    VornickGeneralFragmentDescription quote(u"quote", u"Quote", u"", u"", u"<blockquote class=\"pull\">\n  {content}\n</blockquote>", u"");
+    VornickGeneralFragmentDescription emphasis(u"em", u"Emphasis", u"", u"", u"<p>Note: <em>{content}</em></p>", u"");
+    EXPECT_TRUE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, quote, &m_reason)) << toUTF8(m_reason);
     EXPECT_FALSE(m_spec->mayWrapContentsOfRangeInFragmentDescription(*range, emphasis, &m_reason));
 }
 

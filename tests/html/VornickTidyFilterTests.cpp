@@ -202,6 +202,49 @@ TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)
     EXPECT_NE(result, VornickTidyResultCode::NoFindings);
 }
 
+TEST_F(TidyFilter, ARememberedRunAnswersTheNextValidationOfItsTextOnly)
+{
+    // A tidy that counts its runs and finds one warning.
+    std::string log = m_folder + "/runs.log";
+    VornickTidyFilter::setTidyExecutablePath(write("counting", "#!/bin/sh\necho run >> '" + log + "'\ncat >/dev/null\n"
+                                                               "echo 'line 1 column 1 - Warning: <p> proprietary attribute \"x\"' >&2\nexit 1\n", true));
+    auto runs = [&] {
+        auto text = readFile(log).value_or("");
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    VornickTidyFilter filter;
+    auto validate = [&](std::u16string text) {
+        std::optional<size_t> found;
+        filter.validateHTMLString(std::move(text), [&](const std::u16string&, VornickTidyResultCode code,
+                                                      const std::vector<VornickValidationAdvisory>& advisories) {
+            EXPECT_EQ(code, VornickTidyResultCode::Warnings);
+            found = advisories.size();
+        });
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return found.has_value(); }, 20));
+        return found.value_or(0);
+    };
+
+    auto run = VornickTidyFilter::runValidation("<p x>caf\xC3\xA9</p>");
+    EXPECT_EQ(runs(), 1);
+    std::vector<VornickValidationAdvisory> advisories;
+    EXPECT_EQ(VornickTidyFilter::resultOfValidationRun(*run, advisories), VornickTidyResultCode::Warnings);
+    EXPECT_EQ(advisories.size(), 1u);
+    filter.rememberValidationRun(run);
+    EXPECT_EQ(validate(u"<p x>caf\u00E9</p>"), 1u);
+    EXPECT_EQ(runs(), 1);
+    // Used up: the same text again runs tidy.
+    EXPECT_EQ(validate(u"<p x>caf\u00E9</p>"), 1u);
+    EXPECT_EQ(runs(), 2);
+    // Another text never takes a remembered run's findings.
+    filter.rememberValidationRun(run);
+    EXPECT_EQ(validate(u"<p x>cafe</p>"), 1u);
+    EXPECT_EQ(runs(), 3);
+    // A run that could not happen validated nothing.
+    VornickTidyFilter::setTidyExecutablePath(m_folder + "/missing-tidy");
+    auto failed = VornickTidyFilter::runValidation("<p>");
+    EXPECT_EQ(VornickTidyFilter::resultOfValidationRun(*failed, advisories), VornickTidyResultCode::NotValidated);
+}
+
 TEST_F(TidyFilter, TidiesStrings)
 {
     std::u16string standardError;

@@ -13,6 +13,7 @@
 #include "html/VornickHTMLWriter.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -45,16 +46,15 @@ private:
     ObserverToken m_token;
 };
 
-class FileSet final : public VornickFragmentSet, public VornickFragmentSetFileLocation {
-public:
-    explicit FileSet(std::optional<URL> url) : m_url(std::move(url)) {}
-    std::u16string title() const override { return u"Blog"; }
-    bool bodyElementIsAllowed(std::u16string_view) const override { return true; }
-    std::optional<URL> fragmentSetFileURL(Error*) const override { return m_url; }
-
-private:
-    std::optional<URL> m_url;
-};
+// A set that says it lives in `path`.
+std::shared_ptr<VornickFragmentSet> fileSet(const std::string& folder, const std::string& name)
+{
+    auto set = VornickFragmentSet::createWithTitle(u"Blog");
+    auto url = URL::fileURLWithPath(folder + "/" + name);
+    Error error;
+    EXPECT_TRUE(set->writeToURL(url, &error)) << error;
+    return VornickFragmentSet::fragmentSetWithContentsOfURL(url, &error);
+}
 
 TEST(VornickWebFrameEditingState, FormattingPreferencesAreRecordedInTheDocument)
 {
@@ -115,14 +115,18 @@ TEST(VornickWebFrameEditingState, WriterFollowsTheFrame)
 
 TEST(VornickWebFrameEditingState, UserSnippetSetIsReferencedRelativeToTheDocument)
 {
-    auto webView = loadString(u"<html><head></head><body></body></html>",
-                              URL::fileURLWithPath(std::string_view("/site/posts/index.html")));
+    auto folder = createTemporaryDirectory("brevanton-frame-sets");
+    ASSERT_TRUE(folder);
+    ASSERT_TRUE(createDirectory(*folder + "/site/posts"));
+    ASSERT_TRUE(createDirectory(*folder + "/site/sets"));
+    auto webView = loadString(u"<html><head></head><body></body></html>", URL::fileURLWithPath(*folder + "/site/posts/index.html"));
     auto& frame = *webView->mainFrame();
     auto& document = *frame.domDocument();
     CountingObserver switched(VornickWebFrameDidSwitchFragmentSetNotification, &frame);
     vornick_setFragmentCompletionSet(frame, std::make_shared<int>(1));
 
-    auto set = std::make_shared<FileSet>(URL::fileURLWithPath(std::string_view("/site/sets/Blog.brevantonsnippets")));
+    auto set = fileSet(*folder + "/site/sets", "Blog.brevantonsnippets");
+    ASSERT_TRUE(set);
     vornick_setUserFragmentSet(frame, set);
     EXPECT_EQ(vornick_fragmentSetRelativeURLString(document), u"../sets/Blog.brevantonsnippets");
     EXPECT_EQ(vornick_fragmentCompletionSet(frame), nullptr);
@@ -130,13 +134,20 @@ TEST(VornickWebFrameEditingState, UserSnippetSetIsReferencedRelativeToTheDocumen
     vornick_setUserFragmentSet(frame, set);
     EXPECT_EQ(switched.count, 1);
 
-    // A set that cannot say where it lives, and no set, remove the reference.
-    vornick_setUserFragmentSet(frame, std::make_shared<FileSet>(std::nullopt));
+    // A set with no file, a set whose file went away, and no set, remove the reference.
+    vornick_setUserFragmentSet(frame, VornickFragmentSet::createWithTitle(u"Scratch"));
+    EXPECT_EQ(vornick_fragmentSetRelativeURLString(document), std::nullopt);
+    auto gone = fileSet(*folder + "/site/sets", "Gone.brevantonsnippets");
+    ASSERT_TRUE(gone);
+    ASSERT_TRUE(removeItem(*folder + "/site/sets/Gone.brevantonsnippets"));
+    vornick_setUserFragmentSet(frame, set);
+    vornick_setUserFragmentSet(frame, gone);
     EXPECT_EQ(vornick_fragmentSetRelativeURLString(document), std::nullopt);
     vornick_setUserFragmentSet(frame, set);
     vornick_setUserFragmentSet(frame, nullptr);
     EXPECT_EQ(vornick_fragmentSetRelativeURLString(document), std::nullopt);
-    EXPECT_EQ(switched.count, 4);
+    EXPECT_EQ(switched.count, 6);
+    ASSERT_TRUE(removeItem(*folder));
 
     // The base set only drops the completion set when it changes.
     vornick_setBaseFragmentSet(frame, set);

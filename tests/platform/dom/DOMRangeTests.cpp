@@ -2,6 +2,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -135,6 +136,31 @@ TEST(DOMRangeMutation, NormalizeMergesBoundaries)
     expectBoundary(*inSecond, first, 3, first, 6);
     expectBoundary(*between, first, 2, first, 4);
     expectBoundary(*after, p, 1, p, 1);
+}
+
+TEST(DOMRangeContent, TextOfEveryRangeIsTheTextOfItsClonedContents)
+{
+    Fixture f(u"<body>ab<p id=a>cd<b>ef<i>gh</i></b><!--note-->ij</p><ul><li>kl</li><li></li><li>mn</li></ul>op</body>");
+    std::vector<std::pair<std::shared_ptr<DOMNode>, unsigned>> points;
+    for (DOMNode* node = f.body.get(); node; node = node->traverseNext(f.body.get())) {
+        for (unsigned offset = 0; offset <= node->length(); ++offset)
+            points.emplace_back(node->shared_from_this(), offset);
+    }
+    size_t checked = 0;
+    for (auto& [startNode, startOffset] : points) {
+        for (auto& [endNode, endOffset] : points) {
+            auto range = f.document->createRange();
+            ASSERT_TRUE(range->setStart(startNode, startOffset));
+            ASSERT_TRUE(range->setEnd(endNode, endOffset));
+            if (range->startContainer() != startNode || range->startOffset() != startOffset)
+                continue; // the end lay before the start
+            EXPECT_EQ(range->toString(), range->cloneContents()->textContent())
+                << "from " << startOffset << " in " << toUTF8(startNode->nodeName()) << " to " << endOffset << " in "
+                << toUTF8(endNode->nodeName());
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 1000u);
 }
 
 TEST(DOMRangeContent, ExtractAcrossPartiallyContainedNodes)

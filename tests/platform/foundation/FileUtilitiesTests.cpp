@@ -92,6 +92,11 @@ TEST_F(FileUtilitiesTest, ReadsWhatAnAtomicWriteWrote)
     EXPECT_EQ(error.userInfo().at(Error::FilePathKey), Value(toUTF16(path("missing"))));
     EXPECT_FALSE(readFile(m_folder, &error));
     EXPECT_EQ(error.code(), EISDIR);
+    // Neither a FIFO nobody writes to nor an endless device holds the reader.
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(readFile(path("fifo"), &error));
+    EXPECT_EQ(error.code(), EINVAL);
+    EXPECT_FALSE(readFile("/dev/zero", &error));
 }
 
 TEST_F(FileUtilitiesTest, AtomicWriteReplacesWholeFilesAndKeepsTheirMode)

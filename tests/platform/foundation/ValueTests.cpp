@@ -13,6 +13,11 @@ TEST(Text, RoundTripsAndReplacesIllFormedInput)
     EXPECT_EQ(toUTF16(toUTF8(text)), text);
     EXPECT_EQ(toUTF16("a\xff" "b"), u"a\uFFFDb");
     EXPECT_EQ(toUTF8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD"); // lone surrogate
+    // Every width, and surrogates out of order or cut off at either end.
+    EXPECT_EQ(toUTF8(u"a\u00e9\u20ac\U0001F600z"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80z");
+    EXPECT_EQ(toUTF8(std::u16string { 0xDE00, u'x', 0xD83D }), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+    EXPECT_EQ(toUTF8(std::u16string { 0xD83D, 0xD83D, 0xDE00 }), "\xEF\xBF\xBD\xF0\x9F\x98\x80");
+    EXPECT_EQ(toUTF8(u""), "");
     std::u16string out = u"kept";
     EXPECT_FALSE(decodeUTF8Strictly("a\xc3", out));
     EXPECT_EQ(out, u"kept");

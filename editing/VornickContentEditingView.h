@@ -453,6 +453,16 @@ public:
     virtual bool handleContextClickInEmbeddedWebView(const Event&);
     virtual void handleFlagsChanged(const Event&);
 
+    // Splits the nearest (or, not nearest, the outermost) enclosing element of
+    // the lower-case kinds at the insertion point, within the attachment
+    // point; reports the tags of the elements the insertion point left,
+    // outermost first. One undo group.
+    bool undoableSplitNearestAncestorElementsOfKinds(bool undoable, bool nearest, const std::set<std::u16string>& kinds,
+                                                     std::shared_ptr<DOMRange> atPosition, bool producingCharacterLevelInsertionPoint,
+                                                     bool suppressNewElementIfAtStartOrEnd, std::vector<std::u16string>* exitedElementTags);
+    bool undoableSplitAncestorElement(bool undoable, const std::shared_ptr<DOMElement>&, const std::shared_ptr<DOMRange>& atPosition,
+                                      bool producingCharacterLevelInsertionPoint, bool suppressNewElementIfAtStartOrEnd);
+
     // Paragraph auto-wrap of inserted text (automaticallyAddsParagraphs).
     std::shared_ptr<DOMRange> siblingNodeRangeToAutoWrapInParagraphSurroundingInsertionPoint(const VornickDOMPosition&) const;
     bool vornick_shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const;

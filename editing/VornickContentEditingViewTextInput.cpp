@@ -294,22 +294,22 @@ void VornickContentEditingView::insertPendingInlineStyledText(const std::u16stri
     auto document = vornick_ownerDocument(*range);
     if (!document)
         return;
-    // An element of a toggled kind that already holds the insertion point
-    // stays: the text goes into it.
+    // Elements of the toggled kinds around the insertion point are split
+    // there, so that the text goes between their halves.
+    std::set<std::u16string> kinds;
+    for (const auto& tag : m_toggledInlineStyleElementsForTyping)
+        kinds.insert(asciiLowercase(tag));
     std::vector<std::u16string> exited;
-    for (const auto& tag : m_toggledInlineStyleElementsForTyping) {
-        auto kind = asciiUppercase(tag);
-        auto container = range->startContainer();
-        auto test = [&kind](const DOMElement& element) { return equalsIgnoringASCIICase(element.tagName(), kind); };
-        if ((container->isElementNode() && test(static_cast<DOMElement&>(*container)))
-            || vornick_nearestAncestorElementPassingTest(*container, test))
-            exited.push_back(kind);
+    if (undoableSplitNearestAncestorElementsOfKinds(true, false, kinds, range, false, true, &exited)) {
+        if (auto after = effectiveOperationRange())
+            range = after->cloneRange();
     }
     std::u16string text = typed;
     replaceCharacter(text, nonBreakingSpace, substitute);
     auto fragment = document->createDocumentFragment();
     fragment->appendChild(document->createTextNode(text));
     auto isExited = [&exited](const std::u16string& tag) {
+        // (The split reports lower-case names.)
         return std::any_of(exited.begin(), exited.end(), [&tag](const std::u16string& other) { return equalsIgnoringASCIICase(other, tag); });
     };
     auto toggled = m_toggledInlineStyleElementsForTyping;

@@ -5,6 +5,7 @@
 #include "UndoableEditChecks.h"
 
 #include "app/VornickWindow.h"
+#include "editing/VornickAttachmentPoint.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Application.h"
@@ -210,6 +211,36 @@ TEST_F(TextInputTest, TheUsersNonBreakingSpacesAreNeverCondensed)
     EXPECT_EQ(caretInText(), "y|a\u23D8x b");
 }
 
+TEST_F(TextInputTest, ANodeOfWhiteSpaceIsTypedOverWhole)
+{
+    loadBody("<p>  </p><p>\u00A0 </p><p> </p>");
+    auto paragraphText = [this](unsigned index) { return element(u"P", index)->firstChild(); };
+    select(rangeIn(paragraphText(0), 0, 0));
+    insert(u"x");
+    EXPECT_EQ(toUTF8(element(u"P")->textContent()), "x");
+    EXPECT_EQ(caretInText(), "x|");
+    // Not when it holds a non-breaking space of the user's (shown as the substitute).
+    select(rangeIn(paragraphText(1), 0, 0));
+    insert(u"y");
+    EXPECT_EQ(toUTF8(element(u"P", 1)->textContent()), "y\u23D8 ");
+    // Typed white space there becomes the placeholder.
+    select(rangeIn(paragraphText(2), 0, 0));
+    insert(u"  ");
+    EXPECT_EQ(toUTF8(element(u"P", 2)->textContent()), "\u00A0");
+}
+
+TEST_F(TextInputTest, PlainInsertionReplacesTheRangeAndAnnouncesTheChange)
+{
+    loadBody("<p>abcd</p>");
+    auto text = textNode(u"abcd");
+    recorder.clear();
+    view->vornick_insertText(u"XY", rangeIn(text, 1, 3));
+    EXPECT_EQ(html(), "<p>aXYd</p>");
+    EXPECT_EQ(caretInText(), "aXY|d");
+    EXPECT_EQ(recorder.count("delegate change timer-armed"), 1u);
+    EXPECT_FALSE(view->undoManager()->canUndo());
+}
+
 TEST_F(TextInputTest, PreformattedTextAndPolicyOneAreTypedAsTyped)
 {
     loadBody("<pre>a b</pre><p>c d</p>");
@@ -288,11 +319,45 @@ TEST_F(TextInputTest, PendingInlineStylesWrapTheTypedText)
     checkUndoableStep(
         *view, [&] { insert(u"x"); }, [&] { EXPECT_EQ(html(), "<p>a<em><b>x</b></em>b</p><p><em>cd</em></p>"); });
     EXPECT_TRUE(view->toggledInlineStyleElementsForTyping().empty());
-    // Inside an element of a toggled kind the text stays in it.
+    // Inside an element of a toggled kind, the element is split and the text
+    // goes between its halves, outside it.
     caretAt(u"cd", 1);
     view->toggledInlineStyleElementsForTyping() = { u"EM" };
-    insert(u"y");
-    EXPECT_EQ(html(), "<p>a<em><b>x</b></em>b</p><p><em>cyd</em></p>");
+    checkUndoableStep(
+        *view, [&] { insert(u"y"); }, [&] { EXPECT_EQ(html(), "<p>a<em><b>x</b></em>b</p><p><em>c</em>y<em>d</em></p>"); });
+}
+
+TEST_F(TextInputTest, SplittingAnElementAtTheInsertionPoint)
+{
+    loadBody("<p>ab<b>cd</b></p><ul><li>item</li></ul><dl><dt>term</dt></dl>");
+    // In the middle: two elements of the kind, the caret in the second.
+    auto text = textNode(u"cd");
+    select(rangeIn(text, 1, 1));
+    checkUndoableStep(
+        *view,
+        [&] {
+            ASSERT_TRUE(view->undoableSplitNearestAncestorElementsOfKinds(true, true, { u"p" }, view->effectiveOperationRange(), true,
+                                                                          false, nullptr));
+        },
+        [&] {
+            EXPECT_EQ(html(), "<p>ab<b>c</b></p><p><b>d</b></p><ul><li>item</li></ul><dl><dt>term</dt></dl>");
+            EXPECT_EQ(caretInText(), "|d");
+        },
+        { u"Split <p>" });
+    // At the end of a list item: a new item after it; a term is followed by a definition.
+    caretAt(u"item", 4);
+    std::vector<std::u16string> exited;
+    ASSERT_TRUE(view->undoableSplitNearestAncestorElementsOfKinds(true, true, { u"li", u"dt" }, view->effectiveOperationRange(), true,
+                                                                  false, &exited));
+    EXPECT_EQ(exited, (std::vector<std::u16string> { u"li" }));
+    caretAt(u"term", 0);
+    ASSERT_TRUE(view->undoableSplitNearestAncestorElementsOfKinds(true, true, { u"li", u"dt" }, view->effectiveOperationRange(), true,
+                                                                  false, nullptr));
+    EXPECT_EQ(html(), "<p>ab<b>c</b></p><p><b>d</b></p><ul><li>item</li><li>&nbsp;</li></ul><dl><dd>&nbsp;</dd><dt>term</dt></dl>");
+    // Nothing of the kinds around the insertion point: nothing to split.
+    caretAt(u"ab", 1);
+    EXPECT_FALSE(view->undoableSplitNearestAncestorElementsOfKinds(true, true, { u"li" }, view->effectiveOperationRange(), true, false,
+                                                                   nullptr));
 }
 
 // --- Paragraphs
@@ -334,6 +399,35 @@ TEST_F(TextInputTest, InlineSiblingsDirectlyInTheBodyAreWrappedTogether)
     EXPECT_EQ(html(), "texts ");
 }
 
+TEST_F(TextInputTest, InBlockContentTheParagraphIsABlockAndTakesOnlyAdjacentText)
+{
+    struct CommentBlockHelper : VornickBlockModeHelper {
+        CommentBlockHelper() { setOperatingInBlockMode(true); }
+        std::optional<std::u16string> blockStartCommentPrefix() const override { return u"wp:"; }
+        std::optional<std::u16string> blockEndCommentPrefix() const override { return u"/wp:"; }
+        std::optional<std::u16string> blockStartCommentTextForElementKind(std::u16string_view kind) const override
+        {
+            return kind == u"p" || kind == u"div" ? std::optional<std::u16string>(u" wp:" + std::u16string(kind) + u" ") : std::nullopt;
+        }
+        std::optional<std::u16string> blockEndCommentTextForElementKind(std::u16string_view kind) const override
+        {
+            return kind == u"p" || kind == u"div" ? std::optional<std::u16string>(u" /wp:" + std::u16string(kind) + u" ") : std::nullopt;
+        }
+    };
+    view->setBlockModeHelper(std::make_shared<CommentBlockHelper>());
+    loadBody("loose<!-- wp:div --><div>in <b>block</b></div><!-- /wp:div -->");
+    caretAt(u"loose", 5);
+    checkUndoableStep(
+        *view, [&] { insert(u"!"); },
+        [&] { EXPECT_EQ(html(), "<!-- wp:p --><p>loose!</p><!-- /wp:p --><!-- wp:div --><div>in <b>block</b></div><!-- /wp:div -->"); });
+    // Inside a block only the text beside the insertion point goes into the paragraph.
+    caretAt(u"in ", 1);
+    insert(u"x");
+    EXPECT_EQ(html(),
+              "<!-- wp:p --><p>loose!</p><!-- /wp:p --><!-- wp:div --><div><!-- wp:p --><p>ixn </p><!-- /wp:p --><b>block</b></div>"
+              "<!-- /wp:div -->");
+}
+
 TEST_F(TextInputTest, AfterAnInsertionItsEnvironsGetAParagraphWhenTheyNeedOne)
 {
     loadBody("<div>loose</div>");
@@ -345,6 +439,38 @@ TEST_F(TextInputTest, AfterAnInsertionItsEnvironsGetAParagraphWhenTheyNeedOne)
     loadBody("<span>s</span>");
     view->autoWrapRangeEnvironsInParagraphIfAppropriate(rangeIn(textNode(u"s"), 0, 1));
     EXPECT_EQ(html(), "<span>s</span>");
+}
+
+TEST_F(TextInputTest, EditsGiveBackEveryLiveRangeTheyRegister)
+{
+    loadBody("<p>one two</p><p>three four</p><div>five<em>six</em></div>");
+    std::vector<std::shared_ptr<DOMElement>> blocks { element(u"P"), element(u"P", 1), element(u"DIV") };
+    auto burst = [&](int edits) {
+        for (int edit = 0; edit < edits; ++edit) {
+            if (edit % 9 == 0) {
+                // (The DIV's loose text gets a paragraph at the first typing.)
+                DOMNode* first = blocks[static_cast<size_t>(edit / 9) % blocks.size()].get();
+                while (first && !first->isTextNode())
+                    first = first->first();
+                ASSERT_TRUE(first) << bodyStructure();
+                auto node = first->shared_from_this();
+                select(rangeIn(node, node->length() / 2, node->length() / 2));
+            }
+            if (edit % 5 == 4)
+                view->deleteSelection();
+            else
+                insert(edit % 3 ? u"x" : u" ");
+            endEvent();
+            if (edit % 40 == 39) {
+                view->undoManager()->undo();
+                view->undoManager()->redo();
+            }
+        }
+    };
+    burst(40);
+    size_t registered = document()->ranges().size();
+    burst(400);
+    EXPECT_EQ(document()->ranges().size(), registered);
 }
 
 // --- Selection
@@ -376,6 +502,25 @@ TEST_F(TextInputTest, ACommandClickThatWouldCollapseTheSelectionLeavesIt)
     EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "bcd");
     events.click(window, inWindow);
     EXPECT_TRUE(view->effectiveOperationRange()->collapsed());
+}
+
+TEST_F(TextInputTest, WithAttachmentPointsOnlyTheirContentMayBeSelected)
+{
+    struct ByIdLocator : VornickAttachmentPointLocator {
+        std::shared_ptr<DOMElement> locateElementInDocument(DOMDocument& document) const override
+        {
+            return document.getElementById(u"content");
+        }
+    };
+    view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
+        std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ByIdLocator>() } }));
+    loadBody("<h1>Site</h1><div id=content><p>Post</p></div>");
+    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr));
+    view->setTargetRange(nullptr);
+    auto& webView = *view->embeddedWebView();
+    EXPECT_FALSE(webView.proposeSelectedDOMRange(rangeIn(textNode(u"Site"), 1, 1), WebSelectionAffinityDownstream, false));
+    EXPECT_TRUE(webView.proposeSelectedDOMRange(rangeIn(textNode(u"Post"), 1, 1), WebSelectionAffinityDownstream, false));
+    EXPECT_EQ(caretInText(), "P|ost");
 }
 
 // --- The window

@@ -63,8 +63,11 @@ bool VornickContentEditingView::showAttributeEditorForElement(const std::shared_
         return false;
     auto controllerClass = VornickElementEditorUIControllerClassForKind(m_blockModeHelper->elementEditorClassForElement(*element));
     if (!m_elementEditorUIController || !controllerClass.isClassOf(*m_elementEditorUIController)) {
-        if (m_elementEditorUIController)
+        // The edits typed into the editor being dropped are applied, as when it closes.
+        if (m_elementEditorUIController) {
+            m_elementEditorUIController->closePopover();
             m_elementEditorUIController->detachFromContentEditingView();
+        }
         m_elementEditorUIController = controllerClass.makeController();
     }
     if (!m_elementEditorUIController)

@@ -164,7 +164,9 @@ TEST_F(AttributeEditor, TheControllerIsReplacedWhenAnElementNeedsAnotherClass)
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"p"), std::nullopt));
     EXPECT_EQ(view->elementEditorUIController(), first);
 
+    first->setPendingAttributeValue(u"title", u"typed");
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"f"), std::nullopt));
+    EXPECT_EQ(byId(u"p")->getAttribute(u"title"), u"typed");
     auto figureEditor = std::dynamic_pointer_cast<FigureEditor>(view->elementEditorUIController());
     ASSERT_TRUE(figureEditor);
     EXPECT_FALSE(first->popover()->isShown());

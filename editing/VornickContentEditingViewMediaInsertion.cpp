@@ -47,8 +47,7 @@ void useChosenFile(const std::shared_ptr<VornickEnduringFileReference>& file, co
     if (!file)
         return;
     Error error;
-    if (!file->resolveAndUse(use, &error))
-        return;
+    (void)file->resolveAndUse(use, &error);
 }
 
 // Wraps the inserted element in a paragraph where it may not stand bare, in

@@ -7,6 +7,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
+#include "toolkit/VornickJSONWriter.h"
 
 namespace brevanton {
 
@@ -95,6 +96,12 @@ std::shared_ptr<DOMDocumentFragment> VornickGeneralFragmentDescription::createDe
             continue;
         }
         auto& characterData = static_cast<DOMCharacterData&>(node);
+        // In a comment, an expression quoted as a JSON string (a block's
+        // attributes) gets the value escaped for JSON, so that a quote in a
+        // pasted URL cannot end the string and add attributes.
+        if (node.nodeType() == DOMNode::COMMENT_NODE && location > 0 && location + length < text.size() && text[location - 1] == u'"'
+            && text[location + length] == u'"')
+            value = VornickJSONWriter::stringValueEscapedForJSON(value);
         (void)characterData.replaceData(location, length, value);
         // Where "{content}" stood in the text (the first one: the validator refuses a second).
         if (expression != u"{content}" || !node.isTextNode() || !interiorRange)

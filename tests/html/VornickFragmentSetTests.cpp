@@ -262,6 +262,12 @@ TEST(VornickShippedSnippetSets, LoadValidateAndOfferEveryEmbedTheTextPatternsNam
     auto markup = toUTF8(fragment->innerHTML());
     EXPECT_NE(markup.find("<!-- wp:embed {\"url\":\"https://youtu.be/abc\""), std::string::npos) << markup;
     EXPECT_NE(markup.find("\nhttps://youtu.be/abc\n"), std::string::npos) << markup;
+    // A quote in the URL cannot end the attribute's JSON string.
+    fragment = blocks->fragmentDescriptionWithIdentifier(u"wp:embed-youtube")
+                   ->createDescribedFragmentWithValues({ { u"url", u"https://youtu.be/a\",\"type\":\"x" } }, *document, nullptr);
+    ASSERT_TRUE(fragment);
+    markup = toUTF8(fragment->innerHTML());
+    EXPECT_NE(markup.find("{\"url\":\"https://youtu.be/a\\\",\\\"type\\\":\\\"x\",\"type\":\"video\""), std::string::npos) << markup;
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickCharacterSets.h"
+#include "toolkit/VornickComposedCharacterSequences.h"
 #include "toolkit/VornickWhitespaceFilter.h"
 
 #include <algorithm>
@@ -120,8 +121,10 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
     }
 
     // 3. A selection across nodes goes first.
+    bool registeredTargetRangeUndo = false;
     if (!range->collapsed() && !(range->startNode()->isTextNode() && range->startNode() == range->endNode())) {
         registerTargetRangeUndo();
+        registeredTargetRangeUndo = true;
         (void)deleteFragmentInRange(range, true, std::nullopt, false);
         auto after = effectiveOperationRange();
         if (!after)
@@ -141,13 +144,9 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
             Sound::beep();
             return;
         }
+        // The typed text replaces that space.
         vornick_pushRangeEndpointsDownToTextNodes(*inserted);
         range = inserted;
-        if (range->startNode()->isTextNode() && range->startNode() == range->endNode() && range->collapsed()) {
-            // The new space sits right before the end point: cover it.
-            if (range->startOffset() > 0)
-                range->setStart(range->startContainer(), range->startOffset() - 1);
-        }
     }
     if (!range->startNode()->isTextNode() || range->startNode() != range->endNode()) {
         Sound::beep();
@@ -155,7 +154,6 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
     }
 
     // 5. Automatic paragraph around text typed where only blocks belong.
-    bool registeredTargetRangeUndo = false;
     if (m_automaticallyAddsParagraphs && !replacementByNothing)
         range = autoWrapInsertionPointInParagraph(range, registeredTargetRangeUndo);
 
@@ -220,7 +218,6 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
                 // A non-breaking space of the user's always goes in.
             } else if (extendedBack) {
                 // A space after a space would collapse into it: nothing to type.
-                postVornickContentEditingViewDidChangeEffectiveOperationRange();
                 return;
             } else if (extendedForward) {
                 // Before a space: the two must not collapse into one.
@@ -431,10 +428,11 @@ void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& ran
     if (!node->isTextNode() || offset == 0)
         return;
     const auto& data = textOf(*node);
-    // The character before the caret, both halves of a surrogate pair.
-    unsigned start = offset - 1;
-    if (start > 0 && isLowSurrogate(data[start]) && isHighSurrogate(data[start - 1]))
-        --start;
+    // The user-perceived character before the caret.
+    auto composed = vornick_rangeOfComposedCharacterSequenceBeforeIndex(data, offset);
+    if (composed.isNotFound())
+        return;
+    auto start = static_cast<unsigned>(composed.location);
     auto deletion = range->cloneRange();
     deletion->setStart(node, start);
     if (start == 0 && offset == data.size()) {

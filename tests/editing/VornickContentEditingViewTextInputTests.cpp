@@ -163,6 +163,11 @@ TEST_F(TextInputTest, BackspacingTheLastCharacterLeavesAPlaceholderSpace)
     EXPECT_EQ(toUTF8(element(u"P", 1)->textContent()), "xy");
     view->undoManager()->undo();
     EXPECT_EQ(toUTF8(element(u"P", 1)->textContent()), "xy\xF0\x9F\x98\x80");
+    // So does a letter with its combining mark.
+    caretAt(u"xy", 1);
+    type(u"e\u0301");
+    press(0x7F);
+    EXPECT_EQ(toUTF8(element(u"P", 1)->textContent()), "xy\xF0\x9F\x98\x80");
 }
 
 // --- White space
@@ -536,6 +541,12 @@ TEST_F(TextInputTest, TheViewHooksIntoItsWindowOnlyWhileInIt)
     EXPECT_FALSE(view->windowSendEventHook());
     EXPECT_EQ(window->sendEventHookCount(), 0u);
     EXPECT_EQ(view->embeddedWebView()->editingDelegate(), nullptr);
+    // Made first responder, the view hands the keyboard to its page.
+    window->contentView()->addSubview(view);
+    ASSERT_TRUE(window->makeFirstResponder(view));
+    drain();
+    EXPECT_EQ(window->firstResponder(), view->embeddedWebView());
+    view->removeFromSuperview();
     // A plain window gets no hook.
     auto plain = Window::create(Rect(0, 0, 400, 300));
     plain->contentView()->addSubview(view);

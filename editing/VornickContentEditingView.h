@@ -54,6 +54,9 @@ class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
 class VornickElementEditorUIController;
 class VornickEnduringFileReference;
+class VornickFragmentCompletionSet;
+class VornickFragmentSet;
+class VornickHTMLSpec;
 class VornickEmbeddedWebView;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
@@ -512,6 +515,16 @@ public:
     [[nodiscard]] bool undoableReplaceRangeWithAudioElementOfKind(bool undoable, const std::shared_ptr<DOMRange>&,
                                                                   const std::u16string& elementKind, const URL&,
                                                                   std::shared_ptr<DOMRange>* outResultRange = nullptr);
+
+    // The snippet completion set of each frame, made by the class this view
+    // (or a subclass) names.
+    using FragmentCompletionSetClass = std::function<std::shared_ptr<VornickFragmentCompletionSet>(
+        std::shared_ptr<VornickFragmentSet> baseFragmentSet, std::shared_ptr<VornickFragmentSet> userFragmentSet,
+        std::shared_ptr<VornickHTMLSpec>)>;
+    virtual FragmentCompletionSetClass fragmentCompletionSetClass() const;
+    // A new completion set for the frame, indexed and kept on the frame;
+    // null (and none kept) while the frame has no HTML specification.
+    std::shared_ptr<VornickFragmentCompletionSet> rebuildFragmentCompletionSetForWebFrame(const WebFrame&);
 
     // The attribute editor popover.
     void vornick_editElementAttributes(ActionSender*);

@@ -345,9 +345,11 @@ public:
                                                                           const std::shared_ptr<DOMDocument>&, bool undoably,
                                                                           const std::optional<std::u16string>& undoActionNameOverride,
                                                                           bool backspacing);
-    // Deletes the effective operation range, as the Delete key does: only
-    // the undo step keeps what went (no copy is made for a caller).
-    [[nodiscard]] bool deleteFragmentUndoably();
+    // Deletes the effective operation range, as the Delete key does. Null
+    // when nothing could be deleted; otherwise an empty fragment: only the
+    // undo step keeps what went (no copy is made for a caller; one that
+    // needs the deleted content asks deleteFragmentInRange).
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentUndoably();
     std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
     // The inverse of a deletion across nodes: the span's contents become the
     // snapshot again, the selection is restored (relative to the span's

@@ -61,9 +61,13 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentIn
     return deleteFragmentInRange(range, undoably, undoActionNameOverride, backspacing);
 }
 
-bool VornickContentEditingView::deleteFragmentUndoably()
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentUndoably()
 {
-    return deleteFragment(nullptr, true, std::nullopt, false, nullptr);
+    auto range = effectiveOperationRange();
+    auto document = range ? vornick_ownerDocument(*range) : nullptr;
+    if (!document || !deleteFragment(range, true, std::nullopt, false, nullptr))
+        return nullptr;
+    return document->createDocumentFragment();
 }
 
 std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>& range)

@@ -416,6 +416,8 @@ public:
     void condenseWhitespaceAtOffset(int32_t offset, const std::shared_ptr<DOMNode>& textNode);
     void insertExplicitNonBreakingSpace();
     void insertLoremIpsum();
+    // Each string on the general pasteboard, inserted as typed text is.
+    void pasteAsPlainText();
     // The view's key handling; what it does not take goes to the web view's
     // text input, which proposes typed text through the editing delegate.
     void keyDown(const Event&) override;

@@ -16,6 +16,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
+#include "platform/views/Pasteboard.h"
 #include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickCharacterSets.h"
@@ -381,6 +382,17 @@ void VornickContentEditingView::insertLoremIpsum()
                      u"pariatur. Excepteur sint occaecat cupidatat non proident, sunt in culpa qui officia deserunt mollit anim id est "
                      u"laborum.",
                      range.get(), WebViewInsertActionTyped);
+}
+
+void VornickContentEditingView::pasteAsPlainText()
+{
+    auto pasteboard = Pasteboard::generalPasteboard();
+    for (const auto& object : pasteboard->readObjectsForClasses({ PasteboardReadingClass::String })) {
+        if (auto string = std::get_if<std::u16string>(&object)) {
+            auto range = effectiveOperationRange();
+            shouldInsertText(*m_webView, *string, range.get(), WebViewInsertActionPasted);
+        }
+    }
 }
 
 // --- Keys

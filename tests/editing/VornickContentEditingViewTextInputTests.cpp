@@ -10,6 +10,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
+#include "platform/views/Pasteboard.h"
 #include "platform/views/Sound.h"
 
 namespace brevanton::testing {
@@ -270,15 +271,22 @@ TEST_F(TextInputTest, TheCaretGoesAfterTheLastCharacterTypedAtTheEndOfANode)
 
 TEST_F(TextInputTest, LeavingACaretBetweenTwoSpacesCondensesThemUndoably)
 {
-    loadBody("<p>a  b</p>");
-    caretAt(u"a  b", 2);
+    loadBody("<p>a   b</p>");
+    // Typing first, so that an undo step counts offsets in the node.
+    caretAt(u"a   b", 5);
+    insert(u"xyz");
     endEvent();
-    auto node = textNode(u"a  b");
+    auto node = textNode(u"a   b");
+    select(rangeIn(node, 2, 2));
+    endEvent();
     EXPECT_TRUE(view->embeddedWebView()->proposeSelectedDOMRange(rangeIn(node, 0, 0), WebSelectionAffinityDownstream, false));
     endEvent();
-    EXPECT_EQ(html(), "<p>a b</p>");
+    EXPECT_EQ(html(), "<p>a bxyz</p>");
+    // Both steps undo exactly: the condensing did not shift the typing's offsets.
     view->undoManager()->undo();
-    EXPECT_EQ(html(), "<p>a  b</p>");
+    EXPECT_EQ(html(), "<p>a   bxyz</p>");
+    view->undoManager()->undo();
+    EXPECT_EQ(html(), "<p>a   b</p>");
 }
 
 // --- Replacement, deletion and entry points
@@ -297,6 +305,28 @@ TEST_F(TextInputTest, AReplacementIsOneEditOfItsOwnAndNothingDeletes)
     select(rangeIn(node, 5, 9));
     checkUndoableStep(
         *view, [&] { insert(u"", VornickInsertActionReplacementText); }, [&] { EXPECT_EQ(html(), "<p>findX here</p>"); });
+}
+
+TEST_F(TextInputTest, EntryPointsInsertAsTypedTextDoes)
+{
+    loadBody("<p>ab</p>");
+    useSubstitute();
+    caretAt(u"ab", 1);
+    // Plain-text paste: every string on the pasteboard, in order, with the
+    // white space rules of typing.
+    auto pasteboard = Pasteboard::generalPasteboard();
+    pasteboard->clearContents();
+    ASSERT_TRUE(pasteboard->writeObjects({ PasteboardItem::itemWithString(u"one  "), PasteboardItem::itemWithString(u"two") }));
+    view->pasteAsPlainText();
+    drain();
+    EXPECT_EQ(caretInText(), "aone two|b");
+    view->insertExplicitNonBreakingSpace();
+    drain();
+    EXPECT_EQ(caretInText(), "aone two\u23D8|b");
+    view->insertLoremIpsum();
+    drain();
+    EXPECT_EQ(toUTF8(element(u"P")->textContent()).find("\u23D8Lorem ipsum dolor sit amet"), 8u);
+    pasteboard->clearContents();
 }
 
 TEST_F(TextInputTest, TypingOverASelectionAcrossNodesDeletesItFirst)

@@ -1,12 +1,14 @@
 // The editing view on a large page: loading it to the end of loading (beside
 // gumbo's parse of the same page), a one-character edit to the regenerated,
-// coloured and mapped source with its line index, and the memory an open
-// document holds per byte of its file.
+// coloured and mapped source with its line index (spliced, beside writing the
+// whole document), and the memory an open document holds per byte of its file.
 #include "HTMLBenchPages.h"
 
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingView.h"
+#include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLServices.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "html/VornickTidyFilter.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
@@ -91,7 +93,15 @@ void BM_GumboParseOfTheSamePage(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page().size()));
 }
 
-void BM_EditingViewOneCharacterEditToRegeneratedSource(benchmark::State& state)
+// One character typed into a paragraph in the middle of the page, then the
+// regeneration the change cycle's timer runs: the coloured source, its map
+// and line index, the source loupe's text and the validation request. With
+// `wholeWrite` each edit also sets an attribute of the paragraph to the value
+// it has, which leaves the output as it is but makes it more than a change of
+// text: the whole document is written, as every edit was before splicing.
+// With `readMap` each regeneration is followed by a hit test of the map (as
+// a click in the source would make), which moves its offsets first.
+void measureOneCharacterEdits(benchmark::State& state, bool wholeWrite, bool readMap = false)
 {
     setUpWithoutTidy();
     auto view = loadedView();
@@ -101,16 +111,44 @@ void BM_EditingViewOneCharacterEditToRegeneratedSource(benchmark::State& state)
     }
     auto frame = view->mainFrame();
     auto paragraphs = view->mainFrameDocument()->getElementsByTagName(u"P");
-    auto& text = static_cast<DOMCharacterData&>(*paragraphs->item(paragraphs->length() / 2)->lastChild());
+    auto& paragraph = static_cast<DOMElement&>(*paragraphs->item(paragraphs->length() / 2));
+    auto& text = static_cast<DOMCharacterData&>(*paragraph.lastChild());
+    paragraph.setAttribute(u"title", u"edited");
+    // The first regeneration after loading writes the whole document; the
+    // edits measured follow it.
+    text.appendData(u"c");
+    view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
+    view->htmlUpdateTimerFired();
     size_t edits = 0;
     for (auto _ : state) {
         text.appendData(edits++ % 2 ? u"a" : u"b");
+        if (wholeWrite)
+            paragraph.setAttribute(u"title", u"edited");
         view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
         view->htmlUpdateTimerFired();
         benchmark::DoNotOptimize(vornick_lineIndexForLastGeneratedHTMLString(*frame).get());
+        if (readMap)
+            benchmark::DoNotOptimize(vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*frame)->hitTestPathForRangeLocation(0, nullptr, 1));
     }
     if (!vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame))
         state.SkipWithError("the source was not regenerated");
+    else if (view->lastRegenerationWasSpliced() == wholeWrite)
+        state.SkipWithError(wholeWrite ? "the source was spliced" : "the source was written whole, not spliced");
+}
+
+void BM_EditingViewOneCharacterEditToRegeneratedSource(benchmark::State& state)
+{
+    measureOneCharacterEdits(state, false);
+}
+
+void BM_EditingViewOneCharacterEditToRegeneratedSourceAndAMapRead(benchmark::State& state)
+{
+    measureOneCharacterEdits(state, false, true);
+}
+
+void BM_EditingViewOneCharacterEditToRegeneratedSourceByWholeWrite(benchmark::State& state)
+{
+    measureOneCharacterEdits(state, true);
 }
 
 void BM_EditingViewMemoryPerInputByte(benchmark::State& state)
@@ -144,4 +182,6 @@ void BM_EditingViewMemoryPerInputByte(benchmark::State& state)
 BENCHMARK(BM_EditingViewLoadToEndOfLoading)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_GumboParseOfTheSamePage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditingViewOneCharacterEditToRegeneratedSource)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditingViewOneCharacterEditToRegeneratedSourceAndAMapRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EditingViewOneCharacterEditToRegeneratedSourceByWholeWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EditingViewMemoryPerInputByte)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -136,6 +136,13 @@ void vornick_setLastGeneratedHTMLAttributedString(const WebFrame& frame, std::sh
     setValue(frame, attributedSourceKey, string ? std::optional(std::move(string)) : std::nullopt);
 }
 
+void vornick_adoptLastGeneratedHTMLAttributedString(const WebFrame& frame, std::shared_ptr<const AttributedString> string)
+{
+    if (string)
+        vornick_setLastGeneratedHTMLString(frame, std::nullopt);
+    setValue(frame, attributedSourceKey, string ? std::optional(std::move(string)) : std::nullopt);
+}
+
 bool vornick_lastGeneratedHTMLStringIsOriginalSourceData(const WebFrame& frame)
 {
     return value<bool>(frame, originalDataKey).value_or(true);

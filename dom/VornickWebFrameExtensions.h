@@ -50,6 +50,9 @@ std::shared_ptr<const AttributedString> vornick_lastGeneratedHTMLAttributedStrin
 // A non-null string also drops the stored plain string, so that the plain
 // getter follows it.
 void vornick_setLastGeneratedHTMLAttributedString(const WebFrame&, std::shared_ptr<const AttributedString>);
+// The same without the copy the setter makes: the frame keeps `string`
+// itself, which only the regeneration of the frame's source changes.
+void vornick_adoptLastGeneratedHTMLAttributedString(const WebFrame&, std::shared_ptr<const AttributedString>);
 
 // Whether the last generated source is still the file's own text (true until set).
 bool vornick_lastGeneratedHTMLStringIsOriginalSourceData(const WebFrame&);

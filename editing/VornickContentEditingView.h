@@ -40,6 +40,7 @@
 
 namespace brevanton {
 
+class AttributedString;
 class DOMDocument;
 class DOMDocumentFragment;
 class DOMElement;
@@ -52,14 +53,18 @@ class VornickCollapsibleHeaderSplitView;
 class VornickContentEditingViewLoadState;
 class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
+class VornickDOMToNSRangeMap;
 class VornickElementEditorUIController;
 class VornickEnduringFileReference;
 class VornickFragmentCompletionSet;
+class VornickFragmentDescription;
 class VornickFragmentSet;
 class VornickHTMLSpec;
 class VornickEmbeddedWebView;
+class VornickHTMLElementSpec;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
+class VornickLineIndex;
 class VornickResourceLoadAttempt;
 class VornickSourceLoupe;
 class VornickUndoableBackspaceRun;
@@ -227,6 +232,9 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
     void htmlUpdateTimerFired();
     bool htmlUpdateIsScheduled() const { return static_cast<bool>(m_htmlUpdateTimer); }
+    // Whether the last regeneration spliced changed text into the source it
+    // gave before, rather than writing the whole document.
+    bool lastRegenerationWasSpliced() const { return m_lastRegenerationWasSpliced; }
     void postLastGeneratedHTMLForFocusedWebFrameDidChange();
     void postValidationResultsForFocusedWebFrameDidChange();
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
@@ -479,6 +487,53 @@ public:
     void vornick_insertText(const std::u16string&, const std::shared_ptr<DOMRange>& replacingDOMRange);
     bool vornick_unwrapElementsWithName(const std::u16string&, const DOMRange&) { return false; }
 
+    // --- Structural edits (struct): moving content, attributes, element
+    //     kinds, wrapping and unwrapping, applying snippets and elements, and
+    //     the caret after an element (editing/VornickUndoable*.cpp,
+    //     editing/VornickInsertionPointPopping.cpp). A command made of several
+    //     primitives is one undo step named by the command.
+
+    // Moves the source's contents to the collapsed target ("Move"); false
+    // when the target lies inside the source.
+    [[nodiscard]] bool undoableMoveRange(bool undoable, const std::shared_ptr<DOMRange>& source,
+                                         const std::shared_ptr<DOMRange>& collapsedTarget,
+                                         const std::optional<std::u16string>& undoActionNameOverride,
+                                         std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Sets an attribute; Undo restores the old value, or removes the
+    // attribute when it was absent.
+    bool undoableSetValue(bool undoable, const std::u16string& value, const std::u16string& attribute,
+                          const std::shared_ptr<DOMElement>&);
+    // Takes every element of the kind off the range ("Toggle <b>"); false
+    // when no element of the kind encloses either end.
+    [[nodiscard]] bool undoableRemoveApplicationsOfElementKind(bool undoable, const std::u16string& tagName,
+                                                               const std::shared_ptr<DOMRange>&);
+    // Replaces the element by one of another kind with its contents and attributes.
+    [[nodiscard]] bool undoableTransformElement(bool undoable, const std::shared_ptr<DOMElement>&, const std::u16string& tagName,
+                                                std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    // Replaces the element (asserted) by its contents; deletes it when it is empty.
+    [[nodiscard]] bool undoableUnwrapElement(bool undoable, const std::shared_ptr<DOMNode>& elementToUnwrap);
+    // Replaces the range (not collapsed) by the fragment and puts the range's
+    // contents at the fragment's interior (frozen relative to the fragment);
+    // false, with the range's contents back in place, when the interior cannot be found.
+    [[nodiscard]] bool undoableWrapRange(bool undoable, const std::shared_ptr<DOMRange>&, const std::shared_ptr<DOMDocumentFragment>&,
+                                         const std::optional<VornickFreezeDriedDOMRange>& freezeDriedInteriorRange);
+    // Both always register their undo.
+    bool undoableApplyDescribedFragment(bool undoable, const VornickFragmentDescription&, const std::shared_ptr<DOMRange>&);
+    bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&);
+    bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&,
+                                       const std::optional<URL>& targetURL, bool alwaysShowAttributeEditor);
+    // Moves the caret out of its element, leaving a placeholder space when a
+    // gap is wanted; answers the tag name of the element left.
+    std::optional<std::u16string> popInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap);
+    // Pops once more out of a DL after a DD, or out of a PRE after a CODE.
+    void popInsertionPointOutOfElementOrTwoAndLeaveAGap(bool leaveAGap);
+    bool canPopInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap) const;
+    // Puts the caret at the element gap of the collapsed range (asserted),
+    // before the text that follows or in a placeholder space made there;
+    // false when the place is not an element gap.
+    [[nodiscard]] bool undoableSetTextInsertionPointAfterPosition(bool undoable, const std::shared_ptr<DOMRange>& collapsedRange,
+                                                                  bool leaveAGap);
+
     // --- Media insertion and the attribute editor
 
     // Lets the user choose a file of a resource file kind ("image", "video",
@@ -633,10 +688,19 @@ private:
         char16_t substitute { 0 };
         VornickNewlineConvention newlineConvention { VornickNewlineConvention::LF };
         std::shared_ptr<VornickHTMLWriter> writer;
+        // The source and map it gave last, which the frame holds too, and
+        // their line index: a later change of text alone is spliced into
+        // them, in place while nobody else holds them.
+        std::shared_ptr<AttributedString> source;
+        std::shared_ptr<VornickDOMToNSRangeMap> map;
+        std::weak_ptr<const VornickLineIndex> lineIndex;
     };
     std::unique_ptr<RegenerationWriter> m_regenerationWriter;
     VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
+    bool spliceChangedTextIntoSourceOfWebFrame(const WebFrame&, DOMDocument&, VornickHTMLWriter&);
+    void storeRegeneratedSourceOfWebFrame(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
     unsigned m_blockRepairDepth { 0 };
+    bool m_lastRegenerationWasSpliced { false };
 
     // Undoable edits.
     friend class VornickUndoableEdit;

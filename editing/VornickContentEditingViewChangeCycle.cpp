@@ -127,7 +127,7 @@ VornickHTMLWriter& VornickContentEditingView::regenerationWriterForWebFrame(cons
     if (!cached || cached->frame != &frame || cached->loadGeneration != m_loadGeneration
         || cached->substitute != fresh->nonBreakingSpaceSubstituteCharacter() || cached->newlineConvention != fresh->newlineConvention()) {
         cached = std::make_unique<RegenerationWriter>(RegenerationWriter {
-            &frame, m_loadGeneration, fresh->nonBreakingSpaceSubstituteCharacter(), fresh->newlineConvention(), std::move(fresh) });
+            &frame, m_loadGeneration, fresh->nonBreakingSpaceSubstituteCharacter(), fresh->newlineConvention(), std::move(fresh), {}, {}, {} });
         return *cached->writer;
     }
     VornickHTMLWriter& writer = *cached->writer;
@@ -174,25 +174,67 @@ void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFram
     if (!document)
         return;
     auto& writer = regenerationWriterForWebFrame(*frame);
+    auto& regeneration = *m_regenerationWriter;
     writer.setDocumentURLForAbsoluteURLResolution(std::nullopt);
-    bool regenerated = false;
-    writer.writeAttributedStringFromDocument(
-        *document, false,
-        [&](std::shared_ptr<const AttributedString> attributed, std::shared_ptr<const VornickDOMToNSRangeMap> map) {
-            if (!attributed)
-                return;
-            vornick_setLastGeneratedHTMLAttributedString(*frame, attributed);
-            vornick_setLastGeneratedHTMLStringIsOriginalSourceData(*frame, false);
-            vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(attributed->string(), 1, 1, 8));
-            vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(*frame, std::move(map));
-            vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame, true);
-            regenerated = true;
-        });
-    if (!regenerated)
-        return;
+    m_lastRegenerationWasSpliced = spliceChangedTextIntoSourceOfWebFrame(*frame, *document, writer);
+    if (!m_lastRegenerationWasSpliced) {
+        bool written = false;
+        writer.writeAttributedStringFromDocument(
+            *document, false,
+            [&](std::shared_ptr<const AttributedString> attributed, std::shared_ptr<const VornickDOMToNSRangeMap> map) {
+                if (!attributed || !map)
+                    return;
+                // The writer's map is made for the caller and not kept by it.
+                regeneration.source = std::make_shared<AttributedString>(*attributed);
+                regeneration.map = std::const_pointer_cast<VornickDOMToNSRangeMap>(std::move(map));
+                storeRegeneratedSourceOfWebFrame(
+                    *frame, VornickLineIndex::createByIndexingString(regeneration.source->string(), 1, 1, 8));
+                written = true;
+            });
+        if (!written)
+            return;
+    }
     m_staleFrames.erase(frame.get());
     if (frame == m_focusedWebFrame)
         postLastGeneratedHTMLForFocusedWebFrameDidChange();
+}
+
+bool VornickContentEditingView::spliceChangedTextIntoSourceOfWebFrame(const WebFrame& frame, DOMDocument& document,
+                                                                     VornickHTMLWriter& writer)
+{
+    // Only into the source this writer gave last, while the frame still shows it.
+    auto& regeneration = *m_regenerationWriter;
+    auto lineIndex = regeneration.lineIndex.lock();
+    if (!regeneration.source || !regeneration.map || !lineIndex || vornick_lastGeneratedHTMLStringIsOriginalSourceData(frame)
+        || vornick_lastGeneratedHTMLAttributedString(frame) != regeneration.source
+        || vornick_DOMToNSRangeMapForLastGeneratedHTMLString(frame) != regeneration.map
+        || vornick_lineIndexForLastGeneratedHTMLString(frame) != lineIndex)
+        return false;
+    // What anybody besides this writer and the frame holds is never changed
+    // under them: it is copied first.
+    auto source = regeneration.source.use_count() > 2 ? std::make_shared<AttributedString>(*regeneration.source) : regeneration.source;
+    VornickTextSplices splices;
+    if (!writer.rewriteAttributedStringFromDocumentAfterTextChanges(document, *source, splices))
+        return false;
+    regeneration.source = std::move(source);
+    if (regeneration.map.use_count() > 2)
+        regeneration.map = regeneration.map->mapByApplyingSplices(splices);
+    else
+        regeneration.map->applySplices(splices);
+    auto text = std::make_shared<const std::u16string>(regeneration.source->string());
+    storeRegeneratedSourceOfWebFrame(frame, VornickLineIndex::createByApplyingSplices(*lineIndex, std::move(text), splices));
+    return true;
+}
+
+void VornickContentEditingView::storeRegeneratedSourceOfWebFrame(const WebFrame& frame, std::shared_ptr<const VornickLineIndex> lineIndex)
+{
+    auto& regeneration = *m_regenerationWriter;
+    vornick_adoptLastGeneratedHTMLAttributedString(frame, regeneration.source);
+    vornick_setLastGeneratedHTMLStringIsOriginalSourceData(frame, false);
+    vornick_setLineIndexForLastGeneratedHTMLString(frame, lineIndex);
+    vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(frame, regeneration.map);
+    vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame, true);
+    regeneration.lineIndex = std::move(lineIndex);
 }
 
 // --- Validation
@@ -203,13 +245,14 @@ void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange
         if (auto source = vornick_lastGeneratedHTMLString(*m_focusedWebFrame)) {
             auto weak = weakSelf();
             std::weak_ptr<WebFrame> weakFrame = m_focusedWebFrame;
-            m_tidyFilter->validateHTMLString(*source, [weak, weakFrame](const std::u16string&, VornickTidyResultCode status,
-                                                                         const std::vector<VornickValidationAdvisory>& advisories) {
+            auto finished = [weak, weakFrame](const std::u16string&, VornickTidyResultCode status,
+                                              const std::vector<VornickValidationAdvisory>& advisories) {
                 auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
                 auto frame = weakFrame.lock();
                 if (self && frame)
                     self->validationFinished(frame, status, advisories);
-            });
+            };
+            m_tidyFilter->validateHTMLString(std::move(*source), std::move(finished));
         }
     }
     NotificationCenter::defaultCenter().post(VornickContentEditingViewLastGeneratedHTMLForFocusedWebFrameDidChangeNotification, this);

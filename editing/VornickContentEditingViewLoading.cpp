@@ -300,6 +300,7 @@ void VornickContentEditingView::resetLoadingState()
     m_bodyPlaceholderTextNode.reset();
     m_staleFrames.clear();
     ++m_loadGeneration;
+    m_regenerationWriter.reset();
     m_htmlUpdateTimer.invalidate();
     if (m_targetRange)
         m_targetRange->detach();

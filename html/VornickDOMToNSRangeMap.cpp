@@ -290,11 +290,79 @@ void VornickDOMToNSRangeMap::endWhitespaceNodeAtOffset(size_t offset)
     m_stack.back()->setEndOffset(offset);
 }
 
+std::shared_ptr<VornickDOMToNSRangeMap> VornickDOMToNSRangeMap::mapByApplyingSplices(const VornickTextSplices& splices) const
+{
+    BREVANTON_ASSERT(m_stack.size() == 1, "MAP: copying a map that is still being built");
+    settle();
+    auto copy = std::make_shared<VornickDOMToNSRangeMap>(m_omitsWhitespaceNodes);
+    auto copyRange = [&splices](const VornickDOMNodeToNSRangeMap& from, VornickDOMNodeToNSRangeMap& to) {
+        size_t start = VornickOffsetAfterSplices(from.startOffset(), splices);
+        to.setStartOffset(start);
+        to.setEndOffset(start == VornickNotFound ? from.endOffset() : VornickOffsetAfterSplices(from.endOffset(), splices));
+    };
+    copyRange(*m_rootNode, *copy->m_rootNode);
+    // Depth first, without recursion: pages may nest deeply.
+    std::vector<std::pair<const VornickDOMNodeToNSRangeMap*, VornickDOMNodeToNSRangeMap*>> pending { { m_rootNode.get(), copy->m_rootNode.get() } };
+    while (!pending.empty()) {
+        auto [from, to] = pending.back();
+        pending.pop_back();
+        to->m_childNodes.reserve(from->m_childNodes.size());
+        for (const auto& child : from->m_childNodes) {
+            auto* made = to->addChildNode(std::make_unique<VornickDOMNodeToNSRangeMap>(child->m_nodeType, child->m_name, 0));
+            copyRange(*child, *made);
+            if (!child->m_childNodes.empty())
+                pending.emplace_back(child.get(), made);
+        }
+    }
+    return copy;
+}
+
+void VornickDOMToNSRangeMap::applySplices(const VornickTextSplices& splices)
+{
+    BREVANTON_ASSERT(m_stack.size() == 1, "MAP: splicing a map that is still being built");
+    if (splices.empty())
+        return;
+    m_pendingSplices.push_back(splices);
+    // Every node moves through every list: the lists are kept few.
+    if (m_pendingSplices.size() >= 16)
+        settle();
+}
+
+void VornickDOMToNSRangeMap::settle() const
+{
+    if (m_pendingSplices.empty())
+        return;
+    // Nodes that end before every splice keep their places, and so do their
+    // children.
+    size_t first = VornickNotFound;
+    for (const auto& splices : m_pendingSplices)
+        first = std::min(first, splices.front().range.location);
+    std::vector<VornickDOMNodeToNSRangeMap*> pending { m_rootNode.get() };
+    while (!pending.empty()) {
+        auto* node = pending.back();
+        pending.pop_back();
+        if (node->startOffset() == VornickNotFound || node->endOffset() <= first)
+            continue;
+        size_t start = node->startOffset();
+        size_t end = node->endOffset();
+        for (const auto& splices : m_pendingSplices) {
+            start = VornickOffsetAfterSplices(start, splices);
+            end = VornickOffsetAfterSplices(end, splices);
+        }
+        node->setStartOffset(start);
+        node->setEndOffset(end);
+        for (auto& child : node->m_childNodes)
+            pending.push_back(child.get());
+    }
+    m_pendingSplices.clear();
+}
+
 std::optional<VornickDOMToNSRangeMapPath> VornickDOMToNSRangeMap::hitTestPathForRangeLocation(size_t location,
     const std::u16string* mappedString, int directionBias) const
 {
     BREVANTON_ASSERT(location != VornickNotFound, "location != NSNotFound");
     BREVANTON_ASSERT(directionBias != 0, "directionBias != 0");
+    settle();
     VornickDOMToNSRangeMapPath components;
     components.reserve(16);
     std::u16string_view string = mappedString ? std::u16string_view(*mappedString) : std::u16string_view();
@@ -312,6 +380,7 @@ VornickRange VornickDOMToNSRangeMap::rangeForPath(const VornickDOMToNSRangeMapPa
                                                   bool endOfARange) const
 {
     constexpr VornickRange none { VornickNotFound, 0 };
+    settle();
     const VornickDOMNodeToNSRangeMap* node = m_rootNode.get();
     size_t lastOffset = 0;
     for (size_t i = 0; i < path.size(); ++i) {
@@ -360,6 +429,7 @@ VornickRange VornickDOMToNSRangeMap::rangeForPath(const VornickDOMToNSRangeMapPa
 void VornickDOMToNSRangeMap::enumerateStartAndEndTagRangesForRelativeDOMPath(
     const VornickDOMToNSRangeMapPath& path, const std::function<void(const std::u16string&, VornickRange, VornickRange)>& block) const
 {
+    settle();
     const VornickDOMNodeToNSRangeMap* node = m_rootNode.get();
     for (auto& component : path) {
         if (isTextType(component.nodeType) || component.nodeType != node->nodeType())
@@ -538,7 +608,7 @@ void VornickDOMToNSRangeMap::enumerateStartAndEndTagRangesForRelativeDOMPath(
 std::u16string VornickDOMToNSRangeMap::splat() const
 {
     std::u16string result = u"map (" + std::u16string(m_omitsWhitespaceNodes ? u"omits" : u"includes") + u" whitespace):\n";
-    result += m_rootNode->description();
+    result += rootNode().description();
     result += u"\n\nstack:\n";
     for (auto* node : m_stack) {
         result += toUTF16(fmt::format("({})", node->nodeType())) + node->name()

@@ -9,6 +9,7 @@
 
 #include "dom/VornickRelativeDOMPath.h"
 #include "toolkit/VornickRange.h"
+#include "toolkit/VornickTextSplice.h"
 
 #include <cstdint>
 #include <functional>
@@ -61,6 +62,7 @@ public:
     std::u16string description() const;
 
 private:
+    friend class VornickDOMToNSRangeMap;
     uint16_t m_nodeType;
     std::u16string m_name;
     VornickRange m_range;
@@ -71,7 +73,11 @@ class VornickDOMToNSRangeMap {
 public:
     explicit VornickDOMToNSRangeMap(bool omittingWhitespaceNodes);
 
-    const VornickDOMNodeToNSRangeMap& rootNode() const { return *m_rootNode; }
+    const VornickDOMNodeToNSRangeMap& rootNode() const
+    {
+        settle();
+        return *m_rootNode;
+    }
     bool omitsWhitespaceNodes() const { return m_omitsWhitespaceNodes; }
     size_t openNodeCount() const { return m_stack.size(); }
 
@@ -80,6 +86,16 @@ public:
     void endNodeOfType(uint16_t nodeType, std::u16string_view name, size_t offset);
     void beginWhitespaceNodeAtOffset(size_t offset);
     void endWhitespaceNodeAtOffset(size_t offset);
+
+    // A copy of this finished map (nothing open but the root) for the string
+    // with `splices` applied: every offset moves as VornickOffsetAfterSplices
+    // says. Right for splices that each replace the whole span of one leaf
+    // node: the node keeps its start, and its end and everything after move.
+    std::shared_ptr<VornickDOMToNSRangeMap> mapByApplyingSplices(const VornickTextSplices& splices) const;
+    // The same, in place. The offsets move when the map is next read (all
+    // the splices since in one pass), so typing pays for them only when
+    // somebody looks.
+    void applySplices(const VornickTextSplices& splices);
 
     // The path from the document to the position at `location`, or none.
     // A bias above 0 prefers what follows the location, below 0 what precedes it.
@@ -109,14 +125,18 @@ public:
     VornickDOMToNSRangeMapPath pathToPosition(DOMNode&, unsigned offset) const;
 
     std::u16string splat() const;
-    std::u16string description() const { return m_rootNode->description(); }
+    std::u16string description() const { return rootNode().description(); }
 
 private:
     VornickRange rangeForPath(const VornickDOMToNSRangeMapPath&, const std::u16string* mappedString, bool endOfARange) const;
+    // Moves the offsets by the splices not yet applied.
+    void settle() const;
 
     std::unique_ptr<VornickDOMNodeToNSRangeMap> m_rootNode;
     std::vector<VornickDOMNodeToNSRangeMap*> m_stack;
     bool m_omitsWhitespaceNodes;
+    // Splices whose moves the offsets do not show yet, oldest first.
+    mutable std::vector<VornickTextSplices> m_pendingSplices;
 };
 
 } // namespace brevanton

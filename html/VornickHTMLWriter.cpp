@@ -1,6 +1,8 @@
 #include "html/VornickHTMLWriter.h"
+#include "html/VornickHTMLWriterTextRecord.h"
 
 #include "toolkit/VornickCollections.h"
+#include "dom/VornickDOMServices.h"
 #include "dom/VornickElementExtensions.h"
 #include "toolkit/VornickLog.h"
 #include "dom/VornickNodeExtensions.h"
@@ -27,6 +29,7 @@
 
 #include <unicode/utf16.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 
@@ -423,20 +426,34 @@ void VornickHTMLWriter::writeAttributedStringFromDocument(DOMDocument& document,
                                                           const AttributedCompletion& completion)
 {
     m_generatingSearchString = forSearch;
+    m_recordingText = !forSearch;
     write(document, Target::Document, true);
+    m_recordingText = false;
     m_generatingSearchString = false;
 
-    // Colours and fonts per kind, with the contiguous text range of each run.
     Output& output = *m_output;
-    auto preferences = syntaxColoringPreferences();
-    unsigned spacesPerTab = m_formattingPreferences.spacesPerTab();
+    if (m_textRecord) {
+        m_textRecord->document = document.weak_from_this();
+        m_textRecord->treeAndAttributeVersion = document.treeAndAttributeVersion();
+        m_textRecord->characterDataVersion = document.characterDataVersion();
+        m_textRecord->characterSet = document.characterSet();
+        m_textRecord->xmlDeclaration = document.xmlDeclaration();
+        m_textRecord->encodingName = m_encodingName;
+        m_textRecord->outputLength = output.text.size();
+        m_textRecord->runKinds.reserve(output.runs.size());
+        for (const auto& run : output.runs)
+            m_textRecord->runKinds.push_back(run.second);
+        // Outside search the whole output is one run of contiguous text, so
+        // every piece below is one run of one kind.
+        if (output.contiguousRanges.size() != 1 || m_textRecord->wroteTemplateContents)
+            m_textRecord.reset();
+    }
+
+    // Colours and fonts per kind, with the contiguous text range of each run.
     std::array<TextAttributes, TK_LAST + 1> kindAttributes;
     auto attributesForKind = [&](VornickSyntaxColoringTokenKind kind) -> const TextAttributes& {
-        if (!kindAttributes[kind]) {
-            kindAttributes[kind] = preferences ? preferences->attributesDictionaryForTokenKind(kind, spacesPerTab) : nullptr;
-            if (!kindAttributes[kind])
-                kindAttributes[kind] = std::make_shared<const TextAttributeDictionary>();
-        }
+        if (!kindAttributes[kind])
+            kindAttributes[kind] = attributesForTokenKind(kind, kindAttributes);
         return kindAttributes[kind];
     };
     std::map<std::pair<VornickSyntaxColoringTokenKind, size_t>, TextAttributes> combined;
@@ -486,6 +503,18 @@ void VornickHTMLWriter::writeAttributedStringFromDocument(DOMDocument& document,
         completion(std::move(attributed), std::move(map));
 }
 
+TextAttributes VornickHTMLWriter::attributesForTokenKind(VornickSyntaxColoringTokenKind kind,
+                                                       std::array<TextAttributes, TK_LAST + 1>& cache) const
+{
+    if (!cache[kind]) {
+        auto preferences = syntaxColoringPreferences();
+        cache[kind] = preferences ? preferences->attributesDictionaryForTokenKind(kind, m_formattingPreferences.spacesPerTab()) : nullptr;
+        if (!cache[kind])
+            cache[kind] = std::make_shared<const TextAttributeDictionary>();
+    }
+    return cache[kind];
+}
+
 // --- The write
 
 void VornickHTMLWriter::write(DOMNode& node, Target target, bool attributed)
@@ -498,6 +527,7 @@ void VornickHTMLWriter::write(DOMNode& node, Target target, bool attributed)
         if (!m_unclosedReplacedBlockComment || m_commentsNotToReplace.count(m_unclosedReplacedBlockComment))
             break;
         m_commentsNotToReplace.insert(m_unclosedReplacedBlockComment);
+        m_recordingText = false;
     }
     m_commentsNotToReplace.clear();
 }
@@ -526,6 +556,18 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
     prepareForNode(node);
     // The layout rules may have changed since the last write.
     m_traits.clear();
+    m_textRecord.reset();
+    if (m_recordingText && attributed && target == Target::Document) {
+        m_textRecord = std::make_unique<TextRecord>();
+        m_textRecord->formattingPreferences = VornickFormattingFingerprint(m_formattingPreferences);
+        m_textRecord->documentURL = m_documentURLForAbsoluteURLResolution;
+        m_textRecord->rootFileURL = m_rootFileURL;
+        m_textRecord->bodyElementStyleChanges = m_bodyElementStyleChangesToApply;
+        m_textRecord->stringEncodingOverride = m_stringEncodingOverride;
+        for (const auto& omitted : m_nodesToOmit)
+            m_textRecord->nodesToOmit.push_back(omitted.lock().get());
+        m_textRecord->documentSubstitute = vornick_nonBreakingSpaceSubstituteCharacter(node);
+    }
 
     switch (target) {
     case Target::Document: {
@@ -1033,6 +1075,8 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
         block->firstElement = false;
 
     if (!empty) {
+        if (contents && m_textRecord)
+            m_textRecord->wroteTemplateContents = true;
         const bool keepsWhitespace = traits.preformatted || traits.rawText || traits.code;
         const bool savedSuppressEscaping = m_suppressEscaping;
         if (traits.rawText && !m_writingXML)
@@ -1328,55 +1372,99 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     else
         beginMapNode(DOMNode::TEXT_NODE, u"DOMText");
 
-    std::u16string text = data;
-    if (m_substitute && isInBody(node)) {
-        const std::pair<char16_t, char16_t> replacements[] = { { 0xA0, u' ' }, { m_substitute, 0xA0 } };
-        vornick_mapCharactersUsingReplacements(text, replacements);
-    }
-    if (m_generatingSearchString)
-        text = vornick_stringByRevertingTypographicSubstitutions(text);
-
-    std::u16string_view prepared = text;
+    // Most texts hold neither U+00A0 nor the substitute: unless the splice
+    // record needs it, no look at their ancestors is made for them.
+    const bool mapSubstitute = m_substitute
+        && (m_textRecord || std::any_of(data.begin(), data.end(), [this](char16_t c) { return c == 0xA0 || c == m_substitute; }))
+        && isInBody(node);
+    bool trimStart = false;
+    bool trimEnd = false;
     if (!m_preformattedDepth) {
         DOMNode* parent = node.parent();
         auto* parentElement = toElement(parent);
         bool parentIsBlock = !parentElement || isLaidOutAsBlock(*parentElement);
         DOMNode* next = node.next();
-        bool trimStart = brWroteLineBreak || (!node.previous() && parentIsBlock);
+        trimStart = brWroteLineBreak || (!node.previous() && parentIsBlock);
         // Nor does whitespace after a block: kept, it would grow by the
         // line break written after the block on every save.
         if (auto* previousElement = toElement(node.previous()))
             trimStart = trimStart || isLaidOutAsBlock(*previousElement);
-        bool trimEnd = (!next && parentIsBlock);
+        trimEnd = (!next && parentIsBlock);
         if (auto* nextElement = toElement(next))
             trimEnd = isLaidOutAsBlock(*nextElement);
-        prepared = trimmedOfSpaces(prepared, trimStart, trimEnd);
     }
 
-    if (m_generatingSearchString) {
-        appendString(prepared, TK_OTHER_TEXT);
-    } else if (m_suppressEscaping) {
+    if (m_generatingSearchString || m_suppressEscaping) {
+        std::u16string text = data;
+        if (mapSubstitute) {
+            const std::pair<char16_t, char16_t> replacements[] = { { 0xA0, u' ' }, { m_substitute, 0xA0 } };
+            vornick_mapCharactersUsingReplacements(text, replacements);
+        }
+        if (m_generatingSearchString)
+            text = vornick_stringByRevertingTypographicSubstitutions(text);
+        std::u16string_view prepared = trimmedOfSpaces(text, trimStart, trimEnd);
         auto* parentElement = toElement(node.parent());
-        const ElementTraits* parentTraits = parentElement ? &traitsForElement(*parentElement) : nullptr;
-        if (parentTraits && parentTraits->lowerName == u"script")
+        const ElementTraits* parentTraits = parentElement && !m_generatingSearchString ? &traitsForElement(*parentElement) : nullptr;
+        if (m_generatingSearchString)
+            appendString(prepared, TK_OTHER_TEXT);
+        else if (parentTraits && parentTraits->lowerName == u"script")
             appendStringWithNewlines(VornickScriptTextReadingBackAsItself(prepared), TK_OTHER_TEXT);
         else if (parentTraits && parentTraits->rawText && !parentTraits->plaintext)
             appendStringWithNewlines(neutralizedRawText(prepared, parentTraits->lowerName), TK_OTHER_TEXT);
         else
             appendStringWithNewlines(prepared, TK_OTHER_TEXT);
     } else {
-        std::u16string escaped = stringByEscapingSpecialCharactersToHTMLEntitiesInString(prepared);
-        // "]]>" may not stand in XML text, whatever the rule for ">".
-        if (m_writingXML) {
-            for (size_t i = escaped.find(u"]]>"); i != std::u16string::npos; i = escaped.find(u"]]>", i + 2))
-                escaped.replace(i + 2, 1, u"&gt;");
-        }
-        appendStringWithNewlines(escaped, TK_OTHER_TEXT);
+        size_t start = m_output->text.size();
+        appendString(writtenText(data, mapSubstitute, trimStart, trimEnd), TK_OTHER_TEXT);
+        if (m_textRecord && !mappedAsWhitespace && !m_inPlaintext && node.nodeType() == DOMNode::TEXT_NODE)
+            recordWrittenText(node, start, mapSubstitute, trimStart, trimEnd);
     }
     if (mappedAsWhitespace)
         m_output->map->endWhitespaceNodeAtOffset(m_output->text.size());
     else
         endMapNode(DOMNode::TEXT_NODE, u"DOMText");
+}
+
+void VornickHTMLWriter::recordWrittenText(DOMNode& node, size_t start, bool mapSubstitute, bool trimStart, bool trimEnd)
+{
+    const std::u16string& data = static_cast<DOMCharacterData&>(node).data();
+    size_t length = m_output->text.size() - start;
+    if (!length || VornickIsWhitespaceForTextRecord(data, m_substitute, m_textRecord->documentSubstitute))
+        return;
+    TextRecord::Text text { &node, start, length, mapSubstitute, trimStart, trimEnd };
+    auto* parent = toElement(node.parent());
+    if (parent && !m_writingXML && parent->first() == &node && traitsForElement(*parent).preformatted) {
+        text.firstInPreformatted = true;
+        text.startsWithLineBreak = data.starts_with(u'\n');
+    }
+    m_textRecord->texts.push_back(text);
+}
+
+std::u16string VornickHTMLWriter::writtenText(std::u16string_view data, bool mapSubstitute, bool trimStart, bool trimEnd)
+{
+    std::u16string text(data);
+    if (mapSubstitute) {
+        const std::pair<char16_t, char16_t> replacements[] = { { 0xA0, u' ' }, { m_substitute, 0xA0 } };
+        vornick_mapCharactersUsingReplacements(text, replacements);
+    }
+    std::u16string escaped = stringByEscapingSpecialCharactersToHTMLEntitiesInString(trimmedOfSpaces(text, trimStart, trimEnd));
+    // "]]>" may not stand in XML text, whatever the rule for ">".
+    if (m_writingXML) {
+        for (size_t i = escaped.find(u"]]>"); i != std::u16string::npos; i = escaped.find(u"]]>", i + 2))
+            escaped.replace(i + 2, 1, u"&gt;");
+    }
+    // Line breaks of the content in the output's convention.
+    if (m_newlineConvention == VornickNewlineConvention::LF || escaped.find(u'\n') == std::u16string::npos)
+        return escaped;
+    std::u16string converted;
+    converted.reserve(escaped.size() + escaped.size() / 8);
+    for (char16_t c : escaped) {
+        if (c == u'\n')
+            converted += *m_newlineString;
+        else
+            converted += c;
+    }
+    return converted;
 }
 
 // --- Comments and WordPress blocks
@@ -1425,6 +1513,12 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
         return;
     }
 
+    if (m_textRecord && !m_textRecord->texts.empty()) {
+        // What follows may look back at the last characters of a text.
+        auto& last = m_textRecord->texts.back();
+        if (last.start + last.length == m_output->text.size())
+            last.followedByLookBack = true;
+    }
     if (!search)
         clearBRWithIndentLevel(indentLevel);
     const bool whitespaceBefore = m_inReplacedWhitespace;
@@ -1449,8 +1543,11 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
     case VornickWordPressBlockCommentKind::SelfClosing: {
         bool replaceable = !m_commentsNotToReplace.count(&comment);
         std::shared_ptr<const VornickGeneralFragmentDescription> description;
-        if (replaceable && m_lookup)
+        if (replaceable && m_lookup) {
             description = m_lookup(comment);
+            if (m_textRecord)
+                m_textRecord->blockLookups.emplace_back(&comment, description);
+        }
         if (description && !description->blockSourceString().empty()) {
             auto source = trimmedOfSpaces(description->blockSourceString(), true, true);
             appendString(std::u16string(source) + u"\n\n", TK_COMMENT);

@@ -20,11 +20,17 @@
 // block source of its snippet instead of its DOM, an empty block as a
 // self-closing comment, an embed block's wrapper as its URL.
 //
+// After an attributed write of a document the writer keeps how it wrote each
+// text node, so that when only text changed since, it can give the new output
+// by writing only the changed text nodes again (see
+// rewriteAttributedStringFromDocumentAfterTextChanges).
+//
 // The writer is reusable; each write resets the output. One thread at a time.
 #pragma once
 
 #include "toolkit/VornickNewlineConvention.h"
 #include "toolkit/VornickRange.h"
+#include "toolkit/VornickTextSplice.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
@@ -34,6 +40,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Value.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -141,8 +148,25 @@ public:
     std::u16string detectOutputStringEncodingForDocument(const DOMDocument&) const;
 
     // The coloured output (or the search text) with its range map, handed to
-    // `completion` before this returns.
+    // `completion` before this returns. The map is made for the caller and
+    // not kept by the writer: the caller may change it (see applySplices).
     void writeAttributedStringFromDocument(DOMDocument&, bool forSearch, const AttributedCompletion& completion);
+
+    // Makes `source`, the output of this writer's last attributed write of
+    // `document` (not for search), into what that write would give now, in
+    // place, when all that changed since is the data of text nodes the writer
+    // wrote as text: their new text replaces the old, and the runs and the
+    // writer's own record move with it. The result equals writing the
+    // document again. `outSplices` receives the replaced spans, in the old
+    // text, for the source's map and line index to follow.
+    // False, with `source` untouched, whenever the change could reach beyond
+    // those text nodes or the writer cannot tell: any change of the tree or of
+    // attributes, of the settings, of the document's encoding, a text that
+    // becomes whitespace-only, a line break a comment looks back at, a block
+    // comment's snippet, a source that is not the last output; the caller
+    // then writes the document.
+    [[nodiscard]] bool rewriteAttributedStringFromDocumentAfterTextChanges(DOMDocument&, AttributedString& source,
+                                                                           VornickTextSplices& outSplices);
 
     // The indentation of one level: tabs for whole tab widths when the
     // preferences use tabs, spaces otherwise.
@@ -152,6 +176,7 @@ private:
     struct ElementTraits;
     struct Block;
     struct Output;
+    struct TextRecord;
     enum class Target { Document, Element, Children };
 
     void write(DOMNode&, Target, bool attributed = false);
@@ -172,6 +197,12 @@ private:
     void appendHTMLForElement(DOMElement&, unsigned indentLevel);
     void appendAttributes(DOMElement&, const ElementTraits&);
     void appendHTMLForText(DOMNode&, unsigned indentLevel);
+    // A text node's data as written outside raw text: mapped, trimmed, escaped, line breaks converted.
+    std::u16string writtenText(std::u16string_view data, bool mapSubstitute, bool trimStart, bool trimEnd);
+    void recordWrittenText(DOMNode&, size_t start, bool mapSubstitute, bool trimStart, bool trimEnd);
+    bool recordedSettingsAreCurrent(const DOMDocument&) const;
+    TextAttributes attributesForTokenKind(VornickSyntaxColoringTokenKind,
+                                          std::array<TextAttributes, TK_LAST + 1>& cache) const;
     void appendHTMLForComment(DOMComment&, unsigned indentLevel);
     void appendHTMLForDocumentTypeNode(DOMDocumentType&);
     void appendHTMLForProcessingInstruction(DOMNode&);
@@ -236,6 +267,9 @@ private:
     const DOMNode* m_unclosedReplacedBlockComment { nullptr };
 
     std::unique_ptr<Output> m_output;
+    // How the last attributed write of a document wrote its text; null otherwise.
+    std::unique_ptr<TextRecord> m_textRecord;
+    bool m_recordingText { false };
     std::unordered_map<const DOMQualifiedName*, std::unique_ptr<ElementTraits>> m_traits;
     VornickHTMLSpec* m_traitsSpec { nullptr };
 };

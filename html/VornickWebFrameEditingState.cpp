@@ -200,6 +200,11 @@ std::unique_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
         *vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
         newlineConvention);
     writer->setBodyElementStyleChangesToApply(vornick_bodyElementStyleChangesToApplyWhenWriting(frame));
+    // The frame's encoding override (a document switched to UTF-8) is what the writer writes in.
+    if (auto encoding = vornick_stringEncodingOverride(frame)) {
+        if (auto name = VornickCharsetNameForStringEncoding(encoding))
+            writer->setStringEncodingOverride(std::move(*name));
+    }
     return writer;
 }
 

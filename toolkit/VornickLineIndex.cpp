@@ -35,6 +35,67 @@ VornickLineIndex::VornickLineIndex(std::shared_ptr<const std::u16string> string,
     indexLines();
 }
 
+VornickLineIndex::VornickLineIndex(Unindexed, std::shared_ptr<const std::u16string> string, const VornickLineIndex& settings)
+    : m_string(std::move(string))
+    , m_baseLineNumber(settings.m_baseLineNumber)
+    , m_baseColumnNumber(settings.m_baseColumnNumber)
+    , m_tabWidth(settings.m_tabWidth)
+{
+}
+
+std::shared_ptr<const VornickLineIndex> VornickLineIndex::createByApplyingSplices(
+    const VornickLineIndex& previous, std::shared_ptr<const std::u16string> string, const VornickTextSplices& splices)
+{
+    if (!string || string->empty())
+        return nullptr;
+    std::shared_ptr<VornickLineIndex> index(new VornickLineIndex(Unindexed {}, std::move(string), previous));
+    const std::u16string& text = *index->m_string;
+    // Whether a line starts at `p` depends only on the characters at p - 1
+    // and p: only the starts next to or inside a splice are looked for again.
+    auto startsLine = [&text](size_t p) {
+        if (p == 0)
+            return true;
+        if (p > text.size())
+            return false;
+        char16_t before = text[p - 1];
+        return before == u'\n' || (before == u'\r' && (p == text.size() || text[p] != u'\n'));
+    };
+    const auto& old = previous.m_startOffsetsByLine;
+    auto& starts = index->m_startOffsetsByLine;
+    starts.reserve(old.size() + 16);
+    auto push = [&starts](size_t offset) {
+        if (starts.empty() || offset > starts.back())
+            starts.push_back(offset);
+    };
+    size_t i = 0;
+    size_t delta = 0; // modulo arithmetic: a shrinking text moves offsets back
+    for (const auto& splice : splices) {
+        for (; i < old.size() && old[i] < splice.range.location; ++i)
+            push(old[i] + delta);
+        for (; i < old.size() && old[i] <= splice.range.end(); ++i) { }
+        size_t from = splice.range.location + delta;
+        for (size_t p = from; p <= from + splice.replacementLength; ++p) {
+            if (startsLine(p))
+                push(p);
+        }
+        delta += splice.replacementLength - splice.range.length;
+    }
+    for (; i < old.size(); ++i)
+        push(old[i] + delta);
+
+    // The convention of the first line break, which ends right before the second line.
+    if (starts.size() > 1) {
+        size_t end = starts[1];
+        if (text[end - 1] == u'\r')
+            index->m_newlineConvention = VornickNewlineConvention::CR;
+        else if (end >= 2 && text[end - 2] == u'\r')
+            index->m_newlineConvention = VornickNewlineConvention::CRLF;
+        else
+            index->m_newlineConvention = VornickNewlineConvention::LF;
+    }
+    return index;
+}
+
 // One pass over the text. Blocks of sixteen code units without CR or LF are
 // skipped with four vector compares; the rare blocks that hold one are walked
 // unit by unit. CR LF is one break; so are a lone CR and a lone LF.

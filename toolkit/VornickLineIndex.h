@@ -5,6 +5,7 @@
 
 #include "toolkit/VornickNewlineConvention.h"
 #include "toolkit/VornickRange.h"
+#include "toolkit/VornickTextSplice.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,12 @@ public:
         int64_t baseColumnNumber, int64_t tabWidth);
     static std::shared_ptr<const VornickLineIndex> createByIndexingString(
         std::u16string string, int64_t baseLineNumber, int64_t baseColumnNumber, int64_t tabWidth);
+    // The index of `string`, which is `previous`'s text with `splices`
+    // applied: the line starts away from the splices are moved, not found
+    // again, so the cost follows the number of lines rather than the length
+    // of the text. The result equals indexing `string` anew.
+    static std::shared_ptr<const VornickLineIndex> createByApplyingSplices(
+        const VornickLineIndex& previous, std::shared_ptr<const std::u16string> string, const VornickTextSplices& splices);
 
     const std::u16string& string() const { return *m_string; }
     const std::vector<size_t>& startOffsetsByLine() const { return m_startOffsetsByLine; }
@@ -44,6 +51,8 @@ public:
                      int64_t baseColumnNumber, int64_t tabWidth);
 
 private:
+    struct Unindexed { };
+    VornickLineIndex(Unindexed, std::shared_ptr<const std::u16string>, const VornickLineIndex& settings);
     void indexLines();
 
     std::shared_ptr<const std::u16string> m_string;

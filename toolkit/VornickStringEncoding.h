@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace brevanton {
@@ -35,5 +37,16 @@ enum : VornickStringEncoding {
 // The encoding of an IANA character set name or one of its aliases
 // ("utf-8", "latin1", "Shift_JIS", ...); 0 for a name it does not know.
 VornickStringEncoding VornickStringEncodingForIANACharsetName(std::u16string_view name);
+
+// The other way: the character set name whose converter writes the
+// encoding ("windows-1252" for 12), or nothing when there is no converter
+// for it here. The per-frame encoding override reaches the writer through it.
+std::optional<std::u16string> VornickCharsetNameForStringEncoding(VornickStringEncoding);
+// The name users see ("Western (Windows)"); nothing where there is no converter.
+std::optional<std::u16string> VornickLocalizedNameOfStringEncoding(VornickStringEncoding);
+// The number of a core encoding value (0x0201 for ISO Latin 1 is 5; values
+// without a number of their own are 0x80000000 plus the value; 0xFFFFFFFF,
+// the invalid value, is 0).
+VornickStringEncoding VornickStringEncodingForCoreEncoding(uint32_t coreEncoding);
 
 } // namespace brevanton

@@ -319,11 +319,34 @@ private:
                     ? m_input.size()
                     : end + (m_input.substr(end + 2).starts_with(">") ? 3 : 4);
             }
-        } else if (rest.starts_with("<![CDATA[") && inForeignContent())
-            skipTo("]]>", m_position + 9);
-        else if (rest.starts_with("<![CDATA[") && m_foreignOpen) {
-            // Under an integration point the section is a bogus comment, which gumbo can take for
-            // CDATA and then fail an assertion inside tables: it becomes that comment, written out.
+        } else if (rest.starts_with("<![CDATA[") && inForeignContent()) {
+            if (!tableIsOpen()) {
+                skipTo("]]>", m_position + 9);
+                return;
+            }
+            // In a table gumbo can fail an assertion on CDATA in foreign content (after an end
+            // tag it ignores, under an HTML element in an integration point): the section becomes
+            // the text it stands for, escaped.
+            size_t begin = m_position;
+            size_t close = m_input.find("]]>", begin + 9);
+            size_t textEnd = close == std::string_view::npos ? m_input.size() : close;
+            m_position = close == std::string_view::npos ? m_input.size() : close + 3;
+            std::string text;
+            for (char c : m_input.substr(begin + 9, textEnd - begin - 9)) {
+                if (c == '&')
+                    text += "&amp;";
+                else if (c == '<')
+                    text += "&lt;";
+                else
+                    text += c;
+            }
+            replace(begin, m_position, text);
+        }
+        else if (rest.starts_with("<![CDATA[") && (m_foreignOpen || tableIsOpen())) {
+            // Under an integration point, or in a table (where gumbo's view of foreign content can
+            // differ from the rules', as after "<svg><foreignObject><c></svg>"), the section is a
+            // bogus comment, which gumbo can take for CDATA and then fail an assertion inside
+            // tables: it becomes that comment, written out.
             size_t begin = m_position;
             skipTo(">", m_position + 2);
             size_t end = m_input[m_position - 1] == '>' ? m_position - 1 : m_position;
@@ -790,8 +813,15 @@ private:
             return;
         auto& element = m_open[index];
         if (element.ns != Namespace::HTML) {
-            if (tag.info.flags & AmbiguousForeignName)
-                replace(tag.nameEnd, tag.nameEnd, GumboGuardNameMark);
+            // Gumbo ends a foreign element only at an end tag that is its bare name: with white
+            // space, a slash or attributes after the name (which the parsing rules ignore), the
+            // element stayed open, and CDATA after it in a table failed an assertion.
+            std::string_view mark = tag.info.flags & AmbiguousForeignName ? GumboGuardNameMark : std::string_view();
+            if (tag.end - 1 > tag.nameEnd) {
+                replace(tag.nameEnd, tag.end - 1, mark);
+                m_attributeStarts.clear();
+            } else if (!mark.empty())
+                replace(tag.nameEnd, tag.nameEnd, mark);
             popTo(index);
             return;
         }

@@ -8,6 +8,12 @@
 //   `<svg><html>`, ...): gumbo's insertion-mode reset takes them for the HTML
 //   elements and then fails an assertion that aborts the process. Their names
 //   are marked (GumboGuardNameMark appended) and the tree builder restores them.
+// - Foreign end tags: gumbo ends an SVG or MathML element only at an end tag
+//   that is its bare name, so `</mi/>` or `</svg\n>` are written `</mi>`,
+//   `</svg>` (the parsing rules ignore the rest). In a table, CDATA in
+//   foreign content becomes the escaped text it stands for, and CDATA
+//   elsewhere (or under an integration point) the comment it is: gumbo,
+//   whose view of foreign content there can differ, fails assertions on it.
 // - Attributes: gumbo compares each attribute of a tag with all before it, so
 //   a tag with 50,000 attributes takes seconds. Attributes past the first
 //   GumboGuardAttributesPerTag are moved out of the tag, in pieces that the

@@ -14,6 +14,18 @@ AttributedString::AttributedString(std::u16string string, TextAttributes attribu
 AttributedString::AttributedString(std::u16string string, std::vector<Run> runs)
     : m_string(std::move(string))
 {
+    // Runs that already cover the text one after another, none empty and no
+    // two neighbours alike, are taken as they are.
+    bool normal = true;
+    size_t next = 0;
+    for (size_t i = 0; i < runs.size() && normal; ++i) {
+        normal = runs[i].length && runs[i].location == next && (!i || runs[i].attributes != runs[i - 1].attributes);
+        next = runs[i].location + runs[i].length;
+    }
+    if (normal) {
+        m_runs = std::move(runs);
+        return;
+    }
     m_runs.reserve(runs.size());
     for (auto& run : runs)
         appendRun(run.location, run.length, std::move(run.attributes));
@@ -94,6 +106,17 @@ void AttributedString::replaceCharacters(size_t location, size_t length, std::u1
         attributes = attributesAtIndex(0);
 
     size_t end = location + length;
+    // Within one run, in place: the run grows or shrinks and the later runs move.
+    if (length && !replacement.empty()) {
+        size_t index = runIndexAtIndex(location);
+        if (end <= m_runs[index].location + m_runs[index].length) {
+            m_runs[index].length = m_runs[index].length + replacement.size() - length;
+            for (size_t i = index + 1; i < m_runs.size(); ++i)
+                m_runs[i].location = m_runs[i].location + replacement.size() - length;
+            m_string.replace(location, length, replacement);
+            return;
+        }
+    }
     std::vector<Run> oldRuns = std::move(m_runs);
     m_runs.clear();
     m_runs.reserve(oldRuns.size() + 2);

@@ -68,6 +68,16 @@ public:
     // first character when inserting at the start).
     void replaceCharacters(size_t location, size_t length, std::u16string_view replacement);
     void deleteCharacters(size_t location, size_t length) { replaceCharacters(location, length, {}); }
+    // Gives each run the attributes `transform(index, attributes)` answers
+    // for it (neighbours that end up alike stay separate runs).
+    template<typename Transform> void transformRunAttributes(Transform&& transform)
+    {
+        for (size_t i = 0; i < m_runs.size(); ++i) {
+            TextAttributes attributes = transform(i, m_runs[i].attributes);
+            if (attributes != m_runs[i].attributes)
+                m_runs[i].attributes = std::move(attributes);
+        }
+    }
     // The characters of a range (clamped to the string) with their attributes.
     AttributedString attributedSubstring(size_t location, size_t length) const;
     void append(const AttributedString&);

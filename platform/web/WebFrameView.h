@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/views/ClipView.h"
+#include "platform/views/PrintOperation.h"
 #include "platform/views/View.h"
 
 #include <memory>
@@ -31,6 +32,8 @@ public:
     const std::shared_ptr<WebDocumentView>& documentView() const { return m_documentView; }
     bool isFlipped() const override { return true; }
     void resizeSubviewsWithOldSize(Size oldSize) override;
+    // There is no printing: no operation.
+    std::shared_ptr<PrintOperation> printOperationWithPrintInfo(const PrintInfo&) const { return nullptr; }
 
     explicit WebFrameView(Rect frameRect, std::weak_ptr<WebFrame> frame);
 

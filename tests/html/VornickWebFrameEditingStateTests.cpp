@@ -111,6 +111,16 @@ TEST(VornickWebFrameEditingState, WriterFollowsTheFrame)
     EXPECT_EQ(writer->formattingPreferences().stringRepresentation(), u"2,8-t");
     ASSERT_TRUE(writer->bodyElementStyleChangesToApply());
     EXPECT_EQ(writer->bodyElementStyleChangesToApply()->at(u"color").string(), u"red");
+
+    // The frame's encoding override decides what the writer writes in.
+    EXPECT_TRUE(writer->stringEncodingOverride().empty());
+    auto accented = loadString(u"<p>\u00E9</p>");
+    vornick_setStringEncodingOverride(*accented->mainFrame(), VornickWindowsCP1252StringEncoding);
+    auto overridden = vornick_HTMLWriter(*accented->mainFrame());
+    EXPECT_EQ(overridden->stringEncodingOverride(), u"windows-1252");
+    auto data = overridden->htmlDataFromDocument(*accented->mainFrame()->domDocument(), nullptr);
+    ASSERT_TRUE(data);
+    EXPECT_NE(data->find("<p>\xE9</p>"), std::string::npos) << *data;
 }
 
 TEST(VornickWebFrameEditingState, UserSnippetSetIsReferencedRelativeToTheDocument)

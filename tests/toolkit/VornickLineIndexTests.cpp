@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace brevanton {
 namespace {
 
@@ -99,4 +101,53 @@ TEST(VornickLineIndex, OffsetForLineAndColumn)
 }
 
 } // namespace
+TEST(VornickLineIndex, SplicesGiveTheIndexOfTheNewText)
+{
+    auto spliced = [](std::u16string text, const VornickTextSplices& splices, const std::vector<std::u16string>& replacements) {
+        auto before = VornickLineIndex::createByIndexingString(text, 1, 1, 4);
+        for (size_t i = splices.size(); i-- > 0;)
+            text.replace(splices[i].range.location, splices[i].range.length, replacements[i]);
+        auto after = VornickLineIndex::createByApplyingSplices(*before, std::make_shared<const std::u16string>(text), splices);
+        auto fresh = VornickLineIndex::createByIndexingString(text, 1, 1, 4);
+        return after->startOffsetsByLine() == fresh->startOffsetsByLine() && after->newlineConvention() == fresh->newlineConvention()
+            && after->string() == text;
+    };
+    // A CR and an LF that meet at a splice's edge become one break, and part.
+    EXPECT_TRUE(spliced(u"ab\rcd", { { { 3, 1 }, 1 } }, { u"\n" }));
+    EXPECT_TRUE(spliced(u"ab\r\ncd", { { { 3, 1 }, 1 } }, { u"x" }));
+    EXPECT_TRUE(spliced(u"ab\ncd", { { { 0, 2 }, 1 } }, { u"\r" }));
+    EXPECT_TRUE(spliced(u"a\nb\nc", { { { 0, 1 }, 3 }, { { 2, 1 }, 0 } }, { u"x\r\n", u"" }));
+    // The first break decides the convention.
+    EXPECT_TRUE(spliced(u"a\nb\r\nc", { { { 1, 1 }, 2 } }, { u"\r\n" }));
+
+    // Random texts of line breaks and letters, random splices.
+    std::mt19937 random(7);
+    const char16_t alphabet[] = { u'a', u'\r', u'\n', u'b' };
+    auto randomText = [&](size_t length) {
+        std::u16string text;
+        for (size_t i = 0; i < length; ++i)
+            text += alphabet[random() % 4];
+        return text;
+    };
+    for (unsigned round = 0; round < 2000; ++round) {
+        std::u16string text = randomText(1 + random() % 12);
+        VornickTextSplices splices;
+        std::vector<std::u16string> replacements;
+        size_t at = 0;
+        while (at < text.size() && random() % 3) {
+            size_t location = at + random() % (text.size() - at);
+            size_t length = 1 + random() % std::min<size_t>(3, text.size() - location);
+            replacements.push_back(randomText(random() % 4));
+            splices.push_back({ { location, length }, replacements.back().size() });
+            at = location + length;
+        }
+        std::u16string result = text;
+        for (size_t i = splices.size(); i-- > 0;)
+            result.replace(splices[i].range.location, splices[i].range.length, replacements[i]);
+        if (result.empty())
+            continue;
+        ASSERT_TRUE(spliced(text, splices, replacements)) << "round " << round << " of seed 7";
+    }
+}
+
 } // namespace brevanton

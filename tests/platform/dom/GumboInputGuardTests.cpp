@@ -98,6 +98,36 @@ TEST(GumboInputGuard, MarksForeignElementsThatGumboWouldTakeForHTMLOnes)
     EXPECT_EQ(inContext.markup, "<html" + mark + "><title><template></template></title></html" + mark + ">");
 }
 
+TEST(GumboInputGuard, ForeignEndTagsAreBareNamesSoGumboEndsTheirElements)
+{
+    // The parsing rules ignore what follows an end tag's name; gumbo kept the
+    // element open. HTML end tags and unmatched ones are left as written.
+    std::string mark(GumboGuardNameMark);
+    EXPECT_EQ(guarded("<math><mi></mi/>a</math ><p></p >"), "<math><mi></mi>a</math><p></p >");
+    EXPECT_EQ(guarded("<svg><desc></desc\n class=x><select></select\t></svg>"),
+              "<svg><desc></desc><select" + mark + "></select" + mark + "></svg>");
+    EXPECT_FALSE(guarded("<svg></g ></svg>"));
+
+    // In a table context gumbo failed an assertion on CDATA after such an
+    // end tag; now the element ends there.
+    auto document = DOMDocument::parseHTML(std::u16string_view(u""));
+    auto tfoot = document->createElement(u"tfoot");
+    auto fragment = document->createDocumentFragmentWithMarkupString(u"<math><mi></mi/><![CDATA[y]]>x", {}, tfoot.get());
+    ASSERT_TRUE(fragment);
+    auto math = fragment->firstChild();
+    ASSERT_TRUE(math);
+    ASSERT_TRUE(math->firstChild());
+    EXPECT_FALSE(math->firstChild()->firstChild()); // the mi is empty
+
+    // CDATA in foreign content in a table is the text it stands for.
+    EXPECT_EQ(guardGumboInput("<svg><![CDATA[a<b&c]]></svg>", { GumboGuardNamespace::HTML, "tfoot" }, DOMMaximumNestingDepth).markup,
+              "<svg>a&lt;b&amp;c</svg>");
+    EXPECT_FALSE(guarded("<svg><![CDATA[a<b&c]]></svg>"));
+    fragment = document->createDocumentFragmentWithMarkupString(u"<svg><title><e><svg></x><![CDATA[a<b]]> ", {}, tfoot.get());
+    ASSERT_TRUE(fragment);
+    EXPECT_NE(fragment->textContent().find(u"a<b"), std::u16string::npos);
+}
+
 TEST(GumboInputGuard, TagsWithThousandsOfAttributesKeepThemAll)
 {
     std::string page = "<p id=first";

@@ -89,6 +89,33 @@ TEST(AttributedString, ReplacingCharactersKeepsTheRunsAroundThem)
     EXPECT_EQ(runsOf(string), "[0+3 none]");
 }
 
+TEST(AttributedString, ReplacingWithinOneRunAndRunsTakenAsGiven)
+{
+    auto red = colored(Color::sRGB(1, 0, 0));
+    auto grey = colored(Color::genericGamma22White(0.5));
+    AttributedString string(u"abcdefgh", { { 0, 2, grey }, { 2, 4, red }, { 6, 2, grey } });
+
+    // Inside one run the run grows or shrinks and the later runs move.
+    string.replaceCharacters(3, 2, u"XYZ");
+    EXPECT_EQ(string.string(), u"abcXYZfgh");
+    EXPECT_EQ(runsOf(string), "[0+2 Gray 0.5 1][2+5 sRGB 1 0 0 1][7+2 Gray 0.5 1]");
+    string.replaceCharacters(2, 5, u"r");
+    EXPECT_EQ(runsOf(string), "[0+2 Gray 0.5 1][2+1 sRGB 1 0 0 1][3+2 Gray 0.5 1]");
+    string.replaceCharacters(4, 1, u"end");
+    EXPECT_EQ(string.string(), u"abrgend");
+    EXPECT_EQ(runsOf(string), "[0+2 Gray 0.5 1][2+1 sRGB 1 0 0 1][3+4 Gray 0.5 1]");
+
+    // Runs given with gaps, empty runs or alike neighbours are put right;
+    // others are kept as they are.
+    AttributedString uneven(u"abcd", { { 0, 1, red }, { 1, 0, grey }, { 1, 1, red }, { 2, 2, grey } });
+    EXPECT_EQ(runsOf(uneven), "[0+2 sRGB 1 0 0 1][2+2 Gray 0.5 1]");
+    AttributedString even(u"abcd", { { 0, 1, red }, { 1, 3, grey } });
+    EXPECT_EQ(runsOf(even), "[0+1 sRGB 1 0 0 1][1+3 Gray 0.5 1]");
+
+    even.transformRunAttributes([&](size_t index, const TextAttributes&) { return index ? red : grey; });
+    EXPECT_EQ(runsOf(even), "[0+1 Gray 0.5 1][1+3 sRGB 1 0 0 1]");
+}
+
 TEST(AttributedString, SubstringsCarryTheirPartOfEachRun)
 {
     auto red = colored(Color::sRGB(1, 0, 0));

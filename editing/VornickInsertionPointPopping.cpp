@@ -1,0 +1,239 @@
+// Leaving the element the caret is in: the caret goes to the gap after it
+// (an empty element is removed instead), with a placeholder space when a gap
+// is wanted so that typing continues outside. The step is named by the
+// command. Trailing white space before the element's end goes with it, but a
+// non-breaking space the user typed (the substitute character while
+// substitutes are shown, or U+00A0 itself when they are not) is content and
+// stays.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickCommandStepName.h"
+#include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickWhitespaceFilter.h"
+#include "toolkit/VornickWhitespaceSets.h"
+
+namespace brevanton {
+
+namespace {
+
+std::shared_ptr<DOMRange> collapsedRangeAt(const std::shared_ptr<DOMNode>& node, unsigned offset)
+{
+    auto range = node->ownerDocument()->createRange();
+    range->setStart(node, offset);
+    range->setEnd(node, offset);
+    return range;
+}
+
+// The element of a caret: its node, or the text node's parent.
+std::shared_ptr<DOMElement> elementOfCaret(const DOMRange& caret)
+{
+    auto node = caret.startContainer();
+    if (node && node->nodeType() != DOMNode::ELEMENT_NODE)
+        node = node->parentNode();
+    return node && node->nodeType() == DOMNode::ELEMENT_NODE ? std::static_pointer_cast<DOMElement>(node) : nullptr;
+}
+
+// An element below (not at) the attachment point that encloses it.
+std::shared_ptr<DOMElement> poppableElement(const DOMRange& caret, std::shared_ptr<DOMElement>* attachmentPoint)
+{
+    auto element = elementOfCaret(caret);
+    if (!element)
+        return nullptr;
+    auto point = VornickAttachmentPointElementForNode(*element);
+    if (!point || point == element || !point->isInclusiveAncestorOf(element.get()))
+        return nullptr;
+    if (attachmentPoint)
+        *attachmentPoint = point;
+    return element;
+}
+
+bool holdsOnlyHTMLWhitespace(const DOMElement& element)
+{
+    for (DOMNode* child = element.first(); child; child = child->next()) {
+        if (child->isElementNode())
+            return false;
+        if (child->isTextNode() && !vornick_containsOnlyHTMLWhitespace(static_cast<DOMCharacterData*>(child)->data()))
+            return false;
+    }
+    return true;
+}
+
+// Characters a pop-out may drop at the end of the element: HTML white space,
+// and U+00A0 only while substitutes are shown (it is then spacing the editor
+// made, the user's own non-breaking spaces being the substitute).
+bool isDroppableTrailingSpace(char16_t character, char16_t substitute)
+{
+    if (substitute && character == substitute)
+        return false;
+    if (character == 0xA0)
+        return substitute != 0;
+    return vornick_isHTMLWhitespace(character);
+}
+
+// `stepName`, when given, is opened right before the document changes.
+bool setInsertionPointAfterPosition(VornickContentEditingView& view, bool undoable, const std::shared_ptr<DOMRange>& range,
+                                    bool leaveAGap, VornickCommandStepName* stepName)
+{
+    BREVANTON_ASSERT(range && range->collapsed(), "Invalid parameter not satisfying: [range collapsed]");
+    auto container = range->startContainer();
+    if (!container || container->nodeType() != DOMNode::ELEMENT_NODE)
+        return false;
+    unsigned offset = range->startOffset();
+    auto next = container->childAt(offset) ? container->childAt(offset)->shared_from_this() : nullptr;
+    std::u16string space = view.placeholderSpaceStringForDocumentContainingRange(*range);
+    if (next && next->nodeType() == DOMNode::TEXT_NODE) {
+        auto& text = static_cast<DOMCharacterData&>(*next);
+        if (text.length() && !leaveAGap) {
+            view.setTargetRange(collapsedRangeAt(next, 0));
+            return true;
+        }
+        if (stepName)
+            stepName->open();
+        if (!view.undoableReplaceRangeWithText(undoable, collapsedRangeAt(next, 0), space, false))
+            return false;
+        auto caret = collapsedRangeAt(next, leaveAGap ? static_cast<unsigned>(space.size()) : 0);
+        undoable ? view.setTargetRangeUndoably(caret) : view.setTargetRange(caret);
+        view.postVornickContentEditingViewDidChangeContentInWebFrame(view.focusedWebFrame(), nullptr);
+        return true;
+    }
+    auto document = container->ownerDocument();
+    auto fragment = document->createDocumentFragment();
+    fragment->appendChild(document->createTextNode(space));
+    if (stepName)
+        stepName->open();
+    if (!view.insertFragmentAtPosition(fragment, { container, static_cast<int32_t>(offset) }, undoable, std::nullopt))
+        return false;
+    // The caret goes into the text that holds the space (the insertion may
+    // have joined it to the text before), before or after the space.
+    auto inserted = view.effectiveOperationRange();
+    if (!inserted)
+        return true;
+    std::shared_ptr<DOMNode> textNode = inserted->startContainer();
+    unsigned at = inserted->startOffset();
+    if (!textNode->isTextNode()) {
+        auto* after = textNode->childAt(at);
+        textNode = after && after->isTextNode() ? after->shared_from_this() : nullptr;
+        at = 0;
+    }
+    if (textNode) {
+        view.setTargetRange(collapsedRangeAt(textNode, at + (leaveAGap ? static_cast<unsigned>(space.size()) : 0)));
+    } else {
+        auto caret = inserted->cloneRange();
+        caret->collapse(!leaveAGap);
+        view.setTargetRange(caret);
+    }
+    return true;
+}
+
+} // namespace
+
+bool VornickContentEditingView::undoableSetTextInsertionPointAfterPosition(bool undoable, const std::shared_ptr<DOMRange>& range,
+                                                                           bool leaveAGap)
+{
+    return setInsertionPointAfterPosition(*this, undoable, range, leaveAGap, nullptr);
+}
+
+bool VornickContentEditingView::canPopInsertionPointOutOfElementAndLeaveAGap(bool) const
+{
+    if (!isEditable())
+        return false;
+    auto range = effectiveOperationRange();
+    return range && range->collapsed() && poppableElement(*range, nullptr);
+}
+
+std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap)
+{
+    endTypingRun();
+    endBackspaceRun();
+    auto effective = effectiveOperationRange();
+    if (!effective)
+        return std::nullopt;
+    auto caret = effective->cloneRange();
+    caret->collapse(false);
+    std::shared_ptr<DOMElement> attachmentPoint;
+    auto element = poppableElement(*caret, &attachmentPoint);
+    if (!element || !m_blockModeHelper)
+        return std::nullopt;
+    std::u16string tagName = element->tagName();
+    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*element);
+
+    bool empty = holdsOnlyHTMLWhitespace(*element);
+    VornickCommandStepName stepName(*this, true, empty ? u"Pop out of empty element" : u"Pop out of <" + asciiLowercase(tagName) + u">");
+    std::shared_ptr<DOMRange> place;
+    if (empty) {
+        stepName.open();
+        auto outerRange = m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
+        std::shared_ptr<DOMRange> result;
+        bool replaced = outerRange
+            && undoableReplaceRangeWithFragment(true, outerRange, element->ownerDocument()->createDocumentFragment(), std::nullopt, &result)
+            && result;
+        if (!replaced) {
+            stepName.close();
+            return std::nullopt;
+        }
+        place = result->cloneRange();
+        place->collapse(true);
+    } else {
+        auto node = caret->startContainer();
+        if (node->nodeType() == DOMNode::TEXT_NODE && node->parentNode() == element && node.get() == element->last()) {
+            const auto& data = static_cast<DOMCharacterData&>(*node).data();
+            size_t offset = caret->startOffset();
+            bool droppable = offset < data.size();
+            for (size_t index = offset; droppable && index < data.size(); ++index)
+                droppable = isDroppableTrailingSpace(data[index], substitute);
+            if (droppable) {
+                auto tail = node->ownerDocument()->createRange();
+                tail->setStart(node, static_cast<unsigned>(offset));
+                tail->setEnd(node, static_cast<unsigned>(data.size()));
+                stepName.open();
+                (void)undoableReplaceRangeWithText(true, tail, u"", false);
+            }
+        }
+        if (!element->parentNode()) {
+            stepName.close();
+            return std::nullopt;
+        }
+        place = element->ownerDocument()->createRange();
+        place->setStartAfter(*element);
+        place->collapse(true);
+    }
+
+    if (!m_blockModeHelper->proposedSelectionRangeIsInEditableContent(*place)) {
+        if (auto block = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*place), {}, false, attachmentPoint.get())) {
+            VornickGeneralLog(u"Popping out of " + block->blockType().value_or(u""));
+            if (auto outer = block->outerRange()) {
+                place = outer;
+                place->collapse(false);
+            }
+        }
+    }
+    (void)setInsertionPointAfterPosition(*this, true, place, leaveAGap, &stepName);
+    stepName.close();
+    scrollRangeToVisible(effectiveOperationRange());
+    return tagName;
+}
+
+void VornickContentEditingView::popInsertionPointOutOfElementOrTwoAndLeaveAGap(bool leaveAGap)
+{
+    auto left = popInsertionPointOutOfElementAndLeaveAGap(leaveAGap);
+    if (!left)
+        return;
+    auto range = effectiveOperationRange();
+    auto now = range ? elementOfCaret(*range) : nullptr;
+    if (!now)
+        return;
+    if ((equalsIgnoringASCIICase(*left, u"DD") && equalsIgnoringASCIICase(now->tagName(), u"DL"))
+        || (equalsIgnoringASCIICase(*left, u"CODE") && equalsIgnoringASCIICase(now->tagName(), u"PRE")))
+        (void)popInsertionPointOutOfElementAndLeaveAGap(leaveAGap);
+}
+
+} // namespace brevanton

@@ -1,0 +1,111 @@
+// The structural edit tests' fixture, on the shared undoable edit harness: a
+// page built from a body string, ranges by node and offset, the body written
+// with every text node in brackets (so that node boundaries show), and the
+// four checks split around the step: `beginStep` before it, the test's own
+// expectations, then `checkUndoAndRedo`.
+#pragma once
+
+#include "UndoableEditChecks.h"
+
+#include "dom/VornickNodeExtensions.h"
+#include "platform/foundation/Assertions.h"
+
+namespace brevanton::testing {
+
+class StructuralEditTest : public UndoableEditTest {
+protected:
+    void loadBody(const std::string& bodyMarkup)
+    {
+        // No newline after the body, so that its last child is the markup's own.
+        writePage("edit.html", "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Edit</title></head><body>" + bodyMarkup
+                                   + "</body></html>");
+        load("edit.html");
+        // Timers (the regeneration of the source) wait; each step's undo
+        // group closes at the end of the loop's turn.
+        if (!RunLoop::main().isUsingManualClock())
+            RunLoop::main().useManualClock();
+        view->undoManager()->removeAllActions();
+    }
+    std::shared_ptr<DOMRange> rangeAt(const std::shared_ptr<DOMNode>& start, unsigned startOffset,
+                                      const std::shared_ptr<DOMNode>& end, unsigned endOffset) const
+    {
+        return rangeBetween(start, startOffset, end, endOffset);
+    }
+    std::shared_ptr<DOMRange> rangeAt(const std::shared_ptr<DOMNode>& node, unsigned start, unsigned end) const
+    {
+        return rangeIn(node, start, end);
+    }
+    std::shared_ptr<DOMRange> caretAt(const std::shared_ptr<DOMNode>& node, unsigned offset) const { return rangeIn(node, offset, offset); }
+    // The child of the element of that tag (the first one, or the one at `index`).
+    std::shared_ptr<DOMNode> text(const std::u16string& tag, unsigned index = 0, unsigned child = 0) const
+    {
+        auto parent = element(tag, index);
+        auto* node = parent ? parent->childAt(child) : nullptr;
+        return node ? node->shared_from_this() : nullptr;
+    }
+    UndoManager& undo() const { return *view->undoManager(); }
+
+    // The body's children, each text node's data in brackets.
+    std::u16string markup() const
+    {
+        std::u16string out;
+        std::function<void(const DOMNode&)> describe = [&](const DOMNode& node) {
+            if (node.isTextNode()) {
+                out += u"[" + static_cast<const DOMCharacterData&>(node).data() + u"]";
+            } else if (node.nodeType() == DOMNode::COMMENT_NODE) {
+                out += u"<!--" + static_cast<const DOMCharacterData&>(node).data() + u"-->";
+            } else if (node.isElementNode()) {
+                const auto& element = static_cast<const DOMElement&>(node);
+                std::u16string name = asciiLowercase(element.tagName());
+                out += u"<" + name;
+                for (const auto& attribute : element.attributeList())
+                    out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
+                out += u">";
+                for (DOMNode* child = node.first(); child; child = child->next())
+                    describe(*child);
+                out += u"</" + name + u">";
+            }
+        };
+        for (DOMNode* child = body()->first(); child; child = child->next())
+            describe(*child);
+        return out;
+    }
+
+    struct Step {
+        std::string documentBefore;
+        std::string selectionBefore;
+    };
+    Step beginStep() const
+    {
+        endEvent();
+        return { documentSnapshot(*document()), frozenSelection(*view) };
+    }
+    // Closes the step's undo group, then: Undo gives the document (node for
+    // node) and the selection of before, Redo those of after, under the name.
+    void checkUndoAndRedo(const Step& step, const std::u16string& actionName) const
+    {
+        std::string after = documentSnapshot(*document());
+        std::string selectionAfter = frozenSelection(*view);
+        endEvent();
+        ASSERT_TRUE(undo().canUndo()) << "the step registered no undo";
+        EXPECT_EQ(toUTF8(undo().undoActionName()), toUTF8(actionName));
+        undo().undo();
+        EXPECT_EQ(documentSnapshot(*document()), step.documentBefore) << "undo did not restore the document exactly";
+        EXPECT_EQ(frozenSelection(*view), step.selectionBefore) << "undo did not restore the selection";
+        endEvent();
+        ASSERT_TRUE(undo().canRedo());
+        undo().redo();
+        EXPECT_EQ(documentSnapshot(*document()), after) << "redo did not give the result again";
+        EXPECT_EQ(frozenSelection(*view), selectionAfter) << "redo did not restore the selection";
+        EXPECT_EQ(toUTF8(undo().undoActionName()), toUTF8(actionName)) << "the redone step has another name";
+        endEvent();
+    }
+    // Undoes the last step.
+    void undoStep() const
+    {
+        undo().undo();
+        endEvent();
+    }
+};
+
+} // namespace brevanton::testing

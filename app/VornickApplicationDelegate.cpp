@@ -1,5 +1,7 @@
 #include "app/VornickApplicationDelegate.h"
 
+#include "toolkit/VornickURLExtensions.h"
+
 #include "app/VornickApplicationDefaults.h"
 #include "app/VornickBundledStyleSheet.h"
 #include "app/VornickFileTreeEvent.h"
@@ -16,6 +18,7 @@
 #include "platform/views/Event.h"
 #include "platform/views/Menu.h"
 #include "toolkit/VornickEnduringFileReference.h"
+#include "toolkit/VornickURLExtensions.h"
 
 #include <unistd.h>
 
@@ -206,9 +209,20 @@ bool VornickApplicationDelegate::validateEmphasisMenuItem(MenuItem& item, const 
 }
 
 std::shared_ptr<VornickKnownResourceFolders> VornickApplicationDelegate::knownResourceFoldersForDocumentFilesInFolder(
-    const URL&) const
+    const URL& folder) const
 {
-    return nullptr;
+    auto found = m_knownResourceFolders.find(vornick_normalizedUniqueKeyString(folder));
+    return found == m_knownResourceFolders.end() ? nullptr : found->second;
+}
+
+void VornickApplicationDelegate::setKnownResourceFoldersForDocumentFilesInFolder(std::shared_ptr<VornickKnownResourceFolders> folders,
+                                                                                 const URL& folder)
+{
+    auto key = vornick_normalizedUniqueKeyString(folder);
+    if (folders)
+        m_knownResourceFolders[key] = std::move(folders);
+    else
+        m_knownResourceFolders.erase(key);
 }
 
 std::shared_ptr<VornickHTMLFormattingPreferences> VornickApplicationDelegate::activeDefaultHTMLFormattingPreferences()

@@ -108,8 +108,9 @@ public:
     // actions are left alone. Always true.
     bool validateEmphasisMenuItem(MenuItem&, const VornickBlockModeHelper* blockModeHelperOfView);
 
-    // Resource folders are not tracked yet: always null.
+    // The resource folders kept for the documents of a folder; null when none are.
     std::shared_ptr<VornickKnownResourceFolders> knownResourceFoldersForDocumentFilesInFolder(const URL&) const;
+    void setKnownResourceFoldersForDocumentFilesInFolder(std::shared_ptr<VornickKnownResourceFolders>, const URL& folder);
     void registerAddedResourceFileReference(const URL&, std::u16string_view /*kind*/, const URL& /*documentURL*/) {}
 
     // The user's default formatting preferences; null (logged) when the
@@ -141,6 +142,8 @@ private:
     std::map<const void*, std::set<std::u16string>> m_readPermissions;
     VornickMediaFileInfoCache m_mediaFileInfoCache;
     FileChooser m_fileChooser;
+    // By the folder URL's normalized unique key string.
+    std::map<std::u16string, std::shared_ptr<VornickKnownResourceFolders>> m_knownResourceFolders;
     std::vector<std::shared_ptr<VornickBundledStyleSheet>> m_bundledStyleSheets;
 
     mutable std::mutex m_knownFileURLsMutex;

@@ -43,6 +43,14 @@ void VornickWindow::vornick_afterOrderInAnimationDo(std::function<void()> block)
         runOrderInBlocks();
 }
 
+void VornickWindow::viewTreeWillLeaveWindow(const View& root)
+{
+    Window::viewTreeWillLeaveWindow(root);
+    auto recipient = m_activeLeftMouseDownRecipient.lock();
+    if (recipient && (recipient.get() == &root || recipient->isDescendantOf(&root)))
+        m_activeLeftMouseDownRecipient.reset();
+}
+
 void VornickWindow::orderFront()
 {
     Window::orderFront();

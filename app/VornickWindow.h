@@ -54,7 +54,8 @@ public:
     // Blocks still waiting when the window goes away never run.
     void vornick_afterOrderInAnimationDo(std::function<void()> block);
 
-    // The view that handles the left mouse button while it is down; not owned.
+    // The view that handles the left mouse button while it is down; not
+    // owned, and forgotten when the view leaves the window.
     std::shared_ptr<View> activeLeftMouseDownRecipient() const { return m_activeLeftMouseDownRecipient.lock(); }
     void setActiveLeftMouseDownRecipient(const std::shared_ptr<View>& view) { m_activeLeftMouseDownRecipient = view; }
 
@@ -63,6 +64,7 @@ public:
     const FirstResponderChange* firstResponderChange() const { return m_firstResponderChange.get(); }
 
     bool makeFirstResponder(const std::shared_ptr<Responder>&) override;
+    void viewTreeWillLeaveWindow(const View& root) override;
     void becomeKeyWindow() override;
     void orderFront() override;
 

@@ -117,6 +117,7 @@ void VornickContentEditingView::build()
     }
 
     m_elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
+    installMediaAndAttributeEditorActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

@@ -35,6 +35,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brevanton {
@@ -54,7 +55,11 @@ class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
 class VornickDOMToNSRangeMap;
 class VornickElementEditorUIController;
+class VornickEnduringFileReference;
+class VornickFragmentCompletionSet;
 class VornickFragmentDescription;
+class VornickFragmentSet;
+class VornickHTMLSpec;
 class VornickEmbeddedWebView;
 class VornickHTMLElementSpec;
 class VornickHTMLWriter;
@@ -235,7 +240,8 @@ public:
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
     bool undoableSetTitle(bool registerUndo, const std::u16string& title, const std::shared_ptr<WebFrame>&);
     void rewireReferencesInFragment(DOMDocumentFragment&, DOMDocument& targetDocument);
-    URL cacheAndStageResourceFileIntoMediaLibrary(const URL&);
+    // The staged file; none when the delegate could not stage it.
+    std::optional<URL> cacheAndStageResourceFileIntoMediaLibrary(const URL&);
     bool cacheStageAndRewireResourceFileReferencesInFragment(DOMDocumentFragment&);
 
     // --- Operation range, target range and navigation
@@ -528,6 +534,70 @@ public:
     [[nodiscard]] bool undoableSetTextInsertionPointAfterPosition(bool undoable, const std::shared_ptr<DOMRange>& collapsedRange,
                                                                   bool leaveAGap);
 
+    // --- Media insertion and the attribute editor
+
+    // Lets the user choose a file of a resource file kind ("image", "video",
+    // "audio") in an open panel over the view's window, opened in the folder
+    // the document keeps such files in. The block gets the chosen file, or
+    // null when the choice was cancelled; it is not called at all without a
+    // document in the focused frame.
+    using ResourceFileChoiceBlock = std::function<void(std::shared_ptr<VornickEnduringFileReference>)>;
+    void chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser, ResourceFileChoiceBlock);
+    void chooseImageToInsert(ResourceFileChoiceBlock);
+    void chooseVideoToInsert(ResourceFileChoiceBlock);
+    void chooseAudioFileToInsert(ResourceFileChoiceBlock);
+    // Commands: choose a file, stage it into the document's media library
+    // and replace the effective operation range (when the file arrives) with
+    // an element referencing it, as one undoable edit.
+    void chooseImageAndReplaceSelection(ActionSender*);
+    void chooseImageAndReplaceSelectionWithFigure(ActionSender*);
+    void chooseImageAndReplaceSelectionWithPicture(ActionSender*);
+    void chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
+    void chooseAudioFileAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
+
+    // Replace a range (null: the effective operation range) with a media
+    // element referencing a file, as one step named after the element, and
+    // open the attribute editor on the new element. A figure without an
+    // image holds only its caption; a picture without one an empty image.
+    // The player kinds must be "VIDEO" and "AUDIO" (in any case).
+    [[nodiscard]] bool undoableReplaceRangeWithImageElementReferencingURL(bool undoable, const std::shared_ptr<DOMRange>&, const URL&,
+                                                                          std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceRangeWithFigureElementReferencingImageURL(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                                                const std::optional<URL>& imageURL,
+                                                                                std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceRangeWithPictureElementReferencingImageURL(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                                                 const std::optional<URL>& imageURL,
+                                                                                 std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceRangeWithVideoElementOfKind(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                                  const std::u16string& elementKind, const URL&,
+                                                                  std::shared_ptr<DOMRange>* outResultRange = nullptr);
+    [[nodiscard]] bool undoableReplaceRangeWithAudioElementOfKind(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                                  const std::u16string& elementKind, const URL&,
+                                                                  std::shared_ptr<DOMRange>* outResultRange = nullptr);
+
+    // The snippet completion set of each frame, made by the class this view
+    // (or a subclass) names.
+    using FragmentCompletionSetClass = std::function<std::shared_ptr<VornickFragmentCompletionSet>(
+        std::shared_ptr<VornickFragmentSet> baseFragmentSet, std::shared_ptr<VornickFragmentSet> userFragmentSet,
+        std::shared_ptr<VornickHTMLSpec>)>;
+    virtual FragmentCompletionSetClass fragmentCompletionSetClass() const;
+    // A new completion set for the frame, indexed and kept on the frame;
+    // null (and none kept) while the frame has no HTML specification.
+    std::shared_ptr<VornickFragmentCompletionSet> rebuildFragmentCompletionSetForWebFrame(const WebFrame&);
+
+    // The attribute editor popover.
+    void vornick_editElementAttributes(ActionSender*);
+    bool canEditElementAttributes() const;
+    bool showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>& focusAttribute);
+    void acceptPendingEditsAndMoveElementEditorToNewTargetElement(const std::shared_ptr<DOMElement>&);
+    void moveAttributeEditorToNextEditableParentElement(ActionSender*);
+    void moveAttributeEditorToNextEditableSiblingElement(ActionSender*);
+    void moveAttributeEditorToPreviousEditableSiblingElement(ActionSender*);
+    void moveAttributeEditorToFirstEditableChildElement(ActionSender*);
+    void repositionAttributeEditorToTrackTargetElement();
+    // Closes the popover without applying the edits still pending.
+    void cancelPendingEditsAndCloseAttributeEditor();
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -660,6 +730,9 @@ private:
     int32_t m_whitespacePolicy { 0 };
     void insertPendingInlineStyledText(const std::u16string& text, std::shared_ptr<DOMRange> range, char16_t substitute);
     std::shared_ptr<DOMRange> autoWrapInsertionPointInParagraph(const std::shared_ptr<DOMRange>& insertionPoint, bool& registeredTargetRangeUndo);
+
+    // The actions of media insertion and the attribute editor.
+    void installMediaAndAttributeEditorActionHandlers();
 };
 
 // The editing view that shows a node's document, if any.

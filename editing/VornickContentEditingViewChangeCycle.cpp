@@ -373,12 +373,10 @@ void VornickContentEditingView::rewireReferencesInFragment(DOMDocumentFragment& 
     }
 }
 
-URL VornickContentEditingView::cacheAndStageResourceFileIntoMediaLibrary(const URL& url)
+std::optional<URL> VornickContentEditingView::cacheAndStageResourceFileIntoMediaLibrary(const URL& url)
 {
-    if (m_delegate) {
-        if (auto staged = m_delegate->vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(*this, url))
-            return *staged;
-    }
+    if (m_delegate)
+        return m_delegate->vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(*this, url);
     return url;
 }
 
@@ -403,9 +401,10 @@ bool VornickContentEditingView::cacheStageAndRewireResourceFileReferencesInFragm
         auto url = URL::create(element->getAttribute(u"src"));
         if (!url || !url->isFileURL())
             continue;
+        // A file that could not be staged keeps its reference.
         auto staged = cacheAndStageResourceFileIntoMediaLibrary(*url);
-        if (!(staged == *url))
-            element->setAttribute(u"src", staged.absoluteString());
+        if (staged && !(*staged == *url))
+            element->setAttribute(u"src", staged->absoluteString());
     }
     return true;
 }

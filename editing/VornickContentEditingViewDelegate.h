@@ -65,10 +65,13 @@ public:
     {
         return std::nullopt;
     }
+    // The file to reference in place of a file the user inserts: its copy in
+    // the media library (found or made), the file itself when it needs no
+    // staging, or none when it could not be staged.
     virtual std::optional<URL> vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(
-        VornickContentEditingView&, const URL&)
+        VornickContentEditingView&, const URL& url)
     {
-        return std::nullopt;
+        return url;
     }
     // Answers whether the delegate handles link clicks at all.
     virtual bool respondsToUserClickedLinkElement() const { return false; }

@@ -42,6 +42,8 @@ public:
     // An edit typed but not yet applied.
     void setPendingAttributeValue(const std::u16string& name, const std::u16string& value) { m_pendingEdits[name] = value; }
     bool hasPendingEdits() const { return !m_pendingEdits.empty(); }
+    // Forgets the pending edits without applying them.
+    void discardPendingEdits() { m_pendingEdits.clear(); }
     // Applies the pending edits to the target element.
     virtual void acceptPendingEdits();
 

@@ -153,6 +153,7 @@ void View::removeFromSuperview()
         auto responder = std::dynamic_pointer_cast<View>(window->firstResponder());
         if (responder && responder->isDescendantOf(this))
             window->makeFirstResponder(nullptr);
+        window->viewTreeWillLeaveWindow(*this);
         notifyWillMoveToWindow(nullptr);
     }
     viewWillMoveToSuperview(nullptr);

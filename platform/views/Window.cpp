@@ -94,6 +94,7 @@ void Window::setContentView(const std::shared_ptr<View>& view)
         auto responder = std::dynamic_pointer_cast<View>(firstResponder());
         if (responder && responder->isDescendantOf(old.get()))
             makeFirstResponder(nullptr);
+        viewTreeWillLeaveWindow(*old);
         m_contentView = nullptr;
         old->setWindowForContentView(nullptr);
     }
@@ -393,6 +394,13 @@ void Window::sendEvent(const Event& event)
         firstResponder()->flagsChanged(event);
         return;
     }
+}
+
+void Window::viewTreeWillLeaveWindow(const View& root)
+{
+    auto mouseDownView = m_mouseDownView.lock();
+    if (mouseDownView && (mouseDownView.get() == &root || mouseDownView->isDescendantOf(&root)))
+        m_mouseDownView.reset();
 }
 
 bool Window::performKeyEquivalent(const Event& event)

@@ -158,6 +158,10 @@ public:
     Point mouseLocationOutsideOfEventStream() const { return m_mouseLocation; }
     // Offers the event to the views of the window.
     bool performKeyEquivalent(const Event&) override;
+    // Told before a view (with its subviews) leaves the window: the window
+    // forgets what it keeps of views in that tree (the view the mouse went
+    // down in).
+    virtual void viewTreeWillLeaveWindow(const View& root);
 
     // Tracking areas: mouse moves (and drags, for areas enabled during
     // drags) send mouseEntered and mouseExited to the owners of the active

@@ -136,4 +136,50 @@ TEST_F(VornickWindowTest, TheLeftMouseDownRecipientIsNotOwned)
     EXPECT_EQ(m_window->activeLeftMouseDownRecipient(), nullptr);
 }
 
+TEST_F(VornickWindowTest, TheLeftMouseDownRecipientIsForgottenWhenItLeavesTheWindow)
+{
+    auto container = std::make_shared<View>(Rect({ 0, 0 }, { 100, 100 }));
+    auto view = std::make_shared<View>(Rect({ 0, 0 }, { 10, 10 }));
+    auto bystander = std::make_shared<View>(Rect({ 50, 50 }, { 10, 10 }));
+    container->addSubview(view);
+    m_window->contentView()->addSubview(container);
+    m_window->contentView()->addSubview(bystander);
+
+    // Another view leaving changes nothing.
+    m_window->setActiveLeftMouseDownRecipient(view);
+    bystander->removeFromSuperview();
+    EXPECT_EQ(m_window->activeLeftMouseDownRecipient(), view);
+
+    // Leaving with an enclosing view, and coming back while the button is
+    // still down, makes it no recipient.
+    container->removeFromSuperview();
+    m_window->contentView()->addSubview(container);
+    EXPECT_EQ(m_window->activeLeftMouseDownRecipient(), nullptr);
+
+    // Moving to another window, and the content view being replaced.
+    m_window->setActiveLeftMouseDownRecipient(view);
+    auto other = VornickWindow::create(Rect({ 0, 0 }, { 400, 300 }));
+    other->contentView()->addSubview(view);
+    EXPECT_EQ(m_window->activeLeftMouseDownRecipient(), nullptr);
+    other->setActiveLeftMouseDownRecipient(view);
+    other->setContentView(std::make_shared<View>(Rect({ 0, 0 }, { 400, 300 })));
+    EXPECT_EQ(other->activeLeftMouseDownRecipient(), nullptr);
+    EXPECT_TRUE(view);
+}
+
+TEST_F(VornickWindowTest, MouseUpDoesNotGoToAViewThatLeftTheWindow)
+{
+    struct Recording final : View {
+        using View::View;
+        int ups { 0 };
+        void mouseUp(const Event&) override { ++ups; }
+    };
+    auto view = std::make_shared<Recording>(Rect({ 0, 0 }, { 100, 100 }));
+    m_window->contentView()->addSubview(view);
+    m_window->sendEvent(Event::mouseEvent(EventType::LeftMouseDown, { 10, 10 }, 0, 0, m_window, 1));
+    view->removeFromSuperview();
+    m_window->sendEvent(Event::mouseEvent(EventType::LeftMouseUp, { 10, 10 }, 0, 0, m_window, 1));
+    EXPECT_EQ(view->ups, 0);
+}
+
 } // namespace

@@ -1,0 +1,214 @@
+// Inserting media: the open panel for an image, movie or audio file (through
+// the application delegate's file chooser), staging the chosen file into the
+// document's media library and replacing the selection with an element that
+// references it, as one undoable edit.
+#include "editing/VornickContentEditingView.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "app/VornickKnownResourceFolders.h"
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickElementExtensions.h"
+#include "editing/VornickElementEditorUIController.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/views/Popover.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickEnduringFileReference.h"
+#include "toolkit/VornickResourceFileKinds.h"
+
+namespace brevanton {
+
+namespace {
+
+// The folder the open panel starts in: the first folder the document's
+// neighbours keep files of the kind in, else the document's own folder.
+std::optional<URL> initialFolderForChoosingResourceFile(VornickApplicationDelegate& delegate, const DOMDocument& document,
+                                                        std::u16string_view kind)
+{
+    auto base = vornick_baseDirectoryURLForResourceFileResolution(document);
+    if (!base)
+        return std::nullopt;
+    if (auto known = delegate.knownResourceFoldersForDocumentFilesInFolder(*base)) {
+        auto folders = known->relativeURLStringsForResourceFileKind(kind);
+        if (!folders.empty()) {
+            if (auto folder = URL::create(folders.front(), &*base))
+                return folder;
+        }
+    }
+    return base;
+}
+
+// Resolves the chosen file and gives its URL to `use` inside the file's
+// access scope; nothing when there is no file or it cannot be resolved.
+void useChosenFile(const std::shared_ptr<VornickEnduringFileReference>& file, const std::function<void(const URL&)>& use)
+{
+    if (!file)
+        return;
+    Error error;
+    (void)file->resolveAndUse(use, &error);
+}
+
+// Wraps the inserted element in a paragraph where it may not stand bare, in
+// the same undo step, which keeps the insertion's name. The wrap puts a copy
+// of the element in place; the attribute editor, opened on the element,
+// moves on to the copy.
+void autoWrapInsertedMediaInParagraph(VornickContentEditingView& view)
+{
+    auto controller = view.elementEditorUIController();
+    bool editorShown = controller && controller->popover()->isShown() && controller->targetObject();
+    auto edited = editorShown ? controller->targetObject()->element() : nullptr;
+    auto focusedAttribute = editorShown ? controller->focusedAttribute() : std::nullopt;
+    auto* undo = view.undoManager();
+    auto actionName = undo ? undo->undoActionName() : std::u16string();
+    view.autoWrapRangeEnvironsInParagraphIfAppropriate(view.effectiveOperationRange());
+    if (undo && !actionName.empty() && undo->undoActionName() != actionName)
+        undo->setActionName(actionName);
+    if (!edited || edited->isConnected())
+        return;
+    auto range = view.effectiveOperationRange();
+    auto within = range ? range->commonAncestorContainer() : nullptr;
+    for (DOMNode* node = within.get(); node; node = node->traverseNext(within.get())) {
+        if (node->nodeType() == DOMNode::ELEMENT_NODE
+            && vornick_hasSameTagNameAndAttributesAs(static_cast<DOMElement&>(*node), edited.get())) {
+            view.showAttributeEditorForElement(std::static_pointer_cast<DOMElement>(node->shared_from_this()), focusedAttribute);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+void VornickContentEditingView::chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser,
+                                                                 ResourceFileChoiceBlock completion)
+{
+    auto frame = m_focusedWebFrame;
+    auto document = frame ? frame->domDocument() : nullptr;
+    auto delegate = VornickApplicationDelegate::shared();
+    if (!document || !delegate)
+        return;
+    std::vector<std::u16string> allowedTypes;
+    if (auto type = VornickUTIForResourceFileKind(kind))
+        allowedTypes.push_back(*type);
+    delegate->chooseFileOfAllowedTypes(std::move(allowedTypes), initialFolderForChoosingResourceFile(*delegate, *document, kind),
+                                       window(), messageToUser, std::move(completion));
+}
+
+void VornickContentEditingView::chooseImageToInsert(ResourceFileChoiceBlock completion)
+{
+    chooseResourceFileOfKindToInsert(u"image", u"Please choose an image file.", std::move(completion));
+}
+
+void VornickContentEditingView::chooseVideoToInsert(ResourceFileChoiceBlock completion)
+{
+    chooseResourceFileOfKindToInsert(u"video", u"Please choose a movie file.", std::move(completion));
+}
+
+void VornickContentEditingView::chooseAudioFileToInsert(ResourceFileChoiceBlock completion)
+{
+    chooseResourceFileOfKindToInsert(u"audio", u"Please choose an audio file.", std::move(completion));
+}
+
+// The chooser may answer on a later turn, when the view may be gone: every
+// completion holds the view weakly and replaces the range that is the
+// effective operation range when the file arrives.
+
+void VornickContentEditingView::chooseImageAndReplaceSelection(ActionSender*)
+{
+    endTypingRun();
+    auto weak = weakSelf();
+    chooseImageToInsert([weak](std::shared_ptr<VornickEnduringFileReference> file) {
+        useChosenFile(file, [weak](const URL& url) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url);
+            if (!staged)
+                return;
+            if (self->undoableReplaceRangeWithImageElementReferencingURL(true, self->effectiveOperationRange(), *staged))
+                autoWrapInsertedMediaInParagraph(*self);
+        });
+    });
+}
+
+void VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure(ActionSender*)
+{
+    endTypingRun();
+    auto weak = weakSelf();
+    chooseImageToInsert([weak](std::shared_ptr<VornickEnduringFileReference> file) {
+        if (!file) {
+            // Cancelled: the figure still goes in, without an image.
+            if (auto self = weak.lock())
+                (void)self->undoableReplaceRangeWithFigureElementReferencingImageURL(true, self->effectiveOperationRange(), std::nullopt);
+            return;
+        }
+        useChosenFile(file, [weak](const URL& url) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            if (auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url))
+                (void)self->undoableReplaceRangeWithFigureElementReferencingImageURL(true, self->effectiveOperationRange(), *staged);
+        });
+    });
+}
+
+void VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture(ActionSender*)
+{
+    endTypingRun();
+    auto weak = weakSelf();
+    chooseImageToInsert([weak](std::shared_ptr<VornickEnduringFileReference> file) {
+        if (!file) {
+            if (auto self = weak.lock())
+                (void)self->undoableReplaceRangeWithPictureElementReferencingImageURL(true, self->effectiveOperationRange(), std::nullopt);
+            return;
+        }
+        useChosenFile(file, [weak](const URL& url) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            if (auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url))
+                (void)self->undoableReplaceRangeWithPictureElementReferencingImageURL(true, self->effectiveOperationRange(), *staged);
+        });
+    });
+}
+
+void VornickContentEditingView::chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind)
+{
+    endTypingRun();
+    auto weak = weakSelf();
+    chooseVideoToInsert([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
+        useChosenFile(file, [weak, &elementKind](const URL& url) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url);
+            if (!staged)
+                return;
+            if (self->undoableReplaceRangeWithVideoElementOfKind(true, self->effectiveOperationRange(), elementKind, *staged))
+                autoWrapInsertedMediaInParagraph(*self);
+        });
+    });
+}
+
+// Audio files are staged like images and movies, so that a document never
+// refers to a file outside its media library.
+void VornickContentEditingView::chooseAudioFileAndReplaceSelectionUsingElementKind(const std::u16string& elementKind)
+{
+    endTypingRun();
+    auto weak = weakSelf();
+    chooseAudioFileToInsert([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
+        useChosenFile(file, [weak, &elementKind](const URL& url) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url);
+            if (!staged)
+                return;
+            if (self->undoableReplaceRangeWithAudioElementOfKind(true, self->effectiveOperationRange(), elementKind, *staged))
+                autoWrapInsertedMediaInParagraph(*self);
+        });
+    });
+}
+
+} // namespace brevanton

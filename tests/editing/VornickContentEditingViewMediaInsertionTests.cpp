@@ -1,0 +1,269 @@
+#include "UndoableEditChecks.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "app/VornickKnownResourceFolders.h"
+#include "app/VornickWindow.h"
+#include "editing/VornickElementEditorUIController.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/Application.h"
+#include "platform/views/EventSynthesizer.h"
+#include "platform/views/Menu.h"
+
+namespace brevanton::testing {
+namespace {
+
+// A host that stages inserted files into a "media" folder beside the
+// document, or fails to.
+class StagingHost : public EditingRecorder {
+public:
+    std::vector<URL> staged;
+    bool fails { false };
+    std::string mediaFolder;
+
+    std::optional<URL> vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(
+        VornickContentEditingView&, const URL& url) override
+    {
+        staged.push_back(url);
+        if (fails)
+            return std::nullopt;
+        return URL::fileURLWithPath(mediaFolder + "/" + toUTF8(url.lastPathComponent()));
+    }
+};
+
+class MediaInsertionTest : public UndoableEditTest {
+protected:
+    void SetUp() override
+    {
+        UndoableEditTest::SetUp();
+        m_defaults = std::make_unique<UserDefaults>(path("defaults.plist"));
+        appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
+        Application::shared().setDelegate(appDelegate);
+        appDelegate->setFileChooser([this](const VornickApplicationDelegate::FileChooserRequest& request,
+                                           VornickApplicationDelegate::FileChooserCompletion completion) {
+            requests.push_back(request);
+            pending = std::move(completion);
+        });
+        ASSERT_TRUE(writeFileAtomically(path("sound.mp3"), "ID3"));
+        ASSERT_TRUE(writeFileAtomically(path("clip.mp4"), "...."));
+        host.mediaFolder = m_folder + "/media";
+    }
+    void TearDown() override
+    {
+        Application::shared().reset();
+        appDelegate.reset();
+        UndoableEditTest::TearDown();
+    }
+    // Answers the open panel with a file of the test folder, or cancels it.
+    void choose(const std::optional<std::string>& name)
+    {
+        ASSERT_TRUE(pending) << "no open panel";
+        auto completion = std::move(pending);
+        pending = nullptr;
+        completion(name ? std::optional<URL>(url(*name)) : std::nullopt);
+    }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::shared_ptr<VornickApplicationDelegate> appDelegate;
+    std::vector<VornickApplicationDelegate::FileChooserRequest> requests;
+    VornickApplicationDelegate::FileChooserCompletion pending;
+    StagingHost host;
+};
+
+TEST_F(MediaInsertionTest, TheOpenPanelAsksForTheKindInTheDocumentsMediaFolder)
+{
+    loadBody("<p>one</p>");
+    auto window = VornickWindow::create(Rect(0, 0, 800, 600));
+    window->contentView()->addSubview(view);
+    view->chooseImageToInsert(nullptr);
+    view->chooseVideoToInsert(nullptr);
+    view->chooseAudioFileToInsert(nullptr);
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].allowedFileTypes, std::vector<std::u16string> { u"public.image" });
+    EXPECT_EQ(requests[0].messageToUser, u"Please choose an image file.");
+    EXPECT_EQ(requests[1].allowedFileTypes, std::vector<std::u16string> { u"public.movie" });
+    EXPECT_EQ(requests[1].messageToUser, u"Please choose a movie file.");
+    EXPECT_EQ(requests[2].allowedFileTypes, std::vector<std::u16string> { u"public.audio" });
+    EXPECT_EQ(requests[2].messageToUser, u"Please choose an audio file.");
+    EXPECT_EQ(requests[0].documentWindow.lock(), window);
+    ASSERT_TRUE(requests[0].initialDirectoryURL);
+    EXPECT_EQ(requests[0].initialDirectoryURL->path(), URL::fileURLWithPath(m_folder, true).path());
+
+    // The documents of the folder keep their images in "images/".
+    auto folders = std::make_shared<VornickKnownResourceFolders>();
+    folders->addRelativeURLString(u"image", u"images/");
+    appDelegate->setKnownResourceFoldersForDocumentFilesInFolder(folders, URL::fileURLWithPath(m_folder, true));
+    view->chooseImageToInsert(nullptr);
+    view->chooseAudioFileToInsert(nullptr);
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_EQ(requests[3].initialDirectoryURL->path(), URL::fileURLWithPath(m_folder + "/images", true).path());
+    EXPECT_EQ(requests[4].initialDirectoryURL->path(), URL::fileURLWithPath(m_folder, true).path());
+    view->removeFromSuperview();
+}
+
+TEST_F(MediaInsertionTest, TheChosenImageReplacesTheSelectionWhenItArrivesAsOneUndoStep)
+{
+    loadBody("<p>one two three</p>");
+    auto text = textNode(u"one");
+    select(rangeIn(text, 0, 3));
+    view->chooseImageAndReplaceSelection(nullptr);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_FALSE(element(u"IMG"));
+
+    // The selection moves while the panel is up: the image goes where it is
+    // when the file arrives.
+    select(rangeIn(text, 8, 13));
+    checkUndoableStep(
+        *view, [&] { choose("picture.png"); },
+        [&] {
+            ASSERT_TRUE(element(u"IMG"));
+            EXPECT_EQ(element(u"IMG")->getAttribute(u"src"), u"picture.png");
+            EXPECT_EQ(toUTF8(element(u"P")->textContent()), "one two ");
+        },
+        { u"Insert Image" });
+}
+
+TEST_F(MediaInsertionTest, MediaBetweenBlocksGetsAParagraphInTheSameStep)
+{
+    loadBody("<p>one</p><p>two</p>");
+    for (const char* kind : { "image", "video", "audio" }) {
+        SCOPED_TRACE(kind);
+        select(rangeIn(body(), 1, 1));
+        std::string tag = std::string(kind) == "image" ? "IMG" : std::string(kind) == "video" ? "VIDEO" : "AUDIO";
+        checkUndoableStep(
+            *view,
+            [&] {
+                if (tag == "IMG")
+                    view->chooseImageAndReplaceSelection(nullptr);
+                else if (tag == "VIDEO")
+                    view->chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
+                else
+                    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+                choose(tag == "IMG" ? "picture.png" : tag == "VIDEO" ? "clip.mp4" : "sound.mp3");
+            },
+            [&] {
+                auto media = element(toUTF16(tag));
+                ASSERT_TRUE(media);
+                ASSERT_EQ(toUTF8(media->parentNode()->nodeName()), "P");
+                EXPECT_EQ(media->parentNode()->previousSibling(), element(u"P"));
+                EXPECT_EQ(media->parentNode()->childCount(), 1u);
+            },
+            { tag == "IMG" ? u"Insert Image" : tag == "VIDEO" ? u"Insert Video" : u"Insert Audio Player" });
+        // The attribute editor follows the element into its paragraph.
+        auto controller = view->elementEditorUIController();
+        ASSERT_TRUE(controller->targetObject());
+        EXPECT_EQ(controller->targetObject()->element(), element(toUTF16(tag)));
+        EXPECT_TRUE(controller->targetObject()->element()->isConnected());
+        view->undoManager()->undo();
+        endEvent();
+    }
+    EXPECT_EQ(bodyHTML(), "<p>one</p><p>two</p>\n");
+}
+
+TEST_F(MediaInsertionTest, CancellingInsertsNothingExceptAFigureOrPictureWithoutImage)
+{
+    loadBody("<p>one</p>");
+    select(rangeIn(body(), 1, 1));
+    endEvent();
+    std::string before = documentSnapshot(*document());
+    view->chooseImageAndReplaceSelection(nullptr);
+    choose(std::nullopt);
+    view->chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
+    choose(std::nullopt);
+    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+    choose(std::nullopt);
+    EXPECT_EQ(documentSnapshot(*document()), before);
+    endEvent();
+    EXPECT_FALSE(view->undoManager()->canUndo());
+
+    view->chooseImageAndReplaceSelectionWithFigure(nullptr);
+    choose(std::nullopt);
+    ASSERT_TRUE(element(u"FIGURE"));
+    EXPECT_FALSE(element(u"IMG"));
+    view->chooseImageAndReplaceSelectionWithPicture(nullptr);
+    choose(std::nullopt);
+    ASSERT_TRUE(element(u"PICTURE"));
+}
+
+TEST_F(MediaInsertionTest, FilesAreStagedAudioIncludedAndAFailedStagingChangesNothing)
+{
+    loadBody("<p>one</p>");
+    view->setDelegate(&host);
+    select(rangeIn(body(), 1, 1));
+    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+    choose("sound.mp3");
+    ASSERT_EQ(host.staged.size(), 1u);
+    EXPECT_EQ(host.staged[0].lastPathComponent(), u"sound.mp3");
+    ASSERT_TRUE(element(u"AUDIO"));
+    EXPECT_EQ(element(u"AUDIO")->getAttribute(u"src"), u"media/sound.mp3");
+
+    select(rangeIn(body(), 0, 0));
+    view->chooseVideoAndReplaceSelectionUsingElementKind(u"video");
+    choose("clip.mp4");
+    ASSERT_TRUE(element(u"VIDEO"));
+    EXPECT_EQ(element(u"VIDEO")->getAttribute(u"src"), u"media/clip.mp4");
+    view->chooseImageAndReplaceSelectionWithPicture(nullptr);
+    choose("picture.png");
+    EXPECT_EQ(static_cast<DOMElement&>(*element(u"PICTURE")->firstChild()).getAttribute(u"src"), u"media/picture.png");
+
+    host.fails = true;
+    endEvent();
+    std::string before = documentSnapshot(*document());
+    view->chooseImageAndReplaceSelection(nullptr);
+    choose("picture.png");
+    view->chooseImageAndReplaceSelectionWithFigure(nullptr);
+    choose("picture.png");
+    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+    choose("sound.mp3");
+    EXPECT_EQ(documentSnapshot(*document()), before);
+    EXPECT_EQ(host.staged.size(), 6u);
+
+    // A file that went away before it arrived changes nothing either.
+    host.fails = false;
+    view->chooseImageAndReplaceSelection(nullptr);
+    choose("missing.png");
+    EXPECT_EQ(documentSnapshot(*document()), before);
+    view->setDelegate(&recorder);
+}
+
+TEST_F(MediaInsertionTest, NothingHappensWithoutADocumentOrOnceTheViewIsGone)
+{
+    // No page loaded: no panel.
+    view->chooseImageAndReplaceSelection(nullptr);
+    EXPECT_TRUE(requests.empty());
+
+    loadBody("<p>one</p>");
+    select(rangeIn(body(), 1, 1));
+    view->chooseImageAndReplaceSelection(nullptr);
+    view->setDelegate(nullptr);
+    view.reset();
+    choose("picture.png");
+}
+
+TEST_F(MediaInsertionTest, TheMenuCommandRunsThroughTheResponderChain)
+{
+    loadBody("<p>one</p><p>two</p>");
+    auto window = VornickWindow::create(Rect(0, 0, 800, 600));
+    window->contentView()->addSubview(view);
+    window->makeKeyAndOrderFront();
+    window->makeFirstResponder(view->embeddedWebView());
+    auto menu = Menu::create(u"Main");
+    auto item = MenuItem::create(u"Image...", "chooseImageAndReplaceSelection:", u"i");
+    item->setKeyEquivalentModifierMask(ModifierFlag::Command | ModifierFlag::Option);
+    menu->addItem(item);
+    Application::shared().setMainMenu(menu);
+
+    select(rangeIn(body(), 1, 1));
+    EventSynthesizer events;
+    events.pressKey(window, u'i', ModifierFlag::Command | ModifierFlag::Option);
+    ASSERT_EQ(requests.size(), 1u);
+    choose("picture.png");
+    ASSERT_TRUE(element(u"IMG"));
+    EXPECT_EQ(element(u"IMG")->parentNode()->previousSibling(), element(u"P"));
+
+    Application::shared().setMainMenu(nullptr);
+    view->removeFromSuperview();
+}
+
+} // namespace
+} // namespace brevanton::testing

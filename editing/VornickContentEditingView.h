@@ -598,6 +598,23 @@ public:
     // Closes the popover without applying the edits still pending.
     void cancelPendingEditsAndCloseAttributeEditor();
 
+    // --- Keyboard handling: Return, Tab, Escape and the arrow keys act by
+    //     the document's structure (editing/VornickContentEditingViewKeyboard.cpp;
+    //     keyDown is declared with the text input above).
+
+    // Arrow keys and Control-"/"; true when handled.
+    bool performKeyEquivalent(const Event&) override;
+    // A newline inside a PRE, else a BR element; one step.
+    void insertLineBreak(ActionSender* sender = nullptr);
+    // Splits the nearest paragraph-like element at the caret.
+    void splitParagraph(ActionSender* sender = nullptr);
+    // Return in a table cell: on to the next row's first cell (giving an
+    // empty row a cell).
+    void returnInTableCell(const std::shared_ptr<DOMElement>& cell);
+    // Replaces the snippet tab trigger typed before the insertion point by
+    // its snippet; false when there is none.
+    bool insertTab(ActionSender* sender = nullptr);
+
 protected:
     virtual void build();
     void resetLoadingState();

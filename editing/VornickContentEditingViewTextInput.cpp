@@ -1,7 +1,6 @@
 // Typed text: the view performs every insertion the web view proposed, on a
 // later turn of the main loop, as undoable edits with its own rules for
 // white space, non-breaking spaces, pending inline styles and paragraphs.
-// Also the keys the view takes before its web view (Delete, Option-Space).
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickDOMPosition.h"
@@ -395,32 +394,7 @@ void VornickContentEditingView::pasteAsPlainText()
     }
 }
 
-// --- Keys
-
-void VornickContentEditingView::keyDown(const Event& event)
-{
-    // Key equivalents go up the responder chain, never back into the page.
-    if (event.hasModifier(ModifierFlag::Command | ModifierFlag::Control | ModifierFlag::Function)) {
-        View::keyDown(event);
-        return;
-    }
-    const auto& key = event.charactersIgnoringModifiers();
-    if (key.size() == 1) {
-        if (key[0] == 127) {
-            if (m_editable)
-                deleteSelection();
-            return;
-        }
-        if (key[0] == u' ' && event.hasModifier(ModifierFlag::Option) && m_editable) {
-            insertExplicitNonBreakingSpace();
-            return;
-        }
-    }
-    // What the view does not take goes to the web view's text input, which
-    // proposes typed text through the editing delegate.
-    if (!m_webView->interpretKeyEvent(event))
-        View::keyDown(event);
-}
+// --- Deletion
 
 void VornickContentEditingView::deleteSelection()
 {

@@ -265,6 +265,20 @@ TEST_F(KeyboardTest, ReturnInABlockKeepsEveryBlockWholeAndUndoesExactly)
     EXPECT_EQ(caret->startContainer()->previousSibling(), endComment);
 }
 
+TEST_F(KeyboardTest, ReturnInAPullQuoteBlockBreaksTheLine)
+{
+    view->setBlockModeHelper(std::make_shared<CommentBlockHelper>());
+    openBody("<!-- wp:pullquote --><figure><blockquote><p>quoted words</p></blockquote></figure><!-- /wp:pullquote -->");
+    caretAt(u"quoted words", 6);
+    checkUndoableStep(
+        *view, [&] { press(u'\r'); },
+        [&] {
+            EXPECT_EQ(markupOf(u"P"), "<p>quoted<br> words</p>");
+            EXPECT_EQ(caretInText(), "| words");
+        },
+        { u"Line Break" });
+}
+
 // --- Tab
 
 TEST_F(KeyboardTest, TabMovesFromCellToCellFromAnywhereInTheCell)

@@ -255,6 +255,16 @@ TEST_F(KeyboardTest, ReturnInABlockKeepsEveryBlockWholeAndUndoesExactly)
         ASSERT_TRUE(end->nextSibling() && end->nextSibling()->isTextNode());
         EXPECT_EQ(caretInText(), "|\u00A0");
     });
+    // At the start of a block: room before its start comment.
+    auto startComment = view->blockModeHelper()->blockStartCommentBeforeNode(*element(u"P", 2));
+    caretAt(u"Cent", 0);
+    checkUndoableStep(*view, [&] { press(u'\r'); }, [&] {
+        auto before = startComment->previousSibling();
+        ASSERT_TRUE(before && before->isTextNode());
+        auto text = toUTF8(static_cast<DOMCharacterData&>(*before).data());
+        EXPECT_EQ(text.substr(text.size() - 2), "\u00A0") << text;
+        EXPECT_EQ(caretInText(), "|Cent");
+    });
     // A whole block selected: Return puts the caret after it.
     auto paragraph = element(u"P", 2);
     auto endComment = view->blockModeHelper()->blockEndCommentAfterNode(*paragraph);

@@ -147,6 +147,20 @@ TEST_F(KeyboardTest, ReturnSplitsTheParagraphItIsInOrAddsRoomBesideIt)
             EXPECT_EQ(caretInText(), "|\u00A0");
         },
         { u"Split <h1>" });
+    view->undoManager()->undo();
+    RunLoop::main().runOnce(0);
+    EXPECT_EQ(toUTF8(view->undoManager()->redoActionName()), "Split <h1>");
+    view->undoManager()->redo();
+    RunLoop::main().runOnce(0);
+    EXPECT_EQ(toUTF8(view->undoManager()->undoActionName()), "Split <h1>");
+    caretAt(u"Fir", 1);
+    press(u'\r');
+    view->undoManager()->undo();
+    RunLoop::main().runOnce(0);
+    EXPECT_EQ(toUTF8(view->undoManager()->redoActionName()), "Split <p>");
+    view->undoManager()->redo();
+    RunLoop::main().runOnce(0);
+    EXPECT_EQ(toUTF8(view->undoManager()->undoActionName()), "Split <p>");
 }
 
 TEST_F(KeyboardTest, ReturnInListsAndDefinitionListsAddsTheNextItem)

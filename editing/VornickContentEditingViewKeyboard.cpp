@@ -69,6 +69,22 @@ bool isTypedText(std::u16string_view characters)
     });
 }
 
+// In block mode, whether a selection reaches from one block into another:
+// raised to one container (over white space at its ends) and grown over
+// block comments, it must start and end in one node.
+bool selectionSpansBlocks(const VornickBlockModeHelper* helper, const DOMRange& range)
+{
+    if (range.collapsed() || !helper || !helper->operatingInBlockMode())
+        return false;
+    auto limit = vornick_enclosingAttachmentPointElement(range);
+    auto raised = limit ? vornick_rangeByRaisingToCommonContainerWithin(range, *limit, true,
+                                                                         vornick_nonBreakingSpaceSubstituteCharacter(*range.startContainer()))
+                        : nullptr;
+    if (raised)
+        helper->growRangeToIncludeBlockStartAndEndComments(*raised);
+    return !raised || raised->startContainer() != raised->endContainer();
+}
+
 // The elements Return splits.
 const std::set<std::u16string>& paragraphSplitKinds()
 {
@@ -371,6 +387,11 @@ void VornickContentEditingView::keyDown(const Event& event)
         // Return edits; a view that may not be edited takes it and does nothing.
         if (!m_editable || !range)
             return;
+        // Return over a selection deletes it first, which may not cut through blocks.
+        if (selectionSpansBlocks(m_blockModeHelper.get(), *range)) {
+            Sound::beep();
+            return;
+        }
         // A whole block selected: the caret goes after it.
         if (auto selection = m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
             selection && selection->blockStartComment()) {
@@ -422,17 +443,9 @@ void VornickContentEditingView::keyDown(const Event& event)
             range = effectiveOperationRange();
         }
         // In block mode typing over a selection that spans blocks is refused.
-        if (range && !range->collapsed() && m_blockModeHelper && m_blockModeHelper->operatingInBlockMode()) {
-            auto limit = vornick_enclosingAttachmentPointElement(*range);
-            auto raised = limit ? vornick_rangeByRaisingToCommonContainerWithin(*range, *limit, true,
-                                                                                 vornick_nonBreakingSpaceSubstituteCharacter(*range->startContainer()))
-                                : nullptr;
-            if (raised)
-                m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*raised);
-            if (!raised || raised->startContainer() != raised->endContainer()) {
-                Sound::beep();
-                return;
-            }
+        if (range && selectionSpansBlocks(m_blockModeHelper.get(), *range)) {
+            Sound::beep();
+            return;
         }
     }
     // The rest goes to the web view's text input, which proposes typed text

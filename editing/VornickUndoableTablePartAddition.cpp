@@ -48,6 +48,23 @@ std::shared_ptr<DOMElement> tableToAddPartTo(const VornickContentEditingView& vi
     return table;
 }
 
+// A header goes after the table's caption and after its column groups too:
+// a table's parts stand in that order, and a header before a COLGROUP would
+// make the table invalid.
+unsigned placeForHeader(const DOMElement& table)
+{
+    unsigned place = 0;
+    for (DOMNode* child = table.first(); child; child = child->next()) {
+        auto* element = toElement(child);
+        if (!element)
+            continue;
+        if (!element->hasTagName(u"caption") && !element->hasTagName(u"colgroup") && !element->hasTagName(u"col"))
+            break;
+        place = child->index() + 1;
+    }
+    return place;
+}
+
 std::u16string actionName(TablePart part)
 {
     switch (part) {
@@ -102,10 +119,7 @@ bool addPart(VornickContentEditingView& view, TablePart part, bool preflight)
         fragment = vornick_createDocumentFragmentWithEmptyElement(*document, part == TablePart::Header ? u"thead" : u"tfoot", &section);
         size_t columns = std::max<size_t>(vornick_typicalNumberOfColumns(*table), 1);
         section->appendChild(vornick_createDocumentFragmentWithTableRowOfCells(*document, columns, u"th"));
-        if (part == TablePart::Footer)
-            place.offset = static_cast<int32_t>(table->childCount());
-        else if (auto caption = table->caption())
-            place.offset = static_cast<int32_t>(caption->index() + 1);
+        place.offset = static_cast<int32_t>(part == TablePart::Footer ? table->childCount() : placeForHeader(*table));
     }
 
     auto name = actionName(part);

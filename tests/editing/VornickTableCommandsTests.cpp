@@ -6,6 +6,7 @@
 
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickTableExtensions.h"
+#include "html/VornickBlockModeHelper.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -134,6 +135,17 @@ TEST_F(TableCommands, AHeaderWithoutACaptionIsTheFirstChildAndAnEmptyTableGetsOn
     auto step = beginStep();
     ASSERT_TRUE(view->addTableHeaderOrPreflight(false));
     EXPECT_EQ(markup(), u"<p>[x]</p><table><thead><tr><th>[-]</th></tr></thead><tbody></tbody></table>");
+    checkUndoAndRedo(step, u"Add Table Header");
+}
+
+TEST_F(TableCommands, AHeaderFollowsTheCaptionAndTheColumnGroups)
+{
+    loadBody("<table><caption>c</caption><colgroup><col><col></colgroup><tbody><tr><td>a</td><td>b</td></tr></tbody></table>");
+    select(caretAt(text(u"TD"), 0));
+    auto step = beginStep();
+    view->addTableHeader(nullptr);
+    EXPECT_EQ(markup(), u"<table><caption>[c]</caption><colgroup><col></col><col></col></colgroup>"
+                        u"<thead><tr><th>[-]</th><th>[-]</th></tr></thead><tbody><tr><td>[a]</td><td>[b]</td></tr></tbody></table>");
     checkUndoAndRedo(step, u"Add Table Header");
 }
 
@@ -292,6 +304,52 @@ TEST_F(TableCommands, DeletingRowsTakesOnlyTheRowsInOneStep)
     view->deleteTableRows(nullptr);
     EXPECT_EQ(tableLayout(u"menu"), "caption:Today\u2019s menu\nthead:[th:Dish th:Price th:Notes]\ntbody:\ntfoot:[th:Total td:\u00a314 td:]\n");
     checkUndoAndRedo(step, u"Delete Table Rows");
+}
+
+class CaptionlessBlocks : public VornickBlockModeHelper {
+public:
+    bool tablesCanHaveCaptions() const override { return false; }
+};
+
+TEST_F(TableCommands, ContentWhoseTablesTakeNoCaptionsGetsNone)
+{
+    loadTables();
+    view->setBlockModeHelper(std::make_shared<CaptionlessBlocks>());
+    caretIn(u"Monday");
+    EXPECT_FALSE(view->canAddTableCaption());
+    auto before = documentSnapshot(*document());
+    view->addTableCaption(nullptr);
+    EXPECT_EQ(documentSnapshot(*document()), before);
+    EXPECT_TRUE(view->canAddTableHeader());
+}
+
+// An XHTML page read as XML: no body section is implied, so rows stand in
+// the table itself, and every new element is an XHTML one.
+TEST_F(TableCommands, TablesOfAnXMLDocumentGetXHTMLElements)
+{
+    writePage("table.xhtml", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                             "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>T</title></head><body>"
+                             "<table id=\"t\"><tr><th>Name</th><th>Age</th></tr><tr><td>Ann</td><td>7</td></tr></table>"
+                             "</body></html>");
+    load("table.xhtml");
+    if (!RunLoop::main().isUsingManualClock())
+        RunLoop::main().useManualClock();
+    view->undoManager()->removeAllActions();
+    caretIn(u"Ann");
+
+    auto step = beginStep();
+    view->insertColumnBeforeTableColumn(nullptr);
+    view->insertRowAfterTableRow(nullptr);
+    view->addTableCaption(nullptr);
+    EXPECT_EQ(tableLayout(u"t"), "caption:Table Caption\n[th:- th:Name th:Age]\n[td:- td:Ann td:7]\n[td:- td:- td:-]\n");
+    for (DOMNode* node = byId(u"t").get(); node; node = node->traverseNext(byId(u"t").get())) {
+        if (node->isElementNode()) {
+            EXPECT_TRUE(static_cast<DOMElement*>(node)->isHTMLElement()) << toUTF8(static_cast<DOMElement*>(node)->tagName());
+        }
+    }
+    EXPECT_NE(toUTF8(byId(u"t")->outerHTML()).find("<caption>Table Caption</caption><tr><th>-</th>"), std::string::npos);
+    // Three commands in one event are one step, named by the last.
+    checkUndoAndRedo(step, u"Add Table Caption");
 }
 
 // Every validator against its command: wherever the selection is, a command

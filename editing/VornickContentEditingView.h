@@ -615,6 +615,46 @@ public:
     // its snippet; false when there is none.
     bool insertTab(ActionSender* sender = nullptr);
 
+    // --- Table commands: a caption, header or footer for a table, columns
+    //     and rows inserted or deleted (editing/VornickContentEditingViewTableCommands.cpp
+    //     and editing/VornickUndoableTable*.cpp). Each command is one undo
+    //     step with its own name; each validator answers true exactly when its
+    //     command would change the document now.
+
+    void addTableCaption(ActionSender*);
+    void addTableHeader(ActionSender*);
+    void addTableFooter(ActionSender*);
+    void insertColumnBeforeTableColumn(ActionSender*);
+    void insertColumnAfterTableColumn(ActionSender*);
+    void deleteTableColumns(ActionSender*);
+    void insertRowBeforeTableRow(ActionSender*);
+    void insertRowAfterTableRow(ActionSender*);
+    void deleteTableRows(ActionSender*);
+    bool canAddTableCaption() const;
+    bool canAddTableHeader() const;
+    bool canAddTableFooter() const;
+    bool canInsertColumnBeforeTableColumn() const;
+    bool canInsertColumnAfterTableColumn() const;
+    bool canDeleteTableColumns() const;
+    bool canInsertRowBeforeTableRow() const;
+    bool canInsertRowAfterTableRow() const;
+    bool canDeleteTableRows() const;
+    // The work of the commands, whether or not the view is editable. With
+    // `preflight` (or `dryRun`) true they only answer whether they would
+    // change the document; otherwise whether they did.
+    bool addTableCaptionOrPreflight(bool preflight);
+    bool addTableHeaderOrPreflight(bool preflight);
+    bool addTableFooterOrPreflight(bool preflight);
+    bool deleteTableColumnsOrDryRun(bool dryRun);
+    // A new column before (direction < 0) or after the column of the cell
+    // the effective operation range selects or lies in.
+    bool insertColumnRelativeToInferredTableColumn(int direction);
+    bool canInsertColumnRelativeToInferredTableColumn() const;
+    // A new row before (direction < 0) or after the row the effective
+    // operation range selects or lies in.
+    bool insertRowRelativeToInferredTableRow(int direction);
+    bool canInsertRowRelativeToInferredTableRow() const;
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -750,6 +790,9 @@ private:
 
     // The actions of media insertion and the attribute editor.
     void installMediaAndAttributeEditorActionHandlers();
+
+    // --- Table commands (private)
+    void installTableCommandActionHandlers();
 };
 
 // The editing view that shows a node's document, if any.

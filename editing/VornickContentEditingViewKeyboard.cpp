@@ -521,8 +521,12 @@ void VornickContentEditingView::returnInTableCell(const std::shared_ptr<DOMEleme
     if (!row)
         return;
     auto next = vornick_nextTableRowForKeyboardNavigation(*row);
-    if (!hasTag(next.get(), u"TR"))
+    if (!hasTag(next.get(), u"TR")) {
+        // The last row: Return adds a row after it.
+        if (canInsertRowAfterTableRow())
+            insertRowAfterTableRow(nullptr);
         return;
+    }
     if (auto first = vornick_firstTableRowCell(*next)) {
         setTargetRange(vornick_outerRange(*first));
     } else {

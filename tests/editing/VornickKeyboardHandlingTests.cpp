@@ -231,6 +231,16 @@ TEST_F(KeyboardTest, ReturnInATableMovesToTheNextRowAndGivesAnEmptyRowACell)
             EXPECT_EQ(selectedMarkup(), "<td>-</td>");
         },
         { u"Add Cell To Row" });
+    // In the last row Return adds a row after it, one step under the table command's name.
+    openBody("<table><tr><td>a</td><td>b</td></tr></table>");
+    caretAt(u"b", 1);
+    checkUndoableStep(
+        *view, [&] { press(u'\r'); },
+        [&] {
+            ASSERT_NE(element(u"TR", 1), nullptr);
+            EXPECT_EQ(element(u"TR", 1)->getElementsByTagName(u"TD")->length(), 2u);
+        },
+        { u"Insert Row After" });
 }
 
 // The split of a paragraph that is a block keeps each half a whole block,

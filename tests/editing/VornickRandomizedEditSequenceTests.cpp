@@ -7,6 +7,7 @@
 #include "EditingTestSupport.h"
 
 #include "dom/VornickDOMServices.h"
+#include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickUndoableTypingRun.h"
 #include "html/VornickGeneralFragmentDescription.h"
@@ -289,6 +290,32 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
              view.setTargetRange(range);
              return view.undoableApplyDescribedFragment(true, note, range);
          } },
+        { 3, [&, this] { // a table command, where the selection happens to be
+             static const char* const actions[] = { "addTableCaption:", "addTableHeader:", "addTableFooter:",
+                                                    "insertColumnBeforeTableColumn:", "insertColumnAfterTableColumn:",
+                                                    "deleteTableColumns:", "insertRowBeforeTableRow:", "insertRowAfterTableRow:",
+                                                    "deleteTableRows:" };
+             // Mostly within the page's tables: a caret in a cell, or a range from one cell's text to another's.
+             std::vector<std::shared_ptr<DOMNode>> cellTexts;
+             auto body = document().body();
+             for (DOMNode* node = body.get(); node; node = node->traverseNext(body.get())) {
+                 if (node->isTextNode() && (vornick_nearestAncestorElementOfKind(*node, u"td") || vornick_nearestAncestorElementOfKind(*node, u"th")))
+                     cellTexts.push_back(node->shared_from_this());
+             }
+             if (cellTexts.empty() || chance(0.2)) {
+                 view.setTargetRange(chance(0.5) ? collapsedAt(randomPosition(chance(0.5))) : randomRange());
+             } else {
+                 auto first = cellTexts[below(cellTexts.size())];
+                 auto last = chance(0.6) ? first : cellTexts[below(cellTexts.size())];
+                 if (first->compareDocumentPosition(last.get()) & DOMNode::DOCUMENT_POSITION_PRECEDING)
+                     std::swap(first, last);
+                 auto range = document().createRange();
+                 range->setStart(first, 0);
+                 range->setEnd(last, last->length());
+                 view.setTargetRange(range);
+             }
+             return view.performAction(actions[below(std::size(actions))], nullptr);
+         } },
     };
 }
 
@@ -388,7 +415,8 @@ TEST_F(RandomizedEditSequence, UndoAndRedoRestoreEveryStepOnRealPages)
     RunLoop::main().useManualClock();
     static const char* const pages[] = { "html-pages/blog-post.html", "html-pages/legacy.html", "html-pages/malformed.html",
                                          "html-writer/html5.html", "html-writer/wordpress-blocks.html",
-                                         "html-writer/html401-strict.html", "html-writer/xhtml11.xhtml", "editing/page.html" };
+                                         "html-writer/html401-strict.html", "html-writer/xhtml11.xhtml", "editing/page.html",
+                                         "editing/tables.html" };
     uint64_t baseSeed = 20261207;
     unsigned stepsPerPage = 1300;
     if (const char* seed = std::getenv("BREVANTON_EDIT_SEQUENCE_SEED"))

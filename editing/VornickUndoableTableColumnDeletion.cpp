@@ -1,0 +1,105 @@
+// Deleting the columns of the selected cells. The selected cells' column
+// indexes (counted in cells, as the rows hold them) must form one run; from
+// every row of the table the cells from the lowest index to the highest (or
+// to the row's last cell, in a shorter row) are deleted, in one undo step. A
+// selection of cells whose columns are not one run deletes nothing.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickTableExtensions.h"
+#include "editing/VornickCommandStepName.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "toolkit/VornickRange.h"
+
+#include <set>
+
+namespace brevanton {
+
+namespace {
+
+struct ColumnDeletion {
+    std::u16string actionName;
+    // Per row, its first and last cell to delete.
+    struct Cells {
+        std::shared_ptr<DOMElement> row;
+        std::shared_ptr<DOMElement> first;
+        std::shared_ptr<DOMElement> last;
+    };
+    std::vector<Cells> rows;
+};
+
+// What the command would delete; none when the selected cells' columns are
+// not one run or no row of their table has a cell in them.
+std::optional<ColumnDeletion> plannedColumnDeletion(const VornickContentEditingView& view)
+{
+    auto range = view.effectiveOperationRange();
+    if (!range)
+        return std::nullopt;
+    auto targets = vornick_inferredTargetElementsOfKinds(*range, { u"TD", u"TH" });
+    if (targets.empty())
+        return std::nullopt;
+    std::set<size_t> columns;
+    for (const auto& cell : targets) {
+        size_t column = vornick_columnIndexOfTableCell(*cell);
+        if (column == VornickNotFound)
+            return std::nullopt;
+        columns.insert(column);
+    }
+    size_t lowest = *columns.begin();
+    size_t highest = *columns.rbegin();
+    if (highest - lowest + 1 != columns.size())
+        return std::nullopt;
+    auto table = vornick_nearestAncestorElementOfKind(*targets.front(), u"table");
+    if (!table || !table->isHTMLElement())
+        return std::nullopt;
+
+    ColumnDeletion deletion;
+    deletion.actionName = targets.size() == 1 ? u"Delete Table Column" : u"Delete Table Columns";
+    vornick_enumerateRowsWithOptions(*table, 0, [&](const std::shared_ptr<DOMElement>& row, bool&) {
+        auto first = vornick_tableCellAtColumnIndexInRow(*row, lowest);
+        if (!first)
+            return;
+        auto last = vornick_tableCellAtColumnIndexInRow(*row, highest);
+        if (!last)
+            last = vornick_lastTableRowCell(*row);
+        deletion.rows.push_back({ row, std::move(first), std::move(last) });
+    });
+    if (deletion.rows.empty())
+        return std::nullopt;
+    return deletion;
+}
+
+} // namespace
+
+bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
+{
+    auto deletion = plannedColumnDeletion(*this);
+    if (!deletion)
+        return false;
+    if (dryRun)
+        return true;
+    auto document = deletion->rows.front().row->ownerDocument();
+    if (!document)
+        return false;
+    VornickCommandStepName stepName(*this, true, deletion->actionName);
+    stepName.open();
+    bool deletedAny = false;
+    for (const auto& cells : deletion->rows) {
+        auto range = document->createRange();
+        range->setStart(cells.row, cells.first->index());
+        range->setEnd(cells.row, cells.last->index() + 1);
+        deletedAny |= deleteFragment(range, true, deletion->actionName, false, nullptr);
+    }
+    stepName.close();
+    return deletedAny;
+}
+
+bool VornickContentEditingView::canDeleteTableColumns() const
+{
+    return isEditable() && plannedColumnDeletion(*this).has_value();
+}
+
+} // namespace brevanton

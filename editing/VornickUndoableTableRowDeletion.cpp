@@ -1,0 +1,47 @@
+// Deleting the rows the selection is in or across, each with whatever
+// enclosing element its deletion would leave empty and useless, in one undo
+// step.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickCommandStepName.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+
+namespace brevanton {
+
+namespace {
+
+std::vector<std::shared_ptr<DOMElement>> rowsToDelete(const VornickContentEditingView& view)
+{
+    auto range = view.effectiveOperationRange();
+    return range ? vornick_inferredTargetElementsOfKinds(*range, { u"TR" }) : std::vector<std::shared_ptr<DOMElement>> {};
+}
+
+} // namespace
+
+void VornickContentEditingView::deleteTableRows(ActionSender*)
+{
+    if (!canDeleteTableRows())
+        return;
+    auto rows = rowsToDelete(*this);
+    std::u16string name = rows.size() == 1 ? u"Delete Table Row" : u"Delete Table Rows";
+    VornickCommandStepName stepName(*this, true, name);
+    stepName.open();
+    for (const auto& row : rows) {
+        if (!row->parentNode())
+            continue;
+        auto range = vornick_outerRange(*row);
+        vornick_expandDeletionRangeToPruneUselessOrphans(*range);
+        (void)deleteFragment(range, true, name, false, nullptr);
+    }
+    stepName.close();
+}
+
+bool VornickContentEditingView::canDeleteTableRows() const
+{
+    return isEditable() && !rowsToDelete(*this).empty();
+}
+
+} // namespace brevanton

@@ -80,6 +80,19 @@ void BM_CopyOneMegabyteSelectionAsWebArchiveAndText(benchmark::State& state)
     state.counters["archiveBytes"] = double(archiveSize);
 }
 
+// The same copy through the editor's own command path.
+void BM_CopyCommandOnOneMegabyteSelection(benchmark::State& state)
+{
+    auto& page = loadedPage();
+    auto pasteboard = Pasteboard::generalPasteboard();
+    for (auto _ : state) {
+        if (!page.view->copyContentsOfRange(page.selection, *pasteboard, false)) {
+            state.SkipWithError("nothing was copied");
+            return;
+        }
+    }
+}
+
 void BM_CopyOneMegabyteSubtreeToPasteboard(benchmark::State& state)
 {
     auto& page = loadedPage();
@@ -108,5 +121,6 @@ void BM_SerializeTheSameSelection(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_CopyOneMegabyteSelectionAsWebArchiveAndText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyCommandOnOneMegabyteSelection)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyOneMegabyteSubtreeToPasteboard)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SerializeTheSameSelection)->Unit(benchmark::kMillisecond);

@@ -119,6 +119,7 @@ void VornickContentEditingView::build()
     m_elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
     installMediaAndAttributeEditorActionHandlers();
     installTableCommandActionHandlers();
+    installClipboardAndDeletionActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

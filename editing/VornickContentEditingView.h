@@ -46,6 +46,7 @@ class DOMDocumentFragment;
 class DOMElement;
 class DOMNode;
 class DOMRange;
+class Pasteboard;
 class VornickAttachmentPoint;
 class VornickAttachmentPointLocator;
 class VornickAttachmentPointLocatorSet;
@@ -655,6 +656,38 @@ public:
     bool insertRowRelativeToInferredTableRow(int direction);
     bool canInsertRowRelativeToInferredTableRow() const;
 
+    // --- Clipboard and deletion: copies of a range as a web archive with
+    //     its text, or as HTML source; cut; pastes, which read a pasteboard
+    //     in the order of VornickReadPasteboardContent; and the structure-
+    //     aware Delete key (deleteSelection and deleteRange above)
+    //     (editing/VornickContentEditingViewClipboard.cpp,
+    //     editing/VornickContentEditingViewDeletion.cpp). Each command is
+    //     one undo step under its own name.
+
+    // Copies the range (grown over block comments) to the pasteboard: the
+    // cleaned-up web archive and the text, or only the HTML source as text.
+    // False, with the pasteboard left as it was, for a collapsed range or
+    // when there is nothing to write.
+    [[nodiscard]] bool copyContentsOfRange(const std::shared_ptr<DOMRange>&, Pasteboard&, bool asHTMLSourceCode);
+    [[nodiscard]] bool copyContentsOfSelectionToPasteboard(Pasteboard&, bool asHTMLSourceCode);
+    // The commands; each beeps when it cannot act.
+    void copy(ActionSender*);
+    void copyAsHTMLSourceCode(ActionSender*);
+    void copyElementInteriorAsHTMLSourceCode(ActionSender*);
+    // Puts the URL of the link the selection infers on the general
+    // pasteboard; a link whose reference does not resolve leaves it alone.
+    void copyLink(ActionSender*);
+    // Whether copyLink would put a URL on the pasteboard.
+    bool canCopyLink() const;
+    void cut(ActionSender*);
+    void paste(ActionSender*);
+    void pasteAsRichText(ActionSender*);
+    void deleteNonEmptySelection(ActionSender*);
+    // Lets the frame reassess its non-breaking space substitute for the
+    // fragment's text, then shows the fragment's U+00A0 as the substitute.
+    void reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(
+        const std::shared_ptr<DOMDocumentFragment>&, const std::shared_ptr<WebFrame>&);
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -793,6 +826,10 @@ private:
 
     // --- Table commands (private)
     void installTableCommandActionHandlers();
+
+    // Clipboard and deletion.
+    void installClipboardAndDeletionActionHandlers();
+    void backspaceAtElementPosition(VornickDOMPosition, bool caretStartedInText);
 };
 
 // The editing view that shows a node's document, if any.

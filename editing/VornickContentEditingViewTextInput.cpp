@@ -19,7 +19,6 @@
 #include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickCharacterSets.h"
-#include "toolkit/VornickComposedCharacterSequences.h"
 #include "toolkit/VornickWhitespaceFilter.h"
 
 #include <algorithm>
@@ -395,43 +394,5 @@ void VornickContentEditingView::pasteAsPlainText()
 }
 
 // --- Deletion
-
-void VornickContentEditingView::deleteSelection()
-{
-    deleteRange(effectiveOperationRange());
-}
-
-void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& range)
-{
-    if (!range)
-        return;
-    if (!range->collapsed()) {
-        (void)deleteFragmentInRange(range, true, std::nullopt, false);
-        return;
-    }
-    auto node = range->startContainer();
-    unsigned offset = range->startOffset();
-    if (!node->isTextNode() || offset == 0)
-        return;
-    const auto& data = textOf(*node);
-    // The user-perceived character before the caret.
-    auto composed = vornick_rangeOfComposedCharacterSequenceBeforeIndex(data, offset);
-    if (composed.isNotFound())
-        return;
-    auto start = static_cast<unsigned>(composed.location);
-    auto deletion = range->cloneRange();
-    deletion->setStart(node, start);
-    if (start == 0 && offset == data.size()) {
-        // The node keeps a visible space so the caret has a place to stay.
-        std::shared_ptr<DOMRange> result;
-        if (undoableReplaceRangeWithText(true, deletion, placeholderSpaceStringForDocumentContainingRange(*deletion), false, &result)
-            && result) {
-            result->collapse(true);
-            setTargetRangeUndoably(result);
-        }
-        return;
-    }
-    (void)backspaceDeleteRangeUndoably(deletion);
-}
 
 } // namespace brevanton

@@ -1,0 +1,341 @@
+// Copy, cut and paste, performed by the view rather than its web view.
+// Copies carry a cleaned-up web archive of the range with its text, or the
+// range's HTML source as text. Pastes read the general pasteboard in the
+// order drops do (VornickReadPasteboardContent) and replace the selection
+// by a cleaned, blockified fragment as one undo step.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickDocumentResourceReferences.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickWebArchiveExtensions.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickCommandStepName.h"
+#include "editing/VornickPasteboardContent.h"
+#include "editing/VornickUndoableEdit.h"
+#include "html/VornickBlockModeHelper.h"
+#include "html/VornickDocumentWebArchiveFragments.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/views/Pasteboard.h"
+#include "platform/views/Sound.h"
+#include "platform/web/WebArchive.h"
+#include "platform/web/WebFrame.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+namespace {
+
+constexpr char16_t nonBreakingSpace = 0xA0;
+
+std::shared_ptr<WebFrame> frameShowing(const std::shared_ptr<WebFrame>& mainFrame, const DOMRange& range)
+{
+    auto document = vornick_ownerDocument(range);
+    return mainFrame && document ? mainFrame->frameForDocument(*document) : nullptr;
+}
+
+// The absolute URL the first link the range infers refers to; none when the
+// range infers no link, or its reference is empty or does not resolve.
+std::optional<URL> URLOfInferredLink(const DOMRange& range)
+{
+    auto links = vornick_inferredTargetElementsOfKinds(range, { u"A" });
+    if (links.empty())
+        return std::nullopt;
+    auto href = links.front()->getAttribute(u"href");
+    auto document = links.front()->ownerDocument();
+    if (href.empty() || !document)
+        return std::nullopt;
+    auto url = vornick_resolveResourceFileReference(*document, href);
+    if (!url || url->scheme().empty())
+        return std::nullopt;
+    return url;
+}
+
+// The markup of an archive the editor copied itself, parsed where it came
+// from (in an element like the one the copied range lay in), so that table
+// and list parts stay what they were. It was written from the page through
+// the cleaned-up copy, so it is neither repaired nor cleaned up again: the
+// paste gives back what was copied.
+std::shared_ptr<DOMDocumentFragment> fragmentFromOwnWebArchiveCopy(DOMDocument& document, const Data& data,
+                                                                   const std::pair<std::u16string, std::u16string>& context)
+{
+    auto archive = WebArchive::create(data);
+    auto page = archive ? archive->mainResource() : nullptr;
+    auto markup = page && vornick_isHTML(*page) ? vornick_stringValue(*page) : std::nullopt;
+    if (!markup)
+        return nullptr;
+    auto contextElement = document.createElementNS(context.first, context.second);
+    if (!contextElement)
+        return nullptr;
+    return document.createDocumentFragmentWithMarkupString(*markup, page->url().absoluteString(), contextElement.get());
+}
+
+} // namespace
+
+// --- Copies
+
+bool VornickContentEditingView::copyContentsOfRange(const std::shared_ptr<DOMRange>& range, Pasteboard& pasteboard, bool asHTMLSourceCode)
+{
+    if (!range || range->collapsed())
+        return false;
+    auto working = range->cloneRange();
+    if (m_blockModeHelper)
+        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*working);
+
+    std::optional<Data> archive;
+    std::u16string string;
+    if (asHTMLSourceCode) {
+        string = htmlFragmentStringForRange(*working);
+    } else {
+        archive = cleanedUpWebArchiveDataForRange(*working, &string);
+        // The text shows the user's non-breaking spaces as real ones, and the
+        // web view's own U+00A0 as the spaces they stand for.
+        auto frame = frameShowing(mainFrame(), *working);
+        if (char16_t substitute = frame ? vornick_nonBreakingSpaceSubstituteCharacter(*frame) : 0) {
+            std::replace(string.begin(), string.end(), nonBreakingSpace, u' ');
+            std::replace(string.begin(), string.end(), substitute, nonBreakingSpace);
+        }
+    }
+    if (archive && archive->empty())
+        archive.reset();
+    if (!archive && string.empty())
+        return false;
+
+    pasteboard.clearContents();
+    bool written = true;
+    bool archiveWritten = false;
+    if (archive)
+        written = archiveWritten = pasteboard.setData(std::move(*archive), WebArchivePboardType);
+    if (!string.empty())
+        written = pasteboard.setString(string, PasteboardTypeString) && written;
+    if (archiveWritten) {
+        auto context = working->commonAncestorContainer();
+        if (context && !context->isElementNode())
+            context = context->parentElement();
+        if (context) {
+            auto& element = static_cast<DOMElement&>(*context);
+            VornickNoteOwnWebArchiveCopy(pasteboard, element.namespaceURI(), element.localName());
+        }
+    }
+    return written;
+}
+
+bool VornickContentEditingView::copyContentsOfSelectionToPasteboard(Pasteboard& pasteboard, bool asHTMLSourceCode)
+{
+    return copyContentsOfRange(effectiveOperationRange(), pasteboard, asHTMLSourceCode);
+}
+
+void VornickContentEditingView::copy(ActionSender*)
+{
+    if (!copyContentsOfSelectionToPasteboard(*Pasteboard::generalPasteboard(), false))
+        Sound::beep();
+}
+
+void VornickContentEditingView::copyAsHTMLSourceCode(ActionSender*)
+{
+    if (!copyContentsOfSelectionToPasteboard(*Pasteboard::generalPasteboard(), true))
+        Sound::beep();
+}
+
+void VornickContentEditingView::copyElementInteriorAsHTMLSourceCode(ActionSender*)
+{
+    auto range = effectiveOperationRange();
+    auto selection = range && m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+    // A block's interior is not copied as source: its comments belong to it.
+    if (!selection || !selection->element() || selection->blockStartComment()) {
+        Sound::beep();
+        return;
+    }
+    auto interior = selection->element()->ownerDocument()->createRange();
+    interior->selectNodeContents(selection->element());
+    if (!copyContentsOfRange(interior, *Pasteboard::generalPasteboard(), true))
+        Sound::beep();
+}
+
+void VornickContentEditingView::copyLink(ActionSender*)
+{
+    auto range = effectiveOperationRange();
+    if (!range || vornick_inferredTargetElementsOfKinds(*range, { u"A" }).empty())
+        return;
+    // A link whose reference is empty or unresolvable has no URL to give:
+    // what the pasteboard held stays.
+    auto url = URLOfInferredLink(*range);
+    auto pasteboard = Pasteboard::generalPasteboard();
+    if (!url) {
+        Sound::beep();
+        return;
+    }
+    pasteboard->clearContents();
+    if (!pasteboard->writeObjects({ PasteboardItem::itemWithURL(*url) }))
+        Sound::beep();
+}
+
+bool VornickContentEditingView::canCopyLink() const
+{
+    auto range = effectiveOperationRange();
+    return range && URLOfInferredLink(*range).has_value();
+}
+
+// --- Cut and deletion of a selection
+
+void VornickContentEditingView::cut(ActionSender*)
+{
+    if (!m_editable || !copyContentsOfSelectionToPasteboard(*Pasteboard::generalPasteboard(), false)) {
+        Sound::beep();
+        return;
+    }
+    auto range = effectiveOperationRange()->cloneRange();
+    vornick_expandDeletionRangeToPruneUselessOrphans(*range);
+    if (m_blockModeHelper)
+        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+    VornickCommandStepName stepName(*this, true, u"Cut");
+    stepName.open();
+    deleteRange(range);
+    stepName.close();
+}
+
+void VornickContentEditingView::deleteNonEmptySelection(ActionSender*)
+{
+    auto effective = effectiveOperationRange();
+    if (!m_editable || !effective || effective->collapsed())
+        return;
+    auto range = effective->cloneRange();
+    vornick_expandDeletionRangeToPruneUselessOrphans(*range);
+    if (m_blockModeHelper)
+        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+    deleteRange(range);
+}
+
+// --- Pastes
+
+void VornickContentEditingView::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(
+    const std::shared_ptr<DOMDocumentFragment>& fragment, const std::shared_ptr<WebFrame>& frame)
+{
+    if (!fragment || !frame)
+        return;
+    reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(fragment->textContent(), frame);
+    if (char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*frame))
+        VornickTranslateSubstitute(*fragment, nonBreakingSpace, substitute);
+}
+
+void VornickContentEditingView::paste(ActionSender*)
+{
+    auto effective = effectiveOperationRange();
+    auto document = effective ? vornick_ownerDocument(*effective) : nullptr;
+    if (!m_editable || !document) {
+        Sound::beep();
+        return;
+    }
+    auto frame = frameShowing(mainFrame(), *effective);
+
+    auto content = VornickReadPasteboardContent(*Pasteboard::generalPasteboard());
+    std::shared_ptr<DOMDocumentFragment> fragment;
+    std::u16string actionName = u"Paste";
+    switch (content.kind) {
+    case VornickPasteboardContentKind::None:
+        Sound::beep();
+        return;
+    case VornickPasteboardContentKind::URLs:
+    case VornickPasteboardContentKind::URL: {
+        // Each URL becomes a link; several are kept apart by a space.
+        if (!m_blockModeHelper) {
+            Sound::beep();
+            return;
+        }
+        fragment = document->createDocumentFragment();
+        for (const auto& url : content.urls) {
+            bool one = content.kind == VornickPasteboardContentKind::URL;
+            auto title = one && content.urlTitle && !content.urlTitle->empty() ? *content.urlTitle : url.absoluteString();
+            auto link = m_blockModeHelper->createFragmentForPasteOfURL(url, title, *document);
+            if (!link || !link->hasChildNodes())
+                continue;
+            if (fragment->hasChildNodes())
+                fragment->appendChild(document->createTextNode(u" "));
+            fragment->appendChild(link);
+        }
+        if (!fragment->hasChildNodes()) {
+            Sound::beep();
+            return;
+        }
+        actionName = u"Paste of URL";
+        break;
+    }
+    case VornickPasteboardContentKind::WebArchive:
+        fragment = content.ownCopyContext
+            ? fragmentFromOwnWebArchiveCopy(*document, content.webArchiveData, *content.ownCopyContext)
+            : vornick_createCleanedUpDocumentFragmentWithWebArchiveData(*document, content.webArchiveData);
+        if (!fragment) {
+            Sound::beep();
+            return;
+        }
+        if (m_blockModeHelper)
+            m_blockModeHelper->blockifyFragment(*fragment);
+        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frame);
+        (void)cacheStageAndRewireResourceFileReferencesInFragment(*fragment);
+        break;
+    case VornickPasteboardContentKind::String:
+        // Markup that gives no fragment pastes nothing, without a beep.
+        fragment = vornick_createCleanedUpDocumentFragmentWithHTMLString(*document, content.string, nullptr);
+        if (!fragment)
+            return;
+        if (m_blockModeHelper)
+            m_blockModeHelper->blockifyFragment(*fragment);
+        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frame);
+        break;
+    }
+    // The selection as it stands once the substitute was reassessed (which
+    // may rewrite the page's text); nothing lands between a block's
+    // comments and its element.
+    effective = effectiveOperationRange();
+    if (!effective)
+        return;
+    auto range = effective->cloneRange();
+    if (m_blockModeHelper)
+        m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
+    VornickCommandStepName stepName(*this, true, actionName);
+    stepName.open();
+    bool replaced = undoableReplaceRangeWithFragment(true, range, fragment, actionName);
+    stepName.close();
+    if (!replaced)
+        Sound::beep();
+}
+
+void VornickContentEditingView::pasteAsRichText(ActionSender* sender)
+{
+    paste(sender);
+}
+
+// --- The commands' actions
+
+void VornickContentEditingView::installClipboardAndDeletionActionHandlers()
+{
+    auto weak = weakSelf();
+    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
+        setActionHandler(action, [weak, member](ActionSender* sender) {
+            if (auto self = weak.lock())
+                ((*self).*member)(sender);
+        });
+    };
+    install("copy:", &VornickContentEditingView::copy);
+    install("copyAsHTMLSourceCode:", &VornickContentEditingView::copyAsHTMLSourceCode);
+    install("copyElementInteriorAsHTMLSourceCode:", &VornickContentEditingView::copyElementInteriorAsHTMLSourceCode);
+    install("copyLink:", &VornickContentEditingView::copyLink);
+    install("cut:", &VornickContentEditingView::cut);
+    install("paste:", &VornickContentEditingView::paste);
+    install("pasteAsRichText:", &VornickContentEditingView::pasteAsRichText);
+    install("deleteNonEmptySelection:", &VornickContentEditingView::deleteNonEmptySelection);
+    setActionHandler("pasteAsPlainText:", [weak](ActionSender*) {
+        if (auto self = weak.lock())
+            self->pasteAsPlainText();
+    });
+    setActionHandler("deleteSelection:", [weak](ActionSender*) {
+        if (auto self = weak.lock())
+            self->deleteSelection();
+    });
+}
+
+} // namespace brevanton

@@ -1,0 +1,339 @@
+// Deletion with the Delete key and of the selection. Backspacing is aware of
+// structure: it deletes the user-perceived character before the caret, a
+// line break with the white space after it, or an element that holds no
+// caret; before an element's content it moves the caret into the previous
+// element, or joins the element to an identical previous sibling, rather
+// than delete structure. Emptying an attachment point leaves it a place for
+// the caret (or the delegate's placeholder content), inside the same step.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickCommandStepName.h"
+#include "editing/VornickUndoableEdit.h"
+#include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UndoManager.h"
+#include "toolkit/VornickComposedCharacterSequences.h"
+#include "toolkit/VornickWhitespaceSets.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+namespace {
+
+bool isHTMLSpace(char16_t c)
+{
+    return vornick_isInWhitespaceSet(c, VornickHTMLSpace);
+}
+
+bool isTextOrCDATA(const DOMNode& node)
+{
+    return node.nodeType() == DOMNode::TEXT_NODE || node.nodeType() == DOMNode::CDATA_SECTION_NODE;
+}
+
+const std::u16string& dataOf(const DOMNode& node)
+{
+    return static_cast<const DOMCharacterData&>(node).data();
+}
+
+bool isElementNamed(const DOMNode* node, std::u16string_view tagName)
+{
+    return node && node->isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement*>(node)->tagName(), tagName);
+}
+
+// Text of white space only (the substitute counts as content), or a comment.
+bool isPassedOverBackwards(const DOMNode& node, char16_t substitute)
+{
+    if (node.nodeType() == DOMNode::COMMENT_NODE)
+        return true;
+    if (!isTextOrCDATA(node))
+        return false;
+    const auto& data = dataOf(node);
+    return std::all_of(data.begin(), data.end(), [substitute](char16_t c) { return c != substitute && vornick_isHTMLWhitespace(c); });
+}
+
+// The node a backspace at the gap `offset` of `container` deletes into: the
+// nearest earlier sibling that is not white space or a comment. None when
+// every earlier sibling is one of those (or there is none).
+std::shared_ptr<DOMNode> nodeBeforeGap(const DOMNode& container, unsigned offset)
+{
+    if (DOMNode* after = container.childAt(offset))
+        return vornick_previousSiblingSkippingWhitespaceOnlyNodes(*after, true, true);
+    // At the end of the children there is no node after the gap: the walk
+    // starts at the last child itself.
+    char16_t substitute = VornickSubstituteInForce(container);
+    for (DOMNode* node = container.last(); node; node = node->previous()) {
+        if (!isPassedOverBackwards(*node, substitute))
+            return node->shared_from_this();
+    }
+    return nullptr;
+}
+
+bool holdsOnlyHTMLSpace(const DOMElement& element)
+{
+    for (DOMNode* child = element.first(); child; child = child->next()) {
+        if (!isTextOrCDATA(*child))
+            return false;
+        const auto& data = dataOf(*child);
+        if (!std::all_of(data.begin(), data.end(), isHTMLSpace))
+            return false;
+    }
+    return true;
+}
+
+std::shared_ptr<DOMRange> rangeIn(const std::shared_ptr<DOMNode>& node, unsigned start, unsigned end)
+{
+    auto range = node->ownerDocument()->createRange();
+    range->setStart(node, start);
+    range->setEnd(node, end);
+    return range;
+}
+
+std::shared_ptr<DOMRange> outerRangeOf(const std::shared_ptr<DOMNode>& node)
+{
+    auto range = node->ownerDocument()->createRange();
+    range->selectNode(*node);
+    return range;
+}
+
+} // namespace
+
+// --- Deleting the selection
+
+void VornickContentEditingView::deleteSelection()
+{
+    auto effective = effectiveOperationRange();
+    if (!m_editable || !effective)
+        return;
+    auto document = vornick_ownerDocument(*effective);
+    if (!document)
+        return;
+
+    // 1. The whole content of an attachment point goes: the delegate may
+    //    fill it with placeholder content instead.
+    auto attachmentPoint = std::dynamic_pointer_cast<VornickAttachmentPoint>(vornick_enclosingAttachmentPoint(*effective));
+    auto attachmentPointElement = attachmentPoint ? attachmentPoint->findElement() : nullptr;
+    if (attachmentPointElement && m_delegate) {
+        auto whole = effective->cloneRange();
+        vornick_expandToEncompassAdjacentCharactersInSet(*whole, isHTMLSpace);
+        (void)vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*whole, attachmentPointElement.get(), true);
+        if (m_blockModeHelper)
+            m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*whole);
+        if (vornick_exactlySpansAllChildNodesOfElement(*whole, attachmentPointElement.get())) {
+            auto html = m_delegate->vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(*this, *attachmentPoint);
+            auto fragment = html ? vornick_createCleanedUpDocumentFragmentWithHTMLString(*document, *html, nullptr) : nullptr;
+            if (fragment) {
+                if (m_blockModeHelper)
+                    m_blockModeHelper->blockifyFragment(*fragment);
+                std::shared_ptr<DOMRange> result;
+                if (undoableReplaceRangeWithFragment(true, whole, fragment, std::nullopt, &result) && result)
+                    setTargetRangeUndoably(result);
+                return;
+            }
+        }
+    }
+
+    // 2. The deletion (or the backspace), with the orphans it would leave.
+    auto range = effective->cloneRange();
+    if (!range->collapsed()) {
+        vornick_expandDeletionRangeToPruneUselessOrphans(*range);
+        if (m_blockModeHelper)
+            m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+    }
+    deleteRange(range);
+
+    // 3. The caret stays inside an emptied attachment point, in a text node
+    //    given to it as part of the same step.
+    if (m_sectionHandlesShown)
+        return;
+    auto after = effectiveOperationRange();
+    if (!after || !after->collapsed() || after->startOffset() != 0)
+        return;
+    auto node = after->startContainer();
+    if (!node->isElementNode() || VornickAttachmentPointElementForNode(*node) != node)
+        return;
+    if (!node->hasChildNodes()) {
+        auto* undo = undoManager();
+        std::optional<std::u16string> stepName;
+        if (undo && !undo->undoActionName().empty())
+            stepName = undo->undoActionName();
+        auto space = document->createDocumentFragment();
+        space->appendChild(document->createTextNode(u" "));
+        if (!insertFragmentAtPosition(space, VornickMakeDOMPosition(node, 0), true, stepName))
+            return;
+    }
+    auto caret = VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(node, 0));
+    vornick_pushRangeEndpointsDownToTextNodes(*caret);
+    setTargetRangeUndoably(caret);
+}
+
+// --- Range deletion and backspace
+
+void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& range)
+{
+    if (!range)
+        return;
+    // 1. A selection goes as it is.
+    if (!range->collapsed()) {
+        (void)deleteFragmentInRange(range, true, std::nullopt, false);
+        return;
+    }
+    auto position = vornick_startPosition(*range);
+    if (isTextOrCDATA(*position.node)) {
+        auto text = position.node;
+        if (position.offset == 0) {
+            // 3. At the start of a text node: from the gap before it.
+            if (!VornickMoveDOMPositionUpToBeforeNode(position))
+                return;
+            backspaceAtElementPosition(position, true);
+            return;
+        }
+        const auto& data = dataOf(*text);
+        auto offset = static_cast<size_t>(std::min<int32_t>(position.offset, static_cast<int32_t>(data.size())));
+        // 2a. A line break followed only by white space: the white space and
+        //     the break go with one key press.
+        std::u16string_view before(data.data(), offset);
+        if (isElementNamed(text->previous(), u"BR")
+            && std::all_of(before.begin(), before.end(), [](char16_t c) { return vornick_isInWhitespaceSet(c, VornickPlatformWhitespaceAndNewline); })) {
+            (void)backspaceDeleteRangeUndoably(rangeIn(text, 0, static_cast<unsigned>(offset)));
+            auto gap = VornickMakeDOMPosition(text, 0);
+            if (!text->parentNode() || !VornickMoveDOMPositionUpToBeforeNode(gap))
+                return;
+            backspaceAtElementPosition(gap, true);
+            return;
+        }
+        // 2b. The user-perceived character before the caret.
+        auto composed = vornick_rangeOfComposedCharacterSequenceBeforeIndex(data, offset);
+        if (composed.isNotFound())
+            return;
+        auto start = static_cast<unsigned>(composed.location);
+        auto deletion = rangeIn(text, start, static_cast<unsigned>(offset));
+        if (start == 0 && offset == data.size()) {
+            // The node's only character: the node keeps a visible space so
+            // the caret has a place to stay, before it.
+            std::shared_ptr<DOMRange> result;
+            if (undoableReplaceRangeWithText(true, deletion, placeholderSpaceStringForDocumentContainingRange(*deletion), false, &result)
+                && result) {
+                result->collapse(true);
+                setTargetRangeUndoably(result);
+            }
+            return;
+        }
+        (void)backspaceDeleteRangeUndoably(deletion);
+        return;
+    }
+    // 4. At an element gap.
+    backspaceAtElementPosition(position, false);
+}
+
+void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition position, bool caretStartedInText)
+{
+    if (!position.node || !position.node->isContainerNode() || !position.node->isElementNode())
+        return;
+    auto element = std::static_pointer_cast<DOMElement>(position.node);
+    auto document = element->ownerDocument();
+    if (!document)
+        return;
+
+    if (position.offset >= 1) {
+        // 4a. Into the node before the caret. With only white space and
+        //     comments before it there is nothing to delete.
+        auto previous = nodeBeforeGap(*element, static_cast<unsigned>(position.offset));
+        if (!previous)
+            return;
+        // A node with text at its end takes the caret; nothing is deleted.
+        auto end = VornickDOMRangeCollapsedAtPosition(
+            VornickMakeDOMPosition(previous, static_cast<int32_t>(isTextOrCDATA(*previous) ? previous->length() : previous->childCount())));
+        vornick_pushRangeEndpointsDownToTextNodes(*end);
+        if (vornick_bothEndpointsAreCharacterLevel(*end)) {
+            setTargetRange(end);
+            return;
+        }
+        // A line break goes with the white space that begins the next line.
+        if (isElementNamed(previous.get(), u"BR")) {
+            DOMNode* after = element->childAt(static_cast<unsigned>(position.offset));
+            if (after && isTextOrCDATA(*after)) {
+                const auto& data = dataOf(*after);
+                auto leading = static_cast<unsigned>(
+                    std::find_if_not(data.begin(), data.end(), [](char16_t c) { return vornick_isInWhitespaceSet(c, VornickPlatformWhitespaceAndNewline); })
+                    - data.begin());
+                if (leading > 0)
+                    (void)backspaceDeleteRangeUndoably(rangeIn(after->shared_from_this(), 0, leading));
+            }
+        }
+        // An element without text at its end (an image, a line break) goes.
+        if (!previous->parentNode())
+            return;
+        (void)backspaceDeleteRangeUndoably(outerRangeOf(previous));
+        if (auto caret = effectiveOperationRange()) {
+            auto pushed = caret->cloneRange();
+            vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*pushed, -1);
+            setTargetRangeUndoably(pushed);
+        }
+        return;
+    }
+
+    if (holdsOnlyHTMLSpace(*element)) {
+        // 4b. An element of white space only goes, inside an attachment
+        //     point (never the attachment point's own element).
+        auto attachmentPointElement = VornickAttachmentPointElementForNode(*element);
+        if (!attachmentPointElement || attachmentPointElement == element || !element->parentNode())
+            return;
+        auto outer = m_blockModeHelper ? m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
+        (void)backspaceDeleteRangeUndoably(outer ? outer : outerRangeOf(element));
+        return;
+    }
+
+    // 4c. Joins the element to an identical previous sibling.
+    auto previous = vornick_previousSiblingSkippingWhitespaceOnlyNodes(*element, true, true);
+    if (!previous || !previous->isElementNode() || !vornick_hasSameTagNameAndAttributesAs(*element, static_cast<const DOMElement*>(previous.get())))
+        return;
+    auto contents = document->createRange();
+    contents->selectNodeContents(element);
+    auto target = VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(previous, static_cast<int32_t>(previous->childCount())));
+    VornickCommandStepName stepName(*this, true, u"Join elements");
+    stepName.open();
+    std::shared_ptr<DOMRange> moved;
+    if (!undoableMoveRange(true, contents, target, u"Join elements", &moved) || !moved) {
+        stepName.close();
+        return;
+    }
+    if (element->parentNode()) {
+        auto outer = m_blockModeHelper ? m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
+        if (!outer)
+            outer = outerRangeOf(element);
+        // The white space before the element goes with it, up to a block's comments.
+        auto start = vornick_startPosition(*outer);
+        if (start.node->isContainerNode()) {
+            if (DOMNode* first = start.node->childAt(static_cast<unsigned>(start.offset))) {
+                std::vector<std::u16string> prefixes;
+                if (m_blockModeHelper) {
+                    if (auto prefix = m_blockModeHelper->blockStartCommentPrefix())
+                        prefixes.push_back(*prefix);
+                    if (auto prefix = m_blockModeHelper->blockEndCommentPrefix())
+                        prefixes.push_back(*prefix);
+                }
+                if (auto run = vornick_startOfPrecedingWhitespaceRunExceptingCommentNodesWithPrefixes(*first, prefixes))
+                    outer->setStartBefore(*run);
+            }
+        }
+        (void)deleteFragmentInRange(outer, true, u"Join elements", true);
+    }
+    moved->collapse(true);
+    if (caretStartedInText) {
+        vornick_pushRangeEndpointsDownToTextNodes(*moved);
+        setTargetRangeUndoably(moved);
+    }
+    stepName.close();
+}
+
+} // namespace brevanton

@@ -8,6 +8,7 @@
 #include "app/VornickWindow.h"
 #include "dom/VornickNodeExtensions.h"
 #include "editing/VornickElementEditorUIController.h"
+#include "editing/VornickSourceLoupe.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
@@ -269,6 +270,12 @@ TEST_F(EditingEndToEnd, TheAttributeEditorOpensFromTheKeyboardAndFollowsItsEleme
     EXPECT_NE(view->sectionHandlesShown(), handlesShown);
     EXPECT_EQ(popover->positioningRect(), boundsOfEmphasis());
     EXPECT_EQ(editorTarget(), emphasis);
+    // Command-Option-U shows or hides the source loupe from there too.
+    ASSERT_TRUE(view->sourceLoupe());
+    bool loupeShown = view->sourceLoupe()->isShown();
+    events.send(events.keyDown(window, u"u", EventSynthesizer::keyCodeForCharacter(u'u'), ModifierFlag::Command | ModifierFlag::Option));
+    drain();
+    EXPECT_NE(view->sourceLoupe()->isShown(), loupeShown);
 }
 
 } // namespace

@@ -544,9 +544,9 @@ public:
     // document in the focused frame.
     using ResourceFileChoiceBlock = std::function<void(std::shared_ptr<VornickEnduringFileReference>)>;
     void chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser, ResourceFileChoiceBlock);
-    void chooseImageToInsert(ResourceFileChoiceBlock);
-    void chooseVideoToInsert(ResourceFileChoiceBlock);
-    void chooseAudioFileToInsert(ResourceFileChoiceBlock);
+    void chooseImageToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
+    void chooseVideoToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
+    void chooseAudioFileToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
     // Commands: choose a file, stage it into the document's media library
     // and replace the effective operation range (when the file arrives) with
     // an element referencing it, as one undoable edit.

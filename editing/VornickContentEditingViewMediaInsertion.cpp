@@ -95,17 +95,17 @@ void VornickContentEditingView::chooseResourceFileOfKindToInsert(std::u16string_
                                        window(), messageToUser, std::move(completion));
 }
 
-void VornickContentEditingView::chooseImageToInsert(ResourceFileChoiceBlock completion)
+void VornickContentEditingView::chooseImageToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
 {
     chooseResourceFileOfKindToInsert(u"image", u"Please choose an image file.", std::move(completion));
 }
 
-void VornickContentEditingView::chooseVideoToInsert(ResourceFileChoiceBlock completion)
+void VornickContentEditingView::chooseVideoToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
 {
     chooseResourceFileOfKindToInsert(u"video", u"Please choose a movie file.", std::move(completion));
 }
 
-void VornickContentEditingView::chooseAudioFileToInsert(ResourceFileChoiceBlock completion)
+void VornickContentEditingView::chooseAudioFileToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
 {
     chooseResourceFileOfKindToInsert(u"audio", u"Please choose an audio file.", std::move(completion));
 }
@@ -118,7 +118,7 @@ void VornickContentEditingView::chooseImageAndReplaceSelection(ActionSender*)
 {
     endTypingRun();
     auto weak = weakSelf();
-    chooseImageToInsert([weak](std::shared_ptr<VornickEnduringFileReference> file) {
+    chooseImageToInsertUsingCompletionBlock([weak](std::shared_ptr<VornickEnduringFileReference> file) {
         useChosenFile(file, [weak](const URL& url) {
             auto self = weak.lock();
             if (!self)
@@ -136,7 +136,7 @@ void VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure(ActionS
 {
     endTypingRun();
     auto weak = weakSelf();
-    chooseImageToInsert([weak](std::shared_ptr<VornickEnduringFileReference> file) {
+    chooseImageToInsertUsingCompletionBlock([weak](std::shared_ptr<VornickEnduringFileReference> file) {
         if (!file) {
             // Cancelled: the figure still goes in, without an image.
             if (auto self = weak.lock())
@@ -157,7 +157,7 @@ void VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture(Action
 {
     endTypingRun();
     auto weak = weakSelf();
-    chooseImageToInsert([weak](std::shared_ptr<VornickEnduringFileReference> file) {
+    chooseImageToInsertUsingCompletionBlock([weak](std::shared_ptr<VornickEnduringFileReference> file) {
         if (!file) {
             if (auto self = weak.lock())
                 (void)self->undoableReplaceRangeWithPictureElementReferencingImageURL(true, self->effectiveOperationRange(), std::nullopt);
@@ -177,7 +177,7 @@ void VornickContentEditingView::chooseVideoAndReplaceSelectionUsingElementKind(c
 {
     endTypingRun();
     auto weak = weakSelf();
-    chooseVideoToInsert([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
+    chooseVideoToInsertUsingCompletionBlock([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
         useChosenFile(file, [weak, &elementKind](const URL& url) {
             auto self = weak.lock();
             if (!self)
@@ -197,7 +197,7 @@ void VornickContentEditingView::chooseAudioFileAndReplaceSelectionUsingElementKi
 {
     endTypingRun();
     auto weak = weakSelf();
-    chooseAudioFileToInsert([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
+    chooseAudioFileToInsertUsingCompletionBlock([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
         useChosenFile(file, [weak, &elementKind](const URL& url) {
             auto self = weak.lock();
             if (!self)

@@ -60,7 +60,10 @@ bool handleRelatedUIShortcut(VornickContentEditingView& view, const Event& event
         return true;
     }
     if (key == u']') {
+        // Section handles change the layout: the open attribute editor
+        // follows its element to where it now stands.
         view.setSectionHandlesShown(!view.sectionHandlesShown());
+        view.repositionAttributeEditorToTrackTargetElement();
         return true;
     }
     return false;

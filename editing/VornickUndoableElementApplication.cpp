@@ -1,6 +1,7 @@
 // Applying an element of the document's HTML specification to a range: a new
 // element at a caret (the caret goes inside it), or wrapped around a
-// selection. Tables come with a header row and, where allowed, a caption;
+// selection. Images, figures and pictures at a caret, video and audio are
+// media: the user chooses the file and the selection is replaced with it. Tables come with a header row and, where allowed, a caption;
 // definition lists with a term; links get their URL; every new element gets
 // the attributes its kind requires, and the attribute editor opens on the
 // first of them.
@@ -12,7 +13,6 @@
 #include "dom/VornickRangeExtensions.h"
 #include "app/VornickApplicationDelegate.h"
 #include "editing/VornickCommandStepName.h"
-#include "editing/VornickElementEditorUIController.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
@@ -106,10 +106,12 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
         return false;
     const std::u16string& tag = elementSpec.tagName();
     auto openEditor = [this](const std::shared_ptr<DOMElement>& element, const std::optional<std::u16string>& attribute) {
-        if (element && element->isConnected() && m_elementEditorUIController)
-            m_elementEditorUIController->showForTargetObject(m_blockModeHelper->blockOrElement(element), attribute, *this);
+        if (element && element->isConnected())
+            showAttributeEditorForElement(element, attribute);
     };
 
+    // Media elements reference a file: the user picks it in the open panel,
+    // and the selection is replaced when the file arrives.
     if (equalsIgnoringASCIICase(tag, u"IMG")) {
         auto deepest = vornick_deepestElementThatSpansEntireRange(*range);
         if (hasTag(deepest.get(), u"PICTURE")) {
@@ -119,6 +121,24 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
                 return true;
             }
         }
+        chooseImageAndReplaceSelection(nullptr);
+        return true;
+    }
+    if (range->collapsed() && equalsIgnoringASCIICase(tag, u"FIGURE")) {
+        chooseImageAndReplaceSelectionWithFigure(nullptr);
+        return true;
+    }
+    if (range->collapsed() && equalsIgnoringASCIICase(tag, u"PICTURE")) {
+        chooseImageAndReplaceSelectionWithPicture(nullptr);
+        return true;
+    }
+    if (equalsIgnoringASCIICase(tag, u"VIDEO")) {
+        chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
+        return true;
+    }
+    if (equalsIgnoringASCIICase(tag, u"AUDIO")) {
+        chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+        return true;
     }
 
     // The new element, with the placeholder space in it unless it is void.

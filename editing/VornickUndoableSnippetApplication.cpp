@@ -8,7 +8,6 @@
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
-#include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickFragmentInterior.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickFragmentDescription.h"
@@ -127,14 +126,10 @@ bool VornickContentEditingView::undoableApplyDescribedFragment(bool, const Vorni
     }
 
     scrollRangeToVisible(effectiveOperationRange());
-    auto openEditor = [this](const std::shared_ptr<DOMElement>& element, const std::u16string& attribute) {
-        if (element && m_elementEditorUIController && m_blockModeHelper)
-            m_elementEditorUIController->showForTargetObject(m_blockModeHelper->blockOrElement(element), attribute, *this);
-    };
     if (lackingElement && lackingElement->isConnected())
-        openEditor(lackingElement, firstMissingAttribute);
+        showAttributeEditorForElement(lackingElement, firstMissingAttribute);
     else if (insertedAtCaret && identifier == u"wp:image" && newBlock)
-        openEditor(newBlock->element(), u"wp-image-id");
+        showAttributeEditorForElement(newBlock->element(), u"wp-image-id");
     return true;
 }
 

@@ -4,6 +4,9 @@
 #include "dom/VornickNodeExtensions.h"
 #include "editing/VornickElementAttributesEditorUIController.h"
 #include "editing/VornickElementEditorUIControllerClass.h"
+#include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
@@ -189,6 +192,42 @@ TEST_F(AttributeEditor, TheControllerIsReplacedWhenAnElementNeedsAnotherClass)
     view->setTargetRange(vornick_outerRange(*byId(u"f")));
     EXPECT_FALSE(view->canEditElementAttributes());
     EXPECT_FALSE(view->showAttributeEditorForElement(nullptr, std::nullopt));
+}
+
+// Edits that open the editor on what they made (an element, a snippet) get
+// the editor of that element's class, whatever editor was open before.
+TEST_F(AttributeEditor, EditsOpenTheEditorOfTheNewElementsClass)
+{
+    loadBody("<p id=p>one two</p><figure id=f><img src=picture.png alt=x></figure>");
+    VornickRegisterElementEditorUIControllerClass(VornickElementEditorKind::WordPressBlockElement,
+                                                  VornickElementEditorUIControllerClass::of<FigureEditor>());
+    view->setBlockModeHelper(std::make_shared<FencedBlockHelper>());
+    auto documentSpec = vornick_HTMLSpec(*view->mainFrame());
+    ASSERT_TRUE(documentSpec);
+
+    ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"f"), std::nullopt));
+    ASSERT_TRUE(std::dynamic_pointer_cast<FigureEditor>(view->elementEditorUIController()));
+    auto words = document()->createRange();
+    words->setStart(byId(u"p")->firstChild(), 0);
+    words->setEnd(byId(u"p")->firstChild(), 3);
+    view->setTargetRange(words);
+    ASSERT_TRUE(view->undoableApplyDescribedElement(true, *documentSpec->elementSpecForTagName(u"a"), words));
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(view->elementEditorUIController()));
+    EXPECT_EQ(target(), element(u"A"));
+    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"href");
+
+    ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"f"), std::nullopt));
+    auto caret = document()->createRange();
+    caret->setStart(element(u"A")->firstChild(), 1);
+    caret->collapse(true);
+    view->setTargetRange(caret);
+    VornickGeneralFragmentDescription image(u"image", u"Image", u"", u"", u"<img>", u"");
+    ASSERT_TRUE(view->undoableApplyDescribedFragment(true, image, caret));
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(view->elementEditorUIController()));
+    // The new image stands in the paragraph, before the figure.
+    EXPECT_EQ(target(), element(u"IMG", 0));
+    EXPECT_EQ(element(u"IMG", 0)->parentNode(), element(u"A"));
+    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"src");
 }
 
 TEST_F(AttributeEditor, OpensFromAClickAndTheMenuShortcutInAWindow)

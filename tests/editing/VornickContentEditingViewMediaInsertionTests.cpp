@@ -3,6 +3,10 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickKnownResourceFolders.h"
 #include "app/VornickWindow.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
@@ -75,9 +79,9 @@ TEST_F(MediaInsertionTest, TheOpenPanelAsksForTheKindInTheDocumentsMediaFolder)
     loadBody("<p>one</p>");
     auto window = VornickWindow::create(Rect(0, 0, 800, 600));
     window->contentView()->addSubview(view);
-    view->chooseImageToInsert(nullptr);
-    view->chooseVideoToInsert(nullptr);
-    view->chooseAudioFileToInsert(nullptr);
+    view->chooseImageToInsertUsingCompletionBlock(nullptr);
+    view->chooseVideoToInsertUsingCompletionBlock(nullptr);
+    view->chooseAudioFileToInsertUsingCompletionBlock(nullptr);
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].allowedFileTypes, std::vector<std::u16string> { u"public.image" });
     EXPECT_EQ(requests[0].messageToUser, u"Please choose an image file.");
@@ -93,8 +97,8 @@ TEST_F(MediaInsertionTest, TheOpenPanelAsksForTheKindInTheDocumentsMediaFolder)
     auto folders = std::make_shared<VornickKnownResourceFolders>();
     folders->addRelativeURLString(u"image", u"images/");
     appDelegate->setKnownResourceFoldersForDocumentFilesInFolder(folders, URL::fileURLWithPath(m_folder, true));
-    view->chooseImageToInsert(nullptr);
-    view->chooseAudioFileToInsert(nullptr);
+    view->chooseImageToInsertUsingCompletionBlock(nullptr);
+    view->chooseAudioFileToInsertUsingCompletionBlock(nullptr);
     ASSERT_EQ(requests.size(), 5u);
     EXPECT_EQ(requests[3].initialDirectoryURL->path(), URL::fileURLWithPath(m_folder + "/images", true).path());
     EXPECT_EQ(requests[4].initialDirectoryURL->path(), URL::fileURLWithPath(m_folder, true).path());
@@ -238,6 +242,86 @@ TEST_F(MediaInsertionTest, NothingHappensWithoutADocumentOrOnceTheViewIsGone)
     view->setDelegate(nullptr);
     view.reset();
     choose("picture.png");
+}
+
+// Applying a media element of the document's specification goes through the
+// open panel like the media commands; only a figure or picture around a
+// selection wraps it, and an image inside a picture is selected and edited.
+TEST_F(MediaInsertionTest, ApplyingAMediaElementChoosesItsFileFirst)
+{
+    loadBody("<p>one two</p>");
+    view->setDelegate(&host);
+    auto documentSpec = vornick_HTMLSpec(*view->mainFrame());
+    ASSERT_TRUE(documentSpec);
+    auto apply = [&](const std::u16string& tag, const std::shared_ptr<DOMRange>& range) {
+        auto spec = documentSpec->elementSpecForTagName(tag);
+        EXPECT_TRUE(spec) << toUTF8(tag);
+        return spec && view->undoableApplyDescribedElement(true, *spec, range);
+    };
+    struct Case {
+        std::u16string tag;
+        std::string file;
+        std::u16string inserted;
+        std::u16string stepName;
+    };
+    for (const auto& media : { Case { u"img", "picture.png", u"IMG", u"Insert Image" },
+                               Case { u"figure", "picture.png", u"FIGURE", u"Insert Figure" },
+                               Case { u"picture", "picture.png", u"PICTURE", u"Insert Picture" },
+                               Case { u"video", "clip.mp4", u"VIDEO", u"Insert Video" },
+                               Case { u"audio", "sound.mp3", u"AUDIO", u"Insert Audio Player" } }) {
+        SCOPED_TRACE(toUTF8(media.tag));
+        size_t asked = requests.size();
+        select(rangeIn(textNode(u"one"), 3, 3));
+        checkUndoableStep(
+            *view,
+            [&] {
+                EXPECT_TRUE(apply(media.tag, view->effectiveOperationRange()));
+                // Nothing changes before the file arrives.
+                EXPECT_FALSE(element(media.inserted));
+                ASSERT_EQ(requests.size(), asked + 1);
+                choose(media.file);
+            },
+            [&] {
+                auto inserted = element(media.inserted);
+                ASSERT_TRUE(inserted);
+                auto referencing = media.inserted == u"IMG" || media.inserted == u"VIDEO" || media.inserted == u"AUDIO"
+                                       ? inserted
+                                       : std::static_pointer_cast<DOMElement>(inserted->firstElementChild());
+                ASSERT_TRUE(referencing);
+                EXPECT_EQ(referencing->getAttribute(u"src"), u"media/" + toUTF16(media.file));
+                ASSERT_TRUE(view->elementEditorUIController()->targetObject());
+            },
+            { media.stepName });
+        view->undoManager()->undo();
+        endEvent();
+    }
+    // Every file was staged, the audio file too.
+    EXPECT_EQ(host.staged.size(), 5u);
+
+    // A figure around a selection wraps it without asking for a file.
+    size_t asked = requests.size();
+    select(rangeIn(textNode(u"one"), 0, 3));
+    ASSERT_TRUE(apply(u"figure", view->effectiveOperationRange()));
+    EXPECT_EQ(requests.size(), asked);
+    ASSERT_TRUE(element(u"FIGURE"));
+    EXPECT_EQ(toUTF8(element(u"FIGURE")->textContent()).substr(0, 3), "one");
+    view->undoManager()->undo();
+    endEvent();
+
+    // An image inside a picture is selected and opened in the editor.
+    select(rangeIn(textNode(u"one"), 0, 0));
+    view->chooseImageAndReplaceSelectionWithPicture(nullptr);
+    choose("picture.png");
+    endEvent();
+    auto picture = element(u"PICTURE");
+    ASSERT_TRUE(picture);
+    select(rangeIn(picture, 0, 0));
+    asked = requests.size();
+    ASSERT_TRUE(apply(u"img", view->effectiveOperationRange()));
+    EXPECT_EQ(requests.size(), asked);
+    EXPECT_EQ(view->elementEditorUIController()->targetObject()->element(), element(u"IMG"));
+    EXPECT_EQ(vornick_exactlySelectedNode(*view->effectiveOperationRange()), element(u"IMG"));
+    view->setDelegate(&recorder);
 }
 
 TEST_F(MediaInsertionTest, TheMenuCommandRunsThroughTheResponderChain)

@@ -6,6 +6,7 @@
 // BREVANTON_EDIT_SEQUENCE_SEED (and BREVANTON_EDIT_SEQUENCE_STEPS) to replay it.
 #include "EditingTestSupport.h"
 
+#include "app/VornickApplicationDelegate.h"
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
@@ -16,7 +17,10 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/Application.h"
 
 #include <cstdlib>
 #include <functional>
@@ -83,8 +87,9 @@ std::u16string snapshotOf(const DOMDocument& document)
 
 class EditSequence {
 public:
-    EditSequence(VornickContentEditingView& view, uint64_t seed, unsigned substituteSwitches)
+    EditSequence(VornickContentEditingView& view, uint64_t seed, unsigned substituteSwitches, std::string folder)
         : m_view(view)
+        , m_folder(std::move(folder))
         , m_random(seed)
         , m_substituteSwitchesLeft(substituteSwitches)
     {
@@ -96,6 +101,8 @@ public:
     unsigned edits { 0 };
     unsigned undos { 0 };
     unsigned redos { 0 };
+    // How often each kind of step applied (answered true).
+    std::vector<unsigned> applied;
 
 private:
     using Step = std::function<bool()>; // false when the step could not apply here
@@ -164,8 +171,10 @@ private:
     std::vector<std::pair<unsigned, Step>> steps();
 
     VornickContentEditingView& m_view;
+    std::string m_folder;
     std::mt19937_64 m_random;
     unsigned m_substituteSwitchesLeft;
+    bool m_extendedTypingRun { false };
     std::vector<std::u16string> m_undoSnapshots;
     std::vector<std::u16string> m_redoSnapshots;
 };
@@ -284,6 +293,53 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
              view.setTargetRange(range);
              return view.undoableApplyDescribedElement(true, *elementSpec, range);
          } },
+        { 3, [&, this] { // media elements replacing a range, referencing a file beside the page
+             auto range = randomRange();
+             auto file = [this](const char* name) { return URL::fileURLWithPath(m_folder + "/" + name); };
+             switch (below(5)) {
+             case 0:
+                 return view.undoableReplaceRangeWithImageElementReferencingURL(true, range, file("picture.png"));
+             case 1:
+                 return view.undoableReplaceRangeWithFigureElementReferencingImageURL(
+                     true, range, chance(0.7) ? std::optional<URL>(file("picture.png")) : std::nullopt);
+             case 2:
+                 return view.undoableReplaceRangeWithPictureElementReferencingImageURL(
+                     true, range, chance(0.7) ? std::optional<URL>(file("picture.png")) : std::nullopt);
+             case 3:
+                 return view.undoableReplaceRangeWithVideoElementOfKind(true, range, chance(0.5) ? u"VIDEO" : u"video", file("clip.mp4"));
+             default:
+                 return view.undoableReplaceRangeWithAudioElementOfKind(true, range, u"AUDIO", file("sound.mp3"));
+             }
+         } },
+        { 2, [&, this] { // media elements of the specification: the open panel answers at once (or is cancelled)
+             auto spec = vornick_HTMLSpec(*view.mainFrame());
+             static const char16_t* const tags[] = { u"img", u"figure", u"picture", u"video", u"audio" };
+             auto elementSpec = spec ? spec->elementSpecForTagName(tags[below(std::size(tags))]) : nullptr;
+             if (!elementSpec)
+                 return false;
+             auto range = chance(0.6) ? collapsedAt(randomPosition(chance(0.5))) : randomRange();
+             view.setTargetRange(range);
+             return view.undoableApplyDescribedElement(true, *elementSpec, range);
+         } },
+        { 4, [&, this] { // text as the web view proposes it, now and then with an inline style toggled
+             static const char16_t* const texts[] = { u"w", u" ", u"two words", u"  ", u"x\u00A0y", u"" };
+             static const char16_t* const styles[] = { u"EM", u"B", u"STRONG" };
+             view.setTargetRange(chance(0.8) ? collapsedAt(randomPosition(chance(0.7))) : randomRange());
+             if (chance(0.25))
+                 view.toggledInlineStyleElementsForTyping().push_back(styles[below(std::size(styles))]);
+             std::u16string text = texts[below(std::size(texts))];
+             // Typed at the end of the open typing run, the text joins it.
+             auto run = view.activeTypingRun();
+             view.deferredInsertProposedText(text, nullptr, text.empty() ? VornickInsertActionReplacementText : WebViewInsertActionTyped);
+             m_extendedTypingRun = run && run == view.activeTypingRun();
+             view.toggledInlineStyleElementsForTyping().clear();
+             return true;
+         } },
+        { 2, [&, this] { // a replacement given as a range frozen relative to the document
+             auto owner = document().protectedThis();
+             auto frozen = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*randomRange(), owner, false);
+             return frozen && view.undoableReplaceFreezeDriedRangeWithFragment(true, *frozen, owner, randomFragment(), std::nullopt);
+         } },
         { 2, [&, this] {
              static const VornickGeneralFragmentDescription note(u"note", u"Note", u"", u"", u"<span class=\"n\">{content}</span>", u"");
              auto range = randomRange();
@@ -326,6 +382,7 @@ std::string EditSequence::run(unsigned count)
     unsigned total = 0;
     for (auto& [weight, step] : weightedSteps)
         total += weight;
+    applied.assign(weightedSteps.size(), 0);
     unsigned opened = 0;
     auto token = NotificationCenter::defaultCenter().addObserver(UndoManager::DidOpenUndoGroupNotification, &undo, nullptr,
                                                                  [&opened](const Notification&) { ++opened; });
@@ -381,14 +438,16 @@ std::string EditSequence::run(unsigned count)
             // (a deletion made as backspacing counts as backspacing).
             bool runOpen = (index == 0 && m_view.activeTypingRun()) || ((index == 1 || index == 3) && m_view.activeBackspaceRun());
             opened = 0;
-            (void)weightedSteps[index].second();
+            m_extendedTypingRun = false;
+            if (weightedSteps[index].second())
+                ++applied[index];
             RunLoop::main().runOnce(0);
             bool changed = snapshotOf(document()) != before;
             edits += changed;
             if (opened) {
                 m_undoSnapshots.push_back(before);
                 m_redoSnapshots.clear();
-            } else if (changed && !runOpen) {
+            } else if (changed && !runOpen && !m_extendedTypingRun) {
                 return failure(step, "step kind " + std::to_string(index) + " changed the document without registering its undo:"
                                          + difference(before, snapshotOf(document())));
             }
@@ -401,6 +460,32 @@ std::string EditSequence::run(unsigned count)
 
 class RandomizedEditSequence : public EditingViewTest {
 protected:
+    // The open panel answers at once with a file of the kind asked for, and
+    // is cancelled now and then.
+    void SetUp() override
+    {
+        EditingViewTest::SetUp();
+        m_defaults = std::make_unique<UserDefaults>(path("defaults.plist"));
+        m_appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
+        Application::shared().setDelegate(m_appDelegate);
+        ASSERT_TRUE(writeFileAtomically(path("sound.mp3"), "ID3"));
+        ASSERT_TRUE(writeFileAtomically(path("clip.mp4"), "...."));
+        m_appDelegate->setFileChooser([this](const VornickApplicationDelegate::FileChooserRequest& request,
+                                             VornickApplicationDelegate::FileChooserCompletion completion) {
+            if (++m_choices % 7 == 0) {
+                completion(std::nullopt);
+                return;
+            }
+            const auto& type = request.allowedFileTypes.empty() ? std::u16string() : request.allowedFileTypes.front();
+            completion(url(type == u"public.audio" ? "sound.mp3" : type == u"public.movie" ? "clip.mp4" : "picture.png"));
+        });
+    }
+    void TearDown() override
+    {
+        Application::shared().reset();
+        m_appDelegate.reset();
+        EditingViewTest::TearDown();
+    }
     void loadPage(const std::string& source)
     {
         std::string name = std::filesystem::path(source).filename().string();
@@ -408,6 +493,10 @@ protected:
                                    std::filesystem::copy_options::overwrite_existing);
         load(name);
     }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::shared_ptr<VornickApplicationDelegate> m_appDelegate;
+    unsigned m_choices { 0 };
 };
 
 TEST_F(RandomizedEditSequence, UndoAndRedoRestoreEveryStepOnRealPages)
@@ -418,7 +507,7 @@ TEST_F(RandomizedEditSequence, UndoAndRedoRestoreEveryStepOnRealPages)
                                          "html-writer/html401-strict.html", "html-writer/xhtml11.xhtml", "editing/page.html",
                                          "editing/tables.html" };
     uint64_t baseSeed = 20261207;
-    unsigned stepsPerPage = 1300;
+    unsigned stepsPerPage = 2500;
     if (const char* seed = std::getenv("BREVANTON_EDIT_SEQUENCE_SEED"))
         baseSeed = std::strtoull(seed, nullptr, 10);
     if (const char* steps = std::getenv("BREVANTON_EDIT_SEQUENCE_STEPS"))
@@ -430,11 +519,12 @@ TEST_F(RandomizedEditSequence, UndoAndRedoRestoreEveryStepOnRealPages)
     unsigned substituteSwitches = 1;
     if (const char* switches = std::getenv("BREVANTON_EDIT_SEQUENCE_SUBSTITUTE_SWITCHES"))
         substituteSwitches = static_cast<unsigned>(std::strtoul(switches, nullptr, 10));
+    std::vector<unsigned> applied;
     for (size_t index = 0; index < std::size(pages); ++index) {
         uint64_t seed = baseSeed + index;
         loadPage(pages[index]);
         view->undoManager()->removeAllActions();
-        EditSequence sequence(*view, seed, substituteSwitches);
+        EditSequence sequence(*view, seed, substituteSwitches, m_folder);
         std::string failure = sequence.run(stepsPerPage);
         // Most steps must have done something, or the test proves little.
         EXPECT_GT(sequence.edits, stepsPerPage / 3) << pages[index];
@@ -442,7 +532,13 @@ TEST_F(RandomizedEditSequence, UndoAndRedoRestoreEveryStepOnRealPages)
         EXPECT_GT(sequence.redos, stepsPerPage / 40) << pages[index];
         EXPECT_EQ(failure, "") << "page " << pages[index] << ", seed " << seed
                                << " (replay: BREVANTON_EDIT_SEQUENCE_SEED=" << baseSeed << ")";
+        applied.resize(sequence.applied.size());
+        for (size_t kind = 0; kind < applied.size(); ++kind)
+            applied[kind] += sequence.applied[kind];
     }
+    // Every kind of step, every primitive, did its work somewhere.
+    for (size_t kind = 0; kind < applied.size(); ++kind)
+        EXPECT_GT(applied[kind], 0u) << "step kind " << kind << " never applied";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 #include "platform/web/WebFrame.h"
 
 using namespace brevanton;
@@ -134,6 +135,45 @@ TEST_F(HitTesting, TheProbeFindsTheCaretAndLeavesTheSelectionAndDocumentAlone)
     EXPECT_TRUE(vornick_isSameAsRange(*view->embeddedWebView()->selectedDOMRange(), *webSelection));
     EXPECT_EQ(bodyHTML(), before);
     EXPECT_FALSE(view->undoManager()->canUndo());
+}
+
+} // namespace
+
+namespace {
+
+// Blocks fenced by "wp:" comments; a figure's content may not be edited.
+class FencedBlocks : public VornickBlockModeHelper {
+public:
+    FencedBlocks() { setOperatingInBlockMode(true); }
+    std::optional<std::u16string> blockStartCommentPrefix() const override { return u"wp:"; }
+    std::optional<std::u16string> blockEndCommentPrefix() const override { return u"/wp:"; }
+    bool canEditContentOfBlockOrElement(const VornickExactSelection& block) const override
+    {
+        return !block.element() || !equalsIgnoringASCIICase(block.element()->tagName(), u"figure");
+    }
+};
+
+class UneditableHits : public PointerTest { };
+
+TEST_F(UneditableHits, ContentThatMayNotBeEditedIsHitWhole)
+{
+    view->setBlockModeHelper(std::make_shared<FencedBlocks>());
+    show("<!-- wp:image --><figure id=fig><img id=img src=\"picture.png\" width=\"40\" height=\"30\"></figure><!-- /wp:image -->"
+         "<!-- wp:paragraph --><p id=p><b id=b>Bold</b> text</p><!-- /wp:paragraph -->");
+    Rect image = boxOf(*byId(u"img"));
+    VornickHitPartKind kind = VornickHitPartWaypoint;
+    auto range = view->rangeForPoint(inView(Point { image.midX(), image.midY() }), VornickRangeForPointProbeWithClick, &kind);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(vornick_exactlySelectedNode(*range), byId(u"fig"));
+    EXPECT_EQ(kind, VornickHitPartContent);
+
+    // An editable block's element is taken whole while handles show and no caret is wanted.
+    view->setSectionHandlesShown(true);
+    Rect paragraph = boxOf(*byId(u"p"));
+    Point pastTheText = inView(Point { paragraph.maxX() - 20, paragraph.midY() });
+    range = view->rangeForPoint(pastTheText, VornickRangeForPointHitTestWaypoints, &kind);
+    ASSERT_TRUE(range);
+    EXPECT_EQ(vornick_exactlySelectedNode(*range), byId(u"p"));
 }
 
 } // namespace

@@ -355,3 +355,28 @@ TEST_F(MouseHandling, AScriptedSessionOnARealPage)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MouseHandling, RightClicksKeepTheSelectionTheyLandIn)
+{
+    show("<p id=a>One</p><p id=b>Two</p><p id=c>Three</p>");
+    auto two = byId(u"b")->firstChild();
+    auto three = byId(u"c")->firstChild();
+    view->setTargetRange(rangeBetween(body(), 0, body(), 2));
+    events.send(events.rightMouseDown(window, leftOf(*two, 1)));
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_EQ(view->targetRange()->startOffset(), 0u);
+    EXPECT_EQ(view->targetRange()->endOffset(), 2u);
+    // Outside it, the place clicked becomes the selection.
+    events.send(events.rightMouseDown(window, leftOf(*three, 1)));
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_EQ(view->targetRange()->startContainer(), three);
+
+    // The web view's own selection, set by itself, replaces the view's range.
+    view->setTargetRange(rangeBetween(body(), 0, body(), 1));
+    view->embeddedWebView()->setSelectedDOMRange(rangeIn(two, 1, 1), WebSelectionAffinityDownstream);
+    EXPECT_FALSE(view->targetRange());
+}
+
+} // namespace

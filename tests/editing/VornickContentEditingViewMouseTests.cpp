@@ -1,5 +1,6 @@
 #include "PointerTestSupport.h"
 
+#include "dom/VornickElementExtensions.h"
 #include "editing/VornickDOMRangeIndicator.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickEmbeddedWebView.h"
@@ -377,6 +378,33 @@ TEST_F(MouseHandling, RightClicksKeepTheSelectionTheyLandIn)
     view->setTargetRange(rangeBetween(body(), 0, body(), 1));
     view->embeddedWebView()->setSelectedDOMRange(rangeIn(two, 1, 1), WebSelectionAffinityDownstream);
     EXPECT_FALSE(view->targetRange());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MouseHandling, ADoubleClickOnAHeadedBricksHandleCollapsesIt)
+{
+    show("<div id=sec style=\"padding:10px\"><h2>Title</h2><p>Body of the section</p></div><p id=after>After</p>");
+    view->setSectionHandlesShown(true);
+    auto section = byId(u"sec");
+    Rect box = boxOf(*section);
+    Point onHandle = inWindow(Point { box.maxX() - 3, box.minY() + 3 });
+    events.click(window, onHandle);
+    EXPECT_EQ(selectedNode(), section);
+    events.click(window, onHandle, 0, 2);
+    EXPECT_TRUE(vornick_hasClass(*section, u"brevanton-collapsed"));
+    events.click(window, onHandle);
+    events.click(window, onHandle, 0, 2);
+    EXPECT_FALSE(vornick_hasClass(*section, u"brevanton-collapsed"));
+    // A brick without a heading first does not collapse.
+    Rect after = boxOf(*byId(u"after"));
+    Point onAfter = inWindow(Point { after.maxX() - 3, after.midY() });
+    events.click(window, onAfter);
+    events.click(window, onAfter, 0, 2);
+    EXPECT_FALSE(vornick_hasClass(*byId(u"after"), u"brevanton-collapsed"));
+    EXPECT_EQ(selectedNode(), byId(u"after"));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingViewLoadState.h"
 #include "editing/VornickContentEditingViewSplitViewManager.h"
+#include "editing/VornickContentOverlayView.h"
 #include "editing/VornickDOMPathBar.h"
 #include "editing/VornickElementAttributesEditorUIController.h"
 #include "editing/VornickEmbeddedWebView.h"
@@ -397,14 +398,6 @@ std::shared_ptr<DOMDocument> VornickContentEditingView::mainFrameDocument() cons
     return m_webView ? m_webView->mainFrameDocument() : nullptr;
 }
 
-void VornickContentEditingView::setSectionHandlesShown(bool shown)
-{
-    if (shown == m_sectionHandlesShown)
-        return;
-    m_sectionHandlesShown = shown;
-    applySectionHandlesToAllFrames(shown);
-}
-
 void VornickContentEditingView::applySectionHandlesToAllFrames(bool shown)
 {
     auto main = mainFrame();
@@ -433,6 +426,8 @@ void VornickContentEditingView::applySectionHandlesToAllFrames(bool shown)
 
 void VornickContentEditingView::embeddedWebViewMoved()
 {
+    if (m_overlayWindow && m_webView)
+        m_overlayWindow->trackMoveOfEmbeddedWebView(*m_webView);
     updateSelectionIndicator();
 }
 

@@ -25,6 +25,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/views/DraggingSession.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "platform/web/WebDelegates.h"
@@ -73,8 +74,22 @@ class VornickUndoableTypingRun;
 class VornickValidationAdvisory;
 class VornickWebResourceCache;
 class Window;
+class VornickContentOverlayWindow;
+class VornickDOMTreeVisualizerWindowController;
+class Cursor;
 
-enum VornickHitPartKind : int { VornickHitPartNone = 0, VornickHitPartWaypoint = 1 };
+enum VornickHitPartKind : int { VornickHitPartNone = 0, VornickHitPartContent = 0, VornickHitPartWaypoint = 1, VornickHitPartSectionHandle = 2 };
+// What rangeForPoint looks for (bits): waypoints between bricks, section
+// handles, only ranges inside an attachment point, the caret a click would
+// place (text is then never a waypoint hit), and a subframe's own nodes
+// rather than its frame element.
+enum VornickRangeForPointOptions : unsigned {
+    VornickRangeForPointHitTestWaypoints = 1,
+    VornickRangeForPointHitTestSectionHandles = 2,
+    VornickRangeForPointWithinAttachmentPoints = 4,
+    VornickRangeForPointProbeWithClick = 8,
+    VornickRangeForPointKeepSubframeNodes = 16,
+};
 
 // The view's own insertion action, beside the web view's typed, pasted and
 // dropped: a replacement (find and replace); with no text it deletes.
@@ -688,6 +703,56 @@ public:
     void reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(
         const std::shared_ptr<DOMDocumentFragment>&, const std::shared_ptr<WebFrame>&);
 
+    // --- Pointer: hit testing, selection interception, mouse handling and
+    //     the cursor, the content overlay, section handles and the source
+    //     loupe toggle, the DOM tree visualizer
+
+    // What lies under a point of this view, in the editor's terms: an
+    // element that may not be edited inside, a waypoint between bricks, a
+    // brick's section handle, or the caret the web view would place (the
+    // probe). Null when nothing is there; the hit part kind is written only
+    // with a result.
+    std::shared_ptr<DOMRange> rangeForPoint(Point viewPoint, unsigned options, VornickHitPartKind* outHitPartKind);
+    // The child offset of the element just below the last child wholly
+    // above the point; 0 above every child; -1 within or below the first.
+    int32_t hitTestWaypointsInElement(const std::shared_ptr<DOMElement>&, Point viewPoint);
+
+    void beginInterceptingSelectionChangingEvent(const Event&);
+    void endInterceptingSelectionChangingEvent(const Event&);
+    bool letWebViewProposeSelectionChangeForKeyEvent(const Event&);
+    // True when the view replaced the web view's proposal (which is then refused).
+    bool overrideWebViewProposedSelectionChangeTo(const std::shared_ptr<DOMRange>& proposed, const Event&);
+    bool overrideWebViewProposedSelectionChangeToForInterceptedMouseDownEvent(const std::shared_ptr<DOMRange>& proposed, const Event&);
+    bool overrideWebViewProposedSelectionChangeToForInterceptedKeyDownEvent(const std::shared_ptr<DOMRange>& proposed, const Event&);
+    void embeddedWebViewWillSetSelectedDOMRange(const std::shared_ptr<DOMRange>&, WebSelectionAffinity);
+    // The click rules; true lets the web view handle the click.
+    bool changeSelectionForLeftOrRightMouseDown(const Event&);
+    int32_t anchorEndpoint() const { return m_anchorEndpoint; }
+    Point lastLeftMouseDownInView() const { return m_lastLeftMouseDownInView; }
+    bool leftClickSelectedSomething() const { return m_leftClickSelectedSomething; }
+    bool draggingAFragmentAsSource() const { return m_draggingAFragmentAsSource; }
+    // The content of the running drag of the view's own content; null for a copy.
+    const std::shared_ptr<DOMDocumentFragment>& fragmentForDrop() const { return m_fragmentForDrop; }
+    // Where a drag of the view's own content ended with a move inside the
+    // view: the content moves to the drop target as one undoable step.
+    void concludeDragOfOwnContent(DragOperation, bool droppedInThisView);
+
+    void vornick_setCursor(const Cursor&);
+    void updateContentEditingCursor();
+    void mouseMoved(const Event&) override;
+    void updateTrackingAreas() override;
+
+    // The overlay window over the web view; null while the view is in no
+    // window (or before its window ordered in).
+    const std::shared_ptr<VornickContentOverlayWindow>& overlayWindow() const { return m_overlayWindow; }
+    void createOverlayWindow();
+
+    void showOrHideSourceLoupe(ActionSender*);
+    void vornick_toggleSectionHandlesShown(ActionSender*);
+
+    // Made on first use; closed when the view leaves its window.
+    const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& domTreeVisualizerWindowController();
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -830,6 +895,24 @@ private:
     // Clipboard and deletion.
     void installClipboardAndDeletionActionHandlers();
     void backspaceAtElementPosition(VornickDOMPosition, bool caretStartedInText);
+
+    // Pointer: hit testing, interception, mouse, cursor and overlay state.
+    int32_t m_anchorEndpoint { 0 };
+    Point m_lastLeftMouseDownInView;
+    bool m_leftClickSelectedSomething { false };
+    bool m_draggingAFragmentAsSource { false };
+    std::shared_ptr<DOMDocumentFragment> m_fragmentForDrop;
+    std::shared_ptr<DOMRange> m_draggedRange;
+    std::shared_ptr<DraggingSource> m_draggingSource;
+    std::shared_ptr<TrackingArea> m_trackingArea;
+    double m_lastMouseMovedTimestamp { -1 };
+    // The modifier keys held at the last event the view saw.
+    ModifierFlags m_lastKnownModifierFlags { 0 };
+    std::shared_ptr<VornickContentOverlayWindow> m_overlayWindow;
+    std::shared_ptr<VornickDOMTreeVisualizerWindowController> m_domTreeVisualizerWindowController;
+    bool handleSectionHandleHit(const Event&, const std::shared_ptr<DOMRange>&);
+    bool handleContentHit(const Event&, const std::shared_ptr<DOMRange>&, Point viewPoint);
+    std::shared_ptr<DOMRange> probeForDOMRange(const DOMNode&, Point viewPoint, unsigned options);
 };
 
 // The editing view that shows a node's document, if any.

@@ -7,6 +7,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentOverlayView.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -105,6 +106,16 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
     if (m_growingSelectionState != 0)
         return m_settingTargetRange;
 
+    // A click or key whose proposal the view services by its own rules.
+    if (m_selectionChangingEventBeingHandled && !m_settingTargetRange) {
+        Event event = *m_selectionChangingEventBeingHandled;
+        bool commandClickCollapsing = proposed && proposed->collapsed() && event.type() == EventType::LeftMouseDown
+            && event.hasModifier(ModifierFlag::Command);
+        bool overridden = commandClickCollapsing || overrideWebViewProposedSelectionChangeTo(proposed ? proposed->cloneRange() : nullptr, event);
+        endInterceptingSelectionChangingEvent(event);
+        return !overridden;
+    }
+
     // A Command-click that would collapse the selection leaves it alone.
     if (proposed && proposed->collapsed() && m_selectionChangingEventBeingHandled
         && m_selectionChangingEventBeingHandled->type() == EventType::LeftMouseDown
@@ -118,6 +129,8 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
         if (frame && !vornick_attachmentPoints(*frame).empty()) {
             if (vornick_enclosingAttachmentPoint(*proposed))
                 return m_blockModeHelper->proposedSelectionRangeIsInEditableContent(*proposed);
+            if (isEditable() && m_overlayWindow)
+                m_overlayWindow->showAttachmentPointsMask();
             return false;
         }
     }

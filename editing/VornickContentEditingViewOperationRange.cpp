@@ -11,6 +11,7 @@
 #include "dom/VornickTableExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickElementEditorUIController.h"
+#include "editing/VornickContentOverlayView.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
 #include "html/VornickBlockModeHelper.h"
@@ -207,6 +208,8 @@ void VornickContentEditingView::setDropTargetRange(const std::shared_ptr<DOMRang
     } else {
         m_webView->moveDragCaretToPoint(m_webView->convertPointFromView(viewPoint, this));
     }
+    if (m_overlayWindow)
+        m_overlayWindow->setDropTargetRange(m_dropTargetRange);
     updateSelectionIndicator();
 }
 
@@ -513,6 +516,9 @@ void VornickContentEditingView::embeddedWebViewScrolled()
 {
     if (m_elementEditorUIController && m_elementEditorUIController->popover()->isShown())
         m_elementEditorUIController->repositionToTrackTargetElement();
+    if (m_overlayWindow && m_webView)
+        m_overlayWindow->trackScrollOfEmbeddedWebView(*m_webView);
+    updateContentEditingCursor();
     updateSelectionIndicator();
     if (m_sourceLoupe && m_sourceLoupe->activeContentEditingView() == this && m_sourceLoupe->isShown())
         m_sourceLoupe->updateForScroll(*this);

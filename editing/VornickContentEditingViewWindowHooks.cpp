@@ -5,8 +5,12 @@
 
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickWindow.h"
+#include "editing/VornickContentOverlayView.h"
+#include "editing/VornickDOMTreeVisualizerWindowController.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/RunLoop.h"
@@ -73,11 +77,40 @@ bool handleRelatedUIShortcut(VornickContentEditingView& view, const Event& event
 
 // --- Entering and leaving a window
 
+void VornickContentEditingView::createOverlayWindow()
+{
+    auto self = std::static_pointer_cast<VornickContentEditingView>(shared_from_this());
+    m_overlayWindow = VornickContentOverlayWindow::initWithContentEditingView(self);
+}
+
+const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& VornickContentEditingView::domTreeVisualizerWindowController()
+{
+    if (!m_domTreeVisualizerWindowController) {
+        m_domTreeVisualizerWindowController = std::make_shared<VornickDOMTreeVisualizerWindowController>("VornickDOMTreeVisualizerWindow");
+        m_domTreeVisualizerWindowController->setContentEditingView(
+            std::static_pointer_cast<VornickContentEditingView>(shared_from_this()));
+        if (auto document = mainFrameDocument())
+            m_domTreeVisualizerWindowController->setRootNode(document->body() ? std::static_pointer_cast<DOMNode>(document->body())
+                                                                                : std::static_pointer_cast<DOMNode>(document));
+    }
+    return m_domTreeVisualizerWindowController;
+}
+
 void VornickContentEditingView::viewWillMoveToWindow(Window* newWindow)
 {
     View::viewWillMoveToWindow(newWindow);
     if (auto window = this->window()) {
         m_windowObservations.clear();
+        // The overlay and the tree visualizer belong to the window left.
+        if (m_overlayWindow) {
+            window->removeChildWindow(m_overlayWindow.get());
+            m_overlayWindow->orderOut();
+            m_overlayWindow.reset();
+        }
+        if (m_domTreeVisualizerWindowController) {
+            m_domTreeVisualizerWindowController->close();
+            m_domTreeVisualizerWindowController.reset();
+        }
         if (m_windowSendEventHook) {
             if (auto* vornickWindow = dynamic_cast<VornickWindow*>(window.get()))
                 vornickWindow->vornick_removeSendEventHook(m_windowSendEventHook);
@@ -131,10 +164,20 @@ void VornickContentEditingView::viewDidMoveToWindow()
     auto window = this->window();
     if (!window)
         return;
+    setClaimsCursor(true);
+    window->setTrackingAreasNeedUpdate();
     // The overlay window that draws the range indicators is made once the
     // window has ordered in; until it exists the web view redraws itself.
-    if (!dynamic_cast<VornickWindow*>(window.get()))
+    auto* vornickWindow = dynamic_cast<VornickWindow*>(window.get());
+    if (!vornickWindow) {
         consoleLog(u"Not in a VornickWindow");
+        return;
+    }
+    auto weak = weakSelf();
+    vornickWindow->vornick_afterOrderInAnimationDo([weak] {
+        if (auto self = weak.lock(); self && self->window() && !self->m_overlayWindow)
+            self->createOverlayWindow();
+    });
 }
 
 bool VornickContentEditingView::becomeFirstResponder()
@@ -246,25 +289,5 @@ bool VornickContentEditingView::windowWillSendEvent(Window& window, const Event&
         return true;
     }
 }
-
-// Until the view services clicks with its own selection rules, the web view
-// handles them: each answers that the event goes on to the web view. The
-// selection filter knows which click its proposals come from.
-bool VornickContentEditingView::handleLeftMouseDownInEmbeddedWebView(const Event& event)
-{
-    m_selectionChangingEventBeingHandled = event;
-    return true;
-}
-
-bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Event&) { return true; }
-
-void VornickContentEditingView::handleLeftMouseUpInEmbeddedWebView(const Event&)
-{
-    m_selectionChangingEventBeingHandled.reset();
-}
-
-bool VornickContentEditingView::handleRightMouseDownInEmbeddedWebView(const Event&) { return true; }
-bool VornickContentEditingView::handleContextClickInEmbeddedWebView(const Event&) { return true; }
-void VornickContentEditingView::handleFlagsChanged(const Event&) {}
 
 } // namespace brevanton

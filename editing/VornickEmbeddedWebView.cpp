@@ -78,6 +78,8 @@ void VornickEmbeddedWebView::vornick_restoreSelectedDOMRange()
 
 void VornickEmbeddedWebView::setSelectedDOMRange(const std::shared_ptr<DOMRange>& range, WebSelectionAffinity affinity)
 {
+    if (auto editingView = vornick_contentEditingView())
+        editingView->embeddedWebViewWillSetSelectedDOMRange(range, affinity);
     WebView::setSelectedDOMRange(range, affinity);
 }
 

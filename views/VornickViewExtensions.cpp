@@ -59,11 +59,10 @@ Rect vornick_convertRect(const View& view, const Rect& rect, const View* otherVi
 
 void vornick_scrollRectToVerticallyCentered(View& view, const Rect& rect)
 {
+    // A web frame's document view scrolls in its clip view without a scroll view around it.
     auto scrollView = view.enclosingScrollView();
-    if (!scrollView)
-        return;
-    auto clipView = scrollView->contentView();
-    auto documentView = scrollView->documentView();
+    auto clipView = scrollView ? scrollView->contentView() : std::dynamic_pointer_cast<ClipView>(view.superview());
+    auto documentView = clipView ? clipView->documentView() : nullptr;
     if (!documentView)
         return;
     Rect inClip = clipView->convertRectFromView(rect, &view);
@@ -75,6 +74,8 @@ void vornick_scrollRectToVerticallyCentered(View& view, const Rect& rect)
     y = std::max(y, document.minY());
     double before = visible.origin.y;
     clipView->scrollToPoint({ visible.origin.x, y });
+    if (!scrollView)
+        return;
     scrollView->reflectScrolledClipView(*clipView);
     if (std::abs(clipView->bounds().origin.y - before) > 1)
         scrollView->flashScrollers();

@@ -1,0 +1,114 @@
+// The editing view's pointer work on large pages: what lies under the
+// pointer (rangeForPoint, as a click asks it and as the cursor needs it) on
+// a 1 MB page right after a DOM mutation, relayout included, and the
+// operation-range indicator's path for a range spanning 1,000 blocks.
+#include "HTMLBenchPages.h"
+
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickNodeGeometry.h"
+#include "editing/VornickContentEditingView.h"
+#include "editing/VornickDOMRangeIndicator.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "html/VornickHTMLServices.h"
+#include "html/VornickTidyFilter.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URL.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+using namespace brevanton;
+
+namespace {
+
+std::shared_ptr<VornickContentEditingView> viewOfPage(const std::string& name, const std::string& html)
+{
+    VornickInstallHTMLServices();
+    VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
+    std::string file = temporaryDirectory() + "/" + name;
+    if (!writeFileAtomically(file, html))
+        std::abort();
+    auto view = VornickContentEditingView::create(Rect(0, 0, 1024, 768));
+    Error error;
+    if (!view->loadContentFromURL(URL::fileURLWithPath(file), &error))
+        return nullptr;
+    return view;
+}
+
+// A point over the middle paragraph's text, in the view's coordinates,
+// after that paragraph was scrolled into view.
+Point pointOverText(VornickContentEditingView& view, DOMNode& text)
+{
+    view.scrollRangeToVerticallyCentered(vornick_outerRange(text));
+    auto box = vornick_boundingBoxInView(text, view);
+    return Point { box.x + 2, box.y + box.height / 2 };
+}
+
+// Each iteration changes the document (the text of the paragraph under the
+// pointer, or, with `structural`, an attribute, which lays the whole page
+// out again) and asks what is under the pointer.
+void rangeForPointAfterMutation(benchmark::State& state, unsigned options, bool structural)
+{
+    auto view = viewOfPage("brevanton-pointer-bench.html", makeBenchmarkHTMLPage(1024 * 1024));
+    if (!view) {
+        state.SkipWithError("the page did not load");
+        return;
+    }
+    auto paragraphs = view->mainFrameDocument()->getElementsByTagName(u"P");
+    auto& paragraph = static_cast<DOMElement&>(*paragraphs->item(paragraphs->length() / 2));
+    auto& text = static_cast<DOMCharacterData&>(*paragraph.firstChild());
+    Point point = pointOverText(*view, text);
+    size_t edits = 0;
+    for (auto _ : state) {
+        if (structural)
+            paragraph.setAttribute(u"title", edits++ % 2 ? u"a" : u"b");
+        else
+            text.appendData(edits++ % 2 ? u"a" : u"b");
+        VornickHitPartKind kind = VornickHitPartContent;
+        benchmark::DoNotOptimize(view->rangeForPoint(point, options, &kind));
+    }
+}
+
+void BM_RangeForPointAfterTextEdit_Cursor(benchmark::State& state) { rangeForPointAfterMutation(state, 0, false); }
+void BM_RangeForPointAfterTextEdit_Click(benchmark::State& state) { rangeForPointAfterMutation(state, 15, false); }
+void BM_RangeForPointAfterAttributeChange_Click(benchmark::State& state) { rangeForPointAfterMutation(state, 15, true); }
+BENCHMARK(BM_RangeForPointAfterTextEdit_Cursor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RangeForPointAfterTextEdit_Click)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RangeForPointAfterAttributeChange_Click)->Unit(benchmark::kMillisecond);
+
+void BM_OverlayIndicatorPathFor1000Blocks(benchmark::State& state)
+{
+    std::string html = "<!DOCTYPE html><html><body><div id=\"range\">";
+    for (int i = 0; i < 1000; ++i)
+        html += "<p>Block " + std::to_string(i) + " of the range</p>";
+    html += "</div></body></html>";
+    auto view = viewOfPage("brevanton-indicator-bench.html", html);
+    if (!view) {
+        state.SkipWithError("the page did not load");
+        return;
+    }
+    auto container = view->mainFrameDocument()->getElementById(u"range");
+    auto range = view->mainFrameDocument()->createRange();
+    range->setStart(container, 0);
+    range->setEnd(container, container->childCount());
+    VornickContentOverlayViewDOMRangeIndicator indicator;
+    indicator.setContentEditingView(view);
+    indicator.setDOMNodeBoundsGetter([view](const DOMNode& node) {
+        auto box = vornick_boundingBoxInView(node, *view);
+        return Rect(box.x, box.y, box.width, box.height);
+    });
+    for (auto _ : state) {
+        indicator.setDOMRange(range);
+        benchmark::DoNotOptimize(indicator.bounds());
+    }
+}
+BENCHMARK(BM_OverlayIndicatorPathFor1000Blocks)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,203 @@
+// Hit testing: which DOM range lies under a point of the view, in the
+// editor's own terms (an element that may not be edited inside, a waypoint
+// between bricks, a brick's section handle, or the caret the web view would
+// place), and where between a brick's children a point falls.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickNodeGeometry.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/views/Event.h"
+#include "platform/web/WebFrame.h"
+#include "views/VornickPopoverExtensions.h"
+
+namespace brevanton {
+
+namespace {
+
+// The strip along a brick's right edge that grabs its block, in points.
+constexpr double sectionHandleStripWidth = 13;
+
+Rect toRect(const VornickRect& rect) { return Rect(rect.x, rect.y, rect.width, rect.height); }
+
+std::shared_ptr<DOMElement> enclosingBrick(const std::shared_ptr<DOMNode>& node)
+{
+    if (node->isElementNode() && vornick_isBrickElement(static_cast<const DOMElement&>(*node)))
+        return std::static_pointer_cast<DOMElement>(node);
+    return vornick_nearestAncestorElementPassingTest(*node, [](const DOMElement& element) { return vornick_isBrickElement(element); });
+}
+
+// The element of the main frame that shows the node's (sub)frame document.
+std::shared_ptr<DOMNode> frameElementInMainDocument(const WebFrame& main, const DOMNode& node)
+{
+    auto* document = node.document();
+    auto frame = document ? const_cast<WebFrame&>(main).frameForDocument(*document) : nullptr;
+    std::shared_ptr<DOMNode> element;
+    while (frame && frame.get() != &main) {
+        element = frame->frameElement();
+        frame = frame->parentFrame();
+    }
+    return element;
+}
+
+} // namespace
+
+std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoint, unsigned options, VornickHitPartKind* outHitPartKind)
+{
+    if (!m_webView)
+        return nullptr;
+    Point inWebView = m_webView->convertPointFromView(viewPoint, this);
+    if (!m_webView->bounds().containsPoint(inWebView))
+        return nullptr;
+    auto hit = m_webView->elementAtPoint(inWebView);
+    if (!hit || !hit->domNode)
+        return nullptr;
+    std::shared_ptr<DOMNode> node = hit->domNode;
+    auto answer = [outHitPartKind](std::shared_ptr<DOMRange> range, VornickHitPartKind kind) {
+        if (range && outHitPartKind)
+            *outHitPartKind = kind;
+        return range;
+    };
+
+    // Content that may not be edited is taken whole, by its block's element.
+    if (m_blockModeHelper && !m_blockModeHelper->mayEditContentOfNode(*node)) {
+        auto within = VornickAttachmentPointElementForNode(*node);
+        auto block = m_blockModeHelper->blockEnclosingNode(node, {}, true, false, within.get());
+        if (block && block->element()
+            && (!m_blockModeHelper->canEditContentOfBlockOrElement(*block)
+                || (m_sectionHandlesShown && !(options & VornickRangeForPointProbeWithClick))))
+            return answer(vornick_outerRange(*block->element()), VornickHitPartContent);
+    }
+
+    // A node of a subframe stands for the frame element that shows it.
+    auto main = mainFrame();
+    if (!(options & VornickRangeForPointKeepSubframeNodes) && main && main->domDocument() && node->document() != main->domDocument().get()) {
+        if (auto frameElement = frameElementInMainDocument(*main, *node))
+            node = frameElement;
+    }
+    if (options == 0)
+        return node->parent() ? vornick_outerRange(*node) : nullptr;
+
+    if (m_sectionHandlesShown) {
+        if (auto brick = enclosingBrick(node)) {
+            bool within = options & VornickRangeForPointWithinAttachmentPoints;
+            if ((options & VornickRangeForPointHitTestSectionHandles) && !(within && !vornick_isContainedByAttachmentPoint(*brick))) {
+                Rect box = toRect(vornick_boundingBoxInView(*brick, *m_webView));
+                Rect strip(box.maxX() - sectionHandleStripWidth, box.minY(), sectionHandleStripWidth, box.height());
+                if (!box.isEmpty() && strip.containsPoint(inWebView)) {
+                    auto range = vornick_outerRange(*brick);
+                    m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+                    return answer(range, VornickHitPartSectionHandle);
+                }
+            }
+            bool skipWaypoints = ((options & VornickRangeForPointProbeWithClick) && node->isTextNode())
+                || (within && !VornickAttachmentPointForNode(*brick));
+            if ((options & VornickRangeForPointHitTestWaypoints) && !skipWaypoints && vornick_firstDescendantBrickElement(*brick)) {
+                int32_t offset = hitTestWaypointsInElement(brick, viewPoint);
+                if (offset >= 0) {
+                    auto range = DOMRange::create(*brick->document());
+                    range->setStart(brick, static_cast<unsigned>(offset));
+                    range->collapse(true);
+                    m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
+                    return answer(range, VornickHitPartWaypoint);
+                }
+            }
+        }
+    }
+
+    if (options & VornickRangeForPointProbeWithClick) {
+        auto window = this->window();
+        if (!(window && vornick_popoverAppearsToHaveFocus(*window))) {
+            if (node->isElementNode() && !node->hasChildNodes()) {
+                auto range = vornick_outerRange(*node);
+                if (range)
+                    m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+                return range;
+            }
+            if (auto probed = probeForDOMRange(*node, viewPoint, options)) {
+                if ((options & VornickRangeForPointWithinAttachmentPoints) && hasAttachmentPoints()
+                    && !vornick_enclosingAttachmentPointElement(*probed))
+                    return nullptr;
+                return answer(probed, VornickHitPartContent);
+            }
+        }
+    }
+
+    if (!node->parent())
+        return nullptr;
+    if ((options & VornickRangeForPointWithinAttachmentPoints) && hasAttachmentPoints() && !VornickAttachmentPointElementForNode(*node))
+        return nullptr;
+    return answer(vornick_outerRange(*node), VornickHitPartContent);
+}
+
+// A synthetic click goes straight to the view under the point (past the
+// window's send-event hooks); the selection filter records what the web view
+// proposes instead of applying it, and the selection is put back if anything
+// changed it anyway.
+std::shared_ptr<DOMRange> VornickContentEditingView::probeForDOMRange(const DOMNode&, Point viewPoint, unsigned)
+{
+    auto window = this->window();
+    auto superview = m_webView->superview();
+    Point inSuperview = superview && superview.get() != this ? superview->convertPointFromView(viewPoint, this) : viewPoint;
+    if (!superview)
+        return nullptr;
+    auto hitView = m_webView->hitTest(inSuperview);
+    if (!hitView)
+        return nullptr;
+
+    auto operationRange = effectiveOperationRange();
+    auto saved = operationRange ? operationRange->cloneRange() : nullptr;
+    Point inWindow = convertPointToView(viewPoint, nullptr);
+    double timestamp = m_selectionChangingEventBeingHandled ? m_selectionChangingEventBeingHandled->timestamp() : 0;
+    auto down = Event::mouseEvent(EventType::LeftMouseDown, inWindow, 0, timestamp, window, 1);
+    auto up = Event::mouseEvent(EventType::LeftMouseUp, inWindow, 0, timestamp, window, 1);
+
+    setProbingForDOMRange(true);
+    m_probeResultRange = saved ? saved->cloneRange() : nullptr;
+    hitView->mouseDown(down);
+    hitView->mouseUp(up);
+    if (m_selectedDOMRangeChangedWhileProbingForDOMRange) {
+        bool wasSetting = m_settingTargetRange;
+        m_settingTargetRange = true;
+        if (!m_targetRange)
+            m_webView->setSelectedDOMRange(saved, WebSelectionAffinityDownstream);
+        else
+            updateWebViewSelectedDOMRangeForTargetRange();
+        m_settingTargetRange = wasSetting;
+    }
+    if (saved)
+        saved->detach();
+    m_probingForDOMRange = false;
+    auto result = std::move(m_probeResultRange);
+    m_probeResultRange.reset();
+    return result;
+}
+
+int32_t VornickContentEditingView::hitTestWaypointsInElement(const std::shared_ptr<DOMElement>& element, Point viewPoint)
+{
+    if (!element)
+        return -1;
+    bool flipped = isFlipped();
+    // Whether the box lies wholly above the point on screen, and the point above the box.
+    auto boxIsAbovePoint = [&](const Rect& box) { return flipped ? box.maxY() <= viewPoint.y : box.minY() >= viewPoint.y; };
+    auto pointIsAboveBox = [&](const Rect& box) { return flipped ? viewPoint.y < box.minY() : viewPoint.y > box.maxY(); };
+    std::optional<Rect> topmost;
+    for (DOMNode* child = element->last(); child; child = child->previous()) {
+        Rect box = toRect(vornick_boundingBoxInView(*child, *this));
+        if (box.isEmpty())
+            continue;
+        if (boxIsAbovePoint(box))
+            return static_cast<int32_t>(child->index() + 1);
+        topmost = box;
+    }
+    if (topmost && pointIsAboveBox(*topmost))
+        return 0;
+    return -1;
+}
+
+} // namespace brevanton

@@ -1,0 +1,50 @@
+// Two display switches: the source loupe, shown or hidden, and the section
+// handles that mark every brick of the editable content. Toggling the
+// handles changes the layout; the content that was in the middle of the
+// visible area is scrolled back to the middle.
+#include "editing/VornickContentEditingView.h"
+
+#include "editing/VornickContentOverlayView.h"
+#include "editing/VornickSourceLoupe.h"
+#include "platform/dom/DOMRange.h"
+
+namespace brevanton {
+
+void VornickContentEditingView::showOrHideSourceLoupe(ActionSender*)
+{
+    if (!m_sourceLoupe)
+        return;
+    m_sourceLoupe->showOrHide();
+    if (m_sourceLoupe->isShown())
+        scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
+}
+
+void VornickContentEditingView::vornick_toggleSectionHandlesShown(ActionSender*)
+{
+    setSectionHandlesShown(!m_sectionHandlesShown);
+}
+
+void VornickContentEditingView::setSectionHandlesShown(bool shown)
+{
+    if (shown == m_sectionHandlesShown)
+        return;
+    m_sectionHandlesShown = shown;
+    Rect visible = contentRect();
+    auto anchor = rangeForPoint(Point { visible.midX(), visible.midY() }, 0, nullptr);
+    auto updateIndicator = [this] {
+        if (m_overlayWindow)
+            m_overlayWindow->updateEffectiveOperationRangeIndicator();
+    };
+    if (shown) {
+        applySectionHandlesToAllFrames(true);
+        updateIndicator();
+    } else {
+        updateIndicator();
+        applySectionHandlesToAllFrames(false);
+    }
+    if (anchor)
+        scrollRangeToVerticallyCentered(anchor);
+    updateIndicator();
+}
+
+} // namespace brevanton

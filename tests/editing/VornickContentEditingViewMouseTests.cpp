@@ -1,0 +1,410 @@
+#include "PointerTestSupport.h"
+
+#include "dom/VornickElementExtensions.h"
+#include "editing/VornickDOMRangeIndicator.h"
+#include "editing/VornickElementEditorUIController.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/views/Cursor.h"
+#include "platform/views/DraggingSession.h"
+#include "platform/views/Popover.h"
+#include "platform/views/PropertyAnimator.h"
+#include "platform/web/WebArchive.h"
+#include "views/VornickViewExtensions.h"
+
+using namespace brevanton;
+using namespace brevanton::testing;
+
+namespace {
+
+class MouseHandling : public PointerTest {
+protected:
+    Event shiftClickAt(const std::shared_ptr<Window>& target)
+    {
+        return events.mouseDown(target, Point { 1, 1 }, ModifierFlag::Shift);
+    }
+    std::string selection() const
+    {
+        auto range = view->effectiveOperationRange();
+        return range ? toUTF8(range->toString()) : "<none>";
+    }
+};
+
+TEST_F(MouseHandling, ClicksPlaceTheCaretOrSelectElements)
+{
+    show("<p id=p>Some text <img id=img src=\"picture.png\" width=\"40\" height=\"30\"> more</p>");
+    auto text = byId(u"p")->firstChild();
+
+    // In text the web view places the caret; the view keeps no range of its own.
+    events.click(window, leftOf(*text, 1));
+    EXPECT_FALSE(view->targetRange());
+    ASSERT_TRUE(view->effectiveOperationRange());
+    EXPECT_TRUE(view->effectiveOperationRange()->collapsed());
+    EXPECT_EQ(view->effectiveOperationRange()->startContainer(), text);
+    EXPECT_FALSE(view->leftClickSelectedSomething());
+
+    // On the image: the image itself, which a drag may then carry.
+    auto image = byId(u"img");
+    Rect box = boxOf(*image);
+    Point onImage = inWindow(Point { box.midX(), box.midY() });
+    events.click(window, onImage);
+    EXPECT_EQ(selectedNode(), image);
+    EXPECT_TRUE(view->leftClickSelectedSomething());
+    EXPECT_FALSE(view->elementEditorUIController() && view->elementEditorUIController()->popover()->isShown());
+    EXPECT_TRUE(view->undoManager()->canUndo()) << "the selection is part of the undo history";
+
+    // A double click also opens its attribute editor.
+    events.click(window, onImage, 0, 2);
+    EXPECT_EQ(selectedNode(), image);
+    ASSERT_TRUE(view->elementEditorUIController());
+    EXPECT_TRUE(view->elementEditorUIController()->popover()->isShown());
+}
+
+TEST_F(MouseHandling, WaypointsLabelsAndTripleClicksInBlockMode)
+{
+    show("<div id=post><p id=a>One</p><p id=b>Two</p><p><label id=lab>Name <b>bold</b></label></p>"
+         "<ul><li id=li><em>word</em> tail</li></ul></div>");
+    attachTo(u"post");
+
+    // A label keeps the caret where the click put it.
+    auto bold = byId(u"lab")->lastChild()->firstChild();
+    events.click(window, leftOf(*bold, 1));
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_TRUE(view->targetRange()->collapsed());
+    EXPECT_EQ(view->targetRange()->startContainer(), bold);
+
+    // In block mode a triple click selects the contents of the paragraph-like element.
+    view->blockModeHelper()->setOperatingInBlockMode(true);
+    auto word = byId(u"li")->firstChild()->firstChild();
+    events.click(window, leftOf(*word, 1), 0, 3);
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_EQ(view->targetRange()->startContainer(), byId(u"li"));
+    EXPECT_EQ(view->targetRange()->startOffset(), 0u);
+    EXPECT_EQ(view->targetRange()->endOffset(), byId(u"li")->childCount());
+    view->blockModeHelper()->setOperatingInBlockMode(false);
+
+    // A waypoint between bricks takes the caret there.
+    view->setSectionHandlesShown(true);
+    Rect a = boxOf(*byId(u"a"));
+    Rect b = boxOf(*byId(u"b"));
+    events.click(window, inWindow(Point { a.midX(), (a.maxY() + b.minY()) / 2 }));
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_TRUE(view->targetRange()->collapsed());
+    EXPECT_EQ(view->targetRange()->startContainer(), byId(u"post"));
+    EXPECT_EQ(view->targetRange()->startOffset(), 1u);
+
+    // A section handle selects its brick; Shift extends over the next one.
+    b = boxOf(*byId(u"b"));
+    events.click(window, inWindow(Point { b.maxX() - 4, b.midY() }));
+    EXPECT_EQ(selectedNode(), byId(u"b"));
+    Rect a2 = boxOf(*byId(u"a"));
+    events.click(window, inWindow(Point { a2.maxX() - 4, a2.midY() }), ModifierFlag::Shift);
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_EQ(view->targetRange()->startOffset(), 0u);
+    EXPECT_EQ(view->targetRange()->endOffset(), 2u);
+}
+
+TEST_F(MouseHandling, ShiftClicksExtendFromTheRememberedAnchor)
+{
+    show("<p id=a>One</p><p id=c>Three and more</p>");
+    auto one = byId(u"a")->firstChild();
+    auto three = byId(u"c")->firstChild();
+    view->setTargetRange(rangeIn(three, 2, 2));
+    auto shiftDown = events.mouseDown(window, Point { 1, 1 }, ModifierFlag::Shift);
+
+    // The same place changes nothing.
+    EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(three, 2, 2), shiftDown));
+    EXPECT_EQ(view->anchorEndpoint(), 0);
+    // Before the caret: from the click to the caret, the end anchored.
+    EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(one, 1, 1), shiftDown));
+    EXPECT_EQ(view->anchorEndpoint(), 2);
+    EXPECT_EQ(selection(), "neTh");
+    // A later shift-click after the caret moves the start again.
+    EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(three, 1, 1), shiftDown));
+    EXPECT_EQ(view->anchorEndpoint(), 2);
+    EXPECT_EQ(view->targetRange()->startContainer(), three);
+    EXPECT_EQ(view->targetRange()->startOffset(), 1u);
+
+    // Through the window: a shift-click when the web view shows no
+    // selection of its own (a caret between elements) anchors the end.
+    view->setTargetRange(rangeBetween(body(), 1, body(), 1));
+    events.click(window, leftOf(*one, 1), ModifierFlag::Shift);
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_EQ(view->anchorEndpoint(), 2);
+    EXPECT_EQ(view->targetRange()->startContainer(), one);
+    EXPECT_EQ(view->targetRange()->endContainer(), body());
+}
+
+TEST_F(MouseHandling, AWordDoubleClickLeavesOutTheTrailingSpace)
+{
+    show("<p id=a>First paragraph</p><p id=b>Hard\u00a0space</p>");
+    auto first = byId(u"a")->firstChild();
+    auto doubleClick = events.mouseDown(window, Point { 1, 1 }, 0, 2);
+    auto singleClick = events.mouseDown(window, Point { 1, 1 }, 0, 1);
+    EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(first, 0, 6), doubleClick));
+    EXPECT_EQ(selection(), "First");
+    auto hard = byId(u"b")->firstChild();
+    EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(hard, 0, 5), doubleClick));
+    EXPECT_EQ(selection(), "Hard");
+    // A word without a space after it, or one click, is the web view's.
+    EXPECT_FALSE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(first, 0, 5), doubleClick));
+    EXPECT_FALSE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(first, 0, 6), singleClick));
+
+    // Through the window the word comes without its space.
+    events.click(window, leftOf(*first, 1));
+    events.click(window, leftOf(*first, 1), 0, 2);
+    EXPECT_EQ(selection(), "First");
+}
+
+TEST_F(MouseHandling, ArrowKeysAreOverriddenWhereTheStructureSaysSo)
+{
+    show("<div id=outer><p id=a>One</p><p id=b>Two</p></div>");
+    auto two = byId(u"b")->firstChild();
+
+    // Left at offset 1 stays in the node: through the web view's own proposal.
+    view->setTargetRange(rangeIn(two, 1, 1));
+    auto left = events.keyDownForCharacter(window, FunctionKey::LeftArrow);
+    EXPECT_TRUE(view->letWebViewProposeSelectionChangeForKeyEvent(left));
+    ASSERT_TRUE(view->effectiveOperationRange());
+    EXPECT_EQ(view->effectiveOperationRange()->startContainer(), two);
+    EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 0u);
+
+    // Up with section handles shown: just before the block the caret was in.
+    view->setSectionHandlesShown(true);
+    view->setTargetRange(rangeIn(two, 2, 2));
+    auto up = events.keyDownForCharacter(window, FunctionKey::UpArrow);
+    EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(byId(u"a")->firstChild(), 1, 1), up));
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_EQ(view->targetRange()->startContainer(), byId(u"outer"));
+    EXPECT_EQ(view->targetRange()->startOffset(), 1u);
+    // Within one block the proposal stands.
+    view->setTargetRange(rangeIn(two, 2, 2));
+    EXPECT_FALSE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(two, 0, 0), up));
+
+    // Ending another event's interception is a programming error.
+    view->beginInterceptingSelectionChangingEvent(up);
+    EXPECT_THROW(view->endInterceptingSelectionChangingEvent(left), InternalInconsistencyException);
+    view->endInterceptingSelectionChangingEvent(up);
+}
+
+TEST_F(MouseHandling, ADragLeavesTheContentInPlaceUntilADropInTheViewMovesIt)
+{
+    show("<p id=p>Some text <img id=img src=\"picture.png\" width=\"40\" height=\"30\"> more</p><p id=q>Target</p>");
+    auto image = byId(u"img");
+    Rect box = boxOf(*image);
+    Point start = inWindow(Point { box.midX(), box.midY() });
+    auto before = bodyHTML();
+
+    // Within the threshold the web view keeps the drag.
+    events.send(events.mouseDown(window, start));
+    events.send(events.mouseDragged(window, Point { start.x + 5, start.y }));
+    EXPECT_FALSE(DraggingSession::currentSession());
+    EXPECT_FALSE(view->draggingAFragmentAsSource());
+    // Past it, the selected image is dragged; the document is untouched.
+    events.send(events.mouseDragged(window, Point { start.x + 20, start.y }));
+    auto session = DraggingSession::currentSession();
+    ASSERT_TRUE(session);
+    EXPECT_TRUE(view->draggingAFragmentAsSource());
+    EXPECT_TRUE(view->fragmentForDrop());
+    ASSERT_EQ(session->items().size(), 1u);
+    EXPECT_TRUE(session->items()[0].item().hasType(WebArchivePboardType));
+    EXPECT_EQ(session->items()[0].draggingFrame().size, (Size { box.width(), box.height() }));
+    EXPECT_EQ(session->draggingFormation(), DraggingFormation::None);
+    EXPECT_TRUE(view->overlayWindow()->useDisabledEffectiveOperationRangeAppearance());
+    EXPECT_EQ(bodyHTML(), before);
+
+    // A cancelled drag slides back and loses nothing.
+    session->cancel();
+    EXPECT_TRUE(session->slidBackToStart());
+    EXPECT_EQ(bodyHTML(), before);
+    EXPECT_FALSE(view->draggingAFragmentAsSource());
+    EXPECT_FALSE(view->overlayWindow()->useDisabledEffectiveOperationRangeAppearance());
+    events.send(events.mouseUp(window, Point { start.x + 20, start.y }));
+
+    // An Option-drag copies.
+    events.click(window, start);
+    events.send(events.mouseDown(window, start));
+    events.send(events.mouseDragged(window, Point { start.x + 20, start.y }, ModifierFlag::Option));
+    session = DraggingSession::currentSession();
+    ASSERT_TRUE(session);
+    EXPECT_FALSE(view->fragmentForDrop());
+    session->cancel();
+    events.send(events.mouseUp(window, start));
+
+    // A move dropped in the view moves the image, as one undoable step.
+    view->undoManager()->removeAllActions();
+    events.send(events.mouseDown(window, start));
+    events.send(events.mouseDragged(window, Point { start.x + 20, start.y }));
+    session = DraggingSession::currentSession();
+    ASSERT_TRUE(session);
+    auto target = byId(u"q")->firstChild();
+    view->setDropTargetRange(rangeIn(target, 0, 0), VornickHitPartContent, Point {});
+    Rect inScreen = view->convertRectToScreen(view->bounds());
+    session->endWithOperation(DragOperations::Move, Point { inScreen.midX(), inScreen.midY() });
+    drain();
+    EXPECT_EQ(image->parentNode(), byId(u"q"));
+    EXPECT_FALSE(view->dropTargetRange());
+    view->undoManager()->undo();
+    drain();
+    EXPECT_EQ(bodyHTML(), before);
+}
+
+TEST_F(MouseHandling, AClickOutsideTheAttachmentPointsOnlyFlashesTheMask)
+{
+    show("<h1 id=site>Site</h1><div id=post><p id=a>Post</p></div>");
+    attachTo(u"post");
+    RunLoop::main().useManualClock();
+    auto overlay = view->overlayWindow();
+    ASSERT_TRUE(overlay);
+    auto site = byId(u"site")->firstChild();
+    auto before = bodyHTML();
+
+    events.click(window, leftOf(*site, 1));
+    EXPECT_FALSE(view->targetRange());
+    EXPECT_TRUE(overlay->overlayView()->showingAttachmentMask());
+    RunLoop::main().advanceClock(0.3);
+    EXPECT_DOUBLE_EQ(overlay->overlayView()->attachmentMaskOpacity(), 1.0);
+    // Another click within the hold keeps it dark and restarts the hold.
+    RunLoop::main().advanceClock(0.5);
+    events.click(window, leftOf(*site, 1));
+    RunLoop::main().advanceClock(0.8);
+    EXPECT_DOUBLE_EQ(overlay->overlayView()->attachmentMaskOpacity(), 1.0);
+    // One second after the last click it fades out over half a second.
+    RunLoop::main().advanceClock(0.45);
+    EXPECT_GT(overlay->overlayView()->attachmentMaskOpacity(), 0.0);
+    EXPECT_LT(overlay->overlayView()->attachmentMaskOpacity(), 1.0);
+    RunLoop::main().advanceClock(0.6);
+    EXPECT_DOUBLE_EQ(overlay->overlayView()->attachmentMaskOpacity(), 0.0);
+    EXPECT_FALSE(overlay->overlayView()->showingAttachmentMask());
+    EXPECT_EQ(bodyHTML(), before);
+}
+
+TEST_F(MouseHandling, TheCursorFollowsWhatIsUnderThePointer)
+{
+    show("<p id=a>Plain <a id=link href=\"http://example.com/\">link</a></p><div style=\"height:100px\"></div>");
+    Cursor::resetForTesting();
+    auto plain = byId(u"a")->firstChild();
+    auto link = byId(u"link")->firstChild();
+    Rect div = boxOf(*byId(u"a")->nextSibling());
+
+    events.send(events.mouseMoved(window, leftOf(*plain, 1)));
+    EXPECT_EQ(Cursor::currentCursor().kind(), CursorKind::IBeam);
+    // Another view's cursor changes are ignored over the editing view.
+    Cursor::arrowCursor().set();
+    EXPECT_EQ(Cursor::currentCursor().kind(), CursorKind::IBeam);
+    events.send(events.mouseMoved(window, leftOf(*link, 1)));
+    EXPECT_EQ(Cursor::currentCursor().kind(), CursorKind::IBeam);
+    events.send(events.mouseMoved(window, leftOf(*link, 1), ModifierFlag::Command));
+    EXPECT_EQ(Cursor::currentCursor().kind(), CursorKind::PointingHand);
+    events.send(events.mouseMoved(window, inWindow(Point { div.midX(), div.midY() })));
+    EXPECT_EQ(Cursor::currentCursor().kind(), CursorKind::Arrow);
+    view->setEditable(false);
+    events.send(events.mouseMoved(window, leftOf(*link, 1)));
+    EXPECT_EQ(Cursor::currentCursor().kind(), CursorKind::PointingHand);
+}
+
+} // namespace
+
+namespace {
+
+// A scripted session on one of the real test pages.
+TEST_F(MouseHandling, AScriptedSessionOnARealPage)
+{
+    load("page.html");
+    window = VornickWindow::create(Rect(100, 100, 800, 600));
+    view->setFrame(Rect(0, 0, 800, 600));
+    window->contentView()->addSubview(view);
+    window->makeKeyAndOrderFront();
+    ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
+    drain();
+    Cursor::resetForTesting();
+    auto heading = element(u"H1")->firstChild();
+    auto image = element(u"IMG");
+    ASSERT_TRUE(heading && image);
+    auto overlay = view->overlayWindow();
+    ASSERT_TRUE(overlay);
+
+    events.send(events.mouseMoved(window, leftOf(*heading, 2)));
+    EXPECT_EQ(Cursor::currentCursor().kind(), CursorKind::IBeam);
+    events.click(window, leftOf(*heading, 2));
+    EXPECT_EQ(view->effectiveOperationRange()->startContainer(), heading);
+    EXPECT_FALSE(overlay->isVisible()) << "the web view shows the caret";
+
+    Rect box = boxOf(*image);
+    Point onImage = inWindow(Point { box.midX(), box.midY() });
+    events.click(window, onImage);
+    EXPECT_EQ(selectedNode(), image);
+    EXPECT_TRUE(overlay->isVisible());
+    Rect framed = vornick_convertRect(*overlay->overlayView(), box, view->embeddedWebView().get());
+    EXPECT_EQ(overlay->overlayView()->effectiveOperationRangeIndicator().bounds(), framed.insetBy(-2, -2));
+
+    // Scrolling redraws the overlay.
+    overlay->overlayView()->setNeedsDisplay(false);
+    view->embeddedWebViewScrolled();
+    EXPECT_TRUE(overlay->overlayView()->needsDisplay());
+
+    auto before = bodyHTML();
+    events.send(events.mouseDown(window, onImage));
+    events.send(events.mouseDragged(window, Point { onImage.x, onImage.y - 30 }));
+    auto session = DraggingSession::currentSession();
+    ASSERT_TRUE(session);
+    session->endWithOperation(DragOperations::Copy, Point { 5000, 5000 });
+    events.send(events.mouseUp(window, Point { onImage.x, onImage.y - 30 }));
+    EXPECT_EQ(bodyHTML(), before) << "a drop elsewhere leaves the page as it was";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MouseHandling, RightClicksKeepTheSelectionTheyLandIn)
+{
+    show("<p id=a>One</p><p id=b>Two</p><p id=c>Three</p>");
+    auto two = byId(u"b")->firstChild();
+    auto three = byId(u"c")->firstChild();
+    view->setTargetRange(rangeBetween(body(), 0, body(), 2));
+    events.send(events.rightMouseDown(window, leftOf(*two, 1)));
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_EQ(view->targetRange()->startOffset(), 0u);
+    EXPECT_EQ(view->targetRange()->endOffset(), 2u);
+    // Outside it, the place clicked becomes the selection.
+    events.send(events.rightMouseDown(window, leftOf(*three, 1)));
+    ASSERT_TRUE(view->targetRange());
+    EXPECT_EQ(view->targetRange()->startContainer(), three);
+
+    // The web view's own selection, set by itself, replaces the view's range.
+    view->setTargetRange(rangeBetween(body(), 0, body(), 1));
+    view->embeddedWebView()->setSelectedDOMRange(rangeIn(two, 1, 1), WebSelectionAffinityDownstream);
+    EXPECT_FALSE(view->targetRange());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MouseHandling, ADoubleClickOnAHeadedBricksHandleCollapsesIt)
+{
+    show("<div id=sec style=\"padding:10px\"><h2>Title</h2><p>Body of the section</p></div><p id=after>After</p>");
+    view->setSectionHandlesShown(true);
+    auto section = byId(u"sec");
+    Rect box = boxOf(*section);
+    Point onHandle = inWindow(Point { box.maxX() - 3, box.minY() + 3 });
+    events.click(window, onHandle);
+    EXPECT_EQ(selectedNode(), section);
+    events.click(window, onHandle, 0, 2);
+    EXPECT_TRUE(vornick_hasClass(*section, u"brevanton-collapsed"));
+    events.click(window, onHandle);
+    events.click(window, onHandle, 0, 2);
+    EXPECT_FALSE(vornick_hasClass(*section, u"brevanton-collapsed"));
+    // A brick without a heading first does not collapse.
+    Rect after = boxOf(*byId(u"after"));
+    Point onAfter = inWindow(Point { after.maxX() - 3, after.midY() });
+    events.click(window, onAfter);
+    events.click(window, onAfter, 0, 2);
+    EXPECT_FALSE(vornick_hasClass(*byId(u"after"), u"brevanton-collapsed"));
+    EXPECT_EQ(selectedNode(), byId(u"after"));
+}
+
+} // namespace

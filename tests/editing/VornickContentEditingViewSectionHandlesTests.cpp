@@ -1,0 +1,102 @@
+#include "PointerTestSupport.h"
+
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickNodeGeometry.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickSourceLoupe.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebFrameView.h"
+
+using namespace brevanton;
+using namespace brevanton::testing;
+
+namespace {
+
+class SectionHandles : public PointerTest {
+protected:
+    Point scrollPosition() const { return view->mainFrame()->frameView()->documentView()->visibleRect().origin; }
+    double middleOf(const DOMNode& node) const
+    {
+        auto box = vornick_boundingBoxInView(node, *view);
+        return box.y + box.height / 2;
+    }
+};
+
+TEST_F(SectionHandles, EveryFrameGetsTheClassAndEveryBrickItsTag)
+{
+    writePage("inner.html", "<!DOCTYPE html><html><head><title>Inner</title></head><body><p id=inside>Inside</p></body></html>\n");
+    show("<p id=a>One</p><iframe id=frame src=\"inner.html\"></iframe>");
+    auto inner = byId(u"frame");
+    ASSERT_EQ(view->mainFrame()->childFrames().size(), 1u);
+    auto innerDocument = view->mainFrame()->childFrames()[0]->domDocument();
+    ASSERT_TRUE(innerDocument);
+
+    view->vornick_toggleSectionHandlesShown(nullptr);
+    EXPECT_TRUE(view->sectionHandlesShown());
+    EXPECT_TRUE(vornick_hasClass(*body(), u"brevanton-section-handles-shown"));
+    EXPECT_TRUE(vornick_hasClass(*innerDocument->body(), u"brevanton-section-handles-shown"));
+    EXPECT_TRUE(vornick_hasClass(*byId(u"a"), u"brevanton-brick"));
+
+    // The same value again changes nothing, and scrolls nowhere.
+    auto scroll = scrollPosition();
+    view->setSectionHandlesShown(true);
+    EXPECT_EQ(scrollPosition(), scroll);
+
+    view->vornick_toggleSectionHandlesShown(nullptr);
+    EXPECT_FALSE(vornick_hasClass(*body(), u"brevanton-section-handles-shown"));
+    EXPECT_FALSE(vornick_hasClass(*innerDocument->body(), u"brevanton-section-handles-shown"));
+    EXPECT_FALSE(vornick_hasClass(*byId(u"a"), u"brevanton-brick"));
+}
+
+TEST_F(SectionHandles, TheContentInTheMiddleStaysThere)
+{
+    std::string markup;
+    for (int index = 0; index < 80; ++index)
+        markup += "<p id=p" + std::to_string(index) + ">Paragraph " + std::to_string(index)
+            + " with enough words in it to wrap over several lines once the body narrows for the handles.</p>";
+    show(markup);
+    auto target = byId(u"p40");
+    view->scrollRangeToVerticallyCentered(vornick_outerRange(*target));
+    Rect visible = view->contentRect();
+    auto anchor = view->rangeForPoint(Point { visible.midX(), visible.midY() }, 0, nullptr);
+    ASSERT_TRUE(anchor);
+    auto node = vornick_exactlySelectedNode(*anchor);
+    ASSERT_TRUE(node);
+
+    view->setSectionHandlesShown(true);
+    EXPECT_NEAR(middleOf(*node), visible.midY(), 20);
+    view->setSectionHandlesShown(false);
+    EXPECT_NEAR(middleOf(*node), visible.midY(), 20);
+}
+
+TEST_F(SectionHandles, ShowingTheLoupeRegeneratesTheSourceAndHidingDoesNot)
+{
+    show("<p id=a>One</p>");
+    RunLoop::main().useManualClock();
+    ASSERT_TRUE(view->undoableReplaceRangeWithText(true, rangeIn(byId(u"a")->firstChild(), 0, 3), u"Two", false));
+    drain();
+    RunLoop::main().advanceClock(1);
+    drain();
+    ASSERT_FALSE(view->htmlUpdateIsScheduled());
+    auto loupe = view->sourceLoupe();
+    if (loupe->isShown())
+        view->showOrHideSourceLoupe(nullptr);
+    RunLoop::main().advanceClock(1);
+    drain();
+    ASSERT_FALSE(view->htmlUpdateIsScheduled());
+
+    view->showOrHideSourceLoupe(nullptr);
+    EXPECT_TRUE(loupe->isShown());
+    EXPECT_TRUE(view->htmlUpdateIsScheduled());
+    RunLoop::main().advanceClock(1);
+    drain();
+    view->showOrHideSourceLoupe(nullptr);
+    EXPECT_FALSE(loupe->isShown());
+    EXPECT_FALSE(view->htmlUpdateIsScheduled());
+}
+
+} // namespace

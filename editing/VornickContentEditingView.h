@@ -453,7 +453,6 @@ public:
     // Upper-case tag names toggled for the next typed text.
     std::vector<std::u16string>& toggledInlineStyleElementsForTyping() { return m_toggledInlineStyleElementsForTyping; }
     bool servicedProposedSelectionChange() const { return m_servicedProposedSelectionChange; }
-    void setServicedProposedSelectionChange(bool serviced) { m_servicedProposedSelectionChange = serviced; }
     bool probingForDOMRange() const { return m_probingForDOMRange; }
     void setProbingForDOMRange(bool probing);
     const std::shared_ptr<DOMRange>& probeResultRange() const { return m_probeResultRange; }
@@ -719,7 +718,10 @@ public:
 
     void beginInterceptingSelectionChangingEvent(const Event&);
     void endInterceptingSelectionChangingEvent(const Event&);
-    bool letWebViewProposeSelectionChangeForKeyEvent(const Event&);
+    // Gives a key event to the web view inside, intercepted, and answers
+    // whether it proposed a selection change (which the selection filter
+    // then serviced); `handled` tells whether anybody took the event.
+    bool letWebViewProposeSelectionChangeForKeyEvent(const Event&, bool* handled = nullptr);
     // True when the view replaced the web view's proposal (which is then refused).
     bool overrideWebViewProposedSelectionChangeTo(const std::shared_ptr<DOMRange>& proposed, const Event&);
     bool overrideWebViewProposedSelectionChangeToForInterceptedMouseDownEvent(const std::shared_ptr<DOMRange>& proposed, const Event&);

@@ -122,19 +122,6 @@ std::shared_ptr<DOMElement> cellForTabKey(const DOMRange& range)
     return nullptr;
 }
 
-// Gives the arrow key to the web view inside (the inherited key equivalent
-// handling) and answers whether it proposed a selection change, which the
-// editing delegate's selection filter has then serviced; `handled` tells
-// whether anybody took the event.
-bool webViewProposedSelectionChangeForKeyEvent(VornickContentEditingView& view, const Event& event, bool* handled = nullptr)
-{
-    view.setServicedProposedSelectionChange(false);
-    bool taken = view.View::performKeyEquivalent(event);
-    if (handled)
-        *handled = taken;
-    return view.servicedProposedSelectionChange();
-}
-
 std::shared_ptr<DOMRange> collapsedCopy(const DOMRange& range, bool toStart)
 {
     auto copy = range.cloneRange();
@@ -156,7 +143,7 @@ std::shared_ptr<DOMRange> caretInContents(const std::shared_ptr<DOMRange>& conte
 // Left and Right arrows.
 bool moveHorizontally(VornickContentEditingView& view, const Event& event, int direction)
 {
-    if (webViewProposedSelectionChangeForKeyEvent(view, event))
+    if (view.letWebViewProposeSelectionChangeForKeyEvent(event))
         return true;
     auto range = view.effectiveOperationRange();
     if (!range)
@@ -270,7 +257,7 @@ bool moveVertically(VornickContentEditingView& view, const Event& event, int dir
     bool forward = direction > 0;
     auto range = view.effectiveOperationRange();
     if (!range) {
-        (void)webViewProposedSelectionChangeForKeyEvent(view, event);
+        (void)view.letWebViewProposeSelectionChangeForKeyEvent(event);
         return true;
     }
 
@@ -320,10 +307,10 @@ bool moveVertically(VornickContentEditingView& view, const Event& event, int dir
 
     if (!handlesShown) {
         bool handled = false;
-        return webViewProposedSelectionChangeForKeyEvent(view, event, &handled) || handled;
+        return view.letWebViewProposeSelectionChangeForKeyEvent(event, &handled) || handled;
     }
     if (vornick_bothEndpointsAreCharacterLevel(*range)) {
-        (void)webViewProposedSelectionChangeForKeyEvent(view, event);
+        (void)view.letWebViewProposeSelectionChangeForKeyEvent(event);
         return true;
     }
     moveByBricks(view, *range, event, direction);

@@ -132,12 +132,14 @@ void VornickContentEditingView::endInterceptingSelectionChangingEvent(const Even
     m_selectionChangingEventBeingHandled.reset();
 }
 
-bool VornickContentEditingView::letWebViewProposeSelectionChangeForKeyEvent(const Event& event)
+bool VornickContentEditingView::letWebViewProposeSelectionChangeForKeyEvent(const Event& event, bool* handled)
 {
     m_servicedProposedSelectionChange = false;
     beginInterceptingSelectionChangingEvent(event);
-    View::performKeyEquivalent(event);
+    bool taken = View::performKeyEquivalent(event);
     endInterceptingSelectionChangingEvent(event);
+    if (handled)
+        *handled = taken;
     return m_servicedProposedSelectionChange;
 }
 

@@ -283,6 +283,14 @@ bool vornick_allCharactersAreContainedInElementsOfKind(const DOMRange& range, st
                                                  });
 }
 
+bool vornick_rangeContainsElementOfKind(const DOMRange& range, std::u16string_view tagName)
+{
+    return !vornick_enumerateCompletelyContainedElementsWithOptions(range, 0, [&](const std::shared_ptr<DOMElement>& element, bool& stop) {
+        if (equalsIgnoringASCIICase(element->tagName(), tagName))
+            stop = true;
+    });
+}
+
 std::vector<std::shared_ptr<DOMElement>> vornick_inferredTargetElementsOfKinds(const DOMRange& range,
                                                                                const std::vector<std::u16string>& kinds)
 {

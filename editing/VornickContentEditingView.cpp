@@ -118,6 +118,7 @@ void VornickContentEditingView::build()
 
     m_elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
     installMediaAndAttributeEditorActionHandlers();
+    installFormattingActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {
@@ -474,11 +475,6 @@ void VornickContentEditingView::showAttachmentPointFailureResolutionUI()
 }
 
 // --- What the block-mode helper asks
-
-bool VornickContentEditingView::canInsertOrWrapInLink() const
-{
-    return m_editable && effectiveOperationRange() != nullptr;
-}
 
 std::optional<std::pair<long, long>> VornickContentEditingView::pixelSizeOfMediaFile(const URL& url) const
 {

@@ -1,9 +1,10 @@
 // Removing every application of an inline element kind from a range (the
 // "toggle off" of bold, emphasis, code and the like). The range's contents
 // are taken out, freed of elements of the kind and put back between the
-// parts of the element that held them, which is split where needed. The
-// change stays inside the nearest container of the elements involved, and
-// Undo gives that container's children back exactly.
+// parts of the element that held them, which is split where needed (when
+// neither end lies in one, elements of the kind inside the range go all the
+// same). The change stays inside the nearest container of the elements
+// involved, and Undo gives that container's children back exactly.
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickRangeExtensions.h"
@@ -66,7 +67,9 @@ bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool und
     auto document = vornick_ownerDocument(*range);
     auto first = farthestElementOfKind(range->startContainer(), tagName);
     auto last = range->startContainer() == range->endContainer() ? first : farthestElementOfKind(range->endContainer(), tagName);
-    if (!first && !last)
+    // Elements of the kind that lie wholly inside the range are taken out
+    // too, so that styling a partly styled selection never nests.
+    if (!first && !last && !vornick_rangeContainsElementOfKind(*range, tagName))
         return false;
 
     // The one element whose two parts stay around the freed contents.

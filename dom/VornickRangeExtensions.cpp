@@ -291,6 +291,16 @@ bool vornick_rangeContainsElementOfKind(const DOMRange& range, std::u16string_vi
     });
 }
 
+bool vornick_rangeMeetsElementOfKind(const DOMRange& range, std::u16string_view tagName)
+{
+    auto ofKind = [&](const DOMElement& element) { return equalsIgnoringASCIICase(element.tagName(), tagName); };
+    auto enclosedBy = [&](DOMNode& node) {
+        auto* element = toElement(&node);
+        return (element && ofKind(*element)) || vornick_nearestAncestorElementPassingTest(node, ofKind);
+    };
+    return enclosedBy(*range.startContainer()) || enclosedBy(*range.endContainer()) || vornick_rangeContainsElementOfKind(range, tagName);
+}
+
 std::vector<std::shared_ptr<DOMElement>> vornick_inferredTargetElementsOfKinds(const DOMRange& range,
                                                                                const std::vector<std::u16string>& kinds)
 {

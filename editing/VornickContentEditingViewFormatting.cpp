@@ -202,8 +202,18 @@ void VornickContentEditingView::dropToggledInlineStyleElementsIfCaretMoved()
 bool VornickContentEditingView::canToggleApplicationOfInlineStyleElement(const std::u16string& tagName) const
 {
     // A selection always changes: its text either loses the kind or gets it.
-    return m_editable && m_blockModeHelper && m_focusedWebFrame && vornick_HTMLSpec(*m_focusedWebFrame)
-        && m_blockModeHelper->canToggleApplicationOfInlineStyleElement(tagName, *this);
+    if (!m_editable || !m_blockModeHelper || !m_focusedWebFrame || !vornick_HTMLSpec(*m_focusedWebFrame))
+        return false;
+    if (m_blockModeHelper->canToggleApplicationOfInlineStyleElement(tagName, *this))
+        return true;
+    // Taking a kind off is allowed where putting it on would not be (bold
+    // over two whole paragraphs).
+    auto range = effectiveOperationRange();
+    if (!range || range->collapsed())
+        return false;
+    auto copy = range->cloneRange();
+    vornick_pushRangeEndpointsDownToTextNodes(*copy);
+    return vornick_rangeMeetsElementOfKind(*copy, tagName) && vornick_allCharactersAreContainedInElementsOfKind(*copy, tagName);
 }
 
 namespace {

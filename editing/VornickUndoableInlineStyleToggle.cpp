@@ -12,7 +12,6 @@
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
-#include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
@@ -22,25 +21,6 @@
 
 namespace brevanton {
 
-namespace {
-
-bool isInElementOfKind(const std::shared_ptr<DOMNode>& node, std::u16string_view tagName)
-{
-    for (auto ancestor = node; ancestor; ancestor = ancestor->parentNode()) {
-        if (ancestor->isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement&>(*ancestor).tagName(), tagName))
-            return true;
-    }
-    return false;
-}
-
-// Whether taking the kind off the range would find something to take off.
-bool rangeHasApplicationsOfElementKind(const DOMRange& range, std::u16string_view tagName)
-{
-    return isInElementOfKind(range.startContainer(), tagName) || isInElementOfKind(range.endContainer(), tagName)
-        || vornick_rangeContainsElementOfKind(range, tagName);
-}
-
-} // namespace
 
 bool VornickContentEditingView::undoableToggleApplicationOfInlineStyleElement(bool undoable, const std::u16string& givenTagName)
 {
@@ -63,7 +43,7 @@ bool VornickContentEditingView::undoableToggleApplicationOfInlineStyleElement(bo
 
     auto copy = range->cloneRange();
     vornick_pushRangeEndpointsDownToTextNodes(*copy);
-    bool hasApplications = rangeHasApplicationsOfElementKind(*copy, tagName);
+    bool hasApplications = vornick_rangeMeetsElementOfKind(*copy, tagName);
 
     // 2. Every character has it already: off.
     if (hasApplications && vornick_allCharactersAreContainedInElementsOfKind(*copy, tagName))

@@ -128,6 +128,18 @@ TEST_F(FormattingCommands, TogglingOffPartOfAStyledRunSplitsIt)
     EXPECT_EQ(markupOf(element(u"EM")), u"<em><i>[harbour]</i>[ office]</em>");
 }
 
+TEST_F(FormattingCommands, BoldOverWholeParagraphsComesOffThoughItCouldNotBePutOn)
+{
+    loadBody("<p><b>one</b></p><p><b>two</b></p>");
+    view->setTargetRange(rangeAt(text(u"B"), 0, text(u"B", 1), 3));
+    EXPECT_FALSE(view->canToggleItalics()) << "an I may not hold paragraphs";
+    ASSERT_TRUE(view->canToggleBoldface());
+    auto step = beginStep();
+    view->toggleBoldface(nullptr);
+    EXPECT_EQ(markup(), u"<p>[one]</p><p>[two]</p>");
+    checkUndoAndRedo(step, u"Toggle <b>");
+}
+
 TEST_F(FormattingCommands, PendingStylesAtACaretGoToTheNextTypedTextOnlyAndAnyCaretMoveClearsThem)
 {
     loadPage();
@@ -418,7 +430,7 @@ TEST_F(FormattingCommands, TheContextMenuOffersWhatAppliesWhereTheClickIs)
     loadPage();
     selectText(u"printed weekly", 0, u"printed weekly", 7);
     auto inside = view->contentRect();
-    Point center(inside.origin.x + inside.size.width / 2, inside.origin.y + inside.size.height / 2);
+    Point center { inside.origin.x + inside.size.width / 2, inside.origin.y + inside.size.height / 2 };
     auto click = Event::mouseEvent(EventType::RightMouseDown, view->convertPointToView(center, nullptr), {}, 0, nullptr, 1);
     auto menu = view->menuForEvent(click);
     ASSERT_TRUE(menu);
@@ -439,17 +451,97 @@ TEST_F(FormattingCommands, TheContextMenuOffersWhatAppliesWhereTheClickIs)
     EXPECT_EQ(markupOf(element(u"B")), u"<b>[ weekly]</b>");
 
     // A right click outside the page (the path bar, the loupe) gets no menu.
-    Point below(inside.origin.x + 5, view->isFlipped() ? inside.maxY() + 5 : inside.origin.y - 5);
+    Point below { inside.origin.x + 5, view->isFlipped() ? inside.maxY() + 5 : inside.origin.y - 5 };
     EXPECT_EQ(view->menuForEvent(Event::mouseEvent(EventType::RightMouseDown, view->convertPointToView(below, nullptr), {}, 0, nullptr, 1)),
               nullptr);
 }
 
-TEST_F(FormattingCommands, TheTransformSubmenuIsOnlyForBlocks)
+TEST_F(FormattingCommands, ARightClickInThePageShowsTheMenu)
 {
     loadPage();
+    caretIn(u"Loose text", 3);
+    auto inside = view->contentRect();
+    Point center { inside.origin.x + inside.size.width / 2, inside.origin.y + inside.size.height / 2 };
+    view->rightMouseDown(Event::mouseEvent(EventType::RightMouseDown, view->convertPointToView(center, nullptr), {}, 0, nullptr, 1));
+    auto shown = Menu::shownContextMenu();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown, view->menu());
+    // Loose text may become a heading; it is in no heading to clear.
+    auto headings = shown->itemWithTitle(u"Heading")->submenu();
+    ASSERT_TRUE(headings);
+    EXPECT_EQ(headings->numberOfItems(), 6);
+    EXPECT_EQ(headings->itemWithTitle(u"Paragraph"), nullptr);
+}
+
+class BlockFormatting : public FormattingCommands {
+protected:
+    struct CommentBlockHelper : VornickBlockModeHelper {
+        CommentBlockHelper() { setOperatingInBlockMode(true); }
+        std::optional<std::u16string> blockStartCommentPrefix() const override { return u"wp:"; }
+        std::optional<std::u16string> blockEndCommentPrefix() const override { return u"/wp:"; }
+        void buildBlockTransformTable() override
+        {
+            addBlockTransform({ u"wp:paragraph", u"wp:heading", u"p" });
+            addBlockTransform({ u"wp:paragraph", u"wp:quote", u"p" });
+        }
+    };
+    void SetUp() override
+    {
+        FormattingCommands::SetUp();
+        view->setBlockModeHelper(std::make_shared<CommentBlockHelper>());
+    }
+};
+
+TEST_F(BlockFormatting, ABlockOffersTheBlockTypesItCanBecomeAndKeepsItsMarkup)
+{
+    loadBody("<!-- wp:paragraph --><p>In <b>a</b> block</p><!-- /wp:paragraph --><p>Plain <b>text</b></p>");
+    view->setTargetRange(caretAt(text(u"P"), 1));
     auto item = MenuItem::create(u"Transform to", "transformBlockOrElement:");
-    EXPECT_FALSE(view->validateTransformMenuItem(*item, VornickExactSelection(element(u"P"))));
-    EXPECT_FALSE(item->hasSubmenu());
+    ASSERT_TRUE(view->validateMenuItem(*item));
+    ASSERT_TRUE(item->hasSubmenu());
+    std::vector<std::u16string> targets;
+    for (const auto& entry : item->submenu()->items())
+        targets.push_back(entry->representedObject().stringValue());
+    EXPECT_EQ(targets, (std::vector<std::u16string> { u"wp:heading", u"wp:quote" }));
+    // A block is neither unwrapped nor stripped of its markup; inside its
+    // content markup may go.
+    view->setTargetRange(rangeAt(text(u"P"), 0, element(u"B")->firstChild(), 1));
+    EXPECT_TRUE(view->canRemoveAllElements());
+    view->setTargetRange(rangeAt(text(u"P"), 0, element(u"P", 1)->firstChild(), 2));
+    EXPECT_FALSE(view->canRemoveAllElements());
+    view->setTargetRange(vornick_outerRange(*element(u"P")));
+    EXPECT_FALSE(view->canUnwrapElement());
+
+    // A plain element has no block type: no transform.
+    view->setTargetRange(caretAt(element(u"P", 1)->firstChild(), 1));
+    auto plain = MenuItem::create(u"Transform to", "transformBlockOrElement:");
+    EXPECT_FALSE(view->validateMenuItem(*plain));
+    EXPECT_FALSE(view->validateTransformMenuItem(*plain, VornickExactSelection(element(u"P", 1))));
+    EXPECT_FALSE(plain->hasSubmenu());
+    view->setTargetRange(rangeAt(element(u"P", 1)->firstChild(), 0, element(u"B", 1)->firstChild(), 2));
+    EXPECT_TRUE(view->canRemoveAllElements());
+}
+
+TEST_F(FormattingCommands, AViewThatMayNotBeEditedOffersNoFormatting)
+{
+    loadPage();
+    selectText(u"The ", 0, u".", 1);
+    EXPECT_TRUE(view->canRemoveAllElements());
+    EXPECT_TRUE(view->canInsertOrWrapInLink());
+    EXPECT_TRUE(view->canChangeHeadingLevel());
+    view->setEditable(false);
+    EXPECT_FALSE(view->canRemoveAllElements());
+    EXPECT_FALSE(view->canInsertOrWrapInLink());
+    EXPECT_FALSE(view->canInsertOrWrapInLinkToFile());
+    EXPECT_FALSE(view->canChangeHeadingLevel());
+    EXPECT_FALSE(view->canUnwrapElement());
+    caretIn(u"Boats", 1);
+    EXPECT_FALSE(view->canClearHeadingLevel());
+    auto before = documentSnapshot(*document());
+    view->removeAllElements(nullptr);
+    view->clearHeadingLevel(nullptr);
+    view->unwrapElement(nullptr);
+    EXPECT_EQ(documentSnapshot(*document()), before);
 }
 
 } // namespace

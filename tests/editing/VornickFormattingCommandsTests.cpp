@@ -6,6 +6,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickElementEditorUIController.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
@@ -421,6 +422,19 @@ TEST_F(LinkCommands, ALinkToAFileReferencesItRelativeToThePage)
     choose("schedule.pdf");
     EXPECT_EQ(element(u"A")->getAttribute(u"href"), u"schedule.pdf");
     checkUndoAndRedo(step, u"Link to File");
+}
+
+TEST_F(LinkCommands, APageWithoutASpecificationStillGetsItsLink)
+{
+    loadPage();
+    vornick_setHTMLSpec(*view->mainFrame(), nullptr);
+    selectText(u"Loose text", 6, u"Loose text", 10);
+    ASSERT_TRUE(view->canInsertOrWrapInLink());
+    auto step = beginStep();
+    view->insertOrWrapInLink(nullptr);
+    EXPECT_EQ(markupOf(element(u"DIV")), u"<div>[Loose ]<a href=\"\">[text]</a>[ about the slipway.]</div>");
+    view->cancelPendingEditsAndCloseAttributeEditor();
+    checkUndoAndRedo(step, u"Make Link");
 }
 
 // --- The context menu

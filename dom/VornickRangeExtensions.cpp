@@ -283,6 +283,24 @@ bool vornick_allCharactersAreContainedInElementsOfKind(const DOMRange& range, st
                                                  });
 }
 
+bool vornick_rangeContainsElementOfKind(const DOMRange& range, std::u16string_view tagName)
+{
+    return !vornick_enumerateCompletelyContainedElementsWithOptions(range, 0, [&](const std::shared_ptr<DOMElement>& element, bool& stop) {
+        if (equalsIgnoringASCIICase(element->tagName(), tagName))
+            stop = true;
+    });
+}
+
+bool vornick_rangeMeetsElementOfKind(const DOMRange& range, std::u16string_view tagName)
+{
+    auto ofKind = [&](const DOMElement& element) { return equalsIgnoringASCIICase(element.tagName(), tagName); };
+    auto enclosedBy = [&](DOMNode& node) {
+        auto* element = toElement(&node);
+        return (element && ofKind(*element)) || vornick_nearestAncestorElementPassingTest(node, ofKind);
+    };
+    return enclosedBy(*range.startContainer()) || enclosedBy(*range.endContainer()) || vornick_rangeContainsElementOfKind(range, tagName);
+}
+
 std::vector<std::shared_ptr<DOMElement>> vornick_inferredTargetElementsOfKinds(const DOMRange& range,
                                                                                const std::vector<std::u16string>& kinds)
 {

@@ -58,6 +58,10 @@ std::shared_ptr<DOMElement> vornick_elementThatSpansEntireRangeOfKinds(const DOM
 std::shared_ptr<DOMElement> vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(
     const DOMRange&, const std::vector<std::u16string>& kinds);
 bool vornick_allCharactersAreContainedInElementsOfKind(const DOMRange&, std::u16string_view tagName);
+// Whether an element of the kind lies wholly inside the range.
+bool vornick_rangeContainsElementOfKind(const DOMRange&, std::u16string_view tagName);
+// Whether an element of the kind encloses either end of the range or lies wholly inside it.
+bool vornick_rangeMeetsElementOfKind(const DOMRange&, std::u16string_view tagName);
 std::vector<std::shared_ptr<DOMElement>> vornick_inferredTargetElementsOfKinds(const DOMRange&,
                                                                                const std::vector<std::u16string>& kinds);
 bool vornick_isSuitableForWrapping(const DOMRange&);

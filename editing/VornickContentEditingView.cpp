@@ -121,6 +121,7 @@ void VornickContentEditingView::build()
     installMediaAndAttributeEditorActionHandlers();
     installTableCommandActionHandlers();
     installClipboardAndDeletionActionHandlers();
+    installFormattingActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {
@@ -471,11 +472,6 @@ void VornickContentEditingView::showAttachmentPointFailureResolutionUI()
 }
 
 // --- What the block-mode helper asks
-
-bool VornickContentEditingView::canInsertOrWrapInLink() const
-{
-    return m_editable && effectiveOperationRange() != nullptr;
-}
 
 std::optional<std::pair<long, long>> VornickContentEditingView::pixelSizeOfMediaFile(const URL& url) const
 {

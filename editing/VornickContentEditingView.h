@@ -755,6 +755,81 @@ public:
     // Made on first use; closed when the view leaves its window.
     const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& domTreeVisualizerWindowController();
 
+    // --- Formatting commands: inline style toggles, links, heading levels,
+    //     space conversion, unwrapping and stripping markup, the context menu
+    //     and the "Transform to" submenu
+    //     (editing/VornickContentEditingViewFormatting.cpp,
+    //     editing/VornickContentEditingViewContextMenu.cpp). Each command is
+    //     one undo step named by the command, and each validator answers true
+    //     exactly when its command would change something.
+
+    // Toggles an inline element kind (upper-case tag): at a caret, for the
+    // next typed text only; on a selection, off when all of its text has it,
+    // else on once over the whole selection, without nesting.
+    bool undoableToggleApplicationOfInlineStyleElement(bool undoable, const std::u16string& tagName);
+    bool canToggleApplicationOfInlineStyleElement(const std::u16string& tagName) const;
+    void toggleEmphasized(ActionSender*);
+    bool canToggleEmphasized() const;
+    void toggleStronglyEmphasized(ActionSender*);
+    bool canToggleStronglyEmphasized() const;
+    void toggleItalics(ActionSender*);
+    bool canToggleItalics() const;
+    void toggleBoldface(ActionSender*);
+    bool canToggleBoldface() const;
+    void toggleSuperscript(ActionSender*);
+    bool canToggleSuperscript() const;
+    void toggleSubscript(ActionSender*);
+    bool canToggleSubscript() const;
+    void toggleCode(ActionSender*);
+    bool canToggleCode() const;
+    void toggleDeleted(ActionSender*);
+    bool canToggleDeleted() const;
+    void toggleInserted(ActionSender*);
+    bool canToggleInserted() const;
+    void toggleKbd(ActionSender*);
+    bool canToggleKbd() const;
+    void toggleMarked(ActionSender*);
+    bool canToggleMarked() const;
+    void toggleSamp(ActionSender*);
+    bool canToggleSamp() const;
+    void toggleVar(ActionSender*);
+    bool canToggleVar() const;
+    // Opens the attribute editor on the link at the selection, or makes one.
+    void insertOrWrapInLink(ActionSender*);
+    // Lets the user choose a file and links the selection (or the link at
+    // it) to that file.
+    void insertOrWrapInLinkToFile(ActionSender*);
+    bool canInsertOrWrapInLinkToFile() const;
+    // The sender's tag is the level (1 to 6; anything else means 2).
+    void changeHeadingLevel(ActionSender*);
+    bool canChangeHeadingLevel() const;
+    // Whether a heading change to the level would change the document.
+    bool canChangeHeadingLevelTo(long level) const;
+    void clearHeadingLevel(ActionSender*);
+    bool canClearHeadingLevel() const;
+    void replaceWhitespaceWithNonBreakingSpaces(ActionSender*);
+    bool canReplaceWhitespaceWithNonBreakingSpaces() const;
+    void replaceWhitespaceWithOrdinarySpaces(ActionSender*);
+    bool canReplaceWhitespaceWithOrdinarySpaces() const;
+    // Replaces each run of the character in the range's text by the string
+    // once; false when the range holds none of it.
+    bool undoableReplaceRunsOfCharacter(bool undoable, char16_t character, const std::shared_ptr<DOMRange>&,
+                                        const std::u16string& replacement);
+    void unwrapElement(ActionSender*);
+    bool canUnwrapElement() const;
+    // Replaces the selection by its own text.
+    void removeAllElements(ActionSender*);
+    bool canRemoveAllElements() const;
+    // The item that carries the "Transform to" submenu; no effect of its own.
+    void transformBlockOrElement(ActionSender*) {}
+    bool validateTransformMenuItem(MenuItem&, const VornickExactSelection&);
+    // The context menu: the formatting commands that apply where the click
+    // is; none outside the content rect.
+    std::shared_ptr<Menu> menuForEvent(const Event&) override;
+    // Enables the formatting commands' items as their validators say; every
+    // other item is enabled.
+    bool validateMenuItem(MenuItem&) override;
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -915,6 +990,18 @@ private:
     bool handleSectionHandleHit(const Event&, const std::shared_ptr<DOMRange>&);
     bool handleContentHit(const Event&, const std::shared_ptr<DOMRange>&, Point viewPoint);
     std::shared_ptr<DOMRange> probeForDOMRange(const DOMNode&, Point viewPoint, unsigned options);
+
+    // --- Formatting commands (private state)
+    // True while typed text goes in: its own caret moves keep the inline
+    // styles toggled for it, which every other caret move clears.
+    bool m_insertingTypedText { false };
+    // Where the caret was when the styles were toggled: text typed anywhere
+    // else (after an edit moved the caret) does not get them.
+    VornickDOMPosition m_toggledInlineStyleElementsCaret;
+    void clearToggledInlineStyleElementsForCaretMove();
+    void dropToggledInlineStyleElementsIfCaretMoved();
+    void installFormattingActionHandlers();
+    void rebuildContextMenu();
 };
 
 // The editing view that shows a node's document, if any.

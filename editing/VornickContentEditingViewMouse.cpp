@@ -8,6 +8,7 @@
 // another place. The view also starts drags of its selected content and
 // sets the cursor itself.
 #include "editing/VornickContentEditingView.h"
+#include "platform/views/Menu.h"
 
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickElementExtensions.h"
@@ -520,6 +521,8 @@ bool VornickContentEditingView::handleRightMouseDownInEmbeddedWebView(const Even
 bool VornickContentEditingView::handleContextClickInEmbeddedWebView(const Event& event)
 {
     changeSelectionForLeftOrRightMouseDown(event);
+    if (auto menu = menuForEvent(event))
+        Menu::popUpContextMenu(menu, event, *this);
     return false;
 }
 

@@ -146,6 +146,7 @@ void VornickContentEditingView::setTargetRange(const std::shared_ptr<DOMRange>& 
         if (m_targetRange)
             m_targetRange->detach();
         m_targetRange = range ? range->cloneRange() : nullptr;
+        clearToggledInlineStyleElementsForCaretMove();
     }
     updateWebViewSelectedDOMRangeForTargetRange();
     postVornickContentEditingViewDidChangeEffectiveOperationRange();
@@ -160,6 +161,7 @@ void VornickContentEditingView::setTargetRangeWithoutUpdatingWebViewSelectedDOMR
         if (m_targetRange)
             m_targetRange->detach();
         m_targetRange = range ? range->cloneRange() : nullptr;
+        clearToggledInlineStyleElementsForCaretMove();
     }
     postVornickContentEditingViewDidChangeEffectiveOperationRange();
     m_settingTargetRange = false;

@@ -23,6 +23,8 @@
 
 #include <algorithm>
 
+#include <utility>
+
 namespace brevanton {
 
 namespace {
@@ -85,6 +87,13 @@ std::shared_ptr<WebFrame> frameOfRange(const std::shared_ptr<WebFrame>& mainFram
 void VornickContentEditingView::deferredInsertProposedText(const std::u16string& proposedText, const std::shared_ptr<DOMRange>&,
                                                           WebViewInsertAction action)
 {
+    // The caret moves of the insertion itself keep the styles toggled for it.
+    struct TypedTextInsertion {
+        bool& flag;
+        bool was;
+        ~TypedTextInsertion() { flag = was; }
+    } typedTextInsertion { m_insertingTypedText, std::exchange(m_insertingTypedText, true) };
+    dropToggledInlineStyleElementsIfCaretMoved();
     std::u16string text = proposedText;
     bool replacement = action == VornickInsertActionReplacementText;
     bool replacementByNothing = replacement && text.empty();

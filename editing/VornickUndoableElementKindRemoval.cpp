@@ -1,15 +1,18 @@
 // Removing every application of an inline element kind from a range (the
-// "toggle off" of bold, emphasis, code and the like). The range's contents
-// are taken out, freed of elements of the kind and put back between the
-// parts of the element that held them, which is split where needed. The
-// change stays inside the nearest container of the elements involved, and
-// Undo gives that container's children back exactly.
+// "toggle off" of bold, emphasis, code and the like). The outermost elements
+// of the kind at the two ends are split where the range leaves and enters
+// them, and every element of the kind then inside the range is unwrapped in
+// place, so a range across paragraphs or list items leaves them as they
+// were; elements of the kind wholly inside the range go even when neither end
+// lies in one. The change stays inside the nearest container of the elements
+// involved, and Undo gives that container's children back exactly.
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickContainerSnapshot.h"
 #include "editing/VornickUndoableEdit.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -36,23 +39,14 @@ std::shared_ptr<DOMElement> farthestElementOfKind(const std::shared_ptr<DOMNode>
     return found;
 }
 
-// Replaces each element of the kind in the fragment by its children.
-void unwrapElementsOfKind(DOMDocumentFragment& fragment, std::u16string_view tagName)
+// Whether anything but empty text is inside the node.
+bool holdsContent(const DOMNode& node)
 {
-    for (;;) {
-        DOMNode* found = nullptr;
-        for (DOMNode* node = fragment.first(); node && !found; node = node->traverseNext(&fragment)) {
-            if (isElementOfKind(*node, tagName))
-                found = node;
-        }
-        if (!found)
-            return;
-        auto element = found->shared_from_this();
-        auto parent = element->parentNode();
-        while (auto child = element->firstChild())
-            parent->insertBefore(child, element.get());
-        parent->removeChild(element);
+    for (const DOMNode* child = node.first(); child; child = child->traverseNext(&node)) {
+        if (!child->isTextNode() || !static_cast<const DOMCharacterData*>(child)->data().empty())
+            return true;
     }
+    return false;
 }
 
 } // namespace
@@ -66,24 +60,22 @@ bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool und
     auto document = vornick_ownerDocument(*range);
     auto first = farthestElementOfKind(range->startContainer(), tagName);
     auto last = range->startContainer() == range->endContainer() ? first : farthestElementOfKind(range->endContainer(), tagName);
-    if (!first && !last)
+    // Elements of the kind that lie wholly inside the range are taken out
+    // too, so that styling a partly styled selection never nests.
+    if (!first && !last && !vornick_rangeContainsElementOfKind(*range, tagName))
         return false;
 
-    // The one element whose two parts stay around the freed contents.
-    std::shared_ptr<DOMElement> kept;
-    if (first && (first == last || !last)) {
-        if (first == last) {
-            auto pulled = range->cloneRange();
-            (void)vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*pulled, first.get(), true);
-            if (vornick_exactlySpansAllChildNodesOfElement(*pulled, first.get())) {
-                VornickCommandStepName stepName(*this, undoable, edit.actionName());
-                stepName.open();
-                bool unwrapped = undoableUnwrapElement(undoable, first);
-                stepName.close();
-                return unwrapped;
-            }
+    // A range over all of one element's contents: the element goes.
+    if (first && first == last) {
+        auto pulled = range->cloneRange();
+        (void)vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*pulled, first.get(), true);
+        if (vornick_exactlySpansAllChildNodesOfElement(*pulled, first.get())) {
+            VornickCommandStepName stepName(*this, undoable, edit.actionName());
+            stepName.open();
+            bool unwrapped = undoableUnwrapElement(undoable, first);
+            stepName.close();
+            return unwrapped;
         }
-        kept = first;
     }
 
     auto container = VornickCommonContainerOfNodes(range->startContainer(), range->endContainer());
@@ -95,40 +87,52 @@ bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool und
         return false;
     VornickContainerSnapshot snapshot(edit, container);
 
-    auto contents = range->extractContents();
-    if (!contents)
-        return false;
-    auto insertion = range->cloneRange();
-    if (kept) {
-        auto parent = kept->parentNode();
-        auto pulled = range->cloneRange();
-        (void)vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*pulled, parent.get(), true);
-        if (pulled->startContainer() == parent) {
-            insertion = pulled;
-            insertion->collapse(true);
+    // The change is made in place: the elements at the two ends are split
+    // where the range leaves and enters them, so that every element of the
+    // kind the range meets lies wholly inside it, and those are unwrapped.
+    // Nothing is taken out and put back, so a range across paragraphs or
+    // list items leaves them as they were.
+    auto work = range->cloneRange();
+    if (last) {
+        // What follows the range's end goes into a copy of the element after it.
+        auto tail = document->createRange();
+        tail->setStart(work->endContainer(), work->endOffset());
+        tail->setEndAfter(*last);
+        auto after = tail->extractContents();
+        if (after && after->firstChild() && holdsContent(*after->firstChild()))
+            last->parentNode()->insertBefore(after, last->nextSibling());
+        if (holdsContent(*last)) {
+            work->setEndAfter(*last);
         } else {
-            // Split the element at the range: its second part goes after it.
-            auto tail = document->createRange();
-            tail->setStart(range->startContainer(), range->startOffset());
-            tail->setEndAfter(*kept);
-            auto second = tail->extractContents();
-            parent->insertBefore(second, kept->nextSibling());
-            insertion = document->createRange();
-            insertion->setStartAfter(*kept);
-            insertion->collapse(true);
+            work->setEndBefore(*last);
+            last->parentNode()->removeChild(last);
         }
     }
-
-    unwrapElementsOfKind(*contents, tagName);
-    contents->normalize();
-    auto result = insertion->cloneRange();
-    if (contents->hasChildNodes())
-        vornick_insertNodeAndSurroundWhatWasInserted(*result, contents);
-    auto common = result->commonAncestorContainer();
-    if (common && common->isTextNode())
-        common = common->parentNode();
-    if (common)
-        common->normalize();
+    if (first && first->parentNode()) {
+        // What precedes the range's start goes into a copy of the element before it.
+        auto head = document->createRange();
+        head->setStartBefore(*first);
+        head->setEnd(work->startContainer(), work->startOffset());
+        auto before = head->extractContents();
+        if (before && before->firstChild() && holdsContent(*before->firstChild()))
+            first->parentNode()->insertBefore(before, first.get());
+        work->setStartBefore(*first);
+    }
+    std::vector<std::shared_ptr<DOMElement>> inside;
+    vornick_enumerateCompletelyContainedElementsWithOptions(*work, 0, [&](const std::shared_ptr<DOMElement>& element, bool&) {
+        if (isElementOfKind(*element, tagName))
+            inside.push_back(element);
+    });
+    for (const auto& element : inside) {
+        auto parent = element->parentNode();
+        if (!parent)
+            continue;
+        while (auto child = element->firstChild())
+            parent->insertBefore(child, element.get());
+        parent->removeChild(element);
+    }
+    container->normalize();
+    auto result = work->cloneRange();
     vornick_pushRangeEndpointsDownToTextNodes(*result);
 
     snapshot.registerRestore(edit);

@@ -217,6 +217,8 @@ public:
                                              std::vector<std::shared_ptr<const VornickHTMLPatternReplacementRuleAction>> actions);
     void addBlockTransform(VornickBlockTransform);
     std::optional<VornickBlockTransform> transformFromBlockType(std::u16string_view fromType, std::u16string_view toType);
+    // Every transform from the block type, by target type.
+    std::vector<VornickBlockTransform> transformsFromBlockType(std::u16string_view fromType);
 
     // --- Brick tags.
     void recursiveAddBrickTags(DOMNode&) const;

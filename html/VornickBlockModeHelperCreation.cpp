@@ -244,4 +244,17 @@ std::optional<VornickBlockTransform> VornickBlockModeHelper::transformFromBlockT
     return found->second;
 }
 
+std::vector<VornickBlockTransform> VornickBlockModeHelper::transformsFromBlockType(std::u16string_view from)
+{
+    // Builds the table on first use.
+    (void)transformFromBlockType(from, u"");
+    std::vector<VornickBlockTransform> transforms;
+    auto byFrom = m_blockTransformsByFromType->find(std::u16string(from));
+    if (byFrom == m_blockTransformsByFromType->end())
+        return transforms;
+    for (const auto& [to, transform] : byFrom->second)
+        transforms.push_back(transform);
+    return transforms;
+}
+
 } // namespace brevanton

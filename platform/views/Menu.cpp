@@ -212,4 +212,27 @@ bool Menu::performActionForItemAtIndex(long index)
     return Application::shared().sendAction(item->action(), item->target(), item.get());
 }
 
+namespace {
+
+std::weak_ptr<Menu>& shownContextMenuSlot()
+{
+    static std::weak_ptr<Menu> shown;
+    return shown;
+}
+
+} // namespace
+
+void Menu::popUpContextMenu(const std::shared_ptr<Menu>& menu, const Event&, View&)
+{
+    if (!menu)
+        return;
+    menu->update();
+    shownContextMenuSlot() = menu;
+}
+
+std::shared_ptr<Menu> Menu::shownContextMenu()
+{
+    return shownContextMenuSlot().lock();
+}
+
 } // namespace brevanton

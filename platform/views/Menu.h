@@ -17,6 +17,7 @@
 namespace brevanton {
 
 class Menu;
+class View;
 
 using ControlStateValue = int;
 constexpr ControlStateValue MixedState = -1;
@@ -123,6 +124,13 @@ public:
     bool performKeyEquivalent(const Event&);
     // Sends the item's action as a click would, when the item is enabled.
     bool performActionForItemAtIndex(long index);
+
+    // Shows the menu as the context menu of a click in the view, its items
+    // validated first. The view layer keeps the menu shown last (a real
+    // backend also pops it up), which `shownContextMenu` answers until the
+    // next one is shown.
+    static void popUpContextMenu(const std::shared_ptr<Menu>&, const Event&, View&);
+    static std::shared_ptr<Menu> shownContextMenu();
 
 private:
     friend class MenuItem;

@@ -5,6 +5,7 @@
 #include "platform/views/ClipView.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Image.h"
+#include "platform/views/Menu.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/TrackingArea.h"
 #include "platform/views/Window.h"
@@ -506,6 +507,20 @@ std::shared_ptr<Responder> View::nextResponder() const
     if (window && window->contentView().get() == this)
         return window;
     return nullptr;
+}
+
+std::shared_ptr<Menu> View::menuForEvent(const Event&)
+{
+    return m_menu;
+}
+
+void View::rightMouseDown(const Event& event)
+{
+    if (auto shown = menuForEvent(event)) {
+        Menu::popUpContextMenu(shown, event, *this);
+        return;
+    }
+    Responder::rightMouseDown(event);
 }
 
 bool View::performKeyEquivalent(const Event& event)

@@ -23,6 +23,7 @@ class ScrollView;
 class ClipView;
 class TrackingArea;
 class Window;
+class Menu;
 class DraggingItem;
 class DraggingSession;
 class DraggingSource;
@@ -167,6 +168,14 @@ public:
     // Offers the event to the visible subviews, front to back by index order.
     bool performKeyEquivalent(const Event&) override;
 
+    // Context menus: a right click shows the menu that menuForEvent answers
+    // (by default the view's own menu); without one the click goes on along
+    // the responder chain.
+    const std::shared_ptr<Menu>& menu() const { return m_menu; }
+    void setMenu(std::shared_ptr<Menu> menu) { m_menu = std::move(menu); }
+    virtual std::shared_ptr<Menu> menuForEvent(const Event&);
+    void rightMouseDown(const Event&) override;
+
     // Tracking areas. The window calls updateTrackingAreas on every view of
     // its tree before it next tracks the mouse after a view's frame, bounds or
     // window changed; a view replaces its areas there.
@@ -224,6 +233,7 @@ private:
     std::vector<std::shared_ptr<TrackingArea>> m_trackingAreas;
     bool m_claimsCursor { false };
     bool m_wantsLayer { false };
+    std::shared_ptr<Menu> m_menu;
 };
 
 } // namespace brevanton

@@ -1,4 +1,5 @@
 #include "PointerTestSupport.h"
+#include "platform/views/Menu.h"
 
 #include "dom/VornickElementExtensions.h"
 #include "editing/VornickDOMRangeIndicator.h"
@@ -373,6 +374,10 @@ TEST_F(MouseHandling, RightClicksKeepTheSelectionTheyLandIn)
     events.send(events.rightMouseDown(window, leftOf(*three, 1)));
     ASSERT_TRUE(view->targetRange());
     EXPECT_EQ(view->targetRange()->startContainer(), three);
+    // Each right click pops up the view's context menu for that place.
+    ASSERT_TRUE(Menu::shownContextMenu());
+    EXPECT_EQ(Menu::shownContextMenu(), view->menu());
+    EXPECT_TRUE(Menu::shownContextMenu()->itemWithTitle(u"Heading"));
 
     // The web view's own selection, set by itself, replaces the view's range.
     view->setTargetRange(rangeBetween(body(), 0, body(), 1));

@@ -43,6 +43,21 @@ TEST_F(ElementKindRemoval, RangesThatLeaveTheElementOrSpanSeveral)
     removeAndCheck(u"em", rangeAt(text(u"P"), 1, element(u"EM")->firstChild(), 1), u"<p>[abc]<em>[d]</em>[ef]<em>[gh]</em>[ij]<em>[kl]</em>[mn]</p>");
 }
 
+TEST_F(ElementKindRemoval, ElementsWhollyInsideTheRangeGoWhenNeitherEndIsInOne)
+{
+    loadBody("<p>ab<b>cd</b>ef<b>gh</b>ij</p>");
+    removeAndCheck(u"B", rangeAt(text(u"P"), 1, text(u"P", 0, 4), 1), u"<p>[abcdefghij]</p>");
+}
+
+TEST_F(ElementKindRemoval, ARangeAcrossParagraphsLeavesTheParagraphsAsTheyWere)
+{
+    loadBody("<p>a<b>one</b></p><p><b>two</b>z</p>");
+    // Taking content out and putting it back would make four paragraphs.
+    removeAndCheck(u"B", rangeAt(element(u"B")->firstChild(), 1, element(u"B", 1)->firstChild(), 2),
+                   u"<p>[a]<b>[o]</b>[ne]</p><p>[tw]<b>[o]</b>[z]</p>");
+    removeAndCheck(u"B", rangeAt(element(u"B")->firstChild(), 0, element(u"B", 1)->firstChild(), 3), u"<p>[aone]</p><p>[twoz]</p>");
+}
+
 TEST_F(ElementKindRemoval, NothingOfTheKindAnswersNo)
 {
     loadBody("<p>plain <i>text</i></p>");

@@ -1,0 +1,168 @@
+// The editing view's context menu and the "Transform to" submenu of a
+// selected block. The menu is built in code, anew for every click, from the
+// formatting commands that apply where the click is: each item is there
+// because its validator says the command would change something, so the
+// menu never offers a command that does nothing. Clicks outside the page
+// (the path bar, the source loupe) get no menu.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickRangeExtensions.h"
+#include "html/VornickBlockModeHelper.h"
+#include "html/VornickFragmentDescription.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/views/Menu.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+namespace {
+
+struct InlineStyleItem {
+    const char16_t* title;
+    const char* action;
+    const char16_t* tag;
+};
+
+constexpr InlineStyleItem inlineStyleItems[] = {
+    { u"Emphasis", "toggleEmphasized:", u"EM" },
+    { u"Strong Emphasis", "toggleStronglyEmphasized:", u"STRONG" },
+    { u"Italics", "toggleItalics:", u"I" },
+    { u"Bold", "toggleBoldface:", u"B" },
+    { u"Superscript", "toggleSuperscript:", u"SUP" },
+    { u"Subscript", "toggleSubscript:", u"SUB" },
+    { u"Code", "toggleCode:", u"CODE" },
+    { u"Deleted Text", "toggleDeleted:", u"DEL" },
+    { u"Inserted Text", "toggleInserted:", u"INS" },
+    { u"Keyboard Input", "toggleKbd:", u"KBD" },
+    { u"Marked Text", "toggleMarked:", u"MARK" },
+    { u"Sample Output", "toggleSamp:", u"SAMP" },
+    { u"Variable", "toggleVar:", u"VAR" },
+};
+
+// Adds the item to the menu when it applies, aimed at the view.
+bool addItemIfEnabled(Menu& menu, VornickContentEditingView& view, std::u16string title, const char* action, long tag = 0)
+{
+    auto item = MenuItem::create(std::move(title), action);
+    item->setTag(tag);
+    if (!view.validateMenuItem(*item))
+        return false;
+    item->setTarget(view.sharedAs<Responder>());
+    menu.addItem(item);
+    return true;
+}
+
+void addSeparatorBetweenGroups(Menu& menu)
+{
+    if (menu.numberOfItems() > 0 && !menu.items().back()->isSeparatorItem())
+        menu.addItem(MenuItem::separatorItem());
+}
+
+// Whether the style is on where the click is: all of the selected text has
+// it, or, at a caret, it is toggled for the next typed text.
+bool inlineStyleIsOn(VornickContentEditingView& view, const std::u16string& tag)
+{
+    auto range = view.effectiveOperationRange();
+    if (!range)
+        return false;
+    if (range->collapsed()) {
+        const auto& toggled = view.toggledInlineStyleElementsForTyping();
+        return std::find(toggled.begin(), toggled.end(), tag) != toggled.end();
+    }
+    auto copy = range->cloneRange();
+    vornick_pushRangeEndpointsDownToTextNodes(*copy);
+    return !copy->toString().empty() && vornick_allCharactersAreContainedInElementsOfKind(*copy, tag);
+}
+
+} // namespace
+
+std::shared_ptr<Menu> VornickContentEditingView::menuForEvent(const Event& event)
+{
+    if (!contentRect().containsPoint(convertPointFromView(event.locationInWindow(), nullptr)))
+        return nullptr;
+    rebuildContextMenu();
+    return View::menuForEvent(event);
+}
+
+void VornickContentEditingView::rebuildContextMenu()
+{
+    if (!menu())
+        setMenu(Menu::create(u"Content Editing"));
+    auto& contextMenu = *menu();
+    contextMenu.removeAllItems();
+    dropToggledInlineStyleElementsIfCaretMoved();
+
+    // Links.
+    auto range = effectiveOperationRange();
+    bool onLink = range && !vornick_inferredTargetElementsOfKinds(*range, { u"A" }).empty();
+    addItemIfEnabled(contextMenu, *this, onLink ? u"Edit Link\u2026" : u"Make Link\u2026", "insertOrWrapInLink:");
+    addItemIfEnabled(contextMenu, *this, u"Link to File\u2026", "insertOrWrapInLinkToFile:");
+
+    // Headings.
+    auto headings = Menu::create(u"Heading");
+    for (long level = 1; level <= 6; ++level)
+        addItemIfEnabled(*headings, *this, u"Heading " + std::u16string(1, static_cast<char16_t>(u'0' + level)), "changeHeadingLevel:", level);
+    addItemIfEnabled(*headings, *this, u"Paragraph", "clearHeadingLevel:");
+    if (headings->numberOfItems() > 0) {
+        addSeparatorBetweenGroups(contextMenu);
+        auto item = MenuItem::create(u"Heading");
+        item->setSubmenu(headings);
+        contextMenu.addItem(item);
+    }
+
+    // Inline styles, checked where they are on.
+    auto styles = Menu::create(u"Style");
+    for (const auto& style : inlineStyleItems) {
+        if (addItemIfEnabled(*styles, *this, style.title, style.action))
+            styles->items().back()->setState(inlineStyleIsOn(*this, style.tag) ? OnState : OffState);
+    }
+    if (styles->numberOfItems() > 0) {
+        auto item = MenuItem::create(u"Style");
+        item->setSubmenu(styles);
+        contextMenu.addItem(item);
+    }
+
+    // Spaces.
+    addSeparatorBetweenGroups(contextMenu);
+    addItemIfEnabled(contextMenu, *this, u"Replace Spaces with Non-Breaking Spaces", "replaceWhitespaceWithNonBreakingSpaces:");
+    addItemIfEnabled(contextMenu, *this, u"Replace Non-Breaking Spaces with Spaces", "replaceWhitespaceWithOrdinarySpaces:");
+
+    // The element: unwrap, strip, transform.
+    addSeparatorBetweenGroups(contextMenu);
+    if (auto selection = exactSelectionToUnwrapOrDeleteForEffectiveOperationRange(); selection && selection->element()) {
+        const auto& element = selection->element();
+        addItemIfEnabled(contextMenu, *this,
+                         (element->hasChildNodes() ? u"Unwrap <" : u"Delete <") + asciiLowercase(element->tagName()) + u">",
+                         "unwrapElement:");
+    }
+    addItemIfEnabled(contextMenu, *this, u"Remove All Markup", "removeAllElements:");
+    addItemIfEnabled(contextMenu, *this, u"Transform to", "transformBlockOrElement:");
+
+    if (contextMenu.numberOfItems() > 0 && contextMenu.items().back()->isSeparatorItem())
+        contextMenu.removeItemAtIndex(contextMenu.numberOfItems() - 1);
+}
+
+bool VornickContentEditingView::validateTransformMenuItem(MenuItem& item, const VornickExactSelection& selection)
+{
+    auto blockType = selection.blockType();
+    if (!blockType || !m_blockModeHelper)
+        return false;
+    if (!item.hasSubmenu())
+        item.setSubmenu(Menu::create(u"Transform to"));
+    // The block types the selected block can become, each named as its
+    // snippet is; choosing one transforms the block.
+    auto submenu = item.submenu();
+    submenu->removeAllItems();
+    for (const auto& transform : m_blockModeHelper->transformsFromBlockType(*blockType)) {
+        const auto& target = transform.toBlockType();
+        auto description = m_blockModeHelper->fragmentDescriptionForBlockType(target, {});
+        auto entry = MenuItem::create(description ? description->displayName() : target, "vornick_transformFragmentFromMenuItem:");
+        entry->setRepresentedObject(Value(target));
+        submenu->addItem(entry);
+    }
+    return true;
+}
+
+} // namespace brevanton

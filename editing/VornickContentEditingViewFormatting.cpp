@@ -1,0 +1,691 @@
+// The formatting commands of the editing view: inline style toggles, links
+// (to a URL or to a file), heading levels, the conversion between ordinary
+// and non-breaking spaces, unwrapping an element and stripping a selection
+// of its markup. Each command acts on the effective operation range through
+// the undoable primitives, as one undo step named by the command; each
+// validator answers true exactly when its command would change something, so
+// an enabled item always does what it says and a disabled one never would.
+#include "editing/VornickContentEditingView.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickRelativeDOMPath.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickCommandStepName.h"
+#include "html/VornickBlockModeHelper.h"
+#include "html/VornickHTMLElementSpec.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/Menu.h"
+#include "platform/views/Sound.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickEnduringFileReference.h"
+
+#include <array>
+
+namespace brevanton {
+
+namespace {
+
+constexpr char16_t nonBreakingSpace = 0x00A0;
+
+const std::vector<std::u16string>& headingKinds()
+{
+    static const std::vector<std::u16string> kinds { u"H1", u"H2", u"H3", u"H4", u"H5", u"H6" };
+    return kinds;
+}
+
+const std::vector<std::u16string>& headingAndParagraphKinds()
+{
+    static const std::vector<std::u16string> kinds { u"H1", u"H2", u"H3", u"H4", u"H5", u"H6", u"P" };
+    return kinds;
+}
+
+bool isElementOfKind(const DOMNode* node, std::u16string_view kind)
+{
+    return node && node->isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement*>(node)->tagName(), kind);
+}
+
+std::u16string headingKindForLevel(long level)
+{
+    return u"H" + std::u16string(1, static_cast<char16_t>(u'0' + level));
+}
+
+long normalizedHeadingLevel(long tag)
+{
+    return tag >= 1 && tag <= 6 ? tag : 2;
+}
+
+// The element of the outer range a transform answers (its block comments left out).
+std::shared_ptr<DOMElement> elementOfOuterRange(const DOMRange& outer)
+{
+    auto shrunk = outer.cloneRange();
+    vornick_shrinkRangeToOmitOuterComments(*shrunk);
+    auto node = vornick_exactlySelectedNode(*shrunk);
+    return node && node->isElementNode() ? std::static_pointer_cast<DOMElement>(node) : nullptr;
+}
+
+// The start or end of an element's content, in its text where it has some.
+VornickDOMPosition contentEdgeOfElement(const std::shared_ptr<DOMElement>& element, bool start)
+{
+    auto inside = vornick_innerRange(element);
+    if (!inside)
+        return {};
+    vornick_pushRangeEndpointsDownToTextNodes(*inside);
+    return start ? vornick_startPosition(*inside) : vornick_endPosition(*inside);
+}
+
+// The number of characters between two positions.
+size_t textLengthBetween(DOMDocument& document, const VornickDOMPosition& from, const VornickDOMPosition& to)
+{
+    auto range = document.createRange();
+    range->setStart(from.node, static_cast<unsigned>(from.offset));
+    range->setEnd(to.node, static_cast<unsigned>(to.offset));
+    return range->toString().size();
+}
+
+// The position that many characters into the element's text (its end when
+// the text is shorter).
+VornickDOMPosition positionAtTextOffsetInElement(const std::shared_ptr<DOMElement>& element, size_t offset)
+{
+    size_t passed = 0;
+    for (DOMNode* node = element->first(); node; node = node->traverseNext(element.get())) {
+        if (!node->isTextNode())
+            continue;
+        size_t length = static_cast<const DOMCharacterData*>(node)->data().size();
+        if (offset <= passed + length)
+            return { node->shared_from_this(), static_cast<int32_t>(offset - passed) };
+        passed += length;
+    }
+    return contentEdgeOfElement(element, false);
+}
+
+std::shared_ptr<VornickHTMLSpec> htmlSpecOfFrame(const std::shared_ptr<WebFrame>& frame)
+{
+    return frame ? vornick_HTMLSpec(*frame) : nullptr;
+}
+
+// The specification a link is made with: the frame's, else that of HTML 5.
+std::shared_ptr<VornickHTMLElementSpec> linkElementSpec(const std::shared_ptr<WebFrame>& frame)
+{
+    if (auto spec = htmlSpecOfFrame(frame)) {
+        if (auto link = spec->elementSpecForTagName(u"A"))
+            return link;
+    }
+    auto html5 = VornickHTMLSpec::htmlSpecForDocumentType(VornickHTMLDocumentType::HTML5);
+    return html5 ? html5->elementSpecForTagName(u"A") : nullptr;
+}
+
+// What the link commands act on: the wrap-or-replace range, when there is
+// one, and the link it selects or lies in; else the first link the
+// effective operation range infers.
+struct LinkPlace {
+    std::shared_ptr<DOMRange> wrapOrReplaceRange;
+    std::shared_ptr<DOMElement> link;
+};
+
+LinkPlace linkPlace(const VornickContentEditingView& view)
+{
+    LinkPlace place;
+    place.wrapOrReplaceRange = view.effectiveOperationRangeForWrapOrReplace();
+    if (place.wrapOrReplaceRange) {
+        place.link = vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(*place.wrapOrReplaceRange, { u"A" });
+    } else if (auto range = view.effectiveOperationRange()) {
+        auto inferred = vornick_inferredTargetElementsOfKinds(*range, { u"A" });
+        if (!inferred.empty())
+            place.link = inferred.front();
+    }
+    return place;
+}
+
+// Whether the range's text holds the character.
+bool rangeTextContains(const DOMRange& range, char16_t character)
+{
+    return !vornick_enumerateTextSpansWithOptions(range, 0, [&](const std::shared_ptr<DOMText>& text, size_t start, size_t end, bool& stop) {
+        if (static_cast<const DOMCharacterData&>(*text).data().substr(start, end - start).find(character) != std::u16string::npos)
+            stop = true;
+    });
+}
+
+// The character the user's non-breaking spaces show as in the range's frame.
+char16_t nonBreakingSpaceShownIn(const DOMRange& range)
+{
+    char16_t substitute = range.startContainer() ? vornick_nonBreakingSpaceSubstituteCharacter(*range.startContainer()) : 0;
+    return substitute ? substitute : nonBreakingSpace;
+}
+
+// The element an unwrap would take away, with the name of its step.
+std::shared_ptr<DOMElement> elementToUnwrap(const VornickContentEditingView& view)
+{
+    auto selection = view.exactSelectionToUnwrapOrDeleteForEffectiveOperationRange();
+    if (!selection || !selection->element() || selection->blockStartComment() || !selection->element()->parentNode())
+        return nullptr;
+    return selection->element();
+}
+
+} // namespace
+
+// --- Pending inline styles
+
+void VornickContentEditingView::clearToggledInlineStyleElementsForCaretMove()
+{
+    if (m_insertingTypedText)
+        return;
+    m_toggledInlineStyleElementsForTyping.clear();
+    m_toggledInlineStyleElementsCaret = {};
+}
+
+void VornickContentEditingView::dropToggledInlineStyleElementsIfCaretMoved()
+{
+    if (m_toggledInlineStyleElementsForTyping.empty() || !m_toggledInlineStyleElementsCaret.node)
+        return;
+    // An edit that moves the caret (a deletion, say) moves it without
+    // setting a new selection: the caret is compared with where it was.
+    auto range = effectiveOperationRange();
+    if (!range || !range->collapsed() || !(vornick_startPosition(*range) == m_toggledInlineStyleElementsCaret)) {
+        m_toggledInlineStyleElementsForTyping.clear();
+        m_toggledInlineStyleElementsCaret = {};
+    }
+}
+
+// --- Inline style toggles
+
+bool VornickContentEditingView::canToggleApplicationOfInlineStyleElement(const std::u16string& tagName) const
+{
+    // A selection always changes: its text either loses the kind or gets it.
+    if (!m_editable || !m_blockModeHelper || !m_focusedWebFrame || !vornick_HTMLSpec(*m_focusedWebFrame))
+        return false;
+    if (m_blockModeHelper->canToggleApplicationOfInlineStyleElement(tagName, *this))
+        return true;
+    // Taking a kind off is allowed where putting it on would not be (bold
+    // over two whole paragraphs).
+    auto range = effectiveOperationRange();
+    if (!range || range->collapsed())
+        return false;
+    auto copy = range->cloneRange();
+    vornick_pushRangeEndpointsDownToTextNodes(*copy);
+    return vornick_rangeMeetsElementOfKind(*copy, tagName) && vornick_allCharactersAreContainedInElementsOfKind(*copy, tagName);
+}
+
+namespace {
+
+void performInlineStyleToggle(VornickContentEditingView& view, const std::u16string& tagName)
+{
+    if (!view.canToggleApplicationOfInlineStyleElement(tagName)) {
+        Sound::beep();
+        return;
+    }
+    (void)view.undoableToggleApplicationOfInlineStyleElement(true, tagName);
+}
+
+} // namespace
+
+#define VORNICK_INLINE_STYLE_TOGGLE(Name, tag)                                  \
+    void VornickContentEditingView::toggle##Name(ActionSender*)                 \
+    {                                                                           \
+        performInlineStyleToggle(*this, tag);                                   \
+    }                                                                           \
+    bool VornickContentEditingView::canToggle##Name() const                     \
+    {                                                                           \
+        return canToggleApplicationOfInlineStyleElement(tag);                   \
+    }
+
+VORNICK_INLINE_STYLE_TOGGLE(Emphasized, u"EM")
+VORNICK_INLINE_STYLE_TOGGLE(StronglyEmphasized, u"STRONG")
+VORNICK_INLINE_STYLE_TOGGLE(Italics, u"I")
+VORNICK_INLINE_STYLE_TOGGLE(Boldface, u"B")
+VORNICK_INLINE_STYLE_TOGGLE(Superscript, u"SUP")
+VORNICK_INLINE_STYLE_TOGGLE(Subscript, u"SUB")
+VORNICK_INLINE_STYLE_TOGGLE(Code, u"CODE")
+VORNICK_INLINE_STYLE_TOGGLE(Deleted, u"DEL")
+VORNICK_INLINE_STYLE_TOGGLE(Inserted, u"INS")
+VORNICK_INLINE_STYLE_TOGGLE(Kbd, u"KBD")
+VORNICK_INLINE_STYLE_TOGGLE(Marked, u"MARK")
+VORNICK_INLINE_STYLE_TOGGLE(Samp, u"SAMP")
+VORNICK_INLINE_STYLE_TOGGLE(Var, u"VAR")
+
+#undef VORNICK_INLINE_STYLE_TOGGLE
+
+// --- Links
+
+bool VornickContentEditingView::canInsertOrWrapInLink() const
+{
+    if (!m_editable)
+        return false;
+    auto spec = htmlSpecOfFrame(m_focusedWebFrame);
+    auto linkSpec = spec ? spec->elementSpecForTagName(u"A") : nullptr;
+    auto range = effectiveOperationRange();
+    if (!range)
+        return false;
+    // Without a specification to ask, links are made with that of HTML 5.
+    if (!spec || !linkSpec)
+        return true;
+    auto userFragmentSet = vornick_userFragmentSet(*m_focusedWebFrame);
+    auto place = linkPlace(*this);
+    if (place.wrapOrReplaceRange) {
+        if (place.link)
+            return true;
+        if (m_blockModeHelper && !m_blockModeHelper->mayOfferElementInCompletionList(u"a", place.wrapOrReplaceRange.get()))
+            return false;
+        return spec->mayWrapContentsOfRangeInElementWithSpec(*place.wrapOrReplaceRange, *linkSpec, userFragmentSet.get(), nullptr);
+    }
+    if (place.link)
+        return true;
+    if (!range->collapsed())
+        return false;
+    return spec->mayInsertElementWithSpec(*linkSpec, vornick_startPosition(*range), userFragmentSet.get(), nullptr);
+}
+
+void VornickContentEditingView::insertOrWrapInLink(ActionSender*)
+{
+    if (!canInsertOrWrapInLink()) {
+        Sound::beep();
+        return;
+    }
+    auto place = linkPlace(*this);
+    if (place.link) {
+        showAttributeEditorForElement(place.link, std::u16string(u"href"));
+        return;
+    }
+    auto linkSpec = linkElementSpec(m_focusedWebFrame);
+    auto range = place.wrapOrReplaceRange ? place.wrapOrReplaceRange : effectiveOperationRange();
+    if (!linkSpec || !range)
+        return;
+    VornickCommandStepName stepName(*this, true, u"Make Link");
+    stepName.open();
+    (void)undoableApplyDescribedElement(true, *linkSpec, range, std::nullopt,
+                                        UserDefaults::standard().boolForKey(u"ShowURLAttributeEditorWhenCreatingALink"));
+    stepName.close();
+}
+
+bool VornickContentEditingView::canInsertOrWrapInLinkToFile() const
+{
+    return m_blockModeHelper && m_blockModeHelper->canInsertOrWrapInLinkToFileInContentEditingView(*this);
+}
+
+void VornickContentEditingView::insertOrWrapInLinkToFile(ActionSender*)
+{
+    if (!canInsertOrWrapInLinkToFile()) {
+        Sound::beep();
+        return;
+    }
+    auto delegate = VornickApplicationDelegate::shared();
+    auto document = m_focusedWebFrame ? m_focusedWebFrame->domDocument() : nullptr;
+    if (!delegate || !document)
+        return;
+    auto weak = weakSelf();
+    auto linkToFile = [weak](const URL& target) {
+        auto self = weak.lock();
+        if (!self || !self->canInsertOrWrapInLinkToFile())
+            return;
+        VornickCommandStepName stepName(*self, true, u"Link to File");
+        stepName.open();
+        auto place = linkPlace(*self);
+        if (place.link) {
+            auto linkDocument = place.link->ownerDocument();
+            auto relative = linkDocument ? vornick_relativeURLStringForReferencingTargetURL(*linkDocument, &target) : std::nullopt;
+            (void)self->undoableSetValue(true, relative.value_or(target.absoluteString()), u"href", place.link);
+        } else if (auto linkSpec = linkElementSpec(self->focusedWebFrame())) {
+            auto range = place.wrapOrReplaceRange ? place.wrapOrReplaceRange : self->effectiveOperationRange();
+            if (range)
+                (void)self->undoableApplyDescribedElement(true, *linkSpec, range, target, false);
+        }
+        stepName.close();
+    };
+    delegate->chooseFileOfAllowedTypes({}, vornick_baseDirectoryURLForResourceFileResolution(*document), window(),
+                                       std::u16string(u"Please choose a file to link to."),
+                                       [linkToFile](std::shared_ptr<VornickEnduringFileReference> file) {
+                                           if (!file)
+                                               return;
+                                           Error error;
+                                           (void)file->resolveAndUse(linkToFile, &error);
+                                       });
+}
+
+// --- Heading levels
+
+bool VornickContentEditingView::canChangeHeadingLevel() const
+{
+    return m_editable && m_blockModeHelper && m_blockModeHelper->canChangeHeadingLevelInContentEditingView(*this);
+}
+
+bool VornickContentEditingView::canChangeHeadingLevelTo(long level) const
+{
+    if (!canChangeHeadingLevel())
+        return false;
+    auto range = effectiveOperationRange();
+    auto targets = vornick_inferredTargetElementsOfKinds(*range, headingAndParagraphKinds());
+    if (targets.empty())
+        return true;
+    auto kind = headingKindForLevel(normalizedHeadingLevel(level));
+    for (const auto& target : targets) {
+        if (!isElementOfKind(target.get(), kind))
+            return true;
+    }
+    return false;
+}
+
+void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
+{
+    long level = normalizedHeadingLevel(sender ? sender->tag() : 0);
+    if (!canChangeHeadingLevelTo(level)) {
+        Sound::beep();
+        return;
+    }
+    auto kind = headingKindForLevel(level);
+    endTypingRun();
+    auto current = effectiveOperationRange();
+    auto document = current ? vornick_ownerDocument(*current) : nullptr;
+    if (!document)
+        return;
+    auto range = current->cloneRange();
+    bool collapsed = range->collapsed();
+    auto start = vornick_startPosition(*range);
+    auto end = vornick_endPosition(*range);
+    std::optional<VornickDOMPosition> newStart;
+    std::optional<VornickDOMPosition> newEnd;
+    VornickCommandStepName stepName(*this, true, u"Change Heading Level");
+
+    auto targets = vornick_inferredTargetElementsOfKinds(*range, headingAndParagraphKinds());
+    if (!targets.empty()) {
+        // Each paragraph or heading becomes one of the new kind; one already
+        // of that kind stays as it is, and so do positions inside it.
+        std::vector<std::shared_ptr<DOMElement>> changing;
+        for (const auto& target : targets) {
+            if (!isElementOfKind(target.get(), kind))
+                changing.push_back(target);
+            else if (vornick_hasAncestor(*start.node, target.get()) || start.node == target)
+                newStart = start;
+            if (isElementOfKind(target.get(), kind) && (vornick_hasAncestor(*end.node, target.get()) || end.node == target))
+                newEnd = end;
+        }
+        stepName.open();
+        for (size_t index = 0; index < changing.size(); ++index) {
+            const auto& element = changing[index];
+            auto startPath = VornickRelativeDOMPath::pathToPosition(start, element.get(), false);
+            auto endPath = VornickRelativeDOMPath::pathToPosition(end, element.get(), false);
+            std::shared_ptr<DOMRange> result;
+            if (!undoableTransformElement(true, element, kind, &result) || !result)
+                continue;
+            auto replacement = elementOfOuterRange(*result);
+            if (!replacement)
+                continue;
+            // A position in the element keeps its place in the new one; one
+            // outside every changed element goes to the edge of the content
+            // of the first (for the start) or last (for the end) of them.
+            if (startPath)
+                newStart = startPath->positionRelativeToNewAncestor(replacement);
+            else if (index == 0 && !newStart)
+                newStart = contentEdgeOfElement(replacement, true);
+            if (endPath)
+                newEnd = endPath->positionRelativeToNewAncestor(replacement);
+            else if (index + 1 == changing.size() && !newEnd)
+                newEnd = contentEdgeOfElement(replacement, false);
+        }
+    } else {
+        auto spec = htmlSpecOfFrame(m_focusedWebFrame);
+        auto elementSpec = spec ? spec->elementSpecForTagName(kind) : nullptr;
+        auto wrapped = range->cloneRange();
+        if (!elementSpec || (collapsed && !vornick_expandToEncompassAdjacentContentThatCanBeWrappedInElementKind(*wrapped, kind)))
+            return;
+        // The selection is kept as character offsets into the wrapped text.
+        size_t startOffset = textLengthBetween(*document, vornick_startPosition(*wrapped), start);
+        size_t endOffset = textLengthBetween(*document, vornick_startPosition(*wrapped), end);
+        stepName.open();
+        if (undoableApplyDescribedElement(true, *elementSpec, wrapped)) {
+            auto after = effectiveOperationRange();
+            auto common = after ? after->commonAncestorContainer() : nullptr;
+            if (common && common->isTextNode())
+                common = common->parentNode();
+            if (isElementOfKind(common.get(), kind)) {
+                auto heading = std::static_pointer_cast<DOMElement>(common);
+                newStart = positionAtTextOffsetInElement(heading, startOffset);
+                newEnd = positionAtTextOffsetInElement(heading, endOffset);
+            }
+        }
+    }
+
+    if (newStart && newStart->node && (collapsed || (newEnd && newEnd->node))) {
+        auto selection = document->createRange();
+        selection->setStart(newStart->node, static_cast<unsigned>(newStart->offset));
+        if (collapsed)
+            selection->collapse(true);
+        else
+            selection->setEnd(newEnd->node, static_cast<unsigned>(newEnd->offset));
+        setTargetRangeUndoably(selection);
+    }
+    stepName.close();
+}
+
+bool VornickContentEditingView::canClearHeadingLevel() const
+{
+    return m_editable && m_blockModeHelper && m_blockModeHelper->canClearHeadingLevelInContentEditingView(*this);
+}
+
+void VornickContentEditingView::clearHeadingLevel(ActionSender*)
+{
+    if (!canClearHeadingLevel()) {
+        Sound::beep();
+        return;
+    }
+    endTypingRun();
+    auto range = effectiveOperationRange();
+    auto headings = vornick_inferredTargetElementsOfKinds(*range, headingKinds());
+    if (headings.empty())
+        return;
+    VornickCommandStepName stepName(*this, true, u"Clear Heading");
+    stepName.open();
+    std::shared_ptr<DOMRange> all;
+    for (const auto& heading : headings) {
+        std::shared_ptr<DOMRange> result;
+        if (!undoableTransformElement(true, heading, u"P", &result) || !result)
+            continue;
+        if (all)
+            vornick_addRange(*all, *result);
+        else
+            all = result->cloneRange();
+    }
+    if (all)
+        setTargetRangeUndoably(all);
+    stepName.close();
+}
+
+// --- Spaces
+
+bool VornickContentEditingView::canReplaceWhitespaceWithNonBreakingSpaces() const
+{
+    auto range = effectiveOperationRange();
+    return m_editable && range && !range->collapsed() && rangeTextContains(*range, u' ');
+}
+
+bool VornickContentEditingView::canReplaceWhitespaceWithOrdinarySpaces() const
+{
+    auto range = effectiveOperationRange();
+    return m_editable && range && !range->collapsed() && rangeTextContains(*range, nonBreakingSpaceShownIn(*range));
+}
+
+void VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces(ActionSender*)
+{
+    if (!canReplaceWhitespaceWithNonBreakingSpaces()) {
+        Sound::beep();
+        return;
+    }
+    endTypingRun();
+    auto range = effectiveOperationRange()->cloneRange();
+    VornickCommandStepName stepName(*this, true, u"Replace Spaces with Non-Breaking Spaces");
+    stepName.open();
+    (void)undoableReplaceRunsOfCharacter(true, u' ', range, std::u16string(1, nonBreakingSpaceShownIn(*range)));
+    stepName.close();
+}
+
+void VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces(ActionSender*)
+{
+    if (!canReplaceWhitespaceWithOrdinarySpaces()) {
+        Sound::beep();
+        return;
+    }
+    endTypingRun();
+    auto range = effectiveOperationRange()->cloneRange();
+    VornickCommandStepName stepName(*this, true, u"Replace Non-Breaking Spaces with Spaces");
+    stepName.open();
+    (void)undoableReplaceRunsOfCharacter(true, nonBreakingSpaceShownIn(*range), range, u" ");
+    stepName.close();
+}
+
+// --- Unwrapping and stripping markup
+
+bool VornickContentEditingView::canUnwrapElement() const
+{
+    return m_editable && elementToUnwrap(*this) != nullptr;
+}
+
+void VornickContentEditingView::unwrapElement(ActionSender*)
+{
+    auto element = m_editable ? elementToUnwrap(*this) : nullptr;
+    if (!element) {
+        Sound::beep();
+        return;
+    }
+    // Named as the menu item is: "Unwrap <p>", or "Delete <img>" for an
+    // element with nothing in it.
+    std::u16string name = (element->hasChildNodes() ? u"Unwrap <" : u"Delete <") + asciiLowercase(element->tagName()) + u">";
+    VornickCommandStepName stepName(*this, true, name);
+    stepName.open();
+    (void)undoableUnwrapElement(true, element);
+    stepName.close();
+}
+
+bool VornickContentEditingView::canRemoveAllElements() const
+{
+    auto range = effectiveOperationRange();
+    if (!m_editable || !range || range->collapsed() || !m_blockModeHelper)
+        return false;
+    // Text within one text node has no markup to lose.
+    if (range->startContainer() == range->endContainer() && range->startContainer()->isTextNode())
+        return false;
+    bool touchesBlock = false;
+    m_blockModeHelper->enumerateBlocksIntersectingRange(*range, 0, [&](const VornickExactSelection&, bool& stop) {
+        touchesBlock = stop = true;
+    });
+    if (touchesBlock)
+        return false;
+    auto contents = range->cloneContents();
+    for (DOMNode* node = contents ? contents->first() : nullptr; node; node = node->traverseNext(contents.get())) {
+        if (!node->isTextNode())
+            return true;
+    }
+    // Only text: replacing it by itself would change nothing, unless the
+    // range ends in another element than it starts in.
+    auto startParent = range->startContainer()->isTextNode() ? range->startContainer()->parentNode() : range->startContainer();
+    auto endParent = range->endContainer()->isTextNode() ? range->endContainer()->parentNode() : range->endContainer();
+    return startParent != endParent;
+}
+
+void VornickContentEditingView::removeAllElements(ActionSender*)
+{
+    if (!canRemoveAllElements()) {
+        Sound::beep();
+        return;
+    }
+    endTypingRun();
+    auto range = effectiveOperationRange()->cloneRange();
+    VornickCommandStepName stepName(*this, true, u"Remove All Markup");
+    stepName.open();
+    std::shared_ptr<DOMRange> result;
+    if (undoableReplaceRangeWithText(true, range, range->toString(), false, &result) && result)
+        setTargetRangeUndoably(result);
+    stepName.close();
+}
+
+// --- Actions and their validation
+
+void VornickContentEditingView::installFormattingActionHandlers()
+{
+    auto weak = weakSelf();
+    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
+        setActionHandler(action, [weak, member](ActionSender* sender) {
+            if (auto self = weak.lock())
+                ((*self).*member)(sender);
+        });
+    };
+    install("toggleEmphasized:", &VornickContentEditingView::toggleEmphasized);
+    install("toggleStronglyEmphasized:", &VornickContentEditingView::toggleStronglyEmphasized);
+    install("toggleItalics:", &VornickContentEditingView::toggleItalics);
+    install("toggleBoldface:", &VornickContentEditingView::toggleBoldface);
+    install("toggleSuperscript:", &VornickContentEditingView::toggleSuperscript);
+    install("toggleSubscript:", &VornickContentEditingView::toggleSubscript);
+    install("toggleCode:", &VornickContentEditingView::toggleCode);
+    install("toggleDeleted:", &VornickContentEditingView::toggleDeleted);
+    install("toggleInserted:", &VornickContentEditingView::toggleInserted);
+    install("toggleKbd:", &VornickContentEditingView::toggleKbd);
+    install("toggleMarked:", &VornickContentEditingView::toggleMarked);
+    install("toggleSamp:", &VornickContentEditingView::toggleSamp);
+    install("toggleVar:", &VornickContentEditingView::toggleVar);
+    install("insertOrWrapInLink:", &VornickContentEditingView::insertOrWrapInLink);
+    install("insertOrWrapInLinkToFile:", &VornickContentEditingView::insertOrWrapInLinkToFile);
+    install("changeHeadingLevel:", &VornickContentEditingView::changeHeadingLevel);
+    install("clearHeadingLevel:", &VornickContentEditingView::clearHeadingLevel);
+    install("replaceWhitespaceWithNonBreakingSpaces:", &VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces);
+    install("replaceWhitespaceWithOrdinarySpaces:", &VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces);
+    install("unwrapElement:", &VornickContentEditingView::unwrapElement);
+    install("removeAllElements:", &VornickContentEditingView::removeAllElements);
+    install("transformBlockOrElement:", &VornickContentEditingView::transformBlockOrElement);
+}
+
+bool VornickContentEditingView::validateMenuItem(MenuItem& item)
+{
+    using Validator = bool (VornickContentEditingView::*)() const;
+    static const std::array<std::pair<const char*, Validator>, 20> validators { {
+        { "toggleEmphasized:", &VornickContentEditingView::canToggleEmphasized },
+        { "toggleStronglyEmphasized:", &VornickContentEditingView::canToggleStronglyEmphasized },
+        { "toggleItalics:", &VornickContentEditingView::canToggleItalics },
+        { "toggleBoldface:", &VornickContentEditingView::canToggleBoldface },
+        { "toggleSuperscript:", &VornickContentEditingView::canToggleSuperscript },
+        { "toggleSubscript:", &VornickContentEditingView::canToggleSubscript },
+        { "toggleCode:", &VornickContentEditingView::canToggleCode },
+        { "toggleDeleted:", &VornickContentEditingView::canToggleDeleted },
+        { "toggleInserted:", &VornickContentEditingView::canToggleInserted },
+        { "toggleKbd:", &VornickContentEditingView::canToggleKbd },
+        { "toggleMarked:", &VornickContentEditingView::canToggleMarked },
+        { "toggleSamp:", &VornickContentEditingView::canToggleSamp },
+        { "toggleVar:", &VornickContentEditingView::canToggleVar },
+        { "insertOrWrapInLink:", &VornickContentEditingView::canInsertOrWrapInLink },
+        { "insertOrWrapInLinkToFile:", &VornickContentEditingView::canInsertOrWrapInLinkToFile },
+        { "clearHeadingLevel:", &VornickContentEditingView::canClearHeadingLevel },
+        { "replaceWhitespaceWithNonBreakingSpaces:", &VornickContentEditingView::canReplaceWhitespaceWithNonBreakingSpaces },
+        { "replaceWhitespaceWithOrdinarySpaces:", &VornickContentEditingView::canReplaceWhitespaceWithOrdinarySpaces },
+        { "unwrapElement:", &VornickContentEditingView::canUnwrapElement },
+        { "removeAllElements:", &VornickContentEditingView::canRemoveAllElements },
+    } };
+    const auto& action = item.action();
+    if (action == "changeHeadingLevel:")
+        return canChangeHeadingLevelTo(item.tag());
+    if (action == "transformBlockOrElement:") {
+        if (!m_blockModeHelper || !m_blockModeHelper->operatingInBlockMode())
+            return false;
+        auto range = effectiveOperationRange();
+        if (!range)
+            return false;
+        auto selection = m_blockModeHelper->exactSelectionFromRange(*range, true);
+        if (!selection && range->collapsed())
+            selection = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*range), {}, false,
+                                                                  vornick_enclosingAttachmentPointElement(*range).get());
+        return selection && validateTransformMenuItem(item, *selection);
+    }
+    for (const auto& [name, validator] : validators) {
+        if (action == name)
+            return (this->*validator)();
+    }
+    return true;
+}
+
+} // namespace brevanton

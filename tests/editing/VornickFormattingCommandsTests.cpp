@@ -1,0 +1,561 @@
+// The formatting commands on a real page (tests/data/editing/formatting.html:
+// headings with ids, classes and styles, links, inline styles, runs of
+// spaces), each with the four checks: result, exact undo, redo, selection.
+#include "StructuralEditTestSupport.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickElementEditorUIController.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/Application.h"
+#include "platform/views/Menu.h"
+#include "platform/views/Popover.h"
+#include "platform/views/Sound.h"
+#include "platform/web/WebFrame.h"
+
+using namespace brevanton;
+using namespace brevanton::testing;
+
+namespace {
+
+class Sender : public ActionSender {
+public:
+    explicit Sender(long tag)
+        : m_tag(tag) {}
+    long tag() const override { return m_tag; }
+
+private:
+    long m_tag;
+};
+
+class FormattingCommands : public StructuralEditTest {
+protected:
+    void loadPage()
+    {
+        load("formatting.html");
+        if (!RunLoop::main().isUsingManualClock())
+            RunLoop::main().useManualClock();
+        view->undoManager()->removeAllActions();
+    }
+    std::shared_ptr<DOMElement> byId(const std::u16string& id) const { return document()->getElementById(id); }
+    // The element's markup, text nodes in brackets.
+    std::u16string markupOf(const std::shared_ptr<DOMNode>& node) const
+    {
+        std::u16string out;
+        std::function<void(const DOMNode&)> describe = [&](const DOMNode& current) {
+            if (current.isTextNode()) {
+                out += u"[" + static_cast<const DOMCharacterData&>(current).data() + u"]";
+            } else if (current.isElementNode()) {
+                const auto& element = static_cast<const DOMElement&>(current);
+                std::u16string name = asciiLowercase(element.tagName());
+                out += u"<" + name;
+                for (const auto& attribute : element.attributeList())
+                    out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
+                out += u">";
+                for (DOMNode* child = current.first(); child; child = child->next())
+                    describe(*child);
+                out += u"</" + name + u">";
+            }
+        };
+        describe(*node);
+        return out;
+    }
+    void selectText(const std::u16string& from, unsigned fromOffset, const std::u16string& to, unsigned toOffset)
+    {
+        auto start = textNode(from);
+        auto end = textNode(to);
+        ASSERT_TRUE(start && end);
+        view->setTargetRange(rangeAt(start, fromOffset, end, toOffset));
+    }
+    void caretIn(const std::u16string& text, unsigned offset)
+    {
+        auto node = textNode(text);
+        ASSERT_TRUE(node);
+        view->setTargetRange(caretAt(node, offset));
+    }
+    std::u16string selectedText() const
+    {
+        auto range = view->effectiveOperationRange();
+        return range ? range->toString() : u"(none)";
+    }
+    // The caret as "text|text" within its text node.
+    std::u16string caret() const
+    {
+        auto range = view->effectiveOperationRange();
+        if (!range || !range->collapsed() || !range->startContainer()->isTextNode())
+            return u"(not a caret in text)";
+        auto data = static_cast<const DOMCharacterData&>(*range->startContainer()).data();
+        return data.substr(0, range->startOffset()) + u"|" + data.substr(range->startOffset());
+    }
+    void type(const std::u16string& text) { view->deferredInsertProposedText(text, nullptr, WebViewInsertActionTyped); }
+};
+
+// --- Inline styles
+
+TEST_F(FormattingCommands, StylingAPartlyStyledSelectionStylesItOnceAndTogglingAgainRemovesIt)
+{
+    loadPage();
+    auto paragraph = std::static_pointer_cast<DOMNode>(textNode(u"Moorings cost ")->parentNode());
+    // From plain text, over a STRONG, into plain text: no end lies in a STRONG.
+    selectText(u"Moorings cost ", 0, u" a month, ", 8);
+    ASSERT_TRUE(view->canToggleStronglyEmphasized());
+    auto step = beginStep();
+    view->toggleStronglyEmphasized(nullptr);
+    EXPECT_EQ(markupOf(paragraph), u"<p><strong>[Moorings cost \u00a340 a month]</strong>[, ]<strong>[payable]</strong>[ in advance.]</p>");
+    EXPECT_EQ(selectedText(), u"Moorings cost \u00a340 a month");
+    checkUndoAndRedo(step, u"Toggle <strong>");
+
+    step = beginStep();
+    view->toggleStronglyEmphasized(nullptr);
+    EXPECT_EQ(markupOf(paragraph), u"<p>[Moorings cost \u00a340 a month, ]<strong>[payable]</strong>[ in advance.]</p>");
+    checkUndoAndRedo(step, u"Toggle <strong>");
+}
+
+TEST_F(FormattingCommands, TogglingOffPartOfAStyledRunSplitsIt)
+{
+    loadPage();
+    selectText(u"printed weekly", 0, u"printed weekly", 7);
+    auto step = beginStep();
+    view->toggleBoldface(nullptr);
+    EXPECT_EQ(markupOf(byId(u"intro")),
+              u"<p id=\"intro\">[The ]<a href=\"https://example.com/tides\">[tide tables]</a>[ are printed]<b>[ weekly]</b>[ and posted at the ]"
+              u"<em>[harbour office]</em>[.]</p>");
+    checkUndoAndRedo(step, u"Toggle <b>");
+    // Italics over text already in an EM of the page nests nothing either.
+    selectText(u"harbour office", 0, u"harbour office", 7);
+    view->toggleItalics(nullptr);
+    EXPECT_EQ(markupOf(element(u"EM")), u"<em><i>[harbour]</i>[ office]</em>");
+}
+
+TEST_F(FormattingCommands, BoldOverWholeParagraphsComesOffThoughItCouldNotBePutOn)
+{
+    loadBody("<p><b>one</b></p><p><b>two</b></p>");
+    view->setTargetRange(rangeAt(text(u"B"), 0, text(u"B", 1), 3));
+    EXPECT_FALSE(view->canToggleItalics()) << "an I may not hold paragraphs";
+    ASSERT_TRUE(view->canToggleBoldface());
+    auto step = beginStep();
+    view->toggleBoldface(nullptr);
+    EXPECT_EQ(markup(), u"<p>[one]</p><p>[two]</p>");
+    checkUndoAndRedo(step, u"Toggle <b>");
+}
+
+TEST_F(FormattingCommands, PendingStylesAtACaretGoToTheNextTypedTextOnlyAndAnyCaretMoveClearsThem)
+{
+    loadPage();
+    caretIn(u"Loose text", 5);
+    auto before = markupOf(element(u"DIV"));
+    // Twice is nothing.
+    EXPECT_TRUE(view->undoableToggleApplicationOfInlineStyleElement(true, u"em"));
+    EXPECT_TRUE(view->undoableToggleApplicationOfInlineStyleElement(true, u"EM"));
+    EXPECT_TRUE(view->toggledInlineStyleElementsForTyping().empty());
+    EXPECT_EQ(markupOf(element(u"DIV")), before);
+    endEvent();
+    EXPECT_FALSE(undo().canUndo()) << "a toggle at a caret is no edit";
+
+    view->toggleEmphasized(nullptr);
+    view->toggleBoldface(nullptr);
+    EXPECT_EQ(view->toggledInlineStyleElementsForTyping(), (std::vector<std::u16string> { u"EM", u"B" }));
+    type(u"x");
+    EXPECT_NE(markupOf(element(u"DIV")).find(u"<em><b>[x]</b></em>"), std::u16string::npos) << toUTF8(markupOf(element(u"DIV")));
+    EXPECT_TRUE(view->toggledInlineStyleElementsForTyping().empty());
+    // Text typed elsewhere is plain.
+    caretIn(u" text about", 0);
+    type(u"y");
+    EXPECT_EQ(markupOf(element(u"B", 1)), u"<b>[x]</b>");
+
+    // A caret move the view makes (as arrows, undo and commands do) clears them.
+    view->toggleEmphasized(nullptr);
+    caretIn(u"Loose", 2);
+    EXPECT_TRUE(view->toggledInlineStyleElementsForTyping().empty());
+    // A deletion moves the caret without a new selection: the text typed
+    // after it is not styled either.
+    caretIn(u"Moorings cost ", 4);
+    view->toggleEmphasized(nullptr);
+    view->deleteRange(caretAt(textNode(u"Moorings cost "), 4));
+    type(u"z");
+    EXPECT_EQ(markupOf(textNode(u"Moozings")->parentNode()).find(u"<em>"), std::u16string::npos) << bodyStructure();
+    EXPECT_TRUE(view->toggledInlineStyleElementsForTyping().empty());
+}
+
+TEST_F(FormattingCommands, InlineStyleValidatorsFollowTheView)
+{
+    loadPage();
+    selectText(u"Loose text", 0, u"Loose text", 5);
+    EXPECT_TRUE(view->canToggleCode());
+    EXPECT_TRUE(view->canToggleVar());
+    view->setEditable(false);
+    EXPECT_FALSE(view->canToggleCode());
+    Sound::clearPlayedSounds();
+    view->toggleCode(nullptr);
+    EXPECT_EQ(Sound::playedSoundNames().size(), 1u);
+    EXPECT_EQ(element(u"CODE"), nullptr);
+}
+
+// --- Headings
+
+TEST_F(FormattingCommands, AHeadingChangeKeepsIdClassStyleAndTheCaret)
+{
+    loadPage();
+    caretIn(u"Harbour notes", 3);
+    Sender invalid(0);
+    ASSERT_TRUE(view->canChangeHeadingLevelTo(0));
+    auto step = beginStep();
+    view->changeHeadingLevel(&invalid);
+    EXPECT_EQ(markupOf(element(u"H2")), u"<h2 id=\"top\" class=\"title\" style=\"color: navy\">[Harbour notes]</h2>") << bodyStructure();
+    EXPECT_EQ(element(u"H1"), nullptr);
+    EXPECT_EQ(caret(), u"Har|bour notes");
+    checkUndoAndRedo(step, u"Change Heading Level");
+
+    // Already an H2: a change to H2 would change nothing and is disabled.
+    EXPECT_FALSE(view->canChangeHeadingLevelTo(2));
+    EXPECT_TRUE(view->canChangeHeadingLevelTo(5));
+    endEvent();
+    Sender seven(7);
+    view->changeHeadingLevel(&seven);
+    endEvent();
+    EXPECT_EQ(undo().undoActionName(), u"Change Heading Level");
+    EXPECT_EQ(element(u"H1", 0), nullptr);
+    EXPECT_EQ(document()->getElementsByTagName(u"H2")->length(), 1u);
+}
+
+TEST_F(FormattingCommands, AParagraphWithALinkBecomesAHeadingAndASelectionOverSeveralStaysOverThem)
+{
+    loadPage();
+    caretIn(u"tide tables", 4);
+    Sender three(3);
+    auto step = beginStep();
+    view->changeHeadingLevel(&three);
+    EXPECT_EQ(markupOf(byId(u"intro")),
+              u"<h3 id=\"intro\">[The ]<a href=\"https://example.com/tides\">[tide tables]</a>[ are ]<b>[printed weekly]</b>"
+              u"[ and posted at the ]<em>[harbour office]</em>[.]</h3>");
+    EXPECT_EQ(caret(), u"tide| tables");
+    checkUndoAndRedo(step, u"Change Heading Level");
+
+    // From the middle of the boats heading to the middle of the next paragraph.
+    selectText(u"Boats ", 2, u"Moorings cost ", 3);
+    Sender four(4);
+    step = beginStep();
+    view->changeHeadingLevel(&four);
+    EXPECT_EQ(markupOf(byId(u"boats")), u"<h4 id=\"boats\" class=\"section\">[Boats ]<small>[and moorings]</small></h4>");
+    EXPECT_EQ(asciiLowercase(textNode(u"Moorings cost ")->parentNode()->nodeName()), u"h4");
+    EXPECT_EQ(selectedText(), u"ats and moorings\nMoo");
+    checkUndoAndRedo(step, u"Change Heading Level");
+}
+
+TEST_F(FormattingCommands, LooseTextIsWrappedInAHeadingWithTheCaretInPlace)
+{
+    loadPage();
+    caretIn(u"Loose text", 6);
+    Sender one(1);
+    auto step = beginStep();
+    view->changeHeadingLevel(&one);
+    EXPECT_EQ(markupOf(element(u"DIV")), u"<div><h1>[Loose text about the slipway.]</h1></div>");
+    EXPECT_EQ(caret(), u"Loose |text about the slipway.");
+    checkUndoAndRedo(step, u"Change Heading Level");
+}
+
+TEST_F(FormattingCommands, ClearingAHeadingMakesAParagraphThatKeepsItsAttributes)
+{
+    loadPage();
+    caretIn(u"and moorings", 2);
+    ASSERT_TRUE(view->canClearHeadingLevel());
+    auto step = beginStep();
+    view->clearHeadingLevel(nullptr);
+    EXPECT_EQ(markupOf(byId(u"boats")), u"<p id=\"boats\" class=\"section\">[Boats ]<small>[and moorings]</small></p>");
+    EXPECT_EQ(selectedText(), u"Boats and moorings");
+    checkUndoAndRedo(step, u"Clear Heading");
+    // In a paragraph there is no heading to clear.
+    caretIn(u"Moorings cost ", 1);
+    EXPECT_FALSE(view->canClearHeadingLevel());
+}
+
+// --- Spaces
+
+TEST_F(FormattingCommands, RunsOfSpacesBecomeOneNonBreakingSpaceAndBack)
+{
+    loadPage();
+    auto frame = view->mainFrame();
+    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*frame);
+    char16_t shown = substitute ? substitute : u'\u00a0';
+    auto note = textNode(u"Ask for");
+    auto paragraph = std::static_pointer_cast<DOMNode>(note->parentNode());
+    auto original = static_cast<const DOMCharacterData&>(*note).data();
+    ASSERT_EQ(original.substr(0, 10), u"Ask for   ");
+
+    // From "Ask" to the middle of "desk", across the SPAN.
+    selectText(u"Ask for", 0, u"desk", 2);
+    ASSERT_TRUE(view->canReplaceWhitespaceWithNonBreakingSpaces());
+    auto step = beginStep();
+    view->replaceWhitespaceWithNonBreakingSpaces(nullptr);
+    std::u16string nbsp(1, shown);
+    EXPECT_EQ(markupOf(paragraph), u"<p class=\"note\" style=\"font-style: italic\">[Ask" + nbsp + u"for" + nbsp + u"Pier" + nbsp + nbsp
+                                       + u"Four" + nbsp + u"at" + nbsp + u"the" + nbsp + u"]<span class=\"place\">[desk]</span>[.]</p>");
+    EXPECT_EQ(selectedText(), u"Ask" + nbsp + u"for" + nbsp + u"Pier" + nbsp + nbsp + u"Four" + nbsp + u"at" + nbsp + u"the" + nbsp + u"de");
+    checkUndoAndRedo(step, u"Replace Spaces with Non-Breaking Spaces");
+    // Nothing left to convert.
+    EXPECT_FALSE(view->canReplaceWhitespaceWithNonBreakingSpaces());
+
+    step = beginStep();
+    view->replaceWhitespaceWithOrdinarySpaces(nullptr);
+    EXPECT_EQ(markupOf(paragraph), u"<p class=\"note\" style=\"font-style: italic\">[Ask for Pier Four at the ]<span class=\"place\">[desk]</span>[.]</p>");
+    checkUndoAndRedo(step, u"Replace Non-Breaking Spaces with Spaces");
+
+    // A caret, or a view that may not be edited, converts nothing.
+    caretIn(u"Ask", 1);
+    EXPECT_FALSE(view->canReplaceWhitespaceWithNonBreakingSpaces());
+    EXPECT_FALSE(view->canReplaceWhitespaceWithOrdinarySpaces());
+    selectText(u"Ask", 0, u"Ask", 8);
+    EXPECT_TRUE(view->canReplaceWhitespaceWithNonBreakingSpaces());
+    view->setEditable(false);
+    EXPECT_FALSE(view->canReplaceWhitespaceWithNonBreakingSpaces());
+}
+
+// --- Unwrapping and stripping markup
+
+TEST_F(FormattingCommands, UnwrapTakesTheSelectedElementAwayAndRemoveAllMarkupLeavesTheText)
+{
+    loadPage();
+    auto small = element(u"SMALL");
+    view->setTargetRange(vornick_outerRange(*small));
+    ASSERT_TRUE(view->canUnwrapElement());
+    auto step = beginStep();
+    view->unwrapElement(nullptr);
+    EXPECT_EQ(markupOf(byId(u"boats")), u"<h3 id=\"boats\" class=\"section\">[Boats and moorings]</h3>");
+    checkUndoAndRedo(step, u"Unwrap <small>");
+
+    // The link, the bold and the emphasis of the intro go; the text stays.
+    selectText(u"The ", 0, u".", 1);
+    ASSERT_TRUE(view->canRemoveAllElements());
+    step = beginStep();
+    view->removeAllElements(nullptr);
+    EXPECT_EQ(markupOf(byId(u"intro")), u"<p id=\"intro\">[The tide tables are printed weekly and posted at the harbour office.]</p>");
+    EXPECT_EQ(selectedText(), u"The tide tables are printed weekly and posted at the harbour office.");
+    checkUndoAndRedo(step, u"Remove All Markup");
+
+    // Text of one text node has no markup to remove.
+    selectText(u"Loose text", 0, u"Loose text", 5);
+    EXPECT_FALSE(view->canRemoveAllElements());
+}
+
+// --- Links
+
+class LinkCommands : public FormattingCommands {
+protected:
+    void SetUp() override
+    {
+        FormattingCommands::SetUp();
+        m_defaults = std::make_unique<UserDefaults>(path("defaults.plist"));
+        appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
+        Application::shared().setDelegate(appDelegate);
+        appDelegate->setFileChooser([this](const VornickApplicationDelegate::FileChooserRequest& request,
+                                           VornickApplicationDelegate::FileChooserCompletion completion) {
+            requests.push_back(request);
+            pending = std::move(completion);
+        });
+        ASSERT_TRUE(writeFileAtomically(path("schedule.pdf"), "%PDF"));
+        Pasteboard::generalPasteboard()->clearContents();
+    }
+    void TearDown() override
+    {
+        Application::shared().reset();
+        appDelegate.reset();
+        FormattingCommands::TearDown();
+    }
+    void choose(const std::string& name)
+    {
+        ASSERT_TRUE(pending) << "no open panel";
+        auto completion = std::move(pending);
+        pending = nullptr;
+        completion(std::optional<URL>(url(name)));
+    }
+    bool attributeEditorShown() const
+    {
+        return view->elementEditorUIController() && view->elementEditorUIController()->popover()->isShown();
+    }
+
+    std::unique_ptr<UserDefaults> m_defaults;
+    std::shared_ptr<VornickApplicationDelegate> appDelegate;
+    std::vector<VornickApplicationDelegate::FileChooserRequest> requests;
+    VornickApplicationDelegate::FileChooserCompletion pending;
+};
+
+TEST_F(LinkCommands, AnExistingLinkOpensInTheEditorAndASelectionIsWrappedInANewOne)
+{
+    loadPage();
+    caretIn(u"tide tables", 3);
+    ASSERT_TRUE(view->canInsertOrWrapInLink());
+    endEvent();
+    view->insertOrWrapInLink(nullptr);
+    EXPECT_TRUE(attributeEditorShown());
+    endEvent();
+    EXPECT_FALSE(undo().canUndo()) << "editing an existing link changes nothing yet";
+    view->cancelPendingEditsAndCloseAttributeEditor();
+
+    selectText(u"harbour office", 0, u"harbour office", 7);
+    ASSERT_TRUE(view->canInsertOrWrapInLink());
+    auto step = beginStep();
+    view->insertOrWrapInLink(nullptr);
+    EXPECT_EQ(markupOf(element(u"EM")), u"<em><a href=\"\">[harbour]</a>[ office]</em>");
+    view->cancelPendingEditsAndCloseAttributeEditor();
+    checkUndoAndRedo(step, u"Make Link");
+}
+
+TEST_F(LinkCommands, ALinkToAFileReferencesItRelativeToThePage)
+{
+    loadPage();
+    selectText(u"Loose text", 0, u"Loose text", 5);
+    ASSERT_TRUE(view->canInsertOrWrapInLinkToFile());
+    auto step = beginStep();
+    view->insertOrWrapInLinkToFile(nullptr);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests.front().messageToUser, u"Please choose a file to link to.");
+    choose("schedule.pdf");
+    EXPECT_EQ(markupOf(element(u"DIV")), u"<div><a href=\"schedule.pdf\">[Loose]</a>[ text about the slipway.]</div>");
+    checkUndoAndRedo(step, u"Link to File");
+
+    // On an existing link only its href changes.
+    caretIn(u"tide tables", 2);
+    step = beginStep();
+    view->insertOrWrapInLinkToFile(nullptr);
+    choose("schedule.pdf");
+    EXPECT_EQ(element(u"A")->getAttribute(u"href"), u"schedule.pdf");
+    checkUndoAndRedo(step, u"Link to File");
+}
+
+TEST_F(LinkCommands, APageWithoutASpecificationStillGetsItsLink)
+{
+    loadPage();
+    vornick_setHTMLSpec(*view->mainFrame(), nullptr);
+    selectText(u"Loose text", 6, u"Loose text", 10);
+    ASSERT_TRUE(view->canInsertOrWrapInLink());
+    auto step = beginStep();
+    view->insertOrWrapInLink(nullptr);
+    EXPECT_EQ(markupOf(element(u"DIV")), u"<div>[Loose ]<a href=\"\">[text]</a>[ about the slipway.]</div>");
+    view->cancelPendingEditsAndCloseAttributeEditor();
+    checkUndoAndRedo(step, u"Make Link");
+}
+
+// --- The context menu
+
+TEST_F(FormattingCommands, TheContextMenuOffersWhatAppliesWhereTheClickIs)
+{
+    loadPage();
+    selectText(u"printed weekly", 0, u"printed weekly", 7);
+    auto inside = view->contentRect();
+    Point center { inside.origin.x + inside.size.width / 2, inside.origin.y + inside.size.height / 2 };
+    auto click = Event::mouseEvent(EventType::RightMouseDown, view->convertPointToView(center, nullptr), {}, 0, nullptr, 1);
+    auto menu = view->menuForEvent(click);
+    ASSERT_TRUE(menu);
+    std::vector<std::string> titles;
+    for (const auto& item : menu->items())
+        titles.push_back(item->isSeparatorItem() ? "-" : toUTF8(item->title()));
+    EXPECT_EQ(titles, (std::vector<std::string> { "Make Link\xE2\x80\xA6", "Link to File\xE2\x80\xA6", "-", "Heading", "Style", "-",
+                                                  "Unwrap <b>" }));
+    // Bold is checked: all of the selection is bold already.
+    auto styles = menu->itemWithTitle(u"Style")->submenu();
+    EXPECT_EQ(styles->itemWithTitle(u"Bold")->state(), OnState);
+    EXPECT_EQ(styles->itemWithTitle(u"Italics")->state(), OffState);
+    // The paragraph may become any heading; it is not one to clear.
+    auto headings = menu->itemWithTitle(u"Heading")->submenu();
+    EXPECT_EQ(headings->numberOfItems(), 6);
+    // Choosing an item performs its command.
+    EXPECT_TRUE(styles->performActionForItemAtIndex(styles->indexOfItem(styles->itemWithTitle(u"Bold").get())));
+    EXPECT_EQ(markupOf(element(u"B")), u"<b>[ weekly]</b>");
+
+    // A right click outside the page (the path bar, the loupe) gets no menu.
+    Point below { inside.origin.x + 5, view->isFlipped() ? inside.maxY() + 5 : inside.origin.y - 5 };
+    EXPECT_EQ(view->menuForEvent(Event::mouseEvent(EventType::RightMouseDown, view->convertPointToView(below, nullptr), {}, 0, nullptr, 1)),
+              nullptr);
+}
+
+TEST_F(FormattingCommands, ARightClickInThePageShowsTheMenu)
+{
+    loadPage();
+    caretIn(u"Loose text", 3);
+    auto inside = view->contentRect();
+    Point center { inside.origin.x + inside.size.width / 2, inside.origin.y + inside.size.height / 2 };
+    view->rightMouseDown(Event::mouseEvent(EventType::RightMouseDown, view->convertPointToView(center, nullptr), {}, 0, nullptr, 1));
+    auto shown = Menu::shownContextMenu();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown, view->menu());
+    // Loose text may become a heading; it is in no heading to clear.
+    auto headings = shown->itemWithTitle(u"Heading")->submenu();
+    ASSERT_TRUE(headings);
+    EXPECT_EQ(headings->numberOfItems(), 6);
+    EXPECT_EQ(headings->itemWithTitle(u"Paragraph"), nullptr);
+}
+
+class BlockFormatting : public FormattingCommands {
+protected:
+    struct CommentBlockHelper : VornickBlockModeHelper {
+        CommentBlockHelper() { setOperatingInBlockMode(true); }
+        std::optional<std::u16string> blockStartCommentPrefix() const override { return u"wp:"; }
+        std::optional<std::u16string> blockEndCommentPrefix() const override { return u"/wp:"; }
+        void buildBlockTransformTable() override
+        {
+            addBlockTransform({ u"wp:paragraph", u"wp:heading", u"p" });
+            addBlockTransform({ u"wp:paragraph", u"wp:quote", u"p" });
+        }
+    };
+    void SetUp() override
+    {
+        FormattingCommands::SetUp();
+        view->setBlockModeHelper(std::make_shared<CommentBlockHelper>());
+    }
+};
+
+TEST_F(BlockFormatting, ABlockOffersTheBlockTypesItCanBecomeAndKeepsItsMarkup)
+{
+    loadBody("<!-- wp:paragraph --><p>In <b>a</b> block</p><!-- /wp:paragraph --><p>Plain <b>text</b></p>");
+    view->setTargetRange(caretAt(text(u"P"), 1));
+    auto item = MenuItem::create(u"Transform to", "transformBlockOrElement:");
+    ASSERT_TRUE(view->validateMenuItem(*item));
+    ASSERT_TRUE(item->hasSubmenu());
+    std::vector<std::u16string> targets;
+    for (const auto& entry : item->submenu()->items())
+        targets.push_back(entry->representedObject().stringValue());
+    EXPECT_EQ(targets, (std::vector<std::u16string> { u"wp:heading", u"wp:quote" }));
+    // A block is neither unwrapped nor stripped of its markup; inside its
+    // content markup may go.
+    view->setTargetRange(rangeAt(text(u"P"), 0, element(u"B")->firstChild(), 1));
+    EXPECT_TRUE(view->canRemoveAllElements());
+    view->setTargetRange(rangeAt(text(u"P"), 0, element(u"P", 1)->firstChild(), 2));
+    EXPECT_FALSE(view->canRemoveAllElements());
+    view->setTargetRange(vornick_outerRange(*element(u"P")));
+    EXPECT_FALSE(view->canUnwrapElement());
+
+    // A plain element has no block type: no transform.
+    view->setTargetRange(caretAt(element(u"P", 1)->firstChild(), 1));
+    auto plain = MenuItem::create(u"Transform to", "transformBlockOrElement:");
+    EXPECT_FALSE(view->validateMenuItem(*plain));
+    EXPECT_FALSE(view->validateTransformMenuItem(*plain, VornickExactSelection(element(u"P", 1))));
+    EXPECT_FALSE(plain->hasSubmenu());
+    view->setTargetRange(rangeAt(element(u"P", 1)->firstChild(), 0, element(u"B", 1)->firstChild(), 2));
+    EXPECT_TRUE(view->canRemoveAllElements());
+}
+
+TEST_F(FormattingCommands, AViewThatMayNotBeEditedOffersNoFormatting)
+{
+    loadPage();
+    selectText(u"The ", 0, u".", 1);
+    EXPECT_TRUE(view->canRemoveAllElements());
+    EXPECT_TRUE(view->canInsertOrWrapInLink());
+    EXPECT_TRUE(view->canChangeHeadingLevel());
+    view->setEditable(false);
+    EXPECT_FALSE(view->canRemoveAllElements());
+    EXPECT_FALSE(view->canInsertOrWrapInLink());
+    EXPECT_FALSE(view->canInsertOrWrapInLinkToFile());
+    EXPECT_FALSE(view->canChangeHeadingLevel());
+    EXPECT_FALSE(view->canUnwrapElement());
+    caretIn(u"Boats", 1);
+    EXPECT_FALSE(view->canClearHeadingLevel());
+    auto before = documentSnapshot(*document());
+    view->removeAllElements(nullptr);
+    view->clearHeadingLevel(nullptr);
+    view->unwrapElement(nullptr);
+    EXPECT_EQ(documentSnapshot(*document()), before);
+}
+
+} // namespace

@@ -118,6 +118,7 @@ void VornickContentEditingView::build()
 
     m_elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
     installMediaAndAttributeEditorActionHandlers();
+    installListCommandActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

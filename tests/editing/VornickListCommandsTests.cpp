@@ -1,0 +1,402 @@
+#include "StructuralEditTestSupport.h"
+
+#include "editing/VornickListCommandSupport.h"
+
+using namespace brevanton;
+using namespace brevanton::testing;
+
+namespace {
+
+class ListCommands : public StructuralEditTest {
+protected:
+    void loadListsPage()
+    {
+        load("lists.html");
+        if (!RunLoop::main().isUsingManualClock())
+            RunLoop::main().useManualClock();
+        view->undoManager()->removeAllActions();
+    }
+
+    // Loads the body as written: lists straight inside lists, as older
+    // editors wrote them, would otherwise be repaired by tidy on the way in.
+    void loadBodyAsWritten(const std::string& bodyMarkup)
+    {
+        VornickTidyFilter::setTidyExecutablePath(path("no-tidy"));
+        loadBody(bodyMarkup);
+        VornickTidyFilter::setTidyExecutablePath(std::nullopt);
+    }
+    void TearDown() override
+    {
+        VornickTidyFilter::setTidyExecutablePath(std::nullopt);
+        StructuralEditTest::TearDown();
+    }
+
+    // The body without whitespace-only text, each text trimmed: what a reader sees of the structure.
+    std::u16string outline() const
+    {
+        std::u16string out;
+        std::function<void(const DOMNode&)> describe = [&](const DOMNode& node) {
+            if (node.isTextNode()) {
+                auto data = static_cast<const DOMCharacterData&>(node).data();
+                auto first = data.find_first_not_of(u" \n\t");
+                if (first != std::u16string::npos)
+                    out += data.substr(first, data.find_last_not_of(u" \n\t") - first + 1);
+            } else if (node.isElementNode()) {
+                const auto& element = static_cast<const DOMElement&>(node);
+                std::u16string name = asciiLowercase(element.tagName());
+                out += u"<" + name;
+                for (const auto& attribute : element.attributeList())
+                    out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
+                out += u">";
+                for (DOMNode* child = node.first(); child; child = child->next())
+                    describe(*child);
+                out += u"</" + name + u">";
+            }
+        };
+        for (DOMNode* child = body()->first(); child; child = child->next())
+            describe(*child);
+        return out;
+    }
+    // A caret inside the text node that holds `text`, after its first character.
+    void caretIn(const std::u16string& text) { select(caretAt(textNode(text), 1)); }
+    void selectFromTo(const std::u16string& from, const std::u16string& to)
+    {
+        select(rangeAt(textNode(from), 1, textNode(to), 1));
+    }
+    // The text the selection starts in.
+    std::u16string selectedText() const
+    {
+        auto range = view->effectiveOperationRange();
+        return range && range->startContainer()->isTextNode() ? static_cast<DOMCharacterData&>(*range->startContainer()).data()
+                                                             : u"";
+    }
+};
+
+constexpr const char16_t* ShoppingTail = u"<ol id=\"steps\" start=\"3\"><li>Mix<b>flour</b>and water.</li><li>Knead<ul><li>ten minutes</li>"
+                                         u"<li>by hand</li></ul></li><li>Bake at 200\u00B0C.</li></ol><p>First paragraph.</p>"
+                                         u"<p>Second paragraph.</p>";
+
+// --- Indent
+
+TEST_F(ListCommands, IndentNestsUnderThePreviousItemInAListOfTheSameKind)
+{
+    // A flat ordered list: the second item goes into a new nested list of
+    // the enclosing list's kind (ordered, not always unordered); the third
+    // then joins that nested list.
+    loadBody("<ol start=\"2\"><li>one</li><li>two</li><li>three</li></ol>");
+    view->setTargetRange(caretAt(text(u"LI", 1), 1));
+    ASSERT_TRUE(view->canIndentListLevel());
+    auto step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ol start=\"2\"><li>[one]<ol><li>[two]</li></ol></li><li>[three]</li></ol>");
+    EXPECT_EQ(selectedText(), u"two");
+    checkUndoAndRedo(step, u"Indent list items");
+
+    view->setTargetRange(caretAt(textNode(u"three"), 2));
+    step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ol start=\"2\"><li>[one]<ol><li>[two]</li><li>[three]</li></ol></li></ol>");
+    EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 2u);
+    checkUndoAndRedo(step, u"Indent list items");
+
+    // The first item has nothing to nest under: disabled, and the command changes nothing.
+    view->setTargetRange(caretAt(textNode(u"one"), 0));
+    EXPECT_FALSE(view->canIndentListLevel());
+    auto before = markup();
+    endEvent();
+    view->indentListLevel(nullptr);
+    endEvent();
+    EXPECT_EQ(markup(), before);
+    EXPECT_EQ(toUTF8(undo().undoActionName()), "Indent list items");
+}
+
+TEST_F(ListCommands, IndentOnARealPageJoinsTheNestedListOfThePreviousItem)
+{
+    loadListsPage();
+    // "Milk" follows "Fruit", whose nested list is an ordered one of type a.
+    caretIn(u"Milk");
+    auto step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(outline(), std::u16string(u"<h1 id=\"top\">Shopping and steps</h1><ul id=\"shopping\" class=\"plain\"><li>Bread</li>"
+                                        u"<li>Fruit<ol type=\"a\"><li>Apples</li><li>Pears</li><li>Milk</li></ol></li><li>Cheese</li></ul>")
+                  + ShoppingTail);
+    EXPECT_EQ(selectedText(), u"Milk");
+    checkUndoAndRedo(step, u"Indent list items");
+
+    // Two items selected together move as one run.
+    undoStep();
+    selectFromTo(u"Milk", u"Cheese");
+    step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(outline(), std::u16string(u"<h1 id=\"top\">Shopping and steps</h1><ul id=\"shopping\" class=\"plain\"><li>Bread</li>"
+                                        u"<li>Fruit<ol type=\"a\"><li>Apples</li><li>Pears</li><li>Milk</li><li>Cheese</li></ol></li></ul>")
+                  + ShoppingTail);
+    checkUndoAndRedo(step, u"Indent list items");
+}
+
+TEST_F(ListCommands, IndentMergesTheNestedListsAroundTheItem)
+{
+    loadBodyAsWritten("<ul><li>a</li><ul><li>b</li></ul><li>c</li><ul><li>d</li></ul></ul>");
+    view->setTargetRange(caretAt(textNode(u"c"), 0));
+    auto step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ul><li>[a]</li><ul><li>[b]</li><li>[c]</li><li>[d]</li></ul></ul>");
+    EXPECT_EQ(selectedText(), u"c");
+    checkUndoAndRedo(step, u"Indent list items");
+
+    // Lists of different kinds are not merged: the item joins the one before.
+    loadBodyAsWritten("<ol><li>a<ul><li>b</li></ul></li><li>c</li><ol><li>d</li></ol></ol>");
+    view->setTargetRange(caretAt(textNode(u"c"), 0));
+    step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ol><li>[a]<ul><li>[b]</li><li>[c]</li></ul></li><ol><li>[d]</li></ol></ol>");
+    checkUndoAndRedo(step, u"Indent list items");
+}
+
+TEST_F(ListCommands, IndentTurnsParagraphsAndLooseTextIntoLists)
+{
+    loadBody("<p>one</p><p>two</p><ol><li>three</li></ol>");
+    view->setTargetRange(rangeAt(textNode(u"one"), 0, textNode(u"two"), 3));
+    auto step = beginStep();
+    view->indentListLevel(nullptr);
+    // Paragraphs followed by a list go to its start.
+    EXPECT_EQ(markup(), u"<ol><li>[one]</li><li>[two]</li><li>[three]</li></ol>");
+    checkUndoAndRedo(step, u"Indent list items");
+
+    loadBody("<p>one</p><p>two</p><h2>end</h2>");
+    view->setTargetRange(rangeAt(textNode(u"one"), 0, textNode(u"two"), 3));
+    step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ul><li>[one]</li><li>[two]</li></ul><h2>[end]</h2>");
+    checkUndoAndRedo(step, u"Indent list items");
+
+    // Text straight in the body is wrapped in a paragraph first, in the same step.
+    loadBody("<h2>end</h2>loose text");
+    view->setTargetRange(caretAt(textNode(u"loose"), 3));
+    EXPECT_TRUE(view->canIndentListLevel());
+    step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<h2>[end]</h2><ul><li>[loose text]</li></ul>");
+    checkUndoAndRedo(step, u"Indent list items");
+
+    // A heading is neither an item nor a paragraph.
+    view->setTargetRange(caretAt(textNode(u"end"), 1));
+    EXPECT_FALSE(view->canIndentListLevel());
+}
+
+// --- Outdent
+
+TEST_F(ListCommands, OutdentingAWholeTopLevelListUndoesWithoutDuplicates)
+{
+    // Undo used to put the list back beside the paragraphs made of it.
+    loadListsPage();
+    selectFromTo(u"Bread", u"Cheese");
+    ASSERT_TRUE(view->canOutdentListLevel());
+    auto step = beginStep();
+    view->outdentListLevel(nullptr);
+    // Nested lists leave their items: a paragraph cannot hold them.
+    EXPECT_EQ(outline(), std::u16string(u"<h1 id=\"top\">Shopping and steps</h1><p>Bread</p><p>Fruit</p><ol type=\"a\"><li>Apples</li>"
+                                        u"<li>Pears</li></ol><p>Milk</p><p>Cheese</p>")
+                  + ShoppingTail);
+    checkUndoAndRedo(step, u"Outdent list level");
+    undoStep();
+    EXPECT_EQ(document()->getElementsByTagName(u"UL")->length(), 2u);
+    EXPECT_EQ(document()->getElementsByTagName(u"P")->length(), 2u);
+}
+
+TEST_F(ListCommands, OutdentingNestedItemsMovesThemAfterTheirParentItem)
+{
+    loadListsPage();
+    // The only items of a nested list: the nested list goes away.
+    selectFromTo(u"ten", u"by hand");
+    auto step = beginStep();
+    view->outdentListLevel(nullptr);
+    EXPECT_NE(outline().find(u"<ol id=\"steps\" start=\"3\"><li>Mix<b>flour</b>and water.</li><li>Knead</li><li>ten minutes</li>"
+                             u"<li>by hand</li><li>Bake at 200\u00B0C.</li></ol>"),
+              std::u16string::npos)
+        << toUTF8(outline());
+    checkUndoAndRedo(step, u"Outdent list level");
+    undoStep();
+
+    // The first of two: the rest of the nested list stays nested, under it.
+    caretIn(u"Apples");
+    step = beginStep();
+    view->outdentListLevel(nullptr);
+    EXPECT_NE(outline().find(u"<li>Fruit</li><li>Apples<ol type=\"a\"><li>Pears</li></ol></li><li>Milk</li>"), std::u16string::npos)
+        << toUTF8(outline());
+    EXPECT_EQ(selectedText(), u"Apples");
+    checkUndoAndRedo(step, u"Outdent list level");
+    undoStep();
+
+    // The last of two: it follows its parent item.
+    caretIn(u"Pears");
+    step = beginStep();
+    view->outdentListLevel(nullptr);
+    EXPECT_NE(outline().find(u"<li>Fruit<ol type=\"a\"><li>Apples</li></ol></li><li>Pears</li><li>Milk</li>"), std::u16string::npos)
+        << toUTF8(outline());
+    checkUndoAndRedo(step, u"Outdent list level");
+}
+
+TEST_F(ListCommands, OutdentingTopLevelItemsMakesParagraphsAndSplitsTheList)
+{
+    // The middle item: a paragraph between two lists of the first one's kind
+    // and attributes (the id stays with the first).
+    loadBody("<ol id=\"l\" start=\"4\" class=\"c\"><li>a</li><li>b</li><li>c</li></ol><p>end</p>");
+    view->setTargetRange(caretAt(textNode(u"b"), 1));
+    auto step = beginStep();
+    view->outdentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ol id=\"l\" start=\"4\" class=\"c\"><li>[a]</li></ol><p>[b]</p><ol start=\"4\" class=\"c\"><li>[c]</li></ol><p>[end]</p>");
+    EXPECT_EQ(selectedText(), u"b");
+    EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 1u);
+    checkUndoAndRedo(step, u"Outdent list level");
+    undoStep();
+
+    // The first item goes before the list, the last after it.
+    view->setTargetRange(caretAt(textNode(u"a"), 0));
+    step = beginStep();
+    view->outdentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<p>[a]</p><ol id=\"l\" start=\"4\" class=\"c\"><li>[b]</li><li>[c]</li></ol><p>[end]</p>");
+    checkUndoAndRedo(step, u"Outdent list level");
+    undoStep();
+    view->setTargetRange(caretAt(textNode(u"c"), 0));
+    step = beginStep();
+    view->outdentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ol id=\"l\" start=\"4\" class=\"c\"><li>[a]</li><li>[b]</li></ol><p>[c]</p><p>[end]</p>");
+    checkUndoAndRedo(step, u"Outdent list level");
+
+    // Outside any list there is nothing to outdent.
+    view->setTargetRange(caretAt(textNode(u"end"), 0));
+    EXPECT_FALSE(view->canOutdentListLevel());
+}
+
+// --- Moving items and toggling
+
+TEST_F(ListCommands, MovingItemsPassesTheNeighbourAndKeepsTheSelection)
+{
+    loadListsPage();
+    // Two middle items move down past the one after them.
+    selectFromTo(u"Fruit", u"Milk");
+    ASSERT_TRUE(view->canMoveListItemsDown());
+    auto step = beginStep();
+    view->moveListItemsDown(nullptr);
+    EXPECT_NE(outline().find(u"<li>Bread</li><li>Cheese</li><li>Fruit<ol type=\"a\"><li>Apples</li><li>Pears</li></ol></li><li>Milk</li></ul>"),
+              std::u16string::npos)
+        << toUTF8(outline());
+    EXPECT_EQ(selectedText().substr(0, 5), u"Fruit");
+    checkUndoAndRedo(step, u"Move list item(s) down");
+    undoStep();
+
+    // Up: the item before goes after them; the moved content is the
+    // deletion's own copy, so Undo still has what it took.
+    selectFromTo(u"Fruit", u"Milk");
+    ASSERT_TRUE(view->canMoveListItemsUp());
+    step = beginStep();
+    view->moveListItemsUp(nullptr);
+    EXPECT_NE(outline().find(u"<ul id=\"shopping\" class=\"plain\"><li>Fruit<ol type=\"a\"><li>Apples</li><li>Pears</li></ol></li><li>Milk</li>"
+                             u"<li>Bread</li><li>Cheese</li></ul>"),
+              std::u16string::npos)
+        << toUTF8(outline());
+    checkUndoAndRedo(step, u"Move list item(s) up");
+
+    // The first item of a list cannot move up, nor the last down.
+    caretIn(u"Apples");
+    EXPECT_FALSE(view->canMoveListItemsUp());
+    caretIn(u"Pears");
+    EXPECT_FALSE(view->canMoveListItemsDown());
+}
+
+TEST_F(ListCommands, MoveValidatorsNeedAnItemToPass)
+{
+    // The neighbour of "y" is a list, not an item: moving would do nothing,
+    // so the command is disabled.
+    loadBodyAsWritten("<ul><li>x</li><ul><li>n</li></ul><li>y</li><p>z</p></ul>");
+    view->setTargetRange(caretAt(textNode(u"y"), 0));
+    EXPECT_FALSE(view->canMoveListItemsUp());
+    EXPECT_FALSE(view->canMoveListItemsDown());
+    auto before = markup();
+    view->moveListItemsUp(nullptr);
+    view->moveListItemsDown(nullptr);
+    EXPECT_EQ(markup(), before);
+    endEvent();
+    EXPECT_FALSE(undo().canUndo());
+
+    view->setEditable(false);
+    view->setTargetRange(caretAt(textNode(u"x"), 0));
+    EXPECT_FALSE(view->canMoveListItemsDown());
+    EXPECT_FALSE(view->canToggleListType());
+    EXPECT_FALSE(view->canIndentListLevel());
+    EXPECT_FALSE(view->canOutdentListLevel());
+}
+
+TEST_F(ListCommands, TogglingChangesOnlyTheInnermostListAndKeepsItsAttributes)
+{
+    loadListsPage();
+    caretIn(u"Apples");
+    ASSERT_TRUE(view->canToggleListType());
+    auto step = beginStep();
+    view->toggleListType(nullptr);
+    EXPECT_NE(outline().find(u"<ul id=\"shopping\" class=\"plain\"><li>Bread</li><li>Fruit<ul type=\"a\"><li>Apples</li>"),
+              std::u16string::npos)
+        << toUTF8(outline());
+    EXPECT_NE(outline().find(u"<ol id=\"steps\" start=\"3\">"), std::u16string::npos);
+    checkUndoAndRedo(step, u"Toggle list type");
+
+    // Both top-level lists at once, in one step.
+    selectFromTo(u"Bread", u"Bake");
+    step = beginStep();
+    view->toggleListType(nullptr);
+    EXPECT_NE(outline().find(u"<ol id=\"shopping\" class=\"plain\">"), std::u16string::npos);
+    EXPECT_NE(outline().find(u"<ul id=\"steps\" start=\"3\">"), std::u16string::npos);
+    checkUndoAndRedo(step, u"Toggle list type");
+
+    caretIn(u"First paragraph");
+    EXPECT_FALSE(view->canToggleListType());
+}
+
+// Every validator answers as its command acts, for a caret in every text of
+// the page: enabled exactly when the command changes the document, and each
+// change undoes exactly.
+TEST_F(ListCommands, ValidatorsAnswerAsTheCommandsAct)
+{
+    loadListsPage();
+    struct Command {
+        const char* name;
+        std::function<bool()> validate;
+        std::function<void()> perform;
+    };
+    std::vector<Command> commands {
+        { "indent", [&] { return view->canIndentListLevel(); }, [&] { view->indentListLevel(nullptr); } },
+        { "outdent", [&] { return view->canOutdentListLevel(); }, [&] { view->outdentListLevel(nullptr); } },
+        { "toggle", [&] { return view->canToggleListType(); }, [&] { view->toggleListType(nullptr); } },
+        { "up", [&] { return view->canMoveListItemsUp(); }, [&] { view->moveListItemsUp(nullptr); } },
+        { "down", [&] { return view->canMoveListItemsDown(); }, [&] { view->moveListItemsDown(nullptr); } },
+    };
+    std::vector<std::u16string> texts;
+    for (DOMNode* node = body().get(); node; node = node->traverseNext(body().get())) {
+        if (node->isTextNode() && static_cast<DOMCharacterData*>(node)->data().find_first_not_of(u" \n") != std::u16string::npos)
+            texts.push_back(static_cast<DOMCharacterData*>(node)->data());
+    }
+    ASSERT_GE(texts.size(), 12u);
+    std::string original = documentSnapshot(*document());
+    for (const auto& text : texts) {
+        for (const auto& command : commands) {
+            SCOPED_TRACE(std::string(command.name) + " at " + toUTF8(text));
+            select(caretAt(textNode(text), 1));
+            endEvent();
+            bool enabled = command.validate();
+            EXPECT_EQ(documentSnapshot(*document()), original) << "the validator changed the document";
+            command.perform();
+            endEvent();
+            bool changed = documentSnapshot(*document()) != original;
+            EXPECT_EQ(enabled, changed);
+            if (changed) {
+                undo().undo();
+                endEvent();
+                EXPECT_EQ(documentSnapshot(*document()), original);
+            }
+            undo().removeAllActions();
+        }
+    }
+}
+
+} // namespace

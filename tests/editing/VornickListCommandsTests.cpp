@@ -269,6 +269,26 @@ TEST_F(ListCommands, OutdentingTopLevelItemsMakesParagraphsAndSplitsTheList)
     EXPECT_FALSE(view->canOutdentListLevel());
 }
 
+TEST_F(ListCommands, ASelectionAcrossTwoListsIsOneStepOverBothRuns)
+{
+    loadBody("<ul><li>a</li><li>b</li></ul><p>x</p><ol><li>c</li><li>f</li></ol>");
+    view->setTargetRange(rangeAt(textNode(u"b"), 0, textNode(u"c"), 1));
+    auto step = beginStep();
+    view->outdentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ul><li>[a]</li></ul><p>[b]</p><p>[x]</p><p>[c]</p><ol><li>[f]</li></ol>");
+    // The selection still runs from "b" to "c".
+    EXPECT_EQ(view->effectiveOperationRange()->toString(), u"bxc");
+    checkUndoAndRedo(step, u"Outdent list level");
+
+    undoStep();
+    view->setTargetRange(rangeAt(textNode(u"b"), 0, textNode(u"f"), 1));
+    // The second list's run starts its list: it stays.
+    step = beginStep();
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(markup(), u"<ul><li>[a]<ul><li>[b]</li></ul></li></ul><p>[x]</p><ol><li>[c]</li><li>[f]</li></ol>");
+    checkUndoAndRedo(step, u"Indent list items");
+}
+
 // --- Moving items and toggling
 
 TEST_F(ListCommands, MovingItemsPassesTheNeighbourAndKeepsTheSelection)

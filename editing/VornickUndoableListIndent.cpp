@@ -114,6 +114,8 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
     VornickCommandStepName stepName(*this, true, IndentActionName);
 
     bool paragraphs = false;
+    // Whether the document changed (the paragraph made around loose text is a change already).
+    bool changed = false;
     auto runs = VornickListCommandTargetRuns(*this, { u"LI" });
     if (runs.empty()) {
         paragraphs = true;
@@ -125,6 +127,7 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
         if (preflightOnly)
             return true;
         stepName.open();
+        changed = true;
         vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
         runs = VornickListCommandTargetRuns(*this, { u"P" });
         if (runs.empty()) {
@@ -181,6 +184,7 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
             helper->transformChildElementsInFragment(*items, u"p", u"li", true);
         keptSelection.recordAgainstRun(run);
         stepName.open();
+        changed = true;
 
         switch (plan->move) {
         case IndentMove::Leave:
@@ -228,6 +232,8 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
         keptSelection.resolveAgainstCopies(copies.current());
     }
 
+    if (!changed)
+        return result;
     if (auto kept = keptSelection.range(); kept && kept->startContainer() && kept->startContainer()->isConnected())
         setTargetRangeUndoably(kept);
     stepName.close();

@@ -51,6 +51,7 @@ void moveListItems(VornickContentEditingView& view, Direction direction)
     const std::u16string name = direction == Direction::Up ? u"Move list item(s) up" : u"Move list item(s) down";
     const auto* helper = view.blockModeHelper().get();
     VornickCommandStepName stepName(view, true, name);
+    bool moved = false;
     for (const auto& run : VornickListCommandTargetRuns(view, { u"LI" })) {
         if (!run.front()->isConnected())
             continue;
@@ -58,6 +59,7 @@ void moveListItems(VornickContentEditingView& view, Direction direction)
         if (!neighbour)
             continue;
         stepName.open();
+        moved = true;
         auto deleted = view.deleteFragmentInRange(VornickOuterRangeWithBlockComments(helper, *neighbour), true, name, false);
         if (!deleted || !deleted->hasChildNodes())
             continue;
@@ -67,6 +69,9 @@ void moveListItems(VornickContentEditingView& view, Direction direction)
         auto place = direction == Direction::Up ? vornick_endPosition(*runRange) : vornick_startPosition(*runRange);
         (void)view.insertFragmentAtPosition(deleted, place, true, name);
     }
+    // Nothing moved: no step, not even one of the selection.
+    if (!moved)
+        return;
     if (kept->startContainer() && kept->startContainer()->isConnected())
         view.setTargetRangeUndoably(kept);
     stepName.close();

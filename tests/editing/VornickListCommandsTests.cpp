@@ -2,6 +2,11 @@
 
 #include "editing/VornickListCommandSupport.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+
 using namespace brevanton;
 using namespace brevanton::testing;
 
@@ -416,6 +421,114 @@ TEST_F(ListCommands, ValidatorsAnswerAsTheCommandsAct)
             }
             undo().removeAllActions();
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Seeded sequences of list commands on random selections of real pages,
+// interleaved with Undo and Redo: each Undo gives back the document of
+// before its step exactly, each Redo the one after it, and every command
+// that the validator enabled changed the document (and no other did).
+TEST_F(ListCommands, RandomCommandSequencesUndoAndRedoExactly)
+{
+    static const char* const pages[] = { "editing/lists.html", "html-writer/wordpress-blocks.html", "html-pages/legacy.html",
+                                         "html-pages/blog-post.html" };
+    for (size_t pageIndex = 0; pageIndex < std::size(pages); ++pageIndex) {
+        std::string name = std::filesystem::path(pages[pageIndex]).filename().string();
+        std::filesystem::copy_file(std::string(BREVANTON_TEST_DATA_DIR) + "/" + pages[pageIndex], path(name),
+                                   std::filesystem::copy_options::overwrite_existing);
+        load(name);
+        if (!RunLoop::main().isUsingManualClock())
+            RunLoop::main().useManualClock();
+        undo().removeAllActions();
+        unsigned baseSeed = 20261207;
+        if (const char* seed = std::getenv("BREVANTON_LIST_SEQUENCE_SEED"))
+            baseSeed = static_cast<unsigned>(std::strtoul(seed, nullptr, 10));
+        SCOPED_TRACE("seed " + std::to_string(baseSeed));
+        std::mt19937 random(static_cast<unsigned>(baseSeed + pageIndex));
+        auto below = [&](size_t count) { return static_cast<size_t>(random() % count); };
+        std::vector<std::string> undoSnapshots;
+        std::vector<std::string> redoSnapshots;
+        unsigned changes = 0;
+        unsigned opened = 0;
+        auto token = NotificationCenter::defaultCenter().addObserver(UndoManager::DidOpenUndoGroupNotification, &undo(), nullptr,
+                                                                     [&opened](const Notification&) { ++opened; });
+        for (unsigned step = 0; step < 400; ++step) {
+            SCOPED_TRACE(std::string(pages[pageIndex]) + " step " + std::to_string(step));
+            std::string before = documentSnapshot(*document());
+            if (below(4) == 0 && !undoSnapshots.empty()) {
+                undo().undo();
+                endEvent();
+                ASSERT_EQ(documentSnapshot(*document()), undoSnapshots.back()) << "undo of " << toUTF8(undo().redoActionName());
+                undoSnapshots.pop_back();
+                redoSnapshots.push_back(before);
+                if (below(2) == 0) {
+                    std::string undone = documentSnapshot(*document());
+                    undo().redo();
+                    endEvent();
+                    ASSERT_EQ(documentSnapshot(*document()), redoSnapshots.back()) << "redo of " << toUTF8(undo().undoActionName());
+                    redoSnapshots.pop_back();
+                    undoSnapshots.push_back(undone);
+                }
+                continue;
+            }
+            // A caret or a selection between two texts of the body.
+            std::vector<std::shared_ptr<DOMNode>> texts;
+            for (DOMNode* node = body().get(); node; node = node->traverseNext(body().get())) {
+                if (node->isTextNode() && node->length() > 0)
+                    texts.push_back(node->shared_from_this());
+            }
+            ASSERT_FALSE(texts.empty());
+            auto first = texts[below(texts.size())];
+            auto last = below(2) ? first : texts[std::min(texts.size() - 1, first->index() + below(8) + static_cast<size_t>(
+                                                              std::find(texts.begin(), texts.end(), first) - texts.begin()))];
+            auto range = rangeAt(first, static_cast<unsigned>(below(first->length() + 1)), last, static_cast<unsigned>(below(last->length() + 1)));
+            select(range);
+            endEvent();
+            opened = 0;
+            bool enabled = false;
+            size_t which = below(5);
+            switch (which) {
+            case 0:
+                enabled = view->canIndentListLevel();
+                view->indentListLevel(nullptr);
+                break;
+            case 1:
+                enabled = view->canOutdentListLevel();
+                view->outdentListLevel(nullptr);
+                break;
+            case 2:
+                enabled = view->canToggleListType();
+                view->toggleListType(nullptr);
+                break;
+            case 3:
+                enabled = view->canMoveListItemsUp();
+                view->moveListItemsUp(nullptr);
+                break;
+            default:
+                enabled = view->canMoveListItemsDown();
+                view->moveListItemsDown(nullptr);
+                break;
+            }
+            endEvent();
+            // A command that acts is one step; one that does not leaves no
+            // step behind, not even one of the selection. Acting changes the
+            // document, except for an item moved past an identical one.
+            bool changed = documentSnapshot(*document()) != before;
+            bool acted = opened != 0;
+            ASSERT_EQ(enabled, acted);
+            if (!(which >= 3 && acted))
+                ASSERT_EQ(acted, changed);
+            if (acted) {
+                ++changes;
+                undoSnapshots.push_back(before);
+                redoSnapshots.clear();
+            }
+        }
+        EXPECT_GT(changes, 25u) << pages[pageIndex];
     }
 }
 

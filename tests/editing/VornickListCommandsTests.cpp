@@ -242,6 +242,23 @@ TEST_F(ListCommands, OutdentingNestedItemsMovesThemAfterTheirParentItem)
     checkUndoAndRedo(step, u"Outdent list level");
 }
 
+TEST_F(ListCommands, OutdentingFromTheThirdLevelStaysInTheSecond)
+{
+    load("nested-lists.html");
+    if (!RunLoop::main().isUsingManualClock())
+        RunLoop::main().useManualClock();
+    undo().removeAllActions();
+    caretIn(u"Short term");
+    auto step = beginStep();
+    view->outdentListLevel(nullptr);
+    // It follows "Goals" in the second level; "Long term" stays nested, now under it.
+    EXPECT_NE(outline().find(u"<ul><li>Goals</li><li>Short term<ol type=\"i\"><li>Long term</li></ol></li><li>Budget</li>"),
+              std::u16string::npos)
+        << toUTF8(outline());
+    EXPECT_EQ(selectedText(), u"Short term");
+    checkUndoAndRedo(step, u"Outdent list level");
+}
+
 TEST_F(ListCommands, OutdentingTopLevelItemsMakesParagraphsAndSplitsTheList)
 {
     // The middle item: a paragraph between two lists of the first one's kind
@@ -434,8 +451,8 @@ namespace {
 // that the validator enabled changed the document (and no other did).
 TEST_F(ListCommands, RandomCommandSequencesUndoAndRedoExactly)
 {
-    static const char* const pages[] = { "editing/lists.html", "html-writer/wordpress-blocks.html", "html-pages/legacy.html",
-                                         "html-pages/blog-post.html" };
+    static const char* const pages[] = { "editing/lists.html", "editing/nested-lists.html", "html-writer/wordpress-blocks.html",
+                                         "html-pages/legacy.html", "html-pages/blog-post.html" };
     for (size_t pageIndex = 0; pageIndex < std::size(pages); ++pageIndex) {
         std::string name = std::filesystem::path(pages[pageIndex]).filename().string();
         std::filesystem::copy_file(std::string(BREVANTON_TEST_DATA_DIR) + "/" + pages[pageIndex], path(name),

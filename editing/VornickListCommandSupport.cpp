@@ -8,6 +8,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 
 namespace brevanton {
@@ -36,7 +37,10 @@ std::vector<VornickElementRun> VornickListCommandTargetRuns(const VornickContent
     auto selection = view.effectiveOperationRange();
     if (!selection || !selection->startContainer())
         return {};
-    return VornickGroupElementsIntoSiblingRuns(vornick_inferredTargetElementsOfKinds(*selection, kinds));
+    auto runs = VornickGroupElementsIntoSiblingRuns(vornick_inferredTargetElementsOfKinds(*selection, kinds));
+    for (const auto& run : runs)
+        BREVANTON_ASSERT(!run.empty(), "Empty element run");
+    return runs;
 }
 
 std::shared_ptr<DOMRange> VornickOuterRangeWithBlockComments(const VornickBlockModeHelper* helper, const DOMElement& element)

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <set>
+#include <unordered_map>
 
 namespace brevanton {
 
@@ -605,11 +606,107 @@ bool vornick_enumerateCompletelyContainedElementsWithOptions(
         block);
 }
 
+namespace {
+
+// How a node meets a range: not at all, wholly inside it (so do all its
+// descendants), or holding one of its ends (its descendants need a look).
+enum class RangeOverlap { None, Inside, HoldsEnd };
+
+// Classifies the nodes under the range's common ancestor, each from its
+// parent's class: only the nodes on the paths to the range's ends are
+// compared with the range, and the common ancestor's children are placed by
+// their indices, counted once. A long list costs one walk, not one walk per item.
+class RangeOverlapClassifier {
+public:
+    RangeOverlapClassifier(const DOMRange& range, const std::shared_ptr<DOMNode>& common)
+        : m_range(range)
+        , m_common(common.get())
+    {
+        auto childHolding = [&](DOMNode* node) {
+            while (node && node->parent() != m_common)
+                node = node->parent();
+            return node;
+        };
+        m_startChild = range.startNode() == m_common ? nullptr : childHolding(range.startNode());
+        m_endChild = range.endNode() == m_common ? nullptr : childHolding(range.endNode());
+        unsigned index = 0;
+        for (DOMNode* child = m_common->first(); child; child = child->next(), ++index) {
+            if (child == m_startChild)
+                m_startChildIndex = index;
+            if (child == m_endChild)
+                m_endChildIndex = index;
+            m_indices.emplace(child, index);
+        }
+    }
+
+    RangeOverlap overlap(const DOMNode& node)
+    {
+        if (auto found = m_classes.find(&node); found != m_classes.end())
+            return found->second;
+        RangeOverlap result = RangeOverlap::None;
+        const DOMNode* parent = node.parent();
+        if (parent == m_common) {
+            result = overlapOfCommonAncestorChild(node);
+        } else if (parent) {
+            switch (overlap(*parent)) {
+            case RangeOverlap::None:
+                result = RangeOverlap::None;
+                break;
+            case RangeOverlap::Inside:
+                result = RangeOverlap::Inside;
+                break;
+            case RangeOverlap::HoldsEnd:
+                if (m_range.intersectsNode(node))
+                    result = holdsEnd(node) ? RangeOverlap::HoldsEnd : RangeOverlap::Inside;
+                break;
+            }
+        }
+        m_classes.emplace(&node, result);
+        return result;
+    }
+
+private:
+    bool holdsEnd(const DOMNode& node) const
+    {
+        return node.isInclusiveAncestorOf(m_range.startNode()) || node.isInclusiveAncestorOf(m_range.endNode());
+    }
+
+    RangeOverlap overlapOfCommonAncestorChild(const DOMNode& child) const
+    {
+        if (&child == m_startChild || &child == m_endChild)
+            return RangeOverlap::HoldsEnd;
+        unsigned index = m_indices.at(&child);
+        bool afterStart = m_startChild ? index > m_startChildIndex : index >= m_range.startOffset();
+        bool beforeEnd = m_endChild ? index < m_endChildIndex : index < m_range.endOffset();
+        return afterStart && beforeEnd ? RangeOverlap::Inside : RangeOverlap::None;
+    }
+
+    const DOMRange& m_range;
+    const DOMNode* m_common;
+    const DOMNode* m_startChild { nullptr };
+    const DOMNode* m_endChild { nullptr };
+    unsigned m_startChildIndex { 0 };
+    unsigned m_endChildIndex { 0 };
+    std::unordered_map<const DOMNode*, unsigned> m_indices;
+    std::unordered_map<const DOMNode*, RangeOverlap> m_classes;
+};
+
+} // namespace
+
 bool vornick_enumerateIntersectedElementsWithOptions(
     const DOMRange& range, unsigned options, const std::function<void(const std::shared_ptr<DOMElement>&, bool&)>& block)
 {
+    // A collapsed range meets only the elements around its place: compared one by one.
+    if (range.collapsed()) {
+        return enumerateElementsOfCommonAncestor(
+            range, options, [&](const DOMElement& element) { return range.intersectsNode(element); }, block);
+    }
+    auto common = range.commonAncestorContainer();
+    if (!common)
+        return true;
+    RangeOverlapClassifier classifier(range, common);
     return enumerateElementsOfCommonAncestor(
-        range, options, [&](const DOMElement& element) { return range.intersectsNode(element); }, block);
+        range, options, [&](const DOMElement& element) { return classifier.overlap(element) != RangeOverlap::None; }, block);
 }
 
 bool vornick_enumerateTextSpansWithOptions(

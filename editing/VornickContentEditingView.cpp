@@ -122,6 +122,7 @@ void VornickContentEditingView::build()
     installTableCommandActionHandlers();
     installClipboardAndDeletionActionHandlers();
     installFormattingActionHandlers();
+    installListCommandActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

@@ -830,6 +830,27 @@ public:
     // other item is enabled.
     bool validateMenuItem(MenuItem&) override;
 
+    // --- List commands: the selected list items (or paragraphs) go one
+    //     level deeper or shallower, lists change between unordered and
+    //     ordered, items move past their neighbours. Each command is one undo
+    //     step with a name of its own, and each validator answers true
+    //     exactly when its command would change the document.
+
+    void indentListLevel(ActionSender*);
+    bool canIndentListLevel();
+    void outdentListLevel(ActionSender*);
+    bool canOutdentListLevel();
+    void toggleListType(ActionSender*);
+    bool canToggleListType() const;
+    void moveListItemsUp(ActionSender*);
+    bool canMoveListItemsUp() const;
+    void moveListItemsDown(ActionSender*);
+    bool canMoveListItemsDown() const;
+    // With `preflightOnly`, only answer whether the command would change
+    // anything; otherwise change it and answer whether it could.
+    bool undoableIndentListLevel(ActionSender*, bool preflightOnly);
+    bool undoableOutdentListLevel(ActionSender*, bool preflightOnly);
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -1002,6 +1023,9 @@ private:
     void dropToggledInlineStyleElementsIfCaretMoved();
     void installFormattingActionHandlers();
     void rebuildContextMenu();
+
+    // --- List commands
+    void installListCommandActionHandlers();
 };
 
 // The editing view that shows a node's document, if any.

@@ -373,15 +373,37 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
             }
         }
     }
+    // The contained children of the common ancestor are those after the
+    // start's child (or from the start's gap) and before the end's child (or
+    // the end's gap): found by their indices in one walk, never by comparing
+    // each child with the boundaries (which costs its index every time).
+    auto childOfCommonAncestorHolding = [&](DOMNode* node) {
+        while (node && node->parent() != commonAncestor.get())
+            node = node->parent();
+        return node;
+    };
+    DOMNode* startChild = startNode == commonAncestor ? nullptr : childOfCommonAncestorHolding(startNode.get());
+    DOMNode* endChild = endNode == commonAncestor ? nullptr : childOfCommonAncestorHolding(endNode.get());
     std::vector<std::shared_ptr<DOMNode>> containedChildren;
-    for (auto* child = commonAncestor->first(); child; child = child->next()) {
-        if (containsNode(child)) {
-            if (child->nodeType() == DOMNode::DOCUMENT_TYPE_NODE) {
-                setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"The range contains a doctype.");
-                return nullptr;
-            }
-            containedChildren.push_back(child->shared_from_this());
+    bool afterStartChild = false;
+    unsigned index = 0;
+    for (auto* child = commonAncestor->first(); child; child = child->next(), ++index) {
+        if (startChild) {
+            // The start's own child holds the start: partly contained at most.
+            if (child == startChild)
+                afterStartChild = true;
+            if (!afterStartChild || child == startChild)
+                continue;
+        } else if (index < startOffset) {
+            continue;
         }
+        if (endChild ? child == endChild : index >= endOffset)
+            break;
+        if (child->nodeType() == DOMNode::DOCUMENT_TYPE_NODE) {
+            setDOMError(outError, DOMExceptionCode::HierarchyRequestError, u"The range contains a doctype.");
+            return nullptr;
+        }
+        containedChildren.push_back(child->shared_from_this());
     }
     auto protectedFirst = firstPartiallyContained ? firstPartiallyContained->shared_from_this() : nullptr;
     auto protectedLast = lastPartiallyContained ? lastPartiallyContained->shared_from_this() : nullptr;

@@ -413,5 +413,39 @@ TEST(VornickRangeExtensions, AttachmentPointsAndDescriptions)
     EXPECT_NE(vornick_splat(*rangeOf(body, 4, body, 4)).find(u"-->"), std::u16string::npos);
 }
 
+TEST(VornickRangeExtensions, IntersectedElementsAreThoseTheRangeIntersectsForEveryPairOfBoundaries)
+{
+    // The walk classifies each element from its parent; it must find exactly
+    // the elements under the common ancestor that the range intersects, in
+    // either order.
+    auto document = documentWithBody(u"<ul><li>a<b>b</b></li><li>c</li><li>d<ol><li>e<i>f</i></li><li>g</li></ol>h</li><li>i</li></ul>"
+                                     u"<p>j<em>k<b>l</b></em>m</p>");
+    auto body = document->body();
+    std::vector<std::pair<std::shared_ptr<DOMNode>, unsigned>> points;
+    for (DOMNode* node = body.get(); node; node = node->traverseNext(body.get())) {
+        unsigned length = node->isTextNode() ? node->length() : node->childCount();
+        for (unsigned offset = 0; offset <= length; ++offset)
+            points.emplace_back(node->shared_from_this(), offset);
+    }
+    for (size_t i = 0; i < points.size(); ++i) {
+        for (size_t j = i; j < points.size(); ++j) {
+            auto range = rangeOf(points[i].first, points[i].second, points[j].first, points[j].second);
+            for (unsigned options : { 0u, static_cast<unsigned>(VornickEnumerationReverse) }) {
+                std::vector<std::shared_ptr<DOMElement>> expected;
+                auto common = range->commonAncestorContainer();
+                vornick_enumerateElementTreeWithOptions(common, options, [&](const std::shared_ptr<DOMElement>& element, bool&) {
+                    if (element != common && range->intersectsNode(*element))
+                        expected.push_back(element);
+                });
+                std::vector<std::shared_ptr<DOMElement>> found;
+                vornick_enumerateIntersectedElementsWithOptions(*range, options, [&](const std::shared_ptr<DOMElement>& element, bool&) {
+                    found.push_back(element);
+                });
+                ASSERT_EQ(found, expected) << "points " << i << " and " << j << ", options " << options;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace brevanton

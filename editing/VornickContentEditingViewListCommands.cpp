@@ -1,0 +1,90 @@
+// The list commands of the editing view and their validators. Indent,
+// outdent and moving items live in files of their own
+// (editing/VornickUndoableList*.cpp); toggling the list type is a transform
+// of each selected list.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickCommandStepName.h"
+#include "editing/VornickListCommandSupport.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+
+namespace brevanton {
+
+namespace {
+
+std::vector<std::shared_ptr<DOMElement>> selectedLists(const VornickContentEditingView& view)
+{
+    auto selection = view.effectiveOperationRange();
+    if (!selection || !selection->startContainer())
+        return {};
+    return vornick_inferredTargetElementsOfKinds(*selection, { u"UL", u"OL" });
+}
+
+} // namespace
+
+void VornickContentEditingView::indentListLevel(ActionSender* sender)
+{
+    (void)undoableIndentListLevel(sender, false);
+}
+
+bool VornickContentEditingView::canIndentListLevel()
+{
+    return undoableIndentListLevel(nullptr, true);
+}
+
+void VornickContentEditingView::outdentListLevel(ActionSender* sender)
+{
+    (void)undoableOutdentListLevel(sender, false);
+}
+
+bool VornickContentEditingView::canOutdentListLevel()
+{
+    return undoableOutdentListLevel(nullptr, true);
+}
+
+void VornickContentEditingView::toggleListType(ActionSender*)
+{
+    if (!isEditable())
+        return;
+    auto lists = selectedLists(*this);
+    if (lists.empty())
+        return;
+    VornickCommandStepName stepName(*this, true, u"Toggle list type");
+    stepName.open();
+    for (const auto& list : lists) {
+        if (!VornickIsListElement(list.get()))
+            break;
+        if (!list->isConnected())
+            continue;
+        bool ordered = equalsIgnoringASCIICase(list->tagName(), u"ol");
+        (void)undoableTransformElement(true, list, ordered ? u"ul" : u"ol");
+    }
+    stepName.close();
+}
+
+bool VornickContentEditingView::canToggleListType() const
+{
+    return isEditable() && !selectedLists(*this).empty();
+}
+
+void VornickContentEditingView::installListCommandActionHandlers()
+{
+    auto weak = weakSelf();
+    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
+        setActionHandler(action, [weak, member](ActionSender* sender) {
+            if (auto self = weak.lock())
+                ((*self).*member)(sender);
+        });
+    };
+    install("indentListLevel:", &VornickContentEditingView::indentListLevel);
+    install("outdentListLevel:", &VornickContentEditingView::outdentListLevel);
+    install("toggleListType:", &VornickContentEditingView::toggleListType);
+    install("moveListItemsUp:", &VornickContentEditingView::moveListItemsUp);
+    install("moveListItemsDown:", &VornickContentEditingView::moveListItemsDown);
+}
+
+} // namespace brevanton

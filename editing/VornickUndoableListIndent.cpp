@@ -1,0 +1,243 @@
+// Indenting list items one level: the selected items (or paragraphs, which
+// become items) move into the nested list before them, into a new nested
+// list at the end of the item before them, or merge with a nested list that
+// follows. Made of undoable replacements, insertions and deletions, named
+// together as one step; Undo puts back every node and the selection.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickCommandStepName.h"
+#include "editing/VornickListCommandSupport.h"
+#include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+
+namespace brevanton {
+
+namespace {
+
+const std::u16string IndentActionName = u"Indent list items";
+
+enum class IndentMove {
+    Leave,
+    // The nested list before the run and the list after it become one.
+    MergeNestedLists,
+    // Appended to the nested list before the run.
+    AppendToNestedList,
+    // Paragraphs put at the start of the list that follows them.
+    PrependToFollowingList,
+    // A new nested list at the end of the item before the run.
+    NestInPreviousItem,
+    // Paragraphs outside any list become a list in their place.
+    ReplaceWithNewList,
+};
+
+struct IndentPlan {
+    IndentMove move { IndentMove::Leave };
+    std::shared_ptr<DOMElement> list;          // the run's parent
+    std::shared_ptr<DOMElement> nestedList;    // the list to indent into
+    std::shared_ptr<DOMElement> followingList; // the list right after the run
+    std::shared_ptr<DOMElement> previousItem;  // the item right before the run
+};
+
+// What indenting the run would do; none when the run cannot be indented at all.
+std::optional<IndentPlan> planIndent(const VornickElementRun& run, bool paragraphs)
+{
+    IndentPlan plan;
+    plan.list = run.front()->parentElement();
+    if (!plan.list || !plan.list->parentNode())
+        return std::nullopt;
+    auto previous = run.front()->previousElementSibling();
+    if (VornickIsListElement(previous.get())) {
+        plan.nestedList = previous;
+    } else if (VornickIsListItemElement(previous.get())) {
+        plan.previousItem = previous;
+        if (auto last = previous->lastElementChild(); VornickIsListElement(last.get()))
+            plan.nestedList = last;
+    }
+    if (auto next = run.back()->nextElementSibling(); VornickIsListElement(next.get()))
+        plan.followingList = next;
+
+    bool inList = VornickIsListElement(plan.list.get());
+    if (plan.followingList) {
+        if (plan.nestedList && equalsIgnoringASCIICase(plan.nestedList->tagName(), plan.followingList->tagName())
+            && plan.nestedList->parentNode() == plan.followingList->parentNode())
+            plan.move = IndentMove::MergeNestedLists;
+        else if (plan.nestedList)
+            plan.move = IndentMove::AppendToNestedList;
+        else if (paragraphs)
+            plan.move = IndentMove::PrependToFollowingList;
+        else if (plan.previousItem)
+            plan.move = IndentMove::NestInPreviousItem;
+    } else if (plan.nestedList) {
+        plan.move = IndentMove::AppendToNestedList;
+    } else if (!inList) {
+        plan.move = IndentMove::ReplaceWithNewList;
+    } else if (plan.previousItem) {
+        plan.move = IndentMove::NestInPreviousItem;
+    }
+    return plan;
+}
+
+// A new nested list takes the kind of the list it is nested in.
+std::u16string newListKind(const DOMElement& list)
+{
+    return equalsIgnoringASCIICase(list.tagName(), u"ol") ? u"ol" : u"ul";
+}
+
+// Whether the selection lies in one text node that paragraph auto-wrap would wrap.
+bool autoWrapWouldMakeParagraph(const VornickContentEditingView& view, const DOMRange& selection)
+{
+    if (!view.automaticallyAddsParagraphs() || !view.blockModeHelper())
+        return false;
+    if (selection.startContainer() != selection.endContainer() || !selection.startContainer()->isTextNode())
+        return false;
+    return view.vornick_shouldAddParagraphWrapperForInsertionInRange(selection);
+}
+
+} // namespace
+
+bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool preflightOnly)
+{
+    if (!isEditable())
+        return false;
+    if (!preflightOnly) {
+        endTypingRun();
+        endBackspaceRun();
+    }
+    auto selection = effectiveOperationRange();
+    if (!selection)
+        return false;
+    VornickCommandStepName stepName(*this, true, IndentActionName);
+
+    bool paragraphs = false;
+    // Whether the document changed (the paragraph made around loose text is a change already).
+    bool changed = false;
+    auto runs = VornickListCommandTargetRuns(*this, { u"LI" });
+    if (runs.empty()) {
+        paragraphs = true;
+        runs = VornickListCommandTargetRuns(*this, { u"P" });
+    }
+    if (runs.empty()) {
+        if (!autoWrapWouldMakeParagraph(*this, *selection))
+            return false;
+        if (preflightOnly)
+            return true;
+        stepName.open();
+        changed = true;
+        vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
+        runs = VornickListCommandTargetRuns(*this, { u"P" });
+        if (runs.empty()) {
+            stepName.close();
+            return false;
+        }
+    }
+
+    if (preflightOnly) {
+        for (const auto& run : runs) {
+            auto plan = planIndent(run, paragraphs);
+            if (!plan)
+                return false;
+            if (plan->move != IndentMove::Leave)
+                return true;
+        }
+        return false;
+    }
+
+    const auto* helper = m_blockModeHelper.get();
+    VornickListSelectionKeeper keptSelection(effectiveOperationRange());
+    auto replace = [this](const std::shared_ptr<DOMRange>& range, const std::shared_ptr<DOMDocumentFragment>& fragment) {
+        return range && fragment && undoableReplaceRangeWithFragment(true, range, fragment, IndentActionName);
+    };
+    auto insertAt = [&](const std::shared_ptr<DOMNode>& container, unsigned offset, const std::shared_ptr<DOMDocumentFragment>& fragment) {
+        return replace(VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(container, static_cast<int32_t>(offset))), fragment);
+    };
+    auto deleteRun = [&](const VornickElementRun& run) {
+        auto range = VornickRangeOfRun(helper, run);
+        return range && replace(range, range->startContainer()->ownerDocument()->createDocumentFragment());
+    };
+
+    bool result = true;
+    for (const auto& run : runs) {
+        // An earlier run's change may have taken this one's items along.
+        if (!run.front()->isConnected() || !run.back()->isConnected())
+            continue;
+        auto plan = planIndent(run, paragraphs);
+        if (!plan) {
+            result = false;
+            break;
+        }
+        if (plan->move == IndentMove::Leave)
+            continue;
+        auto document = plan->list->ownerDocument();
+        auto runRange = VornickRangeOfRun(helper, run);
+        if (!document || !runRange)
+            continue;
+        auto items = runRange->cloneContents();
+        if (!items)
+            continue;
+        VornickRunItemCopies copies(*items);
+        if (paragraphs && helper)
+            helper->transformChildElementsInFragment(*items, u"p", u"li", true);
+        keptSelection.recordAgainstRun(run);
+        stepName.open();
+        changed = true;
+
+        switch (plan->move) {
+        case IndentMove::Leave:
+            break;
+        case IndentMove::MergeNestedLists: {
+            auto nestedRange = VornickOuterRangeWithBlockComments(helper, *plan->nestedList);
+            auto followingRange = VornickOuterRangeWithBlockComments(helper, *plan->followingList);
+            if (!nestedRange || !followingRange)
+                break;
+            auto merged = nestedRange->cloneContents();
+            std::shared_ptr<DOMElement> mergedList;
+            for (DOMNode* child = merged->first(); child && !mergedList; child = child->next()) {
+                if (child->isElementNode() && equalsIgnoringASCIICase(static_cast<DOMElement*>(child)->tagName(), plan->nestedList->tagName()))
+                    mergedList = std::static_pointer_cast<DOMElement>(child->shared_from_this());
+            }
+            if (!mergedList)
+                break;
+            (void)mergedList->appendChild(items);
+            (void)mergedList->appendChild(vornick_innerRange(plan->followingList)->cloneContents());
+            auto span = nestedRange->cloneRange();
+            span->setEnd(followingRange->endContainer(), followingRange->endOffset());
+            (void)replace(span, merged);
+            break;
+        }
+        case IndentMove::AppendToNestedList:
+            if (insertAt(plan->nestedList, plan->nestedList->childCount(), items))
+                (void)deleteRun(run);
+            break;
+        case IndentMove::PrependToFollowingList:
+            if (insertAt(plan->followingList, 0, items))
+                (void)deleteRun(run);
+            break;
+        case IndentMove::NestInPreviousItem: {
+            auto wrapped = helper ? helper->wrapFragment(*items, newListKind(*plan->list), nullptr) : nullptr;
+            if (wrapped && insertAt(plan->previousItem, plan->previousItem->childCount(), wrapped))
+                (void)deleteRun(run);
+            break;
+        }
+        case IndentMove::ReplaceWithNewList: {
+            auto wrapped = helper ? helper->wrapFragment(*items, u"ul", nullptr) : nullptr;
+            (void)replace(runRange, wrapped);
+            break;
+        }
+        }
+        keptSelection.resolveAgainstCopies(copies.current());
+    }
+
+    if (!changed)
+        return result;
+    if (auto kept = keptSelection.range(); kept && kept->startContainer() && kept->startContainer()->isConnected())
+        setTargetRangeUndoably(kept);
+    stepName.close();
+    return result;
+}
+
+} // namespace brevanton

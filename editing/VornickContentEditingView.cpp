@@ -118,6 +118,7 @@ void VornickContentEditingView::build()
 
     m_elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
     installMediaAndAttributeEditorActionHandlers();
+    installFindSpellingAndViewServiceActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

@@ -16,6 +16,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
 #include "platform/web/WebDataSource.h"
@@ -24,9 +25,9 @@
 #include "platform/web/WebResource.h"
 #include "platform/web/WebStyleSheets.h"
 #include "toolkit/VornickURLExtensions.h"
+#include "views/VornickImageExtensions.h"
 
 #include <set>
-#include "views/VornickImageExtensions.h"
 
 namespace brevanton {
 
@@ -37,6 +38,34 @@ bool pointsToChangedFile(const std::optional<URL>& url, const URL& changed)
     return url && url->isFileURL() && vornick_pointsToSameFileAsURL(*url, changed);
 }
 
+// The same question for many URLs against one changed file, whose identity
+// on disk is found once.
+class ChangedFile {
+public:
+    explicit ChangedFile(const URL& url)
+        : m_url(url)
+    {
+        if (auto path = url.fileSystemPath())
+            m_identity = fileIdentity(*path);
+    }
+    bool isPointedToBy(const std::optional<URL>& url) const
+    {
+        if (!url || !url->isFileURL())
+            return false;
+        if (url->absoluteString() == m_url.absoluteString())
+            return true;
+        auto path = url->fileSystemPath();
+        if (!m_identity || !path)
+            return false;
+        auto identity = fileIdentity(*path);
+        return identity && *identity == *m_identity;
+    }
+
+private:
+    URL m_url;
+    std::optional<FileIdentity> m_identity;
+};
+
 std::shared_ptr<WebFrame> frameOfElement(const std::shared_ptr<WebFrame>& mainFrame, const DOMElement& element)
 {
     DOMDocument* document = element.document();
@@ -45,13 +74,47 @@ std::shared_ptr<WebFrame> frameOfElement(const std::shared_ptr<WebFrame>& mainFr
 
 // A reference resolved the way the page's loads resolve it: against the
 // frame's base (a repaired copy's base element points at the original).
-std::optional<URL> resolvedReference(const WebFrame& frame, const std::u16string& value)
+std::optional<URL> resolvedReference(const std::optional<URL>& base, const std::u16string& value)
 {
-    auto base = frame.baseURL();
     auto url = URL::create(value, base ? &*base : nullptr);
     if (!url)
         return std::nullopt;
     return url->absoluteURL();
+}
+
+std::optional<URL> resolvedReference(const WebFrame& frame, const std::u16string& value)
+{
+    return resolvedReference(frame.baseURL(), value);
+}
+
+// Whether any style sheet text of the frame (loaded sheets, STYLE elements)
+// names the file at all; only then are its sheets parsed and examined.
+bool styleSheetTextMayNameFile(const WebFrame& frame, DOMDocument& document, const URL& file)
+{
+    std::u16string name = asciiLowercase(file.lastPathComponent());
+    if (name.empty())
+        return true;
+    std::u16string encoded = asciiLowercase(file.absoluteURL().absoluteString());
+    encoded = encoded.substr(encoded.rfind(u'/') + 1);
+    auto names = [&](std::u16string_view text) {
+        std::u16string lower = asciiLowercase(text);
+        return lower.find(name) != std::u16string::npos || lower.find(encoded) != std::u16string::npos;
+    };
+    if (auto& dataSource = frame.dataSource()) {
+        for (const auto& resource : dataSource->subresources()) {
+            if (!equalsIgnoringASCIICase(resource->MIMEType(), u"text/css"))
+                continue;
+            const Data& data = resource->data();
+            if (names(toUTF16(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()))))
+                return true;
+        }
+    }
+    for (DOMNode* node = document.first(); node; node = node->traverseNext()) {
+        auto* element = node->isElementNode() ? static_cast<DOMElement*>(node) : nullptr;
+        if (element && equalsIgnoringASCIICase(element->tagName(), u"style") && names(element->textContent()))
+            return true;
+    }
+    return false;
 }
 
 std::u16string_view trimmedHTMLWhitespace(std::u16string_view text);
@@ -173,13 +236,17 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
         auto document = frame->domDocument();
         if (!document)
             return;
-        for (const auto& sheet : webStyleSheets(*frame))
-            tickleReloadOfStyleSheet(sheet, changedURL);
+        if (styleSheetTextMayNameFile(*frame, *document, changedURL)) {
+            for (const auto& sheet : webStyleSheets(*frame))
+                tickleReloadOfStyleSheet(sheet, changedURL);
+        }
+        auto base = frame->baseURL();
+        ChangedFile changed(changedURL);
         for (const auto& occurrence : vornick_URLAttributesForTree(document)) {
             if (occurrence.attributeName.empty() || !occurrence.element || occurrence.element->tagName().empty())
                 continue;
-            auto resolved = resolvedReference(*frame, occurrence.value);
-            if (!pointsToChangedFile(resolved, changedURL))
+            auto resolved = resolvedReference(base, occurrence.value);
+            if (!changed.isPointedToBy(resolved))
                 continue;
             const auto& element = occurrence.element;
             if (equalsIgnoringASCIICase(element->tagName(), u"link")) {

@@ -1,5 +1,6 @@
 #include "UndoableEditChecks.h"
 
+#include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickDOMTextGatherer.h"
 #include "platform/views/SpellChecker.h"
 #include "platform/views/SpellingPanel.h"
@@ -120,6 +121,30 @@ TEST_F(SpellingTest, TextInALanguageWithoutDictionaryIsPassedAndACleanDocumentSa
     EXPECT_EQ(bezelMessage(), "\u2714 Spelling OK");
     EXPECT_EQ(selectedText(), "");
     EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 2u);
+}
+
+class ContentLocator : public VornickAttachmentPointLocator {
+public:
+    std::shared_ptr<DOMElement> locateElementInDocument(DOMDocument& document) const override { return document.getElementById(u"content"); }
+};
+
+TEST_F(SpellingTest, WithAttachmentPointsOnlyTheirTextIsChecked)
+{
+    view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
+        std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ContentLocator>() } }));
+    loadBody("<div id=side>Sidebr wrng</div><div id=content><p>Hello wrold</p></div><p>trailr</p>");
+    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr));
+    select(rangeIn(textNode(u"Hello"), 0, 0));
+    view->vornick_checkSpelling(nullptr);
+    EXPECT_EQ(selectedText(), "wrold");
+
+    auto field = std::make_shared<TextField>();
+    field->setTextString(u"wrold");
+    view->ignoreSpelling(field.get());
+    select(rangeIn(textNode(u"Hello"), 0, 0));
+    view->vornick_checkSpelling(nullptr);
+    EXPECT_EQ(bezelMessage(), "\u2714 Spelling OK");
+    EXPECT_EQ(selectedText(), "");
 }
 
 TEST_F(SpellingTest, ChangeSpellingReplacesTheSelectionUndoably)

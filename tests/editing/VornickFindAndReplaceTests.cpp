@@ -1,6 +1,9 @@
 #include "UndoableEditChecks.h"
 
+#include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickDOMPathBar.h"
+#include "html/VornickDOMToNSRangeMap.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "editing/VornickFindAndReplaceController.h"
 #include "platform/foundation/AttributedString.h"
 #include "platform/views/FindBarView.h"
@@ -80,6 +83,40 @@ TEST_F(FindAndReplaceTest, TrimmedLeadingWhitespaceDoesNotShiftTheReplacedCharac
     EXPECT_EQ(selectedText(), "here");
     ASSERT_TRUE(perform(TextFinderAction::ReplaceAll));
     EXPECT_EQ(paragraphText(), "\n    some text there");
+}
+
+// The regenerated source's map follows a text whose trimmed leading white
+// space changes: such a change is written whole, never spliced.
+TEST_F(FindAndReplaceTest, SourceMapFollowsAChangeOfTrimmedLeadingWhitespace)
+{
+    loadBody("<p>\n    text here</p>");
+    auto frame = view->mainFrame();
+    auto text = textNode(u"text here");
+    auto regenerate = [&] {
+        view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
+        view->htmlUpdateTimerFired();
+    };
+    auto sourceOf = [&](unsigned start, unsigned end) {
+        auto source = vornick_lastGeneratedHTMLString(*frame);
+        auto map = vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*frame);
+        if (!source || !map)
+            return std::string("(no source)");
+        VornickRange range = map->rangeForDOMRange(*rangeIn(text, start, end), &*source);
+        return range.location == VornickNotFound ? std::string("(none)") : toUTF8(source->substr(range.location, range.length));
+    };
+    regenerate();
+    EXPECT_EQ(sourceOf(10, 14), "here");
+
+    text->deleteData(1, 2); // "\n  text here"
+    regenerate();
+    EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    EXPECT_EQ(sourceOf(8, 12), "here");
+
+    text->appendData(u" now"); // the start stays: spliced
+    regenerate();
+    EXPECT_TRUE(view->lastRegenerationWasSpliced());
+    EXPECT_EQ(sourceOf(8, 12), "here");
+    EXPECT_EQ(sourceOf(13, 16), "now");
 }
 
 // The search text holds "&lt;" as four characters, not as a reference.

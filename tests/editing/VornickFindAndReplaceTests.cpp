@@ -188,5 +188,24 @@ TEST_F(FindAndReplaceTest, FindBarStandsAboveThePathBarAndGoesAway)
     EXPECT_DOUBLE_EQ(view->splitView()->frame().maxY(), pathBarTop);
 }
 
+// On a real page: a match across a character reference and a no-break
+// space, replaced everywhere as one step.
+TEST_F(FindAndReplaceTest, ReplaceAllOnARealPage)
+{
+    std::filesystem::copy_file(std::string(BREVANTON_TEST_DATA_DIR) + "/html-pages/blog-post.html", path("blog-post.html"));
+    load("blog-post.html");
+    search(u"fish & chips", u"Cod & Peas");
+    checkUndoableStep(
+        *view, [&] { ASSERT_TRUE(perform(TextFinderAction::ReplaceAll)); },
+        [&] {
+            EXPECT_EQ(toUTF8(element(u"h1")->textContent()).substr(0, 12), "Cod & Peas: ");
+            EXPECT_EQ(toUTF8(document()->title()), "Fish & Chips \u2014 a review"); // the head is not searched
+        });
+    search(u"the best", u"x");
+    EXPECT_TRUE(finder().textFinder().allMatches().empty()) << "the no-break space is no plain space";
+    search(u"3 < 4 > 2", u"");
+    EXPECT_EQ(finder().textFinder().allMatches().size(), 1u);
+}
+
 } // namespace
 } // namespace brevanton::testing

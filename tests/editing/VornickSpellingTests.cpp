@@ -190,5 +190,43 @@ TEST_F(SpellingTest, CodeGetsNoFixup)
     EXPECT_EQ(toUTF8(text->data()), "x\"");
 }
 
+// Hunspell on a real page: every finding is selected in the document as
+// the word the panel shows, and the walk comes round to the OK message.
+class SpellingWithHunspell : public UndoableEditTest { };
+
+TEST_F(SpellingWithHunspell, EveryFindingOfARealPageMapsToItsWord)
+{
+    if (!std::filesystem::exists("/usr/share/hunspell/en_US.dic"))
+        GTEST_SKIP() << "no en_US dictionary";
+    // The blog post with a few misspellings, and a paragraph in a language
+    // without a dictionary.
+    std::string page = readFile(std::string(BREVANTON_TEST_DATA_DIR) + "/html-pages/blog-post.html").value_or("");
+    size_t footer = page.find("<footer>");
+    ASSERT_NE(footer, std::string::npos);
+    page.insert(footer, "<p>A wrold of <em>mispeled</em> wrds.</p><p lang=fr>Ceci est une phrase tr\xC3\xA8" "s fran\xC3\xA7" "aise</p>");
+    writePage("blog-post.html", page);
+    load("blog-post.html");
+    auto& checker = SpellChecker::sharedSpellChecker();
+    unsigned findings = 0;
+    std::u16string last;
+    for (; findings < 40; ++findings) {
+        view->vornick_checkSpelling(nullptr);
+        std::u16string word = checker.spellingPanel().wordField()->stringValue();
+        // A check that finds nothing more leaves the selection and the panel as they were.
+        if (word == last)
+            break;
+        last = word;
+        auto range = view->effectiveOperationRange();
+        ASSERT_TRUE(range);
+        EXPECT_EQ(toUTF8(range->toString()), toUTF8(word));
+        auto field = std::make_shared<TextField>();
+        field->setTextString(word);
+        view->ignoreSpelling(field.get());
+    }
+    EXPECT_EQ(findings, 3u); // "wrold", "mispeled", "wrds"; the French is not checked
+    EXPECT_LT(findings, 40u);
+    EXPECT_EQ(toUTF8(VornickBezel::sharedContentEditingViewBezel()->messageTextField()->stringValue()), "\u2714 Spelling OK");
+}
+
 } // namespace
 } // namespace brevanton::testing

@@ -214,6 +214,22 @@ TextRange fixupRangeForEdit(const std::u16string& data, const DOMRange& edited)
     return { start, end - start };
 }
 
+// The part of the text a check of `range` reads: the range with one
+// character of context on each side (all the substitution rules look at),
+// so that a long text is not copied for each typed character.
+struct FixupWindow {
+    std::u16string text;
+    size_t start { 0 };
+    TextRange range;
+};
+
+FixupWindow fixupWindow(const std::u16string& data, TextRange range)
+{
+    size_t start = range.location > 0 ? range.location - 1 : 0;
+    size_t end = std::min(data.size(), range.end() + 1);
+    return { data.substr(start, end - start), start, { range.location - start, range.length } };
+}
+
 } // namespace
 
 void VornickContentEditingView::scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>& editedRange)
@@ -227,10 +243,10 @@ void VornickContentEditingView::scheduleTextFixupIfNeededForEditedRange(const st
     // Only what was just typed is looked at: text already in the file, and
     // substitutions the user has undone, stay as they are.
     auto edited = editedRange->cloneRange();
-    TextRange range = fixupRangeForEdit(data, *edited);
+    auto window = fixupWindow(data, fixupRangeForEdit(data, *edited));
     std::weak_ptr<VornickContentEditingView> weak = weakSelf();
     SpellChecker::sharedSpellChecker().requestCheckingOfString(
-        data, range, fixupCheckingTypes, std::nullopt, 0, [weak, node, edited](std::vector<TextCheckingResult> results) {
+        std::move(window.text), window.range, fixupCheckingTypes, std::nullopt, 0, [weak, node, edited](std::vector<TextCheckingResult> results) {
             auto self = weak.lock();
             if (!self || results.empty()) {
                 edited->detach();
@@ -250,11 +266,12 @@ void VornickContentEditingView::undoableFixupTextInNode(bool undoable, const std
         || editedRange->startContainer() != textNode || editedRange->endContainer() != textNode)
         return;
     auto text = std::static_pointer_cast<DOMCharacterData>(textNode);
-    std::u16string data = text->data();
-    auto results = SpellChecker::sharedSpellChecker().checkString(data, fixupRangeForEdit(data, *editedRange), fixupCheckingTypes,
-                                                                  std::nullopt, 0);
+    auto window = fixupWindow(text->data(), fixupRangeForEdit(text->data(), *editedRange));
+    auto results = SpellChecker::sharedSpellChecker().checkString(window.text, window.range, fixupCheckingTypes, std::nullopt, 0);
     if (results.empty())
         return;
+    for (auto& result : results)
+        result.range.location += window.start;
     endTypingRun();
     auto document = text->ownerDocument();
     auto frame = mainFrame() && document ? mainFrame()->frameForDocument(*document) : nullptr;

@@ -123,6 +123,7 @@ void VornickContentEditingView::build()
     installClipboardAndDeletionActionHandlers();
     installFormattingActionHandlers();
     installListCommandActionHandlers();
+    installFindSpellingAndViewServiceActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

@@ -26,6 +26,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/DraggingSession.h"
+#include "platform/views/TextFinderBarContainer.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "platform/web/WebDelegates.h"
@@ -63,6 +64,14 @@ class VornickFragmentDescription;
 class VornickFragmentSet;
 class VornickHTMLSpec;
 class VornickEmbeddedWebView;
+class DOMCSSStyleSheet;
+class Menu;
+class PrintOperation;
+class TextField;
+class VornickFindAndReplaceController;
+class VornickSavePanelAccessoryViewController;
+class VornickWebResourceFileWatcher;
+struct PrintInfo;
 class VornickHTMLElementSpec;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
@@ -103,7 +112,8 @@ class VornickContentEditingView : public View,
                                   public WebResourceLoadDelegate,
                                   public WebPolicyDelegate,
                                   public WebEditingDelegate,
-                                  public VornickBlockModeEditingContext {
+                                  public VornickBlockModeEditingContext,
+                                  public TextFinderBarContainer {
 public:
     // Builds a view (of this class or a subclass) with its panes and web view.
     template<typename Kind = VornickContentEditingView> static std::shared_ptr<Kind> create(Rect frame)
@@ -851,6 +861,82 @@ public:
     bool undoableIndentListLevel(ActionSender*, bool preflightOnly);
     bool undoableOutdentListLevel(ActionSender*, bool preflightOnly);
 
+    // --- Find and replace, spelling and the find bar, resource file
+    //     watching and reload, view services (editing/VornickContentEditingView
+    //     Find, ...Spelling, ...ResourceReload, ...ViewServices).
+
+    // Find and replace: the controller (made on first use), the writer of the
+    // search text, and the find actions of menu items (by tag).
+    VornickFindAndReplaceController& findAndReplaceController();
+    std::unique_ptr<VornickHTMLWriter> htmlWriterForGeneratingSearchStringForWebFrame(const WebFrame&) const;
+    void performTextFinderAction(ActionSender*);
+    // The text finder's bar container: the bar is a strip below the content.
+    std::shared_ptr<View> findBarView() const override { return m_findBarView; }
+    void setFindBarView(const std::shared_ptr<View>& view) override { m_findBarView = view; }
+    bool isFindBarVisible() const override { return m_findBarIsVisible; }
+    void setFindBarVisible(bool) override;
+    void findBarViewDidChangeHeight() override;
+    std::shared_ptr<View> contentView() const override;
+
+    // Spelling and grammar over the document's text runs; the spelling
+    // panel's commands; automatic quote, dash and replacement fix-up of typed text.
+    void vornick_checkSpelling(ActionSender*);
+    void vornick_showGuessPanel(ActionSender*);
+    void changeSpelling(ActionSender*);
+    void ignoreSpelling(ActionSender*);
+    void vornick_toggleGrammarChecking(ActionSender*);
+    bool isGrammarCheckingEnabled() const;
+    void setGrammarCheckingEnabled(bool);
+    void clearSpellCheckState() {}
+    long spellDocumentTag() const { return m_spellDocumentTag; }
+    // After typed text was inserted: fixes up the text just typed (with the
+    // text before it as context) on a later turn, when a check finds anything.
+    void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>&);
+    // Applies the substitutions found within `editedRange` (a range in the
+    // text node), from the last to the first, each an undoable replacement.
+    void undoableFixupTextInNode(bool undoable, const std::shared_ptr<DOMNode>& textNode, const std::shared_ptr<DOMRange>& editedRange);
+
+    // Resource file watching: one watcher per local file the web view loads;
+    // a change reloads the style sheets and images that use the file.
+    void addWatcherForResourceFile(const std::shared_ptr<VornickResourceLoadAttempt>&, const URL&);
+    std::shared_ptr<VornickWebResourceFileWatcher> watcherForResourceLoadAttempt(const VornickResourceLoadAttempt&) const;
+    size_t resourceFileWatcherCount() const { return m_resourceFileWatchers.size(); }
+    void refreshForResourceFileChangeAtURL(const URL&);
+    void tickleReloadOfStyleSheetReferencedByLinkElement(const std::shared_ptr<DOMElement>&);
+    void tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>&);
+    // Reloads the sheet when it imports the file or uses it as a background image.
+    void tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>&, const URL& changedFileURL);
+    void setAttribute(const std::u16string& name, const std::u16string& value, const std::shared_ptr<DOMElement>&, bool jiggleOutOfTree);
+    void updateImgElementWidthAndHeight(const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
+    // Calls the block once the attempt's load has ended (at once when it has).
+    void whenResourceFileLoadSucceedsOrFails(const std::shared_ptr<VornickResourceLoadAttempt>&, std::function<void()>);
+    void dumpResourceFileWatchers(ActionSender*);
+
+    // View services: text zoom, JavaScript, printing, debug dumps, the
+    // encodings menu, the write-permission panel, collapsing bricks.
+    double textSizeMultiplier() const;
+    void setTextSizeMultiplier(double);
+    bool canMakeTextLarger() const;
+    bool canMakeTextSmaller() const;
+    bool canMakeTextStandardSize() const;
+    void makeTextLarger(ActionSender*);
+    void makeTextSmaller(ActionSender*);
+    void makeTextStandardSize(ActionSender*);
+    void updateAfterTextZoom();
+    bool isJavaScriptEnabled() const;
+    void setJavaScriptEnabled(bool);
+    std::shared_ptr<PrintOperation> printOperationWithPrintInfo(const PrintInfo&) const;
+    void dumpEffectiveOperationRange(ActionSender*);
+    void dumpFocusedDOMTree(ActionSender*);
+    void dumpWebFrameTree(ActionSender*);
+    static std::shared_ptr<Menu> buildCharacterEncodingsMenu();
+    // The completion gets the chosen URL, or null when the user cancelled.
+    void promptForPermissionToWriteFileOfType(const std::u16string& fileType, const URL& proposedURL, const std::u16string& message,
+                                              const std::shared_ptr<VornickSavePanelAccessoryViewController>& accessoryViewController,
+                                              const std::function<void(std::optional<URL>)>& completionHandler);
+    bool toggleCollapseOfBrickElement(const std::shared_ptr<DOMElement>&);
+    void vornick_redrawEmbeddedWebView(ActionSender*);
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -1026,6 +1112,32 @@ private:
 
     // --- List commands
     void installListCommandActionHandlers();
+
+private:
+    // --- Find and replace, spelling and the find bar, resource file watching (state)
+    std::shared_ptr<VornickFindAndReplaceController> m_findAndReplaceController;
+    std::shared_ptr<View> m_findBarView;
+    bool m_findBarIsVisible { false };
+    long m_spellDocumentTag { 0 };
+    std::shared_ptr<TextField> m_spellPanelWordField;
+    std::map<std::u16string, std::shared_ptr<VornickWebResourceFileWatcher>> m_resourceFileWatchers;
+    // Blocks waiting for the end of a resource load, with their observations.
+    struct ResourceLoadEndWaiter {
+        std::function<void()> block;
+        ObserverToken succeeded;
+        ObserverToken failed;
+    };
+    std::vector<std::shared_ptr<ResourceLoadEndWaiter>> m_resourceLoadEndWaiters;
+    // The find controller and the actions of find, spelling and view services.
+    void installFindSpellingAndViewServiceActionHandlers();
+    // The loads a refresh starts, collected while it looks (each made once).
+    struct SubresourceReload {
+        std::shared_ptr<WebFrame> frame;
+        URL url;
+    };
+    std::vector<SubresourceReload>* m_collectedSubresourceReloads { nullptr };
+    void reloadSubresourceOfFrame(const std::shared_ptr<WebFrame>&, const URL&);
+    void updateImgElementWidthAndHeightWhenLoaded(const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
 };
 
 // The editing view that shows a node's document, if any.

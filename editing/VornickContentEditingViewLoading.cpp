@@ -292,6 +292,8 @@ void VornickContentEditingView::resetLoadingState()
     m_webFramesBeingLoaded.clear();
     m_resourcesBeingLoaded.clear();
     m_failedResourceLoadAttempts.clear();
+    m_resourceFileWatchers.clear();
+    m_resourceLoadEndWaiters.clear();
     m_loadingState = VornickContentLoadingInProgress;
     m_postedEndLoading = false;
     m_anyWebFrameLoadSucceeded = false;
@@ -653,6 +655,7 @@ WebResourceIdentifier VornickContentEditingView::identifierForInitialRequest(Web
         (void)delegate->acquireReadPermissionsForURL(request.url(), this);
     auto attempt = VornickResourceLoadAttempt::create(request, sharedDataSource(dataSource), cached);
     m_resourcesBeingLoaded.push_back(attempt);
+    addWatcherForResourceFile(attempt, request.url());
     return attempt;
 }
 

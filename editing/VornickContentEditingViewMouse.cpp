@@ -78,17 +78,6 @@ bool sameEvent(const Event& a, const Event& b)
         && a.modifierFlags() == b.modifierFlags();
 }
 
-// Collapsing a brick shows only its heading (the editing style sheet hides
-// the rest of a brick of this class).
-bool toggleCollapseOfBrickElement(DOMElement& element)
-{
-    if (vornick_hasClass(element, u"brevanton-collapsed"))
-        vornick_removeClass(element, u"brevanton-collapsed");
-    else
-        vornick_addClass(element, u"brevanton-collapsed");
-    return true;
-}
-
 // The view as the source of a drag of its own content.
 class ContentDraggingSource : public DraggingSource {
 public:
@@ -396,7 +385,7 @@ bool VornickContentEditingView::handleSectionHandleHit(const Event& event, const
     auto exact = m_blockModeHelper->exactSelectionFromRange(*range, true);
     auto element = exact ? exact->element() : nullptr;
     if (left && event.clickCount() >= 2 && element && vornick_brickElementCanBeCollapsed(*element)) {
-        if (!toggleCollapseOfBrickElement(*element))
+        if (!toggleCollapseOfBrickElement(element))
             return true;
         if (m_overlayWindow)
             m_overlayWindow->overlayView()->setNeedsDisplay(true);

@@ -269,6 +269,8 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
             return;
         std::shared_ptr<DOMRange> caretRange;
         if (!inPre) {
+            if (result && !replacement)
+                scheduleTextFixupIfNeededForEditedRange(result);
             caretRange = node->ownerDocument()->createRange();
             unsigned length = static_cast<unsigned>(textOf(*node).size());
             caretRange->setStart(node, std::min<unsigned>(static_cast<unsigned>(caret), length));

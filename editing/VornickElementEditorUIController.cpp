@@ -48,7 +48,7 @@ void VornickElementEditorUIController::repositionToTrackTargetElement()
 
 void VornickElementEditorUIController::closePopover()
 {
-    if (!m_popover->isShown())
+    if (!m_popover->isShown() || m_heldOpen)
         return;
     acceptPendingEdits();
     m_popover->performClose();

@@ -35,7 +35,12 @@ public:
 
     void showForTargetObject(const VornickExactSelection&, const std::optional<std::u16string>& focusAttribute, VornickContentEditingView&);
     void repositionToTrackTargetElement();
+    // Does nothing while the popover is held open.
     void closePopover();
+    // Held open, the popover stays while another panel (a save panel asking
+    // for permission to write a file) is in front.
+    bool isHeldOpen() const { return m_heldOpen; }
+    void setHeldOpen(bool held) { m_heldOpen = held; }
     // Forgets the editing view (it is going away).
     void detachFromContentEditingView();
 
@@ -57,6 +62,7 @@ private:
     std::optional<std::u16string> m_focusedAttribute;
     VornickContentEditingView* m_contentEditingView { nullptr };
     std::map<std::u16string, std::u16string> m_pendingEdits;
+    bool m_heldOpen { false };
 };
 
 } // namespace brevanton

@@ -163,7 +163,7 @@ bool VornickDOMNodeToNSRangeMap::hitTestLocation(size_t location, std::u16string
         components.push_back({ node->m_nodeType, node->m_name, 0, skipWhitespaceNodes });
         auto& component = components.back();
         if (isTextType(node->m_nodeType))
-            component.offsetInNode = domCharactersBefore(*node, location, string, hasString, bias);
+            component.offsetInNode = node->domStartOffset() + domCharactersBefore(*node, location, string, hasString, bias);
         auto& children = node->m_childNodes;
         if (children.empty())
             return true;
@@ -280,6 +280,12 @@ void VornickDOMToNSRangeMap::beginWhitespaceNodeAtOffset(size_t offset)
         beginNodeOfType(TextNode, u"whitespace", offset);
 }
 
+void VornickDOMToNSRangeMap::setDOMStartOffsetOfOpenNode(size_t offset)
+{
+    if (m_stack.size() > 1)
+        m_stack.back()->setDOMStartOffset(offset);
+}
+
 void VornickDOMToNSRangeMap::endWhitespaceNodeAtOffset(size_t offset)
 {
     if (!m_omitsWhitespaceNodes) {
@@ -310,6 +316,7 @@ std::shared_ptr<VornickDOMToNSRangeMap> VornickDOMToNSRangeMap::mapByApplyingSpl
         for (const auto& child : from->m_childNodes) {
             auto* made = to->addChildNode(std::make_unique<VornickDOMNodeToNSRangeMap>(child->m_nodeType, child->m_name, 0));
             copyRange(*child, *made);
+            made->setDOMStartOffset(child->domStartOffset());
             if (!child->m_childNodes.empty())
                 pending.emplace_back(child.get(), made);
         }
@@ -410,6 +417,8 @@ VornickRange VornickDOMToNSRangeMap::rangeForPath(const VornickDOMToNSRangeMapPa
         node = children[component.offsetInNode].get();
     }
     if (isTextType(node->nodeType())) {
+        // Characters before the span (trimmed by the writer) map to its start.
+        lastOffset = lastOffset > node->domStartOffset() ? lastOffset - node->domStartOffset() : 0;
         size_t sourceLength = lastOffset;
         if (mappedString && node->endOffset() <= mappedString->size())
             sourceLength = sourceLengthOfCharacters(*node, lastOffset, *mappedString);

@@ -50,6 +50,11 @@ public:
     void setStartOffset(size_t offset) { m_range.location = offset; }
     size_t endOffset() const { return m_range.location + m_range.length; }
     void setEndOffset(size_t offset) { m_range.length = offset >= m_range.location ? offset - m_range.location : 0; }
+    // For a text node: how many of its characters come before its span (the
+    // leading whitespace a writer trimmed), so that string offsets within
+    // the span count from there.
+    size_t domStartOffset() const { return m_domStartOffset; }
+    void setDOMStartOffset(size_t offset) { m_domStartOffset = offset; }
     const std::vector<std::unique_ptr<VornickDOMNodeToNSRangeMap>>& childNodes() const { return m_childNodes; }
     VornickDOMNodeToNSRangeMap* addChildNode(std::unique_ptr<VornickDOMNodeToNSRangeMap>);
 
@@ -66,6 +71,7 @@ private:
     uint16_t m_nodeType;
     std::u16string m_name;
     VornickRange m_range;
+    size_t m_domStartOffset { 0 };
     std::vector<std::unique_ptr<VornickDOMNodeToNSRangeMap>> m_childNodes;
 };
 
@@ -86,6 +92,8 @@ public:
     void endNodeOfType(uint16_t nodeType, std::u16string_view name, size_t offset);
     void beginWhitespaceNodeAtOffset(size_t offset);
     void endWhitespaceNodeAtOffset(size_t offset);
+    // The DOM offset at which the span of the text node being built starts.
+    void setDOMStartOffsetOfOpenNode(size_t offset);
 
     // A copy of this finished map (nothing open but the root) for the string
     // with `splices` applied: every offset moves as VornickOffsetAfterSplices

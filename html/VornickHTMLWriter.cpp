@@ -1394,6 +1394,11 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
             trimEnd = isLaidOutAsBlock(*nextElement);
     }
 
+    // The map counts offsets in the span from the first character written,
+    // which is not the node's first when leading whitespace is trimmed.
+    if (trimStart && !mappedAsWhitespace && m_output->map)
+        m_output->map->setDOMStartOffsetOfOpenNode(VornickLeadingTrimmedLength(data, mapSubstitute));
+
     if (m_generatingSearchString || m_suppressEscaping) {
         std::u16string text = data;
         if (mapSubstitute) {
@@ -1432,6 +1437,8 @@ void VornickHTMLWriter::recordWrittenText(DOMNode& node, size_t start, bool mapS
     if (!length || VornickIsWhitespaceForTextRecord(data, m_substitute, m_textRecord->documentSubstitute))
         return;
     TextRecord::Text text { &node, start, length, mapSubstitute, trimStart, trimEnd };
+    if (trimStart)
+        text.trimmedBefore = VornickLeadingTrimmedLength(data, mapSubstitute);
     auto* parent = toElement(node.parent());
     if (parent && !m_writingXML && parent->first() == &node && traitsForElement(*parent).preformatted) {
         text.firstInPreformatted = true;

@@ -121,6 +121,12 @@ bool VornickHTMLWriter::rewriteAttributedStringFromDocumentAfterTextChanges(DOMD
             writable = false;
             break;
         }
+        // The map counts a text's offsets from after its trimmed start, and
+        // moves only by splices: a change there needs a whole write.
+        if (text.trimStart && VornickLeadingTrimmedLength(data, text.mapSubstitute) != text.trimmedBefore) {
+            writable = false;
+            break;
+        }
         std::u16string written = writtenText(data, text.mapSubstitute, text.trimStart, text.trimEnd);
         std::u16string_view was = std::u16string_view(source.string()).substr(text.start, text.length);
         if (written.empty() || (text.followedByLookBack && trailingShape(written) != trailingShape(was))) {

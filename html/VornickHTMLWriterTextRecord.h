@@ -23,6 +23,8 @@ struct VornickHTMLWriter::TextRecord {
         bool mapSubstitute { false };
         bool trimStart { false };
         bool trimEnd { false };
+        // The leading characters trimmed (the range map counts from after them).
+        size_t trimmedBefore { 0 };
         // The first child of a pre, textarea or listing: whether its data
         // starts with a line break decides a line break before it.
         bool firstInPreformatted { false };
@@ -62,6 +64,20 @@ struct VornickHTMLWriter::TextRecord {
     // Template contents live in another document, whose changes this one does not record.
     bool wroteTemplateContents { false };
 };
+
+// The leading whitespace a write trims from a text node's data (a U+00A0 is
+// written as a space where the substitute is mapped).
+inline size_t VornickLeadingTrimmedLength(std::u16string_view data, bool mapSubstitute)
+{
+    size_t leading = 0;
+    for (char16_t c : data) {
+        bool space = c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r' || (mapSubstitute && c == 0xA0);
+        if (!space)
+            break;
+        ++leading;
+    }
+    return leading;
+}
 
 // Everything of a set of formatting preferences that shapes a write.
 inline std::u16string VornickFormattingFingerprint(const VornickHTMLFormattingPreferences& preferences)

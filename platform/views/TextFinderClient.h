@@ -1,7 +1,7 @@
-// What the text finder asks of the text it searches (its client) and of the
-// view that shows its find bar (its container).
+// What the text finder asks of the text it searches (its client).
 #pragma once
 
+#include "platform/views/TextFinderBarContainer.h"
 #include "platform/views/TextFinderMatcher.h"
 
 #include <memory>
@@ -9,8 +9,6 @@
 #include <vector>
 
 namespace brevanton {
-
-class View;
 
 class TextFinderClient {
 public:
@@ -40,17 +38,5 @@ public:
     virtual void didReplaceCharacters() {}
 };
 
-class TextFinderBarContainer {
-public:
-    virtual ~TextFinderBarContainer() = default;
-
-    virtual std::shared_ptr<View> findBarView() const = 0;
-    virtual void setFindBarView(const std::shared_ptr<View>&) = 0;
-    virtual bool isFindBarVisible() const = 0;
-    virtual void setFindBarVisible(bool) = 0;
-    // The bar grew or shrank (its replace row was shown or hidden).
-    virtual void findBarViewDidChangeHeight() {}
-    virtual std::shared_ptr<View> contentView() const { return nullptr; }
-};
 
 } // namespace brevanton

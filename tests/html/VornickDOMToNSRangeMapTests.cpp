@@ -1,6 +1,7 @@
 #include "dom/VornickRelativeDOMPath.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
+#include "html/VornickHTMLWriter.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMParsing.h"
@@ -137,4 +138,41 @@ TEST(DOMToNSRangeMap, DOMRangesBothWays)
     outside->setEnd(added, 0);
     EXPECT_EQ(map->rangeForDOMRange(*outside, &html).location, VornickNotFound);
     EXPECT_EQ(map->domRangeForRange({ VornickNotFound, 0 }, &html, *document), nullptr);
+}
+
+// A writer trims the leading white space of a text at the start of a block:
+// the map counts offsets in the text's span from after it, both ways.
+TEST(DOMToNSRangeMap, WrittenTextWithTrimmedLeadingWhitespaceMapsBothWays)
+{
+    auto document = DOMDocument::parseHTML(std::string_view("<!DOCTYPE html><html><head><title>t</title></head>"
+                                                            "<body><p>\n    text &amp; more</p></body></html>"),
+                                           "UTF-8");
+    ASSERT_TRUE(document);
+    auto paragraph = document->body()->first();
+    auto text = paragraph->first()->shared_from_this();
+    ASSERT_EQ(toUTF8(text->nodeValue()), "\n    text & more");
+    VornickHTMLWriter writer(VornickHTMLFormattingPreferences(), 0, VornickNewlineConvention::LF);
+    for (bool forSearch : { false, true }) {
+        std::shared_ptr<const AttributedString> string;
+        std::shared_ptr<const VornickDOMToNSRangeMap> map;
+        writer.writeAttributedStringFromDocument(*document, forSearch, [&](auto written, auto rangeMap) {
+            string = written;
+            map = rangeMap;
+        });
+        ASSERT_TRUE(string && map);
+        const std::u16string& source = string->string();
+        // The search text is no markup: no string to read references from.
+        const std::u16string* mapped = forSearch ? nullptr : &source;
+        auto more = document->createRange();
+        more->setStart(text, 12);
+        more->setEnd(text, 16);
+        VornickRange range = map->rangeForDOMRange(*more, mapped);
+        ASSERT_NE(range.location, VornickNotFound);
+        EXPECT_EQ(toUTF8(source.substr(range.location, range.length)), "more") << toUTF8(source);
+        auto back = map->domRangeForRange(range, mapped, *document);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->startContainer(), text);
+        EXPECT_EQ(back->startOffset(), 12u);
+        EXPECT_EQ(back->endOffset(), 16u);
+    }
 }

@@ -1,0 +1,142 @@
+// Find and replace in the view: the find controller, the writer of the search
+// text, the find actions of menu items, and the find bar as a strip below the
+// content (the view is the text finder's bar container).
+#include "editing/VornickContentEditingView.h"
+
+#include "editing/VornickDOMPathBar.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickFindAndReplaceController.h"
+#include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickHTMLFormattingPreferences.h"
+#include "html/VornickHTMLWriter.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "platform/views/Menu.h"
+#include "platform/views/Window.h"
+#include "platform/web/WebFrame.h"
+#include "ui/VornickCollapsibleHeaderSplitView.h"
+
+namespace brevanton {
+
+VornickFindAndReplaceController& VornickContentEditingView::findAndReplaceController()
+{
+    if (!m_findAndReplaceController) {
+        m_findAndReplaceController = std::make_shared<VornickFindAndReplaceController>();
+        m_findAndReplaceController->setContentEditingView(this);
+    }
+    return *m_findAndReplaceController;
+}
+
+std::unique_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForGeneratingSearchStringForWebFrame(const WebFrame& frame) const
+{
+    // Characters as themselves, never as references, so that the search
+    // text is the text the user reads.
+    auto preferences = VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences()->mutableCopy();
+    preferences.setUseNativeSpecialCharacters(true);
+    auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
+        preferences, vornick_nonBreakingSpaceSubstituteCharacter(frame), VornickNewlineConvention::LF);
+    std::weak_ptr<VornickBlockModeHelper> helper = m_blockModeHelper;
+    writer->setCommentToFragmentDescriptionLookupBlock(
+        [helper](const DOMComment& comment) -> std::shared_ptr<const VornickGeneralFragmentDescription> {
+            if (auto strong = helper.lock())
+                return std::dynamic_pointer_cast<const VornickGeneralFragmentDescription>(
+                    strong->fragmentDescriptionForBlockStartComment(comment));
+            return nullptr;
+        });
+    return writer;
+}
+
+void VornickContentEditingView::installFindSpellingAndViewServiceActionHandlers()
+{
+    findAndReplaceController();
+    auto weak = weakSelf();
+    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
+        setActionHandler(action, [weak, member](ActionSender* sender) {
+            if (auto self = weak.lock())
+                (self.get()->*member)(sender);
+        });
+    };
+    install("performTextFinderAction:", &VornickContentEditingView::performTextFinderAction);
+    install("checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
+    install("vornick_checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
+    install("vornick_showGuessPanel:", &VornickContentEditingView::vornick_showGuessPanel);
+    install("changeSpelling:", &VornickContentEditingView::changeSpelling);
+    install("ignoreSpelling:", &VornickContentEditingView::ignoreSpelling);
+    install("vornick_toggleGrammarChecking:", &VornickContentEditingView::vornick_toggleGrammarChecking);
+    install("makeTextLarger:", &VornickContentEditingView::makeTextLarger);
+    install("makeTextSmaller:", &VornickContentEditingView::makeTextSmaller);
+    install("makeTextStandardSize:", &VornickContentEditingView::makeTextStandardSize);
+    install("dumpEffectiveOperationRange:", &VornickContentEditingView::dumpEffectiveOperationRange);
+    install("dumpFocusedDOMTree:", &VornickContentEditingView::dumpFocusedDOMTree);
+    install("dumpWebFrameTree:", &VornickContentEditingView::dumpWebFrameTree);
+    install("dumpResourceFileWatchers:", &VornickContentEditingView::dumpResourceFileWatchers);
+    install("vornick_redrawEmbeddedWebView:", &VornickContentEditingView::vornick_redrawEmbeddedWebView);
+}
+
+void VornickContentEditingView::performTextFinderAction(ActionSender* sender)
+{
+    auto* item = dynamic_cast<MenuItem*>(sender);
+    if (!item)
+        return;
+    endTypingRun();
+    findAndReplaceController().performAction(item->tag());
+}
+
+// --- The find bar
+
+std::shared_ptr<View> VornickContentEditingView::contentView() const
+{
+    return m_webView;
+}
+
+namespace {
+
+// The edge the find bar stands on: the top of the path bar when it is
+// shown, else the bottom of the view.
+double findBarBaseline(const VornickContentEditingView& view)
+{
+    if (view.pathBarShown())
+        return view.domPathBar()->frame().minY();
+    return view.bounds().height();
+}
+
+} // namespace
+
+void VornickContentEditingView::setFindBarVisible(bool visible)
+{
+    if (visible == m_findBarIsVisible)
+        return;
+    m_findBarIsVisible = visible;
+    endTypingRun();
+    double baseline = findBarBaseline(*this);
+    Rect split = m_splitView->frame();
+    if (!visible) {
+        if (m_findBarView)
+            m_findBarView->removeFromSuperview();
+        m_splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - split.minY())));
+        if (auto window = this->window())
+            window->makeFirstResponder(m_webView);
+        return;
+    }
+    findAndReplaceController().invalidateAttributedStringAndMap();
+    if (!m_findBarView)
+        return;
+    double height = m_findBarView->frame().height();
+    m_findBarView->setFrame(Rect(0, baseline - height, bounds().width(), height));
+    m_findBarView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
+    m_splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
+    addSubview(m_findBarView);
+}
+
+void VornickContentEditingView::findBarViewDidChangeHeight()
+{
+    if (!m_findBarView || !m_findBarView->superview())
+        return;
+    // The bar keeps standing on its edge; the split view ends at its top.
+    double baseline = findBarBaseline(*this);
+    double height = m_findBarView->frame().height();
+    m_findBarView->setFrame(Rect(0, baseline - height, bounds().width(), height));
+    Rect split = m_splitView->frame();
+    m_splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
+}
+
+} // namespace brevanton

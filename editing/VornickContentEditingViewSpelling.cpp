@@ -1,0 +1,296 @@
+// Spelling and grammar in the view: the check walks the document's text runs
+// (VornickDOMTextGatherer) from the selection on and selects the first
+// finding; the spelling panel's Change and Ignore come back here; typed text
+// gets the automatic quote, dash and replacement fix-up as undoable edits.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickDOMTextGatherer.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/SpellChecker.h"
+#include "platform/views/SpellingPanel.h"
+#include "platform/views/TextField.h"
+#include "platform/web/WebFrame.h"
+#include "ui/VornickBezel.h"
+
+#include <unicode/uchar.h>
+
+namespace brevanton {
+
+namespace {
+
+constexpr TextCheckingTypes fixupCheckingTypes = TextCheckingTypeQuote | TextCheckingTypeDash | TextCheckingTypeReplacement;
+
+bool isWordCharacter(char16_t c)
+{
+    return u_isalnum(c);
+}
+
+bool isTextType(const DOMNode& node)
+{
+    return node.nodeType() == DOMNode::TEXT_NODE || node.nodeType() == DOMNode::CDATA_SECTION_NODE;
+}
+
+// Text in these is code or sample output: typographic substitutions would change its meaning.
+bool isInCodeLikeElement(const DOMNode& node)
+{
+    for (DOMNode* ancestor = node.parent(); ancestor; ancestor = ancestor->parent()) {
+        if (!ancestor->isElementNode())
+            continue;
+        auto& element = static_cast<DOMElement&>(*ancestor);
+        for (std::u16string_view tag : { u"code", u"kbd", u"samp", u"var" }) {
+            if (equalsIgnoringASCIICase(element.tagName(), tag))
+                return true;
+        }
+    }
+    return false;
+}
+
+std::u16string stringOfSender(ActionSender* sender)
+{
+    auto* field = dynamic_cast<TextField*>(sender);
+    return field ? field->stringValue() : std::u16string();
+}
+
+} // namespace
+
+// --- Checking
+
+void VornickContentEditingView::vornick_checkSpelling(ActionSender*)
+{
+    auto& checker = SpellChecker::sharedSpellChecker();
+    if (!m_spellDocumentTag)
+        m_spellDocumentTag = checker.uniqueSpellDocumentTag();
+    if (!m_spellPanelWordField)
+        m_spellPanelWordField = checker.spellingPanel().wordField();
+    bool grammar = isGrammarCheckingEnabled();
+    TextCheckingTypes types = TextCheckingTypeSpelling;
+    if (grammar)
+        types |= TextCheckingTypeGrammar;
+
+    auto range = effectiveOperationRange();
+    if (!range)
+        return;
+    auto document = vornick_ownerDocument(*range);
+    if (!document)
+        return;
+    auto attachmentPoint = vornick_enclosingAttachmentPointElement(*range);
+    // A caret at the body's own level (between its children) is in no
+    // element below the body; without attachment points the body is where
+    // the text is.
+    if (!attachmentPoint && vornick_attachmentPoints(*document).empty()) {
+        auto body = document->body();
+        auto container = range->commonAncestorContainer();
+        if (body && container && (container == body || vornick_hasAncestor(*container, body.get())))
+            attachmentPoint = body;
+    }
+    if (!attachmentPoint)
+        return;
+
+    VornickDOMTextGatherer gatherer;
+    VornickDOMPosition start = vornick_endPosition(*range);
+    if (start.node && isTextType(*start.node)) {
+        const auto& data = static_cast<const DOMCharacterData&>(*start.node).data();
+        auto offset = static_cast<size_t>(start.offset);
+        if (offset < data.size() && isWordCharacter(data[offset])) {
+            while (offset > 0 && isWordCharacter(data[offset - 1]))
+                --offset;
+            start.offset = static_cast<int32_t>(offset);
+        }
+    }
+    gatherer.setPosition(start);
+
+    auto& bezel = *VornickBezel::sharedContentEditingViewBezel();
+    unsigned wraps = 0;
+    while (auto run = gatherer.nextTextRunInDocument(document)) {
+        if (run->wrapped) {
+            if (++wraps >= 2) {
+                bezel.showMessage(grammar ? u"\u2714 Spelling and Grammar OK" : u"\u2714 Spelling OK", *this);
+                return;
+            }
+            bezel.showMessage(u"\u27F2", *this);
+        }
+        auto results = checker.checkString(run->text, { 0, run->text.size() }, types, run->orthography(), m_spellDocumentTag);
+        for (const auto& result : results) {
+            bool spelling = result.resultType == TextCheckingTypeSpelling;
+            bool grammarFinding = result.resultType == TextCheckingTypeGrammar && !result.grammarDetails.empty();
+            if (!spelling && !grammarFinding)
+                continue;
+            auto found = gatherer.domRangeOfNSRange(result.range, *run, document);
+            if (!found)
+                continue;
+            scrollRangeToVerticallyCentered(found);
+            setTargetRange(found);
+            checker.updatePanels();
+            std::u16string word = run->text.substr(result.range.location, result.range.length);
+            if (spelling)
+                checker.updateSpellingPanelWithMisspelledWord(word);
+            else
+                checker.updateSpellingPanelWithGrammarString(word, result.grammarDetails.front());
+            checker.spellingPanel().orderFront();
+            return;
+        }
+    }
+}
+
+void VornickContentEditingView::vornick_showGuessPanel(ActionSender* sender)
+{
+    auto& panel = SpellChecker::sharedSpellChecker().spellingPanel();
+    if (panel.isVisible()) {
+        panel.orderOut();
+        return;
+    }
+    vornick_checkSpelling(sender);
+    if (!panel.isVisible())
+        panel.orderFront();
+}
+
+// --- The spelling panel's commands
+
+void VornickContentEditingView::changeSpelling(ActionSender* sender)
+{
+    endTypingRun();
+    std::u16string replacement = stringOfSender(sender);
+    if (replacement.empty())
+        return;
+    auto range = effectiveOperationRange();
+    if (!range || range->collapsed())
+        return;
+    (void)undoableReplaceRangeWithText(true, range->cloneRange(), replacement, true);
+    postVornickContentEditingViewDidChangeContentInWebFrame(m_focusedWebFrame, nullptr);
+}
+
+void VornickContentEditingView::ignoreSpelling(ActionSender* sender)
+{
+    endTypingRun();
+    std::u16string word = stringOfSender(sender);
+    if (word.empty())
+        return;
+    auto& checker = SpellChecker::sharedSpellChecker();
+    if (!m_spellDocumentTag)
+        m_spellDocumentTag = checker.uniqueSpellDocumentTag();
+    checker.ignoreWord(std::move(word), m_spellDocumentTag);
+}
+
+// --- Grammar: there is no grammar checker here; the setting is kept.
+
+bool VornickContentEditingView::isGrammarCheckingEnabled() const
+{
+    return UserDefaults::standard().boolForKey(u"WebGrammarCheckingEnabled");
+}
+
+void VornickContentEditingView::setGrammarCheckingEnabled(bool enabled)
+{
+    UserDefaults::standard().setBool(enabled, u"WebGrammarCheckingEnabled");
+}
+
+void VornickContentEditingView::vornick_toggleGrammarChecking(ActionSender*)
+{
+    setGrammarCheckingEnabled(!isGrammarCheckingEnabled());
+    SpellChecker::sharedSpellChecker().updatePanels();
+}
+
+// --- Automatic fix-up of typed text
+
+namespace {
+
+// The part of the node's text a fix-up looks at for an edit: the edited
+// characters, and the hyphens just before them (two hyphens become a dash
+// once the next character is typed).
+TextRange fixupRangeForEdit(const std::u16string& data, const DOMRange& edited)
+{
+    size_t start = std::min<size_t>(edited.startOffset(), data.size());
+    size_t end = std::min<size_t>(std::max<size_t>(edited.endOffset(), start), data.size());
+    while (start > 0 && data[start - 1] == u'-')
+        --start;
+    return { start, end - start };
+}
+
+// The part of the text a check of `range` reads: the range with one
+// character of context on each side (all the substitution rules look at),
+// so that a long text is not copied for each typed character.
+struct FixupWindow {
+    std::u16string text;
+    size_t start { 0 };
+    TextRange range;
+};
+
+FixupWindow fixupWindow(const std::u16string& data, TextRange range)
+{
+    size_t start = range.location > 0 ? range.location - 1 : 0;
+    size_t end = std::min(data.size(), range.end() + 1);
+    return { data.substr(start, end - start), start, { range.location - start, range.length } };
+}
+
+} // namespace
+
+void VornickContentEditingView::scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>& editedRange)
+{
+    if (!editedRange)
+        return;
+    auto node = editedRange->startContainer();
+    if (!node || node->nodeType() != DOMNode::TEXT_NODE || editedRange->endContainer() != node || isInCodeLikeElement(*node))
+        return;
+    const auto& data = static_cast<const DOMCharacterData&>(*node).data();
+    // Only what was just typed is looked at: text already in the file, and
+    // substitutions the user has undone, stay as they are.
+    auto edited = editedRange->cloneRange();
+    auto window = fixupWindow(data, fixupRangeForEdit(data, *edited));
+    std::weak_ptr<VornickContentEditingView> weak = weakSelf();
+    SpellChecker::sharedSpellChecker().requestCheckingOfString(
+        std::move(window.text), window.range, fixupCheckingTypes, std::nullopt, 0, [weak, node, edited](std::vector<TextCheckingResult> results) {
+            auto self = weak.lock();
+            if (!self || results.empty()) {
+                edited->detach();
+                return;
+            }
+            self->performAfterDelay(0, [node, edited](VornickContentEditingView& view) {
+                view.undoableFixupTextInNode(true, node, edited);
+                edited->detach();
+            });
+        });
+}
+
+void VornickContentEditingView::undoableFixupTextInNode(bool undoable, const std::shared_ptr<DOMNode>& textNode,
+                                                        const std::shared_ptr<DOMRange>& editedRange)
+{
+    if (!textNode || textNode->nodeType() != DOMNode::TEXT_NODE || !textNode->isConnected() || !editedRange
+        || editedRange->startContainer() != textNode || editedRange->endContainer() != textNode)
+        return;
+    auto text = std::static_pointer_cast<DOMCharacterData>(textNode);
+    auto window = fixupWindow(text->data(), fixupRangeForEdit(text->data(), *editedRange));
+    auto results = SpellChecker::sharedSpellChecker().checkString(window.text, window.range, fixupCheckingTypes, std::nullopt, 0);
+    if (results.empty())
+        return;
+    for (auto& result : results)
+        result.range.location += window.start;
+    endTypingRun();
+    auto document = text->ownerDocument();
+    auto frame = mainFrame() && document ? mainFrame()->frameForDocument(*document) : nullptr;
+    // From the last to the first, so that the earlier places stay.
+    std::sort(results.begin(), results.end(),
+              [](const TextCheckingResult& a, const TextCheckingResult& b) { return a.range.location > b.range.location; });
+    for (const auto& result : results) {
+        if (!(result.resultType & fixupCheckingTypes) || result.replacementString.empty())
+            continue;
+        if (result.range.end() > text->length())
+            continue;
+        auto range = document->createRange();
+        range->setStart(text, static_cast<unsigned>(result.range.location));
+        range->setEnd(text, static_cast<unsigned>(result.range.end()));
+        reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(result.replacementString, frame);
+        (void)undoableReplaceRangeWithText(undoable, range, result.replacementString, false);
+        range->detach();
+    }
+    postVornickContentEditingViewDidChangeContentInWebFrame(frame ? frame : m_focusedWebFrame, nullptr);
+}
+
+} // namespace brevanton

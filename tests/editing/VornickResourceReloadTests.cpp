@@ -1,0 +1,173 @@
+#include "UndoableEditChecks.h"
+
+#include "app/VornickResourceLoadAttempt.h"
+#include "app/VornickWebResourceFileWatcher.h"
+#include "dom/VornickElementExtensions.h"
+
+#include <set>
+
+namespace brevanton::testing {
+namespace {
+
+std::string be32(uint32_t v) { return { char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF) }; }
+
+std::string png(uint32_t wide, uint32_t high)
+{
+    return std::string("\x89PNG\r\n\x1A\n", 8) + be32(13) + "IHDR" + be32(wide) + be32(high) + std::string("\x08\x06\0\0\0", 5)
+        + be32(0);
+}
+
+class ResourceReloadTest : public UndoableEditTest {
+protected:
+    void SetUp() override
+    {
+        UndoableEditTest::SetUp();
+        m_loads = NotificationCenter::defaultCenter().addObserver(
+            VornickResourceLoadAttemptSucceededNotification, nullptr, nullptr, [this](const Notification& note) {
+                auto* attempt = static_cast<const VornickResourceLoadAttempt*>(note.object);
+                reloaded.insert(toUTF8(attempt->url().lastPathComponent()));
+            });
+    }
+    void TearDown() override
+    {
+        m_loads.reset();
+        UndoableEditTest::TearDown();
+    }
+    void file(const std::string& name, const std::string& contents)
+    {
+        std::filesystem::create_directories(std::filesystem::path(path(name)).parent_path());
+        ASSERT_TRUE(writeFileAtomically(path(name), contents));
+    }
+    void loadPage(const std::string& head, const std::string& body)
+    {
+        writePage("page.html", "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>R</title>" + head + "</head><body>" + body
+                                   + "</body></html>\n");
+        load("page.html");
+        settle();
+        reloaded.clear();
+        recorder.clear();
+    }
+    // Lets the loads started so far end.
+    void settle() { RunLoop::main().runUntil([] { return false; }, 0.2); }
+    bool waitFor(const std::function<bool()>& condition) { return RunLoop::main().runUntil(condition, 5); }
+    std::string attribute(const std::u16string& tag, const std::u16string& name, unsigned index = 0) const
+    {
+        return toUTF8(element(tag, index)->getAttribute(name));
+    }
+
+    std::set<std::string> reloaded;
+
+private:
+    ObserverToken m_loads;
+};
+
+TEST_F(ResourceReloadTest, OneWatcherPerFileWhateverTheNumberOfReferences)
+{
+    file("pic.png", png(10, 10));
+    file("style.css", "p { color: red }");
+    loadPage("<link rel=\"stylesheet\" href=\"style.css\">", "<p><img src=\"pic.png\" alt=\"\"><img src=\"./pic.png\" alt=\"\"></p>");
+    auto frame = view->mainFrame();
+    for (const char* name : { "pic.png", "style.css" }) {
+        auto attempt = VornickResourceLoadAttempt::createForLoadedResourceURL(url(name), frame);
+        auto watcher = view->watcherForResourceLoadAttempt(*attempt);
+        ASSERT_TRUE(watcher) << name;
+        EXPECT_TRUE(watcher->isActive()) << name;
+    }
+    size_t watchers = view->resourceFileWatcherCount();
+    EXPECT_LE(watchers, 3u); // the page, the image and the sheet at most
+
+    // Both images show the file again after a change, through one watcher.
+    view->refreshForResourceFileChangeAtURL(url("pic.png"));
+    settle();
+    EXPECT_EQ(reloaded, (std::set<std::string> { "pic.png" }));
+    EXPECT_EQ(view->resourceFileWatcherCount(), watchers);
+    EXPECT_EQ(attribute(u"img", u"src", 1), "./pic.png");
+
+    // Another load of the document starts over.
+    loadPage("", "<p>none</p>");
+    EXPECT_LE(view->resourceFileWatcherCount(), 1u);
+}
+
+TEST_F(ResourceReloadTest, ChangedImageFileGivesItsSizeWithoutEverLosingItsSource)
+{
+    file("pic@2x.png", png(10, 10));
+    loadPage("", "<p>a<img src=\"pic@2x.png\" class=\"brevanton-set-width-and-height-when-known\" alt=\"\">b</p>");
+    auto image = element(u"img");
+    // The image is selected; the refresh takes it out of the tree and back.
+    auto paragraph = element(u"p");
+    select(rangeIn(paragraph, 1, 2));
+
+    file("pic@2x.png", png(800, 600));
+    view->refreshForResourceFileChangeAtURL(url("pic@2x.png"));
+    // Within the same turn the source is back: a save now writes it.
+    EXPECT_EQ(attribute(u"img", u"src"), "pic@2x.png");
+    EXPECT_EQ(element(u"img"), image);
+    auto selection = view->effectiveOperationRange();
+    ASSERT_TRUE(selection);
+    EXPECT_EQ(selection->startContainer(), paragraph);
+    EXPECT_EQ(selection->startOffset(), 1u);
+    EXPECT_EQ(selection->endOffset(), 2u);
+
+    ASSERT_TRUE(waitFor([&] { return !image->getAttribute(u"width").empty(); }));
+    EXPECT_EQ(attribute(u"img", u"width"), "400");
+    EXPECT_EQ(attribute(u"img", u"height"), "300");
+    EXPECT_FALSE(vornick_imgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*image));
+    // The size change is a content change: the source follows.
+    EXPECT_GE(recorder.count("note DidChangeContentNotification frame"), 1u);
+}
+
+TEST_F(ResourceReloadTest, ThreeTimesImageIsScaledAndTheWatcherNoticesTheWrite)
+{
+    file("PIC@3X.png", png(10, 10));
+    loadPage("", "<p><img src=\"PIC@3X.png\" class=\"brevanton-set-width-and-height-when-known\" alt=\"\"></p>");
+    auto image = element(u"img");
+    file("PIC@3X.png", png(900, 600));
+    ASSERT_TRUE(waitFor([&] { return !image->getAttribute(u"width").empty(); }));
+    EXPECT_EQ(attribute(u"img", u"width"), "300");
+    EXPECT_EQ(attribute(u"img", u"height"), "200");
+}
+
+TEST_F(ResourceReloadTest, ImportedAndBackgroundImageFilesReloadTheLinkedSheet)
+{
+    file("main.css", "@import \"imported.css\";\nbody { background-image: url(\"bg.png\"); }\np { color: green }");
+    file("imported.css", "p { color: red }");
+    file("bg.png", png(4, 4));
+    loadPage("<link rel=\"stylesheet\" href=\"main.css\">", "<p>text</p>");
+
+    view->refreshForResourceFileChangeAtURL(url("imported.css"));
+    settle();
+    EXPECT_TRUE(reloaded.count("main.css"));
+    EXPECT_TRUE(reloaded.count("imported.css"));
+
+    reloaded.clear();
+    view->refreshForResourceFileChangeAtURL(url("bg.png"));
+    settle();
+    EXPECT_TRUE(reloaded.count("main.css"));
+
+    // A file nothing references changes nothing.
+    reloaded.clear();
+    file("other.png", png(4, 4));
+    std::string before = documentSnapshot(*document());
+    view->refreshForResourceFileChangeAtURL(url("other.png"));
+    settle();
+    EXPECT_TRUE(reloaded.empty());
+    EXPECT_EQ(documentSnapshot(*document()), before);
+    EXPECT_EQ(recorder.count("note DidChangeContentNotification frame"), 0u);
+}
+
+// A page whose base element points elsewhere (as a repaired copy's does)
+// finds its images where its loads found them.
+TEST_F(ResourceReloadTest, ReferencesAreResolvedAgainstTheBase)
+{
+    file("assets/pic.png", png(10, 10));
+    loadPage("<base href=\"assets/\">", "<p><img src=\"pic.png\" class=\"brevanton-set-width-and-height-when-known\" alt=\"\"></p>");
+    auto image = element(u"img");
+    file("assets/pic.png", png(30, 20));
+    view->refreshForResourceFileChangeAtURL(url("assets/pic.png"));
+    ASSERT_TRUE(waitFor([&] { return !image->getAttribute(u"width").empty(); }));
+    EXPECT_EQ(attribute(u"img", u"width"), "30");
+    EXPECT_EQ(attribute(u"img", u"height"), "20");
+}
+
+} // namespace
+} // namespace brevanton::testing

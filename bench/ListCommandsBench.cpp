@@ -3,6 +3,7 @@
 // (which nests them all under the first), and outdenting the whole list
 // (which turns every item into a paragraph).
 #include "dom/VornickWebFrameExtensions.h"
+#include "EditingViewBenchSupport.h"
 #include "editing/VornickContentEditingView.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickTidyFilter.h"
@@ -23,6 +24,8 @@
 #include <string>
 
 using namespace brevanton;
+using bench::endEvent;
+using bench::secondsOf;
 
 namespace {
 
@@ -35,37 +38,14 @@ const std::string& pagePath()
         for (unsigned index = 0; index < itemCount; ++index)
             html += "<li>Item number " + std::to_string(index) + " with <em>some</em> text</li>\n";
         html += "</ul>\n<p>After the list.</p>\n</body></html>\n";
-        std::string file = temporaryDirectory() + "/brevanton-list-bench.html";
-        if (!writeFileAtomically(file, html))
-            std::abort();
-        return file;
+        return bench::writeBenchmarkPage("brevanton-list-bench.html", html);
     }();
     return path;
 }
 
 std::shared_ptr<VornickContentEditingView> loadedView()
 {
-    VornickInstallHTMLServices();
-    VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
-    auto view = VornickContentEditingView::create(Rect(0, 0, 1024, 768));
-    Error error;
-    if (!view->loadContentFromURL(URL::fileURLWithPath(pagePath()), &error))
-        return nullptr;
-    auto frame = view->mainFrame();
-    RunLoop::main().runUntil([&frame] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame); }, 30);
-    return view;
-}
-
-void endEvent()
-{
-    RunLoop::main().runOnce(0);
-}
-
-template<typename Step> double secondsOf(Step&& step)
-{
-    auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return bench::editingViewWithLoadedPage(pagePath());
 }
 
 enum class Command { Indent, Outdent };

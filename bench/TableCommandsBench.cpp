@@ -1,6 +1,7 @@
 // Inserting and deleting a column of a 200-row, 50-column table in the
 // editing view, and the undo of each, each timed on its own.
 #include "dom/VornickWebFrameExtensions.h"
+#include "EditingViewBenchSupport.h"
 #include "editing/VornickContentEditingView.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickTidyFilter.h"
@@ -21,6 +22,8 @@
 #include <string>
 
 using namespace brevanton;
+using bench::endEvent;
+using bench::secondsOf;
 
 namespace {
 
@@ -42,38 +45,14 @@ const std::string& pagePath()
             html += "</tr>\n";
         }
         html += "</tbody>\n</table>\n<p>After the table.</p>\n</body></html>\n";
-        std::string file = temporaryDirectory() + "/brevanton-table-bench.html";
-        if (!writeFileAtomically(file, html))
-            std::abort();
-        return file;
+        return bench::writeBenchmarkPage("brevanton-table-bench.html", html);
     }();
     return path;
 }
 
 std::shared_ptr<VornickContentEditingView> loadedView()
 {
-    VornickInstallHTMLServices();
-    // Tidy's structural check runs as a process of its own: left out.
-    VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
-    auto view = VornickContentEditingView::create(Rect(0, 0, 1024, 768));
-    Error error;
-    if (!view->loadContentFromURL(URL::fileURLWithPath(pagePath()), &error))
-        return nullptr;
-    auto frame = view->mainFrame();
-    RunLoop::main().runUntil([&frame] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame); }, 30);
-    return view;
-}
-
-void endEvent()
-{
-    RunLoop::main().runOnce(0);
-}
-
-template<typename Step> double secondsOf(Step&& step)
-{
-    auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return bench::editingViewWithLoadedPage(pagePath());
 }
 
 enum class Command { InsertColumn, DeleteColumn };

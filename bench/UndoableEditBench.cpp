@@ -4,6 +4,7 @@
 #include "HTMLBenchPages.h"
 
 #include "dom/VornickWebFrameExtensions.h"
+#include "EditingViewBenchSupport.h"
 #include "editing/VornickContentEditingView.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickTidyFilter.h"
@@ -24,6 +25,8 @@
 #include <cstdlib>
 
 using namespace brevanton;
+using bench::endEvent;
+using bench::secondsOf;
 
 namespace {
 
@@ -32,40 +35,14 @@ constexpr size_t pageSize = 1024 * 1024;
 const std::string& pagePath()
 {
     static const std::string path = [] {
-        std::string file = temporaryDirectory() + "/brevanton-undo-bench.html";
-        if (!writeFileAtomically(file, makeBenchmarkHTMLPage(pageSize)))
-            std::abort();
-        return file;
+        return bench::writeBenchmarkPage("brevanton-undo-bench.html", makeBenchmarkHTMLPage(pageSize));
     }();
     return path;
 }
 
 std::shared_ptr<VornickContentEditingView> loadedView()
 {
-    VornickInstallHTMLServices();
-    // Tidy's structural check runs as a process of its own: left out.
-    VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
-    auto view = VornickContentEditingView::create(Rect(0, 0, 1024, 768));
-    Error error;
-    if (!view->loadContentFromURL(URL::fileURLWithPath(pagePath()), &error))
-        return nullptr;
-    // The load's own background work (painting, line index) ends first.
-    auto frame = view->mainFrame();
-    RunLoop::main().runUntil([&frame] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame); }, 30);
-    return view;
-}
-
-// The end of the event: the step's undo group closes; deferred work runs.
-void endEvent()
-{
-    RunLoop::main().runOnce(0);
-}
-
-template<typename Step> double secondsOf(Step&& step)
-{
-    auto start = std::chrono::steady_clock::now();
-    step();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return bench::editingViewWithLoadedPage(pagePath());
 }
 
 enum class Measured { Delete, Undo, Redo, DeleteWithoutUndo };

@@ -132,45 +132,44 @@ void VornickContentEditingView::chooseImageAndReplaceSelection(ActionSender*)
     });
 }
 
-void VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure(ActionSender*)
+namespace {
+
+using ImageContainerReplacement = bool (VornickContentEditingView::*)(bool, const std::shared_ptr<DOMRange>&, const std::optional<URL>&,
+                                                                      std::shared_ptr<DOMRange>*);
+
+// Asks for an image and puts the container (a figure or a picture) where the
+// selection is when the file arrives; a cancelled panel still inserts the
+// container, without an image.
+void chooseImageAndReplaceSelectionWithContainer(VornickContentEditingView& view, ImageContainerReplacement replace)
 {
-    endTypingRun();
-    auto weak = weakSelf();
-    chooseImageToInsertUsingCompletionBlock([weak](std::shared_ptr<VornickEnduringFileReference> file) {
+    view.endTypingRun();
+    auto weak = std::weak_ptr<VornickContentEditingView>(std::static_pointer_cast<VornickContentEditingView>(view.shared_from_this()));
+    view.chooseImageToInsertUsingCompletionBlock([weak, replace](std::shared_ptr<VornickEnduringFileReference> file) {
         if (!file) {
-            // Cancelled: the figure still goes in, without an image.
             if (auto self = weak.lock())
-                (void)self->undoableReplaceRangeWithFigureElementReferencingImageURL(true, self->effectiveOperationRange(), std::nullopt);
+                (void)((*self).*replace)(true, self->effectiveOperationRange(), std::nullopt, nullptr);
             return;
         }
-        useChosenFile(file, [weak](const URL& url) {
+        useChosenFile(file, [weak, replace](const URL& url) {
             auto self = weak.lock();
             if (!self)
                 return;
             if (auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url))
-                (void)self->undoableReplaceRangeWithFigureElementReferencingImageURL(true, self->effectiveOperationRange(), *staged);
+                (void)((*self).*replace)(true, self->effectiveOperationRange(), *staged, nullptr);
         });
     });
 }
 
+} // namespace
+
+void VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure(ActionSender*)
+{
+    chooseImageAndReplaceSelectionWithContainer(*this, &VornickContentEditingView::undoableReplaceRangeWithFigureElementReferencingImageURL);
+}
+
 void VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture(ActionSender*)
 {
-    endTypingRun();
-    auto weak = weakSelf();
-    chooseImageToInsertUsingCompletionBlock([weak](std::shared_ptr<VornickEnduringFileReference> file) {
-        if (!file) {
-            if (auto self = weak.lock())
-                (void)self->undoableReplaceRangeWithPictureElementReferencingImageURL(true, self->effectiveOperationRange(), std::nullopt);
-            return;
-        }
-        useChosenFile(file, [weak](const URL& url) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            if (auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url))
-                (void)self->undoableReplaceRangeWithPictureElementReferencingImageURL(true, self->effectiveOperationRange(), *staged);
-        });
-    });
+    chooseImageAndReplaceSelectionWithContainer(*this, &VornickContentEditingView::undoableReplaceRangeWithPictureElementReferencingImageURL);
 }
 
 void VornickContentEditingView::chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind)

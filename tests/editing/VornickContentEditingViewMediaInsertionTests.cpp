@@ -1,3 +1,4 @@
+#include "ScriptedOpenPanel.h"
 #include "UndoableEditChecks.h"
 
 #include "app/VornickApplicationDelegate.h"
@@ -35,42 +36,27 @@ public:
     }
 };
 
-class MediaInsertionTest : public UndoableEditTest {
+class MediaInsertionTest : public UndoableEditTest, protected ScriptedOpenPanel {
 protected:
     void SetUp() override
     {
         UndoableEditTest::SetUp();
-        m_defaults = std::make_unique<UserDefaults>(path("defaults.plist"));
-        appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
-        Application::shared().setDelegate(appDelegate);
-        appDelegate->setFileChooser([this](const VornickApplicationDelegate::FileChooserRequest& request,
-                                           VornickApplicationDelegate::FileChooserCompletion completion) {
-            requests.push_back(request);
-            pending = std::move(completion);
-        });
+        installApplicationDelegate(path("defaults.plist"));
         ASSERT_TRUE(writeFileAtomically(path("sound.mp3"), "ID3"));
         ASSERT_TRUE(writeFileAtomically(path("clip.mp4"), "...."));
         host.mediaFolder = m_folder + "/media";
     }
     void TearDown() override
     {
-        Application::shared().reset();
-        appDelegate.reset();
+        removeApplicationDelegate();
         UndoableEditTest::TearDown();
     }
     // Answers the open panel with a file of the test folder, or cancels it.
     void choose(const std::optional<std::string>& name)
     {
-        ASSERT_TRUE(pending) << "no open panel";
-        auto completion = std::move(pending);
-        pending = nullptr;
-        completion(name ? std::optional<URL>(url(*name)) : std::nullopt);
+        answerOpenPanel(name ? std::optional<URL>(url(*name)) : std::nullopt);
     }
 
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::shared_ptr<VornickApplicationDelegate> appDelegate;
-    std::vector<VornickApplicationDelegate::FileChooserRequest> requests;
-    VornickApplicationDelegate::FileChooserCompletion pending;
     StagingHost host;
 };
 

@@ -2,6 +2,7 @@
 // application and the document window, its send-event hook, the web view's
 // text input and the editing delegate, down to the undoable edits. The open
 // panel is the application delegate's injected file chooser.
+#include "ScriptedOpenPanel.h"
 #include "UndoableEditChecks.h"
 
 #include "app/VornickApplicationDelegate.h"
@@ -21,19 +22,12 @@
 namespace brevanton::testing {
 namespace {
 
-class EditingEndToEnd : public UndoableEditTest {
+class EditingEndToEnd : public UndoableEditTest, protected ScriptedOpenPanel {
 protected:
     void SetUp() override
     {
         UndoableEditTest::SetUp();
-        m_defaults = std::make_unique<UserDefaults>(path("defaults.plist"));
-        appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
-        Application::shared().setDelegate(appDelegate);
-        appDelegate->setFileChooser([this](const VornickApplicationDelegate::FileChooserRequest& request,
-                                           VornickApplicationDelegate::FileChooserCompletion completion) {
-            requests.push_back(request);
-            pendingChoice = std::move(completion);
-        });
+        installApplicationDelegate(path("defaults.plist"));
     }
     void TearDown() override
     {
@@ -42,8 +36,7 @@ protected:
             window->close();
             window.reset();
         }
-        Application::shared().reset();
-        appDelegate.reset();
+        removeApplicationDelegate();
         UndoableEditTest::TearDown();
     }
 
@@ -126,10 +119,6 @@ protected:
         return controller && controller->targetObject() ? controller->targetObject()->element() : nullptr;
     }
 
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::shared_ptr<VornickApplicationDelegate> appDelegate;
-    std::vector<VornickApplicationDelegate::FileChooserRequest> requests;
-    VornickApplicationDelegate::FileChooserCompletion pendingChoice;
     std::shared_ptr<VornickWindow> window;
     EventSynthesizer events;
 };
@@ -218,9 +207,7 @@ TEST_F(EditingEndToEnd, AnImageChosenInTheOpenPanelGoesWhereTheCaretIs)
             EXPECT_EQ(requests[0].documentWindow.lock(), window);
             // Nothing is inserted while the panel is up.
             EXPECT_EQ(document()->getElementsByTagName(u"IMG")->length(), imagesBefore);
-            ASSERT_TRUE(pendingChoice);
-            auto choice = std::move(pendingChoice);
-            choice(url("picture.png"));
+            answerOpenPanel(url("picture.png"));
             drain();
         },
         [&] {

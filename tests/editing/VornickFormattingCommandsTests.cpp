@@ -1,6 +1,7 @@
 // The formatting commands on a real page (tests/data/editing/formatting.html:
 // headings with ids, classes and styles, links, inline styles, runs of
 // spaces), each with the four checks: result, exact undo, redo, selection.
+#include "ScriptedOpenPanel.h"
 #include "StructuralEditTestSupport.h"
 
 #include "app/VornickApplicationDelegate.h"
@@ -341,44 +342,29 @@ TEST_F(FormattingCommands, UnwrapTakesTheSelectedElementAwayAndRemoveAllMarkupLe
 
 // --- Links
 
-class LinkCommands : public FormattingCommands {
+class LinkCommands : public FormattingCommands, protected ScriptedOpenPanel {
 protected:
     void SetUp() override
     {
         FormattingCommands::SetUp();
-        m_defaults = std::make_unique<UserDefaults>(path("defaults.plist"));
-        appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
-        Application::shared().setDelegate(appDelegate);
-        appDelegate->setFileChooser([this](const VornickApplicationDelegate::FileChooserRequest& request,
-                                           VornickApplicationDelegate::FileChooserCompletion completion) {
-            requests.push_back(request);
-            pending = std::move(completion);
-        });
+        installApplicationDelegate(path("defaults.plist"));
         ASSERT_TRUE(writeFileAtomically(path("schedule.pdf"), "%PDF"));
         Pasteboard::generalPasteboard()->clearContents();
     }
     void TearDown() override
     {
-        Application::shared().reset();
-        appDelegate.reset();
+        removeApplicationDelegate();
         FormattingCommands::TearDown();
     }
     void choose(const std::string& name)
     {
-        ASSERT_TRUE(pending) << "no open panel";
-        auto completion = std::move(pending);
-        pending = nullptr;
-        completion(std::optional<URL>(url(name)));
+        answerOpenPanel(url(name));
     }
     bool attributeEditorShown() const
     {
         return view->elementEditorUIController() && view->elementEditorUIController()->popover()->isShown();
     }
 
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::shared_ptr<VornickApplicationDelegate> appDelegate;
-    std::vector<VornickApplicationDelegate::FileChooserRequest> requests;
-    VornickApplicationDelegate::FileChooserCompletion pending;
 };
 
 TEST_F(LinkCommands, AnExistingLinkOpensInTheEditorAndASelectionIsWrappedInANewOne)

@@ -124,6 +124,7 @@ void VornickContentEditingView::build()
     installFormattingActionHandlers();
     installListCommandActionHandlers();
     installFindSpellingAndViewServiceActionHandlers();
+    installHeadElementActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

@@ -62,6 +62,9 @@ class VornickEnduringFileReference;
 class VornickFragmentCompletionSet;
 class VornickFragmentDescription;
 class VornickFragmentSet;
+class VornickElementAttributeValue;
+class VornickHTMLFormattingPreferences;
+class VornickStyleSheet;
 class VornickHTMLSpec;
 class VornickEmbeddedWebView;
 class DOMCSSStyleSheet;
@@ -937,6 +940,39 @@ public:
     bool toggleCollapseOfBrickElement(const std::shared_ptr<DOMElement>&);
     void vornick_redrawEmbeddedWebView(ActionSender*);
 
+    // --- Head elements, style sheets, snippet set and formatting preferences:
+    // the per-document settings kept in the head or on the frame, each
+    // change one undo step under its own name.
+    void toggleHeadElementsShown(ActionSender*);
+    void addNewHeadElement(ActionSender*);
+    // Built on first use.
+    const std::shared_ptr<Menu>& addHeadElementMenu();
+    void setAddHeadElementMenu(std::shared_ptr<Menu> menu) { m_addHeadElementMenu = std::move(menu); }
+    // Head elements are addressed by their index among the head's child nodes.
+    void undoableDeleteHeadElementAtIndex(bool undoable, unsigned index, const std::shared_ptr<DOMDocument>&);
+    // An index at or past the end appends. `childNodes` are appended as they are.
+    bool undoableInsertHeadElementWithTagName(bool undoable, const std::u16string& tagName,
+                                              const std::vector<VornickElementAttributeValue>& attributeValues,
+                                              const std::vector<std::shared_ptr<DOMNode>>& childNodes, unsigned index,
+                                              const std::shared_ptr<DOMDocument>&);
+    [[nodiscard]] bool undoableAddNewStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>&, bool asAlternate,
+                                                bool embedCopy, const std::shared_ptr<DOMDocument>&);
+    [[nodiscard]] bool undoableAddNewStylesheetWithURL(bool undoable, const URL& stylesheetURL,
+                                                       const std::optional<std::u16string>& bundledStyleSheetName, bool asAlternate,
+                                                       bool embedCopy, const std::shared_ptr<DOMDocument>&);
+    [[nodiscard]] bool undoableSetPrimaryStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>&, bool embedCopy,
+                                                    const std::shared_ptr<WebFrame>&);
+    void addNewStylesheetLinkHeadElement(ActionSender*);
+    bool undoableSetFragmentSet(bool undoable, const std::shared_ptr<VornickFragmentSet>&, const std::shared_ptr<WebFrame>&);
+    bool undoableSetHTMLFormattingPreferencesString(bool undoable, const std::optional<std::u16string>&, const std::shared_ptr<WebFrame>&);
+    bool undoableSetHTMLFormattingPreferences(bool undoable, const std::shared_ptr<VornickHTMLFormattingPreferences>&,
+                                              const std::shared_ptr<WebFrame>&);
+    // The notification's object is the edited preferences.
+    void htmlFormattingPreferencesInstanceWasEdited(const Notification&);
+    // Tells the delegate that the focused frame's set of style sheets changed,
+    // when `document` is that frame's.
+    void noteStyleSheetSetChangeInDocument(const DOMDocument&);
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -1138,6 +1174,11 @@ private:
     std::vector<SubresourceReload>* m_collectedSubresourceReloads { nullptr };
     void reloadSubresourceOfFrame(const std::shared_ptr<WebFrame>&, const URL&);
     void updateImgElementWidthAndHeightWhenLoaded(const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
+
+private:
+    // --- Head elements, style sheets, snippet set and formatting preferences (state)
+    std::shared_ptr<Menu> m_addHeadElementMenu;
+    void installHeadElementActionHandlers();
 };
 
 // The editing view that shows a node's document, if any.

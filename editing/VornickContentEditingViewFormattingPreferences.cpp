@@ -1,0 +1,39 @@
+// An edited preferences object reaches every frame that writes with it: a
+// document's own set stores its new string (undoably), the user's default
+// set only regenerates the source.
+#include "editing/VornickContentEditingView.h"
+
+#include "html/VornickHTMLFormattingPreferences.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/web/WebFrame.h"
+
+#include <functional>
+
+namespace brevanton {
+
+void VornickContentEditingView::htmlFormattingPreferencesInstanceWasEdited(const Notification& notification)
+{
+    auto* edited = static_cast<const VornickHTMLFormattingPreferences*>(notification.object);
+    auto root = mainFrame();
+    if (!edited || !root)
+        return;
+    auto usersDefault = VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferences();
+    bool isUsersDefault = usersDefault && usersDefault.get() == edited;
+    std::vector<std::shared_ptr<WebFrame>> frames;
+    std::function<void(const std::shared_ptr<WebFrame>&)> collect = [&](const std::shared_ptr<WebFrame>& frame) {
+        frames.push_back(frame);
+        for (const auto& child : frame->childFrames())
+            collect(child);
+    };
+    collect(root);
+    for (const auto& frame : frames) {
+        if (!frame->domDocument() || vornick_effectiveHTMLFormattingPreferences(*frame).get() != edited)
+            continue;
+        if (!isUsersDefault)
+            (void)undoableSetHTMLFormattingPreferencesString(true, edited->stringRepresentation(), frame);
+        else if (frame == m_focusedWebFrame)
+            scheduleHTMLUpdateForFocusedWebFrame();
+    }
+}
+
+} // namespace brevanton

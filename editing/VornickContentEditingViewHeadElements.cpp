@@ -1,0 +1,73 @@
+// The head pane and the menu of head elements to add, and the note to the
+// delegate that the focused document's style sheets changed.
+#include "editing/VornickContentEditingView.h"
+
+#include "editing/VornickHeadMetadataEditingUIController.h"
+#include "platform/views/Event.h"
+#include "platform/views/Menu.h"
+#include "platform/web/WebFrame.h"
+
+namespace brevanton {
+
+void VornickContentEditingView::installHeadElementActionHandlers()
+{
+    auto weak = weakSelf();
+    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
+        setActionHandler(action, [weak, member](ActionSender* sender) {
+            if (auto self = weak.lock())
+                ((*self).*member)(sender);
+        });
+    };
+    install("toggleHeadElementsShown:", &VornickContentEditingView::toggleHeadElementsShown);
+    install("addNewHeadElement:", &VornickContentEditingView::addNewHeadElement);
+    install("addNewStylesheetLinkHeadElement:", &VornickContentEditingView::addNewStylesheetLinkHeadElement);
+}
+
+void VornickContentEditingView::toggleHeadElementsShown(ActionSender*)
+{
+    if (!m_allowsHeadDisplayAndEditing)
+        return;
+    endTypingRun();
+    bool shown = headElementsShown();
+    // A shown pane whose title field lacks focus gets the focus first; the
+    // next toggle hides it.
+    if (shown && m_headMetadataEditingUIController && !m_headMetadataEditingUIController->titleTextFieldHasFocus()) {
+        m_headMetadataEditingUIController->focusTitleTextField();
+        return;
+    }
+    setHeadElementsShown(!shown);
+}
+
+const std::shared_ptr<Menu>& VornickContentEditingView::addHeadElementMenu()
+{
+    if (!m_addHeadElementMenu) {
+        auto menu = Menu::create(u"Add Head Element");
+        auto item = MenuItem::create(u"Style Sheet Link\u2026", "addNewStylesheetLinkHeadElement:");
+        item->setTarget(shared_from_this());
+        menu->addItem(item);
+        m_addHeadElementMenu = menu;
+    }
+    return m_addHeadElementMenu;
+}
+
+void VornickContentEditingView::addNewHeadElement(ActionSender* sender)
+{
+    const auto& menu = addHeadElementMenu();
+    auto* senderView = dynamic_cast<View*>(sender);
+    if (!senderView || !menu)
+        return;
+    // The menu's first item comes up at the centre of the sender.
+    Rect bounds = senderView->bounds();
+    Point centre = senderView->convertPointToView(Point { bounds.midX(), bounds.midY() }, nullptr);
+    auto event = Event::mouseEvent(EventType::LeftMouseDown, centre, 0, 0, senderView->window(), 1);
+    Menu::popUpContextMenu(menu, event, *senderView);
+}
+
+void VornickContentEditingView::noteStyleSheetSetChangeInDocument(const DOMDocument& document)
+{
+    auto focusedDocument = m_focusedWebFrame ? m_focusedWebFrame->domDocument() : nullptr;
+    if (m_delegate && focusedDocument.get() == &document)
+        m_delegate->vornickContentEditingViewDidChangeStyleSheetSetInFocusedWebFrame(*this);
+}
+
+} // namespace brevanton

@@ -1,0 +1,268 @@
+// The document's style sheets: linking a sheet or placing a copy of it in a
+// STYLE element of the head, choosing a sheet file to link, and replacing
+// the primary sheet. Each is composed of the head element and text
+// primitives, so Undo takes it back exactly.
+#include "editing/VornickContentEditingView.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "app/VornickBundledStyleSheet.h"
+#include "app/VornickStyleSheet.h"
+#include "app/VornickStyleSheetReference.h"
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickDocumentStyleSheets.h"
+#include "dom/VornickElementAttributeValue.h"
+#include "editing/VornickContentOverlayView.h"
+#include "editing/VornickStyleSheetElements.h"
+#include "html/VornickCSSURLRewiringTool.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickEnduringFileReference.h"
+#include "toolkit/VornickURLExtensions.h"
+
+#include <filesystem>
+
+namespace brevanton {
+
+namespace {
+
+// Whether the sheet is one of the application's own, inside its resources
+// folder: such a link keeps the absolute URL, since the document's folder
+// says nothing about where the application is.
+bool isInApplicationsBundledStyleSheetsFolder(const URL& url)
+{
+    auto path = url.fileSystemPath();
+    if (!path)
+        return false;
+    std::error_code error;
+    auto folder = std::filesystem::weakly_canonical(
+        std::filesystem::path(Bundle::main().resourcePath()) / toUTF8(VornickBundledStyleSheetsFolderName), error);
+    if (error)
+        return false;
+    auto file = std::filesystem::weakly_canonical(std::filesystem::path(*path), error);
+    if (error)
+        return false;
+    auto relative = file.lexically_relative(folder);
+    return !relative.empty() && *relative.begin() != ".." && relative.is_relative();
+}
+
+std::u16string referenceStringForURL(const DOMDocument& document, const URL& url)
+{
+    return vornick_relativeURLStringForReferencingTargetURL(document, &url).value_or(url.absoluteString());
+}
+
+std::shared_ptr<DOMElement> firstStyleChildOfHead(const DOMElement& head)
+{
+    for (DOMNode* node = head.first(); node; node = node->next()) {
+        if (node->nodeType() == DOMNode::ELEMENT_NODE && asciiLowercase(static_cast<DOMElement*>(node)->tagName()) == u"style")
+            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+    }
+    return nullptr;
+}
+
+bool isHTMLWhitespaceOnly(std::u16string_view text)
+{
+    return text.find_first_not_of(u" \t\n\f\r") == std::u16string_view::npos;
+}
+
+} // namespace
+
+bool VornickContentEditingView::undoableAddNewStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>& styleSheet,
+                                                         bool asAlternate, bool embedCopy, const std::shared_ptr<DOMDocument>& document)
+{
+    BREVANTON_ASSERT(styleSheet, "Invalid parameter not satisfying: styleSheet");
+    BREVANTON_ASSERT(document, "Invalid parameter not satisfying: document");
+    std::optional<std::u16string> bundledName;
+    if (dynamic_cast<const VornickBundledStyleSheet*>(styleSheet.get()))
+        bundledName = styleSheet->title();
+    return undoableAddNewStylesheetWithURL(undoable, styleSheet->fileURL(), bundledName, asAlternate, embedCopy, document);
+}
+
+bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, const URL& stylesheetURL,
+                                                                const std::optional<std::u16string>& bundledStyleSheetName,
+                                                                bool asAlternate, bool embedCopy,
+                                                                const std::shared_ptr<DOMDocument>& document)
+{
+    BREVANTON_ASSERT(!stylesheetURL.absoluteString().empty(), "Invalid parameter not satisfying: stylesheetURL");
+    BREVANTON_ASSERT(document, "Invalid parameter not satisfying: document");
+    BREVANTON_ASSERT(!(asAlternate && embedCopy), "Invalid parameter not satisfying: !(isAlternateStyleSheet && embedCopy)");
+    endTypingRun();
+    auto head = vornick_headElement(*document);
+    if (!head)
+        return false;
+
+    if (!embedCopy) {
+        std::u16string href = isInApplicationsBundledStyleSheetsFolder(stylesheetURL) ? stylesheetURL.absoluteString()
+                                                                                       : referenceStringForURL(*document, stylesheetURL);
+        std::vector<VornickElementAttributeValue> values;
+        values.push_back(VornickElementAttributeValue::element(nullptr, u"rel", std::u16string(asAlternate ? u"alternate stylesheet" : u"stylesheet")));
+        values.push_back(VornickElementAttributeValue::element(nullptr, u"href", href));
+        if (asAlternate) {
+            std::u16string title = stylesheetURL.URLByDeletingPathExtension().lastPathComponent();
+            if (!title.empty())
+                values.push_back(VornickElementAttributeValue::element(nullptr, u"title", title));
+        }
+        if (!undoableInsertHeadElementWithTagName(undoable, u"link", values, {}, head->childCount(), document))
+            return false;
+        if (m_overlayWindow)
+            m_overlayWindow->updateEffectiveOperationRangeIndicator();
+        return true;
+    }
+
+    auto path = stylesheetURL.fileSystemPath();
+    auto bytes = path ? readFile(*path) : std::nullopt;
+    std::u16string contents;
+    if (!bytes || !decodeUTF8Strictly(*bytes, contents))
+        return false;
+    auto sheetFolder = stylesheetURL.URLByDeletingLastPathComponent();
+    auto base = vornick_baseDirectoryURLForResourceFileResolution(*document);
+    if (base && !vornick_pointsToSameFileAsURL(sheetFolder, *base))
+        contents = VornickCSSURLRewiringTool::rewireURLsInStyleSheetString(contents, sheetFolder, *base);
+    std::u16string text;
+    if (bundledStyleSheetName) {
+        auto version = VornickStyleSheet::versionStringForBundledStyleSheetContents(contents);
+        text = u"/* begin embedded copy of Brevanton stylesheet \"" + *bundledStyleSheetName + u"\", Version "
+            + version.value_or(u"unknown") + u" */\n" + contents + u"\n/* end embedded copy of Brevanton stylesheet */";
+    } else {
+        text = u"/* begin embedded copy of stylesheet \"" + referenceStringForURL(*document, stylesheetURL) + u"\" */\n" + contents
+            + u"\n/* end embedded copy of stylesheet */";
+    }
+    text = VornickEscapedStyleElementText(text);
+
+    auto style = firstStyleChildOfHead(*head);
+    if (!style) {
+        std::vector<VornickElementAttributeValue> values { VornickElementAttributeValue::element(nullptr, u"type", std::u16string(u"text/css")) };
+        std::vector<std::shared_ptr<DOMNode>> children { document->createTextNode(text) };
+        if (!undoableInsertHeadElementWithTagName(undoable, u"STYLE", values, children, head->childCount(), document))
+            return false;
+    } else {
+        auto range = document->createRange();
+        DOMNode* last = style->last();
+        if (last && last->isTextNode()) {
+            auto textNode = last->shared_from_this();
+            range->setStart(textNode, last->length());
+            range->setEnd(textNode, last->length());
+        } else {
+            range->setStart(style, style->childCount());
+            range->setEnd(style, style->childCount());
+        }
+        // The replacement moves the target range into the head; the
+        // selection in the body stays where it was.
+        auto kept = effectiveOperationRange();
+        kept = kept ? kept->cloneRange() : nullptr;
+        if (!undoableReplaceRangeWithText(undoable, range, text, false))
+            return false;
+        if (kept)
+            setTargetRange(kept);
+        noteStyleSheetSetChangeInDocument(*document);
+    }
+    if (m_overlayWindow)
+        m_overlayWindow->updateEffectiveOperationRangeIndicator();
+    return true;
+}
+
+void VornickContentEditingView::addNewStylesheetLinkHeadElement(ActionSender*)
+{
+    auto document = m_focusedWebFrame ? m_focusedWebFrame->domDocument() : nullptr;
+    auto delegate = VornickApplicationDelegate::shared();
+    if (!document || !delegate)
+        return;
+    endTypingRun();
+    auto references = vornick_styleSheetReferences(*document);
+    std::optional<URL> initialFolder;
+    if (!references.empty() && references.back()->kind() == VornickStyleSheetReferenceKind::LinkElement) {
+        auto documentURL = vornick_URL(*document);
+        if (auto sheetURL = URL::create(references.back()->relativeURLString(), documentURL ? &*documentURL : nullptr))
+            initialFolder = sheetURL->URLByDeletingLastPathComponent();
+    }
+    if (!initialFolder)
+        initialFolder = vornick_baseDirectoryURLForResourceFileResolution(*document);
+    bool asAlternate = !references.empty();
+    std::weak_ptr<DOMDocument> weakDocument = document;
+    auto weak = weakSelf();
+    delegate->chooseFileOfAllowedTypes({ u"css" }, initialFolder, window(), std::u16string(u"Please choose a .css style sheet file."),
+                                       [weak, weakDocument, asAlternate](std::shared_ptr<VornickEnduringFileReference> file) {
+                                           if (!file)
+                                               return;
+                                           Error error;
+                                           (void)file->resolveAndUse(
+                                               [weak, weakDocument, asAlternate](const URL& url) {
+                                                   auto self = weak.lock();
+                                                   auto document = weakDocument.lock();
+                                                   if (self && document)
+                                                       (void)self->undoableAddNewStylesheetWithURL(true, url, std::nullopt, asAlternate,
+                                                                                                   false, document);
+                                               },
+                                               &error);
+                                       });
+}
+
+bool VornickContentEditingView::undoableSetPrimaryStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>& styleSheet,
+                                                             bool embedCopy, const std::shared_ptr<WebFrame>& webFrame)
+{
+    BREVANTON_ASSERT(webFrame, "Invalid parameter not satisfying: webFrame");
+    endTypingRun();
+    auto document = webFrame->domDocument();
+    if (!document)
+        return false;
+    auto kept = effectiveOperationRange();
+    kept = kept ? kept->cloneRange() : nullptr;
+    auto restoreKept = [this, &kept] {
+        if (kept)
+            setTargetRange(kept);
+    };
+
+    auto reference = vornick_primaryStyleSheetReference(*document);
+    auto outer = reference ? reference->outerRangeInDocument(*document) : nullptr;
+    if (outer) {
+        auto head = vornick_headElement(*document);
+        if (head && outer->startContainer() == head && outer->endContainer() == head
+            && outer->endOffset() == outer->startOffset() + 1) {
+            undoableDeleteHeadElementAtIndex(undoable, outer->startOffset(), document);
+        } else {
+            std::shared_ptr<DOMRange> result;
+            if (!undoableReplaceRangeWithFragment(undoable, outer, document->createDocumentFragment(), std::nullopt, &result)) {
+                restoreKept();
+                return false;
+            }
+            bool copyInStyle = reference->kind() == VornickStyleSheetReferenceKind::EmbeddedBundledStyleSheetCopy
+                || reference->kind() == VornickStyleSheetReferenceKind::EmbeddedUserStyleSheetCopy;
+            auto container = result ? result->commonAncestorContainer() : nullptr;
+            if (container && container->isTextNode())
+                container = container->parentNode();
+            bool emptyStyleDeleted = false;
+            if (copyInStyle && container && container->nodeType() == DOMNode::ELEMENT_NODE
+                && asciiLowercase(static_cast<DOMElement&>(*container).tagName()) == u"style"
+                && isHTMLWhitespaceOnly(container->textContent()) && container->parent() == head.get()) {
+                undoableDeleteHeadElementAtIndex(undoable, container->index(), document);
+                emptyStyleDeleted = true;
+            }
+            if (!emptyStyleDeleted)
+                noteStyleSheetSetChangeInDocument(*document);
+        }
+    }
+
+    if (styleSheet) {
+        if (!undoableAddNewStylesheet(undoable, styleSheet, false, embedCopy, document)) {
+            restoreKept();
+            return false;
+        }
+    } else if (reference && m_overlayWindow) {
+        m_overlayWindow->updateEffectiveOperationRangeIndicator();
+    }
+    if (undoable) {
+        if (auto undo = undoManager())
+            undo->setActionName(u"Change Primary Style Sheet");
+    }
+    restoreKept();
+    return true;
+}
+
+} // namespace brevanton

@@ -124,6 +124,7 @@ void VornickContentEditingView::build()
     installFormattingActionHandlers();
     installListCommandActionHandlers();
     installFindSpellingAndViewServiceActionHandlers();
+    installMenuCommandActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

@@ -125,6 +125,7 @@ void VornickContentEditingView::build()
     installListCommandActionHandlers();
     installFindSpellingAndViewServiceActionHandlers();
     installHeadElementActionHandlers();
+    installMenuCommandActionHandlers();
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {

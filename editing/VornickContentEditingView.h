@@ -839,8 +839,8 @@ public:
     // The context menu: the formatting commands that apply where the click
     // is; none outside the content rect.
     std::shared_ptr<Menu> menuForEvent(const Event&) override;
-    // Enables the formatting commands' items as their validators say; every
-    // other item is enabled.
+    // Enables each item as the validator of its action says, and titles it
+    // (editing/VornickContentEditingViewMenuValidation.cpp).
     bool validateMenuItem(MenuItem&) override;
 
     // --- List commands: the selected list items (or paragraphs) go one
@@ -972,6 +972,21 @@ public:
     // Tells the delegate that the focused frame's set of style sheets changed,
     // when `document` is that frame's.
     void noteStyleSheetSetChangeInDocument(const DOMDocument&);
+
+    // --- Menu validation: one table of the actions the view performs and
+    //     what enables their items (editing/VornickContentEditingViewMenuValidation.cpp).
+
+    // The actions the table names, in the order they are tested.
+    static std::vector<std::string_view> validatedMenuActions();
+    // The caret leaves its element (and a DD's list or a CODE's PRE with it);
+    // the second leaves a placeholder space behind to type into.
+    void popInsertionPointOutOfElement(ActionSender*);
+    void popInsertionPointOutOfElementAndInsertSpace(ActionSender*);
+    bool canPopInsertionPointOutOfElement() const;
+    bool canPopInsertionPointOutOfElementAndInsertSpace() const;
+    // A new snippet from the selection: an editable view, a user snippet set
+    // in the selection's document and a selection that is not collapsed.
+    bool canAddFragmentDescriptionFromSelection() const;
 
 protected:
     virtual void build();
@@ -1179,6 +1194,9 @@ private:
     // --- Head elements, style sheets, snippet set and formatting preferences (state)
     std::shared_ptr<Menu> m_addHeadElementMenu;
     void installHeadElementActionHandlers();
+
+    // --- Menu validation (private)
+    void installMenuCommandActionHandlers();
 };
 
 // The editing view that shows a node's document, if any.

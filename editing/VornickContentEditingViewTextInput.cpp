@@ -377,6 +377,9 @@ void VornickContentEditingView::condenseWhitespaceAtOffset(int32_t offset, const
 
 void VornickContentEditingView::insertExplicitNonBreakingSpace()
 {
+    // A view that may not be edited takes no text, whatever sends it.
+    if (!m_editable)
+        return;
     auto range = effectiveOperationRange();
     shouldInsertText(*m_webView, std::u16string(1, nonBreakingSpace), range.get(), WebViewInsertActionTyped);
 }
@@ -395,6 +398,8 @@ void VornickContentEditingView::insertLoremIpsum()
 
 void VornickContentEditingView::pasteAsPlainText()
 {
+    if (!m_editable)
+        return;
     auto pasteboard = Pasteboard::generalPasteboard();
     for (const auto& object : pasteboard->readObjectsForClasses({ PasteboardReadingClass::String })) {
         if (auto string = std::get_if<std::u16string>(&object)) {

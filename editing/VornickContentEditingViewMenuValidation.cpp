@@ -1,0 +1,302 @@
+// Menu validation: one table names, for each action the view performs, what
+// enables its menu item, and what else the item shows (a title naming what
+// the command will act on, a check mark). The actions are tested in table
+// order and the first row that names the action answers; an action no row
+// names is enabled, its command refusing what it cannot do. Each validator
+// answers true exactly when its command would change something now.
+#include "editing/VornickContentEditingView.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickSourceLoupe.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/views/Menu.h"
+#include "platform/views/Sound.h"
+#include "platform/web/WebFrame.h"
+
+#include <array>
+#include <string_view>
+
+namespace brevanton {
+
+namespace {
+
+using View = VornickContentEditingView;
+
+bool rangeIsSelection(const View& view)
+{
+    auto range = view.effectiveOperationRange();
+    return range && !range->collapsed();
+}
+
+// The exact selection of the effective operation range, grown over block
+// delimiter comments.
+std::optional<VornickExactSelection> exactSelectionOfRange(const View& view)
+{
+    auto range = view.effectiveOperationRange();
+    if (!range || !view.blockModeHelper())
+        return std::nullopt;
+    return view.blockModeHelper()->exactSelectionFromRange(*range, true);
+}
+
+// An element selected exactly, not a block: what the element-level copy and
+// the new simple snippet act on.
+std::shared_ptr<DOMElement> exactlySelectedPlainElement(const View& view)
+{
+    auto selection = exactSelectionOfRange(view);
+    if (!selection || !selection->element() || selection->blockStartComment())
+        return nullptr;
+    return selection->element();
+}
+
+// The snippet set of the user's that the node's document names, if any.
+bool userFragmentSetOfDocumentOf(const View& view, const DOMNode& node)
+{
+    auto document = node.ownerDocument();
+    auto mainFrame = view.mainFrame();
+    auto frame = document && mainFrame ? mainFrame->frameForDocument(*document) : nullptr;
+    return frame && vornick_userFragmentSet(*frame);
+}
+
+bool validateTransform(View& view, MenuItem& item)
+{
+    const auto& helper = view.blockModeHelper();
+    if (!helper || !helper->operatingInBlockMode())
+        return false;
+    auto range = view.effectiveOperationRange();
+    if (!range)
+        return false;
+    auto selection = helper->exactSelectionFromRange(*range, true);
+    if (!selection && range->collapsed())
+        selection = helper->blockEnclosingPosition(vornick_startPosition(*range), {}, false,
+                                                   vornick_enclosingAttachmentPointElement(*range).get());
+    return selection && view.validateTransformMenuItem(item, *selection);
+}
+
+// The new simple snippet: the element selected exactly becomes a snippet
+// with a content placeholder. Like the other new-snippet command it needs an
+// editable view and a snippet set of the user's to add to.
+bool validateNewSimpleSnippet(View& view, MenuItem& item)
+{
+    auto element = exactlySelectedPlainElement(view);
+    if (!element) {
+        item.setTitle(u"New Simple Snippet from Selection");
+        return false;
+    }
+    item.setTitle(u"New Simple Snippet: " + vornick_tagLabelForPathSegment(*element) + vornick_attributesLabelForPathSegment(*element));
+    return view.isEditable() && userFragmentSetOfDocumentOf(view, *element);
+}
+
+bool validateEditElementAttributes(View& view, MenuItem& item)
+{
+    auto selection = view.exactSelectionToOpenInAttributeEditorForEffectiveOperationRange();
+    if (!selection || !selection->element() || !view.blockModeHelper()) {
+        item.setTitle(u"Edit Attributes of Element...");
+        return false;
+    }
+    std::u16string label;
+    view.blockModeHelper()->getPathSegmentLabelsForElement(*selection->element(),
+                                                           [&label](const std::u16string& first, const std::u16string&) { label = first; });
+    item.setTitle(selection->blockStartComment() ? u"Edit Attributes of " + label + u"..." : u"Edit Attributes of <" + label + u">...");
+    return view.canEditElementAttributes();
+}
+
+bool validateUnwrap(View& view, MenuItem& item)
+{
+    auto selection = view.exactSelectionToUnwrapOrDeleteForEffectiveOperationRange();
+    if (!selection || !selection->element() || selection->blockStartComment()) {
+        item.setTitle(u"Unwrap Element");
+        return false;
+    }
+    const auto& element = *selection->element();
+    item.setTitle((element.hasChildNodes() ? u"Unwrap <" : u"Delete <") + asciiLowercase(element.tagName()) + u">");
+    // The command refuses in a view that may not be edited.
+    return view.canUnwrapElement();
+}
+
+bool validateShowHeadElements(View& view, MenuItem& item)
+{
+    item.setState(view.headElementsShown() ? OnState : OffState);
+    return view.allowsHeadDisplayAndEditing();
+}
+
+// The application moves Command-I and Command-B between the emphasis and the
+// italics and boldface items, as the user's choice of explicit emphasis says.
+template<bool (View::*validator)() const> bool validateEmphasis(View& view, MenuItem& item)
+{
+    if (auto delegate = VornickApplicationDelegate::shared())
+        (void)delegate->validateEmphasisMenuItem(item, view.blockModeHelper().get());
+    return (view.*validator)();
+}
+
+template<bool (View::*validator)() const> bool plain(View& view, MenuItem&)
+{
+    return (view.*validator)();
+}
+
+struct Row {
+    std::string_view action;
+    bool (*validate)(View&, MenuItem&);
+};
+
+bool editable(View& view, MenuItem&) { return view.isEditable(); }
+bool always(View&, MenuItem&) { return true; }
+
+const std::array rows {
+    Row { "paste:", editable },
+    Row { "pasteAsPlainText:", editable },
+    // The item's tag is the level it changes to.
+    Row { "changeHeadingLevel:", [](View& view, MenuItem& item) { return view.canChangeHeadingLevelTo(item.tag()); } },
+    Row { "clearHeadingLevel:", plain<&View::canClearHeadingLevel> },
+    Row { "toggleListType:", plain<&View::canToggleListType> },
+    Row { "indentListLevel:", [](View& view, MenuItem&) { return view.canIndentListLevel(); } },
+    Row { "outdentListLevel:", [](View& view, MenuItem&) { return view.canOutdentListLevel(); } },
+    Row { "moveListItemsUp:", plain<&View::canMoveListItemsUp> },
+    Row { "moveListItemsDown:", plain<&View::canMoveListItemsDown> },
+    Row { "cut:", [](View& view, MenuItem&) { return view.isEditable() && rangeIsSelection(view); } },
+    Row { "deleteNonEmptySelection:", [](View& view, MenuItem&) { return view.isEditable() && rangeIsSelection(view); } },
+    Row { "copy:", [](View& view, MenuItem&) { return rangeIsSelection(view); } },
+    Row { "copyAsHTMLSourceCode:", [](View& view, MenuItem&) { return rangeIsSelection(view); } },
+    Row { "copyElementInteriorAsHTMLSourceCode:", [](View& view, MenuItem&) { return exactlySelectedPlainElement(view) != nullptr; } },
+    Row { "copyLink:", plain<&View::canCopyLink> },
+    Row { "insertOrWrapInLink:", plain<&View::canInsertOrWrapInLink> },
+    Row { "insertOrWrapInLinkToFile:", plain<&View::canInsertOrWrapInLinkToFile> },
+    Row { "deleteSelection:", editable },
+    Row { "transformBlockOrElement:", validateTransform },
+    Row { "addTableCaption:", plain<&View::canAddTableCaption> },
+    Row { "addTableHeader:", plain<&View::canAddTableHeader> },
+    Row { "addTableFooter:", plain<&View::canAddTableFooter> },
+    Row { "insertColumnBeforeTableColumn:", plain<&View::canInsertColumnBeforeTableColumn> },
+    Row { "insertColumnAfterTableColumn:", plain<&View::canInsertColumnAfterTableColumn> },
+    Row { "deleteTableColumns:", plain<&View::canDeleteTableColumns> },
+    Row { "insertRowBeforeTableRow:", plain<&View::canInsertRowBeforeTableRow> },
+    Row { "insertRowAfterTableRow:", plain<&View::canInsertRowAfterTableRow> },
+    Row { "deleteTableRows:", plain<&View::canDeleteTableRows> },
+    Row { "popInsertionPointOutOfElement:", plain<&View::canPopInsertionPointOutOfElement> },
+    Row { "popInsertionPointOutOfElementAndInsertSpace:", plain<&View::canPopInsertionPointOutOfElementAndInsertSpace> },
+    Row { "addFragmentDescriptionWithContentPlaceholderFromSelection:", validateNewSimpleSnippet },
+    Row { "addFragmentDescriptionFromSelection:", plain<&View::canAddFragmentDescriptionFromSelection> },
+    Row { "vornick_editElementAttributes:", validateEditElementAttributes },
+    Row { "unwrapElement:", validateUnwrap },
+    Row { "vornick_toggleSectionHandlesShown:",
+          [](View& view, MenuItem& item) {
+              item.setState(view.sectionHandlesShown() ? OnState : OffState);
+              return true;
+          } },
+    Row { "makeTextLarger:", plain<&View::canMakeTextLarger> },
+    Row { "makeTextSmaller:", plain<&View::canMakeTextSmaller> },
+    Row { "makeTextStandardSize:", plain<&View::canMakeTextStandardSize> },
+    Row { "toggleHeadElementsShown:", validateShowHeadElements },
+    Row { "toggleEmphasized:", validateEmphasis<&View::canToggleEmphasized> },
+    Row { "toggleStronglyEmphasized:", validateEmphasis<&View::canToggleStronglyEmphasized> },
+    Row { "toggleItalics:", validateEmphasis<&View::canToggleItalics> },
+    Row { "toggleBoldface:", validateEmphasis<&View::canToggleBoldface> },
+    Row { "showEmphasisPreferenceUI:", plain<&View::canShowEmphasisPreferenceUI> },
+    Row { "toggleSuperscript:", plain<&View::canToggleSuperscript> },
+    Row { "toggleSubscript:", plain<&View::canToggleSubscript> },
+    Row { "toggleCode:", plain<&View::canToggleCode> },
+    Row { "toggleDeleted:", plain<&View::canToggleDeleted> },
+    Row { "toggleInserted:", plain<&View::canToggleInserted> },
+    Row { "toggleKbd:", plain<&View::canToggleKbd> },
+    Row { "toggleMarked:", plain<&View::canToggleMarked> },
+    Row { "toggleSamp:", plain<&View::canToggleSamp> },
+    Row { "toggleVar:", plain<&View::canToggleVar> },
+    Row { "insertExplicitNonBreakingSpace:", editable },
+    Row { "replaceWhitespaceWithNonBreakingSpaces:", plain<&View::canReplaceWhitespaceWithNonBreakingSpaces> },
+    Row { "replaceWhitespaceWithOrdinarySpaces:", plain<&View::canReplaceWhitespaceWithOrdinarySpaces> },
+    Row { "removeAllElements:", plain<&View::canRemoveAllElements> },
+    Row { "performTextFinderAction:", always },
+    Row { "showOrHideSourceLoupe:",
+          [](View& view, MenuItem& item) {
+              item.setState(view.sourceLoupe() && view.sourceLoupe()->isShown() ? OnState : OffState);
+              return true;
+          } },
+    Row { "vornick_toggleGrammarChecking:",
+          [](View& view, MenuItem& item) {
+              item.setState(view.isGrammarCheckingEnabled() ? OnState : OffState);
+              return true;
+          } },
+};
+
+} // namespace
+
+bool VornickContentEditingView::validateMenuItem(MenuItem& item)
+{
+    for (const auto& row : rows) {
+        if (row.action == item.action())
+            return row.validate(*this, item);
+    }
+    return true;
+}
+
+std::vector<std::string_view> VornickContentEditingView::validatedMenuActions()
+{
+    std::vector<std::string_view> actions;
+    for (const auto& row : rows)
+        actions.push_back(row.action);
+    return actions;
+}
+
+bool VornickContentEditingView::canPopInsertionPointOutOfElement() const
+{
+    return canPopInsertionPointOutOfElementAndLeaveAGap(false);
+}
+
+bool VornickContentEditingView::canPopInsertionPointOutOfElementAndInsertSpace() const
+{
+    return isEditable() && canPopInsertionPointOutOfElementAndLeaveAGap(true);
+}
+
+// Both refuse what their items refuse: a selection that is not a caret, or
+// (leaving a space) a view that may not be edited.
+void VornickContentEditingView::popInsertionPointOutOfElement(ActionSender*)
+{
+    if (!canPopInsertionPointOutOfElement()) {
+        Sound::beep();
+        return;
+    }
+    popInsertionPointOutOfElementOrTwoAndLeaveAGap(false);
+}
+
+void VornickContentEditingView::popInsertionPointOutOfElementAndInsertSpace(ActionSender*)
+{
+    if (!canPopInsertionPointOutOfElementAndInsertSpace()) {
+        Sound::beep();
+        return;
+    }
+    popInsertionPointOutOfElementOrTwoAndLeaveAGap(true);
+}
+
+bool VornickContentEditingView::canAddFragmentDescriptionFromSelection() const
+{
+    if (!isEditable())
+        return false;
+    auto range = effectiveOperationRange();
+    if (!range || !userFragmentSetOfDocumentOf(*this, *range->startContainer()))
+        return false;
+    return !range->collapsed();
+}
+
+void VornickContentEditingView::installMenuCommandActionHandlers()
+{
+    auto weak = weakSelf();
+    setActionHandler("popInsertionPointOutOfElement:", [weak](ActionSender* sender) {
+        if (auto self = weak.lock())
+            self->popInsertionPointOutOfElement(sender);
+    });
+    setActionHandler("popInsertionPointOutOfElementAndInsertSpace:", [weak](ActionSender* sender) {
+        if (auto self = weak.lock())
+            self->popInsertionPointOutOfElementAndInsertSpace(sender);
+    });
+    setActionHandler("insertExplicitNonBreakingSpace:", [weak](ActionSender*) {
+        if (auto self = weak.lock())
+            self->insertExplicitNonBreakingSpace();
+    });
+}
+
+} // namespace brevanton

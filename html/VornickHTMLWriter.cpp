@@ -14,7 +14,6 @@
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickNamedCharacterReferenceMap.h"
 #include "html/VornickScriptText.h"
-#include "html/VornickWordPressBlockComment.h"
 #include "html/VornickWordPressBlockMetadata.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"

@@ -7,6 +7,8 @@
 #include "app/VornickFileTreeEvent.h"
 #include "app/VornickInotifyFileTreeWatcher.h"
 #include "app/VornickKnownResourceFolders.h"
+#include "app/VornickPasteboardInspector.h"
+#include "app/VornickPasteboardMonitor.h"
 #include "app/VornickStyleSheetReferenceServices.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLFormattingPreferences.h"
@@ -83,6 +85,7 @@ VornickApplicationDelegate::VornickApplicationDelegate(UserDefaults& defaults, c
     : m_userDefaults(defaults)
     , m_bundle(bundle)
 {
+    setActionHandler("showOrHidePasteboardInspector:", [this](ActionSender* sender) { showOrHidePasteboardInspector(sender); });
 }
 
 VornickApplicationDelegate::~VornickApplicationDelegate()
@@ -104,12 +107,26 @@ std::shared_ptr<VornickApplicationDelegate> VornickApplicationDelegate::shared()
 
 void VornickApplicationDelegate::applicationDidFinishLaunching()
 {
+    if (!m_pasteboardMonitor)
+        m_pasteboardMonitor = VornickPasteboardMonitor::create();
     VornickRegisterApplicationDefaults(m_userDefaults);
     m_bundledStyleSheets = VornickBundledStyleSheet::loadBundledStyleSheets(m_bundle);
     VornickInstallStyleSheetReferenceServices();
     VornickInstallFileTreeWatcherMaker();
     VornickKnownFileURLsUpdater::setShared(
         std::make_shared<KnownFileURLsUpdater>(std::static_pointer_cast<VornickApplicationDelegate>(shared_from_this())));
+}
+
+std::vector<VornickTitledURL> VornickApplicationDelegate::recentTitledPasteboardURLs() const
+{
+    if (!m_pasteboardMonitor)
+        return {};
+    return m_pasteboardMonitor->recentTitledPasteboardURLs();
+}
+
+void VornickApplicationDelegate::showOrHidePasteboardInspector(ActionSender*)
+{
+    VornickPasteboardInspector::sharedPasteboardInspector()->showOrHideWindow();
 }
 
 // Read permissions

@@ -36,6 +36,7 @@ class VornickBlockModeHelper;
 class VornickBundledStyleSheet;
 class VornickHTMLFormattingPreferences;
 class VornickKnownResourceFolders;
+class VornickPasteboardMonitor;
 class Window;
 
 class VornickApplicationDelegate : public Responder, public VornickContentEditingViewFileEntitlementDelegate {
@@ -88,7 +89,7 @@ public:
         VornickContentEditingView&, const URL& resourceURL, const URL& referencingDocumentURL) override;
 
     // The recently copied URLs, oldest first: empty while there is no pasteboard monitor.
-    std::vector<VornickTitledURL> recentTitledPasteboardURLs() const { return {}; }
+    std::vector<VornickTitledURL> recentTitledPasteboardURLs() const;
 
     // Until a chooser is set, every choice is cancelled.
     void setFileChooser(FileChooser);
@@ -132,6 +133,12 @@ public:
     // The paths of the known files and folders.
     std::set<std::u16string> knownFilePaths() const;
 
+    // --- Pasteboard monitor and inspector
+    // The monitor made when launching finished; null before.
+    VornickPasteboardMonitor* pasteboardMonitor() const { return m_pasteboardMonitor.get(); }
+    // Shows the shared pasteboard inspector when it is hidden, hides it when shown.
+    void showOrHidePasteboardInspector(ActionSender* sender);
+
 private:
     VornickApplicationDelegate(UserDefaults&, const Bundle&);
     void applyFileTreeEvents(const VornickFileTreeEvents&);
@@ -149,6 +156,9 @@ private:
     mutable std::mutex m_knownFileURLsMutex;
     std::unique_ptr<OperationQueue> m_knownFileURLsUpdateQueue;
     std::set<std::u16string> m_knownFilePaths;
+
+    // --- Pasteboard monitor and inspector
+    std::shared_ptr<VornickPasteboardMonitor> m_pasteboardMonitor;
 };
 
 } // namespace brevanton

@@ -1,0 +1,61 @@
+#include "platform/views/PopUpButton.h"
+
+namespace brevanton {
+
+PopUpButton::PopUpButton(Rect frame)
+    : Button(frame)
+    , m_menu(Menu::create())
+{
+}
+
+std::shared_ptr<MenuItem> PopUpButton::addItemWithTitle(std::u16string title)
+{
+    auto item = MenuItem::create(std::move(title));
+    m_menu->addItem(item);
+    if (m_selectedIndex < 0)
+        selectItemAtIndex(0);
+    return item;
+}
+
+void PopUpButton::removeAllItems()
+{
+    m_menu->removeAllItems();
+    m_selectedIndex = -1;
+    setTitle({});
+}
+
+std::shared_ptr<MenuItem> PopUpButton::selectedItem() const
+{
+    return m_selectedIndex < 0 ? nullptr : m_menu->itemAtIndex(m_selectedIndex);
+}
+
+std::u16string PopUpButton::titleOfSelectedItem() const
+{
+    auto item = selectedItem();
+    return item ? item->title() : std::u16string();
+}
+
+void PopUpButton::selectItemAtIndex(long index)
+{
+    m_selectedIndex = index >= 0 && index < numberOfItems() ? index : -1;
+    setTitle(titleOfSelectedItem());
+}
+
+void PopUpButton::selectItemWithTitle(std::u16string_view title)
+{
+    for (long index = 0; index < numberOfItems(); ++index) {
+        if (itemAtIndex(index)->title() == title) {
+            selectItemAtIndex(index);
+            return;
+        }
+    }
+    selectItemAtIndex(-1);
+}
+
+void PopUpButton::chooseItemAtIndex(long index)
+{
+    selectItemAtIndex(index);
+    sendAction();
+}
+
+} // namespace brevanton

@@ -27,6 +27,8 @@ public:
     virtual ~VornickAttachmentPointReference() = default;
     // The element of the document that holds the field, or null.
     virtual std::shared_ptr<DOMElement> findElement() const = 0;
+    // Whether content may be dropped into the field.
+    virtual bool allowsDrops() const { return true; }
 };
 
 // The per-frame state of the frame that shows a document.

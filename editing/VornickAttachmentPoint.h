@@ -59,6 +59,8 @@ public:
     std::shared_ptr<DOMElement> findElement() const override;
     std::shared_ptr<WebFrame> webFrame() const { return m_webFrame.lock(); }
     const std::shared_ptr<DOMRange>& siblingRun() const { return m_siblingRun; }
+    bool allowsDrops() const override { return m_allowsDrops; }
+    void setAllowsDrops(bool allows) { m_allowsDrops = allows; }
 
 private:
     VornickAttachmentPoint(std::shared_ptr<VornickAttachmentPointLocator>, const std::shared_ptr<WebFrame>&);
@@ -67,6 +69,7 @@ private:
     std::shared_ptr<VornickAttachmentPointLocator> m_locator;
     std::weak_ptr<WebFrame> m_webFrame;
     std::shared_ptr<DOMRange> m_siblingRun;
+    bool m_allowsDrops { true };
 };
 
 } // namespace brevanton

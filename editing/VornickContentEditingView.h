@@ -49,6 +49,8 @@ class DOMElement;
 class DOMNode;
 class DOMRange;
 class Pasteboard;
+struct DraggingInfo;
+struct VornickPasteboardObject;
 class VornickAttachmentPoint;
 class VornickAttachmentPointLocator;
 class VornickAttachmentPointLocatorSet;
@@ -988,6 +990,29 @@ public:
     // in the selection's document and a selection that is not collapsed.
     bool canAddFragmentDescriptionFromSelection() const;
 
+    // --- Drag and drop and pasteboard to fragment
+    // What a pasteboard holds, in the order of VornickReadPasteboardContent,
+    // as objects: URLs, a titled URL, a fragment made from a web archive, or
+    // plain text; empty when it holds none of them.
+    std::vector<VornickPasteboardObject> objectsFromPasteboard(const Pasteboard&);
+    std::shared_ptr<DOMDocumentFragment> createFragmentFromObject(const VornickPasteboardObject&, DOMDocument&);
+    // Null for no objects; one object's own fragment; else each fragment in order.
+    std::shared_ptr<DOMDocumentFragment> createFragmentFromObjects(const std::vector<VornickPasteboardObject>&, DOMDocument&);
+    std::shared_ptr<DOMDocumentFragment> createFragmentFromContentsOfPasteboard(const Pasteboard&, DOMDocument&);
+    // Makes the fragment a drop from outside the view would insert, once per drag.
+    void createFragmentForDropIfNeededForDocument(DOMDocument&, const Pasteboard&);
+    // The destination side of a drag over the web view.
+    DragOperation updateProposedDrop(const DraggingInfo&);
+    bool performProposedDrop(const DraggingInfo&);
+    void endProposedDrop(const DraggingInfo&);
+    void clearProposedDrop();
+    void padAroundInsertedFragmentRangeAfterDrop(const std::shared_ptr<DOMRange>&);
+    void bringWindowForwardAfterDropIfPreferenceIsSet();
+    void setFragmentForDrop(const std::shared_ptr<DOMDocumentFragment>& fragment) { m_fragmentForDrop = fragment; }
+    bool droppingSingleLink() const { return m_droppingSingleLink; }
+    const std::vector<URL>& referencedFileURLsForDrop() const { return m_referencedFileURLsForDrop; }
+    const std::vector<URL>& audioFileURLsForDrop() const { return m_audioFileURLsForDrop; }
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -1197,6 +1222,13 @@ private:
 
     // --- Menu validation (private)
     void installMenuCommandActionHandlers();
+
+    // --- Drag and drop and pasteboard to fragment (state)
+    std::vector<URL> m_referencedFileURLsForDrop;
+    std::vector<URL> m_audioFileURLsForDrop;
+    bool m_droppingSingleLink { false };
+    bool performReplacementMediaDrop(bool image);
+    std::shared_ptr<DOMRange> acceptedDropTarget(const std::shared_ptr<DOMRange>&, Point viewPoint, unsigned hitTestOptions);
 };
 
 // The editing view that shows a node's document, if any.

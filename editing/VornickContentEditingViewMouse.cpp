@@ -610,8 +610,11 @@ void VornickContentEditingView::concludeDragOfOwnContent(DragOperation operation
     m_draggingAFragmentAsSource = false;
     if (m_overlayWindow)
         m_overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
+    // The view's drop destination answers the generic operation for a drag
+    // it accepts, which inside the view is a move.
     auto target = m_dropTargetRange;
-    if (moving && dragged && target && target->collapsed() && droppedInThisView && (operation & DragOperations::Move)) {
+    if (moving && dragged && target && target->collapsed() && droppedInThisView
+        && (operation & (DragOperations::Move | DragOperations::Generic))) {
         std::shared_ptr<DOMRange> result;
         if (undoableMoveRange(true, dragged, target, std::nullopt, &result) && result)
             setTargetRange(result);

@@ -1,0 +1,540 @@
+// Drops into the web view and the pasteboard read as fragments. A drag from
+// outside is read once, on its first update, into the fragment a drop would
+// insert (dragged image, movie and audio files become elements referencing
+// the files); each update looks for a target where the document's rules
+// allow that fragment, and the drop replaces the target as one undoable edit.
+// An image or movie file dropped exactly onto an IMG or VIDEO changes only
+// that element's source. A drag of the view's own content is moved by its
+// source when the drag ends (concludeDragOfOwnContent), never here.
+#include "editing/VornickContentEditingView.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickDocumentExtensions.h"
+#include "dom/VornickDocumentResourceReferences.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentOverlayView.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickPasteboardContent.h"
+#include "editing/VornickPasteboardObject.h"
+#include "html/VornickBlockModeHelper.h"
+#include "html/VornickDocumentWebArchiveFragments.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/TypeIdentifiers.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/DraggingInfo.h"
+#include "platform/views/Image.h"
+#include "platform/views/Pasteboard.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebView.h"
+#include "toolkit/VornickWhitespaceFilter.h"
+#include "views/VornickImageExtensions.h"
+
+namespace brevanton {
+
+namespace {
+
+constexpr unsigned firstDropHitTestOptions
+    = VornickRangeForPointHitTestWaypoints | VornickRangeForPointWithinAttachmentPoints | VornickRangeForPointProbeWithClick;
+constexpr unsigned secondDropHitTestOptions = VornickRangeForPointHitTestWaypoints | VornickRangeForPointWithinAttachmentPoints;
+
+std::shared_ptr<WebFrame> frameOfDocument(const std::shared_ptr<WebFrame>& mainFrame, const DOMDocument& document)
+{
+    return mainFrame ? mainFrame->frameForDocument(document) : nullptr;
+}
+
+// The type identifier of a file URL, from its name extension; none for
+// other URLs and for files without an extension.
+std::optional<std::u16string> typeIdentifierOfURL(const URL& url)
+{
+    if (!url.isFileURL() || url.pathExtension().empty())
+        return std::nullopt;
+    return typeIdentifierForFilenameExtension(url.pathExtension());
+}
+
+void appendToDropFragment(std::shared_ptr<DOMDocumentFragment>& drop, const std::shared_ptr<DOMDocumentFragment>& fragment)
+{
+    if (!fragment)
+        return;
+    if (drop)
+        drop->appendChild(fragment);
+    else
+        drop = fragment;
+}
+
+std::shared_ptr<DOMDocumentFragment> mediaElementFragment(DOMDocument& document, const std::u16string& tagName, const URL& url)
+{
+    auto element = document.createElement(tagName);
+    if (!element)
+        return nullptr;
+    element->setAttribute(u"controls", u"controls");
+    if (tagName == u"video")
+        vornick_setImgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*element, true);
+    element->setAttribute(u"src", url.absoluteString());
+    auto fragment = document.createDocumentFragment();
+    fragment->appendChild(element);
+    return fragment;
+}
+
+void registerDroppedFile(const URL& url, std::u16string_view kind, const DOMDocument& document)
+{
+    auto delegate = VornickApplicationDelegate::shared();
+    auto documentURL = vornick_URL(document);
+    if (delegate && documentURL)
+        delegate->registerAddedResourceFileReference(url, kind, *documentURL);
+}
+
+bool isSeparator(char16_t character, char16_t substitute)
+{
+    return character == u' ' || character == u'\t' || character == u'\n' || character == u'\r' || character == u'\f'
+        || character == 0x0B || character == 0x85 || character == 0xA0 || character == 0x2028 || character == 0x2029
+        || (character >= 0x2000 && character <= 0x200A) || character == 0x3000 || character == 0x202F || character == 0x205F
+        || character == 0x1680 || (substitute && character == substitute);
+}
+
+// The first IMG element lying completely inside the range.
+std::shared_ptr<DOMElement> firstImageInside(const DOMRange& range)
+{
+    auto root = range.commonAncestorContainer();
+    for (DOMNode* node = root.get(); node; node = node->traverseNext(root.get())) {
+        if (node->isElementNode() && equalsIgnoringASCIICase(static_cast<DOMElement*>(node)->tagName(), u"img")) {
+            auto element = std::static_pointer_cast<DOMElement>(node->shared_from_this());
+            auto whole = element->ownerDocument()->createRange();
+            whole->selectNode(*element);
+            if (vornick_isContainedByRange(*whole, range))
+                return element;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// --- Pasteboard to objects and fragments
+
+std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPasteboard(const Pasteboard& pasteboard)
+{
+    auto content = VornickReadPasteboardContent(pasteboard);
+    std::vector<VornickPasteboardObject> objects;
+    switch (content.kind) {
+    case VornickPasteboardContentKind::None:
+        break;
+    case VornickPasteboardContentKind::URLs:
+        for (auto& url : content.urls)
+            objects.push_back({ url });
+        break;
+    case VornickPasteboardContentKind::WebArchive: {
+        auto range = effectiveOperationRange();
+        auto document = range ? vornick_ownerDocument(*range) : nullptr;
+        auto fragment = document ? vornick_createCleanedUpDocumentFragmentWithWebArchiveData(*document, content.webArchiveData) : nullptr;
+        if (!fragment)
+            break;
+        if (m_blockModeHelper)
+            m_blockModeHelper->blockifyFragment(*fragment);
+        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frameOfDocument(mainFrame(), *document));
+        objects.push_back({ fragment });
+        break;
+    }
+    case VornickPasteboardContentKind::URL:
+        if (content.urlTitle)
+            objects.push_back({ VornickTitledURL { content.urls.front(), content.urlTitle, {} } });
+        else
+            objects.push_back({ content.urls.front() });
+        break;
+    case VornickPasteboardContentKind::String:
+        objects.push_back({ content.string });
+        break;
+    }
+    return objects;
+}
+
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFromObject(const VornickPasteboardObject& object,
+                                                                                         DOMDocument& document)
+{
+    if (const auto* fragment = std::get_if<std::shared_ptr<DOMDocumentFragment>>(&object.value))
+        return *fragment;
+    auto frame = frameOfDocument(mainFrame(), document);
+    if (const auto* string = std::get_if<std::u16string>(&object.value)) {
+        char16_t substitute = frame ? vornick_nonBreakingSpaceSubstituteCharacter(*frame) : 0;
+        auto text = vornick_stringByFilteringWhitespaceWithOptions(*string, 4, substitute, nullptr);
+        auto fragment = document.createDocumentFragment();
+        fragment->appendChild(document.createTextNode(text));
+        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frame);
+        return fragment;
+    }
+    std::optional<URL> url;
+    std::u16string text;
+    if (const auto* titled = std::get_if<VornickTitledURL>(&object.value)) {
+        url = titled->url;
+        text = titled->title.value_or(u"");
+    } else if (const auto* plain = std::get_if<URL>(&object.value)) {
+        url = *plain;
+        text = plain->lastPathComponent();
+    }
+    if (!url || text.empty() || url->absoluteString().empty())
+        return nullptr;
+    return vornick_createDocumentFragmentWithALinkToURLString(document, url->absoluteString(), text);
+}
+
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFromObjects(const std::vector<VornickPasteboardObject>& objects,
+                                                                                          DOMDocument& document)
+{
+    if (objects.empty())
+        return nullptr;
+    if (objects.size() == 1)
+        return createFragmentFromObject(objects.front(), document);
+    auto combined = document.createDocumentFragment();
+    for (const auto& object : objects) {
+        if (auto fragment = createFragmentFromObject(object, document))
+            combined->appendChild(fragment);
+    }
+    return combined;
+}
+
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFromContentsOfPasteboard(const Pasteboard& pasteboard,
+                                                                                                      DOMDocument& document)
+{
+    return createFragmentFromObjects(objectsFromPasteboard(pasteboard), document);
+}
+
+void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocument& document, const Pasteboard& pasteboard)
+{
+    if (m_fragmentForDrop || m_draggingAFragmentAsSource)
+        return;
+    m_droppingSingleLink = false;
+    m_referencedFileURLsForDrop.clear();
+    m_imageFileURLsForDrop.clear();
+    m_movieFileURLsForDrop.clear();
+    m_audioFileURLsForDrop.clear();
+    auto frame = frameOfDocument(mainFrame(), document);
+    auto spec = frame ? vornick_HTMLSpec(*frame) : nullptr;
+    bool html5 = spec && spec->documentType() == VornickHTMLDocumentType::HTML5;
+
+    std::shared_ptr<DOMDocumentFragment> drop;
+    for (const auto& object : objectsFromPasteboard(pasteboard)) {
+        std::optional<URL> url;
+        if (const auto* plain = std::get_if<URL>(&object.value))
+            url = *plain;
+        else if (const auto* titled = std::get_if<VornickTitledURL>(&object.value))
+            url = titled->url;
+        if (url) {
+            m_referencedFileURLsForDrop.push_back(*url);
+            auto type = typeIdentifierOfURL(*url);
+            if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Image)) {
+                m_imageFileURLsForDrop.push_back(*url);
+                if (m_blockModeHelper)
+                    appendToDropFragment(drop, m_blockModeHelper->createImageWithURL(*url, document, this, nullptr));
+                registerDroppedFile(*url, u"image", document);
+            } else if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Movie)) {
+                if (html5) {
+                    m_movieFileURLsForDrop.push_back(*url);
+                    appendToDropFragment(drop, mediaElementFragment(document, u"video", *url));
+                    registerDroppedFile(*url, u"video", document);
+                }
+            } else if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Audio)) {
+                if (html5) {
+                    m_audioFileURLsForDrop.push_back(*url);
+                    appendToDropFragment(drop, mediaElementFragment(document, u"audio", *url));
+                    registerDroppedFile(*url, u"audio", document);
+                }
+            } else {
+                m_droppingSingleLink = true;
+            }
+        }
+        if (!drop)
+            drop = createFragmentFromObject(object, document);
+    }
+    m_fragmentForDrop = drop;
+}
+
+// --- The proposed drop
+
+std::shared_ptr<DOMRange> VornickContentEditingView::acceptedDropTarget(const std::shared_ptr<DOMRange>& range, Point viewPoint,
+                                                                        unsigned)
+{
+    auto& helper = *m_blockModeHelper;
+    auto& fragment = *m_fragmentForDrop;
+    auto accepts = [&](const DOMRange& candidate) {
+        return helper.mayInsertFragment(fragment, VornickMakeDOMPosition(candidate.startContainer(), candidate.startOffset()), nullptr);
+    };
+    // a. The range itself.
+    if (accepts(*range))
+        return range;
+    // b. Out of the block whose start or end it is at.
+    bool atBlockEnd = false;
+    helper.insertionRangeIsInBlock(*range, [&](const VornickExactSelection&, VornickBlockInteriorEndpointClass endpoint) {
+        atBlockEnd = endpoint != VornickBlockInteriorEndpointClass::Interior;
+    });
+    if (atBlockEnd) {
+        if (auto popped = helper.poppedInsertionRangeIfAtBlockStartOrEnd(*range))
+            return popped;
+    }
+    // c. A hit test that does not probe with a click.
+    auto candidate = range;
+    if (auto second = rangeForPoint(viewPoint, secondDropHitTestOptions, nullptr)) {
+        if (accepts(*second))
+            return second;
+        candidate = second;
+    }
+    // d. Up through the containing nodes, never past the attachment point.
+    auto working = candidate->cloneRange();
+    auto limit = vornick_enclosingAttachmentPointElement(*working);
+    while (vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*working, limit.get(), false)) {
+        helper.moveInsertionRangeOutOfBlockDelimiterComments(*working);
+        if (accepts(*working))
+            return working;
+    }
+    return nullptr;
+}
+
+DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& info)
+{
+    if (!m_editable || info.destinationWindow != window()) {
+        setDropTargetRange(nullptr, VornickHitPartContent, Point {});
+        return DragOperations::None;
+    }
+    DragOperation mask = info.sourceOperationMask;
+    DragOperation offered = (mask & DragOperations::Link) ? DragOperations::Link
+        : (mask & DragOperations::Generic)                ? DragOperations::Generic
+        : (mask & DragOperations::Copy)                   ? DragOperations::Copy
+                                                          : DragOperations::None;
+
+    Point viewPoint = convertPointFromView(info.draggingLocation, nullptr);
+    VornickHitPartKind hitPart = VornickHitPartContent;
+    auto range = rangeForPoint(viewPoint, firstDropHitTestOptions, &hitPart);
+    if (!range) {
+        setDropTargetRange(nullptr, hitPart, viewPoint);
+        return DragOperations::None;
+    }
+    auto document = vornick_ownerDocument(*range);
+    auto frame = document ? frameOfDocument(mainFrame(), *document) : nullptr;
+    if (frame && !vornick_attachmentPoints(*frame).empty()) {
+        if (m_blockModeHelper) {
+            if (auto selection = m_blockModeHelper->exactSelectionFromRange(*range, false); selection && selection->element()) {
+                for (const auto& point : vornick_attachmentPoints(*frame)) {
+                    if (point->findElement() == selection->element() && !point->allowsDrops())
+                        return DragOperations::None;
+                }
+            }
+        }
+        if (auto enclosing = vornick_enclosingAttachmentPoint(*range); enclosing && !enclosing->allowsDrops())
+            return DragOperations::None;
+    }
+    if (document && info.draggingPasteboard)
+        createFragmentForDropIfNeededForDocument(*document, *info.draggingPasteboard);
+    if (!m_fragmentForDrop || !m_blockModeHelper) {
+        setDropTargetRange(range, hitPart, viewPoint);
+        return DragOperations::None;
+    }
+    if (auto target = acceptedDropTarget(range, viewPoint, firstDropHitTestOptions)) {
+        setDropTargetRange(target, hitPart, viewPoint);
+        return offered;
+    }
+    setDropTargetRange(nullptr, VornickHitPartContent, viewPoint);
+    return DragOperations::None;
+}
+
+// --- Performing the drop
+
+bool VornickContentEditingView::performReplacementMediaDrop(bool image)
+{
+    auto& files = image ? m_imageFileURLsForDrop : m_movieFileURLsForDrop;
+    auto node = m_dropTargetRange ? vornick_exactlySelectedNode(*m_dropTargetRange) : nullptr;
+    if (files.empty() || !node || !node->isElementNode())
+        return false;
+    auto element = std::static_pointer_cast<DOMElement>(node);
+    if (!equalsIgnoringASCIICase(element->tagName(), image ? u"img" : u"video"))
+        return false;
+    if (m_blockModeHelper) {
+        auto within = vornick_enclosingAttachmentPointElement(*element);
+        if (m_blockModeHelper->blockEnclosingNode(element, { u"wp:embed" }, true, false, within.get()))
+            return false;
+    }
+    auto document = element->ownerDocument();
+    auto staged = cacheAndStageResourceFileIntoMediaLibrary(files.front());
+    auto reference = staged && document ? vornick_relativeURLStringForReferencingTargetURL(*document, &*staged) : std::nullopt;
+    if (!reference)
+        return false;
+    auto previous = vornick_resolveResourceFileReference(*document, element->getAttribute(u"src"));
+    if (image)
+        vornick_setImgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*element, true);
+    if (!undoableSetValue(true, *reference, u"src", element))
+        return false;
+    if (image) {
+        auto current = vornick_resolveResourceFileReference(*document, *reference);
+        auto path = current ? current->fileSystemPath() : std::nullopt;
+        bool changed = current && (!previous || previous->absoluteString() != current->absoluteString());
+        if (changed && path) {
+            // The image's size arrives once it has loaded, on a later turn: by
+            // then the element may have left the document or taken another
+            // source, and its size is no longer this image's to give.
+            std::weak_ptr<VornickContentEditingView> weak = weakSelf();
+            std::weak_ptr<DOMElement> weakElement = element;
+            std::weak_ptr<DOMDocument> weakDocument = document;
+            std::u16string source = *reference;
+            std::string file = *path;
+            RunLoop::main().perform([weak, weakElement, weakDocument, source, file] {
+                auto self = weak.lock();
+                auto element = weakElement.lock();
+                auto document = weakDocument.lock();
+                auto loaded = Image::imageWithContentsOfFile(file);
+                if (!self || !element || !document || !loaded)
+                    return;
+                vornick_inferPixelDimensionsForWebAndInvoke(*loaded, [&](long wide, long high) {
+                    if (!element->isConnected() || element->ownerDocument() != document || element->getAttribute(u"src") != source
+                        || !frameOfDocument(self->mainFrame(), *document) || wide <= 0 || high <= 0)
+                        return;
+                    self->undoableSetValue(true, toUTF16(std::to_string(wide)), u"width", element);
+                    self->undoableSetValue(true, toUTF16(std::to_string(high)), u"height", element);
+                    vornick_setImgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*element, false);
+                });
+            });
+        }
+    }
+    bringWindowForwardAfterDropIfPreferenceIsSet();
+    return true;
+}
+
+bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
+{
+    if (!m_dropTargetRange)
+        return false;
+    if (m_droppingReplacementImage && !m_imageFileURLsForDrop.empty())
+        return performReplacementMediaDrop(true);
+    if (m_droppingReplacementMovie && !m_movieFileURLsForDrop.empty())
+        return performReplacementMediaDrop(false);
+    auto target = m_dropTargetRange->cloneRange();
+    if (!target->collapsed())
+        return false;
+
+    // The view's own content: the source moves it when the drag ends.
+    if (m_draggingAFragmentAsSource)
+        return m_fragmentForDrop != nullptr;
+
+    auto document = vornick_ownerDocument(*target);
+    if (!document)
+        return false;
+    auto fragment = m_fragmentForDrop;
+    if (fragment) {
+        if (!cacheStageAndRewireResourceFileReferencesInFragment(*fragment))
+            return false;
+        rewireReferencesInFragment(*fragment, *document);
+    } else {
+        auto data = info.draggingPasteboard ? info.draggingPasteboard->dataForType(WebArchivePboardType) : std::nullopt;
+        if (!data)
+            return false;
+        fragment = vornick_createCleanedUpDocumentFragmentWithWebArchiveData(*document, *data);
+        if (!fragment)
+            return false;
+        if (m_blockModeHelper)
+            m_blockModeHelper->blockifyFragment(*fragment);
+        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frameOfDocument(mainFrame(), *document));
+        if (!cacheStageAndRewireResourceFileReferencesInFragment(*fragment))
+            return false;
+    }
+
+    std::shared_ptr<DOMRange> result;
+    if (!undoableReplaceRangeWithFragment(true, target, fragment, std::nullopt, &result))
+        return false;
+    m_fragmentForDrop.reset();
+    if (result) {
+        padAroundInsertedFragmentRangeAfterDrop(result);
+        autoWrapRangeEnvironsInParagraphIfAppropriate(result);
+    }
+    if (result && !result->collapsed()) {
+        if (m_droppingSingleLink) {
+            auto text = result->cloneRange();
+            vornick_pushRangeEndpointsDownToTextNodes(*text);
+            setTargetRangeUndoably(text);
+        } else {
+            auto selection = m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*result, false) : std::nullopt;
+            if (!(selection && selection->blockStartComment())) {
+                if (auto image = firstImageInside(*result))
+                    showAttributeEditorForElement(image, std::nullopt);
+            }
+        }
+    }
+    bringWindowForwardAfterDropIfPreferenceIsSet();
+    return true;
+}
+
+void VornickContentEditingView::padAroundInsertedFragmentRangeAfterDrop(const std::shared_ptr<DOMRange>& range)
+{
+    if (!range || range->collapsed())
+        return;
+    auto document = vornick_ownerDocument(*range);
+    auto frame = document ? frameOfDocument(mainFrame(), *document) : nullptr;
+    char16_t substitute = frame ? vornick_nonBreakingSpaceSubstituteCharacter(*frame) : 0;
+    auto end = range->cloneRange();
+    end->collapse(false);
+    vornick_pushRangeEndpointsDownToTextNodes(*end);
+
+    auto before = range->cloneRange();
+    before->collapse(true);
+    vornick_pushRangeEndpointsDownToTextNodes(*before);
+    if (before->startContainer() && before->startContainer()->isTextNode() && before->startOffset() > 0) {
+        auto& data = static_cast<DOMCharacterData&>(*before->startContainer()).data();
+        if (before->startOffset() <= data.size() && !isSeparator(data[before->startOffset() - 1], substitute)) {
+            setTargetRange(before);
+            deferredInsertProposedText(u" ", before, WebViewInsertActionDropped);
+        }
+    }
+    if (end->startContainer() && end->startContainer()->isTextNode()) {
+        auto& data = static_cast<DOMCharacterData&>(*end->startContainer()).data();
+        if (end->startOffset() < data.size() && !isSeparator(data[end->startOffset()], substitute)) {
+            setTargetRange(end);
+            deferredInsertProposedText(u" ", end, WebViewInsertActionDropped);
+        }
+    }
+}
+
+// --- Ending and clearing
+
+void VornickContentEditingView::endProposedDrop(const DraggingInfo& info)
+{
+    Point viewPoint = info.destinationWindow == window() ? convertPointFromView(info.draggingLocation, nullptr) : Point {};
+    // A drag of the view's own content keeps its target and content until its
+    // source concludes it: the content never left the document.
+    if (m_draggingAFragmentAsSource)
+        return;
+    setDropTargetRange(nullptr, VornickHitPartContent, viewPoint);
+    clearProposedDrop();
+}
+
+void VornickContentEditingView::clearProposedDrop()
+{
+    if (m_overlayWindow)
+        m_overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
+    setDropTargetRange(nullptr, VornickHitPartContent, Point {});
+    if (m_webView)
+        m_webView->removeDragCaret();
+    if (!m_draggingAFragmentAsSource)
+        m_fragmentForDrop.reset();
+    m_referencedFileURLsForDrop.clear();
+    m_imageFileURLsForDrop.clear();
+    m_movieFileURLsForDrop.clear();
+    m_audioFileURLsForDrop.clear();
+    m_droppingReplacementImage = false;
+    m_droppingReplacementMovie = false;
+    m_droppingSingleLink = false;
+}
+
+void VornickContentEditingView::bringWindowForwardAfterDropIfPreferenceIsSet()
+{
+    if (!UserDefaults::standard().boolForKey(u"BringDocumentWindowForwardOnDrop"))
+        return;
+    if (auto window = this->window())
+        window->makeKeyAndOrderFront();
+}
+
+} // namespace brevanton

@@ -123,6 +123,7 @@ void VornickContentEditingView::build()
     installClipboardAndDeletionActionHandlers();
     installFormattingActionHandlers();
     installListCommandActionHandlers();
+    installFragmentCompletionActionHandlers();
     installFindSpellingAndViewServiceActionHandlers();
     installHeadElementActionHandlers();
     installMenuCommandActionHandlers();

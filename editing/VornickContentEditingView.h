@@ -19,6 +19,7 @@
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickTidyFilter.h"
+#include "toolkit/VornickCompletionSet.h"
 #include "toolkit/VornickNewlineConvention.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -91,6 +92,13 @@ class Window;
 class VornickContentOverlayWindow;
 class VornickDOMTreeVisualizerWindowController;
 class Cursor;
+class VornickFragmentCompletionUIController;
+
+// How a completion match is shown: disabled ones in the disabled control text colour.
+struct VornickCompletionDisplayText {
+    std::u16string string;
+    bool inDisabledControlTextColor { false };
+};
 
 enum VornickHitPartKind : int { VornickHitPartNone = 0, VornickHitPartContent = 0, VornickHitPartWaypoint = 1, VornickHitPartSectionHandle = 2 };
 // What rangeForPoint looks for (bits): waypoints between bricks, section
@@ -1013,6 +1021,45 @@ public:
     const std::vector<URL>& referencedFileURLsForDrop() const { return m_referencedFileURLsForDrop; }
     const std::vector<URL>& audioFileURLsForDrop() const { return m_audioFileURLsForDrop; }
 
+    // --- Fragment completion: "Insert or Wrap In" (a popover over the
+    //     selection that offers the document's elements and snippets), the
+    //     apply menus' actions, tab triggers, snippets made from the selection
+    //     (editing/VornickContentEditingViewFragmentCompletion*.cpp).
+    void vornick_initiateFragmentCompletion(ActionSender*);
+    bool canInitiateFragmentCompletion() const;
+    // Made on first use and kept.
+    const std::shared_ptr<VornickFragmentCompletionUIController>& fragmentCompletionUIController();
+    bool hasFragmentCompletionUIController() const { return static_cast<bool>(m_fragmentCompletionUIController); }
+    void repositionCompletionPopoverToTrackBaseTargetRange();
+    void vornick_deletePlaceholderElementForCompletionController(VornickFragmentCompletionUIController&);
+    // The completion controller's calls: the ranking adjusted to what may go
+    // at the base target range (disabled matches lose strength and say why),
+    // the texts shown for a match, and the end of completion.
+    std::vector<VornickCompletionMatch> completionUIController(VornickFragmentCompletionUIController&, std::vector<VornickCompletionMatch>,
+                                                               std::u16string_view searchString);
+    virtual VornickCompletionDisplayText completionDescriptionForDisplay(VornickFragmentCompletionUIController&,
+                                                                         const VornickCompletionMatch&) const;
+    virtual std::u16string completionFinePrintForDisplay(VornickFragmentCompletionUIController&, const VornickCompletionMatch&) const;
+    void completionSucceeded(VornickFragmentCompletionUIController&, const VornickCompletionMatch&);
+    void completionCancelled(VornickFragmentCompletionUIController&, const std::u16string& exitString);
+    void completionUIControllerDidShowWindow(VornickFragmentCompletionUIController&);
+    void completionUIControllerDidHideWindow(VornickFragmentCompletionUIController&);
+    // The apply menus' actions; the transform of a snippet and of an element are one operation.
+    void vornick_invokeElementFromMenuItem(ActionSender*);
+    void vornick_invokeFragmentFromMenuItem(ActionSender*);
+    void vornick_transformFragmentFromMenuItem(ActionSender*);
+    void vornick_transformElementFromMenuItem(ActionSender* sender) { vornick_transformFragmentFromMenuItem(sender); }
+    // Calls the block with the run of non-space characters (at most ten)
+    // just before a collapsed insertion point in a text node, and a range over it.
+    void forTabTriggerAtInsertionPoint(const DOMRange&, const std::function<void(std::u16string_view, const std::shared_ptr<DOMRange>&)>&);
+    // New snippets from the selection, handed to the delegate (its answer, or null).
+    std::shared_ptr<VornickFragmentDescription> undoableAddFragmentDescriptionWithMarkupString(bool undoable, const std::u16string& markup);
+    std::shared_ptr<VornickFragmentDescription> undoableAddFragmentDescriptionWithContentsOfRange(bool undoable, const std::shared_ptr<DOMRange>&);
+    std::shared_ptr<VornickFragmentDescription> undoableAddFragmentDescriptionWithContentPlaceholderFromElement(
+        bool undoable, const std::shared_ptr<DOMElement>&);
+    void addFragmentDescriptionFromSelection(ActionSender*);
+    void addFragmentDescriptionWithContentPlaceholderFromSelection(ActionSender*);
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -1229,6 +1276,10 @@ private:
     bool m_droppingSingleLink { false };
     bool performReplacementMediaDrop(bool image);
     std::shared_ptr<DOMRange> acceptedDropTarget(const std::shared_ptr<DOMRange>&, Point viewPoint, unsigned hitTestOptions);
+
+    // --- Fragment completion (state)
+    std::shared_ptr<VornickFragmentCompletionUIController> m_fragmentCompletionUIController;
+    void installFragmentCompletionActionHandlers();
 };
 
 // The editing view that shows a node's document, if any.

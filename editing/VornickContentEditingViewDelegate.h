@@ -19,6 +19,7 @@ class DOMElement;
 class VornickAttachmentPoint;
 class VornickAttachmentPointLocator;
 class VornickContentEditingView;
+class VornickFragmentDescription;
 class VornickResourceLoadAttempt;
 class WebFrame;
 
@@ -77,6 +78,13 @@ public:
     virtual bool respondsToUserClickedLinkElement() const { return false; }
     virtual void vornickContentEditingViewUserClickedLinkElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>&,
                                                                 const URL&, ModifierFlags) {}
+    // A snippet made from the selection: the delegate files it in a group of
+    // the user's snippet set, shows it for editing and answers the description it keeps.
+    virtual std::shared_ptr<VornickFragmentDescription> vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(
+        VornickContentEditingView&, const std::shared_ptr<VornickFragmentDescription>&)
+    {
+        return nullptr;
+    }
 };
 
 

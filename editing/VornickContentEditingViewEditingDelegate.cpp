@@ -9,6 +9,7 @@
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickFragmentCompletionUIController.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -79,6 +80,9 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
         m_probeResultRange = proposed ? proposed->cloneRange() : nullptr;
         return false;
     }
+    // Any other selection change ends a running completion.
+    if (m_fragmentCompletionUIController)
+        m_fragmentCompletionUIController->cancelCompletionWithSpecialExitString();
 
     // A caret that the user moves away from between two whitespace
     // characters condenses the run it stood in (the view's own moves while

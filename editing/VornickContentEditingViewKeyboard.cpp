@@ -17,6 +17,7 @@
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickFragmentInterior.h"
 #include "html/VornickFragmentSet.h"
+#include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -24,6 +25,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Sound.h"
@@ -46,9 +48,6 @@ constexpr char16_t escapeKey = 27;
 constexpr char16_t spaceKey = 32;
 constexpr char16_t slashKey = 47;
 constexpr char16_t deleteKey = 127;
-
-// How far back a tab trigger may reach from the insertion point.
-constexpr size_t longestTabTrigger = 10;
 
 bool hasTag(const DOMNode* node, std::u16string_view tag)
 {
@@ -418,6 +417,14 @@ void VornickContentEditingView::keyDown(const Event& event)
         return;
     }
 
+    // "<" starts completion of an element or snippet name, when the user wants it to.
+    if (event.characters() == u"<" && m_editable
+        && !event.hasModifier(ModifierFlag::Command | ModifierFlag::Option | ModifierFlag::Control | ModifierFlag::Function)
+        && UserDefaults::standard().boolForKey(u"LeftAngleBracketTriggersInsertOrWrapIn")) {
+        vornick_initiateFragmentCompletion(nullptr);
+        return;
+    }
+
     // Other keys: key equivalents go up the responder chain, never back into the page.
     if (event.hasModifier(ModifierFlag::Command | ModifierFlag::Control | ModifierFlag::Function)) {
         View::keyDown(event);
@@ -534,29 +541,23 @@ void VornickContentEditingView::returnInTableCell(const std::shared_ptr<DOMEleme
 bool VornickContentEditingView::insertTab(ActionSender*)
 {
     auto range = effectiveOperationRange();
-    if (!range || !range->collapsed() || !range->startContainer()->isTextNode())
+    if (!range)
         return false;
-    auto node = range->startContainer();
-    const auto& data = static_cast<const DOMCharacterData&>(*node).data();
-    unsigned end = range->startOffset();
-    unsigned start = end;
-    auto isSpace = [](char16_t c) { return vornick_isInWhitespaceSet(c, VornickPlatformWhitespaceAndNewline); };
-    while (start > 0 && end - start < longestTabTrigger && !isSpace(data[start - 1]))
-        --start;
-    if (start == end)
+    std::shared_ptr<VornickGeneralFragmentDescription> description;
+    std::shared_ptr<DOMRange> trigger;
+    forTabTriggerAtInsertionPoint(*range, [&](std::u16string_view candidate, const std::shared_ptr<DOMRange>& candidateRange) {
+        auto document = candidateRange->startContainer()->ownerDocument();
+        auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
+        auto snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;
+        description = snippets ? snippets->fragmentDescriptionMatchingTabTrigger(candidate) : nullptr;
+        if (description)
+            trigger = candidateRange->cloneRange();
+    });
+    if (!description || !trigger)
         return false;
-    auto document = node->ownerDocument();
-    auto frame = mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
-    auto snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;
-    auto description = snippets ? snippets->fragmentDescriptionMatchingTabTrigger(std::u16string_view(data).substr(start, end - start))
-                                : nullptr;
-    if (!description)
-        return false;
+    auto document = trigger->startContainer()->ownerDocument();
 
     auto remembered = range->cloneRange();
-    auto trigger = document->createRange();
-    trigger->setStart(node, start);
-    trigger->setEnd(node, end);
     std::optional<VornickFreezeDriedDOMRange> frozenInterior;
     auto fragment = description->createDescribedFragmentWithValues({ { u"content", u"*" } }, *document, &frozenInterior);
     if (!fragment) {

@@ -68,6 +68,7 @@ bool handleRelatedUIShortcut(VornickContentEditingView& view, const Event& event
         // follows its element to where it now stands.
         view.setSectionHandlesShown(!view.sectionHandlesShown());
         view.repositionAttributeEditorToTrackTargetElement();
+        view.repositionCompletionPopoverToTrackBaseTargetRange();
         return true;
     }
     return false;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <vector>
 
 namespace brevanton {
@@ -19,6 +20,7 @@ struct UndoAction {
     std::shared_ptr<const void> keptAlive; // the target, when the registration keeps it alive
     std::function<void()> action;
     bool removed { false }; // removed while its group was being replayed
+    uint64_t serial { 0 }; // the registration's place in the order of all registrations
 };
 
 struct UndoGroup {
@@ -54,6 +56,7 @@ struct UndoManager::Private {
     bool redoing { false };
     int disableCount { 0 };
     size_t levelsOfUndo { 0 };
+    uint64_t lastSerial { 0 };
     RunLoop::ObserverID turnObserver { 0 };
 
     explicit Private(UndoManager& owner) : owner(owner) { }
@@ -211,7 +214,7 @@ void UndoManager::registerUndoKeepingAlive(const void* target, std::shared_ptr<c
     std::deque<UndoGroup> ended;
     if (!d.undoing && !d.redoing)
         std::swap(ended, d.redoStack); // a new change ends what could be redone
-    d.openGroup.actions.push_back({ target, std::move(keptAlive), std::move(action) });
+    d.openGroup.actions.push_back({ target, std::move(keptAlive), std::move(action), false, ++d.lastSerial });
 }
 
 void UndoManager::beginUndoGrouping()
@@ -373,6 +376,54 @@ void UndoManager::removeAllActionsWithTarget(const void* target)
     d.removeTarget(d.redoStack, target, released);
     d.removeTarget(d.openGroup, target, released);
     d.markReplayingRemoved(target, false);
+}
+
+UndoManager::RegistrationMark UndoManager::registrationMark() const
+{
+    auto& d = *m_private;
+    bool open = d.level > 0 && !d.undoing && !d.redoing;
+    return { d.lastSerial, open ? d.openGroup.actionName : std::u16string(), open && !d.openGroup.actions.empty() };
+}
+
+bool UndoManager::revertRegistrationsBetween(const RegistrationMark& from, const RegistrationMark& to)
+{
+    auto& d = *m_private;
+    if (d.undoing || d.redoing || from.serial > to.serial || to.serial != d.lastSerial)
+        return false;
+    uint64_t count = to.serial - from.serial;
+    if (count == 0)
+        return true;
+    bool inOpenGroup = d.level > 0 && !d.openGroup.actions.empty();
+    UndoGroup* group = inOpenGroup ? &d.openGroup : (d.undoStack.empty() ? nullptr : &d.undoStack.back());
+    if (!group || group->actions.size() < count)
+        return false;
+    // The reverted registrations must be exactly the group's last ones, in order.
+    size_t first = group->actions.size() - count;
+    for (size_t i = 0; i < count; ++i) {
+        if (group->actions[first + i].serial != from.serial + 1 + i)
+            return false;
+    }
+    std::vector<UndoAction> reverted;
+    std::move(group->actions.begin() + static_cast<std::ptrdiff_t>(first), group->actions.end(), std::back_inserter(reverted));
+    group->actions.erase(group->actions.begin() + static_cast<std::ptrdiff_t>(first), group->actions.end());
+    if (group->actions.empty()) {
+        if (!inOpenGroup)
+            d.undoStack.pop_back();
+        else
+            d.openGroup.actionName.clear();
+    } else if (from.openGroupHadActions)
+        group->actionName = from.openGroupName;
+    // What the actions would register as their own inverse is not kept.
+    ++d.disableCount;
+    struct Enable {
+        Private& d;
+        ~Enable() { --d.disableCount; }
+    } enable { d };
+    for (size_t i = reverted.size(); i-- > 0;) {
+        if (reverted[i].action)
+            reverted[i].action();
+    }
+    return true;
 }
 
 void UndoManager::disableUndoRegistration()

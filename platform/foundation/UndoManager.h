@@ -26,6 +26,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -96,6 +97,23 @@ public:
     // undoing or redoing, the rest of the group being replayed is dropped too.
     void removeAllActions();
     void removeAllActionsWithTarget(const void* target);
+
+    // A mark of the registrations made so far. revertRegistrationsBetween
+    // takes back the registrations made between two marks as if they had
+    // never been: it runs them, last first, with registration disabled (so
+    // no redo step is left), and drops them. It does so only while they are
+    // the very last registrations (nothing registered after the second mark)
+    // and still the last actions of the most recent group (nothing undone,
+    // redone or removed in between); a group left empty is dropped, one that
+    // keeps earlier actions gets back the name it had at the first mark.
+    // False, with nothing run or changed, otherwise.
+    struct RegistrationMark {
+        uint64_t serial { 0 };
+        std::u16string openGroupName;
+        bool openGroupHadActions { false };
+    };
+    RegistrationMark registrationMark() const;
+    [[nodiscard]] bool revertRegistrationsBetween(const RegistrationMark& from, const RegistrationMark& to);
 
     // Counted: registration resumes after as many enables as disables.
     void disableUndoRegistration();

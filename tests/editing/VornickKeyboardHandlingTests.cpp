@@ -7,6 +7,7 @@
 #include "app/VornickWindow.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickFragmentCompletionUIController.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
@@ -401,6 +402,28 @@ TEST_F(KeyboardTest, DeleteOptionSpaceAndLeftAngleBracketEachMakeOneStep)
     UserDefaults::standard().setBool(false, u"LeftAngleBracketTriggersInsertOrWrapIn");
     checkUndoableStep(
         *view, [&] { press(u'<'); }, [&] { EXPECT_EQ(caretInText(), "Firs" + nonBreakingSpace + "<|"); }, { u"Typing" });
+    UserDefaults::standard().removeObjectForKey(u"LeftAngleBracketTriggersInsertOrWrapIn");
+}
+
+TEST_F(KeyboardTest, LeftAngleBracketStartsCompletionWhenTheUserWantsIt)
+{
+    open("editing/page.html");
+    caretAt(u"First ", 5);
+    UserDefaults::standard().setBool(true, u"LeftAngleBracketTriggersInsertOrWrapIn");
+    press(u'<');
+    auto controller = view->fragmentCompletionUIController();
+    EXPECT_TRUE(controller->isShown());
+    ASSERT_TRUE(controller->placeholderElement());
+    EXPECT_EQ(toUTF8(controller->placeholderElement()->textContent()), "*");
+    // "<" typed again into the empty search is the literal character after all.
+    controller->setSearchString(u"<");
+    drain();
+    EXPECT_FALSE(controller->isShown());
+    EXPECT_EQ(caretInText(), "First<| ");
+    EXPECT_EQ(toUTF8(view->undoManager()->undoActionName()), "Typing");
+    // With Command held the key is no completion.
+    press(u'<', ModifierFlag::Command);
+    EXPECT_FALSE(controller->isShown());
     UserDefaults::standard().removeObjectForKey(u"LeftAngleBracketTriggersInsertOrWrapIn");
 }
 

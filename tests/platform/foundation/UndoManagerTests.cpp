@@ -327,6 +327,58 @@ struct Payload {
     ~Payload() { --alive; }
 };
 
+TEST(UndoManagerTest, RevertingTheLastRegistrationsLeavesNeitherUndoNorRedo)
+{
+    UndoManager undoManager;
+    Document document { undoManager, "a", {} };
+
+    // Alone in its turn: reverted, the step is gone and nothing can be redone.
+    auto before = undoManager.registrationMark();
+    document.append("b");
+    undoManager.setActionName(u"Insert Placeholder");
+    auto after = undoManager.registrationMark();
+    ASSERT_TRUE(undoManager.revertRegistrationsBetween(before, after));
+    EXPECT_EQ(document.text, "a");
+    EXPECT_FALSE(undoManager.canUndo());
+    EXPECT_FALSE(undoManager.canRedo());
+    endTurn();
+    EXPECT_FALSE(undoManager.canUndo());
+
+    // After a change of its own in the same turn: only the marked part goes,
+    // and the turn's step keeps its name.
+    document.append("x");
+    undoManager.setActionName(u"Typing");
+    before = undoManager.registrationMark();
+    document.append("b");
+    undoManager.setActionName(u"Insert Placeholder");
+    after = undoManager.registrationMark();
+    endTurn();
+    ASSERT_TRUE(undoManager.revertRegistrationsBetween(before, after));
+    EXPECT_EQ(document.text, "ax");
+    EXPECT_EQ(undoManager.undoActionName(), u"Typing");
+    undoManager.undo();
+    EXPECT_EQ(document.text, "a");
+    undoManager.redo();
+    EXPECT_EQ(document.text, "ax");
+
+    // Something registered after the marks, or an undo in between: refused, nothing runs.
+    before = undoManager.registrationMark();
+    document.append("b");
+    after = undoManager.registrationMark();
+    document.append("c");
+    EXPECT_FALSE(undoManager.revertRegistrationsBetween(before, after));
+    EXPECT_EQ(document.text, "axbc");
+    endTurn();
+    before = undoManager.registrationMark();
+    document.append("d");
+    after = undoManager.registrationMark();
+    endTurn();
+    undoManager.undo();
+    EXPECT_FALSE(undoManager.revertRegistrationsBetween(before, after));
+    EXPECT_EQ(document.text, "axbc");
+    EXPECT_TRUE(undoManager.canRedo());
+}
+
 } // namespace
 
 TEST(UndoManagerTest, ActionNames)

@@ -1,0 +1,238 @@
+// The other ways of applying elements and snippets from the editor: the
+// apply menus, the block transform, tab triggers, and new snippets made from
+// the selection.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDOMPosition.h"
+#include "dom/VornickElementExtensions.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickApplyElementOrFragmentMenuItems.h"
+#include "html/VornickExactSelection.h"
+#include "html/VornickFragmentDescription.h"
+#include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickHTMLElementSpec.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/views/Sound.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickWhitespaceSets.h"
+
+namespace brevanton {
+
+namespace {
+
+constexpr unsigned longestTabTrigger = 10;
+
+bool tagIs(const DOMElement& element, std::u16string_view kind)
+{
+    const auto& name = element.localName();
+    if (name.size() != kind.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+        if (lower(name[i]) != lower(kind[i]))
+            return false;
+    }
+    return true;
+}
+
+// The element a block's content is taken from: the selected element itself
+// when it is of the container kind, else its first child element of that kind.
+std::shared_ptr<DOMElement> containerElementOfSelectedBlock(const std::shared_ptr<DOMElement>& selected, std::u16string_view kind)
+{
+    if (tagIs(*selected, kind))
+        return selected;
+    for (auto child = selected->firstChild(); child; child = child->nextSibling()) {
+        if (child->isElementNode() && tagIs(static_cast<const DOMElement&>(*child), kind))
+            return std::static_pointer_cast<DOMElement>(child);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void VornickContentEditingView::installFragmentCompletionActionHandlers()
+{
+    auto weak = weakSelf();
+    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
+        setActionHandler(action, [weak, member](ActionSender* sender) {
+            if (auto self = weak.lock())
+                ((*self).*member)(sender);
+        });
+    };
+    install("vornick_initiateFragmentCompletion:", &VornickContentEditingView::vornick_initiateFragmentCompletion);
+    install("vornick_invokeElementFromMenuItem:", &VornickContentEditingView::vornick_invokeElementFromMenuItem);
+    install("vornick_invokeFragmentFromMenuItem:", &VornickContentEditingView::vornick_invokeFragmentFromMenuItem);
+    install("vornick_transformFragmentFromMenuItem:", &VornickContentEditingView::vornick_transformFragmentFromMenuItem);
+    install("vornick_transformElementFromMenuItem:", &VornickContentEditingView::vornick_transformElementFromMenuItem);
+    install("addFragmentDescriptionFromSelection:", &VornickContentEditingView::addFragmentDescriptionFromSelection);
+    install("addFragmentDescriptionWithContentPlaceholderFromSelection:",
+            &VornickContentEditingView::addFragmentDescriptionWithContentPlaceholderFromSelection);
+}
+
+// --- The apply menus
+
+void VornickContentEditingView::vornick_invokeElementFromMenuItem(ActionSender* sender)
+{
+    auto* item = dynamic_cast<VornickApplyElementSpecMenuItem*>(sender);
+    auto range = effectiveOperationRange();
+    if (!item || !item->elementSpec() || !range)
+        return;
+    auto target = range->cloneRange();
+    if (m_blockModeHelper)
+        m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*target);
+    undoableApplyDescribedElement(true, *item->elementSpec(), target);
+}
+
+void VornickContentEditingView::vornick_invokeFragmentFromMenuItem(ActionSender* sender)
+{
+    auto* item = dynamic_cast<VornickApplyFragmentMenuItem*>(sender);
+    auto range = effectiveOperationRange();
+    if (!item || !item->fragmentDescription() || !range)
+        return;
+    auto target = range->cloneRange();
+    if (m_blockModeHelper)
+        m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*target);
+    undoableApplyDescribedFragment(true, *item->fragmentDescription(), target);
+}
+
+// The block transform: the selected block becomes a block of the item's
+// type, keeping its content. Items of the apply menus name the target by
+// their snippet; the context menu's "Transform to" items by their
+// represented block type.
+void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSender* sender)
+{
+    std::u16string targetType;
+    if (auto* item = dynamic_cast<VornickApplyFragmentMenuItem*>(sender)) {
+        if (item->semantic() != VornickApplyFragmentMenuItem::transformSemantic)
+            return;
+        if (item->fragmentDescription())
+            targetType = item->fragmentDescription()->identifier();
+    } else if (auto* menuItem = dynamic_cast<MenuItem*>(sender); menuItem && menuItem->representedObject().isString())
+        targetType = menuItem->representedObject().stringValue();
+
+    auto range = effectiveOperationRange();
+    auto selection = range && m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+    // A caret stands for the block it is in, as when the context menu offered the transform.
+    if (!selection && range && range->collapsed() && m_blockModeHelper)
+        selection = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*range), {}, false,
+                                                              vornick_enclosingAttachmentPointElement(*range).get());
+    auto blockType = selection ? selection->blockType() : std::nullopt;
+    auto transform = blockType && !targetType.empty() ? m_blockModeHelper->transformFromBlockType(*blockType, targetType) : std::nullopt;
+    auto element = selection ? selection->element() : nullptr;
+    auto description = transform ? m_blockModeHelper->fragmentDescriptionForBlockType(targetType, {}) : nullptr;
+    auto document = element ? element->ownerDocument() : nullptr;
+    if (!transform || !element || !description || !document) {
+        Sound::beep();
+        return;
+    }
+
+    std::shared_ptr<DOMRange> source;
+    if (const auto& kind = transform->fromBlockContainerElementKind(); !kind.empty()) {
+        auto container = containerElementOfSelectedBlock(element, kind);
+        if (!container) {
+            Sound::beep();
+            return;
+        }
+        source = vornick_innerRange(container);
+    } else
+        source = selection->outerRange();
+    auto contents = source ? source->cloneContents() : nullptr;
+
+    std::optional<VornickFreezeDriedDOMRange> frozenInterior;
+    auto fragment = description->createDescribedFragmentWithValues({ { u"content", u"*" } }, *document, &frozenInterior);
+    auto interior = fragment && frozenInterior ? frozenInterior->thawRangeRelativeToNewAncestor(fragment) : nullptr;
+    if (!contents || !interior) {
+        Sound::beep();
+        return;
+    }
+    (void)interior->deleteContents();
+    (void)interior->insertNode(contents);
+    if (!undoableReplaceRangeWithFragment(true, selection->outerRange(), fragment, std::u16string(u"Transform block")))
+        Sound::beep();
+}
+
+// --- Tab triggers
+
+void VornickContentEditingView::forTabTriggerAtInsertionPoint(const DOMRange& range,
+                                                              const std::function<void(std::u16string_view, const std::shared_ptr<DOMRange>&)>& block)
+{
+    auto node = range.startContainer();
+    if (!range.collapsed() || !node || !node->isTextNode())
+        return;
+    const auto& data = static_cast<const DOMCharacterData&>(*node).data();
+    unsigned end = std::min<unsigned>(range.startOffset(), static_cast<unsigned>(data.size()));
+    unsigned start = end;
+    while (start > 0 && end - start < longestTabTrigger && !vornick_isInWhitespaceSet(data[start - 1], VornickPlatformWhitespaceAndNewline))
+        --start;
+    if (start == end)
+        return;
+    auto trigger = node->ownerDocument()->createRange();
+    trigger->setStart(node, start);
+    trigger->setEnd(node, end);
+    block(std::u16string_view(data).substr(start, end - start), trigger);
+    trigger->detach();
+}
+
+// --- New snippets from the selection
+
+std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableAddFragmentDescriptionWithMarkupString(bool,
+                                                                                                                    const std::u16string& markup)
+{
+    auto description = std::make_shared<VornickGeneralFragmentDescription>(u"", u"New Snippet", u"", u"", markup, u"");
+    if (!m_delegate)
+        return nullptr;
+    return m_delegate->vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(*this, description);
+}
+
+std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableAddFragmentDescriptionWithContentsOfRange(
+    bool undoable, const std::shared_ptr<DOMRange>& range)
+{
+    if (!range)
+        return nullptr;
+    auto grown = range->cloneRange();
+    if (m_blockModeHelper)
+        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*grown);
+    auto document = grown->startContainer()->ownerDocument();
+    auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
+    if (!frame || !vornick_userFragmentSet(*frame))
+        return nullptr;
+    return undoableAddFragmentDescriptionWithMarkupString(undoable, htmlFragmentStringForRange(*grown));
+}
+
+std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableAddFragmentDescriptionWithContentPlaceholderFromElement(
+    bool undoable, const std::shared_ptr<DOMElement>& element)
+{
+    BREVANTON_ASSERT(element, "Invalid parameter not satisfying: element");
+    std::u16string markup;
+    if (auto start = m_blockModeHelper ? m_blockModeHelper->blockStartCommentBeforeNode(*element) : nullptr)
+        markup += u"<!--" + start->data() + u"-->\n";
+    markup += vornick_openTagHTML(*element, VornickTagHTMLLowercase | VornickTagHTMLDoubleQuotes | VornickTagHTMLOmitVornickClasses);
+    if (element->hasChildNodes())
+        markup += u"{content}" + vornick_closeTagHTML(*element, VornickTagHTMLLowercase);
+    if (auto end = m_blockModeHelper ? m_blockModeHelper->blockEndCommentAfterNode(*element) : nullptr)
+        markup += u"\n<!--" + end->data() + u"-->\n";
+    return undoableAddFragmentDescriptionWithMarkupString(undoable, markup);
+}
+
+void VornickContentEditingView::addFragmentDescriptionFromSelection(ActionSender*)
+{
+    auto range = effectiveOperationRange();
+    if (range && !range->collapsed())
+        (void)undoableAddFragmentDescriptionWithContentsOfRange(true, range);
+}
+
+void VornickContentEditingView::addFragmentDescriptionWithContentPlaceholderFromSelection(ActionSender*)
+{
+    auto range = effectiveOperationRange();
+    auto selection = range && m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+    if (selection && selection->element())
+        (void)undoableAddFragmentDescriptionWithContentPlaceholderFromElement(true, selection->element());
+}
+
+} // namespace brevanton

@@ -1,0 +1,366 @@
+// "Insert or Wrap In": the completion popover over the selection. An empty
+// insertion point is marked by a placeholder element while the popover is
+// open; the offered elements and snippets are ranked against what may go at
+// the target; the chosen one is applied as one undoable edit.
+#include "editing/VornickContentEditingView.h"
+
+#include "dom/VornickDOMPosition.h"
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickDocumentType.h"
+#include "dom/VornickNodeExtensions.h"
+#include "dom/VornickRangeExtensions.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickFragmentCompletionUIController.h"
+#include "editing/VornickSourceLoupe.h"
+#include "html/VornickFragmentCompletionSet.h"
+#include "html/VornickFragmentDescription.h"
+#include "html/VornickFragmentSet.h"
+#include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickHTMLDocumentType.h"
+#include "html/VornickHTMLElementSpec.h"
+#include "html/VornickHTMLSpec.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/views/Sound.h"
+#include "platform/web/WebFrame.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+namespace {
+
+constexpr std::u16string_view placeholderClass = u"brevanton-placeholder-element";
+constexpr std::u16string_view insertPlaceholderActionName = u"Insert Placeholder";
+constexpr double disabledStrengthFactor = 0.4;
+
+void disable(VornickCompletionMatch& match, std::u16string explanation)
+{
+    match.setDisabled(true);
+    match.setMatchStrength(match.matchStrength() * disabledStrengthFactor);
+    match.setExplanation(std::move(explanation));
+}
+
+// The range's start as a position, moved up past a text node so that the
+// element around it is asked.
+VornickDOMPosition insertionPositionOfRange(const DOMRange& range)
+{
+    VornickDOMPosition position { range.startContainer(), static_cast<int32_t>(range.startOffset()) };
+    if (position.node && position.node->isTextNode())
+        VornickMoveDOMPositionUpToAfterNode(position);
+    return position;
+}
+
+// The range whose contents a wrap would take: ends in different nodes are
+// pushed down into text, and a start left in a text node stands for that node.
+std::shared_ptr<DOMRange> wrapTestRange(const DOMRange& range)
+{
+    auto tested = range.cloneRange();
+    if (tested->startContainer() != tested->endContainer()) {
+        vornick_pushRangeEndpointsDownToTextNodes(*tested);
+        if (tested->startContainer()->isTextNode())
+            return vornick_outerRange(*tested->startContainer());
+    }
+    return tested;
+}
+
+} // namespace
+
+const std::shared_ptr<VornickFragmentCompletionUIController>& VornickContentEditingView::fragmentCompletionUIController()
+{
+    if (!m_fragmentCompletionUIController)
+        m_fragmentCompletionUIController = std::make_shared<VornickFragmentCompletionUIController>();
+    return m_fragmentCompletionUIController;
+}
+
+bool VornickContentEditingView::canInitiateFragmentCompletion() const
+{
+    if (!isEditable())
+        return false;
+    if (effectiveOperationRangeForWrapOrReplace())
+        return true;
+    auto range = effectiveOperationRange();
+    return range && range->collapsed();
+}
+
+void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*)
+{
+    auto frame = m_focusedWebFrame;
+    auto document = frame ? frame->domDocument() : nullptr;
+    if (!document)
+        return;
+    endTypingRun();
+    auto body = document->body();
+    auto range = effectiveOperationRange();
+    if (!range || !body)
+        return;
+    auto before = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, body, false);
+
+    auto limit = vornick_enclosingAttachmentPointElement(*range);
+    if (!limit)
+        limit = body;
+    auto raised = vornick_rangeByRaisingToCommonContainerWithin(*range, *limit, true, vornick_nonBreakingSpaceSubstituteCharacter(*document));
+    if (!raised)
+        return;
+    if (m_blockModeHelper)
+        m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*raised);
+
+    const auto& controller = fragmentCompletionUIController();
+    std::shared_ptr<DOMElement> placeholder;
+    std::shared_ptr<DOMRange> base = raised;
+    std::optional<VornickFragmentCompletionUIController::PlaceholderInsertion> insertion;
+    if (raised->collapsed()) {
+        placeholder = document->createElement(u"span");
+        placeholder->setAttribute(u"class", placeholderClass);
+        placeholder->appendChild(document->createTextNode(u"*"));
+        auto fragment = document->createDocumentFragment();
+        fragment->appendChild(placeholder);
+        auto* undo = undoManager();
+        VornickFragmentCompletionUIController::PlaceholderInsertion record;
+        record.insertionPoint = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*raised, body, false);
+        if (undo)
+            record.before = undo->registrationMark();
+        std::shared_ptr<DOMRange> result;
+        if (!undoableReplaceRangeWithFragment(true, raised, fragment, std::u16string(insertPlaceholderActionName), &result) || !result)
+            return;
+        if (undo) {
+            record.after = undo->registrationMark();
+            insertion = std::move(record);
+        }
+        base = result->cloneRange();
+        base->collapse(true);
+    }
+
+    auto completionSet = std::static_pointer_cast<VornickFragmentCompletionSet>(vornick_fragmentCompletionSet(*frame));
+    if (!completionSet)
+        completionSet = rebuildFragmentCompletionSetForWebFrame(*frame);
+    controller->setPlaceholderInsertion(std::move(insertion));
+    controller->showForBaseTargetRange(base, placeholder, completionSet, before,
+                                       std::static_pointer_cast<VornickContentEditingView>(shared_from_this()));
+}
+
+void VornickContentEditingView::repositionCompletionPopoverToTrackBaseTargetRange()
+{
+    if (m_fragmentCompletionUIController && m_fragmentCompletionUIController->isShown())
+        m_fragmentCompletionUIController->repositionToTrackBaseTargetRange();
+}
+
+// --- Ranking
+
+std::vector<VornickCompletionMatch> VornickContentEditingView::completionUIController(VornickFragmentCompletionUIController& controller,
+                                                                                      std::vector<VornickCompletionMatch> matches,
+                                                                                      std::u16string_view)
+{
+    auto base = controller.baseTargetRange();
+    if (!base)
+        return matches;
+    std::vector<std::shared_ptr<DOMRange>> candidates { base };
+    if (m_blockModeHelper) {
+        if (auto popped = m_blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*base))
+            candidates.push_back(popped);
+    }
+    auto document = base->startContainer()->ownerDocument();
+    auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
+    auto spec = frame ? vornick_HTMLSpec(*frame) : nullptr;
+    auto documentType = document ? vornick_documentType(*document) : VornickHTMLDocumentType::Unknown;
+    auto snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;
+
+    std::vector<VornickCompletionMatch> kept;
+    kept.reserve(matches.size());
+    for (auto& match : matches) {
+        if (auto elementSpec = VornickFragmentCompletionSet::elementSpecOfMatch(match)) {
+            const auto& tagName = elementSpec->tagName();
+            if (m_blockModeHelper && !m_blockModeHelper->mayOfferElementInCompletionList(tagName, base.get()))
+                continue;
+            std::u16string lowerTag = tagName;
+            std::transform(lowerTag.begin(), lowerTag.end(), lowerTag.begin(),
+                           [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; });
+            if (snippets && snippets->allowedBodyElements() && !snippets->allowedBodyElements()->contains(lowerTag)) {
+                disable(match, u"The document's snippet set (\"" + snippets->title() + u"\") disallows <" + tagName + u"> elements.");
+            } else if (spec) {
+                std::u16string reason;
+                bool allowed = false;
+                for (const auto& candidate : candidates) {
+                    if (!spec->mayInsertElementWithSpec(*elementSpec, insertionPositionOfRange(*candidate), snippets.get(), &reason))
+                        continue;
+                    if (candidate->collapsed()
+                        || spec->mayWrapContentsOfRangeInElementWithSpec(*wrapTestRange(*candidate), *elementSpec, snippets.get(), &reason)) {
+                        allowed = true;
+                        break;
+                    }
+                }
+                if (!allowed)
+                    disable(match, std::move(reason));
+            }
+            kept.push_back(std::move(match));
+        } else if (auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match)) {
+            if (m_blockModeHelper && !m_blockModeHelper->mayOfferFragmentInCompletionList(*description, base.get(), 1))
+                continue;
+            auto validation = documentType != VornickHTMLDocumentType::Unknown ? description->validationResultForDocumentType(documentType) : nullptr;
+            if (validation && validation->validationStatus() == VornickFragmentValidationStatus::Errors) {
+                disable(match, u"Snippet fails validation for the file's HTML document type (" + VornickHTMLDocumentTypeToPersistableString(documentType)
+                                   + u").");
+            } else {
+                std::u16string reason;
+                bool allowed = false;
+                for (const auto& candidate : candidates) {
+                    if (candidate->collapsed()) {
+                        VornickDOMPosition start { candidate->startContainer(), static_cast<int32_t>(candidate->startOffset()) };
+                        allowed = m_blockModeHelper ? m_blockModeHelper->mayInsertDescribedFragment(*description, start, &reason)
+                                                    : (!spec || spec->mayInsertDescribedFragment(*description, start, &reason));
+                    } else if (spec) {
+                        allowed = spec->mayWrapContentsOfRangeInFragmentDescription(*candidate, *description, &reason)
+                            || spec->mayReplaceContentsOfRange(*candidate, *description, &reason);
+                    } else
+                        allowed = true;
+                    if (allowed)
+                        break;
+                }
+                if (!allowed)
+                    disable(match, std::move(reason));
+            }
+            kept.push_back(std::move(match));
+        }
+    }
+    std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.matchStrength() > b.matchStrength(); });
+    return kept;
+}
+
+VornickCompletionDisplayText VornickContentEditingView::completionDescriptionForDisplay(VornickFragmentCompletionUIController&,
+                                                                                        const VornickCompletionMatch& match) const
+{
+    VornickCompletionDisplayText text;
+    if (auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match))
+        text.string = description->summaryForDisplay();
+    else if (auto spec = VornickFragmentCompletionSet::elementSpecOfMatch(match))
+        text.string = u"<" + spec->tagName() + u">";
+    else
+        text.string = u"?";
+    text.inDisabledControlTextColor = match.disabled();
+    return text;
+}
+
+std::u16string VornickContentEditingView::completionFinePrintForDisplay(VornickFragmentCompletionUIController&,
+                                                                       const VornickCompletionMatch& match) const
+{
+    auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match);
+    if (auto general = std::dynamic_pointer_cast<VornickGeneralFragmentDescription>(description))
+        return general->displayName();
+    if (auto spec = VornickFragmentCompletionSet::elementSpecOfMatch(match))
+        return spec->briefDescription();
+    return {};
+}
+
+// --- The end of completion
+
+void VornickContentEditingView::completionSucceeded(VornickFragmentCompletionUIController& controller, const VornickCompletionMatch& match)
+{
+    auto base = controller.baseTargetRange();
+    if (controller.placeholderElement()) {
+        vornick_deletePlaceholderElementForCompletionController(controller);
+        base = controller.baseTargetRange();
+    }
+    if (match.disabled()) {
+        Sound::beep();
+    } else {
+        auto elementSpec = VornickFragmentCompletionSet::elementSpecOfMatch(match);
+        auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match);
+        BREVANTON_ASSERT(elementSpec || description,
+                         "Expected to retrieve a VornickFragmentDescription or VornickHTMLElementSpec from VornickCompletionMatch");
+        if (base) {
+            auto document = base->startContainer()->ownerDocument();
+            auto body = document ? document->body() : nullptr;
+            if (body && controller.freezeDriedEffectiveOperationRangeBefore())
+                undoSetTargetRange(*controller.freezeDriedEffectiveOperationRangeBefore(), body);
+            if (description)
+                undoableApplyDescribedFragment(true, *description, base);
+            else
+                undoableApplyDescribedElement(true, *elementSpec, base);
+        }
+    }
+    controller.setBaseTargetRange(nullptr);
+}
+
+void VornickContentEditingView::completionCancelled(VornickFragmentCompletionUIController& controller, const std::u16string& exitString)
+{
+    std::shared_ptr<DOMDocument> document;
+    if (controller.baseTargetRange())
+        document = controller.baseTargetRange()->startContainer()->ownerDocument();
+    if (!document && m_focusedWebFrame)
+        document = m_focusedWebFrame->domDocument();
+    vornick_deletePlaceholderElementForCompletionController(controller);
+    auto body = document ? document->body() : nullptr;
+    if (body && controller.freezeDriedEffectiveOperationRangeBefore()) {
+        if (auto before = controller.freezeDriedEffectiveOperationRangeBefore()->thawRangeRelativeToNewAncestor(body))
+            setTargetRange(before);
+    }
+    controller.setBaseTargetRange(nullptr);
+
+    if (exitString != u"<")
+        return;
+    auto range = effectiveOperationRange();
+    if (!range || !document)
+        return;
+    if (!range->collapsed()) {
+        auto fragment = document->createDocumentFragment();
+        fragment->appendChild(document->createTextNode(u"<"));
+        (void)undoableReplaceRangeWithFragment(true, range, fragment, std::nullopt);
+        return;
+    }
+    std::shared_ptr<DOMRange> result;
+    if (undoableReplaceRangeWithText(true, range, u"<", true, &result) && result) {
+        auto caret = result->cloneRange();
+        caret->collapse(false);
+        setTargetRange(caret);
+    }
+}
+
+void VornickContentEditingView::vornick_deletePlaceholderElementForCompletionController(VornickFragmentCompletionUIController& controller)
+{
+    auto placeholder = controller.placeholderElement();
+    if (!placeholder)
+        return;
+    // Taking back the insertion's own undo registrations restores the page
+    // exactly (a split text node is joined again) and leaves neither an undo
+    // nor a redo step; that is done only while nothing was registered after
+    // them, so no other change is ever undone in its place.
+    auto* undo = undoManager();
+    const auto& insertion = controller.placeholderInsertion();
+    bool reverted = undo && insertion && placeholder->parentNode() && undo->revertRegistrationsBetween(insertion->before, insertion->after);
+    auto document = placeholder->ownerDocument();
+    auto body = document ? document->body() : nullptr;
+    if (reverted) {
+        if (body && insertion->insertionPoint) {
+            if (auto point = insertion->insertionPoint->thawRangeRelativeToNewAncestor(body))
+                controller.setBaseTargetRange(point);
+        }
+    } else if (placeholder->parentNode()) {
+        auto outer = vornick_outerRange(*placeholder);
+        (void)outer->deleteContents();
+        setTargetRange(outer);
+        if (controller.baseTargetRange())
+            controller.setBaseTargetRange(outer->cloneRange());
+        scheduleHTMLUpdateForFocusedWebFrame();
+    }
+    controller.setPlaceholderElement(nullptr);
+    controller.setPlaceholderInsertion(std::nullopt);
+}
+
+void VornickContentEditingView::completionUIControllerDidShowWindow(VornickFragmentCompletionUIController&)
+{
+    if (m_sourceLoupe)
+        m_sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
+}
+
+void VornickContentEditingView::completionUIControllerDidHideWindow(VornickFragmentCompletionUIController&)
+{
+    if (m_sourceLoupe)
+        m_sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
+}
+
+} // namespace brevanton

@@ -1,0 +1,81 @@
+// VornickFragmentCompletionUIController: the "Insert or Wrap In" popover of
+// an editing view, as a model. While it is shown it holds where the chosen
+// match applies (the base target range), the placeholder element standing at
+// an empty insertion point, and the selection from before completion, frozen
+// relative to the body. What the user types filters the view's snippet
+// completion set; the view adjusts the ranking, and hears of success and
+// cancellation. "<" typed into an empty search ends completion with "<" as
+// the exit string, so that a literal "<" goes into the page instead.
+#pragma once
+
+#include "dom/VornickFreezeDriedDOMRange.h"
+#include "platform/foundation/UndoManager.h"
+#include "toolkit/VornickCompletionSet.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class DOMElement;
+class DOMRange;
+class VornickContentEditingView;
+class VornickFragmentCompletionSet;
+
+class VornickFragmentCompletionUIController {
+public:
+    void showForBaseTargetRange(std::shared_ptr<DOMRange> baseTargetRange, std::shared_ptr<DOMElement> placeholderElement,
+                                std::shared_ptr<VornickFragmentCompletionSet> completionSet,
+                                std::optional<VornickFreezeDriedDOMRange> freezeDriedEffectiveOperationRangeBefore,
+                                const std::shared_ptr<VornickContentEditingView>& view);
+    bool isShown() const { return m_shown; }
+
+    const std::shared_ptr<DOMRange>& baseTargetRange() const { return m_baseTargetRange; }
+    void setBaseTargetRange(std::shared_ptr<DOMRange> range) { m_baseTargetRange = std::move(range); }
+    const std::shared_ptr<DOMElement>& placeholderElement() const { return m_placeholderElement; }
+    void setPlaceholderElement(std::shared_ptr<DOMElement> element) { m_placeholderElement = std::move(element); }
+    // How the placeholder went in: the undo registrations its insertion
+    // made (between two marks) and the insertion point before it, frozen
+    // relative to the body, which reverting that insertion brings back.
+    struct PlaceholderInsertion {
+        UndoManager::RegistrationMark before;
+        UndoManager::RegistrationMark after;
+        std::optional<VornickFreezeDriedDOMRange> insertionPoint;
+    };
+    const std::optional<PlaceholderInsertion>& placeholderInsertion() const { return m_placeholderInsertion; }
+    void setPlaceholderInsertion(std::optional<PlaceholderInsertion> insertion) { m_placeholderInsertion = std::move(insertion); }
+    const std::optional<VornickFreezeDriedDOMRange>& freezeDriedEffectiveOperationRangeBefore() const { return m_rangeBefore; }
+
+    // The search string and the matches it gives, ranked by the view.
+    const std::u16string& searchString() const { return m_searchString; }
+    void setSearchString(std::u16string);
+    const std::vector<VornickCompletionMatch>& matches() const { return m_matches; }
+
+    // Applies the match at the index (Return or a click): the view hears of success.
+    void chooseMatchAtIndex(size_t);
+    // Ends a running completion without a choice (Escape, a selection change):
+    // the view hears of cancellation. Nothing when none runs.
+    void cancelCompletionWithSpecialExitString(const std::u16string& exitString = {});
+    // Moves the popover to where the base target range now is.
+    void repositionToTrackBaseTargetRange();
+    unsigned repositionCount() const { return m_repositionCount; }
+
+private:
+    void rank();
+    void hide();
+
+    std::weak_ptr<VornickContentEditingView> m_view;
+    std::shared_ptr<VornickFragmentCompletionSet> m_completionSet;
+    std::shared_ptr<DOMRange> m_baseTargetRange;
+    std::shared_ptr<DOMElement> m_placeholderElement;
+    std::optional<PlaceholderInsertion> m_placeholderInsertion;
+    std::optional<VornickFreezeDriedDOMRange> m_rangeBefore;
+    std::u16string m_searchString;
+    std::vector<VornickCompletionMatch> m_matches;
+    bool m_shown { false };
+    unsigned m_repositionCount { 0 };
+};
+
+} // namespace brevanton

@@ -105,6 +105,15 @@ bool VornickWordPressAutoParagraphAdder::allEnclosingElementsMayContainAParagrap
     return true;
 }
 
+bool VornickWordPressAutoParagraphAdder::enclosingParagraphPending() const
+{
+    for (size_t index = 0; index + 1 < m_elementStack.size(); ++index) {
+        if (m_elementStack[index].anyContentSinceLastParagraphBreak)
+            return true;
+    }
+    return false;
+}
+
 bool VornickWordPressAutoParagraphAdder::insidePRE() const
 {
     for (size_t index = 1; index < m_elementStack.size(); ++index) {
@@ -145,7 +154,8 @@ void VornickWordPressAutoParagraphAdder::breakLineAtRange(VornickRange range)
 void VornickWordPressAutoParagraphAdder::breakParagraphAtRange(VornickRange range)
 {
     auto* top = topOfElementStack();
-    if (inWordPressBlock() || !top || !top->anyContentSinceLastParagraphBreak || !allEnclosingElementsMayContainAParagraph())
+    if (inWordPressBlock() || !top || !top->anyContentSinceLastParagraphBreak || !allEnclosingElementsMayContainAParagraph()
+        || enclosingParagraphPending())
         return;
     emitParagraphWithRange(VornickMakeRange(top->endOfLastParagraphBreak, range.location - top->endOfLastParagraphBreak));
     top->endOfLastParagraphBreak = range.end();
@@ -155,7 +165,8 @@ void VornickWordPressAutoParagraphAdder::breakParagraphAtRange(VornickRange rang
 bool VornickWordPressAutoParagraphAdder::flushImplicitParagraphToOffset(size_t offset)
 {
     auto* top = topOfElementStack();
-    if (inWordPressBlock() || !top || !top->anyContentSinceLastParagraphBreak || !allEnclosingElementsMayContainAParagraph())
+    if (inWordPressBlock() || !top || !top->anyContentSinceLastParagraphBreak || !allEnclosingElementsMayContainAParagraph()
+        || enclosingParagraphPending())
         return false;
     emitParagraphWithRange(VornickMakeRange(top->endOfLastParagraphBreak, offset - top->endOfLastParagraphBreak));
     top->endOfLastParagraphBreak = offset;

@@ -88,6 +88,10 @@ private:
 
     bool isParagraphLevelContent(std::u16string_view tagName) const;
     bool insideElementWithoutLineBreaks() const;
+    // An element below the top has content that will form a paragraph
+    // around the top one ("a<a href=...>b\n\nc</a>"): a paragraph inside it
+    // would nest one paragraph in another.
+    bool enclosingParagraphPending() const;
     void textScanned(std::u16string_view text, size_t offset);
     void commentScanned(std::u16string_view text, VornickRange);
     void applyRecordedEdits();

@@ -37,6 +37,10 @@ TEST(WordPressAutoParagraphAdder, BlockElementsBoundParagraphs)
     EXPECT_EQ(autop(u"a\n<hr />\nb"), "<p>a<br /></p><hr /><p>\nb</p>");
     // A list item's end tag may be left out.
     EXPECT_EQ(autop(u"<ul><li>a<li>b</ul>\n\nc"), "<ul><li>a<li>b</ul><p>\n\nc</p>");
+    // Paragraphs never nest: a link that holds a blank line sits in one
+    // paragraph as a whole.
+    EXPECT_EQ(autop(u"a <a href=\"x\">b\n\nc</a>"), "<p>a <a href=\"x\">b\n\nc</a></p>");
+    EXPECT_EQ(autop(u"<a href=\"x\">b\n\nc</a>\n\nd"), "<p><a href=\"x\">b\n\nc</a></p>\n\n<p>d</p>");
     // Attributes and DOCTYPE interiors are not text.
     EXPECT_EQ(autop(u"<img\n\nsrc=\"x\"\nalt=\"y\">"), "<p><img\n\nsrc=\"x\"\nalt=\"y\"></p>");
 }

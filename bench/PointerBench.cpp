@@ -51,10 +51,12 @@ Point pointOverText(VornickContentEditingView& view, DOMNode& text)
     return Point { box.x + 2, box.y + box.height / 2 };
 }
 
+enum class Mutation { Text, Attribute, Tree };
+
 // Each iteration changes the document (the text of the paragraph under the
-// pointer, or, with `structural`, an attribute, which lays the whole page
-// out again) and asks what is under the pointer.
-void rangeForPointAfterMutation(benchmark::State& state, unsigned options, bool structural)
+// pointer, one of its attributes, or the tree: a paragraph after it comes and
+// goes) and asks what is under the pointer.
+void rangeForPointAfterMutation(benchmark::State& state, unsigned options, Mutation mutation)
 {
     auto view = viewOfPage("brevanton-pointer-bench.html", makeBenchmarkHTMLPage(1024 * 1024));
     if (!view) {
@@ -65,23 +67,43 @@ void rangeForPointAfterMutation(benchmark::State& state, unsigned options, bool 
     auto& paragraph = static_cast<DOMElement&>(*paragraphs->item(paragraphs->length() / 2));
     auto& text = static_cast<DOMCharacterData&>(*paragraph.firstChild());
     Point point = pointOverText(*view, text);
+    auto inserted = view->mainFrameDocument()->createElement(u"p");
+    inserted->appendChild(view->mainFrameDocument()->createTextNode(u"A paragraph that comes and goes."));
     size_t edits = 0;
     for (auto _ : state) {
-        if (structural)
-            paragraph.setAttribute(u"title", edits++ % 2 ? u"a" : u"b");
-        else
+        switch (mutation) {
+        case Mutation::Text:
             text.appendData(edits++ % 2 ? u"a" : u"b");
+            break;
+        case Mutation::Attribute:
+            paragraph.setAttribute(u"title", edits++ % 2 ? u"a" : u"b");
+            break;
+        case Mutation::Tree:
+            if (edits++ % 2)
+                inserted->parent()->removeChild(inserted.get());
+            else
+                paragraph.parent()->insertBefore(inserted, paragraph.nextSibling());
+            break;
+        }
         VornickHitPartKind kind = VornickHitPartContent;
         benchmark::DoNotOptimize(view->rangeForPoint(point, options, &kind));
     }
 }
 
-void BM_RangeForPointAfterTextEdit_Cursor(benchmark::State& state) { rangeForPointAfterMutation(state, 0, false); }
-void BM_RangeForPointAfterTextEdit_Click(benchmark::State& state) { rangeForPointAfterMutation(state, 15, false); }
-void BM_RangeForPointAfterAttributeChange_Click(benchmark::State& state) { rangeForPointAfterMutation(state, 15, true); }
+void BM_RangeForPointAfterTextEdit_Cursor(benchmark::State& state) { rangeForPointAfterMutation(state, 0, Mutation::Text); }
+void BM_RangeForPointAfterTextEdit_Click(benchmark::State& state) { rangeForPointAfterMutation(state, 15, Mutation::Text); }
+void BM_RangeForPointAfterAttributeChange_Click(benchmark::State& state)
+{
+    rangeForPointAfterMutation(state, 15, Mutation::Attribute);
+}
+void BM_RangeForPointAfterInsertionOrRemoval_Click(benchmark::State& state)
+{
+    rangeForPointAfterMutation(state, 15, Mutation::Tree);
+}
 BENCHMARK(BM_RangeForPointAfterTextEdit_Cursor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RangeForPointAfterTextEdit_Click)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RangeForPointAfterAttributeChange_Click)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RangeForPointAfterInsertionOrRemoval_Click)->Unit(benchmark::kMillisecond);
 
 void BM_OverlayIndicatorPathFor1000Blocks(benchmark::State& state)
 {

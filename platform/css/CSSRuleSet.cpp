@@ -20,6 +20,17 @@ void CSSRuleSet::addStyleSheet(std::shared_ptr<CSSStyleSheet> sheet)
 void CSSRuleSet::addRule(const CSSSelector& selector, const CSSStyleRule& rule)
 {
     CSSRuleData data { &selector, &rule, selector.specificity(), m_count++ };
+    for (auto& compound : selector.compounds()) {
+        for (auto& attribute : compound.attributes) {
+            std::u16string name = attribute.name;
+            for (auto& c : name) {
+                if (c >= u'A' && c <= u'Z')
+                    c = static_cast<char16_t>(c - u'A' + u'a');
+            }
+            if (std::find(m_attributeNames.begin(), m_attributeNames.end(), name) == m_attributeNames.end())
+                m_attributeNames.push_back(std::move(name));
+        }
+    }
     const auto& subject = selector.subject();
     if (subject.hasID)
         m_idRules[subject.id].push_back(data);
@@ -29,6 +40,13 @@ void CSSRuleSet::addRule(const CSSSelector& selector, const CSSStyleRule& rule)
         m_tagRules[subject.tagName].push_back(data);
     else
         m_universalRules.push_back(data);
+}
+
+bool CSSRuleSet::selectsOnAttribute(std::u16string_view lowerCaseName) const
+{
+    if (lowerCaseName == u"id" || lowerCaseName == u"class")
+        return true;
+    return std::find(m_attributeNames.begin(), m_attributeNames.end(), lowerCaseName) != m_attributeNames.end();
 }
 
 void CSSRuleSet::collectMatchingRules(const DOMElement& element, std::vector<CSSRuleData>& out) const

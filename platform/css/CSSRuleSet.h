@@ -36,6 +36,9 @@ public:
 
     // Appends the rules whose selectors match `element` (one entry per matching selector).
     void collectMatchingRules(const DOMElement& element, std::vector<CSSRuleData>& out) const;
+    // Whether any selector tests the attribute (by its lower-case name); ids
+    // and classes are always tested.
+    bool selectsOnAttribute(std::u16string_view lowerCaseName) const;
 
 private:
     void addRule(const CSSSelector&, const CSSStyleRule&);
@@ -47,6 +50,7 @@ private:
     std::unordered_map<std::u16string, std::vector<CSSRuleData>> m_classRules;
     std::unordered_map<std::u16string, std::vector<CSSRuleData>> m_tagRules;
     std::vector<CSSRuleData> m_universalRules;
+    std::vector<std::u16string> m_attributeNames;
 };
 
 } // namespace brevanton

@@ -591,12 +591,86 @@ bool cssCharacterDataChangesAffectStyleSheets(const DOMDocument& document, uint6
     return false;
 }
 
+bool CSSStyleResolver::attributeAffectsStyles(std::u16string_view name)
+{
+    validate();
+    return selectorsSeeAttribute(name);
+}
+
+bool CSSStyleResolver::selectorsSeeAttribute(std::u16string_view name) const
+{
+    std::u16string lower(name);
+    for (auto& c : lower) {
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c - u'A' + u'a');
+    }
+    if (lower == u"style" || userAgentRules().selectsOnAttribute(lower))
+        return true;
+    if (auto& user = userSheet().rules; user && user->selectsOnAttribute(lower))
+        return true;
+    return m_authorRules && m_authorRules->selectsOnAttribute(lower);
+}
+
+void CSSStyleResolver::forgetSubtree(const DOMNode& root)
+{
+    for (const DOMNode* node = &root; node; node = node->traverseNext(&root)) {
+        if (node->isElementNode())
+            m_styles.erase(static_cast<const DOMElement*>(node));
+    }
+}
+
+bool CSSStyleResolver::invalidateChangedStyles()
+{
+    std::vector<DOMStructureChange> changes;
+    if (!m_document->structureChangesSince(m_documentVersion, changes))
+        return false;
+    for (auto& change : changes) {
+        if (change.touchesStyleSheets)
+            return false;
+    }
+    for (auto& change : changes) {
+        auto target = change.target.lock();
+        // Changes inside what was removed since then are covered by the removal.
+        if (!target || !target->isConnected())
+            continue;
+        if (change.kind == DOMStructureChange::Kind::Attribute) {
+            // Selectors look at an element's ancestors, never at its descendants or siblings.
+            if (selectorsSeeAttribute(change.attributeName))
+                forgetSubtree(*target);
+            continue;
+        }
+        // Nodes put in anew may carry styles from an earlier place (or an earlier
+        // node at the same address).
+        if (auto inserted = change.inserted.lock(); inserted && inserted->isConnected())
+            forgetSubtree(*inserted);
+        // Which element is the first child may have changed.
+        if (auto former = change.formerFirstElementChild.lock(); former && former->parent() == target.get())
+            forgetSubtree(*former);
+        for (DOMNode* child = target->first(); child; child = child->next()) {
+            if (child->isElementNode()) {
+                forgetSubtree(*child);
+                break;
+            }
+        }
+    }
+    return true;
+}
+
 void CSSStyleResolver::validate()
 {
-    uint64_t version = m_document->treeAndAttributeVersion();
+    uint64_t version = m_document->connectedStructureVersion();
     uint64_t characterDataVersion = m_document->characterDataVersion();
     uint64_t generation = userSheet().generation;
     bool sheetsChanged = !m_valid || version != m_documentVersion;
+    if (m_valid && version != m_documentVersion && generation == m_userSheetGeneration
+        && !cssCharacterDataChangesAffectStyleSheets(*m_document, m_characterDataVersion)) {
+        if (invalidateChangedStyles()) {
+            m_documentVersion = version;
+            m_characterDataVersion = characterDataVersion;
+            return;
+        }
+        sheetsChanged = true;
+    }
     if (!sheetsChanged && characterDataVersion != m_characterDataVersion)
         sheetsChanged = cssCharacterDataChangesAffectStyleSheets(*m_document, m_characterDataVersion);
     m_characterDataVersion = characterDataVersion;

@@ -4,9 +4,12 @@
 // matching declarations by origin, importance, specificity and source
 // order, inherits inherited properties and computes values.
 //
-// Computed values of connected elements are cached until the document's
-// tree or attributes change, the text of a STYLE element changes, or
-// invalidate() is called; other text edits keep them.
+// Computed values of connected elements are cached. A change of the
+// document's style sheets (or of the elements that make them), the text of a
+// STYLE element or invalidate() drops them all; other tree and attribute
+// changes drop only the styles of the subtrees they can reach (selectors see
+// attributes, ancestors and whether an element is its parent's first element
+// child); text edits keep them.
 #pragma once
 
 #include "platform/css/CSSComputedValues.h"
@@ -24,6 +27,7 @@ namespace brevanton {
 
 class DOMDocument;
 class DOMElement;
+class DOMNode;
 class URL;
 
 // The used size of an element's content box, in pixels.
@@ -74,6 +78,8 @@ public:
     // Moves whenever cached styles are dropped, so that layouts built on them
     // know to start over.
     uint64_t styleGeneration();
+    // Whether a change of the attribute can change any element's computed values.
+    bool attributeAffectsStyles(std::u16string_view name);
     // The author sheets in document order.
     const std::vector<std::shared_ptr<CSSStyleSheet>>& authorStyleSheets();
 
@@ -81,6 +87,11 @@ public:
 
 private:
     void validate();
+    // Drops only the styles that the structure changes since m_documentVersion
+    // can alter; false when only starting over is sound.
+    bool invalidateChangedStyles();
+    void forgetSubtree(const DOMNode&);
+    bool selectorsSeeAttribute(std::u16string_view name) const;
     void collectAuthorStyleSheets();
     std::shared_ptr<CSSStyleSheet> linkedStyleSheet(const DOMElement& link, const std::u16string& baseURL);
     // The sheet at `url`: from the provider when there is one, else a local file.

@@ -392,6 +392,87 @@ void DOMDocument::characterDataChanged(DOMNode& node)
     m_characterDataChanges.push_back(node.weak_from_this());
 }
 
+namespace {
+
+constexpr size_t recordedStructureChanges = 64;
+
+bool isStyleSheetElement(const DOMNode& node)
+{
+    if (!node.isElementNode())
+        return false;
+    auto& element = static_cast<const DOMElement&>(node);
+    return element.hasTagName(u"style") || element.hasTagName(u"link") || element.hasTagName(u"base");
+}
+
+bool isWithinStyleSheetElement(const DOMNode& node)
+{
+    for (const DOMNode* ancestor = &node; ancestor; ancestor = ancestor->parent()) {
+        if (isStyleSheetElement(*ancestor))
+            return true;
+    }
+    return false;
+}
+
+bool subtreeHasStyleSheetElement(const DOMNode& root)
+{
+    for (const DOMNode* node = &root; node; node = node->traverseNext(&root)) {
+        if (isStyleSheetElement(*node))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void DOMDocument::connectedAttributeChanged(DOMElement& element, const std::u16string& name)
+{
+    if (!element.isConnected())
+        return;
+    ++m_connectedStructureVersion;
+    if (m_structureChanges.size() == recordedStructureChanges)
+        m_structureChanges.pop_front();
+    DOMStructureChange change;
+    change.kind = DOMStructureChange::Kind::Attribute;
+    change.target = element.weak_from_this();
+    change.attributeName = name;
+    change.touchesStyleSheets = isWithinStyleSheetElement(element);
+    m_structureChanges.push_back(std::move(change));
+}
+
+void DOMDocument::connectedChildListWillChange(DOMNode& parent, DOMNode* inserted, DOMNode* removed)
+{
+    if (!parent.isConnected())
+        return;
+    ++m_connectedStructureVersion;
+    if (m_structureChanges.size() == recordedStructureChanges)
+        m_structureChanges.pop_front();
+    DOMStructureChange change;
+    change.kind = DOMStructureChange::Kind::ChildList;
+    change.target = parent.weak_from_this();
+    if (inserted)
+        change.inserted = inserted->weak_from_this();
+    change.removed = removed;
+    for (DOMNode* child = parent.first(); child; child = child->next()) {
+        if (child->isElementNode()) {
+            change.formerFirstElementChild = child->weak_from_this();
+            break;
+        }
+    }
+    change.touchesStyleSheets = isWithinStyleSheetElement(parent) || (inserted && subtreeHasStyleSheetElement(*inserted))
+        || (removed && subtreeHasStyleSheetElement(*removed));
+    m_structureChanges.push_back(std::move(change));
+}
+
+bool DOMDocument::structureChangesSince(uint64_t version, std::vector<DOMStructureChange>& changes) const
+{
+    if (version > m_connectedStructureVersion || m_connectedStructureVersion - version > m_structureChanges.size())
+        return false;
+    for (size_t i = m_structureChanges.size() - static_cast<size_t>(m_connectedStructureVersion - version);
+         i < m_structureChanges.size(); ++i)
+        changes.push_back(m_structureChanges[i]);
+    return true;
+}
+
 bool DOMDocument::characterDataChangesSince(uint64_t version, std::vector<std::shared_ptr<DOMNode>>& changes) const
 {
     if (version > m_characterDataVersion || m_characterDataVersion - version > m_characterDataChanges.size())

@@ -22,6 +22,25 @@ class DOMHTMLCollection;
 class DOMProcessingInstruction;
 class DOMRange;
 
+// One change of the document's structure, as caches that depend on it need
+// to know it.
+struct DOMStructureChange {
+    enum class Kind : uint8_t { Attribute, ChildList };
+    Kind kind { Kind::ChildList };
+    // The element whose attribute changed, or the container whose children changed.
+    std::weak_ptr<DOMNode> target;
+    // The node inserted (child list changes that add one).
+    std::weak_ptr<DOMNode> inserted;
+    // The node removed, for its identity only: it may be gone since.
+    const DOMNode* removed { nullptr };
+    // The container's first element child before the change.
+    std::weak_ptr<DOMNode> formerFirstElementChild;
+    std::u16string attributeName;
+    // The change may alter the document's style sheets or base URL: it touched
+    // a STYLE, LINK or BASE element or what is inside one.
+    bool touchesStyleSheets { false };
+};
+
 class DOMDocumentType final : public DOMNode {
 public:
     DOMDocumentType(DOMDocumentHandlePtr handle, std::u16string name, std::u16string publicId,
@@ -160,6 +179,18 @@ public:
     // Moves on tree and attribute changes only: what selectors can see.
     uint64_t treeAndAttributeVersion() const { return m_domTreeVersion + m_attributeVersion; }
     void incrementAttributeVersion() { ++m_attributeVersion; }
+    // Moves only on tree and attribute changes within the document itself
+    // (not in detached nodes or fragments): what styles and layout depend on.
+    uint64_t connectedStructureVersion() const { return m_connectedStructureVersion; }
+    // Records a change of an element's attribute, or of a container's child
+    // list, when that element or container is part of the document.
+    void connectedAttributeChanged(DOMElement&, const std::u16string& name);
+    // Call before the child list of `parent` changes; `inserted` is the node
+    // about to be linked, `removed` the one about to be unlinked.
+    void connectedChildListWillChange(DOMNode& parent, DOMNode* inserted, DOMNode* removed);
+    // The structure changes after `version`, oldest first. False when the record
+    // no longer reaches back to `version`.
+    bool structureChangesSince(uint64_t version, std::vector<DOMStructureChange>& changes) const;
     // Moves on every change of a text, comment or other character data node's
     // data; the document remembers the latest changed nodes so that caches can
     // update only what depends on them.
@@ -183,6 +214,8 @@ private:
     // The nodes of the latest character data changes, oldest first; the last one
     // is the change that made m_characterDataVersion.
     std::deque<std::weak_ptr<DOMNode>> m_characterDataChanges;
+    uint64_t m_connectedStructureVersion { 0 };
+    std::deque<DOMStructureChange> m_structureChanges;
     std::u16string m_url;
     std::u16string m_characterSet { u"UTF-8" };
     std::u16string m_contentType;

@@ -123,8 +123,10 @@ bool DOMElement::toggleAttribute(std::u16string_view name)
 
 void DOMElement::attributeChanged(const std::u16string& name)
 {
-    if (auto* document = this->document())
+    if (auto* document = this->document()) {
         document->incrementAttributeVersion();
+        document->connectedAttributeChanged(*this, name);
+    }
     if (auto* style = m_attributes.existingStyle(); style && name == u"style")
         style->attributeChanged(attributeValue(u"style"));
 }
@@ -244,8 +246,10 @@ void DOMElement::styleDidChange(std::u16string cssText)
         m_attributes[index].value = std::move(cssText);
     else
         m_attributes.push_back({ u"style", std::move(cssText), nullptr, nullptr });
-    if (auto* document = this->document())
+    if (auto* document = this->document()) {
         document->incrementAttributeVersion();
+        document->connectedAttributeChanged(*this, u"style");
+    }
 }
 
 std::shared_ptr<DOMNode> DOMElement::cloneSelf(DOMDocument* document) const

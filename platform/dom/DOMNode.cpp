@@ -422,6 +422,8 @@ void DOMNode::linkChild(std::shared_ptr<DOMNode> node, DOMNode* before)
     auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
     auto& m_lastChild = static_cast<DOMContainerNode*>(this)->m_lastChild;
     auto* raw = node.get();
+    if (auto* document = this->document())
+        document->connectedChildListWillChange(*this, raw, nullptr);
     raw->setParentDroppingHandle(this);
     if (!before) {
         raw->m_previousSibling = m_lastChild;
@@ -512,6 +514,8 @@ void DOMNode::removeChildInternal(DOMNode* child)
         }
     }
 
+    if (document)
+        document->connectedChildListWillChange(*this, nullptr, child);
     // Unlink, keeping the child alive until its links are cleared.
     auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
     auto& m_lastChild = static_cast<DOMContainerNode*>(this)->m_lastChild;

@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace brevanton {
 
@@ -467,7 +468,7 @@ void WebFrame::mainResourceArrived(WebResourceIdentifier identifier, Data data, 
     resourceLoadDelegateOf(view).didFinishLoadingFromDataSource(view, identifier, *m_dataSource);
     if (m_generation != generation || m_state != State::Committed)
         return;
-    m_scannedDocumentVersion = m_document->treeAndAttributeVersion();
+    m_scannedDocumentVersion = m_document->connectedStructureVersion();
     m_scannedCharacterDataVersion = m_document->characterDataVersion();
     startSubresourceLoads(true);
     checkCompleted();
@@ -615,7 +616,7 @@ std::vector<URL> WebFrame::importedStyleSheetURLs(std::u16string_view css, const
     return urls;
 }
 
-void WebFrame::startSubresourceLoads(bool includeFrames)
+void WebFrame::startSubresourceLoads(bool includeFrames, const std::vector<std::shared_ptr<DOMNode>>* roots)
 {
     auto document = m_document;
     auto base = baseURL();
@@ -625,7 +626,21 @@ void WebFrame::startSubresourceLoads(bool includeFrames)
     // and must not finish this frame before its later frames have started.
     uint64_t generation = m_generation;
     ++m_pendingResources;
-    for (DOMNode* node = document->first(); node && m_generation == generation; node = node->traverseNext()) {
+    // Every node of the document, or of each of the given subtrees.
+    size_t rootIndex = 0;
+    const DOMNode* root = roots ? (roots->empty() ? nullptr : (*roots)[0].get()) : nullptr;
+    DOMNode* first = roots ? const_cast<DOMNode*>(root) : document->first();
+    auto advance = [&](DOMNode* node) -> DOMNode* {
+        if (!roots)
+            return node->traverseNext();
+        if (auto* next = node->traverseNext(root))
+            return next;
+        if (++rootIndex >= roots->size())
+            return nullptr;
+        root = (*roots)[rootIndex].get();
+        return const_cast<DOMNode*>(root);
+    };
+    for (DOMNode* node = first; node && m_generation == generation; node = advance(node)) {
         if (!node->isElementNode())
             continue;
         auto& element = static_cast<DOMElement&>(*node);
@@ -875,13 +890,27 @@ void WebFrame::loadNewSubresourcesIfNeeded()
     if (!m_webView || !m_document || !m_dataSource || (m_state != State::Committed && m_state != State::Finished))
         return;
     // Text edits matter only inside STYLE elements (new @import rules).
-    bool changed = m_scannedDocumentVersion != m_document->treeAndAttributeVersion()
-        || cssCharacterDataChangesAffectStyleSheets(*m_document, m_scannedCharacterDataVersion);
-    m_scannedDocumentVersion = m_document->treeAndAttributeVersion();
+    bool styleTextChanged = cssCharacterDataChangesAffectStyleSheets(*m_document, m_scannedCharacterDataVersion);
+    bool changed = m_scannedDocumentVersion != m_document->connectedStructureVersion() || styleTextChanged;
+    uint64_t since = std::exchange(m_scannedDocumentVersion, m_document->connectedStructureVersion());
     m_scannedCharacterDataVersion = m_document->characterDataVersion();
     if (!changed)
         return;
-    startSubresourceLoads(false);
+    // Only what was inserted or had an attribute changed can ask for something
+    // new, unless the base URL or the style sheets may have changed.
+    std::vector<DOMStructureChange> changes;
+    bool scanAll = styleTextChanged || !m_document->structureChangesSince(since, changes);
+    std::vector<std::shared_ptr<DOMNode>> roots;
+    for (auto& change : changes) {
+        if (scanAll || change.touchesStyleSheets) {
+            scanAll = true;
+            break;
+        }
+        auto node = change.kind == DOMStructureChange::Kind::Attribute ? change.target.lock() : change.inserted.lock();
+        if (node && node->isConnected() && std::find(roots.begin(), roots.end(), node) == roots.end())
+            roots.push_back(std::move(node));
+    }
+    startSubresourceLoads(false, scanAll ? nullptr : &roots);
 }
 
 WebLayout& WebFrame::layout()

@@ -82,7 +82,8 @@ private:
     void startProvisionalLoad(URLRequest request, std::optional<std::u16string> html, uint64_t generation);
     void mainResourceArrived(WebResourceIdentifier, Data, std::shared_ptr<URLResponse>, Error);
     void commit(Data, std::shared_ptr<URLResponse>);
-    void startSubresourceLoads(bool includeFrames);
+    // Scans the whole document, or only the subtrees of `roots`.
+    void startSubresourceLoads(bool includeFrames, const std::vector<std::shared_ptr<DOMNode>>* roots = nullptr);
     void loadSubresource(const URL&, bool isStyleSheet);
     void loadChildFrame(const std::shared_ptr<DOMElement>&);
     void childFrameEnded();

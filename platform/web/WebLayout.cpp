@@ -144,19 +144,21 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
 {
     uint64_t styleGeneration = CSSStyleResolver::forDocument(document).styleGeneration();
     bool sameInputs = m_valid && m_document == &document && m_width == width && m_multiplier == textSizeMultiplier
-        && m_treeVersion == document.treeAndAttributeVersion() && m_styleGeneration == styleGeneration;
-    if (sameInputs && m_characterDataVersion == document.characterDataVersion())
+        && m_styleGeneration == styleGeneration;
+    if (sameInputs && m_treeVersion == document.connectedStructureVersion()
+        && m_characterDataVersion == document.characterDataVersion())
         return;
+    uint64_t treeVersion = std::exchange(m_treeVersion, document.connectedStructureVersion());
+    uint64_t characterDataVersion = std::exchange(m_characterDataVersion, document.characterDataVersion());
     m_document = &document;
-    m_treeVersion = document.treeAndAttributeVersion();
     m_styleGeneration = styleGeneration;
     m_width = width;
     m_multiplier = textSizeMultiplier;
     m_valid = true;
     ++m_layoutCount;
     m_childIndexes.clear();
-    bool incremental = sameInputs && layoutChangedText(document);
-    m_characterDataVersion = document.characterDataVersion();
+    bool incremental = sameInputs && m_deadFlows <= m_blockFlows.size() / 2 + 64
+        && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
     if (!incremental)
         layoutDocument(document);
 }
@@ -187,6 +189,7 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     m_boxOrder.clear();
     m_boxOrder.reserve(previousCount);
     m_blockFlows.clear();
+    m_deadFlows = 0;
     ++m_fullLayoutCount;
     m_tableDepth = 0;
     m_containingHeight.reset();
@@ -197,10 +200,82 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     m_documentSize = { std::max(m_width, m_maxX), height };
 }
 
-bool WebLayout::layoutChangedText(const DOMDocument& document)
+bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sinceVersion)
 {
+    if (sinceVersion == document.connectedStructureVersion())
+        return true;
+    std::vector<DOMStructureChange> changes;
+    if (!document.structureChangesSince(sinceVersion, changes))
+        return false;
+    // Batches of changes start over: laying out each change's block against the
+    // final tree does not yet give what a full layout gives.
+    if (changes.size() > 1)
+        return false;
+    if (changes.size() == 1 && changes[0].kind == DOMStructureChange::Kind::ChildList) {
+        auto result = layoutBlockChildChange(changes[0]);
+        if (result != FastResult::NotApplicable)
+            return result == FastResult::Done;
+    }
+    auto& resolver = CSSStyleResolver::forDocument(document);
+    std::vector<const DOMElement*> blocks;
+    // The nearest block at or above `node` laid out outside tables.
+    auto addBlock = [&](const DOMNode* node) {
+        for (; node && node->isElementNode(); node = node->parent()) {
+            auto found = m_boxes.find(node);
+            if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
+                continue;
+            if (m_blockFlows[found->second.blockFlow].inTable)
+                return false;
+            auto* block = static_cast<const DOMElement*>(node);
+            if (std::find(blocks.begin(), blocks.end(), block) == blocks.end())
+                blocks.push_back(block);
+            return true;
+        }
+        // Nothing but the whole document holds it.
+        return false;
+    };
+    for (auto& change : changes) {
+        if (change.touchesStyleSheets)
+            return false;
+        auto target = change.target.lock();
+        // Changes within what was taken out since then are covered by its removal.
+        if (!target || !target->isConnected())
+            continue;
+        if (change.kind == DOMStructureChange::Kind::Attribute) {
+            auto& element = static_cast<const DOMElement&>(*target);
+            if (!resolver.attributeAffectsStyles(change.attributeName) && !webIsReplacedElement(element))
+                continue;
+            // The element's own margins and display may change: lay out what holds it.
+            if (!addBlock(element.parent()))
+                return false;
+            continue;
+        }
+        // The container's own style holds; its children's may not, nor their number.
+        if (!addBlock(target.get()))
+            return false;
+    }
+    return relayoutBlocks(blocks);
+}
+
+bool WebLayout::relayoutBlocks(const std::vector<const DOMElement*>& blocks)
+{
+    for (auto* block : blocks) {
+        // A block within another that is laid out again anyway needs nothing of its own.
+        bool covered = false;
+        for (auto* other : blocks)
+            covered = covered || (other != block && other->isInclusiveAncestorOf(block));
+        if (!covered && !relayoutBlock(*block))
+            return false;
+    }
+    return true;
+}
+
+bool WebLayout::layoutChangedText(const DOMDocument& document, uint64_t sinceVersion)
+{
+    if (sinceVersion == document.characterDataVersion())
+        return true;
     std::vector<std::shared_ptr<DOMNode>> changes;
-    if (!document.characterDataChangesSince(m_characterDataVersion, changes))
+    if (!document.characterDataChangesSince(sinceVersion, changes))
         return false;
     // The nearest enclosing block of every rendered text node that changed.
     std::vector<const DOMElement*> blocks;
@@ -220,21 +295,14 @@ bool WebLayout::layoutChangedText(const DOMDocument& document)
         if (std::find(blocks.begin(), blocks.end(), block) == blocks.end())
             blocks.push_back(block);
     }
-    for (auto* block : blocks) {
-        // A block within another that is laid out again anyway needs nothing of its own.
-        bool covered = false;
-        for (auto* other : blocks)
-            covered = covered || (other != block && other->isInclusiveAncestorOf(block));
-        if (!covered && !relayoutBlock(*block))
-            return false;
-    }
-    return true;
+    return relayoutBlocks(blocks);
 }
 
 WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 {
     auto [found, inserted] = m_boxes.try_emplace(node);
     if (inserted) {
+        found->second.node = node;
         found->second.order = static_cast<uint32_t>(m_boxOrder.size());
         found->second.isText = node->isTextNode();
         m_boxOrder.push_back(&found->second);
@@ -244,53 +312,195 @@ WebLayout::Box& WebLayout::boxFor(const DOMNode* node)
 
 bool WebLayout::relayoutBlock(const DOMElement& block)
 {
-    uint32_t flowIndex = m_boxes.find(&block)->second.blockFlow;
+    auto found = m_boxes.find(&block);
+    if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
+        return false;
+    Box& box = found->second;
+    uint32_t flowIndex = box.blockFlow;
     BlockFlow old = m_blockFlows[flowIndex];
-    // The same nodes get boxes again, in the same order: keep their places.
-    for (DOMNode* node = block.first(); node; node = node->traverseNext(&block)) {
-        auto found = m_boxes.find(node);
-        if (found != m_boxes.end())
-            found->second.lines.clear();
+    if (old.inTable)
+        return false;
+    // The content's boxes go: nodes may have come and gone since they were made.
+    size_t end = box.order;
+    size_t begin = end - box.contentCount;
+    for (size_t i = begin; i < end; ++i) {
+        if (m_boxOrder[i]->blockFlow != noBlockFlow)
+            ++m_deadFlows;
+        m_boxes.erase(m_boxOrder[i]->node);
     }
-    size_t boxCount = m_boxOrder.size();
+    std::vector<Box*> following(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(end), m_boxOrder.end());
+    m_boxOrder.resize(begin);
     double outerMaxX = m_maxX;
-    size_t flowCount = m_blockFlows.size();
     m_containingHeight = old.containingHeight;
     double height = layoutBlock(block, old.x, old.y, old.width);
     m_containingHeight.reset();
-    if (m_boxOrder.size() != boxCount || m_blockFlows.size() != flowCount)
-        return false;
-    auto& box = m_boxes.find(&block)->second;
+    // The new content's boxes stand where the old ones stood.
+    size_t newEnd = m_boxOrder.size();
+    m_boxOrder.insert(m_boxOrder.end(), following.begin(), following.end());
+    size_t renumberEnd = newEnd == end ? newEnd : m_boxOrder.size();
+    for (size_t i = begin; i < renumberEnd; ++i)
+        m_boxOrder[i]->order = static_cast<uint32_t>(i);
+    auto countDelta = static_cast<int64_t>(newEnd) - static_cast<int64_t>(end);
     // The block may have been what reached furthest right: only a full layout knows what does now.
     if (m_blockFlows[flowIndex].maxX < old.maxX && old.maxX >= outerMaxX)
         return false;
-    double delta = height - old.height;
-    if (delta != 0) {
-        // What follows moves down (or up); containers grow until one of a fixed height.
-        // Boxes are made children first, so the boxes after a child's and before its
-        // container's are those of the child's following siblings and their content.
-        size_t childOrder = box.order;
-        for (DOMNode* container = block.parent(); container; container = container->parent()) {
-            if (!container->isElementNode()) {
-                moveBoxes(childOrder + 1, m_boxOrder.size(), delta);
-                m_documentSize.height += delta;
-                break;
-            }
-            auto found = m_boxes.find(container);
-            if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
-                return false;
-            Box& containerBox = found->second;
-            BlockFlow& containerFlow = m_blockFlows[containerBox.blockFlow];
-            moveBoxes(childOrder + 1, containerBox.order, delta);
-            if (containerFlow.fixedHeight)
-                break;
-            containerBox.rect.size.height += delta;
-            containerFlow.height += delta;
-            childOrder = containerBox.order;
-        }
-    }
+    if (!shiftFollowing(block.parent(), box.order, height - old.height, countDelta))
+        return false;
     m_documentSize.width = std::max(m_width, m_maxX);
     return true;
+}
+
+bool WebLayout::shiftFollowing(DOMNode* firstContainer, size_t order, double delta, int64_t countDelta)
+{
+    // What follows moves down (or up); containers grow until one of a fixed height.
+    // Boxes are made children first, so the boxes after a child's and before its
+    // container's are those of the child's following siblings and their content.
+    size_t childOrder = order;
+    for (DOMNode* container = firstContainer; container; container = container->parent()) {
+        if (!container->isElementNode()) {
+            if (delta != 0) {
+                moveBoxes(childOrder + 1, m_boxOrder.size(), delta);
+                m_documentSize.height += delta;
+            }
+            return true;
+        }
+        auto containerFound = m_boxes.find(container);
+        if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow)
+            return false;
+        Box& containerBox = containerFound->second;
+        containerBox.contentCount = static_cast<uint32_t>(containerBox.contentCount + countDelta);
+        BlockFlow& containerFlow = m_blockFlows[containerBox.blockFlow];
+        if (delta != 0) {
+            moveBoxes(childOrder + 1, containerBox.order, delta);
+            if (containerFlow.fixedHeight)
+                delta = 0;
+            else {
+                containerBox.rect.size.height += delta;
+                containerFlow.height += delta;
+            }
+        }
+        childOrder = containerBox.order;
+    }
+    return true;
+}
+
+bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
+{
+    auto whiteSpace = CSSStyleResolver::computedValuesFor(container)->identifier(CSSPropertyID::WhiteSpace);
+    bool preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
+    for (DOMNode* child = container.first(); child; child = child->next()) {
+        if (child->isTextNode()) {
+            if (preserve)
+                return false;
+            for (char16_t c : static_cast<const DOMCharacterData&>(*child).data()) {
+                if (!isSpace(c))
+                    return false;
+            }
+            continue;
+        }
+        if (!child->isElementNode())
+            continue;
+        auto& element = static_cast<const DOMElement&>(*child);
+        auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
+        if (kind == DisplayKind::None)
+            continue;
+        if (kind != DisplayKind::Block || webIsReplacedElement(element))
+            return false;
+    }
+    return true;
+}
+
+WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange& change)
+{
+    auto target = change.target.lock();
+    if (!target || !target->isConnected() || !target->isElementNode() || change.touchesStyleSheets)
+        return FastResult::NotApplicable;
+    auto& container = static_cast<const DOMElement&>(*target);
+    auto containerFound = m_boxes.find(&container);
+    if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow)
+        return FastResult::NotApplicable;
+    Box& containerBox = containerFound->second;
+    BlockFlow containerFlow = m_blockFlows[containerBox.blockFlow];
+    // Which element comes first must not have changed: its style may depend on it.
+    auto firstElement = container.firstElementChild();
+    if (containerFlow.inTable || change.formerFirstElementChild.lock() != firstElement
+        || (change.removed && change.removed == firstElement.get()) || !containerHoldsOnlyBlocks(container))
+        return FastResult::NotApplicable;
+
+    if (change.removed) {
+        auto found = m_boxes.find(change.removed);
+        if (found == m_boxes.end())
+            return FastResult::NotApplicable;
+        Box& removed = found->second;
+        if (removed.blockFlow == noBlockFlow)
+            return FastResult::NotApplicable;
+        BlockFlow flow = m_blockFlows[removed.blockFlow];
+        // What reached furthest right may be gone: only a full layout knows.
+        if (flow.inTable || flow.maxX >= m_maxX)
+            return FastResult::NotApplicable;
+        size_t end = removed.order + 1;
+        size_t begin = removed.order - removed.contentCount;
+        if (begin < containerBox.order - containerBox.contentCount || end > containerBox.order)
+            return FastResult::NotApplicable;
+        size_t previousOrder = begin - 1;
+        for (size_t i = begin; i < end; ++i) {
+            if (m_boxOrder[i]->blockFlow != noBlockFlow)
+                ++m_deadFlows;
+            m_boxes.erase(m_boxOrder[i]->node);
+        }
+        m_boxOrder.erase(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(begin),
+                         m_boxOrder.begin() + static_cast<std::ptrdiff_t>(end));
+        for (size_t i = begin; i < m_boxOrder.size(); ++i)
+            m_boxOrder[i]->order = static_cast<uint32_t>(i);
+        // The boxes after the removed ones' place are its following siblings'.
+        if (!shiftFollowing(target.get(), previousOrder, -flow.height, -static_cast<int64_t>(end - begin)))
+            return FastResult::Failed;
+        return FastResult::Done;
+    }
+
+    auto inserted = change.inserted.lock();
+    if (!inserted || inserted->parent() != &container || !inserted->isElementNode())
+        return FastResult::NotApplicable;
+    auto& element = static_cast<const DOMElement&>(*inserted);
+    if (m_boxes.count(&element))
+        return FastResult::NotApplicable;
+    if (displayKind(*CSSStyleResolver::computedValuesFor(element)) == DisplayKind::None)
+        return FastResult::Done;
+    // Where the content of the container starts, and where the previous block ends.
+    auto style = CSSStyleResolver::computedValuesFor(container);
+    double paddingLeft = lengthInPixels(*style, CSSPropertyID::PaddingLeft, containerFlow.width);
+    double paddingRight = lengthInPixels(*style, CSSPropertyID::PaddingRight, containerFlow.width);
+    double paddingTop = lengthInPixels(*style, CSSPropertyID::PaddingTop, containerFlow.width);
+    double x = containerBox.rect.minX() + paddingLeft;
+    double width = std::max(0.0, containerBox.rect.width() - paddingLeft - paddingRight);
+    double top = containerBox.rect.minY() + paddingTop;
+    size_t insertAt = containerBox.order - containerBox.contentCount;
+    for (DOMNode* previous = inserted->previous(); previous; previous = previous->previous()) {
+        auto found = m_boxes.find(previous);
+        if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
+            continue;
+        auto& previousFlow = m_blockFlows[found->second.blockFlow];
+        top = previousFlow.y + previousFlow.height;
+        insertAt = found->second.order + 1;
+        break;
+    }
+    // The new block's boxes come at the end, then move to their place.
+    size_t begin = m_boxOrder.size();
+    double outerMaxX = m_maxX;
+    m_containingHeight = heightLength(*style, containerFlow.containingHeight);
+    double height = layoutBlock(element, x, top, width);
+    m_containingHeight.reset();
+    m_maxX = std::max(outerMaxX, m_maxX);
+    std::vector<Box*> made(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(begin), m_boxOrder.end());
+    m_boxOrder.resize(begin);
+    m_boxOrder.insert(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(insertAt), made.begin(), made.end());
+    for (size_t i = insertAt; i < m_boxOrder.size(); ++i)
+        m_boxOrder[i]->order = static_cast<uint32_t>(i);
+    auto& box = m_boxes.find(&element)->second;
+    if (!shiftFollowing(target.get(), box.order, height, static_cast<int64_t>(made.size())))
+        return FastResult::Failed;
+    m_documentSize.width = std::max(m_width, m_maxX);
+    return FastResult::Done;
 }
 
 void WebLayout::moveBoxes(size_t begin, size_t end, double deltaY)
@@ -336,7 +546,9 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     double outerMaxX = m_maxX;
     m_maxX = 0;
     m_containingHeight = explicitHeight;
+    size_t contentStart = m_boxOrder.size();
     double contentHeight = layoutBlockChildren(element, boxX + paddingLeft, boxY + paddingTop, contentWidth);
+    auto contentCount = static_cast<uint32_t>(m_boxOrder.size() - contentStart);
     m_containingHeight = containingHeight;
     bool fixedHeight = explicitHeight.has_value();
     if (fixedHeight)
@@ -346,6 +558,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     m_maxX = std::max(m_maxX, boxX + boxWidth);
     Box& box = boxFor(&element);
     box.rect = Rect(boxX, boxY, boxWidth, boxHeight);
+    box.contentCount = contentCount;
     // A block laid out again keeps its record.
     if (box.blockFlow == noBlockFlow) {
         box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());

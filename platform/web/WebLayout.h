@@ -21,6 +21,7 @@ namespace brevanton {
 class DOMDocument;
 class DOMElement;
 class DOMNode;
+struct DOMStructureChange;
 
 // One line's part of a text node: its rectangle and the offsets it covers.
 struct WebLineBox {
@@ -43,8 +44,11 @@ public:
 
     // Lays the document out again when it, its styles, the width or the
     // multiplier changed since the last layout (or invalidate() was called).
-    // After text edits alone only the blocks holding the edited text are laid
+    // After text edits, and after tree and attribute changes that leave the
+    // style sheets as they are, only the blocks holding what changed are laid
     // out again, and what follows them moves by the change of their height.
+    // Attributes that no selector sees change nothing, except on replaced
+    // content.
     void layoutIfNeeded(const DOMDocument&, double width, double textSizeMultiplier);
     void invalidate() { m_valid = false; }
 
@@ -67,12 +71,15 @@ public:
 
 private:
     struct Box {
+        const DOMNode* node { nullptr };
         Rect rect;
         std::vector<WebLineBox> lines;
         // Place in m_boxOrder.
         uint32_t order { 0 };
         // Place in m_blockFlows for elements laid out as blocks, else noBlockFlow.
         uint32_t blockFlow { noBlockFlow };
+        // For blocks: how many boxes their content made (they come right before the block's).
+        uint32_t contentCount { 0 };
         bool isText { false };
     };
     static constexpr uint32_t noBlockFlow = ~0u;
@@ -92,7 +99,18 @@ private:
     struct InlineState;
 
     void layoutDocument(const DOMDocument&);
-    bool layoutChangedText(const DOMDocument&);
+    bool layoutChangedText(const DOMDocument&, uint64_t sinceVersion);
+    bool layoutChangedStructure(const DOMDocument&, uint64_t sinceVersion);
+    // One block put into or taken out of a container holding only blocks: the
+    // block alone is laid out (or dropped) and what follows it moves.
+    enum class FastResult { Done, NotApplicable, Failed };
+    FastResult layoutBlockChildChange(const DOMStructureChange&);
+    bool containerHoldsOnlyBlocks(const DOMElement&) const;
+    // Moves what follows the box at `order` within `firstContainer` and its
+    // ancestors, and grows them, by `delta`; their content counts change by `countDelta`.
+    bool shiftFollowing(DOMNode* firstContainer, size_t order, double delta, int64_t countDelta);
+    // Lays out again each block that is not within another of them.
+    bool relayoutBlocks(const std::vector<const DOMElement*>&);
     bool relayoutBlock(const DOMElement&);
     Box& boxFor(const DOMNode*);
     void moveBoxes(size_t begin, size_t end, double deltaY);
@@ -134,6 +152,8 @@ private:
     double m_width { -1 };
     double m_multiplier { 1 };
     bool m_valid { false };
+    // Block records left behind by content laid out again.
+    size_t m_deadFlows { 0 };
     uint64_t m_layoutCount { 0 };
     uint64_t m_fullLayoutCount { 0 };
 };

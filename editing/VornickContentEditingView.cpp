@@ -176,6 +176,14 @@ std::weak_ptr<VornickContentEditingView> VornickContentEditingView::weakSelf() c
     return std::static_pointer_cast<VornickContentEditingView>(responder);
 }
 
+void VornickContentEditingView::installActionHandler(const char* action, void (VornickContentEditingView::*member)(ActionSender*))
+{
+    setActionHandler(action, [weak = weakSelf(), member](ActionSender* sender) {
+        if (auto self = weak.lock())
+            ((*self).*member)(sender);
+    });
+}
+
 void VornickContentEditingView::performAfterDelay(double seconds, std::function<void(VornickContentEditingView&)> block)
 {
     auto weak = weakSelf();

@@ -1083,6 +1083,8 @@ private:
     void hideBanner(std::shared_ptr<View>& field);
     void performAfterDelay(double seconds, std::function<void(VornickContentEditingView&)>);
     std::weak_ptr<VornickContentEditingView> weakSelf() const;
+    // Performs the member when the action is sent to the view (held weakly).
+    void installActionHandler(const char* action, void (VornickContentEditingView::*member)(ActionSender*));
     std::shared_ptr<DOMRange> collapsedRangePushedIntoText(const DOMRange&, bool toStart) const;
     void showNavigationMessage(const std::u16string&);
     void applySectionHandlesToAllFrames(bool shown);

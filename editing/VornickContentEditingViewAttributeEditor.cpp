@@ -177,22 +177,15 @@ void VornickContentEditingView::cancelPendingEditsAndCloseAttributeEditor()
 
 void VornickContentEditingView::installMediaAndAttributeEditorActionHandlers()
 {
-    auto weak = weakSelf();
-    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
-        setActionHandler(action, [weak, member](ActionSender* sender) {
-            if (auto self = weak.lock())
-                ((*self).*member)(sender);
-        });
-    };
-    install("chooseImageAndReplaceSelection:", &VornickContentEditingView::chooseImageAndReplaceSelection);
-    install("chooseImageAndReplaceSelectionWithFigure:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure);
-    install("chooseImageAndReplaceSelectionWithPicture:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture);
-    install("vornick_editElementAttributes:", &VornickContentEditingView::vornick_editElementAttributes);
-    install("moveAttributeEditorToNextEditableParentElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableParentElement);
-    install("moveAttributeEditorToNextEditableSiblingElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement);
-    install("moveAttributeEditorToPreviousEditableSiblingElement:",
+    installActionHandler("chooseImageAndReplaceSelection:", &VornickContentEditingView::chooseImageAndReplaceSelection);
+    installActionHandler("chooseImageAndReplaceSelectionWithFigure:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure);
+    installActionHandler("chooseImageAndReplaceSelectionWithPicture:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture);
+    installActionHandler("vornick_editElementAttributes:", &VornickContentEditingView::vornick_editElementAttributes);
+    installActionHandler("moveAttributeEditorToNextEditableParentElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableParentElement);
+    installActionHandler("moveAttributeEditorToNextEditableSiblingElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement);
+    installActionHandler("moveAttributeEditorToPreviousEditableSiblingElement:",
             &VornickContentEditingView::moveAttributeEditorToPreviousEditableSiblingElement);
-    install("moveAttributeEditorToFirstEditableChildElement:", &VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement);
+    installActionHandler("moveAttributeEditorToFirstEditableChildElement:", &VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement);
 }
 
 } // namespace brevanton

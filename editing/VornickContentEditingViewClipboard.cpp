@@ -314,20 +314,14 @@ void VornickContentEditingView::pasteAsRichText(ActionSender* sender)
 void VornickContentEditingView::installClipboardAndDeletionActionHandlers()
 {
     auto weak = weakSelf();
-    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
-        setActionHandler(action, [weak, member](ActionSender* sender) {
-            if (auto self = weak.lock())
-                ((*self).*member)(sender);
-        });
-    };
-    install("copy:", &VornickContentEditingView::copy);
-    install("copyAsHTMLSourceCode:", &VornickContentEditingView::copyAsHTMLSourceCode);
-    install("copyElementInteriorAsHTMLSourceCode:", &VornickContentEditingView::copyElementInteriorAsHTMLSourceCode);
-    install("copyLink:", &VornickContentEditingView::copyLink);
-    install("cut:", &VornickContentEditingView::cut);
-    install("paste:", &VornickContentEditingView::paste);
-    install("pasteAsRichText:", &VornickContentEditingView::pasteAsRichText);
-    install("deleteNonEmptySelection:", &VornickContentEditingView::deleteNonEmptySelection);
+    installActionHandler("copy:", &VornickContentEditingView::copy);
+    installActionHandler("copyAsHTMLSourceCode:", &VornickContentEditingView::copyAsHTMLSourceCode);
+    installActionHandler("copyElementInteriorAsHTMLSourceCode:", &VornickContentEditingView::copyElementInteriorAsHTMLSourceCode);
+    installActionHandler("copyLink:", &VornickContentEditingView::copyLink);
+    installActionHandler("cut:", &VornickContentEditingView::cut);
+    installActionHandler("paste:", &VornickContentEditingView::paste);
+    installActionHandler("pasteAsRichText:", &VornickContentEditingView::pasteAsRichText);
+    installActionHandler("deleteNonEmptySelection:", &VornickContentEditingView::deleteNonEmptySelection);
     setActionHandler("pasteAsPlainText:", [weak](ActionSender*) {
         if (auto self = weak.lock())
             self->pasteAsPlainText();

@@ -48,28 +48,21 @@ std::unique_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForGener
 void VornickContentEditingView::installFindSpellingAndViewServiceActionHandlers()
 {
     findAndReplaceController();
-    auto weak = weakSelf();
-    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
-        setActionHandler(action, [weak, member](ActionSender* sender) {
-            if (auto self = weak.lock())
-                (self.get()->*member)(sender);
-        });
-    };
-    install("performTextFinderAction:", &VornickContentEditingView::performTextFinderAction);
-    install("checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
-    install("vornick_checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
-    install("vornick_showGuessPanel:", &VornickContentEditingView::vornick_showGuessPanel);
-    install("changeSpelling:", &VornickContentEditingView::changeSpelling);
-    install("ignoreSpelling:", &VornickContentEditingView::ignoreSpelling);
-    install("vornick_toggleGrammarChecking:", &VornickContentEditingView::vornick_toggleGrammarChecking);
-    install("makeTextLarger:", &VornickContentEditingView::makeTextLarger);
-    install("makeTextSmaller:", &VornickContentEditingView::makeTextSmaller);
-    install("makeTextStandardSize:", &VornickContentEditingView::makeTextStandardSize);
-    install("dumpEffectiveOperationRange:", &VornickContentEditingView::dumpEffectiveOperationRange);
-    install("dumpFocusedDOMTree:", &VornickContentEditingView::dumpFocusedDOMTree);
-    install("dumpWebFrameTree:", &VornickContentEditingView::dumpWebFrameTree);
-    install("dumpResourceFileWatchers:", &VornickContentEditingView::dumpResourceFileWatchers);
-    install("vornick_redrawEmbeddedWebView:", &VornickContentEditingView::vornick_redrawEmbeddedWebView);
+    installActionHandler("performTextFinderAction:", &VornickContentEditingView::performTextFinderAction);
+    installActionHandler("checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
+    installActionHandler("vornick_checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
+    installActionHandler("vornick_showGuessPanel:", &VornickContentEditingView::vornick_showGuessPanel);
+    installActionHandler("changeSpelling:", &VornickContentEditingView::changeSpelling);
+    installActionHandler("ignoreSpelling:", &VornickContentEditingView::ignoreSpelling);
+    installActionHandler("vornick_toggleGrammarChecking:", &VornickContentEditingView::vornick_toggleGrammarChecking);
+    installActionHandler("makeTextLarger:", &VornickContentEditingView::makeTextLarger);
+    installActionHandler("makeTextSmaller:", &VornickContentEditingView::makeTextSmaller);
+    installActionHandler("makeTextStandardSize:", &VornickContentEditingView::makeTextStandardSize);
+    installActionHandler("dumpEffectiveOperationRange:", &VornickContentEditingView::dumpEffectiveOperationRange);
+    installActionHandler("dumpFocusedDOMTree:", &VornickContentEditingView::dumpFocusedDOMTree);
+    installActionHandler("dumpWebFrameTree:", &VornickContentEditingView::dumpWebFrameTree);
+    installActionHandler("dumpResourceFileWatchers:", &VornickContentEditingView::dumpResourceFileWatchers);
+    installActionHandler("vornick_redrawEmbeddedWebView:", &VornickContentEditingView::vornick_redrawEmbeddedWebView);
 }
 
 void VornickContentEditingView::performTextFinderAction(ActionSender* sender)

@@ -610,35 +610,28 @@ void VornickContentEditingView::removeAllElements(ActionSender*)
 
 void VornickContentEditingView::installFormattingActionHandlers()
 {
-    auto weak = weakSelf();
-    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
-        setActionHandler(action, [weak, member](ActionSender* sender) {
-            if (auto self = weak.lock())
-                ((*self).*member)(sender);
-        });
-    };
-    install("toggleEmphasized:", &VornickContentEditingView::toggleEmphasized);
-    install("toggleStronglyEmphasized:", &VornickContentEditingView::toggleStronglyEmphasized);
-    install("toggleItalics:", &VornickContentEditingView::toggleItalics);
-    install("toggleBoldface:", &VornickContentEditingView::toggleBoldface);
-    install("toggleSuperscript:", &VornickContentEditingView::toggleSuperscript);
-    install("toggleSubscript:", &VornickContentEditingView::toggleSubscript);
-    install("toggleCode:", &VornickContentEditingView::toggleCode);
-    install("toggleDeleted:", &VornickContentEditingView::toggleDeleted);
-    install("toggleInserted:", &VornickContentEditingView::toggleInserted);
-    install("toggleKbd:", &VornickContentEditingView::toggleKbd);
-    install("toggleMarked:", &VornickContentEditingView::toggleMarked);
-    install("toggleSamp:", &VornickContentEditingView::toggleSamp);
-    install("toggleVar:", &VornickContentEditingView::toggleVar);
-    install("insertOrWrapInLink:", &VornickContentEditingView::insertOrWrapInLink);
-    install("insertOrWrapInLinkToFile:", &VornickContentEditingView::insertOrWrapInLinkToFile);
-    install("changeHeadingLevel:", &VornickContentEditingView::changeHeadingLevel);
-    install("clearHeadingLevel:", &VornickContentEditingView::clearHeadingLevel);
-    install("replaceWhitespaceWithNonBreakingSpaces:", &VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces);
-    install("replaceWhitespaceWithOrdinarySpaces:", &VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces);
-    install("unwrapElement:", &VornickContentEditingView::unwrapElement);
-    install("removeAllElements:", &VornickContentEditingView::removeAllElements);
-    install("transformBlockOrElement:", &VornickContentEditingView::transformBlockOrElement);
+    installActionHandler("toggleEmphasized:", &VornickContentEditingView::toggleEmphasized);
+    installActionHandler("toggleStronglyEmphasized:", &VornickContentEditingView::toggleStronglyEmphasized);
+    installActionHandler("toggleItalics:", &VornickContentEditingView::toggleItalics);
+    installActionHandler("toggleBoldface:", &VornickContentEditingView::toggleBoldface);
+    installActionHandler("toggleSuperscript:", &VornickContentEditingView::toggleSuperscript);
+    installActionHandler("toggleSubscript:", &VornickContentEditingView::toggleSubscript);
+    installActionHandler("toggleCode:", &VornickContentEditingView::toggleCode);
+    installActionHandler("toggleDeleted:", &VornickContentEditingView::toggleDeleted);
+    installActionHandler("toggleInserted:", &VornickContentEditingView::toggleInserted);
+    installActionHandler("toggleKbd:", &VornickContentEditingView::toggleKbd);
+    installActionHandler("toggleMarked:", &VornickContentEditingView::toggleMarked);
+    installActionHandler("toggleSamp:", &VornickContentEditingView::toggleSamp);
+    installActionHandler("toggleVar:", &VornickContentEditingView::toggleVar);
+    installActionHandler("insertOrWrapInLink:", &VornickContentEditingView::insertOrWrapInLink);
+    installActionHandler("insertOrWrapInLinkToFile:", &VornickContentEditingView::insertOrWrapInLinkToFile);
+    installActionHandler("changeHeadingLevel:", &VornickContentEditingView::changeHeadingLevel);
+    installActionHandler("clearHeadingLevel:", &VornickContentEditingView::clearHeadingLevel);
+    installActionHandler("replaceWhitespaceWithNonBreakingSpaces:", &VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces);
+    installActionHandler("replaceWhitespaceWithOrdinarySpaces:", &VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces);
+    installActionHandler("unwrapElement:", &VornickContentEditingView::unwrapElement);
+    installActionHandler("removeAllElements:", &VornickContentEditingView::removeAllElements);
+    installActionHandler("transformBlockOrElement:", &VornickContentEditingView::transformBlockOrElement);
 }
 
 } // namespace brevanton

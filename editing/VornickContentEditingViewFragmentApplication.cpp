@@ -58,20 +58,13 @@ std::shared_ptr<DOMElement> containerElementOfSelectedBlock(const std::shared_pt
 
 void VornickContentEditingView::installFragmentCompletionActionHandlers()
 {
-    auto weak = weakSelf();
-    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
-        setActionHandler(action, [weak, member](ActionSender* sender) {
-            if (auto self = weak.lock())
-                ((*self).*member)(sender);
-        });
-    };
-    install("vornick_initiateFragmentCompletion:", &VornickContentEditingView::vornick_initiateFragmentCompletion);
-    install("vornick_invokeElementFromMenuItem:", &VornickContentEditingView::vornick_invokeElementFromMenuItem);
-    install("vornick_invokeFragmentFromMenuItem:", &VornickContentEditingView::vornick_invokeFragmentFromMenuItem);
-    install("vornick_transformFragmentFromMenuItem:", &VornickContentEditingView::vornick_transformFragmentFromMenuItem);
-    install("vornick_transformElementFromMenuItem:", &VornickContentEditingView::vornick_transformElementFromMenuItem);
-    install("addFragmentDescriptionFromSelection:", &VornickContentEditingView::addFragmentDescriptionFromSelection);
-    install("addFragmentDescriptionWithContentPlaceholderFromSelection:",
+    installActionHandler("vornick_initiateFragmentCompletion:", &VornickContentEditingView::vornick_initiateFragmentCompletion);
+    installActionHandler("vornick_invokeElementFromMenuItem:", &VornickContentEditingView::vornick_invokeElementFromMenuItem);
+    installActionHandler("vornick_invokeFragmentFromMenuItem:", &VornickContentEditingView::vornick_invokeFragmentFromMenuItem);
+    installActionHandler("vornick_transformFragmentFromMenuItem:", &VornickContentEditingView::vornick_transformFragmentFromMenuItem);
+    installActionHandler("vornick_transformElementFromMenuItem:", &VornickContentEditingView::vornick_transformElementFromMenuItem);
+    installActionHandler("addFragmentDescriptionFromSelection:", &VornickContentEditingView::addFragmentDescriptionFromSelection);
+    installActionHandler("addFragmentDescriptionWithContentPlaceholderFromSelection:",
             &VornickContentEditingView::addFragmentDescriptionWithContentPlaceholderFromSelection);
 }
 

@@ -11,16 +11,9 @@ namespace brevanton {
 
 void VornickContentEditingView::installHeadElementActionHandlers()
 {
-    auto weak = weakSelf();
-    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
-        setActionHandler(action, [weak, member](ActionSender* sender) {
-            if (auto self = weak.lock())
-                ((*self).*member)(sender);
-        });
-    };
-    install("toggleHeadElementsShown:", &VornickContentEditingView::toggleHeadElementsShown);
-    install("addNewHeadElement:", &VornickContentEditingView::addNewHeadElement);
-    install("addNewStylesheetLinkHeadElement:", &VornickContentEditingView::addNewStylesheetLinkHeadElement);
+    installActionHandler("toggleHeadElementsShown:", &VornickContentEditingView::toggleHeadElementsShown);
+    installActionHandler("addNewHeadElement:", &VornickContentEditingView::addNewHeadElement);
+    installActionHandler("addNewStylesheetLinkHeadElement:", &VornickContentEditingView::addNewStylesheetLinkHeadElement);
 }
 
 void VornickContentEditingView::toggleHeadElementsShown(ActionSender*)

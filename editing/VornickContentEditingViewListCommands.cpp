@@ -73,18 +73,11 @@ bool VornickContentEditingView::canToggleListType() const
 
 void VornickContentEditingView::installListCommandActionHandlers()
 {
-    auto weak = weakSelf();
-    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
-        setActionHandler(action, [weak, member](ActionSender* sender) {
-            if (auto self = weak.lock())
-                ((*self).*member)(sender);
-        });
-    };
-    install("indentListLevel:", &VornickContentEditingView::indentListLevel);
-    install("outdentListLevel:", &VornickContentEditingView::outdentListLevel);
-    install("toggleListType:", &VornickContentEditingView::toggleListType);
-    install("moveListItemsUp:", &VornickContentEditingView::moveListItemsUp);
-    install("moveListItemsDown:", &VornickContentEditingView::moveListItemsDown);
+    installActionHandler("indentListLevel:", &VornickContentEditingView::indentListLevel);
+    installActionHandler("outdentListLevel:", &VornickContentEditingView::outdentListLevel);
+    installActionHandler("toggleListType:", &VornickContentEditingView::toggleListType);
+    installActionHandler("moveListItemsUp:", &VornickContentEditingView::moveListItemsUp);
+    installActionHandler("moveListItemsDown:", &VornickContentEditingView::moveListItemsDown);
 }
 
 } // namespace brevanton

@@ -76,22 +76,15 @@ bool VornickContentEditingView::canInsertRowAfterTableRow() const
 
 void VornickContentEditingView::installTableCommandActionHandlers()
 {
-    auto weak = weakSelf();
-    auto install = [this, weak](const char* action, void (VornickContentEditingView::*member)(ActionSender*)) {
-        setActionHandler(action, [weak, member](ActionSender* sender) {
-            if (auto self = weak.lock())
-                ((*self).*member)(sender);
-        });
-    };
-    install("addTableCaption:", &VornickContentEditingView::addTableCaption);
-    install("addTableHeader:", &VornickContentEditingView::addTableHeader);
-    install("addTableFooter:", &VornickContentEditingView::addTableFooter);
-    install("insertColumnBeforeTableColumn:", &VornickContentEditingView::insertColumnBeforeTableColumn);
-    install("insertColumnAfterTableColumn:", &VornickContentEditingView::insertColumnAfterTableColumn);
-    install("deleteTableColumns:", &VornickContentEditingView::deleteTableColumns);
-    install("insertRowBeforeTableRow:", &VornickContentEditingView::insertRowBeforeTableRow);
-    install("insertRowAfterTableRow:", &VornickContentEditingView::insertRowAfterTableRow);
-    install("deleteTableRows:", &VornickContentEditingView::deleteTableRows);
+    installActionHandler("addTableCaption:", &VornickContentEditingView::addTableCaption);
+    installActionHandler("addTableHeader:", &VornickContentEditingView::addTableHeader);
+    installActionHandler("addTableFooter:", &VornickContentEditingView::addTableFooter);
+    installActionHandler("insertColumnBeforeTableColumn:", &VornickContentEditingView::insertColumnBeforeTableColumn);
+    installActionHandler("insertColumnAfterTableColumn:", &VornickContentEditingView::insertColumnAfterTableColumn);
+    installActionHandler("deleteTableColumns:", &VornickContentEditingView::deleteTableColumns);
+    installActionHandler("insertRowBeforeTableRow:", &VornickContentEditingView::insertRowBeforeTableRow);
+    installActionHandler("insertRowAfterTableRow:", &VornickContentEditingView::insertRowAfterTableRow);
+    installActionHandler("deleteTableRows:", &VornickContentEditingView::deleteTableRows);
 }
 
 } // namespace brevanton

@@ -646,7 +646,7 @@ bool CSSStyleResolver::invalidateChangedStyles()
         // Which element is the first child may have changed.
         if (auto former = change.formerFirstElementChild.lock(); former && former->parent() == target.get())
             forgetSubtree(*former);
-        for (DOMNode* child = target->first(); child; child = child->next()) {
+        for (DOMNode* child = change.elementChildrenChanged ? target->first() : nullptr; child; child = child->next()) {
             if (child->isElementNode()) {
                 forgetSubtree(*child);
                 break;

@@ -452,7 +452,10 @@ void DOMDocument::connectedChildListWillChange(DOMNode& parent, DOMNode* inserte
     if (inserted)
         change.inserted = inserted->weak_from_this();
     change.removed = removed;
-    for (DOMNode* child = parent.first(); child; child = child->next()) {
+    // Only an element coming or going can change which element comes first;
+    // a parent's run of text children is not walked for every text node.
+    change.elementChildrenChanged = (inserted && inserted->isElementNode()) || (removed && removed->isElementNode());
+    for (DOMNode* child = change.elementChildrenChanged ? parent.first() : nullptr; child; child = child->next()) {
         if (child->isElementNode()) {
             change.formerFirstElementChild = child->weak_from_this();
             break;

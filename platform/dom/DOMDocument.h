@@ -33,6 +33,9 @@ struct DOMStructureChange {
     std::weak_ptr<DOMNode> inserted;
     // The node removed, for its identity only: it may be gone since.
     const DOMNode* removed { nullptr };
+    // Whether an element came or went, so that which element comes first
+    // may have changed; only then is the former first element child recorded.
+    bool elementChildrenChanged { false };
     // The container's first element child before the change.
     std::weak_ptr<DOMNode> formerFirstElementChild;
     std::u16string attributeName;

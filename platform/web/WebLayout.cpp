@@ -423,7 +423,7 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     BlockFlow containerFlow = m_blockFlows[containerBox.blockFlow];
     // Which element comes first must not have changed: its style may depend on it.
     auto firstElement = container.firstElementChild();
-    if (containerFlow.inTable || change.formerFirstElementChild.lock() != firstElement
+    if (containerFlow.inTable || (change.elementChildrenChanged && change.formerFirstElementChild.lock() != firstElement)
         || (change.removed && change.removed == firstElement.get()) || !containerHoldsOnlyBlocks(container))
         return FastResult::NotApplicable;
 

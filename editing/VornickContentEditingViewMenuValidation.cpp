@@ -153,6 +153,7 @@ const std::array rows {
     // The item's tag is the level it changes to.
     Row { "changeHeadingLevel:", [](View& view, MenuItem& item) { return view.canChangeHeadingLevelTo(item.tag()); } },
     Row { "clearHeadingLevel:", plain<&View::canClearHeadingLevel> },
+    Row { "vornick_initiateFragmentCompletion:", plain<&View::canInitiateFragmentCompletion> },
     Row { "toggleListType:", plain<&View::canToggleListType> },
     Row { "indentListLevel:", [](View& view, MenuItem&) { return view.canIndentListLevel(); } },
     Row { "outdentListLevel:", [](View& view, MenuItem&) { return view.canOutdentListLevel(); } },

@@ -2,12 +2,24 @@
 // environment CTest gives it: resources from the source tree, a file keychain
 // and XDG folders inside the build, so that no test ever reads or writes the
 // user's own configuration, caches or keychain. Variables already set win.
+//
+// CTest runs tests side by side, each in a process of its own: every process
+// gets XDG folders of its own below those, removed when it ends, so that one
+// test's saved defaults or caches never reach a test running beside it or a
+// later run.
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include <unistd.h>
 
 namespace {
 
 struct TestEnvironmentDefaults {
+    std::string processHome;
+
     TestEnvironmentDefaults()
     {
         setenv("BREVANTON_RESOURCES_DIR", BREVANTON_RESOURCES_DIR, 0);
@@ -15,6 +27,17 @@ struct TestEnvironmentDefaults {
         setenv("XDG_CACHE_HOME", BREVANTON_TEST_HOME "/cache", 0);
         setenv("XDG_CONFIG_HOME", BREVANTON_TEST_HOME "/config", 0);
         setenv("XDG_DATA_HOME", BREVANTON_TEST_HOME "/data", 0);
+
+        processHome = std::string(BREVANTON_TEST_HOME) + "/process-" + std::to_string(getpid());
+        for (const char* variable : { "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME" }) {
+            std::string folder = processHome + "/" + variable;
+            setenv(variable, folder.c_str(), 1);
+        }
+    }
+    ~TestEnvironmentDefaults()
+    {
+        std::error_code error;
+        std::filesystem::remove_all(processHome, error);
     }
 };
 

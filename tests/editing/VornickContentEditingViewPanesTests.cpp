@@ -105,9 +105,11 @@ TEST_F(Panes, ADetachedLoupeShowsTheFocusedFramesSourceInItsWindow)
 
 TEST_F(Panes, AnEmbeddedLoupeIsTheCollapsibleFooter)
 {
-    UserDefaults::standard().setInteger(1, u"EmbedSourceLoupe");
+    // A registered default, never written to the defaults file, which test
+    // processes running beside this one read.
+    UserDefaults::standard().registerDefaults({ { u"EmbedSourceLoupe", Value(1) } });
     auto embedded = VornickContentEditingView::create(Rect(0, 0, 800, 600));
-    UserDefaults::standard().removeObjectForKey(u"EmbedSourceLoupe");
+    UserDefaults::standard().registerDefaults({ { u"EmbedSourceLoupe", Value(0) } });
     auto loupe = embedded->sourceLoupe();
     ASSERT_TRUE(loupe->embedded());
     EXPECT_EQ(embedded->splitView()->subviews().back(), loupe->view());

@@ -57,7 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (range.length != 1 || range.location >= input.size() || input[range.location] != u'\n')
             abort();
     }
-    if (withoutAddedMarkup(result, useBlocks) != withoutAddedMarkup(input, useBlocks))
+    // Taking the added markup out again gives back the input only when the
+    // input holds none of that markup itself: otherwise what the adder put
+    // next to the input's own tags and comments cannot be told apart from them.
+    bool inputHoldsAddedMarkup = input.find(u"<p>") != std::u16string::npos || input.find(u"</p>") != std::u16string::npos
+        || input.find(u"<br />") != std::u16string::npos || input.find(u"wp:paragraph") != std::u16string::npos;
+    if (!inputHoldsAddedMarkup && withoutAddedMarkup(result, useBlocks) != withoutAddedMarkup(input, useBlocks))
         abort();
     return 0;
 }

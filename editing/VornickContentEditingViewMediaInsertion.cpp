@@ -78,6 +78,23 @@ void autoWrapInsertedMediaInParagraph(VornickContentEditingView& view)
     }
 }
 
+
+// Stages the chosen file through the delegate and lets `replace` put it where
+// the selection now is; what went in is then wrapped in a paragraph where
+// the document calls for one (autoWrapInsertedMediaInParagraph).
+void insertStagedMediaFile(const std::weak_ptr<VornickContentEditingView>& weak, const std::shared_ptr<VornickEnduringFileReference>& file,
+                           std::function<bool(VornickContentEditingView&, const URL&)> replace)
+{
+    useChosenFile(file, [weak, replace = std::move(replace)](const URL& url) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url);
+        if (staged && replace(*self, *staged))
+            autoWrapInsertedMediaInParagraph(*self);
+    });
+}
+
 } // namespace
 
 void VornickContentEditingView::chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser,
@@ -119,15 +136,8 @@ void VornickContentEditingView::chooseImageAndReplaceSelection(ActionSender*)
     endTypingRun();
     auto weak = weakSelf();
     chooseImageToInsertUsingCompletionBlock([weak](std::shared_ptr<VornickEnduringFileReference> file) {
-        useChosenFile(file, [weak](const URL& url) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url);
-            if (!staged)
-                return;
-            if (self->undoableReplaceRangeWithImageElementReferencingURL(true, self->effectiveOperationRange(), *staged))
-                autoWrapInsertedMediaInParagraph(*self);
+        insertStagedMediaFile(weak, file, [](VornickContentEditingView& view, const URL& staged) {
+            return view.undoableReplaceRangeWithImageElementReferencingURL(true, view.effectiveOperationRange(), staged);
         });
     });
 }
@@ -177,15 +187,8 @@ void VornickContentEditingView::chooseVideoAndReplaceSelectionUsingElementKind(c
     endTypingRun();
     auto weak = weakSelf();
     chooseVideoToInsertUsingCompletionBlock([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
-        useChosenFile(file, [weak, &elementKind](const URL& url) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url);
-            if (!staged)
-                return;
-            if (self->undoableReplaceRangeWithVideoElementOfKind(true, self->effectiveOperationRange(), elementKind, *staged))
-                autoWrapInsertedMediaInParagraph(*self);
+        insertStagedMediaFile(weak, file, [&elementKind](VornickContentEditingView& view, const URL& staged) {
+            return view.undoableReplaceRangeWithVideoElementOfKind(true, view.effectiveOperationRange(), elementKind, staged);
         });
     });
 }
@@ -197,15 +200,8 @@ void VornickContentEditingView::chooseAudioFileAndReplaceSelectionUsingElementKi
     endTypingRun();
     auto weak = weakSelf();
     chooseAudioFileToInsertUsingCompletionBlock([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
-        useChosenFile(file, [weak, &elementKind](const URL& url) {
-            auto self = weak.lock();
-            if (!self)
-                return;
-            auto staged = self->cacheAndStageResourceFileIntoMediaLibrary(url);
-            if (!staged)
-                return;
-            if (self->undoableReplaceRangeWithAudioElementOfKind(true, self->effectiveOperationRange(), elementKind, *staged))
-                autoWrapInsertedMediaInParagraph(*self);
+        insertStagedMediaFile(weak, file, [&elementKind](VornickContentEditingView& view, const URL& staged) {
+            return view.undoableReplaceRangeWithAudioElementOfKind(true, view.effectiveOperationRange(), elementKind, staged);
         });
     });
 }

@@ -1,0 +1,19 @@
+#include "platform/views/qt/QtDisplay.h"
+
+#include <cstdlib>
+
+namespace brevanton {
+
+static bool environmentHasValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+bool qtDisplayAvailable()
+{
+    return environmentHasValue("QT_QPA_PLATFORM") || environmentHasValue("DISPLAY")
+        || environmentHasValue("WAYLAND_DISPLAY");
+}
+
+} // namespace brevanton

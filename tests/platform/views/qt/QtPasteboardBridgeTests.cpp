@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QMimeData>
 
 #include <gtest/gtest.h>
@@ -130,6 +131,14 @@ TEST_F(QtPasteboardTest, CopiesReachTheClipboardAndOtherProgramsCopiesReachTheGe
     // The clipboard emptied elsewhere empties the pasteboard.
     clipboard->clear();
     EXPECT_TRUE(general->pasteboardItems().empty());
+
+    // A copy left alone reaches the clipboard by the next poll.
+    general->clearContents();
+    ASSERT_TRUE(general->setString(u"polled", PasteboardTypeString));
+    QEventLoop loop;
+    QTimer::singleShot(QtPasteboardBridge::pollIntervalMilliseconds * 2, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(clipboard->text(), "polled");
 }
 
 TEST_F(QtPasteboardTest, ABridgeStartsWithWhatTheClipboardHolds)

@@ -220,14 +220,27 @@ std::weak_ptr<Menu>& shownContextMenuSlot()
     return shown;
 }
 
+Menu::ContextMenuPresenter& contextMenuPresenterSlot()
+{
+    static Menu::ContextMenuPresenter presenter;
+    return presenter;
+}
+
 } // namespace
 
-void Menu::popUpContextMenu(const std::shared_ptr<Menu>& menu, const Event&, View&)
+void Menu::popUpContextMenu(const std::shared_ptr<Menu>& menu, const Event& event, View& view)
 {
     if (!menu)
         return;
     menu->update();
     shownContextMenuSlot() = menu;
+    if (auto& presenter = contextMenuPresenterSlot())
+        presenter(menu, event, view);
+}
+
+void Menu::setContextMenuPresenter(ContextMenuPresenter presenter)
+{
+    contextMenuPresenterSlot() = std::move(presenter);
 }
 
 std::shared_ptr<Menu> Menu::shownContextMenu()

@@ -10,6 +10,7 @@
 #include "platform/views/Event.h"
 #include "platform/views/Responder.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -131,6 +132,10 @@ public:
     // next one is shown.
     static void popUpContextMenu(const std::shared_ptr<Menu>&, const Event&, View&);
     static std::shared_ptr<Menu> shownContextMenu();
+    // What a GUI backend does to pop a context menu up, after it was
+    // validated and recorded; none by default.
+    using ContextMenuPresenter = std::function<void(const std::shared_ptr<Menu>&, const Event&, View&)>;
+    static void setContextMenuPresenter(ContextMenuPresenter);
 
 private:
     friend class MenuItem;

@@ -5,6 +5,7 @@
 #include "platform/views/qt/QtKeyMapping.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QMouseEvent>
 
 namespace brevanton {
@@ -223,6 +224,17 @@ QAction* QtMenuBar::actionForItem(const MenuItem& item) const
 {
     auto* entry = findEntry(m_entries, item);
     return entry ? entry->action : nullptr;
+}
+
+void installQtContextMenus()
+{
+    Menu::setContextMenuPresenter([](const std::shared_ptr<Menu>& menu, const Event&, View&) {
+        auto* shown = new QtMenu(menu, nullptr);
+        // Closing comes before the chosen action is performed; the deletion
+        // waits for the event loop.
+        QObject::connect(shown, &QMenu::aboutToHide, shown, &QObject::deleteLater);
+        shown->popup(QCursor::pos());
+    });
 }
 
 } // namespace brevanton

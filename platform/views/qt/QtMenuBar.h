@@ -98,4 +98,8 @@ private:
     std::vector<QtMenuEntry> m_entries;
 };
 
+// Pops context menus up (Menu::popUpContextMenu) as QtMenus at the pointer
+// from now on; each is deleted once it closed.
+void installQtContextMenus();
+
 } // namespace brevanton

@@ -8,6 +8,7 @@
 #include "tests/platform/views/qt/QtTestApplication.h"
 
 #include <QAction>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
@@ -69,7 +70,11 @@ struct QtMenuBarTest : ::testing::Test {
         zoomMenu->addItem(u"Zoom In", "zoomIn:", u"+");
         Application::shared().setMainMenu(mainMenu);
     }
-    void TearDown() override { Application::shared().reset(); }
+    void TearDown() override
+    {
+        Menu::setContextMenuPresenter(nullptr);
+        Application::shared().reset();
+    }
 
     // Opens the menu as the user would and closes it again.
     static void open(QMenu& menu)
@@ -222,4 +227,32 @@ TEST_F(QtMenuBarTest, TheShownShortcutIsTheKeyPressThatReachesTheItem)
     EXPECT_EQ(keySequenceForKeyEquivalent(u"\r", ModifierFlag::Command), QKeySequence(Qt::CTRL | Qt::Key_Return));
     EXPECT_EQ(keySequenceForKeyEquivalent(std::u16string(1, FunctionKey::LeftArrow), ModifierFlag::Option),
               QKeySequence(Qt::ALT | Qt::Key_Left));
+}
+
+TEST_F(QtMenuBarTest, ContextMenusPopUpValidatedAndGoWhenClosed)
+{
+    installQtContextMenus();
+    auto context = Menu::create(u"Context");
+    auto contextCopy = context->addItem(u"Copy", "copy:", {});
+    auto contextPaste = context->addItem(u"Paste", "paste:", {});
+    auto event = Event::mouseEvent(EventType::RightMouseDown, { 10, 10 }, 0, 0, window, 1);
+    Menu::popUpContextMenu(context, event, *editor);
+    EXPECT_EQ(Menu::shownContextMenu(), context);
+
+    QtMenu* shown = nullptr;
+    for (auto* widget : QApplication::topLevelWidgets()) {
+        if (auto* menu = dynamic_cast<QtMenu*>(widget); menu && menu->isVisible())
+            shown = menu;
+    }
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->menu(), context);
+    EXPECT_TRUE(shown->actionForItem(*contextCopy)->isEnabled());
+    EXPECT_FALSE(shown->actionForItem(*contextPaste)->isEnabled());
+
+    QPointer<QtMenu> guard(shown);
+    shown->hide();
+    shown->actionForItem(*contextCopy)->trigger();
+    EXPECT_EQ(editor->copies, (std::vector<long> { 0 }));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
 }

@@ -159,11 +159,27 @@ std::vector<VornickCompletionMatch> VornickContentEditingView::completionUIContr
     auto base = controller.baseTargetRange();
     if (!base)
         return matches;
+    // Where a block begins or ends is judged as if the placeholder were gone
+    // (it goes before the chosen match is applied): the base is just before
+    // it, and the place just after it stands for the base at a block's end.
+    std::vector<std::shared_ptr<DOMRange>> blockProbes { base };
+    if (auto placeholder = controller.placeholderElement(); placeholder && placeholder->parentNode() && base->collapsed()) {
+        auto after = vornick_outerRange(*placeholder);
+        after->collapse(false);
+        blockProbes.push_back(after);
+    }
     std::vector<std::shared_ptr<DOMRange>> candidates { base };
     if (m_blockModeHelper) {
-        if (auto popped = m_blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*base))
-            candidates.push_back(popped);
+        for (const auto& probe : blockProbes) {
+            if (auto popped = m_blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*probe))
+                candidates.push_back(popped);
+        }
     }
+    auto mayOfferFragment = [&](const VornickFragmentDescription& description) {
+        return std::any_of(blockProbes.begin(), blockProbes.end(), [&](const auto& probe) {
+            return m_blockModeHelper->mayOfferFragmentInCompletionList(description, probe.get(), 1);
+        });
+    };
     auto document = base->startContainer()->ownerDocument();
     auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
     auto spec = frame ? vornick_HTMLSpec(*frame) : nullptr;
@@ -199,7 +215,7 @@ std::vector<VornickCompletionMatch> VornickContentEditingView::completionUIContr
             }
             kept.push_back(std::move(match));
         } else if (auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match)) {
-            if (m_blockModeHelper && !m_blockModeHelper->mayOfferFragmentInCompletionList(*description, base.get(), 1))
+            if (m_blockModeHelper && !mayOfferFragment(*description))
                 continue;
             auto validation = documentType != VornickHTMLDocumentType::Unknown ? description->validationResultForDocumentType(documentType) : nullptr;
             if (validation && validation->validationStatus() == VornickFragmentValidationStatus::Errors) {

@@ -36,11 +36,21 @@ std::u16string trimmedCommentText(const DOMComment& comment)
                                                           0, nullptr);
 }
 
+std::u16string_view trimmedCommentTextView(const DOMComment& comment)
+{
+    std::u16string_view data = comment.data();
+    while (!data.empty() && isHTMLWhitespace(data.front()))
+        data.remove_prefix(1);
+    while (!data.empty() && isHTMLWhitespace(data.back()))
+        data.remove_suffix(1);
+    return data;
+}
+
 bool isCommentWithPrefix(const DOMNode* node, const std::optional<std::u16string>& prefix)
 {
     if (!prefix || !node || node->nodeType() != DOMNode::COMMENT_NODE)
         return false;
-    return trimmedCommentText(static_cast<const DOMComment&>(*node)).starts_with(*prefix);
+    return trimmedCommentTextView(static_cast<const DOMComment&>(*node)).starts_with(*prefix);
 }
 
 std::optional<std::u16string> blockTypeOfStartComment(const DOMComment& comment)

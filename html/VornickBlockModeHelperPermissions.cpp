@@ -31,13 +31,12 @@ std::shared_ptr<DOMElement> elementOfPosition(const VornickDOMPosition& position
     return position.node->parentElement();
 }
 
-// The lower-case tag names whose content a snippet lets the user edit.
-// They are computed by the snippet subsystem; until it gives them, a
-// general snippet names none.
+// The lower-case tag names whose content a snippet lets the user edit; only
+// a general snippet (one made of markup) names any.
 const std::set<std::u16string>* editableContentElementTypes(const VornickFragmentDescription& description)
 {
-    static const std::set<std::u16string> none;
-    return dynamic_cast<const VornickGeneralFragmentDescription*>(&description) ? &none : nullptr;
+    auto* general = dynamic_cast<const VornickGeneralFragmentDescription*>(&description);
+    return general ? &general->editableContentElementTypes() : nullptr;
 }
 
 bool anyAncestorHasEditableType(std::shared_ptr<DOMElement> element, const DOMElement& blockElement,
@@ -110,13 +109,15 @@ std::shared_ptr<DOMElement> VornickBlockModeHelper::contentEditableAncestorEleme
     auto description = fragmentDescriptionForBlockStartComment(*block->blockStartComment());
     if (!description || !editableContentElementTypes(*description))
         return nullptr;
+    // The block's own element counts (a paragraph block's text is the P's);
+    // the walk stops only on going past it.
     for (; element; element = element->parentElement()) {
         if (element == attachmentPoint)
             return attachmentPoint;
-        if (remainingWithinBlock && element == block->element())
-            return nullptr;
         if (mayEditContentOfDescendantElement(element, *block, *description))
             return element;
+        if (remainingWithinBlock && element == block->element())
+            return nullptr;
     }
     return nullptr;
 }

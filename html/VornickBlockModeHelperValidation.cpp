@@ -20,11 +20,20 @@ using namespace BlockModeHelperDetail;
 
 namespace {
 
+// The nodes held are children of the walked node, alive for the walk; they
+// are held by plain pointers so that a walk over a long post touches each
+// node once and takes a reference only for what it hands over.
 struct WalkState {
-    std::shared_ptr<DOMComment> start;
-    std::shared_ptr<DOMComment> interior;
-    std::shared_ptr<DOMElement> element;
+    DOMComment* start { nullptr };
+    DOMComment* interior { nullptr };
+    DOMElement* element { nullptr };
 };
+
+template<typename Node>
+std::shared_ptr<Node> shared(Node* node)
+{
+    return node ? std::static_pointer_cast<Node>(node->shared_from_this()) : nullptr;
+}
 
 std::u16string fill(std::u16string format, std::initializer_list<std::u16string> values)
 {
@@ -65,30 +74,30 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
     auto endPrefix = blockEndCommentPrefix();
     WalkState state;
     bool stop = false;
-    auto emit = [&](std::optional<Error> error, std::shared_ptr<DOMComment> endComment = nullptr) {
-        VornickExactSelection selection(state.element, state.start, state.interior, std::move(endComment));
+    auto emit = [&](std::optional<Error> error, DOMComment* endComment = nullptr) {
+        VornickExactSelection selection(shared(state.element), shared(state.start), shared(state.interior), shared(endComment));
         state = {};
         handler(selection, error, stop);
     };
 
     for (DOMNode* child = node.first(); child && !stop; child = child->next()) {
         if (child->isElementNode()) {
-            auto element = std::static_pointer_cast<DOMElement>(child->shared_from_this());
-            auto tag = lowercaseTagName(*element);
+            auto* element = static_cast<DOMElement*>(child);
             if (!state.start) {
                 if (vornick_hasClass(*element, VornickPlaceholderElementClass))
                     continue;
                 state.element = element;
                 emit(blockError(VornickBlockElementOutsideBlockError,
-                                fill(u"Encountered element <%@> with no enclosing block", { tag })));
+                                fill(u"Encountered element <%@> with no enclosing block", { lowercaseTagName(*element) })));
             } else if (state.element) {
                 auto seen = lowercaseTagName(*state.element);
                 emit(blockError(VornickBlockSecondContentError,
-                                fill(u"Element <%@> in block that already has a content element (<%@>)", { tag, seen })));
+                                fill(u"Element <%@> in block that already has a content element (<%@>)", { lowercaseTagName(*element), seen })));
             } else if (state.interior) {
                 auto seen = state.interior->data();
                 emit(blockError(VornickBlockSecondContentError,
-                                fill(u"Element <%@> in block that already has a block interior comment (<!--%@-->)", { tag, seen })));
+                                fill(u"Element <%@> in block that already has a block interior comment (<!--%@-->)",
+                                     { lowercaseTagName(*element), seen })));
             } else {
                 state.element = element;
             }
@@ -96,31 +105,34 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
         }
         if (child->nodeType() != DOMNode::COMMENT_NODE)
             continue;
-        auto comment = std::static_pointer_cast<DOMComment>(child->shared_from_this());
-        auto text = trimmedCommentText(*comment);
+        auto* comment = static_cast<DOMComment*>(child);
+        auto text = trimmedCommentTextView(*comment);
         if (text.starts_with(*startPrefix)) {
+            bool selfClosing = text.ends_with(u"/");
             if (state.start) {
                 auto held = state.start->data();
                 emit(blockError(VornickBlockUnclosedError,
                                 fill(u"Incomplete block: Encountered new start comment <!-- %@ --> before closure of existing block <!--%@-->",
-                                     { text, held }),
-                                { { u"unexpectedBlockStartCommentText", Value(text) } }));
+                                     { std::u16string(text), held }),
+                                { { u"unexpectedBlockStartCommentText", Value(std::u16string(text)) } }));
             }
             state.start = comment;
-            if (text.ends_with(u"/"))
+            if (selfClosing)
                 emit(std::nullopt);
             continue;
         }
         if (endPrefix && text.starts_with(*endPrefix)) {
-            Dictionary info { { u"unexpectedBlockEndCommentText", Value(text) } };
+            auto info = [&] { return Dictionary { { u"unexpectedBlockEndCommentText", Value(std::u16string(text)) } }; };
             if (!state.start) {
                 emit(blockError(VornickBlockEndCommentWithoutStartError,
-                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block start comment", { text }),
-                                info));
+                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block start comment",
+                                     { std::u16string(text) }),
+                                info()));
             } else if (!state.interior && !state.element) {
                 emit(blockError(VornickBlockEndCommentWithoutInteriorError,
-                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block interior", { text }),
-                                info));
+                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block interior",
+                                     { std::u16string(text) }),
+                                info()));
             } else if (auto type = blockTypeOfStartComment(*state.start)) {
                 if (!text.empty() && text.substr(1) == *type) {
                     emit(std::nullopt, comment);
@@ -128,13 +140,14 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                     auto held = state.start->data();
                     emit(blockError(VornickBlockEndCommentMismatchError,
                                     fill(u"Incomplete block: Encountered block end comment <!-- %@ --> that doesn't match preceding block start comment <!--%@-->",
-                                         { text, held }),
-                                    info));
+                                         { std::u16string(text), held }),
+                                    info()));
                 }
             } else {
                 emit(blockError(VornickBlockEndCommentUnconfirmedError,
-                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> and couldn't confirm match to block start comment", { text }),
-                                info));
+                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> and couldn't confirm match to block start comment",
+                                     { std::u16string(text) }),
+                                info()));
             }
             continue;
         }

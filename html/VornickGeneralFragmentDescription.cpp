@@ -2,6 +2,7 @@
 
 #include "dom/VornickNodeExtensions.h"
 #include "html/VornickExpressionEvaluator.h"
+#include "html/VornickWordPressEditableBlockContentElementsIdentifier.h"
 #include "platform/dom/DOMAttr.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -23,6 +24,14 @@ VornickGeneralFragmentDescription::VornickGeneralFragmentDescription(std::u16str
     , m_markupString(std::move(markupString))
     , m_blockSourceString(std::move(blockSourceString))
 {
+}
+
+const std::set<std::u16string>& VornickGeneralFragmentDescription::editableContentElementTypes() const
+{
+    std::call_once(m_editableContentElementTypesRead, [this] {
+        m_editableContentElementTypes = VornickWordPressEditableBlockContentElementsIdentifier::editableContentElementTypesInBlockHTMLString(m_markupString);
+    });
+    return m_editableContentElementTypes;
 }
 
 std::u16string VornickGeneralFragmentDescription::summaryForDisplay() const

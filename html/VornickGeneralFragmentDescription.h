@@ -9,6 +9,8 @@
 #include "html/VornickFragmentDescription.h"
 #include "platform/foundation/Value.h"
 
+#include <mutex>
+#include <set>
 #include <string>
 
 namespace brevanton {
@@ -28,6 +30,10 @@ public:
     const std::u16string& keyboardShortcutShorthand() const { return m_keyboardShortcutShorthand; }
     const std::u16string& markupString() const { return m_markupString; }
     const std::u16string& blockSourceString() const { return m_blockSourceString; }
+    // The lower-case tag names of the markup's elements that hold text:
+    // where a block made from this snippet may be edited. Read once, on
+    // first use, from any thread.
+    const std::set<std::u16string>& editableContentElementTypes() const;
 
     // The keys of the snippet's entry in its set's file that this version
     // does not know, written back when the set is saved.
@@ -51,6 +57,8 @@ private:
     std::u16string m_markupString;
     std::u16string m_blockSourceString;
     Dictionary m_unknownFileKeys;
+    mutable std::once_flag m_editableContentElementTypesRead;
+    mutable std::set<std::u16string> m_editableContentElementTypes;
 };
 
 } // namespace brevanton

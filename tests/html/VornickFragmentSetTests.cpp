@@ -221,9 +221,11 @@ TEST(VornickShippedSnippetSets, LoadValidateAndOfferEveryEmbedTheTextPatternsNam
     auto blocks = VornickFragmentSet::fragmentSetNamed(u"WordPress-blocks", &error);
     ASSERT_TRUE(blocks) << error;
     EXPECT_EQ(VornickFragmentSet::fragmentSetNamed(u"WordPress-blocks"), blocks);
+    auto classic = VornickFragmentSet::fragmentSetNamed(u"WordPress-classic", &error);
+    ASSERT_TRUE(classic) << error;
 
     // Every shipped snippet is sound HTML 5.
-    for (const auto& set : { general, blocks }) {
+    for (const auto& set : { general, blocks, classic }) {
         set->requestValidationForDocumentType(VornickHTMLDocumentType::HTML5);
         ASSERT_TRUE(RunLoop::main().runUntil([&set] { return set->numberOfValidationsInProgress() == 0; }, 30));
         for (const auto& group : set->groups()) {

@@ -83,7 +83,7 @@ VornickBlockModeHelper::~VornickBlockModeHelper() = default;
 // --- Hooks with no answer in the base helper.
 
 std::shared_ptr<DOMDocumentFragment> VornickBlockModeHelper::createEmbedPlaceholderWithProperties(
-    const std::map<std::u16string, std::u16string>&, const std::u16string&, DOMDocument&)
+    const Dictionary&, const std::u16string&, DOMDocument&)
 {
     return nullptr;
 }

@@ -102,7 +102,7 @@ public:
     virtual void addDefaultAttributesToNewBlockElement(DOMElement&) const {}
     // None.
     virtual std::shared_ptr<DOMDocumentFragment> createEmbedPlaceholderWithProperties(
-        const std::map<std::u16string, std::u16string>& properties, const std::u16string& placeholderText, DOMDocument&);
+        const Dictionary& properties, const std::u16string& placeholderText, DOMDocument&);
     virtual std::shared_ptr<DOMDocumentFragment> createFragmentForEmbedWithURLString(const std::u16string&, DOMDocument&);
     // Nothing.
     virtual void injectPlaceholdersIntoCommentOnlyBlocks(DOMNode&) {}
@@ -127,6 +127,12 @@ public:
     virtual size_t insertionIndexForAttribute(std::u16string_view attributeName, const DOMElement&) const;
     // The Boolean user default "UseExplicitEmphasis".
     virtual bool useExplicitEmphasis() const;
+    // No: a block holds one element or one interior comment. Yes for a type
+    // whose blocks hold raw markup: any nodes, or text alone.
+    virtual bool blockTypeHoldsFreeformContent(std::u16string_view) const { return false; }
+    // No: an element between blocks is a fault. Yes where the format keeps
+    // markup outside blocks as it is.
+    virtual bool acceptsElementsBetweenBlocks() const { return false; }
 
     // --- Finding blocks.
     // The nearest preceding (following) sibling comment with the start (end)
@@ -156,7 +162,9 @@ public:
     // passing whitespace-only text and delimiter comments.
     std::optional<VornickExactSelection> nextBlockOrElementInDirection(int direction, const std::shared_ptr<DOMNode>& startNode) const;
     // Walks the node's children as blocks and checks their structure; options
-    // 0 or VornickEnumerationReverse (assertion).
+    // 0 or VornickEnumerationReverse (assertion). A block whose content is
+    // blocks, with no element of its own around them, comes after those
+    // blocks, as its two comments.
     void enumerateChildBlocksOfNode(const DOMNode&, unsigned options, const BlockHandler&) const;
     // Every element the range intersects that has both block comments.
     void enumerateBlocksIntersectingRange(const DOMRange&, unsigned options, const IntersectingBlockHandler&) const;

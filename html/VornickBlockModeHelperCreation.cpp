@@ -14,10 +14,10 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "toolkit/VornickStringExtensions.h"
 
 #include <algorithm>
 #include <cmath>
-#include <regex>
 
 namespace brevanton {
 
@@ -105,12 +105,13 @@ std::shared_ptr<DOMDocumentFragment> VornickBlockModeHelper::createImageWithURL(
     if (!pixelSize)
         return fragment;
     auto [pixelsWide, pixelsHigh] = *pixelSize;
+    // A name ending in "@2x.png" tells the scale; "@0x" tells none. Without
+    // one, the width of the replaced element's box (a box of no width, as
+    // before layout, gives 1).
     long scale = 1;
-    std::smatch match;
-    std::string fileName = toUTF8(url.lastPathComponent());
-    static const std::regex scaleSuffix(R"((\d)x.[^.]+$)");
-    if (std::regex_search(fileName, match, scaleSuffix)) {
-        scale = std::max(1L, std::stol(match[1].str()));
+    size_t named = VornickScaleFactorFromFilename(url.lastPathComponent());
+    if (named != VornickNotFound && named >= 1) {
+        scale = static_cast<long>(named);
     } else if (toReplaceRange && view) {
         auto spanning = vornick_deepestElementThatSpansEntireRange(*toReplaceRange);
         double boxWidth = spanning ? view->boundingBoxWidthOfElement(*spanning) : 0;

@@ -12,7 +12,11 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
 #include "toolkit/VornickErrors.h"
+
+#include <set>
+#include <vector>
 
 namespace brevanton {
 
@@ -20,19 +24,65 @@ using namespace BlockModeHelperDetail;
 
 namespace {
 
-// The nodes held are children of the walked node, alive for the walk; they
-// are held by plain pointers so that a walk over a long post touches each
-// node once and takes a reference only for what it hands over.
 struct WalkState {
-    DOMComment* start { nullptr };
-    DOMComment* interior { nullptr };
-    DOMElement* element { nullptr };
+    std::shared_ptr<DOMComment> start;
+    std::shared_ptr<DOMComment> interior;
+    std::shared_ptr<DOMElement> element;
+    // The open block's type holds raw markup.
+    bool freeform { false };
 };
 
-template<typename Node>
-std::shared_ptr<Node> shared(Node* node)
+// The type an opening comment's trimmed text names: its first run of
+// non-whitespace characters, without the solidus of a self-closing comment.
+std::u16string_view typeNameOfStartText(std::u16string_view text)
 {
-    return node ? std::static_pointer_cast<Node>(node->shared_from_this()) : nullptr;
+    size_t end = 0;
+    while (end < text.size() && !isHTMLWhitespace(text[end]))
+        ++end;
+    auto name = text.substr(0, end);
+    if (name.size() > 1 && name.ends_with(u'/'))
+        name.remove_suffix(1);
+    return name;
+}
+
+// The comment's data without HTML whitespace at either end.
+std::u16string_view trimmedData(const DOMComment& comment)
+{
+    std::u16string_view data = comment.data();
+    while (!data.empty() && isHTMLWhitespace(data.front()))
+        data.remove_prefix(1);
+    while (!data.empty() && isHTMLWhitespace(data.back()))
+        data.remove_suffix(1);
+    return data;
+}
+
+// The opening comments among the node's children that a closing comment of
+// their type ends later among them, openers and closers paired as nested:
+// a closer ends the innermost open block of its type and every block opened
+// inside that one.
+std::set<const DOMNode*> startCommentsClosedLater(const DOMNode& node, const std::u16string& startPrefix, const std::u16string& endPrefix)
+{
+    std::set<const DOMNode*> closed;
+    std::vector<std::pair<const DOMNode*, std::u16string_view>> open;
+    for (DOMNode* child = node.first(); child; child = child->next()) {
+        if (child->nodeType() != DOMNode::COMMENT_NODE)
+            continue;
+        auto text = trimmedData(static_cast<const DOMComment&>(*child));
+        if (text.starts_with(startPrefix)) {
+            if (!text.ends_with(u"/"))
+                open.emplace_back(child, typeNameOfStartText(text));
+        } else if (text.starts_with(endPrefix)) {
+            auto type = text.substr(1);
+            for (size_t index = open.size(); index-- > 0;) {
+                if (open[index].second == type) {
+                    closed.insert(open[index].first);
+                    open.resize(index);
+                    break;
+                }
+            }
+        }
+    }
+    return closed;
 }
 
 std::u16string fill(std::u16string format, std::initializer_list<std::u16string> values)
@@ -74,87 +124,113 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
     auto endPrefix = blockEndCommentPrefix();
     WalkState state;
     bool stop = false;
-    auto emit = [&](std::optional<Error> error, DOMComment* endComment = nullptr) {
-        VornickExactSelection selection(shared(state.element), shared(state.start), shared(state.interior), shared(endComment));
+    auto emit = [&](std::optional<Error> error, std::shared_ptr<DOMComment> endComment = nullptr) {
+        VornickExactSelection selection(state.element, state.start, state.interior, std::move(endComment));
         state = {};
         handler(selection, error, stop);
+    };
+    // Blocks whose content is blocks without an element around them, open
+    // around the current one, innermost last; and which opening comments are
+    // closed later, found when first needed.
+    std::vector<std::shared_ptr<DOMComment>> containers;
+    std::optional<std::set<const DOMNode*>> closedLater;
+    auto isClosedLater = [&](const DOMComment& comment) {
+        if (!closedLater)
+            closedLater = startCommentsClosedLater(node, *startPrefix, endPrefix.value_or(u"/" + *startPrefix));
+        return closedLater->count(&comment) > 0;
     };
 
     for (DOMNode* child = node.first(); child && !stop; child = child->next()) {
         if (child->isElementNode()) {
-            auto* element = static_cast<DOMElement*>(child);
+            auto& element = static_cast<DOMElement&>(*child);
+            auto shared = [&] { return std::static_pointer_cast<DOMElement>(element.shared_from_this()); };
             if (!state.start) {
-                if (vornick_hasClass(*element, VornickPlaceholderElementClass))
+                if (acceptsElementsBetweenBlocks() || vornick_hasClass(element, VornickPlaceholderElementClass))
                     continue;
-                state.element = element;
+                state.element = shared();
                 emit(blockError(VornickBlockElementOutsideBlockError,
-                                fill(u"Encountered element <%@> with no enclosing block", { lowercaseTagName(*element) })));
+                                fill(u"Encountered element <%@> with no enclosing block", { lowercaseTagName(element) })));
+            } else if (state.freeform && (state.element || state.interior)) {
+                continue;
             } else if (state.element) {
                 auto seen = lowercaseTagName(*state.element);
                 emit(blockError(VornickBlockSecondContentError,
-                                fill(u"Element <%@> in block that already has a content element (<%@>)", { lowercaseTagName(*element), seen })));
+                                fill(u"Element <%@> in block that already has a content element (<%@>)", { lowercaseTagName(element), seen })));
             } else if (state.interior) {
                 auto seen = state.interior->data();
                 emit(blockError(VornickBlockSecondContentError,
                                 fill(u"Element <%@> in block that already has a block interior comment (<!--%@-->)",
-                                     { lowercaseTagName(*element), seen })));
+                                     { lowercaseTagName(element), seen })));
             } else {
-                state.element = element;
+                state.element = shared();
             }
             continue;
         }
         if (child->nodeType() != DOMNode::COMMENT_NODE)
             continue;
-        auto* comment = static_cast<DOMComment*>(child);
-        auto text = trimmedCommentTextView(*comment);
+        auto& commentNode = static_cast<DOMComment&>(*child);
+        auto comment = [&] { return std::static_pointer_cast<DOMComment>(commentNode.shared_from_this()); };
+        auto text = trimmedData(commentNode);
         if (text.starts_with(*startPrefix)) {
-            bool selfClosing = text.ends_with(u"/");
-            if (state.start) {
+            if (state.start && !state.element && !state.interior && isClosedLater(*state.start)) {
+                // The open block's content is blocks.
+                containers.push_back(state.start);
+                state = {};
+            } else if (state.start) {
                 auto held = state.start->data();
+                std::u16string shown(text);
                 emit(blockError(VornickBlockUnclosedError,
                                 fill(u"Incomplete block: Encountered new start comment <!-- %@ --> before closure of existing block <!--%@-->",
-                                     { std::u16string(text), held }),
-                                { { u"unexpectedBlockStartCommentText", Value(std::u16string(text)) } }));
+                                     { shown, held }),
+                                { { u"unexpectedBlockStartCommentText", Value(shown) } }));
             }
-            state.start = comment;
-            if (selfClosing)
+            state.start = comment();
+            state.freeform = blockTypeHoldsFreeformContent(typeNameOfStartText(text));
+            if (text.ends_with(u"/"))
                 emit(std::nullopt);
             continue;
         }
         if (endPrefix && text.starts_with(*endPrefix)) {
-            auto info = [&] { return Dictionary { { u"unexpectedBlockEndCommentText", Value(std::u16string(text)) } }; };
-            if (!state.start) {
-                emit(blockError(VornickBlockEndCommentWithoutStartError,
-                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block start comment",
-                                     { std::u16string(text) }),
-                                info()));
-            } else if (!state.interior && !state.element) {
-                emit(blockError(VornickBlockEndCommentWithoutInteriorError,
-                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block interior",
-                                     { std::u16string(text) }),
-                                info()));
-            } else if (auto type = blockTypeOfStartComment(*state.start)) {
-                if (!text.empty() && text.substr(1) == *type) {
-                    emit(std::nullopt, comment);
-                } else {
-                    auto held = state.start->data();
-                    emit(blockError(VornickBlockEndCommentMismatchError,
-                                    fill(u"Incomplete block: Encountered block end comment <!-- %@ --> that doesn't match preceding block start comment <!--%@-->",
-                                         { std::u16string(text), held }),
-                                    info()));
-                }
+            std::u16string_view type = text.substr(1);
+            auto fault = [&](int64_t code, const char16_t* format, bool withHeld) {
+                std::u16string shown(text);
+                auto message = withHeld ? fill(format, { shown, state.start->data() }) : fill(format, { shown });
+                emit(blockError(code, std::move(message), { { u"unexpectedBlockEndCommentText", Value(shown) } }));
+            };
+            if (!state.start && !containers.empty() && typeNameOfStartText(trimmedData(*containers.back())) == type) {
+                VornickExactSelection container(nullptr, containers.back(), nullptr, comment());
+                containers.pop_back();
+                handler(container, std::nullopt, stop);
+            } else if (!state.start) {
+                fault(VornickBlockEndCommentWithoutStartError,
+                      u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block start comment", false);
+            } else if (!state.interior && !state.element && !state.freeform) {
+                fault(VornickBlockEndCommentWithoutInteriorError,
+                      u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block interior", false);
+            } else if (auto startType = blockTypeOfStartComment(*state.start)) {
+                if (type == *startType)
+                    emit(std::nullopt, comment());
+                else
+                    fault(VornickBlockEndCommentMismatchError,
+                          u"Incomplete block: Encountered block end comment <!-- %@ --> that doesn't match preceding block start comment <!--%@-->",
+                          true);
             } else {
-                emit(blockError(VornickBlockEndCommentUnconfirmedError,
-                                fill(u"Incomplete block: Encountered block end comment <!-- %@ --> and couldn't confirm match to block start comment",
-                                     { std::u16string(text) }),
-                                info()));
+                fault(VornickBlockEndCommentUnconfirmedError,
+                      u"Incomplete block: Encountered block end comment <!-- %@ --> and couldn't confirm match to block start comment", false);
             }
             continue;
         }
         if (state.start && !state.element && !state.interior)
-            state.interior = comment;
+            state.interior = comment();
     }
     if (!stop && state.start) {
+        auto held = state.start->data();
+        emit(blockError(VornickBlockUnclosedError, fill(u"Unclosed block at end: <!--%@-->", { held })));
+    }
+    while (!stop && !containers.empty()) {
+        state = {};
+        state.start = containers.back();
+        containers.pop_back();
         auto held = state.start->data();
         emit(blockError(VornickBlockUnclosedError, fill(u"Unclosed block at end: <!--%@-->", { held })));
     }

@@ -286,6 +286,45 @@ bool VornickWordPressBlockModeHelper::fixBlockError(const VornickBlockError& blo
     return parent->insertBefore(closer, lastNode->nextSibling()) != nullptr;
 }
 
+bool VornickWordPressBlockModeHelper::blockTypeHoldsFreeformContent(std::u16string_view blockType) const
+{
+    return blockType == u"wp:html" || blockType == u"wp:shortcode" || blockType == u"wp:freeform";
+}
+
+std::optional<std::u16string> VornickWordPressBlockModeHelper::blockTypeForHeadingOperationInWordPressPostView(
+    const VornickBlockModeEditingContext& view) const
+{
+    if (!operatingInBlockMode())
+        return std::nullopt;
+    auto range = view.effectiveOperationRange();
+    if (!range)
+        return std::nullopt;
+    if (auto selection = exactSelectionFromRange(*range, true); selection && selection->blockStartComment())
+        return blockTypeOfStartComment(*selection->blockStartComment());
+    if (!range->collapsed())
+        return std::nullopt;
+    auto block = blockEnclosingPosition({ range->startContainer(), static_cast<int32_t>(range->startOffset()) }, {}, false, nullptr);
+    if (!block || !block->blockStartComment())
+        return std::nullopt;
+    return blockTypeOfStartComment(*block->blockStartComment());
+}
+
+bool VornickWordPressBlockModeHelper::canChangeHeadingLevelInContentEditingView(const VornickBlockModeEditingContext& view) const
+{
+    if (!operatingInBlockMode())
+        return VornickBlockModeHelper::canChangeHeadingLevelInContentEditingView(view);
+    auto type = blockTypeForHeadingOperationInWordPressPostView(view);
+    return type && (*type == u"wp:heading" || *type == u"wp:paragraph");
+}
+
+bool VornickWordPressBlockModeHelper::canClearHeadingLevelInContentEditingView(const VornickBlockModeEditingContext& view) const
+{
+    if (!operatingInBlockMode())
+        return VornickBlockModeHelper::canClearHeadingLevelInContentEditingView(view);
+    auto type = blockTypeForHeadingOperationInWordPressPostView(view);
+    return type && *type == u"wp:heading";
+}
+
 VornickElementEditorKind VornickWordPressBlockModeHelper::elementEditorClassForElement(const DOMElement& element) const
 {
     if (blockMetadataForBlockElement(element))

@@ -1,12 +1,11 @@
 // Our block comment recognition against WordPress's own parser (PHP, from
 // Debian's wordpress package, run with php-cli): the same block tree, names
 // and attributes for the bundled block patterns and for hand-made posts.
+#include "WordPressBlockOracle.h"
+
 #include "html/VornickScannedHTMLPart.h"
 #include "html/VornickWordPressBlockMetadata.h"
 #include "html/VornickWordPressHTMLTreeRecognizer.h"
-#include "platform/foundation/JSONReader.h"
-#include "platform/foundation/Process.h"
-#include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -14,58 +13,19 @@ using namespace brevanton;
 
 namespace {
 
-const std::string oracleScript = std::string(BREVANTON_TEST_DATA_DIR) + "/../oracles/wordpress/parse_blocks.php";
-
-// Runs the oracle; a missing php or wordpress package fails the test.
 std::optional<std::string> runOracleText(const std::string& mode, const std::string& input)
 {
-    ProcessLaunch launch;
-    launch.executable = "php";
-    launch.arguments = { oracleScript, mode };
-    launch.standardInput = input;
-    launch.timeout = std::chrono::seconds(60);
-    Error error;
-    auto result = Process::run(launch, &error);
-    if (!result) {
-        ADD_FAILURE() << "php could not be run (install php-cli through scripts/bootstrap)";
-        return std::nullopt;
-    }
-    if (!result->succeeded()) {
-        ADD_FAILURE() << "the WordPress oracle failed (install wordpress through scripts/bootstrap): " << result->standardError;
-        return std::nullopt;
-    }
-    return result->standardOutput;
+    return brevanton::testing::runWordPressOracleText(mode, input);
 }
 
 std::optional<Value> runOracle(const std::string& mode, const std::string& input)
 {
-    auto text = runOracleText(mode, input);
-    if (!text)
-        return std::nullopt;
-    auto parsed = readJSON(*text, nullptr);
-    if (!parsed)
-        ADD_FAILURE() << "unreadable oracle output: " << *text;
-    return parsed;
+    return brevanton::testing::runWordPressOracle(mode, input);
 }
 
-// PHP writes an empty JSON object read as an associative array back as [].
 Value normalized(const Value& value)
 {
-    if (value.isDictionary()) {
-        if (value.dictionary().empty())
-            return Value(Array());
-        Dictionary out;
-        for (const auto& [key, element] : value.dictionary())
-            out.emplace(key, normalized(element));
-        return Value(std::move(out));
-    }
-    if (value.isArray()) {
-        Array out;
-        for (const auto& element : value.array())
-            out.push_back(normalized(element));
-        return Value(std::move(out));
-    }
-    return value;
+    return brevanton::testing::normalizedOracleValue(value);
 }
 
 // The server's block name: "wp:paragraph" is "core/paragraph", "wp:ns/name" is "ns/name".

@@ -93,6 +93,28 @@ void GraphicsContext::drawGradient(const Gradient& gradient, const Rect& rect, d
     record(std::move(command));
 }
 
+void GraphicsContext::drawTextRun(std::u16string text, const FontDescriptor& font, const Rect& rect, double baseline,
+                                  const std::vector<double>& positions, const Color& color)
+{
+    auto command = makeCommand(DrawCommand::Kind::TextRun, rect, color);
+    command.text = std::move(text);
+    command.font = font;
+    bool flipped = !m_currentView || m_currentView->isFlipped();
+    command.baselineOffset = flipped ? baseline - rect.minY() : rect.maxY() - baseline;
+    command.glyphPositions.reserve(positions.size());
+    for (double x : positions)
+        command.glyphPositions.push_back(x - rect.minX());
+    record(std::move(command));
+}
+
+void GraphicsContext::drawImageFile(std::string path, const Rect& rect, double fraction)
+{
+    auto command = makeCommand(DrawCommand::Kind::ImageFile, rect, {});
+    command.imagePath = std::move(path);
+    command.fraction = fraction;
+    record(std::move(command));
+}
+
 std::vector<DrawCommand> GraphicsContext::commandsOfView(const View* view) const
 {
     std::vector<DrawCommand> result;

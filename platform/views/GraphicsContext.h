@@ -6,6 +6,7 @@
 
 #include "platform/foundation/Color.h"
 #include "platform/views/BezierPath.h"
+#include "platform/views/Font.h"
 #include "platform/views/Geometry.h"
 #include "platform/views/Gradient.h"
 
@@ -24,7 +25,9 @@ class View;
 enum class CompositingOperation { Clear = 0, Copy = 1, SourceOver = 2 };
 
 struct DrawCommand {
-    enum class Kind { FillRect, StrokeRect, Line, Text, Image, FillPath, StrokePath, Gradient };
+    // TextRun: positioned text in a font (`font`, `baselineOffset`, `glyphPositions`).
+    // ImageFile: an image file to decode and draw into the rectangle (`imagePath`).
+    enum class Kind { FillRect, StrokeRect, Line, Text, Image, FillPath, StrokePath, Gradient, TextRun, ImageFile };
 
     Kind kind { Kind::FillRect };
     const View* view { nullptr };
@@ -45,6 +48,15 @@ struct DrawCommand {
     // A gradient drawn into the rectangle at an angle in degrees.
     std::optional<Gradient> gradient;
     double angle { 0 };
+    // A text run's font; the distance of its baseline below the rectangle's
+    // top edge (the edge on top as the view is seen, flipped or not); and the
+    // x of each unit of `text` (and of its end) from the rectangle's left edge. A painter
+    // draws each run of non-space units at the x of its first unit.
+    std::optional<FontDescriptor> font;
+    double baselineOffset { 0 };
+    std::vector<double> glyphPositions;
+    // An image file's path in the file system (UTF-8).
+    std::string imagePath;
 };
 
 class GraphicsContext {
@@ -63,6 +75,13 @@ public:
     void strokePath(const BezierPath&, const Color&);
     // Angle 90 runs from the starting colour at the bottom to the ending one at the top.
     void drawGradient(const Gradient&, const Rect&, double angle);
+    // Text placed unit by unit: `positions` holds the x (in the view's
+    // coordinates) of each unit of `text`; `baseline` is the baseline's y;
+    // `rect` is the run's box (its line box).
+    void drawTextRun(std::u16string text, const FontDescriptor&, const Rect&, double baseline,
+                     const std::vector<double>& positions, const Color&);
+    // An image file scaled into the rectangle.
+    void drawImageFile(std::string path, const Rect&, double fraction = 1);
 
     const std::vector<DrawCommand>& commands() const { return m_commands; }
     std::vector<DrawCommand> commandsOfView(const View*) const;

@@ -1,10 +1,24 @@
 #include "platform/web/WebFrameView.h"
 
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebPagePainter.h"
+
 namespace brevanton {
 
 WebDocumentView::WebDocumentView(std::weak_ptr<WebFrame> frame)
     : m_frame(std::move(frame))
 {
+}
+
+void WebDocumentView::draw(const Rect& dirtyRect, GraphicsContext& context)
+{
+    auto frame = webFrame();
+    if (!frame)
+        return;
+    // A long page is drawn only where it can be seen.
+    Rect area = dirtyRect.intersection(visibleRect());
+    if (!area.isEmpty())
+        webPaintFrame(*frame, area, context);
 }
 
 WebFrameView::WebFrameView(Rect frameRect, std::weak_ptr<WebFrame> frame)

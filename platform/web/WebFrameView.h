@@ -1,5 +1,5 @@
 // The views of a frame: the frame view holds a clip view, whose document view
-// is as large as the laid-out document. A child frame's view sits in its
+// is as large as the laid-out document and draws the page. A child frame's view sits in its
 // parent's document view at the box of its IFRAME or FRAME element.
 #pragma once
 
@@ -17,7 +17,10 @@ class WebDocumentView : public View {
 public:
     explicit WebDocumentView(std::weak_ptr<WebFrame> frame);
     bool isFlipped() const override { return true; }
+    bool isOpaque() const override { return true; }
     std::shared_ptr<WebFrame> webFrame() const { return m_frame.lock(); }
+    // Paints the part of the page that is both dirty and visible (WebPagePainter.h).
+    void draw(const Rect& dirtyRect, GraphicsContext&) override;
 
 private:
     std::weak_ptr<WebFrame> m_frame;

@@ -4,6 +4,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/views/FontMetrics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -121,7 +122,8 @@ struct WebLayout::InlineState {
     double lineHeight { 0 };
     bool lineHasContent { false };
     bool pendingSpace { false };
-    double fontSize { 16 };
+    // The font of the inline content being laid out (in m_fonts).
+    uint32_t font { 0 };
 
     double right() const { return left + width; }
     void newLine(double minimumHeight)
@@ -135,16 +137,82 @@ struct WebLayout::InlineState {
     double bottom() const { return lineTop + (lineHasContent ? lineHeight : 0); }
 };
 
-double WebLayout::fontSizeOf(const DOMElement& element) const
+FontDescriptor webFontDescriptor(const CSSComputedValues& style, double textSizeMultiplier)
 {
-    return CSSStyleResolver::computedValuesFor(element)->fontSize * m_multiplier;
+    std::u16string family;
+    if (auto* value = style.value(CSSPropertyID::FontFamily))
+        family = value->cssText();
+    int weight = FontDescriptor::normalWeight;
+    if (auto* value = style.value(CSSPropertyID::FontWeight); value && value->isPrimitiveValue()) {
+        auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
+        if (primitive.isIdentifier(u"bold") || primitive.isIdentifier(u"bolder"))
+            weight = FontDescriptor::boldWeight;
+        else if (primitive.isIdentifier(u"lighter"))
+            weight = 300;
+        else if (primitive.primitiveType() == CSSPrimitiveValue::CSS_NUMBER)
+            weight = static_cast<int>(primitive.numberValue());
+    }
+    auto fontStyle = style.identifier(CSSPropertyID::FontStyle);
+    return FontDescriptor(std::move(family), style.fontSize * textSizeMultiplier)
+        .withWeight(weight)
+        .withItalic(fontStyle == u"italic" || fontStyle == u"oblique")
+        .withMetricsRole(FontMetricsRole::Page);
+}
+
+double WebTextRun::xForOffset(unsigned offset) const
+{
+    auto found = std::lower_bound(sourceOffsets.begin(), sourceOffsets.end(), offset);
+    if (found == sourceOffsets.end())
+        return positions.empty() ? rect.minX() : positions.back();
+    return positions[static_cast<size_t>(found - sourceOffsets.begin())];
+}
+
+uint32_t WebLayout::fontOf(const DOMElement& element)
+{
+    auto style = CSSStyleResolver::computedValuesFor(element);
+    auto found = m_fontIndexes.find(style.get());
+    if (found != m_fontIndexes.end())
+        return found->second.second;
+    FontDescriptor font = webFontDescriptor(*style, m_multiplier);
+    uint32_t index = 0;
+    while (index < m_fonts.size() && !(m_fonts[index] == font))
+        ++index;
+    if (index == m_fonts.size())
+        m_fonts.push_back(std::move(font));
+    m_fontIndexes.emplace(style.get(), std::make_pair(style, index));
+    return index;
+}
+
+// The provider the layout measured with while it is still installed; once
+// another was installed (the layout is then out of date and is measured again
+// at its next pass), the current one, so that no removed provider is used.
+static const FontMetricsProvider& liveMetrics(const FontMetricsProvider* measuredWith, uint64_t generation)
+{
+    return measuredWith && generation == FontMetricsProvider::generation() ? *measuredWith : FontMetricsProvider::current();
+}
+
+double WebLayout::lineHeightOf(uint32_t font) const
+{
+    return liveMetrics(m_metrics, m_metricsGeneration).lineMetrics(m_fonts[font]).lineHeight;
+}
+
+double WebLayout::spaceWidthOf(uint32_t font) const
+{
+    return liveMetrics(m_metrics, m_metricsGeneration).widthOfRun(m_fonts[font], u" ");
+}
+
+double WebLayout::measure(uint32_t font, std::u16string_view text, bool whiteSpace) const
+{
+    if (whiteSpace)
+        return static_cast<double>(text.size()) * spaceWidthOf(font);
+    return liveMetrics(m_metrics, m_metricsGeneration).widthOfRun(m_fonts[font], text);
 }
 
 void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double textSizeMultiplier)
 {
     uint64_t styleGeneration = CSSStyleResolver::forDocument(document).styleGeneration();
     bool sameInputs = m_valid && m_document == &document && m_width == width && m_multiplier == textSizeMultiplier
-        && m_styleGeneration == styleGeneration;
+        && m_styleGeneration == styleGeneration && m_metricsGeneration == FontMetricsProvider::generation();
     if (sameInputs && m_treeVersion == document.connectedStructureVersion()
         && m_characterDataVersion == document.characterDataVersion())
         return;
@@ -157,6 +225,10 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     m_valid = true;
     ++m_layoutCount;
     m_childIndexes.clear();
+    m_metrics = &FontMetricsProvider::current();
+    m_metricsGeneration = FontMetricsProvider::generation();
+    // Styles may have been made again since the last pass.
+    m_fontIndexes.clear();
     bool incremental = sameInputs && m_deadFlows <= m_blockFlows.size() / 2 + 64
         && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
     if (!incremental)
@@ -189,6 +261,9 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     m_boxOrder.clear();
     m_boxOrder.reserve(previousCount);
     m_blockFlows.clear();
+    m_fonts.clear();
+    // Index 0: the font of text that has no element to take one from.
+    m_fonts.push_back(FontDescriptor(std::u16string(), 16 * m_multiplier).withMetricsRole(FontMetricsRole::Page));
     m_deadFlows = 0;
     ++m_fullLayoutCount;
     m_tableDepth = 0;
@@ -576,10 +651,8 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     state.width = width;
     state.x = x;
     state.lineTop = y;
-    double minimumLineHeight = 0;
     if (container.isElementNode())
-        minimumLineHeight = fontSizeOf(static_cast<const DOMElement&>(container)) * lineHeightPerFontSize;
-    state.fontSize = minimumLineHeight / lineHeightPerFontSize;
+        state.font = fontOf(static_cast<const DOMElement&>(container));
 
     for (DOMNode* child = container.first(); child; child = child->next()) {
         bool block = false;
@@ -724,7 +797,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
     if (displayKind(*style) == DisplayKind::None)
         return;
     if (element.hasTagName(u"br")) {
-        double height = fontSizeOf(element) * lineHeightPerFontSize;
+        double height = lineHeightOf(fontOf(element));
         boxFor(&node).rect = Rect(state.x, state.lineTop, 0, height);
         state.lineHeight = std::max(state.lineHeight, height);
         state.lineHasContent = true;
@@ -734,7 +807,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
     if (webIsReplacedElement(element)) {
         Size size = replacedSize(element);
         if (state.pendingSpace && state.lineHasContent)
-            state.x += state.fontSize * advancePerFontSize;
+            state.x += spaceWidthOf(state.font);
         state.pendingSpace = false;
         if (state.lineHasContent && state.x + size.width > state.right())
             state.newLine(0);
@@ -745,12 +818,13 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
         state.lineHasContent = true;
         return;
     }
-    double savedFontSize = state.fontSize;
-    state.fontSize = fontSizeOf(element);
+    uint32_t savedFont = state.font;
+    state.font = fontOf(element);
+    uint32_t font = state.font;
     Point start { state.x, state.lineTop };
     for (DOMNode* child = node.first(); child; child = child->next())
         layoutInline(*child, state);
-    state.fontSize = savedFontSize;
+    state.font = savedFont;
     // The union of the content's boxes; an empty element keeps a zero-width box where it stands.
     Rect box;
     bool any = false;
@@ -762,7 +836,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
         any = true;
     }
     if (!any)
-        box = Rect(start.x, start.y, 0, fontSizeOf(element) * lineHeightPerFontSize);
+        box = Rect(start.x, start.y, 0, lineHeightOf(font));
     boxFor(&node).rect = box;
 }
 
@@ -770,9 +844,9 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
 {
     auto& data = static_cast<const DOMCharacterData&>(node).data();
     auto* parent = node.parentElement().get();
-    double fontSize = parent ? fontSizeOf(*parent) : state.fontSize;
-    double advance = fontSize * advancePerFontSize;
-    double lineHeight = fontSize * lineHeightPerFontSize;
+    uint32_t font = parent ? fontOf(*parent) : state.font;
+    double advance = spaceWidthOf(font);
+    double lineHeight = lineHeightOf(font);
     bool preserve = false;
     if (parent) {
         auto whiteSpace = CSSStyleResolver::computedValuesFor(*parent)->identifier(CSSPropertyID::WhiteSpace);
@@ -780,6 +854,8 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
     }
 
     Box& box = boxFor(&node);
+    box.font = font;
+    box.preservesWhiteSpace = preserve;
     auto addToLine = [&](unsigned startOffset, unsigned endOffset, double x, double width) {
         if (!box.lines.empty() && box.lines.back().rect.minY() == state.lineTop
             && box.lines.back().endOffset <= startOffset) {
@@ -812,14 +888,16 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
         size_t wordStart = i;
         while (i < length && !isSpace(data[i]))
             ++i;
+        bool spaces = false;
         if (preserve) {
             // Spaces are kept as they stand: a run of spaces is a word of its own.
             if (i == wordStart) {
                 while (i < length && isSpace(data[i]) && data[i] != '\n')
                     ++i;
+                spaces = true;
             }
         }
-        double wordWidth = static_cast<double>(i - wordStart) * advance;
+        double wordWidth = measure(font, std::u16string_view(data).substr(wordStart, i - wordStart), spaces);
         double spaceWidth = (state.pendingSpace && state.lineHasContent) ? advance : 0;
         if (state.lineHasContent && state.x + spaceWidth + wordWidth > state.right() && !preserve) {
             state.newLine(0);
@@ -938,33 +1016,181 @@ DOMNode* WebLayout::nodeAtPoint(const DOMDocument& document, Point point) const
 
 unsigned WebLayout::offsetForPoint(const DOMNode& text, Point point) const
 {
-    auto* lines = lineBoxes(text);
-    if (!lines || lines->empty())
+    auto found = m_boxes.find(&text);
+    if (found == m_boxes.end() || found->second.lines.empty())
         return 0;
-    const WebLineBox* line = &lines->back();
-    for (auto& candidate : *lines) {
+    auto& lines = found->second.lines;
+    const WebLineBox* line = &lines.back();
+    for (auto& candidate : lines) {
         if (point.y < candidate.rect.maxY()) {
             line = &candidate;
             break;
         }
     }
-    auto& data = static_cast<const DOMCharacterData&>(text).data();
-    double fontSize = line->rect.height() / lineHeightPerFontSize;
-    double advance = fontSize * advancePerFontSize;
-    if (advance <= 0)
+    // The nearest place between drawn units; a collapsed run of white space is one unit.
+    WebTextRun run = makeTextRun(found->second, *line);
+    if (run.positions.back() <= run.positions.front())
         return line->startOffset;
-    long characters = std::lround((point.x - line->rect.minX()) / advance);
-    unsigned offset = line->startOffset;
-    // Walk rendered characters: a collapsed run of spaces counts once.
-    while (characters > 0 && offset < line->endOffset && offset < data.size()) {
-        if (isSpace(data[offset])) {
-            while (offset < line->endOffset && isSpace(data[offset]))
-                ++offset;
-        } else
-            ++offset;
-        --characters;
+    size_t stop = 0;
+    for (size_t i = 1; i < run.positions.size(); ++i) {
+        if (point.x >= (run.positions[i - 1] + run.positions[i]) / 2)
+            stop = i;
+        else
+            break;
     }
-    return offset;
+    return run.sourceOffsets[stop];
+}
+
+WebTextRun WebLayout::makeTextRun(const Box& box, const WebLineBox& line) const
+{
+    WebTextRun run;
+    run.node = box.node;
+    run.font = m_fonts[box.font];
+    run.rect = line.rect;
+    auto& provider = liveMetrics(m_metrics, m_metricsGeneration);
+    FontLineMetrics metrics = provider.lineMetrics(run.font);
+    run.baseline = line.rect.minY() + (line.rect.height() - metrics.ascent - metrics.descent) / 2 + metrics.ascent;
+    run.startOffset = line.startOffset;
+    run.endOffset = line.endOffset;
+    auto& data = static_cast<const DOMCharacterData&>(*box.node).data();
+    unsigned end = std::min<unsigned>(line.endOffset, static_cast<unsigned>(data.size()));
+    run.text.reserve(end - std::min(end, line.startOffset));
+    double spaceWidth = spaceWidthOf(box.font);
+    // The same steps as layoutText: words measured whole, white space by the space's width.
+    double x = line.rect.minX();
+    unsigned i = line.startOffset;
+    while (i < end) {
+        if (isSpace(data[i])) {
+            unsigned runEnd = i;
+            while (runEnd < end && isSpace(data[runEnd]))
+                ++runEnd;
+            if (box.preservesWhiteSpace) {
+                for (; i < runEnd; ++i) {
+                    run.text.push_back(u' ');
+                    run.positions.push_back(x);
+                    run.sourceOffsets.push_back(i);
+                    x += spaceWidth;
+                }
+            } else {
+                run.text.push_back(u' ');
+                run.positions.push_back(x);
+                run.sourceOffsets.push_back(i);
+                x += spaceWidth;
+                i = runEnd;
+            }
+            continue;
+        }
+        unsigned wordEnd = i;
+        while (wordEnd < end && !isSpace(data[wordEnd]))
+            ++wordEnd;
+        auto word = std::u16string_view(data).substr(i, wordEnd - i);
+        auto carets = provider.caretPositions(run.font, word);
+        for (size_t k = 0; k < word.size(); ++k) {
+            run.text.push_back(word[k]);
+            run.positions.push_back(x + carets[k]);
+            run.sourceOffsets.push_back(i + static_cast<unsigned>(k));
+        }
+        x += measure(box.font, word, false);
+        i = wordEnd;
+    }
+    run.positions.push_back(x);
+    run.sourceOffsets.push_back(end);
+    return run;
+}
+
+std::optional<WebTextRun> WebLayout::textRun(const DOMNode& text, size_t lineIndex) const
+{
+    auto found = m_boxes.find(&text);
+    if (found == m_boxes.end() || lineIndex >= found->second.lines.size())
+        return std::nullopt;
+    return makeTextRun(found->second, found->second.lines[lineIndex]);
+}
+
+const FontDescriptor* WebLayout::fontOfText(const DOMNode& text) const
+{
+    auto found = m_boxes.find(&text);
+    if (found == m_boxes.end() || found->second.lines.empty())
+        return nullptr;
+    return &m_fonts[found->second.font];
+}
+
+Rect WebLayout::caretRect(const DOMNode& container, unsigned offset) const
+{
+    auto found = m_boxes.find(&container);
+    if (container.isTextNode()) {
+        if (found == m_boxes.end() || found->second.lines.empty())
+            return {};
+        auto& lines = found->second.lines;
+        // The first line the offset is inside of; an offset between lines belongs to the later one.
+        const WebLineBox* line = &lines.front();
+        for (auto& candidate : lines) {
+            if (candidate.startOffset > offset)
+                break;
+            line = &candidate;
+        }
+        WebTextRun run = makeTextRun(found->second, *line);
+        return Rect(run.xForOffset(offset), line->rect.minY(), 1, line->rect.height());
+    }
+    // Between children: at the left edge of the child after the point, else
+    // at the right edge of the one before it, else at the container's start.
+    DOMNode* after = container.first();
+    for (unsigned i = 0; after && i < offset; ++i)
+        after = after->next();
+    DOMNode* before = after ? after->previous() : container.last();
+    for (DOMNode* child = after; child; child = child->next()) {
+        auto box = m_boxes.find(child);
+        if (box == m_boxes.end() || (box->second.rect.width() <= 0 && box->second.rect.height() <= 0))
+            continue;
+        if (child->isTextNode() && !box->second.lines.empty())
+            return caretRect(*child, box->second.lines.front().startOffset);
+        return Rect(box->second.rect.minX(), box->second.rect.minY(), 1, box->second.rect.height());
+    }
+    for (DOMNode* child = before; child; child = child->previous()) {
+        auto box = m_boxes.find(child);
+        if (box == m_boxes.end() || (box->second.rect.width() <= 0 && box->second.rect.height() <= 0))
+            continue;
+        if (child->isTextNode() && !box->second.lines.empty())
+            return caretRect(*child, box->second.lines.back().endOffset);
+        return Rect(box->second.rect.maxX(), box->second.rect.minY(), 1, box->second.rect.height());
+    }
+    if (found == m_boxes.end())
+        return {};
+    return Rect(found->second.rect.minX(), found->second.rect.minY(), 1, found->second.rect.height());
+}
+
+void WebLayout::enumerateNodesInRect(const DOMDocument& document, const Rect& rect,
+                                     const std::function<void(const DOMNode&, const Rect&)>& visit) const
+{
+    auto root = document.documentElement();
+    if (!root)
+        return;
+    auto found = m_boxes.find(root.get());
+    if (found != m_boxes.end() && found->second.rect.intersects(rect))
+        visit(*root, found->second.rect);
+    enumerateNodes(*root, rect, visit);
+}
+
+void WebLayout::enumerateNodes(DOMNode& node, const Rect& rect,
+                               const std::function<void(const DOMNode&, const Rect&)>& visit) const
+{
+    auto& index = childIndex(node);
+    size_t first = std::upper_bound(index.prefixMaxY.begin(), index.prefixMaxY.end(), rect.minY()) - index.prefixMaxY.begin();
+    for (size_t i = first; i < index.children.size() && index.suffixMinY[i] < rect.maxY(); ++i) {
+        DOMNode* child = index.children[i];
+        auto& box = m_boxes.find(child)->second;
+        if (child->isTextNode()) {
+            for (auto& line : box.lines) {
+                if (line.rect.intersects(rect)) {
+                    visit(*child, box.rect);
+                    break;
+                }
+            }
+            continue;
+        }
+        if (box.rect.intersects(rect))
+            visit(*child, box.rect);
+        enumerateNodes(*child, rect, visit);
+    }
 }
 
 } // namespace brevanton

@@ -1,17 +1,23 @@
-// WebLayout: a deterministic layout of one document, good enough for node
-// boxes and hit testing. Block boxes stack in their container's width;
-// inline text wraps into line boxes with a fixed advance per character and a
-// line height, both from the computed font size times the text size
-// multiplier; replaced elements take their width/height attributes, their
+// WebLayout: a layout of one document, good enough for node boxes, hit
+// testing and painting. Block boxes stack in their container's width; inline
+// text wraps into line boxes word by word, with widths and line heights from
+// the current font metrics provider (platform/views/FontMetrics.h) for the
+// computed font (its size times the text size multiplier): with the default,
+// deterministic provider every character advances half an em and a line is
+// 1.25 em high. The text of each line box is drawn from exactly the positions
+// hit testing uses (textRun). Replaced elements take their width/height attributes, their
 // intrinsic size or a default; tables are rows of equal cells; elements with
 // display:none and their content have empty boxes. Coordinates are those of
 // the frame's document view (flipped: y grows downwards).
 #pragma once
 
+#include "platform/views/Font.h"
 #include "platform/views/Geometry.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -21,6 +27,8 @@ namespace brevanton {
 class DOMDocument;
 class DOMElement;
 class DOMNode;
+class FontMetricsProvider;
+struct CSSComputedValues;
 struct DOMStructureChange;
 
 // One line's part of a text node: its rectangle and the offsets it covers.
@@ -30,11 +38,36 @@ struct WebLineBox {
     unsigned endOffset { 0 };
 };
 
+// One line box of a text node as it is drawn: the line's text, each run of
+// collapsed white space shown as one space, with the x of every unit.
+struct WebTextRun {
+    const DOMNode* node { nullptr };
+    FontDescriptor font;
+    // The line box, and the y of the baseline within it.
+    Rect rect;
+    double baseline { 0 };
+    unsigned startOffset { 0 };
+    unsigned endOffset { 0 };
+    std::u16string text;
+    // The x of each unit of `text` and of its end (text.size() + 1 values).
+    std::vector<double> positions;
+    // The node's offset each unit of `text` stands for, and the line's end offset.
+    std::vector<unsigned> sourceOffsets;
+
+    // The x of the caret at an offset of the node within the line (clamped to it).
+    double xForOffset(unsigned offset) const;
+};
+
+// The font of an element's text: the computed family list, size (times the
+// multiplier), weight and style, measured with the page's metrics.
+FontDescriptor webFontDescriptor(const CSSComputedValues&, double textSizeMultiplier);
+
 class WebLayout {
 public:
     // The intrinsic size of a replaced element (an image's pixel size), when known.
     using IntrinsicSizeProvider = std::function<std::optional<Size>(const DOMElement&)>;
 
+    // The page metrics of the default, deterministic font metrics provider.
     static constexpr double advancePerFontSize = 0.5;
     static constexpr double lineHeightPerFontSize = 1.25;
     static constexpr Size defaultReplacedSize { 16, 16 };
@@ -65,6 +98,18 @@ public:
     DOMNode* nodeAtPoint(const DOMDocument&, Point) const;
     // The text offset nearest to the point's x within a line box of `text`.
     unsigned offsetForPoint(const DOMNode& text, Point) const;
+    // The drawn text of one of a text node's line boxes (nullopt past the last).
+    std::optional<WebTextRun> textRun(const DOMNode& text, size_t lineIndex) const;
+    // The font a text node was laid out with (null for nodes without lines).
+    const FontDescriptor* fontOfText(const DOMNode& text) const;
+    // The caret at a boundary point: one unit wide, as high as the line (or
+    // the box) it stands in; the zero rectangle where nothing is laid out.
+    Rect caretRect(const DOMNode& container, unsigned offset) const;
+    // Calls `visit` with every node whose box (or one of whose line boxes)
+    // meets the rectangle, in document order, an element before its content.
+    // Subtrees are skipped by the vertical extents of their boxes, as hit
+    // testing skips them.
+    void enumerateNodesInRect(const DOMDocument&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>& visit) const;
     // Moves whenever any box changed; fullLayoutCount() counts only complete layouts.
     uint64_t layoutCount() const { return m_layoutCount; }
     uint64_t fullLayoutCount() const { return m_fullLayoutCount; }
@@ -80,7 +125,10 @@ private:
         uint32_t blockFlow { noBlockFlow };
         // For blocks: how many boxes their content made (they come right before the block's).
         uint32_t contentCount { 0 };
+        // For text: the font in m_fonts, and whether white space was kept as it stands.
+        uint32_t font { 0 };
         bool isText { false };
+        bool preservesWhiteSpace { false };
     };
     static constexpr uint32_t noBlockFlow = ~0u;
     // Where and how wide a block was laid out, the height it took with its
@@ -121,8 +169,15 @@ private:
     void layoutInline(const DOMNode&, InlineState&);
     void layoutText(const DOMNode&, InlineState&);
     Size replacedSize(const DOMElement&) const;
-    double fontSizeOf(const DOMElement&) const;
+    // The element's font in m_fonts.
+    uint32_t fontOf(const DOMElement&);
+    double lineHeightOf(uint32_t font) const;
+    double spaceWidthOf(uint32_t font) const;
+    // The width of a word, or of a run of kept white space (one space's width per unit).
+    double measure(uint32_t font, std::u16string_view, bool whiteSpace) const;
+    WebTextRun makeTextRun(const Box&, const WebLineBox&) const;
     DOMNode* hitTest(DOMNode&, Point) const;
+    void enumerateNodes(DOMNode&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>&) const;
 
     // The children with boxes of a container in order, with running extremes
     // of their vertical extents, so that hit testing can skip to the right rows.
@@ -140,6 +195,11 @@ private:
     std::vector<BlockFlow> m_blockFlows;
     mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
     IntrinsicSizeProvider m_intrinsicSize;
+    // The fonts text was laid out with, and each computed style's font among them (for one pass).
+    std::vector<FontDescriptor> m_fonts;
+    std::unordered_map<const CSSComputedValues*, std::pair<std::shared_ptr<const CSSComputedValues>, uint32_t>> m_fontIndexes;
+    const FontMetricsProvider* m_metrics { nullptr };
+    uint64_t m_metricsGeneration { ~0ull };
     Size m_documentSize;
     double m_maxX { 0 };
     const DOMDocument* m_document { nullptr };

@@ -375,6 +375,33 @@ std::shared_ptr<DOMRange> WebView::caretRangeAtPoint(Point point)
     return collapsedRange(*node, 0);
 }
 
+Rect WebView::firstRectForDOMRange(const DOMRange& range)
+{
+    auto frame = frameForNode(*range.startNode());
+    if (!frame)
+        return {};
+    layoutIfNeeded();
+    auto& layout = frame->layout();
+    Rect start = layout.caretRect(*range.startNode(), range.startOffset());
+    if (start.isEmpty())
+        return {};
+    Rect rect = start;
+    if (!range.collapsed()) {
+        Rect end = range.endNode() == range.startNode() ? layout.caretRect(*range.endNode(), range.endOffset()) : Rect();
+        double right = start.maxX();
+        if (!end.isEmpty() && end.minY() == start.minY())
+            right = end.minX();
+        else if (auto* lines = layout.lineBoxes(*range.startNode())) {
+            for (auto& line : *lines) {
+                if (line.rect.minY() == start.minY())
+                    right = line.rect.maxX();
+            }
+        }
+        rect = Rect(start.minX(), start.minY(), std::max(1.0, right - start.minX()), start.height());
+    }
+    return convertRectFromView(rect, frame->frameView()->documentView().get());
+}
+
 static std::shared_ptr<DOMRange> expandedRange(const std::shared_ptr<DOMRange>& caret, int clickCount)
 {
     if (!caret || clickCount < 2)
@@ -585,15 +612,9 @@ void WebView::doCommandBySelector(std::string_view selector)
         auto* lines = frame->layout().lineBoxes(*node);
         if (!lines || lines->empty())
             return;
-        size_t index = 0;
-        for (size_t i = 0; i < lines->size(); ++i) {
-            if ((*lines)[i].startOffset <= offset)
-                index = i;
-        }
-        auto& line = (*lines)[index];
-        double fontSize = line.rect.height() / WebLayout::lineHeightPerFontSize;
-        double x = line.rect.minX() + (offset - line.startOffset) * fontSize * WebLayout::advancePerFontSize;
-        double y = up ? line.rect.minY() - 1 : line.rect.maxY() + 1;
+        Rect caretBox = frame->layout().caretRect(*node, offset);
+        double x = caretBox.minX();
+        double y = up ? caretBox.minY() - 1 : caretBox.maxY() + 1;
         Point inView = convertPointFromView(Point { x, y }, frame->frameView()->documentView().get());
         caret = caretRangeAtPoint(inView);
         if (!caret)

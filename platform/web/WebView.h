@@ -121,6 +121,10 @@ public:
     std::optional<WebElementDictionary> elementAtPoint(Point);
     // A collapsed range at the text position under a point (null when none).
     std::shared_ptr<DOMRange> caretRangeAtPoint(Point);
+    // The first rectangle a range covers on screen, in this view's coordinates:
+    // the caret of a collapsed range, else the part of its first line box it
+    // covers (input methods place their windows by it); zero when not laid out.
+    Rect firstRectForDOMRange(const DOMRange&);
 
     // Events: clicks place the caret (or follow links when not editable), keys
     // are offered to the editing delegate.

@@ -1,0 +1,180 @@
+#include "platform/views/qt/QtFontMetricsProvider.h"
+
+#include <QCoreApplication>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <array>
+
+namespace brevanton {
+
+namespace {
+
+// The device every measurement is made against: 72 dots per inch, so a point is a pixel.
+QPaintDevice* referenceDevice()
+{
+    static QImage image = [] {
+        QImage made(1, 1, QImage::Format_ARGB32_Premultiplied);
+        made.setDotsPerMeterX(2835); // 72 dpi
+        made.setDotsPerMeterY(2835);
+        return made;
+    }();
+    return &image;
+}
+
+QString toQString(std::u16string_view text)
+{
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+}
+
+enum class Generic { None, Sans, Serif, Mono };
+
+Generic genericOf(const QString& name)
+{
+    static const std::array<const char*, 12> mono { "monospace", "courier", "courier new", "menlo", "monaco", "consolas",
+                                                    "sf mono", "dejavu sans mono", "liberation mono", "lucida console",
+                                                    "andale mono", "ui-monospace" };
+    static const std::array<const char*, 12> serif { "serif", "times", "times new roman", "georgia", "palatino",
+                                                     "palatino linotype", "book antiqua", "garamond", "cambria",
+                                                     "dejavu serif", "liberation serif", "ui-serif" };
+    static const std::array<const char*, 14> sans { "sans-serif", "helvetica", "helvetica neue", "arial", "verdana",
+                                                    "tahoma", "trebuchet ms", "lucida grande", "segoe ui", "system-ui",
+                                                    "-apple-system", "dejavu sans", "liberation sans", "ui-sans-serif" };
+    QString lower = name.toLower();
+    for (auto* known : mono) {
+        if (lower == QLatin1String(known))
+            return Generic::Mono;
+    }
+    for (auto* known : serif) {
+        if (lower == QLatin1String(known))
+            return Generic::Serif;
+    }
+    for (auto* known : sans) {
+        if (lower == QLatin1String(known))
+            return Generic::Sans;
+    }
+    return Generic::None;
+}
+
+std::u16string cacheKey(const FontDescriptor& font)
+{
+    std::u16string key = font.familyName();
+    key += u'\x1F';
+    auto number = std::to_string(font.pointSize()) + "/" + std::to_string(font.weight()) + (font.isItalic() ? "i" : "");
+    key.append(number.begin(), number.end());
+    return key;
+}
+
+} // namespace
+
+QString qtPinnedFontFamily(const FontDescriptor& font)
+{
+    // A CSS list: the first family known wins.
+    for (const QString& part : toQString(font.familyName()).split(QLatin1Char(','))) {
+        QString name = part.trimmed();
+        if (name.size() >= 2 && (name.front() == QLatin1Char('"') || name.front() == QLatin1Char('\'')) && name.back() == name.front())
+            name = name.mid(1, name.size() - 2).trimmed();
+        switch (genericOf(name)) {
+        case Generic::Mono:
+            return QStringLiteral("DejaVu Sans Mono");
+        case Generic::Serif:
+            return QStringLiteral("DejaVu Serif");
+        case Generic::Sans:
+            return QStringLiteral("DejaVu Sans");
+        case Generic::None:
+            break;
+        }
+    }
+    return font.metricsRole() == FontMetricsRole::Page ? QStringLiteral("DejaVu Serif") : QStringLiteral("DejaVu Sans");
+}
+
+QFont qtFont(const FontDescriptor& descriptor, double logicalDotsPerInch)
+{
+    QFont font(qtPinnedFontFamily(descriptor));
+    font.setPointSizeF(std::max(0.5, descriptor.pointSize()) * 72 / logicalDotsPerInch);
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(descriptor.weight(), 100, 900)));
+    font.setItalic(descriptor.isItalic());
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setKerning(true);
+    return font;
+}
+
+struct QtFontMetricsProvider::Entry {
+    QFont font;
+    QFontMetricsF metrics;
+    explicit Entry(const FontDescriptor& descriptor)
+        : font(qtFont(descriptor))
+        , metrics(font, referenceDevice())
+    {
+    }
+};
+
+QtFontMetricsProvider::QtFontMetricsProvider() = default;
+QtFontMetricsProvider::~QtFontMetricsProvider() = default;
+
+const QtFontMetricsProvider::Entry& QtFontMetricsProvider::entry(const FontDescriptor& descriptor) const
+{
+    auto key = cacheKey(descriptor);
+    auto found = m_fonts.find(key);
+    if (found == m_fonts.end())
+        found = m_fonts.emplace(std::move(key), std::make_unique<Entry>(descriptor)).first;
+    return *found->second;
+}
+
+double QtFontMetricsProvider::widthOfRun(const FontDescriptor& descriptor, std::u16string_view run) const
+{
+    if (run.empty())
+        return 0;
+    // Pages measure the same words again and again.
+    auto key = cacheKey(descriptor);
+    key += u'\x1E';
+    key.append(run);
+    auto found = m_widths.find(key);
+    if (found != m_widths.end())
+        return found->second;
+    if (m_widths.size() > 200000)
+        m_widths.clear();
+    double width = entry(descriptor).metrics.horizontalAdvance(toQString(run));
+    m_widths.emplace(std::move(key), width);
+    return width;
+}
+
+std::vector<double> QtFontMetricsProvider::caretPositions(const FontDescriptor& descriptor, std::u16string_view run) const
+{
+    std::vector<double> positions(run.size() + 1, 0);
+    if (run.empty())
+        return positions;
+    QTextLayout layout(toQString(run), entry(descriptor).font, referenceDevice());
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    double last = 0;
+    for (size_t i = 0; i < run.size(); ++i) {
+        // Units inside a cluster stand where the cluster starts.
+        if (layout.isValidCursorPosition(static_cast<int>(i)))
+            last = line.cursorToX(static_cast<int>(i));
+        positions[i] = last;
+    }
+    positions[run.size()] = widthOfRun(descriptor, run);
+    return positions;
+}
+
+FontLineMetrics QtFontMetricsProvider::lineMetrics(const FontDescriptor& descriptor) const
+{
+    auto& metrics = entry(descriptor).metrics;
+    return { metrics.ascent(), metrics.descent(), metrics.lineSpacing() };
+}
+
+void installQtFontMetricsProvider()
+{
+    FontMetricsProvider::setCurrent(std::make_shared<QtFontMetricsProvider>());
+    // Qt's fonts go with the application: the deterministic provider takes over then.
+    qAddPostRoutine([] { FontMetricsProvider::setCurrent(nullptr); });
+}
+
+} // namespace brevanton

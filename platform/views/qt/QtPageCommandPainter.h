@@ -1,0 +1,22 @@
+// The draw commands a page records that need real fonts and image decoding:
+// text runs (Kind::TextRun) and image files (Kind::ImageFile), drawn with a
+// QPainter into the command's rectangle as it stands on the device (top-left
+// origin, y down). The window's painter calls these for those kinds.
+#pragma once
+
+#include <QRectF>
+
+class QPainter;
+
+namespace brevanton {
+
+struct DrawCommand;
+
+// Each run of non-space units is drawn at the x of its first unit, on the baseline.
+void qtPaintTextRun(QPainter&, const DrawCommand&, const QRectF& target);
+// The file decoded with QImageReader (kept for later paints of the same
+// path), scaled into the rectangle with the command's opacity; nothing when
+// it cannot be read.
+void qtPaintImageFile(QPainter&, const DrawCommand&, const QRectF& target);
+
+} // namespace brevanton

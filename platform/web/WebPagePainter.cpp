@@ -1,0 +1,349 @@
+#include "platform/web/WebPagePainter.h"
+
+#include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+#include "platform/views/FontMetrics.h"
+#include "platform/views/GraphicsContext.h"
+#include "platform/views/SystemColors.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebView.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+namespace {
+
+const CSSPrimitiveValue* primitive(const CSSComputedValues& style, CSSPropertyID id)
+{
+    auto* value = style.value(id);
+    return value && value->isPrimitiveValue() ? static_cast<const CSSPrimitiveValue*>(value) : nullptr;
+}
+
+// A computed colour; nullopt for none or a fully transparent one.
+std::optional<Color> colorOf(const CSSComputedValues& style, CSSPropertyID id)
+{
+    auto* value = primitive(style, id);
+    if (!value || value->primitiveType() != CSSPrimitiveValue::CSS_RGBCOLOR)
+        return std::nullopt;
+    CSSRGBColor color = value->getRGBColorValue();
+    if (color.alpha <= 0)
+        return std::nullopt;
+    return Color::sRGB(color.red / 255, color.green / 255, color.blue / 255, color.alpha);
+}
+
+double pixels(const CSSComputedValues& style, CSSPropertyID id)
+{
+    auto* value = primitive(style, id);
+    return value && value->isLength() ? std::max(0.0, value->getFloatValue(CSSPrimitiveValue::CSS_PX)) : 0;
+}
+
+bool isDrawnLineStyle(std::u16string_view style)
+{
+    return !style.empty() && style != u"none" && style != u"hidden";
+}
+
+class Painter {
+public:
+    Painter(WebFrame& frame, const Rect& rect, GraphicsContext& context)
+        : m_frame(frame)
+        , m_layout(frame.layout())
+        , m_rect(rect)
+        , m_context(context)
+        , m_document(*frame.domDocument())
+    {
+        if (auto* webView = frame.webView()) {
+            auto selection = webView->selectedDOMRange();
+            if (selection && selection->startNode()->document() == &m_document)
+                m_selection = selection;
+            m_editable = webView->isEditable();
+            auto dragCaret = webView->dragCaretDOMRange();
+            if (dragCaret && dragCaret->startNode()->document() == &m_document)
+                m_dragCaret = dragCaret;
+        }
+        m_selectionColor = systemColor(SystemColor::SelectedTextBackground);
+    }
+
+    void paint()
+    {
+        paintCanvas();
+        m_layout.enumerateNodesInRect(m_document, m_rect, [this](const DOMNode& node, const Rect& box) {
+            if (node.isTextNode())
+                paintText(node);
+            else if (node.isElementNode())
+                paintElement(static_cast<const DOMElement&>(node), box);
+        });
+        if (m_selection && m_selection->collapsed() && m_editable)
+            paintCaret(*m_selection);
+        if (m_dragCaret)
+            paintCaret(*m_dragCaret);
+    }
+
+private:
+    // The root's background covers the canvas; without one, the body's does.
+    void paintCanvas()
+    {
+        Color canvas = Color::white();
+        if (auto root = m_document.documentElement()) {
+            if (auto color = colorOf(*CSSStyleResolver::computedValuesFor(*root), CSSPropertyID::BackgroundColor)) {
+                canvas = *color;
+                m_canvasElement = root.get();
+            } else if (auto body = m_document.body()) {
+                if (auto bodyColor = colorOf(*CSSStyleResolver::computedValuesFor(*body), CSSPropertyID::BackgroundColor)) {
+                    canvas = *bodyColor;
+                    m_canvasElement = body.get();
+                }
+            }
+        }
+        m_context.fillRect(m_rect, canvas);
+    }
+
+    void paintElement(const DOMElement& element, const Rect& box)
+    {
+        auto style = CSSStyleResolver::computedValuesFor(element);
+        if (style->identifier(CSSPropertyID::Visibility) == u"hidden")
+            return;
+        if (&element != m_canvasElement && box.width() > 0 && box.height() > 0) {
+            if (auto color = colorOf(*style, CSSPropertyID::BackgroundColor))
+                m_context.fillRect(box, *color);
+        }
+        paintBorders(*style, box);
+        if (element.hasTagName(u"td") || element.hasTagName(u"th") || element.hasTagName(u"table"))
+            paintTableGrid(element, box);
+        if (style->identifier(CSSPropertyID::Display) == u"list-item")
+            paintListMarker(element, *style, box);
+        if (webIsReplacedElement(element))
+            paintReplaced(element, box);
+        paintOutline(*style, box);
+    }
+
+    // Each side drawn as a solid band inside the box's edge.
+    void paintBorders(const CSSComputedValues& style, const Rect& box)
+    {
+        struct Side {
+            CSSPropertyID style, width, color;
+        };
+        static constexpr Side sides[] = {
+            { CSSPropertyID::BorderTopStyle, CSSPropertyID::BorderTopWidth, CSSPropertyID::BorderTopColor },
+            { CSSPropertyID::BorderRightStyle, CSSPropertyID::BorderRightWidth, CSSPropertyID::BorderRightColor },
+            { CSSPropertyID::BorderBottomStyle, CSSPropertyID::BorderBottomWidth, CSSPropertyID::BorderBottomColor },
+            { CSSPropertyID::BorderLeftStyle, CSSPropertyID::BorderLeftWidth, CSSPropertyID::BorderLeftColor },
+        };
+        for (size_t index = 0; index < 4; ++index) {
+            auto& side = sides[index];
+            if (!isDrawnLineStyle(style.identifier(side.style)))
+                continue;
+            double width = std::min(pixels(style, side.width), std::min(box.width(), box.height()));
+            auto color = colorOf(style, side.color);
+            if (width <= 0 || !color)
+                continue;
+            Rect band = index == 0 ? Rect(box.minX(), box.minY(), box.width(), width)
+                : index == 1       ? Rect(box.maxX() - width, box.minY(), width, box.height())
+                : index == 2       ? Rect(box.minX(), box.maxY() - width, box.width(), width)
+                                   : Rect(box.minX(), box.minY(), width, box.height());
+            m_context.fillRect(band, *color);
+        }
+    }
+
+    void paintOutline(const CSSComputedValues& style, const Rect& box)
+    {
+        auto outlineStyle = style.identifier(CSSPropertyID::OutlineStyle);
+        if (!isDrawnLineStyle(outlineStyle))
+            return;
+        double width = pixels(style, CSSPropertyID::OutlineWidth);
+        if (width <= 0)
+            return;
+        Color color = colorOf(style, CSSPropertyID::OutlineColor).value_or(Color::black());
+        auto path = BezierPath::bezierPathWithRect(box.insetBy(-width / 2, -width / 2));
+        path.setLineWidth(width);
+        if (outlineStyle == u"dashed")
+            path.setLineDash({ 3 * width, 3 * width });
+        else if (outlineStyle == u"dotted")
+            path.setLineDash({ width, width });
+        m_context.strokePath(path, color);
+    }
+
+    // A table with a border attribute draws its cells' grid.
+    void paintTableGrid(const DOMElement& element, const Rect& box)
+    {
+        const DOMElement* table = &element;
+        while (table && !table->hasTagName(u"table"))
+            table = table->parentElement().get();
+        if (!table)
+            return;
+        auto* border = table->attributeValue(u"border");
+        if (!border || *border == u"0")
+            return;
+        m_context.strokeRect(box, Color::gray(), 1);
+    }
+
+    void paintReplaced(const DOMElement& element, const Rect& box)
+    {
+        if (box.isEmpty())
+            return;
+        if (element.hasTagName(u"img")) {
+            auto base = m_frame.baseURL();
+            auto url = URL::create(element.getAttribute(u"src"), base ? &*base : nullptr);
+            auto path = url && url->isFileURL() ? url->fileSystemPath() : std::nullopt;
+            if (path)
+                m_context.drawImageFile(*path, box);
+            else
+                m_context.strokeRect(box, Color::lightGray(), 1);
+        } else if (element.hasTagName(u"hr"))
+            m_context.strokeRect(box, Color::gray(), 1);
+        else if (!element.hasTagName(u"iframe") && !element.hasTagName(u"frame"))
+            m_context.strokeRect(box, Color::lightGray(), 1);
+        if (m_selection && !m_selection->collapsed() && m_selection->intersectsNode(element))
+            m_context.fillRect(box, m_selectionColor.withAlphaComponent(0.5));
+    }
+
+    void paintListMarker(const DOMElement& item, const CSSComputedValues& style, const Rect& box)
+    {
+        auto type = style.identifier(CSSPropertyID::ListStyleType);
+        if (type.empty() || type == u"none")
+            return;
+        FontDescriptor font = webFontDescriptor(style, m_frame.webView() ? m_frame.webView()->textSizeMultiplier() : 1);
+        auto& metrics = FontMetricsProvider::current();
+        FontLineMetrics line = metrics.lineMetrics(font);
+        double size = font.pointSize();
+        double baseline = box.minY() + (line.lineHeight - line.ascent - line.descent) / 2 + line.ascent;
+        double right = box.minX() - size / 2;
+        Color color = colorOf(style, CSSPropertyID::Color).value_or(Color::black());
+        if (type == u"disc" || type == u"circle" || type == u"square") {
+            double diameter = size * 0.35;
+            Rect mark(right - diameter, baseline - size * 0.3 - diameter / 2, diameter, diameter);
+            if (type == u"square")
+                m_context.fillRect(mark, color);
+            else if (type == u"disc")
+                m_context.fillPath(BezierPath::bezierPathWithOvalInRect(mark), color);
+            else
+                m_context.strokePath(BezierPath::bezierPathWithOvalInRect(mark), color);
+            return;
+        }
+        // Numbered kinds count the items before this one from the list's start.
+        long number = 1;
+        if (auto parent = item.parentElement(); parent && parent->hasTagName(u"ol")) {
+            if (auto* start = parent->attributeValue(u"start"))
+                number = std::atol(toUTF8(*start).c_str());
+        }
+        for (auto* sibling = item.previous(); sibling; sibling = sibling->previous()) {
+            if (sibling->isElementNode() && static_cast<DOMElement*>(sibling)->hasTagName(u"li"))
+                ++number;
+        }
+        std::u16string text = toUTF16(std::to_string(number)) + u".";
+        auto carets = metrics.caretPositions(font, text);
+        double left = right - carets.back();
+        for (double& x : carets)
+            x += left;
+        m_context.drawTextRun(std::move(text), font, Rect(left, box.minY(), carets.back() - left, line.lineHeight),
+                              baseline, carets, color);
+    }
+
+    void paintText(const DOMNode& text)
+    {
+        auto* parent = text.parentElement().get();
+        if (!parent)
+            return;
+        auto style = CSSStyleResolver::computedValuesFor(*parent);
+        if (style->identifier(CSSPropertyID::Visibility) == u"hidden")
+            return;
+        Color color = colorOf(*style, CSSPropertyID::Color).value_or(Color::black());
+        bool selected = m_selection && !m_selection->collapsed() && m_selection->intersectsNode(text);
+        unsigned selectionStart = 0;
+        unsigned selectionEnd = text.length();
+        if (selected) {
+            if (m_selection->startNode() == &text)
+                selectionStart = m_selection->startOffset();
+            if (m_selection->endNode() == &text)
+                selectionEnd = m_selection->endOffset();
+        }
+        auto decorations = textDecorations(*parent);
+        auto* lines = m_layout.lineBoxes(text);
+        for (size_t index = 0; lines && index < lines->size(); ++index) {
+            auto& line = (*lines)[index];
+            if (!line.rect.intersects(m_rect))
+                continue;
+            auto run = m_layout.textRun(text, index);
+            if (selected && selectionStart < line.endOffset && selectionEnd > line.startOffset) {
+                double from = run->xForOffset(std::max(selectionStart, line.startOffset));
+                double to = run->xForOffset(std::min(selectionEnd, line.endOffset));
+                m_context.fillRect(Rect(from, line.rect.minY(), to - from, line.rect.height()), m_selectionColor);
+            }
+            m_context.drawTextRun(run->text, run->font, run->rect, run->baseline, run->positions, color);
+            double thickness = std::max(1.0, run->font.pointSize() / 14);
+            double width = run->positions.back() - run->positions.front();
+            if (decorations.underline)
+                m_context.fillRect(Rect(run->rect.minX(), run->baseline + thickness, width, thickness), color);
+            if (decorations.lineThrough) {
+                double middle = run->baseline - run->font.pointSize() * 0.3;
+                m_context.fillRect(Rect(run->rect.minX(), middle, width, thickness), color);
+            }
+        }
+    }
+
+    struct Decorations {
+        bool underline { false };
+        bool lineThrough { false };
+    };
+    // Decorations reach the text of every inline element inside the element that sets them, up to its block.
+    Decorations textDecorations(const DOMElement& from)
+    {
+        Decorations result;
+        for (const DOMElement* element = &from; element; element = element->parentElement().get()) {
+            auto style = CSSStyleResolver::computedValuesFor(*element);
+            if (auto* value = style->value(CSSPropertyID::TextDecoration)) {
+                auto text = value->cssText();
+                result.underline = result.underline || text.find(u"underline") != std::u16string::npos;
+                result.lineThrough = result.lineThrough || text.find(u"line-through") != std::u16string::npos;
+            }
+            auto display = style->identifier(CSSPropertyID::Display);
+            if (display != u"inline" && !display.empty())
+                break;
+        }
+        return result;
+    }
+
+    void paintCaret(const DOMRange& caret)
+    {
+        Rect rect = m_layout.caretRect(*caret.startNode(), caret.startOffset());
+        if (rect.isEmpty() || !rect.intersects(m_rect))
+            return;
+        Color color = Color::black();
+        DOMNode* node = caret.startNode();
+        auto element = node->isElementNode() ? std::static_pointer_cast<DOMElement>(node->shared_from_this()) : node->parentElement();
+        if (element) {
+            if (auto textColor = colorOf(*CSSStyleResolver::computedValuesFor(*element), CSSPropertyID::Color))
+                color = *textColor;
+        }
+        m_context.fillRect(rect, color);
+    }
+
+    WebFrame& m_frame;
+    WebLayout& m_layout;
+    Rect m_rect;
+    GraphicsContext& m_context;
+    const DOMDocument& m_document;
+    std::shared_ptr<DOMRange> m_selection;
+    std::shared_ptr<DOMRange> m_dragCaret;
+    bool m_editable { false };
+    Color m_selectionColor;
+    const DOMElement* m_canvasElement { nullptr };
+};
+
+} // namespace
+
+void webPaintFrame(WebFrame& frame, const Rect& rect, GraphicsContext& context)
+{
+    if (!frame.domDocument()) {
+        context.fillRect(rect, Color::white());
+        return;
+    }
+    frame.layout();
+    Painter(frame, rect, context).paint();
+}
+
+} // namespace brevanton

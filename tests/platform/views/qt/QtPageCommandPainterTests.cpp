@@ -1,0 +1,101 @@
+#include "platform/views/GraphicsContext.h"
+#include "platform/views/qt/QtFontMetricsProvider.h"
+#include "platform/views/qt/QtPageCommandPainter.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+using namespace brevanton;
+
+namespace {
+
+void ensureApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "brevanton_platform_views_qt_tests";
+    static char* argv[] = { name, nullptr };
+    new QApplication(argc, argv);
+}
+
+// The bounding rectangle of the pixels that are not white.
+QRect inkBounds(const QImage& image)
+{
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    return ink;
+}
+
+} // namespace
+
+TEST(QtPageCommandPainter, ATextRunPutsItsInkInsideItsBox)
+{
+    ensureApplication();
+    QtFontMetricsProvider provider;
+    FontDescriptor font = FontDescriptor(u"serif", 20).withMetricsRole(FontMetricsRole::Page);
+    std::u16string text = u"Ink here";
+    auto line = provider.lineMetrics(font);
+    auto positions = provider.caretPositions(font, text);
+    Rect box(30, 40, positions.back(), line.lineHeight);
+    for (double& x : positions)
+        x += box.minX();
+    GraphicsContext context;
+    context.drawTextRun(text, font, box, box.minY() + line.ascent, positions, Color::black());
+    const DrawCommand& command = context.commands().front();
+
+    QImage image(200, 120, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    qtPaintTextRun(painter, command, QRectF(box.minX(), box.minY(), box.width(), box.height()));
+    painter.end();
+    QRect ink = inkBounds(image);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GE(ink.left(), 30);
+    EXPECT_LE(ink.right(), 30 + box.width() + 1);
+    EXPECT_GE(ink.top(), 40);
+    EXPECT_LE(ink.bottom(), 40 + box.height());
+    // The second word starts where its first unit was placed.
+    QImage second(200, 120, QImage::Format_RGB32);
+    second.fill(Qt::white);
+    QPainter secondPainter(&second);
+    auto lone = command;
+    lone.text = u"    here";
+    qtPaintTextRun(secondPainter, lone, QRectF(box.minX(), box.minY(), box.width(), box.height()));
+    secondPainter.end();
+    EXPECT_NEAR(inkBounds(second).left(), 30 + command.glyphPositions[4], 3);
+}
+
+TEST(QtPageCommandPainter, ImageFilesAreDecodedIntoTheirBoxes)
+{
+    ensureApplication();
+    auto path = std::filesystem::temp_directory_path() / "brevanton-qt-page-red.png";
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(path.string())));
+    GraphicsContext context;
+    context.drawImageFile(path.string(), Rect(10, 10, 20, 10));
+    context.drawImageFile("/nonexistent/brevanton.png", Rect(40, 10, 20, 10));
+    QImage image(80, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (auto& command : context.commands())
+        qtPaintImageFile(painter, command, QRectF(command.rect.minX(), command.rect.minY(), command.rect.width(), command.rect.height()));
+    painter.end();
+    std::filesystem::remove(path);
+    EXPECT_EQ(inkBounds(image), QRect(10, 10, 20, 10)) << "the unreadable file draws nothing";
+    EXPECT_EQ(image.pixel(15, 15), qRgb(255, 0, 0));
+}

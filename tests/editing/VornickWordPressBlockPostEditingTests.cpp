@@ -253,15 +253,28 @@ TEST_F(BlockPostEditing, BlockSnippetsGoInAsFencedBlocksThatUndoTakesOutExactly)
             EXPECT_TRUE(helper->proposedSelectionRangeIsInEditableContent(*view->effectiveOperationRange()));
         });
 
+    // At the end of the last list item's text, a list item goes in after it, inside the list, ready for its text.
+    select(caretAtEndOf(u"Fold every half hour, four times."));
+    checkUndoableStep(
+        *view, [&] { ASSERT_TRUE(view->undoableApplyDescribedFragment(true, *snippet(u"wp:list-item"), view->effectiveOperationRange())); },
+        [&] {
+            auto list = element(u"OL");
+            ASSERT_TRUE(list);
+            EXPECT_TRUE(toUTF8(list->innerHTML()).ends_with("<!-- /wp:list-item --><!-- wp:list-item -->\n<li>*</li>\n<!-- /wp:list-item -->"))
+                << toUTF8(list->innerHTML());
+            EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "*");
+        });
+
     // WordPress reads every inserted block, the table inside the group it went into.
     EXPECT_EQ(serverBlockTree(postHTML()),
-              "core/heading, core/paragraph, core/quote[core/paragraph], core/list[core/list-item, core/list-item, core/list-item], "
+              "core/heading, core/paragraph, core/quote[core/paragraph], "
+              "core/list[core/list-item, core/list-item, core/list-item, core/list-item], "
               "core/preformatted, core/pullquote, core/group[core/heading, core/paragraph, core/table], "
               "core/gallery[core/image, core/image], core/verse, core/html, core/nextpage, core/paragraph, core/separator");
 
-    // Undoing all three gives back the post, every comment as it was.
+    // Undoing all four gives back the post, every comment as it was.
     auto* undo = view->undoManager();
-    for (int step = 0; step < 3; ++step) {
+    for (int step = 0; step < 4; ++step) {
         ASSERT_TRUE(undo->canUndo());
         undo->undo();
         endEvent();
@@ -309,6 +322,14 @@ TEST_F(BlockPostEditing, TheCompletionListOffersInlineElementsInTextAndBlocksBet
             view->vornick_initiateFragmentCompletion(nullptr);
             auto atEnd = view->fragmentCompletionUIController();
             ASSERT_TRUE(atEnd && atEnd->isShown());
+            // A list item, which goes only into a list, is listed but cannot be chosen here.
+            atEnd->setSearchString(u"List Item");
+            auto listItem = std::find_if(atEnd->matches().begin(), atEnd->matches().end(), [](const auto& match) {
+                auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match);
+                return description && description->identifier() == u"wp:list-item";
+            });
+            ASSERT_NE(listItem, atEnd->matches().end());
+            EXPECT_TRUE(listItem->disabled());
             atEnd->setSearchString(u"Heading 3");
             auto offered = names(*atEnd);
             ASSERT_TRUE(offered.contains("Heading 3"));

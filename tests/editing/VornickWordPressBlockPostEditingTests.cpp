@@ -195,8 +195,36 @@ TEST_F(BlockPostEditing, TheUserSelectsAndTypesOnlyInTheTextOfBlocks)
             EXPECT_EQ(toUTF8(heading->data()), "Getting there by ferry");
             EXPECT_EQ(blockComments(), comments);
         });
+    // Return at the end of a paragraph's text takes the caret out of its block; what is typed
+    // there becomes a paragraph block of its own.
+    ASSERT_TRUE(proposeCaret(u"The ferry runs", 0));
+    select(caretAtEndOf(u"the Viva Viagem card works too."));
+    checkUndoableStep(
+        *view,
+        [&] {
+            events.pressKey(window, u'\r');
+            drain();
+        },
+        [&] {
+            auto caret = view->effectiveOperationRange();
+            ASSERT_TRUE(caret);
+            EXPECT_EQ(caret->startContainer()->parentNode(), post());
+            EXPECT_EQ(blockComments(), comments);
+        });
+    checkUndoableStep(
+        *view,
+        [&] {
+            events.typeText(window, u"Next stop");
+            drain();
+        },
+        [&] {
+            EXPECT_EQ(topLevelBlocks(), "wp:paragraph wp:more wp:heading wp:paragraph wp:paragraph wp:list wp:image wp:heading wp:quote "
+                                        "wp:separator wp:table wp:embed wp:spacer wp:columns wp:buttons wp:code wp:block wp:paragraph");
+            EXPECT_NE(postHTML().find("<!-- wp:paragraph --><p>Next stop</p><!-- /wp:paragraph -->"), std::string::npos) << postHTML();
+        });
     EXPECT_EQ(serverBlockTree(postHTML()),
-              "core/paragraph, core/more, core/heading, core/paragraph, core/list[core/list-item, core/list-item, core/list-item], "
+              "core/paragraph, core/more, core/heading, core/paragraph, core/paragraph, "
+              "core/list[core/list-item, core/list-item, core/list-item], "
               "core/image, core/heading, core/quote[core/paragraph], core/separator, core/table, core/embed, core/spacer, "
               "core/columns[core/column[core/paragraph], core/column[core/paragraph]], core/buttons[core/button], core/code, core/block, "
               "core/paragraph");

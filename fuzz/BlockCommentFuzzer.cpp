@@ -1,8 +1,15 @@
 // WordPress block comments: the input is a post body (UTF-8). The tree
 // recognizer and the detector must not fail on it; every opening comment's
 // metadata, once written back, must read again as the same type and
-// properties, and its JSON must never close the comment early.
+// properties, and its JSON must never close the comment early. Parsed into a
+// document, the body's blocks at every depth are enumerated and checked: a
+// block reported sound has a start comment, and an end comment naming its type
+// unless it is self-closing.
 #include "html/VornickScannedHTMLPart.h"
+#include "html/VornickWordPressBlockModeHelper.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
 #include "html/VornickWordPressBlockDetector.h"
 #include "html/VornickWordPressBlockMetadata.h"
 #include "html/VornickWordPressHTMLTreeRecognizer.h"
@@ -11,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 
 using namespace brevanton;
 
@@ -62,5 +70,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MetadataRoundTrip roundTrip(source);
     recognizer.setDelegate(&roundTrip);
     (void)recognizer.parseHTMLString(source);
+
+    auto document = DOMDocument::parseHTML(u"<html><body>" + source + u"</body></html>");
+    if (!document || !document->body())
+        return 0;
+    VornickWordPressBlockModeHelper helper;
+    helper.setOperatingInBlockMode(true);
+    std::function<void(const DOMNode&, int)> enumerate = [&](const DOMNode& node, int depth) {
+        helper.enumerateChildBlocksOfNode(node, 0, [&](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
+            if (error)
+                return;
+            if (!block.blockStartComment())
+                std::abort();
+            auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(block.blockStartComment()->data());
+            if (block.blockEndComment()) {
+                if (!metadata)
+                    std::abort();
+                std::u16string end = block.blockEndComment()->data();
+                if (end.find(u"/" + metadata->typeName()) == std::u16string::npos)
+                    std::abort();
+            }
+            if (block.element() && depth < 64)
+                enumerate(*block.element(), depth + 1);
+        });
+    };
+    enumerate(*document->body(), 0);
     return 0;
 }

@@ -50,8 +50,10 @@ const TagBlockTexts* blockTextsForTag(std::u16string_view tagName)
     return nullptr;
 }
 
-constexpr std::array<std::u16string_view, 9> editableBlockTypes {
-    u"wp:heading", u"wp:paragraph", u"wp:list", u"wp:quote", u"wp:code", u"wp:preformatted", u"wp:pullquote", u"wp:table", u"wp:verse",
+// A list's items are blocks of their own, so their text is edited in them.
+constexpr std::array<std::u16string_view, 10> editableBlockTypes {
+    u"wp:heading", u"wp:paragraph", u"wp:list", u"wp:list-item", u"wp:quote", u"wp:code", u"wp:preformatted", u"wp:pullquote", u"wp:table",
+    u"wp:verse",
 };
 
 constexpr std::array<std::u16string_view, 11> fragmentsNotOfferedOutsideBlocks {

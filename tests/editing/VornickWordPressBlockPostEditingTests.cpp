@@ -195,8 +195,36 @@ TEST_F(BlockPostEditing, TheUserSelectsAndTypesOnlyInTheTextOfBlocks)
             EXPECT_EQ(toUTF8(heading->data()), "Getting there by ferry");
             EXPECT_EQ(blockComments(), comments);
         });
+    // Return at the end of a paragraph's text takes the caret out of its block; what is typed
+    // there becomes a paragraph block of its own.
+    ASSERT_TRUE(proposeCaret(u"The ferry runs", 0));
+    select(caretAtEndOf(u"the Viva Viagem card works too."));
+    checkUndoableStep(
+        *view,
+        [&] {
+            events.pressKey(window, u'\r');
+            drain();
+        },
+        [&] {
+            auto caret = view->effectiveOperationRange();
+            ASSERT_TRUE(caret);
+            EXPECT_EQ(caret->startContainer()->parentNode(), post());
+            EXPECT_EQ(blockComments(), comments);
+        });
+    checkUndoableStep(
+        *view,
+        [&] {
+            events.typeText(window, u"Next stop");
+            drain();
+        },
+        [&] {
+            EXPECT_EQ(topLevelBlocks(), "wp:paragraph wp:more wp:heading wp:paragraph wp:paragraph wp:list wp:image wp:heading wp:quote "
+                                        "wp:separator wp:table wp:embed wp:spacer wp:columns wp:buttons wp:code wp:block wp:paragraph");
+            EXPECT_NE(postHTML().find("<!-- wp:paragraph --><p>Next stop</p><!-- /wp:paragraph -->"), std::string::npos) << postHTML();
+        });
     EXPECT_EQ(serverBlockTree(postHTML()),
-              "core/paragraph, core/more, core/heading, core/paragraph, core/list[core/list-item, core/list-item, core/list-item], "
+              "core/paragraph, core/more, core/heading, core/paragraph, core/paragraph, "
+              "core/list[core/list-item, core/list-item, core/list-item], "
               "core/image, core/heading, core/quote[core/paragraph], core/separator, core/table, core/embed, core/spacer, "
               "core/columns[core/column[core/paragraph], core/column[core/paragraph]], core/buttons[core/button], core/code, core/block, "
               "core/paragraph");
@@ -253,15 +281,28 @@ TEST_F(BlockPostEditing, BlockSnippetsGoInAsFencedBlocksThatUndoTakesOutExactly)
             EXPECT_TRUE(helper->proposedSelectionRangeIsInEditableContent(*view->effectiveOperationRange()));
         });
 
+    // At the end of the last list item's text, a list item goes in after it, inside the list, ready for its text.
+    select(caretAtEndOf(u"Fold every half hour, four times."));
+    checkUndoableStep(
+        *view, [&] { ASSERT_TRUE(view->undoableApplyDescribedFragment(true, *snippet(u"wp:list-item"), view->effectiveOperationRange())); },
+        [&] {
+            auto list = element(u"OL");
+            ASSERT_TRUE(list);
+            EXPECT_TRUE(toUTF8(list->innerHTML()).ends_with("<!-- /wp:list-item --><!-- wp:list-item -->\n<li>*</li>\n<!-- /wp:list-item -->"))
+                << toUTF8(list->innerHTML());
+            EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "*");
+        });
+
     // WordPress reads every inserted block, the table inside the group it went into.
     EXPECT_EQ(serverBlockTree(postHTML()),
-              "core/heading, core/paragraph, core/quote[core/paragraph], core/list[core/list-item, core/list-item, core/list-item], "
+              "core/heading, core/paragraph, core/quote[core/paragraph], "
+              "core/list[core/list-item, core/list-item, core/list-item, core/list-item], "
               "core/preformatted, core/pullquote, core/group[core/heading, core/paragraph, core/table], "
               "core/gallery[core/image, core/image], core/verse, core/html, core/nextpage, core/paragraph, core/separator");
 
-    // Undoing all three gives back the post, every comment as it was.
+    // Undoing all four gives back the post, every comment as it was.
     auto* undo = view->undoManager();
-    for (int step = 0; step < 3; ++step) {
+    for (int step = 0; step < 4; ++step) {
         ASSERT_TRUE(undo->canUndo());
         undo->undo();
         endEvent();
@@ -309,6 +350,14 @@ TEST_F(BlockPostEditing, TheCompletionListOffersInlineElementsInTextAndBlocksBet
             view->vornick_initiateFragmentCompletion(nullptr);
             auto atEnd = view->fragmentCompletionUIController();
             ASSERT_TRUE(atEnd && atEnd->isShown());
+            // A list item, which goes only into a list, is listed but cannot be chosen here.
+            atEnd->setSearchString(u"List Item");
+            auto listItem = std::find_if(atEnd->matches().begin(), atEnd->matches().end(), [](const auto& match) {
+                auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match);
+                return description && description->identifier() == u"wp:list-item";
+            });
+            ASSERT_NE(listItem, atEnd->matches().end());
+            EXPECT_TRUE(listItem->disabled());
             atEnd->setSearchString(u"Heading 3");
             auto offered = names(*atEnd);
             ASSERT_TRUE(offered.contains("Heading 3"));

@@ -152,6 +152,9 @@ TEST_F(EditableBlockContentInAPost, ElementsInsideEditableTextMayBeChangedButThe
     EXPECT_FALSE(helper.mayEditPropertiesOfElement(first(u"figcaption")));
     EXPECT_FALSE(helper.mayDeleteElement(first(u"cite")));                  // the quote's own citation
     EXPECT_FALSE(helper.mayEditPropertiesOfElement(first(u"thead")));
+    // A list's items are blocks whose content may be edited; an image block's is not.
+    EXPECT_TRUE(helper.canEditContentOfBlockOrElement(helper.blockOrElement(first(u"li"))));
+    EXPECT_FALSE(helper.canEditContentOfBlockOrElement(helper.blockOrElement(first(u"figure"))));
 
     // Outside block mode everything may be edited, and the snippets are those of classic posts.
     helper.setOperatingInBlockMode(false);

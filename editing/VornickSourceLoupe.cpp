@@ -3,6 +3,7 @@
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickContentEditingViewSplitViewManager.h"
+#include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/SplitView.h"
@@ -99,8 +100,16 @@ void VornickSourceLoupe::updateSourceFromActiveContentEditingView()
     auto& frame = m_activeContentEditingView->focusedWebFrame();
     if (!frame)
         return;
-    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(*frame))
+    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(*frame)) {
+        // The loaded source is painted in the loupe's dark colours, a source
+        // the writer regenerated in the user's: the view takes the background
+        // of the colours its text has.
+        m_sourceCodeView->setSyntaxColoringPreferences(
+            vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame)
+                ? VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences()
+                : VornickHTMLSyntaxColoringPreferences::usersDefaultHTMLSyntaxHighlightingPreferences());
         m_sourceCodeView->setSourceCodeAttributedString(*attributed);
+    }
     else if (auto string = vornick_lastGeneratedHTMLString(*frame))
         m_sourceCodeView->setSourceCodeAttributedString(AttributedString(*string));
     ++m_sourceUpdateCount;

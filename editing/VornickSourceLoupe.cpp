@@ -24,6 +24,10 @@ VornickSourceLoupe::VornickSourceLoupe()
     , m_sourceCodeView(std::make_shared<VornickHTMLSourceCodeView>(Rect(0, 0, 600, 250)))
 {
     m_view->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    // The loaded source is painted in the loupe's dark colours (its text is
+    // white): the view has their dark background, on which a regenerated
+    // source's colours show too.
+    m_sourceCodeView->setSyntaxColoringPreferences(VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences());
     m_sourceCodeView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     m_view->addSubview(m_sourceCodeView);
 }
@@ -100,16 +104,8 @@ void VornickSourceLoupe::updateSourceFromActiveContentEditingView()
     auto& frame = m_activeContentEditingView->focusedWebFrame();
     if (!frame)
         return;
-    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(*frame)) {
-        // The loaded source is painted in the loupe's dark colours, a source
-        // the writer regenerated in the user's: the view takes the background
-        // of the colours its text has.
-        m_sourceCodeView->setSyntaxColoringPreferences(
-            vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame)
-                ? VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences()
-                : VornickHTMLSyntaxColoringPreferences::usersDefaultHTMLSyntaxHighlightingPreferences());
+    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(*frame))
         m_sourceCodeView->setSourceCodeAttributedString(*attributed);
-    }
     else if (auto string = vornick_lastGeneratedHTMLString(*frame))
         m_sourceCodeView->setSourceCodeAttributedString(AttributedString(*string));
     ++m_sourceUpdateCount;

@@ -110,6 +110,8 @@ WindowSession openWindowSession()
         [&] { return session.editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 30);
     drain();
     session.widget = session.shell->backend().widgetForWindow(*session.editor->window());
+    // The window is shown (exposed) once Qt ran its events.
+    QCoreApplication::processEvents();
     return session;
 }
 
@@ -124,6 +126,8 @@ void BM_QtKeystrokeToRepaintedFrame(benchmark::State& state)
     }
     session.widget->repaint();
     unsigned paints = session.widget->paintCount();
+    auto paragraph = session.editor->editingView()->effectiveOperationRange()->startContainer();
+    size_t before = paragraph->length();
     for (auto _ : state) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
@@ -133,6 +137,7 @@ void BM_QtKeystrokeToRepaintedFrame(benchmark::State& state)
         session.widget->repaint();
     }
     state.counters["paintedCommands"] = static_cast<double>(session.widget->lastPaintedCommands().size());
+    state.counters["typed"] = static_cast<double>(paragraph->length() - before);
     if (session.widget->paintCount() <= paints)
         state.SkipWithError("nothing was repainted");
     session.editor.reset();
@@ -161,8 +166,14 @@ void BM_HeadlessKeystroke(benchmark::State& state)
         state.SkipWithError("the page did not load");
     } else {
         EventSynthesizer events;
-        for (auto _ : state)
+        auto paragraph = view->effectiveOperationRange()->startContainer();
+        size_t before = paragraph->length();
+        for (auto _ : state) {
             events.typeText(window, u"a");
+            // The turn that performs what the key proposed (the backend runs it after each event).
+            RunLoop::main().runOnce(0);
+        }
+        state.counters["typed"] = static_cast<double>(paragraph->length() - before);
     }
     window->close();
     view.reset();

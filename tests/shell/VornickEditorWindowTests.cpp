@@ -86,6 +86,20 @@ protected:
         Point base = webView->convertPointToView(Point { box.minX() + dx, box.midY() }, nullptr);
         return QPoint(static_cast<int>(base.x), static_cast<int>(widget()->height() - base.y));
     }
+    // The hues of the source pane's text besides the greys (its syntax colours).
+    size_t huesInSourcePane(const QImage& picture) const
+    {
+        Rect pane = editor->sourcePane()->convertRectToView(editor->sourcePane()->bounds(), nullptr);
+        QRect area(static_cast<int>(pane.minX()) + 2, static_cast<int>(widget()->height() - pane.maxY()) + 2,
+                   static_cast<int>(pane.width()) - 4, std::min(300, static_cast<int>(pane.height()) - 4));
+        std::set<int> hues;
+        for (QRgb colour : coloursIn(picture, area)) {
+            QColor shown(colour);
+            if (shown.hsvSaturation() > 80 && shown.value() > 60)
+                hues.insert(shown.hsvHue() / 20);
+        }
+        return hues.size();
+    }
     // Keeps a picture where BREVANTON_TEST_SCREENSHOTS_DIR says, when it is set.
     static void saveScreenshot(const QImage& picture, const char* name)
     {
@@ -127,14 +141,9 @@ TEST_F(EditorWindow, ShowsThePageBesideItsSyntaxColouredSource)
     Rect pane = editor->sourcePane()->convertRectToView(editor->sourcePane()->bounds(), nullptr);
     QRect paneInWidget(static_cast<int>(pane.minX()) + 2, static_cast<int>(widget()->height() - pane.maxY()) + 2,
                        static_cast<int>(pane.width()) - 4, std::min(200, static_cast<int>(pane.height()) - 4));
-    // Text of at least two hues besides the greys (the syntax colours).
-    std::set<int> hues;
-    for (QRgb colour : coloursIn(picture, paneInWidget)) {
-        QColor shown(colour);
-        if (shown.hsvSaturation() > 80 && shown.value() > 60)
-            hues.insert(shown.hsvHue() / 20);
-    }
-    EXPECT_GE(hues.size(), 2u) << "the syntax colours";
+    EXPECT_GE(huesInSourcePane(picture), 2u) << "the syntax colours";
+    // The text is light on the dark background.
+    EXPECT_LT(QColor(picture.pixel(paneInWidget.right() - 2, paneInWidget.bottom() - 2)).value(), 100);
     // Every text command of the pane was drawn where it was recorded: ink inside its box.
     size_t checked = 0;
     for (const auto& command : widget()->lastPaintedCommands()) {
@@ -179,7 +188,13 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     settle();
     EXPECT_EQ(element(u"H1")->textContent(), typed);
 
-    saveScreenshot(widget()->grab().toImage(), "editor-window-typed.png");
+    // The source beside the page follows the edit.
+    auto sourceView = editor->editingView()->sourceLoupe()->sourceCodeView();
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return sourceView->string().find(typed) != std::u16string::npos; }, 3));
+    QCoreApplication::processEvents();
+    QImage edited = widget()->grab().toImage();
+    saveScreenshot(edited, "editor-window-typed.png");
+    EXPECT_GE(huesInSourcePane(edited), 2u) << "the regenerated source's syntax colours";
     QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
     settle();
     auto saved = readFile(path("page.html"));
@@ -212,3 +227,20 @@ TEST_F(EditorWindow, ClickingTheImageShowsTheSelectionIndicatorInTheWindowsPictu
 }
 
 } // namespace
+
+QPoint headingTextInOffscreenWindow()
+{
+    class Probe : public EditorWindow {
+    public:
+        void TestBody() override {}
+        QPoint heading()
+        {
+            SetUp();
+            QPoint point = editor && element(u"H1") ? pointInWidget(*element(u"H1")->firstChild()) : QPoint();
+            TearDown();
+            return point;
+        }
+    };
+    return Probe().heading();
+}
+

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPoint>
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -102,6 +104,14 @@ ProcessResult xdotool(const std::string& display, std::vector<std::string> argum
     return result ? *result : ProcessResult {};
 }
 
+} // namespace
+
+// Where the heading's text is in the window: the layout is the same on every
+// display, so the offscreen window the tests open tells.
+QPoint headingTextInOffscreenWindow();
+
+namespace {
+
 TEST(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
 {
     std::string xvfb = findExecutable("Xvfb");
@@ -140,10 +150,10 @@ TEST(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
         10))
         << "no window showed the page";
 
-    // The heading's text starts at (11, 147) of the window's content (the
-    // layout is the same on every display: the offscreen tests find it there).
+    QPoint heading = headingTextInOffscreenWindow();
+    ASSERT_FALSE(heading.isNull());
     xdotool(display, { "windowfocus", "--sync", window });
-    xdotool(display, { "mousemove", "--window", window, "14", "147", "click", "1" });
+    xdotool(display, { "mousemove", "--window", window, std::to_string(heading.x()), std::to_string(heading.y()), "click", "1" });
     xdotool(display, { "type", "--delay", "20", "Xy" });
     xdotool(display, { "key", "--delay", "20", "ctrl+s" });
     bool saved = waitFor(
@@ -155,7 +165,9 @@ TEST(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
         5);
     auto contents = readFile(page).value_or("");
     EXPECT_TRUE(saved) << contents;
-    EXPECT_NE(contents.find("Xy"), std::string::npos) << contents;
+    auto headingStart = contents.find("<h1>");
+    ASSERT_NE(headingStart, std::string::npos) << contents;
+    EXPECT_NE(contents.substr(headingStart, contents.find("</h1>") - headingStart).find("Xy"), std::string::npos) << contents;
 
     // Ctrl+W closes the window, and the program ends with it.
     xdotool(display, { "key", "ctrl+w" });

@@ -175,7 +175,7 @@ void QtWindowWidget::wheelEvent(QWheelEvent* event)
         Point origin = clip->bounds().origin;
         // Turning the wheel towards the user (negative delta) shows what is further down.
         double down = -delta.y();
-        Point proposed(origin.x - delta.x(), clip->isFlipped() ? origin.y + down : origin.y - down);
+        Point proposed { origin.x - delta.x(), clip->isFlipped() ? origin.y + down : origin.y - down };
         if (clip->constrainBoundsOrigin(proposed) == origin)
             continue;
         clip->scrollToPoint(proposed);

@@ -1,18 +1,24 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMCollections.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URL.h"
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/Window.h"
+#include "platform/views/qt/QtDrawCommandPainter.h"
 #include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtPageCommandPainter.h"
 #include "platform/web/WebView.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
+
+#include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 using namespace brevanton;
 
@@ -20,14 +26,7 @@ namespace {
 
 void ensureApplication()
 {
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "brevanton_platform_views_qt_tests";
-    static char* argv[] = { name, nullptr };
-    new QApplication(argc, argv);
+    brevanton::testing::qtApplication();
 }
 
 QRect inkBounds(const QImage& image)
@@ -92,5 +91,51 @@ TEST(QtPagePainting, PagesLaidOutWithDejaVuDrawEveryRunInItsLineBox)
         EXPECT_EQ(layout.offsetForPoint(text, { middle - 0.2, run->rect.midY() }), k);
         EXPECT_EQ(layout.offsetForPoint(text, { middle + 0.2, run->rect.midY() }), k + 1);
     }
+    FontMetricsProvider::setCurrent(nullptr);
+}
+
+TEST(QtPagePainting, TheWindowPainterPutsRunsAndImagesWhereTheWindowHasTheirBoxes)
+{
+    ensureApplication();
+    installQtFontMetricsProvider();
+    auto picture = std::filesystem::temp_directory_path() / "brevanton-qt-page-blue.png";
+    QImage blue(2, 2, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(QString::fromStdString(picture.string())));
+    auto window = Window::create(Rect(0, 0, 320, 240));
+    auto webView = WebView::create(Rect(20, 30, 280, 180));
+    window->contentView()->addSubview(webView);
+    webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><p style='margin:0'>Placed text</p>"
+                                         u"<img src='x.png' width=10 height=10></body>",
+                                         std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    // The image's source is the file (set after the load, so nothing is loaded for it).
+    webView->mainFrameDocument()->getElementsByTagName(u"img")->item(0)->setAttribute(
+        u"src", URL::fileURLWithPath(picture.string()).absoluteString());
+    GraphicsContext context;
+    window->contentView()->display(context);
+    auto device = [](const Rect& inWindow) {
+        return QRectF(inWindow.minX(), 240 - inWindow.maxY(), inWindow.width(), inWindow.height());
+    };
+    int checked = 0;
+    for (auto& command : context.commands()) {
+        if (command.kind != DrawCommand::Kind::TextRun && command.kind != DrawCommand::Kind::ImageFile)
+            continue;
+        QImage pixels(320, 240, QImage::Format_RGB32);
+        pixels.fill(Qt::white);
+        QPainter painter(&pixels);
+        QtDrawCommandPainter(painter, QtDrawCommandPainter::forWindowContentHeight(240)).paint(command);
+        painter.end();
+        QRect ink = inkBounds(pixels);
+        QRectF box = device(command.rectInWindow);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_GE(ink.left(), std::floor(box.left()) - 1);
+        EXPECT_LE(ink.right(), std::ceil(box.right()) + 1);
+        EXPECT_GE(ink.top(), std::floor(box.top()));
+        EXPECT_LE(ink.bottom(), std::ceil(box.bottom()));
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2) << "the run and the image";
+    std::filesystem::remove(picture);
     FontMetricsProvider::setCurrent(nullptr);
 }

@@ -254,3 +254,22 @@ TEST_F(WebPagePaintingTest, OnlyTheVisiblePartOfALongPageIsRecorded)
     ASSERT_EQ(runs.size(), 15u) << "300 points of 20-point lines";
     EXPECT_EQ(runs.front().rect.minY(), 20000);
 }
+
+TEST_F(WebPagePaintingTest, TheEditingStyleSheetOutlinesBricksWithDashes)
+{
+    webView->preferences().userStyleSheetEnabled = true;
+    webView->preferences().userStyleSheetLocation
+        = URL::fileURLWithPath(std::string(BREVANTON_RESOURCES_DIR) + "/VornickEditingViewUserStyleSheet.css");
+    ASSERT_TRUE(webView->applyUserStyleSheet());
+    load(u"<body class=brevanton-section-handles-shown><div id=brick class=brevanton-brick>one</div></body>");
+    Rect brick = webView->boundingBox(*element(u"brick"));
+    bool outlined = false;
+    for (auto& command : ofKind(paint(), DrawCommand::Kind::StrokePath)) {
+        outlined = outlined
+            || (command.path->bounds() == brick.insetBy(-0.5, -0.5) && !command.path->lineDash().empty()
+                && command.color.alphaComponent() < 1);
+    }
+    EXPECT_TRUE(outlined);
+    webView->preferences().userStyleSheetEnabled = false;
+    ASSERT_TRUE(webView->applyUserStyleSheet());
+}

@@ -1,8 +1,10 @@
-// The brevanton executable. Until a GUI backend exists it runs headless: it
-// opens each file given to it into a content editing view in a window, as the
-// application will, reports what the system knows of it and how it loaded,
-// and with --save writes it back through the editing view, as saving it in
-// the editor does.
+// The brevanton executable. With a display it opens each file given to it in
+// a window of its own (the application shell on the Qt backend) and runs
+// until the last window closed. With --headless, or when there is no display,
+// it runs headless: it opens each file into a content editing view in a
+// window, as the application does, reports what the system knows of it and
+// how it loaded, and with --save writes it back through the editing view, as
+// saving it in the editor does.
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWindow.h"
@@ -29,9 +31,13 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
+#include "platform/views/qt/QtDisplay.h"
 #include "platform/web/WebFrame.h"
+#include "shell/VornickApplicationShell.h"
+#include "shell/VornickEditorWindow.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -45,12 +51,16 @@ constexpr size_t maximumAdvisoriesShown = 20;
 
 void printUsage()
 {
-    std::printf("Usage: brevanton [--version] [--help] [--save] FILE...\n"
-                "Opens each HTML or XHTML file into an editing view, as the editor does, and\n"
+    std::printf("Usage: brevanton [--version] [--help] [--headless] [--save] FILE...\n"
+                "With a display, opens each HTML or XHTML file in a window of its own: the page\n"
+                "beside the source it is saved as (Ctrl+S saves, Ctrl+Z undoes).\n"
+                "With --headless or --save, or without a display, opens each file into an\n"
+                "editing view, as the editor does, and\n"
                 "reports what Brevanton knows of it: size, character encoding, document type,\n"
                 "lines and line endings, the size of what saving writes (and whether it is the\n"
                 "file as it is), how the page loaded (with the resources that failed), its\n"
                 "validation summary and the advisories HTML Tidy gives for its source.\n"
+                "  --headless  report even when a display is there\n"
                 "  --save   write each file back through the editing view (atomically, in its\n"
                 "           own character encoding, frames included), as saving it in the\n"
                 "           editor does;\n"
@@ -301,11 +311,34 @@ bool openFile(const std::string& path, bool save, VornickWindow& window)
     return reportFileNoViewShows(path, *bytes, file, save, *view, loaded, loadError);
 }
 
+// Runs the editor with a window for each file until the last one closed.
+int runWithWindows(int& argc, char** argv, const std::vector<std::string>& paths)
+{
+    int status = 0;
+    {
+        VornickApplicationShell shell(argc, argv);
+        for (const auto& path : paths) {
+            Error error;
+            if (!shell.openFile(path, &error)) {
+                reportFailure(path, error);
+                status = 1;
+            }
+        }
+        if (!shell.editorWindows().empty())
+            shell.run();
+    }
+    VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().cancelAllOperations();
+    VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().waitUntilAllOperationsAreFinished();
+    RunLoop::main().runFor(0.01);
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     bool save = false;
+    bool headless = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--version")) {
@@ -320,6 +353,10 @@ int main(int argc, char** argv)
             save = true;
             continue;
         }
+        if (!std::strcmp(argv[i], "--headless")) {
+            headless = true;
+            continue;
+        }
         paths.emplace_back(argv[i]);
     }
     if (paths.empty()) {
@@ -332,6 +369,14 @@ int main(int argc, char** argv)
     auto applicationDelegate = VornickApplicationDelegate::create();
     Application::shared().setDelegate(applicationDelegate);
     applicationDelegate->applicationDidFinishLaunching();
+
+    // Saving from the command line is a headless job.
+    bool windows = !headless && !save && qtDisplayAvailable();
+    if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
+        std::fprintf(stderr, "brevanton: %s\n",
+                     windows ? "opening windows" : headless || save ? "running headless" : "no display: running headless");
+    if (windows)
+        return runWithWindows(argc, argv, paths);
 
     // The window of the documents opened, one editing view at a time.
     auto window = VornickWindow::create(Rect(0, 0, 1024, 768));

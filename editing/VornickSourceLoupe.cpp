@@ -3,6 +3,7 @@
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickContentEditingViewSplitViewManager.h"
+#include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/SplitView.h"
@@ -23,6 +24,10 @@ VornickSourceLoupe::VornickSourceLoupe()
     , m_sourceCodeView(std::make_shared<VornickHTMLSourceCodeView>(Rect(0, 0, 600, 250)))
 {
     m_view->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    // The loaded source is painted in the loupe's dark colours (its text is
+    // white): the view has their dark background, on which a regenerated
+    // source's colours show too.
+    m_sourceCodeView->setSyntaxColoringPreferences(VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences());
     m_sourceCodeView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     m_view->addSubview(m_sourceCodeView);
 }

@@ -40,6 +40,12 @@ void GraphicsContext::drawLine(Point from, Point to, const Color& color, double 
 {
     auto command = makeCommand(DrawCommand::Kind::Line, rectFromPoints(from, to), color);
     command.lineWidth = lineWidth;
+    // The rectangle loses which corner each end is at; the path keeps them.
+    BezierPath ends;
+    ends.moveToPoint(from);
+    ends.lineToPoint(to);
+    ends.setLineWidth(lineWidth);
+    command.path = std::move(ends);
     record(std::move(command));
 }
 

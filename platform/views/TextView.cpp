@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Assertions.h"
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/SystemFonts.h"
 #include "platform/views/TextLayout.h"
 
 #include <algorithm>
@@ -98,14 +99,67 @@ bool TextView::clickedOnCharacter(size_t characterIndex)
 void TextView::draw(const Rect& dirtyRect, GraphicsContext& context)
 {
     viewWillDraw();
+    Rect area = dirtyRect.isEmpty() ? bounds() : dirtyRect;
     if (m_drawsBackground)
-        context.fillRect(dirtyRect.isEmpty() ? bounds() : dirtyRect, m_backgroundColor);
+        context.fillRect(area, m_backgroundColor);
     if (m_text.length() == 0)
         return;
-    Size used = sizeOfAttributedString(m_text);
-    Rect textRect(m_textContainerInset.width, m_textContainerInset.height, used.width, used.height);
-    const Color* color = m_text.attributeAtIndex<Color>(ForegroundColorAttributeName, 0);
-    context.drawText(m_text.string(), textRect, color ? *color : Color::black());
+    // Each line is drawn as its runs of one font and colour, placed by the
+    // fonts' advances; lines outside the part drawn are skipped.
+    auto defaultFont = systemFontOfSize(0);
+    const auto& string = m_text.string();
+    const auto& runs = m_text.runs();
+    auto fontOfRun = [&](const AttributedString::Run& run) -> const Font& {
+        if (run.attributes) {
+            auto found = run.attributes->find(FontAttributeName);
+            if (found != run.attributes->end()) {
+                if (auto* font = std::any_cast<std::shared_ptr<const Font>>(&found->second); font && *font)
+                    return **font;
+            }
+        }
+        return *defaultFont;
+    };
+    auto colourOfRun = [](const AttributedString::Run& run) {
+        if (run.attributes) {
+            auto found = run.attributes->find(ForegroundColorAttributeName);
+            if (found != run.attributes->end()) {
+                if (auto* color = std::any_cast<Color>(&found->second))
+                    return *color;
+            }
+        }
+        return Color::black();
+    };
+    double y = m_textContainerInset.height;
+    size_t runIndex = 0;
+    size_t lineStart = 0;
+    while (lineStart <= string.size() && y < area.maxY()) {
+        size_t lineEnd = string.find(u'\n', lineStart);
+        if (lineEnd == std::u16string::npos)
+            lineEnd = string.size();
+        while (runIndex + 1 < runs.size() && runs[runIndex].location + runs[runIndex].length <= lineStart)
+            ++runIndex;
+        double lineHeight = 0;
+        for (size_t index = runIndex; index < runs.size() && runs[index].location < std::max(lineEnd, lineStart + 1); ++index)
+            lineHeight = std::max(lineHeight, fontOfRun(runs[index]).lineHeight());
+        if (lineHeight <= 0)
+            lineHeight = defaultFont->lineHeight();
+        if (y + lineHeight > area.minY()) {
+            double x = m_textContainerInset.width;
+            for (size_t index = runIndex; index < runs.size() && runs[index].location < lineEnd; ++index) {
+                size_t from = std::max(lineStart, runs[index].location);
+                size_t to = std::min(lineEnd, runs[index].location + runs[index].length);
+                if (from >= to)
+                    continue;
+                std::u16string_view part(string.data() + from, to - from);
+                double width = fontOfRun(runs[index]).widthOfString(part);
+                if (part.find_first_not_of(u" \t") != std::u16string_view::npos)
+                    context.drawText(std::u16string(part), Rect(x, y, width, lineHeight), colourOfRun(runs[index]));
+                x += width;
+            }
+        }
+        y += lineHeight;
+        lineStart = lineEnd + 1;
+    }
 }
 
 } // namespace brevanton

@@ -9,6 +9,7 @@
 #include "platform/views/ScrollView.h"
 #include "platform/views/TrackingArea.h"
 #include "platform/views/Window.h"
+#include "platform/views/WindowServerConnection.h"
 
 #include <algorithm>
 
@@ -394,8 +395,11 @@ void View::setNeedsDisplayInRect(const Rect& rect)
         return;
     m_dirtyRect = m_needsDisplay ? m_dirtyRect.unionWith(part) : part;
     m_needsDisplay = true;
-    if (auto window = this->window())
+    if (auto window = this->window()) {
         window->setViewsNeedDisplay(true);
+        if (auto* connection = WindowServerConnection::current())
+            connection->windowViewsNeedDisplay(*window);
+    }
 }
 
 void View::draw(const Rect&, GraphicsContext&)

@@ -7,6 +7,7 @@
 #include "platform/views/Menu.h"
 #include "platform/views/Screen.h"
 #include "platform/views/View.h"
+#include "platform/views/WindowServerConnection.h"
 
 #include <algorithm>
 #include <atomic>
@@ -33,7 +34,11 @@ Window::Window(Rect frame, WindowStyleMask styleMask)
 {
 }
 
-Window::~Window() = default;
+Window::~Window()
+{
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowWillBeDestroyed(*this);
+}
 
 void Window::setFrame(const Rect& frame)
 {
@@ -47,6 +52,8 @@ void Window::setFrame(const Rect& frame)
         child->setFrameOrigin(child->frame().origin.offsetBy(dx, dy));
     if (m_contentView)
         m_contentView->setFrame(Rect({ 0, 0 }, frame.size));
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowFrameDidChange(*this);
     if (resized) {
         if (auto delegate = m_delegate.lock())
             delegate->windowDidResize(*this);
@@ -150,6 +157,8 @@ void Window::orderWindow(WindowOrderingMode mode, const Window* relativeTo)
     m_orderedOutWithParent = false;
     if (self)
         Application::shared().orderWindow(self, mode, relativeTo);
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowDidChangeOrdering(*this);
     orderChildWindows();
 }
 
@@ -167,6 +176,8 @@ void Window::orderOut()
     m_visible = false;
     if (auto self = std::static_pointer_cast<Window>(weak_from_this().lock()))
         Application::shared().orderWindow(self, WindowOrderingMode::Out, nullptr);
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowDidChangeOrdering(*this);
     for (auto& child : childWindows()) {
         if (child->m_visible) {
             child->orderOut();

@@ -9,6 +9,7 @@
 #include "platform/views/FontMetrics.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/SystemColors.h"
+#include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebView.h"
 
@@ -64,8 +65,14 @@ public:
             auto dragCaret = webView->dragCaretDOMRange();
             if (dragCaret && dragCaret->startNode()->document() == &m_document)
                 m_dragCaret = dragCaret;
+            // In a window, the selection is emphasized and the caret shown only while the web view has the focus.
+            if (auto window = webView->window()) {
+                auto responder = std::dynamic_pointer_cast<View>(window->firstResponder());
+                m_focused = responder && responder->isDescendantOf(webView);
+            }
         }
-        m_selectionColor = systemColor(SystemColor::SelectedTextBackground);
+        m_selectionColor = systemColor(m_focused ? SystemColor::SelectedTextBackground
+                                                 : SystemColor::UnemphasizedSelectedTextBackground);
     }
 
     void paint()
@@ -77,7 +84,7 @@ public:
             else if (node.isElementNode())
                 paintElement(static_cast<const DOMElement&>(node), box);
         });
-        if (m_selection && m_selection->collapsed() && m_editable)
+        if (m_selection && m_selection->collapsed() && m_editable && m_focused)
             paintCaret(*m_selection);
         if (m_dragCaret)
             paintCaret(*m_dragCaret);
@@ -330,6 +337,7 @@ private:
     std::shared_ptr<DOMRange> m_selection;
     std::shared_ptr<DOMRange> m_dragCaret;
     bool m_editable { false };
+    bool m_focused { true };
     Color m_selectionColor;
     const DOMElement* m_canvasElement { nullptr };
 };

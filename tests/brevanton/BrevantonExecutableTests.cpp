@@ -28,11 +28,16 @@ namespace {
 
 const std::string dataFolder = BREVANTON_TEST_DATA_DIR;
 
-ProcessResult runBrevanton(std::vector<std::string> arguments)
+ProcessResult runBrevanton(std::vector<std::string> arguments, std::map<std::string, std::string> environment = {})
 {
     ProcessLaunch launch;
     launch.executable = BREVANTON_EXECUTABLE;
     launch.arguments = std::move(arguments);
+    // The report is what the program does without a display.
+    for (const char* variable : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        launch.environment[variable] = std::nullopt;
+    for (auto& [name, value] : environment)
+        launch.environment[name] = value;
     // Shorter than the program's own longest wait for a validation (tidy's
     // timeout and 5 s), so that a wait for something that never comes fails.
     launch.timeout = std::chrono::seconds(30);
@@ -249,6 +254,23 @@ TEST_F(BrevantonExecutable, RefusesSpecialLargeAndWriteProtectedFilesAndGoesOnWi
     ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     EXPECT_EQ(runBrevanton({}).exitStatus, 2);
+}
+
+TEST_F(BrevantonExecutable, ReportsHeadlessWithTheOptionOrWithoutADisplayAndSaysWhichWhenAsked)
+{
+    std::string page = copyOf("editing/page.html");
+    // A display is named (none answers there): --headless keeps the report.
+    auto named = runBrevanton({ "--headless", page }, { { "DISPLAY", ":59999" }, { "BREVANTON_ANNOUNCE_MODE", "1" } });
+    EXPECT_EQ(named.exitStatus, 0) << named.standardError;
+    EXPECT_TRUE(contains(named.standardOutput, "  document type:  HTML 5")) << named.standardOutput;
+    EXPECT_TRUE(contains(named.standardError, "brevanton: running headless")) << named.standardError;
+
+    auto none = runBrevanton({ page }, { { "BREVANTON_ANNOUNCE_MODE", "1" } });
+    EXPECT_EQ(none.exitStatus, 0) << none.standardError;
+    EXPECT_TRUE(contains(none.standardOutput, "  document type:  HTML 5")) << none.standardOutput;
+    EXPECT_TRUE(contains(none.standardError, "brevanton: no display: running headless")) << none.standardError;
+    // Without being asked the program says nothing of it.
+    EXPECT_FALSE(contains(runBrevanton({ page }).standardError, "headless"));
 }
 
 TEST_F(BrevantonExecutable, SaveKeepsModeAttributesHardLinksAndLongNames)

@@ -67,6 +67,14 @@ std::u16string cacheKey(const FontDescriptor& font)
     return key;
 }
 
+std::u16string runKey(const FontDescriptor& font, std::u16string_view run)
+{
+    auto key = cacheKey(font);
+    key += u'\x1E';
+    key.append(run);
+    return key;
+}
+
 } // namespace
 
 QString qtPinnedFontFamily(const FontDescriptor& font)
@@ -127,10 +135,7 @@ double QtFontMetricsProvider::widthOfRun(const FontDescriptor& descriptor, std::
 {
     if (run.empty())
         return 0;
-    // Pages measure the same words again and again.
-    auto key = cacheKey(descriptor);
-    key += u'\x1E';
-    key.append(run);
+    auto key = runKey(descriptor, run);
     auto found = m_widths.find(key);
     if (found != m_widths.end())
         return found->second;
@@ -146,6 +151,12 @@ std::vector<double> QtFontMetricsProvider::caretPositions(const FontDescriptor& 
     std::vector<double> positions(run.size() + 1, 0);
     if (run.empty())
         return positions;
+    auto key = runKey(descriptor, run);
+    auto found = m_carets.find(key);
+    if (found != m_carets.end())
+        return found->second;
+    if (m_carets.size() > 50000)
+        m_carets.clear();
     QTextLayout layout(toQString(run), entry(descriptor).font, referenceDevice());
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -161,6 +172,7 @@ std::vector<double> QtFontMetricsProvider::caretPositions(const FontDescriptor& 
         positions[i] = last;
     }
     positions[run.size()] = widthOfRun(descriptor, run);
+    m_carets.emplace(std::move(key), positions);
     return positions;
 }
 

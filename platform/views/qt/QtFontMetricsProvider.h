@@ -34,7 +34,9 @@ private:
     const Entry& entry(const FontDescriptor&) const;
 
     mutable std::unordered_map<std::u16string, std::unique_ptr<Entry>> m_fonts;
+    // Pages measure and draw the same words again and again.
     mutable std::unordered_map<std::u16string, double> m_widths;
+    mutable std::unordered_map<std::u16string, std::vector<double>> m_carets;
 };
 
 // The DejaVu family a descriptor's family (or CSS family list) maps to.

@@ -1,6 +1,8 @@
 #include "platform/views/TextView.h"
 
 #include "platform/foundation/Assertions.h"
+#include "platform/views/Font.h"
+#include "platform/views/GraphicsContext.h"
 #include "platform/views/TextField.h"
 #include "platform/views/TextLayout.h"
 
@@ -84,4 +86,45 @@ TEST(TextView, SizesToItsTextAndInset)
     EXPECT_EQ(label->stringValue(), u"Label");
     EXPECT_EQ(label->frame().size, label->naturalSize());
     EXPECT_FALSE(label->acceptsFirstResponder());
+}
+
+TEST(TextView, DrawsEachLineAsItsRunsOfOneColourWhereTheFontsPlaceThem)
+{
+    auto view = std::make_shared<TextView>(Rect(0, 0, 200, 100));
+    view->setTextContainerInset({ 4, 5 });
+    auto font = Font::fontWithName(u"Menlo", 10);
+    auto attributes = [&](Color color) {
+        return std::make_shared<const TextAttributeDictionary>(
+            TextAttributeDictionary { { FontAttributeName, font }, { ForegroundColorAttributeName, color } });
+    };
+    AttributedString text(u"<p>", attributes(Color::sRGB(0, 0, 1)));
+    text.appendString(u"Hi\n  x", attributes(Color::black()));
+    view->beginEditing();
+    view->mutableTextStorage() = text;
+    view->endEditing();
+    GraphicsContext context;
+    view->display(context);
+    std::vector<DrawCommand> texts;
+    for (const auto& command : context.commands()) {
+        if (command.kind == DrawCommand::Kind::Text)
+            texts.push_back(command);
+    }
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].text, u"<p>");
+    EXPECT_EQ(texts[0].color, Color::sRGB(0, 0, 1));
+    EXPECT_EQ(texts[0].rect, Rect(4, 5, font->widthOfString(u"<p>"), font->lineHeight()));
+    EXPECT_EQ(texts[1].text, u"Hi");
+    EXPECT_EQ(texts[1].rect.minX(), 4 + font->widthOfString(u"<p>"));
+    // The second line's run starts with its spaces, under the first line.
+    EXPECT_EQ(texts[2].text, u"  x");
+    EXPECT_EQ(texts[2].rect.origin, (Point { 4, 5 + font->lineHeight() }));
+
+    // Only the lines in the part drawn are drawn.
+    GraphicsContext part;
+    view->setNeedsDisplayInRect(Rect(0, 5 + font->lineHeight() + 1, 200, 5));
+    view->displayIfNeeded(part);
+    size_t drawn = 0;
+    for (const auto& command : part.commands())
+        drawn += command.kind == DrawCommand::Kind::Text ? 1 : 0;
+    EXPECT_EQ(drawn, 1u);
 }

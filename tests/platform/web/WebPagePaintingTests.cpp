@@ -7,6 +7,7 @@
 #include "platform/views/FontMetrics.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/SystemColors.h"
+#include "platform/views/Window.h"
 #include "platform/web/WebView.h"
 
 #include <gtest/gtest.h>
@@ -224,6 +225,21 @@ TEST_F(WebPagePaintingTest, SelectionCoversTheSelectedUnitsAndTheCaretStandsWher
     EXPECT_FALSE(hasFill(paint(), caret, Color::sRGB(0, 0, 0, 1)));
     webView->setEditable(true);
     EXPECT_TRUE(hasFill(paint(), caret, Color::sRGB(0, 0, 0, 1)));
+
+    // In a window, only while the web view has the focus; a selection without it is drawn unemphasized.
+    auto window = Window::create(Rect(0, 0, 400, 300));
+    window->contentView()->addSubview(webView);
+    auto other = std::make_shared<View>(Rect(0, 0, 10, 10));
+    window->contentView()->addSubview(other);
+    EXPECT_FALSE(hasFill(paint(), caret, Color::sRGB(0, 0, 0, 1)));
+    ASSERT_TRUE(window->makeFirstResponder(webView));
+    EXPECT_TRUE(hasFill(paint(), caret, Color::sRGB(0, 0, 0, 1)));
+    range->setEnd(text.shared_from_this(), 4);
+    webView->setSelectedDOMRange(range, WebSelectionAffinityDownstream);
+    Rect selected(run->positions[2], run->rect.minY(), run->positions[4] - run->positions[2], run->rect.height());
+    EXPECT_TRUE(hasFill(paint(), selected, selection));
+    window->makeFirstResponder(nullptr);
+    EXPECT_TRUE(hasFill(paint(), selected, systemColor(SystemColor::UnemphasizedSelectedTextBackground)));
 }
 
 TEST_F(WebPagePaintingTest, OnlyTheVisiblePartOfALongPageIsRecorded)
@@ -237,4 +253,23 @@ TEST_F(WebPagePaintingTest, OnlyTheVisiblePartOfALongPageIsRecorded)
     auto runs = ofKind(paint(), DrawCommand::Kind::TextRun);
     ASSERT_EQ(runs.size(), 15u) << "300 points of 20-point lines";
     EXPECT_EQ(runs.front().rect.minY(), 20000);
+}
+
+TEST_F(WebPagePaintingTest, TheEditingStyleSheetOutlinesBricksWithDashes)
+{
+    webView->preferences().userStyleSheetEnabled = true;
+    webView->preferences().userStyleSheetLocation
+        = URL::fileURLWithPath(std::string(BREVANTON_RESOURCES_DIR) + "/VornickEditingViewUserStyleSheet.css");
+    ASSERT_TRUE(webView->applyUserStyleSheet());
+    load(u"<body class=brevanton-section-handles-shown><div id=brick class=brevanton-brick>one</div></body>");
+    Rect brick = webView->boundingBox(*element(u"brick"));
+    bool outlined = false;
+    for (auto& command : ofKind(paint(), DrawCommand::Kind::StrokePath)) {
+        outlined = outlined
+            || (command.path->bounds() == brick.insetBy(-0.5, -0.5) && !command.path->lineDash().empty()
+                && command.color.alphaComponent() < 1);
+    }
+    EXPECT_TRUE(outlined);
+    webView->preferences().userStyleSheetEnabled = false;
+    ASSERT_TRUE(webView->applyUserStyleSheet());
 }

@@ -1,7 +1,8 @@
 #include "platform/views/qt/QtFontMetricsProvider.h"
 
-#include <QApplication>
 #include <QFontInfo>
+
+#include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +12,9 @@ using namespace brevanton;
 
 namespace {
 
-// One application for the process, on the offscreen platform unless one was chosen.
 void ensureApplication()
 {
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "brevanton_platform_views_qt_tests";
-    static char* argv[] = { name, nullptr };
-    new QApplication(argc, argv);
+    brevanton::testing::qtApplication();
 }
 
 } // namespace

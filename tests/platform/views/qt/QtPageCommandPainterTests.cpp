@@ -2,9 +2,10 @@
 #include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtPageCommandPainter.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
+
+#include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +18,7 @@ namespace {
 
 void ensureApplication()
 {
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "brevanton_platform_views_qt_tests";
-    static char* argv[] = { name, nullptr };
-    new QApplication(argc, argv);
+    brevanton::testing::qtApplication();
 }
 
 // The bounding rectangle of the pixels that are not white.

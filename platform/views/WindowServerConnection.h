@@ -1,0 +1,33 @@
+// WindowServerConnection: what a real window system learns of our windows.
+// Headless runs have none; a GUI backend installs one, and each Window tells
+// it when it is ordered in or out, when its frame changes and when it goes
+// away, and each View when it is marked as needing display, so that the
+// backend keeps a native window in step with it (the title is read when the
+// window is ordered in or displayed). The view layer itself never waits for
+// the backend: the calls only tell.
+#pragma once
+
+namespace brevanton {
+
+class Window;
+
+class WindowServerConnection {
+public:
+    virtual ~WindowServerConnection() = default;
+
+    // The installed connection, or null (headless).
+    static WindowServerConnection* current();
+    // Installs a connection (not owned; null uninstalls).
+    static void setCurrent(WindowServerConnection*);
+
+    // After the window was ordered in or out (isVisible() tells which) or
+    // moved in the stacking order.
+    virtual void windowDidChangeOrdering(Window&) = 0;
+    virtual void windowFrameDidChange(Window&) = 0;
+    // A view of the window was marked as needing display.
+    virtual void windowViewsNeedDisplay(Window&) = 0;
+    // From the window's destructor: the window must not be kept or called.
+    virtual void windowWillBeDestroyed(Window&) = 0;
+};
+
+} // namespace brevanton

@@ -1,0 +1,296 @@
+#include "platform/views/qt/QtDrawCommandPainter.h"
+
+#include "platform/foundation/AttributedString.h"
+#include "platform/views/Font.h"
+#include "platform/views/Image.h"
+#include "platform/views/SystemFonts.h"
+#include "platform/views/TextView.h"
+#include "platform/views/View.h"
+#include "platform/views/qt/QtConversions.h"
+#include "platform/views/qt/QtPageCommandPainter.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace brevanton {
+
+namespace {
+
+QPainter::CompositionMode compositionMode(CompositingOperation operation)
+{
+    switch (operation) {
+    case CompositingOperation::Clear: return QPainter::CompositionMode_Clear;
+    case CompositingOperation::Copy: return QPainter::CompositionMode_Source;
+    case CompositingOperation::SourceOver: break;
+    }
+    return QPainter::CompositionMode_SourceOver;
+}
+
+// The families the backend draws with: DejaVu is pinned so that pixels are
+// the same on every machine.
+constexpr const char* proportionalFamily = "DejaVu Sans";
+constexpr const char* fixedPitchFamily = "DejaVu Sans Mono";
+
+QPen penWithWidth(const Color& color, double width)
+{
+    QPen pen(qtColor(color));
+    pen.setWidthF(width > 0 ? width : 1);
+    pen.setJoinStyle(Qt::MiterJoin);
+    pen.setCapStyle(Qt::FlatCap);
+    return pen;
+}
+
+} // namespace
+
+QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& baseToDevice)
+    : m_painter(painter)
+    , m_baseToDevice(baseToDevice)
+{
+}
+
+QTransform QtDrawCommandPainter::forWindowContentHeight(double height)
+{
+    return QTransform(1, 0, 0, -1, 0, height);
+}
+
+QFont QtDrawCommandPainter::qtFont(const Font& font)
+{
+    QFont result(QString::fromLatin1(font.isFixedPitch() ? fixedPitchFamily : proportionalFamily));
+    result.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pointSize()))));
+    result.setHintingPreference(QFont::PreferNoHinting);
+    return result;
+}
+
+void QtDrawCommandPainter::paint(const std::vector<DrawCommand>& commands)
+{
+    for (const auto& command : commands)
+        paint(command);
+}
+
+void QtDrawCommandPainter::paint(const DrawCommand& command)
+{
+    m_painter.save();
+    prepare(command);
+    switch (command.kind) {
+    case DrawCommand::Kind::FillRect: fillRect(command); break;
+    case DrawCommand::Kind::StrokeRect: strokeRect(command); break;
+    case DrawCommand::Kind::Line: line(command); break;
+    case DrawCommand::Kind::Text: text(command); break;
+    case DrawCommand::Kind::Image: image(command); break;
+    case DrawCommand::Kind::FillPath: fillPath(command); break;
+    case DrawCommand::Kind::StrokePath: strokePath(command); break;
+    case DrawCommand::Kind::Gradient: gradient(command); break;
+    case DrawCommand::Kind::TextRun: textRun(command); break;
+    case DrawCommand::Kind::ImageFile: imageFile(command); break;
+    }
+    m_painter.restore();
+}
+
+const QTransform& QtDrawCommandPainter::transformForView(const View* view)
+{
+    auto found = m_viewTransforms.find(view);
+    if (found != m_viewTransforms.end())
+        return found->second;
+    QTransform toBase;
+    if (view) {
+        // Views are only moved and flipped, never scaled.
+        Point origin = view->convertPointToView({ 0, 0 }, nullptr);
+        Point up = view->convertPointToView({ 0, 1 }, nullptr);
+        toBase = QTransform(1, 0, 0, up.y - origin.y, origin.x, origin.y);
+    }
+    return m_viewTransforms.emplace(view, toBase * m_baseToDevice).first->second;
+}
+
+void QtDrawCommandPainter::prepare(const DrawCommand& command)
+{
+    m_painter.setTransform(transformForView(command.view), true);
+    m_painter.setCompositionMode(compositionMode(command.operation));
+}
+
+void QtDrawCommandPainter::fillRect(const DrawCommand& command)
+{
+    QRectF rect = qtRect(command.rect);
+    if (command.operation == CompositingOperation::Clear)
+        m_painter.fillRect(rect, Qt::transparent);
+    else
+        m_painter.fillRect(rect, qtColor(command.color));
+}
+
+void QtDrawCommandPainter::strokeRect(const DrawCommand& command)
+{
+    // The stroke is centred on the rectangle's edges.
+    m_painter.setPen(penWithWidth(command.color, command.lineWidth));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawRect(qtRect(command.rect));
+}
+
+void QtDrawCommandPainter::line(const DrawCommand& command)
+{
+    // The command's path holds the two ends.
+    m_painter.setPen(penWithWidth(command.color, command.lineWidth));
+    if (command.path && command.path->elementCount() == 2) {
+        Point from = command.path->elements()[0].points[0];
+        Point to = command.path->elements()[1].points[0];
+        m_painter.drawLine(QPointF(from.x, from.y), QPointF(to.x, to.y));
+    } else {
+        const Rect& rect = command.rect;
+        m_painter.drawLine(QPointF(rect.minX(), rect.minY()), QPointF(rect.maxX(), rect.maxY()));
+    }
+}
+
+QFont QtDrawCommandPainter::fontForText(const DrawCommand& command) const
+{
+    // A text view's text carries its font; other views draw in the system font.
+    if (auto* textView = dynamic_cast<const TextView*>(command.view)) {
+        const auto& storage = textView->textStorage();
+        if (storage.length() > 0) {
+            if (auto* font = storage.attributeAtIndex<std::shared_ptr<const Font>>(FontAttributeName, 0); font && *font)
+                return qtFont(**font);
+        }
+    }
+    return qtFont(*systemFontOfSize(0));
+}
+
+void QtDrawCommandPainter::text(const DrawCommand& command)
+{
+    // The box is placed on the device as it is, and the text drawn upright
+    // from its top left, line by line at the font's line height.
+    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
+    QTransform scale = m_painter.transform();
+    m_painter.resetTransform();
+    QFont font = fontForText(command);
+    double factor = std::abs(scale.m22()) > 0 ? std::abs(scale.m22()) : 1;
+    if (factor != 1)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * factor))));
+    m_painter.setFont(font);
+    m_painter.setPen(qtColor(command.color));
+    double lineHeight = font.pixelSize() * 1.2;
+    double ascent = font.pixelSize() * 0.8;
+    QString string = qtString(command.text);
+    double y = box.top() + ascent;
+    for (const QString& lineText : string.split(QLatin1Char('\n'))) {
+        m_painter.drawText(QPointF(box.left(), y), lineText);
+        y += lineHeight;
+    }
+}
+
+void QtDrawCommandPainter::image(const DrawCommand& command)
+{
+    QRectF deviceRect = m_painter.transform().mapRect(qtRect(command.rect));
+    m_painter.resetTransform();
+    double opacity = std::clamp(command.fraction, 0.0, 1.0);
+    if (command.image)
+        paintDrawnImage(*command.image, deviceRect, opacity);
+    else
+        paintNamedImagePlaceholder(deviceRect, opacity);
+}
+
+void QtDrawCommandPainter::paintDrawnImage(const Image& image, const QRectF& deviceRect, double opacity)
+{
+    m_painter.setOpacity(m_painter.opacity() * opacity);
+    Size size = image.size();
+    auto bitmap = image.bestRepresentationForPixelSize(std::lround(deviceRect.width()), std::lround(deviceRect.height()));
+    if (bitmap && bitmap->isBitmap()) {
+        QImage pixels(bitmap->bitmapData().data(), static_cast<int>(bitmap->pixelsWide()), static_cast<int>(bitmap->pixelsHigh()),
+                      static_cast<int>(bitmap->pixelsWide() * 4), QImage::Format_RGBA8888);
+        m_painter.drawImage(deviceRect, pixels);
+        return;
+    }
+    if (image.drawing().empty() || size.width <= 0 || size.height <= 0)
+        return;
+    // The image's own coordinates are unflipped, origin at its bottom left.
+    // Commands a view drew (a cached view) are in that view's window's base
+    // coordinates; they are placed from the corner of all they cover.
+    Rect covered;
+    for (const auto& command : image.drawing()) {
+        if (command.view)
+            covered = covered.isEmpty() ? command.rectInWindow : covered.unionWith(command.rectInWindow);
+    }
+    QTransform imageToDevice(deviceRect.width() / size.width, 0, 0, -deviceRect.height() / size.height, deviceRect.left(),
+                             deviceRect.bottom());
+    m_painter.save();
+    m_painter.setClipRect(deviceRect, Qt::IntersectClip);
+    QtDrawCommandPainter nested(m_painter, QTransform::fromTranslate(-covered.minX(), -covered.minY()) * imageToDevice);
+    for (const auto& command : image.drawing()) {
+        if (command.view)
+            nested.paint(command);
+        else {
+            QtDrawCommandPainter own(m_painter, imageToDevice);
+            own.paint(command);
+        }
+    }
+    m_painter.restore();
+}
+
+void QtDrawCommandPainter::paintNamedImagePlaceholder(const QRectF& deviceRect, double opacity)
+{
+    m_painter.setOpacity(m_painter.opacity() * opacity);
+    m_painter.fillRect(deviceRect, QColor(0, 0, 0, 24));
+    m_painter.setPen(QPen(QColor(0, 0, 0, 96), 1));
+    m_painter.drawRect(deviceRect.adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+void QtDrawCommandPainter::fillPath(const DrawCommand& command)
+{
+    QPainterPath path = qtPath(*command.path);
+    path.setFillRule(Qt::WindingFill);
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.fillPath(path, command.operation == CompositingOperation::Clear ? QColor(Qt::transparent) : qtColor(command.color));
+}
+
+void QtDrawCommandPainter::strokePath(const DrawCommand& command)
+{
+    const BezierPath& path = *command.path;
+    QPen pen = penWithWidth(command.color, path.lineWidth());
+    if (!path.lineDash().empty()) {
+        // Qt measures dashes in pen widths.
+        QList<qreal> pattern;
+        for (double length : path.lineDash())
+            pattern.push_back(length / pen.widthF());
+        if (pattern.size() % 2)
+            pattern.append(pattern);
+        pen.setDashPattern(pattern);
+        pen.setDashOffset(path.lineDashPhase() / pen.widthF());
+    }
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(pen);
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawPath(qtPath(path));
+}
+
+void QtDrawCommandPainter::gradient(const DrawCommand& command)
+{
+    // From the starting colour to the ending one along the angle (in the
+    // view's coordinates), across the whole rectangle.
+    const Rect& rect = command.rect;
+    double radians = command.angle * std::numbers::pi / 180;
+    double dx = std::cos(radians);
+    double dy = std::sin(radians);
+    double half = std::abs(rect.width() / 2 * dx) + std::abs(rect.height() / 2 * dy);
+    QPointF centre(rect.midX(), rect.midY());
+    QLinearGradient blend(centre - QPointF(dx, dy) * half, centre + QPointF(dx, dy) * half);
+    blend.setColorAt(0, qtColor(command.gradient->startingColor()));
+    blend.setColorAt(1, qtColor(command.gradient->endingColor()));
+    m_painter.fillRect(qtRect(rect), blend);
+}
+
+void QtDrawCommandPainter::textRun(const DrawCommand& command)
+{
+    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
+    m_painter.resetTransform();
+    qtPaintTextRun(m_painter, command, box);
+}
+
+void QtDrawCommandPainter::imageFile(const DrawCommand& command)
+{
+    QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
+    m_painter.resetTransform();
+    qtPaintImageFile(m_painter, command, box);
+}
+
+} // namespace brevanton

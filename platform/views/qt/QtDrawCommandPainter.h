@@ -1,0 +1,68 @@
+// QtDrawCommandPainter: replays the draw commands a GraphicsContext recorded
+// with a QPainter, so that the window backend paints exactly what the view
+// layer recorded. Each command is drawn in the coordinates of the view that
+// drew it: the painter maps them through the view's place in its window to
+// the window's base coordinates (unflipped, origin at the bottom left) and
+// from there to the device (origin at the top left). One member per kind of
+// command; a new kind is one more case and one more member.
+#pragma once
+
+#include "platform/views/GraphicsContext.h"
+
+#include <QFont>
+#include <QTransform>
+
+#include <unordered_map>
+#include <vector>
+
+class QPainter;
+
+namespace brevanton {
+
+class Font;
+class Image;
+
+class QtDrawCommandPainter {
+public:
+    // `baseToDevice` maps the window's base coordinates to the painter's
+    // device; for a widget showing a window's content area of height h it is
+    // the flip y -> h - y (forWindowContentHeight).
+    QtDrawCommandPainter(QPainter&, const QTransform& baseToDevice);
+    static QTransform forWindowContentHeight(double height);
+
+    void paint(const std::vector<DrawCommand>&);
+    void paint(const DrawCommand&);
+
+    // The Qt font text of `font` is drawn with (its family, its size in
+    // pixels, a point being a pixel).
+    static QFont qtFont(const Font&);
+
+private:
+    void fillRect(const DrawCommand&);
+    void strokeRect(const DrawCommand&);
+    void line(const DrawCommand&);
+    void text(const DrawCommand&);
+    void image(const DrawCommand&);
+    void fillPath(const DrawCommand&);
+    void strokePath(const DrawCommand&);
+    void gradient(const DrawCommand&);
+    // Page text and image files (QtPageCommandPainter.h), on the device as the view's transform places them.
+    void textRun(const DrawCommand&);
+    void imageFile(const DrawCommand&);
+
+    // The recorded image's own commands into the device rectangle.
+    void paintDrawnImage(const Image&, const QRectF& deviceRect, double opacity);
+    // A named image (no pixels known to the backend): a framed placeholder.
+    void paintNamedImagePlaceholder(const QRectF& deviceRect, double opacity);
+    // The view's coordinates to the device.
+    const QTransform& transformForView(const View*);
+    // Sets the transform of the command's view and its compositing mode.
+    void prepare(const DrawCommand&);
+    QFont fontForText(const DrawCommand&) const;
+
+    QPainter& m_painter;
+    QTransform m_baseToDevice;
+    std::unordered_map<const View*, QTransform> m_viewTransforms;
+};
+
+} // namespace brevanton

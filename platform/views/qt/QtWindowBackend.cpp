@@ -1,0 +1,164 @@
+#include "platform/views/qt/QtWindowBackend.h"
+
+#include "platform/views/Application.h"
+#include "platform/views/Screen.h"
+#include "platform/views/Window.h"
+#include "platform/views/qt/QtConversions.h"
+#include "platform/views/qt/QtWindowWidget.h"
+
+#include <QGuiApplication>
+#include <QObject>
+
+#include <cmath>
+
+namespace brevanton {
+
+QtWindowBackend::QtWindowBackend()
+    : m_context(std::make_unique<QObject>())
+{
+    WindowServerConnection::setCurrent(this);
+    // Front to back: showing the back ones first leaves the front one on top.
+    auto ordered = Application::shared().orderedWindows();
+    for (auto it = ordered.rbegin(); it != ordered.rend(); ++it)
+        windowDidChangeOrdering(**it);
+}
+
+QtWindowBackend::~QtWindowBackend()
+{
+    if (WindowServerConnection::current() == this)
+        WindowServerConnection::setCurrent(nullptr);
+    m_context.reset();
+    // Overlays go with their parents' widgets; what is left are top levels.
+    while (!m_widgets.empty()) {
+        auto it = m_widgets.begin();
+        QtWindowWidget* widget = it->second;
+        m_widgets.erase(it);
+        delete widget;
+    }
+}
+
+QtWindowWidget* QtWindowBackend::widgetForWindow(const Window& window) const
+{
+    auto found = m_widgets.find(&window);
+    return found == m_widgets.end() ? nullptr : found->second;
+}
+
+void QtWindowBackend::eventDelivered() const
+{
+    if (m_eventDelivered)
+        m_eventDelivered();
+}
+
+bool QtWindowBackend::isOverlay(const Window& window)
+{
+    return window.parentWindow() && !(window.styleMask() & WindowStyle::Titled);
+}
+
+void QtWindowBackend::qtGeometryOfWindow(const Window& window, int& x, int& y, int& width, int& height)
+{
+    Rect frame = window.frame();
+    double top;
+    double left;
+    if (auto parent = window.parentWindow(); parent && isOverlay(window)) {
+        left = frame.minX() - parent->frame().minX();
+        top = parent->frame().maxY() - frame.maxY();
+    } else {
+        left = frame.minX();
+        top = Screen::mainScreen().frame().maxY() - frame.maxY();
+    }
+    x = static_cast<int>(std::lround(left));
+    y = static_cast<int>(std::lround(top));
+    width = std::max(1, static_cast<int>(std::lround(frame.width())));
+    height = std::max(1, static_cast<int>(std::lround(frame.height())));
+}
+
+QtWindowWidget* QtWindowBackend::makeWidget(Window& window)
+{
+    auto shared = std::static_pointer_cast<Window>(window.weak_from_this().lock());
+    if (!shared)
+        return nullptr;
+    QWidget* parentWidget = nullptr;
+    Qt::WindowFlags flags = Qt::Window;
+    if (auto parent = window.parentWindow()) {
+        parentWidget = widgetForWindow(*parent);
+        if (!parentWidget)
+            return nullptr;
+        flags = isOverlay(window) ? Qt::Widget : Qt::Tool;
+    } else if (!(window.styleMask() & WindowStyle::Titled)) {
+        flags = Qt::Tool | Qt::FramelessWindowHint;
+    }
+    auto* widget = new QtWindowWidget(*this, shared, parentWidget, flags);
+    const Window* key = &window;
+    QObject::connect(widget, &QObject::destroyed, m_context.get(), [this, key, widget] {
+        auto found = m_widgets.find(key);
+        if (found != m_widgets.end() && found->second == widget)
+            m_widgets.erase(found);
+    });
+    m_widgets[key] = widget;
+    return widget;
+}
+
+void QtWindowBackend::applyGeometry(Window& window, QtWindowWidget& widget)
+{
+    int x, y, width, height;
+    qtGeometryOfWindow(window, x, y, width, height);
+    widget.setApplyingWindowGeometry(true);
+    widget.setGeometry(x, y, width, height);
+    widget.setApplyingWindowGeometry(false);
+}
+
+void QtWindowBackend::windowDidChangeOrdering(Window& window)
+{
+    auto* widget = widgetForWindow(window);
+    if (!window.isVisible()) {
+        if (widget)
+            widget->hide();
+        return;
+    }
+    if (!widget)
+        widget = makeWidget(window);
+    if (!widget)
+        return;
+    applyGeometry(window, *widget);
+    if (!isOverlay(window)) {
+        widget->takeWindowTitle();
+        widget->setWindowOpacity(window.alphaValue());
+    }
+    widget->setAttribute(Qt::WA_TransparentForMouseEvents, window.ignoresMouseEvents());
+    widget->show();
+    // The offscreen platform (tests) has no stacking to change.
+    if (!widget->isWindow() || QGuiApplication::platformName() != QLatin1String("offscreen"))
+        widget->raise();
+    widget->update();
+}
+
+void QtWindowBackend::windowFrameDidChange(Window& window)
+{
+    if (auto* widget = widgetForWindow(window))
+        applyGeometry(window, *widget);
+}
+
+void QtWindowBackend::windowViewsNeedDisplay(Window& window)
+{
+    if (auto* widget = widgetForWindow(window))
+        widget->update();
+}
+
+void QtWindowBackend::windowWillBeDestroyed(Window& window)
+{
+    forget(&window);
+}
+
+void QtWindowBackend::forget(const Window* window)
+{
+    auto found = m_widgets.find(window);
+    if (found == m_widgets.end())
+        return;
+    QtWindowWidget* widget = found->second;
+    m_widgets.erase(found);
+    // The widget may be painting or handling an event of the window now.
+    widget->hide();
+    widget->deleteLater();
+}
+
+} // namespace brevanton

@@ -1,0 +1,66 @@
+// QtWindowBackend: the window server connection of the Qt backend. It keeps
+// one native widget (QtWindowWidget) per visible Window: made when the window
+// is first ordered in, hidden when it is ordered out, destroyed with the
+// window. Geometry follows the window, the title is taken when it is ordered
+// in or displayed (our screen's unflipped
+// coordinates become Qt's top-left ones), and a view marked as needing
+// display schedules a repaint. A child window without a title bar (an
+// overlay) is a transparent child widget of its parent's widget, so that it
+// paints over the parent as one surface; other child windows are tool
+// windows above their parent.
+#pragma once
+
+#include "platform/views/WindowServerConnection.h"
+
+#include <functional>
+#include <memory>
+#include <unordered_map>
+
+class QObject;
+class QWidget;
+
+namespace brevanton {
+
+class QtWindowWidget;
+class Window;
+
+class QtWindowBackend final : public WindowServerConnection {
+public:
+    // Installs itself as the current connection (a QApplication must exist);
+    // windows already visible get their widgets at once.
+    QtWindowBackend();
+    ~QtWindowBackend() override;
+    QtWindowBackend(const QtWindowBackend&) = delete;
+    QtWindowBackend& operator=(const QtWindowBackend&) = delete;
+
+    // The widget showing the window, or null when it has none.
+    QtWindowWidget* widgetForWindow(const Window&) const;
+
+    // Called after each event the widgets delivered (the shell runs a turn
+    // of the main run loop there, closing the event's undo group).
+    void setEventDeliveredHandler(std::function<void()> handler) { m_eventDelivered = std::move(handler); }
+    void eventDelivered() const;
+
+    void windowDidChangeOrdering(Window&) override;
+    void windowFrameDidChange(Window&) override;
+    void windowViewsNeedDisplay(Window&) override;
+    void windowWillBeDestroyed(Window&) override;
+
+    // The window's frame (screen coordinates, unflipped) as a Qt geometry:
+    // on the screen for a top-level widget, in the parent window's content
+    // for an overlay.
+    static bool isOverlay(const Window&);
+    static void qtGeometryOfWindow(const Window&, int& x, int& y, int& width, int& height);
+
+private:
+    QtWindowWidget* makeWidget(Window&);
+    void applyGeometry(Window&, QtWindowWidget&);
+    void forget(const Window*);
+
+    std::unordered_map<const Window*, QtWindowWidget*> m_widgets;
+    std::function<void()> m_eventDelivered;
+    // Receives the widgets' destruction; goes before them.
+    std::unique_ptr<QObject> m_context;
+};
+
+} // namespace brevanton

@@ -1,0 +1,76 @@
+// QtWindowWidget: the native widget showing one Window. Its paint event
+// records what the window's views draw in the part to repaint into a
+// GraphicsContext and replays it with QtDrawCommandPainter (the recorder is
+// the only drawing path). Qt's mouse, wheel, key and input-method events
+// become our events (QtEventTranslation) and go through
+// Application::sendEvent; the wheel scrolls the clip view under the pointer
+// (the view layer has no scroll-wheel event).
+#pragma once
+
+#include "platform/views/GraphicsContext.h"
+#include "platform/views/qt/QtEventTranslation.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+namespace brevanton {
+
+class QtWindowBackend;
+class Window;
+
+class QtWindowWidget final : public QWidget {
+public:
+    QtWindowWidget(QtWindowBackend&, const std::shared_ptr<Window>&, QWidget* parent, Qt::WindowFlags);
+
+    std::shared_ptr<Window> viewWindow() const { return m_window.lock(); }
+
+    // What the last paint event replayed, in order, and how many there were.
+    const std::vector<DrawCommand>& lastPaintedCommands() const { return m_lastPaintedCommands; }
+    unsigned paintCount() const { return m_paintCount; }
+
+    // Set while the backend moves or resizes the widget, so that the change
+    // is not given back to the window.
+    void setApplyingWindowGeometry(bool applying) { m_applyingWindowGeometry = applying; }
+
+    // Shows the window's title when it changed (a top-level widget).
+    void takeWindowTitle();
+
+    // Where a point of the widget is in the window's base coordinates.
+    Point basePoint(const QPointF&) const;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery) const override;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void keyReleaseEvent(QKeyEvent*) override;
+    void inputMethodEvent(QInputMethodEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void moveEvent(QMoveEvent*) override;
+    void closeEvent(QCloseEvent*) override;
+    void changeEvent(QEvent*) override;
+    // Tab and Shift+Tab are keys of the window, not focus moves between widgets.
+    bool focusNextPrevChild(bool) override { return false; }
+
+private:
+    void deliver(const Event&);
+    void press(QMouseEvent*, bool doubleClick);
+    void key(QKeyEvent*, bool down);
+    void giveGeometryToWindow();
+
+    QtWindowBackend& m_backend;
+    std::weak_ptr<Window> m_window;
+    ClickCounter m_clicks;
+    std::vector<DrawCommand> m_lastPaintedCommands;
+    unsigned m_paintCount { 0 };
+    bool m_applyingWindowGeometry { false };
+};
+
+} // namespace brevanton

@@ -1,0 +1,101 @@
+#include "shell/VornickApplicationShell.h"
+
+#include "app/VornickWindow.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/views/Application.h"
+#include "platform/views/Menu.h"
+#include "platform/views/Window.h"
+#include "platform/views/FontMetrics.h"
+#include "platform/views/qt/QtFontMetricsProvider.h"
+#include "platform/views/qt/QtRunLoopPump.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "shell/VornickEditorWindow.h"
+
+#include <QApplication>
+
+#include <algorithm>
+
+namespace brevanton {
+
+VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
+{
+    if (!QApplication::instance())
+        m_ownApplication = std::make_unique<QApplication>(argc, argv);
+    // Our windows close by ordering out; the shell quits when its last one did.
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_backend = std::make_unique<QtWindowBackend>();
+    // Pages and controls are measured with the fonts the windows draw with.
+    installQtFontMetricsProvider();
+    m_backend->setEventDeliveredHandler([] { RunLoop::main().runOnce(0); });
+    m_pump = std::make_unique<QtRunLoopPump>();
+    m_mainMenu = makeMainMenu();
+    Application::shared().setMainMenu(m_mainMenu);
+    m_closeObservation = NotificationCenter::defaultCenter().addObserver(
+        Window::WillCloseNotification, nullptr, nullptr, [this](const Notification& notification) { editorWindowWillClose(notification); });
+    VornickInstallApplicationShellBridges(*this);
+}
+
+VornickApplicationShell::~VornickApplicationShell()
+{
+    m_closeObservation.reset();
+    m_editorWindows.clear();
+    if (Application::shared().mainMenu() == m_mainMenu)
+        Application::shared().setMainMenu(nullptr);
+    m_pump.reset();
+    m_backend.reset();
+    FontMetricsProvider::setCurrent(nullptr);
+}
+
+std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
+{
+    auto mainMenu = Menu::create();
+    auto addSubmenu = [&](std::u16string title) {
+        auto item = mainMenu->addItem(title, {}, {});
+        auto submenu = Menu::create(std::move(title));
+        item->setSubmenu(submenu);
+        return submenu;
+    };
+    auto file = addSubmenu(u"File");
+    file->addItem(u"Close", "performClose:", u"w");
+    file->addItem(u"Save", "saveDocument:", u"s");
+    auto edit = addSubmenu(u"Edit");
+    edit->addItem(u"Undo", "undo:", u"z");
+    // An upper-case key equivalent also needs Shift.
+    edit->addItem(u"Redo", "redo:", u"Z");
+    edit->addItem(MenuItem::separatorItem());
+    edit->addItem(u"Cut", "cut:", u"x");
+    edit->addItem(u"Copy", "copy:", u"c");
+    edit->addItem(u"Paste", "paste:", u"v");
+    return mainMenu;
+}
+
+std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std::string& path, Error* outError)
+{
+    auto editor = VornickEditorWindow::open(path, outError);
+    if (editor)
+        m_editorWindows.push_back(editor);
+    return editor;
+}
+
+void VornickApplicationShell::editorWindowWillClose(const Notification& notification)
+{
+    auto found = std::find_if(m_editorWindows.begin(), m_editorWindows.end(),
+                              [&](auto& editor) { return static_cast<const Window*>(editor->window().get()) == notification.object; });
+    if (found == m_editorWindows.end())
+        return;
+    // The editor goes after the notification, on the next turn.
+    auto closing = *found;
+    m_editorWindows.erase(found);
+    RunLoop::main().perform([closing] {});
+    if (m_editorWindows.empty())
+        QApplication::quit();
+}
+
+int VornickApplicationShell::run()
+{
+    if (m_editorWindows.empty())
+        return 0;
+    return QApplication::exec();
+}
+
+} // namespace brevanton

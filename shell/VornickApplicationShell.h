@@ -1,0 +1,63 @@
+// VornickApplicationShell: the editor with windows, on the Qt backend. It
+// makes the QApplication (unless one exists), installs the window backend
+// (one native widget per window), runs the main RunLoop inside Qt's event
+// loop (QtRunLoopPump), puts up the main menu of the commands a document
+// window performs, and opens files in VornickEditorWindows. run() returns
+// when the last of its windows closed.
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/NotificationCenter.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QApplication;
+
+namespace brevanton {
+
+class Menu;
+class QtRunLoopPump;
+class QtWindowBackend;
+class VornickEditorWindow;
+
+class VornickApplicationShell {
+public:
+    // `argc` and `argv` must outlive the shell (Qt keeps them).
+    VornickApplicationShell(int& argc, char** argv);
+    ~VornickApplicationShell();
+    VornickApplicationShell(const VornickApplicationShell&) = delete;
+    VornickApplicationShell& operator=(const VornickApplicationShell&) = delete;
+
+    // A window for the file; null (with the error) when it cannot be read.
+    std::shared_ptr<VornickEditorWindow> openFile(const std::string& path, Error*);
+    const std::vector<std::shared_ptr<VornickEditorWindow>>& editorWindows() const { return m_editorWindows; }
+
+    QtWindowBackend& backend() const { return *m_backend; }
+    QtRunLoopPump& pump() const { return *m_pump; }
+    // File (Save, Close) and Edit (Undo, Redo, Cut, Copy, Paste).
+    const std::shared_ptr<Menu>& mainMenu() const { return m_mainMenu; }
+
+    // Runs Qt's event loop until no editor window is left open; answers Qt's exit code.
+    int run();
+
+private:
+    static std::shared_ptr<Menu> makeMainMenu();
+    void editorWindowWillClose(const Notification&);
+
+    std::unique_ptr<QApplication> m_ownApplication;
+    std::unique_ptr<QtWindowBackend> m_backend;
+    std::unique_ptr<QtRunLoopPump> m_pump;
+    std::shared_ptr<Menu> m_mainMenu;
+    std::vector<std::shared_ptr<VornickEditorWindow>> m_editorWindows;
+    ObserverToken m_closeObservation;
+};
+
+// What the shell hands to the platform bridges (the menu bar from the main
+// menu, the clipboard for the general pasteboard, native file dialogs and
+// message boxes). Called once by the shell after it made its main menu and
+// before it opens windows.
+void VornickInstallApplicationShellBridges(VornickApplicationShell&);
+
+} // namespace brevanton

@@ -1,0 +1,152 @@
+#include "shell/VornickEditorWindow.h"
+
+#include "app/VornickWindow.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingView.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickSourceLoupe.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/Text.h"
+#include "platform/views/Application.h"
+#include "platform/views/Screen.h"
+#include "platform/views/SplitView.h"
+#include "platform/web/WebFrame.h"
+#include "toolkit/VornickDocumentFile.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace brevanton {
+
+namespace {
+// The window's size, and the share of its width the page gets.
+constexpr double windowWidth = 1280;
+constexpr double windowHeight = 800;
+constexpr double pageShare = 0.6;
+} // namespace
+
+std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string& path, Error* outError)
+{
+    // Only a regular file of a bounded size is opened.
+    VornickDocumentFile file(path);
+    if (!file.read(outError))
+        return nullptr;
+
+    auto editor = std::shared_ptr<VornickEditorWindow>(new VornickEditorWindow);
+    editor->m_path = path;
+    Rect screen = Screen::mainScreen().frame();
+    auto& window = editor->m_window;
+    window = VornickWindow::create(Rect(screen.minX() + 60, screen.maxY() - 60 - windowHeight, windowWidth, windowHeight));
+    window->setTitle(toUTF16(std::filesystem::path(path).filename().string()));
+
+    Rect bounds = window->contentView()->bounds();
+    auto& split = editor->m_splitView;
+    split = std::make_shared<SplitView>(bounds);
+    split->setVertical(true);
+    split->setDividerStyle(SplitViewDividerStyle::Thin);
+    split->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    double pageWidth = std::floor(bounds.width() * pageShare);
+    editor->m_editingView = VornickContentEditingView::create(Rect(0, 0, pageWidth, bounds.height()));
+    split->addSubview(editor->m_editingView);
+    split->addSubview(editor->sourcePane());
+    editor->sourcePane()->setFrame(Rect(pageWidth + 1, 0, bounds.width() - pageWidth - 1, bounds.height()));
+    split->adjustSubviews();
+    // Before the editing view's own hook, which takes the page's clicks.
+    editor->installFocusHook();
+    window->setContentView(split);
+    editor->installActions();
+    window->makeKeyAndOrderFront();
+
+    Error loadError;
+    if (!editor->m_editingView->loadContentFromURL(URL::fileURLWithPath(path), &loadError) && outError)
+        *outError = loadError;
+    // Typing goes to the page from the start.
+    window->makeFirstResponder(editor->m_editingView->embeddedWebView());
+    editor->showPaintedSourceWhenReady();
+    return editor;
+}
+
+VornickEditorWindow::~VornickEditorWindow()
+{
+    if (m_window && m_window->isVisible())
+        m_window->close();
+}
+
+std::shared_ptr<View> VornickEditorWindow::sourcePane() const
+{
+    auto loupe = m_editingView ? m_editingView->sourceLoupe() : nullptr;
+    return loupe ? loupe->view() : nullptr;
+}
+
+bool VornickEditorWindow::save(Error* outError)
+{
+    std::vector<Error> errors;
+    bool saved = m_editingView->writeHTMLDocumentToURL(URL::fileURLWithPath(m_path), std::nullopt, true, &errors);
+    if (!saved && outError && !errors.empty())
+        *outError = errors.front();
+    return saved;
+}
+
+void VornickEditorWindow::showPaintedSourceWhenReady()
+{
+    // The loaded source is coloured in the background; the source pane is
+    // told of the source when it was read, and shows the coloured one once
+    // it is there (an edit's regenerated source comes coloured).
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    m_sourcePaintWait = RunLoop::main().scheduleTimer(0.05, true, [weak](Timer& timer) {
+        auto editor = weak.lock();
+        auto frame = editor ? editor->m_editingView->mainFrame() : nullptr;
+        if (!frame || editor->m_editingView->loadingState() == VornickContentLoadingInProgress)
+            return;
+        if (vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame)) {
+            if (vornick_lastGeneratedHTMLAttributedString(*frame))
+                editor->m_editingView->sourceLoupe()->updateSourceFromActiveContentEditingView();
+            timer.invalidate();
+        }
+    });
+}
+
+void VornickEditorWindow::installFocusHook()
+{
+    // A click in the page gives the page the keyboard (the editing view
+    // handles the click itself, past the window's first-responder change).
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    m_window->vornick_addSendEventHook([weak](Window& window, const Event& event) {
+        auto editor = weak.lock();
+        if (!editor || event.type() != EventType::LeftMouseDown)
+            return true;
+        auto webView = editor->m_editingView->embeddedWebView();
+        Point point = webView->convertPointFromView(event.locationInWindow(), nullptr);
+        if (!webView->mouseInRect(point, webView->visibleRect()) || editor->m_editingView->hasInputFocus())
+            return true;
+        window.makeFirstResponder(webView);
+        return true;
+    });
+}
+
+void VornickEditorWindow::installActions()
+{
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    m_window->setActionHandler("saveDocument:", [weak](ActionSender*) {
+        if (auto editor = weak.lock()) {
+            Error error;
+            if (!editor->save(&error))
+                std::fprintf(stderr, "brevanton: %s: %s\n", editor->m_path.c_str(), toUTF8(error.localizedDescription()).c_str());
+        }
+    });
+    m_window->setActionHandler("undo:", [weak](ActionSender*) {
+        if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canUndo())
+            editor->m_window->undoManager()->undo();
+    });
+    m_window->setActionHandler("redo:", [weak](ActionSender*) {
+        if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canRedo())
+            editor->m_window->undoManager()->redo();
+    });
+    m_window->setActionHandler("performClose:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->m_window->performClose();
+    });
+}
+
+} // namespace brevanton

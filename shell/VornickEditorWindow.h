@@ -1,0 +1,52 @@
+// VornickEditorWindow: a document window of the application shell. It shows
+// the file in a content editing view with the syntax-coloured source the
+// editor writes beside it (the source loupe's pane), in a split view. The
+// window performs "saveDocument:" (the editing view's own write, as saving in
+// the editor does), "undo:" and "redo:" (its undo manager) and
+// "performClose:".
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <memory>
+#include <string>
+
+namespace brevanton {
+
+class SplitView;
+class View;
+class VornickContentEditingView;
+class VornickWindow;
+
+class VornickEditorWindow : public std::enable_shared_from_this<VornickEditorWindow> {
+public:
+    // The window, ordered front and key, with the file loaded (a file that
+    // cannot be read is reported through the error and gives null).
+    static std::shared_ptr<VornickEditorWindow> open(const std::string& path, Error*);
+    ~VornickEditorWindow();
+
+    const std::string& path() const { return m_path; }
+    const std::shared_ptr<VornickWindow>& window() const { return m_window; }
+    const std::shared_ptr<VornickContentEditingView>& editingView() const { return m_editingView; }
+    const std::shared_ptr<SplitView>& splitView() const { return m_splitView; }
+    // The pane with the source.
+    std::shared_ptr<View> sourcePane() const;
+
+    // Writes the document to its file; false with the first error.
+    [[nodiscard]] bool save(Error*);
+
+private:
+    VornickEditorWindow() = default;
+    void installFocusHook();
+    void showPaintedSourceWhenReady();
+    void installActions();
+
+    std::string m_path;
+    std::shared_ptr<VornickWindow> m_window;
+    std::shared_ptr<VornickContentEditingView> m_editingView;
+    std::shared_ptr<SplitView> m_splitView;
+    ScopedTimer m_sourcePaintWait;
+};
+
+} // namespace brevanton

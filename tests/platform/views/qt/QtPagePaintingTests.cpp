@@ -1,0 +1,141 @@
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/URL.h"
+#include "platform/views/GraphicsContext.h"
+#include "platform/views/Window.h"
+#include "platform/views/qt/QtDrawCommandPainter.h"
+#include "platform/views/qt/QtFontMetricsProvider.h"
+#include "platform/views/qt/QtPageCommandPainter.h"
+#include "platform/web/WebView.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include "tests/platform/views/qt/QtTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+using namespace brevanton;
+
+namespace {
+
+void ensureApplication()
+{
+    brevanton::testing::qtApplication();
+}
+
+QRect inkBounds(const QImage& image)
+{
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    return ink;
+}
+
+} // namespace
+
+TEST(QtPagePainting, PagesLaidOutWithDejaVuDrawEveryRunInItsLineBox)
+{
+    ensureApplication();
+    installQtFontMetricsProvider();
+    auto webView = WebView::create(Rect(0, 0, 300, 200));
+    webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><p id=p style='margin:0'>Hamburgefonstiv quickly wraps "
+                                         u"<b>bold words</b> and <i>slanted</i> ones</p><pre style='margin:0'>mono  code</pre>",
+                                         std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    webView->layoutIfNeeded();
+    GraphicsContext context;
+    webView->display(context);
+    auto documentView = webView->mainFrame()->frameView()->documentView();
+    std::vector<DrawCommand> runs;
+    for (auto& command : context.commandsOfView(documentView.get())) {
+        if (command.kind == DrawCommand::Kind::TextRun)
+            runs.push_back(command);
+    }
+    ASSERT_GE(runs.size(), 4u);
+    bool fractional = false;
+    for (auto& run : runs) {
+        for (double x : run.glyphPositions)
+            fractional = fractional || std::abs(x - std::round(x)) > 1e-3;
+        QImage image(300, 200, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        qtPaintTextRun(painter, run, QRectF(run.rect.minX(), run.rect.minY(), run.rect.width(), run.rect.height()));
+        painter.end();
+        QRect ink = inkBounds(image);
+        ASSERT_FALSE(ink.isEmpty()) << run.rect.description();
+        // Glyphs may overhang their advance by a pixel; they never leave the line.
+        EXPECT_GE(ink.left(), std::floor(run.rect.minX()) - 1) << run.rect.description();
+        EXPECT_LE(ink.right(), std::ceil(run.rect.maxX()) + 1) << run.rect.description();
+        EXPECT_GE(ink.top(), std::floor(run.rect.minY())) << run.rect.description();
+        EXPECT_LE(ink.bottom(), std::ceil(run.rect.maxY())) << run.rect.description();
+    }
+    EXPECT_TRUE(fractional);
+    EXPECT_EQ(qtPinnedFontFamily(*runs.back().font), QStringLiteral("DejaVu Sans Mono"));
+
+    // A click left of a glyph's middle lands before it, right of it after it.
+    auto& layout = webView->mainFrame()->layout();
+    auto& text = *webView->mainFrameDocument()->getElementById(u"p")->firstChild();
+    auto run = layout.textRun(text, 0);
+    for (unsigned k : { 1u, 5u, 9u }) {
+        double middle = (run->positions[k] + run->positions[k + 1]) / 2;
+        EXPECT_EQ(layout.offsetForPoint(text, { middle - 0.2, run->rect.midY() }), k);
+        EXPECT_EQ(layout.offsetForPoint(text, { middle + 0.2, run->rect.midY() }), k + 1);
+    }
+    FontMetricsProvider::setCurrent(nullptr);
+}
+
+TEST(QtPagePainting, TheWindowPainterPutsRunsAndImagesWhereTheWindowHasTheirBoxes)
+{
+    ensureApplication();
+    installQtFontMetricsProvider();
+    auto picture = std::filesystem::temp_directory_path() / "brevanton-qt-page-blue.png";
+    QImage blue(2, 2, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(QString::fromStdString(picture.string())));
+    auto window = Window::create(Rect(0, 0, 320, 240));
+    auto webView = WebView::create(Rect(20, 30, 280, 180));
+    window->contentView()->addSubview(webView);
+    webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><p style='margin:0'>Placed text</p>"
+                                         u"<img src='x.png' width=10 height=10></body>",
+                                         std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    // The image's source is the file (set after the load, so nothing is loaded for it).
+    webView->mainFrameDocument()->getElementsByTagName(u"img")->item(0)->setAttribute(
+        u"src", URL::fileURLWithPath(picture.string()).absoluteString());
+    GraphicsContext context;
+    window->contentView()->display(context);
+    auto device = [](const Rect& inWindow) {
+        return QRectF(inWindow.minX(), 240 - inWindow.maxY(), inWindow.width(), inWindow.height());
+    };
+    int checked = 0;
+    for (auto& command : context.commands()) {
+        if (command.kind != DrawCommand::Kind::TextRun && command.kind != DrawCommand::Kind::ImageFile)
+            continue;
+        QImage pixels(320, 240, QImage::Format_RGB32);
+        pixels.fill(Qt::white);
+        QPainter painter(&pixels);
+        QtDrawCommandPainter(painter, QtDrawCommandPainter::forWindowContentHeight(240)).paint(command);
+        painter.end();
+        QRect ink = inkBounds(pixels);
+        QRectF box = device(command.rectInWindow);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_GE(ink.left(), std::floor(box.left()) - 1);
+        EXPECT_LE(ink.right(), std::ceil(box.right()) + 1);
+        EXPECT_GE(ink.top(), std::floor(box.top()));
+        EXPECT_LE(ink.bottom(), std::ceil(box.bottom()));
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2) << "the run and the image";
+    std::filesystem::remove(picture);
+    FontMetricsProvider::setCurrent(nullptr);
+}

@@ -1,0 +1,246 @@
+#include "tests/platform/views/qt/QtTestSupport.h"
+
+#include "app/VornickWindow.h"
+#include "editing/VornickContentEditingView.h"
+#include "editing/VornickContentOverlayView.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickSourceLoupe.h"
+#include "ui/VornickHTMLSourceCodeView.h"
+#include "html/VornickHTMLServices.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMRange.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/views/Application.h"
+#include "platform/views/SplitView.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "platform/views/qt/QtWindowWidget.h"
+#include "platform/web/WebFrame.h"
+#include "shell/VornickApplicationShell.h"
+#include "shell/VornickEditorWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <filesystem>
+#include <set>
+
+using namespace brevanton;
+
+namespace {
+
+class EditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        brevanton::testing::qtApplication();
+        VornickInstallHTMLServices();
+        auto folder = createTemporaryDirectory("brevanton-shell");
+        ASSERT_TRUE(folder);
+        m_folder = *folder;
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(BREVANTON_TEST_DATA_DIR) + "/editing"))
+            std::filesystem::copy_file(entry.path(), m_folder + "/" + entry.path().filename().string());
+        static int argc = 1;
+        static char name[] = "brevanton";
+        static char* argv[] = { name, nullptr };
+        shell = std::make_unique<VornickApplicationShell>(argc, argv);
+        Error error;
+        editor = shell->openFile(path("page.html"), &error);
+        ASSERT_TRUE(editor) << toUTF8(error.localizedDescription());
+        // The page is editable once its subresources loaded.
+        ASSERT_TRUE(RunLoop::main().runUntil(
+            [this] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+        settle();
+    }
+    void TearDown() override
+    {
+        editor.reset();
+        shell.reset();
+        Application::shared().reset();
+        std::filesystem::remove_all(m_folder);
+    }
+
+    std::string path(const std::string& name) const { return m_folder + "/" + name; }
+    // Runs what the events and loads left to do, and the repaints.
+    void settle()
+    {
+        for (int turns = 0; turns < 100 && RunLoop::main().runOnce(0); ++turns) {
+        }
+        QCoreApplication::processEvents();
+    }
+    QtWindowWidget* widget() const { return shell->backend().widgetForWindow(*editor->window()); }
+    std::shared_ptr<DOMElement> element(const std::u16string& tag) const
+    {
+        auto list = editor->editingView()->mainFrameDocument()->getElementsByTagName(tag);
+        return list && list->length() ? std::static_pointer_cast<DOMElement>(list->item(0)) : nullptr;
+    }
+    // Where a node's box is in the widget, a few points into it from the left.
+    QPoint pointInWidget(const DOMNode& node, double dx = 3) const
+    {
+        auto webView = editor->editingView()->embeddedWebView();
+        Rect box = webView->boundingBox(node);
+        Point base = webView->convertPointToView(Point { box.minX() + dx, box.midY() }, nullptr);
+        return QPoint(static_cast<int>(base.x), static_cast<int>(widget()->height() - base.y));
+    }
+    // The hues of the source pane's text besides the greys (its syntax colours).
+    size_t huesInSourcePane(const QImage& picture) const
+    {
+        Rect pane = editor->sourcePane()->convertRectToView(editor->sourcePane()->bounds(), nullptr);
+        QRect area(static_cast<int>(pane.minX()) + 2, static_cast<int>(widget()->height() - pane.maxY()) + 2,
+                   static_cast<int>(pane.width()) - 4, std::min(300, static_cast<int>(pane.height()) - 4));
+        std::set<int> hues;
+        for (QRgb colour : coloursIn(picture, area)) {
+            QColor shown(colour);
+            if (shown.hsvSaturation() > 80 && shown.value() > 60)
+                hues.insert(shown.hsvHue() / 20);
+        }
+        return hues.size();
+    }
+    // Keeps a picture where BREVANTON_TEST_SCREENSHOTS_DIR says, when it is set.
+    static void saveScreenshot(const QImage& picture, const char* name)
+    {
+        if (const char* folder = std::getenv("BREVANTON_TEST_SCREENSHOTS_DIR"))
+            picture.save(QString::fromUtf8(folder) + "/" + QString::fromUtf8(name));
+    }
+    // The distinct colours of the widget's picture in a rectangle.
+    static std::set<QRgb> coloursIn(const QImage& image, const QRect& area)
+    {
+        std::set<QRgb> colours;
+        for (int y = area.top(); y <= area.bottom(); y += 2) {
+            for (int x = area.left(); x <= area.right(); x += 2)
+                colours.insert(image.pixel(x, y));
+        }
+        return colours;
+    }
+
+    std::string m_folder;
+    std::unique_ptr<VornickApplicationShell> shell;
+    std::shared_ptr<VornickEditorWindow> editor;
+};
+
+TEST_F(EditorWindow, ShowsThePageBesideItsSyntaxColouredSource)
+{
+    ASSERT_TRUE(widget());
+    EXPECT_TRUE(widget()->isVisible());
+    EXPECT_EQ(widget()->windowTitle(), QString("page.html"));
+    ASSERT_EQ(editor->splitView()->subviews().size(), 2u);
+    EXPECT_EQ(editor->splitView()->subviews()[0], editor->editingView());
+    EXPECT_EQ(editor->splitView()->subviews()[1], editor->sourcePane());
+
+    // The source is coloured in the background; the pane shows it when done.
+    auto sourceView = editor->editingView()->sourceLoupe()->sourceCodeView();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return sourceView->textStorage().runs().size() > 1; }, 10));
+    settle();
+    QImage picture = widget()->grab().toImage();
+    saveScreenshot(picture, "editor-window.png");
+    // The source pane: its background and the colours of the syntax.
+    Rect pane = editor->sourcePane()->convertRectToView(editor->sourcePane()->bounds(), nullptr);
+    QRect paneInWidget(static_cast<int>(pane.minX()) + 2, static_cast<int>(widget()->height() - pane.maxY()) + 2,
+                       static_cast<int>(pane.width()) - 4, std::min(200, static_cast<int>(pane.height()) - 4));
+    EXPECT_GE(huesInSourcePane(picture), 2u) << "the syntax colours";
+    // The text is light on the dark background.
+    EXPECT_LT(QColor(picture.pixel(paneInWidget.right() - 2, paneInWidget.bottom() - 2)).value(), 100);
+    // Every text command of the pane was drawn where it was recorded: ink inside its box.
+    size_t checked = 0;
+    for (const auto& command : widget()->lastPaintedCommands()) {
+        if (command.kind != DrawCommand::Kind::Text || command.text.find_first_not_of(u" \t") == std::u16string::npos)
+            continue;
+        if (!command.view || !command.view->isDescendantOf(editor->sourcePane().get()))
+            continue;
+        Rect box = command.rectInWindow;
+        QRect inWidget(static_cast<int>(box.minX()), static_cast<int>(widget()->height() - box.maxY()),
+                       std::max(2, static_cast<int>(box.width())), std::max(2, static_cast<int>(box.height())));
+        inWidget = inWidget.intersected(paneInWidget);
+        if (inWidget.isEmpty())
+            continue;
+        EXPECT_GE(coloursIn(picture, inWidget).size(), 2u) << toUTF8(command.text);
+        if (++checked == 10)
+            break;
+    }
+    EXPECT_GT(checked, 0u);
+}
+
+TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
+{
+    auto heading = element(u"H1");
+    ASSERT_TRUE(heading);
+    auto text = heading->firstChild();
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*text));
+    settle();
+    auto range = editor->editingView()->effectiveOperationRange();
+    ASSERT_TRUE(range);
+    EXPECT_EQ(range->startContainer(), text);
+
+    QTest::keyClicks(widget(), "New ");
+    settle();
+    std::u16string typed = element(u"H1")->textContent();
+    EXPECT_NE(typed.find(u"New"), std::u16string::npos) << toUTF8(typed);
+
+    // Undo takes the typing back (at least its last step).
+    QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_NE(element(u"H1")->textContent(), typed);
+    QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    settle();
+    EXPECT_EQ(element(u"H1")->textContent(), typed);
+
+    // The source beside the page follows the edit.
+    auto sourceView = editor->editingView()->sourceLoupe()->sourceCodeView();
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return sourceView->string().find(typed) != std::u16string::npos; }, 3));
+    QCoreApplication::processEvents();
+    QImage edited = widget()->grab().toImage();
+    saveScreenshot(edited, "editor-window-typed.png");
+    EXPECT_GE(huesInSourcePane(edited), 2u) << "the regenerated source's syntax colours";
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    auto saved = readFile(path("page.html"));
+    ASSERT_TRUE(saved);
+    EXPECT_NE(saved->find("<h1>" + toUTF8(typed) + "</h1>"), std::string::npos) << *saved;
+}
+
+TEST_F(EditorWindow, ClickingTheImageShowsTheSelectionIndicatorInTheWindowsPicture)
+{
+    auto image = element(u"IMG");
+    ASSERT_TRUE(image);
+    QPoint onImage = pointInWidget(*image, 10);
+    QImage before = widget()->grab().toImage();
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, onImage);
+    settle();
+    EXPECT_EQ(editor->editingView()->effectiveOperationRange()->toString(), u"");
+    QImage after = widget()->grab().toImage();
+    saveScreenshot(after, "editor-window-image-selected.png");
+    // The overlay's indicator changed pixels around the image.
+    auto webView = editor->editingView()->embeddedWebView();
+    Rect box = webView->convertRectToView(webView->boundingBox(*image), nullptr);
+    QRect around(static_cast<int>(box.minX()) - 4, static_cast<int>(widget()->height() - box.maxY()) - 4,
+                 static_cast<int>(box.width()) + 8, static_cast<int>(box.height()) + 8);
+    int changed = 0;
+    for (int y = around.top(); y <= around.bottom(); ++y) {
+        for (int x = around.left(); x <= around.right(); ++x)
+            changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
+    }
+    EXPECT_GT(changed, 20);
+}
+
+} // namespace
+
+QPoint headingTextInOffscreenWindow()
+{
+    class Probe : public EditorWindow {
+    public:
+        void TestBody() override {}
+        QPoint heading()
+        {
+            SetUp();
+            QPoint point = editor && element(u"H1") ? pointInWidget(*element(u"H1")->firstChild()) : QPoint();
+            TearDown();
+            return point;
+        }
+    };
+    return Probe().heading();
+}
+

@@ -120,10 +120,7 @@ void QtWindowBackend::windowDidChangeOrdering(Window& window)
     if (!widget)
         return;
     applyGeometry(window, *widget);
-    if (!isOverlay(window)) {
-        widget->takeWindowTitle();
-        widget->setWindowOpacity(window.alphaValue());
-    }
+    widget->takeWindowAppearance();
     widget->setAttribute(Qt::WA_TransparentForMouseEvents, window.ignoresMouseEvents());
     widget->show();
     // The offscreen platform (tests) has no stacking to change.

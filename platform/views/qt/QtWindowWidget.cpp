@@ -12,14 +12,14 @@
 #include "platform/views/qt/QtWindowBackend.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleHints>
 #include <QWheelEvent>
+
+#include <cmath>
 
 namespace brevanton {
 
@@ -54,7 +54,7 @@ Point QtWindowWidget::basePoint(const QPointF& point) const
     return { point.x(), height() - point.y() };
 }
 
-void QtWindowWidget::takeWindowTitle()
+void QtWindowWidget::takeWindowAppearance()
 {
     auto window = viewWindow();
     if (!window || !isWindow())
@@ -62,6 +62,8 @@ void QtWindowWidget::takeWindowTitle()
     QString title = qtString(window->title());
     if (title != windowTitle())
         setWindowTitle(title);
+    if (std::abs(windowOpacity() - window->alphaValue()) > 1.0 / 512)
+        setWindowOpacity(window->alphaValue());
 }
 
 void QtWindowWidget::paintEvent(QPaintEvent* event)
@@ -92,7 +94,7 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
     }
     ++m_paintCount;
     window->setViewsNeedDisplay(false);
-    takeWindowTitle();
+    takeWindowAppearance();
 }
 
 void QtWindowWidget::deliver(const Event& event)

@@ -34,8 +34,8 @@ public:
     // is not given back to the window.
     void setApplyingWindowGeometry(bool applying) { m_applyingWindowGeometry = applying; }
 
-    // Shows the window's title when it changed (a top-level widget).
-    void takeWindowTitle();
+    // Shows the window's title and alpha when they changed (a top-level widget).
+    void takeWindowAppearance();
 
     // Where a point of the widget is in the window's base coordinates.
     Point basePoint(const QPointF&) const;

@@ -174,6 +174,12 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     auto range = editor->editingView()->effectiveOperationRange();
     ASSERT_TRUE(range);
     EXPECT_EQ(range->startContainer(), text);
+    // The input method is told where the caret is: on the heading's line.
+    QRect caret = widget()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QPoint clicked = pointInWidget(*text);
+    EXPECT_LE(caret.top(), clicked.y());
+    EXPECT_GE(caret.bottom(), clicked.y());
+    EXPECT_LT(caret.height(), 80);
 
     QTest::keyClicks(widget(), "New ");
     settle();

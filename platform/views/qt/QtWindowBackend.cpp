@@ -49,6 +49,11 @@ void QtWindowBackend::eventDelivered() const
         m_eventDelivered();
 }
 
+std::optional<Rect> QtWindowBackend::caretRectangle(const Window& window) const
+{
+    return m_caretRectangleQuery ? m_caretRectangleQuery(window) : std::nullopt;
+}
+
 bool QtWindowBackend::isOverlay(const Window& window)
 {
     return window.parentWindow() && !(window.styleMask() & WindowStyle::Titled);

@@ -237,14 +237,19 @@ QVariant QtWindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const
         return QWidget::inputMethodQuery(query);
     if (query == Qt::ImEnabled)
         return true;
-    // Where the input method places its window: the first responder's visible
-    // part (the view layer has no query for the caret's rectangle).
+    // Where the input method places its window: the caret, when the layers
+    // above tell, else the first responder's visible part.
     auto window = viewWindow();
-    auto view = window ? std::dynamic_pointer_cast<View>(window->firstResponder()) : nullptr;
-    if (!view)
+    if (!window)
         return QRect();
-    Rect base = view->convertRectToView(view->visibleRect(), nullptr);
-    return QRectF(base.minX(), height() - base.maxY(), base.width(), base.height()).toAlignedRect();
+    auto base = m_backend.caretRectangle(*window);
+    if (!base) {
+        auto view = std::dynamic_pointer_cast<View>(window->firstResponder());
+        if (!view)
+            return QRect();
+        base = view->convertRectToView(view->visibleRect(), nullptr);
+    }
+    return QRectF(base->minX(), height() - base->maxY(), std::max(1.0, base->width()), base->height()).toAlignedRect();
 }
 
 void QtWindowWidget::giveGeometryToWindow()

@@ -15,6 +15,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/Application.h"
+#include "platform/views/Menu.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
@@ -186,10 +187,15 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     std::u16string typed = element(u"H1")->textContent();
     EXPECT_NE(typed.find(u"New"), std::u16string::npos) << toUTF8(typed);
 
+    // The Edit menu offers Undo now, and Redo not yet.
+    auto edit = shell->mainMenu()->itemWithTitle(u"Edit")->submenu();
+    EXPECT_TRUE(Menu::validateItem(*edit->itemWithTitle(u"Undo")));
+    EXPECT_FALSE(Menu::validateItem(*edit->itemWithTitle(u"Redo")));
     // Undo takes the typing back (at least its last step).
     QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
     settle();
     EXPECT_NE(element(u"H1")->textContent(), typed);
+    EXPECT_TRUE(Menu::validateItem(*edit->itemWithTitle(u"Redo")));
     QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     settle();
     EXPECT_EQ(element(u"H1")->textContent(), typed);

@@ -182,6 +182,13 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     EXPECT_GE(caret.bottom(), clicked.y());
     EXPECT_LT(caret.height(), 80);
 
+    // Over the text the pointer is the I-beam the editing view sets.
+    QMouseEvent moved(QEvent::MouseMove, QPointF(pointInWidget(*text, 6)), widget()->mapToGlobal(QPointF(pointInWidget(*text, 6))),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget(), &moved);
+    settle();
+    EXPECT_EQ(widget()->cursor().shape(), Qt::IBeamCursor);
+
     QTest::keyClicks(widget(), "New ");
     settle();
     std::u16string typed = element(u"H1")->textContent();

@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/views/Application.h"
 #include "platform/views/ClipView.h"
+#include "platform/views/Cursor.h"
 #include "platform/views/Image.h"
 #include "platform/views/Screen.h"
 #include "platform/views/View.h"
@@ -97,10 +98,35 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
     takeWindowAppearance();
 }
 
+namespace {
+
+Qt::CursorShape qtCursorShape(CursorKind kind)
+{
+    switch (kind) {
+    case CursorKind::Arrow: break;
+    case CursorKind::IBeam: return Qt::IBeamCursor;
+    case CursorKind::PointingHand: return Qt::PointingHandCursor;
+    case CursorKind::ClosedHand: return Qt::ClosedHandCursor;
+    case CursorKind::OpenHand: return Qt::OpenHandCursor;
+    case CursorKind::ResizeLeftRight: return Qt::SplitHCursor;
+    case CursorKind::ResizeUpDown: return Qt::SplitVCursor;
+    case CursorKind::Crosshair: return Qt::CrossCursor;
+    case CursorKind::DragCopy: return Qt::DragCopyCursor;
+    case CursorKind::OperationNotAllowed: return Qt::ForbiddenCursor;
+    }
+    return Qt::ArrowCursor;
+}
+
+} // namespace
+
 void QtWindowWidget::deliver(const Event& event)
 {
     Application::shared().sendEvent(event);
     m_backend.eventDelivered();
+    // The cursor the views set while they handled it.
+    Qt::CursorShape shape = qtCursorShape(Cursor::currentCursor().kind());
+    if (cursor().shape() != shape)
+        setCursor(shape);
 }
 
 void QtWindowWidget::press(QMouseEvent* event, bool doubleClick)

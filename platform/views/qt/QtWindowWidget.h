@@ -4,7 +4,8 @@
 // the only drawing path). Qt's mouse, wheel, key and input-method events
 // become our events (QtEventTranslation) and go through
 // Application::sendEvent; the wheel scrolls the clip view under the pointer
-// (the view layer has no scroll-wheel event).
+// (the view layer has no scroll-wheel event). After each event the widget
+// shows the cursor the views set (Cursor::currentCursor).
 #pragma once
 
 #include "platform/views/GraphicsContext.h"

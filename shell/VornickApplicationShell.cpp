@@ -1,6 +1,8 @@
 #include "shell/VornickApplicationShell.h"
 
 #include "app/VornickWindow.h"
+#include "editing/VornickContentEditingView.h"
+#include "platform/dom/DOMRange.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
@@ -17,6 +19,26 @@
 
 namespace brevanton {
 
+namespace {
+
+// The caret (or the selection's bounds) of the editing view the first
+// responder is in, in the window's base coordinates.
+std::optional<Rect> caretRectangleOfFirstResponder(const Window& window)
+{
+    for (auto view = std::dynamic_pointer_cast<View>(window.firstResponder()); view; view = view->superview()) {
+        auto editingView = std::dynamic_pointer_cast<VornickContentEditingView>(view);
+        if (!editingView)
+            continue;
+        auto range = editingView->effectiveOperationRange();
+        if (!range)
+            return std::nullopt;
+        return editingView->convertRectToView(editingView->vornick_bestGuessBoundsOfRange(*range), nullptr);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
 {
     if (!QApplication::instance())
@@ -27,6 +49,7 @@ VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
     // Pages and controls are measured with the fonts the windows draw with.
     installQtFontMetricsProvider();
     m_backend->setEventDeliveredHandler([] { RunLoop::main().runOnce(0); });
+    m_backend->setCaretRectangleQuery(&caretRectangleOfFirstResponder);
     m_pump = std::make_unique<QtRunLoopPump>();
     m_mainMenu = makeMainMenu();
     Application::shared().setMainMenu(m_mainMenu);

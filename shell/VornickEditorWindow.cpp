@@ -9,6 +9,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/Application.h"
+#include "platform/views/Menu.h"
 #include "platform/views/Screen.h"
 #include "platform/views/SplitView.h"
 #include "platform/web/WebFrame.h"
@@ -125,25 +126,53 @@ void VornickEditorWindow::installFocusHook()
     });
 }
 
+namespace {
+
+// The delegate of an editor's window: the end of the window's responder
+// chain for the document's own commands.
+class EditorWindowActions final : public Responder, public WindowDelegate {
+public:
+    explicit EditorWindowActions(std::weak_ptr<Window> window) : m_window(std::move(window)) {}
+
+    bool validateMenuItem(MenuItem& item) override
+    {
+        auto window = m_window.lock();
+        auto* undoManager = window ? window->undoManager() : nullptr;
+        if (item.action() == "undo:")
+            return undoManager && undoManager->canUndo();
+        if (item.action() == "redo:")
+            return undoManager && undoManager->canRedo();
+        return true;
+    }
+
+private:
+    std::weak_ptr<Window> m_window;
+};
+
+} // namespace
+
 void VornickEditorWindow::installActions()
 {
+    auto actions = std::make_shared<EditorWindowActions>(m_window);
+    m_window->setDelegate(std::shared_ptr<WindowDelegate>(actions, actions.get()));
+    m_actions = actions;
     std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
-    m_window->setActionHandler("saveDocument:", [weak](ActionSender*) {
+    m_actions->setActionHandler("saveDocument:", [weak](ActionSender*) {
         if (auto editor = weak.lock()) {
             Error error;
             if (!editor->save(&error))
                 std::fprintf(stderr, "brevanton: %s: %s\n", editor->m_path.c_str(), toUTF8(error.localizedDescription()).c_str());
         }
     });
-    m_window->setActionHandler("undo:", [weak](ActionSender*) {
+    m_actions->setActionHandler("undo:", [weak](ActionSender*) {
         if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canUndo())
             editor->m_window->undoManager()->undo();
     });
-    m_window->setActionHandler("redo:", [weak](ActionSender*) {
+    m_actions->setActionHandler("redo:", [weak](ActionSender*) {
         if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canRedo())
             editor->m_window->undoManager()->redo();
     });
-    m_window->setActionHandler("performClose:", [weak](ActionSender*) {
+    m_actions->setActionHandler("performClose:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->m_window->performClose();
     });

@@ -1,9 +1,10 @@
 // VornickEditorWindow: a document window of the application shell. It shows
 // the file in a content editing view with the syntax-coloured source the
 // editor writes beside it (the source loupe's pane), in a split view. The
-// window performs "saveDocument:" (the editing view's own write, as saving in
-// the editor does), "undo:" and "redo:" (its undo manager) and
-// "performClose:".
+// window's delegate performs "saveDocument:" (the editing view's own write,
+// as saving in the editor does), "undo:" and "redo:" (the window's undo
+// manager; their menu items are enabled only when there is a step to undo or
+// redo) and "performClose:".
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -14,6 +15,7 @@
 
 namespace brevanton {
 
+class Responder;
 class SplitView;
 class View;
 class VornickContentEditingView;
@@ -46,6 +48,8 @@ private:
     std::shared_ptr<VornickWindow> m_window;
     std::shared_ptr<VornickContentEditingView> m_editingView;
     std::shared_ptr<SplitView> m_splitView;
+    // The window's delegate, which answers the actions above.
+    std::shared_ptr<Responder> m_actions;
     ScopedTimer m_sourcePaintWait;
 };
 

@@ -15,6 +15,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/Application.h"
+#include "platform/views/Menu.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
@@ -174,16 +175,34 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     auto range = editor->editingView()->effectiveOperationRange();
     ASSERT_TRUE(range);
     EXPECT_EQ(range->startContainer(), text);
+    // The input method is told where the caret is: on the heading's line.
+    QRect caret = widget()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QPoint clicked = pointInWidget(*text);
+    EXPECT_LE(caret.top(), clicked.y());
+    EXPECT_GE(caret.bottom(), clicked.y());
+    EXPECT_LT(caret.height(), 80);
+
+    // Over the text the pointer is the I-beam the editing view sets.
+    QMouseEvent moved(QEvent::MouseMove, QPointF(pointInWidget(*text, 6)), widget()->mapToGlobal(QPointF(pointInWidget(*text, 6))),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget(), &moved);
+    settle();
+    EXPECT_EQ(widget()->cursor().shape(), Qt::IBeamCursor);
 
     QTest::keyClicks(widget(), "New ");
     settle();
     std::u16string typed = element(u"H1")->textContent();
     EXPECT_NE(typed.find(u"New"), std::u16string::npos) << toUTF8(typed);
 
+    // The Edit menu offers Undo now, and Redo not yet.
+    auto edit = shell->mainMenu()->itemWithTitle(u"Edit")->submenu();
+    EXPECT_TRUE(Menu::validateItem(*edit->itemWithTitle(u"Undo")));
+    EXPECT_FALSE(Menu::validateItem(*edit->itemWithTitle(u"Redo")));
     // Undo takes the typing back (at least its last step).
     QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
     settle();
     EXPECT_NE(element(u"H1")->textContent(), typed);
+    EXPECT_TRUE(Menu::validateItem(*edit->itemWithTitle(u"Redo")));
     QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     settle();
     EXPECT_EQ(element(u"H1")->textContent(), typed);

@@ -49,6 +49,11 @@ void QtWindowBackend::eventDelivered() const
         m_eventDelivered();
 }
 
+std::optional<Rect> QtWindowBackend::caretRectangle(const Window& window) const
+{
+    return m_caretRectangleQuery ? m_caretRectangleQuery(window) : std::nullopt;
+}
+
 bool QtWindowBackend::isOverlay(const Window& window)
 {
     return window.parentWindow() && !(window.styleMask() & WindowStyle::Titled);
@@ -120,10 +125,7 @@ void QtWindowBackend::windowDidChangeOrdering(Window& window)
     if (!widget)
         return;
     applyGeometry(window, *widget);
-    if (!isOverlay(window)) {
-        widget->takeWindowTitle();
-        widget->setWindowOpacity(window.alphaValue());
-    }
+    widget->takeWindowAppearance();
     widget->setAttribute(Qt::WA_TransparentForMouseEvents, window.ignoresMouseEvents());
     widget->show();
     // The offscreen platform (tests) has no stacking to change.

@@ -10,10 +10,12 @@
 // windows above their parent.
 #pragma once
 
+#include "platform/views/Geometry.h"
 #include "platform/views/WindowServerConnection.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 class QObject;
@@ -41,6 +43,15 @@ public:
     void setEventDeliveredHandler(std::function<void()> handler) { m_eventDelivered = std::move(handler); }
     void eventDelivered() const;
 
+    // Where the caret of a window's first responder is, in the window's base
+    // coordinates, for the input method to place its window; nullopt when
+    // there is none (the widget then answers the first responder's visible
+    // rectangle). The layers above the view layer know carets; the shell
+    // installs the query.
+    using CaretRectangleQuery = std::function<std::optional<Rect>(const Window&)>;
+    void setCaretRectangleQuery(CaretRectangleQuery query) { m_caretRectangleQuery = std::move(query); }
+    std::optional<Rect> caretRectangle(const Window&) const;
+
     void windowDidChangeOrdering(Window&) override;
     void windowFrameDidChange(Window&) override;
     void windowViewsNeedDisplay(Window&) override;
@@ -59,6 +70,7 @@ private:
 
     std::unordered_map<const Window*, QtWindowWidget*> m_widgets;
     std::function<void()> m_eventDelivered;
+    CaretRectangleQuery m_caretRectangleQuery;
     // Receives the widgets' destruction; goes before them.
     std::unique_ptr<QObject> m_context;
 };

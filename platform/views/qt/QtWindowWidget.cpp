@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/views/Application.h"
 #include "platform/views/ClipView.h"
+#include "platform/views/Cursor.h"
 #include "platform/views/Image.h"
 #include "platform/views/Screen.h"
 #include "platform/views/View.h"
@@ -12,14 +13,14 @@
 #include "platform/views/qt/QtWindowBackend.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyleHints>
 #include <QWheelEvent>
+
+#include <cmath>
 
 namespace brevanton {
 
@@ -54,7 +55,7 @@ Point QtWindowWidget::basePoint(const QPointF& point) const
     return { point.x(), height() - point.y() };
 }
 
-void QtWindowWidget::takeWindowTitle()
+void QtWindowWidget::takeWindowAppearance()
 {
     auto window = viewWindow();
     if (!window || !isWindow())
@@ -62,6 +63,8 @@ void QtWindowWidget::takeWindowTitle()
     QString title = qtString(window->title());
     if (title != windowTitle())
         setWindowTitle(title);
+    if (std::abs(windowOpacity() - window->alphaValue()) > 1.0 / 512)
+        setWindowOpacity(window->alphaValue());
 }
 
 void QtWindowWidget::paintEvent(QPaintEvent* event)
@@ -92,13 +95,38 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
     }
     ++m_paintCount;
     window->setViewsNeedDisplay(false);
-    takeWindowTitle();
+    takeWindowAppearance();
 }
+
+namespace {
+
+Qt::CursorShape qtCursorShape(CursorKind kind)
+{
+    switch (kind) {
+    case CursorKind::Arrow: break;
+    case CursorKind::IBeam: return Qt::IBeamCursor;
+    case CursorKind::PointingHand: return Qt::PointingHandCursor;
+    case CursorKind::ClosedHand: return Qt::ClosedHandCursor;
+    case CursorKind::OpenHand: return Qt::OpenHandCursor;
+    case CursorKind::ResizeLeftRight: return Qt::SplitHCursor;
+    case CursorKind::ResizeUpDown: return Qt::SplitVCursor;
+    case CursorKind::Crosshair: return Qt::CrossCursor;
+    case CursorKind::DragCopy: return Qt::DragCopyCursor;
+    case CursorKind::OperationNotAllowed: return Qt::ForbiddenCursor;
+    }
+    return Qt::ArrowCursor;
+}
+
+} // namespace
 
 void QtWindowWidget::deliver(const Event& event)
 {
     Application::shared().sendEvent(event);
     m_backend.eventDelivered();
+    // The cursor the views set while they handled it.
+    Qt::CursorShape shape = qtCursorShape(Cursor::currentCursor().kind());
+    if (cursor().shape() != shape)
+        setCursor(shape);
 }
 
 void QtWindowWidget::press(QMouseEvent* event, bool doubleClick)
@@ -235,14 +263,19 @@ QVariant QtWindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const
         return QWidget::inputMethodQuery(query);
     if (query == Qt::ImEnabled)
         return true;
-    // Where the input method places its window: the first responder's visible
-    // part (the view layer has no query for the caret's rectangle).
+    // Where the input method places its window: the caret, when the layers
+    // above tell, else the first responder's visible part.
     auto window = viewWindow();
-    auto view = window ? std::dynamic_pointer_cast<View>(window->firstResponder()) : nullptr;
-    if (!view)
+    if (!window)
         return QRect();
-    Rect base = view->convertRectToView(view->visibleRect(), nullptr);
-    return QRectF(base.minX(), height() - base.maxY(), base.width(), base.height()).toAlignedRect();
+    auto base = m_backend.caretRectangle(*window);
+    if (!base) {
+        auto view = std::dynamic_pointer_cast<View>(window->firstResponder());
+        if (!view)
+            return QRect();
+        base = view->convertRectToView(view->visibleRect(), nullptr);
+    }
+    return QRectF(base->minX(), height() - base->maxY(), std::max(1.0, base->width()), base->height()).toAlignedRect();
 }
 
 void QtWindowWidget::giveGeometryToWindow()

@@ -4,7 +4,8 @@
 // the only drawing path). Qt's mouse, wheel, key and input-method events
 // become our events (QtEventTranslation) and go through
 // Application::sendEvent; the wheel scrolls the clip view under the pointer
-// (the view layer has no scroll-wheel event).
+// (the view layer has no scroll-wheel event). After each event the widget
+// shows the cursor the views set (Cursor::currentCursor).
 #pragma once
 
 #include "platform/views/GraphicsContext.h"
@@ -34,8 +35,8 @@ public:
     // is not given back to the window.
     void setApplyingWindowGeometry(bool applying) { m_applyingWindowGeometry = applying; }
 
-    // Shows the window's title when it changed (a top-level widget).
-    void takeWindowTitle();
+    // Shows the window's title and alpha when they changed (a top-level widget).
+    void takeWindowAppearance();
 
     // Where a point of the widget is in the window's base coordinates.
     Point basePoint(const QPointF&) const;

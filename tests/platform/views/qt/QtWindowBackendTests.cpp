@@ -71,9 +71,11 @@ TEST_F(Backend, AWindowHasAWidgetWhileItLivesThatFollowsItsFrameTitleAndOrdering
     window->setFrame(Rect(150, 250, 320, 240));
     EXPECT_EQ(widget()->geometry(), QRect(150, static_cast<int>(Screen::mainScreen().frame().maxY() - 490), 320, 240));
     window->setTitle(u"Renamed");
+    window->setAlphaValue(0.5);
     view->setNeedsDisplay(true);
     QCoreApplication::processEvents();
     EXPECT_EQ(widget()->windowTitle(), QString("Renamed"));
+    EXPECT_NEAR(widget()->windowOpacity(), 0.5, 0.01);
 
     // A resize by the window system comes back to the window and its views.
     widget()->resize(400, 300);

@@ -310,3 +310,27 @@ TEST_F(BlockPostRoundTrip, IndentingParagraphBlocksMakesListBlocks)
     EXPECT_EQ(savedBlockNames(), "core/list[core/list-item core/list-item]");
     EXPECT_NE(markup().find(u"<!-- wp:list-item --><li>[b]</li><!-- /wp:list-item -->"), std::u16string::npos) << toUTF8(markup());
 }
+
+TEST_F(BlockPostRoundTrip, AHeadingOfAnotherLevelKeepsItsBlockProperties)
+{
+    loadBody("<!-- wp:heading {\"textAlign\":\"center\",\"level\":3,\"className\":\"intro\"} -->\n<h3 class=\"wp-block-heading has-text-align-center "
+             "intro\">Title</h3>\n<!-- /wp:heading -->");
+    auto level = MenuItem::create(u"Heading", "changeHeadingLevel:");
+    view->setTargetRange(caretAt(text(u"H3"), 1));
+    auto step = beginStep();
+    level->setTag(2);
+    view->changeHeadingLevel(level.get());
+    EXPECT_EQ(blockComments(toUTF8(body()->innerHTML())).front(), "<!-- wp:heading {\"textAlign\":\"center\",\"className\":\"intro\"} -->");
+    checkUndoAndRedo(step, u"Change Heading Level");
+    view->setTargetRange(caretAt(text(u"H2"), 1));
+    level->setTag(4);
+    view->changeHeadingLevel(level.get());
+    EXPECT_EQ(blockComments(toUTF8(body()->innerHTML())).front(),
+              "<!-- wp:heading {\"textAlign\":\"center\",\"level\":4,\"className\":\"intro\"} -->");
+    EXPECT_EQ(faults(), std::vector<std::string>());
+    auto tree = runWordPressOracle("tree", savedBody());
+    ASSERT_TRUE(tree && tree->count() == 1);
+    EXPECT_EQ(tree->array()[0][u"attrs"].description(), Value(Dictionary { { u"textAlign", Value(u"center") }, { u"level", Value(4) },
+                                                                           { u"className", Value(u"intro") } })
+                                                             .description());
+}

@@ -172,6 +172,10 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
         auto comment = [&] { return std::static_pointer_cast<DOMComment>(commentNode.shared_from_this()); };
         auto text = trimmedData(commentNode);
         if (text.starts_with(*startPrefix)) {
+            // Read before the handler runs, which may change the document.
+            auto startComment = comment();
+            bool selfClosing = text.ends_with(u"/");
+            bool freeform = blockTypeHoldsFreeformContent(typeNameOfStartText(text));
             if (state.start && !state.element && !state.interior && isClosedLater(*state.start)) {
                 // The open block's content is blocks.
                 containers.push_back(state.start);
@@ -184,9 +188,9 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                                      { shown, held }),
                                 { { u"unexpectedBlockStartCommentText", Value(shown) } }));
             }
-            state.start = comment();
-            state.freeform = blockTypeHoldsFreeformContent(typeNameOfStartText(text));
-            if (text.ends_with(u"/"))
+            state.start = std::move(startComment);
+            state.freeform = freeform;
+            if (selfClosing)
                 emit(std::nullopt);
             continue;
         }

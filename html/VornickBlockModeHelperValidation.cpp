@@ -202,9 +202,8 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                 emit(blockError(code, std::move(message), { { u"unexpectedBlockEndCommentText", Value(shown) } }));
             };
             if (!state.start && !containers.empty() && typeNameOfStartText(trimmedData(*containers.back())) == type) {
-                VornickExactSelection container(nullptr, containers.back(), nullptr, comment());
+                // A sound block of blocks; its blocks were handed over.
                 containers.pop_back();
-                handler(container, std::nullopt, stop);
             } else if (!state.start) {
                 fault(VornickBlockEndCommentWithoutStartError,
                       u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block start comment", false);
@@ -212,12 +211,14 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                 fault(VornickBlockEndCommentWithoutInteriorError,
                       u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block interior", false);
             } else if (auto startType = blockTypeOfStartComment(*state.start)) {
-                if (type == *startType)
-                    emit(std::nullopt, comment());
-                else
+                if (type != *startType)
                     fault(VornickBlockEndCommentMismatchError,
                           u"Incomplete block: Encountered block end comment <!-- %@ --> that doesn't match preceding block start comment <!--%@-->",
                           true);
+                else if (!state.element && !state.interior)
+                    state = {}; // a sound block of text alone
+                else
+                    emit(std::nullopt, comment());
             } else {
                 fault(VornickBlockEndCommentUnconfirmedError,
                       u"Incomplete block: Encountered block end comment <!-- %@ --> and couldn't confirm match to block start comment", false);

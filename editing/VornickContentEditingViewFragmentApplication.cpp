@@ -8,19 +8,27 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
+#include "html/VornickBlockModeHelper.h"
 #include "html/VornickExactSelection.h"
 #include "html/VornickFragmentDescription.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickHTMLElementSpec.h"
+#include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "html/VornickWordPressBlockMetadata.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
 #include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
+#include "toolkit/VornickWhitespaceFilter.h"
 #include "toolkit/VornickWhitespaceSets.h"
+
+#include <algorithm>
+#include <functional>
 
 namespace brevanton {
 
@@ -52,6 +60,86 @@ std::shared_ptr<DOMElement> containerElementOfSelectedBlock(const std::shared_pt
             return std::static_pointer_cast<DOMElement>(child);
     }
     return nullptr;
+}
+
+// Whole blocks go where the snippet's blocks go: when the snippet's content
+// is all of a block of its own (the paragraph inside a quote), the moved
+// blocks take that block's place rather than its element's content, which
+// would put a paragraph inside a paragraph.
+std::shared_ptr<DOMRange> rangeForWholeBlocks(const VornickBlockModeHelper& helper, const std::shared_ptr<DOMRange>& interior)
+{
+    auto block = helper.blockEnclosingPosition(vornick_startPosition(*interior), {}, false, nullptr);
+    if (!block || !block->blockStartComment() || !block->blockEndComment() || !block->element())
+        return interior;
+    if (block->element()->textContent() != interior->toString())
+        return interior;
+    auto outer = block->outerRange();
+    return outer ? outer : interior;
+}
+
+bool isTextLevelContainer(const DOMNode* node)
+{
+    static const std::u16string_view kinds[] = { u"p", u"pre", u"h1", u"h2", u"h3", u"h4", u"h5", u"h6" };
+    if (!node || !node->isElementNode())
+        return false;
+    const auto& element = static_cast<const DOMElement&>(*node);
+    return std::any_of(std::begin(kinds), std::end(kinds), [&](std::u16string_view kind) { return tagIs(element, kind); });
+}
+
+// Content for a paragraph or preformatted element: block comments go, and
+// each element that is not inline gives its content, one line each.
+void flattenToTextLevel(DOMDocumentFragment& contents, const VornickHTMLSpec& spec, bool preformatted)
+{
+    auto document = contents.ownerDocument();
+    if (!document)
+        return;
+    auto flat = document->createDocumentFragment();
+    bool lineOpen = false;
+    std::function<void(DOMNode&)> take = [&](DOMNode& parent) {
+        while (auto child = parent.firstChild()) {
+            if (child->nodeType() == DOMNode::COMMENT_NODE) {
+                (void)parent.removeChild(child.get());
+                continue;
+            }
+            if (child->isElementNode() && !spec.isUsuallyInlineElement(asciiLowercase(static_cast<DOMElement&>(*child).tagName()))) {
+                (void)parent.removeChild(child.get());
+                lineOpen = false;
+                take(*child);
+                lineOpen = false;
+                continue;
+            }
+            if (child->isTextNode() && vornick_containsOnlyHTMLWhitespace(static_cast<DOMCharacterData&>(*child).data())
+                && !lineOpen) {
+                (void)parent.removeChild(child.get());
+                continue;
+            }
+            if (!lineOpen && flat->firstChild()) {
+                if (preformatted)
+                    (void)flat->appendChild(document->createTextNode(u"\n"));
+                else if (auto lineBreak = document->createElement(u"br"))
+                    (void)flat->appendChild(lineBreak);
+            }
+            lineOpen = true;
+            (void)flat->appendChild(child);
+        }
+    };
+    take(contents);
+    (void)contents.appendChild(flat);
+}
+
+// Whether the fragment holds block comments or elements that are not inline.
+bool holdsBlockContent(const DOMNode& node, const VornickHTMLSpec& spec)
+{
+    for (DOMNode* child = node.first(); child; child = child->next()) {
+        if (child->nodeType() == DOMNode::COMMENT_NODE
+            && VornickWordPressBlockCommentFromCommentData(static_cast<const DOMCharacterData&>(*child).data()).kind
+                   != VornickWordPressBlockCommentKind::None)
+            return true;
+        if (child->isElementNode()
+            && (!spec.isUsuallyInlineElement(asciiLowercase(static_cast<const DOMElement&>(*child).tagName())) || holdsBlockContent(*child, spec)))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -143,6 +231,18 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
     if (!contents || !interior) {
         Sound::beep();
         return;
+    }
+    // The moved content must fit where it goes: whole blocks where blocks
+    // go, text-level content in a paragraph or preformatted element.
+    if (transform->fromBlockContainerElementKind().empty()) {
+        interior = rangeForWholeBlocks(*m_blockModeHelper, interior);
+    } else {
+        auto target = interior->commonAncestorContainer();
+        if (target && target->isTextNode())
+            target = target->parentNode();
+        auto spec = m_blockModeHelper->htmlSpec();
+        if (isTextLevelContainer(target.get()) && spec && holdsBlockContent(*contents, *spec))
+            flattenToTextLevel(*contents, *spec, tagIs(static_cast<const DOMElement&>(*target), u"pre"));
     }
     (void)interior->deleteContents();
     (void)interior->insertNode(contents);

@@ -10,6 +10,7 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickListCommandSupport.h"
 #include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -96,6 +97,32 @@ bool autoWrapWouldMakeParagraph(const VornickContentEditingView& view, const DOM
     if (selection.startContainer() != selection.endContainer() || !selection.startContainer()->isTextNode())
         return false;
     return view.vornick_shouldAddParagraphWrapperForInsertionInRange(selection);
+}
+
+// Items moved into a list whose items are blocks of their own (each "li"
+// fenced by block comments) are fenced the same way, so that the list stays
+// a sound block.
+void fenceItemsAsTheListDoes(const VornickBlockModeHelper* helper, const DOMElement& list, DOMDocumentFragment& items)
+{
+    if (!helper || !helper->operatingInBlockMode())
+        return;
+    std::optional<std::u16string> itemType;
+    for (DOMNode* child = list.first(); child && !itemType; child = child->next()) {
+        if (child->isElementNode() && VornickIsListItemElement(static_cast<DOMElement*>(child)))
+            itemType = helper->blockOrElement(std::static_pointer_cast<DOMElement>(child->shared_from_this())).blockType();
+    }
+    auto document = list.ownerDocument();
+    if (!itemType || !document)
+        return;
+    std::vector<std::shared_ptr<DOMElement>> unfenced;
+    for (DOMNode* child = items.first(); child; child = child->next()) {
+        if (child->isElementNode() && VornickIsListItemElement(static_cast<DOMElement*>(child)) && !helper->blockStartCommentBeforeNode(*child))
+            unfenced.push_back(std::static_pointer_cast<DOMElement>(child->shared_from_this()));
+    }
+    for (const auto& item : unfenced) {
+        (void)items.insertBefore(document->createComment(u" " + *itemType + u" "), item.get());
+        (void)items.insertBefore(document->createComment(u" /" + *itemType + u" "), item->nextSibling().get());
+    }
 }
 
 } // namespace
@@ -185,6 +212,11 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
         keptSelection.recordAgainstRun(run);
         stepName.open();
         changed = true;
+
+        if (plan->move == IndentMove::MergeNestedLists || plan->move == IndentMove::AppendToNestedList)
+            fenceItemsAsTheListDoes(helper, *plan->nestedList, *items);
+        else if (plan->move == IndentMove::PrependToFollowingList)
+            fenceItemsAsTheListDoes(helper, *plan->followingList, *items);
 
         switch (plan->move) {
         case IndentMove::Leave:

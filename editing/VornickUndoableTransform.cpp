@@ -9,6 +9,8 @@
 #include "editing/VornickCommandStepName.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "html/VornickWordPressBlockMetadata.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -17,6 +19,42 @@
 #include "platform/web/WebFrame.h"
 
 namespace brevanton {
+
+namespace {
+
+// A block that stays of its type (a heading of another level, a list of
+// another kind) keeps the properties of its comment, its alignment or class
+// for one, except those its old and new element kinds set themselves.
+void keepBlockProperties(const VornickBlockModeHelper& helper, const DOMElement& old, DOMDocumentFragment& fragment)
+{
+    auto oldComment = helper.blockStartCommentBeforeNode(old);
+    auto oldMetadata = oldComment ? VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(oldComment->data()) : nullptr;
+    if (!oldMetadata || !oldMetadata->properties())
+        return;
+    std::shared_ptr<DOMComment> newComment;
+    for (DOMNode* child = fragment.first(); child && !newComment; child = child->next()) {
+        if (child->nodeType() == DOMNode::COMMENT_NODE)
+            newComment = std::static_pointer_cast<DOMComment>(child->shared_from_this());
+    }
+    auto newMetadata = newComment ? VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(newComment->data()) : nullptr;
+    if (!newMetadata || newMetadata->typeName() != oldMetadata->typeName())
+        return;
+    Dictionary merged = *oldMetadata->properties();
+    if (auto text = helper.blockStartCommentTextForElementKind(asciiLowercase(old.tagName()))) {
+        if (auto kindDefaults = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(*text); kindDefaults && kindDefaults->properties()) {
+            for (const auto& [key, value] : *kindDefaults->properties())
+                merged.erase(key);
+        }
+    }
+    if (newMetadata->properties()) {
+        for (const auto& [key, value] : *newMetadata->properties())
+            merged[key] = value;
+    }
+    newMetadata->setProperties(merged.empty() ? std::nullopt : std::optional<Dictionary>(std::move(merged)));
+    newComment->setData(newMetadata->encodedAsCommentText());
+}
+
+} // namespace
 
 bool VornickContentEditingView::undoableTransformElement(bool undoable, const std::shared_ptr<DOMElement>& element,
                                                          const std::u16string& tagName, std::shared_ptr<DOMRange>* outResultRange)
@@ -42,6 +80,7 @@ bool VornickContentEditingView::undoableTransformElement(bool undoable, const st
                                                                                   &newElement);
     if (!fragment || !newElement)
         return false;
+    keepBlockProperties(*m_blockModeHelper, *element, *fragment);
     vornick_copyAttributesFromElement(*newElement, *element);
     if (m_focusedWebFrame) {
         if (auto spec = vornick_HTMLSpec(*m_focusedWebFrame))

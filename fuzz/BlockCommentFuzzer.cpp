@@ -1,24 +1,24 @@
 // WordPress block comments: the input is a post body (UTF-8). The tree
 // recognizer and the detector must not fail on it; every opening comment's
 // metadata, once written back, must read again as the same type and
-// properties, and its JSON must never close the comment early. Parsed into a
-// document, the body's blocks at every depth are enumerated and checked: a
-// block reported sound has a start comment, and an end comment naming its type
-// unless it is self-closing.
+// properties, and its JSON must never close the comment early. The block
+// walk over the body parsed as a page must not fail either, and hands over
+// only children of the node it walks, each comment of a block once.
 #include "html/VornickScannedHTMLPart.h"
+#include "html/VornickWordPressBlockDetector.h"
+#include "html/VornickWordPressBlockMetadata.h"
 #include "html/VornickWordPressBlockModeHelper.h"
+#include "html/VornickWordPressHTMLTreeRecognizer.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
-#include "html/VornickWordPressBlockDetector.h"
-#include "html/VornickWordPressBlockMetadata.h"
-#include "html/VornickWordPressHTMLTreeRecognizer.h"
 #include "platform/foundation/Text.h"
+
+#include <set>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <functional>
 
 using namespace brevanton;
 
@@ -60,6 +60,30 @@ private:
     std::u16string_view m_source;
 };
 
+void checkBlockWalk(const VornickBlockModeHelper& helper, const DOMNode& node, unsigned depth)
+{
+    std::set<const DOMNode*> handedOver;
+    helper.enumerateChildBlocksOfNode(node, 0, [&](const VornickExactSelection& selection, const std::optional<Error>&, bool&) {
+        const DOMNode* parts[] = { selection.blockStartComment().get(), selection.element().get(), selection.blockInteriorComment().get(),
+                                   selection.blockEndComment().get() };
+        for (const DOMNode* part : parts) {
+            if (!part)
+                continue;
+            if (part->parent() != &node)
+                std::abort();
+            // A comment belongs to one block only.
+            if (part->nodeType() == DOMNode::COMMENT_NODE && !handedOver.insert(part).second)
+                std::abort();
+        }
+    });
+    if (depth > 200)
+        return;
+    for (DOMNode* child = node.first(); child; child = child->next()) {
+        if (child->isElementNode())
+            checkBlockWalk(helper, *child, depth + 1);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -71,29 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     recognizer.setDelegate(&roundTrip);
     (void)recognizer.parseHTMLString(source);
 
-    auto document = DOMDocument::parseHTML(u"<html><body>" + source + u"</body></html>");
-    if (!document || !document->body())
-        return 0;
-    VornickWordPressBlockModeHelper helper;
-    helper.setOperatingInBlockMode(true);
-    std::function<void(const DOMNode&, int)> enumerate = [&](const DOMNode& node, int depth) {
-        helper.enumerateChildBlocksOfNode(node, 0, [&](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
-            if (error)
-                return;
-            if (!block.blockStartComment())
-                std::abort();
-            auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(block.blockStartComment()->data());
-            if (block.blockEndComment()) {
-                if (!metadata)
-                    std::abort();
-                std::u16string end = block.blockEndComment()->data();
-                if (end.find(u"/" + metadata->typeName()) == std::u16string::npos)
-                    std::abort();
-            }
-            if (block.element() && depth < 64)
-                enumerate(*block.element(), depth + 1);
-        });
-    };
-    enumerate(*document->body(), 0);
+    static VornickWordPressBlockModeHelper& helper = [] () -> VornickWordPressBlockModeHelper& {
+        static VornickWordPressBlockModeHelper made;
+        made.setOperatingInBlockMode(true);
+        return made;
+    }();
+    if (auto document = DOMDocument::parseHTML(u"<html><body>" + source + u"</body></html>"); document && document->body())
+        checkBlockWalk(helper, *document->body(), 0);
     return 0;
 }

@@ -162,9 +162,10 @@ public:
     // passing whitespace-only text and delimiter comments.
     std::optional<VornickExactSelection> nextBlockOrElementInDirection(int direction, const std::shared_ptr<DOMNode>& startNode) const;
     // Walks the node's children as blocks and checks their structure; options
-    // 0 or VornickEnumerationReverse (assertion). A block whose content is
-    // blocks, with no element of its own around them, comes after those
-    // blocks, as its two comments.
+    // 0 or VornickEnumerationReverse (assertion). A sound block with neither
+    // element nor interior comment between its two comments (one whose
+    // content is blocks, or text alone) is checked but not handed over; the
+    // blocks inside it are.
     void enumerateChildBlocksOfNode(const DOMNode&, unsigned options, const BlockHandler&) const;
     // Every element the range intersects that has both block comments.
     void enumerateBlocksIntersectingRange(const DOMRange&, unsigned options, const IntersectingBlockHandler&) const;

@@ -172,6 +172,10 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
         auto comment = [&] { return std::static_pointer_cast<DOMComment>(commentNode.shared_from_this()); };
         auto text = trimmedData(commentNode);
         if (text.starts_with(*startPrefix)) {
+            // Read before the handler runs, which may change the document.
+            auto startComment = comment();
+            bool selfClosing = text.ends_with(u"/");
+            bool freeform = blockTypeHoldsFreeformContent(typeNameOfStartText(text));
             if (state.start && !state.element && !state.interior && isClosedLater(*state.start)) {
                 // The open block's content is blocks.
                 containers.push_back(state.start);
@@ -184,9 +188,9 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                                      { shown, held }),
                                 { { u"unexpectedBlockStartCommentText", Value(shown) } }));
             }
-            state.start = comment();
-            state.freeform = blockTypeHoldsFreeformContent(typeNameOfStartText(text));
-            if (text.ends_with(u"/"))
+            state.start = std::move(startComment);
+            state.freeform = freeform;
+            if (selfClosing)
                 emit(std::nullopt);
             continue;
         }
@@ -198,9 +202,8 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                 emit(blockError(code, std::move(message), { { u"unexpectedBlockEndCommentText", Value(shown) } }));
             };
             if (!state.start && !containers.empty() && typeNameOfStartText(trimmedData(*containers.back())) == type) {
-                VornickExactSelection container(nullptr, containers.back(), nullptr, comment());
+                // A sound block of blocks; its blocks were handed over.
                 containers.pop_back();
-                handler(container, std::nullopt, stop);
             } else if (!state.start) {
                 fault(VornickBlockEndCommentWithoutStartError,
                       u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block start comment", false);
@@ -208,12 +211,14 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                 fault(VornickBlockEndCommentWithoutInteriorError,
                       u"Incomplete block: Encountered block end comment <!-- %@ --> without preceding block interior", false);
             } else if (auto startType = blockTypeOfStartComment(*state.start)) {
-                if (type == *startType)
-                    emit(std::nullopt, comment());
-                else
+                if (type != *startType)
                     fault(VornickBlockEndCommentMismatchError,
                           u"Incomplete block: Encountered block end comment <!-- %@ --> that doesn't match preceding block start comment <!--%@-->",
                           true);
+                else if (!state.element && !state.interior)
+                    state = {}; // a sound block of text alone
+                else
+                    emit(std::nullopt, comment());
             } else {
                 fault(VornickBlockEndCommentUnconfirmedError,
                       u"Incomplete block: Encountered block end comment <!-- %@ --> and couldn't confirm match to block start comment", false);

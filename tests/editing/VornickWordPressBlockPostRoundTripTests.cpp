@@ -11,6 +11,7 @@
 #include "html/VornickWordPressBlockMetadata.h"
 #include "html/VornickWordPressBlockModeHelper.h"
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/views/Menu.h"
 #include "toolkit/VornickErrors.h"
 
 using namespace brevanton;
@@ -104,11 +105,34 @@ const char* const posts[] = {
     "<!-- /wp:paragraph --></div></div>\n<!-- /wp:media-text -->\n\n<!-- wp:my-plugin/notice {\"kind\":\"warn\"} /-->",
 };
 
+// A post view's check of its body: every fault among the body's blocks.
+class BlockPostView : public VornickContentEditingView {
+public:
+    using VornickContentEditingView::VornickContentEditingView;
+    std::vector<VornickBlockError> validateContent() override
+    {
+        std::vector<VornickBlockError> errors;
+        auto document = mainFrameDocument();
+        auto body = document ? document->body() : nullptr;
+        if (!body || !blockModeHelper())
+            return errors;
+        blockModeHelper()->enumerateChildBlocksOfNode(*body, 0, [&](const VornickExactSelection& selection, const std::optional<Error>& error, bool&) {
+            if (error)
+                errors.emplace_back(*error, selection);
+        });
+        return errors;
+    }
+};
+
 class BlockPostRoundTrip : public StructuralEditTest {
 protected:
     void SetUp() override
     {
         StructuralEditTest::SetUp();
+        view->setDelegate(nullptr);
+        view = VornickContentEditingView::create<BlockPostView>(Rect(0, 0, 800, 600));
+        view->setDelegate(&recorder);
+        recorder.observe(*view);
         helper = std::make_shared<VornickWordPressBlockModeHelper>();
         helper->setOperatingInBlockMode(true);
         view->setBlockModeHelper(helper);
@@ -156,6 +180,36 @@ protected:
         EXPECT_EQ(blockTree(saved), before) << label << "\n" << saved;
     }
 
+    // The names of the post's blocks as WordPress reads the saved page, inner blocks in brackets.
+    std::string savedBlockNames()
+    {
+        auto tree = runWordPressOracle("tree", savedBody());
+        std::string names;
+        std::function<void(const Value&)> list = [&](const Value& blocks) {
+            for (const auto& block : blocks.array()) {
+                if (!names.empty() && names.back() != '[')
+                    names += ' ';
+                names += toUTF8(block[u"name"].string());
+                if (block[u"inner"].count()) {
+                    names += '[';
+                    list(block[u"inner"]);
+                    names += ']';
+                }
+            }
+        };
+        if (tree)
+            list(*tree);
+        return names;
+    }
+
+    // Transforms the block at the caret.
+    void transform(const char16_t* toType)
+    {
+        auto item = MenuItem::create(u"Transform", "vornick_transformFragmentFromMenuItem:");
+        item->setRepresentedObject(Value(toType));
+        view->vornick_transformFragmentFromMenuItem(item.get());
+    }
+
     std::shared_ptr<VornickWordPressBlockModeHelper> helper;
 };
 
@@ -174,4 +228,109 @@ TEST_F(BlockPostRoundTrip, BundledBlockPatternsComeBackWithTheSameBlocksAndComme
     EXPECT_GE(patterns->count(), 1u);
     for (const auto& [name, content] : patterns->dictionary())
         expectNullRoundTrip(toUTF8(content.string()), toUTF8(name));
+}
+
+TEST_F(BlockPostRoundTrip, TransformsAndHeadingLevelsMakeBlocksTheServerReads)
+{
+    loadBody("<!-- wp:paragraph -->\n<p>One <b>bold</b></p>\n<!-- /wp:paragraph -->\n\n<!-- wp:paragraph -->\n<p>Two</p>\n"
+             "<!-- /wp:paragraph -->\n\n<!-- wp:verse -->\n<pre class=\"wp-block-verse\">Three</pre>\n<!-- /wp:verse -->\n\n"
+             "<!-- wp:quote -->\n<blockquote class=\"wp-block-quote\"><!-- wp:paragraph -->\n<p>Go far.</p>\n<!-- /wp:paragraph -->"
+             "<cite>A friend</cite></blockquote>\n<!-- /wp:quote -->");
+    // A paragraph becomes a quote holding that paragraph block, not a
+    // paragraph inside the quote's paragraph.
+    view->setTargetRange(caretAt(text(u"P"), 1));
+    auto step = beginStep();
+    transform(u"wp:quote");
+    EXPECT_NE(markup().find(u"<blockquote class=\"wp-block-quote\"><!-- wp:paragraph -->[\n]<p>[One ]<b>[bold]</b></p>[\n]"
+                            u"<!-- /wp:paragraph --></blockquote>"),
+              std::u16string::npos)
+        << toUTF8(markup());
+    checkUndoAndRedo(step, u"Transform block");
+
+    // A paragraph becomes a heading; a verse a paragraph.
+    view->setTargetRange(caretAt(text(u"P", 1), 1));
+    ASSERT_TRUE(view->canChangeHeadingLevelTo(3));
+    auto level = MenuItem::create(u"Heading 3", "changeHeadingLevel:");
+    level->setTag(3);
+    view->changeHeadingLevel(level.get());
+    view->setTargetRange(caretAt(text(u"PRE"), 1));
+    transform(u"wp:paragraph");
+
+    // A quote of blocks becomes preformatted text: one line per block, no block comments inside.
+    view->setTargetRange(vornick_outerRange(*element(u"BLOCKQUOTE", 1)));
+    step = beginStep();
+    transform(u"wp:preformatted");
+    EXPECT_NE(markup().find(u"<pre class=\"wp-block-preformatted\">[Go far.][\n]<cite>[A friend]</cite></pre>"), std::u16string::npos)
+        << toUTF8(markup());
+    checkUndoAndRedo(step, u"Transform block");
+
+    EXPECT_EQ(faults(), std::vector<std::string>());
+    EXPECT_EQ(savedBlockNames(), "core/quote[core/paragraph] core/heading core/paragraph core/preformatted");
+    EXPECT_NE(savedBody().find("<!-- wp:heading {\"level\":3} -->"), std::string::npos);
+
+    // Headings may be cleared in a heading block only.
+    view->setTargetRange(caretAt(text(u"H3"), 1));
+    EXPECT_TRUE(view->canClearHeadingLevel());
+    view->setTargetRange(caretAt(text(u"P", 1), 1));
+    EXPECT_FALSE(view->canClearHeadingLevel());
+    view->setTargetRange(caretAt(text(u"PRE"), 1));
+    EXPECT_FALSE(view->canChangeHeadingLevel());
+}
+
+TEST_F(BlockPostRoundTrip, UnclosedBlocksAreClosedWhereTheServerFindsThem)
+{
+    loadBody("<!-- wp:paragraph -->\n<p>One</p>\n\n<!-- wp:heading -->\n<h2 class=\"wp-block-heading\">Two</h2>\n<!-- /wp:heading -->\n\n"
+             "<!-- wp:list -->\n<ul><li>a</li></ul>");
+    EXPECT_EQ(faults().size(), 2u);
+    view->postVornickContentEditingViewDidChangeContentInWebFrame(view->focusedWebFrame(), nullptr);
+    EXPECT_EQ(faults(), std::vector<std::string>());
+    EXPECT_EQ(savedBlockNames(), "core/paragraph core/heading core/list");
+    EXPECT_EQ(blockComments(savedBody()),
+              (std::vector<std::string> { "<!-- wp:paragraph -->", "<!-- /wp:paragraph -->", "<!-- wp:heading -->", "<!-- /wp:heading -->",
+                                          "<!-- wp:list -->", "<!-- /wp:list -->" }));
+}
+
+TEST_F(BlockPostRoundTrip, IndentingParagraphBlocksMakesListBlocks)
+{
+    // A paragraph alone becomes a list block in its place.
+    loadBody("<!-- wp:paragraph -->\n<p>one</p>\n<!-- /wp:paragraph -->\n\n<!-- wp:paragraph -->\n<p>two</p>\n<!-- /wp:paragraph -->");
+    view->setTargetRange(caretAt(text(u"P", 1), 1));
+    auto step = beginStep();
+    view->indentListLevel(nullptr);
+    checkUndoAndRedo(step, u"Indent list items");
+    EXPECT_EQ(faults(), std::vector<std::string>());
+    EXPECT_EQ(savedBlockNames(), "core/paragraph core/list");
+
+    // Next to a list whose items are blocks, the paragraph becomes one more item block.
+    loadBody("<!-- wp:list -->\n<ul><!-- wp:list-item -->\n<li>a</li>\n<!-- /wp:list-item --></ul>\n<!-- /wp:list -->\n\n"
+             "<!-- wp:paragraph -->\n<p>b</p>\n<!-- /wp:paragraph -->");
+    view->setTargetRange(caretAt(text(u"P"), 1));
+    view->indentListLevel(nullptr);
+    EXPECT_EQ(faults(), std::vector<std::string>());
+    EXPECT_EQ(savedBlockNames(), "core/list[core/list-item core/list-item]");
+    EXPECT_NE(markup().find(u"<!-- wp:list-item --><li>[b]</li><!-- /wp:list-item -->"), std::u16string::npos) << toUTF8(markup());
+}
+
+TEST_F(BlockPostRoundTrip, AHeadingOfAnotherLevelKeepsItsBlockProperties)
+{
+    loadBody("<!-- wp:heading {\"textAlign\":\"center\",\"level\":3,\"className\":\"intro\"} -->\n<h3 class=\"wp-block-heading has-text-align-center "
+             "intro\">Title</h3>\n<!-- /wp:heading -->");
+    auto level = MenuItem::create(u"Heading", "changeHeadingLevel:");
+    view->setTargetRange(caretAt(text(u"H3"), 1));
+    auto step = beginStep();
+    level->setTag(2);
+    view->changeHeadingLevel(level.get());
+    EXPECT_EQ(blockComments(toUTF8(body()->innerHTML())).front(), "<!-- wp:heading {\"textAlign\":\"center\",\"className\":\"intro\"} -->");
+    checkUndoAndRedo(step, u"Change Heading Level");
+    view->setTargetRange(caretAt(text(u"H2"), 1));
+    level->setTag(4);
+    view->changeHeadingLevel(level.get());
+    EXPECT_EQ(blockComments(toUTF8(body()->innerHTML())).front(),
+              "<!-- wp:heading {\"textAlign\":\"center\",\"level\":4,\"className\":\"intro\"} -->");
+    EXPECT_EQ(faults(), std::vector<std::string>());
+    auto tree = runWordPressOracle("tree", savedBody());
+    ASSERT_TRUE(tree && tree->count() == 1);
+    EXPECT_EQ(tree->array()[0][u"attrs"].description(), Value(Dictionary { { u"textAlign", Value(u"center") }, { u"level", Value(4) },
+                                                                           { u"className", Value(u"intro") } })
+                                                             .description());
 }

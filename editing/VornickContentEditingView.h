@@ -93,6 +93,7 @@ class VornickContentOverlayWindow;
 class VornickDOMTreeVisualizerWindowController;
 class Cursor;
 class VornickFragmentCompletionUIController;
+class VornickAdjustedCompletionMatches;
 
 // How a completion match is shown: disabled ones in the disabled control text colour.
 struct VornickCompletionDisplayText {
@@ -1059,6 +1060,14 @@ public:
         bool undoable, const std::shared_ptr<DOMElement>&);
     void addFragmentDescriptionFromSelection(ActionSender*);
     void addFragmentDescriptionWithContentPlaceholderFromSelection(ActionSender*);
+
+    // --- Completion rows judged lazily, the apply menu, drops from the web view
+    // The completion controller's ranking adjustment as rows made when asked
+    // for (the first rows judge only the matches they need; the answers per
+    // element or snippet are kept in the controller's verdict cache for the
+    // same base target range and document version).
+    VornickAdjustedCompletionMatches completionUIControllerAdjustedMatches(VornickFragmentCompletionUIController&,
+                                                                          std::vector<VornickCompletionMatch>, std::u16string_view searchString);
 
 protected:
     virtual void build();

@@ -7,6 +7,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickExactSelection.h"
@@ -198,7 +199,16 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
         targetType = menuItem->representedObject().stringValue();
 
     auto range = effectiveOperationRange();
-    auto selection = range && m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+    // An apply menu made for one exact selection transforms that one.
+    std::optional<VornickExactSelection> selection;
+    if (auto* menuItem = dynamic_cast<MenuItem*>(sender)) {
+        auto menu = menuItem->menu();
+        auto applyMenu = std::dynamic_pointer_cast<VornickApplyElementOrFragmentMenu>(menu ? menu->supermenu() : nullptr);
+        if (applyMenu && applyMenu->exactSelection())
+            selection = applyMenu->exactSelection();
+    }
+    if (!selection && range && m_blockModeHelper)
+        selection = m_blockModeHelper->exactSelectionFromRange(*range, true);
     // A caret stands for the block it is in, as when the context menu offered the transform.
     if (!selection && range && range->collapsed() && m_blockModeHelper)
         selection = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*range), {}, false,

@@ -10,6 +10,8 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickAdjustedCompletionMatches.h"
+#include "editing/VornickCompletionVerdictCache.h"
 #include "editing/VornickFragmentCompletionUIController.h"
 #include "editing/VornickSourceLoupe.h"
 #include "html/VornickFragmentCompletionSet.h"
@@ -25,6 +27,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
@@ -37,15 +40,6 @@ namespace {
 
 constexpr std::u16string_view placeholderClass = u"brevanton-placeholder-element";
 constexpr std::u16string_view insertPlaceholderActionName = u"Insert Placeholder";
-constexpr double disabledStrengthFactor = 0.4;
-
-void disable(VornickCompletionMatch& match, std::u16string explanation)
-{
-    match.setDisabled(true);
-    match.setMatchStrength(match.matchStrength() * disabledStrengthFactor);
-    match.setExplanation(std::move(explanation));
-}
-
 // The range's start as a position, moved up past a text node so that the
 // element around it is asked.
 VornickDOMPosition insertionPositionOfRange(const DOMRange& range)
@@ -152,99 +146,138 @@ void VornickContentEditingView::repositionCompletionPopoverToTrackBaseTargetRang
 
 // --- Ranking
 
-std::vector<VornickCompletionMatch> VornickContentEditingView::completionUIController(VornickFragmentCompletionUIController& controller,
-                                                                                      std::vector<VornickCompletionMatch> matches,
-                                                                                      std::u16string_view)
+// Judging a match: dropped when the block-mode helper does not offer it
+// here; disabled when the snippet set leaves the element out, when the
+// snippet fails validation for the document's type, or when no candidate
+// range takes it (with the last reason given). What depends only on the
+// object and the place is kept in the controller's verdict cache; the snippet
+// set's allowed elements and the validation results, which change on their
+// own, are read each time.
+VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControllerAdjustedMatches(VornickFragmentCompletionUIController& controller,
+                                                                                                  std::vector<VornickCompletionMatch> matches,
+                                                                                                  std::u16string_view)
 {
     auto base = controller.baseTargetRange();
     if (!base)
-        return matches;
+        return VornickAdjustedCompletionMatches(std::move(matches), nullptr);
+    struct Place {
+        std::shared_ptr<DOMRange> base;
+        std::vector<std::shared_ptr<DOMRange>> candidates;
+        std::vector<std::shared_ptr<DOMRange>> blockProbes;
+        std::shared_ptr<VornickHTMLSpec> spec;
+        VornickHTMLDocumentType documentType { VornickHTMLDocumentType::Unknown };
+        std::shared_ptr<VornickFragmentSet> snippets;
+        std::shared_ptr<VornickBlockModeHelper> helper;
+    };
+    auto place = std::make_shared<Place>();
+    place->base = base;
+    place->candidates.push_back(base);
+    place->helper = m_blockModeHelper;
     // Where a block begins or ends is judged as if the placeholder were gone
     // (it goes before the chosen match is applied): the base is just before
     // it, and the place just after it stands for the base at a block's end.
-    std::vector<std::shared_ptr<DOMRange>> blockProbes { base };
+    place->blockProbes.push_back(base);
     if (auto placeholder = controller.placeholderElement(); placeholder && placeholder->parentNode() && base->collapsed()) {
         auto after = vornick_outerRange(*placeholder);
         after->collapse(false);
-        blockProbes.push_back(after);
+        place->blockProbes.push_back(after);
     }
-    std::vector<std::shared_ptr<DOMRange>> candidates { base };
     if (m_blockModeHelper) {
-        for (const auto& probe : blockProbes) {
+        for (const auto& probe : place->blockProbes) {
             if (auto popped = m_blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*probe))
-                candidates.push_back(popped);
+                place->candidates.push_back(popped);
         }
     }
-    auto mayOfferFragment = [&](const VornickFragmentDescription& description) {
-        return std::any_of(blockProbes.begin(), blockProbes.end(), [&](const auto& probe) {
-            return m_blockModeHelper->mayOfferFragmentInCompletionList(description, probe.get(), 1);
-        });
-    };
     auto document = base->startContainer()->ownerDocument();
     auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
-    auto spec = frame ? vornick_HTMLSpec(*frame) : nullptr;
-    auto documentType = document ? vornick_documentType(*document) : VornickHTMLDocumentType::Unknown;
-    auto snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;
+    place->spec = frame ? vornick_HTMLSpec(*frame) : nullptr;
+    place->documentType = document ? vornick_documentType(*document) : VornickHTMLDocumentType::Unknown;
+    place->snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;
+    auto verdicts = controller.completionVerdictCache();
+    verdicts->useContext(VornickCompletionVerdictCache::contextForRange(*base, place->spec, frame ? vornick_baseFragmentSet(*frame) : nullptr,
+                                                                    place->snippets, m_blockModeHelper,
+                                                                    m_blockModeHelper && m_blockModeHelper->operatingInBlockMode()));
 
-    std::vector<VornickCompletionMatch> kept;
-    kept.reserve(matches.size());
-    for (auto& match : matches) {
+    auto judge = [place, verdicts](const VornickCompletionMatch& match) -> std::optional<VornickCompletionVerdict> {
+        const auto& base = place->base;
+        const auto& spec = place->spec;
+        const auto& snippets = place->snippets;
+        const auto& helper = place->helper;
         if (auto elementSpec = VornickFragmentCompletionSet::elementSpecOfMatch(match)) {
+            auto& entry = verdicts->entryForObject(elementSpec);
             const auto& tagName = elementSpec->tagName();
-            if (m_blockModeHelper && !m_blockModeHelper->mayOfferElementInCompletionList(tagName, base.get()))
-                continue;
-            std::u16string lowerTag = tagName;
-            std::transform(lowerTag.begin(), lowerTag.end(), lowerTag.begin(),
-                           [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; });
-            if (snippets && snippets->allowedBodyElements() && !snippets->allowedBodyElements()->contains(lowerTag)) {
-                disable(match, u"The document's snippet set (\"" + snippets->title() + u"\") disallows <" + tagName + u"> elements.");
-            } else if (spec) {
-                std::u16string reason;
-                bool allowed = false;
-                for (const auto& candidate : candidates) {
-                    if (!spec->mayInsertElementWithSpec(*elementSpec, insertionPositionOfRange(*candidate), snippets.get(), &reason))
+            if (!entry.offered)
+                entry.offered = !helper || helper->mayOfferElementInCompletionList(tagName, base.get());
+            if (!*entry.offered)
+                return std::nullopt;
+            if (snippets && snippets->allowedBodyElements() && !snippets->allowedBodyElements()->contains(asciiLowercase(tagName)))
+                return VornickCompletionVerdict { true, u"The document's snippet set (\"" + snippets->title() + u"\") disallows <" + tagName + u"> elements." };
+            if (!spec)
+                return VornickCompletionVerdict {};
+            if (!entry.placement) {
+                VornickCompletionVerdictCache::Placement placement;
+                for (const auto& candidate : place->candidates) {
+                    if (!spec->mayInsertElementWithSpec(*elementSpec, insertionPositionOfRange(*candidate), snippets.get(), &placement.reasonWhyNot))
                         continue;
                     if (candidate->collapsed()
-                        || spec->mayWrapContentsOfRangeInElementWithSpec(*wrapTestRange(*candidate), *elementSpec, snippets.get(), &reason)) {
-                        allowed = true;
+                        || spec->mayWrapContentsOfRangeInElementWithSpec(*wrapTestRange(*candidate), *elementSpec, snippets.get(),
+                                                                         &placement.reasonWhyNot)) {
+                        placement.allowed = true;
                         break;
                     }
                 }
-                if (!allowed)
-                    disable(match, std::move(reason));
+                entry.placement = std::move(placement);
             }
-            kept.push_back(std::move(match));
-        } else if (auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match)) {
-            if (m_blockModeHelper && !mayOfferFragment(*description))
-                continue;
-            auto validation = documentType != VornickHTMLDocumentType::Unknown ? description->validationResultForDocumentType(documentType) : nullptr;
-            if (validation && validation->validationStatus() == VornickFragmentValidationStatus::Errors) {
-                disable(match, u"Snippet fails validation for the file's HTML document type (" + VornickHTMLDocumentTypeToPersistableString(documentType)
-                                   + u").");
-            } else {
-                std::u16string reason;
-                bool allowed = false;
-                for (const auto& candidate : candidates) {
+            if (entry.placement->allowed)
+                return VornickCompletionVerdict {};
+            return VornickCompletionVerdict { true, entry.placement->reasonWhyNot };
+        }
+        if (auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match)) {
+            auto& entry = verdicts->entryForObject(description);
+            if (!entry.offered)
+                entry.offered = !helper || std::any_of(place->blockProbes.begin(), place->blockProbes.end(), [&](const auto& probe) {
+                    return helper->mayOfferFragmentInCompletionList(*description, probe.get(), 1);
+                });
+            if (!*entry.offered)
+                return std::nullopt;
+            auto type = place->documentType;
+            auto validation = type != VornickHTMLDocumentType::Unknown && description->hasValidationResultForDocumentType(type)
+                ? description->validationResultForDocumentType(type)
+                : nullptr;
+            if (validation && validation->validationStatus() == VornickFragmentValidationStatus::Errors)
+                return VornickCompletionVerdict { true, u"Snippet fails validation for the file's HTML document type ("
+                                                            + VornickHTMLDocumentTypeToPersistableString(type) + u")." };
+            if (!entry.placement) {
+                VornickCompletionVerdictCache::Placement placement;
+                for (const auto& candidate : place->candidates) {
                     if (candidate->collapsed()) {
                         VornickDOMPosition start { candidate->startContainer(), static_cast<int32_t>(candidate->startOffset()) };
-                        allowed = m_blockModeHelper ? m_blockModeHelper->mayInsertDescribedFragment(*description, start, &reason)
-                                                    : (!spec || spec->mayInsertDescribedFragment(*description, start, &reason));
+                        placement.allowed = helper ? helper->mayInsertDescribedFragment(*description, start, &placement.reasonWhyNot)
+                                                   : (!spec || spec->mayInsertDescribedFragment(*description, start, &placement.reasonWhyNot));
                     } else if (spec) {
-                        allowed = spec->mayWrapContentsOfRangeInFragmentDescription(*candidate, *description, &reason)
-                            || spec->mayReplaceContentsOfRange(*candidate, *description, &reason);
+                        placement.allowed = spec->mayWrapContentsOfRangeInFragmentDescription(*candidate, *description, &placement.reasonWhyNot)
+                            || spec->mayReplaceContentsOfRange(*candidate, *description, &placement.reasonWhyNot);
                     } else
-                        allowed = true;
-                    if (allowed)
+                        placement.allowed = true;
+                    if (placement.allowed)
                         break;
                 }
-                if (!allowed)
-                    disable(match, std::move(reason));
+                entry.placement = std::move(placement);
             }
-            kept.push_back(std::move(match));
+            if (entry.placement->allowed)
+                return VornickCompletionVerdict {};
+            return VornickCompletionVerdict { true, entry.placement->reasonWhyNot };
         }
-    }
-    std::stable_sort(kept.begin(), kept.end(), [](const auto& a, const auto& b) { return a.matchStrength() > b.matchStrength(); });
-    return kept;
+        return std::nullopt;
+    };
+    return VornickAdjustedCompletionMatches(std::move(matches), std::move(judge));
+}
+
+std::vector<VornickCompletionMatch> VornickContentEditingView::completionUIController(VornickFragmentCompletionUIController& controller,
+                                                                                      std::vector<VornickCompletionMatch> matches,
+                                                                                      std::u16string_view searchString)
+{
+    return completionUIControllerAdjustedMatches(controller, std::move(matches), searchString).allMatches();
 }
 
 VornickCompletionDisplayText VornickContentEditingView::completionDescriptionForDisplay(VornickFragmentCompletionUIController&,

@@ -9,6 +9,8 @@
 #include "app/VornickApplicationDelegate.h"
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickApplyElementOrFragmentMenu.h"
+#include "editing/VornickApplyElementOrFragmentMenuItems.h"
 #include "editing/VornickSourceLoupe.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
@@ -119,6 +121,26 @@ bool validateUnwrap(View& view, MenuItem& item)
     return view.canUnwrapElement();
 }
 
+// "Insert or Wrap In": titled by what it would do, with the apply menu of
+// the elements and snippets as its submenu (attached once and kept).
+bool validateFragmentCompletion(View& view, MenuItem& item)
+{
+    if (!view.canInitiateFragmentCompletion()) {
+        item.setTitle(u"Insert or Wrap In...");
+        return false;
+    }
+    auto range = view.effectiveOperationRange();
+    item.setTitle(range && range->collapsed() ? u"Insert..." : u"Wrap In or Replace With...");
+    if (!item.hasSubmenu()) {
+        auto menu = VornickApplyElementOrFragmentMenu::create(u"Insert or Wrap In");
+        menu->setSemantic(VornickApplyFragmentMenuItem::applySemantic);
+        menu->setContentEditingView(std::static_pointer_cast<View>(view.shared_from_this()));
+        item.setSubmenu(menu);
+        menu->update();
+    }
+    return true;
+}
+
 bool validateShowHeadElements(View& view, MenuItem& item)
 {
     item.setState(view.headElementsShown() ? OnState : OffState);
@@ -153,7 +175,7 @@ const std::array rows {
     // The item's tag is the level it changes to.
     Row { "changeHeadingLevel:", [](View& view, MenuItem& item) { return view.canChangeHeadingLevelTo(item.tag()); } },
     Row { "clearHeadingLevel:", plain<&View::canClearHeadingLevel> },
-    Row { "vornick_initiateFragmentCompletion:", plain<&View::canInitiateFragmentCompletion> },
+    Row { "vornick_initiateFragmentCompletion:", validateFragmentCompletion },
     Row { "toggleListType:", plain<&View::canToggleListType> },
     Row { "indentListLevel:", [](View& view, MenuItem&) { return view.canIndentListLevel(); } },
     Row { "outdentListLevel:", [](View& view, MenuItem&) { return view.canOutdentListLevel(); } },

@@ -18,6 +18,8 @@ void VornickFragmentCompletionUIController::showForBaseTargetRange(std::shared_p
     m_rangeBefore = std::move(rangeBefore);
     m_searchString.clear();
     m_repositionCount = 0;
+    // A new completion judges afresh.
+    m_verdictCache->removeAllEntries();
     rank();
     if (!m_shown) {
         m_shown = true;
@@ -41,19 +43,23 @@ void VornickFragmentCompletionUIController::setSearchString(std::u16string searc
 
 void VornickFragmentCompletionUIController::rank()
 {
-    m_matches.clear();
+    m_matches = {};
     if (!m_completionSet)
         return;
     auto matches = m_completionSet->rankedMatchesForSearchString(m_searchString);
     auto view = m_view.lock();
-    m_matches = view ? view->completionUIController(*this, std::move(matches), m_searchString) : std::move(matches);
+    m_matches = view ? view->completionUIControllerAdjustedMatches(*this, std::move(matches), m_searchString)
+                     : VornickAdjustedCompletionMatches(std::move(matches), nullptr);
+    // The rows the popover shows.
+    (void)m_matches.matchAtIndex(numberOfShownRows - 1);
 }
 
 void VornickFragmentCompletionUIController::chooseMatchAtIndex(size_t index)
 {
-    if (!m_shown || index >= m_matches.size())
+    const auto* row = m_shown ? m_matches.matchAtIndex(index) : nullptr;
+    if (!row)
         return;
-    auto match = m_matches[index];
+    auto match = *row;
     auto view = m_view.lock();
     hide();
     if (view)
@@ -81,7 +87,7 @@ void VornickFragmentCompletionUIController::repositionToTrackBaseTargetRange()
 void VornickFragmentCompletionUIController::hide()
 {
     m_shown = false;
-    m_matches.clear();
+    m_matches = {};
     if (auto view = m_view.lock())
         view->completionUIControllerDidHideWindow(*this);
 }

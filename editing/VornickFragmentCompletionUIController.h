@@ -9,6 +9,8 @@
 #pragma once
 
 #include "dom/VornickFreezeDriedDOMRange.h"
+#include "editing/VornickAdjustedCompletionMatches.h"
+#include "editing/VornickCompletionVerdictCache.h"
 #include "platform/foundation/UndoManager.h"
 #include "toolkit/VornickCompletionSet.h"
 
@@ -48,10 +50,20 @@ public:
     void setPlaceholderInsertion(std::optional<PlaceholderInsertion> insertion) { m_placeholderInsertion = std::move(insertion); }
     const std::optional<VornickFreezeDriedDOMRange>& freezeDriedEffectiveOperationRangeBefore() const { return m_rangeBefore; }
 
-    // The search string and the matches it gives, ranked by the view.
+    // The search string and the matches it gives, ranked by the view. The
+    // popover shows its first rows at once; a row further down is judged
+    // only when asked for.
+    static constexpr size_t numberOfShownRows = 12;
     const std::u16string& searchString() const { return m_searchString; }
     void setSearchString(std::u16string);
-    const std::vector<VornickCompletionMatch>& matches() const { return m_matches; }
+    // The row at the index, or null past the last.
+    const VornickCompletionMatch* matchAtIndex(size_t index) const { return m_matches.matchAtIndex(index); }
+    // Every row (judges every match).
+    const std::vector<VornickCompletionMatch>& matches() const { return m_matches.allMatches(); }
+    size_t numberOfJudgedMatches() const { return m_matches.numberOfJudgedMatches(); }
+    // What the view found out about each offered object at the base target
+    // range, kept across the keystrokes of one completion.
+    const std::shared_ptr<VornickCompletionVerdictCache>& completionVerdictCache() const { return m_verdictCache; }
 
     // Applies the match at the index (Return or a click): the view hears of success.
     void chooseMatchAtIndex(size_t);
@@ -73,7 +85,9 @@ private:
     std::optional<PlaceholderInsertion> m_placeholderInsertion;
     std::optional<VornickFreezeDriedDOMRange> m_rangeBefore;
     std::u16string m_searchString;
-    std::vector<VornickCompletionMatch> m_matches;
+    // Rows are made as they are asked for, also from const members.
+    mutable VornickAdjustedCompletionMatches m_matches;
+    std::shared_ptr<VornickCompletionVerdictCache> m_verdictCache { std::make_shared<VornickCompletionVerdictCache>() };
     bool m_shown { false };
     unsigned m_repositionCount { 0 };
 };

@@ -387,6 +387,8 @@ void DOMDocument::characterDataChanged(DOMNode& node)
     // further behind start over.
     static constexpr size_t recordedChanges = 64;
     ++m_characterDataVersion;
+    if (node.isConnected())
+        ++m_connectedCharacterDataVersion;
     if (m_characterDataChanges.size() == recordedChanges)
         m_characterDataChanges.pop_front();
     m_characterDataChanges.push_back(node.weak_from_this());

@@ -199,6 +199,10 @@ public:
     // update only what depends on them.
     uint64_t characterDataVersion() const { return m_characterDataVersion; }
     void characterDataChanged(DOMNode&);
+    // Moves on every change within the document itself: its tree, attributes
+    // and character data, never for detached nodes or fragments (which
+    // snippets and pastes are built in).
+    uint64_t connectedContentVersion() const { return m_connectedStructureVersion + m_connectedCharacterDataVersion; }
     // The nodes whose data changed after `version`, in change order (a node may
     // repeat; nodes since destroyed are left out). False when the record no
     // longer reaches back to `version`.
@@ -218,6 +222,7 @@ private:
     // is the change that made m_characterDataVersion.
     std::deque<std::weak_ptr<DOMNode>> m_characterDataChanges;
     uint64_t m_connectedStructureVersion { 0 };
+    uint64_t m_connectedCharacterDataVersion { 0 };
     std::deque<DOMStructureChange> m_structureChanges;
     std::u16string m_url;
     std::u16string m_characterSet { u"UTF-8" };

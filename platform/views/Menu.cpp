@@ -164,7 +164,10 @@ bool Menu::validateItem(MenuItem& item)
 {
     if (item.isSeparatorItem())
         return false;
-    if (item.hasSubmenu())
+    // An item that only opens its submenu is enabled; one that also names an
+    // action (a command whose item carries a menu of its choices) is
+    // validated, so that its title and state follow the selection.
+    if (item.hasSubmenu() && item.action().empty())
         return true;
     if (item.action().empty())
         return false;

@@ -88,6 +88,8 @@ class Menu : public std::enable_shared_from_this<Menu> {
 public:
     static std::shared_ptr<Menu> create(std::u16string title = {});
     explicit Menu(std::u16string title);
+    // Menus of a kind of their own (menus that build their items) derive from it.
+    virtual ~Menu() = default;
 
     const std::u16string& title() const { return m_title; }
     void setTitle(std::u16string title) { m_title = std::move(title); }
@@ -115,9 +117,9 @@ public:
     void setAutoenablesItems(bool autoenables) { m_autoenablesItems = autoenables; }
     // With autoenablesItems, sets each item's enabled state from its validation.
     void update();
-    // Whether an item would be enabled now: separators never, items with a
-    // submenu always, others when a responder takes their action and
-    // validates the item.
+    // Whether an item would be enabled now: separators never, items that
+    // only open a submenu always, others (also items with a submenu and an
+    // action) when a responder takes their action and validates the item.
     static bool validateItem(MenuItem&);
 
     // Finds the item (in this menu or its submenus) whose shortcut the event

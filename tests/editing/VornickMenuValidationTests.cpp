@@ -5,6 +5,11 @@
 #include "StructuralEditTestSupport.h"
 
 #include "app/VornickApplicationDelegate.h"
+#include "app/VornickWindow.h"
+#include "editing/VornickApplyElementOrFragmentMenu.h"
+#include "editing/VornickApplyElementOrFragmentMenuItems.h"
+#include "html/VornickFragmentGroup.h"
+#include "html/VornickFragmentSet.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
@@ -214,6 +219,60 @@ TEST_F(MenuValidation, ItemsNameWhatTheirCommandActsOn)
     EXPECT_FALSE(view->validateMenuItem(*unwrap)) << "a read-only view unwraps nothing";
     EXPECT_EQ(toUTF8(unwrap->title()), "Unwrap <h1>");
     EXPECT_FALSE(view->validateMenuItem(*attributes));
+}
+
+TEST_F(MenuValidation, InsertOrWrapInIsTitledByWhatItDoesAndCarriesTheApplyMenu)
+{
+    open("snippets.html");
+    auto text = textNode(u"A page");
+    auto item = itemFor("vornick_initiateFragmentCompletion:");
+
+    select(rangeIn(text, 2, 2));
+    EXPECT_TRUE(view->validateMenuItem(*item));
+    EXPECT_EQ(toUTF8(item->title()), "Insert...");
+    auto submenu = std::dynamic_pointer_cast<VornickApplyElementOrFragmentMenu>(item->submenu());
+    ASSERT_TRUE(submenu);
+    EXPECT_EQ(toUTF8(submenu->title()), "Insert or Wrap In");
+    EXPECT_EQ(submenu->semantic(), 1);
+    // A submenu per snippet group of the page's set, and the elements.
+    auto set = vornick_userFragmentSet(*view->mainFrame());
+    ASSERT_TRUE(set && !set->groups().empty());
+    auto group = submenu->itemWithTitle(set->groups().front()->title());
+    ASSERT_TRUE(group && group->submenu());
+    auto snippet = std::dynamic_pointer_cast<VornickApplyFragmentMenuItem>(group->submenu()->itemAtIndex(0));
+    ASSERT_TRUE(snippet);
+    EXPECT_EQ(snippet->action(), "vornick_invokeFragmentFromMenuItem:");
+    auto elements = submenu->itemWithTitle(u"Elements");
+    ASSERT_TRUE(elements && elements->submenu());
+    auto paragraph = std::dynamic_pointer_cast<VornickApplyElementSpecMenuItem>(elements->submenu()->itemWithTitle(u"<p>"));
+    ASSERT_TRUE(paragraph);
+
+    // A selection; later validations retitle the item and keep its submenu,
+    // also when a menu holding it is updated.
+    select(rangeIn(text, 2, 6));
+    auto menu = Menu::create(u"Edit");
+    menu->addItem(item);
+    auto window = VornickWindow::create(Rect(100, 100, 800, 600));
+    window->contentView()->addSubview(view);
+    window->makeKeyAndOrderFront();
+    ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
+    menu->update();
+    EXPECT_TRUE(item->isEnabled());
+    EXPECT_EQ(toUTF8(item->title()), "Wrap In or Replace With...");
+    EXPECT_EQ(item->submenu(), submenu);
+    view->setEditable(false);
+    EXPECT_FALSE(view->validateMenuItem(*item));
+    EXPECT_EQ(toUTF8(item->title()), "Insert or Wrap In...");
+    EXPECT_EQ(item->submenu(), submenu);
+    view->setEditable(true);
+
+    // Choosing an element from it applies the element to the selection.
+    select(rangeIn(text, 2, 6));
+    auto strong = std::dynamic_pointer_cast<VornickApplyElementSpecMenuItem>(elements->submenu()->itemWithTitle(u"<strong>"));
+    ASSERT_TRUE(strong);
+    view->vornick_invokeElementFromMenuItem(strong.get());
+    EXPECT_NE(bodyHTML().find("A <strong>page</strong>"), std::string::npos) << bodyHTML();
+    window->close();
 }
 
 TEST_F(MenuValidation, BothNewSnippetCommandsNeedAnEditableViewAndTheUsersSnippetSet)

@@ -154,6 +154,8 @@ std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& 
                                                              Error& error)
 {
     auto view = VornickContentEditingView::create(window.contentView()->bounds());
+    // Nothing here shows the source: it is indexed for the report, not painted.
+    view->setPaintsLoadedSource(false);
     window.setContentView(view);
     loaded = view->loadContentFromURL(URL::fileURLWithPath(path), &error);
     return view;
@@ -396,6 +398,8 @@ int main(int argc, char** argv)
     // Painting the sources of closed views is of no use any more.
     VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().cancelAllOperations();
     VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().waitUntilAllOperationsAreFinished();
-    RunLoop::main().runFor(0.01);
+    // What was posted runs; nothing is waited for.
+    for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
+    }
     return status;
 }

@@ -1069,6 +1069,13 @@ public:
     VornickAdjustedCompletionMatches completionUIControllerAdjustedMatches(VornickFragmentCompletionUIController&,
                                                                           std::vector<VornickCompletionMatch>, std::u16string_view searchString);
 
+    // --- Headless use: a view whose source is never shown (the command-line
+    // report and save) leaves the loaded source unpainted and unmapped; its
+    // line index is still made, and then the source counts as up to date.
+    // Painting is on by default.
+    bool paintsLoadedSource() const { return m_paintsLoadedSource; }
+    void setPaintsLoadedSource(bool paints) { m_paintsLoadedSource = paints; }
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -1291,6 +1298,9 @@ private:
     // --- Fragment completion (state)
     std::shared_ptr<VornickFragmentCompletionUIController> m_fragmentCompletionUIController;
     void installFragmentCompletionActionHandlers();
+
+    // --- Headless use (state)
+    bool m_paintsLoadedSource { true };
 };
 
 // The editing view that shows a node's document, if any.

@@ -50,6 +50,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fmt/format.h>
+#include <future>
 
 namespace brevanton {
 
@@ -85,23 +86,45 @@ bool isFileScheme(const URL& url)
 // Tidy reads a file in the encoding the file declares; the page is read by
 // the encoding rules of HTML. Where the two differ (a byte-order mark, a
 // UTF-16 label on bytes that are not, a label the rules read otherwise) a
-// repaired copy would garble the text, so the file loads as it is. The text
-// the page will show, when the two agree.
-std::optional<DecodedDocumentText> textTidyReadsAsThePageDoes(const URL& url, const std::string& path)
+// repaired copy would garble the text, so the file loads as it is.
+struct TextForTidy {
+    std::string bytes;
+    DecodedDocumentText decoded;
+};
+
+// The file's bytes and the text the page will show; none for a file with a
+// byte-order mark, which tidy never reads as the page does.
+std::optional<TextForTidy> textForTidy(const std::string& path)
 {
     auto bytes = readFile(path);
     if (!bytes)
         return std::nullopt;
     auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
     auto decoded = decodeDocumentText(*bytes, syntax);
-    auto declared = VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLFileAtURL(url);
-    if (decoded.byteOrderMark || !declared)
+    if (decoded.byteOrderMark)
         return std::nullopt;
-    auto pageEncoding = textEncodingConverterName(decoded.encoding);
+    return TextForTidy { std::move(*bytes), std::move(decoded) };
+}
+
+// Whether tidy reads the file's bytes as the text the page shows.
+bool tidyReadsAsThePageDoes(const TextForTidy& text)
+{
+    VornickHTMLCharacterEncodingDetector detector;
+    auto declared = detector.detectIANACharacterEncodingDeclarationInHTMLData(text.bytes);
+    if (!declared)
+        return false;
+    auto pageEncoding = textEncodingConverterName(text.decoded.encoding);
     auto tidyEncoding = textEncodingConverterName(*declared);
-    if (!pageEncoding || !tidyEncoding || *pageEncoding != *tidyEncoding)
+    return pageEncoding && tidyEncoding && *pageEncoding == *tidyEncoding;
+}
+
+// The text the page will show, when tidy reads the file as the page does.
+std::optional<DecodedDocumentText> textTidyReadsAsThePageDoes(const std::string& path)
+{
+    auto text = textForTidy(path);
+    if (!text || !tidyReadsAsThePageDoes(*text))
         return std::nullopt;
-    return decoded;
+    return std::move(text->decoded);
 }
 
 // A check that found nothing structural is the validation of the frame's
@@ -422,25 +445,30 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         auto sharedFrame = frame.shared_from_this();
         std::weak_ptr<WebFrame> weakFrame = sharedFrame;
         uint64_t generation = m_loadGeneration;
-        m_pendingSourceJobs[&frame] = 2;
+        m_pendingSourceJobs[&frame] = m_paintsLoadedSource ? 2 : 1;
         // Whitespace-only text is left out of the map, as the writer's map
         // of a regenerated source leaves it out: a place in the source finds
         // the same node before and after the first edit.
-        VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(
-            *sharedSource, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
-            [weak, weakFrame, generation](std::shared_ptr<const AttributedString> attributed,
-                                          std::shared_ptr<const VornickDOMToNSRangeMap> map) {
-                auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
-                auto frame = weakFrame.lock();
-                if (!self || !frame || generation != self->m_loadGeneration)
-                    return;
-                if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame)) {
-                    vornick_setLastGeneratedHTMLAttributedString(*frame, std::move(attributed));
-                    vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(*frame, std::move(map));
-                }
-                self->markFrameSourceUpToDateIfComplete(*frame);
-            },
-            OperationQueue::main());
+        // A view whose source is never shown leaves it unpainted and
+        // without a map: its source is up to date once indexed.
+        if (m_paintsLoadedSource) {
+            VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(
+                *sharedSource, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
+                [weak, weakFrame, generation](std::shared_ptr<const AttributedString> attributed,
+                                              std::shared_ptr<const VornickDOMToNSRangeMap> map) {
+                    auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
+                    auto frame = weakFrame.lock();
+                    if (!self || !frame || generation != self->m_loadGeneration)
+                        return;
+                    if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame)) {
+                        // Nobody else holds the painted source: the frame takes it as it is.
+                        vornick_adoptLastGeneratedHTMLAttributedString(*frame, std::move(attributed));
+                        vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(*frame, std::move(map));
+                    }
+                    self->markFrameSourceUpToDateIfComplete(*frame);
+                },
+                OperationQueue::main());
+        }
         performAfterDelay(0, [weakFrame, generation, sharedSource](VornickContentEditingView& view) {
             auto frame = weakFrame.lock();
             if (!frame || generation != view.m_loadGeneration)
@@ -686,13 +714,20 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     // page again from a repaired copy when the check finds it broken.
     bool checked = m_loadState->takeFileToRepair(url);
     if (!checked && !frame->parentFrame()) {
-        m_loadState->startCheck(*frame, [url, path = *path]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
-            auto text = textTidyReadsAsThePageDoes(url, path);
-            return text ? VornickTidyFilter::runValidation(std::move(text->utf8)) : nullptr;
+        m_loadState->startCheck(*frame, [path = *path]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+            // Tidy starts as soon as the text is known; whether its run
+            // stands for the page is asked while it runs, and a run that
+            // does not is dropped.
+            auto text = textForTidy(path);
+            if (!text)
+                return nullptr;
+            auto agreement = std::async(std::launch::async, [&text] { return tidyReadsAsThePageDoes(*text); });
+            auto run = VornickTidyFilter::runValidation(text->decoded.utf8);
+            return agreement.get() ? run : nullptr;
         });
         return request;
     }
-    auto text = textTidyReadsAsThePageDoes(url, *path);
+    auto text = textTidyReadsAsThePageDoes(*path);
     if (!text)
         return request;
     if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(std::move(text->utf8)), *m_tidyFilter))

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <future>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -502,7 +503,8 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         bool isXML = isXMLMIMEType(mimeType);
         auto decoded = decodeDocumentText(bytes, isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML,
                                           response->textEncodingName());
-        std::u16string source = toUTF16(decoded.utf8);
+        // The source the data source keeps is converted while the page is parsed.
+        auto convertedSource = std::async(std::launch::async, [&decoded] { return toUTF16(decoded.utf8); });
         dataSource->setTextEncodingName(decoded.encoding);
         if (isXML) {
             document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::XML, url, &parseError);
@@ -511,10 +513,13 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         } else if (mimeType == u"text/html" || mimeType == u"application/octet-stream" || data.empty()) {
             document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::HTML, url);
         } else {
+            std::u16string source = convertedSource.get();
             document = DOMDocument::parseHTML(u"<html><body><pre>" + escapeForHTML(source) + u"</pre></body></html>", url);
             document->setCharacterSet(decoded.encoding);
+            dataSource->setDocumentSource(std::move(source));
         }
-        dataSource->setDocumentSource(std::move(source));
+        if (convertedSource.valid())
+            dataSource->setDocumentSource(convertedSource.get());
     } else {
         std::u16string markup = u"<html><body>";
         if (mimeType.starts_with(u"image/"))
@@ -644,7 +649,11 @@ void WebFrame::startSubresourceLoads(bool includeFrames, const std::vector<std::
         if (!node->isElementNode())
             continue;
         auto& element = static_cast<DOMElement&>(*node);
-        if (!element.isHTMLElement() && document->isHTMLDocument())
+        const auto& name = element.qualifiedName();
+        if (!name.isHTML && document->isHTMLDocument())
+            continue;
+        // Only HTML elements of these four names (of three to six letters) load anything.
+        if (!name.isHTML || name.localName.size() < 3 || name.localName.size() > 6)
             continue;
         if (element.hasTagName(u"link") && isStyleSheetLink(element)) {
             auto href = element.getAttribute(u"href");

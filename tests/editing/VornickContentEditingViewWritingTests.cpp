@@ -8,7 +8,9 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/web/WebArchive.h"
 #include "platform/web/WebNodeArchives.h"
+#include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickErrors.h"
+#include "toolkit/VornickLineIndex.h"
 
 
 using namespace brevanton;
@@ -199,3 +201,44 @@ TEST_F(Writing, ASaveNeverOverwritesWhatAnotherProgramChangedSinceTheLoad)
 }
 
 } // namespace
+
+// A view that leaves its loaded source unpainted (the command-line save)
+// writes every page under tests/data exactly as the editor's view does, and
+// indexes the same source.
+TEST_F(Writing, AnUnpaintedViewSavesEveryTestPageAsThePaintingViewDoes)
+{
+    std::vector<std::filesystem::path> pages;
+    for (auto& entry : std::filesystem::recursive_directory_iterator(BREVANTON_TEST_DATA_DIR)) {
+        auto relative = std::filesystem::relative(entry.path(), BREVANTON_TEST_DATA_DIR).string();
+        if (entry.is_regular_file() && !relative.starts_with("hostile/") && VornickDocumentFile::isDocumentPath(relative))
+            pages.push_back(entry.path());
+    }
+    std::sort(pages.begin(), pages.end());
+    ASSERT_GT(pages.size(), 20u);
+    auto unpainted = VornickContentEditingView::create(Rect(0, 0, 800, 600));
+    unpainted->setPaintsLoadedSource(false);
+    for (const auto& page : pages) {
+        SCOPED_TRACE(page.string());
+        // Each view saves its own copy; the two lie side by side, so their references resolve alike.
+        std::string painted = path("painted-" + page.filename().string());
+        std::string plain = path("plain-" + page.filename().string());
+        for (const auto& copy : { painted, plain })
+            ASSERT_TRUE(writeFileAtomically(copy, readFile(page.string()).value()));
+        std::vector<Error> errors;
+        Error error;
+        ASSERT_TRUE(view->loadContentFromURL(URL::fileURLWithPath(painted), &error));
+        ASSERT_TRUE(unpainted->loadContentFromURL(URL::fileURLWithPath(plain), &error));
+        ASSERT_TRUE(waitForSource(*view->mainFrame()));
+        ASSERT_TRUE(waitForSource(*unpainted->mainFrame()));
+        EXPECT_EQ(vornick_lastGeneratedHTMLString(*unpainted->mainFrame()), vornick_lastGeneratedHTMLString(*view->mainFrame()));
+        auto paintedIndex = vornick_lineIndexForLastGeneratedHTMLString(*view->mainFrame());
+        auto plainIndex = vornick_lineIndexForLastGeneratedHTMLString(*unpainted->mainFrame());
+        EXPECT_EQ(paintedIndex ? paintedIndex->numberOfLines() : 0, plainIndex ? plainIndex->numberOfLines() : 0);
+        EXPECT_FALSE(vornick_lastGeneratedHTMLAttributedString(*unpainted->mainFrame()));
+        EXPECT_FALSE(vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*unpainted->mainFrame()));
+
+        ASSERT_TRUE(view->writeHTMLDocumentToURL(URL::fileURLWithPath(painted), std::nullopt, false, &errors));
+        ASSERT_TRUE(unpainted->writeHTMLDocumentToURL(URL::fileURLWithPath(plain), std::nullopt, false, &errors));
+        EXPECT_EQ(readFile(plain), readFile(painted));
+    }
+}

@@ -19,6 +19,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/Sound.h"
 #include "platform/web/WebArchive.h"
@@ -72,6 +73,22 @@ std::shared_ptr<DOMDocumentFragment> fragmentFromOwnWebArchiveCopy(DOMDocument& 
     if (!contextElement)
         return nullptr;
     return document.createDocumentFragmentWithMarkupString(*markup, page->url().absoluteString(), contextElement.get());
+}
+
+// Whether the fragment holds a block delimiter comment among its top-level nodes.
+bool holdsBlockComment(const DOMDocumentFragment& fragment, const VornickBlockModeHelper& helper)
+{
+    auto prefix = helper.blockStartCommentPrefix();
+    for (DOMNode* child = fragment.first(); child && prefix; child = child->next()) {
+        if (child->nodeType() != DOMNode::COMMENT_NODE)
+            continue;
+        std::u16string_view data = static_cast<const DOMCharacterData&>(*child).data();
+        while (!data.empty() && isHTMLWhitespace(data.front()))
+            data.remove_prefix(1);
+        if (data.starts_with(*prefix))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -234,6 +251,8 @@ void VornickContentEditingView::paste(ActionSender*)
 
     auto content = VornickReadPasteboardContent(*Pasteboard::generalPasteboard());
     std::shared_ptr<DOMDocumentFragment> fragment;
+    // Where a pasted block goes, when not at the selection.
+    std::shared_ptr<DOMRange> pastedBlockPlace;
     std::u16string actionName = u"Paste";
     switch (content.kind) {
     case VornickPasteboardContentKind::None:
@@ -247,10 +266,28 @@ void VornickContentEditingView::paste(ActionSender*)
             return;
         }
         fragment = document->createDocumentFragment();
+        // A URL may become a block (an embed) only where a block may go: a
+        // caret outside blocks, or at the start or end of one (the block
+        // then goes before or after it); elsewhere it stays a link.
+        std::shared_ptr<DOMRange> blockPlace;
+        if (content.kind == VornickPasteboardContentKind::URL && effective->collapsed()) {
+            auto caret = effective->cloneRange();
+            m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*caret);
+            if (!m_blockModeHelper->insertionRangeIsInBlock(*caret, [](const VornickExactSelection&, VornickBlockInteriorEndpointClass) {}))
+                blockPlace = caret;
+            else
+                blockPlace = m_blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*caret);
+        }
         for (const auto& url : content.urls) {
             bool one = content.kind == VornickPasteboardContentKind::URL;
             auto title = one && content.urlTitle && !content.urlTitle->empty() ? *content.urlTitle : url.absoluteString();
             auto link = m_blockModeHelper->createFragmentForPasteOfURL(url, title, *document);
+            if (link && holdsBlockComment(*link, *m_blockModeHelper)) {
+                if (blockPlace)
+                    pastedBlockPlace = blockPlace;
+                else
+                    link = m_blockModeHelper->VornickBlockModeHelper::createFragmentForPasteOfURL(url, title, *document);
+            }
             if (!link || !link->hasChildNodes())
                 continue;
             if (fragment->hasChildNodes())
@@ -293,7 +330,7 @@ void VornickContentEditingView::paste(ActionSender*)
     effective = effectiveOperationRange();
     if (!effective)
         return;
-    auto range = effective->cloneRange();
+    auto range = pastedBlockPlace ? pastedBlockPlace : effective->cloneRange();
     if (m_blockModeHelper)
         m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
     VornickCommandStepName stepName(*this, true, actionName);

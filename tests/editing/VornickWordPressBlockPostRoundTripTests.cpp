@@ -12,6 +12,7 @@
 #include "html/VornickWordPressBlockModeHelper.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/views/Menu.h"
+#include "platform/views/Pasteboard.h"
 #include "toolkit/VornickErrors.h"
 
 using namespace brevanton;
@@ -333,4 +334,32 @@ TEST_F(BlockPostRoundTrip, AHeadingOfAnotherLevelKeepsItsBlockProperties)
     EXPECT_EQ(tree->array()[0][u"attrs"].description(), Value(Dictionary { { u"textAlign", Value(u"center") }, { u"level", Value(4) },
                                                                            { u"className", Value(u"intro") } })
                                                              .description());
+}
+
+TEST_F(BlockPostRoundTrip, APastedVideoURLBecomesAnEmbedBlockWhereABlockMayGo)
+{
+    loadBody("<!-- wp:paragraph -->\n<p>Watch this</p>\n<!-- /wp:paragraph -->");
+    auto pasteboard = Pasteboard::generalPasteboard();
+    pasteboard->clearContents();
+    ASSERT_TRUE(pasteboard->writeObjects({ PasteboardItem::itemWithURL(*URL::create(u"https://www.youtube.com/watch?v=dQw4w9WgXcQ"), u"Video") }));
+
+    // Inside a paragraph's text a link, not a block inside the paragraph.
+    view->setTargetRange(caretAt(text(u"P"), 5));
+    view->paste(nullptr);
+    EXPECT_EQ(markup(), u"<!-- wp:paragraph -->[\n]<p>[Watch]<a href=\"https://www.youtube.com/watch?v=dQw4w9WgXcQ\">[Video]</a>"
+                        u"[ this]</p>[\n]<!-- /wp:paragraph -->")
+        << toUTF8(markup());
+    undoStep();
+
+    // At the paragraph's end the embed block goes after it.
+    view->setTargetRange(caretAt(text(u"P"), 10));
+    auto step = beginStep();
+    view->paste(nullptr);
+    checkUndoAndRedo(step, u"Paste of URL");
+    EXPECT_EQ(faults(), std::vector<std::string>());
+    EXPECT_EQ(savedBlockNames(), "core/paragraph core/embed");
+    auto comments = blockComments(savedBody());
+    ASSERT_EQ(comments.size(), 4u);
+    EXPECT_EQ(comments[2], "<!-- wp:embed {\"url\":\"https://www.youtube.com/watch?v=dQw4w9WgXcQ\",\"type\":\"video\",\"providerNameSlug\":"
+                           "\"youtube\",\"responsive\":true} -->");
 }

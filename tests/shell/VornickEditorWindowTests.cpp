@@ -219,6 +219,7 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     auto saved = readFile(path("page.html"));
     ASSERT_TRUE(saved);
     EXPECT_NE(saved->find("<h1>" + toUTF8(typed) + "</h1>"), std::string::npos) << *saved;
+    EXPECT_NE(saved->find("iframe"), std::string::npos) << *saved;
 }
 
 TEST_F(EditorWindow, ClickingTheImageShowsTheSelectionIndicatorInTheWindowsPicture)

@@ -203,6 +203,45 @@ TEST_F(DragAndDrop, EachDropIsOneUndoStep)
         });
 }
 
+TEST_F(DragAndDrop, ADragOverTheWebViewReachesTheEditingView)
+{
+    showPage("page.html");
+    auto webView = view->embeddedWebView();
+    view->setTargetRange(rangeIn(textNode(u"First"), 0, 0));
+    dragPasteboard({ PasteboardItem::itemWithString(u"dropped") });
+    auto info = over(middleOf(*textNode(u"Heading")));
+    checkUndoableStep(
+        *view,
+        [&] {
+            // Through the web view as the window system would call it.
+            View& destination = *webView;
+            EXPECT_EQ(destination.draggingEntered(info), DragOperations::Generic);
+            EXPECT_TRUE(view->dropTargetRange());
+            EXPECT_EQ(destination.draggingUpdated(info), DragOperations::Generic);
+            destination.draggingExited(info);
+            EXPECT_TRUE(destination.prepareForDragOperation(info));
+            EXPECT_TRUE(destination.performDragOperation(info));
+            destination.concludeDragOperation(info);
+            destination.draggingEnded(info);
+            EXPECT_FALSE(view->dropTargetRange());
+            EXPECT_FALSE(view->fragmentForDrop());
+        },
+        [&] { EXPECT_NE(toUTF8(element(u"H1")->textContent()).find("dropped"), std::string::npos) << bodyHTML(); });
+
+    // A drag that leaves without a drop changes nothing and ends cleared.
+    auto before = bodyHTML();
+    dragPasteboard({ PasteboardItem::itemWithString(u"never") });
+    View& destination = *webView;
+    EXPECT_NE(destination.draggingEntered(info), DragOperations::None);
+    destination.draggingExited(info);
+    destination.draggingEnded(info);
+    EXPECT_EQ(bodyHTML(), before);
+    EXPECT_FALSE(view->dropTargetRange());
+    // A plain view takes no drops.
+    EXPECT_EQ(window->contentView()->draggingEntered(info), DragOperations::None);
+    EXPECT_FALSE(window->contentView()->prepareForDragOperation(info));
+}
+
 TEST_F(DragAndDrop, AnImageFileDroppedOnAnImageChangesItsSourceAndThenItsSize)
 {
     showPage("page.html");

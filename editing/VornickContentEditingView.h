@@ -1291,6 +1291,10 @@ private:
     // --- Fragment completion (state)
     std::shared_ptr<VornickFragmentCompletionUIController> m_fragmentCompletionUIController;
     void installFragmentCompletionActionHandlers();
+
+private:
+    // --- Completion rows judged lazily, the apply menu, drops from the web view (private)
+    [[nodiscard]] bool stageDroppedFilesInFragment(DOMDocumentFragment&, DOMDocument&);
 };
 
 // The editing view that shows a node's document, if any.

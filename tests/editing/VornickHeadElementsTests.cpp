@@ -1,6 +1,7 @@
 // Head elements, style sheets, the snippet set and the formatting
 // preferences of a document, on real pages in a real editing view.
 #include "UndoableEditChecks.h"
+#include "ui/VornickHTMLFormattingPreferencesModule.h"
 
 #include "app/VornickBundledStyleSheet.h"
 #include "app/VornickStyleSheet.h"
@@ -281,6 +282,39 @@ TEST_F(HeadEditingTest, AnEditedDocumentSetStoresItsStringAndStaysTheFramesOwn)
     EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), own->stringRepresentation());
     EXPECT_EQ(vornick_HTMLFormattingPreferences(*frame), own);
     EXPECT_TRUE(view->htmlUpdateIsScheduled());
+}
+
+TEST_F(HeadEditingTest, ThePreferencesEditorsChangesReachTheDocumentsThatWriteWithTheSet)
+{
+    load("page.html");
+    auto frame = view->mainFrame();
+    auto own = std::make_shared<VornickHTMLFormattingPreferences>();
+    ASSERT_TRUE(view->undoableSetHTMLFormattingPreferences(true, own, frame));
+    endEvent();
+    view->undoManager()->removeAllActions();
+    VornickHTMLFormattingPreferencesModule editor;
+    editor.setActiveHTMLFormattingPreferences(own);
+
+    // A control that changed nothing tells nobody.
+    editor.editOccurred(nullptr);
+    EXPECT_FALSE(view->undoManager()->canUndo());
+
+    // A real change: the document stores the set's new string as one undo step.
+    own->setSpacesPerIndent(5);
+    editor.editOccurred(nullptr);
+    endEvent();
+    EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), own->stringRepresentation());
+    EXPECT_EQ(vornick_HTMLFormattingPreferences(*frame), own);
+    EXPECT_EQ(toUTF8(view->undoManager()->undoActionName()), "HTML formatting preferences change");
+    EXPECT_EQ(editor.lastHTMLFormattingPreferencesString(), own->stringRepresentation());
+
+    // Another document's set edited elsewhere leaves this one alone.
+    auto before = vornick_HTMLFormattingPreferencesString(*document());
+    auto other = std::make_shared<VornickHTMLFormattingPreferences>();
+    editor.setActiveHTMLFormattingPreferences(other);
+    other->setSpacesPerIndent(7);
+    editor.editOccurred(nullptr);
+    EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), before);
 }
 
 } // namespace

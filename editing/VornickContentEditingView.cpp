@@ -128,6 +128,9 @@ void VornickContentEditingView::build()
     installHeadElementActionHandlers();
     installMenuCommandActionHandlers();
 
+    // 10. Edits of formatting preferences sets.
+    observeFormattingPreferencesEdits();
+
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {
         if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))

@@ -1301,6 +1301,12 @@ private:
 
     // --- Headless use (state)
     bool m_paintsLoadedSource { true };
+
+private:
+    // --- Completion rows judged lazily, the apply menu, drops from the web view (private)
+    [[nodiscard]] bool stageDroppedFilesInFragment(DOMDocumentFragment&, DOMDocument&);
+    // Edits of any formatting preferences set reach htmlFormattingPreferencesInstanceWasEdited.
+    void observeFormattingPreferencesEdits();
 };
 
 // The editing view that shows a node's document, if any.

@@ -37,6 +37,8 @@
 #include "platform/views/Pasteboard.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebView.h"
+
+#include <algorithm>
 #include "toolkit/VornickWhitespaceFilter.h"
 #include "views/VornickImageExtensions.h"
 
@@ -405,6 +407,46 @@ bool VornickContentEditingView::performReplacementMediaDrop(bool image)
     return true;
 }
 
+// The dropped files the fragment's media elements reference by a relative
+// reference (an image made for the document refers to its file relative to
+// it) are staged into the media library, and the elements refer to the
+// staged file instead. A file that cannot be staged refuses the drop.
+bool VornickContentEditingView::stageDroppedFilesInFragment(DOMDocumentFragment& fragment, DOMDocument& document)
+{
+    if (m_referencedFileURLsForDrop.empty())
+        return true;
+    std::vector<std::shared_ptr<DOMElement>> media;
+    for (DOMNode* node = fragment.first(); node; node = node->traverseNext(&fragment)) {
+        if (!node->isElementNode())
+            continue;
+        auto& element = static_cast<DOMElement&>(*node);
+        if (equalsIgnoringASCIICase(element.tagName(), u"img") || equalsIgnoringASCIICase(element.tagName(), u"video")
+            || equalsIgnoringASCIICase(element.tagName(), u"audio"))
+            media.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
+    }
+    for (const auto& element : media) {
+        auto source = element->getAttribute(u"src");
+        if (source.empty() || (URL::create(source) && URL::create(source)->isFileURL()))
+            continue;
+        auto file = vornick_resolveResourceFileReference(document, source);
+        if (!file || std::find(m_referencedFileURLsForDrop.begin(), m_referencedFileURLsForDrop.end(), *file) == m_referencedFileURLsForDrop.end())
+            continue;
+        auto staged = cacheAndStageResourceFileIntoMediaLibrary(*file);
+        auto reference = staged ? vornick_relativeURLStringForReferencingTargetURL(document, &*staged) : std::nullopt;
+        if (!reference)
+            return false;
+        if (*reference == source)
+            continue;
+        element->setAttribute(u"src", *reference);
+        if (element->hasAttribute(u"srcset")) {
+            auto set = element->getAttribute(u"srcset");
+            if (set.starts_with(source + u" "))
+                element->setAttribute(u"srcset", *reference + set.substr(source.size()));
+        }
+    }
+    return true;
+}
+
 bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
 {
     if (!m_dropTargetRange)
@@ -425,8 +467,15 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
     if (!document)
         return false;
     auto fragment = m_fragmentForDrop;
+    if (fragment && fragment->ownerDocument() != document) {
+        // The drag went on from another frame's document: its fragment is made again here.
+        m_fragmentForDrop.reset();
+        if (info.draggingPasteboard)
+            createFragmentForDropIfNeededForDocument(*document, *info.draggingPasteboard);
+        fragment = m_fragmentForDrop;
+    }
     if (fragment) {
-        if (!cacheStageAndRewireResourceFileReferencesInFragment(*fragment))
+        if (!stageDroppedFilesInFragment(*fragment, *document) || !cacheStageAndRewireResourceFileReferencesInFragment(*fragment))
             return false;
         rewireReferencesInFragment(*fragment, *document);
     } else {
@@ -477,11 +526,11 @@ void VornickContentEditingView::padAroundInsertedFragmentRangeAfterDrop(const st
     char16_t substitute = frame ? vornick_nonBreakingSpaceSubstituteCharacter(*frame) : 0;
     auto end = range->cloneRange();
     end->collapse(false);
-    vornick_pushRangeEndpointsDownToTextNodes(*end);
+    vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*end, 1);
 
     auto before = range->cloneRange();
     before->collapse(true);
-    vornick_pushRangeEndpointsDownToTextNodes(*before);
+    vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*before, -1);
     if (before->startContainer() && before->startContainer()->isTextNode() && before->startOffset() > 0) {
         auto& data = static_cast<DOMCharacterData&>(*before->startContainer()).data();
         if (before->startOffset() <= data.size() && !isSeparator(data[before->startOffset() - 1], substitute)) {

@@ -5,11 +5,22 @@
 
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/web/WebFrame.h"
 
 #include <functional>
 
 namespace brevanton {
+
+void VornickContentEditingView::observeFormattingPreferencesEdits()
+{
+    auto weak = weakSelf();
+    m_formattingPreferencesObservation = NotificationCenter::defaultCenter().addObserver(
+        VornickHTMLFormattingPreferencesWereEditedNotification, nullptr, nullptr, [weak](const Notification& note) {
+            if (auto self = weak.lock())
+                self->htmlFormattingPreferencesInstanceWasEdited(note);
+        });
+}
 
 void VornickContentEditingView::htmlFormattingPreferencesInstanceWasEdited(const Notification& notification)
 {

@@ -26,6 +26,9 @@ class UserDefaults;
 
 // Error code of a property list that is not a dictionary.
 inline constexpr int64_t VornickHTMLFormattingPreferencesNotADictionaryError = 3;
+// Posted by a formatting preferences editor after each real change of the
+// set it edits; the object is that set.
+inline constexpr const char* VornickHTMLFormattingPreferencesWereEditedNotification = "VornickHTMLFormattingPreferencesWereEditedNotification";
 // The user defaults key of the user's default set.
 inline constexpr const char16_t* VornickHTMLFormattingPreferencesDefaultsKey = u"HTMLFormattingPreferences";
 

@@ -1,6 +1,7 @@
 #include "PointerTestSupport.h"
 
 #include "app/VornickApplicationDelegate.h"
+#include "dom/VornickNodeExtensions.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickPasteboardObject.h"
 #include "platform/dom/DOMDocument.h"
@@ -14,6 +15,7 @@
 #include "platform/web/WebArchive.h"
 
 #include <filesystem>
+#include <functional>
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -201,6 +203,125 @@ TEST_F(DragAndDrop, EachDropIsOneUndoStep)
             EXPECT_EQ(link->getAttribute(u"href"), u"https://example.com/a");
             EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "Example");
         });
+}
+
+TEST_F(DragAndDrop, ADragOverTheWebViewReachesTheEditingView)
+{
+    showPage("page.html");
+    auto webView = view->embeddedWebView();
+    view->setTargetRange(rangeIn(textNode(u"First"), 0, 0));
+    dragPasteboard({ PasteboardItem::itemWithString(u"dropped") });
+    auto info = over(middleOf(*textNode(u"Heading")));
+    checkUndoableStep(
+        *view,
+        [&] {
+            // Through the web view as the window system would call it.
+            View& destination = *webView;
+            EXPECT_EQ(destination.draggingEntered(info), DragOperations::Generic);
+            EXPECT_TRUE(view->dropTargetRange());
+            EXPECT_EQ(destination.draggingUpdated(info), DragOperations::Generic);
+            destination.draggingExited(info);
+            EXPECT_TRUE(destination.prepareForDragOperation(info));
+            EXPECT_TRUE(destination.performDragOperation(info));
+            destination.concludeDragOperation(info);
+            destination.draggingEnded(info);
+            EXPECT_FALSE(view->dropTargetRange());
+            EXPECT_FALSE(view->fragmentForDrop());
+        },
+        [&] { EXPECT_NE(toUTF8(element(u"H1")->textContent()).find("dropped"), std::string::npos) << bodyHTML(); });
+
+    // A drag that leaves without a drop changes nothing and ends cleared.
+    auto before = bodyHTML();
+    dragPasteboard({ PasteboardItem::itemWithString(u"never") });
+    View& destination = *webView;
+    EXPECT_NE(destination.draggingEntered(info), DragOperations::None);
+    destination.draggingExited(info);
+    destination.draggingEnded(info);
+    EXPECT_EQ(bodyHTML(), before);
+    EXPECT_FALSE(view->dropTargetRange());
+    // A plain view takes no drops.
+    EXPECT_EQ(window->contentView()->draggingEntered(info), DragOperations::None);
+    EXPECT_FALSE(window->contentView()->prepareForDragOperation(info));
+}
+
+TEST_F(DragAndDrop, DropsIntoTextAreEachOneUndoStep)
+{
+    showPage("page.html");
+    // A web archive of part of the heading, as another document would have copied it.
+    auto archive = view->cleanedUpWebArchiveDataForRange(*rangeIn(textNode(u"Heading"), 0, 4));
+    ASSERT_TRUE(archive);
+    auto paragraphText = [&] { return toUTF8(element(u"EM")->textContent()); };
+    struct Case {
+        const char* name;
+        std::vector<PasteboardItem> items;
+        std::function<void()> check;
+    };
+    std::vector<Case> cases;
+    cases.push_back({ "an image file",
+          { PasteboardItem::itemWithURL(url("other.png")) },
+          [&] {
+              // Staged into the media library, referenced from there, spaced from the letters around it.
+              auto image = element(u"EM")->getElementsByTagName(u"img")->item(0);
+              ASSERT_TRUE(image);
+              auto& img = static_cast<DOMElement&>(*image);
+              EXPECT_EQ(img.getAttribute(u"src"), u"media/other.png") << bodyHTML();
+              EXPECT_EQ(img.getAttribute(u"srcset"), u"media/other.png 1x") << bodyHTML();
+              EXPECT_TRUE(std::filesystem::exists(path("media/other.png")));
+              auto html = bodyHTML();
+              EXPECT_TRUE(html.find("parag <img") != std::string::npos || html.find("parag&nbsp;<img") != std::string::npos) << html;
+              EXPECT_NE(html.find("> raph"), std::string::npos) << html;
+          } });
+    cases.push_back({ "a file of another kind",
+          { PasteboardItem::itemWithURL(url("notes.txt")) },
+          [&] {
+              auto link = element(u"A");
+              ASSERT_TRUE(link);
+              EXPECT_EQ(toUTF8(link->textContent()), "notes.txt");
+              EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "notes.txt");
+          } });
+    cases.push_back({ "a web link with its title",
+          { PasteboardItem::itemWithURL(*URL::create(u"https://example.com/b"), u"Example B") },
+          [&] {
+              auto link = element(u"A");
+              ASSERT_TRUE(link);
+              EXPECT_EQ(link->getAttribute(u"href"), u"https://example.com/b");
+              EXPECT_EQ(toUTF8(link->textContent()), "Example B");
+          } });
+    cases.push_back({ "a web archive",
+          { pasteboardItemWithWebArchiveData(*archive) },
+          [&] { EXPECT_NE(paragraphText().find("parag Head"), std::string::npos) << bodyHTML(); } });
+    cases.push_back({ "plain text",
+          { PasteboardItem::itemWithString(u"plain words") },
+          [&] { EXPECT_NE(paragraphText().find(" plain words "), std::string::npos) << bodyHTML(); } });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto before = documentSnapshot(*document());
+        view->setTargetRange(rangeIn(textNode(u"Heading"), 0, 0));
+        dragPasteboard(c.items);
+        checkUndoableStep(*view, [&] { ASSERT_TRUE(dropAt(middleOf(*textNode(u"paragraph")))); }, c.check);
+        view->undoManager()->undo();
+        EXPECT_EQ(documentSnapshot(*document()), before);
+        view->undoManager()->removeAllActions();
+    }
+}
+
+TEST_F(DragAndDrop, AnImageFileThatCannotBeStagedDropsNothing)
+{
+    showPage("page.html");
+    struct RefusingHost : EditingRecorder {
+        std::optional<URL> vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(
+            VornickContentEditingView&, const URL&) override
+        {
+            return std::nullopt;
+        }
+    } refusing;
+    view->setDelegate(&refusing);
+    auto before = bodyHTML();
+    dragPasteboard({ PasteboardItem::itemWithURL(url("other.png")) });
+    EXPECT_FALSE(dropAt(middleOf(*textNode(u"paragraph"))));
+    EXPECT_EQ(bodyHTML(), before);
+    EXPECT_FALSE(view->undoManager()->canUndo());
+    view->setDelegate(&host);
 }
 
 TEST_F(DragAndDrop, AnImageFileDroppedOnAnImageChangesItsSourceAndThenItsSize)

@@ -4,6 +4,9 @@
 // triggers and snippets made from the selection.
 #include "UndoableEditChecks.h"
 
+#include "dom/VornickDOMPosition.h"
+#include "dom/VornickRangeExtensions.h"
+#include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
 #include "editing/VornickFragmentCompletionUIController.h"
 #include "html/VornickFragmentCompletionSet.h"
@@ -273,6 +276,31 @@ TEST_F(BlockTransform, TheSelectedQuoteBecomesAParagraphWithItsOwnContent)
     select(rangeIn(textNode(u"Intro"), 1, 1));
     view->vornick_transformFragmentFromMenuItem(&applyItem);
     EXPECT_EQ(Sound::playedSoundNames().size(), 1u);
+}
+
+TEST_F(BlockTransform, AnApplyMenuMadeForASelectionTransformsThatSelection)
+{
+    loadBody("<!-- wp:quote --><blockquote><p>First quote</p></blockquote><!-- /wp:quote -->"
+             "<!-- wp:quote --><blockquote><p>Second quote</p></blockquote><!-- /wp:quote -->");
+    // The menu was made for the first quote; the caret has moved to the second since.
+    auto range = rangeIn(textNode(u"First quote"), 1, 1);
+    auto first = view->blockModeHelper()->blockEnclosingPosition(vornick_startPosition(*range), {}, false, nullptr);
+    ASSERT_TRUE(first);
+    auto menu = VornickApplyElementOrFragmentMenu::create(u"Transform");
+    menu->setSemantic(VornickApplyFragmentMenuItem::transformSemantic);
+    menu->setExactSelection(first);
+    auto group = Menu::create(u"Blocks");
+    auto description = std::make_shared<VornickGeneralFragmentDescription>(u"wp:paragraph", u"Paragraph", u"", u"", u"<p>{content}</p>", u"");
+    auto item = std::make_shared<VornickApplyFragmentMenuItem>(u"Paragraph", description, VornickApplyFragmentMenuItem::transformSemantic);
+    group->addItem(item);
+    auto groupItem = MenuItem::create(u"Blocks");
+    groupItem->setSubmenu(group);
+    menu->addItem(groupItem);
+
+    select(rangeIn(textNode(u"Second quote"), 1, 1));
+    view->vornick_transformFragmentFromMenuItem(item.get());
+    EXPECT_NE(bodyHTML().find("<p class=\"t\">First quote</p>"), std::string::npos) << bodyHTML();
+    EXPECT_NE(bodyHTML().find("<blockquote><p>Second quote</p></blockquote>"), std::string::npos) << bodyHTML();
 }
 
 // --- Tab triggers and new snippets

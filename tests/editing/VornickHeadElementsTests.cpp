@@ -1,8 +1,14 @@
 // Head elements, style sheets, the snippet set and the formatting
 // preferences of a document, on real pages in a real editing view.
+#include "ScriptedOpenPanel.h"
 #include "UndoableEditChecks.h"
+#include "ui/VornickHTMLFormattingPreferencesModule.h"
 
 #include "app/VornickBundledStyleSheet.h"
+#include "app/VornickWindow.h"
+#include "editing/VornickHeadMetadataEditingUIController.h"
+#include "platform/views/Button.h"
+#include "platform/views/Menu.h"
 #include "app/VornickStyleSheet.h"
 #include "app/VornickStyleSheetReferenceServices.h"
 #include "dom/VornickDocumentExtensions.h"
@@ -281,6 +287,154 @@ TEST_F(HeadEditingTest, AnEditedDocumentSetStoresItsStringAndStaysTheFramesOwn)
     EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), own->stringRepresentation());
     EXPECT_EQ(vornick_HTMLFormattingPreferences(*frame), own);
     EXPECT_TRUE(view->htmlUpdateIsScheduled());
+}
+
+TEST_F(HeadEditingTest, ThePreferencesEditorsChangesReachTheDocumentsThatWriteWithTheSet)
+{
+    load("page.html");
+    auto frame = view->mainFrame();
+    auto own = std::make_shared<VornickHTMLFormattingPreferences>();
+    ASSERT_TRUE(view->undoableSetHTMLFormattingPreferences(true, own, frame));
+    endEvent();
+    view->undoManager()->removeAllActions();
+    VornickHTMLFormattingPreferencesModule editor;
+    editor.setActiveHTMLFormattingPreferences(own);
+
+    // A control that changed nothing tells nobody.
+    editor.editOccurred(nullptr);
+    EXPECT_FALSE(view->undoManager()->canUndo());
+
+    // A real change: the document stores the set's new string as one undo step.
+    own->setSpacesPerIndent(5);
+    editor.editOccurred(nullptr);
+    endEvent();
+    EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), own->stringRepresentation());
+    EXPECT_EQ(vornick_HTMLFormattingPreferences(*frame), own);
+    EXPECT_EQ(toUTF8(view->undoManager()->undoActionName()), "HTML formatting preferences change");
+    EXPECT_EQ(editor.lastHTMLFormattingPreferencesString(), own->stringRepresentation());
+
+    // Another document's set edited elsewhere leaves this one alone.
+    auto before = vornick_HTMLFormattingPreferencesString(*document());
+    auto other = std::make_shared<VornickHTMLFormattingPreferences>();
+    editor.setActiveHTMLFormattingPreferences(other);
+    other->setSpacesPerIndent(7);
+    editor.editOccurred(nullptr);
+    EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), before);
+}
+
+class HeadCommandsTest : public HeadEditingTest, public ScriptedOpenPanel {
+protected:
+    void SetUp() override
+    {
+        HeadEditingTest::SetUp();
+        installApplicationDelegate(path("defaults.plist"));
+    }
+    void TearDown() override
+    {
+        if (window) {
+            window->close();
+            window.reset();
+        }
+        removeApplicationDelegate();
+        HeadEditingTest::TearDown();
+    }
+    void showInWindow()
+    {
+        window = VornickWindow::create(Rect(100, 100, 800, 600));
+        view->setFrame(Rect(0, 0, 800, 600));
+        window->contentView()->addSubview(view);
+        window->makeKeyAndOrderFront();
+        ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
+    }
+    std::shared_ptr<VornickWindow> window;
+};
+
+TEST_F(HeadCommandsTest, AStyleSheetChosenInThePanelIsLinkedAsOneUndoStep)
+{
+    // A page with a sheet of its own: the panel opens in that sheet's folder
+    // and the new sheet becomes an alternate one titled by its file name.
+    load("page.html");
+    std::filesystem::create_directories(path("sheets"));
+    ASSERT_TRUE(writeFileAtomically(path("sheets/extra.css"), "p { color: blue }\n"));
+    view->addNewStylesheetLinkHeadElement(nullptr);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].allowedFileTypes, std::vector<std::u16string> { u"css" });
+    EXPECT_EQ(toUTF8(requests[0].messageToUser), "Please choose a .css style sheet file.");
+    ASSERT_TRUE(requests[0].initialDirectoryURL);
+    EXPECT_EQ(requests[0].initialDirectoryURL->fileSystemPath().value_or("").rfind(m_folder, 0), 0u);
+    counter.styleSheetChanges = 0;
+    checkUndoableStep(
+        *view, [&] { answerOpenPanel(url("sheets/extra.css")); },
+        [&] {
+            auto links = head()->getElementsByTagName(u"link");
+            ASSERT_EQ(links->length(), 2u);
+            auto& link = static_cast<DOMElement&>(*links->item(1));
+            EXPECT_EQ(link.getAttribute(u"rel"), u"alternate stylesheet");
+            EXPECT_EQ(link.getAttribute(u"href"), u"sheets/extra.css");
+            EXPECT_EQ(link.getAttribute(u"title"), u"extra");
+        },
+        { u"Insert <link> Element Into <head>" });
+    EXPECT_GE(counter.styleSheetChanges, 1);
+
+    // A page without sheets: the document's folder, a primary sheet; a
+    // cancelled panel changes nothing.
+    loadHead("");
+    view->addNewStylesheetLinkHeadElement(nullptr);
+    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_TRUE(requests[1].initialDirectoryURL);
+    EXPECT_EQ(requests[1].initialDirectoryURL->fileSystemPath().value_or(""), m_folder);
+    auto before = headHTML();
+    answerOpenPanel(std::nullopt);
+    EXPECT_EQ(headHTML(), before);
+    view->addNewStylesheetLinkHeadElement(nullptr);
+    answerOpenPanel(url("sheets/extra.css"));
+    EXPECT_NE(headHTML().find("<link rel=\"stylesheet\" href=\"sheets/extra.css\">"), std::string::npos) << headHTML();
+}
+
+TEST_F(HeadCommandsTest, TheToggleFocusesAShownPaneFirstAndHidesItNext)
+{
+    load("page.html");
+    showInWindow();
+    view->setHeadElementsShown(false);
+    view->toggleHeadElementsShown(nullptr);
+    EXPECT_TRUE(view->headElementsShown());
+    // Shown, the title field not focused: the field takes the focus, the pane stays.
+    ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
+    view->toggleHeadElementsShown(nullptr);
+    EXPECT_TRUE(view->headElementsShown());
+    EXPECT_TRUE(view->headMetadataEditingUIController()->titleTextFieldHasFocus());
+    view->toggleHeadElementsShown(nullptr);
+    EXPECT_FALSE(view->headElementsShown());
+
+    // Where head display is not allowed the toggle does nothing.
+    view->setAllowsHeadDisplayAndEditing(false);
+    view->toggleHeadElementsShown(nullptr);
+    EXPECT_FALSE(view->headElementsShown());
+}
+
+TEST_F(HeadCommandsTest, TheAddHeadElementMenuComesUpOverTheButtonThatAsksForIt)
+{
+    load("page.html");
+    showInWindow();
+    auto button = std::make_shared<Button>(Rect(10, 10, 40, 20));
+    window->contentView()->addSubview(button);
+    view->addNewHeadElement(button.get());
+    auto shown = Menu::shownContextMenu();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown, view->addHeadElementMenu()) << "made once and kept";
+    ASSERT_EQ(shown->numberOfItems(), 1);
+    EXPECT_EQ(shown->itemAtIndex(0)->action(), "addNewStylesheetLinkHeadElement:");
+    EXPECT_TRUE(shown->itemAtIndex(0)->isEnabled());
+
+    // Its item opens the style sheet panel.
+    ASSERT_TRUE(shown->performActionForItemAtIndex(0));
+    EXPECT_EQ(requests.size(), 1u);
+
+    // A sender that is no view shows nothing.
+    auto item = MenuItem::create(u"Add", "addNewHeadElement:");
+    Menu::popUpContextMenu(Menu::create(u"Other"), Event::mouseEvent(EventType::LeftMouseDown, Point {}, 0, 0, window, 1), *view);
+    view->addNewHeadElement(item.get());
+    EXPECT_NE(Menu::shownContextMenu(), view->addHeadElementMenu());
 }
 
 } // namespace

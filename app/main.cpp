@@ -26,6 +26,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TypeIdentifiers.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
@@ -35,6 +36,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace brevanton;
@@ -329,6 +331,9 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // The table of file types, read from the system on first use, is read
+    // while the program starts and opens the first file, which asks it.
+    std::thread typeTableReader([] { static_cast<void>(typeIdentifierForFilenameExtension(u"html")); });
     VornickInstallHTMLServices();
     VornickUsersDefaultHTMLFormattingPreferences::registerInitialDefaults(UserDefaults::standard());
     auto applicationDelegate = VornickApplicationDelegate::create();
@@ -356,5 +361,6 @@ int main(int argc, char** argv)
     // What was posted runs; nothing is waited for.
     for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
     }
+    typeTableReader.join();
     return status;
 }

@@ -300,7 +300,7 @@ bool openFile(const std::string& path, bool save, VornickWindow& window)
     Error loadError;
     auto view = openInEditingView(path, window, loaded, loadError);
     auto frame = view->mainFrame();
-    if (loaded && view->mainFrameDocument() && frame && vornick_lastGeneratedHTMLString(*frame))
+    if (loaded && view->mainFrameDocument() && frame && vornick_hasLastGeneratedHTMLString(*frame))
         return reportDocumentInView(path, *bytes, save, *view, loaded, loadError);
     return reportFileNoViewShows(path, *bytes, file, save, *view, loaded, loadError);
 }

@@ -28,6 +28,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/TypeIdentifiers.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
@@ -41,6 +42,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace brevanton;
@@ -308,7 +310,7 @@ bool openFile(const std::string& path, bool save, VornickWindow& window)
     Error loadError;
     auto view = openInEditingView(path, window, loaded, loadError);
     auto frame = view->mainFrame();
-    if (loaded && view->mainFrameDocument() && frame && vornick_lastGeneratedHTMLString(*frame))
+    if (loaded && view->mainFrameDocument() && frame && vornick_hasLastGeneratedHTMLString(*frame))
         return reportDocumentInView(path, *bytes, save, *view, loaded, loadError);
     return reportFileNoViewShows(path, *bytes, file, save, *view, loaded, loadError);
 }
@@ -366,6 +368,9 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // The table of file types, read from the system on first use, is read
+    // while the program starts and opens the first file, which asks it.
+    std::thread typeTableReader([] { static_cast<void>(typeIdentifierForFilenameExtension(u"html")); });
     VornickInstallHTMLServices();
     VornickUsersDefaultHTMLFormattingPreferences::registerInitialDefaults(UserDefaults::standard());
     auto applicationDelegate = VornickApplicationDelegate::create();
@@ -401,5 +406,6 @@ int main(int argc, char** argv)
     // What was posted runs; nothing is waited for.
     for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
     }
+    typeTableReader.join();
     return status;
 }

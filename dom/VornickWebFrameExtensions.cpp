@@ -107,18 +107,32 @@ void vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(co
     setValue(frame, upToDateKey, std::optional(upToDate));
 }
 
+// The plain source is kept behind a shared pointer: reading the frame's
+// values copies them, and a page's source may be megabytes long.
+using SharedSource = std::shared_ptr<const std::u16string>;
+
 std::optional<std::u16string> vornick_lastGeneratedHTMLString(const WebFrame& frame)
 {
-    if (auto string = value<std::u16string>(frame, sourceKey))
-        return string;
+    if (auto string = value<SharedSource>(frame, sourceKey))
+        return **string;
     if (auto attributed = vornick_lastGeneratedHTMLAttributedString(frame))
         return attributed->string();
     return std::nullopt;
 }
 
+bool vornick_hasLastGeneratedHTMLString(const WebFrame& frame)
+{
+    return value<SharedSource>(frame, sourceKey) || vornick_lastGeneratedHTMLAttributedString(frame);
+}
+
 void vornick_setLastGeneratedHTMLString(const WebFrame& frame, std::optional<std::u16string> string)
 {
-    setValue(frame, sourceKey, std::move(string));
+    setValue(frame, sourceKey, string ? std::optional(std::make_shared<const std::u16string>(std::move(*string))) : std::nullopt);
+}
+
+void vornick_adoptLastGeneratedHTMLString(const WebFrame& frame, std::shared_ptr<const std::u16string> string)
+{
+    setValue(frame, sourceKey, string ? std::optional(std::move(string)) : std::nullopt);
 }
 
 std::shared_ptr<const AttributedString> vornick_lastGeneratedHTMLAttributedString(const WebFrame& frame)

@@ -45,7 +45,11 @@ void vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(co
 
 // The stored string, else the text of the stored attributed string.
 std::optional<std::u16string> vornick_lastGeneratedHTMLString(const WebFrame&);
+// Whether there is one, without copying it.
+bool vornick_hasLastGeneratedHTMLString(const WebFrame&);
 void vornick_setLastGeneratedHTMLString(const WebFrame&, std::optional<std::u16string>);
+// The same without a copy: the frame keeps `string` itself (never changed after).
+void vornick_adoptLastGeneratedHTMLString(const WebFrame&, std::shared_ptr<const std::u16string>);
 std::shared_ptr<const AttributedString> vornick_lastGeneratedHTMLAttributedString(const WebFrame&);
 // A non-null string also drops the stored plain string, so that the plain
 // getter follows it.

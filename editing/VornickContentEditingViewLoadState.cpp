@@ -79,6 +79,14 @@ void VornickContentEditingViewLoadState::noteDocumentFileOfFrame(const WebFrame&
     auto path = dataSource->initialRequest().url().fileSystemPath();
     if (!path || !VornickDocumentFile::isDocumentPath(*path))
         return;
+    // The file as the load read it, when the page came from it rather than
+    // from a repaired copy: a change made since, even while the page was
+    // parsed, makes a save refuse.
+    auto& response = dataSource->response();
+    if (response && response->fileStamp() && response->url().fileSystemPath() == path) {
+        m_documentFiles.insert_or_assign(*path, VornickDocumentFile(*path, *response->fileStamp()));
+        return;
+    }
     VornickDocumentFile file(*path);
     Error error;
     // A file that cannot be read now is checked again when it is saved.

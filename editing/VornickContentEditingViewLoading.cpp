@@ -436,9 +436,9 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
                     source.erase(at, text.size());
             }
         }
-        // One shared copy serves the line index; the frame and the painter keep their own.
+        // One shared copy serves the frame and the line index; the painter keeps its own.
         auto sharedSource = std::make_shared<const std::u16string>(std::move(source));
-        vornick_setLastGeneratedHTMLString(frame, *sharedSource);
+        vornick_adoptLastGeneratedHTMLString(frame, sharedSource);
         vornick_setLastGeneratedHTMLStringIsOriginalSourceData(frame, true);
 
         auto weak = weakSelf();

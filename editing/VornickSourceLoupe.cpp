@@ -107,7 +107,7 @@ void VornickSourceLoupe::updateSourceFromActiveContentEditingView()
     if (auto attributed = vornick_lastGeneratedHTMLAttributedString(*frame))
         m_sourceCodeView->setSourceCodeAttributedString(*attributed);
     else if (auto string = vornick_lastGeneratedHTMLString(*frame))
-        m_sourceCodeView->setSourceCodeAttributedString(AttributedString(*string));
+        m_sourceCodeView->setSourceCodeAttributedString(AttributedString(std::move(*string)));
     ++m_sourceUpdateCount;
 }
 

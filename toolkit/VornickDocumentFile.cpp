@@ -39,8 +39,7 @@ bool failWithCode(Error* outError, VornickErrorCode code, std::u16string descrip
 
 VornickFileStamp stampOfStatus(const struct stat& info)
 {
-    return { { info.st_dev, info.st_ino }, static_cast<uint64_t>(info.st_size), static_cast<int64_t>(info.st_mtim.tv_sec),
-             static_cast<int64_t>(info.st_mtim.tv_nsec) };
+    return fileStampOfStatus(info);
 }
 
 std::u16string notRegularDescription(const std::string& path, const struct stat& info)

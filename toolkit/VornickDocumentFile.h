@@ -28,17 +28,13 @@ inline constexpr uint64_t VornickMaximumDocumentFileSize = uint64_t(64) << 20;
 
 // What identifies a file's contents as read: a change by another program
 // changes at least one of these.
-struct VornickFileStamp {
-    FileIdentity identity; // device and inode
-    uint64_t size { 0 };
-    int64_t modificationSeconds { 0 };
-    int64_t modificationNanoseconds { 0 };
-    bool operator==(const VornickFileStamp&) const = default;
-};
+using VornickFileStamp = FileStamp;
 
 class VornickDocumentFile {
 public:
     explicit VornickDocumentFile(std::string path) : m_path(std::move(path)) {}
+    // A file whose contents were read elsewhere, as they were when `stamp` was taken.
+    VornickDocumentFile(std::string path, VornickFileStamp stamp) : m_path(std::move(path)), m_stamp(stamp) {}
 
     const std::string& path() const { return m_path; }
     // What the last read or save left in the file; nullopt before either.

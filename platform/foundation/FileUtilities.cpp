@@ -415,6 +415,12 @@ bool isDirectory(const std::string& path)
     return fileExists(path, &directory) && directory;
 }
 
+FileStamp fileStampOfStatus(const struct ::stat& info)
+{
+    return { { info.st_dev, info.st_ino }, static_cast<uint64_t>(info.st_size), static_cast<int64_t>(info.st_mtim.tv_sec),
+             static_cast<int64_t>(info.st_mtim.tv_nsec) };
+}
+
 std::optional<FileIdentity> fileIdentity(const std::string& path, Error* outError, bool followSymbolicLinks)
 {
     struct stat info;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <vector>
 
@@ -78,6 +79,16 @@ struct FileIdentity {
     ino_t inode { 0 };
     bool operator==(const FileIdentity&) const = default;
 };
+// What identifies a file's contents as read: a change by another program
+// changes at least one of these.
+struct FileStamp {
+    FileIdentity identity;
+    uint64_t size { 0 };
+    int64_t modificationSeconds { 0 };
+    int64_t modificationNanoseconds { 0 };
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp fileStampOfStatus(const struct ::stat&);
 [[nodiscard]] std::optional<FileIdentity> fileIdentity(const std::string& path, Error* outError = nullptr,
                                          bool followSymbolicLinks = true);
 

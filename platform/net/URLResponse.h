@@ -2,6 +2,7 @@
 // status code and the header fields of the final response.
 #pragma once
 
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/URL.h"
 #include "platform/net/HTTPHeaderFields.h"
 
@@ -30,8 +31,13 @@ public:
     virtual bool isHTTP() const { return false; }
     virtual const char* className() const { return "URLResponse"; }
 
+    // For a file read from disk: the file as it was when it was read.
+    const std::optional<FileStamp>& fileStamp() const { return m_fileStamp; }
+    void setFileStamp(std::optional<FileStamp> stamp) { m_fileStamp = stamp; }
+
 private:
     URL m_url;
+    std::optional<FileStamp> m_fileStamp;
     std::u16string m_mimeType;
     std::u16string m_textEncodingName;
     int64_t m_expectedContentLength;

@@ -47,7 +47,8 @@ Error loadError(int64_t code, const URL& url, std::u16string description)
 
 // Reads a file; a denied read (EACCES, EPERM, or the web view's policy) is the
 // POSIX error 1, which callers take as "no file access".
-bool readFileForLoad(const WebView& view, const std::string& path, const URL& url, std::string& contents, Error& error)
+bool readFileForLoad(const WebView& view, const std::string& path, const URL& url, std::string& contents, std::optional<FileStamp>& stamp,
+                     Error& error)
 {
     auto noAccess = [&] {
         error = Error(POSIXErrorDomain, EPERM, u"You don't have permission to read the file.");
@@ -68,7 +69,8 @@ bool readFileForLoad(const WebView& view, const std::string& path, const URL& ur
         return false;
     }
     struct stat status;
-    if (fstat(fd, &status) != 0)
+    bool knowsStatus = fstat(fd, &status) == 0;
+    if (!knowsStatus)
         status.st_mode = S_IFREG;
     if (S_ISDIR(status.st_mode)) {
         ::close(fd);
@@ -81,7 +83,12 @@ bool readFileForLoad(const WebView& view, const std::string& path, const URL& ur
         error = loadError(URLErrorUnknown, url, u"The file is not a regular file.");
         return false;
     }
+    stamp.reset();
     contents.clear();
+    if (knowsStatus) {
+        stamp = fileStampOfStatus(status);
+        contents.reserve(static_cast<size_t>(status.st_size));
+    }
     char buffer[65536];
     while (true) {
         ssize_t count = ::read(fd, buffer, sizeof buffer);
@@ -399,14 +406,17 @@ void WebFrame::fetch(const URLRequest& request, FetchCompletion completion)
     if (scheme == u"file") {
         auto path = url.fileSystemPath();
         std::string contents;
+        std::optional<FileStamp> stamp;
         Error error;
-        bool ok = path && readFileForLoad(*m_webView, *path, url, contents, error);
+        bool ok = path && readFileForLoad(*m_webView, *path, url, contents, stamp, error);
         if (!path)
             error = loadError(URLErrorBadURL, url, u"The file URL is not valid.");
         Data data(contents.begin(), contents.end());
         std::shared_ptr<URLResponse> response;
-        if (ok)
+        if (ok) {
             response = std::make_shared<URLResponse>(url, webMIMETypeForURL(url), static_cast<int64_t>(data.size()));
+            response->setFileStamp(stamp);
+        }
         RunLoop::main().perform([completion = std::move(completion), data = std::move(data), response, error]() mutable {
             completion(std::move(data), response, error);
         });

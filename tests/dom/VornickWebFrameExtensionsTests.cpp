@@ -103,6 +103,14 @@ TEST_F(VornickWebFrameExtensions, ValuesDefaultAttachAndDieWithTheFrame)
     EXPECT_FALSE(vornick_hasVornickInsertedBaseElement(frame));
     EXPECT_EQ(vornick_stringEncodingOverride(frame), 0u);
     EXPECT_EQ(vornick_lastGeneratedHTMLString(frame), std::nullopt);
+    EXPECT_FALSE(vornick_hasLastGeneratedHTMLString(frame));
+
+    // An adopted source reads back as set; none removes it.
+    vornick_adoptLastGeneratedHTMLString(frame, std::make_shared<const std::u16string>(u"<p>adopted</p>"));
+    EXPECT_TRUE(vornick_hasLastGeneratedHTMLString(frame));
+    EXPECT_EQ(vornick_lastGeneratedHTMLString(frame), u"<p>adopted</p>");
+    vornick_adoptLastGeneratedHTMLString(frame, nullptr);
+    EXPECT_FALSE(vornick_hasLastGeneratedHTMLString(frame));
 
     // The plain string follows a newer attributed one.
     vornick_setLastGeneratedHTMLString(frame, u"<p>plain</p>");

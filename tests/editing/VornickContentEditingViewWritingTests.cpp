@@ -12,6 +12,8 @@
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLineIndex.h"
 
+#include <sys/stat.h>
+
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -241,4 +243,31 @@ TEST_F(Writing, AnUnpaintedViewSavesEveryTestPageAsThePaintingViewDoes)
         ASSERT_TRUE(unpainted->writeHTMLDocumentToURL(URL::fileURLWithPath(plain), std::nullopt, false, &errors));
         EXPECT_EQ(readFile(plain), readFile(painted));
     }
+}
+
+// The save compares the file with what the load read, not with what it held
+// when loading ended: a change another program makes while the page is
+// parsed and checked is never overwritten.
+TEST_F(Writing, AChangeMadeWhileThePageLoadedIsNotOverwritten)
+{
+    auto realTidy = VornickTidyFilter::tidyExecutablePath();
+    ASSERT_FALSE(realTidy.empty());
+    // Tidy's check of the page runs while it loads, and loading ends only
+    // after it: this one changes the file first, well after the load read it.
+    std::string wrapper = path("changing-tidy");
+    ASSERT_TRUE(writeFileAtomically(wrapper, "#!/bin/sh\nsleep 0.3\nprintf '<!-- theirs -->' >> '" + path("page.html") + "'\nexec '"
+                                                 + realTidy + "' \"$@\"\n"));
+    ASSERT_EQ(chmod(wrapper.c_str(), 0755), 0);
+    struct RestoreTidy {
+        ~RestoreTidy() { VornickTidyFilter::setTidyExecutablePath(std::nullopt); }
+    } restore;
+    VornickTidyFilter::setTidyExecutablePath(wrapper);
+    load("page.html");
+    ASSERT_NE(contents("page.html").find("<!-- theirs -->"), std::string::npos);
+
+    std::vector<Error> errors;
+    EXPECT_FALSE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, false, &errors));
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors.front().code(), VornickDocumentFileChangedError);
+    EXPECT_NE(contents("page.html").find("<!-- theirs -->"), std::string::npos);
 }

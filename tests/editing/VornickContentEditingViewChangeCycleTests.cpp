@@ -1,6 +1,8 @@
 #include "EditingTestSupport.h"
 
 #include "dom/VornickRelativeDOMPath.h"
+#include "editing/VornickSourceLoupe.h"
+#include "ui/VornickHTMLSourceCodeView.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -110,6 +112,43 @@ TEST_F(ChangeCycle, ASourceOffsetAndItsNodeMapBothWaysBeforeAndAfterAnEdit)
     RunLoop::main().advanceClock(0.2);
     ASSERT_FALSE(vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame));
     check("regenerated source");
+}
+
+TEST_F(ChangeCycle, TheSourceShownAfterTypingIsWhatSavingWritesFramesIncluded)
+{
+    load("page.html");
+    auto frame = view->mainFrame();
+    ASSERT_TRUE(waitForSource(*frame));
+    auto loupe = view->sourceLoupe();
+    ASSERT_TRUE(loupe);
+    loupe->showOrHide();
+    auto shown = [&] { return loupe->sourceCodeView()->string(); };
+    EXPECT_NE(shown().find(u"<iframe src=\"frame.html\" name=\"inner\"></iframe>"), std::u16string::npos) << toUTF8(shown());
+
+    // Typed into the heading as the editing delegate performs it.
+    auto text = std::static_pointer_cast<DOMCharacterData>(element(u"H1")->firstChild()->shared_from_this());
+    std::vector<Error> errors;
+    for (char16_t character : std::u16string(u"Xyz")) {
+        auto caret = document()->createRange();
+        caret->setStart(text, text->length());
+        caret->collapse(true);
+        ASSERT_TRUE(view->undoableReplaceRangeWithText(true, caret, std::u16string(1, character), true));
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return shown().find(text->data() + u"</h1>") != std::u16string::npos; }, 3))
+            << toUTF8(shown());
+        ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
+        EXPECT_EQ(toUTF8(shown()), contents("page.html"));
+    }
+    EXPECT_TRUE(view->lastRegenerationWasSpliced());
+    EXPECT_NE(contents("page.html").find("<h1>HeadingXyz</h1>"), std::string::npos);
+    EXPECT_NE(contents("page.html").find("<iframe src=\"frame.html\" name=\"inner\"></iframe>"), std::string::npos);
+
+    // A change of the tree has the whole document written again.
+    element(u"H1")->setAttribute(u"class", u"changed");
+    view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return shown().find(u"class=\"changed\"") != std::u16string::npos; }, 3));
+    EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
+    EXPECT_EQ(toUTF8(shown()), contents("page.html"));
 }
 
 TEST_F(ChangeCycle, TheTitleEditIsOneUndoStepNamedEditTitle)

@@ -220,6 +220,7 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     ASSERT_TRUE(saved);
     EXPECT_NE(saved->find("<h1>" + toUTF8(typed) + "</h1>"), std::string::npos) << *saved;
     EXPECT_NE(saved->find("iframe"), std::string::npos) << *saved;
+    EXPECT_EQ(toUTF8(sourceView->string()), *saved);
 }
 
 TEST_F(EditorWindow, ClickingTheImageShowsTheSelectionIndicatorInTheWindowsPicture)

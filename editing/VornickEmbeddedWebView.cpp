@@ -185,4 +185,29 @@ void VornickEmbeddedWebView::willRemoveSubview(View& subview)
     WebView::willRemoveSubview(subview);
 }
 
+// --- Drops
+
+DragOperation VornickEmbeddedWebView::draggingEntered(const DraggingInfo& info)
+{
+    auto view = vornick_contentEditingView();
+    return view ? view->updateProposedDrop(info) : DragOperations::None;
+}
+
+DragOperation VornickEmbeddedWebView::draggingUpdated(const DraggingInfo& info)
+{
+    return draggingEntered(info);
+}
+
+bool VornickEmbeddedWebView::performDragOperation(const DraggingInfo& info)
+{
+    auto view = vornick_contentEditingView();
+    return view && view->performProposedDrop(info);
+}
+
+void VornickEmbeddedWebView::draggingEnded(const DraggingInfo& info)
+{
+    if (auto view = vornick_contentEditingView())
+        view->endProposedDrop(info);
+}
+
 } // namespace brevanton

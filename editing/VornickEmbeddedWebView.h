@@ -35,6 +35,16 @@ public:
     // The web view's own handling of a right click is suppressed.
     void rightMouseDown(const Event&) override {}
 
+    // Every drag over the web view goes to the editing view, which finds the
+    // drop target and performs the drop.
+    DragOperation draggingEntered(const DraggingInfo&) override;
+    DragOperation draggingUpdated(const DraggingInfo&) override;
+    void draggingExited(const DraggingInfo&) override {}
+    bool prepareForDragOperation(const DraggingInfo&) override { return true; }
+    bool performDragOperation(const DraggingInfo&) override;
+    void concludeDragOperation(const DraggingInfo&) override {}
+    void draggingEnded(const DraggingInfo&) override;
+
     void vornick_scrollRangeToVisible(const DOMRange&);
     void vornick_scrollRangeToVerticallyCentered(const DOMRange&);
     // In the web view's coordinates.

@@ -8,6 +8,7 @@
 // GraphicsContext that records the drawing commands.
 #pragma once
 
+#include "platform/views/DraggingInfo.h"
 #include "platform/views/Geometry.h"
 #include "platform/views/Responder.h"
 
@@ -195,6 +196,21 @@ public:
     // A drag already running is cancelled first.
     std::shared_ptr<DraggingSession> beginDraggingSession(std::vector<DraggingItem>, const Event&,
                                                           const std::shared_ptr<DraggingSource>&);
+
+    // The destination side of a drag passing over the view, called in this
+    // order: entered, updated while the pointer moves, then either exited or
+    // prepare, perform and conclude when the user drops here; ended when the
+    // drag is over, wherever it ended. Entered and updated answer the
+    // operation a drop would perform (none: the view takes no drop); prepare
+    // and perform answer whether the drop goes ahead and took place. A view
+    // takes no drops unless it says otherwise.
+    virtual DragOperation draggingEntered(const DraggingInfo&) { return DragOperations::None; }
+    virtual DragOperation draggingUpdated(const DraggingInfo& info) { return draggingEntered(info); }
+    virtual void draggingExited(const DraggingInfo&) {}
+    virtual bool prepareForDragOperation(const DraggingInfo&) { return false; }
+    virtual bool performDragOperation(const DraggingInfo&) { return false; }
+    virtual void concludeDragOperation(const DraggingInfo&) {}
+    virtual void draggingEnded(const DraggingInfo&) {}
 
     // Used by Window when the view becomes or stops being its content view.
     void setWindowForContentView(const std::shared_ptr<Window>&);

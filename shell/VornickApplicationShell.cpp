@@ -95,8 +95,10 @@ std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
 std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std::string& path, Error* outError)
 {
     auto editor = VornickEditorWindow::open(path, outError);
-    if (editor)
+    if (editor) {
         m_editorWindows.push_back(editor);
+        VornickInstallEditorWindowBridges(*this, *editor);
+    }
     return editor;
 }
 

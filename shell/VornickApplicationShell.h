@@ -59,5 +59,7 @@ private:
 // message boxes). Called once by the shell after it made its main menu and
 // before it opens windows.
 void VornickInstallApplicationShellBridges(VornickApplicationShell&);
+// The bridges of one document window (its menu bar); called by openFile.
+void VornickInstallEditorWindowBridges(VornickApplicationShell&, VornickEditorWindow&);
 
 } // namespace brevanton

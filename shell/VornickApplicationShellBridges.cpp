@@ -1,15 +1,48 @@
 // The place where the shell installs the Qt bridges of the view layer: the
-// menu bar made from the shell's main menu, the general pasteboard on the
-// system clipboard, drag and drop data, file dialogs for open and save
-// panels and message boxes for alerts. Until they are installed here the
-// shell works with the view layer's own (headless) stand-ins for them, and
-// the main menu's key equivalents still work through the window.
+// general pasteboard on the system clipboard, file dialogs for open and save
+// panels and the application delegate's file chooser, message boxes for
+// alerts and sheets, context menus as Qt menus, and a menu bar made from the
+// main menu on each document window. Without them (tests of the other
+// layers, headless runs) the view layer's own stand-ins answer, and the main
+// menu's key equivalents work through the window either way.
 #include "shell/VornickApplicationShell.h"
+
+#include "app/VornickApplicationDelegate.h"
+#include "app/VornickWindow.h"
+#include "platform/views/Application.h"
+#include "platform/views/WindowServerConnection.h"
+#include "platform/views/qt/QtMenuBar.h"
+#include "platform/views/qt/QtPanels.h"
+#include "platform/views/qt/QtPasteboardBridge.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "platform/views/qt/QtWindowWidget.h"
+#include "shell/VornickEditorWindow.h"
 
 namespace brevanton {
 
 void VornickInstallApplicationShellBridges(VornickApplicationShell&)
 {
+    installQtPasteboardBridge();
+    // Dialogs go over the widget of their window; the installed backend is
+    // asked each time, so that no shell is kept past its life.
+    installQtPanels([](const Window& window) -> QWidget* {
+        auto* backend = dynamic_cast<QtWindowBackend*>(WindowServerConnection::current());
+        return backend ? backend->widgetForWindow(window) : nullptr;
+    });
+    installQtContextMenus();
+    if (auto delegate = VornickApplicationDelegate::shared())
+        delegate->setFileChooser(qtFileChooser());
+}
+
+void VornickInstallEditorWindowBridges(VornickApplicationShell& shell, VornickEditorWindow& editor)
+{
+    auto* widget = shell.backend().widgetForWindow(*editor.window());
+    if (!widget)
+        return;
+    // The bar shows the application's main menu, which the shell set.
+    auto* bar = new QtMenuBar(widget);
+    widget->setMenuBar(bar);
+    bar->synchronize();
 }
 
 } // namespace brevanton

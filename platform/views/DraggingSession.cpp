@@ -6,6 +6,7 @@
 #include "platform/views/Image.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
+#include "platform/views/WindowServerConnection.h"
 
 namespace brevanton {
 
@@ -126,6 +127,8 @@ std::shared_ptr<DraggingSession> View::beginDraggingSession(std::vector<Dragging
     runningSession() = session;
     if (source)
         source->draggingSessionWillBegin(*session, start);
+    if (auto* connection = WindowServerConnection::current())
+        connection->draggingSessionDidBegin(*session);
     return session;
 }
 

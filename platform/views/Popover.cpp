@@ -65,6 +65,9 @@ void Popover::showRelativeToRect(const Rect& rect, const std::shared_ptr<View>& 
     Rect frame = frameForAnchor(anchor, contentSize(), edge, view->isFlipped());
     if (!m_window) {
         m_window = Window::create(frame);
+        // Without a title bar: a window system shows it as a frameless
+        // window above the others, not as a document window.
+        m_window->setStyleMask(WindowStyle::Borderless);
         m_window->setContentView(m_contentView);
     } else
         m_window->setFrame(frame);

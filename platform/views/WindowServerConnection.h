@@ -9,6 +9,7 @@
 
 namespace brevanton {
 
+class DraggingSession;
 class Window;
 
 class WindowServerConnection {
@@ -28,6 +29,10 @@ public:
     virtual void windowViewsNeedDisplay(Window&) = 0;
     // From the window's destructor: the window must not be kept or called.
     virtual void windowWillBeDestroyed(Window&) = 0;
+    // A view began a drag (View::beginDraggingSession): the backend may carry
+    // it out with the system's drag and drop and end the session when it
+    // ended there. Headless, tests and the scripted event source end it.
+    virtual void draggingSessionDidBegin(DraggingSession&) {}
 };
 
 } // namespace brevanton

@@ -16,7 +16,10 @@
 #include "platform/foundation/Text.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
+#include "platform/views/Pasteboard.h"
 #include "platform/views/SplitView.h"
+#include "platform/views/qt/QtMenuBar.h"
+#include "platform/views/qt/QtPasteboardBridge.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "platform/web/WebFrame.h"
@@ -25,6 +28,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QClipboard>
+#include <QMimeData>
 #include <QTest>
 
 #include <filesystem>
@@ -207,6 +212,27 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     settle();
     EXPECT_EQ(element(u"H1")->textContent(), typed);
 
+    // Another program copies HTML source; the general pasteboard gets it
+    // from the clipboard, and Ctrl+V in the paragraph pastes it there (the
+    // editor pastes text as markup).
+    auto* copied = new QMimeData;
+    copied->setHtml("<strong>pasted</strong>");
+    copied->setText("<strong>pasted</strong>");
+    QGuiApplication::clipboard()->setMimeData(copied);
+    ASSERT_TRUE(installedQtPasteboardBridge());
+    installedQtPasteboardBridge()->synchronize();
+    EXPECT_EQ(Pasteboard::generalPasteboard()->stringForType(PasteboardTypeHTML), u"<strong>pasted</strong>");
+    auto paragraph = element(u"P");
+    ASSERT_TRUE(paragraph);
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*paragraph->firstChild()));
+    settle();
+    QTest::keyClick(widget(), Qt::Key_V, Qt::ControlModifier);
+    settle();
+    auto strong = element(u"STRONG");
+    ASSERT_TRUE(strong);
+    EXPECT_EQ(strong->textContent(), u"pasted");
+    EXPECT_EQ(strong->parentNode(), paragraph);
+
     // The source beside the page follows the edit.
     auto sourceView = editor->editingView()->sourceLoupe()->sourceCodeView();
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return sourceView->string().find(typed) != std::u16string::npos; }, 3));
@@ -218,9 +244,71 @@ TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
     settle();
     auto saved = readFile(path("page.html"));
     ASSERT_TRUE(saved);
+    EXPECT_NE(saved->find("<strong>pasted</strong>"), std::string::npos) << *saved;
     EXPECT_NE(saved->find("<h1>" + toUTF8(typed) + "</h1>"), std::string::npos) << *saved;
     EXPECT_NE(saved->find("iframe"), std::string::npos) << *saved;
     EXPECT_EQ(toUTF8(sourceView->string()), *saved);
+}
+
+TEST_F(EditorWindow, TheMenuBarAboveThePageValidatesOnOpeningAndItsSaveWritesTheFile)
+{
+    auto* bar = dynamic_cast<QtMenuBar*>(widget()->menuBar());
+    ASSERT_TRUE(bar);
+    EXPECT_TRUE(bar->isVisible());
+    auto fileItem = shell->mainMenu()->itemWithTitle(u"File");
+    auto editItem = shell->mainMenu()->itemWithTitle(u"Edit");
+    ASSERT_TRUE(fileItem && editItem);
+    QtMenu* file = bar->menuForItem(*fileItem);
+    QtMenu* edit = bar->menuForItem(*editItem);
+    ASSERT_TRUE(file && edit);
+    EXPECT_EQ(bar->actionForItem(*fileItem)->text(), QString("File"));
+    EXPECT_EQ(bar->actionForItem(*editItem)->text(), QString("Edit"));
+    // The page's content keeps the window's frame below the bar.
+    EXPECT_EQ(widget()->height() - widget()->contentTop(), static_cast<int>(editor->window()->frame().height()));
+
+    QAction* undo = edit->actionForItem(*editItem->submenu()->itemWithTitle(u"Undo"));
+    ASSERT_TRUE(undo);
+    edit->popup(QPoint(10, 10));
+    EXPECT_FALSE(undo->isEnabled()) << "nothing to undo yet";
+    edit->hide();
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Menu ");
+    settle();
+    edit->popup(QPoint(10, 10));
+    EXPECT_TRUE(undo->isEnabled());
+    edit->hide();
+
+    std::u16string typed = element(u"H1")->textContent();
+    QAction* save = file->actionForItem(*fileItem->submenu()->itemWithTitle(u"Save"));
+    ASSERT_TRUE(save);
+    EXPECT_EQ(save->shortcut(), QKeySequence("Ctrl+S"));
+    save->trigger();
+    settle();
+    auto saved = readFile(path("page.html"));
+    ASSERT_TRUE(saved);
+    EXPECT_NE(saved->find("<h1>" + toUTF8(typed) + "</h1>"), std::string::npos) << *saved;
+}
+
+TEST_F(EditorWindow, DroppingTextFromAnotherProgramOnThePageInsertsItAsOneStep)
+{
+    auto paragraph = element(u"P");
+    ASSERT_TRUE(paragraph);
+    std::u16string before = paragraph->textContent();
+    QPoint at = pointInWidget(*paragraph->firstChild());
+    QMimeData data;
+    data.setText("dropped");
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget(), &enter);
+    EXPECT_NE(enter.dropAction(), Qt::IgnoreAction);
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget(), &drop);
+    settle();
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(paragraph->textContent().rfind(u"dropped", 0), 0u) << toUTF8(paragraph->textContent());
+    QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(paragraph->textContent(), before);
 }
 
 TEST_F(EditorWindow, ClickingTheImageShowsTheSelectionIndicatorInTheWindowsPicture)

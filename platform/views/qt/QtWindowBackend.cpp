@@ -1,11 +1,13 @@
 #include "platform/views/qt/QtWindowBackend.h"
 
 #include "platform/views/Application.h"
+#include "platform/views/DraggingSession.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtWindowWidget.h"
 
+#include <QDrag>
 #include <QGuiApplication>
 #include <QObject>
 
@@ -107,6 +109,15 @@ void QtWindowBackend::applyGeometry(Window& window, QtWindowWidget& widget)
 {
     int x, y, width, height;
     qtGeometryOfWindow(window, x, y, width, height);
+    // A menu bar goes above the content, which stays where the frame says;
+    // an overlay is placed in its parent's content, below the parent's bar.
+    if (auto parent = window.parentWindow(); parent && isOverlay(window)) {
+        if (auto* parentWidget = widgetForWindow(*parent))
+            y += parentWidget->contentTop();
+    } else {
+        y -= widget.contentTop();
+        height += widget.contentTop();
+    }
     widget.setApplyingWindowGeometry(true);
     widget.setGeometry(x, y, width, height);
     widget.setApplyingWindowGeometry(false);
@@ -149,6 +160,25 @@ void QtWindowBackend::windowViewsNeedDisplay(Window& window)
 void QtWindowBackend::windowWillBeDestroyed(Window& window)
 {
     forget(&window);
+}
+
+void QtWindowBackend::draggingSessionDidBegin(DraggingSession& session)
+{
+    m_pendingDraggingSession = session.weak_from_this();
+}
+
+std::shared_ptr<DraggingSession> QtWindowBackend::takePendingDraggingSession()
+{
+    auto session = m_pendingDraggingSession.lock();
+    m_pendingDraggingSession.reset();
+    return session && session->isRunning() ? session : nullptr;
+}
+
+Qt::DropAction QtWindowBackend::executeDrag(QDrag& drag, Qt::DropActions supported) const
+{
+    if (m_dragExecutor)
+        return m_dragExecutor(drag, supported);
+    return drag.exec(supported);
 }
 
 void QtWindowBackend::forget(const Window* window)

@@ -7,7 +7,9 @@
 // display schedules a repaint. A child window without a title bar (an
 // overlay) is a transparent child widget of its parent's widget, so that it
 // paints over the parent as one surface; other child windows are tool
-// windows above their parent.
+// windows above their parent. A drag session a view begins is carried out
+// as a QDrag by the widget that delivered the event, once the event was
+// handled (QtWindowWidget).
 #pragma once
 
 #include "platform/views/Geometry.h"
@@ -18,11 +20,15 @@
 #include <optional>
 #include <unordered_map>
 
+#include <Qt>
+
+class QDrag;
 class QObject;
 class QWidget;
 
 namespace brevanton {
 
+class DraggingSession;
 class QtWindowWidget;
 class Window;
 
@@ -56,6 +62,16 @@ public:
     void windowFrameDidChange(Window&) override;
     void windowViewsNeedDisplay(Window&) override;
     void windowWillBeDestroyed(Window&) override;
+    void draggingSessionDidBegin(DraggingSession&) override;
+
+    // The session begun since the last call, if it still runs (the widget
+    // that delivered the event runs it as a QDrag).
+    std::shared_ptr<DraggingSession> takePendingDraggingSession();
+    // Runs a QDrag and answers the action it ended with: QDrag::exec by
+    // default, which returns when the user dropped or gave up.
+    using DragExecutor = std::function<Qt::DropAction(QDrag&, Qt::DropActions supported)>;
+    void setDragExecutor(DragExecutor executor) { m_dragExecutor = std::move(executor); }
+    Qt::DropAction executeDrag(QDrag&, Qt::DropActions supported) const;
 
     // The window's frame (screen coordinates, unflipped) as a Qt geometry:
     // on the screen for a top-level widget, in the parent window's content
@@ -71,6 +87,8 @@ private:
     std::unordered_map<const Window*, QtWindowWidget*> m_widgets;
     std::function<void()> m_eventDelivered;
     CaretRectangleQuery m_caretRectangleQuery;
+    std::weak_ptr<DraggingSession> m_pendingDraggingSession;
+    DragExecutor m_dragExecutor;
     // Receives the widgets' destruction; goes before them.
     std::unique_ptr<QObject> m_context;
 };

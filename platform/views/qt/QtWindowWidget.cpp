@@ -4,16 +4,21 @@
 #include "platform/views/Application.h"
 #include "platform/views/ClipView.h"
 #include "platform/views/Cursor.h"
+#include "platform/views/DraggingInfo.h"
 #include "platform/views/Image.h"
 #include "platform/views/Screen.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
+#include "platform/views/qt/QtMimeData.h"
 #include "platform/views/qt/QtWindowBackend.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QDrag>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -48,6 +53,36 @@ QtWindowWidget::QtWindowWidget(QtWindowBackend& backend, const std::shared_ptr<W
     setAttribute(Qt::WA_OpaquePaintEvent, window->isOpaque() && !QtWindowBackend::isOverlay(*window));
     if (!window->isOpaque() || QtWindowBackend::isOverlay(*window))
         setAttribute(Qt::WA_TranslucentBackground, true);
+    // Drops over an overlay reach the widget below it.
+    setAcceptDrops(!QtWindowBackend::isOverlay(*window));
+}
+
+void QtWindowWidget::setMenuBar(QWidget* bar)
+{
+    if (m_menuBar == bar)
+        return;
+    if (m_menuBar)
+        m_menuBar->deleteLater();
+    m_menuBar = bar;
+    if (bar) {
+        bar->setParent(this);
+        bar->show();
+    }
+    // The widget grows (or shrinks) by the bar; the content keeps its frame.
+    if (auto window = viewWindow())
+        m_backend.windowFrameDidChange(*window);
+    layOutMenuBar();
+}
+
+int QtWindowWidget::contentTop() const
+{
+    return m_menuBar ? m_menuBar->sizeHint().height() : 0;
+}
+
+void QtWindowWidget::layOutMenuBar()
+{
+    if (m_menuBar)
+        m_menuBar->setGeometry(0, 0, width(), contentTop());
 }
 
 Point QtWindowWidget::basePoint(const QPointF& point) const
@@ -73,7 +108,9 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     if (!window)
         return;
-    QRect area = event->rect();
+    QRect area = event->rect().intersected(QRect(0, contentTop(), width(), height() - contentTop()));
+    if (area.isEmpty())
+        return;
     if (window->isOpaque() && !QtWindowBackend::isOverlay(*window))
         painter.fillRect(area, qtColor(window->backgroundColor()));
     if (QtWindowBackend::isOverlay(*window))
@@ -123,6 +160,7 @@ void QtWindowWidget::deliver(const Event& event)
 {
     Application::shared().sendEvent(event);
     m_backend.eventDelivered();
+    runPendingDrag();
     // The cursor the views set while they handled it.
     Qt::CursorShape shape = qtCursorShape(Cursor::currentCursor().kind());
     if (cursor().shape() != shape)
@@ -283,7 +321,8 @@ void QtWindowWidget::giveGeometryToWindow()
     auto window = viewWindow();
     if (!window || m_applyingWindowGeometry || QtWindowBackend::isOverlay(*window))
         return;
-    QRect geometry = this->geometry();
+    // The content, below the menu bar.
+    QRect geometry = this->geometry().adjusted(0, contentTop(), 0, 0);
     double screenTop = Screen::mainScreen().frame().maxY();
     Rect frame(geometry.x(), screenTop - geometry.y() - geometry.height(), geometry.width(), geometry.height());
     if (frame != window->frame())
@@ -292,6 +331,7 @@ void QtWindowWidget::giveGeometryToWindow()
 
 void QtWindowWidget::resizeEvent(QResizeEvent*)
 {
+    layOutMenuBar();
     giveGeometryToWindow();
 }
 
@@ -319,6 +359,116 @@ void QtWindowWidget::changeEvent(QEvent* event)
             window->makeKeyWindow();
     }
     QWidget::changeEvent(event);
+}
+
+// --- Drag and drop
+
+DragOperation QtWindowWidget::updateDrop(QDropEvent* event, bool entering)
+{
+    auto window = viewWindow();
+    auto content = window ? window->contentView() : nullptr;
+    auto current = m_dropDestination.lock();
+    if (!content)
+        return DragOperations::None;
+    Point location = basePoint(event->position());
+    DraggingInfo info = draggingInfoFromQtDropEvent(*event, window, location);
+    // The first view from the one under the pointer outwards that takes the drag.
+    for (auto view = content->hitTest(location); view; view = view->superview()) {
+        if (view == current && !entering)
+            return current->draggingUpdated(info);
+        DragOperation operation = view->draggingEntered(info);
+        if (operation == DragOperations::None)
+            continue;
+        if (current && current != view)
+            current->draggingExited(info);
+        m_dropDestination = view;
+        return operation;
+    }
+    if (current)
+        current->draggingExited(info);
+    m_dropDestination.reset();
+    return DragOperations::None;
+}
+
+void QtWindowWidget::endDrop(QDropEvent* event, bool dropped)
+{
+    auto destination = m_dropDestination.lock();
+    m_dropDestination.reset();
+    auto window = viewWindow();
+    if (!destination || !window)
+        return;
+    DraggingInfo info;
+    info.destinationWindow = window;
+    info.draggingLocation = event ? basePoint(event->position()) : window->mouseLocationOutsideOfEventStream();
+    info.sourceOperationMask = event ? dragOperationMaskFromQtDropActions(event->possibleActions()) : DragOperations::None;
+    info.draggingPasteboard = Pasteboard::pasteboardWithName(PasteboardNameDrag);
+    if (!dropped)
+        destination->draggingExited(info);
+    // The drag is over for this window.
+    destination->draggingEnded(info);
+}
+
+void QtWindowWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+    DragOperation operation = updateDrop(event, true);
+    m_backend.eventDelivered();
+    // Taken, so that the moves come here even while no view takes the drag.
+    event->setDropAction(qtDropActionFromDragOperation(operation));
+    event->accept();
+}
+
+void QtWindowWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    DragOperation operation = updateDrop(event, false);
+    m_backend.eventDelivered();
+    event->setDropAction(qtDropActionFromDragOperation(operation));
+    event->setAccepted(operation != DragOperations::None);
+}
+
+void QtWindowWidget::dragLeaveEvent(QDragLeaveEvent*)
+{
+    endDrop(nullptr, false);
+    m_backend.eventDelivered();
+}
+
+void QtWindowWidget::dropEvent(QDropEvent* event)
+{
+    DragOperation operation = updateDrop(event, false);
+    auto destination = m_dropDestination.lock();
+    bool performed = false;
+    if (destination && operation != DragOperations::None) {
+        DraggingInfo info = draggingInfoFromQtDropEvent(*event, viewWindow(), basePoint(event->position()));
+        performed = destination->prepareForDragOperation(info) && destination->performDragOperation(info);
+        if (performed)
+            destination->concludeDragOperation(info);
+    }
+    endDrop(event, true);
+    m_backend.eventDelivered();
+    event->setDropAction(performed ? qtDropActionFromDragOperation(operation) : Qt::IgnoreAction);
+    event->setAccepted(performed);
+}
+
+void QtWindowWidget::runPendingDrag()
+{
+    auto session = m_backend.takePendingDraggingSession();
+    if (!session)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mimeDataFromPasteboardItems(session->draggingPasteboard()->pasteboardItems()).release());
+    // What the source allows inside the application (the widest); the
+    // session narrows it to what is allowed where the drop happened.
+    Qt::DropActions supported = qtDropActionsFromDragOperationMask(session->sourceOperationMaskAtPoint(session->startingLocation()));
+    Qt::DropAction result = m_backend.executeDrag(*drag, supported);
+    drag->deleteLater();
+    if (session->isRunning()) {
+        QPoint pointer = QCursor::pos();
+        Point end { static_cast<double>(pointer.x()), Screen::mainScreen().frame().maxY() - pointer.y() };
+        if (result == Qt::IgnoreAction)
+            session->cancel();
+        else
+            session->endWithOperation(dragOperationMaskFromQtDropActions(result), end);
+    }
+    m_backend.eventDelivered();
 }
 
 } // namespace brevanton

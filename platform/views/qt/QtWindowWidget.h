@@ -6,11 +6,21 @@
 // Application::sendEvent; the wheel scrolls the clip view under the pointer
 // (the view layer has no scroll-wheel event). After each event the widget
 // shows the cursor the views set (Cursor::currentCursor).
+//
+// A top-level widget may host a menu bar above the window's content: the
+// widget is then taller by the bar's height and the content keeps its place
+// and size (base coordinates count from the widget's bottom, so they are
+// the same with and without the bar). Drags from other widgets or programs
+// go to the view under the pointer that takes them (View's drop side), and
+// a drag session begun by a view while an event is delivered runs as a
+// QDrag once the view is done with the event.
 #pragma once
 
+#include "platform/views/DraggingSession.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/qt/QtEventTranslation.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -18,7 +28,9 @@
 
 namespace brevanton {
 
+class DraggingSession;
 class QtWindowBackend;
+class View;
 class Window;
 
 class QtWindowWidget final : public QWidget {
@@ -43,6 +55,12 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery) const override;
 
+    // Hosts the bar (taking it as a child) above the content; null removes it.
+    void setMenuBar(QWidget*);
+    QWidget* menuBar() const { return m_menuBar; }
+    // The height of the part above the content (the menu bar's).
+    int contentTop() const;
+
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
@@ -57,6 +75,10 @@ protected:
     void moveEvent(QMoveEvent*) override;
     void closeEvent(QCloseEvent*) override;
     void changeEvent(QEvent*) override;
+    void dragEnterEvent(QDragEnterEvent*) override;
+    void dragMoveEvent(QDragMoveEvent*) override;
+    void dragLeaveEvent(QDragLeaveEvent*) override;
+    void dropEvent(QDropEvent*) override;
     // Tab and Shift+Tab are keys of the window, not focus moves between widgets.
     bool focusNextPrevChild(bool) override { return false; }
 
@@ -65,6 +87,11 @@ private:
     void press(QMouseEvent*, bool doubleClick);
     void key(QKeyEvent*, bool down);
     void giveGeometryToWindow();
+    void layOutMenuBar();
+    // Finds the view under the drag that takes it and tells it; the operation it answers.
+    DragOperation updateDrop(QDropEvent*, bool entering);
+    void endDrop(QDropEvent*, bool dropped);
+    void runPendingDrag();
 
     QtWindowBackend& m_backend;
     std::weak_ptr<Window> m_window;
@@ -72,6 +99,9 @@ private:
     std::vector<DrawCommand> m_lastPaintedCommands;
     unsigned m_paintCount { 0 };
     bool m_applyingWindowGeometry { false };
+    QPointer<QWidget> m_menuBar;
+    // The view a drag over the widget is offered to, while one is.
+    std::weak_ptr<View> m_dropDestination;
 };
 
 } // namespace brevanton

@@ -115,14 +115,6 @@ protected:
     {
         return VornickFragmentSet::fragmentSetNamed(u"WordPress-blocks")->fragmentDescriptionWithIdentifier(identifier);
     }
-    void putInWindow()
-    {
-        window = VornickWindow::create(Rect(0, 0, 800, 600));
-        view->setFrame(Rect(0, 0, 800, 600));
-        window->contentView()->addSubview(view);
-        window->makeKeyAndOrderFront();
-        ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
-    }
 
     std::shared_ptr<VornickWordPressBlockModeHelper> helper;
 };

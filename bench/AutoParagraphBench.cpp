@@ -2,13 +2,10 @@
 // wpautop() of the same post, timed inside php-cli (the start of php is not
 // counted; skipped without php and Debian's WordPress files).
 #include "html/VornickWordPressAutoParagraphAdder.h"
-#include "platform/foundation/FileUtilities.h"
-#include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
+#include "WordPressPHPTiming.h"
 
 #include <benchmark/benchmark.h>
-
-#include <filesystem>
 
 namespace {
 
@@ -44,28 +41,7 @@ BENCHMARK(BM_AutoParagraph1MB)->Unit(benchmark::kMillisecond);
 
 void BM_WordPressAutop1MB(benchmark::State& state)
 {
-    if (findExecutable("php").empty() || !std::filesystem::exists("/usr/share/wordpress/wp-includes/formatting.php")) {
-        state.SkipWithError("php or WordPress's files are missing");
-        return;
-    }
-    for (auto _ : state) {
-        ProcessLaunch launch;
-        launch.executable = "php";
-        launch.arguments = { "-r",
-                             "define('ABSPATH', '/usr/share/wordpress/'); define('WPINC', 'wp-includes');"
-                             "require '/usr/share/wordpress/wp-includes/formatting.php';"
-                             "$text = file_get_contents('php://stdin'); $start = hrtime(true); wpautop($text);"
-                             "echo (hrtime(true) - $start) / 1e9;" };
-        launch.standardInput = classicPost();
-        Error error;
-        auto result = Process::run(launch, &error);
-        if (!result || !result->succeeded()) {
-            state.SkipWithError("php failed");
-            return;
-        }
-        state.SetIterationTime(std::stod(result->standardOutput));
-    }
-    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(classicPost().size()));
+    bench::timeWordPressAutop(state, classicPost());
 }
 BENCHMARK(BM_WordPressAutop1MB)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 

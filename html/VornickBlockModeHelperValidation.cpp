@@ -15,7 +15,7 @@
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickErrors.h"
 
-#include <set>
+#include <algorithm>
 #include <vector>
 
 namespace brevanton {
@@ -24,13 +24,22 @@ using namespace BlockModeHelperDetail;
 
 namespace {
 
+// The nodes held are children of the walked node, alive for the walk; they
+// are held by plain pointers so that a walk over a long post touches each
+// node once and takes a reference only for what it hands over.
 struct WalkState {
-    std::shared_ptr<DOMComment> start;
-    std::shared_ptr<DOMComment> interior;
-    std::shared_ptr<DOMElement> element;
+    DOMComment* start { nullptr };
+    DOMComment* interior { nullptr };
+    DOMElement* element { nullptr };
     // The open block's type holds raw markup.
     bool freeform { false };
 };
+
+template<typename Node>
+std::shared_ptr<Node> shared(Node* node)
+{
+    return node ? std::static_pointer_cast<Node>(node->shared_from_this()) : nullptr;
+}
 
 // The type an opening comment's trimmed text names: its first run of
 // non-whitespace characters, without the solidus of a self-closing comment.
@@ -45,29 +54,18 @@ std::u16string_view typeNameOfStartText(std::u16string_view text)
     return name;
 }
 
-// The comment's data without HTML whitespace at either end.
-std::u16string_view trimmedData(const DOMComment& comment)
-{
-    std::u16string_view data = comment.data();
-    while (!data.empty() && isHTMLWhitespace(data.front()))
-        data.remove_prefix(1);
-    while (!data.empty() && isHTMLWhitespace(data.back()))
-        data.remove_suffix(1);
-    return data;
-}
-
 // The opening comments among the node's children that a closing comment of
 // their type ends later among them, openers and closers paired as nested:
 // a closer ends the innermost open block of its type and every block opened
-// inside that one.
-std::set<const DOMNode*> startCommentsClosedLater(const DOMNode& node, const std::u16string& startPrefix, const std::u16string& endPrefix)
+// inside that one. Sorted, for binary search.
+std::vector<const DOMNode*> startCommentsClosedLater(const DOMNode& node, std::u16string_view startPrefix, std::u16string_view endPrefix)
 {
-    std::set<const DOMNode*> closed;
+    std::vector<const DOMNode*> closed;
     std::vector<std::pair<const DOMNode*, std::u16string_view>> open;
-    for (DOMNode* child = node.first(); child; child = child->next()) {
+    for (const DOMNode* child = node.first(); child; child = child->next()) {
         if (child->nodeType() != DOMNode::COMMENT_NODE)
             continue;
-        auto text = trimmedData(static_cast<const DOMComment&>(*child));
+        auto text = trimmedCommentTextView(static_cast<const DOMComment&>(*child));
         if (text.starts_with(startPrefix)) {
             if (!text.ends_with(u"/"))
                 open.emplace_back(child, typeNameOfStartText(text));
@@ -75,13 +73,14 @@ std::set<const DOMNode*> startCommentsClosedLater(const DOMNode& node, const std
             auto type = text.substr(1);
             for (size_t index = open.size(); index-- > 0;) {
                 if (open[index].second == type) {
-                    closed.insert(open[index].first);
+                    closed.push_back(open[index].first);
                     open.resize(index);
                     break;
                 }
             }
         }
     }
+    std::sort(closed.begin(), closed.end());
     return closed;
 }
 
@@ -124,63 +123,64 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
     auto endPrefix = blockEndCommentPrefix();
     WalkState state;
     bool stop = false;
-    auto emit = [&](std::optional<Error> error, std::shared_ptr<DOMComment> endComment = nullptr) {
-        VornickExactSelection selection(state.element, state.start, state.interior, std::move(endComment));
+    auto emit = [&](std::optional<Error> error, DOMComment* endComment = nullptr) {
+        VornickExactSelection selection(shared(state.element), shared(state.start), shared(state.interior), shared(endComment));
         state = {};
         handler(selection, error, stop);
     };
     // Blocks whose content is blocks without an element around them, open
     // around the current one, innermost last; and which opening comments are
-    // closed later, found when first needed.
+    // closed later, found when first needed. The few containers are held
+    // by reference, since their errors come after other handler runs.
     std::vector<std::shared_ptr<DOMComment>> containers;
-    std::optional<std::set<const DOMNode*>> closedLater;
+    std::optional<std::vector<const DOMNode*>> closedLater;
     auto isClosedLater = [&](const DOMComment& comment) {
         if (!closedLater)
             closedLater = startCommentsClosedLater(node, *startPrefix, endPrefix.value_or(u"/" + *startPrefix));
-        return closedLater->count(&comment) > 0;
+        return std::binary_search(closedLater->begin(), closedLater->end(), static_cast<const DOMNode*>(&comment));
     };
 
     for (DOMNode* child = node.first(); child && !stop; child = child->next()) {
         if (child->isElementNode()) {
-            auto& element = static_cast<DOMElement&>(*child);
-            auto shared = [&] { return std::static_pointer_cast<DOMElement>(element.shared_from_this()); };
+            auto* element = static_cast<DOMElement*>(child);
             if (!state.start) {
-                if (acceptsElementsBetweenBlocks() || vornick_hasClass(element, VornickPlaceholderElementClass))
+                if (acceptsElementsBetweenBlocks() || vornick_hasClass(*element, VornickPlaceholderElementClass))
                     continue;
-                state.element = shared();
+                state.element = element;
                 emit(blockError(VornickBlockElementOutsideBlockError,
-                                fill(u"Encountered element <%@> with no enclosing block", { lowercaseTagName(element) })));
+                                fill(u"Encountered element <%@> with no enclosing block", { lowercaseTagName(*element) })));
             } else if (state.freeform && (state.element || state.interior)) {
                 continue;
             } else if (state.element) {
                 auto seen = lowercaseTagName(*state.element);
                 emit(blockError(VornickBlockSecondContentError,
-                                fill(u"Element <%@> in block that already has a content element (<%@>)", { lowercaseTagName(element), seen })));
+                                fill(u"Element <%@> in block that already has a content element (<%@>)", { lowercaseTagName(*element), seen })));
             } else if (state.interior) {
                 auto seen = state.interior->data();
                 emit(blockError(VornickBlockSecondContentError,
                                 fill(u"Element <%@> in block that already has a block interior comment (<!--%@-->)",
-                                     { lowercaseTagName(element), seen })));
+                                     { lowercaseTagName(*element), seen })));
             } else {
-                state.element = shared();
+                state.element = element;
             }
             continue;
         }
         if (child->nodeType() != DOMNode::COMMENT_NODE)
             continue;
-        auto& commentNode = static_cast<DOMComment&>(*child);
-        auto comment = [&] { return std::static_pointer_cast<DOMComment>(commentNode.shared_from_this()); };
-        auto text = trimmedData(commentNode);
+        auto* comment = static_cast<DOMComment*>(child);
+        auto text = trimmedCommentTextView(*comment);
         if (text.starts_with(*startPrefix)) {
             // Read before the handler runs, which may change the document.
-            auto startComment = comment();
             bool selfClosing = text.ends_with(u"/");
             bool freeform = blockTypeHoldsFreeformContent(typeNameOfStartText(text));
+            // Kept alive through a handler run for the unclosed block.
+            std::shared_ptr<DOMComment> keep;
             if (state.start && !state.element && !state.interior && isClosedLater(*state.start)) {
                 // The open block's content is blocks.
-                containers.push_back(state.start);
+                containers.push_back(shared(state.start));
                 state = {};
             } else if (state.start) {
+                keep = shared(comment);
                 auto held = state.start->data();
                 std::u16string shown(text);
                 emit(blockError(VornickBlockUnclosedError,
@@ -188,7 +188,7 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                                      { shown, held }),
                                 { { u"unexpectedBlockStartCommentText", Value(shown) } }));
             }
-            state.start = std::move(startComment);
+            state.start = comment;
             state.freeform = freeform;
             if (selfClosing)
                 emit(std::nullopt);
@@ -201,7 +201,7 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                 auto message = withHeld ? fill(format, { shown, state.start->data() }) : fill(format, { shown });
                 emit(blockError(code, std::move(message), { { u"unexpectedBlockEndCommentText", Value(shown) } }));
             };
-            if (!state.start && !containers.empty() && typeNameOfStartText(trimmedData(*containers.back())) == type) {
+            if (!state.start && !containers.empty() && typeNameOfStartText(trimmedCommentTextView(*containers.back())) == type) {
                 // A sound block of blocks; its blocks were handed over.
                 containers.pop_back();
             } else if (!state.start) {
@@ -218,7 +218,7 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
                 else if (!state.element && !state.interior)
                     state = {}; // a sound block of text alone
                 else
-                    emit(std::nullopt, comment());
+                    emit(std::nullopt, comment);
             } else {
                 fault(VornickBlockEndCommentUnconfirmedError,
                       u"Incomplete block: Encountered block end comment <!-- %@ --> and couldn't confirm match to block start comment", false);
@@ -226,7 +226,7 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
             continue;
         }
         if (state.start && !state.element && !state.interior)
-            state.interior = comment();
+            state.interior = comment;
     }
     if (!stop && state.start) {
         auto held = state.start->data();
@@ -234,8 +234,9 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
     }
     while (!stop && !containers.empty()) {
         state = {};
-        state.start = containers.back();
+        auto container = std::move(containers.back());
         containers.pop_back();
+        state.start = container.get();
         auto held = state.start->data();
         emit(blockError(VornickBlockUnclosedError, fill(u"Unclosed block at end: <!--%@-->", { held })));
     }

@@ -26,16 +26,22 @@ protected:
         UndoableEditTest::TearDown();
     }
 
+    // Shows the view as it stands in a key document window with the page's focus.
+    void putInWindow(Rect frame = Rect(0, 0, 800, 600))
+    {
+        window = VornickWindow::create(frame);
+        view->setFrame(Rect(0, 0, 800, 600));
+        window->contentView()->addSubview(view);
+        window->makeKeyAndOrderFront();
+        ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
+    }
+
     // Loads the body into the view shown in a key document window, and runs
     // the turn that makes its overlay window.
     void show(const std::string& bodyMarkup)
     {
         loadBody(bodyMarkup);
-        window = VornickWindow::create(Rect(100, 100, 800, 600));
-        view->setFrame(Rect(0, 0, 800, 600));
-        window->contentView()->addSubview(view);
-        window->makeKeyAndOrderFront();
-        ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
+        ASSERT_NO_FATAL_FAILURE(putInWindow(Rect(100, 100, 800, 600)));
         drain();
         view->setTargetRange(nullptr);
         view->undoManager()->removeAllActions();

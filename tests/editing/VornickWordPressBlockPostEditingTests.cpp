@@ -5,7 +5,9 @@
 // as whole blocks, fenced by their comments, and Undo gives back every block
 // comment exactly. WordPress's own parser (php-cli with Debian's wordpress
 // package) reads the edited post.
-#include "UndoableEditChecks.h"
+#include "../html/WordPressBlockOracle.h"
+#include "PointerTestSupport.h"
+#include "WordPressBlockPostTestSupport.h"
 
 #include "app/VornickWindow.h"
 #include "editing/VornickAttachmentPoint.h"
@@ -15,10 +17,6 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "html/VornickWordPressBlockModeHelper.h"
 #include "html/VornickWordPressFragmentCompletionSet.h"
-#include "platform/foundation/JSONReader.h"
-#include "platform/foundation/Process.h"
-#include "platform/views/Application.h"
-#include "platform/views/EventSynthesizer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -40,22 +38,9 @@ public:
 // WordPress's block tree of a post body: type names, nested as "name[inner, ...]".
 std::string serverBlockTree(const std::string& post)
 {
-    ProcessLaunch launch;
-    launch.executable = "php";
-    launch.arguments = { std::string(BREVANTON_TEST_DATA_DIR) + "/../oracles/wordpress/parse_blocks.php", "tree" };
-    launch.standardInput = post;
-    launch.timeout = std::chrono::seconds(60);
-    Error error;
-    auto result = Process::run(launch, &error);
-    if (!result || !result->succeeded()) {
-        ADD_FAILURE() << "WordPress's parser could not be run (install php-cli and wordpress through scripts/bootstrap)";
+    auto tree = runWordPressOracle("tree", post);
+    if (!tree || !tree->isArray())
         return "";
-    }
-    auto tree = readJSON(result->standardOutput, nullptr);
-    if (!tree || !tree->isArray()) {
-        ADD_FAILURE() << "unreadable parser output: " << result->standardOutput;
-        return "";
-    }
     std::function<std::string(const Array&)> names = [&](const Array& blocks) {
         std::string out;
         for (const auto& block : blocks) {
@@ -71,29 +56,14 @@ std::string serverBlockTree(const std::string& post)
     return names(tree->array());
 }
 
-class BlockPostEditing : public UndoableEditTest {
+class BlockPostEditing : public PointerTest {
 protected:
     void SetUp() override
     {
-        UndoableEditTest::SetUp();
-        view->setDelegate(nullptr);
-        view = VornickContentEditingView::create<WordPressPostView>(Rect(0, 0, 800, 600));
-        view->setDelegate(&recorder);
-        recorder.observe(*view);
-        helper = std::make_shared<VornickWordPressBlockModeHelper>();
-        helper->setOperatingInBlockMode(true);
-        view->setBlockModeHelper(helper);
+        PointerTest::SetUp();
+        helper = useBlockModeView<WordPressPostView>(view, recorder);
         view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
             std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"body", std::make_shared<PostLocator>() } }));
-    }
-    void TearDown() override
-    {
-        if (window) {
-            window->close();
-            window.reset();
-        }
-        Application::shared().reset();
-        UndoableEditTest::TearDown();
     }
 
     // Loads the post of tests/data/wordpress into a blog page and attaches to it.
@@ -145,23 +115,8 @@ protected:
     {
         return VornickFragmentSet::fragmentSetNamed(u"WordPress-blocks")->fragmentDescriptionWithIdentifier(identifier);
     }
-    void putInWindow()
-    {
-        window = VornickWindow::create(Rect(0, 0, 800, 600));
-        view->setFrame(Rect(0, 0, 800, 600));
-        window->contentView()->addSubview(view);
-        window->makeKeyAndOrderFront();
-        ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
-    }
-    void drain()
-    {
-        for (int turns = 0; turns < 100 && RunLoop::main().runOnce(0); ++turns) {
-        }
-    }
 
     std::shared_ptr<VornickWordPressBlockModeHelper> helper;
-    std::shared_ptr<VornickWindow> window;
-    EventSynthesizer events;
 };
 
 TEST_F(BlockPostEditing, TheUserSelectsAndTypesOnlyInTheTextOfBlocks)

@@ -6,6 +6,7 @@
 // unclosed block) leave posts the server reads as intended.
 #include "../html/WordPressBlockOracle.h"
 #include "StructuralEditTestSupport.h"
+#include "WordPressBlockPostTestSupport.h"
 
 #include "html/VornickBlockError.h"
 #include "html/VornickWordPressBlockMetadata.h"
@@ -130,13 +131,7 @@ protected:
     void SetUp() override
     {
         StructuralEditTest::SetUp();
-        view->setDelegate(nullptr);
-        view = VornickContentEditingView::create<BlockPostView>(Rect(0, 0, 800, 600));
-        view->setDelegate(&recorder);
-        recorder.observe(*view);
-        helper = std::make_shared<VornickWordPressBlockModeHelper>();
-        helper->setOperatingInBlockMode(true);
-        view->setBlockModeHelper(helper);
+        helper = useBlockModeView<BlockPostView>(view, recorder);
     }
 
     // The body of the saved page.

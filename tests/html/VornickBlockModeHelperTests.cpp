@@ -1,5 +1,6 @@
 #include "html/VornickBlockModeHelper.h"
 
+#include "BlockModeEditingContextStub.h"
 #include "dom/VornickNodeExtensions.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -37,18 +38,7 @@ public:
     int transformTableBuilds { 0 };
 };
 
-struct FakeView : VornickBlockModeEditingContext {
-    bool editable { true };
-    bool linkable { true };
-    std::shared_ptr<DOMRange> range;
-    std::optional<std::pair<long, long>> mediaSize;
-    double boxWidth { 0 };
-    bool isEditable() const override { return editable; }
-    std::shared_ptr<DOMRange> effectiveOperationRange() const override { return range; }
-    bool canInsertOrWrapInLink() const override { return linkable; }
-    std::optional<std::pair<long, long>> pixelSizeOfMediaFile(const URL&) const override { return mediaSize; }
-    double boundingBoxWidthOfElement(const DOMElement&) const override { return boxWidth; }
-};
+using FakeView = brevanton::testing::BlockModeEditingContextStub;
 
 std::shared_ptr<DOMDocument> page(std::u16string_view body)
 {

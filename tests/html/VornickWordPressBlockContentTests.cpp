@@ -3,6 +3,7 @@
 // structure check on what WordPress writes and on damaged posts.
 #include "html/VornickWordPressBlockModeHelper.h"
 
+#include "BlockModeEditingContextStub.h"
 #include "dom/VornickNodeExtensions.h"
 #include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -40,16 +41,7 @@ std::u16string markupOf(DOMDocument& document, const std::shared_ptr<DOMDocument
     return holder->innerHTML();
 }
 
-struct PlainView : VornickBlockModeEditingContext {
-    std::shared_ptr<DOMRange> range;
-    std::optional<std::pair<long, long>> mediaSize;
-    double boxWidth { 0 };
-    bool isEditable() const override { return true; }
-    std::shared_ptr<DOMRange> effectiveOperationRange() const override { return range; }
-    bool canInsertOrWrapInLink() const override { return true; }
-    std::optional<std::pair<long, long>> pixelSizeOfMediaFile(const URL&) const override { return mediaSize; }
-    double boundingBoxWidthOfElement(const DOMElement&) const override { return boxWidth; }
-};
+using PlainView = brevanton::testing::BlockModeEditingContextStub;
 
 struct PostView : PlainView, VornickWordPressMediaLibraryAccess {
     std::optional<VornickWordPressMediaItemImage> item;

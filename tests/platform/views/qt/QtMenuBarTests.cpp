@@ -5,7 +5,7 @@
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtKeyMapping.h"
-#include "tests/platform/views/qt/QtTestApplication.h"
+#include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <QAction>
 #include <QPointer>
@@ -43,7 +43,7 @@ public:
 struct QtMenuBarTest : ::testing::Test {
     void SetUp() override
     {
-        qtTestApplication();
+        brevanton::testing::qtApplication();
         Application::shared().reset();
         window = Window::create(Rect(0, 0, 200, 200));
         editor = std::make_shared<EditingView>();

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 using namespace brevanton;
+using brevanton::testing::inkBounds;
 
 namespace {
 
@@ -21,18 +22,6 @@ void ensureApplication()
     brevanton::testing::qtApplication();
 }
 
-// The bounding rectangle of the pixels that are not white.
-QRect inkBounds(const QImage& image)
-{
-    QRect ink;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != qRgb(255, 255, 255))
-                ink |= QRect(x, y, 1, 1);
-        }
-    }
-    return ink;
-}
 
 } // namespace
 

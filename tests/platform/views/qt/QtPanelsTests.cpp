@@ -2,7 +2,7 @@
 
 #include "platform/views/Application.h"
 #include "platform/views/Window.h"
-#include "tests/platform/views/qt/QtTestApplication.h"
+#include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <QAbstractButton>
 #include <QPushButton>
@@ -20,7 +20,7 @@ namespace {
 struct QtPanelsTest : ::testing::Test {
     void SetUp() override
     {
-        qtTestApplication();
+        brevanton::testing::qtApplication();
         ASSERT_TRUE(folder.isValid());
     }
     void TearDown() override

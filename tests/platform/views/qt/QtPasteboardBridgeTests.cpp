@@ -2,7 +2,7 @@
 
 #include "platform/views/Pasteboard.h"
 #include "platform/views/qt/QtMimeData.h"
-#include "tests/platform/views/qt/QtTestApplication.h"
+#include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <QClipboard>
 #include <QDropEvent>
@@ -34,7 +34,7 @@ PasteboardItem copiedSelection()
 struct QtPasteboardTest : ::testing::Test {
     void SetUp() override
     {
-        qtTestApplication();
+        brevanton::testing::qtApplication();
         QGuiApplication::clipboard()->clear();
         general = Pasteboard::generalPasteboard();
         general->clearContents();

@@ -1,9 +1,13 @@
-// The one QApplication of a Qt test process. It always runs on the
-// offscreen platform, never on a real display, so the tests give the same
-// pixels everywhere.
+// What the Qt tests share: the one QApplication of a test process, made on
+// first use on the offscreen platform (never a real display, so the tests give
+// the same pixels everywhere; an application made elsewhere is reused), and
+// the bounds of what was drawn on a white image. The application is never
+// destroyed: at exit Qt's own statics may be gone before it.
 #pragma once
 
 #include <QApplication>
+#include <QImage>
+#include <QRect>
 
 #include <cstdlib>
 
@@ -11,14 +15,27 @@ namespace brevanton::testing {
 
 inline QApplication& qtApplication()
 {
+    if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return *existing;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;
     static char name[] = "brevanton-qt-tests";
     static char* argv[] = { name, nullptr };
-    static QApplication* application = [] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        return new QApplication(argc, argv);
-    }();
+    static auto* application = new QApplication(argc, argv);
     return *application;
+}
+
+// The bounding rectangle of the pixels that are not white.
+inline QRect inkBounds(const QImage& image)
+{
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    return ink;
 }
 
 } // namespace brevanton::testing

@@ -1,4 +1,4 @@
-#include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/platform/views/qt/QtBackendWindowTest.h"
 
 #include "platform/views/Application.h"
 #include "platform/views/ClipView.h"
@@ -33,31 +33,14 @@ public:
     void keyDown(const Event& event) override { events.push_back(event); }
 };
 
-class Backend : public ::testing::Test {
+class Backend : public brevanton::testing::QtBackendWindowTest<RecordingView> {
 protected:
+    void prepareWindow() override { window->setTitle(u"A window"); }
     void SetUp() override
     {
-        brevanton::testing::qtApplication();
-        backend = std::make_unique<QtWindowBackend>();
-        window = Window::create(Rect(100, 200, 300, 200));
-        view = std::make_shared<RecordingView>(Rect(0, 0, 300, 200));
-        window->setContentView(view);
-        window->setTitle(u"A window");
-        window->makeKeyAndOrderFront();
+        QtBackendWindowTest::SetUp();
         ASSERT_TRUE(window->makeFirstResponder(view));
     }
-    void TearDown() override
-    {
-        window->close();
-        window.reset();
-        backend.reset();
-        Application::shared().reset();
-    }
-    QtWindowWidget* widget() const { return backend->widgetForWindow(*window); }
-
-    std::unique_ptr<QtWindowBackend> backend;
-    std::shared_ptr<Window> window;
-    std::shared_ptr<RecordingView> view;
 };
 
 TEST_F(Backend, AWindowHasAWidgetWhileItLivesThatFollowsItsFrameTitleAndOrdering)

@@ -1,4 +1,4 @@
-#include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/platform/views/qt/QtBackendWindowTest.h"
 
 #include "platform/views/Application.h"
 #include "platform/views/DraggingInfo.h"
@@ -76,30 +76,7 @@ public:
     }
 };
 
-class WidgetDragAndMenuBar : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        brevanton::testing::qtApplication();
-        backend = std::make_unique<QtWindowBackend>();
-        window = Window::create(Rect(100, 200, 300, 200));
-        view = std::make_shared<DropView>(Rect(0, 0, 300, 200));
-        window->setContentView(view);
-        window->makeKeyAndOrderFront();
-    }
-    void TearDown() override
-    {
-        window->close();
-        window.reset();
-        backend.reset();
-        Application::shared().reset();
-    }
-    QtWindowWidget* widget() const { return backend->widgetForWindow(*window); }
-
-    std::unique_ptr<QtWindowBackend> backend;
-    std::shared_ptr<Window> window;
-    std::shared_ptr<DropView> view;
-};
+class WidgetDragAndMenuBar : public brevanton::testing::QtBackendWindowTest<DropView> { };
 
 TEST_F(WidgetDragAndMenuBar, AMenuBarGoesAboveTheContentWhichKeepsItsFrameAndCoordinates)
 {

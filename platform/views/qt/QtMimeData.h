@@ -7,8 +7,9 @@
 // as the web archive, read back by another of our processes). Mime data
 // holds one set of formats: each type is taken from the first item holding
 // it, except the URL list, which lists the URLs of every item. Reading
-// foreign data takes the text, the HTML, the URL list and the program's own
-// types, as one item; the formats of other programs (images, rich text) are
+// foreign data takes the text, the HTML (also as a web archive of that
+// page, when no archive came with it, so that paste and drop keep its
+// markup), the URL list and the program's own types, as one item; the formats of other programs (images, rich text) are
 // left on the clipboard unread.
 #pragma once
 

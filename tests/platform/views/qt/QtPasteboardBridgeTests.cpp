@@ -2,6 +2,8 @@
 
 #include "platform/views/Pasteboard.h"
 #include "platform/views/qt/QtMimeData.h"
+#include "platform/web/WebArchive.h"
+#include "platform/web/WebResource.h"
 #include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <QClipboard>
@@ -68,6 +70,23 @@ TEST_F(QtPasteboardTest, ItemsRoundTripThroughMimeData)
         EXPECT_EQ(again[0].dataForType(type), items[0].dataForType(type));
 }
 
+TEST_F(QtPasteboardTest, AnotherProgramsHTMLAlsoArrivesAsAWebArchiveOfThatPage)
+{
+    QMimeData browser;
+    browser.setHtml(QString::fromStdU16String(u"<b>caf\u00e9</b>"));
+    browser.setText("caf\u00e9");
+    auto items = pasteboardItemsFromMimeData(browser);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].stringForType(PasteboardTypeString), u"caf\u00e9") << "the text stays the text the program gave";
+    auto archiveData = items[0].dataForType(WebArchivePboardType);
+    ASSERT_TRUE(archiveData);
+    auto archive = WebArchive::create(*archiveData);
+    ASSERT_TRUE(archive);
+    ASSERT_TRUE(archive->mainResource());
+    EXPECT_EQ(archive->mainResource()->MIMEType(), u"text/html");
+    EXPECT_EQ(archive->mainResource()->data(), bytes("<b>caf\xc3\xa9</b>"));
+}
+
 TEST_F(QtPasteboardTest, URLsOfEveryItemGoIntoOneListAndForeignFormatsAreLeft)
 {
     auto first = PasteboardItem::itemWithURL(*URL::create(u"https://example.com/a"), u"A");
@@ -118,7 +137,11 @@ TEST_F(QtPasteboardTest, CopiesReachTheClipboardAndOtherProgramsCopiesReachTheGe
     EXPECT_GT(general->changeCount(), countAfterCopy);
     EXPECT_EQ(general->stringForType(PasteboardTypeHTML), u"<b>from elsewhere</b>");
     EXPECT_EQ(general->stringForType(PasteboardTypeString), u"from elsewhere");
-    EXPECT_FALSE(general->dataForType(ArchiveType));
+    auto archiveData = general->dataForType(ArchiveType);
+    ASSERT_TRUE(archiveData) << "the HTML also comes as a web archive, which paste reads";
+    auto archive = WebArchive::create(*archiveData);
+    ASSERT_TRUE(archive && archive->mainResource());
+    EXPECT_EQ(archive->mainResource()->data(), bytes("<b>from elsewhere</b>"));
     EXPECT_EQ(general->pasteboardItems().size(), 1u);
     // Reading it in is no copy of ours: the other program's data stays.
     bridge.synchronize();

@@ -7,6 +7,7 @@
 // every element, so that the blocks inside containers are checked too.
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWordPressBlockModeHelper.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -133,6 +134,24 @@ void BM_BlockValidation(benchmark::State& state)
     runWalk(state, countBlocks);
 }
 BENCHMARK(BM_BlockValidation)->Arg(1 << 20)->Arg(3 << 20)->Unit(benchmark::kMillisecond);
+
+// The floor of the walk above: the body's children visited in order, their
+// kind read and each comment's text looked at, with no block logic. It shows
+// how much of the walk's growth with the post's size is the cost of reaching
+// the nodes.
+void visitBodyChildren(const VornickBlockModeHelper&, const DOMNode& node, Count& count)
+{
+    for (DOMNode* child = node.first(); child; child = child->next()) {
+        if (child->nodeType() == DOMNode::COMMENT_NODE)
+            count.blocks += static_cast<const DOMCharacterData&>(*child).data().empty() ? 0 : 1;
+    }
+}
+
+void BM_BodyChildrenWalkFloor(benchmark::State& state)
+{
+    runWalk(state, visitBodyChildren);
+}
+BENCHMARK(BM_BodyChildrenWalkFloor)->Arg(1 << 20)->Arg(3 << 20)->Unit(benchmark::kMillisecond);
 
 // Every block at every depth: the children of each block's element are
 // enumerated in turn, as parse_blocks() builds the whole tree.

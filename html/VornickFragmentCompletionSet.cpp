@@ -90,13 +90,17 @@ std::vector<VornickCompletionMatch> VornickFragmentCompletionSet::rankedMatchesF
         if (ranked[i].object && (i == 0 || ranked[i - 1].object != ranked[i].object))
             kept[ranked[i].index] = true;
     }
-    std::vector<VornickCompletionMatch> result;
-    result.reserve(matches.size());
+    // Kept matches close up in place, in ranked order.
+    size_t count = 0;
     for (size_t index = 0; index < matches.size(); ++index) {
-        if (kept[index])
-            result.push_back(std::move(matches[index]));
+        if (!kept[index])
+            continue;
+        if (count != index)
+            matches[count] = std::move(matches[index]);
+        ++count;
     }
-    return result;
+    matches.erase(matches.begin() + static_cast<std::ptrdiff_t>(count), matches.end());
+    return matches;
 }
 
 } // namespace brevanton

@@ -5,7 +5,8 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 
-#include <unordered_set>
+#include <algorithm>
+#include <functional>
 
 namespace brevanton {
 
@@ -62,20 +63,44 @@ std::shared_ptr<VornickFragmentDescription> VornickFragmentCompletionSet::fragme
 std::vector<VornickCompletionMatch> VornickFragmentCompletionSet::rankedMatchesForSearchString(std::u16string_view searchString) const
 {
     auto matches = m_completionSet.rankedMatchesForSearchString(searchString);
-    // A snippet found by its name and by its trigger is offered once, by the stronger.
-    std::unordered_set<const void*> offered;
-    std::vector<VornickCompletionMatch> result;
-    result.reserve(matches.size());
-    for (auto& match : matches) {
-        const void* object = nullptr;
-        if (auto spec = elementSpecOfMatch(match))
-            object = spec.get();
-        else if (auto description = fragmentDescriptionOfMatch(match))
-            object = description.get();
-        if (object && offered.insert(object).second)
-            result.push_back(std::move(match));
+    // A snippet found by its name and by its trigger is offered once, by the
+    // stronger (the earlier). The objects' addresses are sorted with their
+    // ranks rather than put in a hash set: no allocation per match, and no
+    // shared_ptr copied to look at an object.
+    struct Ranked {
+        const void* object;
+        size_t index;
+    };
+    std::vector<Ranked> ranked;
+    ranked.reserve(matches.size());
+    for (size_t index = 0; index < matches.size(); ++index) {
+        const auto& object = matches[index].object();
+        const void* address = nullptr;
+        if (auto* spec = std::any_cast<std::shared_ptr<VornickHTMLElementSpec>>(&object))
+            address = spec->get();
+        else if (auto* description = std::any_cast<std::shared_ptr<VornickFragmentDescription>>(&object))
+            address = description->get();
+        ranked.push_back({ address, index });
     }
-    return result;
+    std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
+        return a.object != b.object ? std::less<const void*>()(a.object, b.object) : a.index < b.index;
+    });
+    std::vector<bool> kept(matches.size(), false);
+    for (size_t i = 0; i < ranked.size(); ++i) {
+        if (ranked[i].object && (i == 0 || ranked[i - 1].object != ranked[i].object))
+            kept[ranked[i].index] = true;
+    }
+    // Kept matches close up in place, in ranked order.
+    size_t count = 0;
+    for (size_t index = 0; index < matches.size(); ++index) {
+        if (!kept[index])
+            continue;
+        if (count != index)
+            matches[count] = std::move(matches[index]);
+        ++count;
+    }
+    matches.erase(matches.begin() + static_cast<std::ptrdiff_t>(count), matches.end());
+    return matches;
 }
 
 } // namespace brevanton

@@ -176,17 +176,21 @@ void VornickCompletionSet::addCompletionString(std::u16string_view string, std::
     BREVANTON_ASSERT(object.has_value(), "object != nil");
     auto [found, added] = m_indexByString.try_emplace(std::u16string(string), m_entries.size());
     if (!added) {
-        m_entries[found->second].object = std::move(object);
+        auto& entry = m_entries[found->second];
+        entry.payload = std::make_shared<const VornickCompletionMatch::Payload>(
+            VornickCompletionMatch::Payload { std::move(object), entry.payload->completionString });
         return;
     }
-    m_entries.push_back({ std::u16string(string), caseFolded(string), std::move(object) });
+    m_entries.push_back(
+        { std::make_shared<const VornickCompletionMatch::Payload>(VornickCompletionMatch::Payload { std::move(object), std::u16string(string) }),
+          caseFolded(string) });
 }
 
 std::any VornickCompletionSet::objectForCompletionString(std::u16string_view string) const
 {
     BREVANTON_ASSERT(!string.empty(), "completionString.length > 0");
     auto found = m_indexByString.find(std::u16string(string));
-    return found == m_indexByString.end() ? std::any() : m_entries[found->second].object;
+    return found == m_indexByString.end() ? std::any() : m_entries[found->second].payload->object;
 }
 
 void VornickCompletionSet::removeAllObjects()
@@ -202,36 +206,37 @@ std::vector<VornickCompletionMatch> VornickCompletionSet::rankedMatchesForSearch
         if (m_returnsMatchesForEmptyString) {
             matches.reserve(m_entries.size());
             for (const auto& entry : m_entries)
-                matches.emplace_back(entry.object, entry.string, 1.0);
+                matches.emplace_back(entry.payload, 1.0);
         }
         return matches;
     }
+    // The length is kept beside the score so that sorting reads no entry.
     struct Scored {
         int score;
+        size_t length;
         size_t index;
     };
     std::vector<Scored> scored;
+    scored.reserve(m_entries.size());
     std::u16string query = caseFolded(searchString);
     for (size_t index = 0; index < m_entries.size(); ++index) {
         const auto& entry = m_entries[index];
-        int score = scorePlacement(entry.string, entry.folded, searchString, query, m_favorsCamelCaps, m_usesLengthBasedGapPenalty);
+        int score = scorePlacement(entry.payload->completionString, entry.folded, searchString, query, m_favorsCamelCaps, m_usesLengthBasedGapPenalty);
         if (score >= 0)
-            scored.push_back({ score, index });
+            scored.push_back({ score, entry.folded.size(), index });
     }
-    std::sort(scored.begin(), scored.end(), [this](const Scored& a, const Scored& b) {
+    std::sort(scored.begin(), scored.end(), [](const Scored& a, const Scored& b) {
         if (a.score != b.score)
             return a.score > b.score;
-        size_t aLength = m_entries[a.index].string.size();
-        size_t bLength = m_entries[b.index].string.size();
-        if (aLength != bLength)
-            return aLength < bLength;
+        if (a.length != b.length)
+            return a.length < b.length;
         return a.index < b.index;
     });
     double best = static_cast<double>(bestScorePerCharacter) * static_cast<double>(searchString.size());
     matches.reserve(scored.size());
     for (const auto& hit : scored) {
         double strength = std::clamp(static_cast<double>(std::max(hit.score, 1)) / best, 0.0, 1.0);
-        matches.emplace_back(m_entries[hit.index].object, m_entries[hit.index].string, strength);
+        matches.emplace_back(m_entries[hit.index].payload, strength);
     }
     return matches;
 }

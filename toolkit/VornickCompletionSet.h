@@ -24,6 +24,7 @@
 
 #include <any>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -33,15 +34,26 @@ namespace brevanton {
 
 class VornickCompletionMatch {
 public:
+    // The object and completion string never change after they are made, so
+    // matches of one entry share them: ranking thousands of matches per
+    // keystroke copies a pointer each, not an object and a string.
+    struct Payload {
+        std::any object;
+        std::u16string completionString;
+    };
+
     VornickCompletionMatch(std::any object, std::u16string completionString, double matchStrength)
-        : m_object(std::move(object))
-        , m_completionString(std::move(completionString))
+        : VornickCompletionMatch(std::make_shared<const Payload>(Payload { std::move(object), std::move(completionString) }), matchStrength)
+    {
+    }
+    VornickCompletionMatch(std::shared_ptr<const Payload> payload, double matchStrength)
+        : m_payload(std::move(payload))
         , m_matchStrength(matchStrength)
     {
     }
 
-    const std::any& object() const { return m_object; }
-    const std::u16string& completionString() const { return m_completionString; }
+    const std::any& object() const { return m_payload->object; }
+    const std::u16string& completionString() const { return m_payload->completionString; }
     bool disabled() const { return m_disabled; }
     void setDisabled(bool disabled) { m_disabled = disabled; }
     double matchStrength() const { return m_matchStrength; }
@@ -50,8 +62,7 @@ public:
     void setExplanation(std::u16string explanation) { m_explanation = std::move(explanation); }
 
 private:
-    std::any m_object;
-    std::u16string m_completionString;
+    std::shared_ptr<const Payload> m_payload;
     double m_matchStrength;
     bool m_disabled { false };
     std::u16string m_explanation;
@@ -85,9 +96,8 @@ public:
 
 private:
     struct Entry {
-        std::u16string string;
+        std::shared_ptr<const VornickCompletionMatch::Payload> payload;
         std::u16string folded;
-        std::any object;
     };
 
     std::vector<Entry> m_entries;

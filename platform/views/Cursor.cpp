@@ -42,7 +42,12 @@ void Cursor::setAsClaimant() const
 {
     std::lock_guard lock(cursorLock);
     currentKind = m_kind;
-    history().push_back(m_kind);
+    // A window's pointer sets the cursor on every move: keep only the newest
+    // entries, dropping the older half at once so that a push stays cheap.
+    auto& kinds = history();
+    if (kinds.size() >= maximumCursorHistoryLength)
+        kinds.erase(kinds.begin(), kinds.begin() + static_cast<std::ptrdiff_t>(kinds.size() - maximumCursorHistoryLength / 2));
+    kinds.push_back(m_kind);
 }
 
 Cursor Cursor::currentCursor()

@@ -8,6 +8,7 @@
 // sets its own cursor with setAsClaimant().
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 namespace brevanton {
@@ -49,7 +50,9 @@ public:
 
     // The arrow until another is set.
     static Cursor currentCursor();
-    // Every cursor set since the last clear, oldest first.
+    // The cursors set since the last clear, oldest first: all of them up to
+    // `maximumCursorHistoryLength`, then at least the newest half of that.
+    static constexpr std::size_t maximumCursorHistoryLength = 1024;
     static std::vector<CursorKind> setCursorHistory();
     // Clears the history and makes the arrow current.
     static void resetForTesting();

@@ -27,4 +27,17 @@ TEST(Cursor, TheCurrentCursorAndItsHistory)
     EXPECT_EQ(Cursor::setCursorHistory(), (std::vector<CursorKind> { CursorKind::IBeam, CursorKind::PointingHand }));
     Cursor::resetForTesting();
     EXPECT_TRUE(Cursor::setCursorHistory().empty());
+
+    // A long session (the pointer sets the cursor on every move) keeps only
+    // the newest part of the history, and the current cursor is the last set.
+    for (size_t index = 0; index < 10 * Cursor::maximumCursorHistoryLength; ++index)
+        (index % 2 ? Cursor::IBeamCursor() : Cursor::arrowCursor()).set();
+    Cursor::closedHandCursor().set();
+    auto history = Cursor::setCursorHistory();
+    EXPECT_LE(history.size(), Cursor::maximumCursorHistoryLength);
+    EXPECT_GE(history.size(), Cursor::maximumCursorHistoryLength / 2);
+    EXPECT_EQ(history.back(), CursorKind::ClosedHand);
+    EXPECT_EQ(history[history.size() - 2], CursorKind::IBeam);
+    EXPECT_EQ(Cursor::currentCursor().kind(), CursorKind::ClosedHand);
+    Cursor::resetForTesting();
 }

@@ -8,7 +8,6 @@
 #include <QDropEvent>
 #include <QUrl>
 
-#include <algorithm>
 #include <set>
 
 namespace brevanton {
@@ -27,12 +26,6 @@ QByteArray byteArray(const Data& data)
 Data dataFromByteArray(const QByteArray& bytes)
 {
     return Data(bytes.begin(), bytes.end());
-}
-
-bool hasType(const PasteboardItem& item, std::u16string_view type)
-{
-    auto types = item.types();
-    return std::find(types.begin(), types.end(), type) != types.end();
 }
 
 bool isProgramType(std::u16string_view type)
@@ -88,7 +81,7 @@ std::vector<PasteboardItem> pasteboardItemsFromMimeData(const QMimeData& mimeDat
     // Another program's HTML reaches paste and drop as a web archive of that
     // one page (the editor reads markup from archives; plain text stays the
     // text the other program gave), unless a web archive came with it.
-    if (mimeData.hasFormat(QtHTML) && !hasType(item, WebArchivePboardType)) {
+    if (mimeData.hasFormat(QtHTML) && !item.hasType(WebArchivePboardType)) {
         std::string html = toUTF8(mimeData.html().toStdU16String());
         if (auto blank = URL::create(std::string_view("about:blank"))) {
             auto page = std::make_shared<WebResource>(Data(html.begin(), html.end()), *blank, u"text/html", u"UTF-8");

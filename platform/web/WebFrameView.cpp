@@ -1,6 +1,7 @@
 #include "platform/web/WebFrameView.h"
 
 #include "platform/web/WebFrame.h"
+#include "platform/web/WebMarkedText.h"
 #include "platform/web/WebPagePainter.h"
 
 namespace brevanton {
@@ -17,8 +18,11 @@ void WebDocumentView::draw(const Rect& dirtyRect, GraphicsContext& context)
         return;
     // A long page is drawn only where it can be seen.
     Rect area = dirtyRect.intersection(visibleRect());
-    if (!area.isEmpty())
-        webPaintFrame(*frame, area, context);
+    if (area.isEmpty())
+        return;
+    webPaintFrame(*frame, area, context);
+    // An input method's composition goes over the page.
+    webPaintMarkedText(*frame, area, context);
 }
 
 WebFrameView::WebFrameView(Rect frameRect, std::weak_ptr<WebFrame> frame)

@@ -6,6 +6,7 @@
 // runs no scripts.
 #pragma once
 
+#include "platform/views/TextInputClient.h"
 #include "platform/views/View.h"
 #include "platform/web/WebDelegates.h"
 #include "platform/web/WebFrame.h"
@@ -40,7 +41,7 @@ struct WebElementDictionary {
     bool isSelected { false };
 };
 
-class WebView : public View {
+class WebView : public View, public TextInputClient {
 public:
     // Answers whether the file at a path may be read; a refusal fails the load
     // as a denied read would.
@@ -152,6 +153,16 @@ public:
     static constexpr const char* DidChangeNotification = "WebViewDidChangeNotification";
     void postDidChange();
 
+    // --- Marked text (WebMarkedText.cpp): an input method's composition is
+    // shown over the page at the start of the selection and is never put
+    // into the document; committed text arrives as typed text.
+    bool hasMarkedText() const override { return !m_markedText.text.empty(); }
+    // Ignored while the view is not editable or has no selection.
+    void setMarkedText(MarkedText) override;
+    void unmarkText() override;
+    std::optional<Rect> firstRectForMarkedTextOffset(size_t offset) override;
+    const MarkedText& markedText() const { return m_markedText; }
+
 protected:
     // Gives a newly made web view (of this class or a subclass) its main frame.
     static void finishCreation(const std::shared_ptr<WebView>&);
@@ -177,6 +188,12 @@ private:
     std::shared_ptr<DOMRange> m_mouseDownCaret;
     std::shared_ptr<DOMRange> m_dragCaret;
     double m_textSizeMultiplier { 1 };
+    // Marks the part the marked text was shown in, and the part it is shown in now, for display.
+    void redisplayMarkedText();
+    // The marked text, and where it was last shown (to redraw that part when it goes).
+    MarkedText m_markedText;
+    std::weak_ptr<View> m_markedTextDocumentView;
+    Rect m_markedTextShownRect;
 };
 
 } // namespace brevanton

@@ -14,6 +14,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
+#include "platform/foundation/UndoManager.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Pasteboard.h"
@@ -29,9 +30,12 @@
 #include <gtest/gtest.h>
 
 #include <QClipboard>
+#include <QDrag>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QTest>
 
+#include <cmath>
 #include <filesystem>
 #include <set>
 
@@ -121,6 +125,26 @@ protected:
                 colours.insert(image.pixel(x, y));
         }
         return colours;
+    }
+
+    // How many pixels differ between two pictures in a rectangle.
+    static int changedPixels(const QImage& before, const QImage& after, const QRect& area)
+    {
+        int changed = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x)
+                changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
+        }
+        return changed;
+    }
+    // Sends the input method's event: a preedit (with the cursor after its
+    // first character) and a committed text, either may be empty.
+    void inputMethod(const QString& preedit, const QString& committed = {})
+    {
+        QInputMethodEvent event(preedit, { { QInputMethodEvent::Cursor, 1, 1, QVariant() } });
+        event.setCommitString(committed);
+        QCoreApplication::sendEvent(widget(), &event);
+        settle();
     }
 
     std::string m_folder;
@@ -333,6 +357,120 @@ TEST_F(EditorWindow, ClickingTheImageShowsTheSelectionIndicatorInTheWindowsPictu
             changed += before.pixel(x, y) != after.pixel(x, y) ? 1 : 0;
     }
     EXPECT_GT(changed, 20);
+}
+
+TEST_F(EditorWindow, AnInputMethodsCompositionIsShownAtTheCaretAndOnlyItsCommitEditsTheDocument)
+{
+    auto heading = element(u"H1");
+    ASSERT_TRUE(heading);
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*heading->firstChild()));
+    settle();
+    std::u16string before = heading->textContent();
+    auto sourceView = editor->editingView()->sourceLoupe()->sourceCodeView();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return sourceView->string().find(before) != std::u16string::npos; }, 10));
+    settle();
+    std::u16string source = sourceView->string();
+    UndoManager* undo = editor->editingView()->undoManager();
+    ASSERT_TRUE(undo);
+    bool couldUndo = undo->canUndo();
+    QRect caret = widget()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QRect afterCaret(caret.left(), caret.top(), 60, caret.height());
+    QImage plain = widget()->grab().toImage();
+
+    inputMethod(QString::fromUtf8("かな"));
+    QImage composing = widget()->grab().toImage();
+    saveScreenshot(composing, "editor-window-composing.png");
+    EXPECT_GT(changedPixels(plain, composing, afterCaret), 20) << "the composition is drawn at the caret";
+    EXPECT_EQ(heading->textContent(), before);
+    EXPECT_EQ(undo->canUndo(), couldUndo);
+    RunLoop::main().runUntil([] { return false; }, 0.3);
+    EXPECT_EQ(sourceView->string(), source) << "the source never sees it";
+    // The candidate window follows the input method's cursor into the composition.
+    QRect cursor = widget()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_GT(cursor.left(), caret.left());
+    EXPECT_NEAR(cursor.center().y(), caret.center().y(), 4);
+
+    // Committed, the text goes in once, and Undo takes all of it back.
+    inputMethod({}, QString::fromUtf8("仮名"));
+    std::u16string typed = heading->textContent();
+    size_t at = typed.find(u"仮名");
+    ASSERT_NE(at, std::u16string::npos) << toUTF8(typed);
+    EXPECT_EQ(typed.find(u"仮名", at + 1), std::u16string::npos);
+    EXPECT_EQ(typed.size(), before.size() + 2);
+    EXPECT_FALSE(editor->editingView()->embeddedWebView()->hasMarkedText());
+    QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(heading->textContent(), before);
+}
+
+TEST_F(EditorWindow, ACancelledOrClickedAwayCompositionLeavesNothing)
+{
+    auto heading = element(u"H1");
+    auto paragraph = element(u"P");
+    ASSERT_TRUE(heading && paragraph);
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*heading->firstChild()));
+    settle();
+    std::u16string headingText = heading->textContent();
+    std::u16string paragraphText = paragraph->textContent();
+    QRect caret = widget()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QRect afterCaret(caret.left(), caret.top(), 60, caret.height());
+    QImage plain = widget()->grab().toImage();
+
+    inputMethod(QString::fromUtf8("かな"));
+    inputMethod({});
+    EXPECT_EQ(changedPixels(plain, widget()->grab().toImage(), afterCaret), 0);
+    EXPECT_EQ(heading->textContent(), headingText);
+
+    // A click ends the composition first: no input method here commits it, so it goes.
+    inputMethod(QString::fromUtf8("かな"));
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*paragraph->firstChild()));
+    settle();
+    EXPECT_FALSE(editor->editingView()->embeddedWebView()->hasMarkedText());
+    EXPECT_EQ(heading->textContent(), headingText);
+    EXPECT_EQ(paragraph->textContent(), paragraphText);
+    // The caret went to the paragraph; after where it stood, the heading is as it was.
+    EXPECT_EQ(changedPixels(plain, widget()->grab().toImage(), afterCaret.adjusted(2, 0, 0, 0)), 0);
+}
+
+TEST_F(EditorWindow, DraggingTheSelectedImageShowsItsPictureUnderThePointer)
+{
+    auto image = element(u"IMG");
+    ASSERT_TRUE(image);
+    QPoint onImage = pointInWidget(*image, 10);
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, onImage);
+    settle();
+    auto range = editor->editingView()->effectiveOperationRange();
+    ASSERT_TRUE(range && !range->collapsed());
+    auto webView = editor->editingView()->embeddedWebView();
+    Rect bounds = webView->convertRectToView(webView->vornick_bestGuessBoundsOfRange(*range), nullptr);
+
+    QPixmap pixmap;
+    QPoint hotSpot;
+    shell->backend().setDragExecutor([&](QDrag& drag, Qt::DropActions) {
+        pixmap = drag.pixmap();
+        hotSpot = drag.hotSpot();
+        return Qt::IgnoreAction;
+    });
+    QPoint to = onImage + QPoint(20, 0);
+    QTest::mousePress(widget(), Qt::LeftButton, Qt::NoModifier, onImage);
+    QMouseEvent moved(QEvent::MouseMove, QPointF(to), widget()->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget(), &moved);
+    QTest::mouseRelease(widget(), Qt::LeftButton, Qt::NoModifier, to);
+    settle();
+    ASSERT_FALSE(pixmap.isNull());
+    EXPECT_EQ(pixmap.size(), QSize(static_cast<int>(std::lround(bounds.width())), static_cast<int>(std::lround(bounds.height()))));
+    // The pointer keeps its place in the picture: where the drag began, from the selection's top left.
+    QPoint topLeft(static_cast<int>(std::lround(bounds.minX())), static_cast<int>(std::lround(widget()->height() - bounds.maxY())));
+    EXPECT_EQ(hotSpot, to - topLeft);
+    QImage picture = pixmap.toImage();
+    int seen = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x)
+            seen += qAlpha(picture.pixel(x, y)) > 0 ? 1 : 0;
+    }
+    EXPECT_GT(seen, picture.width() * picture.height() / 2);
+    // Nothing was dropped: the page is as it was.
+    EXPECT_TRUE(image->parentNode());
 }
 
 } // namespace

@@ -3,6 +3,10 @@
 #include "platform/views/EventSynthesizer.h"
 #include "platform/views/qt/QtConversions.h"
 
+#include <QInputMethodEvent>
+#include <QTextCharFormat>
+
+#include <algorithm>
 #include <cmath>
 
 namespace brevanton {
@@ -141,6 +145,42 @@ int ClickCounter::press(int button, Point location, double time, bool reportedAs
     m_location = location;
     m_time = time;
     return m_count;
+}
+
+MarkedText markedTextFromQtInputMethodEvent(const QInputMethodEvent& event)
+{
+    MarkedText marked;
+    marked.text = fromQtString(event.preeditString());
+    marked.cursor = marked.text.size();
+    for (const auto& attribute : event.attributes()) {
+        if (attribute.type == QInputMethodEvent::Cursor) {
+            marked.cursor = static_cast<size_t>(std::clamp<qsizetype>(attribute.start, 0, static_cast<qsizetype>(marked.text.size())));
+            marked.showsCursor = attribute.length != 0;
+        } else if (attribute.type == QInputMethodEvent::TextFormat && attribute.length > 0 && attribute.start >= 0) {
+            QTextCharFormat format = attribute.value.value<QTextFormat>().toCharFormat();
+            QTextCharFormat::UnderlineStyle underline = format.underlineStyle();
+            bool emphasized = format.background().style() != Qt::NoBrush || format.foreground().style() != Qt::NoBrush
+                || format.fontWeight() > QFont::Normal
+                || (underline != QTextCharFormat::NoUnderline && underline != QTextCharFormat::SingleUnderline);
+            marked.clauses.push_back({ static_cast<size_t>(attribute.start), static_cast<size_t>(attribute.length), emphasized });
+        }
+    }
+    // In order, each starting where the one before it ended at the earliest.
+    std::sort(marked.clauses.begin(), marked.clauses.end(),
+              [](const MarkedTextClause& a, const MarkedTextClause& b) { return a.location < b.location; });
+    size_t end = 0;
+    std::vector<MarkedTextClause> clauses;
+    for (auto clause : marked.clauses) {
+        size_t clauseEnd = std::min(clause.location + clause.length, marked.text.size());
+        clause.location = std::max(clause.location, end);
+        if (clauseEnd <= clause.location)
+            continue;
+        clause.length = clauseEnd - clause.location;
+        end = clauseEnd;
+        clauses.push_back(clause);
+    }
+    marked.clauses = std::move(clauses);
+    return marked;
 }
 
 } // namespace brevanton

@@ -5,13 +5,17 @@
 // Down, Forward Delete, F1-F12). Modifiers: Ctrl is Command (so Ctrl+S,
 // Ctrl+Z, Ctrl+C are the editor's Command shortcuts), the Super ("Meta")
 // key is Control, Alt is Option, Shift is Shift, keypad keys add NumericPad.
-// Clicks: Qt reports presses; ClickCounter numbers them (1, 2, 3, ...) by the
+// An input method's composition: the preedit text with its cursor and the
+// clauses its formats set apart (MarkedText). Clicks: Qt reports presses; ClickCounter numbers them (1, 2, 3, ...) by the
 // double-click interval and distance.
 #pragma once
 
 #include "platform/views/Event.h"
+#include "platform/views/TextInputClient.h"
 
 #include <QString>
+
+class QInputMethodEvent;
 #include <Qt>
 
 #include <optional>
@@ -34,6 +38,13 @@ struct TranslatedKey {
 std::optional<TranslatedKey> translateQtKey(int key, Qt::KeyboardModifiers, const QString& text);
 // Whether the Qt key is a modifier key alone.
 bool isQtModifierKey(int key);
+
+// The event's preedit text as marked text: the cursor where its Cursor
+// attribute says (hidden when that has no length; at the end without one),
+// a clause per text format, emphasized when the format has a background, a
+// foreground, bold or an underline other than a single one (input methods
+// mark the clause being converted so).
+MarkedText markedTextFromQtInputMethodEvent(const QInputMethodEvent&);
 
 class ClickCounter {
 public:

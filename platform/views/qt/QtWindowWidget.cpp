@@ -7,6 +7,7 @@
 #include "platform/views/DraggingInfo.h"
 #include "platform/views/Image.h"
 #include "platform/views/Screen.h"
+#include "platform/views/TextInputClient.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtConversions.h"
@@ -19,13 +20,18 @@
 #include <QCursor>
 #include <QDrag>
 #include <QDropEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <optional>
 
 namespace brevanton {
 
@@ -180,6 +186,8 @@ void QtWindowWidget::press(QMouseEvent* event, bool doubleClick)
     bool right = event->button() == Qt::RightButton;
     if (!right && event->button() != Qt::LeftButton)
         return;
+    // The composition goes before the click moves the caret.
+    endComposition();
     int count = m_clicks.press(static_cast<int>(event->button()), location, eventTime(*event), doubleClick);
     Application::shared().setWindowUnderMouse(window);
     deliver(Event::mouseEvent(right ? EventType::RightMouseDown : EventType::LeftMouseDown, location,
@@ -284,15 +292,55 @@ void QtWindowWidget::keyReleaseEvent(QKeyEvent* event)
 void QtWindowWidget::inputMethodEvent(QInputMethodEvent* event)
 {
     // The committed text is typed as one key press with those characters
-    // (the text input's insertion path); the preedit text is not shown.
+    // (the text input's insertion path, one undo step); the preedit text is
+    // the first responder's marked text, shown but not inserted.
     auto window = viewWindow();
-    if (!window || event->commitString().isEmpty())
+    if (!window)
         return;
-    std::u16string text = fromQtString(event->commitString());
-    deliver(Event::keyEvent(EventType::KeyDown, window->mouseLocationOutsideOfEventStream(), 0,
-                            RunLoop::main().now().timeIntervalSince1970(), window, text, text,
-                            false, 0));
     event->accept();
+    if (!event->commitString().isEmpty()) {
+        if (auto* client = textInputClientOfWindow(*window); client && client->hasMarkedText())
+            client->unmarkText();
+        std::u16string text = fromQtString(event->commitString());
+        deliver(Event::keyEvent(EventType::KeyDown, window->mouseLocationOutsideOfEventStream(), 0,
+                                RunLoop::main().now().timeIntervalSince1970(), window, text, text,
+                                false, 0));
+    }
+    // The key press may have moved the focus.
+    if (auto* client = textInputClientOfWindow(*window)) {
+        MarkedText marked = markedTextFromQtInputMethodEvent(*event);
+        m_markedTextCursor = marked.cursor;
+        if (marked.text.empty()) {
+            if (client->hasMarkedText())
+                client->unmarkText();
+        } else {
+            client->setMarkedText(std::move(marked));
+        }
+    }
+    QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
+}
+
+void QtWindowWidget::endComposition()
+{
+    auto window = viewWindow();
+    auto* client = window ? textInputClientOfWindow(*window) : nullptr;
+    if (!client || !client->hasMarkedText())
+        return;
+    // The input method answers with an event that commits (or not at all).
+    QGuiApplication::inputMethod()->commit();
+    client = textInputClientOfWindow(*window);
+    if (client && client->hasMarkedText()) {
+        client->unmarkText();
+        QGuiApplication::inputMethod()->reset();
+    }
+}
+
+void QtWindowWidget::focusOutEvent(QFocusEvent* event)
+{
+    // A popup (a context menu) takes the focus only for a moment.
+    if (event->reason() != Qt::PopupFocusReason)
+        endComposition();
+    QWidget::focusOutEvent(event);
 }
 
 QVariant QtWindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const
@@ -301,12 +349,17 @@ QVariant QtWindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const
         return QWidget::inputMethodQuery(query);
     if (query == Qt::ImEnabled)
         return true;
-    // Where the input method places its window: the caret, when the layers
-    // above tell, else the first responder's visible part.
+    // Where the input method places its window: its cursor in the marked
+    // text while it composes; else the caret, when the layers above tell;
+    // else the first responder's visible part.
     auto window = viewWindow();
     if (!window)
         return QRect();
-    auto base = m_backend.caretRectangle(*window);
+    std::optional<Rect> base;
+    if (auto* client = textInputClientOfWindow(*window); client && client->hasMarkedText())
+        base = client->firstRectForMarkedTextOffset(m_markedTextCursor);
+    if (!base)
+        base = m_backend.caretRectangle(*window);
     if (!base) {
         auto view = std::dynamic_pointer_cast<View>(window->firstResponder());
         if (!view)
@@ -448,6 +501,58 @@ void QtWindowWidget::dropEvent(QDropEvent* event)
     event->setAccepted(performed);
 }
 
+namespace {
+
+// Dragged content is seen through, so that what is under it shows.
+constexpr double dragImageOpacity = 0.75;
+
+struct DragPicture {
+    QPixmap pixmap;
+    // Where the pointer is in the pixmap.
+    QPoint hotSpot;
+};
+
+// The first item's image drawn into a pixmap, with the pointer where it was
+// in the item's frame when the drag began; nullopt when no item has an image.
+std::optional<DragPicture> dragPicture(const DraggingSession& session, const Window& window)
+{
+    auto source = session.sourceView();
+    if (!source)
+        return std::nullopt;
+    for (const auto& item : session.items()) {
+        const auto& image = item.image();
+        if (!image)
+            continue;
+        Size size = image->size();
+        int width = static_cast<int>(std::lround(size.width));
+        int height = static_cast<int>(std::lround(size.height));
+        if (width <= 0 || height <= 0)
+            continue;
+        DragPicture picture { QPixmap(width, height), QPoint() };
+        picture.pixmap.fill(Qt::transparent);
+        {
+            QPainter painter(&picture.pixmap);
+            painter.setOpacity(dragImageOpacity);
+            // The image's coordinates go up from its bottom left, as base coordinates do.
+            QtDrawCommandPainter replay(painter, QtDrawCommandPainter::forWindowContentHeight(height));
+            DrawCommand command;
+            command.kind = DrawCommand::Kind::Image;
+            command.rect = Rect(0, 0, size.width, size.height);
+            command.image = image;
+            replay.paint(command);
+        }
+        Rect frame = source->convertRectToView(item.draggingFrame(), nullptr);
+        Point pointer = window.convertPointFromScreen(session.startingLocation());
+        // Rows of the pixmap go down from the frame's top.
+        picture.hotSpot = QPoint(static_cast<int>(std::lround(pointer.x - frame.minX())),
+                                 static_cast<int>(std::lround(frame.maxY() - pointer.y)));
+        return picture;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 void QtWindowWidget::runPendingDrag()
 {
     auto session = m_backend.takePendingDraggingSession();
@@ -455,6 +560,12 @@ void QtWindowWidget::runPendingDrag()
         return;
     auto* drag = new QDrag(this);
     drag->setMimeData(mimeDataFromPasteboardItems(session->draggingPasteboard()->pasteboardItems()).release());
+    if (auto window = viewWindow()) {
+        if (auto picture = dragPicture(*session, *window)) {
+            drag->setPixmap(picture->pixmap);
+            drag->setHotSpot(picture->hotSpot);
+        }
+    }
     // What the source allows inside the application (the widest); the
     // session narrows it to what is allowed where the drop happened.
     Qt::DropActions supported = qtDropActionsFromDragOperationMask(session->sourceOperationMaskAtPoint(session->startingLocation()));

@@ -5,7 +5,11 @@
 // become our events (QtEventTranslation) and go through
 // Application::sendEvent; the wheel scrolls the clip view under the pointer
 // (the view layer has no scroll-wheel event). After each event the widget
-// shows the cursor the views set (Cursor::currentCursor).
+// shows the cursor the views set (Cursor::currentCursor). An input method's
+// composition is marked text of the first responder (TextInputClient): it is
+// shown, never inserted; committed text is typed as one key press; a click
+// or the loss of focus asks the input method to commit, and what it leaves
+// composing is dropped (as Qt's own text widgets do).
 //
 // A top-level widget may host a menu bar above the window's content: the
 // widget is then taller by the bar's height and the content keeps its place
@@ -13,7 +17,8 @@
 // the same with and without the bar). Drags from other widgets or programs
 // go to the view under the pointer that takes them (View's drop side), and
 // a drag session begun by a view while an event is delivered runs as a
-// QDrag once the view is done with the event.
+// QDrag once the view is done with the event, showing the first dragged
+// item's image, translucent, under the pointer where the item lay.
 #pragma once
 
 #include "platform/views/DraggingSession.h"
@@ -75,6 +80,7 @@ protected:
     void moveEvent(QMoveEvent*) override;
     void closeEvent(QCloseEvent*) override;
     void changeEvent(QEvent*) override;
+    void focusOutEvent(QFocusEvent*) override;
     void dragEnterEvent(QDragEnterEvent*) override;
     void dragMoveEvent(QDragMoveEvent*) override;
     void dragLeaveEvent(QDragLeaveEvent*) override;
@@ -92,6 +98,8 @@ private:
     DragOperation updateDrop(QDropEvent*, bool entering);
     void endDrop(QDropEvent*, bool dropped);
     void runPendingDrag();
+    // Asks the input method to commit its composition; drops what is still marked then.
+    void endComposition();
 
     QtWindowBackend& m_backend;
     std::weak_ptr<Window> m_window;
@@ -100,6 +108,8 @@ private:
     unsigned m_paintCount { 0 };
     bool m_applyingWindowGeometry { false };
     QPointer<QWidget> m_menuBar;
+    // The input method's cursor in the marked text it set last.
+    size_t m_markedTextCursor { 0 };
     // The view a drag over the widget is offered to, while one is.
     std::weak_ptr<View> m_dropDestination;
 };

@@ -463,6 +463,7 @@ TEST_F(EditorWindow, DraggingTheSelectedImageShowsItsPictureUnderThePointer)
     QPoint topLeft(static_cast<int>(std::lround(bounds.minX())), static_cast<int>(std::lround(widget()->height() - bounds.maxY())));
     EXPECT_EQ(hotSpot, to - topLeft);
     QImage picture = pixmap.toImage();
+    saveScreenshot(picture, "editor-window-drag-image.png");
     int seen = 0;
     for (int y = 0; y < picture.height(); ++y) {
         for (int x = 0; x < picture.width(); ++x)

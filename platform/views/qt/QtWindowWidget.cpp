@@ -337,9 +337,15 @@ void QtWindowWidget::endComposition()
 
 void QtWindowWidget::focusOutEvent(QFocusEvent* event)
 {
-    // A popup (a context menu) takes the focus only for a moment.
-    if (event->reason() != Qt::PopupFocusReason)
-        endComposition();
+    // Qt asked the input method to commit before the focus moved (the commit
+    // went to this widget); what is still marked now cannot be committed
+    // here any more and goes. A popup (a context menu) takes the focus only
+    // for a moment.
+    auto window = viewWindow();
+    if (window && event->reason() != Qt::PopupFocusReason) {
+        if (auto* client = textInputClientOfWindow(*window); client && client->hasMarkedText())
+            client->unmarkText();
+    }
     QWidget::focusOutEvent(event);
 }
 

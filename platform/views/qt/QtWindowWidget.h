@@ -8,8 +8,9 @@
 // shows the cursor the views set (Cursor::currentCursor). An input method's
 // composition is marked text of the first responder (TextInputClient): it is
 // shown, never inserted; committed text is typed as one key press; a click
-// or the loss of focus asks the input method to commit, and what it leaves
-// composing is dropped (as Qt's own text widgets do).
+// asks the input method to commit, and what it leaves composing is dropped
+// (as Qt's own text widgets do), as is what is composing when the focus
+// leaves (Qt asks for the commit before it moves the focus).
 //
 // A top-level widget may host a menu bar above the window's content: the
 // widget is then taller by the bar's height and the content keeps its place

@@ -38,4 +38,26 @@ void BM_WebLayoutRelayoutAfterEditThatWraps(benchmark::State& state)
 }
 BENCHMARK(BM_WebLayoutRelayoutAfterEditThatWraps)->Unit(benchmark::kMillisecond);
 
+
+// A full layout of a 1 MB page of boxed, centred posts: every block reads its
+// margins, borders and padding and every centred line is moved.
+void BM_WebLayoutFullLayoutOfBoxedPage(benchmark::State& state)
+{
+    std::u16string page = u"<!DOCTYPE html><html><head><style>.post { border: 1px solid; padding: 4px 8px; margin: 6px auto;"
+                          u" width: 900px } h2 { text-align: center }</style></head><body>";
+    while (page.size() < (1u << 20))
+        page += u"<div class=post><h2>Title</h2><p>Some words <em>with emphasis</em> and <a href=/x>links</a></p></div>\n";
+    page += u"</body></html>";
+    auto webView = WebView::create(Rect(0, 0, 1024, 768));
+    webView->mainFrame()->loadHTMLString(page, std::nullopt);
+    RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
+    webView->layoutIfNeeded();
+    auto& layout = webView->mainFrame()->layout();
+    for (auto _ : state) {
+        layout.invalidate();
+        webView->layoutIfNeeded();
+    }
+}
+BENCHMARK(BM_WebLayoutFullLayoutOfBoxedPage)->Unit(benchmark::kMillisecond);
+
 } // namespace

@@ -121,6 +121,14 @@ void GraphicsContext::drawImageFile(std::string path, const Rect& rect, double f
     record(std::move(command));
 }
 
+void GraphicsContext::drawTiledImageFile(std::string path, const Rect& rect, const Rect& tile)
+{
+    auto command = makeCommand(DrawCommand::Kind::ImageFile, rect, {});
+    command.imagePath = std::move(path);
+    command.tile = tile;
+    record(std::move(command));
+}
+
 std::vector<DrawCommand> GraphicsContext::commandsOfView(const View* view) const
 {
     std::vector<DrawCommand> result;

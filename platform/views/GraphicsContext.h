@@ -57,6 +57,10 @@ struct DrawCommand {
     std::vector<double> glyphPositions;
     // An image file's path in the file system (UTF-8).
     std::string imagePath;
+    // A tiled image file: the rectangle of one tile, at the image's pixel
+    // size; the image is repeated in step with it over the command's
+    // rectangle, and nothing is drawn outside that rectangle.
+    std::optional<Rect> tile;
 };
 
 class GraphicsContext {
@@ -82,6 +86,8 @@ public:
                      const std::vector<double>& positions, const Color&);
     // An image file scaled into the rectangle.
     void drawImageFile(std::string path, const Rect&, double fraction = 1);
+    // An image file repeated over the rectangle from `tile`, the place of one of its copies.
+    void drawTiledImageFile(std::string path, const Rect&, const Rect& tile);
 
     const std::vector<DrawCommand>& commands() const { return m_commands; }
     std::vector<DrawCommand> commandsOfView(const View*) const;

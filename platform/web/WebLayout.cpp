@@ -5,6 +5,8 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/views/FontMetrics.h"
+#include "platform/web/WebBoxEdges.h"
+#include "platform/web/WebLineAlignment.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,19 +19,6 @@ namespace {
 bool isSpace(char16_t c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
-double lengthInPixels(const CSSComputedValues& style, CSSPropertyID id, double percentBase = 0)
-{
-    auto* value = style.value(id);
-    if (!value || !value->isPrimitiveValue())
-        return 0;
-    auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
-    if (primitive.primitiveType() == CSSPrimitiveValue::CSS_PERCENTAGE)
-        return primitive.numberValue() * percentBase / 100;
-    if (!primitive.isLength())
-        return 0;
-    return primitive.getFloatValue(CSSPrimitiveValue::CSS_PX);
 }
 
 std::optional<double> definiteLength(const CSSComputedValues& style, CSSPropertyID id, double percentBase)
@@ -124,10 +113,23 @@ struct WebLayout::InlineState {
     bool pendingSpace { false };
     // The font of the inline content being laid out (in m_fonts).
     uint32_t font { 0 };
+    // Where each line with content ended, kept when lines are not aligned to the left.
+    struct LineEnd {
+        double top;
+        double right;
+    };
+    bool recordsLineEnds { false };
+    std::vector<LineEnd> lineEnds;
 
     double right() const { return left + width; }
+    void endLine()
+    {
+        if (recordsLineEnds && lineHasContent)
+            lineEnds.push_back({ lineTop, x });
+    }
     void newLine(double minimumHeight)
     {
+        endLine();
         lineTop += std::max(lineHeight, minimumHeight);
         x = left;
         lineHeight = 0;
@@ -243,14 +245,10 @@ std::optional<Size> WebLayout::usedSize(const DOMElement& element) const
     const Box& box = found->second;
     if (box.blockFlow == noBlockFlow)
         return webIsReplacedElement(element) || element.hasTagName(u"table") ? std::optional<Size>(box.rect.size) : std::nullopt;
-    // Blocks answer their content box: the padding is inside the box.
+    // Blocks answer their content box: borders and padding are inside the box.
     auto style = CSSStyleResolver::computedValuesFor(element);
-    double base = m_blockFlows[box.blockFlow].width;
-    double horizontal = lengthInPixels(*style, CSSPropertyID::PaddingLeft, base)
-        + lengthInPixels(*style, CSSPropertyID::PaddingRight, base);
-    double vertical = lengthInPixels(*style, CSSPropertyID::PaddingTop, base)
-        + lengthInPixels(*style, CSSPropertyID::PaddingBottom, base);
-    return Size { std::max(0.0, box.rect.width() - horizontal), std::max(0.0, box.rect.height() - vertical) };
+    WebEdges frame = webBoxEdges(*style, m_blockFlows[box.blockFlow].width).frame();
+    return frame.inset(box.rect).size;
 }
 
 void WebLayout::layoutDocument(const DOMDocument& document)
@@ -543,12 +541,10 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         return FastResult::Done;
     // Where the content of the container starts, and where the previous block ends.
     auto style = CSSStyleResolver::computedValuesFor(container);
-    double paddingLeft = lengthInPixels(*style, CSSPropertyID::PaddingLeft, containerFlow.width);
-    double paddingRight = lengthInPixels(*style, CSSPropertyID::PaddingRight, containerFlow.width);
-    double paddingTop = lengthInPixels(*style, CSSPropertyID::PaddingTop, containerFlow.width);
-    double x = containerBox.rect.minX() + paddingLeft;
-    double width = std::max(0.0, containerBox.rect.width() - paddingLeft - paddingRight);
-    double top = containerBox.rect.minY() + paddingTop;
+    Rect content = webBoxEdges(*style, containerFlow.width).frame().inset(containerBox.rect);
+    double x = content.minX();
+    double width = content.width();
+    double top = content.minY();
     size_t insertAt = containerBox.order - containerBox.contentCount;
     for (DOMNode* previous = inserted->previous(); previous; previous = previous->previous()) {
         auto found = m_boxes.find(previous);
@@ -600,35 +596,31 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
         return 0;
     if (displayKind(*style) == DisplayKind::Table)
         return layoutTable(element, x, y, width);
-    double marginTop = lengthInPixels(*style, CSSPropertyID::MarginTop, width);
-    double marginBottom = lengthInPixels(*style, CSSPropertyID::MarginBottom, width);
-    double marginLeft = lengthInPixels(*style, CSSPropertyID::MarginLeft, width);
-    double marginRight = lengthInPixels(*style, CSSPropertyID::MarginRight, width);
-    double paddingTop = lengthInPixels(*style, CSSPropertyID::PaddingTop, width);
-    double paddingBottom = lengthInPixels(*style, CSSPropertyID::PaddingBottom, width);
-    double paddingLeft = lengthInPixels(*style, CSSPropertyID::PaddingLeft, width);
-    double paddingRight = lengthInPixels(*style, CSSPropertyID::PaddingRight, width);
-
-    double boxX = x + marginLeft;
+    WebBoxEdges edges = webBoxEdges(*style, width);
+    WebEdges frame = edges.frame();
+    double boxWidth = webBorderBoxWidth(*style, edges, width, definiteLength(*style, CSSPropertyID::Width, width));
+    bool borderBox = style->identifier(CSSPropertyID::BoxSizing) == u"border-box";
+    double marginTop = edges.margin.top;
+    double marginBottom = edges.margin.bottom;
+    double boxX = x + edges.margin.left;
     double boxY = y + marginTop;
-    double boxWidth = std::max(0.0, width - marginLeft - marginRight);
-    if (auto explicitWidth = definiteLength(*style, CSSPropertyID::Width, width))
-        boxWidth = *explicitWidth + paddingLeft + paddingRight;
-    double contentWidth = std::max(0.0, boxWidth - paddingLeft - paddingRight);
+    double contentWidth = std::max(0.0, boxWidth - frame.horizontal());
     // Percentage heights need a containing block of a definite height.
     std::optional<double> containingHeight = m_containingHeight;
     auto explicitHeight = heightLength(*style, containingHeight);
+    if (explicitHeight && borderBox)
+        explicitHeight = std::max(0.0, *explicitHeight - frame.vertical());
     double outerMaxX = m_maxX;
     m_maxX = 0;
     m_containingHeight = explicitHeight;
     size_t contentStart = m_boxOrder.size();
-    double contentHeight = layoutBlockChildren(element, boxX + paddingLeft, boxY + paddingTop, contentWidth);
+    double contentHeight = layoutBlockChildren(element, boxX + frame.left, boxY + frame.top, contentWidth);
     auto contentCount = static_cast<uint32_t>(m_boxOrder.size() - contentStart);
     m_containingHeight = containingHeight;
     bool fixedHeight = explicitHeight.has_value();
     if (fixedHeight)
         contentHeight = *explicitHeight;
-    double boxHeight = contentHeight + paddingTop + paddingBottom;
+    double boxHeight = contentHeight + frame.vertical();
     double flowHeight = marginTop + boxHeight + marginBottom;
     m_maxX = std::max(m_maxX, boxX + boxWidth);
     Box& box = boxFor(&element);
@@ -651,8 +643,14 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     state.width = width;
     state.x = x;
     state.lineTop = y;
-    if (container.isElementNode())
+    double alignment = 0;
+    if (container.isElementNode()) {
         state.font = fontOf(static_cast<const DOMElement&>(container));
+        alignment = webLineAlignmentFraction(*CSSStyleResolver::computedValuesFor(static_cast<const DOMElement&>(container)));
+    }
+    state.recordsLineEnds = alignment > 0;
+    // The boxes of the inline content since the last block child.
+    size_t runStart = m_boxOrder.size();
 
     for (DOMNode* child = container.first(); child; child = child->next()) {
         bool block = false;
@@ -671,6 +669,8 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
         }
         if (state.lineHasContent)
             state.newLine(0);
+        if (state.recordsLineEnds)
+            alignLines(state, runStart, alignment);
         double top = state.lineTop;
         auto& element = static_cast<const DOMElement&>(*child);
         double height;
@@ -686,8 +686,57 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
         state.lineHeight = 0;
         state.lineHasContent = false;
         state.pendingSpace = false;
+        runStart = m_boxOrder.size();
+    }
+    if (state.recordsLineEnds) {
+        state.endLine();
+        alignLines(state, runStart, alignment);
     }
     return state.bottom() - y;
+}
+
+void WebLayout::alignLines(InlineState& state, size_t firstBox, double alignment)
+{
+    auto& ends = state.lineEnds;
+    if (ends.empty())
+        return;
+    // Lines start at the left edge: each moves by its share of the room it leaves.
+    auto offsetAt = [&](double top) {
+        auto found = std::lower_bound(ends.begin(), ends.end(), top,
+                                      [](const InlineState::LineEnd& end, double y) { return end.top < y; });
+        if (found == ends.end() || found->top != top)
+            return 0.0;
+        return std::max(0.0, (state.right() - found->right) * alignment);
+    };
+    // Content comes before its element: an inline element's box is the union of its content's, moved already.
+    for (size_t i = firstBox; i < m_boxOrder.size(); ++i) {
+        Box& box = *m_boxOrder[i];
+        if (box.isText) {
+            if (box.lines.empty())
+                continue;
+            for (auto& line : box.lines)
+                line.rect.origin.x += offsetAt(line.rect.minY());
+            Rect rect = box.lines.front().rect;
+            for (auto& line : box.lines)
+                rect = rect.unionWith(line.rect);
+            box.rect = rect;
+            continue;
+        }
+        bool any = false;
+        Rect rect;
+        for (DOMNode* child = box.node->first(); child; child = child->next()) {
+            auto found = m_boxes.find(child);
+            if (found == m_boxes.end() || (found->second.rect.width() <= 0 && found->second.rect.height() <= 0))
+                continue;
+            rect = any ? rect.unionWith(found->second.rect) : found->second.rect;
+            any = true;
+        }
+        if (any)
+            box.rect = rect;
+        else
+            box.rect.origin.x += offsetAt(box.rect.minY());
+    }
+    ends.clear();
 }
 
 double WebLayout::layoutTable(const DOMElement& table, double x, double y, double width)
@@ -704,13 +753,17 @@ double WebLayout::layoutTable(const DOMElement& table, double x, double y, doubl
 double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, double width)
 {
     auto style = CSSStyleResolver::computedValuesFor(table);
-    double marginTop = lengthInPixels(*style, CSSPropertyID::MarginTop, width);
-    double marginBottom = lengthInPixels(*style, CSSPropertyID::MarginBottom, width);
-    double tableWidth = width;
-    if (auto explicitWidth = definiteLength(*style, CSSPropertyID::Width, width))
-        tableWidth = *explicitWidth;
+    // Rows stand inside the table's borders and padding; a table of a set width may be centred by its margins.
+    WebBoxEdges edges = webBoxEdges(*style, width);
+    WebEdges frame = edges.frame();
+    double marginTop = edges.margin.top;
+    double marginBottom = edges.margin.bottom;
+    double outerWidth = webBorderBoxWidth(*style, edges, width, definiteLength(*style, CSSPropertyID::Width, width));
+    double outerX = x + edges.margin.left;
     double top = y + marginTop;
-    double rowY = top;
+    x = outerX + frame.left;
+    double tableWidth = std::max(0.0, outerWidth - frame.horizontal());
+    double rowY = top + frame.top;
 
     auto layoutRow = [&](const DOMElement& row) {
         std::vector<const DOMElement*> cells;
@@ -752,8 +805,9 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
         } else if (element.hasTagName(u"caption"))
             rowY += layoutBlock(element, x, rowY, tableWidth);
     }
-    boxFor(&table).rect = Rect(x, top, tableWidth, rowY - top);
-    return marginTop + (rowY - top) + marginBottom;
+    double height = rowY + frame.bottom - top;
+    boxFor(&table).rect = Rect(outerX, top, outerWidth, height);
+    return marginTop + height + marginBottom;
 }
 
 Size WebLayout::replacedSize(const DOMElement& element) const
@@ -1155,7 +1209,14 @@ Rect WebLayout::caretRect(const DOMNode& container, unsigned offset) const
     }
     if (found == m_boxes.end())
         return {};
-    return Rect(found->second.rect.minX(), found->second.rect.minY(), 1, found->second.rect.height());
+    // In an empty block: where its content would start, inside its borders and padding.
+    Rect box = found->second.rect;
+    double x = box.minX();
+    if (found->second.blockFlow != noBlockFlow && container.isElementNode()) {
+        auto style = CSSStyleResolver::computedValuesFor(static_cast<const DOMElement&>(container));
+        x = webBoxEdges(*style, m_blockFlows[found->second.blockFlow].width).frame().inset(box).minX();
+    }
+    return Rect(x, box.minY(), 1, box.height());
 }
 
 void WebLayout::enumerateNodesInRect(const DOMDocument& document, const Rect& rect,

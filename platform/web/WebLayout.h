@@ -167,6 +167,9 @@ private:
     double layoutTable(const DOMElement&, double x, double y, double width);
     double layoutTableBox(const DOMElement&, double x, double y, double width);
     void layoutInline(const DOMNode&, InlineState&);
+    // Moves the lines of the inline content whose boxes start at `firstBox`
+    // by `alignment` (a fraction) of the room each leaves, then forgets them.
+    void alignLines(InlineState&, size_t firstBox, double alignment);
     void layoutText(const DOMNode&, InlineState&);
     Size replacedSize(const DOMElement&) const;
     // The element's font in m_fonts.

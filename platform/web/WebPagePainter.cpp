@@ -10,6 +10,8 @@
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/SystemColors.h"
 #include "platform/views/Window.h"
+#include "platform/web/WebBackgroundImage.h"
+#include "platform/web/WebBoxEdges.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebView.h"
 
@@ -78,6 +80,7 @@ public:
     void paint()
     {
         paintCanvas();
+        paintCanvasImage();
         m_layout.enumerateNodesInRect(m_document, m_rect, [this](const DOMNode& node, const Rect& box) {
             if (node.isTextNode())
                 paintText(node);
@@ -109,6 +112,53 @@ private:
         m_context.fillRect(m_rect, canvas);
     }
 
+    // The root's background image covers the canvas, from the root's box; the
+    // body's does when the root has no background at all.
+    void paintCanvasImage()
+    {
+        auto root = m_document.documentElement();
+        if (!root)
+            return;
+        auto rootStyle = CSSStyleResolver::computedValuesFor(*root);
+        const DOMElement* element = root.get();
+        auto style = rootStyle;
+        auto image = webBackgroundImage(m_frame, *style);
+        if (!image && !colorOf(*rootStyle, CSSPropertyID::BackgroundColor) && !hasBackgroundImage(*rootStyle)) {
+            if (auto body = m_document.body()) {
+                element = body.get();
+                style = CSSStyleResolver::computedValuesFor(*body);
+                image = webBackgroundImage(m_frame, *style);
+            }
+        }
+        if (!image)
+            return;
+        m_canvasImageElement = element;
+        Rect origin = webBorderWidths(*rootStyle).inset(m_layout.boundingBox(*root));
+        paintTiles(*image, *style, m_rect, origin.origin);
+    }
+
+    static bool hasBackgroundImage(const CSSComputedValues& style)
+    {
+        auto* value = primitive(style, CSSPropertyID::BackgroundImage);
+        return value && value->primitiveType() == CSSPrimitiveValue::CSS_URI;
+    }
+
+    // Copies of the image from the padding box's corner, clipped to it.
+    void paintBackgroundImage(const CSSComputedValues& style, const Rect& paddingBox)
+    {
+        if (!paddingBox.intersects(m_rect) || !hasBackgroundImage(style))
+            return;
+        if (auto image = webBackgroundImage(m_frame, style))
+            paintTiles(*image, style, paddingBox, paddingBox.origin);
+    }
+
+    void paintTiles(const WebBackgroundImage& image, const CSSComputedValues& style, const Rect& clip, Point origin)
+    {
+        auto tiling = webBackgroundTiling(clip, origin, image.size, style.identifier(CSSPropertyID::BackgroundRepeat));
+        if (tiling && tiling->area.intersects(m_rect))
+            m_context.drawTiledImageFile(image.path, tiling->area, tiling->tile);
+    }
+
     void paintElement(const DOMElement& element, const Rect& box)
     {
         auto style = CSSStyleResolver::computedValuesFor(element);
@@ -118,6 +168,8 @@ private:
             if (auto color = colorOf(*style, CSSPropertyID::BackgroundColor))
                 m_context.fillRect(box, *color);
         }
+        if (&element != m_canvasImageElement && box.width() > 0 && box.height() > 0)
+            paintBackgroundImage(*style, webBorderWidths(*style).inset(box));
         paintBorders(*style, box);
         if (element.hasTagName(u"td") || element.hasTagName(u"th") || element.hasTagName(u"table"))
             paintTableGrid(element, box);
@@ -340,6 +392,8 @@ private:
     bool m_focused { true };
     Color m_selectionColor;
     const DOMElement* m_canvasElement { nullptr };
+    // The element whose background image the canvas drew.
+    const DOMElement* m_canvasImageElement { nullptr };
 };
 
 } // namespace

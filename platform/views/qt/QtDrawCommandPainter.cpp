@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace brevanton {
 
@@ -289,8 +290,11 @@ void QtDrawCommandPainter::textRun(const DrawCommand& command)
 void QtDrawCommandPainter::imageFile(const DrawCommand& command)
 {
     QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
+    std::optional<QRectF> tile;
+    if (command.tile)
+        tile = m_painter.transform().mapRect(qtRect(*command.tile));
     m_painter.resetTransform();
-    qtPaintImageFile(m_painter, command, box);
+    qtPaintImageFile(m_painter, command, box, tile ? &*tile : nullptr);
 }
 
 } // namespace brevanton

@@ -3,12 +3,14 @@
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/qt/QtFontMetricsProvider.h"
 
+#include <QBrush>
 #include <QColor>
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QTransform>
 
 namespace brevanton {
 
@@ -70,7 +72,7 @@ void qtPaintTextRun(QPainter& painter, const DrawCommand& command, const QRectF&
     painter.restore();
 }
 
-void qtPaintImageFile(QPainter& painter, const DrawCommand& command, const QRectF& target)
+void qtPaintImageFile(QPainter& painter, const DrawCommand& command, const QRectF& target, const QRectF* tile)
 {
     QImage image = cachedImage(QString::fromStdString(command.imagePath));
     if (image.isNull() || target.isEmpty())
@@ -78,7 +80,16 @@ void qtPaintImageFile(QPainter& painter, const DrawCommand& command, const QRect
     painter.save();
     painter.setOpacity(painter.opacity() * command.fraction);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, image);
+    if (tile) {
+        if (!tile->isEmpty()) {
+            // A texture brush placed on the tile repeats the image in step with it, however many copies it takes.
+            QBrush brush(image);
+            brush.setTransform(QTransform::fromScale(tile->width() / image.width(), tile->height() / image.height())
+                               * QTransform::fromTranslate(tile->left(), tile->top()));
+            painter.fillRect(target, brush);
+        }
+    } else
+        painter.drawImage(target, image);
     painter.restore();
 }
 

@@ -17,6 +17,8 @@ void qtPaintTextRun(QPainter&, const DrawCommand&, const QRectF& target);
 // The file decoded with QImageReader (kept for later paints of the same
 // path), scaled into the rectangle with the command's opacity; nothing when
 // it cannot be read.
-void qtPaintImageFile(QPainter&, const DrawCommand&, const QRectF& target);
+// A tiled command (`tile` set) repeats the image, scaled to the tile as it
+// stands on the device (`tile`), over the target and nowhere else.
+void qtPaintImageFile(QPainter&, const DrawCommand&, const QRectF& target, const QRectF* tile = nullptr);
 
 } // namespace brevanton

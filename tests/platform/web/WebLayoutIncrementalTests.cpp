@@ -23,7 +23,9 @@ namespace {
 // Selectors of every kind the cascade knows, so that changes reach them.
 constexpr std::u16string_view testRules = u"p:first-child { margin-top: 7px } [title] { padding-left: 3px }"
                                           u" div > p { font-size: 20px } .x em { display: block } #y { display: none }"
-                                          u" li:first-child > span { font-size: 30px } [data-w=\"wide\"] { width: 50% }";
+                                          u" li:first-child > span { font-size: 30px } [data-w=\"wide\"] { width: 50% }"
+                                          u" div { border: 3px solid; border-left-width: 9px; padding: 2px 5px }"
+                                          u" [title] { text-align: center } [data-w=\"wide\"] { margin: 0 auto } .x { text-align: right }";
 
 struct Snapshot {
     std::vector<std::string> entries;

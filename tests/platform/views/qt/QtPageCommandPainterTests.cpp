@@ -82,3 +82,34 @@ TEST(QtPageCommandPainter, ImageFilesAreDecodedIntoTheirBoxes)
     EXPECT_EQ(inkBounds(image), QRect(10, 10, 20, 10)) << "the unreadable file draws nothing";
     EXPECT_EQ(image.pixel(15, 15), qRgb(255, 0, 0));
 }
+
+TEST(QtPageCommandPainter, TiledImageFilesRepeatInStepWithTheirTileAndStayInTheirArea)
+{
+    ensureApplication();
+    auto path = std::filesystem::temp_directory_path() / "brevanton-qt-page-tile.png";
+    // Left half red, right half blue.
+    QImage tile(4, 2, QImage::Format_RGB32);
+    tile.fill(Qt::red);
+    for (int y = 0; y < 2; ++y) {
+        tile.setPixel(2, y, qRgb(0, 0, 255));
+        tile.setPixel(3, y, qRgb(0, 0, 255));
+    }
+    ASSERT_TRUE(tile.save(QString::fromStdString(path.string())));
+    GraphicsContext context;
+    // Copies start left of the area: the first column drawn is a copy's blue half.
+    context.drawTiledImageFile(path.string(), Rect(10, 10, 21, 5), Rect(8, 10, 4, 2));
+    const DrawCommand& command = context.commands().front();
+    QImage image(60, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QRectF tileRect(8, 10, 4, 2);
+    qtPaintImageFile(painter, command, QRectF(10, 10, 21, 5), &tileRect);
+    painter.end();
+    std::filesystem::remove(path);
+    EXPECT_EQ(inkBounds(image), QRect(10, 10, 21, 5));
+    EXPECT_EQ(image.pixel(10, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(image.pixel(12, 10), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(14, 13), qRgb(0, 0, 255)) << "repeated downwards";
+    EXPECT_EQ(image.pixel(28, 14), qRgb(255, 0, 0)) << "and across, five copies on";
+    EXPECT_EQ(image.pixel(30, 14), qRgb(0, 0, 255));
+}

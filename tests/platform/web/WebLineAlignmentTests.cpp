@@ -1,0 +1,135 @@
+// text-align moves each line box by the room it leaves; the drawn runs, the
+// caret and hit testing move with it.
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/views/GraphicsContext.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebLayout.h"
+#include "platform/web/WebView.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+class WebLineAlignmentTest : public ::testing::Test {
+protected:
+    void SetUp() override { webView = WebView::create(Rect(0, 0, 800, 600)); }
+
+    void load(const std::u16string& body)
+    {
+        // 16px text: 8px per character, 20px per line.
+        webView->mainFrame()->loadHTMLString(u"<body style='margin:0'>" + body, std::nullopt);
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+        webView->layoutIfNeeded();
+    }
+    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
+    DOMNode& textOf(const char16_t* id) { return *element(id)->firstChild(); }
+    Rect box(const char16_t* id) { return webView->boundingBox(*element(id)); }
+    Rect line(const char16_t* id, size_t index = 0) { return webView->lineBoxRects(textOf(id)).at(index); }
+    WebLayout& layout() { return webView->mainFrame()->layout(); }
+
+    std::shared_ptr<WebView> webView;
+};
+
+} // namespace
+
+TEST_F(WebLineAlignmentTest, EachKeywordPlacesTheLineInTheContentBox)
+{
+    load(u"<div style='width:200px;padding-left:10px;border-left:2px solid'>"
+         u"<p id=left style='margin:0;text-align:left'>abcd</p>"
+         u"<p id=center style='margin:0;text-align:center'>abcd</p>"
+         u"<p id=right style='margin:0;text-align:right'>abcd</p>"
+         u"<p id=start style='margin:0;text-align:start'>abcd</p>"
+         u"<p id=end style='margin:0;text-align:end'>abcd</p>"
+         u"<p id=justify style='margin:0;text-align:justify'>abcd</p>"
+         u"<p id=rtl style='margin:0;direction:rtl'>abcd</p>"
+         u"<p id=wide style='margin:0;text-align:right'>abcdefghijklmnopqrstuvwxyz</p></div>"
+         u"<div style='text-align:center;width:100px'><p id=inherited style='margin:0'>ab</p></div>");
+    EXPECT_EQ(line(u"left").minX(), 12);
+    EXPECT_EQ(line(u"center").minX(), 12 + (200 - 32) / 2);
+    EXPECT_EQ(line(u"right").minX(), 12 + 200 - 32);
+    EXPECT_EQ(line(u"start").minX(), 12);
+    EXPECT_EQ(line(u"end").minX(), 12 + 200 - 32);
+    EXPECT_EQ(line(u"justify").minX(), 12) << "justified lines stand at the start";
+    EXPECT_EQ(line(u"rtl").minX(), 12 + 200 - 32) << "the start of a right-to-left block is its right edge";
+    EXPECT_EQ(line(u"wide").minX(), 12) << "a line too long for its box is not pushed left";
+    EXPECT_EQ(line(u"inherited").minX(), 42) << "text-align is inherited";
+    EXPECT_EQ(box(u"center").minX(), 12) << "the block itself does not move";
+    EXPECT_EQ(box(u"center").width(), 200);
+}
+
+TEST_F(WebLineAlignmentTest, EveryLineAndInlineBoxOfAParagraphMoves)
+{
+    load(u"<p id=p style='margin:0;width:100px;text-align:right'>aaaa bb <b id=b>cc</b> dddddd<br id=br>"
+         u"<img id=img width=20 height=10> e</p>");
+    // Lines: "aaaa bb cc" (80px), "dddddd" (48px), then the image and "e" (20 + 8 + 8).
+    auto lines = webView->lineBoxRects(textOf(u"p"));
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], Rect(20, 0, 56, 20)) << "\"aaaa bb\" on a line of 80px pushed right by 20";
+    EXPECT_EQ(line(u"b"), Rect(84, 0, 16, 20));
+    EXPECT_EQ(box(u"b"), line(u"b")) << "an inline element's box follows its content";
+    auto& tail = *element(u"b")->nextSibling();
+    auto tailLines = webView->lineBoxRects(tail);
+    ASSERT_EQ(tailLines.size(), 1u);
+    EXPECT_EQ(tailLines[0], Rect(52, 20, 48, 20));
+    EXPECT_EQ(box(u"br").minX(), 100) << "a break stands at the end of its line";
+    EXPECT_EQ(box(u"img").minX(), 100 - 36);
+    auto& last = *element(u"img")->nextSibling();
+    EXPECT_EQ(webView->lineBoxRects(last).at(0).maxX(), 100);
+    EXPECT_EQ(layout().nodeAtPoint(*webView->mainFrameDocument(), { 90, 5 }), &textOf(u"b"));
+    EXPECT_EQ(layout().nodeAtPoint(*webView->mainFrameDocument(), { 70, 45 }), element(u"img").get());
+}
+
+TEST_F(WebLineAlignmentTest, TheCaretHitTestingAndPaintingFollowTheMovedRuns)
+{
+    load(u"<p id=p style='margin:0;width:200px;text-align:center'>one two three four five six seven</p>");
+    auto& text = textOf(u"p");
+    auto lines = webView->lineBoxRects(text);
+    ASSERT_EQ(lines.size(), 2u);
+    for (size_t index = 0; index < lines.size(); ++index) {
+        auto run = layout().textRun(text, index);
+        ASSERT_TRUE(run);
+        EXPECT_NEAR(run->positions.front(), 200 - run->positions.back(), 1e-9) << "as much room on each side";
+        EXPECT_EQ(run->positions.front(), lines[index].minX());
+        // Every unit: the caret stands at its drawn x, and a point just right of that x finds its offset.
+        for (size_t k = 0; k + 1 < run->sourceOffsets.size(); ++k) {
+            unsigned offset = run->sourceOffsets[k];
+            EXPECT_EQ(layout().caretRect(text, offset).minX(), run->positions[k]);
+            EXPECT_EQ(layout().offsetForPoint(text, { run->positions[k] + 1, lines[index].midY() }), offset);
+        }
+    }
+    GraphicsContext context;
+    webView->display(context);
+    std::vector<Rect> drawn;
+    for (auto& command : context.commandsOfView(webView->mainFrame()->frameView()->documentView().get())) {
+        if (command.kind == DrawCommand::Kind::TextRun)
+            drawn.push_back(command.rect);
+    }
+    EXPECT_EQ(drawn, lines);
+}
+
+TEST_F(WebLineAlignmentTest, EditedTextIsAlignedAgainAsAFullLayoutWould)
+{
+    load(u"<div id=d style='text-align:center;border:2px solid'><p id=p style='margin:0'>ab</p><p id=q>x</p></div>");
+    auto& text = static_cast<DOMCharacterData&>(textOf(u"p"));
+    EXPECT_EQ(line(u"p").minX(), 2 + (796 - 16) / 2);
+    text.appendData(u"cd");
+    webView->layoutIfNeeded();
+    EXPECT_EQ(line(u"p").minX(), 2 + (796 - 32) / 2);
+    auto& document = *webView->mainFrameDocument();
+    auto added = document.createElement(u"p");
+    added->appendChild(document.createTextNode(u"new"));
+    element(u"d")->insertBefore(added, element(u"q"));
+    webView->layoutIfNeeded();
+    Rect addedLine = webView->lineBoxRects(*added->firstChild()).at(0);
+    Rect qLine = line(u"q");
+    EXPECT_EQ(addedLine.minX(), 2 + (796 - 24) / 2);
+    layout().invalidate();
+    webView->layoutIfNeeded();
+    EXPECT_EQ(webView->lineBoxRects(*added->firstChild()).at(0), addedLine);
+    EXPECT_EQ(line(u"q"), qLine);
+}

@@ -561,6 +561,9 @@ bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Ev
     }
     auto bitmap = visible.isEmpty() ? nullptr : m_webView->cacheDisplayInRect(visible);
     bool partlyHidden = visible.width() < bounds.width() || visible.height() < bounds.height();
+    // The image's coordinates go up from its bottom; in a flipped web view
+    // the visible part's place in the range is measured from the range's bottom.
+    double visibleAboveBottom = m_webView->isFlipped() ? bounds.maxY() - visible.maxY() : visible.minY() - bounds.minY();
     auto image = Image::imageWithSize(imageSize, [&](GraphicsContext& context) {
         Rect whole(0, 0, imageSize.width, imageSize.height);
         if (partlyHidden) {
@@ -572,7 +575,7 @@ bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Ev
         }
         if (bitmap)
             context.drawImage(bitmap,
-                              Rect((visible.minX() - bounds.minX()) * scale, (visible.minY() - bounds.minY()) * scale,
+                              Rect((visible.minX() - bounds.minX()) * scale, visibleAboveBottom * scale,
                                    visible.width() * scale, visible.height() * scale),
                               CompositingOperation::Copy);
     });

@@ -10,9 +10,11 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/views/Cursor.h"
 #include "platform/views/DraggingSession.h"
+#include "platform/views/Image.h"
 #include "platform/views/Popover.h"
 #include "platform/views/PropertyAnimator.h"
 #include "platform/web/WebArchive.h"
+#include "platform/web/WebFrameView.h"
 #include "views/VornickViewExtensions.h"
 
 using namespace brevanton;
@@ -250,6 +252,39 @@ TEST_F(MouseHandling, ADragLeavesTheContentInPlaceUntilADropInTheViewMovesIt)
     view->undoManager()->undo();
     drain();
     EXPECT_EQ(bodyHTML(), before);
+}
+
+TEST_F(MouseHandling, ThePictureOfAPartlyHiddenDragShowsTheVisiblePartWhereItLiesInTheRange)
+{
+    show("<p><img id=img src=\"picture.png\" width=\"40\" height=\"900\"></p>");
+    auto image = byId(u"img");
+    auto webView = view->embeddedWebView();
+    Rect box = boxOf(*image);
+    // The image's top 400 points are scrolled out of view.
+    webView->mainFrame()->frameView()->clipView()->scrollToPoint(Point { 0, box.minY() + 400 });
+    Point start = inWindow(Point { box.midX(), 100 });
+    events.click(window, start);
+    ASSERT_EQ(selectedNode(), image);
+    events.send(events.mouseDown(window, start));
+    events.send(events.mouseDragged(window, Point { start.x + 20, start.y }));
+    auto session = DraggingSession::currentSession();
+    ASSERT_TRUE(session);
+    Rect bounds = webView->vornick_bestGuessBoundsOfRange(*view->effectiveOperationRange());
+    Rect visible = bounds.intersection(webView->visibleRect());
+    ASSERT_LT(visible.height(), bounds.height());
+    const auto& picture = session->items()[0].image();
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->size(), bounds.size);
+    // The picture's coordinates go up from its bottom, the web view's down
+    // from its top: the part shown lies as far above the picture's bottom as
+    // it ends above the range's.
+    const DrawCommand* shown = nullptr;
+    for (const auto& command : picture->drawing())
+        shown = command.kind == DrawCommand::Kind::Image ? &command : shown;
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->rect, Rect(visible.minX() - bounds.minX(), bounds.maxY() - visible.maxY(), visible.width(), visible.height()));
+    session->cancel();
+    events.send(events.mouseUp(window, start));
 }
 
 TEST_F(MouseHandling, AClickOutsideTheAttachmentPointsOnlyFlashesTheMask)

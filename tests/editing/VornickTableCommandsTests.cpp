@@ -298,11 +298,29 @@ TEST_F(TableCommands, DeletingRowsTakesOnlyTheRowsInOneStep)
     checkUndoAndRedo(step, u"Delete Table Row");
     undoStep();
 
-    // From "Cod" into "Chips": three rows of the body section.
+    // From "Cod" into "Chips": every row of the body section, which goes with them.
     select(rangeAt(textOf(u"Cod"), 1, textOf(u"Chips"), 2));
     step = beginStep();
     view->deleteTableRows(nullptr);
-    EXPECT_EQ(tableLayout(u"menu"), "caption:Today\u2019s menu\nthead:[th:Dish th:Price th:Notes]\ntbody:\ntfoot:[th:Total td:\u00a314 td:]\n");
+    EXPECT_EQ(tableLayout(u"menu"), "caption:Today\u2019s menu\nthead:[th:Dish th:Price th:Notes]\ntfoot:[th:Total td:\u00a314 td:]\n");
+    checkUndoAndRedo(step, u"Delete Table Rows");
+    undoStep();
+
+    // The header's only row: no empty header is left.
+    caretIn(u"Price");
+    step = beginStep();
+    view->deleteTableRows(nullptr);
+    EXPECT_EQ(tableLayout(u"menu"), "caption:Today\u2019s menu\n"
+                                    "tbody:[td:Cod td:\u00a39 td:fresh from the boat][td:Peas td:\u00a32 td:garden][td:Chips td:\u00a33 td:hand cut]\n"
+                                    "tfoot:[th:Total td:\u00a314 td:]\n");
+    checkUndoAndRedo(step, u"Delete Table Row");
+
+    // Every row of a table without a caption: nothing of the table is left.
+    select(rangeAt(textOf(u"Day"), 1, textOf(u"Tuesday"), 2));
+    step = beginStep();
+    view->deleteTableRows(nullptr);
+    EXPECT_FALSE(byId(u"hours-table"));
+    EXPECT_EQ(toUTF8(byId(u"hours")->nextElementSibling() ? byId(u"hours")->nextElementSibling()->getAttribute(u"id") : u""), "events");
     checkUndoAndRedo(step, u"Delete Table Rows");
 }
 

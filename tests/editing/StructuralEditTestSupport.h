@@ -18,36 +18,46 @@ namespace brevanton::testing {
 // left out.
 enum class OutlineText { Bracketed, Trimmed };
 
-// The node's children as markup: elements with their attributes as they
-// stand, texts as the option says.
+// The node as markup: elements with their attributes as they stand, texts
+// as the option says.
+inline void appendOutlineOfNode(std::u16string& out, const DOMNode& node, OutlineText shown)
+{
+    if (node.isTextNode()) {
+        const auto& data = static_cast<const DOMCharacterData&>(node).data();
+        if (shown == OutlineText::Bracketed) {
+            out += u"[" + data + u"]";
+        } else if (auto first = data.find_first_not_of(u" \n\t"); first != std::u16string::npos) {
+            out += data.substr(first, data.find_last_not_of(u" \n\t") - first + 1);
+        }
+    } else if (node.nodeType() == DOMNode::COMMENT_NODE) {
+        if (shown == OutlineText::Bracketed)
+            out += u"<!--" + static_cast<const DOMCharacterData&>(node).data() + u"-->";
+    } else if (node.isElementNode()) {
+        const auto& element = static_cast<const DOMElement&>(node);
+        std::u16string name = asciiLowercase(element.tagName());
+        out += u"<" + name;
+        for (const auto& attribute : element.attributeList())
+            out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
+        out += u">";
+        for (DOMNode* child = node.first(); child; child = child->next())
+            appendOutlineOfNode(out, *child, shown);
+        out += u"</" + name + u">";
+    }
+}
+
+inline std::u16string outlineOfNode(const DOMNode& node, OutlineText shown)
+{
+    std::u16string out;
+    appendOutlineOfNode(out, node, shown);
+    return out;
+}
+
+// The node's children, one after the other.
 inline std::u16string outlineOfChildren(const DOMNode& parent, OutlineText shown)
 {
     std::u16string out;
-    std::function<void(const DOMNode&)> describe = [&](const DOMNode& node) {
-        if (node.isTextNode()) {
-            const auto& data = static_cast<const DOMCharacterData&>(node).data();
-            if (shown == OutlineText::Bracketed) {
-                out += u"[" + data + u"]";
-            } else if (auto first = data.find_first_not_of(u" \n\t"); first != std::u16string::npos) {
-                out += data.substr(first, data.find_last_not_of(u" \n\t") - first + 1);
-            }
-        } else if (node.nodeType() == DOMNode::COMMENT_NODE) {
-            if (shown == OutlineText::Bracketed)
-                out += u"<!--" + static_cast<const DOMCharacterData&>(node).data() + u"-->";
-        } else if (node.isElementNode()) {
-            const auto& element = static_cast<const DOMElement&>(node);
-            std::u16string name = asciiLowercase(element.tagName());
-            out += u"<" + name;
-            for (const auto& attribute : element.attributeList())
-                out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
-            out += u">";
-            for (DOMNode* child = node.first(); child; child = child->next())
-                describe(*child);
-            out += u"</" + name + u">";
-        }
-    };
     for (DOMNode* child = parent.first(); child; child = child->next())
-        describe(*child);
+        appendOutlineOfNode(out, *child, shown);
     return out;
 }
 

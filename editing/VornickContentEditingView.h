@@ -1002,8 +1002,10 @@ public:
     // --- Drag and drop and pasteboard to fragment
     // What a pasteboard holds, in the order of VornickReadPasteboardContent,
     // as objects: URLs, a titled URL, a fragment made from a web archive, or
-    // plain text; empty when it holds none of them.
-    std::vector<VornickPasteboardObject> objectsFromPasteboard(const Pasteboard&);
+    // plain text; empty when it holds none of them. A web archive becomes a
+    // fragment of the given document (where a drop lands), else of the
+    // effective operation range's document.
+    std::vector<VornickPasteboardObject> objectsFromPasteboard(const Pasteboard&, DOMDocument* forDocument = nullptr);
     std::shared_ptr<DOMDocumentFragment> createFragmentFromObject(const VornickPasteboardObject&, DOMDocument&);
     // Null for no objects; one object's own fragment; else each fragment in order.
     std::shared_ptr<DOMDocumentFragment> createFragmentFromObjects(const std::vector<VornickPasteboardObject>&, DOMDocument&);

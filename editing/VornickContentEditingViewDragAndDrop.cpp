@@ -124,7 +124,7 @@ std::shared_ptr<DOMElement> firstImageInside(const DOMRange& range)
 
 // --- Pasteboard to objects and fragments
 
-std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPasteboard(const Pasteboard& pasteboard)
+std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPasteboard(const Pasteboard& pasteboard, DOMDocument* forDocument)
 {
     auto content = VornickReadPasteboardContent(pasteboard);
     std::vector<VornickPasteboardObject> objects;
@@ -136,8 +136,12 @@ std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPaste
             objects.push_back({ url });
         break;
     case VornickPasteboardContentKind::WebArchive: {
-        auto range = effectiveOperationRange();
-        auto document = range ? vornick_ownerDocument(*range) : nullptr;
+        // A drop into a view without a selection still has the document under the pointer.
+        std::shared_ptr<DOMDocument> document = forDocument ? std::static_pointer_cast<DOMDocument>(forDocument->shared_from_this()) : nullptr;
+        if (!document) {
+            auto range = effectiveOperationRange();
+            document = range ? vornick_ownerDocument(*range) : nullptr;
+        }
         auto fragment = document ? vornick_createCleanedUpDocumentFragmentWithWebArchiveData(*document, content.webArchiveData) : nullptr;
         if (!fragment)
             break;
@@ -206,7 +210,7 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFr
 std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFromContentsOfPasteboard(const Pasteboard& pasteboard,
                                                                                                       DOMDocument& document)
 {
-    return createFragmentFromObjects(objectsFromPasteboard(pasteboard), document);
+    return createFragmentFromObjects(objectsFromPasteboard(pasteboard, &document), document);
 }
 
 void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocument& document, const Pasteboard& pasteboard)
@@ -223,7 +227,7 @@ void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocu
     bool html5 = spec && spec->documentType() == VornickHTMLDocumentType::HTML5;
 
     std::shared_ptr<DOMDocumentFragment> drop;
-    for (const auto& object : objectsFromPasteboard(pasteboard)) {
+    for (const auto& object : objectsFromPasteboard(pasteboard, &document)) {
         std::optional<URL> url;
         if (const auto* plain = std::get_if<URL>(&object.value))
             url = *plain;
@@ -289,9 +293,13 @@ std::shared_ptr<DOMRange> VornickContentEditingView::acceptedDropTarget(const st
         candidate = second;
     }
     // d. Up through the containing nodes, never past the attachment point.
+    // Each end climbs on its own side of its container, so the pulled range
+    // is brought back to the caret at its start: the place that is tested,
+    // and the only kind of target a drop inserts at.
     auto working = candidate->cloneRange();
     auto limit = vornick_enclosingAttachmentPointElement(*working);
     while (vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*working, limit.get(), false)) {
+        working->collapse(true);
         helper.moveInsertionRangeOutOfBlockDelimiterComments(*working);
         if (accepts(*working))
             return working;

@@ -3,11 +3,17 @@
 // step.
 #include "editing/VornickContentEditingView.h"
 
+#include "dom/VornickDOMPosition.h"
+#include "dom/VornickDOMServices.h"
+#include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+
+#include <set>
 
 namespace brevanton {
 
@@ -17,6 +23,29 @@ std::vector<std::shared_ptr<DOMElement>> rowsToDelete(const VornickContentEditin
 {
     auto range = view.effectiveOperationRange();
     return range ? vornick_inferredTargetElementsOfKinds(*range, { u"TR" }) : std::vector<std::shared_ptr<DOMElement>> {};
+}
+
+// Grows a row's deletion over the table section it would leave without rows
+// (a section holds at least one row), and over the table when nothing but
+// white space would be left of it.
+void growOverEmptiedTableParts(DOMRange& range)
+{
+    auto start = vornick_startPosition(range);
+    auto end = vornick_endPosition(range);
+    if (start.node != end.node)
+        return;
+    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*start.node);
+    static const std::set<std::u16string, std::less<>> parts { u"thead", u"tbody", u"tfoot", u"table" };
+    while (auto* element = toElement(start.node.get())) {
+        if (!parts.contains(asciiLowercase(element->tagName())) || vornick_isAttachmentPoint(*element) || !element->parent())
+            break;
+        if (!VornickOnlyWhitespacePrecedesPositionInNode(start, substitute) || !VornickOnlyWhitespaceFollowsPositionInNode(end, substitute))
+            break;
+        VornickMoveDOMPositionUpToBeforeNode(start);
+        VornickMoveDOMPositionUpToAfterNode(end);
+    }
+    vornick_setStartPosition(range, start);
+    vornick_setEndPosition(range, end);
 }
 
 } // namespace
@@ -34,6 +63,7 @@ void VornickContentEditingView::deleteTableRows(ActionSender*)
             continue;
         auto range = vornick_outerRange(*row);
         vornick_expandDeletionRangeToPruneUselessOrphans(*range);
+        growOverEmptiedTableParts(*range);
         (void)deleteFragment(range, true, name, false, nullptr);
     }
     stepName.close();

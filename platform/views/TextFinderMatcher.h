@@ -5,20 +5,14 @@
 // boundaries are those of ICU's word break iterator.
 #pragma once
 
+#include "platform/views/TextRange.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace brevanton {
-
-struct TextRange {
-    size_t location { 0 };
-    size_t length { 0 };
-
-    size_t end() const { return location + length; }
-    friend bool operator==(const TextRange&, const TextRange&) = default;
-};
 
 enum class TextFinderMatchType { Contains = 0, StartsWith = 1, FullWord = 2 };
 

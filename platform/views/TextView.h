@@ -7,29 +7,17 @@
 
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/Color.h"
+#include "platform/views/TextRange.h"
 #include "platform/views/View.h"
 
 #include <any>
 #include <cstddef>
-#include <cstdint>
-#include <limits>
 #include <memory>
 #include <optional>
 
 namespace brevanton {
 
 class TextView;
-
-// The location of no selection (the same value the system's own code uses for "not found").
-inline constexpr size_t TextNotFound = static_cast<size_t>(std::numeric_limits<int64_t>::max());
-
-struct TextRange {
-    size_t location { TextNotFound };
-    size_t length { 0 };
-
-    size_t end() const { return location + length; }
-    friend bool operator==(const TextRange&, const TextRange&) = default;
-};
 
 class TextViewDelegate {
 public:

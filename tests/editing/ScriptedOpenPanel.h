@@ -2,11 +2,9 @@
 // is recorded and its completion waits in `pending` until the test chooses.
 #pragma once
 
-#include "app/VornickApplicationDelegate.h"
-#include "platform/foundation/Bundle.h"
+#include "ApplicationDelegateTestSupport.h"
+
 #include "platform/foundation/URL.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/views/Application.h"
 
 #include <gtest/gtest.h>
 
@@ -22,20 +20,14 @@ protected:
     // Makes a delegate with its defaults in the file and installs it.
     void installApplicationDelegate(const std::string& defaultsPath)
     {
-        m_defaults = std::make_unique<UserDefaults>(defaultsPath);
-        appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
-        Application::shared().setDelegate(appDelegate);
+        appDelegate.install(defaultsPath);
         appDelegate->setFileChooser([this](const VornickApplicationDelegate::FileChooserRequest& request,
                                            VornickApplicationDelegate::FileChooserCompletion completion) {
             requests.push_back(request);
             pending = std::move(completion);
         });
     }
-    void removeApplicationDelegate()
-    {
-        Application::shared().reset();
-        appDelegate.reset();
-    }
+    void removeApplicationDelegate() { appDelegate.remove(); }
     // Answers the waiting open panel with the file, or cancels it.
     void answerOpenPanel(const std::optional<URL>& file)
     {
@@ -45,8 +37,7 @@ protected:
         completion(file);
     }
 
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::shared_ptr<VornickApplicationDelegate> appDelegate;
+    TestApplicationDelegate appDelegate;
     std::vector<VornickApplicationDelegate::FileChooserRequest> requests;
     VornickApplicationDelegate::FileChooserCompletion pending;
 };

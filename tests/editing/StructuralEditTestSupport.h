@@ -12,6 +12,55 @@
 
 namespace brevanton::testing {
 
+// How an outline of nodes shows their text: each text node's data in
+// brackets (so that node boundaries show) with the comments, or what a reader
+// sees of the structure: texts trimmed, whitespace-only texts and comments
+// left out.
+enum class OutlineText { Bracketed, Trimmed };
+
+// The node as markup: elements with their attributes as they stand, texts
+// as the option says.
+inline void appendOutlineOfNode(std::u16string& out, const DOMNode& node, OutlineText shown)
+{
+    if (node.isTextNode()) {
+        const auto& data = static_cast<const DOMCharacterData&>(node).data();
+        if (shown == OutlineText::Bracketed) {
+            out += u"[" + data + u"]";
+        } else if (auto first = data.find_first_not_of(u" \n\t"); first != std::u16string::npos) {
+            out += data.substr(first, data.find_last_not_of(u" \n\t") - first + 1);
+        }
+    } else if (node.nodeType() == DOMNode::COMMENT_NODE) {
+        if (shown == OutlineText::Bracketed)
+            out += u"<!--" + static_cast<const DOMCharacterData&>(node).data() + u"-->";
+    } else if (node.isElementNode()) {
+        const auto& element = static_cast<const DOMElement&>(node);
+        std::u16string name = asciiLowercase(element.tagName());
+        out += u"<" + name;
+        for (const auto& attribute : element.attributeList())
+            out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
+        out += u">";
+        for (DOMNode* child = node.first(); child; child = child->next())
+            appendOutlineOfNode(out, *child, shown);
+        out += u"</" + name + u">";
+    }
+}
+
+inline std::u16string outlineOfNode(const DOMNode& node, OutlineText shown)
+{
+    std::u16string out;
+    appendOutlineOfNode(out, node, shown);
+    return out;
+}
+
+// The node's children, one after the other.
+inline std::u16string outlineOfChildren(const DOMNode& parent, OutlineText shown)
+{
+    std::u16string out;
+    for (DOMNode* child = parent.first(); child; child = child->next())
+        appendOutlineOfNode(out, *child, shown);
+    return out;
+}
+
 class StructuralEditTest : public UndoableEditTest {
 protected:
     void loadBody(const std::string& bodyMarkup)
@@ -46,30 +95,7 @@ protected:
     UndoManager& undo() const { return *view->undoManager(); }
 
     // The body's children, each text node's data in brackets.
-    std::u16string markup() const
-    {
-        std::u16string out;
-        std::function<void(const DOMNode&)> describe = [&](const DOMNode& node) {
-            if (node.isTextNode()) {
-                out += u"[" + static_cast<const DOMCharacterData&>(node).data() + u"]";
-            } else if (node.nodeType() == DOMNode::COMMENT_NODE) {
-                out += u"<!--" + static_cast<const DOMCharacterData&>(node).data() + u"-->";
-            } else if (node.isElementNode()) {
-                const auto& element = static_cast<const DOMElement&>(node);
-                std::u16string name = asciiLowercase(element.tagName());
-                out += u"<" + name;
-                for (const auto& attribute : element.attributeList())
-                    out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
-                out += u">";
-                for (DOMNode* child = node.first(); child; child = child->next())
-                    describe(*child);
-                out += u"</" + name + u">";
-            }
-        };
-        for (DOMNode* child = body()->first(); child; child = child->next())
-            describe(*child);
-        return out;
-    }
+    std::u16string markup() const { return outlineOfChildren(*body(), OutlineText::Bracketed); }
 
     struct Step {
         std::string documentBefore;

@@ -1,14 +1,12 @@
+#include "ApplicationDelegateTestSupport.h"
 #include "PointerTestSupport.h"
 
-#include "app/VornickApplicationDelegate.h"
 #include "dom/VornickNodeExtensions.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickPasteboardObject.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/views/DraggingInfo.h"
 #include "platform/views/DraggingSession.h"
 #include "platform/views/Pasteboard.h"
@@ -44,9 +42,7 @@ protected:
     void SetUp() override
     {
         PointerTest::SetUp();
-        m_defaults = std::make_unique<UserDefaults>(path("defaults.plist"));
-        appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
-        Application::shared().setDelegate(appDelegate);
+        appDelegate.install(path("defaults.plist"));
         host.mediaFolder = m_folder + "/media";
         ASSERT_TRUE(writeFileAtomically(path("clip.mp4"), "...."));
         ASSERT_TRUE(writeFileAtomically(path("notes.txt"), "notes"));
@@ -56,7 +52,7 @@ protected:
     {
         view->setDelegate(nullptr);
         PointerTest::TearDown();
-        appDelegate.reset();
+        appDelegate.remove();
     }
     // Shows a page of the test data in a key document window.
     void showPage(const std::string& name)
@@ -115,8 +111,7 @@ protected:
         return toUTF8(holder->innerHTML());
     }
 
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::shared_ptr<VornickApplicationDelegate> appDelegate;
+    TestApplicationDelegate appDelegate;
     StagingHost host;
 };
 
@@ -303,6 +298,33 @@ TEST_F(DragAndDrop, DropsIntoTextAreEachOneUndoStep)
         EXPECT_EQ(documentSnapshot(*document()), before);
         view->undoManager()->removeAllActions();
     }
+}
+
+TEST_F(DragAndDrop, AWholeHeadingDroppedIntoParagraphTextGoesBesideTheParagraph)
+{
+    showPage("page.html");
+    // A web archive of the whole heading, dragged over a view with or
+    // without a selection: the heading may not stand inside the paragraph or
+    // its emphasis, so it goes where the place under the pointer, pulled up
+    // through its containers, lets it.
+    auto archive = view->cleanedUpWebArchiveDataForRange(*vornick_outerRange(*element(u"H1")));
+    ASSERT_TRUE(archive);
+    dragPasteboard({ pasteboardItemWithWebArchiveData(*archive) });
+    auto paragraph = element(u"P");
+    auto info = over(middleOf(*textNode(u"paragraph")));
+    EXPECT_NE(view->updateProposedDrop(info), DragOperations::None);
+    view->endProposedDrop(info);
+    view->setTargetRange(rangeIn(textNode(u"Heading"), 0, 0));
+    checkUndoableStep(
+        *view, [&] { ASSERT_TRUE(dropAt(middleOf(*textNode(u"paragraph")))); },
+        [&] {
+            auto headings = document()->getElementsByTagName(u"H1");
+            ASSERT_EQ(headings->length(), 2u) << bodyHTML();
+            auto dropped = headings->item(1);
+            EXPECT_EQ(toUTF8(dropped->textContent()), "Heading");
+            EXPECT_EQ(dropped->parentNode(), paragraph->parentNode()) << bodyHTML();
+            EXPECT_NE(toUTF8(paragraph->textContent()).find("First paragraph of text."), std::string::npos) << bodyHTML();
+        });
 }
 
 TEST_F(DragAndDrop, AnImageFileThatCannotBeStagedDropsNothing)

@@ -42,27 +42,7 @@ protected:
     }
     std::shared_ptr<DOMElement> byId(const std::u16string& id) const { return document()->getElementById(id); }
     // The element's markup, text nodes in brackets.
-    std::u16string markupOf(const std::shared_ptr<DOMNode>& node) const
-    {
-        std::u16string out;
-        std::function<void(const DOMNode&)> describe = [&](const DOMNode& current) {
-            if (current.isTextNode()) {
-                out += u"[" + static_cast<const DOMCharacterData&>(current).data() + u"]";
-            } else if (current.isElementNode()) {
-                const auto& element = static_cast<const DOMElement&>(current);
-                std::u16string name = asciiLowercase(element.tagName());
-                out += u"<" + name;
-                for (const auto& attribute : element.attributeList())
-                    out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
-                out += u">";
-                for (DOMNode* child = current.first(); child; child = child->next())
-                    describe(*child);
-                out += u"</" + name + u">";
-            }
-        };
-        describe(*node);
-        return out;
-    }
+    std::u16string markupOf(const std::shared_ptr<DOMNode>& node) const { return outlineOfNode(*node, OutlineText::Bracketed); }
     void selectText(const std::u16string& from, unsigned fromOffset, const std::u16string& to, unsigned toOffset)
     {
         auto start = textNode(from);

@@ -1,14 +1,11 @@
+#include "ApplicationDelegateTestSupport.h"
 #include "EditingTestSupport.h"
 
-#include "app/VornickApplicationDelegate.h"
 #include "app/VornickResourceLoadAttempt.h"
 #include "dom/VornickDocumentHeadFields.h"
 #include "editing/VornickFragmentSetLoading.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickWebFrameEditingState.h"
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/views/Application.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
 
@@ -22,15 +19,12 @@ protected:
     void SetUp() override
     {
         EditingViewTest::SetUp();
-        m_defaults = std::make_unique<UserDefaults>(m_folder + "/defaults.plist");
-        m_delegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
-        Application::shared().setDelegate(m_delegate);
+        m_delegate.install(m_folder + "/defaults.plist");
     }
     void TearDown() override
     {
         view.reset();
-        Application::shared().reset();
-        m_delegate.reset();
+        m_delegate.remove();
         VornickSetFragmentSetLoaders(VornickDefaultFragmentSetLoaders());
         EditingViewTest::TearDown();
     }
@@ -41,8 +35,7 @@ protected:
         return RunLoop::main().runUntil([set = userSet()] { return set && set->numberOfValidationsInProgress() == 0; }, 20);
     }
 
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::shared_ptr<VornickApplicationDelegate> m_delegate;
+    TestApplicationDelegate m_delegate;
 };
 
 TEST_F(SnippetSetLoading, ADocumentsSnippetSetIsReadFromTheRegistryAndValidatedForItsType)

@@ -1,14 +1,13 @@
 // Keys on real pages, synthesized and sent through the application and the
 // window: Return, Tab, Escape, Delete, Option-Space, "<" and the arrows, each
 // edit checked as one undo step (result, exact undo, redo, selection).
+#include "ApplicationDelegateTestSupport.h"
 #include "UndoableEditChecks.h"
 
-#include "app/VornickApplicationDelegate.h"
 #include "app/VornickWindow.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickFragmentCompletionUIController.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
@@ -340,9 +339,8 @@ TEST_F(KeyboardTest, TabMovesFromCellToCellFromAnywhereInTheCell)
 TEST_F(KeyboardTest, TabFiresASnippetTabTriggerBeforeAnythingElse)
 {
     // The document's snippet set is read with the application's file access.
-    UserDefaults defaults(path("defaults.plist"));
-    auto delegate = VornickApplicationDelegate::create(defaults, Bundle::main());
-    Application::shared().setDelegate(delegate);
+    TestApplicationDelegate delegate;
+    delegate.install(path("defaults.plist"));
     open("editing/snippets.html");
     caretAt(u"A page", 1);
     type(u" em");

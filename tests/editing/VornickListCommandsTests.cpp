@@ -37,31 +37,7 @@ protected:
     }
 
     // The body without whitespace-only text, each text trimmed: what a reader sees of the structure.
-    std::u16string outline() const
-    {
-        std::u16string out;
-        std::function<void(const DOMNode&)> describe = [&](const DOMNode& node) {
-            if (node.isTextNode()) {
-                auto data = static_cast<const DOMCharacterData&>(node).data();
-                auto first = data.find_first_not_of(u" \n\t");
-                if (first != std::u16string::npos)
-                    out += data.substr(first, data.find_last_not_of(u" \n\t") - first + 1);
-            } else if (node.isElementNode()) {
-                const auto& element = static_cast<const DOMElement&>(node);
-                std::u16string name = asciiLowercase(element.tagName());
-                out += u"<" + name;
-                for (const auto& attribute : element.attributeList())
-                    out += u" " + attribute.name + u"=\"" + attribute.value + u"\"";
-                out += u">";
-                for (DOMNode* child = node.first(); child; child = child->next())
-                    describe(*child);
-                out += u"</" + name + u">";
-            }
-        };
-        for (DOMNode* child = body()->first(); child; child = child->next())
-            describe(*child);
-        return out;
-    }
+    std::u16string outline() const { return outlineOfChildren(*body(), OutlineText::Trimmed); }
     // A caret inside the text node that holds `text`, after its first character.
     void caretIn(const std::u16string& text) { select(caretAt(textNode(text), 1)); }
     void selectFromTo(const std::u16string& from, const std::u16string& to)

@@ -2,19 +2,16 @@
 // at carets and selections of several kinds, in an editable and a read-only
 // view, the item is enabled exactly when performing the command acts; and
 // the titles and check marks the items get.
+#include "ApplicationDelegateTestSupport.h"
 #include "StructuralEditTestSupport.h"
 
-#include "app/VornickApplicationDelegate.h"
 #include "app/VornickWindow.h"
 #include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
 #include "html/VornickFragmentGroup.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickWebFrameEditingState.h"
-#include "platform/foundation/Bundle.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/views/Pasteboard.h"
-#include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 
 using namespace brevanton;
@@ -29,15 +26,12 @@ protected:
         StructuralEditTest::SetUp();
         // The application reads the document's snippet set and moves the
         // emphasis key equivalents.
-        m_defaults = std::make_unique<UserDefaults>(m_folder + "/defaults.plist");
-        m_delegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
-        Application::shared().setDelegate(m_delegate);
+        m_delegate.install(m_folder + "/defaults.plist");
     }
     void TearDown() override
     {
         view.reset();
-        Application::shared().reset();
-        m_delegate.reset();
+        m_delegate.remove();
         StructuralEditTest::TearDown();
     }
     void open(const std::string& page)
@@ -79,8 +73,7 @@ public:
     }
 
 protected:
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::shared_ptr<VornickApplicationDelegate> m_delegate;
+    TestApplicationDelegate m_delegate;
 };
 
 // The Delete key's command is offered wherever the view may be edited and

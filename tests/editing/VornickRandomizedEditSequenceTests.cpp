@@ -4,9 +4,9 @@
 // included), the snapshot taken before the step it undid; after every redo,
 // the one taken before the undo. A failure prints the seed and the step; set
 // BREVANTON_EDIT_SEQUENCE_SEED (and BREVANTON_EDIT_SEQUENCE_STEPS) to replay it.
+#include "ApplicationDelegateTestSupport.h"
 #include "EditingTestSupport.h"
 
-#include "app/VornickApplicationDelegate.h"
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
@@ -17,10 +17,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
-#include "platform/foundation/Bundle.h"
 #include "platform/foundation/UndoManager.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/views/Application.h"
 
 #include <cstdlib>
 #include <functional>
@@ -465,9 +462,7 @@ protected:
     void SetUp() override
     {
         EditingViewTest::SetUp();
-        m_defaults = std::make_unique<UserDefaults>(path("defaults.plist"));
-        m_appDelegate = VornickApplicationDelegate::create(*m_defaults, Bundle::main());
-        Application::shared().setDelegate(m_appDelegate);
+        m_appDelegate.install(path("defaults.plist"));
         ASSERT_TRUE(writeFileAtomically(path("sound.mp3"), "ID3"));
         ASSERT_TRUE(writeFileAtomically(path("clip.mp4"), "...."));
         m_appDelegate->setFileChooser([this](const VornickApplicationDelegate::FileChooserRequest& request,
@@ -482,8 +477,7 @@ protected:
     }
     void TearDown() override
     {
-        Application::shared().reset();
-        m_appDelegate.reset();
+        m_appDelegate.remove();
         EditingViewTest::TearDown();
     }
     void loadPage(const std::string& source)
@@ -494,8 +488,7 @@ protected:
         load(name);
     }
 
-    std::unique_ptr<UserDefaults> m_defaults;
-    std::shared_ptr<VornickApplicationDelegate> m_appDelegate;
+    TestApplicationDelegate m_appDelegate;
     unsigned m_choices { 0 };
 };
 

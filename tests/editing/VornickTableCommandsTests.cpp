@@ -288,21 +288,44 @@ TEST_F(TableCommands, AnEmptyRowGetsANewRowOfOneCell)
 TEST_F(TableCommands, DeletingRowsTakesOnlyTheRowsInOneStep)
 {
     loadTables();
-    caretIn(u"Peas");
-    ASSERT_TRUE(view->canDeleteTableRows());
+    // Each case: the selection, the menu table after the deletion, the step's name.
+    struct Case {
+        std::u16string from, to;
+        std::string layout;
+        std::u16string name;
+    };
+    const Case cases[] = {
+        { u"Peas", u"Peas",
+          "caption:Today\u2019s menu\nthead:[th:Dish th:Price th:Notes]\n"
+          "tbody:[td:Cod td:\u00a39 td:fresh from the boat][td:Chips td:\u00a33 td:hand cut]\ntfoot:[th:Total td:\u00a314 td:]\n",
+          u"Delete Table Row" },
+        // Every row of the body section, which goes with them.
+        { u"Cod", u"Chips", "caption:Today\u2019s menu\nthead:[th:Dish th:Price th:Notes]\ntfoot:[th:Total td:\u00a314 td:]\n",
+          u"Delete Table Rows" },
+        // The header's only row: no empty header is left.
+        { u"Price", u"Price",
+          "caption:Today\u2019s menu\ntbody:[td:Cod td:\u00a39 td:fresh from the boat][td:Peas td:\u00a32 td:garden]"
+          "[td:Chips td:\u00a33 td:hand cut]\ntfoot:[th:Total td:\u00a314 td:]\n",
+          u"Delete Table Row" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(toUTF8(c.from));
+        select(rangeAt(textOf(c.from), 1, textOf(c.to), 2));
+        ASSERT_TRUE(view->canDeleteTableRows());
+        auto step = beginStep();
+        view->deleteTableRows(nullptr);
+        EXPECT_EQ(tableLayout(u"menu"), c.layout);
+        checkUndoAndRedo(step, c.name);
+        undoStep();
+    }
+
+    // Every row of a table without a caption: nothing of the table is left.
+    select(rangeAt(textOf(u"Day"), 1, textOf(u"Tuesday"), 2));
     auto step = beginStep();
     view->deleteTableRows(nullptr);
-    EXPECT_EQ(tableLayout(u"menu"), "caption:Today\u2019s menu\nthead:[th:Dish th:Price th:Notes]\n"
-                                    "tbody:[td:Cod td:\u00a39 td:fresh from the boat][td:Chips td:\u00a33 td:hand cut]\n"
-                                    "tfoot:[th:Total td:\u00a314 td:]\n");
-    checkUndoAndRedo(step, u"Delete Table Row");
-    undoStep();
-
-    // From "Cod" into "Chips": three rows of the body section.
-    select(rangeAt(textOf(u"Cod"), 1, textOf(u"Chips"), 2));
-    step = beginStep();
-    view->deleteTableRows(nullptr);
-    EXPECT_EQ(tableLayout(u"menu"), "caption:Today\u2019s menu\nthead:[th:Dish th:Price th:Notes]\ntbody:\ntfoot:[th:Total td:\u00a314 td:]\n");
+    EXPECT_FALSE(byId(u"hours-table"));
+    auto next = byId(u"hours")->nextElementSibling();
+    EXPECT_EQ(next ? toUTF8(next->getAttribute(u"id")) : "", "events");
     checkUndoAndRedo(step, u"Delete Table Rows");
 }
 

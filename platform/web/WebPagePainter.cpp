@@ -146,7 +146,7 @@ private:
     // Copies of the image from the padding box's corner, clipped to it.
     void paintBackgroundImage(const CSSComputedValues& style, const Rect& paddingBox)
     {
-        if (!paddingBox.intersects(m_rect) || !hasBackgroundImage(style))
+        if (!paddingBox.intersects(m_rect))
             return;
         if (auto image = webBackgroundImage(m_frame, style))
             paintTiles(*image, style, paddingBox, paddingBox.origin);
@@ -168,7 +168,7 @@ private:
             if (auto color = colorOf(*style, CSSPropertyID::BackgroundColor))
                 m_context.fillRect(box, *color);
         }
-        if (&element != m_canvasImageElement && box.width() > 0 && box.height() > 0)
+        if (&element != m_canvasImageElement && box.width() > 0 && box.height() > 0 && hasBackgroundImage(*style))
             paintBackgroundImage(*style, webBorderWidths(*style).inset(box));
         paintBorders(*style, box);
         if (element.hasTagName(u"td") || element.hasTagName(u"th") || element.hasTagName(u"table"))

@@ -114,22 +114,30 @@ struct WebLayout::InlineState {
     // The font of the inline content being laid out (in m_fonts).
     uint32_t font { 0 };
     // Where each line with content ended, kept when lines are not aligned to the left.
+    // A line ended by wrapping (not by a break, a kept newline or the end of the run) may be justified.
     struct LineEnd {
         double top;
         double right;
+        bool wrapped;
     };
     bool recordsLineEnds { false };
     std::vector<LineEnd> lineEnds;
 
     double right() const { return left + width; }
-    void endLine()
+    void endLine(bool wrapped = false)
     {
         if (recordsLineEnds && lineHasContent)
-            lineEnds.push_back({ lineTop, x });
+            lineEnds.push_back({ lineTop, x, wrapped });
     }
-    void newLine(double minimumHeight)
+    void wrapLine()
     {
-        endLine();
+        endLine(true);
+        newLine(0, false);
+    }
+    void newLine(double minimumHeight, bool recordEnd = true)
+    {
+        if (recordEnd)
+            endLine();
         lineTop += std::max(lineHeight, minimumHeight);
         x = left;
         lineHeight = 0;
@@ -644,11 +652,15 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     state.x = x;
     state.lineTop = y;
     double alignment = 0;
+    bool justify = false;
     if (container.isElementNode()) {
-        state.font = fontOf(static_cast<const DOMElement&>(container));
-        alignment = webLineAlignmentFraction(*CSSStyleResolver::computedValuesFor(static_cast<const DOMElement&>(container)));
+        auto& element = static_cast<const DOMElement&>(container);
+        state.font = fontOf(element);
+        auto style = CSSStyleResolver::computedValuesFor(element);
+        alignment = webLineAlignmentFraction(*style);
+        justify = style->identifier(CSSPropertyID::TextAlign) == u"justify";
     }
-    state.recordsLineEnds = alignment > 0;
+    state.recordsLineEnds = alignment > 0 || justify;
     // The boxes of the inline content since the last block child.
     size_t runStart = m_boxOrder.size();
 
@@ -670,7 +682,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
         if (state.lineHasContent)
             state.newLine(0);
         if (state.recordsLineEnds)
-            alignLines(state, runStart, alignment);
+            alignLines(state, runStart, alignment, justify);
         double top = state.lineTop;
         auto& element = static_cast<const DOMElement&>(*child);
         double height;
@@ -690,32 +702,91 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     }
     if (state.recordsLineEnds) {
         state.endLine();
-        alignLines(state, runStart, alignment);
+        alignLines(state, runStart, alignment, justify);
     }
     return state.bottom() - y;
 }
 
-void WebLayout::alignLines(InlineState& state, size_t firstBox, double alignment)
+void WebLayout::alignLines(InlineState& state, size_t firstBox, double alignment, bool justify)
 {
     auto& ends = state.lineEnds;
     if (ends.empty())
         return;
-    // Lines start at the left edge: each moves by its share of the room it leaves.
-    auto offsetAt = [&](double top) {
+    auto lineAt = [&](double top) -> size_t {
         auto found = std::lower_bound(ends.begin(), ends.end(), top,
                                       [](const InlineState::LineEnd& end, double y) { return end.top < y; });
-        if (found == ends.end() || found->top != top)
-            return 0.0;
-        return std::max(0.0, (state.right() - found->right) * alignment);
+        return found == ends.end() || found->top != top ? ends.size() : static_cast<size_t>(found - ends.begin());
     };
-    // Content comes before its element: an inline element's box is the union of its content's, moved already.
+    // What stands on the lines, left to right within each line (content is made
+    // in document order): each text line and each box without content. A
+    // justified line widens at every space between words and every gap
+    // between pieces; `before` counts those left of a piece.
+    struct Piece {
+        Box* box;
+        WebLineBox* line;
+        size_t end;
+        unsigned before;
+        unsigned spaces;
+    };
+    std::vector<Piece> pieces;
+    std::vector<unsigned> opportunities(ends.size(), 0);
+    std::vector<double> previousRight(ends.size(), -1);
+    auto place = [&](Box& box, WebLineBox* line, const Rect& rect, unsigned spaces) {
+        size_t end = lineAt(rect.minY());
+        if (end == ends.size())
+            return;
+        if (justify && previousRight[end] >= 0 && rect.minX() > previousRight[end] + 1e-9)
+            ++opportunities[end];
+        pieces.push_back({ &box, line, end, opportunities[end], spaces });
+        opportunities[end] += spaces;
+        previousRight[end] = std::max(previousRight[end], rect.maxX());
+    };
+    auto hasContentBoxes = [&](const Box& box) {
+        for (DOMNode* child = box.node->first(); child; child = child->next()) {
+            auto found = m_boxes.find(child);
+            if (found != m_boxes.end() && !(found->second.rect.width() <= 0 && found->second.rect.height() <= 0))
+                return true;
+        }
+        return false;
+    };
+    for (size_t i = firstBox; i < m_boxOrder.size(); ++i) {
+        Box& box = *m_boxOrder[i];
+        if (box.isText) {
+            auto& data = static_cast<const DOMCharacterData&>(*box.node).data();
+            for (auto& line : box.lines) {
+                unsigned spaces = 0;
+                if (justify && !box.preservesWhiteSpace) {
+                    unsigned end = std::min<unsigned>(line.endOffset, static_cast<unsigned>(data.size()));
+                    for (unsigned k = line.startOffset; k < end; ++k)
+                        spaces += isSpace(data[k]) && k > line.startOffset && !isSpace(data[k - 1]);
+                }
+                place(box, &line, line.rect, spaces);
+            }
+        } else if (!hasContentBoxes(box))
+            place(box, nullptr, box.rect, 0);
+    }
+    for (auto& piece : pieces) {
+        auto& end = ends[piece.end];
+        double room = std::max(0.0, state.right() - end.right);
+        double offset = room * alignment;
+        double stretch = 0;
+        if (justify && end.wrapped && opportunities[piece.end] > 0) {
+            stretch = room / opportunities[piece.end];
+            offset = stretch * piece.before;
+        }
+        if (piece.line) {
+            piece.line->rect.origin.x += offset;
+            piece.line->justification = stretch;
+            piece.line->rect.size.width += stretch * piece.spaces;
+        } else
+            piece.box->rect.origin.x += offset;
+    }
+    // Text boxes are the union of their lines; inline elements the union of their moved content.
     for (size_t i = firstBox; i < m_boxOrder.size(); ++i) {
         Box& box = *m_boxOrder[i];
         if (box.isText) {
             if (box.lines.empty())
                 continue;
-            for (auto& line : box.lines)
-                line.rect.origin.x += offsetAt(line.rect.minY());
             Rect rect = box.lines.front().rect;
             for (auto& line : box.lines)
                 rect = rect.unionWith(line.rect);
@@ -733,8 +804,6 @@ void WebLayout::alignLines(InlineState& state, size_t firstBox, double alignment
         }
         if (any)
             box.rect = rect;
-        else
-            box.rect.origin.x += offsetAt(box.rect.minY());
     }
     ends.clear();
 }
@@ -860,11 +929,12 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
     }
     if (webIsReplacedElement(element)) {
         Size size = replacedSize(element);
-        if (state.pendingSpace && state.lineHasContent)
-            state.x += spaceWidthOf(state.font);
+        double space = state.pendingSpace && state.lineHasContent ? spaceWidthOf(state.font) : 0;
         state.pendingSpace = false;
-        if (state.lineHasContent && state.x + size.width > state.right())
-            state.newLine(0);
+        if (state.lineHasContent && state.x + space + size.width > state.right())
+            state.wrapLine();
+        else
+            state.x += space;
         boxFor(&node).rect = Rect(state.x, state.lineTop, size.width, size.height);
         state.x += size.width;
         m_maxX = std::max(m_maxX, state.x);
@@ -954,7 +1024,7 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
         double wordWidth = measure(font, std::u16string_view(data).substr(wordStart, i - wordStart), spaces);
         double spaceWidth = (state.pendingSpace && state.lineHasContent) ? advance : 0;
         if (state.lineHasContent && state.x + spaceWidth + wordWidth > state.right() && !preserve) {
-            state.newLine(0);
+            state.wrapLine();
             spaceWidth = 0;
         }
         double wordX = state.x + spaceWidth;
@@ -1129,7 +1199,8 @@ WebTextRun WebLayout::makeTextRun(const Box& box, const WebLineBox& line) const
                 run.text.push_back(u' ');
                 run.positions.push_back(x);
                 run.sourceOffsets.push_back(i);
-                x += spaceWidth;
+                // Spaces between words of a justified line are wider.
+                x += spaceWidth + (i > line.startOffset ? line.justification : 0);
                 i = runEnd;
             }
             continue;

@@ -36,6 +36,8 @@ struct WebLineBox {
     Rect rect;
     unsigned startOffset { 0 };
     unsigned endOffset { 0 };
+    // On a justified line: how much wider than a space each space between words is.
+    double justification { 0 };
 };
 
 // One line box of a text node as it is drawn: the line's text, each run of
@@ -168,8 +170,9 @@ private:
     double layoutTableBox(const DOMElement&, double x, double y, double width);
     void layoutInline(const DOMNode&, InlineState&);
     // Moves the lines of the inline content whose boxes start at `firstBox`
-    // by `alignment` (a fraction) of the room each leaves, then forgets them.
-    void alignLines(InlineState&, size_t firstBox, double alignment);
+    // by `alignment` (a fraction) of the room each leaves, or with `justify`
+    // spreads the room of wrapped lines over their spaces, then forgets them.
+    void alignLines(InlineState&, size_t firstBox, double alignment, bool justify);
     void layoutText(const DOMNode&, InlineState&);
     Size replacedSize(const DOMElement&) const;
     // The element's font in m_fonts.

@@ -146,7 +146,7 @@ private:
     // Copies of the image from the padding box's corner, clipped to it.
     void paintBackgroundImage(const CSSComputedValues& style, const Rect& paddingBox)
     {
-        if (!paddingBox.intersects(m_rect) || !hasBackgroundImage(style))
+        if (!paddingBox.intersects(m_rect))
             return;
         if (auto image = webBackgroundImage(m_frame, style))
             paintTiles(*image, style, paddingBox, paddingBox.origin);
@@ -168,7 +168,7 @@ private:
             if (auto color = colorOf(*style, CSSPropertyID::BackgroundColor))
                 m_context.fillRect(box, *color);
         }
-        if (&element != m_canvasImageElement && box.width() > 0 && box.height() > 0)
+        if (&element != m_canvasImageElement && box.width() > 0 && box.height() > 0 && hasBackgroundImage(*style))
             paintBackgroundImage(*style, webBorderWidths(*style).inset(box));
         paintBorders(*style, box);
         if (element.hasTagName(u"td") || element.hasTagName(u"th") || element.hasTagName(u"table"))
@@ -269,7 +269,9 @@ private:
         auto& metrics = FontMetricsProvider::current();
         FontLineMetrics line = metrics.lineMetrics(font);
         double size = font.pointSize();
-        double baseline = box.minY() + (line.lineHeight - line.ascent - line.descent) / 2 + line.ascent;
+        // On the item's first line, inside its top border and padding.
+        double top = box.minY() + webBoxEdges(style, box.width()).frame().top;
+        double baseline = top + (line.lineHeight - line.ascent - line.descent) / 2 + line.ascent;
         double right = box.minX() - size / 2;
         Color color = colorOf(style, CSSPropertyID::Color).value_or(Color::black());
         if (type == u"disc" || type == u"circle" || type == u"square") {
@@ -298,7 +300,7 @@ private:
         double left = right - carets.back();
         for (double& x : carets)
             x += left;
-        m_context.drawTextRun(std::move(text), font, Rect(left, box.minY(), carets.back() - left, line.lineHeight),
+        m_context.drawTextRun(std::move(text), font, Rect(left, top, carets.back() - left, line.lineHeight),
                               baseline, carets, color);
     }
 

@@ -7,6 +7,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "platform/views/GraphicsContext.h"
 #include "platform/web/WebBoxEdges.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebLayout.h"
@@ -225,4 +226,22 @@ TEST_F(WebBoxEdgesTest, RealPagesKeepTheirTextInsideTheirBoxes)
     auto footer = webView->lineBoxRects(textOf(u"footer"));
     ASSERT_FALSE(footer.empty());
     EXPECT_GE(footer[0].minY(), box(u"routes").maxY() + 20 + 1 + 8);
+}
+
+TEST_F(WebBoxEdgesTest, ListMarkersStandOnTheFirstLineInsideTheItemsEdges)
+{
+    load(u"<ol><li id=item style='border-top:2px solid;padding-top:10px'>first</li></ol>");
+    Rect item = box(u"item");
+    EXPECT_EQ(line(u"item").minY(), item.minY() + 12);
+    GraphicsContext context;
+    webView->display(context);
+    bool marker = false;
+    for (auto& command : context.commandsOfView(webView->mainFrame()->frameView()->documentView().get())) {
+        if (command.kind == DrawCommand::Kind::TextRun && command.text == u"1.") {
+            marker = true;
+            EXPECT_EQ(command.rect.minY(), line(u"item").minY()) << "level with the item's text";
+            EXPECT_EQ(command.baselineOffset, layout().textRun(textOf(u"item"), 0)->baseline - line(u"item").minY());
+        }
+    }
+    EXPECT_TRUE(marker);
 }

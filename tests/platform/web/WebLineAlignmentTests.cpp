@@ -54,7 +54,7 @@ TEST_F(WebLineAlignmentTest, EachKeywordPlacesTheLineInTheContentBox)
     EXPECT_EQ(line(u"right").minX(), 12 + 200 - 32);
     EXPECT_EQ(line(u"start").minX(), 12);
     EXPECT_EQ(line(u"end").minX(), 12 + 200 - 32);
-    EXPECT_EQ(line(u"justify").minX(), 12) << "justified lines stand at the start";
+    EXPECT_EQ(line(u"justify").minX(), 12) << "the last line of a justified paragraph stands at the start";
     EXPECT_EQ(line(u"rtl").minX(), 12 + 200 - 32) << "the start of a right-to-left block is its right edge";
     EXPECT_EQ(line(u"wide").minX(), 12) << "a line too long for its box is not pushed left";
     EXPECT_EQ(line(u"inherited").minX(), 42) << "text-align is inherited";
@@ -132,4 +132,34 @@ TEST_F(WebLineAlignmentTest, EditedTextIsAlignedAgainAsAFullLayoutWould)
     webView->layoutIfNeeded();
     EXPECT_EQ(webView->lineBoxRects(*added->firstChild()).at(0), addedLine);
     EXPECT_EQ(line(u"q"), qLine);
+}
+
+TEST_F(WebLineAlignmentTest, JustifiedLinesSpreadTheirRoomOverTheirSpaces)
+{
+    load(u"<p id=p style='margin:0;width:100px;text-align:justify'>aa <b id=b>bb</b> cc dd ee ff<br>gg hh</p>"
+         u"<p id=long style='margin:0;width:100px;text-align:justify'>abcdefghijklmn op</p>"
+         u"<pre id=pre style='margin:0;width:100px;text-align:justify'>aa bb cc dd ee ff</pre>");
+    // "aa bb cc dd" is 88px of 100: three gaps, each 4px wider.
+    auto& first = textOf(u"p");
+    EXPECT_EQ(webView->lineBoxRects(first).at(0), Rect(0, 0, 16, 20));
+    EXPECT_EQ(line(u"b"), Rect(28, 0, 16, 20)) << "the gap between two nodes widens too";
+    auto& third = *element(u"b")->nextSibling();
+    auto lines = webView->lineBoxRects(third);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], Rect(56, 0, 44, 20)) << "the line now ends at the right edge";
+    EXPECT_EQ(lines[1], Rect(0, 20, 40, 20)) << "a line ended by a break is not stretched";
+    auto run = layout().textRun(third, 0);
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->text, u"cc dd");
+    EXPECT_EQ(run->positions[3], 56 + 16 + 12) << "the drawn space is wider";
+    EXPECT_EQ(run->positions.back(), 100);
+    EXPECT_EQ(layout().caretRect(third, 4).minX(), 84);
+    EXPECT_EQ(layout().offsetForPoint(third, { 85, 10 }), 4u);
+    EXPECT_EQ(webView->lineBoxRects(textOf(u"p")).size(), 1u);
+    auto last = webView->lineBoxRects(*element(u"p")->lastChild());
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last[0], Rect(0, 40, 40, 20)) << "the last line stands at the start";
+    // A lone word on a line has nothing to widen; kept white space is not stretched.
+    EXPECT_EQ(line(u"long").minX(), 0);
+    EXPECT_EQ(line(u"pre").width(), 17 * 8);
 }

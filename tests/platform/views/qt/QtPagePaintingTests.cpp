@@ -129,3 +129,44 @@ TEST(QtPagePainting, TheWindowPainterPutsRunsAndImagesWhereTheWindowHasTheirBoxe
     std::filesystem::remove(picture);
     FontMetricsProvider::setCurrent(nullptr);
 }
+
+TEST(QtPagePainting, BackgroundImagesStartUprightAtThePaddingBoxCornerInTheWindow)
+{
+    ensureApplication();
+    // Four pixels of four colours: any flip or shift of the copies shows.
+    auto picture = std::filesystem::temp_directory_path() / "brevanton-qt-page-quad.png";
+    QImage quad(2, 2, QImage::Format_RGB32);
+    quad.setPixel(0, 0, qRgb(255, 0, 0));
+    quad.setPixel(1, 0, qRgb(0, 0, 255));
+    quad.setPixel(0, 1, qRgb(0, 255, 0));
+    quad.setPixel(1, 1, qRgb(0, 0, 0));
+    ASSERT_TRUE(quad.save(QString::fromStdString(picture.string())));
+    auto window = Window::create(Rect(0, 0, 320, 240));
+    auto webView = WebView::create(Rect(20, 30, 280, 180));
+    window->contentView()->addSubview(webView);
+    webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><div id=d style='margin:5px;border:3px solid;padding:4px;"
+                                         u"height:20px;background-image:url(brevanton-qt-page-quad.png)'>x</div></body>",
+                                         URL::fileURLWithPath(picture.parent_path().string() + "/page.html"));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    GraphicsContext context;
+    window->contentView()->display(context);
+    const DrawCommand* image = nullptr;
+    for (auto& command : context.commands())
+        image = command.kind == DrawCommand::Kind::ImageFile ? &command : image;
+    ASSERT_TRUE(image);
+    QImage pixels(320, 240, QImage::Format_RGB32);
+    pixels.fill(Qt::white);
+    QPainter painter(&pixels);
+    QtDrawCommandPainter(painter, QtDrawCommandPainter::forWindowContentHeight(240)).paint(*image);
+    painter.end();
+    std::filesystem::remove(picture);
+    // The padding box: 8px in from the view's corner (margin and border), 280 - 16 wide, 4 + 20 + 4 high.
+    QRect padding(20 + 8, 30 + 8, 280 - 16, 28);
+    EXPECT_EQ(inkBounds(pixels), padding);
+    int x = padding.left(), y = padding.top();
+    EXPECT_EQ(pixels.pixel(x, y), qRgb(255, 0, 0)) << "the image's top left pixel at the corner";
+    EXPECT_EQ(pixels.pixel(x + 1, y), qRgb(0, 0, 255));
+    EXPECT_EQ(pixels.pixel(x, y + 1), qRgb(0, 255, 0)) << "upright, not flipped";
+    EXPECT_EQ(pixels.pixel(x + 3, y + 5), qRgb(0, 0, 0)) << "repeated in step";
+    EXPECT_EQ(pixels.pixel(padding.right(), padding.bottom()), qRgb(0, 0, 0));
+}

@@ -53,6 +53,12 @@ QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& 
 {
 }
 
+QtDrawCommandPainter::~QtDrawCommandPainter()
+{
+    while (m_clipDepth)
+        endClip();
+}
+
 QTransform QtDrawCommandPainter::forWindowContentHeight(double height)
 {
     return QTransform(1, 0, 0, -1, 0, height);
@@ -74,6 +80,14 @@ void QtDrawCommandPainter::paint(const std::vector<DrawCommand>& commands)
 
 void QtDrawCommandPainter::paint(const DrawCommand& command)
 {
+    if (command.kind == DrawCommand::Kind::BeginClip) {
+        beginClip(command);
+        return;
+    }
+    if (command.kind == DrawCommand::Kind::EndClip) {
+        endClip();
+        return;
+    }
     m_painter.save();
     prepare(command);
     switch (command.kind) {
@@ -87,6 +101,10 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
     case DrawCommand::Kind::Gradient: gradient(command); break;
     case DrawCommand::Kind::TextRun: textRun(command); break;
     case DrawCommand::Kind::ImageFile: imageFile(command); break;
+    case DrawCommand::Kind::FillRoundedRect: fillRoundedRect(command); break;
+    case DrawCommand::Kind::StrokeRoundedRect: strokeRoundedRect(command); break;
+    case DrawCommand::Kind::BeginClip:
+    case DrawCommand::Kind::EndClip: break;
     }
     m_painter.restore();
 }
@@ -291,6 +309,51 @@ void QtDrawCommandPainter::imageFile(const DrawCommand& command)
     QRectF box = m_painter.transform().mapRect(qtRect(command.rect));
     m_painter.resetTransform();
     qtPaintImageFile(m_painter, command, box);
+}
+
+} // namespace brevanton
+
+namespace brevanton {
+
+void QtDrawCommandPainter::fillRoundedRect(const DrawCommand& command)
+{
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(qtColor(command.color));
+    m_painter.drawRoundedRect(qtRect(command.rect), command.cornerRadius, command.cornerRadius);
+}
+
+void QtDrawCommandPainter::strokeRoundedRect(const DrawCommand& command)
+{
+    // The pen is centred on a rectangle inset by half its width, so the
+    // stroke stays inside the command's rectangle.
+    double width = command.lineWidth > 0 ? command.lineWidth : 1;
+    QRectF rect = qtRect(command.rect).adjusted(width / 2, width / 2, -width / 2, -width / 2);
+    double radius = std::max(0.0, command.cornerRadius - width / 2);
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(penWithWidth(command.color, width));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawRoundedRect(rect, radius, radius);
+}
+
+void QtDrawCommandPainter::beginClip(const DrawCommand& command)
+{
+    m_painter.save();
+    ++m_clipDepth;
+    // The clip is kept in device coordinates: set it through the view's transform, then go back.
+    QTransform previous = m_painter.transform();
+    m_painter.setTransform(transformForView(command.view), true);
+    m_painter.setClipRect(qtRect(command.rect), Qt::IntersectClip);
+    m_painter.setTransform(previous);
+}
+
+void QtDrawCommandPainter::endClip()
+{
+    // An end without a beginning has nothing to undo.
+    if (!m_clipDepth)
+        return;
+    --m_clipDepth;
+    m_painter.restore();
 }
 
 } // namespace brevanton

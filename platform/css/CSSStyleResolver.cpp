@@ -559,9 +559,7 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::pseudoElementValues(c
         return computedValues(element);
     validate();
     // Most pages style no pseudo-element at all.
-    auto& user = userSheet().rules;
-    if (!userAgentRules().hasRulesFor(pseudo) && !(user && user->hasRulesFor(pseudo))
-        && !(m_authorRules && m_authorRules->hasRulesFor(pseudo)))
+    if (!stylesPseudoElement(pseudo))
         return nullptr;
     unsigned slot = pseudo == CSSPseudoElement::Before ? 0 : 1;
     bool connected = element.isConnected();
@@ -582,6 +580,19 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::pseudoElementValues(c
         entry.computed[slot] = true;
     }
     return values;
+}
+
+bool CSSStyleResolver::stylesPseudoElement(CSSPseudoElement pseudo) const
+{
+    auto& user = userSheet().rules;
+    return userAgentRules().hasRulesFor(pseudo) || (user && user->hasRulesFor(pseudo))
+        || (m_authorRules && m_authorRules->hasRulesFor(pseudo));
+}
+
+bool CSSStyleResolver::stylesPseudoElements()
+{
+    validate();
+    return stylesPseudoElement(CSSPseudoElement::Before) || stylesPseudoElement(CSSPseudoElement::After);
 }
 
 void CSSStyleResolver::setUserStyleSheet(std::u16string_view text, const std::u16string& baseURL)

@@ -51,6 +51,8 @@ public:
     // is then "normal": nothing is generated). Inline style never applies.
     static std::shared_ptr<const CSSComputedValues> pseudoElementValuesFor(const DOMElement&, CSSPseudoElement);
     std::shared_ptr<const CSSComputedValues> pseudoElementValues(const DOMElement&, CSSPseudoElement);
+    // Whether any sheet of the document (or the user-agent or user sheet) styles ::before or ::after content.
+    bool stylesPseudoElements();
 
     // The initial values of every property (as for an element without styles or parent).
     static const std::shared_ptr<const CSSComputedValues>& initialValues();
@@ -97,6 +99,7 @@ private:
     // can alter; false when only starting over is sound.
     bool invalidateChangedStyles();
     void forgetSubtree(const DOMNode&);
+    bool stylesPseudoElement(CSSPseudoElement) const;
     bool selectorsSeeAttribute(std::u16string_view name) const;
     void collectAuthorStyleSheets();
     std::shared_ptr<CSSStyleSheet> linkedStyleSheet(const DOMElement& link, const std::u16string& baseURL);

@@ -89,6 +89,7 @@ public:
         , m_rect(rect)
         , m_context(context)
         , m_document(*frame.domDocument())
+        , m_resolver(CSSStyleResolver::forDocument(m_document))
     {
         if (auto* webView = frame.webView()) {
             auto selection = webView->selectedDOMRange();
@@ -106,6 +107,7 @@ public:
         }
         m_selectionColor = systemColor(m_focused ? SystemColor::SelectedTextBackground
                                                  : SystemColor::UnemphasizedSelectedTextBackground);
+        m_generatesContent = m_resolver.stylesPseudoElements();
     }
 
     void paint()
@@ -421,11 +423,15 @@ private:
 
     void beginEffects(const DOMElement& element, const Rect& box, size_t firstCommand)
     {
-        auto style = CSSStyleResolver::computedValuesFor(element);
-        Effects effects { &element, firstCommand, opacityOf(*style), clipsOverflow(*style),
-                          webGeneratedBoxes(m_layout, element, textSizeMultiplier()) };
-        if (effects.opacity >= 1 && !effects.clipped && effects.generated.empty())
+        auto style = m_resolver.computedValues(element);
+        double opacity = opacityOf(*style);
+        bool clipped = clipsOverflow(*style);
+        std::vector<WebGeneratedBox> generated;
+        if (m_generatesContent)
+            generated = webGeneratedBoxes(m_layout, element, textSizeMultiplier());
+        if (opacity >= 1 && !clipped && generated.empty())
             return;
+        Effects effects { &element, firstCommand, opacity, clipped, std::move(generated) };
         if (effects.clipped) {
             // The padding box: inside the borders.
             double top = pixels(*style, CSSPropertyID::BorderTopWidth);
@@ -492,6 +498,7 @@ private:
     Rect m_rect;
     GraphicsContext& m_context;
     const DOMDocument& m_document;
+    CSSStyleResolver& m_resolver;
     std::shared_ptr<DOMRange> m_selection;
     std::shared_ptr<DOMRange> m_dragCaret;
     bool m_editable { false };
@@ -500,6 +507,8 @@ private:
     const DOMElement* m_canvasElement { nullptr };
     // The elements being painted whose effects end with them, innermost last.
     std::vector<Effects> m_effects;
+    // Whether any style sheet makes ::before or ::after content at all.
+    bool m_generatesContent { false };
 };
 
 } // namespace

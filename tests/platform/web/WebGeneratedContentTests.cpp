@@ -1,3 +1,4 @@
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/RunLoop.h"
@@ -95,7 +96,8 @@ TEST_F(WebGeneratedContentTest, ACollapsedBrickShowsOnlyItsFirstLine)
          u"<p id=collapsed class='brevanton-brick brevanton-collapsed' style='margin:0'>"
          u"Many words that wrap onto several lines of this narrow page, many more than one line; "
          u"as many words again, and then some more words to fill a fourth line of the page</p>"
-         u"<p id=next style='margin:0'>next</p></body>");
+         u"<p id=next style='margin:0'>next</p>"
+         u"<div id=limited style='max-height: 30px'><p id=inside style='margin:0'>x</p></div><p id=last>last</p></body>");
     Rect collapsed = box(u"collapsed");
     EXPECT_DOUBLE_EQ(collapsed.height(), 1.4 * 16);
     EXPECT_GT(webView->mainFrame()->layout().lineBoxRects(*element(u"collapsed")->firstChild()).size(), 2u);
@@ -113,6 +115,19 @@ TEST_F(WebGeneratedContentTest, ACollapsedBrickShowsOnlyItsFirstLine)
     webView->layoutIfNeeded();
     EXPECT_DOUBLE_EQ(box(u"collapsed").height(), 1.4 * 16);
     EXPECT_DOUBLE_EQ(box(u"next").minY(), box(u"collapsed").maxY());
+    // Typing into it adds lines that stay hidden.
+    static_cast<DOMCharacterData&>(*element(u"collapsed")->firstChild()).appendData(u" and a great many more words");
+    webView->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(box(u"collapsed").height(), 1.4 * 16);
+    EXPECT_DOUBLE_EQ(box(u"next").minY(), box(u"collapsed").maxY());
+    // So does typing into a block within a block of limited height.
+    EXPECT_DOUBLE_EQ(box(u"limited").height(), 20);
+    static_cast<DOMCharacterData&>(*element(u"inside")->firstChild())
+        .appendData(u" and a great many more words, enough of them to wrap onto a second and a third line");
+    webView->layoutIfNeeded();
+    EXPECT_DOUBLE_EQ(box(u"limited").height(), 30);
+    EXPECT_GT(box(u"inside").height(), 30);
+    EXPECT_DOUBLE_EQ(box(u"last").minY(), box(u"limited").maxY() + 16) << "after the margin of the last paragraph";
 }
 
 TEST_F(WebGeneratedContentTest, AbsoluteBoxesAgainstTheirContainingBlock)

@@ -43,6 +43,7 @@ const std::array<CSSPropertyInfo, CSSPropertyCount> Properties = { {
     { u"caption-side", true, K::Keyword, u"top|bottom", u"top" },
     { u"clear", false, K::Keyword, u"none|left|right|both", u"none" },
     { u"color", true, K::Color, u"", u"black" },
+    { u"content", false, K::Content, u"none|normal", u"normal" },
     { u"cursor", true, K::Keyword,
       u"auto|default|none|context-menu|help|pointer|progress|wait|cell|crosshair|text|vertical-text|alias|copy|move|"
       u"no-drop|not-allowed|grab|grabbing|all-scroll|col-resize|row-resize|n-resize|e-resize|s-resize|w-resize|"

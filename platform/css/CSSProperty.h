@@ -36,6 +36,7 @@ enum class CSSPropertyID : uint8_t {
     CaptionSide,
     Clear,
     Color,
+    Content,
     Cursor,
     Direction,
     Display,
@@ -105,6 +106,7 @@ enum class CSSValueKind : uint8_t {
     TextDecoration, // none or underline || overline || line-through || blink
     Integer,        // an integer or one of `keywords`
     Number,         // a number (or a percentage of 1)
+    Content,        // none, normal or strings (one string value holding them all)
 };
 
 struct CSSPropertyInfo {

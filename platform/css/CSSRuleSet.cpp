@@ -32,14 +32,16 @@ void CSSRuleSet::addRule(const CSSSelector& selector, const CSSStyleRule& rule)
         }
     }
     const auto& subject = selector.subject();
+    Index& index = m_indexes[static_cast<unsigned>(selector.pseudoElement())];
+    ++index.count;
     if (subject.hasID)
-        m_idRules[subject.id].push_back(data);
+        index.idRules[subject.id].push_back(data);
     else if (!subject.classes.empty())
-        m_classRules[subject.classes.front()].push_back(data);
+        index.classRules[subject.classes.front()].push_back(data);
     else if (!subject.tagName.empty())
-        m_tagRules[subject.tagName].push_back(data);
+        index.tagRules[subject.tagName].push_back(data);
     else
-        m_universalRules.push_back(data);
+        index.universalRules.push_back(data);
 }
 
 bool CSSRuleSet::selectsOnAttribute(std::u16string_view lowerCaseName) const
@@ -49,24 +51,26 @@ bool CSSRuleSet::selectsOnAttribute(std::u16string_view lowerCaseName) const
     return std::find(m_attributeNames.begin(), m_attributeNames.end(), lowerCaseName) != m_attributeNames.end();
 }
 
-void CSSRuleSet::collectMatchingRules(const DOMElement& element, std::vector<CSSRuleData>& out) const
+void CSSRuleSet::collectMatchingRules(const DOMElement& element, std::vector<CSSRuleData>& out,
+                                      CSSPseudoElement pseudo) const
 {
-    if (m_htmlOnly && !element.isHTMLElement())
+    const Index& index = m_indexes[static_cast<unsigned>(pseudo)];
+    if ((m_htmlOnly && !element.isHTMLElement()) || !index.count)
         return;
     auto test = [&](const std::vector<CSSRuleData>& candidates) {
         for (auto& data : candidates) {
-            if (data.selector->matches(element, m_htmlOnly))
+            if (data.selector->matchesPseudoElement(element, pseudo, m_htmlOnly))
                 out.push_back(data);
         }
     };
-    if (!m_idRules.empty()) {
+    if (!index.idRules.empty()) {
         if (const std::u16string* id = element.attributeValue(u"id"); id && !id->empty()) {
-            auto found = m_idRules.find(*id);
-            if (found != m_idRules.end())
+            auto found = index.idRules.find(*id);
+            if (found != index.idRules.end())
                 test(found->second);
         }
     }
-    if (!m_classRules.empty()) {
+    if (!index.classRules.empty()) {
         if (const std::u16string* classes = element.attributeValue(u"class")) {
             // Each distinct class once.
             std::vector<std::u16string_view> seen;
@@ -85,25 +89,25 @@ void CSSRuleSet::collectMatchingRules(const DOMElement& element, std::vector<CSS
                 if (std::find(seen.begin(), seen.end(), name) != seen.end())
                     continue;
                 seen.push_back(name);
-                auto found = m_classRules.find(std::u16string(name));
-                if (found != m_classRules.end())
+                auto found = index.classRules.find(std::u16string(name));
+                if (found != index.classRules.end())
                     test(found->second);
             }
         }
     }
-    if (!m_tagRules.empty()) {
+    if (!index.tagRules.empty()) {
         // Keys are lower case; HTML local names are too, other names match with case in the selector.
-        auto found = m_tagRules.find(element.localName());
-        if (found == m_tagRules.end() && !element.isHTMLElement()) {
+        auto found = index.tagRules.find(element.localName());
+        if (found == index.tagRules.end() && !element.isHTMLElement()) {
             std::u16string lower;
             for (char16_t c : element.localName())
                 lower += (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-            found = m_tagRules.find(lower);
+            found = index.tagRules.find(lower);
         }
-        if (found != m_tagRules.end())
+        if (found != index.tagRules.end())
             test(found->second);
     }
-    test(m_universalRules);
+    test(index.universalRules);
 }
 
 } // namespace brevanton

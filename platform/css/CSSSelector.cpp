@@ -19,17 +19,21 @@ public:
     }
 
     // One complex selector; false when it is invalid or unsupported.
-    bool parse(std::vector<CSSCompoundSelector>& compounds, std::vector<CSSSelector::Combinator>& combinators)
+    bool parse(std::vector<CSSCompoundSelector>& compounds, std::vector<CSSSelector::Combinator>& combinators,
+               CSSPseudoElement& pseudoElement)
     {
         skipWhitespace();
         while (true) {
             CSSCompoundSelector compound;
-            if (!parseCompound(compound))
+            if (!parseCompound(compound, pseudoElement))
                 return false;
             compounds.push_back(std::move(compound));
             bool sawWhitespace = skipWhitespace();
             if (m_token == m_end)
                 return true;
+            // A pseudo-element ends the selector.
+            if (pseudoElement != CSSPseudoElement::None)
+                return false;
             if (m_token->isDelim(u'>')) {
                 ++m_token;
                 skipWhitespace();
@@ -54,7 +58,7 @@ private:
         return skipped;
     }
 
-    bool parseCompound(CSSCompoundSelector& compound)
+    bool parseCompound(CSSCompoundSelector& compound, CSSPseudoElement& pseudoElement)
     {
         bool any = false;
         if (m_token != m_end && m_token->type == CSSToken::Ident) {
@@ -71,6 +75,9 @@ private:
             return false;
         while (m_token != m_end) {
             const CSSToken& token = *m_token;
+            // Nothing may follow a pseudo-element within its compound.
+            if (pseudoElement != CSSPseudoElement::None)
+                return false;
             if (token.type == CSSToken::Hash) {
                 if (!token.hashIsIdentifier)
                     return false;
@@ -91,10 +98,21 @@ private:
                 compound.attributes.push_back(std::move(attribute));
             } else if (token.type == CSSToken::Colon) {
                 ++m_token;
-                if (m_token == m_end || m_token->type != CSSToken::Ident
-                    || !equalsIgnoringASCIICase(m_token->value, u"first-child"))
+                // "::name" is a pseudo-element; ":before" and ":after" are its older spelling.
+                bool doubleColon = m_token != m_end && m_token->type == CSSToken::Colon;
+                if (doubleColon)
+                    ++m_token;
+                if (m_token == m_end || m_token->type != CSSToken::Ident)
                     return false;
-                compound.firstChild = true;
+                const std::u16string& name = m_token->value;
+                if (equalsIgnoringASCIICase(name, u"before"))
+                    pseudoElement = CSSPseudoElement::Before;
+                else if (equalsIgnoringASCIICase(name, u"after"))
+                    pseudoElement = CSSPseudoElement::After;
+                else if (!doubleColon && equalsIgnoringASCIICase(name, u"first-child"))
+                    compound.firstChild = true;
+                else
+                    return false;
                 ++m_token;
             } else
                 break;
@@ -296,7 +314,7 @@ std::vector<CSSSelector> CSSSelector::parseList(const CSSToken* begin, const CSS
             --stop;
         CSSSelector selector;
         SelectorParser parser(start, stop);
-        if (stop != start && parser.parse(selector.m_compounds, selector.m_combinators)) {
+        if (stop != start && parser.parse(selector.m_compounds, selector.m_combinators, selector.m_pseudoElement)) {
             uint32_t ids = 0, classes = 0, types = 0;
             for (auto& compound : selector.m_compounds) {
                 ids += compound.hasID;
@@ -304,6 +322,8 @@ std::vector<CSSSelector> CSSSelector::parseList(const CSSToken* begin, const CSS
                     + compound.firstChild;
                 types += !compound.tagName.empty();
             }
+            // A pseudo-element counts as a type.
+            types += selector.m_pseudoElement != CSSPseudoElement::None;
             selector.m_specificity = (std::min(ids, 255u) << 16) | (std::min(classes, 255u) << 8) | std::min(types, 255u);
             list.push_back(std::move(selector));
         }
@@ -322,6 +342,13 @@ std::vector<CSSSelector> CSSSelector::parseList(std::u16string_view text)
 
 bool CSSSelector::matches(const DOMElement& element, bool htmlOnly) const
 {
+    return matchesPseudoElement(element, CSSPseudoElement::None, htmlOnly);
+}
+
+bool CSSSelector::matchesPseudoElement(const DOMElement& element, CSSPseudoElement pseudo, bool htmlOnly) const
+{
+    if (pseudo != m_pseudoElement)
+        return false;
     Failures failures;
     return matchesFrom(element, m_compounds.size() - 1, htmlOnly, failures);
 }

@@ -1,7 +1,8 @@
 // Selectors: type, universal, class, id, attribute ([a], =, ~=, |=, ^=, $=,
 // *=, with the "i" flag) and :first-child, joined by descendant and child
-// combinators. Selectors using anything else never match and are dropped
-// from their list when parsed.
+// combinators, optionally ending in the pseudo-element ::before or ::after
+// (also written with one colon). Selectors using anything else never match
+// and are dropped from their list when parsed.
 #pragma once
 
 #include "platform/css/CSSTokenizer.h"
@@ -14,6 +15,9 @@
 namespace brevanton {
 
 class DOMElement;
+
+// The generated content a selector styles instead of its element.
+enum class CSSPseudoElement : uint8_t { None = 0, Before = 1, After = 2 };
 
 struct CSSAttributeSelector {
     enum class Match : uint8_t { Exists, Exact, Word, Hyphen, Prefix, Suffix, Contains };
@@ -50,8 +54,16 @@ public:
     const CSSCompoundSelector& subject() const { return m_compounds.back(); }
     const std::vector<CSSCompoundSelector>& compounds() const { return m_compounds; }
 
-    // With `htmlOnly`, type selectors match only HTML elements (the user-agent sheet).
+    // The pseudo-element the selector styles; None when it styles the element itself.
+    CSSPseudoElement pseudoElement() const { return m_pseudoElement; }
+
+    // Whether the selector styles the element itself: never for a selector
+    // with a pseudo-element. With `htmlOnly`, type selectors match only HTML
+    // elements (the user-agent sheet).
     bool matches(const DOMElement&, bool htmlOnly = false) const;
+    // Whether the selector styles `pseudo` of the element: its compounds
+    // match the element and it names that pseudo-element.
+    bool matchesPseudoElement(const DOMElement&, CSSPseudoElement pseudo, bool htmlOnly = false) const;
 
 private:
     // Pairs of (element, compound index) known not to match, so that
@@ -63,6 +75,7 @@ private:
     // m_combinators[i] joins m_compounds[i] and m_compounds[i + 1].
     std::vector<Combinator> m_combinators;
     uint32_t m_specificity { 0 };
+    CSSPseudoElement m_pseudoElement { CSSPseudoElement::None };
 };
 
 bool matchesCompoundSelector(const DOMElement&, const CSSCompoundSelector&, bool htmlOnly);

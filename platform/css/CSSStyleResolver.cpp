@@ -271,11 +271,14 @@ std::shared_ptr<CSSComputedValues> makeInitialValues()
     return values;
 }
 
-// The cascade and value computation for one element.
+// The cascade and value computation for one element, or for one of its
+// pseudo-elements (`parent` then being the element's values); null for a
+// pseudo-element that no rule styles.
 std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
                                                       const std::shared_ptr<const CSSComputedValues>& parent,
                                                       double rootFontSize,
-                                                      const std::shared_ptr<const CSSRuleSet>& authorRules)
+                                                      const std::shared_ptr<const CSSRuleSet>& authorRules,
+                                                      CSSPseudoElement pseudo = CSSPseudoElement::None)
 {
     const auto& initial = *CSSStyleResolver::initialValues();
     thread_local std::vector<CSSRuleData> rules;
@@ -285,23 +288,26 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
     result->parent = parent;
 
     rules.clear();
-    userAgentRules().collectMatchingRules(element, rules);
+    userAgentRules().collectMatchingRules(element, rules, pseudo);
     addRuleDeclarations(matched, rules, UserAgentNormal, UserAgentImportant);
     if (auto& user = userSheet().rules) {
         rules.clear();
-        user->collectMatchingRules(element, rules);
+        user->collectMatchingRules(element, rules, pseudo);
         if (!rules.empty())
             result->userRules = user;
         addRuleDeclarations(matched, rules, UserNormal, UserImportant);
     }
     if (authorRules) {
         rules.clear();
-        authorRules->collectMatchingRules(element, rules);
+        authorRules->collectMatchingRules(element, rules, pseudo);
         if (!rules.empty())
             result->authorRules = authorRules;
         addRuleDeclarations(matched, rules, AuthorNormal, AuthorImportant);
     }
-    if (const std::u16string* style = element.attributeValue(u"style"); style && !style->empty()) {
+    if (pseudo != CSSPseudoElement::None) {
+        if (matched.empty())
+            return nullptr;
+    } else if (const std::u16string* style = element.attributeValue(u"style"); style && !style->empty()) {
         std::u16string baseURL;
         if (auto* document = element.document())
             baseURL = document->URL();
@@ -429,7 +435,7 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
 
     // Floated, absolutely positioned and root elements are blocks.
     std::u16string_view display = result->identifier(ID::Display);
-    bool isRoot = element.parent() && element.parent()->isDocumentNode();
+    bool isRoot = pseudo == CSSPseudoElement::None && element.parent() && element.parent()->isDocumentNode();
     std::u16string_view position = result->identifier(ID::Position);
     bool blockify = isRoot || result->identifier(ID::Float) != u"none" || position == u"absolute" || position == u"fixed";
     if (blockify && (isRoot || display != u"contents")) {
@@ -538,6 +544,57 @@ std::shared_ptr<const CSSComputedValues> CSSStyleResolver::computedValues(const 
     return parent;
 }
 
+std::shared_ptr<const CSSComputedValues> CSSStyleResolver::pseudoElementValuesFor(const DOMElement& element,
+                                                                                 CSSPseudoElement pseudo)
+{
+    if (auto* document = element.document())
+        return forDocument(*document).pseudoElementValues(element, pseudo);
+    return computeStyle(element, computedValuesFor(element), 16, nullptr, pseudo);
+}
+
+std::shared_ptr<const CSSComputedValues> CSSStyleResolver::pseudoElementValues(const DOMElement& element,
+                                                                               CSSPseudoElement pseudo)
+{
+    if (pseudo == CSSPseudoElement::None)
+        return computedValues(element);
+    validate();
+    // Most pages style no pseudo-element at all.
+    if (!stylesPseudoElement(pseudo))
+        return nullptr;
+    unsigned slot = pseudo == CSSPseudoElement::Before ? 0 : 1;
+    bool connected = element.isConnected();
+    if (connected) {
+        auto found = m_pseudoElementStyles.find(&element);
+        if (found != m_pseudoElementStyles.end() && found->second.computed[slot])
+            return found->second.values[slot];
+    }
+    auto parent = computedValues(element);
+    const DOMElement* top = &element;
+    while (auto* up = parentElementOf(*top))
+        top = up;
+    double rootFontSize = top == &element ? parent->fontSize : computedValues(*top)->fontSize;
+    auto values = computeStyle(element, parent, rootFontSize, m_authorRules, pseudo);
+    if (connected) {
+        auto& entry = m_pseudoElementStyles[&element];
+        entry.values[slot] = values;
+        entry.computed[slot] = true;
+    }
+    return values;
+}
+
+bool CSSStyleResolver::stylesPseudoElement(CSSPseudoElement pseudo) const
+{
+    auto& user = userSheet().rules;
+    return userAgentRules().hasRulesFor(pseudo) || (user && user->hasRulesFor(pseudo))
+        || (m_authorRules && m_authorRules->hasRulesFor(pseudo));
+}
+
+bool CSSStyleResolver::stylesPseudoElements()
+{
+    validate();
+    return stylesPseudoElement(CSSPseudoElement::Before) || stylesPseudoElement(CSSPseudoElement::After);
+}
+
 void CSSStyleResolver::setUserStyleSheet(std::u16string_view text, const std::u16string& baseURL)
 {
     auto& sheet = userSheet();
@@ -614,8 +671,10 @@ bool CSSStyleResolver::selectorsSeeAttribute(std::u16string_view name) const
 void CSSStyleResolver::forgetSubtree(const DOMNode& root)
 {
     for (const DOMNode* node = &root; node; node = node->traverseNext(&root)) {
-        if (node->isElementNode())
+        if (node->isElementNode()) {
             m_styles.erase(static_cast<const DOMElement*>(node));
+            m_pseudoElementStyles.erase(static_cast<const DOMElement*>(node));
+        }
     }
 }
 
@@ -677,6 +736,7 @@ void CSSStyleResolver::validate()
     if (!sheetsChanged && generation == m_userSheetGeneration)
         return;
     m_styles.clear();
+    m_pseudoElementStyles.clear();
     ++m_styleGeneration;
     if (sheetsChanged)
         collectAuthorStyleSheets();

@@ -46,6 +46,14 @@ public:
     static std::shared_ptr<const CSSComputedValues> computedValuesFor(const DOMElement&);
     std::shared_ptr<const CSSComputedValues> computedValues(const DOMElement&);
 
+    // The computed values of the element's ::before or ::after content,
+    // inheriting from the element's; null when no rule styles it (the content
+    // is then "normal": nothing is generated). Inline style never applies.
+    static std::shared_ptr<const CSSComputedValues> pseudoElementValuesFor(const DOMElement&, CSSPseudoElement);
+    std::shared_ptr<const CSSComputedValues> pseudoElementValues(const DOMElement&, CSSPseudoElement);
+    // Whether any sheet of the document (or the user-agent or user sheet) styles ::before or ::after content.
+    bool stylesPseudoElements();
+
     // The initial values of every property (as for an element without styles or parent).
     static const std::shared_ptr<const CSSComputedValues>& initialValues();
 
@@ -91,6 +99,7 @@ private:
     // can alter; false when only starting over is sound.
     bool invalidateChangedStyles();
     void forgetSubtree(const DOMNode&);
+    bool stylesPseudoElement(CSSPseudoElement) const;
     bool selectorsSeeAttribute(std::u16string_view name) const;
     void collectAuthorStyleSheets();
     std::shared_ptr<CSSStyleSheet> linkedStyleSheet(const DOMElement& link, const std::u16string& baseURL);
@@ -113,6 +122,12 @@ private:
     // Parsed sheets by their source (text or file and modification time), reused across changes.
     std::unordered_map<std::u16string, std::shared_ptr<CSSStyleSheet>> m_sheetCache;
     std::unordered_map<const DOMElement*, std::shared_ptr<const CSSComputedValues>> m_styles;
+    // The ::before and ::after values of connected elements, dropped with their elements' values.
+    struct PseudoElementStyles {
+        std::shared_ptr<const CSSComputedValues> values[2];
+        bool computed[2] { false, false };
+    };
+    std::unordered_map<const DOMElement*, PseudoElementStyles> m_pseudoElementStyles;
     size_t m_importsFollowed { 0 };
 };
 

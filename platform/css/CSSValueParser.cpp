@@ -158,11 +158,28 @@ Value singleTokenValue(const CSSPropertyInfo& info, const CSSToken& token, const
         if (token.type == CSSToken::Percentage)
             return P::create(std::clamp(token.number / 100, 0.0, 1.0), P::CSS_NUMBER);
         return nullptr;
+    case CSSValueKind::Content:
+        if (token.type == CSSToken::String)
+            return P::createString(token.value);
+        return nullptr;
     case CSSValueKind::FontFamily:
     case CSSValueKind::TextDecoration:
         return nullptr;
     }
     return nullptr;
+}
+
+// Generated content written as strings: one string value holding them all.
+// Other kinds of content (counters, quotes, attributes, images) are not supported.
+Value contentStringsValue(const std::vector<const CSSToken*>& tokens)
+{
+    std::u16string text;
+    for (auto* token : tokens) {
+        if (token->type != CSSToken::String)
+            return nullptr;
+        text += token->value;
+    }
+    return P::createString(std::move(text));
 }
 
 // A colour value starting at tokens[index] (a function takes several tokens).
@@ -611,6 +628,8 @@ bool parseCSSDeclaration(std::u16string_view name, const CSSToken* begin, const 
             value = nullptr;
     } else if (tokens.size() == 1)
         value = singleTokenValue(info, *tokens[0], baseURL);
+    else if (info.kind == CSSValueKind::Content)
+        value = contentStringsValue(tokens);
     else if (info.kind == CSSValueKind::Image)
         value = quotedURLValue(tokens.data(), tokens.size(), baseURL);
     else if (*id == ID::Overflow && tokens.size() == 2)

@@ -2,6 +2,8 @@
 
 #include "platform/views/View.h"
 
+#include <algorithm>
+
 namespace brevanton {
 
 void GraphicsContext::record(DrawCommand command)
@@ -127,6 +129,41 @@ void GraphicsContext::drawTiledImageFile(std::string path, const Rect& rect, con
     command.imagePath = std::move(path);
     command.tile = tile;
     record(std::move(command));
+}
+
+void GraphicsContext::fillRoundedRect(const Rect& rect, double radius, const Color& color)
+{
+    auto command = makeCommand(DrawCommand::Kind::FillRoundedRect, rect, color);
+    command.cornerRadius = std::max(0.0, std::min(radius, std::min(rect.width(), rect.height()) / 2));
+    record(std::move(command));
+}
+
+void GraphicsContext::strokeRoundedRect(const Rect& rect, double radius, const Color& color, double lineWidth)
+{
+    auto command = makeCommand(DrawCommand::Kind::StrokeRoundedRect, rect, color);
+    command.cornerRadius = std::max(0.0, std::min(radius, std::min(rect.width(), rect.height()) / 2));
+    command.lineWidth = lineWidth;
+    record(std::move(command));
+}
+
+void GraphicsContext::beginClip(const Rect& rect)
+{
+    record(makeCommand(DrawCommand::Kind::BeginClip, rect, {}));
+}
+
+void GraphicsContext::endClip()
+{
+    record(makeCommand(DrawCommand::Kind::EndClip, {}, {}));
+}
+
+void GraphicsContext::fadeCommands(size_t firstCommand, double opacity)
+{
+    opacity = std::clamp(opacity, 0.0, 1.0);
+    for (size_t i = firstCommand; i < m_commands.size(); ++i) {
+        auto& command = m_commands[i];
+        command.color = command.color.withAlphaComponent(command.color.alphaComponent() * opacity);
+        command.fraction *= opacity;
+    }
 }
 
 std::vector<DrawCommand> GraphicsContext::commandsOfView(const View* view) const

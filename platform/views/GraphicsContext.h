@@ -27,7 +27,26 @@ enum class CompositingOperation { Clear = 0, Copy = 1, SourceOver = 2 };
 struct DrawCommand {
     // TextRun: positioned text in a font (`font`, `baselineOffset`, `glyphPositions`).
     // ImageFile: an image file to decode and draw into the rectangle (`imagePath`).
-    enum class Kind { FillRect, StrokeRect, Line, Text, Image, FillPath, StrokePath, Gradient, TextRun, ImageFile };
+    // FillRoundedRect, StrokeRoundedRect: a rectangle with corners of `cornerRadius`
+    // (a stroke of `lineWidth` inside the rectangle's edge).
+    // BeginClip: what follows, up to the matching EndClip, is drawn only inside `rect`
+    // (nested clips intersect).
+    enum class Kind {
+        FillRect,
+        StrokeRect,
+        Line,
+        Text,
+        Image,
+        FillPath,
+        StrokePath,
+        Gradient,
+        TextRun,
+        ImageFile,
+        FillRoundedRect,
+        StrokeRoundedRect,
+        BeginClip,
+        EndClip,
+    };
 
     Kind kind { Kind::FillRect };
     const View* view { nullptr };
@@ -61,6 +80,9 @@ struct DrawCommand {
     // size; the image is repeated in step with it over the command's
     // rectangle, and nothing is drawn outside that rectangle.
     std::optional<Rect> tile;
+
+    // The radius of a rounded rectangle's corners.
+    double cornerRadius { 0 };
 };
 
 class GraphicsContext {
@@ -88,6 +110,18 @@ public:
     void drawImageFile(std::string path, const Rect&, double fraction = 1);
     // An image file repeated over the rectangle from `tile`, the place of one of its copies.
     void drawTiledImageFile(std::string path, const Rect&, const Rect& tile);
+
+    // A rectangle with rounded corners (the radius is limited to half the
+    // shorter side); the stroke lies inside the rectangle's edge.
+    void fillRoundedRect(const Rect&, double radius, const Color&);
+    void strokeRoundedRect(const Rect&, double radius, const Color&, double lineWidth);
+    // Everything drawn until the matching endClip() is limited to the rectangle.
+    void beginClip(const Rect&);
+    void endClip();
+    // Multiplies the alpha of the colours (and the opacity of the images) of
+    // the commands recorded from `firstCommand` on: what they draw is faded
+    // as a whole by `opacity`.
+    void fadeCommands(size_t firstCommand, double opacity);
 
     const std::vector<DrawCommand>& commands() const { return m_commands; }
     std::vector<DrawCommand> commandsOfView(const View*) const;

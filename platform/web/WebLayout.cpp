@@ -51,6 +51,23 @@ std::optional<double> heightLength(const CSSComputedValues& style, std::optional
     return std::max(0.0, primitive.getFloatValue(CSSPrimitiveValue::CSS_PX));
 }
 
+// A max-height in pixels; a percentage only of a definite containing height.
+std::optional<double> maxHeightLength(const CSSComputedValues& style, std::optional<double> containingHeight)
+{
+    auto* value = style.value(CSSPropertyID::MaxHeight);
+    if (!value || !value->isPrimitiveValue())
+        return std::nullopt;
+    auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
+    if (primitive.primitiveType() == CSSPrimitiveValue::CSS_PERCENTAGE) {
+        if (!containingHeight)
+            return std::nullopt;
+        return std::max(0.0, primitive.numberValue() * *containingHeight / 100);
+    }
+    if (!primitive.isLength())
+        return std::nullopt;
+    return std::max(0.0, primitive.getFloatValue(CSSPrimitiveValue::CSS_PX));
+}
+
 enum class DisplayKind { None, Inline, Block, Table, Contents };
 
 DisplayKind displayKind(const CSSComputedValues& style)
@@ -451,6 +468,8 @@ bool WebLayout::shiftFollowing(DOMNode* firstContainer, size_t order, double del
         Box& containerBox = containerFound->second;
         containerBox.contentCount = static_cast<uint32_t>(containerBox.contentCount + countDelta);
         BlockFlow& containerFlow = m_blockFlows[containerBox.blockFlow];
+        if (delta != 0 && containerFlow.limitedHeight && !containerFlow.fixedHeight)
+            return false;
         if (delta != 0) {
             moveBoxes(childOrder + 1, containerBox.order, delta);
             if (containerFlow.fixedHeight)
@@ -628,6 +647,9 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     bool fixedHeight = explicitHeight.has_value();
     if (fixedHeight)
         contentHeight = *explicitHeight;
+    auto maxHeight = maxHeightLength(*style, containingHeight);
+    if (maxHeight)
+        contentHeight = std::min(contentHeight, *maxHeight);
     double boxHeight = contentHeight + frame.vertical();
     double flowHeight = marginTop + boxHeight + marginBottom;
     m_maxX = std::max(m_maxX, boxX + boxWidth);
@@ -639,7 +661,8 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
         box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());
         m_blockFlows.emplace_back();
     }
-    m_blockFlows[box.blockFlow] = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight, containingHeight };
+    m_blockFlows[box.blockFlow] = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight, containingHeight,
+                                    maxHeight.has_value() };
     m_maxX = std::max(outerMaxX, m_maxX);
     return flowHeight;
 }
@@ -1293,17 +1316,28 @@ Rect WebLayout::caretRect(const DOMNode& container, unsigned offset) const
 void WebLayout::enumerateNodesInRect(const DOMDocument& document, const Rect& rect,
                                      const std::function<void(const DOMNode&, const Rect&)>& visit) const
 {
+    enumerateNodesInRect(document, rect, visit, nullptr);
+}
+
+void WebLayout::enumerateNodesInRect(const DOMDocument& document, const Rect& rect,
+                                     const std::function<void(const DOMNode&, const Rect&)>& visit,
+                                     const std::function<void(const DOMNode&)>& leave) const
+{
     auto root = document.documentElement();
     if (!root)
         return;
     auto found = m_boxes.find(root.get());
-    if (found != m_boxes.end() && found->second.rect.intersects(rect))
+    bool visited = found != m_boxes.end() && found->second.rect.intersects(rect);
+    if (visited)
         visit(*root, found->second.rect);
-    enumerateNodes(*root, rect, visit);
+    enumerateNodes(*root, rect, visit, leave ? &leave : nullptr);
+    if (visited && leave)
+        leave(*root);
 }
 
 void WebLayout::enumerateNodes(DOMNode& node, const Rect& rect,
-                               const std::function<void(const DOMNode&, const Rect&)>& visit) const
+                               const std::function<void(const DOMNode&, const Rect&)>& visit,
+                               const std::function<void(const DOMNode&)>* leave) const
 {
     auto& index = childIndex(node);
     size_t first = std::upper_bound(index.prefixMaxY.begin(), index.prefixMaxY.end(), rect.minY()) - index.prefixMaxY.begin();
@@ -1319,9 +1353,12 @@ void WebLayout::enumerateNodes(DOMNode& node, const Rect& rect,
             }
             continue;
         }
-        if (box.rect.intersects(rect))
+        bool visited = box.rect.intersects(rect);
+        if (visited)
             visit(*child, box.rect);
-        enumerateNodes(*child, rect, visit);
+        enumerateNodes(*child, rect, visit, leave);
+        if (visited && leave)
+            (*leave)(*child);
     }
 }
 

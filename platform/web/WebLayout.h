@@ -112,6 +112,10 @@ public:
     // Subtrees are skipped by the vertical extents of their boxes, as hit
     // testing skips them.
     void enumerateNodesInRect(const DOMDocument&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>& visit) const;
+    // The same, and calls `leave` with every node passed to `visit` once its
+    // content was visited (so that a painter can end what it began for it).
+    void enumerateNodesInRect(const DOMDocument&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>& visit,
+                              const std::function<void(const DOMNode&)>& leave) const;
     // Moves whenever any box changed; fullLayoutCount() counts only complete layouts.
     uint64_t layoutCount() const { return m_layoutCount; }
     uint64_t fullLayoutCount() const { return m_fullLayoutCount; }
@@ -145,6 +149,8 @@ private:
         bool fixedHeight { false };
         // The definite height of the containing block, for percentage heights.
         std::optional<double> containingHeight;
+        // Whether a max-height may cut the content's height (what grows within starts over).
+        bool limitedHeight { false };
     };
     struct InlineState;
 
@@ -183,7 +189,8 @@ private:
     double measure(uint32_t font, std::u16string_view, bool whiteSpace) const;
     WebTextRun makeTextRun(const Box&, const WebLineBox&) const;
     DOMNode* hitTest(DOMNode&, Point) const;
-    void enumerateNodes(DOMNode&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>&) const;
+    void enumerateNodes(DOMNode&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>&,
+                        const std::function<void(const DOMNode&)>* leave) const;
 
     // The children with boxes of a container in order, with running extremes
     // of their vertical extents, so that hit testing can skip to the right rows.

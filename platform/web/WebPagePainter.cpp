@@ -13,9 +13,11 @@
 #include "platform/web/WebBackgroundImage.h"
 #include "platform/web/WebBoxEdges.h"
 #include "platform/web/WebFrame.h"
+#include "platform/web/WebGeneratedContent.h"
 #include "platform/web/WebView.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace brevanton {
 
@@ -50,6 +52,37 @@ bool isDrawnLineStyle(std::u16string_view style)
     return !style.empty() && style != u"none" && style != u"hidden";
 }
 
+// The radius a box's corners are drawn with: corners of different radii are
+// all drawn with the largest. A percentage is of the box's width.
+double cornerRadius(const CSSComputedValues& style, const Rect& box)
+{
+    double radius = 0;
+    for (auto id : { CSSPropertyID::BorderTopLeftRadius, CSSPropertyID::BorderTopRightRadius,
+                     CSSPropertyID::BorderBottomRightRadius, CSSPropertyID::BorderBottomLeftRadius }) {
+        auto* value = primitive(style, id);
+        if (!value)
+            continue;
+        if (value->primitiveType() == CSSPrimitiveValue::CSS_PERCENTAGE)
+            radius = std::max(radius, value->numberValue() * box.width() / 100);
+        else if (value->isLength())
+            radius = std::max(radius, value->getFloatValue(CSSPrimitiveValue::CSS_PX));
+    }
+    return radius;
+}
+
+// Whether the box's content is clipped to its padding box.
+bool clipsOverflow(const CSSComputedValues& style)
+{
+    auto overflow = style.identifier(CSSPropertyID::Overflow);
+    return !overflow.empty() && overflow != u"visible";
+}
+
+double opacityOf(const CSSComputedValues& style)
+{
+    auto* value = primitive(style, CSSPropertyID::Opacity);
+    return value && value->primitiveType() == CSSPrimitiveValue::CSS_NUMBER ? std::clamp(value->numberValue(), 0.0, 1.0) : 1;
+}
+
 class Painter {
 public:
     Painter(WebFrame& frame, const Rect& rect, GraphicsContext& context)
@@ -58,6 +91,7 @@ public:
         , m_rect(rect)
         , m_context(context)
         , m_document(*frame.domDocument())
+        , m_resolver(CSSStyleResolver::forDocument(m_document))
     {
         if (auto* webView = frame.webView()) {
             auto selection = webView->selectedDOMRange();
@@ -75,18 +109,28 @@ public:
         }
         m_selectionColor = systemColor(m_focused ? SystemColor::SelectedTextBackground
                                                  : SystemColor::UnemphasizedSelectedTextBackground);
+        m_generatesContent = m_resolver.stylesPseudoElements();
     }
 
     void paint()
     {
         paintCanvas();
         paintCanvasImage();
-        m_layout.enumerateNodesInRect(m_document, m_rect, [this](const DOMNode& node, const Rect& box) {
-            if (node.isTextNode())
-                paintText(node);
-            else if (node.isElementNode())
-                paintElement(static_cast<const DOMElement&>(node), box);
-        });
+        m_layout.enumerateNodesInRect(
+            m_document, m_rect,
+            [this](const DOMNode& node, const Rect& box) {
+                if (node.isTextNode())
+                    paintText(node);
+                else if (node.isElementNode()) {
+                    auto& element = static_cast<const DOMElement&>(node);
+                    size_t firstCommand = m_context.commands().size();
+                    paintElement(element, box);
+                    beginEffects(element, box, firstCommand);
+                }
+            },
+            [this](const DOMNode& node) { endEffects(node); });
+        while (!m_effects.empty())
+            endEffects(*m_effects.back().element);
         if (m_selection && m_selection->collapsed() && m_editable && m_focused)
             paintCaret(*m_selection);
         if (m_dragCaret)
@@ -166,7 +210,7 @@ private:
             return;
         if (&element != m_canvasElement && box.width() > 0 && box.height() > 0) {
             if (auto color = colorOf(*style, CSSPropertyID::BackgroundColor))
-                m_context.fillRect(box, *color);
+                fillBackground(*style, box, *color);
         }
         if (&element != m_canvasImageElement && box.width() > 0 && box.height() > 0 && hasBackgroundImage(*style))
             paintBackgroundImage(*style, webBorderWidths(*style).inset(box));
@@ -192,6 +236,8 @@ private:
             { CSSPropertyID::BorderBottomStyle, CSSPropertyID::BorderBottomWidth, CSSPropertyID::BorderBottomColor },
             { CSSPropertyID::BorderLeftStyle, CSSPropertyID::BorderLeftWidth, CSSPropertyID::BorderLeftColor },
         };
+        if (paintRoundedBorder(style, box))
+            return;
         for (size_t index = 0; index < 4; ++index) {
             auto& side = sides[index];
             if (!isDrawnLineStyle(style.identifier(side.style)))
@@ -383,11 +429,130 @@ private:
         m_context.fillRect(rect, color);
     }
 
+    // --- Rounded corners, generated content, clipping and opacity
+
+    void fillBackground(const CSSComputedValues& style, const Rect& box, const Color& color)
+    {
+        if (double radius = cornerRadius(style, box); radius > 0)
+            m_context.fillRoundedRect(box, radius, color);
+        else
+            m_context.fillRect(box, color);
+    }
+
+    // A border of one style, width and colour all round a box with rounded
+    // corners is one rounded stroke; false when the box has none such.
+    bool paintRoundedBorder(const CSSComputedValues& style, const Rect& box)
+    {
+        double radius = cornerRadius(style, box);
+        if (radius <= 0)
+            return false;
+        auto lineStyle = style.identifier(CSSPropertyID::BorderTopStyle);
+        double width = pixels(style, CSSPropertyID::BorderTopWidth);
+        auto color = colorOf(style, CSSPropertyID::BorderTopColor);
+        const std::pair<CSSPropertyID, std::pair<CSSPropertyID, CSSPropertyID>> others[] = {
+            { CSSPropertyID::BorderRightStyle, { CSSPropertyID::BorderRightWidth, CSSPropertyID::BorderRightColor } },
+            { CSSPropertyID::BorderBottomStyle, { CSSPropertyID::BorderBottomWidth, CSSPropertyID::BorderBottomColor } },
+            { CSSPropertyID::BorderLeftStyle, { CSSPropertyID::BorderLeftWidth, CSSPropertyID::BorderLeftColor } },
+        };
+        for (auto& [sideStyle, widthAndColor] : others) {
+            if (style.identifier(sideStyle) != lineStyle || pixels(style, widthAndColor.first) != width
+                || colorOf(style, widthAndColor.second) != color)
+                return false;
+        }
+        if (isDrawnLineStyle(lineStyle) && width > 0 && color)
+            m_context.strokeRoundedRect(box, radius, *color, std::min(width, std::min(box.width(), box.height()) / 2));
+        return true;
+    }
+
+    // What an element's box does to its content: its generated boxes, drawn
+    // over the content; the clip of hidden overflow; its opacity, which fades
+    // everything the element drew (from `firstCommand` on) once it is done.
+    struct Effects {
+        const DOMElement* element { nullptr };
+        size_t firstCommand { 0 };
+        double opacity { 1 };
+        bool clipped { false };
+        std::vector<WebGeneratedBox> generated;
+    };
+
+    void beginEffects(const DOMElement& element, const Rect& box, size_t firstCommand)
+    {
+        auto style = m_resolver.computedValues(element);
+        double opacity = opacityOf(*style);
+        bool clipped = clipsOverflow(*style);
+        std::vector<WebGeneratedBox> generated;
+        if (m_generatesContent)
+            generated = webGeneratedBoxes(m_layout, element, textSizeMultiplier());
+        if (opacity >= 1 && !clipped && generated.empty())
+            return;
+        Effects effects { &element, firstCommand, opacity, clipped, std::move(generated) };
+        if (effects.clipped) {
+            // The padding box: inside the borders.
+            double top = pixels(*style, CSSPropertyID::BorderTopWidth);
+            double left = pixels(*style, CSSPropertyID::BorderLeftWidth);
+            double right = pixels(*style, CSSPropertyID::BorderRightWidth);
+            double bottom = pixels(*style, CSSPropertyID::BorderBottomWidth);
+            m_context.beginClip(Rect(box.minX() + left, box.minY() + top, std::max(0.0, box.width() - left - right),
+                                     std::max(0.0, box.height() - top - bottom)));
+        }
+        m_effects.push_back(std::move(effects));
+    }
+
+    void endEffects(const DOMNode& node)
+    {
+        if (m_effects.empty() || m_effects.back().element != &node)
+            return;
+        Effects effects = std::move(m_effects.back());
+        m_effects.pop_back();
+        for (auto& generated : effects.generated)
+            paintGeneratedBox(generated);
+        if (effects.clipped)
+            m_context.endClip();
+        if (effects.opacity < 1)
+            m_context.fadeCommands(effects.firstCommand, effects.opacity);
+    }
+
+    void paintGeneratedBox(const WebGeneratedBox& generated)
+    {
+        const auto& style = *generated.style;
+        if (style.identifier(CSSPropertyID::Visibility) == u"hidden" || !generated.rect.intersects(m_rect))
+            return;
+        double opacity = opacityOf(style);
+        size_t firstCommand = m_context.commands().size();
+        if (generated.rect.width() > 0 && generated.rect.height() > 0) {
+            if (auto color = colorOf(style, CSSPropertyID::BackgroundColor))
+                fillBackground(style, generated.rect, *color);
+        }
+        paintBorders(style, generated.rect);
+        if (!generated.text.empty()) {
+            FontDescriptor font = webFontDescriptor(style, textSizeMultiplier());
+            auto& metrics = FontMetricsProvider::current();
+            FontLineMetrics line = metrics.lineMetrics(font);
+            double left = generated.rect.minX() + pixels(style, CSSPropertyID::BorderLeftWidth)
+                + pixels(style, CSSPropertyID::PaddingLeft);
+            double top = generated.rect.minY() + pixels(style, CSSPropertyID::BorderTopWidth)
+                + pixels(style, CSSPropertyID::PaddingTop);
+            auto positions = metrics.caretPositions(font, generated.text);
+            for (double& x : positions)
+                x += left;
+            double baseline = top + (line.lineHeight - line.ascent - line.descent) / 2 + line.ascent;
+            Color color = colorOf(style, CSSPropertyID::Color).value_or(Color::black());
+            m_context.drawTextRun(generated.text, font, Rect(left, top, positions.back() - left, line.lineHeight),
+                                  baseline, positions, color);
+        }
+        paintOutline(style, generated.rect);
+        if (opacity < 1)
+            m_context.fadeCommands(firstCommand, opacity);
+    }
+
+    double textSizeMultiplier() const { return m_frame.webView() ? m_frame.webView()->textSizeMultiplier() : 1; }
+
     WebFrame& m_frame;
     WebLayout& m_layout;
     Rect m_rect;
     GraphicsContext& m_context;
     const DOMDocument& m_document;
+    CSSStyleResolver& m_resolver;
     std::shared_ptr<DOMRange> m_selection;
     std::shared_ptr<DOMRange> m_dragCaret;
     bool m_editable { false };
@@ -396,6 +561,10 @@ private:
     const DOMElement* m_canvasElement { nullptr };
     // The element whose background image the canvas drew.
     const DOMElement* m_canvasImageElement { nullptr };
+    // The elements being painted whose effects end with them, innermost last.
+    std::vector<Effects> m_effects;
+    // Whether any style sheet makes ::before or ::after content at all.
+    bool m_generatesContent { false };
 };
 
 } // namespace

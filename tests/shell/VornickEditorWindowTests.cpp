@@ -24,6 +24,7 @@
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "platform/web/WebFrame.h"
+#include "platform/web/WebGeneratedContent.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickEditorWindow.h"
 
@@ -472,6 +473,39 @@ TEST_F(EditorWindow, DraggingTheSelectedImageShowsItsPictureUnderThePointer)
     EXPECT_GT(seen, picture.width() * picture.height() / 2);
     // Nothing was dropped: the page is as it was.
     EXPECT_TRUE(image->parentNode());
+}
+
+TEST_F(EditorWindow, ShownSectionHandlesArePaintedAtTheBricksRightEdges)
+{
+    editor->editingView()->setSectionHandlesShown(true);
+    settle();
+    QImage picture = widget()->grab().toImage();
+    saveScreenshot(picture, "editor-window-section-handles.png");
+    auto webView = editor->editingView()->embeddedWebView();
+    auto document = editor->editingView()->mainFrameDocument();
+    size_t painted = 0;
+    for (DOMNode* node = document.get(); node; node = node->traverseNext()) {
+        auto* brick = toElement(node);
+        if (!brick || brick->getAttribute(u"class").find(u"brevanton-brick") == std::u16string::npos)
+            continue;
+        auto handles = webGeneratedBoxes(webView->mainFrame()->layout(), *brick, webView->textSizeMultiplier());
+        ASSERT_EQ(handles.size(), 1u);
+        Rect box = webView->boundingBox(*brick);
+        EXPECT_GE(handles[0].rect.minX(), box.maxX() - 13) << "inside the strip a click selects the brick in";
+        Rect handle = webView->convertRectToView(handles[0].rect, nullptr);
+        QPoint centre(static_cast<int>(handle.midX()), static_cast<int>(widget()->height() - handle.midY()));
+        if (!picture.rect().contains(centre))
+            continue;
+        // The handle's blue over the white page.
+        QColor shown = picture.pixelColor(centre);
+        EXPECT_GT(shown.blue(), shown.red() + 30) << toUTF8(brick->localName());
+        ++painted;
+    }
+    EXPECT_GT(painted, 0u);
+
+    editor->editingView()->setSectionHandlesShown(false);
+    settle();
+    EXPECT_NE(widget()->grab().toImage(), picture);
 }
 
 } // namespace

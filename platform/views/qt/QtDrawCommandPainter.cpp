@@ -54,6 +54,12 @@ QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& 
 {
 }
 
+QtDrawCommandPainter::~QtDrawCommandPainter()
+{
+    while (m_clipDepth)
+        endClip();
+}
+
 QTransform QtDrawCommandPainter::forWindowContentHeight(double height)
 {
     return QTransform(1, 0, 0, -1, 0, height);
@@ -75,6 +81,14 @@ void QtDrawCommandPainter::paint(const std::vector<DrawCommand>& commands)
 
 void QtDrawCommandPainter::paint(const DrawCommand& command)
 {
+    if (command.kind == DrawCommand::Kind::BeginClip) {
+        beginClip(command);
+        return;
+    }
+    if (command.kind == DrawCommand::Kind::EndClip) {
+        endClip();
+        return;
+    }
     m_painter.save();
     prepare(command);
     switch (command.kind) {
@@ -88,6 +102,10 @@ void QtDrawCommandPainter::paint(const DrawCommand& command)
     case DrawCommand::Kind::Gradient: gradient(command); break;
     case DrawCommand::Kind::TextRun: textRun(command); break;
     case DrawCommand::Kind::ImageFile: imageFile(command); break;
+    case DrawCommand::Kind::FillRoundedRect: fillRoundedRect(command); break;
+    case DrawCommand::Kind::StrokeRoundedRect: strokeRoundedRect(command); break;
+    case DrawCommand::Kind::BeginClip:
+    case DrawCommand::Kind::EndClip: break;
     }
     m_painter.restore();
 }
@@ -295,6 +313,51 @@ void QtDrawCommandPainter::imageFile(const DrawCommand& command)
         tile = m_painter.transform().mapRect(qtRect(*command.tile));
     m_painter.resetTransform();
     qtPaintImageFile(m_painter, command, box, tile ? &*tile : nullptr);
+}
+
+} // namespace brevanton
+
+namespace brevanton {
+
+void QtDrawCommandPainter::fillRoundedRect(const DrawCommand& command)
+{
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(qtColor(command.color));
+    m_painter.drawRoundedRect(qtRect(command.rect), command.cornerRadius, command.cornerRadius);
+}
+
+void QtDrawCommandPainter::strokeRoundedRect(const DrawCommand& command)
+{
+    // The pen is centred on a rectangle inset by half its width, so the
+    // stroke stays inside the command's rectangle.
+    double width = command.lineWidth > 0 ? command.lineWidth : 1;
+    QRectF rect = qtRect(command.rect).adjusted(width / 2, width / 2, -width / 2, -width / 2);
+    double radius = std::max(0.0, command.cornerRadius - width / 2);
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(penWithWidth(command.color, width));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawRoundedRect(rect, radius, radius);
+}
+
+void QtDrawCommandPainter::beginClip(const DrawCommand& command)
+{
+    m_painter.save();
+    ++m_clipDepth;
+    // The clip is kept in device coordinates: set it through the view's transform, then go back.
+    QTransform previous = m_painter.transform();
+    m_painter.setTransform(transformForView(command.view), true);
+    m_painter.setClipRect(qtRect(command.rect), Qt::IntersectClip);
+    m_painter.setTransform(previous);
+}
+
+void QtDrawCommandPainter::endClip()
+{
+    // An end without a beginning has nothing to undo.
+    if (!m_clipDepth)
+        return;
+    --m_clipDepth;
+    m_painter.restore();
 }
 
 } // namespace brevanton

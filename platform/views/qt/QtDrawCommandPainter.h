@@ -28,6 +28,10 @@ public:
     // device; for a widget showing a window's content area of height h it is
     // the flip y -> h - y (forWindowContentHeight).
     QtDrawCommandPainter(QPainter&, const QTransform& baseToDevice);
+    // Ends the clips the commands began and did not end.
+    ~QtDrawCommandPainter();
+    QtDrawCommandPainter(const QtDrawCommandPainter&) = delete;
+    QtDrawCommandPainter& operator=(const QtDrawCommandPainter&) = delete;
     static QTransform forWindowContentHeight(double height);
 
     void paint(const std::vector<DrawCommand>&);
@@ -49,6 +53,12 @@ private:
     // Page text and image files (QtPageCommandPainter.h), on the device as the view's transform places them.
     void textRun(const DrawCommand&);
     void imageFile(const DrawCommand&);
+    void fillRoundedRect(const DrawCommand&);
+    void strokeRoundedRect(const DrawCommand&);
+    // A clip lasts across commands: the painter's state is saved at its
+    // beginning and restored at its end.
+    void beginClip(const DrawCommand&);
+    void endClip();
 
     // The recorded image's own commands into the device rectangle.
     void paintDrawnImage(const Image&, const QRectF& deviceRect, double opacity);
@@ -63,6 +73,7 @@ private:
     QPainter& m_painter;
     QTransform m_baseToDevice;
     std::unordered_map<const View*, QTransform> m_viewTransforms;
+    unsigned m_clipDepth { 0 };
 };
 
 } // namespace brevanton

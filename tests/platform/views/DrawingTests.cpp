@@ -185,3 +185,38 @@ TEST(GraphicsContext, DrawnAndCachedImagesHoldTheirCommands)
     EXPECT_EQ(dragImage->drawing()[2].image, cached);
     EXPECT_EQ(dragImage->drawing()[2].operation, CompositingOperation::Copy);
 }
+
+TEST(GraphicsContextRoundedRectsClipsAndFading, RecordedAsDrawn)
+{
+    GraphicsContext context;
+    context.fillRect(Rect(0, 0, 5, 5), Color::sRGB(1, 0, 0, 0.5));
+    context.beginClip(Rect(1, 2, 30, 40));
+    context.fillRoundedRect(Rect(10, 10, 20, 8), 6, Color::sRGB(0, 0, 1));
+    context.strokeRoundedRect(Rect(10, 10, 20, 30), 3, Color::black(), 2);
+    context.drawImageFile("/x.png", Rect(0, 0, 4, 4), 0.8);
+    context.endClip();
+    auto& commands = context.commands();
+    ASSERT_EQ(commands.size(), 6u);
+    EXPECT_EQ(commands[1].kind, DrawCommand::Kind::BeginClip);
+    EXPECT_EQ(commands[1].rect, Rect(1, 2, 30, 40));
+    EXPECT_EQ(commands[2].kind, DrawCommand::Kind::FillRoundedRect);
+    EXPECT_EQ(commands[2].cornerRadius, 4) << "at most half the shorter side";
+    EXPECT_EQ(commands[3].kind, DrawCommand::Kind::StrokeRoundedRect);
+    EXPECT_EQ(commands[3].cornerRadius, 3);
+    EXPECT_EQ(commands[3].lineWidth, 2);
+    EXPECT_EQ(commands[5].kind, DrawCommand::Kind::EndClip);
+
+    // Fading reaches only the commands from the first one given, colours and images alike.
+    context.fadeCommands(2, 0.5);
+    EXPECT_DOUBLE_EQ(commands[0].color.alphaComponent(), 0.5);
+    EXPECT_DOUBLE_EQ(commands[2].color.alphaComponent(), 0.5);
+    EXPECT_DOUBLE_EQ(commands[3].color.alphaComponent(), 0.5);
+    EXPECT_DOUBLE_EQ(commands[4].fraction, 0.4);
+    context.fadeCommands(0, 0.5);
+    EXPECT_DOUBLE_EQ(commands[0].color.alphaComponent(), 0.25);
+    EXPECT_DOUBLE_EQ(commands[2].color.alphaComponent(), 0.25);
+
+    // A rectangle of negative size gets no radius rather than a negative one.
+    context.fillRoundedRect(Rect(0, 0, -4, 10), 3, Color::black());
+    EXPECT_EQ(context.commands().back().cornerRadius, 0);
+}

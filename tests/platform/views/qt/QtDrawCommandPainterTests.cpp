@@ -139,3 +139,62 @@ TEST_F(Painter, TextImagesAndCompositingFollowTheCommands)
 }
 
 } // namespace
+
+TEST_F(Painter, RoundedRectsAndClipsAreDrawnAsRecorded)
+{
+    // A flipped view covering the window: its y grows down from the top, as the image's does.
+    auto image = paint(Rect(0, 0, 200, 100), true, [](GraphicsContext& context) {
+        context.fillRoundedRect(Rect(10, 10, 40, 40), 12, Color::sRGB(1, 0, 0));
+        context.strokeRoundedRect(Rect(60, 10, 40, 40), 10, Color::sRGB(0, 0, 1), 4);
+        // Only the part inside the clip is drawn; the clip ends with its end.
+        context.beginClip(Rect(110, 10, 20, 20));
+        context.fillRect(Rect(100, 0, 60, 60), Color::sRGB(0, 0.5, 0));
+        context.beginClip(Rect(120, 0, 100, 100));
+        context.fillRect(Rect(100, 0, 60, 60), Color::sRGB(0, 0, 0));
+        context.endClip();
+        context.endClip();
+        context.fillRect(Rect(170, 70, 10, 10), Color::sRGB(0, 0, 0));
+    });
+    // The filled rounded rectangle: solid inside and along its straight edges, clear at its corners.
+    EXPECT_EQ(at(image, 30, 30), QColor(255, 0, 0));
+    EXPECT_EQ(at(image, 11, 30), QColor(255, 0, 0));
+    EXPECT_EQ(at(image, 30, 48), QColor(255, 0, 0));
+    EXPECT_TRUE(isWhite(at(image, 11, 11)));
+    EXPECT_TRUE(isWhite(at(image, 48, 48)));
+    EXPECT_EQ(brevanton::testing::inkBounds(image.copy(0, 0, 55, 60)), QRect(10, 10, 40, 40));
+    // The stroke lies inside the rectangle's edge and leaves the middle empty.
+    EXPECT_EQ(at(image, 61, 30), QColor(0, 0, 255));
+    EXPECT_EQ(at(image, 98, 30), QColor(0, 0, 255));
+    EXPECT_TRUE(isWhite(at(image, 80, 30)));
+    EXPECT_TRUE(isWhite(at(image, 59, 30)));
+    EXPECT_TRUE(isWhite(at(image, 61, 11)));
+    // Clips: the outer one alone, then both.
+    EXPECT_EQ(at(image, 115, 15), QColor(0, 128, 0));
+    EXPECT_EQ(at(image, 125, 15), QColor(0, 0, 0));
+    EXPECT_TRUE(isWhite(at(image, 105, 5)));
+    EXPECT_TRUE(isWhite(at(image, 135, 15)));
+    EXPECT_TRUE(isWhite(at(image, 125, 35)));
+    EXPECT_EQ(at(image, 175, 75), QColor(0, 0, 0));
+}
+
+TEST_F(Painter, UnendedClipsEndWithTheReplayAndStrayEndsAreIgnored)
+{
+    auto image = paint(Rect(0, 0, 200, 100), true, [](GraphicsContext& context) {
+        context.endClip();
+        context.beginClip(Rect(0, 0, 10, 10));
+    });
+    QImage after(20, 20, QImage::Format_ARGB32_Premultiplied);
+    after.fill(Qt::white);
+    {
+        QPainter painter(&after);
+        {
+            GraphicsContext context;
+            context.beginClip(Rect(0, 0, 5, 5));
+            QtDrawCommandPainter(painter, QTransform()).paint(context.commands());
+        }
+        // The painter's own state is back as it was: nothing clips this fill.
+        painter.fillRect(QRectF(0, 0, 20, 20), Qt::red);
+    }
+    EXPECT_EQ(at(after, 15, 15), QColor(255, 0, 0));
+    EXPECT_TRUE(isWhite(at(image, 50, 50)));
+}

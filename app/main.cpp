@@ -470,5 +470,6 @@ int main(int argc, char** argv)
     for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
     }
     typeTableReader.join();
+    VornickFinishTidyValidationAhead();
     return status;
 }

@@ -266,6 +266,12 @@ void VornickStartTidyValidationAhead(std::function<std::string()> makeText)
     std::thread([task] { (*task)(); }).detach();
 }
 
+void VornickFinishTidyValidationAhead()
+{
+    if (auto ahead = takeValidationAhead())
+        ahead->wait();
+}
+
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text)
 {
     // The run started ahead stands for this one when it is of the same text.

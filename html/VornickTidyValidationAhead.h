@@ -14,5 +14,8 @@ namespace brevanton {
 // runValidation of the process waits for that run and takes it when it is
 // of the same text; otherwise it runs tidy itself, as ever.
 void VornickStartTidyValidationAhead(std::function<std::string()> makeText);
+// Waits for a run started ahead that nobody took, so that it does not
+// outlive the process's own state.
+void VornickFinishTidyValidationAhead();
 
 } // namespace brevanton

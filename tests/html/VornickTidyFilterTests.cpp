@@ -376,4 +376,8 @@ TEST_F(TidyFilter, ARunStartedAheadStandsForTheNextRunOfTheSameTextOnly)
     VornickStartTidyValidationAhead([] { return std::string(); });
     EXPECT_TRUE(VornickTidyFilter::runValidation("<p>mine")->ranToCompletion);
     EXPECT_EQ(lines(), 5);
+    // A run nobody takes is waited for.
+    VornickStartTidyValidationAhead([] { return std::string("<p>untaken"); });
+    VornickFinishTidyValidationAhead();
+    EXPECT_EQ(lines(), 6);
 }

@@ -9,6 +9,7 @@
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickEmbeddedWebView.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickLineIndex.h"
@@ -19,10 +20,12 @@
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "html/VornickHTMLWriter.h"
 #include "html/VornickTidyFilter.h"
+#include "html/VornickTidyValidationAhead.h"
 #include "html/VornickValidationAdvisory.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMParsing.h"
+#include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -152,14 +155,21 @@ void printTidyReport(VornickTidyResultCode result, const std::vector<VornickVali
 
 // Opens the file into a new editing view of the document window and answers
 // the view, loaded or not.
-std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& path, VornickWindow& window, bool& loaded,
-                                                             Error& error)
+std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& path, const std::shared_ptr<const std::string>& bytes,
+                                                             const VornickFileStamp& stamp, bool save, VornickWindow& window,
+                                                             bool& loaded, Error& error)
 {
     auto view = VornickContentEditingView::create(window.contentView()->bounds());
+    // The file was read once, here: the page and tidy's check take its bytes.
+    auto url = URL::fileURLWithPath(path);
+    if (auto filePath = url.fileSystemPath())
+        view->embeddedWebView()->provideFileContents({ *filePath, bytes, stamp });
     // Nothing here shows the source: it is indexed for the report, not painted.
     view->setPaintsLoadedSource(false);
+    // A page to be saved is written while tidy checks its file.
+    view->setPreparesWriteBack(save);
     window.setContentView(view);
-    loaded = view->loadContentFromURL(URL::fileURLWithPath(path), &error);
+    loaded = view->loadContentFromURL(url, &error);
     return view;
 }
 
@@ -213,7 +223,7 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
         for (size_t i = 1; i < errors.size(); ++i)
             reportFailure(path, errors[i]);
         if (saved)
-            written = readFile(path);
+            written = view.lastWrittenMainFrameData();
     } else {
         written = view.htmlWriterForWebFrame(*frame)->htmlDataFromDocument(*document);
     }
@@ -296,22 +306,68 @@ bool reportFileNoViewShows(const std::string& path, const std::string& bytes, Vo
     return true;
 }
 
-bool openFile(const std::string& path, bool save, VornickWindow& window)
-{
-    // Only a regular file of a bounded size is opened; reading it here
-    // refuses the others with a clear error before the view reads it.
+// A file as read for opening: only a regular file of a bounded size is
+// opened, and reading it refuses the others with a clear error before the
+// view sees it. Its bytes are all the view and tidy read of it.
+struct ReadFile {
+    VornickDocumentFile file;
+    std::shared_ptr<const std::string> bytes;
     Error error;
-    VornickDocumentFile file(path);
-    auto bytes = file.read(&error);
-    if (!bytes)
-        return reportFailure(path, error);
+};
+
+ReadFile readFileToOpen(const std::string& path)
+{
+    ReadFile read { VornickDocumentFile(path), nullptr, Error() };
+    if (auto bytes = read.file.read(&read.error))
+        read.bytes = std::make_shared<const std::string>(std::move(*bytes));
+    return read;
+}
+
+// Whether the page's load checks the file with tidy: a page of an HTML or
+// XML type, by its extension.
+bool isCheckedPageType(const std::string& path)
+{
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return false;
+    std::string extension = path.substr(dot + 1);
+    for (char& c : extension)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    for (const char* type : { "html", "htm", "shtml", "shtm", "xhtml", "xht", "xml" }) {
+        if (extension == type)
+            return true;
+    }
+    return false;
+}
+
+// Tidy's check of the page, the longest part of opening it, starts on its
+// text at once, while the program builds its window and view.
+void startCheckingAhead(const std::string& path, const ReadFile& read)
+{
+    if (!read.bytes || !isCheckedPageType(path))
+        return;
+    auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    VornickStartTidyValidationAhead([bytes = read.bytes, syntax] {
+        auto decoded = decodeDocumentText(*bytes, syntax);
+        // Tidy never reads a file with a byte-order mark as the page does.
+        return decoded.byteOrderMark ? std::string() : std::move(decoded.utf8);
+    });
+}
+
+bool openFile(const std::string& path, ReadFile read, bool save, VornickWindow& window)
+{
+    if (!read.bytes)
+        return reportFailure(path, read.error);
+    auto& file = read.file;
+    auto& bytes = read.bytes;
 
     bool loaded = false;
     Error loadError;
-    auto view = openInEditingView(path, window, loaded, loadError);
+    auto view = openInEditingView(path, bytes, *file.stamp(), save, window, loaded, loadError);
     auto frame = view->mainFrame();
     if (loaded && view->mainFrameDocument() && frame && vornick_hasLastGeneratedHTMLString(*frame))
         return reportDocumentInView(path, *bytes, save, *view, loaded, loadError);
+    view->setPreparesWriteBack(false);
     return reportFileNoViewShows(path, *bytes, file, save, *view, loaded, loadError);
 }
 
@@ -368,6 +424,14 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // Saving from the command line is a headless job.
+    bool windows = !headless && !save && qtDisplayAvailable();
+    std::optional<ReadFile> firstFile;
+    if (!windows) {
+        firstFile = readFileToOpen(paths.front());
+        startCheckingAhead(paths.front(), *firstFile);
+    }
+
     // The table of file types, read from the system on first use, is read
     // while the program starts and opens the first file, which asks it.
     std::thread typeTableReader([] { static_cast<void>(typeIdentifierForFilenameExtension(u"html")); });
@@ -377,8 +441,6 @@ int main(int argc, char** argv)
     Application::shared().setDelegate(applicationDelegate);
     applicationDelegate->applicationDidFinishLaunching();
 
-    // Saving from the command line is a headless job.
-    bool windows = !headless && !save && qtDisplayAvailable();
     if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
         std::fprintf(stderr, "brevanton: %s\n",
                      windows ? "opening windows" : headless || save ? "running headless" : "no display: running headless");
@@ -389,8 +451,9 @@ int main(int argc, char** argv)
     auto window = VornickWindow::create(Rect(0, 0, 1024, 768));
     window->orderFront();
     int status = 0;
-    for (const auto& path : paths) {
-        if (!openFile(path, save, *window))
+    for (size_t i = 0; i < paths.size(); ++i) {
+        auto read = i == 0 && firstFile ? std::move(*firstFile) : readFileToOpen(paths[i]);
+        if (!openFile(paths[i], std::move(read), save, *window))
             status = 1;
     }
     // The process ends next: the last document's nodes (millions, for a
@@ -407,5 +470,6 @@ int main(int argc, char** argv)
     for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
     }
     typeTableReader.join();
+    VornickFinishTidyValidationAhead();
     return status;
 }

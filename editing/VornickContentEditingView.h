@@ -1078,6 +1078,22 @@ public:
     bool paintsLoadedSource() const { return m_paintsLoadedSource; }
     void setPaintsLoadedSource(bool paints) { m_paintsLoadedSource = paints; }
 
+    // --- Writing back while tidy checks the file: a view that writes its
+    // page back as soon as it has loaded it (the command-line save) writes
+    // the main frame's new contents beside its file, synced, while tidy
+    // still checks the file. The next write of that frame to that file puts
+    // them in place when the document is the one loaded and unchanged since
+    // and the page has no frames of its own; otherwise, and when the check
+    // sends the load to a repaired copy, they are thrown away and the write
+    // is made as ever. Off by default.
+    bool preparesWriteBack() const { return m_preparesWriteBack; }
+    // Turning it off throws away what was prepared.
+    void setPreparesWriteBack(bool);
+    // The bytes the last write of the main frame put into its file, kept
+    // only by a view that prepares write-backs (the report reads them
+    // instead of the file).
+    const std::optional<std::string>& lastWrittenMainFrameData() const { return m_lastWrittenMainFrameData; }
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -1303,6 +1319,15 @@ private:
 
     // --- Headless use (state)
     bool m_paintsLoadedSource { true };
+
+    // --- Writing back while tidy checks the file (state)
+    struct PreparedWriteBack;
+    bool acceptChecksOrLoadRepairedCopy();
+    void prepareWriteBackOfMainFrame();
+    std::unique_ptr<PreparedWriteBack> takePreparedWriteBack(const WebFrame&, const std::string& path);
+    bool m_preparesWriteBack { false };
+    std::unique_ptr<PreparedWriteBack> m_preparedWriteBack;
+    std::optional<std::string> m_lastWrittenMainFrameData;
 
 private:
     // --- Completion rows judged lazily, the apply menu, drops from the web view (private)

@@ -3,6 +3,7 @@
 // put into them, so that writing leaves out exactly those.
 #pragma once
 
+#include "editing/VornickContentEditingView.h"
 #include "html/VornickTidyFilter.h"
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickDocumentFile.h"
@@ -17,6 +18,7 @@
 
 namespace brevanton {
 
+class DOMDocument;
 class DOMElement;
 class WebFrame;
 
@@ -37,6 +39,9 @@ public:
     void startCheck(const WebFrame&, std::function<std::shared_ptr<const VornickTidyFilter::ValidationRun>()> check);
     // Waits for the frame's check and forgets it; null when none was started.
     std::shared_ptr<const VornickTidyFilter::ValidationRun> finishCheck(const WebFrame&);
+    bool hasCheck(const WebFrame& frame) const { return m_checks.contains(&frame); }
+    // Forgets the frame's check without waiting for it (its load failed).
+    void dropCheck(const WebFrame& frame) { m_checks.erase(&frame); }
     // A file whose check found structural damage, to be loaded again from a
     // repaired copy without being checked again; kept until a load takes it.
     void noteFileToRepair(const URL&);
@@ -65,6 +70,17 @@ private:
     std::vector<URL> m_filesToRepair;
     std::map<std::string, VornickDocumentFile> m_documentFiles;
     std::vector<URL> m_files;
+};
+
+// The main frame's write prepared while tidy checked its file: the bytes
+// wait beside the file for the write that puts them in place, valid for the
+// document of that load as long as it is unchanged.
+struct VornickContentEditingView::PreparedWriteBack {
+    std::string path;
+    uint64_t loadGeneration { 0 };
+    std::weak_ptr<const DOMDocument> document;
+    uint64_t contentVersion { 0 };
+    VornickDocumentFile::PreparedSave save;
 };
 
 } // namespace brevanton

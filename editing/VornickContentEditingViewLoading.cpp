@@ -88,29 +88,33 @@ bool isFileScheme(const URL& url)
 // UTF-16 label on bytes that are not, a label the rules read otherwise) a
 // repaired copy would garble the text, so the file loads as it is.
 struct TextForTidy {
-    std::string bytes;
+    std::shared_ptr<const std::string> bytes;
     DecodedDocumentText decoded;
 };
 
-// The file's bytes and the text the page will show; none for a file with a
-// byte-order mark, which tidy never reads as the page does.
-std::optional<TextForTidy> textForTidy(const std::string& path)
+// The file's bytes (those given, read by the host, or read now) and the text
+// the page will show; none for a file with a byte-order mark, which tidy
+// never reads as the page does.
+std::optional<TextForTidy> textForTidy(const std::string& path, std::shared_ptr<const std::string> bytes = nullptr)
 {
-    auto bytes = readFile(path);
-    if (!bytes)
-        return std::nullopt;
+    if (!bytes) {
+        auto read = readFile(path);
+        if (!read)
+            return std::nullopt;
+        bytes = std::make_shared<const std::string>(std::move(*read));
+    }
     auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
     auto decoded = decodeDocumentText(*bytes, syntax);
     if (decoded.byteOrderMark)
         return std::nullopt;
-    return TextForTidy { std::move(*bytes), std::move(decoded) };
+    return TextForTidy { std::move(bytes), std::move(decoded) };
 }
 
 // Whether tidy reads the file's bytes as the text the page shows.
 bool tidyReadsAsThePageDoes(const TextForTidy& text)
 {
     VornickHTMLCharacterEncodingDetector detector;
-    auto declared = detector.detectIANACharacterEncodingDeclarationInHTMLData(text.bytes);
+    auto declared = detector.detectIANACharacterEncodingDeclarationInHTMLData(*text.bytes);
     if (!declared)
         return false;
     auto pageEncoding = textEncodingConverterName(text.decoded.encoding);
@@ -321,6 +325,8 @@ void VornickContentEditingView::resetLoadingState()
     m_postedEndLoading = false;
     m_anyWebFrameLoadSucceeded = false;
     m_hasWrittenDocument = false;
+    m_preparedWriteBack.reset();
+    m_lastWrittenMainFrameData.reset();
     m_loadState->reset();
     m_bodyPlaceholderTextNode.reset();
     m_staleFrames.clear();
@@ -351,6 +357,8 @@ void VornickContentEditingView::didStartProvisionalLoadForFrame(WebView&, WebFra
 
 void VornickContentEditingView::removeLastFrame(WebFrame& frame, const Error& error, bool provisional)
 {
+    // Nothing of a failed load is repaired.
+    m_loadState->dropCheck(frame);
     VornickGeneralLog("-[{}({}) {}{}] error={}", describe(*this), static_cast<const void*>(this),
                       provisional ? "webView:didFailProvisionalLoadWithError:forFrame:" : "webView:didFailLoadWithError:forFrame:",
                       frameDescription(frame), toUTF8(error.localizedDescription()));
@@ -394,20 +402,9 @@ void VornickContentEditingView::didFinishLoadForFrame(WebView&, WebFrame& frame)
 void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
 {
     VornickGeneralLog("-[{} {}{}]", describe(*this), "webView:didFinishLoadForFrame:", frameDescription(frame));
-    if (auto check = m_loadState->finishCheck(frame); check && !acceptCheckUnlessStructural(frame, check, *m_tidyFilter)) {
-        // The page was loaded while tidy checked its file and is broken: it
-        // is loaded again, from a repaired copy, before loading ends.
-        if (auto original = originalURLOfWebFrame(frame)) {
-            VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
-            m_loadState->noteFileToRepair(*original);
-            uint64_t generation = m_loadGeneration;
-            performAfterDelay(0, [original = *original, generation](VornickContentEditingView& view) {
-                if (generation == view.m_loadGeneration)
-                    view.beginLoadingContentFromURL(original);
-            });
-            return;
-        }
-    }
+    // Tidy may still be checking the frame's file: its verdict is awaited
+    // when loading ends (acceptChecksOrLoadRepairedCopy), so that the work
+    // of loading that does not depend on it runs meanwhile.
     auto& document = frame.domDocument();
     if ((document && document->body()) || frame.parentFrame())
         m_anyWebFrameLoadSucceeded = true;
@@ -613,9 +610,39 @@ void VornickContentEditingView::enableNonBreakingSpaceSubstitutionThenPostEndLoa
 
 // --- End of loading
 
+bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
+{
+    auto mainFrame = this->mainFrame();
+    if (!mainFrame || !m_loadState->hasCheck(*mainFrame))
+        return true;
+    // What saving the page as loaded would write is written meanwhile.
+    if (m_preparesWriteBack)
+        prepareWriteBackOfMainFrame();
+    auto check = m_loadState->finishCheck(*mainFrame);
+    if (!check || acceptCheckUnlessStructural(*mainFrame, check, *m_tidyFilter))
+        return true;
+    // The page was loaded while tidy checked its file and is broken: it is
+    // loaded again, from a repaired copy, before loading ends.
+    m_preparedWriteBack.reset();
+    auto original = originalURLOfWebFrame(*mainFrame);
+    if (!original)
+        return true;
+    VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
+    m_loadState->noteFileToRepair(*original);
+    m_loadingState = VornickContentLoadingInProgress;
+    uint64_t generation = m_loadGeneration;
+    performAfterDelay(0, [original = *original, generation](VornickContentEditingView& view) {
+        if (generation == view.m_loadGeneration)
+            view.beginLoadingContentFromURL(original);
+    });
+    return false;
+}
+
 void VornickContentEditingView::postEndLoading()
 {
     if (m_postedEndLoading)
+        return;
+    if (!acceptChecksOrLoadRepairedCopy())
         return;
     m_postedEndLoading = true;
 
@@ -710,15 +737,18 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     // stands for the validation asked for when loading ends. Tidy's repair
     // run, whose options only hold back changes (and their messages), runs
     // only for a file the check finds broken. The main frame's check runs
-    // while the page loads; its load epilogue waits for it, and loads the
+    // while the page loads; the end of loading waits for it, and loads the
     // page again from a repaired copy when the check finds it broken.
     bool checked = m_loadState->takeFileToRepair(url);
     if (!checked && !frame->parentFrame()) {
-        m_loadState->startCheck(*frame, [path = *path]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+        // The bytes the host read already, which the page loads too, are
+        // not read again.
+        auto provided = m_webView->providedFileContents(*path);
+        m_loadState->startCheck(*frame, [path = *path, provided]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
             // Tidy starts as soon as the text is known; whether its run
             // stands for the page is asked while it runs, and a run that
             // does not is dropped.
-            auto text = textForTidy(path);
+            auto text = textForTidy(path, provided);
             if (!text)
                 return nullptr;
             auto agreement = std::async(std::launch::async, [&text] { return tidyReadsAsThePageDoes(*text); });

@@ -140,22 +140,36 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
     auto document = frame.domDocument();
     if (!document)
         return fail(outError, Error(VornickErrorDomain, VornickWriterProducedNoHTMLDataError));
-    // The base element of a repaired copy stays in the page (it resolves the
-    // page's references) and is left out of what is written.
-    auto writer = htmlWriterForWebFrame(frame);
-    writer->setDocumentURLForAbsoluteURLResolution(oldDocumentURL);
-    auto data = writer->htmlDataFromDocument(*document, nullptr);
-    if (!data)
-        return fail(outError, Error(VornickErrorDomain, VornickWriterProducedNoHTMLDataError));
-    if (preflightOnly)
-        return true;
     auto path = url ? url->fileSystemPath() : std::nullopt;
-    if (!path)
-        return fail(outError, Error(POSIXErrorDomain, EINVAL, u"The document can only be written to a file."));
-    // Only a regular HTML file that is writable and unchanged since it was
-    // read is replaced; it keeps its mode, attributes and hard links.
-    if (!m_loadState->documentFileForPath(*path).save(*data, outError))
+    // Written while tidy checked the file, of the document as it still is.
+    auto prepared = !preflightOnly && path && !oldDocumentURL ? takePreparedWriteBack(frame, *path) : nullptr;
+    std::optional<VornickDocumentFile::PreparedSave> save;
+    if (prepared) {
+        save = std::move(prepared->save);
+    } else {
+        // The base element of a repaired copy stays in the page (it resolves
+        // the page's references) and is left out of what is written.
+        auto writer = htmlWriterForWebFrame(frame);
+        writer->setDocumentURLForAbsoluteURLResolution(oldDocumentURL);
+        auto data = writer->htmlDataFromDocument(*document, nullptr);
+        if (!data)
+            return fail(outError, Error(VornickErrorDomain, VornickWriterProducedNoHTMLDataError));
+        if (preflightOnly)
+            return true;
+        if (!path)
+            return fail(outError, Error(POSIXErrorDomain, EINVAL, u"The document can only be written to a file."));
+        // Only a regular HTML file that is writable and unchanged since it
+        // was read is replaced; it keeps its mode, attributes and hard links.
+        save = m_loadState->documentFileForPath(*path).prepareSave(std::move(*data), outError);
+        if (!save)
+            return false;
+    }
+    bool keepsData = m_preparesWriteBack && &frame == mainFrame().get();
+    std::optional<std::string> written = keepsData ? std::optional<std::string>(save->contents()) : std::nullopt;
+    if (!m_loadState->documentFileForPath(*path).commitSave(std::move(*save), outError))
         return false;
+    if (keepsData)
+        m_lastWrittenMainFrameData = std::move(written);
     // The repairs written now leave the summary; only when there were some
     // does the summary change, so only then is the source validated again.
     if (auto repairs = vornick_validationAdvisoriesForStructuralRepairPass(frame)) {
@@ -164,6 +178,53 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
             postLastGeneratedHTMLForFocusedWebFrameDidChange();
     }
     return true;
+}
+
+void VornickContentEditingView::setPreparesWriteBack(bool prepares)
+{
+    m_preparesWriteBack = prepares;
+    if (!prepares) {
+        m_preparedWriteBack.reset();
+        m_lastWrittenMainFrameData.reset();
+    }
+}
+
+void VornickContentEditingView::prepareWriteBackOfMainFrame()
+{
+    m_preparedWriteBack.reset();
+    auto frame = mainFrame();
+    auto document = frame ? frame->domDocument() : nullptr;
+    if (!document || !frame->childFrames().empty())
+        return;
+    auto url = originalURLOfWebFrame(*frame);
+    auto path = url ? url->fileSystemPath() : std::nullopt;
+    if (!path)
+        return;
+    auto data = htmlWriterForWebFrame(*frame)->htmlDataFromDocument(*document, nullptr);
+    if (!data)
+        return;
+    // A file that cannot be written now meets its error again, reported,
+    // when it is written.
+    auto save = m_loadState->documentFileForPath(*path).prepareSave(std::move(*data), nullptr);
+    if (!save)
+        return;
+    m_preparedWriteBack = std::make_unique<PreparedWriteBack>(
+        PreparedWriteBack { *path, m_loadGeneration, document, document->contentVersion(), std::move(*save) });
+}
+
+std::unique_ptr<VornickContentEditingView::PreparedWriteBack> VornickContentEditingView::takePreparedWriteBack(const WebFrame& frame,
+                                                                                                              const std::string& path)
+{
+    auto prepared = std::move(m_preparedWriteBack);
+    if (!prepared || &frame != mainFrame().get() || prepared->path != path || prepared->loadGeneration != m_loadGeneration)
+        return nullptr;
+    auto document = prepared->document.lock();
+    if (!document || document != frame.domDocument() || document->contentVersion() != prepared->contentVersion)
+        return nullptr;
+    // A page that has frames now is written frame by frame.
+    if (!frame.childFrames().empty())
+        return nullptr;
+    return prepared;
 }
 
 bool VornickContentEditingView::preflightWritingWebFrame(WebFrame& frame, Error* outError)

@@ -2,6 +2,7 @@
 
 #include "toolkit/VornickJSONResources.h"
 #include "html/VornickHTMLCharacterEncodingDetector.h"
+#include "html/VornickTidyValidationAhead.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileUtilities.h"
@@ -13,7 +14,11 @@
 #include <cstdlib>
 #include <map>
 #include <unordered_map>
+#include <future>
 #include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
 
 namespace brevanton {
 
@@ -223,8 +228,58 @@ VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_vi
     return resultOfValidationRun(*runValidation(toUTF8(htmlString)), advisories);
 }
 
+namespace {
+
+using ValidationRunFuture = std::shared_future<std::shared_ptr<const VornickTidyFilter::ValidationRun>>;
+
+// The run started ahead, until a runValidation takes it.
+std::mutex validationAheadMutex;
+std::optional<ValidationRunFuture> validationAhead;
+
+// Set on the thread of the run started ahead, which must not wait for itself.
+thread_local bool runningAhead = false;
+
+std::optional<ValidationRunFuture> takeValidationAhead()
+{
+    if (runningAhead)
+        return std::nullopt;
+    std::lock_guard lock(validationAheadMutex);
+    return std::exchange(validationAhead, std::nullopt);
+}
+
+} // namespace
+
+void VornickStartTidyValidationAhead(std::function<std::string()> makeText)
+{
+    auto task = std::make_shared<std::packaged_task<std::shared_ptr<const VornickTidyFilter::ValidationRun>()>>(
+        [makeText = std::move(makeText)]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+            runningAhead = true;
+            auto text = makeText();
+            if (text.empty())
+                return nullptr;
+            return VornickTidyFilter::runValidation(std::move(text));
+        });
+    {
+        std::lock_guard lock(validationAheadMutex);
+        validationAhead = task->get_future().share();
+    }
+    std::thread([task] { (*task)(); }).detach();
+}
+
+void VornickFinishTidyValidationAhead()
+{
+    if (auto ahead = takeValidationAhead())
+        ahead->wait();
+}
+
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text)
 {
+    // The run started ahead stands for this one when it is of the same text.
+    if (auto ahead = takeValidationAhead()) {
+        auto run = ahead->get();
+        if (run && run->text == utf8Text)
+            return run;
+    }
     auto arguments = commonArguments();
     arguments.insert(arguments.end(), { "-q", "-e", "-utf8" });
     auto validation = std::make_shared<ValidationRun>();

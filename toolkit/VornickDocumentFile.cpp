@@ -7,7 +7,9 @@
 #include "platform/foundation/TypeIdentifiers.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,6 +37,20 @@ bool failWithErrno(Error* outError, int errorNumber, std::u16string_view operati
 bool failWithCode(Error* outError, VornickErrorCode code, std::u16string description, const std::string& path)
 {
     return fail(outError, Error(VornickErrorDomain, code, std::move(description)), path);
+}
+
+bool failChanged(Error* outError, const std::string& path)
+{
+    return failWithCode(outError, VornickDocumentFileChangedError,
+                        quoted(path) + u" was changed by another program since Brevanton read it; saving would overwrite those changes, so it was not saved.",
+                        path);
+}
+
+bool failWithPath(Error* outError, const std::string& path)
+{
+    if (outError)
+        outError->userInfo()[Error::FilePathKey] = Value(toUTF16(path));
+    return false;
 }
 
 VornickFileStamp stampOfStatus(const struct stat& info)
@@ -162,6 +178,41 @@ bool rewriteInPlace(int fd, const std::string& path, std::string_view contents, 
                          u"Could not write (its previous contents are kept in " + quoted(*backupPath) + u")", path);
 }
 
+// Renames `temporaryPath` over `target`. With `expected`, the file replaced
+// must still be the one it stands for: the two are exchanged atomically and
+// the one taken out is compared, so that a change made up to the rename is
+// found, and then put back. The temporary file is gone when this answers.
+bool putInPlace(const std::string& temporaryPath, const std::string& target, const VornickFileStamp* expected, Error* outError)
+{
+    auto fail = [&](int error) {
+        ::unlink(temporaryPath.c_str());
+        return failWithErrno(outError, error, u"Could not write", target);
+    };
+    if (expected) {
+        if (::renameat2(AT_FDCWD, temporaryPath.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+            // The temporary name holds the file taken out now.
+            struct stat replaced;
+            if (::lstat(temporaryPath.c_str(), &replaced) == 0 && stampOfStatus(replaced) == *expected) {
+                ::unlink(temporaryPath.c_str());
+                return true;
+            }
+            if (::renameat2(AT_FDCWD, temporaryPath.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) < 0)
+                return failWithCode(outError, VornickDocumentFileChangedError,
+                                    quoted(target) + u" was changed by another program while it was being saved; its changed contents are kept in "
+                                        + quoted(temporaryPath) + u".",
+                                    target);
+            ::unlink(temporaryPath.c_str());
+            return failChanged(outError, target);
+        }
+        // A file system without the exchange: the check just made stands.
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOENT)
+            return fail(errno);
+    }
+    if (::rename(temporaryPath.c_str(), target.c_str()) < 0)
+        return fail(errno);
+    return true;
+}
+
 } // namespace
 
 bool VornickDocumentFile::isDocumentPath(std::string_view path)
@@ -217,47 +268,105 @@ std::optional<std::string> VornickDocumentFile::read(Error* outError)
     return contents;
 }
 
-bool VornickDocumentFile::save(std::string_view contents, Error* outError)
+VornickDocumentFile::PreparedSave::PreparedSave(PreparedSave&& other) noexcept
+    : m_contents(std::move(other.m_contents))
+    , m_target(std::move(other.m_target))
+    , m_temporaryPath(std::exchange(other.m_temporaryPath, std::nullopt))
 {
-    if (!isDocumentPath(m_path))
-        return failWithCode(outError, VornickDocumentFileNotHTMLError,
-                            quoted(m_path) + u" is not an HTML or XHTML file; only those are saved as documents.", m_path);
+}
 
+VornickDocumentFile::PreparedSave& VornickDocumentFile::PreparedSave::operator=(PreparedSave&& other) noexcept
+{
+    if (this != &other) {
+        discard();
+        m_contents = std::move(other.m_contents);
+        m_target = std::move(other.m_target);
+        m_temporaryPath = std::exchange(other.m_temporaryPath, std::nullopt);
+    }
+    return *this;
+}
+
+void VornickDocumentFile::PreparedSave::discard()
+{
+    if (m_temporaryPath)
+        ::unlink(m_temporaryPath->c_str());
+    m_temporaryPath.reset();
+}
+
+bool VornickDocumentFile::checkSavable(const std::string& target, const struct stat& info, bool exists, Error* outError) const
+{
+    if (!exists)
+        return true;
+    if (!S_ISREG(info.st_mode))
+        return failWithCode(outError, VornickDocumentFileNotRegularError, notRegularDescription(m_path, info), m_path);
+    // The mode bits are asked too: access() lets the superuser write anything.
+    if (!(info.st_mode & 0222) || ::access(target.c_str(), W_OK) < 0)
+        return failWithCode(outError, VornickDocumentFileWriteProtectedError,
+                            quoted(m_path) + u" is write-protected, so it was not saved. Save it under another name, or make it writable first.",
+                            m_path);
+    if (m_stamp && stampOfStatus(info) != *m_stamp)
+        return failChanged(outError, m_path);
+    return true;
+}
+
+std::optional<VornickDocumentFile::PreparedSave> VornickDocumentFile::prepareSave(std::string contents, Error* outError)
+{
+    if (!isDocumentPath(m_path)) {
+        failWithCode(outError, VornickDocumentFileNotHTMLError,
+                     quoted(m_path) + u" is not an HTML or XHTML file; only those are saved as documents.", m_path);
+        return std::nullopt;
+    }
+    PreparedSave prepared;
     // A symbolic link stays; the file it points to is written.
-    std::string path = m_path;
+    prepared.m_target = m_path;
     if (char* resolved = ::realpath(m_path.c_str(), nullptr)) {
-        path = resolved;
+        prepared.m_target = resolved;
         std::free(resolved);
     }
+    struct stat info;
+    bool exists = ::stat(prepared.m_target.c_str(), &info) == 0;
+    if (!exists && errno != ENOENT) {
+        failWithErrno(outError, errno, u"Could not write", m_path);
+        return std::nullopt;
+    }
+    if (!checkSavable(prepared.m_target, info, exists, outError))
+        return std::nullopt;
+    // A file with several links is rewritten in place when the save is
+    // committed; any other gets its replacement now.
+    if (!exists || info.st_nlink <= 1) {
+        std::string target;
+        prepared.m_temporaryPath = writeTemporaryFileBeside(prepared.m_target, contents, target, outError);
+        if (!prepared.m_temporaryPath) {
+            if (outError)
+                outError->userInfo()[Error::FilePathKey] = Value(toUTF16(m_path));
+            return std::nullopt;
+        }
+    }
+    prepared.m_contents = std::move(contents);
+    return prepared;
+}
 
+bool VornickDocumentFile::commitSave(PreparedSave&& given, Error* outError)
+{
+    PreparedSave prepared = std::move(given);
+    const std::string& path = prepared.m_target;
     struct stat info;
     bool exists = ::stat(path.c_str(), &info) == 0;
     if (!exists && errno != ENOENT)
         return failWithErrno(outError, errno, u"Could not write", m_path);
-    if (exists) {
-        if (!S_ISREG(info.st_mode))
-            return failWithCode(outError, VornickDocumentFileNotRegularError, notRegularDescription(m_path, info), m_path);
-        // The mode bits are asked too: access() lets the superuser write anything.
-        if (!(info.st_mode & 0222) || ::access(path.c_str(), W_OK) < 0)
-            return failWithCode(outError, VornickDocumentFileWriteProtectedError,
-                                quoted(m_path) + u" is write-protected, so it was not saved. Save it under another name, or make it writable first.",
-                                m_path);
-        if (m_stamp && stampOfStatus(info) != *m_stamp)
-            return failWithCode(outError, VornickDocumentFileChangedError,
-                                quoted(m_path) + u" was changed by another program since Brevanton read it; saving would overwrite those changes, so it was not saved.",
-                                m_path);
-    }
+    if (!checkSavable(path, info, exists, outError))
+        return false;
 
     if (exists && info.st_nlink > 1) {
+        // Links made since the save was prepared are kept too.
+        prepared.discard();
         FileDescriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
         struct stat opened;
         if (fd.get() < 0 || ::fstat(fd.get(), &opened) < 0)
             return failWithErrno(outError, errno, u"Could not write", m_path);
         if (stampOfStatus(opened) != stampOfStatus(info))
-            return failWithCode(outError, VornickDocumentFileChangedError,
-                                quoted(m_path) + u" was changed by another program while it was being saved, so it was not saved.",
-                                m_path);
-        if (!rewriteInPlace(fd.get(), path, contents, outError)) {
+            return failChanged(outError, m_path);
+        if (!rewriteInPlace(fd.get(), path, prepared.m_contents, outError)) {
             // What is in the file now was put there by this save (the old
             // contents restored, or a part of the new ones): the next save
             // may write over it.
@@ -267,14 +376,31 @@ bool VornickDocumentFile::save(std::string_view contents, Error* outError)
         }
         if (int error = fd.close())
             return failWithErrno(outError, error, u"Could not write", m_path);
-    } else if (!writeFileAtomically(path, contents, outError))
-        return false;
+    } else {
+        if (!prepared.m_temporaryPath) {
+            // Prepared for a rewrite in place of a file that has one link now.
+            std::string target;
+            prepared.m_temporaryPath = writeTemporaryFileBeside(path, prepared.m_contents, target, outError);
+            if (!prepared.m_temporaryPath)
+                return false;
+        }
+        if (!putInPlace(*prepared.m_temporaryPath, path, exists && m_stamp ? &*m_stamp : nullptr, outError))
+            return failWithPath(outError, m_path);
+        prepared.m_temporaryPath.reset();
+        syncFolderOf(path);
+    }
 
     if (::stat(path.c_str(), &info) == 0)
         m_stamp = stampOfStatus(info);
     else
         m_stamp.reset();
     return true;
+}
+
+bool VornickDocumentFile::save(std::string_view contents, Error* outError)
+{
+    auto prepared = prepareSave(std::string(contents), outError);
+    return prepared && commitSave(std::move(*prepared), outError);
 }
 
 } // namespace brevanton

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace brevanton {
 
@@ -57,7 +58,43 @@ public:
     // copy that holds its old contents).
     [[nodiscard]] bool save(std::string_view contents, Error* outError);
 
+    // A save in two steps, so that the new contents can be written and
+    // synced while something the save waits for runs: prepareSave checks the
+    // file as save() does and writes the contents beside it; commitSave
+    // checks it again and puts them in its place, refusing a file another
+    // program changed or replaced since, up to the rename itself. A prepared
+    // save dropped or discarded leaves no trace; the file is untouched until
+    // the commit.
+    class PreparedSave {
+    public:
+        PreparedSave(PreparedSave&&) noexcept;
+        PreparedSave& operator=(PreparedSave&&) noexcept;
+        PreparedSave(const PreparedSave&) = delete;
+        PreparedSave& operator=(const PreparedSave&) = delete;
+        ~PreparedSave() { discard(); }
+
+        const std::string& contents() const { return m_contents; }
+        void discard();
+
+    private:
+        friend class VornickDocumentFile;
+        PreparedSave() = default;
+        std::string m_contents;
+        // The file written (a symbolic link resolved) and, unless it is to
+        // be rewritten in place, the new contents synced beside it.
+        std::string m_target;
+        std::optional<std::string> m_temporaryPath;
+    };
+    [[nodiscard]] std::optional<PreparedSave> prepareSave(std::string contents, Error* outError);
+    // Errors as save(); the file's contents are unchanged when it answers
+    // false. The prepared save is used up either way.
+    [[nodiscard]] bool commitSave(PreparedSave&&, Error* outError);
+
 private:
+    // Whether the file at `target` (its status in `info` when `exists`) may
+    // be saved over now.
+    bool checkSavable(const std::string& target, const struct stat& info, bool exists, Error* outError) const;
+
     std::string m_path;
     std::optional<VornickFileStamp> m_stamp;
 };

@@ -214,7 +214,8 @@ std::optional<std::string> createTemporaryFileBeside(const std::string& path, in
     return std::nullopt;
 }
 
-bool writeFileAtomically(const std::string& givenPath, std::string_view contents, Error* outError, mode_t newFileMode)
+std::optional<std::string> writeTemporaryFileBeside(const std::string& givenPath, std::string_view contents, std::string& outTarget,
+                                                    Error* outError, mode_t newFileMode)
 {
     // Writing through a symbolic link replaces the file it points to, not the link.
     std::string path = givenPath;
@@ -229,8 +230,10 @@ bool writeFileAtomically(const std::string& givenPath, std::string_view contents
     struct stat existing;
     bool replacing = ::stat(path.c_str(), &existing) == 0;
     if (replacing) {
-        if (S_ISDIR(existing.st_mode))
-            return setError(outError, pathError(EISDIR, u"Could not write", path));
+        if (S_ISDIR(existing.st_mode)) {
+            setError(outError, pathError(EISDIR, u"Could not write", path));
+            return std::nullopt;
+        }
         mode = existing.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
@@ -241,13 +244,14 @@ bool writeFileAtomically(const std::string& givenPath, std::string_view contents
     int fd = -1;
     auto temporary = createTemporaryFileBeside(path, fd, outError);
     if (!temporary)
-        return false;
+        return std::nullopt;
     const std::string& temporaryPath = *temporary;
 
-    auto fail = [&](int errorNumber) {
+    auto fail = [&](int errorNumber) -> std::optional<std::string> {
         ::close(fd);
         ::unlink(temporaryPath.c_str());
-        return setError(outError, pathError(errorNumber, u"Could not write", path));
+        setError(outError, pathError(errorNumber, u"Could not write", path));
+        return std::nullopt;
     };
     if (!writeAll(fd, contents))
         return fail(errno);
@@ -277,19 +281,35 @@ bool writeFileAtomically(const std::string& givenPath, std::string_view contents
     if (::close(fd) < 0) {
         int closeError = errno;
         ::unlink(temporaryPath.c_str());
-        return setError(outError, pathError(closeError, u"Could not write", path));
+        setError(outError, pathError(closeError, u"Could not write", path));
+        return std::nullopt;
     }
-    if (::rename(temporaryPath.c_str(), path.c_str()) < 0) {
-        int renameError = errno;
-        ::unlink(temporaryPath.c_str());
-        return setError(outError, pathError(renameError, u"Could not write", path));
-    }
-    // Make the rename itself durable.
+    outTarget = std::move(path);
+    return temporary;
+}
+
+void syncFolderOf(const std::string& path)
+{
     int folderFD = ::open(parentDirectory(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFD >= 0) {
         ::fsync(folderFD);
         ::close(folderFD);
     }
+}
+
+bool writeFileAtomically(const std::string& givenPath, std::string_view contents, Error* outError, mode_t newFileMode)
+{
+    std::string path;
+    auto temporaryPath = writeTemporaryFileBeside(givenPath, contents, path, outError, newFileMode);
+    if (!temporaryPath)
+        return false;
+    if (::rename(temporaryPath->c_str(), path.c_str()) < 0) {
+        int renameError = errno;
+        ::unlink(temporaryPath->c_str());
+        return setError(outError, pathError(renameError, u"Could not write", path));
+    }
+    // Make the rename itself durable.
+    syncFolderOf(path);
     return true;
 }
 

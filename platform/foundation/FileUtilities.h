@@ -30,6 +30,18 @@ inline constexpr const char* ApplicationFolderName = "com.Orbendalworks.Brevanto
 [[nodiscard]] bool writeFileAtomically(const std::string& path, std::string_view contents, Error* outError = nullptr,
                          mode_t newFileMode = 0644);
 
+// The first half of writeFileAtomically: `contents` in a new temporary
+// file beside `path` (beside the file a symbolic link there points to),
+// with the existing file's permission bits, extended attributes and owner,
+// flushed to disk. Answers the temporary file's path and sets `outTarget`
+// to the path it is to be renamed over; the caller renames it, then makes
+// the rename durable with syncFolderOf, or removes it.
+[[nodiscard]] std::optional<std::string> writeTemporaryFileBeside(const std::string& path, std::string_view contents,
+                                                    std::string& outTarget, Error* outError = nullptr,
+                                                    mode_t newFileMode = 0644);
+// Flushes the folder holding `path` (its entries: a rename into it) to disk.
+void syncFolderOf(const std::string& path);
+
 // Creates a new empty file (mode 0600), open for writing in `outFD`, in the
 // folder of `path` under a hidden name made from the file's own ("." name
 // ".tmp-" and random characters), the name cut so that the whole fits in

@@ -408,10 +408,19 @@ void WebFrame::fetch(const URLRequest& request, FetchCompletion completion)
         std::string contents;
         std::optional<FileStamp> stamp;
         Error error;
-        bool ok = path && readFileForLoad(*m_webView, *path, url, contents, stamp, error);
+        bool ok = false;
+        auto provided = path ? m_webView->takeProvidedFileContents(*path) : std::nullopt;
+        if (provided && m_webView->mayReadFile(*path)) {
+            stamp = provided->stamp;
+            ok = true;
+        } else {
+            provided.reset();
+            ok = path && readFileForLoad(*m_webView, *path, url, contents, stamp, error);
+        }
         if (!path)
             error = loadError(URLErrorBadURL, url, u"The file URL is not valid.");
-        Data data(contents.begin(), contents.end());
+        const std::string& bytes = provided ? *provided->contents : contents;
+        Data data(bytes.begin(), bytes.end());
         std::shared_ptr<URLResponse> response;
         if (ok) {
             response = std::make_shared<URLResponse>(url, webMIMETypeForURL(url), static_cast<int64_t>(data.size()));

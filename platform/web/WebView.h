@@ -6,6 +6,7 @@
 // runs no scripts.
 #pragma once
 
+#include "platform/foundation/FileUtilities.h"
 #include "platform/views/TextInputClient.h"
 #include "platform/views/View.h"
 #include "platform/web/WebDelegates.h"
@@ -15,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace brevanton {
 
@@ -83,6 +85,26 @@ public:
 
     void setFileAccessPolicy(FileAccessPolicy policy) { m_fileAccessPolicy = std::move(policy); }
     bool mayReadFile(const std::string& path) const { return !m_fileAccessPolicy || m_fileAccessPolicy(path); }
+    // The contents of a local file its host has read already, as they were
+    // when `stamp` was taken: the next load of that file in this view takes
+    // them instead of reading the file again (the file-access policy still
+    // applies). Others may look at them until then.
+    struct ProvidedFileContents {
+        std::string path;
+        std::shared_ptr<const std::string> contents;
+        FileStamp stamp;
+    };
+    void provideFileContents(ProvidedFileContents provided) { m_providedFileContents = std::move(provided); }
+    std::shared_ptr<const std::string> providedFileContents(const std::string& path) const
+    {
+        return m_providedFileContents && m_providedFileContents->path == path ? m_providedFileContents->contents : nullptr;
+    }
+    std::optional<ProvidedFileContents> takeProvidedFileContents(const std::string& path)
+    {
+        if (!m_providedFileContents || m_providedFileContents->path != path)
+            return std::nullopt;
+        return std::exchange(m_providedFileContents, std::nullopt);
+    }
     void setURLSession(std::shared_ptr<URLSession> session) { m_session = std::move(session); }
     std::shared_ptr<URLSession> urlSession() const;
 
@@ -181,6 +203,7 @@ private:
     WebEditingDelegate* m_editingDelegate { nullptr };
     WebPreferences m_preferences;
     FileAccessPolicy m_fileAccessPolicy;
+    std::optional<ProvidedFileContents> m_providedFileContents;
     std::shared_ptr<URLSession> m_session;
     bool m_editable { false };
     std::shared_ptr<DOMRange> m_selection;

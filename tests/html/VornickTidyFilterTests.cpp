@@ -4,12 +4,15 @@
 #include "platform/dom/DOMParsing.h"
 #include "platform/dom/DOMRange.h"
 #include "html/VornickTidyFilter.h"
+#include "html/VornickTidyValidationAhead.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <sys/stat.h>
 
@@ -342,4 +345,39 @@ TEST_F(TidyFilter, AdvisoriesFindTheirNodeInTheDocument)
     EXPECT_EQ(selected->nodeName(), u"FOO");
     VornickValidationAdvisory outside(VornickValidationAdvisoryKind::Error, 0, 99, 1, u"x", true);
     EXPECT_EQ(VornickResolveDOMRange(outside, html, *map, *document), nullptr);
+}
+
+TEST_F(TidyFilter, ARunStartedAheadStandsForTheNextRunOfTheSameTextOnly)
+{
+    // Each tidy run adds a line to "runs".
+    std::string runs = m_folder + "/runs";
+    VornickTidyFilter::setTidyExecutablePath(
+        write("counting", "#!/bin/sh\necho run >> '" + runs + "'\ncat >/dev/null\necho 'line 1 column 1 - Warning: ahead' >&2\nexit 1\n", true));
+    auto lines = [&] {
+        auto text = readFile(runs).value_or("");
+        return std::count(text.begin(), text.end(), '\n');
+    };
+
+    VornickStartTidyValidationAhead([] { return std::string("<p>same"); });
+    auto run = VornickTidyFilter::runValidation("<p>same");
+    EXPECT_EQ(run->text, "<p>same");
+    EXPECT_TRUE(run->ranToCompletion);
+    EXPECT_NE(run->report.find("ahead"), std::string::npos);
+    EXPECT_EQ(lines(), 1);
+    // Taken once: the next run is a run of its own.
+    EXPECT_TRUE(VornickTidyFilter::runValidation("<p>same")->ranToCompletion);
+    EXPECT_EQ(lines(), 2);
+
+    // Of another text, the run ahead is waited for and not taken.
+    VornickStartTidyValidationAhead([] { return std::string("<p>other"); });
+    EXPECT_EQ(VornickTidyFilter::runValidation("<p>mine")->text, "<p>mine");
+    EXPECT_EQ(lines(), 4);
+    // An empty text runs nothing.
+    VornickStartTidyValidationAhead([] { return std::string(); });
+    EXPECT_TRUE(VornickTidyFilter::runValidation("<p>mine")->ranToCompletion);
+    EXPECT_EQ(lines(), 5);
+    // A run nobody takes is waited for.
+    VornickStartTidyValidationAhead([] { return std::string("<p>untaken"); });
+    VornickFinishTidyValidationAhead();
+    EXPECT_EQ(lines(), 6);
 }

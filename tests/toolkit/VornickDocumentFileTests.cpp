@@ -289,3 +289,76 @@ TEST_F(VornickDocumentFileTest, ASaveThatCannotBeWrittenLeavesTheFileWhole)
     EXPECT_TRUE(linkedFile.save(large, &error)) << toUTF8(error.localizedDescription());
     EXPECT_EQ(readFile(path("second-link.html")), large);
 }
+
+TEST_F(VornickDocumentFileTest, APreparedSaveChecksTheFileAgainWhenItIsPutInPlace)
+{
+    auto page = write("page.html", "original");
+    VornickDocumentFile file(page);
+    Error error;
+    ASSERT_TRUE(file.read(&error));
+
+    // Prepared, the new contents wait beside the file, which stays as it is;
+    // a prepared save dropped leaves nothing behind.
+    {
+        auto prepared = file.prepareSave("dropped", &error);
+        ASSERT_TRUE(prepared);
+        EXPECT_EQ(readFile(page), "original");
+        EXPECT_EQ(numberOfNames(), 2u);
+    }
+    EXPECT_EQ(numberOfNames(), 1u);
+
+    // Rewritten in place, or replaced by another file, after the save was
+    // prepared: the commit refuses, the other program's contents stay.
+    auto prepared = file.prepareSave("mine", &error);
+    ASSERT_TRUE(prepared);
+    struct timespec later[2] = { { 0, UTIME_OMIT }, { status(page).st_mtim.tv_sec + 5, 0 } };
+    {
+        int fd = ::open(page.c_str(), O_WRONLY);
+        ASSERT_EQ(::pwrite(fd, "ORIGINAL", 8, 0), 8);
+        ::futimens(fd, later);
+        ::close(fd);
+    }
+    EXPECT_FALSE(file.commitSave(std::move(*prepared), &error));
+    expectRefusal(error, VornickDocumentFileChangedError, u"changed by another program");
+    EXPECT_EQ(readFile(page), "ORIGINAL");
+    EXPECT_EQ(numberOfNames(), 1u);
+
+    ASSERT_TRUE(file.read(&error));
+    prepared = file.prepareSave("mine", &error);
+    ASSERT_TRUE(prepared);
+    write("page.html", "replaced");
+    EXPECT_FALSE(file.commitSave(std::move(*prepared), &error));
+    EXPECT_EQ(error.code(), VornickDocumentFileChangedError);
+    EXPECT_EQ(readFile(page), "replaced");
+    EXPECT_EQ(numberOfNames(), 1u);
+
+    // Write-protected meanwhile: refused.
+    ASSERT_TRUE(file.read(&error));
+    prepared = file.prepareSave("mine", &error);
+    ASSERT_TRUE(prepared);
+    ASSERT_EQ(::chmod(page.c_str(), 0444), 0);
+    EXPECT_FALSE(file.commitSave(std::move(*prepared), &error));
+    expectRefusal(error, VornickDocumentFileWriteProtectedError, u"write-protected");
+    ASSERT_EQ(::chmod(page.c_str(), 0644), 0);
+    EXPECT_EQ(numberOfNames(), 1u);
+
+    // Unchanged, it is put in place; and the next save follows it.
+    ASSERT_TRUE(file.read(&error));
+    prepared = file.prepareSave("mine", &error);
+    ASSERT_TRUE(prepared);
+    EXPECT_TRUE(file.commitSave(std::move(*prepared), &error)) << toUTF8(error.localizedDescription());
+    EXPECT_EQ(readFile(page), "mine");
+    EXPECT_TRUE(file.save("next", &error));
+    EXPECT_EQ(readFile(page), "next");
+
+    // A hard link made after the save was prepared is kept: the file is
+    // rewritten in place instead of replaced.
+    prepared = file.prepareSave("linked", &error);
+    ASSERT_TRUE(prepared);
+    ASSERT_EQ(::link(page.c_str(), path("second-link.html").c_str()), 0);
+    // Making a link changes no stamp.
+    EXPECT_TRUE(file.commitSave(std::move(*prepared), &error)) << toUTF8(error.localizedDescription());
+    EXPECT_EQ(readFile(path("second-link.html")), "linked");
+    EXPECT_EQ(status(page).st_nlink, 2u);
+    EXPECT_EQ(numberOfNames(), 2u);
+}

@@ -467,3 +467,42 @@ TEST_F(WebViewLoadingTest, IgnoredNavigationLoadsNothing)
 }
 
 } // namespace
+
+TEST_F(WebViewLoadingTest, ALoadTakesTheContentsItsHostProvidedOnceAndUnderThePolicy)
+{
+    std::string folder = createTemporaryDirectory("web-provided").value();
+    std::string page = folder + "/page.html";
+    ASSERT_TRUE(writeFileAtomically(page, "<title>On disk</title>"));
+    struct stat info;
+    ASSERT_EQ(::stat(page.c_str(), &info), 0);
+    auto stamp = fileStampOfStatus(info);
+    auto provide = [&] {
+        webView->provideFileContents({ page, std::make_shared<const std::string>("<title>Provided</title>"), stamp });
+    };
+
+    // The provided bytes, with their stamp, stand for the file; once.
+    provide();
+    EXPECT_TRUE(webView->providedFileContents(page));
+    EXPECT_FALSE(webView->providedFileContents(folder + "/other.html"));
+    webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(page)));
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_EQ(webView->mainFrame()->domDocument()->title(), u"Provided");
+    ASSERT_TRUE(webView->mainFrame()->dataSource()->response()->fileStamp());
+    EXPECT_EQ(*webView->mainFrame()->dataSource()->response()->fileStamp(), stamp);
+    EXPECT_FALSE(webView->providedFileContents(page));
+    recorder.mainFrameEnded = false;
+    webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(page)));
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_EQ(webView->mainFrame()->domDocument()->title(), u"On disk");
+
+    // A file the policy refuses is refused with its bytes provided.
+    provide();
+    webView->setFileAccessPolicy([](const std::string&) { return false; });
+    recorder.mainFrameEnded = false;
+    webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(page)));
+    ASSERT_TRUE(waitForMainFrame());
+    ASSERT_TRUE(recorder.mainFrameError);
+    EXPECT_TRUE(recorder.mainFrameError->is(POSIXErrorDomain, 1));
+    webView->setFileAccessPolicy(nullptr);
+    EXPECT_TRUE(removeItem(folder));
+}

@@ -174,22 +174,23 @@ public:
             GumboNode* node;
             DOMNode* parent;
             unsigned depth;
+            bool inTemplateContent;
         };
         std::vector<Item> stack;
-        auto pushChildren = [&](GumboVector& children, DOMNode* parent, unsigned depth) {
+        auto pushChildren = [&](GumboVector& children, DOMNode* parent, unsigned depth, bool inTemplateContent) {
             stack.reserve(stack.size() + children.length);
             for (unsigned i = children.length; i > 0; --i)
-                stack.push_back({ static_cast<GumboNode*>(children.data[i - 1]), parent, depth });
+                stack.push_back({ static_cast<GumboNode*>(children.data[i - 1]), parent, depth, inTemplateContent });
             children.length = 0;
         };
-        pushChildren(childrenOf(source), &target, 1);
+        pushChildren(childrenOf(source), &target, 1, false);
         GumboNode* current = nullptr;
         try {
             while (!stack.empty()) {
                 auto item = stack.back();
                 stack.pop_back();
                 current = item.node;
-                convert(item.node, *item.parent, item.depth, pushChildren);
+                convert(item.node, *item.parent, item.depth, item.inTemplateContent, pushChildren);
                 releaseGumboNode(item.node);
                 current = nullptr;
             }
@@ -201,28 +202,34 @@ public:
             throw;
         }
         flushText();
+        if (auto* document = target.document())
+            document->treeWasBuilt(target);
     }
 
 private:
+    // Nodes are made in the parsed document; a template's contents belong to
+    // another document and go in through the general insertion, which adopts them.
     template<typename PushChildren>
-    void convert(GumboNode* node, DOMNode& parent, unsigned depth, PushChildren& pushChildren)
+    void convert(GumboNode* node, DOMNode& parent, unsigned depth, bool inTemplateContent, PushChildren& pushChildren)
     {
         switch (node->type) {
         case GUMBO_NODE_ELEMENT:
         case GUMBO_NODE_TEMPLATE: {
             if (depth > DOMMaximumNestingDepth) {
                 // Too deep: the content joins the element at the cap.
-                pushChildren(node->v.element.children, &parent, depth);
+                pushChildren(node->v.element.children, &parent, depth, inTemplateContent);
                 break;
             }
             auto element = makeElement(node->v.element);
             auto* raw = element.get();
-            insert(parent, std::move(element));
+            insert(parent, std::move(element), inTemplateContent);
             // A template's children form its contents.
             DOMNode* childParent = raw;
-            if (node->type == GUMBO_NODE_TEMPLATE)
+            if (node->type == GUMBO_NODE_TEMPLATE) {
                 childParent = raw->content().get();
-            pushChildren(node->v.element.children, childParent, depth + 1);
+                inTemplateContent = true;
+            }
+            pushChildren(node->v.element.children, childParent, depth + 1, inTemplateContent);
             break;
         }
         case GUMBO_NODE_TEXT:
@@ -233,6 +240,7 @@ private:
             if (m_pendingParent != &parent) {
                 flushText();
                 m_pendingParent = &parent;
+                m_pendingInTemplateContent = inTemplateContent;
             }
             appendUTF8AsUTF16(m_pendingText, text, std::strlen(text));
             break;
@@ -240,7 +248,7 @@ private:
         case GUMBO_NODE_COMMENT: {
             std::u16string data;
             appendUTF8AsUTF16(data, node->v.text.text, std::strlen(node->v.text.text));
-            insert(parent, std::make_shared<DOMComment>(m_handle, std::move(data)));
+            insert(parent, std::make_shared<DOMComment>(m_handle, std::move(data)), inTemplateContent);
             break;
         }
         case GUMBO_NODE_DOCUMENT:
@@ -248,10 +256,13 @@ private:
         }
     }
 
-    void insert(DOMNode& parent, std::shared_ptr<DOMNode> child)
+    void insert(DOMNode& parent, std::shared_ptr<DOMNode> child, bool inTemplateContent)
     {
         flushText();
-        parent.insertChild(std::move(child), nullptr);
+        if (inTemplateContent)
+            parent.insertChild(child, nullptr);
+        else
+            parent.appendParsedChild(std::move(child));
     }
 
     void flushText()
@@ -265,8 +276,12 @@ private:
             m_pendingText.clear();
             return;
         }
-        parent->insertChild(std::make_shared<DOMText>(m_handle, std::move(m_pendingText)), nullptr);
+        auto text = std::make_shared<DOMText>(m_handle, std::move(m_pendingText));
         m_pendingText = {};
+        if (m_pendingInTemplateContent)
+            parent->insertChild(text, nullptr);
+        else
+            parent->appendParsedChild(std::move(text));
     }
 
     static GumboVector& childrenOf(GumboNode* node)
@@ -413,6 +428,7 @@ private:
     DOMDocumentHandlePtr m_handle;
     std::array<const DOMQualifiedName*, (GUMBO_TAG_LAST + 1) * 3> m_knownNames;
     DOMNode* m_pendingParent { nullptr };
+    bool m_pendingInTemplateContent { false };
     std::u16string m_pendingText;
     std::unordered_set<std::u16string> m_attributeNames;
     const GumboGuardedInput* m_guarded { nullptr };

@@ -363,3 +363,36 @@ TEST(DOMHTMLParsing, FragmentsParseInTheirRealContext)
     auto text = document->createDocumentFragmentWithMarkupString(u"words", {}, html.get());
     EXPECT_EQ(text->innerHTML(), u"<head></head><body>words</body>");
 }
+
+// The parsers build a tree without recording each node: the build counts as one
+// change that readers of the change record must start over from, and what
+// follows is recorded as usual.
+TEST(DOMHTMLParsing, ABuiltTreeIsOneChangeAndLaterEditsAreRecorded)
+{
+    auto document = DOMDocument::parseHTML(std::string_view("<p>a<b>b</b></p><template><i>t</i>x</template>"));
+    std::vector<DOMStructureChange> changes;
+    EXPECT_GT(document->connectedStructureVersion(), 0u);
+    EXPECT_FALSE(document->structureChangesSince(0, changes));
+    auto paragraphs = document->getElementsByTagName(u"p");
+    EXPECT_EQ(paragraphs->length(), 1u);
+
+    auto version = document->connectedStructureVersion();
+    auto treeVersion = document->domTreeVersion();
+    auto fragment = document->createDocumentFragmentWithMarkupString(u"<p>c</p><p>d</p>");
+    EXPECT_GT(document->domTreeVersion(), treeVersion);
+    EXPECT_EQ(document->connectedStructureVersion(), version); // a fragment is not the document
+    document->body()->appendChild(fragment);
+    EXPECT_EQ(paragraphs->length(), 3u);
+    ASSERT_TRUE(document->structureChangesSince(version, changes));
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].target.lock(), document->body());
+    EXPECT_EQ(toElement(changes[1].inserted.lock())->textContent(), u"d");
+
+    // A template's parsed contents belong to the inert document, in order.
+    auto templ = toElement(document->body()->childAt(1));
+    ASSERT_TRUE(templ && templ->hasTagName(u"template"));
+    auto content = templ->content();
+    EXPECT_EQ(content->innerHTML(), u"<i>t</i>x");
+    for (auto* node = content->first(); node; node = node->traverseNext(content.get()))
+        EXPECT_EQ(node->document(), &document->templateContentsOwnerDocument());
+}

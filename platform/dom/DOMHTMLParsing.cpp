@@ -84,16 +84,129 @@ const char16_t* namespaceForGumbo(GumboNamespaceEnum ns)
     }
 }
 
-// One gumbo parse on malloc and free. The tree builder releases gumbo's
-// nodes one by one as it converts them, so that gumbo's tree and ours are
-// never both whole in memory; what it has not released goes with the parse.
+// Gumbo's memory: its many small allocations are carved in order from
+// blocks, each counting what it holds still, and a block goes back to malloc
+// when the last of its allocations is freed. The tree builder frees gumbo's
+// nodes in document order, about the order they were made in, so blocks empty
+// and go as the DOM grows; gumbo's own parse, and the freeing, cost little
+// more than moving a pointer and counting.
+class GumboAllocator {
+public:
+    GumboAllocator() = default;
+    GumboAllocator(const GumboAllocator&) = delete;
+    GumboAllocator& operator=(const GumboAllocator&) = delete;
+    ~GumboAllocator()
+    {
+        while (m_blocks)
+            unlinkAndFree(m_blocks);
+    }
+
+    void* allocate(size_t size)
+    {
+        size_t need = sizeof(Header) + ((size + alignment - 1) & ~(alignment - 1));
+        if (need > largestCarved) {
+            auto* header = static_cast<Header*>(std::malloc(need));
+            if (!header)
+                return nullptr;
+            header->block = nullptr;
+            return header + 1;
+        }
+        if (!m_current || static_cast<size_t>(m_end - m_next) < need) {
+            if (!startBlock())
+                return nullptr;
+        }
+        auto* header = reinterpret_cast<Header*>(m_next);
+        m_next += need;
+        header->block = m_current;
+        ++m_current->live;
+        return header + 1;
+    }
+
+    // Frees what allocate() gave, whichever parse it belongs to.
+    static void release(void* pointer)
+    {
+        if (!pointer)
+            return;
+        auto* header = static_cast<Header*>(pointer) - 1;
+        Block* block = header->block;
+        if (!block) {
+            std::free(header);
+            return;
+        }
+        if (!--block->live && block != block->owner->m_current)
+            block->owner->unlinkAndFree(block);
+    }
+
+private:
+    // Gumbo's structures hold pointers and integers at most: 8 bytes of
+    // alignment, and a header of one pointer, keep its small allocations small.
+    static constexpr size_t alignment = 8;
+    static constexpr size_t firstBlockSize = 32 << 10;
+    static constexpr size_t largestBlockSize = 1 << 20;
+    static constexpr size_t largestCarved = 16 << 10;
+
+    struct Block {
+        GumboAllocator* owner;
+        Block* previous;
+        Block* next;
+        size_t live;
+    };
+    struct Header {
+        Block* block; // null: allocated on its own
+    };
+
+    bool startBlock()
+    {
+        auto* block = static_cast<Block*>(std::malloc(m_blockSize));
+        if (!block)
+            return false;
+        *block = { this, nullptr, m_blocks, 0 };
+        if (m_blocks)
+            m_blocks->previous = block;
+        m_blocks = block;
+        // The block it replaces goes now if nothing in it lives, else with its last allocation.
+        if (m_current && !m_current->live)
+            unlinkAndFree(m_current);
+        m_current = block;
+        m_next = reinterpret_cast<char*>(block + 1);
+        m_end = reinterpret_cast<char*>(block) + m_blockSize;
+        m_blockSize = std::min(m_blockSize * 2, largestBlockSize);
+        return true;
+    }
+
+    void unlinkAndFree(Block* block)
+    {
+        if (block->previous)
+            block->previous->next = block->next;
+        else
+            m_blocks = block->next;
+        if (block->next)
+            block->next->previous = block->previous;
+        if (block == m_current)
+            m_current = nullptr;
+        std::free(block);
+    }
+
+    Block* m_blocks { nullptr };
+    Block* m_current { nullptr };
+    char* m_next { nullptr };
+    char* m_end { nullptr };
+    size_t m_blockSize { firstBlockSize };
+};
+
+// One gumbo parse. The tree builder releases gumbo's nodes one by one as it
+// converts them, so that gumbo's tree and ours are never both whole in
+// memory; what it has not released goes with the parse.
 class GumboParse {
 public:
     GumboParse(GumboOptions options, std::string_view markup)
         : m_options(options)
     {
-        m_options.allocator = [](void*, size_t size) { return std::malloc(size); };
-        m_options.deallocator = [](void*, void* pointer) { std::free(pointer); };
+        m_options.userdata = &m_allocator;
+        m_options.allocator = [](void* allocator, size_t size) {
+            return static_cast<GumboAllocator*>(allocator)->allocate(size);
+        };
+        m_options.deallocator = [](void*, void* pointer) { GumboAllocator::release(pointer); };
         m_options.max_errors = 0;
         m_output = gumbo_parse_with_options(&m_options, markup.data(), markup.size());
     }
@@ -108,6 +221,7 @@ public:
     GumboOutput* output() const { return m_output; }
 
 private:
+    GumboAllocator m_allocator;
     GumboOptions m_options;
     GumboOutput* m_output { nullptr };
 };
@@ -121,24 +235,24 @@ void releaseGumboNode(GumboNode* node)
         auto& attributes = node->v.element.attributes;
         for (unsigned i = 0; i < attributes.length; ++i) {
             auto* attribute = static_cast<GumboAttribute*>(attributes.data[i]);
-            std::free(const_cast<char*>(attribute->name));
-            std::free(const_cast<char*>(attribute->value));
-            std::free(attribute);
+            GumboAllocator::release(const_cast<char*>(attribute->name));
+            GumboAllocator::release(const_cast<char*>(attribute->value));
+            GumboAllocator::release(attribute);
         }
-        std::free(attributes.data);
-        std::free(node->v.element.children.data);
+        GumboAllocator::release(attributes.data);
+        GumboAllocator::release(node->v.element.children.data);
         break;
     }
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_WHITESPACE:
     case GUMBO_NODE_CDATA:
     case GUMBO_NODE_COMMENT:
-        std::free(const_cast<char*>(node->v.text.text));
+        GumboAllocator::release(const_cast<char*>(node->v.text.text));
         break;
     case GUMBO_NODE_DOCUMENT:
         return; // released with the parse
     }
-    std::free(node);
+    GumboAllocator::release(node);
 }
 
 void releaseGumboSubtree(GumboNode* root)

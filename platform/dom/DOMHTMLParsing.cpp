@@ -9,6 +9,17 @@
 
 #include <gumbo.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define BREVANTON_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BREVANTON_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -72,6 +83,28 @@ void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length)
 
 namespace {
 
+// Under the address sanitizer, memory carved from a block is poisoned until
+// it is handed out and again once released, so stray uses are reported.
+void poison(const void* address, size_t size)
+{
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+    ASAN_POISON_MEMORY_REGION(address, size);
+#else
+    (void)address;
+    (void)size;
+#endif
+}
+
+void unpoison(const void* address, size_t size)
+{
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+    ASAN_UNPOISON_MEMORY_REGION(address, size);
+#else
+    (void)address;
+    (void)size;
+#endif
+}
+
 const char16_t* namespaceForGumbo(GumboNamespaceEnum ns)
 {
     switch (ns) {
@@ -116,8 +149,12 @@ public:
                 return nullptr;
         }
         auto* header = reinterpret_cast<Header*>(m_next);
+        unpoison(header, need);
         m_next += need;
         header->block = m_current;
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+        header->size = need;
+#endif
         ++m_current->live;
         return header + 1;
     }
@@ -133,6 +170,9 @@ public:
             std::free(header);
             return;
         }
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+        poison(header, header->size);
+#endif
         if (!--block->live && block != block->owner->m_current)
             block->owner->unlinkAndFree(block);
     }
@@ -153,6 +193,9 @@ private:
     };
     struct Header {
         Block* block; // null: allocated on its own
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+        size_t size;
+#endif
     };
 
     bool startBlock()
@@ -170,6 +213,7 @@ private:
         m_current = block;
         m_next = reinterpret_cast<char*>(block + 1);
         m_end = reinterpret_cast<char*>(block) + m_blockSize;
+        poison(m_next, static_cast<size_t>(m_end - m_next));
         m_blockSize = std::min(m_blockSize * 2, largestBlockSize);
         return true;
     }

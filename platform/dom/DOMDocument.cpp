@@ -468,6 +468,15 @@ void DOMDocument::connectedChildListWillChange(DOMNode& parent, DOMNode* inserte
     m_structureChanges.push_back(std::move(change));
 }
 
+void DOMDocument::treeWasBuilt(DOMNode& root)
+{
+    incrementDOMTreeVersion();
+    if (!root.isConnected())
+        return;
+    ++m_connectedStructureVersion;
+    m_structureChanges.clear();
+}
+
 bool DOMDocument::structureChangesSince(uint64_t version, std::vector<DOMStructureChange>& changes) const
 {
     if (version > m_connectedStructureVersion || m_connectedStructureVersion - version > m_structureChanges.size())

@@ -194,6 +194,10 @@ public:
     // The structure changes after `version`, oldest first. False when the record
     // no longer reaches back to `version`.
     bool structureChangesSince(uint64_t version, std::vector<DOMStructureChange>& changes) const;
+    // Reports a subtree a parser built under `root` with appendParsedChild as
+    // one change: the tree version moves, and when `root` is in the document
+    // the record of structure changes starts over (its readers redo their work).
+    void treeWasBuilt(DOMNode& root);
     // Moves on every change of a text, comment or other character data node's
     // data; the document remembers the latest changed nodes so that caches can
     // update only what depends on them.

@@ -9,6 +9,17 @@
 
 #include <gumbo.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#define BREVANTON_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BREVANTON_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+#include <sanitizer/asan_interface.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -72,6 +83,28 @@ void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length)
 
 namespace {
 
+// Under the address sanitizer, memory carved from a block is poisoned until
+// it is handed out and again once released, so stray uses are reported.
+void poison(const void* address, size_t size)
+{
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+    ASAN_POISON_MEMORY_REGION(address, size);
+#else
+    (void)address;
+    (void)size;
+#endif
+}
+
+void unpoison(const void* address, size_t size)
+{
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+    ASAN_UNPOISON_MEMORY_REGION(address, size);
+#else
+    (void)address;
+    (void)size;
+#endif
+}
+
 const char16_t* namespaceForGumbo(GumboNamespaceEnum ns)
 {
     switch (ns) {
@@ -84,16 +117,140 @@ const char16_t* namespaceForGumbo(GumboNamespaceEnum ns)
     }
 }
 
-// One gumbo parse on malloc and free. The tree builder releases gumbo's
-// nodes one by one as it converts them, so that gumbo's tree and ours are
-// never both whole in memory; what it has not released goes with the parse.
+// Gumbo's memory: its many small allocations are carved in order from
+// blocks, each counting what it holds still, and a block goes back to malloc
+// when the last of its allocations is freed. The tree builder frees gumbo's
+// nodes in document order, about the order they were made in, so blocks empty
+// and go as the DOM grows; gumbo's own parse, and the freeing, cost little
+// more than moving a pointer and counting.
+class GumboAllocator {
+public:
+    GumboAllocator() = default;
+    GumboAllocator(const GumboAllocator&) = delete;
+    GumboAllocator& operator=(const GumboAllocator&) = delete;
+    ~GumboAllocator()
+    {
+        while (m_blocks)
+            unlinkAndFree(m_blocks);
+    }
+
+    void* allocate(size_t size)
+    {
+        size_t need = sizeof(Header) + ((size + alignment - 1) & ~(alignment - 1));
+        if (need > largestCarved) {
+            auto* header = static_cast<Header*>(std::malloc(need));
+            if (!header)
+                return nullptr;
+            header->block = nullptr;
+            return header + 1;
+        }
+        if (!m_current || static_cast<size_t>(m_end - m_next) < need) {
+            if (!startBlock())
+                return nullptr;
+        }
+        auto* header = reinterpret_cast<Header*>(m_next);
+        unpoison(header, need);
+        m_next += need;
+        header->block = m_current;
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+        header->size = need;
+#endif
+        ++m_current->live;
+        return header + 1;
+    }
+
+    // Frees what allocate() gave, whichever parse it belongs to.
+    static void release(void* pointer)
+    {
+        if (!pointer)
+            return;
+        auto* header = static_cast<Header*>(pointer) - 1;
+        Block* block = header->block;
+        if (!block) {
+            std::free(header);
+            return;
+        }
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+        poison(header, header->size);
+#endif
+        if (!--block->live && block != block->owner->m_current)
+            block->owner->unlinkAndFree(block);
+    }
+
+private:
+    // Gumbo's structures hold pointers and integers at most: 8 bytes of
+    // alignment, and a header of one pointer, keep its small allocations small.
+    static constexpr size_t alignment = 8;
+    static constexpr size_t firstBlockSize = 32 << 10;
+    static constexpr size_t largestBlockSize = 1 << 20;
+    static constexpr size_t largestCarved = 16 << 10;
+
+    struct Block {
+        GumboAllocator* owner;
+        Block* previous;
+        Block* next;
+        size_t live;
+    };
+    struct Header {
+        Block* block; // null: allocated on its own
+#if defined(BREVANTON_ADDRESS_SANITIZER)
+        size_t size;
+#endif
+    };
+
+    bool startBlock()
+    {
+        auto* block = static_cast<Block*>(std::malloc(m_blockSize));
+        if (!block)
+            return false;
+        *block = { this, nullptr, m_blocks, 0 };
+        if (m_blocks)
+            m_blocks->previous = block;
+        m_blocks = block;
+        // The block it replaces goes now if nothing in it lives, else with its last allocation.
+        if (m_current && !m_current->live)
+            unlinkAndFree(m_current);
+        m_current = block;
+        m_next = reinterpret_cast<char*>(block + 1);
+        m_end = reinterpret_cast<char*>(block) + m_blockSize;
+        poison(m_next, static_cast<size_t>(m_end - m_next));
+        m_blockSize = std::min(m_blockSize * 2, largestBlockSize);
+        return true;
+    }
+
+    void unlinkAndFree(Block* block)
+    {
+        if (block->previous)
+            block->previous->next = block->next;
+        else
+            m_blocks = block->next;
+        if (block->next)
+            block->next->previous = block->previous;
+        if (block == m_current)
+            m_current = nullptr;
+        std::free(block);
+    }
+
+    Block* m_blocks { nullptr };
+    Block* m_current { nullptr };
+    char* m_next { nullptr };
+    char* m_end { nullptr };
+    size_t m_blockSize { firstBlockSize };
+};
+
+// One gumbo parse. The tree builder releases gumbo's nodes one by one as it
+// converts them, so that gumbo's tree and ours are never both whole in
+// memory; what it has not released goes with the parse.
 class GumboParse {
 public:
     GumboParse(GumboOptions options, std::string_view markup)
         : m_options(options)
     {
-        m_options.allocator = [](void*, size_t size) { return std::malloc(size); };
-        m_options.deallocator = [](void*, void* pointer) { std::free(pointer); };
+        m_options.userdata = &m_allocator;
+        m_options.allocator = [](void* allocator, size_t size) {
+            return static_cast<GumboAllocator*>(allocator)->allocate(size);
+        };
+        m_options.deallocator = [](void*, void* pointer) { GumboAllocator::release(pointer); };
         m_options.max_errors = 0;
         m_output = gumbo_parse_with_options(&m_options, markup.data(), markup.size());
     }
@@ -108,6 +265,7 @@ public:
     GumboOutput* output() const { return m_output; }
 
 private:
+    GumboAllocator m_allocator;
     GumboOptions m_options;
     GumboOutput* m_output { nullptr };
 };
@@ -121,24 +279,24 @@ void releaseGumboNode(GumboNode* node)
         auto& attributes = node->v.element.attributes;
         for (unsigned i = 0; i < attributes.length; ++i) {
             auto* attribute = static_cast<GumboAttribute*>(attributes.data[i]);
-            std::free(const_cast<char*>(attribute->name));
-            std::free(const_cast<char*>(attribute->value));
-            std::free(attribute);
+            GumboAllocator::release(const_cast<char*>(attribute->name));
+            GumboAllocator::release(const_cast<char*>(attribute->value));
+            GumboAllocator::release(attribute);
         }
-        std::free(attributes.data);
-        std::free(node->v.element.children.data);
+        GumboAllocator::release(attributes.data);
+        GumboAllocator::release(node->v.element.children.data);
         break;
     }
     case GUMBO_NODE_TEXT:
     case GUMBO_NODE_WHITESPACE:
     case GUMBO_NODE_CDATA:
     case GUMBO_NODE_COMMENT:
-        std::free(const_cast<char*>(node->v.text.text));
+        GumboAllocator::release(const_cast<char*>(node->v.text.text));
         break;
     case GUMBO_NODE_DOCUMENT:
         return; // released with the parse
     }
-    std::free(node);
+    GumboAllocator::release(node);
 }
 
 void releaseGumboSubtree(GumboNode* root)
@@ -174,22 +332,23 @@ public:
             GumboNode* node;
             DOMNode* parent;
             unsigned depth;
+            bool inTemplateContent;
         };
         std::vector<Item> stack;
-        auto pushChildren = [&](GumboVector& children, DOMNode* parent, unsigned depth) {
+        auto pushChildren = [&](GumboVector& children, DOMNode* parent, unsigned depth, bool inTemplateContent) {
             stack.reserve(stack.size() + children.length);
             for (unsigned i = children.length; i > 0; --i)
-                stack.push_back({ static_cast<GumboNode*>(children.data[i - 1]), parent, depth });
+                stack.push_back({ static_cast<GumboNode*>(children.data[i - 1]), parent, depth, inTemplateContent });
             children.length = 0;
         };
-        pushChildren(childrenOf(source), &target, 1);
+        pushChildren(childrenOf(source), &target, 1, false);
         GumboNode* current = nullptr;
         try {
             while (!stack.empty()) {
                 auto item = stack.back();
                 stack.pop_back();
                 current = item.node;
-                convert(item.node, *item.parent, item.depth, pushChildren);
+                convert(item.node, *item.parent, item.depth, item.inTemplateContent, pushChildren);
                 releaseGumboNode(item.node);
                 current = nullptr;
             }
@@ -201,28 +360,34 @@ public:
             throw;
         }
         flushText();
+        if (auto* document = target.document())
+            document->treeWasBuilt(target);
     }
 
 private:
+    // Nodes are made in the parsed document; a template's contents belong to
+    // another document and go in through the general insertion, which adopts them.
     template<typename PushChildren>
-    void convert(GumboNode* node, DOMNode& parent, unsigned depth, PushChildren& pushChildren)
+    void convert(GumboNode* node, DOMNode& parent, unsigned depth, bool inTemplateContent, PushChildren& pushChildren)
     {
         switch (node->type) {
         case GUMBO_NODE_ELEMENT:
         case GUMBO_NODE_TEMPLATE: {
             if (depth > DOMMaximumNestingDepth) {
                 // Too deep: the content joins the element at the cap.
-                pushChildren(node->v.element.children, &parent, depth);
+                pushChildren(node->v.element.children, &parent, depth, inTemplateContent);
                 break;
             }
             auto element = makeElement(node->v.element);
             auto* raw = element.get();
-            insert(parent, std::move(element));
+            insert(parent, std::move(element), inTemplateContent);
             // A template's children form its contents.
             DOMNode* childParent = raw;
-            if (node->type == GUMBO_NODE_TEMPLATE)
+            if (node->type == GUMBO_NODE_TEMPLATE) {
                 childParent = raw->content().get();
-            pushChildren(node->v.element.children, childParent, depth + 1);
+                inTemplateContent = true;
+            }
+            pushChildren(node->v.element.children, childParent, depth + 1, inTemplateContent);
             break;
         }
         case GUMBO_NODE_TEXT:
@@ -233,6 +398,7 @@ private:
             if (m_pendingParent != &parent) {
                 flushText();
                 m_pendingParent = &parent;
+                m_pendingInTemplateContent = inTemplateContent;
             }
             appendUTF8AsUTF16(m_pendingText, text, std::strlen(text));
             break;
@@ -240,7 +406,7 @@ private:
         case GUMBO_NODE_COMMENT: {
             std::u16string data;
             appendUTF8AsUTF16(data, node->v.text.text, std::strlen(node->v.text.text));
-            insert(parent, std::make_shared<DOMComment>(m_handle, std::move(data)));
+            insert(parent, std::make_shared<DOMComment>(m_handle, std::move(data)), inTemplateContent);
             break;
         }
         case GUMBO_NODE_DOCUMENT:
@@ -248,10 +414,13 @@ private:
         }
     }
 
-    void insert(DOMNode& parent, std::shared_ptr<DOMNode> child)
+    void insert(DOMNode& parent, std::shared_ptr<DOMNode> child, bool inTemplateContent)
     {
         flushText();
-        parent.insertChild(std::move(child), nullptr);
+        if (inTemplateContent)
+            parent.insertChild(child, nullptr);
+        else
+            parent.appendParsedChild(std::move(child));
     }
 
     void flushText()
@@ -265,8 +434,12 @@ private:
             m_pendingText.clear();
             return;
         }
-        parent->insertChild(std::make_shared<DOMText>(m_handle, std::move(m_pendingText)), nullptr);
+        auto text = std::make_shared<DOMText>(m_handle, std::move(m_pendingText));
         m_pendingText = {};
+        if (m_pendingInTemplateContent)
+            parent->insertChild(text, nullptr);
+        else
+            parent->appendParsedChild(std::move(text));
     }
 
     static GumboVector& childrenOf(GumboNode* node)
@@ -413,6 +586,7 @@ private:
     DOMDocumentHandlePtr m_handle;
     std::array<const DOMQualifiedName*, (GUMBO_TAG_LAST + 1) * 3> m_knownNames;
     DOMNode* m_pendingParent { nullptr };
+    bool m_pendingInTemplateContent { false };
     std::u16string m_pendingText;
     std::unordered_set<std::u16string> m_attributeNames;
     const GumboGuardedInput* m_guarded { nullptr };

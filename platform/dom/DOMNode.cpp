@@ -447,6 +447,20 @@ void DOMNode::linkChild(std::shared_ptr<DOMNode> node, DOMNode* before)
         document->incrementDOMTreeVersion();
 }
 
+void DOMNode::appendParsedChild(std::shared_ptr<DOMNode> node)
+{
+    auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
+    auto& m_lastChild = static_cast<DOMContainerNode*>(this)->m_lastChild;
+    auto* raw = node.get();
+    raw->setParentDroppingHandle(this);
+    raw->m_previousSibling = m_lastChild;
+    if (m_lastChild)
+        m_lastChild->m_nextSibling = std::move(node);
+    else
+        m_firstChild = std::move(node);
+    m_lastChild = raw;
+}
+
 void DOMNode::insertChild(const std::shared_ptr<DOMNode>& node, DOMNode* child)
 {
     std::vector<std::shared_ptr<DOMNode>> fragmentChildren;

@@ -251,6 +251,11 @@ public:
     // Internal: the pre-insertion validity checks and the insert/remove steps.
     bool ensurePreInsertionValidity(const DOMNode& node, const DOMNode* child, Error* outError) const;
     void insertChild(const std::shared_ptr<DOMNode>& node, DOMNode* child);
+    // For the parsers building a tree nobody watches yet: appends `node`, a
+    // new root of this node's document, as the last child, leaving ranges,
+    // versions and the record of changes alone (the parser reports the
+    // finished build once, see DOMDocument::treeWasBuilt).
+    void appendParsedChild(std::shared_ptr<DOMNode> node);
     void removeChildInternal(DOMNode* child);
     std::shared_ptr<DOMNode> cloneNodeInto(DOMDocument* document, bool deep) const;
     void setDocumentHandleForSubtree(const DOMDocumentHandlePtr&);

@@ -154,51 +154,61 @@ public:
 
     void buildChildren(xmlNode* first, DOMNode& target)
     {
+        // Nodes are made in the parsed document; a template's contents belong
+        // to another document and go in through the general insertion, which adopts them.
         struct Item {
             xmlNode* node;
             DOMNode* parent;
             unsigned depth;
+            bool inTemplateContent;
         };
         std::vector<Item> stack;
-        auto pushSiblings = [&](xmlNode* node, DOMNode* parent, unsigned depth) {
+        auto pushSiblings = [&](xmlNode* node, DOMNode* parent, unsigned depth, bool inTemplateContent) {
             size_t mark = stack.size();
             for (; node; node = node->next)
-                stack.push_back({ node, parent, depth });
+                stack.push_back({ node, parent, depth, inTemplateContent });
             std::reverse(stack.begin() + static_cast<long>(mark), stack.end());
         };
-        pushSiblings(first, &target, 1);
+        pushSiblings(first, &target, 1, false);
         while (!stack.empty()) {
             auto item = stack.back();
             stack.pop_back();
             xmlNode* node = item.node;
+            auto insert = [&](std::shared_ptr<DOMNode> child) {
+                if (item.inTemplateContent)
+                    item.parent->insertChild(child, nullptr);
+                else
+                    item.parent->appendParsedChild(std::move(child));
+            };
             switch (node->type) {
             case XML_ELEMENT_NODE: {
                 if (item.depth > DOMMaximumNestingDepth) {
-                    pushSiblings(node->children, item.parent, item.depth);
+                    pushSiblings(node->children, item.parent, item.depth, item.inTemplateContent);
                     break;
                 }
                 auto element = makeElement(node);
-                item.parent->insertChild(element, nullptr);
+                insert(element);
                 // An XHTML template's children form its contents.
                 DOMNode* childParent = element.get();
-                if (element->hasTagName(u"template"))
+                bool inTemplateContent = item.inTemplateContent;
+                if (element->hasTagName(u"template")) {
                     childParent = element->content().get();
-                pushSiblings(node->children, childParent, item.depth + 1);
+                    inTemplateContent = true;
+                }
+                pushSiblings(node->children, childParent, item.depth + 1, inTemplateContent);
                 break;
             }
             case XML_TEXT_NODE:
-                appendText(*item.parent, fromXML(node->content));
+                appendText(*item.parent, fromXML(node->content), item.inTemplateContent);
                 break;
             case XML_CDATA_SECTION_NODE:
-                item.parent->insertChild(std::make_shared<DOMCDATASection>(m_handle, fromXML(node->content)), nullptr);
+                insert(std::make_shared<DOMCDATASection>(m_handle, fromXML(node->content)));
                 break;
             case XML_COMMENT_NODE:
-                item.parent->insertChild(std::make_shared<DOMComment>(m_handle, fromXML(node->content)), nullptr);
+                insert(std::make_shared<DOMComment>(m_handle, fromXML(node->content)));
                 break;
             case XML_PI_NODE:
-                item.parent->insertChild(std::make_shared<DOMProcessingInstruction>(m_handle, fromXML(node->name),
-                                                                                    fromXML(node->content)),
-                                         nullptr);
+                insert(std::make_shared<DOMProcessingInstruction>(m_handle, fromXML(node->name), fromXML(node->content)));
                 break;
             case XML_ENTITY_REF_NODE: {
                 // Internal entities expand to their text; HTML's named
@@ -207,12 +217,14 @@ public:
                 if (entity && entity->etype == XML_INTERNAL_GENERAL_ENTITY) {
                     std::string expanded;
                     expandEntity(node->doc, entity, 0, m_entityBudget, expanded);
-                    appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(expanded.c_str())));
+                    appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(expanded.c_str())),
+                               item.inTemplateContent);
                 } else if (!entity || entity->etype != XML_EXTERNAL_GENERAL_PARSED_ENTITY) {
                     if (unsigned codePoint = htmlNamedCharacter(reinterpret_cast<const char*>(node->name))) {
                         std::string text;
                         appendCodePointAsUTF8(codePoint, text);
-                        appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(text.c_str())));
+                        appendText(*item.parent, fromXML(reinterpret_cast<const xmlChar*>(text.c_str())),
+                                   item.inTemplateContent);
                     }
                 }
                 break;
@@ -221,12 +233,14 @@ public:
                 break;
             }
         }
+        if (auto* document = target.document())
+            document->treeWasBuilt(target);
     }
 
     bool exhaustedEntityExpansion() const { return !m_entityBudget; }
 
 private:
-    void appendText(DOMNode& parent, std::u16string text)
+    void appendText(DOMNode& parent, std::u16string text, bool inTemplateContent)
     {
         if (text.empty())
             return;
@@ -234,7 +248,11 @@ private:
             static_cast<DOMText*>(last)->appendData(text);
             return;
         }
-        parent.insertChild(std::make_shared<DOMText>(m_handle, std::move(text)), nullptr);
+        auto node = std::make_shared<DOMText>(m_handle, std::move(text));
+        if (inTemplateContent)
+            parent.insertChild(node, nullptr);
+        else
+            parent.appendParsedChild(std::move(node));
     }
 
     std::shared_ptr<DOMElement> makeElement(xmlNode* node)

@@ -267,6 +267,13 @@ std::u16string declaredHTMLEncoding(std::string_view bytes)
 DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSyntax syntax, std::u16string_view transportLabel)
 {
     DecodedDocumentText result;
+    // Whether the bytes are UTF-8, found at most once (a pass over all of them).
+    std::optional<bool> validUTF8;
+    auto isUTF8 = [&] {
+        if (!validUTF8)
+            validUTF8 = isValidUTF8(bytes);
+        return *validUTF8;
+    };
     result.encoding = byteOrderMarkEncoding(bytes);
     if (!result.encoding.empty()) {
         result.byteOrderMark = true;
@@ -276,11 +283,11 @@ DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSynta
     else if (auto declared = syntax == DocumentTextSyntax::HTML ? prescanHTML(bytes) : declaredXMLEncoding(bytes))
         result.encoding = *declared;
     else
-        result.encoding = isValidUTF8(bytes) ? u"UTF-8" : u"windows-1252";
+        result.encoding = isUTF8() ? u"UTF-8" : u"windows-1252";
 
     if (result.encoding == u"UTF-8") {
         // Bytes that are not UTF-8 become U+FFFD.
-        result.utf8 = isValidUTF8(bytes) ? std::string(bytes) : toUTF8(toUTF16(bytes));
+        result.utf8 = isUTF8() ? std::string(bytes) : toUTF8(toUTF16(bytes));
         return result;
     }
     auto text = decodeTextReplacingInvalid(bytes, result.encoding);

@@ -363,3 +363,71 @@ TEST(DOMHTMLParsing, FragmentsParseInTheirRealContext)
     auto text = document->createDocumentFragmentWithMarkupString(u"words", {}, html.get());
     EXPECT_EQ(text->innerHTML(), u"<head></head><body>words</body>");
 }
+
+// The parsers build a tree without recording each node: the build counts as one
+// change that readers of the change record must start over from, and what
+// follows is recorded as usual.
+TEST(DOMHTMLParsing, ABuiltTreeIsOneChangeAndLaterEditsAreRecorded)
+{
+    auto document = DOMDocument::parseHTML(std::string_view("<p>a<b>b</b></p><template><i>t</i>x</template>"));
+    std::vector<DOMStructureChange> changes;
+    EXPECT_GT(document->connectedStructureVersion(), 0u);
+    EXPECT_FALSE(document->structureChangesSince(0, changes));
+    auto paragraphs = document->getElementsByTagName(u"p");
+    EXPECT_EQ(paragraphs->length(), 1u);
+
+    auto version = document->connectedStructureVersion();
+    auto treeVersion = document->domTreeVersion();
+    auto fragment = document->createDocumentFragmentWithMarkupString(u"<p>c</p><p>d</p>");
+    EXPECT_GT(document->domTreeVersion(), treeVersion);
+    EXPECT_EQ(document->connectedStructureVersion(), version); // a fragment is not the document
+    document->body()->appendChild(fragment);
+    EXPECT_EQ(paragraphs->length(), 3u);
+    ASSERT_TRUE(document->structureChangesSince(version, changes));
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].target.lock(), document->body());
+    EXPECT_EQ(toElement(changes[1].inserted.lock())->textContent(), u"d");
+
+    // A template's parsed contents belong to the inert document, in order.
+    auto templ = toElement(document->body()->childAt(1));
+    ASSERT_TRUE(templ && templ->hasTagName(u"template"));
+    auto content = templ->content();
+    EXPECT_EQ(content->innerHTML(), u"<i>t</i>x");
+    for (auto* node = content->first(); node; node = node->traverseNext(content.get()))
+        EXPECT_EQ(node->document(), &document->templateContentsOwnerDocument());
+}
+
+// A page large enough that gumbo's memory spans many blocks, released while the
+// tree is built: long texts, an element with more attributes than a tag keeps
+// (parsed apart while the page's nodes are being released) and template
+// contents all come out whole and in order.
+TEST(DOMHTMLParsing, LargePagesComeOutWhole)
+{
+    std::string markup = "<!DOCTYPE html><title>big</title><body>";
+    constexpr int paragraphs = 20000;
+    for (int i = 0; i < paragraphs; ++i)
+        markup += "<p class=c id=p" + std::to_string(i) + ">text " + std::to_string(i) + " <b>bold</b> &amp; more</p>\n";
+    std::string longText(40000, 'x');
+    markup += "<pre id=long>" + longText + "</pre><div id=many";
+    for (int i = 0; i < 600; ++i)
+        markup += " a" + std::to_string(i) + "=v" + std::to_string(i);
+    markup += ">m</div><template id=t><i>in</i> template</template><p id=last>end";
+    auto document = DOMDocument::parseHTML(std::string_view(markup));
+
+    auto paragraphsFound = document->getElementsByTagName(u"p");
+    ASSERT_EQ(paragraphsFound->length(), static_cast<unsigned>(paragraphs + 1));
+    for (int i : { 0, 1, 9999, paragraphs - 1 }) {
+        auto paragraph = paragraphsFound->item(static_cast<unsigned>(i));
+        ASSERT_TRUE(paragraph);
+        EXPECT_EQ(paragraph->id(), u"p" + toUTF16(std::to_string(i)));
+        EXPECT_EQ(paragraph->textContent(), u"text " + toUTF16(std::to_string(i)) + u" bold & more");
+    }
+    EXPECT_EQ(document->getElementById(u"long")->textContent(), toUTF16(longText));
+    auto many = document->getElementById(u"many");
+    ASSERT_EQ(many->attributeCount(), 601u);
+    EXPECT_EQ(many->getAttribute(u"a0"), u"v0");
+    EXPECT_EQ(many->getAttribute(u"a599"), u"v599");
+    EXPECT_EQ(many->textContent(), u"m");
+    EXPECT_EQ(document->getElementById(u"t")->content()->innerHTML(), u"<i>in</i> template");
+    EXPECT_EQ(document->getElementById(u"last")->textContent(), u"end");
+}

@@ -175,7 +175,7 @@ bool moveHorizontally(VornickContentEditingView& view, const Event& event, int d
         auto sibling = edge ? (forward ? edge->nextSibling() : edge->previousSibling()) : nullptr;
         auto next = sibling ? helper->nextBlockOrElementInDirection(direction, sibling) : std::nullopt;
         if (next) {
-            VornickGeneralLog(u"newExactSelection=" + next->description());
+            VornickGeneralDebugLog([&] { return u"newExactSelection=" + next->description(); });
             auto caret = next->element() && helper->canEditContentOfBlockOrElement(*next)
                 ? caretInContents(vornick_innerRangeWithWhitespaceOnlyTextNodesTrimmed(next->element()), direction)
                 : nullptr;

@@ -6,6 +6,7 @@
 #include "platform/dom/DOMRange.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace brevanton {
 
@@ -25,13 +26,19 @@ void VornickDOMPathBar::updateForValidationStatusChange()
 
 void VornickDOMPathBar::updateForEffectiveOperationRangeChange()
 {
-    m_segments.clear();
+    // Typing moves the range on every keystroke within the same elements:
+    // the bar is drawn again only when its path changed.
+    auto shown = std::exchange(m_segments, {});
+    auto redrawIfChanged = [&] {
+        if (m_segments != shown)
+            setNeedsDisplay(true);
+    };
     if (!m_contentEditingView)
-        return;
+        return redrawIfChanged();
     auto range = m_contentEditingView->effectiveOperationRange();
     auto& helper = m_contentEditingView->blockModeHelper();
     if (!range || !helper)
-        return;
+        return redrawIfChanged();
     std::shared_ptr<DOMNode> node = range->commonAncestorContainer();
     for (; node; node = node->parentNode()) {
         if (node->nodeType() != DOMNode::ELEMENT_NODE)
@@ -42,7 +49,7 @@ void VornickDOMPathBar::updateForEffectiveOperationRangeChange()
                                                });
     }
     std::reverse(m_segments.begin(), m_segments.end());
-    setNeedsDisplay(true);
+    redrawIfChanged();
 }
 
 } // namespace brevanton

@@ -19,6 +19,7 @@ public:
     struct Segment {
         std::u16string tagLabel;
         std::u16string attributesLabel;
+        bool operator==(const Segment&) const = default;
     };
 
     static double naturalDOMPathBarHeight() { return 39.0; }

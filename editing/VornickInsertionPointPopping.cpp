@@ -209,7 +209,7 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
 
     if (!m_blockModeHelper->proposedSelectionRangeIsInEditableContent(*place)) {
         if (auto block = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*place), {}, false, attachmentPoint.get())) {
-            VornickGeneralLog(u"Popping out of " + block->blockType().value_or(u""));
+            VornickGeneralDebugLog([&] { return u"Popping out of " + block->blockType().value_or(u""); });
             if (auto outer = block->outerRange()) {
                 place = outer;
                 place->collapse(false);

@@ -18,11 +18,6 @@
 
 namespace brevanton {
 
-static void logToConsole(const std::u16string& message)
-{
-    consoleLog(message);
-}
-
 static std::vector<std::shared_ptr<DOMElement>> completelyContainedElementsOfKind(const DOMRange& range, std::u16string_view tagName)
 {
     std::vector<std::shared_ptr<DOMElement>> elements;
@@ -224,11 +219,13 @@ VornickHTMLPatternReplacementRule::VornickHTMLPatternReplacementRule(std::shared
 
 bool VornickHTMLPatternReplacementRule::matchAndApplyToNodeSubtree(DOMNode& node) const
 {
+    // Runs for every element a block-mode paste brings: the pattern is
+    // described only when somebody traces the rules.
     if (!m_pattern || !m_pattern->matchNodeSubtree(node)) {
-        logToConsole(u"Node subtree did not match pattern " + (m_pattern ? m_pattern->description() : u"(null)"));
+        consoleDebugLog([&] { return u"Node subtree did not match pattern " + (m_pattern ? m_pattern->description() : u"(null)"); });
         return false;
     }
-    logToConsole(u"Node subtree matched pattern " + m_pattern->description());
+    consoleDebugLog([&] { return u"Node subtree matched pattern " + m_pattern->description(); });
     auto range = vornick_outerRange(node);
     if (!range)
         return false;

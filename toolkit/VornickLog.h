@@ -10,6 +10,7 @@
 // sessions and the new one.
 #pragma once
 
+#include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
@@ -116,6 +117,16 @@ template<typename... Args>
 void VornickGeneralLog(fmt::format_string<VornickLogArgumentType<Args>...> format, Args&&... args)
 {
     VornickLog::generalLog().log(format, std::forward<Args>(args)...);
+}
+
+// Appends the tracing line `makeLine()` answers (a UTF-16 or UTF-8 string)
+// to the general log while debug logging is on (platform/foundation/ConsoleLog.h);
+// while it is off the line is never made.
+template<typename MakeLine>
+void VornickGeneralDebugLog(MakeLine&& makeLine)
+{
+    if (debugLoggingEnabled())
+        VornickGeneralLog(std::forward<MakeLine>(makeLine)());
 }
 
 } // namespace brevanton

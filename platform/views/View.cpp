@@ -398,7 +398,7 @@ void View::setNeedsDisplayInRect(const Rect& rect)
     if (auto window = this->window()) {
         window->setViewsNeedDisplay(true);
         if (auto* connection = WindowServerConnection::current())
-            connection->windowViewsNeedDisplay(*window);
+            connection->windowViewsNeedDisplayInRect(*window, convertRectToView(part, nullptr));
     }
 }
 

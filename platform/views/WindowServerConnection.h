@@ -7,6 +7,8 @@
 // the backend: the calls only tell.
 #pragma once
 
+#include "platform/views/Geometry.h"
+
 namespace brevanton {
 
 class DraggingSession;
@@ -27,6 +29,9 @@ public:
     virtual void windowFrameDidChange(Window&) = 0;
     // A view of the window was marked as needing display.
     virtual void windowViewsNeedDisplay(Window&) = 0;
+    // The same, with the part marked (window coordinates, y up): a backend
+    // that can redraw part of a window redraws only that.
+    virtual void windowViewsNeedDisplayInRect(Window& window, const Rect&) { windowViewsNeedDisplay(window); }
     // From the window's destructor: the window must not be kept or called.
     virtual void windowWillBeDestroyed(Window&) = 0;
     // A view began a drag (View::beginDraggingSession): the backend may carry

@@ -941,6 +941,30 @@ void WebFrame::loadNewSubresourcesIfNeeded()
     startSubresourceLoads(false, scanAll ? nullptr : &roots);
 }
 
+void WebFrame::showLayoutChanges()
+{
+    auto& page = *m_frameView->documentView();
+    Size size = m_layout.documentSize();
+    Rect clip = m_frameView->clipView()->frame();
+    Size pageSize { std::max(size.width, clip.width()), std::max(size.height, clip.height()) };
+    auto changed = m_layout.changedAreaOfLastLayout();
+    if (!changed) {
+        page.setFrameSize(pageSize);
+        page.setNeedsDisplay(true);
+        return;
+    }
+    // A page that grew or shrank is redrawn where its boxes changed, which
+    // reaches down to both ends, not everywhere its new size would mark.
+    bool wasMarked = page.needsDisplay();
+    Rect marked = page.dirtyRect();
+    page.setFrameSize(pageSize);
+    page.setNeedsDisplay(false);
+    if (wasMarked)
+        page.setNeedsDisplayInRect(marked);
+    if (!changed->isEmpty())
+        page.setNeedsDisplayInRect(*changed);
+}
+
 WebLayout& WebFrame::layout()
 {
     loadNewSubresourcesIfNeeded();
@@ -949,9 +973,7 @@ WebLayout& WebFrame::layout()
         m_layout.layoutIfNeeded(*m_document, width, m_webView ? m_webView->textSizeMultiplier() : 1);
         if (m_childViewsVersion != m_layout.layoutCount()) {
             m_childViewsVersion = m_layout.layoutCount();
-            Size size = m_layout.documentSize();
-            Rect clip = m_frameView->clipView()->frame();
-            m_frameView->documentView()->setFrameSize({ std::max(size.width, clip.width()), std::max(size.height, clip.height()) });
+            showLayoutChanges();
             updateChildFrameViews();
         }
     }

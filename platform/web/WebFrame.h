@@ -92,6 +92,9 @@ private:
     void fetch(const URLRequest&, FetchCompletion);
     void detachChildren();
     void updateChildFrameViews();
+    // Sizes the document view to the new layout and marks for display only
+    // what the layout pass changed (all of it after a whole layout).
+    void showLayoutChanges();
     std::vector<URL> importedStyleSheetURLs(std::u16string_view css, const URL* base) const;
 
     WebView* m_webView;

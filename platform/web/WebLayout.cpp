@@ -251,6 +251,7 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     m_multiplier = textSizeMultiplier;
     m_valid = true;
     ++m_layoutCount;
+    m_changedArea = Rect();
     m_childIndexes.clear();
     m_metrics = &FontMetricsProvider::current();
     m_metricsGeneration = FontMetricsProvider::generation();
@@ -289,6 +290,7 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     m_fonts.push_back(FontDescriptor(std::u16string(), 16 * m_multiplier).withMetricsRole(FontMetricsRole::Page));
     m_deadFlows = 0;
     ++m_fullLayoutCount;
+    m_changedArea.reset();
     m_tableDepth = 0;
     m_containingHeight.reset();
     double height = 0;
@@ -311,8 +313,10 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
         return false;
     if (changes.size() == 1 && changes[0].kind == DOMStructureChange::Kind::ChildList) {
         auto result = layoutBlockChildChange(changes[0]);
-        if (result != FastResult::NotApplicable)
+        if (result != FastResult::NotApplicable) {
+            m_changedArea.reset();
             return result == FastResult::Done;
+        }
     }
     auto& resolver = CSSStyleResolver::forDocument(document);
     std::vector<const DOMElement*> blocks;
@@ -429,6 +433,8 @@ bool WebLayout::relayoutBlock(const DOMElement& block)
     std::vector<Box*> following(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(end), m_boxOrder.end());
     m_boxOrder.resize(begin);
     double outerMaxX = m_maxX;
+    Rect oldRect = box.rect;
+    double oldDocumentHeight = m_documentSize.height;
     m_containingHeight = old.containingHeight;
     double height = layoutBlock(block, old.x, old.y, old.width);
     m_containingHeight.reset();
@@ -445,7 +451,22 @@ bool WebLayout::relayoutBlock(const DOMElement& block)
     if (!shiftFollowing(block.parent(), box.order, height - old.height, countDelta))
         return false;
     m_documentSize.width = std::max(m_width, m_maxX);
+    noteBlockLaidOutAgain(oldRect, box.rect, oldDocumentHeight);
     return true;
+}
+
+void WebLayout::noteBlockLaidOutAgain(const Rect& oldRect, const Rect& newRect, double oldDocumentHeight)
+{
+    if (!m_changedArea)
+        return;
+    Rect changed = oldRect.unionWith(newRect);
+    // Lines below moved: what follows is drawn elsewhere now.
+    if (oldRect.maxY() != newRect.maxY()) {
+        double top = std::min(oldRect.maxY(), newRect.maxY());
+        double bottom = std::max(oldDocumentHeight, m_documentSize.height);
+        changed = changed.unionWith(Rect(0, top, std::max(m_documentSize.width, m_width), std::max(0.0, bottom - top)));
+    }
+    m_changedArea = m_changedArea->isEmpty() ? changed : m_changedArea->unionWith(changed);
 }
 
 bool WebLayout::shiftFollowing(DOMNode* firstContainer, size_t order, double delta, int64_t countDelta)

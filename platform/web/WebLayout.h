@@ -120,6 +120,15 @@ public:
     uint64_t layoutCount() const { return m_layoutCount; }
     uint64_t fullLayoutCount() const { return m_fullLayoutCount; }
 
+    // --- What a pass changed
+    // The part of the document whose drawing the latest pass that changed
+    // anything may have changed: the blocks laid out again, at their old
+    // and their new places, and when their height changed, everything below
+    // them down to the lower of the old and new ends of the document.
+    // nullopt when everything may have changed (a whole layout, or a block
+    // put into or taken out of the tree).
+    std::optional<Rect> changedAreaOfLastLayout() const { return m_changedArea; }
+
 private:
     struct Box {
         const DOMNode* node { nullptr };
@@ -168,6 +177,8 @@ private:
     // Lays out again each block that is not within another of them.
     bool relayoutBlocks(const std::vector<const DOMElement*>&);
     bool relayoutBlock(const DOMElement&);
+    // Adds a block laid out again, from `oldRect` to its new box, to the changed area.
+    void noteBlockLaidOutAgain(const Rect& oldRect, const Rect& newRect, double oldDocumentHeight);
     Box& boxFor(const DOMNode*);
     void moveBoxes(size_t begin, size_t end, double deltaY);
     double layoutBlock(const DOMElement&, double x, double y, double width);
@@ -229,6 +240,7 @@ private:
     size_t m_deadFlows { 0 };
     uint64_t m_layoutCount { 0 };
     uint64_t m_fullLayoutCount { 0 };
+    std::optional<Rect> m_changedArea;
 };
 
 // Whether an element is replaced content (IMG, IFRAME, FRAME, VIDEO, ...).

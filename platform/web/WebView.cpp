@@ -192,6 +192,8 @@ void WebView::setSelectionWithoutAsking(const std::shared_ptr<DOMRange>& range, 
     bool changed = !sameRange(m_selection.get(), range.get());
     m_selection = range ? range->cloneRange() : nullptr;
     m_affinity = affinity;
+    if (changed)
+        redisplaySelection();
     if (changed && m_editingDelegate)
         m_editingDelegate->webViewDidChangeSelection(*this);
 }

@@ -217,6 +217,13 @@ private:
     MarkedText m_markedText;
     std::weak_ptr<View> m_markedTextDocumentView;
     Rect m_markedTextShownRect;
+
+    // --- Selection display
+    // Marks the part the selection was shown in, and the part it covers
+    // now, for display (WebViewSelectionDisplay.cpp).
+    void redisplaySelection();
+    std::weak_ptr<View> m_selectionDocumentView;
+    Rect m_selectionShownRect;
 };
 
 } // namespace brevanton

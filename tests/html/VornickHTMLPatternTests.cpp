@@ -5,6 +5,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
@@ -169,3 +170,28 @@ TEST(HTMLPatternReplacementRule, TablesApplyTheFirstMatchingRule)
 }
 
 } // namespace
+
+TEST(HTMLPatternReplacementRule, RulesTraceTheirMatchesOnlyWhileDebugLoggingIsOn)
+{
+    using Action = VornickHTMLPatternReplacementRuleAction;
+    auto rule = VornickHTMLPatternReplacementRule::ruleWithPattern(VornickHTMLPattern::patternWithHTMLPatternString(u"<table>"),
+                                                                   { Action::addClassToRootElement(u"any") });
+    auto document = documentWithBody(u"<table><tr><td>x</td></tr></table><p>p</p>");
+    auto children = document->body()->children();
+    bool wasEnabled = debugLoggingEnabled();
+
+    // Off: applying rules to a paste's elements writes nothing.
+    setDebugLoggingEnabled(false);
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(rule->matchAndApplyToNodeSubtree(*children->item(0)));
+    EXPECT_FALSE(rule->matchAndApplyToNodeSubtree(*children->item(1)));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    // On: each attempt is traced with its pattern.
+    setDebugLoggingEnabled(true);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(rule->matchAndApplyToNodeSubtree(*children->item(1)));
+    std::string traced = ::testing::internal::GetCapturedStderr();
+    setDebugLoggingEnabled(wasEnabled);
+    EXPECT_NE(traced.find("Node subtree did not match pattern"), std::string::npos) << traced;
+}

@@ -195,6 +195,68 @@ TEST_F(EditorWindow, ShowsThePageBesideItsSyntaxColouredSource)
     EXPECT_GT(checked, 0u);
 }
 
+TEST_F(EditorWindow, TheSourcePaneKeepsItsColoursWhenAnEditRegeneratesTheSource)
+{
+    auto sourceView = editor->editingView()->sourceLoupe()->sourceCodeView();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return sourceView->textStorage().runs().size() > 1; }, 10));
+    settle();
+    // The colour of each kind of token the pane shows, from its text's runs.
+    auto colours = [&] {
+        std::set<std::string> shown;
+        for (const auto& run : sourceView->textStorage().runs()) {
+            if (!run.attributes)
+                continue;
+            auto found = run.attributes->find(ForegroundColorAttributeName);
+            if (found != run.attributes->end())
+                if (auto* colour = std::any_cast<Color>(&found->second))
+                    shown.insert(colour->description());
+        }
+        return shown;
+    };
+    auto loaded = colours();
+    QImage before = widget()->grab().toImage();
+    saveScreenshot(before, "source-pane-loaded.png");
+
+    auto heading = element(u"H1");
+    ASSERT_TRUE(heading);
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*heading->firstChild()));
+    settle();
+    unsigned updates = editor->editingView()->sourceLoupe()->sourceUpdateCount();
+    QTest::keyClicks(widget(), "x");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->sourceLoupe()->sourceUpdateCount() > updates; }, 10));
+    settle();
+    QImage after = widget()->grab().toImage();
+    saveScreenshot(after, "source-pane-regenerated.png");
+
+    // The regenerated source is coloured as the loaded one was: no colour
+    // the pane did not use before.
+    for (const auto& colour : colours())
+        EXPECT_TRUE(loaded.count(colour)) << colour;
+    EXPECT_EQ(huesInSourcePane(after), huesInSourcePane(before));
+}
+
+TEST_F(EditorWindow, AKeystrokeRepaintsTheTypedLineNotTheWholePage)
+{
+    auto paragraph = element(u"P");
+    ASSERT_TRUE(paragraph);
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*paragraph->firstChild()));
+    settle();
+    widget()->repaint();
+    unsigned paints = widget()->paintCount();
+    QTest::keyClick(widget(), Qt::Key_X);
+    for (int turns = 0; turns < 100 && widget()->paintCount() == paints; ++turns)
+        QCoreApplication::processEvents();
+    ASSERT_GT(widget()->paintCount(), paints);
+    EXPECT_NE(paragraph->textContent().find(u'x'), std::u16string::npos);
+    // What Qt redrew: the paragraph's line with the caret, not the page.
+    QRect painted = widget()->lastPaintedArea();
+    QPoint line = pointInWidget(*paragraph->firstChild());
+    auto webView = editor->editingView()->embeddedWebView();
+    EXPECT_LE(painted.top(), line.y());
+    EXPECT_GE(painted.bottom(), line.y());
+    EXPECT_LT(painted.height(), webView->bounds().height() / 4) << painted.top() << " " << painted.height();
+}
+
 TEST_F(EditorWindow, ASessionOfRealQtEventsEditsUndoesAndSaves)
 {
     auto heading = element(u"H1");

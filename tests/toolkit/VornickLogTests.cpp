@@ -152,3 +152,26 @@ TEST_F(VornickLogTest, VersionLineAndGeneralLogLocation)
     EXPECT_EQ(url.fileSystemPath().value_or(""), cache + "/com.Orbendalworks.Brevanton/Logs/GeneralLog.txt");
     EXPECT_TRUE(isDirectory(cache + "/com.Orbendalworks.Brevanton/Logs"));
 }
+
+TEST_F(VornickLogTest, DebugLinesAreNeitherMadeNorAppendedWhileDebugLoggingIsOff)
+{
+    bool wasEnabled = debugLoggingEnabled();
+    size_t before = VornickLog::generalLog().text().size();
+    int made = 0;
+    auto line = [&] {
+        ++made;
+        return std::u16string(u"newExactSelection=<p>");
+    };
+    setDebugLoggingEnabled(false);
+    VornickGeneralDebugLog(line);
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(VornickLog::generalLog().text().size(), before);
+
+    setDebugLoggingEnabled(true);
+    VornickGeneralDebugLog(line);
+    setDebugLoggingEnabled(wasEnabled);
+    EXPECT_EQ(made, 1);
+    std::u16string text = VornickLog::generalLog().text();
+    EXPECT_EQ(text.substr(before), u"newExactSelection=<p>\n");
+    drainMainLoop();
+}

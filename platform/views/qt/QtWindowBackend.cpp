@@ -157,6 +157,21 @@ void QtWindowBackend::windowViewsNeedDisplay(Window& window)
         widget->update();
 }
 
+void QtWindowBackend::windowViewsNeedDisplayInRect(Window& window, const Rect& rect)
+{
+    auto* widget = widgetForWindow(window);
+    if (!widget)
+        return;
+    // Whole pixels around the part, from the window's y-up coordinates.
+    Rect outer = rect.integral();
+    QRect part(static_cast<int>(outer.minX()), static_cast<int>(widget->height() - outer.maxY()),
+               static_cast<int>(outer.width()), static_cast<int>(outer.height()));
+    if (part.isEmpty())
+        widget->update();
+    else
+        widget->update(part.adjusted(-1, -1, 1, 1));
+}
+
 void QtWindowBackend::windowWillBeDestroyed(Window& window)
 {
     forget(&window);

@@ -108,6 +108,17 @@ void QtWindowWidget::takeWindowAppearance()
         setWindowOpacity(window->alphaValue());
 }
 
+namespace {
+
+void clearDisplayMarks(View& view)
+{
+    view.setNeedsDisplay(false);
+    for (auto& subview : view.subviews())
+        clearDisplayMarks(*subview);
+}
+
+} // namespace
+
 void QtWindowWidget::paintEvent(QPaintEvent* event)
 {
     auto window = viewWindow();
@@ -137,7 +148,12 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
         m_lastPaintedCommands.clear();
     }
     ++m_paintCount;
+    m_lastPaintedArea = area;
     window->setViewsNeedDisplay(false);
+    // Every part a view marked was passed on to Qt as it was marked, and Qt
+    // paints all it was asked for at once: the views' own marks are done.
+    if (auto content = window->contentView())
+        clearDisplayMarks(*content);
     takeWindowAppearance();
 }
 

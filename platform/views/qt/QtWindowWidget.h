@@ -48,6 +48,8 @@ public:
     // What the last paint event replayed, in order, and how many there were.
     const std::vector<DrawCommand>& lastPaintedCommands() const { return m_lastPaintedCommands; }
     unsigned paintCount() const { return m_paintCount; }
+    // The part of the widget the last paint event redrew.
+    QRect lastPaintedArea() const { return m_lastPaintedArea; }
 
     // Set while the backend moves or resizes the widget, so that the change
     // is not given back to the window.
@@ -107,6 +109,7 @@ private:
     ClickCounter m_clicks;
     std::vector<DrawCommand> m_lastPaintedCommands;
     unsigned m_paintCount { 0 };
+    QRect m_lastPaintedArea;
     bool m_applyingWindowGeometry { false };
     QPointer<QWidget> m_menuBar;
     // The input method's cursor in the marked text it set last.

@@ -15,6 +15,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Pasteboard.h"
@@ -472,6 +473,74 @@ TEST_F(EditorWindow, DraggingTheSelectedImageShowsItsPictureUnderThePointer)
     EXPECT_GT(seen, picture.width() * picture.height() / 2);
     // Nothing was dropped: the page is as it was.
     EXPECT_TRUE(image->parentNode());
+}
+
+TEST_F(EditorWindow, ClosingWithUnsavedChangesAsksAndKeepsThemUnlessTheUserSaysOtherwise)
+{
+    AlertDriver::shared().reset();
+    auto original = readFile(path("page.html"));
+    ASSERT_TRUE(original);
+    // Nothing changed yet: the window closes without asking.
+    auto second = shell->openFile(path("tables.html"), nullptr);
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    second->window()->performClose();
+    settle();
+    EXPECT_FALSE(second->window()->isVisible());
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Unsaved ");
+    settle();
+    std::u16string typed = element(u"H1")->textContent();
+    ASSERT_NE(typed.find(u"Unsaved"), std::u16string::npos);
+
+    // Cancel: the window stays with the edit.
+    AlertDriver::shared().enqueueButtonTitle(u"Cancel");
+    QTest::keyClick(widget(), Qt::Key_W, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->messageText(), u"Do you want to save the changes made to the document \u201Cpage.html\u201D?");
+    EXPECT_TRUE(editor->window()->isVisible());
+    EXPECT_EQ(element(u"H1")->textContent(), typed);
+    EXPECT_EQ(readFile(path("page.html")), original);
+
+    // Save: the file gets the edit, then the window closes.
+    AlertDriver::shared().enqueueButtonTitle(u"Save");
+    editor->window()->performClose();
+    settle();
+    EXPECT_FALSE(editor->window()->isVisible());
+    auto saved = readFile(path("page.html"));
+    ASSERT_TRUE(saved);
+    EXPECT_NE(saved->find("<h1>" + toUTF8(typed) + "</h1>"), std::string::npos) << *saved;
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, DontSaveClosesWithoutWritingAndASavedDocumentClosesWithoutAsking)
+{
+    AlertDriver::shared().reset();
+    auto original = readFile(path("page.html"));
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Kept ");
+    settle();
+    // Saved: nothing is left to ask about.
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    EXPECT_FALSE(editor->editingView()->isDocumentEdited());
+    QTest::keyClicks(widget(), "Dropped ");
+    settle();
+    auto saved = readFile(path("page.html"));
+    ASSERT_TRUE(saved && saved != original);
+
+    AlertDriver::shared().enqueueButtonTitle(u"Don\u2019t Save");
+    editor->window()->performClose();
+    settle();
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_FALSE(editor->window()->isVisible());
+    EXPECT_EQ(readFile(path("page.html")), saved);
+    AlertDriver::shared().reset();
 }
 
 } // namespace

@@ -35,6 +35,7 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <filesystem>
@@ -541,6 +542,38 @@ TEST_F(EditorWindow, DontSaveClosesWithoutWritingAndASavedDocumentClosesWithoutA
     EXPECT_FALSE(editor->window()->isVisible());
     EXPECT_EQ(readFile(path("page.html")), saved);
     AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, AScrolledPageIsDrawnOnlyInsideItsOwnPane)
+{
+    std::string page = "<!DOCTYPE html>\n<html><head><title>Long</title></head><body>\n";
+    for (int i = 0; i < 80; ++i)
+        page += "<h2>Section " + std::to_string(i) + "</h2>\n<p>Paragraph " + std::to_string(i) + "</p>\n";
+    page += "</body></html>\n";
+    ASSERT_TRUE(writeFileAtomically(path("long.html"), page));
+    editor = shell->openFile(path("long.html"), nullptr);
+    ASSERT_TRUE(editor);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    settle();
+    // The band of the window just above the page's visible part.
+    auto webView = editor->editingView()->embeddedWebView();
+    Rect visible = webView->convertRectToView(webView->visibleRect(), nullptr);
+    int pageTop = static_cast<int>(widget()->height() - visible.maxY());
+    ASSERT_GT(pageTop, 20);
+    QRect above(static_cast<int>(visible.minX()) + 2, pageTop - 20, static_cast<int>(visible.width()) - 4, 19);
+    QImage before = widget()->grab().toImage();
+
+    QPoint inPage(static_cast<int>(visible.midX()), pageTop + 100);
+    for (int step = 0; step < 10; ++step) {
+        QWheelEvent wheel(QPointF(inPage), widget()->mapToGlobal(QPointF(inPage)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(widget(), &wheel);
+        settle();
+    }
+    QImage scrolled = widget()->grab().toImage();
+    saveScreenshot(scrolled, "editor-window-scrolled.png");
+    ASSERT_GT(changedPixels(before, scrolled, QRect(above.left(), pageTop + 1, above.width(), 200)), 50) << "the page scrolled";
+    EXPECT_EQ(changedPixels(before, scrolled, above), 0) << "the page's text spilled over what is above it";
 }
 
 } // namespace

@@ -112,8 +112,10 @@ void VornickApplicationShell::editorWindowWillClose(const Notification& notifica
     auto closing = *found;
     m_editorWindows.erase(found);
     RunLoop::main().perform([closing] {});
+    // Ends the loop at once: quit() would first ask every Qt window to
+    // close, which the closing window's widget (still shown) refuses.
     if (m_editorWindows.empty())
-        QApplication::quit();
+        QCoreApplication::exit(0);
 }
 
 int VornickApplicationShell::run()

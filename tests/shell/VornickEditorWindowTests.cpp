@@ -35,6 +35,7 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -541,6 +542,26 @@ TEST_F(EditorWindow, DontSaveClosesWithoutWritingAndASavedDocumentClosesWithoutA
     EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
     EXPECT_FALSE(editor->window()->isVisible());
     EXPECT_EQ(readFile(path("page.html")), saved);
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, TheEventLoopEndsWhenTheLastWindowClosedAfterTheUserAnswered)
+{
+    AlertDriver::shared().reset();
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Gone ");
+    settle();
+    AlertDriver::shared().enqueueButtonTitle(u"Don\u2019t Save");
+    QTimer::singleShot(0, [this] { QTest::keyClick(widget(), Qt::Key_W, Qt::ControlModifier); });
+    // Should the loop not end, this ends it with another code.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    guard.start(5000);
+    EXPECT_EQ(shell->run(), 0);
+    EXPECT_FALSE(editor->window()->isVisible());
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
     AlertDriver::shared().reset();
 }
 

@@ -101,6 +101,15 @@ bool VornickEditorWindow::saveReportingFailure()
     if (save(&error))
         return true;
     std::fprintf(stderr, "brevanton: %s: %s\n", m_path.c_str(), toUTF8(error.localizedDescription()).c_str());
+    // The user is told on the window, which stays with the document.
+    auto alert = Alert::create();
+    alert->setMessageText(u"The document \u201C" + m_window->title() + u"\u201D could not be saved.");
+    alert->setInformativeText(error.localizedDescription());
+    alert->addButtonWithTitle(u"OK");
+    if (m_window->attachedSheet())
+        alert->runModal();
+    else
+        alert->beginSheetModalForWindow(m_window, [alert](ModalResponse) {});
     return false;
 }
 
@@ -211,7 +220,7 @@ bool VornickEditorWindow::askToSaveBeforeClosing()
     if (!m_editingView->isDocumentEdited())
         return true;
     // One question at a time; the window stays until it is answered.
-    if (m_closeAlert && m_closeAlert->isSheetPending())
+    if (m_window->attachedSheet())
         return false;
     m_closeAlert = Alert::create();
     m_closeAlert->setMessageText(u"Do you want to save the changes made to the document \u201C" + m_window->title() + u"\u201D?");

@@ -565,6 +565,40 @@ TEST_F(EditorWindow, TheEventLoopEndsWhenTheLastWindowClosedAfterTheUserAnswered
     AlertDriver::shared().reset();
 }
 
+TEST_F(EditorWindow, ASaveThatFailsTellsTheUserWhyAndTheWindowStays)
+{
+    AlertDriver::shared().reset();
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Lost ");
+    settle();
+    // The folder the file was in is gone.
+    std::filesystem::remove_all(m_folder);
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    // While the message is up, the window does not close.
+    editor->window()->performClose();
+    settle();
+    EXPECT_TRUE(editor->window()->isVisible());
+    ASSERT_TRUE(AlertDriver::shared().answerSheet(*editor->window(), AlertFirstButtonReturn));
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    auto alert = AlertDriver::shared().shownAlerts()[0];
+    EXPECT_EQ(alert->messageText(), u"The document \u201Cpage.html\u201D could not be saved.");
+    EXPECT_FALSE(alert->informativeText().empty());
+    RunLoop::main().runUntil([] { return false; }, 0.1);
+    EXPECT_TRUE(editor->editingView()->isDocumentEdited());
+
+    // Closing: Save fails the same way, and the window stays with the edit.
+    AlertDriver::shared().enqueueButtonTitle(u"Save");
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    editor->window()->performClose();
+    RunLoop::main().runUntil([] { return false; }, 0.1);
+    settle();
+    EXPECT_TRUE(editor->window()->isVisible());
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 3u);
+    AlertDriver::shared().reset();
+}
+
 TEST_F(EditorWindow, AScrolledPageIsDrawnOnlyInsideItsOwnPane)
 {
     std::string page = "<!DOCTYPE html>\n<html><head><title>Long</title></head><body>\n";

@@ -21,6 +21,7 @@
 #include "platform/views/Pasteboard.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/qt/QtMenuBar.h"
+#include "platform/views/qt/QtPanels.h"
 #include "platform/views/qt/QtPasteboardBridge.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
@@ -596,6 +597,44 @@ TEST_F(EditorWindow, ASaveThatFailsTellsTheUserWhyAndTheWindowStays)
     settle();
     EXPECT_TRUE(editor->window()->isVisible());
     EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 3u);
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, FileOpenShowsTheChosenFileInAWindowOfItsOwn)
+{
+    std::vector<QtOpenPanelRequest> asked;
+    std::optional<URL> answer = URL::fileURLWithPath(path("tables.html"));
+    shell->setOpenPanel([&](const QtOpenPanelRequest& request, std::function<void(std::optional<URL>)> completion) {
+        asked.push_back(request);
+        completion(answer);
+    });
+    auto open = shell->mainMenu()->itemWithTitle(u"File")->submenu()->itemWithTitle(u"Open\u2026");
+    ASSERT_TRUE(open);
+    EXPECT_TRUE(Menu::validateItem(*open));
+    QTest::keyClick(widget(), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].window, editor->window());
+    ASSERT_EQ(shell->editorWindows().size(), 2u);
+    auto second = shell->editorWindows()[1];
+    EXPECT_EQ(second->path(), path("tables.html"));
+    EXPECT_TRUE(second->window()->isVisible());
+
+    // Cancelled: nothing more opens.
+    answer.reset();
+    QTest::keyClick(widget(), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(shell->editorWindows().size(), 2u);
+
+    // A file that cannot be read is refused with a message.
+    AlertDriver::shared().reset();
+    answer = URL::fileURLWithPath(path("missing.html"));
+    QTest::keyClick(widget(), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(shell->editorWindows().size(), 2u);
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->messageText(), u"The document \u201Cmissing.html\u201D could not be opened.");
     AlertDriver::shared().reset();
 }
 

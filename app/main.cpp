@@ -444,8 +444,12 @@ int main(int argc, char** argv)
     if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
         std::fprintf(stderr, "brevanton: %s\n",
                      windows ? "opening windows" : headless || save ? "running headless" : "no display: running headless");
-    if (windows)
-        return runWithWindows(argc, argv, paths);
+    if (windows) {
+        int status = runWithWindows(argc, argv, paths);
+        // A thread still joinable when it goes would end the program abnormally.
+        typeTableReader.join();
+        return status;
+    }
 
     // The window of the documents opened, one editing view at a time.
     auto window = VornickWindow::create(Rect(0, 0, 1024, 768));

@@ -1,7 +1,8 @@
 // Deleting the columns of the selected cells. The selected cells' column
 // indexes (counted in cells, as the rows hold them) must form one run; from
 // every row of the table the cells from the lowest index to the highest (or
-// to the row's last cell, in a shorter row) are deleted, in one undo step. A
+// to the row's last cell, in a shorter row) are deleted, in one undo step; a
+// row left without cells is deleted with them, as row deletion does. A
 // selection of cells whose columns are not one run deletes nothing.
 #include "editing/VornickContentEditingView.h"
 
@@ -9,6 +10,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickTableRowDeletionRange.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -88,9 +90,17 @@ bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
     stepName.open();
     bool deletedAny = false;
     for (const auto& cells : deletion->rows) {
-        auto range = document->createRange();
-        range->setStart(cells.row, cells.first->index());
-        range->setEnd(cells.row, cells.last->index() + 1);
+        // A row that would keep no cell goes whole, with the section or
+        // table it would leave empty.
+        bool emptiesRow = cells.first == vornick_firstTableRowCell(*cells.row) && cells.last == vornick_lastTableRowCell(*cells.row);
+        std::shared_ptr<DOMRange> range;
+        if (emptiesRow && cells.row->parentNode()) {
+            range = VornickTableRowDeletionRange(*cells.row);
+        } else {
+            range = document->createRange();
+            range->setStart(cells.row, cells.first->index());
+            range->setEnd(cells.row, cells.last->index() + 1);
+        }
         deletedAny |= deleteFragment(range, true, deletion->actionName, false, nullptr);
     }
     stepName.close();

@@ -3,17 +3,11 @@
 // step.
 #include "editing/VornickContentEditingView.h"
 
-#include "dom/VornickDOMPosition.h"
-#include "dom/VornickDOMServices.h"
-#include "dom/VornickElementExtensions.h"
-#include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickTableRowDeletionRange.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
-#include "platform/foundation/Text.h"
-
-#include <set>
 
 namespace brevanton {
 
@@ -23,29 +17,6 @@ std::vector<std::shared_ptr<DOMElement>> rowsToDelete(const VornickContentEditin
 {
     auto range = view.effectiveOperationRange();
     return range ? vornick_inferredTargetElementsOfKinds(*range, { u"TR" }) : std::vector<std::shared_ptr<DOMElement>> {};
-}
-
-// Grows a row's deletion over the table section it would leave without rows
-// (a section holds at least one row), and over the table when nothing but
-// white space would be left of it.
-void growOverEmptiedTableParts(DOMRange& range)
-{
-    auto start = vornick_startPosition(range);
-    auto end = vornick_endPosition(range);
-    if (start.node != end.node)
-        return;
-    char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*start.node);
-    static const std::set<std::u16string, std::less<>> parts { u"thead", u"tbody", u"tfoot", u"table" };
-    while (auto* element = toElement(start.node.get())) {
-        if (!parts.contains(asciiLowercase(element->tagName())) || vornick_isAttachmentPoint(*element) || !element->parent())
-            break;
-        if (!VornickOnlyWhitespacePrecedesPositionInNode(start, substitute) || !VornickOnlyWhitespaceFollowsPositionInNode(end, substitute))
-            break;
-        VornickMoveDOMPositionUpToBeforeNode(start);
-        VornickMoveDOMPositionUpToAfterNode(end);
-    }
-    vornick_setStartPosition(range, start);
-    vornick_setEndPosition(range, end);
 }
 
 } // namespace
@@ -61,10 +32,7 @@ void VornickContentEditingView::deleteTableRows(ActionSender*)
     for (const auto& row : rows) {
         if (!row->parentNode())
             continue;
-        auto range = vornick_outerRange(*row);
-        vornick_expandDeletionRangeToPruneUselessOrphans(*range);
-        growOverEmptiedTableParts(*range);
-        (void)deleteFragment(range, true, name, false, nullptr);
+        (void)deleteFragment(VornickTableRowDeletionRange(*row), true, name, false, nullptr);
     }
     stepName.close();
 }

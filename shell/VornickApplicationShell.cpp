@@ -4,6 +4,9 @@
 #include "editing/VornickContentEditingView.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/URL.h"
+#include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Window.h"
@@ -16,6 +19,7 @@
 #include <QApplication>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace brevanton {
 
@@ -79,6 +83,10 @@ std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
         return submenu;
     };
     auto file = addSubmenu(u"File");
+    // Open is the shell's own: it works from any window.
+    m_openResponder = std::make_shared<Responder>();
+    m_openResponder->setActionHandler("openDocument:", [this](ActionSender*) { chooseFileToOpen(); });
+    file->addItem(u"Open\u2026", "openDocument:", u"o")->setTarget(m_openResponder);
     file->addItem(u"Close", "performClose:", u"w");
     file->addItem(u"Save", "saveDocument:", u"s");
     auto edit = addSubmenu(u"Edit");
@@ -102,6 +110,29 @@ std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std
     return editor;
 }
 
+void VornickApplicationShell::chooseFileToOpen()
+{
+    QtOpenPanelRequest request;
+    request.allowedFileTypes = { u"html", u"htm", u"xhtml", u"xht", u"xml" };
+    request.window = Application::shared().keyWindow();
+    auto panel = m_openPanel ? m_openPanel : OpenPanel(&runQtOpenPanel);
+    std::weak_ptr<Responder> alive = m_openResponder;
+    panel(request, [this, alive](std::optional<URL> chosen) {
+        if (!chosen || !alive.lock())
+            return;
+        std::string path = chosen->fileSystemPath().value_or(toUTF8(chosen->path()));
+        Error error;
+        if (openFile(path, &error))
+            return;
+        std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(error.localizedDescription()).c_str());
+        auto alert = Alert::create();
+        alert->setMessageText(u"The document \u201C" + chosen->lastPathComponent() + u"\u201D could not be opened.");
+        alert->setInformativeText(error.localizedDescription());
+        alert->addButtonWithTitle(u"OK");
+        alert->runModal();
+    });
+}
+
 void VornickApplicationShell::editorWindowWillClose(const Notification& notification)
 {
     auto found = std::find_if(m_editorWindows.begin(), m_editorWindows.end(),
@@ -112,8 +143,10 @@ void VornickApplicationShell::editorWindowWillClose(const Notification& notifica
     auto closing = *found;
     m_editorWindows.erase(found);
     RunLoop::main().perform([closing] {});
+    // Ends the loop at once: quit() would first ask every Qt window to
+    // close, which the closing window's widget (still shown) refuses.
     if (m_editorWindows.empty())
-        QApplication::quit();
+        QCoreApplication::exit(0);
 }
 
 int VornickApplicationShell::run()

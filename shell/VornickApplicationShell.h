@@ -2,12 +2,16 @@
 // makes the QApplication (unless one exists), installs the window backend
 // (one native widget per window), runs the main RunLoop inside Qt's event
 // loop (QtRunLoopPump), puts up the main menu of the commands a document
-// window performs, and opens files in VornickEditorWindows. run() returns
-// when the last of its windows closed.
+// window performs, and opens files in VornickEditorWindows (also those the
+// user chooses with File > Open). run() returns when the last of its windows
+// closed.
 #pragma once
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/views/qt/QtPanels.h"
+
+#include <functional>
 
 #include <memory>
 #include <string>
@@ -18,6 +22,7 @@ class QApplication;
 namespace brevanton {
 
 class Menu;
+class Responder;
 class QtRunLoopPump;
 class QtWindowBackend;
 class VornickEditorWindow;
@@ -36,20 +41,27 @@ public:
 
     QtWindowBackend& backend() const { return *m_backend; }
     QtRunLoopPump& pump() const { return *m_pump; }
-    // File (Save, Close) and Edit (Undo, Redo, Cut, Copy, Paste).
+    // File (Open, Close, Save) and Edit (Undo, Redo, Cut, Copy, Paste).
     const std::shared_ptr<Menu>& mainMenu() const { return m_mainMenu; }
+    // What File > Open asks for the file to open (runQtOpenPanel unless set).
+    using OpenPanel = std::function<void(const QtOpenPanelRequest&, std::function<void(std::optional<URL>)>)>;
+    void setOpenPanel(OpenPanel panel) { m_openPanel = std::move(panel); }
 
     // Runs Qt's event loop until no editor window is left open; answers Qt's exit code.
     int run();
 
 private:
-    static std::shared_ptr<Menu> makeMainMenu();
+    std::shared_ptr<Menu> makeMainMenu();
+    void chooseFileToOpen();
     void editorWindowWillClose(const Notification&);
 
     std::unique_ptr<QApplication> m_ownApplication;
     std::unique_ptr<QtWindowBackend> m_backend;
     std::unique_ptr<QtRunLoopPump> m_pump;
     std::shared_ptr<Menu> m_mainMenu;
+    // The target of File > Open.
+    std::shared_ptr<Responder> m_openResponder;
+    OpenPanel m_openPanel;
     std::vector<std::shared_ptr<VornickEditorWindow>> m_editorWindows;
     ObserverToken m_closeObservation;
 };

@@ -3,11 +3,13 @@
 #include "app/VornickWindow.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickContentEditingViewDelegate.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Text.h"
+#include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Screen.h"
@@ -16,6 +18,8 @@
 #include "toolkit/VornickDocumentFile.h"
 
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <filesystem>
 
 namespace brevanton {
@@ -86,7 +90,27 @@ bool VornickEditorWindow::save(Error* outError)
     bool saved = m_editingView->writeHTMLDocumentToURL(URL::fileURLWithPath(m_path), std::nullopt, true, &errors);
     if (!saved && outError && !errors.empty())
         *outError = errors.front();
+    if (saved && m_editingView->isDocumentEdited())
+        m_editingView->setDocumentEdited(false);
     return saved;
+}
+
+bool VornickEditorWindow::saveReportingFailure()
+{
+    Error error;
+    if (save(&error))
+        return true;
+    std::fprintf(stderr, "brevanton: %s: %s\n", m_path.c_str(), toUTF8(error.localizedDescription()).c_str());
+    // The user is told on the window, which stays with the document.
+    auto alert = Alert::create();
+    alert->setMessageText(u"The document \u201C" + m_window->title() + u"\u201D could not be saved.");
+    alert->setInformativeText(error.localizedDescription());
+    alert->addButtonWithTitle(u"OK");
+    if (m_window->attachedSheet())
+        alert->runModal();
+    else
+        alert->beginSheetModalForWindow(m_window, [alert](ModalResponse) {});
+    return false;
 }
 
 void VornickEditorWindow::showPaintedSourceWhenReady()
@@ -134,6 +158,11 @@ class EditorWindowActions final : public Responder, public WindowDelegate {
 public:
     explicit EditorWindowActions(std::weak_ptr<Window> window) : m_window(std::move(window)) {}
 
+    // Asked before the window closes by the user's choice.
+    std::function<bool()> shouldClose;
+
+    bool windowShouldClose(Window&) override { return !shouldClose || shouldClose(); }
+
     bool validateMenuItem(MenuItem& item) override
     {
         auto window = m_window.lock();
@@ -158,11 +187,8 @@ void VornickEditorWindow::installActions()
     m_actions = actions;
     std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
     m_actions->setActionHandler("saveDocument:", [weak](ActionSender*) {
-        if (auto editor = weak.lock()) {
-            Error error;
-            if (!editor->save(&error))
-                std::fprintf(stderr, "brevanton: %s: %s\n", editor->m_path.c_str(), toUTF8(error.localizedDescription()).c_str());
-        }
+        if (auto editor = weak.lock())
+            static_cast<void>(editor->saveReportingFailure());
     });
     m_actions->setActionHandler("undo:", [weak](ActionSender*) {
         if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canUndo())
@@ -176,6 +202,43 @@ void VornickEditorWindow::installActions()
         if (auto editor = weak.lock())
             editor->m_window->performClose();
     });
+    actions->shouldClose = [weak] {
+        auto editor = weak.lock();
+        return !editor || editor->askToSaveBeforeClosing();
+    };
+    // Every change of the document's content marks it edited until saved.
+    m_contentChangeObservation = NotificationCenter::defaultCenter().addObserver(
+        VornickContentEditingViewDidChangeContentNotification, m_editingView.get(), nullptr, [weak](const Notification&) {
+            auto editor = weak.lock();
+            if (editor && editor->m_editingView->isEditable() && !editor->m_editingView->isDocumentEdited())
+                editor->m_editingView->setDocumentEdited(true);
+        });
+}
+
+bool VornickEditorWindow::askToSaveBeforeClosing()
+{
+    if (!m_editingView->isDocumentEdited())
+        return true;
+    // One question at a time; the window stays until it is answered.
+    if (m_window->attachedSheet())
+        return false;
+    m_closeAlert = Alert::create();
+    m_closeAlert->setMessageText(u"Do you want to save the changes made to the document \u201C" + m_window->title() + u"\u201D?");
+    m_closeAlert->setInformativeText(u"Your changes will be lost if you don\u2019t save them.");
+    m_closeAlert->addButtonWithTitle(u"Save");
+    m_closeAlert->addButtonWithTitle(u"Cancel");
+    m_closeAlert->addButtonWithTitle(u"Don\u2019t Save");
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    m_closeAlert->beginSheetModalForWindow(m_window, [weak](ModalResponse response) {
+        auto editor = weak.lock();
+        if (!editor || response == AlertSecondButtonReturn)
+            return;
+        // A save that fails keeps the window open with the document.
+        if (response == AlertFirstButtonReturn && !editor->saveReportingFailure())
+            return;
+        editor->m_window->close();
+    });
+    return false;
 }
 
 } // namespace brevanton

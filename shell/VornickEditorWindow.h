@@ -4,10 +4,13 @@
 // window's delegate performs "saveDocument:" (the editing view's own write,
 // as saving in the editor does), "undo:" and "redo:" (the window's undo
 // manager; their menu items are enabled only when there is a step to undo or
-// redo) and "performClose:".
+// redo) and "performClose:". A document with changes not yet saved asks, in
+// a sheet, whether to save them before its window closes (Save, Cancel,
+// Don't Save).
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <memory>
@@ -15,6 +18,7 @@
 
 namespace brevanton {
 
+class Alert;
 class Responder;
 class SplitView;
 class View;
@@ -35,7 +39,8 @@ public:
     // The pane with the source.
     std::shared_ptr<View> sourcePane() const;
 
-    // Writes the document to its file; false with the first error.
+    // Writes the document to its file; false with the first error. A save
+    // clears the view's edited mark, which every change of content sets.
     [[nodiscard]] bool save(Error*);
 
 private:
@@ -43,6 +48,9 @@ private:
     void installFocusHook();
     void showPaintedSourceWhenReady();
     void installActions();
+    // True when the window may close now; otherwise asks whether to save.
+    bool askToSaveBeforeClosing();
+    bool saveReportingFailure();
 
     std::string m_path;
     std::shared_ptr<VornickWindow> m_window;
@@ -51,6 +59,8 @@ private:
     // The window's delegate, which answers the actions above.
     std::shared_ptr<Responder> m_actions;
     ScopedTimer m_sourcePaintWait;
+    ObserverToken m_contentChangeObservation;
+    std::shared_ptr<Alert> m_closeAlert;
 };
 
 } // namespace brevanton

@@ -213,11 +213,11 @@ TEST_F(TableCommands, DeletingColumnsTakesOneRunOfColumnsFromEveryRow)
     checkUndoAndRedo(step, u"Delete Table Columns");
     undoStep();
 
-    // One cell: its column, and the short row loses its only cell.
+    // One cell: its column; the short row loses its only cell and goes with it.
     caretIn(u"Quiz");
     step = beginStep();
     view->deleteTableColumns(nullptr);
-    EXPECT_EQ(tableLayout(u"events-table"), "tbody:[td:Friday][td:Saturday td:20:00][td:16:00][]\n");
+    EXPECT_EQ(tableLayout(u"events-table"), "tbody:[td:Friday][td:Saturday td:20:00][td:16:00]\n");
     checkUndoAndRedo(step, u"Delete Table Column");
     undoStep();
 
@@ -236,7 +236,29 @@ TEST_F(TableCommands, TwoCellsOfOneColumnNameTheStepInThePlural)
     select(rangeAt(text(u"TD", 0), 0, text(u"TD", 1), 1));
     auto step = beginStep();
     view->deleteTableColumns(nullptr);
-    EXPECT_EQ(markup(), u"<table><tbody><tr></tr><tr><td>[d]</td></tr></tbody></table><p>[after]</p>");
+    EXPECT_EQ(markup(), u"<table><tbody><tr><td>[d]</td></tr></tbody></table><p>[after]</p>");
+    checkUndoAndRedo(step, u"Delete Table Columns");
+}
+
+TEST_F(TableCommands, DeletingEveryColumnLeavesNoEmptyRowsSectionsOrTable)
+{
+    loadTables();
+    // Every column of the table with a caption: its caption is all that is left.
+    select(rangeAt(textOf(u"Dish"), 0, textOf(u"Notes"), 5));
+    auto step = beginStep();
+    view->deleteTableColumns(nullptr);
+    EXPECT_EQ(tableLayout(u"menu"), "caption:Today\u2019s menu\n");
+    checkUndoAndRedo(step, u"Delete Table Columns");
+    undoStep();
+
+    // Every column of a table without one: the table goes, in the same step.
+    select(rangeAt(textOf(u"Monday"), 0, textOf(u"closed"), 6));
+    step = beginStep();
+    view->deleteTableColumns(nullptr);
+    EXPECT_FALSE(byId(u"hours-table"));
+    auto next = byId(u"hours")->nextElementSibling();
+    EXPECT_EQ(next ? toUTF8(next->getAttribute(u"id")) : "", "events");
+    EXPECT_EQ(document()->getElementsByTagName(u"TR")->length(), 9u);
     checkUndoAndRedo(step, u"Delete Table Columns");
 }
 

@@ -15,11 +15,13 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/qt/QtMenuBar.h"
+#include "platform/views/qt/QtPanels.h"
 #include "platform/views/qt/QtPasteboardBridge.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
@@ -35,6 +37,8 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <filesystem>
@@ -568,6 +572,198 @@ TEST_F(EditorWindow, ShownSectionHandlesArePaintedAtTheBricksRightEdges)
     editor->editingView()->setSectionHandlesShown(false);
     settle();
     EXPECT_NE(widget()->grab().toImage(), picture);
+}
+
+TEST_F(EditorWindow, ClosingWithUnsavedChangesAsksAndKeepsThemUnlessTheUserSaysOtherwise)
+{
+    AlertDriver::shared().reset();
+    auto original = readFile(path("page.html"));
+    ASSERT_TRUE(original);
+    // Nothing changed yet: the window closes without asking.
+    auto second = shell->openFile(path("tables.html"), nullptr);
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    second->window()->performClose();
+    settle();
+    EXPECT_FALSE(second->window()->isVisible());
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Unsaved ");
+    settle();
+    std::u16string typed = element(u"H1")->textContent();
+    ASSERT_NE(typed.find(u"Unsaved"), std::u16string::npos);
+
+    // Cancel: the window stays with the edit.
+    AlertDriver::shared().enqueueButtonTitle(u"Cancel");
+    QTest::keyClick(widget(), Qt::Key_W, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->messageText(), u"Do you want to save the changes made to the document \u201Cpage.html\u201D?");
+    EXPECT_TRUE(editor->window()->isVisible());
+    EXPECT_EQ(element(u"H1")->textContent(), typed);
+    EXPECT_EQ(readFile(path("page.html")), original);
+
+    // Save: the file gets the edit, then the window closes.
+    AlertDriver::shared().enqueueButtonTitle(u"Save");
+    editor->window()->performClose();
+    settle();
+    EXPECT_FALSE(editor->window()->isVisible());
+    auto saved = readFile(path("page.html"));
+    ASSERT_TRUE(saved);
+    EXPECT_NE(saved->find("<h1>" + toUTF8(typed) + "</h1>"), std::string::npos) << *saved;
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, DontSaveClosesWithoutWritingAndASavedDocumentClosesWithoutAsking)
+{
+    AlertDriver::shared().reset();
+    auto original = readFile(path("page.html"));
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Kept ");
+    settle();
+    // Saved: nothing is left to ask about.
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    EXPECT_FALSE(editor->editingView()->isDocumentEdited());
+    QTest::keyClicks(widget(), "Dropped ");
+    settle();
+    auto saved = readFile(path("page.html"));
+    ASSERT_TRUE(saved && saved != original);
+
+    AlertDriver::shared().enqueueButtonTitle(u"Don\u2019t Save");
+    editor->window()->performClose();
+    settle();
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_FALSE(editor->window()->isVisible());
+    EXPECT_EQ(readFile(path("page.html")), saved);
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, TheEventLoopEndsWhenTheLastWindowClosedAfterTheUserAnswered)
+{
+    AlertDriver::shared().reset();
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Gone ");
+    settle();
+    AlertDriver::shared().enqueueButtonTitle(u"Don\u2019t Save");
+    QTimer::singleShot(0, [this] { QTest::keyClick(widget(), Qt::Key_W, Qt::ControlModifier); });
+    // Should the loop not end, this ends it with another code.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+    guard.start(5000);
+    EXPECT_EQ(shell->run(), 0);
+    EXPECT_FALSE(editor->window()->isVisible());
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, ASaveThatFailsTellsTheUserWhyAndTheWindowStays)
+{
+    AlertDriver::shared().reset();
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+    settle();
+    QTest::keyClicks(widget(), "Lost ");
+    settle();
+    // The folder the file was in is gone.
+    std::filesystem::remove_all(m_folder);
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    // While the message is up, the window does not close.
+    editor->window()->performClose();
+    settle();
+    EXPECT_TRUE(editor->window()->isVisible());
+    ASSERT_TRUE(AlertDriver::shared().answerSheet(*editor->window(), AlertFirstButtonReturn));
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    auto alert = AlertDriver::shared().shownAlerts()[0];
+    EXPECT_EQ(alert->messageText(), u"The document \u201Cpage.html\u201D could not be saved.");
+    EXPECT_FALSE(alert->informativeText().empty());
+    RunLoop::main().runUntil([] { return false; }, 0.1);
+    EXPECT_TRUE(editor->editingView()->isDocumentEdited());
+
+    // Closing: Save fails the same way, and the window stays with the edit.
+    AlertDriver::shared().enqueueButtonTitle(u"Save");
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    editor->window()->performClose();
+    RunLoop::main().runUntil([] { return false; }, 0.1);
+    settle();
+    EXPECT_TRUE(editor->window()->isVisible());
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 3u);
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, FileOpenShowsTheChosenFileInAWindowOfItsOwn)
+{
+    std::vector<QtOpenPanelRequest> asked;
+    std::optional<URL> answer = URL::fileURLWithPath(path("tables.html"));
+    shell->setOpenPanel([&](const QtOpenPanelRequest& request, std::function<void(std::optional<URL>)> completion) {
+        asked.push_back(request);
+        completion(answer);
+    });
+    auto open = shell->mainMenu()->itemWithTitle(u"File")->submenu()->itemWithTitle(u"Open\u2026");
+    ASSERT_TRUE(open);
+    EXPECT_TRUE(Menu::validateItem(*open));
+    QTest::keyClick(widget(), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].window, editor->window());
+    ASSERT_EQ(shell->editorWindows().size(), 2u);
+    auto second = shell->editorWindows()[1];
+    EXPECT_EQ(second->path(), path("tables.html"));
+    EXPECT_TRUE(second->window()->isVisible());
+
+    // Cancelled: nothing more opens.
+    answer.reset();
+    QTest::keyClick(widget(), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(shell->editorWindows().size(), 2u);
+
+    // A file that cannot be read is refused with a message.
+    AlertDriver::shared().reset();
+    answer = URL::fileURLWithPath(path("missing.html"));
+    QTest::keyClick(widget(), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(shell->editorWindows().size(), 2u);
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->messageText(), u"The document \u201Cmissing.html\u201D could not be opened.");
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindow, AScrolledPageIsDrawnOnlyInsideItsOwnPane)
+{
+    std::string page = "<!DOCTYPE html>\n<html><head><title>Long</title></head><body>\n";
+    for (int i = 0; i < 80; ++i)
+        page += "<h2>Section " + std::to_string(i) + "</h2>\n<p>Paragraph " + std::to_string(i) + "</p>\n";
+    page += "</body></html>\n";
+    ASSERT_TRUE(writeFileAtomically(path("long.html"), page));
+    editor = shell->openFile(path("long.html"), nullptr);
+    ASSERT_TRUE(editor);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    settle();
+    // The band of the window just above the page's visible part.
+    auto webView = editor->editingView()->embeddedWebView();
+    Rect visible = webView->convertRectToView(webView->visibleRect(), nullptr);
+    int pageTop = static_cast<int>(widget()->height() - visible.maxY());
+    ASSERT_GT(pageTop, 20);
+    QRect above(static_cast<int>(visible.minX()) + 2, pageTop - 20, static_cast<int>(visible.width()) - 4, 19);
+    QImage before = widget()->grab().toImage();
+
+    QPoint inPage(static_cast<int>(visible.midX()), pageTop + 100);
+    for (int step = 0; step < 10; ++step) {
+        QWheelEvent wheel(QPointF(inPage), widget()->mapToGlobal(QPointF(inPage)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(widget(), &wheel);
+        settle();
+    }
+    QImage scrolled = widget()->grab().toImage();
+    saveScreenshot(scrolled, "editor-window-scrolled.png");
+    ASSERT_GT(changedPixels(before, scrolled, QRect(above.left(), pageTop + 1, above.width(), 200)), 50) << "the page scrolled";
+    EXPECT_EQ(changedPixels(before, scrolled, above), 0) << "the page's text spilled over what is above it";
 }
 
 } // namespace

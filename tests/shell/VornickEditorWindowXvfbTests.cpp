@@ -60,12 +60,17 @@ public:
             int status = 0;
             if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
                 m_pid = -1;
+                m_exitedNormally = WIFEXITED(status);
+                m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
                 return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return m_pid <= 0;
     }
+    // Whether the child ended by exiting (not by a signal), and its code.
+    bool exitedNormally() const { return m_exitedNormally; }
+    int exitCode() const { return m_exitCode; }
     void end()
     {
         if (m_pid <= 0)
@@ -80,6 +85,8 @@ public:
 
 private:
     pid_t m_pid { -1 };
+    bool m_exitedNormally { false };
+    int m_exitCode { -1 };
 };
 
 bool waitFor(const std::function<bool()>& condition, double seconds)
@@ -175,9 +182,11 @@ TEST(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
     ASSERT_NE(headingStart, std::string::npos) << contents;
     EXPECT_NE(contents.substr(headingStart, contents.find("</h1>") - headingStart).find("Xy"), std::string::npos) << contents;
 
-    // Ctrl+W closes the window, and the program ends with it.
+    // Ctrl+W closes the window, and the program ends with it, successfully.
     xdotool(display, { "key", "ctrl+w" });
     EXPECT_TRUE(editor.waitForExit(15));
+    EXPECT_TRUE(editor.exitedNormally()) << "the program ended by a signal";
+    EXPECT_EQ(editor.exitCode(), 0);
     std::filesystem::remove_all(*folder);
 }
 

@@ -32,6 +32,7 @@
 
 #include <cmath>
 #include <optional>
+#include <unordered_map>
 
 namespace brevanton {
 
@@ -140,9 +141,27 @@ void QtWindowWidget::paintEvent(QPaintEvent* event)
         drawing = content->cacheDisplayInRect(content->convertRectFromView(base, nullptr));
     }
     painter.setClipRect(area);
-    QtDrawCommandPainter replay(painter, QtDrawCommandPainter::forWindowContentHeight(height()));
+    QTransform baseToDevice = QtDrawCommandPainter::forWindowContentHeight(height());
+    QtDrawCommandPainter replay(painter, baseToDevice);
     if (drawing) {
-        replay.paint(drawing->drawing());
+        // Each view's drawing shows only within its visible part, as it would
+        // on screen: a scrolled page never covers the panes around it.
+        std::unordered_map<const View*, QRectF> visibleInDevice;
+        for (const auto& command : drawing->drawing()) {
+            if (!command.view) {
+                replay.paint(command);
+                continue;
+            }
+            auto [found, added] = visibleInDevice.try_emplace(command.view);
+            if (added) {
+                Rect visible = command.view->convertRectToView(command.view->visibleRect(), nullptr);
+                found->second = baseToDevice.mapRect(QRectF(visible.minX(), visible.minY(), visible.width(), visible.height()));
+            }
+            painter.save();
+            painter.setClipRect(found->second, Qt::IntersectClip);
+            replay.paint(command);
+            painter.restore();
+        }
         m_lastPaintedCommands = drawing->drawing();
     } else {
         m_lastPaintedCommands.clear();

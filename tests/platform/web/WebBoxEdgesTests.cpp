@@ -13,40 +13,24 @@
 #include "platform/web/WebLayout.h"
 #include "platform/web/WebView.h"
 
+#include "tests/platform/web/WebPageTestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
 
 namespace {
 
-class WebBoxEdgesTest : public ::testing::Test {
-protected:
-    void SetUp() override { webView = WebView::create(Rect(0, 0, 800, 600)); }
-
-    void load(const std::u16string& body)
-    {
-        // 16px text: 8px per character, 20px per line.
-        webView->mainFrame()->loadHTMLString(u"<body style='margin:0'>" + body, std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
-        webView->layoutIfNeeded();
-    }
-    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
-    DOMNode& textOf(const char16_t* id) { return *element(id)->firstChild(); }
-    Rect box(const char16_t* id) { return webView->boundingBox(*element(id)); }
-    Rect line(const char16_t* id, size_t index = 0) { return webView->lineBoxRects(textOf(id)).at(index); }
-    WebLayout& layout() { return webView->mainFrame()->layout(); }
-
-    std::shared_ptr<WebView> webView;
-};
+using WebBoxEdgesTest = WebPageTest;
 
 } // namespace
 
 TEST_F(WebBoxEdgesTest, ContentStandsInsideBordersAndPadding)
 {
-    load(u"<div id=a style='border:3px solid;border-left-width:5px;padding:4px 6px'>abcd efgh</div>"
-         u"<div id=b style='border-top:2px dotted;border-bottom:7px none'>x</div>"
-         u"<div id=outer style='border:10px solid;padding:1px'><p id=inner style='margin:0;border:2px solid'>y</p></div>"
-         u"<div id=empty style='border-left:4px solid;padding:9px'></div>");
+    loadBody(u"<div id=a style='border:3px solid;border-left-width:5px;padding:4px 6px'>abcd efgh</div>"
+             u"<div id=b style='border-top:2px dotted;border-bottom:7px none'>x</div>"
+             u"<div id=outer style='border:10px solid;padding:1px'><p id=inner style='margin:0;border:2px solid'>y</p></div>"
+             u"<div id=empty style='border-left:4px solid;padding:9px'></div>");
     EXPECT_EQ(box(u"a"), Rect(0, 0, 800, 3 + 4 + 20 + 4 + 3));
     EXPECT_EQ(line(u"a"), Rect(5 + 6, 3 + 4, 9 * 8, 20));
     EXPECT_EQ(box(u"b"), Rect(0, 34, 800, 22)) << "a side without a drawn style takes no room";
@@ -75,13 +59,13 @@ TEST_F(WebBoxEdgesTest, ContentStandsInsideBordersAndPadding)
 
 TEST_F(WebBoxEdgesTest, ExplicitWidthsBoxSizingAndAutoMargins)
 {
-    load(u"<div id=a style='width:100px;border:2px solid;padding:4px'>aaaa bbbb cccc</div>"
-         u"<div id=b style='width:100px;border:2px solid;padding:4px;box-sizing:border-box'>z</div>"
-         u"<div id=c style='width:200px;margin:5px auto'>c</div>"
-         u"<div id=d style='width:200px;margin-left:auto;margin-right:10px'>d</div>"
-         u"<div id=e style='margin:0 auto'>e</div>"
-         u"<div id=f style='width:900px;margin:0 auto'>f</div>"
-         u"<div id=g style='height:50px;padding:5px;border:5px solid;box-sizing:border-box'>g</div>");
+    loadBody(u"<div id=a style='width:100px;border:2px solid;padding:4px'>aaaa bbbb cccc</div>"
+             u"<div id=b style='width:100px;border:2px solid;padding:4px;box-sizing:border-box'>z</div>"
+             u"<div id=c style='width:200px;margin:5px auto'>c</div>"
+             u"<div id=d style='width:200px;margin-left:auto;margin-right:10px'>d</div>"
+             u"<div id=e style='margin:0 auto'>e</div>"
+             u"<div id=f style='width:900px;margin:0 auto'>f</div>"
+             u"<div id=g style='height:50px;padding:5px;border:5px solid;box-sizing:border-box'>g</div>");
     EXPECT_EQ(box(u"a").size, (Size { 112, 12 + 40 }));
     EXPECT_EQ(webView->lineBoxRects(textOf(u"a")).size(), 2u) << "lines wrap at the content width, 100px";
     EXPECT_EQ(box(u"b").width(), 100);
@@ -97,9 +81,9 @@ TEST_F(WebBoxEdgesTest, ExplicitWidthsBoxSizingAndAutoMargins)
 
 TEST_F(WebBoxEdgesTest, TablesAndCellsKeepTheirRowsInsideTheirEdges)
 {
-    load(u"<table id=t style='margin:0;border:4px solid;padding:3px;border-spacing:0'>"
-         u"<tr id=r><td id=c style='padding:2px;border:1px solid'>cell</td><td>x</td></tr></table>"
-         u"<table id=centred style='width:400px;margin:0 auto'><tr><td>m</td></tr></table><p id=after style='margin:0'>p</p>");
+    loadBody(u"<table id=t style='margin:0;border:4px solid;padding:3px;border-spacing:0'>"
+             u"<tr id=r><td id=c style='padding:2px;border:1px solid'>cell</td><td>x</td></tr></table>"
+             u"<table id=centred style='width:400px;margin:0 auto'><tr><td>m</td></tr></table><p id=after style='margin:0'>p</p>");
     Rect table = box(u"t");
     Rect row = box(u"r");
     EXPECT_EQ(row.origin, (Point { 7, 7 }));
@@ -113,7 +97,7 @@ TEST_F(WebBoxEdgesTest, TablesAndCellsKeepTheirRowsInsideTheirEdges)
 
 TEST_F(WebBoxEdgesTest, BlocksPutIntoABorderedContainerStandWhereAFullLayoutPutsThem)
 {
-    load(u"<div id=c style='border:6px solid;padding:3px 5px'><p id=first style='margin:0'>one</p></div><p id=next>n</p>");
+    loadBody(u"<div id=c style='border:6px solid;padding:3px 5px'><p id=first style='margin:0'>one</p></div><p id=next>n</p>");
     auto& document = *webView->mainFrameDocument();
     auto added = document.createElement(u"p");
     added->setAttribute(u"id", u"added");
@@ -230,7 +214,7 @@ TEST_F(WebBoxEdgesTest, RealPagesKeepTheirTextInsideTheirBoxes)
 
 TEST_F(WebBoxEdgesTest, ListMarkersStandOnTheFirstLineInsideTheItemsEdges)
 {
-    load(u"<ol><li id=item style='border-top:2px solid;padding-top:10px'>first</li></ol>");
+    loadBody(u"<ol><li id=item style='border-top:2px solid;padding-top:10px'>first</li></ol>");
     Rect item = box(u"item");
     EXPECT_EQ(line(u"item").minY(), item.minY() + 12);
     GraphicsContext context;

@@ -5,6 +5,8 @@
 #include "platform/web/WebGeneratedContent.h"
 #include "platform/web/WebView.h"
 
+#include "tests/platform/web/WebPageTestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
@@ -12,30 +14,12 @@ using namespace brevanton;
 namespace {
 
 // The editing view's own style sheet as the user sheet of a 400-point web view.
-class WebGeneratedContentTest : public ::testing::Test {
+class WebGeneratedContentTest : public WebPageTest {
 protected:
-    void SetUp() override { webView = WebView::create(Rect(0, 0, 400, 300)); }
-    void TearDown() override
+    WebGeneratedContentTest()
+        : WebPageTest(Rect(0, 0, 400, 300))
     {
-        webView->preferences().userStyleSheetEnabled = false;
-        (void)webView->applyUserStyleSheet();
     }
-
-    void useEditingStyleSheet()
-    {
-        webView->preferences().userStyleSheetEnabled = true;
-        webView->preferences().userStyleSheetLocation
-            = URL::fileURLWithPath(std::string(BREVANTON_RESOURCES_DIR) + "/VornickEditingViewUserStyleSheet.css");
-        ASSERT_TRUE(webView->applyUserStyleSheet());
-    }
-    void load(const std::u16string& html)
-    {
-        webView->mainFrame()->loadHTMLString(html, std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
-        webView->layoutIfNeeded();
-    }
-    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
-    Rect box(const char16_t* id) { return webView->boundingBox(*element(id)); }
     std::vector<WebGeneratedBox> generated(const char16_t* id)
     {
         webView->layoutIfNeeded();
@@ -48,8 +32,6 @@ protected:
         return handle.minX() >= brick.maxX() - 13 && handle.maxX() <= brick.maxX() && handle.minY() >= brick.minY()
             && handle.maxY() <= brick.maxY();
     }
-
-    std::shared_ptr<WebView> webView;
 };
 
 } // namespace

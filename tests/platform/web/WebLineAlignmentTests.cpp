@@ -9,46 +9,30 @@
 #include "platform/web/WebLayout.h"
 #include "platform/web/WebView.h"
 
+#include "tests/platform/web/WebPageTestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
 
 namespace {
 
-class WebLineAlignmentTest : public ::testing::Test {
-protected:
-    void SetUp() override { webView = WebView::create(Rect(0, 0, 800, 600)); }
-
-    void load(const std::u16string& body)
-    {
-        // 16px text: 8px per character, 20px per line.
-        webView->mainFrame()->loadHTMLString(u"<body style='margin:0'>" + body, std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
-        webView->layoutIfNeeded();
-    }
-    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
-    DOMNode& textOf(const char16_t* id) { return *element(id)->firstChild(); }
-    Rect box(const char16_t* id) { return webView->boundingBox(*element(id)); }
-    Rect line(const char16_t* id, size_t index = 0) { return webView->lineBoxRects(textOf(id)).at(index); }
-    WebLayout& layout() { return webView->mainFrame()->layout(); }
-
-    std::shared_ptr<WebView> webView;
-};
+using WebLineAlignmentTest = WebPageTest;
 
 } // namespace
 
 TEST_F(WebLineAlignmentTest, EachKeywordPlacesTheLineInTheContentBox)
 {
-    load(u"<div style='width:200px;padding-left:10px;border-left:2px solid'>"
-         u"<p id=left style='margin:0;text-align:left'>abcd</p>"
-         u"<p id=center style='margin:0;text-align:center'>abcd</p>"
-         u"<p id=right style='margin:0;text-align:right'>abcd</p>"
-         u"<p id=start style='margin:0;text-align:start'>abcd</p>"
-         u"<p id=end style='margin:0;text-align:end'>abcd</p>"
-         u"<p id=justify style='margin:0;text-align:justify'>abcd</p>"
-         u"<p id=rtl style='margin:0;direction:rtl'>abcd</p>"
-         u"<p id=wide style='margin:0;text-align:right'>abcdefghijklmnopqrstuvwxyz</p></div>"
-         u"<div style='text-align:center;width:100px'><p id=inherited style='margin:0'>ab</p></div>");
+    loadBody(u"<div style='width:200px;padding-left:10px;border-left:2px solid'>"
+             u"<p id=left style='margin:0;text-align:left'>abcd</p>"
+             u"<p id=center style='margin:0;text-align:center'>abcd</p>"
+             u"<p id=right style='margin:0;text-align:right'>abcd</p>"
+             u"<p id=start style='margin:0;text-align:start'>abcd</p>"
+             u"<p id=end style='margin:0;text-align:end'>abcd</p>"
+             u"<p id=justify style='margin:0;text-align:justify'>abcd</p>"
+             u"<p id=rtl style='margin:0;direction:rtl'>abcd</p>"
+             u"<p id=wide style='margin:0;text-align:right'>abcdefghijklmnopqrstuvwxyz</p></div>"
+             u"<div style='text-align:center;width:100px'><p id=inherited style='margin:0'>ab</p></div>");
     EXPECT_EQ(line(u"left").minX(), 12);
     EXPECT_EQ(line(u"center").minX(), 12 + (200 - 32) / 2);
     EXPECT_EQ(line(u"right").minX(), 12 + 200 - 32);
@@ -64,8 +48,8 @@ TEST_F(WebLineAlignmentTest, EachKeywordPlacesTheLineInTheContentBox)
 
 TEST_F(WebLineAlignmentTest, EveryLineAndInlineBoxOfAParagraphMoves)
 {
-    load(u"<p id=p style='margin:0;width:100px;text-align:right'>aaaa bb <b id=b>cc</b> dddddd<br id=br>"
-         u"<img id=img width=20 height=10> e</p>");
+    loadBody(u"<p id=p style='margin:0;width:100px;text-align:right'>aaaa bb <b id=b>cc</b> dddddd<br id=br>"
+             u"<img id=img width=20 height=10> e</p>");
     // Lines: "aaaa bb cc" (80px), "dddddd" (48px), then the image and "e" (20 + 8 + 8).
     auto lines = webView->lineBoxRects(textOf(u"p"));
     ASSERT_EQ(lines.size(), 1u);
@@ -86,7 +70,7 @@ TEST_F(WebLineAlignmentTest, EveryLineAndInlineBoxOfAParagraphMoves)
 
 TEST_F(WebLineAlignmentTest, TheCaretHitTestingAndPaintingFollowTheMovedRuns)
 {
-    load(u"<p id=p style='margin:0;width:200px;text-align:center'>one two three four five six seven</p>");
+    loadBody(u"<p id=p style='margin:0;width:200px;text-align:center'>one two three four five six seven</p>");
     auto& text = textOf(u"p");
     auto lines = webView->lineBoxRects(text);
     ASSERT_EQ(lines.size(), 2u);
@@ -114,7 +98,7 @@ TEST_F(WebLineAlignmentTest, TheCaretHitTestingAndPaintingFollowTheMovedRuns)
 
 TEST_F(WebLineAlignmentTest, EditedTextIsAlignedAgainAsAFullLayoutWould)
 {
-    load(u"<div id=d style='text-align:center;border:2px solid'><p id=p style='margin:0'>ab</p><p id=q>x</p></div>");
+    loadBody(u"<div id=d style='text-align:center;border:2px solid'><p id=p style='margin:0'>ab</p><p id=q>x</p></div>");
     auto& text = static_cast<DOMCharacterData&>(textOf(u"p"));
     EXPECT_EQ(line(u"p").minX(), 2 + (796 - 16) / 2);
     text.appendData(u"cd");
@@ -136,9 +120,9 @@ TEST_F(WebLineAlignmentTest, EditedTextIsAlignedAgainAsAFullLayoutWould)
 
 TEST_F(WebLineAlignmentTest, JustifiedLinesSpreadTheirRoomOverTheirSpaces)
 {
-    load(u"<p id=p style='margin:0;width:100px;text-align:justify'>aa <b id=b>bb</b> cc dd ee ff<br>gg hh</p>"
-         u"<p id=long style='margin:0;width:100px;text-align:justify'>abcdefghijklmn op</p>"
-         u"<pre id=pre style='margin:0;width:100px;text-align:justify'>aa bb cc dd ee ff</pre>");
+    loadBody(u"<p id=p style='margin:0;width:100px;text-align:justify'>aa <b id=b>bb</b> cc dd ee ff<br>gg hh</p>"
+             u"<p id=long style='margin:0;width:100px;text-align:justify'>abcdefghijklmn op</p>"
+             u"<pre id=pre style='margin:0;width:100px;text-align:justify'>aa bb cc dd ee ff</pre>");
     // "aa bb cc dd" is 88px of 100: three gaps, each 4px wider.
     auto& first = textOf(u"p");
     EXPECT_EQ(webView->lineBoxRects(first).at(0), Rect(0, 0, 16, 20));

@@ -5,6 +5,8 @@
 #include "platform/web/WebGeneratedContent.h"
 #include "platform/web/WebView.h"
 
+#include "tests/platform/web/WebPageTestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
@@ -13,44 +15,11 @@ namespace {
 
 // What the page painter records for rounded corners, generated boxes,
 // hidden overflow and opacity.
-class WebPagePainterEffectsTest : public ::testing::Test {
+class WebPagePainterEffectsTest : public WebPageTest {
 protected:
-    void SetUp() override { webView = WebView::create(Rect(0, 0, 400, 300)); }
-    void TearDown() override
+    WebPagePainterEffectsTest()
+        : WebPageTest(Rect(0, 0, 400, 300))
     {
-        webView->preferences().userStyleSheetEnabled = false;
-        (void)webView->applyUserStyleSheet();
-    }
-
-    void useEditingStyleSheet()
-    {
-        webView->preferences().userStyleSheetEnabled = true;
-        webView->preferences().userStyleSheetLocation
-            = URL::fileURLWithPath(std::string(BREVANTON_RESOURCES_DIR) + "/VornickEditingViewUserStyleSheet.css");
-        ASSERT_TRUE(webView->applyUserStyleSheet());
-    }
-    void load(const std::u16string& html)
-    {
-        webView->mainFrame()->loadHTMLString(html, std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
-        webView->layoutIfNeeded();
-    }
-    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
-    Rect box(const char16_t* id) { return webView->boundingBox(*element(id)); }
-    std::vector<DrawCommand> paint()
-    {
-        GraphicsContext context;
-        webView->display(context);
-        return context.commandsOfView(webView->mainFrame()->frameView()->documentView().get());
-    }
-    static std::vector<DrawCommand> ofKind(const std::vector<DrawCommand>& commands, DrawCommand::Kind kind)
-    {
-        std::vector<DrawCommand> result;
-        for (auto& command : commands) {
-            if (command.kind == kind)
-                result.push_back(command);
-        }
-        return result;
     }
     static void expectColor(const Color& color, double red, double green, double blue, double alpha)
     {
@@ -59,8 +28,6 @@ protected:
         EXPECT_NEAR(color.blueComponent(), blue / 255, 1e-9);
         EXPECT_NEAR(color.alphaComponent(), alpha, 1e-9);
     }
-
-    std::shared_ptr<WebView> webView;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/dom/GumboInputGuard.h"
 
+#include <gumbo.h>
+
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
@@ -185,11 +187,19 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix)
 
 using Namespace = GumboGuardNamespace;
 
+// Gumbo gives every element whose name is not in its tag table the same tag,
+// so it takes an end tag of any such name for the end of any such element.
+bool isUnknownToGumbo(std::string_view name)
+{
+    return gumbo_tagn_enum(name.data(), static_cast<unsigned>(name.size())) == GUMBO_TAG_UNKNOWN;
+}
+
 struct OpenElement {
     std::string name;
     Namespace ns;
     bool htmlInside; // an integration point: its content follows the HTML rules
     NameInfo info;
+    bool unknownToGumbo { false }; // for HTML elements
 };
 
 struct Tag {
@@ -544,7 +554,8 @@ private:
     {
         ++openCount(name, info);
         m_foreignOpen += ns != Namespace::HTML;
-        m_open.push_back({ std::move(name), ns, htmlInside, info });
+        bool unknownToGumbo = ns == Namespace::HTML && isUnknownToGumbo(name);
+        m_open.push_back({ std::move(name), ns, htmlInside, info, unknownToGumbo });
     }
 
     void popTo(size_t size)
@@ -797,13 +808,26 @@ private:
             }
             return;
         }
+        // In foreign content, the foreign element of that name above the nearest HTML element
+        // ends; otherwise the HTML rules go on with the HTML elements, to which foreign ones
+        // are never a match (integration points stop the search as special elements).
+        for (size_t i = m_open.size(); i > m_base && m_open[i - 1].ns != Namespace::HTML; --i) {
+            if (m_open[i - 1].name == name) {
+                foreignEndTag(tag, i - 1);
+                return;
+            }
+        }
+        if (isUnknownToGumbo(name)) {
+            unknownEndTag();
+            return;
+        }
         if (!isOpen(name, tag.info))
             return;
         size_t index = m_open.size();
         bool specialAbove = false;
         for (size_t i = m_open.size(); i > m_base; --i) {
             auto& element = m_open[i - 1];
-            if (element.name == name) {
+            if (element.ns == Namespace::HTML && element.name == name) {
                 index = i - 1;
                 break;
             }
@@ -811,20 +835,6 @@ private:
         }
         if (index == m_open.size())
             return;
-        auto& element = m_open[index];
-        if (element.ns != Namespace::HTML) {
-            // Gumbo ends a foreign element only at an end tag that is its bare name: with white
-            // space, a slash or attributes after the name (which the parsing rules ignore), the
-            // element stayed open, and CDATA after it in a table failed an assertion.
-            std::string_view mark = tag.info.flags & AmbiguousForeignName ? GumboGuardNameMark : std::string_view();
-            if (tag.end - 1 > tag.nameEnd) {
-                replace(tag.nameEnd, tag.end - 1, mark);
-                m_attributeStarts.clear();
-            } else if (!mark.empty())
-                replace(tag.nameEnd, tag.nameEnd, mark);
-            popTo(index);
-            return;
-        }
         if (tag.info.flags & FormattingElement) {
             // With a block inside, the formatting element is rebuilt inside the block: the depth stays.
             if (!specialAbove)
@@ -840,6 +850,38 @@ private:
         }
         if (!specialAbove)
             popTo(index);
+    }
+
+    void foreignEndTag(const Tag& tag, size_t index)
+    {
+        // Gumbo ends a foreign element only at an end tag that is its bare name: with white
+        // space, a slash or attributes after the name (which the parsing rules ignore), the
+        // element stayed open, and CDATA after it in a table failed an assertion.
+        std::string_view mark = tag.info.flags & AmbiguousForeignName ? GumboGuardNameMark : std::string_view();
+        if (tag.end - 1 > tag.nameEnd) {
+            replace(tag.nameEnd, tag.end - 1, mark);
+            m_attributeStarts.clear();
+        } else if (!mark.empty())
+            replace(tag.nameEnd, tag.nameEnd, mark);
+        popTo(index);
+    }
+
+    // An end tag whose name gumbo does not know, past foreign content: as any other end tag,
+    // it ends the topmost HTML element that gumbo does not know either, whatever its name,
+    // unless a special element comes first. (The parsing rules match names, so `</t>` after
+    // `<e><svg>` ends nothing there, while gumbo ends both the svg and the e: taking the svg
+    // for open then, the guard missed the CDATA that followed in a table.)
+    void unknownEndTag()
+    {
+        for (size_t i = m_open.size(); i > m_base; --i) {
+            auto& element = m_open[i - 1];
+            if (element.ns == Namespace::HTML && element.unknownToGumbo) {
+                popTo(i - 1);
+                return;
+            }
+            if (isSpecial(element))
+                return;
+        }
     }
 
     std::string_view m_input;

@@ -20,7 +20,8 @@
 //   tree builder parses on their own and adds to the element.
 // The tokenizing and the model of open elements here are an approximation of
 // the HTML parsing rules: exact where nesting and foreign content are decided,
-// loose elsewhere.
+// loose elsewhere. Where gumbo departs from the rules in what an end tag ends
+// (names it does not know all match one another), the model follows gumbo.
 #pragma once
 
 #include <string>

@@ -123,9 +123,45 @@ TEST(GumboInputGuard, ForeignEndTagsAreBareNamesSoGumboEndsTheirElements)
     EXPECT_EQ(guardGumboInput("<svg><![CDATA[a<b&c]]></svg>", { GumboGuardNamespace::HTML, "tfoot" }, DOMMaximumNestingDepth).markup,
               "<svg>a&lt;b&amp;c</svg>");
     EXPECT_FALSE(guarded("<svg><![CDATA[a<b&c]]></svg>"));
+    // Gumbo ends the e and the svg in it at </x>: the section is then in the
+    // title, an integration point, and kept as the comment it is there.
     fragment = document->createDocumentFragmentWithMarkupString(u"<svg><title><e><svg></x><![CDATA[a<b]]> ", {}, tfoot.get());
     ASSERT_TRUE(fragment);
-    EXPECT_NE(fragment->textContent().find(u"a<b"), std::u16string::npos);
+    EXPECT_NE(fragment->innerHTML().find(u"</e><!--[CDATA[a<b]]-->"), std::u16string::npos);
+}
+
+TEST(GumboInputGuard, EndTagsEndWhatGumboEnds)
+{
+    // Gumbo ends the nearest HTML element whose name it does not know at an end
+    // tag of any such name, with the foreign elements inside it; a known or
+    // special element below stops it. The guard leaves such end tags alone.
+    EXPECT_FALSE(guarded("<e><f></t>x<e><svg></T >y<b><svg></t>z"));
+
+    // After </t> the svg is closed for gumbo, so the first section is a bogus
+    // comment up to '>', and the one in the table's integration point becomes
+    // the comment gumbo would otherwise have failed an assertion on.
+    EXPECT_EQ(guarded("<e><svg></t><![CDATA[><table><svg><foreignObject><![CDATA[a]]>l"),
+              "<e><svg></t><![CDATA[><table><svg><foreignObject><!--[CDATA[a]]-->l");
+    // An SVG element of that name stays open: it is not the one gumbo ends.
+    EXPECT_EQ(guarded("<table><td><e><svg><e></t><![CDATA[a]]>x"), "<table><td><e><svg><e></t><!--[CDATA[a]]-->x");
+    // Foreign content ends an SVG element at its own name first.
+    EXPECT_EQ(guarded("<table><td><e><svg><t></t><![CDATA[a<]]>x"), "<table><td><e><svg><t></t>a&lt;x");
+
+    // Under HTML content an end tag is no match for a foreign element: the desc
+    // or mi stays open, and so the section in it is a comment, not text.
+    EXPECT_EQ(guarded("<table><td><svg><desc><b></desc><![CDATA[a]]>x"),
+              "<table><td><svg><desc><b></desc><!--[CDATA[a]]-->x");
+    EXPECT_EQ(guarded("<table><td><math><mi><b></mi/><![CDATA[a]]>x"),
+              "<table><td><math><mi><b></mi/><!--[CDATA[a]]-->x");
+
+    // The trees hold what gumbo makes of the markup: text in the svg it keeps
+    // open, a comment after the one it ended (a dialog is unknown to gumbo too).
+    auto page = DOMDocument::parseHTML(std::string_view("<b><svg></t><![CDATA[x]]>y"));
+    EXPECT_EQ(page->body()->innerHTML(), u"<b><svg>xy</svg></b>");
+    page = DOMDocument::parseHTML(std::string_view("<e><svg></t><![CDATA[x]]>y"));
+    EXPECT_EQ(page->body()->innerHTML(), u"<e><svg></svg></e><!--[CDATA[x]]-->y");
+    page = DOMDocument::parseHTML(std::string_view("<table><td><dialog><svg></search><![CDATA[a]]>x</table>"));
+    EXPECT_EQ(page->body()->textContent(), u"x");
 }
 
 TEST(GumboInputGuard, TagsWithThousandsOfAttributesKeepThemAll)

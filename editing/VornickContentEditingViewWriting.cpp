@@ -151,7 +151,10 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
         // the page's references) and is left out of what is written.
         auto writer = htmlWriterForWebFrame(frame);
         writer->setDocumentURLForAbsoluteURLResolution(oldDocumentURL);
-        auto data = writer->htmlDataFromDocument(*document, nullptr);
+        Error dataError;
+        auto data = writer->htmlDataFromDocument(*document, &dataError);
+        if (!data && dataError.code() == VornickDocumentUndecodableBytesError && dataError.domain() == VornickErrorDomain)
+            return fail(outError, std::move(dataError));
         if (!data)
             return fail(outError, Error(VornickErrorDomain, VornickWriterProducedNoHTMLDataError));
         if (preflightOnly)

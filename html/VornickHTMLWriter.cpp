@@ -25,6 +25,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/TextEncodingLabels.h"
+#include "toolkit/VornickErrors.h"
 
 #include <unicode/utf16.h>
 
@@ -380,6 +381,18 @@ std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(cons
                                                                             std::u16string_view written,
                                                                             Error* outError)
 {
+    // Bytes the document's encoding could not decode were read as U+FFFD;
+    // writing that character in their place would lose them without a word.
+    // (An encoding without it holds it as a numeric reference.)
+    bool writesReplacement = written.find(u'\uFFFD') != std::u16string_view::npos
+        || written.find(u"&#xFFFD;") != std::u16string_view::npos || written.find(u"&#65533;") != std::u16string_view::npos;
+    if (document.hasReplacedUndecodableBytes() && writesReplacement) {
+        setError(outError, Error(VornickErrorDomain, VornickDocumentUndecodableBytesError,
+                                 u"The file has bytes that are not valid " + document.characterSet()
+                                     + u", shown as \uFFFD; saving would replace them. Remove those characters, "
+                                       u"or fix the file\u2019s encoding declaration and open it again."));
+        return std::nullopt;
+    }
     auto data = dataUsingDocumentEncodingFromString(written, outError);
     // UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
     auto mark = byteOrderMark(m_encodingName);

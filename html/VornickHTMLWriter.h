@@ -135,7 +135,9 @@ public:
     [[nodiscard]] std::optional<std::string> htmlDataFromChildrenOfNode(DOMNode&, Error* outError = nullptr);
     // The file data of a document whose source this writer has just written
     // (`written`): encoded as htmlDataFromDocument would, byte-order mark
-    // included, without writing the document again.
+    // included, without writing the document again. Nothing, with an error,
+    // when the document was read with undecodable bytes and `written` still
+    // holds the U+FFFD they became.
     [[nodiscard]] std::optional<std::string> documentDataFromWrittenString(const DOMDocument&, std::u16string_view written,
                                                                            Error* outError = nullptr);
     // Encodes with the encoding found by the last write; nullopt (logged)

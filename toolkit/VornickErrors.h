@@ -44,6 +44,7 @@ enum VornickErrorCode : int64_t {
     VornickDocumentFileNotHTMLError = 72,        // saving over a file of another type
     VornickDocumentFileWriteProtectedError = 73,
     VornickDocumentFileChangedError = 74,        // changed by another program since it was read
+    VornickDocumentUndecodableBytesError = 75,   // a save would write U+FFFD in place of bytes read
     VornickSnippetSetFileMalformedError = 80,    // a snippet set file that is not JSON of the snippet set format
     VornickSnippetSetFileFormatTooNewError = 81, // a snippet set file of a newer format version
 };

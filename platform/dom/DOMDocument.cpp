@@ -144,6 +144,7 @@ std::shared_ptr<DOMDocument> DOMDocument::parseDecoded(const DecodedDocumentText
     document->setURL(url);
     document->setCharacterSet(text.encoding);
     document->setHasByteOrderMark(text.byteOrderMark);
+    document->setHasReplacedUndecodableBytes(text.replacedUndecodableBytes);
     return document;
 }
 
@@ -507,6 +508,7 @@ std::shared_ptr<DOMNode> DOMDocument::cloneSelf(DOMDocument*) const
     copy->m_contentType = m_contentType;
     copy->m_xmlDeclaration = m_xmlDeclaration;
     copy->m_hasByteOrderMark = m_hasByteOrderMark;
+    copy->m_hasReplacedUndecodableBytes = m_hasReplacedUndecodableBytes;
     return copy;
 }
 

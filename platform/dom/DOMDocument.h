@@ -126,6 +126,10 @@ public:
     // The file began with a byte-order mark; a save writes one again.
     bool hasByteOrderMark() const { return m_hasByteOrderMark; }
     void setHasByteOrderMark(bool flag) { m_hasByteOrderMark = flag; }
+    // Bytes of the file could not be decoded and became U+FFFD; a save must
+    // not write those in place of the bytes.
+    bool hasReplacedUndecodableBytes() const { return m_hasReplacedUndecodableBytes; }
+    void setHasReplacedUndecodableBytes(bool flag) { m_hasReplacedUndecodableBytes = flag; }
     // The XML declaration of an XML file as written ("<?xml version="1.0" ...?>"); empty for none.
     const std::u16string& xmlDeclaration() const { return m_xmlDeclaration; }
     void setXMLDeclaration(std::u16string declaration) { m_xmlDeclaration = std::move(declaration); }
@@ -234,6 +238,7 @@ private:
     std::u16string m_xmlDeclaration;
     std::shared_ptr<DOMDocument> m_templateContentsOwner;
     bool m_hasByteOrderMark { false };
+    bool m_hasReplacedUndecodableBytes { false };
     Kind m_kind;
     bool m_isTemplateContentsOwner { false };
 };

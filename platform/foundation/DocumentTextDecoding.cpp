@@ -287,13 +287,18 @@ DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSynta
 
     if (result.encoding == u"UTF-8") {
         // Bytes that are not UTF-8 become U+FFFD.
+        result.replacedUndecodableBytes = !isUTF8();
         result.utf8 = isUTF8() ? std::string(bytes) : toUTF8(toUTF16(bytes));
         return result;
     }
-    auto text = decodeTextReplacingInvalid(bytes, result.encoding);
+    auto text = isKnownTextEncoding(result.encoding) ? decodeText(bytes, result.encoding, nullptr) : std::nullopt;
     if (!text) {
-        result.encoding = u"windows-1252";
         text = decodeTextReplacingInvalid(bytes, result.encoding);
+        if (!text) {
+            result.encoding = u"windows-1252";
+            text = decodeTextReplacingInvalid(bytes, result.encoding);
+        }
+        result.replacedUndecodableBytes = text.has_value();
     }
     result.utf8 = toUTF8(text.value_or(std::u16string()));
     return result;

@@ -19,6 +19,9 @@ struct DecodedDocumentText {
     std::u16string encoding;
     // The bytes began with the byte-order mark of that encoding.
     bool byteOrderMark { false };
+    // Some bytes could not be decoded in that encoding and became U+FFFD:
+    // writing the text back would lose them.
+    bool replacedUndecodableBytes { false };
 };
 
 // The encoding is, in order: the one of a byte-order mark; the one the
@@ -28,7 +31,7 @@ struct DecodedDocumentText {
 // XML); UTF-8 when the bytes are valid UTF-8; windows-1252 otherwise. Labels
 // are read by the Encoding Standard's table, labels it does not list are
 // passed over, and a declared UTF-16 label in bytes read as ASCII means
-// UTF-8. Bytes the encoding cannot map become U+FFFD.
+// UTF-8. Bytes the encoding cannot map become U+FFFD, and the result says so.
 DecodedDocumentText decodeDocumentText(std::string_view bytes, DocumentTextSyntax, std::u16string_view transportLabel = {});
 
 // The encoding a META element declares in the first 1024 bytes of HTML, as

@@ -202,6 +202,42 @@ TEST_F(Writing, ASaveNeverOverwritesWhatAnotherProgramChangedSinceTheLoad)
     EXPECT_EQ(contents("page.html"), "<p>theirs, written while the page was open</p>\n");
 }
 
+// A page labelled UTF-8 whose bytes are Latin-1 shows U+FFFD for them: no
+// save writes that character over the bytes, edited or not, and the file
+// stays as it was; once the user has removed those characters it saves.
+TEST_F(Writing, BytesTheEncodingCouldNotDecodeAreNeverSavedAsReplacementCharacters)
+{
+    const std::string original = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>t</title></head>"
+                                 "<body><p>Cr\xE8me</p><p>kept</p></body></html>\n";
+    ASSERT_TRUE(writeFileAtomically(path("latin1.html"), original));
+    load("latin1.html");
+    ASSERT_TRUE(document()->hasReplacedUndecodableBytes());
+    auto expectRefused = [&](const char* when) {
+        SCOPED_TRACE(when);
+        std::vector<Error> errors;
+        EXPECT_FALSE(view->writeHTMLDocumentToURL(url("latin1.html"), std::nullopt, false, &errors));
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_TRUE(errors.front().is(VornickErrorDomain, VornickDocumentUndecodableBytesError));
+        EXPECT_NE(errors.front().localizedDescription().find(u"not valid UTF-8"), std::u16string::npos);
+        EXPECT_EQ(contents("latin1.html"), original);
+    };
+    expectRefused("untouched");
+    auto paragraphs = document()->getElementsByTagName(u"p");
+    static_cast<DOMCharacterData&>(*paragraphs->item(1)->firstChild()).setData(u"edited");
+    expectRefused("edited elsewhere");
+    // Another place is refused too: the bytes would be lost there as well.
+    std::vector<Error> errors;
+    EXPECT_FALSE(view->writeHTMLDocumentToURL(url("copy.html"), std::nullopt, false, &errors));
+    EXPECT_FALSE(std::filesystem::exists(path("copy.html")));
+
+    static_cast<DOMCharacterData&>(*paragraphs->item(0)->firstChild()).setData(u"Creme");
+    errors.clear();
+    EXPECT_TRUE(view->writeHTMLDocumentToURL(url("latin1.html"), std::nullopt, false, &errors));
+    auto saved = contents("latin1.html");
+    EXPECT_NE(saved.find("<p>Creme</p>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<p>edited</p>"), std::string::npos) << saved;
+}
+
 } // namespace
 
 // A view that leaves its loaded source unpainted (the command-line save)

@@ -8,6 +8,8 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
+#include "platform/dom/DOMCollections.h"
+#include "toolkit/VornickErrors.h"
 
 #include <algorithm>
 
@@ -207,6 +209,26 @@ TEST(VornickHTMLWriter, CharactersTheEncodingCannotHoldBecomeReferences)
     EXPECT_EQ(fresh.detectOutputStringEncodingForDocument(*document), u"UTF-8");
     fresh.setStringEncodingOverride(u"windows-1252");
     EXPECT_EQ(fresh.detectOutputStringEncodingForDocument(*document), u"windows-1252");
+}
+
+// U+FFFD that stands for bytes the document's encoding could not decode is
+// never written, whatever encoding holds it; one read from the file is.
+TEST(VornickHTMLWriter, ReplacementCharactersOfUndecodableBytesAreNotWritten)
+{
+    auto document = html("<!DOCTYPE html><html><head></head><body><p>Cr\xEF\xBF\xBDme</p></body></html>");
+    VornickHTMLWriter writer(preferences(), 0, VornickNewlineConvention::LF);
+    Error error;
+    EXPECT_TRUE(writer.htmlDataFromDocument(*document, &error)) << "a U+FFFD the file held";
+    document->setHasReplacedUndecodableBytes(true);
+    for (const char* encoding : { "UTF-8", "windows-1252", "Shift_JIS" }) {
+        SCOPED_TRACE(encoding);
+        document->setCharacterSet(toUTF16(encoding));
+        error = Error();
+        EXPECT_FALSE(writer.htmlDataFromDocument(*document, &error));
+        EXPECT_EQ(error.code(), VornickDocumentUndecodableBytesError);
+    }
+    static_cast<DOMCharacterData&>(*document->getElementsByTagName(u"p")->item(0)->firstChild()).setData(u"Creme");
+    EXPECT_TRUE(writer.htmlDataFromDocument(*document, &error));
 }
 
 TEST(VornickHTMLWriter, WordPressBlocksNestAndReplaceOnlyTheirOwnContent)

@@ -278,6 +278,10 @@ TEST(SaveRoundTrip, EveryTestPageIsStableAfterTheFirstSave)
         if (extension != ".html" && extension != ".htm" && extension != ".xhtml")
             continue;
         SCOPED_TRACE(entry.path().string());
+        // A page with bytes its encoding cannot decode is never saved.
+        if (auto opened = open(readFile(entry.path().string()).value_or(""), isXMLName(entry.path().string()));
+            opened && opened->hasReplacedUndecodableBytes())
+            continue;
         auto trip = roundTrip(entry.path().string());
         ASSERT_TRUE(trip.reopened);
         ++pages;

@@ -696,6 +696,29 @@ TEST_F(EditorWindow, ASaveThatFailsTellsTheUserWhyAndTheWindowStays)
     AlertDriver::shared().reset();
 }
 
+TEST_F(EditorWindow, ASaveThatWouldLoseUndecodableBytesIsRefusedWithTheReason)
+{
+    AlertDriver::shared().reset();
+    const std::string original = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>t</title></head>"
+                                 "<body><h1>Cr\xE8me</h1></body></html>\n";
+    ASSERT_TRUE(writeFileAtomically(path("latin1.html"), original));
+    auto latin1 = shell->openFile(path("latin1.html"), nullptr);
+    ASSERT_TRUE(latin1);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return latin1->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    settle();
+    latin1->window()->makeKeyAndOrderFront();
+    latin1->editingView()->setDocumentEdited(true);
+    QTest::keyClick(shell->backend().widgetForWindow(*latin1->window()), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    ASSERT_TRUE(AlertDriver::shared().answerSheet(*latin1->window(), AlertFirstButtonReturn));
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    auto alert = AlertDriver::shared().shownAlerts()[0];
+    EXPECT_EQ(alert->messageText(), u"The document \u201Clatin1.html\u201D could not be saved.");
+    EXPECT_NE(alert->informativeText().find(u"not valid UTF-8"), std::u16string::npos) << toUTF8(alert->informativeText());
+    EXPECT_EQ(readFile(path("latin1.html")), original);
+    AlertDriver::shared().reset();
+}
+
 TEST_F(EditorWindow, FileOpenShowsTheChosenFileInAWindowOfItsOwn)
 {
     std::vector<QtOpenPanelRequest> asked;

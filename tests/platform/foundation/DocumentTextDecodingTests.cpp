@@ -115,5 +115,22 @@ TEST(DocumentTextDecoding, UTF16WithAndWithoutByteOrderMark)
         << "a UTF-16 declaration in bytes read as ASCII";
 }
 
+// Only bytes the chosen encoding cannot decode count as replaced: a genuine
+// U+FFFD in the file, or a legacy page that decodes, does not.
+TEST(DocumentTextDecoding, SaysWhenBytesBecameReplacementCharacters)
+{
+    auto html = DocumentTextSyntax::HTML;
+    auto latin1AsUTF8 = decodeDocumentText("<meta charset=utf-8><p>Cr\xE8me", html);
+    EXPECT_EQ(latin1AsUTF8.encoding, u"UTF-8");
+    EXPECT_TRUE(latin1AsUTF8.replacedUndecodableBytes);
+    EXPECT_EQ(latin1AsUTF8.utf8, "<meta charset=utf-8><p>Cr\xEF\xBF\xBDme");
+    EXPECT_FALSE(decodeDocumentText("<p>\xEF\xBF\xBD genuine", html).replacedUndecodableBytes);
+    EXPECT_FALSE(decodeDocumentText("<p>Cr\xE8me", html).replacedUndecodableBytes) << "undeclared: windows-1252";
+    EXPECT_FALSE(decodeDocumentText("<meta charset=iso-8859-1><p>\x80\xE8", html).replacedUndecodableBytes);
+    EXPECT_TRUE(decodeDocumentText(std::string("\xFF\xFE<\0p\0>\0\x00\xD8", 10), html).replacedUndecodableBytes)
+        << "an unpaired UTF-16 surrogate";
+    EXPECT_TRUE(decodeDocumentText("<?xml version='1.0' encoding='utf-8'?><a>\xE8</a>", DocumentTextSyntax::XML).replacedUndecodableBytes);
+}
+
 } // namespace
 } // namespace brevanton

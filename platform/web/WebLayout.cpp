@@ -7,6 +7,7 @@
 #include "platform/views/FontMetrics.h"
 #include "platform/web/WebBoxEdges.h"
 #include "platform/web/WebLineAlignment.h"
+#include "platform/web/WebTableGrid.h"
 
 #include <algorithm>
 #include <cmath>
@@ -878,45 +879,95 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
     double tableWidth = std::max(0.0, outerWidth - frame.horizontal());
     double rowY = top + frame.top;
 
-    auto layoutRow = [&](const DOMElement& row) {
-        std::vector<const DOMElement*> cells;
-        for (DOMNode* cell = row.first(); cell; cell = cell->next()) {
-            if (cell->isElementNode()
-                && (static_cast<DOMElement*>(cell)->hasTagName(u"td") || static_cast<DOMElement*>(cell)->hasTagName(u"th")))
-                cells.push_back(static_cast<const DOMElement*>(cell));
-        }
-        double rowHeight = 0;
-        if (!cells.empty()) {
-            double cellWidth = tableWidth / static_cast<double>(cells.size());
-            for (size_t i = 0; i < cells.size(); ++i)
-                rowHeight = std::max(rowHeight, layoutBlock(*cells[i], x + cellWidth * static_cast<double>(i), rowY, cellWidth));
-            for (auto* cell : cells) {
-                auto found = m_boxes.find(cell);
-                if (found != m_boxes.end())
-                    found->second.rect.size.height = rowHeight;
-            }
-        }
-        boxFor(&row).rect = Rect(x, rowY, tableWidth, rowHeight);
-        rowY += rowHeight;
+    // The rows group by group (a run of rows standing directly in the table
+    // makes a group of its own), and the captions, in the order they come.
+    std::vector<std::vector<const DOMElement*>> groups;
+    struct Part {
+        const DOMElement* element { nullptr };
+        size_t group { 0 };
+        bool caption { false };
     };
-
+    std::vector<Part> parts;
+    bool inRowRun = false;
     for (DOMNode* child = table.first(); child; child = child->next()) {
         if (!child->isElementNode())
             continue;
         auto& element = static_cast<const DOMElement&>(*child);
         if (displayKind(*CSSStyleResolver::computedValuesFor(element)) == DisplayKind::None)
             continue;
-        if (element.hasTagName(u"tr"))
-            layoutRow(element);
-        else if (element.hasTagName(u"thead") || element.hasTagName(u"tbody") || element.hasTagName(u"tfoot")) {
-            double sectionTop = rowY;
+        if (element.hasTagName(u"tr")) {
+            if (!inRowRun) {
+                groups.emplace_back();
+                parts.push_back({ nullptr, groups.size() - 1, false });
+            }
+            groups.back().push_back(&element);
+            inRowRun = true;
+            continue;
+        }
+        inRowRun = false;
+        if (element.hasTagName(u"thead") || element.hasTagName(u"tbody") || element.hasTagName(u"tfoot")) {
+            groups.emplace_back();
             for (DOMNode* row = element.first(); row; row = row->next()) {
                 if (row->isElementNode() && static_cast<DOMElement*>(row)->hasTagName(u"tr"))
-                    layoutRow(static_cast<const DOMElement&>(*row));
+                    groups.back().push_back(static_cast<const DOMElement*>(row));
             }
-            boxFor(&element).rect = Rect(x, sectionTop, tableWidth, rowY - sectionTop);
+            parts.push_back({ &element, groups.size() - 1, false });
         } else if (element.hasTagName(u"caption"))
-            rowY += layoutBlock(element, x, rowY, tableWidth);
+            parts.push_back({ &element, 0, true });
+    }
+    WebTableGrid grid = webTableGrid(groups);
+    std::vector<double> columnX(grid.columnCount + 1, x);
+    double columnWidth = grid.columnCount ? tableWidth / static_cast<double>(grid.columnCount) : 0;
+    for (size_t column = 0; column < grid.columnCount; ++column)
+        columnX[column + 1] = columnX[column] + columnWidth;
+
+    // Each row is as tall as its tallest cell; a cell spanning rows makes the last of them as tall as it needs.
+    std::vector<double> rowTops(grid.rows.size(), 0);
+    std::vector<double> rowBottoms(grid.rows.size(), 0);
+    std::vector<double> spanningHeights(grid.cells.size(), 0);
+    size_t nextCell = 0;
+    size_t nextRow = 0;
+    auto layoutGroup = [&](size_t rowCount) {
+        size_t firstCell = nextCell;
+        size_t groupEnd = nextRow + rowCount;
+        for (; nextRow < groupEnd; ++nextRow) {
+            double rowHeight = 0;
+            rowTops[nextRow] = rowY;
+            for (; nextCell < grid.cells.size() && grid.cells[nextCell].row == nextRow; ++nextCell) {
+                auto& slot = grid.cells[nextCell];
+                double cellX = columnX[slot.column];
+                double height = layoutBlock(*slot.cell, cellX, rowY, columnX[slot.column + slot.columnSpan] - cellX);
+                if (slot.rowSpan == 1)
+                    rowHeight = std::max(rowHeight, height);
+                else
+                    spanningHeights[nextCell] = height;
+            }
+            for (size_t i = firstCell; i < nextCell; ++i) {
+                auto& slot = grid.cells[i];
+                if (slot.rowSpan > 1 && slot.row + slot.rowSpan - 1 == nextRow)
+                    rowHeight = std::max(rowHeight, spanningHeights[i] - (rowY - rowTops[slot.row]));
+            }
+            boxFor(grid.rows[nextRow]).rect = Rect(x, rowY, tableWidth, rowHeight);
+            rowY += rowHeight;
+            rowBottoms[nextRow] = rowY;
+        }
+        for (size_t i = firstCell; i < nextCell; ++i) {
+            auto& slot = grid.cells[i];
+            auto found = m_boxes.find(slot.cell);
+            if (found != m_boxes.end())
+                found->second.rect.size.height = rowBottoms[slot.row + slot.rowSpan - 1] - rowTops[slot.row];
+        }
+    };
+
+    for (auto& part : parts) {
+        if (part.caption) {
+            rowY += layoutBlock(*part.element, x, rowY, tableWidth);
+            continue;
+        }
+        double sectionTop = rowY;
+        layoutGroup(groups[part.group].size());
+        if (part.element)
+            boxFor(part.element).rect = Rect(x, sectionTop, tableWidth, rowY - sectionTop);
     }
     double height = rowY + frame.bottom - top;
     boxFor(&table).rect = Rect(outerX, top, outerWidth, height);

@@ -6,7 +6,8 @@
 // deterministic provider every character advances half an em and a line is
 // 1.25 em high. The text of each line box is drawn from exactly the positions
 // hit testing uses (textRun). Replaced elements take their width/height attributes, their
-// intrinsic size or a default; tables are rows of equal cells; elements with
+// intrinsic size or a default; table cells stand in
+// a grid of equal columns, spanning the rows and columns they name; elements with
 // display:none and their content have empty boxes. Coordinates are those of
 // the frame's document view (flipped: y grows downwards).
 #pragma once

@@ -420,19 +420,13 @@ bool DOMNode::ensurePreInsertionValidity(const DOMNode& node, const DOMNode* chi
 void DOMNode::linkChild(std::shared_ptr<DOMNode> node, DOMNode* before)
 {
     auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
-    auto& m_lastChild = static_cast<DOMContainerNode*>(this)->m_lastChild;
     auto* raw = node.get();
     if (auto* document = this->document())
         document->connectedChildListWillChange(*this, raw, nullptr);
-    raw->setParentDroppingHandle(this);
-    if (!before) {
-        raw->m_previousSibling = m_lastChild;
-        if (m_lastChild)
-            m_lastChild->m_nextSibling = std::move(node);
-        else
-            m_firstChild = std::move(node);
-        m_lastChild = raw;
-    } else {
+    if (!before)
+        appendParsedChild(std::move(node));
+    else {
+        raw->setParentDroppingHandle(this);
         raw->m_previousSibling = before->m_previousSibling;
         if (before->m_previousSibling) {
             raw->m_nextSibling = std::move(before->m_previousSibling->m_nextSibling);

@@ -9,6 +9,8 @@
 #include "platform/web/WebLayout.h"
 #include "platform/web/WebView.h"
 
+#include "tests/platform/web/WebPageTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -17,19 +19,8 @@ using namespace brevanton;
 
 namespace {
 
-class WebTableLayoutTest : public ::testing::Test {
+class WebTableLayoutTest : public WebPageTest {
 protected:
-    void SetUp() override { webView = WebView::create(Rect(0, 0, 800, 600)); }
-
-    void load(const std::u16string& body)
-    {
-        // 16px text: 8px per character, 20px per line.
-        webView->mainFrame()->loadHTMLString(u"<body style='margin:0'>" + body, std::nullopt);
-        ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
-        webView->layoutIfNeeded();
-    }
-    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
-    Rect box(const char16_t* id) { return webView->boundingBox(*element(id)); }
     // The cell whose text is `text` in the table `id`.
     std::shared_ptr<DOMElement> cell(const char16_t* tableId, std::u16string_view text)
     {
@@ -42,8 +33,6 @@ protected:
         return nullptr;
     }
     Rect cellBox(const char16_t* tableId, std::u16string_view text) { return webView->boundingBox(*cell(tableId, text)); }
-
-    std::shared_ptr<WebView> webView;
 };
 
 } // namespace
@@ -84,13 +73,13 @@ TEST_F(WebTableLayoutTest, CellsSpanningRowsKeepTheirColumnsInTheRowsBelow)
 
 TEST_F(WebTableLayoutTest, RowSpansEndWithTheirGroupAndTallSpansGrowTheirLastRow)
 {
-    load(u"<table style='margin:0'>"
-         u"<tbody><tr id=r1><td id=a rowspan=0>a</td><td id=b>b</td></tr><tr id=r2><td id=c>c</td></tr></tbody>"
-         u"<tbody><tr><td id=d rowspan=5>d</td><td id=e>e</td></tr></tbody>"
-         u"<tbody><tr><td id=f>f</td><td id=g colspan=0>g</td><td id=h>h</td></tr></tbody>"
-         u"</table>"
-         u"<table style='margin:0'><tr id=s1><td id=tall rowspan=2>x<br>x<br>x<br>x</td><td id=i>i</td></tr>"
-         u"<tr id=s2><td id=j>j</td></tr><tr id=s3><td id=k>k</td><td id=l>l</td></tr></table>");
+    loadBody(u"<table style='margin:0'>"
+             u"<tbody><tr id=r1><td id=a rowspan=0>a</td><td id=b>b</td></tr><tr id=r2><td id=c>c</td></tr></tbody>"
+             u"<tbody><tr><td id=d rowspan=5>d</td><td id=e>e</td></tr></tbody>"
+             u"<tbody><tr><td id=f>f</td><td id=g colspan=0>g</td><td id=h>h</td></tr></tbody>"
+             u"</table>"
+             u"<table style='margin:0'><tr id=s1><td id=tall rowspan=2>x<br>x<br>x<br>x</td><td id=i>i</td></tr>"
+             u"<tr id=s2><td id=j>j</td></tr><tr id=s3><td id=k>k</td><td id=l>l</td></tr></table>");
     EXPECT_EQ(box(u"c").minX(), box(u"b").minX()) << "a row span of 0 reaches the group's end";
     EXPECT_EQ(box(u"a").height(), box(u"r1").height() + box(u"r2").height());
     EXPECT_EQ(box(u"d").minX(), box(u"a").minX());

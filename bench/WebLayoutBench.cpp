@@ -14,11 +14,9 @@ using namespace brevanton;
 
 namespace {
 
-void BM_WebLayoutRelayoutAfterEditThatWraps(benchmark::State& state)
+// `page` filled up to 1 MB with short posts, closed and laid out in a 1024-point view.
+std::shared_ptr<WebView> webViewWithPosts(std::u16string page)
 {
-    std::u16string page = u"<!DOCTYPE html><html><body><p id=first>";
-    // 126 characters fill 1008 of the view's 1024 pixels at 8 pixels each; one more word wraps.
-    page += std::u16string(125, u'a') + u"</p>";
     while (page.size() < (1u << 20))
         page += u"<div class=post><h2>Title</h2><p>Some words <em>with emphasis</em> and <a href=/x>links</a></p></div>\n";
     page += u"</body></html>";
@@ -26,6 +24,15 @@ void BM_WebLayoutRelayoutAfterEditThatWraps(benchmark::State& state)
     webView->mainFrame()->loadHTMLString(page, std::nullopt);
     RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
     webView->layoutIfNeeded();
+    return webView;
+}
+
+void BM_WebLayoutRelayoutAfterEditThatWraps(benchmark::State& state)
+{
+    std::u16string page = u"<!DOCTYPE html><html><body><p id=first>";
+    // 126 characters fill 1008 of the view's 1024 pixels at 8 pixels each; one more word wraps.
+    page += std::u16string(125, u'a') + u"</p>";
+    auto webView = webViewWithPosts(std::move(page));
     auto& text = static_cast<DOMCharacterData&>(*webView->mainFrameDocument()->getElementById(u"first")->first());
     for (auto _ : state) {
         text.appendData(u" b");
@@ -45,13 +52,7 @@ void BM_WebLayoutFullLayoutOfBoxedPage(benchmark::State& state)
 {
     std::u16string page = u"<!DOCTYPE html><html><head><style>.post { border: 1px solid; padding: 4px 8px; margin: 6px auto;"
                           u" width: 900px } h2 { text-align: center }</style></head><body>";
-    while (page.size() < (1u << 20))
-        page += u"<div class=post><h2>Title</h2><p>Some words <em>with emphasis</em> and <a href=/x>links</a></p></div>\n";
-    page += u"</body></html>";
-    auto webView = WebView::create(Rect(0, 0, 1024, 768));
-    webView->mainFrame()->loadHTMLString(page, std::nullopt);
-    RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
-    webView->layoutIfNeeded();
+    auto webView = webViewWithPosts(std::move(page));
     auto& layout = webView->mainFrame()->layout();
     for (auto _ : state) {
         layout.invalidate();

@@ -10,6 +10,8 @@
 #include "platform/views/Window.h"
 #include "platform/web/WebView.h"
 
+#include "tests/platform/web/WebPageTestSupport.h"
+
 #include <gtest/gtest.h>
 
 using namespace brevanton;
@@ -37,10 +39,17 @@ public:
     }
 };
 
-class WebPagePaintingTest : public ::testing::Test {
+class WebPagePaintingTest : public WebPageTest {
 protected:
-    void SetUp() override { webView = WebView::create(Rect(0, 0, 400, 300)); }
-    void TearDown() override { FontMetricsProvider::setCurrent(nullptr); }
+    WebPagePaintingTest()
+        : WebPageTest(Rect(0, 0, 400, 300))
+    {
+    }
+    void TearDown() override
+    {
+        FontMetricsProvider::setCurrent(nullptr);
+        WebPageTest::TearDown();
+    }
 
     void load(const std::u16string& html, const std::optional<URL>& base = std::nullopt)
     {
@@ -48,24 +57,7 @@ protected:
         ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
         webView->layoutIfNeeded();
     }
-    std::shared_ptr<DOMElement> element(const char16_t* id) { return webView->mainFrameDocument()->getElementById(id); }
     const std::shared_ptr<WebDocumentView>& documentView() { return webView->mainFrame()->frameView()->documentView(); }
-    // What the document view records when the whole web view is displayed.
-    std::vector<DrawCommand> paint()
-    {
-        GraphicsContext context;
-        webView->display(context);
-        return context.commandsOfView(documentView().get());
-    }
-    static std::vector<DrawCommand> ofKind(const std::vector<DrawCommand>& commands, DrawCommand::Kind kind)
-    {
-        std::vector<DrawCommand> result;
-        for (auto& command : commands) {
-            if (command.kind == kind)
-                result.push_back(command);
-        }
-        return result;
-    }
     static bool hasFill(const std::vector<DrawCommand>& commands, const Rect& rect, const Color& color)
     {
         for (auto& command : commands) {
@@ -74,8 +66,6 @@ protected:
         }
         return false;
     }
-
-    std::shared_ptr<WebView> webView;
 };
 
 // Each recorded run is one line box of a text node, with the node's text and the positions hit testing uses.

@@ -1,11 +1,13 @@
-// The brevanton executable. With a display it opens each file given to it in
-// a window of its own (the application shell on the Qt backend) and runs
-// until the last window closed. With --headless, or when there is no display,
+// The brevanton executable. With a display it hands the files given to it to
+// the window program beside it (brevanton-windows, the application shell on
+// the Qt backend), which opens each in a window of its own and runs until the
+// last window closed; this executable itself loads no window code, so a
+// headless run starts quickly. With --headless, or when there is no display,
 // it runs headless: it opens each file into a content editing view in a
 // window, as the application does, reports what the system knows of it and
 // how it loaded, and with --save writes it back through the editing view, as
 // saving it in the editor does.
-#include "app/VornickApplicationDelegate.h"
+#include "app/VornickApplicationLaunch.h"
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
@@ -16,7 +18,6 @@
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLDocumentType.h"
 #include "html/VornickHTMLFormattingPreferences.h"
-#include "html/VornickHTMLServices.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "html/VornickHTMLWriter.h"
 #include "html/VornickTidyFilter.h"
@@ -31,22 +32,21 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
-#include "platform/foundation/TypeIdentifiers.h"
 #include "platform/foundation/URL.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/views/Application.h"
-#include "platform/views/qt/QtDisplay.h"
+#include "platform/views/DisplayAvailability.h"
 #include "platform/web/WebFrame.h"
-#include "shell/VornickApplicationShell.h"
-#include "shell/VornickEditorWindow.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cerrno>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include <filesystem>
+
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -371,32 +371,33 @@ bool openFile(const std::string& path, ReadFile read, bool save, VornickWindow& 
     return reportFileNoViewShows(path, *bytes, file, save, *view, loaded, loadError);
 }
 
-// Runs the editor with a window for each file until the last one closed.
-int runWithWindows(int& argc, char** argv, const std::vector<std::string>& paths)
+// The window program, beside this executable (or, for a link to it, beside
+// the file the link names).
+std::string windowProgramPath()
 {
-    int status = 0;
-    {
-        VornickApplicationShell shell(argc, argv);
-        for (const auto& path : paths) {
-            Error error;
-            if (!shell.openFile(path, &error)) {
-                reportFailure(path, error);
-                status = 1;
-            }
-        }
-        if (!shell.editorWindows().empty())
-            shell.run();
-    }
-    VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().cancelAllOperations();
-    VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().waitUntilAllOperationsAreFinished();
-    RunLoop::main().runFor(0.01);
-    return status;
+    std::error_code error;
+    auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return "brevanton-windows";
+    return (executable.parent_path() / "brevanton-windows").string();
+}
+
+// Replaces this process with the window program, given the same arguments;
+// returns only when that fails (1, with the reason on standard error).
+int runWithWindows(char** argv)
+{
+    std::string program = windowProgramPath();
+    argv[0] = program.data();
+    execv(program.c_str(), argv);
+    std::fprintf(stderr, "brevanton: the window program %s could not be started: %s\n", program.c_str(), std::strerror(errno));
+    return 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    VornickTuneMemoryAllocation();
     bool save = false;
     bool headless = false;
     std::vector<std::string> paths;
@@ -425,31 +426,16 @@ int main(int argc, char** argv)
     }
 
     // Saving from the command line is a headless job.
-    bool windows = !headless && !save && qtDisplayAvailable();
-    std::optional<ReadFile> firstFile;
-    if (!windows) {
-        firstFile = readFileToOpen(paths.front());
-        startCheckingAhead(paths.front(), *firstFile);
-    }
-
-    // The table of file types, read from the system on first use, is read
-    // while the program starts and opens the first file, which asks it.
-    std::thread typeTableReader([] { static_cast<void>(typeIdentifierForFilenameExtension(u"html")); });
-    VornickInstallHTMLServices();
-    VornickUsersDefaultHTMLFormattingPreferences::registerInitialDefaults(UserDefaults::standard());
-    auto applicationDelegate = VornickApplicationDelegate::create();
-    Application::shared().setDelegate(applicationDelegate);
-    applicationDelegate->applicationDidFinishLaunching();
-
+    bool windows = !headless && !save && displayAvailable();
     if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
         std::fprintf(stderr, "brevanton: %s\n",
                      windows ? "opening windows" : headless || save ? "running headless" : "no display: running headless");
-    if (windows) {
-        int status = runWithWindows(argc, argv, paths);
-        // A thread still joinable when it goes would end the program abnormally.
-        typeTableReader.join();
-        return status;
-    }
+    if (windows)
+        return runWithWindows(argv);
+
+    std::optional<ReadFile> firstFile = readFileToOpen(paths.front());
+    startCheckingAhead(paths.front(), *firstFile);
+    VornickApplicationLaunch launch;
 
     // The window of the documents opened, one editing view at a time.
     auto window = VornickWindow::create(Rect(0, 0, 1024, 768));
@@ -473,7 +459,6 @@ int main(int argc, char** argv)
     // What was posted runs; nothing is waited for.
     for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
     }
-    typeTableReader.join();
     VornickFinishTidyValidationAhead();
     return status;
 }

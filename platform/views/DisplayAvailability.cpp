@@ -1,4 +1,4 @@
-#include "platform/views/qt/QtDisplay.h"
+#include "platform/views/DisplayAvailability.h"
 
 #include <cstdlib>
 
@@ -10,7 +10,7 @@ static bool environmentHasValue(const char* name)
     return value && *value;
 }
 
-bool qtDisplayAvailable()
+bool displayAvailable()
 {
     return environmentHasValue("QT_QPA_PLATFORM") || environmentHasValue("DISPLAY")
         || environmentHasValue("WAYLAND_DISPLAY");

@@ -1,0 +1,48 @@
+// brevanton-windows, the window program: the editor with a window for each
+// HTML or XHTML file given to it, on the Qt backend, running until the last
+// window closed. The brevanton executable starts it (with its own arguments)
+// when there is a display and nothing asks for a headless run.
+#include "app/VornickApplicationLaunch.h"
+#include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "shell/VornickApplicationShell.h"
+#include "shell/VornickEditorWindow.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace brevanton;
+
+int main(int argc, char** argv)
+{
+    VornickTuneMemoryAllocation();
+    std::vector<std::string> paths(argv + 1, argv + argc);
+    if (paths.empty()) {
+        std::fprintf(stderr, "Usage: brevanton-windows FILE...\n");
+        return 2;
+    }
+
+    int status = 0;
+    {
+        VornickApplicationLaunch launch;
+        {
+            VornickApplicationShell shell(argc, argv);
+            for (const auto& path : paths) {
+                Error error;
+                if (!shell.openFile(path, &error)) {
+                    std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(error.localizedDescription()).c_str());
+                    status = 1;
+                }
+            }
+            if (!shell.editorWindows().empty())
+                shell.run();
+        }
+        VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().cancelAllOperations();
+        VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().waitUntilAllOperationsAreFinished();
+        RunLoop::main().runFor(0.01);
+    }
+    return status;
+}

@@ -28,10 +28,11 @@ namespace {
 
 const std::string dataFolder = BREVANTON_TEST_DATA_DIR;
 
-ProcessResult runBrevanton(std::vector<std::string> arguments, std::map<std::string, std::string> environment = {})
+ProcessResult runBrevanton(std::vector<std::string> arguments, std::map<std::string, std::string> environment = {},
+                           std::string executable = BREVANTON_EXECUTABLE)
 {
     ProcessLaunch launch;
-    launch.executable = BREVANTON_EXECUTABLE;
+    launch.executable = std::move(executable);
     launch.arguments = std::move(arguments);
     // The report is what the program does without a display.
     for (const char* variable : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
@@ -271,6 +272,27 @@ TEST_F(BrevantonExecutable, ReportsHeadlessWithTheOptionOrWithoutADisplayAndSays
     EXPECT_TRUE(contains(none.standardError, "brevanton: no display: running headless")) << none.standardError;
     // Without being asked the program says nothing of it.
     EXPECT_FALSE(contains(runBrevanton({ page }).standardError, "headless"));
+}
+
+TEST_F(BrevantonExecutable, WithADisplayStartsTheWindowProgramBesideItAndSaysSoWhenItIsMissing)
+{
+    // The executable alone in a folder of its own (a hard link: it finds the
+    // window program beside the file it runs from).
+    std::string folder = std::string(BREVANTON_TEST_HOME) + "/lone-executable";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::string lone = folder + "/brevanton";
+    if (::link(BREVANTON_EXECUTABLE, lone.c_str()) != 0)
+        GTEST_SKIP() << "the build folder does not allow hard links";
+    std::string page = copyOf("editing/page.html");
+    auto result = runBrevanton({ page }, { { "DISPLAY", ":59999" } }, lone);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_TRUE(contains(result.standardError, "brevanton: the window program " + folder + "/brevanton-windows could not be started"))
+        << result.standardError;
+    EXPECT_TRUE(result.standardOutput.empty()) << result.standardOutput;
+    // Headless, nothing is asked of it.
+    EXPECT_EQ(runBrevanton({ "--save", page }, { { "DISPLAY", ":59999" } }, lone).exitStatus, 0);
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(BrevantonExecutable, SaveKeepsModeAttributesHardLinksAndLongNames)

@@ -6,7 +6,9 @@
 #include <map>
 #include <mutex>
 #include <set>
-#include <sstream>
+#include <iterator>
+#include <string_view>
+#include <vector>
 
 namespace brevanton {
 
@@ -91,6 +93,20 @@ const char16_t* parentForMIMEType(std::u16string_view mimeType)
     return u"public.data";
 }
 
+// The words of a line of mime.types, between white space.
+std::vector<std::string_view> wordsOfLine(std::string_view line)
+{
+    constexpr std::string_view space = " \t\r\v\f";
+    std::vector<std::string_view> words;
+    size_t start = line.find_first_not_of(space);
+    while (start != std::string_view::npos) {
+        size_t end = line.find_first_of(space, start);
+        words.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        start = end == std::string_view::npos ? end : line.find_first_not_of(space, end);
+    }
+    return words;
+}
+
 class TypeTable {
 public:
     static const TypeTable& shared()
@@ -148,21 +164,22 @@ private:
     // types of their own under the parent their top-level name gives.
     void readSystemMIMETypes(const char* path)
     {
-        std::ifstream file(path);
-        std::string line;
-        while (std::getline(file, line)) {
-            if (auto hash = line.find('#'); hash != std::string::npos)
-                line.erase(hash);
-            std::istringstream words(line);
-            std::string mimeWord;
-            if (!(words >> mimeWord) || mimeWord.find('/') == std::string::npos)
+        std::ifstream file(path, std::ios::binary);
+        std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::string_view rest(contents);
+        while (!rest.empty()) {
+            size_t lineEnd = rest.find('\n');
+            std::string_view line = rest.substr(0, lineEnd);
+            rest = lineEnd == std::string_view::npos ? std::string_view() : rest.substr(lineEnd + 1);
+            if (auto hash = line.find('#'); hash != std::string_view::npos)
+                line = line.substr(0, hash);
+            auto words = wordsOfLine(line);
+            if (words.size() < 2 || words.front().find('/') == std::string_view::npos)
                 continue;
-            std::u16string mimeType = asciiLowercase(toUTF16(mimeWord));
+            std::u16string mimeType = asciiLowercase(toUTF16(words.front()));
             std::vector<std::u16string> extensions;
-            for (std::string word; words >> word;)
-                extensions.push_back(asciiLowercase(toUTF16(word)));
-            if (extensions.empty())
-                continue;
+            for (size_t i = 1; i < words.size(); ++i)
+                extensions.push_back(asciiLowercase(toUTF16(words[i])));
             auto known = m_byMIMEType.find(mimeType);
             if (known != m_byMIMEType.end()) {
                 size_t index = known->second;

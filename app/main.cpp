@@ -34,6 +34,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/views/DisplayAvailability.h"
+#include "platform/web/WebDocumentParsedAhead.h"
 #include "platform/web/WebFrame.h"
 
 #include <cstdio>
@@ -156,14 +157,14 @@ void printTidyReport(VornickTidyResultCode result, const std::vector<VornickVali
 // Opens the file into a new editing view of the document window and answers
 // the view, loaded or not.
 std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& path, const std::shared_ptr<const std::string>& bytes,
-                                                             const VornickFileStamp& stamp, bool save, VornickWindow& window,
-                                                             bool& loaded, Error& error)
+                                                             const VornickFileStamp& stamp, const WebDocumentParseAhead& parsedAhead,
+                                                             bool save, VornickWindow& window, bool& loaded, Error& error)
 {
     auto view = VornickContentEditingView::create(window.contentView()->bounds());
     // The file was read once, here: the page and tidy's check take its bytes.
     auto url = URL::fileURLWithPath(path);
     if (auto filePath = url.fileSystemPath())
-        view->embeddedWebView()->provideFileContents({ *filePath, bytes, stamp });
+        view->embeddedWebView()->provideFileContents({ *filePath, bytes, stamp, parsedAhead });
     // Nothing here shows the source: it is indexed for the report, not painted.
     view->setPaintsLoadedSource(false);
     // A page to be saved is written while tidy checks its file.
@@ -306,24 +307,7 @@ bool reportFileNoViewShows(const std::string& path, const std::string& bytes, Vo
     return true;
 }
 
-// A file as read for opening: only a regular file of a bounded size is
-// opened, and reading it refuses the others with a clear error before the
-// view sees it. Its bytes are all the view and tidy read of it.
-struct ReadFile {
-    VornickDocumentFile file;
-    std::shared_ptr<const std::string> bytes;
-    Error error;
-};
-
-ReadFile readFileToOpen(const std::string& path)
-{
-    ReadFile read { VornickDocumentFile(path), nullptr, Error() };
-    if (auto bytes = read.file.read(&read.error))
-        read.bytes = std::make_shared<const std::string>(std::move(*bytes));
-    return read;
-}
-
-// Whether the page's load checks the file with tidy: a page of an HTML or
+// Whether the file is a page, which its load parses and checks with tidy: of an HTML or
 // XML type, by its extension.
 bool isCheckedPageType(const std::string& path)
 {
@@ -338,6 +322,29 @@ bool isCheckedPageType(const std::string& path)
             return true;
     }
     return false;
+}
+
+// A file as read for opening: only a regular file of a bounded size is
+// opened, and reading it refuses the others with a clear error before the
+// view sees it. Its bytes are all the view and tidy read of it.
+struct ReadFile {
+    VornickDocumentFile file;
+    std::shared_ptr<const std::string> bytes;
+    Error error;
+    // The page's parse, started as soon as its bytes were read.
+    WebDocumentParseAhead parsedAhead {};
+};
+
+ReadFile readFileToOpen(const std::string& path)
+{
+    ReadFile read { VornickDocumentFile(path), nullptr, Error() };
+    if (auto bytes = read.file.read(&read.error))
+        read.bytes = std::make_shared<const std::string>(std::move(*bytes));
+    if (read.bytes && isCheckedPageType(path)) {
+        auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+        read.parsedAhead = startParsingFileContentsAhead(path, read.bytes, syntax);
+    }
+    return read;
 }
 
 // Tidy's check of the page, the longest part of opening it, starts on its
@@ -363,7 +370,7 @@ bool openFile(const std::string& path, ReadFile read, bool save, VornickWindow& 
 
     bool loaded = false;
     Error loadError;
-    auto view = openInEditingView(path, bytes, *file.stamp(), save, window, loaded, loadError);
+    auto view = openInEditingView(path, bytes, *file.stamp(), read.parsedAhead, save, window, loaded, loadError);
     auto frame = view->mainFrame();
     if (loaded && view->mainFrameDocument() && frame && vornick_hasLastGeneratedHTMLString(*frame))
         return reportDocumentInView(path, *bytes, save, *view, loaded, loadError);

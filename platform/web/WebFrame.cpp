@@ -115,6 +115,22 @@ bool isXMLMIMEType(std::u16string_view type)
     return type == u"application/xhtml+xml" || type == u"text/xml" || type == u"application/xml";
 }
 
+// The parse started ahead, when it is the parse of these bytes a load of
+// `url` makes (no charset from the transport, the same syntax) and it
+// succeeded; otherwise null, and the load parses.
+std::shared_ptr<WebDocumentParsedAhead> parsedAheadForLoad(const WebDocumentParseAhead& parsedAhead, std::string_view bytes,
+                                                           const std::u16string& url, bool isXML,
+                                                           std::u16string_view mimeType, const URLResponse& response)
+{
+    if (!parsedAhead.valid() || !response.textEncodingName().empty() || (!isXML && mimeType != u"text/html"))
+        return nullptr;
+    auto ahead = parsedAhead.get();
+    if (!ahead || !ahead->document || !ahead->bytes || ahead->url != url
+        || ahead->syntax != (isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML) || *ahead->bytes != bytes)
+        return nullptr;
+    return ahead;
+}
+
 std::u16string escapeForHTML(std::u16string_view text)
 {
     std::u16string result;
@@ -412,6 +428,7 @@ void WebFrame::fetch(const URLRequest& request, FetchCompletion completion)
         auto provided = path ? m_webView->takeProvidedFileContents(*path) : std::nullopt;
         if (provided && m_webView->mayReadFile(*path)) {
             stamp = provided->stamp;
+            m_documentParsedAhead = provided->parsedAhead;
             ok = true;
         } else {
             provided.reset();
@@ -517,8 +534,21 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
 
     Error parseError;
     std::shared_ptr<DOMDocument> document;
+    auto parsedAhead = std::exchange(m_documentParsedAhead, {});
     bool isText = mimeType.starts_with(u"text/") || isXMLMIMEType(mimeType) || mimeType == u"application/octet-stream";
     if (isText || data.empty()) {
+        bool isXML = isXMLMIMEType(mimeType);
+        if (auto ahead = parsedAheadForLoad(parsedAhead, bytes, url, isXML, mimeType, *response)) {
+            dataSource->setTextEncodingName(ahead->decoded.encoding);
+            document = std::move(ahead->document);
+            if (isXML)
+                document->setContentType(mimeType);
+            dataSource->setDocumentSource(std::move(ahead->source));
+        }
+    }
+    if (document) {
+        // Parsed ahead.
+    } else if (isText || data.empty()) {
         bool isXML = isXMLMIMEType(mimeType);
         auto decoded = decodeDocumentText(bytes, isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML,
                                           response->textEncodingName());

@@ -10,6 +10,7 @@
 #include "platform/views/TextInputClient.h"
 #include "platform/views/View.h"
 #include "platform/web/WebDelegates.h"
+#include "platform/web/WebDocumentParsedAhead.h"
 #include "platform/web/WebFrame.h"
 
 #include <functional>
@@ -88,11 +89,14 @@ public:
     // The contents of a local file its host has read already, as they were
     // when `stamp` was taken: the next load of that file in this view takes
     // them instead of reading the file again (the file-access policy still
-    // applies). Others may look at them until then.
+    // applies). Others may look at them until then. A parse of them started
+    // ahead (optional) stands for the load's own parse when it is the one
+    // the load would make.
     struct ProvidedFileContents {
         std::string path;
         std::shared_ptr<const std::string> contents;
         FileStamp stamp;
+        WebDocumentParseAhead parsedAhead {};
     };
     void provideFileContents(ProvidedFileContents provided) { m_providedFileContents = std::move(provided); }
     std::shared_ptr<const std::string> providedFileContents(const std::string& path) const

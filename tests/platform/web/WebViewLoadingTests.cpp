@@ -506,3 +506,47 @@ TEST_F(WebViewLoadingTest, ALoadTakesTheContentsItsHostProvidedOnceAndUnderThePo
     webView->setFileAccessPolicy(nullptr);
     EXPECT_TRUE(removeItem(folder));
 }
+
+TEST_F(WebViewLoadingTest, AParseStartedAheadStandsForTheLoadsOwnOnlyWhenItIsTheParseOfTheSameBytes)
+{
+    std::string folder = createTemporaryDirectory("web-parsed-ahead").value();
+    std::string page = folder + "/page.html";
+    ASSERT_TRUE(writeFileAtomically(page, "<title>On disk</title>"));
+    struct stat info;
+    ASSERT_EQ(::stat(page.c_str(), &info), 0);
+    auto stamp = fileStampOfStatus(info);
+    auto load = [&](const std::string& provided, const std::string& parsed, DocumentTextSyntax syntax) {
+        auto bytes = std::make_shared<const std::string>(provided);
+        auto ahead = startParsingFileContentsAhead(page, std::make_shared<const std::string>(parsed), syntax);
+        auto parsedDocument = ahead.get()->document;
+        webView->provideFileContents({ page, bytes, stamp, ahead });
+        recorder.mainFrameEnded = false;
+        webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(page)));
+        EXPECT_TRUE(waitForMainFrame());
+        return parsedDocument;
+    };
+
+    // The load takes the document parsed ahead, its encoding and its source.
+    auto taken = load("<meta charset=windows-1252><title>Caf\xe9</title>", "<meta charset=windows-1252><title>Caf\xe9</title>",
+                      DocumentTextSyntax::HTML);
+    auto frame = webView->mainFrame();
+    EXPECT_EQ(frame->domDocument(), taken);
+    EXPECT_EQ(frame->domDocument()->title(), u"Caf\u00e9");
+    EXPECT_EQ(frame->dataSource()->textEncodingName(), u"windows-1252");
+    EXPECT_EQ(frame->dataSource()->documentSource(), u"<meta charset=windows-1252><title>Caf\u00e9</title>");
+
+    // Other bytes, or another syntax, and the load parses what it loads.
+    auto stale = load("<title>Provided</title>", "<title>Parsed ahead</title>", DocumentTextSyntax::HTML);
+    EXPECT_NE(frame->domDocument(), stale);
+    EXPECT_EQ(frame->domDocument()->title(), u"Provided");
+    auto otherSyntax = load("<title>Provided</title>", "<title>Provided</title>", DocumentTextSyntax::XML);
+    EXPECT_NE(frame->domDocument(), otherSyntax);
+    EXPECT_TRUE(frame->domDocument()->isHTMLDocument());
+
+    // A parse ahead is used once: the next load reads the file.
+    recorder.mainFrameEnded = false;
+    frame->loadRequest(URLRequest(URL::fileURLWithPath(page)));
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_EQ(frame->domDocument()->title(), u"On disk");
+    EXPECT_TRUE(removeItem(folder));
+}

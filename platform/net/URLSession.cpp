@@ -2,8 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
-
-#include <curl/curl.h>
+#include "platform/net/CurlLibrary.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,12 +17,6 @@ namespace brevanton {
 namespace {
 
 std::atomic<uint64_t> nextTaskIdentifier { 1 };
-
-void initializeCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 int64_t urlErrorCode(CURLcode code)
 {
@@ -90,6 +83,7 @@ std::u16string contentTypeOfFile(const URL& url)
 
 // The curl side of one running task; lives on the worker thread.
 struct URLSessionTransfer {
+    const CurlLibrary& curl;
     CURL* easy { nullptr };
     curl_slist* headerList { nullptr };
     std::string url;
@@ -104,6 +98,11 @@ struct URLSessionTransfer {
     std::chrono::steady_clock::time_point lastActivity { std::chrono::steady_clock::now() };
     curl_off_t bytesReceived { 0 };
     curl_off_t bytesSent { 0 };
+
+    explicit URLSessionTransfer(const CurlLibrary& library)
+        : curl(library)
+    {
+    }
 
     void noteActivity() { lastActivity = std::chrono::steady_clock::now(); }
 
@@ -121,9 +120,9 @@ struct URLSessionTransfer {
     ~URLSessionTransfer()
     {
         if (easy)
-            curl_easy_cleanup(easy);
+            curl.easyCleanup(easy);
         if (headerList)
-            curl_slist_free_all(headerList);
+            curl.slistFreeAll(headerList);
     }
 
     static size_t writeBody(char* data, size_t size, size_t count, void* context)
@@ -173,38 +172,54 @@ struct URLSessionEngine {
     std::vector<std::shared_ptr<URLSessionTask>> toCancel;
     bool cancelAll { false };
     bool stopping { false };
+    // Set by the first task to start, before the worker thread exists.
+    const CurlLibrary* curl { nullptr };
     CURLM* multi { nullptr };
     std::thread thread;
 
     // Worker thread only.
     std::map<CURL*, std::shared_ptr<URLSessionTask>> active;
 
-    URLSessionEngine()
-    {
-        initializeCurlOnce();
-        multi = curl_multi_init();
-    }
-
     ~URLSessionEngine()
     {
         stop();
-        curl_multi_cleanup(multi);
+        if (multi)
+            curl->multiCleanup(multi);
     }
 
     void start(std::shared_ptr<URLSessionTask> task)
     {
+        // libcurl is loaded by the first task of the process; when it cannot
+        // be, every task fails at once with the reason.
+        const CurlLibrary* library = CurlLibrary::shared();
+        if (!library) {
+            const URL& url = task->originalRequest().url();
+            deliver(task, {}, nullptr, makeURLError(URLErrorUnknown, toUTF16(CurlLibrary::loadFailure()), url));
+            return;
+        }
         std::lock_guard lock(mutex);
+        if (!multi) {
+            curl = library;
+            multi = curl->multiInit();
+        }
         toStart.push_back(std::move(task));
         if (!thread.joinable())
             thread = std::thread([this] { run(); });
-        curl_multi_wakeup(multi);
+        wakeWorker();
+    }
+
+    // Wakes the worker; the caller holds the mutex.
+    void wakeWorker()
+    {
+        if (multi)
+            curl->multiWakeup(multi);
     }
 
     void cancel(std::shared_ptr<URLSessionTask> task)
     {
         std::lock_guard lock(mutex);
         toCancel.push_back(std::move(task));
-        curl_multi_wakeup(multi);
+        wakeWorker();
     }
 
     void cancelEverything()
@@ -215,7 +230,7 @@ struct URLSessionEngine {
         for (auto& task : toStart)
             task->m_cancelRequested = true;
         cancelAll = true;
-        curl_multi_wakeup(multi);
+        wakeWorker();
     }
 
     void stop()
@@ -223,7 +238,7 @@ struct URLSessionEngine {
         {
             std::lock_guard lock(mutex);
             stopping = true;
-            curl_multi_wakeup(multi);
+            wakeWorker();
         }
         if (thread.joinable())
             thread.join();
@@ -269,13 +284,13 @@ struct URLSessionEngine {
             }
 
             int running = 0;
-            curl_multi_perform(multi, &running);
+            curl->multiPerform(multi, &running);
             int remaining = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi, &remaining)) {
+            while (CURLMsg* message = curl->multiInfoRead(multi, &remaining)) {
                 if (message->msg == CURLMSG_DONE)
                     finish(message->easy_handle, message->data.result);
             }
-            curl_multi_poll(multi, nullptr, 0, expireIdleTransfers(), nullptr);
+            curl->multiPoll(multi, nullptr, 0, expireIdleTransfers(), nullptr);
         }
         while (!active.empty())
             abandon(active.begin()->first);
@@ -288,53 +303,53 @@ struct URLSessionEngine {
             return;
         }
         const URLRequest& request = task->originalRequest();
-        auto transfer = std::make_unique<URLSessionTransfer>();
+        auto transfer = std::make_unique<URLSessionTransfer>(*curl);
         transfer->url = toUTF8(request.url().absoluteString());
         transfer->method = toUTF8(request.httpMethod());
         transfer->body = request.httpBody();
-        CURL* easy = curl_easy_init();
+        CURL* easy = curl->easyInit();
         transfer->easy = easy;
 
-        curl_easy_setopt(easy, CURLOPT_URL, transfer->url.c_str());
-        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,file");
-        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
-        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
-        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(easy, CURLOPT_USERAGENT, "Brevanton/" BREVANTON_VERSION);
-        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &URLSessionTransfer::writeBody);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, transfer.get());
-        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &URLSessionTransfer::writeHeader);
-        curl_easy_setopt(easy, CURLOPT_HEADERDATA, transfer.get());
-        curl_easy_setopt(easy, CURLOPT_PRIVATE, task.get());
+        curl->easySetopt(easy, CURLOPT_URL, transfer->url.c_str());
+        curl->easySetopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,file");
+        curl->easySetopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl->easySetopt(easy, CURLOPT_NOSIGNAL, 1L);
+        curl->easySetopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl->easySetopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
+        curl->easySetopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+        curl->easySetopt(easy, CURLOPT_USERAGENT, "Brevanton/" BREVANTON_VERSION);
+        curl->easySetopt(easy, CURLOPT_ERRORBUFFER, transfer->errorBuffer);
+        curl->easySetopt(easy, CURLOPT_WRITEFUNCTION, &URLSessionTransfer::writeBody);
+        curl->easySetopt(easy, CURLOPT_WRITEDATA, transfer.get());
+        curl->easySetopt(easy, CURLOPT_HEADERFUNCTION, &URLSessionTransfer::writeHeader);
+        curl->easySetopt(easy, CURLOPT_HEADERDATA, transfer.get());
+        curl->easySetopt(easy, CURLOPT_PRIVATE, task.get());
 
         if (request.maximumRedirects() > 0) {
-            curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-            curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(request.maximumRedirects()));
+            curl->easySetopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+            curl->easySetopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(request.maximumRedirects()));
         }
         if (request.timeoutInterval() > 0) {
             transfer->idleTimeout = request.timeoutInterval();
             auto milliseconds = static_cast<long>(std::ceil(request.timeoutInterval() * 1000));
-            curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, milliseconds);
-            curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-            curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &URLSessionTransfer::progress);
-            curl_easy_setopt(easy, CURLOPT_XFERINFODATA, transfer.get());
+            curl->easySetopt(easy, CURLOPT_CONNECTTIMEOUT_MS, milliseconds);
+            curl->easySetopt(easy, CURLOPT_NOPROGRESS, 0L);
+            curl->easySetopt(easy, CURLOPT_XFERINFOFUNCTION, &URLSessionTransfer::progress);
+            curl->easySetopt(easy, CURLOPT_XFERINFODATA, transfer.get());
         }
 
         const std::string& method = transfer->method;
         if (method == "GET") {
-            curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+            curl->easySetopt(easy, CURLOPT_HTTPGET, 1L);
         } else if (method == "HEAD") {
-            curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+            curl->easySetopt(easy, CURLOPT_NOBODY, 1L);
         } else {
             if (method == "POST" || !transfer->body.empty() || method == "PUT" || method == "PATCH") {
-                curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(transfer->body.size()));
-                curl_easy_setopt(easy, CURLOPT_POSTFIELDS, transfer->body.empty() ? "" : reinterpret_cast<const char*>(transfer->body.data()));
+                curl->easySetopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(transfer->body.size()));
+                curl->easySetopt(easy, CURLOPT_POSTFIELDS, transfer->body.empty() ? "" : reinterpret_cast<const char*>(transfer->body.data()));
             }
             if (method != "POST")
-                curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
+                curl->easySetopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
         }
 
         bool hasExpect = false;
@@ -343,15 +358,15 @@ struct URLSessionEngine {
             hasExpect = hasExpect || equalsIgnoringASCIICase(name, u"Expect");
             // "Name;" is how curl is told to send a field with an empty value.
             line += value.empty() ? ";" : ": " + toUTF8(value);
-            transfer->headerList = curl_slist_append(transfer->headerList, line.c_str());
+            transfer->headerList = curl->slistAppend(transfer->headerList, line.c_str());
         }
         if (!hasExpect) // No waiting for "100 Continue" before an upload.
-            transfer->headerList = curl_slist_append(transfer->headerList, "Expect:");
-        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
+            transfer->headerList = curl->slistAppend(transfer->headerList, "Expect:");
+        curl->easySetopt(easy, CURLOPT_HTTPHEADER, transfer->headerList);
 
         task->m_transfer = std::move(transfer);
         active[easy] = task;
-        curl_multi_add_handle(multi, easy);
+        curl->multiAddHandle(multi, easy);
     }
 
     // Removes a transfer before it finished and reports it cancelled.
@@ -359,7 +374,7 @@ struct URLSessionEngine {
     {
         auto task = active[easy];
         active.erase(easy);
-        curl_multi_remove_handle(multi, easy);
+        curl->multiRemoveHandle(multi, easy);
         task->m_transfer.reset();
         const URL& url = task->originalRequest().url();
         deliver(task, {}, nullptr, code == URLErrorCancelled ? cancelledError(url) : makeURLError(code, u"The request timed out.", url));
@@ -392,21 +407,21 @@ struct URLSessionEngine {
     {
         auto task = active[easy];
         active.erase(easy);
-        curl_multi_remove_handle(multi, easy);
+        curl->multiRemoveHandle(multi, easy);
         auto transfer = std::move(task->m_transfer);
         const URL& requestURL = task->originalRequest().url();
 
         URL finalURL = requestURL;
         char* effective = nullptr;
-        if (curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
+        if (curl->easyGetinfo(easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
             if (auto parsed = URL::create(std::string_view(effective)))
                 finalURL = *parsed;
         }
         char* scheme = nullptr;
-        curl_easy_getinfo(easy, CURLINFO_SCHEME, &scheme);
+        curl->easyGetinfo(easy, CURLINFO_SCHEME, &scheme);
         bool isHTTP = scheme && (equalsIgnoringASCIICase(toUTF16(scheme), u"http") || equalsIgnoringASCIICase(toUTF16(scheme), u"https"));
         long status = 0;
-        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        curl->easyGetinfo(easy, CURLINFO_RESPONSE_CODE, &status);
 
         std::shared_ptr<URLResponse> response;
         if (isHTTP && status > 0)
@@ -416,7 +431,7 @@ struct URLSessionEngine {
 
         Error error;
         if (result != CURLE_OK) {
-            std::string message = transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(result);
+            std::string message = transfer->errorBuffer[0] ? transfer->errorBuffer : curl->easyStrerror(result);
             error = makeURLError(urlErrorCode(result), toUTF16(message), requestURL);
         }
         deliver(task, std::move(transfer->received), std::move(response), std::move(error));

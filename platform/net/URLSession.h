@@ -1,6 +1,8 @@
-// URLSession: HTTP(S) transfers on libcurl. Each session runs its transfers on
-// one worker thread (a curl multi handle); completions are delivered on the
-// main run loop. TLS peers and host names are always verified.
+// URLSession: HTTP(S) transfers on libcurl, which the first task to start
+// loads. Each session runs its transfers on one worker thread (a curl multi
+// handle); completions are delivered on the main run loop. TLS peers and host
+// names are always verified. When libcurl cannot be loaded, every task fails
+// at once with the reason.
 //
 //     auto task = URLSession::shared()->dataTask(request, [](Data data, std::shared_ptr<URLResponse> response, Error error) {
 //         ... runs on the main run loop ...

@@ -1,6 +1,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
+#include "platform/net/CurlLibrary.h"
 #include "platform/net/URLSession.h"
 #include "tests/platform/net/LoopbackHTTPServer.h"
 
@@ -8,6 +9,8 @@
 
 #include <arpa/inet.h>
 #include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
 #include <fstream>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -322,4 +325,47 @@ TEST(URLSession, CancellingAllTasksLeavesTheSessionUsable)
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return later.done; }, 5));
     EXPECT_TRUE(later.error.isEmpty()) << later.error;
     EXPECT_EQ(later.body(), "answer");
+}
+
+namespace {
+
+// The network library is loaded once per process, so each case runs in a
+// process of its own that names the library to load, runs two tasks and
+// exits 0 only when both failed at once, on the main run loop, without a
+// request, and with the reason on standard error.
+[[noreturn]] void runTasksWithNetworkLibrary(const std::string& name)
+{
+    // Nothing loaded libcurl before a task needed it.
+    if (dlopen("libcurl.so.4", RTLD_NOW | RTLD_NOLOAD))
+        std::exit(2);
+    CurlLibrary::setLibraryName(name);
+    LoopbackHTTPServer server([](const TestHTTPRequest&) { return text(200, "answer"); });
+    bool failedAsExpected = true;
+    {
+        auto session = URLSession::create();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            Outcome outcome;
+            session->dataTask(url(server.url("/")), recordInto(outcome))->resume();
+            bool done = RunLoop::main().runUntil([&] { return outcome.done; }, 2);
+            std::fprintf(stderr, "%s\n", toUTF8(outcome.error.localizedDescription()).c_str());
+            failedAsExpected = failedAsExpected && done && outcome.calls == 1 && outcome.onMainThread
+                && !outcome.response && outcome.data.empty()
+                && outcome.error.is(URLErrorDomain, URLErrorUnknown)
+                && outcome.error.userInfo().at(Error::URLKey) == Value(toUTF16(server.url("/")));
+        }
+    }
+    std::exit(failedAsExpected && server.requestCount() == 0 ? 0 : 1);
+}
+
+} // namespace
+
+TEST(URLSessionDeathTest, TasksFailAtOnceWhenTheNetworkLibraryCannotBeLoaded)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(runTasksWithNetworkLibrary("libbrevanton-absent.so.4"), testing::ExitedWithCode(0),
+        "The network library libbrevanton-absent\\.so\\.4 could not be loaded: "
+        "libbrevanton-absent\\.so\\.4: cannot open shared object file");
+    // A library that loads but is not curl.
+    EXPECT_EXIT(runTasksWithNetworkLibrary("libc.so.6"), testing::ExitedWithCode(0),
+        "The network library libc\\.so\\.6 could not be loaded: .*undefined symbol: curl_global_init");
 }

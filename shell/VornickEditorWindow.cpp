@@ -6,6 +6,7 @@
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
+#include "platform/dom/DOMDocument.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Text.h"
@@ -66,6 +67,8 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     Error loadError;
     if (!editor->m_editingView->loadContentFromURL(URL::fileURLWithPath(path), &loadError) && outError)
         *outError = loadError;
+    // The file holds the document as loaded.
+    editor->observeEditedState();
     // Typing goes to the page from the start.
     window->makeFirstResponder(editor->m_editingView->embeddedWebView());
     editor->showPaintedSourceWhenReady();
@@ -88,11 +91,74 @@ bool VornickEditorWindow::save(Error* outError)
 {
     std::vector<Error> errors;
     bool saved = m_editingView->writeHTMLDocumentToURL(URL::fileURLWithPath(m_path), std::nullopt, true, &errors);
-    if (!saved && outError && !errors.empty())
-        *outError = errors.front();
-    if (saved && m_editingView->isDocumentEdited())
-        m_editingView->setDocumentEdited(false);
-    return saved;
+    if (!saved) {
+        if (outError && !errors.empty())
+            *outError = errors.front();
+        return false;
+    }
+    // Typing on takes a step of its own, whose undo comes back to the
+    // document as saved (an open run would take the typing into a step that
+    // began before the save).
+    m_editingView->endTypingRun();
+    m_editingView->endBackspaceRun();
+    updateEditedState(true);
+    return true;
+}
+
+namespace {
+
+// Moves with every change of content in the frame's document or its frames'.
+uint64_t contentVersionOfFrame(const WebFrame& frame)
+{
+    uint64_t version = frame.domDocument() ? frame.domDocument()->contentVersion() : 0;
+    for (const auto& child : frame.childFrames())
+        version += contentVersionOfFrame(*child);
+    return version;
+}
+
+} // namespace
+
+void VornickEditorWindow::updateEditedState(bool saved)
+{
+    auto* undo = m_window->undoManager();
+    uint64_t position = undo ? undo->undoPosition() : 0;
+    auto frame = m_editingView->mainFrame();
+    uint64_t version = frame ? contentVersionOfFrame(*frame) : 0;
+    if (saved)
+        m_editedState.documentWasSaved(position, version);
+    else
+        m_editedState.documentIsAt(position, version, m_editingView->activeTypingRun() || m_editingView->activeBackspaceRun());
+    bool edited = m_editedState.isEdited() && m_editingView->isEditable();
+    if (edited != m_editingView->isDocumentEdited())
+        m_editingView->setDocumentEdited(edited);
+    m_window->setDocumentEdited(edited);
+}
+
+void VornickEditorWindow::observeEditedState()
+{
+    updateEditedState(true);
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    auto* undo = m_window->undoManager();
+    // Changes of content; while undoing or redoing, the end of the step tells.
+    m_contentChangeObservation = NotificationCenter::defaultCenter().addObserver(
+        VornickContentEditingViewDidChangeContentNotification, m_editingView.get(), nullptr, [weak, undo](const Notification&) {
+            auto editor = weak.lock();
+            if (editor && !undo->isUndoing() && !undo->isRedoing())
+                editor->updateEditedState(false);
+        });
+    // Steps that change no content (a selection's) are seen as they close.
+    m_undoGroupObservation = NotificationCenter::defaultCenter().addObserver(
+        UndoManager::DidCloseUndoGroupNotification, undo, nullptr, [weak, undo](const Notification&) {
+            auto editor = weak.lock();
+            if (editor && !undo->isUndoing() && !undo->isRedoing() && undo->groupingLevel() == 0)
+                editor->updateEditedState(false);
+        });
+    auto afterStep = [weak](const Notification&) {
+        if (auto editor = weak.lock())
+            editor->updateEditedState(false);
+    };
+    m_undoObservation = NotificationCenter::defaultCenter().addObserver(UndoManager::DidUndoChangeNotification, undo, nullptr, afterStep);
+    m_redoObservation = NotificationCenter::defaultCenter().addObserver(UndoManager::DidRedoChangeNotification, undo, nullptr, afterStep);
 }
 
 bool VornickEditorWindow::saveReportingFailure()
@@ -206,13 +272,6 @@ void VornickEditorWindow::installActions()
         auto editor = weak.lock();
         return !editor || editor->askToSaveBeforeClosing();
     };
-    // Every change of the document's content marks it edited until saved.
-    m_contentChangeObservation = NotificationCenter::defaultCenter().addObserver(
-        VornickContentEditingViewDidChangeContentNotification, m_editingView.get(), nullptr, [weak](const Notification&) {
-            auto editor = weak.lock();
-            if (editor && editor->m_editingView->isEditable() && !editor->m_editingView->isDocumentEdited())
-                editor->m_editingView->setDocumentEdited(true);
-        });
 }
 
 bool VornickEditorWindow::askToSaveBeforeClosing()

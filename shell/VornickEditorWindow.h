@@ -4,14 +4,18 @@
 // window's delegate performs "saveDocument:" (the editing view's own write,
 // as saving in the editor does), "undo:" and "redo:" (the window's undo
 // manager; their menu items are enabled only when there is a step to undo or
-// redo) and "performClose:". A document with changes not yet saved asks, in
-// a sheet, whether to save them before its window closes (Save, Cancel,
-// Don't Save).
+// redo) and "performClose:". The document is edited exactly while it differs
+// from its file, as its undo position tells (VornickDocumentEditedState): the
+// editing view and the window are marked so, and the window system shows the
+// mark with the title. A document with changes not yet saved asks, in a
+// sheet, whether to save them before its window closes (Save, Cancel, Don't
+// Save).
 #pragma once
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "shell/VornickDocumentEditedState.h"
 
 #include <memory>
 #include <string>
@@ -39,8 +43,9 @@ public:
     // The pane with the source.
     std::shared_ptr<View> sourcePane() const;
 
-    // Writes the document to its file; false with the first error. A save
-    // clears the view's edited mark, which every change of content sets.
+    // Writes the document to its file; false with the first error, and
+    // nothing changed. A save clears the edited marks: the file holds the
+    // document as it stands.
     [[nodiscard]] bool save(Error*);
 
 private:
@@ -51,6 +56,9 @@ private:
     // True when the window may close now; otherwise asks whether to save.
     bool askToSaveBeforeClosing();
     bool saveReportingFailure();
+    void observeEditedState();
+    // Where the document stands now, against its file.
+    void updateEditedState(bool saved);
 
     std::string m_path;
     std::shared_ptr<VornickWindow> m_window;
@@ -60,6 +68,10 @@ private:
     std::shared_ptr<Responder> m_actions;
     ScopedTimer m_sourcePaintWait;
     ObserverToken m_contentChangeObservation;
+    ObserverToken m_undoGroupObservation;
+    ObserverToken m_undoObservation;
+    ObserverToken m_redoObservation;
+    VornickDocumentEditedState m_editedState;
     std::shared_ptr<Alert> m_closeAlert;
 };
 

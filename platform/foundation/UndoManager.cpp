@@ -26,6 +26,10 @@ struct UndoAction {
 struct UndoGroup {
     std::vector<UndoAction> actions; // in registration order
     std::u16string actionName;
+    // The undo positions before the group's change and after it: undoing
+    // the group goes to the first, redoing it to the second.
+    uint64_t positionBefore { 0 };
+    uint64_t positionAfter { 0 };
 };
 
 // What a removal takes out of the stacks is released only once the stacks
@@ -57,6 +61,8 @@ struct UndoManager::Private {
     int disableCount { 0 };
     size_t levelsOfUndo { 0 };
     uint64_t lastSerial { 0 };
+    uint64_t position { 0 };
+    uint64_t lastPosition { 0 }; // the last position given out
     RunLoop::ObserverID turnObserver { 0 };
 
     explicit Private(UndoManager& owner) : owner(owner) { }
@@ -127,6 +133,10 @@ struct UndoManager::Private {
         flag = true;
         openGroup = UndoGroup();
         openGroup.actionName = group.actionName;
+        // What the actions register is the same change the other way.
+        openGroup.positionBefore = group.positionBefore;
+        openGroup.positionAfter = group.positionAfter;
+        position = asUndo ? group.positionBefore : group.positionAfter;
         level = 1;
         automaticGroupOpen = false;
         replaying = &group;
@@ -212,8 +222,13 @@ void UndoManager::registerUndoKeepingAlive(const void* target, std::shared_ptr<c
         d.openTopLevel(true);
     }
     std::deque<UndoGroup> ended;
-    if (!d.undoing && !d.redoing)
+    if (!d.undoing && !d.redoing) {
         std::swap(ended, d.redoStack); // a new change ends what could be redone
+        if (d.openGroup.actions.empty())
+            d.openGroup.positionBefore = d.position;
+        d.position = ++d.lastPosition;
+        d.openGroup.positionAfter = d.position;
+    }
     d.openGroup.actions.push_back({ target, std::move(keptAlive), std::move(action), false, ++d.lastSerial });
 }
 
@@ -336,6 +351,11 @@ std::u16string UndoManager::redoActionName() const
     return d.redoStack.empty() ? std::u16string() : d.redoStack.back().actionName;
 }
 
+uint64_t UndoManager::undoPosition() const
+{
+    return m_private->position;
+}
+
 size_t UndoManager::levelsOfUndo() const
 {
     return m_private->levelsOfUndo;
@@ -382,7 +402,7 @@ UndoManager::RegistrationMark UndoManager::registrationMark() const
 {
     auto& d = *m_private;
     bool open = d.level > 0 && !d.undoing && !d.redoing;
-    return { d.lastSerial, open ? d.openGroup.actionName : std::u16string(), open && !d.openGroup.actions.empty() };
+    return { d.lastSerial, d.position, open ? d.openGroup.actionName : std::u16string(), open && !d.openGroup.actions.empty() };
 }
 
 bool UndoManager::revertRegistrationsBetween(const RegistrationMark& from, const RegistrationMark& to)
@@ -411,8 +431,12 @@ bool UndoManager::revertRegistrationsBetween(const RegistrationMark& from, const
             d.undoStack.pop_back();
         else
             d.openGroup.actionName.clear();
-    } else if (from.openGroupHadActions)
-        group->actionName = from.openGroupName;
+    } else {
+        if (from.openGroupHadActions)
+            group->actionName = from.openGroupName;
+        group->positionAfter = from.undoPosition;
+    }
+    d.position = from.undoPosition;
     // What the actions would register as their own inverse is not kept.
     ++d.disableCount;
     struct Enable {

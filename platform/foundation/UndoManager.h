@@ -12,6 +12,16 @@
 // names it while running. There is no limit on the number of steps unless
 // setLevelsOfUndo sets one.
 //
+// The undo position names the state the registered changes have brought
+// their targets to, so that an owner can tell whether it is back where it
+// was (a document at the state of its last save): every registration made
+// outside undo and redo moves it to a number never given before; undoing a
+// group moves it back to what it was before the group's first registration,
+// redoing forward to what it was after its last. A state left by undoing and
+// then registering a new change can never be reached again, so its position
+// never comes back either. Removing actions or dropping old groups leaves
+// the position alone.
+//
 // An undo manager belongs to the main thread: the end of each main run-loop
 // turn closes its automatic group.
 //
@@ -89,6 +99,9 @@ public:
     std::u16string undoActionName() const;
     std::u16string redoActionName() const;
 
+    // Where the registered changes stand (above); 0 before any registration.
+    uint64_t undoPosition() const;
+
     // The most undo groups kept (0: no limit); older groups are dropped.
     size_t levelsOfUndo() const;
     void setLevelsOfUndo(size_t);
@@ -105,10 +118,12 @@ public:
     // the very last registrations (nothing registered after the second mark)
     // and still the last actions of the most recent group (nothing undone,
     // redone or removed in between); a group left empty is dropped, one that
-    // keeps earlier actions gets back the name it had at the first mark.
+    // keeps earlier actions gets back the name it had at the first mark, and
+    // the undo position goes back to the first mark's.
     // False, with nothing run or changed, otherwise.
     struct RegistrationMark {
         uint64_t serial { 0 };
+        uint64_t undoPosition { 0 };
         std::u16string openGroupName;
         bool openGroupHadActions { false };
     };

@@ -162,6 +162,15 @@ void Window::orderWindow(WindowOrderingMode mode, const Window* relativeTo)
     orderChildWindows();
 }
 
+void Window::setDocumentEdited(bool edited)
+{
+    if (edited == m_documentEdited)
+        return;
+    m_documentEdited = edited;
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowDocumentEditedDidChange(*this);
+}
+
 void Window::orderChildWindows()
 {
     for (auto& child : childWindows()) {

@@ -92,6 +92,10 @@ public:
 
     const std::u16string& title() const { return m_title; }
     void setTitle(std::u16string title) { m_title = std::move(title); }
+    // Whether the document the window shows has changes not yet saved; the
+    // window system shows it with the title. Its owner keeps it true.
+    bool isDocumentEdited() const { return m_documentEdited; }
+    void setDocumentEdited(bool);
 
     Rect frame() const { return m_frame; }
     // Resizes the content view to the new size.
@@ -214,6 +218,7 @@ private:
     void trackMouse(const Event&);
 
     std::u16string m_title;
+    bool m_documentEdited { false };
     WindowStyleMask m_styleMask;
     long m_windowNumber;
     mutable std::vector<std::pair<WindowButton, std::shared_ptr<Button>>> m_standardButtons;

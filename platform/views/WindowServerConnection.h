@@ -3,7 +3,7 @@
 // it when it is ordered in or out, when its frame changes and when it goes
 // away, and each View when it is marked as needing display, so that the
 // backend keeps a native window in step with it (the title is read when the
-// window is ordered in or displayed). The view layer itself never waits for
+// window is ordered in or displayed, the edited mark when it changes). The view layer itself never waits for
 // the backend: the calls only tell.
 #pragma once
 
@@ -27,6 +27,8 @@ public:
     // moved in the stacking order.
     virtual void windowDidChangeOrdering(Window&) = 0;
     virtual void windowFrameDidChange(Window&) = 0;
+    // The window's document became edited or no longer is.
+    virtual void windowDocumentEditedDidChange(Window&) {}
     // A view of the window was marked as needing display.
     virtual void windowViewsNeedDisplay(Window&) = 0;
     // The same, with the part marked (window coordinates, y up): a backend

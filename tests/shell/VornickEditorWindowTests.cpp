@@ -37,6 +37,7 @@
 #include <QInputMethodEvent>
 #include <QMimeData>
 #include <QTest>
+#include <QWindow>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -161,7 +162,7 @@ TEST_F(EditorWindow, ShowsThePageBesideItsSyntaxColouredSource)
 {
     ASSERT_TRUE(widget());
     EXPECT_TRUE(widget()->isVisible());
-    EXPECT_EQ(widget()->windowTitle(), QString("page.html"));
+    EXPECT_EQ(widget()->windowHandle()->title(), QString("page.html"));
     ASSERT_EQ(editor->splitView()->subviews().size(), 2u);
     EXPECT_EQ(editor->splitView()->subviews()[0], editor->editingView());
     EXPECT_EQ(editor->splitView()->subviews()[1], editor->sourcePane());
@@ -716,6 +717,166 @@ TEST_F(EditorWindow, ASaveThatWouldLoseUndecodableBytesIsRefusedWithTheReason)
     EXPECT_EQ(alert->messageText(), u"The document \u201Clatin1.html\u201D could not be saved.");
     EXPECT_NE(alert->informativeText().find(u"not valid UTF-8"), std::u16string::npos) << toUTF8(alert->informativeText());
     EXPECT_EQ(readFile(path("latin1.html")), original);
+    AlertDriver::shared().reset();
+}
+
+// The edited mark follows whether the document differs from its file.
+class EditorWindowEditedMark : public EditorWindow {
+protected:
+    // Whether the document is marked edited; the editing view, the window
+    // and the native window (modified, with the title the desktop shows) agree.
+    bool markedEdited()
+    {
+        settle();
+        bool edited = editor->editingView()->isDocumentEdited();
+        EXPECT_EQ(editor->window()->isDocumentEdited(), edited);
+        EXPECT_EQ(widget()->isWindowModified(), edited);
+        EXPECT_EQ(widget()->windowHandle()->title(), edited ? QString("page.html*") : QString("page.html"));
+        return edited;
+    }
+    void clickIn(const std::u16string& tag)
+    {
+        auto target = element(tag);
+        QPoint point = target->firstChild() ? pointInWidget(*target->firstChild()) : pointInWidget(*target, 10);
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, point);
+        settle();
+    }
+    void type(const char* text)
+    {
+        QTest::keyClicks(widget(), text);
+        settle();
+    }
+    void command(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
+    {
+        QTest::keyClick(widget(), key, modifiers);
+        settle();
+    }
+    void undo() { command(Qt::Key_Z); }
+    void redo() { command(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier); }
+    std::u16string heading() const { return element(u"H1")->textContent(); }
+};
+
+TEST_F(EditorWindowEditedMark, TypingThenUndoingIsNoChangeAndClosingDoesNotAsk)
+{
+    AlertDriver::shared().reset();
+    auto original = readFile(path("page.html"));
+    std::u16string loaded = heading();
+    EXPECT_FALSE(markedEdited());
+    // Selecting the image is an undo step that changes no content.
+    auto* undoManager = editor->window()->undoManager();
+    clickIn(u"IMG");
+    ASSERT_TRUE(undoManager->canUndo());
+    EXPECT_FALSE(markedEdited());
+    clickIn(u"H1");
+    type("xy");
+    EXPECT_TRUE(markedEdited());
+    clickIn(u"IMG");
+    EXPECT_TRUE(markedEdited());
+    undo();
+    EXPECT_NE(heading(), loaded);
+    EXPECT_TRUE(markedEdited());
+    undo();
+    EXPECT_EQ(heading(), loaded);
+    EXPECT_FALSE(markedEdited());
+    undo();
+    EXPECT_FALSE(undoManager->canUndo());
+    EXPECT_FALSE(markedEdited());
+    redo();
+    EXPECT_FALSE(markedEdited());
+    redo();
+    EXPECT_TRUE(markedEdited());
+    undo();
+    EXPECT_FALSE(markedEdited());
+
+    editor->window()->performClose();
+    settle();
+    EXPECT_FALSE(editor->window()->isVisible());
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+    EXPECT_EQ(readFile(path("page.html")), original);
+}
+
+TEST_F(EditorWindowEditedMark, AfterASaveUndoAndRedoLeaveAndReachTheSavedStateUntilANewChangeBranchesOff)
+{
+    AlertDriver::shared().reset();
+    clickIn(u"H1");
+    type("ab");
+    command(Qt::Key_S);
+    EXPECT_FALSE(markedEdited());
+    std::u16string saved = heading();
+    // Typing on after the save is a step of its own: its undo is the save.
+    type("c");
+    EXPECT_TRUE(markedEdited());
+    undo();
+    EXPECT_EQ(heading(), saved);
+    EXPECT_FALSE(markedEdited());
+
+    undo();
+    EXPECT_NE(heading(), saved);
+    EXPECT_TRUE(markedEdited());
+    redo();
+    EXPECT_EQ(heading(), saved);
+    EXPECT_FALSE(markedEdited());
+
+    // Undone past the save, then typed: as many steps as at the save, but
+    // the saved state can never come back.
+    undo();
+    type("y");
+    EXPECT_TRUE(markedEdited());
+    undo();
+    EXPECT_TRUE(markedEdited());
+    EXPECT_NE(heading(), saved);
+    redo();
+    EXPECT_TRUE(markedEdited());
+
+    AlertDriver::shared().enqueueButtonTitle(u"Don\u2019t Save");
+    editor->window()->performClose();
+    settle();
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_FALSE(editor->window()->isVisible());
+    AlertDriver::shared().reset();
+}
+
+TEST_F(EditorWindowEditedMark, AFailedSaveChangesNothingAndAChangeWithoutUndoStaysUntilSaved)
+{
+    AlertDriver::shared().reset();
+    auto original = readFile(path("page.html"));
+    std::u16string loaded = heading();
+    clickIn(u"H1");
+    type("x");
+    // Refused: the file is write-protected. The file still holds the
+    // document as loaded, so undoing the typing is no change.
+    std::filesystem::permissions(path("page.html"), std::filesystem::perms::owner_read);
+    command(Qt::Key_S);
+    ASSERT_TRUE(AlertDriver::shared().answerSheet(*editor->window(), AlertFirstButtonReturn));
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_EQ(readFile(path("page.html")), original);
+    EXPECT_TRUE(markedEdited());
+    undo();
+    EXPECT_EQ(heading(), loaded);
+    EXPECT_FALSE(markedEdited());
+    std::filesystem::permissions(path("page.html"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    // A change no step can take back keeps the document edited through undo
+    // and redo, until it is saved.
+    redo();
+    auto caret = editor->editingView()->effectiveOperationRange()->cloneRange();
+    caret->collapse(false);
+    editor->editingView()->vornick_insertText(u"!", caret);
+    std::u16string changed = heading();
+    EXPECT_NE(changed.find(u'!'), std::u16string::npos);
+    undo();
+    EXPECT_NE(heading(), loaded);
+    EXPECT_TRUE(markedEdited());
+    redo();
+    EXPECT_TRUE(markedEdited());
+    command(Qt::Key_S);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_FALSE(markedEdited());
+    undo();
+    EXPECT_TRUE(markedEdited());
+    redo();
+    EXPECT_EQ(heading(), changed);
+    EXPECT_FALSE(markedEdited());
     AlertDriver::shared().reset();
 }
 

@@ -151,6 +151,12 @@ void QtWindowBackend::windowFrameDidChange(Window& window)
         applyGeometry(window, *widget);
 }
 
+void QtWindowBackend::windowDocumentEditedDidChange(Window& window)
+{
+    if (auto* widget = widgetForWindow(window))
+        widget->takeWindowAppearance();
+}
+
 void QtWindowBackend::windowViewsNeedDisplay(Window& window)
 {
     if (auto* widget = widgetForWindow(window))

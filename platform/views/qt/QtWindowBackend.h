@@ -2,7 +2,7 @@
 // one native widget (QtWindowWidget) per visible Window: made when the window
 // is first ordered in, hidden when it is ordered out, destroyed with the
 // window. Geometry follows the window, the title is taken when it is ordered
-// in or displayed (our screen's unflipped
+// in or displayed, the window's edited mark as it changes (our screen's unflipped
 // coordinates become Qt's top-left ones), and a view marked as needing
 // display schedules a repaint. A child window without a title bar (an
 // overlay) is a transparent child widget of its parent's widget, so that it
@@ -60,6 +60,7 @@ public:
 
     void windowDidChangeOrdering(Window&) override;
     void windowFrameDidChange(Window&) override;
+    void windowDocumentEditedDidChange(Window&) override;
     void windowViewsNeedDisplay(Window&) override;
     void windowViewsNeedDisplayInRect(Window&, const Rect&) override;
     void windowWillBeDestroyed(Window&) override;

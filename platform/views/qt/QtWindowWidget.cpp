@@ -102,9 +102,12 @@ void QtWindowWidget::takeWindowAppearance()
     auto window = viewWindow();
     if (!window || !isWindow())
         return;
-    QString title = qtString(window->title());
+    // A "[*]" of the title's own is written doubled, which Qt shows as it is.
+    QString title = qtString(window->title()).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")) + QStringLiteral("[*]");
     if (title != windowTitle())
         setWindowTitle(title);
+    if (window->isDocumentEdited() != isWindowModified())
+        setWindowModified(window->isDocumentEdited());
     if (std::abs(windowOpacity() - window->alphaValue()) > 1.0 / 512)
         setWindowOpacity(window->alphaValue());
 }

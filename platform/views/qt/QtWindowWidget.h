@@ -55,7 +55,9 @@ public:
     // is not given back to the window.
     void setApplyingWindowGeometry(bool applying) { m_applyingWindowGeometry = applying; }
 
-    // Shows the window's title and alpha when they changed (a top-level widget).
+    // Shows the window's title, edited mark and alpha when they changed (a
+    // top-level widget). The title carries Qt's "[*]" placeholder, where the
+    // desktop shows the mark of a window whose document is edited.
     void takeWindowAppearance();
 
     // Where a point of the widget is in the window's base coordinates.

@@ -381,6 +381,75 @@ TEST(UndoManagerTest, RevertingTheLastRegistrationsLeavesNeitherUndoNorRedo)
 
 } // namespace
 
+TEST(UndoManagerTest, TheUndoPositionComesBackExactlyWithTheStateItNamed)
+{
+    UndoManager undoManager;
+    Document document { undoManager, "", {} };
+    EXPECT_EQ(undoManager.undoPosition(), 0u);
+    document.append("a");
+    endTurn();
+    auto afterA = undoManager.undoPosition();
+    EXPECT_NE(afterA, 0u);
+    // Every change moves it, also within the step it belongs to: a state in
+    // the middle of a step is never taken for the step's end.
+    document.append("b");
+    auto middle = undoManager.undoPosition();
+    document.append("c");
+    auto afterC = undoManager.undoPosition();
+    EXPECT_NE(middle, afterA);
+    EXPECT_NE(afterC, middle);
+    endTurn();
+
+    undoManager.undo();
+    EXPECT_EQ(document.text, "a");
+    EXPECT_EQ(undoManager.undoPosition(), afterA);
+    undoManager.undo();
+    EXPECT_EQ(undoManager.undoPosition(), 0u);
+    undoManager.redo();
+    undoManager.redo();
+    EXPECT_EQ(document.text, "abc");
+    EXPECT_EQ(undoManager.undoPosition(), afterC);
+
+    // A new change after undoing: the same number of steps, never the same
+    // position, so the state undone past is never taken for this one.
+    undoManager.undo();
+    document.append("x");
+    endTurn();
+    auto afterX = undoManager.undoPosition();
+    EXPECT_NE(afterX, afterC);
+    EXPECT_NE(afterX, afterA);
+    undoManager.undo();
+    EXPECT_EQ(undoManager.undoPosition(), afterA);
+    undoManager.redo();
+    EXPECT_EQ(undoManager.undoPosition(), afterX);
+
+    // Dropping old steps and removing actions change no state.
+    undoManager.setLevelsOfUndo(1);
+    undoManager.removeAllActionsWithTarget(&document);
+    EXPECT_FALSE(undoManager.canUndo());
+    undoManager.removeAllActions();
+    EXPECT_EQ(undoManager.undoPosition(), afterX);
+
+    // Taking registrations back returns to the position of the first mark,
+    // also inside a step that keeps earlier changes (its redo ends there).
+    auto before = undoManager.registrationMark();
+    document.append("p");
+    ASSERT_TRUE(undoManager.revertRegistrationsBetween(before, undoManager.registrationMark()));
+    EXPECT_EQ(undoManager.undoPosition(), afterX);
+    document.append("y");
+    auto afterY = undoManager.undoPosition();
+    before = undoManager.registrationMark();
+    document.append("p");
+    endTurn();
+    ASSERT_TRUE(undoManager.revertRegistrationsBetween(before, undoManager.registrationMark()));
+    EXPECT_EQ(document.text, "axy");
+    EXPECT_EQ(undoManager.undoPosition(), afterY);
+    undoManager.undo();
+    EXPECT_EQ(undoManager.undoPosition(), afterX);
+    undoManager.redo();
+    EXPECT_EQ(undoManager.undoPosition(), afterY);
+}
+
 TEST(UndoManagerTest, ActionNames)
 {
     UndoManager undo;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <QWindow>
 #include <QWheelEvent>
 
 #include <vector>
@@ -43,11 +44,11 @@ protected:
     }
 };
 
-TEST_F(Backend, AWindowHasAWidgetWhileItLivesThatFollowsItsFrameTitleAndOrdering)
+TEST_F(Backend, AWindowHasAWidgetWhileItLivesThatFollowsItsFrameTitleEditedMarkAndOrdering)
 {
     ASSERT_TRUE(widget());
     EXPECT_TRUE(widget()->isVisible());
-    EXPECT_EQ(widget()->windowTitle(), QString("A window"));
+    EXPECT_EQ(widget()->windowHandle()->title(), QString("A window"));
     // Our frame is unflipped on a 1080-point-high screen: its top is at 400.
     double top = Screen::mainScreen().frame().maxY() - 400;
     EXPECT_EQ(widget()->geometry(), QRect(100, static_cast<int>(top), 300, 200));
@@ -57,8 +58,21 @@ TEST_F(Backend, AWindowHasAWidgetWhileItLivesThatFollowsItsFrameTitleAndOrdering
     window->setAlphaValue(0.5);
     view->setNeedsDisplay(true);
     QCoreApplication::processEvents();
-    EXPECT_EQ(widget()->windowTitle(), QString("Renamed"));
+    EXPECT_EQ(widget()->windowHandle()->title(), QString("Renamed"));
     EXPECT_NEAR(widget()->windowOpacity(), 0.5, 0.01);
+
+    // An edited document is marked the desktop's way, after the title at
+    // once; a title's own "[*]" is shown as it is.
+    window->setDocumentEdited(true);
+    EXPECT_TRUE(widget()->isWindowModified());
+    EXPECT_EQ(widget()->windowHandle()->title(), QString("Renamed*"));
+    window->setTitle(u"Draft [*]");
+    view->setNeedsDisplay(true);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widget()->windowHandle()->title(), QString("Draft [*]*"));
+    window->setDocumentEdited(false);
+    EXPECT_FALSE(widget()->isWindowModified());
+    EXPECT_EQ(widget()->windowHandle()->title(), QString("Draft [*]"));
 
     // A resize by the window system comes back to the window and its views.
     widget()->resize(400, 300);

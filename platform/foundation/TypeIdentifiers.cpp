@@ -1,5 +1,6 @@
 #include "platform/foundation/TypeIdentifiers.h"
 
+#include "platform/foundation/MIMETypesFile.h"
 #include "platform/foundation/Text.h"
 
 #include <fstream>
@@ -93,20 +94,6 @@ const char16_t* parentForMIMEType(std::u16string_view mimeType)
     return u"public.data";
 }
 
-// The words of a line of mime.types, between white space.
-std::vector<std::string_view> wordsOfLine(std::string_view line)
-{
-    constexpr std::string_view space = " \t\r\v\f";
-    std::vector<std::string_view> words;
-    size_t start = line.find_first_not_of(space);
-    while (start != std::string_view::npos) {
-        size_t end = line.find_first_of(space, start);
-        words.push_back(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-        start = end == std::string_view::npos ? end : line.find_first_not_of(space, end);
-    }
-    return words;
-}
-
 class TypeTable {
 public:
     static const TypeTable& shared()
@@ -166,20 +153,7 @@ private:
     {
         std::ifstream file(path, std::ios::binary);
         std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-        std::string_view rest(contents);
-        while (!rest.empty()) {
-            size_t lineEnd = rest.find('\n');
-            std::string_view line = rest.substr(0, lineEnd);
-            rest = lineEnd == std::string_view::npos ? std::string_view() : rest.substr(lineEnd + 1);
-            if (auto hash = line.find('#'); hash != std::string_view::npos)
-                line = line.substr(0, hash);
-            auto words = wordsOfLine(line);
-            if (words.size() < 2 || words.front().find('/') == std::string_view::npos)
-                continue;
-            std::u16string mimeType = asciiLowercase(toUTF16(words.front()));
-            std::vector<std::u16string> extensions;
-            for (size_t i = 1; i < words.size(); ++i)
-                extensions.push_back(asciiLowercase(toUTF16(words[i])));
+        for (auto& [mimeType, extensions] : parseMIMETypesFile(contents)) {
             auto known = m_byMIMEType.find(mimeType);
             if (known != m_byMIMEType.end()) {
                 size_t index = known->second;

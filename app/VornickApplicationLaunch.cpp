@@ -30,10 +30,13 @@ VornickApplicationLaunch::~VornickApplicationLaunch()
 
 void VornickTuneMemoryAllocation()
 {
-    // A parse frees gumbo's blocks (a megabyte each) while the document's
-    // nodes are allocated: kept in the heap, the same pages serve both.
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 128 << 20);
+    // A parse frees gumbo's blocks while the document's nodes are allocated:
+    // with 16 MB kept at the top of the heap, the pages freed there serve the
+    // nodes instead of going back to the system and returning as fresh,
+    // zeroed pages (a fifth fewer page faults opening a 1 MB page). Keeping
+    // large blocks in the heap as well would save as many faults but raise
+    // the peak of a 50 MB page by a quarter.
+    mallopt(M_TOP_PAD, 16 << 20);
 }
 
 } // namespace brevanton

@@ -27,9 +27,8 @@ private:
 };
 
 // Lets the memory a parse frees serve the allocations that follow instead of
-// going back to the system and coming back as fresh pages: large blocks come
-// from the heap, and the heap is not trimmed after every large free. Called
-// first thing in main.
+// going back to the system and coming back as fresh pages. Called first thing
+// in main.
 void VornickTuneMemoryAllocation();
 
 } // namespace brevanton

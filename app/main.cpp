@@ -157,14 +157,14 @@ void printTidyReport(VornickTidyResultCode result, const std::vector<VornickVali
 // Opens the file into a new editing view of the document window and answers
 // the view, loaded or not.
 std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& path, const std::shared_ptr<const std::string>& bytes,
-                                                             const VornickFileStamp& stamp, const WebDocumentParseAhead& parsedAhead,
+                                                             const VornickFileStamp& stamp, WebDocumentParseAhead parsedAhead,
                                                              bool save, VornickWindow& window, bool& loaded, Error& error)
 {
     auto view = VornickContentEditingView::create(window.contentView()->bounds());
     // The file was read once, here: the page and tidy's check take its bytes.
     auto url = URL::fileURLWithPath(path);
     if (auto filePath = url.fileSystemPath())
-        view->embeddedWebView()->provideFileContents({ *filePath, bytes, stamp, parsedAhead });
+        view->embeddedWebView()->provideFileContents({ *filePath, bytes, stamp, std::move(parsedAhead) });
     // Nothing here shows the source: it is indexed for the report, not painted.
     view->setPaintsLoadedSource(false);
     // A page to be saved is written while tidy checks its file.
@@ -370,7 +370,7 @@ bool openFile(const std::string& path, ReadFile read, bool save, VornickWindow& 
 
     bool loaded = false;
     Error loadError;
-    auto view = openInEditingView(path, bytes, *file.stamp(), read.parsedAhead, save, window, loaded, loadError);
+    auto view = openInEditingView(path, bytes, *file.stamp(), std::move(read.parsedAhead), save, window, loaded, loadError);
     auto frame = view->mainFrame();
     if (loaded && view->mainFrameDocument() && frame && vornick_hasLastGeneratedHTMLString(*frame))
         return reportDocumentInView(path, *bytes, save, *view, loaded, loadError);

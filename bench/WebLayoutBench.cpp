@@ -78,17 +78,21 @@ std::shared_ptr<WebView> webViewWithTables()
     return webView;
 }
 
-// Relayout after a one-character edit in a cell near the top of a page of
-// tables: the edited column may change width, so its table is laid out again.
+// Relayout after an edit in a cell near the top of a page of tables that adds
+// a line to the cell (its white space is kept): the edited column may change
+// width, so its table is laid out again, and everything below moves.
 void BM_WebLayoutRelayoutAfterEditInTable(benchmark::State& state)
 {
     auto webView = webViewWithTables();
-    auto& text = static_cast<DOMCharacterData&>(*webView->mainFrameDocument()->getElementById(u"first")->first());
+    auto& cell = *webView->mainFrameDocument()->getElementById(u"first");
+    cell.setAttribute(u"style", u"white-space: pre");
+    webView->layoutIfNeeded();
+    auto& text = static_cast<DOMCharacterData&>(*cell.first());
     for (auto _ : state) {
-        text.appendData(u"s");
+        text.appendData(u"\ns");
         webView->layoutIfNeeded();
         state.PauseTiming();
-        text.deleteData(text.length() - 1, 1);
+        text.deleteData(text.length() - 2, 2);
         webView->layoutIfNeeded();
         state.ResumeTiming();
     }

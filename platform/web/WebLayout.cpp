@@ -1270,6 +1270,8 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
     Box& box = boxFor(&table);
     box.rect = Rect(outerX, top, outerWidth, height);
     box.contentCount = contentCount;
+    // Nothing measures the table again in this pass.
+    m_tableMeasures.erase(&table);
     return marginTop + height + marginBottom;
 }
 

@@ -160,7 +160,10 @@ TEST_F(WebTableLayoutTest, SetWidthsAreHonouredButNeverSqueezeTheContent)
              u"<table id=percent width='25%' style='margin:0'><tr><td>a</td></tr></table>"
              u"<table id=tiny width=10 style='margin:0'><tr><td id=c>Lovelace</td><td id=d>Ada</td></tr></table>"
              u"<table id=cells style='margin:0'><tr><td id=e width=100>e</td><td id=f style='width:50px'>f</td>"
-             u"<td id=g>g</td></tr><tr><td id=h>" + std::u16string(20, u'h') + u"</td></tr></table>");
+             u"<td id=g>g</td></tr><tr><td id=h>" + std::u16string(20, u'h') + u"</td></tr></table>"
+             u"<table id=sized style='margin:0;box-sizing:content-box;width:100px;padding:5px'><tr>"
+             u"<td id=i style='box-sizing:border-box;width:30px'>i</td><td>j</td></tr></table>"
+             u"<table id=captioned style='margin:0'><caption>Longwordedcaption</caption><tr><td>k</td></tr></table>");
     EXPECT_EQ(box(u"px").width(), 400);
     EXPECT_NEAR(box(u"a").width() + box(u"b").width(), 400, 1e-9);
     EXPECT_NEAR(box(u"a").width() / box(u"b").width(), 18.0 / 50.0, 1e-9) << "the room beyond the maximums goes by the maximums";
@@ -173,6 +176,10 @@ TEST_F(WebTableLayoutTest, SetWidthsAreHonouredButNeverSqueezeTheContent)
     EXPECT_EQ(box(u"g").width(), 10);
     EXPECT_EQ(box(u"h").width(), 162) << "a cell's set width gives way to content that cannot wrap";
     EXPECT_EQ(box(u"e").width(), 162);
+
+    EXPECT_EQ(box(u"sized").width(), 110) << "box-sizing decides what a set width measures";
+    EXPECT_EQ(box(u"i").width(), 30 + 60 * 30 / 40) << "a cell's border box counts against its column";
+    EXPECT_EQ(box(u"captioned").width(), 8 * 17) << "a caption's words widen the table";
 }
 
 TEST_F(WebTableLayoutTest, SpanningCellsWidenTheColumnsTheySpan)

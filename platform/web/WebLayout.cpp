@@ -396,7 +396,8 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
             bool tableAttribute = (change.attributeName == u"colspan" || change.attributeName == u"rowspan"
                                    || change.attributeName == u"width")
                 && (element.hasTagName(u"td") || element.hasTagName(u"th") || element.hasTagName(u"table"));
-            if (!resolver.attributeAffectsStyles(change.attributeName) && !webIsReplacedElement(element) && !tableAttribute)
+            if (!resolver.attributeAffectsStyles(change.attributeName) && !webIsReplacedElement(element)
+                && !tableAttribute)
                 continue;
             // The element's own margins and display may change: lay out what holds it.
             if (!addBlock(element.parent()))
@@ -597,7 +598,8 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     BlockFlow containerFlow = m_blockFlows[containerBox.blockFlow];
     // Which element comes first must not have changed: its style may depend on it.
     auto firstElement = container.firstElementChild();
-    if (containerFlow.inTable || containerFlow.table || (change.elementChildrenChanged && change.formerFirstElementChild.lock() != firstElement)
+    if (containerFlow.inTable || containerFlow.table
+        || (change.elementChildrenChanged && change.formerFirstElementChild.lock() != firstElement)
         || (change.removed && change.removed == firstElement.get()) || !containerHoldsOnlyBlocks(container))
         return FastResult::NotApplicable;
 
@@ -1024,7 +1026,8 @@ WebLayout::ContentWidths WebLayout::blockWidths(const DOMElement& element)
     else if (auto* value = style->value(CSSPropertyID::Width); value && value->isPrimitiveValue()
              && static_cast<const CSSPrimitiveValue&>(*value).isLength()) {
         // A block of a set width in pixels is that wide whatever it holds.
-        double width = webBorderBoxWidth(*style, edges, 0, static_cast<const CSSPrimitiveValue&>(*value).getFloatValue(CSSPrimitiveValue::CSS_PX));
+        double set = static_cast<const CSSPrimitiveValue&>(*value).getFloatValue(CSSPrimitiveValue::CSS_PX);
+        double width = webBorderBoxWidth(*style, edges, 0, set);
         widths = { width, width };
     } else {
         widths = childrenWidths(element);
@@ -1089,13 +1092,18 @@ WebLayout::ContentWidths WebLayout::childrenWidths(const DOMNode& container)
         if (kind == DisplayKind::None)
             continue;
         bool replaced = webIsReplacedElement(element);
-        bool block = ((kind == DisplayKind::Block || kind == DisplayKind::Table) && !replaced) || element.hasTagName(u"hr");
+        bool block = ((kind == DisplayKind::Block || kind == DisplayKind::Table) && !replaced)
+            || element.hasTagName(u"hr");
         if (!block) {
             inlineWidths(element, state);
             continue;
         }
         state.endLine();
-        ContentWidths childWidths = replaced ? ContentWidths { replacedWidth(element), replacedWidth(element) } : blockWidths(element);
+        ContentWidths childWidths;
+        if (replaced)
+            childWidths.minimum = childWidths.maximum = replacedWidth(element);
+        else
+            childWidths = blockWidths(element);
         widths.minimum = std::max(widths.minimum, childWidths.minimum);
         widths.maximum = std::max(widths.maximum, childWidths.maximum);
     }
@@ -1231,7 +1239,8 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
             for (; nextCell < grid.cells.size() && grid.cells[nextCell].row == nextRow; ++nextCell) {
                 auto& slot = grid.cells[nextCell];
                 double cellX = columnX[slot.column];
-                double height = layoutBlock(*slot.cell, cellX, rowY, columnX[slot.column + slot.columnSpan] - cellX, true);
+                double cellWidth = columnX[slot.column + slot.columnSpan] - cellX;
+                double height = layoutBlock(*slot.cell, cellX, rowY, cellWidth, true);
                 if (slot.rowSpan == 1)
                     rowHeight = std::max(rowHeight, height);
                 else

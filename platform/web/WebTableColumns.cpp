@@ -10,7 +10,8 @@ namespace {
 
 // Widens the columns [begin, end) so that their `member`s add up to at least
 // `needed`, in proportion to their maximums (equally when all are zero).
-void widenSpan(std::vector<WebColumnWidths>& columns, size_t begin, size_t end, double WebColumnWidths::*member, double needed)
+void widenSpan(std::vector<WebColumnWidths>& columns, size_t begin, size_t end, double WebColumnWidths::*member,
+               double needed)
 {
     double sum = 0;
     double weights = 0;

@@ -61,4 +61,54 @@ void BM_WebLayoutFullLayoutOfBoxedPage(benchmark::State& state)
 }
 BENCHMARK(BM_WebLayoutFullLayoutOfBoxedPage)->Unit(benchmark::kMillisecond);
 
+
+// A 1 MB page of small tables (two columns, a header row, a spanning row),
+// laid out in a 1024-point view; the first cell's id is "first".
+std::shared_ptr<WebView> webViewWithTables()
+{
+    std::u16string page = u"<!DOCTYPE html><html><body><table><tr><td id=first>Name</td><td>Some longer words here</td></tr></table>";
+    while (page.size() < (1u << 20))
+        page += u"<table border=1><tr><th>Name</th><th>Role</th></tr><tr><td>Ada</td><td>Counts <em>numbers</em></td></tr>"
+                u"<tr><td colspan=2>A row of words that spans both columns</td></tr></table><p>Between the tables</p>\n";
+    page += u"</body></html>";
+    auto webView = WebView::create(Rect(0, 0, 1024, 768));
+    webView->mainFrame()->loadHTMLString(page, std::nullopt);
+    RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
+    webView->layoutIfNeeded();
+    return webView;
+}
+
+// Relayout after an edit in a cell near the top of a page of tables that adds
+// a line to the cell (its white space is kept): the edited column may change
+// width, so its table is laid out again, and everything below moves.
+void BM_WebLayoutRelayoutAfterEditInTable(benchmark::State& state)
+{
+    auto webView = webViewWithTables();
+    auto& cell = *webView->mainFrameDocument()->getElementById(u"first");
+    cell.setAttribute(u"style", u"white-space: pre");
+    webView->layoutIfNeeded();
+    auto& text = static_cast<DOMCharacterData&>(*cell.first());
+    for (auto _ : state) {
+        text.appendData(u"\ns");
+        webView->layoutIfNeeded();
+        state.PauseTiming();
+        text.deleteData(text.length() - 2, 2);
+        webView->layoutIfNeeded();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_WebLayoutRelayoutAfterEditInTable)->Unit(benchmark::kMillisecond);
+
+// A full layout of the page of tables: every column is measured before it is laid out.
+void BM_WebLayoutFullLayoutOfTablePage(benchmark::State& state)
+{
+    auto webView = webViewWithTables();
+    auto& layout = webView->mainFrame()->layout();
+    for (auto _ : state) {
+        layout.invalidate();
+        webView->layoutIfNeeded();
+    }
+}
+BENCHMARK(BM_WebLayoutFullLayoutOfTablePage)->Unit(benchmark::kMillisecond);
+
 } // namespace

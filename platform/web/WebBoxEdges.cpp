@@ -82,12 +82,17 @@ double webBorderBoxWidth(const CSSComputedValues& style, WebBoxEdges& edges, dou
     WebEdges frame = edges.frame();
     bool borderBox = style.identifier(CSSPropertyID::BoxSizing) == u"border-box";
     double width = std::max(*explicitWidth + (borderBox ? 0 : frame.horizontal()), frame.horizontal());
-    double room = containingWidth - width - edges.margin.horizontal();
+    webPlaceByAutoMargins(edges, containingWidth, width);
+    return width;
+}
+
+void webPlaceByAutoMargins(WebBoxEdges& edges, double containingWidth, double borderBoxWidth)
+{
+    double room = containingWidth - borderBoxWidth - edges.margin.horizontal();
     if (edges.marginLeftAuto && edges.marginRightAuto)
         edges.margin.left = std::max(0.0, room / 2);
     else if (edges.marginLeftAuto)
         edges.margin.left = std::max(0.0, room);
-    return width;
 }
 
 } // namespace brevanton

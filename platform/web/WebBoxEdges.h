@@ -46,6 +46,9 @@ WebBoxEdges webBoxEdges(const CSSComputedValues&, double containingWidth);
 // centre it, one alone pushes it to the other side; `edges.margin.left` is set to what they leave.
 double webBorderBoxWidth(const CSSComputedValues&, WebBoxEdges& edges, double containingWidth,
                          std::optional<double> explicitWidth);
+// Sets `edges.margin.left` to what auto side margins leave of the room beside
+// a border box `borderBoxWidth` wide: both centre it, one alone pushes it to the other side.
+void webPlaceByAutoMargins(WebBoxEdges& edges, double containingWidth, double borderBoxWidth);
 // Only the border widths: zero for sides whose style draws nothing.
 WebEdges webBorderWidths(const CSSComputedValues&);
 

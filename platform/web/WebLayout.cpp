@@ -105,6 +105,50 @@ std::optional<double> attributeLength(const DOMElement& element, std::u16string_
     return number;
 }
 
+// A width set in pixels or as a percentage.
+struct SetWidth {
+    double value { 0 };
+    bool percent { false };
+};
+
+// The width a table or cell sets: its CSS width, else its width attribute
+// ("120", "120px" or "50%").
+std::optional<SetWidth> setWidthOf(const DOMElement& element, const CSSComputedValues& style)
+{
+    if (auto* value = style.value(CSSPropertyID::Width); value && value->isPrimitiveValue()) {
+        auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
+        if (primitive.primitiveType() == CSSPrimitiveValue::CSS_PERCENTAGE)
+            return SetWidth { std::max(0.0, primitive.numberValue()), true };
+        if (primitive.isLength())
+            return SetWidth { std::max(0.0, primitive.getFloatValue(CSSPrimitiveValue::CSS_PX)), false };
+    }
+    const std::u16string* attribute = element.attributeValue(u"width");
+    if (!attribute)
+        return std::nullopt;
+    size_t i = 0;
+    while (i < attribute->size() && isSpace((*attribute)[i]))
+        ++i;
+    double number = 0;
+    bool digits = false;
+    for (; i < attribute->size() && (*attribute)[i] >= '0' && (*attribute)[i] <= '9'; ++i) {
+        number = number * 10 + ((*attribute)[i] - '0');
+        digits = true;
+    }
+    if (i < attribute->size() && (*attribute)[i] == '.') {
+        double scale = 0.1;
+        for (++i; i < attribute->size() && (*attribute)[i] >= '0' && (*attribute)[i] <= '9'; ++i, scale /= 10) {
+            number += ((*attribute)[i] - '0') * scale;
+            digits = true;
+        }
+    }
+    if (!digits)
+        return std::nullopt;
+    return SetWidth { number, i < attribute->size() && (*attribute)[i] == '%' };
+}
+
+// Widths measured in another order may differ in their last bits: what comes that close fits.
+constexpr double fitTolerance = 1e-6;
+
 } // namespace
 
 bool webIsReplacedElement(const DOMElement& element)
@@ -262,6 +306,7 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
         && layoutChangedStructure(document, treeVersion) && layoutChangedText(document, characterDataVersion);
     if (!incremental)
         layoutDocument(document);
+    m_tableMeasures.clear();
 }
 
 std::optional<Size> WebLayout::usedSize(const DOMElement& element) const
@@ -270,7 +315,7 @@ std::optional<Size> WebLayout::usedSize(const DOMElement& element) const
     if (found == m_boxes.end())
         return std::nullopt;
     const Box& box = found->second;
-    if (box.blockFlow == noBlockFlow)
+    if (box.blockFlow == noBlockFlow || m_blockFlows[box.blockFlow].table)
         return webIsReplacedElement(element) || element.hasTagName(u"table") ? std::optional<Size>(box.rect.size) : std::nullopt;
     // Blocks answer their content box: borders and padding are inside the box.
     auto style = CSSStyleResolver::computedValuesFor(element);
@@ -290,6 +335,7 @@ void WebLayout::layoutDocument(const DOMDocument& document)
     // Index 0: the font of text that has no element to take one from.
     m_fonts.push_back(FontDescriptor(std::u16string(), 16 * m_multiplier).withMetricsRole(FontMetricsRole::Page));
     m_deadFlows = 0;
+    m_tableMeasures.clear();
     ++m_fullLayoutCount;
     m_changedArea.reset();
     m_tableDepth = 0;
@@ -325,10 +371,10 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
     auto addBlock = [&](const DOMNode* node) {
         for (; node && node->isElementNode(); node = node->parent()) {
             auto found = m_boxes.find(node);
-            if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow)
+            // A table's parts are laid out again with the outermost table.
+            if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow
+                || m_blockFlows[found->second.blockFlow].inTable)
                 continue;
-            if (m_blockFlows[found->second.blockFlow].inTable)
-                return false;
             auto* block = static_cast<const DOMElement*>(node);
             if (std::find(blocks.begin(), blocks.end(), block) == blocks.end())
                 blocks.push_back(block);
@@ -346,7 +392,12 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
             continue;
         if (change.kind == DOMStructureChange::Kind::Attribute) {
             auto& element = static_cast<const DOMElement&>(*target);
-            if (!resolver.attributeAffectsStyles(change.attributeName) && !webIsReplacedElement(element))
+            // The layout reads the spans and widths of tables and cells itself.
+            bool tableAttribute = (change.attributeName == u"colspan" || change.attributeName == u"rowspan"
+                                   || change.attributeName == u"width")
+                && (element.hasTagName(u"td") || element.hasTagName(u"th") || element.hasTagName(u"table"));
+            if (!resolver.attributeAffectsStyles(change.attributeName) && !webIsReplacedElement(element)
+                && !tableAttribute)
                 continue;
             // The element's own margins and display may change: lay out what holds it.
             if (!addBlock(element.parent()))
@@ -386,14 +437,16 @@ bool WebLayout::layoutChangedText(const DOMDocument& document, uint64_t sinceVer
         // Text without a box (in hidden or non-rendered content) changes nothing.
         if (!node->isTextNode() || !m_boxes.count(node.get()))
             continue;
+        // Within a table, the outermost table: a cell's content sets its
+        // column's width and its row's height.
         const DOMElement* block = nullptr;
         for (auto* ancestor = node->parentElement().get(); ancestor && !block; ancestor = ancestor->parentElement().get()) {
             auto found = m_boxes.find(ancestor);
-            if (found != m_boxes.end() && found->second.blockFlow != noBlockFlow)
+            if (found != m_boxes.end() && found->second.blockFlow != noBlockFlow
+                && !m_blockFlows[found->second.blockFlow].inTable)
                 block = ancestor;
         }
-        // Table rows take the height of their tallest cell: lay tables out whole.
-        if (!block || m_blockFlows[m_boxes.find(block)->second.blockFlow].inTable)
+        if (!block)
             return false;
         if (std::find(blocks.begin(), blocks.end(), block) == blocks.end())
             blocks.push_back(block);
@@ -526,7 +579,7 @@ bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
         auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
         if (kind == DisplayKind::None)
             continue;
-        if (kind != DisplayKind::Block || webIsReplacedElement(element))
+        if ((kind != DisplayKind::Block && kind != DisplayKind::Table) || webIsReplacedElement(element))
             return false;
     }
     return true;
@@ -545,7 +598,8 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     BlockFlow containerFlow = m_blockFlows[containerBox.blockFlow];
     // Which element comes first must not have changed: its style may depend on it.
     auto firstElement = container.firstElementChild();
-    if (containerFlow.inTable || (change.elementChildrenChanged && change.formerFirstElementChild.lock() != firstElement)
+    if (containerFlow.inTable || containerFlow.table
+        || (change.elementChildrenChanged && change.formerFirstElementChild.lock() != firstElement)
         || (change.removed && change.removed == firstElement.get()) || !containerHoldsOnlyBlocks(container))
         return FastResult::NotApplicable;
 
@@ -638,7 +692,7 @@ void WebLayout::moveBoxes(size_t begin, size_t end, double deltaY)
     }
 }
 
-double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width)
+double WebLayout::layoutBlock(const DOMElement& element, double x, double y, double width, bool fillsWidth)
 {
     auto style = CSSStyleResolver::computedValuesFor(element);
     if (displayKind(*style) == DisplayKind::None)
@@ -647,7 +701,8 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
         return layoutTable(element, x, y, width);
     WebBoxEdges edges = webBoxEdges(*style, width);
     WebEdges frame = edges.frame();
-    double boxWidth = webBorderBoxWidth(*style, edges, width, definiteLength(*style, CSSPropertyID::Width, width));
+    double boxWidth = webBorderBoxWidth(*style, edges, width,
+                                        fillsWidth ? std::nullopt : definiteLength(*style, CSSPropertyID::Width, width));
     bool borderBox = style->identifier(CSSPropertyID::BoxSizing) == u"border-box";
     double marginTop = edges.margin.top;
     double marginBottom = edges.margin.bottom;
@@ -684,7 +739,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
         m_blockFlows.emplace_back();
     }
     m_blockFlows[box.blockFlow] = { x, y, width, flowHeight, m_maxX, m_tableDepth > 0, fixedHeight, containingHeight,
-                                    maxHeight.has_value() };
+                                    maxHeight.has_value(), false };
     m_maxX = std::max(outerMaxX, m_maxX);
     return flowHeight;
 }
@@ -858,36 +913,31 @@ double WebLayout::layoutTable(const DOMElement& table, double x, double y, doubl
     ++m_tableDepth;
     // Cells are as tall as their rows: nothing in a table has a definite height to refer to.
     std::optional<double> containingHeight = std::exchange(m_containingHeight, std::nullopt);
+    double outerMaxX = std::exchange(m_maxX, 0.0);
     double height = layoutTableBox(table, x, y, width);
     m_containingHeight = containingHeight;
     --m_tableDepth;
+    // The table keeps a record as blocks do, so that an edit within it lays it out again alone.
+    Box& box = boxFor(&table);
+    m_maxX = std::max(m_maxX, box.rect.maxX());
+    if (box.blockFlow == noBlockFlow) {
+        box.blockFlow = static_cast<uint32_t>(m_blockFlows.size());
+        m_blockFlows.emplace_back();
+    }
+    m_blockFlows[box.blockFlow] = { x, y, width, height, m_maxX, m_tableDepth > 0, false, containingHeight, false, true };
+    m_maxX = std::max(outerMaxX, m_maxX);
     return height;
 }
 
-double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, double width)
+const WebLayout::TableMeasure& WebLayout::measureTable(const DOMElement& table)
 {
-    auto style = CSSStyleResolver::computedValuesFor(table);
-    // Rows stand inside the table's borders and padding; a table of a set width may be centred by its margins.
-    WebBoxEdges edges = webBoxEdges(*style, width);
-    WebEdges frame = edges.frame();
-    double marginTop = edges.margin.top;
-    double marginBottom = edges.margin.bottom;
-    double outerWidth = webBorderBoxWidth(*style, edges, width, definiteLength(*style, CSSPropertyID::Width, width));
-    double outerX = x + edges.margin.left;
-    double top = y + marginTop;
-    x = outerX + frame.left;
-    double tableWidth = std::max(0.0, outerWidth - frame.horizontal());
-    double rowY = top + frame.top;
-
+    auto found = m_tableMeasures.find(&table);
+    if (found != m_tableMeasures.end())
+        return found->second;
+    TableMeasure measure;
     // The rows group by group (a run of rows standing directly in the table
     // makes a group of its own), and the captions, in the order they come.
-    std::vector<std::vector<const DOMElement*>> groups;
-    struct Part {
-        const DOMElement* element { nullptr };
-        size_t group { 0 };
-        bool caption { false };
-    };
-    std::vector<Part> parts;
+    auto& groups = measure.groups;
     bool inRowRun = false;
     for (DOMNode* child = table.first(); child; child = child->next()) {
         if (!child->isElementNode())
@@ -898,7 +948,7 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
         if (element.hasTagName(u"tr")) {
             if (!inRowRun) {
                 groups.emplace_back();
-                parts.push_back({ nullptr, groups.size() - 1, false });
+                measure.parts.push_back({ nullptr, groups.size() - 1, false });
             }
             groups.back().push_back(&element);
             inRowRun = true;
@@ -911,15 +961,268 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
                 if (row->isElementNode() && static_cast<DOMElement*>(row)->hasTagName(u"tr"))
                     groups.back().push_back(static_cast<const DOMElement*>(row));
             }
-            parts.push_back({ &element, groups.size() - 1, false });
+            measure.parts.push_back({ &element, groups.size() - 1, false });
         } else if (element.hasTagName(u"caption"))
-            parts.push_back({ &element, 0, true });
+            measure.parts.push_back({ &element, 0, true });
     }
-    WebTableGrid grid = webTableGrid(groups);
+    measure.grid = webTableGrid(groups);
+
+    // Each cell: its content with its borders and padding, or the width it sets in pixels.
+    std::vector<WebTableCellWidths> cells;
+    cells.reserve(measure.grid.cells.size());
+    for (auto& slot : measure.grid.cells) {
+        auto style = CSSStyleResolver::computedValuesFor(*slot.cell);
+        WebTableCellWidths cell;
+        if (displayKind(*style) != DisplayKind::None) {
+            WebBoxEdges edges = webBoxEdges(*style, 0);
+            double margins = edges.margin.horizontal();
+            double outside = edges.frame().horizontal() + margins;
+            ContentWidths content = childrenWidths(*slot.cell);
+            cell = { content.minimum + outside, content.maximum + outside, false };
+            if (auto set = setWidthOf(*slot.cell, *style); set && !set->percent) {
+                double width = webBorderBoxWidth(*style, edges, 0, set->value) + margins;
+                cell = { std::max(cell.minimum, width), width, true };
+            }
+        }
+        cells.push_back(cell);
+    }
+    measure.columns = webTableColumnWidths(measure.grid, cells);
+    WebColumnSums sums = webTableColumnSums(measure.columns);
+    measure.content = { sums.minimum, sums.maximum };
+    for (auto& part : measure.parts) {
+        if (part.caption)
+            measure.content.minimum = std::max(measure.content.minimum, blockWidths(*part.element).minimum);
+    }
+    measure.content.maximum = std::max(measure.content.maximum, measure.content.minimum);
+    return m_tableMeasures.emplace(&table, std::move(measure)).first->second;
+}
+
+WebLayout::ContentWidths WebLayout::tableWidths(const DOMElement& table)
+{
+    auto& measure = measureTable(table);
+    auto style = CSSStyleResolver::computedValuesFor(table);
+    WebBoxEdges edges = webBoxEdges(*style, 0);
+    double frame = edges.frame().horizontal();
+    ContentWidths widths { measure.content.minimum + frame, measure.content.maximum + frame };
+    // A percentage of a width not yet known counts as no set width.
+    if (auto set = setWidthOf(table, *style); set && !set->percent) {
+        double width = std::max(webBorderBoxWidth(*style, edges, 0, set->value), widths.minimum);
+        return { width, width };
+    }
+    return widths;
+}
+
+WebLayout::ContentWidths WebLayout::blockWidths(const DOMElement& element)
+{
+    auto style = CSSStyleResolver::computedValuesFor(element);
+    auto kind = displayKind(*style);
+    if (kind == DisplayKind::None)
+        return {};
+    WebBoxEdges edges = webBoxEdges(*style, 0);
+    double margins = edges.margin.horizontal();
+    ContentWidths widths;
+    if (kind == DisplayKind::Table)
+        widths = tableWidths(element);
+    else if (auto* value = style->value(CSSPropertyID::Width); value && value->isPrimitiveValue()
+             && static_cast<const CSSPrimitiveValue&>(*value).isLength()) {
+        // A block of a set width in pixels is that wide whatever it holds.
+        double set = static_cast<const CSSPrimitiveValue&>(*value).getFloatValue(CSSPrimitiveValue::CSS_PX);
+        double width = webBorderBoxWidth(*style, edges, 0, set);
+        widths = { width, width };
+    } else {
+        widths = childrenWidths(element);
+        double frame = edges.frame().horizontal();
+        widths = { widths.minimum + frame, widths.maximum + frame };
+    }
+    return { std::max(0.0, widths.minimum + margins), std::max(0.0, widths.maximum + margins) };
+}
+
+// The line layout's steps without positions: the widest unbreakable run so far
+// and the widest line so far, with the run and the line being measured.
+struct WebLayout::WidthState {
+    double minimum { 0 };
+    double maximum { 0 };
+    double run { 0 };
+    double line { 0 };
+    bool lineHasContent { false };
+    bool pendingSpace { false };
+    uint32_t font { 0 };
+
+    void endRun()
+    {
+        minimum = std::max(minimum, run);
+        run = 0;
+    }
+    void endLine()
+    {
+        endRun();
+        maximum = std::max(maximum, line);
+        line = 0;
+        lineHasContent = false;
+        pendingSpace = false;
+    }
+    // Adds a piece `width` wide after `space`; a line may break at the space
+    // unless the piece keeps its white space.
+    void add(double width, double space, bool breakable)
+    {
+        if (space > 0 && breakable)
+            endRun();
+        else
+            run += space;
+        run += width;
+        line += space + width;
+        lineHasContent = true;
+        pendingSpace = false;
+    }
+};
+
+WebLayout::ContentWidths WebLayout::childrenWidths(const DOMNode& container)
+{
+    WidthState state;
+    if (container.isElementNode())
+        state.font = fontOf(static_cast<const DOMElement&>(container));
+    ContentWidths widths;
+    for (DOMNode* child = container.first(); child; child = child->next()) {
+        if (!child->isElementNode()) {
+            inlineWidths(*child, state);
+            continue;
+        }
+        auto& element = static_cast<const DOMElement&>(*child);
+        auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
+        if (kind == DisplayKind::None)
+            continue;
+        bool replaced = webIsReplacedElement(element);
+        bool block = ((kind == DisplayKind::Block || kind == DisplayKind::Table) && !replaced)
+            || element.hasTagName(u"hr");
+        if (!block) {
+            inlineWidths(element, state);
+            continue;
+        }
+        state.endLine();
+        ContentWidths childWidths;
+        if (replaced)
+            childWidths.minimum = childWidths.maximum = replacedWidth(element);
+        else
+            childWidths = blockWidths(element);
+        widths.minimum = std::max(widths.minimum, childWidths.minimum);
+        widths.maximum = std::max(widths.maximum, childWidths.maximum);
+    }
+    state.endLine();
+    widths.minimum = std::max(widths.minimum, state.minimum);
+    widths.maximum = std::max({ widths.maximum, state.maximum, widths.minimum });
+    return widths;
+}
+
+void WebLayout::inlineWidths(const DOMNode& node, WidthState& state)
+{
+    if (node.isTextNode()) {
+        textWidths(node, state);
+        return;
+    }
+    if (!node.isElementNode())
+        return;
+    auto& element = static_cast<const DOMElement&>(node);
+    if (displayKind(*CSSStyleResolver::computedValuesFor(element)) == DisplayKind::None)
+        return;
+    if (element.hasTagName(u"br")) {
+        state.endLine();
+        return;
+    }
+    if (webIsReplacedElement(element)) {
+        // The line may wrap before a replaced element, and after it.
+        double space = state.pendingSpace && state.lineHasContent ? spaceWidthOf(state.font) : 0;
+        state.endRun();
+        state.add(replacedWidth(element), space, true);
+        state.endRun();
+        return;
+    }
+    uint32_t savedFont = state.font;
+    state.font = fontOf(element);
+    for (DOMNode* child = node.first(); child; child = child->next())
+        inlineWidths(*child, state);
+    state.font = savedFont;
+}
+
+void WebLayout::textWidths(const DOMNode& node, WidthState& state)
+{
+    auto& data = static_cast<const DOMCharacterData&>(node).data();
+    auto* parent = node.parentElement().get();
+    uint32_t font = parent ? fontOf(*parent) : state.font;
+    bool preserve = false;
+    if (parent) {
+        auto whiteSpace = CSSStyleResolver::computedValuesFor(*parent)->identifier(CSSPropertyID::WhiteSpace);
+        preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
+    }
+    double advance = spaceWidthOf(font);
+    size_t length = data.size();
+    size_t i = 0;
+    while (i < length) {
+        if (preserve && data[i] == '\n') {
+            state.endLine();
+            ++i;
+            continue;
+        }
+        if (!preserve && isSpace(data[i])) {
+            while (i < length && isSpace(data[i]))
+                ++i;
+            state.pendingSpace = true;
+            continue;
+        }
+        size_t wordStart = i;
+        while (i < length && !isSpace(data[i]))
+            ++i;
+        bool spaces = false;
+        if (preserve && i == wordStart) {
+            while (i < length && isSpace(data[i]) && data[i] != '\n')
+                ++i;
+            spaces = true;
+        }
+        double width = measure(font, std::u16string_view(data).substr(wordStart, i - wordStart), spaces);
+        state.add(width, state.pendingSpace && state.lineHasContent ? advance : 0, !preserve);
+    }
+}
+
+double WebLayout::replacedWidth(const DOMElement& element) const
+{
+    if (element.hasTagName(u"hr") && !element.hasAttribute(u"width")
+        && !definiteLength(*CSSStyleResolver::computedValuesFor(element), CSSPropertyID::Width, m_width))
+        return 0;
+    return replacedSize(element).width;
+}
+
+double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, double width)
+{
+    auto style = CSSStyleResolver::computedValuesFor(table);
+    const TableMeasure& measure = measureTable(table);
+    // Rows stand inside the table's borders and padding. A table is as wide
+    // as it sets, else as its columns want within the width it is given, and
+    // never narrower than its content's minimum (it overflows instead); its
+    // auto margins centre it.
+    WebBoxEdges edges = webBoxEdges(*style, width);
+    WebEdges frame = edges.frame();
+    double marginTop = edges.margin.top;
+    double marginBottom = edges.margin.bottom;
+    double minimumWidth = measure.content.minimum + frame.horizontal();
+    double outerWidth;
+    if (auto set = setWidthOf(table, *style)) {
+        WebBoxEdges setEdges = edges;
+        outerWidth = webBorderBoxWidth(*style, setEdges, width, set->percent ? set->value * width / 100 : set->value);
+    } else
+        outerWidth = std::min(width - edges.margin.horizontal(), measure.content.maximum + frame.horizontal());
+    outerWidth = std::max(outerWidth, minimumWidth);
+    webPlaceByAutoMargins(edges, width, outerWidth);
+    double outerX = x + edges.margin.left;
+    double top = y + marginTop;
+    x = outerX + frame.left;
+    double tableWidth = std::max(0.0, outerWidth - frame.horizontal());
+    double rowY = top + frame.top;
+
+    auto& groups = measure.groups;
+    auto& grid = measure.grid;
+    std::vector<double> columnWidths = webTableColumnLayout(measure.columns, tableWidth);
     std::vector<double> columnX(grid.columnCount + 1, x);
-    double columnWidth = grid.columnCount ? tableWidth / static_cast<double>(grid.columnCount) : 0;
     for (size_t column = 0; column < grid.columnCount; ++column)
-        columnX[column + 1] = columnX[column] + columnWidth;
+        columnX[column + 1] = columnX[column] + columnWidths[column];
 
     // Each row is as tall as its tallest cell; a cell spanning rows makes the last of them as tall as it needs.
     std::vector<double> rowTops(grid.rows.size(), 0);
@@ -936,7 +1239,8 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
             for (; nextCell < grid.cells.size() && grid.cells[nextCell].row == nextRow; ++nextCell) {
                 auto& slot = grid.cells[nextCell];
                 double cellX = columnX[slot.column];
-                double height = layoutBlock(*slot.cell, cellX, rowY, columnX[slot.column + slot.columnSpan] - cellX);
+                double cellWidth = columnX[slot.column + slot.columnSpan] - cellX;
+                double height = layoutBlock(*slot.cell, cellX, rowY, cellWidth, true);
                 if (slot.rowSpan == 1)
                     rowHeight = std::max(rowHeight, height);
                 else
@@ -959,7 +1263,8 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
         }
     };
 
-    for (auto& part : parts) {
+    size_t contentStart = m_boxOrder.size();
+    for (auto& part : measure.parts) {
         if (part.caption) {
             rowY += layoutBlock(*part.element, x, rowY, tableWidth);
             continue;
@@ -969,8 +1274,13 @@ double WebLayout::layoutTableBox(const DOMElement& table, double x, double y, do
         if (part.element)
             boxFor(part.element).rect = Rect(x, sectionTop, tableWidth, rowY - sectionTop);
     }
+    auto contentCount = static_cast<uint32_t>(m_boxOrder.size() - contentStart);
     double height = rowY + frame.bottom - top;
-    boxFor(&table).rect = Rect(outerX, top, outerWidth, height);
+    Box& box = boxFor(&table);
+    box.rect = Rect(outerX, top, outerWidth, height);
+    box.contentCount = contentCount;
+    // Nothing measures the table again in this pass.
+    m_tableMeasures.erase(&table);
     return marginTop + height + marginBottom;
 }
 
@@ -1026,7 +1336,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
         Size size = replacedSize(element);
         double space = state.pendingSpace && state.lineHasContent ? spaceWidthOf(state.font) : 0;
         state.pendingSpace = false;
-        if (state.lineHasContent && state.x + space + size.width > state.right())
+        if (state.lineHasContent && state.x + space + size.width > state.right() + fitTolerance)
             state.wrapLine();
         else
             state.x += space;
@@ -1118,7 +1428,7 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
         }
         double wordWidth = measure(font, std::u16string_view(data).substr(wordStart, i - wordStart), spaces);
         double spaceWidth = (state.pendingSpace && state.lineHasContent) ? advance : 0;
-        if (state.lineHasContent && state.x + spaceWidth + wordWidth > state.right() && !preserve) {
+        if (state.lineHasContent && state.x + spaceWidth + wordWidth > state.right() + fitTolerance && !preserve) {
             state.wrapLine();
             spaceWidth = 0;
         }

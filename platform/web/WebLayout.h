@@ -6,14 +6,17 @@
 // deterministic provider every character advances half an em and a line is
 // 1.25 em high. The text of each line box is drawn from exactly the positions
 // hit testing uses (textRun). Replaced elements take their width/height attributes, their
-// intrinsic size or a default; table cells stand in
-// a grid of equal columns, spanning the rows and columns they name; elements with
-// display:none and their content have empty boxes. Coordinates are those of
+// intrinsic size or a default; table cells stand in a grid of columns, spanning
+// the rows and columns they name, and a table is as wide as its content wants
+// (within the width it is given, never narrower than its longest words) unless
+// its width is set; elements with display:none and their content have empty boxes. Coordinates are those of
 // the frame's document view (flipped: y grows downwards).
 #pragma once
 
 #include "platform/views/Font.h"
 #include "platform/views/Geometry.h"
+#include "platform/web/WebTableColumns.h"
+#include "platform/web/WebTableGrid.h"
 
 #include <cstdint>
 #include <functional>
@@ -161,6 +164,8 @@ private:
         std::optional<double> containingHeight;
         // Whether a max-height may cut the content's height (what grows within starts over).
         bool limitedHeight { false };
+        // Whether the element was laid out as a table (its content is laid out again only with it).
+        bool table { false };
     };
     struct InlineState;
 
@@ -182,7 +187,8 @@ private:
     void noteBlockLaidOutAgain(const Rect& oldRect, const Rect& newRect, double oldDocumentHeight);
     Box& boxFor(const DOMNode*);
     void moveBoxes(size_t begin, size_t end, double deltaY);
-    double layoutBlock(const DOMElement&, double x, double y, double width);
+    // `fillsWidth`: the block's box fills the width whatever width its style sets (a table cell's slot).
+    double layoutBlock(const DOMElement&, double x, double y, double width, bool fillsWidth = false);
     double layoutBlockChildren(const DOMNode& container, double x, double y, double width);
     double layoutTable(const DOMElement&, double x, double y, double width);
     double layoutTableBox(const DOMElement&, double x, double y, double width);
@@ -200,6 +206,42 @@ private:
     // The width of a word, or of a run of kept white space (one space's width per unit).
     double measure(uint32_t font, std::u16string_view, bool whiteSpace) const;
     WebTextRun makeTextRun(const Box&, const WebLineBox&) const;
+
+    // --- Content widths
+    // The narrowest width content fits in (its widest unbreakable run, or
+    // what a set width makes it) and the width it takes without wrapping,
+    // measured as the line layout measures.
+    struct ContentWidths {
+        double minimum { 0 };
+        double maximum { 0 };
+    };
+    struct WidthState;
+    // What a table holds, group by group, and how wide its columns may be.
+    struct TablePart {
+        const DOMElement* element { nullptr };
+        size_t group { 0 };
+        bool caption { false };
+    };
+    struct TableMeasure {
+        std::vector<std::vector<const DOMElement*>> groups;
+        std::vector<TablePart> parts;
+        WebTableGrid grid;
+        std::vector<WebColumnWidths> columns;
+        // Inside the table's borders and padding: the sums of the columns, and at least its captions' minimum.
+        ContentWidths content;
+    };
+    // Measured once per pass (nested tables are measured with the table holding them).
+    const TableMeasure& measureTable(const DOMElement&);
+    // A block's widths with its borders, padding and margins.
+    ContentWidths blockWidths(const DOMElement&);
+    // The border box widths of a table.
+    ContentWidths tableWidths(const DOMElement&);
+    // The widths of a container's content.
+    ContentWidths childrenWidths(const DOMNode& container);
+    void inlineWidths(const DOMNode&, WidthState&);
+    void textWidths(const DOMNode&, WidthState&);
+    // The width a replaced element takes in a line (a rule without a set width takes none of its own).
+    double replacedWidth(const DOMElement&) const;
     DOMNode* hitTest(DOMNode&, Point) const;
     void enumerateNodes(DOMNode&, const Rect&, const std::function<void(const DOMNode&, const Rect&)>&,
                         const std::function<void(const DOMNode&)>* leave) const;
@@ -215,6 +257,7 @@ private:
     bool childContainsPoint(DOMNode&, const Box&, Point) const;
 
     std::unordered_map<const DOMNode*, Box> m_boxes;
+    std::unordered_map<const DOMElement*, TableMeasure> m_tableMeasures;
     // Every box in the order it was made: a node's content before the node itself.
     std::vector<Box*> m_boxOrder;
     std::vector<BlockFlow> m_blockFlows;

@@ -132,7 +132,7 @@ protected:
         case 0: {
             static constexpr std::pair<std::u16string_view, std::u16string_view> attributes[] = {
                 { u"title", u"t" }, { u"class", u"x" }, { u"id", u"y" }, { u"style", u"margin-top:5px;font-size:10px" },
-                { u"width", u"40" }, { u"height", u"12" }, { u"data-w", u"wide" }, { u"lang", u"en" }
+                { u"width", u"40" }, { u"height", u"12" }, { u"data-w", u"wide" }, { u"lang", u"en" }, { u"colspan", u"2" }
             };
             auto* element = static_cast<DOMElement*>(pick(isElement));
             if (!element)
@@ -151,7 +151,7 @@ protected:
             });
             if (!parent)
                 parent = document.body().get();
-            static constexpr std::u16string_view tags[] = { u"p", u"div", u"span", u"em", u"img", u"br", u"li", u"" };
+            static constexpr std::u16string_view tags[] = { u"p", u"div", u"span", u"em", u"img", u"br", u"li", u"td", u"" };
             auto tag = tags[std::uniform_int_distribution<size_t>(0, std::size(tags) - 1)(random)];
             std::shared_ptr<DOMNode> node;
             if (tag.empty())
@@ -193,7 +193,8 @@ protected:
 
 TEST_F(WebLayoutIncrementalTest, RandomMutationsOfRealPagesLayOutAsFromScratch)
 {
-    for (std::string page : { "blog-post.html", "legacy.html", "malformed.html", "xhtml-served-as-html.html" }) {
+    for (std::string page :
+         { "blog-post.html", "legacy.html", "malformed.html", "xhtml-served-as-html.html", "../editing/tables.html" }) {
         loadPage(page);
         std::mt19937 random(20261207);
         for (int step = 0; step < 120; ++step) {

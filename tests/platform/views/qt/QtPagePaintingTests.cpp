@@ -170,3 +170,36 @@ TEST(QtPagePainting, BackgroundImagesStartUprightAtThePaddingBoxCornerInTheWindo
     EXPECT_EQ(pixels.pixel(x + 3, y + 5), qRgb(0, 0, 0)) << "repeated in step";
     EXPECT_EQ(pixels.pixel(padding.right(), padding.bottom()), qRgb(0, 0, 0));
 }
+
+TEST(QtPagePainting, TableCellsMeasuredWithDejaVuKeepTheirTextOnOneLineWhenThereIsRoom)
+{
+    ensureApplication();
+    installQtFontMetricsProvider();
+    auto webView = WebView::create(Rect(0, 0, 700, 300));
+    // Fractional advances: a cell is exactly as wide as its text, summed word by word.
+    webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><table border=1><tr><th>Name</th><th>Role and place</th></tr>"
+                                         u"<tr><td>Hamburgefonstiv quickly</td><td><b>bold words</b> and <i>slanted</i> ones</td></tr>"
+                                         u"<tr><td>Ada Lovelace</td><td>Counts numbers, wi11 iii mmm WWW</td></tr>"
+                                         u"<tr><td colspan=2 style='font-size:13px'>a spanning row of smaller words</td></tr></table>",
+                                         std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    webView->layoutIfNeeded();
+    auto document = webView->mainFrameDocument();
+    auto cells = document->getElementsByTagName(u"td");
+    auto& layout = webView->mainFrame()->layout();
+    for (unsigned i = 0; i < cells->length(); ++i) {
+        auto cell = cells->item(i);
+        std::optional<double> lineTop;
+        for (DOMNode* node = cell->first(); node; node = node->traverseNext(cell.get())) {
+            for (auto& line : layout.lineBoxRects(*node)) {
+                if (!lineTop)
+                    lineTop = line.minY();
+                EXPECT_EQ(line.minY(), *lineTop) << "cell " << i;
+                EXPECT_LE(line.maxX(), webView->boundingBox(*cell).maxX()) << "cell " << i;
+            }
+        }
+        EXPECT_TRUE(lineTop) << "cell " << i;
+    }
+    EXPECT_LT(webView->boundingBox(*document->getElementsByTagName(u"table")->item(0)).width(), 600);
+    FontMetricsProvider::setCurrent(nullptr);
+}

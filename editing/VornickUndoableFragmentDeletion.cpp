@@ -1,14 +1,20 @@
 // Fragment deletion: characters within one text node (as backspacing, in a
 // backspace run), children of one element (joining the text nodes the
 // deletion makes neighbours), or a range across nodes (restored from a
-// snapshot of the span of the common ancestor it touched).
+// snapshot of the span of the common ancestor it touched). A range across
+// nodes takes along the table rows and sections it would empty, and keeps
+// the rows it cuts through as long as the others (see
+// VornickTableShapeKeeper).
 //
 // The deleted fragment goes to the caller; the undo payload is always a
 // separate one (the removed nodes themselves, or a snapshot), so a caller
 // that inserts what it got back never empties the undo step.
 #include "editing/VornickContentEditingView.h"
 
+#include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickTableRowDeletionRange.h"
+#include "editing/VornickTableShapeKeeper.h"
 #include "editing/VornickUndoableEdit.h"
 #include "editing/VornickUndoableTypingRun.h"
 #include "html/VornickBlockModeHelper.h"
@@ -99,6 +105,7 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
             && VornickMoveDOMPositionUpToAfterNode(end))
             vornick_setEndPosition(*working, end);
     }
+    VornickGrowDeletionRangeOverEmptiedTableParts(*working);
 
     // 2. The typing run ends with any deletion.
     bool sameNode = working->startContainer() == working->endContainer();
@@ -196,7 +203,10 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     } else {
         // 6. Endpoints in different nodes: the span of their common ancestor
         // is restored from a snapshot.
-        auto grown = vornick_rangeByGrowingToCommonAncestorElementSpan(*working);
+        VornickTableShapeKeeper tableShape(*working);
+        auto startBefore = vornick_startPosition(*working);
+        auto grown = tableShape.tableToSnapshot() ? vornick_outerRange(*tableShape.tableToSnapshot())
+                                                  : vornick_rangeByGrowingToCommonAncestorElementSpan(*working);
         if (!grown)
             return false;
         // Also from the body: a selection outside the span comes back too.
@@ -211,6 +221,11 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         auto extracted = working->extractContents();
         if (outDeleted)
             *outDeleted = extracted;
+        tableShape.restore(*this);
+        // A deletion that began in a table cell leaves the caret there, not
+        // between rows where no text may go.
+        if (auto cell = tableShape.cellHoldingStart(); cell && cell->isConnected() && tableShape.isBetweenCells(*working))
+            working->setStart(startBefore.node, static_cast<unsigned>(startBefore.offset));
         if (auto span = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*grown, document, false)) {
             std::weak_ptr<DOMDocument> weakDocument = document;
             edit.registerInverse([snapshot, span = std::move(*span), weakDocument, deletedRange, backspacing, selection,

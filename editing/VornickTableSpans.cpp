@@ -37,6 +37,30 @@ std::vector<std::vector<std::shared_ptr<DOMElement>>> rowGroups(DOMElement& tabl
     return groups;
 }
 
+std::shared_ptr<DOMElement> shared(const DOMElement* element)
+{
+    return std::static_pointer_cast<DOMElement>(const_cast<DOMElement*>(element)->shared_from_this());
+}
+
+// The rows of the row's group (its section), and the row's index among them;
+// none when the row stands in no group.
+std::vector<const DOMElement*> rowsOfGroup(const DOMElement& row, size_t& rowIndex)
+{
+    std::vector<const DOMElement*> rows;
+    auto* group = row.parent();
+    if (!group)
+        return rows;
+    for (DOMNode* child = group->first(); child; child = child->next()) {
+        if (auto* element = toElement(child); element && element->hasTagName(u"tr"))
+            rows.push_back(element);
+    }
+    auto at = std::find(rows.begin(), rows.end(), &row);
+    if (at == rows.end())
+        return {};
+    rowIndex = static_cast<size_t>(at - rows.begin());
+    return rows;
+}
+
 struct PlacedCell {
     const DOMElement* cell;
     unsigned firstColumn;
@@ -122,8 +146,7 @@ VornickTableSpans::VornickTableSpans(const std::shared_ptr<DOMElement>& table)
     unsigned width = 0;
     for (const auto& placed : placeCells(*m_table, width)) {
         if (placed.columnSpan > 1)
-            m_columnSpans.push_back({ std::static_pointer_cast<DOMElement>(const_cast<DOMElement*>(placed.cell)->shared_from_this()),
-                                      placed.columnSpan, reachPastLastColumn(placed, width) });
+            m_columnSpans.push_back({ shared(placed.cell), placed.columnSpan, reachPastLastColumn(placed, width) });
     }
 }
 
@@ -157,21 +180,39 @@ void VornickTableSpans::forEachSpanToShorten(
     }
 }
 
+size_t VornickTableSpans::columnCount(DOMElement& table)
+{
+    return webTableGrid(constRows(rowGroups(table))).columnCount;
+}
+
+std::vector<VornickTableSpans::CarriedCell> VornickTableSpans::cellsCarriedToNextRow(const DOMElement& row)
+{
+    std::vector<CarriedCell> carried;
+    size_t rowIndex = 0;
+    auto rows = rowsOfGroup(row, rowIndex);
+    if (rowIndex + 1 >= rows.size())
+        return carried;
+    auto grid = webTableGrid({ rows });
+    for (const auto& slot : grid.cells) {
+        if (slot.row != rowIndex || slot.rowSpan < 2)
+            continue;
+        CarriedCell cell { shared(slot.cell), shared(rows[rowIndex + 1]), nullptr };
+        auto before = std::find_if(grid.cells.begin(), grid.cells.end(),
+                                   [&](const WebTableCellSlot& next) { return next.row == rowIndex + 1 && next.column > slot.column; });
+        if (before != grid.cells.end())
+            cell.before = shared(before->cell);
+        carried.push_back(std::move(cell));
+    }
+    return carried;
+}
+
 VornickTableSpans::RowInsertion VornickTableSpans::rowInsertionBeside(const DOMElement& row, bool after)
 {
     RowInsertion insertion;
-    auto* group = row.parent();
-    if (!group)
+    size_t rowIndex = 0;
+    auto rows = rowsOfGroup(row, rowIndex);
+    if (rows.empty())
         return insertion;
-    std::vector<const DOMElement*> rows;
-    for (DOMNode* child = group->first(); child; child = child->next()) {
-        if (auto* element = toElement(child); element && element->hasTagName(u"tr"))
-            rows.push_back(element);
-    }
-    auto at = std::find(rows.begin(), rows.end(), &row);
-    if (at == rows.end())
-        return insertion;
-    size_t rowIndex = static_cast<size_t>(at - rows.begin());
     // The new row goes between `above` and the row after it.
     bool hasAbove = after || rowIndex > 0;
     size_t above = after ? rowIndex : rowIndex - 1;
@@ -186,7 +227,7 @@ VornickTableSpans::RowInsertion VornickTableSpans::rowInsertionBeside(const DOME
             acrossWidth += slot.columnSpan;
             // A row span of 0 reaches the group's end: it covers the new row as it is.
             if (spanValue(*slot.cell, u"rowspan") != 0u)
-                insertion.spanningAcross.push_back(std::static_pointer_cast<DOMElement>(const_cast<DOMElement*>(slot.cell)->shared_from_this()));
+                insertion.spanningAcross.push_back(shared(slot.cell));
         }
     }
     insertion.cells = std::max<size_t>(width > acrossWidth ? width - acrossWidth : 0, 1);

@@ -40,6 +40,20 @@ public:
     };
     static RowInsertion rowInsertionBeside(const DOMElement& row, bool after);
 
+    // The cells of the row that span rows below it, each with the place in
+    // the next row where a copy spanning one row fewer keeps the next rows
+    // as wide when the row goes: before the cell `before` (null: at the end).
+    struct CarriedCell {
+        std::shared_ptr<DOMElement> cell;
+        std::shared_ptr<DOMElement> nextRow;
+        std::shared_ptr<DOMElement> before;
+    };
+    static std::vector<CarriedCell> cellsCarriedToNextRow(const DOMElement& row);
+
+    // How many columns the table's grid has: spanning cells count for every
+    // column they span.
+    static size_t columnCount(DOMElement& table);
+
     // The cell's span in the attribute: its number when it is one above 0, else 1.
     static unsigned spanOfCell(const DOMElement&, const std::u16string& attribute);
 

@@ -1,15 +1,22 @@
 // Deleting the rows the selection is in or across, each with whatever
 // enclosing element its deletion would leave empty and useless, in one undo
-// step. A cell spanning rows that went spans that many rows fewer.
+// step. A cell spanning rows that went spans that many rows fewer; a cell
+// that spans rows below its deleted row goes on in the next row, spanning
+// one row fewer, so that the rows below keep their width.
 #include "editing/VornickContentEditingView.h"
 
+#include "dom/VornickDOMPosition.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickTableSpans.h"
+#include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
+
+#include <string>
 
 namespace brevanton {
 
@@ -21,6 +28,23 @@ std::vector<std::shared_ptr<DOMElement>> rowsToDelete(const VornickContentEditin
     return range ? vornick_inferredTargetElementsOfKinds(*range, { u"TR" }) : std::vector<std::shared_ptr<DOMElement>> {};
 }
 
+// Copies of the row's cells that span rows below it go into the next row.
+void carryCellsSpanningBelow(VornickContentEditingView& view, const DOMElement& row, const std::u16string& name)
+{
+    auto document = row.ownerDocument();
+    if (!document)
+        return;
+    for (const auto& carried : VornickTableSpans::cellsCarriedToNextRow(row)) {
+        auto copy = std::static_pointer_cast<DOMElement>(carried.cell->cloneNode(true));
+        if (VornickTableSpans::spanOfCell(*copy, u"rowspan") > 1)
+            copy->setAttribute(u"rowspan", toUTF16(std::to_string(VornickTableSpans::spanOfCell(*copy, u"rowspan") - 1)));
+        auto fragment = document->createDocumentFragment();
+        fragment->appendChild(copy);
+        auto offset = carried.before ? carried.before->index() : carried.nextRow->childCount();
+        (void)view.insertFragmentAtPosition(fragment, VornickMakeDOMPosition(carried.nextRow, static_cast<int32_t>(offset)), true, name);
+    }
+}
+
 } // namespace
 
 void VornickContentEditingView::deleteTableRows(ActionSender*)
@@ -30,20 +54,15 @@ void VornickContentEditingView::deleteTableRows(ActionSender*)
     auto rows = rowsToDelete(*this);
     std::u16string name = rows.size() == 1 ? u"Delete Table Row" : u"Delete Table Rows";
     VornickCommandStepName stepName(*this, true, name);
-    std::vector<VornickTableSpans> spans;
-    for (const auto& row : rows) {
-        auto table = vornick_enclosingTable(*row);
-        if (table && (spans.empty() || spans.back().table() != table))
-            spans.emplace_back(table);
-    }
     stepName.open();
     for (const auto& row : rows) {
         if (!row->parentNode())
             continue;
+        carryCellsSpanningBelow(*this, *row, name);
+        VornickTableSpans spans(vornick_enclosingTable(*row));
         (void)deleteFragment(VornickTableRowDeletionRange(*row), true, name, false, nullptr);
+        spans.shorten(*this, true);
     }
-    for (const auto& table : spans)
-        table.shorten(*this, true);
     stepName.close();
 }
 

@@ -49,6 +49,23 @@ TEST_F(TableStructure, DeletingRowsShortensTheCellsThatSpannedThem)
     checkUndoAndRedo(step, u"Delete Table Rows");
     undoStep();
 
+    // Its own row: it goes on in the next row, so that the rows below keep
+    // their width; with that row as well, in the row after.
+    select(caretAt(textOf(u"b"), 0));
+    step = beginStep();
+    view->deleteTableRows(nullptr);
+    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"2\">A</td><td>c</td></tr><tr><td>d</td></tr>"
+                       u"<tr><td>e</td><td>f</td></tr></tbody></table>");
+    checkUndoAndRedo(step, u"Delete Table Row");
+    undoStep();
+
+    select(rangeAt(textOf(u"b"), 0, row(1)->firstChild()->firstChild()->shared_from_this(), 1));
+    step = beginStep();
+    view->deleteTableRows(nullptr);
+    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"1\">A</td><td>d</td></tr><tr><td>e</td><td>f</td></tr></tbody></table>");
+    checkUndoAndRedo(step, u"Delete Table Rows");
+    undoStep();
+
     // A row it does not cover changes no span.
     select(caretAt(textOf(u"e"), 0));
     step = beginStep();
@@ -95,7 +112,27 @@ TEST_F(TableStructure, AColumnDeletionThatEmptiesACoveredRowShortensTheSpanOverI
     checkUndoAndRedo(step, u"Delete Table Column");
 }
 
-// --- Inserting rows
+// --- Inserting rows and parts
+
+TEST_F(TableStructure, AHeaderOrFooterIsAsWideAsTheTableInColumns)
+{
+    loadBody("<table><tbody><tr><td colspan=\"2\">a</td><td>b</td></tr><tr><td>c</td><td>d</td><td>e</td></tr></tbody></table>");
+    select(caretAt(textOf(u"a"), 0));
+    auto step = beginStep();
+    view->addTableHeader(nullptr);
+    EXPECT_EQ(table(), u"<table><thead><tr><th>-</th><th>-</th><th>-</th></tr></thead><tbody><tr><td colspan=\"2\">a</td><td>b</td></tr>"
+                       u"<tr><td>c</td><td>d</td><td>e</td></tr></tbody></table>");
+    checkUndoAndRedo(step, u"Add Table Header");
+    undoStep();
+
+    // Only spanning cells: still as many columns as they span.
+    loadBody("<table><tbody><tr><td colspan=\"2\">a</td></tr></tbody></table>");
+    select(caretAt(textOf(u"a"), 0));
+    step = beginStep();
+    view->addTableFooter(nullptr);
+    EXPECT_EQ(table(), u"<table><tbody><tr><td colspan=\"2\">a</td></tr></tbody><tfoot><tr><th>-</th><th>-</th></tr></tfoot></table>");
+    checkUndoAndRedo(step, u"Add Table Footer");
+}
 
 TEST_F(TableStructure, ANewRowIsAsWideAsTheRowsBesideIt)
 {

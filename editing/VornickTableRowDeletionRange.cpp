@@ -70,6 +70,23 @@ void VornickGrowDeletionRangeOverEmptiedTableParts(DOMRange& range)
     growOverEmptiedTableParts(range);
 }
 
+void VornickRemoveTablePartsEmptiedAt(const std::shared_ptr<DOMNode>& place, const DOMNode& limit)
+{
+    static const std::set<std::u16string, std::less<>> parts { u"tr", u"thead", u"tbody", u"tfoot", u"table" };
+    auto node = place && place->isTextNode() ? place->parentNode() : place;
+    while (node && node.get() != &limit && limit.contains(node.get())) {
+        auto* element = toElement(node.get());
+        if (!element || !parts.contains(asciiLowercase(element->tagName())) || vornick_isAttachmentPoint(*element))
+            return;
+        char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*element);
+        if (!VornickOnlyWhitespaceFollowsPositionInNode(VornickMakeDOMPosition(node, 0), substitute))
+            return;
+        auto parent = node->parentNode();
+        parent->removeChild(node.get());
+        node = parent;
+    }
+}
+
 std::shared_ptr<DOMRange> VornickTableRowDeletionRange(const DOMElement& row)
 {
     auto range = vornick_outerRange(row);

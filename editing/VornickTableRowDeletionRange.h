@@ -17,9 +17,16 @@
 namespace brevanton {
 
 class DOMElement;
+class DOMNode;
 class DOMRange;
 
 std::shared_ptr<DOMRange> VornickTableRowDeletionRange(const DOMElement& row);
 void VornickGrowDeletionRangeOverEmptiedTableParts(DOMRange&);
+
+// After content was taken out at `place` (moved elsewhere), the row it left
+// without cells goes, then a section left without rows, then a table left
+// with nothing but white space; never `limit` or what encloses it. Without
+// undo: the caller's inverse restores `limit`'s children.
+void VornickRemoveTablePartsEmptiedAt(const std::shared_ptr<DOMNode>& place, const DOMNode& limit);
 
 } // namespace brevanton

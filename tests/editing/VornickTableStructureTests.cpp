@@ -8,6 +8,8 @@
 
 #include "platform/views/Pasteboard.h"
 
+#include <functional>
+
 using namespace brevanton;
 using namespace brevanton::testing;
 
@@ -275,6 +277,38 @@ TEST_F(TableStructure, CutAndPasteAcrossCellsKeepTheRowsWhole)
     EXPECT_EQ(table(), u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
                        u"<tbody><tr><td>a1</td><td>new</td></tr><tr><td></td><td>b2</td></tr></tbody></table>");
     checkUndoAndRedo(step, u"Paste");
+}
+
+// --- Moving (dragging) cells and rows
+
+TEST_F(TableStructure, MovingTheLastCellOrRowOutTakesTheEmptiedRowSectionOrTable)
+{
+    loadBody("<table><thead><tr><th>h</th></tr></thead><tbody><tr><td>a</td></tr><tr><td>b</td></tr></tbody></table><p>x</p>");
+    struct Case {
+        std::function<std::shared_ptr<DOMRange>()> source;
+        std::function<std::shared_ptr<DOMRange>()> target;
+        std::u16string result;
+    };
+    const Case cases[] = {
+        // A row's only cell into the next row.
+        { [&] { return rangeAt(row(1), 0, row(1), 1); }, [&] { return caretAt(row(2), 0); },
+          u"<table><thead><tr><th>h</th></tr></thead><tbody><tr><td>a</td><td>b</td></tr></tbody></table><p>x</p>" },
+        // The header's only row into the body.
+        { [&] { return rangeAt(section(u"THEAD"), 0, section(u"THEAD"), 1); }, [&] { return caretAt(section(u"TBODY"), 0); },
+          u"<table><tbody><tr><th>h</th></tr><tr><td>a</td></tr><tr><td>b</td></tr></tbody></table><p>x</p>" },
+        // Every section out of the table, after the paragraph (where they
+        // make a table of their own).
+        { [&] { return rangeAt(element(u"TABLE"), 0, element(u"TABLE"), 2); }, [&] { return caretAt(body(), 2); },
+          u"<p>x</p><table><thead><tr><th>h</th></tr></thead><tbody><tr><td>a</td></tr><tr><td>b</td></tr></tbody></table>" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(toUTF8(c.result));
+        auto step = beginStep();
+        ASSERT_TRUE(view->undoableMoveRange(true, c.source(), c.target(), u"Drag", nullptr));
+        EXPECT_EQ(outlineOfChildren(*body(), OutlineText::Trimmed), c.result);
+        checkUndoAndRedo(step, u"Drag");
+        undoStep();
+    }
 }
 
 } // namespace

@@ -4,7 +4,8 @@
 // snapshot of the span of the common ancestor it touched). A range across
 // nodes takes along the table rows and sections it would empty, and keeps
 // the rows it cuts through as long as the others (see
-// VornickTableShapeKeeper).
+// VornickTableShapeKeeper); rows taken out of a table shorten the cells
+// above that spanned them.
 //
 // The deleted fragment goes to the caller; the undo payload is always a
 // separate one (the removed nodes themselves, or a snapshot), so a caller
@@ -13,8 +14,11 @@
 
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "dom/VornickTableExtensions.h"
+#include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickTableShapeKeeper.h"
+#include "editing/VornickTableSpans.h"
 #include "editing/VornickUndoableEdit.h"
 #include "editing/VornickUndoableTypingRun.h"
 #include "html/VornickBlockModeHelper.h"
@@ -133,6 +137,16 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     auto container = working->startContainer();
     if (container == working->endContainer() && container->isContainerNode()) {
         // 4. Children of one element.
+        // Rows of a table section: the cells above that spanned them span fewer rows.
+        std::optional<VornickTableSpans> tableSpans;
+        if (auto* element = toElement(container.get()); element && element->hasTagName(u"table"))
+            tableSpans.emplace(std::static_pointer_cast<DOMElement>(container));
+        else if (element && (element->hasTagName(u"tbody") || element->hasTagName(u"thead") || element->hasTagName(u"tfoot")))
+            tableSpans.emplace(vornick_enclosingTable(*container));
+        // The step keeps its name through Redo, which ends with the spans.
+        VornickCommandStepName stepName(*this, true, edit.actionName());
+        if (tableSpans)
+            stepName.open();
         edit.registerSelectionUndo();
         unsigned start = working->startOffset();
         unsigned end = working->endOffset();
@@ -168,6 +182,10 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
                 if (auto document = weakDocument.lock())
                     (void)view.exchangeChildSpan(removed, span, document, substitute, std::nullopt);
             });
+        }
+        if (tableSpans) {
+            tableSpans->shorten(*this, true);
+            stepName.close();
         }
     } else if (sameTextNode) {
         // 5. Characters of one text node.

@@ -7,7 +7,6 @@
 
 #include "dom/VornickDOMPosition.h"
 #include "dom/VornickRangeExtensions.h"
-#include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickTableSpans.h"
@@ -58,10 +57,9 @@ void VornickContentEditingView::deleteTableRows(ActionSender*)
     for (const auto& row : rows) {
         if (!row->parentNode())
             continue;
+        // The deletion itself shortens the spans of cells above over the row.
         carryCellsSpanningBelow(*this, *row, name);
-        VornickTableSpans spans(vornick_enclosingTable(*row));
         (void)deleteFragment(VornickTableRowDeletionRange(*row), true, name, false, nullptr);
-        spans.shorten(*this, true);
     }
     stepName.close();
 }

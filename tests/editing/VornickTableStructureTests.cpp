@@ -256,6 +256,18 @@ TEST_F(TableStructure, ADeletionAcrossRowsShortensTheSpansOverTheRowsItTook)
     checkUndoAndRedo(step, u"Delete selection");
 }
 
+TEST_F(TableStructure, DeletingSelectedRowsShortensTheSpansOverThem)
+{
+    loadBody("<table><tbody><tr><td rowspan=\"3\">A</td><td>a2</td></tr><tr><td>b2</td></tr><tr><td>c2</td></tr>"
+             "<tr><td>d1</td><td>d2</td></tr></tbody></table>");
+    select(rangeAt(section(u"TBODY"), 1, section(u"TBODY"), 2));
+    auto step = beginStep();
+    view->deleteSelection();
+    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"2\">A</td><td>a2</td></tr><tr><td>c2</td></tr>"
+                       u"<tr><td>d1</td><td>d2</td></tr></tbody></table>");
+    checkUndoAndRedo(step, u"Delete");
+}
+
 TEST_F(TableStructure, CutAndPasteAcrossCellsKeepTheRowsWhole)
 {
     loadBody(gridPage);

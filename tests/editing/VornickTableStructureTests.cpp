@@ -291,6 +291,21 @@ TEST_F(TableStructure, CutAndPasteAcrossCellsKeepTheRowsWhole)
     checkUndoAndRedo(step, u"Paste");
 }
 
+// --- Backspace at the start of a cell
+
+TEST_F(TableStructure, BackspaceAtTheStartOfACellNeitherJoinsNorDeletesCells)
+{
+    loadBody("<table><tbody><tr><td>a1</td><td>a2</td></tr><tr><td>b1</td><td> </td></tr></tbody></table>");
+    auto before = documentSnapshot(*document());
+    // Two cells of the same kind side by side are not joined.
+    view->deleteRange(caretAt(textOf(u"a2"), 0));
+    // A cell holding white space only stays.
+    view->deleteRange(caretAt(row(1)->lastChild()->firstChild()->shared_from_this(), 0));
+    // Nor are two rows alike.
+    view->deleteRange(caretAt(row(1), 0));
+    EXPECT_EQ(documentSnapshot(*document()), before);
+}
+
 // --- Moving (dragging) cells and rows
 
 TEST_F(TableStructure, MovingTheLastCellOrRowOutTakesTheEmptiedRowSectionOrTable)

@@ -153,7 +153,8 @@ VornickTableSpans::VornickTableSpans(const std::shared_ptr<DOMElement>& table)
 void VornickTableSpans::forEachSpanToShorten(
     const std::function<void(const std::shared_ptr<DOMElement>&, const std::u16string& attribute, unsigned value)>& shorten) const
 {
-    if (!m_table || !m_table->parent())
+    // A table that went (into an undo payload, say) is left as it is.
+    if (!m_table || !m_table->isConnected())
         return;
     auto inTable = [&](const DOMElement& node) { return m_table->contains(&node); };
 

@@ -102,6 +102,13 @@ TEST_F(TableStructure, DeletingColumnsKeepsSpansWithinWhatIsLeft)
     view->deleteTableColumns(nullptr);
     EXPECT_EQ(table(), u"<table><tbody><tr><td>b</td><td>c</td></tr></tbody></table>");
     checkUndoAndRedo(step, u"Delete Table Column");
+    // Every column: the table goes whole, and Undo brings back its spans as they were.
+    loadBody("<table><thead><tr><th colspan=\"2\">H</th></tr></thead><tbody><tr><td>a</td><td>b</td></tr></tbody></table><p>x</p>");
+    select(rangeAt(textOf(u"a"), 0, textOf(u"b"), 1));
+    step = beginStep();
+    view->deleteTableColumns(nullptr);
+    EXPECT_EQ(markup(), u"<p>[x]</p>");
+    checkUndoAndRedo(step, u"Delete Table Columns");
 }
 
 TEST_F(TableStructure, AColumnDeletionThatEmptiesACoveredRowShortensTheSpanOverIt)

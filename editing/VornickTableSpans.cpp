@@ -186,20 +186,23 @@ size_t VornickTableSpans::columnCount(DOMElement& table)
     return webTableGrid(constRows(rowGroups(table))).columnCount;
 }
 
-std::vector<VornickTableSpans::CarriedCell> VornickTableSpans::cellsCarriedToNextRow(const DOMElement& row)
+std::vector<VornickTableSpans::CarriedCell> VornickTableSpans::cellsCarriedPastRows(const DOMElement& firstRow, const DOMElement& lastRow)
 {
     std::vector<CarriedCell> carried;
-    size_t rowIndex = 0;
-    auto rows = rowsOfGroup(row, rowIndex);
-    if (rowIndex + 1 >= rows.size())
+    size_t first = 0;
+    size_t last = 0;
+    auto rows = rowsOfGroup(firstRow, first);
+    if (rowsOfGroup(lastRow, last) != rows || last < first || last + 1 >= rows.size())
         return carried;
     auto grid = webTableGrid({ rows });
     for (const auto& slot : grid.cells) {
-        if (slot.row != rowIndex || slot.rowSpan < 2)
+        size_t slotLastRow = slot.row + slot.rowSpan - 1;
+        if (slot.row < first || slot.row > last || slotLastRow <= last)
             continue;
-        CarriedCell cell { shared(slot.cell), shared(rows[rowIndex + 1]), nullptr };
+        bool toGroupEnd = spanValue(*slot.cell, u"rowspan") == 0u;
+        CarriedCell cell { shared(slot.cell), shared(rows[last + 1]), nullptr, toGroupEnd ? 0u : static_cast<unsigned>(slotLastRow - last) };
         auto before = std::find_if(grid.cells.begin(), grid.cells.end(),
-                                   [&](const WebTableCellSlot& next) { return next.row == rowIndex + 1 && next.column > slot.column; });
+                                   [&](const WebTableCellSlot& next) { return next.row == last + 1 && next.column > slot.column; });
         if (before != grid.cells.end())
             cell.before = shared(before->cell);
         carried.push_back(std::move(cell));

@@ -40,15 +40,18 @@ public:
     };
     static RowInsertion rowInsertionBeside(const DOMElement& row, bool after);
 
-    // The cells of the row that span rows below it, each with the place in
-    // the next row where a copy spanning one row fewer keeps the next rows
-    // as wide when the row goes: before the cell `before` (null: at the end).
+    // The cells of a run of rows (the first to the last, of one group) that
+    // span rows below the run, each with the place in the row after the run
+    // where a copy keeps the rows below as wide when the run goes: before the
+    // cell `before` (null: at the row's end), spanning `rowSpan` rows (the
+    // attribute's text; "0" stays "0").
     struct CarriedCell {
         std::shared_ptr<DOMElement> cell;
         std::shared_ptr<DOMElement> nextRow;
         std::shared_ptr<DOMElement> before;
+        unsigned rowSpan;
     };
-    static std::vector<CarriedCell> cellsCarriedToNextRow(const DOMElement& row);
+    static std::vector<CarriedCell> cellsCarriedPastRows(const DOMElement& firstRow, const DOMElement& lastRow);
 
     // How many columns the table's grid has: spanning cells count for every
     // column they span.

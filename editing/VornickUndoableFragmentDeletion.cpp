@@ -4,8 +4,9 @@
 // snapshot of the span of the common ancestor it touched). A range across
 // nodes takes along the table rows and sections it would empty, and keeps
 // the rows it cuts through as long as the others (see
-// VornickTableShapeKeeper); rows taken out of a table shorten the cells
-// above that spanned them.
+// VornickTableShapeKeeper); rows taken out of a table section shorten the
+// cells above that spanned them, and their own cells that span rows below
+// go on in the next row.
 //
 // The deleted fragment goes to the caller; the undo payload is always a
 // separate one (the removed nodes themselves, or a snapshot), so a caller
@@ -26,6 +27,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/web/WebFrame.h"
 
@@ -47,6 +49,36 @@ std::shared_ptr<DOMDocumentFragment> extractChildren(DOMDocument& document, DOMN
     for (unsigned index = start; index < end; ++index)
         fragment->appendChild(container.childAt(start)->shared_from_this());
     return fragment;
+}
+
+// The cells of the rows among the children that span rows after them.
+std::vector<VornickTableSpans::CarriedCell> cellsCarriedPastChildren(const DOMNode& container, unsigned start, unsigned end)
+{
+    const DOMElement* firstRow = nullptr;
+    const DOMElement* lastRow = nullptr;
+    for (unsigned index = start; index < end; ++index) {
+        auto* row = toElement(container.childAt(index));
+        if (!row || !row->hasTagName(u"tr"))
+            continue;
+        if (!firstRow)
+            firstRow = row;
+        lastRow = row;
+    }
+    return firstRow ? VornickTableSpans::cellsCarriedPastRows(*firstRow, *lastRow) : std::vector<VornickTableSpans::CarriedCell> {};
+}
+
+void carryCell(VornickContentEditingView& view, const VornickTableSpans::CarriedCell& carried, const std::u16string& name)
+{
+    auto document = carried.nextRow->ownerDocument();
+    if (!document || !carried.nextRow->isConnected())
+        return;
+    auto copy = std::static_pointer_cast<DOMElement>(carried.cell->cloneNode(true));
+    copy->setAttribute(u"rowspan", toUTF16(std::to_string(carried.rowSpan)));
+    auto fragment = document->createDocumentFragment();
+    fragment->appendChild(copy);
+    bool inRow = carried.before && carried.before->parentNode() == carried.nextRow;
+    auto offset = inRow ? carried.before->index() : carried.nextRow->childCount();
+    (void)view.insertFragmentAtPosition(fragment, VornickMakeDOMPosition(carried.nextRow, static_cast<int32_t>(offset)), true, name);
 }
 
 } // namespace
@@ -144,6 +176,11 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         else if (element && (element->hasTagName(u"tbody") || element->hasTagName(u"thead") || element->hasTagName(u"tfoot")))
             tableSpans.emplace(vornick_enclosingTable(*container));
         // The step keeps its name through Redo, which ends with the spans.
+        // Cells of the rows that go which span rows below them go on in the
+        // next row, spanning fewer rows, so that the rows below keep their width.
+        std::vector<VornickTableSpans::CarriedCell> carriedCells;
+        if (tableSpans)
+            carriedCells = cellsCarriedPastChildren(*container, working->startOffset(), working->endOffset());
         VornickCommandStepName stepName(*this, true, edit.actionName());
         if (tableSpans)
             stepName.open();
@@ -184,6 +221,8 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
             });
         }
         if (tableSpans) {
+            for (const auto& carried : carriedCells)
+                carryCell(*this, carried, edit.actionName());
             tableSpans->shorten(*this, true);
             stepName.close();
         }

@@ -5,17 +5,11 @@
 // one row fewer, so that the rows below keep their width.
 #include "editing/VornickContentEditingView.h"
 
-#include "dom/VornickDOMPosition.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableRowDeletionRange.h"
-#include "editing/VornickTableSpans.h"
-#include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
-#include "platform/foundation/Text.h"
-
-#include <string>
 
 namespace brevanton {
 
@@ -25,23 +19,6 @@ std::vector<std::shared_ptr<DOMElement>> rowsToDelete(const VornickContentEditin
 {
     auto range = view.effectiveOperationRange();
     return range ? vornick_inferredTargetElementsOfKinds(*range, { u"TR" }) : std::vector<std::shared_ptr<DOMElement>> {};
-}
-
-// Copies of the row's cells that span rows below it go into the next row.
-void carryCellsSpanningBelow(VornickContentEditingView& view, const DOMElement& row, const std::u16string& name)
-{
-    auto document = row.ownerDocument();
-    if (!document)
-        return;
-    for (const auto& carried : VornickTableSpans::cellsCarriedToNextRow(row)) {
-        auto copy = std::static_pointer_cast<DOMElement>(carried.cell->cloneNode(true));
-        if (VornickTableSpans::spanOfCell(*copy, u"rowspan") > 1)
-            copy->setAttribute(u"rowspan", toUTF16(std::to_string(VornickTableSpans::spanOfCell(*copy, u"rowspan") - 1)));
-        auto fragment = document->createDocumentFragment();
-        fragment->appendChild(copy);
-        auto offset = carried.before ? carried.before->index() : carried.nextRow->childCount();
-        (void)view.insertFragmentAtPosition(fragment, VornickMakeDOMPosition(carried.nextRow, static_cast<int32_t>(offset)), true, name);
-    }
 }
 
 } // namespace
@@ -57,8 +34,8 @@ void VornickContentEditingView::deleteTableRows(ActionSender*)
     for (const auto& row : rows) {
         if (!row->parentNode())
             continue;
-        // The deletion itself shortens the spans of cells above over the row.
-        carryCellsSpanningBelow(*this, *row, name);
+        // The deletion itself shortens the spans of cells above over the row
+        // and carries the row's own spanning cells into the next row.
         (void)deleteFragment(VornickTableRowDeletionRange(*row), true, name, false, nullptr);
     }
     stepName.close();

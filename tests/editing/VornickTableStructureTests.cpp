@@ -273,6 +273,15 @@ TEST_F(TableStructure, DeletingSelectedRowsShortensTheSpansOverThem)
     EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"2\">A</td><td>a2</td></tr><tr><td>c2</td></tr>"
                        u"<tr><td>d1</td><td>d2</td></tr></tbody></table>");
     checkUndoAndRedo(step, u"Delete");
+    undoStep();
+
+    // The spanning cell's own row, and the row after it: the cell goes on
+    // in the first row left, over the rows it still spans.
+    select(rangeAt(section(u"TBODY"), 0, section(u"TBODY"), 2));
+    step = beginStep();
+    view->cut(nullptr);
+    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"1\">A</td><td>c2</td></tr><tr><td>d1</td><td>d2</td></tr></tbody></table>");
+    checkUndoAndRedo(step, u"Cut");
 }
 
 TEST_F(TableStructure, CutAndPasteAcrossCellsKeepTheRowsWhole)

@@ -3,7 +3,8 @@
 // line break with the white space after it, or an element that holds no
 // caret; before an element's content it moves the caret into the previous
 // element, or joins the element to an identical previous sibling, rather
-// than delete structure. Emptying an attachment point leaves it a place for
+// than delete structure (never a table cell, row or section: the table
+// keeps its shape). Emptying an attachment point leaves it a place for
 // the caret (or the delegate's placeholder content), inside the same step.
 #include "editing/VornickContentEditingView.h"
 
@@ -282,6 +283,14 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
         return;
     }
 
+    // A table cell stays in its row and a row keeps its cells: neither goes
+    // nor joins another, so that the table keeps its shape.
+    bool isCell = isElementNamed(element.get(), u"td") || isElementNamed(element.get(), u"th");
+    bool isRowOrSection = isElementNamed(element.get(), u"tr") || isElementNamed(element.get(), u"thead")
+        || isElementNamed(element.get(), u"tbody") || isElementNamed(element.get(), u"tfoot");
+    if (isCell)
+        return;
+
     if (holdsOnlyHTMLSpace(*element)) {
         // 4b. An element of white space only goes, inside an attachment
         //     point (never the attachment point's own element).
@@ -294,6 +303,8 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
     }
 
     // 4c. Joins the element to an identical previous sibling.
+    if (isRowOrSection)
+        return;
     auto previous = vornick_previousSiblingSkippingWhitespaceOnlyNodes(*element, true, true);
     if (!previous || !previous->isElementNode() || !vornick_hasSameTagNameAndAttributesAs(*element, static_cast<const DOMElement*>(previous.get())))
         return;

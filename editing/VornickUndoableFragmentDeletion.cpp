@@ -1,14 +1,25 @@
 // Fragment deletion: characters within one text node (as backspacing, in a
 // backspace run), children of one element (joining the text nodes the
 // deletion makes neighbours), or a range across nodes (restored from a
-// snapshot of the span of the common ancestor it touched).
+// snapshot of the span of the common ancestor it touched). A range across
+// nodes takes along the table rows and sections it would empty, and keeps
+// the rows it cuts through as long as the others (see
+// VornickTableShapeKeeper); rows taken out of a table section shorten the
+// cells above that spanned them, and their own cells that span rows below
+// go on in the next row.
 //
 // The deleted fragment goes to the caller; the undo payload is always a
 // separate one (the removed nodes themselves, or a snapshot), so a caller
 // that inserts what it got back never empties the undo step.
 #include "editing/VornickContentEditingView.h"
 
+#include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "dom/VornickTableExtensions.h"
+#include "editing/VornickCommandStepName.h"
+#include "editing/VornickTableRowDeletionRange.h"
+#include "editing/VornickTableShapeKeeper.h"
+#include "editing/VornickTableSpans.h"
 #include "editing/VornickUndoableEdit.h"
 #include "editing/VornickUndoableTypingRun.h"
 #include "html/VornickBlockModeHelper.h"
@@ -16,6 +27,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/web/WebFrame.h"
 
@@ -37,6 +49,36 @@ std::shared_ptr<DOMDocumentFragment> extractChildren(DOMDocument& document, DOMN
     for (unsigned index = start; index < end; ++index)
         fragment->appendChild(container.childAt(start)->shared_from_this());
     return fragment;
+}
+
+// The cells of the rows among the children that span rows after them.
+std::vector<VornickTableSpans::CarriedCell> cellsCarriedPastChildren(const DOMNode& container, unsigned start, unsigned end)
+{
+    const DOMElement* firstRow = nullptr;
+    const DOMElement* lastRow = nullptr;
+    for (unsigned index = start; index < end; ++index) {
+        auto* row = toElement(container.childAt(index));
+        if (!row || !row->hasTagName(u"tr"))
+            continue;
+        if (!firstRow)
+            firstRow = row;
+        lastRow = row;
+    }
+    return firstRow ? VornickTableSpans::cellsCarriedPastRows(*firstRow, *lastRow) : std::vector<VornickTableSpans::CarriedCell> {};
+}
+
+void carryCell(VornickContentEditingView& view, const VornickTableSpans::CarriedCell& carried, const std::u16string& name)
+{
+    auto document = carried.nextRow->ownerDocument();
+    if (!document || !carried.nextRow->isConnected())
+        return;
+    auto copy = std::static_pointer_cast<DOMElement>(carried.cell->cloneNode(true));
+    copy->setAttribute(u"rowspan", toUTF16(std::to_string(carried.rowSpan)));
+    auto fragment = document->createDocumentFragment();
+    fragment->appendChild(copy);
+    bool inRow = carried.before && carried.before->parentNode() == carried.nextRow;
+    auto offset = inRow ? carried.before->index() : carried.nextRow->childCount();
+    (void)view.insertFragmentAtPosition(fragment, VornickMakeDOMPosition(carried.nextRow, static_cast<int32_t>(offset)), true, name);
 }
 
 } // namespace
@@ -99,6 +141,7 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
             && VornickMoveDOMPositionUpToAfterNode(end))
             vornick_setEndPosition(*working, end);
     }
+    VornickGrowDeletionRangeOverEmptiedTableParts(*working);
 
     // 2. The typing run ends with any deletion.
     bool sameNode = working->startContainer() == working->endContainer();
@@ -126,6 +169,21 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     auto container = working->startContainer();
     if (container == working->endContainer() && container->isContainerNode()) {
         // 4. Children of one element.
+        // Rows of a table section: the cells above that spanned them span fewer rows.
+        std::optional<VornickTableSpans> tableSpans;
+        if (auto* element = toElement(container.get()); element && element->hasTagName(u"table"))
+            tableSpans.emplace(std::static_pointer_cast<DOMElement>(container));
+        else if (element && (element->hasTagName(u"tbody") || element->hasTagName(u"thead") || element->hasTagName(u"tfoot")))
+            tableSpans.emplace(vornick_enclosingTable(*container));
+        // The step keeps its name through Redo, which ends with the spans.
+        // Cells of the rows that go which span rows below them go on in the
+        // next row, spanning fewer rows, so that the rows below keep their width.
+        std::vector<VornickTableSpans::CarriedCell> carriedCells;
+        if (tableSpans)
+            carriedCells = cellsCarriedPastChildren(*container, working->startOffset(), working->endOffset());
+        VornickCommandStepName stepName(*this, true, edit.actionName());
+        if (tableSpans)
+            stepName.open();
         edit.registerSelectionUndo();
         unsigned start = working->startOffset();
         unsigned end = working->endOffset();
@@ -162,6 +220,12 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
                     (void)view.exchangeChildSpan(removed, span, document, substitute, std::nullopt);
             });
         }
+        if (tableSpans) {
+            for (const auto& carried : carriedCells)
+                carryCell(*this, carried, edit.actionName());
+            tableSpans->shorten(*this, true);
+            stepName.close();
+        }
     } else if (sameTextNode) {
         // 5. Characters of one text node.
         auto node = std::static_pointer_cast<DOMCharacterData>(container);
@@ -196,7 +260,10 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     } else {
         // 6. Endpoints in different nodes: the span of their common ancestor
         // is restored from a snapshot.
-        auto grown = vornick_rangeByGrowingToCommonAncestorElementSpan(*working);
+        VornickTableShapeKeeper tableShape(*working);
+        auto startBefore = vornick_startPosition(*working);
+        auto grown = tableShape.tableToSnapshot() ? vornick_outerRange(*tableShape.tableToSnapshot())
+                                                  : vornick_rangeByGrowingToCommonAncestorElementSpan(*working);
         if (!grown)
             return false;
         // Also from the body: a selection outside the span comes back too.
@@ -211,6 +278,11 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         auto extracted = working->extractContents();
         if (outDeleted)
             *outDeleted = extracted;
+        tableShape.restore(*this);
+        // A deletion that began in a table cell leaves the caret there, not
+        // between rows where no text may go.
+        if (auto cell = tableShape.cellHoldingStart(); cell && cell->isConnected() && tableShape.isBetweenCells(*working))
+            working->setStart(startBefore.node, static_cast<unsigned>(startBefore.offset));
         if (auto span = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*grown, document, false)) {
             std::weak_ptr<DOMDocument> weakDocument = document;
             edit.registerInverse([snapshot, span = std::move(*span), weakDocument, deletedRange, backspacing, selection,

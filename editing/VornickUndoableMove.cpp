@@ -7,6 +7,7 @@
 #include "dom/VornickFragmentExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickContainerSnapshot.h"
+#include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickUndoableEdit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMDocument.h"
@@ -51,6 +52,8 @@ bool VornickContentEditingView::undoableMoveRange(bool undoable, const std::shar
     auto result = target->cloneRange();
     if (contents->hasChildNodes())
         vornick_insertNodeAndSurroundWhatWasInserted(*result, contents);
+    // No table row, section or table emptied by the move stays behind.
+    VornickRemoveTablePartsEmptiedAt(source->startContainer(), *container);
     // No empty or neighbouring text nodes are left at the two seams.
     container->normalize();
     vornick_pushRangeEndpointsDownToTextNodes(*result);

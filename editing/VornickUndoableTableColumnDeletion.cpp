@@ -3,7 +3,8 @@
 // every row of the table the cells from the lowest index to the highest (or
 // to the row's last cell, in a shorter row) are deleted, in one undo step; a
 // row left without cells is deleted with them, as row deletion does. A
-// selection of cells whose columns are not one run deletes nothing.
+// selection of cells whose columns are not one run deletes nothing. Cells
+// spanning columns or rows keep within what is left of the table.
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickNodeExtensions.h"
@@ -11,6 +12,7 @@
 #include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableRowDeletionRange.h"
+#include "editing/VornickTableSpans.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -24,6 +26,7 @@ namespace {
 
 struct ColumnDeletion {
     std::u16string actionName;
+    std::shared_ptr<DOMElement> table;
     // Per row, its first and last cell to delete.
     struct Cells {
         std::shared_ptr<DOMElement> row;
@@ -59,6 +62,7 @@ std::optional<ColumnDeletion> plannedColumnDeletion(const VornickContentEditingV
         return std::nullopt;
 
     ColumnDeletion deletion;
+    deletion.table = table;
     deletion.actionName = targets.size() == 1 ? u"Delete Table Column" : u"Delete Table Columns";
     vornick_enumerateRowsWithOptions(*table, 0, [&](const std::shared_ptr<DOMElement>& row, bool&) {
         auto first = vornick_tableCellAtColumnIndexInRow(*row, lowest);
@@ -86,6 +90,7 @@ bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
     auto document = deletion->rows.front().row->ownerDocument();
     if (!document)
         return false;
+    VornickTableSpans spans(deletion->table);
     VornickCommandStepName stepName(*this, true, deletion->actionName);
     stepName.open();
     bool deletedAny = false;
@@ -103,6 +108,7 @@ bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
         }
         deletedAny |= deleteFragment(range, true, deletion->actionName, false, nullptr);
     }
+    spans.shorten(*this, true);
     stepName.close();
     return deletedAny;
 }

@@ -1,5 +1,6 @@
 // Adding a part to a table: a caption holding placeholder text, or a header
-// or footer section holding one row of heading cells as wide as the table.
+// or footer section holding one row of heading cells as wide as the table
+// (in columns: a spanning cell counts for each column it spans).
 // Each is one insertion under the command's name; the selection then goes
 // where the user types next: the caption's text, or the new section's first
 // cell. A table that has the part already gets no second one.
@@ -10,6 +11,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickTableSpans.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -117,7 +119,7 @@ bool addPart(VornickContentEditingView& view, TablePart part, bool preflight)
     } else {
         std::shared_ptr<DOMElement> section;
         fragment = vornick_createDocumentFragmentWithEmptyElement(*document, part == TablePart::Header ? u"thead" : u"tfoot", &section);
-        size_t columns = std::max<size_t>(vornick_typicalNumberOfColumns(*table), 1);
+        size_t columns = std::max<size_t>(VornickTableSpans::columnCount(*table), 1);
         section->appendChild(vornick_createDocumentFragmentWithTableRowOfCells(*document, columns, u"th"));
         place.offset = static_cast<int32_t>(part == TablePart::Footer ? table->childCount() : placeForHeader(*table));
     }

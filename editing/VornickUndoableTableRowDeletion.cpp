@@ -1,6 +1,8 @@
 // Deleting the rows the selection is in or across, each with whatever
 // enclosing element its deletion would leave empty and useless, in one undo
-// step.
+// step. A cell spanning rows that went spans that many rows fewer; a cell
+// that spans rows below its deleted row goes on in the next row, spanning
+// one row fewer, so that the rows below keep their width.
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickRangeExtensions.h"
@@ -32,6 +34,8 @@ void VornickContentEditingView::deleteTableRows(ActionSender*)
     for (const auto& row : rows) {
         if (!row->parentNode())
             continue;
+        // The deletion itself shortens the spans of cells above over the row
+        // and carries the row's own spanning cells into the next row.
         (void)deleteFragment(VornickTableRowDeletionRange(*row), true, name, false, nullptr);
     }
     stepName.close();

@@ -221,6 +221,24 @@ protected:
     std::shared_ptr<DOMElement> content;
 };
 
+// An element of white space only goes with a backspace inside an attachment
+// point, but a table cell does not: its row would be one cell short.
+TEST_F(AttachmentPointDeletion, BackspaceInACellOfWhiteSpaceLeavesTheCell)
+{
+    loadBody("<div id=\"content\"><table><tbody><tr><td>a</td><td> </td></tr></tbody></table><p> </p></div>");
+    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr));
+    auto before = documentSnapshot(*document());
+    auto cell = document()->getElementsByTagName(u"TD")->item(1);
+    ASSERT_TRUE(cell && cell->firstChild());
+    view->deleteRange(rangeIn(cell->firstChild()->shared_from_this(), 0, 0));
+    EXPECT_EQ(documentSnapshot(*document()), before);
+
+    // The paragraph of white space beside it does go.
+    auto paragraph = document()->getElementsByTagName(u"P")->item(0);
+    view->deleteRange(rangeIn(paragraph->firstChild()->shared_from_this(), 0, 0));
+    EXPECT_FALSE(body()->contains(paragraph.get())) << bodyHTML();
+}
+
 TEST_F(AttachmentPointDeletion, EmptyingAnAttachmentPointLeavesASpaceInsideTheSameStep)
 {
     selectAllContent();

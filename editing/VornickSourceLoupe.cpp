@@ -6,11 +6,15 @@
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/views/ScrollView.h"
 #include "platform/views/SplitView.h"
+#include "platform/views/TextLayout.h"
 #include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
 #include "ui/VornickCollapsibleHeaderSplitView.h"
 #include "ui/VornickHTMLSourceCodeView.h"
+
+#include <algorithm>
 
 namespace brevanton {
 
@@ -22,14 +26,47 @@ bool VornickSourceLoupe::wantsToBeEmbedded()
 VornickSourceLoupe::VornickSourceLoupe()
     : m_view(std::make_shared<View>(Rect(0, 0, 600, 250)))
     , m_sourceCodeView(std::make_shared<VornickHTMLSourceCodeView>(Rect(0, 0, 600, 250)))
+    , m_scrollView(std::make_shared<ScrollView>(Rect(0, 0, 600, 250)))
 {
     m_view->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     // The loaded source is painted in the loupe's dark colours (its text is
     // white): the view has their dark background, on which a regenerated
     // source's colours show too.
     m_sourceCodeView->setSyntaxColoringPreferences(VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences());
-    m_sourceCodeView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
-    m_view->addSubview(m_sourceCodeView);
+    // Long lines stay whole: the pane scrolls sideways, with a scroller while
+    // a line is wider than the pane (and one for a source taller than it).
+    m_sourceCodeView->setHorizontallyResizable(true);
+    m_sourceCodeView->setVerticallyResizable(true);
+    m_scrollView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    m_scrollView->setDocumentView(m_sourceCodeView);
+    m_scrollView->setHasHorizontalScroller(true);
+    m_scrollView->setHasVerticalScroller(true);
+    m_view->addSubview(m_scrollView);
+    // The source code view fills what the pane shows of it, whatever the pane's size.
+    m_clipFrameObservation = NotificationCenter::defaultCenter().addObserver(
+        View::FrameDidChangeNotification, m_scrollView.get(), nullptr, [this](const Notification&) { fitSourceCodeViewToText(); });
+    fitSourceCodeViewToText();
+}
+
+void VornickSourceLoupe::fitSourceCodeViewToText()
+{
+    Size text = sizeOfAttributedString(m_sourceCodeView->textStorage());
+    Size inset = m_sourceCodeView->textContainerInset();
+    Size needed { text.width + 2 * inset.width, text.height + 2 * inset.height };
+    // The room the pane leaves beside the scrollers the text makes it show
+    // (a scroller takes room from the other axis, which may then need its
+    // own), so that the background always reaches the pane's edges.
+    Size box = m_scrollView->bounds().size;
+    bool horizontal = false;
+    bool vertical = false;
+    for (int pass = 0; pass < 2; ++pass) {
+        horizontal = needed.width > box.width - (vertical ? Scroller::Width : 0);
+        vertical = needed.height > box.height - (horizontal ? Scroller::Width : 0);
+    }
+    Size room { box.width - (vertical ? Scroller::Width : 0), box.height - (horizontal ? Scroller::Width : 0) };
+    Size size { std::max(needed.width, room.width), std::max(needed.height, room.height) };
+    if (size != m_sourceCodeView->frame().size)
+        m_sourceCodeView->setFrameSize(size);
 }
 
 VornickSourceLoupe::~VornickSourceLoupe()
@@ -107,7 +144,8 @@ void VornickSourceLoupe::updateSourceFromActiveContentEditingView()
     if (auto attributed = vornick_lastGeneratedHTMLAttributedString(*frame))
         m_sourceCodeView->setSourceCodeAttributedString(*attributed);
     else if (auto string = vornick_lastGeneratedHTMLString(*frame))
-        m_sourceCodeView->setSourceCodeAttributedString(AttributedString(std::move(*string)));
+        m_sourceCodeView->setPlainSourceCode(std::move(*string));
+    fitSourceCodeViewToText();
     ++m_sourceUpdateCount;
 }
 

@@ -10,6 +10,7 @@
 
 namespace brevanton {
 
+class ScrollView;
 class View;
 class VornickContentEditingView;
 class VornickHTMLSourceCodeView;
@@ -32,6 +33,8 @@ public:
     // The pane (the footer when embedded, the window's content when detached).
     const std::shared_ptr<View>& view() const { return m_view; }
     const std::shared_ptr<VornickHTMLSourceCodeView>& sourceCodeView() const { return m_sourceCodeView; }
+    // The pane's scroll view, whose document view is the source code view.
+    const std::shared_ptr<ScrollView>& scrollView() const { return m_scrollView; }
     // The detached loupe's window, made on first use.
     std::shared_ptr<Window> window();
 
@@ -49,10 +52,16 @@ public:
     bool documentEditedMark() const { return m_documentEditedMark; }
 
 private:
+    // Lines are not wrapped: the source code view is as wide and as tall as
+    // its text needs, and at least as large as the part of the pane it fills.
+    void fitSourceCodeViewToText();
+
     bool m_embedded { false };
     VornickContentEditingView* m_activeContentEditingView { nullptr };
     std::shared_ptr<View> m_view;
     std::shared_ptr<VornickHTMLSourceCodeView> m_sourceCodeView;
+    std::shared_ptr<ScrollView> m_scrollView;
+    ObserverToken m_clipFrameObservation;
     std::shared_ptr<Window> m_window;
     ObserverToken m_sourceObservation;
     unsigned m_sourceUpdateCount { 0 };

@@ -43,10 +43,87 @@ bool isAttributeNameCharacter(char16_t c)
     return vornick_HTMLAttributeNameCharacterSet().contains(c);
 }
 
+// The elements whose content an HTML parser reads as text up to their end
+// tag (plaintext: to the end of the input).
 bool isRawTextElement(std::u16string_view tagName)
 {
-    return equalsIgnoringASCIICase(tagName, u"script") || equalsIgnoringASCIICase(tagName, u"style")
-        || equalsIgnoringASCIICase(tagName, u"textarea") || equalsIgnoringASCIICase(tagName, u"title");
+    for (std::u16string_view name : { u"script", u"style", u"textarea", u"title", u"xmp", u"iframe", u"noembed", u"noframes",
+                                      u"plaintext" }) {
+        if (equalsIgnoringASCIICase(tagName, name))
+            return true;
+    }
+    return false;
+}
+
+// Whether `text` has the tag name `name` at `at`, followed by what ends a
+// tag name (a blank, "/" or ">").
+bool hasTagNameAt(std::u16string_view text, size_t at, std::u16string_view name)
+{
+    if (at + name.size() >= text.size() || !equalsIgnoringASCIICase(text.substr(at, name.size()), name))
+        return false;
+    char16_t after = text[at + name.size()];
+    return after == u'>' || after == u'/' || isHTMLWhitespace(after);
+}
+
+// The ">" that ends an XML DOCTYPE, past its quoted identifiers and its
+// internal subset (whose declarations hold ">" of their own).
+size_t endOfDOCTYPEWithInternalSubset(std::u16string_view text, size_t from)
+{
+    bool inSubset = false;
+    for (size_t p = from; p < text.size(); ++p) {
+        char16_t c = text[p];
+        if (c == u'"' || c == u'\'') {
+            p = text.find(c, p + 1);
+            if (p == std::u16string_view::npos)
+                return p;
+        } else if (inSubset && text.substr(p).starts_with(u"<!--")) {
+            p = text.find(u"-->", p + 4);
+            if (p == std::u16string_view::npos)
+                return p;
+            p += 2;
+        } else if (c == u'[')
+            inSubset = true;
+        else if (c == u']')
+            inSubset = false;
+        else if (c == u'>' && !inSubset)
+            return p;
+    }
+    return std::u16string_view::npos;
+}
+
+// Where a script's text ends: at its end tag, except inside an escaped "<!--"
+// section where a nested "<script>" has opened, whose "</script>" then only
+// leaves that nesting (what an HTML parser does with old pages' scripts).
+size_t endOfScriptText(std::u16string_view text, size_t start)
+{
+    enum class State { Data, Escaped, DoubleEscaped } state = State::Data;
+    for (size_t p = start; p < text.size();) {
+        std::u16string_view rest = text.substr(p);
+        if (state == State::Data && rest.starts_with(u"<!--")) {
+            p += 4;
+            state = p < text.size() && text[p] == u'>' ? State::Data : State::Escaped;
+            continue;
+        }
+        if (state != State::Data && rest.starts_with(u"-->")) {
+            p += 3;
+            state = State::Data;
+            continue;
+        }
+        if (rest.starts_with(u"</") && hasTagNameAt(text, p + 2, u"script")) {
+            if (state != State::DoubleEscaped)
+                return p;
+            state = State::Escaped;
+            p += 8;
+            continue;
+        }
+        if (state == State::Escaped && rest.starts_with(u"<") && hasTagNameAt(text, p + 1, u"script")) {
+            state = State::DoubleEscaped;
+            p += 7;
+            continue;
+        }
+        ++p;
+    }
+    return text.size();
 }
 
 std::u16string stringForCodePoint(uint32_t codePoint)
@@ -277,22 +354,19 @@ bool VornickHTMLScanner::scanText(bool consumeFirst)
 bool VornickHTMLScanner::scanRawText(std::u16string_view tagName)
 {
     size_t start = m_position;
-    size_t p = start;
-    while (true) {
-        size_t candidate = m_text.find(u"</", p);
-        if (candidate == std::u16string_view::npos) {
-            p = m_end;
-            break;
-        }
-        size_t nameEnd = candidate + 2 + tagName.size();
-        if (nameEnd <= m_end && equalsIgnoringASCIICase(m_text.substr(candidate + 2, tagName.size()), tagName)) {
-            char16_t after = at(nameEnd);
-            if (after == 0 || after == u'>' || after == u'/' || isHTMLWhitespace(after)) {
+    std::u16string_view text = m_text.substr(0, m_end);
+    size_t p = m_end;
+    if (equalsIgnoringASCIICase(tagName, u"script"))
+        p = endOfScriptText(text, start);
+    else if (!equalsIgnoringASCIICase(tagName, u"plaintext")) {
+        for (size_t candidate = text.find(u"</", start); candidate != std::u16string_view::npos; candidate = text.find(u"</", candidate + 2)) {
+            if (candidate + 2 + tagName.size() == m_end
+                ? equalsIgnoringASCIICase(text.substr(candidate + 2), tagName)
+                : hasTagNameAt(text, candidate + 2, tagName)) {
                 p = candidate;
                 break;
             }
         }
-        p = candidate + 2;
     }
     m_position = p;
     if (p > start)
@@ -467,7 +541,8 @@ bool VornickHTMLScanner::scanDOCTYPE()
     if (m_stop)
         return finish(false);
     size_t interiorStart = m_position;
-    size_t close = m_text.find(u'>', m_position);
+    size_t close = m_readsInternalSubsets ? endOfDOCTYPEWithInternalSubset(m_text.substr(0, m_end), m_position)
+                                          : m_text.find(u'>', m_position);
     size_t interiorEnd = close == std::u16string_view::npos ? m_end : close;
     if (interiorEnd > interiorStart) {
         report(VornickHTMLScannerTokenText, interiorStart, interiorEnd);

@@ -72,6 +72,10 @@ public:
     void setIdentifiesSnippetExpressions(bool flag) { m_identifiesSnippetExpressions = flag; }
     bool identifiesEntityReferences() const { return m_identifiesEntityReferences; }
     void setIdentifiesEntityReferences(bool flag) { m_identifiesEntityReferences = flag; }
+    // XML text: a DOCTYPE ends after its internal subset and quoted
+    // identifiers, not at the first ">" as in HTML.
+    bool readsInternalSubsets() const { return m_readsInternalSubsets; }
+    void setReadsInternalSubsets(bool flag) { m_readsInternalSubsets = flag; }
 
     // The specification of strict scans, and of which elements are usually
     // empty; the HTML 5 specification unless set.
@@ -123,6 +127,7 @@ private:
     bool m_forgiving { true };
     bool m_identifiesSnippetExpressions { false };
     bool m_identifiesEntityReferences { false };
+    bool m_readsInternalSubsets { false };
     mutable std::shared_ptr<VornickHTMLSpec> m_spec;
     mutable bool m_specWasSet { false };
     std::optional<std::set<std::u16string>> m_allowedBodyElements;

@@ -1,5 +1,6 @@
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 
+#include "platform/dom/DOMDocument.h"
 #include "platform/foundation/Text.h"
 
 #include <initializer_list>
@@ -89,7 +90,7 @@ VornickHTMLStringSyntaxPainterAndMapper::VornickHTMLStringSyntaxPainterAndMapper
 {
 }
 
-bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16string_view htmlString, DOMDocument*,
+bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16string_view htmlString, DOMDocument* document,
     std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> preferences, bool omitWhitespaceNodes, const Completion& completion)
 {
     if (preferences)
@@ -101,12 +102,17 @@ bool VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(std::u16stri
     m_paintedTo = 0;
     m_openElements.clear();
     m_pendingText = { VornickNotFound, 0 };
+    m_insideDOCTYPE = false;
+    m_sawDOCTYPEKeyword = false;
+    m_insideXMLHeader = false;
     m_map = std::make_shared<VornickDOMToNSRangeMap>(omitWhitespaceNodes);
     m_operation = Operation::current();
     m_tokensSinceCancelCheck = 0;
 
     VornickHTMLScanner scanner;
     scanner.setDelegate(this);
+    // The source of an XML document is read as XML declares its DOCTYPE.
+    scanner.setReadsInternalSubsets(document && !document->isHTMLDocument());
     bool result = scanner.parseHTMLString(htmlString);
     if (m_operation && m_operation->isCancelled()) {
         m_runs = {};
@@ -136,8 +142,8 @@ void VornickHTMLStringSyntaxPainterAndMapper::htmlScannerScannedToken(VornickHTM
     if (range.end() > m_string.size() || range.location < m_paintedTo)
         return;
     if (range.location > m_paintedTo)
-        m_runs.push_back({ m_paintedTo, range.location - m_paintedTo, m_attributes[TK_OTHER_TEXT] });
-    m_runs.push_back({ range.location, range.length, m_attributes[VornickHTMLSyntaxColoringPreferences::tokenKindForHTMLScannerToken(token)] });
+        paint(m_paintedTo, range.location, m_insideXMLHeader ? TK_XML_DECLARATION : TK_OTHER_TEXT);
+    paintToken(token, range);
     m_paintedTo = range.end();
 
     if (token == VornickHTMLScannerTokenText) {
@@ -156,6 +162,89 @@ void VornickHTMLStringSyntaxPainterAndMapper::htmlScannerScannedToken(VornickHTM
         flushPendingText();
         m_map->beginNodeOfType(CommentNode, u"comment", range.location);
         m_map->endNodeOfType(CommentNode, u"comment", range.end());
+    }
+}
+
+void VornickHTMLStringSyntaxPainterAndMapper::paint(size_t from, size_t to, VornickSyntaxColoringTokenKind kind)
+{
+    if (to > from)
+        m_runs.push_back({ from, to - from, m_attributes[kind] });
+}
+
+// Each construct gets the kinds the HTML writer gives it when it writes the
+// same text, so a source looks the same before and after its first edit.
+void VornickHTMLStringSyntaxPainterAndMapper::paintToken(VornickHTMLScannerToken token, VornickRange range)
+{
+    std::u16string_view text = m_string.substr(range.location, range.length);
+    if (m_insideXMLHeader) {
+        // The declaration is one run, its punctuation and blanks included.
+        paint(range.location, range.end(), TK_XML_DECLARATION);
+        return;
+    }
+    if (m_insideDOCTYPE && token == VornickHTMLScannerTokenDOCTYPE)
+        m_sawDOCTYPEKeyword = true;
+    if (m_insideDOCTYPE && token == VornickHTMLScannerTokenText && m_sawDOCTYPEKeyword) {
+        paintDOCTYPEInterior(range);
+        return;
+    }
+    if (token == VornickHTMLScannerTokenElementAttributeValue && !text.empty() && (text[0] == u'"' || text[0] == u'\'')) {
+        // The quotes are punctuation, the value between them the value.
+        bool closed = text.size() >= 2 && text.back() == text[0];
+        paint(range.location, range.location + 1, TK_MARKUP_PUNCTUATION);
+        paint(range.location + 1, range.end() - (closed ? 1 : 0), TK_ATTRIBUTE_VALUE);
+        if (closed)
+            paint(range.end() - 1, range.end(), TK_MARKUP_PUNCTUATION);
+        return;
+    }
+    if (token == VornickHTMLScannerTokenComment) {
+        // Processing instructions are written as declarations, CDATA
+        // sections as text.
+        if (text.starts_with(u"<?"))
+            paint(range.location, range.end(), TK_XML_DECLARATION);
+        else if (text.starts_with(u"<![CDATA["))
+            paint(range.location, range.end(), TK_OTHER_TEXT);
+        else
+            paint(range.location, range.end(), TK_COMMENT);
+        return;
+    }
+    paint(range.location, range.end(), VornickHTMLSyntaxColoringPreferences::tokenKindForHTMLScannerToken(token));
+}
+
+// What follows "<!DOCTYPE": the name, the keywords and the quoted identifiers
+// as attribute names, the blanks between them as text, and an internal
+// subset as the DOCTYPE in its brackets.
+void VornickHTMLStringSyntaxPainterAndMapper::paintDOCTYPEInterior(VornickRange range)
+{
+    size_t position = range.location;
+    size_t end = range.end();
+    while (position < end) {
+        char16_t c = m_string[position];
+        size_t next = position + 1;
+        VornickSyntaxColoringTokenKind kind = TK_ATTRIBUTE_NAME;
+        if (isHTMLWhitespace(c)) {
+            while (next < end && isHTMLWhitespace(m_string[next]))
+                ++next;
+            kind = TK_OTHER_TEXT;
+        } else if (c == u'"' || c == u'\'') {
+            size_t close = m_string.find(c, next);
+            next = close == std::u16string_view::npos || close >= end ? end : close + 1;
+        } else if (c == u'[') {
+            paint(position, next, TK_OTHER_TEXT);
+            size_t close = m_string.rfind(u']', end - 1);
+            if (close == std::u16string_view::npos || close < next)
+                close = end;
+            paint(next, close, TK_DOCTYPE);
+            position = close;
+            continue;
+        } else if (c == u']') {
+            kind = TK_OTHER_TEXT;
+        } else {
+            while (next < end && !isHTMLWhitespace(m_string[next]) && m_string[next] != u'"' && m_string[next] != u'\''
+                   && m_string[next] != u'[')
+                ++next;
+        }
+        paint(position, next, kind);
+        position = next;
     }
 }
 
@@ -185,22 +274,27 @@ void VornickHTMLStringSyntaxPainterAndMapper::closeElementsDownTo(size_t depth, 
 void VornickHTMLStringSyntaxPainterAndMapper::htmlScannerBeginDOCTYPEAt(VornickHTMLScanner&, size_t offset)
 {
     flushPendingText();
+    m_insideDOCTYPE = true;
+    m_sawDOCTYPEKeyword = false;
     m_map->beginNodeOfType(DocumentTypeNode, u"DOCTYPE", offset);
 }
 
 void VornickHTMLStringSyntaxPainterAndMapper::htmlScannerEndDOCTYPEAt(VornickHTMLScanner&, size_t offset)
 {
+    m_insideDOCTYPE = false;
     m_map->endNodeOfType(DocumentTypeNode, u"DOCTYPE", offset);
 }
 
 void VornickHTMLStringSyntaxPainterAndMapper::htmlScannerBeginXMLHeaderAt(VornickHTMLScanner&, size_t offset)
 {
     flushPendingText();
+    m_insideXMLHeader = true;
     m_map->beginNodeOfType(CommentNode, u"<?xml header", offset);
 }
 
 void VornickHTMLStringSyntaxPainterAndMapper::htmlScannerEndXMLHeaderAt(VornickHTMLScanner&, size_t offset)
 {
+    m_insideXMLHeader = false;
     m_map->endNodeOfType(CommentNode, u"<?xml header", offset);
 }
 

@@ -50,6 +50,9 @@ protected:
                                  const std::u16string* value) override;
 
 private:
+    void paint(size_t from, size_t to, VornickSyntaxColoringTokenKind);
+    void paintToken(VornickHTMLScannerToken, VornickRange);
+    void paintDOCTYPEInterior(VornickRange);
     void flushPendingText();
     void closeElementsDownTo(size_t depth, size_t offset);
 
@@ -61,6 +64,9 @@ private:
     std::shared_ptr<VornickDOMToNSRangeMap> m_map;
     std::vector<std::u16string> m_openElements; // lower case
     VornickRange m_pendingText;
+    bool m_insideDOCTYPE { false };
+    bool m_sawDOCTYPEKeyword { false };
+    bool m_insideXMLHeader { false };
     // The queue operation painting, polled now and then to stop early.
     Operation* m_operation { nullptr };
     size_t m_tokensSinceCancelCheck { 0 };

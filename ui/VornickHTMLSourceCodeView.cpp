@@ -37,6 +37,16 @@ void VornickHTMLSourceCodeView::setSourceCodeAttributedString(const AttributedSt
     setSelectedRange({ location, length });
 }
 
+void VornickHTMLSourceCodeView::setPlainSourceCode(std::u16string source)
+{
+    // The tab width the painter of loaded source uses.
+    constexpr size_t spacesPerTab = 4;
+    TextAttributes attributes;
+    if (m_syntaxColoringPreferences)
+        attributes = m_syntaxColoringPreferences->attributesDictionaryForTokenKind(TK_OTHER_TEXT, spacesPerTab);
+    setSourceCodeAttributedString(AttributedString(std::move(source), std::move(attributes)));
+}
+
 void VornickHTMLSourceCodeView::viewWillDraw()
 {
     if (m_syntaxColoringPreferences && m_syntaxColoringPreferences->backgroundColor() != backgroundColor())

@@ -32,6 +32,10 @@ public:
     // Replaces the whole text in one editing batch; the selection keeps its
     // start (at most the new length) and its length, cut at the end of the text.
     virtual void setSourceCodeAttributedString(const AttributedString&);
+    // The same with source not coloured yet: all of it in the font and the
+    // colour the preferences give text outside any markup, as it will stand
+    // once coloured.
+    void setPlainSourceCode(std::u16string);
 
     // Follows preferences whose background colour changed in place.
     void viewWillDraw() override;

@@ -24,9 +24,16 @@ void ClipView::setDocumentView(const std::shared_ptr<View>& view)
         addSubview(view);
         // The token is a member, so the observation ends with the clip view.
         m_documentFrameObserver = NotificationCenter::defaultCenter().addObserver(
-            FrameDidChangeNotification, view.get(), nullptr, [this](const Notification&) { scrollToPoint(bounds().origin); });
+            FrameDidChangeNotification, view.get(), nullptr, [this](const Notification&) {
+                scrollToPoint(bounds().origin);
+                // The scrollers the document's new size needs.
+                if (auto scrollView = std::dynamic_pointer_cast<ScrollView>(superview()))
+                    scrollView->tile();
+            });
     }
     scrollToPoint(documentRect().origin);
+    if (auto scrollView = std::dynamic_pointer_cast<ScrollView>(superview()))
+        scrollView->tile();
 }
 
 bool ClipView::isFlipped() const

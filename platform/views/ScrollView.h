@@ -1,9 +1,13 @@
 // ScrollView: a view whose content view is a clip view over a document
-// view. There are no scroller views; the scroll view only remembers whether
-// it has scrollers and counts the times its scrollers were flashed.
+// view. A scroll view that has a scroller for an axis shows it (a Scroller
+// along its bottom or right edge, the clip view made smaller by it) only
+// while the document is larger than the clip view along that axis; the
+// scroller follows the clip view's scrolling and scrolls it when moved. It
+// counts the times its scrollers were flashed.
 #pragma once
 
 #include "platform/views/ClipView.h"
+#include "platform/views/Scroller.h"
 
 namespace brevanton {
 
@@ -21,19 +25,32 @@ public:
     Size contentSize() const { return contentView()->frame().size; }
 
     bool hasVerticalScroller() const { return m_hasVerticalScroller; }
-    void setHasVerticalScroller(bool has) { m_hasVerticalScroller = has; }
+    void setHasVerticalScroller(bool);
     bool hasHorizontalScroller() const { return m_hasHorizontalScroller; }
-    void setHasHorizontalScroller(bool has) { m_hasHorizontalScroller = has; }
+    void setHasHorizontalScroller(bool);
+    // The scrollers, made when the scroll view first has them; a hidden one
+    // is not shown.
+    const std::shared_ptr<Scroller>& horizontalScroller() const { return m_horizontalScroller; }
+    const std::shared_ptr<Scroller>& verticalScroller() const { return m_verticalScroller; }
     void flashScrollers() { ++m_flashCount; }
     int flashScrollersCount() const { return m_flashCount; }
-    // Called when the clip view scrolled; there are no scrollers to update.
-    virtual void reflectScrolledClipView(ClipView&) {}
+    // Places the clip view and the scrollers it needs now (called when the
+    // scroll view or its document changes size).
+    void tile();
+    // Called when the clip view scrolled: the scrollers follow it.
+    virtual void reflectScrolledClipView(ClipView&);
+    // Called by a scroller the user moved: the clip view scrolls to its value.
+    void scrollerDidMove(Scroller&);
+
+    void resizeSubviewsWithOldSize(Size oldSize) override;
 
 private:
     std::shared_ptr<ClipView> m_contentView;
     mutable bool m_contentViewInstalled { false };
     bool m_hasVerticalScroller { false };
     bool m_hasHorizontalScroller { false };
+    std::shared_ptr<Scroller> m_horizontalScroller;
+    std::shared_ptr<Scroller> m_verticalScroller;
     int m_flashCount { 0 };
 };
 

@@ -1,9 +1,17 @@
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
+#include "html/VornickHTMLFormattingPreferences.h"
+#include "html/VornickHTMLWriter.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/foundation/DocumentTextDecoding.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
 
 using namespace brevanton;
 
@@ -73,13 +81,15 @@ TEST(SyntaxColoring, PaintsEveryToken)
 {
     auto painted = paint(u"<?xml version=\"1.0\"?><p class=\"c\">a &amp; b<!-- c --></p>");
     EXPECT_TRUE(painted.result);
-    EXPECT_EQ(colorAt(painted, 0), colorOf(TK_MARKUP_PUNCTUATION)); // "<"
-    EXPECT_EQ(colorAt(painted, 1), colorOf(TK_OTHER_TEXT));         // "?"
-    EXPECT_EQ(colorAt(painted, 2), colorOf(TK_XML_DECLARATION));    // "xml"
-    EXPECT_EQ(colorAt(painted, 20), colorOf(TK_MARKUP_PUNCTUATION)); // ">"
+    // The declaration is one run, as the writer writes it.
+    for (size_t index = 0; index <= 20; ++index)
+        EXPECT_EQ(colorAt(painted, index), colorOf(TK_XML_DECLARATION)) << index;
+    EXPECT_EQ(colorAt(painted, 21), colorOf(TK_MARKUP_PUNCTUATION)); // "<"
     EXPECT_EQ(colorAt(painted, 22), colorOf(TK_TAG_NAME));
     EXPECT_EQ(colorAt(painted, 24), colorOf(TK_ATTRIBUTE_NAME));
-    EXPECT_EQ(colorAt(painted, 30), colorOf(TK_ATTRIBUTE_VALUE));
+    EXPECT_EQ(colorAt(painted, 30), colorOf(TK_MARKUP_PUNCTUATION)); // the quotes
+    EXPECT_EQ(colorAt(painted, 31), colorOf(TK_ATTRIBUTE_VALUE));
+    EXPECT_EQ(colorAt(painted, 32), colorOf(TK_MARKUP_PUNCTUATION));
     EXPECT_EQ(colorAt(painted, 44), colorOf(TK_COMMENT));
     EXPECT_EQ(colorAt(painted, 36), colorOf(TK_OTHER_TEXT)); // references are not told apart here
     EXPECT_EQ(painted.string->string().size(), painted.string->runs().back().location + painted.string->runs().back().length);
@@ -135,4 +145,147 @@ TEST(SyntaxColoring, SourceViewBuilderKeepsEveryCharacter)
     EXPECT_EQ(built.attributeAtIndex<Color>(ForegroundColorAttributeName, html.find(u"x ")), nullptr);
     builder.clearAttributedString();
     EXPECT_EQ(builder.attributedString().length(), 0u);
+}
+
+namespace {
+
+std::vector<std::u16string_view> linesOf(std::u16string_view text)
+{
+    std::vector<std::u16string_view> lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(u'\n', start);
+        if (end == std::u16string_view::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The pairs of equal lines of two texts, as their longest common subsequence
+// of lines: the offsets where each such line starts in either text.
+std::vector<std::pair<size_t, size_t>> equalLines(std::u16string_view a, std::u16string_view b)
+{
+    auto left = linesOf(a);
+    auto right = linesOf(b);
+    std::vector<std::vector<uint32_t>> common(left.size() + 1, std::vector<uint32_t>(right.size() + 1));
+    for (size_t i = left.size(); i-- > 0;) {
+        for (size_t j = right.size(); j-- > 0;)
+            common[i][j] = left[i] == right[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+    }
+    std::vector<std::pair<size_t, size_t>> pairs;
+    for (size_t i = 0, j = 0; i < left.size() && j < right.size();) {
+        if (left[i] == right[j]) {
+            pairs.emplace_back(left[i].data() - a.data(), right[j].data() - b.data());
+            ++i;
+            ++j;
+        } else if (common[i + 1][j] >= common[i][j + 1])
+            ++i;
+        else
+            ++j;
+    }
+    return pairs;
+}
+
+} // namespace
+
+// A page's source as loaded is painted as the writer colours the same text
+// after the first edit: every character of every line the two share has the
+// same colour. Run over the real pages of every kind.
+TEST(SyntaxColoring, TheLoadedSourceIsColouredAsTheRegeneratedSourceOfTheSamePage)
+{
+    auto preferences = VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences();
+    size_t pages = 0;
+    size_t comparedLines = 0;
+    for (const char* folder : { "editing", "html-pages", "html-writer", "save-roundtrip", "web", "wordpress" }) {
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(BREVANTON_TEST_DATA_DIR) + "/" + folder)) {
+            auto extension = entry.path().extension().string();
+            if (extension != ".html" && extension != ".xhtml")
+                continue;
+            std::string name = std::string(folder) + "/" + entry.path().filename().string();
+            auto bytes = readFile(entry.path().string());
+            ASSERT_TRUE(bytes) << name;
+            bool xml = extension == ".xhtml";
+            auto decoded = decodeDocumentText(*bytes, xml ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML);
+            auto document = xml ? DOMDocument::parseXML(*bytes) : DOMDocument::parseHTML(std::string_view(*bytes), toUTF8(decoded.encoding));
+            if (!document)
+                continue;
+            std::u16string source = toUTF16(decoded.utf8);
+
+            VornickHTMLWriter writer(*VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences(), 0,
+                                     VornickNewlineConvention::LF);
+            writer.setSyntaxColoringPreferences(preferences);
+            std::shared_ptr<const AttributedString> written;
+            writer.writeAttributedStringFromDocument(*document, false, [&](auto string, auto) { written = std::move(string); });
+            VornickHTMLStringSyntaxPainterAndMapper painter;
+            std::shared_ptr<const AttributedString> painted;
+            painter.paintAndMapHTMLString(source, document.get(), preferences, true, [&](auto string, auto) { painted = std::move(string); });
+            ASSERT_TRUE(written && painted) << name;
+            ++pages;
+
+            const auto& loadedText = painted->string();
+            const auto& writtenText = written->string();
+            size_t mismatches = 0;
+            for (auto [inLoaded, inWritten] : equalLines(loadedText, writtenText)) {
+                ++comparedLines;
+                for (size_t offset = 0; inLoaded + offset < loadedText.size() && loadedText[inLoaded + offset] != u'\n'; ++offset) {
+                    auto* shown = painted->attributeAtIndex<Color>(ForegroundColorAttributeName, inLoaded + offset);
+                    auto* regenerated = written->attributeAtIndex<Color>(ForegroundColorAttributeName, inWritten + offset);
+                    ASSERT_TRUE(shown && regenerated) << name;
+                    if (*shown != *regenerated && ++mismatches <= 3) {
+                        size_t lineEnd = loadedText.find(u'\n', inLoaded);
+                        ADD_FAILURE() << name << ": column " << offset << " of \""
+                                      << toUTF8(std::u16string_view(loadedText).substr(inLoaded, lineEnd - inLoaded)) << "\": "
+                                      << shown->description() << " loaded, " << regenerated->description() << " regenerated";
+                    }
+                }
+            }
+            EXPECT_EQ(mismatches, 0u) << name;
+        }
+    }
+    EXPECT_GT(pages, 40u);
+    EXPECT_GT(comparedLines, 300u);
+}
+
+TEST(SyntaxColoring, DOCTYPEsAreColouredAsTheWriterWritesThem)
+{
+    auto kindsOf = [](std::u16string_view html) {
+        auto painted = paint(html);
+        std::u16string kinds;
+        for (size_t index = 0; index < html.size(); ++index) {
+            Color color = colorAt(painted, index);
+            kinds += color == colorOf(TK_OTHER_TEXT) ? u'-' : color == colorOf(TK_ATTRIBUTE_VALUE) ? u'v' : u'o';
+        }
+        return kinds;
+    };
+    // Orange: punctuation, the keyword, the name and identifiers; the blanks are text.
+    EXPECT_EQ(kindsOf(u"<!DOCTYPE html>"), u"ooooooooo-ooooo");
+    EXPECT_EQ(kindsOf(u"<!DOCTYPE html PUBLIC \"-//A B//EN\" 'x y'>"), u"ooooooooo-oooo-oooooo-oooooooooooo-ooooo" u"o");
+    // An internal subset is the DOCTYPE's, its brackets text.
+    EXPECT_EQ(kindsOf(u"<!DOCTYPE a [ x ]>"), u"ooooooooo-o--ooo-o");
+    // A bogus declaration keeps its text plain.
+    EXPECT_EQ(kindsOf(u"<!ELEMENT x>"), u"oo---------o");
+}
+
+// The map follows what a parser makes of raw text and of an XML DOCTYPE: an
+// old page's escaped script keeps a "</script>" inside its text, plaintext
+// runs to the end, and an internal subset is part of its DOCTYPE.
+TEST(SyntaxColoring, RawTextAndInternalSubsetsAreMappedAsTheyAreParsed)
+{
+    std::u16string script = u"<script><!--\nw(\"<script>x</script>\");\n//--></script><p>a</p>";
+    auto legacy = paint(script);
+    EXPECT_EQ(legacy.map->description(), u"(9)Document[0:60] {\n(1)script[0:52] {\n(3)text[8:43]},(1)p[52:60] {\n(3)text[55:56]}}");
+    EXPECT_EQ(colorAt(legacy, script.find(u"</script>\")")), colorOf(TK_OTHER_TEXT));
+    auto plaintext = paint(u"<plaintext><b>x</b>");
+    EXPECT_EQ(plaintext.map->description(), u"(9)Document[0:19] {\n(1)plaintext[0:19] {\n(3)text[11:19]}}");
+
+    std::string xml = "<!DOCTYPE html [\n<!ENTITY a \"b>\">\n]>\n<html xmlns=\"http://www.w3.org/1999/xhtml\"/>";
+    auto document = DOMDocument::parseXML(xml);
+    ASSERT_TRUE(document);
+    std::shared_ptr<const VornickDOMToNSRangeMap> map;
+    VornickHTMLStringSyntaxPainterAndMapper painter;
+    painter.paintAndMapHTMLString(toUTF16(xml), document.get(), nullptr, true, [&](auto, auto painted) { map = std::move(painted); });
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->description(), u"(9)Document[0:81] {\n(10)DOCTYPE[0:36],(1)html[37:81]}");
 }

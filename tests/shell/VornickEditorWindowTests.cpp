@@ -5,6 +5,8 @@
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
+#include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
+#include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "ui/VornickHTMLSourceCodeView.h"
 #include "html/VornickHTMLServices.h"
 #include "platform/dom/DOMDocument.h"
@@ -19,6 +21,7 @@
 #include "platform/views/Application.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Pasteboard.h"
+#include "platform/views/ScrollView.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/qt/QtMenuBar.h"
 #include "platform/views/qt/QtPanels.h"
@@ -41,9 +44,11 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 using namespace brevanton;
 
@@ -916,6 +921,93 @@ TEST_F(EditorWindow, FileOpenShowsTheChosenFileInAWindowOfItsOwn)
     ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
     EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->messageText(), u"The document \u201Cmissing.html\u201D could not be opened.");
     AlertDriver::shared().reset();
+}
+
+// Holds the syntax painter's queue busy until it goes: what is queued
+// after it waits.
+class HeldPaintingQueue {
+public:
+    HeldPaintingQueue()
+    {
+        for (int blocker = 0; blocker < 64; ++blocker) {
+            VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().addOperation([this] {
+                while (!m_released)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            });
+        }
+    }
+    ~HeldPaintingQueue() { release(); }
+    void release() { m_released = true; }
+
+private:
+    std::atomic<bool> m_released { false };
+};
+
+// The pane of a page whose source has a line wider than the pane: the source
+// shows in the text colour until it is coloured, and its long line can be
+// scrolled into view, by the wheel or the scroller that shows under it.
+TEST_F(EditorWindow, TheSourcePaneShowsPlainSourceReadablyAndScrollsSidewaysToLongLines)
+{
+    auto held = std::make_unique<HeldPaintingQueue>();
+    editor = shell->openFile(path("formatting.html"), nullptr);
+    ASSERT_TRUE(editor);
+    auto loupe = editor->editingView()->sourceLoupe();
+    auto sourceView = loupe->sourceCodeView();
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [&] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress && !sourceView->string().empty(); }, 10));
+    settle();
+    // Not coloured yet: all of it in the loupe's text colour, on its dark background.
+    auto dark = VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences();
+    ASSERT_EQ(sourceView->textStorage().runs().size(), 1u);
+    EXPECT_EQ(*sourceView->textStorage().attributeAtIndex<Color>(ForegroundColorAttributeName, 0), *dark->colorForTokenKind(TK_OTHER_TEXT));
+    QImage plain = widget()->grab().toImage();
+    saveScreenshot(plain, "source-pane-plain.png");
+    Rect pane = editor->sourcePane()->convertRectToView(editor->sourcePane()->bounds(), nullptr);
+    QRect paneInWidget(static_cast<int>(pane.minX()) + 2, static_cast<int>(widget()->height() - pane.maxY()) + 2,
+                       static_cast<int>(pane.width()) - 4, 200);
+    size_t light = 0;
+    for (QRgb colour : coloursIn(plain, paneInWidget))
+        light += QColor(colour).value() > 160 ? 1 : 0;
+    EXPECT_GT(light, 3u) << "the plain source's text is readable on the dark background";
+
+    held->release();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return sourceView->textStorage().runs().size() > 1; }, 10));
+    settle();
+    auto scrollView = loupe->scrollView();
+    auto clip = scrollView->contentView();
+    auto scroller = scrollView->horizontalScroller();
+    ASSERT_TRUE(scroller);
+    EXPECT_FALSE(scroller->isHidden()) << "a line is wider than the pane";
+    EXPECT_GT(sourceView->frame().width(), clip->frame().width());
+    // The scroller is at the pane's bottom.
+    Rect bar = scroller->convertRectToView(scroller->bounds(), nullptr);
+    EXPECT_EQ(bar.minY(), pane.minY());
+    QImage before = widget()->grab().toImage();
+    saveScreenshot(before, "source-pane-long-line.png");
+
+    // A sideways turn of the wheel over the text.
+    QPoint inText(static_cast<int>(pane.midX()), static_cast<int>(widget()->height() - pane.maxY()) + 40);
+    QWheelEvent wheel(QPointF(inText), widget()->mapToGlobal(QPointF(inText)), QPoint(), QPoint(-120, 0), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(widget(), &wheel);
+    settle();
+    EXPECT_EQ(clip->bounds().origin.x, 40);
+    EXPECT_GT(scroller->doubleValue(), 0);
+    QImage scrolled = widget()->grab().toImage();
+    saveScreenshot(scrolled, "source-pane-scrolled-sideways.png");
+    EXPECT_GT(changedPixels(before, scrolled, paneInWidget), 100) << "the text moved";
+
+    // A click in the track right of the knob shows the line's end.
+    Rect knob = scroller->convertRectToView(scroller->knobRect(), nullptr);
+    QPoint inTrack(static_cast<int>(bar.maxX()) - 3, static_cast<int>(widget()->height() - bar.midY()));
+    ASSERT_GT(inTrack.x(), knob.maxX());
+    for (int click = 0; click < 10 && scroller->doubleValue() < 1; ++click) {
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, inTrack);
+        settle();
+    }
+    EXPECT_DOUBLE_EQ(scroller->doubleValue(), 1);
+    EXPECT_EQ(clip->documentVisibleRect().maxX(), sourceView->frame().width());
+    saveScreenshot(widget()->grab().toImage(), "source-pane-line-end.png");
 }
 
 TEST_F(EditorWindow, AScrolledPageIsDrawnOnlyInsideItsOwnPane)

@@ -1,6 +1,7 @@
 #include "ui/VornickHTMLSourceCodeView.h"
 
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
+#include "platform/foundation/Text.h"
 #include "platform/views/GraphicsContext.h"
 
 #include <gtest/gtest.h>
@@ -77,4 +78,32 @@ TEST(HTMLSourceCodeView, FollowsPreferencesThatChangeTheirColoursInPlace)
     // Null preferences leave the colours as they were.
     view->setSyntaxColoringPreferences(nullptr);
     EXPECT_EQ(view->backgroundColor(), Color::black());
+}
+
+// Source that is not coloured yet is drawn as the coloured source will draw
+// its text: in the preferences' text colour and font, never in the text
+// view's black, which the dark presets' background would swallow.
+TEST(HTMLSourceCodeView, PlainSourceIsDrawnInThePreferencesTextColourAndFont)
+{
+    auto view = std::make_shared<VornickHTMLSourceCodeView>(Rect(0, 0, 300, 100));
+    auto dark = VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences();
+    view->setSyntaxColoringPreferences(dark);
+    view->setPlainSourceCode(u"<p>plain</p>\n<b>x</b>");
+    EXPECT_EQ(view->string(), u"<p>plain</p>\n<b>x</b>");
+    const auto& runs = view->textStorage().runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].length, view->string().size());
+    EXPECT_EQ(runs[0].attributes, dark->attributesDictionaryForTokenKind(TK_OTHER_TEXT, 4));
+
+    GraphicsContext context;
+    view->display(context);
+    size_t texts = 0;
+    for (const auto& command : context.commandsOfView(view.get())) {
+        if (command.kind != DrawCommand::Kind::Text)
+            continue;
+        ++texts;
+        EXPECT_EQ(command.color, *dark->colorForTokenKind(TK_OTHER_TEXT)) << toUTF8(command.text);
+        EXPECT_NE(command.color, dark->backgroundColor());
+    }
+    EXPECT_EQ(texts, 2u);
 }

@@ -86,3 +86,59 @@ TEST_F(ScrollFixture, ScrollingPostsBoundsChangesOfTheClipView)
     EXPECT_EQ(clip->frame().size, (Size { 120, 200 }));
     EXPECT_EQ(scrollView->contentSize(), (Size { 120, 200 }));
 }
+
+// A scroller shows only while the document is larger than the clip view
+// along its axis, takes its room from the clip view, follows the scrolling
+// and scrolls when its knob is dragged or its track clicked.
+TEST_F(ScrollFixture, AScrollerShowsWhileTheDocumentIsWiderAndScrollsIt)
+{
+    auto clip = scrollView->contentView();
+    scrollView->setHasHorizontalScroller(true);
+    ASSERT_FALSE(scrollView->horizontalScroller() && !scrollView->horizontalScroller()->isHidden());
+    EXPECT_EQ(clip->frame(), Rect(0, 0, 100, 100));
+
+    // A document wider than the clip view: the scroller stands along the
+    // bottom edge (the scroll view is not flipped) and the clip view above it.
+    document->setFrameSize({ 400, 400 });
+    auto scroller = scrollView->horizontalScroller();
+    ASSERT_TRUE(scroller);
+    EXPECT_FALSE(scroller->isHidden());
+    EXPECT_EQ(scroller->frame(), Rect(0, 0, 100, Scroller::Width));
+    EXPECT_EQ(clip->frame(), Rect(0, Scroller::Width, 100, 100 - Scroller::Width));
+    EXPECT_DOUBLE_EQ(scroller->knobProportion(), 0.25);
+    EXPECT_DOUBLE_EQ(scroller->doubleValue(), 0);
+
+    // The knob follows the clip view.
+    clip->scrollToPoint({ 150, 0 });
+    EXPECT_DOUBLE_EQ(scroller->doubleValue(), 0.5);
+    clip->scrollToPoint({ 0, 0 });
+
+    // Dragging the knob to the track's end shows the document's right edge.
+    auto at = [&](double x) { return scroller->convertPointToView({ x, Scroller::Width / 2 }, nullptr); };
+    Rect knob = scroller->knobRect();
+    window->sendEvent(Event::mouseEvent(EventType::LeftMouseDown, at(knob.midX()), {}, 1, window, 1));
+    window->sendEvent(Event::mouseEvent(EventType::LeftMouseDragged, at(knob.midX() + 200), {}, 1.1, window, 1));
+    window->sendEvent(Event::mouseEvent(EventType::LeftMouseUp, at(knob.midX() + 200), {}, 1.2, window, 1));
+    EXPECT_DOUBLE_EQ(scroller->doubleValue(), 1);
+    EXPECT_EQ(clip->documentVisibleRect().maxX(), 400);
+    // A click in the track left of the knob goes back by a page.
+    double before = clip->bounds().origin.x;
+    window->sendEvent(Event::mouseEvent(EventType::LeftMouseDown, at(2), {}, 2, window, 1));
+    window->sendEvent(Event::mouseEvent(EventType::LeftMouseUp, at(2), {}, 2.1, window, 1));
+    EXPECT_LT(clip->bounds().origin.x, before);
+    EXPECT_GT(clip->bounds().origin.x, 0);
+
+    // The document narrows again: the scroller goes and the clip view takes its room back.
+    document->setFrameSize({ 100, 400 });
+    EXPECT_TRUE(scroller->isHidden());
+    EXPECT_EQ(clip->frame(), Rect(0, 0, 100, 100));
+    EXPECT_EQ(clip->bounds().origin.x, 0);
+    // A vertical scroller for the tall document takes room from the width,
+    // which the document then no longer fits: both scrollers show.
+    scrollView->setHasVerticalScroller(true);
+    ASSERT_TRUE(scrollView->verticalScroller());
+    EXPECT_FALSE(scrollView->verticalScroller()->isHidden());
+    EXPECT_FALSE(scroller->isHidden());
+    EXPECT_EQ(scrollView->verticalScroller()->frame(), Rect(100 - Scroller::Width, Scroller::Width, Scroller::Width, 100 - Scroller::Width));
+    EXPECT_EQ(clip->frame(), Rect(0, Scroller::Width, 100 - Scroller::Width, 100 - Scroller::Width));
+}

@@ -3,6 +3,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Font.h"
 #include "platform/views/GraphicsContext.h"
+#include "platform/views/SystemFonts.h"
 #include "platform/views/TextField.h"
 #include "platform/views/TextLayout.h"
 
@@ -127,4 +128,39 @@ TEST(TextView, DrawsEachLineAsItsRunsOfOneColourWhereTheFontsPlaceThem)
     for (const auto& command : part.commands())
         drawn += command.kind == DrawCommand::Kind::Text ? 1 : 0;
     EXPECT_EQ(drawn, 1u);
+}
+
+// The measure of a long text with runs of several fonts: lines as high as
+// their tallest font, the gaps between runs in the system font, and the width
+// of the widest line however far down it is.
+TEST(TextView, TheSizeOfTextFollowsItsFontsAndItsWidestLine)
+{
+    auto small = Font::fontWithName(u"Menlo", 10);
+    auto large = Font::fontWithName(u"Menlo", 30);
+    auto attributes = [](const std::shared_ptr<const Font>& font) {
+        auto dictionary = std::make_shared<TextAttributeDictionary>();
+        (*dictionary)[FontAttributeName] = font;
+        return TextAttributes(dictionary);
+    };
+    std::u16string string;
+    for (int line = 0; line < 200; ++line)
+        string += u"short\n";
+    string += u"a much longer line than the others\nBIG\n";
+    // Runs: everything small but "BIG" large; the newline after the long
+    // line is in no run (the system font).
+    size_t big = string.find(u"BIG");
+    std::vector<AttributedString::Run> runs { { 0, big - 1, attributes(small) }, { big, 3, attributes(large) },
+                                              { big + 3, 1, attributes(small) } };
+    AttributedString text(string, runs);
+    Size size = sizeOfAttributedString(text);
+    auto system = systemFontOfSize(0);
+    EXPECT_DOUBLE_EQ(size.width, small->widthOfString(u"a much longer line than the others"));
+    double height = 200 * small->lineHeight() + std::max(small->lineHeight(), system->lineHeight()) + large->lineHeight()
+        + system->lineHeight();
+    EXPECT_DOUBLE_EQ(size.height, height);
+    // A tab counts as a long line does.
+    AttributedString tabs(std::u16string(100, u'x') + u"\n\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t", attributes(small));
+    EXPECT_DOUBLE_EQ(sizeOfAttributedString(tabs).width,
+                     std::max(small->widthOfString(std::u16string(100, u'x')), small->widthOfString(std::u16string(20, u'\t'))));
+    EXPECT_EQ(sizeOfAttributedString(AttributedString()).height, 0);
 }

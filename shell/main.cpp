@@ -7,6 +7,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
+#include "platform/views/qt/QtScreenGeometry.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickEditorWindow.h"
 
@@ -30,6 +31,8 @@ int main(int argc, char** argv)
         VornickApplicationLaunch launch;
         {
             VornickApplicationShell shell(argc, argv);
+            // Windows are placed on the display's own screen.
+            adoptQtPrimaryScreenGeometry();
             for (const auto& path : paths) {
                 Error error;
                 if (!shell.openFile(path, &error)) {

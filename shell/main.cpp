@@ -7,7 +7,6 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
-#include "platform/views/qt/QtScreenGeometry.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickEditorWindow.h"
 
@@ -32,7 +31,7 @@ int main(int argc, char** argv)
         {
             VornickApplicationShell shell(argc, argv);
             // Windows are placed on the display's own screen.
-            adoptQtPrimaryScreenGeometry();
+            VornickAdoptDisplayScreenGeometry();
             for (const auto& path : paths) {
                 Error error;
                 if (!shell.openFile(path, &error)) {

@@ -6,9 +6,11 @@
 #include <QRect>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace brevanton {
 
-void adoptQtPrimaryScreenGeometry()
+void adoptQtPrimaryScreenGeometry(int roomAboveContent)
 {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
@@ -21,8 +23,9 @@ void adoptQtPrimaryScreenGeometry()
     // from the bottom-left, up.
     Screen::setMainScreenFrame(Rect(0, 0, whole.width(), whole.height()));
     double top = available.top() - whole.top();
-    Screen::setMainScreenVisibleFrame(Rect(available.left() - whole.left(), whole.height() - top - available.height(),
-                                           available.width(), available.height()));
+    double height = std::max(1, available.height() - roomAboveContent);
+    Screen::setMainScreenVisibleFrame(
+        Rect(available.left() - whole.left(), whole.height() - top - available.height(), available.width(), height));
 }
 
 } // namespace brevanton

@@ -7,7 +7,9 @@
 
 namespace brevanton {
 
-// Nothing changes when Qt has no screen.
-void adoptQtPrimaryScreenGeometry();
+// `roomAboveContent` pixels at the top of the visible frame are kept for what
+// a window shows above its content (a menu bar), so a window placed at the
+// visible frame's top shows that too. Nothing changes when Qt has no screen.
+void adoptQtPrimaryScreenGeometry(int roomAboveContent = 0);
 
 } // namespace brevanton

@@ -102,7 +102,16 @@ std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
 
 std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std::string& path, Error* outError)
 {
-    auto editor = VornickEditorWindow::open(path, outError);
+    // The new window cascades from the frontmost document window.
+    std::shared_ptr<Window> front;
+    for (const auto& window : Application::shared().orderedWindows()) {
+        auto isEditorWindow = [&](const auto& editor) { return editor->window() == window; };
+        if (std::any_of(m_editorWindows.begin(), m_editorWindows.end(), isEditorWindow)) {
+            front = window;
+            break;
+        }
+    }
+    auto editor = VornickEditorWindow::open(path, outError, front.get());
     if (editor) {
         m_editorWindows.push_back(editor);
         VornickInstallEditorWindowBridges(*this, *editor);

@@ -73,5 +73,9 @@ private:
 void VornickInstallApplicationShellBridges(VornickApplicationShell&);
 // The bridges of one document window (its menu bar); called by openFile.
 void VornickInstallEditorWindowBridges(VornickApplicationShell&, VornickEditorWindow&);
+// Gives the view layer's screen the display's size and visible frame (less
+// a menu bar's height at the top), against which windows are placed. Called
+// by the window program once the shell is made; tests keep the usual screen.
+void VornickAdoptDisplayScreenGeometry();
 
 } // namespace brevanton

@@ -14,6 +14,7 @@
 #include "platform/views/qt/QtMenuBar.h"
 #include "platform/views/qt/QtPanels.h"
 #include "platform/views/qt/QtPasteboardBridge.h"
+#include "platform/views/qt/QtScreenGeometry.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "shell/VornickEditorWindow.h"
@@ -43,6 +44,14 @@ void VornickInstallEditorWindowBridges(VornickApplicationShell& shell, VornickEd
     auto* bar = new QtMenuBar(widget);
     widget->setMenuBar(bar);
     bar->synchronize();
+}
+
+void VornickAdoptDisplayScreenGeometry()
+{
+    // Each document window shows its menu bar above its content.
+    QtMenuBar bar;
+    bar.synchronize();
+    adoptQtPrimaryScreenGeometry(bar.sizeHint().height());
 }
 
 } // namespace brevanton

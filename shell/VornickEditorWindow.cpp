@@ -18,6 +18,7 @@
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickDocumentFile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -30,9 +31,20 @@ namespace {
 constexpr double windowWidth = 1280;
 constexpr double windowHeight = 800;
 constexpr double pageShare = 0.6;
+// The first window's distance from the visible frame's edges.
+constexpr double windowMargin = 60;
+
+// The first window's frame: its size, less where the screen is smaller.
+Rect initialWindowFrame()
+{
+    Rect visible = Screen::mainScreen().visibleFrame();
+    double width = std::max(400.0, std::min(windowWidth, visible.width() - 2 * windowMargin));
+    double height = std::max(300.0, std::min(windowHeight, visible.height() - 2 * windowMargin));
+    return Rect(visible.minX() + windowMargin, visible.maxY() - windowMargin - height, width, height);
+}
 } // namespace
 
-std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string& path, Error* outError)
+std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string& path, Error* outError, Window* cascadeFrom)
 {
     // Only a regular file of a bounded size is opened.
     VornickDocumentFile file(path);
@@ -41,9 +53,11 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
 
     auto editor = std::shared_ptr<VornickEditorWindow>(new VornickEditorWindow);
     editor->m_path = path;
-    Rect screen = Screen::mainScreen().frame();
     auto& window = editor->m_window;
-    window = VornickWindow::create(Rect(screen.minX() + 60, screen.maxY() - 60 - windowHeight, windowWidth, windowHeight));
+    window = VornickWindow::create(initialWindowFrame());
+    // A zero point asks the window in front where the next one goes, without moving it.
+    if (cascadeFrom)
+        window->cascadeTopLeftFromPoint(cascadeFrom->cascadeTopLeftFromPoint(Point {}));
     window->setTitle(toUTF16(std::filesystem::path(path).filename().string()));
 
     Rect bounds = window->contentView()->bounds();

@@ -28,12 +28,17 @@ class SplitView;
 class View;
 class VornickContentEditingView;
 class VornickWindow;
+class Window;
 
 class VornickEditorWindow : public std::enable_shared_from_this<VornickEditorWindow> {
 public:
     // The window, ordered front and key, with the file loaded (a file that
-    // cannot be read is reported through the error and gives null).
-    static std::shared_ptr<VornickEditorWindow> open(const std::string& path, Error*);
+    // cannot be read is reported through the error and gives null). It is
+    // as large as the screen's visible frame allows, up to 1280 by 800; the
+    // first is 60 points in from the visible frame's top-left corner, a
+    // window opened while another shows is cascaded from that one
+    // (Window::cascadeTopLeftFromPoint).
+    static std::shared_ptr<VornickEditorWindow> open(const std::string& path, Error*, Window* cascadeFrom = nullptr);
     ~VornickEditorWindow();
 
     const std::string& path() const { return m_path; }

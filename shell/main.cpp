@@ -30,6 +30,8 @@ int main(int argc, char** argv)
         VornickApplicationLaunch launch;
         {
             VornickApplicationShell shell(argc, argv);
+            // Windows are placed on the display's own screen.
+            VornickAdoptDisplayScreenGeometry();
             for (const auto& path : paths) {
                 Error error;
                 if (!shell.openFile(path, &error)) {

@@ -66,6 +66,22 @@ void Window::setFrameOrigin(Point origin)
     setFrame(Rect(origin, m_frame.size));
 }
 
+Point Window::cascadeTopLeftFromPoint(Point topLeft)
+{
+    // The height of a title bar, the step between cascaded windows.
+    constexpr double titleBarHeight = 22;
+    if (topLeft.x != 0 || topLeft.y != 0) {
+        Rect visible = screen().visibleFrame();
+        Rect placed(topLeft.x, topLeft.y - m_frame.height(), m_frame.width(), m_frame.height());
+        bool inside = placed.minX() >= visible.minX() && placed.maxX() <= visible.maxX() && placed.minY() >= visible.minY()
+            && placed.maxY() <= visible.maxY();
+        if (!inside)
+            placed.origin = Point { visible.minX(), visible.maxY() - m_frame.height() };
+        setFrameOrigin(placed.origin);
+    }
+    return Point { m_frame.minX() + titleBarHeight, m_frame.maxY() - titleBarHeight };
+}
+
 const Screen& Window::screen() const
 {
     return Screen::mainScreen();

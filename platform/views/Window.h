@@ -101,6 +101,13 @@ public:
     // Resizes the content view to the new size.
     void setFrame(const Rect&);
     void setFrameOrigin(Point);
+    // Cascading windows: puts the window's top-left corner at `topLeft`
+    // (screen coordinates) and answers where the next window's goes, a title
+    // bar's height (22 points) right of and below this one's. Where the
+    // window would not lie inside the screen's visible frame, it goes to that
+    // frame's top-left corner instead. A zero point leaves the window where
+    // it is and answers the point after it.
+    Point cascadeTopLeftFromPoint(Point topLeft);
     // The screen the window is on (there is one).
     const Screen& screen() const;
     Point convertPointToScreen(Point) const;

@@ -22,6 +22,7 @@
 #include "platform/views/Menu.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/ScrollView.h"
+#include "platform/views/Screen.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/qt/QtMenuBar.h"
 #include "platform/views/qt/QtPanels.h"
@@ -29,6 +30,7 @@
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "platform/web/WebFrame.h"
+#include "platform/web/WebFrameView.h"
 #include "platform/web/WebGeneratedContent.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickEditorWindow.h"
@@ -45,6 +47,7 @@
 #include <QWheelEvent>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <set>
@@ -1040,6 +1043,158 @@ TEST_F(EditorWindow, AScrolledPageIsDrawnOnlyInsideItsOwnPane)
     saveScreenshot(scrolled, "editor-window-scrolled.png");
     ASSERT_GT(changedPixels(before, scrolled, QRect(above.left(), pageTop + 1, above.width(), 200)), 50) << "the page scrolled";
     EXPECT_EQ(changedPixels(before, scrolled, above), 0) << "the page's text spilled over what is above it";
+}
+
+// Pictures edited in another program while the page is open.
+class EditorWindowImages : public EditorWindow {
+protected:
+    // A 4 by 4 picture of one colour; in place, as a paint program writes it.
+    void writePicture(const std::string& name, QColor colour)
+    {
+        // Past the file system's step of modification times.
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(colour);
+        ASSERT_TRUE(picture.save(QString::fromStdString(path(name)), "PNG"));
+    }
+    // The colour drawn in the middle of the element's box.
+    QRgb colourOf(const DOMElement& image) const
+    {
+        QImage picture = widget()->grab().toImage();
+        return picture.pixel(pointInWidget(image, 20));
+    }
+    // Whether the window's views are marked to redraw the element's box in
+    // the window (what the widget is told to update).
+    bool markedForDisplay(const DOMElement& image) const
+    {
+        auto webView = editor->editingView()->embeddedWebView();
+        Rect box = webView->convertRectToView(webView->boundingBox(image), nullptr);
+        auto documentView = webView->mainFrame()->frameView()->documentView();
+        if (!documentView->needsDisplay())
+            return false;
+        Rect marked = documentView->convertRectToView(documentView->dirtyRect(), nullptr);
+        return marked.intersection(box) == box;
+    }
+};
+
+TEST_F(EditorWindowImages, APictureRewrittenOrAppearingIsDrawnAnewOnceItsChangeIsReported)
+{
+    writePicture("swatch.png", Qt::red);
+    ASSERT_TRUE(writeFileAtomically(path("swatches.html"),
+                                    "<!DOCTYPE html>\n<html><head><title>Swatches</title></head><body>\n"
+                                    "<p><img src=\"swatch.png\" width=\"40\" height=\"40\" alt=\"\"> "
+                                    "<img src=\"later.png\" width=\"40\" height=\"40\" alt=\"\"></p>\n</body></html>\n"));
+    editor = shell->openFile(path("swatches.html"), nullptr);
+    ASSERT_TRUE(editor);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    settle();
+    auto list = editor->editingView()->mainFrameDocument()->getElementsByTagName(u"IMG");
+    ASSERT_EQ(list->length(), 2u);
+    auto swatch = std::static_pointer_cast<DOMElement>(list->item(0));
+    auto later = std::static_pointer_cast<DOMElement>(list->item(1));
+    ASSERT_EQ(colourOf(*swatch), qRgb(255, 0, 0));
+    EXPECT_NE(colourOf(*later), qRgb(0, 255, 0));
+    settle();
+    ASSERT_FALSE(markedForDisplay(*swatch)) << "painted: nothing left marked";
+
+    // Rewritten in place with other pixels: the editor's watcher reports it,
+    // the picture's box is marked, and the window draws the new pixels.
+    writePicture("swatch.png", Qt::blue);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return markedForDisplay(*swatch); }, 5)) << "the change was never reported";
+    EXPECT_EQ(colourOf(*swatch), qRgb(0, 0, 255));
+    saveScreenshot(widget()->grab().toImage(), "editor-window-picture-changed.png");
+
+    // The missing picture appears; once the change is reported it is drawn.
+    writePicture("later.png", Qt::green);
+    settle();
+    editor->editingView()->refreshForResourceFileChangeAtURL(URL::fileURLWithPath(path("later.png")));
+    EXPECT_TRUE(markedForDisplay(*later));
+    EXPECT_EQ(colourOf(*later), qRgb(0, 255, 0));
+    EXPECT_EQ(colourOf(*swatch), qRgb(0, 0, 255));
+}
+
+// Documents opened one after another.
+class EditorWindowCascade : public EditorWindow {
+protected:
+    void TearDown() override
+    {
+        opened.clear();
+        EditorWindow::TearDown();
+        Screen::setMainScreenFrame(Rect(0, 0, 1920, 1080));
+    }
+    std::shared_ptr<VornickEditorWindow> openAnother()
+    {
+        auto another = shell->openFile(path("empty-body.html"), nullptr);
+        if (another)
+            opened.push_back(another);
+        return another;
+    }
+    static Point topLeft(const VornickEditorWindow& editor)
+    {
+        Rect frame = editor.window()->frame();
+        return Point { frame.minX(), frame.maxY() };
+    }
+    // Where the widget stands on the screen, counted from its top-left corner.
+    QPoint widgetPlace(const VornickEditorWindow& editor) const
+    {
+        auto* shown = shell->backend().widgetForWindow(*editor.window());
+        return shown ? shown->geometry().topLeft() : QPoint(-1, -1);
+    }
+    std::vector<std::shared_ptr<VornickEditorWindow>> opened;
+};
+
+TEST_F(EditorWindowCascade, EachNewWindowStepsDownAndRightFromTheFrontmostAndWrapsAtTheVisibleFrame)
+{
+    Point first = topLeft(*editor);
+    auto second = openAnother();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(topLeft(*second), (Point { first.x + 22, first.y - 22 }));
+    EXPECT_EQ(widgetPlace(*second) - widgetPlace(*editor), QPoint(22, 22)) << "the widget moved with the window";
+
+    // Brought to the front, the first window is the one the next steps from.
+    editor->window()->makeKeyAndOrderFront();
+    auto third = openAnother();
+    ASSERT_TRUE(third);
+    EXPECT_EQ(topLeft(*third), topLeft(*second));
+
+    // The desktop's panel takes the screen's lowest 100 points: windows
+    // step down until the next would reach into it, then start again at the
+    // visible frame's top-left corner.
+    Screen::setMainScreenVisibleFrame(Rect(0, 100, 1920, 980));
+    Point previous = topLeft(*third);
+    bool wrapped = false;
+    for (int i = 0; i < 10 && !wrapped; ++i) {
+        auto next = openAnother();
+        ASSERT_TRUE(next);
+        Rect frame = next->window()->frame();
+        EXPECT_GE(frame.minY(), 100) << i;
+        if (topLeft(*next) == (Point { 0, 1080 }))
+            wrapped = true;
+        else
+            EXPECT_EQ(topLeft(*next), (Point { previous.x + 22, previous.y - 22 })) << i;
+        previous = topLeft(*next);
+    }
+    EXPECT_TRUE(wrapped);
+    auto afterWrap = openAnother();
+    ASSERT_TRUE(afterWrap);
+    EXPECT_EQ(topLeft(*afterWrap), (Point { 22, 1058 }));
+}
+
+TEST_F(EditorWindowCascade, OnASmallScreenTheFirstWindowFitsAndTheNextStillStepsAside)
+{
+    Screen::setMainScreenFrame(Rect(0, 0, 1024, 768));
+    for (auto& editorWindow : std::vector(shell->editorWindows()))
+        editorWindow->window()->close();
+    settle();
+    auto first = openAnother();
+    ASSERT_TRUE(first);
+    Rect visible = Screen::mainScreen().visibleFrame();
+    Rect frame = first->window()->frame();
+    EXPECT_EQ(frame.intersection(visible), frame);
+    EXPECT_EQ(topLeft(*first), (Point { 60, 708 }));
+    auto second = openAnother();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(topLeft(*second), (Point { 82, 686 }));
 }
 
 } // namespace

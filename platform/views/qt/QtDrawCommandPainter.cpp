@@ -52,6 +52,7 @@ QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& 
     : m_painter(painter)
     , m_baseToDevice(baseToDevice)
 {
+    qtBeginPaintingImageFiles();
 }
 
 QtDrawCommandPainter::~QtDrawCommandPainter()

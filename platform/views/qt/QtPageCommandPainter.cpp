@@ -1,16 +1,25 @@
 #include "platform/views/qt/QtPageCommandPainter.h"
 
+#include "platform/foundation/FileUtilities.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/qt/QtFontMetricsProvider.h"
 
 #include <QBrush>
 #include <QColor>
-#include <QHash>
+#include <QFile>
+#include <QByteArray>
 #include <QImage>
 #include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QTransform>
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
 
 namespace brevanton {
 
@@ -27,23 +36,59 @@ bool isSpaceUnit(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
 }
 
-// Decoded images by path; a file that could not be read is remembered as a null image.
-QImage cachedImage(const QString& path)
+// Decoded images by path, each with the stamp its file had when it was read
+// (none for a file that was not there) and the paint that last looked at the
+// file. Each paint looks at a file once (a stat costs little beside a
+// decoding, and nothing beside drawing it in many places): a file written,
+// replaced or created since it was read is decoded afresh, and a file that
+// could not be read or decoded is tried again once it changed or appeared.
+struct CachedImage {
+    std::optional<FileStamp> stamp;
+    uint64_t lookedAtInPaint { 0 };
+    QImage image;
+};
+
+uint64_t currentPaint = 1;
+
+std::optional<FileStamp> currentStamp(const std::string& path)
 {
-    static QHash<QString, QImage> cache;
-    auto found = cache.constFind(path);
-    if (found != cache.constEnd())
-        return *found;
-    if (cache.size() >= 64)
+    struct ::stat status;
+    if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return fileStampOfStatus(status);
+}
+
+QImage cachedImage(const std::string& path)
+{
+    static std::unordered_map<std::string, CachedImage> cache;
+    auto found = cache.find(path);
+    if (found != cache.end() && found->second.lookedAtInPaint == currentPaint)
+        return found->second.image;
+    // Taken before the read: a write while it decodes changes the stamp, so
+    // a later paint reads the file again.
+    auto stamp = currentStamp(path);
+    if (found != cache.end() && found->second.stamp == stamp) {
+        found->second.lookedAtInPaint = currentPaint;
+        return found->second.image;
+    }
+    if (found == cache.end() && cache.size() >= 64)
         cache.clear();
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    QImage image = reader.read();
-    cache.insert(path, image);
+    QImage image;
+    if (stamp) {
+        QImageReader reader(QFile::decodeName(QByteArray::fromStdString(path)));
+        reader.setAutoTransform(true);
+        image = reader.read();
+    }
+    cache.insert_or_assign(path, CachedImage { stamp, currentPaint, image });
     return image;
 }
 
 } // namespace
+
+void qtBeginPaintingImageFiles()
+{
+    ++currentPaint;
+}
 
 void qtPaintTextRun(QPainter& painter, const DrawCommand& command, const QRectF& target)
 {
@@ -74,7 +119,7 @@ void qtPaintTextRun(QPainter& painter, const DrawCommand& command, const QRectF&
 
 void qtPaintImageFile(QPainter& painter, const DrawCommand& command, const QRectF& target, const QRectF* tile)
 {
-    QImage image = cachedImage(QString::fromStdString(command.imagePath));
+    QImage image = cachedImage(command.imagePath);
     if (image.isNull() || target.isEmpty())
         return;
     painter.save();

@@ -12,11 +12,16 @@ namespace brevanton {
 
 struct DrawCommand;
 
+// Starts a paint: each image file drawn from now on is looked at again on disk.
+void qtBeginPaintingImageFiles();
 // Each run of non-space units is drawn at the x of its first unit, on the baseline.
 void qtPaintTextRun(QPainter&, const DrawCommand&, const QRectF& target);
 // The file decoded with QImageReader (kept for later paints of the same
-// path), scaled into the rectangle with the command's opacity; nothing when
-// it cannot be read.
+// path while the file's identity, size and modification time stay the same,
+// so a changed file is drawn changed and one that appears is drawn), scaled
+// into the rectangle with the command's opacity; nothing when it cannot be
+// read. The file is looked at once a paint: the first time its path is drawn
+// after qtBeginPaintingImageFiles.
 // A tiled command (`tile` set) repeats the image, scaled to the tile as it
 // stands on the device (`tile`), over the target and nowhere else.
 void qtPaintImageFile(QPainter&, const DrawCommand&, const QRectF& target, const QRectF* tile = nullptr);

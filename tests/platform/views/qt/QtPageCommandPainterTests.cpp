@@ -2,6 +2,7 @@
 #include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtPageCommandPainter.h"
 
+#include <QColor>
 #include <QImage>
 #include <QPainter>
 
@@ -9,8 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include <unistd.h>
 
 using namespace brevanton;
 using brevanton::testing::inkBounds;
@@ -112,4 +119,70 @@ TEST(QtPageCommandPainter, TiledImageFilesRepeatInStepWithTheirTileAndStayInThei
     EXPECT_EQ(image.pixel(14, 13), qRgb(0, 0, 255)) << "repeated downwards";
     EXPECT_EQ(image.pixel(28, 14), qRgb(255, 0, 0)) << "and across, five copies on";
     EXPECT_EQ(image.pixel(30, 14), qRgb(0, 0, 255));
+}
+
+namespace {
+
+// The colour drawn in the middle of a 20 by 10 box for the file at `path`.
+QRgb drawnColour(const std::string& path)
+{
+    GraphicsContext context;
+    context.drawImageFile(path, Rect(0, 0, 20, 10));
+    QImage image(20, 10, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    qtBeginPaintingImageFiles();
+    qtPaintImageFile(painter, context.commands().front(), QRectF(0, 0, 20, 10));
+    painter.end();
+    return image.pixel(10, 5);
+}
+
+// Writes a 4 by 4 picture of one colour at `path` through a file of its own
+// renamed over it, as editors save; `inPlace` writes into the file itself.
+void writePicture(const std::filesystem::path& path, QColor colour, bool inPlace = false)
+{
+    // The file system stamps modification times in steps of a few
+    // milliseconds; a rewrite in the same step of the same size would be no
+    // change anyone could see.
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(colour);
+    auto written = inPlace ? path : std::filesystem::path(path.string() + ".new.png");
+    ASSERT_TRUE(picture.save(QString::fromStdString(written.string()), "PNG"));
+    if (!inPlace)
+        std::filesystem::rename(written, path);
+}
+
+} // namespace
+
+TEST(QtPageCommandPainter, AnImageFileIsDrawnAsItStandsOnDiskNowAndMissingOrBrokenFilesAreTriedAgain)
+{
+    ensureApplication();
+    auto folder = std::filesystem::temp_directory_path() / ("brevanton-qt-page-changing-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    auto path = folder / "picture.png";
+    const QRgb white = qRgb(255, 255, 255);
+
+    EXPECT_EQ(drawnColour(path.string()), white) << "missing";
+    writePicture(path, Qt::red);
+    EXPECT_EQ(drawnColour(path.string()), qRgb(255, 0, 0)) << "appeared";
+    EXPECT_EQ(drawnColour(path.string()), qRgb(255, 0, 0)) << "kept";
+    writePicture(path, Qt::blue, true);
+    EXPECT_EQ(drawnColour(path.string()), qRgb(0, 0, 255)) << "rewritten in place, same size";
+    writePicture(path, Qt::green);
+    EXPECT_EQ(drawnColour(path.string()), qRgb(0, 255, 0)) << "replaced by another file";
+
+    // A broken file draws nothing until it is mended; a deleted one nothing at all.
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    {
+        std::ofstream broken(path, std::ios::binary | std::ios::trunc);
+        broken << "\x89PNG\r\n\x1a\n not really";
+    }
+    EXPECT_EQ(drawnColour(path.string()), white) << "broken";
+    EXPECT_EQ(drawnColour(path.string()), white) << "still broken";
+    writePicture(path, Qt::red, true);
+    EXPECT_EQ(drawnColour(path.string()), qRgb(255, 0, 0)) << "mended";
+    std::filesystem::remove(path);
+    EXPECT_EQ(drawnColour(path.string()), white) << "deleted";
+    std::filesystem::remove_all(folder);
 }

@@ -201,6 +201,7 @@ private:
     void appendHTMLForText(DOMNode&, unsigned indentLevel);
     // A text node's data as written outside raw text: mapped, trimmed, escaped, line breaks converted.
     std::u16string writtenText(std::u16string_view data, bool mapSubstitute, bool trimStart, bool trimEnd);
+    void appendWrittenText(std::u16string& out, std::u16string_view data, bool mapSubstitute, bool trimStart, bool trimEnd);
     void recordWrittenText(DOMNode&, size_t start, bool mapSubstitute, bool trimStart, bool trimEnd);
     bool recordedSettingsAreCurrent(const DOMDocument&) const;
     TextAttributes attributesForTokenKind(VornickSyntaxColoringTokenKind,
@@ -222,6 +223,7 @@ private:
     bool isAttributeBoolean(const ElementTraits&, std::u16string_view attributeName);
     bool encodingHoldsCharacter(char32_t);
     std::u16string stringByEscapingSpecialCharactersToHTMLEntitiesInString(std::u16string_view);
+    unsigned escapeOptions() const;
     void appendEscapedAttributeValue(std::u16string_view, char16_t quote);
     void appendNumericReference(char32_t);
     std::u16string resolvedURLAttributeValue(const std::u16string&);
@@ -229,6 +231,8 @@ private:
     void breakContiguousTextAtBoundaryOfElement(const ElementTraits&);
     void beginMapNode(uint16_t type, std::u16string_view name);
     void endMapNode(uint16_t type, std::u16string_view name);
+    void beginMapElement(const DOMElement&);
+    void endMapElement(const DOMElement&);
 
     bool inWordPressBlock() const { return !m_blocks.empty(); }
     bool inReplacedWordPressBlock() const { return m_replacedBlockCount > 0; }
@@ -272,7 +276,8 @@ private:
     // How the last attributed write of a document wrote its text; null otherwise.
     std::unique_ptr<TextRecord> m_textRecord;
     bool m_recordingText { false };
-    std::unordered_map<const DOMQualifiedName*, std::unique_ptr<ElementTraits>> m_traits;
+    // By the number of the element's interned name.
+    std::vector<std::unique_ptr<ElementTraits>> m_traits;
     VornickHTMLSpec* m_traitsSpec { nullptr };
 };
 

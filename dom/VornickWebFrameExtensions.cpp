@@ -125,6 +125,15 @@ bool vornick_hasLastGeneratedHTMLString(const WebFrame& frame)
     return value<SharedSource>(frame, sourceKey) || vornick_lastGeneratedHTMLAttributedString(frame);
 }
 
+size_t vornick_lastGeneratedHTMLStringLength(const WebFrame& frame)
+{
+    if (auto string = value<SharedSource>(frame, sourceKey))
+        return (*string)->size();
+    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(frame))
+        return attributed->string().size();
+    return 0;
+}
+
 void vornick_setLastGeneratedHTMLString(const WebFrame& frame, std::optional<std::u16string> string)
 {
     setValue(frame, sourceKey, string ? std::optional(std::make_shared<const std::u16string>(std::move(*string))) : std::nullopt);

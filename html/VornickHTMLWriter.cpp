@@ -408,9 +408,12 @@ std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(cons
     // Bytes the document's encoding could not decode were read as U+FFFD;
     // writing that character in their place would lose them without a word.
     // (An encoding without it holds it as a numeric reference.)
-    bool writesReplacement = written.find(u'\uFFFD') != std::u16string_view::npos
-        || written.find(u"&#xFFFD;") != std::u16string_view::npos || written.find(u"&#65533;") != std::u16string_view::npos;
-    if (document.hasReplacedUndecodableBytes() && writesReplacement) {
+    // Only a document read with such bytes is searched for it.
+    auto writesReplacement = [written] {
+        return written.find(u'\uFFFD') != std::u16string_view::npos || written.find(u"&#xFFFD;") != std::u16string_view::npos
+            || written.find(u"&#65533;") != std::u16string_view::npos;
+    };
+    if (document.hasReplacedUndecodableBytes() && writesReplacement()) {
         setError(outError, Error(VornickErrorDomain, VornickDocumentUndecodableBytesError,
                                  u"The file has bytes that are not valid " + document.characterSet()
                                      + u", shown as \uFFFD; saving would replace them. Remove those characters, "
@@ -588,7 +591,7 @@ void VornickHTMLWriter::prepareForNode(const DOMNode& node)
 
 void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
 {
-    resetOutput(attributed);
+    resetOutput(attributed, target == Target::Document ? m_expectedDocumentOutputLength : 0);
     prepareForNode(node);
     // The layout rules may have changed since the last write.
     m_traits.clear();
@@ -672,7 +675,7 @@ void VornickHTMLWriter::finishWrite()
     }
 }
 
-void VornickHTMLWriter::resetOutput(bool attributed)
+void VornickHTMLWriter::resetOutput(bool attributed, size_t expectedLength)
 {
     m_inPlaintext = false;
     m_suppressEscaping = false;
@@ -686,9 +689,10 @@ void VornickHTMLWriter::resetOutput(bool attributed)
     m_unclosedReplacedBlockComment = nullptr;
 
     Output& output = *m_output;
-    // One output buffer, sized by the last write.
+    // One output buffer, sized by the last write or the length expected.
     output.text.clear();
-    output.text.reserve(output.lastLength + output.lastLength / 8);
+    size_t length = std::max(output.lastLength, expectedLength);
+    output.text.reserve(length + length / 8);
     output.runs.clear();
     if (attributed)
         output.runs.reserve(output.lastRunCount + output.lastRunCount / 8);

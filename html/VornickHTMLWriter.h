@@ -109,6 +109,11 @@ public:
     const std::u16string& stringEncodingOverride() const { return m_stringEncodingOverride; }
     void setStringEncodingOverride(std::u16string name) { m_stringEncodingOverride = std::move(name); }
 
+    // About how long a write of the whole document will be, in UTF-16 units
+    // (the length of the source it was read from): room for it is made at
+    // once rather than grown piece by piece while writing. 0 for unknown.
+    void setExpectedDocumentOutputLength(size_t units) { m_expectedDocumentOutputLength = units; }
+
     // Nodes left out of every output (each with an empty range in the map,
     // so that its siblings keep their places).
     void setNodesToOmit(std::vector<std::weak_ptr<const DOMNode>> nodes) { m_nodesToOmit = std::move(nodes); }
@@ -185,7 +190,7 @@ private:
     void writeOnce(DOMNode&, Target, bool attributed);
     void prepareForNode(const DOMNode&);
     void finishWrite();
-    void resetOutput(bool attributed);
+    void resetOutput(bool attributed, size_t expectedLength);
 
     void appendString(std::u16string_view, VornickSyntaxColoringTokenKind);
     void appendStringWithNewlines(std::u16string_view, VornickSyntaxColoringTokenKind);
@@ -246,6 +251,7 @@ private:
     VornickCommentToFragmentDescriptionLookupBlock m_lookup;
     std::u16string m_stringEncodingOverride;
     char16_t m_substitute { 0 };
+    size_t m_expectedDocumentOutputLength { 0 };
     std::vector<std::weak_ptr<const DOMNode>> m_nodesToOmit;
     bool isNodeToOmit(const DOMNode&) const;
     VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::LF };

@@ -134,6 +134,15 @@ size_t vornick_lastGeneratedHTMLStringLength(const WebFrame& frame)
     return 0;
 }
 
+std::shared_ptr<const std::u16string> vornick_sharedLastGeneratedHTMLString(const WebFrame& frame)
+{
+    if (auto string = value<SharedSource>(frame, sourceKey))
+        return *string;
+    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(frame))
+        return std::make_shared<const std::u16string>(attributed->string());
+    return nullptr;
+}
+
 void vornick_setLastGeneratedHTMLString(const WebFrame& frame, std::optional<std::u16string> string)
 {
     setValue(frame, sourceKey, string ? std::optional(std::make_shared<const std::u16string>(std::move(*string))) : std::nullopt);

@@ -31,7 +31,7 @@ public:
     virtual const AttributedString& sourceCodeAttributedString() const { return textStorage(); }
     // Replaces the whole text in one editing batch; the selection keeps its
     // start (at most the new length) and its length, cut at the end of the text.
-    virtual void setSourceCodeAttributedString(const AttributedString&);
+    virtual void setSourceCodeAttributedString(AttributedString);
 
     // Follows preferences whose background colour changed in place.
     void viewWillDraw() override;

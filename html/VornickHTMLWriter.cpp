@@ -420,10 +420,16 @@ std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(cons
                                        u"or fix the file\u2019s encoding declaration and open it again."));
         return std::nullopt;
     }
+    return encodedDocumentData(written, document.hasByteOrderMark(), outError);
+}
+
+std::optional<std::string> VornickHTMLWriter::encodedDocumentData(std::u16string_view written, bool hadByteOrderMark,
+                                                                  Error* outError)
+{
     auto data = dataUsingDocumentEncodingFromString(written, outError);
     // UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
     auto mark = byteOrderMark(m_encodingName);
-    if (data && !mark.empty() && (document.hasByteOrderMark() || mark.size() == 2))
+    if (data && !mark.empty() && (hadByteOrderMark || mark.size() == 2))
         data->insert(0, mark);
     return data;
 }

@@ -145,6 +145,12 @@ public:
     // holds the U+FFFD they became.
     [[nodiscard]] std::optional<std::string> documentDataFromWrittenString(const DOMDocument&, std::u16string_view written,
                                                                            Error* outError = nullptr);
+    // Its last step, which needs nothing of the document but whether it had
+    // a byte-order mark: `written` encoded, the mark put before it where one
+    // belongs. Once the writer's write is done, this may run on another
+    // thread (while nothing else uses the writer).
+    [[nodiscard]] std::optional<std::string> encodedDocumentData(std::u16string_view written, bool hadByteOrderMark,
+                                                                 Error* outError = nullptr);
     // Encodes with the encoding found by the last write; nullopt (logged)
     // when no write has found one.
     [[nodiscard]] std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);

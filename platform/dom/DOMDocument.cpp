@@ -469,6 +469,19 @@ void DOMDocument::connectedChildListWillChange(DOMNode& parent, DOMNode* inserte
     m_structureChanges.push_back(std::move(change));
 }
 
+const std::vector<DOMElement*>* DOMDocument::parsedLoadingElements() const
+{
+    if (!m_parsedLoadingElementsVersion || *m_parsedLoadingElementsVersion != treeAndAttributeVersion())
+        return nullptr;
+    return &m_parsedLoadingElements;
+}
+
+void DOMDocument::setParsedLoadingElements(std::vector<DOMElement*> elements)
+{
+    m_parsedLoadingElements = std::move(elements);
+    m_parsedLoadingElementsVersion = treeAndAttributeVersion();
+}
+
 void DOMDocument::treeWasBuilt(DOMNode& root)
 {
     incrementDOMTreeVersion();

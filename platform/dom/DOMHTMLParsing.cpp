@@ -364,7 +364,19 @@ public:
             document->treeWasBuilt(target);
     }
 
+    // The elements that may load something, in document order (a template's contents left out).
+    std::vector<DOMElement*> takeLoadingElements() { return std::move(m_loadingElements); }
+
 private:
+    static bool isLoadingElement(const DOMElement& element)
+    {
+        const auto& name = element.qualifiedName();
+        if (!name.isHTML)
+            return false;
+        const auto& n = name.localName;
+        return n == u"link" || n == u"style" || n == u"img" || n == u"iframe" || n == u"frame";
+    }
+
     // Nodes are made in the parsed document; a template's contents belong to
     // another document and go in through the general insertion, which adopts them.
     template<typename PushChildren>
@@ -381,6 +393,8 @@ private:
             auto element = makeElement(node->v.element);
             auto* raw = element.get();
             insert(parent, std::move(element), inTemplateContent);
+            if (!inTemplateContent && isLoadingElement(*raw))
+                m_loadingElements.push_back(raw);
             // A template's children form its contents.
             DOMNode* childParent = raw;
             if (node->type == GUMBO_NODE_TEMPLATE) {
@@ -588,6 +602,7 @@ private:
     DOMNode* m_pendingParent { nullptr };
     bool m_pendingInTemplateContent { false };
     std::u16string m_pendingText;
+    std::vector<DOMElement*> m_loadingElements;
     std::unordered_set<std::u16string> m_attributeNames;
     const GumboGuardedInput* m_guarded { nullptr };
     const char* m_markup { nullptr };
@@ -663,6 +678,7 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
         document->insertChild(doctype, document->childAt(commentsBefore));
     if (hasControls)
         restoreControlCharacters(*document);
+    document->setParsedLoadingElements(builder.takeLoadingElements());
     return document;
 }
 

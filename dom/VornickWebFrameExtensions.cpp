@@ -323,11 +323,20 @@ bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame& frame)
     auto& document = frame.domDocument();
     if (!document)
         return false;
+    auto candidates = VornickNonBreakingSpaceSubstituteCandidates;
+    // A document as the parser built it tells which characters its text
+    // holds: without U+00A0 no text changes, and no walk is needed.
+    if (auto* units = document->parsedTextUnits(); units && !units->test(noBreakSpace)) {
+        auto unused = std::find_if(candidates.begin(), candidates.end(), [units](char16_t c) { return !units->test(c); });
+        if (unused == candidates.end())
+            return false;
+        vornick_setNonBreakingSpaceSubstituteCharacter(frame, *unused);
+        return true;
+    }
     // One walk over a page that may hold millions of nodes finds both the
     // candidates the whole document uses (a substitute found in the title
     // would otherwise be written as U+00A0 too) and the body's texts that
     // hold U+00A0.
-    auto candidates = VornickNonBreakingSpaceSubstituteCandidates;
     auto [lowest, highest] = std::minmax_element(candidates.begin(), candidates.end());
     std::vector<bool> used(candidates.size(), false);
     std::vector<std::shared_ptr<DOMNode>> textsToChange;

@@ -482,6 +482,19 @@ void DOMDocument::setParsedLoadingElements(std::vector<DOMElement*> elements)
     m_parsedLoadingElementsVersion = treeAndAttributeVersion();
 }
 
+const std::bitset<0x10000>* DOMDocument::parsedTextUnits() const
+{
+    if (!m_parsedTextUnits || m_parsedTextUnitsVersion != contentVersion())
+        return nullptr;
+    return m_parsedTextUnits.get();
+}
+
+void DOMDocument::setParsedTextUnits(std::unique_ptr<std::bitset<0x10000>> units)
+{
+    m_parsedTextUnits = std::move(units);
+    m_parsedTextUnitsVersion = contentVersion();
+}
+
 void DOMDocument::treeWasBuilt(DOMNode& root)
 {
     incrementDOMTreeVersion();

@@ -8,6 +8,7 @@
 #include "platform/dom/DOMNode.h"
 #include "platform/foundation/DocumentTextDecoding.h"
 
+#include <bitset>
 #include <deque>
 #include <string_view>
 #include <optional>
@@ -224,6 +225,14 @@ public:
     const std::vector<DOMElement*>* parsedLoadingElements() const;
     // By the parser, once the document is built.
     void setParsedLoadingElements(std::vector<DOMElement*>);
+    // Which UTF-16 units from U+0080 up the text nodes of the document hold
+    // (a template's contents left out), as the HTML parser built it, so that
+    // a question about the characters of the whole text walks no tree; null
+    // once anything in the document changed since (and for documents built
+    // otherwise).
+    const std::bitset<0x10000>* parsedTextUnits() const;
+    // By the parser, once the document is built.
+    void setParsedTextUnits(std::unique_ptr<std::bitset<0x10000>>);
 
 protected:
 public:
@@ -242,6 +251,8 @@ private:
     std::deque<DOMStructureChange> m_structureChanges;
     std::vector<DOMElement*> m_parsedLoadingElements;
     std::optional<uint64_t> m_parsedLoadingElementsVersion;
+    std::unique_ptr<std::bitset<0x10000>> m_parsedTextUnits;
+    uint64_t m_parsedTextUnitsVersion { 0 };
     std::u16string m_url;
     std::u16string m_characterSet { u"UTF-8" };
     std::u16string m_contentType;

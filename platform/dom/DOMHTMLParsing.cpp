@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_set>
@@ -366,6 +367,8 @@ public:
 
     // The elements that may load something, in document order (a template's contents left out).
     std::vector<DOMElement*> takeLoadingElements() { return std::move(m_loadingElements); }
+    // The units from U+0080 up of the text nodes built (a template's contents left out).
+    std::unique_ptr<std::bitset<0x10000>> takeTextUnits() { return std::move(m_textUnits); }
 
 private:
     static bool isLoadingElement(const DOMElement& element)
@@ -437,12 +440,34 @@ private:
             parent.appendParsedChild(std::move(child));
     }
 
+    void noteTextUnits(std::u16string_view text)
+    {
+        // Four units at a time while they are ASCII, as most text is.
+        const char16_t* units = text.data();
+        size_t i = 0;
+        while (i < text.size()) {
+            uint64_t block;
+            if (i + 4 <= text.size()) {
+                std::memcpy(&block, units + i, sizeof block);
+                if (!(block & 0xFF80FF80FF80FF80ull)) {
+                    i += 4;
+                    continue;
+                }
+            }
+            if (units[i] >= 0x80)
+                m_textUnits->set(units[i]);
+            ++i;
+        }
+    }
+
     void flushText()
     {
         if (!m_pendingParent)
             return;
         auto* parent = m_pendingParent;
         m_pendingParent = nullptr;
+        if (!m_pendingInTemplateContent)
+            noteTextUnits(m_pendingText);
         if (auto* last = parent->last(); last && last->nodeType() == DOMNode::TEXT_NODE) {
             static_cast<DOMText*>(last)->appendData(m_pendingText);
             m_pendingText.clear();
@@ -603,6 +628,7 @@ private:
     bool m_pendingInTemplateContent { false };
     std::u16string m_pendingText;
     std::vector<DOMElement*> m_loadingElements;
+    std::unique_ptr<std::bitset<0x10000>> m_textUnits { std::make_unique<std::bitset<0x10000>>() };
     std::unordered_set<std::u16string> m_attributeNames;
     const GumboGuardedInput* m_guarded { nullptr };
     const char* m_markup { nullptr };
@@ -679,6 +705,7 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
     if (hasControls)
         restoreControlCharacters(*document);
     document->setParsedLoadingElements(builder.takeLoadingElements());
+    document->setParsedTextUnits(builder.takeTextUnits());
     return document;
 }
 

@@ -432,6 +432,40 @@ TEST(DOMHTMLParsing, TheParseNamesTheElementsThatMayLoadUntilTheTreeChanges)
     EXPECT_FALSE(xml->parsedLoadingElements());
 }
 
+TEST(DOMHTMLParsing, TheParseRecordsTheCharactersOfTheTextUntilAnythingChanges)
+{
+    // Every place in a run of ASCII, in texts of every length around the
+    // four units looked at together.
+    for (size_t length = 1; length <= 9; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            std::u16string text(length, u'a');
+            text[at] = u'\u0100' + static_cast<char16_t>(length * 10 + at);
+            auto document = DOMDocument::parseHTML(u"<p>" + text + u"</p>");
+            auto* units = document->parsedTextUnits();
+            ASSERT_TRUE(units);
+            EXPECT_EQ(units->count(), 1u) << length << " " << at;
+            EXPECT_TRUE(units->test(text[at])) << length << " " << at;
+        }
+    }
+    auto document = DOMDocument::parseHTML(std::string_view(
+        "<title>caf\xC3\xA9</title><!-- \xE2\x80\x94 --><template>\xE2\x80\x93</template><p title='\xC2\xB0'>x &amp; &nbsp;&#x1F600;</p>"));
+    auto* units = document->parsedTextUnits();
+    ASSERT_TRUE(units);
+    EXPECT_TRUE(units->test(0xE9));
+    EXPECT_TRUE(units->test(0xA0));
+    EXPECT_TRUE(units->test(0xD83D) && units->test(0xDE00));
+    EXPECT_FALSE(units->test(0x2014)); // in a comment
+    EXPECT_FALSE(units->test(0x2013)); // in a template's contents
+    EXPECT_FALSE(units->test(0xB0));   // in an attribute
+    EXPECT_EQ(units->count(), 4u);
+    toElement(document->body()->firstChild())->setAttribute(u"title", u"x");
+    EXPECT_FALSE(document->parsedTextUnits());
+    auto texts = DOMDocument::parseHTML(std::string_view("<p>a</p>"));
+    texts->body()->firstChild()->firstChild()->setNodeValue(u"\u00E9");
+    EXPECT_FALSE(texts->parsedTextUnits());
+    EXPECT_FALSE(DOMDocument::createHTMLDocument(u"t")->parsedTextUnits());
+}
+
 // A page large enough that gumbo's memory spans many blocks, released while the
 // tree is built: long texts, an element with more attributes than a tag keeps
 // (parsed apart while the page's nodes are being released) and template

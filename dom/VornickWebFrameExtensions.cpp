@@ -125,6 +125,24 @@ bool vornick_hasLastGeneratedHTMLString(const WebFrame& frame)
     return value<SharedSource>(frame, sourceKey) || vornick_lastGeneratedHTMLAttributedString(frame);
 }
 
+size_t vornick_lastGeneratedHTMLStringLength(const WebFrame& frame)
+{
+    if (auto string = value<SharedSource>(frame, sourceKey))
+        return (*string)->size();
+    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(frame))
+        return attributed->string().size();
+    return 0;
+}
+
+std::shared_ptr<const std::u16string> vornick_sharedLastGeneratedHTMLString(const WebFrame& frame)
+{
+    if (auto string = value<SharedSource>(frame, sourceKey))
+        return *string;
+    if (auto attributed = vornick_lastGeneratedHTMLAttributedString(frame))
+        return std::make_shared<const std::u16string>(attributed->string());
+    return nullptr;
+}
+
 void vornick_setLastGeneratedHTMLString(const WebFrame& frame, std::optional<std::u16string> string)
 {
     setValue(frame, sourceKey, string ? std::optional(std::make_shared<const std::u16string>(std::move(*string))) : std::nullopt);
@@ -305,11 +323,20 @@ bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame& frame)
     auto& document = frame.domDocument();
     if (!document)
         return false;
+    auto candidates = VornickNonBreakingSpaceSubstituteCandidates;
+    // A document as the parser built it tells which characters its text
+    // holds: without U+00A0 no text changes, and no walk is needed.
+    if (auto* units = document->parsedTextUnits(); units && !units->test(noBreakSpace)) {
+        auto unused = std::find_if(candidates.begin(), candidates.end(), [units](char16_t c) { return !units->test(c); });
+        if (unused == candidates.end())
+            return false;
+        vornick_setNonBreakingSpaceSubstituteCharacter(frame, *unused);
+        return true;
+    }
     // One walk over a page that may hold millions of nodes finds both the
     // candidates the whole document uses (a substitute found in the title
     // would otherwise be written as U+00A0 too) and the body's texts that
     // hold U+00A0.
-    auto candidates = VornickNonBreakingSpaceSubstituteCandidates;
     auto [lowest, highest] = std::minmax_element(candidates.begin(), candidates.end());
     std::vector<bool> used(candidates.size(), false);
     std::vector<std::shared_ptr<DOMNode>> textsToChange;

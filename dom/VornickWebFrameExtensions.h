@@ -47,6 +47,11 @@ void vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(co
 std::optional<std::u16string> vornick_lastGeneratedHTMLString(const WebFrame&);
 // Whether there is one, without copying it.
 bool vornick_hasLastGeneratedHTMLString(const WebFrame&);
+// Its length in UTF-16 units, without copying it; 0 when there is none.
+size_t vornick_lastGeneratedHTMLStringLength(const WebFrame&);
+// The same string shared: the stored one itself, or a copy of the text of
+// the stored attributed string; null when there is none.
+std::shared_ptr<const std::u16string> vornick_sharedLastGeneratedHTMLString(const WebFrame&);
 void vornick_setLastGeneratedHTMLString(const WebFrame&, std::optional<std::u16string>);
 // The same without a copy: the frame keeps `string` itself (never changed after).
 void vornick_adoptLastGeneratedHTMLString(const WebFrame&, std::shared_ptr<const std::u16string>);

@@ -242,7 +242,7 @@ void VornickContentEditingView::storeRegeneratedSourceOfWebFrame(const WebFrame&
 void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange()
 {
     if (m_focusedWebFrame) {
-        if (auto source = vornick_lastGeneratedHTMLString(*m_focusedWebFrame)) {
+        if (auto source = vornick_sharedLastGeneratedHTMLString(*m_focusedWebFrame)) {
             auto weak = weakSelf();
             std::weak_ptr<WebFrame> weakFrame = m_focusedWebFrame;
             auto finished = [weak, weakFrame](const std::u16string&, VornickTidyResultCode status,
@@ -252,7 +252,7 @@ void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange
                 if (self && frame)
                     self->validationFinished(frame, status, advisories);
             };
-            m_tidyFilter->validateHTMLString(std::move(*source), std::move(finished));
+            m_tidyFilter->validateHTMLString(std::move(source), std::move(finished));
         }
     }
     NotificationCenter::defaultCenter().post(VornickContentEditingViewLastGeneratedHTMLForFocusedWebFrameDidChangeNotification, this);

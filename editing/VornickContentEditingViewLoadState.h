@@ -74,13 +74,16 @@ private:
 
 // The main frame's write prepared while tidy checked its file: the bytes
 // wait beside the file for the write that puts them in place, valid for the
-// document of that load as long as it is unchanged.
+// document of that load as long as it is unchanged. They are encoded and
+// written beside the file on a thread of their own while loading ends; a
+// save that cannot be prepared leaves nothing (dropping the write back
+// waits for that thread).
 struct VornickContentEditingView::PreparedWriteBack {
     std::string path;
     uint64_t loadGeneration { 0 };
     std::weak_ptr<const DOMDocument> document;
     uint64_t contentVersion { 0 };
-    VornickDocumentFile::PreparedSave save;
+    std::future<std::optional<VornickDocumentFile::PreparedSave>> save;
 };
 
 } // namespace brevanton

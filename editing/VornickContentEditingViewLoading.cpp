@@ -423,18 +423,21 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         vornick_setDOMToNSRangeMapForLastGeneratedHTMLString(frame, nullptr);
         vornick_setLineIndexForLastGeneratedHTMLString(frame, nullptr);
         vornick_setLastGeneratedHTMLAttributedString(frame, nullptr);
-        std::u16string source = *dataSource->documentSource();
+        // One shared string serves the data source, the frame and the line
+        // index; the painter keeps its own.
+        auto sharedSource = dataSource->sharedDocumentSource();
         // The source shown is the author's: the base element of a repaired
         // copy is no part of it.
         if (auto inserted = m_loadState->insertedBaseElementFor(frame)) {
             if (auto original = originalURLOfWebFrame(frame)) {
                 auto text = VornickHTMLFilePatcher::baseElementText(*original);
-                if (auto at = source.find(text); at != std::u16string::npos)
+                if (auto at = sharedSource->find(text); at != std::u16string::npos) {
+                    std::u16string source = *sharedSource;
                     source.erase(at, text.size());
+                    sharedSource = std::make_shared<const std::u16string>(std::move(source));
+                }
             }
         }
-        // One shared copy serves the frame and the line index; the painter keeps its own.
-        auto sharedSource = std::make_shared<const std::u16string>(std::move(source));
         vornick_adoptLastGeneratedHTMLString(frame, sharedSource);
         vornick_setLastGeneratedHTMLStringIsOriginalSourceData(frame, true);
 

@@ -26,6 +26,7 @@
 #include "toolkit/VornickErrors.h"
 
 #include <algorithm>
+#include <future>
 #include <cerrno>
 #include <fmt/format.h>
 
@@ -144,9 +145,9 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
     // Written while tidy checked the file, of the document as it still is.
     auto prepared = !preflightOnly && path && !oldDocumentURL ? takePreparedWriteBack(frame, *path) : nullptr;
     std::optional<VornickDocumentFile::PreparedSave> save;
-    if (prepared) {
-        save = std::move(prepared->save);
-    } else {
+    if (prepared)
+        save = prepared->save.get();
+    if (!save) {
         // The base element of a repaired copy stays in the page (it resolves
         // the page's references) and is left out of what is written.
         auto writer = htmlWriterForWebFrame(frame);
@@ -203,16 +204,25 @@ void VornickContentEditingView::prepareWriteBackOfMainFrame()
     auto path = url ? url->fileSystemPath() : std::nullopt;
     if (!path)
         return;
-    auto data = htmlWriterForWebFrame(*frame)->htmlDataFromDocument(*document, nullptr);
-    if (!data)
+    auto writer = htmlWriterForWebFrame(*frame);
+    auto written = std::make_shared<std::u16string>(writer->htmlStringFromDocument(*document));
+    // Undecodable bytes the text may still hold refuse the write: only
+    // the document can tell, so that is asked here.
+    if (document->hasReplacedUndecodableBytes() && !writer->documentDataFromWrittenString(*document, *written, nullptr))
         return;
-    // A file that cannot be written now meets its error again, reported,
-    // when it is written.
-    auto save = m_loadState->documentFileForPath(*path).prepareSave(std::move(*data), nullptr);
-    if (!save)
-        return;
+    // Encoding the text and writing it beside the file need the document no
+    // more: they run while loading ends. A file that cannot be written now
+    // meets its error again, reported, when it is written.
+    auto save = std::async(std::launch::async, [writer, written, hadByteOrderMark = document->hasByteOrderMark(),
+                                                file = m_loadState->documentFileForPath(*path)]() mutable
+                                                   -> std::optional<VornickDocumentFile::PreparedSave> {
+        auto data = writer->encodedDocumentData(*written, hadByteOrderMark, nullptr);
+        if (!data)
+            return std::nullopt;
+        return file.prepareSave(std::move(*data), nullptr);
+    });
     m_preparedWriteBack = std::make_unique<PreparedWriteBack>(
-        PreparedWriteBack { *path, m_loadGeneration, document, document->contentVersion(), std::move(*save) });
+        PreparedWriteBack { *path, m_loadGeneration, document, document->contentVersion(), std::move(save) });
 }
 
 std::unique_ptr<VornickContentEditingView::PreparedWriteBack> VornickContentEditingView::takePreparedWriteBack(const WebFrame& frame,

@@ -143,8 +143,8 @@ void VornickSourceLoupe::updateSourceFromActiveContentEditingView()
         return;
     if (auto attributed = vornick_lastGeneratedHTMLAttributedString(*frame))
         m_sourceCodeView->setSourceCodeAttributedString(*attributed);
-    else if (auto string = vornick_lastGeneratedHTMLString(*frame))
-        m_sourceCodeView->setPlainSourceCode(std::move(*string));
+    else if (auto string = vornick_sharedLastGeneratedHTMLString(*frame))
+        m_sourceCodeView->setPlainSourceCode(*string);
     fitSourceCodeViewToText();
     ++m_sourceUpdateCount;
 }

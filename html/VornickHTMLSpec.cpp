@@ -445,11 +445,20 @@ bool VornickHTMLSpec::isKnownCharacterEntityName(std::u16string_view name) const
 std::u16string VornickHTMLSpec::stringByEscapingSpecialCharactersInString(std::u16string_view text, std::u16string_view encoding,
                                                                          unsigned options) const
 {
+    std::u16string out;
+    out.reserve(text.size() + text.size() / 8);
+    appendByEscapingSpecialCharacters(out, text, encoding, options);
+    return out;
+}
+
+void VornickHTMLSpec::appendByEscapingSpecialCharacters(std::u16string& out, std::u16string_view text, std::u16string_view encoding,
+                                                        unsigned options) const
+{
     if (m_namedCharacterReferenceMap)
-        return m_namedCharacterReferenceMap->stringByEscapingSpecialCharactersInString(text, encoding, options);
+        return m_namedCharacterReferenceMap->appendByEscapingSpecialCharacters(out, text, encoding, options);
     // Without a map nothing is written by name.
     static const VornickNamedCharacterReferenceMap* empty = new VornickNamedCharacterReferenceMap;
-    return empty->stringByEscapingSpecialCharactersInString(text, encoding, options);
+    empty->appendByEscapingSpecialCharacters(out, text, encoding, options);
 }
 
 bool VornickHTMLSpec::elementIsAllowedInBody(std::u16string_view tagName) const

@@ -105,6 +105,8 @@ public:
     bool isKnownCharacterEntityName(std::u16string_view name) const;
     std::u16string stringByEscapingSpecialCharactersInString(std::u16string_view text, std::u16string_view encoding,
                                                              unsigned options) const;
+    void appendByEscapingSpecialCharacters(std::u16string& out, std::u16string_view text, std::u16string_view encoding,
+                                           unsigned options) const;
     bool elementIsAllowedInBody(std::u16string_view tagName) const;
     bool elementIsHeading(std::u16string_view tagName) const;
     bool isUsuallyEmptyElement(std::u16string_view tagName) const;

@@ -239,6 +239,30 @@ const DOMNode* contentSibling(const DOMNode& node, bool forward, char16_t substi
     return sibling;
 }
 
+// A class list that the writer's cleaning leaves as it is: no class of the
+// editor's own, names separated by single spaces, none around them.
+bool isWrittenAsItsOwnClassList(std::u16string_view value)
+{
+    if (value.empty() || value.front() == u' ' || value.back() == u' ')
+        return false;
+    bool spaceBefore = true;
+    for (size_t i = 0; i < value.size(); ++i) {
+        char16_t c = value[i];
+        if (c == u' ') {
+            if (spaceBefore)
+                return false;
+            spaceBefore = true;
+            continue;
+        }
+        if (isSpaceCharacter(c))
+            return false;
+        if (spaceBefore && value.substr(i).starts_with(VornickClassPrefix))
+            return false;
+        spaceBefore = false;
+    }
+    return true;
+}
+
 bool hasClass(const DOMElement& element, std::u16string_view className)
 {
     const std::u16string* value = element.attributeValue(u"class");
@@ -384,19 +408,28 @@ std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(cons
     // Bytes the document's encoding could not decode were read as U+FFFD;
     // writing that character in their place would lose them without a word.
     // (An encoding without it holds it as a numeric reference.)
-    bool writesReplacement = written.find(u'\uFFFD') != std::u16string_view::npos
-        || written.find(u"&#xFFFD;") != std::u16string_view::npos || written.find(u"&#65533;") != std::u16string_view::npos;
-    if (document.hasReplacedUndecodableBytes() && writesReplacement) {
+    // Only a document read with such bytes is searched for it.
+    auto writesReplacement = [written] {
+        return written.find(u'\uFFFD') != std::u16string_view::npos || written.find(u"&#xFFFD;") != std::u16string_view::npos
+            || written.find(u"&#65533;") != std::u16string_view::npos;
+    };
+    if (document.hasReplacedUndecodableBytes() && writesReplacement()) {
         setError(outError, Error(VornickErrorDomain, VornickDocumentUndecodableBytesError,
                                  u"The file has bytes that are not valid " + document.characterSet()
                                      + u", shown as \uFFFD; saving would replace them. Remove those characters, "
                                        u"or fix the file\u2019s encoding declaration and open it again."));
         return std::nullopt;
     }
+    return encodedDocumentData(written, document.hasByteOrderMark(), outError);
+}
+
+std::optional<std::string> VornickHTMLWriter::encodedDocumentData(std::u16string_view written, bool hadByteOrderMark,
+                                                                  Error* outError)
+{
     auto data = dataUsingDocumentEncodingFromString(written, outError);
     // UTF-16 cannot be read back without its mark; a UTF-8 file keeps the one it had.
     auto mark = byteOrderMark(m_encodingName);
-    if (data && !mark.empty() && (document.hasByteOrderMark() || mark.size() == 2))
+    if (data && !mark.empty() && (hadByteOrderMark || mark.size() == 2))
         data->insert(0, mark);
     return data;
 }
@@ -564,7 +597,7 @@ void VornickHTMLWriter::prepareForNode(const DOMNode& node)
 
 void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
 {
-    resetOutput(attributed);
+    resetOutput(attributed, target == Target::Document ? m_expectedDocumentOutputLength : 0);
     prepareForNode(node);
     // The layout rules may have changed since the last write.
     m_traits.clear();
@@ -648,7 +681,7 @@ void VornickHTMLWriter::finishWrite()
     }
 }
 
-void VornickHTMLWriter::resetOutput(bool attributed)
+void VornickHTMLWriter::resetOutput(bool attributed, size_t expectedLength)
 {
     m_inPlaintext = false;
     m_suppressEscaping = false;
@@ -662,9 +695,10 @@ void VornickHTMLWriter::resetOutput(bool attributed)
     m_unclosedReplacedBlockComment = nullptr;
 
     Output& output = *m_output;
-    // One output buffer, sized by the last write.
+    // One output buffer, sized by the last write or the length expected.
     output.text.clear();
-    output.text.reserve(output.lastLength + output.lastLength / 8);
+    size_t length = std::max(output.lastLength, expectedLength);
+    output.text.reserve(length + length / 8);
     output.runs.clear();
     if (attributed)
         output.runs.reserve(output.lastRunCount + output.lastRunCount / 8);
@@ -773,6 +807,19 @@ void VornickHTMLWriter::endMapNode(uint16_t type, std::u16string_view name)
 {
     if (m_output->map)
         m_output->map->endNodeOfType(type, name, m_output->text.size());
+}
+
+// An element's tag name is looked up only when there is a map to take it.
+void VornickHTMLWriter::beginMapElement(const DOMElement& element)
+{
+    if (m_output->map)
+        m_output->map->beginNodeOfType(DOMNode::ELEMENT_NODE, element.tagName(), m_output->text.size());
+}
+
+void VornickHTMLWriter::endMapElement(const DOMElement& element)
+{
+    if (m_output->map)
+        m_output->map->endNodeOfType(DOMNode::ELEMENT_NODE, element.tagName(), m_output->text.size());
 }
 
 void VornickHTMLWriter::breakContiguousTextAtBoundaryOfElement(const ElementTraits& traits)
@@ -896,12 +943,15 @@ void VornickHTMLWriter::closeOpenWhitespaceNode()
 
 const VornickHTMLWriter::ElementTraits& VornickHTMLWriter::traitsForElement(const DOMElement& element)
 {
-    auto& slot = m_traits[&element.qualifiedName()];
+    // Indexed by the interned name's number: one look-up per element.
+    const auto& name = element.qualifiedName();
+    if (name.index >= m_traits.size())
+        m_traits.resize(name.index + 1);
+    auto& slot = m_traits[name.index];
     if (slot)
         return *slot;
     slot = std::make_unique<ElementTraits>();
     ElementTraits& traits = *slot;
-    const auto& name = element.qualifiedName();
     bool html = name.isHTML;
     traits.lowerName = html ? asciiLowercase(name.localName) : name.qualifiedName;
     const VornickHTMLSpec& spec = *m_spec;
@@ -1028,14 +1078,14 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     if (m_generatingSearchString) {
         breakContiguousTextAtBoundaryOfElement(traits);
         closeOpenWhitespaceNode();
-        beginMapNode(DOMNode::ELEMENT_NODE, element.tagName());
+        beginMapElement(element);
         if (!empty && !traits.head) {
             if (contents)
                 appendHTMLForChildrenOfNode(*contents, 0);
             appendHTMLForChildrenOfNode(element, 0);
             breakContiguousTextAtBoundaryOfElement(traits);
         }
-        endMapNode(DOMNode::ELEMENT_NODE, element.tagName());
+        endMapElement(element);
         return;
     }
 
@@ -1071,7 +1121,7 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     }
 
     closeOpenWhitespaceNode();
-    beginMapNode(DOMNode::ELEMENT_NODE, element.tagName());
+    beginMapElement(element);
 
     appendCharacter(u'<', TK_MARKUP_PUNCTUATION);
     appendString(traits.writtenName, TK_TAG_NAME);
@@ -1133,7 +1183,7 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     if (formatting && !inWordPressBlock() && headingGap && preferences.putBlockElementTagsOnNewLine())
         appendString(*m_newlineString, TK_OTHER_TEXT);
 
-    endMapNode(DOMNode::ELEMENT_NODE, element.tagName());
+    endMapElement(element);
     m_lastNodeWasBR = traits.br;
 }
 
@@ -1182,7 +1232,7 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
             for (auto& [property, propertyValue] : properties)
                 scratch += property + u": " + propertyValue.stringValue() + u"; ";
             value = scratch;
-        } else if (equalsIgnoringASCIICase(name, u"class")) {
+        } else if (equalsIgnoringASCIICase(name, u"class") && !isWrittenAsItsOwnClassList(value)) {
             // Without the editor's own classes, single spaces between names;
             // an attribute that held only the editor's classes goes.
             scratch.clear();
@@ -1213,8 +1263,12 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
         }
 
         appendCharacter(u' ', TK_OTHER_TEXT);
-        std::u16string writtenName = traits.uppercaseAttributeNames ? asciiUppercase(name) : name;
-        appendString(m_writingXML ? writtenName : withoutNUL(writtenName), TK_ATTRIBUTE_NAME);
+        if (traits.uppercaseAttributeNames || (!m_writingXML && name.find(u'\0') != std::u16string::npos)) {
+            std::u16string writtenName = traits.uppercaseAttributeNames ? asciiUppercase(name) : name;
+            appendString(m_writingXML ? writtenName : withoutNUL(writtenName), TK_ATTRIBUTE_NAME);
+        } else {
+            appendString(name, TK_ATTRIBUTE_NAME);
+        }
         if (isBoolean)
             continue;
         appendCharacter(u'=', TK_MARKUP_PUNCTUATION);
@@ -1328,6 +1382,11 @@ void VornickHTMLWriter::appendEscapedAttributeValue(std::u16string_view value, c
 
 std::u16string VornickHTMLWriter::stringByEscapingSpecialCharactersToHTMLEntitiesInString(std::u16string_view text)
 {
+    return m_spec->stringByEscapingSpecialCharactersInString(text, m_encodingName, escapeOptions());
+}
+
+unsigned VornickHTMLWriter::escapeOptions() const
+{
     const auto& preferences = m_formattingPreferences;
     unsigned options = 0;
     if (preferences.useNativeSpecialCharacters())
@@ -1338,7 +1397,7 @@ std::u16string VornickHTMLWriter::stringByEscapingSpecialCharactersToHTMLEntitie
         options |= VornickEscapeOptionDecimalReferences;
     if (preferences.dontEscapeGreaterThanCharacter())
         options |= VornickEscapeOptionDontEscapeGreaterThan;
-    return m_spec->stringByEscapingSpecialCharactersInString(text, m_encodingName, options);
+    return options;
 }
 
 // --- Text
@@ -1431,8 +1490,14 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
         else
             appendStringWithNewlines(prepared, TK_OTHER_TEXT);
     } else {
-        size_t start = m_output->text.size();
-        appendString(writtenText(data, mapSubstitute, trimStart, trimEnd), TK_OTHER_TEXT);
+        // Written straight into the output, without a string of its own.
+        Output& output = *m_output;
+        size_t start = output.text.size();
+        if (!m_inPlaintext) {
+            appendWrittenText(output.text, data, mapSubstitute, trimStart, trimEnd);
+            if (output.attributed && output.text.size() > start && (output.runs.empty() || output.runs.back().second != TK_OTHER_TEXT))
+                output.runs.emplace_back(start, TK_OTHER_TEXT);
+        }
         if (m_textRecord && !mappedAsWhitespace && !m_inPlaintext && node.nodeType() == DOMNode::TEXT_NODE)
             recordWrittenText(node, start, mapSubstitute, trimStart, trimEnd);
     }
@@ -1461,29 +1526,41 @@ void VornickHTMLWriter::recordWrittenText(DOMNode& node, size_t start, bool mapS
 
 std::u16string VornickHTMLWriter::writtenText(std::u16string_view data, bool mapSubstitute, bool trimStart, bool trimEnd)
 {
-    std::u16string text(data);
+    std::u16string written;
+    written.reserve(data.size() + data.size() / 8);
+    appendWrittenText(written, data, mapSubstitute, trimStart, trimEnd);
+    return written;
+}
+
+void VornickHTMLWriter::appendWrittenText(std::u16string& out, std::u16string_view data, bool mapSubstitute, bool trimStart,
+                                          bool trimEnd)
+{
+    std::u16string mapped;
     if (mapSubstitute) {
+        mapped = data;
         const std::pair<char16_t, char16_t> replacements[] = { { 0xA0, u' ' }, { m_substitute, 0xA0 } };
-        vornick_mapCharactersUsingReplacements(text, replacements);
+        vornick_mapCharactersUsingReplacements(mapped, replacements);
+        data = mapped;
     }
-    std::u16string escaped = stringByEscapingSpecialCharactersToHTMLEntitiesInString(trimmedOfSpaces(text, trimStart, trimEnd));
+    const size_t start = out.size();
+    m_spec->appendByEscapingSpecialCharacters(out, trimmedOfSpaces(data, trimStart, trimEnd), m_encodingName, escapeOptions());
     // "]]>" may not stand in XML text, whatever the rule for ">".
     if (m_writingXML) {
-        for (size_t i = escaped.find(u"]]>"); i != std::u16string::npos; i = escaped.find(u"]]>", i + 2))
-            escaped.replace(i + 2, 1, u"&gt;");
+        for (size_t i = out.find(u"]]>", start); i != std::u16string::npos; i = out.find(u"]]>", i + 2))
+            out.replace(i + 2, 1, u"&gt;");
     }
     // Line breaks of the content in the output's convention.
-    if (m_newlineConvention == VornickNewlineConvention::LF || escaped.find(u'\n') == std::u16string::npos)
-        return escaped;
-    std::u16string converted;
-    converted.reserve(escaped.size() + escaped.size() / 8);
+    if (m_newlineConvention == VornickNewlineConvention::LF || out.find(u'\n', start) == std::u16string::npos)
+        return;
+    std::u16string escaped = out.substr(start);
+    out.resize(start);
+    out.reserve(start + escaped.size() + escaped.size() / 8);
     for (char16_t c : escaped) {
         if (c == u'\n')
-            converted += *m_newlineString;
+            out += *m_newlineString;
         else
-            converted += c;
+            out += c;
     }
-    return converted;
 }
 
 // --- Comments and WordPress blocks

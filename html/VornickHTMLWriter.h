@@ -109,6 +109,11 @@ public:
     const std::u16string& stringEncodingOverride() const { return m_stringEncodingOverride; }
     void setStringEncodingOverride(std::u16string name) { m_stringEncodingOverride = std::move(name); }
 
+    // About how long a write of the whole document will be, in UTF-16 units
+    // (the length of the source it was read from): room for it is made at
+    // once rather than grown piece by piece while writing. 0 for unknown.
+    void setExpectedDocumentOutputLength(size_t units) { m_expectedDocumentOutputLength = units; }
+
     // Nodes left out of every output (each with an empty range in the map,
     // so that its siblings keep their places).
     void setNodesToOmit(std::vector<std::weak_ptr<const DOMNode>> nodes) { m_nodesToOmit = std::move(nodes); }
@@ -140,6 +145,12 @@ public:
     // holds the U+FFFD they became.
     [[nodiscard]] std::optional<std::string> documentDataFromWrittenString(const DOMDocument&, std::u16string_view written,
                                                                            Error* outError = nullptr);
+    // Its last step, which needs nothing of the document but whether it had
+    // a byte-order mark: `written` encoded, the mark put before it where one
+    // belongs. Once the writer's write is done, this may run on another
+    // thread (while nothing else uses the writer).
+    [[nodiscard]] std::optional<std::string> encodedDocumentData(std::u16string_view written, bool hadByteOrderMark,
+                                                                 Error* outError = nullptr);
     // Encodes with the encoding found by the last write; nullopt (logged)
     // when no write has found one.
     [[nodiscard]] std::optional<std::string> dataUsingDocumentEncodingFromString(std::u16string_view, Error* outError = nullptr);
@@ -185,7 +196,7 @@ private:
     void writeOnce(DOMNode&, Target, bool attributed);
     void prepareForNode(const DOMNode&);
     void finishWrite();
-    void resetOutput(bool attributed);
+    void resetOutput(bool attributed, size_t expectedLength);
 
     void appendString(std::u16string_view, VornickSyntaxColoringTokenKind);
     void appendStringWithNewlines(std::u16string_view, VornickSyntaxColoringTokenKind);
@@ -201,6 +212,7 @@ private:
     void appendHTMLForText(DOMNode&, unsigned indentLevel);
     // A text node's data as written outside raw text: mapped, trimmed, escaped, line breaks converted.
     std::u16string writtenText(std::u16string_view data, bool mapSubstitute, bool trimStart, bool trimEnd);
+    void appendWrittenText(std::u16string& out, std::u16string_view data, bool mapSubstitute, bool trimStart, bool trimEnd);
     void recordWrittenText(DOMNode&, size_t start, bool mapSubstitute, bool trimStart, bool trimEnd);
     bool recordedSettingsAreCurrent(const DOMDocument&) const;
     TextAttributes attributesForTokenKind(VornickSyntaxColoringTokenKind,
@@ -222,6 +234,7 @@ private:
     bool isAttributeBoolean(const ElementTraits&, std::u16string_view attributeName);
     bool encodingHoldsCharacter(char32_t);
     std::u16string stringByEscapingSpecialCharactersToHTMLEntitiesInString(std::u16string_view);
+    unsigned escapeOptions() const;
     void appendEscapedAttributeValue(std::u16string_view, char16_t quote);
     void appendNumericReference(char32_t);
     std::u16string resolvedURLAttributeValue(const std::u16string&);
@@ -229,6 +242,8 @@ private:
     void breakContiguousTextAtBoundaryOfElement(const ElementTraits&);
     void beginMapNode(uint16_t type, std::u16string_view name);
     void endMapNode(uint16_t type, std::u16string_view name);
+    void beginMapElement(const DOMElement&);
+    void endMapElement(const DOMElement&);
 
     bool inWordPressBlock() const { return !m_blocks.empty(); }
     bool inReplacedWordPressBlock() const { return m_replacedBlockCount > 0; }
@@ -242,6 +257,7 @@ private:
     VornickCommentToFragmentDescriptionLookupBlock m_lookup;
     std::u16string m_stringEncodingOverride;
     char16_t m_substitute { 0 };
+    size_t m_expectedDocumentOutputLength { 0 };
     std::vector<std::weak_ptr<const DOMNode>> m_nodesToOmit;
     bool isNodeToOmit(const DOMNode&) const;
     VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::LF };
@@ -272,7 +288,8 @@ private:
     // How the last attributed write of a document wrote its text; null otherwise.
     std::unique_ptr<TextRecord> m_textRecord;
     bool m_recordingText { false };
-    std::unordered_map<const DOMQualifiedName*, std::unique_ptr<ElementTraits>> m_traits;
+    // By the number of the element's interned name.
+    std::vector<std::unique_ptr<ElementTraits>> m_traits;
     VornickHTMLSpec* m_traitsSpec { nullptr };
 };
 

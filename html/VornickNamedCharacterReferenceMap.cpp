@@ -7,6 +7,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -52,9 +53,11 @@ bool isIllegalCodePoint(UChar32 c)
 
 bool isUnicodeEncoding(std::u16string_view encoding)
 {
-    std::u16string lower = asciiLowercase(encoding);
-    return lower.empty() || lower.starts_with(u"utf") || lower.starts_with(u"ucs") || lower == u"unicode"
-        || lower == u"gb18030";
+    auto startsWith = [encoding](std::u16string_view prefix) {
+        return encoding.size() >= prefix.size() && equalsIgnoringASCIICase(encoding.substr(0, prefix.size()), prefix);
+    };
+    return encoding.empty() || startsWith(u"utf") || startsWith(u"ucs") || equalsIgnoringASCIICase(encoding, u"unicode")
+        || equalsIgnoringASCIICase(encoding, u"gb18030");
 }
 
 // Answers whether an encoding holds a code point, remembering the answers.
@@ -206,29 +209,42 @@ std::optional<std::u16string> VornickNamedCharacterReferenceMap::entityNameForCh
 std::u16string VornickNamedCharacterReferenceMap::stringByEscapingSpecialCharactersInString(std::u16string_view text,
     std::u16string_view encoding, unsigned options) const
 {
+    std::u16string out;
+    out.reserve(text.size() + text.size() / 8);
+    appendByEscapingSpecialCharacters(out, text, encoding, options);
+    return out;
+}
+
+void VornickNamedCharacterReferenceMap::appendByEscapingSpecialCharacters(std::u16string& out, std::u16string_view text,
+                                                                          std::u16string_view encoding, unsigned options) const
+{
     if (text.empty())
-        return std::u16string(text);
+        return;
 
     const bool native = options & VornickEscapeOptionNativeCharacters;
     const bool named = (options & VornickEscapeOptionNamedReferences) && !native;
     EncodabilityTester encodability(native ? encoding : std::u16string_view());
     const bool checkEncodability = native && !encodability.holdsEverything();
 
+    // The ASCII characters always acted on, looked up rather than worked out
+    // for each character of the text.
+    static constexpr auto asciiEscaped = [] {
+        std::array<bool, 0x80> table {};
+        for (char16_t c = 0; c < 0x80; ++c)
+            table[c] = c == u'&' || c == u'<' || c == u'>' || VornickIsControlCharacterWrittenAsReference(c);
+        return table;
+    }();
+    const bool nulActedOn = !native || checkEncodability;
     auto mustActOn = [&](char16_t c) {
-        if (c >= 0x80 || c == 0) {
-            // Non-ASCII: everything unless written natively; natively only
-            // what is illegal or what the target encoding cannot hold.
-            if (!native || checkEncodability || U16_IS_SURROGATE(c) || c >= 0xFDD0)
-                return true;
-            return c == 0xA0 || u_charType(c) == U_UNASSIGNED || VornickIsControlCharacterWrittenAsReference(c);
-        }
-        if (c == u'&' || c == u'<' || c == u'>' || VornickIsControlCharacterWrittenAsReference(c))
+        if (c < 0x80)
+            return asciiEscaped[c] || (c == 0 && nulActedOn) || (named && m_firstCharacters.test(c));
+        // Non-ASCII: everything unless written natively; natively only
+        // what is illegal or what the target encoding cannot hold.
+        if (!native || checkEncodability || U16_IS_SURROGATE(c) || c >= 0xFDD0)
             return true;
-        return named && m_firstCharacters.test(c);
+        return c == 0xA0 || u_charType(c) == U_UNASSIGNED || VornickIsControlCharacterWrittenAsReference(c);
     };
 
-    std::u16string out;
-    out.reserve(text.size() + text.size() / 8);
     size_t length = text.size();
     size_t i = 0;
     while (i < length) {
@@ -320,7 +336,6 @@ std::u16string VornickNamedCharacterReferenceMap::stringByEscapingSpecialCharact
         appendNumericReference(out, codePoint, options);
         i += unitCount;
     }
-    return out;
 }
 
 } // namespace brevanton

@@ -63,6 +63,9 @@ public:
     // is written as a numeric reference, so that it is never lost.
     std::u16string stringByEscapingSpecialCharactersInString(std::u16string_view text, std::u16string_view encoding,
                                                              unsigned options) const;
+    // The same, appended to `out`.
+    void appendByEscapingSpecialCharacters(std::u16string& out, std::u16string_view text, std::u16string_view encoding,
+                                           unsigned options) const;
 
     void addEntity(std::u16string name, std::u16string characters);
 

@@ -254,6 +254,9 @@ void VornickStartTidyValidationAhead(std::function<std::string()> makeText)
     auto task = std::make_shared<std::packaged_task<std::shared_ptr<const VornickTidyFilter::ValidationRun>()>>(
         [makeText = std::move(makeText)]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
             runningAhead = true;
+            // The patterns that classify tidy's messages are read and compiled
+            // meanwhile, so that whoever reads the report finds them ready.
+            auto patterns = std::async(std::launch::async, [] { messagePatterns(); });
             auto text = makeText();
             if (text.empty())
                 return nullptr;
@@ -320,6 +323,11 @@ void VornickTidyFilter::rememberValidationRun(std::shared_ptr<const ValidationRu
 
 void VornickTidyFilter::validateHTMLString(std::u16string htmlString, ValidationCompletion completion)
 {
+    validateHTMLString(std::make_shared<const std::u16string>(std::move(htmlString)), std::move(completion));
+}
+
+void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string> htmlString, ValidationCompletion completion)
+{
     if (tidyExecutablePath().empty())
         return;
     auto& queue = validationQueue();
@@ -329,7 +337,7 @@ void VornickTidyFilter::validateHTMLString(std::u16string htmlString, Validation
     auto remembered = std::move(m_rememberedRuns);
     m_rememberedRuns.clear();
     queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion), remembered = std::move(remembered)] {
-        std::string text = toUTF8(htmlString);
+        std::string text = toUTF8(*htmlString);
         std::shared_ptr<const ValidationRun> run;
         for (const auto& candidate : remembered) {
             if (candidate->text == text)
@@ -340,7 +348,7 @@ void VornickTidyFilter::validateHTMLString(std::u16string htmlString, Validation
         std::vector<VornickValidationAdvisory> advisories;
         VornickTidyResultCode code = resultOfValidationRun(*run, advisories);
         OperationQueue::main().addOperation([htmlString, code, advisories = std::move(advisories), completion] {
-            completion(htmlString, code, advisories);
+            completion(*htmlString, code, advisories);
         });
     });
 }

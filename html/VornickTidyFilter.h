@@ -40,6 +40,8 @@ public:
     using ValidationCompletion = std::function<void(const std::u16string&, VornickTidyResultCode, const std::vector<VornickValidationAdvisory>&)>;
     // Validates in the background; a new request cancels those still queued.
     void validateHTMLString(std::u16string htmlString, ValidationCompletion);
+    // The same of a string shared rather than copied (a page's source may be megabytes long).
+    void validateHTMLString(std::shared_ptr<const std::u16string> htmlString, ValidationCompletion);
     OperationQueue& validationQueue();
 
     // The validation run itself, on the calling thread.

@@ -200,6 +200,8 @@ std::unique_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
         *vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
         newlineConvention);
     writer->setBodyElementStyleChangesToApply(vornick_bodyElementStyleChangesToApplyWhenWriting(frame));
+    // A write of the document is about as long as the source it shows.
+    writer->setExpectedDocumentOutputLength(vornick_lastGeneratedHTMLStringLength(frame));
     // The frame's encoding override (a document switched to UTF-8) is what the writer writes in.
     if (auto encoding = vornick_stringEncodingOverride(frame)) {
         if (auto name = VornickCharsetNameForStringEncoding(encoding))

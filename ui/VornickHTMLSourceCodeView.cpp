@@ -24,16 +24,17 @@ void VornickHTMLSourceCodeView::setSyntaxColoringPreferences(Preferences prefere
     setInsertionPointColor(m_syntaxColoringPreferences->insertionPointColor());
 }
 
-void VornickHTMLSourceCodeView::setSourceCodeAttributedString(const AttributedString& text)
+void VornickHTMLSourceCodeView::setSourceCodeAttributedString(AttributedString text)
 {
     TextRange selection = selectedRange();
+    const size_t textLength = text.length();
     beginEditing();
-    mutableTextStorage() = text;
+    mutableTextStorage() = std::move(text);
     endEditing();
     if (selection.location == TextNotFound)
         return;
-    size_t location = std::min(selection.location, text.length());
-    size_t length = std::min(selection.length, text.length() - location);
+    size_t location = std::min(selection.location, textLength);
+    size_t length = std::min(selection.length, textLength - location);
     setSelectedRange({ location, length });
 }
 

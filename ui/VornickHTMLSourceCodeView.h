@@ -31,7 +31,7 @@ public:
     virtual const AttributedString& sourceCodeAttributedString() const { return textStorage(); }
     // Replaces the whole text in one editing batch; the selection keeps its
     // start (at most the new length) and its length, cut at the end of the text.
-    virtual void setSourceCodeAttributedString(const AttributedString&);
+    virtual void setSourceCodeAttributedString(AttributedString);
     // The same with source not coloured yet: all of it in the font and the
     // colour the preferences give text outside any markup, as it will stand
     // once coloured.

@@ -469,6 +469,32 @@ void DOMDocument::connectedChildListWillChange(DOMNode& parent, DOMNode* inserte
     m_structureChanges.push_back(std::move(change));
 }
 
+const std::vector<DOMElement*>* DOMDocument::parsedLoadingElements() const
+{
+    if (!m_parsedLoadingElementsVersion || *m_parsedLoadingElementsVersion != treeAndAttributeVersion())
+        return nullptr;
+    return &m_parsedLoadingElements;
+}
+
+void DOMDocument::setParsedLoadingElements(std::vector<DOMElement*> elements)
+{
+    m_parsedLoadingElements = std::move(elements);
+    m_parsedLoadingElementsVersion = treeAndAttributeVersion();
+}
+
+const std::bitset<0x10000>* DOMDocument::parsedTextUnits() const
+{
+    if (!m_parsedTextUnits || m_parsedTextUnitsVersion != contentVersion())
+        return nullptr;
+    return m_parsedTextUnits.get();
+}
+
+void DOMDocument::setParsedTextUnits(std::unique_ptr<std::bitset<0x10000>> units)
+{
+    m_parsedTextUnits = std::move(units);
+    m_parsedTextUnitsVersion = contentVersion();
+}
+
 void DOMDocument::treeWasBuilt(DOMNode& root)
 {
     incrementDOMTreeVersion();

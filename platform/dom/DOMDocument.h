@@ -8,8 +8,10 @@
 #include "platform/dom/DOMNode.h"
 #include "platform/foundation/DocumentTextDecoding.h"
 
+#include <bitset>
 #include <deque>
 #include <string_view>
+#include <optional>
 #include <vector>
 
 namespace brevanton {
@@ -216,6 +218,21 @@ public:
     // longer reaches back to `version`.
     bool characterDataChangesSince(uint64_t version, std::vector<std::shared_ptr<DOMNode>>& changes) const;
     std::shared_ptr<DOMDocument> protectedThis() { return std::static_pointer_cast<DOMDocument>(shared_from_this()); }
+    // The elements that may load something (HTML LINK, STYLE, IMG, IFRAME and
+    // FRAME elements), in document order, as the HTML parser built the
+    // document, so that starting its loads walks no tree; null once the tree
+    // or an attribute changed since (and for documents built otherwise).
+    const std::vector<DOMElement*>* parsedLoadingElements() const;
+    // By the parser, once the document is built.
+    void setParsedLoadingElements(std::vector<DOMElement*>);
+    // Which UTF-16 units from U+0080 up the text nodes of the document hold
+    // (a template's contents left out), as the HTML parser built it, so that
+    // a question about the characters of the whole text walks no tree; null
+    // once anything in the document changed since (and for documents built
+    // otherwise).
+    const std::bitset<0x10000>* parsedTextUnits() const;
+    // By the parser, once the document is built.
+    void setParsedTextUnits(std::unique_ptr<std::bitset<0x10000>>);
 
 protected:
 public:
@@ -232,6 +249,10 @@ private:
     uint64_t m_connectedStructureVersion { 0 };
     uint64_t m_connectedCharacterDataVersion { 0 };
     std::deque<DOMStructureChange> m_structureChanges;
+    std::vector<DOMElement*> m_parsedLoadingElements;
+    std::optional<uint64_t> m_parsedLoadingElementsVersion;
+    std::unique_ptr<std::bitset<0x10000>> m_parsedTextUnits;
+    uint64_t m_parsedTextUnitsVersion { 0 };
     std::u16string m_url;
     std::u16string m_characterSet { u"UTF-8" };
     std::u16string m_contentType;

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_set>
@@ -364,7 +365,21 @@ public:
             document->treeWasBuilt(target);
     }
 
+    // The elements that may load something, in document order (a template's contents left out).
+    std::vector<DOMElement*> takeLoadingElements() { return std::move(m_loadingElements); }
+    // The units from U+0080 up of the text nodes built (a template's contents left out).
+    std::unique_ptr<std::bitset<0x10000>> takeTextUnits() { return std::move(m_textUnits); }
+
 private:
+    static bool isLoadingElement(const DOMElement& element)
+    {
+        const auto& name = element.qualifiedName();
+        if (!name.isHTML)
+            return false;
+        const auto& n = name.localName;
+        return n == u"link" || n == u"style" || n == u"img" || n == u"iframe" || n == u"frame";
+    }
+
     // Nodes are made in the parsed document; a template's contents belong to
     // another document and go in through the general insertion, which adopts them.
     template<typename PushChildren>
@@ -381,6 +396,8 @@ private:
             auto element = makeElement(node->v.element);
             auto* raw = element.get();
             insert(parent, std::move(element), inTemplateContent);
+            if (!inTemplateContent && isLoadingElement(*raw))
+                m_loadingElements.push_back(raw);
             // A template's children form its contents.
             DOMNode* childParent = raw;
             if (node->type == GUMBO_NODE_TEMPLATE) {
@@ -423,12 +440,34 @@ private:
             parent.appendParsedChild(std::move(child));
     }
 
+    void noteTextUnits(std::u16string_view text)
+    {
+        // Four units at a time while they are ASCII, as most text is.
+        const char16_t* units = text.data();
+        size_t i = 0;
+        while (i < text.size()) {
+            uint64_t block;
+            if (i + 4 <= text.size()) {
+                std::memcpy(&block, units + i, sizeof block);
+                if (!(block & 0xFF80FF80FF80FF80ull)) {
+                    i += 4;
+                    continue;
+                }
+            }
+            if (units[i] >= 0x80)
+                m_textUnits->set(units[i]);
+            ++i;
+        }
+    }
+
     void flushText()
     {
         if (!m_pendingParent)
             return;
         auto* parent = m_pendingParent;
         m_pendingParent = nullptr;
+        if (!m_pendingInTemplateContent)
+            noteTextUnits(m_pendingText);
         if (auto* last = parent->last(); last && last->nodeType() == DOMNode::TEXT_NODE) {
             static_cast<DOMText*>(last)->appendData(m_pendingText);
             m_pendingText.clear();
@@ -588,6 +627,8 @@ private:
     DOMNode* m_pendingParent { nullptr };
     bool m_pendingInTemplateContent { false };
     std::u16string m_pendingText;
+    std::vector<DOMElement*> m_loadingElements;
+    std::unique_ptr<std::bitset<0x10000>> m_textUnits { std::make_unique<std::bitset<0x10000>>() };
     std::unordered_set<std::u16string> m_attributeNames;
     const GumboGuardedInput* m_guarded { nullptr };
     const char* m_markup { nullptr };
@@ -663,6 +704,8 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
         document->insertChild(doctype, document->childAt(commentsBefore));
     if (hasControls)
         restoreControlCharacters(*document);
+    document->setParsedLoadingElements(builder.takeLoadingElements());
+    document->setParsedTextUnits(builder.takeTextUnits());
     return document;
 }
 

@@ -98,8 +98,9 @@ class TypeTable {
 public:
     static const TypeTable& shared()
     {
-        static const TypeTable table;
-        return table;
+        // Never destroyed: nothing is gained by freeing it as the program exits.
+        static const TypeTable* table = new TypeTable;
+        return *table;
     }
 
     const TypeEntry* entry(std::u16string_view identifier) const

@@ -34,7 +34,9 @@ public:
     const std::u16string& textEncodingName() const { return m_textEncodingName; }
     const std::u16string& MIMEType() const { return m_MIMEType; }
     // The decoded source of the document as loaded (null for non-text resources).
-    const std::optional<std::u16string>& documentSource() const { return m_documentSource; }
+    const std::u16string* documentSource() const { return m_documentSource.get(); }
+    // The same string, shared rather than copied by those that keep it.
+    const std::shared_ptr<const std::u16string>& sharedDocumentSource() const { return m_documentSource; }
     std::shared_ptr<WebFrame> webFrame() const { return m_frame.lock(); }
     bool isLoading() const { return m_loading; }
 
@@ -52,7 +54,10 @@ public:
     void setData(Data data) { m_data = std::move(data); }
     void setTextEncodingName(std::u16string name) { m_textEncodingName = std::move(name); }
     void setMIMEType(std::u16string type) { m_MIMEType = std::move(type); }
-    void setDocumentSource(std::optional<std::u16string> source) { m_documentSource = std::move(source); }
+    void setDocumentSource(std::optional<std::u16string> source)
+    {
+        m_documentSource = source ? std::make_shared<const std::u16string>(std::move(*source)) : nullptr;
+    }
     void setWebFrame(const std::shared_ptr<WebFrame>& frame) { m_frame = frame; }
     void setLoading(bool loading) { m_loading = loading; }
 
@@ -63,7 +68,7 @@ private:
     Data m_data;
     std::u16string m_textEncodingName;
     std::u16string m_MIMEType;
-    std::optional<std::u16string> m_documentSource;
+    std::shared_ptr<const std::u16string> m_documentSource;
     std::weak_ptr<WebFrame> m_frame;
     std::vector<std::shared_ptr<WebResource>> m_subresources;
     bool m_loading { true };

@@ -694,16 +694,13 @@ void WebFrame::startSubresourceLoads(bool includeFrames, const std::vector<std::
         root = (*roots)[rootIndex].get();
         return const_cast<DOMNode*>(root);
     };
-    for (DOMNode* node = first; node && m_generation == generation; node = advance(node)) {
-        if (!node->isElementNode())
-            continue;
-        auto& element = static_cast<DOMElement&>(*node);
+    auto visit = [&](DOMElement& element) {
         const auto& name = element.qualifiedName();
         if (!name.isHTML && document->isHTMLDocument())
-            continue;
+            return;
         // Only HTML elements of these four names (of three to six letters) load anything.
         if (!name.isHTML || name.localName.size() < 3 || name.localName.size() > 6)
-            continue;
+            return;
         if (element.hasTagName(u"link") && isStyleSheetLink(element)) {
             auto href = element.getAttribute(u"href");
             if (!href.empty()) {
@@ -721,6 +718,25 @@ void WebFrame::startSubresourceLoads(bool includeFrames, const std::vector<std::
             }
         } else if (includeFrames && (element.hasTagName(u"iframe") || element.hasTagName(u"frame")))
             frames.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
+    };
+    // A document as the parser built it names the elements to visit; any
+    // other is walked whole, as is one that a delegate changes meanwhile
+    // (loads already started are not started again; frames are collected anew).
+    bool walk = true;
+    if (auto* parsed = roots ? nullptr : document->parsedLoadingElements()) {
+        walk = false;
+        for (size_t i = 0; i < parsed->size() && m_generation == generation; ++i) {
+            if (document->parsedLoadingElements() != parsed) {
+                walk = true;
+                frames.clear();
+                break;
+            }
+            visit(*(*parsed)[i]);
+        }
+    }
+    for (DOMNode* node = walk ? first : nullptr; node && m_generation == generation; node = advance(node)) {
+        if (node->isElementNode())
+            visit(static_cast<DOMElement&>(*node));
     }
     for (auto& element : frames) {
         if (m_generation != generation)

@@ -220,6 +220,34 @@ TEST_F(VornickWebFrameExtensions, NonBreakingSpaceSubstitution)
     EXPECT_EQ(bodyText(*crowded->mainFrame()), u"\u23D8\u2423\u2395\u2337\u00A0");
 }
 
+// Without U+00A0 the parse's record of the text's characters answers; it
+// must answer as a walk of the text nodes would.
+TEST_F(VornickWebFrameExtensions, SubstituteOfAPageWithoutNonBreakingSpacesIsChosenAsAWalkWould)
+{
+    // Text anywhere counts, the title's too; comments and a template's contents do not.
+    auto used = loadString(u"<title>\u23D8</title><!--\u2423--><template>\u2423</template><p>\u2337</p>");
+    ASSERT_TRUE(used->mainFrame()->domDocument()->parsedTextUnits());
+    EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(*used->mainFrame()));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(*used->mainFrame()), u'\u2423');
+
+    auto crowded = loadString(u"<title>\u23D8\u2423</title><p>\u2395<b>\u2337</b></p>");
+    EXPECT_FALSE(vornick_tryToEnableNonBreakingSpaceSubstitution(*crowded->mainFrame()));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(*crowded->mainFrame()), 0);
+
+    // Text added since the parse is seen: the page is walked.
+    auto changed = loadString(u"<p>plain</p>");
+    auto& document = *changed->mainFrame()->domDocument();
+    document.body()->appendChild(document.createTextNode(u"\u23D8 and\u00A0more"));
+    EXPECT_FALSE(document.parsedTextUnits());
+    EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(*changed->mainFrame()));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(*changed->mainFrame()), u'\u2423');
+    EXPECT_EQ(bodyText(*changed->mainFrame()), u"plain\u23D8 and\u2423more");
+    auto edited = loadString(u"<p>plain</p>");
+    std::static_pointer_cast<DOMText>(edited->mainFrame()->domDocument()->body()->firstChild()->firstChild())->setData(u"\u23D8");
+    EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(*edited->mainFrame()));
+    EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(*edited->mainFrame()), u'\u2423');
+}
+
 TEST_F(VornickWebFrameExtensions, InsertedTextKeepsNonBreakingSpacesApartFromTheUsersOwnCharacters)
 {
     auto webView = loadString(u"<p>a\u00A0b</p><p id=mine>mine:\u00A0\u2423</p>");

@@ -41,7 +41,8 @@ TEST_F(Loading, PageWithSubframeSheetAndImageEndsOnceInOrderWithEachFramesState)
         EXPECT_FALSE(vornick_hasVornickInsertedBaseElement(*frame));
         EXPECT_TRUE(vornick_HTMLSpec(*frame));
         EXPECT_TRUE(vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame));
-        EXPECT_EQ(vornick_lastGeneratedHTMLString(*frame), frame->dataSource()->documentSource());
+        ASSERT_TRUE(frame->dataSource()->documentSource());
+        EXPECT_EQ(vornick_lastGeneratedHTMLString(*frame), *frame->dataSource()->documentSource());
         ASSERT_TRUE(waitForSource(*frame));
         EXPECT_TRUE(vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*frame));
         ASSERT_TRUE(vornick_lineIndexForLastGeneratedHTMLString(*frame));

@@ -154,6 +154,14 @@ TEST(VornickHTMLWriter, NamesCaseBooleanAttributesAndQuotes)
     auto classes = writeBody("<p class='brevanton-brick'>a</p><p class='  one brevanton-x   two '>b</p>");
     EXPECT_NE(classes.find("<p>a</p>"), std::string::npos) << classes;
     EXPECT_NE(classes.find("<p class=\"one two\">b</p>"), std::string::npos) << classes;
+    // Only a list the cleaning leaves as it is is written as it stands.
+    EXPECT_EQ(writeBody("<p class='one two'>a</p>"), "\n<p class=\"one two\">a</p>\n");
+    EXPECT_EQ(writeBody("<p class='one\ttwo'>a</p>"), "\n<p class=\"one two\">a</p>\n");
+    EXPECT_EQ(writeBody("<p class='one  two'>a</p>"), "\n<p class=\"one two\">a</p>\n");
+    EXPECT_EQ(writeBody("<p class='one '>a</p>"), "\n<p class=\"one\">a</p>\n");
+    EXPECT_EQ(writeBody("<p class='one brevanton-x'>a</p>"), "\n<p class=\"one\">a</p>\n");
+    EXPECT_EQ(writeBody("<p class='one xbrevanton-x'>a</p>"), "\n<p class=\"one xbrevanton-x\">a</p>\n");
+    EXPECT_EQ(writeBody("<p class=''>a</p>"), "\n<p class=\"\">a</p>\n");
 }
 
 TEST(VornickHTMLWriter, LayoutRules)

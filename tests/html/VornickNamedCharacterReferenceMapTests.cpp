@@ -77,6 +77,30 @@ TEST(VornickNamedCharacterReferenceMap, NativeCharactersTheEncodingCannotHoldBec
     EXPECT_EQ(map->stringByEscapingSpecialCharactersInString(u"\u00E9<", u"US-ASCII", 1), u"&#x00E9;&lt;");
 }
 
+TEST(VornickNamedCharacterReferenceMap, AppendingEscapesAsTheStringDoesAfterWhatIsThere)
+{
+    auto map = html5();
+    ASSERT_TRUE(map);
+    auto append = [&](std::u16string_view text, std::u16string_view encoding, unsigned options) {
+        std::u16string out = u"<kept>";
+        map->appendByEscapingSpecialCharacters(out, text, encoding, options);
+        EXPECT_EQ(out.substr(6), map->stringByEscapingSpecialCharactersInString(text, encoding, options)) << toUTF8(text);
+        return out;
+    };
+    EXPECT_EQ(append(u"", u"", 0), u"<kept>");
+    // NUL becomes U+FFFD as a reference unless written natively into an
+    // encoding that holds everything; other controls are references always.
+    std::u16string controls = std::u16string(u"a") + char16_t(0) + u"\x01\x7F\tb";
+    EXPECT_EQ(append(controls, u"", 0), u"<kept>a&#xFFFD;&#x0001;&#x007F;\tb");
+    EXPECT_EQ(append(controls, u"UTF-8", 1), std::u16string(u"<kept>a") + char16_t(0) + u"&#x0001;&#x007F;\tb");
+    EXPECT_EQ(append(controls, u"ISO-8859-1", 1), u"<kept>a&#xFFFD;&#x0001;&#x007F;\tb");
+    // Unicode encodings are known whatever the case of their names.
+    EXPECT_EQ(append(u"\u20AC", u"Utf-16LE", 1), u"<kept>\u20AC");
+    EXPECT_EQ(append(u"\u20AC", u"GB18030", 1), u"<kept>\u20AC");
+    // ASCII characters with a name of their own stay themselves.
+    EXPECT_EQ(append(u"a,b(c)", u"", 2), u"<kept>a,b(c)");
+}
+
 TEST(VornickNamedCharacterReferenceMap, LoadingSkipsBadEntriesAndRefusesBadRoots)
 {
     namespace fs = std::filesystem;

@@ -397,6 +397,75 @@ TEST(DOMHTMLParsing, ABuiltTreeIsOneChangeAndLaterEditsAreRecorded)
         EXPECT_EQ(node->document(), &document->templateContentsOwnerDocument());
 }
 
+// The elements that may load something are named by the parse in document
+// order, as long as the tree and its attributes stay as built.
+TEST(DOMHTMLParsing, TheParseNamesTheElementsThatMayLoadUntilTheTreeChanges)
+{
+    auto document = DOMDocument::parseHTML(std::string_view(
+        "<!DOCTYPE html><link rel=stylesheet href=a.css><style>p{}</style><p><img src=1.png><IMG SRC=2.png></p>"
+        "<template><img src=t.png></template><svg><style>x</style></svg><iframe src=f.html></iframe>"
+        "<frameset><frame src=g.html></frameset><a href=x>link</a><imgx src=no.png>"));
+    auto names = [](const std::vector<DOMElement*>& elements) {
+        std::vector<std::u16string> result;
+        for (auto* element : elements)
+            result.push_back(element->localName() + u":" + element->getAttribute(element->hasTagName(u"link") ? u"href" : u"src"));
+        return result;
+    };
+    auto* parsed = document->parsedLoadingElements();
+    ASSERT_TRUE(parsed);
+    std::vector<std::u16string> expected { u"link:a.css", u"style:", u"img:1.png", u"img:2.png", u"iframe:f.html" };
+    EXPECT_EQ(names(*parsed), expected);
+    // Text may change: the elements are the same.
+    toElement(document->head()->childAt(1))->firstChild()->setNodeValue(u"@import url(b.css);");
+    EXPECT_EQ(document->parsedLoadingElements(), parsed);
+    // An attribute change or a change of the tree ends the list.
+    toElement(document->body()->firstChild()->firstChild())->setAttribute(u"src", u"3.png");
+    EXPECT_FALSE(document->parsedLoadingElements());
+    auto other = DOMDocument::parseHTML(std::string_view("<p><img src=1.png></p>"));
+    ASSERT_TRUE(other->parsedLoadingElements());
+    other->body()->appendChild(other->createElement(u"img"));
+    EXPECT_FALSE(other->parsedLoadingElements());
+    // Nor is any given for fragments or documents the HTML parser did not build.
+    EXPECT_FALSE(DOMDocument::createHTMLDocument(u"t")->parsedLoadingElements());
+    auto xml = DOMDocument::parseXML(std::string_view("<html xmlns='http://www.w3.org/1999/xhtml'><body><img src='1.png'/></body></html>"));
+    ASSERT_TRUE(xml);
+    EXPECT_FALSE(xml->parsedLoadingElements());
+}
+
+TEST(DOMHTMLParsing, TheParseRecordsTheCharactersOfTheTextUntilAnythingChanges)
+{
+    // Every place in a run of ASCII, in texts of every length around the
+    // four units looked at together.
+    for (size_t length = 1; length <= 9; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            std::u16string text(length, u'a');
+            text[at] = u'\u0100' + static_cast<char16_t>(length * 10 + at);
+            auto document = DOMDocument::parseHTML(u"<p>" + text + u"</p>");
+            auto* units = document->parsedTextUnits();
+            ASSERT_TRUE(units);
+            EXPECT_EQ(units->count(), 1u) << length << " " << at;
+            EXPECT_TRUE(units->test(text[at])) << length << " " << at;
+        }
+    }
+    auto document = DOMDocument::parseHTML(std::string_view(
+        "<title>caf\xC3\xA9</title><!-- \xE2\x80\x94 --><template>\xE2\x80\x93</template><p title='\xC2\xB0'>x &amp; &nbsp;&#x1F600;</p>"));
+    auto* units = document->parsedTextUnits();
+    ASSERT_TRUE(units);
+    EXPECT_TRUE(units->test(0xE9));
+    EXPECT_TRUE(units->test(0xA0));
+    EXPECT_TRUE(units->test(0xD83D) && units->test(0xDE00));
+    EXPECT_FALSE(units->test(0x2014)); // in a comment
+    EXPECT_FALSE(units->test(0x2013)); // in a template's contents
+    EXPECT_FALSE(units->test(0xB0));   // in an attribute
+    EXPECT_EQ(units->count(), 4u);
+    toElement(document->body()->firstChild())->setAttribute(u"title", u"x");
+    EXPECT_FALSE(document->parsedTextUnits());
+    auto texts = DOMDocument::parseHTML(std::string_view("<p>a</p>"));
+    texts->body()->firstChild()->firstChild()->setNodeValue(u"\u00E9");
+    EXPECT_FALSE(texts->parsedTextUnits());
+    EXPECT_FALSE(DOMDocument::createHTMLDocument(u"t")->parsedTextUnits());
+}
+
 // A page large enough that gumbo's memory spans many blocks, released while the
 // tree is built: long texts, an element with more attributes than a tag keeps
 // (parsed apart while the page's nodes are being released) and template

@@ -533,7 +533,8 @@ TEST_F(WebViewLoadingTest, AParseStartedAheadStandsForTheLoadsOwnOnlyWhenItIsThe
     EXPECT_EQ(frame->domDocument(), taken);
     EXPECT_EQ(frame->domDocument()->title(), u"Caf\u00e9");
     EXPECT_EQ(frame->dataSource()->textEncodingName(), u"windows-1252");
-    EXPECT_EQ(frame->dataSource()->documentSource(), u"<meta charset=windows-1252><title>Caf\u00e9</title>");
+    ASSERT_TRUE(frame->dataSource()->documentSource());
+    EXPECT_EQ(*frame->dataSource()->documentSource(), u"<meta charset=windows-1252><title>Caf\u00e9</title>");
 
     // Other bytes, or another syntax, and the load parses what it loads.
     auto stale = load("<title>Provided</title>", "<title>Parsed ahead</title>", DocumentTextSyntax::HTML);

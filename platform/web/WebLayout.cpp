@@ -22,6 +22,43 @@ bool isSpace(char16_t c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
+// What line layout takes from a text at a time: a line end kept as it stands
+// (preserved white space), a run of white space that collapses into one
+// space, or a word. In preserved white space a run of spaces is a word of
+// its own (`spaces`).
+enum class TextPieceKind { LineEnd, CollapsedSpace, Word };
+struct TextPiece {
+    TextPieceKind kind;
+    size_t start;
+    size_t end;
+    bool spaces;
+};
+
+// The piece of `data` at `i`; `i` moves past it.
+TextPiece nextTextPiece(std::u16string_view data, size_t& i, bool preserve)
+{
+    size_t start = i;
+    size_t length = data.size();
+    if (preserve && data[i] == '\n') {
+        ++i;
+        return { TextPieceKind::LineEnd, start, i, false };
+    }
+    if (!preserve && isSpace(data[i])) {
+        while (i < length && isSpace(data[i]))
+            ++i;
+        return { TextPieceKind::CollapsedSpace, start, i, false };
+    }
+    while (i < length && !isSpace(data[i]))
+        ++i;
+    bool spaces = false;
+    if (preserve && i == start) {
+        while (i < length && isSpace(data[i]) && data[i] != '\n')
+            ++i;
+        spaces = true;
+    }
+    return { TextPieceKind::Word, start, i, spaces };
+}
+
 std::optional<double> definiteLength(const CSSComputedValues& style, CSSPropertyID id, double percentBase)
 {
     auto* value = style.value(id);
@@ -1157,27 +1194,16 @@ void WebLayout::textWidths(const DOMNode& node, WidthState& state)
     size_t length = data.size();
     size_t i = 0;
     while (i < length) {
-        if (preserve && data[i] == '\n') {
+        auto piece = nextTextPiece(data, i, preserve);
+        if (piece.kind == TextPieceKind::LineEnd) {
             state.endLine();
-            ++i;
             continue;
         }
-        if (!preserve && isSpace(data[i])) {
-            while (i < length && isSpace(data[i]))
-                ++i;
+        if (piece.kind == TextPieceKind::CollapsedSpace) {
             state.pendingSpace = true;
             continue;
         }
-        size_t wordStart = i;
-        while (i < length && !isSpace(data[i]))
-            ++i;
-        bool spaces = false;
-        if (preserve && i == wordStart) {
-            while (i < length && isSpace(data[i]) && data[i] != '\n')
-                ++i;
-            spaces = true;
-        }
-        double width = measure(font, std::u16string_view(data).substr(wordStart, i - wordStart), spaces);
+        double width = measure(font, std::u16string_view(data).substr(piece.start, piece.end - piece.start), piece.spaces);
         state.add(width, state.pendingSpace && state.lineHasContent ? advance : 0, !preserve);
     }
 }
@@ -1399,34 +1425,21 @@ void WebLayout::layoutText(const DOMNode& node, InlineState& state)
     size_t length = data.size();
     size_t i = 0;
     while (i < length) {
-        if (preserve && data[i] == '\n') {
+        auto piece = nextTextPiece(data, i, preserve);
+        if (piece.kind == TextPieceKind::LineEnd) {
             if (!state.lineHasContent) {
                 state.lineHeight = std::max(state.lineHeight, lineHeight);
                 state.lineHasContent = true;
             }
             state.newLine(0);
-            ++i;
             continue;
         }
-        if (!preserve && isSpace(data[i])) {
-            while (i < length && isSpace(data[i]))
-                ++i;
+        if (piece.kind == TextPieceKind::CollapsedSpace) {
             state.pendingSpace = true;
             continue;
         }
-        size_t wordStart = i;
-        while (i < length && !isSpace(data[i]))
-            ++i;
-        bool spaces = false;
-        if (preserve) {
-            // Spaces are kept as they stand: a run of spaces is a word of its own.
-            if (i == wordStart) {
-                while (i < length && isSpace(data[i]) && data[i] != '\n')
-                    ++i;
-                spaces = true;
-            }
-        }
-        double wordWidth = measure(font, std::u16string_view(data).substr(wordStart, i - wordStart), spaces);
+        size_t wordStart = piece.start;
+        double wordWidth = measure(font, std::u16string_view(data).substr(wordStart, i - wordStart), piece.spaces);
         double spaceWidth = (state.pendingSpace && state.lineHasContent) ? advance : 0;
         if (state.lineHasContent && state.x + spaceWidth + wordWidth > state.right() + fitTolerance && !preserve) {
             state.wrapLine();

@@ -2,6 +2,7 @@
 // files of 64 by 64 pixels, each drawn at 40 by 40 in twenty places)
 // replayed with QPainter onto a 1200 by 800 image, the files already decoded
 // by an earlier paint, as when a window repaints a page of images.
+#include "QtBenchApplication.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
@@ -21,20 +22,9 @@ using namespace brevanton;
 
 namespace {
 
-void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "brevanton-qt-bench";
-    static char* argv[] = { name, nullptr };
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    new QApplication(argc, argv);
-}
-
 void BM_QtPaintVisibleAreaOfImages(benchmark::State& state)
 {
-    ensureApplication();
+    ensureQtBenchApplication();
     auto folder = createTemporaryDirectory("brevanton-image-bench");
     if (!folder) {
         state.SkipWithError("no temporary folder");

@@ -2,6 +2,7 @@
 // middle, the way a window does it: the page laid out with the Qt font
 // metrics, its draw commands recorded and replayed with QPainter onto an
 // image (offscreen platform).
+#include "QtBenchApplication.h"
 #include "../HTMLBenchPages.h"
 
 #include "platform/foundation/RunLoop.h"
@@ -24,20 +25,9 @@ using namespace brevanton;
 
 namespace {
 
-void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "brevanton-qt-bench";
-    static char* argv[] = { name, nullptr };
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    new QApplication(argc, argv);
-}
-
 void BM_QtPageRecordAndPaintVisibleArea(benchmark::State& state)
 {
-    ensureApplication();
+    ensureQtBenchApplication();
     installQtFontMetricsProvider();
     auto webView = WebView::create(Rect(0, 0, 1200, 800));
     webView->mainFrame()->loadHTMLString(toUTF16(makeBenchmarkHTMLPage(size_t { 1 } << 20)), std::nullopt);

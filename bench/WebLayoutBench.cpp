@@ -27,6 +27,20 @@ std::shared_ptr<WebView> webViewWithPosts(std::u16string page)
     return webView;
 }
 
+// Times appending `added` to the text and laying the page out again; the
+// text is put back, untimed, after each.
+void timeRelayoutAfterAppending(benchmark::State& state, WebView& webView, DOMCharacterData& text, const std::u16string& added)
+{
+    for (auto _ : state) {
+        text.appendData(added);
+        webView.layoutIfNeeded();
+        state.PauseTiming();
+        text.deleteData(text.length() - added.size(), added.size());
+        webView.layoutIfNeeded();
+        state.ResumeTiming();
+    }
+}
+
 void BM_WebLayoutRelayoutAfterEditThatWraps(benchmark::State& state)
 {
     std::u16string page = u"<!DOCTYPE html><html><body><p id=first>";
@@ -34,14 +48,7 @@ void BM_WebLayoutRelayoutAfterEditThatWraps(benchmark::State& state)
     page += std::u16string(125, u'a') + u"</p>";
     auto webView = webViewWithPosts(std::move(page));
     auto& text = static_cast<DOMCharacterData&>(*webView->mainFrameDocument()->getElementById(u"first")->first());
-    for (auto _ : state) {
-        text.appendData(u" b");
-        webView->layoutIfNeeded();
-        state.PauseTiming();
-        text.deleteData(text.length() - 2, 2);
-        webView->layoutIfNeeded();
-        state.ResumeTiming();
-    }
+    timeRelayoutAfterAppending(state, *webView, text, u" b");
 }
 BENCHMARK(BM_WebLayoutRelayoutAfterEditThatWraps)->Unit(benchmark::kMillisecond);
 
@@ -88,14 +95,7 @@ void BM_WebLayoutRelayoutAfterEditInTable(benchmark::State& state)
     cell.setAttribute(u"style", u"white-space: pre");
     webView->layoutIfNeeded();
     auto& text = static_cast<DOMCharacterData&>(*cell.first());
-    for (auto _ : state) {
-        text.appendData(u"\ns");
-        webView->layoutIfNeeded();
-        state.PauseTiming();
-        text.deleteData(text.length() - 2, 2);
-        webView->layoutIfNeeded();
-        state.ResumeTiming();
-    }
+    timeRelayoutAfterAppending(state, *webView, text, u"\ns");
 }
 BENCHMARK(BM_WebLayoutRelayoutAfterEditInTable)->Unit(benchmark::kMillisecond);
 

@@ -72,27 +72,12 @@ std::optional<double> definiteLength(const CSSComputedValues& style, CSSProperty
     return primitive.getFloatValue(CSSPrimitiveValue::CSS_PX);
 }
 
-// An explicit height in pixels; a percentage only of a definite containing height.
-std::optional<double> heightLength(const CSSComputedValues& style, std::optional<double> containingHeight)
+// A height property (height, max-height) in pixels; a percentage only of a
+// definite containing height.
+std::optional<double> heightLength(const CSSComputedValues& style, std::optional<double> containingHeight,
+                                   CSSPropertyID id = CSSPropertyID::Height)
 {
-    auto* value = style.value(CSSPropertyID::Height);
-    if (!value || !value->isPrimitiveValue())
-        return std::nullopt;
-    auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
-    if (primitive.primitiveType() == CSSPrimitiveValue::CSS_PERCENTAGE) {
-        if (!containingHeight)
-            return std::nullopt;
-        return std::max(0.0, primitive.numberValue() * *containingHeight / 100);
-    }
-    if (!primitive.isLength())
-        return std::nullopt;
-    return std::max(0.0, primitive.getFloatValue(CSSPrimitiveValue::CSS_PX));
-}
-
-// A max-height in pixels; a percentage only of a definite containing height.
-std::optional<double> maxHeightLength(const CSSComputedValues& style, std::optional<double> containingHeight)
-{
-    auto* value = style.value(CSSPropertyID::MaxHeight);
+    auto* value = style.value(id);
     if (!value || !value->isPrimitiveValue())
         return std::nullopt;
     auto& primitive = static_cast<const CSSPrimitiveValue&>(*value);
@@ -761,7 +746,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     bool fixedHeight = explicitHeight.has_value();
     if (fixedHeight)
         contentHeight = *explicitHeight;
-    auto maxHeight = maxHeightLength(*style, containingHeight);
+    auto maxHeight = heightLength(*style, containingHeight, CSSPropertyID::MaxHeight);
     if (maxHeight)
         contentHeight = std::min(contentHeight, *maxHeight);
     double boxHeight = contentHeight + frame.vertical();

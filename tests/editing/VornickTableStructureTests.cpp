@@ -26,6 +26,18 @@ protected:
         auto found = element(u"TABLE");
         return found ? outlineOfNode(*found, OutlineText::Trimmed) : u"(no table)";
     }
+    // Deletes `range` as the selection, checks the table and the step's undo
+    // and redo, and undoes it.
+    void checkTableAfterDeleting(const std::shared_ptr<DOMRange>& range, const std::u16string& expectedTable,
+                                 const std::u16string& undoName)
+    {
+        select(range);
+        auto step = beginStep();
+        view->deleteSelection();
+        EXPECT_EQ(table(), expectedTable);
+        checkUndoAndRedo(step, undoName);
+        undoStep();
+    }
 };
 
 // --- Deleting rows and columns
@@ -199,44 +211,31 @@ TEST_F(TableStructure, ADeletionAcrossCellsEmptiesTheCellsItCoversAndKeepsTheRow
 {
     loadBody(gridPage);
     // From inside "a1" to inside "b2": the cells between are emptied, not taken.
-    select(rangeAt(textOf(u"a1"), 1, textOf(u"b2"), 1));
-    auto step = beginStep();
-    view->deleteSelection();
-    EXPECT_EQ(table(), u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
-                       u"<tbody><tr><td>a</td><td></td></tr><tr><td></td><td>2</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete selection");
-    undoStep();
+    checkTableAfterDeleting(rangeAt(textOf(u"a1"), 1, textOf(u"b2"), 1),
+                            u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
+                            u"<tbody><tr><td>a</td><td></td></tr><tr><td></td><td>2</td></tr></tbody></table>",
+                            u"Delete selection");
 
     // The whole first body row and the first cell of the next: the row goes,
     // the cell is emptied.
-    select(rangeAt(row(1), 0, row(2), 1));
-    step = beginStep();
-    view->deleteSelection();
-    EXPECT_EQ(table(), u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
-                       u"<tbody><tr><td></td><td>b2</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete selection");
-    undoStep();
+    checkTableAfterDeleting(rangeAt(row(1), 0, row(2), 1),
+                            u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
+                            u"<tbody><tr><td></td><td>b2</td></tr></tbody></table>",
+                            u"Delete selection");
 
     // From the header's start into the body: no empty header is left.
-    select(rangeAt(section(u"THEAD"), 0, textOf(u"a1"), 1));
-    step = beginStep();
-    view->deleteSelection();
-    EXPECT_EQ(table(), u"<table><caption>Cap</caption><tbody><tr><td>1</td><td>a2</td></tr><tr><td>b1</td><td>b2</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete selection");
-    undoStep();
+    checkTableAfterDeleting(rangeAt(section(u"THEAD"), 0, textOf(u"a1"), 1),
+                            u"<table><caption>Cap</caption><tbody><tr><td>1</td><td>a2</td></tr><tr><td>b1</td><td>b2</td></tr></tbody></table>",
+                            u"Delete selection");
 
     // Every row: the caption stays, with no empty sections after it.
-    select(rangeAt(section(u"THEAD"), 0, section(u"TBODY"), 2));
-    step = beginStep();
-    view->deleteSelection();
-    EXPECT_EQ(table(), u"<table><caption>Cap</caption></table>");
-    checkUndoAndRedo(step, u"Delete");
-    undoStep();
+    checkTableAfterDeleting(rangeAt(section(u"THEAD"), 0, section(u"TBODY"), 2),
+                            u"<table><caption>Cap</caption></table>", u"Delete");
 
     // From a cell to a paragraph after the table: the rows after the start go
     // whole, the start's row keeps its shape.
     select(rangeAt(textOf(u"a2"), 1, textOf(u"after"), 2));
-    step = beginStep();
+    auto step = beginStep();
     view->deleteSelection();
     EXPECT_EQ(markup(), u"<table><caption>[Cap]</caption><thead><tr><th>[h1]</th><th>[h2]</th></tr></thead>"
                         u"<tbody><tr><td>[a1]</td><td>[a]</td></tr></tbody></table><p>[ter]</p>");
@@ -267,18 +266,14 @@ TEST_F(TableStructure, DeletingSelectedRowsShortensTheSpansOverThem)
 {
     loadBody("<table><tbody><tr><td rowspan=\"3\">A</td><td>a2</td></tr><tr><td>b2</td></tr><tr><td>c2</td></tr>"
              "<tr><td>d1</td><td>d2</td></tr></tbody></table>");
-    select(rangeAt(section(u"TBODY"), 1, section(u"TBODY"), 2));
-    auto step = beginStep();
-    view->deleteSelection();
-    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"2\">A</td><td>a2</td></tr><tr><td>c2</td></tr>"
-                       u"<tr><td>d1</td><td>d2</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete");
-    undoStep();
+    checkTableAfterDeleting(rangeAt(section(u"TBODY"), 1, section(u"TBODY"), 2),
+                            u"<table><tbody><tr><td rowspan=\"2\">A</td><td>a2</td></tr><tr><td>c2</td></tr>"
+                            u"<tr><td>d1</td><td>d2</td></tr></tbody></table>", u"Delete");
 
     // The spanning cell's own row, and the row after it: the cell goes on
     // in the first row left, over the rows it still spans.
     select(rangeAt(section(u"TBODY"), 0, section(u"TBODY"), 2));
-    step = beginStep();
+    auto step = beginStep();
     view->cut(nullptr);
     EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"1\">A</td><td>c2</td></tr><tr><td>d1</td><td>d2</td></tr></tbody></table>");
     checkUndoAndRedo(step, u"Cut");

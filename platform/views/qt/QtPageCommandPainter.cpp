@@ -58,6 +58,27 @@ std::optional<FileStamp> currentStamp(const std::string& path)
     return fileStampOfStatus(status);
 }
 
+// The images the cache keeps beside those the current paint draws.
+constexpr size_t cachedImagesKept = 64;
+
+// Forgets the images looked at least recently, never one the current paint
+// draws, so that a page with more pictures than the cache holds decodes
+// only those it had not drawn lately.
+void makeRoomForAnImage(std::unordered_map<std::string, CachedImage>& cache)
+{
+    while (cache.size() >= cachedImagesKept) {
+        auto oldest = cache.end();
+        for (auto entry = cache.begin(); entry != cache.end(); ++entry) {
+            if (entry->second.lookedAtInPaint != currentPaint
+                && (oldest == cache.end() || entry->second.lookedAtInPaint < oldest->second.lookedAtInPaint))
+                oldest = entry;
+        }
+        if (oldest == cache.end())
+            return;
+        cache.erase(oldest);
+    }
+}
+
 QImage cachedImage(const std::string& path)
 {
     static std::unordered_map<std::string, CachedImage> cache;
@@ -71,8 +92,8 @@ QImage cachedImage(const std::string& path)
         found->second.lookedAtInPaint = currentPaint;
         return found->second.image;
     }
-    if (found == cache.end() && cache.size() >= 64)
-        cache.clear();
+    if (found == cache.end())
+        makeRoomForAnImage(cache);
     QImage image;
     if (stamp) {
         QImageReader reader(QFile::decodeName(QByteArray::fromStdString(path)));

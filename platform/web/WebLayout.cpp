@@ -108,6 +108,14 @@ DisplayKind displayKind(const CSSComputedValues& style)
     return DisplayKind::Block;
 }
 
+// Only a TABLE element lays out as a table: the table layout reads rows,
+// row groups and captions by their tags, so another element styled as a
+// table lays out as a block, its content shown rather than lost.
+bool laysOutAsTable(const DOMElement& element, const CSSComputedValues& style)
+{
+    return displayKind(style) == DisplayKind::Table && element.hasTagName(u"table");
+}
+
 std::optional<double> attributeLength(const DOMElement& element, std::u16string_view name)
 {
     const std::u16string* value = element.attributeValue(name);
@@ -719,7 +727,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     auto style = CSSStyleResolver::computedValuesFor(element);
     if (displayKind(*style) == DisplayKind::None)
         return 0;
-    if (displayKind(*style) == DisplayKind::Table)
+    if (laysOutAsTable(element, *style))
         return layoutTable(element, x, y, width);
     WebBoxEdges edges = webBoxEdges(*style, width);
     WebEdges frame = edges.frame();
@@ -1043,7 +1051,7 @@ WebLayout::ContentWidths WebLayout::blockWidths(const DOMElement& element)
     WebBoxEdges edges = webBoxEdges(*style, 0);
     double margins = edges.margin.horizontal();
     ContentWidths widths;
-    if (kind == DisplayKind::Table)
+    if (laysOutAsTable(element, *style))
         widths = tableWidths(element);
     else if (auto* value = style->value(CSSPropertyID::Width); value && value->isPrimitiveValue()
              && static_cast<const CSSPrimitiveValue&>(*value).isLength()) {

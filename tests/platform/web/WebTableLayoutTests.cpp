@@ -276,3 +276,13 @@ TEST_F(WebTableLayoutTest, EditsInACellLayOutItsTableAgain)
     EXPECT_EQ(box(u"after").minY(), afterTop + 20);
     EXPECT_EQ(layout.fullLayoutCount(), fullLayouts);
 }
+
+TEST_F(WebTableLayoutTest, OtherElementsStyledAsTablesShowTheirContentAsBlocks)
+{
+    loadBody(u"<div id=t style='display:table'><div id=r style='display:table-row'>"
+             u"<div id=c style='display:table-cell'>Shown</div></div></div><p id=after>After</p>");
+    EXPECT_EQ(box(u"t").width(), 800);
+    EXPECT_GT(box(u"c").height(), 0);
+    EXPECT_FALSE(webView->lineBoxRects(textOf(u"c")).empty()) << "the content is laid out";
+    EXPECT_GE(box(u"after").minY(), box(u"c").maxY());
+}

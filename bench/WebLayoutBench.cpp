@@ -14,17 +14,23 @@ using namespace brevanton;
 
 namespace {
 
-// `page` filled up to 1 MB with short posts, closed and laid out in a 1024-point view.
-std::shared_ptr<WebView> webViewWithPosts(std::u16string page)
+// `page`, closed, loaded and laid out in a 1024-point view.
+std::shared_ptr<WebView> laidOutWebView(std::u16string page)
 {
-    while (page.size() < (1u << 20))
-        page += u"<div class=post><h2>Title</h2><p>Some words <em>with emphasis</em> and <a href=/x>links</a></p></div>\n";
     page += u"</body></html>";
     auto webView = WebView::create(Rect(0, 0, 1024, 768));
     webView->mainFrame()->loadHTMLString(page, std::nullopt);
     RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
     webView->layoutIfNeeded();
     return webView;
+}
+
+// `page` filled up to 1 MB with short posts, closed and laid out in a 1024-point view.
+std::shared_ptr<WebView> webViewWithPosts(std::u16string page)
+{
+    while (page.size() < (1u << 20))
+        page += u"<div class=post><h2>Title</h2><p>Some words <em>with emphasis</em> and <a href=/x>links</a></p></div>\n";
+    return laidOutWebView(std::move(page));
 }
 
 // Times appending `added` to the text and laying the page out again; the
@@ -77,12 +83,7 @@ std::shared_ptr<WebView> webViewWithTables()
     while (page.size() < (1u << 20))
         page += u"<table border=1><tr><th>Name</th><th>Role</th></tr><tr><td>Ada</td><td>Counts <em>numbers</em></td></tr>"
                 u"<tr><td colspan=2>A row of words that spans both columns</td></tr></table><p>Between the tables</p>\n";
-    page += u"</body></html>";
-    auto webView = WebView::create(Rect(0, 0, 1024, 768));
-    webView->mainFrame()->loadHTMLString(page, std::nullopt);
-    RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 60);
-    webView->layoutIfNeeded();
-    return webView;
+    return laidOutWebView(std::move(page));
 }
 
 // Relayout after an edit in a cell near the top of a page of tables that adds

@@ -540,35 +540,31 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         bool isXML = isXMLMIMEType(mimeType);
         if (auto ahead = parsedAheadForLoad(parsedAhead, bytes, url, isXML, mimeType, *response)) {
             dataSource->setTextEncodingName(ahead->decoded.encoding);
+            dataSource->setDocumentSource(std::move(ahead->source));
             document = std::move(ahead->document);
             if (isXML)
                 document->setContentType(mimeType);
-            dataSource->setDocumentSource(std::move(ahead->source));
-        }
-    }
-    if (document) {
-        // Parsed ahead.
-    } else if (isText || data.empty()) {
-        bool isXML = isXMLMIMEType(mimeType);
-        auto decoded = decodeDocumentText(bytes, isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML,
-                                          response->textEncodingName());
-        // The source the data source keeps is converted while the page is parsed.
-        auto convertedSource = std::async(std::launch::async, [&decoded] { return toUTF16(decoded.utf8); });
-        dataSource->setTextEncodingName(decoded.encoding);
-        if (isXML) {
-            document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::XML, url, &parseError);
-            if (document)
-                document->setContentType(mimeType);
-        } else if (mimeType == u"text/html" || mimeType == u"application/octet-stream" || data.empty()) {
-            document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::HTML, url);
         } else {
-            std::u16string source = convertedSource.get();
-            document = DOMDocument::parseHTML(u"<html><body><pre>" + escapeForHTML(source) + u"</pre></body></html>", url);
-            document->setCharacterSet(decoded.encoding);
-            dataSource->setDocumentSource(std::move(source));
+            auto decoded = decodeDocumentText(bytes, isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML,
+                                              response->textEncodingName());
+            // The source the data source keeps is converted while the page is parsed.
+            auto convertedSource = std::async(std::launch::async, [&decoded] { return toUTF16(decoded.utf8); });
+            dataSource->setTextEncodingName(decoded.encoding);
+            if (isXML) {
+                document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::XML, url, &parseError);
+                if (document)
+                    document->setContentType(mimeType);
+            } else if (mimeType == u"text/html" || mimeType == u"application/octet-stream" || data.empty()) {
+                document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::HTML, url);
+            } else {
+                std::u16string source = convertedSource.get();
+                document = DOMDocument::parseHTML(u"<html><body><pre>" + escapeForHTML(source) + u"</pre></body></html>", url);
+                document->setCharacterSet(decoded.encoding);
+                dataSource->setDocumentSource(std::move(source));
+            }
+            if (convertedSource.valid())
+                dataSource->setDocumentSource(convertedSource.get());
         }
-        if (convertedSource.valid())
-            dataSource->setDocumentSource(convertedSource.get());
     } else {
         std::u16string markup = u"<html><body>";
         if (mimeType.starts_with(u"image/"))

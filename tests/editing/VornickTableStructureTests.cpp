@@ -26,17 +26,22 @@ protected:
         auto found = element(u"TABLE");
         return found ? outlineOfNode(*found, OutlineText::Trimmed) : u"(no table)";
     }
-    // Deletes `range` as the selection, checks the table and the step's undo
-    // and redo, and undoes it.
-    void checkTableAfterDeleting(const std::shared_ptr<DOMRange>& range, const std::u16string& expectedTable,
-                                 const std::u16string& undoName)
+    // Performs `edit` on `range` as the selection, checks the table and the
+    // step's undo and redo, and undoes it.
+    void checkTableAfter(const std::shared_ptr<DOMRange>& range, const std::function<void()>& edit,
+                         const std::u16string& expectedTable, const std::u16string& undoName)
     {
         select(range);
         auto step = beginStep();
-        view->deleteSelection();
+        edit();
         EXPECT_EQ(table(), expectedTable);
         checkUndoAndRedo(step, undoName);
         undoStep();
+    }
+    void checkTableAfterDeleting(const std::shared_ptr<DOMRange>& range, const std::u16string& expectedTable,
+                                 const std::u16string& undoName)
+    {
+        checkTableAfter(range, [this] { view->deleteSelection(); }, expectedTable, undoName);
     }
 };
 
@@ -47,77 +52,56 @@ TEST_F(TableStructure, DeletingRowsShortensTheCellsThatSpannedThem)
     loadBody("<table><tbody><tr><td rowspan=\"3\">A</td><td>b</td></tr><tr><td>c</td></tr><tr><td>d</td></tr>"
              "<tr><td>e</td><td>f</td></tr></tbody></table>");
     ASSERT_EQ(row(2)->textContent(), u"d");
-    select(caretAt(textOf(u"c"), 0));
-    auto step = beginStep();
-    view->deleteTableRows(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"2\">A</td><td>b</td></tr><tr><td>d</td></tr>"
-                       u"<tr><td>e</td><td>f</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Row");
-    undoStep();
+    checkTableAfter(caretAt(textOf(u"c"), 0), [this] { view->deleteTableRows(nullptr); },
+                    u"<table><tbody><tr><td rowspan=\"2\">A</td><td>b</td></tr><tr><td>d</td></tr>"
+                    u"<tr><td>e</td><td>f</td></tr></tbody></table>",
+                    u"Delete Table Row");
 
     // Both rows it covered below its own: it spans its own row only.
-    select(rangeAt(row(1)->firstChild()->firstChild()->shared_from_this(), 0, row(2)->firstChild()->firstChild()->shared_from_this(), 1));
-    step = beginStep();
-    view->deleteTableRows(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"1\">A</td><td>b</td></tr><tr><td>e</td><td>f</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Rows");
-    undoStep();
+    checkTableAfter(rangeAt(row(1)->firstChild()->firstChild()->shared_from_this(), 0, row(2)->firstChild()->firstChild()->shared_from_this(), 1), [this] { view->deleteTableRows(nullptr); },
+                    u"<table><tbody><tr><td rowspan=\"1\">A</td><td>b</td></tr><tr><td>e</td><td>f</td></tr></tbody></table>",
+                    u"Delete Table Rows");
 
     // Its own row: it goes on in the next row, so that the rows below keep
     // their width; with that row as well, in the row after.
-    select(caretAt(textOf(u"b"), 0));
-    step = beginStep();
-    view->deleteTableRows(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"2\">A</td><td>c</td></tr><tr><td>d</td></tr>"
-                       u"<tr><td>e</td><td>f</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Row");
-    undoStep();
+    checkTableAfter(caretAt(textOf(u"b"), 0), [this] { view->deleteTableRows(nullptr); },
+                    u"<table><tbody><tr><td rowspan=\"2\">A</td><td>c</td></tr><tr><td>d</td></tr>"
+                    u"<tr><td>e</td><td>f</td></tr></tbody></table>",
+                    u"Delete Table Row");
 
-    select(rangeAt(textOf(u"b"), 0, row(1)->firstChild()->firstChild()->shared_from_this(), 1));
-    step = beginStep();
-    view->deleteTableRows(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"1\">A</td><td>d</td></tr><tr><td>e</td><td>f</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Rows");
-    undoStep();
+    checkTableAfter(rangeAt(textOf(u"b"), 0, row(1)->firstChild()->firstChild()->shared_from_this(), 1), [this] { view->deleteTableRows(nullptr); },
+                    u"<table><tbody><tr><td rowspan=\"1\">A</td><td>d</td></tr><tr><td>e</td><td>f</td></tr></tbody></table>",
+                    u"Delete Table Rows");
 
     // A row it does not cover changes no span.
-    select(caretAt(textOf(u"e"), 0));
-    step = beginStep();
-    view->deleteTableRows(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"3\">A</td><td>b</td></tr><tr><td>c</td></tr><tr><td>d</td></tr>"
-                       u"</tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Row");
+    checkTableAfter(caretAt(textOf(u"e"), 0), [this] { view->deleteTableRows(nullptr); },
+                    u"<table><tbody><tr><td rowspan=\"3\">A</td><td>b</td></tr><tr><td>c</td></tr><tr><td>d</td></tr>"
+                    u"</tbody></table>",
+                    u"Delete Table Row");
 }
 
 TEST_F(TableStructure, DeletingColumnsKeepsSpansWithinWhatIsLeft)
 {
     loadBody("<table><thead><tr><th colspan=\"3\">H</th></tr></thead>"
              "<tbody><tr><td>a</td><td>b</td><td>c</td></tr></tbody></table>");
-    select(caretAt(textOf(u"c"), 0));
-    auto step = beginStep();
-    view->deleteTableColumns(nullptr);
-    EXPECT_EQ(table(), u"<table><thead><tr><th colspan=\"2\">H</th></tr></thead><tbody><tr><td>a</td><td>b</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Column");
-    undoStep();
+    checkTableAfter(caretAt(textOf(u"c"), 0), [this] { view->deleteTableColumns(nullptr); },
+                    u"<table><thead><tr><th colspan=\"2\">H</th></tr></thead><tbody><tr><td>a</td><td>b</td></tr></tbody></table>",
+                    u"Delete Table Column");
 
-    select(rangeAt(textOf(u"b"), 0, textOf(u"c"), 1));
-    step = beginStep();
-    view->deleteTableColumns(nullptr);
-    EXPECT_EQ(table(), u"<table><thead><tr><th colspan=\"1\">H</th></tr></thead><tbody><tr><td>a</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Columns");
-    undoStep();
+    checkTableAfter(rangeAt(textOf(u"b"), 0, textOf(u"c"), 1), [this] { view->deleteTableColumns(nullptr); },
+                    u"<table><thead><tr><th colspan=\"1\">H</th></tr></thead><tbody><tr><td>a</td></tr></tbody></table>",
+                    u"Delete Table Columns");
 
     // The first column: the heading cell is the header row's first cell and
     // goes with it, and so does the header.
-    select(caretAt(textOf(u"a"), 0));
-    step = beginStep();
-    view->deleteTableColumns(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td>b</td><td>c</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Column");
+    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { view->deleteTableColumns(nullptr); },
+                    u"<table><tbody><tr><td>b</td><td>c</td></tr></tbody></table>",
+                    u"Delete Table Column");
+
     // Every column: the table goes whole, and Undo brings back its spans as they were.
     loadBody("<table><thead><tr><th colspan=\"2\">H</th></tr></thead><tbody><tr><td>a</td><td>b</td></tr></tbody></table><p>x</p>");
     select(rangeAt(textOf(u"a"), 0, textOf(u"b"), 1));
-    step = beginStep();
+    auto step = beginStep();
     view->deleteTableColumns(nullptr);
     EXPECT_EQ(markup(), u"<p>[x]</p>");
     checkUndoAndRedo(step, u"Delete Table Columns");
@@ -126,11 +110,9 @@ TEST_F(TableStructure, DeletingColumnsKeepsSpansWithinWhatIsLeft)
 TEST_F(TableStructure, AColumnDeletionThatEmptiesACoveredRowShortensTheSpanOverIt)
 {
     loadBody("<table><tbody><tr><td>x</td><td rowspan=\"2\">A</td></tr><tr><td>y</td></tr><tr><td>z</td><td>w</td></tr></tbody></table>");
-    select(caretAt(textOf(u"y"), 0));
-    auto step = beginStep();
-    view->deleteTableColumns(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"1\">A</td></tr><tr><td>w</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Delete Table Column");
+    checkTableAfter(caretAt(textOf(u"y"), 0), [this] { view->deleteTableColumns(nullptr); },
+                    u"<table><tbody><tr><td rowspan=\"1\">A</td></tr><tr><td>w</td></tr></tbody></table>",
+                    u"Delete Table Column");
 }
 
 // --- Inserting rows and parts
@@ -138,21 +120,16 @@ TEST_F(TableStructure, AColumnDeletionThatEmptiesACoveredRowShortensTheSpanOverI
 TEST_F(TableStructure, AHeaderOrFooterIsAsWideAsTheTableInColumns)
 {
     loadBody("<table><tbody><tr><td colspan=\"2\">a</td><td>b</td></tr><tr><td>c</td><td>d</td><td>e</td></tr></tbody></table>");
-    select(caretAt(textOf(u"a"), 0));
-    auto step = beginStep();
-    view->addTableHeader(nullptr);
-    EXPECT_EQ(table(), u"<table><thead><tr><th>-</th><th>-</th><th>-</th></tr></thead><tbody><tr><td colspan=\"2\">a</td><td>b</td></tr>"
-                       u"<tr><td>c</td><td>d</td><td>e</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Add Table Header");
-    undoStep();
+    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { view->addTableHeader(nullptr); },
+                    u"<table><thead><tr><th>-</th><th>-</th><th>-</th></tr></thead><tbody><tr><td colspan=\"2\">a</td><td>b</td></tr>"
+                    u"<tr><td>c</td><td>d</td><td>e</td></tr></tbody></table>",
+                    u"Add Table Header");
 
     // Only spanning cells: still as many columns as they span.
     loadBody("<table><tbody><tr><td colspan=\"2\">a</td></tr></tbody></table>");
-    select(caretAt(textOf(u"a"), 0));
-    step = beginStep();
-    view->addTableFooter(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td colspan=\"2\">a</td></tr></tbody><tfoot><tr><th>-</th><th>-</th></tr></tfoot></table>");
-    checkUndoAndRedo(step, u"Add Table Footer");
+    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { view->addTableFooter(nullptr); },
+                    u"<table><tbody><tr><td colspan=\"2\">a</td></tr></tbody><tfoot><tr><th>-</th><th>-</th></tr></tfoot></table>",
+                    u"Add Table Footer");
 }
 
 TEST_F(TableStructure, ANewRowIsAsWideAsTheRowsBesideIt)
@@ -272,34 +249,27 @@ TEST_F(TableStructure, DeletingSelectedRowsShortensTheSpansOverThem)
 
     // The spanning cell's own row, and the row after it: the cell goes on
     // in the first row left, over the rows it still spans.
-    select(rangeAt(section(u"TBODY"), 0, section(u"TBODY"), 2));
-    auto step = beginStep();
-    view->cut(nullptr);
-    EXPECT_EQ(table(), u"<table><tbody><tr><td rowspan=\"1\">A</td><td>c2</td></tr><tr><td>d1</td><td>d2</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Cut");
+    checkTableAfter(rangeAt(section(u"TBODY"), 0, section(u"TBODY"), 2), [this] { view->cut(nullptr); },
+                    u"<table><tbody><tr><td rowspan=\"1\">A</td><td>c2</td></tr><tr><td>d1</td><td>d2</td></tr></tbody></table>",
+                    u"Cut");
 }
 
 TEST_F(TableStructure, CutAndPasteAcrossCellsKeepTheRowsWhole)
 {
     loadBody(gridPage);
-    select(rangeAt(textOf(u"a1"), 1, textOf(u"b2"), 1));
-    auto step = beginStep();
-    view->cut(nullptr);
-    EXPECT_EQ(table(), u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
-                       u"<tbody><tr><td>a</td><td></td></tr><tr><td></td><td>2</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Cut");
-    undoStep();
+    checkTableAfter(rangeAt(textOf(u"a1"), 1, textOf(u"b2"), 1), [this] { view->cut(nullptr); },
+                    u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
+                    u"<tbody><tr><td>a</td><td></td></tr><tr><td></td><td>2</td></tr></tbody></table>",
+                    u"Cut");
 
     // Pasting text over cells of two rows: the text goes where the selection began.
     auto pasteboard = Pasteboard::generalPasteboard();
     pasteboard->clearContents();
     ASSERT_TRUE(pasteboard->setString(u"new", PasteboardTypeString));
-    select(rangeAt(textOf(u"a2"), 0, textOf(u"b1"), 2));
-    step = beginStep();
-    view->paste(nullptr);
-    EXPECT_EQ(table(), u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
-                       u"<tbody><tr><td>a1</td><td>new</td></tr><tr><td></td><td>b2</td></tr></tbody></table>");
-    checkUndoAndRedo(step, u"Paste");
+    checkTableAfter(rangeAt(textOf(u"a2"), 0, textOf(u"b1"), 2), [this] { view->paste(nullptr); },
+                    u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
+                    u"<tbody><tr><td>a1</td><td>new</td></tr><tr><td></td><td>b2</td></tr></tbody></table>",
+                    u"Paste");
 }
 
 // --- Backspace at the start of a cell

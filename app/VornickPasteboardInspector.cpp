@@ -1,7 +1,7 @@
 #include "app/VornickPasteboardInspector.h"
 
+#include "app/VornickHTMLTree.h"
 #include "app/VornickPasteboardMonitor.h"
-#include "dom/VornickHTMLTree.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebArchiveExtensions.h"
 #include "html/VornickHTMLFormattingPreferences.h"

@@ -1,6 +1,5 @@
 #include "ui/VornickDOMTreeView.h"
 
-#include "dom/VornickHTMLTree.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMNode.h"
 #include "platform/foundation/Text.h"
@@ -39,6 +38,19 @@ void VornickDOMTreeView::draw(const Rect& dirtyRect, GraphicsContext& context)
 {
     if (m_decoration)
         m_decoration(dirtyRect, context);
+}
+
+std::shared_ptr<DOMNode> parentModelNode(const DOMNode& node)
+{
+    return node.parentNode();
+}
+
+std::vector<std::shared_ptr<DOMNode>> childModelNodes(const DOMNode& node)
+{
+    std::vector<std::shared_ptr<DOMNode>> children;
+    for (DOMNode* child = node.first(); child; child = child->next())
+        children.push_back(child->shared_from_this());
+    return children;
 }
 
 } // namespace brevanton

@@ -7,6 +7,8 @@
 #include "ui/TreeView.h"
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace brevanton {
 
@@ -34,5 +36,9 @@ public:
 private:
     Decoration m_decoration;
 };
+
+// DOM nodes as nodes of the generic tree view: the parent, and the children in order.
+std::shared_ptr<DOMNode> parentModelNode(const DOMNode&);
+std::vector<std::shared_ptr<DOMNode>> childModelNodes(const DOMNode&);
 
 } // namespace brevanton

@@ -1,4 +1,4 @@
-#include "html/VornickHTMLFormattingPreferencesUIController.h"
+#include "ui/VornickHTMLFormattingPreferencesUIController.h"
 
 #include "platform/foundation/Text.h"
 #include "platform/views/Popover.h"

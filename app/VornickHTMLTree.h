@@ -1,7 +1,8 @@
 // VornickHTMLTree: an HTML document that is not on screen. It loads a file,
 // a URL request or a string into a web view inside a window that is never
 // shown, waits for the load (synchronously, or with a completion block) and
-// hands out the document; it can write the document back to a file.
+// hands out the document; it can write the document back to a file. The
+// pasteboard inspector reads copied HTML through one.
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -18,7 +19,6 @@ namespace brevanton {
 class DOMCSSComputedStyle;
 class DOMDocument;
 class DOMElement;
-class DOMNode;
 class WebView;
 class Window;
 
@@ -91,9 +91,5 @@ private:
     std::optional<URL> m_fragmentSetURL;
     CompletionBlock m_completionBlock;
 };
-
-// DOM nodes as nodes of the generic tree view: the parent, and the children in order.
-std::shared_ptr<DOMNode> parentModelNode(const DOMNode&);
-std::vector<std::shared_ptr<DOMNode>> childModelNodes(const DOMNode&);
 
 } // namespace brevanton

@@ -1,4 +1,4 @@
-#include "dom/VornickHTMLTree.h"
+#include "app/VornickHTMLTree.h"
 
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

@@ -1,4 +1,4 @@
-#include "html/VornickHTMLFormattingPreferencesUIController.h"
+#include "ui/VornickHTMLFormattingPreferencesUIController.h"
 
 #include "toolkit/VornickLog.h"
 #include "html/VornickHTMLWriter.h"

@@ -1,4 +1,4 @@
-#include "dom/VornickHTMLTree.h"
+#include "app/VornickHTMLTree.h"
 
 #include "dom/VornickDocumentEncoding.h"
 #include "toolkit/VornickErrors.h"
@@ -338,19 +338,6 @@ std::shared_ptr<DOMCSSComputedStyle> VornickHTMLTree::computedStyleForElement(co
                                                                               std::u16string_view) const
 {
     return getComputedStyle(element);
-}
-
-std::shared_ptr<DOMNode> parentModelNode(const DOMNode& node)
-{
-    return node.parentNode();
-}
-
-std::vector<std::shared_ptr<DOMNode>> childModelNodes(const DOMNode& node)
-{
-    std::vector<std::shared_ptr<DOMNode>> children;
-    for (DOMNode* child = node.first(); child; child = child->next())
-        children.push_back(child->shared_from_this());
-    return children;
 }
 
 } // namespace brevanton

@@ -1,7 +1,6 @@
 #include "dom/VornickDOMServices.h"
 
 #include "platform/dom/DOMDocument.h"
-#include "platform/foundation/URL.h"
 
 namespace brevanton {
 
@@ -26,16 +25,6 @@ std::shared_ptr<VornickHTMLElementSpecProvider>& elementSpecProvider()
 }
 
 } // namespace
-
-std::optional<URL> VornickFrameStateProvider::URLWhereSaved(const DOMDocument&) const
-{
-    return std::nullopt;
-}
-
-std::optional<URL> VornickFrameStateProvider::autosavedInformationFolderURL() const
-{
-    return std::nullopt;
-}
 
 void VornickSetFrameStateProvider(std::shared_ptr<VornickFrameStateProvider> provider)
 {

@@ -1,11 +1,13 @@
-// What the DOM operations need from layers that are built above them: the
-// per-frame editing state of a document (its non-breaking-space substitute
-// character and its attachment points) and the HTML specification's
-// containment rules and required attributes. The editing layer and the HTML
-// layer install their providers; until they do, the defaults answer "no
+// What the DOM operations need to know of a document beyond its tree: the
+// per-frame editing state of the frame that shows it (its non-breaking-space
+// substitute character and its attachment points) and the HTML
+// specification's containment rules and required attributes. The HTML layer
+// installs the providers at start-up; until it does, the defaults answer "no
 // substitute", "no attachment points", "anything may contain anything" and
 // "nothing is required".
 #pragma once
+
+#include "dom/VornickAttachmentPointReference.h"
 
 #include <memory>
 #include <optional>
@@ -18,18 +20,7 @@ namespace brevanton {
 class DOMDocument;
 class DOMElement;
 class DOMNode;
-class URL;
 class VornickHTMLSpec;
-
-// One place of a blog template that holds a post field.
-class VornickAttachmentPointReference {
-public:
-    virtual ~VornickAttachmentPointReference() = default;
-    // The element of the document that holds the field, or null.
-    virtual std::shared_ptr<DOMElement> findElement() const = 0;
-    // Whether content may be dropped into the field.
-    virtual bool allowsDrops() const { return true; }
-};
 
 // The per-frame state of the frame that shows a document.
 class VornickFrameStateProvider {
@@ -42,10 +33,6 @@ public:
     {
         return {};
     }
-    // Where the frame's document was saved, when it was.
-    virtual std::optional<URL> URLWhereSaved(const DOMDocument&) const;
-    // The folder where the platform keeps untitled documents, when there is one.
-    virtual std::optional<URL> autosavedInformationFolderURL() const;
 };
 
 // The containment rules of a document's HTML specification.

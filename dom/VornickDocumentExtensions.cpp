@@ -1,7 +1,8 @@
 #include "dom/VornickDocumentExtensions.h"
 
-#include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
+#include "dom/VornickWebFrameAssociatedValues.h"
+#include "dom/VornickWebFrameExtensions.h"
 #include "toolkit/VornickURLExtensions.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -18,7 +19,8 @@ namespace brevanton {
 
 std::optional<URL> vornick_URL(const DOMDocument& document)
 {
-    if (auto saved = VornickCurrentFrameStateProvider().URLWhereSaved(document))
+    auto frame = VornickWebFrameWithAssociatedValuesForDocument(document);
+    if (auto saved = frame ? vornick_URLWhereSaved(*frame) : std::nullopt)
         return saved;
     if (document.URL().empty())
         return std::nullopt;
@@ -83,7 +85,8 @@ bool vornick_isSavedInPermanentLocation(const DOMDocument& document)
     if (!base)
         return false;
     if (base->isFileURL()) {
-        auto autosaved = VornickCurrentFrameStateProvider().autosavedInformationFolderURL();
+        auto frame = VornickWebFrameWithAssociatedValuesForDocument(document);
+        auto autosaved = frame ? vornick_autosavedInformationFolderURL(*frame) : std::nullopt;
         return !(autosaved && vornick_pointsToSameFileAsURL(*base, *autosaved));
     }
     // Documents loaded from a string have no saved location.

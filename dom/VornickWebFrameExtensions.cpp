@@ -1,5 +1,6 @@
 #include "dom/VornickWebFrameExtensions.h"
 
+#include "dom/VornickAttachmentPointReference.h"
 #include "dom/VornickDOMServices.h"
 #include "toolkit/VornickLineIndex.h"
 #include "dom/VornickNodeExtensions.h"
@@ -54,6 +55,7 @@ constexpr const char* lineIndexKey = "lineIndexForLastGeneratedHTMLSource";
 constexpr const char* attachmentPointsKey = "AttachmentPoints";
 constexpr const char* validationStatusKey = "validationStatus";
 constexpr const char* URLWhereSavedKey = "URLWhereSaved";
+constexpr const char* autosavedInformationFolderKey = "autosavedInformationFolderURL";
 constexpr const char* insertedBaseKey = "hasVornickInsertedBaseElement";
 constexpr const char* substituteKey = "NonBreakingSpaceSubstituteCharacter";
 constexpr const char* bodyStyleChangesKey = "bodyElementStyleChanges";
@@ -203,6 +205,16 @@ std::optional<URL> vornick_URLWhereSaved(const WebFrame& frame)
 void vornick_setURLWhereSaved(const WebFrame& frame, std::optional<URL> url)
 {
     setValue(frame, URLWhereSavedKey, std::move(url));
+}
+
+std::optional<URL> vornick_autosavedInformationFolderURL(const WebFrame& frame)
+{
+    return value<URL>(frame, autosavedInformationFolderKey);
+}
+
+void vornick_setAutosavedInformationFolderURL(const WebFrame& frame, std::optional<URL> url)
+{
+    setValue(frame, autosavedInformationFolderKey, std::move(url));
 }
 
 bool vornick_hasVornickInsertedBaseElement(const WebFrame& frame)
@@ -514,12 +526,6 @@ public:
     {
         auto frame = VornickWebFrameWithAssociatedValuesForDocument(document);
         return frame ? vornick_attachmentPoints(*frame) : AttachmentPoints();
-    }
-
-    std::optional<URL> URLWhereSaved(const DOMDocument& document) const override
-    {
-        auto frame = VornickWebFrameWithAssociatedValuesForDocument(document);
-        return frame ? vornick_URLWhereSaved(*frame) : std::nullopt;
     }
 };
 

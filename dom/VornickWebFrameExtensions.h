@@ -1,8 +1,8 @@
 // The editing state the editor keeps on each frame of a web view (attached to
 // the frame itself, so it lives and dies with it): where the document was
 // saved, its encoding override, the source last generated from it with its
-// line index, validation status, attachment points and the non-breaking-space
-// substitution; with the helpers that act on that state. The parts that need
+// line index, validation status, attachment points (dom/VornickAttachmentPointReference.h)
+// and the non-breaking-space substitution; with the helpers that act on that state. The parts that need
 // the HTML layer (specification, formatting preferences, writer, range map,
 // advisories, snippet sets) are in html/VornickWebFrameEditingState.h.
 #pragma once
@@ -70,8 +70,15 @@ void vornick_setLastGeneratedHTMLStringIsOriginalSourceData(const WebFrame&, boo
 std::shared_ptr<const VornickLineIndex> vornick_lineIndexForLastGeneratedHTMLString(const WebFrame&);
 void vornick_setLineIndexForLastGeneratedHTMLString(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
 
+// Where the frame's document was saved, when its owner saved it elsewhere
+// than its URL: the DOM operations take it as the document's place (vornick_URL).
 std::optional<URL> vornick_URLWhereSaved(const WebFrame&);
 void vornick_setURLWhereSaved(const WebFrame&, std::optional<URL>);
+// The folder in which the frame's owner keeps the document while it is
+// untitled: a document there is not saved in a permanent place, so it
+// references files absolutely (vornick_isSavedInPermanentLocation).
+std::optional<URL> vornick_autosavedInformationFolderURL(const WebFrame&);
+void vornick_setAutosavedInformationFolderURL(const WebFrame&, std::optional<URL>);
 
 bool vornick_hasVornickInsertedBaseElement(const WebFrame&);
 void vornick_setHasVornickInsertedBaseElement(const WebFrame&, bool);
@@ -143,9 +150,9 @@ bool vornick_enumerateWebFrameTreeWithOptions(const std::shared_ptr<WebFrame>&, 
 // True for a main frame; a child frame only when its document is a file ("file:...").
 bool vornick_shouldAttemptToWriteWebFrameWhenSavingDocument(const WebFrame&);
 
-// Answers the per-frame state the DOM operations ask for (where a document was
-// saved, its substitute character and attachment points) from the frames'
-// state. Installed once at start-up.
+// Answers the per-frame state the DOM operations ask for (a document's
+// substitute character and attachment points) from the frames' state.
+// Installed once at start-up.
 void VornickInstallWebFrameStateProvider();
 
 } // namespace brevanton

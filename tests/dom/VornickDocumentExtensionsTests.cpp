@@ -1,8 +1,12 @@
 #include "dom/VornickDocumentExtensions.h"
 
 #include "VornickDOMTestSupport.h"
+#include "dom/VornickWebFrameExtensions.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebView.h"
 
 #include <gtest/gtest.h>
 
@@ -31,18 +35,21 @@ TEST(VornickDocumentExtensions, BaseElementsAndReferences)
     EXPECT_EQ(replaced, base);
     EXPECT_EQ(vornick_relativeURLStringForReferencingTargetURL(*document, &target), u"../site/img/a.png");
 
-    // An untitled document kept in the autosave folder references files absolutely.
-    auto untitled = DOMDocument::parseHTML(u"<p>x</p>", u"file:///autosave/Untitled.html");
-    struct AutosaveFrame final : VornickFrameStateProvider {
-        std::optional<URL> autosavedInformationFolderURL() const override
-        {
-            return URL::fileURLWithPath(std::string_view("/autosave"), true);
-        }
-    };
-    VornickSetFrameStateProvider(std::make_shared<AutosaveFrame>());
-    EXPECT_FALSE(vornick_isSavedInPermanentLocation(*untitled));
-    EXPECT_EQ(vornick_relativeURLStringForReferencingTargetURL(*untitled, &target), u"file:///site/img/a.png");
-    VornickSetFrameStateProvider(nullptr);
+    // An untitled document that its frame's owner keeps in the autosave folder
+    // references files absolutely; saved there, it would reference them relatively.
+    auto webView = WebView::create(Rect(0, 0, 800, 600));
+    webView->mainFrame()->loadHTMLString(u"<p>x</p>", std::nullopt);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
+    auto& frame = *webView->mainFrame();
+    auto& untitled = *frame.domDocument();
+    vornick_setURLWhereSaved(frame, URL::fileURLWithPath(std::string_view("/autosave/Untitled.html")));
+    EXPECT_TRUE(vornick_isSavedInPermanentLocation(untitled));
+    EXPECT_EQ(vornick_relativeURLStringForReferencingTargetURL(untitled, &target), u"../site/img/a.png");
+    vornick_setAutosavedInformationFolderURL(frame, URL::fileURLWithPath(std::string_view("/autosave"), true));
+    EXPECT_FALSE(vornick_isSavedInPermanentLocation(untitled));
+    EXPECT_EQ(vornick_relativeURLStringForReferencingTargetURL(untitled, &target), u"file:///site/img/a.png");
+    auto elsewhere = DOMDocument::parseHTML(u"<p>x</p>", u"file:///autosave/Other.html");
+    EXPECT_TRUE(vornick_isSavedInPermanentLocation(*elsewhere)) << "the folder is the frame's, not every document's";
 }
 
 TEST(VornickDocumentExtensions, FragmentBuilders)

@@ -44,25 +44,14 @@ std::optional<URL> vornick_temporaryFileURLWithPathExtension(std::u16string_view
 
 // MARK: Types
 
-static VornickProjectEditorExtensionTest& projectEditorExtensionTest()
-{
-    static VornickProjectEditorExtensionTest test;
-    return test;
-}
-
-void VornickSetProjectEditorExtensionTest(VornickProjectEditorExtensionTest test)
-{
-    projectEditorExtensionTest() = std::move(test);
-}
-
-bool vornick_shouldOpenWhenClicked(const URL& url)
+bool vornick_shouldOpenWhenClicked(const URL& url, const VornickProjectEditorExtensionTest& isProjectEditorExtension)
 {
     if (!url.isFileURL())
         return true;
     std::u16string extension = url.pathExtension();
-    if (extension.empty() || !projectEditorExtensionTest())
+    if (extension.empty() || !isProjectEditorExtension)
         return true;
-    return !projectEditorExtensionTest()(extension);
+    return !isProjectEditorExtension(extension);
 }
 
 bool vornick_appearsToBeAbsolute(const URL& url)

@@ -26,12 +26,11 @@ std::optional<URL> vornick_temporaryFileURLWithPathExtension(std::u16string_view
 std::optional<URL> vornick_temporaryFileURLWithPathExtension(std::u16string_view pathExtension, const URL& folder);
 
 // Whether a click on a link to the URL should open it. NO only for a file URL
-// with an extension that the registered test says belongs to a project or
-// project component editor; YES otherwise, and when no test is registered.
-bool vornick_shouldOpenWhenClicked(const URL&);
-// Registered by the application layer, which knows the document types.
+// with an extension that `isProjectEditorExtension` says belongs to a project
+// or project component editor (the caller knows the document types); YES
+// otherwise, and when there is no test.
 using VornickProjectEditorExtensionTest = std::function<bool(std::u16string_view pathExtension)>;
-void VornickSetProjectEditorExtensionTest(VornickProjectEditorExtensionTest);
+bool vornick_shouldOpenWhenClicked(const URL&, const VornickProjectEditorExtensionTest& isProjectEditorExtension);
 
 // YES when the URL has a scheme ("http://h/a", "file:///a"); a root-relative
 // reference such as "/img/a.png" is not absolute.

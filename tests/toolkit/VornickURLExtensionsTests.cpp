@@ -136,15 +136,14 @@ TEST(VornickURLExtensions, TypesAndResourceFileKinds)
     EXPECT_EQ(VornickResourceFileKindForUTI(u"dyn.extension.zzz"), u"other");
 }
 
-TEST(VornickURLExtensions, ShouldOpenWhenClickedAsksTheRegisteredTest)
+TEST(VornickURLExtensions, ShouldOpenWhenClickedAsksTheCallersTest)
 {
-    EXPECT_TRUE(vornick_shouldOpenWhenClicked(url("file:///p/site.brevantonproject")));
-    VornickSetProjectEditorExtensionTest([](std::u16string_view extension) { return extension == u"brevantonproject"; });
-    EXPECT_FALSE(vornick_shouldOpenWhenClicked(url("file:///p/site.brevantonproject")));
-    EXPECT_TRUE(vornick_shouldOpenWhenClicked(url("file:///p/page.html")));
-    EXPECT_TRUE(vornick_shouldOpenWhenClicked(url("file:///p/noextension")));
-    EXPECT_TRUE(vornick_shouldOpenWhenClicked(url("http://h/site.brevantonproject")));
-    VornickSetProjectEditorExtensionTest(nullptr);
+    EXPECT_TRUE(vornick_shouldOpenWhenClicked(url("file:///p/site.brevantonproject"), nullptr));
+    auto isProject = [](std::u16string_view extension) { return extension == u"brevantonproject"; };
+    EXPECT_FALSE(vornick_shouldOpenWhenClicked(url("file:///p/site.brevantonproject"), isProject));
+    EXPECT_TRUE(vornick_shouldOpenWhenClicked(url("file:///p/page.html"), isProject));
+    EXPECT_TRUE(vornick_shouldOpenWhenClicked(url("file:///p/noextension"), isProject));
+    EXPECT_TRUE(vornick_shouldOpenWhenClicked(url("http://h/site.brevantonproject"), isProject));
 }
 
 TEST(VornickURLExtensions, NormalizedKeysAndEncompassingFolders)

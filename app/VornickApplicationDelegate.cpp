@@ -9,7 +9,6 @@
 #include "app/VornickKnownResourceFolders.h"
 #include "app/VornickPasteboardInspector.h"
 #include "app/VornickPasteboardMonitor.h"
-#include "app/VornickStyleSheetReferenceServices.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "platform/foundation/Bundle.h"
@@ -111,7 +110,6 @@ void VornickApplicationDelegate::applicationDidFinishLaunching()
         m_pasteboardMonitor = VornickPasteboardMonitor::create();
     VornickRegisterApplicationDefaults(m_userDefaults);
     m_bundledStyleSheets = VornickBundledStyleSheet::loadBundledStyleSheets(m_bundle);
-    VornickInstallStyleSheetReferenceServices();
     VornickInstallFileTreeWatcherMaker();
     VornickKnownFileURLsUpdater::setShared(
         std::make_shared<KnownFileURLsUpdater>(std::static_pointer_cast<VornickApplicationDelegate>(shared_from_this())));

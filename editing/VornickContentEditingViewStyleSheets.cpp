@@ -6,10 +6,10 @@
 
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickBundledStyleSheet.h"
+#include "app/VornickDocumentStyleSheets.h"
 #include "app/VornickStyleSheet.h"
 #include "app/VornickStyleSheetReference.h"
 #include "dom/VornickDocumentExtensions.h"
-#include "dom/VornickDocumentStyleSheets.h"
 #include "dom/VornickElementAttributeValue.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickStyleSheetElements.h"

@@ -3,7 +3,6 @@
 #include "app/VornickBundledStyleSheet.h"
 #include "app/VornickKnownResourceFolders.h"
 
-#include "dom/VornickDocumentStyleSheets.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "platform/foundation/Assertions.h"
@@ -37,7 +36,6 @@ protected:
     }
     void TearDown() override
     {
-        VornickSetStyleSheetReferenceServices(nullptr);
         VornickFileTreeWatcher::setMaker(nullptr);
         VornickKnownFileURLsUpdater::setShared(nullptr);
         Application::shared().reset();

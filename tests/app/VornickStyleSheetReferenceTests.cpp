@@ -1,11 +1,10 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickBundledStyleSheet.h"
+#include "app/VornickDocumentStyleSheets.h"
 #include "app/VornickStyleSheet.h"
 #include "app/VornickStyleSheetReference.h"
-#include "app/VornickStyleSheetReferenceServices.h"
 
 #include "dom/VornickDocumentExtensions.h"
-#include "dom/VornickDocumentStyleSheets.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -25,13 +24,11 @@ class VornickStyleSheetReferenceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        VornickInstallStyleSheetReferenceServices();
         m_folder = createTemporaryDirectory("vornick-sheet-references").value();
         ASSERT_TRUE(writeFileAtomically(m_folder + "/site.css", "p { color: red }"));
     }
     void TearDown() override
     {
-        VornickSetStyleSheetReferenceServices(nullptr);
         EXPECT_TRUE(removeItem(m_folder));
     }
 

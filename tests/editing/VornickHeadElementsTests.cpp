@@ -10,7 +10,6 @@
 #include "platform/views/Button.h"
 #include "platform/views/Menu.h"
 #include "app/VornickStyleSheet.h"
-#include "app/VornickStyleSheetReferenceServices.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickDocumentHeadFields.h"
 #include "dom/VornickElementAttributeValue.h"
@@ -34,7 +33,6 @@ protected:
     void SetUp() override
     {
         UndoableEditTest::SetUp();
-        VornickInstallStyleSheetReferenceServices();
         view->setDelegate(&counter);
     }
     void loadHead(const std::string& headMarkup, const std::string& bodyMarkup = "<p>Some text.</p>")

@@ -1,5 +1,8 @@
-#include "dom/VornickDocumentStyleSheets.h"
+#include "app/VornickDocumentStyleSheets.h"
 
+#include "app/VornickStyleSheet.h"
+#include "app/VornickStyleSheetReference.h"
+#include "app/VornickStyleSheetReferenceInCSSFinder.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -9,12 +12,6 @@
 namespace brevanton {
 
 namespace {
-
-std::shared_ptr<VornickStyleSheetReferenceServices>& services()
-{
-    static auto* installed = new std::shared_ptr<VornickStyleSheetReferenceServices>;
-    return *installed;
-}
 
 bool isStyleSheetLink(const DOMElement& element)
 {
@@ -39,27 +36,21 @@ std::shared_ptr<DOMText> cssTextOfStyleElement(const DOMElement& element)
 
 } // namespace
 
-void VornickSetStyleSheetReferenceServices(std::shared_ptr<VornickStyleSheetReferenceServices> newServices)
-{
-    services() = std::move(newServices);
-}
-
 std::vector<std::shared_ptr<VornickStyleSheetReference>> vornick_styleSheetReferences(const DOMDocument& document)
 {
     std::vector<std::shared_ptr<VornickStyleSheetReference>> references;
-    auto installed = services();
     auto head = vornick_headElement(document);
-    if (!installed || !head)
+    if (!head)
         return references;
     for (auto child = head->firstChild(); child; child = child->nextSibling()) {
         if (!child->isElementNode())
             continue;
         auto element = std::static_pointer_cast<DOMElement>(child);
         if (isStyleSheetLink(*element)) {
-            if (auto reference = installed->referenceWithStyleSheetLinkElement(element))
+            if (auto reference = VornickStyleSheetReference::createWithStyleSheetLinkElement(element))
                 references.push_back(std::move(reference));
         } else if (auto text = cssTextOfStyleElement(*element)) {
-            for (auto& reference : installed->findStyleSheetReferencesInCSSString(text->data(), text)) {
+            for (auto& reference : VornickStyleSheetReferenceInCSSFinder().findStyleSheetReferencesInCSSString(text->data(), text)) {
                 if (reference)
                     references.push_back(reference);
             }
@@ -77,8 +68,7 @@ std::shared_ptr<VornickStyleSheetReference> vornick_primaryStyleSheetReference(c
 std::shared_ptr<VornickStyleSheet> vornick_primaryStyleSheet(const DOMDocument& document)
 {
     auto reference = vornick_primaryStyleSheetReference(document);
-    auto installed = services();
-    return reference && installed ? installed->styleSheetForStyleSheetReference(reference, document) : nullptr;
+    return reference ? VornickStyleSheet::styleSheetForStyleSheetReference(*reference, document) : nullptr;
 }
 
 } // namespace brevanton

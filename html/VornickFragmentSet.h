@@ -4,7 +4,7 @@
 // with its validation result per document type.
 //
 // A set lives in a ".brevantonsnippets" file (JSON; the format is in
-// ARCHITECTURE.md) or is made from a title alone. Sets read from files are
+// docs/decisions/022-snippet-sets.md) or is made from a title alone. Sets read from files are
 // kept in a registry, one object per file while anyone holds it. Keys of
 // the file this version does not know are kept and written back on save; a
 // file that cannot be read is an error, never an empty set.

@@ -1,7 +1,7 @@
 // TextFinder: find and replace over a client's text (TextFinderClient.h),
 // with its find bar (FindBarView) shown by a container view. Menu items and
 // the bar's controls ask for the actions by tag; the tags are the program's
-// own and are listed in ARCHITECTURE.md.
+// own and are listed in docs/decisions/029-find.md.
 //
 // A search reads the client's text part by part each time (the client may
 // have changed since), finds every match and picks the one after (or

@@ -55,7 +55,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
     if (!frame)
         frame = mainFrame();
     auto document = frame ? frame->domDocument() : nullptr;
-    if (!document || (type != VornickAttachmentTypeSingleElement && type != VornickAttachmentTypeSiblingRun))
+    if (!document || (type != VornickAttachmentType::SingleElement && type != VornickAttachmentType::SiblingRun))
         return nullptr;
     auto operationRangeIsInAttachmentPoint = [this] {
         auto range = effectiveOperationRange();
@@ -65,7 +65,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
     for (const auto& locator : effectiveLocatorsForAttachmentPointIdentifier(identifier)) {
         if (!locator)
             continue;
-        if (type == VornickAttachmentTypeSiblingRun) {
+        if (type == VornickAttachmentType::SiblingRun) {
             auto run = locator->locateSiblingRunInDocument(*document);
             if (!run)
                 continue;

@@ -110,7 +110,7 @@ WindowSession openWindowSession()
     if (!session.editor)
         return session;
     RunLoop::main().runUntil(
-        [&] { return session.editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 30);
+        [&] { return session.editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 30);
     drain();
     session.widget = session.shell->backend().widgetForWindow(*session.editor->window());
     // The window is shown (exposed) once Qt ran its events.
@@ -168,7 +168,7 @@ void BM_HeadlessKeystroke(benchmark::State& state)
     window->makeKeyAndOrderFront();
     Error error;
     bool loaded = view->loadContentFromURL(URL::fileURLWithPath(pagePath()), &error);
-    RunLoop::main().runUntil([&] { return view->loadingState() != VornickContentLoadingInProgress; }, 30);
+    RunLoop::main().runUntil([&] { return view->loadingState() != VornickContentLoadingState::InProgress; }, 30);
     drain();
     if (!loaded || !window->makeFirstResponder(view->embeddedWebView()) || !placeCaret(*view)) {
         state.SkipWithError("the page did not load");

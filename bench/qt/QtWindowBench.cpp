@@ -150,7 +150,7 @@ void BM_QtKeystrokeToRepaintedFrame(benchmark::State& state)
         state.SkipWithError("nothing was repainted");
     session.editor.reset();
     session.shell.reset();
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     RunLoop::main().useRealClock();
 }
 
@@ -186,7 +186,7 @@ void BM_HeadlessKeystroke(benchmark::State& state)
     window->close();
     view.reset();
     window.reset();
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     WindowServerConnection::setCurrent(connection);
     RunLoop::main().useRealClock();
 }
@@ -205,7 +205,7 @@ void BM_QtRepaintOfTheWholeWindow(benchmark::State& state)
     state.counters["paintedCommands"] = static_cast<double>(session.widget->lastPaintedCommands().size());
     session.editor.reset();
     session.shell.reset();
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     RunLoop::main().useRealClock();
 }
 

@@ -40,7 +40,7 @@ protected:
         VornickSetStyleSheetReferenceServices(nullptr);
         VornickFileTreeWatcher::setMaker(nullptr);
         VornickKnownFileURLsUpdater::setShared(nullptr);
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         m_delegate.reset();
         EXPECT_TRUE(removeItem(m_folder));
     }

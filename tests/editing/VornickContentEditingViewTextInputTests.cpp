@@ -26,7 +26,7 @@ protected:
             window->close();
             window.reset();
         }
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         UndoableEditTest::TearDown();
     }
 

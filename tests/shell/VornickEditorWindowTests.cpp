@@ -84,7 +84,7 @@ protected:
     {
         editor.reset();
         shell.reset();
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         std::filesystem::remove_all(m_folder);
     }
 

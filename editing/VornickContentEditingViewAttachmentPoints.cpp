@@ -69,7 +69,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
             auto run = locator->locateSiblingRunInDocument(*document);
             if (!run)
                 continue;
-            auto point = VornickAttachmentPoint::initWithSiblingRun(*run, locator, frame, this);
+            auto point = VornickAttachmentPoint::createWithSiblingRun(*run, locator, frame, this);
             if (!point)
                 continue;
             bool wasInside = operationRangeIsInAttachmentPoint();
@@ -96,7 +96,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
             if (isSameOrAncestor(*existingElement, *element) || isSameOrAncestor(*element, *existingElement))
                 return nullptr;
         }
-        auto point = VornickAttachmentPoint::initWithSingleElement(element, locator, frame, this);
+        auto point = VornickAttachmentPoint::createWithSingleElement(element, locator, frame, this);
         if (!point)
             continue;
         bool wasInside = operationRangeIsInAttachmentPoint();

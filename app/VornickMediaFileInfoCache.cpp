@@ -1,6 +1,6 @@
 #include "app/VornickMediaFileInfoCache.h"
 
-#include "app/VornickImagePixelSize.h"
+#include "platform/views/ImagePixelSize.h"
 
 #include <sys/stat.h>
 
@@ -29,12 +29,13 @@ std::shared_ptr<const VornickMediaFileInfo> VornickMediaFileInfoCache::infoForUR
             m_entries.erase(found);
         return nullptr;
     }
-    auto pixelSize = vornick_imagePixelSizeOfFile(*path);
+    auto pixelSize = imagePixelSizeOfFile(*path);
     Entry entry;
     entry.modificationTime = modificationTime;
     entry.size = size;
     if (pixelSize)
-        entry.info = std::make_shared<const VornickMediaFileInfo>(url, pixelSize->pixelsWide, pixelSize->pixelsHigh);
+        entry.info = std::make_shared<const VornickMediaFileInfo>(url, static_cast<uint32_t>(pixelSize->pixelsWide),
+                                                                 static_cast<uint32_t>(pixelSize->pixelsHigh));
     m_entries[*path] = entry;
     return entry.info;
 }

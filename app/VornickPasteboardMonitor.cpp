@@ -107,7 +107,7 @@ void VornickPasteboardMonitor::readPersistentState()
         return;
     std::vector<VornickTitledURL> list;
     for (const Value& entry : propertyList->array()) {
-        if (auto titledURL = VornickTitledURL::initWithPropertyList(entry))
+        if (auto titledURL = VornickTitledURL::createWithPropertyList(entry))
             list.push_back(std::move(*titledURL));
     }
     // What was gathered before the file was read is newer than anything in it.

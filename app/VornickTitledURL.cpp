@@ -12,7 +12,7 @@ VornickTitledURL::VornickTitledURL(URL url_, std::optional<std::u16string> title
 {
 }
 
-std::optional<VornickTitledURL> VornickTitledURL::initWithPropertyList(const Value& propertyList)
+std::optional<VornickTitledURL> VornickTitledURL::createWithPropertyList(const Value& propertyList)
 {
     if (!propertyList.isDictionary())
         return std::nullopt;

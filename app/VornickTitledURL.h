@@ -26,7 +26,7 @@ public:
     // Nothing unless the value is a dictionary whose "URL" is a string that
     // parses as a URL; "title" is taken when it is a string, "dateGathered"
     // when it is a date (otherwise the date is now).
-    static std::optional<VornickTitledURL> initWithPropertyList(const Value&);
+    static std::optional<VornickTitledURL> createWithPropertyList(const Value&);
     // A dictionary of "URL", "title" and "dateGathered", each present only when set.
     Value propertyList() const;
 

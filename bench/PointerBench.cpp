@@ -85,7 +85,7 @@ void rangeForPointAfterMutation(benchmark::State& state, unsigned options, Mutat
                 paragraph.parent()->insertBefore(inserted, paragraph.nextSibling());
             break;
         }
-        VornickHitPartKind kind = VornickHitPartContent;
+        VornickHitPartKind kind = VornickHitPartKind::Content;
         benchmark::DoNotOptimize(view->rangeForPoint(point, options, &kind));
     }
 }

@@ -237,12 +237,12 @@ void vornick_setBodyElementStyleChangesToApplyWhenWriting(const WebFrame& frame,
     setValue(frame, bodyStyleChangesKey, std::move(changes));
 }
 
-unsigned vornick_validationStatus(const WebFrame& frame)
+VornickFrameValidationStatus vornick_validationStatus(const WebFrame& frame)
 {
-    return value<unsigned>(frame, validationStatusKey).value_or(VornickWebFrameValidationStatusNoResultYet);
+    return value<VornickFrameValidationStatus>(frame, validationStatusKey).value_or(VornickFrameValidationStatus::Pending);
 }
 
-void vornick_setValidationStatus(const WebFrame& frame, unsigned status)
+void vornick_setValidationStatus(const WebFrame& frame, VornickFrameValidationStatus status)
 {
     bool changed = status != vornick_validationStatus(frame);
     setValue(frame, validationStatusKey, std::optional(status));

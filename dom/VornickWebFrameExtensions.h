@@ -29,8 +29,14 @@ class WebFrame;
 inline constexpr const char* VornickWebFrameDidChangeValidationStatusNotification
     = "VornickWebFrameDidChangeValidationStatusNotification";
 
-// The validation status of a frame that has no result yet.
-inline constexpr unsigned VornickWebFrameValidationStatusNoResultYet = 3;
+// The validation status kept on each frame.
+enum class VornickFrameValidationStatus : unsigned {
+    Valid = 0,
+    Warnings = 1,
+    Errors = 2,
+    // No result yet.
+    Pending = 3,
+};
 
 // Shown in place of U+00A0 while editing, in this order of preference.
 inline constexpr std::u16string_view VornickNonBreakingSpaceSubstituteCandidates = u"\u23D8\u2423\u2395\u2337";
@@ -86,10 +92,10 @@ void vornick_setHasVornickInsertedBaseElement(const WebFrame&, bool);
 std::optional<Dictionary> vornick_bodyElementStyleChangesToApplyWhenWriting(const WebFrame&);
 void vornick_setBodyElementStyleChangesToApplyWhenWriting(const WebFrame&, std::optional<Dictionary>);
 
-// 3 (no result yet) until set. A change posts
+// Pending until set. A change posts
 // VornickWebFrameDidChangeValidationStatusNotification with the frame as object.
-unsigned vornick_validationStatus(const WebFrame&);
-void vornick_setValidationStatus(const WebFrame&, unsigned);
+VornickFrameValidationStatus vornick_validationStatus(const WebFrame&);
+void vornick_setValidationStatus(const WebFrame&, VornickFrameValidationStatus);
 
 // The snippet completion set of the frame, owned by the snippet subsystem.
 std::shared_ptr<void> vornick_fragmentCompletionSet(const WebFrame&);

@@ -44,7 +44,7 @@ VornickAttachmentPoint::VornickAttachmentPoint(std::shared_ptr<VornickAttachment
 {
 }
 
-std::shared_ptr<VornickAttachmentPoint> VornickAttachmentPoint::initWithSingleElement(
+std::shared_ptr<VornickAttachmentPoint> VornickAttachmentPoint::createWithSingleElement(
     const std::shared_ptr<DOMElement>& element, std::shared_ptr<VornickAttachmentPointLocator> locator,
     const std::shared_ptr<WebFrame>& frame, VornickContentEditingView*)
 {
@@ -55,7 +55,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickAttachmentPoint::initWithSingleEl
     return point;
 }
 
-std::shared_ptr<VornickAttachmentPoint> VornickAttachmentPoint::initWithSiblingRun(
+std::shared_ptr<VornickAttachmentPoint> VornickAttachmentPoint::createWithSiblingRun(
     const DOMRange& run, std::shared_ptr<VornickAttachmentPointLocator> locator, const std::shared_ptr<WebFrame>& frame,
     VornickContentEditingView*)
 {

@@ -43,13 +43,13 @@ private:
 class VornickAttachmentPoint : public VornickAttachmentPointReference {
 public:
     // Null when the element cannot take the mark.
-    static std::shared_ptr<VornickAttachmentPoint> initWithSingleElement(const std::shared_ptr<DOMElement>&,
-                                                                         std::shared_ptr<VornickAttachmentPointLocator>,
-                                                                         const std::shared_ptr<WebFrame>&, VornickContentEditingView*);
+    static std::shared_ptr<VornickAttachmentPoint> createWithSingleElement(const std::shared_ptr<DOMElement>&,
+                                                                           std::shared_ptr<VornickAttachmentPointLocator>,
+                                                                           const std::shared_ptr<WebFrame>&, VornickContentEditingView*);
     // A run of siblings: their parent element holds the field. Null for a
     // run that is not inside one element.
-    static std::shared_ptr<VornickAttachmentPoint> initWithSiblingRun(const DOMRange&, std::shared_ptr<VornickAttachmentPointLocator>,
-                                                                      const std::shared_ptr<WebFrame>&, VornickContentEditingView*);
+    static std::shared_ptr<VornickAttachmentPoint> createWithSiblingRun(const DOMRange&, std::shared_ptr<VornickAttachmentPointLocator>,
+                                                                        const std::shared_ptr<WebFrame>&, VornickContentEditingView*);
 
     long number() const { return m_number; }
     // "brevanton-attachment-point-<number>".

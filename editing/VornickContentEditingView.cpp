@@ -311,7 +311,7 @@ void VornickContentEditingView::setEditable(bool editable)
     } else {
         // Head display comes back with editing.
         setAllowsHeadDisplayAndEditing(true);
-        if (m_webFramesBeingLoaded.empty() && m_loadingState != VornickContentLoadingInProgress)
+        if (m_webFramesBeingLoaded.empty() && m_loadingState != VornickContentLoadingState::InProgress)
             m_webView->setEditable(true);
     }
 }

@@ -16,6 +16,7 @@
 
 #include "dom/VornickDOMPosition.h"
 #include "dom/VornickFreezeDriedDOMRange.h"
+#include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickTidyFilter.h"
@@ -101,7 +102,9 @@ struct VornickCompletionDisplayText {
     bool inDisabledControlTextColor { false };
 };
 
-enum VornickHitPartKind : int { VornickHitPartNone = 0, VornickHitPartContent = 0, VornickHitPartWaypoint = 1, VornickHitPartSectionHandle = 2 };
+// What lies under a point: content (the default), a waypoint between bricks
+// or a brick's section handle.
+enum class VornickHitPartKind : int { Content = 0, Waypoint = 1, SectionHandle = 2 };
 // What rangeForPoint looks for (bits): waypoints between bricks, section
 // handles, only ranges inside an attachment point, the caret a click would
 // place (text is then never a waypoint hit), and a subframe's own nodes
@@ -119,7 +122,7 @@ enum VornickRangeForPointOptions : unsigned {
 inline constexpr WebViewInsertAction VornickInsertActionReplacementText = static_cast<WebViewInsertAction>(90064);
 
 // Attachment types: one element, or a run of sibling elements.
-enum VornickAttachmentType : int { VornickAttachmentTypeSingleElement = 1, VornickAttachmentTypeSiblingRun = 2 };
+enum class VornickAttachmentType : int { SingleElement = 1, SiblingRun = 2 };
 
 class VornickContentEditingView : public View,
                                   public WebFrameLoadDelegate,
@@ -259,7 +262,7 @@ public:
     // `text`, when given, gets the range's text (DOMRange::toString) from the same walk.
     std::optional<Data> cleanedUpWebArchiveDataForRange(const DOMRange&, std::u16string* text = nullptr) const;
     void updateCharacterEncodingDisplayForFocusedWebFrame();
-    unsigned tidyStatusForFocusedWebFrame() const;
+    VornickFrameValidationStatus tidyStatusForFocusedWebFrame() const;
     std::vector<VornickValidationAdvisory> tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame() const;
     std::u16string tidyStatusSummaryForDisplayToUser() const;
     void tickleRevalidationOfFocusedWebFrame();
@@ -1134,7 +1137,7 @@ private:
     VornickResourceLoadAttempts m_failedResourceLoadAttempts;
     bool m_loadingContent { false };
     bool m_postedEndLoading { false };
-    VornickContentLoadingState m_loadingState { VornickContentLoadingNotStarted };
+    VornickContentLoadingState m_loadingState { VornickContentLoadingState::NotStarted };
     bool m_anyWebFrameLoadSucceeded { false };
     std::optional<Error> m_loadError;
     std::vector<std::function<void()>> m_loadCompletionBlocks;

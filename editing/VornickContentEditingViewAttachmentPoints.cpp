@@ -55,7 +55,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
     if (!frame)
         frame = mainFrame();
     auto document = frame ? frame->domDocument() : nullptr;
-    if (!document || (type != VornickAttachmentTypeSingleElement && type != VornickAttachmentTypeSiblingRun))
+    if (!document || (type != VornickAttachmentType::SingleElement && type != VornickAttachmentType::SiblingRun))
         return nullptr;
     auto operationRangeIsInAttachmentPoint = [this] {
         auto range = effectiveOperationRange();
@@ -65,11 +65,11 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
     for (const auto& locator : effectiveLocatorsForAttachmentPointIdentifier(identifier)) {
         if (!locator)
             continue;
-        if (type == VornickAttachmentTypeSiblingRun) {
+        if (type == VornickAttachmentType::SiblingRun) {
             auto run = locator->locateSiblingRunInDocument(*document);
             if (!run)
                 continue;
-            auto point = VornickAttachmentPoint::initWithSiblingRun(*run, locator, frame, this);
+            auto point = VornickAttachmentPoint::createWithSiblingRun(*run, locator, frame, this);
             if (!point)
                 continue;
             bool wasInside = operationRangeIsInAttachmentPoint();
@@ -96,7 +96,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
             if (isSameOrAncestor(*existingElement, *element) || isSameOrAncestor(*element, *existingElement))
                 return nullptr;
         }
-        auto point = VornickAttachmentPoint::initWithSingleElement(element, locator, frame, this);
+        auto point = VornickAttachmentPoint::createWithSingleElement(element, locator, frame, this);
         if (!point)
             continue;
         bool wasInside = operationRangeIsInAttachmentPoint();

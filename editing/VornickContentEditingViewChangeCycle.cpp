@@ -36,6 +36,18 @@ namespace {
 // run forever.
 constexpr unsigned maximumBlockRepairPasses = 8;
 
+// A check that could not run leaves the frame without a result.
+VornickFrameValidationStatus frameValidationStatusForTidyResult(VornickTidyResultCode result)
+{
+    switch (result) {
+    case VornickTidyResultCode::NoFindings: return VornickFrameValidationStatus::Valid;
+    case VornickTidyResultCode::Warnings: return VornickFrameValidationStatus::Warnings;
+    case VornickTidyResultCode::Errors: return VornickFrameValidationStatus::Errors;
+    case VornickTidyResultCode::NotValidated: break;
+    }
+    return VornickFrameValidationStatus::Pending;
+}
+
 std::shared_ptr<DOMElement> titleElement(DOMDocument& document, bool create)
 {
     auto titles = document.getElementsByTagName(u"title");
@@ -274,7 +286,7 @@ void VornickContentEditingView::validationFinished(const std::shared_ptr<WebFram
         }
         unresolved.insert(unresolved.end(), advisories.begin(), advisories.end());
         vornick_setValidationAdvisoriesNotYetResolved(*frame, std::move(unresolved));
-        vornick_setValidationStatus(*frame, structural ? VornickFrameValidationStatusErrors : static_cast<unsigned>(status));
+        vornick_setValidationStatus(*frame, structural ? VornickFrameValidationStatus::Errors : frameValidationStatusForTidyResult(status));
     } else {
         vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, std::nullopt);
         VornickValidationAdvisories kept;
@@ -283,7 +295,7 @@ void VornickContentEditingView::validationFinished(const std::shared_ptr<WebFram
             if (range && vornick_enclosingAttachmentPoint(*range))
                 kept.push_back(advisory);
         }
-        vornick_setValidationStatus(*frame, kept.empty() ? VornickFrameValidationStatusValid : VornickFrameValidationStatusWarnings);
+        vornick_setValidationStatus(*frame, kept.empty() ? VornickFrameValidationStatus::Valid : VornickFrameValidationStatus::Warnings);
         vornick_setValidationAdvisoriesNotYetResolved(*frame, std::move(kept));
     }
     postValidationResultsForFocusedWebFrameDidChange();

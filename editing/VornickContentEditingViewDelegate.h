@@ -23,20 +23,12 @@ class VornickFragmentDescription;
 class VornickResourceLoadAttempt;
 class WebFrame;
 
-enum VornickContentLoadingState : int {
-    VornickContentLoadingNotStarted = 0,
-    VornickContentLoadingInProgress = 1,
-    VornickContentLoadingSucceeded = 2,
-    VornickContentLoadingPartlyFailed = 3,
-    VornickContentLoadingFailed = 4,
-};
-
-// The validation status kept on each frame.
-enum VornickFrameValidationStatus : unsigned {
-    VornickFrameValidationStatusValid = 0,
-    VornickFrameValidationStatusWarnings = 1,
-    VornickFrameValidationStatusErrors = 2,
-    VornickFrameValidationStatusPending = 3,
+enum class VornickContentLoadingState : int {
+    NotStarted = 0,
+    InProgress = 1,
+    Succeeded = 2,
+    PartlyFailed = 3,
+    Failed = 4,
 };
 
 using VornickResourceLoadAttempts = std::vector<std::shared_ptr<VornickResourceLoadAttempt>>;

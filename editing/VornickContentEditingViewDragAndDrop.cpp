@@ -310,7 +310,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::acceptedDropTarget(const st
 DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& info)
 {
     if (!m_editable || info.destinationWindow != window()) {
-        setDropTargetRange(nullptr, VornickHitPartContent, Point {});
+        setDropTargetRange(nullptr, VornickHitPartKind::Content, Point {});
         return DragOperations::None;
     }
     DragOperation mask = info.sourceOperationMask;
@@ -320,7 +320,7 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
                                                           : DragOperations::None;
 
     Point viewPoint = convertPointFromView(info.draggingLocation, nullptr);
-    VornickHitPartKind hitPart = VornickHitPartContent;
+    VornickHitPartKind hitPart = VornickHitPartKind::Content;
     auto range = rangeForPoint(viewPoint, firstDropHitTestOptions, &hitPart);
     if (!range) {
         setDropTargetRange(nullptr, hitPart, viewPoint);
@@ -350,7 +350,7 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
         setDropTargetRange(target, hitPart, viewPoint);
         return offered;
     }
-    setDropTargetRange(nullptr, VornickHitPartContent, viewPoint);
+    setDropTargetRange(nullptr, VornickHitPartKind::Content, viewPoint);
     return DragOperations::None;
 }
 
@@ -564,7 +564,7 @@ void VornickContentEditingView::endProposedDrop(const DraggingInfo& info)
     // source concludes it: the content never left the document.
     if (m_draggingAFragmentAsSource)
         return;
-    setDropTargetRange(nullptr, VornickHitPartContent, viewPoint);
+    setDropTargetRange(nullptr, VornickHitPartKind::Content, viewPoint);
     clearProposedDrop();
 }
 
@@ -572,7 +572,7 @@ void VornickContentEditingView::clearProposedDrop()
 {
     if (m_overlayWindow)
         m_overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
-    setDropTargetRange(nullptr, VornickHitPartContent, Point {});
+    setDropTargetRange(nullptr, VornickHitPartKind::Content, Point {});
     if (m_webView)
         m_webView->removeDragCaret();
     if (!m_draggingAFragmentAsSource)

@@ -71,7 +71,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
         if (block && block->element()
             && (!m_blockModeHelper->canEditContentOfBlockOrElement(*block)
                 || (m_sectionHandlesShown && !(options & VornickRangeForPointProbeWithClick))))
-            return answer(vornick_outerRange(*block->element()), VornickHitPartContent);
+            return answer(vornick_outerRange(*block->element()), VornickHitPartKind::Content);
     }
 
     // A node of a subframe stands for the frame element that shows it.
@@ -92,7 +92,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
                 if (!box.isEmpty() && strip.containsPoint(inWebView)) {
                     auto range = vornick_outerRange(*brick);
                     m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
-                    return answer(range, VornickHitPartSectionHandle);
+                    return answer(range, VornickHitPartKind::SectionHandle);
                 }
             }
             bool skipWaypoints = ((options & VornickRangeForPointProbeWithClick) && node->isTextNode())
@@ -104,7 +104,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
                     range->setStart(brick, static_cast<unsigned>(offset));
                     range->collapse(true);
                     m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
-                    return answer(range, VornickHitPartWaypoint);
+                    return answer(range, VornickHitPartKind::Waypoint);
                 }
             }
         }
@@ -123,7 +123,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
                 if ((options & VornickRangeForPointWithinAttachmentPoints) && hasAttachmentPoints()
                     && !vornick_enclosingAttachmentPointElement(*probed))
                     return nullptr;
-                return answer(probed, VornickHitPartContent);
+                return answer(probed, VornickHitPartKind::Content);
             }
         }
     }
@@ -132,7 +132,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
         return nullptr;
     if ((options & VornickRangeForPointWithinAttachmentPoints) && hasAttachmentPoints() && !VornickAttachmentPointElementForNode(*node))
         return nullptr;
-    return answer(vornick_outerRange(*node), VornickHitPartContent);
+    return answer(vornick_outerRange(*node), VornickHitPartKind::Content);
 }
 
 // A synthetic click goes straight to the view under the point (past the

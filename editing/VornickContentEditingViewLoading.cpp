@@ -201,9 +201,9 @@ bool VornickContentEditingView::loadHTMLString(const std::u16string& html, const
 
 bool VornickContentEditingView::finishHTMLLoadingWithErrorReturn(Error* outError)
 {
-    while (m_loadingState == VornickContentLoadingInProgress)
-        RunLoop::main().runUntil([this] { return m_loadingState != VornickContentLoadingInProgress; }, 0.1);
-    if (m_loadingState == VornickContentLoadingFailed) {
+    while (m_loadingState == VornickContentLoadingState::InProgress)
+        RunLoop::main().runUntil([this] { return m_loadingState != VornickContentLoadingState::InProgress; }, 0.1);
+    if (m_loadingState == VornickContentLoadingState::Failed) {
         if (outError)
             *outError = m_loadError.value_or(Error(VornickErrorDomain, 0, u"The document could not be loaded."));
         return false;
@@ -299,7 +299,7 @@ void VornickContentEditingView::resetLoadingState()
         vornick_enumerateWebFrameTreeWithOptions(mainFrame, 0, [](const std::shared_ptr<WebFrame>& frame, bool&) {
             vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, std::nullopt);
             vornick_setValidationAdvisoriesNotYetResolved(*frame, std::nullopt);
-            vornick_setValidationStatus(*frame, VornickFrameValidationStatusPending);
+            vornick_setValidationStatus(*frame, VornickFrameValidationStatus::Pending);
             vornick_setHasVornickInsertedBaseElement(*frame, false);
             vornick_setNonBreakingSpaceSubstituteCharacter(*frame, 0);
             // Nothing of the old document may carry over into the new one.
@@ -321,7 +321,7 @@ void VornickContentEditingView::resetLoadingState()
     m_failedResourceLoadAttempts.clear();
     m_resourceFileWatchers.clear();
     m_resourceLoadEndWaiters.clear();
-    m_loadingState = VornickContentLoadingInProgress;
+    m_loadingState = VornickContentLoadingState::InProgress;
     m_postedEndLoading = false;
     m_anyWebFrameLoadSucceeded = false;
     m_hasWrittenDocument = false;
@@ -368,7 +368,7 @@ void VornickContentEditingView::removeLastFrame(WebFrame& frame, const Error& er
         return;
     if (provisional)
         VornickGeneralLog("Done loading all frames!");
-    m_loadingState = m_anyWebFrameLoadSucceeded ? VornickContentLoadingPartlyFailed : VornickContentLoadingFailed;
+    m_loadingState = m_anyWebFrameLoadSucceeded ? VornickContentLoadingState::PartlyFailed : VornickContentLoadingState::Failed;
     m_loadError = error;
     postEndLoading();
 }
@@ -551,9 +551,9 @@ void VornickContentEditingView::loadSnippetSetOfFrame(WebFrame& frame)
 void VornickContentEditingView::finishLoadingAfterAllFrames()
 {
     if (!m_anyWebFrameLoadSucceeded)
-        m_loadingState = VornickContentLoadingFailed;
+        m_loadingState = VornickContentLoadingState::Failed;
     else
-        m_loadingState = m_failedResourceLoadAttempts.empty() ? VornickContentLoadingSucceeded : VornickContentLoadingPartlyFailed;
+        m_loadingState = m_failedResourceLoadAttempts.empty() ? VornickContentLoadingState::Succeeded : VornickContentLoadingState::PartlyFailed;
     applyBodyStyleGuardAndMakeEditable();
     enableNonBreakingSpaceSubstitutionThenPostEndLoading();
 }
@@ -632,7 +632,7 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
         return true;
     VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
     m_loadState->noteFileToRepair(*original);
-    m_loadingState = VornickContentLoadingInProgress;
+    m_loadingState = VornickContentLoadingState::InProgress;
     uint64_t generation = m_loadGeneration;
     performAfterDelay(0, [original = *original, generation](VornickContentEditingView& view) {
         if (generation == view.m_loadGeneration)
@@ -781,7 +781,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     for (const auto& advisory : advisories) {
         if (!advisory.isStructuralIssue())
             continue;
-        vornick_setValidationStatus(*frame, VornickFrameValidationStatusErrors);
+        vornick_setValidationStatus(*frame, VornickFrameValidationStatus::Errors);
         VornickHTMLFilePatcher patcher;
         bool alreadyHadABaseElement = false;
         if (!patcher.setBaseURL(url, *temporaryURL, &alreadyHadABaseElement, nullptr))

@@ -356,7 +356,7 @@ bool VornickContentEditingView::changeSelectionForLeftOrRightMouseDown(const Eve
     // The probe's synthetic click is stamped with this event's time.
     auto previousEvent = m_selectionChangingEventBeingHandled;
     m_selectionChangingEventBeingHandled = event;
-    VornickHitPartKind kind = VornickHitPartContent;
+    VornickHitPartKind kind = VornickHitPartKind::Content;
     auto range = rangeForPoint(viewPoint, clickHitTestOptions, &kind);
     m_selectionChangingEventBeingHandled = previousEvent;
     // Nothing the view knows of: the web view's click (outside the
@@ -369,12 +369,12 @@ bool VornickContentEditingView::changeSelectionForLeftOrRightMouseDown(const Eve
         return false;
     }
 
-    if (kind == VornickHitPartWaypoint) {
+    if (kind == VornickHitPartKind::Waypoint) {
         setTargetRangeUndoably(range);
         focus();
         return false;
     }
-    if (kind == VornickHitPartSectionHandle)
+    if (kind == VornickHitPartKind::SectionHandle)
         return handleSectionHandleHit(event, range);
     return handleContentHit(event, range, viewPoint);
 }
@@ -622,7 +622,7 @@ void VornickContentEditingView::concludeDragOfOwnContent(DragOperation operation
         if (undoableMoveRange(true, dragged, target, std::nullopt, &result) && result)
             setTargetRange(result);
     }
-    setDropTargetRange(nullptr, VornickHitPartContent, Point {});
+    setDropTargetRange(nullptr, VornickHitPartKind::Content, Point {});
 }
 
 // --- The cursor

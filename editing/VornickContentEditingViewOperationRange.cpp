@@ -196,7 +196,7 @@ void VornickContentEditingView::setDropTargetRange(const std::shared_ptr<DOMRang
     m_dropTargetRange = range ? range->cloneRange() : nullptr;
     m_droppingReplacementImage = false;
     m_droppingReplacementMovie = false;
-    if (kind == VornickHitPartNone && range) {
+    if (kind == VornickHitPartKind::Content && range) {
         if (auto node = vornick_exactlySelectedNode(*range); node && node->nodeType() == DOMNode::ELEMENT_NODE) {
             auto tag = asciiUppercase(static_cast<DOMElement&>(*node).tagName());
             if (tag == u"IMG" && !m_imageFileURLsForDrop.empty())
@@ -205,7 +205,7 @@ void VornickContentEditingView::setDropTargetRange(const std::shared_ptr<DOMRang
                 m_droppingReplacementMovie = true;
         }
     }
-    if (kind == VornickHitPartWaypoint || m_droppingReplacementImage || m_droppingReplacementMovie) {
+    if (kind == VornickHitPartKind::Waypoint || m_droppingReplacementImage || m_droppingReplacementMovie) {
         m_webView->removeDragCaret();
     } else {
         m_webView->moveDragCaretToPoint(m_webView->convertPointFromView(viewPoint, this));

@@ -19,9 +19,9 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
+#include "platform/views/ImagePixelSize.h"
 #include "platform/web/WebDataSource.h"
 #include "platform/web/WebFrame.h"
-#include "platform/web/WebImageInfo.h"
 #include "platform/web/WebResource.h"
 #include "platform/web/WebStyleSheets.h"
 #include "toolkit/VornickURLExtensions.h"
@@ -424,8 +424,8 @@ void VornickContentEditingView::updateImgElementWidthAndHeight(const std::shared
     auto frame = frameOfElement(mainFrame(), *element);
     if (frame && frame->dataSource()) {
         if (auto resource = frame->dataSource()->subresourceForURL(resolvedURL); resource && !resource->data().empty()) {
-            if (auto pixels = webImagePixelSize(resource->data()))
-                size = std::make_pair(static_cast<long>(pixels->width), static_cast<long>(pixels->height));
+            if (auto pixels = imagePixelSizeOfData(resource->data()))
+                size = std::make_pair(pixels->pixelsWide, pixels->pixelsHigh);
         }
     }
     if (!size) {

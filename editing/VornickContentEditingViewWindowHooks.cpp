@@ -81,7 +81,7 @@ bool handleRelatedUIShortcut(VornickContentEditingView& view, const Event& event
 void VornickContentEditingView::createOverlayWindow()
 {
     auto self = std::static_pointer_cast<VornickContentEditingView>(shared_from_this());
-    m_overlayWindow = VornickContentOverlayWindow::initWithContentEditingView(self);
+    m_overlayWindow = VornickContentOverlayWindow::createWithContentEditingView(self);
 }
 
 const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& VornickContentEditingView::domTreeVisualizerWindowController()

@@ -369,9 +369,9 @@ void VornickContentEditingView::updateCharacterEncodingDisplayForFocusedWebFrame
         m_headMetadataEditingUIController->updateCharacterEncodingDisplay();
 }
 
-unsigned VornickContentEditingView::tidyStatusForFocusedWebFrame() const
+VornickFrameValidationStatus VornickContentEditingView::tidyStatusForFocusedWebFrame() const
 {
-    return m_focusedWebFrame ? vornick_validationStatus(*m_focusedWebFrame) : VornickFrameValidationStatusPending;
+    return m_focusedWebFrame ? vornick_validationStatus(*m_focusedWebFrame) : VornickFrameValidationStatus::Pending;
 }
 
 std::vector<VornickValidationAdvisory> VornickContentEditingView::tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame() const
@@ -383,10 +383,10 @@ std::vector<VornickValidationAdvisory> VornickContentEditingView::tidyValidation
 
 std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() const
 {
-    unsigned status = tidyStatusForFocusedWebFrame();
-    if (status == VornickFrameValidationStatusValid)
+    auto status = tidyStatusForFocusedWebFrame();
+    if (status == VornickFrameValidationStatus::Valid)
         return u"Valid HTML";
-    if (status != VornickFrameValidationStatusWarnings && status != VornickFrameValidationStatusErrors)
+    if (status != VornickFrameValidationStatus::Warnings && status != VornickFrameValidationStatus::Errors)
         return u"Validating...";
     size_t errors = 0;
     size_t warnings = 0;

@@ -35,7 +35,7 @@ VornickContentOverlayView::VornickContentOverlayView(Rect frame)
 {
 }
 
-std::shared_ptr<VornickContentOverlayView> VornickContentOverlayView::initWithContentEditingView(
+std::shared_ptr<VornickContentOverlayView> VornickContentOverlayView::createWithContentEditingView(
     const std::shared_ptr<VornickContentEditingView>& editingView)
 {
     BREVANTON_ASSERT(editingView != nullptr, "Invalid parameter not satisfying: newContentEditingView != nullptr");
@@ -251,7 +251,7 @@ VornickContentOverlayWindow::VornickContentOverlayWindow(Rect contentRect)
     setIgnoresMouseEvents(true);
 }
 
-std::shared_ptr<VornickContentOverlayWindow> VornickContentOverlayWindow::initWithContentEditingView(
+std::shared_ptr<VornickContentOverlayWindow> VornickContentOverlayWindow::createWithContentEditingView(
     const std::shared_ptr<VornickContentEditingView>& editingView)
 {
     BREVANTON_ASSERT(editingView != nullptr, "Invalid parameter not satisfying: newContentEditingView != nullptr");
@@ -264,7 +264,7 @@ std::shared_ptr<VornickContentOverlayWindow> VornickContentOverlayWindow::initWi
     Rect contentRect = parent->convertRectToScreen(webView->convertRectToView(webView->bounds(), nullptr));
     auto window = std::make_shared<VornickContentOverlayWindow>(contentRect);
     Application::shared().addWindow(window);
-    window->m_overlayView = VornickContentOverlayView::initWithContentEditingView(editingView);
+    window->m_overlayView = VornickContentOverlayView::createWithContentEditingView(editingView);
     window->setContentView(window->m_overlayView);
     std::weak_ptr<VornickContentOverlayWindow> weakWindow = window;
     std::weak_ptr<VornickContentEditingView> weakView = editingView;

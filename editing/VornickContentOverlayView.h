@@ -23,7 +23,7 @@ class WebView;
 class VornickContentOverlayView : public View {
 public:
     // Asserts a view.
-    static std::shared_ptr<VornickContentOverlayView> initWithContentEditingView(const std::shared_ptr<VornickContentEditingView>&);
+    static std::shared_ptr<VornickContentOverlayView> createWithContentEditingView(const std::shared_ptr<VornickContentEditingView>&);
     explicit VornickContentOverlayView(Rect frame);
     ~VornickContentOverlayView() override;
 
@@ -70,7 +70,7 @@ private:
 class VornickContentOverlayWindow : public Window {
 public:
     // Null (with a log line) when the view is in no window.
-    static std::shared_ptr<VornickContentOverlayWindow> initWithContentEditingView(const std::shared_ptr<VornickContentEditingView>&);
+    static std::shared_ptr<VornickContentOverlayWindow> createWithContentEditingView(const std::shared_ptr<VornickContentEditingView>&);
     explicit VornickContentOverlayWindow(Rect contentRect);
 
     const std::shared_ptr<VornickContentOverlayView>& overlayView() const { return m_overlayView; }

@@ -4,6 +4,7 @@
 // A model: segments are label pairs, the validation segment a status and text.
 #pragma once
 
+#include "dom/VornickWebFrameExtensions.h"
 #include "platform/views/View.h"
 
 #include <memory>
@@ -35,13 +36,13 @@ public:
     void updateForEffectiveOperationRangeChange();
 
     const std::vector<Segment>& segments() const { return m_segments; }
-    unsigned validationStatus() const { return m_validationStatus; }
+    VornickFrameValidationStatus validationStatus() const { return m_validationStatus; }
     const std::u16string& validationSegmentText() const { return m_validationSegmentText; }
 
 private:
     VornickContentEditingView* m_contentEditingView { nullptr };
     std::vector<Segment> m_segments;
-    unsigned m_validationStatus { 3 };
+    VornickFrameValidationStatus m_validationStatus { VornickFrameValidationStatus::Pending };
     std::u16string m_validationSegmentText;
 };
 

@@ -43,8 +43,6 @@ public:
     std::shared_ptr<const VornickDOMToNSRangeMap> map();
     void invalidateAttributedStringAndMap();
     void regenerateAttributedStringAndMap();
-    // How many times the search text was written (for tests and benchmarks).
-    unsigned regenerationCount() const { return m_regenerationCount; }
 
     bool performAction(long tag);
     bool validateAction(long tag) const;
@@ -68,6 +66,8 @@ public:
     void didReplaceCharacters() override;
 
 private:
+    friend class VornickFindAndReplaceControllerTestPeer;
+
     void contentEditingViewDidChangeContent();
     // The DOM range a replacement of `range` changes: its ends in text nodes,
     // or null when they cannot be put there.
@@ -79,6 +79,7 @@ private:
     std::shared_ptr<const AttributedString> m_attributedString;
     std::shared_ptr<const VornickDOMToNSRangeMap> m_map;
     ObserverToken m_contentObservation;
+    // How many times the search text was written.
     unsigned m_regenerationCount { 0 };
 
     // A replacement in progress: every range mapped before the first change.

@@ -202,7 +202,7 @@ void VornickEditorWindow::showPaintedSourceWhenReady()
     m_sourcePaintWait = RunLoop::main().scheduleTimer(0.05, true, [weak](Timer& timer) {
         auto editor = weak.lock();
         auto frame = editor ? editor->m_editingView->mainFrame() : nullptr;
-        if (!frame || editor->m_editingView->loadingState() == VornickContentLoadingInProgress)
+        if (!frame || editor->m_editingView->loadingState() == VornickContentLoadingState::InProgress)
             return;
         if (vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame)) {
             if (vornick_lastGeneratedHTMLAttributedString(*frame))

@@ -13,15 +13,18 @@ namespace brevanton {
 
 namespace {
 
+constexpr double writeDelay = 3.0;
+constexpr std::u16string_view sessionStartMarker = u"== BEGIN Sync Session";
+
 // The positions of session starts that begin a line, in order.
 std::vector<size_t> sessionStarts(const std::u16string& text)
 {
     std::vector<size_t> starts;
     size_t position = 0;
-    while ((position = text.find(VornickLog::sessionStartMarker, position)) != std::u16string::npos) {
+    while ((position = text.find(sessionStartMarker, position)) != std::u16string::npos) {
         if (position == 0 || text[position - 1] == u'\n' || text[position - 1] == u'\r')
             starts.push_back(position);
-        position += VornickLog::sessionStartMarker.size();
+        position += sessionStartMarker.size();
     }
     return starts;
 }

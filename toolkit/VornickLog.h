@@ -81,16 +81,14 @@ public:
     // "Brevanton <version> (<build>) running on <system> <release>".
     void logBrevantonVersionAndSystemInfo();
 
-    // Internal steps, public for tests.
+private:
+    friend class VornickLogTestPeer;
+
+    explicit VornickLog(const URL& logFileURL);
     [[nodiscard]] bool writeLogFile();
     void scheduleWriteToLogFile();
     void cancelScheduledWriteToLogFile();
     bool hasScheduledWrite() const { return static_cast<bool>(m_writeTimer); }
-    static constexpr double writeDelay = 3.0;
-    static constexpr std::u16string_view sessionStartMarker = u"== BEGIN Sync Session";
-
-private:
-    explicit VornickLog(const URL& logFileURL);
     // Removes what precedes the second-to-last session start (the only one
     // when there is just one). Session starts count only at line starts.
     // Call with the lock held.

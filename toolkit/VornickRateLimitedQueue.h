@@ -42,10 +42,9 @@ public:
     void setTestInterval(double);
     bool rateLimitingEnabled() const { return m_maxOperationsPerTestInterval > 0 && m_testInterval > 0; }
 
-    size_t deferredBlockCount() const { return m_deferredBlocks.size(); }
-    bool hasPendingTimer() const { return static_cast<bool>(m_timer); }
+private:
+    friend class VornickRateLimitedQueueTestPeer;
 
-    // Internal steps, public for tests.
     // Drops the starts older than the interval (one exactly an interval old still counts).
     void purgeOldOperationStartDatesForDateNow(Date now);
     // Schedules the service of the waiting blocks for when the oldest start
@@ -55,8 +54,6 @@ public:
     // Runs the waiting blocks that the limit allows, in order, and schedules
     // the service again when some still wait.
     void serviceQueue();
-
-private:
     // Runs every waiting block in order (rate limiting turned off).
     void flushDeferredBlocks();
     void limitsChanged();

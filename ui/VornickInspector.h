@@ -27,9 +27,6 @@ public:
         }
         return std::static_pointer_cast<Inspector>(instance);
     }
-    // Forgets every shared instance (for tests).
-    static void resetSharedInstances() { sharedInstances().clear(); }
-
     // Built on first use.
     const std::shared_ptr<Window>& window();
     bool isShown() const;
@@ -37,6 +34,9 @@ public:
     void hideWindow();
     // Shows the window when it is hidden and hides it when it is shown.
     void showOrHideWindow();
+
+    // Forgets every shared instance.
+    static void resetSharedInstancesForTesting() { sharedInstances().clear(); }
 
 protected:
     VornickInspector() = default;

@@ -1,5 +1,7 @@
 #include "views/VornickImageExtensions.h"
 
+#include "platform/views/ImagePixelSize.h"
+
 namespace brevanton {
 
 std::optional<Dictionary> vornick_propertiesOfImageWithFileURL(const URL& url)
@@ -9,10 +11,10 @@ std::optional<Dictionary> vornick_propertiesOfImageWithFileURL(const URL& url)
     auto path = url.fileSystemPath();
     if (!path)
         return std::nullopt;
-    auto size = Image::pixelSizeOfFile(*path);
+    auto size = imagePixelSizeOfFile(*path);
     if (!size)
         return std::nullopt;
-    return Dictionary { { u"pixelsWide", Value(size->first) }, { u"pixelsHigh", Value(size->second) } };
+    return Dictionary { { u"pixelsWide", Value(size->pixelsWide) }, { u"pixelsHigh", Value(size->pixelsHigh) } };
 }
 
 void vornick_inferPixelDimensionsForWebAndInvoke(const Image& image, const std::function<void(long, long)>& block)

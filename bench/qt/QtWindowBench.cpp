@@ -110,7 +110,7 @@ WindowSession openWindowSession()
     if (!session.editor)
         return session;
     RunLoop::main().runUntil(
-        [&] { return session.editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 30);
+        [&] { return session.editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 30);
     drain();
     session.widget = session.shell->backend().widgetForWindow(*session.editor->window());
     // The window is shown (exposed) once Qt ran its events.
@@ -150,7 +150,7 @@ void BM_QtKeystrokeToRepaintedFrame(benchmark::State& state)
         state.SkipWithError("nothing was repainted");
     session.editor.reset();
     session.shell.reset();
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     RunLoop::main().useRealClock();
 }
 
@@ -168,7 +168,7 @@ void BM_HeadlessKeystroke(benchmark::State& state)
     window->makeKeyAndOrderFront();
     Error error;
     bool loaded = view->loadContentFromURL(URL::fileURLWithPath(pagePath()), &error);
-    RunLoop::main().runUntil([&] { return view->loadingState() != VornickContentLoadingInProgress; }, 30);
+    RunLoop::main().runUntil([&] { return view->loadingState() != VornickContentLoadingState::InProgress; }, 30);
     drain();
     if (!loaded || !window->makeFirstResponder(view->embeddedWebView()) || !placeCaret(*view)) {
         state.SkipWithError("the page did not load");
@@ -186,7 +186,7 @@ void BM_HeadlessKeystroke(benchmark::State& state)
     window->close();
     view.reset();
     window.reset();
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     WindowServerConnection::setCurrent(connection);
     RunLoop::main().useRealClock();
 }
@@ -205,7 +205,7 @@ void BM_QtRepaintOfTheWholeWindow(benchmark::State& state)
     state.counters["paintedCommands"] = static_cast<double>(session.widget->lastPaintedCommands().size());
     session.editor.reset();
     session.shell.reset();
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     RunLoop::main().useRealClock();
 }
 

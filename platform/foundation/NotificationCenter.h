@@ -79,11 +79,13 @@ public:
     void post(const Notification&);
     void post(std::string name, const void* object, Dictionary userInfo = {});
 
-    // Observers registered (for tests and diagnostics).
-    size_t observerCount() const;
-
 private:
     friend class ObserverToken;
+    friend class NotificationCenterTestPeer;
+
+    // Observers registered.
+    size_t observerCount() const;
+
     std::shared_ptr<ObserverToken::CenterState> m_state;
 };
 

@@ -179,10 +179,6 @@ public:
     // Must be called on the loop's thread.
     void advanceClock(double seconds);
 
-    // Counts of what is scheduled (for tests and diagnostics).
-    size_t pendingTimerCount() const;
-    size_t pendingPerformCount() const;
-
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
 
@@ -190,6 +186,12 @@ private:
     RunLoop();
     ~RunLoop();
     friend class Timer;
+    friend class RunLoopTestPeer;
+
+    // Counts of what is scheduled.
+    size_t pendingTimerCount() const;
+    size_t pendingPerformCount() const;
+
     struct Private;
     std::unique_ptr<Private> m_private;
 };

@@ -156,7 +156,7 @@ bool Application::sendAction(const Action& action, const std::shared_ptr<Respond
     return receiver && receiver->performAction(action, sender);
 }
 
-void Application::reset()
+void Application::resetForTesting()
 {
     m_windows.clear();
     m_keyWindow.reset();

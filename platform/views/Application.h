@@ -58,8 +58,8 @@ public:
     // Performs the action at targetForAction; false when there is none.
     bool sendAction(const Action&, const std::shared_ptr<Responder>& target, ActionSender* sender);
 
-    // Forgets windows, menu and delegate (for tests).
-    void reset();
+    // Forgets windows, menu and delegate.
+    void resetForTesting();
 
 private:
     Application() = default;

@@ -54,10 +54,11 @@ public:
     // `maximumCursorHistoryLength`, then at least the newest half of that.
     static constexpr std::size_t maximumCursorHistoryLength = 1024;
     static std::vector<CursorKind> setCursorHistory();
-    // Clears the history and makes the arrow current.
-    static void resetForTesting();
 
     friend bool operator==(const Cursor&, const Cursor&) = default;
+
+    // Clears the history and makes the arrow current.
+    static void resetForTesting();
 
 private:
     CursorKind m_kind;

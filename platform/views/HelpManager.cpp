@@ -15,7 +15,7 @@ void HelpManager::openHelpAnchor(const std::u16string& anchor, const std::u16str
         m_handler(anchor, book);
 }
 
-void HelpManager::reset()
+void HelpManager::resetForTesting()
 {
     m_handler = nullptr;
     m_requests.clear();

@@ -22,7 +22,9 @@ public:
     void openHelpAnchor(const std::u16string& anchor, const std::u16string& book);
     void setHandler(Handler handler) { m_handler = std::move(handler); }
     const std::vector<Request>& requests() const { return m_requests; }
-    void reset();
+
+    // Forgets the handler and the requests.
+    void resetForTesting();
 
 private:
     Handler m_handler;

@@ -2,20 +2,8 @@
 
 #include "platform/foundation/Assertions.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-// Private copies: other libraries may use the same single-header decoders.
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
 #include <stb/stb_image.h>
-#define STB_IMAGE_RESIZE_STATIC
-#define STB_IMAGE_RESIZE_IMPLEMENTATION
 #include <stb/stb_image_resize.h>
-#pragma GCC diagnostic pop
 
 namespace brevanton {
 
@@ -55,14 +43,6 @@ std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::string& path)
     auto image = std::make_shared<Image>();
     image->addRepresentation(std::make_shared<ImageRep>(width, height, channels == 2 || channels == 4, std::move(rgba)));
     return image;
-}
-
-std::optional<std::pair<long, long>> Image::pixelSizeOfFile(const std::string& path)
-{
-    int width = 0, height = 0, channels = 0;
-    if (!stbi_info(path.c_str(), &width, &height, &channels) || width <= 0 || height <= 0)
-        return std::nullopt;
-    return std::pair<long, long>(width, height);
 }
 
 std::shared_ptr<Image> Image::imageWithSize(Size size, const std::function<void(GraphicsContext&)>& drawing)

@@ -47,9 +47,6 @@ public:
     // Decodes an image file into one bitmap representation; null when the
     // file cannot be read or is not an image.
     static std::shared_ptr<Image> imageWithContentsOfFile(const std::string& path);
-    // The pixel width and height of the first image of a file, read without
-    // decoding it; nullopt when the file is not an image.
-    static std::optional<std::pair<long, long>> pixelSizeOfFile(const std::string& path);
 
     // An image of the size whose content is what `drawing` draws into the
     // image's own context (the headless stand-in for its pixels).

@@ -2,10 +2,9 @@
 
 #include "platform/css/CSSComputedValues.h"
 #include "platform/foundation/URL.h"
-#include "platform/views/Image.h"
+#include "platform/views/ImagePixelSize.h"
 #include "platform/web/WebDataSource.h"
 #include "platform/web/WebFrame.h"
-#include "platform/web/WebImageInfo.h"
 #include "platform/web/WebResource.h"
 
 #include <algorithm>
@@ -27,18 +26,16 @@ std::optional<WebBackgroundImage> webBackgroundImage(const WebFrame& frame, cons
     auto path = url->fileSystemPath();
     if (!path)
         return std::nullopt;
-    std::optional<Size> size;
+    std::optional<ImagePixelSize> pixels;
     if (auto& source = frame.dataSource()) {
         if (auto resource = source->subresourceForURL(*url); resource && !resource->data().empty())
-            size = webImagePixelSize(resource->data());
+            pixels = imagePixelSizeOfData(resource->data());
     }
-    if (!size) {
-        auto pixels = Image::pixelSizeOfFile(*path);
-        if (!pixels)
-            return std::nullopt;
-        size = Size { static_cast<double>(pixels->first), static_cast<double>(pixels->second) };
-    }
-    return WebBackgroundImage { std::move(*path), *size };
+    if (!pixels)
+        pixels = imagePixelSizeOfFile(*path);
+    if (!pixels)
+        return std::nullopt;
+    return WebBackgroundImage { std::move(*path), Size { static_cast<double>(pixels->pixelsWide), static_cast<double>(pixels->pixelsHigh) } };
 }
 
 std::optional<WebBackgroundTiling> webBackgroundTiling(const Rect& clip, Point origin, Size imageSize,

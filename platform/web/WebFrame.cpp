@@ -10,7 +10,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/net/URLSession.h"
-#include "platform/web/WebImageInfo.h"
+#include "platform/views/ImagePixelSize.h"
 #include "platform/web/WebView.h"
 
 #include <algorithm>
@@ -268,7 +268,10 @@ std::shared_ptr<WebFrame> WebFrame::create(WebView* webView, std::u16string name
         auto resource = frame->m_dataSource->subresourceForURL(*url);
         if (!resource || resource->data().empty())
             return std::nullopt;
-        return webImagePixelSize(resource->data());
+        auto pixels = imagePixelSizeOfData(resource->data());
+        if (!pixels)
+            return std::nullopt;
+        return Size { static_cast<double>(pixels->pixelsWide), static_cast<double>(pixels->pixelsHigh) };
     });
     return frame;
 }

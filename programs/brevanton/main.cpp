@@ -103,9 +103,9 @@ bool reportFailure(const std::string& path, const Error& error)
 const char* loadResultName(VornickContentLoadingState state)
 {
     switch (state) {
-    case VornickContentLoadingSucceeded: return "loaded";
-    case VornickContentLoadingPartlyFailed: return "loaded, some resources failed";
-    case VornickContentLoadingFailed: return "failed";
+    case VornickContentLoadingState::Succeeded: return "loaded";
+    case VornickContentLoadingState::PartlyFailed: return "loaded, some resources failed";
+    case VornickContentLoadingState::Failed: return "failed";
     default: return "not loaded";
     }
 }
@@ -139,11 +139,31 @@ void printFileReport(const std::string& path, const FileReport& report)
     std::printf("  written source: %zu bytes%s\n", report.writtenBytes, report.writtenIsIdentical ? " (identical to the file)" : "");
 }
 
-void printTidyReport(VornickTidyResultCode result, const std::vector<VornickValidationAdvisory>& advisories)
+const char* tidyResultName(VornickTidyResultCode result)
 {
-    static const char* const results[] = { "valid", "warnings", "errors", "not validated" };
-    size_t index = static_cast<size_t>(result);
-    std::printf("  tidy:           %s, %zu advisories\n", results[index < 4 ? index : 3], advisories.size());
+    switch (result) {
+    case VornickTidyResultCode::NoFindings: return "valid";
+    case VornickTidyResultCode::Warnings: return "warnings";
+    case VornickTidyResultCode::Errors: return "errors";
+    case VornickTidyResultCode::NotValidated: break;
+    }
+    return "not validated";
+}
+
+const char* tidyResultName(VornickFrameValidationStatus status)
+{
+    switch (status) {
+    case VornickFrameValidationStatus::Valid: return "valid";
+    case VornickFrameValidationStatus::Warnings: return "warnings";
+    case VornickFrameValidationStatus::Errors: return "errors";
+    case VornickFrameValidationStatus::Pending: break;
+    }
+    return "not validated";
+}
+
+void printTidyReport(const char* result, const std::vector<VornickValidationAdvisory>& advisories)
+{
+    std::printf("  tidy:           %s, %zu advisories\n", result, advisories.size());
     for (size_t i = 0; i < advisories.size() && i < maximumAdvisoriesShown; ++i) {
         const auto& advisory = advisories[i];
         std::printf("    line %lld column %lld: %s: %s%s\n", static_cast<long long>(advisory.line()),
@@ -244,7 +264,7 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
     printFileReport(path, report);
     printLoadReport(view, loaded, loadError);
     std::printf("  validation:     %s\n", toUTF8(view.tidyStatusSummaryForDisplayToUser()).c_str());
-    printTidyReport(static_cast<VornickTidyResultCode>(vornick_validationStatus(*frame)),
+    printTidyReport(tidyResultName(vornick_validationStatus(*frame)),
                     vornick_validationAdvisoriesNotYetResolved(*frame).value_or(VornickValidationAdvisories {}));
 
     if (save) {
@@ -298,7 +318,7 @@ bool reportFileNoViewShows(const std::string& path, const std::string& bytes, Vo
     auto result = VornickTidyFilter::validateHTMLStringNow(written, advisories);
     printFileReport(path, report);
     printLoadReport(view, loaded, loadError);
-    printTidyReport(result, advisories);
+    printTidyReport(tidyResultName(result), advisories);
     if (save) {
         if (!saved)
             return reportFailure(path, error);

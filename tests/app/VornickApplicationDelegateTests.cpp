@@ -38,7 +38,7 @@ protected:
     {
         VornickFileTreeWatcher::setMaker(nullptr);
         VornickKnownFileURLsUpdater::setShared(nullptr);
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         m_delegate.reset();
         EXPECT_TRUE(removeItem(m_folder));
     }

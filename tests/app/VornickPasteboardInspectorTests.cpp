@@ -27,7 +27,7 @@ protected:
     void TearDown() override
     {
         m_inspector.reset();
-        VornickInspector::resetSharedInstances();
+        VornickInspector::resetSharedInstancesForTesting();
         Pasteboard::generalPasteboard()->clearContents();
     }
 

@@ -201,14 +201,14 @@ TEST_F(VornickPasteboardMonitorTest, ASavedListIsReadSkippingBadEntriesAndDuplic
 TEST(VornickTitledURLTest, PropertyListAndPasteboardForms)
 {
     VornickTitledURL titled(*URL::create(u"https://example.org/x"), u"X", Date(1000.0));
-    auto copy = VornickTitledURL::initWithPropertyList(titled.propertyList());
+    auto copy = VornickTitledURL::createWithPropertyList(titled.propertyList());
     ASSERT_TRUE(copy);
     EXPECT_EQ(copy->url, titled.url);
     EXPECT_EQ(copy->title, u"X");
     EXPECT_EQ(copy->dateGathered, Date(1000.0));
     EXPECT_EQ(titled.description(), u"VornickTitledURL {URL=https://example.org/x, title=\"X\", dateGathered=1970-01-01 00:16:40 +0000}");
-    EXPECT_FALSE(VornickTitledURL::initWithPropertyList(Dictionary { { u"URL", Value(u"no url here") } }));
-    EXPECT_FALSE(VornickTitledURL::initWithPropertyList(Value(u"https://example.org/")));
+    EXPECT_FALSE(VornickTitledURL::createWithPropertyList(Dictionary { { u"URL", Value(u"no url here") } }));
+    EXPECT_FALSE(VornickTitledURL::createWithPropertyList(Value(u"https://example.org/")));
 
     auto pasteboard = Pasteboard::pasteboardWithName(u"titled-url-test");
     pasteboard->clearContents();

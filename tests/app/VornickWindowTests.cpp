@@ -22,7 +22,7 @@ public:
 class VornickWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { m_window = VornickWindow::create(Rect({ 0, 0 }, { 400, 300 })); }
-    void TearDown() override { Application::shared().reset(); }
+    void TearDown() override { Application::shared().resetForTesting(); }
 
     Event keyDown() { return Event::keyEvent(EventType::KeyDown, { 0, 0 }, 0, 0, m_window, u"a", u"a", false, 0); }
 
@@ -79,7 +79,7 @@ TEST_F(VornickWindowTest, OrderInBlocksRunOnTheNextTurnAfterTheWindowOrderedIn)
 
     // A window that goes away before its blocks ran never runs them.
     m_window->vornick_afterOrderInAnimationDo([&] { ++ran; });
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     m_window.reset();
     RunLoop::main().runOnce();
     EXPECT_EQ(ran, 2);

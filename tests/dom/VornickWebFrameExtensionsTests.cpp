@@ -120,14 +120,14 @@ TEST_F(VornickWebFrameExtensions, ValuesDefaultAttachAndDieWithTheFrame)
     vornick_setLastGeneratedHTMLString(frame, u"<p>newer</p>");
     EXPECT_EQ(vornick_lastGeneratedHTMLString(frame), u"<p>newer</p>");
 
-    // Validation status: 3 until set; only a change is announced.
+    // Validation status: pending until set; only a change is announced.
     int posted = 0;
     auto observer = NotificationCenter::defaultCenter().addObserver(VornickWebFrameDidChangeValidationStatusNotification,
                                                                     &frame, nullptr, [&](const Notification&) { ++posted; });
-    EXPECT_EQ(vornick_validationStatus(frame), 3u);
-    vornick_setValidationStatus(frame, 3);
-    vornick_setValidationStatus(frame, 1);
-    vornick_setValidationStatus(frame, 1);
+    EXPECT_EQ(vornick_validationStatus(frame), VornickFrameValidationStatus::Pending);
+    vornick_setValidationStatus(frame, VornickFrameValidationStatus::Pending);
+    vornick_setValidationStatus(frame, VornickFrameValidationStatus::Warnings);
+    vornick_setValidationStatus(frame, VornickFrameValidationStatus::Warnings);
     EXPECT_EQ(posted, 1);
 
     // Attachment points: the body stands in for none; points that find nothing are skipped.
@@ -166,7 +166,7 @@ TEST_F(VornickWebFrameExtensions, ValuesDefaultAttachAndDieWithTheFrame)
     auto other = loadString(u"<p>y</p>");
     vornick_setHasVornickInsertedBaseElement(*other->mainFrame(), true);
     EXPECT_TRUE(watched.expired());
-    EXPECT_EQ(vornick_validationStatus(*other->mainFrame()), 3u);
+    EXPECT_EQ(vornick_validationStatus(*other->mainFrame()), VornickFrameValidationStatus::Pending);
     vornick_setHasVornickInsertedBaseElement(*other->mainFrame(), false);
     EXPECT_TRUE(VornickWebFramesWithAssociatedValues().empty());
 }

@@ -25,7 +25,7 @@ public:
     // Resets the application (its windows and delegate) and lets the delegate go.
     void remove()
     {
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         m_delegate.reset();
     }
 

@@ -69,7 +69,7 @@ public:
     void vornickContentEditingViewEndLoading(VornickContentEditingView&, VornickContentLoadingState state,
                                              const VornickResourceLoadAttempts& failed) override
     {
-        events.push_back("delegate end " + std::to_string(state) + " failed " + std::to_string(failed.size()));
+        events.push_back("delegate end " + std::to_string(static_cast<int>(state)) + " failed " + std::to_string(failed.size()));
     }
 };
 
@@ -111,7 +111,7 @@ protected:
     // Runs the main loop until the focused frame was validated.
     bool waitForValidation()
     {
-        return RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != 3; }, 20);
+        return RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != VornickFrameValidationStatus::Pending; }, 20);
     }
     // Runs the main loop until the source jobs of a load are done.
     bool waitForSource(const WebFrame& frame)

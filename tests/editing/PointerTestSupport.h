@@ -22,7 +22,7 @@ protected:
             window->close();
             window.reset();
         }
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         UndoableEditTest::TearDown();
     }
 
@@ -75,7 +75,7 @@ protected:
         locator->id = id;
         view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
             std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { id, locator } }));
-        ASSERT_TRUE(view->attachToPoint(id, VornickAttachmentTypeSingleElement, nullptr));
+        ASSERT_TRUE(view->attachToPoint(id, VornickAttachmentType::SingleElement, nullptr));
         view->setTargetRange(nullptr);
     }
 

@@ -203,7 +203,7 @@ protected:
         view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
             std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ByIdLocator>(u"content") } }));
         loadBody("<div id=\"content\"><p>Body text</p></div><p>After</p>");
-        ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr));
+        ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr));
         content = document()->getElementById(u"content");
     }
     void TearDown() override
@@ -226,7 +226,7 @@ protected:
 TEST_F(AttachmentPointDeletion, BackspaceInACellOfWhiteSpaceLeavesTheCell)
 {
     loadBody("<div id=\"content\"><table><tbody><tr><td>a</td><td> </td></tr></tbody></table><p> </p></div>");
-    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr));
+    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr));
     auto before = documentSnapshot(*document());
     auto cell = document()->getElementsByTagName(u"TD")->item(1);
     ASSERT_TRUE(cell && cell->firstChild());

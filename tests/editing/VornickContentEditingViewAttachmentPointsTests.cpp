@@ -42,7 +42,7 @@ protected:
 TEST_F(AttachmentPoints, AttachingFindsMarksAndNeverNests)
 {
     view->setTargetRange(nullptr);
-    auto title = view->attachToPoint(u"title", VornickAttachmentTypeSingleElement, nullptr);
+    auto title = view->attachToPoint(u"title", VornickAttachmentType::SingleElement, nullptr);
     ASSERT_TRUE(title);
     EXPECT_TRUE(vornick_hasClass(*document()->getElementById(u"title"), title->markClassName()));
     EXPECT_TRUE(view->hasAttachmentPoints());
@@ -51,16 +51,16 @@ TEST_F(AttachmentPoints, AttachingFindsMarksAndNeverNests)
     EXPECT_EQ(view->targetRange()->startContainer(), document()->getElementById(u"title")->firstChild());
 
     // The same element gives the same point, and adds none.
-    EXPECT_EQ(view->attachToPoint(u"title", VornickAttachmentTypeSingleElement, nullptr), title);
+    EXPECT_EQ(view->attachToPoint(u"title", VornickAttachmentType::SingleElement, nullptr), title);
     EXPECT_EQ(vornick_attachmentPoints(*view->mainFrame()).size(), 1u);
     // An ancestor of an existing point is refused.
-    EXPECT_FALSE(view->attachToPoint(u"outer", VornickAttachmentTypeSingleElement, nullptr));
-    EXPECT_FALSE(view->attachToPoint(u"missing", VornickAttachmentTypeSingleElement, nullptr));
-    EXPECT_FALSE(view->attachToPoint(u"unknown", VornickAttachmentTypeSingleElement, nullptr));
+    EXPECT_FALSE(view->attachToPoint(u"outer", VornickAttachmentType::SingleElement, nullptr));
+    EXPECT_FALSE(view->attachToPoint(u"missing", VornickAttachmentType::SingleElement, nullptr));
+    EXPECT_FALSE(view->attachToPoint(u"unknown", VornickAttachmentType::SingleElement, nullptr));
 
     // With the selection inside a point already, attaching another leaves it.
     auto selection = view->targetRange()->cloneRange();
-    auto content = view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr);
+    auto content = view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr);
     ASSERT_TRUE(content);
     EXPECT_EQ(view->targetRange()->startContainer(), selection->startContainer());
 

@@ -11,6 +11,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLineIndex.h"
+#include "tests/platform/foundation/RunLoopTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -234,7 +235,7 @@ TEST_F(ChangeCycle, NothingTheViewDeferredRunsAfterItCloses)
     view->tickleRevalidationOfFocusedWebFrame();
     view->setSectionHandlesShown(true);
     recorder.clear();
-    size_t timersBefore = RunLoop::main().pendingTimerCount();
+    size_t timersBefore = RunLoopTestPeer::pendingTimerCount(RunLoop::main());
     EXPECT_GT(timersBefore, 0u);
     view->setDelegate(nullptr);
     view.reset();

@@ -33,30 +33,30 @@ TEST_F(HitTesting, SectionHandleStripAndWaypointsBetweenBricks)
     Rect box = boxOf(*b);
 
     // The 13 rightmost points of a brick grab the brick.
-    VornickHitPartKind kind = VornickHitPartContent;
+    VornickHitPartKind kind = VornickHitPartKind::Content;
     auto range = hit(Point { box.maxX() - 5, box.midY() }, VornickRangeForPointHitTestSectionHandles, &kind);
     ASSERT_TRUE(range);
-    EXPECT_EQ(kind, VornickHitPartSectionHandle);
+    EXPECT_EQ(kind, VornickHitPartKind::SectionHandle);
     EXPECT_EQ(vornick_exactlySelectedNode(*range), b);
-    kind = VornickHitPartWaypoint;
+    kind = VornickHitPartKind::Waypoint;
     range = hit(Point { box.maxX() - 14, box.midY() }, VornickRangeForPointHitTestSectionHandles, &kind);
     ASSERT_TRUE(range);
-    EXPECT_EQ(kind, VornickHitPartContent);
+    EXPECT_EQ(kind, VornickHitPartKind::Content);
 
     // The gap between the second and third brick is waypoint 2; above the first, 0.
     auto outer = byId(u"outer");
     Rect c = boxOf(*byId(u"c"));
-    kind = VornickHitPartContent;
+    kind = VornickHitPartKind::Content;
     range = hit(Point { box.midX(), (box.maxY() + c.minY()) / 2 }, VornickRangeForPointHitTestWaypoints, &kind);
     ASSERT_TRUE(range);
-    EXPECT_EQ(kind, VornickHitPartWaypoint);
+    EXPECT_EQ(kind, VornickHitPartKind::Waypoint);
     EXPECT_TRUE(range->collapsed());
     EXPECT_EQ(range->startContainer(), outer);
     EXPECT_EQ(range->startOffset(), 2u);
     Rect a = boxOf(*byId(u"a"));
     range = hit(Point { a.midX(), boxOf(*outer).minY() + 3 }, VornickRangeForPointHitTestWaypoints, &kind);
     ASSERT_TRUE(range);
-    EXPECT_EQ(kind, VornickHitPartWaypoint);
+    EXPECT_EQ(kind, VornickHitPartKind::Waypoint);
     EXPECT_EQ(range->startOffset(), 0u);
     // Within the first brick there is no waypoint.
     EXPECT_EQ(view->hitTestWaypointsInElement(outer, inView(Point { a.midX(), a.midY() })), -1);
@@ -64,10 +64,10 @@ TEST_F(HitTesting, SectionHandleStripAndWaypointsBetweenBricks)
     // Hidden handles: neither is looked for.
     view->setSectionHandlesShown(false);
     box = boxOf(*b);
-    kind = VornickHitPartWaypoint;
+    kind = VornickHitPartKind::Waypoint;
     range = hit(Point { box.maxX() - 5, box.midY() }, VornickRangeForPointHitTestSectionHandles | VornickRangeForPointHitTestWaypoints, &kind);
     ASSERT_TRUE(range);
-    EXPECT_EQ(kind, VornickHitPartContent);
+    EXPECT_EQ(kind, VornickHitPartKind::Content);
 }
 
 TEST_F(HitTesting, AFrameStandsForItsContentUnlessAskedToKeepIt)
@@ -75,17 +75,17 @@ TEST_F(HitTesting, AFrameStandsForItsContentUnlessAskedToKeepIt)
     auto frame = byId(u"frame");
     Rect box = boxOf(*frame);
     Point middle { box.midX(), box.midY() };
-    VornickHitPartKind kind = VornickHitPartWaypoint;
+    VornickHitPartKind kind = VornickHitPartKind::Waypoint;
     auto range = hit(middle, VornickRangeForPointHitTestWaypoints, &kind);
     ASSERT_TRUE(range);
     EXPECT_EQ(vornick_exactlySelectedNode(*range), frame);
-    EXPECT_EQ(kind, VornickHitPartContent);
+    EXPECT_EQ(kind, VornickHitPartKind::Content);
     // No options: the frame element's range at once, without a kind.
-    kind = VornickHitPartWaypoint;
+    kind = VornickHitPartKind::Waypoint;
     range = hit(middle, 0, &kind);
     ASSERT_TRUE(range);
     EXPECT_EQ(vornick_exactlySelectedNode(*range), frame);
-    EXPECT_EQ(kind, VornickHitPartWaypoint);
+    EXPECT_EQ(kind, VornickHitPartKind::Waypoint);
 
     range = hit(middle, VornickRangeForPointHitTestWaypoints | VornickRangeForPointKeepSubframeNodes);
     ASSERT_TRUE(range);
@@ -101,13 +101,13 @@ TEST_F(HitTesting, WithinAttachmentPointsOnlyTheirContentIsHit)
     Rect c = boxOf(*byId(u"c")->firstChild());
     Rect a = boxOf(*byId(u"a")->firstChild());
     constexpr unsigned clickOptions = 15;
-    VornickHitPartKind kind = VornickHitPartWaypoint;
+    VornickHitPartKind kind = VornickHitPartKind::Waypoint;
     EXPECT_FALSE(hit(Point { c.minX() + 2, c.midY() }, VornickRangeForPointWithinAttachmentPoints, &kind));
     EXPECT_FALSE(hit(Point { c.minX() + 2, c.midY() }, clickOptions, &kind));
-    EXPECT_EQ(kind, VornickHitPartWaypoint) << "a miss writes no kind";
+    EXPECT_EQ(kind, VornickHitPartKind::Waypoint) << "a miss writes no kind";
     auto range = hit(Point { a.minX() + 2, a.midY() }, clickOptions, &kind);
     ASSERT_TRUE(range);
-    EXPECT_EQ(kind, VornickHitPartContent);
+    EXPECT_EQ(kind, VornickHitPartKind::Content);
     EXPECT_EQ(range->startContainer(), byId(u"a")->firstChild());
 }
 
@@ -161,11 +161,11 @@ TEST_F(UneditableHits, ContentThatMayNotBeEditedIsHitWhole)
     show("<!-- wp:image --><figure id=fig><img id=img src=\"picture.png\" width=\"40\" height=\"30\"></figure><!-- /wp:image -->"
          "<!-- wp:paragraph --><p id=p><b id=b>Bold</b> text</p><!-- /wp:paragraph -->");
     Rect image = boxOf(*byId(u"img"));
-    VornickHitPartKind kind = VornickHitPartWaypoint;
+    VornickHitPartKind kind = VornickHitPartKind::Waypoint;
     auto range = view->rangeForPoint(inView(Point { image.midX(), image.midY() }), VornickRangeForPointProbeWithClick, &kind);
     ASSERT_TRUE(range);
     EXPECT_EQ(vornick_exactlySelectedNode(*range), byId(u"fig"));
-    EXPECT_EQ(kind, VornickHitPartContent);
+    EXPECT_EQ(kind, VornickHitPartKind::Content);
 
     // An editable block's element is taken whole while handles show and no caret is wanted.
     view->setSectionHandlesShown(true);

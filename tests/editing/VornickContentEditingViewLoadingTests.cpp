@@ -22,7 +22,7 @@ using Loading = EditingViewTest;
 TEST_F(Loading, PageWithSubframeSheetAndImageEndsOnceInOrderWithEachFramesState)
 {
     load("page.html");
-    EXPECT_EQ(view->loadingState(), VornickContentLoadingSucceeded);
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingState::Succeeded);
     EXPECT_FALSE(view->loadingContent());
     EXPECT_TRUE(view->failedResourceLoadAttempts().empty());
     EXPECT_TRUE(view->embeddedWebView()->isEditable());
@@ -65,7 +65,7 @@ TEST_F(Loading, StructurallyBrokenFileLoadsFromARepairedCopyWhoseBaseIsNeitherSh
     EXPECT_NE(loaded, url("broken.html"));
     EXPECT_EQ(frame->dataSource()->initialRequest().url(), url("broken.html"));
     EXPECT_TRUE(vornick_hasVornickInsertedBaseElement(*frame));
-    EXPECT_EQ(vornick_validationStatus(*frame), 2u);
+    EXPECT_EQ(vornick_validationStatus(*frame), VornickFrameValidationStatus::Errors);
 
     // The page resolves its references against the original folder.
     auto base = vornick_firstBaseElementInHead(*document());
@@ -136,7 +136,7 @@ TEST_F(Loading, DeniedResourceWaitsForAGrantThenReloadsFromTheOriginal)
 {
     view->embeddedWebView()->setFileAccessPolicy([](const std::string& path) { return path.find("secret.png") == std::string::npos; });
     load("denied.html");
-    EXPECT_EQ(view->loadingState(), VornickContentLoadingPartlyFailed);
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingState::PartlyFailed);
     auto failed = view->failedResourceLoadAttempts();
     ASSERT_EQ(failed.size(), 1u);
     EXPECT_EQ(failed.front()->state(), VornickResourceLoadState::FailedForLackOfFileAccess);
@@ -148,7 +148,7 @@ TEST_F(Loading, DeniedResourceWaitsForAGrantThenReloadsFromTheOriginal)
     recorder.clear();
     view->reloadResourcesAfterAccessGrant();
     ASSERT_TRUE(RunLoop::main().runUntil([this] { return recorder.count("note DidEndLoadingNotification") == 1; }, 10));
-    EXPECT_EQ(view->loadingState(), VornickContentLoadingSucceeded);
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingState::Succeeded);
     EXPECT_FALSE(view->loadingContent());
     EXPECT_EQ(view->mainFrame()->dataSource()->initialRequest().url(), url("denied.html"));
 }
@@ -173,7 +173,7 @@ TEST_F(Loading, DocumentWithoutBodyFailsTheSynchronousLoad)
                                     "<head><title>x</title></head></html>\n"));
     Error error;
     EXPECT_FALSE(view->loadContentFromURL(url("nobody.xhtml"), &error));
-    EXPECT_EQ(view->loadingState(), VornickContentLoadingFailed);
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingState::Failed);
     EXPECT_EQ(recorder.count("delegate end 4 failed 0"), 1u);
 }
 
@@ -188,7 +188,7 @@ TEST_F(Loading, CancellingWithoutALoadRunsTheBlockAtOnceAndWithALoadAtItsEnd)
     view->cancelLoadingThenDo([&ran] { ran = true; });
     EXPECT_FALSE(ran);
     ASSERT_TRUE(RunLoop::main().runUntil([&ran] { return ran; }, 10));
-    EXPECT_NE(view->loadingState(), VornickContentLoadingInProgress);
+    EXPECT_NE(view->loadingState(), VornickContentLoadingState::InProgress);
 }
 
 TEST_F(Loading, AReloadForgetsEverythingOfTheOldDocument)
@@ -262,14 +262,14 @@ TEST_F(Loading, ABrokenFilesRepairsStayInTheSummaryUntilItIsWritten)
     load("broken.html");
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
-    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), 2u);
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Errors);
     EXPECT_NE(view->tidyStatusSummaryForDisplayToUser(), u"0 Warnings");
     auto unresolved = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
     EXPECT_TRUE(std::any_of(unresolved.begin(), unresolved.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
 
     std::vector<Error> errors;
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("broken.html"), std::nullopt, false, &errors));
-    ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != 2; }, 20));
+    ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != VornickFrameValidationStatus::Errors; }, 20));
     unresolved = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
     EXPECT_TRUE(std::none_of(unresolved.begin(), unresolved.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
 }
@@ -307,7 +307,7 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndOnlyABrokenOneIsRepaired)
     ASSERT_FALSE(found.empty());
     EXPECT_EQ(found[0].message(), expected[0].message());
     EXPECT_EQ(found[0].line(), expected[0].line());
-    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), 1u);
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Warnings);
     // Saving a sound file leaves the summary as it is: tidy does not run again.
     std::vector<Error> errors;
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("warned.html"), std::nullopt, false, &errors));
@@ -325,7 +325,7 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndOnlyABrokenOneIsRepaired)
     EXPECT_TRUE(vornick_hasVornickInsertedBaseElement(*view->mainFrame()));
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 1; }, 20));
-    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), 2u);
+    EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Errors);
 }
 
 } // namespace

@@ -243,7 +243,7 @@ TEST_F(MouseHandling, ADragLeavesTheContentInPlaceUntilADropInTheViewMovesIt)
     session = DraggingSession::currentSession();
     ASSERT_TRUE(session);
     auto target = byId(u"q")->firstChild();
-    view->setDropTargetRange(rangeIn(target, 0, 0), VornickHitPartContent, Point {});
+    view->setDropTargetRange(rangeIn(target, 0, 0), VornickHitPartKind::Content, Point {});
     Rect inScreen = view->convertRectToScreen(view->bounds());
     session->endWithOperation(DragOperations::Move, Point { inScreen.midX(), inScreen.midY() });
     drain();

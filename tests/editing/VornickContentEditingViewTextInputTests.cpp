@@ -26,7 +26,7 @@ protected:
             window->close();
             window.reset();
         }
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         UndoableEditTest::TearDown();
     }
 
@@ -550,7 +550,7 @@ TEST_F(TextInputTest, WithAttachmentPointsOnlyTheirContentMayBeSelected)
     view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
         std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ByIdLocator>() } }));
     loadBody("<h1>Site</h1><div id=content><p>Post</p></div>");
-    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr));
+    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr));
     view->setTargetRange(nullptr);
     auto& webView = *view->embeddedWebView();
     EXPECT_FALSE(webView.proposeSelectedDOMRange(rangeIn(textNode(u"Site"), 1, 1), WebSelectionAffinityDownstream, false));

@@ -85,21 +85,22 @@ TEST_F(Writing, TheValidationSummaryCountsAndPluralises)
     ASSERT_TRUE(waitForValidation());
     auto frame = view->mainFrame();
     auto advisory = [](VornickValidationAdvisoryKind kind) { return VornickValidationAdvisory(kind, 0, 1, 1, u"m", false); };
-    auto summary = [&](unsigned status, std::vector<VornickValidationAdvisory> advisories) {
+    auto summary = [&](VornickFrameValidationStatus status, std::vector<VornickValidationAdvisory> advisories) {
         vornick_setValidationAdvisoriesNotYetResolved(*frame, std::move(advisories));
         vornick_setValidationStatus(*frame, status);
         return toUTF8(view->tidyStatusSummaryForDisplayToUser());
     };
     using Kind = VornickValidationAdvisoryKind;
-    EXPECT_EQ(summary(0, {}), "Valid HTML");
-    EXPECT_EQ(summary(3, {}), "Validating...");
-    EXPECT_EQ(summary(1, {}), "0 Warnings");
-    EXPECT_EQ(summary(1, { advisory(Kind::Warning) }), "1 Warning");
-    EXPECT_EQ(summary(2,
+    using Status = VornickFrameValidationStatus;
+    EXPECT_EQ(summary(Status::Valid, {}), "Valid HTML");
+    EXPECT_EQ(summary(Status::Pending, {}), "Validating...");
+    EXPECT_EQ(summary(Status::Warnings, {}), "0 Warnings");
+    EXPECT_EQ(summary(Status::Warnings, { advisory(Kind::Warning) }), "1 Warning");
+    EXPECT_EQ(summary(Status::Errors,
                       { advisory(Kind::Error), advisory(Kind::Warning),
                         advisory(Kind::Warning), advisory(Kind::Warning) }),
               "1 Error, 3 Warnings");
-    EXPECT_EQ(summary(2, { advisory(Kind::Error), advisory(Kind::Error) }),
+    EXPECT_EQ(summary(Status::Errors, { advisory(Kind::Error), advisory(Kind::Error) }),
               "2 Errors, 0 Warnings");
 }
 

@@ -87,7 +87,7 @@ TEST_F(ContentOverlay, DrawsTheRangeTheDropTargetAndTheMask)
     auto overlayView = overlay->overlayView();
 
     view->setTargetRange(rangeBetween(byId(u"post"), 0, byId(u"post"), 1));
-    view->setDropTargetRange(rangeBetween(byId(u"post"), 2, byId(u"post"), 2), VornickHitPartWaypoint, Point {});
+    view->setDropTargetRange(rangeBetween(byId(u"post"), 2, byId(u"post"), 2), VornickHitPartKind::Waypoint, Point {});
     overlayView->setAttachmentMaskOpacity(1);
     GraphicsContext context;
     overlayView->draw(overlayView->bounds(), context);

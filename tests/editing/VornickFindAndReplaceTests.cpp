@@ -10,6 +10,15 @@
 #include "platform/views/Menu.h"
 #include "ui/VornickCollapsibleHeaderSplitView.h"
 
+namespace brevanton {
+
+class VornickFindAndReplaceControllerTestPeer {
+public:
+    static unsigned regenerationCount(const VornickFindAndReplaceController& controller) { return controller.m_regenerationCount; }
+};
+
+} // namespace brevanton
+
 namespace brevanton::testing {
 namespace {
 
@@ -137,12 +146,12 @@ TEST_F(FindAndReplaceTest, ReplaceAllIsOneUndoStepAndWritesTheSearchTextOnce)
     loadBody("<p>cat and cat</p><p>a <em>cat</em></p><p>\n  cat</p>");
     search(u"cat", u"dog");
     finder().invalidateAttributedStringAndMap();
-    unsigned before = finder().regenerationCount();
+    unsigned before = VornickFindAndReplaceControllerTestPeer::regenerationCount(finder());
     checkUndoableStep(
         *view,
         [&] {
             ASSERT_TRUE(perform(TextFinderAction::ReplaceAll));
-            EXPECT_EQ(finder().regenerationCount(), before + 1);
+            EXPECT_EQ(VornickFindAndReplaceControllerTestPeer::regenerationCount(finder()), before + 1);
             EXPECT_EQ(toUTF8(finder().textFinder().statusText()), "4 replaced");
         },
         [&] {

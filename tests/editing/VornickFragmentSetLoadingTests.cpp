@@ -42,7 +42,7 @@ TEST_F(SnippetSetLoading, ADocumentsSnippetSetIsReadFromTheRegistryAndValidatedF
 {
     auto before = contents("snippets.html");
     load("snippets.html");
-    EXPECT_EQ(view->loadingState(), VornickContentLoadingSucceeded);
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingState::Succeeded);
     auto set = userSet();
     ASSERT_TRUE(set);
     EXPECT_EQ(set->title(), u"Site");
@@ -94,7 +94,7 @@ TEST_F(SnippetSetLoading, ASnippetSetThatDoesNotParseIsLoggedAndLeftAsItIs)
     ASSERT_TRUE(writeFileAtomically(path("Site.brevantonsnippets"), broken));
     load("snippets.html");
     // The document loads, without a set, and nobody writes over the file.
-    EXPECT_EQ(view->loadingState(), VornickContentLoadingSucceeded);
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingState::Succeeded);
     EXPECT_FALSE(userSet());
     EXPECT_EQ(contents("Site.brevantonsnippets"), broken);
     auto log = toUTF8(VornickLog::generalLog().text());
@@ -110,7 +110,7 @@ TEST_F(SnippetSetLoading, WithoutReadPermissionTheSetIsAFailedLoadAttempt)
     m_delegate->setFileAccessPolicy([](const URL& url) { return url.pathExtension() != u"brevantonsnippets"; });
     load("snippets.html");
     EXPECT_FALSE(userSet());
-    EXPECT_EQ(view->loadingState(), VornickContentLoadingPartlyFailed);
+    EXPECT_EQ(view->loadingState(), VornickContentLoadingState::PartlyFailed);
     ASSERT_EQ(view->failedResourceLoadAttempts().size(), 1u);
     const auto& attempt = *view->failedResourceLoadAttempts().front();
     EXPECT_EQ(attempt.state(), VornickResourceLoadState::FailedForLackOfFileAccess);

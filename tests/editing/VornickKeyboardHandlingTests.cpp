@@ -40,7 +40,7 @@ protected:
             window->close();
             window.reset();
         }
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         UndoableEditTest::TearDown();
     }
 

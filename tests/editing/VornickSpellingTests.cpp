@@ -133,7 +133,7 @@ TEST_F(SpellingTest, WithAttachmentPointsOnlyTheirTextIsChecked)
     view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
         std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ContentLocator>() } }));
     loadBody("<div id=side>Sidebr wrng</div><div id=content><p>Hello wrold</p></div><p>trailr</p>");
-    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentTypeSingleElement, nullptr));
+    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr));
     select(rangeIn(textNode(u"Hello"), 0, 0));
     view->vornick_checkSpelling(nullptr);
     EXPECT_EQ(selectedText(), "wrold");

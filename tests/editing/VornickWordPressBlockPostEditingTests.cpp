@@ -72,7 +72,7 @@ protected:
         auto post = readFile(std::string(BREVANTON_TEST_DATA_DIR) + "/wordpress/" + name);
         ASSERT_TRUE(post);
         loadBody("<header><h1>Slow Travel</h1></header><div id=\"post\">" + *post + "</div><footer>Footer text</footer>");
-        ASSERT_TRUE(view->attachToPoint(u"body", VornickAttachmentTypeSingleElement, nullptr));
+        ASSERT_TRUE(view->attachToPoint(u"body", VornickAttachmentType::SingleElement, nullptr));
         vornick_setBaseFragmentSet(*view->mainFrame(), VornickFragmentSet::fragmentSetNamed(u"WordPress-blocks"));
         view->setTargetRange(nullptr);
     }

@@ -77,14 +77,14 @@ protected:
         ASSERT_TRUE(editor) << toUTF8(error.localizedDescription());
         // The page is editable once its subresources loaded.
         ASSERT_TRUE(RunLoop::main().runUntil(
-            [this] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+            [this] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
         settle();
     }
     void TearDown() override
     {
         editor.reset();
         shell.reset();
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         std::filesystem::remove_all(m_folder);
     }
 
@@ -591,7 +591,7 @@ TEST_F(EditorWindow, ClosingWithUnsavedChangesAsksAndKeepsThemUnlessTheUserSaysO
     // Nothing changed yet: the window closes without asking.
     auto second = shell->openFile(path("tables.html"), nullptr);
     ASSERT_TRUE(second);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
     second->window()->performClose();
     settle();
     EXPECT_FALSE(second->window()->isVisible());
@@ -713,7 +713,7 @@ TEST_F(EditorWindow, ASaveThatWouldLoseUndecodableBytesIsRefusedWithTheReason)
     ASSERT_TRUE(writeFileAtomically(path("latin1.html"), original));
     auto latin1 = shell->openFile(path("latin1.html"), nullptr);
     ASSERT_TRUE(latin1);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return latin1->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return latin1->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
     settle();
     latin1->window()->makeKeyAndOrderFront();
     latin1->editingView()->setDocumentEdited(true);
@@ -957,7 +957,7 @@ TEST_F(EditorWindow, TheSourcePaneShowsPlainSourceReadablyAndScrollsSidewaysToLo
     auto loupe = editor->editingView()->sourceLoupe();
     auto sourceView = loupe->sourceCodeView();
     ASSERT_TRUE(RunLoop::main().runUntil(
-        [&] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress && !sourceView->string().empty(); }, 10));
+        [&] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress && !sourceView->string().empty(); }, 10));
     settle();
     // Not coloured yet: all of it in the loupe's text colour, on its dark background.
     auto dark = VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences();
@@ -1022,7 +1022,7 @@ TEST_F(EditorWindow, AScrolledPageIsDrawnOnlyInsideItsOwnPane)
     ASSERT_TRUE(writeFileAtomically(path("long.html"), page));
     editor = shell->openFile(path("long.html"), nullptr);
     ASSERT_TRUE(editor);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
     settle();
     // The band of the window just above the page's visible part.
     auto webView = editor->editingView()->embeddedWebView();
@@ -1086,7 +1086,7 @@ TEST_F(EditorWindowImages, APictureRewrittenOrAppearingIsDrawnAnewOnceItsChangeI
                                     "<img src=\"later.png\" width=\"40\" height=\"40\" alt=\"\"></p>\n</body></html>\n"));
     editor = shell->openFile(path("swatches.html"), nullptr);
     ASSERT_TRUE(editor);
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->loadingState() != VornickContentLoadingInProgress; }, 10));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
     settle();
     auto list = editor->editingView()->mainFrameDocument()->getElementsByTagName(u"IMG");
     ASSERT_EQ(list->length(), 2u);

@@ -1,10 +1,21 @@
 #include "toolkit/VornickRateLimitedQueue.h"
 #include "platform/foundation/RunLoop.h"
+#include "tests/platform/foundation/RunLoopTestPeer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+namespace brevanton {
+
+class VornickRateLimitedQueueTestPeer {
+public:
+    static size_t deferredBlockCount(const VornickRateLimitedQueue& queue) { return queue.m_deferredBlocks.size(); }
+    static bool hasPendingTimer(const VornickRateLimitedQueue& queue) { return static_cast<bool>(queue.m_timer); }
+};
+
+} // namespace brevanton
 
 using namespace brevanton;
 
@@ -47,16 +58,16 @@ TEST_F(VornickRateLimitedQueueTest, DefersBeyondTheLimitAndStartsAsStartsAgeOut)
     queue.addOperationWithBlock(record("d"), recordDelay());
     EXPECT_EQ(started, Names({ "a", "b" }));
     EXPECT_EQ(delays, std::vector<double>({ 6.0 })) << "one deferral report, for the wait that began";
-    EXPECT_EQ(queue.deferredBlockCount(), 2u);
+    EXPECT_EQ(VornickRateLimitedQueueTestPeer::deferredBlockCount(queue), 2u);
 
     advance(5.9);
     EXPECT_EQ(started.size(), 2u);
     advance(0.1); // "a" has aged out, "b" is 8 s old
     EXPECT_EQ(started, Names({ "a", "b", "c" }));
-    EXPECT_TRUE(queue.hasPendingTimer());
+    EXPECT_TRUE(VornickRateLimitedQueueTestPeer::hasPendingTimer(queue));
     advance(3); // "b" ages out
     EXPECT_EQ(started, Names({ "a", "b", "c", "d" }));
-    EXPECT_FALSE(queue.hasPendingTimer());
+    EXPECT_FALSE(VornickRateLimitedQueueTestPeer::hasPendingTimer(queue));
 }
 
 TEST_F(VornickRateLimitedQueueTest, AStartExactlyOneIntervalOldStillCounts)
@@ -113,7 +124,7 @@ TEST_F(VornickRateLimitedQueueTest, WithoutALimitEverythingRunsAndWaitingBlocksA
     queue.addOperationWithBlock(record("c"));
     queue.setMaxOperationsPerTestInterval(0);
     EXPECT_EQ(started, Names({ "a", "b", "c" }));
-    EXPECT_FALSE(queue.hasPendingTimer());
+    EXPECT_FALSE(VornickRateLimitedQueueTestPeer::hasPendingTimer(queue));
     queue.addOperationWithBlock(record("d"));
     EXPECT_EQ(started.back(), "d");
 
@@ -124,7 +135,7 @@ TEST_F(VornickRateLimitedQueueTest, WithoutALimitEverythingRunsAndWaitingBlocksA
     EXPECT_TRUE(started.empty());
     queue.setTestInterval(0);
     EXPECT_EQ(started, Names({ "e", "f" }));
-    EXPECT_EQ(queue.deferredBlockCount(), 0u);
+    EXPECT_EQ(VornickRateLimitedQueueTestPeer::deferredBlockCount(queue), 0u);
 }
 
 TEST_F(VornickRateLimitedQueueTest, RaisingTheLimitStartsWaitingBlocksAndDestructionDropsThem)
@@ -136,9 +147,9 @@ TEST_F(VornickRateLimitedQueueTest, RaisingTheLimitStartsWaitingBlocksAndDestruc
         queue.addOperationWithBlock(record("c"));
         queue.setMaxOperationsPerTestInterval(2);
         EXPECT_EQ(started, Names({ "a", "b" }));
-        EXPECT_TRUE(queue.hasPendingTimer());
+        EXPECT_TRUE(VornickRateLimitedQueueTestPeer::hasPendingTimer(queue));
     }
     advance(60);
     EXPECT_EQ(started, Names({ "a", "b" })) << "a destroyed queue runs nothing more";
-    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 0u);
+    EXPECT_EQ(RunLoopTestPeer::pendingTimerCount(RunLoop::main()), 0u);
 }

@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
+#include "tests/platform/foundation/RunLoopTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -101,12 +102,12 @@ TEST_F(BezelTest, AMessageDuringTheFadeStopsIt)
 TEST_F(BezelTest, AFreedBannerLeavesNoTimerBehind)
 {
     auto& loop = RunLoop::main();
-    size_t before = loop.pendingTimerCount();
+    size_t before = RunLoopTestPeer::pendingTimerCount(loop);
     auto other = std::make_shared<VornickBezel>();
     other->showMessage(u"Gone soon", *editor);
-    EXPECT_EQ(loop.pendingTimerCount(), before + 1);
+    EXPECT_EQ(RunLoopTestPeer::pendingTimerCount(loop), before + 1);
     other->window()->orderOut();
     other.reset();
-    EXPECT_EQ(loop.pendingTimerCount(), before);
+    EXPECT_EQ(RunLoopTestPeer::pendingTimerCount(loop), before);
     loop.advanceClock(2);
 }

@@ -16,7 +16,7 @@ class MomentaryTipTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        HelpManager::shared().reset();
+        HelpManager::shared().resetForTesting();
         ownerWindow = Window::create(Rect(100, 100, 500, 400));
         field = std::make_shared<View>(Rect(20, 300, 200, 22));
         ownerWindow->contentView()->addSubview(field);

@@ -26,7 +26,7 @@ namespace {
 
 std::shared_ptr<Window> makeWindow()
 {
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     auto window = Window::create(Rect(0, 0, 400, 300));
     window->makeKeyAndOrderFront();
     return window;
@@ -79,7 +79,7 @@ TEST(VornickSmallViews, RolloverBoxDimsUnlessTheUserWorksInIt)
     box->setDescendantFocused(false);
     EXPECT_TRUE(box->isDimmed());
     EXPECT_EQ(box->alphaValue(), 0.25);
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }
 
 TEST(VornickSmallViews, ALayerBackedRolloverBoxFades)
@@ -146,7 +146,7 @@ TEST(VornickSmallViews, CyclingAndClickableStaticFields)
     window->contentView()->addSubview(clickable);
     events.send(events.mouseDown(window, { 10, 110 }));
     EXPECT_EQ(clicks, 1);
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }
 
 TEST(VornickSmallViews, ClickToEditFocusesAfterTheClickAndSendActionOnEditFollowsEveryChange)
@@ -184,7 +184,7 @@ TEST(VornickSmallViews, ClickToEditFocusesAfterTheClickAndSendActionOnEditFollow
     edit->editTextAsUser(u"a");
     edit->editTextAsUser(u"ab");
     EXPECT_EQ(log, (std::vector<std::string> { "focused", "changed", "notified", "changed", "notified" }));
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }
 
 TEST(VornickSmallViews, DrawingOfBarsRowsButtonsAndBackdrops)
@@ -251,7 +251,7 @@ TEST(VornickSmallViews, DrawingOfBarsRowsButtonsAndBackdrops)
     EXPECT_EQ(drawn(window, *button).at(0).fraction, 0.25);
     events.send(events.mouseMoved(window, { 10, 10 }));
     EXPECT_EQ(drawn(window, *button).at(0).fraction, 0.25);
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }
 
 TEST(VornickSmallViews, PlotKeepsOnlyWellFormedPairs)

@@ -25,7 +25,7 @@ public:
 
 TEST(VornickPopoverExtensions, PlacementAtTheMouseAndFocus)
 {
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     auto window = Window::create(Rect(100, 200, 400, 300));
     window->makeKeyAndOrderFront();
     auto popover = std::make_shared<Popover>();
@@ -60,7 +60,7 @@ TEST(VornickPopoverExtensions, PlacementAtTheMouseAndFocus)
 
     popover->close();
     EXPECT_EQ(vornick_windowFrameIfShown(*popover), Rect());
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }
 
 TEST(VornickAlertExtensions, ButtonsThatAreGivenInOrder)
@@ -93,9 +93,9 @@ TEST(VornickGradientExtensions, NamedGradientsFallBackToTheErrorGradient)
 
 TEST(VornickHelpExtensions, AnchorGoesToTheBundlesHelpBook)
 {
-    HelpManager::shared().reset();
+    HelpManager::shared().resetForTesting();
     vornick_openHelpAnchor(u"snippets");
     ASSERT_EQ(HelpManager::shared().requests().size(), 1u);
     EXPECT_EQ(HelpManager::shared().requests()[0].anchor, u"snippets");
-    HelpManager::shared().reset();
+    HelpManager::shared().resetForTesting();
 }

@@ -9,6 +9,15 @@
 #include <thread>
 #include <vector>
 
+namespace brevanton {
+
+class NotificationCenterTestPeer {
+public:
+    static size_t observerCount(const NotificationCenter& center) { return center.observerCount(); }
+};
+
+} // namespace brevanton
+
 using namespace brevanton;
 
 namespace {
@@ -55,7 +64,7 @@ TEST(NotificationCenterTest, TokensEndObservationsAlsoFromInsideCallbacks)
     }
     center.post("N", nullptr);
     EXPECT_EQ(calls, 1);
-    EXPECT_EQ(center.observerCount(), 0u);
+    EXPECT_EQ(NotificationCenterTestPeer::observerCount(center), 0u);
 
     // A moved token keeps the observation; the moved-from one is inert.
     ObserverToken kept;
@@ -155,7 +164,7 @@ TEST(NotificationCenterTest, ConcurrentPostsAndRegistrationsAreSafe)
     stop = true;
     churn.join();
     EXPECT_EQ(heard, 2000);
-    EXPECT_EQ(center.observerCount(), 1u);
+    EXPECT_EQ(NotificationCenterTestPeer::observerCount(center), 1u);
     EXPECT_EQ(&NotificationCenter::defaultCenter(), &NotificationCenter::defaultCenter());
 }
 

@@ -1,6 +1,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include "platform/foundation/Assertions.h"
+#include "tests/platform/foundation/RunLoopTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,14 @@ protected:
         // Start from a quiet loop whatever earlier tests left behind.
         for (int turns = 0; turns < 100 && RunLoop::main().runOnce(0); ++turns) { }
         RunLoop::main().useManualClock();
-        m_timersBefore = RunLoop::main().pendingTimerCount();
-        m_performsBefore = RunLoop::main().pendingPerformCount();
+        m_timersBefore = RunLoopTestPeer::pendingTimerCount(RunLoop::main());
+        m_performsBefore = RunLoopTestPeer::pendingPerformCount(RunLoop::main());
     }
     void TearDown() override
     {
         // Nothing a test scheduled may leak into the next one.
-        EXPECT_EQ(RunLoop::main().pendingTimerCount(), m_timersBefore);
-        EXPECT_EQ(RunLoop::main().pendingPerformCount(), m_performsBefore);
+        EXPECT_EQ(RunLoopTestPeer::pendingTimerCount(RunLoop::main()), m_timersBefore);
+        EXPECT_EQ(RunLoopTestPeer::pendingPerformCount(RunLoop::main()), m_performsBefore);
         RunLoop::main().useRealClock();
     }
     RunLoop& loop() { return RunLoop::main(); }
@@ -169,7 +170,7 @@ TEST_F(RunLoopTest, TimersScheduledWhileAdvancingFireInTheSameAdvance)
     });
     loop().advanceClock(4);
     EXPECT_EQ(firedAt, (std::vector<double> { 1, 1, 3 }));
-    EXPECT_EQ(loop().pendingTimerCount(), m_timersBefore + 1);
+    EXPECT_EQ(RunLoopTestPeer::pendingTimerCount(loop()), m_timersBefore + 1);
     loop().advanceClock(10);
     EXPECT_EQ(firedAt.back(), -1);
 }
@@ -183,12 +184,12 @@ TEST_F(RunLoopTest, DelayedPerformsAreCancelledByTarget)
     loop().performAfterDelay(&a, 2, [&] { log.push_back("a2"); });
     loop().performAfterDelay(&a, 0, [&] { log.push_back("a0"); });
     EXPECT_TRUE(log.empty()); // never synchronous, even with no delay
-    EXPECT_EQ(loop().pendingPerformCount(), m_performsBefore + 4);
+    EXPECT_EQ(RunLoopTestPeer::pendingPerformCount(loop()), m_performsBefore + 4);
 
     loop().advanceClock(0);
     EXPECT_EQ(log, (std::vector<std::string> { "a0" }));
     loop().cancelPerforms(&a);
-    EXPECT_EQ(loop().pendingPerformCount(), m_performsBefore + 1);
+    EXPECT_EQ(RunLoopTestPeer::pendingPerformCount(loop()), m_performsBefore + 1);
     loop().advanceClock(5);
     EXPECT_EQ(log, (std::vector<std::string> { "a0", "b1" }));
 

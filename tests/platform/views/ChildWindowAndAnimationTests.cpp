@@ -4,6 +4,7 @@
 #include "platform/views/PropertyAnimator.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
+#include "tests/platform/foundation/RunLoopTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ public:
 
 TEST(ChildWindows, StayAboveTheirParentMoveWithItAndLetTheMouseThrough)
 {
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     auto parent = Window::create(Rect(100, 100, 400, 300));
     auto other = Window::create(Rect(50, 50, 600, 500));
     auto overlay = std::make_shared<OverlayWindow>(Rect(110, 120, 200, 100));
@@ -81,7 +82,7 @@ TEST(ChildWindows, StayAboveTheirParentMoveWithItAndLetTheMouseThrough)
     // Ordered just above the parent on request.
     overlay->orderWindow(WindowOrderingMode::Above, parent.get());
     EXPECT_EQ(Application::shared().orderedWindows(), (Windows { overlay, parent, other }));
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }
 
 TEST(PropertyAnimator, FadeInHoldAndFadeOutOnTheRunLoopClock)
@@ -101,7 +102,7 @@ TEST(PropertyAnimator, FadeInHoldAndFadeOutOnTheRunLoopClock)
     RunLoop::main().advanceClock(0.125 + PropertyAnimator::StepInterval);
     EXPECT_EQ(opacity, 1);
     EXPECT_EQ(log, (std::vector<std::string> { "in" }));
-    EXPECT_EQ(RunLoop::main().pendingTimerCount(), 0u);
+    EXPECT_EQ(RunLoopTestPeer::pendingTimerCount(RunLoop::main()), 0u);
 
     // Hold one second, then fade out over half a second.
     auto hold = Timer::scheduledTimer(1.0, false, [&](Timer&) {

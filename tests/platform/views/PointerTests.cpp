@@ -66,7 +66,7 @@ public:
 
 TEST(TrackingAreas, EnterExitAndMovesFollowTheVisibleRectWhileActive)
 {
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     auto window = Window::create(Rect(0, 0, 300, 200));
     auto view = std::make_shared<TrackingView>(Rect(50, 50, 100, 50));
     window->contentView()->addSubview(view);
@@ -95,12 +95,12 @@ TEST(TrackingAreas, EnterExitAndMovesFollowTheVisibleRectWhileActive)
     view->log.clear();
     events.send(events.mouseDragged(window, { 100, 100 }));
     EXPECT_TRUE(view->log.empty());
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }
 
 TEST(Cursor, AViewThatClaimsTheCursorKeepsOthersFromSettingIt)
 {
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     Cursor::resetForTesting();
     auto window = Window::create(Rect(0, 0, 300, 200));
     window->makeKeyAndOrderFront();
@@ -130,12 +130,12 @@ TEST(Cursor, AViewThatClaimsTheCursorKeepsOthersFromSettingIt)
     Cursor::arrowCursor().set();
     EXPECT_EQ(Cursor::currentCursor(), Cursor::arrowCursor());
     Cursor::resetForTesting();
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }
 
 TEST(DraggingSession, CarriesItsItemsAndEndsAsTheSourceAllows)
 {
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     auto window = Window::create(Rect(100, 100, 300, 200));
     window->orderFront();
     auto view = std::make_shared<View>(Rect(0, 0, 300, 200));
@@ -182,5 +182,5 @@ TEST(DraggingSession, CarriesItsItemsAndEndsAsTheSourceAllows)
     EXPECT_TRUE(fourth->slidBackToStart());
     EXPECT_EQ(source->log, (std::vector<std::string> { "begin", "ended 0", "begin", "ended 16", "begin", "ended 0", "begin",
                                                        "ended 0", "begin" }));
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }

@@ -141,7 +141,7 @@ TEST(SpellChecker, QuotesAndDashesFollowTheirOwnRules)
 
 TEST(SpellChecker, ThePanelRelaysItsCommandsWithTheWordField)
 {
-    Application::shared().reset();
+    Application::shared().resetForTesting();
     auto checker = std::make_shared<WordListSpellChecker>(std::vector<std::u16string> { u"word", u"ward" });
     SpellChecker::setSharedSpellChecker(checker);
     auto& panel = SpellChecker::sharedSpellChecker().spellingPanel();
@@ -170,5 +170,5 @@ TEST(SpellChecker, ThePanelRelaysItsCommandsWithTheWordField)
     SpellChecker::sharedSpellChecker().updateSpellingPanelWithGrammarString(u"they is", detail);
     EXPECT_EQ(panel.detailField()->stringValue(), u"Agreement");
     SpellChecker::setSharedSpellChecker(nullptr);
-    Application::shared().reset();
+    Application::shared().resetForTesting();
 }

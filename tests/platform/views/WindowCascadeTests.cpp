@@ -20,7 +20,7 @@ protected:
     void TearDown() override
     {
         Screen::setMainScreenFrame(Rect(0, 0, 1920, 1080));
-        Application::shared().reset();
+        Application::shared().resetForTesting();
     }
     static Point topLeft(const Window& window) { return Point { window.frame().minX(), window.frame().maxY() }; }
 };

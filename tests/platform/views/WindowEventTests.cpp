@@ -58,7 +58,7 @@ public:
 struct WindowFixture : ::testing::Test {
     void SetUp() override
     {
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         window = Window::create(Rect(0, 0, 400, 300));
         outer = std::make_shared<TrackingView>(Rect(0, 0, 200, 200), "outer", log, true);
         inner = std::make_shared<TrackingView>(Rect(50, 50, 50, 50), "inner", log, true);
@@ -68,7 +68,7 @@ struct WindowFixture : ::testing::Test {
         outer->addSubview(inner);
         window->makeKeyAndOrderFront();
     }
-    void TearDown() override { Application::shared().reset(); }
+    void TearDown() override { Application::shared().resetForTesting(); }
 
     EventLog log;
     EventSynthesizer events;
@@ -255,7 +255,7 @@ public:
 struct MenuFixture : ::testing::Test {
     void SetUp() override
     {
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         window = Window::create(Rect(0, 0, 200, 200));
         editor = std::make_shared<EditingView>();
         window->contentView()->addSubview(editor);
@@ -275,7 +275,7 @@ struct MenuFixture : ::testing::Test {
         newDocument = editMenu->addItem(u"New", "newDocument:", u"n");
         Application::shared().setMainMenu(mainMenu);
     }
-    void TearDown() override { Application::shared().reset(); }
+    void TearDown() override { Application::shared().resetForTesting(); }
 
     std::shared_ptr<Window> window;
     std::shared_ptr<EditingView> editor;

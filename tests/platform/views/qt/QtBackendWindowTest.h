@@ -34,7 +34,7 @@ protected:
         window->close();
         window.reset();
         backend.reset();
-        Application::shared().reset();
+        Application::shared().resetForTesting();
     }
     QtWindowWidget* widget() const { return backend->widgetForWindow(*window); }
 

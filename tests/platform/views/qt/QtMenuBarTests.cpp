@@ -44,7 +44,7 @@ struct QtMenuBarTest : ::testing::Test {
     void SetUp() override
     {
         brevanton::testing::qtApplication();
-        Application::shared().reset();
+        Application::shared().resetForTesting();
         window = Window::create(Rect(0, 0, 200, 200));
         editor = std::make_shared<EditingView>();
         window->contentView()->addSubview(editor);
@@ -73,7 +73,7 @@ struct QtMenuBarTest : ::testing::Test {
     void TearDown() override
     {
         Menu::setContextMenuPresenter(nullptr);
-        Application::shared().reset();
+        Application::shared().resetForTesting();
     }
 
     // Opens the menu as the user would and closes it again.

@@ -27,7 +27,7 @@ struct QtPanelsTest : ::testing::Test {
     {
         AlertDriver::shared().reset();
         SavePanelDriver::shared().reset();
-        Application::shared().reset();
+        Application::shared().resetForTesting();
     }
 
     std::string path(const char* name) const { return (folder.path() + "/" + name).toStdString(); }

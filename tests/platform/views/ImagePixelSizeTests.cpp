@@ -1,7 +1,8 @@
-#include "app/VornickImagePixelSize.h"
+#include "platform/views/ImagePixelSize.h"
+
+#include "platform/foundation/FileUtilities.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace brevanton;
 
@@ -13,6 +14,7 @@ Bytes be16(uint32_t v) { return { char(v >> 8), char(v & 0xFF) }; }
 Bytes be32(uint32_t v) { return { char(v >> 24), char(v >> 16 & 0xFF), char(v >> 8 & 0xFF), char(v & 0xFF) }; }
 Bytes le16(uint32_t v) { return { char(v & 0xFF), char(v >> 8) }; }
 Bytes le24(uint32_t v) { return { char(v & 0xFF), char(v >> 8 & 0xFF), char(v >> 16 & 0xFF) }; }
+Bytes le32(uint32_t v) { return le16(v & 0xFFFF) + le16(v >> 16); }
 
 Bytes png(uint32_t wide, uint32_t high)
 {
@@ -53,24 +55,33 @@ Bytes webpExtended(uint32_t wide, uint32_t high)
     return riff("VP8X", Bytes(4, '\0') + le24(wide - 1) + le24(high - 1) + Bytes(8, '\0'));
 }
 
-std::optional<VornickImagePixelSize> sizeOf(const Bytes& bytes)
+// A BMP of 24-bit pixels, whose header the decoder reads.
+Bytes bmp(uint32_t wide, uint32_t high)
 {
-    std::istringstream stream(bytes);
-    return vornick_imagePixelSizeFromStream(stream);
+    uint32_t rowBytes = (wide * 3 + 3) / 4 * 4;
+    Bytes pixels(rowBytes * high, '\0');
+    return "BM" + le32(uint32_t(54 + pixels.size())) + le32(0) + le32(54) + le32(40) + le32(wide) + le32(high) + le16(1)
+        + le16(24) + le32(0) + le32(uint32_t(pixels.size())) + le32(2835) + le32(2835) + le32(0) + le32(0) + pixels;
 }
 
-TEST(VornickImagePixelSize, ReadsTheSizeFromEachFormatsHeader)
+std::optional<ImagePixelSize> sizeOf(const Bytes& bytes)
 {
-    using Size = VornickImagePixelSize;
+    return imagePixelSizeOfData(Data(bytes.begin(), bytes.end()));
+}
+
+TEST(ImagePixelSize, ReadsTheSizeFromEachFormatsHeader)
+{
+    using Size = ImagePixelSize;
     EXPECT_EQ(sizeOf(png(640, 480)), (Size { 640, 480 }));
     EXPECT_EQ(sizeOf(gif(17, 300)), (Size { 17, 300 }));
     EXPECT_EQ(sizeOf(jpeg(1024, 768)), (Size { 1024, 768 })) << "segments before the frame are skipped";
     EXPECT_EQ(sizeOf(webpLossy(320, 200)), (Size { 320, 200 }));
     EXPECT_EQ(sizeOf(webpLossless(5000, 1)), (Size { 5000, 1 }));
     EXPECT_EQ(sizeOf(webpExtended(70000, 3)), (Size { 70000, 3 }));
+    EXPECT_EQ(sizeOf(bmp(3, 5)), (Size { 3, 5 })) << "a format the decoder reads";
 }
 
-TEST(VornickImagePixelSize, AnswersNothingForUnknownTruncatedOrEmptyImages)
+TEST(ImagePixelSize, AnswersNothingForUnknownTruncatedOrEmptyImages)
 {
     EXPECT_FALSE(sizeOf(""));
     EXPECT_FALSE(sizeOf("<svg width='10' height='10'/>"));
@@ -82,6 +93,31 @@ TEST(VornickImagePixelSize, AnswersNothingForUnknownTruncatedOrEmptyImages)
     EXPECT_FALSE(sizeOf(Bytes("\xFF\xD8\xFF\xDA", 4) + be16(2))) << "scan data before any frame";
     EXPECT_FALSE(sizeOf(riff("VP8 ", Bytes(20, '\0')))) << "lossy frame without its start code";
     EXPECT_FALSE(sizeOf(riff("ALPH", Bytes(20, '\0'))));
+    EXPECT_FALSE(sizeOf(bmp(3, 5).substr(0, 16))) << "truncated header the decoder reads";
+    EXPECT_FALSE(sizeOf(bmp(0, 5)));
+}
+
+TEST(ImagePixelSize, ReadsFilesAsTheirBytes)
+{
+    std::string folder = createTemporaryDirectory("image-pixel-size").value();
+    using Size = ImagePixelSize;
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        std::optional<Size> size;
+    } cases[] = {
+        { "photo.jpg", jpeg(1024, 768), Size { 1024, 768 } },
+        { "icon.bmp", bmp(3, 5), Size { 3, 5 } },
+        { "lossless.webp", webpLossless(5000, 1), Size { 5000, 1 } },
+        { "cut.jpg", jpeg(10, 10).substr(0, 500), std::nullopt },
+        { "notes.png", "not an image", std::nullopt },
+    };
+    for (const auto& each : cases) {
+        ASSERT_TRUE(writeFileAtomically(folder + "/" + each.name, each.bytes));
+        EXPECT_EQ(imagePixelSizeOfFile(folder + "/" + each.name), each.size) << each.name;
+    }
+    EXPECT_FALSE(imagePixelSizeOfFile(folder + "/missing.png"));
+    EXPECT_TRUE(removeItem(folder));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/VornickStyleSheetReference.h"
 #include "app/VornickStyleSheetReferenceInCSSFinder.h"
 #include "dom/VornickDocumentExtensions.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -30,7 +31,7 @@ std::shared_ptr<DOMText> cssTextOfStyleElement(const DOMElement& element)
     auto only = element.firstChild();
     if (!only || only->nextSibling() || only->nodeType() != DOMNode::TEXT_NODE)
         return nullptr;
-    auto text = std::static_pointer_cast<DOMText>(only);
+    auto text = downcast<DOMText>(only);
     return text->data().empty() ? nullptr : text;
 }
 
@@ -45,7 +46,7 @@ std::vector<std::shared_ptr<VornickStyleSheetReference>> vornick_styleSheetRefer
     for (auto child = head->firstChild(); child; child = child->nextSibling()) {
         if (!child->isElementNode())
             continue;
-        auto element = std::static_pointer_cast<DOMElement>(child);
+        auto element = downcast<DOMElement>(child);
         if (isStyleSheetLink(*element)) {
             if (auto reference = VornickStyleSheetReference::createWithStyleSheetLinkElement(element))
                 references.push_back(std::move(reference));

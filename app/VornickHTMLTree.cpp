@@ -3,6 +3,7 @@
 #include "dom/VornickDocumentEncoding.h"
 #include "toolkit/VornickErrors.h"
 #include "platform/css/DOMCSSComputedStyle.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMSerializer.h"
@@ -311,7 +312,7 @@ bool VornickHTMLTree::writeToURL(const URL& url, Error* outError) const
     std::u16string markup;
     for (DOMNode* node = document->first(); node; node = node->next()) {
         if (node->nodeType() == DOMNode::DOCUMENT_TYPE_NODE)
-            markup += doctypeMarkup(static_cast<DOMDocumentType&>(*node));
+            markup += doctypeMarkup(downcast<DOMDocumentType>(*node));
         else
             serializeNodeAsHTML(*node, markup);
         markup += u"\n";

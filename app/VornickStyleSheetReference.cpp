@@ -1,6 +1,7 @@
 #include "app/VornickStyleSheetReference.h"
 
 #include "dom/VornickNodeExtensions.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -14,7 +15,7 @@ namespace {
 std::optional<VornickFreezeDriedDOMRange> freezeRelativeToDocument(const DOMRange& range)
 {
     auto container = range.startContainer();
-    auto document = container ? (container->isDocumentNode() ? std::static_pointer_cast<DOMDocument>(container)
+    auto document = container ? (container->isDocumentNode() ? downcast<DOMDocument>(container)
                                                               : container->ownerDocument())
                               : nullptr;
     if (!document)
@@ -81,7 +82,7 @@ bool VornickStyleSheetReference::designatesThisReference(const DOMRange& range) 
         auto node = container->childAt(range.startOffset());
         if (!node || !node->isElementNode())
             return false;
-        auto& element = static_cast<DOMElement&>(*node);
+        auto& element = downcast<DOMElement>(*node);
         return equalsIgnoringASCIICase(element.tagName(), u"link") && element.getAttribute(u"href") == m_relativeURLString;
     }
     if (!container->isTextNode())

@@ -7,6 +7,7 @@
 // every element, so that the blocks inside containers are checked too.
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWordPressBlockModeHelper.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -143,7 +144,7 @@ void visitBodyChildren(const VornickBlockModeHelper&, const DOMNode& node, Count
 {
     for (DOMNode* child = node.first(); child; child = child->next()) {
         if (child->nodeType() == DOMNode::COMMENT_NODE)
-            count.blocks += static_cast<const DOMCharacterData&>(*child).data().empty() ? 0 : 1;
+            count.blocks += downcast<DOMCharacterData>(*child).data().empty() ? 0 : 1;
     }
 }
 

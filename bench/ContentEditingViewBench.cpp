@@ -10,6 +10,7 @@
 #include "html/VornickHTMLServices.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "html/VornickTidyFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -111,8 +112,8 @@ void measureOneCharacterEdits(benchmark::State& state, bool wholeWrite, bool rea
     }
     auto frame = view->mainFrame();
     auto paragraphs = view->mainFrameDocument()->getElementsByTagName(u"P");
-    auto& paragraph = static_cast<DOMElement&>(*paragraphs->item(paragraphs->length() / 2));
-    auto& text = static_cast<DOMCharacterData&>(*paragraph.lastChild());
+    auto& paragraph = downcast<DOMElement>(*paragraphs->item(paragraphs->length() / 2));
+    auto& text = downcast<DOMCharacterData>(*paragraph.lastChild());
     paragraph.setAttribute(u"title", u"edited");
     // The first regeneration after loading writes the whole document; the
     // edits measured follow it.

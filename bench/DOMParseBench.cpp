@@ -1,5 +1,6 @@
 // Parsing generated HTML pages into the DOM beside gumbo's parse alone, the
 // memory the DOM keeps per byte of input, and random mutations under live ranges.
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -112,23 +113,23 @@ void BM_DOMRandomMutationsWithLiveRanges(benchmark::State& state)
                 break;
             case 4:
                 if (node->isTextNode()) {
-                    auto* text = static_cast<DOMText*>(node.get());
+                    auto* text = downcast<DOMText>(node.get());
                     text->replaceData(random() % (text->length() + 1), random() % 4, u"xy");
                 }
                 break;
             case 5:
                 if (node->isTextNode())
-                    static_cast<DOMText*>(node.get())->setData(u"replaced data");
+                    downcast<DOMText>(node.get())->setData(u"replaced data");
                 break;
             case 6:
                 if (node->isTextNode() && parent) {
-                    auto* text = static_cast<DOMText*>(node.get());
+                    auto* text = downcast<DOMText>(node.get());
                     pool.push_back(text->splitText(random() % (text->length() + 1)));
                 }
                 break;
             default:
                 if (node->isTextNode())
-                    static_cast<DOMText*>(node.get())->appendData(u"!");
+                    downcast<DOMText>(node.get())->appendData(u"!");
                 else if (node->isElementNode() && node->childCount() < 8)
                     node->normalize();
                 break;

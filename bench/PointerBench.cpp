@@ -11,6 +11,7 @@
 #include "editing/VornickEmbeddedWebView.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickTidyFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -64,8 +65,8 @@ void rangeForPointAfterMutation(benchmark::State& state, unsigned options, Mutat
         return;
     }
     auto paragraphs = view->mainFrameDocument()->getElementsByTagName(u"P");
-    auto& paragraph = static_cast<DOMElement&>(*paragraphs->item(paragraphs->length() / 2));
-    auto& text = static_cast<DOMCharacterData&>(*paragraph.firstChild());
+    auto& paragraph = downcast<DOMElement>(*paragraphs->item(paragraphs->length() / 2));
+    auto& text = downcast<DOMCharacterData>(*paragraph.firstChild());
     Point point = pointOverText(*view, text);
     auto inserted = view->mainFrameDocument()->createElement(u"p");
     inserted->appendChild(view->mainFrameDocument()->createTextNode(u"A paragraph that comes and goes."));

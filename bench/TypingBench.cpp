@@ -11,6 +11,7 @@
 #include "editing/VornickEmbeddedWebView.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickTidyFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -138,7 +139,7 @@ void BM_KeystrokePeerBareTextNodeInsertion(benchmark::State& state)
         auto& node = nodes[random() % nodes.size()];
         liveRanges.push_back(caretAt(*document, node, static_cast<unsigned>(random() % node->length())));
     }
-    auto& target = static_cast<DOMCharacterData&>(*nodes[nodes.size() / 2]);
+    auto& target = downcast<DOMCharacterData>(*nodes[nodes.size() / 2]);
     unsigned offset = target.length() / 2;
     size_t typed = 0;
     for (auto _ : state)

@@ -8,6 +8,7 @@
 #include "editing/VornickContentEditingView.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickTidyFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -58,7 +59,7 @@ std::shared_ptr<DOMRange> firstToLastCharacter(DOMDocument& document)
     for (DOMNode* node = body.get(); node; node = node->traverseNext(body.get())) {
         if (!node->isTextNode())
             continue;
-        if (static_cast<DOMCharacterData*>(node)->data().find_first_not_of(u" \t\r\n") != std::u16string::npos) {
+        if (downcast<DOMCharacterData>(node)->data().find_first_not_of(u" \t\r\n") != std::u16string::npos) {
             if (!first)
                 first = node;
             last = node;

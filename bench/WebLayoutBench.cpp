@@ -1,5 +1,6 @@
 // Relayout after a one-character edit that changes a paragraph's height near
 // the top of a 1 MB page: everything below moves.
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -53,7 +54,7 @@ void BM_WebLayoutRelayoutAfterEditThatWraps(benchmark::State& state)
     // 126 characters fill 1008 of the view's 1024 pixels at 8 pixels each; one more word wraps.
     page += std::u16string(125, u'a') + u"</p>";
     auto webView = webViewWithPosts(std::move(page));
-    auto& text = static_cast<DOMCharacterData&>(*webView->mainFrameDocument()->getElementById(u"first")->first());
+    auto& text = downcast<DOMCharacterData>(*webView->mainFrameDocument()->getElementById(u"first")->first());
     timeRelayoutAfterAppending(state, *webView, text, u" b");
 }
 BENCHMARK(BM_WebLayoutRelayoutAfterEditThatWraps)->Unit(benchmark::kMillisecond);
@@ -95,7 +96,7 @@ void BM_WebLayoutRelayoutAfterEditInTable(benchmark::State& state)
     auto& cell = *webView->mainFrameDocument()->getElementById(u"first");
     cell.setAttribute(u"style", u"white-space: pre");
     webView->layoutIfNeeded();
-    auto& text = static_cast<DOMCharacterData&>(*cell.first());
+    auto& text = downcast<DOMCharacterData>(*cell.first());
     timeRelayoutAfterAppending(state, *webView, text, u"\ns");
 }
 BENCHMARK(BM_WebLayoutRelayoutAfterEditInTable)->Unit(benchmark::kMillisecond);

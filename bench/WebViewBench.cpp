@@ -1,5 +1,6 @@
 // The web view: loading a 1 MB page with 50 subresources to the main frame's
 // finish, layout after a one-character edit of a 1 MB page, and hit testing.
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -78,7 +79,7 @@ void BM_WebViewRelayoutAfterOneCharacterEdit(benchmark::State& state)
             break;
         }
     }
-    auto& data = static_cast<DOMCharacterData&>(*text);
+    auto& data = downcast<DOMCharacterData>(*text);
     for (auto _ : state) {
         data.appendData(u"x");
         webView->layoutIfNeeded();

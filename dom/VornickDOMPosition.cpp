@@ -3,6 +3,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -24,7 +25,7 @@ int32_t endOfNode(const DOMNode& node)
 
 const std::u16string& textData(const DOMNode& node)
 {
-    return static_cast<const DOMCharacterData&>(node).data();
+    return downcast<DOMCharacterData>(node).data();
 }
 
 // Index of `node` in its parent, -1 without a parent.
@@ -54,7 +55,7 @@ bool walkMayPass(const DOMNode& node, unsigned options)
                | VornickWaypointSkipComments);
     case DOMNode::ELEMENT_NODE:
         return (options & VornickWaypointSkipTextCommentsAndNonBrickElements)
-            && !vornick_isBrickElement(static_cast<const DOMElement&>(node));
+            && !vornick_isBrickElement(downcast<DOMElement>(node));
     default:
         return true;
     }
@@ -263,7 +264,7 @@ std::shared_ptr<DOMElement> VornickPullDOMPositionAgainstElementBoundary(
         while (position.offset > 0) {
             auto before = childAt(*position.node, position.offset - 1);
             if (before && before->isElementNode())
-                return std::static_pointer_cast<DOMElement>(before);
+                return downcast<DOMElement>(before);
             position.offset -= 1;
         }
         if (position.node == attachmentPointElement)
@@ -290,7 +291,7 @@ std::shared_ptr<DOMElement> VornickPushDOMPositionAgainstElementBoundary(
         while (position.offset < end) {
             auto after = childAt(*position.node, position.offset);
             if (after && after->isElementNode())
-                return std::static_pointer_cast<DOMElement>(after);
+                return downcast<DOMElement>(after);
             position.offset += 1;
         }
         if (position.node == attachmentPointElement)
@@ -364,7 +365,7 @@ bool childPassesWhitespaceTest(const DOMNode& child, char16_t substitute, bool a
     case DOMNode::CDATA_SECTION_NODE:
         return isOnlyWhitespaceText(child, substitute);
     case DOMNode::ELEMENT_NODE:
-        return allowPlaceholder && vornick_hasClass(static_cast<const DOMElement&>(child), VornickPlaceholderElementClass);
+        return allowPlaceholder && vornick_hasClass(downcast<DOMElement>(child), VornickPlaceholderElementClass);
     case DOMNode::COMMENT_NODE:
     case EntityNode:
         return false;
@@ -439,7 +440,7 @@ std::shared_ptr<DOMRange> VornickDOMRangeCollapsedAtPosition(const VornickDOMPos
 {
     if (!position.node)
         return nullptr;
-    DOMDocument* document = position.node->isDocumentNode() ? static_cast<DOMDocument*>(position.node.get())
+    DOMDocument* document = position.node->isDocumentNode() ? downcast<DOMDocument>(position.node.get())
                                                             : position.node->document();
     if (!document)
         return nullptr;
@@ -459,7 +460,7 @@ std::shared_ptr<DOMElement> VornickEnclosingElementOfDOMPosition(const VornickDO
     if (!position.node)
         return nullptr;
     if (position.node->isElementNode())
-        return std::static_pointer_cast<DOMElement>(position.node);
+        return downcast<DOMElement>(position.node);
     return position.node->parentElement();
 }
 

@@ -4,6 +4,7 @@
 #include "dom/VornickDocumentType.h"
 #include "dom/VornickWebFrameAssociatedValues.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -61,7 +62,7 @@ bool vornick_setStringEncoding(DOMDocument& document, VornickStringEncoding enco
     for (auto child = head->firstChild(); child; child = child->nextSibling()) {
         if (!child->isElementNode())
             continue;
-        auto element = std::static_pointer_cast<DOMElement>(child);
+        auto element = downcast<DOMElement>(child);
         if (!equalsIgnoringASCIICase(element->tagName(), u"meta"))
             continue;
         if (isCharsetMeta(*element))

@@ -1,6 +1,7 @@
 #include "dom/VornickDocumentHeadFields.h"
 
 #include "dom/VornickDocumentExtensions.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -23,7 +24,7 @@ std::shared_ptr<DOMElement> firstField(const DOMElement& head, const FieldKind& 
     for (auto child = head.firstChild(); child; child = child->nextSibling()) {
         if (!child->isElementNode())
             continue;
-        auto element = std::static_pointer_cast<DOMElement>(child);
+        auto element = downcast<DOMElement>(child);
         if (equalsIgnoringASCIICase(element->tagName(), kind.tagName)
             && equalsIgnoringASCIICase(element->getAttribute(kind.nameAttribute), name))
             return element;

@@ -9,6 +9,7 @@
 #include "toolkit/VornickURLExtensions.h"
 #include "toolkit/VornickWhitespaceSets.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -375,7 +376,7 @@ std::shared_ptr<DOMElement> vornick_firstDescendantBrickElement(const DOMNode& n
         if (auto brick = vornick_firstDescendantBrickElement(*element))
             return brick;
         if (vornick_isBrickElement(*element))
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     }
     return nullptr;
 }
@@ -389,7 +390,7 @@ std::shared_ptr<DOMElement> vornick_lastDescendantBrickElement(const DOMNode& no
         if (auto brick = vornick_lastDescendantBrickElement(*element))
             return brick;
         if (vornick_isBrickElement(*element))
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     }
     return nullptr;
 }
@@ -672,7 +673,7 @@ bool vornick_recursiveEnumerateContainedTextNodesInRange(DOMNode& node, VornickR
     return vornick_enumerateNodesInRange(*children, childNodesRange, options,
                                          [&](const std::shared_ptr<DOMNode>& child, size_t index, bool& stop) {
                                              if (child->nodeType() == DOMNode::TEXT_NODE) {
-                                                 block(std::static_pointer_cast<DOMText>(child), index, stop);
+                                                 block(downcast<DOMText>(child), index, stop);
                                              } else if (child->isElementNode()) {
                                                  auto length = child->childNodes()->length();
                                                  if (!vornick_recursiveEnumerateContainedTextNodesInRange(

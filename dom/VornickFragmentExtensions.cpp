@@ -2,6 +2,7 @@
 
 #include "dom/VornickElementExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -32,7 +33,7 @@ bool isKind(const DOMNode& node, const std::set<std::u16string>& kinds)
 
 bool isWhitespaceOnlyText(const DOMNode& node)
 {
-    return node.isTextNode() && vornick_containsOnlyHTMLWhitespace(static_cast<const DOMCharacterData&>(node).data());
+    return node.isTextNode() && vornick_containsOnlyHTMLWhitespace(downcast<DOMCharacterData>(node).data());
 }
 
 } // namespace
@@ -87,7 +88,7 @@ void vornick_modifyFragmentForInsertionAt(DOMDocumentFragment& fragment, const V
 {
     BREVANTON_ASSERT(position.node != nullptr,
                      "Invalid parameter not satisfying: position.container (DOMDocumentFragment+VornickExtensions)");
-    targetElement = position.node->isElementNode() ? std::static_pointer_cast<DOMElement>(position.node)
+    targetElement = position.node->isElementNode() ? downcast<DOMElement>(position.node)
                                                    : position.node->parentElement();
     std::u16string t = targetElement ? asciiLowercase(targetElement->tagName()) : std::u16string();
     auto is = [&](std::initializer_list<std::u16string_view> tags) {
@@ -139,7 +140,7 @@ std::u16string vornick_fragmentSummary(const DOMDocumentFragment& fragment)
             summary += Ellipsis;
             break;
         case DOMNode::ELEMENT_NODE: {
-            auto& element = static_cast<DOMElement&>(*child);
+            auto& element = downcast<DOMElement>(*child);
             summary += vornick_openTagHTML(element, VornickTagHTMLLowercase);
             if (element.hasChildNodes())
                 summary += Ellipsis;

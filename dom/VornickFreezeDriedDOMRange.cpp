@@ -1,5 +1,6 @@
 #include "dom/VornickFreezeDriedDOMRange.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
 
@@ -48,7 +49,7 @@ std::shared_ptr<DOMRange> VornickFreezeDriedDOMRange::thawRangeRelativeToNewAnce
     VornickDOMPosition end;
     if (!thawToStartPosition(start, end, newAncestor))
         return nullptr;
-    DOMDocument* document = newAncestor->isDocumentNode() ? static_cast<DOMDocument*>(newAncestor.get())
+    DOMDocument* document = newAncestor->isDocumentNode() ? downcast<DOMDocument>(newAncestor.get())
                                                           : newAncestor->document();
     if (!document)
         return nullptr;

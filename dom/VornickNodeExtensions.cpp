@@ -11,6 +11,7 @@
 #include "toolkit/VornickURLExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
 #include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -62,7 +63,7 @@ bool walkTree(const std::shared_ptr<DOMNode>& node, bool reverse, const VornickN
 
 const std::u16string& characterData(const DOMNode& node)
 {
-    return static_cast<const DOMCharacterData&>(node).data();
+    return downcast<DOMCharacterData>(node).data();
 }
 
 bool isWhitespaceOnlyTextWithSubstitute(const DOMNode& node, char16_t substitute)
@@ -78,7 +79,7 @@ bool isWhitespaceOnlyText(const DOMNode& node)
 
 bool isCommentWithPrefix(const DOMNode& node, std::u16string_view prefix)
 {
-    return node.nodeType() == DOMNode::COMMENT_NODE && vornick_hasPrefix(static_cast<const DOMComment&>(node), prefix);
+    return node.nodeType() == DOMNode::COMMENT_NODE && vornick_hasPrefix(downcast<DOMComment>(node), prefix);
 }
 
 } // namespace
@@ -97,7 +98,7 @@ bool vornick_enumerateElementTreeWithOptions(const std::shared_ptr<DOMNode>& nod
     return walkTree(node, options & VornickEnumerationReverse,
                     [&](const std::shared_ptr<DOMNode>& visited, bool& stopFlag) {
                         if (visited->isElementNode())
-                            block(std::static_pointer_cast<DOMElement>(visited), stopFlag);
+                            block(downcast<DOMElement>(visited), stopFlag);
                     },
                     stop);
 }
@@ -109,7 +110,7 @@ bool vornick_enumerateTextTreeWithOptions(const std::shared_ptr<DOMNode>& node, 
     return walkTree(node, options & VornickEnumerationReverse,
                     [&](const std::shared_ptr<DOMNode>& visited, bool& stopFlag) {
                         if (visited->nodeType() == DOMNode::TEXT_NODE)
-                            block(std::static_pointer_cast<DOMText>(visited), stopFlag);
+                            block(downcast<DOMText>(visited), stopFlag);
                     },
                     stop);
 }
@@ -192,7 +193,7 @@ void vornick_replaceOccurrencesOfCharacter(const std::shared_ptr<DOMNode>& node,
     for (const auto& text : texts) {
         std::u16string data = characterData(*text);
         std::replace(data.begin(), data.end(), character, replacement);
-        static_cast<DOMCharacterData&>(*text).setData(data);
+        downcast<DOMCharacterData>(*text).setData(data);
     }
 }
 
@@ -212,7 +213,7 @@ std::vector<VornickExpressionOccurrence> vornick_findExpressionOccurrencesInTree
             scan(visited, characterData(*visited));
             break;
         case DOMNode::ELEMENT_NODE: {
-            auto element = std::static_pointer_cast<DOMElement>(visited);
+            auto element = downcast<DOMElement>(visited);
             for (unsigned i = 0; i < element->attributeCount(); ++i) {
                 auto attribute = element->attributeNodeAt(i);
                 scan(attribute, element->attributeList()[i].value);
@@ -241,7 +242,7 @@ std::shared_ptr<DOMElement> vornick_nearestAncestorElementPassingTest(const DOMN
 {
     for (DOMNode* current = node.parent(); current; current = current->parent()) {
         if (auto* element = toElement(current); element && test(*element))
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     }
     return nullptr;
 }
@@ -257,7 +258,7 @@ std::shared_ptr<DOMElement> vornick_farthestAncestorElementPassingTest(const DOM
     std::shared_ptr<DOMElement> farthest;
     for (DOMNode* current = node.parent(); current; current = current->parent()) {
         if (auto* element = toElement(current); element && test(*element))
-            farthest = std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            farthest = downcast<DOMElement>(element->shared_from_this());
     }
     return farthest;
 }
@@ -296,7 +297,7 @@ std::shared_ptr<DOMElement> vornick_previousSiblingElement(const DOMNode& node)
 {
     for (DOMNode* sibling = node.previous(); sibling; sibling = sibling->previous()) {
         if (sibling->isElementNode())
-            return std::static_pointer_cast<DOMElement>(sibling->shared_from_this());
+            return downcast<DOMElement>(sibling->shared_from_this());
     }
     return nullptr;
 }
@@ -305,7 +306,7 @@ std::shared_ptr<DOMElement> vornick_nextSiblingElement(const DOMNode& node)
 {
     for (DOMNode* sibling = node.next(); sibling; sibling = sibling->next()) {
         if (sibling->isElementNode())
-            return std::static_pointer_cast<DOMElement>(sibling->shared_from_this());
+            return downcast<DOMElement>(sibling->shared_from_this());
     }
     return nullptr;
 }
@@ -378,7 +379,7 @@ std::shared_ptr<DOMElement> vornick_firstChildElementWithTag(const DOMNode& node
 {
     for (DOMNode* child = node.first(); child; child = child->next()) {
         if (auto* element = toElement(child); element && equalsIgnoringASCIICase(element->tagName(), tagName))
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     }
     return nullptr;
 }
@@ -413,7 +414,7 @@ std::shared_ptr<DOMElement> vornick_findElementWithTagName(const std::shared_ptr
                                                            std::u16string_view tagName, bool mustSpanEntireSubtree)
 {
     auto* found = findElementWithTagName(node.get(), tagName, mustSpanEntireSubtree);
-    return found ? std::static_pointer_cast<DOMElement>(found->shared_from_this()) : nullptr;
+    return found ? downcast<DOMElement>(found->shared_from_this()) : nullptr;
 }
 
 std::vector<std::shared_ptr<DOMElement>> vornick_findElementsWithId(const std::shared_ptr<DOMNode>& node,
@@ -426,7 +427,7 @@ std::vector<std::shared_ptr<DOMElement>> vornick_findElementsWithId(const std::s
         if (element && element != excluding) {
             const std::u16string* value = element->attributeValue(u"id");
             if (value && compareIgnoringCase(*value, identifier) == 0)
-                found.push_back(std::static_pointer_cast<DOMElement>(element->shared_from_this()));
+                found.push_back(downcast<DOMElement>(element->shared_from_this()));
         }
     }
     return found;
@@ -453,7 +454,7 @@ std::vector<std::shared_ptr<DOMElement>> vornick_findElementsWithStringValues(
         for (const auto& omitted : omittedValues)
             matches = matches && !containsIgnoringCase(tokens, omitted);
         if (matches)
-            found.push_back(std::static_pointer_cast<DOMElement>(element->shared_from_this()));
+            found.push_back(downcast<DOMElement>(element->shared_from_this()));
     }
     return found;
 }
@@ -579,7 +580,7 @@ std::shared_ptr<DOMRange> vornick_unwrapChildElement(DOMNode& node, const std::s
     auto next = childElement->nextSibling();
     auto contents = vornick_innerRange(childElement)->extractContents();
     node.replaceChild(contents, childElement.get());
-    DOMDocument* document = node.isDocumentNode() ? static_cast<DOMDocument*>(&node) : node.document();
+    DOMDocument* document = node.isDocumentNode() ? downcast<DOMDocument>(&node) : node.document();
     auto range = document->createRange();
     if (previous && previous->parent() == &node)
         range->setStartAfter(*previous);
@@ -646,7 +647,7 @@ namespace {
 
 DOMDocument* documentOf(const DOMNode& node)
 {
-    return node.isDocumentNode() ? const_cast<DOMDocument*>(static_cast<const DOMDocument*>(&node)) : node.document();
+    return node.isDocumentNode() ? const_cast<DOMDocument*>(downcast<DOMDocument>(&node)) : node.document();
 }
 
 } // namespace
@@ -729,7 +730,7 @@ std::vector<VornickURLAttributeOccurrence> vornick_URLAttributesForTree(const st
             const std::u16string* value = element->attributeValue(name);
             if (value && !value->empty())
                 occurrences.push_back(
-                    { std::static_pointer_cast<DOMElement>(element->shared_from_this()), name, *value });
+                    { downcast<DOMElement>(element->shared_from_this()), name, *value });
         }
     }
     return occurrences;
@@ -752,7 +753,7 @@ std::vector<URL> vornick_URLSetResolvedUsingDocumentURL(const std::shared_ptr<DO
 std::vector<URL> vornick_URLSetResolvedForDocument(const std::shared_ptr<DOMNode>& node)
 {
     std::vector<URL> urls;
-    const DOMDocument* document = node && node->isDocumentNode() ? static_cast<const DOMDocument*>(node.get())
+    const DOMDocument* document = node && node->isDocumentNode() ? downcast<DOMDocument>(node.get())
                                                                   : (node ? node->document() : nullptr);
     if (!document)
         return urls;
@@ -803,9 +804,9 @@ std::u16string vornick_nodeDescription(const DOMNode& node)
     switch (node.nodeType()) {
     case DOMNode::TEXT_NODE:
     case DOMNode::CDATA_SECTION_NODE:
-        return vornick_textNodeDescription(static_cast<const DOMText&>(node));
+        return vornick_textNodeDescription(downcast<DOMText>(node));
     case DOMNode::ELEMENT_NODE:
-        return vornick_openTagHTML(static_cast<const DOMElement&>(node)) + toUTF16(address);
+        return vornick_openTagHTML(downcast<DOMElement>(node)) + toUTF16(address);
     case DOMNode::COMMENT_NODE:
         return u"<!--" + characterData(node) + u"-->" + toUTF16(address);
     default:
@@ -832,10 +833,10 @@ void VornickDOMTreeVisitor::visitDOMNode(const std::shared_ptr<DOMNode>& node)
 {
     switch (node->nodeType()) {
     case DOMNode::ELEMENT_NODE:
-        visitDOMElement(std::static_pointer_cast<DOMElement>(node));
+        visitDOMElement(downcast<DOMElement>(node));
         break;
     case DOMNode::TEXT_NODE:
-        visitDOMTextNode(std::static_pointer_cast<DOMText>(node));
+        visitDOMTextNode(downcast<DOMText>(node));
         break;
     case DOMNode::DOCUMENT_FRAGMENT_NODE:
         visitChildrenOfDOMNode(node);

@@ -1,5 +1,6 @@
 #include "dom/VornickNodeGeometry.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/web/WebView.h"
 
@@ -7,7 +8,7 @@ namespace brevanton {
 
 VornickRect vornick_boundingBoxInView(const DOMNode& node, const View& view)
 {
-    auto* document = node.isDocumentNode() ? static_cast<const DOMDocument*>(&node) : node.document();
+    auto* document = node.isDocumentNode() ? downcast<DOMDocument>(&node) : node.document();
     if (!document)
         return {};
     auto webView = WebView::webViewForDocument(*document);

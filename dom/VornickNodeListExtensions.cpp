@@ -2,6 +2,7 @@
 
 #include "dom/VornickNodeExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
@@ -35,7 +36,7 @@ bool enumerateInRange(const List& list, VornickRange range, unsigned options, co
 
 bool isWhitespaceOnlyText(const DOMNode& node)
 {
-    return node.isTextNode() && vornick_containsOnlyHTMLWhitespace(static_cast<const DOMCharacterData&>(node).data());
+    return node.isTextNode() && vornick_containsOnlyHTMLWhitespace(downcast<DOMCharacterData>(node).data());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickNodeListExtensions.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
@@ -15,7 +16,7 @@ namespace {
 
 std::shared_ptr<WebFrame> frameShowing(const DOMNode& node)
 {
-    auto* document = node.isDocumentNode() ? static_cast<const DOMDocument*>(&node) : node.document();
+    auto* document = node.isDocumentNode() ? downcast<DOMDocument>(&node) : node.document();
     if (!document)
         return nullptr;
     auto webView = WebView::webViewForDocument(*document);

@@ -5,6 +5,7 @@
 #include "dom/VornickFreezeDriedDOMRange.h"
 #include "dom/VornickNodeExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -28,7 +29,7 @@ DOMDocument* documentOf(const DOMNode* node)
 {
     if (!node)
         return nullptr;
-    return node->isDocumentNode() ? const_cast<DOMDocument*>(static_cast<const DOMDocument*>(node)) : node->document();
+    return node->isDocumentNode() ? const_cast<DOMDocument*>(downcast<DOMDocument>(node)) : node->document();
 }
 
 std::shared_ptr<DOMNode> shared(DOMNode* node)
@@ -38,7 +39,7 @@ std::shared_ptr<DOMNode> shared(DOMNode* node)
 
 std::shared_ptr<DOMElement> sharedElement(DOMNode* node)
 {
-    return node && node->isElementNode() ? std::static_pointer_cast<DOMElement>(node->shared_from_this()) : nullptr;
+    return node && node->isElementNode() ? downcast<DOMElement>(node->shared_from_this()) : nullptr;
 }
 
 bool hasTag(const DOMNode* node, std::u16string_view tag)
@@ -58,7 +59,7 @@ bool isOneOfKinds(const DOMElement& element, const std::vector<std::u16string>& 
 
 const std::u16string& textData(const DOMNode& node)
 {
-    return static_cast<const DOMCharacterData&>(node).data();
+    return downcast<DOMCharacterData>(node).data();
 }
 
 int compare(const DOMNode* nodeA, unsigned offsetA, const DOMNode* nodeB, unsigned offsetB)
@@ -227,7 +228,7 @@ std::shared_ptr<DOMElement> vornick_deepestElementThatSpansEntireRange(const DOM
         if (auto child = sharedElement(container->childAt(range.startOffset())))
             return child;
     }
-    return std::static_pointer_cast<DOMElement>(container);
+    return downcast<DOMElement>(container);
 }
 
 std::shared_ptr<DOMElement> vornick_firstCompletelyContainedElement(const DOMRange& range)
@@ -248,7 +249,7 @@ std::shared_ptr<DOMElement> vornick_elementThatSpansEntireRangeOfKind(const DOMR
         auto* element = toElement(node.get());
         if (element && equalsIgnoringASCIICase(element->tagName(), tagName)
             && VornickHTMLClassOrIdListsAreEquivalent(element->getAttribute(u"class"), classNames))
-            return std::static_pointer_cast<DOMElement>(node);
+            return downcast<DOMElement>(node);
     }
     return nullptr;
 }
@@ -259,7 +260,7 @@ std::shared_ptr<DOMElement> vornick_elementThatSpansEntireRangeOfKinds(const DOM
     for (auto node = range.commonAncestorContainer(); node; node = node->parentNode()) {
         auto* element = toElement(node.get());
         if (element && isOneOfKinds(*element, kinds))
-            return std::static_pointer_cast<DOMElement>(node);
+            return downcast<DOMElement>(node);
     }
     return nullptr;
 }
@@ -315,7 +316,7 @@ std::vector<std::shared_ptr<DOMElement>> vornick_inferredTargetElementsOfKinds(c
     if (range.collapsed()) {
         auto* start = toElement(range.startNode());
         if (start && isOneOfKinds(*start, kinds))
-            return { std::static_pointer_cast<DOMElement>(range.startContainer()) };
+            return { downcast<DOMElement>(range.startContainer()) };
         return nearestFromStart();
     }
     std::vector<std::shared_ptr<DOMElement>> targets;
@@ -386,7 +387,7 @@ std::shared_ptr<VornickAttachmentPointReference> VornickAttachmentPointForNode(c
 std::shared_ptr<DOMElement> VornickAttachmentPointElementForNode(const DOMNode& node)
 {
     if (auto* element = toElement(&node); element && vornick_isAttachmentPoint(*element))
-        return std::static_pointer_cast<DOMElement>(const_cast<DOMElement*>(element)->shared_from_this());
+        return downcast<DOMElement>(const_cast<DOMElement*>(element)->shared_from_this());
     // Without attachment points the body stands in for one: a place directly
     // in the body (between its blocks) is inside it too.
     if (DOMDocument* document = node.document(); document && node.isElementNode()) {
@@ -715,7 +716,7 @@ bool vornick_enumerateTextSpansWithOptions(
 {
     if (range.startNode() == range.endNode() && range.startNode()->nodeType() == DOMNode::TEXT_NODE) {
         bool stop = false;
-        block(std::static_pointer_cast<DOMText>(range.startContainer()), range.startOffset(), range.endOffset(), stop);
+        block(downcast<DOMText>(range.startContainer()), range.startOffset(), range.endOffset(), stop);
         return !stop;
     }
     auto common = range.commonAncestorContainer();
@@ -815,7 +816,7 @@ bool vornick_expandToEncompassAdjacentContentThatCanBeWrappedInElementKind(DOMRa
         while (end.offset < static_cast<int32_t>(end.node->childCount())
                && passes(end.node->childAt(static_cast<unsigned>(end.offset))))
             ++end.offset;
-        auto& node = static_cast<DOMElement&>(*start.node);
+        auto& node = downcast<DOMElement>(*start.node);
         bool spansWholeNode = start.offset == 0 && end.offset == static_cast<int32_t>(node.childCount());
         bool mayClimb = bound && start.node != bound && bound->isInclusiveAncestorOf(start.node.get())
             && node.parent() && node.parent()->isElementNode();
@@ -1103,7 +1104,7 @@ std::shared_ptr<DOMRange> vornick_insertChildNodes(DOMRange& range, const std::v
     unsigned offset = range.startOffset();
     auto result = documentOf(container.get())->createRange();
     if (container->isTextNode()) {
-        auto text = std::static_pointer_cast<DOMText>(container);
+        auto text = downcast<DOMText>(container);
         auto parent = text->parentNode();
         if (!parent)
             return nullptr;
@@ -1152,7 +1153,7 @@ void vornick_insertNodeAndSurroundWhatWasInserted(DOMRange& range, const std::sh
 {
     auto container = range.startContainer();
     if (container->isTextNode() && container->parent() && range.startOffset() <= container->length()) {
-        auto text = std::static_pointer_cast<DOMText>(container);
+        auto text = downcast<DOMText>(container);
         auto second = text->splitText(range.startOffset());
         auto parent = text->parentNode();
         parent->insertBefore(node, second.get());
@@ -1170,7 +1171,7 @@ std::shared_ptr<DOMRange> vornick_insertText(DOMRange& range, const std::u16stri
     unsigned offset = range.startOffset();
     auto result = documentOf(container.get())->createRange();
     if (container->isTextNode()) {
-        static_cast<DOMCharacterData&>(*container).insertData(offset, text);
+        downcast<DOMCharacterData>(*container).insertData(offset, text);
         result->setStart(container, offset);
         result->setEnd(container, offset + static_cast<unsigned>(text.size()));
         return result;

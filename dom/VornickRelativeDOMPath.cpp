@@ -3,6 +3,7 @@
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Assertions.h"
@@ -18,7 +19,7 @@ std::u16string nameOfNode(const DOMNode& node)
 {
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE:
-        return static_cast<const DOMElement&>(node).tagName();
+        return downcast<DOMElement>(node).tagName();
     case DOMNode::TEXT_NODE:
         return u"DOMText";
     case DOMNode::CDATA_SECTION_NODE:
@@ -40,7 +41,7 @@ bool isBlankText(const DOMNode& node, char16_t substitute)
 {
     return node.isTextNode()
         && vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(
-            static_cast<const DOMCharacterData&>(node).data(), substitute);
+            downcast<DOMCharacterData>(node).data(), substitute);
 }
 
 // The child with `index` earlier siblings that are not whitespace-only text.
@@ -190,7 +191,7 @@ VornickDOMPosition VornickRelativeDOMPath::positionRelativeToNewAncestor(const s
     if (offset < 0)
         return {};
     if (node->isTextNode()) {
-        if (static_cast<size_t>(offset) > static_cast<DOMCharacterData*>(node)->length())
+        if (static_cast<size_t>(offset) > downcast<DOMCharacterData>(node)->length())
             return {};
         return { node->shared_from_this(), offset };
     }

@@ -2,6 +2,7 @@
 
 #include "dom/VornickNodeExtensions.h"
 #include "toolkit/VornickRange.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -35,7 +36,7 @@ bool isSection(const DOMNode* node)
 
 std::shared_ptr<DOMElement> shared(DOMNode* node)
 {
-    return node ? std::static_pointer_cast<DOMElement>(node->shared_from_this()) : nullptr;
+    return node ? downcast<DOMElement>(node->shared_from_this()) : nullptr;
 }
 
 std::vector<std::shared_ptr<DOMElement>> bodiesOf(DOMElement& table)

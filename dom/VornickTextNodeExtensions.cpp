@@ -5,6 +5,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "toolkit/VornickWhitespaceFilter.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -46,7 +47,7 @@ VornickSplitElementMap vornick_splitTextAtOffset(const std::shared_ptr<DOMText>&
         std::shared_ptr<DOMElement> newElement;
         if (!tail->collapsed() && !head->collapsed()) {
             auto contents = tail->extractContents();
-            newElement = std::static_pointer_cast<DOMElement>(element->cloneNode(false));
+            newElement = downcast<DOMElement>(element->cloneNode(false));
             newElement->appendChild(contents);
             element->parentNode()->insertBefore(newElement, element->nextSibling());
             map.emplace_back(element, newElement);

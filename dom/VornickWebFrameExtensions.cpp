@@ -5,6 +5,7 @@
 #include "toolkit/VornickLineIndex.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameAssociatedValues.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -363,7 +364,7 @@ bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame& frame)
         if (node->nodeType() != DOMNode::TEXT_NODE)
             continue;
         bool holdsNoBreakSpace = false;
-        for (char16_t c : static_cast<const DOMCharacterData&>(*node).data()) {
+        for (char16_t c : downcast<DOMCharacterData>(*node).data()) {
             if (c == noBreakSpace)
                 holdsNoBreakSpace = true;
             else if (c >= *lowest && c <= *highest) {
@@ -379,7 +380,7 @@ bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame& frame)
         return false;
     char16_t substitute = candidates[static_cast<size_t>(unused - used.begin())];
     for (const auto& text : textsToChange) {
-        auto& characterData = static_cast<DOMCharacterData&>(*text);
+        auto& characterData = downcast<DOMCharacterData>(*text);
         std::u16string data = characterData.data();
         std::replace(data.begin(), data.end(), noBreakSpace, substitute);
         characterData.setData(data);

@@ -2,6 +2,7 @@
 // (spans, set widths, nested tables, captions) must give finite boxes, and the
 // layout brought up to date after the text of a cell grows must equal one
 // made from scratch.
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -55,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (!cellText)
         return 0;
-    static_cast<DOMCharacterData&>(*cellText).appendData(u" and a few more words");
+    downcast<DOMCharacterData>(*cellText).appendData(u" and a few more words");
     layout.layoutIfNeeded(*document, 300, 1);
     WebLayout full;
     full.layoutIfNeeded(*document, 300, 1);

@@ -8,6 +8,7 @@
 #include "html/VornickFragmentSet.h"
 #include "html/VornickHTMLPatternReplacementRule.h"
 #include "html/VornickWordPressBlockMetadata.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -25,7 +26,7 @@ bool isWhitespaceOnlyText(const DOMNode* node)
 {
     if (!node || node->nodeType() != DOMNode::TEXT_NODE)
         return false;
-    auto& text = static_cast<const DOMCharacterData&>(*node).data();
+    auto& text = downcast<DOMCharacterData>(*node).data();
     return vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(
         text, vornick_nonBreakingSpaceSubstituteCharacter(*node));
 }
@@ -50,7 +51,7 @@ bool isCommentWithPrefix(const DOMNode* node, const std::optional<std::u16string
 {
     if (!prefix || !node || node->nodeType() != DOMNode::COMMENT_NODE)
         return false;
-    return trimmedCommentTextView(static_cast<const DOMComment&>(*node)).starts_with(*prefix);
+    return trimmedCommentTextView(downcast<DOMComment>(*node)).starts_with(*prefix);
 }
 
 std::optional<std::u16string> blockTypeOfStartComment(const DOMComment& comment)
@@ -69,13 +70,6 @@ std::u16string lowercaseTagName(const DOMElement& element)
 } // namespace BlockModeHelperDetail
 
 using namespace BlockModeHelperDetail;
-
-static std::shared_ptr<DOMComment> asComment(const std::shared_ptr<DOMNode>& node)
-{
-    if (!node || node->nodeType() != DOMNode::COMMENT_NODE)
-        return nullptr;
-    return std::static_pointer_cast<DOMComment>(node);
-}
 
 VornickBlockModeHelper::VornickBlockModeHelper() = default;
 VornickBlockModeHelper::~VornickBlockModeHelper() = default;
@@ -153,7 +147,7 @@ std::shared_ptr<DOMComment> VornickBlockModeHelper::blockStartCommentBeforeNode(
     auto prefix = blockStartCommentPrefix();
     if (!prefix)
         return nullptr;
-    return asComment(vornick_previousCommentWithPrefix(node, *prefix));
+    return dynamicDowncast<DOMComment>(vornick_previousCommentWithPrefix(node, *prefix));
 }
 
 size_t VornickBlockModeHelper::indexOfBlockEndCommentAfterNode(const DOMNode& node) const
@@ -167,7 +161,7 @@ std::shared_ptr<DOMComment> VornickBlockModeHelper::blockEndCommentAfterNode(con
     auto prefix = blockEndCommentPrefix();
     if (!prefix)
         return nullptr;
-    return asComment(vornick_nextCommentWithPrefix(node, *prefix));
+    return dynamicDowncast<DOMComment>(vornick_nextCommentWithPrefix(node, *prefix));
 }
 
 std::shared_ptr<DOMRange> VornickBlockModeHelper::outerRangeOfElementIncludingBlockStartAndEndComments(const DOMElement& element) const
@@ -214,7 +208,7 @@ std::optional<VornickExactSelection> VornickBlockModeHelper::blockEnclosingNode(
     if (!node || !blockStartCommentPrefix())
         return std::nullopt;
     std::shared_ptr<DOMElement> element = allowNodeItself && node->isElementNode()
-        ? std::static_pointer_cast<DOMElement>(node)
+        ? downcast<DOMElement>(node)
         : node->parentElement();
     for (; element; element = element->parentElement()) {
         if (element.get() == remainingWithin)
@@ -268,7 +262,7 @@ std::optional<VornickExactSelection> VornickBlockModeHelper::exactSelectionFromR
     if (startPrefix && candidate && candidate->nodeType() == DOMNode::COMMENT_NODE) {
         if (index + 1 >= end || !isCommentWithPrefix(candidate, startPrefix))
             return std::nullopt;
-        start = std::static_pointer_cast<DOMComment>(candidate->shared_from_this());
+        start = downcast<DOMComment>(candidate->shared_from_this());
         candidate = child(++index);
         if (candidate && candidate->nodeType() == DOMNode::TEXT_NODE && index + 1 < end) {
             if (!isWhitespaceOnlyText(candidate))
@@ -278,7 +272,7 @@ std::optional<VornickExactSelection> VornickBlockModeHelper::exactSelectionFromR
     }
     if (!candidate || !candidate->isElementNode())
         return std::nullopt;
-    auto element = std::static_pointer_cast<DOMElement>(candidate->shared_from_this());
+    auto element = downcast<DOMElement>(candidate->shared_from_this());
     unsigned lastTaken = index;
 
     std::shared_ptr<DOMComment> endComment;
@@ -291,7 +285,7 @@ std::optional<VornickExactSelection> VornickBlockModeHelper::exactSelectionFromR
         }
         if (!isCommentWithPrefix(next, endPrefix))
             return std::nullopt;
-        endComment = std::static_pointer_cast<DOMComment>(next->shared_from_this());
+        endComment = downcast<DOMComment>(next->shared_from_this());
         lastTaken = index;
     }
     bool endFoundByLookUp = false;
@@ -329,12 +323,12 @@ std::optional<VornickExactSelection> VornickBlockModeHelper::nextBlockOrElementI
     if (node && node->nodeType() == DOMNode::COMMENT_NODE) {
         if (!isCommentWithPrefix(node.get(), nearPrefix))
             return std::nullopt;
-        nearComment = std::static_pointer_cast<DOMComment>(node);
+        nearComment = downcast<DOMComment>(node);
         node = skipWhitespace(step(node));
     }
     if (!node || !node->isElementNode())
         return std::nullopt;
-    auto element = std::static_pointer_cast<DOMElement>(node);
+    auto element = downcast<DOMElement>(node);
     std::shared_ptr<DOMComment> farComment;
     // Without delimiter prefixes comments are no block delimiters, and a
     // comment beyond the element does not hide it.
@@ -343,7 +337,7 @@ std::optional<VornickExactSelection> VornickBlockModeHelper::nextBlockOrElementI
         if (far && far->nodeType() == DOMNode::COMMENT_NODE) {
             if (!isCommentWithPrefix(far.get(), farPrefix))
                 return std::nullopt;
-            farComment = std::static_pointer_cast<DOMComment>(far);
+            farComment = downcast<DOMComment>(far);
         }
     }
     if (forward)
@@ -369,7 +363,7 @@ void VornickBlockModeHelper::enumerateBlocksIntersectingRange(const DOMRange& ra
 static void addBrickTags(DOMNode& node)
 {
     if (node.isElementNode()) {
-        auto& element = static_cast<DOMElement&>(node);
+        auto& element = downcast<DOMElement>(node);
         if (vornick_isBrickElement(element))
             vornick_addClass(element, u"brevanton-brick");
         if (vornick_hasClass(element, u"wp-block-embed"))

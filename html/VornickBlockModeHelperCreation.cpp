@@ -8,6 +8,7 @@
 #include "html/VornickBlockModeHelperInternal.h"
 #include "html/VornickHTMLPattern.h"
 #include "html/VornickHTMLPatternReplacementRule.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -134,8 +135,8 @@ void VornickBlockModeHelper::transformChildElementsInFragment(DOMDocumentFragmen
     std::u16string kind = asciiLowercase(ofKind);
     std::vector<std::shared_ptr<DOMElement>> targets;
     for (DOMNode* child = fragment.first(); child; child = child->next()) {
-        if (child->isElementNode() && lowercaseTagName(static_cast<DOMElement&>(*child)) == kind)
-            targets.push_back(std::static_pointer_cast<DOMElement>(child->shared_from_this()));
+        if (child->isElementNode() && lowercaseTagName(downcast<DOMElement>(*child)) == kind)
+            targets.push_back(downcast<DOMElement>(child->shared_from_this()));
     }
     for (auto it = targets.rbegin(); it != targets.rend(); ++it) {
         auto& old = *it;
@@ -202,7 +203,7 @@ void VornickBlockModeHelper::blockifyFragment(DOMDocumentFragment& fragment)
     std::vector<std::shared_ptr<DOMElement>> elements;
     for (DOMNode* child = fragment.first(); child; child = child->next()) {
         if (child->isElementNode())
-            elements.push_back(std::static_pointer_cast<DOMElement>(child->shared_from_this()));
+            elements.push_back(downcast<DOMElement>(child->shared_from_this()));
     }
     for (auto it = elements.rbegin(); it != elements.rend(); ++it) {
         auto& element = *it;

@@ -8,6 +8,7 @@
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickHTMLSpec.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -27,7 +28,7 @@ std::shared_ptr<DOMElement> elementOfPosition(const VornickDOMPosition& position
     if (!position.node)
         return nullptr;
     if (position.node->isElementNode())
-        return std::static_pointer_cast<DOMElement>(position.node);
+        return downcast<DOMElement>(position.node);
     return position.node->parentElement();
 }
 

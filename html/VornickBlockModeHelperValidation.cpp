@@ -9,6 +9,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "html/VornickBlockModeHelperInternal.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Assertions.h"
@@ -65,7 +66,7 @@ std::vector<const DOMNode*> startCommentsClosedLater(const DOMNode& node, std::u
     for (const DOMNode* child = node.first(); child; child = child->next()) {
         if (child->nodeType() != DOMNode::COMMENT_NODE)
             continue;
-        auto text = trimmedCommentTextView(static_cast<const DOMComment&>(*child));
+        auto text = trimmedCommentTextView(downcast<DOMComment>(*child));
         if (text.starts_with(startPrefix)) {
             if (!text.ends_with(u"/"))
                 open.emplace_back(child, typeNameOfStartText(text));
@@ -137,12 +138,12 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
     auto isClosedLater = [&](const DOMComment& comment) {
         if (!closedLater)
             closedLater = startCommentsClosedLater(node, *startPrefix, endPrefix.value_or(u"/" + *startPrefix));
-        return std::binary_search(closedLater->begin(), closedLater->end(), static_cast<const DOMNode*>(&comment));
+        return std::binary_search(closedLater->begin(), closedLater->end(), &comment);
     };
 
     for (DOMNode* child = node.first(); child && !stop; child = child->next()) {
         if (child->isElementNode()) {
-            auto* element = static_cast<DOMElement*>(child);
+            auto* element = downcast<DOMElement>(child);
             if (!state.start) {
                 if (acceptsElementsBetweenBlocks() || vornick_hasClass(*element, VornickPlaceholderElementClass))
                     continue;
@@ -167,7 +168,7 @@ void VornickBlockModeHelper::enumerateChildBlocksOfNode(const DOMNode& node, uns
         }
         if (child->nodeType() != DOMNode::COMMENT_NODE)
             continue;
-        auto* comment = static_cast<DOMComment*>(child);
+        auto* comment = downcast<DOMComment>(child);
         auto text = trimmedCommentTextView(*comment);
         if (text.starts_with(*startPrefix)) {
             // Read before the handler runs, which may change the document.

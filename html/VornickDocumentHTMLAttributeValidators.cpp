@@ -2,6 +2,7 @@
 // ids and datalists, and URLs of local files.
 #include "html/VornickHTMLAttributeValidators.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -32,7 +33,7 @@ size_t countElementsWithId(const DOMElement* element, std::u16string_view id, co
     for (DOMNode* node = document->first(); node; node = node->traverseNext()) {
         if (!node->isElementNode() || node == excluded)
             continue;
-        auto* candidate = static_cast<const DOMElement*>(node);
+        auto* candidate = downcast<DOMElement>(node);
         const std::u16string* value = candidate->attributeValue(u"id");
         if (value && *value == id)
             ++count;

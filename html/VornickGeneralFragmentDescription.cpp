@@ -4,6 +4,7 @@
 #include "html/VornickExpressionEvaluator.h"
 #include "html/VornickWordPressEditableBlockContentElementsIdentifier.h"
 #include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
@@ -94,17 +95,17 @@ std::shared_ptr<DOMDocumentFragment> VornickGeneralFragmentDescription::createDe
         auto length = static_cast<unsigned>(occurrence->range.length);
         std::u16string text;
         if ((node.nodeType() == DOMNode::ATTRIBUTE_NODE))
-            text = static_cast<DOMAttr&>(node).value();
+            text = downcast<DOMAttr>(node).value();
         else
-            text = static_cast<DOMCharacterData&>(node).data();
+            text = downcast<DOMCharacterData>(node).data();
         std::u16string_view expression = std::u16string_view(text).substr(location, length);
         std::u16string value = evaluator.stringByEvaluatingExpression(expression, values);
         if ((node.nodeType() == DOMNode::ATTRIBUTE_NODE)) {
             text.replace(location, length, value);
-            static_cast<DOMAttr&>(node).setValue(text);
+            downcast<DOMAttr>(node).setValue(text);
             continue;
         }
-        auto& characterData = static_cast<DOMCharacterData&>(node);
+        auto& characterData = downcast<DOMCharacterData>(node);
         // In a comment, an expression quoted as a JSON string (a block's
         // attributes) gets the value escaped for JSON, so that a quote in a
         // pasted URL cannot end the string and add attributes.

@@ -1,5 +1,6 @@
 #include "html/VornickHTMLPattern.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMNode.h"
@@ -108,7 +109,7 @@ bool VornickHTMLPattern::patternNode(const VornickHTMLNode& patternNode, const D
     auto* patternElement = dynamic_cast<const VornickHTMLElement*>(&patternNode);
     if (!patternElement || !domNode.isElementNode())
         return false;
-    const auto& element = static_cast<const DOMElement&>(domNode);
+    const auto& element = downcast<DOMElement>(domNode);
     if (!equalsIgnoringASCIICase(element.tagName(), patternElement->tagName()))
         return false;
     auto patternChildren = patternElement->children();

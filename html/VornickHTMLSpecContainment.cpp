@@ -5,6 +5,7 @@
 #include "dom/VornickFreezeDriedDOMRange.h"
 #include "dom/VornickRangeExtensions.h"
 #include "html/VornickFragmentSet.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -22,7 +23,7 @@ void setReason(std::u16string* reasonWhyNot, std::u16string reason)
 
 std::u16string tagOf(const DOMNode& node)
 {
-    return asciiLowercase(static_cast<const DOMElement&>(node).tagName());
+    return asciiLowercase(downcast<DOMElement>(node).tagName());
 }
 
 // The container of a position: a text or CDATA node stands for its parent.

@@ -15,6 +15,7 @@
 #include "html/VornickNamedCharacterReferenceMap.h"
 #include "html/VornickScriptText.h"
 #include "html/VornickWordPressBlockMetadata.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -95,7 +96,7 @@ bool isInBody(const DOMNode& node)
 {
     for (const DOMNode* ancestor = node.parent(); ancestor; ancestor = ancestor->parent()) {
         if (ancestor->nodeType() == DOMNode::ELEMENT_NODE
-            && equalsIgnoringASCIICase(static_cast<const DOMElement*>(ancestor)->localName(), u"body"))
+            && equalsIgnoringASCIICase(downcast<DOMElement>(ancestor)->localName(), u"body"))
             return true;
     }
     return false;
@@ -234,7 +235,7 @@ const DOMNode* contentSibling(const DOMNode& node, bool forward, char16_t substi
     while (sibling
            && (sibling->nodeType() == DOMNode::COMMENT_NODE || sibling->nodeType() == DOMNode::PROCESSING_INSTRUCTION_NODE
                || (sibling->isTextNode()
-                   && isCollapsibleWhitespaceOnly(static_cast<const DOMCharacterData*>(sibling)->data(), substitute))))
+                   && isCollapsibleWhitespaceOnly(downcast<DOMCharacterData>(sibling)->data(), substitute))))
         sibling = forward ? sibling->next() : sibling->previous();
     return sibling;
 }
@@ -579,7 +580,7 @@ void VornickHTMLWriter::write(DOMNode& node, Target target, bool attributed)
 
 void VornickHTMLWriter::prepareForNode(const DOMNode& node)
 {
-    const DOMDocument* document = node.isDocumentNode() ? static_cast<const DOMDocument*>(&node) : node.document();
+    const DOMDocument* document = node.isDocumentNode() ? downcast<DOMDocument>(&node) : node.document();
     m_spec = specForDocument(document);
     m_writingXML = document && !document->isHTMLDocument();
     m_writeBooleanAttributesAsNameOnly = !m_spec->isXHTML() && !m_writingXML;
@@ -620,7 +621,7 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
         auto isXMLDeclaration = [](const DOMNode& child) {
             if (child.nodeType() != DOMNode::COMMENT_NODE)
                 return false;
-            auto& data = static_cast<const DOMCharacterData&>(child).data();
+            auto& data = downcast<DOMCharacterData>(child).data();
             return data.starts_with(u"?xml") && data.ends_with(u"?");
         };
         for (DOMNode* child = node.first(); child; child = child->next()) {
@@ -630,7 +631,7 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
         // An XML parser reads a file without a declaration as UTF-8 (or
         // UTF-16 by its byte order mark): any other encoding must be declared.
         std::u16string encoding = asciiLowercase(m_encodingName);
-        auto& declaration = static_cast<DOMDocument&>(node).xmlDeclaration();
+        auto& declaration = downcast<DOMDocument>(node).xmlDeclaration();
         if (m_writingXML && !m_generatingSearchString && !declaration.empty()) {
             appendStringWithNewlines(declarationForEncoding(declaration, m_encodingName), TK_XML_DECLARATION);
             appendString(*m_newlineString, TK_OTHER_TEXT);
@@ -1026,7 +1027,7 @@ void VornickHTMLWriter::appendHTMLForNode(DOMNode& node, unsigned indentLevel)
     if (!m_nodesToOmit.empty() && isNodeToOmit(node)) {
         closeOpenWhitespaceNode();
         bool isElement = node.nodeType() == DOMNode::ELEMENT_NODE;
-        std::u16string_view name = isElement ? std::u16string_view(static_cast<DOMElement&>(node).tagName()) : u"DOMText";
+        std::u16string_view name = isElement ? std::u16string_view(downcast<DOMElement>(node).tagName()) : u"DOMText";
         uint16_t type = isElement ? DOMNode::ELEMENT_NODE : DOMNode::TEXT_NODE;
         beginMapNode(type, name);
         endMapNode(type, name);
@@ -1034,17 +1035,17 @@ void VornickHTMLWriter::appendHTMLForNode(DOMNode& node, unsigned indentLevel)
     }
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE:
-        appendHTMLForElement(static_cast<DOMElement&>(node), indentLevel);
+        appendHTMLForElement(downcast<DOMElement>(node), indentLevel);
         break;
     case DOMNode::TEXT_NODE:
     case DOMNode::CDATA_SECTION_NODE:
         appendHTMLForText(node, indentLevel);
         break;
     case DOMNode::COMMENT_NODE:
-        appendHTMLForComment(static_cast<DOMComment&>(node), indentLevel);
+        appendHTMLForComment(downcast<DOMComment>(node), indentLevel);
         break;
     case DOMNode::DOCUMENT_TYPE_NODE:
-        appendHTMLForDocumentTypeNode(static_cast<DOMDocumentType&>(node));
+        appendHTMLForDocumentTypeNode(downcast<DOMDocumentType>(node));
         break;
     case DOMNode::PROCESSING_INSTRUCTION_NODE:
         appendHTMLForProcessingInstruction(node);
@@ -1147,7 +1148,7 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
             ++m_preformattedDepth;
         // The parser drops one line break right after these start tags.
         if (traits.preformatted && !m_writingXML && element.first() && element.first()->isTextNode()
-            && static_cast<DOMCharacterData*>(element.first())->data().starts_with(u'\n'))
+            && downcast<DOMCharacterData>(element.first())->data().starts_with(u'\n'))
             appendString(*m_newlineString, TK_OTHER_TEXT);
 
         bool wroteEmbedURL = traits.div && inWordPressBlock() && parentElement && traitsForElement(*parentElement).figure
@@ -1194,7 +1195,7 @@ bool VornickHTMLWriter::writeEmbedWrapperURL(DOMElement& wrapper)
     if (!comment)
         return false;
     auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(
-        static_cast<DOMCharacterData&>(*comment).data());
+        downcast<DOMCharacterData>(*comment).data());
     if (!metadata)
         return false;
     auto url = metadata->stringForProperty(u"url");
@@ -1406,7 +1407,7 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
 {
     if (inReplacedWordPressBlock())
         return;
-    const std::u16string& data = static_cast<DOMCharacterData&>(node).data();
+    const std::u16string& data = downcast<DOMCharacterData>(node).data();
     // Whitespace-only text leaves a pending line break to the next node, so
     // that a break and a closing line break never make a blank line.
     if (!m_preformattedDepth && node.nodeType() == DOMNode::TEXT_NODE && isCollapsibleWhitespaceOnly(data, m_substitute)) {
@@ -1509,7 +1510,7 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
 
 void VornickHTMLWriter::recordWrittenText(DOMNode& node, size_t start, bool mapSubstitute, bool trimStart, bool trimEnd)
 {
-    const std::u16string& data = static_cast<DOMCharacterData&>(node).data();
+    const std::u16string& data = downcast<DOMCharacterData>(node).data();
     size_t length = m_output->text.size() - start;
     if (!length || VornickIsWhitespaceForTextRecord(data, m_substitute, m_textRecord->documentSubstitute))
         return;
@@ -1751,7 +1752,7 @@ void VornickHTMLWriter::appendHTMLForProcessingInstruction(DOMNode& node)
     // Only XML has processing instructions; an HTML parser reads them as comments.
     if (inReplacedWordPressBlock() || !m_writingXML)
         return;
-    auto& instruction = static_cast<DOMProcessingInstruction&>(node);
+    auto& instruction = downcast<DOMProcessingInstruction>(node);
     closeOpenWhitespaceNode();
     beginMapNode(DOMNode::PROCESSING_INSTRUCTION_NODE, instruction.target());
     if (!m_generatingSearchString) {

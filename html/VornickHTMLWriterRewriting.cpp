@@ -5,6 +5,7 @@
 #include "html/VornickHTMLWriterTextRecord.h"
 
 #include "dom/VornickDOMServices.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 
@@ -45,7 +46,7 @@ TrailingShape trailingShape(std::u16string_view text)
 bool VornickHTMLWriter::recordedSettingsAreCurrent(const DOMDocument& document) const
 {
     const TextRecord& record = *m_textRecord;
-    if (record.document.lock().get() != static_cast<const DOMNode*>(&document)
+    if (record.document.lock().get() != &document
         || document.treeAndAttributeVersion() != record.treeAndAttributeVersion
         || document.characterSet() != record.characterSet || document.xmlDeclaration() != record.xmlDeclaration
         || detectOutputStringEncodingForDocument(document) != record.encodingName)
@@ -66,7 +67,7 @@ bool VornickHTMLWriter::recordedSettingsAreCurrent(const DOMDocument& document) 
     // A block written as its snippet's source stays so only while the
     // snippet stays.
     for (const auto& [comment, description] : record.blockLookups) {
-        if (!m_lookup || m_lookup(static_cast<const DOMComment&>(*comment)) != description)
+        if (!m_lookup || m_lookup(downcast<DOMComment>(*comment)) != description)
             return false;
     }
     return true;
@@ -115,7 +116,7 @@ bool VornickHTMLWriter::rewriteAttributedStringFromDocumentAfterTextChanges(DOMD
     bool writable = true;
     for (uint32_t index : changedIndexes) {
         const TextRecord::Text& text = record.texts[index];
-        const std::u16string& data = static_cast<const DOMCharacterData&>(*text.node).data();
+        const std::u16string& data = downcast<DOMCharacterData>(*text.node).data();
         if (VornickIsWhitespaceForTextRecord(data, m_substitute, record.documentSubstitute)
             || (text.firstInPreformatted && data.starts_with(u'\n') != text.startsWithLineBreak)) {
             writable = false;
@@ -175,7 +176,7 @@ bool VornickHTMLWriter::rewriteAttributedStringFromDocumentAfterTextChanges(DOMD
         if (next < changes.size() && changes[next].index == i) {
             delta = delta + changes[next].written.size() - text.length;
             text.length = changes[next].written.size();
-            text.startsWithLineBreak = static_cast<const DOMCharacterData&>(*text.node).data().starts_with(u'\n');
+            text.startsWithLineBreak = downcast<DOMCharacterData>(*text.node).data().starts_with(u'\n');
             ++next;
         }
     }

@@ -8,6 +8,7 @@
 #include "html/VornickFragmentSet.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickTextPattern.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -27,7 +28,7 @@ void forEachElement(DOMNode& node, const std::function<void(DOMElement&)>& visit
     for (DOMNode* child = node.first(); child; child = child->next()) {
         if (!child->isElementNode())
             continue;
-        visit(static_cast<DOMElement&>(*child));
+        visit(downcast<DOMElement>(*child));
         forEachElement(*child, visit);
     }
 }
@@ -38,10 +39,10 @@ std::shared_ptr<DOMComment> firstBlockStartComment(DOMDocumentFragment& fragment
     for (DOMNode* child = fragment.first(); child; child = child->next()) {
         if (child->nodeType() != DOMNode::COMMENT_NODE)
             continue;
-        auto& comment = static_cast<DOMComment&>(*child);
+        auto& comment = downcast<DOMComment>(*child);
         auto kind = VornickWordPressBlockCommentFromCommentData(comment.data()).kind;
         if (kind == VornickWordPressBlockCommentKind::Opening)
-            return std::static_pointer_cast<DOMComment>(comment.shared_from_this());
+            return downcast<DOMComment>(comment.shared_from_this());
     }
     return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "ui/VornickDOMTreeView.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMNode.h"
 #include "platform/foundation/Text.h"
@@ -28,7 +29,7 @@ void VornickDOMTreeView::setRootNode(const std::shared_ptr<DOMNode>& node)
 std::u16string VornickDOMTreeView::labelForNode(const DOMNode& node)
 {
     if (node.isElementNode())
-        return asciiLowercase(static_cast<const DOMElement&>(node).tagName());
+        return asciiLowercase(downcast<DOMElement>(node).tagName());
     if (node.isTextNode())
         return u"\"" + node.nodeValue() + u"\"";
     return node.nodeName();

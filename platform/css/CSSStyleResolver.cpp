@@ -1,6 +1,7 @@
 #include "platform/css/CSSStyleResolver.h"
 
 #include "platform/css/CSSUserAgentStyleSheet.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
@@ -672,8 +673,8 @@ void CSSStyleResolver::forgetSubtree(const DOMNode& root)
 {
     for (const DOMNode* node = &root; node; node = node->traverseNext(&root)) {
         if (node->isElementNode()) {
-            m_styles.erase(static_cast<const DOMElement*>(node));
-            m_pseudoElementStyles.erase(static_cast<const DOMElement*>(node));
+            m_styles.erase(downcast<DOMElement>(node));
+            m_pseudoElementStyles.erase(downcast<DOMElement>(node));
         }
     }
 }

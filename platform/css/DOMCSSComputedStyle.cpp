@@ -1,6 +1,7 @@
 #include "platform/css/DOMCSSComputedStyle.h"
 
 #include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
 
@@ -121,7 +122,7 @@ std::u16string DOMCSSComputedStyle::cssText() const
 
 std::shared_ptr<DOMCSSComputedStyle> getComputedStyle(const DOMElement& element)
 {
-    auto shared = std::static_pointer_cast<const DOMElement>(element.shared_from_this());
+    auto shared = downcast<DOMElement>(element.shared_from_this());
     return std::make_shared<DOMCSSComputedStyle>(std::move(shared));
 }
 

@@ -1,5 +1,6 @@
 #include "platform/dom/DOMAttr.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMQualifiedName.h"
@@ -25,7 +26,7 @@ void DOMAttr::setValue(const std::u16string& value)
 
 std::shared_ptr<DOMElement> DOMAttr::ownerElement() const
 {
-    return m_ownerElement ? std::static_pointer_cast<DOMElement>(m_ownerElement->shared_from_this()) : nullptr;
+    return m_ownerElement ? downcast<DOMElement>(m_ownerElement->shared_from_this()) : nullptr;
 }
 
 std::shared_ptr<DOMNode> DOMAttr::cloneSelf(DOMDocument* document) const

@@ -1,5 +1,6 @@
 #include "platform/dom/DOMCharacterData.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -72,7 +73,7 @@ std::shared_ptr<DOMElement> DOMCharacterData::previousElementSibling() const
 {
     for (auto* node = previous(); node; node = node->previous())
         if (auto* element = toElement(node))
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     return nullptr;
 }
 
@@ -80,7 +81,7 @@ std::shared_ptr<DOMElement> DOMCharacterData::nextElementSibling() const
 {
     for (auto* node = next(); node; node = node->next())
         if (auto* element = toElement(node))
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     return nullptr;
 }
 
@@ -126,7 +127,7 @@ std::u16string DOMText::wholeText() const
         first = first->previous();
     std::u16string text;
     for (auto* node = first; node && node->isTextNode(); node = node->next())
-        text += static_cast<const DOMText*>(node)->data();
+        text += downcast<DOMText>(node)->data();
     return text;
 }
 

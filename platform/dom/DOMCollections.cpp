@@ -1,6 +1,7 @@
 #include "platform/dom/DOMCollections.h"
 
 #include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -68,7 +69,7 @@ std::shared_ptr<DOMElement> DOMHTMLCollection::item(unsigned index) const
     update();
     if (index >= m_elements.size())
         return nullptr;
-    return std::static_pointer_cast<DOMElement>(m_elements[index]->shared_from_this());
+    return downcast<DOMElement>(m_elements[index]->shared_from_this());
 }
 
 std::shared_ptr<DOMElement> DOMHTMLCollection::namedItem(std::u16string_view name) const
@@ -78,11 +79,11 @@ std::shared_ptr<DOMElement> DOMHTMLCollection::namedItem(std::u16string_view nam
         return nullptr;
     for (auto* element : m_elements) {
         if (auto* id = element->attributeValue(u"id"); id && *id == name)
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     }
     for (auto* element : m_elements) {
         if (auto* value = element->attributeValue(u"name"); value && *value == name && element->isHTMLElement())
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     }
     return nullptr;
 }

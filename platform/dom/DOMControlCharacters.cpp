@@ -1,5 +1,6 @@
 #include "platform/dom/DOMControlCharacters.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -88,14 +89,14 @@ void restoreControlCharacters(DOMNode& root)
         DOMNode* node = stack.back();
         stack.pop_back();
         if (node->isTextNode() || node->nodeType() == DOMNode::COMMENT_NODE || node->nodeType() == DOMNode::CDATA_SECTION_NODE) {
-            auto& data = static_cast<DOMCharacterData*>(node)->data();
+            auto& data = downcast<DOMCharacterData>(node)->data();
             if (data.find(standInLead) != std::u16string::npos) {
                 std::u16string text = data;
                 if (restore(text))
-                    static_cast<DOMCharacterData*>(node)->setData(text);
+                    downcast<DOMCharacterData>(node)->setData(text);
             }
         } else if (node->isElementNode()) {
-            auto& element = static_cast<DOMElement&>(*node);
+            auto& element = downcast<DOMElement>(*node);
             std::vector<std::pair<std::u16string, std::u16string>> changes;
             for (const auto& attribute : element.attributeList()) {
                 if (attribute.value.find(standInLead) == std::u16string::npos)

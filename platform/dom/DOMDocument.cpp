@@ -1,6 +1,7 @@
 #include "platform/dom/DOMDocument.h"
 
 #include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
@@ -65,7 +66,7 @@ static std::shared_ptr<DOMElement> findElementById(const DOMNode& root, std::u16
     for (auto* node = root.first(); node; node = node->traverseNext(&root)) {
         if (auto* element = toElement(node)) {
             if (auto* value = element->attributeValue(u"id"); value && *value == id)
-                return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+                return downcast<DOMElement>(element->shared_from_this());
         }
     }
     return nullptr;
@@ -165,7 +166,7 @@ std::shared_ptr<DOMElement> DOMDocument::documentElement() const
 {
     for (auto* node = first(); node; node = node->next())
         if (node->isElementNode())
-            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+            return downcast<DOMElement>(node->shared_from_this());
     return nullptr;
 }
 
@@ -173,7 +174,7 @@ std::shared_ptr<DOMDocumentType> DOMDocument::doctype() const
 {
     for (auto* node = first(); node; node = node->next())
         if (node->nodeType() == DOCUMENT_TYPE_NODE)
-            return std::static_pointer_cast<DOMDocumentType>(node->shared_from_this());
+            return downcast<DOMDocumentType>(node->shared_from_this());
     return nullptr;
 }
 
@@ -184,7 +185,7 @@ std::shared_ptr<DOMElement> DOMDocument::body() const
         return nullptr;
     for (auto* node = root->first(); node; node = node->next()) {
         if (auto* element = toElement(node); element && (element->hasTagName(u"body") || element->hasTagName(u"frameset")))
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     }
     return nullptr;
 }
@@ -196,7 +197,7 @@ std::shared_ptr<DOMElement> DOMDocument::head() const
         return nullptr;
     for (auto* node = root->first(); node; node = node->next()) {
         if (auto* element = toElement(node); element && element->hasTagName(u"head"))
-            return std::static_pointer_cast<DOMElement>(element->shared_from_this());
+            return downcast<DOMElement>(element->shared_from_this());
     }
     return nullptr;
 }
@@ -338,7 +339,7 @@ std::shared_ptr<DOMNode> DOMDocument::adoptNode(const std::shared_ptr<DOMNode>& 
         return nullptr;
     }
     if (node->nodeType() == ATTRIBUTE_NODE) {
-        auto* attr = static_cast<DOMAttr*>(node.get());
+        auto* attr = downcast<DOMAttr>(node.get());
         if (auto owner = attr->ownerElement())
             owner->removeAttribute(attr->name());
     } else
@@ -403,7 +404,7 @@ bool isStyleSheetElement(const DOMNode& node)
 {
     if (!node.isElementNode())
         return false;
-    auto& element = static_cast<const DOMElement&>(node);
+    auto& element = downcast<DOMElement>(node);
     return element.hasTagName(u"style") || element.hasTagName(u"link") || element.hasTagName(u"base");
 }
 

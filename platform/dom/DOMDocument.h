@@ -5,6 +5,7 @@
 // of ranges alive.
 #pragma once
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMNode.h"
 #include "platform/foundation/DocumentTextDecoding.h"
 
@@ -217,7 +218,7 @@ public:
     // repeat; nodes since destroyed are left out). False when the record no
     // longer reaches back to `version`.
     bool characterDataChangesSince(uint64_t version, std::vector<std::shared_ptr<DOMNode>>& changes) const;
-    std::shared_ptr<DOMDocument> protectedThis() { return std::static_pointer_cast<DOMDocument>(shared_from_this()); }
+    std::shared_ptr<DOMDocument> protectedThis() { return downcast<DOMDocument>(shared_from_this()); }
     // The elements that may load something (HTML LINK, STYLE, IMG, IFRAME and
     // FRAME elements), in document order, as the HTML parser built the
     // document, so that starting its loads walks no tree; null once the tree

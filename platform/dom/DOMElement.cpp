@@ -2,6 +2,7 @@
 
 #include "platform/dom/DOMAttr.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMSerializer.h"
@@ -152,14 +153,14 @@ std::shared_ptr<DOMAttr> DOMElement::getAttributeNode(std::u16string_view name)
 
 std::shared_ptr<DOMNamedNodeMap> DOMElement::attributes()
 {
-    return std::make_shared<DOMNamedNodeMap>(std::static_pointer_cast<DOMElement>(shared_from_this()));
+    return std::make_shared<DOMNamedNodeMap>(downcast<DOMElement>(shared_from_this()));
 }
 
 std::shared_ptr<DOMElement> DOMElement::previousElementSibling() const
 {
     for (auto* node = previous(); node; node = node->previous())
         if (node->isElementNode())
-            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+            return downcast<DOMElement>(node->shared_from_this());
     return nullptr;
 }
 
@@ -167,7 +168,7 @@ std::shared_ptr<DOMElement> DOMElement::nextElementSibling() const
 {
     for (auto* node = next(); node; node = node->next())
         if (node->isElementNode())
-            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+            return downcast<DOMElement>(node->shared_from_this());
     return nullptr;
 }
 
@@ -175,7 +176,7 @@ std::shared_ptr<DOMElement> DOMElement::firstElementChild() const
 {
     for (auto* node = first(); node; node = node->next())
         if (node->isElementNode())
-            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+            return downcast<DOMElement>(node->shared_from_this());
     return nullptr;
 }
 
@@ -183,7 +184,7 @@ std::shared_ptr<DOMElement> DOMElement::lastElementChild() const
 {
     for (auto* node = last(); node; node = node->previous())
         if (node->isElementNode())
-            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+            return downcast<DOMElement>(node->shared_from_this());
     return nullptr;
 }
 
@@ -277,7 +278,7 @@ DOMElement* firstChildWithTag(const DOMNode& parent, std::u16string_view tag)
 
 std::shared_ptr<DOMElement> protect(DOMElement* element)
 {
-    return element ? std::static_pointer_cast<DOMElement>(element->shared_from_this()) : nullptr;
+    return element ? downcast<DOMElement>(element->shared_from_this()) : nullptr;
 }
 
 bool isTableSection(const DOMElement& element)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/dom/DOMAttributeList.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMNode.h"
 #include "platform/dom/DOMQualifiedName.h"
 
@@ -131,15 +132,15 @@ private:
 // Casts for nodes of known type; null when the type differs.
 inline DOMElement* toElement(DOMNode* node)
 {
-    return node && node->isElementNode() ? static_cast<DOMElement*>(node) : nullptr;
+    return dynamicDowncast<DOMElement>(node);
 }
 inline const DOMElement* toElement(const DOMNode* node)
 {
-    return node && node->isElementNode() ? static_cast<const DOMElement*>(node) : nullptr;
+    return dynamicDowncast<DOMElement>(node);
 }
 inline std::shared_ptr<DOMElement> toElement(const std::shared_ptr<DOMNode>& node)
 {
-    return node && node->isElementNode() ? std::static_pointer_cast<DOMElement>(node) : nullptr;
+    return dynamicDowncast<DOMElement>(node);
 }
 
 } // namespace brevanton

@@ -1,5 +1,6 @@
 #include "platform/dom/DOMParsing.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMControlCharacters.h"
 #include "platform/dom/DOMDocument.h"
@@ -469,7 +470,7 @@ private:
         if (!m_pendingInTemplateContent)
             noteTextUnits(m_pendingText);
         if (auto* last = parent->last(); last && last->nodeType() == DOMNode::TEXT_NODE) {
-            static_cast<DOMText*>(last)->appendData(m_pendingText);
+            downcast<DOMText>(last)->appendData(m_pendingText);
             m_pendingText.clear();
             return;
         }

@@ -1,6 +1,7 @@
 #include "platform/dom/DOMNode.h"
 
 #include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -59,21 +60,21 @@ std::u16string DOMNode::nodeName() const
 {
     switch (m_nodeType) {
     case ELEMENT_NODE:
-        return static_cast<const DOMElement*>(this)->tagName();
+        return downcast<DOMElement>(this)->tagName();
     case ATTRIBUTE_NODE:
-        return static_cast<const DOMAttr*>(this)->name();
+        return downcast<DOMAttr>(this)->name();
     case TEXT_NODE:
         return u"#text";
     case CDATA_SECTION_NODE:
         return u"#cdata-section";
     case PROCESSING_INSTRUCTION_NODE:
-        return static_cast<const DOMProcessingInstruction*>(this)->target();
+        return downcast<DOMProcessingInstruction>(this)->target();
     case COMMENT_NODE:
         return u"#comment";
     case DOCUMENT_NODE:
         return u"#document";
     case DOCUMENT_TYPE_NODE:
-        return static_cast<const DOMDocumentType*>(this)->name();
+        return downcast<DOMDocumentType>(this)->name();
     case DOCUMENT_FRAGMENT_NODE:
         return u"#document-fragment";
     }
@@ -83,23 +84,23 @@ std::u16string DOMNode::nodeName() const
 std::u16string DOMNode::nodeValue() const
 {
     if (isCharacterDataNode())
-        return static_cast<const DOMCharacterData*>(this)->data();
+        return downcast<DOMCharacterData>(this)->data();
     if (m_nodeType == ATTRIBUTE_NODE)
-        return static_cast<const DOMAttr*>(this)->value();
+        return downcast<DOMAttr>(this)->value();
     return {};
 }
 
 void DOMNode::setNodeValue(const std::u16string& value)
 {
     if (isCharacterDataNode())
-        static_cast<DOMCharacterData*>(this)->setData(value);
+        downcast<DOMCharacterData>(this)->setData(value);
     else if (m_nodeType == ATTRIBUTE_NODE)
-        static_cast<DOMAttr*>(this)->setValue(value);
+        downcast<DOMAttr>(this)->setValue(value);
 }
 
 std::shared_ptr<DOMElement> DOMNode::parentElement() const
 {
-    return parent() && parent()->isElementNode() ? std::static_pointer_cast<DOMElement>(parent()->shared_from_this())
+    return parent() && parent()->isElementNode() ? downcast<DOMElement>(parent()->shared_from_this())
                                                  : nullptr;
 }
 
@@ -145,7 +146,7 @@ DOMNode* DOMNode::traversePrevious() const
 unsigned DOMNode::length() const
 {
     if (isCharacterDataNode())
-        return static_cast<const DOMCharacterData*>(this)->length();
+        return downcast<DOMCharacterData>(this)->length();
     if (m_nodeType == DOCUMENT_TYPE_NODE || m_nodeType == ATTRIBUTE_NODE)
         return 0;
     return childCount();
@@ -203,8 +204,8 @@ bool DOMNode::isEqualNode(const DOMNode* other) const
         return false;
     switch (m_nodeType) {
     case ELEMENT_NODE: {
-        auto* a = static_cast<const DOMElement*>(this);
-        auto* b = static_cast<const DOMElement*>(other);
+        auto* a = downcast<DOMElement>(this);
+        auto* b = downcast<DOMElement>(other);
         if (&a->qualifiedName() != &b->qualifiedName() || a->attributeCount() != b->attributeCount())
             return false;
         for (auto& attribute : a->attributeList()) {
@@ -218,25 +219,25 @@ bool DOMNode::isEqualNode(const DOMNode* other) const
         break;
     }
     case ATTRIBUTE_NODE:
-        if (static_cast<const DOMAttr*>(this)->namespaceURI() != static_cast<const DOMAttr*>(other)->namespaceURI()
-            || static_cast<const DOMAttr*>(this)->localName() != static_cast<const DOMAttr*>(other)->localName()
+        if (downcast<DOMAttr>(this)->namespaceURI() != downcast<DOMAttr>(other)->namespaceURI()
+            || downcast<DOMAttr>(this)->localName() != downcast<DOMAttr>(other)->localName()
             || nodeValue() != other->nodeValue())
             return false;
         break;
     case PROCESSING_INSTRUCTION_NODE:
-        if (static_cast<const DOMProcessingInstruction*>(this)->target()
-            != static_cast<const DOMProcessingInstruction*>(other)->target())
+        if (downcast<DOMProcessingInstruction>(this)->target()
+            != downcast<DOMProcessingInstruction>(other)->target())
             return false;
         [[fallthrough]];
     case TEXT_NODE:
     case CDATA_SECTION_NODE:
     case COMMENT_NODE:
-        if (static_cast<const DOMCharacterData*>(this)->data() != static_cast<const DOMCharacterData*>(other)->data())
+        if (downcast<DOMCharacterData>(this)->data() != downcast<DOMCharacterData>(other)->data())
             return false;
         break;
     case DOCUMENT_TYPE_NODE: {
-        auto* a = static_cast<const DOMDocumentType*>(this);
-        auto* b = static_cast<const DOMDocumentType*>(other);
+        auto* a = downcast<DOMDocumentType>(this);
+        auto* b = downcast<DOMDocumentType>(other);
         if (a->name() != b->name() || a->publicId() != b->publicId() || a->systemId() != b->systemId())
             return false;
         break;
@@ -293,11 +294,11 @@ uint16_t DOMNode::compareDocumentPosition(const DOMNode* other) const
     const DOMElement* attr1Owner = nullptr;
     const DOMElement* attr2Owner = nullptr;
     if (node1->m_nodeType == ATTRIBUTE_NODE) {
-        attr1Owner = static_cast<const DOMAttr*>(node1)->ownerElementPointer();
+        attr1Owner = downcast<DOMAttr>(node1)->ownerElementPointer();
         node1 = attr1Owner;
     }
     if (node2->m_nodeType == ATTRIBUTE_NODE) {
-        attr2Owner = static_cast<const DOMAttr*>(node2)->ownerElementPointer();
+        attr2Owner = downcast<DOMAttr>(node2)->ownerElementPointer();
         if (attr1Owner && attr2Owner == attr1Owner) {
             for (auto& attribute : attr2Owner->attributeList()) {
                 if (attribute.node.get() == other)
@@ -321,15 +322,15 @@ uint16_t DOMNode::compareDocumentPosition(const DOMNode* other) const
 std::u16string DOMNode::textContent() const
 {
     if (isCharacterDataNode())
-        return static_cast<const DOMCharacterData*>(this)->data();
+        return downcast<DOMCharacterData>(this)->data();
     if (m_nodeType == ATTRIBUTE_NODE)
-        return static_cast<const DOMAttr*>(this)->value();
+        return downcast<DOMAttr>(this)->value();
     if (m_nodeType != ELEMENT_NODE && m_nodeType != DOCUMENT_FRAGMENT_NODE)
         return {};
     std::u16string text;
     for (auto* node = first(); node; node = node->traverseNext(this)) {
         if (node->isTextNode())
-            text += static_cast<DOMCharacterData*>(node)->data();
+            text += downcast<DOMCharacterData>(node)->data();
     }
     return text;
 }
@@ -419,7 +420,7 @@ bool DOMNode::ensurePreInsertionValidity(const DOMNode& node, const DOMNode* chi
 
 void DOMNode::linkChild(std::shared_ptr<DOMNode> node, DOMNode* before)
 {
-    auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
+    auto& m_firstChild = downcast<DOMContainerNode>(this)->m_firstChild;
     auto* raw = node.get();
     if (auto* document = this->document())
         document->connectedChildListWillChange(*this, raw, nullptr);
@@ -443,8 +444,8 @@ void DOMNode::linkChild(std::shared_ptr<DOMNode> node, DOMNode* before)
 
 void DOMNode::appendParsedChild(std::shared_ptr<DOMNode> node)
 {
-    auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
-    auto& m_lastChild = static_cast<DOMContainerNode*>(this)->m_lastChild;
+    auto& m_firstChild = downcast<DOMContainerNode>(this)->m_firstChild;
+    auto& m_lastChild = downcast<DOMContainerNode>(this)->m_lastChild;
     auto* raw = node.get();
     raw->setParentDroppingHandle(this);
     raw->m_previousSibling = m_lastChild;
@@ -525,8 +526,8 @@ void DOMNode::removeChildInternal(DOMNode* child)
     if (document)
         document->connectedChildListWillChange(*this, nullptr, child);
     // Unlink, keeping the child alive until its links are cleared.
-    auto& m_firstChild = static_cast<DOMContainerNode*>(this)->m_firstChild;
-    auto& m_lastChild = static_cast<DOMContainerNode*>(this)->m_lastChild;
+    auto& m_firstChild = downcast<DOMContainerNode>(this)->m_firstChild;
+    auto& m_lastChild = downcast<DOMContainerNode>(this)->m_lastChild;
     std::shared_ptr<DOMNode> protectedChild;
     auto* previous = child->m_previousSibling;
     if (previous) {
@@ -671,7 +672,7 @@ void DOMNode::normalize()
             node = node->traverseNext(this);
             continue;
         }
-        auto* text = static_cast<DOMText*>(node);
+        auto* text = downcast<DOMText>(node);
         unsigned length = text->length();
         if (!length) {
             auto* next = node->traverseNextSkippingChildren(this);
@@ -681,7 +682,7 @@ void DOMNode::normalize()
         }
         std::u16string data;
         for (auto* c = node->m_nextSibling.get(); c && c->m_nodeType == TEXT_NODE; c = c->m_nextSibling.get())
-            data += static_cast<DOMText*>(c)->data();
+            data += downcast<DOMText>(c)->data();
         if (!data.empty())
             text->replaceData(length, 0, data);
         auto* current = node->m_nextSibling.get();
@@ -699,7 +700,7 @@ void DOMNode::normalize()
                         range->setEndRaw(node, length);
                 }
             }
-            length += static_cast<DOMText*>(current)->length();
+            length += downcast<DOMText>(current)->length();
             current = current->m_nextSibling.get();
         }
         while (node->m_nextSibling && node->m_nextSibling->m_nodeType == TEXT_NODE)
@@ -712,23 +713,23 @@ std::shared_ptr<DOMNode> DOMNode::cloneSelf(DOMDocument* document) const
 {
     switch (m_nodeType) {
     case ELEMENT_NODE:
-        return static_cast<const DOMElement*>(this)->cloneSelf(document);
+        return downcast<DOMElement>(this)->cloneSelf(document);
     case ATTRIBUTE_NODE:
-        return static_cast<const DOMAttr*>(this)->cloneSelf(document);
+        return downcast<DOMAttr>(this)->cloneSelf(document);
     case TEXT_NODE:
-        return static_cast<const DOMText*>(this)->cloneSelf(document);
+        return downcast<DOMText>(this)->cloneSelf(document);
     case CDATA_SECTION_NODE:
-        return static_cast<const DOMCDATASection*>(this)->cloneSelf(document);
+        return downcast<DOMCDATASection>(this)->cloneSelf(document);
     case PROCESSING_INSTRUCTION_NODE:
-        return static_cast<const DOMProcessingInstruction*>(this)->cloneSelf(document);
+        return downcast<DOMProcessingInstruction>(this)->cloneSelf(document);
     case COMMENT_NODE:
-        return static_cast<const DOMComment*>(this)->cloneSelf(document);
+        return downcast<DOMComment>(this)->cloneSelf(document);
     case DOCUMENT_NODE:
-        return static_cast<const DOMDocument*>(this)->cloneSelf(document);
+        return downcast<DOMDocument>(this)->cloneSelf(document);
     case DOCUMENT_TYPE_NODE:
-        return static_cast<const DOMDocumentType*>(this)->cloneSelf(document);
+        return downcast<DOMDocumentType>(this)->cloneSelf(document);
     case DOCUMENT_FRAGMENT_NODE:
-        return static_cast<const DOMDocumentFragment*>(this)->cloneSelf(document);
+        return downcast<DOMDocumentFragment>(this)->cloneSelf(document);
     }
     return nullptr;
 }
@@ -745,16 +746,16 @@ std::shared_ptr<DOMNode> DOMNode::cloneNodeInto(DOMDocument* document, bool deep
         return copy;
     // A template's contents are copied into the copy's own contents.
     auto copyTemplateContent = [](const DOMNode& source, DOMNode& copy) {
-        auto* content = toElement(&source) ? static_cast<const DOMElement&>(source).templateContent() : nullptr;
+        auto* content = toElement(&source) ? downcast<DOMElement>(source).templateContent() : nullptr;
         if (!content || !content->first())
             return;
-        auto copyContent = static_cast<DOMElement&>(copy).content();
+        auto copyContent = downcast<DOMElement>(copy).content();
         auto* contentDocument = copyContent->document();
         for (auto* c = content->first(); c; c = c->m_nextSibling.get())
-            static_cast<DOMNode*>(copyContent.get())->linkChild(c->cloneNodeInto(contentDocument, true), nullptr);
+            copyContent->linkChild(c->cloneNodeInto(contentDocument, true), nullptr);
     };
     copyTemplateContent(*this, *copy);
-    auto* childDocument = copy->isDocumentNode() ? static_cast<DOMDocument*>(copy.get()) : document;
+    auto* childDocument = copy->isDocumentNode() ? downcast<DOMDocument>(copy.get()) : document;
     // Iterative deep copy: (source, copy parent) pairs.
     std::vector<std::pair<const DOMNode*, DOMNode*>> stack;
     for (auto* c = last(); c; c = c->m_previousSibling)

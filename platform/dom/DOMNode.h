@@ -326,19 +326,26 @@ private:
     DOMNode* m_lastChild { nullptr };
 };
 
+// Defined with the other checked casts in DOMCasts.h, which this header ends
+// by including: it needs the classes above complete.
+template<typename T> const T* downcast(const DOMNode*);
+
 inline DOMNode* DOMNode::first() const
 {
-    return isContainerNode() ? static_cast<const DOMContainerNode*>(this)->m_firstChild.get() : nullptr;
+    return isContainerNode() ? downcast<DOMContainerNode>(this)->m_firstChild.get() : nullptr;
 }
 
 inline DOMNode* DOMNode::last() const
 {
-    return isContainerNode() ? static_cast<const DOMContainerNode*>(this)->m_lastChild : nullptr;
+    return isContainerNode() ? downcast<DOMContainerNode>(this)->m_lastChild : nullptr;
 }
 
 inline std::shared_ptr<DOMNode> DOMNode::firstChild() const
 {
-    return isContainerNode() ? static_cast<const DOMContainerNode*>(this)->m_firstChild : nullptr;
+    return isContainerNode() ? downcast<DOMContainerNode>(this)->m_firstChild : nullptr;
 }
 
 } // namespace brevanton
+
+
+#include "platform/dom/DOMCasts.h"

@@ -1,5 +1,6 @@
 #include "platform/dom/DOMRange.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -13,11 +14,6 @@ namespace {
 bool isCharacterData(const DOMNode* node)
 {
     return node && node->isCharacterDataNode();
-}
-
-DOMCharacterData* asCharacterData(DOMNode* node)
-{
-    return static_cast<DOMCharacterData*>(node);
 }
 
 } // namespace
@@ -344,9 +340,9 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
     unsigned endOffset = m_endOffset;
 
     if (startNode == endNode && isCharacterData(startNode.get())) {
-        auto* data = asCharacterData(startNode.get());
+        auto* data = downcast<DOMCharacterData>(startNode.get());
         auto clone = data->cloneNode(false);
-        asCharacterData(clone.get())->replaceData(0, asCharacterData(clone.get())->length(),
+        downcast<DOMCharacterData>(clone.get())->replaceData(0, downcast<DOMCharacterData>(clone.get())->length(),
                                                   data->data().substr(startOffset, endOffset - startOffset));
         fragment->insertChild(clone, nullptr);
         if (extract)
@@ -424,9 +420,9 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
     }
 
     if (isCharacterData(firstPartiallyContained)) {
-        auto* data = asCharacterData(startNode.get());
+        auto* data = downcast<DOMCharacterData>(startNode.get());
         auto clone = data->cloneNode(false);
-        asCharacterData(clone.get())->replaceData(0, asCharacterData(clone.get())->length(), data->data().substr(startOffset));
+        downcast<DOMCharacterData>(clone.get())->replaceData(0, downcast<DOMCharacterData>(clone.get())->length(), data->data().substr(startOffset));
         fragment->insertChild(clone, nullptr);
         if (extract)
             data->replaceData(startOffset, data->length() - startOffset, {});
@@ -450,9 +446,9 @@ std::shared_ptr<DOMDocumentFragment> DOMRange::processContents(bool extract, boo
     }
 
     if (isCharacterData(lastPartiallyContained)) {
-        auto* data = asCharacterData(endNode.get());
+        auto* data = downcast<DOMCharacterData>(endNode.get());
         auto clone = data->cloneNode(false);
-        asCharacterData(clone.get())->replaceData(0, asCharacterData(clone.get())->length(), data->data().substr(0, endOffset));
+        downcast<DOMCharacterData>(clone.get())->replaceData(0, downcast<DOMCharacterData>(clone.get())->length(), data->data().substr(0, endOffset));
         fragment->insertChild(clone, nullptr);
         if (extract)
             data->replaceData(0, endOffset, {});
@@ -484,7 +480,7 @@ bool DOMRange::deleteContents(Error*)
     unsigned startOffset = m_startOffset;
     unsigned endOffset = m_endOffset;
     if (startNode == endNode && isCharacterData(startNode.get())) {
-        asCharacterData(startNode.get())->replaceData(startOffset, endOffset - startOffset, {});
+        downcast<DOMCharacterData>(startNode.get())->replaceData(startOffset, endOffset - startOffset, {});
         return true;
     }
 
@@ -522,13 +518,13 @@ bool DOMRange::deleteContents(Error*)
     }
 
     if (isCharacterData(startNode.get())) {
-        auto* data = asCharacterData(startNode.get());
+        auto* data = downcast<DOMCharacterData>(startNode.get());
         data->replaceData(startOffset, data->length() - startOffset, {});
     }
     for (auto& removed : nodesToRemove)
         removed->remove();
     if (isCharacterData(endNode.get()))
-        asCharacterData(endNode.get())->replaceData(0, endOffset, {});
+        downcast<DOMCharacterData>(endNode.get())->replaceData(0, endOffset, {});
     setStartRaw(newNode.get(), newOffset);
     setEndRaw(newNode.get(), newOffset);
     return true;
@@ -552,7 +548,7 @@ bool DOMRange::insertNode(const std::shared_ptr<DOMNode>& node, Error* outError)
     if (!parent->ensurePreInsertionValidity(*node, reference.get(), outError))
         return false;
     if (startNode->isTextNode())
-        reference = static_cast<DOMText*>(startNode.get())->splitText(m_startOffset);
+        reference = downcast<DOMText>(startNode.get())->splitText(m_startOffset);
     if (reference == node)
         reference = node->nextSibling();
     node->remove();
@@ -598,11 +594,11 @@ std::u16string DOMRange::toString() const
     auto* startNode = m_startContainer.get();
     auto* endNode = m_endContainer.get();
     if (startNode == endNode && startNode->isTextNode())
-        return asCharacterData(startNode)->data().substr(m_startOffset, m_endOffset - m_startOffset);
+        return downcast<DOMCharacterData>(startNode)->data().substr(m_startOffset, m_endOffset - m_startOffset);
     if (startNode == endNode && startNode->isCharacterDataNode())
         return text;
     if (startNode->isTextNode())
-        text += asCharacterData(startNode)->data().substr(m_startOffset);
+        text += downcast<DOMCharacterData>(startNode)->data().substr(m_startOffset);
     DOMNode* node = startNode->isCharacterDataNode() ? startNode->traverseNextSkippingChildren()
                                                      : (startNode->childAt(m_startOffset) ? startNode->childAt(m_startOffset)
                                                                                           : startNode->traverseNextSkippingChildren());
@@ -613,10 +609,10 @@ std::u16string DOMRange::toString() const
                                                                                     : endNode->traverseNextSkippingChildren());
     for (; node && node != stop; node = node->traverseNext()) {
         if (node->isTextNode())
-            text += asCharacterData(node)->data();
+            text += downcast<DOMCharacterData>(node)->data();
     }
     if (endNode->isTextNode())
-        text += asCharacterData(endNode)->data().substr(0, m_endOffset);
+        text += downcast<DOMCharacterData>(endNode)->data().substr(0, m_endOffset);
     return text;
 }
 

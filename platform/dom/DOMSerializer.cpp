@@ -1,5 +1,6 @@
 #include "platform/dom/DOMSerializer.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -113,7 +114,7 @@ void appendTextOfDescendants(const DOMNode& root, std::u16string& text)
 {
     for (auto* node = root.traverseNext(&root); node; node = node->traverseNext(&root)) {
         if (node->isTextNode())
-            text += static_cast<const DOMCharacterData&>(*node).data();
+            text += downcast<DOMCharacterData>(*node).data();
     }
 }
 
@@ -148,7 +149,7 @@ void writeCharacterData(const DOMCharacterData& node, std::u16string_view data, 
         into += u"-->";
         return;
     case DOMNode::PROCESSING_INSTRUCTION_NODE: {
-        auto& instruction = static_cast<const DOMProcessingInstruction&>(node);
+        auto& instruction = downcast<DOMProcessingInstruction>(node);
         into += u"<?";
         into += instruction.target();
         into += u' ';
@@ -169,7 +170,7 @@ bool openNode(const DOMNode& node, Output& out, const DOMNode* parent)
     auto& into = out.into;
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE: {
-        auto& element = static_cast<const DOMElement&>(node);
+        auto& element = downcast<DOMElement>(node);
         auto& tagName = serializedTagName(element);
         into += u'<';
         into += tagName;
@@ -202,13 +203,13 @@ bool openNode(const DOMNode& node, Output& out, const DOMNode* parent)
     case DOMNode::CDATA_SECTION_NODE:
     case DOMNode::COMMENT_NODE:
     case DOMNode::PROCESSING_INSTRUCTION_NODE: {
-        auto& data = static_cast<const DOMCharacterData&>(node);
+        auto& data = downcast<DOMCharacterData>(node);
         writeCharacterData(data, data.data(), out, parent);
         return false;
     }
     case DOMNode::DOCUMENT_TYPE_NODE:
         into += u"<!DOCTYPE ";
-        into += static_cast<const DOMDocumentType&>(node).name();
+        into += downcast<DOMDocumentType>(node).name();
         into += u'>';
         return false;
     case DOMNode::DOCUMENT_NODE:
@@ -337,7 +338,7 @@ bool serializeRangeContents(const DOMNode* startNode, unsigned startOffset, cons
     if (startNode == endNode && startOffset >= endOffset)
         return true;
     if (startNode == endNode && startNode->isCharacterDataNode()) {
-        auto& data = static_cast<const DOMCharacterData&>(*startNode);
+        auto& data = downcast<DOMCharacterData>(*startNode);
         writeCharacterData(data, std::u16string_view(data.data()).substr(startOffset, endOffset - startOffset), out, parent);
         return true;
     }
@@ -357,7 +358,7 @@ bool serializeRangeContents(const DOMNode* startNode, unsigned startOffset, cons
     }
 
     if (firstPartial && firstPartial->isCharacterDataNode()) {
-        auto& data = static_cast<const DOMCharacterData&>(*startNode);
+        auto& data = downcast<DOMCharacterData>(*startNode);
         writeCharacterData(data, std::u16string_view(data.data()).substr(startOffset), out, parent);
     } else if (firstPartial
                && !serializePartialChild(*firstPartial, startNode, startOffset, firstPartial, firstPartial->length(), out,
@@ -366,7 +367,7 @@ bool serializeRangeContents(const DOMNode* startNode, unsigned startOffset, cons
     for (auto* child = contained; child && child != stop; child = child->next())
         serializeSubtree(*child, true, out, parent);
     if (lastPartial && lastPartial->isCharacterDataNode()) {
-        auto& data = static_cast<const DOMCharacterData&>(*endNode);
+        auto& data = downcast<DOMCharacterData>(*endNode);
         writeCharacterData(data, std::u16string_view(data.data()).substr(0, endOffset), out, parent);
     } else if (lastPartial && !serializePartialChild(*lastPartial, lastPartial, 0, endNode, endOffset, out, parent))
         return false;

@@ -1,5 +1,6 @@
 #include "platform/dom/DOMParsing.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -245,7 +246,7 @@ private:
         if (text.empty())
             return;
         if (auto* last = parent.last(); last && last->nodeType() == DOMNode::TEXT_NODE) {
-            static_cast<DOMText*>(last)->appendData(text);
+            downcast<DOMText>(last)->appendData(text);
             return;
         }
         auto node = std::make_shared<DOMText>(m_handle, std::move(text));

@@ -1,6 +1,7 @@
 #include "platform/web/WebFrame.h"
 
 #include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -305,10 +306,9 @@ std::optional<URL> WebFrame::baseURL() const
     auto documentURL = URL::create(m_document->URL());
     if (auto head = m_document->head()) {
         for (DOMNode* child = head->first(); child; child = child->next()) {
-            if (child->isElementNode() && static_cast<DOMElement*>(child)->hasTagName(u"base")) {
-                auto& base = static_cast<DOMElement&>(*child);
-                if (base.hasAttribute(u"href")) {
-                    if (auto url = URL::create(base.getAttribute(u"href"), documentURL ? &*documentURL : nullptr))
+            if (auto* base = dynamicDowncast<DOMElement>(child); base && base->hasTagName(u"base")) {
+                if (base->hasAttribute(u"href")) {
+                    if (auto url = URL::create(base->getAttribute(u"href"), documentURL ? &*documentURL : nullptr))
                         return url->absoluteURL();
                 }
                 break;
@@ -716,7 +716,7 @@ void WebFrame::startSubresourceLoads(bool includeFrames, const std::vector<std::
                     loadSubresource(url->absoluteURL(), false);
             }
         } else if (includeFrames && (element.hasTagName(u"iframe") || element.hasTagName(u"frame")))
-            frames.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
+            frames.push_back(downcast<DOMElement>(element.shared_from_this()));
     };
     // A document as the parser built it names the elements to visit; any
     // other is walked whole, as is one that a delegate changes meanwhile
@@ -735,7 +735,7 @@ void WebFrame::startSubresourceLoads(bool includeFrames, const std::vector<std::
     }
     for (DOMNode* node = walk ? first : nullptr; node && m_generation == generation; node = advance(node)) {
         if (node->isElementNode())
-            visit(static_cast<DOMElement&>(*node));
+            visit(downcast<DOMElement>(*node));
     }
     for (auto& element : frames) {
         if (m_generation != generation)

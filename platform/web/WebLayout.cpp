@@ -1,6 +1,7 @@
 #include "platform/web/WebLayout.h"
 
 #include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -405,7 +406,7 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
             if (found == m_boxes.end() || found->second.blockFlow == noBlockFlow
                 || m_blockFlows[found->second.blockFlow].inTable)
                 continue;
-            auto* block = static_cast<const DOMElement*>(node);
+            auto* block = downcast<DOMElement>(node);
             if (std::find(blocks.begin(), blocks.end(), block) == blocks.end())
                 blocks.push_back(block);
             return true;
@@ -421,7 +422,7 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
         if (!target || !target->isConnected())
             continue;
         if (change.kind == DOMStructureChange::Kind::Attribute) {
-            auto& element = static_cast<const DOMElement&>(*target);
+            auto& element = downcast<DOMElement>(*target);
             // The layout reads the spans and widths of tables and cells itself.
             bool tableAttribute = (change.attributeName == u"colspan" || change.attributeName == u"rowspan"
                                    || change.attributeName == u"width")
@@ -597,7 +598,7 @@ bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
         if (child->isTextNode()) {
             if (preserve)
                 return false;
-            for (char16_t c : static_cast<const DOMCharacterData&>(*child).data()) {
+            for (char16_t c : downcast<DOMCharacterData>(*child).data()) {
                 if (!isSpace(c))
                     return false;
             }
@@ -605,7 +606,7 @@ bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
         }
         if (!child->isElementNode())
             continue;
-        auto& element = static_cast<const DOMElement&>(*child);
+        auto& element = downcast<DOMElement>(*child);
         auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
         if (kind == DisplayKind::None)
             continue;
@@ -620,7 +621,7 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     auto target = change.target.lock();
     if (!target || !target->isConnected() || !target->isElementNode() || change.touchesStyleSheets)
         return FastResult::NotApplicable;
-    auto& container = static_cast<const DOMElement&>(*target);
+    auto& container = downcast<DOMElement>(*target);
     auto containerFound = m_boxes.find(&container);
     if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow)
         return FastResult::NotApplicable;
@@ -667,7 +668,7 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
     auto inserted = change.inserted.lock();
     if (!inserted || inserted->parent() != &container || !inserted->isElementNode())
         return FastResult::NotApplicable;
-    auto& element = static_cast<const DOMElement&>(*inserted);
+    auto& element = downcast<DOMElement>(*inserted);
     if (m_boxes.count(&element))
         return FastResult::NotApplicable;
     if (displayKind(*CSSStyleResolver::computedValuesFor(element)) == DisplayKind::None)
@@ -784,7 +785,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     double alignment = 0;
     bool justify = false;
     if (container.isElementNode()) {
-        auto& element = static_cast<const DOMElement&>(container);
+        auto& element = downcast<DOMElement>(container);
         state.font = fontOf(element);
         auto style = CSSStyleResolver::computedValuesFor(element);
         alignment = webLineAlignmentFraction(*style);
@@ -797,7 +798,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
     for (DOMNode* child = container.first(); child; child = child->next()) {
         bool block = false;
         if (child->isElementNode()) {
-            auto& element = static_cast<const DOMElement&>(*child);
+            auto& element = downcast<DOMElement>(*child);
             auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
             if (kind == DisplayKind::None)
                 continue;
@@ -814,7 +815,7 @@ double WebLayout::layoutBlockChildren(const DOMNode& container, double x, double
         if (state.recordsLineEnds)
             alignLines(state, runStart, alignment, justify);
         double top = state.lineTop;
-        auto& element = static_cast<const DOMElement&>(*child);
+        auto& element = downcast<DOMElement>(*child);
         double height;
         if (webIsReplacedElement(element)) {
             Size size = replacedSize(element);
@@ -882,7 +883,7 @@ void WebLayout::alignLines(InlineState& state, size_t firstBox, double alignment
     for (size_t i = firstBox; i < m_boxOrder.size(); ++i) {
         Box& box = *m_boxOrder[i];
         if (box.isText) {
-            auto& data = static_cast<const DOMCharacterData&>(*box.node).data();
+            auto& data = downcast<DOMCharacterData>(*box.node).data();
             for (auto& line : box.lines) {
                 unsigned spaces = 0;
                 if (justify && !box.preservesWhiteSpace) {
@@ -972,7 +973,7 @@ const WebLayout::TableMeasure& WebLayout::measureTable(const DOMElement& table)
     for (DOMNode* child = table.first(); child; child = child->next()) {
         if (!child->isElementNode())
             continue;
-        auto& element = static_cast<const DOMElement&>(*child);
+        auto& element = downcast<DOMElement>(*child);
         if (displayKind(*CSSStyleResolver::computedValuesFor(element)) == DisplayKind::None)
             continue;
         if (element.hasTagName(u"tr")) {
@@ -988,8 +989,8 @@ const WebLayout::TableMeasure& WebLayout::measureTable(const DOMElement& table)
         if (element.hasTagName(u"thead") || element.hasTagName(u"tbody") || element.hasTagName(u"tfoot")) {
             groups.emplace_back();
             for (DOMNode* row = element.first(); row; row = row->next()) {
-                if (row->isElementNode() && static_cast<DOMElement*>(row)->hasTagName(u"tr"))
-                    groups.back().push_back(static_cast<const DOMElement*>(row));
+                if (auto* rowElement = dynamicDowncast<DOMElement>(row); rowElement && rowElement->hasTagName(u"tr"))
+                    groups.back().push_back(rowElement);
             }
             measure.parts.push_back({ &element, groups.size() - 1, false });
         } else if (element.hasTagName(u"caption"))
@@ -1110,14 +1111,14 @@ WebLayout::ContentWidths WebLayout::childrenWidths(const DOMNode& container)
 {
     WidthState state;
     if (container.isElementNode())
-        state.font = fontOf(static_cast<const DOMElement&>(container));
+        state.font = fontOf(downcast<DOMElement>(container));
     ContentWidths widths;
     for (DOMNode* child = container.first(); child; child = child->next()) {
         if (!child->isElementNode()) {
             inlineWidths(*child, state);
             continue;
         }
-        auto& element = static_cast<const DOMElement&>(*child);
+        auto& element = downcast<DOMElement>(*child);
         auto kind = displayKind(*CSSStyleResolver::computedValuesFor(element));
         if (kind == DisplayKind::None)
             continue;
@@ -1151,7 +1152,7 @@ void WebLayout::inlineWidths(const DOMNode& node, WidthState& state)
     }
     if (!node.isElementNode())
         return;
-    auto& element = static_cast<const DOMElement&>(node);
+    auto& element = downcast<DOMElement>(node);
     if (displayKind(*CSSStyleResolver::computedValuesFor(element)) == DisplayKind::None)
         return;
     if (element.hasTagName(u"br")) {
@@ -1175,7 +1176,7 @@ void WebLayout::inlineWidths(const DOMNode& node, WidthState& state)
 
 void WebLayout::textWidths(const DOMNode& node, WidthState& state)
 {
-    auto& data = static_cast<const DOMCharacterData&>(node).data();
+    auto& data = downcast<DOMCharacterData>(node).data();
     auto* parent = node.parentElement().get();
     uint32_t font = parent ? fontOf(*parent) : state.font;
     bool preserve = false;
@@ -1339,7 +1340,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
     }
     if (!node.isElementNode())
         return;
-    auto& element = static_cast<const DOMElement&>(node);
+    auto& element = downcast<DOMElement>(node);
     auto style = CSSStyleResolver::computedValuesFor(element);
     if (displayKind(*style) == DisplayKind::None)
         return;
@@ -1390,7 +1391,7 @@ void WebLayout::layoutInline(const DOMNode& node, InlineState& state)
 
 void WebLayout::layoutText(const DOMNode& node, InlineState& state)
 {
-    auto& data = static_cast<const DOMCharacterData&>(node).data();
+    auto& data = downcast<DOMCharacterData>(node).data();
     auto* parent = node.parentElement().get();
     uint32_t font = parent ? fontOf(*parent) : state.font;
     double advance = spaceWidthOf(font);
@@ -1587,7 +1588,7 @@ WebTextRun WebLayout::makeTextRun(const Box& box, const WebLineBox& line) const
     run.baseline = line.rect.minY() + (line.rect.height() - metrics.ascent - metrics.descent) / 2 + metrics.ascent;
     run.startOffset = line.startOffset;
     run.endOffset = line.endOffset;
-    auto& data = static_cast<const DOMCharacterData&>(*box.node).data();
+    auto& data = downcast<DOMCharacterData>(*box.node).data();
     unsigned end = std::min<unsigned>(line.endOffset, static_cast<unsigned>(data.size()));
     run.text.reserve(end - std::min(end, line.startOffset));
     double spaceWidth = spaceWidthOf(box.font);
@@ -1695,7 +1696,7 @@ Rect WebLayout::caretRect(const DOMNode& container, unsigned offset) const
     Rect box = found->second.rect;
     double x = box.minX();
     if (found->second.blockFlow != noBlockFlow && container.isElementNode()) {
-        auto style = CSSStyleResolver::computedValuesFor(static_cast<const DOMElement&>(container));
+        auto style = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(container));
         x = webBoxEdges(*style, m_blockFlows[found->second.blockFlow].width).frame().inset(box).minX();
     }
     return Rect(x, box.minY(), 1, box.height());

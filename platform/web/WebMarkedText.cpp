@@ -1,6 +1,7 @@
 #include "platform/web/WebMarkedText.h"
 
 #include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/views/FontMetrics.h"
@@ -24,7 +25,7 @@ FontDescriptor fontAt(const WebLayout& layout, const DOMNode& node, double textS
         if (const FontDescriptor* font = layout.fontOfText(node))
             return *font;
     }
-    auto element = node.isElementNode() ? std::static_pointer_cast<const DOMElement>(node.shared_from_this()) : node.parentElement();
+    auto element = node.isElementNode() ? downcast<DOMElement>(node.shared_from_this()) : node.parentElement();
     if (element)
         return webFontDescriptor(*CSSStyleResolver::computedValuesFor(*element), textSizeMultiplier);
     return FontDescriptor(u"", 16 * textSizeMultiplier).withMetricsRole(FontMetricsRole::Page);

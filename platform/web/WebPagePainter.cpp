@@ -1,6 +1,7 @@
 #include "platform/web/WebPagePainter.h"
 
 #include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -122,7 +123,7 @@ public:
                 if (node.isTextNode())
                     paintText(node);
                 else if (node.isElementNode()) {
-                    auto& element = static_cast<const DOMElement&>(node);
+                    auto& element = downcast<DOMElement>(node);
                     size_t firstCommand = m_context.commands().size();
                     paintElement(element, box);
                     beginEffects(element, box, firstCommand);
@@ -338,7 +339,7 @@ private:
                 number = std::atol(toUTF8(*start).c_str());
         }
         for (auto* sibling = item.previous(); sibling; sibling = sibling->previous()) {
-            if (sibling->isElementNode() && static_cast<DOMElement*>(sibling)->hasTagName(u"li"))
+            if (sibling->isElementNode() && downcast<DOMElement>(sibling)->hasTagName(u"li"))
                 ++number;
         }
         std::u16string text = toUTF16(std::to_string(number)) + u".";
@@ -421,7 +422,7 @@ private:
             return;
         Color color = Color::black();
         DOMNode* node = caret.startNode();
-        auto element = node->isElementNode() ? std::static_pointer_cast<DOMElement>(node->shared_from_this()) : node->parentElement();
+        auto element = node->isElementNode() ? downcast<DOMElement>(node->shared_from_this()) : node->parentElement();
         if (element) {
             if (auto textColor = colorOf(*CSSStyleResolver::computedValuesFor(*element), CSSPropertyID::Color))
                 color = *textColor;

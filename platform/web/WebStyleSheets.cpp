@@ -1,5 +1,6 @@
 #include "platform/web/WebStyleSheets.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -167,7 +168,7 @@ std::vector<std::shared_ptr<DOMCSSStyleSheet>> webStyleSheets(const WebFrame& fr
     for (DOMNode* node = document->first(); node; node = node->traverseNext()) {
         if (!node->isElementNode())
             continue;
-        auto element = std::static_pointer_cast<DOMElement>(node->shared_from_this());
+        auto element = downcast<DOMElement>(node->shared_from_this());
         if (element->hasTagName(u"style")) {
             auto sheet = std::make_shared<DOMCSSStyleSheet>(std::nullopt, element);
             sheet->parse(element->textContent(), frame);

@@ -1,5 +1,6 @@
 #include "platform/web/WebTableGrid.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMElement.h"
 
 #include <algorithm>
@@ -43,7 +44,7 @@ std::vector<const DOMElement*> webTableRowCells(const DOMElement& row)
     for (DOMNode* child = row.first(); child; child = child->next()) {
         if (!child->isElementNode())
             continue;
-        auto* cell = static_cast<const DOMElement*>(child);
+        auto* cell = downcast<DOMElement>(child);
         if (cell->hasTagName(u"td") || cell->hasTagName(u"th"))
             cells.push_back(cell);
     }

@@ -1,6 +1,7 @@
 #include "platform/web/WebView.h"
 
 #include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -18,7 +19,7 @@ bool isFrameElement(const DOMNode& node)
 {
     if (!node.isElementNode())
         return false;
-    auto& element = static_cast<const DOMElement&>(node);
+    auto& element = downcast<DOMElement>(node);
     return element.hasTagName(u"iframe") || element.hasTagName(u"frame");
 }
 
@@ -30,7 +31,7 @@ bool isWordCharacter(char16_t c)
 
 std::shared_ptr<DOMRange> collapsedRange(DOMNode& node, unsigned offset)
 {
-    auto* document = node.isDocumentNode() ? static_cast<DOMDocument*>(&node) : node.document();
+    auto* document = node.isDocumentNode() ? downcast<DOMDocument>(&node) : node.document();
     if (!document)
         return nullptr;
     auto range = DOMRange::create(*document);
@@ -258,7 +259,7 @@ void WebView::resizeSubviewsWithOldSize(Size)
 
 std::shared_ptr<WebFrame> WebView::frameForNode(const DOMNode& node) const
 {
-    auto* document = node.isDocumentNode() ? static_cast<const DOMDocument*>(&node) : node.document();
+    auto* document = node.isDocumentNode() ? downcast<DOMDocument>(&node) : node.document();
     return document ? m_mainFrame->frameForDocument(*document) : nullptr;
 }
 
@@ -310,15 +311,14 @@ std::optional<WebElementDictionary> WebView::elementAtPointInFrame(WebFrame& fra
     result.webFrame = frame.shared_from_this();
     auto base = frame.baseURL();
     for (DOMNode* ancestor = node; ancestor; ancestor = ancestor->parent()) {
-        if (ancestor->isElementNode() && static_cast<DOMElement*>(ancestor)->hasTagName(u"a")) {
-            auto& link = static_cast<DOMElement&>(*ancestor);
-            if (link.hasAttribute(u"href"))
-                result.linkURL = URL::create(link.getAttribute(u"href"), base ? &*base : nullptr);
+        if (auto* link = dynamicDowncast<DOMElement>(ancestor); link && link->hasTagName(u"a")) {
+            if (link->hasAttribute(u"href"))
+                result.linkURL = URL::create(link->getAttribute(u"href"), base ? &*base : nullptr);
             break;
         }
     }
-    if (node->isElementNode() && static_cast<DOMElement*>(node)->hasTagName(u"img"))
-        result.imageURL = URL::create(static_cast<DOMElement*>(node)->getAttribute(u"src"), base ? &*base : nullptr);
+    if (auto* image = dynamicDowncast<DOMElement>(node); image && image->hasTagName(u"img"))
+        result.imageURL = URL::create(image->getAttribute(u"src"), base ? &*base : nullptr);
     if (m_selection && m_selection->startNode()->document() == document.get())
         result.isSelected = !m_selection->collapsed() && m_selection->intersectsNode(*node);
     return result;
@@ -335,7 +335,7 @@ std::shared_ptr<DOMRange> WebView::caretRangeAtPoint(Point point)
     DOMNode* node = hit->domNode.get();
     if (node->isTextNode())
         return collapsedRange(*node, layout.offsetForPoint(*node, inFrame));
-    if (node->isElementNode() && webIsReplacedElement(static_cast<DOMElement&>(*node)) && node->parent()) {
+    if (node->isElementNode() && webIsReplacedElement(downcast<DOMElement>(*node)) && node->parent()) {
         Rect box = layout.boundingBox(*node);
         return collapsedRange(*node->parent(), node->index() + (inFrame.x >= box.midX() ? 1 : 0));
     }
@@ -412,7 +412,7 @@ static std::shared_ptr<DOMRange> expandedRange(const std::shared_ptr<DOMRange>& 
     if (clickCount == 2) {
         if (!node->isTextNode())
             return caret;
-        auto& data = static_cast<DOMCharacterData&>(*node).data();
+        auto& data = downcast<DOMCharacterData>(*node).data();
         unsigned start = caret->startOffset();
         unsigned end = start;
         while (start > 0 && isWordCharacter(data[start - 1]))
@@ -434,7 +434,7 @@ static std::shared_ptr<DOMRange> expandedRange(const std::shared_ptr<DOMRange>& 
     // Three clicks: the contents of the enclosing block.
     DOMNode* block = node->isElementNode() ? node : node->parent();
     while (block && block->parent() && block->isElementNode()) {
-        auto display = CSSStyleResolver::computedValuesFor(static_cast<DOMElement&>(*block))->identifier(CSSPropertyID::Display);
+        auto display = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(*block))->identifier(CSSPropertyID::Display);
         if (display != u"inline" && !display.empty())
             break;
         block = block->parent();

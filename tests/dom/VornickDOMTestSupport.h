@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dom/VornickDOMServices.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -34,7 +35,7 @@ inline std::shared_ptr<DOMNode> child(const std::shared_ptr<DOMNode>& node, unsi
 
 inline std::shared_ptr<DOMText> textChild(const std::shared_ptr<DOMNode>& node, unsigned index)
 {
-    return std::static_pointer_cast<DOMText>(child(node, index));
+    return downcast<DOMText>(child(node, index));
 }
 
 // The body's inner HTML.

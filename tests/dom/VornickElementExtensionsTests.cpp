@@ -5,6 +5,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/URL.h"
+#include "platform/dom/DOMCasts.h"
 
 #include <gtest/gtest.h>
 
@@ -71,7 +72,7 @@ TEST(VornickElementExtensions, LabelsLeaveOutTheEditorsOwnClasses)
     auto p = byId(document, u"main");
     EXPECT_EQ(vornick_attributesLabelForPathSegment(*p), u"#main.a.b");
     EXPECT_EQ(vornick_labelForPathControl(*p), u"p#main.a brevanton-x b");
-    auto div = std::static_pointer_cast<DOMElement>(child(document->body(), 1));
+    auto div = downcast<DOMElement>(child(document->body(), 1));
     EXPECT_EQ(vornick_attributesLabelForPathSegment(*div), u"");
     EXPECT_TRUE(vornick_isAttachmentPoint(*div));
     EXPECT_EQ(vornick_vornickClassNamesArray(*p), std::vector<std::u16string> { u"brevanton-x" });

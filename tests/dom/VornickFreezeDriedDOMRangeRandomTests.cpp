@@ -5,6 +5,7 @@
 
 #include "VornickDOMTestSupport.h"
 #include "dom/VornickRangeExtensions.h"
+#include "platform/dom/DOMCasts.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ bool isBlank(const DOMNode& node)
 {
     if (!node.isTextNode())
         return false;
-    for (char16_t c : static_cast<const DOMCharacterData&>(node).data()) {
+    for (char16_t c : downcast<DOMCharacterData>(node).data()) {
         if (c != u' ' && c != u'\n' && c != u'\t')
             return false;
     }
@@ -67,7 +68,7 @@ public:
                 if (choice == 0)
                     node->parent()->removeChild(node.get());
                 else if (choice == 1)
-                    static_cast<DOMCharacterData&>(*node).setData(u"\n\t    ");
+                    downcast<DOMCharacterData>(*node).setData(u"\n\t    ");
             } else if (node->isElementNode() && node.get() != &root && next(2)) {
                 DOMNode* before = node->previous();
                 if (!before || !before->isTextNode())
@@ -88,7 +89,7 @@ public:
         std::vector<std::shared_ptr<DOMNode>> nodes;
         collect(root, nodes);
         auto node = nodes[next(static_cast<unsigned>(nodes.size()))];
-        size_t length = node->isTextNode() ? static_cast<DOMCharacterData&>(*node).length() : node->childCount();
+        size_t length = node->isTextNode() ? downcast<DOMCharacterData>(*node).length() : node->childCount();
         return { node, static_cast<int32_t>(next(static_cast<unsigned>(length) + 1)) };
     }
 

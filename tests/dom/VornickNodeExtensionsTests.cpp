@@ -4,6 +4,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/URL.h"
+#include "platform/dom/DOMCasts.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ std::u16string walk(const std::shared_ptr<DOMNode>& root, unsigned options)
     vornick_enumerateNodeTreeWithOptions(root, options, [&](const std::shared_ptr<DOMNode>& node, bool&) {
         if (!names.empty())
             names += u",";
-        names += node->isTextNode() ? static_cast<DOMText&>(*node).data() : asciiLowercase(node->nodeName());
+        names += node->isTextNode() ? downcast<DOMText>(*node).data() : asciiLowercase(node->nodeName());
     });
     return names;
 }
@@ -143,11 +144,11 @@ TEST(VornickNodeExtensions, ChildListSurgery)
     EXPECT_EQ(d->innerHTML(), u"<p>1</p>t<i>x</i><b>y</b>end");
     EXPECT_THROW(vornick_replaceChildNodesInRange(*d, VornickMakeRange(4, 2), {}), InternalInconsistencyException);
 
-    auto range = vornick_unwrapChildElement(*d, std::static_pointer_cast<DOMElement>(child(d, 2)));
+    auto range = vornick_unwrapChildElement(*d, downcast<DOMElement>(child(d, 2)));
     EXPECT_EQ(d->innerHTML(), u"<p>1</p>tx<b>y</b>end");
     EXPECT_EQ(range->startOffset(), 2u);
     EXPECT_EQ(range->endOffset(), 3u);
-    EXPECT_THROW(vornick_unwrapChildElement(*e, std::static_pointer_cast<DOMElement>(child(d, 0))),
+    EXPECT_THROW(vornick_unwrapChildElement(*e, downcast<DOMElement>(child(d, 0))),
                  InternalInconsistencyException);
 }
 

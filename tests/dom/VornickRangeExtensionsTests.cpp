@@ -3,6 +3,7 @@
 #include "VornickDOMTestSupport.h"
 #include "dom/VornickNodeExtensions.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/dom/DOMCasts.h"
 
 #include <gtest/gtest.h>
 
@@ -319,7 +320,7 @@ TEST(VornickRangeExtensions, InsertingNodesAndText)
     auto text = child(p, 0);
     auto atB = rangeOf(text, 1, text, 1);
     auto typed = vornick_insertText(*atB, u"XY");
-    EXPECT_EQ(static_cast<DOMText&>(*text).data(), u"aXYb");
+    EXPECT_EQ(downcast<DOMText>(*text).data(), u"aXYb");
     EXPECT_EQ(typed->toString(), u"XY");
     auto inElement = rangeOf(p, 0, p, 0);
     typed = vornick_insertText(*inElement, u"start");

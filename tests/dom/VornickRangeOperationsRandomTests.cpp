@@ -4,6 +4,7 @@
 #include "dom/VornickRangeExtensions.h"
 
 #include "VornickDOMTestSupport.h"
+#include "platform/dom/DOMCasts.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,7 @@ private:
                 continue;
             if (auto* element = toElement(node.get()); element && (element->localName() == u"img" || element->localName() == u"br"))
                 continue;
-            size_t length = node->isTextNode() ? static_cast<DOMCharacterData&>(*node).length() : node->childCount();
+            size_t length = node->isTextNode() ? downcast<DOMCharacterData>(*node).length() : node->childCount();
             return { node, static_cast<int32_t>(next(static_cast<unsigned>(length) + 1)) };
         }
     }

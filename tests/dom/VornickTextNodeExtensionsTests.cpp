@@ -3,6 +3,7 @@
 #include "VornickDOMTestSupport.h"
 #include "dom/VornickNodeListExtensions.h"
 #include "dom/VornickNodeExtensions.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/foundation/Assertions.h"
 
@@ -20,7 +21,7 @@ TEST(VornickTextNodeExtensions, SplittingATextSplitsItsElementsUpToTheTop)
 {
     auto document = documentWithBody(u"<p id=p><b class=k>x<i id=i>abcdef</i></b></p>");
     auto p = byId(document, u"p");
-    auto b = std::static_pointer_cast<DOMElement>(child(p, 0));
+    auto b = downcast<DOMElement>(child(p, 0));
     auto i = byId(document, u"i");
     auto text = textChild(i, 0);
     auto map = vornick_splitTextAtOffset(text, 3, b);
@@ -31,7 +32,7 @@ TEST(VornickTextNodeExtensions, SplittingATextSplitsItsElementsUpToTheTop)
     EXPECT_EQ(map[1].second, child(p, 1));
 
     auto again = documentWithBody(u"<p id=p><b><i>abcdef</i></b></p>");
-    auto top = std::static_pointer_cast<DOMElement>(child(byId(again, u"p"), 0));
+    auto top = downcast<DOMElement>(child(byId(again, u"p"), 0));
     auto inner = textChild(child(top, 0), 0);
     EXPECT_TRUE(vornick_splitTextAtOffset(inner, 0, top).empty());
     EXPECT_TRUE(vornick_splitTextAtOffset(inner, 6, top).empty());
@@ -41,7 +42,7 @@ TEST(VornickTextNodeExtensions, SplittingATextSplitsItsElementsUpToTheTop)
 
     // Splitting at the end of an inner element splits only the outer one.
     auto tail = documentWithBody(u"<p id=p><b><i>ab</i>cd</b></p>");
-    auto outer = std::static_pointer_cast<DOMElement>(child(byId(tail, u"p"), 0));
+    auto outer = downcast<DOMElement>(child(byId(tail, u"p"), 0));
     auto ab = textChild(child(outer, 0), 0);
     map = vornick_splitTextAtOffset(ab, 2, outer);
     EXPECT_EQ(byId(tail, u"p")->innerHTML(), u"<b><i>ab</i></b><b>cd</b>");
@@ -64,7 +65,7 @@ TEST(VornickTextNodeExtensions, DescriptionsAndCommentPrefixes)
     auto document = documentWithBody(u"<p id=p>a b\nc</p><!-- \u23D8 wp:paragraph -->");
     auto description = vornick_textNodeDescription(*textChild(byId(document, u"p"), 0));
     EXPECT_TRUE(description.starts_with(u"a\u25ABb\\nc (0x")) << toUTF8(description);
-    auto comment = std::static_pointer_cast<DOMComment>(document->body()->lastChild());
+    auto comment = downcast<DOMComment>(document->body()->lastChild());
     EXPECT_TRUE(vornick_hasPrefix(*comment, u"wp:"));
     EXPECT_FALSE(vornick_hasPrefix(*comment, u"/wp:"));
 }

@@ -5,6 +5,7 @@
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameAssociatedValues.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -138,7 +139,7 @@ TEST_F(VornickWebFrameExtensions, ValuesDefaultAttachAndDieWithTheFrame)
     auto body = frame.domDocument()->body();
     EXPECT_EQ(vornick_effectiveAttachmentPointElements(frame), std::vector<std::shared_ptr<DOMElement>> { body });
     auto found = std::make_shared<Point>();
-    found->element = std::static_pointer_cast<DOMElement>(body->firstChild());
+    found->element = downcast<DOMElement>(body->firstChild());
     vornick_addAttachmentPoint(frame, std::make_shared<Point>());
     vornick_addAttachmentPoint(frame, nullptr);
     vornick_addAttachmentPoint(frame, found);
@@ -188,7 +189,7 @@ TEST_F(VornickWebFrameExtensions, NonBreakingSpaceSubstitution)
     vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"x\u2423y");
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2395');
     auto paragraph = frame.domDocument()->body()->firstChild();
-    std::static_pointer_cast<DOMText>(paragraph->firstChild())->appendData(u"x\u2423y");
+    downcast<DOMText>(paragraph->firstChild())->appendData(u"x\u2423y");
     vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(frame, u"plain text");
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(frame), u'\u2395');
     vornick_disableNonBreakingSpaceSubstitution(frame);
@@ -243,7 +244,7 @@ TEST_F(VornickWebFrameExtensions, SubstituteOfAPageWithoutNonBreakingSpacesIsCho
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(*changed->mainFrame()), u'\u2423');
     EXPECT_EQ(bodyText(*changed->mainFrame()), u"plain\u23D8 and\u2423more");
     auto edited = loadString(u"<p>plain</p>");
-    std::static_pointer_cast<DOMText>(edited->mainFrame()->domDocument()->body()->firstChild()->firstChild())->setData(u"\u23D8");
+    downcast<DOMText>(edited->mainFrame()->domDocument()->body()->firstChild()->firstChild())->setData(u"\u23D8");
     EXPECT_TRUE(vornick_tryToEnableNonBreakingSpaceSubstitution(*edited->mainFrame()));
     EXPECT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(*edited->mainFrame()), u'\u2423');
 }

@@ -3,6 +3,7 @@
 // round-trip tests.
 #pragma once
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -45,7 +46,7 @@ inline void appendCanonicalTree(const DOMNode& node, std::u16string& out, bool p
     for (DOMNode* child = node.first(); child; child = child->next()) {
         switch (child->nodeType()) {
         case DOMNode::ELEMENT_NODE: {
-            auto& element = static_cast<DOMElement&>(*child);
+            auto& element = downcast<DOMElement>(*child);
             auto name = asciiLowercase(element.localName());
             out += u"<" + name;
             std::vector<std::u16string> attributes;
@@ -67,22 +68,22 @@ inline void appendCanonicalTree(const DOMNode& node, std::u16string& out, bool p
         }
         case DOMNode::TEXT_NODE:
         case DOMNode::CDATA_SECTION_NODE: {
-            auto& data = static_cast<DOMCharacterData&>(*child).data();
+            auto& data = downcast<DOMCharacterData>(*child).data();
             auto text = preserve ? data : collapsed(data);
             if (!text.empty())
                 out += u"T(" + text + u")";
             break;
         }
         case DOMNode::COMMENT_NODE:
-            out += u"C(" + static_cast<DOMCharacterData&>(*child).data() + u")";
+            out += u"C(" + downcast<DOMCharacterData>(*child).data() + u")";
             break;
         case DOMNode::DOCUMENT_TYPE_NODE: {
-            auto& doctype = static_cast<DOMDocumentType&>(*child);
+            auto& doctype = downcast<DOMDocumentType>(*child);
             out += u"D(" + asciiLowercase(doctype.name()) + u"," + doctype.publicId() + u"," + doctype.systemId() + u")";
             break;
         }
         case DOMNode::PROCESSING_INSTRUCTION_NODE:
-            out += u"P(" + static_cast<DOMProcessingInstruction&>(*child).target() + u")";
+            out += u"P(" + downcast<DOMProcessingInstruction>(*child).target() + u")";
             break;
         default:
             break;

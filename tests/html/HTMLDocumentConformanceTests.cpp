@@ -3,6 +3,7 @@
 #include "html/VornickHTMLAttributeValidator.h"
 #include "html/VornickHTMLSpec.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -19,7 +20,7 @@ std::vector<std::string> problems(const VornickHTMLSpec& spec, const DOMDocument
     for (DOMNode* node = document.first(); node; node = node->traverseNext()) {
         if (!node->isElementNode())
             continue;
-        auto& element = static_cast<DOMElement&>(*node);
+        auto& element = downcast<DOMElement>(*node);
         std::u16string tag = asciiLowercase(element.tagName());
         auto elementSpec = spec.elementSpecForTagName(tag);
         if (!elementSpec) {
@@ -29,7 +30,7 @@ std::vector<std::string> problems(const VornickHTMLSpec& spec, const DOMDocument
         DOMNode* parent = element.parent();
         if (parent && parent->isElementNode()) {
             std::u16string reason;
-            std::u16string parentTag = asciiLowercase(static_cast<DOMElement*>(parent)->tagName());
+            std::u16string parentTag = asciiLowercase(downcast<DOMElement>(parent)->tagName());
             if (!spec.elementKindMayContainElementKind(parentTag, tag, &reason))
                 found.push_back(toUTF8(reason));
         }

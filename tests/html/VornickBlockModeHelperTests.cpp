@@ -2,6 +2,7 @@
 
 #include "BlockModeEditingContextStub.h"
 #include "dom/VornickNodeExtensions.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -188,7 +189,7 @@ TEST(BlockModeHelper, ImagesTakeTheirSizeFromTheMediaFile)
     auto url = URL::fileURLWithPath(std::string_view("/site/img/photo@2x.png"));
     auto image = [&](const DOMRange* range) {
         auto fragment = helper.createImageWithURL(url, *document, &view, range);
-        return std::static_pointer_cast<DOMElement>(fragment->firstChild());
+        return downcast<DOMElement>(fragment->firstChild());
     };
     auto unknown = image(nullptr);
     EXPECT_EQ(unknown->getAttribute(u"src"), u"img/photo@2x.png");
@@ -372,7 +373,7 @@ TEST(BlockModeHelper, CreatedContentIsFencedInBlockMode)
     std::shared_ptr<DOMText> text;
     auto fragment = helper.createFragmentWithCommentDelimitedElement(u"P", *document, u"Hello", false, &element, &text);
     ASSERT_EQ(fragment->childCount(), 3u);
-    EXPECT_EQ(static_cast<DOMComment*>(fragment->childAt(0))->data(), u" wp:paragraph ");
+    EXPECT_EQ(downcast<DOMComment>(fragment->childAt(0))->data(), u" wp:paragraph ");
     EXPECT_EQ(text->data(), u"Hello");
     EXPECT_EQ(element->firstChild(), text);
     EXPECT_EQ(helper.createFragmentWithCommentDelimitedElement(u"p", *document, true, nullptr)->childCount(), 1u);

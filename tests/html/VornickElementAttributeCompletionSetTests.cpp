@@ -5,6 +5,7 @@
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickHTMLSpec.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -20,7 +21,7 @@ TEST(VornickElementAttributeCompletionSet, OffersTheSpecificationsAttributesThen
     VornickInstallHTMLServices();
     auto document = DOMDocument::parseHTML(std::string_view("<!DOCTYPE html><html><body><a href=x DATA-Thing=1 Title=t>x</a></body></html>"));
     ASSERT_TRUE(document);
-    auto anchor = std::static_pointer_cast<DOMElement>(document->getElementsByTagName(u"a")->item(0));
+    auto anchor = downcast<DOMElement>(document->getElementsByTagName(u"a")->item(0));
     auto spec = vornick_htmlSpecForDocType(*document);
     ASSERT_TRUE(spec && anchor);
     auto set = vornick_attributeCompletionSet(*anchor);

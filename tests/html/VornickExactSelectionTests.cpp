@@ -1,5 +1,6 @@
 #include "html/VornickExactSelection.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -20,7 +21,7 @@ struct Page {
 
     std::shared_ptr<DOMComment> comment(unsigned index) const
     {
-        return std::static_pointer_cast<DOMComment>(body->childAt(index)->shared_from_this());
+        return downcast<DOMComment>(body->childAt(index)->shared_from_this());
     }
     std::shared_ptr<DOMElement> element(std::u16string_view id) const { return document->getElementById(id); }
 };

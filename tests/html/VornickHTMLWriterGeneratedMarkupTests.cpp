@@ -5,6 +5,7 @@
 // point of writing; XHTML read as XML must stay well-formed.
 #include "html/VornickHTMLWriter.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -217,7 +218,7 @@ void rendered(const DOMNode& node, std::u16string& out, bool preserve)
             rendered(*element, out, preserve || keepsWhitespace(name));
             out += block ? u"\n" : u"";
         } else if (child->isTextNode() || child->nodeType() == DOMNode::CDATA_SECTION_NODE) {
-            for (char16_t c : static_cast<DOMCharacterData&>(*child).data())
+            for (char16_t c : downcast<DOMCharacterData>(*child).data())
                 out += !preserve && isHTMLWhitespace(c) ? u' ' : c;
         }
     }

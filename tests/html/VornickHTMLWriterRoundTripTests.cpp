@@ -5,6 +5,7 @@
 // formatting rule sets.
 #include "html/VornickHTMLWriter.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -94,7 +95,7 @@ void rendered(const DOMNode& node, std::u16string& out, bool preserve)
             if (block)
                 out += u'\n';
         } else if (child->isTextNode()) {
-            auto& data = static_cast<DOMCharacterData&>(*child).data();
+            auto& data = downcast<DOMCharacterData>(*child).data();
             if (preserve) {
                 out += data;
                 continue;

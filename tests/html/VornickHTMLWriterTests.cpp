@@ -2,6 +2,7 @@
 
 #include "toolkit/VornickCollections.h"
 #include "html/VornickGeneralFragmentDescription.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -235,7 +236,7 @@ TEST(VornickHTMLWriter, ReplacementCharactersOfUndecodableBytesAreNotWritten)
         EXPECT_FALSE(writer.htmlDataFromDocument(*document, &error));
         EXPECT_EQ(error.code(), VornickDocumentUndecodableBytesError);
     }
-    static_cast<DOMCharacterData&>(*document->getElementsByTagName(u"p")->item(0)->firstChild()).setData(u"Creme");
+    downcast<DOMCharacterData>(*document->getElementsByTagName(u"p")->item(0)->firstChild()).setData(u"Creme");
     EXPECT_TRUE(writer.htmlDataFromDocument(*document, &error));
 }
 

@@ -4,6 +4,7 @@
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLWriter.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -83,7 +84,7 @@ std::u16string bodyText(const RoundTrip& trip, bool reopened = false)
 std::shared_ptr<DOMElement> firstElement(DOMDocument& document, std::u16string_view tag)
 {
     auto elements = document.getElementsByTagName(tag);
-    return elements->length() ? std::static_pointer_cast<DOMElement>(elements->item(0)) : nullptr;
+    return elements->length() ? downcast<DOMElement>(elements->item(0)) : nullptr;
 }
 
 // The text of both openings contains `expected`.

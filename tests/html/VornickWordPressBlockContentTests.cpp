@@ -6,6 +6,7 @@
 #include "BlockModeEditingContextStub.h"
 #include "dom/VornickNodeExtensions.h"
 #include "html/VornickHTMLSpec.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -179,7 +180,7 @@ TEST(VornickWordPressBlockContent, ImageScaleComesFromAnAtNxNameOrTheBoxItReplac
     view.mediaSize = std::pair<long, long>(300, 200);
     auto attributes = [&](const char* path, const DOMRange* range) {
         auto fragment = helper.createImageWithURL(URL::fileURLWithPath(std::string_view(path)), *document, &view, range);
-        auto image = std::static_pointer_cast<DOMElement>(fragment->firstChild()->shared_from_this());
+        auto image = downcast<DOMElement>(fragment->firstChild()->shared_from_this());
         return toUTF8(image->getAttribute(u"srcset") + u" " + image->getAttribute(u"width") + u"x" + image->getAttribute(u"height"));
     };
     auto paragraph = vornick_innerRange(document->getElementById(u"p"));

@@ -3,6 +3,7 @@
 #include "html/VornickFragmentDescription.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickHTMLSpec.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -94,8 +95,8 @@ TEST(VornickWordPressBlockModeHelper, BlockTypesDecideWhatMayBeEditedAndTransfor
     auto document = page(u"<!-- wp:verse --><pre>v</pre><!-- /wp:verse --><!-- wp:embed {\"url\":\"https://v.example/1\","
                          u"\"providerNameSlug\":\"vimeo\"} --><figure>e</figure><!-- /wp:embed -->"
                          u"<!-- wp:list {\"ordered\":false} --><ul><li>x</li></ul><!-- /wp:list --><img src=a.png alt=x title=t>");
-    auto verse = helper->blockOrElement(std::static_pointer_cast<DOMElement>(document->body()->childAt(1)->shared_from_this()));
-    auto embedElement = std::static_pointer_cast<DOMElement>(document->body()->childAt(4)->shared_from_this());
+    auto verse = helper->blockOrElement(downcast<DOMElement>(document->body()->childAt(1)->shared_from_this()));
+    auto embedElement = downcast<DOMElement>(document->body()->childAt(4)->shared_from_this());
     auto embed = helper->blockOrElement(embedElement);
     EXPECT_TRUE(helper->canEditContentOfBlockOrElement(verse));
     EXPECT_FALSE(helper->canEditContentOfBlockOrElement(embed));
@@ -117,12 +118,12 @@ TEST(VornickWordPressBlockModeHelper, BlockTypesDecideWhatMayBeEditedAndTransfor
     auto collect = [&](const std::u16string& first, const std::u16string& second) { labels = { first, second }; };
     helper->getPathSegmentLabelsForElement(*embedElement, collect);
     EXPECT_EQ(labels[1], u"https://v.example/1");
-    auto list = std::static_pointer_cast<DOMElement>(document->body()->childAt(7)->shared_from_this());
+    auto list = downcast<DOMElement>(document->body()->childAt(7)->shared_from_this());
     helper->getPathSegmentLabelsForElement(*list, collect);
     EXPECT_EQ(labels, (std::vector<std::u16string> { u"List Block", u"Unordered" }));
     EXPECT_EQ(helper->elementEditorClassForElement(*list), VornickElementEditorKind::WordPressBlockElement);
 
-    auto image = std::static_pointer_cast<DOMElement>(document->body()->childAt(9)->shared_from_this());
+    auto image = downcast<DOMElement>(document->body()->childAt(9)->shared_from_this());
     EXPECT_EQ(image->localName(), u"img");
     EXPECT_EQ(helper->insertionIndexForAttribute(u"alt", *image), 1u);
     EXPECT_EQ(helper->elementEditorClassForElement(*image), VornickElementEditorKind::ElementAttributes);

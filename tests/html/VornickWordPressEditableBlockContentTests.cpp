@@ -9,6 +9,7 @@
 #include "html/VornickWordPressBlockModeHelper.h"
 #include "html/VornickWordPressEditableBlockContentElementsIdentifier.h"
 #include "html/VornickWordPressFragmentCompletionSet.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -113,7 +114,7 @@ protected:
     }
     std::shared_ptr<DOMElement> first(std::u16string_view tagName) const
     {
-        return std::static_pointer_cast<DOMElement>(document->getElementsByTagName(std::u16string(tagName))->item(0));
+        return downcast<DOMElement>(document->getElementsByTagName(std::u16string(tagName))->item(0));
     }
 
     std::shared_ptr<DOMDocument> document;

@@ -9,6 +9,7 @@
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "ui/VornickHTMLSourceCodeView.h"
 #include "html/VornickHTMLServices.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMCollections.h"
@@ -100,7 +101,7 @@ protected:
     std::shared_ptr<DOMElement> element(const std::u16string& tag) const
     {
         auto list = editor->editingView()->mainFrameDocument()->getElementsByTagName(tag);
-        return list && list->length() ? std::static_pointer_cast<DOMElement>(list->item(0)) : nullptr;
+        return list && list->length() ? downcast<DOMElement>(list->item(0)) : nullptr;
     }
     // Where a node's box is in the widget, a few points into it from the left.
     QPoint pointInWidget(const DOMNode& node, double dx = 3) const
@@ -1090,8 +1091,8 @@ TEST_F(EditorWindowImages, APictureRewrittenOrAppearingIsDrawnAnewOnceItsChangeI
     settle();
     auto list = editor->editingView()->mainFrameDocument()->getElementsByTagName(u"IMG");
     ASSERT_EQ(list->length(), 2u);
-    auto swatch = std::static_pointer_cast<DOMElement>(list->item(0));
-    auto later = std::static_pointer_cast<DOMElement>(list->item(1));
+    auto swatch = downcast<DOMElement>(list->item(0));
+    auto later = downcast<DOMElement>(list->item(1));
     ASSERT_EQ(colourOf(*swatch), qRgb(255, 0, 0));
     EXPECT_NE(colourOf(*later), qRgb(0, 255, 0));
     settle();

@@ -1,6 +1,7 @@
 #include "platform/css/CSSStyleResolver.h"
 #include "platform/css/DOMCSSComputedStyle.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -244,7 +245,7 @@ TEST(CSSStyleResolver, CachedStyleFollowsDocumentChanges)
     p->removeAttribute(u"style");
 
     // Editing the style sheet's text.
-    auto* sheetText = static_cast<DOMCharacterData*>(document->getElementById(u"s")->first());
+    auto* sheetText = downcast<DOMCharacterData>(document->getElementById(u"s")->first());
     ASSERT_TRUE(sheetText && sheetText->isTextNode());
     sheetText->appendData(u" .x { color: green }");
     EXPECT_EQ(toUTF8(style->getPropertyValue(u"color")), "rgb(0, 128, 0)");
@@ -340,12 +341,12 @@ TEST(CSSStyleResolver, TextEditsKeepCachedStylesExceptStyleSheetText)
     auto before = CSSStyleResolver::computedValuesFor(*p);
     uint64_t generation = resolver.styleGeneration();
 
-    static_cast<DOMCharacterData*>(p->first())->appendData(u"edited");
-    static_cast<DOMCharacterData*>(document->getElementById(u"e")->first())->deleteData(0, 2);
+    downcast<DOMCharacterData>(p->first())->appendData(u"edited");
+    downcast<DOMCharacterData>(document->getElementById(u"e")->first())->deleteData(0, 2);
     EXPECT_EQ(CSSStyleResolver::computedValuesFor(*p), before) << "text never changes what selectors match";
     EXPECT_EQ(resolver.styleGeneration(), generation);
 
-    auto* sheetText = static_cast<DOMCharacterData*>(document->getElementById(u"s")->first());
+    auto* sheetText = downcast<DOMCharacterData>(document->getElementById(u"s")->first());
     sheetText->replaceData(12, 3, u"blue");
     EXPECT_EQ(value(document, u"p", u"color"), "rgb(0, 0, 255)");
     EXPECT_NE(resolver.styleGeneration(), generation);
@@ -353,7 +354,7 @@ TEST(CSSStyleResolver, TextEditsKeepCachedStylesExceptStyleSheetText)
     // A sheet edit buried under more text edits than the document remembers.
     sheetText->replaceData(12, 4, u"green");
     for (int i = 0; i < 200; ++i)
-        static_cast<DOMCharacterData*>(p->first())->appendData(u"x");
+        downcast<DOMCharacterData>(p->first())->appendData(u"x");
     EXPECT_EQ(value(document, u"p", u"color"), "rgb(0, 128, 0)");
 
     p->setAttribute(u"class", u"y");

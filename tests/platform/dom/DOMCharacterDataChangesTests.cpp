@@ -1,3 +1,4 @@
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -9,10 +10,10 @@ using namespace brevanton;
 TEST(DOMCharacterDataChanges, VersionsAndRecordOfChangedNodes)
 {
     auto document = DOMDocument::parseHTML(std::u16string_view(u"<p id=p>a</p><p id=q>b<!--c--></p>"));
-    auto* a = static_cast<DOMCharacterData*>(document->getElementById(u"p")->first());
+    auto* a = downcast<DOMCharacterData>(document->getElementById(u"p")->first());
     auto q = document->getElementById(u"q");
-    auto* b = static_cast<DOMCharacterData*>(q->first());
-    auto* comment = static_cast<DOMCharacterData*>(b->next());
+    auto* b = downcast<DOMCharacterData>(q->first());
+    auto* comment = downcast<DOMCharacterData>(b->next());
     uint64_t tree = document->treeAndAttributeVersion();
     uint64_t start = document->characterDataVersion();
     uint64_t content = document->contentVersion();

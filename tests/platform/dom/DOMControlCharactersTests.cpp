@@ -1,3 +1,4 @@
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -13,10 +14,10 @@ namespace {
 TEST(DOMControlCharacters, RawControlsInHTMLAreKeptAsTheStandardKeepsThem)
 {
     auto document = DOMDocument::parseHTML(std::string_view("<p title='a\x01\xC2\x81'>x\x05\xC2\x9D\x7Fy<!--\x02-->\tz</p>"), "UTF-8");
-    auto paragraph = std::static_pointer_cast<DOMElement>(document->body()->firstChild());
+    auto paragraph = downcast<DOMElement>(document->body()->firstChild());
     EXPECT_EQ(paragraph->getAttribute(u"title"), u"a\u0001\u0081");
     EXPECT_EQ(paragraph->firstChild()->textContent(), u"x\u0005\u009D\u007Fy");
-    EXPECT_EQ(std::static_pointer_cast<DOMCharacterData>(paragraph->firstChild()->nextSibling())->data(), u"\u0002");
+    EXPECT_EQ(downcast<DOMCharacterData>(paragraph->firstChild()->nextSibling())->data(), u"\u0002");
     EXPECT_EQ(paragraph->lastChild()->textContent(), u"\tz");
 
     // Characters of the private-use plane the stand-ins use stay what they are.
@@ -40,7 +41,7 @@ TEST(DOMXMLProlog, DeclarationAndInternalSubsetAsWritten)
     EXPECT_EQ(document->xmlDeclaration(), u"<?xml version=\"1.0\" standalone=\"no\"?>");
     EXPECT_EQ(document->doctype()->internalSubset(), u"<!ENTITY e \"f\">");
     EXPECT_EQ(document->documentElement()->textContent(), u"f");
-    auto copy = std::static_pointer_cast<DOMDocument>(document->cloneNode(true));
+    auto copy = downcast<DOMDocument>(document->cloneNode(true));
     EXPECT_EQ(copy->xmlDeclaration(), document->xmlDeclaration());
     EXPECT_EQ(copy->doctype()->internalSubset(), u"<!ENTITY e \"f\">");
 }

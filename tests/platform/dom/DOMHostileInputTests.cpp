@@ -1,6 +1,7 @@
 // Inputs that once crashed or stalled the HTML parser, kept in tests/data/hostile/.
 // A file named NAME.in-CONTEXT.html is a fragment parsed in a CONTEXT element
 // (svg and math in their namespaces); any other file is a whole page.
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -46,7 +47,7 @@ std::string outline(const DOMNode& root)
             auto name = element->localName();
             result += "<" + std::string(name.begin(), name.end()) + ">";
         } else if (node->isTextNode()) {
-            auto& data = static_cast<const DOMText*>(node)->data();
+            auto& data = downcast<DOMText>(node)->data();
             result += std::string(data.begin(), data.end());
         }
     }

@@ -1,3 +1,4 @@
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -85,17 +86,17 @@ TEST(DOMMutationInvariants, RandomEditsKeepTreeAndRangesConsistent)
             break;
         case 4:
             if (node->isTextNode()) {
-                auto* text = static_cast<DOMText*>(node.get());
+                auto* text = downcast<DOMText>(node.get());
                 text->replaceData(random() % (text->length() + 1), random() % 3, u"xyz");
             }
             break;
         case 5:
             if (node->isTextNode())
-                static_cast<DOMText*>(node.get())->setData(step % 2 ? u"" : u"data");
+                downcast<DOMText>(node.get())->setData(step % 2 ? u"" : u"data");
             break;
         case 6:
             if (node->isTextNode() && parent) {
-                auto* text = static_cast<DOMText*>(node.get());
+                auto* text = downcast<DOMText>(node.get());
                 pool.push_back(text->splitText(random() % (text->length() + 1)));
             }
             break;

@@ -1,4 +1,5 @@
 #include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -141,7 +142,7 @@ TEST(DOMNode, SplitTextAndNormalize)
 {
     auto document = parse(u"<body><p id=p>abcdef</p></body>");
     auto p = document->getElementById(u"p");
-    auto text = std::static_pointer_cast<DOMText>(p->firstChild());
+    auto text = downcast<DOMText>(p->firstChild());
     auto rest = text->splitText(2);
     EXPECT_EQ(text->data(), u"ab");
     EXPECT_EQ(rest->data(), u"cdef");
@@ -222,7 +223,7 @@ TEST(DOMNode, CloneImportAndEquality)
     other->body()->appendChild(moved);
     EXPECT_EQ(moved->ownerDocument(), other);
 
-    auto documentCopy = std::static_pointer_cast<DOMDocument>(document->cloneNode(true));
+    auto documentCopy = downcast<DOMDocument>(document->cloneNode(true));
     EXPECT_EQ(documentCopy->getElementById(u"d")->ownerDocument(), documentCopy);
     EXPECT_EQ(documentCopy->body()->innerHTML(), document->body()->innerHTML());
 }

@@ -1,4 +1,5 @@
 #include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -35,7 +36,7 @@ TEST(DOMHTMLParsing, BuildsTheStandardTree)
     EXPECT_EQ(first->className(), u"x");
     auto second = first->nextElementSibling();
     EXPECT_EQ(toElement(second->childAt(0)) , nullptr);
-    EXPECT_EQ(static_cast<DOMText*>(second->childAt(0))->data(), u"two & <three>\u00A0");
+    EXPECT_EQ(downcast<DOMText>(second->childAt(0))->data(), u"two & <three>\u00A0");
     auto unknown = toElement(second->childAt(1));
     EXPECT_EQ(unknown->tagName(), u"UNKNOWN-TAG");
     EXPECT_EQ(unknown->getAttribute(u"data-x"), u"1");
@@ -194,7 +195,7 @@ TEST(DOMHTMLParsing, FosterParentedTextMergesAndSpecialContainers)
     auto document = DOMDocument::parseHTML(std::u16string_view(u"<body><table>a<tr><td>x</td></tr>b</table></body>"));
     auto body = document->body();
     ASSERT_TRUE(body->first()->isTextNode());
-    EXPECT_EQ(static_cast<DOMText*>(body->first())->data(), u"ab");
+    EXPECT_EQ(downcast<DOMText>(body->first())->data(), u"ab");
     EXPECT_EQ(toElement(body->childAt(1))->tagName(), u"TABLE");
 
     auto frames = DOMDocument::parseHTML(std::u16string_view(u"<html><frameset><frame src=a.html></frameset></html>"));

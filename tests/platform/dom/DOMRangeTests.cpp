@@ -1,3 +1,4 @@
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -21,7 +22,7 @@ struct Fixture {
     std::shared_ptr<DOMText> textIn(std::u16string_view id, unsigned index = 0)
     {
         auto node = byId(id)->childAt(index);
-        return node ? std::static_pointer_cast<DOMText>(node->shared_from_this()) : nullptr;
+        return node ? downcast<DOMText>(node->shared_from_this()) : nullptr;
     }
     std::shared_ptr<DOMRange> range(const std::shared_ptr<DOMNode>& startNode, unsigned startOffset,
                                     const std::shared_ptr<DOMNode>& endNode, unsigned endOffset)

@@ -1,4 +1,5 @@
 #include "platform/dom/DOMAttr.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -29,7 +30,7 @@ TEST(DOMRangeAdoption, RangeInAdoptedTreeFollowsItsNewDocument)
     ASSERT_TRUE(range->setStart(child(element, 0), 2));
     ASSERT_TRUE(range->setEnd(child(element, 0), 4));
     second->body()->appendChild(element);
-    static_cast<DOMText*>(element->firstChild().get())->setData(u"a");
+    downcast<DOMText>(element->firstChild().get())->setData(u"a");
     EXPECT_LE(range->endOffset(), 1u);
     EXPECT_LE(range->startOffset(), 1u);
     EXPECT_EQ(range->toString(), u"");
@@ -162,7 +163,7 @@ TEST(DOMRangeExamples, MutationsAndContentOperations)
 {
     auto document = DOMDocument::parseHTML(u"<body><p id=p>abc<b>def</b>ghi</p></body>");
     auto p = document->getElementById(u"p");
-    auto text = std::static_pointer_cast<DOMText>(child(p, 0));
+    auto text = downcast<DOMText>(child(p, 0));
     auto range = document->createRange();
     range->setStart(text, 1);
     range->setEnd(child(child(p, 1), 0), 2);
@@ -216,7 +217,7 @@ TEST(DOMRangeExamples, MutationsAndContentOperations)
     EXPECT_EQ(p->tagName(), u"P");
     auto xml = DOMDocument::parseXML(std::string_view("<root><Foo a='x&amp;&quot;'>t&lt;</Foo></root>"));
     ASSERT_TRUE(xml);
-    auto foo = std::static_pointer_cast<DOMElement>(child(xml->documentElement(), 0));
+    auto foo = downcast<DOMElement>(child(xml->documentElement(), 0));
     EXPECT_EQ(foo->tagName(), u"Foo");
     EXPECT_EQ(foo->outerHTML(), u"<Foo a=\"x&amp;&quot;\">t&lt;</Foo>");
     // comparePoint, intersects
@@ -285,8 +286,8 @@ TEST(DOMParsingSafety, MalformedInputAndUndeclaredNamedCharacters)
     ASSERT_TRUE(kept);
     auto root = kept->documentElement();
     EXPECT_EQ(root->getAttribute(u"t"), u"a\u00E9");
-    EXPECT_EQ(static_cast<DOMCharacterData*>(root->childAt(0))->data(), u"&nbsp;");
-    EXPECT_EQ(static_cast<DOMCharacterData*>(root->childAt(1))->data(), u"&nbsp;");
+    EXPECT_EQ(downcast<DOMCharacterData>(root->childAt(0))->data(), u"&nbsp;");
+    EXPECT_EQ(downcast<DOMCharacterData>(root->childAt(1))->data(), u"&nbsp;");
     EXPECT_EQ(root->textContent(), u"&nbsp;(c)\u2026");
     auto frag = xhtml->createDocumentFragmentWithMarkupString(u"<p>a&nbsp;b</p><p>unclosed");
     ASSERT_TRUE(frag);
@@ -307,9 +308,9 @@ TEST(DOMRangeExamples, SurroundAcrossTextEndsAndCharacterDataEdits)
     EXPECT_EQ(range->endOffset(), 2u);
     EXPECT_EQ(document->getElementById(u"t")->outerHTML(), u"<template id=\"t\"><i>x</i></template>");
     auto clone = p->cloneNode(true);
-    EXPECT_EQ(static_cast<DOMElement*>(clone.get())->outerHTML(), p->outerHTML());
+    EXPECT_EQ(downcast<DOMElement>(clone.get())->outerHTML(), p->outerHTML());
     // range collapsed at text end then appendData
-    auto text = std::static_pointer_cast<DOMText>(child(p, 2));
+    auto text = downcast<DOMText>(child(p, 2));
     auto r = document->createRange();
     r->setStart(text, 1);
     text->appendData(u"gh");

@@ -1,5 +1,6 @@
 #include "tests/platform/dom/DOMTreeDump.h"
 
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -60,17 +61,17 @@ void dumpNode(const DOMNode& node, unsigned depth, std::string& into)
     into += indent;
     switch (node.nodeType()) {
     case DOMNode::DOCUMENT_TYPE_NODE: {
-        auto& doctype = static_cast<const DOMDocumentType&>(node);
+        auto& doctype = downcast<DOMDocumentType>(node);
         into += "<!DOCTYPE " + toUTF8(doctype.name()) + " \"" + toUTF8(doctype.publicId()) + "\" \""
             + toUTF8(doctype.systemId()) + "\">";
         return;
     }
     case DOMNode::TEXT_NODE:
     case DOMNode::CDATA_SECTION_NODE:
-        into += '"' + escaped(static_cast<const DOMCharacterData&>(node).data()) + '"';
+        into += '"' + escaped(downcast<DOMCharacterData>(node).data()) + '"';
         return;
     case DOMNode::COMMENT_NODE:
-        into += "<!--" + escaped(static_cast<const DOMCharacterData&>(node).data()) + "-->";
+        into += "<!--" + escaped(downcast<DOMCharacterData>(node).data()) + "-->";
         return;
     case DOMNode::ELEMENT_NODE:
         break;
@@ -78,7 +79,7 @@ void dumpNode(const DOMNode& node, unsigned depth, std::string& into)
         into += "?";
         return;
     }
-    auto& element = static_cast<const DOMElement&>(node);
+    auto& element = downcast<DOMElement>(node);
     auto space = namespaceName(element.namespaceURI());
     into += '<' + (space == "html" ? std::string() : space + ' ') + toUTF8(element.localName()) + '>';
     for (auto& attribute : element.attributeList()) {

@@ -1,6 +1,7 @@
 // Blocks give their borders and padding room: content, line boxes, the caret
 // and hit testing stand inside them, and what follows starts below them.
 #include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -121,8 +122,8 @@ namespace {
 // Whether a node is laid out as a block (it has a used size and is no replaced content).
 bool isBlockBox(WebLayout& layout, const DOMNode& node)
 {
-    return node.isElementNode() && layout.usedSize(static_cast<const DOMElement&>(node))
-        && !webIsReplacedElement(static_cast<const DOMElement&>(node));
+    return node.isElementNode() && layout.usedSize(downcast<DOMElement>(node))
+        && !webIsReplacedElement(downcast<DOMElement>(node));
 }
 
 // On a real page: every line of text stands inside the borders of the block
@@ -144,7 +145,7 @@ void expectNothingOverlapsItsEdges(WebView& webView, const std::string& what)
             Rect outer = layout.boundingBox(*block);
             auto style = CSSStyleResolver::computedValuesFor(*block);
             Rect inner = webBorderWidths(*style).inset(outer);
-            auto& data = static_cast<const DOMCharacterData&>(*node).data();
+            auto& data = downcast<DOMCharacterData>(*node).data();
             std::string where = what + ": " + toUTF8(data);
             auto* height = style->value(CSSPropertyID::Height);
             bool fixedHeight = height && height->isPrimitiveValue() && static_cast<const CSSPrimitiveValue*>(height)->isLength();
@@ -168,9 +169,9 @@ void expectNothingOverlapsItsEdges(WebView& webView, const std::string& what)
         while (previous && !isBlockBox(layout, *previous))
             previous = previous->previous();
         if (previous && !layout.boundingBox(*node).isEmpty() && !layout.boundingBox(*previous).isEmpty()
-            && !static_cast<const DOMElement*>(node)->hasTagName(u"td") && !static_cast<const DOMElement*>(node)->hasTagName(u"th")) {
+            && !downcast<DOMElement>(node)->hasTagName(u"td") && !downcast<DOMElement>(node)->hasTagName(u"th")) {
             EXPECT_GE(layout.boundingBox(*node).minY(), layout.boundingBox(*previous).maxY() - 1e-6)
-                << what << ": " << toUTF8(static_cast<const DOMElement*>(node)->tagName());
+                << what << ": " << toUTF8(downcast<DOMElement>(node)->tagName());
         }
     }
     EXPECT_GT(checkedLines, 5u) << what;

@@ -1,3 +1,4 @@
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -98,13 +99,13 @@ TEST_F(WebGeneratedContentTest, ACollapsedBrickShowsOnlyItsFirstLine)
     EXPECT_DOUBLE_EQ(box(u"collapsed").height(), 1.4 * 16);
     EXPECT_DOUBLE_EQ(box(u"next").minY(), box(u"collapsed").maxY());
     // Typing into it adds lines that stay hidden.
-    static_cast<DOMCharacterData&>(*element(u"collapsed")->firstChild()).appendData(u" and a great many more words");
+    downcast<DOMCharacterData>(*element(u"collapsed")->firstChild()).appendData(u" and a great many more words");
     webView->layoutIfNeeded();
     EXPECT_DOUBLE_EQ(box(u"collapsed").height(), 1.4 * 16);
     EXPECT_DOUBLE_EQ(box(u"next").minY(), box(u"collapsed").maxY());
     // So does typing into a block within a block of limited height.
     EXPECT_DOUBLE_EQ(box(u"limited").height(), 20);
-    static_cast<DOMCharacterData&>(*element(u"inside")->firstChild())
+    downcast<DOMCharacterData>(*element(u"inside")->firstChild())
         .appendData(u" and a great many more words, enough of them to wrap onto a second and a third line");
     webView->layoutIfNeeded();
     EXPECT_DOUBLE_EQ(box(u"limited").height(), 30);

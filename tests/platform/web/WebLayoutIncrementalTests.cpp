@@ -1,6 +1,7 @@
 // Layout and styles brought up to date after mutations must equal those of a
 // layout made from scratch for the same document.
 #include "platform/css/CSSStyleResolver.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -59,7 +60,7 @@ Snapshot snapshot(WebFrame& frame)
         for (auto& line : layout.lineBoxRects(*node))
             entry += " line " + describe(line);
         if (node->isElementNode()) {
-            auto values = CSSStyleResolver::computedValuesFor(static_cast<DOMElement&>(*node));
+            auto values = CSSStyleResolver::computedValuesFor(downcast<DOMElement>(*node));
             for (unsigned id = 0; id < CSSPropertyCount; ++id) {
                 if (auto* value = values->values[id])
                     entry += " " + std::to_string(id) + "=" + narrow(value->cssText());
@@ -82,7 +83,7 @@ protected:
         auto& document = *webView->mainFrameDocument();
         auto style = document.createElement(u"style");
         style->appendChild(document.createTextNode(std::u16string(testRules)));
-        auto parent = document.body() ? std::static_pointer_cast<DOMNode>(document.body()) : document.documentElement();
+        std::shared_ptr<DOMNode> parent = document.body() ? document.body() : document.documentElement();
         parent->insertBefore(style, parent->firstChild());
         frame().layout();
     }
@@ -134,7 +135,7 @@ protected:
                 { u"title", u"t" }, { u"class", u"x" }, { u"id", u"y" }, { u"style", u"margin-top:5px;font-size:10px" },
                 { u"width", u"40" }, { u"height", u"12" }, { u"data-w", u"wide" }, { u"lang", u"en" }, { u"colspan", u"2" }
             };
-            auto* element = static_cast<DOMElement*>(pick(isElement));
+            auto* element = downcast<DOMElement>(pick(isElement));
             if (!element)
                 return "nothing";
             auto& [name, value] = attributes[std::uniform_int_distribution<size_t>(0, std::size(attributes) - 1)(random)];
@@ -147,7 +148,7 @@ protected:
         }
         case 1: {
             DOMNode* parent = pick([](const DOMNode& node) {
-                return node.isElementNode() && !static_cast<const DOMElement&>(node).hasTagName(u"style");
+                return node.isElementNode() && !downcast<DOMElement>(node).hasTagName(u"style");
             });
             if (!parent)
                 parent = document.body().get();
@@ -169,7 +170,7 @@ protected:
         }
         case 2: {
             auto* node = pick([](const DOMNode& node) {
-                return !(node.isElementNode() && static_cast<const DOMElement&>(node).hasTagName(u"style"));
+                return !(node.isElementNode() && downcast<DOMElement>(node).hasTagName(u"style"));
             });
             if (!node)
                 return "nothing";
@@ -178,11 +179,11 @@ protected:
         }
         default: {
             auto* node = pick([](const DOMNode& node) {
-                return node.isTextNode() && node.parent() && !static_cast<const DOMElement*>(node.parent())->hasTagName(u"style");
+                return node.isTextNode() && node.parent() && !downcast<DOMElement>(node.parent())->hasTagName(u"style");
             });
             if (!node)
                 return "nothing";
-            static_cast<DOMCharacterData&>(*node).appendData(u" more text");
+            downcast<DOMCharacterData>(*node).appendData(u" more text");
             return "text";
         }
         }
@@ -255,7 +256,7 @@ TEST_F(WebLayoutIncrementalTest, AttributesNoSelectorSeesChangeNothing)
     loadPage("blog-post.html");
     auto paragraphs = frame().domDocument()->getElementsByTagName(u"p");
     ASSERT_GT(paragraphs->length(), 0u);
-    auto paragraph = std::static_pointer_cast<DOMElement>(paragraphs->item(0));
+    auto paragraph = downcast<DOMElement>(paragraphs->item(0));
     ASSERT_TRUE(paragraph);
     frame().layout();
     uint64_t layouts = frame().layout().fullLayoutCount();
@@ -265,7 +266,7 @@ TEST_F(WebLayoutIncrementalTest, AttributesNoSelectorSeesChangeNothing)
     EXPECT_EQ(frame().layout().fullLayoutCount(), layouts);
     EXPECT_EQ(before.entries, after.entries);
     // A style sheet's own change starts over.
-    static_cast<DOMElement&>(*frame().domDocument()->body()->firstChild()).setAttribute(u"media", u"print");
+    downcast<DOMElement>(*frame().domDocument()->body()->firstChild()).setAttribute(u"media", u"print");
     frame().layout();
     EXPECT_GT(frame().layout().fullLayoutCount(), layouts);
     expectSameAsFromScratch("style sheet media");

@@ -1,4 +1,5 @@
 #include "platform/css/DOMCSSComputedStyle.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -70,7 +71,7 @@ TEST_F(WebLayoutSizeTest, ComputedSizesAreUsedSizesFromLayout)
     EXPECT_EQ(computed(u"td", u"width"), "298px") << "less the cell's padding";
 
     // Live: edits, style changes and a new view width show in the next query.
-    static_cast<DOMCharacterData&>(*element(u"p")->firstChild()).appendData(std::u16string(200, u'w') + u" x");
+    downcast<DOMCharacterData>(*element(u"p")->firstChild()).appendData(std::u16string(200, u'w') + u" x");
     EXPECT_EQ(computed(u"p", u"height"), "40px");
     element(u"a")->setAttribute(u"style", u"width:25%");
     EXPECT_EQ(computed(u"a", u"width"), "200px");

@@ -1,4 +1,5 @@
 #include "platform/css/DOMCSSComputedStyle.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -80,7 +81,7 @@ TEST_F(WebLayoutTest, RelayoutFollowsEditsAndZoom)
 {
     load(std::u16string(plainBody) + u"<p id=p style='margin:0'>abc</p><p id=q style='margin:0'>d</p>");
     EXPECT_EQ(box(u"q").minY(), 20);
-    static_cast<DOMCharacterData&>(textOf(u"p")).appendData(u" more words that wrap onto lines again and again "
+    downcast<DOMCharacterData>(textOf(u"p")).appendData(u" more words that wrap onto lines again and again "
                                                           u"and again and again and again and again and again and again "
                                                           u"and again and again and again and again and again");
     EXPECT_EQ(box(u"q").minY(), 40) << "layout follows a text change";
@@ -112,7 +113,7 @@ TEST_F(WebLayoutTest, PageFromFilesHasStylesBoxesAndHitTargets)
     std::vector<std::pair<std::u16string, std::u16string>> displays;
     for (DOMNode* node = document->documentElement().get(); node; node = node->traverseNext()) {
         if (node->isElementNode()) {
-            auto& element = static_cast<DOMElement&>(*node);
+            auto& element = downcast<DOMElement>(*node);
             displays.emplace_back(element.tagName() + u"#" + element.id(), getComputedStyle(element)->getPropertyValue(u"display"));
         }
     }
@@ -268,7 +269,7 @@ TEST_F(WebLayoutTest, RelayoutAfterTextEditsMatchesFullLayout)
     auto document = webView->mainFrameDocument();
     auto& layout = webView->mainFrame()->layout();
     double width = webView->mainFrame()->frameView()->clipView()->frame().width();
-    auto text = [&](const char16_t* id) -> DOMCharacterData& { return static_cast<DOMCharacterData&>(textOf(id)); };
+    auto text = [&](const char16_t* id) -> DOMCharacterData& { return downcast<DOMCharacterData>(textOf(id)); };
     std::u16string longText(300, u'w');
     for (int i = 0; i < 300; i += 7)
         longText[i] = u' ';
@@ -329,12 +330,12 @@ TEST_F(WebLayoutTest, StyleElementTextEditsRestyleTheLayout)
 {
     load(std::u16string(plainBody) + u"<style id=s>p { margin: 0 }</style><p id=a>a</p><p id=b>b</p>");
     EXPECT_EQ(box(u"b").minY(), 20);
-    static_cast<DOMCharacterData&>(textOf(u"s")).appendData(u" #a { display: none }");
+    downcast<DOMCharacterData>(textOf(u"s")).appendData(u" #a { display: none }");
     EXPECT_EQ(box(u"b").minY(), 0) << "a STYLE element's text is a style change";
     EXPECT_TRUE(box(u"a").isEmpty());
     // Many edits between two layouts: more than the document remembers.
-    static_cast<DOMCharacterData&>(textOf(u"s")).appendData(u" #a { display: block }");
-    auto& b = static_cast<DOMCharacterData&>(textOf(u"b"));
+    downcast<DOMCharacterData>(textOf(u"s")).appendData(u" #a { display: block }");
+    auto& b = downcast<DOMCharacterData>(textOf(u"b"));
     for (int i = 0; i < 100; ++i) {
         b.appendData(u"bb");
         b.deleteData(1, 1);

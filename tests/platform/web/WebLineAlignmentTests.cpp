@@ -1,5 +1,6 @@
 // text-align moves each line box by the room it leaves; the drawn runs, the
 // caret and hit testing move with it.
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -99,7 +100,7 @@ TEST_F(WebLineAlignmentTest, TheCaretHitTestingAndPaintingFollowTheMovedRuns)
 TEST_F(WebLineAlignmentTest, EditedTextIsAlignedAgainAsAFullLayoutWould)
 {
     loadBody(u"<div id=d style='text-align:center;border:2px solid'><p id=p style='margin:0'>ab</p><p id=q>x</p></div>");
-    auto& text = static_cast<DOMCharacterData&>(textOf(u"p"));
+    auto& text = downcast<DOMCharacterData>(textOf(u"p"));
     EXPECT_EQ(line(u"p").minX(), 2 + (796 - 16) / 2);
     text.appendData(u"cd");
     webView->layoutIfNeeded();

@@ -2,6 +2,7 @@
 // in the rows below, and painting, the caret and hit testing use those boxes.
 // Columns are as wide as their content wants within the width a table is given,
 // never narrower than their longest words, and an edit in a cell lays its table out again.
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
@@ -233,7 +234,7 @@ TEST_F(WebTableLayoutTest, EditsInACellLayOutItsTableAgain)
     auto& layout = webView->mainFrame()->layout();
     uint64_t fullLayouts = layout.fullLayoutCount();
     Rect oldTable = box(u"t");
-    static_cast<DOMCharacterData&>(textOf(u"a")).appendData(u" Byron-King");
+    downcast<DOMCharacterData>(textOf(u"a")).appendData(u" Byron-King");
     webView->layoutIfNeeded();
     EXPECT_EQ(layout.fullLayoutCount(), fullLayouts) << "only the table is laid out again";
     EXPECT_EQ(box(u"a").width(), 8 * 14 + 2) << "the edited cell's column widens";
@@ -271,7 +272,7 @@ TEST_F(WebTableLayoutTest, EditsInACellLayOutItsTableAgain)
 
     // A line more in a cell moves what follows the table.
     double afterTop = box(u"after").minY();
-    static_cast<DOMCharacterData&>(textOf(u"b")).appendData(u" " + std::u16string(30, u'w'));
+    downcast<DOMCharacterData>(textOf(u"b")).appendData(u" " + std::u16string(30, u'w'));
     webView->layoutIfNeeded();
     EXPECT_EQ(box(u"after").minY(), afterTop + 20);
     EXPECT_EQ(layout.fullLayoutCount(), fullLayouts);

@@ -91,6 +91,7 @@ class VornickWebResourceCache;
 class Window;
 class VornickContentOverlayWindow;
 class VornickDOMTreeVisualizerWindowController;
+class VornickEditingContext;
 class Cursor;
 class VornickFragmentCompletionUIController;
 class VornickAdjustedCompletionMatches;
@@ -437,6 +438,9 @@ public:
     const std::shared_ptr<VornickUndoableBackspaceRun>& activeBackspaceRun() const { return m_activeBackspaceRun; }
     // True only while the view itself changes a text node's data.
     bool insertingTextOrBackspacing() const { return m_insertingTextOrBackspacing; }
+
+    // What edit commands (editing/commands/) see of the view; made on first use.
+    VornickEditingContext& editingContext();
 
     // Registers an inverse with the undo manager under this view (so the
     // view's going removes it from every undo manager it used). The inverse
@@ -1201,7 +1205,8 @@ private:
     bool m_lastRegenerationWasSpliced { false };
 
     // Undoable edits.
-    friend class VornickUndoableEdit;
+    class EditingContext;
+    std::unique_ptr<VornickEditingContext> m_editingContext;
     friend class VornickUndoableTypingRun;
     std::shared_ptr<VornickUndoableTypingRun> m_activeTypingRun;
     std::shared_ptr<VornickUndoableBackspaceRun> m_activeBackspaceRun;

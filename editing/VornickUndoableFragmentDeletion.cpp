@@ -20,8 +20,8 @@
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickTableShapeKeeper.h"
 #include "editing/VornickTableSpans.h"
-#include "editing/VornickUndoableEdit.h"
 #include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableChildSpanExchange.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -147,9 +147,9 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     bool sameNode = working->startContainer() == working->endContainer();
     bool sameTextNode = sameNode && working->startContainer()->isTextNode();
     std::u16string defaultName = sameTextNode ? std::u16string() : sameNode ? u"Delete" : u"Delete selection";
-    VornickUndoableEdit edit(*this, undoably, defaultName, undoActionNameOverride, VornickUndoableEdit::TypingRun::End,
-                             undoably && backspacing && sameTextNode ? VornickUndoableEdit::BackspaceRun::Keep
-                                                         : VornickUndoableEdit::BackspaceRun::End);
+    VornickUndoableEdit edit(editingContext(), undoably, undoActionNameOverride);
+    edit.begin(defaultName, VornickUndoableEdit::TypingRun::End,
+               undoably && backspacing && sameTextNode ? VornickUndoableEdit::BackspaceRun::Keep : VornickUndoableEdit::BackspaceRun::End);
     if (working->collapsed()) {
         if (outDeleted)
             *outDeleted = document->createDocumentFragment();
@@ -181,7 +181,7 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         std::vector<VornickTableSpans::CarriedCell> carriedCells;
         if (tableSpans)
             carriedCells = cellsCarriedPastChildren(*container, working->startOffset(), working->endOffset());
-        VornickCommandStepName stepName(*this, true, edit.actionName());
+        VornickCommandStepName stepName(editingContext(), true, edit.actionName());
         if (tableSpans)
             stepName.open();
         edit.registerSelectionUndo();
@@ -215,9 +215,9 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         }
         if (auto span = VornickFreezeChildSpan(container, start, spanEnd, document)) {
             std::weak_ptr<DOMDocument> weakDocument = document;
-            edit.registerInverse([removed, span = std::move(*span), weakDocument, substitute](VornickContentEditingView& view) {
+            edit.registerInverse([removed, span = std::move(*span), weakDocument, substitute](VornickEditingContext& context) {
                 if (auto document = weakDocument.lock())
-                    (void)view.exchangeChildSpan(removed, span, document, substitute, std::nullopt);
+                    (void)VornickUndoableChildSpanExchange(context, removed, span, document, substitute, std::nullopt).apply();
             });
         }
         if (tableSpans) {
@@ -285,7 +285,7 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
             working->setStart(startBefore.node, static_cast<unsigned>(startBefore.offset));
         if (auto span = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*grown, document, false)) {
             std::weak_ptr<DOMDocument> weakDocument = document;
-            edit.registerInverse([snapshot, span = std::move(*span), weakDocument, deletedRange, backspacing, selection,
+            registerUndo([snapshot, span = std::move(*span), weakDocument, deletedRange, backspacing, selection,
                                   substitute](VornickContentEditingView& view) {
                 auto document = weakDocument.lock();
                 if (!document)

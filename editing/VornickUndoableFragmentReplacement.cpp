@@ -2,7 +2,7 @@
 // the fragment is inserted where they were, as one undo step.
 #include "editing/VornickContentEditingView.h"
 
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
@@ -19,7 +19,8 @@ bool VornickContentEditingView::undoableReplaceRangeWithFragment(bool undoable, 
     if (!given)
         return false;
     auto working = given->cloneRange();
-    VornickUndoableEdit edit(*this, undoable, {}, undoActionNameOverride);
+    VornickUndoableEdit edit(editingContext(), undoable, undoActionNameOverride);
+    edit.begin();
     edit.registerSelectionUndo();
     if (!working->collapsed()) {
         if (!deleteFragment(working, undoable, undoActionNameOverride, false, nullptr))

@@ -8,7 +8,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickContainerSnapshot.h"
 #include "editing/VornickTableRowDeletionRange.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -24,7 +24,8 @@ bool VornickContentEditingView::undoableMoveRange(bool undoable, const std::shar
 {
     BREVANTON_ASSERT(sourceRange, "Invalid parameter not satisfying: sourceRange");
     BREVANTON_ASSERT(targetRange && targetRange->collapsed(), "Invalid parameter not satisfying: [targetRange collapsed]");
-    VornickUndoableEdit edit(*this, undoable, u"Move", undoActionNameOverride);
+    VornickUndoableEdit edit(editingContext(), undoable, undoActionNameOverride);
+    edit.begin(u"Move");
 
     auto source = sourceRange->cloneRange();
     if (m_blockModeHelper)

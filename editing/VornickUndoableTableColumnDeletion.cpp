@@ -91,7 +91,7 @@ bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
     if (!document)
         return false;
     VornickTableSpans spans(deletion->table);
-    VornickCommandStepName stepName(*this, true, deletion->actionName);
+    VornickCommandStepName stepName(editingContext(), true, deletion->actionName);
     stepName.open();
     bool deletedAny = false;
     for (const auto& cells : deletion->rows) {

@@ -6,8 +6,8 @@
 
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickRangeExtensions.h"
-#include "editing/VornickUndoableEdit.h"
 #include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
@@ -36,10 +36,9 @@ bool VornickContentEditingView::undoableReplaceRangeWithText(bool undoable, cons
     auto length = static_cast<int32_t>(text.size());
     bool typing = undoable && addToTypingRun;
     // The view's own backspacing (the deletion that feeds the backspace run) keeps that run.
-    VornickUndoableEdit edit(*this, undoable, {}, std::nullopt,
-                             typing ? VornickUndoableEdit::TypingRun::Keep : VornickUndoableEdit::TypingRun::End,
-                             m_insertingTextOrBackspacing ? VornickUndoableEdit::BackspaceRun::Keep
-                                                          : VornickUndoableEdit::BackspaceRun::End);
+    VornickUndoableEdit edit(editingContext(), undoable);
+    edit.begin({}, typing ? VornickUndoableEdit::TypingRun::Keep : VornickUndoableEdit::TypingRun::End,
+               m_insertingTextOrBackspacing ? VornickUndoableEdit::BackspaceRun::Keep : VornickUndoableEdit::BackspaceRun::End);
 
     std::optional<std::u16string> replaced;
     if (typing) {
@@ -87,7 +86,7 @@ bool VornickContentEditingView::undoableReplaceRangeWithText(bool undoable, cons
             char16_t substitute = VornickSubstituteInForce(*node);
             std::weak_ptr<DOMDocument> weakDocument = document;
             if (frozen) {
-                edit.registerInverse([frozen = std::move(*frozen), weakDocument, old = std::move(*replaced),
+                registerUndo([frozen = std::move(*frozen), weakDocument, old = std::move(*replaced),
                                       substitute](VornickContentEditingView& view) {
                     auto document = weakDocument.lock();
                     if (!document)

@@ -359,9 +359,10 @@ public:
 
     explicit VornickContentEditingView(Rect frame);
 
-    // --- Undoable edits (core): the primitives every command is made of,
-    //     each in a file of its own (editing/VornickUndoable*.cpp). A leading
-    //     `undoable` (or `undoably`) true registers the inverse with the
+    // --- Undoable edits (core): the primitives every command is made of.
+    //     Each is a command class in editing/commands/ (or, until it becomes
+    //     one, a file editing/VornickUndoable*.cpp); these members construct
+    //     and apply it on editingContext(). A leading `undoable` (or `undoably`) true registers the inverse with the
     //     view's undo manager; false only changes the document. Inverses hold
     //     frozen ranges, paths and fragments of their own, never live ranges.
 
@@ -400,12 +401,6 @@ public:
     // needs the deleted content asks deleteFragmentInRange).
     std::shared_ptr<DOMDocumentFragment> deleteFragmentUndoably();
     std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
-    // The inverse of a deletion across nodes: the span's contents become the
-    // snapshot again, the selection is restored (relative to the span's
-    // common ancestor) and the deletion is registered as the redo.
-    void replaceFragment(const std::shared_ptr<DOMDocumentFragment>& snapshot, const VornickFreezeDriedDOMRange& span,
-                         const std::shared_ptr<DOMDocument>&, const std::optional<VornickFreezeDriedDOMRange>& deletedRangeSnapshot,
-                         bool forBackspacing, const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore);
     // Deletes the range (null: the effective operation range) and inserts the fragment there.
     [[nodiscard]] bool undoableReplaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>& range,
                                           const std::shared_ptr<DOMDocumentFragment>&,

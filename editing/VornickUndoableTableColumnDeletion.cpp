@@ -108,7 +108,7 @@ bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
         }
         deletedAny |= deleteFragment(range, true, deletion->actionName, false, nullptr);
     }
-    spans.shorten(*this, true);
+    spans.shorten(editingContext(), true);
     stepName.close();
     return deletedAny;
 }

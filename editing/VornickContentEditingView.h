@@ -362,9 +362,10 @@ public:
     // --- Undoable edits (core): the primitives every command is made of.
     //     Each is a command class in editing/commands/ (or, until it becomes
     //     one, a file editing/VornickUndoable*.cpp); these members construct
-    //     and apply it on editingContext(). A leading `undoable` (or `undoably`) true registers the inverse with the
-    //     view's undo manager; false only changes the document. Inverses hold
-    //     frozen ranges, paths and fragments of their own, never live ranges.
+    //     and apply it on editingContext(). A leading `undoable` (or
+    //     `undoably`) true registers the inverse with the view's undo
+    //     manager; false only changes the document. Inverses hold frozen
+    //     ranges, paths and fragments of their own, never live ranges.
 
     // Replaces a range within one text node in place (extending the open
     // typing run when asked); any other range is replaced by the text as a

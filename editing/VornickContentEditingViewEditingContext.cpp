@@ -71,6 +71,7 @@ public:
     void setInsertingTextOrBackspacing(bool inserting) override { m_view.m_insertingTextOrBackspacing = inserting; }
 
     VornickBlockModeHelper* blockModeHelper() const override { return m_view.m_blockModeHelper.get(); }
+    VornickBlockModeEditingContext* blockModeEditingContext() override { return &m_view; }
     bool sectionHandlesShown() const override { return m_view.m_sectionHandlesShown; }
 
     bool isEditable() const override { return m_view.isEditable(); }

@@ -19,6 +19,7 @@ namespace brevanton {
 class DOMCharacterData;
 class DOMRange;
 class UndoManager;
+class VornickBlockModeEditingContext;
 class VornickBlockModeHelper;
 class WebFrame;
 
@@ -84,6 +85,8 @@ public:
 
     // The helper that knows the document's blocks; null when none.
     virtual VornickBlockModeHelper* blockModeHelper() const = 0;
+    // The editor as the helper's context, for the helper's calls that take one.
+    virtual VornickBlockModeEditingContext* blockModeEditingContext() = 0;
     // Whether blocks show their section handles (bricks).
     virtual bool sectionHandlesShown() const = 0;
 

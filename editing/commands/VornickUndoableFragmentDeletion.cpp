@@ -47,7 +47,7 @@ std::vector<VornickTableSpans::CarriedCell> cellsCarriedPastChildren(const DOMNo
     const DOMElement* firstRow = nullptr;
     const DOMElement* lastRow = nullptr;
     for (unsigned index = start; index < end; ++index) {
-        auto* row = toElement(container.childAt(index));
+        auto* row = dynamicDowncast<DOMElement>(container.childAt(index));
         if (!row || !row->hasTagName(u"tr"))
             continue;
         if (!firstRow)
@@ -174,7 +174,7 @@ bool VornickUndoableFragmentDeletion::apply(std::shared_ptr<DOMDocumentFragment>
         // 4. Children of one element.
         // Rows of a table section: the cells above that spanned them span fewer rows.
         std::optional<VornickTableSpans> tableSpans;
-        if (auto* element = toElement(container.get()); element && element->hasTagName(u"table"))
+        if (auto* element = dynamicDowncast<DOMElement>(container.get()); element && element->hasTagName(u"table"))
             tableSpans.emplace(downcast<DOMElement>(container));
         else if (element && (element->hasTagName(u"tbody") || element->hasTagName(u"thead") || element->hasTagName(u"tfoot")))
             tableSpans.emplace(vornick_enclosingTable(*container));

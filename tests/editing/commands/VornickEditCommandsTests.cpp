@@ -9,6 +9,7 @@
 #include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "editing/commands/VornickUndoableFragmentInsertion.h"
 #include "editing/commands/VornickUndoableTextReplacement.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -229,7 +230,7 @@ TEST_F(EditCommandsTest, TextReplacementGrowsTheTypingRunOrRegistersItsOwnInvers
 TEST_F(EditCommandsTest, AttributeValueUndoRemovesAnAttributeThatWasAbsent)
 {
     load(u"<p id=\"a\">x</p>");
-    auto paragraph = std::static_pointer_cast<DOMElement>(child(*document->body(), 0));
+    auto paragraph = downcast<DOMElement>(child(*document->body(), 0));
 
     context.step([&] { VornickUndoableAttributeValue(context, true, paragraph, u"hidden", u"").apply(); });
     context.step([&] { VornickUndoableAttributeValue(context, true, paragraph, u"id", u"b").apply(); });

@@ -1,25 +1,25 @@
 #include "editing/VornickCommandStepName.h"
 
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "platform/foundation/UndoManager.h"
 
 namespace brevanton {
 
 namespace {
 
-void registerKeeper(VornickContentEditingView& view, const std::shared_ptr<std::u16string>& name)
+void registerKeeper(VornickEditingContext& context, const std::shared_ptr<std::u16string>& name)
 {
-    view.registerUndo([name](VornickContentEditingView& view) {
-        if (auto undo = view.undoManager(); undo && !name->empty())
+    context.registerUndo([name](VornickEditingContext& context) {
+        if (auto undo = context.undoManager(); undo && !name->empty())
             undo->setActionName(*name);
-        registerKeeper(view, name);
+        registerKeeper(context, name);
     });
 }
 
 } // namespace
 
-VornickCommandStepName::VornickCommandStepName(VornickContentEditingView& view, bool undoable, std::u16string name)
-    : m_view(view)
+VornickCommandStepName::VornickCommandStepName(VornickEditingContext& context, bool undoable, std::u16string name)
+    : m_context(context)
     , m_undoable(undoable)
     , m_name(std::make_shared<std::u16string>(std::move(name)))
 {
@@ -30,7 +30,7 @@ void VornickCommandStepName::open()
     if (!m_undoable || m_opened)
         return;
     m_opened = true;
-    registerKeeper(m_view, m_name);
+    registerKeeper(m_context, m_name);
 }
 
 void VornickCommandStepName::close(const std::optional<std::u16string>& name)
@@ -39,8 +39,8 @@ void VornickCommandStepName::close(const std::optional<std::u16string>& name)
         return;
     if (name)
         *m_name = *name;
-    registerKeeper(m_view, m_name);
-    if (auto undo = m_view.undoManager(); undo && !m_name->empty())
+    registerKeeper(m_context, m_name);
+    if (auto undo = m_context.undoManager(); undo && !m_name->empty())
         undo->setActionName(*m_name);
 }
 

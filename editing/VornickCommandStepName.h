@@ -13,12 +13,12 @@
 
 namespace brevanton {
 
-class VornickContentEditingView;
+class VornickEditingContext;
 
 class VornickCommandStepName {
 public:
     // The name may be left empty until `close`.
-    VornickCommandStepName(VornickContentEditingView&, bool undoable, std::u16string name = {});
+    VornickCommandStepName(VornickEditingContext&, bool undoable, std::u16string name = {});
 
     // Registers the opening keeper, once: call right before the first
     // primitive that registers an inverse.
@@ -28,7 +28,7 @@ public:
     void close(const std::optional<std::u16string>& name = std::nullopt);
 
 private:
-    VornickContentEditingView& m_view;
+    VornickEditingContext& m_context;
     bool m_undoable;
     bool m_opened { false };
     std::shared_ptr<std::u16string> m_name;

@@ -1,8 +1,9 @@
 #include "editing/VornickContainerSnapshot.h"
 
 #include "dom/VornickRangeExtensions.h"
-#include "editing/VornickContentEditingView.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableChildSpanExchange.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -14,7 +15,7 @@ VornickContainerSnapshot::VornickContainerSnapshot(const VornickUndoableEdit& ed
 {
     if (!edit.undoable() || !container)
         return;
-    m_document = container->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(container)
+    m_document = container->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(container)
                                                                    : container->ownerDocument();
     if (!m_document)
         return;
@@ -22,7 +23,7 @@ VornickContainerSnapshot::VornickContainerSnapshot(const VornickUndoableEdit& ed
     contents->selectNodeContents(container);
     m_children = contents->cloneContents();
     m_substitute = VornickSubstituteInForce(*container);
-    if (auto selection = edit.view().effectiveOperationRange(); selection && m_document->body())
+    if (auto selection = edit.context().effectiveOperationRange(); selection && m_document->body())
         m_selection = vornick_freezeDriedRangeRelativeToAncestor(*selection, m_document->body(), false);
 }
 
@@ -35,9 +36,9 @@ void VornickContainerSnapshot::registerRestore(VornickUndoableEdit& edit) const
         return;
     std::weak_ptr<DOMDocument> weakDocument = m_document;
     edit.registerInverse([children = m_children, span = *span, weakDocument, substitute = m_substitute,
-                          selection = m_selection](VornickContentEditingView& view) {
+                          selection = m_selection](VornickEditingContext& context) {
         if (auto document = weakDocument.lock())
-            (void)view.exchangeChildSpan(VornickCloneFragment(*children), span, document, substitute, selection);
+            (void)VornickUndoableChildSpanExchange(context, VornickCloneFragment(*children), span, document, substitute, selection).apply();
     });
 }
 

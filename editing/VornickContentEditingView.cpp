@@ -9,6 +9,7 @@
 #include "editing/VornickContentEditingViewLoadState.h"
 #include "editing/VornickContentEditingViewSplitViewManager.h"
 #include "editing/VornickContentOverlayView.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "editing/VornickDOMPathBar.h"
 #include "editing/VornickElementAttributesEditorUIController.h"
 #include "editing/VornickEmbeddedWebView.h"

@@ -92,6 +92,7 @@ class VornickWebResourceCache;
 class Window;
 class VornickContentOverlayWindow;
 class VornickDOMTreeVisualizerWindowController;
+class VornickEditingContext;
 class Cursor;
 class VornickFragmentCompletionUIController;
 class VornickAdjustedCompletionMatches;
@@ -361,11 +362,13 @@ public:
 
     explicit VornickContentEditingView(Rect frame);
 
-    // --- Undoable edits (core): the primitives every command is made of,
-    //     each in a file of its own (editing/VornickUndoable*.cpp). A leading
-    //     `undoable` (or `undoably`) true registers the inverse with the
-    //     view's undo manager; false only changes the document. Inverses hold
-    //     frozen ranges, paths and fragments of their own, never live ranges.
+    // --- Undoable edits (core): the primitives every command is made of.
+    //     Each is a command class in editing/commands/ (or, until it becomes
+    //     one, a file editing/VornickUndoable*.cpp); these members construct
+    //     and apply it on editingContext(). A leading `undoable` (or
+    //     `undoably`) true registers the inverse with the view's undo
+    //     manager; false only changes the document. Inverses hold frozen
+    //     ranges, paths and fragments of their own, never live ranges.
 
     // Replaces a range within one text node in place (extending the open
     // typing run when asked); any other range is replaced by the text as a
@@ -402,12 +405,6 @@ public:
     // needs the deleted content asks deleteFragmentInRange).
     std::shared_ptr<DOMDocumentFragment> deleteFragmentUndoably();
     std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
-    // The inverse of a deletion across nodes: the span's contents become the
-    // snapshot again, the selection is restored (relative to the span's
-    // common ancestor) and the deletion is registered as the redo.
-    void replaceFragment(const std::shared_ptr<DOMDocumentFragment>& snapshot, const VornickFreezeDriedDOMRange& span,
-                         const std::shared_ptr<DOMDocument>&, const std::optional<VornickFreezeDriedDOMRange>& deletedRangeSnapshot,
-                         bool forBackspacing, const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore);
     // Deletes the range (null: the effective operation range) and inserts the fragment there.
     [[nodiscard]] bool undoableReplaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>& range,
                                           const std::shared_ptr<DOMDocumentFragment>&,
@@ -440,6 +437,9 @@ public:
     const std::shared_ptr<VornickUndoableBackspaceRun>& activeBackspaceRun() const { return m_activeBackspaceRun; }
     // True only while the view itself changes a text node's data.
     bool insertingTextOrBackspacing() const { return m_insertingTextOrBackspacing; }
+
+    // What edit commands (editing/commands/) see of the view; made on first use.
+    VornickEditingContext& editingContext();
 
     // Registers an inverse with the undo manager under this view (so the
     // view's going removes it from every undo manager it used). The inverse
@@ -1204,7 +1204,8 @@ private:
     bool m_lastRegenerationWasSpliced { false };
 
     // Undoable edits.
-    friend class VornickUndoableEdit;
+    class EditingContext;
+    std::unique_ptr<VornickEditingContext> m_editingContext;
     friend class VornickUndoableTypingRun;
     std::shared_ptr<VornickUndoableTypingRun> m_activeTypingRun;
     std::shared_ptr<VornickUndoableBackspaceRun> m_activeBackspaceRun;

@@ -12,7 +12,7 @@
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickPasteboardContent.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDocumentWebArchiveFragments.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -209,7 +209,7 @@ void VornickContentEditingView::cut(ActionSender*)
     vornick_expandDeletionRangeToPruneUselessOrphans(*range);
     if (m_blockModeHelper)
         m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
-    VornickCommandStepName stepName(*this, true, u"Cut");
+    VornickCommandStepName stepName(editingContext(), true, u"Cut");
     stepName.open();
     deleteRange(range);
     stepName.close();
@@ -333,7 +333,7 @@ void VornickContentEditingView::paste(ActionSender*)
     auto range = pastedBlockPlace ? pastedBlockPlace : effective->cloneRange();
     if (m_blockModeHelper)
         m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
-    VornickCommandStepName stepName(*this, true, actionName);
+    VornickCommandStepName stepName(editingContext(), true, actionName);
     stepName.open();
     bool replaced = undoableReplaceRangeWithFragment(true, range, fragment, actionName);
     stepName.close();

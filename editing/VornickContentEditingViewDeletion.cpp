@@ -14,7 +14,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickCommandStepName.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -311,7 +311,7 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
     auto contents = document->createRange();
     contents->selectNodeContents(element);
     auto target = VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(previous, static_cast<int32_t>(previous->childCount())));
-    VornickCommandStepName stepName(*this, true, u"Join elements");
+    VornickCommandStepName stepName(editingContext(), true, u"Join elements");
     stepName.open();
     std::shared_ptr<DOMRange> moved;
     if (!undoableMoveRange(true, contents, target, u"Join elements", &moved) || !moved) {

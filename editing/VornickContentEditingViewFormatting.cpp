@@ -300,7 +300,7 @@ void VornickContentEditingView::insertOrWrapInLink(ActionSender*)
     auto range = place.wrapOrReplaceRange ? place.wrapOrReplaceRange : effectiveOperationRange();
     if (!linkSpec || !range)
         return;
-    VornickCommandStepName stepName(*this, true, u"Make Link");
+    VornickCommandStepName stepName(editingContext(), true, u"Make Link");
     stepName.open();
     (void)undoableApplyDescribedElement(true, *linkSpec, range, std::nullopt,
                                         UserDefaults::standard().boolForKey(u"ShowURLAttributeEditorWhenCreatingALink"));
@@ -327,7 +327,7 @@ void VornickContentEditingView::insertOrWrapInLinkToFile(ActionSender*)
         auto self = weak.lock();
         if (!self || !self->canInsertOrWrapInLinkToFile())
             return;
-        VornickCommandStepName stepName(*self, true, u"Link to File");
+        VornickCommandStepName stepName(self->editingContext(), true, u"Link to File");
         stepName.open();
         auto place = linkPlace(*self);
         if (place.link) {
@@ -393,7 +393,7 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
     auto end = vornick_endPosition(*range);
     std::optional<VornickDOMPosition> newStart;
     std::optional<VornickDOMPosition> newEnd;
-    VornickCommandStepName stepName(*this, true, u"Change Heading Level");
+    VornickCommandStepName stepName(editingContext(), true, u"Change Heading Level");
 
     auto targets = vornick_inferredTargetElementsOfKinds(*range, headingAndParagraphKinds());
     if (!targets.empty()) {
@@ -482,7 +482,7 @@ void VornickContentEditingView::clearHeadingLevel(ActionSender*)
     auto headings = vornick_inferredTargetElementsOfKinds(*range, headingKinds());
     if (headings.empty())
         return;
-    VornickCommandStepName stepName(*this, true, u"Clear Heading");
+    VornickCommandStepName stepName(editingContext(), true, u"Clear Heading");
     stepName.open();
     std::shared_ptr<DOMRange> all;
     for (const auto& heading : headings) {
@@ -521,7 +521,7 @@ void VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces(ActionSen
     }
     endTypingRun();
     auto range = effectiveOperationRange()->cloneRange();
-    VornickCommandStepName stepName(*this, true, u"Replace Spaces with Non-Breaking Spaces");
+    VornickCommandStepName stepName(editingContext(), true, u"Replace Spaces with Non-Breaking Spaces");
     stepName.open();
     (void)undoableReplaceRunsOfCharacter(true, u' ', range, std::u16string(1, nonBreakingSpaceShownIn(*range)));
     stepName.close();
@@ -535,7 +535,7 @@ void VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces(ActionSender
     }
     endTypingRun();
     auto range = effectiveOperationRange()->cloneRange();
-    VornickCommandStepName stepName(*this, true, u"Replace Non-Breaking Spaces with Spaces");
+    VornickCommandStepName stepName(editingContext(), true, u"Replace Non-Breaking Spaces with Spaces");
     stepName.open();
     (void)undoableReplaceRunsOfCharacter(true, nonBreakingSpaceShownIn(*range), range, u" ");
     stepName.close();
@@ -558,7 +558,7 @@ void VornickContentEditingView::unwrapElement(ActionSender*)
     // Named as the menu item is: "Unwrap <p>", or "Delete <img>" for an
     // element with nothing in it.
     std::u16string name = (element->hasChildNodes() ? u"Unwrap <" : u"Delete <") + asciiLowercase(element->tagName()) + u">";
-    VornickCommandStepName stepName(*this, true, name);
+    VornickCommandStepName stepName(editingContext(), true, name);
     stepName.open();
     (void)undoableUnwrapElement(true, element);
     stepName.close();
@@ -598,7 +598,7 @@ void VornickContentEditingView::removeAllElements(ActionSender*)
     }
     endTypingRun();
     auto range = effectiveOperationRange()->cloneRange();
-    VornickCommandStepName stepName(*this, true, u"Remove All Markup");
+    VornickCommandStepName stepName(editingContext(), true, u"Remove All Markup");
     stepName.open();
     std::shared_ptr<DOMRange> result;
     if (undoableReplaceRangeWithText(true, range, range->toString(), false, &result) && result)

@@ -463,7 +463,7 @@ void VornickContentEditingView::insertLineBreak(ActionSender*)
     auto range = effectiveOperationRange();
     if (!range)
         return;
-    VornickCommandStepName stepName(*this, true, u"Line Break");
+    VornickCommandStepName stepName(editingContext(), true, u"Line Break");
     stepName.open();
     if (rangeLiesInPre(*range)) {
         std::shared_ptr<DOMRange> result;

@@ -53,7 +53,7 @@ void VornickContentEditingView::toggleListType(ActionSender*)
     auto lists = selectedLists(*this);
     if (lists.empty())
         return;
-    VornickCommandStepName stepName(*this, true, u"Toggle list type");
+    VornickCommandStepName stepName(editingContext(), true, u"Toggle list type");
     stepName.open();
     for (const auto& list : lists) {
         if (!VornickIsListElement(list.get()))

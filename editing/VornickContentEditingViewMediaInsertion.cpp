@@ -9,6 +9,7 @@
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickElementExtensions.h"
 #include "editing/VornickElementEditorUIController.h"
+#include "editing/commands/VornickUndoableMediaReplacement.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -204,6 +205,62 @@ void VornickContentEditingView::chooseAudioFileAndReplaceSelectionUsingElementKi
             return view.undoableReplaceRangeWithAudioElementOfKind(true, view.effectiveOperationRange(), elementKind, staged);
         });
     });
+}
+
+// --- The replacements, each a command; the attribute editor then opens on the new element
+
+namespace {
+
+bool replaceRangeWithMedia(VornickContentEditingView& view, bool undoable, const std::shared_ptr<DOMRange>& range,
+                           VornickUndoableMediaReplacement::Kind kind, std::optional<URL> url, std::u16string elementKind,
+                           std::shared_ptr<DOMRange>* outResultRange)
+{
+    VornickUndoableMediaReplacement replacement(view.editingContext(), undoable, range, kind, std::move(url), std::move(elementKind));
+    if (!replacement.apply(outResultRange))
+        return false;
+    if (kind == VornickUndoableMediaReplacement::Kind::Image)
+        view.vornick_editElementAttributes(nullptr);
+    else if (auto element = replacement.elementToEdit())
+        view.showAttributeEditorForElement(element, std::nullopt);
+    return true;
+}
+
+} // namespace
+
+bool VornickContentEditingView::undoableReplaceRangeWithImageElementReferencingURL(bool undoable, const std::shared_ptr<DOMRange>& range,
+                                                                                   const URL& url, std::shared_ptr<DOMRange>* outResultRange)
+{
+    return replaceRangeWithMedia(*this, undoable, range, VornickUndoableMediaReplacement::Kind::Image, url, {}, outResultRange);
+}
+
+bool VornickContentEditingView::undoableReplaceRangeWithFigureElementReferencingImageURL(bool undoable,
+                                                                                         const std::shared_ptr<DOMRange>& range,
+                                                                                         const std::optional<URL>& imageURL,
+                                                                                         std::shared_ptr<DOMRange>* outResultRange)
+{
+    return replaceRangeWithMedia(*this, undoable, range, VornickUndoableMediaReplacement::Kind::Figure, imageURL, {}, outResultRange);
+}
+
+bool VornickContentEditingView::undoableReplaceRangeWithPictureElementReferencingImageURL(bool undoable,
+                                                                                          const std::shared_ptr<DOMRange>& range,
+                                                                                          const std::optional<URL>& imageURL,
+                                                                                          std::shared_ptr<DOMRange>* outResultRange)
+{
+    return replaceRangeWithMedia(*this, undoable, range, VornickUndoableMediaReplacement::Kind::Picture, imageURL, {}, outResultRange);
+}
+
+bool VornickContentEditingView::undoableReplaceRangeWithVideoElementOfKind(bool undoable, const std::shared_ptr<DOMRange>& range,
+                                                                           const std::u16string& elementKind, const URL& url,
+                                                                           std::shared_ptr<DOMRange>* outResultRange)
+{
+    return replaceRangeWithMedia(*this, undoable, range, VornickUndoableMediaReplacement::Kind::Video, url, elementKind, outResultRange);
+}
+
+bool VornickContentEditingView::undoableReplaceRangeWithAudioElementOfKind(bool undoable, const std::shared_ptr<DOMRange>& range,
+                                                                           const std::u16string& elementKind, const URL& url,
+                                                                           std::shared_ptr<DOMRange>* outResultRange)
+{
+    return replaceRangeWithMedia(*this, undoable, range, VornickUndoableMediaReplacement::Kind::Audio, url, elementKind, outResultRange);
 }
 
 } // namespace brevanton

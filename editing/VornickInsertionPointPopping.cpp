@@ -167,7 +167,7 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
     char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*element);
 
     bool empty = holdsOnlyHTMLWhitespace(*element);
-    VornickCommandStepName stepName(*this, true, empty ? u"Pop out of empty element" : u"Pop out of <" + asciiLowercase(tagName) + u">");
+    VornickCommandStepName stepName(editingContext(), true, empty ? u"Pop out of empty element" : u"Pop out of <" + asciiLowercase(tagName) + u">");
     std::shared_ptr<DOMRange> place;
     if (empty) {
         stepName.open();

@@ -1,6 +1,5 @@
 #include "editing/VornickTableShapeKeeper.h"
 
-#include "editing/VornickContentEditingView.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 
@@ -86,7 +85,7 @@ bool VornickTableShapeKeeper::isBetweenCells(const DOMRange& range)
         || isElementOfKind(container, u"tfoot") || isElementOfKind(container, u"table");
 }
 
-void VornickTableShapeKeeper::restore(VornickContentEditingView& view) const
+void VornickTableShapeKeeper::restore(VornickEditingContext& context) const
 {
     for (const auto& taken : m_takenCells) {
         if (!taken.row->parent())
@@ -98,7 +97,7 @@ void VornickTableShapeKeeper::restore(VornickContentEditingView& view) const
             taken.row->appendChild(copy);
     }
     for (const auto& spans : m_spans)
-        spans.shorten(view, false);
+        spans.shorten(context, false);
 }
 
 } // namespace brevanton

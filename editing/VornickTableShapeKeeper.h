@@ -27,7 +27,7 @@ public:
     // rows outside the span that the deletion touches.
     const std::shared_ptr<DOMElement>& tableToSnapshot() const { return m_tableToSnapshot; }
 
-    void restore(VornickContentEditingView&) const;
+    void restore(VornickEditingContext&) const;
 
     // The cell the deletion starts in (null: none), and whether a collapsed
     // range lies in a row, section or table itself, where no text may go.

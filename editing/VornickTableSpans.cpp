@@ -1,7 +1,7 @@
 #include "editing/VornickTableSpans.h"
 
 #include "dom/VornickTableExtensions.h"
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableAttributeValue.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
 #include "platform/web/WebTableGrid.h"
@@ -238,10 +238,10 @@ VornickTableSpans::RowInsertion VornickTableSpans::rowInsertionBeside(const DOME
     return insertion;
 }
 
-void VornickTableSpans::shorten(VornickContentEditingView& view, bool undoable) const
+void VornickTableSpans::shorten(VornickEditingContext& context, bool undoable) const
 {
     forEachSpanToShorten([&](const std::shared_ptr<DOMElement>& cell, const std::u16string& attribute, unsigned value) {
-        (void)view.undoableSetValue(undoable, toUTF16(std::to_string(value)), attribute, cell);
+        VornickUndoableAttributeValue(context, undoable, cell, attribute, toUTF16(std::to_string(value))).apply();
     });
 }
 

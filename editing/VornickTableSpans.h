@@ -15,7 +15,7 @@
 namespace brevanton {
 
 class DOMElement;
-class VornickContentEditingView;
+class VornickEditingContext;
 
 class VornickTableSpans {
 public:
@@ -27,7 +27,7 @@ public:
         const std::function<void(const std::shared_ptr<DOMElement>&, const std::u16string& attribute, unsigned value)>& shorten) const;
 
     // Shortens them through the view's attribute edit.
-    void shorten(VornickContentEditingView&, bool undoable) const;
+    void shorten(VornickEditingContext&, bool undoable) const;
 
     const std::shared_ptr<DOMElement>& table() const { return m_table; }
 

@@ -180,7 +180,7 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
 
     // The step keeps the name of the insertion or the wrap through the
     // follow-up edits (a caption, a link's URL).
-    VornickCommandStepName stepName(*this, true);
+    VornickCommandStepName stepName(editingContext(), true);
     stepName.open();
     auto closeStep = [&] {
         auto undo = undoManager();

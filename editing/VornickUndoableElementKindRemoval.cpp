@@ -11,7 +11,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickContainerSnapshot.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -55,7 +55,8 @@ bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool und
                                                                         const std::shared_ptr<DOMRange>& givenRange)
 {
     BREVANTON_ASSERT(givenRange, "Invalid parameter not satisfying: range");
-    VornickUndoableEdit edit(*this, undoable, u"Toggle <" + asciiLowercase(tagName) + u">");
+    VornickUndoableEdit edit(editingContext(), undoable);
+    edit.begin(u"Toggle <" + asciiLowercase(tagName) + u">");
     auto range = givenRange->cloneRange();
     auto document = vornick_ownerDocument(*range);
     auto first = farthestElementOfKind(range->startContainer(), tagName);
@@ -70,7 +71,7 @@ bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool und
         auto pulled = range->cloneRange();
         (void)vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*pulled, first.get(), true);
         if (vornick_exactlySpansAllChildNodesOfElement(*pulled, first.get())) {
-            VornickCommandStepName stepName(*this, undoable, edit.actionName());
+            VornickCommandStepName stepName(editingContext(), undoable, edit.actionName());
             stepName.open();
             bool unwrapped = undoableUnwrapElement(undoable, first);
             stepName.close();

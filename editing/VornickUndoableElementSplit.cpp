@@ -7,7 +7,7 @@
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableChildSpanExchange.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -154,7 +154,8 @@ bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, cons
         auto outer = m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
         unsigned spanStart = outer->startOffset();
         auto original = outer->cloneContents();
-        VornickUndoableEdit edit(*this, undoable, u"Split <" + tag + u">");
+        VornickUndoableEdit edit(editingContext(), undoable);
+        edit.begin(u"Split <" + tag + u">");
         // The second half: from the insertion point to just after the element.
         auto cut = range->cloneRange();
         cut->setEndAfter(*element);
@@ -177,9 +178,11 @@ bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, cons
             unsigned spanEnd = insertedAt + insertedCount;
             if (auto span = VornickFreezeChildSpan(parent, spanStart, spanEnd, document)) {
                 std::weak_ptr<DOMDocument> weakDocument = document;
-                edit.registerInverse([original, span = std::move(*span), weakDocument, substitute](VornickContentEditingView& view) {
+                edit.registerInverse([original, span = std::move(*span), weakDocument, substitute](VornickEditingContext& context) {
                     if (auto document = weakDocument.lock())
-                        (void)view.exchangeChildSpan(VornickCloneFragment(*original), span, document, substitute, std::nullopt);
+                        (void)VornickUndoableChildSpanExchange(context, VornickCloneFragment(*original), span, document, substitute,
+                                                               std::nullopt)
+                            .apply();
                 });
             }
             edit.setActionName();

@@ -6,7 +6,7 @@
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickElementAttributeValue.h"
 #include "editing/VornickStyleSheetElements.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Assertions.h"
@@ -26,7 +26,8 @@ void VornickContentEditingView::undoableDeleteHeadElementAtIndex(bool undoable, 
     bool styleSheetElement = VornickIsStyleSheetHeadElement(*element);
     std::u16string tagName = asciiLowercase(element->tagName());
 
-    VornickUndoableEdit edit(*this, undoable, u"Delete <" + tagName + u"> Element From <head>");
+    VornickUndoableEdit edit(editingContext(), undoable);
+    edit.begin(u"Delete <" + tagName + u"> Element From <head>");
     if (edit.undoable()) {
         edit.registerSelectionUndo();
         // The payload owns its values: attribute values without the element,
@@ -38,7 +39,7 @@ void VornickContentEditingView::undoableDeleteHeadElementAtIndex(bool undoable, 
         for (DOMNode* node = element->first(); node; node = node->next())
             children.push_back(node->cloneNode(true));
         std::weak_ptr<DOMDocument> weakDocument = document;
-        edit.registerInverse([tagName, values, children, index, weakDocument](VornickContentEditingView& view) {
+        registerUndo([tagName, values, children, index, weakDocument](VornickContentEditingView& view) {
             auto document = weakDocument.lock();
             if (!document)
                 return;

@@ -6,7 +6,7 @@
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickElementAttributeValue.h"
 #include "editing/VornickStyleSheetElements.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -25,11 +25,12 @@ bool VornickContentEditingView::undoableInsertHeadElementWithTagName(bool undoab
     unsigned childCount = head->childCount();
     unsigned placedIndex = index < childCount ? index : childCount;
 
-    VornickUndoableEdit edit(*this, undoable, u"Insert <" + asciiLowercase(tagName) + u"> Element Into <head>");
+    VornickUndoableEdit edit(editingContext(), undoable);
+    edit.begin(u"Insert <" + asciiLowercase(tagName) + u"> Element Into <head>");
     if (edit.undoable()) {
         edit.registerSelectionUndo();
         std::weak_ptr<DOMDocument> weakDocument = document;
-        edit.registerInverse([placedIndex, weakDocument](VornickContentEditingView& view) {
+        registerUndo([placedIndex, weakDocument](VornickContentEditingView& view) {
             if (auto document = weakDocument.lock())
                 view.undoableDeleteHeadElementAtIndex(true, placedIndex, document);
         });

@@ -55,7 +55,7 @@ bool VornickContentEditingView::undoableToggleApplicationOfInlineStyleElement(bo
     auto elementSpec = spec->elementSpecForTagName(tagName);
     if (!elementSpec)
         return false;
-    VornickCommandStepName stepName(*this, undoable, u"Toggle <" + asciiLowercase(tagName) + u">");
+    VornickCommandStepName stepName(editingContext(), undoable, u"Toggle <" + asciiLowercase(tagName) + u">");
     stepName.open();
     if (hasApplications)
         (void)undoableRemoveApplicationsOfElementKind(undoable, tagName, copy);

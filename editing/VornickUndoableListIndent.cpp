@@ -138,7 +138,7 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
     auto selection = effectiveOperationRange();
     if (!selection)
         return false;
-    VornickCommandStepName stepName(*this, true, IndentActionName);
+    VornickCommandStepName stepName(editingContext(), true, IndentActionName);
 
     bool paragraphs = false;
     // Whether the document changed (the paragraph made around loose text is a change already).

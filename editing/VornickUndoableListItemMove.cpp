@@ -50,7 +50,7 @@ void moveListItems(VornickContentEditingView& view, Direction direction)
     auto kept = selection->cloneRange();
     const std::u16string name = direction == Direction::Up ? u"Move list item(s) up" : u"Move list item(s) down";
     const auto* helper = view.blockModeHelper().get();
-    VornickCommandStepName stepName(view, true, name);
+    VornickCommandStepName stepName(view.editingContext(), true, name);
     bool moved = false;
     for (const auto& run : VornickListCommandTargetRuns(view, { u"LI" })) {
         if (!run.front()->isConnected())

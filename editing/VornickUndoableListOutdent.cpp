@@ -13,7 +13,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickListCommandSupport.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -120,7 +120,7 @@ bool VornickContentEditingView::undoableOutdentListLevel(ActionSender*, bool pre
     endTypingRun();
     endBackspaceRun();
     registerTargetRangeUndo();
-    VornickCommandStepName stepName(*this, true, OutdentActionName);
+    VornickCommandStepName stepName(editingContext(), true, OutdentActionName);
     stepName.open();
     const auto* helper = m_blockModeHelper.get();
     VornickListSelectionKeeper keptSelection(effectiveOperationRange());

@@ -81,7 +81,7 @@ bool VornickContentEditingView::undoableApplyDescribedFragment(bool, const Vorni
 
     // The step keeps the name of its insertion, wrap or replacement, also
     // when the caret is then placed after a block.
-    VornickCommandStepName stepName(*this, true);
+    VornickCommandStepName stepName(editingContext(), true);
     stepName.open();
     auto nameOfStep = [this]() -> std::optional<std::u16string> {
         if (auto undo = undoManager())

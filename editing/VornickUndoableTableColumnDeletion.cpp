@@ -91,7 +91,7 @@ bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
     if (!document)
         return false;
     VornickTableSpans spans(deletion->table);
-    VornickCommandStepName stepName(*this, true, deletion->actionName);
+    VornickCommandStepName stepName(editingContext(), true, deletion->actionName);
     stepName.open();
     bool deletedAny = false;
     for (const auto& cells : deletion->rows) {
@@ -108,7 +108,7 @@ bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
         }
         deletedAny |= deleteFragment(range, true, deletion->actionName, false, nullptr);
     }
-    spans.shorten(*this, true);
+    spans.shorten(editingContext(), true);
     stepName.close();
     return deletedAny;
 }

@@ -84,7 +84,7 @@ bool VornickContentEditingView::insertColumnRelativeToInferredTableColumn(int di
     if (!document)
         return false;
     std::u16string name = direction < 0 ? u"Insert Column Before" : u"Insert Column After";
-    VornickCommandStepName stepName(*this, true, name);
+    VornickCommandStepName stepName(editingContext(), true, name);
     stepName.open();
     bool insertedAny = false;
     for (const auto& insertion : plan) {

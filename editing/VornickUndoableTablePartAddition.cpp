@@ -125,7 +125,7 @@ bool addPart(VornickContentEditingView& view, TablePart part, bool preflight)
     }
 
     auto name = actionName(part);
-    VornickCommandStepName stepName(view, true, name);
+    VornickCommandStepName stepName(view.editingContext(), true, name);
     stepName.open();
     bool inserted = view.insertFragmentAtPosition(fragment, place, true, name);
     if (inserted)

@@ -29,7 +29,7 @@ void VornickContentEditingView::deleteTableRows(ActionSender*)
         return;
     auto rows = rowsToDelete(*this);
     std::u16string name = rows.size() == 1 ? u"Delete Table Row" : u"Delete Table Rows";
-    VornickCommandStepName stepName(*this, true, name);
+    VornickCommandStepName stepName(editingContext(), true, name);
     stepName.open();
     for (const auto& row : rows) {
         if (!row->parentNode())

@@ -56,7 +56,7 @@ bool VornickContentEditingView::insertRowRelativeToInferredTableRow(int directio
     auto offset = row->index() + (direction < 0 ? 0 : 1);
 
     std::u16string name = direction < 0 ? u"Insert Row Before" : u"Insert Row After";
-    VornickCommandStepName stepName(*this, true, name);
+    VornickCommandStepName stepName(editingContext(), true, name);
     stepName.open();
     for (const auto& cell : shape.spanningAcross) {
         auto span = VornickTableSpans::spanOfCell(*cell, u"rowspan") + 1;

@@ -88,7 +88,7 @@ bool VornickContentEditingView::undoableTransformElement(bool undoable, const st
     }
 
     // Named by the command, not by the replacement it is made of.
-    VornickCommandStepName stepName(*this, undoable, u"Transform to <" + asciiLowercase(tagName) + u">");
+    VornickCommandStepName stepName(editingContext(), undoable, u"Transform to <" + asciiLowercase(tagName) + u">");
     stepName.open();
     std::shared_ptr<DOMRange> result;
     bool replaced = undoableReplaceRangeWithFragment(undoable, outerRange, fragment, std::nullopt, &result);

@@ -1,7 +1,7 @@
 #include "editing/VornickUndoableTypingRun.h"
 
 #include "editing/VornickContentEditingView.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

@@ -32,7 +32,7 @@ bool VornickContentEditingView::undoableUnwrapElement(bool undoable, const std::
     }
     // The step is named by the command, also when it comes down to a deletion.
     static const std::u16string name = u"Unwrap";
-    VornickCommandStepName stepName(*this, undoable, name);
+    VornickCommandStepName stepName(editingContext(), undoable, name);
     stepName.open();
     bool unwrapped = false;
     if (vornick_isEffectivelyEmpty(element)) {

@@ -34,7 +34,7 @@ bool VornickContentEditingView::undoableWrapRange(bool undoable, const std::shar
     if (!name.empty())
         nameOverride = name;
 
-    VornickCommandStepName stepName(*this, undoable, name);
+    VornickCommandStepName stepName(editingContext(), undoable, name);
     stepName.open();
     std::shared_ptr<DOMRange> result;
     if (!undoableReplaceRangeWithFragment(undoable, range->cloneRange(), newFragment, nameOverride, &result) || !result)

@@ -1,7 +1,8 @@
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickUndoableEdit.h"
 
 #include "dom/VornickDOMServices.h"
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
@@ -12,41 +13,45 @@
 
 namespace brevanton {
 
-VornickUndoableEdit::VornickUndoableEdit(VornickContentEditingView& view, bool undoable, std::u16string defaultActionName,
-                                         const std::optional<std::u16string>& actionNameOverride, TypingRun typingRun,
-                                         BackspaceRun backspaceRun)
-    : m_view(view)
+VornickUndoableEdit::VornickUndoableEdit(VornickEditingContext& context, bool undoable,
+                                         const std::optional<std::u16string>& actionNameOverride)
+    : m_context(context)
     , m_undoable(undoable)
-    , m_actionName(actionNameOverride ? *actionNameOverride : std::move(defaultActionName))
+    , m_actionNameOverride(actionNameOverride)
 {
+}
+
+void VornickUndoableEdit::begin(std::u16string defaultActionName, TypingRun typingRun, BackspaceRun backspaceRun)
+{
+    m_actionName = m_actionNameOverride ? *m_actionNameOverride : std::move(defaultActionName);
     if (typingRun == TypingRun::End)
-        view.endTypingRun();
+        m_context.endTypingRun();
     if (backspaceRun == BackspaceRun::End)
-        view.endBackspaceRun();
+        m_context.endBackspaceRun();
 }
 
 UndoManager* VornickUndoableEdit::undoManager() const
 {
-    return m_undoable ? m_view.undoManager() : nullptr;
+    return m_undoable ? m_context.undoManager() : nullptr;
 }
 
 void VornickUndoableEdit::registerSelectionUndo()
 {
     if (m_undoable)
-        m_view.registerTargetRangeUndo();
+        m_context.registerTargetRangeUndo();
 }
 
-void VornickUndoableEdit::registerInverse(std::function<void(VornickContentEditingView&)> inverse)
+void VornickUndoableEdit::registerInverse(std::function<void(VornickEditingContext&)> inverse)
 {
     if (m_undoable)
-        m_view.registerUndo(std::move(inverse));
+        m_context.registerUndo(std::move(inverse));
 }
 
 void VornickUndoableEdit::setActionName()
 {
     if (!m_undoable || m_actionName.empty())
         return;
-    if (auto undo = m_view.undoManager())
+    if (auto undo = m_context.undoManager())
         undo->setActionName(m_actionName);
 }
 
@@ -54,11 +59,11 @@ void VornickUndoableEdit::finish(const std::shared_ptr<DOMRange>& targetRange, b
 {
     if (targetRange) {
         if (undoablyTarget && m_undoable)
-            m_view.setTargetRangeUndoably(targetRange);
+            m_context.setTargetRangeUndoably(targetRange);
         else
-            m_view.setTargetRange(targetRange);
+            m_context.setTargetRange(targetRange);
     }
-    m_view.postVornickContentEditingViewDidChangeContentInWebFrame(m_view.focusedWebFrame(), nullptr);
+    m_context.contentDidChangeInWebFrame(m_context.focusedWebFrame());
 }
 
 // --- Payloads
@@ -82,7 +87,7 @@ void VornickTranslateSubstitute(DOMNode& subtree, char16_t from, char16_t to)
     for (DOMNode* node = &subtree; node; node = node->traverseNext(&subtree)) {
         if (!node->isTextNode())
             continue;
-        auto& text = static_cast<DOMCharacterData&>(*node);
+        auto& text = downcast<DOMCharacterData>(*node);
         if (text.data().find(from) == std::u16string::npos)
             continue;
         std::u16string data = text.data();
@@ -95,7 +100,7 @@ std::shared_ptr<DOMDocumentFragment> VornickCloneFragment(const DOMDocumentFragm
 {
     auto clone = fragment.cloneNode(true);
     BREVANTON_ASSERT(clone && clone->isDocumentFragmentNode(), "Expected -cloneNode: to return a DOMDocumenFragment");
-    return std::static_pointer_cast<DOMDocumentFragment>(clone);
+    return downcast<DOMDocumentFragment>(clone);
 }
 
 std::optional<VornickFreezeDriedDOMRange> VornickFreezeChildSpan(const std::shared_ptr<DOMNode>& container, unsigned start,

@@ -1,22 +1,16 @@
-// Fragment insertion: a fragment goes in at a place (splitting a text node
-// when the place is inside one), its text merges with the text beside it,
-// and the result becomes the target range. The inverse exchanges the run of
-// children the insertion changed for a copy of what stood there before, so
-// that undo restores the text node boundaries exactly.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableFragmentInsertion.h"
 
 #include "dom/VornickFragmentExtensions.h"
 #include "dom/VornickRangeExtensions.h"
-#include "editing/VornickEmbeddedWebView.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableChildSpanExchange.h"
 #include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
-#include "platform/foundation/RunLoop.h"
-#include "views/VornickViewExtensions.h"
 
 namespace brevanton {
 
@@ -31,8 +25,8 @@ bool isText(const DOMNode* node)
 // gap must lie between two text nodes. Answers the node before and its former length.
 std::pair<std::shared_ptr<DOMCharacterData>, unsigned> mergeTextAcrossGap(DOMNode& container, unsigned gap)
 {
-    auto before = std::static_pointer_cast<DOMCharacterData>(container.childAt(gap - 1)->shared_from_this());
-    auto after = std::static_pointer_cast<DOMCharacterData>(container.childAt(gap)->shared_from_this());
+    auto before = downcast<DOMCharacterData>(container.childAt(gap - 1)->shared_from_this());
+    auto after = downcast<DOMCharacterData>(container.childAt(gap)->shared_from_this());
     unsigned formerLength = before->length();
     before->appendData(after->data());
     container.removeChild(after.get());
@@ -68,13 +62,22 @@ void mergeTextAtSeams(DOMRange& range)
 
 } // namespace
 
-bool VornickContentEditingView::insertFragmentAtPosition(const std::shared_ptr<DOMDocumentFragment>& fragmentToInsert,
-                                                         VornickDOMPosition position, bool undoably,
-                                                         const std::optional<std::u16string>& undoActionNameOverride)
+VornickUndoableFragmentInsertion::VornickUndoableFragmentInsertion(VornickEditingContext& context, bool undoable,
+                                                                   std::shared_ptr<DOMDocumentFragment> fragment, VornickDOMPosition position,
+                                                                   const std::optional<std::u16string>& actionNameOverride)
+    : VornickUndoableEdit(context, undoable, actionNameOverride)
+    , m_fragment(std::move(fragment))
+    , m_position(std::move(position))
 {
+}
+
+bool VornickUndoableFragmentInsertion::apply()
+{
+    const auto& fragmentToInsert = m_fragment;
     BREVANTON_ASSERT(fragmentToInsert, "Invalid parameter not satisfying: fragmentToInsert");
+    auto position = m_position;
     if (!position.node) {
-        auto effective = effectiveOperationRange();
+        auto effective = context().effectiveOperationRange();
         if (!effective)
             return false;
         position = vornick_startPosition(*effective);
@@ -89,12 +92,12 @@ bool VornickContentEditingView::insertFragmentAtPosition(const std::shared_ptr<D
     if (!position.node->isTextNode() && !position.node->isContainerNode())
         return false;
 
-    VornickUndoableEdit edit(*this, undoably, u"Insert", undoActionNameOverride);
+    begin(u"Insert");
     std::shared_ptr<DOMElement> targetElement;
     vornick_modifyFragmentForInsertionAt(*fragmentToInsert, position, targetElement);
     auto document = position.node->ownerDocument();
     if (!fragmentToInsert->hasChildNodes()) {
-        edit.finish(VornickDOMRangeCollapsedAtPosition(position));
+        finish(VornickDOMRangeCollapsedAtPosition(position));
         return true;
     }
 
@@ -119,8 +122,8 @@ bool VornickContentEditingView::insertFragmentAtPosition(const std::shared_ptr<D
     unsigned childrenAfterSpan = container->childCount() - spanEnd;
     std::shared_ptr<DOMDocumentFragment> formerChildren;
     char16_t substitute = VornickSubstituteInForce(*container);
-    if (edit.undoable()) {
-        edit.registerSelectionUndo();
+    if (undoable()) {
+        registerSelectionUndo();
         formerChildren = document->createDocumentFragment();
         for (unsigned index = spanStart; index < spanEnd; ++index)
             formerChildren->appendChild(container->childAt(index)->cloneNode(true));
@@ -131,26 +134,28 @@ bool VornickContentEditingView::insertFragmentAtPosition(const std::shared_ptr<D
     vornick_pullRangeEndpointsIn(*range);
     mergeTextAtSeams(*range);
 
-    if (edit.undoable()) {
+    if (undoable()) {
         unsigned newSpanEnd = container->childCount() - childrenAfterSpan;
         if (auto span = VornickFreezeChildSpan(container, spanStart, newSpanEnd, document)) {
             std::weak_ptr<DOMDocument> weakDocument = document;
-            edit.registerInverse([formerChildren, span = std::move(*span), weakDocument, substitute](VornickContentEditingView& view) {
+            registerInverse([formerChildren, span = std::move(*span), weakDocument, substitute](VornickEditingContext& context) {
                 if (auto document = weakDocument.lock())
-                    (void)view.exchangeChildSpan(formerChildren, span, document, substitute, std::nullopt);
+                    (void)VornickUndoableChildSpanExchange(context, formerChildren, span, document, substitute, std::nullopt).apply();
             });
         }
-        edit.setActionName();
+        setActionName();
     }
 
     // Bricks: the inserted elements take the look the section handles ask for.
-    auto applyBricks = [this](DOMNode& node) {
-        if (!m_blockModeHelper)
+    auto* blockModeHelper = context().blockModeHelper();
+    bool sectionHandlesShown = context().sectionHandlesShown();
+    auto applyBricks = [blockModeHelper, sectionHandlesShown](DOMNode& node) {
+        if (!blockModeHelper)
             return;
-        if (m_sectionHandlesShown)
-            m_blockModeHelper->recursiveAddBrickTags(node);
+        if (sectionHandlesShown)
+            blockModeHelper->recursiveAddBrickTags(node);
         else
-            m_blockModeHelper->recursiveRemoveBrickTags(node);
+            blockModeHelper->recursiveRemoveBrickTags(node);
     };
     bool inOneElement = range->startContainer() == range->endContainer() && range->startContainer()->isElementNode();
     if (inOneElement) {
@@ -166,79 +171,10 @@ bool VornickContentEditingView::insertFragmentAtPosition(const std::shared_ptr<D
             applyBricks(*common);
         }
     }
-    if (!(inOneElement && !m_sectionHandlesShown)) {
-        performAfterDelay(0, [](VornickContentEditingView& view) {
-            if (view.m_webView)
-                vornick_setNeedsDisplay(*view.m_webView);
-        });
-    }
+    if (!(inOneElement && !sectionHandlesShown))
+        context().redisplayWebViewOnNextTurn();
 
-    edit.finish(range, true);
-    return true;
-}
-
-bool VornickContentEditingView::insertFragmentAtPath(const std::shared_ptr<DOMDocumentFragment>& fragment, const VornickRelativeDOMPath& path,
-                                                     const std::shared_ptr<DOMDocument>& document, bool undoably,
-                                                     const std::optional<std::u16string>& undoActionNameOverride)
-{
-    if (!document)
-        return false;
-    auto position = path.positionRelativeToNewAncestor(document);
-    if (!position.node)
-        return false;
-    return insertFragmentAtPosition(fragment, position, undoably, undoActionNameOverride);
-}
-
-bool VornickContentEditingView::insertFragmentUndoably(const std::shared_ptr<DOMDocumentFragment>& fragment)
-{
-    return insertFragmentAtPosition(fragment, VornickDOMPosition(), true, std::nullopt);
-}
-
-// --- The exact inverse of a change confined to a run of children
-
-bool VornickContentEditingView::exchangeChildSpan(const std::shared_ptr<DOMDocumentFragment>& fragment,
-                                                  const VornickFreezeDriedDOMRange& span, const std::shared_ptr<DOMDocument>& document,
-                                                  char16_t substitute, const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore)
-{
-    auto range = document ? span.thawRangeRelativeToNewAncestor(document) : nullptr;
-    if (!range || range->startContainer() != range->endContainer() || !range->startContainer()->isContainerNode())
-        return false;
-    auto container = range->startContainer();
-    unsigned start = range->startOffset();
-    unsigned end = range->endOffset();
-    if (end < start)
-        return false;
-
-    // What stands there now goes back on the way back, as do the selection
-    // and the substitute it was taken with.
-    auto body = document->body();
-    std::optional<VornickFreezeDriedDOMRange> selectionNow;
-    if (auto effective = effectiveOperationRange(); effective && body && vornick_ownerDocument(*effective) == document)
-        selectionNow = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*effective, body, false);
-    char16_t substituteNow = VornickSubstituteInForce(*container);
-    auto removed = document->createDocumentFragment();
-    for (unsigned index = start; index < end; ++index)
-        removed->appendChild(container->childAt(start)->shared_from_this());
-
-    unsigned inserted = 0;
-    if (fragment) {
-        VornickTranslateSubstitute(*fragment, substitute, substituteNow);
-        inserted = fragment->childCount();
-        container->insertBefore(fragment, container->childAt(start));
-    }
-    if (auto back = VornickFreezeChildSpan(container, start, start + inserted, document)) {
-        std::weak_ptr<DOMDocument> weakDocument = document;
-        registerUndo([removed, back = std::move(*back), weakDocument, substituteNow, selectionNow](VornickContentEditingView& view) {
-            if (auto document = weakDocument.lock())
-                (void)view.exchangeChildSpan(removed, back, document, substituteNow, selectionNow);
-        });
-    }
-    if (selectionToRestore && body) {
-        if (auto selection = selectionToRestore->thawRangeRelativeToNewAncestor(body))
-            setTargetRange(selection);
-    }
-    auto mainFrame = this->mainFrame();
-    postVornickContentEditingViewDidChangeContentInWebFrame(mainFrame ? mainFrame->frameForDocument(*document) : nullptr, nullptr);
+    finish(range, true);
     return true;
 }
 

@@ -1,17 +1,4 @@
-// Fragment deletion: characters within one text node (as backspacing, in a
-// backspace run), children of one element (joining the text nodes the
-// deletion makes neighbours), or a range across nodes (restored from a
-// snapshot of the span of the common ancestor it touched). A range across
-// nodes takes along the table rows and sections it would empty, and keeps
-// the rows it cuts through as long as the others (see
-// VornickTableShapeKeeper); rows taken out of a table section shorten the
-// cells above that spanned them, and their own cells that span rows below
-// go on in the next row.
-//
-// The deleted fragment goes to the caller; the undo payload is always a
-// separate one (the removed nodes themselves, or a snapshot), so a caller
-// that inserts what it got back never empties the undo step.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableFragmentDeletion.h"
 
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
@@ -20,9 +7,12 @@
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickTableShapeKeeper.h"
 #include "editing/VornickTableSpans.h"
-#include "editing/VornickUndoableEdit.h"
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableChildSpanExchange.h"
+#include "editing/commands/VornickUndoableFragmentInsertion.h"
+#include "editing/commands/VornickUndoableTextReplacement.h"
 #include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -57,7 +47,7 @@ std::vector<VornickTableSpans::CarriedCell> cellsCarriedPastChildren(const DOMNo
     const DOMElement* firstRow = nullptr;
     const DOMElement* lastRow = nullptr;
     for (unsigned index = start; index < end; ++index) {
-        auto* row = toElement(container.childAt(index));
+        auto* row = dynamicDowncast<DOMElement>(container.childAt(index));
         if (!row || !row->hasTagName(u"tr"))
             continue;
         if (!firstRow)
@@ -67,66 +57,81 @@ std::vector<VornickTableSpans::CarriedCell> cellsCarriedPastChildren(const DOMNo
     return firstRow ? VornickTableSpans::cellsCarriedPastRows(*firstRow, *lastRow) : std::vector<VornickTableSpans::CarriedCell> {};
 }
 
-void carryCell(VornickContentEditingView& view, const VornickTableSpans::CarriedCell& carried, const std::u16string& name)
+void carryCell(VornickEditingContext& context, const VornickTableSpans::CarriedCell& carried, const std::u16string& name)
 {
     auto document = carried.nextRow->ownerDocument();
     if (!document || !carried.nextRow->isConnected())
         return;
-    auto copy = std::static_pointer_cast<DOMElement>(carried.cell->cloneNode(true));
+    auto copy = downcast<DOMElement>(carried.cell->cloneNode(true));
     copy->setAttribute(u"rowspan", toUTF16(std::to_string(carried.rowSpan)));
     auto fragment = document->createDocumentFragment();
     fragment->appendChild(copy);
     bool inRow = carried.before && carried.before->parentNode() == carried.nextRow;
     auto offset = inRow ? carried.before->index() : carried.nextRow->childCount();
-    (void)view.insertFragmentAtPosition(fragment, VornickMakeDOMPosition(carried.nextRow, static_cast<int32_t>(offset)), true, name);
+    (void)VornickUndoableFragmentInsertion(context, true, fragment, VornickMakeDOMPosition(carried.nextRow, static_cast<int32_t>(offset)), name)
+        .apply();
+}
+
+// The inverse of a deletion across nodes: the span's contents become the
+// snapshot again, the selection is restored (relative to the span's common
+// ancestor) and the deletion is registered as the redo.
+void restoreDeletedSpan(VornickEditingContext& context, const std::shared_ptr<DOMDocumentFragment>& snapshot,
+                        const VornickFreezeDriedDOMRange& span, const std::shared_ptr<DOMDocument>& document,
+                        const std::optional<VornickFreezeDriedDOMRange>& deletedRangeSnapshot, bool forBackspacing,
+                        const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore)
+{
+    auto mainFrame = context.mainFrame();
+    auto frame = mainFrame && document ? mainFrame->frameForDocument(*document) : nullptr;
+    auto range = document ? span.thawRangeRelativeToNewAncestor(document) : nullptr;
+    if (range) {
+        range->deleteContents();
+        auto ancestor = range->startContainer();
+        if (snapshot && snapshot->hasChildNodes())
+            range->insertNode(snapshot);
+        if (selectionToRestore) {
+            if (auto selection = selectionToRestore->thawRangeRelativeToNewAncestor(ancestor))
+                context.setTargetRange(selection);
+        }
+        // The redo deletes the same range again (found from the ancestor,
+        // which the redo finds by its path).
+        auto ancestorPath = VornickRelativeDOMPath::pathToPosition(VornickMakeDOMPosition(ancestor, 0), document.get(), false);
+        if (ancestorPath && deletedRangeSnapshot) {
+            std::weak_ptr<DOMDocument> weakDocument = document;
+            context.registerUndo([path = std::move(*ancestorPath), deletedRangeSnapshot, forBackspacing,
+                                  weakDocument](VornickEditingContext& context) {
+                auto document = weakDocument.lock();
+                auto ancestor = document ? path.positionRelativeToNewAncestor(document).node : nullptr;
+                auto range = ancestor ? deletedRangeSnapshot->thawRangeRelativeToNewAncestor(ancestor) : nullptr;
+                if (range)
+                    (void)VornickUndoableFragmentDeletion(context, true, range, std::nullopt, forBackspacing).apply();
+            });
+            if (auto undo = context.undoManager())
+                undo->setActionName(u"Delete selection");
+        }
+    }
+    context.contentDidChangeInWebFrame(frame);
 }
 
 } // namespace
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoably,
-                                                                                      const std::optional<std::u16string>& undoActionNameOverride,
-                                                                                      bool backspacing)
+VornickUndoableFragmentDeletion::VornickUndoableFragmentDeletion(VornickEditingContext& context, bool undoable, std::shared_ptr<DOMRange> range,
+                                                                 const std::optional<std::u16string>& actionNameOverride, bool backspacing)
+    : VornickUndoableEdit(context, undoable, actionNameOverride)
+    , m_range(std::move(range))
+    , m_backspacing(backspacing)
 {
-    std::shared_ptr<DOMDocumentFragment> deleted;
-    if (!deleteFragment(range, undoably, undoActionNameOverride, backspacing, &deleted))
-        return nullptr;
-    return deleted;
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentInFreezeDriedRange(
-    const VornickFreezeDriedDOMRange& frozen, const std::shared_ptr<DOMDocument>& document, bool undoably,
-    const std::optional<std::u16string>& undoActionNameOverride, bool backspacing)
+bool VornickUndoableFragmentDeletion::apply(std::shared_ptr<DOMDocumentFragment>* outDeleted)
 {
-    auto range = document ? frozen.thawRangeRelativeToNewAncestor(document) : nullptr;
-    if (!range)
-        return nullptr;
-    return deleteFragmentInRange(range, undoably, undoActionNameOverride, backspacing);
-}
-
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentUndoably()
-{
-    auto range = effectiveOperationRange();
-    auto document = range ? vornick_ownerDocument(*range) : nullptr;
-    if (!document || !deleteFragment(range, true, std::nullopt, false, nullptr))
-        return nullptr;
-    return document->createDocumentFragment();
-}
-
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>& range)
-{
-    return deleteFragmentInRange(range, true, std::nullopt, true);
-}
-
-bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& range, bool undoably,
-                                               const std::optional<std::u16string>& undoActionNameOverride, bool backspacing,
-                                               std::shared_ptr<DOMDocumentFragment>* outDeleted)
-{
-    auto given = range ? range : effectiveOperationRange();
+    bool undoably = undoable();
+    bool backspacing = m_backspacing;
+    auto given = m_range ? m_range : context().effectiveOperationRange();
     if (!given)
         return false;
     auto working = given->cloneRange();
-    if (m_blockModeHelper)
-        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*working);
+    if (auto* blockModeHelper = context().blockModeHelper())
+        blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*working);
     auto document = vornick_ownerDocument(*working);
     if (!document)
         return false;
@@ -147,9 +152,7 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
     bool sameNode = working->startContainer() == working->endContainer();
     bool sameTextNode = sameNode && working->startContainer()->isTextNode();
     std::u16string defaultName = sameTextNode ? std::u16string() : sameNode ? u"Delete" : u"Delete selection";
-    VornickUndoableEdit edit(*this, undoably, defaultName, undoActionNameOverride, VornickUndoableEdit::TypingRun::End,
-                             undoably && backspacing && sameTextNode ? VornickUndoableEdit::BackspaceRun::Keep
-                                                         : VornickUndoableEdit::BackspaceRun::End);
+    begin(defaultName, TypingRun::End, undoably && backspacing && sameTextNode ? BackspaceRun::Keep : BackspaceRun::End);
     if (working->collapsed()) {
         if (outDeleted)
             *outDeleted = document->createDocumentFragment();
@@ -162,7 +165,7 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         if (outDeleted)
             *outDeleted = extracted;
         working->collapse(true);
-        edit.finish(working);
+        finish(working);
         return true;
     }
 
@@ -171,8 +174,8 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         // 4. Children of one element.
         // Rows of a table section: the cells above that spanned them span fewer rows.
         std::optional<VornickTableSpans> tableSpans;
-        if (auto* element = toElement(container.get()); element && element->hasTagName(u"table"))
-            tableSpans.emplace(std::static_pointer_cast<DOMElement>(container));
+        if (auto* element = dynamicDowncast<DOMElement>(container.get()); element && element->hasTagName(u"table"))
+            tableSpans.emplace(downcast<DOMElement>(container));
         else if (element && (element->hasTagName(u"tbody") || element->hasTagName(u"thead") || element->hasTagName(u"tfoot")))
             tableSpans.emplace(vornick_enclosingTable(*container));
         // The step keeps its name through Redo, which ends with the spans.
@@ -181,10 +184,10 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         std::vector<VornickTableSpans::CarriedCell> carriedCells;
         if (tableSpans)
             carriedCells = cellsCarriedPastChildren(*container, working->startOffset(), working->endOffset());
-        VornickCommandStepName stepName(*this, true, edit.actionName());
+        VornickCommandStepName stepName(context(), true, actionName());
         if (tableSpans)
             stepName.open();
-        edit.registerSelectionUndo();
+        registerSelectionUndo();
         unsigned start = working->startOffset();
         unsigned end = working->endOffset();
         DOMNode* before = start > 0 ? container->childAt(start - 1) : nullptr;
@@ -194,8 +197,8 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         unsigned spanEnd = start;
         if (before && after && before->isTextNode() && after->isTextNode()) {
             // The deletion makes two text nodes neighbours: they become one.
-            auto first = static_cast<DOMCharacterData*>(before);
-            auto joinedText = first->data() + static_cast<DOMCharacterData*>(after)->data();
+            auto first = downcast<DOMCharacterData>(before);
+            auto joinedText = first->data() + downcast<DOMCharacterData>(after)->data();
             unsigned firstLength = first->length();
             if (outDeleted)
                 *outDeleted = cloneChildren(*document, *container, start, end);
@@ -215,20 +218,20 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         }
         if (auto span = VornickFreezeChildSpan(container, start, spanEnd, document)) {
             std::weak_ptr<DOMDocument> weakDocument = document;
-            edit.registerInverse([removed, span = std::move(*span), weakDocument, substitute](VornickContentEditingView& view) {
+            registerInverse([removed, span = std::move(*span), weakDocument, substitute](VornickEditingContext& context) {
                 if (auto document = weakDocument.lock())
-                    (void)view.exchangeChildSpan(removed, span, document, substitute, std::nullopt);
+                    (void)VornickUndoableChildSpanExchange(context, removed, span, document, substitute, std::nullopt).apply();
             });
         }
         if (tableSpans) {
             for (const auto& carried : carriedCells)
-                carryCell(*this, carried, edit.actionName());
-            tableSpans->shorten(*this, true);
+                carryCell(context(), carried, actionName());
+            tableSpans->shorten(context(), true);
             stepName.close();
         }
     } else if (sameTextNode) {
         // 5. Characters of one text node.
-        auto node = std::static_pointer_cast<DOMCharacterData>(container);
+        auto node = downcast<DOMCharacterData>(container);
         auto s = static_cast<int32_t>(working->startOffset());
         auto e = static_cast<int32_t>(working->endOffset());
         if (outDeleted) {
@@ -236,20 +239,12 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
             fragment->appendChild(document->createTextNode(node->data().substr(s, e - s)));
             *outDeleted = fragment;
         }
-        if (backspacing) {
-            if (!m_activeBackspaceRun || !m_activeBackspaceRun->consumeCharactersInTextNode(*node, s, e)) {
-                endBackspaceRun();
-                auto run = std::make_shared<VornickUndoableBackspaceRun>(*this, node, s, e);
-                m_activeBackspaceRun = run;
-                run->registerUndo();
-                if (auto undo = undoManager())
-                    undo->setActionName(u"Backspacing");
-            }
-        }
-        bool wasInserting = m_insertingTextOrBackspacing;
-        m_insertingTextOrBackspacing = true;
-        bool replaced = undoableReplaceRangeWithText(!backspacing, working, std::u16string(), false);
-        m_insertingTextOrBackspacing = wasInserting;
+        if (backspacing)
+            context().addDeletionToBackspaceRun(node, s, e);
+        bool wasInserting = context().insertingTextOrBackspacing();
+        context().setInsertingTextOrBackspacing(true);
+        bool replaced = VornickUndoableTextReplacement(context(), !backspacing, working, std::u16string(), false).apply();
+        context().setInsertingTextOrBackspacing(wasInserting);
         if (!replaced)
             return false;
         working->setStart(node, static_cast<unsigned>(s));
@@ -267,79 +262,41 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
         if (!grown)
             return false;
         // Also from the body: a selection outside the span comes back too.
-        edit.registerSelectionUndo();
+        registerSelectionUndo();
         auto ancestor = grown->startContainer();
         auto snapshot = grown->cloneContents();
         char16_t substitute = VornickSubstituteInForce(*ancestor);
         std::optional<VornickFreezeDriedDOMRange> selection;
-        if (auto effective = effectiveOperationRange())
+        if (auto effective = context().effectiveOperationRange())
             selection = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*effective, ancestor, false);
         auto deletedRange = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*working, ancestor, false);
         auto extracted = working->extractContents();
         if (outDeleted)
             *outDeleted = extracted;
-        tableShape.restore(*this);
+        tableShape.restore(context());
         // A deletion that began in a table cell leaves the caret there, not
         // between rows where no text may go.
         if (auto cell = tableShape.cellHoldingStart(); cell && cell->isConnected() && tableShape.isBetweenCells(*working))
             working->setStart(startBefore.node, static_cast<unsigned>(startBefore.offset));
         if (auto span = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*grown, document, false)) {
             std::weak_ptr<DOMDocument> weakDocument = document;
-            edit.registerInverse([snapshot, span = std::move(*span), weakDocument, deletedRange, backspacing, selection,
-                                  substitute](VornickContentEditingView& view) {
+            registerInverse([snapshot, span = std::move(*span), weakDocument, deletedRange, backspacing, selection,
+                             substitute](VornickEditingContext& context) {
                 auto document = weakDocument.lock();
                 if (!document)
                     return;
                 VornickTranslateSubstitute(*snapshot, substitute, VornickSubstituteInForce(*document));
-                view.replaceFragment(snapshot, span, document, deletedRange, backspacing, selection);
+                restoreDeletedSpan(context, snapshot, span, document, deletedRange, backspacing, selection);
             });
         }
         working->collapse(true);
     }
 
     // 7. Name, selection, announcement.
-    if (!sameTextNode || undoActionNameOverride)
-        edit.setActionName();
-    edit.finish(working);
+    if (!sameTextNode || actionNameOverride())
+        setActionName();
+    finish(working);
     return true;
-}
-
-// --- The inverse of a deletion across nodes
-
-void VornickContentEditingView::replaceFragment(const std::shared_ptr<DOMDocumentFragment>& snapshot, const VornickFreezeDriedDOMRange& span,
-                                                const std::shared_ptr<DOMDocument>& document,
-                                                const std::optional<VornickFreezeDriedDOMRange>& deletedRangeSnapshot, bool forBackspacing,
-                                                const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore)
-{
-    auto mainFrame = this->mainFrame();
-    auto frame = mainFrame && document ? mainFrame->frameForDocument(*document) : nullptr;
-    auto range = document ? span.thawRangeRelativeToNewAncestor(document) : nullptr;
-    if (range) {
-        range->deleteContents();
-        auto ancestor = range->startContainer();
-        if (snapshot && snapshot->hasChildNodes())
-            range->insertNode(snapshot);
-        if (selectionToRestore) {
-            if (auto selection = selectionToRestore->thawRangeRelativeToNewAncestor(ancestor))
-                setTargetRange(selection);
-        }
-        // The redo deletes the same range again (found from the ancestor,
-        // which the redo finds by its path).
-        auto ancestorPath = VornickRelativeDOMPath::pathToPosition(VornickMakeDOMPosition(ancestor, 0), document.get(), false);
-        if (ancestorPath && deletedRangeSnapshot) {
-            std::weak_ptr<DOMDocument> weakDocument = document;
-            registerUndo([path = std::move(*ancestorPath), deletedRangeSnapshot, forBackspacing, weakDocument](VornickContentEditingView& view) {
-                auto document = weakDocument.lock();
-                auto ancestor = document ? path.positionRelativeToNewAncestor(document).node : nullptr;
-                auto range = ancestor ? deletedRangeSnapshot->thawRangeRelativeToNewAncestor(ancestor) : nullptr;
-                if (range)
-                    (void)view.deleteFragmentInRange(range, true, std::nullopt, forBackspacing);
-            });
-            if (auto undo = undoManager())
-                undo->setActionName(u"Delete selection");
-        }
-    }
-    postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
 }
 
 } // namespace brevanton

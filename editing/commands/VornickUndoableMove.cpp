@@ -1,14 +1,10 @@
-// Moving the contents of a range to another place. The move is made in place
-// inside the nearest container of both places, and Undo gives that
-// container's children back exactly; nothing of the inverse is a live range,
-// so an edit made and undone in between cannot make it move other content.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableMove.h"
 
 #include "dom/VornickFragmentExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickContainerSnapshot.h"
 #include "editing/VornickTableRowDeletionRange.h"
-#include "editing/VornickUndoableEdit.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -17,18 +13,25 @@
 
 namespace brevanton {
 
-bool VornickContentEditingView::undoableMoveRange(bool undoable, const std::shared_ptr<DOMRange>& sourceRange,
-                                                  const std::shared_ptr<DOMRange>& targetRange,
-                                                  const std::optional<std::u16string>& undoActionNameOverride,
-                                                  std::shared_ptr<DOMRange>* outResultRange)
+VornickUndoableMove::VornickUndoableMove(VornickEditingContext& context, bool undoable, std::shared_ptr<DOMRange> source,
+                                         std::shared_ptr<DOMRange> collapsedTarget, const std::optional<std::u16string>& actionNameOverride)
+    : VornickUndoableEdit(context, undoable, actionNameOverride)
+    , m_source(std::move(source))
+    , m_target(std::move(collapsedTarget))
 {
+}
+
+bool VornickUndoableMove::apply(std::shared_ptr<DOMRange>* outResultRange)
+{
+    const auto& sourceRange = m_source;
+    const auto& targetRange = m_target;
     BREVANTON_ASSERT(sourceRange, "Invalid parameter not satisfying: sourceRange");
     BREVANTON_ASSERT(targetRange && targetRange->collapsed(), "Invalid parameter not satisfying: [targetRange collapsed]");
-    VornickUndoableEdit edit(*this, undoable, u"Move", undoActionNameOverride);
+    begin(u"Move");
 
     auto source = sourceRange->cloneRange();
-    if (m_blockModeHelper)
-        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*source);
+    if (auto* blockModeHelper = context().blockModeHelper())
+        blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*source);
     auto target = targetRange->cloneRange();
     // Content cannot move into itself.
     auto targetNode = target->startContainer();
@@ -42,7 +45,7 @@ bool VornickContentEditingView::undoableMoveRange(bool undoable, const std::shar
                                                    target->startContainer());
     if (!container)
         return false;
-    VornickContainerSnapshot snapshot(edit, container);
+    VornickContainerSnapshot snapshot(*this, container);
 
     auto contents = source->extractContents();
     if (!contents)
@@ -58,9 +61,9 @@ bool VornickContentEditingView::undoableMoveRange(bool undoable, const std::shar
     container->normalize();
     vornick_pushRangeEndpointsDownToTextNodes(*result);
 
-    snapshot.registerRestore(edit);
-    edit.setActionName();
-    edit.finish(result);
+    snapshot.registerRestore(*this);
+    setActionName();
+    finish(result);
     if (outResultRange)
         *outResultRange = result;
     return true;

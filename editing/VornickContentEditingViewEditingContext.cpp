@@ -1,0 +1,90 @@
+// The view as the editing context of its commands: each member forwards to
+// the view, whose state the commands never see.
+#include "editing/VornickContentEditingView.h"
+
+#include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "platform/foundation/UndoManager.h"
+#include "views/VornickViewExtensions.h"
+
+namespace brevanton {
+
+class VornickContentEditingView::EditingContext final : public VornickEditingContext {
+public:
+    explicit EditingContext(VornickContentEditingView& view)
+        : m_view(view)
+    {
+    }
+
+    std::shared_ptr<WebFrame> mainFrame() const override { return m_view.mainFrame(); }
+    std::shared_ptr<WebFrame> focusedWebFrame() const override { return m_view.focusedWebFrame(); }
+
+    std::shared_ptr<DOMRange> effectiveOperationRange() const override { return m_view.effectiveOperationRange(); }
+    void setTargetRange(const std::shared_ptr<DOMRange>& range) override { m_view.setTargetRange(range); }
+    void setTargetRangeUndoably(const std::shared_ptr<DOMRange>& range) override { m_view.setTargetRangeUndoably(range); }
+    void registerTargetRangeUndo() override { m_view.registerTargetRangeUndo(); }
+
+    UndoManager* undoManager() const override { return m_view.undoManager(); }
+    void registerUndo(std::function<void(VornickEditingContext&)> inverse) override
+    {
+        m_view.registerUndo([inverse = std::move(inverse)](VornickContentEditingView& view) { inverse(view.editingContext()); });
+    }
+
+    void contentDidChangeInWebFrame(const std::shared_ptr<WebFrame>& frame) override
+    {
+        m_view.postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
+    }
+    void scheduleHTMLUpdateForFocusedWebFrameIfNeeded() override { m_view.scheduleHTMLUpdateForFocusedWebFrameIfNeeded(); }
+    void redisplayWebViewOnNextTurn() override
+    {
+        m_view.performAfterDelay(0, [](VornickContentEditingView& view) {
+            if (view.m_webView)
+                vornick_setNeedsDisplay(*view.m_webView);
+        });
+    }
+    void endTypingRun() override { m_view.endTypingRun(); }
+    void endBackspaceRun() override { m_view.endBackspaceRun(); }
+    void addReplacementToTypingRun(const std::shared_ptr<DOMCharacterData>& node, int32_t start, int32_t end, int32_t length) override
+    {
+        if (m_view.m_activeTypingRun && m_view.m_activeTypingRun->addReplacementInTextNode(*node, start, end, length))
+            return;
+        m_view.endTypingRun();
+        auto run = std::make_shared<VornickUndoableTypingRun>(m_view, node, start, end, length);
+        m_view.m_activeTypingRun = run;
+        run->registerUndo();
+        if (auto undo = m_view.undoManager())
+            undo->setActionName(u"Typing");
+    }
+    void addDeletionToBackspaceRun(const std::shared_ptr<DOMCharacterData>& node, int32_t start, int32_t end) override
+    {
+        if (m_view.m_activeBackspaceRun && m_view.m_activeBackspaceRun->consumeCharactersInTextNode(*node, start, end))
+            return;
+        m_view.endBackspaceRun();
+        auto run = std::make_shared<VornickUndoableBackspaceRun>(m_view, node, start, end);
+        m_view.m_activeBackspaceRun = run;
+        run->registerUndo();
+        if (auto undo = m_view.undoManager())
+            undo->setActionName(u"Backspacing");
+    }
+    bool insertingTextOrBackspacing() const override { return m_view.m_insertingTextOrBackspacing; }
+    void setInsertingTextOrBackspacing(bool inserting) override { m_view.m_insertingTextOrBackspacing = inserting; }
+
+    VornickBlockModeHelper* blockModeHelper() const override { return m_view.m_blockModeHelper.get(); }
+    VornickBlockModeEditingContext* blockModeEditingContext() override { return &m_view; }
+    bool sectionHandlesShown() const override { return m_view.m_sectionHandlesShown; }
+
+    bool isEditable() const override { return m_view.isEditable(); }
+
+private:
+    VornickContentEditingView& m_view;
+};
+
+VornickEditingContext& VornickContentEditingView::editingContext()
+{
+    if (!m_editingContext)
+        m_editingContext = std::make_unique<EditingContext>(*this);
+    return *m_editingContext;
+}
+
+} // namespace brevanton

@@ -1,0 +1,98 @@
+// VornickEditingContext: what an edit command sees of the editor that
+// performs it. Commands (editing/commands/) are written against this
+// interface alone: no command file includes editing/VornickContentEditingView.h
+// or names the view, so a command cannot reach the view's state and the view
+// can change without recompiling its commands. The content editing view
+// provides one context (`VornickContentEditingView::editingContext()`), which
+// forwards to it.
+//
+// Keep it narrow: add what a command needs to the group it belongs to, as a
+// pure virtual member that says what it does in the editor's terms.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace brevanton {
+
+class DOMCharacterData;
+class DOMRange;
+class UndoManager;
+class VornickBlockModeEditingContext;
+class VornickBlockModeHelper;
+class WebFrame;
+
+class VornickEditingContext {
+public:
+    virtual ~VornickEditingContext() = default;
+
+    // --- The document and its frames
+
+    virtual std::shared_ptr<WebFrame> mainFrame() const = 0;
+    // The frame being edited, whose document the selection lies in.
+    virtual std::shared_ptr<WebFrame> focusedWebFrame() const = 0;
+
+    // --- Selection and target range
+
+    // The range commands act on when they are given none: the target range,
+    // else what the web view has selected.
+    virtual std::shared_ptr<DOMRange> effectiveOperationRange() const = 0;
+    virtual void setTargetRange(const std::shared_ptr<DOMRange>&) = 0;
+    // Sets the target range and, when it differs from the effective
+    // operation range, registers the change back.
+    virtual void setTargetRangeUndoably(const std::shared_ptr<DOMRange>&) = 0;
+    // Registers the restoration of the effective operation range as it is now.
+    virtual void registerTargetRangeUndo() = 0;
+
+    // --- Undo
+
+    // The window's undo manager, or the editor's own while it has no window.
+    virtual UndoManager* undoManager() const = 0;
+    // Registers an inverse under the editor: it ends the open typing and
+    // backspace runs before it runs, runs only while the editor exists (the
+    // registration holds it weakly) and goes from every undo manager with the
+    // editor.
+    virtual void registerUndo(std::function<void(VornickEditingContext&)> inverse) = 0;
+
+    // --- The change cycle
+
+    // Announces a change of the document in the frame (null: none known),
+    // which regenerates its source.
+    virtual void contentDidChangeInWebFrame(const std::shared_ptr<WebFrame>&) = 0;
+    // Regenerates the focused frame's source unless it is scheduled already.
+    virtual void scheduleHTMLUpdateForFocusedWebFrameIfNeeded() = 0;
+    // Redraws the web view on the next turn of the run loop.
+    virtual void redisplayWebViewOnNextTurn() = 0;
+    virtual void endTypingRun() = 0;
+    virtual void endBackspaceRun() = 0;
+    // Text replaced in a text node as typing: grows the open typing run when
+    // the change continues it, else opens a new run ("Typing") for it.
+    // Called before the node changes.
+    virtual void addReplacementToTypingRun(const std::shared_ptr<DOMCharacterData>&, int32_t replacedStartOffset,
+                                           int32_t replacedEndOffset, int32_t replacementLength) = 0;
+    // Characters deleted from a text node by backspacing: the open backspace
+    // run takes them when they end where it begins, else a new run
+    // ("Backspacing") opens for them. Called before the node changes.
+    virtual void addDeletionToBackspaceRun(const std::shared_ptr<DOMCharacterData>&, int32_t deletedStartOffset,
+                                           int32_t deletedEndOffset) = 0;
+    // True while the editor itself changes a text node's data (which the
+    // editor's own observers of text changes then leave alone).
+    virtual bool insertingTextOrBackspacing() const = 0;
+    virtual void setInsertingTextOrBackspacing(bool) = 0;
+
+    // --- Blocks
+
+    // The helper that knows the document's blocks; null when none.
+    virtual VornickBlockModeHelper* blockModeHelper() const = 0;
+    // The editor as the helper's context, for the helper's calls that take one.
+    virtual VornickBlockModeEditingContext* blockModeEditingContext() = 0;
+    // Whether blocks show their section handles (bricks).
+    virtual bool sectionHandlesShown() const = 0;
+
+    // --- Editability
+
+    virtual bool isEditable() const = 0;
+};
+
+} // namespace brevanton

@@ -3,6 +3,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/VornickUndoableTypingRun.h"
 #include "editing/commands/VornickEditingContext.h"
 #include "platform/foundation/UndoManager.h"
@@ -74,6 +75,17 @@ public:
     bool sectionHandlesShown() const override { return m_view.m_sectionHandlesShown; }
 
     bool isEditable() const override { return m_view.isEditable(); }
+
+    // Document settings.
+    void noteStyleSheetSetChangeInDocument(const DOMDocument& document) override { m_view.noteStyleSheetSetChangeInDocument(document); }
+    void scheduleHTMLUpdateForFocusedWebFrame() override { m_view.scheduleHTMLUpdateForFocusedWebFrame(); }
+    void showTitleInHeadPane() override
+    {
+        if (m_view.m_headMetadataEditingUIController) {
+            m_view.m_headMetadataEditingUIController->updateTitleTextField();
+            m_view.m_headMetadataEditingUIController->focusTitleTextField();
+        }
+    }
 
 private:
     VornickContentEditingView& m_view;

@@ -17,6 +17,7 @@
 namespace brevanton {
 
 class DOMCharacterData;
+class DOMDocument;
 class DOMRange;
 class UndoManager;
 class VornickBlockModeHelper;
@@ -90,6 +91,16 @@ public:
     // --- Editability
 
     virtual bool isEditable() const = 0;
+
+    // --- Document settings: the head's elements, its title, the snippet set and the formatting preferences
+
+    // Tells the delegate that the focused frame's set of style sheets
+    // changed, when the document is that frame's.
+    virtual void noteStyleSheetSetChangeInDocument(const DOMDocument&) = 0;
+    // Regenerates the focused frame's source.
+    virtual void scheduleHTMLUpdateForFocusedWebFrame() = 0;
+    // The head pane shows the document's title as it is now, in a focused field.
+    virtual void showTitleInHeadPane() = 0;
 };
 
 } // namespace brevanton

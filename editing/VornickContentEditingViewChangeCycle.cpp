@@ -12,6 +12,7 @@
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickDOMPathBar.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
+#include "editing/commands/VornickUndoableTitleEdit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickHTMLWriter.h"
@@ -19,7 +20,6 @@
 #include "html/VornickValidationAdvisory.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
-#include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
@@ -46,21 +46,6 @@ VornickFrameValidationStatus frameValidationStatusForTidyResult(VornickTidyResul
     case VornickTidyResultCode::NotValidated: break;
     }
     return VornickFrameValidationStatus::Pending;
-}
-
-std::shared_ptr<DOMElement> titleElement(DOMDocument& document, bool create)
-{
-    auto titles = document.getElementsByTagName(u"title");
-    if (titles && titles->length())
-        return std::static_pointer_cast<DOMElement>(titles->item(0));
-    if (!create)
-        return nullptr;
-    auto head = vornick_headElement(document);
-    if (!head)
-        return nullptr;
-    auto title = document.createElement(u"title");
-    head->appendChild(title);
-    return title;
 }
 
 std::shared_ptr<WebFrame> frameOfRange(const WebFrame* mainFrame, const DOMRange& range)
@@ -344,29 +329,7 @@ void VornickContentEditingView::focusWebFrame(const std::shared_ptr<WebFrame>& f
 
 bool VornickContentEditingView::undoableSetTitle(bool registerUndo, const std::u16string& title, const std::shared_ptr<WebFrame>& frame)
 {
-    auto document = frame ? frame->domDocument() : nullptr;
-    if (!document)
-        return false;
-    endTypingRun();
-    std::u16string oldTitle = document->title();
-    if (oldTitle == title)
-        return true;
-    if (registerUndo) {
-        std::weak_ptr<WebFrame> weakFrame = frame;
-        this->registerUndo([weakFrame, oldTitle](VornickContentEditingView& view) {
-            view.undoableSetTitle(true, oldTitle, weakFrame.lock());
-        });
-        if (auto undo = undoManager())
-            undo->setActionName(u"Edit Title");
-    }
-    if (auto element = titleElement(*document, true))
-        element->setTextContent(title);
-    if (m_headMetadataEditingUIController) {
-        m_headMetadataEditingUIController->updateTitleTextField();
-        m_headMetadataEditingUIController->focusTitleTextField();
-    }
-    postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
-    return true;
+    return VornickUndoableTitleEdit(editingContext(), registerUndo, title, frame).apply();
 }
 
 // --- References of inserted fragments

@@ -3,10 +3,13 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/VornickUndoableTypingRun.h"
 #include "editing/commands/VornickEditingContext.h"
 #include "platform/foundation/UndoManager.h"
 #include "views/VornickViewExtensions.h"
+
+#include <algorithm>
 
 namespace brevanton {
 
@@ -75,6 +78,42 @@ public:
     bool sectionHandlesShown() const override { return m_view.m_sectionHandlesShown; }
 
     bool isEditable() const override { return m_view.isEditable(); }
+
+    // Document settings.
+    void noteStyleSheetSetChangeInDocument(const DOMDocument& document) override { m_view.noteStyleSheetSetChangeInDocument(document); }
+    void scheduleHTMLUpdateForFocusedWebFrame() override { m_view.scheduleHTMLUpdateForFocusedWebFrame(); }
+    void showTitleInHeadPane() override
+    {
+        if (m_view.m_headMetadataEditingUIController) {
+            m_view.m_headMetadataEditingUIController->updateTitleTextField();
+            m_view.m_headMetadataEditingUIController->focusTitleTextField();
+        }
+    }
+
+    // Formatting.
+    void togglePendingInlineStyle(const std::u16string& tagName, const VornickDOMPosition& caret) override
+    {
+        auto& toggled = m_view.m_toggledInlineStyleElementsForTyping;
+        auto found = std::find(toggled.begin(), toggled.end(), tagName);
+        if (found != toggled.end())
+            toggled.erase(found);
+        else
+            toggled.push_back(tagName);
+        m_view.m_toggledInlineStyleElementsCaret = toggled.empty() ? VornickDOMPosition() : caret;
+    }
+    bool removeApplicationsOfElementKind(bool undoable, const std::u16string& tagName, const std::shared_ptr<DOMRange>& range) override
+    {
+        return m_view.undoableRemoveApplicationsOfElementKind(undoable, tagName, range);
+    }
+    bool applyDescribedElement(bool undoable, const VornickHTMLElementSpec& spec, const std::shared_ptr<DOMRange>& range) override
+    {
+        return m_view.undoableApplyDescribedElement(undoable, spec, range);
+    }
+    bool replaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range, const std::u16string& text, bool addToTypingRun,
+                              std::shared_ptr<DOMRange>* outResultRange) override
+    {
+        return m_view.undoableReplaceRangeWithText(undoable, range, text, addToTypingRun, outResultRange);
+    }
 
 private:
     VornickContentEditingView& m_view;

@@ -15,6 +15,8 @@
 #include "dom/VornickRelativeDOMPath.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/commands/VornickUndoableCharacterRunReplacement.h"
+#include "editing/commands/VornickUndoableInlineStyleToggle.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
@@ -198,6 +200,11 @@ void VornickContentEditingView::dropToggledInlineStyleElementsIfCaretMoved()
 }
 
 // --- Inline style toggles
+
+bool VornickContentEditingView::undoableToggleApplicationOfInlineStyleElement(bool undoable, const std::u16string& tagName)
+{
+    return VornickUndoableInlineStyleToggle(editingContext(), undoable, tagName).apply();
+}
 
 bool VornickContentEditingView::canToggleApplicationOfInlineStyleElement(const std::u16string& tagName) const
 {
@@ -511,6 +518,12 @@ bool VornickContentEditingView::canReplaceWhitespaceWithOrdinarySpaces() const
 {
     auto range = effectiveOperationRange();
     return m_editable && range && !range->collapsed() && rangeTextContains(*range, nonBreakingSpaceShownIn(*range));
+}
+
+bool VornickContentEditingView::undoableReplaceRunsOfCharacter(bool undoable, char16_t character, const std::shared_ptr<DOMRange>& range,
+                                                              const std::u16string& replacement)
+{
+    return VornickUndoableCharacterRunReplacement(editingContext(), undoable, character, range, replacement).apply();
 }
 
 void VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces(ActionSender*)

@@ -1,8 +1,11 @@
-// An edited preferences object reaches every frame that writes with it: a
-// document's own set stores its new string (undoably), the user's default
-// set only regenerates the source.
+// A frame's formatting preferences (its object and the string its document
+// keeps), set undoably; an edited preferences object reaches every frame
+// that writes with it: a document's own set stores its new string
+// (undoably), the user's default set only regenerates the source.
 #include "editing/VornickContentEditingView.h"
 
+#include "editing/commands/VornickUndoableFormattingPreferencesObject.h"
+#include "editing/commands/VornickUndoableFormattingPreferencesString.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -11,6 +14,19 @@
 #include <functional>
 
 namespace brevanton {
+
+bool VornickContentEditingView::undoableSetHTMLFormattingPreferences(bool undoable,
+                                                                     const std::shared_ptr<VornickHTMLFormattingPreferences>& preferences,
+                                                                     const std::shared_ptr<WebFrame>& frame)
+{
+    return VornickUndoableFormattingPreferencesObject(editingContext(), undoable, preferences, frame).apply();
+}
+
+bool VornickContentEditingView::undoableSetHTMLFormattingPreferencesString(bool undoable, const std::optional<std::u16string>& string,
+                                                                           const std::shared_ptr<WebFrame>& frame)
+{
+    return VornickUndoableFormattingPreferencesString(editingContext(), undoable, string, frame).apply();
+}
 
 void VornickContentEditingView::observeFormattingPreferencesEdits()
 {

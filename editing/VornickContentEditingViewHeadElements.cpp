@@ -1,8 +1,12 @@
-// The head pane and the menu of head elements to add, and the note to the
-// delegate that the focused document's style sheets changed.
+// The head pane and the menu of head elements to add, the head element and
+// snippet set edits, and the note to the delegate that the focused
+// document's style sheets changed.
 #include "editing/VornickContentEditingView.h"
 
 #include "editing/VornickHeadMetadataEditingUIController.h"
+#include "editing/commands/VornickUndoableFragmentSetSwitch.h"
+#include "editing/commands/VornickUndoableHeadElementDeletion.h"
+#include "editing/commands/VornickUndoableHeadElementInsertion.h"
 #include "platform/views/Event.h"
 #include "platform/views/Menu.h"
 #include "platform/web/WebFrame.h"
@@ -54,6 +58,26 @@ void VornickContentEditingView::addNewHeadElement(ActionSender* sender)
     Point centre = senderView->convertPointToView(Point { bounds.midX(), bounds.midY() }, nullptr);
     auto event = Event::mouseEvent(EventType::LeftMouseDown, centre, 0, 0, senderView->window(), 1);
     Menu::popUpContextMenu(menu, event, *senderView);
+}
+
+void VornickContentEditingView::undoableDeleteHeadElementAtIndex(bool undoable, unsigned index,
+                                                                 const std::shared_ptr<DOMDocument>& document)
+{
+    VornickUndoableHeadElementDeletion(editingContext(), undoable, index, document).apply();
+}
+
+bool VornickContentEditingView::undoableInsertHeadElementWithTagName(bool undoable, const std::u16string& tagName,
+                                                                     const std::vector<VornickElementAttributeValue>& attributeValues,
+                                                                     const std::vector<std::shared_ptr<DOMNode>>& childNodes,
+                                                                     unsigned index, const std::shared_ptr<DOMDocument>& document)
+{
+    return VornickUndoableHeadElementInsertion(editingContext(), undoable, tagName, attributeValues, childNodes, index, document).apply();
+}
+
+bool VornickContentEditingView::undoableSetFragmentSet(bool undoable, const std::shared_ptr<VornickFragmentSet>& fragmentSet,
+                                                       const std::shared_ptr<WebFrame>& frame)
+{
+    return VornickUndoableFragmentSetSwitch(editingContext(), undoable, fragmentSet, frame).apply();
 }
 
 void VornickContentEditingView::noteStyleSheetSetChangeInDocument(const DOMDocument& document)

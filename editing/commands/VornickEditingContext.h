@@ -13,14 +13,18 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace brevanton {
 
 class DOMCharacterData;
+class DOMDocument;
 class DOMRange;
 class UndoManager;
 class VornickBlockModeEditingContext;
 class VornickBlockModeHelper;
+class VornickHTMLElementSpec;
+struct VornickDOMPosition;
 class WebFrame;
 
 class VornickEditingContext {
@@ -93,6 +97,32 @@ public:
     // --- Editability
 
     virtual bool isEditable() const = 0;
+
+    // --- Document settings: the head's elements, its title, the snippet set and the formatting preferences
+
+    // Tells the delegate that the focused frame's set of style sheets
+    // changed, when the document is that frame's.
+    virtual void noteStyleSheetSetChangeInDocument(const DOMDocument&) = 0;
+    // Regenerates the focused frame's source.
+    virtual void scheduleHTMLUpdateForFocusedWebFrame() = 0;
+    // The head pane shows the document's title as it is now, in a focused field.
+    virtual void showTitleInHeadPane() = 0;
+
+    // --- Formatting: the styles pending for typed text, and the edits the formatting commands are made of
+
+    // Toggles the inline element kind (upper-case tag) among those pending
+    // for the next text typed at the caret.
+    virtual void togglePendingInlineStyle(const std::u16string& tagName, const VornickDOMPosition& caret) = 0;
+    // Takes every element of the kind off the range; false when no element
+    // of the kind encloses either end.
+    [[nodiscard]] virtual bool removeApplicationsOfElementKind(bool undoable, const std::u16string& tagName,
+                                                               const std::shared_ptr<DOMRange>&) = 0;
+    // Puts an element of the described kind on the range.
+    virtual bool applyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&) = 0;
+    // Replaces the range by the text (within one text node: in place,
+    // extending the open typing run when asked).
+    [[nodiscard]] virtual bool replaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>&, const std::u16string& text,
+                                                    bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange) = 0;
 };
 
 } // namespace brevanton

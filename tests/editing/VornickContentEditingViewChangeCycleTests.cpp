@@ -4,9 +4,11 @@
 #include "editing/VornickSourceLoupe.h"
 #include "ui/VornickHTMLSourceCodeView.h"
 #include "html/VornickDOMToNSRangeMap.h"
+#include "html/VornickFragmentSet.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/VornickErrors.h"
@@ -168,7 +170,42 @@ TEST_F(ChangeCycle, TheTitleEditIsOneUndoStepNamedEditTitle)
     EXPECT_EQ(recorder.count("note DidChangeContentNotification frame"), 1u);
     view->undoManager()->undo();
     EXPECT_EQ(document()->title(), u"A page");
+    EXPECT_EQ(view->undoManager()->redoActionName(), u"Edit Title");
+    view->undoManager()->redo();
+    EXPECT_EQ(document()->title(), u"New title");
     EXPECT_FALSE(view->undoableSetTitle(true, u"x", nullptr));
+}
+
+// Title and snippet set edits name their frame: an unfocused one is the
+// frame announced as changed, by the edit and by its undo.
+TEST_F(ChangeCycle, SettingsEditedInAnUnfocusedFrameAnnounceThatFrame)
+{
+    load("page.html");
+    auto inner = view->mainFrame()->childFrames().front();
+    ASSERT_NE(view->focusedWebFrame(), inner);
+    std::vector<std::shared_ptr<WebFrame>> announced;
+    auto observation = NotificationCenter::defaultCenter().addObserver(
+        VornickContentEditingViewDidChangeContentNotification, view.get(), nullptr, [&](const Notification& note) {
+            auto found = note.userObjects.find("webFrame");
+            announced.push_back(found == note.userObjects.end() ? nullptr : std::any_cast<std::shared_ptr<WebFrame>>(found->second));
+        });
+    using Frames = std::vector<std::shared_ptr<WebFrame>>;
+
+    EXPECT_TRUE(view->undoableSetTitle(true, u"Inner title", inner));
+    EXPECT_EQ(inner->domDocument()->title(), u"Inner title");
+    RunLoop::main().runOnce(0);
+    view->undoManager()->undo();
+    EXPECT_NE(inner->domDocument()->title(), u"Inner title");
+    EXPECT_EQ(announced, (Frames { inner, inner }));
+
+    announced.clear();
+    auto set = VornickFragmentSet::createWithTitle(u"Site");
+    EXPECT_TRUE(view->undoableSetFragmentSet(true, set, inner));
+    EXPECT_EQ(vornick_userFragmentSet(*inner), set);
+    RunLoop::main().runOnce(0);
+    view->undoManager()->undo();
+    EXPECT_NE(vornick_userFragmentSet(*inner), set);
+    EXPECT_EQ(announced, (Frames { inner, inner }));
 }
 
 // A view whose content always has an open block, and a helper that claims to

@@ -1,12 +1,11 @@
-// Deleting an element of the document's head, by its index among the head's
-// child nodes. The inverse puts an element with the same tag, attributes and
-// copies of the children back at the same index.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableHeadElementDeletion.h"
 
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickElementAttributeValue.h"
 #include "editing/VornickStyleSheetElements.h"
-#include "editing/commands/VornickUndoableEdit.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableHeadElementInsertion.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Assertions.h"
@@ -14,22 +13,29 @@
 
 namespace brevanton {
 
-void VornickContentEditingView::undoableDeleteHeadElementAtIndex(bool undoable, unsigned index,
-                                                                 const std::shared_ptr<DOMDocument>& document)
+VornickUndoableHeadElementDeletion::VornickUndoableHeadElementDeletion(VornickEditingContext& context, bool undoable, unsigned index,
+                                                                       std::shared_ptr<DOMDocument> document)
+    : VornickUndoableEdit(context, undoable)
+    , m_index(index)
+    , m_document(std::move(document))
 {
+}
+
+void VornickUndoableHeadElementDeletion::apply()
+{
+    const auto& document = m_document;
     BREVANTON_ASSERT(document, "Invalid parameter not satisfying: document");
     auto head = vornick_headElement(*document);
-    DOMNode* child = head ? head->childAt(index) : nullptr;
-    if (!child || child->nodeType() != DOMNode::ELEMENT_NODE)
+    DOMNode* child = head ? head->childAt(m_index) : nullptr;
+    if (!is<DOMElement>(child))
         return;
-    auto element = std::static_pointer_cast<DOMElement>(child->shared_from_this());
+    auto element = downcast<DOMElement>(child->shared_from_this());
     bool styleSheetElement = VornickIsStyleSheetHeadElement(*element);
     std::u16string tagName = asciiLowercase(element->tagName());
 
-    VornickUndoableEdit edit(editingContext(), undoable);
-    edit.begin(u"Delete <" + tagName + u"> Element From <head>");
-    if (edit.undoable()) {
-        edit.registerSelectionUndo();
+    begin(u"Delete <" + tagName + u"> Element From <head>");
+    if (undoable()) {
+        registerSelectionUndo();
         // The payload owns its values: attribute values without the element,
         // and copies of the children, copied again at each use.
         std::vector<VornickElementAttributeValue> values;
@@ -39,21 +45,22 @@ void VornickContentEditingView::undoableDeleteHeadElementAtIndex(bool undoable, 
         for (DOMNode* node = element->first(); node; node = node->next())
             children.push_back(node->cloneNode(true));
         std::weak_ptr<DOMDocument> weakDocument = document;
-        registerUndo([tagName, values, children, index, weakDocument](VornickContentEditingView& view) {
+        unsigned index = m_index;
+        registerInverse([tagName, values, children, index, weakDocument](VornickEditingContext& context) {
             auto document = weakDocument.lock();
             if (!document)
                 return;
             std::vector<std::shared_ptr<DOMNode>> copies;
             for (const auto& node : children)
                 copies.push_back(node->cloneNode(true));
-            (void)view.undoableInsertHeadElementWithTagName(true, tagName, values, copies, index, document);
+            (void)VornickUndoableHeadElementInsertion(context, true, tagName, values, std::move(copies), index, document).apply();
         });
-        edit.setActionName();
+        setActionName();
     }
     head->removeChild(element);
     if (styleSheetElement)
-        noteStyleSheetSetChangeInDocument(*document);
-    edit.finish(nullptr);
+        context().noteStyleSheetSetChangeInDocument(*document);
+    finish(nullptr);
 }
 
 } // namespace brevanton

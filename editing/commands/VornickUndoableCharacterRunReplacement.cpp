@@ -1,11 +1,7 @@
-// Replacing runs of one character in a range's text by a string, each run
-// once ("a", three spaces, "b" becomes "a", one non-breaking space, "b"):
-// the conversions between ordinary and non-breaking spaces. Each text node's
-// part of the range is replaced in place, so Undo gives every node its old
-// data back; the selection keeps covering the converted text.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableCharacterRunReplacement.h"
 
 #include "dom/VornickRangeExtensions.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
@@ -27,9 +23,20 @@ struct TextSpan {
 
 } // namespace
 
-bool VornickContentEditingView::undoableReplaceRunsOfCharacter(bool undoable, char16_t character, const std::shared_ptr<DOMRange>& range,
-                                                              const std::u16string& replacement)
+VornickUndoableCharacterRunReplacement::VornickUndoableCharacterRunReplacement(VornickEditingContext& context, bool undoable,
+                                                                               char16_t character, std::shared_ptr<DOMRange> range,
+                                                                               std::u16string replacement)
+    : VornickUndoableEdit(context, undoable)
+    , m_character(character)
+    , m_range(std::move(range))
+    , m_replacement(std::move(replacement))
 {
+}
+
+bool VornickUndoableCharacterRunReplacement::apply()
+{
+    const auto& range = m_range;
+    char16_t character = m_character;
     if (!range || range->collapsed())
         return false;
     auto set = CharacterSet::fromCharacters(std::u16string_view(&character, 1));
@@ -38,7 +45,7 @@ bool VornickContentEditingView::undoableReplaceRunsOfCharacter(bool undoable, ch
         std::u16string part = text->data().substr(start, end - start);
         if (part.find(character) == std::u16string::npos)
             return;
-        std::u16string replaced = vornick_stringByReplacingRunsOfCharactersInSet(part, set, replacement);
+        std::u16string replaced = vornick_stringByReplacingRunsOfCharactersInSet(part, set, m_replacement);
         if (replaced != part)
             spans.push_back({ text, static_cast<unsigned>(start), static_cast<unsigned>(end), std::move(replaced) });
     });
@@ -46,8 +53,7 @@ bool VornickContentEditingView::undoableReplaceRunsOfCharacter(bool undoable, ch
         return false;
 
     // The selection to restore goes first, so that it is restored last.
-    if (undoable)
-        registerTargetRangeUndo();
+    registerSelectionUndo();
     auto document = vornick_ownerDocument(*range);
     auto selection = range->cloneRange();
     std::shared_ptr<DOMRange> lastResult;
@@ -55,17 +61,13 @@ bool VornickContentEditingView::undoableReplaceRunsOfCharacter(bool undoable, ch
         auto part = document->createRange();
         part->setStart(span.node, span.start);
         part->setEnd(span.node, span.end);
-        (void)undoableReplaceRangeWithText(undoable, part, span.replacement, false, &lastResult);
+        (void)context().replaceRangeWithText(undoable(), part, span.replacement, false, &lastResult);
     }
     // A range that ended inside the last converted text now ends where the
     // converted text does (the replacement moved it to the text's start).
     if (lastResult && spans.back().node == range->endContainer())
         selection->setEnd(lastResult->endContainer(), lastResult->endOffset());
-    if (undoable)
-        setTargetRangeUndoably(selection);
-    else
-        setTargetRange(selection);
-    postVornickContentEditingViewDidChangeContentInWebFrame(m_focusedWebFrame, nullptr);
+    finish(selection, true);
     return true;
 }
 

@@ -75,6 +75,29 @@ public:
 
     bool isEditable() const override { return m_view.isEditable(); }
 
+    // --- The edits and paragraph rules the list and element structure commands are made of
+
+    bool replaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>& range, const std::shared_ptr<DOMDocumentFragment>& fragment,
+                                  const std::optional<std::u16string>& actionNameOverride, std::shared_ptr<DOMRange>* outResultRange) override
+    {
+        return m_view.undoableReplaceRangeWithFragment(undoable, range, fragment, actionNameOverride, outResultRange);
+    }
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoable,
+                                                               const std::optional<std::u16string>& actionNameOverride,
+                                                               bool backspacing) override
+    {
+        return m_view.deleteFragmentInRange(range, undoable, actionNameOverride, backspacing);
+    }
+    bool automaticallyAddsParagraphs() const override { return m_view.automaticallyAddsParagraphs(); }
+    bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange& range) const override
+    {
+        return m_view.vornick_shouldAddParagraphWrapperForInsertionInRange(range);
+    }
+    void autoWrapSelectedRangeEnvironsInParagraphIfAppropriate() override
+    {
+        m_view.vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
+    }
+
 private:
     VornickContentEditingView& m_view;
 };

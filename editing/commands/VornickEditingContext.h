@@ -13,10 +13,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace brevanton {
 
 class DOMCharacterData;
+class DOMDocumentFragment;
 class DOMRange;
 class UndoManager;
 class VornickBlockModeHelper;
@@ -90,6 +93,26 @@ public:
     // --- Editability
 
     virtual bool isEditable() const = 0;
+
+    // --- The edits and paragraph rules the list and element structure commands are made of
+
+    // Deletes the range (null: the effective operation range) and inserts the
+    // fragment there; the result range (may be null) gets what was inserted.
+    [[nodiscard]] virtual bool replaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                        const std::shared_ptr<DOMDocumentFragment>&,
+                                                        const std::optional<std::u16string>& actionNameOverride,
+                                                        std::shared_ptr<DOMRange>* outResultRange) = 0;
+    // Deletes the range (null: the effective operation range); answers what
+    // was deleted, which the caller owns, or null when nothing could be.
+    virtual std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>&, bool undoable,
+                                                                       const std::optional<std::u16string>& actionNameOverride,
+                                                                       bool backspacing) = 0;
+    // Paragraph auto-wrap of inserted text: whether the editor adds
+    // paragraphs, whether text inserted in the range would get one, and the
+    // wrap of the selection's surroundings when it would.
+    virtual bool automaticallyAddsParagraphs() const = 0;
+    virtual bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const = 0;
+    virtual void autoWrapSelectedRangeEnvironsInParagraphIfAppropriate() = 0;
 };
 
 } // namespace brevanton

@@ -88,6 +88,16 @@ public:
     {
         return m_view.deleteFragmentInRange(range, undoable, actionNameOverride, backspacing);
     }
+    bool replaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range, const std::u16string& text, bool addToTypingRun,
+                              std::shared_ptr<DOMRange>* outResultRange) override
+    {
+        return m_view.undoableReplaceRangeWithText(undoable, range, text, addToTypingRun, outResultRange);
+    }
+    void deleteSelection() override { m_view.deleteSelection(); }
+    std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange& range) const override
+    {
+        return m_view.placeholderSpaceStringForDocumentContainingRange(range);
+    }
     bool automaticallyAddsParagraphs() const override { return m_view.automaticallyAddsParagraphs(); }
     bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange& range) const override
     {

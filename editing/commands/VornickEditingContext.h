@@ -107,6 +107,14 @@ public:
     virtual std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>&, bool undoable,
                                                                        const std::optional<std::u16string>& actionNameOverride,
                                                                        bool backspacing) = 0;
+    // Replaces the range by the text (growing the open typing run when asked
+    // and it continues it); the result range (may be null) gets the text.
+    [[nodiscard]] virtual bool replaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>&, const std::u16string& text,
+                                                    bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange) = 0;
+    // Deletes the selection as the Delete key does.
+    virtual void deleteSelection() = 0;
+    // The space that holds a place for the caret in the range's document.
+    virtual std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange&) const = 0;
     // Paragraph auto-wrap of inserted text: whether the editor adds
     // paragraphs, whether text inserted in the range would get one, and the
     // wrap of the selection's surroundings when it would.

@@ -870,9 +870,9 @@ public:
     void toggleListType(ActionSender*);
     bool canToggleListType() const;
     void moveListItemsUp(ActionSender*);
-    bool canMoveListItemsUp() const;
+    bool canMoveListItemsUp();
     void moveListItemsDown(ActionSender*);
-    bool canMoveListItemsDown() const;
+    bool canMoveListItemsDown();
     // With `preflightOnly`, only answer whether the command would change
     // anything; otherwise change it and answer whether it could.
     bool undoableIndentListLevel(ActionSender*, bool preflightOnly);

@@ -109,10 +109,38 @@ public:
     {
         return m_view.undoableApplyDescribedElement(undoable, spec, range);
     }
+
+    // --- The edits and paragraph rules the list and element structure commands are made of
+
+    bool replaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>& range, const std::shared_ptr<DOMDocumentFragment>& fragment,
+                                  const std::optional<std::u16string>& actionNameOverride, std::shared_ptr<DOMRange>* outResultRange) override
+    {
+        return m_view.undoableReplaceRangeWithFragment(undoable, range, fragment, actionNameOverride, outResultRange);
+    }
+    std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoable,
+                                                               const std::optional<std::u16string>& actionNameOverride,
+                                                               bool backspacing) override
+    {
+        return m_view.deleteFragmentInRange(range, undoable, actionNameOverride, backspacing);
+    }
     bool replaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range, const std::u16string& text, bool addToTypingRun,
                               std::shared_ptr<DOMRange>* outResultRange) override
     {
         return m_view.undoableReplaceRangeWithText(undoable, range, text, addToTypingRun, outResultRange);
+    }
+    void deleteSelection() override { m_view.deleteSelection(); }
+    std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange& range) const override
+    {
+        return m_view.placeholderSpaceStringForDocumentContainingRange(range);
+    }
+    bool automaticallyAddsParagraphs() const override { return m_view.automaticallyAddsParagraphs(); }
+    bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange& range) const override
+    {
+        return m_view.vornick_shouldAddParagraphWrapperForInsertionInRange(range);
+    }
+    void autoWrapSelectedRangeEnvironsInParagraphIfAppropriate() override
+    {
+        m_view.vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
     }
 
 private:

@@ -17,6 +17,10 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/commands/VornickUndoableCharacterRunReplacement.h"
 #include "editing/commands/VornickUndoableInlineStyleToggle.h"
+#include "editing/commands/VornickUndoableElementKindRemoval.h"
+#include "editing/commands/VornickUndoableTransform.h"
+#include "editing/commands/VornickUndoableUnwrap.h"
+#include "editing/commands/VornickUndoableWrap.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
@@ -620,6 +624,32 @@ void VornickContentEditingView::removeAllElements(ActionSender*)
 }
 
 // --- Actions and their validation
+
+// --- Element kinds, wrapping and unwrapping (editing/commands/)
+
+bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool undoable, const std::u16string& tagName,
+                                                                        const std::shared_ptr<DOMRange>& range)
+{
+    return VornickUndoableElementKindRemoval(editingContext(), undoable, tagName, range).apply();
+}
+
+bool VornickContentEditingView::undoableTransformElement(bool undoable, const std::shared_ptr<DOMElement>& element,
+                                                         const std::u16string& tagName, std::shared_ptr<DOMRange>* outResultRange)
+{
+    return VornickUndoableTransform(editingContext(), undoable, element, tagName).apply(outResultRange);
+}
+
+bool VornickContentEditingView::undoableUnwrapElement(bool undoable, const std::shared_ptr<DOMNode>& elementToUnwrap)
+{
+    return VornickUndoableUnwrap(editingContext(), undoable, elementToUnwrap).apply();
+}
+
+bool VornickContentEditingView::undoableWrapRange(bool undoable, const std::shared_ptr<DOMRange>& range,
+                                                  const std::shared_ptr<DOMDocumentFragment>& fragment,
+                                                  const std::optional<VornickFreezeDriedDOMRange>& freezeDriedInteriorRange)
+{
+    return VornickUndoableWrap(editingContext(), undoable, range, fragment, freezeDriedInteriorRange).apply();
+}
 
 void VornickContentEditingView::installFormattingActionHandlers()
 {

@@ -16,6 +16,7 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickFragmentInterior.h"
+#include "editing/commands/VornickUndoableElementSplit.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -582,6 +583,28 @@ bool VornickContentEditingView::insertTab(ActionSender*)
     }
     scrollRangeToVisible(effectiveOperationRange());
     return true;
+}
+
+// --- Splitting elements (editing/commands/VornickUndoableElementSplit)
+
+bool VornickContentEditingView::undoableSplitNearestAncestorElementsOfKinds(bool undoable, bool nearest, const std::set<std::u16string>& kinds,
+                                                                            std::shared_ptr<DOMRange> atPosition,
+                                                                            bool producingCharacterLevelInsertionPoint,
+                                                                            bool suppressNewElementIfAtStartOrEnd,
+                                                                            std::vector<std::u16string>* exitedElementTags)
+{
+    return VornickUndoableElementSplit(editingContext(), undoable, kinds, nearest, std::move(atPosition), producingCharacterLevelInsertionPoint,
+                                       suppressNewElementIfAtStartOrEnd)
+        .apply(exitedElementTags);
+}
+
+bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, const std::shared_ptr<DOMElement>& element,
+                                                             const std::shared_ptr<DOMRange>& atPosition,
+                                                             bool producingCharacterLevelInsertionPoint, bool suppressNewElementIfAtStartOrEnd)
+{
+    return VornickUndoableElementSplit(editingContext(), undoable, element, atPosition, producingCharacterLevelInsertionPoint,
+                                       suppressNewElementIfAtStartOrEnd)
+        .apply();
 }
 
 } // namespace brevanton

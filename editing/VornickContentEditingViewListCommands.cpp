@@ -1,12 +1,15 @@
 // The list commands of the editing view and their validators. Indent,
-// outdent and moving items live in files of their own
-// (editing/VornickUndoableList*.cpp); toggling the list type is a transform
-// of each selected list.
+// outdent and moving items are commands of their own
+// (editing/commands/VornickUndoableList*); toggling the list type is a
+// transform of each selected list.
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickListCommandSupport.h"
+#include "editing/commands/VornickUndoableListIndent.h"
+#include "editing/commands/VornickUndoableListItemMove.h"
+#include "editing/commands/VornickUndoableListOutdent.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -69,6 +72,38 @@ void VornickContentEditingView::toggleListType(ActionSender*)
 bool VornickContentEditingView::canToggleListType() const
 {
     return isEditable() && !selectedLists(*this).empty();
+}
+
+bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool preflightOnly)
+{
+    VornickUndoableListIndent indent(editingContext());
+    return preflightOnly ? indent.canApply() : indent.apply();
+}
+
+bool VornickContentEditingView::undoableOutdentListLevel(ActionSender*, bool preflightOnly)
+{
+    VornickUndoableListOutdent outdent(editingContext());
+    return preflightOnly ? outdent.canApply() : outdent.apply();
+}
+
+void VornickContentEditingView::moveListItemsUp(ActionSender*)
+{
+    (void)VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Up).apply();
+}
+
+void VornickContentEditingView::moveListItemsDown(ActionSender*)
+{
+    (void)VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Down).apply();
+}
+
+bool VornickContentEditingView::canMoveListItemsUp()
+{
+    return VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Up).canApply();
+}
+
+bool VornickContentEditingView::canMoveListItemsDown()
+{
+    return VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Down).canApply();
 }
 
 void VornickContentEditingView::installListCommandActionHandlers()

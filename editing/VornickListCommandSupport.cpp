@@ -3,8 +3,9 @@
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -17,7 +18,8 @@ namespace {
 
 bool hasTag(const DOMNode* node, std::u16string_view tag)
 {
-    return node && node->isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement*>(node)->tagName(), tag);
+    auto element = dynamicDowncast<DOMElement>(node);
+    return element && equalsIgnoringASCIICase(element->tagName(), tag);
 }
 
 } // namespace
@@ -32,9 +34,9 @@ bool VornickIsListItemElement(const DOMNode* node)
     return hasTag(node, u"li");
 }
 
-std::vector<VornickElementRun> VornickListCommandTargetRuns(const VornickContentEditingView& view, const std::vector<std::u16string>& kinds)
+std::vector<VornickElementRun> VornickListCommandTargetRuns(const VornickEditingContext& context, const std::vector<std::u16string>& kinds)
 {
-    auto selection = view.effectiveOperationRange();
+    auto selection = context.effectiveOperationRange();
     if (!selection || !selection->startContainer())
         return {};
     auto runs = VornickGroupElementsIntoSiblingRuns(vornick_inferredTargetElementsOfKinds(*selection, kinds));
@@ -68,7 +70,7 @@ VornickRunItemCopies::VornickRunItemCopies(const DOMDocumentFragment& fragment)
 {
     for (DOMNode* child = fragment.first(); child; child = child->next()) {
         if (child->isElementNode())
-            m_elements.push_back(std::static_pointer_cast<DOMElement>(child->shared_from_this()));
+            m_elements.push_back(downcast<DOMElement>(child->shared_from_this()));
     }
     for (const auto& element : m_elements)
         m_firstChildren.push_back(element->firstChild());
@@ -93,7 +95,7 @@ std::vector<std::shared_ptr<DOMElement>> VornickRunItemCopies::current() const
         // Replaced: its children went into the replacement.
         const auto& firstChild = m_firstChildren[index];
         auto parent = firstChild ? firstChild->parentNode() : nullptr;
-        copies.push_back(parent && parent->isElementNode() && parent != element ? std::static_pointer_cast<DOMElement>(parent) : nullptr);
+        copies.push_back(parent && parent != element ? dynamicDowncast<DOMElement>(parent) : nullptr);
     }
     return copies;
 }

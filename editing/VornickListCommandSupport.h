@@ -19,7 +19,7 @@ class DOMElement;
 class DOMNode;
 class DOMRange;
 class VornickBlockModeHelper;
-class VornickContentEditingView;
+class VornickEditingContext;
 
 using VornickElementRun = std::vector<std::shared_ptr<DOMElement>>;
 
@@ -29,9 +29,9 @@ bool VornickIsListItemElement(const DOMNode*);
 // The elements of the kinds that the selection targets, grouped into runs of
 // adjacent siblings (each element of a run is the next element sibling of
 // the one before), in document order. None without a selection.
-std::vector<VornickElementRun> VornickListCommandTargetRuns(const VornickContentEditingView&, const std::vector<std::u16string>& kinds);
+std::vector<VornickElementRun> VornickListCommandTargetRuns(const VornickEditingContext&, const std::vector<std::u16string>& kinds);
 
-// The element's outer range, widened over its block comments when the view has a block mode helper.
+// The element's outer range, widened over its block comments when there is a block mode helper.
 std::shared_ptr<DOMRange> VornickOuterRangeWithBlockComments(const VornickBlockModeHelper*, const DOMElement&);
 // From the start of the first element's range with block comments to the end of the last one's.
 std::shared_ptr<DOMRange> VornickRangeOfRun(const VornickBlockModeHelper*, const VornickElementRun&);

@@ -13,12 +13,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace brevanton {
 
 class DOMCharacterData;
 class DOMDocument;
+class DOMDocumentFragment;
 class DOMRange;
 class UndoManager;
 class VornickBlockModeEditingContext;
@@ -119,10 +121,34 @@ public:
                                                                const std::shared_ptr<DOMRange>&) = 0;
     // Puts an element of the described kind on the range.
     virtual bool applyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&) = 0;
-    // Replaces the range by the text (within one text node: in place,
-    // extending the open typing run when asked).
+
+    // --- The edits and paragraph rules the list and element structure commands are made of
+
+    // Deletes the range (null: the effective operation range) and inserts the
+    // fragment there; the result range (may be null) gets what was inserted.
+    [[nodiscard]] virtual bool replaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>&,
+                                                        const std::shared_ptr<DOMDocumentFragment>&,
+                                                        const std::optional<std::u16string>& actionNameOverride,
+                                                        std::shared_ptr<DOMRange>* outResultRange) = 0;
+    // Deletes the range (null: the effective operation range); answers what
+    // was deleted, which the caller owns, or null when nothing could be.
+    virtual std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>&, bool undoable,
+                                                                       const std::optional<std::u16string>& actionNameOverride,
+                                                                       bool backspacing) = 0;
+    // Replaces the range by the text (growing the open typing run when asked
+    // and it continues it); the result range (may be null) gets the text.
     [[nodiscard]] virtual bool replaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>&, const std::u16string& text,
                                                     bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange) = 0;
+    // Deletes the selection as the Delete key does.
+    virtual void deleteSelection() = 0;
+    // The space that holds a place for the caret in the range's document.
+    virtual std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange&) const = 0;
+    // Paragraph auto-wrap of inserted text: whether the editor adds
+    // paragraphs, whether text inserted in the range would get one, and the
+    // wrap of the selection's surroundings when it would.
+    virtual bool automaticallyAddsParagraphs() const = 0;
+    virtual bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const = 0;
+    virtual void autoWrapSelectedRangeEnvironsInParagraphIfAppropriate() = 0;
 };
 
 } // namespace brevanton

@@ -1,15 +1,15 @@
-// Splitting an element at the insertion point: the nearest (or outermost)
-// enclosing element of some kinds is cut in two there, or, at its very start
-// or end, a sibling is put beside it; one undo step named "Split <tag>".
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableElementSplit.h"
 
 #include "dom/VornickDOMPosition.h"
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableChildSpanExchange.h"
+#include "html/VornickBlockModeHelper.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLSpec.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -35,9 +35,8 @@ std::shared_ptr<DOMElement> elementAtOrAbove(const std::shared_ptr<DOMNode>& nod
     if (!node)
         return nullptr;
     if (node->isElementNode())
-        return std::static_pointer_cast<DOMElement>(node);
-    auto parent = node->parentNode();
-    return parent && parent->isElementNode() ? std::static_pointer_cast<DOMElement>(parent) : nullptr;
+        return downcast<DOMElement>(node);
+    return dynamicDowncast<DOMElement>(node->parentNode());
 }
 
 // Closes the undo group it opened, however the split ends.
@@ -62,22 +61,51 @@ private:
 
 } // namespace
 
-bool VornickContentEditingView::undoableSplitNearestAncestorElementsOfKinds(bool undoable, bool nearest,
-                                                                            const std::set<std::u16string>& kinds,
-                                                                            std::shared_ptr<DOMRange> range,
-                                                                            bool producingCharacterLevelInsertionPoint,
-                                                                            bool suppressNewElementIfAtStartOrEnd,
-                                                                            std::vector<std::u16string>* exitedElementTags)
+VornickUndoableElementSplit::VornickUndoableElementSplit(VornickEditingContext& context, bool undoable, std::shared_ptr<DOMElement> element,
+                                                         std::shared_ptr<DOMRange> at, bool producingCharacterLevelInsertionPoint,
+                                                         bool suppressNewElementIfAtStartOrEnd)
+    : VornickUndoableEdit(context, undoable)
+    , m_splitsGivenElement(true)
+    , m_element(std::move(element))
+    , m_range(std::move(at))
+    , m_producingCharacterLevelInsertionPoint(producingCharacterLevelInsertionPoint)
+    , m_suppressNewElementIfAtStartOrEnd(suppressNewElementIfAtStartOrEnd)
 {
+}
+
+VornickUndoableElementSplit::VornickUndoableElementSplit(VornickEditingContext& context, bool undoable, std::set<std::u16string> kinds,
+                                                         bool nearest, std::shared_ptr<DOMRange> at,
+                                                         bool producingCharacterLevelInsertionPoint, bool suppressNewElementIfAtStartOrEnd)
+    : VornickUndoableEdit(context, undoable)
+    , m_kinds(std::move(kinds))
+    , m_nearest(nearest)
+    , m_range(std::move(at))
+    , m_producingCharacterLevelInsertionPoint(producingCharacterLevelInsertionPoint)
+    , m_suppressNewElementIfAtStartOrEnd(suppressNewElementIfAtStartOrEnd)
+{
+}
+
+bool VornickUndoableElementSplit::apply(std::vector<std::u16string>* exitedElementTags)
+{
+    if (m_splitsGivenElement)
+        return splitElement(m_element, m_range);
+    return splitNearestAncestorOfKinds(exitedElementTags);
+}
+
+bool VornickUndoableElementSplit::splitNearestAncestorOfKinds(std::vector<std::u16string>* exitedElementTags)
+{
+    const auto& kinds = m_kinds;
+    bool nearest = m_nearest;
+    auto range = m_range;
     if (exitedElementTags)
         exitedElementTags->clear();
-    endTypingRun();
-    ScopedUndoGroup group(undoable ? undoManager() : nullptr);
+    context().endTypingRun();
+    ScopedUndoGroup group(undoManager());
     if (!range)
         return false;
     if (!range->collapsed()) {
-        deleteSelection();
-        range = effectiveOperationRange();
+        context().deleteSelection();
+        range = context().effectiveOperationRange();
         if (!range || !range->collapsed())
             return false;
     }
@@ -99,29 +127,26 @@ bool VornickContentEditingView::undoableSplitNearestAncestorElementsOfKinds(bool
         } else if (!spec->isUsuallyInlineElement(tag)) {
             break;
         }
-        auto parent = element->parentNode();
-        element = parent && parent->isElementNode() ? std::static_pointer_cast<DOMElement>(parent) : nullptr;
+        element = dynamicDowncast<DOMElement>(element->parentNode());
     }
     if (!candidate)
         return false;
     if (exitedElementTags) {
         for (DOMNode* node = start.get(); node; node = node->parent()) {
-            exitedElementTags->insert(exitedElementTags->begin(), asciiLowercase(static_cast<DOMElement*>(node)->tagName()));
+            exitedElementTags->insert(exitedElementTags->begin(), asciiLowercase(downcast<DOMElement>(node)->tagName()));
             if (node == candidate.get())
                 break;
         }
     }
-    if (undoable)
-        registerTargetRangeUndo();
-    return undoableSplitAncestorElement(undoable, candidate, range, producingCharacterLevelInsertionPoint,
-                                        suppressNewElementIfAtStartOrEnd);
+    registerSelectionUndo();
+    return splitElement(candidate, range);
 }
 
-bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, const std::shared_ptr<DOMElement>& element,
-                                                             const std::shared_ptr<DOMRange>& range,
-                                                             bool producingCharacterLevelInsertionPoint,
-                                                             bool suppressNewElementIfAtStartOrEnd)
+bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>& element, const std::shared_ptr<DOMRange>& range)
 {
+    bool producingCharacterLevelInsertionPoint = m_producingCharacterLevelInsertionPoint;
+    bool suppressNewElementIfAtStartOrEnd = m_suppressNewElementIfAtStartOrEnd;
+    auto* helper = context().blockModeHelper();
     auto parent = element ? element->parentNode() : nullptr;
     auto document = element ? element->ownerDocument() : nullptr;
     if (!parent || !document || !range)
@@ -146,16 +171,15 @@ bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, cons
     auto placeCaret = [&](std::shared_ptr<DOMRange> caret) {
         if (producingCharacterLevelInsertionPoint)
             vornick_pushRangeEndpointsDownToTextNodes(*caret);
-        setTargetRange(caret);
+        context().setTargetRange(caret);
     };
 
     if (inMiddle) {
         // The element with its block comments, as it stands, for the undo.
-        auto outer = m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
+        auto outer = helper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
         unsigned spanStart = outer->startOffset();
         auto original = outer->cloneContents();
-        VornickUndoableEdit edit(editingContext(), undoable);
-        edit.begin(u"Split <" + tag + u">");
+        begin(u"Split <" + tag + u">");
         // The second half: from the insertion point to just after the element.
         auto cut = range->cloneRange();
         cut->setEndAfter(*element);
@@ -163,29 +187,29 @@ bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, cons
         if (!secondHalf)
             return false;
         if (newKind != tag)
-            m_blockModeHelper->transformChildElementsInFragment(*secondHalf, tag, newKind, false);
-        m_blockModeHelper->blockifyFragment(*secondHalf);
+            helper->transformChildElementsInFragment(*secondHalf, tag, newKind, false);
+        helper->blockifyFragment(*secondHalf);
         // The new half goes after the element's block end comment, if any.
-        auto endComment = m_blockModeHelper->blockEndCommentAfterNode(*element);
+        auto endComment = helper->blockEndCommentAfterNode(*element);
         unsigned insertedAt = (endComment ? static_cast<DOMNode&>(*endComment) : static_cast<DOMNode&>(*element)).index() + 1;
         unsigned insertedCount = secondHalf->childCount();
         parent->insertBefore(secondHalf, parent->childAt(insertedAt));
         auto inserted = document->createRange();
         inserted->setStart(parent, insertedAt);
         inserted->setEnd(parent, insertedAt + insertedCount);
-        if (edit.undoable()) {
+        if (undoable()) {
             // The span from the element's start to the new half's end goes back to the original.
             unsigned spanEnd = insertedAt + insertedCount;
             if (auto span = VornickFreezeChildSpan(parent, spanStart, spanEnd, document)) {
                 std::weak_ptr<DOMDocument> weakDocument = document;
-                edit.registerInverse([original, span = std::move(*span), weakDocument, substitute](VornickEditingContext& context) {
+                registerInverse([original, span = std::move(*span), weakDocument, substitute](VornickEditingContext& context) {
                     if (auto document = weakDocument.lock())
                         (void)VornickUndoableChildSpanExchange(context, VornickCloneFragment(*original), span, document, substitute,
                                                                std::nullopt)
                             .apply();
                 });
             }
-            edit.setActionName();
+            setActionName();
         }
         auto caret = document->createRange();
         if (auto first = vornick_firstCompletelyContainedElement(*inserted))
@@ -194,20 +218,20 @@ bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, cons
             caret->setStart(parent, insertedAt);
         caret->collapse(true);
         placeCaret(caret);
-        postVornickContentEditingViewDidChangeContentInWebFrame(m_focusedWebFrame, nullptr);
+        context().contentDidChangeInWebFrame(context().focusedWebFrame());
         return true;
     }
 
-    auto startComment = m_blockModeHelper->blockStartCommentBeforeNode(*element);
-    auto endComment = m_blockModeHelper->blockEndCommentAfterNode(*element);
-    auto placeholder = placeholderSpaceStringForDocumentContainingRange(*range);
+    auto startComment = helper->blockStartCommentBeforeNode(*element);
+    auto endComment = helper->blockEndCommentAfterNode(*element);
+    auto placeholder = context().placeholderSpaceStringForDocumentContainingRange(*range);
     if (atEnd && newKind.empty()) {
         auto next = (endComment ? std::static_pointer_cast<DOMNode>(endComment) : std::static_pointer_cast<DOMNode>(element))->nextSibling();
         if (next && next->isTextNode()
-            && vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(static_cast<DOMCharacterData&>(*next).data(),
+            && vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(downcast<DOMCharacterData>(*next).data(),
                                                                                        substitute)) {
             std::shared_ptr<DOMRange> result;
-            if (!undoableReplaceRangeWithText(undoable, vornick_innerRange(next), placeholder, false, &result))
+            if (!context().replaceRangeWithText(undoable(), vornick_innerRange(next), placeholder, false, &result))
                 return false;
             auto caret = document->createRange();
             if (producingCharacterLevelInsertionPoint)
@@ -215,7 +239,7 @@ bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, cons
             else
                 caret->setStartBefore(*next);
             caret->collapse(true);
-            setTargetRange(caret);
+            context().setTargetRange(caret);
             return true;
         }
     }
@@ -234,7 +258,7 @@ bool VornickContentEditingView::undoableSplitAncestorElement(bool undoable, cons
         at->setStartAfter(endComment ? static_cast<DOMNode&>(*endComment) : static_cast<DOMNode&>(*element));
     at->collapse(true);
     std::shared_ptr<DOMRange> result;
-    if (!undoableReplaceRangeWithFragment(undoable, at, fragment, std::nullopt, &result))
+    if (!context().replaceRangeWithFragment(undoable(), at, fragment, std::nullopt, &result))
         return false;
     auto caret = document->createRange();
     if (atEnd && result) {

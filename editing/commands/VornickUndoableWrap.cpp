@@ -1,63 +1,69 @@
-// Wrapping a range in a fragment (an element or a snippet) at the fragment's
-// interior: the range is replaced by the fragment, then the interior by the
-// range's former contents. The interior is found again through the
-// fragment's own top-level node, wherever the insertion put it; when it
-// cannot be found the replacement is taken back, so no content is lost.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableWrap.h"
 
 #include "dom/VornickFragmentExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickFragmentInterior.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
 
 namespace brevanton {
 
-bool VornickContentEditingView::undoableWrapRange(bool undoable, const std::shared_ptr<DOMRange>& range,
-                                                  const std::shared_ptr<DOMDocumentFragment>& newFragment,
-                                                  const std::optional<VornickFreezeDriedDOMRange>& freezeDriedInteriorRange)
+VornickUndoableWrap::VornickUndoableWrap(VornickEditingContext& context, bool undoable, std::shared_ptr<DOMRange> range,
+                                         std::shared_ptr<DOMDocumentFragment> fragment,
+                                         std::optional<VornickFreezeDriedDOMRange> freezeDriedInteriorRange)
+    : VornickUndoableEdit(context, undoable)
+    , m_range(std::move(range))
+    , m_fragment(std::move(fragment))
+    , m_interior(std::move(freezeDriedInteriorRange))
 {
+}
+
+bool VornickUndoableWrap::apply()
+{
+    const auto& range = m_range;
+    const auto& newFragment = m_fragment;
+    const auto& freezeDriedInteriorRange = m_interior;
     BREVANTON_ASSERT(range, "Invalid parameter not satisfying: effectiveOperationRange");
     BREVANTON_ASSERT(!range->collapsed(), "Invalid parameter not satisfying: ![effectiveOperationRange collapsed]");
     BREVANTON_ASSERT(newFragment, "Invalid parameter not satisfying: newFragment");
     BREVANTON_ASSERT(freezeDriedInteriorRange, "Invalid parameter not satisfying: freezeDriedInteriorRange");
-    endTypingRun();
-    endBackspaceRun();
     const auto& interior = *freezeDriedInteriorRange;
 
     std::u16string name = newFragment->hasChildNodes() ? u"Wrap in " + vornick_fragmentSummary(*newFragment) : std::u16string();
+    begin(name);
     VornickFragmentInterior located(*newFragment, interior);
     auto contents = range->cloneContents();
     std::optional<std::u16string> nameOverride;
     if (!name.empty())
         nameOverride = name;
 
-    VornickCommandStepName stepName(editingContext(), undoable, name);
+    VornickCommandStepName stepName(context(), undoable(), name);
     stepName.open();
     std::shared_ptr<DOMRange> result;
-    if (!undoableReplaceRangeWithFragment(undoable, range->cloneRange(), newFragment, nameOverride, &result) || !result)
+    if (!context().replaceRangeWithFragment(undoable(), range->cloneRange(), newFragment, nameOverride, &result) || !result)
         return false;
 
     auto interiorRange = located.rangeAfterInsertion();
     if (!interiorRange) {
         // Put the range's contents back where the fragment went.
-        (void)undoableReplaceRangeWithFragment(undoable, result, contents, nameOverride);
+        (void)context().replaceRangeWithFragment(undoable(), result, contents, nameOverride, nullptr);
         stepName.close();
         return false;
     }
     std::shared_ptr<DOMRange> wrapped;
-    if (!undoableReplaceRangeWithFragment(undoable, interiorRange, contents, nameOverride, &wrapped) || !wrapped) {
+    if (!context().replaceRangeWithFragment(undoable(), interiorRange, contents, nameOverride, &wrapped) || !wrapped) {
         stepName.close();
         return false;
     }
     auto target = wrapped->cloneRange();
     vornick_pushRangeEndpointsDownToTextNodes(*target);
-    if (undoable)
-        setTargetRangeUndoably(target);
+    if (undoable())
+        context().setTargetRangeUndoably(target);
     else
-        setTargetRange(target);
+        context().setTargetRange(target);
     stepName.close();
     return true;
 }

@@ -1,17 +1,11 @@
-// Removing every application of an inline element kind from a range (the
-// "toggle off" of bold, emphasis, code and the like). The outermost elements
-// of the kind at the two ends are split where the range leaves and enters
-// them, and every element of the kind then inside the range is unwrapped in
-// place, so a range across paragraphs or list items leaves them as they
-// were; elements of the kind wholly inside the range go even when neither end
-// lies in one. The change stays inside the nearest container of the elements
-// involved, and Undo gives that container's children back exactly.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableElementKindRemoval.h"
 
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickContainerSnapshot.h"
-#include "editing/commands/VornickUndoableEdit.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableUnwrap.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -25,7 +19,8 @@ namespace {
 
 bool isElementOfKind(const DOMNode& node, std::u16string_view tagName)
 {
-    return node.nodeType() == DOMNode::ELEMENT_NODE && equalsIgnoringASCIICase(static_cast<const DOMElement&>(node).tagName(), tagName);
+    auto element = dynamicDowncast<DOMElement>(node);
+    return element && equalsIgnoringASCIICase(element->tagName(), tagName);
 }
 
 // The outermost element of the kind at or above the node.
@@ -34,7 +29,7 @@ std::shared_ptr<DOMElement> farthestElementOfKind(const std::shared_ptr<DOMNode>
     std::shared_ptr<DOMElement> found;
     for (auto ancestor = node; ancestor; ancestor = ancestor->parentNode()) {
         if (isElementOfKind(*ancestor, tagName))
-            found = std::static_pointer_cast<DOMElement>(ancestor);
+            found = downcast<DOMElement>(ancestor);
     }
     return found;
 }
@@ -43,7 +38,7 @@ std::shared_ptr<DOMElement> farthestElementOfKind(const std::shared_ptr<DOMNode>
 bool holdsContent(const DOMNode& node)
 {
     for (const DOMNode* child = node.first(); child; child = child->traverseNext(&node)) {
-        if (!child->isTextNode() || !static_cast<const DOMCharacterData*>(child)->data().empty())
+        if (!child->isTextNode() || !downcast<DOMCharacterData>(*child).data().empty())
             return true;
     }
     return false;
@@ -51,12 +46,20 @@ bool holdsContent(const DOMNode& node)
 
 } // namespace
 
-bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool undoable, const std::u16string& tagName,
-                                                                        const std::shared_ptr<DOMRange>& givenRange)
+VornickUndoableElementKindRemoval::VornickUndoableElementKindRemoval(VornickEditingContext& context, bool undoable, std::u16string tagName,
+                                                                     std::shared_ptr<DOMRange> range)
+    : VornickUndoableEdit(context, undoable)
+    , m_tagName(std::move(tagName))
+    , m_range(std::move(range))
 {
+}
+
+bool VornickUndoableElementKindRemoval::apply()
+{
+    const auto& tagName = m_tagName;
+    const auto& givenRange = m_range;
     BREVANTON_ASSERT(givenRange, "Invalid parameter not satisfying: range");
-    VornickUndoableEdit edit(editingContext(), undoable);
-    edit.begin(u"Toggle <" + asciiLowercase(tagName) + u">");
+    begin(u"Toggle <" + asciiLowercase(tagName) + u">");
     auto range = givenRange->cloneRange();
     auto document = vornick_ownerDocument(*range);
     auto first = farthestElementOfKind(range->startContainer(), tagName);
@@ -71,9 +74,9 @@ bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool und
         auto pulled = range->cloneRange();
         (void)vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*pulled, first.get(), true);
         if (vornick_exactlySpansAllChildNodesOfElement(*pulled, first.get())) {
-            VornickCommandStepName stepName(editingContext(), undoable, edit.actionName());
+            VornickCommandStepName stepName(context(), undoable(), actionName());
             stepName.open();
-            bool unwrapped = undoableUnwrapElement(undoable, first);
+            bool unwrapped = VornickUndoableUnwrap(context(), undoable(), first).apply();
             stepName.close();
             return unwrapped;
         }
@@ -86,7 +89,7 @@ bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool und
         container = VornickCommonContainerOfNodes(container, last->parentNode());
     if (!container || !document)
         return false;
-    VornickContainerSnapshot snapshot(edit, container);
+    VornickContainerSnapshot snapshot(*this, container);
 
     // The change is made in place: the elements at the two ends are split
     // where the range leaves and enters them, so that every element of the
@@ -136,9 +139,9 @@ bool VornickContentEditingView::undoableRemoveApplicationsOfElementKind(bool und
     auto result = work->cloneRange();
     vornick_pushRangeEndpointsDownToTextNodes(*result);
 
-    snapshot.registerRestore(edit);
-    edit.setActionName();
-    edit.finish(result);
+    snapshot.registerRestore(*this);
+    setActionName();
+    finish(result);
     return true;
 }
 

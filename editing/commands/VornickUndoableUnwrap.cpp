@@ -1,10 +1,10 @@
-// Unwrapping an element: its contents take its place (with its block
-// comments); an element with nothing in it is deleted.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableUnwrap.h"
 
 #include "dom/VornickNodeExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -12,35 +12,41 @@
 
 namespace brevanton {
 
-bool VornickContentEditingView::undoableUnwrapElement(bool undoable, const std::shared_ptr<DOMNode>& elementToUnwrap)
+VornickUndoableUnwrap::VornickUndoableUnwrap(VornickEditingContext& context, bool undoable, std::shared_ptr<DOMNode> elementToUnwrap)
+    : VornickUndoableEdit(context, undoable)
+    , m_element(std::move(elementToUnwrap))
 {
+}
+
+bool VornickUndoableUnwrap::apply()
+{
+    const auto& elementToUnwrap = m_element;
     BREVANTON_ASSERT(elementToUnwrap, "Invalid parameter not satisfying: elementToUnwrap");
     BREVANTON_ASSERT(elementToUnwrap->nodeType() == DOMNode::ELEMENT_NODE,
                      "Invalid parameter not satisfying: [elementToUnwrap nodeType] == DOM_ELEMENT_NODE");
-    endTypingRun();
-    endBackspaceRun();
-    auto& element = static_cast<DOMElement&>(*elementToUnwrap);
+    // The step is named by the command, also when it comes down to a deletion.
+    static const std::u16string name = u"Unwrap";
+    begin(name);
+    auto& element = downcast<DOMElement>(*elementToUnwrap);
     auto document = element.ownerDocument();
     if (!document || !element.parentNode())
         return false;
     std::shared_ptr<DOMRange> outerRange;
-    if (m_blockModeHelper)
-        outerRange = m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(element);
+    if (auto* helper = context().blockModeHelper())
+        outerRange = helper->outerRangeOfElementIncludingBlockStartAndEndComments(element);
     if (!outerRange) {
         outerRange = document->createRange();
         outerRange->selectNode(element);
     }
-    // The step is named by the command, also when it comes down to a deletion.
-    static const std::u16string name = u"Unwrap";
-    VornickCommandStepName stepName(editingContext(), undoable, name);
+    VornickCommandStepName stepName(context(), undoable(), name);
     stepName.open();
     bool unwrapped = false;
     if (vornick_isEffectivelyEmpty(element)) {
-        unwrapped = deleteFragmentInRange(outerRange, undoable, name, false) != nullptr;
+        unwrapped = context().deleteFragmentInRange(outerRange, undoable(), name, false) != nullptr;
     } else {
         auto inner = document->createRange();
         inner->selectNodeContents(elementToUnwrap);
-        unwrapped = undoableReplaceRangeWithFragment(undoable, outerRange, inner->cloneContents(), name);
+        unwrapped = context().replaceRangeWithFragment(undoable(), outerRange, inner->cloneContents(), name, nullptr);
     }
     stepName.close();
     return unwrapped;

@@ -1,20 +1,15 @@
-// Outdenting list items one level: nested items move out after the item
-// that held their list, top-level items become paragraphs (splitting their
-// list around them when they sit in its middle). The changes are made
-// without undo; for each run one exact inverse is registered: the children
-// of the outermost list's container that the change touched, from the
-// outermost list's first node to the last node the change put after it
-// (paragraphs and split-off lists included), are exchanged for a copy of
-// what stood there before.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableListOutdent.h"
 
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickListCommandSupport.h"
-#include "editing/commands/VornickUndoableEdit.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableChildSpanExchange.h"
+#include "editing/commands/VornickUndoableFragmentInsertion.h"
 #include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -80,7 +75,7 @@ public:
     bool valid() const { return static_cast<bool>(m_copy); }
 
     // Registers the exchange of the span as it stands now for the copy.
-    void registerRestore(VornickContentEditingView& view) const
+    void registerRestore(VornickUndoableEdit& edit) const
     {
         if (!m_copy || !m_container->isConnected() || m_container->childCount() < m_start + m_childrenAfter)
             return;
@@ -88,9 +83,9 @@ public:
         if (!span)
             return;
         std::weak_ptr<DOMDocument> weakDocument = m_document;
-        view.registerUndo([copy = m_copy, span = std::move(*span), weakDocument, substitute = m_substitute](VornickContentEditingView& view) {
+        edit.registerInverse([copy = m_copy, span = std::move(*span), weakDocument, substitute = m_substitute](VornickEditingContext& context) {
             if (auto document = weakDocument.lock())
-                (void)view.exchangeChildSpan(VornickCloneFragment(*copy), span, document, substitute, std::nullopt);
+                (void)VornickUndoableChildSpanExchange(context, VornickCloneFragment(*copy), span, document, substitute, std::nullopt).apply();
         });
     }
 
@@ -103,35 +98,49 @@ private:
     char16_t m_substitute { 0 };
 };
 
-} // namespace
-
-bool VornickContentEditingView::undoableOutdentListLevel(ActionSender*, bool preflightOnly)
+// The runs of items of a list among the selected items.
+std::vector<VornickElementRun> runsToOutdent(const VornickEditingContext& context)
 {
-    if (!isEditable())
-        return false;
-    auto runs = VornickListCommandTargetRuns(*this, { u"LI" });
+    if (!context.isEditable())
+        return {};
+    auto runs = VornickListCommandTargetRuns(context, { u"LI" });
     // Only items of a list can leave it.
     std::erase_if(runs, [](const VornickElementRun& run) { return !VornickIsListElement(run.front()->parentNode().get()); });
+    return runs;
+}
+
+} // namespace
+
+VornickUndoableListOutdent::VornickUndoableListOutdent(VornickEditingContext& context)
+    : VornickUndoableEdit(context, true)
+{
+}
+
+bool VornickUndoableListOutdent::canApply() const
+{
+    return !runsToOutdent(context()).empty();
+}
+
+bool VornickUndoableListOutdent::apply()
+{
+    auto runs = runsToOutdent(context());
     if (runs.empty())
         return false;
-    if (preflightOnly)
-        return true;
 
-    endTypingRun();
-    endBackspaceRun();
-    registerTargetRangeUndo();
-    VornickCommandStepName stepName(editingContext(), true, OutdentActionName);
+    begin(OutdentActionName);
+    registerSelectionUndo();
+    VornickCommandStepName stepName(context(), true, OutdentActionName);
     stepName.open();
-    const auto* helper = m_blockModeHelper.get();
-    VornickListSelectionKeeper keptSelection(effectiveOperationRange());
+    const auto* helper = context().blockModeHelper();
+    VornickListSelectionKeeper keptSelection(context().effectiveOperationRange());
     const std::optional<std::u16string> name = OutdentStepName;
 
     auto insertAt = [&](const VornickDOMPosition& position, const std::shared_ptr<DOMDocumentFragment>& fragment) {
-        return position.node && fragment && insertFragmentAtPosition(fragment, position, false, name);
+        return position.node && fragment && VornickUndoableFragmentInsertion(context(), false, fragment, position, name).apply();
     };
     auto remove = [&](const std::shared_ptr<DOMRange>& range) {
         if (range)
-            (void)deleteFragmentInRange(range, false, name, false);
+            (void)context().deleteFragmentInRange(range, false, name, false);
     };
     // Paragraphs made of items, with block comments unless they land inside a block.
     auto itemsToParagraphs = [&](DOMDocumentFragment& fragment, const std::shared_ptr<DOMNode>& destination) {
@@ -169,7 +178,7 @@ bool VornickContentEditingView::undoableOutdentListLevel(ActionSender*, bool pre
                     while (vornick_hoistListOutOfListItem(*item)) { }
                 }
                 itemsToParagraphs(*items, outer);
-                (void)undoableReplaceRangeWithFragment(false, VornickOuterRangeWithBlockComments(helper, *list), items, name);
+                (void)context().replaceRangeWithFragment(false, VornickOuterRangeWithBlockComments(helper, *list), items, name, nullptr);
             } else if (insertAt(endOf(VornickOuterRangeWithBlockComments(helper, *outer)), items)) {
                 remove(VornickOuterRangeWithBlockComments(helper, *list));
             }
@@ -190,7 +199,7 @@ bool VornickContentEditingView::undoableOutdentListLevel(ActionSender*, bool pre
                 } else if (insertAt(endOf(VornickOuterRangeWithBlockComments(helper, *outer)), items)) {
                     remove(VornickRangeOfRun(helper, run));
                     // The rest of the list nests under the last outdented item.
-                    auto remainder = deleteFragmentInRange(VornickOuterRangeWithBlockComments(helper, *list), false, name, false);
+                    auto remainder = context().deleteFragmentInRange(VornickOuterRangeWithBlockComments(helper, *list), false, name, false);
                     auto lastCopy = copies->last();
                     if (remainder && remainder->hasChildNodes() && VornickIsListItemElement(lastCopy.get()) && lastCopy->isConnected())
                         (void)insertAt(VornickMakeDOMPosition(lastCopy, static_cast<int32_t>(lastCopy->childCount())), remainder);
@@ -213,8 +222,8 @@ bool VornickContentEditingView::undoableOutdentListLevel(ActionSender*, bool pre
                     tail = helper->wrapFragment(*tailItems, asciiLowercase(list->tagName()), list.get());
                 if (tail) {
                     for (DOMNode* child = tail->first(); child; child = child->next()) {
-                        if (child->isElementNode())
-                            static_cast<DOMElement*>(child)->removeAttribute(u"id");
+                        if (auto element = dynamicDowncast<DOMElement>(child))
+                            element->removeAttribute(u"id");
                     }
                 }
                 if (outerIsItem) {
@@ -244,7 +253,7 @@ bool VornickContentEditingView::undoableOutdentListLevel(ActionSender*, bool pre
     }
 
     if (auto kept = keptSelection.range(); kept && kept->startContainer() && kept->startContainer()->isConnected())
-        setTargetRangeUndoably(kept);
+        context().setTargetRangeUndoably(kept);
     stepName.close();
     return true;
 }

@@ -1,15 +1,13 @@
-// Transforming an element into one of another kind: the new element holds
-// the old one's contents and keeps its attributes (an id a link points at, a
-// class, a style, a list's start and type), gets the attributes its kind
-// requires, and takes the old element's place with its block comments.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableTransform.h"
 
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "html/VornickWordPressBlockMetadata.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -33,8 +31,8 @@ void keepBlockProperties(const VornickBlockModeHelper& helper, const DOMElement&
         return;
     std::shared_ptr<DOMComment> newComment;
     for (DOMNode* child = fragment.first(); child && !newComment; child = child->next()) {
-        if (child->nodeType() == DOMNode::COMMENT_NODE)
-            newComment = std::static_pointer_cast<DOMComment>(child->shared_from_this());
+        if (is<DOMComment>(*child))
+            newComment = downcast<DOMComment>(child->shared_from_this());
     }
     auto newMetadata = newComment ? VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(newComment->data()) : nullptr;
     if (!newMetadata || newMetadata->typeName() != oldMetadata->typeName())
@@ -56,42 +54,49 @@ void keepBlockProperties(const VornickBlockModeHelper& helper, const DOMElement&
 
 } // namespace
 
-bool VornickContentEditingView::undoableTransformElement(bool undoable, const std::shared_ptr<DOMElement>& element,
-                                                         const std::u16string& tagName, std::shared_ptr<DOMRange>* outResultRange)
+VornickUndoableTransform::VornickUndoableTransform(VornickEditingContext& context, bool undoable, std::shared_ptr<DOMElement> element,
+                                                   std::u16string tagName)
+    : VornickUndoableEdit(context, undoable)
+    , m_element(std::move(element))
+    , m_tagName(std::move(tagName))
 {
+}
+
+bool VornickUndoableTransform::apply(std::shared_ptr<DOMRange>* outResultRange)
+{
+    const auto& element = m_element;
+    const auto& tagName = m_tagName;
     BREVANTON_ASSERT(element, "Invalid parameter not satisfying: element");
-    endTypingRun();
-    endBackspaceRun();
+    // Named by the command, not by the replacement it is made of.
+    begin(u"Transform to <" + asciiLowercase(tagName) + u">");
     auto document = element->ownerDocument();
-    if (!document || !element->parentNode() || !m_blockModeHelper)
+    auto* helper = context().blockModeHelper();
+    if (!document || !element->parentNode() || !helper)
         return false;
-    auto outerRange = m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
+    auto outerRange = helper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
     if (!outerRange)
         return false;
     auto attachmentPoint = vornick_enclosingAttachmentPointElement(*outerRange);
-    bool enclosingBlock = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*outerRange), {}, false,
-                                                                    attachmentPoint.get()).has_value();
+    bool enclosingBlock = helper->blockEnclosingPosition(vornick_startPosition(*outerRange), {}, false, attachmentPoint.get()).has_value();
 
     auto inner = document->createRange();
     inner->selectNodeContents(element);
     auto contents = inner->cloneContents();
     std::shared_ptr<DOMElement> newElement;
-    auto fragment = m_blockModeHelper->createFragmentWithCommentDelimitedElement(tagName, *document, contents, enclosingBlock,
-                                                                                  &newElement);
+    auto fragment = helper->createFragmentWithCommentDelimitedElement(tagName, *document, contents, enclosingBlock, &newElement);
     if (!fragment || !newElement)
         return false;
-    keepBlockProperties(*m_blockModeHelper, *element, *fragment);
+    keepBlockProperties(*helper, *element, *fragment);
     vornick_copyAttributesFromElement(*newElement, *element);
-    if (m_focusedWebFrame) {
-        if (auto spec = vornick_HTMLSpec(*m_focusedWebFrame))
+    if (auto frame = context().focusedWebFrame()) {
+        if (auto spec = vornick_HTMLSpec(*frame))
             (void)vornick_addMissingRequiredAttributesForHTMLSpec(*newElement, spec.get());
     }
 
-    // Named by the command, not by the replacement it is made of.
-    VornickCommandStepName stepName(editingContext(), undoable, u"Transform to <" + asciiLowercase(tagName) + u">");
+    VornickCommandStepName stepName(context(), undoable(), actionName());
     stepName.open();
     std::shared_ptr<DOMRange> result;
-    bool replaced = undoableReplaceRangeWithFragment(undoable, outerRange, fragment, std::nullopt, &result);
+    bool replaced = context().replaceRangeWithFragment(undoable(), outerRange, fragment, std::nullopt, &result);
     stepName.close();
     if (!replaced)
         return false;
@@ -99,7 +104,7 @@ bool VornickContentEditingView::undoableTransformElement(bool undoable, const st
         *outResultRange = nullptr;
         if (result) {
             if (auto first = vornick_firstCompletelyContainedElement(*result))
-                *outResultRange = m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*first);
+                *outResultRange = helper->outerRangeOfElementIncludingBlockStartAndEndComments(*first);
         }
     }
     return true;

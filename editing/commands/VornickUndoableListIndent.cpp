@@ -1,15 +1,12 @@
-// Indenting list items one level: the selected items (or paragraphs, which
-// become items) move into the nested list before them, into a new nested
-// list at the end of the item before them, or merge with a nested list that
-// follows. Made of undoable replacements, insertions and deletions, named
-// together as one step; Undo puts back every node and the selection.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableListIndent.h"
 
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickListCommandSupport.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -90,13 +87,13 @@ std::u16string newListKind(const DOMElement& list)
 }
 
 // Whether the selection lies in one text node that paragraph auto-wrap would wrap.
-bool autoWrapWouldMakeParagraph(const VornickContentEditingView& view, const DOMRange& selection)
+bool autoWrapWouldMakeParagraph(const VornickEditingContext& context, const DOMRange& selection)
 {
-    if (!view.automaticallyAddsParagraphs() || !view.blockModeHelper())
+    if (!context.automaticallyAddsParagraphs() || !context.blockModeHelper())
         return false;
     if (selection.startContainer() != selection.endContainer() || !selection.startContainer()->isTextNode())
         return false;
-    return view.vornick_shouldAddParagraphWrapperForInsertionInRange(selection);
+    return context.shouldAddParagraphWrapperForInsertionInRange(selection);
 }
 
 // Items moved into a list whose items are blocks of their own (each "li"
@@ -108,16 +105,16 @@ void fenceItemsAsTheListDoes(const VornickBlockModeHelper* helper, const DOMElem
         return;
     std::optional<std::u16string> itemType;
     for (DOMNode* child = list.first(); child && !itemType; child = child->next()) {
-        if (child->isElementNode() && VornickIsListItemElement(static_cast<DOMElement*>(child)))
-            itemType = helper->blockOrElement(std::static_pointer_cast<DOMElement>(child->shared_from_this())).blockType();
+        if (VornickIsListItemElement(child))
+            itemType = helper->blockOrElement(downcast<DOMElement>(child->shared_from_this())).blockType();
     }
     auto document = list.ownerDocument();
     if (!itemType || !document)
         return;
     std::vector<std::shared_ptr<DOMElement>> unfenced;
     for (DOMNode* child = items.first(); child; child = child->next()) {
-        if (child->isElementNode() && VornickIsListItemElement(static_cast<DOMElement*>(child)) && !helper->blockStartCommentBeforeNode(*child))
-            unfenced.push_back(std::static_pointer_cast<DOMElement>(child->shared_from_this()));
+        if (VornickIsListItemElement(child) && !helper->blockStartCommentBeforeNode(*child))
+            unfenced.push_back(downcast<DOMElement>(child->shared_from_this()));
     }
     for (const auto& item : unfenced) {
         (void)items.insertBefore(document->createComment(u" " + *itemType + u" "), item.get());
@@ -127,36 +124,49 @@ void fenceItemsAsTheListDoes(const VornickBlockModeHelper* helper, const DOMElem
 
 } // namespace
 
-bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool preflightOnly)
+VornickUndoableListIndent::VornickUndoableListIndent(VornickEditingContext& context)
+    : VornickUndoableEdit(context, true)
 {
-    if (!isEditable())
+}
+
+bool VornickUndoableListIndent::canApply()
+{
+    return perform(true);
+}
+
+bool VornickUndoableListIndent::apply()
+{
+    return perform(false);
+}
+
+bool VornickUndoableListIndent::perform(bool preflightOnly)
+{
+    if (!context().isEditable())
         return false;
-    if (!preflightOnly) {
-        endTypingRun();
-        endBackspaceRun();
-    }
-    auto selection = effectiveOperationRange();
+    if (!preflightOnly)
+        begin(IndentActionName);
+    auto selection = context().effectiveOperationRange();
     if (!selection)
         return false;
-    VornickCommandStepName stepName(editingContext(), true, IndentActionName);
+    VornickCommandStepName stepName(context(), true, IndentActionName);
 
     bool paragraphs = false;
     // Whether the document changed (the paragraph made around loose text is a change already).
     bool changed = false;
-    auto runs = VornickListCommandTargetRuns(*this, { u"LI" });
+    auto runs = VornickListCommandTargetRuns(context(), { u"LI" });
     if (runs.empty()) {
         paragraphs = true;
-        runs = VornickListCommandTargetRuns(*this, { u"P" });
+        runs = VornickListCommandTargetRuns(context(), { u"P" });
     }
     if (runs.empty()) {
-        if (!autoWrapWouldMakeParagraph(*this, *selection))
+        if (!autoWrapWouldMakeParagraph(context(), *selection))
             return false;
         if (preflightOnly)
             return true;
         stepName.open();
         changed = true;
-        vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
-        runs = VornickListCommandTargetRuns(*this, { u"P" });
+        context().autoWrapSelectedRangeEnvironsInParagraphIfAppropriate();
+        runs = VornickListCommandTargetRuns(context(), { u"P" });
         if (runs.empty()) {
             stepName.close();
             return false;
@@ -174,10 +184,10 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
         return false;
     }
 
-    const auto* helper = m_blockModeHelper.get();
-    VornickListSelectionKeeper keptSelection(effectiveOperationRange());
+    const auto* helper = context().blockModeHelper();
+    VornickListSelectionKeeper keptSelection(context().effectiveOperationRange());
     auto replace = [this](const std::shared_ptr<DOMRange>& range, const std::shared_ptr<DOMDocumentFragment>& fragment) {
-        return range && fragment && undoableReplaceRangeWithFragment(true, range, fragment, IndentActionName);
+        return range && fragment && context().replaceRangeWithFragment(true, range, fragment, IndentActionName, nullptr);
     };
     auto insertAt = [&](const std::shared_ptr<DOMNode>& container, unsigned offset, const std::shared_ptr<DOMDocumentFragment>& fragment) {
         return replace(VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(container, static_cast<int32_t>(offset))), fragment);
@@ -229,8 +239,8 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
             auto merged = nestedRange->cloneContents();
             std::shared_ptr<DOMElement> mergedList;
             for (DOMNode* child = merged->first(); child && !mergedList; child = child->next()) {
-                if (child->isElementNode() && equalsIgnoringASCIICase(static_cast<DOMElement*>(child)->tagName(), plan->nestedList->tagName()))
-                    mergedList = std::static_pointer_cast<DOMElement>(child->shared_from_this());
+                if (auto element = dynamicDowncast<DOMElement>(child); element && equalsIgnoringASCIICase(element->tagName(), plan->nestedList->tagName()))
+                    mergedList = downcast<DOMElement>(child->shared_from_this());
             }
             if (!mergedList)
                 break;
@@ -267,7 +277,7 @@ bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool pref
     if (!changed)
         return result;
     if (auto kept = keptSelection.range(); kept && kept->startContainer() && kept->startContainer()->isConnected())
-        setTargetRangeUndoably(kept);
+        context().setTargetRangeUndoably(kept);
     stepName.close();
     return result;
 }

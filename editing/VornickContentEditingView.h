@@ -660,7 +660,7 @@ public:
 
     // --- Table commands: a caption, header or footer for a table, columns
     //     and rows inserted or deleted (editing/VornickContentEditingViewTableCommands.cpp
-    //     and editing/VornickUndoableTable*.cpp). Each command is one undo
+    //     and editing/commands/VornickUndoableTable*.cpp). Each command is one undo
     //     step with its own name; each validator answers true exactly when its
     //     command would change the document now.
 

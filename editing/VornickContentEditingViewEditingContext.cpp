@@ -75,6 +75,18 @@ public:
 
     bool isEditable() const override { return m_view.isEditable(); }
 
+    // The table commands' primitives.
+    bool deleteFragment(const std::shared_ptr<DOMRange>& range, bool undoable, const std::optional<std::u16string>& actionName) override
+    {
+        return m_view.deleteFragment(range, undoable, actionName, false, nullptr);
+    }
+    void setAttributeValue(bool undoable, const std::shared_ptr<DOMElement>& element, const std::u16string& attribute,
+                           const std::u16string& value) override
+    {
+        (void)m_view.undoableSetValue(undoable, value, attribute, element);
+    }
+    void scrollRangeToVisible(const std::shared_ptr<DOMRange>& range) override { m_view.scrollRangeToVisible(range); }
+
 private:
     VornickContentEditingView& m_view;
 };

@@ -13,10 +13,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace brevanton {
 
 class DOMCharacterData;
+class DOMElement;
 class DOMRange;
 class UndoManager;
 class VornickBlockModeHelper;
@@ -90,6 +93,18 @@ public:
     // --- Editability
 
     virtual bool isEditable() const = 0;
+
+    // --- What the table commands are made of, besides insertions
+
+    // Deletes the range's contents (false: nothing could be deleted), the
+    // step named `actionName` when given.
+    virtual bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoable, const std::optional<std::u16string>& actionName) = 0;
+    // Sets the element's attribute; undone, the old value comes back, or the
+    // attribute goes when it was absent.
+    virtual void setAttributeValue(bool undoable, const std::shared_ptr<DOMElement>&, const std::u16string& attribute,
+                                   const std::u16string& value) = 0;
+    // Scrolls the web view so that the range shows.
+    virtual void scrollRangeToVisible(const std::shared_ptr<DOMRange>&) = 0;
 };
 
 } // namespace brevanton

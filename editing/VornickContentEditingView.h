@@ -1207,7 +1207,6 @@ private:
     // Undoable edits.
     class EditingContext;
     std::unique_ptr<VornickEditingContext> m_editingContext;
-    friend class VornickUndoableTypingRun;
     std::shared_ptr<VornickUndoableTypingRun> m_activeTypingRun;
     std::shared_ptr<VornickUndoableBackspaceRun> m_activeBackspaceRun;
     bool m_insertingTextOrBackspacing { false };

@@ -3,7 +3,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "editing/VornickEmbeddedWebView.h"
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 #include "editing/commands/VornickEditingContext.h"
 #include "platform/foundation/UndoManager.h"
 #include "views/VornickViewExtensions.h"
@@ -50,9 +50,9 @@ public:
         if (m_view.m_activeTypingRun && m_view.m_activeTypingRun->addReplacementInTextNode(*node, start, end, length))
             return;
         m_view.endTypingRun();
-        auto run = std::make_shared<VornickUndoableTypingRun>(m_view, node, start, end, length);
+        auto run = std::make_shared<VornickUndoableTypingRun>(*this, node, start, end, length);
         m_view.m_activeTypingRun = run;
-        run->registerUndo();
+        run->registerUndo(*this);
         if (auto undo = m_view.undoManager())
             undo->setActionName(u"Typing");
     }
@@ -61,9 +61,9 @@ public:
         if (m_view.m_activeBackspaceRun && m_view.m_activeBackspaceRun->consumeCharactersInTextNode(*node, start, end))
             return;
         m_view.endBackspaceRun();
-        auto run = std::make_shared<VornickUndoableBackspaceRun>(m_view, node, start, end);
+        auto run = std::make_shared<VornickUndoableBackspaceRun>(*this, node, start, end);
         m_view.m_activeBackspaceRun = run;
-        run->registerUndo();
+        run->registerUndo(*this);
         if (auto undo = m_view.undoManager())
             undo->setActionName(u"Backspacing");
     }
@@ -86,6 +86,10 @@ public:
         (void)m_view.undoableSetValue(undoable, value, attribute, element);
     }
     void scrollRangeToVisible(const std::shared_ptr<DOMRange>& range) override { m_view.scrollRangeToVisible(range); }
+
+    // The open runs.
+    const VornickUndoableTypingRun* activeTypingRun() const override { return m_view.m_activeTypingRun.get(); }
+    const VornickUndoableBackspaceRun* activeBackspaceRun() const override { return m_view.m_activeBackspaceRun.get(); }
 
 private:
     VornickContentEditingView& m_view;

@@ -20,7 +20,7 @@
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickTableShapeKeeper.h"
 #include "editing/VornickTableSpans.h"
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableChildSpanExchange.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -237,14 +237,7 @@ bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& 
             *outDeleted = fragment;
         }
         if (backspacing) {
-            if (!m_activeBackspaceRun || !m_activeBackspaceRun->consumeCharactersInTextNode(*node, s, e)) {
-                endBackspaceRun();
-                auto run = std::make_shared<VornickUndoableBackspaceRun>(*this, node, s, e);
-                m_activeBackspaceRun = run;
-                run->registerUndo();
-                if (auto undo = undoManager())
-                    undo->setActionName(u"Backspacing");
-            }
+            editingContext().addDeletionToBackspaceRun(node, s, e);
         }
         bool wasInserting = m_insertingTextOrBackspacing;
         m_insertingTextOrBackspacing = true;

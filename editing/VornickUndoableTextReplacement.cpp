@@ -6,7 +6,7 @@
 
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickRangeExtensions.h"
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableEdit.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -42,14 +42,7 @@ bool VornickContentEditingView::undoableReplaceRangeWithText(bool undoable, cons
 
     std::optional<std::u16string> replaced;
     if (typing) {
-        if (!m_activeTypingRun || !m_activeTypingRun->addReplacementInTextNode(*node, s, e, length)) {
-            endTypingRun();
-            auto run = std::make_shared<VornickUndoableTypingRun>(*this, node, s, e, length);
-            m_activeTypingRun = run;
-            run->registerUndo();
-            if (auto undo = undoManager())
-                undo->setActionName(u"Typing");
-        }
+        editingContext().addReplacementToTypingRun(node, s, e, length);
     } else if (undoable) {
         edit.registerSelectionUndo();
         replaced = node->data().substr(s, e - s);

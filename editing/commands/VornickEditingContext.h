@@ -23,6 +23,8 @@ class DOMElement;
 class DOMRange;
 class UndoManager;
 class VornickBlockModeHelper;
+class VornickUndoableBackspaceRun;
+class VornickUndoableTypingRun;
 class WebFrame;
 
 class VornickEditingContext {
@@ -105,6 +107,11 @@ public:
                                    const std::u16string& value) = 0;
     // Scrolls the web view so that the range shows.
     virtual void scrollRangeToVisible(const std::shared_ptr<DOMRange>&) = 0;
+
+    // --- The open runs, which a run asks for to end only itself
+
+    virtual const VornickUndoableTypingRun* activeTypingRun() const = 0;
+    virtual const VornickUndoableBackspaceRun* activeBackspaceRun() const = 0;
 };
 
 } // namespace brevanton

@@ -3,8 +3,8 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "editing/VornickEmbeddedWebView.h"
-#include "editing/commands/VornickUndoableTypingRun.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/foundation/UndoManager.h"
 #include "views/VornickViewExtensions.h"
 

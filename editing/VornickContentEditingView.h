@@ -659,7 +659,7 @@ public:
 
     // --- Table commands: a caption, header or footer for a table, columns
     //     and rows inserted or deleted (editing/VornickContentEditingViewTableCommands.cpp
-    //     and editing/VornickUndoableTable*.cpp). Each command is one undo
+    //     and editing/commands/VornickUndoableTable*.cpp). Each command is one undo
     //     step with its own name; each validator answers true exactly when its
     //     command would change the document now.
 
@@ -1206,7 +1206,6 @@ private:
     // Undoable edits.
     class EditingContext;
     std::unique_ptr<VornickEditingContext> m_editingContext;
-    friend class VornickUndoableTypingRun;
     std::shared_ptr<VornickUndoableTypingRun> m_activeTypingRun;
     std::shared_ptr<VornickUndoableBackspaceRun> m_activeBackspaceRun;
     bool m_insertingTextOrBackspacing { false };

@@ -4,8 +4,8 @@
 
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
-#include "editing/VornickUndoableTypingRun.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/foundation/UndoManager.h"
 #include "views/VornickViewExtensions.h"
 
@@ -53,9 +53,9 @@ public:
         if (m_view.m_activeTypingRun && m_view.m_activeTypingRun->addReplacementInTextNode(*node, start, end, length))
             return;
         m_view.endTypingRun();
-        auto run = std::make_shared<VornickUndoableTypingRun>(m_view, node, start, end, length);
+        auto run = std::make_shared<VornickUndoableTypingRun>(*this, node, start, end, length);
         m_view.m_activeTypingRun = run;
-        run->registerUndo();
+        run->registerUndo(*this);
         if (auto undo = m_view.undoManager())
             undo->setActionName(u"Typing");
     }
@@ -64,9 +64,9 @@ public:
         if (m_view.m_activeBackspaceRun && m_view.m_activeBackspaceRun->consumeCharactersInTextNode(*node, start, end))
             return;
         m_view.endBackspaceRun();
-        auto run = std::make_shared<VornickUndoableBackspaceRun>(m_view, node, start, end);
+        auto run = std::make_shared<VornickUndoableBackspaceRun>(*this, node, start, end);
         m_view.m_activeBackspaceRun = run;
-        run->registerUndo();
+        run->registerUndo(*this);
         if (auto undo = m_view.undoManager())
             undo->setActionName(u"Backspacing");
     }
@@ -142,6 +142,22 @@ public:
     {
         m_view.vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
     }
+
+    // The table commands' primitives.
+    bool deleteFragment(const std::shared_ptr<DOMRange>& range, bool undoable, const std::optional<std::u16string>& actionName) override
+    {
+        return m_view.deleteFragment(range, undoable, actionName, false, nullptr);
+    }
+    void setAttributeValue(bool undoable, const std::shared_ptr<DOMElement>& element, const std::u16string& attribute,
+                           const std::u16string& value) override
+    {
+        (void)m_view.undoableSetValue(undoable, value, attribute, element);
+    }
+    void scrollRangeToVisible(const std::shared_ptr<DOMRange>& range) override { m_view.scrollRangeToVisible(range); }
+
+    // The open runs.
+    const VornickUndoableTypingRun* activeTypingRun() const override { return m_view.m_activeTypingRun.get(); }
+    const VornickUndoableBackspaceRun* activeBackspaceRun() const override { return m_view.m_activeBackspaceRun.get(); }
 
 private:
     VornickContentEditingView& m_view;

@@ -4,7 +4,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickRangeExtensions.h"
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"

@@ -21,12 +21,15 @@ namespace brevanton {
 class DOMCharacterData;
 class DOMDocument;
 class DOMDocumentFragment;
+class DOMElement;
 class DOMRange;
 class UndoManager;
 class VornickBlockModeEditingContext;
 class VornickBlockModeHelper;
-class VornickHTMLElementSpec;
 struct VornickDOMPosition;
+class VornickHTMLElementSpec;
+class VornickUndoableBackspaceRun;
+class VornickUndoableTypingRun;
 class WebFrame;
 
 class VornickEditingContext {
@@ -149,6 +152,23 @@ public:
     virtual bool automaticallyAddsParagraphs() const = 0;
     virtual bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const = 0;
     virtual void autoWrapSelectedRangeEnvironsInParagraphIfAppropriate() = 0;
+
+    // --- What the table commands are made of, besides insertions
+
+    // Deletes the range's contents (false: nothing could be deleted), the
+    // step named `actionName` when given.
+    virtual bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoable, const std::optional<std::u16string>& actionName) = 0;
+    // Sets the element's attribute; undone, the old value comes back, or the
+    // attribute goes when it was absent.
+    virtual void setAttributeValue(bool undoable, const std::shared_ptr<DOMElement>&, const std::u16string& attribute,
+                                   const std::u16string& value) = 0;
+    // Scrolls the web view so that the range shows.
+    virtual void scrollRangeToVisible(const std::shared_ptr<DOMRange>&) = 0;
+
+    // --- The open runs, which a run asks for to end only itself
+
+    virtual const VornickUndoableTypingRun* activeTypingRun() const = 0;
+    virtual const VornickUndoableBackspaceRun* activeBackspaceRun() const = 0;
 };
 
 } // namespace brevanton

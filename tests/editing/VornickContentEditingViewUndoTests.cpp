@@ -1,6 +1,6 @@
 #include "UndoableEditChecks.h"
 
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/views/Window.h"
 
 namespace brevanton::testing {

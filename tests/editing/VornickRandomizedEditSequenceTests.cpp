@@ -10,7 +10,7 @@
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"

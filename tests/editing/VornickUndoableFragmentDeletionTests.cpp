@@ -1,6 +1,6 @@
 #include "UndoableEditChecks.h"
 
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/foundation/Assertions.h"
 
 namespace brevanton::testing {
@@ -165,7 +165,7 @@ TEST_F(FragmentDeletionTest, RunTakesOnlyDeletionsThatEndWhereItBegins)
 {
     loadBody("<p>abcdef</p>");
     auto text = textNode(u"abc");
-    VornickUndoableBackspaceRun run(*view, text, 4, 5);
+    VornickUndoableBackspaceRun run(view->editingContext(), text, 4, 5);
     EXPECT_EQ(toUTF8(run.undoReplacementText()), "e");
     EXPECT_FALSE(run.consumeCharactersInTextNode(*text, 4, 5));
     EXPECT_TRUE(run.consumeCharactersInTextNode(*text, 2, 4));

@@ -1,6 +1,6 @@
 #include "UndoableEditChecks.h"
 
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 
 namespace brevanton::testing {
 namespace {

@@ -1,7 +1,7 @@
 #include "UndoableEditChecks.h"
 
 #include "dom/VornickWebFrameExtensions.h"
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 
 namespace brevanton::testing {
 namespace {
@@ -76,12 +76,12 @@ TEST_F(TypingRunTest, AReplacementReachingBeforeTheRunStartsANewRun)
 {
     loadBody("<p>abcdef</p>");
     auto text = textNode(u"abc");
-    VornickUndoableTypingRun run(*view, text, 3, 3, 2);
+    VornickUndoableTypingRun run(view->editingContext(), text, 3, 3, 2);
     EXPECT_TRUE(run.addReplacementInTextNode(*text, 5, 5, 1));
     EXPECT_EQ(run.undoRangeEndOffset(), 6);
     EXPECT_FALSE(run.addReplacementInTextNode(*text, 2, 6, 1));
     EXPECT_FALSE(run.addReplacementInTextNode(*text, 4, 4, 1));
-    EXPECT_THROW(VornickUndoableTypingRun(*view, text, 7, 7, 1), InternalInconsistencyException);
+    EXPECT_THROW(VornickUndoableTypingRun(view->editingContext(), text, 7, 7, 1), InternalInconsistencyException);
 }
 
 // Structural edits and their undos replace text nodes by equal ones: each

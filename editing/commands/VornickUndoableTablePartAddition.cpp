@@ -1,10 +1,4 @@
-// Adding a part to a table: a caption holding placeholder text, or a header
-// or footer section holding one row of heading cells as wide as the table
-// (in columns: a spanning cell counts for each column it spans).
-// Each is one insertion under the command's name; the selection then goes
-// where the user types next: the caption's text, or the new section's first
-// cell. A table that has the part already gets no second one.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableTablePartAddition.h"
 
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickNodeExtensions.h"
@@ -12,6 +6,9 @@
 #include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableSpans.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentInsertion.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -22,7 +19,7 @@ namespace brevanton {
 
 namespace {
 
-enum class TablePart { Caption, Header, Footer };
+using TablePart = VornickUndoableTablePartAddition::Part;
 
 std::shared_ptr<DOMElement> existingPart(const DOMElement& table, TablePart part)
 {
@@ -37,11 +34,10 @@ std::shared_ptr<DOMElement> existingPart(const DOMElement& table, TablePart part
     return nullptr;
 }
 
-// The table the effective operation range selects or lies in, when it has
-// no such part yet.
-std::shared_ptr<DOMElement> tableToAddPartTo(const VornickContentEditingView& view, TablePart part)
+// The table the operation range selects or lies in, when it has no such
+// part yet.
+std::shared_ptr<DOMElement> tableToAddPartTo(const std::shared_ptr<DOMRange>& range, TablePart part)
 {
-    auto range = view.effectiveOperationRange();
     if (!range)
         return nullptr;
     auto table = vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(*range, { u"TABLE" });
@@ -57,7 +53,7 @@ unsigned placeForHeader(const DOMElement& table)
 {
     unsigned place = 0;
     for (DOMNode* child = table.first(); child; child = child->next()) {
-        auto* element = toElement(child);
+        auto* element = dynamicDowncast<DOMElement>(child);
         if (!element)
             continue;
         if (!element->hasTagName(u"caption") && !element->hasTagName(u"colgroup") && !element->hasTagName(u"col"))
@@ -67,7 +63,7 @@ unsigned placeForHeader(const DOMElement& table)
     return place;
 }
 
-std::u16string actionName(TablePart part)
+std::u16string defaultActionName(TablePart part)
 {
     switch (part) {
     case TablePart::Caption:
@@ -82,9 +78,9 @@ std::u16string actionName(TablePart part)
 
 // The selection after the insertion: the caption's text, so that typing
 // replaces the placeholder, or the new section's first heading cell.
-void selectWhereTypingGoes(VornickContentEditingView& view, TablePart part)
+void selectWhereTypingGoes(VornickEditingContext& context, TablePart part)
 {
-    auto inserted = view.effectiveOperationRange();
+    auto inserted = context.effectiveOperationRange();
     if (!inserted)
         return;
     if (part == TablePart::Caption) {
@@ -93,21 +89,34 @@ void selectWhereTypingGoes(VornickContentEditingView& view, TablePart part)
             return;
         auto inside = vornick_innerRange(caption);
         vornick_pushRangeEndpointsDownToTextNodes(*inside);
-        view.setTargetRangeUndoably(inside);
+        context.setTargetRangeUndoably(inside);
         return;
     }
     auto cells = vornick_inferredTargetElementsOfKinds(*inserted, { u"TH" });
     if (!cells.empty())
-        view.setTargetRangeUndoably(vornick_outerRange(*cells.front()));
+        context.setTargetRangeUndoably(vornick_outerRange(*cells.front()));
 }
 
-bool addPart(VornickContentEditingView& view, TablePart part, bool preflight)
+} // namespace
+
+VornickUndoableTablePartAddition::VornickUndoableTablePartAddition(VornickEditingContext& context, bool undoable, Part part,
+                                                                   const std::optional<std::u16string>& actionNameOverride)
+    : VornickUndoableEdit(context, undoable, actionNameOverride)
+    , m_part(part)
 {
-    auto table = tableToAddPartTo(view, part);
+}
+
+bool VornickUndoableTablePartAddition::canApply(const std::shared_ptr<DOMRange>& operationRange, Part part)
+{
+    return tableToAddPartTo(operationRange, part) != nullptr;
+}
+
+bool VornickUndoableTablePartAddition::apply()
+{
+    auto part = m_part;
+    auto table = tableToAddPartTo(context().effectiveOperationRange(), part);
     if (!table)
         return false;
-    if (preflight)
-        return true;
     auto document = table->ownerDocument();
     if (!document)
         return false;
@@ -124,47 +133,14 @@ bool addPart(VornickContentEditingView& view, TablePart part, bool preflight)
         place.offset = static_cast<int32_t>(part == TablePart::Footer ? table->childCount() : placeForHeader(*table));
     }
 
-    auto name = actionName(part);
-    VornickCommandStepName stepName(view.editingContext(), true, name);
+    begin(defaultActionName(part));
+    VornickCommandStepName stepName(context(), undoable(), actionName());
     stepName.open();
-    bool inserted = view.insertFragmentAtPosition(fragment, place, true, name);
+    bool inserted = VornickUndoableFragmentInsertion(context(), undoable(), fragment, place, actionName()).apply();
     if (inserted)
-        selectWhereTypingGoes(view, part);
+        selectWhereTypingGoes(context(), part);
     stepName.close();
     return inserted;
-}
-
-} // namespace
-
-bool VornickContentEditingView::addTableCaptionOrPreflight(bool preflight)
-{
-    return addPart(*this, TablePart::Caption, preflight);
-}
-
-bool VornickContentEditingView::addTableHeaderOrPreflight(bool preflight)
-{
-    return addPart(*this, TablePart::Header, preflight);
-}
-
-bool VornickContentEditingView::addTableFooterOrPreflight(bool preflight)
-{
-    return addPart(*this, TablePart::Footer, preflight);
-}
-
-bool VornickContentEditingView::canAddTableCaption() const
-{
-    return isEditable() && (!m_blockModeHelper || m_blockModeHelper->tablesCanHaveCaptions())
-        && tableToAddPartTo(*this, TablePart::Caption);
-}
-
-bool VornickContentEditingView::canAddTableHeader() const
-{
-    return isEditable() && tableToAddPartTo(*this, TablePart::Header);
-}
-
-bool VornickContentEditingView::canAddTableFooter() const
-{
-    return isEditable() && tableToAddPartTo(*this, TablePart::Footer);
 }
 
 } // namespace brevanton

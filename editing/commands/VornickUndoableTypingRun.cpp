@@ -1,7 +1,8 @@
-#include "editing/VornickUndoableTypingRun.h"
+#include "editing/commands/VornickUndoableTypingRun.h"
 
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableEdit.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -21,19 +22,18 @@ std::shared_ptr<DOMNode> pathAncestor(const DOMDocument& document, bool fromBody
 {
     if (fromBody)
         return document.body();
-    return std::const_pointer_cast<DOMDocument>(std::static_pointer_cast<const DOMDocument>(document.shared_from_this()));
+    return std::const_pointer_cast<DOMDocument>(downcast<const DOMDocument>(document.shared_from_this()));
 }
 
 } // namespace
 
-VornickUndoableTypingRun::VornickUndoableTypingRun(VornickContentEditingView& view, const std::shared_ptr<DOMCharacterData>& textNode,
+VornickUndoableTypingRun::VornickUndoableTypingRun(VornickEditingContext& context, const std::shared_ptr<DOMCharacterData>& textNode,
                                                    int32_t s, int32_t e, int32_t length)
 {
     RUN_ASSERT(textNode, "newTextNode");
     int32_t textLength = static_cast<int32_t>(textNode->length());
     RUN_ASSERT(s >= 0 && s <= textLength, "replacedRangeStartOffset >= 0 && replacedRangeStartOffset <= textLength");
     RUN_ASSERT(e >= s, "replacedRangeEndOffset >= replacedRangeStartOffset");
-    m_contentEditingView = std::static_pointer_cast<VornickContentEditingView>(view.shared_from_this());
     m_textNode = textNode;
     m_undoRangeStartOffset = s;
     m_undoRangeEndOffset = s + length;
@@ -48,14 +48,9 @@ VornickUndoableTypingRun::VornickUndoableTypingRun(VornickContentEditingView& vi
     m_textNodePath = VornickRelativeDOMPath::pathToPosition(VornickMakeDOMPosition(textNode, 0),
                                                             pathAncestor(*document, m_pathIsFromBody).get(), false);
     if (body) {
-        if (auto range = view.effectiveOperationRange(); range && range->startContainer()->ownerDocument() == document)
+        if (auto range = context.effectiveOperationRange(); range && range->startContainer()->ownerDocument() == document)
             m_freezeDriedTargetRangeToRestore = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, body, false);
     }
-}
-
-VornickContentEditingView* VornickUndoableTypingRun::contentEditingView() const
-{
-    return m_contentEditingView.lock().get();
 }
 
 std::shared_ptr<DOMCharacterData> VornickUndoableTypingRun::textNode() const
@@ -65,7 +60,7 @@ std::shared_ptr<DOMCharacterData> VornickUndoableTypingRun::textNode() const
         if (auto ancestor = pathAncestor(*document, m_pathIsFromBody)) {
             auto position = m_textNodePath->positionRelativeToNewAncestor(ancestor);
             if (position.node && position.node->isTextNode())
-                return std::static_pointer_cast<DOMCharacterData>(position.node);
+                return downcast<DOMCharacterData>(position.node);
         }
     }
     auto node = m_textNode.lock();
@@ -89,88 +84,78 @@ bool VornickUndoableTypingRun::addReplacementInTextNode(const DOMCharacterData& 
     return true;
 }
 
-void VornickUndoableTypingRun::endThisRun()
+void VornickUndoableTypingRun::endThisRun(VornickEditingContext& context)
 {
-    if (auto view = m_contentEditingView.lock(); view && view->activeTypingRun().get() == this)
-        view->endTypingRun();
+    if (context.activeTypingRun() == this)
+        context.endTypingRun();
 }
 
-void VornickUndoableTypingRun::registerUndo()
+void VornickUndoableTypingRun::registerUndo(VornickEditingContext& context)
 {
-    auto view = m_contentEditingView.lock();
-    if (!view)
-        return;
     auto self = shared_from_this();
-    view->registerUndo([self](VornickContentEditingView&) { self->undo(); });
+    context.registerUndo([self](VornickEditingContext& context) { self->undo(context); });
 }
 
-void VornickUndoableTypingRun::registerRedo()
+void VornickUndoableTypingRun::registerRedo(VornickEditingContext& context)
 {
-    auto view = m_contentEditingView.lock();
     auto node = textNode();
-    if (!view || !node)
+    if (!node)
         return;
     int32_t length = static_cast<int32_t>(m_undoReplacementText.size());
     if (m_undoRangeEndOffset > static_cast<int32_t>(node->length()))
         return;
-    auto redo = std::make_shared<VornickUndoableTypingRun>(*view, node, m_undoRangeStartOffset, m_undoRangeEndOffset, length);
-    redo->registerUndo();
+    auto redo = std::make_shared<VornickUndoableTypingRun>(context, node, m_undoRangeStartOffset, m_undoRangeEndOffset, length);
+    redo->registerUndo(context);
 }
 
-bool VornickUndoableTypingRun::replaceInTextNode(int32_t start, int32_t end, const std::u16string& text)
+bool VornickUndoableTypingRun::replaceInTextNode(VornickEditingContext& context, int32_t start, int32_t end, const std::u16string& text)
 {
-    auto view = m_contentEditingView.lock();
     auto node = textNode();
-    if (!view || !node || start < 0 || end < start || end > static_cast<int32_t>(node->length()))
+    if (!node || start < 0 || end < start || end > static_cast<int32_t>(node->length()))
         return false;
-    bool wasInserting = view->m_insertingTextOrBackspacing;
-    view->m_insertingTextOrBackspacing = true;
+    bool wasInserting = context.insertingTextOrBackspacing();
+    context.setInsertingTextOrBackspacing(true);
     node->replaceData(static_cast<unsigned>(start), static_cast<unsigned>(end - start), text);
-    view->m_insertingTextOrBackspacing = wasInserting;
+    context.setInsertingTextOrBackspacing(wasInserting);
     m_textNode = node;
     return true;
 }
 
-void VornickUndoableTypingRun::postContentChange()
+void VornickUndoableTypingRun::postContentChange(VornickEditingContext& context)
 {
-    auto view = m_contentEditingView.lock();
     auto document = m_document.lock();
-    if (!view || !document)
+    if (!document)
         return;
-    auto mainFrame = view->mainFrame();
-    view->postVornickContentEditingViewDidChangeContentInWebFrame(mainFrame ? mainFrame->frameForDocument(*document) : nullptr,
-                                                                  nullptr);
+    auto mainFrame = context.mainFrame();
+    context.contentDidChangeInWebFrame(mainFrame ? mainFrame->frameForDocument(*document) : nullptr);
 }
 
-void VornickUndoableTypingRun::undo()
+void VornickUndoableTypingRun::undo(VornickEditingContext& context)
 {
     auto self = shared_from_this();
-    auto view = m_contentEditingView.lock();
-    if (!view)
-        return;
-    endThisRun();
-    registerRedo();
+    endThisRun(context);
+    registerRedo(context);
     auto node = textNode();
     if (!node)
         return;
     std::u16string text = m_undoReplacementText;
     VornickTranslateSubstitute(text, m_replacementTextSubstitute, VornickSubstituteInForce(*node));
-    if (!replaceInTextNode(m_undoRangeStartOffset, m_undoRangeEndOffset, text))
+    if (!replaceInTextNode(context, m_undoRangeStartOffset, m_undoRangeEndOffset, text))
         return;
     auto document = m_document.lock();
     auto body = document ? document->body() : nullptr;
     if (m_freezeDriedTargetRangeToRestore && body) {
         if (auto range = m_freezeDriedTargetRangeToRestore->thawRangeRelativeToNewAncestor(body))
-            view->setTargetRange(range);
+            context.setTargetRange(range);
     }
-    postContentChange();
+    postContentChange(context);
 }
 
 // --- Backspace runs
 
-VornickUndoableBackspaceRun::VornickUndoableBackspaceRun(VornickContentEditingView& view, const std::shared_ptr<DOMCharacterData>& textNode,
+VornickUndoableBackspaceRun::VornickUndoableBackspaceRun(VornickEditingContext& context, const std::shared_ptr<DOMCharacterData>& textNode,
                                                          int32_t s, int32_t e)
-    : VornickUndoableTypingRun(view, textNode, s, e, 0)
+    : VornickUndoableTypingRun(context, textNode, s, e, 0)
 {
 }
 
@@ -191,27 +176,23 @@ bool VornickUndoableBackspaceRun::consumeCharactersInTextNode(const DOMCharacter
     return true;
 }
 
-void VornickUndoableBackspaceRun::endThisRun()
+void VornickUndoableBackspaceRun::endThisRun(VornickEditingContext& context)
 {
-    if (auto view = m_contentEditingView.lock(); view && view->activeBackspaceRun().get() == this)
-        view->endBackspaceRun();
+    if (context.activeBackspaceRun() == this)
+        context.endBackspaceRun();
 }
 
-void VornickUndoableBackspaceRun::registerRedo()
+void VornickUndoableBackspaceRun::registerRedo(VornickEditingContext& context)
 {
-    auto view = m_contentEditingView.lock();
-    if (!view)
-        return;
     auto self = std::static_pointer_cast<VornickUndoableBackspaceRun>(shared_from_this());
-    view->registerUndo([self](VornickContentEditingView&) { self->redo(); });
+    context.registerUndo([self](VornickEditingContext& context) { self->redo(context); });
 }
 
-void VornickUndoableBackspaceRun::redo()
+void VornickUndoableBackspaceRun::redo(VornickEditingContext& context)
 {
     auto self = shared_from_this();
-    auto view = m_contentEditingView.lock();
     auto node = textNode();
-    if (!view || !node)
+    if (!node)
         return;
     int32_t length = static_cast<int32_t>(m_undoReplacementText.size());
     if (m_undoRangeStartOffset + length > static_cast<int32_t>(node->length()))
@@ -220,13 +201,13 @@ void VornickUndoableBackspaceRun::redo()
     // next undo finds it.
     m_undoReplacementText = node->data().substr(m_undoRangeStartOffset, length);
     m_replacementTextSubstitute = VornickSubstituteInForce(*node);
-    replaceInTextNode(m_undoRangeStartOffset, m_undoRangeStartOffset + length, u"");
+    replaceInTextNode(context, m_undoRangeStartOffset, m_undoRangeStartOffset + length, u"");
     auto collapsed = node->ownerDocument()->createRange();
     collapsed->setStart(node, m_undoRangeStartOffset);
     collapsed->setEnd(node, m_undoRangeStartOffset);
-    view->setTargetRange(collapsed);
-    registerUndo();
-    postContentChange();
+    context.setTargetRange(collapsed);
+    registerUndo(context);
+    postContentChange(context);
 }
 
 } // namespace brevanton

@@ -1,10 +1,4 @@
-// Inserting a row before or after the row the selection is in: as many cells
-// as that row is wide in columns (one for an empty row), heading cells in a
-// table header and data cells elsewhere, each holding a placeholder "-". A
-// cell above that spans rows across the new row's place spans it too, and
-// takes its columns from it, so that the rows stay as wide as before. The
-// selection then goes to the new row's first cell. One undo step.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableTableRowInsertion.h"
 
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickNodeExtensions.h"
@@ -12,6 +6,9 @@
 #include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableSpans.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentInsertion.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -23,9 +20,8 @@ namespace brevanton {
 
 namespace {
 
-std::shared_ptr<DOMElement> rowOfEffectiveOperationRange(const VornickContentEditingView& view)
+std::shared_ptr<DOMElement> rowOfRange(const std::shared_ptr<DOMRange>& range)
 {
-    auto range = view.effectiveOperationRange();
     if (!range)
         return nullptr;
     auto row = vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(*range, { u"TR" });
@@ -34,14 +30,21 @@ std::shared_ptr<DOMElement> rowOfEffectiveOperationRange(const VornickContentEdi
 
 } // namespace
 
-bool VornickContentEditingView::canInsertRowRelativeToInferredTableRow() const
+VornickUndoableTableRowInsertion::VornickUndoableTableRowInsertion(VornickEditingContext& context, bool undoable, int direction,
+                                                                   const std::optional<std::u16string>& actionNameOverride)
+    : VornickUndoableEdit(context, undoable, actionNameOverride)
+    , m_direction(direction)
 {
-    return rowOfEffectiveOperationRange(*this) != nullptr;
 }
 
-bool VornickContentEditingView::insertRowRelativeToInferredTableRow(int direction)
+bool VornickUndoableTableRowInsertion::canApply(const std::shared_ptr<DOMRange>& operationRange)
 {
-    auto row = rowOfEffectiveOperationRange(*this);
+    return rowOfRange(operationRange) != nullptr;
+}
+
+bool VornickUndoableTableRowInsertion::apply()
+{
+    auto row = rowOfRange(context().effectiveOperationRange());
     if (!row)
         return false;
     auto document = row->ownerDocument();
@@ -49,30 +52,31 @@ bool VornickContentEditingView::insertRowRelativeToInferredTableRow(int directio
     if (!document)
         return false;
     // The row's own section decides the kind, not a header around the table.
-    auto* sectionElement = toElement(section.get());
+    auto* sectionElement = dynamicDowncast<DOMElement>(section.get());
     bool inHeader = sectionElement && sectionElement->hasTagName(u"thead");
-    auto shape = VornickTableSpans::rowInsertionBeside(*row, direction >= 0);
+    auto shape = VornickTableSpans::rowInsertionBeside(*row, m_direction >= 0);
     auto fragment = vornick_createDocumentFragmentWithTableRowOfCells(*document, shape.cells, inHeader ? u"th" : u"td");
-    auto offset = row->index() + (direction < 0 ? 0 : 1);
+    auto offset = row->index() + (m_direction < 0 ? 0 : 1);
 
-    std::u16string name = direction < 0 ? u"Insert Row Before" : u"Insert Row After";
-    VornickCommandStepName stepName(editingContext(), true, name);
+    begin(m_direction < 0 ? u"Insert Row Before" : u"Insert Row After");
+    VornickCommandStepName stepName(context(), undoable(), actionName());
     stepName.open();
     for (const auto& cell : shape.spanningAcross) {
         auto span = VornickTableSpans::spanOfCell(*cell, u"rowspan") + 1;
-        (void)undoableSetValue(true, toUTF16(std::to_string(span)), u"rowspan", cell);
+        context().setAttributeValue(undoable(), cell, u"rowspan", toUTF16(std::to_string(span)));
     }
-    bool inserted = insertFragmentAtPosition(fragment, VornickMakeDOMPosition(section, static_cast<int32_t>(offset)), true, name);
+    auto place = VornickMakeDOMPosition(section, static_cast<int32_t>(offset));
+    bool inserted = VornickUndoableFragmentInsertion(context(), undoable(), fragment, place, actionName()).apply();
     if (inserted) {
         // The caret goes into the new row's first cell.
-        auto effective = effectiveOperationRange();
+        auto effective = context().effectiveOperationRange();
         auto newRow = effective ? vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(*effective, { u"TR" }) : nullptr;
         if (auto firstCell = newRow ? vornick_firstTableRowCell(*newRow) : nullptr) {
             auto inside = vornick_innerRange(firstCell);
             vornick_pushRangeEndpointsDownToTextNodes(*inside);
-            setTargetRangeUndoably(inside);
+            context().setTargetRangeUndoably(inside);
         }
-        scrollRangeToVisible(effectiveOperationRange());
+        context().scrollRangeToVisible(context().effectiveOperationRange());
     }
     stepName.close();
     return inserted;

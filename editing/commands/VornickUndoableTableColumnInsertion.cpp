@@ -1,16 +1,13 @@
-// Inserting a column before or after the column of the cell the selection is
-// in. Columns are counted in cells, not in the space spanning cells take: the
-// new cell of each row goes before the row's cell at the new column's index,
-// of that cell's kind, or at the row's end (of the kind of the row's last
-// cell) when the row is shorter. Each cell holds a placeholder "-". One undo
-// step for the whole column.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableTableColumnInsertion.h"
 
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentInsertion.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -29,10 +26,9 @@ struct CellInsertion {
 };
 
 // Every cell the command would insert, in document order; none when the
-// selection is in no cell of a table with rows.
-std::vector<CellInsertion> plannedCellInsertions(const VornickContentEditingView& view, int direction)
+// range is in no cell of a table with rows.
+std::vector<CellInsertion> plannedCellInsertions(const std::shared_ptr<DOMRange>& range, int direction)
 {
-    auto range = view.effectiveOperationRange();
     if (!range)
         return {};
     auto cell = vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(*range, { u"TD", u"TH" });
@@ -57,7 +53,7 @@ std::vector<CellInsertion> plannedCellInsertions(const VornickContentEditingView
             insertion.kind = insertion.before->tagName();
         }
         if (insertion.kind.empty()) {
-            auto* section = toElement(row->parent());
+            auto* section = dynamicDowncast<DOMElement>(row->parent());
             bool headingRow = section && (section->hasTagName(u"thead") || section->hasTagName(u"tfoot"));
             insertion.kind = headingRow ? u"th" : u"td";
         }
@@ -69,28 +65,35 @@ std::vector<CellInsertion> plannedCellInsertions(const VornickContentEditingView
 
 } // namespace
 
-bool VornickContentEditingView::canInsertColumnRelativeToInferredTableColumn() const
+VornickUndoableTableColumnInsertion::VornickUndoableTableColumnInsertion(VornickEditingContext& context, bool undoable, int direction,
+                                                                         const std::optional<std::u16string>& actionNameOverride)
+    : VornickUndoableEdit(context, undoable, actionNameOverride)
+    , m_direction(direction)
 {
-    // Before or after: either inserts one cell into every row of the table.
-    return !plannedCellInsertions(*this, 1).empty();
 }
 
-bool VornickContentEditingView::insertColumnRelativeToInferredTableColumn(int direction)
+bool VornickUndoableTableColumnInsertion::canApply(const std::shared_ptr<DOMRange>& operationRange)
 {
-    auto plan = plannedCellInsertions(*this, direction);
+    return !plannedCellInsertions(operationRange, 1).empty();
+}
+
+bool VornickUndoableTableColumnInsertion::apply()
+{
+    auto plan = plannedCellInsertions(context().effectiveOperationRange(), m_direction);
     if (plan.empty())
         return false;
     auto document = plan.front().row->ownerDocument();
     if (!document)
         return false;
-    std::u16string name = direction < 0 ? u"Insert Column Before" : u"Insert Column After";
-    VornickCommandStepName stepName(editingContext(), true, name);
+    begin(m_direction < 0 ? u"Insert Column Before" : u"Insert Column After");
+    VornickCommandStepName stepName(context(), undoable(), actionName());
     stepName.open();
     bool insertedAny = false;
     for (const auto& insertion : plan) {
         auto fragment = vornick_createDocumentFragmentWithElement(*document, insertion.kind, u"-");
         auto offset = insertion.before ? insertion.before->index() : insertion.row->childCount();
-        insertedAny |= insertFragmentAtPosition(fragment, VornickMakeDOMPosition(insertion.row, static_cast<int32_t>(offset)), true, name);
+        auto place = VornickMakeDOMPosition(insertion.row, static_cast<int32_t>(offset));
+        insertedAny |= VornickUndoableFragmentInsertion(context(), undoable(), fragment, place, actionName()).apply();
     }
     stepName.close();
     return insertedAny;

@@ -1,11 +1,4 @@
-// Deleting the columns of the selected cells. The selected cells' column
-// indexes (counted in cells, as the rows hold them) must form one run; from
-// every row of the table the cells from the lowest index to the highest (or
-// to the row's last cell, in a shorter row) are deleted, in one undo step; a
-// row left without cells is deleted with them, as row deletion does. A
-// selection of cells whose columns are not one run deletes nothing. Cells
-// spanning columns or rows keep within what is left of the table.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableTableColumnDeletion.h"
 
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
@@ -13,12 +6,15 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickTableSpans.h"
+#include "editing/commands/VornickEditingContext.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Text.h"
 #include "toolkit/VornickRange.h"
 
 #include <set>
+#include <string>
 
 namespace brevanton {
 
@@ -36,11 +32,10 @@ struct ColumnDeletion {
     std::vector<Cells> rows;
 };
 
-// What the command would delete; none when the selected cells' columns are
+// What the command would delete; none when the range's cells' columns are
 // not one run or no row of their table has a cell in them.
-std::optional<ColumnDeletion> plannedColumnDeletion(const VornickContentEditingView& view)
+std::optional<ColumnDeletion> plannedColumnDeletion(const std::shared_ptr<DOMRange>& range)
 {
-    auto range = view.effectiveOperationRange();
     if (!range)
         return std::nullopt;
     auto targets = vornick_inferredTargetElementsOfKinds(*range, { u"TD", u"TH" });
@@ -80,18 +75,28 @@ std::optional<ColumnDeletion> plannedColumnDeletion(const VornickContentEditingV
 
 } // namespace
 
-bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
+VornickUndoableTableColumnDeletion::VornickUndoableTableColumnDeletion(VornickEditingContext& context, bool undoable,
+                                                                       const std::optional<std::u16string>& actionNameOverride)
+    : VornickUndoableEdit(context, undoable, actionNameOverride)
 {
-    auto deletion = plannedColumnDeletion(*this);
+}
+
+bool VornickUndoableTableColumnDeletion::canApply(const std::shared_ptr<DOMRange>& operationRange)
+{
+    return plannedColumnDeletion(operationRange).has_value();
+}
+
+bool VornickUndoableTableColumnDeletion::apply()
+{
+    auto deletion = plannedColumnDeletion(context().effectiveOperationRange());
     if (!deletion)
         return false;
-    if (dryRun)
-        return true;
     auto document = deletion->rows.front().row->ownerDocument();
     if (!document)
         return false;
     VornickTableSpans spans(deletion->table);
-    VornickCommandStepName stepName(editingContext(), true, deletion->actionName);
+    begin(deletion->actionName);
+    VornickCommandStepName stepName(context(), undoable(), actionName());
     stepName.open();
     bool deletedAny = false;
     for (const auto& cells : deletion->rows) {
@@ -106,16 +111,13 @@ bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
             range->setStart(cells.row, cells.first->index());
             range->setEnd(cells.row, cells.last->index() + 1);
         }
-        deletedAny |= deleteFragment(range, true, deletion->actionName, false, nullptr);
+        deletedAny |= context().deleteFragment(range, undoable(), actionName());
     }
-    spans.shorten(editingContext(), true);
+    spans.forEachSpanToShorten([this](const std::shared_ptr<DOMElement>& cell, const std::u16string& attribute, unsigned value) {
+        context().setAttributeValue(undoable(), cell, attribute, toUTF16(std::to_string(value)));
+    });
     stepName.close();
     return deletedAny;
-}
-
-bool VornickContentEditingView::canDeleteTableColumns() const
-{
-    return isEditable() && plannedColumnDeletion(*this).has_value();
 }
 
 } // namespace brevanton

@@ -14,7 +14,7 @@ VornickContainerSnapshot::VornickContainerSnapshot(const VornickUndoableEdit& ed
 {
     if (!edit.undoable() || !container)
         return;
-    m_document = container->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(container)
+    m_document = container->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(container)
                                                                    : container->ownerDocument();
     if (!m_document)
         return;

@@ -52,7 +52,7 @@ std::shared_ptr<DOMElement> titleElement(DOMDocument& document, bool create)
 {
     auto titles = document.getElementsByTagName(u"title");
     if (titles && titles->length())
-        return std::static_pointer_cast<DOMElement>(titles->item(0));
+        return downcast<DOMElement>(titles->item(0));
     if (!create)
         return nullptr;
     auto head = vornick_headElement(document);
@@ -381,7 +381,7 @@ void VornickContentEditingView::rewireReferencesInFragment(DOMDocumentFragment& 
     for (DOMNode* node = fragment.first(); node; node = node->next()) {
         if (node->nodeType() != DOMNode::ELEMENT_NODE)
             continue;
-        (void)vornick_rewireReferencesRelativeToNewDocumentBaseURL(static_cast<DOMElement&>(*node), &*base, nullptr);
+        (void)vornick_rewireReferencesRelativeToNewDocumentBaseURL(downcast<DOMElement>(*node), &*base, nullptr);
     }
 }
 
@@ -403,9 +403,9 @@ bool VornickContentEditingView::cacheStageAndRewireResourceFileReferencesInFragm
         stack.pop_back();
         if (node->nodeType() != DOMNode::ELEMENT_NODE)
             continue;
-        auto& element = static_cast<DOMElement&>(*node);
+        auto& element = downcast<DOMElement>(*node);
         if (equalsIgnoringASCIICase(element.tagName(), u"IMG") || equalsIgnoringASCIICase(element.tagName(), u"VIDEO"))
-            elements.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
+            elements.push_back(downcast<DOMElement>(element.shared_from_this()));
         for (DOMNode* child = node->first(); child; child = child->next())
             stack.push_back(child);
     }

@@ -25,8 +25,8 @@ std::shared_ptr<DOMElement> findMarkedElement(DOMNode& root, std::u16string_view
     while (!stack.empty()) {
         DOMNode* node = stack.back();
         stack.pop_back();
-        if (node->nodeType() == DOMNode::ELEMENT_NODE && vornick_hasClass(static_cast<DOMElement&>(*node), className))
-            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+        if (node->nodeType() == DOMNode::ELEMENT_NODE && vornick_hasClass(downcast<DOMElement>(*node), className))
+            return downcast<DOMElement>(node->shared_from_this());
         std::vector<DOMNode*> children;
         for (DOMNode* child = node->first(); child; child = child->next())
             children.push_back(child);
@@ -64,7 +64,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickAttachmentPoint::createWithSiblin
         return nullptr;
     std::shared_ptr<VornickAttachmentPoint> point(new VornickAttachmentPoint(std::move(locator), frame));
     point->m_siblingRun = run.cloneRange();
-    vornick_addClass(static_cast<DOMElement&>(*container), point->markClassName());
+    vornick_addClass(downcast<DOMElement>(*container), point->markClassName());
     return point;
 }
 

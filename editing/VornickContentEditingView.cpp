@@ -510,7 +510,7 @@ double VornickContentEditingView::boundingBoxWidthOfElement(const DOMElement& el
 
 std::shared_ptr<VornickContentEditingView> vornick_contentEditingView(const DOMNode& node)
 {
-    auto document = node.nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<const DOMDocument>(node.shared_from_this())
+    auto document = node.nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node.shared_from_this())
                                                               : node.ownerDocument();
     if (!document)
         return nullptr;

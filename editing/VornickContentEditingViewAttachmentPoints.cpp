@@ -216,7 +216,7 @@ void VornickContentEditingView::setMainFrameURL(const URL& url)
             DOMNode* node = stack.back();
             stack.pop_back();
             if (node->nodeType() == DOMNode::ELEMENT_NODE) {
-                if (vornick_rewireReferencesRelativeToNewDocumentURL(static_cast<DOMElement&>(*node), &url, old ? &*old : nullptr))
+                if (vornick_rewireReferencesRelativeToNewDocumentURL(downcast<DOMElement>(*node), &url, old ? &*old : nullptr))
                     rewired = true;
             }
             for (DOMNode* child = node->first(); child; child = child->next())

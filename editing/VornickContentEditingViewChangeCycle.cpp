@@ -344,7 +344,7 @@ void VornickContentEditingView::rewireReferencesInFragment(DOMDocumentFragment& 
     for (DOMNode* node = fragment.first(); node; node = node->next()) {
         if (node->nodeType() != DOMNode::ELEMENT_NODE)
             continue;
-        (void)vornick_rewireReferencesRelativeToNewDocumentBaseURL(static_cast<DOMElement&>(*node), &*base, nullptr);
+        (void)vornick_rewireReferencesRelativeToNewDocumentBaseURL(downcast<DOMElement>(*node), &*base, nullptr);
     }
 }
 
@@ -366,9 +366,9 @@ bool VornickContentEditingView::cacheStageAndRewireResourceFileReferencesInFragm
         stack.pop_back();
         if (node->nodeType() != DOMNode::ELEMENT_NODE)
             continue;
-        auto& element = static_cast<DOMElement&>(*node);
+        auto& element = downcast<DOMElement>(*node);
         if (equalsIgnoringASCIICase(element.tagName(), u"IMG") || equalsIgnoringASCIICase(element.tagName(), u"VIDEO"))
-            elements.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
+            elements.push_back(downcast<DOMElement>(element.shared_from_this()));
         for (DOMNode* child = node->first(); child; child = child->next())
             stack.push_back(child);
     }

@@ -82,7 +82,7 @@ bool holdsBlockComment(const DOMDocumentFragment& fragment, const VornickBlockMo
     for (DOMNode* child = fragment.first(); child && prefix; child = child->next()) {
         if (child->nodeType() != DOMNode::COMMENT_NODE)
             continue;
-        std::u16string_view data = static_cast<const DOMCharacterData&>(*child).data();
+        std::u16string_view data = downcast<DOMCharacterData>(*child).data();
         while (!data.empty() && isHTMLWhitespace(data.front()))
             data.remove_prefix(1);
         if (data.starts_with(*prefix))
@@ -134,7 +134,7 @@ bool VornickContentEditingView::copyContentsOfRange(const std::shared_ptr<DOMRan
         if (context && !context->isElementNode())
             context = context->parentElement();
         if (context) {
-            auto& element = static_cast<DOMElement&>(*context);
+            auto& element = downcast<DOMElement>(*context);
             VornickNoteOwnWebArchiveCopy(pasteboard, element.namespaceURI(), element.localName());
         }
     }

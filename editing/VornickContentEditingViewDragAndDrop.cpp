@@ -109,8 +109,8 @@ std::shared_ptr<DOMElement> firstImageInside(const DOMRange& range)
 {
     auto root = range.commonAncestorContainer();
     for (DOMNode* node = root.get(); node; node = node->traverseNext(root.get())) {
-        if (node->isElementNode() && equalsIgnoringASCIICase(static_cast<DOMElement*>(node)->tagName(), u"img")) {
-            auto element = std::static_pointer_cast<DOMElement>(node->shared_from_this());
+        if (node->isElementNode() && equalsIgnoringASCIICase(downcast<DOMElement>(node)->tagName(), u"img")) {
+            auto element = downcast<DOMElement>(node->shared_from_this());
             auto whole = element->ownerDocument()->createRange();
             whole->selectNode(*element);
             if (vornick_isContainedByRange(*whole, range))
@@ -137,7 +137,7 @@ std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPaste
         break;
     case VornickPasteboardContentKind::WebArchive: {
         // A drop into a view without a selection still has the document under the pointer.
-        std::shared_ptr<DOMDocument> document = forDocument ? std::static_pointer_cast<DOMDocument>(forDocument->shared_from_this()) : nullptr;
+        std::shared_ptr<DOMDocument> document = forDocument ? downcast<DOMDocument>(forDocument->shared_from_this()) : nullptr;
         if (!document) {
             auto range = effectiveOperationRange();
             document = range ? vornick_ownerDocument(*range) : nullptr;
@@ -362,7 +362,7 @@ bool VornickContentEditingView::performReplacementMediaDrop(bool image)
     auto node = m_dropTargetRange ? vornick_exactlySelectedNode(*m_dropTargetRange) : nullptr;
     if (files.empty() || !node || !node->isElementNode())
         return false;
-    auto element = std::static_pointer_cast<DOMElement>(node);
+    auto element = downcast<DOMElement>(node);
     if (!equalsIgnoringASCIICase(element->tagName(), image ? u"img" : u"video"))
         return false;
     if (m_blockModeHelper) {
@@ -427,10 +427,10 @@ bool VornickContentEditingView::stageDroppedFilesInFragment(DOMDocumentFragment&
     for (DOMNode* node = fragment.first(); node; node = node->traverseNext(&fragment)) {
         if (!node->isElementNode())
             continue;
-        auto& element = static_cast<DOMElement&>(*node);
+        auto& element = downcast<DOMElement>(*node);
         if (equalsIgnoringASCIICase(element.tagName(), u"img") || equalsIgnoringASCIICase(element.tagName(), u"video")
             || equalsIgnoringASCIICase(element.tagName(), u"audio"))
-            media.push_back(std::static_pointer_cast<DOMElement>(element.shared_from_this()));
+            media.push_back(downcast<DOMElement>(element.shared_from_this()));
     }
     for (const auto& element : media) {
         auto source = element->getAttribute(u"src");
@@ -540,14 +540,14 @@ void VornickContentEditingView::padAroundInsertedFragmentRangeAfterDrop(const st
     before->collapse(true);
     vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*before, -1);
     if (before->startContainer() && before->startContainer()->isTextNode() && before->startOffset() > 0) {
-        auto& data = static_cast<DOMCharacterData&>(*before->startContainer()).data();
+        auto& data = downcast<DOMCharacterData>(*before->startContainer()).data();
         if (before->startOffset() <= data.size() && !isSeparator(data[before->startOffset() - 1], substitute)) {
             setTargetRange(before);
             deferredInsertProposedText(u" ", before, WebViewInsertActionDropped);
         }
     }
     if (end->startContainer() && end->startContainer()->isTextNode()) {
-        auto& data = static_cast<DOMCharacterData&>(*end->startContainer()).data();
+        auto& data = downcast<DOMCharacterData>(*end->startContainer()).data();
         if (end->startOffset() < data.size() && !isSeparator(data[end->startOffset()], substitute)) {
             setTargetRange(end);
             deferredInsertProposedText(u" ", end, WebViewInsertActionDropped);

@@ -26,7 +26,7 @@ namespace {
 bool liesInPre(const DOMNode& node)
 {
     auto isPre = [](const DOMElement& element) { return equalsIgnoringASCIICase(element.tagName(), u"PRE"); };
-    if (node.isElementNode() && isPre(static_cast<const DOMElement&>(node)))
+    if (node.isElementNode() && isPre(downcast<DOMElement>(node)))
         return true;
     return vornick_nearestAncestorElementPassingTest(node, isPre) != nullptr;
 }
@@ -92,7 +92,7 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
         && !(proposed && vornick_isSameAsRange(*proposed, *current));
     if (leaving && current->collapsed() && current->startNode()->isTextNode() && !liesInPre(*current->startNode())) {
         auto node = current->startContainer();
-        const auto& data = static_cast<const DOMCharacterData&>(*node).data();
+        const auto& data = downcast<DOMCharacterData>(*node).data();
         unsigned offset = current->startOffset();
         char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*node);
         auto isSpace = [&](char16_t c) {

@@ -57,8 +57,8 @@ std::shared_ptr<DOMElement> containerElementOfSelectedBlock(const std::shared_pt
     if (tagIs(*selected, kind))
         return selected;
     for (auto child = selected->firstChild(); child; child = child->nextSibling()) {
-        if (child->isElementNode() && tagIs(static_cast<const DOMElement&>(*child), kind))
-            return std::static_pointer_cast<DOMElement>(child);
+        if (child->isElementNode() && tagIs(downcast<DOMElement>(*child), kind))
+            return downcast<DOMElement>(child);
     }
     return nullptr;
 }
@@ -83,7 +83,7 @@ bool isTextLevelContainer(const DOMNode* node)
     static const std::u16string_view kinds[] = { u"p", u"pre", u"h1", u"h2", u"h3", u"h4", u"h5", u"h6" };
     if (!node || !node->isElementNode())
         return false;
-    const auto& element = static_cast<const DOMElement&>(*node);
+    const auto& element = downcast<DOMElement>(*node);
     return std::any_of(std::begin(kinds), std::end(kinds), [&](std::u16string_view kind) { return tagIs(element, kind); });
 }
 
@@ -102,14 +102,14 @@ void flattenToTextLevel(DOMDocumentFragment& contents, const VornickHTMLSpec& sp
                 (void)parent.removeChild(child.get());
                 continue;
             }
-            if (child->isElementNode() && !spec.isUsuallyInlineElement(asciiLowercase(static_cast<DOMElement&>(*child).tagName()))) {
+            if (child->isElementNode() && !spec.isUsuallyInlineElement(asciiLowercase(downcast<DOMElement>(*child).tagName()))) {
                 (void)parent.removeChild(child.get());
                 lineOpen = false;
                 take(*child);
                 lineOpen = false;
                 continue;
             }
-            if (child->isTextNode() && vornick_containsOnlyHTMLWhitespace(static_cast<DOMCharacterData&>(*child).data())
+            if (child->isTextNode() && vornick_containsOnlyHTMLWhitespace(downcast<DOMCharacterData>(*child).data())
                 && !lineOpen) {
                 (void)parent.removeChild(child.get());
                 continue;
@@ -133,11 +133,11 @@ bool holdsBlockContent(const DOMNode& node, const VornickHTMLSpec& spec)
 {
     for (DOMNode* child = node.first(); child; child = child->next()) {
         if (child->nodeType() == DOMNode::COMMENT_NODE
-            && VornickWordPressBlockCommentFromCommentData(static_cast<const DOMCharacterData&>(*child).data()).kind
+            && VornickWordPressBlockCommentFromCommentData(downcast<DOMCharacterData>(*child).data()).kind
                    != VornickWordPressBlockCommentKind::None)
             return true;
         if (child->isElementNode()
-            && (!spec.isUsuallyInlineElement(asciiLowercase(static_cast<const DOMElement&>(*child).tagName())) || holdsBlockContent(*child, spec)))
+            && (!spec.isUsuallyInlineElement(asciiLowercase(downcast<DOMElement>(*child).tagName())) || holdsBlockContent(*child, spec)))
             return true;
     }
     return false;
@@ -252,7 +252,7 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
             target = target->parentNode();
         auto spec = m_blockModeHelper->htmlSpec();
         if (isTextLevelContainer(target.get()) && spec && holdsBlockContent(*contents, *spec))
-            flattenToTextLevel(*contents, *spec, tagIs(static_cast<const DOMElement&>(*target), u"pre"));
+            flattenToTextLevel(*contents, *spec, tagIs(downcast<DOMElement>(*target), u"pre"));
     }
     (void)interior->deleteContents();
     (void)interior->insertNode(contents);
@@ -268,7 +268,7 @@ void VornickContentEditingView::forTabTriggerAtInsertionPoint(const DOMRange& ra
     auto node = range.startContainer();
     if (!range.collapsed() || !node || !node->isTextNode())
         return;
-    const auto& data = static_cast<const DOMCharacterData&>(*node).data();
+    const auto& data = downcast<DOMCharacterData>(*node).data();
     unsigned end = std::min<unsigned>(range.startOffset(), static_cast<unsigned>(data.size()));
     unsigned start = end;
     while (start > 0 && end - start < longestTabTrigger && !vornick_isInWhitespaceSet(data[start - 1], VornickPlatformWhitespaceAndNewline))

@@ -27,8 +27,8 @@ Rect toRect(const VornickRect& rect) { return Rect(rect.x, rect.y, rect.width, r
 
 std::shared_ptr<DOMElement> enclosingBrick(const std::shared_ptr<DOMNode>& node)
 {
-    if (node->isElementNode() && vornick_isBrickElement(static_cast<const DOMElement&>(*node)))
-        return std::static_pointer_cast<DOMElement>(node);
+    if (node->isElementNode() && vornick_isBrickElement(downcast<DOMElement>(*node)))
+        return downcast<DOMElement>(node);
     return vornick_nearestAncestorElementPassingTest(*node, [](const DOMElement& element) { return vornick_isBrickElement(element); });
 }
 

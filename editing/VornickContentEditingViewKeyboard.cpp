@@ -52,7 +52,7 @@ constexpr char16_t deleteKey = 127;
 
 bool hasTag(const DOMNode* node, std::u16string_view tag)
 {
-    return node && node->isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement*>(node)->tagName(), tag);
+    return node && node->isElementNode() && equalsIgnoringASCIICase(downcast<DOMElement>(node)->tagName(), tag);
 }
 
 bool isTableCell(const DOMNode* node)
@@ -117,7 +117,7 @@ std::shared_ptr<DOMElement> cellForTabKey(const DOMRange& range)
     auto limit = vornick_enclosingAttachmentPointElement(range);
     for (; node && node != limit; node = node->parentNode()) {
         if (isTableCell(node.get()) || hasTag(node.get(), u"CAPTION"))
-            return std::static_pointer_cast<DOMElement>(node);
+            return downcast<DOMElement>(node);
     }
     return nullptr;
 }

@@ -136,9 +136,9 @@ std::shared_ptr<DOMElement> VornickContentEditingViewLoadState::insertedBaseElem
     for (auto child = head->firstChild(); child; child = child->nextSibling()) {
         if (child->nodeType() != DOMNode::ELEMENT_NODE)
             continue;
-        auto& element = static_cast<DOMElement&>(*child);
+        auto& element = downcast<DOMElement>(*child);
         if (equalsIgnoringASCIICase(element.localName(), u"base") && element.getAttribute(u"href") == original) {
-            auto shared = std::static_pointer_cast<DOMElement>(child);
+            auto shared = downcast<DOMElement>(child);
             copy.baseElement = shared;
             return shared;
         }

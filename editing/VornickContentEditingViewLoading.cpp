@@ -151,7 +151,7 @@ bool bodyHoldsOnlyHTMLWhitespace(const DOMElement& body)
         if (child->nodeType() == DOMNode::ELEMENT_NODE)
             return false;
         if (child->nodeType() == DOMNode::TEXT_NODE
-            && !vornick_containsOnlyHTMLWhitespace(static_cast<DOMCharacterData*>(child)->data()))
+            && !vornick_containsOnlyHTMLWhitespace(downcast<DOMCharacterData>(child)->data()))
             return false;
     }
     return true;
@@ -851,8 +851,8 @@ void VornickContentEditingView::decidePolicyForNavigationAction(WebView&, const 
         std::shared_ptr<DOMElement> link;
         for (; node; node = node->parentNode()) {
             if (node->nodeType() == DOMNode::ELEMENT_NODE
-                && equalsIgnoringASCIICase(static_cast<DOMElement&>(*node).tagName(), u"A")) {
-                link = std::static_pointer_cast<DOMElement>(node);
+                && equalsIgnoringASCIICase(downcast<DOMElement>(*node).tagName(), u"A")) {
+                link = downcast<DOMElement>(node);
                 break;
             }
         }

@@ -72,8 +72,8 @@ void autoWrapInsertedMediaInParagraph(VornickContentEditingView& view)
     auto within = range ? range->commonAncestorContainer() : nullptr;
     for (DOMNode* node = within.get(); node; node = node->traverseNext(within.get())) {
         if (node->nodeType() == DOMNode::ELEMENT_NODE
-            && vornick_hasSameTagNameAndAttributesAs(static_cast<DOMElement&>(*node), edited.get())) {
-            view.showAttributeEditorForElement(std::static_pointer_cast<DOMElement>(node->shared_from_this()), focusedAttribute);
+            && vornick_hasSameTagNameAndAttributesAs(downcast<DOMElement>(*node), edited.get())) {
+            view.showAttributeEditorForElement(downcast<DOMElement>(node->shared_from_this()), focusedAttribute);
             return;
         }
     }

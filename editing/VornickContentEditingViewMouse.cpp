@@ -59,16 +59,16 @@ bool isElementWithChildren(const std::shared_ptr<DOMNode>& node)
 
 std::shared_ptr<DOMElement> nearestBrick(const DOMNode& node)
 {
-    if (node.isElementNode() && vornick_isBrickElement(static_cast<const DOMElement&>(node)))
-        return std::static_pointer_cast<DOMElement>(const_cast<DOMNode&>(node).shared_from_this());
+    if (node.isElementNode() && vornick_isBrickElement(downcast<DOMElement>(node)))
+        return downcast<DOMElement>(const_cast<DOMNode&>(node).shared_from_this());
     return vornick_nearestAncestorElementPassingTest(node, [](const DOMElement& element) { return vornick_isBrickElement(element); });
 }
 
 std::shared_ptr<DOMElement> nearestLabel(const DOMNode& node)
 {
     auto isLabel = [](const DOMElement& element) { return equalsIgnoringASCIICase(element.tagName(), u"label"); };
-    if (node.isElementNode() && isLabel(static_cast<const DOMElement&>(node)))
-        return std::static_pointer_cast<DOMElement>(const_cast<DOMNode&>(node).shared_from_this());
+    if (node.isElementNode() && isLabel(downcast<DOMElement>(node)))
+        return downcast<DOMElement>(const_cast<DOMNode&>(node).shared_from_this());
     return vornick_nearestAncestorElementPassingTest(node, isLabel);
 }
 
@@ -245,7 +245,7 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
         auto startNode = proposed->startContainer();
         // An empty block's interior is selected whole.
         if (vornick_enclosingAttachmentPointElement(*proposed)) {
-            std::shared_ptr<DOMElement> element = startNode->isElementNode() ? std::static_pointer_cast<DOMElement>(startNode)
+            std::shared_ptr<DOMElement> element = startNode->isElementNode() ? downcast<DOMElement>(startNode)
                                                                                : startNode->parentElement();
             if (element && vornick_hasClass(*element, u"brevanton-empty-block-interior")) {
                 setTargetRangeUndoably(vornick_outerRange(*element));
@@ -326,7 +326,7 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
 
     // A word double click leaves out the space after the word.
     if (clickCount == 2 && proposed->endNode()->isTextNode() && proposed->endOffset() > 0) {
-        const auto& data = static_cast<const DOMCharacterData&>(*proposed->endNode()).data();
+        const auto& data = downcast<DOMCharacterData>(*proposed->endNode()).data();
         char16_t last = data[proposed->endOffset() - 1];
         char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*proposed->endNode());
         if (vornick_whitespaceNonBreakingSpaceAndNewlineCharacterSet().contains(last) || (substitute && last == substitute)) {
@@ -454,7 +454,7 @@ bool VornickContentEditingView::handleContentHit(const Event& event, const std::
     if (left) {
         auto selected = vornick_exactlySelectedNode(*range);
         if (selected && selected->isElementNode()) {
-            auto element = std::static_pointer_cast<DOMElement>(selected);
+            auto element = downcast<DOMElement>(selected);
             auto result = range;
             if (!m_sectionHandlesShown) {
                 auto block = m_blockModeHelper->blockEnclosingNode(element, {}, true, false, attachmentElement.get());

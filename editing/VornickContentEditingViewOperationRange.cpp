@@ -43,7 +43,7 @@ bool isTextOrCDATA(const DOMNode* node)
 
 bool hasTag(const DOMNode& node, std::u16string_view tag)
 {
-    return node.nodeType() == DOMNode::ELEMENT_NODE && equalsIgnoringASCIICase(static_cast<const DOMElement&>(node).tagName(), tag);
+    return node.nodeType() == DOMNode::ELEMENT_NODE && equalsIgnoringASCIICase(downcast<DOMElement>(node).tagName(), tag);
 }
 
 std::shared_ptr<DOMElement> parentElementOf(const DOMNode& node)
@@ -51,7 +51,7 @@ std::shared_ptr<DOMElement> parentElementOf(const DOMNode& node)
     auto parent = node.parentNode();
     if (!parent || parent->nodeType() != DOMNode::ELEMENT_NODE)
         return nullptr;
-    return std::static_pointer_cast<DOMElement>(parent);
+    return downcast<DOMElement>(parent);
 }
 
 std::u16string lowerTagName(const DOMElement& element)
@@ -61,7 +61,7 @@ std::u16string lowerTagName(const DOMElement& element)
 
 std::shared_ptr<DOMRange> collapsedRange(const std::shared_ptr<DOMNode>& node, unsigned offset)
 {
-    auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument();
+    auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node) : node->ownerDocument();
     auto range = document->createRange();
     range->setStart(node, offset);
     range->setEnd(node, offset);
@@ -71,7 +71,7 @@ std::shared_ptr<DOMRange> collapsedRange(const std::shared_ptr<DOMNode>& node, u
 unsigned lengthOf(const DOMNode& node)
 {
     if (isTextOrCDATA(&node) || node.nodeType() == DOMNode::COMMENT_NODE)
-        return static_cast<unsigned>(static_cast<const DOMCharacterData&>(node).length());
+        return static_cast<unsigned>(downcast<DOMCharacterData>(node).length());
     unsigned count = 0;
     for (DOMNode* child = node.first(); child; child = child->next())
         ++count;
@@ -85,7 +85,7 @@ bool holdsOnlyHTMLWhitespace(const DOMElement& element, char16_t substitute)
         if (child->nodeType() == DOMNode::ELEMENT_NODE)
             return false;
         if (isTextOrCDATA(child)
-            && !vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(static_cast<DOMCharacterData*>(child)->data(),
+            && !vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(downcast<DOMCharacterData>(child)->data(),
                                                                                        substitute))
             return false;
     }
@@ -198,7 +198,7 @@ void VornickContentEditingView::setDropTargetRange(const std::shared_ptr<DOMRang
     m_droppingReplacementMovie = false;
     if (kind == VornickHitPartKind::Content && range) {
         if (auto node = vornick_exactlySelectedNode(*range); node && node->nodeType() == DOMNode::ELEMENT_NODE) {
-            auto tag = asciiUppercase(static_cast<DOMElement&>(*node).tagName());
+            auto tag = asciiUppercase(downcast<DOMElement>(*node).tagName());
             if (tag == u"IMG" && !m_imageFileURLsForDrop.empty())
                 m_droppingReplacementImage = true;
             else if (tag == u"VIDEO" && !m_movieFileURLsForDrop.empty())
@@ -268,7 +268,7 @@ void VornickContentEditingView::growSelectionToEnclosingNode()
     auto grown = range->cloneRange();
     if (limit && vornick_expandOneLevelButNotBeyond(*grown, limit.get()) && vornick_isContainedByElement(*grown, *limit)) {
         if (auto node = vornick_exactlySelectedNode(*grown); node && node->nodeType() == DOMNode::ELEMENT_NODE)
-            showExitIndicationForElement(static_cast<DOMElement&>(*node));
+            showExitIndicationForElement(downcast<DOMElement>(*node));
         setTargetRange(grown);
         scrollRangeToVisible(m_targetRange);
         return;
@@ -291,7 +291,7 @@ void VornickContentEditingView::selectNextSiblingNode()
     if (!position.node)
         return;
     auto atEnd = [this](const DOMNode& node) {
-        if (auto parent = node.nodeType() == DOMNode::ELEMENT_NODE ? std::static_pointer_cast<DOMElement>(
+        if (auto parent = node.nodeType() == DOMNode::ELEMENT_NODE ? downcast<DOMElement>(
                               std::const_pointer_cast<DOMNode>(node.shared_from_this()))
                                                                    : parentElementOf(node))
             showNavigationMessage(toUTF16(fmt::format("At end of <{}>", toUTF8(lowerTagName(*parent)))));
@@ -335,7 +335,7 @@ void VornickContentEditingView::selectPreviousSiblingNode()
         VornickPullPositionInElementBackwardWithOptions(position, skipWhitespaceAndComments);
         auto previous = VornickNodeBeforePositionInElementOrFragment(position);
         if (!previous) {
-            atStart(static_cast<DOMElement&>(*position.node));
+            atStart(downcast<DOMElement>(*position.node));
             return;
         }
         setTargetRange(vornick_outerRange(*previous));
@@ -404,7 +404,7 @@ bool VornickContentEditingView::enterNode(const std::shared_ptr<DOMNode>& node, 
     }
     // A text node's indication names the element it is in.
     if (node->nodeType() == DOMNode::ELEMENT_NODE)
-        showEnterIndicationForElement(static_cast<DOMElement&>(*node));
+        showEnterIndicationForElement(downcast<DOMElement>(*node));
     else if (auto parent = parentElementOf(*node))
         showEnterIndicationForElement(*parent);
     setTargetRange(caret);
@@ -415,7 +415,7 @@ void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, i
 {
     if (!node || node->nodeType() != DOMNode::ELEMENT_NODE)
         return;
-    auto& element = static_cast<DOMElement&>(*node);
+    auto& element = downcast<DOMElement>(*node);
     if (vornick_isAttachmentPoint(element))
         return;
     bool backward = direction < 0;
@@ -435,7 +435,7 @@ void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, i
         std::shared_ptr<DOMElement> caption;
         for (auto child = table->firstChild(); child; child = child->nextSibling()) {
             if (hasTag(*child, u"CAPTION")) {
-                caption = std::static_pointer_cast<DOMElement>(child);
+                caption = downcast<DOMElement>(child);
                 break;
             }
         }

@@ -53,7 +53,7 @@ bool nameIsIn(const DOMElement& element, const std::set<std::u16string, std::les
 
 bool isParagraph(const DOMNode& node)
 {
-    return node.isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement&>(node).tagName(), u"P");
+    return node.isElementNode() && equalsIgnoringASCIICase(downcast<DOMElement>(node).tagName(), u"P");
 }
 
 } // namespace
@@ -87,7 +87,7 @@ bool VornickContentEditingView::vornick_shouldAddParagraphWrapperForInsertionInR
     auto container = range.commonAncestorContainer();
     if (!container)
         return false;
-    if (container->isElementNode() && nameIsIn(static_cast<const DOMElement&>(*container), textHoldingContainerNames()))
+    if (container->isElementNode() && nameIsIn(downcast<DOMElement>(*container), textHoldingContainerNames()))
         return false;
     return !vornick_nearestAncestorElementPassingTest(
         *container, [](const DOMElement& element) { return nameIsIn(element, textHoldingContainerNames()); });

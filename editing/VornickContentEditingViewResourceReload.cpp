@@ -110,7 +110,7 @@ bool styleSheetTextMayNameFile(const WebFrame& frame, DOMDocument& document, con
         }
     }
     for (DOMNode* node = document.first(); node; node = node->traverseNext()) {
-        auto* element = node->isElementNode() ? static_cast<DOMElement*>(node) : nullptr;
+        auto* element = dynamicDowncast<DOMElement>(node);
         if (element && equalsIgnoringASCIICase(element->tagName(), u"style") && names(element->textContent()))
             return true;
     }

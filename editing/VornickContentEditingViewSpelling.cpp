@@ -45,7 +45,7 @@ bool isInCodeLikeElement(const DOMNode& node)
     for (DOMNode* ancestor = node.parent(); ancestor; ancestor = ancestor->parent()) {
         if (!ancestor->isElementNode())
             continue;
-        auto& element = static_cast<DOMElement&>(*ancestor);
+        auto& element = downcast<DOMElement>(*ancestor);
         for (std::u16string_view tag : { u"code", u"kbd", u"samp", u"var" }) {
             if (equalsIgnoringASCIICase(element.tagName(), tag))
                 return true;
@@ -98,7 +98,7 @@ void VornickContentEditingView::vornick_checkSpelling(ActionSender*)
     VornickDOMTextGatherer gatherer;
     VornickDOMPosition start = vornick_endPosition(*range);
     if (start.node && isTextType(*start.node)) {
-        const auto& data = static_cast<const DOMCharacterData&>(*start.node).data();
+        const auto& data = downcast<DOMCharacterData>(*start.node).data();
         auto offset = static_cast<size_t>(start.offset);
         if (offset < data.size() && isWordCharacter(data[offset])) {
             while (offset > 0 && isWordCharacter(data[offset - 1]))
@@ -239,7 +239,7 @@ void VornickContentEditingView::scheduleTextFixupIfNeededForEditedRange(const st
     auto node = editedRange->startContainer();
     if (!node || node->nodeType() != DOMNode::TEXT_NODE || editedRange->endContainer() != node || isInCodeLikeElement(*node))
         return;
-    const auto& data = static_cast<const DOMCharacterData&>(*node).data();
+    const auto& data = downcast<DOMCharacterData>(*node).data();
     // Only what was just typed is looked at: text already in the file, and
     // substitutions the user has undone, stay as they are.
     auto edited = editedRange->cloneRange();
@@ -265,7 +265,7 @@ void VornickContentEditingView::undoableFixupTextInNode(bool undoable, const std
     if (!textNode || textNode->nodeType() != DOMNode::TEXT_NODE || !textNode->isConnected() || !editedRange
         || editedRange->startContainer() != textNode || editedRange->endContainer() != textNode)
         return;
-    auto text = std::static_pointer_cast<DOMCharacterData>(textNode);
+    auto text = downcast<DOMCharacterData>(textNode);
     auto window = fixupWindow(text->data(), fixupRangeForEdit(text->data(), *editedRange));
     auto results = SpellChecker::sharedSpellChecker().checkString(window.text, window.range, fixupCheckingTypes, std::nullopt, 0);
     if (results.empty())

@@ -91,8 +91,8 @@ const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& VornickContentE
         m_domTreeVisualizerWindowController->setContentEditingView(
             std::static_pointer_cast<VornickContentEditingView>(shared_from_this()));
         if (auto document = mainFrameDocument())
-            m_domTreeVisualizerWindowController->setRootNode(document->body() ? std::static_pointer_cast<DOMNode>(document->body())
-                                                                                : std::static_pointer_cast<DOMNode>(document));
+            m_domTreeVisualizerWindowController->setRootNode(document->body() ? std::shared_ptr<DOMNode>(document->body())
+                                                                                : document);
     }
     return m_domTreeVisualizerWindowController;
 }

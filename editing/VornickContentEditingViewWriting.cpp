@@ -53,7 +53,7 @@ void replaceCharactersInTextOf(DOMNode& root, char16_t from, char16_t to)
         DOMNode* node = stack.back();
         stack.pop_back();
         if (node->nodeType() == DOMNode::TEXT_NODE || node->nodeType() == DOMNode::CDATA_SECTION_NODE) {
-            auto& text = static_cast<DOMCharacterData&>(*node);
+            auto& text = downcast<DOMCharacterData>(*node);
             if (text.data().find(from) != std::u16string::npos) {
                 std::u16string data = text.data();
                 std::replace(data.begin(), data.end(), from, to);
@@ -110,11 +110,11 @@ std::vector<std::weak_ptr<const DOMNode>> VornickContentEditingView::nodesToOmit
     std::vector<std::weak_ptr<const DOMNode>> nodes;
     if (vornick_hasVornickInsertedBaseElement(frame)) {
         if (auto base = m_loadState->insertedBaseElementFor(frame))
-            nodes.push_back(std::static_pointer_cast<const DOMNode>(base));
+            nodes.push_back(base);
     }
     // The placeholder of an empty page, while nobody has typed over it.
     if (m_bodyPlaceholderTextNode && m_bodyPlaceholderTextNode->isConnected()
-        && static_cast<DOMCharacterData&>(*m_bodyPlaceholderTextNode).data() == u"*"
+        && downcast<DOMCharacterData>(*m_bodyPlaceholderTextNode).data() == u"*"
         && frame.domDocument() && m_bodyPlaceholderTextNode->ownerDocument() == frame.domDocument())
         nodes.push_back(m_bodyPlaceholderTextNode);
     return nodes;
@@ -318,7 +318,7 @@ std::u16string VornickContentEditingView::htmlFragmentStringForRange(const DOMRa
     if (range.collapsed())
         return u"";
     auto node = range.startContainer();
-    auto document = node ? (node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument())
+    auto document = node ? (node->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node) : node->ownerDocument())
                          : nullptr;
     auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
     if (!frame)
@@ -334,7 +334,7 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::cleanedUpDocumen
     if (m_blockModeHelper)
         m_blockModeHelper->recursiveRemoveBrickTags(*fragment);
     auto node = range.startContainer();
-    auto document = node ? (node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument())
+    auto document = node ? (node->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node) : node->ownerDocument())
                          : nullptr;
     auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
     if (frame) {
@@ -354,7 +354,7 @@ std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(c
     auto node = range.startContainer();
     if (!frame || !node)
         return std::nullopt;
-    auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? std::static_pointer_cast<DOMDocument>(node) : node->ownerDocument();
+    auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node) : node->ownerDocument();
     auto documentFrame = document ? frame->frameForDocument(*document) : nullptr;
     CleanedUpCopyFilter filter(m_blockModeHelper.get(), documentFrame ? vornick_nonBreakingSpaceSubstituteCharacter(*documentFrame) : 0);
     auto archive = webArchiveForRange(range, *frame, &filter, text);

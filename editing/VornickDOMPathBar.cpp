@@ -43,7 +43,7 @@ void VornickDOMPathBar::updateForEffectiveOperationRangeChange()
     for (; node; node = node->parentNode()) {
         if (node->nodeType() != DOMNode::ELEMENT_NODE)
             continue;
-        helper->getPathSegmentLabelsForElement(static_cast<DOMElement&>(*node),
+        helper->getPathSegmentLabelsForElement(downcast<DOMElement>(*node),
                                                [this](const std::u16string& tag, const std::u16string& attributes) {
                                                    m_segments.push_back({ tag, attributes });
                                                });

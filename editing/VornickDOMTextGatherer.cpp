@@ -27,7 +27,7 @@ bool sameLanguage(const std::optional<std::u16string>& a, const std::optional<st
 
 std::shared_ptr<DOMElement> elementOf(const std::shared_ptr<DOMNode>& node)
 {
-    return node && node->isElementNode() ? std::static_pointer_cast<DOMElement>(node) : nullptr;
+    return dynamicDowncast<DOMElement>(node);
 }
 
 std::u16string upperCase(std::u16string_view name)
@@ -174,7 +174,7 @@ std::optional<VornickDOMTextRun> VornickDOMTextGatherer::nextTextRunInDocument(c
         case VornickDOMTextGathererEvent::Text: {
             if (!inside || !node || (node->nodeType() != DOMNode::TEXT_NODE && node->nodeType() != DOMNode::CDATA_SECTION_NODE))
                 break;
-            const auto& data = static_cast<const DOMCharacterData&>(*node).data();
+            const auto& data = downcast<DOMCharacterData>(*node).data();
             size_t end = std::min(part.end(), data.size());
             // White space between blocks is no text to check: a run begins
             // with something else.

@@ -111,7 +111,7 @@ Rect VornickEmbeddedWebView::vornick_bestGuessBoundsOfRangeForScrollTarget(const
     auto start = range.startContainer();
     if (start && start == range.endContainer() && start->nodeType() == DOMNode::TEXT_NODE) {
         auto lines = lineBoxRects(*start);
-        size_t length = static_cast<const DOMCharacterData&>(*start).length();
+        size_t length = downcast<DOMCharacterData>(*start).length();
         // An empty text node has no place along its lines to aim at.
         if (!lines.empty() && length > 0) {
             size_t count = lines.size();
@@ -129,7 +129,7 @@ void VornickEmbeddedWebView::scrollRange(const DOMRange& range, bool centered)
         return;
     auto document = start->ownerDocument();
     if (!document && start->nodeType() == DOMNode::DOCUMENT_NODE)
-        document = std::static_pointer_cast<DOMDocument>(start);
+        document = downcast<DOMDocument>(start);
     if (!document)
         return;
     auto frame = mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;

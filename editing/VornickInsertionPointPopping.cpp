@@ -39,7 +39,7 @@ std::shared_ptr<DOMElement> elementOfCaret(const DOMRange& caret)
     auto node = caret.startContainer();
     if (node && node->nodeType() != DOMNode::ELEMENT_NODE)
         node = node->parentNode();
-    return node && node->nodeType() == DOMNode::ELEMENT_NODE ? std::static_pointer_cast<DOMElement>(node) : nullptr;
+    return dynamicDowncast<DOMElement>(node);
 }
 
 // An element below (not at) the attachment point that encloses it.
@@ -61,7 +61,7 @@ bool holdsOnlyHTMLWhitespace(const DOMElement& element)
     for (DOMNode* child = element.first(); child; child = child->next()) {
         if (child->isElementNode())
             return false;
-        if (child->isTextNode() && !vornick_containsOnlyHTMLWhitespace(static_cast<DOMCharacterData*>(child)->data()))
+        if (child->isTextNode() && !vornick_containsOnlyHTMLWhitespace(downcast<DOMCharacterData>(child)->data()))
             return false;
     }
     return true;
@@ -91,7 +91,7 @@ bool setInsertionPointAfterPosition(VornickContentEditingView& view, bool undoab
     auto next = container->childAt(offset) ? container->childAt(offset)->shared_from_this() : nullptr;
     std::u16string space = view.placeholderSpaceStringForDocumentContainingRange(*range);
     if (next && next->nodeType() == DOMNode::TEXT_NODE) {
-        auto& text = static_cast<DOMCharacterData&>(*next);
+        auto& text = downcast<DOMCharacterData>(*next);
         if (text.length() && !leaveAGap) {
             view.setTargetRange(collapsedRangeAt(next, 0));
             return true;
@@ -185,7 +185,7 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
     } else {
         auto node = caret->startContainer();
         if (node->nodeType() == DOMNode::TEXT_NODE && node->parentNode() == element && node.get() == element->last()) {
-            const auto& data = static_cast<DOMCharacterData&>(*node).data();
+            const auto& data = downcast<DOMCharacterData>(*node).data();
             size_t offset = caret->startOffset();
             bool droppable = offset < data.size();
             for (size_t index = offset; droppable && index < data.size(); ++index)

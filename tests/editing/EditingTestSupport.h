@@ -124,7 +124,7 @@ protected:
     std::shared_ptr<DOMElement> element(const std::u16string& tag, unsigned index = 0) const
     {
         auto list = document()->getElementsByTagName(tag);
-        return list && list->length() > index ? std::static_pointer_cast<DOMElement>(list->item(index)) : nullptr;
+        return list && list->length() > index ? downcast<DOMElement>(list->item(index)) : nullptr;
     }
 
     std::string m_folder;

@@ -23,7 +23,7 @@ enum class OutlineText { Bracketed, Trimmed };
 inline void appendOutlineOfNode(std::u16string& out, const DOMNode& node, OutlineText shown)
 {
     if (node.isTextNode()) {
-        const auto& data = static_cast<const DOMCharacterData&>(node).data();
+        const auto& data = downcast<DOMCharacterData>(node).data();
         if (shown == OutlineText::Bracketed) {
             out += u"[" + data + u"]";
         } else if (auto first = data.find_first_not_of(u" \n\t"); first != std::u16string::npos) {
@@ -31,9 +31,9 @@ inline void appendOutlineOfNode(std::u16string& out, const DOMNode& node, Outlin
         }
     } else if (node.nodeType() == DOMNode::COMMENT_NODE) {
         if (shown == OutlineText::Bracketed)
-            out += u"<!--" + static_cast<const DOMCharacterData&>(node).data() + u"-->";
+            out += u"<!--" + downcast<DOMCharacterData>(node).data() + u"-->";
     } else if (node.isElementNode()) {
-        const auto& element = static_cast<const DOMElement&>(node);
+        const auto& element = downcast<DOMElement>(node);
         std::u16string name = asciiLowercase(element.tagName());
         out += u"<" + name;
         for (const auto& attribute : element.attributeList())

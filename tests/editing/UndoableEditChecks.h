@@ -32,7 +32,7 @@ inline void appendNodeStructure(const DOMNode& node, int depth, std::string& out
     out.append(static_cast<size_t>(depth) * 2, ' ');
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE: {
-        auto& element = static_cast<const DOMElement&>(node);
+        auto& element = downcast<DOMElement>(node);
         out += "<" + toUTF8(element.tagName());
         for (const auto& attribute : element.attributeList())
             out += " " + toUTF8(attribute.name) + "=\"" + toUTF8(attribute.value) + "\"";
@@ -41,10 +41,10 @@ inline void appendNodeStructure(const DOMNode& node, int depth, std::string& out
     }
     case DOMNode::TEXT_NODE:
     case DOMNode::CDATA_SECTION_NODE:
-        out += "#text \"" + toUTF8(static_cast<const DOMCharacterData&>(node).data()) + "\"";
+        out += "#text \"" + toUTF8(downcast<DOMCharacterData>(node).data()) + "\"";
         break;
     case DOMNode::COMMENT_NODE:
-        out += "#comment \"" + toUTF8(static_cast<const DOMCharacterData&>(node).data()) + "\"";
+        out += "#comment \"" + toUTF8(downcast<DOMCharacterData>(node).data()) + "\"";
         break;
     default:
         out += toUTF8(node.nodeName());
@@ -152,8 +152,8 @@ protected:
     std::shared_ptr<DOMCharacterData> textNode(const std::u16string& text) const
     {
         for (DOMNode* node = document().get(); node; node = node->traverseNext()) {
-            if (node->isTextNode() && static_cast<DOMCharacterData*>(node)->data().find(text) != std::u16string::npos)
-                return std::static_pointer_cast<DOMCharacterData>(node->shared_from_this());
+            if (node->isTextNode() && downcast<DOMCharacterData>(node)->data().find(text) != std::u16string::npos)
+                return downcast<DOMCharacterData>(node->shared_from_this());
         }
         return nullptr;
     }

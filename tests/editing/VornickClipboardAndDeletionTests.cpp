@@ -95,7 +95,7 @@ TEST_F(ClipboardAndDeletion, BackspaceOfTheOnlyCharacterLeavesAPlaceholderSpace)
         *view, [&] { backspace(); },
         [&] {
             ASSERT_TRUE(body()->first()->first()->isTextNode());
-            EXPECT_EQ(toUTF8(static_cast<DOMCharacterData*>(body()->first()->first())->data()), toUTF8(placeholder));
+            EXPECT_EQ(toUTF8(downcast<DOMCharacterData>(body()->first()->first())->data()), toUTF8(placeholder));
             auto caret = view->effectiveOperationRange();
             ASSERT_TRUE(caret && caret->collapsed());
             EXPECT_EQ(caret->startContainer(), body()->firstChild()->firstChild());
@@ -247,7 +247,7 @@ TEST_F(AttachmentPointDeletion, EmptyingAnAttachmentPointLeavesASpaceInsideTheSa
         [&] {
             ASSERT_EQ(content->childCount(), 1u);
             ASSERT_TRUE(content->first()->isTextNode());
-            EXPECT_EQ(toUTF8(static_cast<DOMCharacterData*>(content->first())->data()), " ");
+            EXPECT_EQ(toUTF8(downcast<DOMCharacterData>(content->first())->data()), " ");
             auto caret = view->effectiveOperationRange();
             ASSERT_TRUE(caret && caret->collapsed());
             EXPECT_EQ(caret->startContainer().get(), content->first());

@@ -143,7 +143,7 @@ protected:
         for (DOMNode* node = body().get(); node; node = node->traverseNext(body().get())) {
             auto shared = node->shared_from_this();
             if (node->isTextNode()) {
-                auto length = static_cast<unsigned>(static_cast<DOMCharacterData*>(node)->data().size());
+                auto length = static_cast<unsigned>(downcast<DOMCharacterData>(node)->data().size());
                 ranges.push_back(rangeIn(shared, 0, 0));
                 ranges.push_back(rangeIn(shared, length / 2, length / 2));
             } else if (node->isElementNode() && node != body().get()) {

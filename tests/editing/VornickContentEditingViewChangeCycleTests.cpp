@@ -25,7 +25,7 @@ protected:
     // One edit as the undoable edits make it: a change, then the epilogue.
     void edit(const std::u16string& text)
     {
-        static_cast<DOMCharacterData&>(*element(u"H1")->firstChild()).setData(text);
+        downcast<DOMCharacterData>(*element(u"H1")->firstChild()).setData(text);
         view->postVornickContentEditingViewDidChangeContentInWebFrame(view->focusedWebFrame(), nullptr);
     }
     size_t regenerations() const { return recorder.count("note LastGeneratedHTMLForFocusedWebFrameDidChangeNotification"); }
@@ -71,7 +71,7 @@ TEST_F(ChangeCycle, AFrameEditedWhileUnfocusedIsRegeneratedWhenItGetsFocus)
     auto inner = view->mainFrame()->childFrames().front();
     ASSERT_TRUE(waitForSource(*inner));
     auto paragraph = inner->domDocument()->getElementsByTagName(u"P")->item(0);
-    static_cast<DOMCharacterData&>(*paragraph->firstChild()).setData(u"Changed inside");
+    downcast<DOMCharacterData>(*paragraph->firstChild()).setData(u"Changed inside");
     view->postVornickContentEditingViewDidChangeContentInWebFrame(inner, nullptr);
     EXPECT_FALSE(vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*inner));
     EXPECT_EQ(vornick_lastGeneratedHTMLString(*inner)->find(u"Changed inside"), std::u16string::npos);
@@ -129,7 +129,7 @@ TEST_F(ChangeCycle, TheSourceShownAfterTypingIsWhatSavingWritesFramesIncluded)
     EXPECT_NE(shown().find(u"<iframe src=\"frame.html\" name=\"inner\"></iframe>"), std::u16string::npos) << toUTF8(shown());
 
     // Typed into the heading as the editing delegate performs it.
-    auto text = std::static_pointer_cast<DOMCharacterData>(element(u"H1")->firstChild()->shared_from_this());
+    auto text = downcast<DOMCharacterData>(element(u"H1")->firstChild()->shared_from_this());
     std::vector<Error> errors;
     for (char16_t character : std::u16string(u"Xyz")) {
         auto caret = document()->createRange();

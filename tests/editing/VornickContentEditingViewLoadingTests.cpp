@@ -127,7 +127,7 @@ TEST_F(Loading, WhitespaceOnlyBodyGetsASelectedPlaceholderThatIsNeverWrittenNorA
     EXPECT_EQ(contents("empty-body.html").find('*'), std::string::npos) << contents("empty-body.html");
 
     // Typed over, it is content like any other.
-    static_cast<DOMCharacterData&>(*placeholder).setData(u"Hello");
+    downcast<DOMCharacterData>(*placeholder).setData(u"Hello");
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("empty-body.html"), std::nullopt, false, &errors));
     EXPECT_NE(contents("empty-body.html").find("Hello"), std::string::npos);
 }

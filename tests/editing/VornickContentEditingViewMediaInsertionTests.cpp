@@ -194,7 +194,7 @@ TEST_F(MediaInsertionTest, FilesAreStagedAudioIncludedAndAFailedStagingChangesNo
     EXPECT_EQ(element(u"VIDEO")->getAttribute(u"src"), u"media/clip.mp4");
     view->chooseImageAndReplaceSelectionWithPicture(nullptr);
     choose("picture.png");
-    EXPECT_EQ(static_cast<DOMElement&>(*element(u"PICTURE")->firstChild()).getAttribute(u"src"), u"media/picture.png");
+    EXPECT_EQ(downcast<DOMElement>(*element(u"PICTURE")->firstChild()).getAttribute(u"src"), u"media/picture.png");
 
     host.fails = true;
     endEvent();
@@ -272,7 +272,7 @@ TEST_F(MediaInsertionTest, ApplyingAMediaElementChoosesItsFileFirst)
                 ASSERT_TRUE(inserted);
                 auto referencing = media.inserted == u"IMG" || media.inserted == u"VIDEO" || media.inserted == u"AUDIO"
                                        ? inserted
-                                       : std::static_pointer_cast<DOMElement>(inserted->firstElementChild());
+                                       : downcast<DOMElement>(inserted->firstElementChild());
                 ASSERT_TRUE(referencing);
                 EXPECT_EQ(referencing->getAttribute(u"src"), u"media/" + toUTF16(media.file));
                 ASSERT_TRUE(view->elementEditorUIController()->targetObject());

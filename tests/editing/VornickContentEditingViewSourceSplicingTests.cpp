@@ -221,11 +221,11 @@ void editAtRandom(DOMDocument& document, std::mt19937& random, char16_t substitu
             pick(elements)->appendChild(document.createTextNode(u"new " + randomText(random, substitute)));
         return;
     }
-    auto& text = static_cast<DOMCharacterData&>(*pick(texts));
+    auto& text = downcast<DOMCharacterData>(*pick(texts));
     if (roll < 70) {
         unsigned count = 1 + (roll % 5 == 0 ? random() % 3 : 0);
         for (unsigned i = 0; i < count; ++i)
-            editText(static_cast<DOMCharacterData&>(*pick(texts)), random, substitute);
+            editText(downcast<DOMCharacterData>(*pick(texts)), random, substitute);
     } else if (roll < 76) {
         // Typing runs: a character at a time into one text.
         for (unsigned i = 0; i < 5; ++i)
@@ -236,14 +236,14 @@ void editAtRandom(DOMDocument& document, std::mt19937& random, char16_t substitu
         text.setData(text.data());
     } else if (roll < 86) {
         if (text.length() > 1)
-            (void)static_cast<DOMText&>(text).splitText(1 + random() % (text.length() - 1));
+            (void)downcast<DOMText>(text).splitText(1 + random() % (text.length() - 1));
     } else if (roll < 89) {
         if (auto parent = text.parentNode())
             parent->removeChild(text.shared_from_this());
     } else if (roll < 92) {
         auto comments = nodesOfType(document, DOMNode::COMMENT_NODE);
         if (!comments.empty())
-            static_cast<DOMCharacterData&>(*pick(comments)).appendData(u" c");
+            downcast<DOMCharacterData>(*pick(comments)).appendData(u" c");
     } else {
         if (auto parent = text.parentElement())
             parent->setAttribute(u"title", randomText(random, substitute));
@@ -377,7 +377,7 @@ TEST_F(SourceSplicingTest, OnlyTextChangesAreSplicedAndASettingChangeWritesWhole
     regenerate();
     EXPECT_FALSE(view->lastRegenerationWasSpliced());
 
-    static_cast<DOMCharacterData*>(text)->appendData(u" more");
+    downcast<DOMCharacterData>(text)->appendData(u" more");
     regenerate();
     EXPECT_TRUE(view->lastRegenerationWasSpliced());
     EXPECT_EQ(compareWithWholeWrite(), "");
@@ -389,7 +389,7 @@ TEST_F(SourceSplicingTest, OnlyTextChangesAreSplicedAndASettingChangeWritesWhole
     EXPECT_EQ(compareWithWholeWrite(), "");
 
     // So is another way of writing.
-    static_cast<DOMCharacterData*>(text)->appendData(u"!");
+    downcast<DOMCharacterData>(text)->appendData(u"!");
     auto preferences = vornick_effectiveHTMLFormattingPreferences(*frame)->mutableCopy();
     preferences.setUseLowercaseTagNames(!preferences.useLowercaseTagNames());
     vornick_setHTMLFormattingPreferences(*frame, std::make_shared<VornickHTMLFormattingPreferences>(preferences));
@@ -398,7 +398,7 @@ TEST_F(SourceSplicingTest, OnlyTextChangesAreSplicedAndASettingChangeWritesWhole
     EXPECT_EQ(compareWithWholeWrite(), "");
 
     // Text that becomes whitespace only changes the layout around it.
-    static_cast<DOMCharacterData*>(text)->setData(u"  ");
+    downcast<DOMCharacterData>(text)->setData(u"  ");
     regenerate();
     EXPECT_FALSE(view->lastRegenerationWasSpliced());
     EXPECT_EQ(compareWithWholeWrite(), "");
@@ -410,7 +410,7 @@ TEST_F(SourceSplicingTest, TypingAndItsUndoThroughTheViewAreSpliced)
     frame = view->mainFrame();
     auto paragraph = element(u"p");
     ASSERT_TRUE(paragraph && paragraph->first() && paragraph->first()->isTextNode());
-    auto text = std::static_pointer_cast<DOMCharacterData>(paragraph->first()->shared_from_this());
+    auto text = downcast<DOMCharacterData>(paragraph->first()->shared_from_this());
     regenerate();
 
     // A word typed a character at a time, as the editing delegate performs it.

@@ -80,7 +80,7 @@ protected:
         auto range = view->effectiveOperationRange();
         if (!range || !range->collapsed() || !range->startNode()->isTextNode())
             return "(no caret in text)";
-        const auto& data = static_cast<DOMCharacterData&>(*range->startNode()).data();
+        const auto& data = downcast<DOMCharacterData>(*range->startNode()).data();
         size_t offset = range->startOffset();
         return toUTF8(data.substr(0, offset)) + "|" + toUTF8(data.substr(offset));
     }

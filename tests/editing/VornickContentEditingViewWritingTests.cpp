@@ -46,7 +46,7 @@ TEST_F(Writing, SubframesGoBackToTheirOwnFilesEvenWhenShownFromARepairedCopy)
     auto inner = view->mainFrame()->childFrames().front();
     ASSERT_NE(inner->dataSource()->request().url(), url("broken.html"));
     auto paragraph = inner->domDocument()->getElementsByTagName(u"P")->item(0);
-    static_cast<DOMElement&>(*paragraph).setAttribute(u"class", u"changed");
+    downcast<DOMElement>(*paragraph).setAttribute(u"class", u"changed");
 
     std::vector<Error> errors;
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("frames-broken.html"), std::nullopt, true, &errors));
@@ -135,7 +135,7 @@ TEST_F(Writing, ARangesArchiveIsThatOfItsCleanedUpFragment)
     load("copy.html");
     ASSERT_EQ(vornick_nonBreakingSpaceSubstituteCharacter(*view->mainFrame()), u'\u23D8');
     // A real non-breaking space beside the one the page shows by its substitute.
-    auto bold = std::static_pointer_cast<DOMCharacterData>(element(u"B")->firstChild());
+    auto bold = downcast<DOMCharacterData>(element(u"B")->firstChild());
     bold->setData(u"th\u00A0ree");
 
     auto body = document()->body();
@@ -224,14 +224,14 @@ TEST_F(Writing, BytesTheEncodingCouldNotDecodeAreNeverSavedAsReplacementCharacte
     };
     expectRefused("untouched");
     auto paragraphs = document()->getElementsByTagName(u"p");
-    static_cast<DOMCharacterData&>(*paragraphs->item(1)->firstChild()).setData(u"edited");
+    downcast<DOMCharacterData>(*paragraphs->item(1)->firstChild()).setData(u"edited");
     expectRefused("edited elsewhere");
     // Another place is refused too: the bytes would be lost there as well.
     std::vector<Error> errors;
     EXPECT_FALSE(view->writeHTMLDocumentToURL(url("copy.html"), std::nullopt, false, &errors));
     EXPECT_FALSE(std::filesystem::exists(path("copy.html")));
 
-    static_cast<DOMCharacterData&>(*paragraphs->item(0)->firstChild()).setData(u"Creme");
+    downcast<DOMCharacterData>(*paragraphs->item(0)->firstChild()).setData(u"Creme");
     errors.clear();
     EXPECT_TRUE(view->writeHTMLDocumentToURL(url("latin1.html"), std::nullopt, false, &errors));
     auto saved = contents("latin1.html");

@@ -258,7 +258,7 @@ TEST_F(DragAndDrop, DropsIntoTextAreEachOneUndoStep)
               // Staged into the media library, referenced from there, spaced from the letters around it.
               auto image = element(u"EM")->getElementsByTagName(u"img")->item(0);
               ASSERT_TRUE(image);
-              auto& img = static_cast<DOMElement&>(*image);
+              auto& img = downcast<DOMElement>(*image);
               EXPECT_EQ(img.getAttribute(u"src"), u"media/other.png") << bodyHTML();
               EXPECT_EQ(img.getAttribute(u"srcset"), u"media/other.png 1x") << bodyHTML();
               EXPECT_TRUE(std::filesystem::exists(path("media/other.png")));

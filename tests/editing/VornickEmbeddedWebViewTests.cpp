@@ -52,7 +52,7 @@ TEST_F(EmbeddedWebView, ACaretFarDownAParagraphAimsAtItsOwnLine)
     auto lines = webView->lineBoxRects(*text);
     ASSERT_GT(lines.size(), 2u);
     auto caret = document()->createRange();
-    unsigned end = static_cast<unsigned>(static_cast<DOMCharacterData&>(*text).length());
+    unsigned end = static_cast<unsigned>(downcast<DOMCharacterData>(*text).length());
     caret->setStart(text, end);
     caret->setEnd(text, end);
     auto& documentView = *view->mainFrame()->frameView()->documentView();

@@ -67,7 +67,7 @@ protected:
         auto range = view->effectiveOperationRange();
         if (!range || !range->collapsed() || !range->startContainer()->isTextNode())
             return u"(not a caret in text)";
-        auto data = static_cast<const DOMCharacterData&>(*range->startContainer()).data();
+        auto data = downcast<DOMCharacterData>(*range->startContainer()).data();
         return data.substr(0, range->startOffset()) + u"|" + data.substr(range->startOffset());
     }
     void type(const std::u16string& text) { view->deferredInsertProposedText(text, nullptr, WebViewInsertActionTyped); }
@@ -78,7 +78,7 @@ protected:
 TEST_F(FormattingCommands, StylingAPartlyStyledSelectionStylesItOnceAndTogglingAgainRemovesIt)
 {
     loadPage();
-    auto paragraph = std::static_pointer_cast<DOMNode>(textNode(u"Moorings cost ")->parentNode());
+    auto paragraph = textNode(u"Moorings cost ")->parentNode();
     // From plain text, over a STRONG, into plain text: no end lies in a STRONG.
     selectText(u"Moorings cost ", 0, u" a month, ", 8);
     ASSERT_TRUE(view->canToggleStronglyEmphasized());
@@ -261,8 +261,8 @@ TEST_F(FormattingCommands, RunsOfSpacesBecomeOneNonBreakingSpaceAndBack)
     char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*frame);
     char16_t shown = substitute ? substitute : u'\u00a0';
     auto note = textNode(u"Ask for");
-    auto paragraph = std::static_pointer_cast<DOMNode>(note->parentNode());
-    auto original = static_cast<const DOMCharacterData&>(*note).data();
+    auto paragraph = note->parentNode();
+    auto original = downcast<DOMCharacterData>(*note).data();
     ASSERT_EQ(original.substr(0, 10), u"Ask for   ");
 
     // From "Ask" to the middle of "desk", across the SPAN.

@@ -49,7 +49,7 @@ protected:
     {
         auto spans = document()->getElementsByTagName(u"span");
         for (unsigned i = 0; spans && i < spans->length(); ++i) {
-            auto span = std::static_pointer_cast<DOMElement>(spans->item(i));
+            auto span = downcast<DOMElement>(spans->item(i));
             if (span->getAttribute(u"class") == u"brevanton-placeholder-element")
                 return span;
         }

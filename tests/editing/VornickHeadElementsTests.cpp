@@ -48,7 +48,7 @@ protected:
     unsigned headIndexOf(const std::u16string& tag) const
     {
         for (DOMNode* node = head()->first(); node; node = node->next()) {
-            if (node->nodeType() == DOMNode::ELEMENT_NODE && asciiLowercase(static_cast<DOMElement*>(node)->tagName()) == tag)
+            if (node->nodeType() == DOMNode::ELEMENT_NODE && asciiLowercase(downcast<DOMElement>(node)->tagName()) == tag)
                 return node->index();
         }
         return 999;
@@ -108,7 +108,7 @@ TEST_F(HeadEditingTest, AnElementInsertedPastTheEndIsTakenOutAgainByUndo)
         [&] {
             auto last = head()->lastChild();
             ASSERT_TRUE(last && last->nodeType() == DOMNode::ELEMENT_NODE);
-            EXPECT_EQ(toUTF8(static_cast<DOMElement&>(*last).getAttribute(u"content")), "Ann");
+            EXPECT_EQ(toUTF8(downcast<DOMElement>(*last).getAttribute(u"content")), "Ann");
         },
         { u"Insert <meta> Element Into <head>" });
     EXPECT_EQ(counter.styleSheetChanges, 0);
@@ -366,7 +366,7 @@ TEST_F(HeadCommandsTest, AStyleSheetChosenInThePanelIsLinkedAsOneUndoStep)
         [&] {
             auto links = head()->getElementsByTagName(u"link");
             ASSERT_EQ(links->length(), 2u);
-            auto& link = static_cast<DOMElement&>(*links->item(1));
+            auto& link = downcast<DOMElement>(*links->item(1));
             EXPECT_EQ(link.getAttribute(u"rel"), u"alternate stylesheet");
             EXPECT_EQ(link.getAttribute(u"href"), u"sheets/extra.css");
             EXPECT_EQ(link.getAttribute(u"title"), u"extra");

@@ -101,7 +101,7 @@ protected:
         auto range = view->effectiveOperationRange();
         if (!range || !range->collapsed() || !range->startNode()->isTextNode())
             return "(no caret in text)";
-        const auto& data = static_cast<DOMCharacterData&>(*range->startNode()).data();
+        const auto& data = downcast<DOMCharacterData>(*range->startNode()).data();
         size_t offset = range->startOffset();
         return toUTF8(data.substr(0, offset)) + "|" + toUTF8(data.substr(offset));
     }
@@ -110,7 +110,7 @@ protected:
     {
         auto range = view->effectiveOperationRange();
         auto node = range ? vornick_exactlySelectedNode(*range) : nullptr;
-        return node && node->isElementNode() ? toUTF8(static_cast<DOMElement&>(*node).outerHTML()) : "(nothing selected exactly)";
+        return node && node->isElementNode() ? toUTF8(downcast<DOMElement>(*node).outerHTML()) : "(nothing selected exactly)";
     }
     std::string markupOf(const std::u16string& tag, unsigned index = 0) const
     {
@@ -143,7 +143,7 @@ TEST_F(KeyboardTest, ReturnSplitsTheParagraphItIsInOrAddsRoomBesideIt)
         [&] {
             auto after = element(u"H1")->nextSibling();
             ASSERT_TRUE(after && after->isTextNode());
-            EXPECT_EQ(toUTF8(static_cast<DOMCharacterData&>(*after).data()), "\u00A0");
+            EXPECT_EQ(toUTF8(downcast<DOMCharacterData>(*after).data()), "\u00A0");
             EXPECT_EQ(caretInText(), "|\u00A0");
         },
         { u"Split <h1>" });
@@ -253,10 +253,10 @@ TEST_F(KeyboardTest, ReturnInABlockKeepsEveryBlockWholeAndUndoesExactly)
         auto paragraph = element(u"P", 2);
         std::string markup;
         for (auto node = paragraph->previousSibling()->previousSibling(); node; node = node->nextSibling()) {
-            if (node->isElementNode() && !equalsIgnoringASCIICase(static_cast<DOMElement&>(*node).tagName(), u"P"))
+            if (node->isElementNode() && !equalsIgnoringASCIICase(downcast<DOMElement>(*node).tagName(), u"P"))
                 break;
-            markup += node->isTextNode() ? "" : toUTF8(node->isElementNode() ? static_cast<DOMElement&>(*node).outerHTML()
-                                                                               : u"<!--" + static_cast<DOMCharacterData&>(*node).data() + u"-->");
+            markup += node->isTextNode() ? "" : toUTF8(node->isElementNode() ? downcast<DOMElement>(*node).outerHTML()
+                                                                               : u"<!--" + downcast<DOMCharacterData>(*node).data() + u"-->");
         }
         return markup;
     };
@@ -285,7 +285,7 @@ TEST_F(KeyboardTest, ReturnInABlockKeepsEveryBlockWholeAndUndoesExactly)
     checkUndoableStep(*view, [&] { press(u'\r'); }, [&] {
         auto before = startComment->previousSibling();
         ASSERT_TRUE(before && before->isTextNode());
-        auto text = toUTF8(static_cast<DOMCharacterData&>(*before).data());
+        auto text = toUTF8(downcast<DOMCharacterData>(*before).data());
         EXPECT_EQ(text.substr(text.size() - 2), "\u00A0") << text;
         EXPECT_EQ(caretInText(), "|Cent");
     });

@@ -48,7 +48,7 @@ protected:
     std::u16string selectedText() const
     {
         auto range = view->effectiveOperationRange();
-        return range && range->startContainer()->isTextNode() ? static_cast<DOMCharacterData&>(*range->startContainer()).data()
+        return range && range->startContainer()->isTextNode() ? downcast<DOMCharacterData>(*range->startContainer()).data()
                                                              : u"";
     }
 };
@@ -391,8 +391,8 @@ TEST_F(ListCommands, ValidatorsAnswerAsTheCommandsAct)
     };
     std::vector<std::u16string> texts;
     for (DOMNode* node = body().get(); node; node = node->traverseNext(body().get())) {
-        if (node->isTextNode() && static_cast<DOMCharacterData*>(node)->data().find_first_not_of(u" \n") != std::u16string::npos)
-            texts.push_back(static_cast<DOMCharacterData*>(node)->data());
+        if (node->isTextNode() && downcast<DOMCharacterData>(node)->data().find_first_not_of(u" \n") != std::u16string::npos)
+            texts.push_back(downcast<DOMCharacterData>(node)->data());
     }
     ASSERT_GE(texts.size(), 12u);
     std::string original = documentSnapshot(*document());

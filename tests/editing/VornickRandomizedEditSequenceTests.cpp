@@ -38,7 +38,7 @@ void describe(const DOMNode& node, std::u16string& out, char16_t substitute)
 {
     switch (node.nodeType()) {
     case DOMNode::ELEMENT_NODE: {
-        const auto& element = static_cast<const DOMElement&>(node);
+        const auto& element = downcast<DOMElement>(node);
         out += u'<' + element.tagName();
         for (const auto& attribute : element.attributeList())
             out += u' ' + attribute.name + u"=\"" + attribute.value + u'"';
@@ -50,14 +50,14 @@ void describe(const DOMNode& node, std::u16string& out, char16_t substitute)
     }
     case DOMNode::TEXT_NODE:
     case DOMNode::CDATA_SECTION_NODE: {
-        std::u16string data = static_cast<const DOMCharacterData&>(node).data();
+        std::u16string data = downcast<DOMCharacterData>(node).data();
         if (substitute)
             std::replace(data.begin(), data.end(), substitute, char16_t(0xA0));
         out += u"[" + data + u"]";
         return;
     }
     case DOMNode::COMMENT_NODE:
-        out += u"<!--" + static_cast<const DOMCharacterData&>(node).data() + u"-->";
+        out += u"<!--" + downcast<DOMCharacterData>(node).data() + u"-->";
         return;
     default:
         for (DOMNode* child = node.first(); child; child = child->next())
@@ -120,7 +120,7 @@ private:
         std::vector<std::shared_ptr<DOMElement>> elements;
         for (auto& node : bodyNodes()) {
             if (node->isElementNode() && (includingBody || node != document().body()))
-                elements.push_back(std::static_pointer_cast<DOMElement>(node));
+                elements.push_back(downcast<DOMElement>(node));
         }
         return elements;
     }

@@ -39,7 +39,7 @@ protected:
             for (DOMNode* cell = row.first(); cell; cell = cell->next()) {
                 if (!cell->isElementNode())
                     continue;
-                auto& element = static_cast<const DOMElement&>(*cell);
+                auto& element = downcast<DOMElement>(*cell);
                 out += std::string(first ? "" : " ") + toUTF8(asciiLowercase(element.tagName())) + ":" + toUTF8(element.textContent());
                 if (element.hasAttribute(u"colspan") || element.hasAttribute(u"rowspan"))
                     out += "*";
@@ -50,7 +50,7 @@ protected:
         for (DOMNode* child = byId(id)->first(); child; child = child->next()) {
             if (!child->isElementNode())
                 continue;
-            auto& element = static_cast<const DOMElement&>(*child);
+            auto& element = downcast<DOMElement>(*child);
             auto tag = toUTF8(asciiLowercase(element.tagName()));
             if (tag == "caption") {
                 out += "caption:" + toUTF8(element.textContent()) + "\n";
@@ -64,7 +64,7 @@ protected:
             out += tag + ":";
             for (DOMNode* row = element.first(); row; row = row->next()) {
                 if (row->isElementNode())
-                    describeRow(static_cast<const DOMElement&>(*row));
+                    describeRow(downcast<DOMElement>(*row));
             }
             out += "\n";
         }
@@ -389,7 +389,7 @@ TEST_F(TableCommands, TablesOfAnXMLDocumentGetXHTMLElements)
     EXPECT_EQ(tableLayout(u"t"), "caption:Table Caption\n[th:- th:Name th:Age]\n[td:- td:Ann td:7]\n[td:- td:- td:-]\n");
     for (DOMNode* node = byId(u"t").get(); node; node = node->traverseNext(byId(u"t").get())) {
         if (node->isElementNode()) {
-            EXPECT_TRUE(static_cast<DOMElement*>(node)->isHTMLElement()) << toUTF8(static_cast<DOMElement*>(node)->tagName());
+            EXPECT_TRUE(downcast<DOMElement>(node)->isHTMLElement()) << toUTF8(downcast<DOMElement>(node)->tagName());
         }
     }
     EXPECT_NE(toUTF8(byId(u"t")->outerHTML()).find("<caption>Table Caption</caption><tr><th>-</th>"), std::string::npos);

@@ -77,7 +77,7 @@ TEST_F(MediaReplacementTest, AFigureHoldsTheImageBeforeItsCaptionOrOnlyTheCaptio
     checkUndoableStep(
         *view, [&] { ASSERT_TRUE(view->undoableReplaceRangeWithFigureElementReferencingImageURL(true, nullptr, std::nullopt)); },
         [&] {
-            auto figure = std::static_pointer_cast<DOMElement>(body()->firstChild());
+            auto figure = downcast<DOMElement>(body()->firstChild());
             EXPECT_EQ(toUTF8(figure->nodeName()), "FIGURE");
             ASSERT_EQ(figure->childCount(), 1u);
             EXPECT_EQ(toUTF8(figure->firstChild()->nodeName()), "FIGCAPTION");
@@ -100,7 +100,7 @@ TEST_F(MediaReplacementTest, APictureHoldsItsImageAndIsOpenedForEditing)
             auto picture = element(u"PICTURE");
             ASSERT_TRUE(picture);
             ASSERT_EQ(picture->childCount(), 1u);
-            EXPECT_EQ(static_cast<DOMElement&>(*picture->firstChild()).getAttribute(u"src"), u"picture.png");
+            EXPECT_EQ(downcast<DOMElement>(*picture->firstChild()).getAttribute(u"src"), u"picture.png");
             EXPECT_EQ(toUTF8(element(u"P")->textContent()), "one two");
         },
         { u"Insert Picture" });
@@ -113,7 +113,7 @@ TEST_F(MediaReplacementTest, APictureHoldsItsImageAndIsOpenedForEditing)
             auto picture = element(u"PICTURE", 1);
             ASSERT_TRUE(picture);
             ASSERT_EQ(picture->childCount(), 1u);
-            EXPECT_FALSE(static_cast<DOMElement&>(*picture->firstChild()).hasAttribute(u"src"));
+            EXPECT_FALSE(downcast<DOMElement>(*picture->firstChild()).hasAttribute(u"src"));
         });
 }
 

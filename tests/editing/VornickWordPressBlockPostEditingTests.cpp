@@ -84,7 +84,7 @@ protected:
         std::vector<std::u16string> comments;
         for (DOMNode* node = post()->first(); node; node = node->traverseNext(post().get())) {
             if (node->nodeType() == DOMNode::COMMENT_NODE)
-                comments.push_back(static_cast<DOMCharacterData*>(node)->data());
+                comments.push_back(downcast<DOMCharacterData>(node)->data());
         }
         return comments;
     }

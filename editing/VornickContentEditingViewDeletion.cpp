@@ -43,12 +43,12 @@ bool isTextOrCDATA(const DOMNode& node)
 
 const std::u16string& dataOf(const DOMNode& node)
 {
-    return static_cast<const DOMCharacterData&>(node).data();
+    return downcast<DOMCharacterData>(node).data();
 }
 
 bool isElementNamed(const DOMNode* node, std::u16string_view tagName)
 {
-    return node && node->isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement*>(node)->tagName(), tagName);
+    return node && node->isElementNode() && equalsIgnoringASCIICase(downcast<DOMElement>(node)->tagName(), tagName);
 }
 
 // Text of white space only (the substitute counts as content), or a comment.
@@ -240,7 +240,7 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
 {
     if (!position.node || !position.node->isContainerNode() || !position.node->isElementNode())
         return;
-    auto element = std::static_pointer_cast<DOMElement>(position.node);
+    auto element = downcast<DOMElement>(position.node);
     auto document = element->ownerDocument();
     if (!document)
         return;
@@ -306,7 +306,7 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
     if (isRowOrSection)
         return;
     auto previous = vornick_previousSiblingSkippingWhitespaceOnlyNodes(*element, true, true);
-    if (!previous || !previous->isElementNode() || !vornick_hasSameTagNameAndAttributesAs(*element, static_cast<const DOMElement*>(previous.get())))
+    if (!previous || !previous->isElementNode() || !vornick_hasSameTagNameAndAttributesAs(*element, downcast<DOMElement>(previous.get())))
         return;
     auto contents = document->createRange();
     contents->selectNodeContents(element);

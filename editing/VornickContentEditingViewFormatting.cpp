@@ -58,7 +58,7 @@ const std::vector<std::u16string>& headingAndParagraphKinds()
 
 bool isElementOfKind(const DOMNode* node, std::u16string_view kind)
 {
-    return node && node->isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement*>(node)->tagName(), kind);
+    return node && node->isElementNode() && equalsIgnoringASCIICase(downcast<DOMElement>(node)->tagName(), kind);
 }
 
 std::u16string headingKindForLevel(long level)
@@ -77,7 +77,7 @@ std::shared_ptr<DOMElement> elementOfOuterRange(const DOMRange& outer)
     auto shrunk = outer.cloneRange();
     vornick_shrinkRangeToOmitOuterComments(*shrunk);
     auto node = vornick_exactlySelectedNode(*shrunk);
-    return node && node->isElementNode() ? std::static_pointer_cast<DOMElement>(node) : nullptr;
+    return node && node->isElementNode() ? downcast<DOMElement>(node) : nullptr;
 }
 
 // The start or end of an element's content, in its text where it has some.
@@ -107,7 +107,7 @@ VornickDOMPosition positionAtTextOffsetInElement(const std::shared_ptr<DOMElemen
     for (DOMNode* node = element->first(); node; node = node->traverseNext(element.get())) {
         if (!node->isTextNode())
             continue;
-        size_t length = static_cast<const DOMCharacterData*>(node)->data().size();
+        size_t length = downcast<DOMCharacterData>(node)->data().size();
         if (offset <= passed + length)
             return { node->shared_from_this(), static_cast<int32_t>(offset - passed) };
         passed += length;
@@ -157,7 +157,7 @@ LinkPlace linkPlace(const VornickContentEditingView& view)
 bool rangeTextContains(const DOMRange& range, char16_t character)
 {
     return !vornick_enumerateTextSpansWithOptions(range, 0, [&](const std::shared_ptr<DOMText>& text, size_t start, size_t end, bool& stop) {
-        if (static_cast<const DOMCharacterData&>(*text).data().substr(start, end - start).find(character) != std::u16string::npos)
+        if (downcast<DOMCharacterData>(*text).data().substr(start, end - start).find(character) != std::u16string::npos)
             stop = true;
     });
 }
@@ -458,7 +458,7 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
             if (common && common->isTextNode())
                 common = common->parentNode();
             if (isElementOfKind(common.get(), kind)) {
-                auto heading = std::static_pointer_cast<DOMElement>(common);
+                auto heading = downcast<DOMElement>(common);
                 newStart = positionAtTextOffsetInElement(heading, startOffset);
                 newEnd = positionAtTextOffsetInElement(heading, endOffset);
             }

@@ -61,8 +61,8 @@ std::u16string referenceStringForURL(const DOMDocument& document, const URL& url
 std::shared_ptr<DOMElement> firstStyleChildOfHead(const DOMElement& head)
 {
     for (DOMNode* node = head.first(); node; node = node->next()) {
-        if (node->nodeType() == DOMNode::ELEMENT_NODE && asciiLowercase(static_cast<DOMElement*>(node)->tagName()) == u"style")
-            return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+        if (node->nodeType() == DOMNode::ELEMENT_NODE && asciiLowercase(downcast<DOMElement>(node)->tagName()) == u"style")
+            return downcast<DOMElement>(node->shared_from_this());
     }
     return nullptr;
 }
@@ -239,7 +239,7 @@ bool VornickContentEditingView::undoableSetPrimaryStylesheet(bool undoable, cons
                 container = container->parentNode();
             bool emptyStyleDeleted = false;
             if (copyInStyle && container && container->nodeType() == DOMNode::ELEMENT_NODE
-                && asciiLowercase(static_cast<DOMElement&>(*container).tagName()) == u"style"
+                && asciiLowercase(downcast<DOMElement>(*container).tagName()) == u"style"
                 && isHTMLWhitespaceOnly(container->textContent()) && container->parent() == head.get()) {
                 undoableDeleteHeadElementAtIndex(undoable, container->index(), document);
                 emptyStyleDeleted = true;

@@ -33,7 +33,7 @@ constexpr char16_t nonBreakingSpace = 0xA0;
 
 const std::u16string& textOf(const DOMNode& node)
 {
-    return static_cast<const DOMCharacterData&>(node).data();
+    return downcast<DOMCharacterData>(node).data();
 }
 
 bool isPre(const DOMElement& element)
@@ -47,7 +47,7 @@ bool rangeLiesInPre(const DOMRange& range)
     auto container = range.commonAncestorContainer();
     if (!container)
         return false;
-    if (container->isElementNode() && isPre(static_cast<const DOMElement&>(*container)))
+    if (container->isElementNode() && isPre(downcast<DOMElement>(*container)))
         return true;
     return vornick_nearestAncestorElementPassingTest(*container, isPre) != nullptr;
 }

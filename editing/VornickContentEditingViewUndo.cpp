@@ -67,7 +67,7 @@ void VornickContentEditingView::registerTargetRangeUndo()
     if (!range)
         return;
     auto document = vornick_ownerDocument(*range);
-    auto body = document ? std::static_pointer_cast<DOMNode>(document->body()) : nullptr;
+    std::shared_ptr<DOMNode> body = document ? document->body() : nullptr;
     if (!body)
         return;
     auto frozen = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, body, false);

@@ -22,7 +22,7 @@ bool isCell(const DOMNode* node)
 
 std::shared_ptr<DOMElement> shared(DOMNode* node)
 {
-    return std::static_pointer_cast<DOMElement>(node->shared_from_this());
+    return downcast<DOMElement>(node->shared_from_this());
 }
 
 bool containsWhole(const DOMRange& range, const DOMNode& node)
@@ -43,7 +43,7 @@ VornickTableShapeKeeper::VornickTableShapeKeeper(const DOMRange& deletion)
     for (auto end : { deletion.startContainer(), deletion.endContainer() }) {
         for (DOMNode* node = end.get(); node; node = node->parent()) {
             if (isElementOfKind(node, u"table") && std::find(tables.begin(), tables.end(), node) == tables.end())
-                tables.push_back(static_cast<DOMElement*>(node));
+                tables.push_back(downcast<DOMElement>(node));
             if (!isElementOfKind(node, u"tr"))
                 continue;
             // The row holds an end of the range: the cells it covers whole

@@ -39,7 +39,7 @@ std::vector<std::vector<std::shared_ptr<DOMElement>>> rowGroups(DOMElement& tabl
 
 std::shared_ptr<DOMElement> shared(const DOMElement* element)
 {
-    return std::static_pointer_cast<DOMElement>(const_cast<DOMElement*>(element)->shared_from_this());
+    return downcast<DOMElement>(const_cast<DOMElement*>(element)->shared_from_this());
 }
 
 // The rows of the row's group (its section), and the row's index among them;
@@ -132,11 +132,11 @@ VornickTableSpans::VornickTableSpans(const std::shared_ptr<DOMElement>& table)
             for (DOMNode* child = group[rowIndex]->first(); child; child = child->next()) {
                 if (!isCell(child))
                     continue;
-                auto& cell = static_cast<DOMElement&>(*child);
+                auto& cell = downcast<DOMElement>(*child);
                 unsigned span = spanOfCell(cell, u"rowspan");
                 if (span < 2)
                     continue;
-                RowSpan record { std::static_pointer_cast<DOMElement>(cell.shared_from_this()), span, {} };
+                RowSpan record { downcast<DOMElement>(cell.shared_from_this()), span, {} };
                 for (size_t below = rowIndex + 1; below < group.size() && below < rowIndex + span; ++below)
                     record.coveredRows.push_back(group[below]);
                 m_rowSpans.push_back(std::move(record));

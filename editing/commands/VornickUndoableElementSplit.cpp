@@ -191,7 +191,7 @@ bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>
         helper->blockifyFragment(*secondHalf);
         // The new half goes after the element's block end comment, if any.
         auto endComment = helper->blockEndCommentAfterNode(*element);
-        unsigned insertedAt = (endComment ? static_cast<DOMNode&>(*endComment) : static_cast<DOMNode&>(*element)).index() + 1;
+        unsigned insertedAt = (endComment ? endComment->index() : element->index()) + 1;
         unsigned insertedCount = secondHalf->childCount();
         parent->insertBefore(secondHalf, parent->childAt(insertedAt));
         auto inserted = document->createRange();
@@ -226,7 +226,7 @@ bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>
     auto endComment = helper->blockEndCommentAfterNode(*element);
     auto placeholder = context().placeholderSpaceStringForDocumentContainingRange(*range);
     if (atEnd && newKind.empty()) {
-        auto next = (endComment ? std::static_pointer_cast<DOMNode>(endComment) : std::static_pointer_cast<DOMNode>(element))->nextSibling();
+        auto next = endComment ? endComment->nextSibling() : element->nextSibling();
         if (next && next->isTextNode()
             && vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(downcast<DOMCharacterData>(*next).data(),
                                                                                        substitute)) {
@@ -252,10 +252,14 @@ bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>
         fragment->appendChild(document->createTextNode(placeholder));
     }
     auto at = document->createRange();
-    if (atStart)
-        at->setStartBefore(startComment ? static_cast<DOMNode&>(*startComment) : static_cast<DOMNode&>(*element));
+    if (atStart && startComment)
+        at->setStartBefore(*startComment);
+    else if (atStart)
+        at->setStartBefore(*element);
+    else if (endComment)
+        at->setStartAfter(*endComment);
     else
-        at->setStartAfter(endComment ? static_cast<DOMNode&>(*endComment) : static_cast<DOMNode&>(*element));
+        at->setStartAfter(*element);
     at->collapse(true);
     std::shared_ptr<DOMRange> result;
     if (!context().replaceRangeWithFragment(undoable(), at, fragment, std::nullopt, &result))

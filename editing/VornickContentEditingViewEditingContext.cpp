@@ -159,6 +159,12 @@ public:
     const VornickUndoableTypingRun* activeTypingRun() const override { return m_view.m_activeTypingRun.get(); }
     const VornickUndoableBackspaceRun* activeBackspaceRun() const override { return m_view.m_activeBackspaceRun.get(); }
 
+    // Applying an element or a snippet: the user interface it asks for.
+    void showAttributeEditorForElement(const std::shared_ptr<DOMElement>& element, const std::optional<std::u16string>& attribute) override
+    {
+        m_view.showAttributeEditorForElement(element, attribute);
+    }
+
 private:
     VornickContentEditingView& m_view;
 };

@@ -9,6 +9,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
+#include "editing/commands/VornickUndoableElementApplication.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickExactSelection.h"
 #include "html/VornickFragmentDescription.h"
@@ -155,6 +156,44 @@ void VornickContentEditingView::installFragmentCompletionActionHandlers()
     installActionHandler("addFragmentDescriptionFromSelection:", &VornickContentEditingView::addFragmentDescriptionFromSelection);
     installActionHandler("addFragmentDescriptionWithContentPlaceholderFromSelection:",
             &VornickContentEditingView::addFragmentDescriptionWithContentPlaceholderFromSelection);
+}
+
+// --- Applying an element: the command, then the open panel of the media it leaves to the user, or the beep of its failure
+
+bool VornickContentEditingView::undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec& elementSpec,
+                                                              const std::shared_ptr<DOMRange>& range)
+{
+    return undoableApplyDescribedElement(undoable, elementSpec, range, std::nullopt, true);
+}
+
+bool VornickContentEditingView::undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec& elementSpec,
+                                                              const std::shared_ptr<DOMRange>& range, const std::optional<URL>& targetURL,
+                                                              bool alwaysShowAttributeEditor)
+{
+    VornickUndoableElementApplication application(editingContext(), undoable, elementSpec, range, targetURL, alwaysShowAttributeEditor);
+    bool applied = application.apply();
+    switch (application.mediaToChoose()) {
+    case VornickUndoableElementApplication::Media::None:
+        break;
+    case VornickUndoableElementApplication::Media::Image:
+        chooseImageAndReplaceSelection(nullptr);
+        break;
+    case VornickUndoableElementApplication::Media::Figure:
+        chooseImageAndReplaceSelectionWithFigure(nullptr);
+        break;
+    case VornickUndoableElementApplication::Media::Picture:
+        chooseImageAndReplaceSelectionWithPicture(nullptr);
+        break;
+    case VornickUndoableElementApplication::Media::Video:
+        chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
+        break;
+    case VornickUndoableElementApplication::Media::Audio:
+        chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+        break;
+    }
+    if (!applied && application.failedAudibly())
+        Sound::beep();
+    return applied;
 }
 
 // --- The apply menus

@@ -169,6 +169,11 @@ public:
 
     virtual const VornickUndoableTypingRun* activeTypingRun() const = 0;
     virtual const VornickUndoableBackspaceRun* activeBackspaceRun() const = 0;
+
+    // --- What applying an element or a snippet asks of the editor's user interface
+
+    // Opens the attribute editor on the element, focused on the attribute when given.
+    virtual void showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>& attribute) = 0;
 };
 
 } // namespace brevanton

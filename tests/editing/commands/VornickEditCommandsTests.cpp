@@ -107,6 +107,7 @@ public:
     void scrollRangeToVisible(const std::shared_ptr<DOMRange>&) override { }
     const VornickUndoableTypingRun* activeTypingRun() const override { return nullptr; }
     const VornickUndoableBackspaceRun* activeBackspaceRun() const override { return nullptr; }
+    void showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>&) override { }
 
     // Applies the edit as one undo step.
     template<typename Edit> void step(Edit&& edit)

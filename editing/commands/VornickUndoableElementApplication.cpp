@@ -1,21 +1,20 @@
-// Applying an element of the document's HTML specification to a range: a new
-// element at a caret (the caret goes inside it), or wrapped around a
-// selection. Images, figures and pictures at a caret, video and audio are
-// media: the user chooses the file and the selection is replaced with it. Tables come with a header row and, where allowed, a caption;
-// definition lists with a term; links get their URL; every new element gets
-// the attributes its kind requires, and the attribute editor opens on the
-// first of them.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableElementApplication.h"
 
+#include "app/VornickApplicationDelegate.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
-#include "app/VornickApplicationDelegate.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableAttributeValue.h"
+#include "editing/commands/VornickUndoableFragmentInsertion.h"
+#include "editing/commands/VornickUndoableFragmentReplacement.h"
+#include "editing/commands/VornickUndoableWrap.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -26,7 +25,6 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Pasteboard.h"
 #include "toolkit/VornickURLExtensions.h"
-#include "platform/views/Sound.h"
 
 namespace brevanton {
 
@@ -34,14 +32,14 @@ namespace {
 
 bool hasTag(const DOMNode* node, std::u16string_view tag)
 {
-    return node && node->isElementNode() && equalsIgnoringASCIICase(static_cast<const DOMElement*>(node)->tagName(), tag);
+    return node && node->isElementNode() && equalsIgnoringASCIICase(downcast<DOMElement>(node)->tagName(), tag);
 }
 
 std::shared_ptr<DOMElement> firstChildElementOfKind(const DOMNode& parent, std::u16string_view tag)
 {
     for (DOMNode* child = parent.first(); child; child = child->next()) {
         if (hasTag(child, tag))
-            return std::static_pointer_cast<DOMElement>(child->shared_from_this());
+            return downcast<DOMElement>(child->shared_from_this());
     }
     return nullptr;
 }
@@ -50,7 +48,7 @@ std::shared_ptr<DOMElement> ancestorOfKind(std::shared_ptr<DOMNode> node, std::u
 {
     for (; node; node = node->parentNode()) {
         if (hasTag(node.get(), tag))
-            return std::static_pointer_cast<DOMElement>(node);
+            return downcast<DOMElement>(node);
     }
     return nullptr;
 }
@@ -88,27 +86,33 @@ std::shared_ptr<DOMRange> insideOf(const std::shared_ptr<DOMNode>& node)
 
 } // namespace
 
-bool VornickContentEditingView::undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec& elementSpec,
-                                                              const std::shared_ptr<DOMRange>& range)
+VornickUndoableElementApplication::VornickUndoableElementApplication(VornickEditingContext& context, bool undoable,
+                                                                     const VornickHTMLElementSpec& elementSpec, std::shared_ptr<DOMRange> range,
+                                                                     std::optional<URL> targetURL, bool alwaysShowAttributeEditor)
+    : VornickUndoableEdit(context, undoable)
+    , m_elementSpec(elementSpec)
+    , m_range(std::move(range))
+    , m_targetURL(std::move(targetURL))
+    , m_alwaysShowAttributeEditor(alwaysShowAttributeEditor)
 {
-    return undoableApplyDescribedElement(undoable, elementSpec, range, std::nullopt, true);
 }
 
-bool VornickContentEditingView::undoableApplyDescribedElement(bool, const VornickHTMLElementSpec& elementSpec,
-                                                              const std::shared_ptr<DOMRange>& givenRange,
-                                                              const std::optional<URL>& targetURL, bool alwaysShowAttributeEditor)
+void VornickUndoableElementApplication::editElement(const std::shared_ptr<DOMElement>& element, const std::optional<std::u16string>& attribute)
 {
-    endTypingRun();
-    endBackspaceRun();
-    auto range = givenRange ? givenRange->cloneRange() : nullptr;
+    if (element && element->isConnected())
+        context().showAttributeEditorForElement(element, attribute);
+}
+
+// Its parts are undoable whatever the caller asks: the step is the user's.
+bool VornickUndoableElementApplication::apply()
+{
+    begin();
+    auto range = m_range ? m_range->cloneRange() : nullptr;
     auto document = range ? vornick_ownerDocument(*range) : nullptr;
-    if (!range || !document || !m_blockModeHelper)
+    auto* blockModeHelper = context().blockModeHelper();
+    if (!range || !document || !blockModeHelper)
         return false;
-    const std::u16string& tag = elementSpec.tagName();
-    auto openEditor = [this](const std::shared_ptr<DOMElement>& element, const std::optional<std::u16string>& attribute) {
-        if (element && element->isConnected())
-            showAttributeEditorForElement(element, attribute);
-    };
+    const std::u16string& tag = m_elementSpec.tagName();
 
     // Media elements reference a file: the user picks it in the open panel,
     // and the selection is replaced when the file arrives.
@@ -116,28 +120,28 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
         auto deepest = vornick_deepestElementThatSpansEntireRange(*range);
         if (hasTag(deepest.get(), u"PICTURE")) {
             if (auto image = firstChildElementOfKind(*deepest, u"IMG")) {
-                setTargetRangeUndoably(vornick_outerRange(*image));
-                openEditor(image, std::nullopt);
+                context().setTargetRangeUndoably(vornick_outerRange(*image));
+                editElement(image, std::nullopt);
                 return true;
             }
         }
-        chooseImageAndReplaceSelection(nullptr);
+        m_mediaToChoose = Media::Image;
         return true;
     }
     if (range->collapsed() && equalsIgnoringASCIICase(tag, u"FIGURE")) {
-        chooseImageAndReplaceSelectionWithFigure(nullptr);
+        m_mediaToChoose = Media::Figure;
         return true;
     }
     if (range->collapsed() && equalsIgnoringASCIICase(tag, u"PICTURE")) {
-        chooseImageAndReplaceSelectionWithPicture(nullptr);
+        m_mediaToChoose = Media::Picture;
         return true;
     }
     if (equalsIgnoringASCIICase(tag, u"VIDEO")) {
-        chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
+        m_mediaToChoose = Media::Video;
         return true;
     }
     if (equalsIgnoringASCIICase(tag, u"AUDIO")) {
-        chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+        m_mediaToChoose = Media::Audio;
         return true;
     }
 
@@ -145,9 +149,9 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
     std::shared_ptr<DOMDocumentFragment> fragment;
     std::shared_ptr<DOMElement> newElement;
     std::shared_ptr<DOMText> newText;
-    std::u16string space = placeholderSpaceStringForDocumentContainingRange(*range);
+    std::u16string space = context().placeholderSpaceStringForDocumentContainingRange(*range);
     if (equalsIgnoringASCIICase(tag, u"TABLE")) {
-        newElement = vornick_createTableWithRows(*document, 2, 2, true, m_blockModeHelper->tablesCanHaveCaptions());
+        newElement = vornick_createTableWithRows(*document, 2, 2, true, blockModeHelper->tablesCanHaveCaptions());
         if (newElement) {
             fragment = document->createDocumentFragment();
             fragment->appendChild(newElement);
@@ -162,35 +166,34 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
         fragment->appendChild(newElement);
     } else {
         auto attachmentPoint = vornick_enclosingAttachmentPointElement(*range);
-        bool inBlock = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*range), {}, false, attachmentPoint.get())
-                           .has_value();
-        if (elementSpec.isEmptyElement())
-            fragment = m_blockModeHelper->createFragmentWithCommentDelimitedElement(asciiLowercase(tag), *document, inBlock, &newElement);
+        bool inBlock = blockModeHelper->blockEnclosingPosition(vornick_startPosition(*range), {}, false, attachmentPoint.get()).has_value();
+        if (m_elementSpec.isEmptyElement())
+            fragment = blockModeHelper->createFragmentWithCommentDelimitedElement(asciiLowercase(tag), *document, inBlock, &newElement);
         else
-            fragment = m_blockModeHelper->createFragmentWithCommentDelimitedElement(asciiLowercase(tag), *document, space, inBlock,
-                                                                                     &newElement, &newText);
+            fragment = blockModeHelper->createFragmentWithCommentDelimitedElement(asciiLowercase(tag), *document, space, inBlock, &newElement,
+                                                                                   &newText);
     }
     if (!fragment || !newElement) {
-        Sound::beep();
+        m_failedAudibly = true;
         return false;
     }
     std::vector<std::u16string> addedAttributes;
-    if (auto spec = elementSpec.parentHTMLSpec())
+    if (auto spec = m_elementSpec.parentHTMLSpec())
         addedAttributes = vornick_addMissingRequiredAttributesForHTMLSpec(*newElement, spec);
 
     // The step keeps the name of the insertion or the wrap through the
     // follow-up edits (a caption, a link's URL).
-    VornickCommandStepName stepName(editingContext(), true);
+    VornickCommandStepName stepName(context(), true);
     stepName.open();
-    auto closeStep = [&] {
-        auto undo = undoManager();
-        stepName.close(undo ? std::optional<std::u16string>(undo->undoActionName()) : std::nullopt);
+    auto nameOfStep = [this]() -> std::optional<std::u16string> {
+        if (auto undo = context().undoManager())
+            return undo->undoActionName();
+        return std::nullopt;
     };
-    std::optional<std::u16string> name;
     if (range->collapsed()) {
         std::shared_ptr<DOMRange> result;
-        if (!undoableReplaceRangeWithFragment(true, range, fragment, std::nullopt, &result) || !result) {
-            closeStep();
+        if (!VornickUndoableFragmentReplacement(context(), true, range, fragment).apply(&result) || !result) {
+            stepName.close(nameOfStep());
             return false;
         }
         if (newText) {
@@ -200,55 +203,55 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool, const Vornic
                 if (auto inside = vornick_innerRange(selected)) {
                     inside->collapse(true);
                     vornick_pushRangeEndpointsDownToTextNodes(*inside);
-                    setTargetRange(inside);
+                    context().setTargetRange(inside);
                 }
             }
         }
     } else {
         auto grown = range->cloneRange();
-        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*grown);
+        blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*grown);
         auto interior = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromStartPosition({ newElement, 0 }, { newElement, 1 }, fragment,
                                                                                           false);
-        if (!undoableWrapRange(true, grown, fragment, interior)) {
-            closeStep();
-            Sound::beep();
+        if (!VornickUndoableWrap(context(), true, grown, fragment, interior).apply()) {
+            stepName.close(nameOfStep());
+            m_failedAudibly = true;
             return false;
         }
     }
-    if (auto undo = undoManager())
-        name = undo->undoActionName();
+    auto name = nameOfStep();
 
     if (equalsIgnoringASCIICase(tag, u"TABLE")) {
         if (auto caption = newElement->caption())
-            setTargetRangeUndoably(insideOf(caption));
+            context().setTargetRangeUndoably(insideOf(caption));
     } else if (equalsIgnoringASCIICase(tag, u"FIGURE")) {
-        auto current = effectiveOperationRange();
+        auto current = context().effectiveOperationRange();
         auto selected = current ? vornick_exactlySelectedNode(*current) : nullptr;
-        auto figure = hasTag(selected.get(), u"FIGURE") ? std::static_pointer_cast<DOMElement>(selected)
+        auto figure = hasTag(selected.get(), u"FIGURE") ? downcast<DOMElement>(selected)
                                                         : (current ? ancestorOfKind(current->commonAncestorContainer(), u"FIGURE") : nullptr);
         if (figure && !firstChildElementOfKind(*figure, u"FIGCAPTION")) {
             auto captionFragment = document->createDocumentFragment();
             auto caption = document->createElement(u"figcaption");
             caption->appendChild(document->createTextNode(u"Caption"));
             captionFragment->appendChild(caption);
-            if (insertFragmentAtPosition(captionFragment, { figure, static_cast<int32_t>(figure->childCount()) }, true, std::nullopt))
-                setTargetRangeUndoably(insideOf(caption));
+            if (VornickUndoableFragmentInsertion(context(), true, captionFragment, { figure, static_cast<int32_t>(figure->childCount()) })
+                    .apply())
+                context().setTargetRangeUndoably(insideOf(caption));
         }
     }
 
     if (equalsIgnoringASCIICase(tag, u"A")) {
         std::u16string href;
-        auto linked = linkTarget(targetURL);
+        auto linked = linkTarget(m_targetURL);
         if (linked)
             href = vornick_relativeURLStringForReferencingTargetURL(*document, &linked->url).value_or(linked->url.absoluteString());
-        (void)undoableSetValue(true, href, u"href", newElement);
+        VornickUndoableAttributeValue(context(), true, newElement, u"href", href).apply();
         if (linked && linked->title && !linked->title->empty())
-            (void)undoableSetValue(true, *linked->title, u"title", newElement);
+            VornickUndoableAttributeValue(context(), true, newElement, u"title", *linked->title).apply();
         bool localOrNone = !linked || linked->url.scheme().empty() || linked->url.scheme() == u"file";
-        if (alwaysShowAttributeEditor || !localOrNone)
-            openEditor(newElement, u"href");
+        if (m_alwaysShowAttributeEditor || !localOrNone)
+            editElement(newElement, u"href");
     } else if (!addedAttributes.empty()) {
-        openEditor(newElement, addedAttributes.front());
+        editElement(newElement, addedAttributes.front());
     }
     stepName.close(name);
     return true;

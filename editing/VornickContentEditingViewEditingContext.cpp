@@ -164,6 +164,10 @@ public:
     {
         m_view.showAttributeEditorForElement(element, attribute);
     }
+    void reassessNonBreakingSpaceSubstituteForTextToInsert(const std::u16string& text, const std::shared_ptr<WebFrame>& frame) override
+    {
+        m_view.reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(text, frame);
+    }
 
 private:
     VornickContentEditingView& m_view;

@@ -10,6 +10,7 @@
 #include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
 #include "editing/commands/VornickUndoableElementApplication.h"
+#include "editing/commands/VornickUndoableSnippetApplication.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickExactSelection.h"
 #include "html/VornickFragmentDescription.h"
@@ -191,6 +192,18 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool undoable, con
         chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
         break;
     }
+    if (!applied && application.failedAudibly())
+        Sound::beep();
+    return applied;
+}
+
+// --- Applying a snippet: the command, then the beep of its failure
+
+bool VornickContentEditingView::undoableApplyDescribedFragment(bool undoable, const VornickFragmentDescription& description,
+                                                               const std::shared_ptr<DOMRange>& range)
+{
+    VornickUndoableSnippetApplication application(editingContext(), undoable, description, range);
+    bool applied = application.apply();
     if (!applied && application.failedAudibly())
         Sound::beep();
     return applied;

@@ -10,6 +10,7 @@
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/commands/VornickUndoableInsertionPointPlacement.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -24,14 +25,6 @@
 namespace brevanton {
 
 namespace {
-
-std::shared_ptr<DOMRange> collapsedRangeAt(const std::shared_ptr<DOMNode>& node, unsigned offset)
-{
-    auto range = node->ownerDocument()->createRange();
-    range->setStart(node, offset);
-    range->setEnd(node, offset);
-    return range;
-}
 
 // The element of a caret: its node, or the text node's parent.
 std::shared_ptr<DOMElement> elementOfCaret(const DOMRange& caret)
@@ -79,67 +72,12 @@ bool isDroppableTrailingSpace(char16_t character, char16_t substitute)
     return vornick_isHTMLWhitespace(character);
 }
 
-// `stepName`, when given, is opened right before the document changes.
-bool setInsertionPointAfterPosition(VornickContentEditingView& view, bool undoable, const std::shared_ptr<DOMRange>& range,
-                                    bool leaveAGap, VornickCommandStepName* stepName)
-{
-    BREVANTON_ASSERT(range && range->collapsed(), "Invalid parameter not satisfying: [range collapsed]");
-    auto container = range->startContainer();
-    if (!container || container->nodeType() != DOMNode::ELEMENT_NODE)
-        return false;
-    unsigned offset = range->startOffset();
-    auto next = container->childAt(offset) ? container->childAt(offset)->shared_from_this() : nullptr;
-    std::u16string space = view.placeholderSpaceStringForDocumentContainingRange(*range);
-    if (next && next->nodeType() == DOMNode::TEXT_NODE) {
-        auto& text = downcast<DOMCharacterData>(*next);
-        if (text.length() && !leaveAGap) {
-            view.setTargetRange(collapsedRangeAt(next, 0));
-            return true;
-        }
-        if (stepName)
-            stepName->open();
-        if (!view.undoableReplaceRangeWithText(undoable, collapsedRangeAt(next, 0), space, false))
-            return false;
-        auto caret = collapsedRangeAt(next, leaveAGap ? static_cast<unsigned>(space.size()) : 0);
-        undoable ? view.setTargetRangeUndoably(caret) : view.setTargetRange(caret);
-        view.postVornickContentEditingViewDidChangeContentInWebFrame(view.focusedWebFrame(), nullptr);
-        return true;
-    }
-    auto document = container->ownerDocument();
-    auto fragment = document->createDocumentFragment();
-    fragment->appendChild(document->createTextNode(space));
-    if (stepName)
-        stepName->open();
-    if (!view.insertFragmentAtPosition(fragment, { container, static_cast<int32_t>(offset) }, undoable, std::nullopt))
-        return false;
-    // The caret goes into the text that holds the space (the insertion may
-    // have joined it to the text before), before or after the space.
-    auto inserted = view.effectiveOperationRange();
-    if (!inserted)
-        return true;
-    std::shared_ptr<DOMNode> textNode = inserted->startContainer();
-    unsigned at = inserted->startOffset();
-    if (!textNode->isTextNode()) {
-        auto* after = textNode->childAt(at);
-        textNode = after && after->isTextNode() ? after->shared_from_this() : nullptr;
-        at = 0;
-    }
-    if (textNode) {
-        view.setTargetRange(collapsedRangeAt(textNode, at + (leaveAGap ? static_cast<unsigned>(space.size()) : 0)));
-    } else {
-        auto caret = inserted->cloneRange();
-        caret->collapse(!leaveAGap);
-        view.setTargetRange(caret);
-    }
-    return true;
-}
-
 } // namespace
 
 bool VornickContentEditingView::undoableSetTextInsertionPointAfterPosition(bool undoable, const std::shared_ptr<DOMRange>& range,
                                                                            bool leaveAGap)
 {
-    return setInsertionPointAfterPosition(*this, undoable, range, leaveAGap, nullptr);
+    return VornickUndoableInsertionPointPlacement(editingContext(), undoable, range, leaveAGap).apply();
 }
 
 bool VornickContentEditingView::canPopInsertionPointOutOfElementAndLeaveAGap(bool) const
@@ -216,7 +154,7 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
             }
         }
     }
-    (void)setInsertionPointAfterPosition(*this, true, place, leaveAGap, &stepName);
+    (void)VornickUndoableInsertionPointPlacement(editingContext(), true, place, leaveAGap, &stepName).apply();
     stepName.close();
     scrollRangeToVisible(effectiveOperationRange());
     return tagName;

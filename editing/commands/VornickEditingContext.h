@@ -174,6 +174,10 @@ public:
 
     // Opens the attribute editor on the element, focused on the attribute when given.
     virtual void showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>& attribute) = 0;
+    // Text about to be inserted in the frame that holds the substitute for
+    // non-breaking spaces makes the document choose another one (telling the
+    // user when none is left).
+    virtual void reassessNonBreakingSpaceSubstituteForTextToInsert(const std::u16string&, const std::shared_ptr<WebFrame>&) = 0;
 };
 
 } // namespace brevanton

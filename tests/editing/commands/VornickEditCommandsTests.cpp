@@ -108,6 +108,7 @@ public:
     const VornickUndoableTypingRun* activeTypingRun() const override { return nullptr; }
     const VornickUndoableBackspaceRun* activeBackspaceRun() const override { return nullptr; }
     void showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>&) override { }
+    void reassessNonBreakingSpaceSubstituteForTextToInsert(const std::u16string&, const std::shared_ptr<WebFrame>&) override { }
 
     // Applies the edit as one undo step.
     template<typename Edit> void step(Edit&& edit)

@@ -1,24 +1,23 @@
-// Applying a snippet to a range: inserted at a caret (the caret then goes to
-// the snippet's interior, or after a block whose content may not be edited),
-// wrapped around a selection it may wrap, or put in the selection's place.
-// An element of the snippet that lacks attributes its kind requires gets
-// them, and the attribute editor opens on the first one missing.
-#include "editing/VornickContentEditingView.h"
+#include "editing/commands/VornickUndoableSnippetApplication.h"
 
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickFragmentInterior.h"
+#include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentReplacement.h"
+#include "editing/commands/VornickUndoableInsertionPointPlacement.h"
+#include "editing/commands/VornickUndoableWrap.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickFragmentDescription.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/UndoManager.h"
-#include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
 
 namespace brevanton {
@@ -33,29 +32,39 @@ std::pair<std::shared_ptr<DOMElement>, std::u16string> addMissingRequiredAttribu
     for (DOMNode* node = fragment.first(); node; node = node->traverseNext(&fragment)) {
         if (!node->isElementNode())
             continue;
-        auto& element = static_cast<DOMElement&>(*node);
+        auto& element = downcast<DOMElement>(*node);
         auto added = vornick_addMissingRequiredAttributesForHTMLSpec(element, &spec);
         if (!added.empty())
-            return { std::static_pointer_cast<DOMElement>(element.shared_from_this()), added.front() };
+            return { downcast<DOMElement>(element.shared_from_this()), added.front() };
     }
     return {};
 }
 
 } // namespace
 
-bool VornickContentEditingView::undoableApplyDescribedFragment(bool, const VornickFragmentDescription& description,
-                                                               const std::shared_ptr<DOMRange>& givenRange)
+VornickUndoableSnippetApplication::VornickUndoableSnippetApplication(VornickEditingContext& context, bool undoable,
+                                                                     const VornickFragmentDescription& description, std::shared_ptr<DOMRange> range)
+    : VornickUndoableEdit(context, undoable)
+    , m_description(description)
+    , m_range(std::move(range))
 {
-    endTypingRun();
-    endBackspaceRun();
-    auto range = givenRange ? givenRange->cloneRange() : nullptr;
-    if (!range || !m_blockModeHelper || !m_focusedWebFrame)
+}
+
+// Its parts are undoable whatever the caller asks: the step is the user's.
+bool VornickUndoableSnippetApplication::apply()
+{
+    begin();
+    const auto& description = m_description;
+    auto range = m_range ? m_range->cloneRange() : nullptr;
+    auto* blockModeHelper = context().blockModeHelper();
+    auto focusedWebFrame = context().focusedWebFrame();
+    if (!range || !blockModeHelper || !focusedWebFrame)
         return false;
     if (range->collapsed()) {
-        if (auto popped = m_blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*range))
+        if (auto popped = blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*range))
             range = popped;
     }
-    auto spec = vornick_HTMLSpec(*m_focusedWebFrame);
+    auto spec = vornick_HTMLSpec(*focusedWebFrame);
     BREVANTON_ASSERT(spec, "documentSpec == nil");
     bool mayWrap = spec->mayWrapContentsOfRangeInFragmentDescription(*range, description, nullptr);
     auto document = vornick_ownerDocument(*range);
@@ -67,24 +76,24 @@ bool VornickContentEditingView::undoableApplyDescribedFragment(bool, const Vorni
     std::optional<VornickFreezeDriedDOMRange> interior;
     static const std::u16string embedPrefix = u"wp:embed-";
     if (identifier.starts_with(embedPrefix))
-        fragment = m_blockModeHelper->createEmbedPlaceholderWithProperties({ { u"providerNameSlug", identifier.substr(embedPrefix.size()) } },
-                                                                            description.displayName() + u" URL", *document);
+        fragment = blockModeHelper->createEmbedPlaceholderWithProperties({ { u"providerNameSlug", identifier.substr(embedPrefix.size()) } },
+                                                                          description.displayName() + u" URL", *document);
     else
         fragment = description.createDescribedFragmentWithValues({ { u"content", u"*" } }, *document, &interior);
     if (!fragment) {
-        Sound::beep();
+        m_failedAudibly = true;
         return false;
     }
-    m_blockModeHelper->blockifyFragment(*fragment);
-    reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(fragment->textContent(), m_focusedWebFrame);
+    blockModeHelper->blockifyFragment(*fragment);
+    context().reassessNonBreakingSpaceSubstituteForTextToInsert(fragment->textContent(), focusedWebFrame);
     auto [lackingElement, firstMissingAttribute] = addMissingRequiredAttributes(*fragment, *spec);
 
     // The step keeps the name of its insertion, wrap or replacement, also
     // when the caret is then placed after a block.
-    VornickCommandStepName stepName(editingContext(), true);
+    VornickCommandStepName stepName(context(), true);
     stepName.open();
     auto nameOfStep = [this]() -> std::optional<std::u16string> {
-        if (auto undo = undoManager())
+        if (auto undo = context().undoManager())
             return undo->undoActionName();
         return std::nullopt;
     };
@@ -97,39 +106,39 @@ bool VornickContentEditingView::undoableApplyDescribedFragment(bool, const Vorni
         if (interior)
             located.emplace(*fragment, *interior);
         std::shared_ptr<DOMRange> result;
-        applied = undoableReplaceRangeWithFragment(true, range, fragment, std::nullopt, &result) && result;
+        applied = VornickUndoableFragmentReplacement(context(), true, range, fragment).apply(&result) && result;
         if (applied) {
             name = nameOfStep();
-            newBlock = m_blockModeHelper->exactSelectionFromRange(*result, true);
+            newBlock = blockModeHelper->exactSelectionFromRange(*result, true);
             if (located) {
                 if (auto caret = located->rangeAfterInsertion())
-                    setTargetRange(caret);
+                    context().setTargetRange(caret);
             }
-            if (!m_sectionHandlesShown && newBlock && !m_blockModeHelper->canEditContentOfBlockOrElement(*newBlock)) {
+            if (!context().sectionHandlesShown() && newBlock && !blockModeHelper->canEditContentOfBlockOrElement(*newBlock)) {
                 if (auto outer = newBlock->outerRange()) {
                     outer->collapse(false);
-                    (void)undoableSetTextInsertionPointAfterPosition(true, outer, false);
+                    (void)VornickUndoableInsertionPointPlacement(context(), true, outer, false).apply();
                 }
             }
         }
     } else if (mayWrap && interior) {
-        applied = undoableWrapRange(true, range, fragment, interior);
+        applied = VornickUndoableWrap(context(), true, range, fragment, interior).apply();
         name = nameOfStep();
     } else {
-        applied = undoableReplaceRangeWithFragment(true, range, fragment, u"Replace");
+        applied = VornickUndoableFragmentReplacement(context(), true, range, fragment, u"Replace").apply();
         name = nameOfStep();
     }
     stepName.close(name);
     if (!applied) {
-        Sound::beep();
+        m_failedAudibly = true;
         return false;
     }
 
-    scrollRangeToVisible(effectiveOperationRange());
+    context().scrollRangeToVisible(context().effectiveOperationRange());
     if (lackingElement && lackingElement->isConnected())
-        showAttributeEditorForElement(lackingElement, firstMissingAttribute);
+        context().showAttributeEditorForElement(lackingElement, firstMissingAttribute);
     else if (insertedAtCaret && identifier == u"wp:image" && newBlock)
-        showAttributeEditorForElement(newBlock->element(), u"wp-image-id");
+        context().showAttributeEditorForElement(newBlock->element(), u"wp-image-id");
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/foundation/UndoManager.h"
+#include "platform/views/Sound.h"
 #include "views/VornickViewExtensions.h"
 
 #include <algorithm>
@@ -101,33 +102,9 @@ public:
             toggled.push_back(tagName);
         m_view.m_toggledInlineStyleElementsCaret = toggled.empty() ? VornickDOMPosition() : caret;
     }
-    bool removeApplicationsOfElementKind(bool undoable, const std::u16string& tagName, const std::shared_ptr<DOMRange>& range) override
-    {
-        return m_view.undoableRemoveApplicationsOfElementKind(undoable, tagName, range);
-    }
-    bool applyDescribedElement(bool undoable, const VornickHTMLElementSpec& spec, const std::shared_ptr<DOMRange>& range) override
-    {
-        return m_view.undoableApplyDescribedElement(undoable, spec, range);
-    }
 
-    // --- The edits and paragraph rules the list and element structure commands are made of
+    // The paragraph rules and the deletion of the selection.
 
-    bool replaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>& range, const std::shared_ptr<DOMDocumentFragment>& fragment,
-                                  const std::optional<std::u16string>& actionNameOverride, std::shared_ptr<DOMRange>* outResultRange) override
-    {
-        return m_view.undoableReplaceRangeWithFragment(undoable, range, fragment, actionNameOverride, outResultRange);
-    }
-    std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoable,
-                                                               const std::optional<std::u16string>& actionNameOverride,
-                                                               bool backspacing) override
-    {
-        return m_view.deleteFragmentInRange(range, undoable, actionNameOverride, backspacing);
-    }
-    bool replaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range, const std::u16string& text, bool addToTypingRun,
-                              std::shared_ptr<DOMRange>* outResultRange) override
-    {
-        return m_view.undoableReplaceRangeWithText(undoable, range, text, addToTypingRun, outResultRange);
-    }
     void deleteSelection() override { m_view.deleteSelection(); }
     std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange& range) const override
     {
@@ -143,16 +120,7 @@ public:
         m_view.vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
     }
 
-    // The table commands' primitives.
-    bool deleteFragment(const std::shared_ptr<DOMRange>& range, bool undoable, const std::optional<std::u16string>& actionName) override
-    {
-        return m_view.deleteFragment(range, undoable, actionName, false, nullptr);
-    }
-    void setAttributeValue(bool undoable, const std::shared_ptr<DOMElement>& element, const std::u16string& attribute,
-                           const std::u16string& value) override
-    {
-        (void)m_view.undoableSetValue(undoable, value, attribute, element);
-    }
+    // Scrolling.
     void scrollRangeToVisible(const std::shared_ptr<DOMRange>& range) override { m_view.scrollRangeToVisible(range); }
 
     // The open runs.
@@ -168,6 +136,20 @@ public:
     {
         m_view.reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(text, frame);
     }
+    void chooseMediaFileAndReplaceSelection(const std::u16string& tagName) override
+    {
+        if (tagName == u"IMG")
+            m_view.chooseImageAndReplaceSelection(nullptr);
+        else if (tagName == u"FIGURE")
+            m_view.chooseImageAndReplaceSelectionWithFigure(nullptr);
+        else if (tagName == u"PICTURE")
+            m_view.chooseImageAndReplaceSelectionWithPicture(nullptr);
+        else if (tagName == u"VIDEO")
+            m_view.chooseVideoAndReplaceSelectionUsingElementKind(tagName);
+        else if (tagName == u"AUDIO")
+            m_view.chooseAudioFileAndReplaceSelectionUsingElementKind(tagName);
+    }
+    void beep() override { Sound::beep(); }
 
 private:
     VornickContentEditingView& m_view;

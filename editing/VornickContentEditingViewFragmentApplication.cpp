@@ -159,7 +159,7 @@ void VornickContentEditingView::installFragmentCompletionActionHandlers()
             &VornickContentEditingView::addFragmentDescriptionWithContentPlaceholderFromSelection);
 }
 
-// --- Applying an element: the command, then the open panel of the media it leaves to the user, or the beep of its failure
+// --- Applying an element or a snippet
 
 bool VornickContentEditingView::undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec& elementSpec,
                                                               const std::shared_ptr<DOMRange>& range)
@@ -171,42 +171,13 @@ bool VornickContentEditingView::undoableApplyDescribedElement(bool undoable, con
                                                               const std::shared_ptr<DOMRange>& range, const std::optional<URL>& targetURL,
                                                               bool alwaysShowAttributeEditor)
 {
-    VornickUndoableElementApplication application(editingContext(), undoable, elementSpec, range, targetURL, alwaysShowAttributeEditor);
-    bool applied = application.apply();
-    switch (application.mediaToChoose()) {
-    case VornickUndoableElementApplication::Media::None:
-        break;
-    case VornickUndoableElementApplication::Media::Image:
-        chooseImageAndReplaceSelection(nullptr);
-        break;
-    case VornickUndoableElementApplication::Media::Figure:
-        chooseImageAndReplaceSelectionWithFigure(nullptr);
-        break;
-    case VornickUndoableElementApplication::Media::Picture:
-        chooseImageAndReplaceSelectionWithPicture(nullptr);
-        break;
-    case VornickUndoableElementApplication::Media::Video:
-        chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
-        break;
-    case VornickUndoableElementApplication::Media::Audio:
-        chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
-        break;
-    }
-    if (!applied && application.failedAudibly())
-        Sound::beep();
-    return applied;
+    return VornickUndoableElementApplication(editingContext(), undoable, elementSpec, range, targetURL, alwaysShowAttributeEditor).apply();
 }
-
-// --- Applying a snippet: the command, then the beep of its failure
 
 bool VornickContentEditingView::undoableApplyDescribedFragment(bool undoable, const VornickFragmentDescription& description,
                                                                const std::shared_ptr<DOMRange>& range)
 {
-    VornickUndoableSnippetApplication application(editingContext(), undoable, description, range);
-    bool applied = application.apply();
-    if (!applied && application.failedAudibly())
-        Sound::beep();
-    return applied;
+    return VornickUndoableSnippetApplication(editingContext(), undoable, description, range).apply();
 }
 
 // --- The apply menus

@@ -20,14 +20,12 @@ namespace brevanton {
 
 class DOMCharacterData;
 class DOMDocument;
-class DOMDocumentFragment;
 class DOMElement;
 class DOMRange;
 class UndoManager;
 class VornickBlockModeEditingContext;
 class VornickBlockModeHelper;
 struct VornickDOMPosition;
-class VornickHTMLElementSpec;
 class VornickUndoableBackspaceRun;
 class VornickUndoableTypingRun;
 class WebFrame;
@@ -113,35 +111,14 @@ public:
     // The head pane shows the document's title as it is now, in a focused field.
     virtual void showTitleInHeadPane() = 0;
 
-    // --- Formatting: the styles pending for typed text, and the edits the formatting commands are made of
+    // --- Formatting: the styles pending for typed text
 
     // Toggles the inline element kind (upper-case tag) among those pending
     // for the next text typed at the caret.
     virtual void togglePendingInlineStyle(const std::u16string& tagName, const VornickDOMPosition& caret) = 0;
-    // Takes every element of the kind off the range; false when no element
-    // of the kind encloses either end.
-    [[nodiscard]] virtual bool removeApplicationsOfElementKind(bool undoable, const std::u16string& tagName,
-                                                               const std::shared_ptr<DOMRange>&) = 0;
-    // Puts an element of the described kind on the range.
-    virtual bool applyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&) = 0;
 
-    // --- The edits and paragraph rules the list and element structure commands are made of
+    // --- The paragraph rules and the deletion of the selection the list and element structure commands use
 
-    // Deletes the range (null: the effective operation range) and inserts the
-    // fragment there; the result range (may be null) gets what was inserted.
-    [[nodiscard]] virtual bool replaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>&,
-                                                        const std::shared_ptr<DOMDocumentFragment>&,
-                                                        const std::optional<std::u16string>& actionNameOverride,
-                                                        std::shared_ptr<DOMRange>* outResultRange) = 0;
-    // Deletes the range (null: the effective operation range); answers what
-    // was deleted, which the caller owns, or null when nothing could be.
-    virtual std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>&, bool undoable,
-                                                                       const std::optional<std::u16string>& actionNameOverride,
-                                                                       bool backspacing) = 0;
-    // Replaces the range by the text (growing the open typing run when asked
-    // and it continues it); the result range (may be null) gets the text.
-    [[nodiscard]] virtual bool replaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>&, const std::u16string& text,
-                                                    bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange) = 0;
     // Deletes the selection as the Delete key does.
     virtual void deleteSelection() = 0;
     // The space that holds a place for the caret in the range's document.
@@ -153,15 +130,8 @@ public:
     virtual bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const = 0;
     virtual void autoWrapSelectedRangeEnvironsInParagraphIfAppropriate() = 0;
 
-    // --- What the table commands are made of, besides insertions
+    // --- Scrolling, which the table commands ask for
 
-    // Deletes the range's contents (false: nothing could be deleted), the
-    // step named `actionName` when given.
-    virtual bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoable, const std::optional<std::u16string>& actionName) = 0;
-    // Sets the element's attribute; undone, the old value comes back, or the
-    // attribute goes when it was absent.
-    virtual void setAttributeValue(bool undoable, const std::shared_ptr<DOMElement>&, const std::u16string& attribute,
-                                   const std::u16string& value) = 0;
     // Scrolls the web view so that the range shows.
     virtual void scrollRangeToVisible(const std::shared_ptr<DOMRange>&) = 0;
 
@@ -178,6 +148,12 @@ public:
     // non-breaking spaces makes the document choose another one (telling the
     // user when none is left).
     virtual void reassessNonBreakingSpaceSubstituteForTextToInsert(const std::u16string&, const std::shared_ptr<WebFrame>&) = 0;
+    // Asks the user for the file of a media element (upper-case tag: IMG,
+    // FIGURE, PICTURE, VIDEO or AUDIO), and replaces the selection with the
+    // element when it arrives.
+    virtual void chooseMediaFileAndReplaceSelection(const std::u16string& tagName) = 0;
+    // Tells the user that the edit could not be made.
+    virtual void beep() = 0;
 };
 
 } // namespace brevanton

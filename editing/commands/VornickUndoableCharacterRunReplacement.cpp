@@ -2,6 +2,7 @@
 
 #include "dom/VornickRangeExtensions.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableTextReplacement.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
@@ -61,7 +62,7 @@ bool VornickUndoableCharacterRunReplacement::apply()
         auto part = document->createRange();
         part->setStart(span.node, span.start);
         part->setEnd(span.node, span.end);
-        (void)context().replaceRangeWithText(undoable(), part, span.replacement, false, &lastResult);
+        (void)VornickUndoableTextReplacement(context(), undoable(), part, span.replacement, false).apply(&lastResult);
     }
     // A range that ended inside the last converted text now ends where the
     // converted text does (the replacement moved it to the text's start).

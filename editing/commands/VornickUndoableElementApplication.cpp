@@ -125,23 +125,23 @@ bool VornickUndoableElementApplication::apply()
                 return true;
             }
         }
-        m_mediaToChoose = Media::Image;
+        context().chooseMediaFileAndReplaceSelection(u"IMG");
         return true;
     }
     if (range->collapsed() && equalsIgnoringASCIICase(tag, u"FIGURE")) {
-        m_mediaToChoose = Media::Figure;
+        context().chooseMediaFileAndReplaceSelection(u"FIGURE");
         return true;
     }
     if (range->collapsed() && equalsIgnoringASCIICase(tag, u"PICTURE")) {
-        m_mediaToChoose = Media::Picture;
+        context().chooseMediaFileAndReplaceSelection(u"PICTURE");
         return true;
     }
     if (equalsIgnoringASCIICase(tag, u"VIDEO")) {
-        m_mediaToChoose = Media::Video;
+        context().chooseMediaFileAndReplaceSelection(u"VIDEO");
         return true;
     }
     if (equalsIgnoringASCIICase(tag, u"AUDIO")) {
-        m_mediaToChoose = Media::Audio;
+        context().chooseMediaFileAndReplaceSelection(u"AUDIO");
         return true;
     }
 
@@ -174,7 +174,7 @@ bool VornickUndoableElementApplication::apply()
                                                                                    &newText);
     }
     if (!fragment || !newElement) {
-        m_failedAudibly = true;
+        context().beep();
         return false;
     }
     std::vector<std::u16string> addedAttributes;
@@ -214,7 +214,7 @@ bool VornickUndoableElementApplication::apply()
                                                                                           false);
         if (!VornickUndoableWrap(context(), true, grown, fragment, interior).apply()) {
             stepName.close(nameOfStep());
-            m_failedAudibly = true;
+            context().beep();
             return false;
         }
     }

@@ -4,10 +4,9 @@
 // with a header row and, where allowed, a caption; figures get a caption;
 // definition lists a term; links their URL; every new element gets the
 // attributes its kind requires. Images, figures and pictures at a caret,
-// video and audio are media whose file the user chooses first: the command
-// leaves them to the editor (`mediaToChoose`), as it leaves the beep of a
-// failure (`failedAudibly`). The attribute editor opens on the new element's
-// first added attribute (a link's URL).
+// video and audio are media: the user chooses the file first, and the
+// selection is replaced when it arrives. The attribute editor opens on the
+// new element's first added attribute (a link's URL).
 #pragma once
 
 #include "editing/commands/VornickUndoableEdit.h"
@@ -20,22 +19,15 @@ class VornickHTMLElementSpec;
 
 class VornickUndoableElementApplication : public VornickUndoableEdit {
 public:
-    enum class Media { None, Image, Figure, Picture, Video, Audio };
-
     // A link points to the target URL when given, else to one found on the
     // pasteboard; its attribute editor opens when asked always, else only
     // for a link to a remote URL.
     VornickUndoableElementApplication(VornickEditingContext&, bool undoable, const VornickHTMLElementSpec&, std::shared_ptr<DOMRange>,
                                       std::optional<URL> targetURL, bool alwaysShowAttributeEditor);
 
-    // False when nothing was applied. True also when the element is media
-    // whose file the editor must have chosen (`mediaToChoose`).
+    // False when nothing was applied. True also for media, whose file the
+    // user is then asked for.
     [[nodiscard]] bool apply();
-
-    // After `apply`: the media the editor lets the user choose the file of.
-    Media mediaToChoose() const { return m_mediaToChoose; }
-    // After a failed `apply`: whether the failure is told with a beep.
-    bool failedAudibly() const { return m_failedAudibly; }
 
 private:
     void editElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>& attribute);
@@ -44,8 +36,6 @@ private:
     std::shared_ptr<DOMRange> m_range;
     std::optional<URL> m_targetURL;
     bool m_alwaysShowAttributeEditor;
-    Media m_mediaToChoose { Media::None };
-    bool m_failedAudibly { false };
 };
 
 } // namespace brevanton

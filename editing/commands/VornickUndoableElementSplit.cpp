@@ -6,6 +6,8 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableChildSpanExchange.h"
+#include "editing/commands/VornickUndoableFragmentReplacement.h"
+#include "editing/commands/VornickUndoableTextReplacement.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLSpec.h"
@@ -231,7 +233,7 @@ bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>
             && vornick_containsOnlyHTMLWhitespaceAndNonBreakingSpaceSubstituteCharacter(downcast<DOMCharacterData>(*next).data(),
                                                                                        substitute)) {
             std::shared_ptr<DOMRange> result;
-            if (!context().replaceRangeWithText(undoable(), vornick_innerRange(next), placeholder, false, &result))
+            if (!VornickUndoableTextReplacement(context(), undoable(), vornick_innerRange(next), placeholder, false).apply(&result))
                 return false;
             auto caret = document->createRange();
             if (producingCharacterLevelInsertionPoint)
@@ -262,7 +264,7 @@ bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>
         at->setStartAfter(*element);
     at->collapse(true);
     std::shared_ptr<DOMRange> result;
-    if (!context().replaceRangeWithFragment(undoable(), at, fragment, std::nullopt, &result))
+    if (!VornickUndoableFragmentReplacement(context(), undoable(), at, fragment).apply(&result))
         return false;
     auto caret = document->createRange();
     if (atEnd && result) {

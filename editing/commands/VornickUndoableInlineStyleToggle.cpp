@@ -4,6 +4,8 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableElementApplication.h"
+#include "editing/commands/VornickUndoableElementKindRemoval.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -39,7 +41,7 @@ bool VornickUndoableInlineStyleToggle::apply()
 
     // 2. Every character has it already: off.
     if (hasApplications && vornick_allCharactersAreContainedInElementsOfKind(*copy, tagName))
-        return context().removeApplicationsOfElementKind(undoable(), tagName, copy);
+        return VornickUndoableElementKindRemoval(context(), undoable(), tagName, copy).apply();
 
     // 3. On, once: what has it already loses it first.
     auto frame = context().focusedWebFrame();
@@ -51,8 +53,10 @@ bool VornickUndoableInlineStyleToggle::apply()
     VornickCommandStepName stepName(context(), undoable(), u"Toggle <" + asciiLowercase(tagName) + u">");
     stepName.open();
     if (hasApplications)
-        (void)context().removeApplicationsOfElementKind(undoable(), tagName, copy);
-    bool applied = context().applyDescribedElement(undoable(), *elementSpec, context().effectiveOperationRange());
+        (void)VornickUndoableElementKindRemoval(context(), undoable(), tagName, copy).apply();
+    bool applied = VornickUndoableElementApplication(context(), undoable(), *elementSpec, context().effectiveOperationRange(), std::nullopt,
+                                                     true)
+                       .apply();
     stepName.close();
     return applied;
 }

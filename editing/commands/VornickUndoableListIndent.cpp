@@ -5,6 +5,7 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickListCommandSupport.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentReplacement.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -187,7 +188,7 @@ bool VornickUndoableListIndent::perform(bool preflightOnly)
     const auto* helper = context().blockModeHelper();
     VornickListSelectionKeeper keptSelection(context().effectiveOperationRange());
     auto replace = [this](const std::shared_ptr<DOMRange>& range, const std::shared_ptr<DOMDocumentFragment>& fragment) {
-        return range && fragment && context().replaceRangeWithFragment(true, range, fragment, IndentActionName, nullptr);
+        return range && fragment && VornickUndoableFragmentReplacement(context(), true, range, fragment, IndentActionName).apply();
     };
     auto insertAt = [&](const std::shared_ptr<DOMNode>& container, unsigned offset, const std::shared_ptr<DOMDocumentFragment>& fragment) {
         return replace(VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(container, static_cast<int32_t>(offset))), fragment);

@@ -4,6 +4,7 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickListCommandSupport.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "editing/commands/VornickUndoableFragmentInsertion.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMDocument.h"
@@ -64,7 +65,8 @@ bool VornickUndoableListItemMove::apply()
             continue;
         stepName.open();
         moved = true;
-        auto deleted = context().deleteFragmentInRange(VornickOuterRangeWithBlockComments(helper, *neighbour), true, name, false);
+        std::shared_ptr<DOMDocumentFragment> deleted;
+        (void)VornickUndoableFragmentDeletion(context(), true, VornickOuterRangeWithBlockComments(helper, *neighbour), name).apply(&deleted);
         if (!deleted || !deleted->hasChildNodes())
             continue;
         auto runRange = VornickRangeOfRun(helper, run);

@@ -7,7 +7,9 @@
 #include "editing/VornickListCommandSupport.h"
 #include "editing/commands/VornickEditingContext.h"
 #include "editing/commands/VornickUndoableChildSpanExchange.h"
+#include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "editing/commands/VornickUndoableFragmentInsertion.h"
+#include "editing/commands/VornickUndoableFragmentReplacement.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
@@ -140,7 +142,7 @@ bool VornickUndoableListOutdent::apply()
     };
     auto remove = [&](const std::shared_ptr<DOMRange>& range) {
         if (range)
-            (void)context().deleteFragmentInRange(range, false, name, false);
+            (void)VornickUndoableFragmentDeletion(context(), false, range, name).apply();
     };
     // Paragraphs made of items, with block comments unless they land inside a block.
     auto itemsToParagraphs = [&](DOMDocumentFragment& fragment, const std::shared_ptr<DOMNode>& destination) {
@@ -178,7 +180,7 @@ bool VornickUndoableListOutdent::apply()
                     while (vornick_hoistListOutOfListItem(*item)) { }
                 }
                 itemsToParagraphs(*items, outer);
-                (void)context().replaceRangeWithFragment(false, VornickOuterRangeWithBlockComments(helper, *list), items, name, nullptr);
+                (void)VornickUndoableFragmentReplacement(context(), false, VornickOuterRangeWithBlockComments(helper, *list), items, name).apply();
             } else if (insertAt(endOf(VornickOuterRangeWithBlockComments(helper, *outer)), items)) {
                 remove(VornickOuterRangeWithBlockComments(helper, *list));
             }
@@ -199,7 +201,8 @@ bool VornickUndoableListOutdent::apply()
                 } else if (insertAt(endOf(VornickOuterRangeWithBlockComments(helper, *outer)), items)) {
                     remove(VornickRangeOfRun(helper, run));
                     // The rest of the list nests under the last outdented item.
-                    auto remainder = context().deleteFragmentInRange(VornickOuterRangeWithBlockComments(helper, *list), false, name, false);
+                    std::shared_ptr<DOMDocumentFragment> remainder;
+                    (void)VornickUndoableFragmentDeletion(context(), false, VornickOuterRangeWithBlockComments(helper, *list), name).apply(&remainder);
                     auto lastCopy = copies->last();
                     if (remainder && remainder->hasChildNodes() && VornickIsListItemElement(lastCopy.get()) && lastCopy->isConnected())
                         (void)insertAt(VornickMakeDOMPosition(lastCopy, static_cast<int32_t>(lastCopy->childCount())), remainder);

@@ -81,7 +81,7 @@ bool VornickUndoableSnippetApplication::apply()
     else
         fragment = description.createDescribedFragmentWithValues({ { u"content", u"*" } }, *document, &interior);
     if (!fragment) {
-        m_failedAudibly = true;
+        context().beep();
         return false;
     }
     blockModeHelper->blockifyFragment(*fragment);
@@ -130,7 +130,7 @@ bool VornickUndoableSnippetApplication::apply()
     }
     stepName.close(name);
     if (!applied) {
-        m_failedAudibly = true;
+        context().beep();
         return false;
     }
 

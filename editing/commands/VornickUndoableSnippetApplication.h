@@ -3,8 +3,7 @@
 // wrapped around a selection it may wrap, or put in the selection's place,
 // as one step named after the insertion, the wrap or the replacement. An
 // element of the snippet that lacks attributes its kind requires gets them,
-// and the attribute editor opens on the first one missing. The command
-// leaves the beep of a failure to the editor (`failedAudibly`).
+// and the attribute editor opens on the first one missing.
 #pragma once
 
 #include "editing/commands/VornickUndoableEdit.h"
@@ -20,13 +19,9 @@ public:
     // False when nothing was applied.
     [[nodiscard]] bool apply();
 
-    // After a failed `apply`: whether the failure is told with a beep.
-    bool failedAudibly() const { return m_failedAudibly; }
-
 private:
     const VornickFragmentDescription& m_description;
     std::shared_ptr<DOMRange> m_range;
-    bool m_failedAudibly { false };
 };
 
 } // namespace brevanton

@@ -7,6 +7,8 @@
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/VornickTableSpans.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableAttributeValue.h"
+#include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -111,10 +113,10 @@ bool VornickUndoableTableColumnDeletion::apply()
             range->setStart(cells.row, cells.first->index());
             range->setEnd(cells.row, cells.last->index() + 1);
         }
-        deletedAny |= context().deleteFragment(range, undoable(), actionName());
+        deletedAny |= VornickUndoableFragmentDeletion(context(), undoable(), range, actionName()).apply();
     }
     spans.forEachSpanToShorten([this](const std::shared_ptr<DOMElement>& cell, const std::u16string& attribute, unsigned value) {
-        context().setAttributeValue(undoable(), cell, attribute, toUTF16(std::to_string(value)));
+        VornickUndoableAttributeValue(context(), undoable(), cell, attribute, toUTF16(std::to_string(value))).apply();
     });
     stepName.close();
     return deletedAny;

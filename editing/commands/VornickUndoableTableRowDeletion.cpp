@@ -4,6 +4,7 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableRowDeletionRange.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 
@@ -43,7 +44,7 @@ bool VornickUndoableTableRowDeletion::apply()
             continue;
         // The deletion itself shortens the spans of cells above over the row
         // and carries the row's own spanning cells into the next row.
-        deletedAny |= context().deleteFragment(VornickTableRowDeletionRange(*row), undoable(), actionName());
+        deletedAny |= VornickUndoableFragmentDeletion(context(), undoable(), VornickTableRowDeletionRange(*row), actionName()).apply();
     }
     stepName.close();
     return deletedAny;

@@ -7,6 +7,7 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickTableSpans.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableAttributeValue.h"
 #include "editing/commands/VornickUndoableFragmentInsertion.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
@@ -63,7 +64,7 @@ bool VornickUndoableTableRowInsertion::apply()
     stepName.open();
     for (const auto& cell : shape.spanningAcross) {
         auto span = VornickTableSpans::spanOfCell(*cell, u"rowspan") + 1;
-        context().setAttributeValue(undoable(), cell, u"rowspan", toUTF16(std::to_string(span)));
+        VornickUndoableAttributeValue(context(), undoable(), cell, u"rowspan", toUTF16(std::to_string(span))).apply();
     }
     auto place = VornickMakeDOMPosition(section, static_cast<int32_t>(offset));
     bool inserted = VornickUndoableFragmentInsertion(context(), undoable(), fragment, place, actionName()).apply();

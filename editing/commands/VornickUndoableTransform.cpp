@@ -4,6 +4,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentReplacement.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "html/VornickWordPressBlockMetadata.h"
@@ -96,7 +97,7 @@ bool VornickUndoableTransform::apply(std::shared_ptr<DOMRange>* outResultRange)
     VornickCommandStepName stepName(context(), undoable(), actionName());
     stepName.open();
     std::shared_ptr<DOMRange> result;
-    bool replaced = context().replaceRangeWithFragment(undoable(), outerRange, fragment, std::nullopt, &result);
+    bool replaced = VornickUndoableFragmentReplacement(context(), undoable(), outerRange, fragment).apply(&result);
     stepName.close();
     if (!replaced)
         return false;

@@ -3,6 +3,8 @@
 #include "dom/VornickNodeExtensions.h"
 #include "editing/VornickCommandStepName.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentDeletion.h"
+#include "editing/commands/VornickUndoableFragmentReplacement.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
@@ -42,11 +44,11 @@ bool VornickUndoableUnwrap::apply()
     stepName.open();
     bool unwrapped = false;
     if (vornick_isEffectivelyEmpty(element)) {
-        unwrapped = context().deleteFragmentInRange(outerRange, undoable(), name, false) != nullptr;
+        unwrapped = VornickUndoableFragmentDeletion(context(), undoable(), outerRange, name).apply();
     } else {
         auto inner = document->createRange();
         inner->selectNodeContents(elementToUnwrap);
-        unwrapped = context().replaceRangeWithFragment(undoable(), outerRange, inner->cloneContents(), name, nullptr);
+        unwrapped = VornickUndoableFragmentReplacement(context(), undoable(), outerRange, inner->cloneContents(), name).apply();
     }
     stepName.close();
     return unwrapped;

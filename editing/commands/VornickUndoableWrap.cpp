@@ -5,6 +5,7 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickFragmentInterior.h"
 #include "editing/commands/VornickEditingContext.h"
+#include "editing/commands/VornickUndoableFragmentReplacement.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
@@ -43,18 +44,18 @@ bool VornickUndoableWrap::apply()
     VornickCommandStepName stepName(context(), undoable(), name);
     stepName.open();
     std::shared_ptr<DOMRange> result;
-    if (!context().replaceRangeWithFragment(undoable(), range->cloneRange(), newFragment, nameOverride, &result) || !result)
+    if (!VornickUndoableFragmentReplacement(context(), undoable(), range->cloneRange(), newFragment, nameOverride).apply(&result) || !result)
         return false;
 
     auto interiorRange = located.rangeAfterInsertion();
     if (!interiorRange) {
         // Put the range's contents back where the fragment went.
-        (void)context().replaceRangeWithFragment(undoable(), result, contents, nameOverride, nullptr);
+        (void)VornickUndoableFragmentReplacement(context(), undoable(), result, contents, nameOverride).apply();
         stepName.close();
         return false;
     }
     std::shared_ptr<DOMRange> wrapped;
-    if (!context().replaceRangeWithFragment(undoable(), interiorRange, contents, nameOverride, &wrapped) || !wrapped) {
+    if (!VornickUndoableFragmentReplacement(context(), undoable(), interiorRange, contents, nameOverride).apply(&wrapped) || !wrapped) {
         stepName.close();
         return false;
     }

@@ -81,34 +81,18 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrame() override { }
     void showTitleInHeadPane() override { }
     void togglePendingInlineStyle(const std::u16string&, const VornickDOMPosition&) override { }
-    bool removeApplicationsOfElementKind(bool, const std::u16string&, const std::shared_ptr<DOMRange>&) override { return false; }
-    bool applyDescribedElement(bool, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&) override { return false; }
-    bool replaceRangeWithFragment(bool, const std::shared_ptr<DOMRange>&, const std::shared_ptr<DOMDocumentFragment>&,
-                                  const std::optional<std::u16string>&, std::shared_ptr<DOMRange>*) override
-    {
-        return false;
-    }
-    std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>&, bool, const std::optional<std::u16string>&,
-                                                               bool) override
-    {
-        return nullptr;
-    }
-    bool replaceRangeWithText(bool, const std::shared_ptr<DOMRange>&, const std::u16string&, bool, std::shared_ptr<DOMRange>*) override
-    {
-        return false;
-    }
     void deleteSelection() override { }
     std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange&) const override { return u" "; }
     bool automaticallyAddsParagraphs() const override { return false; }
     bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const override { return false; }
     void autoWrapSelectedRangeEnvironsInParagraphIfAppropriate() override { }
-    bool deleteFragment(const std::shared_ptr<DOMRange>&, bool, const std::optional<std::u16string>&) override { return false; }
-    void setAttributeValue(bool, const std::shared_ptr<DOMElement>&, const std::u16string&, const std::u16string&) override { }
     void scrollRangeToVisible(const std::shared_ptr<DOMRange>&) override { }
     const VornickUndoableTypingRun* activeTypingRun() const override { return nullptr; }
     const VornickUndoableBackspaceRun* activeBackspaceRun() const override { return nullptr; }
     void showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>&) override { }
     void reassessNonBreakingSpaceSubstituteForTextToInsert(const std::u16string&, const std::shared_ptr<WebFrame>&) override { }
+    void chooseMediaFileAndReplaceSelection(const std::u16string&) override { }
+    void beep() override { }
 
     // Applies the edit as one undo step.
     template<typename Edit> void step(Edit&& edit)

@@ -1,4 +1,4 @@
-// Applying an element of the document's HTML specification to a range: a new
+// Applying an element kind the document's HTML spec describes to a range: a new
 // element at a caret (the caret goes inside it), or wrapped around a
 // selection, as one step named after the insertion or the wrap. Tables come
 // with a header row and, where allowed, a caption; figures get a caption;

@@ -6,6 +6,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeGeometry.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickContentEditingViewLoadState.h"
 #include "editing/VornickContentEditingViewSplitViewManager.h"
 #include "editing/VornickContentOverlayView.h"
@@ -23,6 +24,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Popover.h"
 #include "platform/views/Window.h"
@@ -37,17 +39,18 @@ namespace brevanton {
 
 VornickContentEditingView::VornickContentEditingView(Rect frame)
     : View(frame)
-    , m_loadState(std::make_unique<VornickContentEditingViewLoadState>())
+    , m_internals(std::make_unique<Internals>())
 {
+    m_internals->loadState = std::make_unique<VornickContentEditingViewLoadState>();
 }
 
 void VornickContentEditingView::build()
 {
     // 1. Fields.
-    m_blockModeHelper = std::make_shared<VornickBlockModeHelper>();
-    m_blockModeHelper->setContentEditingView(this);
-    m_fileEntitlementDelegate = VornickApplicationDelegate::shared().get();
-    m_tidyFilter = std::make_shared<VornickTidyFilter>();
+    m_internals->blockModeHelper = std::make_shared<VornickBlockModeHelper>();
+    m_internals->blockModeHelper->setContentEditingView(this);
+    m_internals->fileEntitlementDelegate = VornickApplicationDelegate::shared().get();
+    m_internals->tidyFilter = std::make_shared<VornickTidyFilter>();
     setFlipped(true);
     setAutoresizesSubviews(true);
 
@@ -55,70 +58,70 @@ void VornickContentEditingView::build()
     double pathBarHeight = VornickDOMPathBar::naturalDOMPathBarHeight();
 
     // 2. The path bar along the bottom.
-    m_domPathBar = std::make_shared<VornickDOMPathBar>(Rect(0, bounds.height() - pathBarHeight, bounds.width(), pathBarHeight));
-    m_domPathBar->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
-    m_domPathBar->setContentEditingView(this);
-    addSubview(m_domPathBar);
+    m_internals->domPathBar = std::make_shared<VornickDOMPathBar>(Rect(0, bounds.height() - pathBarHeight, bounds.width(), pathBarHeight));
+    m_internals->domPathBar->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
+    m_internals->domPathBar->setContentEditingView(this);
+    addSubview(m_internals->domPathBar);
 
     // 3. The split view above it.
-    m_splitView = std::make_shared<VornickCollapsibleHeaderSplitView>(Rect(0, 0, bounds.width(), bounds.height() - pathBarHeight));
-    m_splitView->setVertical(false);
-    m_splitView->setDividerStyle(SplitViewDividerStyle::PaneSplitter);
-    m_splitView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
-    addSubview(m_splitView);
+    m_internals->splitView = std::make_shared<VornickCollapsibleHeaderSplitView>(Rect(0, 0, bounds.width(), bounds.height() - pathBarHeight));
+    m_internals->splitView->setVertical(false);
+    m_internals->splitView->setDividerStyle(SplitViewDividerStyle::PaneSplitter);
+    m_internals->splitView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    addSubview(m_internals->splitView);
 
     // 4. Its manager.
-    m_splitViewManager = std::make_shared<VornickContentEditingViewSplitViewManager>();
-    m_splitViewManager->setFooterViewNaturalHeight(250.0);
-    m_splitViewManager->setSplitView(m_splitView);
+    m_internals->splitViewManager = std::make_shared<VornickContentEditingViewSplitViewManager>();
+    m_internals->splitViewManager->setFooterViewNaturalHeight(250.0);
+    m_internals->splitViewManager->setSplitView(m_internals->splitView);
     auto weak = weakSelf();
-    m_splitViewManager->setHeaderCollapseHandlerBlock([weak] {
+    m_internals->splitViewManager->setHeaderCollapseHandlerBlock([weak] {
         if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
             self->updateSelectionIndicator();
     });
 
     // 5. The head metadata header.
-    m_headMetadataEditingUIController = std::make_shared<VornickHeadMetadataEditingUIController>();
-    m_headMetadataEditingUIController->setContentEditingView(this);
-    double headerHeight = m_headMetadataEditingUIController->view()->frame().height();
-    m_splitViewManager->setHeaderViewMinHeight(headerHeight);
-    m_splitViewManager->setHeaderViewNaturalHeight(headerHeight);
+    m_internals->headMetadataEditingUIController = std::make_shared<VornickHeadMetadataEditingUIController>();
+    m_internals->headMetadataEditingUIController->setContentEditingView(this);
+    double headerHeight = m_internals->headMetadataEditingUIController->view()->frame().height();
+    m_internals->splitViewManager->setHeaderViewMinHeight(headerHeight);
+    m_internals->splitViewManager->setHeaderViewNaturalHeight(headerHeight);
 
     // 6. The web view.
-    double webViewTop = m_allowsHeadDisplayAndEditing ? headerHeight + m_splitView->dividerThickness() : 0;
-    m_webView = VornickEmbeddedWebView::create(
-        Rect(0, webViewTop, bounds.width(), std::max(0.0, m_splitView->frame().height() - webViewTop)));
-    m_webView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
-    m_splitView->addSubview(m_webView);
-    if (m_allowsHeadDisplayAndEditing)
-        m_splitViewManager->setHeaderView(m_headMetadataEditingUIController->view());
-    m_webView->setFrameLoadDelegate(this);
-    m_webView->setResourceLoadDelegate(this);
-    m_webView->setEditingDelegate(this);
-    m_webView->setPolicyDelegate(this);
+    double webViewTop = m_internals->allowsHeadDisplayAndEditing ? headerHeight + m_internals->splitView->dividerThickness() : 0;
+    m_internals->webView = VornickEmbeddedWebView::create(
+        Rect(0, webViewTop, bounds.width(), std::max(0.0, m_internals->splitView->frame().height() - webViewTop)));
+    m_internals->webView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    m_internals->splitView->addSubview(m_internals->webView);
+    if (m_internals->allowsHeadDisplayAndEditing)
+        m_internals->splitViewManager->setHeaderView(m_internals->headMetadataEditingUIController->view());
+    m_internals->webView->setFrameLoadDelegate(this);
+    m_internals->webView->setResourceLoadDelegate(this);
+    m_internals->webView->setEditingDelegate(this);
+    m_internals->webView->setPolicyDelegate(this);
 
     // 7. Web preferences: the editor's own user style sheet.
-    auto& preferences = m_webView->preferences();
+    auto& preferences = m_internals->webView->preferences();
     preferences.javaScriptEnabled = UserDefaults::standard().boolForKey(u"AllowJavaScriptExecution");
     if (auto sheet = Bundle::main().URLForResource(u"VornickEditingViewUserStyleSheet", u"css")) {
         preferences.userStyleSheetEnabled = true;
         preferences.userStyleSheetLocation = *sheet;
         Error error;
-        if (!m_webView->applyUserStyleSheet(&error))
+        if (!m_internals->webView->applyUserStyleSheet(&error))
             consoleLog(u"The editing view's user style sheet could not be read: " + error.localizedDescription());
     }
 
     // 9. The source loupe.
-    m_sourceLoupe = std::make_shared<VornickSourceLoupe>();
-    m_sourceLoupe->setActiveContentEditingView(this);
-    m_splitViewManager->setSourceLoupe(m_sourceLoupe);
+    m_internals->sourceLoupe = std::make_shared<VornickSourceLoupe>();
+    m_internals->sourceLoupe->setActiveContentEditingView(this);
+    m_internals->splitViewManager->setSourceLoupe(m_internals->sourceLoupe);
     if (VornickSourceLoupe::wantsToBeEmbedded()) {
-        m_sourceLoupe->setEmbedded(true);
-        m_splitViewManager->setFooterView(m_sourceLoupe->view());
+        m_internals->sourceLoupe->setEmbedded(true);
+        m_internals->splitViewManager->setFooterView(m_internals->sourceLoupe->view());
         collapseEmbeddedSourceLoupe();
     }
 
-    m_elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
+    m_internals->elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
     installMediaAndAttributeEditorActionHandlers();
     installTableCommandActionHandlers();
     installClipboardAndDeletionActionHandlers();
@@ -147,31 +150,31 @@ VornickContentEditingView::~VornickContentEditingView()
 {
     // Nothing deferred by the view may run once it is gone.
     RunLoop::main().cancelPerforms(this);
-    m_htmlUpdateTimer.invalidate();
+    m_internals->htmlUpdateTimer.invalidate();
     if (auto delegate = VornickApplicationDelegate::shared())
         delegate->releaseAllReadPermissionsForClient(this);
     removeUndoActionsFromEveryUndoManager();
-    if (m_webView) {
-        m_webView->setFrameLoadDelegate(nullptr);
-        m_webView->setResourceLoadDelegate(nullptr);
-        m_webView->setEditingDelegate(nullptr);
-        m_webView->setPolicyDelegate(nullptr);
-        m_webView->stopLoading();
+    if (m_internals->webView) {
+        m_internals->webView->setFrameLoadDelegate(nullptr);
+        m_internals->webView->setResourceLoadDelegate(nullptr);
+        m_internals->webView->setEditingDelegate(nullptr);
+        m_internals->webView->setPolicyDelegate(nullptr);
+        m_internals->webView->stopLoading();
     }
-    if (m_domPathBar)
-        m_domPathBar->setContentEditingView(nullptr);
-    if (m_headMetadataEditingUIController)
-        m_headMetadataEditingUIController->setContentEditingView(nullptr);
-    if (m_sourceLoupe)
-        m_sourceLoupe->setActiveContentEditingView(nullptr);
-    if (m_elementEditorUIController)
-        m_elementEditorUIController->detachFromContentEditingView();
-    if (m_blockModeHelper && m_blockModeHelper->contentEditingView() == this)
-        m_blockModeHelper->setContentEditingView(nullptr);
-    if (m_dropTargetRange)
-        m_dropTargetRange->detach();
-    if (m_targetRange)
-        m_targetRange->detach();
+    if (m_internals->domPathBar)
+        m_internals->domPathBar->setContentEditingView(nullptr);
+    if (m_internals->headMetadataEditingUIController)
+        m_internals->headMetadataEditingUIController->setContentEditingView(nullptr);
+    if (m_internals->sourceLoupe)
+        m_internals->sourceLoupe->setActiveContentEditingView(nullptr);
+    if (m_internals->elementEditorUIController)
+        m_internals->elementEditorUIController->detachFromContentEditingView();
+    if (m_internals->blockModeHelper && m_internals->blockModeHelper->contentEditingView() == this)
+        m_internals->blockModeHelper->setContentEditingView(nullptr);
+    if (m_internals->dropTargetRange)
+        m_internals->dropTargetRange->detach();
+    if (m_internals->targetRange)
+        m_internals->targetRange->detach();
 }
 
 std::weak_ptr<VornickContentEditingView> VornickContentEditingView::weakSelf() const
@@ -203,20 +206,20 @@ UndoManager* VornickContentEditingView::undoManager() const
         if (auto undo = window->undoManager())
             return undo;
     }
-    if (!m_ownUndoManager)
-        m_ownUndoManager = std::make_unique<UndoManager>();
-    return m_ownUndoManager.get();
+    if (!m_internals->ownUndoManager)
+        m_internals->ownUndoManager = std::make_unique<UndoManager>();
+    return m_internals->ownUndoManager.get();
 }
 
 void VornickContentEditingView::setBlockModeHelper(std::shared_ptr<VornickBlockModeHelper> helper)
 {
-    if (m_blockModeHelper && m_blockModeHelper->contentEditingView() == this)
-        m_blockModeHelper->setContentEditingView(nullptr);
-    m_blockModeHelper = std::move(helper);
-    if (m_blockModeHelper) {
-        m_blockModeHelper->setContentEditingView(this);
+    if (m_internals->blockModeHelper && m_internals->blockModeHelper->contentEditingView() == this)
+        m_internals->blockModeHelper->setContentEditingView(nullptr);
+    m_internals->blockModeHelper = std::move(helper);
+    if (m_internals->blockModeHelper) {
+        m_internals->blockModeHelper->setContentEditingView(this);
         if (auto frame = mainFrame())
-            m_blockModeHelper->setHtmlSpec(vornick_HTMLSpec(*frame));
+            m_internals->blockModeHelper->setHtmlSpec(vornick_HTMLSpec(*frame));
     }
 }
 
@@ -272,12 +275,12 @@ std::shared_ptr<VornickContentEditingView> VornickContentEditingView::vornickCon
 
 bool VornickContentEditingView::relatedUIHasFocus() const
 {
-    return m_elementEditorUIController && vornick_hasFocus(*m_elementEditorUIController->popover());
+    return m_internals->elementEditorUIController && vornick_hasFocus(*m_internals->elementEditorUIController->popover());
 }
 
 bool VornickContentEditingView::viewIsDescendantOfContentEditingArea(const View& view) const
 {
-    return m_webView && view.isDescendantOf(m_webView.get());
+    return m_internals->webView && view.isDescendantOf(m_internals->webView.get());
 }
 
 bool VornickContentEditingView::responderIsEmbeddedWebViewOrADescendant(const Responder* responder) const
@@ -297,65 +300,65 @@ void VornickContentEditingView::focus()
     auto window = this->window();
     if (!window || responderIsEmbeddedWebViewOrADescendant(window->firstResponder().get()))
         return;
-    if (m_focusedWebFrame && m_focusedWebFrame->frameView())
-        window->makeFirstResponder(m_focusedWebFrame->frameView());
+    if (m_internals->focusedWebFrame && m_internals->focusedWebFrame->frameView())
+        window->makeFirstResponder(m_internals->focusedWebFrame->frameView());
 }
 
 void VornickContentEditingView::setEditable(bool editable)
 {
-    if (editable == m_editable)
+    if (editable == m_internals->editable)
         return;
-    m_editable = editable;
+    m_internals->editable = editable;
     if (!editable) {
         setAllowsHeadDisplayAndEditing(false);
-        m_webView->setEditable(false);
+        m_internals->webView->setEditable(false);
     } else {
         // Head display comes back with editing.
         setAllowsHeadDisplayAndEditing(true);
-        if (m_webFramesBeingLoaded.empty() && m_loadingState != VornickContentLoadingState::InProgress)
-            m_webView->setEditable(true);
+        if (m_internals->webFramesBeingLoaded.empty() && m_internals->loadingState != VornickContentLoadingState::InProgress)
+            m_internals->webView->setEditable(true);
     }
 }
 
 void VornickContentEditingView::setDocumentEdited(bool edited)
 {
-    if (edited && !m_editable)
+    if (edited && !m_internals->editable)
         consoleLog(u"Warning: setDocumentEdited:YES invoked for non-editable ContentEditingView!");
-    if (edited == m_documentEdited)
+    if (edited == m_internals->documentEdited)
         return;
-    m_documentEdited = edited;
-    if (m_sourceLoupe)
-        m_sourceLoupe->updateForDocumentEditedStateChangeInContentEditingView(*this);
+    m_internals->documentEdited = edited;
+    if (m_internals->sourceLoupe)
+        m_internals->sourceLoupe->updateForDocumentEditedStateChangeInContentEditingView(*this);
 }
 
 void VornickContentEditingView::setAllowsHeadDisplayAndEditing(bool allows)
 {
-    if (allows == m_allowsHeadDisplayAndEditing)
+    if (allows == m_internals->allowsHeadDisplayAndEditing)
         return;
     if (!allows)
         setHeadElementsShown(false);
-    m_allowsHeadDisplayAndEditing = allows;
-    m_splitViewManager->setHeaderView(allows ? m_headMetadataEditingUIController->view() : nullptr);
+    m_internals->allowsHeadDisplayAndEditing = allows;
+    m_internals->splitViewManager->setHeaderView(allows ? m_internals->headMetadataEditingUIController->view() : nullptr);
 }
 
 bool VornickContentEditingView::headElementsShown() const
 {
-    if (!m_allowsHeadDisplayAndEditing || m_splitView->subviews().empty())
+    if (!m_internals->allowsHeadDisplayAndEditing || m_internals->splitView->subviews().empty())
         return false;
-    return !m_splitView->isSubviewCollapsed(*m_splitView->subviews().front());
+    return !m_internals->splitView->isSubviewCollapsed(*m_internals->splitView->subviews().front());
 }
 
 void VornickContentEditingView::setHeadElementsShown(bool shown)
 {
-    if (!m_allowsHeadDisplayAndEditing || shown == headElementsShown())
+    if (!m_internals->allowsHeadDisplayAndEditing || shown == headElementsShown())
         return;
     endTypingRun();
     if (shown) {
-        m_splitView->setPosition(m_splitViewManager->headerViewNaturalHeight(), 0);
-        m_headMetadataEditingUIController->focusTitleTextField();
+        m_internals->splitView->setPosition(m_internals->splitViewManager->headerViewNaturalHeight(), 0);
+        m_internals->headMetadataEditingUIController->focusTitleTextField();
     } else {
-        m_splitView->setPosition(0, 0);
-        auto frame = m_headMetadataEditingUIController->focusedWebFrame();
+        m_internals->splitView->setPosition(0, 0);
+        auto frame = m_internals->headMetadataEditingUIController->focusedWebFrame();
         auto window = this->window();
         if (window && frame && frame->frameView())
             window->makeFirstResponder(frame->frameView());
@@ -365,55 +368,55 @@ void VornickContentEditingView::setHeadElementsShown(bool shown)
 
 bool VornickContentEditingView::pathBarShown() const
 {
-    return m_domPathBar && !m_domPathBar->isHidden();
+    return m_internals->domPathBar && !m_internals->domPathBar->isHidden();
 }
 
 void VornickContentEditingView::setPathBarShown(bool shown)
 {
-    if (!m_domPathBar || shown == pathBarShown())
+    if (!m_internals->domPathBar || shown == pathBarShown())
         return;
-    double height = m_domPathBar->frame().height();
-    Rect splitFrame = m_splitView->frame();
+    double height = m_internals->domPathBar->frame().height();
+    Rect splitFrame = m_internals->splitView->frame();
     if (!shown) {
-        m_domPathBar->setHidden(true);
-        m_splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() + height));
+        m_internals->domPathBar->setHidden(true);
+        m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() + height));
     } else {
-        m_domPathBar->updateForValidationStatusChange();
-        m_splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() - height));
-        m_domPathBar->setHidden(false);
+        m_internals->domPathBar->updateForValidationStatusChange();
+        m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() - height));
+        m_internals->domPathBar->setHidden(false);
     }
 }
 
 void VornickContentEditingView::collapseEmbeddedSourceLoupe()
 {
-    if (!m_sourceLoupe || !m_sourceLoupe->embedded() || m_splitView->subviews().size() < 2)
+    if (!m_internals->sourceLoupe || !m_internals->sourceLoupe->embedded() || m_internals->splitView->subviews().size() < 2)
         return;
-    long divider = static_cast<long>(m_splitView->subviews().size()) - 2;
-    m_splitView->setPosition(m_splitView->maxPossiblePositionOfDividerAtIndex(divider), divider);
+    long divider = static_cast<long>(m_internals->splitView->subviews().size()) - 2;
+    m_internals->splitView->setPosition(m_internals->splitView->maxPossiblePositionOfDividerAtIndex(divider), divider);
 }
 
 void VornickContentEditingView::uncollapseEmbeddedSourceLoupe()
 {
-    if (!m_sourceLoupe || !m_sourceLoupe->embedded() || m_splitView->subviews().size() < 2)
+    if (!m_internals->sourceLoupe || !m_internals->sourceLoupe->embedded() || m_internals->splitView->subviews().size() < 2)
         return;
-    long divider = static_cast<long>(m_splitView->subviews().size()) - 2;
-    m_splitView->setPosition(m_splitView->maxPossiblePositionOfDividerAtIndex(divider) - m_splitViewManager->footerViewNaturalHeight(),
+    long divider = static_cast<long>(m_internals->splitView->subviews().size()) - 2;
+    m_internals->splitView->setPosition(m_internals->splitView->maxPossiblePositionOfDividerAtIndex(divider) - m_internals->splitViewManager->footerViewNaturalHeight(),
                              divider);
 }
 
 Rect VornickContentEditingView::contentRect() const
 {
-    return convertRectFromView(m_webView->visibleRect(), m_webView.get());
+    return convertRectFromView(m_internals->webView->visibleRect(), m_internals->webView.get());
 }
 
 std::shared_ptr<WebFrame> VornickContentEditingView::mainFrame() const
 {
-    return m_webView ? m_webView->mainFrame() : nullptr;
+    return m_internals->webView ? m_internals->webView->mainFrame() : nullptr;
 }
 
 std::shared_ptr<DOMDocument> VornickContentEditingView::mainFrameDocument() const
 {
-    return m_webView ? m_webView->mainFrameDocument() : nullptr;
+    return m_internals->webView ? m_internals->webView->mainFrameDocument() : nullptr;
 }
 
 void VornickContentEditingView::applySectionHandlesToAllFrames(bool shown)
@@ -433,26 +436,26 @@ void VornickContentEditingView::applySectionHandlesToAllFrames(bool shown)
         for (const auto& element : vornick_effectiveAttachmentPointElements(*frame)) {
             for (auto child = element->firstChild(); child; child = child->nextSibling()) {
                 if (shown)
-                    m_blockModeHelper->recursiveAddBrickTags(*child);
+                    m_internals->blockModeHelper->recursiveAddBrickTags(*child);
                 else
-                    m_blockModeHelper->recursiveRemoveBrickTags(*child);
+                    m_internals->blockModeHelper->recursiveRemoveBrickTags(*child);
             }
         }
     });
-    performAfterDelay(0.2, [](VornickContentEditingView& view) { view.m_webView->setNeedsDisplay(true); });
+    performAfterDelay(0.2, [](VornickContentEditingView& view) { view.m_internals->webView->setNeedsDisplay(true); });
 }
 
 void VornickContentEditingView::embeddedWebViewMoved()
 {
-    if (m_overlayWindow && m_webView)
-        m_overlayWindow->trackMoveOfEmbeddedWebView(*m_webView);
+    if (m_internals->overlayWindow && m_internals->webView)
+        m_internals->overlayWindow->trackMoveOfEmbeddedWebView(*m_internals->webView);
     updateSelectionIndicator();
 }
 
 void VornickContentEditingView::elementEditorDidShowWindow()
 {
-    if (m_sourceLoupe)
-        m_sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
+    if (m_internals->sourceLoupe)
+        m_internals->sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
 }
 
 void VornickContentEditingView::elementEditorDidEffectivelyResizeWindow()
@@ -467,15 +470,15 @@ void VornickContentEditingView::elementEditorDidHideWindow()
 
 Rect VornickContentEditingView::elementEditorPopoverWindowFrameIfShown() const
 {
-    if (!m_elementEditorUIController)
+    if (!m_internals->elementEditorUIController)
         return Rect();
-    return vornick_windowFrameIfShown(*m_elementEditorUIController->popover());
+    return vornick_windowFrameIfShown(*m_internals->elementEditorUIController->popover());
 }
 
 std::optional<VornickExactSelection> VornickContentEditingView::exactSelectionToOpenInAttributeEditorForEffectiveOperationRange() const
 {
     auto range = effectiveOperationRange();
-    return m_blockModeHelper ? m_blockModeHelper->blockOrElementToEditForRange(range.get()) : std::nullopt;
+    return m_internals->blockModeHelper ? m_internals->blockModeHelper->blockOrElementToEditForRange(range.get()) : std::nullopt;
 }
 
 std::optional<VornickExactSelection> VornickContentEditingView::exactSelectionToUnwrapOrDeleteForEffectiveOperationRange() const

@@ -21,10 +21,8 @@
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickTidyFilter.h"
 #include "toolkit/VornickCompletionSet.h"
-#include "toolkit/VornickNewlineConvention.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/DraggingSession.h"
@@ -34,7 +32,6 @@
 #include "platform/web/WebDelegates.h"
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -44,7 +41,6 @@
 
 namespace brevanton {
 
-class AttributedString;
 class DOMDocument;
 class DOMDocumentFragment;
 class DOMElement;
@@ -57,10 +53,8 @@ class VornickAttachmentPoint;
 class VornickAttachmentPointLocator;
 class VornickAttachmentPointLocatorSet;
 class VornickCollapsibleHeaderSplitView;
-class VornickContentEditingViewLoadState;
 class VornickContentEditingViewSplitViewManager;
 class VornickDOMPathBar;
-class VornickDOMToNSRangeMap;
 class VornickElementEditorUIController;
 class VornickEnduringFileReference;
 class VornickFragmentCompletionSet;
@@ -74,7 +68,6 @@ class VornickEmbeddedWebView;
 class DOMCSSStyleSheet;
 class Menu;
 class PrintOperation;
-class TextField;
 class VornickFindAndReplaceController;
 class VornickSavePanelAccessoryViewController;
 class VornickWebResourceFileWatcher;
@@ -156,11 +149,11 @@ public:
     bool hasInputFocus() const;
     void focus();
 
-    bool isEditable() const override { return m_editable; }
+    bool isEditable() const override;
     void setEditable(bool);
-    bool isDocumentEdited() const { return m_documentEdited; }
+    bool isDocumentEdited() const;
     void setDocumentEdited(bool);
-    bool allowsHeadDisplayAndEditing() const { return m_allowsHeadDisplayAndEditing; }
+    bool allowsHeadDisplayAndEditing() const;
     void setAllowsHeadDisplayAndEditing(bool);
     bool headElementsShown() const;
     void setHeadElementsShown(bool);
@@ -172,41 +165,35 @@ public:
 
     std::shared_ptr<WebFrame> mainFrame() const;
     std::shared_ptr<DOMDocument> mainFrameDocument() const;
-    const std::shared_ptr<VornickEmbeddedWebView>& embeddedWebView() const { return m_webView; }
-    const std::shared_ptr<VornickContentEditingViewSplitViewManager>& splitViewManager() const { return m_splitViewManager; }
-    const std::shared_ptr<VornickHeadMetadataEditingUIController>& headMetadataEditingUIController() const
-    {
-        return m_headMetadataEditingUIController;
-    }
-    void setHeadMetadataEditingUIController(std::shared_ptr<VornickHeadMetadataEditingUIController> controller)
-    {
-        m_headMetadataEditingUIController = std::move(controller);
-    }
-    const std::shared_ptr<VornickDOMPathBar>& domPathBar() const { return m_domPathBar; }
-    const std::shared_ptr<VornickSourceLoupe>& sourceLoupe() const { return m_sourceLoupe; }
-    const std::shared_ptr<VornickCollapsibleHeaderSplitView>& splitView() const { return m_splitView; }
-    const std::shared_ptr<VornickElementEditorUIController>& elementEditorUIController() const { return m_elementEditorUIController; }
-    VornickContentEditingViewDelegate* delegate() const { return m_delegate; }
-    void setDelegate(VornickContentEditingViewDelegate* delegate) { m_delegate = delegate; }
-    VornickContentEditingViewFileEntitlementDelegate* fileEntitlementDelegate() const { return m_fileEntitlementDelegate; }
-    void setFileEntitlementDelegate(VornickContentEditingViewFileEntitlementDelegate* delegate) { m_fileEntitlementDelegate = delegate; }
-    const std::shared_ptr<VornickBlockModeHelper>& blockModeHelper() const { return m_blockModeHelper; }
+    const std::shared_ptr<VornickEmbeddedWebView>& embeddedWebView() const;
+    const std::shared_ptr<VornickContentEditingViewSplitViewManager>& splitViewManager() const;
+    const std::shared_ptr<VornickHeadMetadataEditingUIController>& headMetadataEditingUIController() const;
+    void setHeadMetadataEditingUIController(std::shared_ptr<VornickHeadMetadataEditingUIController> controller);
+    const std::shared_ptr<VornickDOMPathBar>& domPathBar() const;
+    const std::shared_ptr<VornickSourceLoupe>& sourceLoupe() const;
+    const std::shared_ptr<VornickCollapsibleHeaderSplitView>& splitView() const;
+    const std::shared_ptr<VornickElementEditorUIController>& elementEditorUIController() const;
+    VornickContentEditingViewDelegate* delegate() const;
+    void setDelegate(VornickContentEditingViewDelegate* delegate);
+    VornickContentEditingViewFileEntitlementDelegate* fileEntitlementDelegate() const;
+    void setFileEntitlementDelegate(VornickContentEditingViewFileEntitlementDelegate* delegate);
+    const std::shared_ptr<VornickBlockModeHelper>& blockModeHelper() const;
     // Subclasses for other kinds of content put their own helper in place.
     void setBlockModeHelper(std::shared_ptr<VornickBlockModeHelper>);
-    const std::shared_ptr<VornickWebResourceCache>& webResourceCache() const { return m_webResourceCache; }
-    void setWebResourceCache(std::shared_ptr<VornickWebResourceCache> cache) { m_webResourceCache = std::move(cache); }
-    const std::shared_ptr<VornickAttachmentPointLocatorSet>& attachmentPointLocatorSet() const { return m_attachmentPointLocatorSet; }
-    void setAttachmentPointLocatorSet(std::shared_ptr<VornickAttachmentPointLocatorSet> set) { m_attachmentPointLocatorSet = std::move(set); }
-    const std::shared_ptr<View>& templateFallbackBannerView() const { return m_templateFallbackBannerView; }
-    const std::shared_ptr<View>& attachmentPointFailureBannerView() const { return m_attachmentPointFailureBannerView; }
-    bool automaticallyAddsParagraphs() const { return m_automaticallyAddsParagraphs; }
-    void setAutomaticallyAddsParagraphs(bool adds) { m_automaticallyAddsParagraphs = adds; }
-    bool sectionHandlesShown() const { return m_sectionHandlesShown; }
+    const std::shared_ptr<VornickWebResourceCache>& webResourceCache() const;
+    void setWebResourceCache(std::shared_ptr<VornickWebResourceCache> cache);
+    const std::shared_ptr<VornickAttachmentPointLocatorSet>& attachmentPointLocatorSet() const;
+    void setAttachmentPointLocatorSet(std::shared_ptr<VornickAttachmentPointLocatorSet> set);
+    const std::shared_ptr<View>& templateFallbackBannerView() const;
+    const std::shared_ptr<View>& attachmentPointFailureBannerView() const;
+    bool automaticallyAddsParagraphs() const;
+    void setAutomaticallyAddsParagraphs(bool adds);
+    bool sectionHandlesShown() const;
     void setSectionHandlesShown(bool);
-    const std::shared_ptr<WebFrame>& focusedWebFrame() const { return m_focusedWebFrame; }
-    const std::shared_ptr<VornickTidyFilter>& tidyFilter() const { return m_tidyFilter; }
+    const std::shared_ptr<WebFrame>& focusedWebFrame() const;
+    const std::shared_ptr<VornickTidyFilter>& tidyFilter() const;
     bool allowsVibrancy() const { return true; }
-    bool hasWrittenDocument() const { return m_hasWrittenDocument; }
+    bool hasWrittenDocument() const;
 
     // The window's undo manager, or the view's own while it has no window.
     UndoManager* undoManager() const override;
@@ -237,17 +224,17 @@ public:
     [[nodiscard]] bool loadHTMLString(const std::u16string&, const std::optional<URL>& baseURL, Error* outError);
     [[nodiscard]] bool finishHTMLLoadingWithErrorReturn(Error* outError);
     void cancelLoadingThenDo(std::function<void()>);
-    VornickResourceLoadAttempts failedResourceLoadAttempts() const { return m_failedResourceLoadAttempts; }
+    VornickResourceLoadAttempts failedResourceLoadAttempts() const;
     // Called by the host after the user granted file access.
     void reloadResourcesAfterAccessGrant();
-    bool loadingContent() const { return m_loadingContent; }
+    bool loadingContent() const;
     void setLoadingContent(bool);
-    VornickContentLoadingState loadingState() const { return m_loadingState; }
-    const std::optional<Error>& loadError() const { return m_loadError; }
+    VornickContentLoadingState loadingState() const;
+    const std::optional<Error>& loadError() const;
     // The URL each frame's document was loaded from, before any repaired copy.
     std::optional<URL> originalURLOfWebFrame(const WebFrame&) const;
     // The body placeholder put into an empty page, while it is still untouched.
-    const std::shared_ptr<DOMNode>& bodyPlaceholderTextNode() const { return m_bodyPlaceholderTextNode; }
+    const std::shared_ptr<DOMNode>& bodyPlaceholderTextNode() const;
 
     // --- Writing
 
@@ -275,10 +262,10 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrame();
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
     void htmlUpdateTimerFired();
-    bool htmlUpdateIsScheduled() const { return static_cast<bool>(m_htmlUpdateTimer); }
+    bool htmlUpdateIsScheduled() const;
     // Whether the last regeneration spliced changed text into the source it
     // gave before, rather than writing the whole document.
-    bool lastRegenerationWasSpliced() const { return m_lastRegenerationWasSpliced; }
+    bool lastRegenerationWasSpliced() const;
     void postLastGeneratedHTMLForFocusedWebFrameDidChange();
     void postValidationResultsForFocusedWebFrameDidChange();
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
@@ -296,18 +283,18 @@ public:
     double boundingBoxWidthOfElement(const DOMElement&) const override;
     std::shared_ptr<DOMRange> effectiveOperationRangeForWrapOrReplace() const;
     std::optional<VornickFreezeDriedDOMRange> freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const;
-    const std::shared_ptr<DOMRange>& targetRange() const { return m_targetRange; }
+    const std::shared_ptr<DOMRange>& targetRange() const;
     void setTargetRange(const std::shared_ptr<DOMRange>&);
     void setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(const std::shared_ptr<DOMRange>&);
-    bool settingTargetRange() const { return m_settingTargetRange; }
+    bool settingTargetRange() const;
     void updateWebViewSelectedDOMRangeForTargetRange();
     void updateSelectionIndicator();
-    const std::shared_ptr<DOMRange>& dropTargetRange() const { return m_dropTargetRange; }
+    const std::shared_ptr<DOMRange>& dropTargetRange() const;
     void setDropTargetRange(const std::shared_ptr<DOMRange>&, VornickHitPartKind, Point viewPoint);
-    bool droppingReplacementImage() const { return m_droppingReplacementImage; }
-    bool droppingReplacementMovie() const { return m_droppingReplacementMovie; }
-    std::vector<URL>& imageFileURLsForDrop() { return m_imageFileURLsForDrop; }
-    std::vector<URL>& movieFileURLsForDrop() { return m_movieFileURLsForDrop; }
+    bool droppingReplacementImage() const;
+    bool droppingReplacementMovie() const;
+    std::vector<URL>& imageFileURLsForDrop();
+    std::vector<URL>& movieFileURLsForDrop();
     void selectAll();
     void selectNone();
     void growSelectionToEnclosingNode();
@@ -336,7 +323,7 @@ public:
     void showAttachmentPointFailureBanner();
     void hideAttachmentPointFailureBanner();
     void dismissAttachmentPointFailureBanner();
-    const std::optional<URL>& mainFrameURL() const { return m_mainFrameURL; }
+    const std::optional<URL>& mainFrameURL() const;
     void setMainFrameURL(const URL&);
 
     // --- Non-breaking space substitutes
@@ -433,10 +420,10 @@ public:
     void undoSetTargetRange(const VornickFreezeDriedDOMRange&, const std::shared_ptr<DOMNode>& documentBody);
 
     // Typing and backspace runs.
-    const std::shared_ptr<VornickUndoableTypingRun>& activeTypingRun() const { return m_activeTypingRun; }
-    const std::shared_ptr<VornickUndoableBackspaceRun>& activeBackspaceRun() const { return m_activeBackspaceRun; }
+    const std::shared_ptr<VornickUndoableTypingRun>& activeTypingRun() const;
+    const std::shared_ptr<VornickUndoableBackspaceRun>& activeBackspaceRun() const;
     // True only while the view itself changes a text node's data.
-    bool insertingTextOrBackspacing() const { return m_insertingTextOrBackspacing; }
+    bool insertingTextOrBackspacing() const;
 
     // What edit commands (editing/commands/) see of the view; made on first use.
     VornickEditingContext& editingContext();
@@ -475,17 +462,17 @@ public:
     void deleteSelection();
     void deleteRange(const std::shared_ptr<DOMRange>&);
 
-    int32_t whitespacePolicy() const { return m_whitespacePolicy; }
-    void setWhitespacePolicy(int32_t policy) { m_whitespacePolicy = policy; }
+    int32_t whitespacePolicy() const;
+    void setWhitespacePolicy(int32_t policy);
     // Upper-case tag names toggled for the next typed text.
-    std::vector<std::u16string>& toggledInlineStyleElementsForTyping() { return m_toggledInlineStyleElementsForTyping; }
-    bool servicedProposedSelectionChange() const { return m_servicedProposedSelectionChange; }
-    bool probingForDOMRange() const { return m_probingForDOMRange; }
+    std::vector<std::u16string>& toggledInlineStyleElementsForTyping();
+    bool servicedProposedSelectionChange() const;
+    bool probingForDOMRange() const;
     void setProbingForDOMRange(bool probing);
-    const std::shared_ptr<DOMRange>& probeResultRange() const { return m_probeResultRange; }
-    bool selectedDOMRangeChangedWhileProbingForDOMRange() const { return m_selectedDOMRangeChangedWhileProbingForDOMRange; }
-    int64_t growingSelectionState() const { return m_growingSelectionState; }
-    void setGrowingSelectionState(int64_t state) { m_growingSelectionState = state; }
+    const std::shared_ptr<DOMRange>& probeResultRange() const;
+    bool selectedDOMRangeChangedWhileProbingForDOMRange() const;
+    int64_t growingSelectionState() const;
+    void setGrowingSelectionState(int64_t state);
 
     // The window: delegates, notifications and the send-event hook exist
     // exactly while the view is in a window.
@@ -497,8 +484,8 @@ public:
     void vornick_windowDidChangeFirstResponder(const Notification&);
     void vornick_windowWillBecomeKey(const Notification&);
     void vornick_windowDidBecomeKey(const Notification&);
-    bool windowIsBecomingKey() const { return m_windowIsBecomingKey; }
-    const Window::SendEventHookHandle& windowSendEventHook() const { return m_windowSendEventHook; }
+    bool windowIsBecomingKey() const;
+    const Window::SendEventHookHandle& windowSendEventHook() const;
     // What the send-event hook does with each event the window is about to
     // send; false keeps the window from sending it.
     static bool windowWillSendEvent(Window&, const Event&);
@@ -756,12 +743,12 @@ public:
     void embeddedWebViewWillSetSelectedDOMRange(const std::shared_ptr<DOMRange>&, WebSelectionAffinity);
     // The click rules; true lets the web view handle the click.
     bool changeSelectionForLeftOrRightMouseDown(const Event&);
-    int32_t anchorEndpoint() const { return m_anchorEndpoint; }
-    Point lastLeftMouseDownInView() const { return m_lastLeftMouseDownInView; }
-    bool leftClickSelectedSomething() const { return m_leftClickSelectedSomething; }
-    bool draggingAFragmentAsSource() const { return m_draggingAFragmentAsSource; }
+    int32_t anchorEndpoint() const;
+    Point lastLeftMouseDownInView() const;
+    bool leftClickSelectedSomething() const;
+    bool draggingAFragmentAsSource() const;
     // The content of the running drag of the view's own content; null for a copy.
-    const std::shared_ptr<DOMDocumentFragment>& fragmentForDrop() const { return m_fragmentForDrop; }
+    const std::shared_ptr<DOMDocumentFragment>& fragmentForDrop() const;
     // Where a drag of the view's own content ended with a move inside the
     // view: the content moves to the drop target as one undoable step.
     void concludeDragOfOwnContent(DragOperation, bool droppedInThisView);
@@ -773,7 +760,7 @@ public:
 
     // The overlay window over the web view; null while the view is in no
     // window (or before its window ordered in).
-    const std::shared_ptr<VornickContentOverlayWindow>& overlayWindow() const { return m_overlayWindow; }
+    const std::shared_ptr<VornickContentOverlayWindow>& overlayWindow() const;
     void createOverlayWindow();
 
     void showOrHideSourceLoupe(ActionSender*);
@@ -888,9 +875,9 @@ public:
     std::unique_ptr<VornickHTMLWriter> htmlWriterForGeneratingSearchStringForWebFrame(const WebFrame&) const;
     void performTextFinderAction(ActionSender*);
     // The text finder's bar container: the bar is a strip below the content.
-    std::shared_ptr<View> findBarView() const override { return m_findBarView; }
-    void setFindBarView(const std::shared_ptr<View>& view) override { m_findBarView = view; }
-    bool isFindBarVisible() const override { return m_findBarIsVisible; }
+    std::shared_ptr<View> findBarView() const override;
+    void setFindBarView(const std::shared_ptr<View>& view) override;
+    bool isFindBarVisible() const override;
     void setFindBarVisible(bool) override;
     void findBarViewDidChangeHeight() override;
     std::shared_ptr<View> contentView() const override;
@@ -905,7 +892,7 @@ public:
     bool isGrammarCheckingEnabled() const;
     void setGrammarCheckingEnabled(bool);
     void clearSpellCheckState() {}
-    long spellDocumentTag() const { return m_spellDocumentTag; }
+    long spellDocumentTag() const;
     // After typed text was inserted: fixes up the text just typed (with the
     // text before it as context) on a later turn, when a check finds anything.
     void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>&);
@@ -917,7 +904,7 @@ public:
     // a change reloads the style sheets and images that use the file.
     void addWatcherForResourceFile(const std::shared_ptr<VornickResourceLoadAttempt>&, const URL&);
     std::shared_ptr<VornickWebResourceFileWatcher> watcherForResourceLoadAttempt(const VornickResourceLoadAttempt&) const;
-    size_t resourceFileWatcherCount() const { return m_resourceFileWatchers.size(); }
+    size_t resourceFileWatcherCount() const;
     void refreshForResourceFileChangeAtURL(const URL&);
     void tickleReloadOfStyleSheetReferencedByLinkElement(const std::shared_ptr<DOMElement>&);
     void tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>&);
@@ -961,7 +948,7 @@ public:
     void addNewHeadElement(ActionSender*);
     // Built on first use.
     const std::shared_ptr<Menu>& addHeadElementMenu();
-    void setAddHeadElementMenu(std::shared_ptr<Menu> menu) { m_addHeadElementMenu = std::move(menu); }
+    void setAddHeadElementMenu(std::shared_ptr<Menu> menu);
     // Head elements are addressed by their index among the head's child nodes.
     void undoableDeleteHeadElementAtIndex(bool undoable, unsigned index, const std::shared_ptr<DOMDocument>&);
     // An index at or past the end appends. `childNodes` are appended as they are.
@@ -1022,10 +1009,10 @@ public:
     void clearProposedDrop();
     void padAroundInsertedFragmentRangeAfterDrop(const std::shared_ptr<DOMRange>&);
     void bringWindowForwardAfterDropIfPreferenceIsSet();
-    void setFragmentForDrop(const std::shared_ptr<DOMDocumentFragment>& fragment) { m_fragmentForDrop = fragment; }
-    bool droppingSingleLink() const { return m_droppingSingleLink; }
-    const std::vector<URL>& referencedFileURLsForDrop() const { return m_referencedFileURLsForDrop; }
-    const std::vector<URL>& audioFileURLsForDrop() const { return m_audioFileURLsForDrop; }
+    void setFragmentForDrop(const std::shared_ptr<DOMDocumentFragment>& fragment);
+    bool droppingSingleLink() const;
+    const std::vector<URL>& referencedFileURLsForDrop() const;
+    const std::vector<URL>& audioFileURLsForDrop() const;
 
     // --- Fragment completion: "Insert or Wrap In" (a popover over the
     //     selection that offers the document's elements and snippets), the
@@ -1035,7 +1022,7 @@ public:
     bool canInitiateFragmentCompletion() const;
     // Made on first use and kept.
     const std::shared_ptr<VornickFragmentCompletionUIController>& fragmentCompletionUIController();
-    bool hasFragmentCompletionUIController() const { return static_cast<bool>(m_fragmentCompletionUIController); }
+    bool hasFragmentCompletionUIController() const;
     void repositionCompletionPopoverToTrackBaseTargetRange();
     void vornick_deletePlaceholderElementForCompletionController(VornickFragmentCompletionUIController&);
     // The completion controller's calls: the ranking adjusted to what may go
@@ -1078,8 +1065,8 @@ public:
     // report and save) leaves the loaded source unpainted and unmapped; its
     // line index is still made, and then the source counts as up to date.
     // Painting is on by default.
-    bool paintsLoadedSource() const { return m_paintsLoadedSource; }
-    void setPaintsLoadedSource(bool paints) { m_paintsLoadedSource = paints; }
+    bool paintsLoadedSource() const;
+    void setPaintsLoadedSource(bool paints);
 
     // --- Writing back while tidy checks the file: a view that writes its
     // page back as soon as it has loaded it (the command-line save) writes
@@ -1089,13 +1076,13 @@ public:
     // and the page has no frames of its own; otherwise, and when the check
     // sends the load to a repaired copy, they are thrown away and the write
     // is made as ever. Off by default.
-    bool preparesWriteBack() const { return m_preparesWriteBack; }
+    bool preparesWriteBack() const;
     // Turning it off throws away what was prepared.
     void setPreparesWriteBack(bool);
     // The bytes the last write of the main frame put into its file, kept
     // only by a view that prepares write-backs (the report reads them
     // instead of the file).
-    const std::optional<std::string>& lastWrittenMainFrameData() const { return m_lastWrittenMainFrameData; }
+    const std::optional<std::string>& lastWrittenMainFrameData() const;
 
 protected:
     virtual void build();
@@ -1129,106 +1116,23 @@ private:
     void focusWebFrame(const std::shared_ptr<WebFrame>&);
     std::vector<std::weak_ptr<const DOMNode>> nodesToOmitWhenWriting(const WebFrame&) const;
 
-    bool m_editable { true };
-    std::shared_ptr<VornickBlockModeHelper> m_blockModeHelper;
-    std::optional<URL> m_mainFrameURL;
-    std::set<WebFrame*> m_webFramesBeingLoaded;
-    VornickResourceLoadAttempts m_resourcesBeingLoaded;
-    VornickResourceLoadAttempts m_failedResourceLoadAttempts;
-    bool m_loadingContent { false };
-    bool m_postedEndLoading { false };
-    VornickContentLoadingState m_loadingState { VornickContentLoadingState::NotStarted };
-    bool m_anyWebFrameLoadSucceeded { false };
-    std::optional<Error> m_loadError;
-    std::vector<std::function<void()>> m_loadCompletionBlocks;
-    std::shared_ptr<DOMRange> m_targetRange;
-    std::shared_ptr<WebFrame> m_focusedWebFrame;
-    std::shared_ptr<VornickTidyFilter> m_tidyFilter;
-    bool m_hasWrittenDocument { false };
-    bool m_documentEdited { false };
-    bool m_settingTargetRange { false };
-    bool m_automaticallyAddsParagraphs { true };
-    bool m_sectionHandlesShown { false };
-    bool m_allowsHeadDisplayAndEditing { true };
-    ScopedTimer m_htmlUpdateTimer;
-    std::shared_ptr<VornickAttachmentPointLocatorSet> m_attachmentPointLocatorSet;
-    std::shared_ptr<VornickWebResourceCache> m_webResourceCache;
-    std::shared_ptr<DOMRange> m_dropTargetRange;
-    std::vector<URL> m_imageFileURLsForDrop;
-    std::vector<URL> m_movieFileURLsForDrop;
-    bool m_droppingReplacementImage { false };
-    bool m_droppingReplacementMovie { false };
-    std::shared_ptr<View> m_templateFallbackBannerView;
-    std::shared_ptr<View> m_attachmentPointFailureBannerView;
-    std::shared_ptr<VornickHeadMetadataEditingUIController> m_headMetadataEditingUIController;
-    std::shared_ptr<VornickEmbeddedWebView> m_webView;
-    std::shared_ptr<VornickDOMPathBar> m_domPathBar;
-    std::shared_ptr<VornickSourceLoupe> m_sourceLoupe;
-    std::shared_ptr<VornickCollapsibleHeaderSplitView> m_splitView;
-    std::shared_ptr<VornickContentEditingViewSplitViewManager> m_splitViewManager;
-    std::shared_ptr<VornickElementEditorUIController> m_elementEditorUIController;
-    VornickContentEditingViewDelegate* m_delegate { nullptr };
-    VornickContentEditingViewFileEntitlementDelegate* m_fileEntitlementDelegate { nullptr };
-    mutable std::unique_ptr<UndoManager> m_ownUndoManager;
-    ObserverToken m_formattingPreferencesObservation;
+    // The private state, in editing/VornickContentEditingViewInternals.h.
+    struct Internals;
+    std::unique_ptr<Internals> m_internals;
 
-    // The repaired copies of the current load and their base elements.
-    std::unique_ptr<VornickContentEditingViewLoadState> m_loadState;
-    // Frames whose generated source went stale while they were not focused.
-    std::set<const WebFrame*> m_staleFrames;
-    bool m_probingForDOMRange { false };
-    std::shared_ptr<DOMNode> m_bodyPlaceholderTextNode;
-    // The painting and line-indexing jobs of a load, counted per frame.
-    std::map<const WebFrame*, unsigned> m_pendingSourceJobs;
-    uint64_t m_loadGeneration { 0 };
-    // The writer that regenerates the focused frame's source, kept between
-    // edits (with what it learnt of the document's element kinds).
-    struct RegenerationWriter {
-        const WebFrame* frame { nullptr };
-        uint64_t loadGeneration { 0 };
-        char16_t substitute { 0 };
-        VornickNewlineConvention newlineConvention { VornickNewlineConvention::LF };
-        std::shared_ptr<VornickHTMLWriter> writer;
-        // The source and map it gave last, which the frame holds too, and
-        // their line index: a later change of text alone is spliced into
-        // them, in place while nobody else holds them.
-        std::shared_ptr<AttributedString> source;
-        std::shared_ptr<VornickDOMToNSRangeMap> map;
-        std::weak_ptr<const VornickLineIndex> lineIndex;
-    };
-    std::unique_ptr<RegenerationWriter> m_regenerationWriter;
+    struct RegenerationWriter;
     VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
     bool spliceChangedTextIntoSourceOfWebFrame(const WebFrame&, DOMDocument&, VornickHTMLWriter&);
     void storeRegeneratedSourceOfWebFrame(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
-    unsigned m_blockRepairDepth { 0 };
-    bool m_lastRegenerationWasSpliced { false };
 
     // Undoable edits.
     class EditingContext;
-    std::unique_ptr<VornickEditingContext> m_editingContext;
-    std::shared_ptr<VornickUndoableTypingRun> m_activeTypingRun;
-    std::shared_ptr<VornickUndoableBackspaceRun> m_activeBackspaceRun;
-    bool m_insertingTextOrBackspacing { false };
-    // Every undo manager an inverse was registered with, to clear them when the view goes.
-    std::vector<std::pair<UndoManager*, std::weak_ptr<const void>>> m_undoManagersRegisteredWith;
     void removeUndoActionsFromEveryUndoManager();
     // The deletion, answering whether it could delete; the deleted fragment
     // is made only for a caller that asks for it.
     bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
                         bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
 
-    // Editing delegate and text input.
-    std::vector<ObserverToken> m_windowObservations;
-    Window::SendEventHookHandle m_windowSendEventHook;
-    bool m_windowIsBecomingKey { false };
-    bool m_servicedProposedSelectionChange { false };
-    std::shared_ptr<DOMRange> m_probeResultRange;
-    bool m_selectedDOMRangeChangedWhileProbingForDOMRange { false };
-    int64_t m_growingSelectionState { 0 };
-    // The mouse or key event whose selection change is being serviced.
-    std::optional<Event> m_selectionChangingEventBeingHandled;
-    std::vector<std::u16string> m_toggledInlineStyleElementsForTyping;
-    int32_t m_whitespacePolicy { 0 };
     void insertPendingInlineStyledText(const std::u16string& text, std::shared_ptr<DOMRange> range, char16_t substitute);
     std::shared_ptr<DOMRange> autoWrapInsertionPointInParagraph(const std::shared_ptr<DOMRange>& insertionPoint, bool& registeredTargetRangeUndo);
 
@@ -1242,31 +1146,10 @@ private:
     void installClipboardAndDeletionActionHandlers();
     void backspaceAtElementPosition(VornickDOMPosition, bool caretStartedInText);
 
-    // Pointer: hit testing, interception, mouse, cursor and overlay state.
-    int32_t m_anchorEndpoint { 0 };
-    Point m_lastLeftMouseDownInView;
-    bool m_leftClickSelectedSomething { false };
-    bool m_draggingAFragmentAsSource { false };
-    std::shared_ptr<DOMDocumentFragment> m_fragmentForDrop;
-    std::shared_ptr<DOMRange> m_draggedRange;
-    std::shared_ptr<DraggingSource> m_draggingSource;
-    std::shared_ptr<TrackingArea> m_trackingArea;
-    double m_lastMouseMovedTimestamp { -1 };
-    // The modifier keys held at the last event the view saw.
-    ModifierFlags m_lastKnownModifierFlags { 0 };
-    std::shared_ptr<VornickContentOverlayWindow> m_overlayWindow;
-    std::shared_ptr<VornickDOMTreeVisualizerWindowController> m_domTreeVisualizerWindowController;
     bool handleSectionHandleHit(const Event&, const std::shared_ptr<DOMRange>&);
     bool handleContentHit(const Event&, const std::shared_ptr<DOMRange>&, Point viewPoint);
     std::shared_ptr<DOMRange> probeForDOMRange(const DOMNode&, Point viewPoint, unsigned options);
 
-    // --- Formatting commands (private state)
-    // True while typed text goes in: its own caret moves keep the inline
-    // styles toggled for it, which every other caret move clears.
-    bool m_insertingTypedText { false };
-    // Where the caret was when the styles were toggled: text typed anywhere
-    // else (after an edit moved the caret) does not get them.
-    VornickDOMPosition m_toggledInlineStyleElementsCaret;
     void clearToggledInlineStyleElementsForCaretMove();
     void dropToggledInlineStyleElementsIfCaretMoved();
     void installFormattingActionHandlers();
@@ -1276,61 +1159,29 @@ private:
     void installListCommandActionHandlers();
 
 private:
-    // --- Find and replace, spelling and the find bar, resource file watching (state)
-    std::shared_ptr<VornickFindAndReplaceController> m_findAndReplaceController;
-    std::shared_ptr<View> m_findBarView;
-    bool m_findBarIsVisible { false };
-    long m_spellDocumentTag { 0 };
-    std::shared_ptr<TextField> m_spellPanelWordField;
-    std::map<std::u16string, std::shared_ptr<VornickWebResourceFileWatcher>> m_resourceFileWatchers;
-    // Blocks waiting for the end of a resource load, with their observations.
-    struct ResourceLoadEndWaiter {
-        std::function<void()> block;
-        ObserverToken succeeded;
-        ObserverToken failed;
-    };
-    std::vector<std::shared_ptr<ResourceLoadEndWaiter>> m_resourceLoadEndWaiters;
+    struct ResourceLoadEndWaiter;
     // The find controller and the actions of find, spelling and view services.
     void installFindSpellingAndViewServiceActionHandlers();
-    // The loads a refresh starts, collected while it looks (each made once).
-    struct SubresourceReload {
-        std::shared_ptr<WebFrame> frame;
-        URL url;
-    };
-    std::vector<SubresourceReload>* m_collectedSubresourceReloads { nullptr };
+    struct SubresourceReload;
     void reloadSubresourceOfFrame(const std::shared_ptr<WebFrame>&, const URL&);
     void updateImgElementWidthAndHeightWhenLoaded(const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
 
 private:
-    // --- Head elements, style sheets, snippet set and formatting preferences (state)
-    std::shared_ptr<Menu> m_addHeadElementMenu;
     void installHeadElementActionHandlers();
 
     // --- Menu validation (private)
     void installMenuCommandActionHandlers();
 
-    // --- Drag and drop and pasteboard to fragment (state)
-    std::vector<URL> m_referencedFileURLsForDrop;
-    std::vector<URL> m_audioFileURLsForDrop;
-    bool m_droppingSingleLink { false };
     bool performReplacementMediaDrop(bool image);
     std::shared_ptr<DOMRange> acceptedDropTarget(const std::shared_ptr<DOMRange>&, Point viewPoint, unsigned hitTestOptions);
 
-    // --- Fragment completion (state)
-    std::shared_ptr<VornickFragmentCompletionUIController> m_fragmentCompletionUIController;
     void installFragmentCompletionActionHandlers();
-
-    // --- Headless use (state)
-    bool m_paintsLoadedSource { true };
 
     // --- Writing back while tidy checks the file (state)
     struct PreparedWriteBack;
     bool acceptChecksOrLoadRepairedCopy();
     void prepareWriteBackOfMainFrame();
     std::unique_ptr<PreparedWriteBack> takePreparedWriteBack(const WebFrame&, const std::string& path);
-    bool m_preparesWriteBack { false };
-    std::unique_ptr<PreparedWriteBack> m_preparedWriteBack;
-    std::optional<std::string> m_lastWrittenMainFrameData;
 
 private:
     // --- Completion rows judged lazily, the apply menu, drops from the web view (private)

@@ -9,6 +9,7 @@
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickContentEditingViewBanners.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -37,13 +38,13 @@ bool isSameOrAncestor(const DOMNode& ancestor, const DOMNode& node)
 std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditingView::effectiveLocatorsForAttachmentPointIdentifier(
     const std::u16string& identifier)
 {
-    if (m_attachmentPointLocatorSet) {
-        auto& locators = m_attachmentPointLocatorSet->locatorsByIdentifier();
+    if (m_internals->attachmentPointLocatorSet) {
+        auto& locators = m_internals->attachmentPointLocatorSet->locatorsByIdentifier();
         if (auto found = locators.find(identifier); found != locators.end() && found->second)
             return { found->second };
     }
-    if (m_delegate) {
-        if (auto defaults = m_delegate->vornickContentEditingViewDefaultAttachmentPointLocatorsForIdentifier(*this, identifier))
+    if (m_internals->delegate) {
+        if (auto defaults = m_internals->delegate->vornickContentEditingViewDefaultAttachmentPointLocatorsForIdentifier(*this, identifier))
             return *defaults;
     }
     return {};
@@ -156,10 +157,10 @@ void VornickContentEditingView::showBanner(std::shared_ptr<View>& field, const c
                                                                         : VornickMakeAttachmentPointFailureBanner(target);
     if (!field)
         return;
-    Rect splitFrame = m_splitView->frame();
+    Rect splitFrame = m_internals->splitView->frame();
     double height = field->frame().height();
     field->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), height));
-    m_splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() + height, splitFrame.width(), splitFrame.height() - height));
+    m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() + height, splitFrame.width(), splitFrame.height() - height));
     field->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MaxYMargin);
     field->setAutoresizesSubviews(true);
     addSubview(field);
@@ -169,8 +170,8 @@ void VornickContentEditingView::hideBanner(std::shared_ptr<View>& field)
 {
     if (field && field->superview().get() == this) {
         double height = field->frame().height();
-        Rect splitFrame = m_splitView->frame();
-        m_splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() - height, splitFrame.width(), splitFrame.height() + height));
+        Rect splitFrame = m_internals->splitView->frame();
+        m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() - height, splitFrame.width(), splitFrame.height() + height));
         field->removeFromSuperview();
     }
     field.reset();
@@ -178,22 +179,22 @@ void VornickContentEditingView::hideBanner(std::shared_ptr<View>& field)
 
 void VornickContentEditingView::showTemplateFallbackBanner()
 {
-    showBanner(m_templateFallbackBannerView, "BrevantonTemplateFallbackBanner");
+    showBanner(m_internals->templateFallbackBannerView, "BrevantonTemplateFallbackBanner");
 }
 
 void VornickContentEditingView::hideTemplateFallbackBanner()
 {
-    hideBanner(m_templateFallbackBannerView);
+    hideBanner(m_internals->templateFallbackBannerView);
 }
 
 void VornickContentEditingView::showAttachmentPointFailureBanner()
 {
-    showBanner(m_attachmentPointFailureBannerView, "BrevantonAttachmentPointFailureBanner");
+    showBanner(m_internals->attachmentPointFailureBannerView, "BrevantonAttachmentPointFailureBanner");
 }
 
 void VornickContentEditingView::hideAttachmentPointFailureBanner()
 {
-    hideBanner(m_attachmentPointFailureBannerView);
+    hideBanner(m_internals->attachmentPointFailureBannerView);
 }
 
 void VornickContentEditingView::dismissAttachmentPointFailureBanner()
@@ -205,12 +206,12 @@ void VornickContentEditingView::dismissAttachmentPointFailureBanner()
 
 void VornickContentEditingView::setMainFrameURL(const URL& url)
 {
-    if (m_mainFrameURL && *m_mainFrameURL == url)
+    if (m_internals->mainFrameURL && *m_internals->mainFrameURL == url)
         return;
     bool rewired = false;
     auto document = mainFrameDocument();
     if (document) {
-        std::optional<URL> old = m_mainFrameURL;
+        std::optional<URL> old = m_internals->mainFrameURL;
         std::vector<DOMNode*> stack { document.get() };
         while (!stack.empty()) {
             DOMNode* node = stack.back();
@@ -223,7 +224,7 @@ void VornickContentEditingView::setMainFrameURL(const URL& url)
                 stack.push_back(child);
         }
     }
-    m_mainFrameURL = url;
+    m_internals->mainFrameURL = url;
     auto frame = mainFrame();
     if (frame)
         vornick_setURLWhereSaved(*frame, url);
@@ -233,8 +234,8 @@ void VornickContentEditingView::setMainFrameURL(const URL& url)
                       fmt::format("<VornickContentEditingView: {}>", static_cast<const void*>(this)), "setMainFrameURL:",
                       toUTF8(url.absoluteString()), documentURL ? toUTF8(documentURL->absoluteString()) : std::string("(null)"),
                       saved ? toUTF8(saved->absoluteString()) : std::string("(null)"), rewired ? "YES" : "NO");
-    if (rewired && m_delegate)
-        m_delegate->vornickContentEditingViewDidRewireReferencesForDocumentURLChange(*this);
+    if (rewired && m_internals->delegate)
+        m_internals->delegate->vornickContentEditingViewDidRewireReferencesForDocumentURLChange(*this);
 }
 
 } // namespace brevanton

@@ -5,6 +5,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickElementExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickElementEditorUIControllerClass.h"
 #include "html/VornickBlockModeHelper.h"
@@ -46,63 +47,63 @@ void VornickContentEditingView::vornick_editElementAttributes(ActionSender*)
 
 bool VornickContentEditingView::canEditElementAttributes() const
 {
-    if (!isEditable() || !m_blockModeHelper)
+    if (!isEditable() || !m_internals->blockModeHelper)
         return false;
     auto selection = exactSelectionToOpenInAttributeEditorForEffectiveOperationRange();
     if (!selection || !selection->element())
         return false;
     auto& element = *selection->element();
-    return VornickElementEditorUIControllerClassForKind(m_blockModeHelper->elementEditorClassForElement(element))
+    return VornickElementEditorUIControllerClassForKind(m_internals->blockModeHelper->elementEditorClassForElement(element))
         .canInspectElement(element);
 }
 
 bool VornickContentEditingView::showAttributeEditorForElement(const std::shared_ptr<DOMElement>& element,
                                                               const std::optional<std::u16string>& focusAttribute)
 {
-    if (!element || !m_blockModeHelper)
+    if (!element || !m_internals->blockModeHelper)
         return false;
-    auto controllerClass = VornickElementEditorUIControllerClassForKind(m_blockModeHelper->elementEditorClassForElement(*element));
-    if (!m_elementEditorUIController || !controllerClass.isClassOf(*m_elementEditorUIController)) {
+    auto controllerClass = VornickElementEditorUIControllerClassForKind(m_internals->blockModeHelper->elementEditorClassForElement(*element));
+    if (!m_internals->elementEditorUIController || !controllerClass.isClassOf(*m_internals->elementEditorUIController)) {
         // The edits typed into the editor being dropped are applied, as when it closes.
-        if (m_elementEditorUIController) {
-            m_elementEditorUIController->closePopover();
-            m_elementEditorUIController->detachFromContentEditingView();
+        if (m_internals->elementEditorUIController) {
+            m_internals->elementEditorUIController->closePopover();
+            m_internals->elementEditorUIController->detachFromContentEditingView();
         }
-        m_elementEditorUIController = controllerClass.makeController();
+        m_internals->elementEditorUIController = controllerClass.makeController();
     }
-    if (!m_elementEditorUIController)
+    if (!m_internals->elementEditorUIController)
         return false;
-    m_elementEditorUIController->showForTargetObject(m_blockModeHelper->blockOrElement(element), focusAttribute, *this);
+    m_internals->elementEditorUIController->showForTargetObject(m_internals->blockModeHelper->blockOrElement(element), focusAttribute, *this);
     return true;
 }
 
 void VornickContentEditingView::acceptPendingEditsAndMoveElementEditorToNewTargetElement(const std::shared_ptr<DOMElement>& element)
 {
-    if (!element || !m_blockModeHelper)
+    if (!element || !m_internals->blockModeHelper)
         return;
-    auto target = m_blockModeHelper->blockOrElement(element);
+    auto target = m_internals->blockModeHelper->blockOrElement(element);
     if (auto outerRange = target.outerRange()) {
         setTargetRange(outerRange);
         scrollRangeToVerticallyCentered(outerRange);
     }
-    auto controllerClass = VornickElementEditorUIControllerClassForKind(m_blockModeHelper->elementEditorClassForElement(*element));
-    if (m_elementEditorUIController && controllerClass.isClassOf(*m_elementEditorUIController)) {
-        m_elementEditorUIController->showForTargetObject(target, std::nullopt, *this);
-        m_elementEditorUIController->repositionToTrackTargetElement();
+    auto controllerClass = VornickElementEditorUIControllerClassForKind(m_internals->blockModeHelper->elementEditorClassForElement(*element));
+    if (m_internals->elementEditorUIController && controllerClass.isClassOf(*m_internals->elementEditorUIController)) {
+        m_internals->elementEditorUIController->showForTargetObject(target, std::nullopt, *this);
+        m_internals->elementEditorUIController->repositionToTrackTargetElement();
         return;
     }
-    if (m_elementEditorUIController)
-        m_elementEditorUIController->closePopover();
+    if (m_internals->elementEditorUIController)
+        m_internals->elementEditorUIController->closePopover();
     showAttributeEditorForElement(element, std::nullopt);
 }
 
 void VornickContentEditingView::moveAttributeEditorToNextEditableParentElement(ActionSender*)
 {
-    auto element = targetElementOf(m_elementEditorUIController.get());
+    auto element = targetElementOf(m_internals->elementEditorUIController.get());
     if (element && !vornick_isAttachmentPoint(*element)) {
         for (auto ancestor = element->parentElement(); ancestor && !vornick_isAttachmentPoint(*ancestor);
              ancestor = ancestor->parentElement()) {
-            if (mayEditProperties(m_blockModeHelper.get(), ancestor)) {
+            if (mayEditProperties(m_internals->blockModeHelper.get(), ancestor)) {
                 acceptPendingEditsAndMoveElementEditorToNewTargetElement(ancestor);
                 return;
             }
@@ -113,13 +114,13 @@ void VornickContentEditingView::moveAttributeEditorToNextEditableParentElement(A
 
 void VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement(ActionSender*)
 {
-    if (!m_elementEditorUIController || !m_elementEditorUIController->targetObject())
+    if (!m_internals->elementEditorUIController || !m_internals->elementEditorUIController->targetObject())
         return;
-    auto element = targetElementOf(m_elementEditorUIController.get());
+    auto element = targetElementOf(m_internals->elementEditorUIController.get());
     if (!element)
         return;
     for (auto sibling = element->nextElementSibling(); sibling; sibling = sibling->nextElementSibling()) {
-        if (mayEditProperties(m_blockModeHelper.get(), sibling)) {
+        if (mayEditProperties(m_internals->blockModeHelper.get(), sibling)) {
             acceptPendingEditsAndMoveElementEditorToNewTargetElement(sibling);
             return;
         }
@@ -130,13 +131,13 @@ void VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement(
 
 void VornickContentEditingView::moveAttributeEditorToPreviousEditableSiblingElement(ActionSender*)
 {
-    if (!m_elementEditorUIController || !m_elementEditorUIController->targetObject())
+    if (!m_internals->elementEditorUIController || !m_internals->elementEditorUIController->targetObject())
         return;
-    auto element = targetElementOf(m_elementEditorUIController.get());
+    auto element = targetElementOf(m_internals->elementEditorUIController.get());
     if (!element)
         return;
     for (auto sibling = element->previousElementSibling(); sibling; sibling = sibling->previousElementSibling()) {
-        if (mayEditProperties(m_blockModeHelper.get(), sibling)) {
+        if (mayEditProperties(m_internals->blockModeHelper.get(), sibling)) {
             acceptPendingEditsAndMoveElementEditorToNewTargetElement(sibling);
             return;
         }
@@ -147,13 +148,13 @@ void VornickContentEditingView::moveAttributeEditorToPreviousEditableSiblingElem
 
 void VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement(ActionSender*)
 {
-    if (!m_elementEditorUIController || !m_elementEditorUIController->targetObject())
+    if (!m_internals->elementEditorUIController || !m_internals->elementEditorUIController->targetObject())
         return;
-    auto element = targetElementOf(m_elementEditorUIController.get());
+    auto element = targetElementOf(m_internals->elementEditorUIController.get());
     if (!element)
         return;
     for (auto child = element->firstElementChild(); child; child = child->nextElementSibling()) {
-        if (mayEditProperties(m_blockModeHelper.get(), child)) {
+        if (mayEditProperties(m_internals->blockModeHelper.get(), child)) {
             acceptPendingEditsAndMoveElementEditorToNewTargetElement(child);
             return;
         }
@@ -163,16 +164,16 @@ void VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement(A
 
 void VornickContentEditingView::repositionAttributeEditorToTrackTargetElement()
 {
-    if (m_elementEditorUIController && m_elementEditorUIController->popover()->isShown())
-        m_elementEditorUIController->repositionToTrackTargetElement();
+    if (m_internals->elementEditorUIController && m_internals->elementEditorUIController->popover()->isShown())
+        m_internals->elementEditorUIController->repositionToTrackTargetElement();
 }
 
 void VornickContentEditingView::cancelPendingEditsAndCloseAttributeEditor()
 {
-    if (!m_elementEditorUIController || !m_elementEditorUIController->popover()->isShown())
+    if (!m_internals->elementEditorUIController || !m_internals->elementEditorUIController->popover()->isShown())
         return;
-    m_elementEditorUIController->discardPendingEdits();
-    m_elementEditorUIController->closePopover();
+    m_internals->elementEditorUIController->discardPendingEdits();
+    m_internals->elementEditorUIController->closePopover();
 }
 
 void VornickContentEditingView::installMediaAndAttributeEditorActionHandlers()

@@ -10,6 +10,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickDOMPathBar.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/commands/VornickUndoableTitleEdit.h"
@@ -74,32 +75,32 @@ void VornickContentEditingView::postVornickContentEditingViewDidChangeContentInW
             if (error.domain() != VornickErrorDomain || error.code() != VornickBlockUnclosedError)
                 allUnclosedBlocks = false;
         }
-        if (allUnclosedBlocks && !fixingDisabled && m_editable && m_blockModeHelper) {
+        if (allUnclosedBlocks && !fixingDisabled && m_internals->editable && m_internals->blockModeHelper) {
             bool fixedAny = false;
             for (const auto& blockError : errors) {
-                if (!m_blockModeHelper->fixBlockError(blockError))
+                if (!m_internals->blockModeHelper->fixBlockError(blockError))
                     break;
                 fixedAny = true;
             }
             // Check the repaired content once more, unless this pass fixed
             // nothing (the same errors would come back without end).
-            if (fixedAny && m_blockRepairDepth < maximumBlockRepairPasses) {
-                ++m_blockRepairDepth;
-                postVornickContentEditingViewDidChangeContentInWebFrame(m_focusedWebFrame, nullptr);
-                --m_blockRepairDepth;
+            if (fixedAny && m_internals->blockRepairDepth < maximumBlockRepairPasses) {
+                ++m_internals->blockRepairDepth;
+                postVornickContentEditingViewDidChangeContentInWebFrame(m_internals->focusedWebFrame, nullptr);
+                --m_internals->blockRepairDepth;
             }
         }
     }
 
-    if (frame && frame == m_focusedWebFrame) {
+    if (frame && frame == m_internals->focusedWebFrame) {
         scheduleHTMLUpdateForFocusedWebFrame();
     } else if (frame) {
         vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame, false);
-        m_staleFrames.insert(frame.get());
+        m_internals->staleFrames.insert(frame.get());
     }
 
-    if (m_delegate)
-        m_delegate->vornickContentEditingViewDidChangeContent(*this, frame.get(), attachmentPoint.get());
+    if (m_internals->delegate)
+        m_internals->delegate->vornickContentEditingViewDidChangeContent(*this, frame.get(), attachmentPoint.get());
     Notification notification { VornickContentEditingViewDidChangeContentNotification, this, {}, {} };
     if (frame)
         notification.userObjects["webFrame"] = frame;
@@ -120,11 +121,11 @@ VornickHTMLWriter& VornickContentEditingView::regenerationWriterForWebFrame(cons
     // The frame's writer as it is made now; it is kept only while what is
     // fixed at its making stays the same.
     auto fresh = htmlWriterForWebFrame(frame);
-    auto& cached = m_regenerationWriter;
-    if (!cached || cached->frame != &frame || cached->loadGeneration != m_loadGeneration
+    auto& cached = m_internals->regenerationWriter;
+    if (!cached || cached->frame != &frame || cached->loadGeneration != m_internals->loadGeneration
         || cached->substitute != fresh->nonBreakingSpaceSubstituteCharacter() || cached->newlineConvention != fresh->newlineConvention()) {
         cached = std::make_unique<RegenerationWriter>(RegenerationWriter {
-            &frame, m_loadGeneration, fresh->nonBreakingSpaceSubstituteCharacter(), fresh->newlineConvention(), std::move(fresh), {}, {}, {} });
+            &frame, m_internals->loadGeneration, fresh->nonBreakingSpaceSubstituteCharacter(), fresh->newlineConvention(), std::move(fresh), {}, {}, {} });
         return *cached->writer;
     }
     VornickHTMLWriter& writer = *cached->writer;
@@ -138,12 +139,12 @@ VornickHTMLWriter& VornickContentEditingView::regenerationWriterForWebFrame(cons
 
 void VornickContentEditingView::scheduleHTMLUpdateForFocusedWebFrame()
 {
-    if (m_focusedWebFrame) {
-        vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*m_focusedWebFrame, false);
-        m_staleFrames.insert(m_focusedWebFrame.get());
+    if (m_internals->focusedWebFrame) {
+        vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*m_internals->focusedWebFrame, false);
+        m_internals->staleFrames.insert(m_internals->focusedWebFrame.get());
     }
     auto weak = weakSelf();
-    m_htmlUpdateTimer = Timer::scheduledTimer(0.1, false, [weak](Timer&) {
+    m_internals->htmlUpdateTimer = Timer::scheduledTimer(0.1, false, [weak](Timer&) {
         if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
             self->htmlUpdateTimerFired();
     });
@@ -151,18 +152,18 @@ void VornickContentEditingView::scheduleHTMLUpdateForFocusedWebFrame()
 
 void VornickContentEditingView::scheduleHTMLUpdateForFocusedWebFrameIfNeeded()
 {
-    if (!m_focusedWebFrame)
+    if (!m_internals->focusedWebFrame)
         return;
     auto undo = undoManager();
-    if (m_hasWrittenDocument || (undo && undo->canUndo()))
+    if (m_internals->hasWrittenDocument || (undo && undo->canUndo()))
         scheduleHTMLUpdateForFocusedWebFrame();
 }
 
 void VornickContentEditingView::htmlUpdateTimerFired()
 {
-    m_htmlUpdateTimer.invalidate();
-    if (m_focusedWebFrame)
-        regenerateWebFrame(m_focusedWebFrame);
+    m_internals->htmlUpdateTimer.invalidate();
+    if (m_internals->focusedWebFrame)
+        regenerateWebFrame(m_internals->focusedWebFrame);
 }
 
 void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFrame>& frame)
@@ -171,10 +172,10 @@ void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFram
     if (!document)
         return;
     auto& writer = regenerationWriterForWebFrame(*frame);
-    auto& regeneration = *m_regenerationWriter;
+    auto& regeneration = *m_internals->regenerationWriter;
     writer.setDocumentURLForAbsoluteURLResolution(std::nullopt);
-    m_lastRegenerationWasSpliced = spliceChangedTextIntoSourceOfWebFrame(*frame, *document, writer);
-    if (!m_lastRegenerationWasSpliced) {
+    m_internals->lastRegenerationWasSpliced = spliceChangedTextIntoSourceOfWebFrame(*frame, *document, writer);
+    if (!m_internals->lastRegenerationWasSpliced) {
         bool written = false;
         writer.writeAttributedStringFromDocument(
             *document, false,
@@ -191,8 +192,8 @@ void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFram
         if (!written)
             return;
     }
-    m_staleFrames.erase(frame.get());
-    if (frame == m_focusedWebFrame)
+    m_internals->staleFrames.erase(frame.get());
+    if (frame == m_internals->focusedWebFrame)
         postLastGeneratedHTMLForFocusedWebFrameDidChange();
 }
 
@@ -200,7 +201,7 @@ bool VornickContentEditingView::spliceChangedTextIntoSourceOfWebFrame(const WebF
                                                                      VornickHTMLWriter& writer)
 {
     // Only into the source this writer gave last, while the frame still shows it.
-    auto& regeneration = *m_regenerationWriter;
+    auto& regeneration = *m_internals->regenerationWriter;
     auto lineIndex = regeneration.lineIndex.lock();
     if (!regeneration.source || !regeneration.map || !lineIndex || vornick_lastGeneratedHTMLStringIsOriginalSourceData(frame)
         || vornick_lastGeneratedHTMLAttributedString(frame) != regeneration.source
@@ -225,7 +226,7 @@ bool VornickContentEditingView::spliceChangedTextIntoSourceOfWebFrame(const WebF
 
 void VornickContentEditingView::storeRegeneratedSourceOfWebFrame(const WebFrame& frame, std::shared_ptr<const VornickLineIndex> lineIndex)
 {
-    auto& regeneration = *m_regenerationWriter;
+    auto& regeneration = *m_internals->regenerationWriter;
     vornick_adoptLastGeneratedHTMLAttributedString(frame, regeneration.source);
     vornick_setLastGeneratedHTMLStringIsOriginalSourceData(frame, false);
     vornick_setLineIndexForLastGeneratedHTMLString(frame, lineIndex);
@@ -238,10 +239,10 @@ void VornickContentEditingView::storeRegeneratedSourceOfWebFrame(const WebFrame&
 
 void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange()
 {
-    if (m_focusedWebFrame) {
-        if (auto source = vornick_sharedLastGeneratedHTMLString(*m_focusedWebFrame)) {
+    if (m_internals->focusedWebFrame) {
+        if (auto source = vornick_sharedLastGeneratedHTMLString(*m_internals->focusedWebFrame)) {
             auto weak = weakSelf();
-            std::weak_ptr<WebFrame> weakFrame = m_focusedWebFrame;
+            std::weak_ptr<WebFrame> weakFrame = m_internals->focusedWebFrame;
             auto finished = [weak, weakFrame](const std::u16string&, VornickTidyResultCode status,
                                               const std::vector<VornickValidationAdvisory>& advisories) {
                 auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
@@ -249,7 +250,7 @@ void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange
                 if (self && frame)
                     self->validationFinished(frame, status, advisories);
             };
-            m_tidyFilter->validateHTMLString(std::move(source), std::move(finished));
+            m_internals->tidyFilter->validateHTMLString(std::move(source), std::move(finished));
         }
     }
     NotificationCenter::defaultCenter().post(VornickContentEditingViewLastGeneratedHTMLForFocusedWebFrameDidChangeNotification, this);
@@ -289,7 +290,7 @@ void VornickContentEditingView::validationFinished(const std::shared_ptr<WebFram
 void VornickContentEditingView::postValidationResultsForFocusedWebFrameDidChange()
 {
     if (pathBarShown())
-        m_domPathBar->updateForValidationStatusChange();
+        m_internals->domPathBar->updateForValidationStatusChange();
     NotificationCenter::defaultCenter().post(VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, this);
 }
 
@@ -299,27 +300,27 @@ void VornickContentEditingView::postVornickContentEditingViewDidChangeEffectiveO
 {
     if (auto range = effectiveOperationRange()) {
         auto frame = frameOfRange(mainFrame().get(), *range);
-        if (frame && frame != m_focusedWebFrame)
+        if (frame && frame != m_internals->focusedWebFrame)
             focusWebFrame(frame);
     }
-    if (m_domPathBar)
-        m_domPathBar->updateForEffectiveOperationRangeChange();
-    if (m_delegate)
-        m_delegate->vornickContentEditingViewDidChangeEffectiveOperationRange(*this);
+    if (m_internals->domPathBar)
+        m_internals->domPathBar->updateForEffectiveOperationRangeChange();
+    if (m_internals->delegate)
+        m_internals->delegate->vornickContentEditingViewDidChangeEffectiveOperationRange(*this);
     NotificationCenter::defaultCenter().post(VornickContentEditingViewDidChangeEffectiveOperationRangeNotification, this);
 }
 
 void VornickContentEditingView::focusWebFrame(const std::shared_ptr<WebFrame>& frame)
 {
-    m_focusedWebFrame = frame;
-    if (m_delegate)
-        m_delegate->vornickContentEditingViewDidChangeFocusedWebFrame(*this);
+    m_internals->focusedWebFrame = frame;
+    if (m_internals->delegate)
+        m_internals->delegate->vornickContentEditingViewDidChangeFocusedWebFrame(*this);
     NotificationCenter::defaultCenter().post(VornickContentEditingViewDidChangeFocusedWebFrameNotification, this);
-    if (m_headMetadataEditingUIController)
-        m_headMetadataEditingUIController->setFocusedWebFrame(frame);
+    if (m_internals->headMetadataEditingUIController)
+        m_internals->headMetadataEditingUIController->setFocusedWebFrame(frame);
     // A frame edited while it was not focused gets its source regenerated
     // now, rather than its stale source validated.
-    if (m_staleFrames.count(frame.get()))
+    if (m_internals->staleFrames.count(frame.get()))
         scheduleHTMLUpdateForFocusedWebFrame();
     else
         postLastGeneratedHTMLForFocusedWebFrameDidChange();
@@ -350,8 +351,8 @@ void VornickContentEditingView::rewireReferencesInFragment(DOMDocumentFragment& 
 
 std::optional<URL> VornickContentEditingView::cacheAndStageResourceFileIntoMediaLibrary(const URL& url)
 {
-    if (m_delegate)
-        return m_delegate->vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(*this, url);
+    if (m_internals->delegate)
+        return m_internals->delegate->vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(*this, url);
     return url;
 }
 

@@ -11,6 +11,7 @@
 #include "dom/VornickWebArchiveExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickPasteboardContent.h"
 #include "editing/commands/VornickUndoableEdit.h"
 #include "html/VornickBlockModeHelper.h"
@@ -100,8 +101,8 @@ bool VornickContentEditingView::copyContentsOfRange(const std::shared_ptr<DOMRan
     if (!range || range->collapsed())
         return false;
     auto working = range->cloneRange();
-    if (m_blockModeHelper)
-        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*working);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*working);
 
     std::optional<Data> archive;
     std::u16string string;
@@ -161,7 +162,7 @@ void VornickContentEditingView::copyAsHTMLSourceCode(ActionSender*)
 void VornickContentEditingView::copyElementInteriorAsHTMLSourceCode(ActionSender*)
 {
     auto range = effectiveOperationRange();
-    auto selection = range && m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+    auto selection = range && m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
     // A block's interior is not copied as source: its comments belong to it.
     if (!selection || !selection->element() || selection->blockStartComment()) {
         Sound::beep();
@@ -201,14 +202,14 @@ bool VornickContentEditingView::canCopyLink() const
 
 void VornickContentEditingView::cut(ActionSender*)
 {
-    if (!m_editable || !copyContentsOfSelectionToPasteboard(*Pasteboard::generalPasteboard(), false)) {
+    if (!m_internals->editable || !copyContentsOfSelectionToPasteboard(*Pasteboard::generalPasteboard(), false)) {
         Sound::beep();
         return;
     }
     auto range = effectiveOperationRange()->cloneRange();
     vornick_expandDeletionRangeToPruneUselessOrphans(*range);
-    if (m_blockModeHelper)
-        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
     VornickCommandStepName stepName(editingContext(), true, u"Cut");
     stepName.open();
     deleteRange(range);
@@ -218,12 +219,12 @@ void VornickContentEditingView::cut(ActionSender*)
 void VornickContentEditingView::deleteNonEmptySelection(ActionSender*)
 {
     auto effective = effectiveOperationRange();
-    if (!m_editable || !effective || effective->collapsed())
+    if (!m_internals->editable || !effective || effective->collapsed())
         return;
     auto range = effective->cloneRange();
     vornick_expandDeletionRangeToPruneUselessOrphans(*range);
-    if (m_blockModeHelper)
-        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
     deleteRange(range);
 }
 
@@ -243,7 +244,7 @@ void VornickContentEditingView::paste(ActionSender*)
 {
     auto effective = effectiveOperationRange();
     auto document = effective ? vornick_ownerDocument(*effective) : nullptr;
-    if (!m_editable || !document) {
+    if (!m_internals->editable || !document) {
         Sound::beep();
         return;
     }
@@ -261,7 +262,7 @@ void VornickContentEditingView::paste(ActionSender*)
     case VornickPasteboardContentKind::URLs:
     case VornickPasteboardContentKind::URL: {
         // Each URL becomes a link; several are kept apart by a space.
-        if (!m_blockModeHelper) {
+        if (!m_internals->blockModeHelper) {
             Sound::beep();
             return;
         }
@@ -272,21 +273,21 @@ void VornickContentEditingView::paste(ActionSender*)
         std::shared_ptr<DOMRange> blockPlace;
         if (content.kind == VornickPasteboardContentKind::URL && effective->collapsed()) {
             auto caret = effective->cloneRange();
-            m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*caret);
-            if (!m_blockModeHelper->insertionRangeIsInBlock(*caret, [](const VornickExactSelection&, VornickBlockInteriorEndpointClass) {}))
+            m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*caret);
+            if (!m_internals->blockModeHelper->insertionRangeIsInBlock(*caret, [](const VornickExactSelection&, VornickBlockInteriorEndpointClass) {}))
                 blockPlace = caret;
             else
-                blockPlace = m_blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*caret);
+                blockPlace = m_internals->blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*caret);
         }
         for (const auto& url : content.urls) {
             bool one = content.kind == VornickPasteboardContentKind::URL;
             auto title = one && content.urlTitle && !content.urlTitle->empty() ? *content.urlTitle : url.absoluteString();
-            auto link = m_blockModeHelper->createFragmentForPasteOfURL(url, title, *document);
-            if (link && holdsBlockComment(*link, *m_blockModeHelper)) {
+            auto link = m_internals->blockModeHelper->createFragmentForPasteOfURL(url, title, *document);
+            if (link && holdsBlockComment(*link, *m_internals->blockModeHelper)) {
                 if (blockPlace)
                     pastedBlockPlace = blockPlace;
                 else
-                    link = m_blockModeHelper->VornickBlockModeHelper::createFragmentForPasteOfURL(url, title, *document);
+                    link = m_internals->blockModeHelper->VornickBlockModeHelper::createFragmentForPasteOfURL(url, title, *document);
             }
             if (!link || !link->hasChildNodes())
                 continue;
@@ -309,8 +310,8 @@ void VornickContentEditingView::paste(ActionSender*)
             Sound::beep();
             return;
         }
-        if (m_blockModeHelper)
-            m_blockModeHelper->blockifyFragment(*fragment);
+        if (m_internals->blockModeHelper)
+            m_internals->blockModeHelper->blockifyFragment(*fragment);
         reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frame);
         (void)cacheStageAndRewireResourceFileReferencesInFragment(*fragment);
         break;
@@ -319,8 +320,8 @@ void VornickContentEditingView::paste(ActionSender*)
         fragment = vornick_createCleanedUpDocumentFragmentWithHTMLString(*document, content.string, nullptr);
         if (!fragment)
             return;
-        if (m_blockModeHelper)
-            m_blockModeHelper->blockifyFragment(*fragment);
+        if (m_internals->blockModeHelper)
+            m_internals->blockModeHelper->blockifyFragment(*fragment);
         reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frame);
         break;
     }
@@ -331,8 +332,8 @@ void VornickContentEditingView::paste(ActionSender*)
     if (!effective)
         return;
     auto range = pastedBlockPlace ? pastedBlockPlace : effective->cloneRange();
-    if (m_blockModeHelper)
-        m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
     VornickCommandStepName stepName(editingContext(), true, actionName);
     stepName.open();
     bool replaced = undoableReplaceRangeWithFragment(true, range, fragment, actionName);

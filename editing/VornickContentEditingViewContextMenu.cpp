@@ -7,6 +7,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickFragmentDescription.h"
 #include "platform/dom/DOMElement.h"
@@ -147,7 +148,7 @@ void VornickContentEditingView::rebuildContextMenu()
 bool VornickContentEditingView::validateTransformMenuItem(MenuItem& item, const VornickExactSelection& selection)
 {
     auto blockType = selection.blockType();
-    if (!blockType || !m_blockModeHelper)
+    if (!blockType || !m_internals->blockModeHelper)
         return false;
     if (!item.hasSubmenu())
         item.setSubmenu(Menu::create(u"Transform to"));
@@ -155,9 +156,9 @@ bool VornickContentEditingView::validateTransformMenuItem(MenuItem& item, const 
     // snippet is; choosing one transforms the block.
     auto submenu = item.submenu();
     submenu->removeAllItems();
-    for (const auto& transform : m_blockModeHelper->transformsFromBlockType(*blockType)) {
+    for (const auto& transform : m_internals->blockModeHelper->transformsFromBlockType(*blockType)) {
         const auto& target = transform.toBlockType();
-        auto description = m_blockModeHelper->fragmentDescriptionForBlockType(target, {});
+        auto description = m_internals->blockModeHelper->fragmentDescriptionForBlockType(target, {});
         auto entry = MenuItem::create(description ? description->displayName() : target, "vornick_transformFragmentFromMenuItem:");
         entry->setRepresentedObject(Value(target));
         submenu->addItem(entry);

@@ -14,6 +14,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableEdit.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -113,7 +114,7 @@ std::shared_ptr<DOMRange> outerRangeOf(const std::shared_ptr<DOMNode>& node)
 void VornickContentEditingView::deleteSelection()
 {
     auto effective = effectiveOperationRange();
-    if (!m_editable || !effective)
+    if (!m_internals->editable || !effective)
         return;
     auto document = vornick_ownerDocument(*effective);
     if (!document)
@@ -123,18 +124,18 @@ void VornickContentEditingView::deleteSelection()
     //    fill it with placeholder content instead.
     auto attachmentPoint = std::dynamic_pointer_cast<VornickAttachmentPoint>(vornick_enclosingAttachmentPoint(*effective));
     auto attachmentPointElement = attachmentPoint ? attachmentPoint->findElement() : nullptr;
-    if (attachmentPointElement && m_delegate) {
+    if (attachmentPointElement && m_internals->delegate) {
         auto whole = effective->cloneRange();
         vornick_expandToEncompassAdjacentCharactersInSet(*whole, isHTMLSpace);
         (void)vornick_pullRangeEndpointsUpToContainingNodesButNotPast(*whole, attachmentPointElement.get(), true);
-        if (m_blockModeHelper)
-            m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*whole);
+        if (m_internals->blockModeHelper)
+            m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*whole);
         if (vornick_exactlySpansAllChildNodesOfElement(*whole, attachmentPointElement.get())) {
-            auto html = m_delegate->vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(*this, *attachmentPoint);
+            auto html = m_internals->delegate->vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(*this, *attachmentPoint);
             auto fragment = html ? vornick_createCleanedUpDocumentFragmentWithHTMLString(*document, *html, nullptr) : nullptr;
             if (fragment) {
-                if (m_blockModeHelper)
-                    m_blockModeHelper->blockifyFragment(*fragment);
+                if (m_internals->blockModeHelper)
+                    m_internals->blockModeHelper->blockifyFragment(*fragment);
                 std::shared_ptr<DOMRange> result;
                 if (undoableReplaceRangeWithFragment(true, whole, fragment, std::nullopt, &result) && result)
                     setTargetRangeUndoably(result);
@@ -147,14 +148,14 @@ void VornickContentEditingView::deleteSelection()
     auto range = effective->cloneRange();
     if (!range->collapsed()) {
         vornick_expandDeletionRangeToPruneUselessOrphans(*range);
-        if (m_blockModeHelper)
-            m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+        if (m_internals->blockModeHelper)
+            m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
     }
     deleteRange(range);
 
     // 3. The caret stays inside an emptied attachment point, in a text node
     //    given to it as part of the same step.
-    if (m_sectionHandlesShown)
+    if (m_internals->sectionHandlesShown)
         return;
     auto after = effectiveOperationRange();
     if (!after || !after->collapsed() || after->startOffset() != 0)
@@ -297,7 +298,7 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
         auto attachmentPointElement = VornickAttachmentPointElementForNode(*element);
         if (!attachmentPointElement || attachmentPointElement == element || !element->parentNode())
             return;
-        auto outer = m_blockModeHelper ? m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
+        auto outer = m_internals->blockModeHelper ? m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
         (void)backspaceDeleteRangeUndoably(outer ? outer : outerRangeOf(element));
         return;
     }
@@ -319,7 +320,7 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
         return;
     }
     if (element->parentNode()) {
-        auto outer = m_blockModeHelper ? m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
+        auto outer = m_internals->blockModeHelper ? m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
         if (!outer)
             outer = outerRangeOf(element);
         // The white space before the element goes with it, up to a block's comments.
@@ -327,10 +328,10 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
         if (start.node->isContainerNode()) {
             if (DOMNode* first = start.node->childAt(static_cast<unsigned>(start.offset))) {
                 std::vector<std::u16string> prefixes;
-                if (m_blockModeHelper) {
-                    if (auto prefix = m_blockModeHelper->blockStartCommentPrefix())
+                if (m_internals->blockModeHelper) {
+                    if (auto prefix = m_internals->blockModeHelper->blockStartCommentPrefix())
                         prefixes.push_back(*prefix);
-                    if (auto prefix = m_blockModeHelper->blockEndCommentPrefix())
+                    if (auto prefix = m_internals->blockModeHelper->blockEndCommentPrefix())
                         prefixes.push_back(*prefix);
                 }
                 if (auto run = vornick_startOfPrecedingWhitespaceRunExceptingCommentNodesWithPrefixes(*first, prefixes))

@@ -16,6 +16,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickPasteboardContent.h"
@@ -145,8 +146,8 @@ std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPaste
         auto fragment = document ? vornick_createCleanedUpDocumentFragmentWithWebArchiveData(*document, content.webArchiveData) : nullptr;
         if (!fragment)
             break;
-        if (m_blockModeHelper)
-            m_blockModeHelper->blockifyFragment(*fragment);
+        if (m_internals->blockModeHelper)
+            m_internals->blockModeHelper->blockifyFragment(*fragment);
         reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frameOfDocument(mainFrame(), *document));
         objects.push_back({ fragment });
         break;
@@ -215,13 +216,13 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFr
 
 void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocument& document, const Pasteboard& pasteboard)
 {
-    if (m_fragmentForDrop || m_draggingAFragmentAsSource)
+    if (m_internals->fragmentForDrop || m_internals->draggingAFragmentAsSource)
         return;
-    m_droppingSingleLink = false;
-    m_referencedFileURLsForDrop.clear();
-    m_imageFileURLsForDrop.clear();
-    m_movieFileURLsForDrop.clear();
-    m_audioFileURLsForDrop.clear();
+    m_internals->droppingSingleLink = false;
+    m_internals->referencedFileURLsForDrop.clear();
+    m_internals->imageFileURLsForDrop.clear();
+    m_internals->movieFileURLsForDrop.clear();
+    m_internals->audioFileURLsForDrop.clear();
     auto frame = frameOfDocument(mainFrame(), document);
     auto spec = frame ? vornick_HTMLSpec(*frame) : nullptr;
     bool html5 = spec && spec->documentType() == VornickHTMLDocumentType::HTML5;
@@ -234,33 +235,33 @@ void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocu
         else if (const auto* titled = std::get_if<VornickTitledURL>(&object.value))
             url = titled->url;
         if (url) {
-            m_referencedFileURLsForDrop.push_back(*url);
+            m_internals->referencedFileURLsForDrop.push_back(*url);
             auto type = typeIdentifierOfURL(*url);
             if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Image)) {
-                m_imageFileURLsForDrop.push_back(*url);
-                if (m_blockModeHelper)
-                    appendToDropFragment(drop, m_blockModeHelper->createImageWithURL(*url, document, this, nullptr));
+                m_internals->imageFileURLsForDrop.push_back(*url);
+                if (m_internals->blockModeHelper)
+                    appendToDropFragment(drop, m_internals->blockModeHelper->createImageWithURL(*url, document, this, nullptr));
                 registerDroppedFile(*url, u"image", document);
             } else if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Movie)) {
                 if (html5) {
-                    m_movieFileURLsForDrop.push_back(*url);
+                    m_internals->movieFileURLsForDrop.push_back(*url);
                     appendToDropFragment(drop, mediaElementFragment(document, u"video", *url));
                     registerDroppedFile(*url, u"video", document);
                 }
             } else if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Audio)) {
                 if (html5) {
-                    m_audioFileURLsForDrop.push_back(*url);
+                    m_internals->audioFileURLsForDrop.push_back(*url);
                     appendToDropFragment(drop, mediaElementFragment(document, u"audio", *url));
                     registerDroppedFile(*url, u"audio", document);
                 }
             } else {
-                m_droppingSingleLink = true;
+                m_internals->droppingSingleLink = true;
             }
         }
         if (!drop)
             drop = createFragmentFromObject(object, document);
     }
-    m_fragmentForDrop = drop;
+    m_internals->fragmentForDrop = drop;
 }
 
 // --- The proposed drop
@@ -268,8 +269,8 @@ void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocu
 std::shared_ptr<DOMRange> VornickContentEditingView::acceptedDropTarget(const std::shared_ptr<DOMRange>& range, Point viewPoint,
                                                                         unsigned)
 {
-    auto& helper = *m_blockModeHelper;
-    auto& fragment = *m_fragmentForDrop;
+    auto& helper = *m_internals->blockModeHelper;
+    auto& fragment = *m_internals->fragmentForDrop;
     auto accepts = [&](const DOMRange& candidate) {
         return helper.mayInsertFragment(fragment, VornickMakeDOMPosition(candidate.startContainer(), candidate.startOffset()), nullptr);
     };
@@ -309,7 +310,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::acceptedDropTarget(const st
 
 DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& info)
 {
-    if (!m_editable || info.destinationWindow != window()) {
+    if (!m_internals->editable || info.destinationWindow != window()) {
         setDropTargetRange(nullptr, VornickHitPartKind::Content, Point {});
         return DragOperations::None;
     }
@@ -329,8 +330,8 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
     auto document = vornick_ownerDocument(*range);
     auto frame = document ? frameOfDocument(mainFrame(), *document) : nullptr;
     if (frame && !vornick_attachmentPoints(*frame).empty()) {
-        if (m_blockModeHelper) {
-            if (auto selection = m_blockModeHelper->exactSelectionFromRange(*range, false); selection && selection->element()) {
+        if (m_internals->blockModeHelper) {
+            if (auto selection = m_internals->blockModeHelper->exactSelectionFromRange(*range, false); selection && selection->element()) {
                 for (const auto& point : vornick_attachmentPoints(*frame)) {
                     if (point->findElement() == selection->element() && !point->allowsDrops())
                         return DragOperations::None;
@@ -342,7 +343,7 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
     }
     if (document && info.draggingPasteboard)
         createFragmentForDropIfNeededForDocument(*document, *info.draggingPasteboard);
-    if (!m_fragmentForDrop || !m_blockModeHelper) {
+    if (!m_internals->fragmentForDrop || !m_internals->blockModeHelper) {
         setDropTargetRange(range, hitPart, viewPoint);
         return DragOperations::None;
     }
@@ -358,16 +359,16 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
 
 bool VornickContentEditingView::performReplacementMediaDrop(bool image)
 {
-    auto& files = image ? m_imageFileURLsForDrop : m_movieFileURLsForDrop;
-    auto node = m_dropTargetRange ? vornick_exactlySelectedNode(*m_dropTargetRange) : nullptr;
+    auto& files = image ? m_internals->imageFileURLsForDrop : m_internals->movieFileURLsForDrop;
+    auto node = m_internals->dropTargetRange ? vornick_exactlySelectedNode(*m_internals->dropTargetRange) : nullptr;
     if (files.empty() || !node || !node->isElementNode())
         return false;
     auto element = downcast<DOMElement>(node);
     if (!equalsIgnoringASCIICase(element->tagName(), image ? u"img" : u"video"))
         return false;
-    if (m_blockModeHelper) {
+    if (m_internals->blockModeHelper) {
         auto within = vornick_enclosingAttachmentPointElement(*element);
-        if (m_blockModeHelper->blockEnclosingNode(element, { u"wp:embed" }, true, false, within.get()))
+        if (m_internals->blockModeHelper->blockEnclosingNode(element, { u"wp:embed" }, true, false, within.get()))
             return false;
     }
     auto document = element->ownerDocument();
@@ -421,7 +422,7 @@ bool VornickContentEditingView::performReplacementMediaDrop(bool image)
 // staged file instead. A file that cannot be staged refuses the drop.
 bool VornickContentEditingView::stageDroppedFilesInFragment(DOMDocumentFragment& fragment, DOMDocument& document)
 {
-    if (m_referencedFileURLsForDrop.empty())
+    if (m_internals->referencedFileURLsForDrop.empty())
         return true;
     std::vector<std::shared_ptr<DOMElement>> media;
     for (DOMNode* node = fragment.first(); node; node = node->traverseNext(&fragment)) {
@@ -437,7 +438,7 @@ bool VornickContentEditingView::stageDroppedFilesInFragment(DOMDocumentFragment&
         if (source.empty() || (URL::create(source) && URL::create(source)->isFileURL()))
             continue;
         auto file = vornick_resolveResourceFileReference(document, source);
-        if (!file || std::find(m_referencedFileURLsForDrop.begin(), m_referencedFileURLsForDrop.end(), *file) == m_referencedFileURLsForDrop.end())
+        if (!file || std::find(m_internals->referencedFileURLsForDrop.begin(), m_internals->referencedFileURLsForDrop.end(), *file) == m_internals->referencedFileURLsForDrop.end())
             continue;
         auto staged = cacheAndStageResourceFileIntoMediaLibrary(*file);
         auto reference = staged ? vornick_relativeURLStringForReferencingTargetURL(document, &*staged) : std::nullopt;
@@ -457,30 +458,30 @@ bool VornickContentEditingView::stageDroppedFilesInFragment(DOMDocumentFragment&
 
 bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
 {
-    if (!m_dropTargetRange)
+    if (!m_internals->dropTargetRange)
         return false;
-    if (m_droppingReplacementImage && !m_imageFileURLsForDrop.empty())
+    if (m_internals->droppingReplacementImage && !m_internals->imageFileURLsForDrop.empty())
         return performReplacementMediaDrop(true);
-    if (m_droppingReplacementMovie && !m_movieFileURLsForDrop.empty())
+    if (m_internals->droppingReplacementMovie && !m_internals->movieFileURLsForDrop.empty())
         return performReplacementMediaDrop(false);
-    auto target = m_dropTargetRange->cloneRange();
+    auto target = m_internals->dropTargetRange->cloneRange();
     if (!target->collapsed())
         return false;
 
     // The view's own content: the source moves it when the drag ends.
-    if (m_draggingAFragmentAsSource)
-        return m_fragmentForDrop != nullptr;
+    if (m_internals->draggingAFragmentAsSource)
+        return m_internals->fragmentForDrop != nullptr;
 
     auto document = vornick_ownerDocument(*target);
     if (!document)
         return false;
-    auto fragment = m_fragmentForDrop;
+    auto fragment = m_internals->fragmentForDrop;
     if (fragment && fragment->ownerDocument() != document) {
         // The drag went on from another frame's document: its fragment is made again here.
-        m_fragmentForDrop.reset();
+        m_internals->fragmentForDrop.reset();
         if (info.draggingPasteboard)
             createFragmentForDropIfNeededForDocument(*document, *info.draggingPasteboard);
-        fragment = m_fragmentForDrop;
+        fragment = m_internals->fragmentForDrop;
     }
     if (fragment) {
         if (!stageDroppedFilesInFragment(*fragment, *document) || !cacheStageAndRewireResourceFileReferencesInFragment(*fragment))
@@ -493,8 +494,8 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
         fragment = vornick_createCleanedUpDocumentFragmentWithWebArchiveData(*document, *data);
         if (!fragment)
             return false;
-        if (m_blockModeHelper)
-            m_blockModeHelper->blockifyFragment(*fragment);
+        if (m_internals->blockModeHelper)
+            m_internals->blockModeHelper->blockifyFragment(*fragment);
         reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frameOfDocument(mainFrame(), *document));
         if (!cacheStageAndRewireResourceFileReferencesInFragment(*fragment))
             return false;
@@ -503,18 +504,18 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
     std::shared_ptr<DOMRange> result;
     if (!undoableReplaceRangeWithFragment(true, target, fragment, std::nullopt, &result))
         return false;
-    m_fragmentForDrop.reset();
+    m_internals->fragmentForDrop.reset();
     if (result) {
         padAroundInsertedFragmentRangeAfterDrop(result);
         autoWrapRangeEnvironsInParagraphIfAppropriate(result);
     }
     if (result && !result->collapsed()) {
-        if (m_droppingSingleLink) {
+        if (m_internals->droppingSingleLink) {
             auto text = result->cloneRange();
             vornick_pushRangeEndpointsDownToTextNodes(*text);
             setTargetRangeUndoably(text);
         } else {
-            auto selection = m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*result, false) : std::nullopt;
+            auto selection = m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*result, false) : std::nullopt;
             if (!(selection && selection->blockStartComment())) {
                 if (auto image = firstImageInside(*result))
                     showAttributeEditorForElement(image, std::nullopt);
@@ -562,7 +563,7 @@ void VornickContentEditingView::endProposedDrop(const DraggingInfo& info)
     Point viewPoint = info.destinationWindow == window() ? convertPointFromView(info.draggingLocation, nullptr) : Point {};
     // A drag of the view's own content keeps its target and content until its
     // source concludes it: the content never left the document.
-    if (m_draggingAFragmentAsSource)
+    if (m_internals->draggingAFragmentAsSource)
         return;
     setDropTargetRange(nullptr, VornickHitPartKind::Content, viewPoint);
     clearProposedDrop();
@@ -570,20 +571,20 @@ void VornickContentEditingView::endProposedDrop(const DraggingInfo& info)
 
 void VornickContentEditingView::clearProposedDrop()
 {
-    if (m_overlayWindow)
-        m_overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
+    if (m_internals->overlayWindow)
+        m_internals->overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
     setDropTargetRange(nullptr, VornickHitPartKind::Content, Point {});
-    if (m_webView)
-        m_webView->removeDragCaret();
-    if (!m_draggingAFragmentAsSource)
-        m_fragmentForDrop.reset();
-    m_referencedFileURLsForDrop.clear();
-    m_imageFileURLsForDrop.clear();
-    m_movieFileURLsForDrop.clear();
-    m_audioFileURLsForDrop.clear();
-    m_droppingReplacementImage = false;
-    m_droppingReplacementMovie = false;
-    m_droppingSingleLink = false;
+    if (m_internals->webView)
+        m_internals->webView->removeDragCaret();
+    if (!m_internals->draggingAFragmentAsSource)
+        m_internals->fragmentForDrop.reset();
+    m_internals->referencedFileURLsForDrop.clear();
+    m_internals->imageFileURLsForDrop.clear();
+    m_internals->movieFileURLsForDrop.clear();
+    m_internals->audioFileURLsForDrop.clear();
+    m_internals->droppingReplacementImage = false;
+    m_internals->droppingReplacementMovie = false;
+    m_internals->droppingSingleLink = false;
 }
 
 void VornickContentEditingView::bringWindowForwardAfterDropIfPreferenceIsSet()

@@ -2,6 +2,7 @@
 // the view, whose state the commands never see.
 #include "editing/VornickContentEditingView.h"
 
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/commands/VornickEditingContext.h"
@@ -43,40 +44,40 @@ public:
     void redisplayWebViewOnNextTurn() override
     {
         m_view.performAfterDelay(0, [](VornickContentEditingView& view) {
-            if (view.m_webView)
-                vornick_setNeedsDisplay(*view.m_webView);
+            if (view.m_internals->webView)
+                vornick_setNeedsDisplay(*view.m_internals->webView);
         });
     }
     void endTypingRun() override { m_view.endTypingRun(); }
     void endBackspaceRun() override { m_view.endBackspaceRun(); }
     void addReplacementToTypingRun(const std::shared_ptr<DOMCharacterData>& node, int32_t start, int32_t end, int32_t length) override
     {
-        if (m_view.m_activeTypingRun && m_view.m_activeTypingRun->addReplacementInTextNode(*node, start, end, length))
+        if (m_view.m_internals->activeTypingRun && m_view.m_internals->activeTypingRun->addReplacementInTextNode(*node, start, end, length))
             return;
         m_view.endTypingRun();
         auto run = std::make_shared<VornickUndoableTypingRun>(*this, node, start, end, length);
-        m_view.m_activeTypingRun = run;
+        m_view.m_internals->activeTypingRun = run;
         run->registerUndo(*this);
         if (auto undo = m_view.undoManager())
             undo->setActionName(u"Typing");
     }
     void addDeletionToBackspaceRun(const std::shared_ptr<DOMCharacterData>& node, int32_t start, int32_t end) override
     {
-        if (m_view.m_activeBackspaceRun && m_view.m_activeBackspaceRun->consumeCharactersInTextNode(*node, start, end))
+        if (m_view.m_internals->activeBackspaceRun && m_view.m_internals->activeBackspaceRun->consumeCharactersInTextNode(*node, start, end))
             return;
         m_view.endBackspaceRun();
         auto run = std::make_shared<VornickUndoableBackspaceRun>(*this, node, start, end);
-        m_view.m_activeBackspaceRun = run;
+        m_view.m_internals->activeBackspaceRun = run;
         run->registerUndo(*this);
         if (auto undo = m_view.undoManager())
             undo->setActionName(u"Backspacing");
     }
-    bool insertingTextOrBackspacing() const override { return m_view.m_insertingTextOrBackspacing; }
-    void setInsertingTextOrBackspacing(bool inserting) override { m_view.m_insertingTextOrBackspacing = inserting; }
+    bool insertingTextOrBackspacing() const override { return m_view.m_internals->insertingTextOrBackspacing; }
+    void setInsertingTextOrBackspacing(bool inserting) override { m_view.m_internals->insertingTextOrBackspacing = inserting; }
 
-    VornickBlockModeHelper* blockModeHelper() const override { return m_view.m_blockModeHelper.get(); }
+    VornickBlockModeHelper* blockModeHelper() const override { return m_view.m_internals->blockModeHelper.get(); }
     VornickBlockModeEditingContext* blockModeEditingContext() override { return &m_view; }
-    bool sectionHandlesShown() const override { return m_view.m_sectionHandlesShown; }
+    bool sectionHandlesShown() const override { return m_view.m_internals->sectionHandlesShown; }
 
     bool isEditable() const override { return m_view.isEditable(); }
 
@@ -85,22 +86,22 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrame() override { m_view.scheduleHTMLUpdateForFocusedWebFrame(); }
     void showTitleInHeadPane() override
     {
-        if (m_view.m_headMetadataEditingUIController) {
-            m_view.m_headMetadataEditingUIController->updateTitleTextField();
-            m_view.m_headMetadataEditingUIController->focusTitleTextField();
+        if (m_view.m_internals->headMetadataEditingUIController) {
+            m_view.m_internals->headMetadataEditingUIController->updateTitleTextField();
+            m_view.m_internals->headMetadataEditingUIController->focusTitleTextField();
         }
     }
 
     // Formatting.
     void togglePendingInlineStyle(const std::u16string& tagName, const VornickDOMPosition& caret) override
     {
-        auto& toggled = m_view.m_toggledInlineStyleElementsForTyping;
+        auto& toggled = m_view.m_internals->toggledInlineStyleElementsForTyping;
         auto found = std::find(toggled.begin(), toggled.end(), tagName);
         if (found != toggled.end())
             toggled.erase(found);
         else
             toggled.push_back(tagName);
-        m_view.m_toggledInlineStyleElementsCaret = toggled.empty() ? VornickDOMPosition() : caret;
+        m_view.m_internals->toggledInlineStyleElementsCaret = toggled.empty() ? VornickDOMPosition() : caret;
     }
 
     // The paragraph rules and the deletion of the selection.
@@ -124,8 +125,8 @@ public:
     void scrollRangeToVisible(const std::shared_ptr<DOMRange>& range) override { m_view.scrollRangeToVisible(range); }
 
     // The open runs.
-    const VornickUndoableTypingRun* activeTypingRun() const override { return m_view.m_activeTypingRun.get(); }
-    const VornickUndoableBackspaceRun* activeBackspaceRun() const override { return m_view.m_activeBackspaceRun.get(); }
+    const VornickUndoableTypingRun* activeTypingRun() const override { return m_view.m_internals->activeTypingRun.get(); }
+    const VornickUndoableBackspaceRun* activeBackspaceRun() const override { return m_view.m_internals->activeBackspaceRun.get(); }
 
     // Applying an element or a snippet: the user interface it asks for.
     void showAttributeEditorForElement(const std::shared_ptr<DOMElement>& element, const std::optional<std::u16string>& attribute) override
@@ -157,9 +158,9 @@ private:
 
 VornickEditingContext& VornickContentEditingView::editingContext()
 {
-    if (!m_editingContext)
-        m_editingContext = std::make_unique<EditingContext>(*this);
-    return *m_editingContext;
+    if (!m_internals->editingContext)
+        m_internals->editingContext = std::make_unique<EditingContext>(*this);
+    return *m_internals->editingContext;
 }
 
 } // namespace brevanton

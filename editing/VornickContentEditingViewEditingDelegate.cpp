@@ -7,6 +7,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickFragmentCompletionUIController.h"
@@ -57,8 +58,8 @@ bool VornickContentEditingView::doCommandBySelector(WebView&, std::string_view)
 void VornickContentEditingView::webViewDidChange(WebView&)
 {
     auto frame = mainFrame();
-    if (frame && !frame->childFrames().empty() && m_focusedWebFrame)
-        frame = m_focusedWebFrame;
+    if (frame && !frame->childFrames().empty() && m_internals->focusedWebFrame)
+        frame = m_internals->focusedWebFrame;
     postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
 }
 
@@ -66,29 +67,29 @@ void VornickContentEditingView::webViewDidChange(WebView&)
 
 void VornickContentEditingView::setProbingForDOMRange(bool probing)
 {
-    m_probingForDOMRange = probing;
+    m_internals->probingForDOMRange = probing;
     if (probing) {
-        m_probeResultRange.reset();
-        m_selectedDOMRangeChangedWhileProbingForDOMRange = false;
+        m_internals->probeResultRange.reset();
+        m_internals->selectedDOMRangeChangedWhileProbingForDOMRange = false;
     }
 }
 
 bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*, DOMRange* proposed, WebSelectionAffinity, bool)
 {
-    m_servicedProposedSelectionChange = true;
-    if (m_probingForDOMRange) {
-        m_probeResultRange = proposed ? proposed->cloneRange() : nullptr;
+    m_internals->servicedProposedSelectionChange = true;
+    if (m_internals->probingForDOMRange) {
+        m_internals->probeResultRange = proposed ? proposed->cloneRange() : nullptr;
         return false;
     }
     // Any other selection change ends a running completion.
-    if (m_fragmentCompletionUIController)
-        m_fragmentCompletionUIController->cancelCompletionWithSpecialExitString();
+    if (m_internals->fragmentCompletionUIController)
+        m_internals->fragmentCompletionUIController->cancelCompletionWithSpecialExitString();
 
     // A caret that the user moves away from between two whitespace
     // characters condenses the run it stood in (the view's own moves while
     // it types or backspaces leave the run alone).
     auto current = effectiveOperationRange();
-    bool leaving = current && !m_settingTargetRange && !insertingTextOrBackspacing()
+    bool leaving = current && !m_internals->settingTargetRange && !insertingTextOrBackspacing()
         && !(proposed && vornick_isSameAsRange(*proposed, *current));
     if (leaving && current->collapsed() && current->startNode()->isTextNode() && !liesInPre(*current->startNode())) {
         auto node = current->startContainer();
@@ -107,12 +108,12 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
         }
     }
 
-    if (m_growingSelectionState != 0)
-        return m_settingTargetRange;
+    if (m_internals->growingSelectionState != 0)
+        return m_internals->settingTargetRange;
 
     // A click or key whose proposal the view services by its own rules.
-    if (m_selectionChangingEventBeingHandled && !m_settingTargetRange) {
-        Event event = *m_selectionChangingEventBeingHandled;
+    if (m_internals->selectionChangingEventBeingHandled && !m_internals->settingTargetRange) {
+        Event event = *m_internals->selectionChangingEventBeingHandled;
         bool commandClickCollapsing = proposed && proposed->collapsed() && event.type() == EventType::LeftMouseDown
             && event.hasModifier(ModifierFlag::Command);
         bool overridden = commandClickCollapsing || overrideWebViewProposedSelectionChangeTo(proposed ? proposed->cloneRange() : nullptr, event);
@@ -121,20 +122,20 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
     }
 
     // A Command-click that would collapse the selection leaves it alone.
-    if (proposed && proposed->collapsed() && m_selectionChangingEventBeingHandled
-        && m_selectionChangingEventBeingHandled->type() == EventType::LeftMouseDown
-        && m_selectionChangingEventBeingHandled->hasModifier(ModifierFlag::Command))
+    if (proposed && proposed->collapsed() && m_internals->selectionChangingEventBeingHandled
+        && m_internals->selectionChangingEventBeingHandled->type() == EventType::LeftMouseDown
+        && m_internals->selectionChangingEventBeingHandled->hasModifier(ModifierFlag::Command))
         return false;
 
     // In a page with attachment points only their content may be selected.
-    if (proposed && m_blockModeHelper) {
+    if (proposed && m_internals->blockModeHelper) {
         auto document = vornick_ownerDocument(*proposed);
         auto frame = mainFrame() && document ? mainFrame()->frameForDocument(*document) : nullptr;
         if (frame && !vornick_attachmentPoints(*frame).empty()) {
             if (vornick_enclosingAttachmentPoint(*proposed))
-                return m_blockModeHelper->proposedSelectionRangeIsInEditableContent(*proposed);
-            if (isEditable() && m_overlayWindow)
-                m_overlayWindow->showAttachmentPointsMask();
+                return m_internals->blockModeHelper->proposedSelectionRangeIsInEditableContent(*proposed);
+            if (isEditable() && m_internals->overlayWindow)
+                m_internals->overlayWindow->showAttachmentPointsMask();
             return false;
         }
     }
@@ -143,21 +144,21 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
 
 void VornickContentEditingView::webViewDidChangeSelection(WebView&)
 {
-    if (m_probingForDOMRange)
-        m_selectedDOMRangeChangedWhileProbingForDOMRange = true;
-    if (m_windowIsBecomingKey) {
-        if (m_targetRange)
+    if (m_internals->probingForDOMRange)
+        m_internals->selectedDOMRangeChangedWhileProbingForDOMRange = true;
+    if (m_internals->windowIsBecomingKey) {
+        if (m_internals->targetRange)
             performAfterDelay(0, [](VornickContentEditingView& view) { view.updateWebViewSelectedDOMRangeForTargetRange(); });
         return;
     }
-    if (m_settingTargetRange)
+    if (m_internals->settingTargetRange)
         return;
     if (!insertingTextOrBackspacing()) {
         endTypingRun();
         endBackspaceRun();
-        m_toggledInlineStyleElementsForTyping.clear();
+        m_internals->toggledInlineStyleElementsForTyping.clear();
     }
-    auto selection = m_webView->selectedDOMRange();
+    auto selection = m_internals->webView->selectedDOMRange();
     if (!selection)
         return;
     if (!selection->startNode()->isTextNode() && !selection->endNode()->isTextNode()) {
@@ -166,7 +167,7 @@ void VornickContentEditingView::webViewDidChangeSelection(WebView&)
         auto copy = selection->cloneRange();
         vornick_pushRangeEndpointsDownToTextNodes(*copy);
         setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(copy);
-    } else if (m_targetRange) {
+    } else if (m_internals->targetRange) {
         setTargetRange(nullptr);
         return;
     }

@@ -3,6 +3,7 @@
 // content (the view is the text finder's bar container).
 #include "editing/VornickContentEditingView.h"
 
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickDOMPathBar.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickFindAndReplaceController.h"
@@ -13,17 +14,18 @@
 #include "platform/views/Menu.h"
 #include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
+#include "toolkit/VornickNewlineConvention.h"
 #include "ui/VornickCollapsibleHeaderSplitView.h"
 
 namespace brevanton {
 
 VornickFindAndReplaceController& VornickContentEditingView::findAndReplaceController()
 {
-    if (!m_findAndReplaceController) {
-        m_findAndReplaceController = std::make_shared<VornickFindAndReplaceController>();
-        m_findAndReplaceController->setContentEditingView(this);
+    if (!m_internals->findAndReplaceController) {
+        m_internals->findAndReplaceController = std::make_shared<VornickFindAndReplaceController>();
+        m_internals->findAndReplaceController->setContentEditingView(this);
     }
-    return *m_findAndReplaceController;
+    return *m_internals->findAndReplaceController;
 }
 
 std::unique_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForGeneratingSearchStringForWebFrame(const WebFrame& frame) const
@@ -34,7 +36,7 @@ std::unique_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForGener
     preferences.setUseNativeSpecialCharacters(true);
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
         preferences, vornick_nonBreakingSpaceSubstituteCharacter(frame), VornickNewlineConvention::LF);
-    std::weak_ptr<VornickBlockModeHelper> helper = m_blockModeHelper;
+    std::weak_ptr<VornickBlockModeHelper> helper = m_internals->blockModeHelper;
     writer->setCommentToFragmentDescriptionLookupBlock(
         [helper](const DOMComment& comment) -> std::shared_ptr<const VornickGeneralFragmentDescription> {
             if (auto strong = helper.lock())
@@ -78,7 +80,7 @@ void VornickContentEditingView::performTextFinderAction(ActionSender* sender)
 
 std::shared_ptr<View> VornickContentEditingView::contentView() const
 {
-    return m_webView;
+    return m_internals->webView;
 }
 
 namespace {
@@ -96,40 +98,40 @@ double findBarBaseline(const VornickContentEditingView& view)
 
 void VornickContentEditingView::setFindBarVisible(bool visible)
 {
-    if (visible == m_findBarIsVisible)
+    if (visible == m_internals->findBarIsVisible)
         return;
-    m_findBarIsVisible = visible;
+    m_internals->findBarIsVisible = visible;
     endTypingRun();
     double baseline = findBarBaseline(*this);
-    Rect split = m_splitView->frame();
+    Rect split = m_internals->splitView->frame();
     if (!visible) {
-        if (m_findBarView)
-            m_findBarView->removeFromSuperview();
-        m_splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - split.minY())));
+        if (m_internals->findBarView)
+            m_internals->findBarView->removeFromSuperview();
+        m_internals->splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - split.minY())));
         if (auto window = this->window())
-            window->makeFirstResponder(m_webView);
+            window->makeFirstResponder(m_internals->webView);
         return;
     }
     findAndReplaceController().invalidateAttributedStringAndMap();
-    if (!m_findBarView)
+    if (!m_internals->findBarView)
         return;
-    double height = m_findBarView->frame().height();
-    m_findBarView->setFrame(Rect(0, baseline - height, bounds().width(), height));
-    m_findBarView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
-    m_splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
-    addSubview(m_findBarView);
+    double height = m_internals->findBarView->frame().height();
+    m_internals->findBarView->setFrame(Rect(0, baseline - height, bounds().width(), height));
+    m_internals->findBarView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
+    m_internals->splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
+    addSubview(m_internals->findBarView);
 }
 
 void VornickContentEditingView::findBarViewDidChangeHeight()
 {
-    if (!m_findBarView || !m_findBarView->superview())
+    if (!m_internals->findBarView || !m_internals->findBarView->superview())
         return;
     // The bar keeps standing on its edge; the split view ends at its top.
     double baseline = findBarBaseline(*this);
-    double height = m_findBarView->frame().height();
-    m_findBarView->setFrame(Rect(0, baseline - height, bounds().width(), height));
-    Rect split = m_splitView->frame();
-    m_splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
+    double height = m_internals->findBarView->frame().height();
+    m_internals->findBarView->setFrame(Rect(0, baseline - height, bounds().width(), height));
+    Rect split = m_internals->splitView->frame();
+    m_internals->splitView->setFrame(Rect(split.minX(), split.minY(), split.width(), std::max(0.0, baseline - height - split.minY())));
 }
 
 } // namespace brevanton

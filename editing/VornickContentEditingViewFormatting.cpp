@@ -15,6 +15,7 @@
 #include "dom/VornickRelativeDOMPath.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableCharacterRunReplacement.h"
 #include "editing/commands/VornickUndoableInlineStyleToggle.h"
 #include "editing/commands/VornickUndoableElementKindRemoval.h"
@@ -184,22 +185,22 @@ std::shared_ptr<DOMElement> elementToUnwrap(const VornickContentEditingView& vie
 
 void VornickContentEditingView::clearToggledInlineStyleElementsForCaretMove()
 {
-    if (m_insertingTypedText)
+    if (m_internals->insertingTypedText)
         return;
-    m_toggledInlineStyleElementsForTyping.clear();
-    m_toggledInlineStyleElementsCaret = {};
+    m_internals->toggledInlineStyleElementsForTyping.clear();
+    m_internals->toggledInlineStyleElementsCaret = {};
 }
 
 void VornickContentEditingView::dropToggledInlineStyleElementsIfCaretMoved()
 {
-    if (m_toggledInlineStyleElementsForTyping.empty() || !m_toggledInlineStyleElementsCaret.node)
+    if (m_internals->toggledInlineStyleElementsForTyping.empty() || !m_internals->toggledInlineStyleElementsCaret.node)
         return;
     // An edit that moves the caret (a deletion, say) moves it without
     // setting a new selection: the caret is compared with where it was.
     auto range = effectiveOperationRange();
-    if (!range || !range->collapsed() || !(vornick_startPosition(*range) == m_toggledInlineStyleElementsCaret)) {
-        m_toggledInlineStyleElementsForTyping.clear();
-        m_toggledInlineStyleElementsCaret = {};
+    if (!range || !range->collapsed() || !(vornick_startPosition(*range) == m_internals->toggledInlineStyleElementsCaret)) {
+        m_internals->toggledInlineStyleElementsForTyping.clear();
+        m_internals->toggledInlineStyleElementsCaret = {};
     }
 }
 
@@ -213,9 +214,9 @@ bool VornickContentEditingView::undoableToggleApplicationOfInlineStyleElement(bo
 bool VornickContentEditingView::canToggleApplicationOfInlineStyleElement(const std::u16string& tagName) const
 {
     // A selection always changes: its text either loses the kind or gets it.
-    if (!m_editable || !m_blockModeHelper || !m_focusedWebFrame || !vornick_HTMLSpec(*m_focusedWebFrame))
+    if (!m_internals->editable || !m_internals->blockModeHelper || !m_internals->focusedWebFrame || !vornick_HTMLSpec(*m_internals->focusedWebFrame))
         return false;
-    if (m_blockModeHelper->canToggleApplicationOfInlineStyleElement(tagName, *this))
+    if (m_internals->blockModeHelper->canToggleApplicationOfInlineStyleElement(tagName, *this))
         return true;
     // Taking a kind off is allowed where putting it on would not be (bold
     // over two whole paragraphs).
@@ -270,9 +271,9 @@ VORNICK_INLINE_STYLE_TOGGLE(Var, u"VAR")
 
 bool VornickContentEditingView::canInsertOrWrapInLink() const
 {
-    if (!m_editable)
+    if (!m_internals->editable)
         return false;
-    auto spec = htmlSpecOfFrame(m_focusedWebFrame);
+    auto spec = htmlSpecOfFrame(m_internals->focusedWebFrame);
     auto linkSpec = spec ? spec->elementSpecForTagName(u"A") : nullptr;
     auto range = effectiveOperationRange();
     if (!range)
@@ -280,12 +281,12 @@ bool VornickContentEditingView::canInsertOrWrapInLink() const
     // Without a specification to ask, links are made with that of HTML 5.
     if (!spec || !linkSpec)
         return true;
-    auto userFragmentSet = vornick_userFragmentSet(*m_focusedWebFrame);
+    auto userFragmentSet = vornick_userFragmentSet(*m_internals->focusedWebFrame);
     auto place = linkPlace(*this);
     if (place.wrapOrReplaceRange) {
         if (place.link)
             return true;
-        if (m_blockModeHelper && !m_blockModeHelper->mayOfferElementInCompletionList(u"a", place.wrapOrReplaceRange.get()))
+        if (m_internals->blockModeHelper && !m_internals->blockModeHelper->mayOfferElementInCompletionList(u"a", place.wrapOrReplaceRange.get()))
             return false;
         return spec->mayWrapContentsOfRangeInElementWithSpec(*place.wrapOrReplaceRange, *linkSpec, userFragmentSet.get(), nullptr);
     }
@@ -307,7 +308,7 @@ void VornickContentEditingView::insertOrWrapInLink(ActionSender*)
         showAttributeEditorForElement(place.link, std::u16string(u"href"));
         return;
     }
-    auto linkSpec = linkElementSpec(m_focusedWebFrame);
+    auto linkSpec = linkElementSpec(m_internals->focusedWebFrame);
     auto range = place.wrapOrReplaceRange ? place.wrapOrReplaceRange : effectiveOperationRange();
     if (!linkSpec || !range)
         return;
@@ -320,7 +321,7 @@ void VornickContentEditingView::insertOrWrapInLink(ActionSender*)
 
 bool VornickContentEditingView::canInsertOrWrapInLinkToFile() const
 {
-    return m_blockModeHelper && m_blockModeHelper->canInsertOrWrapInLinkToFileInContentEditingView(*this);
+    return m_internals->blockModeHelper && m_internals->blockModeHelper->canInsertOrWrapInLinkToFileInContentEditingView(*this);
 }
 
 void VornickContentEditingView::insertOrWrapInLinkToFile(ActionSender*)
@@ -330,7 +331,7 @@ void VornickContentEditingView::insertOrWrapInLinkToFile(ActionSender*)
         return;
     }
     auto delegate = VornickApplicationDelegate::shared();
-    auto document = m_focusedWebFrame ? m_focusedWebFrame->domDocument() : nullptr;
+    auto document = m_internals->focusedWebFrame ? m_internals->focusedWebFrame->domDocument() : nullptr;
     if (!delegate || !document)
         return;
     auto weak = weakSelf();
@@ -366,7 +367,7 @@ void VornickContentEditingView::insertOrWrapInLinkToFile(ActionSender*)
 
 bool VornickContentEditingView::canChangeHeadingLevel() const
 {
-    return m_editable && m_blockModeHelper && m_blockModeHelper->canChangeHeadingLevelInContentEditingView(*this);
+    return m_internals->editable && m_internals->blockModeHelper && m_internals->blockModeHelper->canChangeHeadingLevelInContentEditingView(*this);
 }
 
 bool VornickContentEditingView::canChangeHeadingLevelTo(long level) const
@@ -443,7 +444,7 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
                 newEnd = contentEdgeOfElement(replacement, false);
         }
     } else {
-        auto spec = htmlSpecOfFrame(m_focusedWebFrame);
+        auto spec = htmlSpecOfFrame(m_internals->focusedWebFrame);
         auto elementSpec = spec ? spec->elementSpecForTagName(kind) : nullptr;
         auto wrapped = range->cloneRange();
         if (!elementSpec || (collapsed && !vornick_expandToEncompassAdjacentContentThatCanBeWrappedInElementKind(*wrapped, kind)))
@@ -479,7 +480,7 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
 
 bool VornickContentEditingView::canClearHeadingLevel() const
 {
-    return m_editable && m_blockModeHelper && m_blockModeHelper->canClearHeadingLevelInContentEditingView(*this);
+    return m_internals->editable && m_internals->blockModeHelper && m_internals->blockModeHelper->canClearHeadingLevelInContentEditingView(*this);
 }
 
 void VornickContentEditingView::clearHeadingLevel(ActionSender*)
@@ -515,13 +516,13 @@ void VornickContentEditingView::clearHeadingLevel(ActionSender*)
 bool VornickContentEditingView::canReplaceWhitespaceWithNonBreakingSpaces() const
 {
     auto range = effectiveOperationRange();
-    return m_editable && range && !range->collapsed() && rangeTextContains(*range, u' ');
+    return m_internals->editable && range && !range->collapsed() && rangeTextContains(*range, u' ');
 }
 
 bool VornickContentEditingView::canReplaceWhitespaceWithOrdinarySpaces() const
 {
     auto range = effectiveOperationRange();
-    return m_editable && range && !range->collapsed() && rangeTextContains(*range, nonBreakingSpaceShownIn(*range));
+    return m_internals->editable && range && !range->collapsed() && rangeTextContains(*range, nonBreakingSpaceShownIn(*range));
 }
 
 bool VornickContentEditingView::undoableReplaceRunsOfCharacter(bool undoable, char16_t character, const std::shared_ptr<DOMRange>& range,
@@ -562,12 +563,12 @@ void VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces(ActionSender
 
 bool VornickContentEditingView::canUnwrapElement() const
 {
-    return m_editable && elementToUnwrap(*this) != nullptr;
+    return m_internals->editable && elementToUnwrap(*this) != nullptr;
 }
 
 void VornickContentEditingView::unwrapElement(ActionSender*)
 {
-    auto element = m_editable ? elementToUnwrap(*this) : nullptr;
+    auto element = m_internals->editable ? elementToUnwrap(*this) : nullptr;
     if (!element) {
         Sound::beep();
         return;
@@ -584,13 +585,13 @@ void VornickContentEditingView::unwrapElement(ActionSender*)
 bool VornickContentEditingView::canRemoveAllElements() const
 {
     auto range = effectiveOperationRange();
-    if (!m_editable || !range || range->collapsed() || !m_blockModeHelper)
+    if (!m_internals->editable || !range || range->collapsed() || !m_internals->blockModeHelper)
         return false;
     // Text within one text node has no markup to lose.
     if (range->startContainer() == range->endContainer() && range->startContainer()->isTextNode())
         return false;
     bool touchesBlock = false;
-    m_blockModeHelper->enumerateBlocksIntersectingRange(*range, 0, [&](const VornickExactSelection&, bool& stop) {
+    m_internals->blockModeHelper->enumerateBlocksIntersectingRange(*range, 0, [&](const VornickExactSelection&, bool& stop) {
         touchesBlock = stop = true;
     });
     if (touchesBlock)

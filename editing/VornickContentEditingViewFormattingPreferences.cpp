@@ -4,6 +4,7 @@
 // (undoably), the user's default set only regenerates the source.
 #include "editing/VornickContentEditingView.h"
 
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableFormattingPreferencesObject.h"
 #include "editing/commands/VornickUndoableFormattingPreferencesString.h"
 #include "html/VornickHTMLFormattingPreferences.h"
@@ -31,7 +32,7 @@ bool VornickContentEditingView::undoableSetHTMLFormattingPreferencesString(bool 
 void VornickContentEditingView::observeFormattingPreferencesEdits()
 {
     auto weak = weakSelf();
-    m_formattingPreferencesObservation = NotificationCenter::defaultCenter().addObserver(
+    m_internals->formattingPreferencesObservation = NotificationCenter::defaultCenter().addObserver(
         VornickHTMLFormattingPreferencesWereEditedNotification, nullptr, nullptr, [weak](const Notification& note) {
             if (auto self = weak.lock())
                 self->htmlFormattingPreferencesInstanceWasEdited(note);
@@ -58,7 +59,7 @@ void VornickContentEditingView::htmlFormattingPreferencesInstanceWasEdited(const
             continue;
         if (!isUsersDefault)
             (void)undoableSetHTMLFormattingPreferencesString(true, edited->stringRepresentation(), frame);
-        else if (frame == m_focusedWebFrame)
+        else if (frame == m_internals->focusedWebFrame)
             scheduleHTMLUpdateForFocusedWebFrame();
     }
 }

@@ -9,6 +9,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableElementApplication.h"
 #include "editing/commands/VornickUndoableSnippetApplication.h"
 #include "html/VornickBlockModeHelper.h"
@@ -189,8 +190,8 @@ void VornickContentEditingView::vornick_invokeElementFromMenuItem(ActionSender* 
     if (!item || !item->elementSpec() || !range)
         return;
     auto target = range->cloneRange();
-    if (m_blockModeHelper)
-        m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*target);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*target);
     undoableApplyDescribedElement(true, *item->elementSpec(), target);
 }
 
@@ -201,8 +202,8 @@ void VornickContentEditingView::vornick_invokeFragmentFromMenuItem(ActionSender*
     if (!item || !item->fragmentDescription() || !range)
         return;
     auto target = range->cloneRange();
-    if (m_blockModeHelper)
-        m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*target);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*target);
     undoableApplyDescribedFragment(true, *item->fragmentDescription(), target);
 }
 
@@ -230,16 +231,16 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
         if (applyMenu && applyMenu->exactSelection())
             selection = applyMenu->exactSelection();
     }
-    if (!selection && range && m_blockModeHelper)
-        selection = m_blockModeHelper->exactSelectionFromRange(*range, true);
+    if (!selection && range && m_internals->blockModeHelper)
+        selection = m_internals->blockModeHelper->exactSelectionFromRange(*range, true);
     // A caret stands for the block it is in, as when the context menu offered the transform.
-    if (!selection && range && range->collapsed() && m_blockModeHelper)
-        selection = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*range), {}, false,
+    if (!selection && range && range->collapsed() && m_internals->blockModeHelper)
+        selection = m_internals->blockModeHelper->blockEnclosingPosition(vornick_startPosition(*range), {}, false,
                                                               vornick_enclosingAttachmentPointElement(*range).get());
     auto blockType = selection ? selection->blockType() : std::nullopt;
-    auto transform = blockType && !targetType.empty() ? m_blockModeHelper->transformFromBlockType(*blockType, targetType) : std::nullopt;
+    auto transform = blockType && !targetType.empty() ? m_internals->blockModeHelper->transformFromBlockType(*blockType, targetType) : std::nullopt;
     auto element = selection ? selection->element() : nullptr;
-    auto description = transform ? m_blockModeHelper->fragmentDescriptionForBlockType(targetType, {}) : nullptr;
+    auto description = transform ? m_internals->blockModeHelper->fragmentDescriptionForBlockType(targetType, {}) : nullptr;
     auto document = element ? element->ownerDocument() : nullptr;
     if (!transform || !element || !description || !document) {
         Sound::beep();
@@ -268,12 +269,12 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
     // The moved content must fit where it goes: whole blocks where blocks
     // go, text-level content in a paragraph or preformatted element.
     if (transform->fromBlockContainerElementKind().empty()) {
-        interior = rangeForWholeBlocks(*m_blockModeHelper, interior);
+        interior = rangeForWholeBlocks(*m_internals->blockModeHelper, interior);
     } else {
         auto target = interior->commonAncestorContainer();
         if (target && target->isTextNode())
             target = target->parentNode();
-        auto spec = m_blockModeHelper->htmlSpec();
+        auto spec = m_internals->blockModeHelper->htmlSpec();
         if (isTextLevelContainer(target.get()) && spec && holdsBlockContent(*contents, *spec))
             flattenToTextLevel(*contents, *spec, tagIs(downcast<DOMElement>(*target), u"pre"));
     }
@@ -311,9 +312,9 @@ std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableA
                                                                                                                     const std::u16string& markup)
 {
     auto description = std::make_shared<VornickGeneralFragmentDescription>(u"", u"New Snippet", u"", u"", markup, u"");
-    if (!m_delegate)
+    if (!m_internals->delegate)
         return nullptr;
-    return m_delegate->vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(*this, description);
+    return m_internals->delegate->vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(*this, description);
 }
 
 std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableAddFragmentDescriptionWithContentsOfRange(
@@ -322,8 +323,8 @@ std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableA
     if (!range)
         return nullptr;
     auto grown = range->cloneRange();
-    if (m_blockModeHelper)
-        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*grown);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*grown);
     auto document = grown->startContainer()->ownerDocument();
     auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
     if (!frame || !vornick_userFragmentSet(*frame))
@@ -336,12 +337,12 @@ std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableA
 {
     BREVANTON_ASSERT(element, "Invalid parameter not satisfying: element");
     std::u16string markup;
-    if (auto start = m_blockModeHelper ? m_blockModeHelper->blockStartCommentBeforeNode(*element) : nullptr)
+    if (auto start = m_internals->blockModeHelper ? m_internals->blockModeHelper->blockStartCommentBeforeNode(*element) : nullptr)
         markup += u"<!--" + start->data() + u"-->\n";
     markup += vornick_openTagHTML(*element, VornickTagHTMLLowercase | VornickTagHTMLDoubleQuotes | VornickTagHTMLOmitVornickClasses);
     if (element->hasChildNodes())
         markup += u"{content}" + vornick_closeTagHTML(*element, VornickTagHTMLLowercase);
-    if (auto end = m_blockModeHelper ? m_blockModeHelper->blockEndCommentAfterNode(*element) : nullptr)
+    if (auto end = m_internals->blockModeHelper ? m_internals->blockModeHelper->blockEndCommentAfterNode(*element) : nullptr)
         markup += u"\n<!--" + end->data() + u"-->\n";
     return undoableAddFragmentDescriptionWithMarkupString(undoable, markup);
 }
@@ -356,7 +357,7 @@ void VornickContentEditingView::addFragmentDescriptionFromSelection(ActionSender
 void VornickContentEditingView::addFragmentDescriptionWithContentPlaceholderFromSelection(ActionSender*)
 {
     auto range = effectiveOperationRange();
-    auto selection = range && m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+    auto selection = range && m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
     if (selection && selection->element())
         (void)undoableAddFragmentDescriptionWithContentPlaceholderFromElement(true, selection->element());
 }

@@ -12,6 +12,7 @@
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickAdjustedCompletionMatches.h"
 #include "editing/VornickCompletionVerdictCache.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickFragmentCompletionUIController.h"
 #include "editing/VornickSourceLoupe.h"
 #include "html/VornickFragmentCompletionSet.h"
@@ -67,9 +68,9 @@ std::shared_ptr<DOMRange> wrapTestRange(const DOMRange& range)
 
 const std::shared_ptr<VornickFragmentCompletionUIController>& VornickContentEditingView::fragmentCompletionUIController()
 {
-    if (!m_fragmentCompletionUIController)
-        m_fragmentCompletionUIController = std::make_shared<VornickFragmentCompletionUIController>();
-    return m_fragmentCompletionUIController;
+    if (!m_internals->fragmentCompletionUIController)
+        m_internals->fragmentCompletionUIController = std::make_shared<VornickFragmentCompletionUIController>();
+    return m_internals->fragmentCompletionUIController;
 }
 
 bool VornickContentEditingView::canInitiateFragmentCompletion() const
@@ -84,7 +85,7 @@ bool VornickContentEditingView::canInitiateFragmentCompletion() const
 
 void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*)
 {
-    auto frame = m_focusedWebFrame;
+    auto frame = m_internals->focusedWebFrame;
     auto document = frame ? frame->domDocument() : nullptr;
     if (!document)
         return;
@@ -101,8 +102,8 @@ void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*
     auto raised = vornick_rangeByRaisingToCommonContainerWithin(*range, *limit, true, vornick_nonBreakingSpaceSubstituteCharacter(*document));
     if (!raised)
         return;
-    if (m_blockModeHelper)
-        m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*raised);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*raised);
 
     const auto& controller = fragmentCompletionUIController();
     std::shared_ptr<DOMElement> placeholder;
@@ -140,8 +141,8 @@ void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*
 
 void VornickContentEditingView::repositionCompletionPopoverToTrackBaseTargetRange()
 {
-    if (m_fragmentCompletionUIController && m_fragmentCompletionUIController->isShown())
-        m_fragmentCompletionUIController->repositionToTrackBaseTargetRange();
+    if (m_internals->fragmentCompletionUIController && m_internals->fragmentCompletionUIController->isShown())
+        m_internals->fragmentCompletionUIController->repositionToTrackBaseTargetRange();
 }
 
 // --- Ranking
@@ -172,7 +173,7 @@ VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControll
     auto place = std::make_shared<Place>();
     place->base = base;
     place->candidates.push_back(base);
-    place->helper = m_blockModeHelper;
+    place->helper = m_internals->blockModeHelper;
     // Where a block begins or ends is judged as if the placeholder were gone
     // (it goes before the chosen match is applied): the base is just before
     // it, and the place just after it stands for the base at a block's end.
@@ -182,9 +183,9 @@ VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControll
         after->collapse(false);
         place->blockProbes.push_back(after);
     }
-    if (m_blockModeHelper) {
+    if (m_internals->blockModeHelper) {
         for (const auto& probe : place->blockProbes) {
-            if (auto popped = m_blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*probe))
+            if (auto popped = m_internals->blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*probe))
                 place->candidates.push_back(popped);
         }
     }
@@ -195,8 +196,8 @@ VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControll
     place->snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;
     auto verdicts = controller.completionVerdictCache();
     verdicts->useContext(VornickCompletionVerdictCache::contextForRange(*base, place->spec, frame ? vornick_baseFragmentSet(*frame) : nullptr,
-                                                                    place->snippets, m_blockModeHelper,
-                                                                    m_blockModeHelper && m_blockModeHelper->operatingInBlockMode()));
+                                                                    place->snippets, m_internals->blockModeHelper,
+                                                                    m_internals->blockModeHelper && m_internals->blockModeHelper->operatingInBlockMode()));
 
     auto judge = [place, verdicts](const VornickCompletionMatch& match) -> std::optional<VornickCompletionVerdict> {
         const auto& base = place->base;
@@ -340,8 +341,8 @@ void VornickContentEditingView::completionCancelled(VornickFragmentCompletionUIC
     std::shared_ptr<DOMDocument> document;
     if (controller.baseTargetRange())
         document = controller.baseTargetRange()->startContainer()->ownerDocument();
-    if (!document && m_focusedWebFrame)
-        document = m_focusedWebFrame->domDocument();
+    if (!document && m_internals->focusedWebFrame)
+        document = m_internals->focusedWebFrame->domDocument();
     vornick_deletePlaceholderElementForCompletionController(controller);
     auto body = document ? document->body() : nullptr;
     if (body && controller.freezeDriedEffectiveOperationRangeBefore()) {
@@ -402,14 +403,14 @@ void VornickContentEditingView::vornick_deletePlaceholderElementForCompletionCon
 
 void VornickContentEditingView::completionUIControllerDidShowWindow(VornickFragmentCompletionUIController&)
 {
-    if (m_sourceLoupe)
-        m_sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
+    if (m_internals->sourceLoupe)
+        m_internals->sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
 }
 
 void VornickContentEditingView::completionUIControllerDidHideWindow(VornickFragmentCompletionUIController&)
 {
-    if (m_sourceLoupe)
-        m_sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
+    if (m_internals->sourceLoupe)
+        m_internals->sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
 }
 
 } // namespace brevanton

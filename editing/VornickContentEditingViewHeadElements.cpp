@@ -3,6 +3,7 @@
 // document's style sheets changed.
 #include "editing/VornickContentEditingView.h"
 
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/commands/VornickUndoableFragmentSetSwitch.h"
 #include "editing/commands/VornickUndoableHeadElementDeletion.h"
@@ -22,14 +23,14 @@ void VornickContentEditingView::installHeadElementActionHandlers()
 
 void VornickContentEditingView::toggleHeadElementsShown(ActionSender*)
 {
-    if (!m_allowsHeadDisplayAndEditing)
+    if (!m_internals->allowsHeadDisplayAndEditing)
         return;
     endTypingRun();
     bool shown = headElementsShown();
     // A shown pane whose title field lacks focus gets the focus first; the
     // next toggle hides it.
-    if (shown && m_headMetadataEditingUIController && !m_headMetadataEditingUIController->titleTextFieldHasFocus()) {
-        m_headMetadataEditingUIController->focusTitleTextField();
+    if (shown && m_internals->headMetadataEditingUIController && !m_internals->headMetadataEditingUIController->titleTextFieldHasFocus()) {
+        m_internals->headMetadataEditingUIController->focusTitleTextField();
         return;
     }
     setHeadElementsShown(!shown);
@@ -37,14 +38,14 @@ void VornickContentEditingView::toggleHeadElementsShown(ActionSender*)
 
 const std::shared_ptr<Menu>& VornickContentEditingView::addHeadElementMenu()
 {
-    if (!m_addHeadElementMenu) {
+    if (!m_internals->addHeadElementMenu) {
         auto menu = Menu::create(u"Add Head Element");
         auto item = MenuItem::create(u"Style Sheet Link\u2026", "addNewStylesheetLinkHeadElement:");
         item->setTarget(shared_from_this());
         menu->addItem(item);
-        m_addHeadElementMenu = menu;
+        m_internals->addHeadElementMenu = menu;
     }
-    return m_addHeadElementMenu;
+    return m_internals->addHeadElementMenu;
 }
 
 void VornickContentEditingView::addNewHeadElement(ActionSender* sender)
@@ -82,9 +83,9 @@ bool VornickContentEditingView::undoableSetFragmentSet(bool undoable, const std:
 
 void VornickContentEditingView::noteStyleSheetSetChangeInDocument(const DOMDocument& document)
 {
-    auto focusedDocument = m_focusedWebFrame ? m_focusedWebFrame->domDocument() : nullptr;
-    if (m_delegate && focusedDocument.get() == &document)
-        m_delegate->vornickContentEditingViewDidChangeStyleSheetSetInFocusedWebFrame(*this);
+    auto focusedDocument = m_internals->focusedWebFrame ? m_internals->focusedWebFrame->domDocument() : nullptr;
+    if (m_internals->delegate && focusedDocument.get() == &document)
+        m_internals->delegate->vornickContentEditingViewDidChangeStyleSheetSetInFocusedWebFrame(*this);
 }
 
 } // namespace brevanton

@@ -8,6 +8,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickNodeGeometry.h"
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -49,12 +50,12 @@ std::shared_ptr<DOMNode> frameElementInMainDocument(const WebFrame& main, const 
 
 std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoint, unsigned options, VornickHitPartKind* outHitPartKind)
 {
-    if (!m_webView)
+    if (!m_internals->webView)
         return nullptr;
-    Point inWebView = m_webView->convertPointFromView(viewPoint, this);
-    if (!m_webView->bounds().containsPoint(inWebView))
+    Point inWebView = m_internals->webView->convertPointFromView(viewPoint, this);
+    if (!m_internals->webView->bounds().containsPoint(inWebView))
         return nullptr;
-    auto hit = m_webView->elementAtPoint(inWebView);
+    auto hit = m_internals->webView->elementAtPoint(inWebView);
     if (!hit || !hit->domNode)
         return nullptr;
     std::shared_ptr<DOMNode> node = hit->domNode;
@@ -65,12 +66,12 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
     };
 
     // Content that may not be edited is taken whole, by its block's element.
-    if (m_blockModeHelper && !m_blockModeHelper->mayEditContentOfNode(*node)) {
+    if (m_internals->blockModeHelper && !m_internals->blockModeHelper->mayEditContentOfNode(*node)) {
         auto within = VornickAttachmentPointElementForNode(*node);
-        auto block = m_blockModeHelper->blockEnclosingNode(node, {}, true, false, within.get());
+        auto block = m_internals->blockModeHelper->blockEnclosingNode(node, {}, true, false, within.get());
         if (block && block->element()
-            && (!m_blockModeHelper->canEditContentOfBlockOrElement(*block)
-                || (m_sectionHandlesShown && !(options & VornickRangeForPointProbeWithClick))))
+            && (!m_internals->blockModeHelper->canEditContentOfBlockOrElement(*block)
+                || (m_internals->sectionHandlesShown && !(options & VornickRangeForPointProbeWithClick))))
             return answer(vornick_outerRange(*block->element()), VornickHitPartKind::Content);
     }
 
@@ -83,15 +84,15 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
     if (options == 0)
         return node->parent() ? vornick_outerRange(*node) : nullptr;
 
-    if (m_sectionHandlesShown) {
+    if (m_internals->sectionHandlesShown) {
         if (auto brick = enclosingBrick(node)) {
             bool within = options & VornickRangeForPointWithinAttachmentPoints;
             if ((options & VornickRangeForPointHitTestSectionHandles) && !(within && !vornick_isContainedByAttachmentPoint(*brick))) {
-                Rect box = toRect(vornick_boundingBoxInView(*brick, *m_webView));
+                Rect box = toRect(vornick_boundingBoxInView(*brick, *m_internals->webView));
                 Rect strip(box.maxX() - sectionHandleStripWidth, box.minY(), sectionHandleStripWidth, box.height());
                 if (!box.isEmpty() && strip.containsPoint(inWebView)) {
                     auto range = vornick_outerRange(*brick);
-                    m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+                    m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
                     return answer(range, VornickHitPartKind::SectionHandle);
                 }
             }
@@ -103,7 +104,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
                     auto range = DOMRange::create(*brick->document());
                     range->setStart(brick, static_cast<unsigned>(offset));
                     range->collapse(true);
-                    m_blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
+                    m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
                     return answer(range, VornickHitPartKind::Waypoint);
                 }
             }
@@ -116,7 +117,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
             if (node->isElementNode() && !node->hasChildNodes()) {
                 auto range = vornick_outerRange(*node);
                 if (range)
-                    m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+                    m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
                 return range;
             }
             if (auto probed = probeForDOMRange(*node, viewPoint, options)) {
@@ -142,39 +143,39 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
 std::shared_ptr<DOMRange> VornickContentEditingView::probeForDOMRange(const DOMNode&, Point viewPoint, unsigned)
 {
     auto window = this->window();
-    auto superview = m_webView->superview();
+    auto superview = m_internals->webView->superview();
     Point inSuperview = superview && superview.get() != this ? superview->convertPointFromView(viewPoint, this) : viewPoint;
     if (!superview)
         return nullptr;
-    auto hitView = m_webView->hitTest(inSuperview);
+    auto hitView = m_internals->webView->hitTest(inSuperview);
     if (!hitView)
         return nullptr;
 
     auto operationRange = effectiveOperationRange();
     auto saved = operationRange ? operationRange->cloneRange() : nullptr;
     Point inWindow = convertPointToView(viewPoint, nullptr);
-    double timestamp = m_selectionChangingEventBeingHandled ? m_selectionChangingEventBeingHandled->timestamp() : 0;
+    double timestamp = m_internals->selectionChangingEventBeingHandled ? m_internals->selectionChangingEventBeingHandled->timestamp() : 0;
     auto down = Event::mouseEvent(EventType::LeftMouseDown, inWindow, 0, timestamp, window, 1);
     auto up = Event::mouseEvent(EventType::LeftMouseUp, inWindow, 0, timestamp, window, 1);
 
     setProbingForDOMRange(true);
-    m_probeResultRange = saved ? saved->cloneRange() : nullptr;
+    m_internals->probeResultRange = saved ? saved->cloneRange() : nullptr;
     hitView->mouseDown(down);
     hitView->mouseUp(up);
-    if (m_selectedDOMRangeChangedWhileProbingForDOMRange) {
-        bool wasSetting = m_settingTargetRange;
-        m_settingTargetRange = true;
-        if (!m_targetRange)
-            m_webView->setSelectedDOMRange(saved, WebSelectionAffinityDownstream);
+    if (m_internals->selectedDOMRangeChangedWhileProbingForDOMRange) {
+        bool wasSetting = m_internals->settingTargetRange;
+        m_internals->settingTargetRange = true;
+        if (!m_internals->targetRange)
+            m_internals->webView->setSelectedDOMRange(saved, WebSelectionAffinityDownstream);
         else
             updateWebViewSelectedDOMRangeForTargetRange();
-        m_settingTargetRange = wasSetting;
+        m_internals->settingTargetRange = wasSetting;
     }
     if (saved)
         saved->detach();
-    m_probingForDOMRange = false;
-    auto result = std::move(m_probeResultRange);
-    m_probeResultRange.reset();
+    m_internals->probingForDOMRange = false;
+    auto result = std::move(m_internals->probeResultRange);
+    m_internals->probeResultRange.reset();
     return result;
 }
 

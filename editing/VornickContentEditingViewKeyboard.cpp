@@ -14,6 +14,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickTableExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickFragmentInterior.h"
 #include "editing/commands/VornickUndoableElementSplit.h"
@@ -355,13 +356,13 @@ void VornickContentEditingView::keyDown(const Event& event)
     const auto& characters = event.charactersIgnoringModifiers();
     char16_t key = characters.size() == 1 ? characters[0] : 0;
 
-    if (key == spaceKey && event.hasModifier(ModifierFlag::Option) && m_editable) {
+    if (key == spaceKey && event.hasModifier(ModifierFlag::Option) && m_internals->editable) {
         insertExplicitNonBreakingSpace();
         return;
     }
     if (key == deleteKey) {
         // In a view that may not be edited the key is taken, quietly.
-        if (m_editable)
+        if (m_internals->editable)
             deleteSelection();
         return;
     }
@@ -372,15 +373,15 @@ void VornickContentEditingView::keyDown(const Event& event)
     }
     if (key == returnKey || key == enterKey) {
         // Return edits; a view that may not be edited takes it and does nothing.
-        if (!m_editable || !range)
+        if (!m_internals->editable || !range)
             return;
         // Return over a selection deletes it first, which may not cut through blocks.
-        if (selectionSpansBlocks(m_blockModeHelper.get(), *range)) {
+        if (selectionSpansBlocks(m_internals->blockModeHelper.get(), *range)) {
             Sound::beep();
             return;
         }
         // A whole block selected: the caret goes after it.
-        if (auto selection = m_blockModeHelper ? m_blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+        if (auto selection = m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
             selection && selection->blockStartComment()) {
             if (auto outer = selection->outerRange())
                 (void)undoableSetTextInsertionPointAfterPosition(true, collapsedCopy(*outer, false), false);
@@ -396,8 +397,8 @@ void VornickContentEditingView::keyDown(const Event& event)
             return;
         }
         auto limit = vornick_enclosingAttachmentPointElement(*range);
-        if (m_blockModeHelper
-            && m_blockModeHelper->blockEnclosingPosition(vornick_endPosition(*range), { u"wp:pullquote" }, true, limit.get()))
+        if (m_internals->blockModeHelper
+            && m_internals->blockModeHelper->blockEnclosingPosition(vornick_endPosition(*range), { u"wp:pullquote" }, true, limit.get()))
             insertLineBreak();
         else
             splitParagraph();
@@ -406,7 +407,7 @@ void VornickContentEditingView::keyDown(const Event& event)
     if (key == tabKey || key == backTabKey) {
         int direction = key == backTabKey || event.hasModifier(ModifierFlag::Shift) ? -1 : 1;
         // A snippet's tab trigger typed before the caret goes first.
-        if (direction > 0 && m_editable && insertTab())
+        if (direction > 0 && m_internals->editable && insertTab())
             return;
         if (auto cell = range ? cellForTabKey(*range) : nullptr) {
             exitNode(cell, direction);
@@ -419,7 +420,7 @@ void VornickContentEditingView::keyDown(const Event& event)
     }
 
     // "<" starts completion of an element or snippet name, when the user wants it to.
-    if (event.characters() == u"<" && m_editable
+    if (event.characters() == u"<" && m_internals->editable
         && !event.hasModifier(ModifierFlag::Command | ModifierFlag::Option | ModifierFlag::Control | ModifierFlag::Function)
         && UserDefaults::standard().boolForKey(u"LeftAngleBracketTriggersInsertOrWrapIn")) {
         vornick_initiateFragmentCompletion(nullptr);
@@ -438,7 +439,7 @@ void VornickContentEditingView::keyDown(const Event& event)
             range = effectiveOperationRange();
         }
         // In block mode typing over a selection that spans blocks is refused.
-        if (range && selectionSpansBlocks(m_blockModeHelper.get(), *range)) {
+        if (range && selectionSpansBlocks(m_internals->blockModeHelper.get(), *range)) {
             Sound::beep();
             return;
         }
@@ -449,11 +450,11 @@ void VornickContentEditingView::keyDown(const Event& event)
     // Where the web view shows no selection (a caret between elements, an
     // element selected) it has nothing to propose for, and the typed
     // characters are proposed to the editing delegate as it would.
-    if (range && !m_webView->selectedDOMRange() && m_editable && isTypedText(event.characters())) {
-        shouldInsertText(*m_webView, event.characters(), range.get(), WebViewInsertActionTyped);
+    if (range && !m_internals->webView->selectedDOMRange() && m_internals->editable && isTypedText(event.characters())) {
+        shouldInsertText(*m_internals->webView, event.characters(), range.get(), WebViewInsertActionTyped);
         return;
     }
-    if (!m_webView->interpretKeyEvent(event))
+    if (!m_internals->webView->interpretKeyEvent(event))
         View::keyDown(event);
 }
 

@@ -11,6 +11,7 @@
 #include "dom/VornickDocumentResourceReferences.h"
 #include "dom/VornickStyleQueries.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickFragmentSetLoading.h"
 #include "editing/VornickContentEditingViewLoadState.h"
@@ -32,6 +33,7 @@
 #include "platform/dom/DOMParsing.h"
 #include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TypeIdentifiers.h"
@@ -174,17 +176,17 @@ Dictionary styleDictionary(DOMElement& element)
 void VornickContentEditingView::beginLoadingContentFromURL(const URL& url)
 {
     VornickGeneralLog("-[{} {}{}]", describe(*this), "beginLoadingContentFromURL:", toUTF8(url.absoluteString()));
-    m_mainFrameURL = url;
+    m_internals->mainFrameURL = url;
     resetLoadingState();
     setLoadingContent(true);
-    m_webView->setMainFrameURL(url.absoluteString());
+    m_internals->webView->setMainFrameURL(url.absoluteString());
 }
 
 void VornickContentEditingView::beginLoadingContentFromHTMLString(const std::u16string& html, const std::optional<URL>& baseURL)
 {
     resetLoadingState();
     setLoadingContent(true);
-    m_webView->mainFrame()->loadHTMLString(html, baseURL);
+    m_internals->webView->mainFrame()->loadHTMLString(html, baseURL);
 }
 
 bool VornickContentEditingView::loadContentFromURL(const URL& url, Error* outError)
@@ -201,11 +203,11 @@ bool VornickContentEditingView::loadHTMLString(const std::u16string& html, const
 
 bool VornickContentEditingView::finishHTMLLoadingWithErrorReturn(Error* outError)
 {
-    while (m_loadingState == VornickContentLoadingState::InProgress)
-        RunLoop::main().runUntil([this] { return m_loadingState != VornickContentLoadingState::InProgress; }, 0.1);
-    if (m_loadingState == VornickContentLoadingState::Failed) {
+    while (m_internals->loadingState == VornickContentLoadingState::InProgress)
+        RunLoop::main().runUntil([this] { return m_internals->loadingState != VornickContentLoadingState::InProgress; }, 0.1);
+    if (m_internals->loadingState == VornickContentLoadingState::Failed) {
         if (outError)
-            *outError = m_loadError.value_or(Error(VornickErrorDomain, 0, u"The document could not be loaded."));
+            *outError = m_internals->loadError.value_or(Error(VornickErrorDomain, 0, u"The document could not be loaded."));
         return false;
     }
 
@@ -214,12 +216,12 @@ bool VornickContentEditingView::finishHTMLLoadingWithErrorReturn(Error* outError
         return true;
     auto range = document->createRange();
     if (auto body = document->body()) {
-        if (!m_sectionHandlesShown && bodyHoldsOnlyHTMLWhitespace(*body)) {
+        if (!m_internals->sectionHandlesShown && bodyHoldsOnlyHTMLWhitespace(*body)) {
             // A placeholder for typing to replace: it stands for nothing and
             // is never written, nor does putting it there edit the document.
             auto placeholder = document->createTextNode(u"*");
             body->appendChild(placeholder);
-            m_bodyPlaceholderTextNode = placeholder;
+            m_internals->bodyPlaceholderTextNode = placeholder;
             range->setStart(placeholder, 0);
             range->setEnd(placeholder, 1);
         } else {
@@ -233,30 +235,30 @@ bool VornickContentEditingView::finishHTMLLoadingWithErrorReturn(Error* outError
 
 void VornickContentEditingView::cancelLoadingThenDo(std::function<void()> block)
 {
-    if (!m_loadingContent) {
+    if (!m_internals->loadingContent) {
         if (block)
             block();
         return;
     }
-    performAfterDelay(0, [](VornickContentEditingView& view) { view.m_webView->stopLoading(); });
+    performAfterDelay(0, [](VornickContentEditingView& view) { view.m_internals->webView->stopLoading(); });
     if (block)
-        m_loadCompletionBlocks.push_back(std::move(block));
+        m_internals->loadCompletionBlocks.push_back(std::move(block));
 }
 
 void VornickContentEditingView::reloadResourcesAfterAccessGrant()
 {
-    if (m_loadingContent) {
+    if (m_internals->loadingContent) {
         // The document is loaded again from where it came from (never from a
         // repaired copy), and only when nobody edited it: edits are not
         // thrown away behind the user's back.
         auto mainFrame = this->mainFrame();
         auto original = mainFrame ? originalURLOfWebFrame(*mainFrame) : std::nullopt;
         if (!original)
-            original = m_mainFrameURL;
+            original = m_internals->mainFrameURL;
         if (!original)
             return;
         auto undo = undoManager();
-        if (m_documentEdited || (undo && undo->canUndo())) {
+        if (m_internals->documentEdited || (undo && undo->canUndo())) {
             VornickGeneralLog("-[{} {}] the document was edited; it is not reloaded", describe(*this),
                               "reloadResourcesAfterAccessGrant");
             return;
@@ -266,7 +268,7 @@ void VornickContentEditingView::reloadResourcesAfterAccessGrant()
         beginLoadingContentFromURL(*original);
         return;
     }
-    for (const auto& attempt : m_failedResourceLoadAttempts) {
+    for (const auto& attempt : m_internals->failedResourceLoadAttempts) {
         if (attempt->state() != VornickResourceLoadState::FailedForLackOfFileAccess)
             continue;
         if (auto frame = attempt->webFrame())
@@ -276,7 +278,7 @@ void VornickContentEditingView::reloadResourcesAfterAccessGrant()
 
 void VornickContentEditingView::setLoadingContent(bool loading)
 {
-    m_loadingContent = loading;
+    m_internals->loadingContent = loading;
 }
 
 std::optional<URL> VornickContentEditingView::originalURLOfWebFrame(const WebFrame& frame) const
@@ -315,31 +317,31 @@ void VornickContentEditingView::resetLoadingState()
     removeUndoActionsFromEveryUndoManager();
     if (auto delegate = VornickApplicationDelegate::shared())
         delegate->releaseAllReadPermissionsForClient(this);
-    m_loadError.reset();
-    m_webFramesBeingLoaded.clear();
-    m_resourcesBeingLoaded.clear();
-    m_failedResourceLoadAttempts.clear();
-    m_resourceFileWatchers.clear();
-    m_resourceLoadEndWaiters.clear();
-    m_loadingState = VornickContentLoadingState::InProgress;
-    m_postedEndLoading = false;
-    m_anyWebFrameLoadSucceeded = false;
-    m_hasWrittenDocument = false;
-    m_preparedWriteBack.reset();
-    m_lastWrittenMainFrameData.reset();
-    m_loadState->reset();
-    m_bodyPlaceholderTextNode.reset();
-    m_staleFrames.clear();
-    ++m_loadGeneration;
-    m_regenerationWriter.reset();
-    m_htmlUpdateTimer.invalidate();
-    if (m_targetRange)
-        m_targetRange->detach();
-    m_targetRange.reset();
-    m_focusedWebFrame.reset();
+    m_internals->loadError.reset();
+    m_internals->webFramesBeingLoaded.clear();
+    m_internals->resourcesBeingLoaded.clear();
+    m_internals->failedResourceLoadAttempts.clear();
+    m_internals->resourceFileWatchers.clear();
+    m_internals->resourceLoadEndWaiters.clear();
+    m_internals->loadingState = VornickContentLoadingState::InProgress;
+    m_internals->postedEndLoading = false;
+    m_internals->anyWebFrameLoadSucceeded = false;
+    m_internals->hasWrittenDocument = false;
+    m_internals->preparedWriteBack.reset();
+    m_internals->lastWrittenMainFrameData.reset();
+    m_internals->loadState->reset();
+    m_internals->bodyPlaceholderTextNode.reset();
+    m_internals->staleFrames.clear();
+    ++m_internals->loadGeneration;
+    m_internals->regenerationWriter.reset();
+    m_internals->htmlUpdateTimer.invalidate();
+    if (m_internals->targetRange)
+        m_internals->targetRange->detach();
+    m_internals->targetRange.reset();
+    m_internals->focusedWebFrame.reset();
     if (auto mainFrame = this->mainFrame())
         vornick_setBodyElementStyleChangesToApplyWhenWriting(*mainFrame, std::nullopt);
-    m_webView->setEditable(false);
+    m_internals->webView->setEditable(false);
 }
 
 // --- Frame-load delegate
@@ -351,25 +353,25 @@ void VornickContentEditingView::didStartProvisionalLoadForFrame(WebView&, WebFra
                       frameDescription(frame), toUTF8(frame.name()),
                       dataSource ? toUTF8(dataSource->request().url().absoluteString()) : std::string(),
                       static_cast<const void*>(dataSource.get()));
-    m_webFramesBeingLoaded.insert(&frame);
-    VornickGeneralLog("{} WebFrames are now loading for {}", m_webFramesBeingLoaded.size(), describe(*this));
+    m_internals->webFramesBeingLoaded.insert(&frame);
+    VornickGeneralLog("{} WebFrames are now loading for {}", m_internals->webFramesBeingLoaded.size(), describe(*this));
 }
 
 void VornickContentEditingView::removeLastFrame(WebFrame& frame, const Error& error, bool provisional)
 {
     // Nothing of a failed load is repaired.
-    m_loadState->dropCheck(frame);
+    m_internals->loadState->dropCheck(frame);
     VornickGeneralLog("-[{}({}) {}{}] error={}", describe(*this), static_cast<const void*>(this),
                       provisional ? "webView:didFailProvisionalLoadWithError:forFrame:" : "webView:didFailLoadWithError:forFrame:",
                       frameDescription(frame), toUTF8(error.localizedDescription()));
-    m_webFramesBeingLoaded.erase(&frame);
-    VornickGeneralLog("{} WebFrames remain to be loaded for {}", m_webFramesBeingLoaded.size(), describe(*this));
-    if (!m_webFramesBeingLoaded.empty())
+    m_internals->webFramesBeingLoaded.erase(&frame);
+    VornickGeneralLog("{} WebFrames remain to be loaded for {}", m_internals->webFramesBeingLoaded.size(), describe(*this));
+    if (!m_internals->webFramesBeingLoaded.empty())
         return;
     if (provisional)
         VornickGeneralLog("Done loading all frames!");
-    m_loadingState = m_anyWebFrameLoadSucceeded ? VornickContentLoadingState::PartlyFailed : VornickContentLoadingState::Failed;
-    m_loadError = error;
+    m_internals->loadingState = m_internals->anyWebFrameLoadSucceeded ? VornickContentLoadingState::PartlyFailed : VornickContentLoadingState::Failed;
+    m_internals->loadError = error;
     postEndLoading();
 }
 
@@ -407,14 +409,14 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
     // of loading that does not depend on it runs meanwhile.
     auto& document = frame.domDocument();
     if ((document && document->body()) || frame.parentFrame())
-        m_anyWebFrameLoadSucceeded = true;
+        m_internals->anyWebFrameLoadSucceeded = true;
 
     if (document) {
         auto spec = vornick_htmlSpecForDocType(*document);
         vornick_setHTMLSpec(frame, spec);
         // The view's helper answers for the main frame's document.
-        if (!frame.parentFrame() && m_blockModeHelper)
-            m_blockModeHelper->setHtmlSpec(spec);
+        if (!frame.parentFrame() && m_internals->blockModeHelper)
+            m_internals->blockModeHelper->setHtmlSpec(spec);
     }
 
     auto& dataSource = frame.dataSource();
@@ -428,7 +430,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         auto sharedSource = dataSource->sharedDocumentSource();
         // The source shown is the author's: the base element of a repaired
         // copy is no part of it.
-        if (auto inserted = m_loadState->insertedBaseElementFor(frame)) {
+        if (auto inserted = m_internals->loadState->insertedBaseElementFor(frame)) {
             if (auto original = originalURLOfWebFrame(frame)) {
                 auto text = VornickHTMLFilePatcher::baseElementText(*original);
                 if (auto at = sharedSource->find(text); at != std::u16string::npos) {
@@ -444,21 +446,21 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         auto weak = weakSelf();
         auto sharedFrame = frame.shared_from_this();
         std::weak_ptr<WebFrame> weakFrame = sharedFrame;
-        uint64_t generation = m_loadGeneration;
-        m_pendingSourceJobs[&frame] = m_paintsLoadedSource ? 2 : 1;
+        uint64_t generation = m_internals->loadGeneration;
+        m_internals->pendingSourceJobs[&frame] = m_internals->paintsLoadedSource ? 2 : 1;
         // Whitespace-only text is left out of the map, as the writer's map
         // of a regenerated source leaves it out: a place in the source finds
         // the same node before and after the first edit.
         // A view whose source is never shown leaves it unpainted and
         // without a map: its source is up to date once indexed.
-        if (m_paintsLoadedSource) {
+        if (m_internals->paintsLoadedSource) {
             VornickHTMLStringSyntaxPainterAndMapper::paintAndMapHTMLString(
                 *sharedSource, document, VornickHTMLSyntaxColoringPreferences::sourceLoupeDarkHTMLSyntaxHighlightingPreferences(), true,
                 [weak, weakFrame, generation](std::shared_ptr<const AttributedString> attributed,
                                               std::shared_ptr<const VornickDOMToNSRangeMap> map) {
                     auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
                     auto frame = weakFrame.lock();
-                    if (!self || !frame || generation != self->m_loadGeneration)
+                    if (!self || !frame || generation != self->m_internals->loadGeneration)
                         return;
                     if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame)) {
                         // Nobody else holds the painted source: the frame takes it as it is.
@@ -471,7 +473,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         }
         performAfterDelay(0, [weakFrame, generation, sharedSource](VornickContentEditingView& view) {
             auto frame = weakFrame.lock();
-            if (!frame || generation != view.m_loadGeneration)
+            if (!frame || generation != view.m_internals->loadGeneration)
                 return;
             if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(*frame))
                 vornick_setLineIndexForLastGeneratedHTMLString(*frame, VornickLineIndex::createByIndexingString(sharedSource, 1, 1, 8));
@@ -479,7 +481,7 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         });
     }
 
-    m_loadState->noteDocumentFileOfFrame(frame);
+    m_internals->loadState->noteDocumentFileOfFrame(frame);
     if (document) {
         loadSnippetSetOfFrame(frame);
         if (auto string = vornick_HTMLFormattingPreferencesString(*document)) {
@@ -489,21 +491,21 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
         }
     }
 
-    m_webFramesBeingLoaded.erase(&frame);
-    VornickGeneralLog("{} WebFrames remain to be loaded for {}", m_webFramesBeingLoaded.size(), describe(*this));
-    if (!m_webFramesBeingLoaded.empty())
+    m_internals->webFramesBeingLoaded.erase(&frame);
+    VornickGeneralLog("{} WebFrames remain to be loaded for {}", m_internals->webFramesBeingLoaded.size(), describe(*this));
+    if (!m_internals->webFramesBeingLoaded.empty())
         return;
     finishLoadingAfterAllFrames();
 }
 
 void VornickContentEditingView::markFrameSourceUpToDateIfComplete(WebFrame& frame)
 {
-    auto found = m_pendingSourceJobs.find(&frame);
-    if (found == m_pendingSourceJobs.end())
+    auto found = m_internals->pendingSourceJobs.find(&frame);
+    if (found == m_internals->pendingSourceJobs.end())
         return;
     if (--found->second > 0)
         return;
-    m_pendingSourceJobs.erase(found);
+    m_internals->pendingSourceJobs.erase(found);
     if (vornick_lastGeneratedHTMLStringIsOriginalSourceData(frame))
         vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame, true);
 }
@@ -521,8 +523,8 @@ void VornickContentEditingView::loadSnippetSetOfFrame(WebFrame& frame)
     std::shared_ptr<VornickFragmentSet> set;
     std::shared_ptr<VornickEnduringFileReference> reference;
     auto documentURL = vornick_URL(document);
-    if (m_fileEntitlementDelegate && documentURL)
-        reference = m_fileEntitlementDelegate->requestFileReferenceForAccessToResourceURL(*this, *url, *documentURL);
+    if (m_internals->fileEntitlementDelegate && documentURL)
+        reference = m_internals->fileEntitlementDelegate->requestFileReferenceForAccessToResourceURL(*this, *url, *documentURL);
     if (reference) {
         if (loaders.fromEnduringFileReference)
             set = loaders.fromEnduringFileReference(*reference);
@@ -537,7 +539,7 @@ void VornickContentEditingView::loadSnippetSetOfFrame(WebFrame& frame)
             Error error(VornickErrorDomain, VornickSnippetSetNotReadableError, u"The document's snippet set could not be read.");
             error.userInfo()[u"Failed URL"] = Value(url->absoluteString());
             attempt->setError(error);
-            m_failedResourceLoadAttempts.push_back(attempt);
+            m_internals->failedResourceLoadAttempts.push_back(attempt);
         }
     }
     if (!set)
@@ -550,10 +552,10 @@ void VornickContentEditingView::loadSnippetSetOfFrame(WebFrame& frame)
 
 void VornickContentEditingView::finishLoadingAfterAllFrames()
 {
-    if (!m_anyWebFrameLoadSucceeded)
-        m_loadingState = VornickContentLoadingState::Failed;
+    if (!m_internals->anyWebFrameLoadSucceeded)
+        m_internals->loadingState = VornickContentLoadingState::Failed;
     else
-        m_loadingState = m_failedResourceLoadAttempts.empty() ? VornickContentLoadingState::Succeeded : VornickContentLoadingState::PartlyFailed;
+        m_internals->loadingState = m_internals->failedResourceLoadAttempts.empty() ? VornickContentLoadingState::Succeeded : VornickContentLoadingState::PartlyFailed;
     applyBodyStyleGuardAndMakeEditable();
     enableNonBreakingSpaceSubstitutionThenPostEndLoading();
 }
@@ -570,8 +572,8 @@ void VornickContentEditingView::applyBodyStyleGuardAndMakeEditable()
             recorded.emplace_back(frame, styleDictionary(*body));
         });
     }
-    if (m_editable)
-        m_webView->setEditable(true);
+    if (m_internals->editable)
+        m_internals->webView->setEditable(true);
     for (auto& [frame, before] : recorded) {
         auto body = frame->domDocument()->body();
         if (!body)
@@ -616,26 +618,26 @@ void VornickContentEditingView::enableNonBreakingSpaceSubstitutionThenPostEndLoa
 bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
 {
     auto mainFrame = this->mainFrame();
-    if (!mainFrame || !m_loadState->hasCheck(*mainFrame))
+    if (!mainFrame || !m_internals->loadState->hasCheck(*mainFrame))
         return true;
     // What saving the page as loaded would write is written meanwhile.
-    if (m_preparesWriteBack)
+    if (m_internals->preparesWriteBack)
         prepareWriteBackOfMainFrame();
-    auto check = m_loadState->finishCheck(*mainFrame);
-    if (!check || acceptCheckUnlessStructural(*mainFrame, check, *m_tidyFilter))
+    auto check = m_internals->loadState->finishCheck(*mainFrame);
+    if (!check || acceptCheckUnlessStructural(*mainFrame, check, *m_internals->tidyFilter))
         return true;
     // The page was loaded while tidy checked its file and is broken: it is
     // loaded again, from a repaired copy, before loading ends.
-    m_preparedWriteBack.reset();
+    m_internals->preparedWriteBack.reset();
     auto original = originalURLOfWebFrame(*mainFrame);
     if (!original)
         return true;
     VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
-    m_loadState->noteFileToRepair(*original);
-    m_loadingState = VornickContentLoadingState::InProgress;
-    uint64_t generation = m_loadGeneration;
+    m_internals->loadState->noteFileToRepair(*original);
+    m_internals->loadingState = VornickContentLoadingState::InProgress;
+    uint64_t generation = m_internals->loadGeneration;
     performAfterDelay(0, [original = *original, generation](VornickContentEditingView& view) {
-        if (generation == view.m_loadGeneration)
+        if (generation == view.m_internals->loadGeneration)
             view.beginLoadingContentFromURL(original);
     });
     return false;
@@ -643,36 +645,36 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
 
 void VornickContentEditingView::postEndLoading()
 {
-    if (m_postedEndLoading)
+    if (m_internals->postedEndLoading)
         return;
     if (!acceptChecksOrLoadRepairedCopy())
         return;
-    m_postedEndLoading = true;
+    m_internals->postedEndLoading = true;
 
-    if (m_sectionHandlesShown)
+    if (m_internals->sectionHandlesShown)
         applySectionHandlesToAllFrames(true);
     // The frames' own scrolling views exist now.
-    m_webView->vornick_latchOntoClipViewsInSubtree(*m_webView);
+    m_internals->webView->vornick_latchOntoClipViewsInSubtree(*m_internals->webView);
 
     // Validation starts with the end of loading, so that the status never
     // waits for a first selection to leave "Validating...".
     if (auto mainFrame = this->mainFrame(); mainFrame && mainFrame->domDocument()) {
-        if (m_focusedWebFrame != mainFrame && !m_focusedWebFrame)
+        if (m_internals->focusedWebFrame != mainFrame && !m_internals->focusedWebFrame)
             focusWebFrame(mainFrame);
         else
             postLastGeneratedHTMLForFocusedWebFrameDidChange();
     }
 
-    postEndLoadingToDelegateWithResult(m_loadingState, m_failedResourceLoadAttempts);
+    postEndLoadingToDelegateWithResult(m_internals->loadingState, m_internals->failedResourceLoadAttempts);
     NotificationCenter::defaultCenter().post(VornickContentEditingViewDidEndLoadingNotification, this);
 
     bool waitsForGrant = false;
-    for (const auto& attempt : m_failedResourceLoadAttempts)
+    for (const auto& attempt : m_internals->failedResourceLoadAttempts)
         waitsForGrant = waitsForGrant || attempt->state() == VornickResourceLoadState::FailedForLackOfFileAccess;
     setLoadingContent(waitsForGrant);
 
-    auto blocks = std::move(m_loadCompletionBlocks);
-    m_loadCompletionBlocks.clear();
+    auto blocks = std::move(m_internals->loadCompletionBlocks);
+    m_internals->loadCompletionBlocks.clear();
     for (auto& block : blocks)
         performAfterDelay(0, [block = std::move(block)](VornickContentEditingView&) { block(); });
 }
@@ -680,15 +682,15 @@ void VornickContentEditingView::postEndLoading()
 void VornickContentEditingView::postEndLoadingToDelegateWithResult(VornickContentLoadingState result,
                                                                    const VornickResourceLoadAttempts& failed)
 {
-    if (m_delegate)
-        m_delegate->vornickContentEditingViewEndLoading(*this, result, failed);
+    if (m_internals->delegate)
+        m_internals->delegate->vornickContentEditingViewEndLoading(*this, result, failed);
 }
 
 // --- Resource-load delegate
 
 std::shared_ptr<VornickResourceLoadAttempt> VornickContentEditingView::attemptForIdentifier(const WebResourceIdentifier& identifier) const
 {
-    for (const auto& attempt : m_resourcesBeingLoaded) {
+    for (const auto& attempt : m_internals->resourcesBeingLoaded) {
         if (attempt.get() == identifier.get())
             return attempt;
     }
@@ -697,22 +699,22 @@ std::shared_ptr<VornickResourceLoadAttempt> VornickContentEditingView::attemptFo
 
 void VornickContentEditingView::eraseResourceBeingLoaded(const std::shared_ptr<VornickResourceLoadAttempt>& attempt)
 {
-    std::erase(m_resourcesBeingLoaded, attempt);
+    std::erase(m_internals->resourcesBeingLoaded, attempt);
 }
 
 WebResourceIdentifier VornickContentEditingView::identifierForInitialRequest(WebView&, const URLRequest& request,
                                                                              WebDataSource& dataSource)
 {
     std::shared_ptr<WebResource> cached;
-    if (m_webResourceCache) {
-        cached = m_webResourceCache->cachedWebResourceForURL(request.url());
+    if (m_internals->webResourceCache) {
+        cached = m_internals->webResourceCache->cachedWebResourceForURL(request.url());
         if (cached)
             dataSource.addSubresource(cached);
     }
     if (auto delegate = VornickApplicationDelegate::shared())
         (void)delegate->acquireReadPermissionsForURL(request.url(), this);
     auto attempt = VornickResourceLoadAttempt::create(request, sharedDataSource(dataSource), cached);
-    m_resourcesBeingLoaded.push_back(attempt);
+    m_internals->resourcesBeingLoaded.push_back(attempt);
     addWatcherForResourceFile(attempt, request.url());
     return attempt;
 }
@@ -742,12 +744,12 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     // only for a file the check finds broken. The main frame's check runs
     // while the page loads; the end of loading waits for it, and loads the
     // page again from a repaired copy when the check finds it broken.
-    bool checked = m_loadState->takeFileToRepair(url);
+    bool checked = m_internals->loadState->takeFileToRepair(url);
     if (!checked && !frame->parentFrame()) {
         // The bytes the host read already, which the page loads too, are
         // not read again.
-        auto provided = m_webView->providedFileContents(*path);
-        m_loadState->startCheck(*frame, [path = *path, provided]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+        auto provided = m_internals->webView->providedFileContents(*path);
+        m_internals->loadState->startCheck(*frame, [path = *path, provided]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
             // Tidy starts as soon as the text is known; whether its run
             // stands for the page is asked while it runs, and a run that
             // does not is dropped.
@@ -763,7 +765,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     auto text = textTidyReadsAsThePageDoes(*path);
     if (!text)
         return request;
-    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(std::move(text->utf8)), *m_tidyFilter))
+    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(std::move(text->utf8)), *m_internals->tidyFilter))
         return request;
 
     auto extension = url.pathExtension();
@@ -790,7 +792,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         // when writing; the author's own base stays.
         bool inserted = !alreadyHadABaseElement && patcher.rangeToReplace().location != VornickNotFound;
         vornick_setHasVornickInsertedBaseElement(*frame, inserted);
-        m_loadState->noteRepairedCopy(*frame, *temporaryURL, inserted);
+        m_internals->loadState->noteRepairedCopy(*frame, *temporaryURL, inserted);
         URLRequest repaired = request;
         repaired.setURL(*temporaryURL);
         return repaired;
@@ -806,9 +808,9 @@ void VornickContentEditingView::didFinishLoadingFromDataSource(WebView&, const W
     if (!attempt)
         return;
     attempt->setState(VornickResourceLoadState::Loaded);
-    if (!attempt->cachedWebResource() && m_webResourceCache) {
+    if (!attempt->cachedWebResource() && m_internals->webResourceCache) {
         if (auto resource = dataSource.subresourceForURL(attempt->url()))
-            m_webResourceCache->storeCachedWebResource(*resource);
+            m_internals->webResourceCache->storeCachedWebResource(*resource);
     }
     NotificationCenter::defaultCenter().post(VornickResourceLoadAttemptSucceededNotification, attempt.get());
     eraseResourceBeingLoaded(attempt);
@@ -827,9 +829,9 @@ void VornickContentEditingView::didFailLoadingWithError(WebView&, const WebResou
     attempt->setError(error);
     NotificationCenter::defaultCenter().post(VornickResourceLoadAttemptFailedNotification, attempt.get());
     eraseResourceBeingLoaded(attempt);
-    m_failedResourceLoadAttempts.push_back(attempt);
-    if (!m_loadingContent && m_delegate)
-        m_delegate->vornickContentEditingViewFailedResourceLoadAttemptsOutsidePageLoad(*this, { attempt });
+    m_internals->failedResourceLoadAttempts.push_back(attempt);
+    if (!m_internals->loadingContent && m_internals->delegate)
+        m_internals->delegate->vornickContentEditingViewFailedResourceLoadAttemptsOutsidePageLoad(*this, { attempt });
 }
 
 // --- Policy delegate
@@ -837,13 +839,13 @@ void VornickContentEditingView::didFailLoadingWithError(WebView&, const WebResou
 void VornickContentEditingView::decidePolicyForNavigationAction(WebView&, const WebNavigationAction& action, const URLRequest& request,
                                                                 WebFrame&, WebPolicyDecisionListener& listener)
 {
-    if (m_probingForDOMRange) {
+    if (m_internals->probingForDOMRange) {
         listener.ignore();
         return;
     }
     if (action.navigationType == WebNavigationTypeLinkClicked) {
         listener.ignore();
-        if (!m_delegate || !m_delegate->respondsToUserClickedLinkElement())
+        if (!m_internals->delegate || !m_internals->delegate->respondsToUserClickedLinkElement())
             return;
         std::shared_ptr<DOMNode> node = action.elementNode;
         if (node && node->nodeType() != DOMNode::ELEMENT_NODE)
@@ -858,14 +860,14 @@ void VornickContentEditingView::decidePolicyForNavigationAction(WebView&, const 
         }
         if (link && vornick_containsOnlyHTMLWhitespace(link->getAttribute(u"href")))
             return;
-        m_delegate->vornickContentEditingViewUserClickedLinkElement(*this, link, request.url(), action.modifierFlags);
+        m_internals->delegate->vornickContentEditingViewUserClickedLinkElement(*this, link, request.url(), action.modifierFlags);
         return;
     }
     if (action.navigationType == WebNavigationTypeOther) {
         listener.use();
         return;
     }
-    if (m_mainFrameURL && vornick_pointsToSameFileAsURL(request.url(), *m_mainFrameURL) && !request.url().fragment())
+    if (m_internals->mainFrameURL && vornick_pointsToSameFileAsURL(request.url(), *m_internals->mainFrameURL) && !request.url().fragment())
         listener.use();
     else
         listener.ignore();

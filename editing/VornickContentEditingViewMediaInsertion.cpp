@@ -8,6 +8,7 @@
 #include "app/VornickKnownResourceFolders.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickElementExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "editing/commands/VornickUndoableMediaReplacement.h"
 #include "platform/dom/DOMDocument.h"
@@ -101,7 +102,7 @@ void insertStagedMediaFile(const std::weak_ptr<VornickContentEditingView>& weak,
 void VornickContentEditingView::chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser,
                                                                  ResourceFileChoiceBlock completion)
 {
-    auto frame = m_focusedWebFrame;
+    auto frame = m_internals->focusedWebFrame;
     auto document = frame ? frame->domDocument() : nullptr;
     auto delegate = VornickApplicationDelegate::shared();
     if (!document || !delegate)

@@ -8,6 +8,7 @@
 // another place. The view also starts drags of its selected content and
 // sets the cursor itself.
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "platform/views/Menu.h"
 
 #include "dom/VornickDOMServices.h"
@@ -109,28 +110,28 @@ private:
 
 void VornickContentEditingView::beginInterceptingSelectionChangingEvent(const Event& event)
 {
-    if (m_selectionChangingEventBeingHandled && sameEvent(*m_selectionChangingEventBeingHandled, event))
+    if (m_internals->selectionChangingEventBeingHandled && sameEvent(*m_internals->selectionChangingEventBeingHandled, event))
         return;
-    m_selectionChangingEventBeingHandled = event;
+    m_internals->selectionChangingEventBeingHandled = event;
 }
 
 void VornickContentEditingView::endInterceptingSelectionChangingEvent(const Event& event)
 {
-    if (!m_selectionChangingEventBeingHandled)
+    if (!m_internals->selectionChangingEventBeingHandled)
         return;
-    BREVANTON_ASSERT(sameEvent(*m_selectionChangingEventBeingHandled, event), "endInterceptingSelectionChangingEvent: invoked with different event");
-    m_selectionChangingEventBeingHandled.reset();
+    BREVANTON_ASSERT(sameEvent(*m_internals->selectionChangingEventBeingHandled, event), "endInterceptingSelectionChangingEvent: invoked with different event");
+    m_internals->selectionChangingEventBeingHandled.reset();
 }
 
 bool VornickContentEditingView::letWebViewProposeSelectionChangeForKeyEvent(const Event& event, bool* handled)
 {
-    m_servicedProposedSelectionChange = false;
+    m_internals->servicedProposedSelectionChange = false;
     beginInterceptingSelectionChangingEvent(event);
     bool taken = View::performKeyEquivalent(event);
     endInterceptingSelectionChangingEvent(event);
     if (handled)
         *handled = taken;
-    return m_servicedProposedSelectionChange;
+    return m_internals->servicedProposedSelectionChange;
 }
 
 bool VornickContentEditingView::overrideWebViewProposedSelectionChangeTo(const std::shared_ptr<DOMRange>& proposed, const Event& event)
@@ -148,10 +149,10 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeTo(const s
 
 void VornickContentEditingView::embeddedWebViewWillSetSelectedDOMRange(const std::shared_ptr<DOMRange>& range, WebSelectionAffinity)
 {
-    if (!range || range == m_targetRange || m_settingTargetRange || !m_targetRange)
+    if (!range || range == m_internals->targetRange || m_internals->settingTargetRange || !m_internals->targetRange)
         return;
-    m_targetRange->detach();
-    m_targetRange.reset();
+    m_internals->targetRange->detach();
+    m_internals->targetRange.reset();
 }
 
 bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInterceptedKeyDownEvent(const std::shared_ptr<DOMRange>& proposed,
@@ -164,7 +165,7 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
     auto defaultRule = [&] { return attachmentPoints && !vornick_enclosingAttachmentPointElement(*proposed); };
     if (event.characters().size() != 1 || !current)
         return defaultRule();
-    auto inEditableContent = [&] { return !m_blockModeHelper || m_blockModeHelper->proposedSelectionRangeIsInEditableContent(*proposed); };
+    auto inEditableContent = [&] { return !m_internals->blockModeHelper || m_internals->blockModeHelper->proposedSelectionRangeIsInEditableContent(*proposed); };
     auto differentAttachmentPoints = [&] {
         return attachmentPoints && vornick_enclosingAttachmentPointElement(*current) != vornick_enclosingAttachmentPointElement(*proposed);
     };
@@ -179,7 +180,7 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
             return false;
         if (differentAttachmentPoints())
             return true;
-        if (!m_sectionHandlesShown || !currentBrick || !currentBrick->parentNode())
+        if (!m_internals->sectionHandlesShown || !currentBrick || !currentBrick->parentNode())
             return defaultRule();
         auto caret = proposed->cloneRange();
         unsigned index = currentBrick->index() + (key == FunctionKey::DownArrow ? 1 : 0);
@@ -200,7 +201,7 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
                 setTargetRange(caret);
                 return true;
             }
-            if (current->startOffset() == 0 && m_sectionHandlesShown) {
+            if (current->startOffset() == 0 && m_internals->sectionHandlesShown) {
                 auto previous = node->previousSibling();
                 if (isElementWithChildren(previous)) {
                     enterNode(previous, -1);
@@ -217,7 +218,7 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
     if (key == FunctionKey::RightArrow) {
         if (differentAttachmentPoints())
             return true;
-        if (current->collapsed() && m_sectionHandlesShown && current->startNode()->isTextNode()
+        if (current->collapsed() && m_internals->sectionHandlesShown && current->startNode()->isTextNode()
             && current->startOffset() == current->startNode()->length()) {
             auto node = current->startContainer();
             auto next = node->nextSibling();
@@ -278,14 +279,14 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
                 if (order == 0)
                     return true;
                 if (order < 0) {
-                    m_anchorEndpoint = 1;
+                    m_internals->anchorEndpoint = 1;
                     extended->setEnd(proposed->startContainer(), proposed->startOffset());
                 } else {
-                    m_anchorEndpoint = 2;
+                    m_internals->anchorEndpoint = 2;
                     extended->setStart(proposed->startContainer(), proposed->startOffset());
                 }
             } else {
-                bool moveStart = m_anchorEndpoint == 2 || (m_anchorEndpoint == 0 && order > 0);
+                bool moveStart = m_internals->anchorEndpoint == 2 || (m_internals->anchorEndpoint == 0 && order > 0);
                 if (moveStart)
                     extended->setStart(proposed->startContainer(), proposed->startOffset());
                 else
@@ -346,26 +347,26 @@ bool VornickContentEditingView::changeSelectionForLeftOrRightMouseDown(const Eve
     Point viewPoint = convertPointFromView(event.locationInWindow(), nullptr);
     bool left = event.type() == EventType::LeftMouseDown;
     if (left) {
-        m_lastLeftMouseDownInView = viewPoint;
-        m_leftClickSelectedSomething = false;
+        m_internals->lastLeftMouseDownInView = viewPoint;
+        m_internals->leftClickSelectedSomething = false;
     }
     auto window = this->window();
     if (window && !window->isKeyWindow() && window->canBecomeKeyWindow())
         return true;
 
     // The probe's synthetic click is stamped with this event's time.
-    auto previousEvent = m_selectionChangingEventBeingHandled;
-    m_selectionChangingEventBeingHandled = event;
+    auto previousEvent = m_internals->selectionChangingEventBeingHandled;
+    m_internals->selectionChangingEventBeingHandled = event;
     VornickHitPartKind kind = VornickHitPartKind::Content;
     auto range = rangeForPoint(viewPoint, clickHitTestOptions, &kind);
-    m_selectionChangingEventBeingHandled = previousEvent;
+    m_internals->selectionChangingEventBeingHandled = previousEvent;
     // Nothing the view knows of: the web view's click (outside the
     // attachment points its proposal is refused and the mask shown).
     if (!range)
         return true;
     if (hasAttachmentPoints() && !vornick_enclosingAttachmentPointElement(*range)) {
-        if (m_overlayWindow)
-            m_overlayWindow->showAttachmentPointsMask();
+        if (m_internals->overlayWindow)
+            m_internals->overlayWindow->showAttachmentPointsMask();
         return false;
     }
 
@@ -382,13 +383,13 @@ bool VornickContentEditingView::changeSelectionForLeftOrRightMouseDown(const Eve
 bool VornickContentEditingView::handleSectionHandleHit(const Event& event, const std::shared_ptr<DOMRange>& range)
 {
     bool left = event.type() == EventType::LeftMouseDown;
-    auto exact = m_blockModeHelper->exactSelectionFromRange(*range, true);
+    auto exact = m_internals->blockModeHelper->exactSelectionFromRange(*range, true);
     auto element = exact ? exact->element() : nullptr;
     if (left && event.clickCount() >= 2 && element && vornick_brickElementCanBeCollapsed(*element)) {
         if (!toggleCollapseOfBrickElement(element))
             return true;
-        if (m_overlayWindow)
-            m_overlayWindow->overlayView()->setNeedsDisplay(true);
+        if (m_internals->overlayWindow)
+            m_internals->overlayWindow->overlayView()->setNeedsDisplay(true);
         focus();
         return false;
     }
@@ -413,7 +414,7 @@ bool VornickContentEditingView::handleSectionHandleHit(const Event& event, const
     }
     setTargetRangeUndoably(result);
     if (left)
-        m_leftClickSelectedSomething = true;
+        m_internals->leftClickSelectedSomething = true;
     focus();
     return false;
 }
@@ -425,10 +426,10 @@ bool VornickContentEditingView::handleContentHit(const Event& event, const std::
     auto attachmentElement = vornick_enclosingAttachmentPointElement(*range);
 
     // A triple click in block mode selects the paragraph-like element's contents.
-    if (left && event.clickCount() >= 3 && m_blockModeHelper->operatingInBlockMode()) {
+    if (left && event.clickCount() >= 3 && m_internals->blockModeHelper->operatingInBlockMode()) {
         if (startNode->isTextNode() && startNode == range->endContainer() && attachmentElement) {
             for (auto element = startNode->parentElement(); element; element = element->parentElement()) {
-                if (m_blockModeHelper->blockOrElement(element).blockStartComment())
+                if (m_internals->blockModeHelper->blockOrElement(element).blockStartComment())
                     break;
                 if (paragraphLikeKinds().count(asciiUppercase(element->tagName()))) {
                     auto contents = DOMRange::create(*element->document());
@@ -456,8 +457,8 @@ bool VornickContentEditingView::handleContentHit(const Event& event, const std::
         if (selected && selected->isElementNode()) {
             auto element = downcast<DOMElement>(selected);
             auto result = range;
-            if (!m_sectionHandlesShown) {
-                auto block = m_blockModeHelper->blockEnclosingNode(element, {}, true, false, attachmentElement.get());
+            if (!m_internals->sectionHandlesShown) {
+                auto block = m_internals->blockModeHelper->blockEnclosingNode(element, {}, true, false, attachmentElement.get());
                 if (block && block->outerRange()) {
                     result = block->outerRange();
                 } else {
@@ -467,7 +468,7 @@ bool VornickContentEditingView::handleContentHit(const Event& event, const std::
                 }
             }
             setTargetRangeUndoably(result);
-            m_leftClickSelectedSomething = true;
+            m_internals->leftClickSelectedSomething = true;
             if (event.clickCount() >= 2)
                 vornick_editElementAttributes(nullptr);
             else
@@ -491,15 +492,15 @@ bool VornickContentEditingView::handleContentHit(const Event& event, const std::
 
 bool VornickContentEditingView::handleLeftMouseDownInEmbeddedWebView(const Event& event)
 {
-    if (m_elementEditorUIController && m_elementEditorUIController->popover() && m_elementEditorUIController->popover()->isShown())
-        m_elementEditorUIController->closePopover();
+    if (m_internals->elementEditorUIController && m_internals->elementEditorUIController->popover() && m_internals->elementEditorUIController->popover()->isShown())
+        m_internals->elementEditorUIController->closePopover();
     return changeSelectionForLeftOrRightMouseDown(event);
 }
 
 void VornickContentEditingView::handleLeftMouseUpInEmbeddedWebView(const Event&)
 {
-    m_selectionChangingEventBeingHandled.reset();
-    m_draggingAFragmentAsSource = false;
+    m_internals->selectionChangingEventBeingHandled.reset();
+    m_internals->draggingAFragmentAsSource = false;
 }
 
 bool VornickContentEditingView::handleRightMouseDownInEmbeddedWebView(const Event& event)
@@ -517,7 +518,7 @@ bool VornickContentEditingView::handleContextClickInEmbeddedWebView(const Event&
 
 void VornickContentEditingView::handleFlagsChanged(const Event& event)
 {
-    m_lastKnownModifierFlags = event.modifierFlags();
+    m_internals->lastKnownModifierFlags = event.modifierFlags();
     updateContentEditingCursor();
 }
 
@@ -527,7 +528,7 @@ bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Ev
 {
     Point viewPoint = convertPointFromView(event.locationInWindow(), nullptr);
     auto range = effectiveOperationRange();
-    if (!m_leftClickSelectedSomething || m_draggingAFragmentAsSource || !dragHasPassedThreshold(m_lastLeftMouseDownInView, viewPoint)
+    if (!m_internals->leftClickSelectedSomething || m_internals->draggingAFragmentAsSource || !dragHasPassedThreshold(m_internals->lastLeftMouseDownInView, viewPoint)
         || !range || range->collapsed())
         return true;
 
@@ -536,10 +537,10 @@ bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Ev
         return true;
     DraggingItem item(pasteboardItemWithWebArchiveData(*archive));
 
-    Rect bounds = m_webView->vornick_bestGuessBoundsOfRange(*range);
+    Rect bounds = m_internals->webView->vornick_bestGuessBoundsOfRange(*range);
     if (bounds.isEmpty())
         return true;
-    Rect visible = bounds.intersection(m_webView->visibleRect());
+    Rect visible = bounds.intersection(m_internals->webView->visibleRect());
 
     // The image: the range's bounds, scaled down to fit the screen.
     double w = bounds.width();
@@ -559,11 +560,11 @@ bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Ev
         scale = screen.width / w;
         imageSize = Size { screen.width, std::floor(h * scale) };
     }
-    auto bitmap = visible.isEmpty() ? nullptr : m_webView->cacheDisplayInRect(visible);
+    auto bitmap = visible.isEmpty() ? nullptr : m_internals->webView->cacheDisplayInRect(visible);
     bool partlyHidden = visible.width() < bounds.width() || visible.height() < bounds.height();
     // The image's coordinates go up from its bottom; in a flipped web view
     // the visible part's place in the range is measured from the range's bottom.
-    double visibleAboveBottom = m_webView->isFlipped() ? bounds.maxY() - visible.maxY() : visible.minY() - bounds.minY();
+    double visibleAboveBottom = m_internals->webView->isFlipped() ? bounds.maxY() - visible.maxY() : visible.minY() - bounds.minY();
     auto image = Image::imageWithSize(imageSize, [&](GraphicsContext& context) {
         Rect whole(0, 0, imageSize.width, imageSize.height);
         if (partlyHidden) {
@@ -579,7 +580,7 @@ bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Ev
                                    visible.width() * scale, visible.height() * scale),
                               CompositingOperation::Copy);
     });
-    Rect frame = convertRectFromView(Rect(bounds.origin, imageSize), m_webView.get());
+    Rect frame = convertRectFromView(Rect(bounds.origin, imageSize), m_internals->webView.get());
     if (scale < 1) {
         frame.origin.x = viewPoint.x + scale * (frame.origin.x - viewPoint.x);
         frame.origin.y = viewPoint.y + scale * (frame.origin.y - viewPoint.y);
@@ -589,33 +590,33 @@ bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Ev
     // The content stays in the document until a drop inside the view moves
     // it: a refused or cancelled drop, or a save while dragging, loses nothing.
     bool copying = event.hasModifier(ModifierFlag::Option);
-    m_draggedRange = range->cloneRange();
-    m_fragmentForDrop = copying ? nullptr : range->cloneContents();
+    m_internals->draggedRange = range->cloneRange();
+    m_internals->fragmentForDrop = copying ? nullptr : range->cloneContents();
 
-    if (m_overlayWindow)
-        m_overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(true);
-    if (!m_draggingSource)
-        m_draggingSource = std::make_shared<ContentDraggingSource>(weakSelf());
-    auto session = beginDraggingSession({ std::move(item) }, event, m_draggingSource);
+    if (m_internals->overlayWindow)
+        m_internals->overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(true);
+    if (!m_internals->draggingSource)
+        m_internals->draggingSource = std::make_shared<ContentDraggingSource>(weakSelf());
+    auto session = beginDraggingSession({ std::move(item) }, event, m_internals->draggingSource);
     if (session) {
         session->setAnimatesToStartingPositionsOnCancelOrFail(true);
         session->setDraggingFormation(DraggingFormation::None);
     }
-    m_draggingAFragmentAsSource = true;
+    m_internals->draggingAFragmentAsSource = true;
     return false;
 }
 
 void VornickContentEditingView::concludeDragOfOwnContent(DragOperation operation, bool droppedInThisView)
 {
-    auto dragged = std::move(m_draggedRange);
-    bool moving = m_fragmentForDrop != nullptr;
-    m_fragmentForDrop.reset();
-    m_draggingAFragmentAsSource = false;
-    if (m_overlayWindow)
-        m_overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
+    auto dragged = std::move(m_internals->draggedRange);
+    bool moving = m_internals->fragmentForDrop != nullptr;
+    m_internals->fragmentForDrop.reset();
+    m_internals->draggingAFragmentAsSource = false;
+    if (m_internals->overlayWindow)
+        m_internals->overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
     // The view's drop destination answers the generic operation for a drag
     // it accepts, which inside the view is a move.
-    auto target = m_dropTargetRange;
+    auto target = m_internals->dropTargetRange;
     if (moving && dragged && target && target->collapsed() && droppedInThisView
         && (operation & (DragOperations::Move | DragOperations::Generic))) {
         std::shared_ptr<DOMRange> result;
@@ -635,14 +636,14 @@ void VornickContentEditingView::vornick_setCursor(const Cursor& cursor)
 void VornickContentEditingView::updateContentEditingCursor()
 {
     auto window = this->window();
-    if (!window || !m_webView)
+    if (!window || !m_internals->webView)
         return;
-    Point inWebView = m_webView->convertPointFromView(window->mouseLocationOutsideOfEventStream(), nullptr);
-    if (!m_webView->bounds().containsPoint(inWebView))
+    Point inWebView = m_internals->webView->convertPointFromView(window->mouseLocationOutsideOfEventStream(), nullptr);
+    if (!m_internals->webView->bounds().containsPoint(inWebView))
         return;
-    auto hit = m_webView->elementAtPoint(inWebView);
+    auto hit = m_internals->webView->elementAtPoint(inWebView);
     if (hit && hit->domNode) {
-        bool command = (m_lastKnownModifierFlags & ModifierFlag::Command) != 0;
+        bool command = (m_internals->lastKnownModifierFlags & ModifierFlag::Command) != 0;
         if (hit->linkURL && (command || !isEditable())) {
             vornick_setCursor(Cursor::pointingHandCursor());
             return;
@@ -657,24 +658,24 @@ void VornickContentEditingView::updateContentEditingCursor()
 
 void VornickContentEditingView::mouseMoved(const Event& event)
 {
-    if (event.timestamp() == m_lastMouseMovedTimestamp)
+    if (event.timestamp() == m_internals->lastMouseMovedTimestamp)
         return;
-    m_lastKnownModifierFlags = event.modifierFlags();
+    m_internals->lastKnownModifierFlags = event.modifierFlags();
     updateContentEditingCursor();
-    if (m_sourceLoupe && m_sourceLoupe->isShown() && window() && window()->isMainWindow()) {
-        if (auto loupeView = m_sourceLoupe->view())
+    if (m_internals->sourceLoupe && m_internals->sourceLoupe->isShown() && window() && window()->isMainWindow()) {
+        if (auto loupeView = m_internals->sourceLoupe->view())
             loupeView->mouseMoved(event);
     }
-    m_lastMouseMovedTimestamp = event.timestamp();
+    m_internals->lastMouseMovedTimestamp = event.timestamp();
 }
 
 void VornickContentEditingView::updateTrackingAreas()
 {
-    if (m_trackingArea)
-        removeTrackingArea(m_trackingArea.get());
-    m_trackingArea = std::make_shared<TrackingArea>(visibleRect(), TrackingAreaOption::MouseMoved | TrackingAreaOption::ActiveInActiveApp,
+    if (m_internals->trackingArea)
+        removeTrackingArea(m_internals->trackingArea.get());
+    m_internals->trackingArea = std::make_shared<TrackingArea>(visibleRect(), TrackingAreaOption::MouseMoved | TrackingAreaOption::ActiveInActiveApp,
                                                     shared_from_this());
-    addTrackingArea(m_trackingArea);
+    addTrackingArea(m_internals->trackingArea);
 }
 
 } // namespace brevanton

@@ -10,6 +10,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickTableExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickEmbeddedWebView.h"
@@ -98,13 +99,13 @@ bool holdsOnlyHTMLWhitespace(const DOMElement& element, char16_t substitute)
 
 std::shared_ptr<DOMRange> VornickContentEditingView::effectiveOperationRange() const
 {
-    if (m_targetRange)
-        return m_targetRange;
-    if (!m_webView)
+    if (m_internals->targetRange)
+        return m_internals->targetRange;
+    if (!m_internals->webView)
         return nullptr;
-    if (auto selection = m_webView->selectedDOMRange())
+    if (auto selection = m_internals->webView->selectedDOMRange())
         return selection;
-    return m_webView->vornick_stashedSelectedDOMRange();
+    return m_internals->webView->vornick_stashedSelectedDOMRange();
 }
 
 std::shared_ptr<DOMRange> VornickContentEditingView::effectiveOperationRangeForWrapOrReplace() const
@@ -121,8 +122,8 @@ std::shared_ptr<DOMRange> VornickContentEditingView::effectiveOperationRangeForW
     auto raised = vornick_rangeByRaisingToCommonContainerWithin(*range, *limit, true, substitute);
     if (!raised)
         return nullptr;
-    if (m_blockModeHelper)
-        m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*raised);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*raised);
     return raised;
 }
 
@@ -140,78 +141,78 @@ std::optional<VornickFreezeDriedDOMRange> VornickContentEditingView::freezeDried
 
 void VornickContentEditingView::setTargetRange(const std::shared_ptr<DOMRange>& range)
 {
-    m_settingTargetRange = true;
-    bool same = (!range && !m_targetRange) || (range && m_targetRange && vornick_isSameAsRange(*range, *m_targetRange));
+    m_internals->settingTargetRange = true;
+    bool same = (!range && !m_internals->targetRange) || (range && m_internals->targetRange && vornick_isSameAsRange(*range, *m_internals->targetRange));
     if (!same) {
-        if (m_targetRange)
-            m_targetRange->detach();
-        m_targetRange = range ? range->cloneRange() : nullptr;
+        if (m_internals->targetRange)
+            m_internals->targetRange->detach();
+        m_internals->targetRange = range ? range->cloneRange() : nullptr;
         clearToggledInlineStyleElementsForCaretMove();
     }
     updateWebViewSelectedDOMRangeForTargetRange();
     postVornickContentEditingViewDidChangeEffectiveOperationRange();
-    m_settingTargetRange = false;
+    m_internals->settingTargetRange = false;
 }
 
 void VornickContentEditingView::setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(const std::shared_ptr<DOMRange>& range)
 {
-    m_settingTargetRange = true;
-    bool same = (!range && !m_targetRange) || (range && m_targetRange && vornick_isSameAsRange(*range, *m_targetRange));
+    m_internals->settingTargetRange = true;
+    bool same = (!range && !m_internals->targetRange) || (range && m_internals->targetRange && vornick_isSameAsRange(*range, *m_internals->targetRange));
     if (!same) {
-        if (m_targetRange)
-            m_targetRange->detach();
-        m_targetRange = range ? range->cloneRange() : nullptr;
+        if (m_internals->targetRange)
+            m_internals->targetRange->detach();
+        m_internals->targetRange = range ? range->cloneRange() : nullptr;
         clearToggledInlineStyleElementsForCaretMove();
     }
     postVornickContentEditingViewDidChangeEffectiveOperationRange();
-    m_settingTargetRange = false;
+    m_internals->settingTargetRange = false;
 }
 
 void VornickContentEditingView::updateWebViewSelectedDOMRangeForTargetRange()
 {
-    if (!m_targetRange || !m_webView)
+    if (!m_internals->targetRange || !m_internals->webView)
         return;
-    bool wasSetting = m_settingTargetRange;
-    m_settingTargetRange = true;
+    bool wasSetting = m_internals->settingTargetRange;
+    m_internals->settingTargetRange = true;
     // The web view shows character-level selections only; the overlay draws
     // a range between elements.
-    m_webView->setSelectedDOMRange(vornick_eitherEndpointIsCharacterLevel(*m_targetRange) ? m_targetRange : nullptr,
+    m_internals->webView->setSelectedDOMRange(vornick_eitherEndpointIsCharacterLevel(*m_internals->targetRange) ? m_internals->targetRange : nullptr,
                                    WebSelectionAffinityDownstream);
-    m_settingTargetRange = wasSetting;
+    m_internals->settingTargetRange = wasSetting;
 }
 
 void VornickContentEditingView::updateSelectionIndicator()
 {
-    if (m_webView)
-        m_webView->setNeedsDisplay(true);
+    if (m_internals->webView)
+        m_internals->webView->setNeedsDisplay(true);
 }
 
 void VornickContentEditingView::setDropTargetRange(const std::shared_ptr<DOMRange>& range, VornickHitPartKind kind, Point viewPoint)
 {
-    bool same = (!range && !m_dropTargetRange) || (range && m_dropTargetRange && vornick_isSameAsRange(*range, *m_dropTargetRange));
+    bool same = (!range && !m_internals->dropTargetRange) || (range && m_internals->dropTargetRange && vornick_isSameAsRange(*range, *m_internals->dropTargetRange));
     if (same)
         return;
-    if (m_dropTargetRange)
-        m_dropTargetRange->detach();
-    m_dropTargetRange = range ? range->cloneRange() : nullptr;
-    m_droppingReplacementImage = false;
-    m_droppingReplacementMovie = false;
+    if (m_internals->dropTargetRange)
+        m_internals->dropTargetRange->detach();
+    m_internals->dropTargetRange = range ? range->cloneRange() : nullptr;
+    m_internals->droppingReplacementImage = false;
+    m_internals->droppingReplacementMovie = false;
     if (kind == VornickHitPartKind::Content && range) {
         if (auto node = vornick_exactlySelectedNode(*range); node && node->nodeType() == DOMNode::ELEMENT_NODE) {
             auto tag = asciiUppercase(downcast<DOMElement>(*node).tagName());
-            if (tag == u"IMG" && !m_imageFileURLsForDrop.empty())
-                m_droppingReplacementImage = true;
-            else if (tag == u"VIDEO" && !m_movieFileURLsForDrop.empty())
-                m_droppingReplacementMovie = true;
+            if (tag == u"IMG" && !m_internals->imageFileURLsForDrop.empty())
+                m_internals->droppingReplacementImage = true;
+            else if (tag == u"VIDEO" && !m_internals->movieFileURLsForDrop.empty())
+                m_internals->droppingReplacementMovie = true;
         }
     }
-    if (kind == VornickHitPartKind::Waypoint || m_droppingReplacementImage || m_droppingReplacementMovie) {
-        m_webView->removeDragCaret();
+    if (kind == VornickHitPartKind::Waypoint || m_internals->droppingReplacementImage || m_internals->droppingReplacementMovie) {
+        m_internals->webView->removeDragCaret();
     } else {
-        m_webView->moveDragCaretToPoint(m_webView->convertPointFromView(viewPoint, this));
+        m_internals->webView->moveDragCaretToPoint(m_internals->webView->convertPointFromView(viewPoint, this));
     }
-    if (m_overlayWindow)
-        m_overlayWindow->setDropTargetRange(m_dropTargetRange);
+    if (m_internals->overlayWindow)
+        m_internals->overlayWindow->setDropTargetRange(m_internals->dropTargetRange);
     updateSelectionIndicator();
 }
 
@@ -239,7 +240,7 @@ void VornickContentEditingView::selectAll()
     std::shared_ptr<DOMRange> selection;
     if (holdsOnlyHTMLWhitespace(*element, vornick_nonBreakingSpaceSubstituteCharacter(*element))) {
         selection = collapsedRange(element, 0);
-        if (!m_sectionHandlesShown)
+        if (!m_internals->sectionHandlesShown)
             vornick_pushRangeEndpointsDownToTextNodes(*selection);
     } else {
         selection = vornick_innerRange(element);
@@ -255,7 +256,7 @@ void VornickContentEditingView::selectNone()
         return;
     auto caret = collapsedRangePushedIntoText(*range, true);
     setTargetRange(caret);
-    scrollRangeToVisible(m_targetRange);
+    scrollRangeToVisible(m_internals->targetRange);
 }
 
 void VornickContentEditingView::growSelectionToEnclosingNode()
@@ -270,7 +271,7 @@ void VornickContentEditingView::growSelectionToEnclosingNode()
         if (auto node = vornick_exactlySelectedNode(*grown); node && node->nodeType() == DOMNode::ELEMENT_NODE)
             showExitIndicationForElement(downcast<DOMElement>(*node));
         setTargetRange(grown);
-        scrollRangeToVisible(m_targetRange);
+        scrollRangeToVisible(m_internals->targetRange);
         return;
     }
     selectAll();
@@ -304,7 +305,7 @@ void VornickContentEditingView::selectNextSiblingNode()
             return;
         }
         setTargetRange(vornick_outerRange(*next));
-        scrollRangeToVisible(m_targetRange);
+        scrollRangeToVisible(m_internals->targetRange);
     } else if (isTextOrCDATA(position.node.get())) {
         auto next = vornick_nextSiblingSkippingWhitespaceOnlyNodes(*position.node);
         if (!next) {
@@ -313,7 +314,7 @@ void VornickContentEditingView::selectNextSiblingNode()
             return;
         }
         setTargetRange(vornick_outerRange(*next));
-        scrollRangeToVisible(m_targetRange);
+        scrollRangeToVisible(m_internals->targetRange);
     } else if (auto parent = parentElementOf(*position.node)) {
         atEnd(*parent);
     }
@@ -339,7 +340,7 @@ void VornickContentEditingView::selectPreviousSiblingNode()
             return;
         }
         setTargetRange(vornick_outerRange(*previous));
-        scrollRangeToVisible(m_targetRange);
+        scrollRangeToVisible(m_internals->targetRange);
     } else if (isTextOrCDATA(position.node.get())) {
         auto previous = vornick_previousSiblingSkippingWhitespaceOnlyNodes(*position.node, true, true);
         if (!previous) {
@@ -348,7 +349,7 @@ void VornickContentEditingView::selectPreviousSiblingNode()
             return;
         }
         setTargetRange(vornick_outerRange(*previous));
-        scrollRangeToVisible(m_targetRange);
+        scrollRangeToVisible(m_internals->targetRange);
     } else if (auto parent = parentElementOf(*position.node)) {
         atStart(*parent);
     }
@@ -358,9 +359,9 @@ void VornickContentEditingView::selectFirstChildNode()
 {
     endTypingRun();
     auto range = effectiveOperationRange();
-    if (!range || !m_blockModeHelper)
+    if (!range || !m_internals->blockModeHelper)
         return;
-    auto selection = m_blockModeHelper->exactSelectionFromRange(*range, false);
+    auto selection = m_internals->blockModeHelper->exactSelectionFromRange(*range, false);
     if (!selection || !selection->element())
         return;
     auto element = selection->element();
@@ -376,7 +377,7 @@ void VornickContentEditingView::selectFirstChildNode()
         return;
     }
     setTargetRange(vornick_outerRange(*child));
-    scrollRangeToVisible(m_targetRange);
+    scrollRangeToVisible(m_internals->targetRange);
     showEnterIndicationForElement(*element);
 }
 
@@ -464,7 +465,7 @@ void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, i
         auto next = node->nextSibling();
         caret = isTextOrCDATA(next.get()) ? collapsedRange(next, 0) : collapsedRange(parent, static_cast<unsigned>(node->index()) + 1);
     }
-    if (!m_sectionHandlesShown && !VornickPositionIsInATextNode(vornick_startPosition(*caret)))
+    if (!m_internals->sectionHandlesShown && !VornickPositionIsInATextNode(vornick_startPosition(*caret)))
         return;
     showExitIndicationForElement(element);
     setTargetRange(caret);
@@ -496,34 +497,34 @@ void VornickContentEditingView::showExitIndicationForElement(const DOMElement& e
 
 void VornickContentEditingView::scrollRangeToVisible(const std::shared_ptr<DOMRange>& range)
 {
-    if (range && m_webView)
-        m_webView->vornick_scrollRangeToVisible(*range);
+    if (range && m_internals->webView)
+        m_internals->webView->vornick_scrollRangeToVisible(*range);
 }
 
 void VornickContentEditingView::scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>& range)
 {
-    if (range && m_webView)
-        m_webView->vornick_scrollRangeToVerticallyCentered(*range);
+    if (range && m_internals->webView)
+        m_internals->webView->vornick_scrollRangeToVerticallyCentered(*range);
 }
 
 Rect VornickContentEditingView::vornick_bestGuessBoundsOfRange(const DOMRange& range) const
 {
-    if (!m_webView)
+    if (!m_internals->webView)
         return Rect();
-    Rect inWebView = m_webView->vornick_bestGuessBoundsOfRange(range);
-    return convertRectFromView(inWebView, m_webView.get());
+    Rect inWebView = m_internals->webView->vornick_bestGuessBoundsOfRange(range);
+    return convertRectFromView(inWebView, m_internals->webView.get());
 }
 
 void VornickContentEditingView::embeddedWebViewScrolled()
 {
-    if (m_elementEditorUIController && m_elementEditorUIController->popover()->isShown())
-        m_elementEditorUIController->repositionToTrackTargetElement();
-    if (m_overlayWindow && m_webView)
-        m_overlayWindow->trackScrollOfEmbeddedWebView(*m_webView);
+    if (m_internals->elementEditorUIController && m_internals->elementEditorUIController->popover()->isShown())
+        m_internals->elementEditorUIController->repositionToTrackTargetElement();
+    if (m_internals->overlayWindow && m_internals->webView)
+        m_internals->overlayWindow->trackScrollOfEmbeddedWebView(*m_internals->webView);
     updateContentEditingCursor();
     updateSelectionIndicator();
-    if (m_sourceLoupe && m_sourceLoupe->activeContentEditingView() == this && m_sourceLoupe->isShown())
-        m_sourceLoupe->updateForScroll(*this);
+    if (m_internals->sourceLoupe && m_internals->sourceLoupe->activeContentEditingView() == this && m_internals->sourceLoupe->isShown())
+        m_internals->sourceLoupe->updateForScroll(*this);
 }
 
 } // namespace brevanton

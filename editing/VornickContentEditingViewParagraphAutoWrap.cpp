@@ -8,6 +8,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickRelativeDOMPath.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLSpec.h"
@@ -74,7 +75,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::siblingNodeRangeToAutoWrapI
     if (!range)
         return nullptr;
     auto limit = vornick_enclosingAttachmentPointElement(*range);
-    auto block = m_blockModeHelper ? m_blockModeHelper->blockEnclosingPosition(position, {}, false, limit.get()) : std::nullopt;
+    auto block = m_internals->blockModeHelper ? m_internals->blockModeHelper->blockEnclosingPosition(position, {}, false, limit.get()) : std::nullopt;
     if (!block)
         vornick_expandToEncompassAdjacentContentThatCanBeWrappedInElementKind(*range, u"p");
     else
@@ -103,7 +104,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::autoWrapInsertionPointInPar
     if (!siblings || siblings->collapsed() || siblings->startContainer() != siblings->endContainer())
         return insertionPoint;
     auto document = vornick_ownerDocument(*siblings);
-    if (!document || !m_blockModeHelper)
+    if (!document || !m_internals->blockModeHelper)
         return insertionPoint;
 
     // Where the insertion point stands, relative to the wrapped run.
@@ -122,8 +123,8 @@ std::shared_ptr<DOMRange> VornickContentEditingView::autoWrapInsertionPointInPar
     // The run moves into the new paragraph (a paragraph block in block mode).
     auto contents = siblings->cloneContents();
     std::shared_ptr<DOMElement> paragraph;
-    auto fragment = m_blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
-                                                                                 !m_blockModeHelper->operatingInBlockMode(), &paragraph);
+    auto fragment = m_internals->blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
+                                                                                 !m_internals->blockModeHelper->operatingInBlockMode(), &paragraph);
     if (!fragment || !paragraph || !undoableReplaceRangeWithFragment(true, siblings, fragment, std::nullopt))
         return insertionPoint;
     if (!paragraph->isConnected())
@@ -143,10 +144,10 @@ std::shared_ptr<DOMRange> VornickContentEditingView::autoWrapInsertionPointInPar
 
 void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>& givenRange)
 {
-    if (!m_automaticallyAddsParagraphs || !givenRange || !m_blockModeHelper)
+    if (!m_internals->automaticallyAddsParagraphs || !givenRange || !m_internals->blockModeHelper)
         return;
     auto range = givenRange->cloneRange();
-    m_blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+    m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
     if (!vornick_shouldAddParagraphWrapperForInsertionInRange(*range) || range->startContainer() != range->endContainer())
         return;
     auto document = vornick_ownerDocument(*range);
@@ -175,8 +176,8 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
         return;
     auto contents = toWrap->cloneContents();
     std::shared_ptr<DOMElement> paragraph;
-    auto fragment = m_blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
-                                                                                 !m_blockModeHelper->operatingInBlockMode(), &paragraph);
+    auto fragment = m_internals->blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
+                                                                                 !m_internals->blockModeHelper->operatingInBlockMode(), &paragraph);
     if (!fragment || !undoableReplaceRangeWithFragment(true, toWrap, fragment, std::nullopt))
         return;
     if (!container->isTextNode() || !paragraph || !paragraph->isConnected())
@@ -214,7 +215,7 @@ void VornickContentEditingView::vornick_insertText(const std::u16string& text, c
         caret->collapse(false);
         setTargetRange(caret);
     }
-    m_webView->postDidChange();
+    m_internals->webView->postDidChange();
 }
 
 } // namespace brevanton

@@ -12,12 +12,14 @@
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickStyleQueries.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/views/ImagePixelSize.h"
 #include "platform/web/WebDataSource.h"
@@ -177,7 +179,7 @@ void VornickContentEditingView::addWatcherForResourceFile(const std::shared_ptr<
     if (!attempt || !url.isFileURL())
         return;
     auto key = vornick_normalizedUniqueKeyString(url);
-    if (m_resourceFileWatchers.count(key))
+    if (m_internals->resourceFileWatchers.count(key))
         return;
     std::weak_ptr<VornickContentEditingView> weak = weakSelf();
     auto watcher = VornickWebResourceFileWatcher::create(
@@ -191,20 +193,20 @@ void VornickContentEditingView::addWatcherForResourceFile(const std::shared_ptr<
         },
         &OperationQueue::main());
     if (watcher)
-        m_resourceFileWatchers.emplace(std::move(key), std::move(watcher));
+        m_internals->resourceFileWatchers.emplace(std::move(key), std::move(watcher));
 }
 
 std::shared_ptr<VornickWebResourceFileWatcher> VornickContentEditingView::watcherForResourceLoadAttempt(
     const VornickResourceLoadAttempt& attempt) const
 {
-    auto found = m_resourceFileWatchers.find(vornick_normalizedUniqueKeyString(attempt.url()));
-    return found == m_resourceFileWatchers.end() ? nullptr : found->second;
+    auto found = m_internals->resourceFileWatchers.find(vornick_normalizedUniqueKeyString(attempt.url()));
+    return found == m_internals->resourceFileWatchers.end() ? nullptr : found->second;
 }
 
 void VornickContentEditingView::dumpResourceFileWatchers(ActionSender*)
 {
     std::u16string text = u"resourceFileWatchers={\n";
-    for (const auto& [key, watcher] : m_resourceFileWatchers)
+    for (const auto& [key, watcher] : m_internals->resourceFileWatchers)
         text += u"    \"" + key + u"\" = " + watcher->description() + u";\n";
     text += u"}";
     consoleLog(text);
@@ -229,7 +231,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
 
     // What to load again, each once, after every frame was looked at.
     std::vector<SubresourceReload> reloads;
-    m_collectedSubresourceReloads = &reloads;
+    m_internals->collectedSubresourceReloads = &reloads;
     std::vector<std::pair<std::shared_ptr<DOMElement>, URL>> sizedImages;
     bool jiggled = false;
     vornick_enumerateWebFrameTreeWithOptions(mainFrame, 0, [&](const std::shared_ptr<WebFrame>& frame, bool&) {
@@ -268,7 +270,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
         if (frame->dataSource() && frame->dataSource()->subresourceForURL(changedURL))
             reloads.push_back({ frame, changedURL.absoluteURL() });
     });
-    m_collectedSubresourceReloads = nullptr;
+    m_internals->collectedSubresourceReloads = nullptr;
 
     std::set<std::pair<const WebFrame*, std::u16string>> done;
     for (const auto& reload : reloads) {
@@ -287,7 +289,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
 void VornickContentEditingView::updateImgElementWidthAndHeightWhenLoaded(const std::shared_ptr<DOMElement>& element, const URL& resolvedURL)
 {
     std::shared_ptr<VornickResourceLoadAttempt> attempt;
-    for (auto it = m_resourcesBeingLoaded.rbegin(); it != m_resourcesBeingLoaded.rend(); ++it) {
+    for (auto it = m_internals->resourcesBeingLoaded.rbegin(); it != m_internals->resourcesBeingLoaded.rend(); ++it) {
         if ((*it)->url().absoluteString() == resolvedURL.absoluteString()) {
             attempt = *it;
             break;
@@ -309,8 +311,8 @@ void VornickContentEditingView::updateImgElementWidthAndHeightWhenLoaded(const s
 
 void VornickContentEditingView::reloadSubresourceOfFrame(const std::shared_ptr<WebFrame>& frame, const URL& url)
 {
-    if (m_collectedSubresourceReloads)
-        m_collectedSubresourceReloads->push_back({ frame, url });
+    if (m_internals->collectedSubresourceReloads)
+        m_internals->collectedSubresourceReloads->push_back({ frame, url });
     else
         frame->reloadSubresource(url);
 }
@@ -334,14 +336,14 @@ void VornickContentEditingView::whenResourceFileLoadSucceedsOrFails(const std::s
         if (!self || !entry)
             return;
         auto block = std::move(entry->block);
-        std::erase(self->m_resourceLoadEndWaiters, entry);
+        std::erase(self->m_internals->resourceLoadEndWaiters, entry);
         if (block)
             block();
     };
     auto& center = NotificationCenter::defaultCenter();
     entry->succeeded = center.addObserver(VornickResourceLoadAttemptSucceededNotification, attempt.get(), nullptr, ended);
     entry->failed = center.addObserver(VornickResourceLoadAttemptFailedNotification, attempt.get(), nullptr, ended);
-    m_resourceLoadEndWaiters.push_back(std::move(entry));
+    m_internals->resourceLoadEndWaiters.push_back(std::move(entry));
 }
 
 // --- Style sheets
@@ -446,7 +448,7 @@ void VornickContentEditingView::updateImgElementWidthAndHeight(const std::shared
     element->setAttribute(u"height", decimal(size->second / divisor));
     vornick_setImgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*element, false);
     // The size is part of the document now: its source and observers follow.
-    postVornickContentEditingViewDidChangeContentInWebFrame(frame ? frame : m_focusedWebFrame, nullptr);
+    postVornickContentEditingViewDidChangeContentInWebFrame(frame ? frame : m_internals->focusedWebFrame, nullptr);
 }
 
 } // namespace brevanton

@@ -4,6 +4,7 @@
 // visible area is scrolled back to the middle.
 #include "editing/VornickContentEditingView.h"
 
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickSourceLoupe.h"
 #include "platform/dom/DOMRange.h"
@@ -12,28 +13,28 @@ namespace brevanton {
 
 void VornickContentEditingView::showOrHideSourceLoupe(ActionSender*)
 {
-    if (!m_sourceLoupe)
+    if (!m_internals->sourceLoupe)
         return;
-    m_sourceLoupe->showOrHide();
-    if (m_sourceLoupe->isShown())
+    m_internals->sourceLoupe->showOrHide();
+    if (m_internals->sourceLoupe->isShown())
         scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
 }
 
 void VornickContentEditingView::vornick_toggleSectionHandlesShown(ActionSender*)
 {
-    setSectionHandlesShown(!m_sectionHandlesShown);
+    setSectionHandlesShown(!m_internals->sectionHandlesShown);
 }
 
 void VornickContentEditingView::setSectionHandlesShown(bool shown)
 {
-    if (shown == m_sectionHandlesShown)
+    if (shown == m_internals->sectionHandlesShown)
         return;
-    m_sectionHandlesShown = shown;
+    m_internals->sectionHandlesShown = shown;
     Rect visible = contentRect();
     auto anchor = rangeForPoint(Point { visible.midX(), visible.midY() }, 0, nullptr);
     auto updateIndicator = [this] {
-        if (m_overlayWindow)
-            m_overlayWindow->updateEffectiveOperationRangeIndicator();
+        if (m_internals->overlayWindow)
+            m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();
     };
     if (shown) {
         applySectionHandlesToAllFrames(true);

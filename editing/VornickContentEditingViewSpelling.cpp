@@ -7,6 +7,7 @@
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickDOMTextGatherer.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -67,10 +68,10 @@ std::u16string stringOfSender(ActionSender* sender)
 void VornickContentEditingView::vornick_checkSpelling(ActionSender*)
 {
     auto& checker = SpellChecker::sharedSpellChecker();
-    if (!m_spellDocumentTag)
-        m_spellDocumentTag = checker.uniqueSpellDocumentTag();
-    if (!m_spellPanelWordField)
-        m_spellPanelWordField = checker.spellingPanel().wordField();
+    if (!m_internals->spellDocumentTag)
+        m_internals->spellDocumentTag = checker.uniqueSpellDocumentTag();
+    if (!m_internals->spellPanelWordField)
+        m_internals->spellPanelWordField = checker.spellingPanel().wordField();
     bool grammar = isGrammarCheckingEnabled();
     TextCheckingTypes types = TextCheckingTypeSpelling;
     if (grammar)
@@ -118,7 +119,7 @@ void VornickContentEditingView::vornick_checkSpelling(ActionSender*)
             }
             bezel.showMessage(u"\u27F2", *this);
         }
-        auto results = checker.checkString(run->text, { 0, run->text.size() }, types, run->orthography(), m_spellDocumentTag);
+        auto results = checker.checkString(run->text, { 0, run->text.size() }, types, run->orthography(), m_internals->spellDocumentTag);
         for (const auto& result : results) {
             bool spelling = result.resultType == TextCheckingTypeSpelling;
             bool grammarFinding = result.resultType == TextCheckingTypeGrammar && !result.grammarDetails.empty();
@@ -165,7 +166,7 @@ void VornickContentEditingView::changeSpelling(ActionSender* sender)
     if (!range || range->collapsed())
         return;
     (void)undoableReplaceRangeWithText(true, range->cloneRange(), replacement, true);
-    postVornickContentEditingViewDidChangeContentInWebFrame(m_focusedWebFrame, nullptr);
+    postVornickContentEditingViewDidChangeContentInWebFrame(m_internals->focusedWebFrame, nullptr);
 }
 
 void VornickContentEditingView::ignoreSpelling(ActionSender* sender)
@@ -175,9 +176,9 @@ void VornickContentEditingView::ignoreSpelling(ActionSender* sender)
     if (word.empty())
         return;
     auto& checker = SpellChecker::sharedSpellChecker();
-    if (!m_spellDocumentTag)
-        m_spellDocumentTag = checker.uniqueSpellDocumentTag();
-    checker.ignoreWord(std::move(word), m_spellDocumentTag);
+    if (!m_internals->spellDocumentTag)
+        m_internals->spellDocumentTag = checker.uniqueSpellDocumentTag();
+    checker.ignoreWord(std::move(word), m_internals->spellDocumentTag);
 }
 
 // --- Grammar: there is no grammar checker here; the setting is kept.
@@ -290,7 +291,7 @@ void VornickContentEditingView::undoableFixupTextInNode(bool undoable, const std
         (void)undoableReplaceRangeWithText(undoable, range, result.replacementString, false);
         range->detach();
     }
-    postVornickContentEditingViewDidChangeContentInWebFrame(frame ? frame : m_focusedWebFrame, nullptr);
+    postVornickContentEditingViewDidChangeContentInWebFrame(frame ? frame : m_internals->focusedWebFrame, nullptr);
 }
 
 } // namespace brevanton

@@ -11,6 +11,7 @@
 #include "app/VornickStyleSheetReference.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "dom/VornickElementAttributeValue.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickStyleSheetElements.h"
 #include "html/VornickCSSURLRewiringTool.h"
@@ -111,8 +112,8 @@ bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, c
         }
         if (!undoableInsertHeadElementWithTagName(undoable, u"link", values, {}, head->childCount(), document))
             return false;
-        if (m_overlayWindow)
-            m_overlayWindow->updateEffectiveOperationRangeIndicator();
+        if (m_internals->overlayWindow)
+            m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();
         return true;
     }
 
@@ -163,14 +164,14 @@ bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, c
             setTargetRange(kept);
         noteStyleSheetSetChangeInDocument(*document);
     }
-    if (m_overlayWindow)
-        m_overlayWindow->updateEffectiveOperationRangeIndicator();
+    if (m_internals->overlayWindow)
+        m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();
     return true;
 }
 
 void VornickContentEditingView::addNewStylesheetLinkHeadElement(ActionSender*)
 {
-    auto document = m_focusedWebFrame ? m_focusedWebFrame->domDocument() : nullptr;
+    auto document = m_internals->focusedWebFrame ? m_internals->focusedWebFrame->domDocument() : nullptr;
     auto delegate = VornickApplicationDelegate::shared();
     if (!document || !delegate)
         return;
@@ -254,8 +255,8 @@ bool VornickContentEditingView::undoableSetPrimaryStylesheet(bool undoable, cons
             restoreKept();
             return false;
         }
-    } else if (reference && m_overlayWindow) {
-        m_overlayWindow->updateEffectiveOperationRangeIndicator();
+    } else if (reference && m_internals->overlayWindow) {
+        m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();
     }
     if (undoable) {
         if (auto undo = undoManager())

@@ -5,6 +5,7 @@
 // which the members below construct and apply.
 #include "editing/VornickContentEditingView.h"
 
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableTableColumnDeletion.h"
 #include "editing/commands/VornickUndoableTableColumnInsertion.h"
 #include "editing/commands/VornickUndoableTablePartAddition.h"
@@ -41,7 +42,7 @@ bool VornickContentEditingView::addTableFooterOrPreflight(bool preflight)
 
 bool VornickContentEditingView::canAddTableCaption() const
 {
-    return isEditable() && (!m_blockModeHelper || m_blockModeHelper->tablesCanHaveCaptions())
+    return isEditable() && (!m_internals->blockModeHelper || m_internals->blockModeHelper->tablesCanHaveCaptions())
         && VornickUndoableTablePartAddition::canApply(effectiveOperationRange(), VornickUndoableTablePartAddition::Part::Caption);
 }
 

@@ -8,6 +8,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -92,7 +93,7 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
         bool& flag;
         bool was;
         ~TypedTextInsertion() { flag = was; }
-    } typedTextInsertion { m_insertingTypedText, std::exchange(m_insertingTypedText, true) };
+    } typedTextInsertion { m_internals->insertingTypedText, std::exchange(m_internals->insertingTypedText, true) };
     dropToggledInlineStyleElementsIfCaretMoved();
     std::u16string text = proposedText;
     bool replacement = action == VornickInsertActionReplacementText;
@@ -162,11 +163,11 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
     }
 
     // 5. Automatic paragraph around text typed where only blocks belong.
-    if (m_automaticallyAddsParagraphs && !replacementByNothing)
+    if (m_internals->automaticallyAddsParagraphs && !replacementByNothing)
         range = autoWrapInsertionPointInParagraph(range, registeredTargetRangeUndo);
 
     // 6. Pending inline styles.
-    if (!m_toggledInlineStyleElementsForTyping.empty() && !replacementByNothing) {
+    if (!m_internals->toggledInlineStyleElementsForTyping.empty() && !replacementByNothing) {
         insertPendingInlineStyledText(text, range, substitute);
         return;
     }
@@ -187,8 +188,8 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
     bool filterWhitespace = !inPre && !replacementByNothing;
     // 8.
     if (filterWhitespace) {
-        BREVANTON_ASSERT(m_whitespacePolicy == 0 || m_whitespacePolicy == 1, "Invalid whitespacePolicy");
-        filterWhitespace = m_whitespacePolicy == 0;
+        BREVANTON_ASSERT(m_internals->whitespacePolicy == 0 || m_internals->whitespacePolicy == 1, "Invalid whitespacePolicy");
+        filterWhitespace = m_internals->whitespacePolicy == 0;
     }
 
     if (filterWhitespace) {
@@ -288,7 +289,7 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
     }
 
     // 12.
-    postVornickContentEditingViewDidChangeContentInWebFrame(m_focusedWebFrame, nullptr);
+    postVornickContentEditingViewDidChangeContentInWebFrame(m_internals->focusedWebFrame, nullptr);
     scrollRangeToVisible(effectiveOperationRange());
 }
 
@@ -304,7 +305,7 @@ void VornickContentEditingView::insertPendingInlineStyledText(const std::u16stri
     // Elements of the toggled kinds around the insertion point are split
     // there, so that the text goes between their halves.
     std::set<std::u16string> kinds;
-    for (const auto& tag : m_toggledInlineStyleElementsForTyping)
+    for (const auto& tag : m_internals->toggledInlineStyleElementsForTyping)
         kinds.insert(asciiLowercase(tag));
     std::vector<std::u16string> exited;
     if (undoableSplitNearestAncestorElementsOfKinds(true, false, kinds, range, false, true, &exited)) {
@@ -319,18 +320,18 @@ void VornickContentEditingView::insertPendingInlineStyledText(const std::u16stri
         // (The split reports lower-case names.)
         return std::any_of(exited.begin(), exited.end(), [&tag](const std::u16string& other) { return equalsIgnoringASCIICase(other, tag); });
     };
-    auto toggled = m_toggledInlineStyleElementsForTyping;
+    auto toggled = m_internals->toggledInlineStyleElementsForTyping;
     for (auto tag = toggled.rbegin(); tag != toggled.rend(); ++tag) {
         if (isExited(*tag))
             continue;
-        if (auto wrapped = m_blockModeHelper->wrapFragment(*fragment, asciiLowercase(*tag), nullptr))
+        if (auto wrapped = m_internals->blockModeHelper->wrapFragment(*fragment, asciiLowercase(*tag), nullptr))
             fragment = wrapped;
     }
-    if (m_automaticallyAddsParagraphs && vornick_shouldAddParagraphWrapperForInsertionInRange(*range)) {
-        if (auto wrapped = m_blockModeHelper->wrapFragment(*fragment, u"p", nullptr))
+    if (m_internals->automaticallyAddsParagraphs && vornick_shouldAddParagraphWrapperForInsertionInRange(*range)) {
+        if (auto wrapped = m_internals->blockModeHelper->wrapFragment(*fragment, u"p", nullptr))
             fragment = wrapped;
     }
-    m_toggledInlineStyleElementsForTyping.clear();
+    m_internals->toggledInlineStyleElementsForTyping.clear();
 
     std::shared_ptr<DOMRange> result;
     if (undoableReplaceRangeWithFragment(true, range, fragment, std::nullopt, &result) && result) {
@@ -378,16 +379,16 @@ void VornickContentEditingView::condenseWhitespaceAtOffset(int32_t offset, const
 void VornickContentEditingView::insertExplicitNonBreakingSpace()
 {
     // A view that may not be edited takes no text, whatever sends it.
-    if (!m_editable)
+    if (!m_internals->editable)
         return;
     auto range = effectiveOperationRange();
-    shouldInsertText(*m_webView, std::u16string(1, nonBreakingSpace), range.get(), WebViewInsertActionTyped);
+    shouldInsertText(*m_internals->webView, std::u16string(1, nonBreakingSpace), range.get(), WebViewInsertActionTyped);
 }
 
 void VornickContentEditingView::insertLoremIpsum()
 {
     auto range = effectiveOperationRange();
-    shouldInsertText(*m_webView,
+    shouldInsertText(*m_internals->webView,
                      u"Lorem ipsum dolor sit amet, consectetur adipisicing elit, sed do eiusmod tempor incididunt ut labore et dolore "
                      u"magna aliqua. Ut enim ad minim veniam, quis nostrud exercitation ullamco laboris nisi ut aliquip ex ea commodo "
                      u"consequat. Duis aute irure dolor in reprehenderit in voluptate velit esse cillum dolore eu fugiat nulla "
@@ -398,13 +399,13 @@ void VornickContentEditingView::insertLoremIpsum()
 
 void VornickContentEditingView::pasteAsPlainText()
 {
-    if (!m_editable)
+    if (!m_internals->editable)
         return;
     auto pasteboard = Pasteboard::generalPasteboard();
     for (const auto& object : pasteboard->readObjectsForClasses({ PasteboardReadingClass::String })) {
         if (auto string = std::get_if<std::u16string>(&object)) {
             auto range = effectiveOperationRange();
-            shouldInsertText(*m_webView, *string, range.get(), WebViewInsertActionPasted);
+            shouldInsertText(*m_internals->webView, *string, range.get(), WebViewInsertActionPasted);
         }
     }
 }

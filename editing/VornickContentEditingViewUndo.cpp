@@ -4,6 +4,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -20,11 +21,11 @@ void VornickContentEditingView::registerUndo(std::function<void(VornickContentEd
     auto undo = undoManager();
     if (!undo)
         return;
-    bool known = std::any_of(m_undoManagersRegisteredWith.begin(), m_undoManagersRegisteredWith.end(),
+    bool known = std::any_of(m_internals->undoManagersRegisteredWith.begin(), m_internals->undoManagersRegisteredWith.end(),
                              [undo](const auto& entry) { return entry.first == undo && !entry.second.expired(); });
     if (!known) {
-        std::erase_if(m_undoManagersRegisteredWith, [](const auto& entry) { return entry.second.expired(); });
-        m_undoManagersRegisteredWith.emplace_back(undo, undo->lifetime());
+        std::erase_if(m_internals->undoManagersRegisteredWith, [](const auto& entry) { return entry.second.expired(); });
+        m_internals->undoManagersRegisteredWith.emplace_back(undo, undo->lifetime());
     }
     auto weak = weakSelf();
     undo->registerUndo(this, std::move(keptAlive), [weak, inverse = std::move(inverse)] {
@@ -40,13 +41,13 @@ void VornickContentEditingView::registerUndo(std::function<void(VornickContentEd
 
 void VornickContentEditingView::removeUndoActionsFromEveryUndoManager()
 {
-    auto managers = std::move(m_undoManagersRegisteredWith);
-    m_undoManagersRegisteredWith.clear();
+    auto managers = std::move(m_internals->undoManagersRegisteredWith);
+    m_internals->undoManagersRegisteredWith.clear();
     for (const auto& [undo, lifetime] : managers) {
         if (auto alive = lifetime.lock())
             undo->removeAllActionsWithTarget(this);
     }
-    if (auto undo = m_ownUndoManager.get())
+    if (auto undo = m_internals->ownUndoManager.get())
         undo->removeAllActionsWithTarget(this);
 }
 
@@ -93,12 +94,12 @@ void VornickContentEditingView::undoSetTargetRange(const VornickFreezeDriedDOMRa
 
 void VornickContentEditingView::endTypingRun()
 {
-    m_activeTypingRun.reset();
+    m_internals->activeTypingRun.reset();
 }
 
 void VornickContentEditingView::endBackspaceRun()
 {
-    m_activeBackspaceRun.reset();
+    m_internals->activeBackspaceRun.reset();
 }
 
 } // namespace brevanton

@@ -7,6 +7,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickElementEditorUIController.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSavePanelAccessoryViewController.h"
@@ -29,45 +30,45 @@ namespace brevanton {
 
 double VornickContentEditingView::textSizeMultiplier() const
 {
-    return m_webView->textSizeMultiplier();
+    return m_internals->webView->textSizeMultiplier();
 }
 
 void VornickContentEditingView::setTextSizeMultiplier(double multiplier)
 {
-    m_webView->setTextSizeMultiplier(multiplier);
+    m_internals->webView->setTextSizeMultiplier(multiplier);
     updateAfterTextZoom();
 }
 
 bool VornickContentEditingView::canMakeTextLarger() const
 {
-    return m_webView->canMakeTextLarger();
+    return m_internals->webView->canMakeTextLarger();
 }
 
 bool VornickContentEditingView::canMakeTextSmaller() const
 {
-    return m_webView->canMakeTextSmaller();
+    return m_internals->webView->canMakeTextSmaller();
 }
 
 bool VornickContentEditingView::canMakeTextStandardSize() const
 {
-    return m_webView->canMakeTextStandardSize();
+    return m_internals->webView->canMakeTextStandardSize();
 }
 
 void VornickContentEditingView::makeTextLarger(ActionSender*)
 {
-    m_webView->makeTextLarger();
+    m_internals->webView->makeTextLarger();
     updateAfterTextZoom();
 }
 
 void VornickContentEditingView::makeTextSmaller(ActionSender*)
 {
-    m_webView->makeTextSmaller();
+    m_internals->webView->makeTextSmaller();
     updateAfterTextZoom();
 }
 
 void VornickContentEditingView::makeTextStandardSize(ActionSender*)
 {
-    m_webView->makeTextStandardSize();
+    m_internals->webView->makeTextStandardSize();
     updateAfterTextZoom();
 }
 
@@ -82,13 +83,13 @@ void VornickContentEditingView::updateAfterTextZoom()
 
 bool VornickContentEditingView::isJavaScriptEnabled() const
 {
-    return m_webView->preferences().javaScriptEnabled;
+    return m_internals->webView->preferences().javaScriptEnabled;
 }
 
 void VornickContentEditingView::setJavaScriptEnabled(bool enabled)
 {
     consoleLog("-[VornickContentEditingView setJavaScriptEnabled:" + std::to_string(enabled ? 1 : 0) + "]");
-    m_webView->preferences().javaScriptEnabled = enabled;
+    m_internals->webView->preferences().javaScriptEnabled = enabled;
 }
 
 std::shared_ptr<PrintOperation> VornickContentEditingView::printOperationWithPrintInfo(const PrintInfo& printInfo) const
@@ -103,14 +104,14 @@ std::shared_ptr<PrintOperation> VornickContentEditingView::printOperationWithPri
 
 void VornickContentEditingView::dumpEffectiveOperationRange(ActionSender*)
 {
-    auto selected = m_webView->selectedDOMRange();
-    consoleLog(u"DUMP:\ntargetRange=" + (m_targetRange ? vornick_splat(*m_targetRange) : std::u16string(u"(null)"))
+    auto selected = m_internals->webView->selectedDOMRange();
+    consoleLog(u"DUMP:\ntargetRange=" + (m_internals->targetRange ? vornick_splat(*m_internals->targetRange) : std::u16string(u"(null)"))
                + u"\nselectedDOMRange=" + (selected ? vornick_splat(*selected) : std::u16string(u"(null)")));
 }
 
 void VornickContentEditingView::dumpFocusedDOMTree(ActionSender*)
 {
-    std::shared_ptr<DOMDocument> document = m_focusedWebFrame ? m_focusedWebFrame->domDocument() : nullptr;
+    std::shared_ptr<DOMDocument> document = m_internals->focusedWebFrame ? m_internals->focusedWebFrame->domDocument() : nullptr;
     if (!document)
         document = mainFrameDocument();
     if (!document)
@@ -152,7 +153,7 @@ void VornickContentEditingView::promptForPermissionToWriteFileOfType(
         accessoryViewController->setSavePanel(panel);
     }
     // The element editor that asked stays open while the panel is in front.
-    auto editor = m_elementEditorUIController;
+    auto editor = m_internals->elementEditorUIController;
     if (editor)
         editor->setHeldOpen(true);
     ModalResponse response = panel->runModal();
@@ -183,7 +184,7 @@ bool VornickContentEditingView::toggleCollapseOfBrickElement(const std::shared_p
 
 void VornickContentEditingView::vornick_redrawEmbeddedWebView(ActionSender*)
 {
-    m_webView->setNeedsDisplay(true);
+    m_internals->webView->setNeedsDisplay(true);
 }
 
 } // namespace brevanton

@@ -5,6 +5,7 @@
 
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickWindow.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickDOMTreeVisualizerWindowController.h"
 #include "editing/VornickEmbeddedWebView.h"
@@ -81,41 +82,41 @@ bool handleRelatedUIShortcut(VornickContentEditingView& view, const Event& event
 void VornickContentEditingView::createOverlayWindow()
 {
     auto self = std::static_pointer_cast<VornickContentEditingView>(shared_from_this());
-    m_overlayWindow = VornickContentOverlayWindow::createWithContentEditingView(self);
+    m_internals->overlayWindow = VornickContentOverlayWindow::createWithContentEditingView(self);
 }
 
 const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& VornickContentEditingView::domTreeVisualizerWindowController()
 {
-    if (!m_domTreeVisualizerWindowController) {
-        m_domTreeVisualizerWindowController = std::make_shared<VornickDOMTreeVisualizerWindowController>("VornickDOMTreeVisualizerWindow");
-        m_domTreeVisualizerWindowController->setContentEditingView(
+    if (!m_internals->domTreeVisualizerWindowController) {
+        m_internals->domTreeVisualizerWindowController = std::make_shared<VornickDOMTreeVisualizerWindowController>("VornickDOMTreeVisualizerWindow");
+        m_internals->domTreeVisualizerWindowController->setContentEditingView(
             std::static_pointer_cast<VornickContentEditingView>(shared_from_this()));
         if (auto document = mainFrameDocument())
-            m_domTreeVisualizerWindowController->setRootNode(document->body() ? std::shared_ptr<DOMNode>(document->body())
+            m_internals->domTreeVisualizerWindowController->setRootNode(document->body() ? std::shared_ptr<DOMNode>(document->body())
                                                                                 : document);
     }
-    return m_domTreeVisualizerWindowController;
+    return m_internals->domTreeVisualizerWindowController;
 }
 
 void VornickContentEditingView::viewWillMoveToWindow(Window* newWindow)
 {
     View::viewWillMoveToWindow(newWindow);
     if (auto window = this->window()) {
-        m_windowObservations.clear();
+        m_internals->windowObservations.clear();
         // The overlay and the tree visualizer belong to the window left.
-        if (m_overlayWindow) {
-            window->removeChildWindow(m_overlayWindow.get());
-            m_overlayWindow->orderOut();
-            m_overlayWindow.reset();
+        if (m_internals->overlayWindow) {
+            window->removeChildWindow(m_internals->overlayWindow.get());
+            m_internals->overlayWindow->orderOut();
+            m_internals->overlayWindow.reset();
         }
-        if (m_domTreeVisualizerWindowController) {
-            m_domTreeVisualizerWindowController->close();
-            m_domTreeVisualizerWindowController.reset();
+        if (m_internals->domTreeVisualizerWindowController) {
+            m_internals->domTreeVisualizerWindowController->close();
+            m_internals->domTreeVisualizerWindowController.reset();
         }
-        if (m_windowSendEventHook) {
+        if (m_internals->windowSendEventHook) {
             if (auto* vornickWindow = dynamic_cast<VornickWindow*>(window.get()))
-                vornickWindow->vornick_removeSendEventHook(m_windowSendEventHook);
-            m_windowSendEventHook.reset();
+                vornickWindow->vornick_removeSendEventHook(m_internals->windowSendEventHook);
+            m_internals->windowSendEventHook.reset();
         }
         // The window must not keep handing the mouse to a view that left it.
         if (auto* vornickWindow = dynamic_cast<VornickWindow*>(window.get());
@@ -123,23 +124,23 @@ void VornickContentEditingView::viewWillMoveToWindow(Window* newWindow)
             vornickWindow->setActiveLeftMouseDownRecipient(nullptr);
     }
     if (!newWindow) {
-        m_webView->setFrameLoadDelegate(nullptr);
-        m_webView->setResourceLoadDelegate(nullptr);
-        m_webView->setEditingDelegate(nullptr);
-        m_webView->setPolicyDelegate(nullptr);
+        m_internals->webView->setFrameLoadDelegate(nullptr);
+        m_internals->webView->setResourceLoadDelegate(nullptr);
+        m_internals->webView->setEditingDelegate(nullptr);
+        m_internals->webView->setPolicyDelegate(nullptr);
         if (auto delegate = VornickApplicationDelegate::shared())
             delegate->releaseAllReadPermissionsForClient(this);
         return;
     }
-    m_webView->setFrameLoadDelegate(this);
-    m_webView->setResourceLoadDelegate(this);
-    m_webView->setEditingDelegate(this);
-    m_webView->setPolicyDelegate(this);
+    m_internals->webView->setFrameLoadDelegate(this);
+    m_internals->webView->setResourceLoadDelegate(this);
+    m_internals->webView->setEditingDelegate(this);
+    m_internals->webView->setPolicyDelegate(this);
 
     auto& center = NotificationCenter::defaultCenter();
     auto weak = weakSelf();
     auto observe = [&](const char* name, void (VornickContentEditingView::*handler)(const Notification&)) {
-        m_windowObservations.push_back(center.addObserver(name, newWindow, nullptr, [weak, handler](const Notification& note) {
+        m_internals->windowObservations.push_back(center.addObserver(name, newWindow, nullptr, [weak, handler](const Notification& note) {
             if (auto self = weak.lock())
                 ((*self).*handler)(note);
         }));
@@ -154,8 +155,8 @@ void VornickContentEditingView::viewWillMoveToWindow(Window* newWindow)
         consoleLog(u"Warning: Window doesn't have -vornick_addSendEventHook: method. Not a VornickWindow?");
         return;
     }
-    BREVANTON_ASSERT(!m_windowSendEventHook, "Dangling windowSendEventHook");
-    m_windowSendEventHook = vornickWindow->vornick_addSendEventHook(
+    BREVANTON_ASSERT(!m_internals->windowSendEventHook, "Dangling windowSendEventHook");
+    m_internals->windowSendEventHook = vornickWindow->vornick_addSendEventHook(
         [](Window& window, const Event& event) { return VornickContentEditingView::windowWillSendEvent(window, event); });
 }
 
@@ -176,7 +177,7 @@ void VornickContentEditingView::viewDidMoveToWindow()
     }
     auto weak = weakSelf();
     vornickWindow->vornick_afterOrderInAnimationDo([weak] {
-        if (auto self = weak.lock(); self && self->window() && !self->m_overlayWindow)
+        if (auto self = weak.lock(); self && self->window() && !self->m_internals->overlayWindow)
             self->createOverlayWindow();
     });
 }
@@ -188,8 +189,8 @@ bool VornickContentEditingView::becomeFirstResponder()
     RunLoop::main().perform([weak] {
         auto self = weak.lock();
         auto window = self ? self->window() : nullptr;
-        if (window && self->m_webView)
-            window->makeFirstResponder(self->m_webView);
+        if (window && self->m_internals->webView)
+            window->makeFirstResponder(self->m_internals->webView);
     });
     return true;
 }
@@ -204,14 +205,14 @@ void VornickContentEditingView::vornick_windowWillChangeFirstResponder(const Not
     auto oldResponder = responderUnderKey(notification, VornickOldFirstResponderUserInfoKey);
     auto newResponder = responderUnderKey(notification, VornickNewFirstResponderUserInfoKey);
     if (window->isKeyWindow())
-        m_windowIsBecomingKey = true;
+        m_internals->windowIsBecomingKey = true;
     bool wasInWebView = responderIsEmbeddedWebViewOrADescendant(oldResponder.get());
     bool willBeInWebView = responderIsEmbeddedWebViewOrADescendant(newResponder.get());
     if (wasInWebView && !willBeInWebView) {
-        m_webView->vornick_stashSelectedDOMRange();
+        m_internals->webView->vornick_stashSelectedDOMRange();
     } else if (!wasInWebView && willBeInWebView) {
-        m_webView->vornick_restoreSelectedDOMRange();
-        if (!m_targetRange)
+        m_internals->webView->vornick_restoreSelectedDOMRange();
+        if (!m_internals->targetRange)
             postVornickContentEditingViewDidChangeEffectiveOperationRange();
     }
 }
@@ -220,17 +221,17 @@ void VornickContentEditingView::vornick_windowDidChangeFirstResponder(const Noti
 {
     updateSelectionIndicator();
     if (auto window = this->window(); window && window->isKeyWindow())
-        m_windowIsBecomingKey = false;
+        m_internals->windowIsBecomingKey = false;
 }
 
 void VornickContentEditingView::vornick_windowWillBecomeKey(const Notification&)
 {
-    m_windowIsBecomingKey = true;
+    m_internals->windowIsBecomingKey = true;
 }
 
 void VornickContentEditingView::vornick_windowDidBecomeKey(const Notification&)
 {
-    m_windowIsBecomingKey = false;
+    m_internals->windowIsBecomingKey = false;
 }
 
 // --- The send-event hook
@@ -273,10 +274,10 @@ bool VornickContentEditingView::windowWillSendEvent(Window& window, const Event&
         if (!content)
             return true;
         auto view = enclosingContentEditingView(content->hitTest(event.locationInWindow()));
-        if (!view || !view->m_webView)
+        if (!view || !view->m_internals->webView)
             return true;
-        Point inWebView = view->m_webView->convertPointFromView(event.locationInWindow(), nullptr);
-        if (!view->m_webView->visibleRect().containsPoint(inWebView))
+        Point inWebView = view->m_internals->webView->convertPointFromView(event.locationInWindow(), nullptr);
+        if (!view->m_internals->webView->visibleRect().containsPoint(inWebView))
             return true;
         if (event.type() == EventType::RightMouseDown)
             return view->handleRightMouseDownInEmbeddedWebView(event);

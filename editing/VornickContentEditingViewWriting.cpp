@@ -4,6 +4,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickContentEditingViewLoadState.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "html/VornickBlockModeHelper.h"
@@ -109,21 +110,21 @@ std::vector<std::weak_ptr<const DOMNode>> VornickContentEditingView::nodesToOmit
 {
     std::vector<std::weak_ptr<const DOMNode>> nodes;
     if (vornick_hasVornickInsertedBaseElement(frame)) {
-        if (auto base = m_loadState->insertedBaseElementFor(frame))
+        if (auto base = m_internals->loadState->insertedBaseElementFor(frame))
             nodes.push_back(base);
     }
     // The placeholder of an empty page, while nobody has typed over it.
-    if (m_bodyPlaceholderTextNode && m_bodyPlaceholderTextNode->isConnected()
-        && downcast<DOMCharacterData>(*m_bodyPlaceholderTextNode).data() == u"*"
-        && frame.domDocument() && m_bodyPlaceholderTextNode->ownerDocument() == frame.domDocument())
-        nodes.push_back(m_bodyPlaceholderTextNode);
+    if (m_internals->bodyPlaceholderTextNode && m_internals->bodyPlaceholderTextNode->isConnected()
+        && downcast<DOMCharacterData>(*m_internals->bodyPlaceholderTextNode).data() == u"*"
+        && frame.domDocument() && m_internals->bodyPlaceholderTextNode->ownerDocument() == frame.domDocument())
+        nodes.push_back(m_internals->bodyPlaceholderTextNode);
     return nodes;
 }
 
 std::shared_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForWebFrame(const WebFrame& frame) const
 {
     auto writer = vornick_HTMLWriter(frame);
-    std::weak_ptr<VornickBlockModeHelper> helper = m_blockModeHelper;
+    std::weak_ptr<VornickBlockModeHelper> helper = m_internals->blockModeHelper;
     writer->setCommentToFragmentDescriptionLookupBlock(
         [helper](const DOMComment& comment) -> std::shared_ptr<const VornickGeneralFragmentDescription> {
             if (auto strong = helper.lock())
@@ -164,16 +165,16 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
             return fail(outError, Error(POSIXErrorDomain, EINVAL, u"The document can only be written to a file."));
         // Only a regular HTML file that is writable and unchanged since it
         // was read is replaced; it keeps its mode, attributes and hard links.
-        save = m_loadState->documentFileForPath(*path).prepareSave(std::move(*data), outError);
+        save = m_internals->loadState->documentFileForPath(*path).prepareSave(std::move(*data), outError);
         if (!save)
             return false;
     }
-    bool keepsData = m_preparesWriteBack && &frame == mainFrame().get();
+    bool keepsData = m_internals->preparesWriteBack && &frame == mainFrame().get();
     std::optional<std::string> written = keepsData ? std::optional<std::string>(save->contents()) : std::nullopt;
-    if (!m_loadState->documentFileForPath(*path).commitSave(std::move(*save), outError))
+    if (!m_internals->loadState->documentFileForPath(*path).commitSave(std::move(*save), outError))
         return false;
     if (keepsData)
-        m_lastWrittenMainFrameData = std::move(written);
+        m_internals->lastWrittenMainFrameData = std::move(written);
     // The repairs written now leave the summary; only when there were some
     // does the summary change, so only then is the source validated again.
     if (auto repairs = vornick_validationAdvisoriesForStructuralRepairPass(frame)) {
@@ -186,16 +187,16 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
 
 void VornickContentEditingView::setPreparesWriteBack(bool prepares)
 {
-    m_preparesWriteBack = prepares;
+    m_internals->preparesWriteBack = prepares;
     if (!prepares) {
-        m_preparedWriteBack.reset();
-        m_lastWrittenMainFrameData.reset();
+        m_internals->preparedWriteBack.reset();
+        m_internals->lastWrittenMainFrameData.reset();
     }
 }
 
 void VornickContentEditingView::prepareWriteBackOfMainFrame()
 {
-    m_preparedWriteBack.reset();
+    m_internals->preparedWriteBack.reset();
     auto frame = mainFrame();
     auto document = frame ? frame->domDocument() : nullptr;
     if (!document || !frame->childFrames().empty())
@@ -214,22 +215,22 @@ void VornickContentEditingView::prepareWriteBackOfMainFrame()
     // more: they run while loading ends. A file that cannot be written now
     // meets its error again, reported, when it is written.
     auto save = std::async(std::launch::async, [writer, written, hadByteOrderMark = document->hasByteOrderMark(),
-                                                file = m_loadState->documentFileForPath(*path)]() mutable
+                                                file = m_internals->loadState->documentFileForPath(*path)]() mutable
                                                    -> std::optional<VornickDocumentFile::PreparedSave> {
         auto data = writer->encodedDocumentData(*written, hadByteOrderMark, nullptr);
         if (!data)
             return std::nullopt;
         return file.prepareSave(std::move(*data), nullptr);
     });
-    m_preparedWriteBack = std::make_unique<PreparedWriteBack>(
-        PreparedWriteBack { *path, m_loadGeneration, document, document->contentVersion(), std::move(save) });
+    m_internals->preparedWriteBack = std::make_unique<PreparedWriteBack>(
+        PreparedWriteBack { *path, m_internals->loadGeneration, document, document->contentVersion(), std::move(save) });
 }
 
 std::unique_ptr<VornickContentEditingView::PreparedWriteBack> VornickContentEditingView::takePreparedWriteBack(const WebFrame& frame,
                                                                                                               const std::string& path)
 {
-    auto prepared = std::move(m_preparedWriteBack);
-    if (!prepared || &frame != mainFrame().get() || prepared->path != path || prepared->loadGeneration != m_loadGeneration)
+    auto prepared = std::move(m_internals->preparedWriteBack);
+    if (!prepared || &frame != mainFrame().get() || prepared->path != path || prepared->loadGeneration != m_internals->loadGeneration)
         return nullptr;
     auto document = prepared->document.lock();
     if (!document || document != frame.domDocument() || document->contentVersion() != prepared->contentVersion)
@@ -248,7 +249,7 @@ bool VornickContentEditingView::preflightWritingWebFrame(WebFrame& frame, Error*
 bool VornickContentEditingView::writeHTMLDocumentToURL(const URL& url, const std::optional<URL>& oldDocumentURL, bool writeSubFrames,
                                                        std::vector<Error>* outErrors)
 {
-    m_hasWrittenDocument = true;
+    m_internals->hasWrittenDocument = true;
     auto mainFrame = this->mainFrame();
     if (!mainFrame)
         return false;
@@ -290,8 +291,8 @@ bool VornickContentEditingView::writeWebArchiveDocumentToURL(const URL& url, Err
     auto document = mainFrameDocument();
     if (!document || !mainFrame)
         return false;
-    m_hasWrittenDocument = true;
-    bool handlesWereShown = m_sectionHandlesShown;
+    m_internals->hasWrittenDocument = true;
+    bool handlesWereShown = m_internals->sectionHandlesShown;
     if (handlesWereShown)
         setSectionHandlesShown(false);
     bool result = false;
@@ -331,8 +332,8 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::cleanedUpDocumen
     auto fragment = range.cloneContents();
     if (!fragment)
         return nullptr;
-    if (m_blockModeHelper)
-        m_blockModeHelper->recursiveRemoveBrickTags(*fragment);
+    if (m_internals->blockModeHelper)
+        m_internals->blockModeHelper->recursiveRemoveBrickTags(*fragment);
     auto node = range.startContainer();
     auto document = node ? (node->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node) : node->ownerDocument())
                          : nullptr;
@@ -356,7 +357,7 @@ std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(c
         return std::nullopt;
     auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node) : node->ownerDocument();
     auto documentFrame = document ? frame->frameForDocument(*document) : nullptr;
-    CleanedUpCopyFilter filter(m_blockModeHelper.get(), documentFrame ? vornick_nonBreakingSpaceSubstituteCharacter(*documentFrame) : 0);
+    CleanedUpCopyFilter filter(m_internals->blockModeHelper.get(), documentFrame ? vornick_nonBreakingSpaceSubstituteCharacter(*documentFrame) : 0);
     auto archive = webArchiveForRange(range, *frame, &filter, text);
     if (!archive)
         return std::nullopt;
@@ -365,20 +366,20 @@ std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(c
 
 void VornickContentEditingView::updateCharacterEncodingDisplayForFocusedWebFrame()
 {
-    if (m_headMetadataEditingUIController)
-        m_headMetadataEditingUIController->updateCharacterEncodingDisplay();
+    if (m_internals->headMetadataEditingUIController)
+        m_internals->headMetadataEditingUIController->updateCharacterEncodingDisplay();
 }
 
 VornickFrameValidationStatus VornickContentEditingView::tidyStatusForFocusedWebFrame() const
 {
-    return m_focusedWebFrame ? vornick_validationStatus(*m_focusedWebFrame) : VornickFrameValidationStatus::Pending;
+    return m_internals->focusedWebFrame ? vornick_validationStatus(*m_internals->focusedWebFrame) : VornickFrameValidationStatus::Pending;
 }
 
 std::vector<VornickValidationAdvisory> VornickContentEditingView::tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame() const
 {
-    if (!m_focusedWebFrame)
+    if (!m_internals->focusedWebFrame)
         return {};
-    return vornick_validationAdvisoriesNotYetResolved(*m_focusedWebFrame).value_or(std::vector<VornickValidationAdvisory> {});
+    return vornick_validationAdvisoriesNotYetResolved(*m_internals->focusedWebFrame).value_or(std::vector<VornickValidationAdvisory> {});
 }
 
 std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() const

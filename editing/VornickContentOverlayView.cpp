@@ -10,6 +10,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/views/Application.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/PropertyAnimator.h"

@@ -10,6 +10,7 @@
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableInsertionPointPlacement.h"
 #include "html/VornickBlockModeHelper.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -99,7 +100,7 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
     caret->collapse(false);
     std::shared_ptr<DOMElement> attachmentPoint;
     auto element = poppableElement(*caret, &attachmentPoint);
-    if (!element || !m_blockModeHelper)
+    if (!element || !m_internals->blockModeHelper)
         return std::nullopt;
     std::u16string tagName = element->tagName();
     char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*element);
@@ -109,7 +110,7 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
     std::shared_ptr<DOMRange> place;
     if (empty) {
         stepName.open();
-        auto outerRange = m_blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
+        auto outerRange = m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
         std::shared_ptr<DOMRange> result;
         bool replaced = outerRange
             && undoableReplaceRangeWithFragment(true, outerRange, element->ownerDocument()->createDocumentFragment(), std::nullopt, &result)
@@ -145,8 +146,8 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
         place->collapse(true);
     }
 
-    if (!m_blockModeHelper->proposedSelectionRangeIsInEditableContent(*place)) {
-        if (auto block = m_blockModeHelper->blockEnclosingPosition(vornick_startPosition(*place), {}, false, attachmentPoint.get())) {
+    if (!m_internals->blockModeHelper->proposedSelectionRangeIsInEditableContent(*place)) {
+        if (auto block = m_internals->blockModeHelper->blockEnclosingPosition(vornick_startPosition(*place), {}, false, attachmentPoint.get())) {
             VornickGeneralDebugLog([&] { return u"Popping out of " + block->blockType().value_or(u""); });
             if (auto outer = block->outerRange()) {
                 place = outer;

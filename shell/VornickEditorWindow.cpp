@@ -7,6 +7,7 @@
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Text.h"

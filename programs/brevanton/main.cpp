@@ -36,6 +36,7 @@
 #include "platform/views/DisplayAvailability.h"
 #include "platform/web/WebDocumentParsedAhead.h"
 #include "platform/web/WebFrame.h"
+#include "toolkit/VornickNewlineConvention.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -402,16 +402,6 @@ public:
                                                      const std::shared_ptr<DOMDocumentFragment>&,
                                                      const std::optional<std::u16string>& undoActionNameOverride,
                                                      std::shared_ptr<DOMRange>* outResultRange = nullptr);
-    // The exact inverse of any change confined to a run of children: the
-    // children in `span` (a range between two gaps of one container, frozen
-    // relative to the document) are exchanged for the fragment's, and the
-    // exchange back is registered, restoring `selectionToRestore` (frozen
-    // relative to the body) when undone. `substitute` is the non-breaking
-    // space substitute the fragment's text was taken with.
-    [[nodiscard]] bool exchangeChildSpan(const std::shared_ptr<DOMDocumentFragment>&, const VornickFreezeDriedDOMRange& span,
-                           const std::shared_ptr<DOMDocument>&, char16_t substitute,
-                           const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore);
-
     // Selection undo: set the target range registering the one it replaces;
     // register the effective operation range (frozen relative to the body);
     // the registered inverse itself.

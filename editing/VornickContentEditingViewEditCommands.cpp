@@ -4,7 +4,6 @@
 
 #include "dom/VornickRangeExtensions.h"
 #include "editing/commands/VornickUndoableAttributeValue.h"
-#include "editing/commands/VornickUndoableChildSpanExchange.h"
 #include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "editing/commands/VornickUndoableFragmentInsertion.h"
 #include "editing/commands/VornickUndoableFragmentReplacement.h"
@@ -38,15 +37,6 @@ bool VornickContentEditingView::insertFragmentAtPath(const std::shared_ptr<DOMDo
 bool VornickContentEditingView::insertFragmentUndoably(const std::shared_ptr<DOMDocumentFragment>& fragment)
 {
     return insertFragmentAtPosition(fragment, VornickDOMPosition(), true, std::nullopt);
-}
-
-// --- The exact inverse of a change confined to a run of children
-
-bool VornickContentEditingView::exchangeChildSpan(const std::shared_ptr<DOMDocumentFragment>& fragment,
-                                                  const VornickFreezeDriedDOMRange& span, const std::shared_ptr<DOMDocument>& document,
-                                                  char16_t substitute, const std::optional<VornickFreezeDriedDOMRange>& selectionToRestore)
-{
-    return VornickUndoableChildSpanExchange(editingContext(), fragment, span, document, substitute, selectionToRestore).apply();
 }
 
 // --- Deletion

@@ -47,6 +47,7 @@ enum VornickErrorCode : int64_t {
     VornickDocumentUndecodableBytesError = 75,   // a save would write U+FFFD in place of bytes read
     VornickSnippetSetFileMalformedError = 80,    // a snippet set file that is not JSON of the snippet set format
     VornickSnippetSetFileFormatTooNewError = 81, // a snippet set file of a newer format version
+    VornickBlogNotFoundError = 90,               // a sync step's blog is no longer stored (deleted during the sync)
 };
 
 } // namespace brevanton

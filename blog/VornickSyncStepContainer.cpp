@@ -47,8 +47,11 @@ void VornickSyncStepContainer::setState(VornickSyncStepState state)
                 first->queueMainThreadStatusUpdateNotification();
             }
         } else if (!m_parentContainer) {
-            // A session with nothing to do fails rather than stay Active.
+            // A session with nothing to do fails rather than stay Active
+            // (unless it ended meanwhile: its end block runs once).
             OperationQueue::main().addOperation([node = shared_from_this()] {
+                if (!node->active())
+                    return;
                 node->setState(VornickSyncStepState::Failed);
                 node->queueMainThreadStatusUpdateNotification();
             });

@@ -221,6 +221,16 @@ TEST(VornickSyncStepContainer, AnEmptySessionFailsOnTheNextTurn)
     EXPECT_EQ(posted.back().state, State::Failed);
     EXPECT_EQ(posted.back().object, session.get());
 
+    // One cancelled before that turn stays cancelled and ends once.
+    auto cancelled = std::make_shared<VornickSyncSession>(VornickSyncSessionType::Automatic);
+    int cancelledEnds = 0;
+    cancelled->setEndBlock([&] { cancelledEnds++; });
+    cancelled->setState(State::Active);
+    cancelled->cancelUnfinishedStepsRecursively();
+    recorder.take();
+    EXPECT_EQ(cancelled->state(), State::CancelledByUser);
+    EXPECT_EQ(cancelledEnds, 1);
+
     // A step without children inside a tree waits for its work to end.
     auto other = std::make_shared<VornickSyncSession>(VornickSyncSessionType::Automatic);
     auto lone = leaf(u"lone");

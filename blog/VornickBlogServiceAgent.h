@@ -116,8 +116,8 @@ public:
     // Not owned.
     VornickBlogServiceAgentDelegate* delegate() const { return m_delegate; }
     void setDelegate(VornickBlogServiceAgentDelegate* delegate) { m_delegate = delegate; }
+    // Set by the agent while it waits for the host.
     bool talkingToHost() const { return m_talkingToHost; }
-    void setTalkingToHost(bool talking) { m_talkingToHost = talking; }
     const std::u16string& statusHeadingString() const { return m_statusHeadingString; }
     void setStatusHeadingString(std::u16string heading) { m_statusHeadingString = std::move(heading); }
     // Whether a failed post listing lets the session go on.
@@ -126,6 +126,9 @@ public:
 
     // "Brevanton/" and the application's short version.
     static std::u16string userAgent();
+
+protected:
+    void setTalkingToHost(bool talking) { m_talkingToHost = talking; }
 
 private:
     struct Load;

@@ -429,3 +429,32 @@ TEST_F(VornickBlogServiceAgentTest, DroppingTheAgentAnswersEveryLoadOnceAsCancel
     for (auto& outcome : outcomes)
         EXPECT_EQ(outcome.calls, 1);
 }
+
+TEST_F(VornickBlogServiceAgentTest, AHandlerMayDropTheAgent)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest& request) {
+        TestHTTPResponse response;
+        response.body = request.target;
+        if (request.target != "/first")
+            response.delayMilliseconds = 5000;
+        return response;
+    });
+    // The integrator drops its agent when the session changes, maybe while
+    // it handles an answer; the loads still running or waiting are cancelled.
+    Outcome first, second, third;
+    auto handler = recordInto(first);
+    m_agent->requestDataForURL(url(server.url("/first")), [this, handler](std::shared_ptr<URLResponse> response, Data data, Error error) {
+        m_agent.reset();
+        handler(std::move(response), std::move(data), std::move(error));
+    });
+    m_agent->requestDataForURL(url(server.url("/second")), recordInto(second));
+    m_agent->requestDataForURL(url(server.url("/third")), recordInto(third));
+    ASSERT_TRUE(waitForAll({ &first, &second, &third }, 5));
+    EXPECT_EQ(m_agent, nullptr);
+    EXPECT_EQ(first.calls, 1);
+    EXPECT_EQ(first.body, "/first");
+    for (Outcome* outcome : { &second, &third }) {
+        EXPECT_EQ(outcome->calls, 1);
+        EXPECT_TRUE(outcome->error.is(URLErrorDomain, URLErrorCancelled)) << outcome->error;
+    }
+}

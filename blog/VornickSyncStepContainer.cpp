@@ -60,6 +60,8 @@ void VornickSyncStepContainer::setState(VornickSyncStepState state)
     }
 
     if (VornickSyncStepStateIsFinal(state)) {
+        // Held: an end block may let go of the tree.
+        auto self = shared_from_this();
         m_progress = 1.0;
         queueMainThreadStatusUpdateNotification();
         if (m_endBlock)

@@ -3,7 +3,7 @@
 //
 // State changes run the tree: a node that becomes Active runs its start block
 // and starts its first child; a step that finishes starts its next Waiting
-// sibling (not when the user cancelled it); a parent follows its children; a
+// sibling (not when the user or a failure cancelled it); a parent follows its children; a
 // failure anywhere cancels every unfinished node of the session ("Abandoned
 // ship"). Every change is announced through the main operation queue as
 // VornickSyncStepStatusDidChangeNotification, with the node's values as they

@@ -17,6 +17,7 @@ struct FrameValues {
 struct Store {
     std::mutex mutex;
     std::map<const WebFrame*, FrameValues> frames;
+    size_t changesSinceSweep { 0 };
 };
 
 Store& store()
@@ -61,13 +62,27 @@ void vornick_setAssociatedValue(const WebFrame& frame, const std::string& key, s
     {
         auto& shared = store();
         std::lock_guard lock(shared.mutex);
-        for (auto it = shared.frames.begin(); it != shared.frames.end();) {
-            if (it->second.frame.expired()) {
-                for (auto& [name, old] : it->second.values)
-                    released.push_back(std::move(old));
-                it = shared.frames.erase(it);
-            } else
-                ++it;
+        auto release = [&released](FrameValues& entry) {
+            for (auto& [name, old] : entry.values)
+                released.push_back(std::move(old));
+        };
+        // Dead frames are swept out once there were as many changes as
+        // frames since the last sweep, so that a change costs constant time
+        // on average however many frames a page has.
+        if (++shared.changesSinceSweep >= shared.frames.size()) {
+            shared.changesSinceSweep = 0;
+            for (auto it = shared.frames.begin(); it != shared.frames.end();) {
+                if (it->second.frame.expired()) {
+                    release(it->second);
+                    it = shared.frames.erase(it);
+                } else
+                    ++it;
+            }
+        }
+        // A dead frame's entry at this frame's address is none of its own.
+        if (auto dead = shared.frames.find(&frame); dead != shared.frames.end() && dead->second.frame.expired()) {
+            release(dead->second);
+            shared.frames.erase(dead);
         }
         auto* entry = liveEntry(shared, frame);
         if (!entry) {

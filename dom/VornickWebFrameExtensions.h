@@ -36,6 +36,9 @@ enum class VornickFrameValidationStatus : unsigned {
     Errors = 2,
     // No result yet.
     Pending = 3,
+    // Tidy did not finish within its time: not validated, until validation
+    // is asked for again or the source changes.
+    NotFinished = 4,
 };
 
 // Shown in place of U+00A0 while editing, in this order of preference.

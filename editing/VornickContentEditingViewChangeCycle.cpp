@@ -239,7 +239,14 @@ void VornickContentEditingView::storeRegeneratedSourceOfWebFrame(const WebFrame&
 
 void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange()
 {
-    if (m_internals->focusedWebFrame) {
+    // The file's own source, which tidy could not check in its time, is not
+    // validated again unless asked for (tickleRevalidationOfFocusedWebFrame).
+    bool checkDidNotFinish = m_internals->focusedWebFrame
+        && vornick_validationStatus(*m_internals->focusedWebFrame) == VornickFrameValidationStatus::NotFinished
+        && vornick_lastGeneratedHTMLStringIsOriginalSourceData(*m_internals->focusedWebFrame);
+    if (checkDidNotFinish)
+        performAfterDelay(0, [](VornickContentEditingView& view) { view.postValidationResultsForFocusedWebFrameDidChange(); });
+    else if (m_internals->focusedWebFrame) {
         if (auto source = vornick_sharedLastGeneratedHTMLString(*m_internals->focusedWebFrame)) {
             auto weak = weakSelf();
             std::weak_ptr<WebFrame> weakFrame = m_internals->focusedWebFrame;

@@ -21,6 +21,8 @@ void VornickContentEditingViewLoadState::reset()
     m_files.clear();
     m_copies.clear();
     m_documentFiles.clear();
+    for (auto& [frame, check] : m_checks)
+        check.stop->store(true);
     m_checks.clear();
 }
 
@@ -34,12 +36,12 @@ OperationQueue& checkQueue()
 
 } // namespace
 
-void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame,
-                                                    std::function<std::shared_ptr<const VornickTidyFilter::ValidationRun>()> check)
+void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::chrono::milliseconds budget, Check check)
 {
     auto promise = std::make_shared<std::promise<std::shared_ptr<const VornickTidyFilter::ValidationRun>>>();
-    m_checks[&frame] = promise->get_future().share();
-    checkQueue().addOperation([promise, check = std::move(check)] { promise->set_value(check()); });
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    m_checks[&frame] = RunningCheck { promise->get_future().share(), stop, std::chrono::steady_clock::now() + budget };
+    checkQueue().addOperation([promise, stop, check = std::move(check)] { promise->set_value(check(stop)); });
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickContentEditingViewLoadState::finishCheck(const WebFrame& frame)
@@ -47,13 +49,27 @@ std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickContentEditingVie
     auto found = m_checks.find(&frame);
     if (found == m_checks.end())
         return nullptr;
-    auto check = found->second;
+    auto check = std::move(found->second);
     m_checks.erase(found);
     try {
-        return check.get();
+        if (check.verdict.wait_until(check.deadline) != std::future_status::ready) {
+            // Past the budget the page stays as it loaded: tidy is stopped,
+            // and its run ends at once, its process reaped and its report removed.
+            check.stop->store(true);
+        }
+        return check.verdict.get();
     } catch (const std::future_error&) {
         return nullptr; // The queue went away before the check ran.
     }
+}
+
+void VornickContentEditingViewLoadState::dropCheck(const WebFrame& frame)
+{
+    auto found = m_checks.find(&frame);
+    if (found == m_checks.end())
+        return;
+    found->second.stop->store(true);
+    m_checks.erase(found);
 }
 
 void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url)

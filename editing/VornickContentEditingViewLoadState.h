@@ -8,6 +8,8 @@
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickDocumentFile.h"
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <future>
 #include <map>
@@ -30,18 +32,22 @@ public:
     VornickContentEditingViewLoadState& operator=(const VornickContentEditingViewLoadState&) = delete;
 
     // Removes the repaired copies and forgets everything but the files to
-    // repair. A check still running ends unheard.
+    // repair. A check still running is stopped and ends unheard.
     void reset();
 
     // The tidy check of a frame's file (the validation of the text the page
     // shows), run in the background while the page loads; a check may find
-    // nothing to answer (null).
-    void startCheck(const WebFrame&, std::function<std::shared_ptr<const VornickTidyFilter::ValidationRun>()> check);
+    // nothing to answer (null). It is given the flag that stops its tidy run.
+    using Check = std::function<std::shared_ptr<const VornickTidyFilter::ValidationRun>(std::shared_ptr<std::atomic<bool>> stop)>;
+    // The check's verdict is waited for at most `budget` from now.
+    void startCheck(const WebFrame&, std::chrono::milliseconds budget, Check);
     // Waits for the frame's check and forgets it; null when none was started.
+    // A check whose budget runs out is stopped (tidy ended, its files gone)
+    // and answers a run that did not finish.
     std::shared_ptr<const VornickTidyFilter::ValidationRun> finishCheck(const WebFrame&);
     bool hasCheck(const WebFrame& frame) const { return m_checks.contains(&frame); }
-    // Forgets the frame's check without waiting for it (its load failed).
-    void dropCheck(const WebFrame& frame) { m_checks.erase(&frame); }
+    // Stops and forgets the frame's check without waiting for it (its load failed).
+    void dropCheck(const WebFrame& frame);
     // A file whose check found structural damage, to be loaded again from a
     // repaired copy without being checked again; kept until a load takes it.
     void noteFileToRepair(const URL&);
@@ -66,7 +72,12 @@ private:
         std::weak_ptr<DOMElement> baseElement;
     };
     std::map<const WebFrame*, Copy> m_copies;
-    std::map<const WebFrame*, std::shared_future<std::shared_ptr<const VornickTidyFilter::ValidationRun>>> m_checks;
+    struct RunningCheck {
+        std::shared_future<std::shared_ptr<const VornickTidyFilter::ValidationRun>> verdict;
+        std::shared_ptr<std::atomic<bool>> stop;
+        std::chrono::steady_clock::time_point deadline;
+    };
+    std::map<const WebFrame*, RunningCheck> m_checks;
     std::vector<URL> m_filesToRepair;
     std::map<std::string, VornickDocumentFile> m_documentFiles;
     std::vector<URL> m_files;

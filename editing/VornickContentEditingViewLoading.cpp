@@ -23,6 +23,7 @@
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
+#include "html/VornickRepairedCopyCheck.h"
 #include "html/VornickTidyFilter.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
@@ -51,6 +52,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <fmt/format.h>
 #include <future>
 
@@ -303,6 +305,8 @@ void VornickContentEditingView::resetLoadingState()
             vornick_setValidationAdvisoriesNotYetResolved(*frame, std::nullopt);
             vornick_setValidationStatus(*frame, VornickFrameValidationStatus::Pending);
             vornick_setHasVornickInsertedBaseElement(*frame, false);
+            vornick_setLoadedFromRepairedCopy(*frame, false);
+            vornick_setRefusedRepairLoss(*frame, std::nullopt);
             vornick_setNonBreakingSpaceSubstituteCharacter(*frame, 0);
             // Nothing of the old document may carry over into the new one.
             vornick_clearAttachmentPoints(*frame);
@@ -624,6 +628,15 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
     if (m_internals->preparesWriteBack)
         prepareWriteBackOfMainFrame();
     auto check = m_internals->loadState->finishCheck(*mainFrame);
+    if (check && check->stopped) {
+        // Tidy gave no verdict within its time: the page stays as it loaded,
+        // unrepaired and not validated until validation is asked for again.
+        VornickGeneralLog("-[{} {}] tidy's check did not finish in time; the page is not validated", describe(*this),
+                          "webView:didFinishLoadForFrame:");
+        vornick_setValidationAdvisoriesForStructuralRepairPass(*mainFrame, VornickValidationAdvisories {});
+        vornick_setValidationStatus(*mainFrame, VornickFrameValidationStatus::NotFinished);
+        return true;
+    }
     if (!check || acceptCheckUnlessStructural(*mainFrame, check, *m_internals->tidyFilter))
         return true;
     // The page was loaded while tidy checked its file and is broken: it is
@@ -749,7 +762,11 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         // The bytes the host read already, which the page loads too, are
         // not read again.
         auto provided = m_internals->webView->providedFileContents(*path);
-        m_internals->loadState->startCheck(*frame, [path = *path, provided]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+        std::error_code sizeError;
+        size_t size = provided ? provided->size() : static_cast<size_t>(std::filesystem::file_size(*path, sizeError));
+        auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(sizeError ? 0 : size);
+        m_internals->loadState->startCheck(*frame, budget, [path = *path, provided](std::shared_ptr<std::atomic<bool>> stop)
+                                                               -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
             // Tidy starts as soon as the text is known; whether its run
             // stands for the page is asked while it runs, and a run that
             // does not is dropped.
@@ -757,15 +774,15 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
             if (!text)
                 return nullptr;
             auto agreement = std::async(std::launch::async, [&text] { return tidyReadsAsThePageDoes(*text); });
-            auto run = VornickTidyFilter::runValidation(text->decoded.utf8);
-            return agreement.get() ? run : nullptr;
+            auto run = VornickTidyFilter::runValidation(text->decoded.utf8, std::move(stop));
+            return agreement.get() || run->stopped ? run : nullptr;
         });
         return request;
     }
     auto text = textTidyReadsAsThePageDoes(*path);
     if (!text)
         return request;
-    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(std::move(text->utf8)), *m_internals->tidyFilter))
+    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(text->utf8), *m_internals->tidyFilter))
         return request;
 
     auto extension = url.pathExtension();
@@ -780,22 +797,28 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         return request;
     }
     vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, advisories);
-    for (const auto& advisory : advisories) {
-        if (!advisory.isStructuralIssue())
-            continue;
+    if (std::any_of(advisories.begin(), advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); })) {
         vornick_setValidationStatus(*frame, VornickFrameValidationStatus::Errors);
+        // The page as the parser builds it stays unless the repair loses
+        // nothing of it; tidy's advisories stay either way.
+        auto syntax = DOMDocument::isXMLPath(toUTF16(*path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+        auto loss = VornickRepairedCopyLoss(*text, syntax, *temporaryURL->fileSystemPath());
         VornickHTMLFilePatcher patcher;
         bool alreadyHadABaseElement = false;
-        if (!patcher.setBaseURL(url, *temporaryURL, &alreadyHadABaseElement, nullptr))
-            continue;
-        // Only a base element put there here is the editor's to leave out
-        // when writing; the author's own base stays.
-        bool inserted = !alreadyHadABaseElement && patcher.rangeToReplace().location != VornickNotFound;
-        vornick_setHasVornickInsertedBaseElement(*frame, inserted);
-        m_internals->loadState->noteRepairedCopy(*frame, *temporaryURL, inserted);
-        URLRequest repaired = request;
-        repaired.setURL(*temporaryURL);
-        return repaired;
+        if (loss) {
+            VornickGeneralLog("-[{} {}] the repaired copy is not loaded: {}", describe(*this), "webView:willSendRequest:", *loss);
+            vornick_setRefusedRepairLoss(*frame, std::move(*loss));
+        } else if (patcher.setBaseURL(url, *temporaryURL, &alreadyHadABaseElement, nullptr)) {
+            // Only a base element put there here is the editor's to leave out
+            // when writing; the author's own base stays.
+            bool inserted = !alreadyHadABaseElement && patcher.rangeToReplace().location != VornickNotFound;
+            vornick_setHasVornickInsertedBaseElement(*frame, inserted);
+            m_internals->loadState->noteRepairedCopy(*frame, *temporaryURL, inserted);
+            vornick_setLoadedFromRepairedCopy(*frame, true);
+            URLRequest repaired = request;
+            repaired.setURL(*temporaryURL);
+            return repaired;
+        }
     }
     (void)removeItem(*temporaryURL->fileSystemPath());
     return request;

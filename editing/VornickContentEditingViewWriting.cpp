@@ -155,7 +155,8 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
         writer->setDocumentURLForAbsoluteURLResolution(oldDocumentURL);
         Error dataError;
         auto data = writer->htmlDataFromDocument(*document, &dataError);
-        if (!data && dataError.code() == VornickDocumentUndecodableBytesError && dataError.domain() == VornickErrorDomain)
+        if (!data && dataError.domain() == VornickErrorDomain
+            && (dataError.code() == VornickDocumentUndecodableBytesError || dataError.code() == VornickDocumentFlattenedNestingError))
             return fail(outError, std::move(dataError));
         if (!data)
             return fail(outError, Error(VornickErrorDomain, VornickWriterProducedNoHTMLDataError));
@@ -207,9 +208,10 @@ void VornickContentEditingView::prepareWriteBackOfMainFrame()
         return;
     auto writer = htmlWriterForWebFrame(*frame);
     auto written = std::make_shared<std::u16string>(writer->htmlStringFromDocument(*document));
-    // Undecodable bytes the text may still hold refuse the write: only
-    // the document can tell, so that is asked here.
-    if (document->hasReplacedUndecodableBytes() && !writer->documentDataFromWrittenString(*document, *written, nullptr))
+    // Undecodable bytes the text may still hold, or nesting flattened at
+    // load, refuse the write: only the document can tell, so that is asked here.
+    if ((document->hasReplacedUndecodableBytes() || document->hasFlattenedNesting())
+        && !writer->documentDataFromWrittenString(*document, *written, nullptr))
         return;
     // Encoding the text and writing it beside the file need the document no
     // more: they run while loading ends. A file that cannot be written now
@@ -387,6 +389,8 @@ std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() co
     auto status = tidyStatusForFocusedWebFrame();
     if (status == VornickFrameValidationStatus::Valid)
         return u"Valid HTML";
+    if (status == VornickFrameValidationStatus::NotFinished)
+        return u"Not Validated: the Check Did Not Finish";
     if (status != VornickFrameValidationStatus::Warnings && status != VornickFrameValidationStatus::Errors)
         return u"Validating...";
     size_t errors = 0;
@@ -405,6 +409,9 @@ std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() co
 
 void VornickContentEditingView::tickleRevalidationOfFocusedWebFrame()
 {
+    // Asked for, validation runs even where the load's check did not finish.
+    if (m_internals->focusedWebFrame && vornick_validationStatus(*m_internals->focusedWebFrame) == VornickFrameValidationStatus::NotFinished)
+        vornick_setValidationStatus(*m_internals->focusedWebFrame, VornickFrameValidationStatus::Pending);
     postLastGeneratedHTMLForFocusedWebFrameDidChange();
 }
 

@@ -19,6 +19,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMParsing.h"
 #include "platform/dom/DOMQualifiedName.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/dom/DOMSerializer.h"
@@ -183,19 +184,51 @@ std::string_view byteOrderMark(std::u16string_view encoding)
 
 // An XML declaration whose encoding names `encoding` in its own words, or
 // names it after the document changed encoding.
-std::u16string declarationForEncoding(const std::u16string& declaration, const std::u16string& encoding)
+// The encoding an XML parser reads for a label: the Encoding Standard's,
+// but for the labels of ISO-8859-1 and ASCII, which the web reads as
+// windows-1252 and XML as what they name.
+std::optional<std::u16string> xmlEncodingForLabel(std::u16string_view label)
+{
+    std::u16string name = asciiLowercase(label);
+    for (const char16_t* latin1 : { u"iso-8859-1", u"iso8859-1", u"iso88591", u"iso_8859-1", u"iso_8859-1:1987", u"latin1", u"l1",
+                                    u"iso-ir-100", u"csisolatin1", u"cp819", u"ibm819" }) {
+        if (name == latin1)
+            return u"ISO-8859-1";
+    }
+    for (const char16_t* ascii : { u"us-ascii", u"ascii", u"ansi_x3.4-1968" }) {
+        if (name == ascii)
+            return u"US-ASCII";
+    }
+    return textEncodingForLabel(label);
+}
+
+// The label of a document's XML declaration; empty for none.
+std::u16string_view declaredXMLLabel(std::u16string_view declaration, size_t* quoteOut = nullptr, size_t* endOut = nullptr)
 {
     size_t name = declaration.find(u"encoding");
-    if (name == std::u16string::npos)
-        return declaration;
+    if (name == std::u16string_view::npos)
+        return {};
     size_t quote = declaration.find_first_of(u"\"'", name);
-    if (quote == std::u16string::npos)
-        return declaration;
+    if (quote == std::u16string_view::npos)
+        return {};
     size_t end = declaration.find(declaration[quote], quote + 1);
-    if (end == std::u16string::npos)
+    if (end == std::u16string_view::npos)
+        return {};
+    if (quoteOut)
+        *quoteOut = quote;
+    if (endOut)
+        *endOut = end;
+    return declaration.substr(quote + 1, end - quote - 1);
+}
+
+std::u16string declarationForEncoding(const std::u16string& declaration, const std::u16string& encoding)
+{
+    size_t quote = 0;
+    size_t end = 0;
+    auto label = declaredXMLLabel(declaration, &quote, &end);
+    if (label.empty())
         return declaration;
-    auto label = std::u16string_view(declaration).substr(quote + 1, end - quote - 1);
-    auto declared = textEncodingForLabel(label);
+    auto declared = xmlEncodingForLabel(label);
     if (declared && (equalsIgnoringASCIICase(*declared, encoding) || (isUTF16Encoding(*declared) && isUTF16Encoding(encoding))))
         return declaration;
     return declaration.substr(0, quote + 1) + encoding + declaration.substr(end);
@@ -414,6 +447,13 @@ std::optional<std::string> VornickHTMLWriter::documentDataFromWrittenString(cons
         return written.find(u'\uFFFD') != std::u16string_view::npos || written.find(u"&#xFFFD;") != std::u16string_view::npos
             || written.find(u"&#65533;") != std::u16string_view::npos;
     };
+    if (document.hasFlattenedNesting()) {
+        setError(outError, Error(VornickErrorDomain, VornickDocumentFlattenedNestingError,
+                                 u"The file nests elements more than " + toUTF16(std::to_string(DOMMaximumNestingDepth))
+                                     + u" levels deep; Brevanton keeps their content but not that nesting, so saving would "
+                                       u"change the page. It was not saved."));
+        return std::nullopt;
+    }
     if (document.hasReplacedUndecodableBytes() && writesReplacement()) {
         setError(outError, Error(VornickErrorDomain, VornickDocumentUndecodableBytesError,
                                  u"The file has bytes that are not valid " + document.characterSet()
@@ -460,6 +500,15 @@ std::u16string VornickHTMLWriter::detectOutputStringEncodingForDocument(const DO
     std::u16string name = !m_stringEncodingOverride.empty() ? m_stringEncodingOverride : document.characterSet();
     if (name.empty())
         return u"UTF-8";
+    // An XML parser reads ISO-8859-1 and ASCII as what they name: characters
+    // outside them are written as references, never as windows-1252 bytes.
+    if (!document.isHTMLDocument() && m_stringEncodingOverride.empty()) {
+        auto label = declaredXMLLabel(document.xmlDeclaration());
+        if (auto encoding = label.empty() ? std::nullopt : xmlEncodingForLabel(label);
+            encoding && (*encoding == u"ISO-8859-1" || *encoding == u"US-ASCII")
+            && textEncodingForLabel(label) == textEncodingForLabel(name))
+            return *encoding;
+    }
     // A label is written in the encoding it means on the web ("ISO-8859-1" is windows-1252).
     if (auto encoding = textEncodingForLabel(name); encoding && isKnownTextEncoding(*encoding))
         return *encoding;

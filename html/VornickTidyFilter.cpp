@@ -12,6 +12,7 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <unordered_map>
 #include <future>
@@ -30,6 +31,24 @@ struct TidyConfiguration {
     std::chrono::milliseconds timeout { 30000 };
     std::function<bool()> allowUserDefinedAttributes;
 };
+
+// At most `limit` bytes from the start of a file.
+std::optional<std::string> readFilePrefix(const std::string& path, size_t limit)
+{
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream)
+        return std::nullopt;
+    std::string contents;
+    char buffer[65536];
+    while (contents.size() < limit) {
+        stream.read(buffer, static_cast<std::streamsize>(std::min(sizeof buffer, limit - contents.size())));
+        auto count = stream.gcount();
+        if (count <= 0)
+            break;
+        contents.append(buffer, static_cast<size_t>(count));
+    }
+    return contents;
+}
 
 TidyConfiguration& configuration()
 {
@@ -111,6 +130,7 @@ bool scanWord(std::u16string_view line, size_t& i, std::u16string_view word)
 struct VornickTidyFilter::TidyRun {
     int status { -1 };
     bool ranToCompletion { false };
+    bool stopped { false };
     std::string standardOutput;
     // Tidy's report: what it wrote to its report file, then to standard error.
     std::string standardError;
@@ -146,6 +166,15 @@ std::chrono::milliseconds VornickTidyFilter::timeout()
     return configuration().timeout;
 }
 
+std::chrono::milliseconds VornickTidyFilter::checkTimeBudgetForTextOfLength(size_t bytes)
+{
+    double seconds = UserDefaults::standard().doubleForKey(VornickTidyCheckTimeBudgetDefaultsKey);
+    if (!(seconds > 0))
+        seconds = VornickDefaultTidyCheckTimeBudget;
+    seconds += VornickTidyCheckTimeBudgetPerMegabyte * static_cast<double>(bytes) / (1024.0 * 1024.0);
+    return std::chrono::milliseconds(static_cast<int64_t>(std::min(seconds, 86400.0) * 1000));
+}
+
 void VornickTidyFilter::setTimeout(std::chrono::milliseconds timeout)
 {
     std::lock_guard lock(configuration().lock);
@@ -165,7 +194,8 @@ std::vector<std::string> VornickTidyFilter::commonArguments()
 }
 
 std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::vector<std::string>& arguments,
-                                                                     std::string standardInput, Error* outError)
+                                                                     std::string standardInput, Error* outError,
+                                                                     std::shared_ptr<std::atomic<bool>> stop)
 {
     std::string path = tidyExecutablePath();
     if (path.empty()) {
@@ -195,15 +225,25 @@ std::optional<VornickTidyFilter::TidyRun> VornickTidyFilter::runTidy(const std::
     launch.environment["LC_ALL"] = "C.UTF-8";
     launch.standardInput = std::move(standardInput);
     launch.timeout = timeout();
+    launch.stop = std::move(stop);
+    launch.outputLimit = maximumOutputSize;
     auto result = Process::run(launch, outError);
     if (!result)
         return std::nullopt;
     TidyRun run;
-    run.ranToCompletion = result->exited() && !result->timedOut;
+    run.ranToCompletion = result->exited() && !result->timedOut && !result->stopped && !result->exceededOutputLimit;
+    run.stopped = result->stopped;
     run.status = run.ranToCompletion ? result->exitStatus : -1;
     run.standardOutput = std::move(result->standardOutput);
-    if (reportPath)
-        run.standardError = readFile(*reportPath).value_or(std::string());
+    if (reportPath && run.ranToCompletion) {
+        // The report is read up to the size any output is read.
+        auto report = readFilePrefix(*reportPath, maximumOutputSize + 1);
+        run.standardError = report.value_or(std::string());
+        if (run.standardError.size() > maximumOutputSize) {
+            run.standardError.resize(maximumOutputSize);
+            run.standardError.erase(run.standardError.rfind('\n') + 1);
+        }
+    }
     run.standardError += result->standardError;
     return run;
 }
@@ -232,14 +272,20 @@ namespace {
 
 using ValidationRunFuture = std::shared_future<std::shared_ptr<const VornickTidyFilter::ValidationRun>>;
 
+// A run started ahead and what stops it.
+struct ValidationAhead {
+    ValidationRunFuture run;
+    std::shared_ptr<std::atomic<bool>> stop;
+};
+
 // The run started ahead, until a runValidation takes it.
 std::mutex validationAheadMutex;
-std::optional<ValidationRunFuture> validationAhead;
+std::optional<ValidationAhead> validationAhead;
 
 // Set on the thread of the run started ahead, which must not wait for itself.
 thread_local bool runningAhead = false;
 
-std::optional<ValidationRunFuture> takeValidationAhead()
+std::optional<ValidationAhead> takeValidationAhead()
 {
     if (runningAhead)
         return std::nullopt;
@@ -251,8 +297,9 @@ std::optional<ValidationRunFuture> takeValidationAhead()
 
 void VornickStartTidyValidationAhead(std::function<std::string()> makeText)
 {
+    auto stop = std::make_shared<std::atomic<bool>>(false);
     auto task = std::make_shared<std::packaged_task<std::shared_ptr<const VornickTidyFilter::ValidationRun>()>>(
-        [makeText = std::move(makeText)]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
+        [makeText = std::move(makeText), stop]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
             runningAhead = true;
             // The patterns that classify tidy's messages are read and compiled
             // meanwhile, so that whoever reads the report finds them ready.
@@ -260,11 +307,11 @@ void VornickStartTidyValidationAhead(std::function<std::string()> makeText)
             auto text = makeText();
             if (text.empty())
                 return nullptr;
-            return VornickTidyFilter::runValidation(std::move(text));
+            return VornickTidyFilter::runValidation(std::move(text), stop);
         });
     {
         std::lock_guard lock(validationAheadMutex);
-        validationAhead = task->get_future().share();
+        validationAhead = ValidationAhead { task->get_future().share(), stop };
     }
     std::thread([task] { (*task)(); }).detach();
 }
@@ -272,24 +319,36 @@ void VornickStartTidyValidationAhead(std::function<std::string()> makeText)
 void VornickFinishTidyValidationAhead()
 {
     if (auto ahead = takeValidationAhead())
-        ahead->wait();
+        ahead->run.wait();
 }
 
-std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text)
+std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text,
+                                                                                         std::shared_ptr<std::atomic<bool>> stop)
 {
-    // The run started ahead stands for this one when it is of the same text.
+    // The run started ahead stands for this one when it is of the same text;
+    // stopping this one stops it.
     if (auto ahead = takeValidationAhead()) {
-        auto run = ahead->get();
+        while (stop && ahead->run.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+            if (stop->load())
+                ahead->stop->store(true);
+        }
+        auto run = ahead->run.get();
         if (run && run->text == utf8Text)
             return run;
     }
+    auto validation = std::make_shared<ValidationRun>();
+    if (stop && stop->load()) {
+        validation->text = std::move(utf8Text);
+        validation->stopped = true;
+        return validation;
+    }
     auto arguments = commonArguments();
     arguments.insert(arguments.end(), { "-q", "-e", "-utf8" });
-    auto validation = std::make_shared<ValidationRun>();
-    auto run = runTidy(arguments, utf8Text, nullptr);
+    auto run = runTidy(arguments, utf8Text, nullptr, std::move(stop));
     validation->text = std::move(utf8Text);
     if (run) {
         validation->ranToCompletion = run->ranToCompletion;
+        validation->stopped = run->stopped;
         validation->status = run->status;
         validation->report = std::move(run->standardError);
     }

@@ -11,6 +11,7 @@
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/URL.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -30,6 +31,13 @@ enum class VornickTidyResultCode : int32_t {
 };
 
 inline constexpr const char16_t* VornickAllowUserDefinedAttributesDefaultsKey = u"AllowUserDefinedAttributes";
+// How long, in seconds, opening a page waits for tidy's structural check
+// before the page loads as it is, unrepaired (tidy is then stopped): this
+// default plus VornickTidyCheckTimeBudgetPerMegabyte for each megabyte of
+// text. 2 when unset (or not a positive number).
+inline constexpr const char16_t* VornickTidyCheckTimeBudgetDefaultsKey = u"TidyCheckTimeBudget";
+inline constexpr double VornickDefaultTidyCheckTimeBudget = 2.0;
+inline constexpr double VornickTidyCheckTimeBudgetPerMegabyte = 0.05;
 
 class VornickTidyFilter {
 public:
@@ -50,8 +58,10 @@ public:
     // A validation run of a text, kept so that it can stand for a later
     // validation of the same text: the text (UTF-8) and tidy's report.
     struct ValidationRun;
-    // Runs tidy on the calling thread; never null.
-    static std::shared_ptr<const ValidationRun> runValidation(std::string utf8Text);
+    // Runs tidy on the calling thread; never null. Setting `stop` ends the
+    // run early (tidy stopped, the run not run to completion).
+    static std::shared_ptr<const ValidationRun> runValidation(std::string utf8Text,
+                                                              std::shared_ptr<std::atomic<bool>> stop = nullptr);
     // The result of a run, its report read with the settings in force now.
     static VornickTidyResultCode resultOfValidationRun(const ValidationRun&, std::vector<VornickValidationAdvisory>& advisories);
     // A run already made (the load's check of a file) answers the next
@@ -85,6 +95,11 @@ public:
     static void setTidyExecutablePath(std::optional<std::string>);
     static std::chrono::milliseconds timeout();
     static void setTimeout(std::chrono::milliseconds);
+    // How long a load waits for the check of a text of this many bytes
+    // (VornickTidyCheckTimeBudgetDefaultsKey).
+    static std::chrono::milliseconds checkTimeBudgetForTextOfLength(size_t bytes);
+    // The most bytes of tidy's output and of its report that are read.
+    static constexpr size_t maximumOutputSize = size_t(64) << 20;
     // Where "AllowUserDefinedAttributes" is read; the standard user defaults unless set.
     static void setAllowUserDefinedAttributesProvider(std::function<bool()>);
 
@@ -94,7 +109,8 @@ public:
 
 private:
     struct TidyRun;
-    [[nodiscard]] static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError);
+    [[nodiscard]] static std::optional<TidyRun> runTidy(const std::vector<std::string>& arguments, std::string standardInput, Error* outError,
+                                                        std::shared_ptr<std::atomic<bool>> stop = nullptr);
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines);
 
     std::unique_ptr<OperationQueue> m_validationQueue;
@@ -105,6 +121,8 @@ struct VornickTidyFilter::ValidationRun {
     std::string text;
     // Tidy ran and ended by itself, with this status.
     bool ranToCompletion { false };
+    // Tidy was stopped before it ended (the run's stop was set).
+    bool stopped { false };
     int status { -1 };
     std::string report;
 };

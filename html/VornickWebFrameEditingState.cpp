@@ -53,6 +53,8 @@ template<typename T> void setObject(const WebFrame& frame, std::string_view name
 constexpr std::string_view rangeMapKey = "DOMToNSRangeMapForLastGeneratedHTMLSource";
 constexpr std::string_view repairAdvisoriesKey = "validationAdvisoriesForStructuralRepairPass";
 constexpr std::string_view unresolvedAdvisoriesKey = "validationAdvisoriesNotYetResolved";
+constexpr std::string_view repairedCopyKey = "loadedFromRepairedCopy";
+constexpr std::string_view refusedRepairKey = "refusedRepairLoss";
 constexpr std::string_view specKey = "HTMLSpec";
 constexpr std::string_view preferencesKey = "HTMLFormattingPreferences";
 constexpr std::string_view baseSetKey = "baseFragmentSet";
@@ -80,6 +82,26 @@ void vornick_setValidationAdvisoriesForStructuralRepairPass(const WebFrame& fram
                                                             std::optional<VornickValidationAdvisories> advisories)
 {
     setValue(frame, repairAdvisoriesKey, std::move(advisories));
+}
+
+bool vornick_isLoadedFromRepairedCopy(const WebFrame& frame)
+{
+    return value<bool>(frame, repairedCopyKey).value_or(false);
+}
+
+void vornick_setLoadedFromRepairedCopy(const WebFrame& frame, bool repaired)
+{
+    setValue(frame, repairedCopyKey, repaired ? std::optional(true) : std::nullopt);
+}
+
+std::optional<std::string> vornick_refusedRepairLoss(const WebFrame& frame)
+{
+    return value<std::string>(frame, refusedRepairKey);
+}
+
+void vornick_setRefusedRepairLoss(const WebFrame& frame, std::optional<std::string> loss)
+{
+    setValue(frame, refusedRepairKey, std::move(loss));
 }
 
 std::optional<VornickValidationAdvisories> vornick_validationAdvisoriesNotYetResolved(const WebFrame& frame)
@@ -191,11 +213,16 @@ void vornick_storeUserFragmentSetOfLoadedDocument(const WebFrame& frame, std::sh
 
 std::unique_ptr<VornickHTMLWriter> vornick_HTMLWriter(const WebFrame& frame)
 {
-    VornickNewlineConvention newlineConvention = VornickNewlineConvention::LF;
-    if (auto lineIndex = vornick_lineIndexForLastGeneratedHTMLString(frame)) {
-        if (lineIndex->newlineConvention() != VornickNewlineConvention::Unknown)
-            newlineConvention = lineIndex->newlineConvention();
-    }
+    // The text's own line breaks: those of the source the frame shows, its
+    // loaded file's until an edit regenerates it (even before that source
+    // is indexed, as when the load's save is written).
+    VornickNewlineConvention newlineConvention = VornickNewlineConvention::Unknown;
+    if (auto lineIndex = vornick_lineIndexForLastGeneratedHTMLString(frame))
+        newlineConvention = lineIndex->newlineConvention();
+    else if (auto source = vornick_sharedLastGeneratedHTMLString(frame))
+        newlineConvention = vornick_newlineConventionOfText(*source);
+    if (newlineConvention == VornickNewlineConvention::Unknown)
+        newlineConvention = VornickNewlineConvention::LF;
     auto writer = VornickHTMLWriter::htmlWriterWithFormattingPreferences(
         *vornick_effectiveHTMLFormattingPreferences(frame), vornick_nonBreakingSpaceSubstituteCharacter(frame),
         newlineConvention);

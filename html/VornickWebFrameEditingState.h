@@ -40,6 +40,14 @@ void vornick_setValidationAdvisoriesForStructuralRepairPass(const WebFrame&, std
 std::optional<VornickValidationAdvisories> vornick_validationAdvisoriesNotYetResolved(const WebFrame&);
 void vornick_setValidationAdvisoriesNotYetResolved(const WebFrame&, std::optional<VornickValidationAdvisories>);
 
+// Which text the frame's page was loaded from: the file as written, or tidy's
+// repaired copy of it (only when the copy loses nothing of the page). When a
+// repair was made and refused, what it would have lost, in a sentence.
+bool vornick_isLoadedFromRepairedCopy(const WebFrame&);
+void vornick_setLoadedFromRepairedCopy(const WebFrame&, bool);
+std::optional<std::string> vornick_refusedRepairLoss(const WebFrame&);
+void vornick_setRefusedRepairLoss(const WebFrame&, std::optional<std::string>);
+
 std::shared_ptr<VornickHTMLSpec> vornick_HTMLSpec(const WebFrame&);
 void vornick_setHTMLSpec(const WebFrame&, std::shared_ptr<VornickHTMLSpec>);
 

@@ -6,11 +6,14 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TypeIdentifiers.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -87,6 +90,30 @@ public:
 private:
     int m_fd;
 };
+
+// How long a read or a rewrite in place waits for another program's lock on
+// the file before it gives up.
+constexpr std::chrono::milliseconds lockPatience { 5000 };
+
+// Takes a whole-file lock (LOCK_SH or LOCK_EX), waiting at most
+// lockPatience for another holder: 0, or the errno of the failure
+// (EWOULDBLOCK when the wait ran out). A file system without locks (ENOLCK,
+// EOPNOTSUPP) answers 0: there is nothing to exclude there.
+int lockFile(int fd, int operation)
+{
+    auto deadline = std::chrono::steady_clock::now() + lockPatience;
+    while (::flock(fd, operation | LOCK_NB) < 0) {
+        int error = errno;
+        if (error == EINTR)
+            continue;
+        if (error == ENOLCK || error == EOPNOTSUPP)
+            return 0;
+        if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
+            return error;
+        ::usleep(2000);
+    }
+    return 0;
+}
 
 // Writes all of `data` at `offset`; the errno of the failure otherwise.
 int writeAllAt(int fd, std::string_view data, off_t offset)
@@ -215,6 +242,52 @@ bool putInPlace(const std::string& temporaryPath, const std::string& target, con
 
 } // namespace
 
+std::optional<std::u16string> VornickDocumentFile::binaryKindOfContents(std::string_view bytes)
+{
+    using namespace std::string_view_literals;
+    static const std::pair<std::string_view, const char16_t*> signatures[] = {
+        { "\x89PNG\r\n\x1A\n"sv, u"a PNG image" },
+        { "\xFF\xD8\xFF"sv, u"a JPEG image" },
+        { "GIF87a"sv, u"a GIF image" },
+        { "GIF89a"sv, u"a GIF image" },
+        { "II*\0"sv, u"a TIFF image" },
+        { "MM\0*"sv, u"a TIFF image" },
+        { "PK\x03\x04"sv, u"a ZIP archive" },
+        { "PK\x05\x06"sv, u"a ZIP archive" },
+        { "\x1F\x8B"sv, u"a gzip archive" },
+        { "\xFD" "7zXZ\0"sv, u"an xz archive" },
+        { "7z\xBC\xAF\x27\x1C"sv, u"a 7-Zip archive" },
+        { "\x28\xB5\x2F\xFD"sv, u"a Zstandard archive" },
+        { "Rar!\x1A\x07"sv, u"a RAR archive" },
+        { "%PDF-"sv, u"a PDF document" },
+        { "\x7F" "ELF"sv, u"a program" },
+    };
+    for (auto [signature, kind] : signatures) {
+        if (bytes.starts_with(signature))
+            return std::u16string(kind);
+    }
+    auto startsWith = [&](std::string_view prefix, size_t at = 0) {
+        return bytes.size() >= at + prefix.size() && bytes.substr(at, prefix.size()) == prefix;
+    };
+    if (startsWith("RIFF") && startsWith("WEBP", 8))
+        return u"a WebP image";
+    if (startsWith("BZh") && bytes.size() > 3 && bytes[3] >= '1' && bytes[3] <= '9' && startsWith("1AY&SY", 4))
+        return u"a bzip2 archive";
+    if (startsWith("ustar", 257))
+        return u"a tar archive";
+    // Text in UTF-16 or UTF-32 holds NUL bytes; other text holds one only
+    // by mistake, never in numbers.
+    for (std::string_view mark : { "\xFF\xFE"sv, "\xFE\xFF"sv, "<\0"sv, "\0<"sv }) {
+        if (startsWith(mark))
+            return std::nullopt;
+    }
+    std::string_view head = bytes.substr(0, 65536);
+    size_t nuls = static_cast<size_t>(std::count(head.begin(), head.end(), '\0'));
+    if (nuls > 8 && nuls * 32 > head.size())
+        return u"binary data";
+    return std::nullopt;
+}
+
 bool VornickDocumentFile::isDocumentPath(std::string_view path)
 {
     size_t slash = path.rfind('/');
@@ -243,6 +316,15 @@ std::optional<std::string> VornickDocumentFile::read(Error* outError)
         failWithCode(outError, VornickDocumentFileNotRegularError, notRegularDescription(m_path, info), m_path);
         return std::nullopt;
     }
+    // A rewrite in place by another save is waited for; what it leaves is read.
+    if (int error = lockFile(fd.get(), LOCK_SH)) {
+        failWithErrno(outError, error, u"Could not lock", m_path);
+        return std::nullopt;
+    }
+    if (::fstat(fd.get(), &info) < 0) {
+        failWithErrno(outError, errno, u"Could not read", m_path);
+        return std::nullopt;
+    }
     auto tooLarge = [&] {
         failWithCode(outError, VornickDocumentFileTooLargeError,
                      quoted(m_path) + u" is larger than the " + toUTF16(std::to_string(VornickMaximumDocumentFileSize >> 20))
@@ -262,6 +344,11 @@ std::optional<std::string> VornickDocumentFile::read(Error* outError)
     // The file grew while it was read.
     if (contents.size() > VornickMaximumDocumentFileSize)
         return tooLarge();
+    if (auto kind = binaryKindOfContents(contents)) {
+        failWithCode(outError, VornickDocumentFileNotTextError,
+                     quoted(m_path) + u" is " + *kind + u", not a text document, so it was not opened.", m_path);
+        return std::nullopt;
+    }
     // What was there when reading began: a change during the read makes the
     // next save refuse rather than overwrite it.
     m_stamp = stampOfStatus(info);
@@ -361,10 +448,16 @@ bool VornickDocumentFile::commitSave(PreparedSave&& given, Error* outError)
         // Links made since the save was prepared are kept too.
         prepared.discard();
         FileDescriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-        struct stat opened;
-        if (fd.get() < 0 || ::fstat(fd.get(), &opened) < 0)
+        if (fd.get() < 0)
             return failWithErrno(outError, errno, u"Could not write", m_path);
-        if (stampOfStatus(opened) != stampOfStatus(info))
+        // Held until the file is closed: no other save rewrites it meanwhile,
+        // and no read sees it half written. The stamp is checked under it.
+        if (int error = lockFile(fd.get(), LOCK_EX))
+            return failWithErrno(outError, error, u"Could not lock", m_path);
+        struct stat opened;
+        if (::fstat(fd.get(), &opened) < 0)
+            return failWithErrno(outError, errno, u"Could not write", m_path);
+        if (stampOfStatus(opened) != stampOfStatus(info) || (m_stamp && stampOfStatus(opened) != *m_stamp))
             return failChanged(outError, m_path);
         if (!rewriteInPlace(fd.get(), path, prepared.m_contents, outError)) {
             // What is in the file now was put there by this save (the old

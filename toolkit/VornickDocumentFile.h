@@ -4,13 +4,18 @@
 //
 // Reading opens the file non-blocking (a FIFO without a writer cannot hang
 // it) and accepts only a regular file of at most
-// VornickMaximumDocumentFileSize bytes; it records what it read (device,
-// inode, size, modification time). Saving accepts only a regular file of an
+// VornickMaximumDocumentFileSize bytes whose bytes are text, whatever its
+// name (not an image, an archive or other binary data); it records what it
+// read (device, inode, size, modification time), under a shared lock that a
+// rewrite in place excludes. Saving accepts only a regular file of an
 // HTML or XHTML type that is not write-protected and has not changed since
 // it was read or last saved. The file keeps its mode, its "user." extended
 // attributes and its hard links: a file with one link is replaced
 // atomically; a file with several is rewritten in place, with a backup copy
-// beside it until the new contents are on disk, so a failure restores it.
+// beside it until the new contents are on disk, so a failure restores it,
+// under an exclusive lock (flock) taken before the file's stamp is checked
+// a last time: of several programs saving one file at once, each finds the
+// file as another left it whole, and refuses it as changed.
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -46,8 +51,14 @@ public:
     static bool isDocumentPath(std::string_view path);
 
     // The whole file, or nullopt with an error: POSIX errors from the system,
-    // VornickDocumentFileNotRegularError, VornickDocumentFileTooLargeError.
+    // VornickDocumentFileNotRegularError, VornickDocumentFileTooLargeError,
+    // VornickDocumentFileNotTextError.
     [[nodiscard]] std::optional<std::string> read(Error* outError);
+
+    // What binary data the bytes are ("a PNG image", "binary data" for
+    // NUL bytes that no text in a byte-order-marked or UTF-16 encoding
+    // explains); nullopt for text.
+    static std::optional<std::u16string> binaryKindOfContents(std::string_view bytes);
 
     // Writes `contents` as the file's new contents (a missing file is
     // created). Refuses with VornickDocumentFileNotRegularError,

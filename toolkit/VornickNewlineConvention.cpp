@@ -17,4 +17,14 @@ const std::u16string& vornick_newlineStringForConvention(VornickNewlineConventio
     }
 }
 
+VornickNewlineConvention vornick_newlineConventionOfText(std::u16string_view text)
+{
+    size_t at = text.find_first_of(u"\r\n");
+    if (at == std::u16string_view::npos)
+        return VornickNewlineConvention::Unknown;
+    if (text[at] == u'\n')
+        return VornickNewlineConvention::LF;
+    return at + 1 < text.size() && text[at + 1] == u'\n' ? VornickNewlineConvention::CRLF : VornickNewlineConvention::CR;
+}
+
 } // namespace brevanton

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace brevanton {
 
@@ -16,5 +17,8 @@ enum class VornickNewlineConvention : int32_t {
 
 // "\r" for CR, "\r\n" for CRLF, "\n" for any other value.
 const std::u16string& vornick_newlineStringForConvention(VornickNewlineConvention);
+
+// The convention of a text's first line break; Unknown for a text without one.
+VornickNewlineConvention vornick_newlineConventionOfText(std::u16string_view);
 
 } // namespace brevanton

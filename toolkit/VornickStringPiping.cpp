@@ -3,6 +3,8 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
 
+#include <cerrno>
+
 namespace brevanton {
 
 std::optional<std::u16string> vornick_stringByPipingThroughExecutableAtPath(
@@ -22,10 +24,17 @@ std::optional<std::u16string> vornick_stringByPipingThroughExecutableAtPath(
     if (currentDirectoryPath)
         launch.workingDirectory = *currentDirectoryPath;
     launch.standardInput = toUTF8(string);
+    launch.timeout = VornickStringPipingTimeout;
 
     auto result = Process::run(launch, outError);
     if (!result)
         return std::nullopt;
+    if (result->timedOut || result->exceededOutputLimit) {
+        setError(outError, Error::posix(result->timedOut ? ETIMEDOUT : EFBIG,
+                                        u"\u201C" + toUTF16(path)
+                                            + (result->timedOut ? u"\u201D did not finish in time" : u"\u201D wrote more output than is read")));
+        return std::nullopt;
+    }
     if (standardErrorOutput)
         *standardErrorOutput = toUTF16(result->standardError);
     if (terminationStatus)

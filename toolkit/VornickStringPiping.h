@@ -3,6 +3,7 @@
 
 #include "platform/foundation/Error.h"
 
+#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,7 +18,12 @@ namespace brevanton {
 // (then the child's whole environment) and `currentDirectoryPath` are used only
 // when given. The standard error text and the termination status (the exit
 // status, or the signal that ended the child) are stored where asked. A path
-// that cannot be launched answers nothing with a POSIX-domain error.
+// that cannot be launched answers nothing with a POSIX-domain error; so does
+// a child still running after VornickStringPipingTimeout (ETIMEDOUT) or
+// writing more than the process output limit (EFBIG), which is killed with
+// its process group.
+inline constexpr std::chrono::seconds VornickStringPipingTimeout { 60 };
+
 [[nodiscard]] std::optional<std::u16string> vornick_stringByPipingThroughExecutableAtPath(
     std::u16string_view string, const std::string& path, const std::vector<std::string>* arguments,
     const std::map<std::string, std::string>* environment, const std::string* currentDirectoryPath,

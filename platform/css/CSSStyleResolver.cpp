@@ -475,12 +475,18 @@ CSSStyleResolver& CSSStyleResolver::forDocument(const DOMDocument& document)
             return *found->second.resolver;
         map.erase(found);
     }
-    // Drop the resolvers of documents that went away.
-    for (auto it = map.begin(); it != map.end();) {
-        if (it->second.document.expired())
-            it = map.erase(it);
-        else
-            ++it;
+    // Drop the resolvers of documents that went away, once as many were
+    // made as there are since the last time: a page of thousands of frames
+    // makes each in constant time on average.
+    static size_t madeSinceSweep = 0;
+    if (++madeSinceSweep >= map.size()) {
+        madeSinceSweep = 0;
+        for (auto it = map.begin(); it != map.end();) {
+            if (it->second.document.expired())
+                it = map.erase(it);
+            else
+                ++it;
+        }
     }
     RegistryEntry entry { document.weak_from_this(), std::make_unique<CSSStyleResolver>(document) };
     return *map.emplace(&document, std::move(entry)).first->second.resolver;

@@ -536,6 +536,7 @@ std::shared_ptr<DOMNode> DOMDocument::cloneSelf(DOMDocument*) const
     copy->m_xmlDeclaration = m_xmlDeclaration;
     copy->m_hasByteOrderMark = m_hasByteOrderMark;
     copy->m_hasReplacedUndecodableBytes = m_hasReplacedUndecodableBytes;
+    copy->m_hasFlattenedNesting = m_hasFlattenedNesting;
     return copy;
 }
 

@@ -370,6 +370,8 @@ public:
     std::vector<DOMElement*> takeLoadingElements() { return std::move(m_loadingElements); }
     // The units from U+0080 up of the text nodes built (a template's contents left out).
     std::unique_ptr<std::bitset<0x10000>> takeTextUnits() { return std::move(m_textUnits); }
+    // Elements nested deeper than the cap were flattened into the one at it.
+    bool flattenedNesting() const { return m_flattenedNesting; }
 
 private:
     static bool isLoadingElement(const DOMElement& element)
@@ -391,6 +393,7 @@ private:
         case GUMBO_NODE_TEMPLATE: {
             if (depth > DOMMaximumNestingDepth) {
                 // Too deep: the content joins the element at the cap.
+                m_flattenedNesting = true;
                 pushChildren(node->v.element.children, &parent, depth, inTemplateContent);
                 break;
             }
@@ -629,6 +632,7 @@ private:
     bool m_pendingInTemplateContent { false };
     std::u16string m_pendingText;
     std::vector<DOMElement*> m_loadingElements;
+    bool m_flattenedNesting { false };
     std::unique_ptr<std::bitset<0x10000>> m_textUnits { std::make_unique<std::bitset<0x10000>>() };
     std::unordered_set<std::u16string> m_attributeNames;
     const GumboGuardedInput* m_guarded { nullptr };
@@ -707,6 +711,7 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
         restoreControlCharacters(*document);
     document->setParsedLoadingElements(builder.takeLoadingElements());
     document->setParsedTextUnits(builder.takeTextUnits());
+    document->setHasFlattenedNesting(guarded.flattenedNesting || builder.flattenedNesting());
     return document;
 }
 

@@ -184,6 +184,7 @@ public:
             switch (node->type) {
             case XML_ELEMENT_NODE: {
                 if (item.depth > DOMMaximumNestingDepth) {
+                    m_flattenedNesting = true;
                     pushSiblings(node->children, item.parent, item.depth, item.inTemplateContent);
                     break;
                 }
@@ -239,6 +240,8 @@ public:
     }
 
     bool exhaustedEntityExpansion() const { return !m_entityBudget; }
+    // Elements nested deeper than the cap were flattened into the one at it.
+    bool flattenedNesting() const { return m_flattenedNesting; }
 
 private:
     void appendText(DOMNode& parent, std::u16string text, bool inTemplateContent)
@@ -283,6 +286,7 @@ private:
     }
 
     DOMDocumentHandlePtr m_handle;
+    bool m_flattenedNesting { false };
     size_t m_entityBudget { maximumEntityExpansion };
 };
 
@@ -489,6 +493,7 @@ std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outE
                     u"The XML document's entities expand to more text than a document can hold.");
         return nullptr;
     }
+    document->setHasFlattenedNesting(builder.flattenedNesting());
     return document;
 }
 

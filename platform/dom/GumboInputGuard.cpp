@@ -282,6 +282,7 @@ public:
         }
         GumboGuardedInput result;
         result.movedAttributes = std::move(m_movedAttributes);
+        result.flattenedNesting = m_flattenedNesting;
         if (!m_rewriting)
             return result;
         m_output.append(m_input.substr(m_copied));
@@ -578,6 +579,7 @@ private:
         if (depthAfter <= m_maximumDepth + m_base)
             return false;
         replace(tag.begin, tag.end, {});
+        m_flattenedNesting = true;
         ++m_overflowCount[tag.name];
         m_overflow.push_back(tag.name);
         return true;
@@ -886,6 +888,7 @@ private:
 
     std::string_view m_input;
     unsigned m_maximumDepth;
+    bool m_flattenedNesting { false };
     size_t m_position { 0 };
     std::string m_rawText;
     bool m_tableContext { false };

@@ -50,6 +50,8 @@ struct GumboGuardedInput {
     // Attributes moved out of start tags, by the offset of the tag's '<' in
     // `markup`: the attribute text in pieces of at most GumboGuardAttributesPerTag.
     std::unordered_map<size_t, std::vector<std::string>> movedAttributes;
+    // Start tags were removed for depth.
+    bool flattenedNesting { false };
 };
 
 GumboGuardedInput guardGumboInput(std::string_view utf8, const GumboGuardContext&, unsigned maximumDepth);

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <mutex>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -19,40 +21,43 @@ struct Observation {
     OperationQueue* queue;
     NotificationCenter::Block block;
     std::atomic<bool> removed { false };
-
-    bool matches(const Notification& notification) const
-    {
-        return (name.empty() || name == notification.name) && (!object || object == notification.object);
-    }
 };
 
 } // namespace
 
 struct ObserverToken::CenterState {
     mutable std::mutex mutex;
-    // In registration order. Deliveries in progress hold their own references,
-    // so an observation removed meanwhile stays alive until they are done.
-    std::vector<std::shared_ptr<Observation>> observations;
+    // Observations by the name and object they listen for (empty and null
+    // for any), each bucket in registration order, so that a post looks only
+    // at those that can match however many others there are. Deliveries in
+    // progress hold their own references, so an observation removed
+    // meanwhile stays alive until they are done.
+    using Key = std::pair<std::string, const void*>;
+    std::map<Key, std::map<uint64_t, std::shared_ptr<Observation>>> buckets;
+    std::unordered_map<uint64_t, Key> keys;
     uint64_t nextIdentifier { 1 };
 
     void remove(uint64_t identifier)
     {
         std::shared_ptr<Observation> removed; // released outside the lock
         std::lock_guard lock(mutex);
-        auto it = std::find_if(observations.begin(), observations.end(),
-                               [&](auto& o) { return o->identifier == identifier; });
-        if (it == observations.end())
+        auto key = keys.find(identifier);
+        if (key == keys.end())
             return;
-        (*it)->removed = true;
-        removed = std::move(*it);
-        observations.erase(it);
+        auto bucket = buckets.find(key->second);
+        auto found = bucket->second.find(identifier);
+        found->second->removed = true;
+        removed = std::move(found->second);
+        bucket->second.erase(found);
+        if (bucket->second.empty())
+            buckets.erase(bucket);
+        keys.erase(key);
     }
 
     bool contains(uint64_t identifier) const
     {
         std::lock_guard lock(mutex);
-        return std::any_of(observations.begin(), observations.end(),
-                           [&](auto& o) { return o->identifier == identifier; });
+        return keys.contains(identifier);
     }
 };
 
@@ -110,7 +115,9 @@ ObserverToken NotificationCenter::addObserver(std::string name, const void* obje
     observation->block = std::move(block);
     std::lock_guard lock(m_state->mutex);
     observation->identifier = m_state->nextIdentifier++;
-    m_state->observations.push_back(observation);
+    ObserverToken::CenterState::Key key { observation->name, observation->object };
+    m_state->keys.emplace(observation->identifier, key);
+    m_state->buckets[key].emplace(observation->identifier, observation);
     return ObserverToken(m_state, observation->identifier);
 }
 
@@ -124,10 +131,24 @@ void NotificationCenter::post(const Notification& notification)
     std::vector<std::shared_ptr<Observation>> matching;
     {
         std::lock_guard lock(m_state->mutex);
-        for (auto& observation : m_state->observations) {
-            if (observation->matches(notification))
+        auto gather = [&](const std::string& name, const void* object) {
+            auto bucket = m_state->buckets.find({ name, object });
+            if (bucket == m_state->buckets.end())
+                return;
+            for (auto& [identifier, observation] : bucket->second)
                 matching.push_back(observation);
+        };
+        static const std::string anyName;
+        gather(notification.name, nullptr);
+        if (!notification.name.empty())
+            gather(anyName, nullptr);
+        if (notification.object) {
+            gather(notification.name, notification.object);
+            if (!notification.name.empty())
+                gather(anyName, notification.object);
         }
+        // Delivered in registration order.
+        std::sort(matching.begin(), matching.end(), [](auto& a, auto& b) { return a->identifier < b->identifier; });
     }
     std::shared_ptr<const Notification> queuedCopy;
     for (auto& observation : matching) {
@@ -155,7 +176,7 @@ void NotificationCenter::post(std::string name, const void* object, Dictionary u
 size_t NotificationCenter::observerCount() const
 {
     std::lock_guard lock(m_state->mutex);
-    return m_state->observations.size();
+    return m_state->keys.size();
 }
 
 } // namespace brevanton

@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -127,13 +128,20 @@ private:
 };
 
 // Reads what is available; false at end of file or on an error.
-bool drain(int fd, std::string& into)
+// Reads what the pipe holds; false at its end or on an error. Past `limit`
+// bytes, `exceeded` is set and nothing more is kept.
+bool drain(int fd, std::string& into, size_t limit, bool& exceeded)
 {
     char buffer[65536];
     while (true) {
         ssize_t count = ::read(fd, buffer, sizeof buffer);
         if (count > 0) {
-            into.append(buffer, static_cast<size_t>(count));
+            size_t kept = std::min(static_cast<size_t>(count), limit - std::min(limit, into.size()));
+            into.append(buffer, kept);
+            if (kept < static_cast<size_t>(count)) {
+                exceeded = true;
+                return false;
+            }
             continue;
         }
         if (count < 0 && errno == EINTR)
@@ -255,7 +263,20 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
     if (launch.timeout)
         deadline = Clock::now() + *launch.timeout;
 
+    auto killGroup = [pid] {
+        ::kill(-pid, SIGKILL);
+        ::kill(pid, SIGKILL);
+    };
+    auto stopAsked = [&launch] { return launch.stop && launch.stop->load(); };
+    // How often a stop is looked for while the child runs.
+    constexpr long long stopPollMilliseconds = 10;
+
     while (output.read.get() >= 0 || errors.read.get() >= 0) {
+        if (stopAsked()) {
+            killGroup();
+            result.stopped = true;
+            break;
+        }
         pollfd fds[3];
         nfds_t count = 0;
         int inputIndex = -1, outputIndex = -1, errorIndex = -1;
@@ -276,19 +297,20 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
         if (deadline) {
             auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
             if (remaining <= 0) {
-                ::kill(-pid, SIGKILL);
-                ::kill(pid, SIGKILL);
+                killGroup();
                 result.timedOut = true;
                 break;
             }
             waitMilliseconds = static_cast<int>(std::min<long long>(remaining + 1, 60000));
         }
+        if (launch.stop)
+            waitMilliseconds = waitMilliseconds < 0 ? static_cast<int>(stopPollMilliseconds)
+                                                    : std::min(waitMilliseconds, static_cast<int>(stopPollMilliseconds));
         int ready = ::poll(fds, count, waitMilliseconds);
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
-            ::kill(-pid, SIGKILL);
-            ::kill(pid, SIGKILL);
+            killGroup();
             break;
         }
         if (inputIndex >= 0 && fds[inputIndex].revents) {
@@ -305,20 +327,28 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
                     input.write.close();
             }
         }
-        if (outputIndex >= 0 && fds[outputIndex].revents && !drain(output.read.get(), result.standardOutput))
+        if (outputIndex >= 0 && fds[outputIndex].revents
+            && !drain(output.read.get(), result.standardOutput, launch.outputLimit, result.exceededOutputLimit))
             output.read.close();
-        if (errorIndex >= 0 && fds[errorIndex].revents && !drain(errors.read.get(), result.standardError))
+        if (errorIndex >= 0 && fds[errorIndex].revents
+            && !drain(errors.read.get(), result.standardError, launch.outputLimit, result.exceededOutputLimit))
             errors.read.close();
+        if (result.exceededOutputLimit) {
+            killGroup();
+            break;
+        }
     }
     input.write.close();
     output.read.close();
     errors.read.close();
 
-    // A child that closed its outputs may still run: the timeout holds for its end too.
+    // A child that closed its outputs may still run: the timeout and a stop
+    // hold for its end too.
     int status = 0;
     int backoffMicroseconds = 200;
+    bool killed = result.timedOut || result.stopped || result.exceededOutputLimit;
     while (true) {
-        pid_t waited = ::waitpid(pid, &status, deadline && !result.timedOut ? WNOHANG : 0);
+        pid_t waited = ::waitpid(pid, &status, (deadline || launch.stop) && !killed ? WNOHANG : 0);
         if (waited == pid)
             break;
         if (waited < 0 && errno != EINTR) {
@@ -326,10 +356,14 @@ std::optional<ProcessResult> Process::run(const ProcessLaunch& launch, Error* ou
             return std::nullopt;
         }
         if (waited == 0) {
-            if (Clock::now() >= *deadline) {
-                ::kill(-pid, SIGKILL);
-                ::kill(pid, SIGKILL);
-                result.timedOut = true;
+            if (deadline && Clock::now() >= *deadline) {
+                killGroup();
+                result.timedOut = killed = true;
+                continue;
+            }
+            if (stopAsked()) {
+                killGroup();
+                result.stopped = killed = true;
                 continue;
             }
             ::usleep(static_cast<useconds_t>(backoffMicroseconds));

@@ -3,12 +3,17 @@
 // its standard output and standard error. Standard input is written while
 // both outputs are drained, so no amount of data in either direction can
 // deadlock. A child that cannot be launched is an Error, never an exception.
+// A child runs in a process group of its own; a timeout, a stop asked for or
+// output past its limit kill the whole group, and the child is always
+// waited for (no zombie is left).
 #pragma once
 
 #include "platform/foundation/Error.h"
 
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <map>
 #include <optional>
 #include <string>
@@ -31,6 +36,14 @@ struct ProcessLaunch {
     std::string standardInput;
     // When set, the child is killed (SIGKILL) once this much time has passed.
     std::optional<std::chrono::milliseconds> timeout;
+    // When given, setting it to true from any thread kills the child within
+    // a few milliseconds; the run then ends with `stopped`.
+    std::shared_ptr<std::atomic<bool>> stop;
+    // The most bytes read of each of standard output and standard error: a
+    // child writing more is killed, and the run ends with `exceededOutputLimit`.
+    size_t outputLimit { ProcessDefaultOutputLimit };
+
+    static constexpr size_t ProcessDefaultOutputLimit = size_t(256) << 20;
 };
 
 struct ProcessResult {
@@ -40,11 +53,15 @@ struct ProcessResult {
     int terminationSignal { 0 };
     // True when the child was killed because the timeout passed.
     bool timedOut { false };
+    // True when the child was killed because a stop was asked for.
+    bool stopped { false };
+    // True when the child was killed for writing more than the output limit.
+    bool exceededOutputLimit { false };
     std::string standardOutput;
     std::string standardError;
 
     bool exited() const { return terminationSignal == 0 && exitStatus >= 0; }
-    bool succeeded() const { return exited() && exitStatus == 0 && !timedOut; }
+    bool succeeded() const { return exited() && exitStatus == 0 && !timedOut && !stopped && !exceededOutputLimit; }
 };
 
 class Process {

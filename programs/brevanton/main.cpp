@@ -65,8 +65,10 @@ void printUsage()
                 "editing view, as the editor does, and\n"
                 "reports what Brevanton knows of it: size, character encoding, document type,\n"
                 "lines and line endings, the size of what saving writes (and whether it is the\n"
-                "file as it is), how the page loaded (with the resources that failed), its\n"
-                "validation summary and the advisories HTML Tidy gives for its source.\n"
+                "file as it is), how the page loaded (with the resources that failed), whether\n"
+                "it shows the file or HTML Tidy's repaired copy (loaded only when the repair\n"
+                "loses nothing of the page), its validation summary and the advisories HTML\n"
+                "Tidy gives for its source.\n"
                 "  --headless  report even when a display is there\n"
                 "  --save   write each file back through the editing view (atomically, in its\n"
                 "           own character encoding, frames included), as saving it in the\n"
@@ -157,6 +159,7 @@ const char* tidyResultName(VornickFrameValidationStatus status)
     case VornickFrameValidationStatus::Valid: return "valid";
     case VornickFrameValidationStatus::Warnings: return "warnings";
     case VornickFrameValidationStatus::Errors: return "errors";
+    case VornickFrameValidationStatus::NotFinished: return "not validated (the check did not finish)";
     case VornickFrameValidationStatus::Pending: break;
     }
     return "not validated";
@@ -211,7 +214,8 @@ void printLoadReport(const VornickContentEditingView& view, bool loaded, const E
 // the background) finish. The painted source and its map are not waited for.
 void waitForValidation(VornickContentEditingView& view, const WebFrame& frame)
 {
-    bool validated = false;
+    // A page tidy could not check in its time is not validated again unasked.
+    bool validated = vornick_validationStatus(frame) == VornickFrameValidationStatus::NotFinished;
     auto observation = NotificationCenter::defaultCenter().addObserver(
         VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, &view, nullptr,
         [&validated](const Notification&) { validated = true; });
@@ -264,6 +268,12 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
     report.writtenIsIdentical = written && *written == bytes;
     printFileReport(path, report);
     printLoadReport(view, loaded, loadError);
+    if (vornick_isLoadedFromRepairedCopy(*frame))
+        std::printf("  page text:      tidy's repaired copy\n");
+    else if (auto loss = vornick_refusedRepairLoss(*frame))
+        std::printf("  page text:      the file (tidy's repair was not loaded: %s)\n", loss->c_str());
+    else
+        std::printf("  page text:      the file\n");
     std::printf("  validation:     %s\n", toUTF8(view.tidyStatusSummaryForDisplayToUser()).c_str());
     printTidyReport(tidyResultName(vornick_validationStatus(*frame)),
                     vornick_validationAdvisoriesNotYetResolved(*frame).value_or(VornickValidationAdvisories {}));

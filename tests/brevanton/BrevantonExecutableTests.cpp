@@ -11,6 +11,8 @@
 // A refused save leaves the file as it was.
 #include "toolkit/VornickDocumentFile.h"
 
+#include "tests/brevanton/BrevantonExecutableTestSupport.h"
+
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 
@@ -25,38 +27,6 @@
 using namespace brevanton;
 
 namespace {
-
-const std::string dataFolder = BREVANTON_TEST_DATA_DIR;
-
-ProcessResult runBrevanton(std::vector<std::string> arguments, std::map<std::string, std::string> environment = {},
-                           std::string executable = BREVANTON_EXECUTABLE)
-{
-    ProcessLaunch launch;
-    launch.executable = std::move(executable);
-    launch.arguments = std::move(arguments);
-    // The report is what the program does without a display.
-    for (const char* variable : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
-        launch.environment[variable] = std::nullopt;
-    for (auto& [name, value] : environment)
-        launch.environment[name] = value;
-    // Shorter than the program's own longest wait for a validation (tidy's
-    // timeout and 5 s), so that a wait for something that never comes fails.
-    launch.timeout = std::chrono::seconds(30);
-    Error error;
-    auto result = Process::run(launch, &error);
-    EXPECT_TRUE(result) << "brevanton could not be run";
-    if (!result)
-        return {};
-    EXPECT_FALSE(result->timedOut) << "brevanton " << launch.arguments.back() << " did not end";
-    EXPECT_EQ(result->terminationSignal, 0) << "brevanton " << launch.arguments.back() << " was killed\n"
-                                            << result->standardError;
-    return *result;
-}
-
-bool contains(std::string_view text, std::string_view part)
-{
-    return text.find(part) != std::string_view::npos;
-}
 
 // The pages under tests/data, relative to it: documents outside hostile/,
 // every file (but sidecars) inside it.
@@ -112,22 +82,6 @@ const std::map<std::string, PageExpectation>& pageExpectations()
     };
     return expectations;
 }
-
-class BrevantonExecutable : public ::testing::Test {
-protected:
-    void SetUp() override { m_folder = createTemporaryDirectory("brevanton-executable-test").value(); }
-    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
-
-    // A copy of a page under tests/data, named as the page.
-    std::string copyOf(const std::string& relative)
-    {
-        std::string copy = m_folder + "/" + std::filesystem::path(relative).filename().string();
-        EXPECT_TRUE(writeFileAtomically(copy, readFile(dataFolder + "/" + relative).value()));
-        return copy;
-    }
-
-    std::string m_folder;
-};
 
 class BrevantonPage : public BrevantonExecutable, public ::testing::WithParamInterface<std::string> { };
 class BrevantonHostileFile : public BrevantonExecutable, public ::testing::WithParamInterface<std::string> { };

@@ -97,6 +97,28 @@ TEST_F(Loading, StructurallyBrokenFileLoadsFromARepairedCopyWhoseBaseIsNeitherSh
     EXPECT_FALSE(fileExists(copy));
 }
 
+TEST_F(Loading, ABrokenFileWhoseRepairWouldChangeItLoadsAsWrittenWithTidysFindings)
+{
+    // The parser carries the open B over the paragraphs that follow; tidy's
+    // repair would move it inside them.
+    load("misnested-bold.html");
+    auto frame = view->mainFrame();
+    EXPECT_EQ(frame->dataSource()->request().url(), url("misnested-bold.html"));
+    EXPECT_FALSE(vornick_isLoadedFromRepairedCopy(*frame));
+    EXPECT_FALSE(vornick_hasVornickInsertedBaseElement(*frame));
+    auto loss = vornick_refusedRepairLoss(*frame);
+    ASSERT_TRUE(loss);
+    EXPECT_NE(loss->find("(<B>) becomes <P>"), std::string::npos) << *loss;
+    auto repairs = vornick_validationAdvisoriesForStructuralRepairPass(*frame);
+    ASSERT_TRUE(repairs);
+    EXPECT_TRUE(std::any_of(repairs->begin(), repairs->end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
+
+    // A repair that loses nothing is loaded, and says so.
+    load("broken.html");
+    EXPECT_TRUE(vornick_isLoadedFromRepairedCopy(*view->mainFrame()));
+    EXPECT_FALSE(vornick_refusedRepairLoss(*view->mainFrame()));
+}
+
 TEST_F(Loading, AnAuthorsOwnBaseIsKeptByEveryWrite)
 {
     load("own-base.html");

@@ -5,12 +5,15 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 
+#include <atomic>
 #include <dirent.h>
 #include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace brevanton;
@@ -106,11 +109,14 @@ TEST_F(VornickDocumentFileTest, ReadRefusesSpecialFilesAtOnceAndFilesBeyondTheLi
     EXPECT_FALSE(folder.read(&error));
     expectRefusal(error, VornickDocumentFileNotRegularError, u"is a folder");
 
-    // Sparse files: the limit itself reads, one byte more does not.
+    // Sparse files (text at the start, where binary data would show): the
+    // limit itself reads, one byte more does not.
     for (uint64_t size : { VornickMaximumDocumentFileSize, VornickMaximumDocumentFileSize + 1 }) {
         int fd = ::open(path("huge.html").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ASSERT_GE(fd, 0);
         ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+        std::string text(65536, 'x');
+        ASSERT_EQ(::pwrite(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
         ::close(fd);
         VornickDocumentFile huge(path("huge.html"));
         auto contents = huge.read(&error);
@@ -361,4 +367,82 @@ TEST_F(VornickDocumentFileTest, APreparedSaveChecksTheFileAgainWhenItIsPutInPlac
     EXPECT_EQ(readFile(path("second-link.html")), "linked");
     EXPECT_EQ(status(page).st_nlink, 2u);
     EXPECT_EQ(numberOfNames(), 2u);
+}
+
+TEST_F(VornickDocumentFileTest, ARewriteInPlaceWaitsForAnotherAndThenFindsTheFileChanged)
+{
+    std::string page = write("linked.html", "<p>first version</p>");
+    ASSERT_EQ(::link(page.c_str(), path("other.html").c_str()), 0);
+    VornickDocumentFile file(page);
+    ASSERT_TRUE(file.read(nullptr));
+
+    // Another program (a save of its own) rewrites the file in place under
+    // its lock. The save waits for it, then finds the file it read gone.
+    int other = ::open(page.c_str(), O_RDWR);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    std::atomic<bool> saving { true };
+    Error error;
+    bool saved = true;
+    std::thread save([&] {
+        saved = file.save("<p>mine</p>", &error);
+        saving = false;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(saving) << "the save did not wait for the lock";
+    std::string theirs = "<p>their version, longer</p>";
+    ASSERT_EQ(::pwrite(other, theirs.data(), theirs.size(), 0), static_cast<ssize_t>(theirs.size()));
+    ASSERT_EQ(::flock(other, LOCK_UN), 0);
+    save.join();
+    ::close(other);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(error.is(VornickErrorDomain, VornickDocumentFileChangedError)) << error;
+    EXPECT_EQ(readFile(page), theirs);
+    EXPECT_EQ(readFile(path("other.html")), theirs);
+
+    // A read waits for a rewrite in progress and sees it whole.
+    other = ::open(page.c_str(), O_RDWR);
+    ASSERT_EQ(::flock(other, LOCK_EX), 0);
+    std::optional<std::string> read;
+    std::thread reader([&] { read = VornickDocumentFile(page).read(nullptr); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    std::string whole = "<p>written whole</p>";
+    ASSERT_EQ(::ftruncate(other, 0), 0);
+    ASSERT_EQ(::pwrite(other, whole.data(), whole.size(), 0), static_cast<ssize_t>(whole.size()));
+    ASSERT_EQ(::flock(other, LOCK_UN), 0);
+    reader.join();
+    ::close(other);
+    EXPECT_EQ(read, whole);
+}
+
+TEST_F(VornickDocumentFileTest, BytesThatAreNotTextAreRefusedWhateverTheName)
+{
+    using namespace std::string_literals;
+    const std::pair<std::string, const char*> binaries[] = {
+        { "\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s, "a PNG image" },
+        { "\xFF\xD8\xFF\xE0\0\x10JFIF"s, "a JPEG image" },
+        { "GIF89a\x01\0\x01\0"s, "a GIF image" },
+        { "RIFF\x10\0\0\0WEBPVP8 "s, "a WebP image" },
+        { "PK\x03\x04\x14\0\0\0"s, "a ZIP archive" },
+        { "\x1F\x8B\x08\0\0\0\0\0"s, "a gzip archive" },
+        { "BZh91AY&SY"s, "a bzip2 archive" },
+        { "\xFD" "7zXZ\0\0"s, "an xz archive" },
+        { "%PDF-1.4\n"s, "a PDF document" },
+        { std::string(100, 'x') + std::string(40, '\0') + "<html>", "binary data" },
+        { std::string(257, ' ') + "ustar\0"s + std::string(250, '\0'), "a tar archive" },
+    };
+    for (auto& [bytes, kind] : binaries) {
+        SCOPED_TRACE(kind);
+        std::string file = write("page.html", bytes);
+        Error error;
+        EXPECT_FALSE(VornickDocumentFile(file).read(&error));
+        EXPECT_TRUE(error.is(VornickErrorDomain, VornickDocumentFileNotTextError)) << error;
+        EXPECT_NE(toUTF8(error.localizedDescription()).find(std::string("is ") + kind + ", not a text document"), std::string::npos)
+            << error;
+    }
+    // Text: UTF-16 with and without a mark, a stray NUL, words that start
+    // like a signature.
+    for (const std::string& text : { "\xFF\xFE<\0p\0>\0"s, "<\0p\0>\0x\0"s, "<p>a\0b</p>"s, "BZh is not an archive"s, "GIF87 is a format"s }) {
+        EXPECT_EQ(VornickDocumentFile(write("text.html", text)).read(nullptr), text);
+    }
 }

@@ -169,3 +169,39 @@ TEST(NotificationCenterTest, ConcurrentPostsAndRegistrationsAreSafe)
 }
 
 } // namespace
+
+TEST(NotificationCenterTest, ObserversOfEveryKindHearInRegistrationOrderAmongThousandsOfOthers)
+{
+    NotificationCenter center;
+    int a = 0, b = 0;
+    std::vector<std::string> heard;
+    // Thousands of observers of other objects (one per frame of a large page) hear nothing.
+    std::vector<ObserverToken> others;
+    std::vector<int> objects(5000);
+    for (auto& object : objects)
+        others.push_back(center.addObserver("Changed", &object, nullptr, [&](const Notification&) { heard.push_back("other"); }));
+    auto named = center.addObserver("Changed", nullptr, nullptr, [&](const Notification&) { heard.push_back("named"); });
+    auto anyOfA = center.addObserver("", &a, nullptr, [&](const Notification&) { heard.push_back("any of a"); });
+    auto namedOfA = center.addObserver("Changed", &a, nullptr, [&](const Notification&) { heard.push_back("named of a"); });
+    auto any = center.addObserver("", nullptr, nullptr, [&](const Notification&) { heard.push_back("any"); });
+
+    center.post("Changed", &a);
+    EXPECT_EQ(heard, (std::vector<std::string> { "named", "any of a", "named of a", "any" }));
+    heard.clear();
+    center.post("Changed", &b);
+    EXPECT_EQ(heard, (std::vector<std::string> { "named", "any" }));
+    heard.clear();
+    center.post("Other", &a);
+    EXPECT_EQ(heard, (std::vector<std::string> { "any of a", "any" }));
+    heard.clear();
+    center.post("Changed", &objects[42]);
+    EXPECT_EQ(heard, (std::vector<std::string> { "other", "named", "any" }));
+
+    others.clear();
+    namedOfA.reset();
+    EXPECT_FALSE(namedOfA.isActive());
+    EXPECT_TRUE(anyOfA.isActive());
+    heard.clear();
+    center.post("Changed", &a);
+    EXPECT_EQ(heard, (std::vector<std::string> { "named", "any of a", "any" }));
+}

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <fstream>
+#include <thread>
 
 using namespace brevanton;
 
@@ -149,6 +151,60 @@ TEST(Process, TimeoutKillsTheChildAndItsChildren)
     auto quickResult = runOrFail(quick);
     EXPECT_FALSE(quickResult.timedOut);
     EXPECT_EQ(quickResult.standardOutput, "fast\n");
+}
+
+TEST(Process, AStopFromAnotherThreadEndsTheWholeGroupAndOutputIsCapped)
+{
+    // The shell's child records its pid, then outlives the shell's own end
+    // unless its whole group goes.
+    auto folder = *createTemporaryDirectory("process-stop");
+    std::string pidFile = folder + "/child.pid";
+    auto launch = shell("sleep 30 & echo $! > \"$1\"; wait", { pidFile });
+    launch.stop = std::make_shared<std::atomic<bool>>(false);
+    std::thread stopper([stop = launch.stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop->store(true);
+    });
+    auto start = std::chrono::steady_clock::now();
+    auto result = runOrFail(launch);
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_TRUE(result.stopped);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_FALSE(result.succeeded());
+    auto childPid = readFile(pidFile);
+    ASSERT_TRUE(childPid);
+    pid_t child = static_cast<pid_t>(std::stol(*childPid));
+    // The grandchild was killed too: gone, or a zombie its new parent has
+    // yet to reap.
+    auto running = [child] {
+        std::ifstream file("/proc/" + std::to_string(child) + "/stat");
+        std::string stat;
+        if (!std::getline(file, stat))
+            return false;
+        size_t close = stat.rfind(')');
+        return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
+    };
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(running()) << "the child's own child still runs";
+
+    // A stop asked before the run begins ends it at once.
+    auto early = shell("sleep 30");
+    early.stop = std::make_shared<std::atomic<bool>>(true);
+    EXPECT_TRUE(runOrFail(early).stopped);
+
+    // A child that writes without end is killed at the limit; what it wrote up to there is kept.
+    auto endless = shell("yes");
+    endless.outputLimit = 1 << 20;
+    endless.timeout = std::chrono::seconds(30);
+    auto capped = runOrFail(endless);
+    EXPECT_TRUE(capped.exceededOutputLimit);
+    EXPECT_FALSE(capped.timedOut);
+    EXPECT_EQ(capped.standardOutput.size(), size_t(1) << 20);
+    EXPECT_TRUE(capped.standardOutput.starts_with("y\ny\n"));
+    EXPECT_TRUE(removeItem(folder));
 }
 
 TEST(Process, UnlaunchableExecutablesAreErrors)

@@ -1,0 +1,64 @@
+// The brevanton executable run as a process, on copies of pages in a
+// temporary folder of each test's own.
+#pragma once
+
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Process.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+inline const std::string dataFolder = BREVANTON_TEST_DATA_DIR;
+
+inline ProcessResult runBrevanton(std::vector<std::string> arguments, std::map<std::string, std::string> environment = {},
+                                  std::string executable = BREVANTON_EXECUTABLE)
+{
+    ProcessLaunch launch;
+    launch.executable = std::move(executable);
+    launch.arguments = std::move(arguments);
+    // The report is what the program does without a display.
+    for (const char* variable : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        launch.environment[variable] = std::nullopt;
+    for (auto& [name, value] : environment)
+        launch.environment[name] = value;
+    // Shorter than the program's own longest wait for a validation (tidy's
+    // timeout and 5 s), so that a wait for something that never comes fails.
+    launch.timeout = std::chrono::seconds(30);
+    Error error;
+    auto result = Process::run(launch, &error);
+    EXPECT_TRUE(result) << "brevanton could not be run";
+    if (!result)
+        return {};
+    EXPECT_FALSE(result->timedOut) << "brevanton " << launch.arguments.back() << " did not end";
+    EXPECT_EQ(result->terminationSignal, 0) << "brevanton " << launch.arguments.back() << " was killed\n"
+                                            << result->standardError;
+    return *result;
+}
+
+inline bool contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+class BrevantonExecutable : public ::testing::Test {
+protected:
+    void SetUp() override { m_folder = createTemporaryDirectory("brevanton-executable-test").value(); }
+    void TearDown() override { EXPECT_TRUE(removeItem(m_folder)); }
+
+    // A copy of a page under tests/data, named as the page.
+    std::string copyOf(const std::string& relative)
+    {
+        std::string copy = m_folder + "/" + std::filesystem::path(relative).filename().string();
+        EXPECT_TRUE(writeFileAtomically(copy, readFile(dataFolder + "/" + relative).value()));
+        return copy;
+    }
+
+    std::string m_folder;
+};
+
+} // namespace brevanton

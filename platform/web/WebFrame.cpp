@@ -11,6 +11,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/net/URLSession.h"
+#include "platform/views/FontMetrics.h"
 #include "platform/views/ImagePixelSize.h"
 #include "platform/web/WebView.h"
 
@@ -992,6 +993,11 @@ void WebFrame::showLayoutChanges()
     Size size = m_layout.documentSize();
     Rect clip = m_frameView->clipView()->frame();
     Size pageSize { std::max(size.width, clip.width()), std::max(size.height, clip.height()) };
+    // A line's scroll is a line of the body's text.
+    if (auto body = m_document->body()) {
+        auto font = webFontDescriptor(*CSSStyleResolver::computedValuesFor(*body), m_webView ? m_webView->textSizeMultiplier() : 1);
+        m_frameView->setVerticalLineScroll(FontMetricsProvider::current().lineMetrics(font).lineHeight);
+    }
     auto changed = m_layout.changedAreaOfLastLayout();
     if (!changed) {
         page.setFrameSize(pageSize);

@@ -261,21 +261,26 @@ std::shared_ptr<WebFrame> WebFrame::create(WebView* webView, std::u16string name
     std::weak_ptr<WebFrame> weakFrame = frame;
     frame->m_layout.setIntrinsicSizeProvider([weakFrame](const DOMElement& element) -> std::optional<Size> {
         auto frame = weakFrame.lock();
-        if (!frame || !frame->m_dataSource || !element.hasTagName(u"img"))
-            return std::nullopt;
-        auto base = frame->baseURL();
-        auto url = URL::create(element.getAttribute(u"src"), base ? &*base : nullptr);
-        if (!url)
-            return std::nullopt;
-        auto resource = frame->m_dataSource->subresourceForURL(*url);
-        if (!resource || resource->data().empty())
-            return std::nullopt;
-        auto pixels = imagePixelSizeOfData(resource->data());
-        if (!pixels)
-            return std::nullopt;
-        return Size { static_cast<double>(pixels->pixelsWide), static_cast<double>(pixels->pixelsHigh) };
+        return frame ? frame->imagePixelSize(element) : std::nullopt;
     });
     return frame;
+}
+
+std::optional<Size> WebFrame::imagePixelSize(const DOMElement& element) const
+{
+    if (!m_dataSource || !element.hasTagName(u"img"))
+        return std::nullopt;
+    auto base = baseURL();
+    auto url = URL::create(element.getAttribute(u"src"), base ? &*base : nullptr);
+    if (!url)
+        return std::nullopt;
+    auto resource = m_dataSource->subresourceForURL(*url);
+    if (!resource || resource->data().empty())
+        return std::nullopt;
+    auto pixels = imagePixelSizeOfData(resource->data());
+    if (!pixels)
+        return std::nullopt;
+    return Size { static_cast<double>(pixels->pixelsWide), static_cast<double>(pixels->pixelsHigh) };
 }
 
 std::shared_ptr<WebFrame> WebFrame::findFrameNamed(std::u16string_view name)
@@ -582,6 +587,7 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         CSSStyleResolver::forDocument(*m_document).setUsedSizeProvider(nullptr);
     }
     m_document = document;
+    m_characterShownAsSpace = 0;
     if (m_document) {
         // The cascade takes linked sheets as they were loaded here, through the
         // delegates and the file-access policy.
@@ -985,6 +991,14 @@ void WebFrame::loadNewSubresourcesIfNeeded()
             roots.push_back(std::move(node));
     }
     startSubresourceLoads(false, scanAll ? nullptr : &roots);
+}
+
+void WebFrame::setCharacterShownAsSpace(char16_t character) const
+{
+    if (character == m_characterShownAsSpace)
+        return;
+    m_characterShownAsSpace = character;
+    m_frameView->documentView()->setNeedsDisplay(true);
 }
 
 void WebFrame::showLayoutChanges()

@@ -7,6 +7,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/views/FontMetrics.h"
 #include "platform/web/WebBoxEdges.h"
+#include "platform/web/WebFormControls.h"
 #include "platform/web/WebLineAlignment.h"
 #include "platform/web/WebTableGrid.h"
 
@@ -1321,10 +1322,13 @@ Size WebLayout::replacedSize(const DOMElement& element) const
         intrinsic = defaultFrameSize;
     else if (element.hasTagName(u"hr"))
         intrinsic = { m_width, 2 };
-    else if (m_intrinsicSize) {
-        if (auto known = m_intrinsicSize(element))
-            intrinsic = *known;
-    }
+    else if (webIsFormControl(element)) {
+        if (auto control = webFormControlIntrinsicSize(element, webFontDescriptor(*style, m_multiplier)))
+            intrinsic = *control;
+    } else if (auto known = m_intrinsicSize ? m_intrinsicSize(element) : std::nullopt)
+        intrinsic = *known;
+    else if (auto* alt = element.hasTagName(u"img") ? element.attributeValue(u"alt") : nullptr; alt && !alt->empty())
+        intrinsic = webMissingImageSize(*alt, webFontDescriptor(*style, m_multiplier));
     if (width && !height)
         return { *width, intrinsic.width > 0 ? *width * intrinsic.height / intrinsic.width : intrinsic.height };
     if (height && !width)

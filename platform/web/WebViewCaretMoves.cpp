@@ -392,34 +392,41 @@ void WebView::move(MoveKind kind, bool forward, bool extend)
         proposeSelectedDOMRange(range, WebSelectionAffinityDownstream, false);
         return;
     }
-    if (!m_selection)
-        return;
-    auto document = documentOf(*m_selection->startNode());
+    // Without a selection the moves start at the main frame's start.
+    auto document = m_selection ? documentOf(*m_selection->startNode()) : mainFrameDocument();
     auto frame = document ? frameForNode(*document) : nullptr;
     if (!frame)
         return;
     auto& layout = frame->layout();
     auto& documentView = *frame->frameView()->documentView();
+    auto selection = m_selection;
+    if (!selection) {
+        auto start = documentEdge(layout, *document, false);
+        if (!start)
+            return;
+        selection = rangeBetween(*document, start.node, start.offset, start.node, start.offset);
+    }
 
     // The anchor stays; the focus moves. A selection this view extended
     // keeps the ends it had; another one is extended at its end in the
     // direction of the move.
-    bool collapsed = m_selection->collapsed();
+    bool collapsed = selection->collapsed();
     bool focusAtStart = collapsed ? false
-        : sameRangeAs(m_extendedSelection.get(), m_selection.get()) ? m_extendedFocusAtStart
-                                                                    : !forward;
-    DOMNode* anchorNode = focusAtStart ? m_selection->endNode() : m_selection->startNode();
-    unsigned anchorOffset = focusAtStart ? m_selection->endOffset() : m_selection->startOffset();
+        : sameRangeAs(m_extendedSelection.get(), selection.get()) ? m_extendedFocusAtStart
+                                                                  : !forward;
+    DOMNode* anchorNode = focusAtStart ? selection->endNode() : selection->startNode();
+    unsigned anchorOffset = focusAtStart ? selection->endOffset() : selection->startOffset();
     // Left and Right collapse a selection towards their side; the other
     // moves start from the focus.
     bool collapsing = kind == MoveKind::Character && !extend && !collapsed;
     bool fromStart = collapsing ? !forward : focusAtStart;
-    DOMNode* focusNode = fromStart ? m_selection->startNode() : m_selection->endNode();
-    unsigned focusOffset = fromStart ? m_selection->startOffset() : m_selection->endOffset();
+    DOMNode* focusNode = fromStart ? selection->startNode() : selection->endNode();
+    unsigned focusOffset = fromStart ? selection->startOffset() : selection->endOffset();
 
     TextPosition from = textPositionAt(layout, *focusNode, focusOffset, forward);
     TextPosition to;
     bool keepsGoal = false;
+    bool scrollToDocumentEdge = false;
     if (!from) {
         // A page without laid-out text: nothing to move through.
         return;
@@ -435,7 +442,7 @@ void WebView::move(MoveKind kind, bool forward, bool extend)
         break;
     case MoveKind::Line:
     case MoveKind::Page: {
-        bool continuing = m_verticalMoveGoalX && sameRangeAs(m_verticalMoveSelection.get(), m_selection.get());
+        bool continuing = m_verticalMoveGoalX && sameRangeAs(m_verticalMoveSelection.get(), selection.get());
         double x = continuing ? *m_verticalMoveGoalX : caret.minX();
         keepsGoal = true;
         m_verticalMoveGoalX = x;
@@ -463,6 +470,8 @@ void WebView::move(MoveKind kind, bool forward, bool extend)
         break;
     case MoveKind::DocumentEdge:
         to = documentEdge(layout, *document, forward);
+        // The document's very start or end is shown, margins and all.
+        scrollToDocumentEdge = static_cast<bool>(to);
         break;
     case MoveKind::All:
         break;
@@ -483,6 +492,11 @@ void WebView::move(MoveKind kind, bool forward, bool extend)
         return;
     m_extendedSelection = extend && m_selection ? m_selection->cloneRange() : nullptr;
     m_verticalMoveSelection = keepsGoal && m_selection ? m_selection->cloneRange() : nullptr;
+    if (scrollToDocumentEdge) {
+        auto& clip = *frame->frameView()->clipView();
+        Rect page = clip.documentRect();
+        clip.scrollToPoint(Point { clip.bounds().origin.x, forward ? page.maxY() : page.minY() });
+    }
     // The focus is shown.
     Rect shown = layout.caretRect(*to.node, to.offset);
     if (!shown.isEmpty() || shown.height() > 0)

@@ -148,6 +148,8 @@ void drawLine(const std::u16string& text, const Rect& box, double inset, bool ce
     auto positions = metrics.caretPositions(font, text);
     double width = positions.back();
     double left = centred ? box.minX() + std::max(inset, (box.width() - width) / 2) : box.minX() + inset;
+    for (double& x : positions)
+        x += left;
     double top = box.minY() + std::max(0.0, (box.height() - line.lineHeight) / 2);
     context.beginClip(box.insetBy(1, 1));
     context.drawTextRun(text, font, Rect(left, top, width, line.lineHeight), top + (line.lineHeight - line.ascent - line.descent) / 2 + line.ascent,

@@ -588,6 +588,7 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
     }
     m_document = document;
     m_characterShownAsSpace = 0;
+    m_layout.setCharacterShownAsSpace(0);
     if (m_document) {
         // The cascade takes linked sheets as they were loaded here, through the
         // delegates and the file-access policy.
@@ -998,6 +999,8 @@ void WebFrame::setCharacterShownAsSpace(char16_t character) const
     if (character == m_characterShownAsSpace)
         return;
     m_characterShownAsSpace = character;
+    // Kept like an associated value: the layout measures by it from now on.
+    const_cast<WebLayout&>(m_layout).setCharacterShownAsSpace(character);
     m_frameView->documentView()->setNeedsDisplay(true);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/views/Scroller.h"
 
 #include <QWheelEvent>
 
@@ -174,6 +175,23 @@ TEST_F(EditorWindowNavigation, AWheelNotchScrollsThreeLinesOfThePagesText)
         settle();
     }
     EXPECT_NEAR(clip().bounds().origin.y, 4 * QApplication::wheelScrollLines() * line, 4 * 0.5);
+
+    // A click in the scroller's track below the knob pages down and leaves the caret alone.
+    auto before = selection();
+    auto scroller = webView()->mainFrame()->frameView()->verticalScroller();
+    ASSERT_TRUE(scroller && !scroller->isHidden());
+    Rect track = scroller->convertRectToView(scroller->bounds(), nullptr);
+    double origin = clip().bounds().origin.y;
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(static_cast<int>(track.midX()), static_cast<int>(widget()->height() - track.minY()) - 3));
+    settle();
+    EXPECT_GT(clip().bounds().origin.y, origin + line * 10);
+    auto after = selection();
+    EXPECT_EQ(!before, !after);
+    if (before && after) {
+        EXPECT_EQ(before->startContainer(), after->startContainer());
+        EXPECT_EQ(before->startOffset(), after->startOffset());
+    }
 }
 
 } // namespace

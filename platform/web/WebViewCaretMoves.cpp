@@ -392,7 +392,11 @@ void WebView::move(MoveKind kind, bool forward, bool extend)
         proposeSelectedDOMRange(range, WebSelectionAffinityDownstream, false);
         return;
     }
-    // Without a selection the moves start at the main frame's start.
+    // Without a selection only the moves to the document's ends go anywhere
+    // (the others have nowhere to start from; the editing delegate may move
+    // by the document's structure then).
+    if (!m_selection && kind != MoveKind::DocumentEdge)
+        return;
     auto document = m_selection ? documentOf(*m_selection->startNode()) : mainFrameDocument();
     auto frame = document ? frameForNode(*document) : nullptr;
     if (!frame)

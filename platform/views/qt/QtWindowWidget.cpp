@@ -281,7 +281,7 @@ void QtWindowWidget::wheelEvent(QWheelEvent* event)
     // them, else the desktop's number of lines per notch (15 degrees), a
     // line being one of the scroll view's (40 points for three of a bare
     // clip view's).
-    double notchLines = QApplication::wheelScrollLines() / 120.0;
+    double notchLines = QApplication::wheelScrollLines();
     auto view = content->hitTest(basePoint(event->position()));
     for (; view; view = view->superview()) {
         auto scrollView = std::dynamic_pointer_cast<ScrollView>(view);
@@ -291,7 +291,7 @@ void QtWindowWidget::wheelEvent(QWheelEvent* event)
         if (!scrollView)
             scrollView = std::dynamic_pointer_cast<ScrollView>(clip->superview());
         double line = scrollView ? scrollView->verticalLineScroll() : ScrollView::DefaultLineScroll;
-        QPointF delta = !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) : QPointF(event->angleDelta()) * (notchLines * line);
+        QPointF delta = !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) : QPointF(event->angleDelta()) * (notchLines * line) / 120.0;
         Point origin = clip->bounds().origin;
         // Turning the wheel towards the user (negative delta) shows what is further down.
         double down = -delta.y();

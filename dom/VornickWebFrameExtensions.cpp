@@ -327,6 +327,8 @@ void vornick_setNonBreakingSpaceSubstituteCharacter(const WebFrame& frame, char1
 {
     setValue(frame, substituteKey,
              character ? std::optional(SubstituteForDocument { character, frame.domDocument() }) : std::nullopt);
+    // The substitute is shown as the space it stands for.
+    frame.setCharacterShownAsSpace(character);
 }
 
 bool vornick_tryToEnableNonBreakingSpaceSubstitution(const WebFrame& frame)

@@ -252,6 +252,26 @@ void moveByBricks(VornickContentEditingView& view, const DOMRange& range, const 
     view.scrollRangeToVisible(collapsedCopy(*moved, !forward));
 }
 
+// The caret in the first text shown after the row's table (or at the end of
+// the last shown before it); null when there is none.
+std::shared_ptr<DOMRange> caretBesideTable(VornickContentEditingView& view, const DOMElement& row, bool forward)
+{
+    auto table = vornick_enclosingTable(row);
+    auto& webView = view.embeddedWebView();
+    if (!table || !webView)
+        return nullptr;
+    auto shown = [&](const DOMNode& node) { return node.isTextNode() && node.length() && !webView->lineBoxRects(node).empty(); };
+    DOMNode* node = forward ? table->traverseNextSkippingChildren() : table->traversePrevious();
+    for (; node && !shown(*node); node = forward ? node->traverseNext() : node->traversePrevious()) {
+    }
+    if (!node)
+        return nullptr;
+    auto caret = node->document()->createRange();
+    caret->setStart(node->shared_from_this(), forward ? 0 : node->length());
+    caret->collapse(true);
+    return caret;
+}
+
 // Up and Down arrows.
 bool moveVertically(VornickContentEditingView& view, const Event& event, int direction)
 {
@@ -265,8 +285,14 @@ bool moveVertically(VornickContentEditingView& view, const Event& event, int dir
     // From row to row, keeping the column.
     if (auto row = vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(*range, { u"TR" })) {
         auto newRow = forward ? vornick_nextTableRowForKeyboardNavigation(*row) : vornick_previousTableRowForKeyboardNavigation(*row);
-        if (!newRow)
+        if (!newRow) {
+            // Past the last (or first) row the caret leaves the table.
+            if (auto caret = caretBesideTable(view, *row, forward)) {
+                view.setTargetRange(caret);
+                view.scrollRangeToVisible(caret);
+            }
             return true;
+        }
         std::shared_ptr<DOMElement> target = newRow;
         if (auto cell = vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(*range, { u"TH", u"TD" })) {
             if (auto sameColumn = vornick_tableCellAtColumnIndexInRow(*newRow, vornick_columnIndexOfTableCell(*cell)))

@@ -16,6 +16,7 @@
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/views/Event.h"
+#include "platform/views/Scroller.h"
 #include "platform/views/Window.h"
 
 #include <any>
@@ -273,7 +274,11 @@ bool VornickContentEditingView::windowWillSendEvent(Window& window, const Event&
         auto content = window.contentView();
         if (!content)
             return true;
-        auto view = enclosingContentEditingView(content->hitTest(event.locationInWindow()));
+        auto hit = content->hitTest(event.locationInWindow());
+        // The page's scrollers take their own clicks.
+        if (std::dynamic_pointer_cast<Scroller>(hit))
+            return true;
+        auto view = enclosingContentEditingView(hit);
         if (!view || !view->m_internals->webView)
             return true;
         Point inWebView = view->m_internals->webView->convertPointFromView(event.locationInWindow(), nullptr);

@@ -4,6 +4,7 @@
 // backend), on a 1 MB page; and the repaint of the whole window alone. The
 // regeneration timer never fires (manual clock), as in the typing benchmarks.
 #include "../HTMLBenchPages.h"
+#include "QtBenchWindowSession.h"
 
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
@@ -35,21 +36,6 @@
 using namespace brevanton;
 
 namespace {
-
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "brevanton-qt-bench";
-    static char* argv[] = { name, nullptr };
-    static QApplication* instance = [] {
-        // Another benchmark of this executable may have made it.
-        if (auto* existing = qobject_cast<QApplication*>(QCoreApplication::instance()))
-            return existing;
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        return new QApplication(argc, argv);
-    }();
-    return *instance;
-}
 
 std::string pagePath()
 {
@@ -83,45 +69,10 @@ bool placeCaret(VornickContentEditingView& view)
     return false;
 }
 
-void drain()
-{
-    for (int turns = 0; turns < 20 && RunLoop::main().runOnce(0); ++turns) {
-    }
-}
-
-struct WindowSession {
-    std::unique_ptr<VornickApplicationShell> shell;
-    std::shared_ptr<VornickEditorWindow> editor;
-    QtWindowWidget* widget { nullptr };
-};
-
-WindowSession openWindowSession()
-{
-    application();
-    VornickInstallHTMLServices();
-    VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
-    static int argc = 1;
-    static char name[] = "brevanton";
-    static char* argv[] = { name, nullptr };
-    WindowSession session;
-    session.shell = std::make_unique<VornickApplicationShell>(argc, argv);
-    Error error;
-    session.editor = session.shell->openFile(pagePath(), &error);
-    if (!session.editor)
-        return session;
-    RunLoop::main().runUntil(
-        [&] { return session.editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 30);
-    drain();
-    session.widget = session.shell->backend().widgetForWindow(*session.editor->window());
-    // The window is shown (exposed) once Qt ran its events.
-    QCoreApplication::processEvents();
-    return session;
-}
-
 void BM_QtKeystrokeToRepaintedFrame(benchmark::State& state)
 {
     RunLoop::main().useManualClock();
-    auto session = openWindowSession();
+    auto session = openQtBenchWindowSession(pagePath());
     if (!session.widget || !placeCaret(*session.editor->editingView())) {
         state.SkipWithError("the page did not open in a window");
         RunLoop::main().useRealClock();
@@ -194,7 +145,7 @@ void BM_HeadlessKeystroke(benchmark::State& state)
 void BM_QtRepaintOfTheWholeWindow(benchmark::State& state)
 {
     RunLoop::main().useManualClock();
-    auto session = openWindowSession();
+    auto session = openQtBenchWindowSession(pagePath());
     if (!session.widget) {
         state.SkipWithError("the page did not open in a window");
         RunLoop::main().useRealClock();

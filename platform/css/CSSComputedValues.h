@@ -29,6 +29,8 @@ struct CSSComputedValues {
     std::shared_ptr<const CSSRuleSet> userRules;
     std::shared_ptr<const CSSRuleSet> authorRules;
     std::vector<CSSDeclaration> inlineDeclarations;
+    // What the element's presentational attributes map to.
+    std::vector<CSSDeclaration> presentationalDeclarations;
     std::vector<std::shared_ptr<const CSSValue>> madeValues;
 
     const CSSValue* value(CSSPropertyID id) const { return values[static_cast<unsigned>(id)]; }

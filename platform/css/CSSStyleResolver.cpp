@@ -1,5 +1,7 @@
 #include "platform/css/CSSStyleResolver.h"
 
+#include "platform/css/CSSPresentationalHints.h"
+
 #include "platform/css/CSSUserAgentStyleSheet.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
@@ -297,6 +299,19 @@ std::shared_ptr<const CSSComputedValues> computeStyle(const DOMElement& element,
         if (!rules.empty())
             result->userRules = user;
         addRuleDeclarations(matched, rules, UserNormal, UserImportant);
+    }
+    // Presentational attributes come first among the author's declarations,
+    // so that any rule of the page overrides them.
+    if (pseudo == CSSPseudoElement::None && element.hasAttributes()) {
+        auto hints = cssPresentationalHints(element);
+        if (!hints.empty()) {
+            std::u16string baseURL;
+            if (auto* document = element.document())
+                baseURL = document->URL();
+            result->presentationalDeclarations = parseCSSDeclarationList(hints, baseURL);
+            for (auto& declaration : result->presentationalDeclarations)
+                matched.push_back({ static_cast<uint64_t>(AuthorNormal) << 56, &declaration });
+        }
     }
     if (authorRules) {
         rules.clear();
@@ -668,7 +683,7 @@ bool CSSStyleResolver::selectorsSeeAttribute(std::u16string_view name) const
         if (c >= u'A' && c <= u'Z')
             c = static_cast<char16_t>(c - u'A' + u'a');
     }
-    if (lower == u"style" || userAgentRules().selectsOnAttribute(lower))
+    if (lower == u"style" || cssIsPresentationalAttribute(lower) || userAgentRules().selectsOnAttribute(lower))
         return true;
     if (auto& user = userSheet().rules; user && user->selectsOnAttribute(lower))
         return true;

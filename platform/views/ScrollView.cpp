@@ -48,6 +48,12 @@ void ScrollView::setHasHorizontalScroller(bool has)
     tile();
 }
 
+void ScrollView::setOverlaysScrollers(bool overlays)
+{
+    m_overlaysScrollers = overlays;
+    tile();
+}
+
 void ScrollView::resizeSubviewsWithOldSize(Size oldSize)
 {
     View::resizeSubviewsWithOldSize(oldSize);
@@ -65,8 +71,8 @@ void ScrollView::tile()
     bool horizontal = false;
     bool vertical = false;
     for (int pass = 0; pass < 2; ++pass) {
-        horizontal = m_hasHorizontalScroller && document.width > box.width() - (vertical ? Scroller::Width : 0);
-        vertical = m_hasVerticalScroller && document.height > box.height() - (horizontal ? Scroller::Width : 0);
+        horizontal = m_hasHorizontalScroller && document.width > box.width() - (vertical && !m_overlaysScrollers ? Scroller::Width : 0);
+        vertical = m_hasVerticalScroller && document.height > box.height() - (horizontal && !m_overlaysScrollers ? Scroller::Width : 0);
     }
     auto place = [&](std::shared_ptr<Scroller>& scroller, bool shown, ScrollerOrientation orientation, const Rect& frame) {
         if (!scroller && !shown)
@@ -78,14 +84,18 @@ void ScrollView::tile()
         scroller->setFrame(frame);
         scroller->setHidden(!shown);
     };
-    double clipWidth = std::max(0.0, box.width() - (vertical ? Scroller::Width : 0));
-    double clipHeight = std::max(0.0, box.height() - (horizontal ? Scroller::Width : 0));
+    // Overlay scrollers leave the clip view the whole box and stand over its edges.
+    double barsWidth = std::max(0.0, box.width() - (vertical ? Scroller::Width : 0));
+    double barsHeight = std::max(0.0, box.height() - (horizontal ? Scroller::Width : 0));
+    double clipWidth = m_overlaysScrollers ? box.width() : barsWidth;
+    double clipHeight = m_overlaysScrollers ? box.height() : barsHeight;
     // The clip view stands at the top (the scroll view's flipped or not), the
     // horizontal scroller below it, the vertical one at its right.
     double clipY = isFlipped() ? box.minY() : box.maxY() - clipHeight;
-    double barY = isFlipped() ? box.minY() + clipHeight : box.minY();
-    place(m_horizontalScroller, horizontal, ScrollerOrientation::Horizontal, Rect(box.minX(), barY, clipWidth, Scroller::Width));
-    place(m_verticalScroller, vertical, ScrollerOrientation::Vertical, Rect(box.minX() + clipWidth, clipY, Scroller::Width, clipHeight));
+    double barsY = isFlipped() ? box.minY() : box.maxY() - barsHeight;
+    double barY = isFlipped() ? box.minY() + barsHeight : box.minY();
+    place(m_horizontalScroller, horizontal, ScrollerOrientation::Horizontal, Rect(box.minX(), barY, barsWidth, Scroller::Width));
+    place(m_verticalScroller, vertical, ScrollerOrientation::Vertical, Rect(box.minX() + barsWidth, barsY, Scroller::Width, barsHeight));
     Rect clipFrame(box.minX(), clipY, clipWidth, clipHeight);
     if (clip->frame() != clipFrame) {
         clip->setFrame(clipFrame);

@@ -2,7 +2,10 @@
 // view. A scroll view that has a scroller for an axis shows it (a Scroller
 // along its bottom or right edge, the clip view made smaller by it) only
 // while the document is larger than the clip view along that axis; the
-// scroller follows the clip view's scrolling and scrolls it when moved. It
+// scroller follows the clip view's scrolling and scrolls it when moved.
+// Overlay scrollers stand over the clip view's edges instead, leaving it
+// the whole scroll view, so that the document's width never depends on
+// whether a scroller is shown. It
 // counts the times its scrollers were flashed.
 #pragma once
 
@@ -28,10 +31,17 @@ public:
     void setHasVerticalScroller(bool);
     bool hasHorizontalScroller() const { return m_hasHorizontalScroller; }
     void setHasHorizontalScroller(bool);
+    bool overlaysScrollers() const { return m_overlaysScrollers; }
+    void setOverlaysScrollers(bool);
     // The scrollers, made when the scroll view first has them; a hidden one
     // is not shown.
     const std::shared_ptr<Scroller>& horizontalScroller() const { return m_horizontalScroller; }
     const std::shared_ptr<Scroller>& verticalScroller() const { return m_verticalScroller; }
+    // How far one line of the document is, for a line's scroll (a wheel
+    // notch scrolls by the desktop's number of lines).
+    double verticalLineScroll() const { return m_verticalLineScroll; }
+    void setVerticalLineScroll(double distance) { m_verticalLineScroll = distance > 0 ? distance : DefaultLineScroll; }
+    static constexpr double DefaultLineScroll = 40.0 / 3;
     void flashScrollers() { ++m_flashCount; }
     int flashScrollersCount() const { return m_flashCount; }
     // Places the clip view and the scrollers it needs now (called when the
@@ -49,9 +59,11 @@ private:
     mutable bool m_contentViewInstalled { false };
     bool m_hasVerticalScroller { false };
     bool m_hasHorizontalScroller { false };
+    bool m_overlaysScrollers { false };
     std::shared_ptr<Scroller> m_horizontalScroller;
     std::shared_ptr<Scroller> m_verticalScroller;
     int m_flashCount { 0 };
+    double m_verticalLineScroll { DefaultLineScroll };
 };
 
 } // namespace brevanton

@@ -11,6 +11,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/net/URLSession.h"
+#include "platform/views/FontMetrics.h"
 #include "platform/views/ImagePixelSize.h"
 #include "platform/web/WebView.h"
 
@@ -260,21 +261,26 @@ std::shared_ptr<WebFrame> WebFrame::create(WebView* webView, std::u16string name
     std::weak_ptr<WebFrame> weakFrame = frame;
     frame->m_layout.setIntrinsicSizeProvider([weakFrame](const DOMElement& element) -> std::optional<Size> {
         auto frame = weakFrame.lock();
-        if (!frame || !frame->m_dataSource || !element.hasTagName(u"img"))
-            return std::nullopt;
-        auto base = frame->baseURL();
-        auto url = URL::create(element.getAttribute(u"src"), base ? &*base : nullptr);
-        if (!url)
-            return std::nullopt;
-        auto resource = frame->m_dataSource->subresourceForURL(*url);
-        if (!resource || resource->data().empty())
-            return std::nullopt;
-        auto pixels = imagePixelSizeOfData(resource->data());
-        if (!pixels)
-            return std::nullopt;
-        return Size { static_cast<double>(pixels->pixelsWide), static_cast<double>(pixels->pixelsHigh) };
+        return frame ? frame->imagePixelSize(element) : std::nullopt;
     });
     return frame;
+}
+
+std::optional<Size> WebFrame::imagePixelSize(const DOMElement& element) const
+{
+    if (!m_dataSource || !element.hasTagName(u"img"))
+        return std::nullopt;
+    auto base = baseURL();
+    auto url = URL::create(element.getAttribute(u"src"), base ? &*base : nullptr);
+    if (!url)
+        return std::nullopt;
+    auto resource = m_dataSource->subresourceForURL(*url);
+    if (!resource || resource->data().empty())
+        return std::nullopt;
+    auto pixels = imagePixelSizeOfData(resource->data());
+    if (!pixels)
+        return std::nullopt;
+    return Size { static_cast<double>(pixels->pixelsWide), static_cast<double>(pixels->pixelsHigh) };
 }
 
 std::shared_ptr<WebFrame> WebFrame::findFrameNamed(std::u16string_view name)
@@ -581,6 +587,8 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         CSSStyleResolver::forDocument(*m_document).setUsedSizeProvider(nullptr);
     }
     m_document = document;
+    m_characterShownAsSpace = 0;
+    m_layout.setCharacterShownAsSpace(0);
     if (m_document) {
         // The cascade takes linked sheets as they were loaded here, through the
         // delegates and the file-access policy.
@@ -986,12 +994,27 @@ void WebFrame::loadNewSubresourcesIfNeeded()
     startSubresourceLoads(false, scanAll ? nullptr : &roots);
 }
 
+void WebFrame::setCharacterShownAsSpace(char16_t character) const
+{
+    if (character == m_characterShownAsSpace)
+        return;
+    m_characterShownAsSpace = character;
+    // Kept like an associated value: the layout measures by it from now on.
+    const_cast<WebLayout&>(m_layout).setCharacterShownAsSpace(character);
+    m_frameView->documentView()->setNeedsDisplay(true);
+}
+
 void WebFrame::showLayoutChanges()
 {
     auto& page = *m_frameView->documentView();
     Size size = m_layout.documentSize();
     Rect clip = m_frameView->clipView()->frame();
     Size pageSize { std::max(size.width, clip.width()), std::max(size.height, clip.height()) };
+    // A line's scroll is a line of the body's text.
+    if (auto body = m_document->body()) {
+        auto font = webFontDescriptor(*CSSStyleResolver::computedValuesFor(*body), m_webView ? m_webView->textSizeMultiplier() : 1);
+        m_frameView->setVerticalLineScroll(FontMetricsProvider::current().lineMetrics(font).lineHeight);
+    }
     auto changed = m_layout.changedAreaOfLastLayout();
     if (!changed) {
         page.setFrameSize(pageSize);

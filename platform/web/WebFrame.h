@@ -44,6 +44,15 @@ public:
     std::shared_ptr<WebFrame> frameForDocument(const DOMDocument&);
 
     const std::shared_ptr<DOMDocument>& domDocument() const { return m_document; }
+    // A character the page's text shows as a space (0 for none): what an
+    // editor puts in place of U+00A0 in the text it edits, which U+00A0
+    // itself is shown as. It holds for the document it was set for only;
+    // like an associated value it may be set through a const frame.
+    char16_t characterShownAsSpace() const { return m_characterShownAsSpace; }
+    // The pixel size of an IMG's picture as loaded; nullopt when it was not
+    // (or could not be) read, and for other elements.
+    std::optional<Size> imagePixelSize(const DOMElement&) const;
+    void setCharacterShownAsSpace(char16_t) const;
     const std::shared_ptr<WebDataSource>& dataSource() const { return m_dataSource; }
     const std::shared_ptr<WebDataSource>& provisionalDataSource() const { return m_provisionalDataSource; }
     const std::shared_ptr<WebFrameView>& frameView() const { return m_frameView; }
@@ -104,6 +113,7 @@ private:
     std::weak_ptr<DOMElement> m_frameElement;
     std::vector<std::shared_ptr<WebFrame>> m_children;
     std::shared_ptr<DOMDocument> m_document;
+    mutable char16_t m_characterShownAsSpace { 0 };
     std::shared_ptr<WebDataSource> m_dataSource;
     std::shared_ptr<WebDataSource> m_provisionalDataSource;
     std::shared_ptr<WebFrameView> m_frameView;

@@ -26,7 +26,7 @@ void WebDocumentView::draw(const Rect& dirtyRect, GraphicsContext& context)
 }
 
 WebFrameView::WebFrameView(Rect frameRect, std::weak_ptr<WebFrame> frame)
-    : View(frameRect)
+    : ScrollView(frameRect)
     , m_frame(std::move(frame))
 {
 }
@@ -39,14 +39,16 @@ std::shared_ptr<WebFrameView> WebFrameView::create(std::weak_ptr<WebFrame> frame
     view->m_documentView = std::make_shared<WebDocumentView>(frame);
     view->m_documentView->setFrame(Rect(0, 0, frameRect.width(), frameRect.height()));
     view->m_clipView->setDocumentView(view->m_documentView);
-    view->addSubview(view->m_clipView);
+    view->setContentView(view->m_clipView);
     return view;
 }
 
 void WebFrameView::resizeSubviewsWithOldSize(Size)
 {
+    // The clip view fills the frame view, less the scrollers the page needs.
     if (m_clipView)
         m_clipView->setFrame(Rect(0, 0, frame().width(), frame().height()));
+    tile();
 }
 
 } // namespace brevanton

@@ -1,10 +1,14 @@
-// The views of a frame: the frame view holds a clip view, whose document view
-// is as large as the laid-out document and draws the page. A child frame's view sits in its
+// The views of a frame: the frame view is a scroll view holding a clip view,
+// whose document view is as large as the laid-out document and draws the
+// page. The main frame's view shows overlay scrollers where the page
+// overflows (the page keeps its width with them) and scrolls by lines of
+// the page's text. A child frame's view sits in its
 // parent's document view at the box of its IFRAME or FRAME element.
 #pragma once
 
 #include "platform/views/ClipView.h"
 #include "platform/views/PrintOperation.h"
+#include "platform/views/ScrollView.h"
 #include "platform/views/View.h"
 
 #include <memory>
@@ -26,7 +30,7 @@ private:
     std::weak_ptr<WebFrame> m_frame;
 };
 
-class WebFrameView : public View {
+class WebFrameView : public ScrollView {
 public:
     static std::shared_ptr<WebFrameView> create(std::weak_ptr<WebFrame> frame, Rect frameRect);
 

@@ -7,6 +7,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/views/FontMetrics.h"
 #include "platform/web/WebBoxEdges.h"
+#include "platform/web/WebFormControls.h"
 #include "platform/web/WebLineAlignment.h"
 #include "platform/web/WebTableGrid.h"
 
@@ -304,11 +305,30 @@ double WebLayout::spaceWidthOf(uint32_t font) const
     return liveMetrics(m_metrics, m_metricsGeneration).widthOfRun(m_fonts[font], u" ");
 }
 
+void WebLayout::setCharacterShownAsSpace(char16_t character)
+{
+    if (character == m_characterShownAsSpace)
+        return;
+    m_characterShownAsSpace = character;
+    m_valid = false;
+}
+
+std::u16string_view WebLayout::measuredText(std::u16string_view text, std::u16string& storage) const
+{
+    auto shownAsSpace = [this](char16_t c) { return c == 0xA0 || (m_characterShownAsSpace && c == m_characterShownAsSpace); };
+    if (std::none_of(text.begin(), text.end(), shownAsSpace))
+        return text;
+    storage.assign(text);
+    std::replace_if(storage.begin(), storage.end(), shownAsSpace, u' ');
+    return storage;
+}
+
 double WebLayout::measure(uint32_t font, std::u16string_view text, bool whiteSpace) const
 {
     if (whiteSpace)
         return static_cast<double>(text.size()) * spaceWidthOf(font);
-    return liveMetrics(m_metrics, m_metricsGeneration).widthOfRun(m_fonts[font], text);
+    std::u16string storage;
+    return liveMetrics(m_metrics, m_metricsGeneration).widthOfRun(m_fonts[font], measuredText(text, storage));
 }
 
 void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double textSizeMultiplier)
@@ -1321,10 +1341,13 @@ Size WebLayout::replacedSize(const DOMElement& element) const
         intrinsic = defaultFrameSize;
     else if (element.hasTagName(u"hr"))
         intrinsic = { m_width, 2 };
-    else if (m_intrinsicSize) {
-        if (auto known = m_intrinsicSize(element))
-            intrinsic = *known;
-    }
+    else if (webIsFormControl(element)) {
+        if (auto control = webFormControlIntrinsicSize(element, webFontDescriptor(*style, m_multiplier)))
+            intrinsic = *control;
+    } else if (auto known = m_intrinsicSize ? m_intrinsicSize(element) : std::nullopt)
+        intrinsic = *known;
+    else if (auto* alt = element.hasTagName(u"img") ? element.attributeValue(u"alt") : nullptr; alt && !alt->empty())
+        intrinsic = webMissingImageSize(*alt, webFontDescriptor(*style, m_multiplier));
     if (width && !height)
         return { *width, intrinsic.width > 0 ? *width * intrinsic.height / intrinsic.width : intrinsic.height };
     if (height && !width)
@@ -1621,7 +1644,8 @@ WebTextRun WebLayout::makeTextRun(const Box& box, const WebLineBox& line) const
         while (wordEnd < end && !isSpace(data[wordEnd]))
             ++wordEnd;
         auto word = std::u16string_view(data).substr(i, wordEnd - i);
-        auto carets = provider.caretPositions(run.font, word);
+        std::u16string storage;
+        auto carets = provider.caretPositions(run.font, measuredText(word, storage));
         for (size_t k = 0; k < word.size(); ++k) {
             run.text.push_back(word[k]);
             run.positions.push_back(x + carets[k]);

@@ -90,6 +90,10 @@ public:
     // content.
     void layoutIfNeeded(const DOMDocument&, double width, double textSizeMultiplier);
     void invalidate() { m_valid = false; }
+    // A character measured and drawn as a space, as U+00A0 is (0 for none):
+    // an editor's stand-in for U+00A0. Changing it lays the page out again.
+    void setCharacterShownAsSpace(char16_t);
+    char16_t characterShownAsSpace() const { return m_characterShownAsSpace; }
 
     // The node's box; the zero rectangle for nodes without one.
     Rect boundingBox(const DOMNode&) const;
@@ -279,6 +283,10 @@ private:
     std::optional<double> m_containingHeight;
     double m_width { -1 };
     double m_multiplier { 1 };
+    char16_t m_characterShownAsSpace { 0 };
+    // The text as it is measured: U+00A0 and the character shown as a space
+    // become spaces (in `storage` when any is there).
+    std::u16string_view measuredText(std::u16string_view text, std::u16string& storage) const;
     bool m_valid { false };
     // Block records left behind by content laid out again.
     size_t m_deadFlows { 0 };

@@ -13,6 +13,7 @@
 #include "platform/views/Window.h"
 #include "platform/web/WebBackgroundImage.h"
 #include "platform/web/WebBoxEdges.h"
+#include "platform/web/WebFormControls.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebGeneratedContent.h"
 #include "platform/web/WebView.h"
@@ -295,11 +296,17 @@ private:
             auto base = m_frame.baseURL();
             auto url = URL::create(element.getAttribute(u"src"), base ? &*base : nullptr);
             auto path = url && url->isFileURL() ? url->fileSystemPath() : std::nullopt;
-            if (path)
+            auto* alt = element.attributeValue(u"alt");
+            // A picture that could not be read shows its alt text.
+            if (alt && !alt->empty() && !m_frame.imagePixelSize(element))
+                webDrawMissingImage(*alt, box, fontOf(element), textColorOf(element), m_context);
+            else if (path)
                 m_context.drawImageFile(*path, box);
             else
                 m_context.strokeRect(box, Color::lightGray(), 1);
-        } else if (element.hasTagName(u"hr"))
+        } else if (webIsFormControl(element))
+            webDrawFormControl(element, box, fontOf(element), textColorOf(element), m_context);
+        else if (element.hasTagName(u"hr"))
             m_context.strokeRect(box, Color::gray(), 1);
         else if (!element.hasTagName(u"iframe") && !element.hasTagName(u"frame"))
             m_context.strokeRect(box, Color::lightGray(), 1);
@@ -316,9 +323,15 @@ private:
         auto& metrics = FontMetricsProvider::current();
         FontLineMetrics line = metrics.lineMetrics(font);
         double size = font.pointSize();
-        // On the item's first line, inside its top border and padding.
+        // On the item's first line box, wherever its content starts it (a
+        // paragraph's margin lowers it); without text, inside the item's
+        // top border and padding.
         double top = box.minY() + webBoxEdges(style, box.width()).frame().top;
         double baseline = top + (line.lineHeight - line.ascent - line.descent) / 2 + line.ascent;
+        if (auto first = firstTextRun(item)) {
+            baseline = first->baseline;
+            top = first->rect.minY();
+        }
         double right = box.minX() - size / 2;
         Color color = colorOf(style, CSSPropertyID::Color).value_or(Color::black());
         if (type == u"disc" || type == u"circle" || type == u"square") {
@@ -342,13 +355,35 @@ private:
             if (sibling->isElementNode() && downcast<DOMElement>(sibling)->hasTagName(u"li"))
                 ++number;
         }
-        std::u16string text = toUTF16(std::to_string(number)) + u".";
+        std::u16string text = webListMarkerText(number, type) + u".";
         auto carets = metrics.caretPositions(font, text);
         double left = right - carets.back();
         for (double& x : carets)
             x += left;
         m_context.drawTextRun(std::move(text), font, Rect(left, top, carets.back() - left, line.lineHeight),
                               baseline, carets, color);
+    }
+
+    FontDescriptor fontOf(const DOMElement& element) const
+    {
+        return webFontDescriptor(*CSSStyleResolver::computedValuesFor(element),
+                                 m_frame.webView() ? m_frame.webView()->textSizeMultiplier() : 1);
+    }
+    Color textColorOf(const DOMElement& element) const
+    {
+        return colorOf(*CSSStyleResolver::computedValuesFor(element), CSSPropertyID::Color).value_or(Color::black());
+    }
+
+    // The first line box of the element's text, in document order.
+    std::optional<WebTextRun> firstTextRun(const DOMElement& element) const
+    {
+        for (auto* node = element.traverseNext(&element); node; node = node->traverseNext(&element)) {
+            if (!node->isTextNode())
+                continue;
+            if (auto* lines = m_layout.lineBoxes(*node); lines && !lines->empty())
+                return m_layout.textRun(*node, 0);
+        }
+        return std::nullopt;
     }
 
     void paintText(const DOMNode& text)
@@ -376,6 +411,11 @@ private:
             if (!line.rect.intersects(m_rect))
                 continue;
             auto run = m_layout.textRun(text, index);
+            // A no-break space (and what stands for it) shows as a space.
+            for (char16_t& c : run->text) {
+                if (c == 0xA0 || (c == m_frame.characterShownAsSpace() && c))
+                    c = u' ';
+            }
             if (selected && selectionStart < line.endOffset && selectionEnd > line.startOffset) {
                 double from = run->xForOffset(std::max(selectionStart, line.startOffset));
                 double to = run->xForOffset(std::min(selectionEnd, line.endOffset));
@@ -569,6 +609,32 @@ private:
 };
 
 } // namespace
+
+std::u16string webListMarkerText(long number, std::u16string_view type)
+{
+    bool lower = type == u"lower-alpha" || type == u"lower-latin" || type == u"lower-roman";
+    bool alpha = type == u"lower-alpha" || type == u"lower-latin" || type == u"upper-alpha" || type == u"upper-latin";
+    bool roman = type == u"lower-roman" || type == u"upper-roman";
+    std::u16string text;
+    if (alpha && number > 0) {
+        for (long rest = number; rest > 0; rest = (rest - 1) / 26)
+            text.insert(text.begin(), static_cast<char16_t>((lower ? u'a' : u'A') + (rest - 1) % 26));
+        return text;
+    }
+    if (roman && number > 0 && number < 4000) {
+        static constexpr std::pair<long, std::u16string_view> numerals[] = { { 1000, u"M" }, { 900, u"CM" }, { 500, u"D" },
+                                                                             { 400, u"CD" }, { 100, u"C" },  { 90, u"XC" },
+                                                                             { 50, u"L" },   { 40, u"XL" },  { 10, u"X" },
+                                                                             { 9, u"IX" },   { 5, u"V" },    { 4, u"IV" },
+                                                                             { 1, u"I" } };
+        for (auto& [value, numeral] : numerals) {
+            for (; number >= value; number -= value)
+                text += numeral;
+        }
+        return lower ? asciiLowercase(text) : text;
+    }
+    return toUTF16(std::to_string(number));
+}
 
 void webPaintFrame(WebFrame& frame, const Rect& rect, GraphicsContext& context)
 {

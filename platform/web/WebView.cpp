@@ -23,12 +23,6 @@ bool isFrameElement(const DOMNode& node)
     return element.hasTagName(u"iframe") || element.hasTagName(u"frame");
 }
 
-bool isWordCharacter(char16_t c)
-{
-    return !(c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0xA0 || c == '.' || c == ',' || c == ';'
-             || c == ':' || c == '!' || c == '?' || c == '(' || c == ')' || c == '"');
-}
-
 std::shared_ptr<DOMRange> collapsedRange(DOMNode& node, unsigned offset)
 {
     auto* document = node.isDocumentNode() ? downcast<DOMDocument>(&node) : node.document();
@@ -48,19 +42,13 @@ bool sameRange(const DOMRange* a, const DOMRange* b)
         && a->endOffset() == b->endOffset();
 }
 
-DOMNode* adjacentTextNode(DOMNode& from, bool forward)
-{
-    DOMNode* node = &from;
-    while (true) {
-        node = forward ? node->traverseNext() : node->traversePrevious();
-        if (!node)
-            return nullptr;
-        if (node->isTextNode() && node->length() > 0)
-            return node;
-    }
-}
-
 } // namespace
+
+bool WebView::isWordCharacter(char16_t c)
+{
+    return !(c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == 0xA0 || c == '.' || c == ',' || c == ';'
+             || c == ':' || c == '!' || c == '?' || c == '(' || c == ')' || c == '"');
+}
 
 static std::vector<std::weak_ptr<WebView>>& liveWebViews()
 {
@@ -91,7 +79,19 @@ void WebView::finishCreation(const std::shared_ptr<WebView>& view)
 {
     liveWebViews().push_back(view);
     view->m_mainFrame = WebFrame::create(view.get(), {}, nullptr, nullptr);
-    view->addSubview(view->m_mainFrame->frameView());
+    auto& frameView = view->m_mainFrame->frameView();
+    frameView->setHasVerticalScroller(true);
+    frameView->setOverlaysScrollers(true);
+    frameView->setHasHorizontalScroller(true);
+    view->addSubview(frameView);
+    // The moves answer as the responder's actions too.
+    std::weak_ptr<WebView> weakView = view;
+    for (auto& selector : moveSelectorNames()) {
+        view->setActionHandler(selector, [weakView, selector](ActionSender*) {
+            if (auto webView = weakView.lock())
+                webView->doCommandBySelector(selector);
+        });
+    }
 }
 
 WebView::WebView(Rect frame)
@@ -252,9 +252,7 @@ void WebView::resizeSubviewsWithOldSize(Size)
 {
     if (!m_mainFrame)
         return;
-    auto& frameView = m_mainFrame->frameView();
-    frameView->setFrame(Rect(0, 0, bounds().width(), bounds().height()));
-    frameView->clipView()->setFrame(Rect(0, 0, bounds().width(), bounds().height()));
+    m_mainFrame->frameView()->setFrame(Rect(0, 0, bounds().width(), bounds().height()));
 }
 
 std::shared_ptr<WebFrame> WebView::frameForNode(const DOMNode& node) const
@@ -415,15 +413,15 @@ static std::shared_ptr<DOMRange> expandedRange(const std::shared_ptr<DOMRange>& 
         auto& data = downcast<DOMCharacterData>(*node).data();
         unsigned start = caret->startOffset();
         unsigned end = start;
-        while (start > 0 && isWordCharacter(data[start - 1]))
+        while (start > 0 && WebView::isWordCharacter(data[start - 1]))
             --start;
-        while (end < data.size() && isWordCharacter(data[end]))
+        while (end < data.size() && WebView::isWordCharacter(data[end]))
             ++end;
         // A click on white space selects that run of white space.
         if (start == end) {
-            while (start > 0 && !isWordCharacter(data[start - 1]))
+            while (start > 0 && !WebView::isWordCharacter(data[start - 1]))
                 --start;
-            while (end < data.size() && !isWordCharacter(data[end]))
+            while (end < data.size() && !WebView::isWordCharacter(data[end]))
                 ++end;
         }
         auto range = caret->cloneRange();
@@ -507,15 +505,33 @@ void WebView::mouseUp(const Event& event)
 static const char* commandForKey(const Event& event)
 {
     bool shift = event.hasModifier(ModifierFlag::Shift);
+    // Command is the desktop's Control key: by words, to the document's ends.
+    bool command = event.hasModifier(ModifierFlag::Command);
     switch (event.keyCode()) {
     case KeyCode::LeftArrow:
+        if (command)
+            return shift ? "moveWordLeftAndModifySelection:" : "moveWordLeft:";
         return shift ? "moveLeftAndModifySelection:" : "moveLeft:";
     case KeyCode::RightArrow:
+        if (command)
+            return shift ? "moveWordRightAndModifySelection:" : "moveWordRight:";
         return shift ? "moveRightAndModifySelection:" : "moveRight:";
     case KeyCode::UpArrow:
         return shift ? "moveUpAndModifySelection:" : "moveUp:";
     case KeyCode::DownArrow:
         return shift ? "moveDownAndModifySelection:" : "moveDown:";
+    case KeyCode::Home:
+        if (command)
+            return shift ? "moveToBeginningOfDocumentAndModifySelection:" : "moveToBeginningOfDocument:";
+        return shift ? "moveToBeginningOfLineAndModifySelection:" : "moveToBeginningOfLine:";
+    case KeyCode::End:
+        if (command)
+            return shift ? "moveToEndOfDocumentAndModifySelection:" : "moveToEndOfDocument:";
+        return shift ? "moveToEndOfLineAndModifySelection:" : "moveToEndOfLine:";
+    case KeyCode::PageUp:
+        return shift ? "pageUpAndModifySelection:" : "pageUp:";
+    case KeyCode::PageDown:
+        return shift ? "pageDownAndModifySelection:" : "pageDown:";
     case KeyCode::Delete:
         return "deleteBackward:";
     case KeyCode::ForwardDelete:
@@ -526,8 +542,12 @@ static const char* commandForKey(const Event& event)
     case KeyCode::Tab:
         return "insertTab:";
     default:
-        return nullptr;
+        break;
     }
+    if (command && !shift && !event.hasModifier(ModifierFlag::Option | ModifierFlag::Control)
+        && (event.charactersIgnoringModifiers() == u"a" || event.charactersIgnoringModifiers() == u"A"))
+        return "selectAll:";
+    return nullptr;
 }
 
 bool WebView::handleKey(const Event& event)
@@ -581,58 +601,8 @@ void WebView::doCommandBySelector(std::string_view selector)
 {
     if (m_editingDelegate && m_editingDelegate->doCommandBySelector(*this, selector))
         return;
-    if (!m_selection)
-        return;
-    bool extend = selector.ends_with("AndModifySelection:");
-    std::string_view base = selector.substr(0, extend ? selector.size() - 19 : selector.size() - 1);
-    bool left = base == "moveLeft";
-    bool right = base == "moveRight";
-    bool up = base == "moveUp";
-    bool down = base == "moveDown";
-    if (!left && !right && !up && !down)
-        return; // Editing commands are the editing delegate's; the web view does not edit.
-
-    // The moving end: the end for forward moves, the start otherwise.
-    bool forward = right || down;
-    DOMNode* node = forward ? m_selection->endNode() : m_selection->startNode();
-    unsigned offset = forward ? m_selection->endOffset() : m_selection->startOffset();
-    std::shared_ptr<DOMRange> caret;
-    if (!extend && !m_selection->collapsed() && (left || right))
-        caret = collapsedRange(*node, offset);
-    else if (left || right) {
-        if (node->isTextNode() && (left ? offset > 0 : offset < node->length()))
-            caret = collapsedRange(*node, left ? offset - 1 : offset + 1);
-        else if (auto* next = adjacentTextNode(*node, right))
-            caret = collapsedRange(*next, left ? next->length() - (next->length() ? 1 : 0) : (next->length() ? 1 : 0));
-        else
-            caret = collapsedRange(*node, offset);
-    } else {
-        layoutIfNeeded();
-        auto frame = frameForNode(*node);
-        if (!frame || !node->isTextNode())
-            return;
-        auto* lines = frame->layout().lineBoxes(*node);
-        if (!lines || lines->empty())
-            return;
-        Rect caretBox = frame->layout().caretRect(*node, offset);
-        double x = caretBox.minX();
-        double y = up ? caretBox.minY() - 1 : caretBox.maxY() + 1;
-        Point inView = convertPointFromView(Point { x, y }, frame->frameView()->documentView().get());
-        caret = caretRangeAtPoint(inView);
-        if (!caret)
-            return;
-    }
-    if (!caret)
-        return;
-    std::shared_ptr<DOMRange> proposed = caret;
-    if (extend) {
-        proposed = m_selection->cloneRange();
-        if (forward)
-            proposed->setEnd(caret->startContainer(), caret->startOffset());
-        else
-            proposed->setStart(caret->startContainer(), caret->startOffset());
-    }
-    proposeSelectedDOMRange(proposed, forward ? WebSelectionAffinityDownstream : WebSelectionAffinityUpstream, false);
+    // Editing commands are the editing delegate's; the web view does not edit.
+    (void)performMove(selector);
 }
 
 } // namespace brevanton

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace brevanton {
 
@@ -171,8 +172,20 @@ public:
     bool performKeyEquivalent(const Event&) override;
     void resizeSubviewsWithOldSize(Size oldSize) override;
     // A command by name ("moveLeft:", "moveRight:", "insertNewline:", ...); the
-    // editing delegate may perform it first.
+    // editing delegate may perform it first. The web view performs the caret
+    // moves itself (WebViewCaretMoves.cpp) and edits nothing.
     void doCommandBySelector(std::string_view selector);
+    // The moves' names, each also an action the web view answers to:
+    // "moveLeft:", "moveRight:", "moveBackward:", "moveForward:",
+    // "moveWordLeft:", "moveWordRight:", "moveUp:", "moveDown:",
+    // "moveToBeginningOfLine:", "moveToEndOfLine:",
+    // "moveToBeginningOfDocument:", "moveToEndOfDocument:", "pageUp:",
+    // "pageDown:", each with "AndModifySelection:" in place of ":" as
+    // well, and "selectAll:" (the body's content).
+    static const std::vector<std::string>& moveSelectorNames();
+    // What the view's word moves and double clicks take as part of a word.
+    static bool isWordCharacter(char16_t);
+    enum class MoveKind { Character, Word, Line, LineEdge, DocumentEdge, Page, All };
 
     // Posted with the web view as object when its document was changed
     // through it; the editing delegate hears of it first (webViewDidChange).
@@ -199,6 +212,18 @@ private:
     void layoutFrame(WebFrame&);
     std::optional<WebElementDictionary> elementAtPointInFrame(WebFrame&, Point pointInDocumentView);
     Point pointInMainDocumentView(const Event&) const;
+
+    // --- Caret moves (WebViewCaretMoves.cpp)
+    // Performs the move a selector names; false when it names none.
+    bool performMove(std::string_view selector);
+    void move(MoveKind, bool forward, bool extend);
+    static bool sameRangeAs(const DOMRange*, const DOMRange*);
+    // The selection the last extending move made, and which of its ends moves.
+    std::shared_ptr<DOMRange> m_extendedSelection;
+    bool m_extendedFocusAtStart { false };
+    // The column a run of vertical moves keeps, and the selection the last one made.
+    std::optional<double> m_verticalMoveGoalX;
+    std::shared_ptr<DOMRange> m_verticalMoveSelection;
 
     std::shared_ptr<WebFrame> m_mainFrame;
     WebFrameLoadDelegate* m_frameLoadDelegate { nullptr };

@@ -6,6 +6,7 @@
 
 #include "app/VornickWindow.h"
 #include "dom/VornickNodeExtensions.h"
+#include "dom/VornickTableExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickFragmentCompletionUIController.h"
 #include "platform/foundation/UserDefaults.h"
@@ -498,8 +499,14 @@ TEST_F(KeyboardTest, ArrowsMoveFromCellToCellAndRowToRow)
     caretAt(u"Cod", 1);
     press(FunctionKey::DownArrow);
     EXPECT_EQ(selectedMarkup(), "<td>Peas</td>");
+    // Past the last row the caret leaves the table for the text after it.
     press(FunctionKey::DownArrow);
-    EXPECT_EQ(selectedMarkup(), "<td>Peas</td>");
+    auto after = view->effectiveOperationRange();
+    ASSERT_TRUE(after);
+    EXPECT_TRUE(after->collapsed());
+    EXPECT_TRUE(after->startNode()->isTextNode());
+    EXPECT_FALSE(vornick_enclosingTable(*after->startNode())) << caretInText();
+    EXPECT_GT(DOMRange::compareBoundaryPointPositions(after->startNode(), 0, element(u"TABLE").get(), 0), 0);
 }
 
 TEST_F(KeyboardTest, WithSectionHandlesUpAndDownMoveBrickByBrickAndPassBlocksWhole)

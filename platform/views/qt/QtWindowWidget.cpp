@@ -7,6 +7,7 @@
 #include "platform/views/DraggingInfo.h"
 #include "platform/views/Image.h"
 #include "platform/views/Screen.h"
+#include "platform/views/ScrollView.h"
 #include "platform/views/TextInputClient.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
@@ -277,13 +278,20 @@ void QtWindowWidget::wheelEvent(QWheelEvent* event)
     if (!content)
         return;
     // The clip view under the pointer scrolls: pixels when the device gives
-    // them, else 40 points per notch (15 degrees).
-    QPointF delta = !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) : QPointF(event->angleDelta()) * (40.0 / 120);
+    // them, else the desktop's number of lines per notch (15 degrees), a
+    // line being one of the scroll view's (40 points for three of a bare
+    // clip view's).
+    double notchLines = QApplication::wheelScrollLines();
     auto view = content->hitTest(basePoint(event->position()));
     for (; view; view = view->superview()) {
-        auto clip = std::dynamic_pointer_cast<ClipView>(view);
+        auto scrollView = std::dynamic_pointer_cast<ScrollView>(view);
+        auto clip = scrollView ? scrollView->contentView() : std::dynamic_pointer_cast<ClipView>(view);
         if (!clip || !clip->documentView())
             continue;
+        if (!scrollView)
+            scrollView = std::dynamic_pointer_cast<ScrollView>(clip->superview());
+        double line = scrollView ? scrollView->verticalLineScroll() : ScrollView::DefaultLineScroll;
+        QPointF delta = !event->pixelDelta().isNull() ? QPointF(event->pixelDelta()) : QPointF(event->angleDelta()) * (notchLines * line) / 120.0;
         Point origin = clip->bounds().origin;
         // Turning the wheel towards the user (negative delta) shows what is further down.
         double down = -delta.y();

@@ -4,8 +4,8 @@
 // the only drawing path). Qt's mouse, wheel, key and input-method events
 // become our events (QtEventTranslation) and go through
 // Application::sendEvent; the wheel scrolls the clip view under the pointer
-// (the view layer has no scroll-wheel event). After each event the widget
-// shows the cursor the views set (Cursor::currentCursor). An input method's
+// by lines of its scroll view (the view layer has no scroll-wheel event).
+// After each event the widget shows the cursor the views set (Cursor::currentCursor). An input method's
 // composition is marked text of the first responder (TextInputClient): it is
 // shown, never inserted; committed text is typed as one key press; a click
 // asks the input method to commit, and what it leaves composing is dropped

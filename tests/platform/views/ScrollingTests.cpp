@@ -141,4 +141,14 @@ TEST_F(ScrollFixture, AScrollerShowsWhileTheDocumentIsWiderAndScrollsIt)
     EXPECT_FALSE(scroller->isHidden());
     EXPECT_EQ(scrollView->verticalScroller()->frame(), Rect(100 - Scroller::Width, Scroller::Width, Scroller::Width, 100 - Scroller::Width));
     EXPECT_EQ(clip->frame(), Rect(0, Scroller::Width, 100 - Scroller::Width, 100 - Scroller::Width));
+
+    // Overlay scrollers leave the clip view the whole box and stand over its
+    // edges; the document no longer needs the horizontal one.
+    scrollView->setOverlaysScrollers(true);
+    EXPECT_EQ(clip->frame(), Rect(0, 0, 100, 100));
+    EXPECT_FALSE(scrollView->verticalScroller()->isHidden());
+    EXPECT_TRUE(scroller->isHidden());
+    EXPECT_EQ(scrollView->verticalScroller()->frame(), Rect(100 - Scroller::Width, 0, Scroller::Width, 100));
+    auto hit = window->contentView()->hitTest(scrollView->convertPointToView({ 100 - Scroller::Width / 2, 50 }, nullptr));
+    EXPECT_EQ(hit, scrollView->verticalScroller()) << "over the clip view";
 }

@@ -179,15 +179,16 @@ TEST_F(WebViewSelectionTest, KeysGoThroughTheDelegateAndNeverEditTheDocument)
     // The arrow keys also arrive as key equivalents; shift extends; down moves to the next line.
     EXPECT_TRUE(webView->performKeyEquivalent(events.keyDownForCharacter(window, FunctionKey::LeftArrow, ModifierFlag::Shift)));
     EXPECT_EQ(describe(webView->selectedDOMRange().get()), "'hello world again':5-'hello world again':6");
+    // Down goes from the end Shift moved, the selection's start.
     webView->doCommandBySelector("moveDown:");
-    EXPECT_EQ(describe(webView->selectedDOMRange().get()), "'second':6-'second':6");
-    webView->doCommandBySelector("moveLeft:");
     EXPECT_EQ(describe(webView->selectedDOMRange().get()), "'second':5-'second':5");
+    webView->doCommandBySelector("moveLeft:");
+    EXPECT_EQ(describe(webView->selectedDOMRange().get()), "'second':4-'second':4");
     webView->setSelectedDOMRange(rangeIn(webView->mainFrameDocument()->getElementById(u"q")->firstChild(), 0, 0),
                                  WebSelectionAffinityDownstream);
     webView->doCommandBySelector("moveLeft:");
-    EXPECT_EQ(describe(webView->selectedDOMRange().get()), "'hello world again':16-'hello world again':16")
-        << "moving left from a text's start enters the previous text";
+    EXPECT_EQ(describe(webView->selectedDOMRange().get()), "'hello world again':17-'hello world again':17")
+        << "moving left from a paragraph's start goes to the end of the one before";
 }
 
 class LinkPolicy : public WebPolicyDelegate {

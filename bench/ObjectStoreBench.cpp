@@ -10,7 +10,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
-#include <fstream>
+#include <malloc.h>
 #include <string>
 #include <unistd.h>
 
@@ -285,23 +285,21 @@ struct PostStore {
     }
 };
 
-long residentBytes()
+// Bytes the allocator has handed out (freed memory it keeps is not counted).
+long allocatedBytes()
 {
-    long pages = 0, resident = 0;
-    std::ifstream statm("/proc/self/statm");
-    statm >> pages >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
+    return static_cast<long>(mallinfo2().uordblks);
 }
 
 void BM_StorePostListFetch(benchmark::State& state)
 {
     PostStore& posts = PostStore::shared();
     auto context = ManagedObjectContext::create(posts.store, &posts.center);
-    long before = residentBytes();
+    long before = allocatedBytes();
     FetchRequest request = posts.postListRequest(*context);
     Error error;
     size_t count = context->executeFetchRequest(request, &error)->size(); // registers the objects
-    long after = residentBytes();
+    long after = allocatedBytes();
     for (auto _ : state) {
         auto result = context->executeFetchRequest(request, &error);
         benchmark::DoNotOptimize(result);

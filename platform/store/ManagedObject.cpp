@@ -3,6 +3,7 @@
 #include "platform/store/ManagedObjectContextInternals.h"
 #include "platform/store/StoreObjectAccess.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -61,6 +62,10 @@ static Value convertedValue(const Value& value, AttributeType type, const std::s
         BREVANTON_ASSERT(value.isData(), "Data is expected for " + where);
         return value;
     case AttributeType::Transformable:
+        // Stored as a binary property list, which holds no nulls: refusing
+        // here keeps a save from dropping the value.
+        BREVANTON_ASSERT(writePropertyList(value, PropertyListFormat::Binary, nullptr).has_value(),
+                         "A property list without nulls is expected for " + where);
         return value;
     }
     return value;

@@ -111,6 +111,10 @@ TEST_F(ManagedObjectContextTests, AttributesOfEveryTypeSurviveTheFile)
 
     // Values of another kind, and unknown keys, are programming errors.
     EXPECT_THROW(postAgain->setValueForKey(Value(3), u"title"), InternalInconsistencyException);
+    // A transformable value the file cannot hold is refused rather than lost at the save.
+    EXPECT_THROW(blogAgain->setValueForKey(Value(Array { Value(1), Value() }), u"htmlFormattingPreferences"),
+                 InternalInconsistencyException);
+    EXPECT_EQ(blogAgain->valueForKey(u"htmlFormattingPreferences"), Value(preferences));
     EXPECT_THROW(postAgain->setValueForKey(Value(u"x"), u"noSuchKey"), InternalInconsistencyException);
     EXPECT_THROW(postAgain->objectForKey(u"tags"), InternalInconsistencyException);
     EXPECT_THROW(context->insertNewObject(u"NoSuchEntity"), InternalInconsistencyException);

@@ -151,6 +151,9 @@ TEST_F(PredicateTests, CaseInsensitiveContainsBeyondASCII)
               (Titles { cafe[0], u"Elsewhere" }));
     EXPECT_EQ(matching(u"sourceContentString CONTAINS[c] 'STRA\u00dfE'"), ete);
     EXPECT_EQ(matching(u"title CONTAINS[c] ''").size(), 4u);
+    // Keywords in any case, as the post list's filters write them.
+    EXPECT_EQ(matching(u"(title contains[c] %@) OR (sourceContentString contains[c] %@)", { Value(u"body"), Value(u"body") }), cafe);
+    EXPECT_EQ(matching(u"%K != NIL and inTrash == %@", { Value(u"status"), Value(0) }), (Titles { cafe[0], ete[0], u"Elsewhere" }));
 }
 
 TEST_F(PredicateTests, CompoundPredicatesAndPrecedence)

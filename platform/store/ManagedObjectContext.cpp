@@ -59,11 +59,13 @@ const EntityDescription& ManagedObjectContext::Private::entityOf(const ManagedOb
     return *object.m_entity;
 }
 
-ManagedObject* ManagedObjectContext::Private::registerRow(const EntityDescription& entity, const SQLiteStatement& row)
+ManagedObject* ManagedObjectContext::Private::registerRow(const EntityDescription& entity, const SQLiteStatement& row, bool& isNew)
 {
     int64_t number = row.columnInteger(0);
+    isNew = false;
     if (auto found = byNumber.find(number); found != byNumber.end())
         return found->second;
+    isNew = true;
     std::shared_ptr<ManagedObject> object = entity.makeInstance();
     object->m_entity = &entity;
     object->m_context = context;
@@ -79,7 +81,6 @@ ManagedObject* ManagedObjectContext::Private::registerRow(const EntityDescriptio
     ManagedObject* raw = object.get();
     registered[entity.index()].emplace(number, object);
     byNumber.emplace(number, raw);
-    raw->awakeFromFetch();
     return raw;
 }
 
@@ -98,8 +99,11 @@ ManagedObject* ManagedObjectContext::Private::object(const EntityDescription& en
     bool hasRow = false;
     if (!statement->step(hasRow, &error) || !hasRow)
         return nullptr;
-    ManagedObject* object = registerRow(entity, *statement);
+    bool isNew = false;
+    ManagedObject* object = registerRow(entity, *statement, isNew);
     statement->reset();
+    if (isNew)
+        object->awakeFromFetch();
     return object;
 }
 
@@ -147,6 +151,7 @@ bool ManagedObjectContext::Private::loadEntity(const EntityDescription& entity, 
         return false;
     auto& objects = registered[entity.index()];
     std::vector<int64_t> present;
+    std::vector<std::shared_ptr<ManagedObject>> fetched;
     bool hasRow = false;
     while (true) {
         if (!statement->step(hasRow, outError))
@@ -157,7 +162,8 @@ bool ManagedObjectContext::Private::loadEntity(const EntityDescription& entity, 
         present.push_back(number);
         auto found = byNumber.find(number);
         if (found == byNumber.end()) {
-            registerRow(entity, *statement);
+            bool isNew = false;
+            fetched.push_back(registerRow(entity, *statement, isNew)->shared_from_this());
         } else if (found->second->m_state == ManagedObject::State::Unchanged) {
             // Refresh values another context may have saved.
             ManagedObject& object = *found->second;
@@ -178,6 +184,9 @@ bool ManagedObjectContext::Private::loadEntity(const EntityDescription& entity, 
     for (ManagedObject* object : gone)
         unregister(*object);
     fullyLoaded[entity.index()] = true;
+    // Awoken once the rows are read: a hook may fetch in turn.
+    for (auto& object : fetched)
+        object->awakeFromFetch();
     return true;
 }
 

@@ -33,7 +33,9 @@ struct ManagedObjectContext::Private {
     const EntityDescription& entityOf(const ManagedObject&) const;
     // The registered object of that number, or the row loaded; null when there is none.
     ManagedObject* object(const EntityDescription& entity, int64_t number);
-    ManagedObject* registerRow(const EntityDescription& entity, const SQLiteStatement& row);
+    // Registers the object of a row unless it is registered. The caller sends
+    // the new object awakeFromFetch once it is done with the statement.
+    ManagedObject* registerRow(const EntityDescription& entity, const SQLiteStatement& row, bool& isNew);
     void noticeOtherSaves();
     [[nodiscard]] bool loadEntity(const EntityDescription& entity, Error* outError);
     [[nodiscard]] bool loadRelationshipForAll(const EntityDescription& entity, int relationshipIndex, Error* outError);

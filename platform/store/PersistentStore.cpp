@@ -119,17 +119,37 @@ int64_t PersistentStore::Private::takeNumber()
     std::lock_guard lock(mutex);
     if (nextNumber >= reservedEnd) {
         // Record a block of numbers as used before giving any of them, so
-        // that no number is given again after a rollback or a crash. When
-        // that cannot be written, the numbers are recorded by the next save.
-        int64_t end = nextNumber + reservationSize;
+        // that no number is given again after a rollback or a crash, nor by
+        // another store open on the same file. When that cannot be written,
+        // the numbers are recorded by the next save.
         Error error;
         SQLiteTransaction transaction(database, &error);
-        if (transaction.began() && recordNextNumber(end, &error) && transaction.commit(&error)) {
-            reservedEnd = end;
-            reservationSize = std::min<int64_t>(reservationSize * 2, 16384);
+        int64_t recorded = 0;
+        if (transaction.began() && readNextNumber(recorded, &error)) {
+            int64_t start = std::max(nextNumber, recorded);
+            int64_t end = start + reservationSize;
+            if (recordNextNumber(end, &error) && transaction.commit(&error)) {
+                nextNumber = start;
+                reservedEnd = end;
+                reservationSize = std::min<int64_t>(reservationSize * 2, 16384);
+            }
         }
     }
     return nextNumber++;
+}
+
+bool PersistentStore::Private::readNextNumber(int64_t& number, Error* outError)
+{
+    SQLiteStatement* statement = database.cachedStatement(
+        "SELECT CAST(value AS INTEGER) FROM \"_Metadata\" WHERE key = 'nextNumber'", outError);
+    if (!statement)
+        return false;
+    bool hasRow = false;
+    if (!statement->step(hasRow, outError))
+        return false;
+    number = hasRow ? statement->columnInteger(0) : 0;
+    statement->reset();
+    return true;
 }
 
 bool PersistentStore::Private::recordNextNumber(int64_t end, Error* outError)

@@ -57,6 +57,8 @@ struct PersistentStore::Private {
 
     // A number never given before in this store.
     int64_t takeNumber();
+    // The next free number the file records, inside the caller's transaction.
+    [[nodiscard]] bool readNextNumber(int64_t& number, Error* outError);
     // Records `end` as the next free number, inside the caller's transaction.
     [[nodiscard]] bool recordNextNumber(int64_t end, Error* outError);
 

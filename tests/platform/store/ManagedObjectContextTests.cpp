@@ -453,6 +453,17 @@ TEST_F(ManagedObjectContextTests, EntitiesAreMadeAsTheirClassesWithHooks)
     ASSERT_TRUE(fetched);
     EXPECT_TRUE(fetched->fetched);
     EXPECT_EQ(fetched->valueForKey(u"title"), Value(u"Named"));
+
+    // A hook that fetches while its rows are being read sees all of them.
+    context->insertNewObject(u"Blog");
+    save();
+    reopen();
+    TestBlog::fetchesWhenAwoken = true;
+    auto blogs = fetch(u"Blog");
+    TestBlog::fetchesWhenAwoken = false;
+    ASSERT_EQ(blogs.size(), 3u);
+    for (auto& blog : blogs)
+        EXPECT_EQ(std::dynamic_pointer_cast<TestBlog>(blog)->blogsSeenWhenAwoken, 3u);
 }
 
 TEST_F(ManagedObjectContextTests, FetchesSortLimitAndSeeUnsavedChanges)

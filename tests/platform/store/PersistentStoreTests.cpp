@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <set>
 
 namespace brevanton {
 
@@ -117,6 +118,26 @@ TEST_F(PersistentStoreTests, AdditiveModelChangesMigrateInPlace)
     auto formats = context->executeFetchRequest(FetchRequest(u"PostFormat"), &error);
     ASSERT_TRUE(formats);
     EXPECT_EQ(formats->size(), 1u);
+}
+
+TEST_F(PersistentStoreTests, StoresOpenOnOneFileNeverGiveTheSameNumber)
+{
+    auto first = open(makeTestModel());
+    auto second = open(makeTestModel());
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->identifier(), second->identifier());
+    auto firstContext = ManagedObjectContext::create(first, &center);
+    auto secondContext = ManagedObjectContext::create(second, &center);
+    std::set<int64_t> numbers;
+    for (int i = 0; i < 300; ++i) {
+        numbers.insert(firstContext->insertNewObject(u"BlogTag")->objectID().number());
+        numbers.insert(secondContext->insertNewObject(u"BlogTag")->objectID().number());
+    }
+    EXPECT_EQ(numbers.size(), 600u);
+    Error error;
+    ASSERT_TRUE(firstContext->save(&error)) << error;
+    ASSERT_TRUE(secondContext->save(&error)) << error;
+    EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM BlogTag"), std::vector<std::string> { "600" });
 }
 
 TEST_F(PersistentStoreTests, OtherModelChangesAreIncompatibleUntilTheFileIsRebuilt)

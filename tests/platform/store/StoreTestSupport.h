@@ -22,10 +22,20 @@ class TestBlog : public ManagedObject {
 public:
     int willSaveCount { 0 };
     bool fetched { false };
+    // When set, a blog loaded from the store fetches all blogs as it awakes.
+    static inline bool fetchesWhenAwoken = false;
+    size_t blogsSeenWhenAwoken { 0 };
 
 protected:
     void awakeFromInsert() override { setValueForKey(Value(u"Untitled Blog"), u"title"); }
-    void awakeFromFetch() override { fetched = true; }
+    void awakeFromFetch() override
+    {
+        fetched = true;
+        if (fetchesWhenAwoken) {
+            auto blogs = managedObjectContext()->executeFetchRequest(FetchRequest(u"Blog"), nullptr);
+            blogsSeenWhenAwoken = blogs ? blogs->size() : 0;
+        }
+    }
     void willSave() override { ++willSaveCount; }
 };
 

@@ -47,6 +47,9 @@ enum VornickErrorCode : int64_t {
     VornickDocumentUndecodableBytesError = 75,   // a save would write U+FFFD in place of bytes read
     VornickSnippetSetFileMalformedError = 80,    // a snippet set file that is not JSON of the snippet set format
     VornickSnippetSetFileFormatTooNewError = 81, // a snippet set file of a newer format version
+    VornickProjectFileUnreadableError = 90,      // a project file that is not an object archive
+    VornickProjectIndexError = 91,               // a project index that cannot be opened or saved
+    VornickWebResourceCacheIndexError = 92,      // a web resource cache index that cannot be used
 };
 
 } // namespace brevanton

@@ -4,6 +4,8 @@
 #include "toolkit/VornickJSONWriter.h"
 #include "toolkit/VornickKeyValueCoding.h"
 #include "toolkit/VornickLog.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "toolkit/VornickManagedObjectKeyValueCoding.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/JSONReader.h"
 #include "platform/foundation/PropertyList.h"
@@ -85,20 +87,56 @@ void VornickObjectArchive::removeObjectForKey(std::u16string_view key)
         m_attributes.erase(it);
 }
 
+// The archive's value for an attribute name: "identifierUsedByBlogService"
+// falls back on the older "bloggerUniqueIdentifier".
+static const Value* archivedValue(const VornickObjectArchive& archive, std::u16string_view name)
+{
+    const Value* value = archive.objectForKey(name);
+    if ((!value || value->isNull()) && name == u"identifierUsedByBlogService")
+        value = archive.objectForKey(u"bloggerUniqueIdentifier");
+    return value;
+}
+
 void VornickObjectArchive::applyAttributes(const std::vector<std::u16string>& names, VornickKeyValueCoding& object) const
 {
     for (const std::u16string& name : names) {
-        std::u16string_view archiveKey = name;
-        if (name == u"identifierUsedByBlogService")
-            archiveKey = u"bloggerUniqueIdentifier";
         if (!object.respondsToKey(name)) {
             VornickGeneralLog("applyAttributes:toObject: failure. {}({}) doesn't respond to selector -{}",
                               object.className(), fmt::ptr(&object), name);
             continue;
         }
-        const Value* value = objectForKey(archiveKey);
+        const Value* value = archivedValue(*this, name);
         object.setValueForKey(value ? *value : Value(), name);
     }
+}
+
+void VornickObjectArchive::applyAttributes(const std::vector<std::u16string>& names, ManagedObject& object) const
+{
+    VornickManagedObjectKeyValueCoding coding(object);
+    applyAttributes(names, coding);
+}
+
+std::shared_ptr<ManagedObject> VornickObjectArchive::pullIntoManagedObjectContext(ManagedObjectContext& context,
+                                                                                  std::u16string_view entityKind,
+                                                                                  std::u16string_view uniquePrimaryKeyName,
+                                                                                  const std::vector<std::u16string>& attributeNames) const
+{
+    std::shared_ptr<ManagedObject> object;
+    const Value* key = archivedValue(*this, uniquePrimaryKeyName);
+    const EntityDescription* entity = context.model().entityNamed(entityKind);
+    const AttributeDescription* keyAttribute = entity ? entity->attributeNamed(uniquePrimaryKeyName) : nullptr;
+    std::optional<Value> keyValue;
+    if (key && keyAttribute)
+        keyValue = VornickManagedObjectKeyValueCoding::convertedValue(*key, keyAttribute->type);
+    if (keyValue && !keyValue->isNull())
+        object = vornick_entityOfKind(context, entityKind, *keyValue, uniquePrimaryKeyName);
+    if (!object) {
+        object = vornick_createNewEntityOfKind(context, entityKind);
+        if (keyValue && !keyValue->isNull())
+            object->setValueForKey(*keyValue, uniquePrimaryKeyName);
+    }
+    applyAttributes(attributeNames, *object);
+    return object;
 }
 
 std::optional<std::string> VornickObjectArchive::xmlDataReturningErrorIn(Error* outError) const

@@ -15,6 +15,8 @@
 
 namespace brevanton {
 
+class ManagedObject;
+class ManagedObjectContext;
 class VornickFileSnapshot;
 class VornickKeyValueCoding;
 
@@ -53,10 +55,20 @@ public:
     const std::shared_ptr<VornickFileSnapshot>& fileSnapshot() const { return m_fileSnapshot; }
 
     // Copies the named attributes into `object`. The name
-    // "identifierUsedByBlogService" takes the archive's
+    // "identifierUsedByBlogService" takes the archive's value under that
+    // name, or when there is none the one under the older name
     // "bloggerUniqueIdentifier". A name the object does not answer to is
     // logged and skipped.
     void applyAttributes(const std::vector<std::u16string>& names, VornickKeyValueCoding& object) const;
+    void applyAttributes(const std::vector<std::u16string>& names, ManagedObject& object) const;
+
+    // The object of `entityKind` whose `uniquePrimaryKeyName` equals the
+    // archive's value for that name, inserted when there is none (with that
+    // value), with the named attributes applied. An archive without the
+    // key's value makes a new object.
+    std::shared_ptr<ManagedObject> pullIntoManagedObjectContext(ManagedObjectContext& context, std::u16string_view entityKind,
+                                                                std::u16string_view uniquePrimaryKeyName,
+                                                                const std::vector<std::u16string>& attributeNames) const;
 
     // The attributes as an XML property list (UTF-8).
     [[nodiscard]] std::optional<std::string> xmlDataReturningErrorIn(Error* outError) const;

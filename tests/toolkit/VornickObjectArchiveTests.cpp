@@ -161,12 +161,16 @@ TEST(VornickObjectArchive, MovesAttributesBetweenArchivesAndObjects)
     EXPECT_EQ(Value(archive->propertyList()), Value(Dictionary { { u"title", Value(u"T") } }));
 
     VornickObjectArchive incoming(Dictionary { { u"title", Value(u"New") }, { u"bloggerUniqueIdentifier", Value(u"42") },
-                                               { u"identifierUsedByBlogService", Value(u"ignored") } });
+                                               { u"identifierUsedByBlogService", Value(u"7") } });
     Post target;
     target.values[u"summary"] = Value(u"old");
     incoming.applyAttributes({ u"unknownKey", u"title", u"summary", u"identifierUsedByBlogService" }, target);
     EXPECT_EQ(target.values[u"title"], Value(u"New"));
-    EXPECT_EQ(target.values[u"identifierUsedByBlogService"], Value(u"42"));
+    // The current key wins; the older "bloggerUniqueIdentifier" only stands in when it is missing.
+    EXPECT_EQ(target.values[u"identifierUsedByBlogService"], Value(u"7"));
+    Post legacy;
+    VornickObjectArchive(Dictionary { { u"bloggerUniqueIdentifier", Value(u"42") } }).applyAttributes({ u"identifierUsedByBlogService" }, legacy);
+    EXPECT_EQ(legacy.values[u"identifierUsedByBlogService"], Value(u"42"));
     // A missing archive value clears the property; an unknown name is skipped.
     EXPECT_FALSE(target.values.contains(u"summary"));
     EXPECT_FALSE(target.values.contains(u"unknownKey"));

@@ -1,0 +1,213 @@
+#include "platform/store/ManagedObject.h"
+
+#include "platform/store/ManagedObjectContextInternals.h"
+#include "platform/store/StoreObjectAccess.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+ManagedObject::~ManagedObject() = default;
+
+ManagedObjectID ManagedObject::objectID() const
+{
+    if (!m_storeIdentifier)
+        return {};
+    return ManagedObjectID(*m_storeIdentifier, m_entity->name(), m_number);
+}
+
+static std::string describeKey(const EntityDescription& entity, std::u16string_view key)
+{
+    return toUTF8(entity.name()) + "." + toUTF8(key);
+}
+
+bool ManagedObject::respondsToKey(std::u16string_view key) const
+{
+    return m_entity->attributeIndex(key) >= 0 || m_entity->relationshipIndex(key) >= 0;
+}
+
+Value ManagedObject::valueForKey(std::u16string_view key) const
+{
+    if (m_context)
+        m_context->assertOwnThread();
+    int index = m_entity->attributeIndex(key);
+    BREVANTON_ASSERT(index >= 0, "No attribute " + describeKey(*m_entity, key));
+    return m_attributes[index];
+}
+
+static Value convertedValue(const Value& value, AttributeType type, const std::string& where)
+{
+    if (value.isNull())
+        return value;
+    switch (type) {
+    case AttributeType::String:
+        BREVANTON_ASSERT(value.isString(), "A string is expected for " + where);
+        return value;
+    case AttributeType::Integer:
+        BREVANTON_ASSERT(value.isNumber(), "A number is expected for " + where);
+        return Value(static_cast<long long>(value.integerValue()));
+    case AttributeType::Double:
+        BREVANTON_ASSERT(value.isNumber(), "A number is expected for " + where);
+        return Value(value.doubleValue());
+    case AttributeType::Boolean:
+        BREVANTON_ASSERT(value.isNumber(), "A Boolean is expected for " + where);
+        return Value(value.boolValue());
+    case AttributeType::Date:
+        BREVANTON_ASSERT(value.isDate(), "A date is expected for " + where);
+        return value;
+    case AttributeType::Binary:
+        BREVANTON_ASSERT(value.isData(), "Data is expected for " + where);
+        return value;
+    case AttributeType::Transformable:
+        return value;
+    }
+    return value;
+}
+
+void ManagedObject::setValueForKey(const Value& value, std::u16string_view key)
+{
+    BREVANTON_ASSERT(m_context, "The object " + toUTF8(objectID().URIString()) + " is in no context");
+    m_context->assertOwnThread();
+    int index = m_entity->attributeIndex(key);
+    BREVANTON_ASSERT(index >= 0, "No attribute " + describeKey(*m_entity, key));
+    Value converted = convertedValue(value, m_entity->attributes()[index].type, describeKey(*m_entity, key));
+    if (m_attributes[index].type() == converted.type() && m_attributes[index] == converted)
+        return;
+    m_context->m_private->markChanged(*this);
+    m_attributes[index] = std::move(converted);
+}
+
+static int relationshipIndex(const EntityDescription& entity, std::u16string_view key, bool toMany)
+{
+    int index = entity.relationshipIndex(key);
+    BREVANTON_ASSERT(index >= 0, "No relationship " + describeKey(entity, key));
+    BREVANTON_ASSERT(entity.relationships()[index].toMany == toMany,
+                     "The relationship " + describeKey(entity, key) + (toMany ? " is to-one" : " is to-many"));
+    return index;
+}
+
+std::shared_ptr<ManagedObject> ManagedObject::objectForKey(std::u16string_view key) const
+{
+    int index = relationshipIndex(*m_entity, key, false);
+    if (!m_context)
+        return nullptr;
+    m_context->assertOwnThread();
+    ManagedObject* destination = StoreObjectAccess::toOne(*this, index);
+    return destination ? destination->shared_from_this() : nullptr;
+}
+
+void ManagedObject::setObjectForKey(const std::shared_ptr<ManagedObject>& object, std::u16string_view key)
+{
+    int index = relationshipIndex(*m_entity, key, false);
+    BREVANTON_ASSERT(m_context, "The object " + toUTF8(objectID().URIString()) + " is in no context");
+    m_context->assertOwnThread();
+    BREVANTON_ASSERT(!object || object->m_context == m_context, "Related objects must be in the same context");
+    BREVANTON_ASSERT(!object || &object->entity() == m_entity->destinationEntity(m_entity->relationships()[index]),
+                     "Wrong destination entity for " + describeKey(*m_entity, key));
+    m_context->m_private->setToOne(*this, index, object.get());
+}
+
+std::vector<std::shared_ptr<ManagedObject>> ManagedObject::objectsForKey(std::u16string_view key) const
+{
+    int index = relationshipIndex(*m_entity, key, true);
+    std::vector<std::shared_ptr<ManagedObject>> result;
+    if (!m_context)
+        return result;
+    m_context->assertOwnThread();
+    std::vector<ManagedObject*> destinations;
+    StoreObjectAccess::toMany(*this, index, destinations);
+    result.reserve(destinations.size());
+    for (ManagedObject* destination : destinations)
+        result.push_back(destination->shared_from_this());
+    return result;
+}
+
+size_t ManagedObject::countForKey(std::u16string_view key) const
+{
+    int index = relationshipIndex(*m_entity, key, true);
+    if (!m_context)
+        return 0;
+    m_context->assertOwnThread();
+    m_context->m_private->ensureLoaded(const_cast<ManagedObject&>(*this), index);
+    return m_relationships[index].toMany.size();
+}
+
+void ManagedObject::setObjectsForKey(const std::vector<std::shared_ptr<ManagedObject>>& objects, std::u16string_view key)
+{
+    int index = relationshipIndex(*m_entity, key, true);
+    BREVANTON_ASSERT(m_context, "The object " + toUTF8(objectID().URIString()) + " is in no context");
+    m_context->assertOwnThread();
+    std::vector<int64_t> wanted;
+    for (auto& object : objects) {
+        BREVANTON_ASSERT(object && object->m_context == m_context, "Related objects must be in the same context");
+        wanted.push_back(object->m_number);
+    }
+    std::sort(wanted.begin(), wanted.end());
+    for (auto& current : objectsForKey(key)) {
+        if (!std::binary_search(wanted.begin(), wanted.end(), current->m_number))
+            m_context->m_private->removeFromToMany(*this, index, *current);
+    }
+    for (auto& object : objects)
+        addObjectForKey(object, key);
+}
+
+void ManagedObject::addObjectForKey(const std::shared_ptr<ManagedObject>& object, std::u16string_view key)
+{
+    int index = relationshipIndex(*m_entity, key, true);
+    BREVANTON_ASSERT(m_context, "The object " + toUTF8(objectID().URIString()) + " is in no context");
+    m_context->assertOwnThread();
+    BREVANTON_ASSERT(object && object->m_context == m_context, "Related objects must be in the same context");
+    BREVANTON_ASSERT(&object->entity() == m_entity->destinationEntity(m_entity->relationships()[index]),
+                     "Wrong destination entity for " + describeKey(*m_entity, key));
+    m_context->m_private->addToMany(*this, index, *object);
+}
+
+void ManagedObject::removeObjectForKey(const std::shared_ptr<ManagedObject>& object, std::u16string_view key)
+{
+    int index = relationshipIndex(*m_entity, key, true);
+    BREVANTON_ASSERT(m_context, "The object " + toUTF8(objectID().URIString()) + " is in no context");
+    m_context->assertOwnThread();
+    if (object && object->m_context == m_context)
+        m_context->m_private->removeFromToMany(*this, index, *object);
+}
+
+const Value& StoreObjectAccess::attribute(const ManagedObject& object, int index)
+{
+    return object.m_attributes[index];
+}
+
+int64_t StoreObjectAccess::number(const ManagedObject& object)
+{
+    return object.m_number;
+}
+
+ManagedObject* StoreObjectAccess::toOne(const ManagedObject& object, int relationshipIndex)
+{
+    int64_t number = object.m_relationships[relationshipIndex].toOne;
+    if (!number || !object.m_context)
+        return nullptr;
+    const EntityDescription& entity = *object.m_entity;
+    const EntityDescription* destination = entity.destinationEntity(entity.relationships()[relationshipIndex]);
+    return object.m_context->m_private->object(*destination, number);
+}
+
+void StoreObjectAccess::toMany(const ManagedObject& object, int relationshipIndex, std::vector<ManagedObject*>& out)
+{
+    out.clear();
+    if (!object.m_context)
+        return;
+    auto& d = *object.m_context->m_private;
+    d.ensureLoaded(const_cast<ManagedObject&>(object), relationshipIndex);
+    const EntityDescription& entity = *object.m_entity;
+    const EntityDescription* destination = entity.destinationEntity(entity.relationships()[relationshipIndex]);
+    const auto& numbers = object.m_relationships[relationshipIndex].toMany;
+    out.reserve(numbers.size());
+    for (int64_t number : numbers) {
+        if (ManagedObject* found = d.object(*destination, number))
+            out.push_back(found);
+    }
+}
+
+} // namespace brevanton

@@ -1,0 +1,96 @@
+// ManagedObject: one object of a store, registered in one context. Attributes
+// are property-list values read and written by name; relationships are
+// objects (to-one) or sets of objects answered in the order of their ids
+// (to-many). Setting one side of a relationship sets its inverse.
+//
+// An entity's class may be a subclass: the hooks below run when the object is
+// inserted, loaded from the store and about to be saved. All use is on the
+// thread of the object's context (asserted).
+#pragma once
+
+#include "platform/store/ManagedObjectID.h"
+#include "platform/foundation/Value.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brevanton {
+
+class EntityDescription;
+class ManagedObjectContext;
+
+class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
+public:
+    ManagedObject() = default;
+    virtual ~ManagedObject();
+    ManagedObject(const ManagedObject&) = delete;
+    ManagedObject& operator=(const ManagedObject&) = delete;
+
+    const EntityDescription& entity() const { return *m_entity; }
+    // Null once the object was deleted and saved, rolled back out of
+    // existence, or its context went away.
+    ManagedObjectContext* managedObjectContext() const { return m_context; }
+    ManagedObjectID objectID() const;
+
+    bool isInserted() const { return m_state == State::Inserted; }
+    bool isUpdated() const { return m_state == State::Updated; }
+    bool isDeleted() const { return m_state == State::Deleted; }
+    bool hasChanges() const { return m_state != State::Unchanged; }
+
+    // Attributes. Getting answers null for an unset value. Setting converts
+    // numbers to the attribute's type and asserts on any other kind of value.
+    Value valueForKey(std::u16string_view key) const;
+    void setValueForKey(const Value& value, std::u16string_view key);
+
+    // To-one relationships (null: none).
+    std::shared_ptr<ManagedObject> objectForKey(std::u16string_view key) const;
+    void setObjectForKey(const std::shared_ptr<ManagedObject>& object, std::u16string_view key);
+
+    // To-many relationships, in id order.
+    std::vector<std::shared_ptr<ManagedObject>> objectsForKey(std::u16string_view key) const;
+    void setObjectsForKey(const std::vector<std::shared_ptr<ManagedObject>>& objects, std::u16string_view key);
+    void addObjectForKey(const std::shared_ptr<ManagedObject>& object, std::u16string_view key);
+    void removeObjectForKey(const std::shared_ptr<ManagedObject>& object, std::u16string_view key);
+    size_t countForKey(std::u16string_view key) const;
+
+    // Whether the entity has an attribute or relationship of that name.
+    bool respondsToKey(std::u16string_view key) const;
+
+protected:
+    // After the object was inserted into its context (it has its id).
+    virtual void awakeFromInsert() {}
+    // After the object was loaded from the store into a context.
+    virtual void awakeFromFetch() {}
+    // Before the object's changes are written (inserted or updated objects);
+    // it may still change its own attributes.
+    virtual void willSave() {}
+
+private:
+    friend class ManagedObjectContext;
+    friend class StoreObjectAccess;
+
+    enum class State { Unchanged, Inserted, Updated, Deleted };
+    struct RelationshipState {
+        int64_t toOne { 0 };
+        bool loaded { false };
+        std::vector<int64_t> toMany; // sorted numbers
+    };
+    struct Snapshot {
+        std::vector<Value> attributes;
+        std::vector<int64_t> toOne;
+    };
+
+    const EntityDescription* m_entity { nullptr };
+    ManagedObjectContext* m_context { nullptr };
+    std::shared_ptr<const std::u16string> m_storeIdentifier;
+    int64_t m_number { 0 };
+    State m_state { State::Unchanged };
+    std::vector<Value> m_attributes;
+    std::vector<RelationshipState> m_relationships;
+    std::unique_ptr<Snapshot> m_committed;
+};
+
+} // namespace brevanton

@@ -1,0 +1,138 @@
+// Fetching: the objects of an entity are registered once (their rows read in
+// one pass), then requests are answered from the context's objects, so that
+// unsaved changes count.
+#include "platform/store/ManagedObjectContext.h"
+
+#include "platform/store/ManagedObjectContextInternals.h"
+#include "platform/store/PredicateNode.h"
+#include "platform/store/StoreObjectAccess.h"
+#include "platform/foundation/Text.h"
+
+#include <algorithm>
+#include <set>
+
+namespace brevanton {
+
+namespace {
+
+struct ResolvedSort {
+    std::vector<KeyPathStep> steps;
+    bool ascending { true };
+    bool caseInsensitive { false };
+};
+
+const Value& sortValue(const ManagedObject& object, const ResolvedSort& sort)
+{
+    const ManagedObject* current = &object;
+    for (size_t i = 0; i + 1 < sort.steps.size(); ++i) {
+        current = StoreObjectAccess::toOne(*current, sort.steps[i].index);
+        if (!current)
+            return Value::null();
+    }
+    const KeyPathStep& last = sort.steps.back();
+    if (!last.isAttribute)
+        return Value::null();
+    return StoreObjectAccess::attribute(*current, last.index);
+}
+
+// Every entity a key path reaches, and the to-many relationships it walks
+// (entity index, relationship index), so that they are loaded in bulk.
+void collectReach(const EntityDescription& entity, const std::vector<KeyPathStep>& steps,
+                  std::set<const EntityDescription*>& entities, std::set<std::pair<const EntityDescription*, int>>& toMany)
+{
+    const EntityDescription* current = &entity;
+    for (auto& step : steps) {
+        if (step.isAttribute)
+            return;
+        if (step.toMany)
+            toMany.emplace(current, step.index);
+        current = step.destination;
+        entities.insert(current);
+    }
+}
+
+void collectPredicateReach(const Predicate::Node& node, const EntityDescription& entity, std::set<const EntityDescription*>& entities,
+                           std::set<std::pair<const EntityDescription*, int>>& toMany)
+{
+    for (auto& child : node.children)
+        collectPredicateReach(*child, entity, entities, toMany);
+    if (node.kind != Predicate::Node::Kind::Comparison)
+        return;
+    std::vector<KeyPathStep> steps;
+    if (resolveKeyPath(entity, node.keyPath, node.any, steps, nullptr))
+        collectReach(entity, steps, entities, toMany);
+}
+
+} // namespace
+
+std::optional<ManagedObjects> ManagedObjectContext::executeFetchRequest(const FetchRequest& request, Error* outError)
+{
+    assertOwnThread();
+    Private& d = *m_private;
+    const EntityDescription* entity = model().entityNamed(request.entityName());
+    if (!entity) {
+        setError(outError, Error(PersistentStoreErrorDomain, PersistentStoreFetchError,
+                                 u"The model has no entity " + request.entityName()));
+        return std::nullopt;
+    }
+    std::unique_ptr<BoundPredicate> predicate;
+    if (request.predicate()) {
+        predicate = BoundPredicate::bind(*request.predicate(), *entity, outError);
+        if (!predicate)
+            return std::nullopt;
+    }
+    std::vector<ResolvedSort> sorts;
+    for (auto& descriptor : request.sortDescriptors()) {
+        ResolvedSort sort;
+        sort.ascending = descriptor.ascending;
+        sort.caseInsensitive = descriptor.caseInsensitive;
+        if (!resolveKeyPath(*entity, splitKeyPath(descriptor.keyPath), false, sort.steps, outError))
+            return std::nullopt;
+        if (!sort.steps.back().isAttribute) {
+            setError(outError, Error(PersistentStoreErrorDomain, PersistentStoreFetchError,
+                                     u"A sort key path must end in an attribute: " + descriptor.keyPath));
+            return std::nullopt;
+        }
+        sorts.push_back(std::move(sort));
+    }
+
+    std::set<const EntityDescription*> entities { entity };
+    std::set<std::pair<const EntityDescription*, int>> toMany;
+    if (request.predicate())
+        collectPredicateReach(request.predicate()->root(), *entity, entities, toMany);
+    for (auto& sort : sorts)
+        collectReach(*entity, sort.steps, entities, toMany);
+    for (const EntityDescription* reached : entities) {
+        if (!d.loadEntity(*reached, outError))
+            return std::nullopt;
+    }
+    for (auto& [owner, relationship] : toMany) {
+        if (!d.loadRelationshipForAll(*owner, relationship, outError))
+            return std::nullopt;
+    }
+
+    ManagedObjects result;
+    for (auto& [number, object] : d.registered[entity->index()]) {
+        if (object->isDeleted())
+            continue;
+        if (predicate && !predicate->evaluate(*object))
+            continue;
+        result.push_back(object);
+    }
+    if (!sorts.empty()) {
+        // Registered objects come in id order, and the sort is stable: ties stay by id.
+        std::stable_sort(result.begin(), result.end(), [&](const auto& a, const auto& b) {
+            for (auto& sort : sorts) {
+                int order = compareValuesForSort(sortValue(*a, sort), sortValue(*b, sort), sort.caseInsensitive);
+                if (order != 0)
+                    return sort.ascending ? order < 0 : order > 0;
+            }
+            return false;
+        });
+    }
+    if (request.fetchLimit() && result.size() > request.fetchLimit())
+        result.resize(request.fetchLimit());
+    return result;
+}
+
+} // namespace brevanton

@@ -1,0 +1,58 @@
+// What a context keeps behind its interface: the objects it registered, one
+// per row, the changed ones, and the changes not yet announced. The
+// relationship operations here keep both sides of every relationship in step.
+#pragma once
+
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStoreInternals.h"
+
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+namespace brevanton {
+
+class NotificationCenter;
+
+struct ManagedObjectContext::Private {
+    ManagedObjectContext* context { nullptr };
+    NotificationCenter* center { nullptr };
+    PersistentStore::Private* store { nullptr };
+    // Registered objects by entity, in number order.
+    std::vector<std::map<int64_t, std::shared_ptr<ManagedObject>>> registered;
+    std::unordered_map<int64_t, ManagedObject*> byNumber;
+    // Entities whose rows are all registered, as of the store's save generation.
+    std::vector<bool> fullyLoaded;
+    uint64_t knownGeneration { 0 };
+    // Inserted, updated and deleted objects since the last save.
+    std::map<int64_t, std::shared_ptr<ManagedObject>> changed;
+    // Changes not yet announced.
+    std::map<int64_t, std::shared_ptr<ManagedObject>> pendingInserted, pendingUpdated, pendingDeleted;
+    bool notificationScheduled { false };
+
+    const EntityDescription& entityOf(const ManagedObject&) const;
+    // The registered object of that number, or the row loaded; null when there is none.
+    ManagedObject* object(const EntityDescription& entity, int64_t number);
+    ManagedObject* registerRow(const EntityDescription& entity, const SQLiteStatement& row);
+    void noticeOtherSaves();
+    [[nodiscard]] bool loadEntity(const EntityDescription& entity, Error* outError);
+    [[nodiscard]] bool loadRelationshipForAll(const EntityDescription& entity, int relationshipIndex, Error* outError);
+    void ensureLoaded(ManagedObject&, int relationshipIndex);
+
+    void markChanged(ManagedObject&);
+    void scheduleNotification();
+    void unregister(ManagedObject&);
+
+    // Both sides of relationships.
+    void setToOne(ManagedObject& object, int relationshipIndex, ManagedObject* destination);
+    void addToMany(ManagedObject& object, int relationshipIndex, ManagedObject& destination);
+    void removeFromToMany(ManagedObject& object, int relationshipIndex, ManagedObject& destination);
+
+    // One side only (the callers above keep the other).
+    void primitiveSetToOne(ManagedObject& object, int relationshipIndex, int64_t number);
+    void primitiveAdd(ManagedObject& object, int relationshipIndex, int64_t number);
+    void primitiveRemove(ManagedObject& object, int relationshipIndex, int64_t number);
+    int inverseIndex(const ManagedObject& object, int relationshipIndex, const EntityDescription** destination) const;
+};
+
+} // namespace brevanton

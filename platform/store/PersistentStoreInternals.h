@@ -1,0 +1,70 @@
+// What a persistent store keeps behind its interface: the database, the
+// statements of each entity's table and the reserve of object numbers.
+#pragma once
+
+#include "platform/store/PersistentStore.h"
+#include "platform/store/SQLiteDatabase.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+// How a relationship is stored.
+enum class RelationshipStorage {
+    // A column of the entity's table holding the destination's number.
+    Column,
+    // Derived: the destinations are the rows whose inverse column names this object.
+    InverseColumn,
+    // A join table of its own ("Entity_relationship"), columns owner and other.
+    JoinTableOwner,
+    // The inverse relationship's join table, read the other way.
+    JoinTableOther,
+};
+
+struct EntityTable {
+    std::string tableName;
+    // Columns after "id": the attributes, then the to-one relationships.
+    std::vector<int> toOneRelationships; // relationship indices in column order
+    std::vector<RelationshipStorage> storage; // by relationship index
+    std::vector<std::string> joinTables; // by relationship index (join storage only)
+    std::string selectAll;
+    std::string selectOne;
+    std::string insert;
+    std::string update;
+    std::string remove;
+};
+
+struct PersistentStore::Private {
+    std::string path;
+    std::u16string identifier;
+    // The identifier as the objects of the store share it.
+    std::shared_ptr<const std::u16string> sharedIdentifier;
+    std::shared_ptr<const ManagedObjectModel> model;
+    SQLiteDatabase database;
+    std::recursive_mutex mutex;
+    bool migrated { false };
+    std::vector<EntityTable> tables;
+
+    // Object numbers: [nextNumber, reservedEnd) is recorded as used in the file.
+    int64_t nextNumber { 1 };
+    int64_t reservedEnd { 1 };
+    int64_t reservationSize { 64 };
+    // Counts successful saves, so that contexts notice other contexts' saves.
+    std::atomic<uint64_t> saveGeneration { 0 };
+
+    // A number never given before in this store.
+    int64_t takeNumber();
+    // Records `end` as the next free number, inside the caller's transaction.
+    [[nodiscard]] bool recordNextNumber(int64_t end, Error* outError);
+
+    const EntityTable& table(const EntityDescription& entity) const { return tables[entity.index()]; }
+};
+
+// Column encoding of attribute values.
+void bindAttributeValue(SQLiteStatement&, int index, AttributeType, const Value&);
+Value readAttributeValue(const SQLiteStatement&, int column, AttributeType);
+
+} // namespace brevanton

@@ -1,0 +1,389 @@
+// Evaluation of predicates on objects in memory, so that fetches see a
+// context's unsaved changes.
+#include "platform/store/PredicateNode.h"
+
+#include "platform/store/ManagedObject.h"
+#include "platform/store/ManagedObjectModel.h"
+#include "platform/store/PersistentStore.h"
+#include "platform/store/StoreObjectAccess.h"
+#include "platform/foundation/Text.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+struct BoundPredicate::Node {
+    enum class Argument { Null, Value, Object, Objects };
+    Predicate::Node::Kind kind { Predicate::Node::Kind::True };
+    std::vector<std::unique_ptr<Node>> children;
+    std::vector<KeyPathStep> steps;
+    PredicateOperator op { PredicateOperator::EqualTo };
+    bool caseInsensitive { false };
+    Argument argument { Argument::Null };
+    Value value; // strings folded when case-insensitive; IN arrays element by element
+    std::vector<int64_t> numbers; // sorted object numbers (Object, Objects)
+};
+
+BoundPredicate::~BoundPredicate() = default;
+
+static bool isASCII(std::u16string_view text)
+{
+    for (char16_t c : text) {
+        if (c >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+std::u16string foldedForComparison(std::u16string_view text)
+{
+    if (isASCII(text))
+        return asciiLowercase(text);
+    return lowercase(text);
+}
+
+static Value foldedValue(const Value& value)
+{
+    if (value.isString())
+        return Value(foldedForComparison(value.string()));
+    if (value.isArray()) {
+        Array folded;
+        for (auto& element : value.array())
+            folded.push_back(foldedValue(element));
+        return Value(std::move(folded));
+    }
+    return value;
+}
+
+bool resolveKeyPath(const EntityDescription& entity, const std::vector<std::u16string>& keyPath, bool allowToMany,
+                    std::vector<KeyPathStep>& steps, Error* outError)
+{
+    const EntityDescription* current = &entity;
+    bool usedToMany = false;
+    auto fail = [&](const std::string& message) {
+        std::u16string path;
+        for (auto& key : keyPath)
+            path += (path.empty() ? u"" : u".") + key;
+        return setError(outError, Error(PersistentStoreErrorDomain, PersistentStoreFetchError,
+                                        toUTF16("Key path \"" + toUTF8(path) + "\" of entity " + toUTF8(entity.name()) + ": " + message)));
+    };
+    if (keyPath.empty())
+        return fail("empty key path");
+    for (size_t i = 0; i < keyPath.size(); ++i) {
+        if (!current)
+            return fail("a key follows an attribute");
+        KeyPathStep step;
+        if (int index = current->attributeIndex(keyPath[i]); index >= 0) {
+            step.isAttribute = true;
+            step.index = index;
+            current = nullptr;
+        } else if (int index = current->relationshipIndex(keyPath[i]); index >= 0) {
+            const RelationshipDescription& relationship = current->relationships()[index];
+            step.isAttribute = false;
+            step.index = index;
+            step.toMany = relationship.toMany;
+            if (step.toMany) {
+                if (!allowToMany || usedToMany)
+                    return fail("a to-many relationship needs ANY");
+                usedToMany = true;
+            }
+            step.destination = current->destinationEntity(relationship);
+            if (!step.destination)
+                return fail("no destination entity");
+            current = step.destination;
+        } else {
+            return fail("no attribute or relationship \"" + toUTF8(keyPath[i]) + "\"");
+        }
+        steps.push_back(step);
+    }
+    return true;
+}
+
+
+static std::unique_ptr<BoundPredicate::Node> bindNode(const Predicate::Node& node, const EntityDescription& entity, Error* outError)
+{
+    auto bound = std::make_unique<BoundPredicate::Node>();
+    bound->kind = node.kind;
+    for (auto& child : node.children) {
+        auto boundChild = bindNode(*child, entity, outError);
+        if (!boundChild)
+            return nullptr;
+        bound->children.push_back(std::move(boundChild));
+    }
+    if (node.kind != Predicate::Node::Kind::Comparison)
+        return bound;
+
+    if (!resolveKeyPath(entity, node.keyPath, node.any, bound->steps, outError))
+        return nullptr;
+    bool hasToMany = std::any_of(bound->steps.begin(), bound->steps.end(), [](auto& step) { return step.toMany; });
+    if (node.any && !hasToMany)
+        return setError(outError, Error(PersistentStoreErrorDomain, PersistentStoreFetchError,
+                                        u"ANY needs a key path through a to-many relationship")),
+               nullptr;
+    bound->op = node.op;
+    bound->caseInsensitive = node.caseInsensitive;
+    if (auto value = std::get_if<Value>(&node.value)) {
+        if (value->isNull()) {
+            bound->argument = BoundPredicate::Node::Argument::Null;
+        } else {
+            bound->argument = BoundPredicate::Node::Argument::Value;
+            bound->value = node.caseInsensitive ? foldedValue(*value) : *value;
+        }
+    } else if (auto object = std::get_if<std::shared_ptr<ManagedObject>>(&node.value)) {
+        if (*object) {
+            bound->argument = BoundPredicate::Node::Argument::Object;
+            bound->numbers.push_back((*object)->objectID().number());
+        } else {
+            bound->argument = BoundPredicate::Node::Argument::Null;
+        }
+    } else {
+        bound->argument = BoundPredicate::Node::Argument::Objects;
+        for (auto& element : std::get<std::vector<std::shared_ptr<ManagedObject>>>(node.value)) {
+            if (element)
+                bound->numbers.push_back(element->objectID().number());
+        }
+        std::sort(bound->numbers.begin(), bound->numbers.end());
+    }
+    return bound;
+}
+
+std::unique_ptr<BoundPredicate> BoundPredicate::bind(const Predicate& predicate, const EntityDescription& entity, Error* outError)
+{
+    auto root = bindNode(predicate.root(), entity, outError);
+    if (!root)
+        return nullptr;
+    std::unique_ptr<BoundPredicate> bound(new BoundPredicate);
+    bound->m_root = std::move(root);
+    return bound;
+}
+
+namespace {
+
+// One value the left side of a comparison reads: an attribute value, or an
+// object (null: none) at the end of a relationship key path.
+struct Operand {
+    const Value* value { nullptr };
+    const ManagedObject* object { nullptr };
+    bool isObject { false };
+    bool isNil() const { return isObject ? !object : (!value || value->isNull()); }
+};
+
+bool containsFolded(std::u16string_view haystack, std::u16string_view foldedNeedle)
+{
+    if (foldedNeedle.empty())
+        return true;
+    if (isASCII(haystack)) {
+        if (foldedNeedle.size() > haystack.size())
+            return false;
+        size_t last = haystack.size() - foldedNeedle.size();
+        char16_t first = foldedNeedle[0];
+        for (size_t i = 0; i <= last; ++i) {
+            char16_t c = haystack[i];
+            if (c >= u'A' && c <= u'Z')
+                c += 32;
+            if (c != first)
+                continue;
+            size_t j = 1;
+            for (; j < foldedNeedle.size(); ++j) {
+                char16_t d = haystack[i + j];
+                if (d >= u'A' && d <= u'Z')
+                    d += 32;
+                if (d != foldedNeedle[j])
+                    break;
+            }
+            if (j == foldedNeedle.size())
+                return true;
+        }
+        return false;
+    }
+    return lowercase(haystack).find(foldedNeedle) != std::u16string::npos;
+}
+
+int compareScalars(const Value& a, const Value& b, bool& comparable)
+{
+    comparable = true;
+    if (a.isNumber() && b.isNumber()) {
+        double x = a.doubleValue(), y = b.doubleValue();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    if (a.isDate() && b.isDate()) {
+        double x = a.date().timeIntervalSince1970(), y = b.date().timeIntervalSince1970();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    if (a.isString() && b.isString()) {
+        int order = a.string().compare(b.string());
+        return order < 0 ? -1 : (order > 0 ? 1 : 0);
+    }
+    if (a.type() == b.type())
+        return a == b ? 0 : (comparable = false, 0);
+    comparable = false;
+    return 0;
+}
+
+bool valuesEqual(const Value& left, const Value& right, bool caseInsensitive)
+{
+    if (caseInsensitive && left.isString() && right.isString())
+        return foldedForComparison(left.string()) == right.string();
+    bool comparable = false;
+    int order = compareScalars(left, right, comparable);
+    return comparable && order == 0;
+}
+
+bool compareOperand(const Operand& operand, const BoundPredicate::Node& node)
+{
+    using Argument = BoundPredicate::Node::Argument;
+    switch (node.argument) {
+    case Argument::Null:
+        if (node.op == PredicateOperator::EqualTo)
+            return operand.isNil();
+        if (node.op == PredicateOperator::NotEqualTo)
+            return !operand.isNil();
+        return false;
+    case Argument::Object:
+    case Argument::Objects: {
+        bool found = operand.isObject && operand.object
+            && std::binary_search(node.numbers.begin(), node.numbers.end(), StoreObjectAccess::number(*operand.object));
+        if (node.op == PredicateOperator::EqualTo || node.op == PredicateOperator::In)
+            return found;
+        if (node.op == PredicateOperator::NotEqualTo)
+            return !found;
+        return false;
+    }
+    case Argument::Value:
+        break;
+    }
+    if (operand.isObject)
+        return node.op == PredicateOperator::NotEqualTo;
+    if (operand.isNil())
+        return node.op == PredicateOperator::NotEqualTo;
+    const Value& left = *operand.value;
+    const Value& right = node.value;
+    switch (node.op) {
+    case PredicateOperator::EqualTo:
+        return valuesEqual(left, right, node.caseInsensitive);
+    case PredicateOperator::NotEqualTo:
+        return !valuesEqual(left, right, node.caseInsensitive);
+    case PredicateOperator::LessThan:
+    case PredicateOperator::LessThanOrEqualTo:
+    case PredicateOperator::GreaterThan:
+    case PredicateOperator::GreaterThanOrEqualTo: {
+        bool comparable = false;
+        int order = 0;
+        if (node.caseInsensitive && left.isString() && right.isString()) {
+            int raw = foldedForComparison(left.string()).compare(right.string());
+            order = raw < 0 ? -1 : (raw > 0 ? 1 : 0);
+            comparable = true;
+        } else {
+            order = compareScalars(left, right, comparable);
+        }
+        if (!comparable)
+            return false;
+        switch (node.op) {
+        case PredicateOperator::LessThan: return order < 0;
+        case PredicateOperator::LessThanOrEqualTo: return order <= 0;
+        case PredicateOperator::GreaterThan: return order > 0;
+        default: return order >= 0;
+        }
+    }
+    case PredicateOperator::Contains:
+        if (!left.isString() || !right.isString())
+            return false;
+        if (node.caseInsensitive)
+            return containsFolded(left.string(), right.string());
+        return left.string().find(right.string()) != std::u16string::npos;
+    case PredicateOperator::BeginsWith:
+        if (!left.isString() || !right.isString())
+            return false;
+        if (node.caseInsensitive)
+            return foldedForComparison(left.string()).starts_with(right.string());
+        return left.string().starts_with(right.string());
+    case PredicateOperator::In:
+        if (right.isArray()) {
+            for (auto& element : right.array()) {
+                if (valuesEqual(left, element, node.caseInsensitive))
+                    return true;
+            }
+        }
+        return false;
+    }
+    return false;
+}
+
+// Walks the key path from `object` and tests every operand it reaches;
+// answers whether any passes (there is one operand unless the path goes
+// through a to-many relationship).
+bool testPath(const ManagedObject* object, const BoundPredicate::Node& node, size_t stepIndex)
+{
+    if (!object)
+        return compareOperand(Operand { nullptr, nullptr, false }, node);
+    const KeyPathStep& step = node.steps[stepIndex];
+    bool last = stepIndex + 1 == node.steps.size();
+    if (step.isAttribute)
+        return compareOperand(Operand { &StoreObjectAccess::attribute(*object, step.index), nullptr, false }, node);
+    if (!step.toMany) {
+        ManagedObject* destination = StoreObjectAccess::toOne(*object, step.index);
+        if (last)
+            return compareOperand(Operand { nullptr, destination, true }, node);
+        return testPath(destination, node, stepIndex + 1);
+    }
+    std::vector<ManagedObject*> destinations;
+    StoreObjectAccess::toMany(*object, step.index, destinations);
+    for (ManagedObject* destination : destinations) {
+        bool passes = last ? compareOperand(Operand { nullptr, destination, true }, node) : testPath(destination, node, stepIndex + 1);
+        if (passes)
+            return true;
+    }
+    return false;
+}
+
+bool evaluateNode(const BoundPredicate::Node& node, const ManagedObject& object)
+{
+    switch (node.kind) {
+    case Predicate::Node::Kind::True:
+        return true;
+    case Predicate::Node::Kind::False:
+        return false;
+    case Predicate::Node::Kind::Not:
+        return !evaluateNode(*node.children.front(), object);
+    case Predicate::Node::Kind::And:
+        for (auto& child : node.children) {
+            if (!evaluateNode(*child, object))
+                return false;
+        }
+        return true;
+    case Predicate::Node::Kind::Or:
+        for (auto& child : node.children) {
+            if (evaluateNode(*child, object))
+                return true;
+        }
+        return false;
+    case Predicate::Node::Kind::Comparison:
+        return testPath(&object, node, 0);
+    }
+    return false;
+}
+
+} // namespace
+
+bool BoundPredicate::evaluate(const ManagedObject& object) const
+{
+    return evaluateNode(*m_root, object);
+}
+
+int compareValuesForSort(const Value& a, const Value& b, bool caseInsensitive)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
+    if (caseInsensitive && a.isString() && b.isString()) {
+        int order = compareIgnoringCase(a.string(), b.string());
+        return order < 0 ? -1 : (order > 0 ? 1 : 0);
+    }
+    bool comparable = false;
+    int order = compareScalars(a, b, comparable);
+    if (comparable)
+        return order;
+    // Values of different kinds sort by kind.
+    return a.type() < b.type() ? -1 : (a.type() > b.type() ? 1 : 0);
+}
+
+} // namespace brevanton

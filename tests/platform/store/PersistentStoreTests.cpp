@@ -1,0 +1,247 @@
+#include "platform/store/PersistentStore.h"
+
+#include "tests/platform/store/FaultyFileSystem.h"
+#include "tests/platform/store/StoreTestSupport.h"
+
+#include "platform/store/PersistentStoreInternals.h"
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+
+namespace brevanton {
+
+class PersistentStoreTestPeer {
+public:
+    static std::string pragma(PersistentStore& store, const std::string& name)
+    {
+        SQLiteStatement statement = store.m_private->database.prepare("PRAGMA " + name, nullptr);
+        bool hasRow = false;
+        if (!statement.isValid() || !statement.step(hasRow, nullptr) || !hasRow)
+            return {};
+        return statement.columnUTF8(0);
+    }
+};
+
+namespace {
+
+// The first column of every row of `sql`, read through a connection of its own.
+std::vector<std::string> rawQuery(const std::string& path, const std::string& sql)
+{
+    std::vector<std::string> rows;
+    sqlite3* database = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &database, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        ADD_FAILURE() << "cannot open " << path;
+        sqlite3_close(database);
+        return rows;
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        ADD_FAILURE() << sqlite3_errmsg(database);
+    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+        auto text = sqlite3_column_text(statement, 0);
+        rows.push_back(text ? reinterpret_cast<const char*>(text) : "<null>");
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(database);
+    return rows;
+}
+
+class PersistentStoreTests : public ::testing::Test {
+protected:
+    std::string folder = makeStoreFolder();
+    std::string path = folder + "/index.brevantonindex";
+    NotificationCenter center;
+
+    std::shared_ptr<PersistentStore> open(std::shared_ptr<ManagedObjectModel> model, const PersistentStoreOptions& options = {})
+    {
+        Error error;
+        auto store = PersistentStore::open(path, std::move(model), &error, options);
+        EXPECT_TRUE(store) << error;
+        return store;
+    }
+};
+
+TEST_F(PersistentStoreTests, TheFileIsWrittenAheadWithFullSynchronisation)
+{
+    auto store = open(makeTestModel());
+    ASSERT_TRUE(store);
+    EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "journal_mode"), "wal");
+    EXPECT_EQ(PersistentStoreTestPeer::pragma(*store, "synchronous"), "2");
+    EXPECT_EQ(store->identifier().size(), 36u);
+    EXPECT_EQ(rawQuery(path, "SELECT value FROM _Metadata WHERE key = 'modelVersion'"),
+              std::vector<std::string> { makeTestModel()->versionHash() });
+    // The identifier is the file's: the same after reopening.
+    std::u16string identifier = store->identifier();
+    store.reset();
+    EXPECT_EQ(open(makeTestModel())->identifier(), identifier);
+}
+
+TEST_F(PersistentStoreTests, AdditiveModelChangesMigrateInPlace)
+{
+    auto store = open(makeTestModel());
+    auto context = ManagedObjectContext::create(store, &center);
+    auto post = context->insertNewObject(u"BlogPost");
+    post->setValueForKey(Value(u"kept"), u"title");
+    auto postID = post->objectID();
+    Error error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    EXPECT_FALSE(store->migrated());
+    std::u16string identifier = store->identifier();
+    context.reset();
+    store.reset();
+
+    auto newer = makeTestModel(true, true);
+    EXPECT_NE(newer->versionHash(), makeTestModel()->versionHash());
+    store = open(newer);
+    ASSERT_TRUE(store);
+    EXPECT_TRUE(store->migrated());
+    EXPECT_EQ(store->identifier(), identifier);
+    context = ManagedObjectContext::create(store, &center);
+    auto migrated = context->existingObjectWithID(postID);
+    ASSERT_TRUE(migrated);
+    EXPECT_EQ(migrated->valueForKey(u"title"), Value(u"kept"));
+    EXPECT_TRUE(migrated->valueForKey(u"permalinkURLString").isNull());
+    migrated->setValueForKey(Value(u"https://example.com/p"), u"permalinkURLString");
+    context->insertNewObject(u"PostFormat")->setValueForKey(Value(u"standard"), u"identifier");
+    ASSERT_TRUE(context->save(&error)) << error;
+    context.reset();
+    store.reset();
+
+    store = open(makeTestModel(true, true));
+    EXPECT_FALSE(store->migrated());
+    context = ManagedObjectContext::create(store, &center);
+    EXPECT_EQ(context->existingObjectWithID(postID)->valueForKey(u"permalinkURLString"), Value(u"https://example.com/p"));
+    auto formats = context->executeFetchRequest(FetchRequest(u"PostFormat"), &error);
+    ASSERT_TRUE(formats);
+    EXPECT_EQ(formats->size(), 1u);
+}
+
+TEST_F(PersistentStoreTests, OtherModelChangesAreIncompatibleUntilTheFileIsRebuilt)
+{
+    ASSERT_TRUE(open(makeTestModel(true)));
+
+    auto expectIncompatible = [&](std::shared_ptr<ManagedObjectModel> model, const char* what) {
+        Error error;
+        EXPECT_FALSE(PersistentStore::open(path, std::move(model), &error)) << what;
+        EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreIncompatibleModelError)) << what << ": " << error;
+    };
+    // An attribute removed.
+    expectIncompatible(makeTestModel(false), "removed attribute");
+    // An attribute of another type.
+    {
+        auto model = makeTestModel(false);
+        model->entityNamed(u"BlogPost")->addAttribute(u"permalinkURLString", AttributeType::Integer);
+        expectIncompatible(model, "changed type");
+    }
+    // A relationship turned to-many.
+    {
+        auto model = std::make_shared<ManagedObjectModel>();
+        auto& a = model->addEntity(u"Blog");
+        a.addRelationship({ u"posts", u"BlogPost", u"blog", true, DeleteRule::Cascade });
+        auto& b = model->addEntity(u"BlogPost");
+        b.addRelationship({ u"blog", u"Blog", u"posts", true, DeleteRule::Nullify });
+        expectIncompatible(model, "changed relationship");
+    }
+    // The file is unchanged by the refusals, and once removed a new one is made.
+    ASSERT_TRUE(open(makeTestModel(true)));
+    Error error;
+    ASSERT_TRUE(PersistentStore::destroy(path, &error)) << error;
+    EXPECT_FALSE(std::ifstream(path).good());
+    auto store = open(makeTestModel(false));
+    ASSERT_TRUE(store);
+    EXPECT_FALSE(store->migrated());
+    EXPECT_TRUE(PersistentStore::destroy(folder + "/never-made", &error));
+}
+
+TEST_F(PersistentStoreTests, FilesThatAreNoStoresAreRefused)
+{
+    {
+        std::ofstream garbage(path);
+        garbage << "This is not a database, but it is long enough to look like a header of one at first sight.";
+    }
+    Error error;
+    EXPECT_FALSE(PersistentStore::open(path, makeTestModel(), &error));
+    EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreOpenError)) << error;
+    ASSERT_TRUE(error.underlyingError());
+    EXPECT_EQ(error.underlyingError()->domain(), "SQLiteErrorDomain");
+
+    std::string foreign = folder + "/foreign.sqlite";
+    sqlite3* database = nullptr;
+    ASSERT_EQ(sqlite3_open(foreign.c_str(), &database), SQLITE_OK);
+    sqlite3_exec(database, "CREATE TABLE other (x)", nullptr, nullptr, nullptr);
+    sqlite3_close(database);
+    EXPECT_FALSE(PersistentStore::open(foreign, makeTestModel(), &error));
+    EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreOpenError)) << error;
+
+    EXPECT_FALSE(PersistentStore::open(folder + "/no/such/folder/index", makeTestModel(), &error));
+    EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreOpenError)) << error;
+}
+
+TEST_F(PersistentStoreTests, AFailedSaveLeavesTheFileAndKeepsTheChanges)
+{
+    PersistentStoreOptions options;
+    options.vfsName = FaultyFileSystem::name();
+    auto store = open(makeTestModel(), options);
+    ASSERT_TRUE(store);
+    auto context = ManagedObjectContext::create(store, &center);
+    auto blog = context->insertNewObject(u"Blog");
+    blog->setValueForKey(Value(u"v0"), u"title");
+    auto doomed = context->insertNewObject(u"BlogTag");
+    Error error;
+    ASSERT_TRUE(context->save(&error)) << error;
+
+    int version = 0;
+    for (InjectedFault fault : { InjectedFault::WriteError, InjectedFault::DiskFull, InjectedFault::SyncError }) {
+        SCOPED_TRACE(static_cast<int>(fault));
+        ++version;
+        std::u16string title = u"v" + toUTF16(std::to_string(version));
+        blog->setValueForKey(Value(title), u"title");
+        auto post = context->insertNewObject(u"BlogPost");
+        post->setObjectForKey(blog, u"blog");
+        if (doomed->managedObjectContext())
+            context->deleteObject(doomed);
+        std::string before = rawQuery(path, "SELECT title FROM Blog").at(0);
+        size_t postsBefore = rawQuery(path, "SELECT id FROM BlogPost").size();
+
+        FaultyFileSystem::inject(fault);
+        // Numbers for new objects are given even while the disk fails.
+        auto another = context->insertNewObject(u"BlogPost");
+        EXPECT_FALSE(context->save(&error));
+        EXPECT_GT(FaultyFileSystem::failures(), 0);
+        FaultyFileSystem::inject(InjectedFault::None);
+        EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreSaveError)) << error;
+        ASSERT_TRUE(error.underlyingError());
+        EXPECT_EQ(error.underlyingError()->domain(), "SQLiteErrorDomain");
+
+        // The file is as it was; the context keeps every change.
+        EXPECT_EQ(rawQuery(path, "PRAGMA integrity_check"), std::vector<std::string> { "ok" });
+        EXPECT_EQ(rawQuery(path, "SELECT title FROM Blog").at(0), before);
+        EXPECT_EQ(rawQuery(path, "SELECT id FROM BlogPost").size(), postsBefore);
+        EXPECT_TRUE(context->hasChanges());
+        EXPECT_EQ(blog->valueForKey(u"title"), Value(title));
+        EXPECT_TRUE(post->isInserted());
+        EXPECT_TRUE(doomed->isDeleted());
+
+        // The next save succeeds and writes all of it.
+        ASSERT_TRUE(context->save(&error)) << error;
+        EXPECT_EQ(rawQuery(path, "SELECT title FROM Blog").at(0), toUTF8(title));
+        EXPECT_EQ(rawQuery(path, "SELECT id FROM BlogPost").size(), postsBefore + 2);
+        EXPECT_TRUE(rawQuery(path, "SELECT id FROM BlogTag").empty());
+        EXPECT_EQ(rawQuery(path, "SELECT count(*) FROM BlogPost WHERE id = " + std::to_string(another->objectID().number())),
+                  std::vector<std::string> { "1" });
+    }
+    // Numbers given while the disk failed are recorded by the save: a new
+    // store on the file gives higher ones.
+    int64_t highest = rawQuery(path, "SELECT max(id) FROM BlogPost").empty() ? 0 : std::stoll(rawQuery(path, "SELECT max(id) FROM BlogPost")[0]);
+    context.reset();
+    store.reset();
+    store = open(makeTestModel());
+    context = ManagedObjectContext::create(store, &center);
+    EXPECT_GT(context->insertNewObject(u"BlogTag")->objectID().number(), highest);
+}
+
+} // namespace
+} // namespace brevanton

@@ -1,0 +1,229 @@
+#include "platform/store/Predicate.h"
+
+#include "tests/platform/store/StoreTestSupport.h"
+
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+
+namespace brevanton {
+namespace {
+
+// Posts of two blogs with tags and statuses, some values unset.
+class PredicateTests : public ::testing::Test {
+protected:
+    std::string folder = makeStoreFolder();
+    NotificationCenter center;
+    std::shared_ptr<PersistentStore> store;
+    std::shared_ptr<ManagedObjectContext> context;
+    std::shared_ptr<ManagedObject> blog, otherBlog, draft, publish, news, misc;
+
+    void SetUp() override
+    {
+        Error error;
+        store = PersistentStore::open(folder + "/p.brevantonindex", makeTestModel(), &error);
+        ASSERT_TRUE(store) << error;
+        context = ManagedObjectContext::create(store, &center);
+        blog = make(u"Blog", u"Mine");
+        otherBlog = make(u"Blog", u"Theirs");
+        draft = make(u"PostStatus", u"Draft");
+        draft->setValueForKey(Value(u"draft"), u"identifier");
+        publish = make(u"PostStatus", u"Published");
+        publish->setValueForKey(Value(u"publish"), u"identifier");
+        news = make(u"BlogTag", u"News");
+        misc = make(u"BlogTag", u"Misc");
+        post(u"Caf\u00e9 au lait", u"<p>Body</p>", blog, draft, { news }, 10, false);
+        post(u"\u00c9T\u00c9 \u00c0 PARIS", u"Stra\u00dfe", blog, publish, { news, misc }, 250, false);
+        post(u"plain", u"", blog, nullptr, {}, 0, true);
+        post(u"Elsewhere", u"caf\u00c9", otherBlog, publish, { misc }, 99, false);
+        auto untitled = context->insertNewObject(u"BlogPost");
+        untitled->setObjectForKey(otherBlog, u"blog");
+        Error saveError;
+        ASSERT_TRUE(context->save(&saveError)) << saveError;
+    }
+
+    std::shared_ptr<ManagedObject> make(std::u16string_view entity, std::u16string title)
+    {
+        auto object = context->insertNewObject(entity);
+        object->setValueForKey(Value(std::move(title)), u"title");
+        return object;
+    }
+
+    void post(std::u16string title, std::u16string body, const std::shared_ptr<ManagedObject>& owner,
+              const std::shared_ptr<ManagedObject>& status, ManagedObjects tags, int words, bool trashed)
+    {
+        auto object = make(u"BlogPost", std::move(title));
+        object->setValueForKey(Value(std::move(body)), u"sourceContentString");
+        object->setObjectForKey(owner, u"blog");
+        object->setObjectForKey(status, u"status");
+        object->setObjectsForKey(tags, u"tags");
+        object->setValueForKey(Value(words), u"wordCount");
+        object->setValueForKey(Value(trashed), u"inTrash");
+        object->setValueForKey(Value(Date(1000.0 * words)), u"dateLastEditedLocally");
+    }
+
+    // Titles of the posts matching, in id order ("<nil>" for none).
+    std::vector<std::u16string> matching(std::u16string_view format, std::vector<PredicateArgument> arguments = {})
+    {
+        Error error;
+        auto predicate = Predicate::predicateWithFormat(format, arguments, &error);
+        EXPECT_TRUE(predicate) << toUTF8(format) << ": " << error;
+        if (!predicate)
+            return { u"<unparsed>" };
+        FetchRequest request(u"BlogPost");
+        request.setPredicate(predicate);
+        auto objects = context->executeFetchRequest(request, &error);
+        EXPECT_TRUE(objects) << toUTF8(format) << ": " << error;
+        std::vector<std::u16string> titles;
+        if (objects) {
+            for (auto& object : *objects)
+                titles.push_back(object->valueForKey(u"title").stringValue(u"<nil>"));
+        }
+        return titles;
+    }
+
+    using Titles = std::vector<std::u16string>;
+    const Titles cafe { u"Caf\u00e9 au lait" };
+    const Titles ete { u"\u00c9T\u00c9 \u00c0 PARIS" };
+};
+
+TEST_F(PredicateTests, ComparisonsOfValues)
+{
+    EXPECT_EQ(matching(u"title == 'plain'"), Titles { u"plain" });
+    EXPECT_EQ(matching(u"title = \"plain\""), Titles { u"plain" });
+    EXPECT_EQ(matching(u"%K == %@", { Value(u"title"), Value(u"plain") }), Titles { u"plain" });
+    EXPECT_EQ(matching(u"title == 'PLAIN'"), Titles {});
+    EXPECT_EQ(matching(u"title ==[c] 'PLAIN'"), Titles { u"plain" });
+    EXPECT_EQ(matching(u"wordCount > 99"), ete);
+    EXPECT_EQ(matching(u"wordCount >= 99"), (Titles { ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"wordCount < 10"), (Titles { u"plain" })); // unset values never order
+    EXPECT_EQ(matching(u"wordCount <= 10"), (Titles { cafe[0], u"plain" }));
+    EXPECT_EQ(matching(u"wordCount =< 10 AND wordCount => 10"), cafe);
+    EXPECT_EQ(matching(u"wordCount != 10"), (Titles { ete[0], u"plain", u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"wordCount <> 10 && wordCount != nil"), (Titles { ete[0], u"plain", u"Elsewhere" }));
+    EXPECT_EQ(matching(u"inTrash == YES"), Titles { u"plain" });
+    EXPECT_EQ(matching(u"inTrash == 1"), Titles { u"plain" });
+    EXPECT_EQ(matching(u"inTrash == FALSE"), (Titles { cafe[0], ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"dateLastEditedLocally > %@", { Value(Date(99000.0)) }), ete);
+    EXPECT_EQ(matching(u"wordCount IN %@", { Value(Array { Value(0), Value(99), Value(7) }) }), (Titles { u"plain", u"Elsewhere" }));
+    EXPECT_EQ(matching(u"title IN { 'plain', 'Elsewhere' }"), (Titles { u"plain", u"Elsewhere" }));
+    EXPECT_EQ(matching(u"title BEGINSWITH 'Els'"), Titles { u"Elsewhere" });
+    EXPECT_EQ(matching(u"title BEGINSWITH[c] '\u00e9t\u00e9'"), ete);
+    EXPECT_EQ(matching(u"title CONTAINS 'au'"), cafe);
+    // A value of another kind matches nothing but !=.
+    EXPECT_EQ(matching(u"title == 3"), Titles {});
+}
+
+TEST_F(PredicateTests, NilMatchesUnsetValuesAndMissingObjects)
+{
+    EXPECT_EQ(matching(u"title == nil"), Titles { u"<nil>" });
+    EXPECT_EQ(matching(u"title = NULL"), Titles { u"<nil>" });
+    EXPECT_EQ(matching(u"title != nil").size(), 4u);
+    EXPECT_EQ(matching(u"status == nil"), (Titles { u"plain", u"<nil>" }));
+    EXPECT_EQ(matching(u"status != nil"), (Titles { cafe[0], ete[0], u"Elsewhere" }));
+    // Through a missing to-one object the value is nil too.
+    EXPECT_EQ(matching(u"status.identifier == nil"), (Titles { u"plain", u"<nil>" }));
+    EXPECT_EQ(matching(u"%K == %@", { Value(u"status"), PredicateArgument(std::shared_ptr<ManagedObject>()) }),
+              (Titles { u"plain", u"<nil>" }));
+    EXPECT_EQ(matching(u"title != 'plain'"), (Titles { cafe[0], ete[0], u"Elsewhere", u"<nil>" }));
+}
+
+TEST_F(PredicateTests, KeyPathsObjectsAndToManyRelationships)
+{
+    EXPECT_EQ(matching(u"blog == %@", { blog }), (Titles { cafe[0], ete[0], u"plain" }));
+    EXPECT_EQ(matching(u"blog != %@", { blog }), (Titles { u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"blog IN %@", { ManagedObjects { otherBlog } }), (Titles { u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"status.identifier == 'publish'"), (Titles { ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"%K == %@", { Value(u"status.identifier"), Value(u"draft") }), cafe);
+    EXPECT_EQ(matching(u"blog.title ==[c] 'theirs'"), (Titles { u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"ANY tags == %@", { misc }), (Titles { ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"SOME tags.title == 'News'"), (Titles { cafe[0], ete[0] }));
+    EXPECT_EQ(matching(u"ANY tags IN %@", { ManagedObjects { news, misc } }), (Titles { cafe[0], ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"NOT ANY tags == %@", { news }), (Titles { u"plain", u"Elsewhere", u"<nil>" }));
+}
+
+TEST_F(PredicateTests, CaseInsensitiveContainsBeyondASCII)
+{
+    EXPECT_EQ(matching(u"title CONTAINS[c] 'CAF\u00c9'"), cafe);
+    EXPECT_EQ(matching(u"title CONTAINS[c] '\u00e9t\u00e9 \u00e0'"), ete);
+    EXPECT_EQ(matching(u"title CONTAINS '\u00e9t\u00e9'"), Titles {});
+    EXPECT_EQ(matching(u"title CONTAINS[c] %@ OR sourceContentString CONTAINS[c] %@", { Value(u"caf\u00e9"), Value(u"caf\u00e9") }),
+              (Titles { cafe[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"sourceContentString CONTAINS[c] 'STRA\u00dfE'"), ete);
+    EXPECT_EQ(matching(u"title CONTAINS[c] ''").size(), 4u);
+}
+
+TEST_F(PredicateTests, CompoundPredicatesAndPrecedence)
+{
+    // AND binds tighter than OR; NOT tighter than both.
+    EXPECT_EQ(matching(u"title == 'plain' OR wordCount == 10 AND inTrash == YES"), Titles { u"plain" });
+    EXPECT_EQ(matching(u"(title == 'plain' OR wordCount == 10) AND inTrash == NO"), cafe);
+    EXPECT_EQ(matching(u"NOT inTrash == YES AND blog == %@", { blog }), (Titles { cafe[0], ete[0] }));
+    EXPECT_EQ(matching(u"! (inTrash == YES || blog == %@)", { blog }), (Titles { u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"TRUEPREDICATE").size(), 5u);
+    EXPECT_EQ(matching(u"FALSEPREDICATE"), Titles {});
+    EXPECT_EQ(matching(u"truepredicate AND title == 'plain'"), Titles { u"plain" });
+
+    // The post-list fetch of a blog window.
+    EXPECT_EQ(matching(u"blog == %@ && inTrash == NO && status.identifier == %@ && ANY tags == %@ && "
+                       u"(title CONTAINS[c] %@ || sourceContentString CONTAINS[c] %@)",
+                       { blog, Value(u"publish"), news, Value(u"paris"), Value(u"paris") }),
+              ete);
+
+    // Built predicates answer the same.
+    auto built = Predicate::andPredicate({ Predicate::comparison(u"blog", PredicateOperator::EqualTo, blog),
+                                           Predicate::notPredicate(Predicate::comparison(u"tags", PredicateOperator::EqualTo, news, false, true)) });
+    FetchRequest request(u"BlogPost");
+    request.setPredicate(built);
+    Error error;
+    auto objects = context->executeFetchRequest(request, &error);
+    ASSERT_TRUE(objects) << error;
+    ASSERT_EQ(objects->size(), 1u);
+    EXPECT_EQ((*objects)[0]->valueForKey(u"title"), Value(u"plain"));
+    EXPECT_TRUE(built.evaluate(*(*objects)[0]));
+    EXPECT_NE(built.predicateFormat().find(u"ANY tags =="), std::u16string::npos);
+}
+
+TEST_F(PredicateTests, UnsavedChangesCount)
+{
+    auto fresh = make(u"BlogPost", u"fresh paris");
+    fresh->setObjectForKey(blog, u"blog");
+    fresh->addObjectForKey(news, u"tags");
+    auto all = matching(u"ANY tags == %@", { news });
+    EXPECT_EQ(all, (Titles { cafe[0], ete[0], u"fresh paris" }));
+    auto first = context->existingObjectWithID(blog->objectsForKey(u"posts")[0]->objectID());
+    first->removeObjectForKey(news, u"tags");
+    EXPECT_EQ(matching(u"ANY tags == %@", { news }), (Titles { ete[0], u"fresh paris" }));
+    context->deleteObject(fresh);
+    EXPECT_EQ(matching(u"title CONTAINS[c] 'paris'"), ete);
+}
+
+TEST_F(PredicateTests, TextThatDoesNotParseIsAnError)
+{
+    for (std::u16string_view format :
+         { u"", u"title ==", u"title == 'open", u"== 'x'", u"title === 'x'", u"title LIKE 'x'", u"title == 'x' AND",
+           u"(title == 'x'", u"title == 'x')", u"title == %d", u"title == %@", u"%K == 'x'", u"title ==[z] 'x'", u"title 'x'",
+           u"title == 'x' garbage", u"ANY == 'x'", u"title # 'x'" }) {
+        Error error;
+        auto predicate = Predicate::predicateWithFormat(format, &error);
+        EXPECT_FALSE(predicate) << toUTF8(format) << " parsed as " << (predicate ? toUTF8(predicate->predicateFormat()) : "");
+        EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PredicateFormatError)) << toUTF8(format) << ": " << error;
+    }
+    // A key argument must be a string.
+    Error error;
+    EXPECT_FALSE(Predicate::predicateWithFormat(u"%K == 1", { Value(3) }, &error));
+
+    // Keys the entity does not have fail the fetch instead of matching.
+    for (std::u16string_view format : { u"noSuchKey == 1", u"status.noSuchKey == 1", u"title.length == 1", u"tags.title == 'x'",
+                                        u"ANY title == 'x'" }) {
+        auto predicate = Predicate::predicateWithFormat(format, &error);
+        ASSERT_TRUE(predicate) << toUTF8(format);
+        FetchRequest request(u"BlogPost");
+        request.setPredicate(predicate);
+        EXPECT_FALSE(context->executeFetchRequest(request, &error)) << toUTF8(format);
+        EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreFetchError)) << toUTF8(format) << ": " << error;
+    }
+}
+
+} // namespace
+} // namespace brevanton

@@ -313,7 +313,8 @@ void VornickDiskWebResourceCache::removeAllCachedResources()
 
 std::optional<URL> VornickDiskWebResourceCache::cachedFileURLForURL(const URL& url) const
 {
-    auto path = url.isFileURL() ? url.fileSystemPath() : std::nullopt;
+    // "." and ".." segments are resolved first: "resources/../x" is not inside.
+    auto path = url.isFileURL() ? url.absoluteURL().standardized().fileSystemPath() : std::nullopt;
     if (path && path->size() > m_directoryPath.size() + 1 && path->compare(0, m_directoryPath.size(), m_directoryPath) == 0
         && (*path)[m_directoryPath.size()] == '/')
         return url;

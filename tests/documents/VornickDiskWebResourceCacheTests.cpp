@@ -66,6 +66,7 @@ TEST(VornickDiskWebResourceCache, KeepsResourcesAcrossReopening)
     EXPECT_EQ(readFile(*fileURL->fileSystemPath()), "PNG");
     EXPECT_EQ(cache->originalURLForCachedFileURL(*fileURL)->absoluteString(), image.absoluteString());
     EXPECT_EQ(cache->cachedFileURLForURL(*fileURL), fileURL); // already inside the cache
+    EXPECT_FALSE(cache->cachedFileURLForURL(URL::fileURLWithPath(folder.path + "/../../outside.png", false)));
     EXPECT_FALSE(cache->originalURLForCachedFileURL(URL::fileURLWithPath(folder.path + "/none.png", false)));
     EXPECT_FALSE(cache->originalURLForCachedFileURL(URL::fileURLWithPath(folder.root + "/café.png", false)));
 

@@ -5,6 +5,8 @@
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/JSONReader.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/ManagedObjectModel.h"
@@ -279,5 +281,41 @@ TEST_F(VornickProjectTest, ComponentFilesAreWrittenAtomicallyAndOnlyWhenNeeded)
     EXPECT_FALSE(account->sourceFileURL());
     account->setSourceFileName(u"Account Ü.json");
     EXPECT_EQ(account->sourceFileURL()->path(), project->sourceRootURL().path() + u"/Account Ü.json");
+    (void)removeItem(project->index()->filePath());
+}
+
+TEST_F(VornickProjectTest, ProgressGoesOutOnTheMainQueueWithTheCountsOfTheMoment)
+{
+    auto project = VornickProject::createWithNewProjectFileURL<TestProject>(projectFileURL(), nullptr);
+    ASSERT_TRUE(project);
+    std::vector<std::pair<int64_t, int64_t>> progress;
+    auto progressToken = NotificationCenter::defaultCenter().addObserver(
+        VornickProjectIndexingProgressNotification, project.get(), nullptr, [&](const Notification& notification) {
+            progress.emplace_back(notification.userInfo.at(u"numberOfFilesIndexed").integerValue(),
+                                  notification.userInfo.at(u"numberOfFilesToIndex").integerValue());
+        });
+    project->setNumberOfFilesToIndex(120);
+    project->setNumberOfFilesIndexed(50);
+    project->postIndexingProgressUpdate();
+    project->setNumberOfFilesIndexed(100);
+    project->postIndexingProgressUpdate();
+    EXPECT_TRUE(progress.empty());
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return progress.size() == 2; }, 5));
+    EXPECT_EQ(progress, (std::vector<std::pair<int64_t, int64_t>> { { 50, 120 }, { 100, 120 } }));
+    NotificationCenter::defaultCenter().removeObserver(progressToken);
+
+    struct Delegate : VornickProjectDelegate {
+        int finished { 0 };
+        void projectDidFinishUpdatingIndex(VornickProject&) override { ++finished; }
+    } delegate;
+    int notifications = 0;
+    auto finishedToken = NotificationCenter::defaultCenter().addObserver(
+        VornickProjectIndexDidFinishUpdatingNotification, project.get(), nullptr, [&](const Notification&) { ++notifications; });
+    project->setDelegate(&delegate);
+    project->postIndexDidFinishUpdating();
+    EXPECT_EQ(delegate.finished, 1);
+    EXPECT_EQ(notifications, 1);
+    NotificationCenter::defaultCenter().removeObserver(finishedToken);
+    project->setDelegate(nullptr);
     (void)removeItem(project->index()->filePath());
 }

@@ -31,7 +31,8 @@ public:
     const URL& fileURL() const { return m_fileURL; }
     // Grows with every event of a watcher.
     uint64_t eventID() const { return m_eventID; }
-    // What is at the URL now (exists() is false for a removed file).
+    // What is at the URL now (exists() is false for a removed file); for an
+    // added folder, a snapshot of its whole tree.
     const std::shared_ptr<VornickFileSnapshot>& fileSnapshot() const { return m_fileSnapshot; }
 
 private:

@@ -4,28 +4,22 @@
 
 namespace brevanton {
 
-namespace {
-
-// The key of a URL: its absolute string without the fragment, which never
-// changes what is loaded.
-std::u16string cacheKey(const URL& url)
+std::u16string VornickWebResourceCache::cacheKeyForURL(const URL& url)
 {
     const auto& string = url.absoluteString();
     return string.substr(0, string.find(u'#'));
 }
 
-} // namespace
-
 std::shared_ptr<WebResource> VornickWebResourceCache::cachedWebResourceForURL(const URL& url) const
 {
-    auto found = m_resources.find(cacheKey(url));
+    auto found = m_resources.find(cacheKeyForURL(url));
     return found == m_resources.end() ? nullptr : found->second;
 }
 
 void VornickWebResourceCache::storeCachedWebResource(const WebResource& resource)
 {
     // Resources are immutable, so the copy may be shared with every reader.
-    m_resources[cacheKey(resource.url())] = std::make_shared<WebResource>(resource);
+    m_resources[cacheKeyForURL(resource.url())] = std::make_shared<WebResource>(resource);
 }
 
 std::set<std::u16string> VornickWebResourceCache::cachedSourceURLs() const

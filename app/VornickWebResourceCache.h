@@ -1,6 +1,8 @@
 // VornickWebResourceCache: copies of web resources (data, MIME type, text
-// encoding) kept in memory by the URL they were loaded from, so that a page
-// loaded again gets them without another fetch. Main thread only.
+// encoding) kept by the URL they were loaded from, so that a page loaded
+// again gets them without another fetch. This base keeps them in memory and
+// is used on the main thread only; a cache kept on disk for a blog
+// (documents/VornickDiskWebResourceCache) overrides the operations.
 #pragma once
 
 #include "platform/foundation/URL.h"
@@ -17,16 +19,21 @@ class WebResource;
 class VornickWebResourceCache {
 public:
     VornickWebResourceCache() = default;
+    virtual ~VornickWebResourceCache() = default;
     VornickWebResourceCache(const VornickWebResourceCache&) = delete;
     VornickWebResourceCache& operator=(const VornickWebResourceCache&) = delete;
 
     // The cached resource of a URL (compared without its fragment), or null.
-    std::shared_ptr<WebResource> cachedWebResourceForURL(const URL&) const;
+    virtual std::shared_ptr<WebResource> cachedWebResourceForURL(const URL&) const;
     // Stores a copy of the resource under its URL, replacing an older one.
-    void storeCachedWebResource(const WebResource&);
-    // The absolute strings of the URLs cached.
-    std::set<std::u16string> cachedSourceURLs() const;
-    void removeAllCachedResources() { m_resources.clear(); }
+    virtual void storeCachedWebResource(const WebResource&);
+    // The absolute strings of the URLs cached (without fragments).
+    virtual std::set<std::u16string> cachedSourceURLs() const;
+    virtual void removeAllCachedResources() { m_resources.clear(); }
+
+    // The key a URL is cached under: its absolute string without the
+    // fragment, which never changes what is loaded.
+    static std::u16string cacheKeyForURL(const URL&);
 
 private:
     std::map<std::u16string, std::shared_ptr<WebResource>> m_resources;

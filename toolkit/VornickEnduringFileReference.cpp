@@ -32,6 +32,82 @@ std::shared_ptr<VornickEnduringFileReference> VornickEnduringFileReference::refe
     return std::shared_ptr<VornickEnduringFileReference>(new VornickEnduringFileReference(std::move(path)));
 }
 
+namespace {
+
+constexpr std::u16string_view BookmarkDataKey = u"bookmarkData";
+constexpr std::u16string_view TitleKey = u"title";
+constexpr std::u16string_view AbsoluteURLKey = u"absoluteURL";
+constexpr std::u16string_view RelativeURLKey = u"relativeURL";
+
+std::optional<std::string> folderPath(const URL* folder)
+{
+    if (!folder || !folder->isFileURL())
+        return std::nullopt;
+    auto path = folder->fileSystemPath();
+    if (!path || path->empty())
+        return std::nullopt;
+    if (path->back() != '/')
+        *path += '/';
+    return path;
+}
+
+} // namespace
+
+std::shared_ptr<VornickEnduringFileReference> VornickEnduringFileReference::createWithPropertyList(
+    const Value& propertyList, const URL* referencingProjectFolder)
+{
+    std::shared_ptr<VornickEnduringFileReference> reference;
+    auto folder = folderPath(referencingProjectFolder);
+    const Value& relative = propertyList[RelativeURLKey];
+    if (folder && relative.isString()) {
+        URL base = URL::fileURLWithPath(*folder, true);
+        auto url = URL::create(relative.string(), &base);
+        auto path = url ? url->absoluteURL().fileSystemPath() : std::nullopt;
+        if (path && fileExists(*path))
+            reference = enduringReferenceToFileURL(url->absoluteURL());
+    }
+    if (!reference && propertyList[BookmarkDataKey].isData())
+        reference = referenceWithBookmarkData(propertyList[BookmarkDataKey].data());
+    if (!reference && propertyList[AbsoluteURLKey].isString()) {
+        if (auto url = URL::create(propertyList[AbsoluteURLKey].string()); url && url->isFileURL())
+            reference = enduringReferenceToFileURL(*url);
+    }
+    if (reference && propertyList[TitleKey].isString())
+        reference->setTitle(propertyList[TitleKey].string());
+    return reference;
+}
+
+Dictionary VornickEnduringFileReference::propertyListForReferencingProjectFile(const URL* referencingProjectFolder) const
+{
+    Dictionary propertyList;
+    propertyList[std::u16string(BookmarkDataKey)] = Value(m_bookmarkData);
+    propertyList[std::u16string(AbsoluteURLKey)] = Value(URL::fileURLWithPath(m_path, false).absoluteString());
+    if (auto title = this->title(); !title.empty())
+        propertyList[std::u16string(TitleKey)] = Value(title);
+    if (auto folder = folderPath(referencingProjectFolder); folder && m_path.size() > folder->size()
+        && m_path.compare(0, folder->size(), *folder) == 0) {
+        // The URL of the folder's own file URL, less the folder's part.
+        URL folderURL = URL::fileURLWithPath(*folder, true);
+        std::u16string absolute = URL::fileURLWithPath(m_path, false).absoluteString();
+        const std::u16string& prefix = folderURL.absoluteString();
+        if (absolute.compare(0, prefix.size(), prefix) == 0)
+            propertyList[std::u16string(RelativeURLKey)] = Value(absolute.substr(prefix.size()));
+    }
+    return propertyList;
+}
+
+std::u16string VornickEnduringFileReference::title() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_title;
+}
+
+void VornickEnduringFileReference::setTitle(std::u16string title)
+{
+    std::lock_guard lock(m_mutex);
+    m_title = std::move(title);
+}
+
 bool VornickEnduringFileReference::getFileURL(URL* fileURL, Error* outError)
 {
     BREVANTON_ASSERT(fileURL != NULL, "fileURL != NULL");

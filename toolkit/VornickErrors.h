@@ -49,7 +49,10 @@ enum VornickErrorCode : int64_t {
     VornickDocumentFileNotTextError = 77,        // the file's bytes are binary data, not text
     VornickSnippetSetFileMalformedError = 80,    // a snippet set file that is not JSON of the snippet set format
     VornickSnippetSetFileFormatTooNewError = 81, // a snippet set file of a newer format version
-    VornickBlogNotFoundError = 90,               // a sync step's blog is no longer stored (deleted during the sync)
+    VornickProjectFileUnreadableError = 90,      // a project file that is not an object archive
+    VornickProjectIndexError = 91,               // a project index that cannot be opened or saved
+    VornickWebResourceCacheIndexError = 92,      // a web resource cache index that cannot be used
+    VornickBlogNotFoundError = 100,              // a sync step's blog is no longer stored (deleted during the sync)
 };
 
 } // namespace brevanton

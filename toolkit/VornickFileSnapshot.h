@@ -1,6 +1,8 @@
 // VornickFileSnapshot: what a file looked like when it was read: its size,
 // modification time and identity (device and inode), so that a later change
-// or replacement of the file can be noticed.
+// or replacement of the file can be noticed. A snapshot of a folder tree also
+// holds a snapshot of everything inside the folder, as it was when the tree
+// was walked.
 #pragma once
 
 #include "platform/foundation/Date.h"
@@ -9,14 +11,21 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 namespace brevanton {
 
 class VornickFileSnapshot {
 public:
-    // A snapshot of the file at `url` with no parent snapshot. A URL that
-    // names no file gives a snapshot whose exists() is false.
+    // A snapshot of the file at `url` with no parent and no child snapshots.
+    // A URL that names no file gives a snapshot whose exists() is false.
     static std::shared_ptr<VornickFileSnapshot> createAsStandaloneSnapshotOfURL(const URL& url);
+    // A snapshot of the file or folder at `url` and, for a folder, of all it
+    // holds, children sorted by name. Symbolic links inside the tree are
+    // snapshots of what they point to, but linked folders are not entered
+    // (a link may lead back up the tree).
+    static std::shared_ptr<VornickFileSnapshot> createSnapshotOfTreeAtURL(const URL& url);
 
     const URL& fileURL() const { return m_url; }
     bool exists() const { return m_exists; }
@@ -25,7 +34,20 @@ public:
     Date modificationDate() const { return m_modificationDate; }
     const FileIdentity& identity() const { return m_identity; }
     uint64_t inode() const { return static_cast<uint64_t>(m_identity.inode); }
-    const std::shared_ptr<VornickFileSnapshot>& parent() const { return m_parent; }
+    // The snapshot of the folder holding this one in a tree; null at the top.
+    std::shared_ptr<VornickFileSnapshot> parent() const { return m_parent.lock(); }
+
+    // The snapshots of a folder's entries, sorted by name; empty for a file
+    // and for a standalone snapshot.
+    const std::vector<std::shared_ptr<VornickFileSnapshot>>& allChildSnapshots() const { return m_children; }
+    // The snapshot below this folder at a relative path ("posts",
+    // "posts/", "media/a.jpg"); null when there is none.
+    std::shared_ptr<VornickFileSnapshot> childWithRelativeURLString(std::u16string_view relativeURLString) const;
+    // The URL relative to the parent folder's (the entry's name, with a
+    // trailing "/" for a folder); the whole URL at the top of a tree.
+    URL relativeURL() const;
+    // The absolute file URL.
+    URL resolvedURL() const { return m_url.absoluteURL(); }
 
     // True when both snapshots saw the same file (identity) with the same
     // size and modification time.
@@ -33,14 +55,18 @@ public:
 
 private:
     explicit VornickFileSnapshot(const URL& url) : m_url(url) {}
+    void readStatus(bool followLinkedFolders);
+    void addChildSnapshots(const std::shared_ptr<VornickFileSnapshot>& self);
 
     URL m_url;
     bool m_exists { false };
     bool m_isDirectory { false };
+    bool m_isSymbolicLink { false };
     uint64_t m_size { 0 };
     Date m_modificationDate;
     FileIdentity m_identity;
-    std::shared_ptr<VornickFileSnapshot> m_parent;
+    std::weak_ptr<VornickFileSnapshot> m_parent;
+    std::vector<std::shared_ptr<VornickFileSnapshot>> m_children;
 };
 
 } // namespace brevanton

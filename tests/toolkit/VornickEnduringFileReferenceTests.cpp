@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 using namespace brevanton;
 
 namespace {
@@ -86,4 +88,39 @@ TEST_F(VornickEnduringFileReferenceTest, MissingFilesDoNotResolve)
     ASSERT_TRUE(writeFileAtomically(m_folder + "/gone.html", "back"));
     EXPECT_TRUE(reference->resolveAndUse([&](const URL&) { called = true; }));
     EXPECT_TRUE(called);
+}
+
+TEST_F(VornickEnduringFileReferenceTest, PropertyListFollowsAMovedProjectFolder)
+{
+    ASSERT_TRUE(createDirectory(m_folder + "/Project/blogs/Ünïcode blog"));
+    std::string file = m_folder + "/Project/blogs/Ünïcode blog/blog.brevantonblog";
+    ASSERT_TRUE(writeFileAtomically(file, "{}"));
+    URL project = URL::fileURLWithPath(m_folder + "/Project", true);
+
+    auto reference = VornickEnduringFileReference::enduringReferenceToFileURL(URL::fileURLWithPath(file, false));
+    reference->setTitle(u"Ünïcode blog");
+    Dictionary propertyList = reference->propertyListForReferencingProjectFile(&project);
+    EXPECT_EQ(propertyList[u"relativeURL"], Value(u"blogs/%C3%9Cn%C3%AFcode%20blog/blog.brevantonblog"));
+    EXPECT_EQ(reference->propertyListForReferencingProjectFile().count(u"relativeURL"), 0u);
+
+    // In place, from the bookmark data or the relative URL alike.
+    auto same = VornickEnduringFileReference::createWithPropertyList(Value(propertyList), &project);
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->path(), file);
+    EXPECT_EQ(same->title(), u"Ünïcode blog");
+
+    // After the project folder moved, the relative URL finds the file; the
+    // bookmark data alone would not.
+    ASSERT_EQ(::rename((m_folder + "/Project").c_str(), (m_folder + "/Moved").c_str()), 0);
+    URL moved = URL::fileURLWithPath(m_folder + "/Moved", true);
+    auto found = VornickEnduringFileReference::createWithPropertyList(Value(propertyList), &moved);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->path(), m_folder + "/Moved/blogs/Ünïcode blog/blog.brevantonblog");
+    EXPECT_EQ(VornickEnduringFileReference::createWithPropertyList(Value(propertyList))->path(), file);
+
+    // Only the absolute URL; nothing usable.
+    Dictionary absoluteOnly { { u"absoluteURL", Value(URL::fileURLWithPath(file, false).absoluteString()) } };
+    EXPECT_EQ(VornickEnduringFileReference::createWithPropertyList(Value(absoluteOnly))->path(), file);
+    EXPECT_FALSE(VornickEnduringFileReference::createWithPropertyList(Value(Dictionary { { u"absoluteURL", Value(u"https://example.com/") } })));
+    EXPECT_FALSE(VornickEnduringFileReference::createWithPropertyList(Value(u"not a dictionary")));
 }

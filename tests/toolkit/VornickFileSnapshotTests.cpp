@@ -1,10 +1,12 @@
 #include "toolkit/VornickFileSnapshot.h"
 
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -36,5 +38,60 @@ TEST(VornickFileSnapshot, RecordsSizeTimeAndIdentity)
     auto missing = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder + "/none", false));
     EXPECT_FALSE(missing->exists());
     EXPECT_TRUE(VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder, true))->isDirectory());
+    EXPECT_TRUE(removeItem(folder));
+}
+
+TEST(VornickFileSnapshot, TreeSnapshotHoldsTheFolderAsItWasWalked)
+{
+    std::string folder = createTemporaryDirectory("snapshot").value();
+    ASSERT_TRUE(createDirectory(folder + "/blogs/Café Blog/posts"));
+    ASSERT_TRUE(createDirectory(folder + "/blogs/Café Blog/pages"));
+    ASSERT_TRUE(writeFileAtomically(folder + "/blogs/Café Blog/blog.brevantonblog", "{}"));
+    ASSERT_TRUE(writeFileAtomically(folder + "/blogs/Café Blog/posts/b #1.brevantonblogpost", "{}"));
+    ASSERT_TRUE(writeFileAtomically(folder + "/blogs/Café Blog/posts/a.brevantonblogpost", "{}"));
+    // A link back up the tree is listed but never entered.
+    ASSERT_EQ(::symlink((folder + "/blogs").c_str(), (folder + "/blogs/Café Blog/loop").c_str()), 0);
+
+    auto blogs = VornickFileSnapshot::createSnapshotOfTreeAtURL(URL::fileURLWithPath(folder + "/blogs", true));
+    ASSERT_TRUE(blogs->isDirectory());
+    ASSERT_EQ(blogs->allChildSnapshots().size(), 1u);
+    auto blog = blogs->allChildSnapshots()[0];
+    EXPECT_TRUE(blog->isDirectory());
+    EXPECT_EQ(blog->parent(), blogs);
+    EXPECT_EQ(blog->relativeURL().relativeString(), u"Caf%C3%A9%20Blog/");
+    EXPECT_EQ(blog->relativeURL().absoluteString(), blog->resolvedURL().absoluteString());
+    EXPECT_EQ(blog->resolvedURL().path(), toUTF16(folder + "/blogs/Café Blog"));
+
+    std::vector<std::u16string> names;
+    for (const auto& child : blog->allChildSnapshots())
+        names.push_back(child->resolvedURL().lastPathComponent());
+    EXPECT_EQ(names, (std::vector<std::u16string> { u"blog.brevantonblog", u"loop", u"pages", u"posts" }));
+    auto loop = blog->childWithRelativeURLString(u"loop");
+    ASSERT_TRUE(loop);
+    EXPECT_TRUE(loop->isDirectory());
+    EXPECT_TRUE(loop->allChildSnapshots().empty());
+    EXPECT_TRUE(blog->childWithRelativeURLString(u"pages/")->allChildSnapshots().empty());
+
+    auto post = blog->childWithRelativeURLString(u"posts/b #1.brevantonblogpost");
+    ASSERT_TRUE(post);
+    EXPECT_FALSE(post->isDirectory());
+    EXPECT_EQ(post->size(), 2u);
+    EXPECT_EQ(post->relativeURL().relativeString(), u"b%20%231.brevantonblogpost");
+    EXPECT_EQ(post->resolvedURL().lastPathComponent(), u"b #1.brevantonblogpost");
+    EXPECT_EQ(blogs->childWithRelativeURLString(u"Café Blog/posts")->allChildSnapshots()[0]->resolvedURL().lastPathComponent(),
+              u"a.brevantonblogpost");
+    EXPECT_FALSE(blog->childWithRelativeURLString(u"posts/missing"));
+    EXPECT_FALSE(blog->childWithRelativeURLString(u"blog.brevantonblog/inside"));
+
+    // The snapshot keeps the tree as walked.
+    ASSERT_TRUE(removeItem(folder + "/blogs/Café Blog/posts"));
+    EXPECT_TRUE(blog->childWithRelativeURLString(u"posts/a.brevantonblogpost"));
+
+    // A file's tree snapshot is the file alone; a missing one does not exist.
+    auto file = VornickFileSnapshot::createSnapshotOfTreeAtURL(URL::fileURLWithPath(folder + "/blogs/Café Blog/blog.brevantonblog", false));
+    EXPECT_TRUE(file->exists());
+    EXPECT_TRUE(file->allChildSnapshots().empty());
+    EXPECT_EQ(file->relativeURL(), file->fileURL());
+    EXPECT_FALSE(VornickFileSnapshot::createSnapshotOfTreeAtURL(URL::fileURLWithPath(folder + "/none", true))->exists());
     EXPECT_TRUE(removeItem(folder));
 }

@@ -1,0 +1,77 @@
+// VornickDiskWebResourceCache: a blog's web resource cache, kept on disk so
+// that posts show offline. The cache folder holds one file per cached
+// resource and the SQLite index "index.brevantoncachedb", which maps each
+// source URL (without fragment) to its file, MIME type and text encoding.
+//
+// Safe from any thread: every operation holds the cache's lock, and the
+// index is opened in SQLite's serialized mode. A resource's file is written
+// (atomically) before its row, so a crash leaves at worst an unlisted file,
+// never a row naming a missing or half-written one.
+#pragma once
+
+#include "app/VornickWebResourceCache.h"
+#include "platform/foundation/Error.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/Value.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+
+namespace brevanton {
+
+class URLResponse;
+
+class VornickDiskWebResourceCache final : public VornickWebResourceCache {
+public:
+    static constexpr const char* IndexFileName = "index.brevantoncachedb";
+
+    // The cache in `cacheDirectoryURL` (a file URL), made with its parents
+    // when missing. An index that is not a database (damaged, or another
+    // file) is set aside as "<name>.unreadable" and a new one started: the
+    // cache only holds copies. Null with the error when the folder or the
+    // index cannot be made.
+    [[nodiscard]] static std::shared_ptr<VornickDiskWebResourceCache> createWithCacheDirectoryURL(
+        const URL& cacheDirectoryURL, Error* outError = nullptr);
+    ~VornickDiskWebResourceCache() override;
+
+    const URL& cacheDirectoryURL() const { return m_directoryURL; }
+
+    // Null when the URL is not cached or its file can no longer be read.
+    std::shared_ptr<WebResource> cachedWebResourceForURL(const URL&) const override;
+    // Failures are logged; the cache is left as it was.
+    void storeCachedWebResource(const WebResource&) override;
+    std::set<std::u16string> cachedSourceURLs() const override;
+    // Removes every row and every cached file.
+    void removeAllCachedResources() override;
+
+    // The file URL of the cached copy of a URL; the URL itself when it
+    // already lies inside the cache folder; otherwise nothing.
+    std::optional<URL> cachedFileURLForURL(const URL&) const;
+    // The source URL of the entry whose file is `cachedFileURL`, or nothing.
+    std::optional<URL> originalURLForCachedFileURL(const URL& cachedFileURL) const;
+    // Stores a copy of a local file whose MIME type is known from its
+    // extension, under the file's own URL, and answers the copy's URL;
+    // nothing when it is not a readable local file of a known type.
+    std::optional<URL> storeCopyOfFile(const URL& fileURL);
+    // Stores the data of a response under the response's URL, with its MIME
+    // type (taken from the URL's extension when the response has none) and
+    // text encoding. Answers whether it was stored.
+    bool storeCachedURLResponse(const URLResponse&, const Data&);
+
+private:
+    struct Index;
+    VornickDiskWebResourceCache(URL directoryURL, std::string directoryPath, std::unique_ptr<Index>);
+    bool storeResource(const std::u16string& key, const URL& sourceURL, const Data&, const std::u16string& MIMEType,
+                       const std::u16string& textEncodingName, Error* outError);
+    std::optional<std::string> fileNameForKey(const std::u16string& key) const;
+
+    URL m_directoryURL;
+    std::string m_directoryPath;
+    mutable std::mutex m_mutex;
+    std::unique_ptr<Index> m_index;
+};
+
+} // namespace brevanton

@@ -1,0 +1,105 @@
+#include "documents/VornickProjectIndex.h"
+
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStore.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickLog.h"
+
+namespace brevanton {
+
+namespace {
+
+std::string markerPath(const std::string& indexPath)
+{
+    return indexPath + ".indexing";
+}
+
+} // namespace
+
+std::string VornickProjectIndex::indexFilePathForProjectIdentifier(const UUID& identifier)
+{
+    return xdgFolder(XDGFolder::Data) + "/" + ApplicationFolderName + "/" + toUTF8(identifier.UUIDString()) + "."
+        + toUTF8(FilenameExtension);
+}
+
+std::shared_ptr<VornickProjectIndex> VornickProjectIndex::createForProjectIdentifier(
+    const UUID& identifier, std::shared_ptr<const ManagedObjectModel> model, Error* outError)
+{
+    if (!applicationFolder(XDGFolder::Data, true, outError))
+        return nullptr;
+    std::string path = indexFilePathForProjectIdentifier(identifier);
+    std::string marker = markerPath(path);
+    bool isNew = !fileExists(path);
+    Error error;
+    if (!isNew && fileExists(marker)) {
+        VornickGeneralLog("-[VornickProjectIndex createForProjectIdentifier] The first indexing into {} did not finish; "
+                          "erasing it to index the project's files again",
+                          path);
+        if (!PersistentStore::destroy(path, &error)) {
+            if (outError)
+                *outError = error;
+            return nullptr;
+        }
+        isNew = true;
+    }
+
+    auto store = PersistentStore::open(path, model, &error);
+    if (!store && error.is(PersistentStoreErrorDomain, PersistentStoreIncompatibleModelError)) {
+        VornickGeneralLog("-[VornickProjectIndex createForProjectIdentifier] The index {} was written by an incompatible "
+                          "model; erasing it to index the project's files again",
+                          path);
+        if (!PersistentStore::destroy(path, &error)) {
+            if (outError)
+                *outError = error;
+            return nullptr;
+        }
+        isNew = true;
+        store = PersistentStore::open(path, model, &error);
+    }
+    if (!store) {
+        if (outError) {
+            *outError = Error(VornickErrorDomain, VornickProjectIndexError,
+                              u"The project index \u201C" + toUTF16(path) + u"\u201D cannot be opened.");
+            outError->userInfo()[Error::FilePathKey] = Value(toUTF16(path));
+            outError->setUnderlyingError(error);
+        }
+        return nullptr;
+    }
+    if (isNew && !fileExists(marker) && !writeFileAtomically(marker, "", outError))
+        return nullptr;
+    auto context = ManagedObjectContext::create(std::move(store));
+    return std::shared_ptr<VornickProjectIndex>(new VornickProjectIndex(std::move(path), std::move(context), isNew));
+}
+
+VornickProjectIndex::VornickProjectIndex(std::string filePath, std::shared_ptr<ManagedObjectContext> context, bool isNew)
+    : m_filePath(std::move(filePath))
+    , m_context(std::move(context))
+    , m_isNew(isNew)
+{
+}
+
+VornickProjectIndex::~VornickProjectIndex() = default;
+
+void VornickProjectIndex::noteFilled()
+{
+    if (!m_isNew)
+        return;
+    Error error;
+    if (!removeItem(markerPath(m_filePath), &error))
+        VornickGeneralLog("-[VornickProjectIndex noteFilled] Failed to remove {}: {}", markerPath(m_filePath),
+                          error.localizedDescription());
+    syncFolderOf(m_filePath);
+    m_isNew = false;
+}
+
+bool VornickProjectIndex::commitEditingAndSave(Error* outError)
+{
+    m_context->processPendingChanges();
+    if (!m_context->hasChanges())
+        return true;
+    return m_context->save(outError);
+}
+
+} // namespace brevanton

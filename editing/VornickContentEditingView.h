@@ -437,8 +437,9 @@ public:
     void webViewDidChange(WebView&) override;
     bool doCommandBySelector(WebView&, std::string_view) override;
 
-    // Performs an insertion at the effective operation range (the range
-    // argument is the one the web view proposed, kept for the record).
+    // Performs an insertion at the effective operation range as a typed text
+    // insertion command (the range argument is the one the web view
+    // proposed, kept for the record).
     void deferredInsertProposedText(const std::u16string& text, const std::shared_ptr<DOMRange>& replacingDOMRange,
                                     WebViewInsertAction givenAction);
     void condenseWhitespaceAtOffset(int32_t offset, const std::shared_ptr<DOMNode>& textNode);
@@ -498,7 +499,6 @@ public:
                                       bool producingCharacterLevelInsertionPoint, bool suppressNewElementIfAtStartOrEnd);
 
     // Paragraph auto-wrap of inserted text (automaticallyAddsParagraphs).
-    std::shared_ptr<DOMRange> siblingNodeRangeToAutoWrapInParagraphSurroundingInsertionPoint(const VornickDOMPosition&) const;
     bool vornick_shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const;
     void autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>&);
     void vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
@@ -1123,8 +1123,6 @@ private:
     bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
                         bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
 
-    void insertPendingInlineStyledText(const std::u16string& text, std::shared_ptr<DOMRange> range, char16_t substitute);
-    std::shared_ptr<DOMRange> autoWrapInsertionPointInParagraph(const std::shared_ptr<DOMRange>& insertionPoint, bool& registeredTargetRangeUndo);
 
     // The actions of media insertion and the attribute editor.
     void installMediaAndAttributeEditorActionHandlers();

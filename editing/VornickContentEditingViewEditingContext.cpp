@@ -103,6 +103,18 @@ public:
             toggled.push_back(tagName);
         m_view.m_internals->toggledInlineStyleElementsCaret = toggled.empty() ? VornickDOMPosition() : caret;
     }
+    const std::vector<std::u16string>& pendingInlineStyles() const override { return m_view.m_internals->toggledInlineStyleElementsForTyping; }
+    void clearPendingInlineStyles() override { m_view.m_internals->toggledInlineStyleElementsForTyping.clear(); }
+    void dropPendingInlineStylesIfCaretMoved() override { m_view.dropToggledInlineStyleElementsIfCaretMoved(); }
+
+    // Typing.
+    bool insertingTypedText() const override { return m_view.m_internals->insertingTypedText; }
+    void setInsertingTypedText(bool inserting) override { m_view.m_internals->insertingTypedText = inserting; }
+    int32_t whitespacePolicy() const override { return m_view.m_internals->whitespacePolicy; }
+    void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>& range) override
+    {
+        m_view.scheduleTextFixupIfNeededForEditedRange(range);
+    }
 
     // The paragraph rules and the deletion of the selection.
 

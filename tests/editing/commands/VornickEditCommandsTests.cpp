@@ -81,6 +81,13 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrame() override { }
     void showTitleInHeadPane() override { }
     void togglePendingInlineStyle(const std::u16string&, const VornickDOMPosition&) override { }
+    const std::vector<std::u16string>& pendingInlineStyles() const override { return m_noPendingInlineStyles; }
+    void clearPendingInlineStyles() override { }
+    void dropPendingInlineStylesIfCaretMoved() override { }
+    bool insertingTypedText() const override { return false; }
+    void setInsertingTypedText(bool) override { }
+    int32_t whitespacePolicy() const override { return 0; }
+    void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>&) override { }
     void deleteSelection() override { }
     std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange&) const override { return u" "; }
     bool automaticallyAddsParagraphs() const override { return false; }
@@ -112,6 +119,7 @@ public:
 private:
     mutable UndoManager m_undoManager;
     bool m_insertingTextOrBackspacing { false };
+    std::vector<std::u16string> m_noPendingInlineStyles;
 };
 
 class EditCommandsTest : public ::testing::Test {

@@ -48,9 +48,7 @@ class DOMNode;
 class DOMRange;
 class Pasteboard;
 struct DraggingInfo;
-struct VornickPasteboardObject;
 class VornickAttachmentPoint;
-class VornickAttachmentPointLocator;
 class VornickAttachmentPointLocatorSet;
 class VornickCollapsibleHeaderSplitView;
 class VornickContentEditingViewSplitViewManager;
@@ -65,7 +63,6 @@ class VornickHTMLFormattingPreferences;
 class VornickStyleSheet;
 class VornickHTMLSpec;
 class VornickEmbeddedWebView;
-class DOMCSSStyleSheet;
 class Menu;
 class PrintOperation;
 class VornickFindAndReplaceController;
@@ -75,7 +72,6 @@ struct PrintInfo;
 class VornickHTMLElementSpec;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
-class VornickLineIndex;
 class VornickResourceLoadAttempt;
 class VornickSourceLoupe;
 class VornickUndoableBackspaceRun;
@@ -86,7 +82,6 @@ class Window;
 class VornickContentOverlayWindow;
 class VornickDOMTreeVisualizerWindowController;
 class VornickEditingContext;
-class Cursor;
 class VornickFragmentCompletionUIController;
 class VornickAdjustedCompletionMatches;
 
@@ -144,8 +139,6 @@ public:
     // --- The view
 
     bool relatedUIHasFocus() const;
-    bool viewIsDescendantOfContentEditingArea(const View&) const;
-    bool responderIsEmbeddedWebViewOrADescendant(const Responder*) const;
     bool hasInputFocus() const;
     void focus();
 
@@ -200,7 +193,6 @@ public:
 
     void embeddedWebViewMoved();
     void elementEditorDidShowWindow();
-    void elementEditorDidEffectivelyResizeWindow();
     void elementEditorDidHideWindow();
     Rect elementEditorPopoverWindowFrameIfShown() const;
     std::optional<VornickExactSelection> exactSelectionToOpenInAttributeEditorForEffectiveOperationRange() const;
@@ -270,10 +262,8 @@ public:
     void postValidationResultsForFocusedWebFrameDidChange();
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
     bool undoableSetTitle(bool registerUndo, const std::u16string& title, const std::shared_ptr<WebFrame>&);
-    void rewireReferencesInFragment(DOMDocumentFragment&, DOMDocument& targetDocument);
     // The staged file; none when the delegate could not stage it.
     std::optional<URL> cacheAndStageResourceFileIntoMediaLibrary(const URL&);
-    bool cacheStageAndRewireResourceFileReferencesInFragment(DOMDocumentFragment&);
 
     // --- Operation range, target range and navigation
 
@@ -282,17 +272,12 @@ public:
     std::optional<std::pair<long, long>> pixelSizeOfMediaFile(const URL&) const override;
     double boundingBoxWidthOfElement(const DOMElement&) const override;
     std::shared_ptr<DOMRange> effectiveOperationRangeForWrapOrReplace() const;
-    std::optional<VornickFreezeDriedDOMRange> freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const;
     const std::shared_ptr<DOMRange>& targetRange() const;
     void setTargetRange(const std::shared_ptr<DOMRange>&);
-    void setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(const std::shared_ptr<DOMRange>&);
-    bool settingTargetRange() const;
     void updateWebViewSelectedDOMRangeForTargetRange();
-    void updateSelectionIndicator();
     const std::shared_ptr<DOMRange>& dropTargetRange() const;
     void setDropTargetRange(const std::shared_ptr<DOMRange>&, VornickHitPartKind, Point viewPoint);
     bool droppingReplacementImage() const;
-    bool droppingReplacementMovie() const;
     std::vector<URL>& imageFileURLsForDrop();
     std::vector<URL>& movieFileURLsForDrop();
     void selectAll();
@@ -303,8 +288,6 @@ public:
     void selectFirstChildNode();
     bool enterNode(const std::shared_ptr<DOMNode>&, int direction);
     void exitNode(const std::shared_ptr<DOMNode>&, int direction);
-    void showEnterIndicationForElement(const DOMElement&);
-    void showExitIndicationForElement(const DOMElement&);
     void scrollRangeToVisible(const std::shared_ptr<DOMRange>&);
     void scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>&);
     // The web view's best guess of a range's bounds, in this view's coordinates.
@@ -312,16 +295,13 @@ public:
 
     // --- Attachment points, banners and the document URL
 
-    std::vector<std::shared_ptr<VornickAttachmentPointLocator>> effectiveLocatorsForAttachmentPointIdentifier(const std::u16string&);
     std::shared_ptr<VornickAttachmentPoint> attachToPoint(const std::u16string& identifier, VornickAttachmentType,
                                                           std::shared_ptr<WebFrame> frame);
     bool hasAttachmentPoints() const;
     void clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame);
     std::shared_ptr<DOMElement> mainFrameAttachmentPointElement() const;
     void showTemplateFallbackBanner();
-    void hideTemplateFallbackBanner();
     void showAttachmentPointFailureBanner();
-    void hideAttachmentPointFailureBanner();
     void dismissAttachmentPointFailureBanner();
     const std::optional<URL>& mainFrameURL() const;
     void setMainFrameURL(const URL&);
@@ -349,13 +329,8 @@ public:
 
     explicit VornickContentEditingView(Rect frame);
 
-    // --- Undoable edits (core): the primitives every command is made of.
-    //     Each is a command class in editing/commands/ (or, until it becomes
-    //     one, a file editing/VornickUndoable*.cpp); these members construct
-    //     and apply it on editingContext(). A leading `undoable` (or
-    //     `undoably`) true registers the inverse with the view's undo
-    //     manager; false only changes the document. Inverses hold frozen
-    //     ranges, paths and fragments of their own, never live ranges.
+    // --- Undoable edits (core), each a command of editing/commands/: a leading `undoable` true registers
+    //     the inverse with the view's undo manager; false only changes the document.
 
     // Replaces a range within one text node in place (extending the open
     // typing run when asked); any other range is replaced by the text as a
@@ -423,10 +398,7 @@ public:
     // runs only while the view exists; `keptAlive` lives as long as the
     // registration.
     void registerUndo(std::function<void(VornickContentEditingView&)> inverse, std::shared_ptr<const void> keptAlive = nullptr);
-    // --- Editing delegate and text input (input): the web view's editing
-    //     delegate, the window hooks, and typed text performed as undoable
-    //     edits with the whitespace, non-breaking space, inline style and
-    //     paragraph rules.
+    // --- Editing delegate and text input
 
     // The web view never changes the document by itself: every insertion it
     // proposes is refused and performed by the view on a later turn.
@@ -442,7 +414,6 @@ public:
     // proposed, kept for the record).
     void deferredInsertProposedText(const std::u16string& text, const std::shared_ptr<DOMRange>& replacingDOMRange,
                                     WebViewInsertAction givenAction);
-    void condenseWhitespaceAtOffset(int32_t offset, const std::shared_ptr<DOMNode>& textNode);
     void insertExplicitNonBreakingSpace();
     void insertLoremIpsum();
     // Each string on the general pasteboard, inserted as typed text is.
@@ -453,7 +424,6 @@ public:
     void deleteSelection();
     void deleteRange(const std::shared_ptr<DOMRange>&);
 
-    int32_t whitespacePolicy() const;
     void setWhitespacePolicy(int32_t policy);
     // Upper-case tag names toggled for the next typed text.
     std::vector<std::u16string>& toggledInlineStyleElementsForTyping();
@@ -461,9 +431,6 @@ public:
     bool probingForDOMRange() const;
     void setProbingForDOMRange(bool probing);
     const std::shared_ptr<DOMRange>& probeResultRange() const;
-    bool selectedDOMRangeChangedWhileProbingForDOMRange() const;
-    int64_t growingSelectionState() const;
-    void setGrowingSelectionState(int64_t state);
 
     // The window: delegates, notifications and the send-event hook exist
     // exactly while the view is in a window.
@@ -499,18 +466,12 @@ public:
                                       bool producingCharacterLevelInsertionPoint, bool suppressNewElementIfAtStartOrEnd);
 
     // Paragraph auto-wrap of inserted text (automaticallyAddsParagraphs).
-    bool vornick_shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const;
     void autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>&);
-    void vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
     // Plain, not undoable insertion.
     void vornick_insertText(const std::u16string&, const std::shared_ptr<DOMRange>& replacingDOMRange);
     bool vornick_unwrapElementsWithName(const std::u16string&, const DOMRange&) { return false; }
 
-    // --- Structural edits (struct): moving content, attributes, element
-    //     kinds, wrapping and unwrapping, applying snippets and elements, and
-    //     the caret after an element (editing/VornickUndoable*.cpp,
-    //     editing/VornickInsertionPointPopping.cpp). A command made of several
-    //     primitives is one undo step named by the command.
+    // --- Structural edits: each command is one undo step named by the command.
 
     // Moves the source's contents to the collapsed target ("Move"); false
     // when the target lies inside the source.
@@ -561,7 +522,6 @@ public:
     // null when the choice was cancelled; it is not called at all without a
     // document in the focused frame.
     using ResourceFileChoiceBlock = std::function<void(std::shared_ptr<VornickEnduringFileReference>)>;
-    void chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser, ResourceFileChoiceBlock);
     void chooseImageToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
     void chooseVideoToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
     void chooseAudioFileToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
@@ -617,9 +577,7 @@ public:
     // Closes the popover without applying the edits still pending.
     void cancelPendingEditsAndCloseAttributeEditor();
 
-    // --- Keyboard handling: Return, Tab, Escape and the arrow keys act by
-    //     the document's structure (editing/VornickContentEditingViewKeyboard.cpp;
-    //     keyDown is declared with the text input above).
+    // --- Keyboard handling: Return, Tab, Escape and the arrow keys act by the document's structure
 
     // Arrow keys and Control-"/"; true when handled.
     bool performKeyEquivalent(const Event&) override;
@@ -627,18 +585,11 @@ public:
     void insertLineBreak(ActionSender* sender = nullptr);
     // Splits the nearest paragraph-like element at the caret.
     void splitParagraph(ActionSender* sender = nullptr);
-    // Return in a table cell: on to the next row's first cell (giving an
-    // empty row a cell).
-    void returnInTableCell(const std::shared_ptr<DOMElement>& cell);
     // Replaces the snippet tab trigger typed before the insertion point by
     // its snippet; false when there is none.
     bool insertTab(ActionSender* sender = nullptr);
 
-    // --- Table commands: a caption, header or footer for a table, columns
-    //     and rows inserted or deleted (editing/VornickContentEditingViewTableCommands.cpp
-    //     and editing/commands/VornickUndoableTable*.cpp). Each command is one undo
-    //     step with its own name; each validator answers true exactly when its
-    //     command would change the document now.
+    // --- Table commands: each is one undo step; each validator answers whether its command would change the document
 
     void addTableCaption(ActionSender*);
     void addTableHeader(ActionSender*);
@@ -661,33 +612,19 @@ public:
     // The work of the commands, whether or not the view is editable. With
     // `preflight` (or `dryRun`) true they only answer whether they would
     // change the document; otherwise whether they did.
-    bool addTableCaptionOrPreflight(bool preflight);
     bool addTableHeaderOrPreflight(bool preflight);
-    bool addTableFooterOrPreflight(bool preflight);
     bool deleteTableColumnsOrDryRun(bool dryRun);
-    // A new column before (direction < 0) or after the column of the cell
-    // the effective operation range selects or lies in.
-    bool insertColumnRelativeToInferredTableColumn(int direction);
-    bool canInsertColumnRelativeToInferredTableColumn() const;
     // A new row before (direction < 0) or after the row the effective
     // operation range selects or lies in.
     bool insertRowRelativeToInferredTableRow(int direction);
-    bool canInsertRowRelativeToInferredTableRow() const;
 
-    // --- Clipboard and deletion: copies of a range as a web archive with
-    //     its text, or as HTML source; cut; pastes, which read a pasteboard
-    //     in the order of VornickReadPasteboardContent; and the structure-
-    //     aware Delete key (deleteSelection and deleteRange above)
-    //     (editing/VornickContentEditingViewClipboard.cpp,
-    //     editing/VornickContentEditingViewDeletion.cpp). Each command is
-    //     one undo step under its own name.
+    // --- Clipboard and deletion: each command is one undo step under its own name
 
     // Copies the range (grown over block comments) to the pasteboard: the
     // cleaned-up web archive and the text, or only the HTML source as text.
     // False, with the pasteboard left as it was, for a collapsed range or
     // when there is nothing to write.
     [[nodiscard]] bool copyContentsOfRange(const std::shared_ptr<DOMRange>&, Pasteboard&, bool asHTMLSourceCode);
-    [[nodiscard]] bool copyContentsOfSelectionToPasteboard(Pasteboard&, bool asHTMLSourceCode);
     // The commands; each beeps when it cannot act.
     void copy(ActionSender*);
     void copyAsHTMLSourceCode(ActionSender*);
@@ -701,14 +638,8 @@ public:
     void paste(ActionSender*);
     void pasteAsRichText(ActionSender*);
     void deleteNonEmptySelection(ActionSender*);
-    // Lets the frame reassess its non-breaking space substitute for the
-    // fragment's text, then shows the fragment's U+00A0 as the substitute.
-    void reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(
-        const std::shared_ptr<DOMDocumentFragment>&, const std::shared_ptr<WebFrame>&);
 
-    // --- Pointer: hit testing, selection interception, mouse handling and
-    //     the cursor, the content overlay, section handles and the source
-    //     loupe toggle, the DOM tree visualizer
+    // --- Pointer: hit testing, selection interception, mouse, cursor, overlay, section handles
 
     // What lies under a point of this view, in the editor's terms: an
     // element that may not be edited inside, a waypoint between bricks, a
@@ -732,9 +663,7 @@ public:
     bool overrideWebViewProposedSelectionChangeToForInterceptedKeyDownEvent(const std::shared_ptr<DOMRange>& proposed, const Event&);
     void embeddedWebViewWillSetSelectedDOMRange(const std::shared_ptr<DOMRange>&, WebSelectionAffinity);
     // The click rules; true lets the web view handle the click.
-    bool changeSelectionForLeftOrRightMouseDown(const Event&);
     int32_t anchorEndpoint() const;
-    Point lastLeftMouseDownInView() const;
     bool leftClickSelectedSomething() const;
     bool draggingAFragmentAsSource() const;
     // The content of the running drag of the view's own content; null for a copy.
@@ -743,15 +672,12 @@ public:
     // view: the content moves to the drop target as one undoable step.
     void concludeDragOfOwnContent(DragOperation, bool droppedInThisView);
 
-    void vornick_setCursor(const Cursor&);
-    void updateContentEditingCursor();
     void mouseMoved(const Event&) override;
     void updateTrackingAreas() override;
 
     // The overlay window over the web view; null while the view is in no
     // window (or before its window ordered in).
     const std::shared_ptr<VornickContentOverlayWindow>& overlayWindow() const;
-    void createOverlayWindow();
 
     void showOrHideSourceLoupe(ActionSender*);
     void vornick_toggleSectionHandlesShown(ActionSender*);
@@ -759,13 +685,7 @@ public:
     // Made on first use; closed when the view leaves its window.
     const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& domTreeVisualizerWindowController();
 
-    // --- Formatting commands: inline style toggles, links, heading levels,
-    //     space conversion, unwrapping and stripping markup, the context menu
-    //     and the "Transform to" submenu
-    //     (editing/VornickContentEditingViewFormatting.cpp,
-    //     editing/VornickContentEditingViewContextMenu.cpp). Each command is
-    //     one undo step named by the command, and each validator answers true
-    //     exactly when its command would change something.
+    // --- Formatting commands: each is one undo step; each validator answers whether its command would change something
 
     // Toggles an inline element kind (upper-case tag): at a caret, for the
     // next typed text only; on a selection, off when all of its text has it,
@@ -834,11 +754,7 @@ public:
     // (editing/VornickContentEditingViewMenuValidation.cpp).
     bool validateMenuItem(MenuItem&) override;
 
-    // --- List commands: the selected list items (or paragraphs) go one
-    //     level deeper or shallower, lists change between unordered and
-    //     ordered, items move past their neighbours. Each command is one undo
-    //     step with a name of its own, and each validator answers true
-    //     exactly when its command would change the document.
+    // --- List commands: each is one undo step; each validator answers whether its command would change the document
 
     void indentListLevel(ActionSender*);
     bool canIndentListLevel();
@@ -855,9 +771,7 @@ public:
     bool undoableIndentListLevel(ActionSender*, bool preflightOnly);
     bool undoableOutdentListLevel(ActionSender*, bool preflightOnly);
 
-    // --- Find and replace, spelling and the find bar, resource file
-    //     watching and reload, view services (editing/VornickContentEditingView
-    //     Find, ...Spelling, ...ResourceReload, ...ViewServices).
+    // --- Find and replace, spelling and the find bar, resource file watching and reload, view services
 
     // Find and replace: the controller (made on first use), the writer of the
     // search text, and the find actions of menu items (by tag).
@@ -882,28 +796,18 @@ public:
     bool isGrammarCheckingEnabled() const;
     void setGrammarCheckingEnabled(bool);
     void clearSpellCheckState() {}
-    long spellDocumentTag() const;
-    // After typed text was inserted: fixes up the text just typed (with the
-    // text before it as context) on a later turn, when a check finds anything.
-    void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>&);
     // Applies the substitutions found within `editedRange` (a range in the
     // text node), from the last to the first, each an undoable replacement.
     void undoableFixupTextInNode(bool undoable, const std::shared_ptr<DOMNode>& textNode, const std::shared_ptr<DOMRange>& editedRange);
 
     // Resource file watching: one watcher per local file the web view loads;
     // a change reloads the style sheets and images that use the file.
-    void addWatcherForResourceFile(const std::shared_ptr<VornickResourceLoadAttempt>&, const URL&);
     std::shared_ptr<VornickWebResourceFileWatcher> watcherForResourceLoadAttempt(const VornickResourceLoadAttempt&) const;
     size_t resourceFileWatcherCount() const;
     void refreshForResourceFileChangeAtURL(const URL&);
-    void tickleReloadOfStyleSheetReferencedByLinkElement(const std::shared_ptr<DOMElement>&);
-    void tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>&);
     // Reloads the sheet when it imports the file or uses it as a background image.
-    void tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>&, const URL& changedFileURL);
     void setAttribute(const std::u16string& name, const std::u16string& value, const std::shared_ptr<DOMElement>&, bool jiggleOutOfTree);
-    void updateImgElementWidthAndHeight(const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
     // Calls the block once the attempt's load has ended (at once when it has).
-    void whenResourceFileLoadSucceedsOrFails(const std::shared_ptr<VornickResourceLoadAttempt>&, std::function<void()>);
     void dumpResourceFileWatchers(ActionSender*);
 
     // View services: text zoom, JavaScript, printing, debug dumps, the
@@ -916,7 +820,6 @@ public:
     void makeTextLarger(ActionSender*);
     void makeTextSmaller(ActionSender*);
     void makeTextStandardSize(ActionSender*);
-    void updateAfterTextZoom();
     bool isJavaScriptEnabled() const;
     void setJavaScriptEnabled(bool);
     std::shared_ptr<PrintOperation> printOperationWithPrintInfo(const PrintInfo&) const;
@@ -931,14 +834,11 @@ public:
     bool toggleCollapseOfBrickElement(const std::shared_ptr<DOMElement>&);
     void vornick_redrawEmbeddedWebView(ActionSender*);
 
-    // --- Head elements, style sheets, snippet set and formatting preferences:
-    // the per-document settings kept in the head or on the frame, each
-    // change one undo step under its own name.
+    // --- Head elements, style sheets, snippet set and formatting preferences: each change one undo step
     void toggleHeadElementsShown(ActionSender*);
     void addNewHeadElement(ActionSender*);
     // Built on first use.
     const std::shared_ptr<Menu>& addHeadElementMenu();
-    void setAddHeadElementMenu(std::shared_ptr<Menu> menu);
     // Head elements are addressed by their index among the head's child nodes.
     void undoableDeleteHeadElementAtIndex(bool undoable, unsigned index, const std::shared_ptr<DOMDocument>&);
     // An index at or past the end appends. `childNodes` are appended as they are.
@@ -964,8 +864,7 @@ public:
     // when `document` is that frame's.
     void noteStyleSheetSetChangeInDocument(const DOMDocument&);
 
-    // --- Menu validation: one table of the actions the view performs and
-    //     what enables their items (editing/VornickContentEditingViewMenuValidation.cpp).
+    // --- Menu validation: one table of the actions the view performs and what enables their items
 
     // The actions the table names, in the order they are tested.
     static std::vector<std::string_view> validatedMenuActions();
@@ -980,15 +879,7 @@ public:
     bool canAddFragmentDescriptionFromSelection() const;
 
     // --- Drag and drop and pasteboard to fragment
-    // What a pasteboard holds, in the order of VornickReadPasteboardContent,
-    // as objects: URLs, a titled URL, a fragment made from a web archive, or
-    // plain text; empty when it holds none of them. A web archive becomes a
-    // fragment of the given document (where a drop lands), else of the
-    // effective operation range's document.
-    std::vector<VornickPasteboardObject> objectsFromPasteboard(const Pasteboard&, DOMDocument* forDocument = nullptr);
-    std::shared_ptr<DOMDocumentFragment> createFragmentFromObject(const VornickPasteboardObject&, DOMDocument&);
     // Null for no objects; one object's own fragment; else each fragment in order.
-    std::shared_ptr<DOMDocumentFragment> createFragmentFromObjects(const std::vector<VornickPasteboardObject>&, DOMDocument&);
     std::shared_ptr<DOMDocumentFragment> createFragmentFromContentsOfPasteboard(const Pasteboard&, DOMDocument&);
     // Makes the fragment a drop from outside the view would insert, once per drag.
     void createFragmentForDropIfNeededForDocument(DOMDocument&, const Pasteboard&);
@@ -997,24 +888,14 @@ public:
     bool performProposedDrop(const DraggingInfo&);
     void endProposedDrop(const DraggingInfo&);
     void clearProposedDrop();
-    void padAroundInsertedFragmentRangeAfterDrop(const std::shared_ptr<DOMRange>&);
-    void bringWindowForwardAfterDropIfPreferenceIsSet();
-    void setFragmentForDrop(const std::shared_ptr<DOMDocumentFragment>& fragment);
     bool droppingSingleLink() const;
-    const std::vector<URL>& referencedFileURLsForDrop() const;
-    const std::vector<URL>& audioFileURLsForDrop() const;
 
-    // --- Fragment completion: "Insert or Wrap In" (a popover over the
-    //     selection that offers the document's elements and snippets), the
-    //     apply menus' actions, tab triggers, snippets made from the selection
-    //     (editing/VornickContentEditingViewFragmentCompletion*.cpp).
+    // --- Fragment completion ("Insert or Wrap In"), the apply menus, tab triggers, snippets from the selection
     void vornick_initiateFragmentCompletion(ActionSender*);
     bool canInitiateFragmentCompletion() const;
     // Made on first use and kept.
     const std::shared_ptr<VornickFragmentCompletionUIController>& fragmentCompletionUIController();
-    bool hasFragmentCompletionUIController() const;
     void repositionCompletionPopoverToTrackBaseTargetRange();
-    void vornick_deletePlaceholderElementForCompletionController(VornickFragmentCompletionUIController&);
     // The completion controller's calls: the ranking adjusted to what may go
     // at the base target range (disabled matches lose strength and say why),
     // the texts shown for a match, and the end of completion.
@@ -1090,20 +971,11 @@ private:
     void removeLastFrame(WebFrame&, const Error&, bool provisional);
     std::shared_ptr<VornickResourceLoadAttempt> attemptForIdentifier(const WebResourceIdentifier&) const;
     void eraseResourceBeingLoaded(const std::shared_ptr<VornickResourceLoadAttempt>&);
-    void regenerateWebFrame(const std::shared_ptr<WebFrame>&);
-    void validationFinished(const std::shared_ptr<WebFrame>&, VornickTidyResultCode status, const std::vector<VornickValidationAdvisory>&);
-    void removeBodyPlaceholderIfEdited();
-    void showBanner(std::shared_ptr<View>& field, const char* name);
-    void hideBanner(std::shared_ptr<View>& field);
     void performAfterDelay(double seconds, std::function<void(VornickContentEditingView&)>);
     std::weak_ptr<VornickContentEditingView> weakSelf() const;
     // Performs the member when the action is sent to the view (held weakly).
     void installActionHandler(const char* action, void (VornickContentEditingView::*member)(ActionSender*));
-    std::shared_ptr<DOMRange> collapsedRangePushedIntoText(const DOMRange&, bool toStart) const;
-    void showNavigationMessage(const std::u16string&);
-    void applySectionHandlesToAllFrames(bool shown);
     // Makes the frame the focused one, with its notifications.
-    void focusWebFrame(const std::shared_ptr<WebFrame>&);
     std::vector<std::weak_ptr<const DOMNode>> nodesToOmitWhenWriting(const WebFrame&) const;
 
     // The private state, in editing/VornickContentEditingViewInternals.h.
@@ -1111,59 +983,22 @@ private:
     std::unique_ptr<Internals> m_internals;
 
     struct RegenerationWriter;
-    VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
-    bool spliceChangedTextIntoSourceOfWebFrame(const WebFrame&, DOMDocument&, VornickHTMLWriter&);
-    void storeRegeneratedSourceOfWebFrame(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
 
     // Undoable edits.
     class EditingContext;
-    void removeUndoActionsFromEveryUndoManager();
-    // The deletion, answering whether it could delete; the deleted fragment
-    // is made only for a caller that asks for it.
-    bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
-                        bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
 
+    // --- Table commands: each is one undo step; each validator answers whether its command would change the document
 
-    // The actions of media insertion and the attribute editor.
-    void installMediaAndAttributeEditorActionHandlers();
-
-    // --- Table commands (private)
-    void installTableCommandActionHandlers();
-
-    // Clipboard and deletion.
-    void installClipboardAndDeletionActionHandlers();
-    void backspaceAtElementPosition(VornickDOMPosition, bool caretStartedInText);
-
-    bool handleSectionHandleHit(const Event&, const std::shared_ptr<DOMRange>&);
-    bool handleContentHit(const Event&, const std::shared_ptr<DOMRange>&, Point viewPoint);
-    std::shared_ptr<DOMRange> probeForDOMRange(const DOMNode&, Point viewPoint, unsigned options);
-
-    void clearToggledInlineStyleElementsForCaretMove();
-    void dropToggledInlineStyleElementsIfCaretMoved();
-    void installFormattingActionHandlers();
-    void rebuildContextMenu();
-
-    // --- List commands
-    void installListCommandActionHandlers();
+    // --- List commands: each is one undo step; each validator answers whether its command would change the document
 
 private:
     struct ResourceLoadEndWaiter;
     // The find controller and the actions of find, spelling and view services.
-    void installFindSpellingAndViewServiceActionHandlers();
     struct SubresourceReload;
-    void reloadSubresourceOfFrame(const std::shared_ptr<WebFrame>&, const URL&);
-    void updateImgElementWidthAndHeightWhenLoaded(const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
 
 private:
-    void installHeadElementActionHandlers();
 
-    // --- Menu validation (private)
-    void installMenuCommandActionHandlers();
-
-    bool performReplacementMediaDrop(bool image);
-    std::shared_ptr<DOMRange> acceptedDropTarget(const std::shared_ptr<DOMRange>&, Point viewPoint, unsigned hitTestOptions);
-
-    void installFragmentCompletionActionHandlers();
+    // --- Menu validation: one table of the actions the view performs and what enables their items
 
     // --- Writing back while tidy checks the file (state)
     struct PreparedWriteBack;
@@ -1173,9 +1008,6 @@ private:
 
 private:
     // --- Completion rows judged lazily, the apply menu, drops from the web view (private)
-    [[nodiscard]] bool stageDroppedFilesInFragment(DOMDocumentFragment&, DOMDocument&);
-    // Edits of any formatting preferences set reach htmlFormattingPreferencesInstanceWasEdited.
-    void observeFormattingPreferencesEdits();
 };
 
 // The editing view that shows a node's document, if any.

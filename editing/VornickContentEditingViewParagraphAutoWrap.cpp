@@ -45,7 +45,8 @@ bool nameIsIn(const DOMElement& element, const std::set<std::u16string, std::les
 
 // --- Where typed text needs a paragraph
 
-bool VornickContentEditingView::vornick_shouldAddParagraphWrapperForInsertionInRange(const DOMRange& range) const
+bool VornickContentEditingView::Internals::vornick_shouldAddParagraphWrapperForInsertionInRange(const VornickContentEditingView&,
+                                                                                                const DOMRange& range)
 {
     auto container = range.commonAncestorContainer();
     if (!container)
@@ -64,7 +65,7 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
         return;
     auto range = givenRange->cloneRange();
     m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
-    if (!vornick_shouldAddParagraphWrapperForInsertionInRange(*range) || range->startContainer() != range->endContainer())
+    if (!Internals::vornick_shouldAddParagraphWrapperForInsertionInRange(*this, *range) || range->startContainer() != range->endContainer())
         return;
     auto document = vornick_ownerDocument(*range);
     if (!document)
@@ -93,7 +94,8 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
     auto contents = toWrap->cloneContents();
     std::shared_ptr<DOMElement> paragraph;
     auto fragment = m_internals->blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
-                                                                                 !m_internals->blockModeHelper->operatingInBlockMode(), &paragraph);
+                                                                                 !m_internals->blockModeHelper->operatingInBlockMode(),
+                                                                                         &paragraph);
     if (!fragment || !undoableReplaceRangeWithFragment(true, toWrap, fragment, std::nullopt))
         return;
     if (!container->isTextNode() || !paragraph || !paragraph->isConnected())
@@ -109,9 +111,9 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
     setTargetRangeUndoably(selected);
 }
 
-void VornickContentEditingView::vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate()
+void VornickContentEditingView::Internals::vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate(VornickContentEditingView& view)
 {
-    autoWrapRangeEnvironsInParagraphIfAppropriate(effectiveOperationRange());
+    view.autoWrapRangeEnvironsInParagraphIfAppropriate(view.effectiveOperationRange());
 }
 
 // --- Plain insertion

@@ -38,28 +38,6 @@ const std::u16string& textOf(const DOMNode& node)
     return downcast<DOMCharacterData>(node).data();
 }
 
-bool isPre(const DOMElement& element)
-{
-    return equalsIgnoringASCIICase(element.tagName(), u"PRE");
-}
-
-// The nearest PRE around the range's common ancestor container.
-bool rangeLiesInPre(const DOMRange& range)
-{
-    auto container = range.commonAncestorContainer();
-    if (!container)
-        return false;
-    if (container->isElementNode() && isPre(downcast<DOMElement>(*container)))
-        return true;
-    return vornick_nearestAncestorElementPassingTest(*container, isPre) != nullptr;
-}
-
-void replaceCharacter(std::u16string& text, char16_t from, char16_t to)
-{
-    if (to)
-        std::replace(text.begin(), text.end(), from, to);
-}
-
 // White space that typing may condense: the HTML white space and newlines,
 // and the editor's own U+00A0 when the frame shows the user's non-breaking
 // spaces as a substitute (which is never condensed, nor is a U+00A0 of a
@@ -69,17 +47,6 @@ bool isCondensableSpace(char16_t c, char16_t substitute)
     if (c == nonBreakingSpace)
         return substitute != 0;
     return c != substitute && vornick_whitespaceNonBreakingSpaceAndNewlineCharacterSet().contains(c);
-}
-
-bool holdsOnlyCondensableSpace(std::u16string_view text, char16_t substitute)
-{
-    return std::all_of(text.begin(), text.end(), [substitute](char16_t c) { return isCondensableSpace(c, substitute); });
-}
-
-std::shared_ptr<WebFrame> frameOfRange(const std::shared_ptr<WebFrame>& mainFrame, const DOMRange& range)
-{
-    auto document = vornick_ownerDocument(range);
-    return mainFrame && document ? mainFrame->frameForDocument(*document) : nullptr;
 }
 
 } // namespace
@@ -94,7 +61,8 @@ void VornickContentEditingView::deferredInsertProposedText(const std::u16string&
 
 // --- White space left behind
 
-void VornickContentEditingView::condenseWhitespaceAtOffset(int32_t offset, const std::shared_ptr<DOMNode>& textNode)
+void VornickContentEditingView::Internals::condenseWhitespaceAtOffset(VornickContentEditingView& view, int32_t offset,
+                                                                      const std::shared_ptr<DOMNode>& textNode)
 {
     if (!textNode || !textNode->isTextNode() || !textNode->ownerDocument() || !textNode->isConnected())
         return;
@@ -120,7 +88,7 @@ void VornickContentEditingView::condenseWhitespaceAtOffset(int32_t offset, const
     range->setStart(textNode, static_cast<unsigned>(start));
     range->setEnd(textNode, static_cast<unsigned>(end));
     // Undoable, so that the offsets the undo steps recorded in this node stay true.
-    (void)undoableReplaceRangeWithText(true, range, condensed, false);
+    (void)view.undoableReplaceRangeWithText(true, range, condensed, false);
 }
 
 // --- Text entry points that go through the web view's proposal

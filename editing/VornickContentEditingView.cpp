@@ -64,7 +64,8 @@ void VornickContentEditingView::build()
     addSubview(m_internals->domPathBar);
 
     // 3. The split view above it.
-    m_internals->splitView = std::make_shared<VornickCollapsibleHeaderSplitView>(Rect(0, 0, bounds.width(), bounds.height() - pathBarHeight));
+    m_internals->splitView = std::make_shared<VornickCollapsibleHeaderSplitView>(Rect(0, 0, bounds.width(),
+                                                                                      bounds.height() - pathBarHeight));
     m_internals->splitView->setVertical(false);
     m_internals->splitView->setDividerStyle(SplitViewDividerStyle::PaneSplitter);
     m_internals->splitView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
@@ -77,7 +78,7 @@ void VornickContentEditingView::build()
     auto weak = weakSelf();
     m_internals->splitViewManager->setHeaderCollapseHandlerBlock([weak] {
         if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
-            self->updateSelectionIndicator();
+            Internals::updateSelectionIndicator(*self);
     });
 
     // 5. The head metadata header.
@@ -122,18 +123,18 @@ void VornickContentEditingView::build()
     }
 
     m_internals->elementEditorUIController = std::make_shared<VornickElementAttributesEditorUIController>();
-    installMediaAndAttributeEditorActionHandlers();
-    installTableCommandActionHandlers();
-    installClipboardAndDeletionActionHandlers();
-    installFormattingActionHandlers();
-    installListCommandActionHandlers();
-    installFragmentCompletionActionHandlers();
-    installFindSpellingAndViewServiceActionHandlers();
-    installHeadElementActionHandlers();
-    installMenuCommandActionHandlers();
+    Internals::installMediaAndAttributeEditorActionHandlers(*this);
+    Internals::installTableCommandActionHandlers(*this);
+    Internals::installClipboardAndDeletionActionHandlers(*this);
+    Internals::installFormattingActionHandlers(*this);
+    Internals::installListCommandActionHandlers(*this);
+    Internals::installFragmentCompletionActionHandlers(*this);
+    Internals::installFindSpellingAndViewServiceActionHandlers(*this);
+    Internals::installHeadElementActionHandlers(*this);
+    Internals::installMenuCommandActionHandlers(*this);
 
     // 10. Edits of formatting preferences sets.
-    observeFormattingPreferencesEdits();
+    Internals::observeFormattingPreferencesEdits(*this);
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {
@@ -153,7 +154,7 @@ VornickContentEditingView::~VornickContentEditingView()
     m_internals->htmlUpdateTimer.invalidate();
     if (auto delegate = VornickApplicationDelegate::shared())
         delegate->releaseAllReadPermissionsForClient(this);
-    removeUndoActionsFromEveryUndoManager();
+    Internals::removeUndoActionsFromEveryUndoManager(*this);
     if (m_internals->webView) {
         m_internals->webView->setFrameLoadDelegate(nullptr);
         m_internals->webView->setResourceLoadDelegate(nullptr);
@@ -278,15 +279,16 @@ bool VornickContentEditingView::relatedUIHasFocus() const
     return m_internals->elementEditorUIController && vornick_hasFocus(*m_internals->elementEditorUIController->popover());
 }
 
-bool VornickContentEditingView::viewIsDescendantOfContentEditingArea(const View& view) const
+bool VornickContentEditingView::Internals::viewIsDescendantOfContentEditingArea(const VornickContentEditingView& thisView, const View& view)
 {
-    return m_internals->webView && view.isDescendantOf(m_internals->webView.get());
+    return thisView.m_internals->webView && view.isDescendantOf(thisView.m_internals->webView.get());
 }
 
-bool VornickContentEditingView::responderIsEmbeddedWebViewOrADescendant(const Responder* responder) const
+bool VornickContentEditingView::Internals::responderIsEmbeddedWebViewOrADescendant(const VornickContentEditingView& thisView,
+                                                                                   const Responder* responder)
 {
     auto* view = dynamic_cast<const View*>(responder);
-    return view && viewIsDescendantOfContentEditingArea(*view);
+    return view && Internals::viewIsDescendantOfContentEditingArea(thisView, *view);
 }
 
 bool VornickContentEditingView::hasInputFocus() const
@@ -298,7 +300,7 @@ bool VornickContentEditingView::hasInputFocus() const
 void VornickContentEditingView::focus()
 {
     auto window = this->window();
-    if (!window || responderIsEmbeddedWebViewOrADescendant(window->firstResponder().get()))
+    if (!window || Internals::responderIsEmbeddedWebViewOrADescendant(*this, window->firstResponder().get()))
         return;
     if (m_internals->focusedWebFrame && m_internals->focusedWebFrame->frameView())
         window->makeFirstResponder(m_internals->focusedWebFrame->frameView());
@@ -363,7 +365,7 @@ void VornickContentEditingView::setHeadElementsShown(bool shown)
         if (window && frame && frame->frameView())
             window->makeFirstResponder(frame->frameView());
     }
-    updateSelectionIndicator();
+    Internals::updateSelectionIndicator(*this);
 }
 
 bool VornickContentEditingView::pathBarShown() const
@@ -419,12 +421,12 @@ std::shared_ptr<DOMDocument> VornickContentEditingView::mainFrameDocument() cons
     return m_internals->webView ? m_internals->webView->mainFrameDocument() : nullptr;
 }
 
-void VornickContentEditingView::applySectionHandlesToAllFrames(bool shown)
+void VornickContentEditingView::Internals::applySectionHandlesToAllFrames(VornickContentEditingView& thisView, bool shown)
 {
-    auto main = mainFrame();
+    auto main = thisView.mainFrame();
     if (!main)
         return;
-    vornick_enumerateWebFrameTreeWithOptions(main, 0, [this, shown](const std::shared_ptr<WebFrame>& frame, bool&) {
+    vornick_enumerateWebFrameTreeWithOptions(main, 0, [&thisView, shown](const std::shared_ptr<WebFrame>& frame, bool&) {
         auto& document = frame->domDocument();
         auto body = document ? document->body() : nullptr;
         if (!body)
@@ -436,20 +438,20 @@ void VornickContentEditingView::applySectionHandlesToAllFrames(bool shown)
         for (const auto& element : vornick_effectiveAttachmentPointElements(*frame)) {
             for (auto child = element->firstChild(); child; child = child->nextSibling()) {
                 if (shown)
-                    m_internals->blockModeHelper->recursiveAddBrickTags(*child);
+                    thisView.m_internals->blockModeHelper->recursiveAddBrickTags(*child);
                 else
-                    m_internals->blockModeHelper->recursiveRemoveBrickTags(*child);
+                    thisView.m_internals->blockModeHelper->recursiveRemoveBrickTags(*child);
             }
         }
     });
-    performAfterDelay(0.2, [](VornickContentEditingView& view) { view.m_internals->webView->setNeedsDisplay(true); });
+    thisView.performAfterDelay(0.2, [](VornickContentEditingView& view) { view.m_internals->webView->setNeedsDisplay(true); });
 }
 
 void VornickContentEditingView::embeddedWebViewMoved()
 {
     if (m_internals->overlayWindow && m_internals->webView)
         m_internals->overlayWindow->trackMoveOfEmbeddedWebView(*m_internals->webView);
-    updateSelectionIndicator();
+    Internals::updateSelectionIndicator(*this);
 }
 
 void VornickContentEditingView::elementEditorDidShowWindow()
@@ -458,9 +460,9 @@ void VornickContentEditingView::elementEditorDidShowWindow()
         m_internals->sourceLoupe->updateForPopoverShowOrHideInContentEditingView(*this);
 }
 
-void VornickContentEditingView::elementEditorDidEffectivelyResizeWindow()
+void VornickContentEditingView::Internals::elementEditorDidEffectivelyResizeWindow(VornickContentEditingView& view)
 {
-    elementEditorDidShowWindow();
+    view.elementEditorDidShowWindow();
 }
 
 void VornickContentEditingView::elementEditorDidHideWindow()
@@ -488,7 +490,7 @@ std::optional<VornickExactSelection> VornickContentEditingView::exactSelectionTo
 
 void VornickContentEditingView::showAttachmentPointFailureResolutionUI()
 {
-    hideAttachmentPointFailureBanner();
+    Internals::hideAttachmentPointFailureBanner(*this);
 }
 
 // --- What the block-mode helper asks

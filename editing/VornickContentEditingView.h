@@ -48,9 +48,7 @@ class DOMNode;
 class DOMRange;
 class Pasteboard;
 struct DraggingInfo;
-struct VornickPasteboardObject;
 class VornickAttachmentPoint;
-class VornickAttachmentPointLocator;
 class VornickAttachmentPointLocatorSet;
 class VornickCollapsibleHeaderSplitView;
 class VornickContentEditingViewSplitViewManager;
@@ -65,7 +63,6 @@ class VornickHTMLFormattingPreferences;
 class VornickStyleSheet;
 class VornickHTMLSpec;
 class VornickEmbeddedWebView;
-class DOMCSSStyleSheet;
 class Menu;
 class PrintOperation;
 class VornickFindAndReplaceController;
@@ -75,7 +72,6 @@ struct PrintInfo;
 class VornickHTMLElementSpec;
 class VornickHTMLWriter;
 class VornickHeadMetadataEditingUIController;
-class VornickLineIndex;
 class VornickResourceLoadAttempt;
 class VornickSourceLoupe;
 class VornickUndoableBackspaceRun;
@@ -86,7 +82,6 @@ class Window;
 class VornickContentOverlayWindow;
 class VornickDOMTreeVisualizerWindowController;
 class VornickEditingContext;
-class Cursor;
 class VornickFragmentCompletionUIController;
 class VornickAdjustedCompletionMatches;
 
@@ -144,8 +139,6 @@ public:
     // --- The view
 
     bool relatedUIHasFocus() const;
-    bool viewIsDescendantOfContentEditingArea(const View&) const;
-    bool responderIsEmbeddedWebViewOrADescendant(const Responder*) const;
     bool hasInputFocus() const;
     void focus();
 
@@ -200,7 +193,6 @@ public:
 
     void embeddedWebViewMoved();
     void elementEditorDidShowWindow();
-    void elementEditorDidEffectivelyResizeWindow();
     void elementEditorDidHideWindow();
     Rect elementEditorPopoverWindowFrameIfShown() const;
     std::optional<VornickExactSelection> exactSelectionToOpenInAttributeEditorForEffectiveOperationRange() const;
@@ -263,17 +255,14 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
     void htmlUpdateTimerFired();
     bool htmlUpdateIsScheduled() const;
-    // Whether the last regeneration spliced changed text into the source it
-    // gave before, rather than writing the whole document.
+    // Whether the last regeneration spliced changed text into the source it gave before, rather than writing the whole document.
     bool lastRegenerationWasSpliced() const;
     void postLastGeneratedHTMLForFocusedWebFrameDidChange();
     void postValidationResultsForFocusedWebFrameDidChange();
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
     bool undoableSetTitle(bool registerUndo, const std::u16string& title, const std::shared_ptr<WebFrame>&);
-    void rewireReferencesInFragment(DOMDocumentFragment&, DOMDocument& targetDocument);
     // The staged file; none when the delegate could not stage it.
     std::optional<URL> cacheAndStageResourceFileIntoMediaLibrary(const URL&);
-    bool cacheStageAndRewireResourceFileReferencesInFragment(DOMDocumentFragment&);
 
     // --- Operation range, target range and navigation
 
@@ -282,17 +271,12 @@ public:
     std::optional<std::pair<long, long>> pixelSizeOfMediaFile(const URL&) const override;
     double boundingBoxWidthOfElement(const DOMElement&) const override;
     std::shared_ptr<DOMRange> effectiveOperationRangeForWrapOrReplace() const;
-    std::optional<VornickFreezeDriedDOMRange> freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const;
     const std::shared_ptr<DOMRange>& targetRange() const;
     void setTargetRange(const std::shared_ptr<DOMRange>&);
-    void setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(const std::shared_ptr<DOMRange>&);
-    bool settingTargetRange() const;
     void updateWebViewSelectedDOMRangeForTargetRange();
-    void updateSelectionIndicator();
     const std::shared_ptr<DOMRange>& dropTargetRange() const;
     void setDropTargetRange(const std::shared_ptr<DOMRange>&, VornickHitPartKind, Point viewPoint);
     bool droppingReplacementImage() const;
-    bool droppingReplacementMovie() const;
     std::vector<URL>& imageFileURLsForDrop();
     std::vector<URL>& movieFileURLsForDrop();
     void selectAll();
@@ -303,8 +287,6 @@ public:
     void selectFirstChildNode();
     bool enterNode(const std::shared_ptr<DOMNode>&, int direction);
     void exitNode(const std::shared_ptr<DOMNode>&, int direction);
-    void showEnterIndicationForElement(const DOMElement&);
-    void showExitIndicationForElement(const DOMElement&);
     void scrollRangeToVisible(const std::shared_ptr<DOMRange>&);
     void scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>&);
     // The web view's best guess of a range's bounds, in this view's coordinates.
@@ -312,16 +294,13 @@ public:
 
     // --- Attachment points, banners and the document URL
 
-    std::vector<std::shared_ptr<VornickAttachmentPointLocator>> effectiveLocatorsForAttachmentPointIdentifier(const std::u16string&);
     std::shared_ptr<VornickAttachmentPoint> attachToPoint(const std::u16string& identifier, VornickAttachmentType,
                                                           std::shared_ptr<WebFrame> frame);
     bool hasAttachmentPoints() const;
     void clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame);
     std::shared_ptr<DOMElement> mainFrameAttachmentPointElement() const;
     void showTemplateFallbackBanner();
-    void hideTemplateFallbackBanner();
     void showAttachmentPointFailureBanner();
-    void hideAttachmentPointFailureBanner();
     void dismissAttachmentPointFailureBanner();
     const std::optional<URL>& mainFrameURL() const;
     void setMainFrameURL(const URL&);
@@ -349,36 +328,28 @@ public:
 
     explicit VornickContentEditingView(Rect frame);
 
-    // --- Undoable edits (core): the primitives every command is made of.
-    //     Each is a command class in editing/commands/ (or, until it becomes
-    //     one, a file editing/VornickUndoable*.cpp); these members construct
-    //     and apply it on editingContext(). A leading `undoable` (or
-    //     `undoably`) true registers the inverse with the view's undo
-    //     manager; false only changes the document. Inverses hold frozen
-    //     ranges, paths and fragments of their own, never live ranges.
+    // --- Undoable edits (core), each a command of editing/commands/: a leading `undoable` true registers
+    //     the inverse with the view's undo manager; false only changes the document.
 
-    // Replaces a range within one text node in place (extending the open
-    // typing run when asked); any other range is replaced by the text as a
-    // fragment, named "Typing".
+    // Replaces a range within one text node in place (extending the open typing run when asked); any other range is replaced by the text as
+    // a fragment, named "Typing".
     [[nodiscard]] bool undoableReplaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range, const std::u16string& text,
                                       bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange = nullptr);
     [[nodiscard]] bool undoableReplaceFreezeDriedRangeWithText(bool undoable, const VornickFreezeDriedDOMRange&,
                                                  const std::shared_ptr<DOMDocument>&, const std::u16string& text,
                                                  bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange = nullptr);
-    // Makes the range the target range and replaces it by the text as one
-    // ordinary undoable edit (ending the open typing run first: it never
-    // grows it), leaving the caret after the text.
+    // Makes the range the target range and replaces it by the text as one ordinary undoable edit (ending the open typing run first: it
+    // never grows it), leaving the caret after the text.
     void replaceRangeWithReplacementText(const std::shared_ptr<DOMRange>&, const std::u16string& text);
-    // Inserts at the position (a null node: the start of the effective
-    // operation range); false when there is no place to insert.
+    // Inserts at the position (a null node: the start of the effective operation range); false when there is no place to insert.
     [[nodiscard]] bool insertFragmentAtPosition(const std::shared_ptr<DOMDocumentFragment>&, VornickDOMPosition, bool undoably,
                                   const std::optional<std::u16string>& undoActionNameOverride);
     [[nodiscard]] bool insertFragmentAtPath(const std::shared_ptr<DOMDocumentFragment>&, const VornickRelativeDOMPath&,
                               const std::shared_ptr<DOMDocument>&, bool undoably,
                               const std::optional<std::u16string>& undoActionNameOverride);
     [[nodiscard]] bool insertFragmentUndoably(const std::shared_ptr<DOMDocumentFragment>&);
-    // Deletes the range (null: the effective operation range); answers what
-    // was deleted, which the caller owns (the undo payload is separate).
+    // Deletes the range (null: the effective operation range); answers what was deleted, which the caller owns (the undo payload is
+    // separate).
     std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoably,
                                                                const std::optional<std::u16string>& undoActionNameOverride,
                                                                bool backspacing);
@@ -386,10 +357,8 @@ public:
                                                                           const std::shared_ptr<DOMDocument>&, bool undoably,
                                                                           const std::optional<std::u16string>& undoActionNameOverride,
                                                                           bool backspacing);
-    // Deletes the effective operation range, as the Delete key does. Null
-    // when nothing could be deleted; otherwise an empty fragment: only the
-    // undo step keeps what went (no copy is made for a caller; one that
-    // needs the deleted content asks deleteFragmentInRange).
+    // Deletes the effective operation range, as the Delete key does. Null when nothing could be deleted; otherwise an empty fragment: only
+    // the undo step keeps what went (no copy is made for a caller; one that needs the deleted content asks deleteFragmentInRange).
     std::shared_ptr<DOMDocumentFragment> deleteFragmentUndoably();
     std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
     // Deletes the range (null: the effective operation range) and inserts the fragment there.
@@ -402,9 +371,8 @@ public:
                                                      const std::shared_ptr<DOMDocumentFragment>&,
                                                      const std::optional<std::u16string>& undoActionNameOverride,
                                                      std::shared_ptr<DOMRange>* outResultRange = nullptr);
-    // Selection undo: set the target range registering the one it replaces;
-    // register the effective operation range (frozen relative to the body);
-    // the registered inverse itself.
+    // Selection undo: set the target range registering the one it replaces; register the effective operation range (frozen relative to the
+    // body); the registered inverse itself.
     void setTargetRangeUndoably(const std::shared_ptr<DOMRange>&);
     void registerTargetRangeUndo();
     void undoSetTargetRange(const VornickFreezeDriedDOMRange&, const std::shared_ptr<DOMNode>& documentBody);
@@ -418,18 +386,12 @@ public:
     // What edit commands (editing/commands/) see of the view; made on first use.
     VornickEditingContext& editingContext();
 
-    // Registers an inverse with the undo manager under this view (so the
-    // view's going removes it from every undo manager it used). The inverse
-    // runs only while the view exists; `keptAlive` lives as long as the
-    // registration.
+    // Registers an inverse with the undo manager under this view (so the view's going removes it from every undo manager it used). The
+    // inverse runs only while the view exists; `keptAlive` lives as long as the registration.
     void registerUndo(std::function<void(VornickContentEditingView&)> inverse, std::shared_ptr<const void> keptAlive = nullptr);
-    // --- Editing delegate and text input (input): the web view's editing
-    //     delegate, the window hooks, and typed text performed as undoable
-    //     edits with the whitespace, non-breaking space, inline style and
-    //     paragraph rules.
+    // --- Editing delegate and text input
 
-    // The web view never changes the document by itself: every insertion it
-    // proposes is refused and performed by the view on a later turn.
+    // The web view never changes the document by itself: every insertion it proposes is refused and performed by the view on a later turn.
     bool shouldInsertText(WebView&, const std::u16string&, DOMRange*, WebViewInsertAction) override;
     bool shouldChangeSelectedDOMRange(WebView&, DOMRange* currentRange, DOMRange* proposedRange, WebSelectionAffinity,
                                       bool stillSelecting) override;
@@ -437,22 +399,20 @@ public:
     void webViewDidChange(WebView&) override;
     bool doCommandBySelector(WebView&, std::string_view) override;
 
-    // Performs an insertion at the effective operation range (the range
-    // argument is the one the web view proposed, kept for the record).
+    // Performs an insertion at the effective operation range as a typed text insertion command (the range argument is the one the web view
+    // proposed, kept for the record).
     void deferredInsertProposedText(const std::u16string& text, const std::shared_ptr<DOMRange>& replacingDOMRange,
                                     WebViewInsertAction givenAction);
-    void condenseWhitespaceAtOffset(int32_t offset, const std::shared_ptr<DOMNode>& textNode);
     void insertExplicitNonBreakingSpace();
     void insertLoremIpsum();
     // Each string on the general pasteboard, inserted as typed text is.
     void pasteAsPlainText();
-    // The view's key handling; what it does not take goes to the web view's
-    // text input, which proposes typed text through the editing delegate.
+    // The view's key handling; what it does not take goes to the web view's text input, which proposes typed text through the editing
+    // delegate.
     void keyDown(const Event&) override;
     void deleteSelection();
     void deleteRange(const std::shared_ptr<DOMRange>&);
 
-    int32_t whitespacePolicy() const;
     void setWhitespacePolicy(int32_t policy);
     // Upper-case tag names toggled for the next typed text.
     std::vector<std::u16string>& toggledInlineStyleElementsForTyping();
@@ -460,12 +420,8 @@ public:
     bool probingForDOMRange() const;
     void setProbingForDOMRange(bool probing);
     const std::shared_ptr<DOMRange>& probeResultRange() const;
-    bool selectedDOMRangeChangedWhileProbingForDOMRange() const;
-    int64_t growingSelectionState() const;
-    void setGrowingSelectionState(int64_t state);
 
-    // The window: delegates, notifications and the send-event hook exist
-    // exactly while the view is in a window.
+    // The window: delegates, notifications and the send-event hook exist exactly while the view is in a window.
     void viewWillMoveToWindow(Window*) override;
     void viewDidMoveToWindow() override;
     bool acceptsFirstResponder() const override { return true; }
@@ -476,8 +432,7 @@ public:
     void vornick_windowDidBecomeKey(const Notification&);
     bool windowIsBecomingKey() const;
     const Window::SendEventHookHandle& windowSendEventHook() const;
-    // What the send-event hook does with each event the window is about to
-    // send; false keeps the window from sending it.
+    // What the send-event hook does with each event the window is about to send; false keeps the window from sending it.
     static bool windowWillSendEvent(Window&, const Event&);
     // Mouse handling of the page; each answers whether the event goes on to the web view.
     virtual bool handleLeftMouseDownInEmbeddedWebView(const Event&);
@@ -487,10 +442,8 @@ public:
     virtual bool handleContextClickInEmbeddedWebView(const Event&);
     virtual void handleFlagsChanged(const Event&);
 
-    // Splits the nearest (or, not nearest, the outermost) enclosing element of
-    // the lower-case kinds at the insertion point, within the attachment
-    // point; reports the tags of the elements the insertion point left,
-    // outermost first. One undo group.
+    // Splits the nearest (or, not nearest, the outermost) enclosing element of the lower-case kinds at the insertion point, within the
+    // attachment point; reports the tags of the elements the insertion point left, outermost first. One undo group.
     bool undoableSplitNearestAncestorElementsOfKinds(bool undoable, bool nearest, const std::set<std::u16string>& kinds,
                                                      std::shared_ptr<DOMRange> atPosition, bool producingCharacterLevelInsertionPoint,
                                                      bool suppressNewElementIfAtStartOrEnd, std::vector<std::u16string>* exitedElementTags);
@@ -498,32 +451,21 @@ public:
                                       bool producingCharacterLevelInsertionPoint, bool suppressNewElementIfAtStartOrEnd);
 
     // Paragraph auto-wrap of inserted text (automaticallyAddsParagraphs).
-    std::shared_ptr<DOMRange> siblingNodeRangeToAutoWrapInParagraphSurroundingInsertionPoint(const VornickDOMPosition&) const;
-    bool vornick_shouldAddParagraphWrapperForInsertionInRange(const DOMRange&) const;
     void autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>&);
-    void vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
     // Plain, not undoable insertion.
     void vornick_insertText(const std::u16string&, const std::shared_ptr<DOMRange>& replacingDOMRange);
     bool vornick_unwrapElementsWithName(const std::u16string&, const DOMRange&) { return false; }
 
-    // --- Structural edits (struct): moving content, attributes, element
-    //     kinds, wrapping and unwrapping, applying snippets and elements, and
-    //     the caret after an element (editing/VornickUndoable*.cpp,
-    //     editing/VornickInsertionPointPopping.cpp). A command made of several
-    //     primitives is one undo step named by the command.
+    // --- Structural edits: each command is one undo step named by the command.
 
-    // Moves the source's contents to the collapsed target ("Move"); false
-    // when the target lies inside the source.
+    // Moves the source's contents to the collapsed target ("Move"); false when the target lies inside the source.
     [[nodiscard]] bool undoableMoveRange(bool undoable, const std::shared_ptr<DOMRange>& source,
                                          const std::shared_ptr<DOMRange>& collapsedTarget,
                                          const std::optional<std::u16string>& undoActionNameOverride,
                                          std::shared_ptr<DOMRange>* outResultRange = nullptr);
-    // Sets an attribute; Undo restores the old value, or removes the
-    // attribute when it was absent.
-    bool undoableSetValue(bool undoable, const std::u16string& value, const std::u16string& attribute,
-                          const std::shared_ptr<DOMElement>&);
-    // Takes every element of the kind off the range ("Toggle <b>"); false
-    // when no element of the kind encloses either end.
+    // Sets an attribute; Undo restores the old value, or removes the attribute when it was absent.
+    bool undoableSetValue(bool undoable, const std::u16string& value, const std::u16string& attribute, const std::shared_ptr<DOMElement>&);
+    // Takes every element of the kind off the range ("Toggle <b>"); false when no element of the kind encloses either end.
     [[nodiscard]] bool undoableRemoveApplicationsOfElementKind(bool undoable, const std::u16string& tagName,
                                                                const std::shared_ptr<DOMRange>&);
     // Replaces the element by one of another kind with its contents and attributes.
@@ -531,9 +473,8 @@ public:
                                                 std::shared_ptr<DOMRange>* outResultRange = nullptr);
     // Replaces the element (asserted) by its contents; deletes it when it is empty.
     [[nodiscard]] bool undoableUnwrapElement(bool undoable, const std::shared_ptr<DOMNode>& elementToUnwrap);
-    // Replaces the range (not collapsed) by the fragment and puts the range's
-    // contents at the fragment's interior (frozen relative to the fragment);
-    // false, with the range's contents back in place, when the interior cannot be found.
+    // Replaces the range (not collapsed) by the fragment and puts the range's contents at the fragment's interior (frozen relative to the
+    // fragment); false, with the range's contents back in place, when the interior cannot be found.
     [[nodiscard]] bool undoableWrapRange(bool undoable, const std::shared_ptr<DOMRange>&, const std::shared_ptr<DOMDocumentFragment>&,
                                          const std::optional<VornickFreezeDriedDOMRange>& freezeDriedInteriorRange);
     // Both always register their undo.
@@ -541,44 +482,36 @@ public:
     bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&);
     bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&,
                                        const std::optional<URL>& targetURL, bool alwaysShowAttributeEditor);
-    // Moves the caret out of its element, leaving a placeholder space when a
-    // gap is wanted; answers the tag name of the element left.
+    // Moves the caret out of its element, leaving a placeholder space when a gap is wanted; answers the tag name of the element left.
     std::optional<std::u16string> popInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap);
     // Pops once more out of a DL after a DD, or out of a PRE after a CODE.
     void popInsertionPointOutOfElementOrTwoAndLeaveAGap(bool leaveAGap);
     bool canPopInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap) const;
-    // Puts the caret at the element gap of the collapsed range (asserted),
-    // before the text that follows or in a placeholder space made there;
-    // false when the place is not an element gap.
+    // Puts the caret at the element gap of the collapsed range (asserted), before the text that follows or in a placeholder space made
+    // there; false when the place is not an element gap.
     [[nodiscard]] bool undoableSetTextInsertionPointAfterPosition(bool undoable, const std::shared_ptr<DOMRange>& collapsedRange,
                                                                   bool leaveAGap);
 
     // --- Media insertion and the attribute editor
 
-    // Lets the user choose a file of a resource file kind ("image", "video",
-    // "audio") in an open panel over the view's window, opened in the folder
-    // the document keeps such files in. The block gets the chosen file, or
-    // null when the choice was cancelled; it is not called at all without a
-    // document in the focused frame.
+    // Lets the user choose a file of a resource file kind ("image", "video", "audio") in an open panel over the view's window, opened in
+    // the folder the document keeps such files in. The block gets the chosen file, or null when the choice was cancelled; it is not called
+    // at all without a document in the focused frame.
     using ResourceFileChoiceBlock = std::function<void(std::shared_ptr<VornickEnduringFileReference>)>;
-    void chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser, ResourceFileChoiceBlock);
     void chooseImageToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
     void chooseVideoToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
     void chooseAudioFileToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
-    // Commands: choose a file, stage it into the document's media library
-    // and replace the effective operation range (when the file arrives) with
-    // an element referencing it, as one undoable edit.
+    // Commands: choose a file, stage it into the document's media library and replace the effective operation range (when the file arrives)
+    // with an element referencing it, as one undoable edit.
     void chooseImageAndReplaceSelection(ActionSender*);
     void chooseImageAndReplaceSelectionWithFigure(ActionSender*);
     void chooseImageAndReplaceSelectionWithPicture(ActionSender*);
     void chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
     void chooseAudioFileAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
 
-    // Replace a range (null: the effective operation range) with a media
-    // element referencing a file, as one step named after the element, and
-    // open the attribute editor on the new element. A figure without an
-    // image holds only its caption; a picture without one an empty image.
-    // The player kinds must be "VIDEO" and "AUDIO" (in any case).
+    // Replace a range (null: the effective operation range) with a media element referencing a file, as one step named after the element,
+    // and open the attribute editor on the new element. A figure without an image holds only its caption; a picture without one an empty
+    // image. The player kinds must be "VIDEO" and "AUDIO" (in any case).
     [[nodiscard]] bool undoableReplaceRangeWithImageElementReferencingURL(bool undoable, const std::shared_ptr<DOMRange>&, const URL&,
                                                                           std::shared_ptr<DOMRange>* outResultRange = nullptr);
     [[nodiscard]] bool undoableReplaceRangeWithFigureElementReferencingImageURL(bool undoable, const std::shared_ptr<DOMRange>&,
@@ -594,14 +527,12 @@ public:
                                                                   const std::u16string& elementKind, const URL&,
                                                                   std::shared_ptr<DOMRange>* outResultRange = nullptr);
 
-    // The snippet completion set of each frame, made by the class this view
-    // (or a subclass) names.
+    // The snippet completion set of each frame, made by the class this view (or a subclass) names.
     using FragmentCompletionSetClass = std::function<std::shared_ptr<VornickFragmentCompletionSet>(
         std::shared_ptr<VornickFragmentSet> baseFragmentSet, std::shared_ptr<VornickFragmentSet> userFragmentSet,
         std::shared_ptr<VornickHTMLSpec>)>;
     virtual FragmentCompletionSetClass fragmentCompletionSetClass() const;
-    // A new completion set for the frame, indexed and kept on the frame;
-    // null (and none kept) while the frame has no HTML specification.
+    // A new completion set for the frame, indexed and kept on the frame; null (and none kept) while the frame has no HTML specification.
     std::shared_ptr<VornickFragmentCompletionSet> rebuildFragmentCompletionSetForWebFrame(const WebFrame&);
 
     // The attribute editor popover.
@@ -617,9 +548,7 @@ public:
     // Closes the popover without applying the edits still pending.
     void cancelPendingEditsAndCloseAttributeEditor();
 
-    // --- Keyboard handling: Return, Tab, Escape and the arrow keys act by
-    //     the document's structure (editing/VornickContentEditingViewKeyboard.cpp;
-    //     keyDown is declared with the text input above).
+    // --- Keyboard handling: Return, Tab, Escape and the arrow keys act by the document's structure
 
     // Arrow keys and Control-"/"; true when handled.
     bool performKeyEquivalent(const Event&) override;
@@ -627,18 +556,10 @@ public:
     void insertLineBreak(ActionSender* sender = nullptr);
     // Splits the nearest paragraph-like element at the caret.
     void splitParagraph(ActionSender* sender = nullptr);
-    // Return in a table cell: on to the next row's first cell (giving an
-    // empty row a cell).
-    void returnInTableCell(const std::shared_ptr<DOMElement>& cell);
-    // Replaces the snippet tab trigger typed before the insertion point by
-    // its snippet; false when there is none.
+    // Replaces the snippet tab trigger typed before the insertion point by its snippet; false when there is none.
     bool insertTab(ActionSender* sender = nullptr);
 
-    // --- Table commands: a caption, header or footer for a table, columns
-    //     and rows inserted or deleted (editing/VornickContentEditingViewTableCommands.cpp
-    //     and editing/commands/VornickUndoableTable*.cpp). Each command is one undo
-    //     step with its own name; each validator answers true exactly when its
-    //     command would change the document now.
+    // --- Table commands: each is one undo step; each validator answers whether its command would change the document
 
     void addTableCaption(ActionSender*);
     void addTableHeader(ActionSender*);
@@ -658,42 +579,23 @@ public:
     bool canInsertRowBeforeTableRow() const;
     bool canInsertRowAfterTableRow() const;
     bool canDeleteTableRows() const;
-    // The work of the commands, whether or not the view is editable. With
-    // `preflight` (or `dryRun`) true they only answer whether they would
-    // change the document; otherwise whether they did.
-    bool addTableCaptionOrPreflight(bool preflight);
+    // The work of the commands, whether or not the view is editable. With `preflight` (or `dryRun`) true they only answer whether they
+    // would change the document; otherwise whether they did.
     bool addTableHeaderOrPreflight(bool preflight);
-    bool addTableFooterOrPreflight(bool preflight);
     bool deleteTableColumnsOrDryRun(bool dryRun);
-    // A new column before (direction < 0) or after the column of the cell
-    // the effective operation range selects or lies in.
-    bool insertColumnRelativeToInferredTableColumn(int direction);
-    bool canInsertColumnRelativeToInferredTableColumn() const;
-    // A new row before (direction < 0) or after the row the effective
-    // operation range selects or lies in.
+    // A new row before (direction < 0) or after the row the effective operation range selects or lies in.
     bool insertRowRelativeToInferredTableRow(int direction);
-    bool canInsertRowRelativeToInferredTableRow() const;
 
-    // --- Clipboard and deletion: copies of a range as a web archive with
-    //     its text, or as HTML source; cut; pastes, which read a pasteboard
-    //     in the order of VornickReadPasteboardContent; and the structure-
-    //     aware Delete key (deleteSelection and deleteRange above)
-    //     (editing/VornickContentEditingViewClipboard.cpp,
-    //     editing/VornickContentEditingViewDeletion.cpp). Each command is
-    //     one undo step under its own name.
+    // --- Clipboard and deletion: each command is one undo step under its own name
 
-    // Copies the range (grown over block comments) to the pasteboard: the
-    // cleaned-up web archive and the text, or only the HTML source as text.
-    // False, with the pasteboard left as it was, for a collapsed range or
-    // when there is nothing to write.
+    // Copies the range (grown over block comments) to the pasteboard: the cleaned-up web archive and the text, or only the HTML source as
+    // text. False, with the pasteboard left as it was, for a collapsed range or when there is nothing to write.
     [[nodiscard]] bool copyContentsOfRange(const std::shared_ptr<DOMRange>&, Pasteboard&, bool asHTMLSourceCode);
-    [[nodiscard]] bool copyContentsOfSelectionToPasteboard(Pasteboard&, bool asHTMLSourceCode);
     // The commands; each beeps when it cannot act.
     void copy(ActionSender*);
     void copyAsHTMLSourceCode(ActionSender*);
     void copyElementInteriorAsHTMLSourceCode(ActionSender*);
-    // Puts the URL of the link the selection infers on the general
-    // pasteboard; a link whose reference does not resolve leaves it alone.
+    // Puts the URL of the link the selection infers on the general pasteboard; a link whose reference does not resolve leaves it alone.
     void copyLink(ActionSender*);
     // Whether copyLink would put a URL on the pasteboard.
     bool canCopyLink() const;
@@ -701,29 +603,19 @@ public:
     void paste(ActionSender*);
     void pasteAsRichText(ActionSender*);
     void deleteNonEmptySelection(ActionSender*);
-    // Lets the frame reassess its non-breaking space substitute for the
-    // fragment's text, then shows the fragment's U+00A0 as the substitute.
-    void reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(
-        const std::shared_ptr<DOMDocumentFragment>&, const std::shared_ptr<WebFrame>&);
 
-    // --- Pointer: hit testing, selection interception, mouse handling and
-    //     the cursor, the content overlay, section handles and the source
-    //     loupe toggle, the DOM tree visualizer
+    // --- Pointer: hit testing, selection interception, mouse, cursor, overlay, section handles
 
-    // What lies under a point of this view, in the editor's terms: an
-    // element that may not be edited inside, a waypoint between bricks, a
-    // brick's section handle, or the caret the web view would place (the
-    // probe). Null when nothing is there; the hit part kind is written only
-    // with a result.
+    // What lies under a point of this view, in the editor's terms: an element that may not be edited inside, a waypoint between bricks, a
+    // brick's section handle, or the caret the web view would place (the probe). Null when nothing is there; the hit part kind is written
+    // only with a result.
     std::shared_ptr<DOMRange> rangeForPoint(Point viewPoint, unsigned options, VornickHitPartKind* outHitPartKind);
-    // The child offset of the element just below the last child wholly
-    // above the point; 0 above every child; -1 within or below the first.
+    // The child offset of the element just below the last child wholly above the point; 0 above every child; -1 within or below the first.
     int32_t hitTestWaypointsInElement(const std::shared_ptr<DOMElement>&, Point viewPoint);
 
     void beginInterceptingSelectionChangingEvent(const Event&);
     void endInterceptingSelectionChangingEvent(const Event&);
-    // Gives a key event to the web view inside, intercepted, and answers
-    // whether it proposed a selection change (which the selection filter
+    // Gives a key event to the web view inside, intercepted, and answers whether it proposed a selection change (which the selection filter
     // then serviced); `handled` tells whether anybody took the event.
     bool letWebViewProposeSelectionChangeForKeyEvent(const Event&, bool* handled = nullptr);
     // True when the view replaced the web view's proposal (which is then refused).
@@ -732,26 +624,19 @@ public:
     bool overrideWebViewProposedSelectionChangeToForInterceptedKeyDownEvent(const std::shared_ptr<DOMRange>& proposed, const Event&);
     void embeddedWebViewWillSetSelectedDOMRange(const std::shared_ptr<DOMRange>&, WebSelectionAffinity);
     // The click rules; true lets the web view handle the click.
-    bool changeSelectionForLeftOrRightMouseDown(const Event&);
     int32_t anchorEndpoint() const;
-    Point lastLeftMouseDownInView() const;
     bool leftClickSelectedSomething() const;
     bool draggingAFragmentAsSource() const;
     // The content of the running drag of the view's own content; null for a copy.
     const std::shared_ptr<DOMDocumentFragment>& fragmentForDrop() const;
-    // Where a drag of the view's own content ended with a move inside the
-    // view: the content moves to the drop target as one undoable step.
+    // Where a drag of the view's own content ended with a move inside the view: the content moves to the drop target as one undoable step.
     void concludeDragOfOwnContent(DragOperation, bool droppedInThisView);
 
-    void vornick_setCursor(const Cursor&);
-    void updateContentEditingCursor();
     void mouseMoved(const Event&) override;
     void updateTrackingAreas() override;
 
-    // The overlay window over the web view; null while the view is in no
-    // window (or before its window ordered in).
+    // The overlay window over the web view; null while the view is in no window (or before its window ordered in).
     const std::shared_ptr<VornickContentOverlayWindow>& overlayWindow() const;
-    void createOverlayWindow();
 
     void showOrHideSourceLoupe(ActionSender*);
     void vornick_toggleSectionHandlesShown(ActionSender*);
@@ -759,17 +644,10 @@ public:
     // Made on first use; closed when the view leaves its window.
     const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& domTreeVisualizerWindowController();
 
-    // --- Formatting commands: inline style toggles, links, heading levels,
-    //     space conversion, unwrapping and stripping markup, the context menu
-    //     and the "Transform to" submenu
-    //     (editing/VornickContentEditingViewFormatting.cpp,
-    //     editing/VornickContentEditingViewContextMenu.cpp). Each command is
-    //     one undo step named by the command, and each validator answers true
-    //     exactly when its command would change something.
+    // --- Formatting commands: each is one undo step; each validator answers whether its command would change something
 
-    // Toggles an inline element kind (upper-case tag): at a caret, for the
-    // next typed text only; on a selection, off when all of its text has it,
-    // else on once over the whole selection, without nesting.
+    // Toggles an inline element kind (upper-case tag): at a caret, for the next typed text only; on a selection, off when all of its text
+    // has it, else on once over the whole selection, without nesting.
     bool undoableToggleApplicationOfInlineStyleElement(bool undoable, const std::u16string& tagName);
     bool canToggleApplicationOfInlineStyleElement(const std::u16string& tagName) const;
     void toggleEmphasized(ActionSender*);
@@ -800,8 +678,7 @@ public:
     bool canToggleVar() const;
     // Opens the attribute editor on the link at the selection, or makes one.
     void insertOrWrapInLink(ActionSender*);
-    // Lets the user choose a file and links the selection (or the link at
-    // it) to that file.
+    // Lets the user choose a file and links the selection (or the link at it) to that file.
     void insertOrWrapInLinkToFile(ActionSender*);
     bool canInsertOrWrapInLinkToFile() const;
     // The sender's tag is the level (1 to 6; anything else means 2).
@@ -815,8 +692,7 @@ public:
     bool canReplaceWhitespaceWithNonBreakingSpaces() const;
     void replaceWhitespaceWithOrdinarySpaces(ActionSender*);
     bool canReplaceWhitespaceWithOrdinarySpaces() const;
-    // Replaces each run of the character in the range's text by the string
-    // once; false when the range holds none of it.
+    // Replaces each run of the character in the range's text by the string once; false when the range holds none of it.
     bool undoableReplaceRunsOfCharacter(bool undoable, char16_t character, const std::shared_ptr<DOMRange>&,
                                         const std::u16string& replacement);
     void unwrapElement(ActionSender*);
@@ -827,18 +703,12 @@ public:
     // The item that carries the "Transform to" submenu; no effect of its own.
     void transformBlockOrElement(ActionSender*) {}
     bool validateTransformMenuItem(MenuItem&, const VornickExactSelection&);
-    // The context menu: the formatting commands that apply where the click
-    // is; none outside the content rect.
+    // The context menu: the formatting commands that apply where the click is; none outside the content rect.
     std::shared_ptr<Menu> menuForEvent(const Event&) override;
-    // Enables each item as the validator of its action says, and titles it
-    // (editing/VornickContentEditingViewMenuValidation.cpp).
+    // Enables each item as the validator of its action says, and titles it (editing/VornickContentEditingViewMenuValidation.cpp).
     bool validateMenuItem(MenuItem&) override;
 
-    // --- List commands: the selected list items (or paragraphs) go one
-    //     level deeper or shallower, lists change between unordered and
-    //     ordered, items move past their neighbours. Each command is one undo
-    //     step with a name of its own, and each validator answers true
-    //     exactly when its command would change the document.
+    // --- List commands: each is one undo step; each validator answers whether its command would change the document
 
     void indentListLevel(ActionSender*);
     bool canIndentListLevel();
@@ -850,17 +720,13 @@ public:
     bool canMoveListItemsUp();
     void moveListItemsDown(ActionSender*);
     bool canMoveListItemsDown();
-    // With `preflightOnly`, only answer whether the command would change
-    // anything; otherwise change it and answer whether it could.
+    // With `preflightOnly`, only answer whether the command would change anything; otherwise change it and answer whether it could.
     bool undoableIndentListLevel(ActionSender*, bool preflightOnly);
     bool undoableOutdentListLevel(ActionSender*, bool preflightOnly);
 
-    // --- Find and replace, spelling and the find bar, resource file
-    //     watching and reload, view services (editing/VornickContentEditingView
-    //     Find, ...Spelling, ...ResourceReload, ...ViewServices).
+    // --- Find and replace, spelling and the find bar, resource file watching and reload, view services
 
-    // Find and replace: the controller (made on first use), the writer of the
-    // search text, and the find actions of menu items (by tag).
+    // Find and replace: the controller (made on first use), the writer of the search text, and the find actions of menu items (by tag).
     VornickFindAndReplaceController& findAndReplaceController();
     std::unique_ptr<VornickHTMLWriter> htmlWriterForGeneratingSearchStringForWebFrame(const WebFrame&) const;
     void performTextFinderAction(ActionSender*);
@@ -872,8 +738,8 @@ public:
     void findBarViewDidChangeHeight() override;
     std::shared_ptr<View> contentView() const override;
 
-    // Spelling and grammar over the document's text runs; the spelling
-    // panel's commands; automatic quote, dash and replacement fix-up of typed text.
+    // Spelling and grammar over the document's text runs; the spelling panel's commands; automatic quote, dash and replacement fix-up of
+    // typed text.
     void vornick_checkSpelling(ActionSender*);
     void vornick_showGuessPanel(ActionSender*);
     void changeSpelling(ActionSender*);
@@ -882,32 +748,21 @@ public:
     bool isGrammarCheckingEnabled() const;
     void setGrammarCheckingEnabled(bool);
     void clearSpellCheckState() {}
-    long spellDocumentTag() const;
-    // After typed text was inserted: fixes up the text just typed (with the
-    // text before it as context) on a later turn, when a check finds anything.
-    void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>&);
-    // Applies the substitutions found within `editedRange` (a range in the
-    // text node), from the last to the first, each an undoable replacement.
+    // Applies the substitutions found within `editedRange` (a range in the text node), from the last to the first, each an undoable
+    // replacement.
     void undoableFixupTextInNode(bool undoable, const std::shared_ptr<DOMNode>& textNode, const std::shared_ptr<DOMRange>& editedRange);
 
-    // Resource file watching: one watcher per local file the web view loads;
-    // a change reloads the style sheets and images that use the file.
-    void addWatcherForResourceFile(const std::shared_ptr<VornickResourceLoadAttempt>&, const URL&);
+    // Resource file watching: one watcher per local file the web view loads; a change reloads the style sheets and images that use the
+    // file.
     std::shared_ptr<VornickWebResourceFileWatcher> watcherForResourceLoadAttempt(const VornickResourceLoadAttempt&) const;
     size_t resourceFileWatcherCount() const;
     void refreshForResourceFileChangeAtURL(const URL&);
-    void tickleReloadOfStyleSheetReferencedByLinkElement(const std::shared_ptr<DOMElement>&);
-    void tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>&);
     // Reloads the sheet when it imports the file or uses it as a background image.
-    void tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>&, const URL& changedFileURL);
     void setAttribute(const std::u16string& name, const std::u16string& value, const std::shared_ptr<DOMElement>&, bool jiggleOutOfTree);
-    void updateImgElementWidthAndHeight(const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
     // Calls the block once the attempt's load has ended (at once when it has).
-    void whenResourceFileLoadSucceedsOrFails(const std::shared_ptr<VornickResourceLoadAttempt>&, std::function<void()>);
     void dumpResourceFileWatchers(ActionSender*);
 
-    // View services: text zoom, JavaScript, printing, debug dumps, the
-    // encodings menu, the write-permission panel, collapsing bricks.
+    // View services: text zoom, JavaScript, printing, debug dumps, the encodings menu, the write-permission panel, collapsing bricks.
     double textSizeMultiplier() const;
     void setTextSizeMultiplier(double);
     bool canMakeTextLarger() const;
@@ -916,7 +771,6 @@ public:
     void makeTextLarger(ActionSender*);
     void makeTextSmaller(ActionSender*);
     void makeTextStandardSize(ActionSender*);
-    void updateAfterTextZoom();
     bool isJavaScriptEnabled() const;
     void setJavaScriptEnabled(bool);
     std::shared_ptr<PrintOperation> printOperationWithPrintInfo(const PrintInfo&) const;
@@ -931,14 +785,11 @@ public:
     bool toggleCollapseOfBrickElement(const std::shared_ptr<DOMElement>&);
     void vornick_redrawEmbeddedWebView(ActionSender*);
 
-    // --- Head elements, style sheets, snippet set and formatting preferences:
-    // the per-document settings kept in the head or on the frame, each
-    // change one undo step under its own name.
+    // --- Head elements, style sheets, snippet set and formatting preferences: each change one undo step
     void toggleHeadElementsShown(ActionSender*);
     void addNewHeadElement(ActionSender*);
     // Built on first use.
     const std::shared_ptr<Menu>& addHeadElementMenu();
-    void setAddHeadElementMenu(std::shared_ptr<Menu> menu);
     // Head elements are addressed by their index among the head's child nodes.
     void undoableDeleteHeadElementAtIndex(bool undoable, unsigned index, const std::shared_ptr<DOMDocument>&);
     // An index at or past the end appends. `childNodes` are appended as they are.
@@ -960,35 +811,24 @@ public:
                                               const std::shared_ptr<WebFrame>&);
     // The notification's object is the edited preferences.
     void htmlFormattingPreferencesInstanceWasEdited(const Notification&);
-    // Tells the delegate that the focused frame's set of style sheets changed,
-    // when `document` is that frame's.
+    // Tells the delegate that the focused frame's set of style sheets changed, when `document` is that frame's.
     void noteStyleSheetSetChangeInDocument(const DOMDocument&);
 
-    // --- Menu validation: one table of the actions the view performs and
-    //     what enables their items (editing/VornickContentEditingViewMenuValidation.cpp).
+    // --- Menu validation: one table of the actions the view performs and what enables their items
 
     // The actions the table names, in the order they are tested.
     static std::vector<std::string_view> validatedMenuActions();
-    // The caret leaves its element (and a DD's list or a CODE's PRE with it);
-    // the second leaves a placeholder space behind to type into.
+    // The caret leaves its element (and a DD's list or a CODE's PRE with it); the second leaves a placeholder space behind to type into.
     void popInsertionPointOutOfElement(ActionSender*);
     void popInsertionPointOutOfElementAndInsertSpace(ActionSender*);
     bool canPopInsertionPointOutOfElement() const;
     bool canPopInsertionPointOutOfElementAndInsertSpace() const;
-    // A new snippet from the selection: an editable view, a user snippet set
-    // in the selection's document and a selection that is not collapsed.
+    // A new snippet from the selection: an editable view, a user snippet set in the selection's document and a selection that is not
+    // collapsed.
     bool canAddFragmentDescriptionFromSelection() const;
 
     // --- Drag and drop and pasteboard to fragment
-    // What a pasteboard holds, in the order of VornickReadPasteboardContent,
-    // as objects: URLs, a titled URL, a fragment made from a web archive, or
-    // plain text; empty when it holds none of them. A web archive becomes a
-    // fragment of the given document (where a drop lands), else of the
-    // effective operation range's document.
-    std::vector<VornickPasteboardObject> objectsFromPasteboard(const Pasteboard&, DOMDocument* forDocument = nullptr);
-    std::shared_ptr<DOMDocumentFragment> createFragmentFromObject(const VornickPasteboardObject&, DOMDocument&);
     // Null for no objects; one object's own fragment; else each fragment in order.
-    std::shared_ptr<DOMDocumentFragment> createFragmentFromObjects(const std::vector<VornickPasteboardObject>&, DOMDocument&);
     std::shared_ptr<DOMDocumentFragment> createFragmentFromContentsOfPasteboard(const Pasteboard&, DOMDocument&);
     // Makes the fragment a drop from outside the view would insert, once per drag.
     void createFragmentForDropIfNeededForDocument(DOMDocument&, const Pasteboard&);
@@ -997,27 +837,16 @@ public:
     bool performProposedDrop(const DraggingInfo&);
     void endProposedDrop(const DraggingInfo&);
     void clearProposedDrop();
-    void padAroundInsertedFragmentRangeAfterDrop(const std::shared_ptr<DOMRange>&);
-    void bringWindowForwardAfterDropIfPreferenceIsSet();
-    void setFragmentForDrop(const std::shared_ptr<DOMDocumentFragment>& fragment);
     bool droppingSingleLink() const;
-    const std::vector<URL>& referencedFileURLsForDrop() const;
-    const std::vector<URL>& audioFileURLsForDrop() const;
 
-    // --- Fragment completion: "Insert or Wrap In" (a popover over the
-    //     selection that offers the document's elements and snippets), the
-    //     apply menus' actions, tab triggers, snippets made from the selection
-    //     (editing/VornickContentEditingViewFragmentCompletion*.cpp).
+    // --- Fragment completion ("Insert or Wrap In"), the apply menus, tab triggers, snippets from the selection
     void vornick_initiateFragmentCompletion(ActionSender*);
     bool canInitiateFragmentCompletion() const;
     // Made on first use and kept.
     const std::shared_ptr<VornickFragmentCompletionUIController>& fragmentCompletionUIController();
-    bool hasFragmentCompletionUIController() const;
     void repositionCompletionPopoverToTrackBaseTargetRange();
-    void vornick_deletePlaceholderElementForCompletionController(VornickFragmentCompletionUIController&);
-    // The completion controller's calls: the ranking adjusted to what may go
-    // at the base target range (disabled matches lose strength and say why),
-    // the texts shown for a match, and the end of completion.
+    // The completion controller's calls: the ranking adjusted to what may go at the base target range (disabled matches lose strength and
+    // say why), the texts shown for a match, and the end of completion.
     std::vector<VornickCompletionMatch> completionUIController(VornickFragmentCompletionUIController&, std::vector<VornickCompletionMatch>,
                                                                std::u16string_view searchString);
     virtual VornickCompletionDisplayText completionDescriptionForDisplay(VornickFragmentCompletionUIController&,
@@ -1032,8 +861,8 @@ public:
     void vornick_invokeFragmentFromMenuItem(ActionSender*);
     void vornick_transformFragmentFromMenuItem(ActionSender*);
     void vornick_transformElementFromMenuItem(ActionSender* sender) { vornick_transformFragmentFromMenuItem(sender); }
-    // Calls the block with the run of non-space characters (at most ten)
-    // just before a collapsed insertion point in a text node, and a range over it.
+    // Calls the block with the run of non-space characters (at most ten) just before a collapsed insertion point in a text node, and a
+    // range over it.
     void forTabTriggerAtInsertionPoint(const DOMRange&, const std::function<void(std::u16string_view, const std::shared_ptr<DOMRange>&)>&);
     // New snippets from the selection, handed to the delegate (its answer, or null).
     std::shared_ptr<VornickFragmentDescription> undoableAddFragmentDescriptionWithMarkupString(bool undoable, const std::u16string& markup);
@@ -1044,33 +873,26 @@ public:
     void addFragmentDescriptionWithContentPlaceholderFromSelection(ActionSender*);
 
     // --- Completion rows judged lazily, the apply menu, drops from the web view
-    // The completion controller's ranking adjustment as rows made when asked
-    // for (the first rows judge only the matches they need; the answers per
-    // element or snippet are kept in the controller's verdict cache for the
-    // same base target range and document version).
+    // The completion controller's ranking adjustment as rows made when asked for (the first rows judge only the matches they need; the
+    // answers per element or snippet are kept in the controller's verdict cache for the same base target range and document version).
     VornickAdjustedCompletionMatches completionUIControllerAdjustedMatches(VornickFragmentCompletionUIController&,
                                                                           std::vector<VornickCompletionMatch>, std::u16string_view searchString);
 
     // --- Headless use: a view whose source is never shown (the command-line
-    // report and save) leaves the loaded source unpainted and unmapped; its
-    // line index is still made, and then the source counts as up to date.
-    // Painting is on by default.
+    // report and save) leaves the loaded source unpainted and unmapped; its line index is still made, and then the source counts as up to
+    // date. Painting is on by default.
     bool paintsLoadedSource() const;
     void setPaintsLoadedSource(bool paints);
 
     // --- Writing back while tidy checks the file: a view that writes its
-    // page back as soon as it has loaded it (the command-line save) writes
-    // the main frame's new contents beside its file, synced, while tidy
-    // still checks the file. The next write of that frame to that file puts
-    // them in place when the document is the one loaded and unchanged since
-    // and the page has no frames of its own; otherwise, and when the check
-    // sends the load to a repaired copy, they are thrown away and the write
-    // is made as ever. Off by default.
+    // page back as soon as it has loaded it (the command-line save) writes the main frame's new contents beside its file, synced, while
+    // tidy still checks the file. The next write of that frame to that file puts them in place when the document is the one loaded and
+    // unchanged since and the page has no frames of its own; otherwise, and when the check sends the load to a repaired copy, they are
+    // thrown away and the write is made as ever. Off by default.
     bool preparesWriteBack() const;
     // Turning it off throws away what was prepared.
     void setPreparesWriteBack(bool);
-    // The bytes the last write of the main frame put into its file, kept
-    // only by a view that prepares write-backs (the report reads them
+    // The bytes the last write of the main frame put into its file, kept only by a view that prepares write-backs (the report reads them
     // instead of the file).
     const std::optional<std::string>& lastWrittenMainFrameData() const;
 
@@ -1090,20 +912,11 @@ private:
     void removeLastFrame(WebFrame&, const Error&, bool provisional);
     std::shared_ptr<VornickResourceLoadAttempt> attemptForIdentifier(const WebResourceIdentifier&) const;
     void eraseResourceBeingLoaded(const std::shared_ptr<VornickResourceLoadAttempt>&);
-    void regenerateWebFrame(const std::shared_ptr<WebFrame>&);
-    void validationFinished(const std::shared_ptr<WebFrame>&, VornickTidyResultCode status, const std::vector<VornickValidationAdvisory>&);
-    void removeBodyPlaceholderIfEdited();
-    void showBanner(std::shared_ptr<View>& field, const char* name);
-    void hideBanner(std::shared_ptr<View>& field);
     void performAfterDelay(double seconds, std::function<void(VornickContentEditingView&)>);
     std::weak_ptr<VornickContentEditingView> weakSelf() const;
     // Performs the member when the action is sent to the view (held weakly).
     void installActionHandler(const char* action, void (VornickContentEditingView::*member)(ActionSender*));
-    std::shared_ptr<DOMRange> collapsedRangePushedIntoText(const DOMRange&, bool toStart) const;
-    void showNavigationMessage(const std::u16string&);
-    void applySectionHandlesToAllFrames(bool shown);
     // Makes the frame the focused one, with its notifications.
-    void focusWebFrame(const std::shared_ptr<WebFrame>&);
     std::vector<std::weak_ptr<const DOMNode>> nodesToOmitWhenWriting(const WebFrame&) const;
 
     // The private state, in editing/VornickContentEditingViewInternals.h.
@@ -1111,61 +924,22 @@ private:
     std::unique_ptr<Internals> m_internals;
 
     struct RegenerationWriter;
-    VornickHTMLWriter& regenerationWriterForWebFrame(const WebFrame&);
-    bool spliceChangedTextIntoSourceOfWebFrame(const WebFrame&, DOMDocument&, VornickHTMLWriter&);
-    void storeRegeneratedSourceOfWebFrame(const WebFrame&, std::shared_ptr<const VornickLineIndex>);
 
     // Undoable edits.
     class EditingContext;
-    void removeUndoActionsFromEveryUndoManager();
-    // The deletion, answering whether it could delete; the deleted fragment
-    // is made only for a caller that asks for it.
-    bool deleteFragment(const std::shared_ptr<DOMRange>&, bool undoably, const std::optional<std::u16string>& undoActionNameOverride,
-                        bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
 
-    void insertPendingInlineStyledText(const std::u16string& text, std::shared_ptr<DOMRange> range, char16_t substitute);
-    std::shared_ptr<DOMRange> autoWrapInsertionPointInParagraph(const std::shared_ptr<DOMRange>& insertionPoint, bool& registeredTargetRangeUndo);
+    // --- Table commands: each is one undo step; each validator answers whether its command would change the document
 
-    // The actions of media insertion and the attribute editor.
-    void installMediaAndAttributeEditorActionHandlers();
-
-    // --- Table commands (private)
-    void installTableCommandActionHandlers();
-
-    // Clipboard and deletion.
-    void installClipboardAndDeletionActionHandlers();
-    void backspaceAtElementPosition(VornickDOMPosition, bool caretStartedInText);
-
-    bool handleSectionHandleHit(const Event&, const std::shared_ptr<DOMRange>&);
-    bool handleContentHit(const Event&, const std::shared_ptr<DOMRange>&, Point viewPoint);
-    std::shared_ptr<DOMRange> probeForDOMRange(const DOMNode&, Point viewPoint, unsigned options);
-
-    void clearToggledInlineStyleElementsForCaretMove();
-    void dropToggledInlineStyleElementsIfCaretMoved();
-    void installFormattingActionHandlers();
-    void rebuildContextMenu();
-
-    // --- List commands
-    void installListCommandActionHandlers();
+    // --- List commands: each is one undo step; each validator answers whether its command would change the document
 
 private:
     struct ResourceLoadEndWaiter;
     // The find controller and the actions of find, spelling and view services.
-    void installFindSpellingAndViewServiceActionHandlers();
     struct SubresourceReload;
-    void reloadSubresourceOfFrame(const std::shared_ptr<WebFrame>&, const URL&);
-    void updateImgElementWidthAndHeightWhenLoaded(const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
 
 private:
-    void installHeadElementActionHandlers();
 
-    // --- Menu validation (private)
-    void installMenuCommandActionHandlers();
-
-    bool performReplacementMediaDrop(bool image);
-    std::shared_ptr<DOMRange> acceptedDropTarget(const std::shared_ptr<DOMRange>&, Point viewPoint, unsigned hitTestOptions);
-
-    void installFragmentCompletionActionHandlers();
+    // --- Menu validation: one table of the actions the view performs and what enables their items
 
     // --- Writing back while tidy checks the file (state)
     struct PreparedWriteBack;
@@ -1175,9 +949,6 @@ private:
 
 private:
     // --- Completion rows judged lazily, the apply menu, drops from the web view (private)
-    [[nodiscard]] bool stageDroppedFilesInFragment(DOMDocumentFragment&, DOMDocument&);
-    // Edits of any formatting preferences set reach htmlFormattingPreferencesInstanceWasEdited.
-    void observeFormattingPreferencesEdits();
 };
 
 // The editing view that shows a node's document, if any.

@@ -185,11 +185,6 @@ const std::shared_ptr<DOMRange>& VornickContentEditingView::targetRange() const
     return m_internals->targetRange;
 }
 
-bool VornickContentEditingView::settingTargetRange() const
-{
-    return m_internals->settingTargetRange;
-}
-
 const std::shared_ptr<DOMRange>& VornickContentEditingView::dropTargetRange() const
 {
     return m_internals->dropTargetRange;
@@ -198,11 +193,6 @@ const std::shared_ptr<DOMRange>& VornickContentEditingView::dropTargetRange() co
 bool VornickContentEditingView::droppingReplacementImage() const
 {
     return m_internals->droppingReplacementImage;
-}
-
-bool VornickContentEditingView::droppingReplacementMovie() const
-{
-    return m_internals->droppingReplacementMovie;
 }
 
 std::vector<URL>& VornickContentEditingView::imageFileURLsForDrop()
@@ -235,11 +225,6 @@ bool VornickContentEditingView::insertingTextOrBackspacing() const
     return m_internals->insertingTextOrBackspacing;
 }
 
-int32_t VornickContentEditingView::whitespacePolicy() const
-{
-    return m_internals->whitespacePolicy;
-}
-
 void VornickContentEditingView::setWhitespacePolicy(int32_t policy)
 {
     m_internals->whitespacePolicy = policy;
@@ -265,19 +250,9 @@ const std::shared_ptr<DOMRange>& VornickContentEditingView::probeResultRange() c
     return m_internals->probeResultRange;
 }
 
-bool VornickContentEditingView::selectedDOMRangeChangedWhileProbingForDOMRange() const
+void VornickContentEditingView::Internals::setGrowingSelectionState(VornickContentEditingView& view, int64_t state)
 {
-    return m_internals->selectedDOMRangeChangedWhileProbingForDOMRange;
-}
-
-int64_t VornickContentEditingView::growingSelectionState() const
-{
-    return m_internals->growingSelectionState;
-}
-
-void VornickContentEditingView::setGrowingSelectionState(int64_t state)
-{
-    m_internals->growingSelectionState = state;
+    view.m_internals->growingSelectionState = state;
 }
 
 bool VornickContentEditingView::windowIsBecomingKey() const
@@ -293,11 +268,6 @@ const Window::SendEventHookHandle& VornickContentEditingView::windowSendEventHoo
 int32_t VornickContentEditingView::anchorEndpoint() const
 {
     return m_internals->anchorEndpoint;
-}
-
-Point VornickContentEditingView::lastLeftMouseDownInView() const
-{
-    return m_internals->lastLeftMouseDownInView;
 }
 
 bool VornickContentEditingView::leftClickSelectedSomething() const
@@ -335,24 +305,20 @@ bool VornickContentEditingView::isFindBarVisible() const
     return m_internals->findBarIsVisible;
 }
 
-long VornickContentEditingView::spellDocumentTag() const
-{
-    return m_internals->spellDocumentTag;
-}
-
 size_t VornickContentEditingView::resourceFileWatcherCount() const
 {
     return m_internals->resourceFileWatchers.size();
 }
 
-void VornickContentEditingView::setAddHeadElementMenu(std::shared_ptr<Menu> menu)
+void VornickContentEditingView::Internals::setAddHeadElementMenu(VornickContentEditingView& view, std::shared_ptr<Menu> menu)
 {
-    m_internals->addHeadElementMenu = std::move(menu);
+    view.m_internals->addHeadElementMenu = std::move(menu);
 }
 
-void VornickContentEditingView::setFragmentForDrop(const std::shared_ptr<DOMDocumentFragment>& fragment)
+void VornickContentEditingView::Internals::setFragmentForDrop(VornickContentEditingView& view,
+                                                              const std::shared_ptr<DOMDocumentFragment>& fragment)
 {
-    m_internals->fragmentForDrop = fragment;
+    view.m_internals->fragmentForDrop = fragment;
 }
 
 bool VornickContentEditingView::droppingSingleLink() const
@@ -360,19 +326,9 @@ bool VornickContentEditingView::droppingSingleLink() const
     return m_internals->droppingSingleLink;
 }
 
-const std::vector<URL>& VornickContentEditingView::referencedFileURLsForDrop() const
+bool VornickContentEditingView::Internals::hasFragmentCompletionUIController(const VornickContentEditingView& view)
 {
-    return m_internals->referencedFileURLsForDrop;
-}
-
-const std::vector<URL>& VornickContentEditingView::audioFileURLsForDrop() const
-{
-    return m_internals->audioFileURLsForDrop;
-}
-
-bool VornickContentEditingView::hasFragmentCompletionUIController() const
-{
-    return static_cast<bool>(m_internals->fragmentCompletionUIController);
+    return static_cast<bool>(view.m_internals->fragmentCompletionUIController);
 }
 
 bool VornickContentEditingView::paintsLoadedSource() const

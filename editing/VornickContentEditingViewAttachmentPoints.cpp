@@ -35,22 +35,24 @@ bool isSameOrAncestor(const DOMNode& ancestor, const DOMNode& node)
 
 } // namespace
 
-std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditingView::effectiveLocatorsForAttachmentPointIdentifier(
+std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditingView::Internals::effectiveLocatorsForAttachmentPointIdentifier(VornickContentEditingView& view,
     const std::u16string& identifier)
 {
-    if (m_internals->attachmentPointLocatorSet) {
-        auto& locators = m_internals->attachmentPointLocatorSet->locatorsByIdentifier();
+    if (view.m_internals->attachmentPointLocatorSet) {
+        auto& locators = view.m_internals->attachmentPointLocatorSet->locatorsByIdentifier();
         if (auto found = locators.find(identifier); found != locators.end() && found->second)
             return { found->second };
     }
-    if (m_internals->delegate) {
-        if (auto defaults = m_internals->delegate->vornickContentEditingViewDefaultAttachmentPointLocatorsForIdentifier(*this, identifier))
+    if (view.m_internals->delegate) {
+        if (auto defaults = view.m_internals->delegate->vornickContentEditingViewDefaultAttachmentPointLocatorsForIdentifier(view,
+                identifier))
             return *defaults;
     }
     return {};
 }
 
-std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint(const std::u16string& identifier, VornickAttachmentType type,
+std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint(const std::u16string& identifier,
+                                                                                 VornickAttachmentType type,
                                                                                  std::shared_ptr<WebFrame> frame)
 {
     if (!frame)
@@ -63,7 +65,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
         return range && vornick_enclosingAttachmentPoint(*range);
     };
 
-    for (const auto& locator : effectiveLocatorsForAttachmentPointIdentifier(identifier)) {
+    for (const auto& locator : Internals::effectiveLocatorsForAttachmentPointIdentifier(*this, identifier)) {
         if (!locator)
             continue;
         if (type == VornickAttachmentType::SiblingRun) {
@@ -148,30 +150,32 @@ std::shared_ptr<DOMElement> VornickContentEditingView::mainFrameAttachmentPointE
 
 // --- Banners
 
-void VornickContentEditingView::showBanner(std::shared_ptr<View>& field, const char* name)
+void VornickContentEditingView::Internals::showBanner(VornickContentEditingView& view, std::shared_ptr<View>& field, const char* name)
 {
     if (field)
         return;
-    auto target = std::static_pointer_cast<Responder>(shared_from_this());
+    auto target = std::static_pointer_cast<Responder>(view.shared_from_this());
     field = std::string_view(name) == "BrevantonTemplateFallbackBanner" ? VornickMakeTemplateFallbackBanner(target)
                                                                         : VornickMakeAttachmentPointFailureBanner(target);
     if (!field)
         return;
-    Rect splitFrame = m_internals->splitView->frame();
+    Rect splitFrame = view.m_internals->splitView->frame();
     double height = field->frame().height();
     field->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), height));
-    m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() + height, splitFrame.width(), splitFrame.height() - height));
+    view.m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() + height, splitFrame.width(),
+                                          splitFrame.height() - height));
     field->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MaxYMargin);
     field->setAutoresizesSubviews(true);
-    addSubview(field);
+    view.addSubview(field);
 }
 
-void VornickContentEditingView::hideBanner(std::shared_ptr<View>& field)
+void VornickContentEditingView::Internals::hideBanner(VornickContentEditingView& view, std::shared_ptr<View>& field)
 {
-    if (field && field->superview().get() == this) {
+    if (field && field->superview().get() == &view) {
         double height = field->frame().height();
-        Rect splitFrame = m_internals->splitView->frame();
-        m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() - height, splitFrame.width(), splitFrame.height() + height));
+        Rect splitFrame = view.m_internals->splitView->frame();
+        view.m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY() - height, splitFrame.width(),
+                                              splitFrame.height() + height));
         field->removeFromSuperview();
     }
     field.reset();
@@ -179,27 +183,27 @@ void VornickContentEditingView::hideBanner(std::shared_ptr<View>& field)
 
 void VornickContentEditingView::showTemplateFallbackBanner()
 {
-    showBanner(m_internals->templateFallbackBannerView, "BrevantonTemplateFallbackBanner");
+    Internals::showBanner(*this, m_internals->templateFallbackBannerView, "BrevantonTemplateFallbackBanner");
 }
 
-void VornickContentEditingView::hideTemplateFallbackBanner()
+void VornickContentEditingView::Internals::hideTemplateFallbackBanner(VornickContentEditingView& view)
 {
-    hideBanner(m_internals->templateFallbackBannerView);
+    Internals::hideBanner(view, view.m_internals->templateFallbackBannerView);
 }
 
 void VornickContentEditingView::showAttachmentPointFailureBanner()
 {
-    showBanner(m_internals->attachmentPointFailureBannerView, "BrevantonAttachmentPointFailureBanner");
+    Internals::showBanner(*this, m_internals->attachmentPointFailureBannerView, "BrevantonAttachmentPointFailureBanner");
 }
 
-void VornickContentEditingView::hideAttachmentPointFailureBanner()
+void VornickContentEditingView::Internals::hideAttachmentPointFailureBanner(VornickContentEditingView& view)
 {
-    hideBanner(m_internals->attachmentPointFailureBannerView);
+    Internals::hideBanner(view, view.m_internals->attachmentPointFailureBannerView);
 }
 
 void VornickContentEditingView::dismissAttachmentPointFailureBanner()
 {
-    hideAttachmentPointFailureBanner();
+    Internals::hideAttachmentPointFailureBanner(*this);
 }
 
 // --- The document URL

@@ -73,7 +73,8 @@ bool VornickContentEditingView::showAttributeEditorForElement(const std::shared_
     }
     if (!m_internals->elementEditorUIController)
         return false;
-    m_internals->elementEditorUIController->showForTargetObject(m_internals->blockModeHelper->blockOrElement(element), focusAttribute, *this);
+    m_internals->elementEditorUIController->showForTargetObject(m_internals->blockModeHelper->blockOrElement(element), focusAttribute,
+                                                                *this);
     return true;
 }
 
@@ -109,7 +110,7 @@ void VornickContentEditingView::moveAttributeEditorToNextEditableParentElement(A
             }
         }
     }
-    showNavigationMessage(u"No editable ancestor element");
+    Internals::showNavigationMessage(*this, u"No editable ancestor element");
 }
 
 void VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement(ActionSender*)
@@ -126,7 +127,7 @@ void VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement(
         }
     }
     if (auto parent = element->parentElement())
-        showNavigationMessage(u"At end of <" + lowercaseTagName(*parent) + u">");
+        Internals::showNavigationMessage(*this, u"At end of <" + lowercaseTagName(*parent) + u">");
 }
 
 void VornickContentEditingView::moveAttributeEditorToPreviousEditableSiblingElement(ActionSender*)
@@ -143,7 +144,7 @@ void VornickContentEditingView::moveAttributeEditorToPreviousEditableSiblingElem
         }
     }
     if (auto parent = element->parentElement())
-        showNavigationMessage(u"At start of <" + lowercaseTagName(*parent) + u">");
+        Internals::showNavigationMessage(*this, u"At start of <" + lowercaseTagName(*parent) + u">");
 }
 
 void VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement(ActionSender*)
@@ -159,7 +160,7 @@ void VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement(A
             return;
         }
     }
-    showNavigationMessage(u"No child elements");
+    Internals::showNavigationMessage(*this, u"No child elements");
 }
 
 void VornickContentEditingView::repositionAttributeEditorToTrackTargetElement()
@@ -176,17 +177,17 @@ void VornickContentEditingView::cancelPendingEditsAndCloseAttributeEditor()
     m_internals->elementEditorUIController->closePopover();
 }
 
-void VornickContentEditingView::installMediaAndAttributeEditorActionHandlers()
+void VornickContentEditingView::Internals::installMediaAndAttributeEditorActionHandlers(VornickContentEditingView& view)
 {
-    installActionHandler("chooseImageAndReplaceSelection:", &VornickContentEditingView::chooseImageAndReplaceSelection);
-    installActionHandler("chooseImageAndReplaceSelectionWithFigure:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure);
-    installActionHandler("chooseImageAndReplaceSelectionWithPicture:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture);
-    installActionHandler("vornick_editElementAttributes:", &VornickContentEditingView::vornick_editElementAttributes);
-    installActionHandler("moveAttributeEditorToNextEditableParentElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableParentElement);
-    installActionHandler("moveAttributeEditorToNextEditableSiblingElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement);
-    installActionHandler("moveAttributeEditorToPreviousEditableSiblingElement:",
+    view.installActionHandler("chooseImageAndReplaceSelection:", &VornickContentEditingView::chooseImageAndReplaceSelection);
+    view.installActionHandler("chooseImageAndReplaceSelectionWithFigure:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure);
+    view.installActionHandler("chooseImageAndReplaceSelectionWithPicture:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture);
+    view.installActionHandler("vornick_editElementAttributes:", &VornickContentEditingView::vornick_editElementAttributes);
+    view.installActionHandler("moveAttributeEditorToNextEditableParentElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableParentElement);
+    view.installActionHandler("moveAttributeEditorToNextEditableSiblingElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement);
+    view.installActionHandler("moveAttributeEditorToPreviousEditableSiblingElement:",
             &VornickContentEditingView::moveAttributeEditorToPreviousEditableSiblingElement);
-    installActionHandler("moveAttributeEditorToFirstEditableChildElement:", &VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement);
+    view.installActionHandler("moveAttributeEditorToFirstEditableChildElement:", &VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement);
 }
 
 } // namespace brevanton

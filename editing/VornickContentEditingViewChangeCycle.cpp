@@ -116,16 +116,18 @@ std::vector<VornickBlockError> VornickContentEditingView::validateContent()
 
 // --- Regeneration
 
-VornickHTMLWriter& VornickContentEditingView::regenerationWriterForWebFrame(const WebFrame& frame)
+VornickHTMLWriter& VornickContentEditingView::Internals::regenerationWriterForWebFrame(VornickContentEditingView& view,
+                                                                                       const WebFrame& frame)
 {
     // The frame's writer as it is made now; it is kept only while what is
     // fixed at its making stays the same.
-    auto fresh = htmlWriterForWebFrame(frame);
-    auto& cached = m_internals->regenerationWriter;
-    if (!cached || cached->frame != &frame || cached->loadGeneration != m_internals->loadGeneration
+    auto fresh = view.htmlWriterForWebFrame(frame);
+    auto& cached = view.m_internals->regenerationWriter;
+    if (!cached || cached->frame != &frame || cached->loadGeneration != view.m_internals->loadGeneration
         || cached->substitute != fresh->nonBreakingSpaceSubstituteCharacter() || cached->newlineConvention != fresh->newlineConvention()) {
         cached = std::make_unique<RegenerationWriter>(RegenerationWriter {
-            &frame, m_internals->loadGeneration, fresh->nonBreakingSpaceSubstituteCharacter(), fresh->newlineConvention(), std::move(fresh), {}, {}, {} });
+            &frame, view.m_internals->loadGeneration, fresh->nonBreakingSpaceSubstituteCharacter(), fresh->newlineConvention(),
+                                                                                                 std::move(fresh), {}, {}, {} });
         return *cached->writer;
     }
     VornickHTMLWriter& writer = *cached->writer;
@@ -133,7 +135,7 @@ VornickHTMLWriter& VornickContentEditingView::regenerationWriterForWebFrame(cons
     writer.setBodyElementStyleChangesToApply(fresh->bodyElementStyleChangesToApply());
     writer.setCommentToFragmentDescriptionLookupBlock(fresh->commentToFragmentDescriptionLookupBlock());
     writer.setStringEncodingOverride(fresh->stringEncodingOverride());
-    writer.setNodesToOmit(nodesToOmitWhenWriting(frame));
+    writer.setNodesToOmit(view.nodesToOmitWhenWriting(frame));
     return writer;
 }
 
@@ -163,19 +165,19 @@ void VornickContentEditingView::htmlUpdateTimerFired()
 {
     m_internals->htmlUpdateTimer.invalidate();
     if (m_internals->focusedWebFrame)
-        regenerateWebFrame(m_internals->focusedWebFrame);
+        Internals::regenerateWebFrame(*this, m_internals->focusedWebFrame);
 }
 
-void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFrame>& frame)
+void VornickContentEditingView::Internals::regenerateWebFrame(VornickContentEditingView& view, const std::shared_ptr<WebFrame>& frame)
 {
     auto document = frame->domDocument();
     if (!document)
         return;
-    auto& writer = regenerationWriterForWebFrame(*frame);
-    auto& regeneration = *m_internals->regenerationWriter;
+    auto& writer = Internals::regenerationWriterForWebFrame(view, *frame);
+    auto& regeneration = *view.m_internals->regenerationWriter;
     writer.setDocumentURLForAbsoluteURLResolution(std::nullopt);
-    m_internals->lastRegenerationWasSpliced = spliceChangedTextIntoSourceOfWebFrame(*frame, *document, writer);
-    if (!m_internals->lastRegenerationWasSpliced) {
+    view.m_internals->lastRegenerationWasSpliced = Internals::spliceChangedTextIntoSourceOfWebFrame(view, *frame, *document, writer);
+    if (!view.m_internals->lastRegenerationWasSpliced) {
         bool written = false;
         writer.writeAttributedStringFromDocument(
             *document, false,
@@ -185,23 +187,24 @@ void VornickContentEditingView::regenerateWebFrame(const std::shared_ptr<WebFram
                 // The writer's map is made for the caller and not kept by it.
                 regeneration.source = std::make_shared<AttributedString>(*attributed);
                 regeneration.map = std::const_pointer_cast<VornickDOMToNSRangeMap>(std::move(map));
-                storeRegeneratedSourceOfWebFrame(
+                Internals::storeRegeneratedSourceOfWebFrame(view,
                     *frame, VornickLineIndex::createByIndexingString(regeneration.source->string(), 1, 1, 8));
                 written = true;
             });
         if (!written)
             return;
     }
-    m_internals->staleFrames.erase(frame.get());
-    if (frame == m_internals->focusedWebFrame)
-        postLastGeneratedHTMLForFocusedWebFrameDidChange();
+    view.m_internals->staleFrames.erase(frame.get());
+    if (frame == view.m_internals->focusedWebFrame)
+        view.postLastGeneratedHTMLForFocusedWebFrameDidChange();
 }
 
-bool VornickContentEditingView::spliceChangedTextIntoSourceOfWebFrame(const WebFrame& frame, DOMDocument& document,
+bool VornickContentEditingView::Internals::spliceChangedTextIntoSourceOfWebFrame(VornickContentEditingView& view, const WebFrame& frame,
+                                                                                 DOMDocument& document,
                                                                      VornickHTMLWriter& writer)
 {
     // Only into the source this writer gave last, while the frame still shows it.
-    auto& regeneration = *m_internals->regenerationWriter;
+    auto& regeneration = *view.m_internals->regenerationWriter;
     auto lineIndex = regeneration.lineIndex.lock();
     if (!regeneration.source || !regeneration.map || !lineIndex || vornick_lastGeneratedHTMLStringIsOriginalSourceData(frame)
         || vornick_lastGeneratedHTMLAttributedString(frame) != regeneration.source
@@ -220,13 +223,15 @@ bool VornickContentEditingView::spliceChangedTextIntoSourceOfWebFrame(const WebF
     else
         regeneration.map->applySplices(splices);
     auto text = std::make_shared<const std::u16string>(regeneration.source->string());
-    storeRegeneratedSourceOfWebFrame(frame, VornickLineIndex::createByApplyingSplices(*lineIndex, std::move(text), splices));
+    Internals::storeRegeneratedSourceOfWebFrame(view, frame, VornickLineIndex::createByApplyingSplices(*lineIndex, std::move(text),
+                                                splices));
     return true;
 }
 
-void VornickContentEditingView::storeRegeneratedSourceOfWebFrame(const WebFrame& frame, std::shared_ptr<const VornickLineIndex> lineIndex)
+void VornickContentEditingView::Internals::storeRegeneratedSourceOfWebFrame(VornickContentEditingView& view, const WebFrame& frame,
+                                                                            std::shared_ptr<const VornickLineIndex> lineIndex)
 {
-    auto& regeneration = *m_internals->regenerationWriter;
+    auto& regeneration = *view.m_internals->regenerationWriter;
     vornick_adoptLastGeneratedHTMLAttributedString(frame, regeneration.source);
     vornick_setLastGeneratedHTMLStringIsOriginalSourceData(frame, false);
     vornick_setLineIndexForLastGeneratedHTMLString(frame, lineIndex);
@@ -255,7 +260,7 @@ void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange
                 auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock());
                 auto frame = weakFrame.lock();
                 if (self && frame)
-                    self->validationFinished(frame, status, advisories);
+                    Internals::validationFinished(*self, frame, status, advisories);
             };
             m_internals->tidyFilter->validateHTMLString(std::move(source), std::move(finished));
         }
@@ -263,7 +268,8 @@ void VornickContentEditingView::postLastGeneratedHTMLForFocusedWebFrameDidChange
     NotificationCenter::defaultCenter().post(VornickContentEditingViewLastGeneratedHTMLForFocusedWebFrameDidChangeNotification, this);
 }
 
-void VornickContentEditingView::validationFinished(const std::shared_ptr<WebFrame>& frame, VornickTidyResultCode status,
+void VornickContentEditingView::Internals::validationFinished(VornickContentEditingView& view, const std::shared_ptr<WebFrame>& frame,
+                                                              VornickTidyResultCode status,
                                                    const std::vector<VornickValidationAdvisory>& advisories)
 {
     if (vornick_attachmentPoints(*frame).empty()) {
@@ -291,7 +297,7 @@ void VornickContentEditingView::validationFinished(const std::shared_ptr<WebFram
         vornick_setValidationStatus(*frame, kept.empty() ? VornickFrameValidationStatus::Valid : VornickFrameValidationStatus::Warnings);
         vornick_setValidationAdvisoriesNotYetResolved(*frame, std::move(kept));
     }
-    postValidationResultsForFocusedWebFrameDidChange();
+    view.postValidationResultsForFocusedWebFrameDidChange();
 }
 
 void VornickContentEditingView::postValidationResultsForFocusedWebFrameDidChange()
@@ -308,7 +314,7 @@ void VornickContentEditingView::postVornickContentEditingViewDidChangeEffectiveO
     if (auto range = effectiveOperationRange()) {
         auto frame = frameOfRange(mainFrame().get(), *range);
         if (frame && frame != m_internals->focusedWebFrame)
-            focusWebFrame(frame);
+            Internals::focusWebFrame(*this, frame);
     }
     if (m_internals->domPathBar)
         m_internals->domPathBar->updateForEffectiveOperationRangeChange();
@@ -317,20 +323,20 @@ void VornickContentEditingView::postVornickContentEditingViewDidChangeEffectiveO
     NotificationCenter::defaultCenter().post(VornickContentEditingViewDidChangeEffectiveOperationRangeNotification, this);
 }
 
-void VornickContentEditingView::focusWebFrame(const std::shared_ptr<WebFrame>& frame)
+void VornickContentEditingView::Internals::focusWebFrame(VornickContentEditingView& view, const std::shared_ptr<WebFrame>& frame)
 {
-    m_internals->focusedWebFrame = frame;
-    if (m_internals->delegate)
-        m_internals->delegate->vornickContentEditingViewDidChangeFocusedWebFrame(*this);
-    NotificationCenter::defaultCenter().post(VornickContentEditingViewDidChangeFocusedWebFrameNotification, this);
-    if (m_internals->headMetadataEditingUIController)
-        m_internals->headMetadataEditingUIController->setFocusedWebFrame(frame);
+    view.m_internals->focusedWebFrame = frame;
+    if (view.m_internals->delegate)
+        view.m_internals->delegate->vornickContentEditingViewDidChangeFocusedWebFrame(view);
+    NotificationCenter::defaultCenter().post(VornickContentEditingViewDidChangeFocusedWebFrameNotification, &view);
+    if (view.m_internals->headMetadataEditingUIController)
+        view.m_internals->headMetadataEditingUIController->setFocusedWebFrame(frame);
     // A frame edited while it was not focused gets its source regenerated
     // now, rather than its stale source validated.
-    if (m_internals->staleFrames.count(frame.get()))
-        scheduleHTMLUpdateForFocusedWebFrame();
+    if (view.m_internals->staleFrames.count(frame.get()))
+        view.scheduleHTMLUpdateForFocusedWebFrame();
     else
-        postLastGeneratedHTMLForFocusedWebFrameDidChange();
+        view.postLastGeneratedHTMLForFocusedWebFrameDidChange();
 }
 
 // --- The title
@@ -342,7 +348,8 @@ bool VornickContentEditingView::undoableSetTitle(bool registerUndo, const std::u
 
 // --- References of inserted fragments
 
-void VornickContentEditingView::rewireReferencesInFragment(DOMDocumentFragment& fragment, DOMDocument& document)
+void VornickContentEditingView::Internals::rewireReferencesInFragment(VornickContentEditingView&, DOMDocumentFragment& fragment,
+                                                                      DOMDocument& document)
 {
     if (!vornick_isSavedInPermanentLocation(document))
         return;
@@ -363,7 +370,8 @@ std::optional<URL> VornickContentEditingView::cacheAndStageResourceFileIntoMedia
     return url;
 }
 
-bool VornickContentEditingView::cacheStageAndRewireResourceFileReferencesInFragment(DOMDocumentFragment& fragment)
+bool VornickContentEditingView::Internals::cacheStageAndRewireResourceFileReferencesInFragment(VornickContentEditingView& view,
+                                                                                               DOMDocumentFragment& fragment)
 {
     std::vector<std::shared_ptr<DOMElement>> elements;
     std::vector<DOMNode*> stack;
@@ -385,7 +393,7 @@ bool VornickContentEditingView::cacheStageAndRewireResourceFileReferencesInFragm
         if (!url || !url->isFileURL())
             continue;
         // A file that could not be staged keeps its reference.
-        auto staged = cacheAndStageResourceFileIntoMediaLibrary(*url);
+        auto staged = view.cacheAndStageResourceFileIntoMediaLibrary(*url);
         if (staged && !(*staged == *url))
             element->setAttribute(u"src", staged->absoluteString());
     }

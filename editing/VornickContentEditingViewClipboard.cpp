@@ -142,27 +142,29 @@ bool VornickContentEditingView::copyContentsOfRange(const std::shared_ptr<DOMRan
     return written;
 }
 
-bool VornickContentEditingView::copyContentsOfSelectionToPasteboard(Pasteboard& pasteboard, bool asHTMLSourceCode)
+bool VornickContentEditingView::Internals::copyContentsOfSelectionToPasteboard(VornickContentEditingView& view, Pasteboard& pasteboard,
+                                                                               bool asHTMLSourceCode)
 {
-    return copyContentsOfRange(effectiveOperationRange(), pasteboard, asHTMLSourceCode);
+    return view.copyContentsOfRange(view.effectiveOperationRange(), pasteboard, asHTMLSourceCode);
 }
 
 void VornickContentEditingView::copy(ActionSender*)
 {
-    if (!copyContentsOfSelectionToPasteboard(*Pasteboard::generalPasteboard(), false))
+    if (!Internals::copyContentsOfSelectionToPasteboard(*this, *Pasteboard::generalPasteboard(), false))
         Sound::beep();
 }
 
 void VornickContentEditingView::copyAsHTMLSourceCode(ActionSender*)
 {
-    if (!copyContentsOfSelectionToPasteboard(*Pasteboard::generalPasteboard(), true))
+    if (!Internals::copyContentsOfSelectionToPasteboard(*this, *Pasteboard::generalPasteboard(), true))
         Sound::beep();
 }
 
 void VornickContentEditingView::copyElementInteriorAsHTMLSourceCode(ActionSender*)
 {
     auto range = effectiveOperationRange();
-    auto selection = range && m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+    auto selection = range && m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range,
+            true) : std::nullopt;
     // A block's interior is not copied as source: its comments belong to it.
     if (!selection || !selection->element() || selection->blockStartComment()) {
         Sound::beep();
@@ -202,7 +204,7 @@ bool VornickContentEditingView::canCopyLink() const
 
 void VornickContentEditingView::cut(ActionSender*)
 {
-    if (!m_internals->editable || !copyContentsOfSelectionToPasteboard(*Pasteboard::generalPasteboard(), false)) {
+    if (!m_internals->editable || !Internals::copyContentsOfSelectionToPasteboard(*this, *Pasteboard::generalPasteboard(), false)) {
         Sound::beep();
         return;
     }
@@ -230,12 +232,12 @@ void VornickContentEditingView::deleteNonEmptySelection(ActionSender*)
 
 // --- Pastes
 
-void VornickContentEditingView::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(
+void VornickContentEditingView::Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(VornickContentEditingView& view,
     const std::shared_ptr<DOMDocumentFragment>& fragment, const std::shared_ptr<WebFrame>& frame)
 {
     if (!fragment || !frame)
         return;
-    reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(fragment->textContent(), frame);
+    view.reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(fragment->textContent(), frame);
     if (char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*frame))
         VornickTranslateSubstitute(*fragment, nonBreakingSpace, substitute);
 }
@@ -274,7 +276,8 @@ void VornickContentEditingView::paste(ActionSender*)
         if (content.kind == VornickPasteboardContentKind::URL && effective->collapsed()) {
             auto caret = effective->cloneRange();
             m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*caret);
-            if (!m_internals->blockModeHelper->insertionRangeIsInBlock(*caret, [](const VornickExactSelection&, VornickBlockInteriorEndpointClass) {}))
+            if (!m_internals->blockModeHelper->insertionRangeIsInBlock(*caret, [](const VornickExactSelection&,
+                                                                       VornickBlockInteriorEndpointClass) {}))
                 blockPlace = caret;
             else
                 blockPlace = m_internals->blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*caret);
@@ -312,8 +315,8 @@ void VornickContentEditingView::paste(ActionSender*)
         }
         if (m_internals->blockModeHelper)
             m_internals->blockModeHelper->blockifyFragment(*fragment);
-        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frame);
-        (void)cacheStageAndRewireResourceFileReferencesInFragment(*fragment);
+        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(*this, fragment, frame);
+        (void)Internals::cacheStageAndRewireResourceFileReferencesInFragment(*this, *fragment);
         break;
     case VornickPasteboardContentKind::String:
         // Markup that gives no fragment pastes nothing, without a beep.
@@ -322,7 +325,7 @@ void VornickContentEditingView::paste(ActionSender*)
             return;
         if (m_internals->blockModeHelper)
             m_internals->blockModeHelper->blockifyFragment(*fragment);
-        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frame);
+        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(*this, fragment, frame);
         break;
     }
     // The selection as it stands once the substitute was reassessed (which
@@ -349,22 +352,22 @@ void VornickContentEditingView::pasteAsRichText(ActionSender* sender)
 
 // --- The commands' actions
 
-void VornickContentEditingView::installClipboardAndDeletionActionHandlers()
+void VornickContentEditingView::Internals::installClipboardAndDeletionActionHandlers(VornickContentEditingView& view)
 {
-    auto weak = weakSelf();
-    installActionHandler("copy:", &VornickContentEditingView::copy);
-    installActionHandler("copyAsHTMLSourceCode:", &VornickContentEditingView::copyAsHTMLSourceCode);
-    installActionHandler("copyElementInteriorAsHTMLSourceCode:", &VornickContentEditingView::copyElementInteriorAsHTMLSourceCode);
-    installActionHandler("copyLink:", &VornickContentEditingView::copyLink);
-    installActionHandler("cut:", &VornickContentEditingView::cut);
-    installActionHandler("paste:", &VornickContentEditingView::paste);
-    installActionHandler("pasteAsRichText:", &VornickContentEditingView::pasteAsRichText);
-    installActionHandler("deleteNonEmptySelection:", &VornickContentEditingView::deleteNonEmptySelection);
-    setActionHandler("pasteAsPlainText:", [weak](ActionSender*) {
+    auto weak = view.weakSelf();
+    view.installActionHandler("copy:", &VornickContentEditingView::copy);
+    view.installActionHandler("copyAsHTMLSourceCode:", &VornickContentEditingView::copyAsHTMLSourceCode);
+    view.installActionHandler("copyElementInteriorAsHTMLSourceCode:", &VornickContentEditingView::copyElementInteriorAsHTMLSourceCode);
+    view.installActionHandler("copyLink:", &VornickContentEditingView::copyLink);
+    view.installActionHandler("cut:", &VornickContentEditingView::cut);
+    view.installActionHandler("paste:", &VornickContentEditingView::paste);
+    view.installActionHandler("pasteAsRichText:", &VornickContentEditingView::pasteAsRichText);
+    view.installActionHandler("deleteNonEmptySelection:", &VornickContentEditingView::deleteNonEmptySelection);
+    view.setActionHandler("pasteAsPlainText:", [weak](ActionSender*) {
         if (auto self = weak.lock())
             self->pasteAsPlainText();
     });
-    setActionHandler("deleteSelection:", [weak](ActionSender*) {
+    view.setActionHandler("deleteSelection:", [weak](ActionSender*) {
         if (auto self = weak.lock())
             self->deleteSelection();
     });

@@ -83,29 +83,29 @@ std::shared_ptr<Menu> VornickContentEditingView::menuForEvent(const Event& event
 {
     if (!contentRect().containsPoint(convertPointFromView(event.locationInWindow(), nullptr)))
         return nullptr;
-    rebuildContextMenu();
+    Internals::rebuildContextMenu(*this);
     return View::menuForEvent(event);
 }
 
-void VornickContentEditingView::rebuildContextMenu()
+void VornickContentEditingView::Internals::rebuildContextMenu(VornickContentEditingView& view)
 {
-    if (!menu())
-        setMenu(Menu::create(u"Content Editing"));
-    auto& contextMenu = *menu();
+    if (!view.menu())
+        view.setMenu(Menu::create(u"Content Editing"));
+    auto& contextMenu = *view.menu();
     contextMenu.removeAllItems();
-    dropToggledInlineStyleElementsIfCaretMoved();
+    Internals::dropToggledInlineStyleElementsIfCaretMoved(view);
 
     // Links.
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     bool onLink = range && !vornick_inferredTargetElementsOfKinds(*range, { u"A" }).empty();
-    addItemIfEnabled(contextMenu, *this, onLink ? u"Edit Link\u2026" : u"Make Link\u2026", "insertOrWrapInLink:");
-    addItemIfEnabled(contextMenu, *this, u"Link to File\u2026", "insertOrWrapInLinkToFile:");
+    addItemIfEnabled(contextMenu, view, onLink ? u"Edit Link\u2026" : u"Make Link\u2026", "insertOrWrapInLink:");
+    addItemIfEnabled(contextMenu, view, u"Link to File\u2026", "insertOrWrapInLinkToFile:");
 
     // Headings.
     auto headings = Menu::create(u"Heading");
     for (long level = 1; level <= 6; ++level)
-        addItemIfEnabled(*headings, *this, u"Heading " + std::u16string(1, static_cast<char16_t>(u'0' + level)), "changeHeadingLevel:", level);
-    addItemIfEnabled(*headings, *this, u"Paragraph", "clearHeadingLevel:");
+        addItemIfEnabled(*headings, view, u"Heading " + std::u16string(1, static_cast<char16_t>(u'0' + level)), "changeHeadingLevel:", level);
+    addItemIfEnabled(*headings, view, u"Paragraph", "clearHeadingLevel:");
     if (headings->numberOfItems() > 0) {
         addSeparatorBetweenGroups(contextMenu);
         auto item = MenuItem::create(u"Heading");
@@ -116,8 +116,8 @@ void VornickContentEditingView::rebuildContextMenu()
     // Inline styles, checked where they are on.
     auto styles = Menu::create(u"Style");
     for (const auto& style : inlineStyleItems) {
-        if (addItemIfEnabled(*styles, *this, style.title, style.action))
-            styles->items().back()->setState(inlineStyleIsOn(*this, style.tag) ? OnState : OffState);
+        if (addItemIfEnabled(*styles, view, style.title, style.action))
+            styles->items().back()->setState(inlineStyleIsOn(view, style.tag) ? OnState : OffState);
     }
     if (styles->numberOfItems() > 0) {
         auto item = MenuItem::create(u"Style");
@@ -127,19 +127,19 @@ void VornickContentEditingView::rebuildContextMenu()
 
     // Spaces.
     addSeparatorBetweenGroups(contextMenu);
-    addItemIfEnabled(contextMenu, *this, u"Replace Spaces with Non-Breaking Spaces", "replaceWhitespaceWithNonBreakingSpaces:");
-    addItemIfEnabled(contextMenu, *this, u"Replace Non-Breaking Spaces with Spaces", "replaceWhitespaceWithOrdinarySpaces:");
+    addItemIfEnabled(contextMenu, view, u"Replace Spaces with Non-Breaking Spaces", "replaceWhitespaceWithNonBreakingSpaces:");
+    addItemIfEnabled(contextMenu, view, u"Replace Non-Breaking Spaces with Spaces", "replaceWhitespaceWithOrdinarySpaces:");
 
     // The element: unwrap, strip, transform.
     addSeparatorBetweenGroups(contextMenu);
-    if (auto selection = exactSelectionToUnwrapOrDeleteForEffectiveOperationRange(); selection && selection->element()) {
+    if (auto selection = view.exactSelectionToUnwrapOrDeleteForEffectiveOperationRange(); selection && selection->element()) {
         const auto& element = selection->element();
-        addItemIfEnabled(contextMenu, *this,
+        addItemIfEnabled(contextMenu, view,
                          (element->hasChildNodes() ? u"Unwrap <" : u"Delete <") + asciiLowercase(element->tagName()) + u">",
                          "unwrapElement:");
     }
-    addItemIfEnabled(contextMenu, *this, u"Remove All Markup", "removeAllElements:");
-    addItemIfEnabled(contextMenu, *this, u"Transform to", "transformBlockOrElement:");
+    addItemIfEnabled(contextMenu, view, u"Remove All Markup", "removeAllElements:");
+    addItemIfEnabled(contextMenu, view, u"Transform to", "transformBlockOrElement:");
 
     if (contextMenu.numberOfItems() > 0 && contextMenu.items().back()->isSeparatorItem())
         contextMenu.removeItemAtIndex(contextMenu.numberOfItems() - 1);

@@ -131,7 +131,8 @@ void VornickContentEditingView::deleteSelection()
         if (m_internals->blockModeHelper)
             m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*whole);
         if (vornick_exactlySpansAllChildNodesOfElement(*whole, attachmentPointElement.get())) {
-            auto html = m_internals->delegate->vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(*this, *attachmentPoint);
+            auto html = m_internals->delegate->vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(*this,
+                    *attachmentPoint);
             auto fragment = html ? vornick_createCleanedUpDocumentFragmentWithHTMLString(*document, *html, nullptr) : nullptr;
             if (fragment) {
                 if (m_internals->blockModeHelper)
@@ -196,7 +197,7 @@ void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& ran
             // 3. At the start of a text node: from the gap before it.
             if (!VornickMoveDOMPositionUpToBeforeNode(position))
                 return;
-            backspaceAtElementPosition(position, true);
+            Internals::backspaceAtElementPosition(*this, position, true);
             return;
         }
         const auto& data = dataOf(*text);
@@ -205,12 +206,13 @@ void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& ran
         //     the break go with one key press.
         std::u16string_view before(data.data(), offset);
         if (isElementNamed(text->previous(), u"BR")
-            && std::all_of(before.begin(), before.end(), [](char16_t c) { return vornick_isInWhitespaceSet(c, VornickPlatformWhitespaceAndNewline); })) {
+            && std::all_of(before.begin(), before.end(), [](char16_t c) { return vornick_isInWhitespaceSet(c,
+                           VornickPlatformWhitespaceAndNewline); })) {
             (void)backspaceDeleteRangeUndoably(rangeIn(text, 0, static_cast<unsigned>(offset)));
             auto gap = VornickMakeDOMPosition(text, 0);
             if (!text->parentNode() || !VornickMoveDOMPositionUpToBeforeNode(gap))
                 return;
-            backspaceAtElementPosition(gap, true);
+            Internals::backspaceAtElementPosition(*this, gap, true);
             return;
         }
         // 2b. The user-perceived character before the caret.
@@ -234,10 +236,11 @@ void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& ran
         return;
     }
     // 4. At an element gap.
-    backspaceAtElementPosition(position, false);
+    Internals::backspaceAtElementPosition(*this, position, false);
 }
 
-void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition position, bool caretStartedInText)
+void VornickContentEditingView::Internals::backspaceAtElementPosition(VornickContentEditingView& view, VornickDOMPosition position,
+                                                                      bool caretStartedInText)
 {
     if (!position.node || !position.node->isContainerNode() || !position.node->isElementNode())
         return;
@@ -257,7 +260,7 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
             VornickMakeDOMPosition(previous, static_cast<int32_t>(isTextOrCDATA(*previous) ? previous->length() : previous->childCount())));
         vornick_pushRangeEndpointsDownToTextNodes(*end);
         if (vornick_bothEndpointsAreCharacterLevel(*end)) {
-            setTargetRange(end);
+            view.setTargetRange(end);
             return;
         }
         // A line break goes with the white space that begins the next line.
@@ -266,20 +269,21 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
             if (after && isTextOrCDATA(*after)) {
                 const auto& data = dataOf(*after);
                 auto leading = static_cast<unsigned>(
-                    std::find_if_not(data.begin(), data.end(), [](char16_t c) { return vornick_isInWhitespaceSet(c, VornickPlatformWhitespaceAndNewline); })
+                    std::find_if_not(data.begin(), data.end(), [](char16_t c) { return vornick_isInWhitespaceSet(c,
+                                     VornickPlatformWhitespaceAndNewline); })
                     - data.begin());
                 if (leading > 0)
-                    (void)backspaceDeleteRangeUndoably(rangeIn(after->shared_from_this(), 0, leading));
+                    (void)view.backspaceDeleteRangeUndoably(rangeIn(after->shared_from_this(), 0, leading));
             }
         }
         // An element without text at its end (an image, a line break) goes.
         if (!previous->parentNode())
             return;
-        (void)backspaceDeleteRangeUndoably(outerRangeOf(previous));
-        if (auto caret = effectiveOperationRange()) {
+        (void)view.backspaceDeleteRangeUndoably(outerRangeOf(previous));
+        if (auto caret = view.effectiveOperationRange()) {
             auto pushed = caret->cloneRange();
             vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*pushed, -1);
-            setTargetRangeUndoably(pushed);
+            view.setTargetRangeUndoably(pushed);
         }
         return;
     }
@@ -298,8 +302,8 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
         auto attachmentPointElement = VornickAttachmentPointElementForNode(*element);
         if (!attachmentPointElement || attachmentPointElement == element || !element->parentNode())
             return;
-        auto outer = m_internals->blockModeHelper ? m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
-        (void)backspaceDeleteRangeUndoably(outer ? outer : outerRangeOf(element));
+        auto outer = view.m_internals->blockModeHelper ? view.m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
+        (void)view.backspaceDeleteRangeUndoably(outer ? outer : outerRangeOf(element));
         return;
     }
 
@@ -312,15 +316,15 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
     auto contents = document->createRange();
     contents->selectNodeContents(element);
     auto target = VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(previous, static_cast<int32_t>(previous->childCount())));
-    VornickCommandStepName stepName(editingContext(), true, u"Join elements");
+    VornickCommandStepName stepName(view.editingContext(), true, u"Join elements");
     stepName.open();
     std::shared_ptr<DOMRange> moved;
-    if (!undoableMoveRange(true, contents, target, u"Join elements", &moved) || !moved) {
+    if (!view.undoableMoveRange(true, contents, target, u"Join elements", &moved) || !moved) {
         stepName.close();
         return;
     }
     if (element->parentNode()) {
-        auto outer = m_internals->blockModeHelper ? m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
+        auto outer = view.m_internals->blockModeHelper ? view.m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
         if (!outer)
             outer = outerRangeOf(element);
         // The white space before the element goes with it, up to a block's comments.
@@ -328,22 +332,22 @@ void VornickContentEditingView::backspaceAtElementPosition(VornickDOMPosition po
         if (start.node->isContainerNode()) {
             if (DOMNode* first = start.node->childAt(static_cast<unsigned>(start.offset))) {
                 std::vector<std::u16string> prefixes;
-                if (m_internals->blockModeHelper) {
-                    if (auto prefix = m_internals->blockModeHelper->blockStartCommentPrefix())
+                if (view.m_internals->blockModeHelper) {
+                    if (auto prefix = view.m_internals->blockModeHelper->blockStartCommentPrefix())
                         prefixes.push_back(*prefix);
-                    if (auto prefix = m_internals->blockModeHelper->blockEndCommentPrefix())
+                    if (auto prefix = view.m_internals->blockModeHelper->blockEndCommentPrefix())
                         prefixes.push_back(*prefix);
                 }
                 if (auto run = vornick_startOfPrecedingWhitespaceRunExceptingCommentNodesWithPrefixes(*first, prefixes))
                     outer->setStartBefore(*run);
             }
         }
-        (void)deleteFragmentInRange(outer, true, u"Join elements", true);
+        (void)view.deleteFragmentInRange(outer, true, u"Join elements", true);
     }
     moved->collapse(true);
     if (caretStartedInText) {
         vornick_pushRangeEndpointsDownToTextNodes(*moved);
-        setTargetRangeUndoably(moved);
+        view.setTargetRangeUndoably(moved);
     }
     stepName.close();
 }

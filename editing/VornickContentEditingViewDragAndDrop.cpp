@@ -125,7 +125,9 @@ std::shared_ptr<DOMElement> firstImageInside(const DOMRange& range)
 
 // --- Pasteboard to objects and fragments
 
-std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPasteboard(const Pasteboard& pasteboard, DOMDocument* forDocument)
+std::vector<VornickPasteboardObject> VornickContentEditingView::Internals::objectsFromPasteboard(VornickContentEditingView& thisView,
+                                                                                                 const Pasteboard& pasteboard,
+                                                                                                 DOMDocument* forDocument)
 {
     auto content = VornickReadPasteboardContent(pasteboard);
     std::vector<VornickPasteboardObject> objects;
@@ -140,15 +142,16 @@ std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPaste
         // A drop into a view without a selection still has the document under the pointer.
         std::shared_ptr<DOMDocument> document = forDocument ? downcast<DOMDocument>(forDocument->shared_from_this()) : nullptr;
         if (!document) {
-            auto range = effectiveOperationRange();
+            auto range = thisView.effectiveOperationRange();
             document = range ? vornick_ownerDocument(*range) : nullptr;
         }
         auto fragment = document ? vornick_createCleanedUpDocumentFragmentWithWebArchiveData(*document, content.webArchiveData) : nullptr;
         if (!fragment)
             break;
-        if (m_internals->blockModeHelper)
-            m_internals->blockModeHelper->blockifyFragment(*fragment);
-        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frameOfDocument(mainFrame(), *document));
+        if (thisView.m_internals->blockModeHelper)
+            thisView.m_internals->blockModeHelper->blockifyFragment(*fragment);
+        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(thisView, fragment,
+                frameOfDocument(thisView.mainFrame(), *document));
         objects.push_back({ fragment });
         break;
     }
@@ -165,18 +168,19 @@ std::vector<VornickPasteboardObject> VornickContentEditingView::objectsFromPaste
     return objects;
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFromObject(const VornickPasteboardObject& object,
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::createFragmentFromObject(VornickContentEditingView& view,
+        const VornickPasteboardObject& object,
                                                                                          DOMDocument& document)
 {
     if (const auto* fragment = std::get_if<std::shared_ptr<DOMDocumentFragment>>(&object.value))
         return *fragment;
-    auto frame = frameOfDocument(mainFrame(), document);
+    auto frame = frameOfDocument(view.mainFrame(), document);
     if (const auto* string = std::get_if<std::u16string>(&object.value)) {
         char16_t substitute = frame ? vornick_nonBreakingSpaceSubstituteCharacter(*frame) : 0;
         auto text = vornick_stringByFilteringWhitespaceWithOptions(*string, 4, substitute, nullptr);
         auto fragment = document.createDocumentFragment();
         fragment->appendChild(document.createTextNode(text));
-        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frame);
+        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(view, fragment, frame);
         return fragment;
     }
     std::optional<URL> url;
@@ -193,16 +197,17 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFr
     return vornick_createDocumentFragmentWithALinkToURLString(document, url->absoluteString(), text);
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFromObjects(const std::vector<VornickPasteboardObject>& objects,
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::createFragmentFromObjects(VornickContentEditingView& view,
+        const std::vector<VornickPasteboardObject>& objects,
                                                                                           DOMDocument& document)
 {
     if (objects.empty())
         return nullptr;
     if (objects.size() == 1)
-        return createFragmentFromObject(objects.front(), document);
+        return Internals::createFragmentFromObject(view, objects.front(), document);
     auto combined = document.createDocumentFragment();
     for (const auto& object : objects) {
-        if (auto fragment = createFragmentFromObject(object, document))
+        if (auto fragment = Internals::createFragmentFromObject(view, object, document))
             combined->appendChild(fragment);
     }
     return combined;
@@ -211,7 +216,7 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFr
 std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFromContentsOfPasteboard(const Pasteboard& pasteboard,
                                                                                                       DOMDocument& document)
 {
-    return createFragmentFromObjects(objectsFromPasteboard(pasteboard, &document), document);
+    return Internals::createFragmentFromObjects(*this, Internals::objectsFromPasteboard(*this, pasteboard, &document), document);
 }
 
 void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocument& document, const Pasteboard& pasteboard)
@@ -228,7 +233,7 @@ void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocu
     bool html5 = spec && spec->documentType() == VornickHTMLDocumentType::HTML5;
 
     std::shared_ptr<DOMDocumentFragment> drop;
-    for (const auto& object : objectsFromPasteboard(pasteboard, &document)) {
+    for (const auto& object : Internals::objectsFromPasteboard(*this, pasteboard, &document)) {
         std::optional<URL> url;
         if (const auto* plain = std::get_if<URL>(&object.value))
             url = *plain;
@@ -259,18 +264,19 @@ void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocu
             }
         }
         if (!drop)
-            drop = createFragmentFromObject(object, document);
+            drop = Internals::createFragmentFromObject(*this, object, document);
     }
     m_internals->fragmentForDrop = drop;
 }
 
 // --- The proposed drop
 
-std::shared_ptr<DOMRange> VornickContentEditingView::acceptedDropTarget(const std::shared_ptr<DOMRange>& range, Point viewPoint,
+std::shared_ptr<DOMRange> VornickContentEditingView::Internals::acceptedDropTarget(VornickContentEditingView& view,
+                                                                                   const std::shared_ptr<DOMRange>& range, Point viewPoint,
                                                                         unsigned)
 {
-    auto& helper = *m_internals->blockModeHelper;
-    auto& fragment = *m_internals->fragmentForDrop;
+    auto& helper = *view.m_internals->blockModeHelper;
+    auto& fragment = *view.m_internals->fragmentForDrop;
     auto accepts = [&](const DOMRange& candidate) {
         return helper.mayInsertFragment(fragment, VornickMakeDOMPosition(candidate.startContainer(), candidate.startOffset()), nullptr);
     };
@@ -288,7 +294,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::acceptedDropTarget(const st
     }
     // c. A hit test that does not probe with a click.
     auto candidate = range;
-    if (auto second = rangeForPoint(viewPoint, secondDropHitTestOptions, nullptr)) {
+    if (auto second = view.rangeForPoint(viewPoint, secondDropHitTestOptions, nullptr)) {
         if (accepts(*second))
             return second;
         candidate = second;
@@ -347,7 +353,7 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
         setDropTargetRange(range, hitPart, viewPoint);
         return DragOperations::None;
     }
-    if (auto target = acceptedDropTarget(range, viewPoint, firstDropHitTestOptions)) {
+    if (auto target = Internals::acceptedDropTarget(*this, range, viewPoint, firstDropHitTestOptions)) {
         setDropTargetRange(target, hitPart, viewPoint);
         return offered;
     }
@@ -357,29 +363,29 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
 
 // --- Performing the drop
 
-bool VornickContentEditingView::performReplacementMediaDrop(bool image)
+bool VornickContentEditingView::Internals::performReplacementMediaDrop(VornickContentEditingView& view, bool image)
 {
-    auto& files = image ? m_internals->imageFileURLsForDrop : m_internals->movieFileURLsForDrop;
-    auto node = m_internals->dropTargetRange ? vornick_exactlySelectedNode(*m_internals->dropTargetRange) : nullptr;
+    auto& files = image ? view.m_internals->imageFileURLsForDrop : view.m_internals->movieFileURLsForDrop;
+    auto node = view.m_internals->dropTargetRange ? vornick_exactlySelectedNode(*view.m_internals->dropTargetRange) : nullptr;
     if (files.empty() || !node || !node->isElementNode())
         return false;
     auto element = downcast<DOMElement>(node);
     if (!equalsIgnoringASCIICase(element->tagName(), image ? u"img" : u"video"))
         return false;
-    if (m_internals->blockModeHelper) {
+    if (view.m_internals->blockModeHelper) {
         auto within = vornick_enclosingAttachmentPointElement(*element);
-        if (m_internals->blockModeHelper->blockEnclosingNode(element, { u"wp:embed" }, true, false, within.get()))
+        if (view.m_internals->blockModeHelper->blockEnclosingNode(element, { u"wp:embed" }, true, false, within.get()))
             return false;
     }
     auto document = element->ownerDocument();
-    auto staged = cacheAndStageResourceFileIntoMediaLibrary(files.front());
+    auto staged = view.cacheAndStageResourceFileIntoMediaLibrary(files.front());
     auto reference = staged && document ? vornick_relativeURLStringForReferencingTargetURL(*document, &*staged) : std::nullopt;
     if (!reference)
         return false;
     auto previous = vornick_resolveResourceFileReference(*document, element->getAttribute(u"src"));
     if (image)
         vornick_setImgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*element, true);
-    if (!undoableSetValue(true, *reference, u"src", element))
+    if (!view.undoableSetValue(true, *reference, u"src", element))
         return false;
     if (image) {
         auto current = vornick_resolveResourceFileReference(*document, *reference);
@@ -389,7 +395,7 @@ bool VornickContentEditingView::performReplacementMediaDrop(bool image)
             // The image's size arrives once it has loaded, on a later turn: by
             // then the element may have left the document or taken another
             // source, and its size is no longer this image's to give.
-            std::weak_ptr<VornickContentEditingView> weak = weakSelf();
+            std::weak_ptr<VornickContentEditingView> weak = view.weakSelf();
             std::weak_ptr<DOMElement> weakElement = element;
             std::weak_ptr<DOMDocument> weakDocument = document;
             std::u16string source = *reference;
@@ -412,7 +418,7 @@ bool VornickContentEditingView::performReplacementMediaDrop(bool image)
             });
         }
     }
-    bringWindowForwardAfterDropIfPreferenceIsSet();
+    Internals::bringWindowForwardAfterDropIfPreferenceIsSet(view);
     return true;
 }
 
@@ -420,9 +426,10 @@ bool VornickContentEditingView::performReplacementMediaDrop(bool image)
 // reference (an image made for the document refers to its file relative to
 // it) are staged into the media library, and the elements refer to the
 // staged file instead. A file that cannot be staged refuses the drop.
-bool VornickContentEditingView::stageDroppedFilesInFragment(DOMDocumentFragment& fragment, DOMDocument& document)
+bool VornickContentEditingView::Internals::stageDroppedFilesInFragment(VornickContentEditingView& view, DOMDocumentFragment& fragment,
+                                                                       DOMDocument& document)
 {
-    if (m_internals->referencedFileURLsForDrop.empty())
+    if (view.m_internals->referencedFileURLsForDrop.empty())
         return true;
     std::vector<std::shared_ptr<DOMElement>> media;
     for (DOMNode* node = fragment.first(); node; node = node->traverseNext(&fragment)) {
@@ -438,9 +445,10 @@ bool VornickContentEditingView::stageDroppedFilesInFragment(DOMDocumentFragment&
         if (source.empty() || (URL::create(source) && URL::create(source)->isFileURL()))
             continue;
         auto file = vornick_resolveResourceFileReference(document, source);
-        if (!file || std::find(m_internals->referencedFileURLsForDrop.begin(), m_internals->referencedFileURLsForDrop.end(), *file) == m_internals->referencedFileURLsForDrop.end())
+        if (!file || std::find(view.m_internals->referencedFileURLsForDrop.begin(), view.m_internals->referencedFileURLsForDrop.end(),
+                               *file) == view.m_internals->referencedFileURLsForDrop.end())
             continue;
-        auto staged = cacheAndStageResourceFileIntoMediaLibrary(*file);
+        auto staged = view.cacheAndStageResourceFileIntoMediaLibrary(*file);
         auto reference = staged ? vornick_relativeURLStringForReferencingTargetURL(document, &*staged) : std::nullopt;
         if (!reference)
             return false;
@@ -461,9 +469,9 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
     if (!m_internals->dropTargetRange)
         return false;
     if (m_internals->droppingReplacementImage && !m_internals->imageFileURLsForDrop.empty())
-        return performReplacementMediaDrop(true);
+        return Internals::performReplacementMediaDrop(*this, true);
     if (m_internals->droppingReplacementMovie && !m_internals->movieFileURLsForDrop.empty())
-        return performReplacementMediaDrop(false);
+        return Internals::performReplacementMediaDrop(*this, false);
     auto target = m_internals->dropTargetRange->cloneRange();
     if (!target->collapsed())
         return false;
@@ -484,9 +492,11 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
         fragment = m_internals->fragmentForDrop;
     }
     if (fragment) {
-        if (!stageDroppedFilesInFragment(*fragment, *document) || !cacheStageAndRewireResourceFileReferencesInFragment(*fragment))
+        if (!Internals::stageDroppedFilesInFragment(*this, *fragment,
+                                                    *document) || !Internals::cacheStageAndRewireResourceFileReferencesInFragment(*this,
+                                                    *fragment))
             return false;
-        rewireReferencesInFragment(*fragment, *document);
+        Internals::rewireReferencesInFragment(*this, *fragment, *document);
     } else {
         auto data = info.draggingPasteboard ? info.draggingPasteboard->dataForType(WebArchivePboardType) : std::nullopt;
         if (!data)
@@ -496,8 +506,9 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
             return false;
         if (m_internals->blockModeHelper)
             m_internals->blockModeHelper->blockifyFragment(*fragment);
-        reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(fragment, frameOfDocument(mainFrame(), *document));
-        if (!cacheStageAndRewireResourceFileReferencesInFragment(*fragment))
+        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(*this, fragment,
+                frameOfDocument(mainFrame(), *document));
+        if (!Internals::cacheStageAndRewireResourceFileReferencesInFragment(*this, *fragment))
             return false;
     }
 
@@ -506,7 +517,7 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
         return false;
     m_internals->fragmentForDrop.reset();
     if (result) {
-        padAroundInsertedFragmentRangeAfterDrop(result);
+        Internals::padAroundInsertedFragmentRangeAfterDrop(*this, result);
         autoWrapRangeEnvironsInParagraphIfAppropriate(result);
     }
     if (result && !result->collapsed()) {
@@ -515,23 +526,25 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
             vornick_pushRangeEndpointsDownToTextNodes(*text);
             setTargetRangeUndoably(text);
         } else {
-            auto selection = m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*result, false) : std::nullopt;
+            auto selection = m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*result,
+                    false) : std::nullopt;
             if (!(selection && selection->blockStartComment())) {
                 if (auto image = firstImageInside(*result))
                     showAttributeEditorForElement(image, std::nullopt);
             }
         }
     }
-    bringWindowForwardAfterDropIfPreferenceIsSet();
+    Internals::bringWindowForwardAfterDropIfPreferenceIsSet(*this);
     return true;
 }
 
-void VornickContentEditingView::padAroundInsertedFragmentRangeAfterDrop(const std::shared_ptr<DOMRange>& range)
+void VornickContentEditingView::Internals::padAroundInsertedFragmentRangeAfterDrop(VornickContentEditingView& view,
+                                                                                   const std::shared_ptr<DOMRange>& range)
 {
     if (!range || range->collapsed())
         return;
     auto document = vornick_ownerDocument(*range);
-    auto frame = document ? frameOfDocument(mainFrame(), *document) : nullptr;
+    auto frame = document ? frameOfDocument(view.mainFrame(), *document) : nullptr;
     char16_t substitute = frame ? vornick_nonBreakingSpaceSubstituteCharacter(*frame) : 0;
     auto end = range->cloneRange();
     end->collapse(false);
@@ -543,15 +556,15 @@ void VornickContentEditingView::padAroundInsertedFragmentRangeAfterDrop(const st
     if (before->startContainer() && before->startContainer()->isTextNode() && before->startOffset() > 0) {
         auto& data = downcast<DOMCharacterData>(*before->startContainer()).data();
         if (before->startOffset() <= data.size() && !isSeparator(data[before->startOffset() - 1], substitute)) {
-            setTargetRange(before);
-            deferredInsertProposedText(u" ", before, WebViewInsertActionDropped);
+            view.setTargetRange(before);
+            view.deferredInsertProposedText(u" ", before, WebViewInsertActionDropped);
         }
     }
     if (end->startContainer() && end->startContainer()->isTextNode()) {
         auto& data = downcast<DOMCharacterData>(*end->startContainer()).data();
         if (end->startOffset() < data.size() && !isSeparator(data[end->startOffset()], substitute)) {
-            setTargetRange(end);
-            deferredInsertProposedText(u" ", end, WebViewInsertActionDropped);
+            view.setTargetRange(end);
+            view.deferredInsertProposedText(u" ", end, WebViewInsertActionDropped);
         }
     }
 }
@@ -587,11 +600,11 @@ void VornickContentEditingView::clearProposedDrop()
     m_internals->droppingSingleLink = false;
 }
 
-void VornickContentEditingView::bringWindowForwardAfterDropIfPreferenceIsSet()
+void VornickContentEditingView::Internals::bringWindowForwardAfterDropIfPreferenceIsSet(VornickContentEditingView& view)
 {
     if (!UserDefaults::standard().boolForKey(u"BringDocumentWindowForwardOnDrop"))
         return;
-    if (auto window = this->window())
+    if (auto window = view.window())
         window->makeKeyAndOrderFront();
 }
 

@@ -3,6 +3,7 @@
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickRangeExtensions.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableAttributeValue.h"
 #include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "editing/commands/VornickUndoableFragmentInsertion.h"
@@ -22,7 +23,8 @@ bool VornickContentEditingView::insertFragmentAtPosition(const std::shared_ptr<D
     return VornickUndoableFragmentInsertion(editingContext(), undoably, fragment, std::move(position), undoActionNameOverride).apply();
 }
 
-bool VornickContentEditingView::insertFragmentAtPath(const std::shared_ptr<DOMDocumentFragment>& fragment, const VornickRelativeDOMPath& path,
+bool VornickContentEditingView::insertFragmentAtPath(const std::shared_ptr<DOMDocumentFragment>& fragment,
+                                                     const VornickRelativeDOMPath& path,
                                                      const std::shared_ptr<DOMDocument>& document, bool undoably,
                                                      const std::optional<std::u16string>& undoActionNameOverride)
 {
@@ -46,7 +48,7 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentIn
                                                                                       bool backspacing)
 {
     std::shared_ptr<DOMDocumentFragment> deleted;
-    if (!deleteFragment(range, undoably, undoActionNameOverride, backspacing, &deleted))
+    if (!Internals::deleteFragment(*this, range, undoably, undoActionNameOverride, backspacing, &deleted))
         return nullptr;
     return deleted;
 }
@@ -65,7 +67,7 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentUn
 {
     auto range = effectiveOperationRange();
     auto document = range ? vornick_ownerDocument(*range) : nullptr;
-    if (!document || !deleteFragment(range, true, std::nullopt, false, nullptr))
+    if (!document || !Internals::deleteFragment(*this, range, true, std::nullopt, false, nullptr))
         return nullptr;
     return document->createDocumentFragment();
 }
@@ -75,11 +77,12 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::backspaceDeleteR
     return deleteFragmentInRange(range, true, std::nullopt, true);
 }
 
-bool VornickContentEditingView::deleteFragment(const std::shared_ptr<DOMRange>& range, bool undoably,
+bool VornickContentEditingView::Internals::deleteFragment(VornickContentEditingView& view, const std::shared_ptr<DOMRange>& range,
+                                                          bool undoably,
                                                const std::optional<std::u16string>& undoActionNameOverride, bool backspacing,
                                                std::shared_ptr<DOMDocumentFragment>* outDeleted)
 {
-    return VornickUndoableFragmentDeletion(editingContext(), undoably, range, undoActionNameOverride, backspacing).apply(outDeleted);
+    return VornickUndoableFragmentDeletion(view.editingContext(), undoably, range, undoActionNameOverride, backspacing).apply(outDeleted);
 }
 
 // --- Replacement
@@ -106,7 +109,8 @@ bool VornickContentEditingView::undoableReplaceFreezeDriedRangeWithFragment(bool
 
 // --- Text
 
-bool VornickContentEditingView::undoableReplaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range, const std::u16string& text,
+bool VornickContentEditingView::undoableReplaceRangeWithText(bool undoable, const std::shared_ptr<DOMRange>& range,
+                                                             const std::u16string& text,
                                                              bool addToTypingRun, std::shared_ptr<DOMRange>* outResultRange)
 {
     return VornickUndoableTextReplacement(editingContext(), undoable, range, text, addToTypingRun).apply(outResultRange);

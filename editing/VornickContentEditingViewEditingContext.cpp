@@ -63,7 +63,8 @@ public:
     }
     void addDeletionToBackspaceRun(const std::shared_ptr<DOMCharacterData>& node, int32_t start, int32_t end) override
     {
-        if (m_view.m_internals->activeBackspaceRun && m_view.m_internals->activeBackspaceRun->consumeCharactersInTextNode(*node, start, end))
+        if (m_view.m_internals->activeBackspaceRun && m_view.m_internals->activeBackspaceRun->consumeCharactersInTextNode(*node, start,
+                end))
             return;
         m_view.endBackspaceRun();
         auto run = std::make_shared<VornickUndoableBackspaceRun>(*this, node, start, end);
@@ -103,6 +104,18 @@ public:
             toggled.push_back(tagName);
         m_view.m_internals->toggledInlineStyleElementsCaret = toggled.empty() ? VornickDOMPosition() : caret;
     }
+    const std::vector<std::u16string>& pendingInlineStyles() const override { return m_view.m_internals->toggledInlineStyleElementsForTyping; }
+    void clearPendingInlineStyles() override { m_view.m_internals->toggledInlineStyleElementsForTyping.clear(); }
+    void dropPendingInlineStylesIfCaretMoved() override { Internals::dropToggledInlineStyleElementsIfCaretMoved(m_view); }
+
+    // Typing.
+    bool insertingTypedText() const override { return m_view.m_internals->insertingTypedText; }
+    void setInsertingTypedText(bool inserting) override { m_view.m_internals->insertingTypedText = inserting; }
+    int32_t whitespacePolicy() const override { return m_view.m_internals->whitespacePolicy; }
+    void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>& range) override
+    {
+        Internals::scheduleTextFixupIfNeededForEditedRange(m_view, range);
+    }
 
     // The paragraph rules and the deletion of the selection.
 
@@ -114,11 +127,11 @@ public:
     bool automaticallyAddsParagraphs() const override { return m_view.automaticallyAddsParagraphs(); }
     bool shouldAddParagraphWrapperForInsertionInRange(const DOMRange& range) const override
     {
-        return m_view.vornick_shouldAddParagraphWrapperForInsertionInRange(range);
+        return Internals::vornick_shouldAddParagraphWrapperForInsertionInRange(m_view, range);
     }
     void autoWrapSelectedRangeEnvironsInParagraphIfAppropriate() override
     {
-        m_view.vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate();
+        Internals::vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate(m_view);
     }
 
     // Scrolling.

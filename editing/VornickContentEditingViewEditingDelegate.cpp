@@ -103,7 +103,7 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
             auto weak = weakSelf();
             RunLoop::main().perform([weak, node, offset] {
                 if (auto self = weak.lock())
-                    self->condenseWhitespaceAtOffset(static_cast<int32_t>(offset), node);
+                    Internals::condenseWhitespaceAtOffset(*self, static_cast<int32_t>(offset), node);
             });
         }
     }
@@ -116,7 +116,8 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
         Event event = *m_internals->selectionChangingEventBeingHandled;
         bool commandClickCollapsing = proposed && proposed->collapsed() && event.type() == EventType::LeftMouseDown
             && event.hasModifier(ModifierFlag::Command);
-        bool overridden = commandClickCollapsing || overrideWebViewProposedSelectionChangeTo(proposed ? proposed->cloneRange() : nullptr, event);
+        bool overridden = commandClickCollapsing || overrideWebViewProposedSelectionChangeTo(proposed ? proposed->cloneRange() : nullptr,
+                                                                                             event);
         endInterceptingSelectionChangingEvent(event);
         return !overridden;
     }
@@ -166,7 +167,7 @@ void VornickContentEditingView::webViewDidChangeSelection(WebView&)
         // down into text where it can be.
         auto copy = selection->cloneRange();
         vornick_pushRangeEndpointsDownToTextNodes(*copy);
-        setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(copy);
+        Internals::setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(*this, copy);
     } else if (m_internals->targetRange) {
         setTargetRange(nullptr);
         return;

@@ -47,24 +47,24 @@ std::unique_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForGener
     return writer;
 }
 
-void VornickContentEditingView::installFindSpellingAndViewServiceActionHandlers()
+void VornickContentEditingView::Internals::installFindSpellingAndViewServiceActionHandlers(VornickContentEditingView& view)
 {
-    findAndReplaceController();
-    installActionHandler("performTextFinderAction:", &VornickContentEditingView::performTextFinderAction);
-    installActionHandler("checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
-    installActionHandler("vornick_checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
-    installActionHandler("vornick_showGuessPanel:", &VornickContentEditingView::vornick_showGuessPanel);
-    installActionHandler("changeSpelling:", &VornickContentEditingView::changeSpelling);
-    installActionHandler("ignoreSpelling:", &VornickContentEditingView::ignoreSpelling);
-    installActionHandler("vornick_toggleGrammarChecking:", &VornickContentEditingView::vornick_toggleGrammarChecking);
-    installActionHandler("makeTextLarger:", &VornickContentEditingView::makeTextLarger);
-    installActionHandler("makeTextSmaller:", &VornickContentEditingView::makeTextSmaller);
-    installActionHandler("makeTextStandardSize:", &VornickContentEditingView::makeTextStandardSize);
-    installActionHandler("dumpEffectiveOperationRange:", &VornickContentEditingView::dumpEffectiveOperationRange);
-    installActionHandler("dumpFocusedDOMTree:", &VornickContentEditingView::dumpFocusedDOMTree);
-    installActionHandler("dumpWebFrameTree:", &VornickContentEditingView::dumpWebFrameTree);
-    installActionHandler("dumpResourceFileWatchers:", &VornickContentEditingView::dumpResourceFileWatchers);
-    installActionHandler("vornick_redrawEmbeddedWebView:", &VornickContentEditingView::vornick_redrawEmbeddedWebView);
+    view.findAndReplaceController();
+    view.installActionHandler("performTextFinderAction:", &VornickContentEditingView::performTextFinderAction);
+    view.installActionHandler("checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
+    view.installActionHandler("vornick_checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
+    view.installActionHandler("vornick_showGuessPanel:", &VornickContentEditingView::vornick_showGuessPanel);
+    view.installActionHandler("changeSpelling:", &VornickContentEditingView::changeSpelling);
+    view.installActionHandler("ignoreSpelling:", &VornickContentEditingView::ignoreSpelling);
+    view.installActionHandler("vornick_toggleGrammarChecking:", &VornickContentEditingView::vornick_toggleGrammarChecking);
+    view.installActionHandler("makeTextLarger:", &VornickContentEditingView::makeTextLarger);
+    view.installActionHandler("makeTextSmaller:", &VornickContentEditingView::makeTextSmaller);
+    view.installActionHandler("makeTextStandardSize:", &VornickContentEditingView::makeTextStandardSize);
+    view.installActionHandler("dumpEffectiveOperationRange:", &VornickContentEditingView::dumpEffectiveOperationRange);
+    view.installActionHandler("dumpFocusedDOMTree:", &VornickContentEditingView::dumpFocusedDOMTree);
+    view.installActionHandler("dumpWebFrameTree:", &VornickContentEditingView::dumpWebFrameTree);
+    view.installActionHandler("dumpResourceFileWatchers:", &VornickContentEditingView::dumpResourceFileWatchers);
+    view.installActionHandler("vornick_redrawEmbeddedWebView:", &VornickContentEditingView::vornick_redrawEmbeddedWebView);
 }
 
 void VornickContentEditingView::performTextFinderAction(ActionSender* sender)

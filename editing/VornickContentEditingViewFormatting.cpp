@@ -157,7 +157,8 @@ LinkPlace linkPlace(const VornickContentEditingView& view)
 // Whether the range's text holds the character.
 bool rangeTextContains(const DOMRange& range, char16_t character)
 {
-    return !vornick_enumerateTextSpansWithOptions(range, 0, [&](const std::shared_ptr<DOMText>& text, size_t start, size_t end, bool& stop) {
+    return !vornick_enumerateTextSpansWithOptions(range, 0, [&](const std::shared_ptr<DOMText>& text, size_t start, size_t end,
+                                                  bool& stop) {
         if (downcast<DOMCharacterData>(*text).data().substr(start, end - start).find(character) != std::u16string::npos)
             stop = true;
     });
@@ -183,24 +184,24 @@ std::shared_ptr<DOMElement> elementToUnwrap(const VornickContentEditingView& vie
 
 // --- Pending inline styles
 
-void VornickContentEditingView::clearToggledInlineStyleElementsForCaretMove()
+void VornickContentEditingView::Internals::clearToggledInlineStyleElementsForCaretMove(VornickContentEditingView& view)
 {
-    if (m_internals->insertingTypedText)
+    if (view.m_internals->insertingTypedText)
         return;
-    m_internals->toggledInlineStyleElementsForTyping.clear();
-    m_internals->toggledInlineStyleElementsCaret = {};
+    view.m_internals->toggledInlineStyleElementsForTyping.clear();
+    view.m_internals->toggledInlineStyleElementsCaret = {};
 }
 
-void VornickContentEditingView::dropToggledInlineStyleElementsIfCaretMoved()
+void VornickContentEditingView::Internals::dropToggledInlineStyleElementsIfCaretMoved(VornickContentEditingView& view)
 {
-    if (m_internals->toggledInlineStyleElementsForTyping.empty() || !m_internals->toggledInlineStyleElementsCaret.node)
+    if (view.m_internals->toggledInlineStyleElementsForTyping.empty() || !view.m_internals->toggledInlineStyleElementsCaret.node)
         return;
     // An edit that moves the caret (a deletion, say) moves it without
     // setting a new selection: the caret is compared with where it was.
-    auto range = effectiveOperationRange();
-    if (!range || !range->collapsed() || !(vornick_startPosition(*range) == m_internals->toggledInlineStyleElementsCaret)) {
-        m_internals->toggledInlineStyleElementsForTyping.clear();
-        m_internals->toggledInlineStyleElementsCaret = {};
+    auto range = view.effectiveOperationRange();
+    if (!range || !range->collapsed() || !(vornick_startPosition(*range) == view.m_internals->toggledInlineStyleElementsCaret)) {
+        view.m_internals->toggledInlineStyleElementsForTyping.clear();
+        view.m_internals->toggledInlineStyleElementsCaret = {};
     }
 }
 
@@ -652,30 +653,30 @@ bool VornickContentEditingView::undoableWrapRange(bool undoable, const std::shar
     return VornickUndoableWrap(editingContext(), undoable, range, fragment, freezeDriedInteriorRange).apply();
 }
 
-void VornickContentEditingView::installFormattingActionHandlers()
+void VornickContentEditingView::Internals::installFormattingActionHandlers(VornickContentEditingView& view)
 {
-    installActionHandler("toggleEmphasized:", &VornickContentEditingView::toggleEmphasized);
-    installActionHandler("toggleStronglyEmphasized:", &VornickContentEditingView::toggleStronglyEmphasized);
-    installActionHandler("toggleItalics:", &VornickContentEditingView::toggleItalics);
-    installActionHandler("toggleBoldface:", &VornickContentEditingView::toggleBoldface);
-    installActionHandler("toggleSuperscript:", &VornickContentEditingView::toggleSuperscript);
-    installActionHandler("toggleSubscript:", &VornickContentEditingView::toggleSubscript);
-    installActionHandler("toggleCode:", &VornickContentEditingView::toggleCode);
-    installActionHandler("toggleDeleted:", &VornickContentEditingView::toggleDeleted);
-    installActionHandler("toggleInserted:", &VornickContentEditingView::toggleInserted);
-    installActionHandler("toggleKbd:", &VornickContentEditingView::toggleKbd);
-    installActionHandler("toggleMarked:", &VornickContentEditingView::toggleMarked);
-    installActionHandler("toggleSamp:", &VornickContentEditingView::toggleSamp);
-    installActionHandler("toggleVar:", &VornickContentEditingView::toggleVar);
-    installActionHandler("insertOrWrapInLink:", &VornickContentEditingView::insertOrWrapInLink);
-    installActionHandler("insertOrWrapInLinkToFile:", &VornickContentEditingView::insertOrWrapInLinkToFile);
-    installActionHandler("changeHeadingLevel:", &VornickContentEditingView::changeHeadingLevel);
-    installActionHandler("clearHeadingLevel:", &VornickContentEditingView::clearHeadingLevel);
-    installActionHandler("replaceWhitespaceWithNonBreakingSpaces:", &VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces);
-    installActionHandler("replaceWhitespaceWithOrdinarySpaces:", &VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces);
-    installActionHandler("unwrapElement:", &VornickContentEditingView::unwrapElement);
-    installActionHandler("removeAllElements:", &VornickContentEditingView::removeAllElements);
-    installActionHandler("transformBlockOrElement:", &VornickContentEditingView::transformBlockOrElement);
+    view.installActionHandler("toggleEmphasized:", &VornickContentEditingView::toggleEmphasized);
+    view.installActionHandler("toggleStronglyEmphasized:", &VornickContentEditingView::toggleStronglyEmphasized);
+    view.installActionHandler("toggleItalics:", &VornickContentEditingView::toggleItalics);
+    view.installActionHandler("toggleBoldface:", &VornickContentEditingView::toggleBoldface);
+    view.installActionHandler("toggleSuperscript:", &VornickContentEditingView::toggleSuperscript);
+    view.installActionHandler("toggleSubscript:", &VornickContentEditingView::toggleSubscript);
+    view.installActionHandler("toggleCode:", &VornickContentEditingView::toggleCode);
+    view.installActionHandler("toggleDeleted:", &VornickContentEditingView::toggleDeleted);
+    view.installActionHandler("toggleInserted:", &VornickContentEditingView::toggleInserted);
+    view.installActionHandler("toggleKbd:", &VornickContentEditingView::toggleKbd);
+    view.installActionHandler("toggleMarked:", &VornickContentEditingView::toggleMarked);
+    view.installActionHandler("toggleSamp:", &VornickContentEditingView::toggleSamp);
+    view.installActionHandler("toggleVar:", &VornickContentEditingView::toggleVar);
+    view.installActionHandler("insertOrWrapInLink:", &VornickContentEditingView::insertOrWrapInLink);
+    view.installActionHandler("insertOrWrapInLinkToFile:", &VornickContentEditingView::insertOrWrapInLinkToFile);
+    view.installActionHandler("changeHeadingLevel:", &VornickContentEditingView::changeHeadingLevel);
+    view.installActionHandler("clearHeadingLevel:", &VornickContentEditingView::clearHeadingLevel);
+    view.installActionHandler("replaceWhitespaceWithNonBreakingSpaces:", &VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces);
+    view.installActionHandler("replaceWhitespaceWithOrdinarySpaces:", &VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces);
+    view.installActionHandler("unwrapElement:", &VornickContentEditingView::unwrapElement);
+    view.installActionHandler("removeAllElements:", &VornickContentEditingView::removeAllElements);
+    view.installActionHandler("transformBlockOrElement:", &VornickContentEditingView::transformBlockOrElement);
 }
 
 } // namespace brevanton

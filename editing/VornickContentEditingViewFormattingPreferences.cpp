@@ -29,10 +29,10 @@ bool VornickContentEditingView::undoableSetHTMLFormattingPreferencesString(bool 
     return VornickUndoableFormattingPreferencesString(editingContext(), undoable, string, frame).apply();
 }
 
-void VornickContentEditingView::observeFormattingPreferencesEdits()
+void VornickContentEditingView::Internals::observeFormattingPreferencesEdits(VornickContentEditingView& view)
 {
-    auto weak = weakSelf();
-    m_internals->formattingPreferencesObservation = NotificationCenter::defaultCenter().addObserver(
+    auto weak = view.weakSelf();
+    view.m_internals->formattingPreferencesObservation = NotificationCenter::defaultCenter().addObserver(
         VornickHTMLFormattingPreferencesWereEditedNotification, nullptr, nullptr, [weak](const Notification& note) {
             if (auto self = weak.lock())
                 self->htmlFormattingPreferencesInstanceWasEdited(note);

@@ -148,15 +148,15 @@ bool holdsBlockContent(const DOMNode& node, const VornickHTMLSpec& spec)
 
 } // namespace
 
-void VornickContentEditingView::installFragmentCompletionActionHandlers()
+void VornickContentEditingView::Internals::installFragmentCompletionActionHandlers(VornickContentEditingView& view)
 {
-    installActionHandler("vornick_initiateFragmentCompletion:", &VornickContentEditingView::vornick_initiateFragmentCompletion);
-    installActionHandler("vornick_invokeElementFromMenuItem:", &VornickContentEditingView::vornick_invokeElementFromMenuItem);
-    installActionHandler("vornick_invokeFragmentFromMenuItem:", &VornickContentEditingView::vornick_invokeFragmentFromMenuItem);
-    installActionHandler("vornick_transformFragmentFromMenuItem:", &VornickContentEditingView::vornick_transformFragmentFromMenuItem);
-    installActionHandler("vornick_transformElementFromMenuItem:", &VornickContentEditingView::vornick_transformElementFromMenuItem);
-    installActionHandler("addFragmentDescriptionFromSelection:", &VornickContentEditingView::addFragmentDescriptionFromSelection);
-    installActionHandler("addFragmentDescriptionWithContentPlaceholderFromSelection:",
+    view.installActionHandler("vornick_initiateFragmentCompletion:", &VornickContentEditingView::vornick_initiateFragmentCompletion);
+    view.installActionHandler("vornick_invokeElementFromMenuItem:", &VornickContentEditingView::vornick_invokeElementFromMenuItem);
+    view.installActionHandler("vornick_invokeFragmentFromMenuItem:", &VornickContentEditingView::vornick_invokeFragmentFromMenuItem);
+    view.installActionHandler("vornick_transformFragmentFromMenuItem:", &VornickContentEditingView::vornick_transformFragmentFromMenuItem);
+    view.installActionHandler("vornick_transformElementFromMenuItem:", &VornickContentEditingView::vornick_transformElementFromMenuItem);
+    view.installActionHandler("addFragmentDescriptionFromSelection:", &VornickContentEditingView::addFragmentDescriptionFromSelection);
+    view.installActionHandler("addFragmentDescriptionWithContentPlaceholderFromSelection:",
             &VornickContentEditingView::addFragmentDescriptionWithContentPlaceholderFromSelection);
 }
 
@@ -238,7 +238,8 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
         selection = m_internals->blockModeHelper->blockEnclosingPosition(vornick_startPosition(*range), {}, false,
                                                               vornick_enclosingAttachmentPointElement(*range).get());
     auto blockType = selection ? selection->blockType() : std::nullopt;
-    auto transform = blockType && !targetType.empty() ? m_internals->blockModeHelper->transformFromBlockType(*blockType, targetType) : std::nullopt;
+    auto transform = blockType && !targetType.empty() ? m_internals->blockModeHelper->transformFromBlockType(*blockType,
+                                                    targetType) : std::nullopt;
     auto element = selection ? selection->element() : nullptr;
     auto description = transform ? m_internals->blockModeHelper->fragmentDescriptionForBlockType(targetType, {}) : nullptr;
     auto document = element ? element->ownerDocument() : nullptr;
@@ -287,7 +288,8 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
 // --- Tab triggers
 
 void VornickContentEditingView::forTabTriggerAtInsertionPoint(const DOMRange& range,
-                                                              const std::function<void(std::u16string_view, const std::shared_ptr<DOMRange>&)>& block)
+                                                              const std::function<void(std::u16string_view,
+                                                                                       const std::shared_ptr<DOMRange>&)>& block)
 {
     auto node = range.startContainer();
     if (!range.collapsed() || !node || !node->isTextNode())
@@ -314,7 +316,8 @@ std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableA
     auto description = std::make_shared<VornickGeneralFragmentDescription>(u"", u"New Snippet", u"", u"", markup, u"");
     if (!m_internals->delegate)
         return nullptr;
-    return m_internals->delegate->vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(*this, description);
+    return m_internals->delegate->vornickContentEditingViewAddNewFragmentDescriptionToASuitableGroupAndBringForwardForEditing(*this,
+            description);
 }
 
 std::shared_ptr<VornickFragmentDescription> VornickContentEditingView::undoableAddFragmentDescriptionWithContentsOfRange(
@@ -357,7 +360,8 @@ void VornickContentEditingView::addFragmentDescriptionFromSelection(ActionSender
 void VornickContentEditingView::addFragmentDescriptionWithContentPlaceholderFromSelection(ActionSender*)
 {
     auto range = effectiveOperationRange();
-    auto selection = range && m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+    auto selection = range && m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range,
+            true) : std::nullopt;
     if (selection && selection->element())
         (void)undoableAddFragmentDescriptionWithContentPlaceholderFromElement(true, selection->element());
 }

@@ -99,7 +99,8 @@ void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*
     auto limit = vornick_enclosingAttachmentPointElement(*range);
     if (!limit)
         limit = body;
-    auto raised = vornick_rangeByRaisingToCommonContainerWithin(*range, *limit, true, vornick_nonBreakingSpaceSubstituteCharacter(*document));
+    auto raised = vornick_rangeByRaisingToCommonContainerWithin(*range, *limit, true,
+                                                                vornick_nonBreakingSpaceSubstituteCharacter(*document));
     if (!raised)
         return;
     if (m_internals->blockModeHelper)
@@ -195,7 +196,8 @@ VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControll
     place->documentType = document ? vornick_documentType(*document) : VornickHTMLDocumentType::Unknown;
     place->snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;
     auto verdicts = controller.completionVerdictCache();
-    verdicts->useContext(VornickCompletionVerdictCache::contextForRange(*base, place->spec, frame ? vornick_baseFragmentSet(*frame) : nullptr,
+    verdicts->useContext(VornickCompletionVerdictCache::contextForRange(*base, place->spec,
+                         frame ? vornick_baseFragmentSet(*frame) : nullptr,
                                                                     place->snippets, m_internals->blockModeHelper,
                                                                     m_internals->blockModeHelper && m_internals->blockModeHelper->operatingInBlockMode()));
 
@@ -218,7 +220,8 @@ VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControll
             if (!entry.placement) {
                 VornickCompletionVerdictCache::Placement placement;
                 for (const auto& candidate : place->candidates) {
-                    if (!spec->mayInsertElementWithSpec(*elementSpec, insertionPositionOfRange(*candidate), snippets.get(), &placement.reasonWhyNot))
+                    if (!spec->mayInsertElementWithSpec(*elementSpec, insertionPositionOfRange(*candidate), snippets.get(),
+                                                        &placement.reasonWhyNot))
                         continue;
                     if (candidate->collapsed()
                         || spec->mayWrapContentsOfRangeInElementWithSpec(*wrapTestRange(*candidate), *elementSpec, snippets.get(),
@@ -254,9 +257,11 @@ VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControll
                     if (candidate->collapsed()) {
                         VornickDOMPosition start { candidate->startContainer(), static_cast<int32_t>(candidate->startOffset()) };
                         placement.allowed = helper ? helper->mayInsertDescribedFragment(*description, start, &placement.reasonWhyNot)
-                                                   : (!spec || spec->mayInsertDescribedFragment(*description, start, &placement.reasonWhyNot));
+                                                   : (!spec || spec->mayInsertDescribedFragment(*description, start,
+                                                                                                &placement.reasonWhyNot));
                     } else if (spec) {
-                        placement.allowed = spec->mayWrapContentsOfRangeInFragmentDescription(*candidate, *description, &placement.reasonWhyNot)
+                        placement.allowed = spec->mayWrapContentsOfRangeInFragmentDescription(*candidate, *description,
+                                                                                              &placement.reasonWhyNot)
                             || spec->mayReplaceContentsOfRange(*candidate, *description, &placement.reasonWhyNot);
                     } else
                         placement.allowed = true;
@@ -312,7 +317,7 @@ void VornickContentEditingView::completionSucceeded(VornickFragmentCompletionUIC
 {
     auto base = controller.baseTargetRange();
     if (controller.placeholderElement()) {
-        vornick_deletePlaceholderElementForCompletionController(controller);
+        Internals::vornick_deletePlaceholderElementForCompletionController(*this, controller);
         base = controller.baseTargetRange();
     }
     if (match.disabled()) {
@@ -343,7 +348,7 @@ void VornickContentEditingView::completionCancelled(VornickFragmentCompletionUIC
         document = controller.baseTargetRange()->startContainer()->ownerDocument();
     if (!document && m_internals->focusedWebFrame)
         document = m_internals->focusedWebFrame->domDocument();
-    vornick_deletePlaceholderElementForCompletionController(controller);
+    Internals::vornick_deletePlaceholderElementForCompletionController(*this, controller);
     auto body = document ? document->body() : nullptr;
     if (body && controller.freezeDriedEffectiveOperationRangeBefore()) {
         if (auto before = controller.freezeDriedEffectiveOperationRangeBefore()->thawRangeRelativeToNewAncestor(body))
@@ -370,7 +375,8 @@ void VornickContentEditingView::completionCancelled(VornickFragmentCompletionUIC
     }
 }
 
-void VornickContentEditingView::vornick_deletePlaceholderElementForCompletionController(VornickFragmentCompletionUIController& controller)
+void VornickContentEditingView::Internals::vornick_deletePlaceholderElementForCompletionController(VornickContentEditingView& view,
+                                                                                                   VornickFragmentCompletionUIController& controller)
 {
     auto placeholder = controller.placeholderElement();
     if (!placeholder)
@@ -379,7 +385,7 @@ void VornickContentEditingView::vornick_deletePlaceholderElementForCompletionCon
     // exactly (a split text node is joined again) and leaves neither an undo
     // nor a redo step; that is done only while nothing was registered after
     // them, so no other change is ever undone in its place.
-    auto* undo = undoManager();
+    auto* undo = view.undoManager();
     const auto& insertion = controller.placeholderInsertion();
     bool reverted = undo && insertion && placeholder->parentNode() && undo->revertRegistrationsBetween(insertion->before, insertion->after);
     auto document = placeholder->ownerDocument();
@@ -392,10 +398,10 @@ void VornickContentEditingView::vornick_deletePlaceholderElementForCompletionCon
     } else if (placeholder->parentNode()) {
         auto outer = vornick_outerRange(*placeholder);
         (void)outer->deleteContents();
-        setTargetRange(outer);
+        view.setTargetRange(outer);
         if (controller.baseTargetRange())
             controller.setBaseTargetRange(outer->cloneRange());
-        scheduleHTMLUpdateForFocusedWebFrame();
+        view.scheduleHTMLUpdateForFocusedWebFrame();
     }
     controller.setPlaceholderElement(nullptr);
     controller.setPlaceholderInsertion(std::nullopt);

@@ -14,11 +14,11 @@
 
 namespace brevanton {
 
-void VornickContentEditingView::installHeadElementActionHandlers()
+void VornickContentEditingView::Internals::installHeadElementActionHandlers(VornickContentEditingView& view)
 {
-    installActionHandler("toggleHeadElementsShown:", &VornickContentEditingView::toggleHeadElementsShown);
-    installActionHandler("addNewHeadElement:", &VornickContentEditingView::addNewHeadElement);
-    installActionHandler("addNewStylesheetLinkHeadElement:", &VornickContentEditingView::addNewStylesheetLinkHeadElement);
+    view.installActionHandler("toggleHeadElementsShown:", &VornickContentEditingView::toggleHeadElementsShown);
+    view.installActionHandler("addNewHeadElement:", &VornickContentEditingView::addNewHeadElement);
+    view.installActionHandler("addNewStylesheetLinkHeadElement:", &VornickContentEditingView::addNewStylesheetLinkHeadElement);
 }
 
 void VornickContentEditingView::toggleHeadElementsShown(ActionSender*)

@@ -120,7 +120,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
                     m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
                 return range;
             }
-            if (auto probed = probeForDOMRange(*node, viewPoint, options)) {
+            if (auto probed = Internals::probeForDOMRange(*this, *node, viewPoint, options)) {
                 if ((options & VornickRangeForPointWithinAttachmentPoints) && hasAttachmentPoints()
                     && !vornick_enclosingAttachmentPointElement(*probed))
                     return nullptr;
@@ -140,42 +140,43 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
 // window's send-event hooks); the selection filter records what the web view
 // proposes instead of applying it, and the selection is put back if anything
 // changed it anyway.
-std::shared_ptr<DOMRange> VornickContentEditingView::probeForDOMRange(const DOMNode&, Point viewPoint, unsigned)
+std::shared_ptr<DOMRange> VornickContentEditingView::Internals::probeForDOMRange(VornickContentEditingView& view, const DOMNode&,
+                                                                                 Point viewPoint, unsigned)
 {
-    auto window = this->window();
-    auto superview = m_internals->webView->superview();
-    Point inSuperview = superview && superview.get() != this ? superview->convertPointFromView(viewPoint, this) : viewPoint;
+    auto window = view.window();
+    auto superview = view.m_internals->webView->superview();
+    Point inSuperview = superview && superview.get() != &view ? superview->convertPointFromView(viewPoint, &view) : viewPoint;
     if (!superview)
         return nullptr;
-    auto hitView = m_internals->webView->hitTest(inSuperview);
+    auto hitView = view.m_internals->webView->hitTest(inSuperview);
     if (!hitView)
         return nullptr;
 
-    auto operationRange = effectiveOperationRange();
+    auto operationRange = view.effectiveOperationRange();
     auto saved = operationRange ? operationRange->cloneRange() : nullptr;
-    Point inWindow = convertPointToView(viewPoint, nullptr);
-    double timestamp = m_internals->selectionChangingEventBeingHandled ? m_internals->selectionChangingEventBeingHandled->timestamp() : 0;
+    Point inWindow = view.convertPointToView(viewPoint, nullptr);
+    double timestamp = view.m_internals->selectionChangingEventBeingHandled ? view.m_internals->selectionChangingEventBeingHandled->timestamp() : 0;
     auto down = Event::mouseEvent(EventType::LeftMouseDown, inWindow, 0, timestamp, window, 1);
     auto up = Event::mouseEvent(EventType::LeftMouseUp, inWindow, 0, timestamp, window, 1);
 
-    setProbingForDOMRange(true);
-    m_internals->probeResultRange = saved ? saved->cloneRange() : nullptr;
+    view.setProbingForDOMRange(true);
+    view.m_internals->probeResultRange = saved ? saved->cloneRange() : nullptr;
     hitView->mouseDown(down);
     hitView->mouseUp(up);
-    if (m_internals->selectedDOMRangeChangedWhileProbingForDOMRange) {
-        bool wasSetting = m_internals->settingTargetRange;
-        m_internals->settingTargetRange = true;
-        if (!m_internals->targetRange)
-            m_internals->webView->setSelectedDOMRange(saved, WebSelectionAffinityDownstream);
+    if (view.m_internals->selectedDOMRangeChangedWhileProbingForDOMRange) {
+        bool wasSetting = view.m_internals->settingTargetRange;
+        view.m_internals->settingTargetRange = true;
+        if (!view.m_internals->targetRange)
+            view.m_internals->webView->setSelectedDOMRange(saved, WebSelectionAffinityDownstream);
         else
-            updateWebViewSelectedDOMRangeForTargetRange();
-        m_internals->settingTargetRange = wasSetting;
+            view.updateWebViewSelectedDOMRangeForTargetRange();
+        view.m_internals->settingTargetRange = wasSetting;
     }
     if (saved)
         saved->detach();
-    m_internals->probingForDOMRange = false;
-    auto result = std::move(m_internals->probeResultRange);
-    m_internals->probeResultRange.reset();
+    view.m_internals->probingForDOMRange = false;
+    auto result = std::move(view.m_internals->probeResultRange);
+    view.m_internals->probeResultRange.reset();
     return result;
 }
 

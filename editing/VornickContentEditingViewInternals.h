@@ -11,6 +11,11 @@
 namespace brevanton {
 
 class AttributedString;
+class Cursor;
+class DOMCSSStyleSheet;
+class VornickAttachmentPointLocator;
+class VornickLineIndex;
+struct VornickPasteboardObject;
 class VornickContentEditingViewLoadState;
 class VornickDOMToNSRangeMap;
 class TextField;
@@ -175,6 +180,120 @@ struct VornickContentEditingView::Internals {
     bool preparesWriteBack { false };
     std::unique_ptr<PreparedWriteBack> preparedWriteBack;
     std::optional<std::string> lastWrittenMainFrameData;
+
+    // --- What the view's own files share: the work behind its members, with
+    //     the view as the first argument.
+    static bool viewIsDescendantOfContentEditingArea(const VornickContentEditingView&, const View&);
+    static bool responderIsEmbeddedWebViewOrADescendant(const VornickContentEditingView&, const Responder*);
+    static void elementEditorDidEffectivelyResizeWindow(VornickContentEditingView&);
+    static void rewireReferencesInFragment(VornickContentEditingView&, DOMDocumentFragment&, DOMDocument& targetDocument);
+    static bool cacheStageAndRewireResourceFileReferencesInFragment(VornickContentEditingView&, DOMDocumentFragment&);
+    static std::optional<VornickFreezeDriedDOMRange> freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame(const VornickContentEditingView&);
+    static void setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(VornickContentEditingView&, const std::shared_ptr<DOMRange>&);
+    static void updateSelectionIndicator(VornickContentEditingView&);
+    static void showEnterIndicationForElement(VornickContentEditingView&, const DOMElement&);
+    static void showExitIndicationForElement(VornickContentEditingView&, const DOMElement&);
+    static std::vector<std::shared_ptr<VornickAttachmentPointLocator>> effectiveLocatorsForAttachmentPointIdentifier(VornickContentEditingView&, const std::u16string&);
+    static void hideTemplateFallbackBanner(VornickContentEditingView&);
+    static void hideAttachmentPointFailureBanner(VornickContentEditingView&);
+    static void condenseWhitespaceAtOffset(VornickContentEditingView&, int32_t offset, const std::shared_ptr<DOMNode>& textNode);
+    static void setGrowingSelectionState(VornickContentEditingView&, int64_t state);
+    static bool vornick_shouldAddParagraphWrapperForInsertionInRange(const VornickContentEditingView&, const DOMRange&);
+    static void vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate(VornickContentEditingView&);
+    static void chooseResourceFileOfKindToInsert(VornickContentEditingView&, std::u16string_view kind,
+                                                 const std::u16string& messageToUser, ResourceFileChoiceBlock);
+    // Return in a table cell: on to the next row's first cell (giving an
+    // empty row a cell).
+    static void returnInTableCell(VornickContentEditingView&, const std::shared_ptr<DOMElement>& cell);
+    static bool addTableCaptionOrPreflight(VornickContentEditingView&, bool preflight);
+    static bool addTableFooterOrPreflight(VornickContentEditingView&, bool preflight);
+    // A new column before (direction < 0) or after the column of the cell
+    // the effective operation range selects or lies in.
+    static bool insertColumnRelativeToInferredTableColumn(VornickContentEditingView&, int direction);
+    static bool canInsertColumnRelativeToInferredTableColumn(const VornickContentEditingView&);
+    static bool canInsertRowRelativeToInferredTableRow(const VornickContentEditingView&);
+    [[nodiscard]] static bool copyContentsOfSelectionToPasteboard(VornickContentEditingView&, Pasteboard&, bool asHTMLSourceCode);
+    // Lets the frame reassess its non-breaking space substitute for the
+    // fragment's text, then shows the fragment's U+00A0 as the substitute.
+    static void reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(VornickContentEditingView&,
+        const std::shared_ptr<DOMDocumentFragment>&, const std::shared_ptr<WebFrame>&);
+    static bool changeSelectionForLeftOrRightMouseDown(VornickContentEditingView&, const Event&);
+    static void vornick_setCursor(VornickContentEditingView&, const Cursor&);
+    static void updateContentEditingCursor(VornickContentEditingView&);
+    static void createOverlayWindow(VornickContentEditingView&);
+    // After typed text was inserted: fixes up the text just typed (with the
+    // text before it as context) on a later turn, when a check finds anything.
+    static void scheduleTextFixupIfNeededForEditedRange(VornickContentEditingView&, const std::shared_ptr<DOMRange>&);
+    static void addWatcherForResourceFile(VornickContentEditingView&, const std::shared_ptr<VornickResourceLoadAttempt>&, const URL&);
+    static void tickleReloadOfStyleSheetReferencedByLinkElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>&);
+    static void tickleReloadOfStyleSheet(VornickContentEditingView&, const std::shared_ptr<DOMCSSStyleSheet>&);
+    static void tickleReloadOfStyleSheet(VornickContentEditingView&, const std::shared_ptr<DOMCSSStyleSheet>&, const URL& changedFileURL);
+    static void updateImgElementWidthAndHeight(VornickContentEditingView&, const std::shared_ptr<DOMElement>&, const URL& resolvedURL);
+    static void whenResourceFileLoadSucceedsOrFails(VornickContentEditingView&, const std::shared_ptr<VornickResourceLoadAttempt>&,
+                                                    std::function<void()>);
+    static void updateAfterTextZoom(VornickContentEditingView&);
+    static void setAddHeadElementMenu(VornickContentEditingView&, std::shared_ptr<Menu> menu);
+    // What a pasteboard holds, in the order of VornickReadPasteboardContent,
+    // as objects: URLs, a titled URL, a fragment made from a web archive, or
+    // plain text; empty when it holds none of them. A web archive becomes a
+    // fragment of the given document (where a drop lands), else of the
+    // effective operation range's document.
+    static std::vector<VornickPasteboardObject> objectsFromPasteboard(VornickContentEditingView&, const Pasteboard&,
+                                                                      DOMDocument* forDocument = nullptr);
+    static std::shared_ptr<DOMDocumentFragment> createFragmentFromObject(VornickContentEditingView&, const VornickPasteboardObject&,
+                                                                         DOMDocument&);
+    static std::shared_ptr<DOMDocumentFragment> createFragmentFromObjects(VornickContentEditingView&,
+                                                                          const std::vector<VornickPasteboardObject>&, DOMDocument&);
+    static void padAroundInsertedFragmentRangeAfterDrop(VornickContentEditingView&, const std::shared_ptr<DOMRange>&);
+    static void bringWindowForwardAfterDropIfPreferenceIsSet(VornickContentEditingView&);
+    static void setFragmentForDrop(VornickContentEditingView&, const std::shared_ptr<DOMDocumentFragment>& fragment);
+    static bool hasFragmentCompletionUIController(const VornickContentEditingView&);
+    static void vornick_deletePlaceholderElementForCompletionController(VornickContentEditingView&, VornickFragmentCompletionUIController&);
+    static void regenerateWebFrame(VornickContentEditingView&, const std::shared_ptr<WebFrame>&);
+    static void validationFinished(VornickContentEditingView&, const std::shared_ptr<WebFrame>&, VornickTidyResultCode status,
+                                   const std::vector<VornickValidationAdvisory>&);
+    static void showBanner(VornickContentEditingView&, std::shared_ptr<View>& field, const char* name);
+    static void hideBanner(VornickContentEditingView&, std::shared_ptr<View>& field);
+    static std::shared_ptr<DOMRange> collapsedRangePushedIntoText(const VornickContentEditingView&, const DOMRange&, bool toStart);
+    static void showNavigationMessage(VornickContentEditingView&, const std::u16string&);
+    static void applySectionHandlesToAllFrames(VornickContentEditingView&, bool shown);
+    static void focusWebFrame(VornickContentEditingView&, const std::shared_ptr<WebFrame>&);
+    static VornickHTMLWriter& regenerationWriterForWebFrame(VornickContentEditingView&, const WebFrame&);
+    static bool spliceChangedTextIntoSourceOfWebFrame(VornickContentEditingView&, const WebFrame&, DOMDocument&, VornickHTMLWriter&);
+    static void storeRegeneratedSourceOfWebFrame(VornickContentEditingView&, const WebFrame&, std::shared_ptr<const VornickLineIndex>);
+    static void removeUndoActionsFromEveryUndoManager(VornickContentEditingView&);
+    // The deletion, answering whether it could delete; the deleted fragment
+    // is made only for a caller that asks for it.
+    static bool deleteFragment(VornickContentEditingView&, const std::shared_ptr<DOMRange>&, bool undoably,
+                               const std::optional<std::u16string>& undoActionNameOverride,
+                        bool backspacing, std::shared_ptr<DOMDocumentFragment>* outDeleted);
+    // The actions of media insertion and the attribute editor.
+    static void installMediaAndAttributeEditorActionHandlers(VornickContentEditingView&);
+    static void installTableCommandActionHandlers(VornickContentEditingView&);
+    // Clipboard and deletion.
+    static void installClipboardAndDeletionActionHandlers(VornickContentEditingView&);
+    static void backspaceAtElementPosition(VornickContentEditingView&, VornickDOMPosition, bool caretStartedInText);
+    static bool handleSectionHandleHit(VornickContentEditingView&, const Event&, const std::shared_ptr<DOMRange>&);
+    static bool handleContentHit(VornickContentEditingView&, const Event&, const std::shared_ptr<DOMRange>&, Point viewPoint);
+    static std::shared_ptr<DOMRange> probeForDOMRange(VornickContentEditingView&, const DOMNode&, Point viewPoint, unsigned options);
+    static void clearToggledInlineStyleElementsForCaretMove(VornickContentEditingView&);
+    static void dropToggledInlineStyleElementsIfCaretMoved(VornickContentEditingView&);
+    static void installFormattingActionHandlers(VornickContentEditingView&);
+    static void rebuildContextMenu(VornickContentEditingView&);
+    static void installListCommandActionHandlers(VornickContentEditingView&);
+    static void installFindSpellingAndViewServiceActionHandlers(VornickContentEditingView&);
+    static void reloadSubresourceOfFrame(VornickContentEditingView&, const std::shared_ptr<WebFrame>&, const URL&);
+    static void updateImgElementWidthAndHeightWhenLoaded(VornickContentEditingView&, const std::shared_ptr<DOMElement>&,
+                                                         const URL& resolvedURL);
+    static void installHeadElementActionHandlers(VornickContentEditingView&);
+    static void installMenuCommandActionHandlers(VornickContentEditingView&);
+    static bool performReplacementMediaDrop(VornickContentEditingView&, bool image);
+    static std::shared_ptr<DOMRange> acceptedDropTarget(VornickContentEditingView&, const std::shared_ptr<DOMRange>&, Point viewPoint,
+                                                        unsigned hitTestOptions);
+    static void installFragmentCompletionActionHandlers(VornickContentEditingView&);
+    [[nodiscard]] static bool stageDroppedFilesInFragment(VornickContentEditingView&, DOMDocumentFragment&, DOMDocument&);
+    // Edits of any formatting preferences set reach htmlFormattingPreferencesInstanceWasEdited.
+    static void observeFormattingPreferencesEdits(VornickContentEditingView&);
 };
 
 } // namespace brevanton

@@ -407,7 +407,8 @@ void VornickContentEditingView::keyDown(const Event& event)
             return;
         }
         // A whole block selected: the caret goes after it.
-        if (auto selection = m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range, true) : std::nullopt;
+        if (auto selection = m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range,
+                true) : std::nullopt;
             selection && selection->blockStartComment()) {
             if (auto outer = selection->outerRange())
                 (void)undoableSetTextInsertionPointAfterPosition(true, collapsedCopy(*outer, false), false);
@@ -419,7 +420,7 @@ void VornickContentEditingView::keyDown(const Event& event)
             return;
         }
         if (auto cell = vornick_exactlySelectedElementOrElementThatSpansEntireRangeOfKinds(*range, { u"TH", u"TD" })) {
-            returnInTableCell(cell);
+            Internals::returnInTableCell(*this, cell);
             return;
         }
         auto limit = vornick_enclosingAttachmentPointElement(*range);
@@ -537,7 +538,7 @@ void VornickContentEditingView::splitParagraph(ActionSender*)
     scrollRangeToVisible(effectiveOperationRange());
 }
 
-void VornickContentEditingView::returnInTableCell(const std::shared_ptr<DOMElement>& cell)
+void VornickContentEditingView::Internals::returnInTableCell(VornickContentEditingView& view, const std::shared_ptr<DOMElement>& cell)
 {
     auto row = cell ? vornick_nearestAncestorElementOfKind(*cell, u"TR") : nullptr;
     if (!row)
@@ -545,12 +546,12 @@ void VornickContentEditingView::returnInTableCell(const std::shared_ptr<DOMEleme
     auto next = vornick_nextTableRowForKeyboardNavigation(*row);
     if (!hasTag(next.get(), u"TR")) {
         // The last row: Return adds a row after it.
-        if (canInsertRowAfterTableRow())
-            insertRowAfterTableRow(nullptr);
+        if (view.canInsertRowAfterTableRow())
+            view.insertRowAfterTableRow(nullptr);
         return;
     }
     if (auto first = vornick_firstTableRowCell(*next)) {
-        setTargetRange(vornick_outerRange(*first));
+        view.setTargetRange(vornick_outerRange(*first));
     } else {
         // An empty row gets a cell of the current kind to move into.
         auto document = cell->ownerDocument();
@@ -558,10 +559,10 @@ void VornickContentEditingView::returnInTableCell(const std::shared_ptr<DOMEleme
         auto newCell = document->createElement(asciiLowercase(cell->tagName()));
         newCell->appendChild(document->createTextNode(u"-"));
         fragment->appendChild(newCell);
-        if (insertFragmentAtPosition(fragment, VornickMakeDOMPosition(next, 0), true, u"Add Cell To Row") && newCell->parentNode())
-            setTargetRange(vornick_outerRange(*newCell));
+        if (view.insertFragmentAtPosition(fragment, VornickMakeDOMPosition(next, 0), true, u"Add Cell To Row") && newCell->parentNode())
+            view.setTargetRange(vornick_outerRange(*newCell));
     }
-    scrollRangeToVisible(effectiveOperationRange());
+    view.scrollRangeToVisible(view.effectiveOperationRange());
 }
 
 // --- Tab triggers
@@ -614,13 +615,15 @@ bool VornickContentEditingView::insertTab(ActionSender*)
 
 // --- Splitting elements (editing/commands/VornickUndoableElementSplit)
 
-bool VornickContentEditingView::undoableSplitNearestAncestorElementsOfKinds(bool undoable, bool nearest, const std::set<std::u16string>& kinds,
+bool VornickContentEditingView::undoableSplitNearestAncestorElementsOfKinds(bool undoable, bool nearest,
+                                                                            const std::set<std::u16string>& kinds,
                                                                             std::shared_ptr<DOMRange> atPosition,
                                                                             bool producingCharacterLevelInsertionPoint,
                                                                             bool suppressNewElementIfAtStartOrEnd,
                                                                             std::vector<std::u16string>* exitedElementTags)
 {
-    return VornickUndoableElementSplit(editingContext(), undoable, kinds, nearest, std::move(atPosition), producingCharacterLevelInsertionPoint,
+    return VornickUndoableElementSplit(editingContext(), undoable, kinds, nearest, std::move(atPosition),
+                                       producingCharacterLevelInsertionPoint,
                                        suppressNewElementIfAtStartOrEnd)
         .apply(exitedElementTags);
 }

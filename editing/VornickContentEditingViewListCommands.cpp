@@ -6,6 +6,7 @@
 
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickCommandStepName.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickListCommandSupport.h"
 #include "editing/commands/VornickUndoableListIndent.h"
 #include "editing/commands/VornickUndoableListItemMove.h"
@@ -106,13 +107,13 @@ bool VornickContentEditingView::canMoveListItemsDown()
     return VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Down).canApply();
 }
 
-void VornickContentEditingView::installListCommandActionHandlers()
+void VornickContentEditingView::Internals::installListCommandActionHandlers(VornickContentEditingView& view)
 {
-    installActionHandler("indentListLevel:", &VornickContentEditingView::indentListLevel);
-    installActionHandler("outdentListLevel:", &VornickContentEditingView::outdentListLevel);
-    installActionHandler("toggleListType:", &VornickContentEditingView::toggleListType);
-    installActionHandler("moveListItemsUp:", &VornickContentEditingView::moveListItemsUp);
-    installActionHandler("moveListItemsDown:", &VornickContentEditingView::moveListItemsDown);
+    view.installActionHandler("indentListLevel:", &VornickContentEditingView::indentListLevel);
+    view.installActionHandler("outdentListLevel:", &VornickContentEditingView::outdentListLevel);
+    view.installActionHandler("toggleListType:", &VornickContentEditingView::toggleListType);
+    view.installActionHandler("moveListItemsUp:", &VornickContentEditingView::moveListItemsUp);
+    view.installActionHandler("moveListItemsDown:", &VornickContentEditingView::moveListItemsDown);
 }
 
 } // namespace brevanton

@@ -297,8 +297,8 @@ std::optional<URL> VornickContentEditingView::originalURLOfWebFrame(const WebFra
 void VornickContentEditingView::resetLoadingState()
 {
     VornickGeneralLog("-[{} {}]", describe(*this), "resetLoadingState");
-    hideAttachmentPointFailureBanner();
-    hideTemplateFallbackBanner();
+    Internals::hideAttachmentPointFailureBanner(*this);
+    Internals::hideTemplateFallbackBanner(*this);
     if (auto mainFrame = this->mainFrame()) {
         vornick_enumerateWebFrameTreeWithOptions(mainFrame, 0, [](const std::shared_ptr<WebFrame>& frame, bool&) {
             vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, std::nullopt);
@@ -318,7 +318,7 @@ void VornickContentEditingView::resetLoadingState()
     // Old inverses would thaw against the new document.
     endTypingRun();
     endBackspaceRun();
-    removeUndoActionsFromEveryUndoManager();
+    Internals::removeUndoActionsFromEveryUndoManager(*this);
     if (auto delegate = VornickApplicationDelegate::shared())
         delegate->releaseAllReadPermissionsForClient(this);
     m_internals->loadError.reset();
@@ -665,7 +665,7 @@ void VornickContentEditingView::postEndLoading()
     m_internals->postedEndLoading = true;
 
     if (m_internals->sectionHandlesShown)
-        applySectionHandlesToAllFrames(true);
+        Internals::applySectionHandlesToAllFrames(*this, true);
     // The frames' own scrolling views exist now.
     m_internals->webView->vornick_latchOntoClipViewsInSubtree(*m_internals->webView);
 
@@ -673,7 +673,7 @@ void VornickContentEditingView::postEndLoading()
     // waits for a first selection to leave "Validating...".
     if (auto mainFrame = this->mainFrame(); mainFrame && mainFrame->domDocument()) {
         if (m_internals->focusedWebFrame != mainFrame && !m_internals->focusedWebFrame)
-            focusWebFrame(mainFrame);
+            Internals::focusWebFrame(*this, mainFrame);
         else
             postLastGeneratedHTMLForFocusedWebFrameDidChange();
     }
@@ -728,7 +728,7 @@ WebResourceIdentifier VornickContentEditingView::identifierForInitialRequest(Web
         (void)delegate->acquireReadPermissionsForURL(request.url(), this);
     auto attempt = VornickResourceLoadAttempt::create(request, sharedDataSource(dataSource), cached);
     m_internals->resourcesBeingLoaded.push_back(attempt);
-    addWatcherForResourceFile(attempt, request.url());
+    Internals::addWatcherForResourceFile(*this, attempt, request.url());
     return attempt;
 }
 
@@ -837,7 +837,7 @@ void VornickContentEditingView::didFinishLoadingFromDataSource(WebView&, const W
     }
     NotificationCenter::defaultCenter().post(VornickResourceLoadAttemptSucceededNotification, attempt.get());
     eraseResourceBeingLoaded(attempt);
-    performAfterDelay(0.25, [](VornickContentEditingView& view) { view.updateSelectionIndicator(); });
+    performAfterDelay(0.25, [](VornickContentEditingView& view) { Internals::updateSelectionIndicator(view); });
 }
 
 void VornickContentEditingView::didFailLoadingWithError(WebView&, const WebResourceIdentifier& identifier, const Error& error,

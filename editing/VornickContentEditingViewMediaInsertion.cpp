@@ -99,10 +99,11 @@ void insertStagedMediaFile(const std::weak_ptr<VornickContentEditingView>& weak,
 
 } // namespace
 
-void VornickContentEditingView::chooseResourceFileOfKindToInsert(std::u16string_view kind, const std::u16string& messageToUser,
+void VornickContentEditingView::Internals::chooseResourceFileOfKindToInsert(VornickContentEditingView& view, std::u16string_view kind,
+                                                                            const std::u16string& messageToUser,
                                                                  ResourceFileChoiceBlock completion)
 {
-    auto frame = m_internals->focusedWebFrame;
+    auto frame = view.m_internals->focusedWebFrame;
     auto document = frame ? frame->domDocument() : nullptr;
     auto delegate = VornickApplicationDelegate::shared();
     if (!document || !delegate)
@@ -111,22 +112,22 @@ void VornickContentEditingView::chooseResourceFileOfKindToInsert(std::u16string_
     if (auto type = VornickUTIForResourceFileKind(kind))
         allowedTypes.push_back(*type);
     delegate->chooseFileOfAllowedTypes(std::move(allowedTypes), initialFolderForChoosingResourceFile(*delegate, *document, kind),
-                                       window(), messageToUser, std::move(completion));
+                                       view.window(), messageToUser, std::move(completion));
 }
 
 void VornickContentEditingView::chooseImageToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
 {
-    chooseResourceFileOfKindToInsert(u"image", u"Please choose an image file.", std::move(completion));
+    Internals::chooseResourceFileOfKindToInsert(*this, u"image", u"Please choose an image file.", std::move(completion));
 }
 
 void VornickContentEditingView::chooseVideoToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
 {
-    chooseResourceFileOfKindToInsert(u"video", u"Please choose a movie file.", std::move(completion));
+    Internals::chooseResourceFileOfKindToInsert(*this, u"video", u"Please choose a movie file.", std::move(completion));
 }
 
 void VornickContentEditingView::chooseAudioFileToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
 {
-    chooseResourceFileOfKindToInsert(u"audio", u"Please choose an audio file.", std::move(completion));
+    Internals::chooseResourceFileOfKindToInsert(*this, u"audio", u"Please choose an audio file.", std::move(completion));
 }
 
 // The chooser may answer on a later turn, when the view may be gone: every
@@ -176,12 +177,14 @@ void chooseImageAndReplaceSelectionWithContainer(VornickContentEditingView& view
 
 void VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure(ActionSender*)
 {
-    chooseImageAndReplaceSelectionWithContainer(*this, &VornickContentEditingView::undoableReplaceRangeWithFigureElementReferencingImageURL);
+    chooseImageAndReplaceSelectionWithContainer(*this,
+                                                &VornickContentEditingView::undoableReplaceRangeWithFigureElementReferencingImageURL);
 }
 
 void VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture(ActionSender*)
 {
-    chooseImageAndReplaceSelectionWithContainer(*this, &VornickContentEditingView::undoableReplaceRangeWithPictureElementReferencingImageURL);
+    chooseImageAndReplaceSelectionWithContainer(*this,
+                                                &VornickContentEditingView::undoableReplaceRangeWithPictureElementReferencingImageURL);
 }
 
 void VornickContentEditingView::chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind)

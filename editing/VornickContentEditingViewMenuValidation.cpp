@@ -11,6 +11,7 @@
 #include "dom/VornickRangeExtensions.h"
 #include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
+#include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickSourceLoupe.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
@@ -305,18 +306,18 @@ bool VornickContentEditingView::canAddFragmentDescriptionFromSelection() const
     return !range->collapsed();
 }
 
-void VornickContentEditingView::installMenuCommandActionHandlers()
+void VornickContentEditingView::Internals::installMenuCommandActionHandlers(VornickContentEditingView& view)
 {
-    auto weak = weakSelf();
-    setActionHandler("popInsertionPointOutOfElement:", [weak](ActionSender* sender) {
+    auto weak = view.weakSelf();
+    view.setActionHandler("popInsertionPointOutOfElement:", [weak](ActionSender* sender) {
         if (auto self = weak.lock())
             self->popInsertionPointOutOfElement(sender);
     });
-    setActionHandler("popInsertionPointOutOfElementAndInsertSpace:", [weak](ActionSender* sender) {
+    view.setActionHandler("popInsertionPointOutOfElementAndInsertSpace:", [weak](ActionSender* sender) {
         if (auto self = weak.lock())
             self->popInsertionPointOutOfElementAndInsertSpace(sender);
     });
-    setActionHandler("insertExplicitNonBreakingSpace:", [weak](ActionSender*) {
+    view.setActionHandler("insertExplicitNonBreakingSpace:", [weak](ActionSender*) {
         if (auto self = weak.lock())
             self->insertExplicitNonBreakingSpace();
     });

@@ -342,67 +342,68 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
 
 // --- Clicks
 
-bool VornickContentEditingView::changeSelectionForLeftOrRightMouseDown(const Event& event)
+bool VornickContentEditingView::Internals::changeSelectionForLeftOrRightMouseDown(VornickContentEditingView& thisView, const Event& event)
 {
-    Point viewPoint = convertPointFromView(event.locationInWindow(), nullptr);
+    Point viewPoint = thisView.convertPointFromView(event.locationInWindow(), nullptr);
     bool left = event.type() == EventType::LeftMouseDown;
     if (left) {
-        m_internals->lastLeftMouseDownInView = viewPoint;
-        m_internals->leftClickSelectedSomething = false;
+        thisView.m_internals->lastLeftMouseDownInView = viewPoint;
+        thisView.m_internals->leftClickSelectedSomething = false;
     }
-    auto window = this->window();
+    auto window = thisView.window();
     if (window && !window->isKeyWindow() && window->canBecomeKeyWindow())
         return true;
 
     // The probe's synthetic click is stamped with this event's time.
-    auto previousEvent = m_internals->selectionChangingEventBeingHandled;
-    m_internals->selectionChangingEventBeingHandled = event;
+    auto previousEvent = thisView.m_internals->selectionChangingEventBeingHandled;
+    thisView.m_internals->selectionChangingEventBeingHandled = event;
     VornickHitPartKind kind = VornickHitPartKind::Content;
-    auto range = rangeForPoint(viewPoint, clickHitTestOptions, &kind);
-    m_internals->selectionChangingEventBeingHandled = previousEvent;
+    auto range = thisView.rangeForPoint(viewPoint, clickHitTestOptions, &kind);
+    thisView.m_internals->selectionChangingEventBeingHandled = previousEvent;
     // Nothing the view knows of: the web view's click (outside the
     // attachment points its proposal is refused and the mask shown).
     if (!range)
         return true;
-    if (hasAttachmentPoints() && !vornick_enclosingAttachmentPointElement(*range)) {
-        if (m_internals->overlayWindow)
-            m_internals->overlayWindow->showAttachmentPointsMask();
+    if (thisView.hasAttachmentPoints() && !vornick_enclosingAttachmentPointElement(*range)) {
+        if (thisView.m_internals->overlayWindow)
+            thisView.m_internals->overlayWindow->showAttachmentPointsMask();
         return false;
     }
 
     if (kind == VornickHitPartKind::Waypoint) {
-        setTargetRangeUndoably(range);
-        focus();
+        thisView.setTargetRangeUndoably(range);
+        thisView.focus();
         return false;
     }
     if (kind == VornickHitPartKind::SectionHandle)
-        return handleSectionHandleHit(event, range);
-    return handleContentHit(event, range, viewPoint);
+        return Internals::handleSectionHandleHit(thisView, event, range);
+    return Internals::handleContentHit(thisView, event, range, viewPoint);
 }
 
-bool VornickContentEditingView::handleSectionHandleHit(const Event& event, const std::shared_ptr<DOMRange>& range)
+bool VornickContentEditingView::Internals::handleSectionHandleHit(VornickContentEditingView& view, const Event& event,
+                                                                  const std::shared_ptr<DOMRange>& range)
 {
     bool left = event.type() == EventType::LeftMouseDown;
-    auto exact = m_internals->blockModeHelper->exactSelectionFromRange(*range, true);
+    auto exact = view.m_internals->blockModeHelper->exactSelectionFromRange(*range, true);
     auto element = exact ? exact->element() : nullptr;
     if (left && event.clickCount() >= 2 && element && vornick_brickElementCanBeCollapsed(*element)) {
-        if (!toggleCollapseOfBrickElement(element))
+        if (!view.toggleCollapseOfBrickElement(element))
             return true;
-        if (m_internals->overlayWindow)
-            m_internals->overlayWindow->overlayView()->setNeedsDisplay(true);
-        focus();
+        if (view.m_internals->overlayWindow)
+            view.m_internals->overlayWindow->overlayView()->setNeedsDisplay(true);
+        view.focus();
         return false;
     }
     auto result = range;
     if (event.hasModifier(ModifierFlag::Shift) && element) {
-        auto current = effectiveOperationRange();
+        auto current = view.effectiveOperationRange();
         if (!current || current->startContainer() != current->endContainer() || element->parentNode() != current->startContainer()) {
-            focus();
+            view.focus();
             return false;
         }
         unsigned index = element->index();
         if (index >= current->startOffset() && index < current->endOffset()) {
-            focus();
+            view.focus();
             return false;
         }
         auto outer = exact->outerRange();
@@ -412,29 +413,30 @@ bool VornickContentEditingView::handleSectionHandleHit(const Event& event, const
         else
             result->setEnd(outer->endContainer(), outer->endOffset());
     }
-    setTargetRangeUndoably(result);
+    view.setTargetRangeUndoably(result);
     if (left)
-        m_internals->leftClickSelectedSomething = true;
-    focus();
+        view.m_internals->leftClickSelectedSomething = true;
+    view.focus();
     return false;
 }
 
-bool VornickContentEditingView::handleContentHit(const Event& event, const std::shared_ptr<DOMRange>& range, Point)
+bool VornickContentEditingView::Internals::handleContentHit(VornickContentEditingView& view, const Event& event,
+                                                            const std::shared_ptr<DOMRange>& range, Point)
 {
     bool left = event.type() == EventType::LeftMouseDown;
     auto startNode = range->startContainer();
     auto attachmentElement = vornick_enclosingAttachmentPointElement(*range);
 
     // A triple click in block mode selects the paragraph-like element's contents.
-    if (left && event.clickCount() >= 3 && m_internals->blockModeHelper->operatingInBlockMode()) {
+    if (left && event.clickCount() >= 3 && view.m_internals->blockModeHelper->operatingInBlockMode()) {
         if (startNode->isTextNode() && startNode == range->endContainer() && attachmentElement) {
             for (auto element = startNode->parentElement(); element; element = element->parentElement()) {
-                if (m_internals->blockModeHelper->blockOrElement(element).blockStartComment())
+                if (view.m_internals->blockModeHelper->blockOrElement(element).blockStartComment())
                     break;
                 if (paragraphLikeKinds().count(asciiUppercase(element->tagName()))) {
                     auto contents = DOMRange::create(*element->document());
                     contents->selectNodeContents(element);
-                    setTargetRangeUndoably(contents);
+                    view.setTargetRangeUndoably(contents);
                     break;
                 }
             }
@@ -448,7 +450,7 @@ bool VornickContentEditingView::handleContentHit(const Event& event, const std::
         auto caret = range->cloneRange();
         vornick_pushRangeEndpointsDownToTextNodes(*caret);
         caret->collapse(false);
-        setTargetRangeUndoably(caret);
+        view.setTargetRangeUndoably(caret);
         return false;
     }
 
@@ -457,8 +459,8 @@ bool VornickContentEditingView::handleContentHit(const Event& event, const std::
         if (selected && selected->isElementNode()) {
             auto element = downcast<DOMElement>(selected);
             auto result = range;
-            if (!m_internals->sectionHandlesShown) {
-                auto block = m_internals->blockModeHelper->blockEnclosingNode(element, {}, true, false, attachmentElement.get());
+            if (!view.m_internals->sectionHandlesShown) {
+                auto block = view.m_internals->blockModeHelper->blockEnclosingNode(element, {}, true, false, attachmentElement.get());
                 if (block && block->outerRange()) {
                     result = block->outerRange();
                 } else {
@@ -467,26 +469,26 @@ bool VornickContentEditingView::handleContentHit(const Event& event, const std::
                         return true;
                 }
             }
-            setTargetRangeUndoably(result);
-            m_internals->leftClickSelectedSomething = true;
+            view.setTargetRangeUndoably(result);
+            view.m_internals->leftClickSelectedSomething = true;
             if (event.clickCount() >= 2)
-                vornick_editElementAttributes(nullptr);
+                view.vornick_editElementAttributes(nullptr);
             else
-                cancelPendingEditsAndCloseAttributeEditor();
+                view.cancelPendingEditsAndCloseAttributeEditor();
             return false;
         }
-        beginInterceptingSelectionChangingEvent(event);
+        view.beginInterceptingSelectionChangingEvent(event);
         return true;
     }
 
     // A right click inside the selection keeps it for the context menu.
-    auto current = effectiveOperationRange();
+    auto current = view.effectiveOperationRange();
     if (current && !current->collapsed() && vornick_isContainedByRange(*range, *current)) {
-        focus();
+        view.focus();
         return false;
     }
-    setTargetRangeUndoably(range);
-    focus();
+    view.setTargetRangeUndoably(range);
+    view.focus();
     return false;
 }
 
@@ -494,7 +496,7 @@ bool VornickContentEditingView::handleLeftMouseDownInEmbeddedWebView(const Event
 {
     if (m_internals->elementEditorUIController && m_internals->elementEditorUIController->popover() && m_internals->elementEditorUIController->popover()->isShown())
         m_internals->elementEditorUIController->closePopover();
-    return changeSelectionForLeftOrRightMouseDown(event);
+    return Internals::changeSelectionForLeftOrRightMouseDown(*this, event);
 }
 
 void VornickContentEditingView::handleLeftMouseUpInEmbeddedWebView(const Event&)
@@ -510,7 +512,7 @@ bool VornickContentEditingView::handleRightMouseDownInEmbeddedWebView(const Even
 
 bool VornickContentEditingView::handleContextClickInEmbeddedWebView(const Event& event)
 {
-    changeSelectionForLeftOrRightMouseDown(event);
+    Internals::changeSelectionForLeftOrRightMouseDown(*this, event);
     if (auto menu = menuForEvent(event))
         Menu::popUpContextMenu(menu, event, *this);
     return false;
@@ -519,7 +521,7 @@ bool VornickContentEditingView::handleContextClickInEmbeddedWebView(const Event&
 void VornickContentEditingView::handleFlagsChanged(const Event& event)
 {
     m_internals->lastKnownModifierFlags = event.modifierFlags();
-    updateContentEditingCursor();
+    Internals::updateContentEditingCursor(*this);
 }
 
 // --- Dragging the selection
@@ -628,32 +630,32 @@ void VornickContentEditingView::concludeDragOfOwnContent(DragOperation operation
 
 // --- The cursor
 
-void VornickContentEditingView::vornick_setCursor(const Cursor& cursor)
+void VornickContentEditingView::Internals::vornick_setCursor(VornickContentEditingView&, const Cursor& cursor)
 {
     cursor.setAsClaimant();
 }
 
-void VornickContentEditingView::updateContentEditingCursor()
+void VornickContentEditingView::Internals::updateContentEditingCursor(VornickContentEditingView& view)
 {
-    auto window = this->window();
-    if (!window || !m_internals->webView)
+    auto window = view.window();
+    if (!window || !view.m_internals->webView)
         return;
-    Point inWebView = m_internals->webView->convertPointFromView(window->mouseLocationOutsideOfEventStream(), nullptr);
-    if (!m_internals->webView->bounds().containsPoint(inWebView))
+    Point inWebView = view.m_internals->webView->convertPointFromView(window->mouseLocationOutsideOfEventStream(), nullptr);
+    if (!view.m_internals->webView->bounds().containsPoint(inWebView))
         return;
-    auto hit = m_internals->webView->elementAtPoint(inWebView);
+    auto hit = view.m_internals->webView->elementAtPoint(inWebView);
     if (hit && hit->domNode) {
-        bool command = (m_internals->lastKnownModifierFlags & ModifierFlag::Command) != 0;
-        if (hit->linkURL && (command || !isEditable())) {
-            vornick_setCursor(Cursor::pointingHandCursor());
+        bool command = (view.m_internals->lastKnownModifierFlags & ModifierFlag::Command) != 0;
+        if (hit->linkURL && (command || !view.isEditable())) {
+            Internals::vornick_setCursor(view, Cursor::pointingHandCursor());
             return;
         }
         if (hit->domNode->isTextNode()) {
-            vornick_setCursor(Cursor::IBeamCursor());
+            Internals::vornick_setCursor(view, Cursor::IBeamCursor());
             return;
         }
     }
-    vornick_setCursor(Cursor::arrowCursor());
+    Internals::vornick_setCursor(view, Cursor::arrowCursor());
 }
 
 void VornickContentEditingView::mouseMoved(const Event& event)
@@ -661,7 +663,7 @@ void VornickContentEditingView::mouseMoved(const Event& event)
     if (event.timestamp() == m_internals->lastMouseMovedTimestamp)
         return;
     m_internals->lastKnownModifierFlags = event.modifierFlags();
-    updateContentEditingCursor();
+    Internals::updateContentEditingCursor(*this);
     if (m_internals->sourceLoupe && m_internals->sourceLoupe->isShown() && window() && window()->isMainWindow()) {
         if (auto loupeView = m_internals->sourceLoupe->view())
             loupeView->mouseMoved(event);
@@ -673,7 +675,8 @@ void VornickContentEditingView::updateTrackingAreas()
 {
     if (m_internals->trackingArea)
         removeTrackingArea(m_internals->trackingArea.get());
-    m_internals->trackingArea = std::make_shared<TrackingArea>(visibleRect(), TrackingAreaOption::MouseMoved | TrackingAreaOption::ActiveInActiveApp,
+    m_internals->trackingArea = std::make_shared<TrackingArea>(visibleRect(),
+                                                                           TrackingAreaOption::MouseMoved | TrackingAreaOption::ActiveInActiveApp,
                                                     shared_from_this());
     addTrackingArea(m_internals->trackingArea);
 }

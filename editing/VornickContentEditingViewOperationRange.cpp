@@ -127,10 +127,10 @@ std::shared_ptr<DOMRange> VornickContentEditingView::effectiveOperationRangeForW
     return raised;
 }
 
-std::optional<VornickFreezeDriedDOMRange> VornickContentEditingView::freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame() const
+std::optional<VornickFreezeDriedDOMRange> VornickContentEditingView::Internals::freezeDriedBodyRelativeEffectiveOperationRangeForMainFrame(const VornickContentEditingView& view)
 {
-    auto range = effectiveOperationRange();
-    auto document = mainFrameDocument();
+    auto range = view.effectiveOperationRange();
+    auto document = view.mainFrameDocument();
     if (!range || !document || vornick_ownerDocument(*range) != document)
         return std::nullopt;
     auto body = document->body();
@@ -142,30 +142,33 @@ std::optional<VornickFreezeDriedDOMRange> VornickContentEditingView::freezeDried
 void VornickContentEditingView::setTargetRange(const std::shared_ptr<DOMRange>& range)
 {
     m_internals->settingTargetRange = true;
-    bool same = (!range && !m_internals->targetRange) || (range && m_internals->targetRange && vornick_isSameAsRange(*range, *m_internals->targetRange));
+    bool same = (!range && !m_internals->targetRange) || (range && m_internals->targetRange && vornick_isSameAsRange(*range,
+            *m_internals->targetRange));
     if (!same) {
         if (m_internals->targetRange)
             m_internals->targetRange->detach();
         m_internals->targetRange = range ? range->cloneRange() : nullptr;
-        clearToggledInlineStyleElementsForCaretMove();
+        Internals::clearToggledInlineStyleElementsForCaretMove(*this);
     }
     updateWebViewSelectedDOMRangeForTargetRange();
     postVornickContentEditingViewDidChangeEffectiveOperationRange();
     m_internals->settingTargetRange = false;
 }
 
-void VornickContentEditingView::setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(const std::shared_ptr<DOMRange>& range)
+void VornickContentEditingView::Internals::setTargetRangeWithoutUpdatingWebViewSelectedDOMRange(VornickContentEditingView& view,
+                                                                                                const std::shared_ptr<DOMRange>& range)
 {
-    m_internals->settingTargetRange = true;
-    bool same = (!range && !m_internals->targetRange) || (range && m_internals->targetRange && vornick_isSameAsRange(*range, *m_internals->targetRange));
+    view.m_internals->settingTargetRange = true;
+    bool same = (!range && !view.m_internals->targetRange) || (range && view.m_internals->targetRange && vornick_isSameAsRange(*range,
+            *view.m_internals->targetRange));
     if (!same) {
-        if (m_internals->targetRange)
-            m_internals->targetRange->detach();
-        m_internals->targetRange = range ? range->cloneRange() : nullptr;
-        clearToggledInlineStyleElementsForCaretMove();
+        if (view.m_internals->targetRange)
+            view.m_internals->targetRange->detach();
+        view.m_internals->targetRange = range ? range->cloneRange() : nullptr;
+        Internals::clearToggledInlineStyleElementsForCaretMove(view);
     }
-    postVornickContentEditingViewDidChangeEffectiveOperationRange();
-    m_internals->settingTargetRange = false;
+    view.postVornickContentEditingViewDidChangeEffectiveOperationRange();
+    view.m_internals->settingTargetRange = false;
 }
 
 void VornickContentEditingView::updateWebViewSelectedDOMRangeForTargetRange()
@@ -181,15 +184,16 @@ void VornickContentEditingView::updateWebViewSelectedDOMRangeForTargetRange()
     m_internals->settingTargetRange = wasSetting;
 }
 
-void VornickContentEditingView::updateSelectionIndicator()
+void VornickContentEditingView::Internals::updateSelectionIndicator(VornickContentEditingView& view)
 {
-    if (m_internals->webView)
-        m_internals->webView->setNeedsDisplay(true);
+    if (view.m_internals->webView)
+        view.m_internals->webView->setNeedsDisplay(true);
 }
 
 void VornickContentEditingView::setDropTargetRange(const std::shared_ptr<DOMRange>& range, VornickHitPartKind kind, Point viewPoint)
 {
-    bool same = (!range && !m_internals->dropTargetRange) || (range && m_internals->dropTargetRange && vornick_isSameAsRange(*range, *m_internals->dropTargetRange));
+    bool same = (!range && !m_internals->dropTargetRange) || (range && m_internals->dropTargetRange && vornick_isSameAsRange(*range,
+            *m_internals->dropTargetRange));
     if (same)
         return;
     if (m_internals->dropTargetRange)
@@ -213,12 +217,13 @@ void VornickContentEditingView::setDropTargetRange(const std::shared_ptr<DOMRang
     }
     if (m_internals->overlayWindow)
         m_internals->overlayWindow->setDropTargetRange(m_internals->dropTargetRange);
-    updateSelectionIndicator();
+    Internals::updateSelectionIndicator(*this);
 }
 
 // --- Selecting
 
-std::shared_ptr<DOMRange> VornickContentEditingView::collapsedRangePushedIntoText(const DOMRange& range, bool toStart) const
+std::shared_ptr<DOMRange> VornickContentEditingView::Internals::collapsedRangePushedIntoText(const VornickContentEditingView&,
+                                                                                             const DOMRange& range, bool toStart)
 {
     auto copy = range.cloneRange();
     copy->collapse(toStart);
@@ -254,7 +259,7 @@ void VornickContentEditingView::selectNone()
     auto range = effectiveOperationRange();
     if (!range || range->collapsed())
         return;
-    auto caret = collapsedRangePushedIntoText(*range, true);
+    auto caret = Internals::collapsedRangePushedIntoText(*this, *range, true);
     setTargetRange(caret);
     scrollRangeToVisible(m_internals->targetRange);
 }
@@ -269,7 +274,7 @@ void VornickContentEditingView::growSelectionToEnclosingNode()
     auto grown = range->cloneRange();
     if (limit && vornick_expandOneLevelButNotBeyond(*grown, limit.get()) && vornick_isContainedByElement(*grown, *limit)) {
         if (auto node = vornick_exactlySelectedNode(*grown); node && node->nodeType() == DOMNode::ELEMENT_NODE)
-            showExitIndicationForElement(downcast<DOMElement>(*node));
+            Internals::showExitIndicationForElement(*this, downcast<DOMElement>(*node));
         setTargetRange(grown);
         scrollRangeToVisible(m_internals->targetRange);
         return;
@@ -277,9 +282,9 @@ void VornickContentEditingView::growSelectionToEnclosingNode()
     selectAll();
 }
 
-void VornickContentEditingView::showNavigationMessage(const std::u16string& message)
+void VornickContentEditingView::Internals::showNavigationMessage(VornickContentEditingView& view, const std::u16string& message)
 {
-    VornickBezel::sharedContentEditingViewBezel()->showMessage(message, *this);
+    VornickBezel::sharedContentEditingViewBezel()->showMessage(message, view);
 }
 
 void VornickContentEditingView::selectNextSiblingNode()
@@ -295,7 +300,7 @@ void VornickContentEditingView::selectNextSiblingNode()
         if (auto parent = node.nodeType() == DOMNode::ELEMENT_NODE ? downcast<DOMElement>(
                               std::const_pointer_cast<DOMNode>(node.shared_from_this()))
                                                                    : parentElementOf(node))
-            showNavigationMessage(toUTF16(fmt::format("At end of <{}>", toUTF8(lowerTagName(*parent)))));
+            Internals::showNavigationMessage(*this, toUTF16(fmt::format("At end of <{}>", toUTF8(lowerTagName(*parent)))));
     };
     if (position.node->nodeType() == DOMNode::ELEMENT_NODE) {
         VornickPushPositionInElementForwardWithOptions(position, skipWhitespaceAndComments);
@@ -330,7 +335,7 @@ void VornickContentEditingView::selectPreviousSiblingNode()
     if (!position.node)
         return;
     auto atStart = [this](const DOMElement& element) {
-        showNavigationMessage(toUTF16(fmt::format("At start of <{}>", toUTF8(lowerTagName(element)))));
+        Internals::showNavigationMessage(*this, toUTF16(fmt::format("At start of <{}>", toUTF8(lowerTagName(element)))));
     };
     if (position.node->nodeType() == DOMNode::ELEMENT_NODE) {
         VornickPullPositionInElementBackwardWithOptions(position, skipWhitespaceAndComments);
@@ -366,19 +371,19 @@ void VornickContentEditingView::selectFirstChildNode()
         return;
     auto element = selection->element();
     if (!element->firstChild()) {
-        showNavigationMessage(u"No child nodes");
+        Internals::showNavigationMessage(*this, u"No child nodes");
         return;
     }
     auto position = VornickMakeDOMPosition(element, 0);
     VornickPushPositionInElementForwardWithOptions(position, skipWhitespaceAndComments);
     auto child = position.node == element ? VornickNodeAfterPositionInElementOrFragment(position) : nullptr;
     if (!child) {
-        showNavigationMessage(u"No child nodes (except whitespace)");
+        Internals::showNavigationMessage(*this, u"No child nodes (except whitespace)");
         return;
     }
     setTargetRange(vornick_outerRange(*child));
     scrollRangeToVisible(m_internals->targetRange);
-    showEnterIndicationForElement(*element);
+    Internals::showEnterIndicationForElement(*this, *element);
 }
 
 // --- Entering and leaving elements
@@ -405,9 +410,9 @@ bool VornickContentEditingView::enterNode(const std::shared_ptr<DOMNode>& node, 
     }
     // A text node's indication names the element it is in.
     if (node->nodeType() == DOMNode::ELEMENT_NODE)
-        showEnterIndicationForElement(downcast<DOMElement>(*node));
+        Internals::showEnterIndicationForElement(*this, downcast<DOMElement>(*node));
     else if (auto parent = parentElementOf(*node))
-        showEnterIndicationForElement(*parent);
+        Internals::showEnterIndicationForElement(*this, *parent);
     setTargetRange(caret);
     return true;
 }
@@ -467,11 +472,11 @@ void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, i
     }
     if (!m_internals->sectionHandlesShown && !VornickPositionIsInATextNode(vornick_startPosition(*caret)))
         return;
-    showExitIndicationForElement(element);
+    Internals::showExitIndicationForElement(*this, element);
     setTargetRange(caret);
 }
 
-void VornickContentEditingView::showEnterIndicationForElement(const DOMElement& element)
+void VornickContentEditingView::Internals::showEnterIndicationForElement(VornickContentEditingView& view, const DOMElement& element)
 {
     if (UserDefaults::standard().boolForKey(u"PlayEnterAndExitElementSounds")) {
         if (auto sound = Sound::soundNamed(u"EnterElement"))
@@ -479,10 +484,10 @@ void VornickContentEditingView::showEnterIndicationForElement(const DOMElement& 
     }
     auto tag = vornick_openTagHTML(element, VornickTagHTMLLowercase | VornickTagHTMLDoubleQuotes | VornickTagHTMLOmitVornickClasses
                                                | VornickTagHTMLOnlyClassAndId);
-    showNavigationMessage(u"Enter " + tag);
+    Internals::showNavigationMessage(view, u"Enter " + tag);
 }
 
-void VornickContentEditingView::showExitIndicationForElement(const DOMElement& element)
+void VornickContentEditingView::Internals::showExitIndicationForElement(VornickContentEditingView& view, const DOMElement& element)
 {
     if (UserDefaults::standard().boolForKey(u"PlayEnterAndExitElementSounds")) {
         if (auto sound = Sound::soundNamed(u"ExitElement"))
@@ -490,7 +495,7 @@ void VornickContentEditingView::showExitIndicationForElement(const DOMElement& e
     }
     auto tag = vornick_openTagHTML(element, VornickTagHTMLLowercase | VornickTagHTMLDoubleQuotes | VornickTagHTMLOmitVornickClasses
                                                | VornickTagHTMLOnlyClassAndId);
-    showNavigationMessage(u"Exit " + tag);
+    Internals::showNavigationMessage(view, u"Exit " + tag);
 }
 
 // --- Scrolling
@@ -521,8 +526,8 @@ void VornickContentEditingView::embeddedWebViewScrolled()
         m_internals->elementEditorUIController->repositionToTrackTargetElement();
     if (m_internals->overlayWindow && m_internals->webView)
         m_internals->overlayWindow->trackScrollOfEmbeddedWebView(*m_internals->webView);
-    updateContentEditingCursor();
-    updateSelectionIndicator();
+    Internals::updateContentEditingCursor(*this);
+    Internals::updateSelectionIndicator(*this);
     if (m_internals->sourceLoupe && m_internals->sourceLoupe->activeContentEditingView() == this && m_internals->sourceLoupe->isShown())
         m_internals->sourceLoupe->updateForScroll(*this);
 }

@@ -24,17 +24,6 @@ namespace brevanton {
 
 namespace {
 
-// Ancestors of an insertion point in which typed text never gets a paragraph.
-const std::set<std::u16string, std::less<>>& noWrapAncestorNames()
-{
-    static const std::set<std::u16string, std::less<>> names {
-        u"address", u"caption", u"col", u"colgroup", u"dd", u"dl", u"dt", u"fieldset", u"figcaption", u"figure", u"form", u"h1",
-        u"h2", u"h3", u"h4", u"h5", u"h6", u"hgroup", u"label", u"legend", u"li", u"menu", u"nav", u"ol", u"p", u"pre",
-        u"table", u"tbody", u"td", u"textarea", u"tfoot", u"th", u"thead", u"title", u"tr", u"ul",
-    };
-    return names;
-}
-
 // Containers that hold text themselves: content inserted in them needs no paragraph.
 const std::set<std::u16string, std::less<>>& textHoldingContainerNames()
 {
@@ -52,38 +41,12 @@ bool nameIsIn(const DOMElement& element, const std::set<std::u16string, std::les
     return names.count(asciiLowercase(element.tagName())) != 0;
 }
 
-bool isParagraph(const DOMNode& node)
-{
-    return node.isElementNode() && equalsIgnoringASCIICase(downcast<DOMElement>(node).tagName(), u"P");
-}
-
 } // namespace
 
 // --- Where typed text needs a paragraph
 
-std::shared_ptr<DOMRange> VornickContentEditingView::siblingNodeRangeToAutoWrapInParagraphSurroundingInsertionPoint(
-    const VornickDOMPosition& position) const
-{
-    if (!position.node || isParagraph(*position.node))
-        return nullptr;
-    if (vornick_nearestAncestorElementPassingTest(*position.node, [](const DOMElement& element) { return isParagraph(element); }))
-        return nullptr;
-    if (vornick_nearestAncestorElementPassingTest(*position.node,
-                                                  [](const DOMElement& element) { return nameIsIn(element, noWrapAncestorNames()); }))
-        return nullptr;
-    auto range = VornickDOMRangeCollapsedAtPosition(position);
-    if (!range)
-        return nullptr;
-    auto limit = vornick_enclosingAttachmentPointElement(*range);
-    auto block = m_internals->blockModeHelper ? m_internals->blockModeHelper->blockEnclosingPosition(position, {}, false, limit.get()) : std::nullopt;
-    if (!block)
-        vornick_expandToEncompassAdjacentContentThatCanBeWrappedInElementKind(*range, u"p");
-    else
-        vornick_expandToEncompassAdjacentTextNodes(*range);
-    return range;
-}
-
-bool VornickContentEditingView::vornick_shouldAddParagraphWrapperForInsertionInRange(const DOMRange& range) const
+bool VornickContentEditingView::Internals::vornick_shouldAddParagraphWrapperForInsertionInRange(const VornickContentEditingView&,
+                                                                                                const DOMRange& range)
 {
     auto container = range.commonAncestorContainer();
     if (!container)
@@ -94,52 +57,6 @@ bool VornickContentEditingView::vornick_shouldAddParagraphWrapperForInsertionInR
         *container, [](const DOMElement& element) { return nameIsIn(element, textHoldingContainerNames()); });
 }
 
-// Wraps the run of sibling nodes around a text insertion point in a
-// paragraph (a paragraph block in block mode) and answers the insertion
-// point in it; the insertion point itself when nothing is wrapped.
-std::shared_ptr<DOMRange> VornickContentEditingView::autoWrapInsertionPointInParagraph(const std::shared_ptr<DOMRange>& insertionPoint,
-                                                                                      bool& registeredTargetRangeUndo)
-{
-    auto siblings = siblingNodeRangeToAutoWrapInParagraphSurroundingInsertionPoint(vornick_startPosition(*insertionPoint));
-    if (!siblings || siblings->collapsed() || siblings->startContainer() != siblings->endContainer())
-        return insertionPoint;
-    auto document = vornick_ownerDocument(*siblings);
-    if (!document || !m_internals->blockModeHelper)
-        return insertionPoint;
-
-    // Where the insertion point stands, relative to the wrapped run.
-    auto container = siblings->startContainer();
-    auto startPath = VornickRelativeDOMPath::pathToPosition(vornick_startPosition(*insertionPoint), container.get(), false);
-    auto endPath = VornickRelativeDOMPath::pathToPosition(vornick_endPosition(*insertionPoint), container.get(), false);
-    if (!startPath || !endPath)
-        return insertionPoint;
-    startPath->adjustOffsetAtIndex(0, -static_cast<int32_t>(siblings->startOffset()));
-    endPath->adjustOffsetAtIndex(0, -static_cast<int32_t>(siblings->startOffset()));
-
-    if (!registeredTargetRangeUndo) {
-        registerTargetRangeUndo();
-        registeredTargetRangeUndo = true;
-    }
-    // The run moves into the new paragraph (a paragraph block in block mode).
-    auto contents = siblings->cloneContents();
-    std::shared_ptr<DOMElement> paragraph;
-    auto fragment = m_internals->blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
-                                                                                 !m_internals->blockModeHelper->operatingInBlockMode(), &paragraph);
-    if (!fragment || !paragraph || !undoableReplaceRangeWithFragment(true, siblings, fragment, std::nullopt))
-        return insertionPoint;
-    if (!paragraph->isConnected())
-        return insertionPoint;
-    auto start = startPath->positionRelativeToNewAncestor(paragraph);
-    auto end = endPath->positionRelativeToNewAncestor(paragraph);
-    if (!start.node || !end.node)
-        return insertionPoint;
-    auto moved = document->createRange();
-    vornick_setStartPosition(*moved, start);
-    vornick_setEndPosition(*moved, end);
-    setTargetRange(moved);
-    return moved;
-}
-
 // --- After an insertion
 
 void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>& givenRange)
@@ -148,7 +65,7 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
         return;
     auto range = givenRange->cloneRange();
     m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
-    if (!vornick_shouldAddParagraphWrapperForInsertionInRange(*range) || range->startContainer() != range->endContainer())
+    if (!Internals::vornick_shouldAddParagraphWrapperForInsertionInRange(*this, *range) || range->startContainer() != range->endContainer())
         return;
     auto document = vornick_ownerDocument(*range);
     if (!document)
@@ -177,7 +94,8 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
     auto contents = toWrap->cloneContents();
     std::shared_ptr<DOMElement> paragraph;
     auto fragment = m_internals->blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
-                                                                                 !m_internals->blockModeHelper->operatingInBlockMode(), &paragraph);
+                                                                                 !m_internals->blockModeHelper->operatingInBlockMode(),
+                                                                                         &paragraph);
     if (!fragment || !undoableReplaceRangeWithFragment(true, toWrap, fragment, std::nullopt))
         return;
     if (!container->isTextNode() || !paragraph || !paragraph->isConnected())
@@ -193,9 +111,9 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
     setTargetRangeUndoably(selected);
 }
 
-void VornickContentEditingView::vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate()
+void VornickContentEditingView::Internals::vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate(VornickContentEditingView& view)
 {
-    autoWrapRangeEnvironsInParagraphIfAppropriate(effectiveOperationRange());
+    view.autoWrapRangeEnvironsInParagraphIfAppropriate(view.effectiveOperationRange());
 }
 
 // --- Plain insertion

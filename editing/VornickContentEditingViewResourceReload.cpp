@@ -174,14 +174,16 @@ std::u16string_view trimmedHTMLWhitespace(std::u16string_view text)
 
 // --- Watchers
 
-void VornickContentEditingView::addWatcherForResourceFile(const std::shared_ptr<VornickResourceLoadAttempt>& attempt, const URL& url)
+void VornickContentEditingView::Internals::addWatcherForResourceFile(VornickContentEditingView& view,
+                                                                     const std::shared_ptr<VornickResourceLoadAttempt>& attempt,
+                                                                     const URL& url)
 {
     if (!attempt || !url.isFileURL())
         return;
     auto key = vornick_normalizedUniqueKeyString(url);
-    if (m_internals->resourceFileWatchers.count(key))
+    if (view.m_internals->resourceFileWatchers.count(key))
         return;
-    std::weak_ptr<VornickContentEditingView> weak = weakSelf();
+    std::weak_ptr<VornickContentEditingView> weak = view.weakSelf();
     auto watcher = VornickWebResourceFileWatcher::create(
         attempt,
         [weak](VornickFileWatcher& changed) {
@@ -193,7 +195,7 @@ void VornickContentEditingView::addWatcherForResourceFile(const std::shared_ptr<
         },
         &OperationQueue::main());
     if (watcher)
-        m_internals->resourceFileWatchers.emplace(std::move(key), std::move(watcher));
+        view.m_internals->resourceFileWatchers.emplace(std::move(key), std::move(watcher));
 }
 
 std::shared_ptr<VornickWebResourceFileWatcher> VornickContentEditingView::watcherForResourceLoadAttempt(
@@ -240,7 +242,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
             return;
         if (styleSheetTextMayNameFile(*frame, *document, changedURL)) {
             for (const auto& sheet : webStyleSheets(*frame))
-                tickleReloadOfStyleSheet(sheet, changedURL);
+                Internals::tickleReloadOfStyleSheet(*this, sheet, changedURL);
         }
         auto base = frame->baseURL();
         ChangedFile changed(changedURL);
@@ -252,7 +254,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
                 continue;
             const auto& element = occurrence.element;
             if (equalsIgnoringASCIICase(element->tagName(), u"link")) {
-                tickleReloadOfStyleSheetReferencedByLinkElement(element);
+                Internals::tickleReloadOfStyleSheetReferencedByLinkElement(*this, element);
             } else if (equalsIgnoringASCIICase(element->tagName(), u"img")) {
                 // Out of the tree and back with its value restored in the
                 // same turn: nothing (a save, a regeneration) ever sees it
@@ -278,7 +280,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
             reload.frame->reloadSubresource(reload.url);
     }
     for (const auto& [element, resolvedURL] : sizedImages)
-        updateImgElementWidthAndHeightWhenLoaded(element, resolvedURL);
+        Internals::updateImgElementWidthAndHeightWhenLoaded(*this, element, resolvedURL);
 
     if (jiggled && selection && selectionDocument) {
         if (auto restored = selection->thawRangeRelativeToNewAncestor(selectionDocument))
@@ -286,38 +288,42 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
     }
 }
 
-void VornickContentEditingView::updateImgElementWidthAndHeightWhenLoaded(const std::shared_ptr<DOMElement>& element, const URL& resolvedURL)
+void VornickContentEditingView::Internals::updateImgElementWidthAndHeightWhenLoaded(VornickContentEditingView& view,
+                                                                                    const std::shared_ptr<DOMElement>& element,
+                                                                                    const URL& resolvedURL)
 {
     std::shared_ptr<VornickResourceLoadAttempt> attempt;
-    for (auto it = m_internals->resourcesBeingLoaded.rbegin(); it != m_internals->resourcesBeingLoaded.rend(); ++it) {
+    for (auto it = view.m_internals->resourcesBeingLoaded.rbegin(); it != view.m_internals->resourcesBeingLoaded.rend(); ++it) {
         if ((*it)->url().absoluteString() == resolvedURL.absoluteString()) {
             attempt = *it;
             break;
         }
     }
-    std::weak_ptr<VornickContentEditingView> weak = weakSelf();
+    std::weak_ptr<VornickContentEditingView> weak = view.weakSelf();
     std::weak_ptr<DOMElement> weakElement = element;
     auto update = [weak, weakElement, resolvedURL] {
         auto self = weak.lock();
         auto element = weakElement.lock();
         if (self && element && element->isConnected())
-            self->updateImgElementWidthAndHeight(element, resolvedURL);
+            Internals::updateImgElementWidthAndHeight(*self, element, resolvedURL);
     };
     if (attempt)
-        whenResourceFileLoadSucceedsOrFails(attempt, update);
+        Internals::whenResourceFileLoadSucceedsOrFails(view, attempt, update);
     else
         update();
 }
 
-void VornickContentEditingView::reloadSubresourceOfFrame(const std::shared_ptr<WebFrame>& frame, const URL& url)
+void VornickContentEditingView::Internals::reloadSubresourceOfFrame(VornickContentEditingView& view,
+                                                                    const std::shared_ptr<WebFrame>& frame, const URL& url)
 {
-    if (m_internals->collectedSubresourceReloads)
-        m_internals->collectedSubresourceReloads->push_back({ frame, url });
+    if (view.m_internals->collectedSubresourceReloads)
+        view.m_internals->collectedSubresourceReloads->push_back({ frame, url });
     else
         frame->reloadSubresource(url);
 }
 
-void VornickContentEditingView::whenResourceFileLoadSucceedsOrFails(const std::shared_ptr<VornickResourceLoadAttempt>& attempt,
+void VornickContentEditingView::Internals::whenResourceFileLoadSucceedsOrFails(VornickContentEditingView& view,
+                                                                               const std::shared_ptr<VornickResourceLoadAttempt>& attempt,
                                                                     std::function<void()> block)
 {
     if (!attempt || !block)
@@ -328,7 +334,7 @@ void VornickContentEditingView::whenResourceFileLoadSucceedsOrFails(const std::s
     }
     auto entry = std::make_shared<ResourceLoadEndWaiter>();
     entry->block = std::move(block);
-    std::weak_ptr<VornickContentEditingView> weak = weakSelf();
+    std::weak_ptr<VornickContentEditingView> weak = view.weakSelf();
     std::weak_ptr<ResourceLoadEndWaiter> weakEntry = entry;
     auto ended = [weak, weakEntry](const Notification&) {
         auto self = weak.lock();
@@ -343,12 +349,13 @@ void VornickContentEditingView::whenResourceFileLoadSucceedsOrFails(const std::s
     auto& center = NotificationCenter::defaultCenter();
     entry->succeeded = center.addObserver(VornickResourceLoadAttemptSucceededNotification, attempt.get(), nullptr, ended);
     entry->failed = center.addObserver(VornickResourceLoadAttemptFailedNotification, attempt.get(), nullptr, ended);
-    m_internals->resourceLoadEndWaiters.push_back(std::move(entry));
+    view.m_internals->resourceLoadEndWaiters.push_back(std::move(entry));
 }
 
 // --- Style sheets
 
-void VornickContentEditingView::tickleReloadOfStyleSheetReferencedByLinkElement(const std::shared_ptr<DOMElement>& link)
+void VornickContentEditingView::Internals::tickleReloadOfStyleSheetReferencedByLinkElement(VornickContentEditingView& view,
+                                                                                           const std::shared_ptr<DOMElement>& link)
 {
     if (!link)
         return;
@@ -357,22 +364,24 @@ void VornickContentEditingView::tickleReloadOfStyleSheetReferencedByLinkElement(
         return;
     link->setAttribute(u"href", u"");
     link->setAttribute(u"href", href);
-    if (auto frame = frameOfElement(mainFrame(), *link)) {
+    if (auto frame = frameOfElement(view.mainFrame(), *link)) {
         if (auto url = resolvedReference(*frame, href))
-            reloadSubresourceOfFrame(frame, *url);
+            Internals::reloadSubresourceOfFrame(view, frame, *url);
     }
 }
 
-void VornickContentEditingView::tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>& sheet)
+void VornickContentEditingView::Internals::tickleReloadOfStyleSheet(VornickContentEditingView& view,
+                                                                    const std::shared_ptr<DOMCSSStyleSheet>& sheet)
 {
     std::shared_ptr<DOMElement> owner;
     for (auto current = sheet; current && !owner; current = current->parentStyleSheet())
         owner = current->ownerNode();
     if (owner && equalsIgnoringASCIICase(owner->tagName(), u"link"))
-        tickleReloadOfStyleSheetReferencedByLinkElement(owner);
+        Internals::tickleReloadOfStyleSheetReferencedByLinkElement(view, owner);
 }
 
-void VornickContentEditingView::tickleReloadOfStyleSheet(const std::shared_ptr<DOMCSSStyleSheet>& sheet, const URL& changedURL)
+void VornickContentEditingView::Internals::tickleReloadOfStyleSheet(VornickContentEditingView& view,
+                                                                    const std::shared_ptr<DOMCSSStyleSheet>& sheet, const URL& changedURL)
 {
     if (!sheet)
         return;
@@ -383,15 +392,15 @@ void VornickContentEditingView::tickleReloadOfStyleSheet(const std::shared_ptr<D
             if (imported->href())
                 url = URL::create(*imported->href());
             if (pointsToChangedFile(url, changedURL)) {
-                tickleReloadOfStyleSheet(sheet);
+                Internals::tickleReloadOfStyleSheet(view, sheet);
                 stop = true;
                 return;
             }
-            tickleReloadOfStyleSheet(imported, changedURL);
+            Internals::tickleReloadOfStyleSheet(view, imported, changedURL);
         } else if (rule->type() == DOMCSSRule::STYLE_RULE) {
             auto image = backgroundImageURLOfRule(*rule, sheet->href());
             if (pointsToChangedFile(image, changedURL))
-                tickleReloadOfStyleSheet(sheet);
+                Internals::tickleReloadOfStyleSheet(view, sheet);
         }
     });
 }
@@ -418,12 +427,14 @@ void VornickContentEditingView::setAttribute(const std::u16string& name, const s
         parent->appendChild(element);
 }
 
-void VornickContentEditingView::updateImgElementWidthAndHeight(const std::shared_ptr<DOMElement>& element, const URL& resolvedURL)
+void VornickContentEditingView::Internals::updateImgElementWidthAndHeight(VornickContentEditingView& view,
+                                                                          const std::shared_ptr<DOMElement>& element,
+                                                                          const URL& resolvedURL)
 {
     if (!element || !resolvedURL.isFileURL())
         return;
     std::optional<std::pair<long, long>> size;
-    auto frame = frameOfElement(mainFrame(), *element);
+    auto frame = frameOfElement(view.mainFrame(), *element);
     if (frame && frame->dataSource()) {
         if (auto resource = frame->dataSource()->subresourceForURL(resolvedURL); resource && !resource->data().empty()) {
             if (auto pixels = imagePixelSizeOfData(resource->data()))
@@ -448,7 +459,7 @@ void VornickContentEditingView::updateImgElementWidthAndHeight(const std::shared
     element->setAttribute(u"height", decimal(size->second / divisor));
     vornick_setImgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*element, false);
     // The size is part of the document now: its source and observers follow.
-    postVornickContentEditingViewDidChangeContentInWebFrame(frame ? frame : m_internals->focusedWebFrame, nullptr);
+    view.postVornickContentEditingViewDidChangeContentInWebFrame(frame ? frame : view.m_internals->focusedWebFrame, nullptr);
 }
 
 } // namespace brevanton

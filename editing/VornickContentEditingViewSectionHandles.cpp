@@ -37,11 +37,11 @@ void VornickContentEditingView::setSectionHandlesShown(bool shown)
             m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();
     };
     if (shown) {
-        applySectionHandlesToAllFrames(true);
+        Internals::applySectionHandlesToAllFrames(*this, true);
         updateIndicator();
     } else {
         updateIndicator();
-        applySectionHandlesToAllFrames(false);
+        Internals::applySectionHandlesToAllFrames(*this, false);
     }
     if (anchor)
         scrollRangeToVerticallyCentered(anchor);

@@ -233,7 +233,8 @@ FixupWindow fixupWindow(const std::u16string& data, TextRange range)
 
 } // namespace
 
-void VornickContentEditingView::scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>& editedRange)
+void VornickContentEditingView::Internals::scheduleTextFixupIfNeededForEditedRange(VornickContentEditingView& thisView,
+                                                                                   const std::shared_ptr<DOMRange>& editedRange)
 {
     if (!editedRange)
         return;
@@ -245,9 +246,10 @@ void VornickContentEditingView::scheduleTextFixupIfNeededForEditedRange(const st
     // substitutions the user has undone, stay as they are.
     auto edited = editedRange->cloneRange();
     auto window = fixupWindow(data, fixupRangeForEdit(data, *edited));
-    std::weak_ptr<VornickContentEditingView> weak = weakSelf();
+    std::weak_ptr<VornickContentEditingView> weak = thisView.weakSelf();
     SpellChecker::sharedSpellChecker().requestCheckingOfString(
-        std::move(window.text), window.range, fixupCheckingTypes, std::nullopt, 0, [weak, node, edited](std::vector<TextCheckingResult> results) {
+        std::move(window.text), window.range, fixupCheckingTypes, std::nullopt, 0, [weak, node,
+                  edited](std::vector<TextCheckingResult> results) {
             auto self = weak.lock();
             if (!self || results.empty()) {
                 edited->detach();

@@ -25,9 +25,9 @@ bool addTablePartOrPreflight(VornickContentEditingView& view, VornickUndoableTab
 
 } // namespace
 
-bool VornickContentEditingView::addTableCaptionOrPreflight(bool preflight)
+bool VornickContentEditingView::Internals::addTableCaptionOrPreflight(VornickContentEditingView& view, bool preflight)
 {
-    return addTablePartOrPreflight(*this, VornickUndoableTablePartAddition::Part::Caption, preflight);
+    return addTablePartOrPreflight(view, VornickUndoableTablePartAddition::Part::Caption, preflight);
 }
 
 bool VornickContentEditingView::addTableHeaderOrPreflight(bool preflight)
@@ -35,9 +35,9 @@ bool VornickContentEditingView::addTableHeaderOrPreflight(bool preflight)
     return addTablePartOrPreflight(*this, VornickUndoableTablePartAddition::Part::Header, preflight);
 }
 
-bool VornickContentEditingView::addTableFooterOrPreflight(bool preflight)
+bool VornickContentEditingView::Internals::addTableFooterOrPreflight(VornickContentEditingView& view, bool preflight)
 {
-    return addTablePartOrPreflight(*this, VornickUndoableTablePartAddition::Part::Footer, preflight);
+    return addTablePartOrPreflight(view, VornickUndoableTablePartAddition::Part::Footer, preflight);
 }
 
 bool VornickContentEditingView::canAddTableCaption() const
@@ -48,22 +48,24 @@ bool VornickContentEditingView::canAddTableCaption() const
 
 bool VornickContentEditingView::canAddTableHeader() const
 {
-    return isEditable() && VornickUndoableTablePartAddition::canApply(effectiveOperationRange(), VornickUndoableTablePartAddition::Part::Header);
+    return isEditable() && VornickUndoableTablePartAddition::canApply(effectiveOperationRange(),
+                      VornickUndoableTablePartAddition::Part::Header);
 }
 
 bool VornickContentEditingView::canAddTableFooter() const
 {
-    return isEditable() && VornickUndoableTablePartAddition::canApply(effectiveOperationRange(), VornickUndoableTablePartAddition::Part::Footer);
+    return isEditable() && VornickUndoableTablePartAddition::canApply(effectiveOperationRange(),
+                      VornickUndoableTablePartAddition::Part::Footer);
 }
 
-bool VornickContentEditingView::canInsertColumnRelativeToInferredTableColumn() const
+bool VornickContentEditingView::Internals::canInsertColumnRelativeToInferredTableColumn(const VornickContentEditingView& view)
 {
-    return VornickUndoableTableColumnInsertion::canApply(effectiveOperationRange());
+    return VornickUndoableTableColumnInsertion::canApply(view.effectiveOperationRange());
 }
 
-bool VornickContentEditingView::insertColumnRelativeToInferredTableColumn(int direction)
+bool VornickContentEditingView::Internals::insertColumnRelativeToInferredTableColumn(VornickContentEditingView& view, int direction)
 {
-    return VornickUndoableTableColumnInsertion(editingContext(), true, direction).apply();
+    return VornickUndoableTableColumnInsertion(view.editingContext(), true, direction).apply();
 }
 
 bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
@@ -78,9 +80,9 @@ bool VornickContentEditingView::canDeleteTableColumns() const
     return isEditable() && VornickUndoableTableColumnDeletion::canApply(effectiveOperationRange());
 }
 
-bool VornickContentEditingView::canInsertRowRelativeToInferredTableRow() const
+bool VornickContentEditingView::Internals::canInsertRowRelativeToInferredTableRow(const VornickContentEditingView& view)
 {
-    return VornickUndoableTableRowInsertion::canApply(effectiveOperationRange());
+    return VornickUndoableTableRowInsertion::canApply(view.effectiveOperationRange());
 }
 
 bool VornickContentEditingView::insertRowRelativeToInferredTableRow(int direction)
@@ -102,7 +104,7 @@ bool VornickContentEditingView::canDeleteTableRows() const
 void VornickContentEditingView::addTableCaption(ActionSender*)
 {
     if (canAddTableCaption())
-        addTableCaptionOrPreflight(false);
+        Internals::addTableCaptionOrPreflight(*this, false);
 }
 
 void VornickContentEditingView::addTableHeader(ActionSender*)
@@ -114,19 +116,19 @@ void VornickContentEditingView::addTableHeader(ActionSender*)
 void VornickContentEditingView::addTableFooter(ActionSender*)
 {
     if (canAddTableFooter())
-        addTableFooterOrPreflight(false);
+        Internals::addTableFooterOrPreflight(*this, false);
 }
 
 void VornickContentEditingView::insertColumnBeforeTableColumn(ActionSender*)
 {
     if (canInsertColumnBeforeTableColumn())
-        insertColumnRelativeToInferredTableColumn(-1);
+        Internals::insertColumnRelativeToInferredTableColumn(*this, -1);
 }
 
 void VornickContentEditingView::insertColumnAfterTableColumn(ActionSender*)
 {
     if (canInsertColumnAfterTableColumn())
-        insertColumnRelativeToInferredTableColumn(1);
+        Internals::insertColumnRelativeToInferredTableColumn(*this, 1);
 }
 
 void VornickContentEditingView::deleteTableColumns(ActionSender*)
@@ -149,35 +151,35 @@ void VornickContentEditingView::insertRowAfterTableRow(ActionSender*)
 
 bool VornickContentEditingView::canInsertColumnBeforeTableColumn() const
 {
-    return isEditable() && canInsertColumnRelativeToInferredTableColumn();
+    return isEditable() && Internals::canInsertColumnRelativeToInferredTableColumn(*this);
 }
 
 bool VornickContentEditingView::canInsertColumnAfterTableColumn() const
 {
-    return isEditable() && canInsertColumnRelativeToInferredTableColumn();
+    return isEditable() && Internals::canInsertColumnRelativeToInferredTableColumn(*this);
 }
 
 bool VornickContentEditingView::canInsertRowBeforeTableRow() const
 {
-    return isEditable() && canInsertRowRelativeToInferredTableRow();
+    return isEditable() && Internals::canInsertRowRelativeToInferredTableRow(*this);
 }
 
 bool VornickContentEditingView::canInsertRowAfterTableRow() const
 {
-    return isEditable() && canInsertRowRelativeToInferredTableRow();
+    return isEditable() && Internals::canInsertRowRelativeToInferredTableRow(*this);
 }
 
-void VornickContentEditingView::installTableCommandActionHandlers()
+void VornickContentEditingView::Internals::installTableCommandActionHandlers(VornickContentEditingView& view)
 {
-    installActionHandler("addTableCaption:", &VornickContentEditingView::addTableCaption);
-    installActionHandler("addTableHeader:", &VornickContentEditingView::addTableHeader);
-    installActionHandler("addTableFooter:", &VornickContentEditingView::addTableFooter);
-    installActionHandler("insertColumnBeforeTableColumn:", &VornickContentEditingView::insertColumnBeforeTableColumn);
-    installActionHandler("insertColumnAfterTableColumn:", &VornickContentEditingView::insertColumnAfterTableColumn);
-    installActionHandler("deleteTableColumns:", &VornickContentEditingView::deleteTableColumns);
-    installActionHandler("insertRowBeforeTableRow:", &VornickContentEditingView::insertRowBeforeTableRow);
-    installActionHandler("insertRowAfterTableRow:", &VornickContentEditingView::insertRowAfterTableRow);
-    installActionHandler("deleteTableRows:", &VornickContentEditingView::deleteTableRows);
+    view.installActionHandler("addTableCaption:", &VornickContentEditingView::addTableCaption);
+    view.installActionHandler("addTableHeader:", &VornickContentEditingView::addTableHeader);
+    view.installActionHandler("addTableFooter:", &VornickContentEditingView::addTableFooter);
+    view.installActionHandler("insertColumnBeforeTableColumn:", &VornickContentEditingView::insertColumnBeforeTableColumn);
+    view.installActionHandler("insertColumnAfterTableColumn:", &VornickContentEditingView::insertColumnAfterTableColumn);
+    view.installActionHandler("deleteTableColumns:", &VornickContentEditingView::deleteTableColumns);
+    view.installActionHandler("insertRowBeforeTableRow:", &VornickContentEditingView::insertRowBeforeTableRow);
+    view.installActionHandler("insertRowAfterTableRow:", &VornickContentEditingView::insertRowAfterTableRow);
+    view.installActionHandler("deleteTableRows:", &VornickContentEditingView::deleteTableRows);
 }
 
 } // namespace brevanton

@@ -39,16 +39,16 @@ void VornickContentEditingView::registerUndo(std::function<void(VornickContentEd
     });
 }
 
-void VornickContentEditingView::removeUndoActionsFromEveryUndoManager()
+void VornickContentEditingView::Internals::removeUndoActionsFromEveryUndoManager(VornickContentEditingView& view)
 {
-    auto managers = std::move(m_internals->undoManagersRegisteredWith);
-    m_internals->undoManagersRegisteredWith.clear();
+    auto managers = std::move(view.m_internals->undoManagersRegisteredWith);
+    view.m_internals->undoManagersRegisteredWith.clear();
     for (const auto& [undo, lifetime] : managers) {
         if (auto alive = lifetime.lock())
-            undo->removeAllActionsWithTarget(this);
+            undo->removeAllActionsWithTarget(&view);
     }
-    if (auto undo = m_internals->ownUndoManager.get())
-        undo->removeAllActionsWithTarget(this);
+    if (auto undo = view.m_internals->ownUndoManager.get())
+        undo->removeAllActionsWithTarget(&view);
 }
 
 // --- Selection inverses

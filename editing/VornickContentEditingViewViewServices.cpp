@@ -36,7 +36,7 @@ double VornickContentEditingView::textSizeMultiplier() const
 void VornickContentEditingView::setTextSizeMultiplier(double multiplier)
 {
     m_internals->webView->setTextSizeMultiplier(multiplier);
-    updateAfterTextZoom();
+    Internals::updateAfterTextZoom(*this);
 }
 
 bool VornickContentEditingView::canMakeTextLarger() const
@@ -57,26 +57,26 @@ bool VornickContentEditingView::canMakeTextStandardSize() const
 void VornickContentEditingView::makeTextLarger(ActionSender*)
 {
     m_internals->webView->makeTextLarger();
-    updateAfterTextZoom();
+    Internals::updateAfterTextZoom(*this);
 }
 
 void VornickContentEditingView::makeTextSmaller(ActionSender*)
 {
     m_internals->webView->makeTextSmaller();
-    updateAfterTextZoom();
+    Internals::updateAfterTextZoom(*this);
 }
 
 void VornickContentEditingView::makeTextStandardSize(ActionSender*)
 {
     m_internals->webView->makeTextStandardSize();
-    updateAfterTextZoom();
+    Internals::updateAfterTextZoom(*this);
 }
 
-void VornickContentEditingView::updateAfterTextZoom()
+void VornickContentEditingView::Internals::updateAfterTextZoom(VornickContentEditingView& thisView)
 {
     // The page reflows; the user's place stays in the middle of the view.
-    if (auto range = effectiveOperationRange())
-        scrollRangeToVerticallyCentered(range);
+    if (auto range = thisView.effectiveOperationRange())
+        thisView.scrollRangeToVerticallyCentered(range);
 }
 
 // --- JavaScript and printing

@@ -80,10 +80,10 @@ bool handleRelatedUIShortcut(VornickContentEditingView& view, const Event& event
 
 // --- Entering and leaving a window
 
-void VornickContentEditingView::createOverlayWindow()
+void VornickContentEditingView::Internals::createOverlayWindow(VornickContentEditingView& view)
 {
-    auto self = std::static_pointer_cast<VornickContentEditingView>(shared_from_this());
-    m_internals->overlayWindow = VornickContentOverlayWindow::createWithContentEditingView(self);
+    auto self = std::static_pointer_cast<VornickContentEditingView>(view.shared_from_this());
+    view.m_internals->overlayWindow = VornickContentOverlayWindow::createWithContentEditingView(self);
 }
 
 const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& VornickContentEditingView::domTreeVisualizerWindowController()
@@ -179,7 +179,7 @@ void VornickContentEditingView::viewDidMoveToWindow()
     auto weak = weakSelf();
     vornickWindow->vornick_afterOrderInAnimationDo([weak] {
         if (auto self = weak.lock(); self && self->window() && !self->m_internals->overlayWindow)
-            self->createOverlayWindow();
+            Internals::createOverlayWindow(*self);
     });
 }
 
@@ -207,8 +207,8 @@ void VornickContentEditingView::vornick_windowWillChangeFirstResponder(const Not
     auto newResponder = responderUnderKey(notification, VornickNewFirstResponderUserInfoKey);
     if (window->isKeyWindow())
         m_internals->windowIsBecomingKey = true;
-    bool wasInWebView = responderIsEmbeddedWebViewOrADescendant(oldResponder.get());
-    bool willBeInWebView = responderIsEmbeddedWebViewOrADescendant(newResponder.get());
+    bool wasInWebView = Internals::responderIsEmbeddedWebViewOrADescendant(*this, oldResponder.get());
+    bool willBeInWebView = Internals::responderIsEmbeddedWebViewOrADescendant(*this, newResponder.get());
     if (wasInWebView && !willBeInWebView) {
         m_internals->webView->vornick_stashSelectedDOMRange();
     } else if (!wasInWebView && willBeInWebView) {
@@ -220,7 +220,7 @@ void VornickContentEditingView::vornick_windowWillChangeFirstResponder(const Not
 
 void VornickContentEditingView::vornick_windowDidChangeFirstResponder(const Notification&)
 {
-    updateSelectionIndicator();
+    Internals::updateSelectionIndicator(*this);
     if (auto window = this->window(); window && window->isKeyWindow())
         m_internals->windowIsBecomingKey = false;
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace brevanton {
 
@@ -116,6 +117,21 @@ public:
     // Toggles the inline element kind (upper-case tag) among those pending
     // for the next text typed at the caret.
     virtual void togglePendingInlineStyle(const std::u16string& tagName, const VornickDOMPosition& caret) = 0;
+    // The pending kinds, in the order they were toggled.
+    virtual const std::vector<std::u16string>& pendingInlineStyles() const = 0;
+    virtual void clearPendingInlineStyles() = 0;
+    // Drops the pending kinds when the caret left the place they were toggled at.
+    virtual void dropPendingInlineStylesIfCaretMoved() = 0;
+
+    // --- Typing
+
+    // True while typed text goes in: its own caret moves keep the pending styles.
+    virtual bool insertingTypedText() const = 0;
+    virtual void setInsertingTypedText(bool) = 0;
+    // 0 condenses typed white space as HTML shows it, 1 keeps it as typed.
+    virtual int32_t whitespacePolicy() const = 0;
+    // Fixes up the text just typed in the range on a later turn, when a check finds anything.
+    virtual void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>&) = 0;
 
     // --- The paragraph rules and the deletion of the selection the list and element structure commands use
 

@@ -9,6 +9,7 @@
 #include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "editing/commands/VornickUndoableFragmentInsertion.h"
 #include "editing/commands/VornickUndoableTextReplacement.h"
+#include "editing/commands/VornickUndoableTypedTextInsertion.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -81,6 +82,13 @@ public:
     void scheduleHTMLUpdateForFocusedWebFrame() override { }
     void showTitleInHeadPane() override { }
     void togglePendingInlineStyle(const std::u16string&, const VornickDOMPosition&) override { }
+    const std::vector<std::u16string>& pendingInlineStyles() const override { return m_noPendingInlineStyles; }
+    void clearPendingInlineStyles() override { }
+    void dropPendingInlineStylesIfCaretMoved() override { }
+    bool insertingTypedText() const override { return false; }
+    void setInsertingTypedText(bool) override { }
+    int32_t whitespacePolicy() const override { return 0; }
+    void scheduleTextFixupIfNeededForEditedRange(const std::shared_ptr<DOMRange>&) override { }
     void deleteSelection() override { }
     std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange&) const override { return u" "; }
     bool automaticallyAddsParagraphs() const override { return false; }
@@ -112,6 +120,7 @@ public:
 private:
     mutable UndoManager m_undoManager;
     bool m_insertingTextOrBackspacing { false };
+    std::vector<std::u16string> m_noPendingInlineStyles;
 };
 
 class EditCommandsTest : public ::testing::Test {
@@ -261,6 +270,42 @@ TEST_F(EditCommandsTest, AttributeValueUndoRemovesAnAttributeThatWasAbsent)
     EXPECT_FALSE(paragraph->hasAttribute(u"hidden"));
     context.undoManager()->redo();
     EXPECT_EQ(toUTF8(outline()), "<p id=\"a\" hidden=\"\">[x]</p>");
+}
+
+TEST_F(EditCommandsTest, TypedTextGrowsTheTypingRunAndFollowsTheWhiteSpaceRules)
+{
+    load(u"<p>ab</p><p>a b</p><p>abc</p>");
+    auto first = child(*child(*document->body(), 0), 0);
+    auto second = child(*child(*document->body(), 1), 0);
+    auto third = child(*child(*document->body(), 2), 0);
+
+    // A character typed at the caret goes into the text node as typing, and the caret follows it.
+    context.targetRange = range(first, 1, first, 1);
+    context.step([&] { VornickUndoableTypedTextInsertion(context, u"x", false).apply(); });
+    EXPECT_EQ(toUTF8(outline()), "<p>[axb]</p><p>[a b]</p><p>[abc]</p>");
+    EXPECT_EQ(context.typingRunReplacements, 1);
+    EXPECT_EQ(context.typingRunsEnded, 0);
+    EXPECT_EQ(context.contentChanges, 1);
+    ASSERT_TRUE(context.targetRange && context.targetRange->collapsed());
+    EXPECT_EQ(context.targetRange->startContainer(), first);
+    EXPECT_EQ(context.targetRange->startOffset(), 2u);
+
+    // A space after a space would collapse into it: nothing is typed, nothing announced.
+    context.targetRange = range(second, 2, second, 2);
+    context.step([&] { VornickUndoableTypedTextInsertion(context, u" ", false).apply(); });
+    EXPECT_EQ(toUTF8(outline()), "<p>[axb]</p><p>[a b]</p><p>[abc]</p>");
+    EXPECT_EQ(context.typingRunReplacements, 1);
+    EXPECT_EQ(context.contentChanges, 1);
+
+    // A replacement by nothing deletes the selection as an edit of its own, undone and redone whole.
+    context.targetRange = range(third, 1, third, 2);
+    auto before = outline();
+    context.step([&] { VornickUndoableTypedTextInsertion(context, u"", true).apply(); });
+    auto after = outline();
+    EXPECT_EQ(toUTF8(after), "<p>[axb]</p><p>[a b]</p><p>[ac]</p>");
+    EXPECT_EQ(context.typingRunReplacements, 1);
+    EXPECT_GE(context.typingRunsEnded, 1);
+    checkUndoAndRedo(before, after);
 }
 
 } // namespace

@@ -176,12 +176,15 @@ bool VornickEditorWindow::saveAs(const std::string& path, Error* outError)
         return setError(outError, Error(VornickErrorDomain, VornickDocumentFileNotHTMLError,
                                         u"\u201C" + fileNameOfPath(path) + u"\u201D is not the name of an HTML or XHTML file; choose a name ending in .html or .xhtml."));
     std::string previous = m_path;
+    std::u16string previousTitle = m_window->title();
     m_path = path;
+    // Named before the save, whose change of the edited mark shows the new title.
+    m_window->setTitle(fileNameOfPath(path));
     if (!save(outError)) {
         m_path = previous;
+        m_window->setTitle(previousTitle);
         return false;
     }
-    m_window->setTitle(fileNameOfPath(path));
     return true;
 }
 

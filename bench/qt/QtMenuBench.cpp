@@ -4,6 +4,7 @@
 // menu drawn; beside it the same menu drawn without validation.
 #include "../HTMLBenchPages.h"
 
+#include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
 #include "html/VornickHTMLServices.h"
 #include "html/VornickTidyFilter.h"

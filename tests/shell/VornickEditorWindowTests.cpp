@@ -1280,6 +1280,7 @@ TEST_F(EditorWindowFileCommands, SaveAsWritesTheEditsToTheNewFileAndTheWindowGoe
     EXPECT_EQ(contents("page.html"), original) << "the old file is unchanged";
     EXPECT_EQ(editor->path(), path("copy.html"));
     EXPECT_EQ(editor->window()->title(), u"copy.html");
+    EXPECT_EQ(widget()->windowHandle()->title(), QString("copy.html"));
     EXPECT_FALSE(editor->editingView()->isDocumentEdited());
 
     // Save now writes the new file.

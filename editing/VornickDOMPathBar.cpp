@@ -39,6 +39,7 @@ Color colourOfStatus(VornickFrameValidationStatus status)
 }
 
 const std::u16string segmentSeparator = u" \u203A ";
+const std::u16string repairedCopyNotice = u"Loaded from a repaired copy";
 
 } // namespace
 
@@ -110,15 +111,25 @@ std::shared_ptr<Menu> VornickDOMPathBar::advisoriesMenu()
     m_listedAdvisories = m_contentEditingView ? m_contentEditingView->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame()
                                               : std::vector<VornickValidationAdvisory> {};
     m_advisoriesMenu = Menu::create(u"Validation");
+    // What the repair changed is among the advisories, marked structural.
+    if (loadedFromRepairedCopy())
+        m_advisoriesMenu->addItem(repairedCopyNotice + u"; the repairs are marked (STRUCTURAL):", {}, {});
     auto self = sharedAs<Responder>();
     for (size_t index = 0; index < m_listedAdvisories.size(); ++index) {
         auto item = m_advisoriesMenu->addItem(m_listedAdvisories[index].description(), "vornick_showValidationAdvisory:", {});
         item->setTag(static_cast<long>(index));
         item->setTarget(self);
     }
-    if (m_listedAdvisories.empty())
+    if (m_advisoriesMenu->numberOfItems() == 0)
         m_advisoriesMenu->addItem(m_validationSegmentText.empty() ? u"No advisories" : m_validationSegmentText, {}, {});
     return m_advisoriesMenu;
+}
+
+bool VornickDOMPathBar::loadedFromRepairedCopy() const
+{
+    auto frame = m_contentEditingView ? m_contentEditingView->focusedWebFrame() : nullptr;
+    auto repairs = frame ? vornick_validationAdvisoriesForStructuralRepairPass(*frame) : std::nullopt;
+    return repairs && std::any_of(repairs->begin(), repairs->end(), [](const auto& repair) { return repair.isStructuralIssue(); });
 }
 
 bool VornickDOMPathBar::showAdvisoryInPage(const VornickValidationAdvisory& advisory)
@@ -153,6 +164,8 @@ void VornickDOMPathBar::updateForValidationStatusChange()
         && !m_validationSegmentText.empty())
         return;
     auto text = m_contentEditingView->tidyStatusSummaryForDisplayToUser();
+    if (loadedFromRepairedCopy())
+        text = repairedCopyNotice + u" \u2014 " + text;
     if (status == m_validationStatus && text == m_validationSegmentText)
         return;
     m_validationStatus = status;

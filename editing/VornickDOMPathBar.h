@@ -3,9 +3,11 @@
 // a validation segment telling the focused frame's validation summary.
 // Segments are label pairs, the validation segment a status and text. The
 // bar draws the path on the left ("<body> › <p class=note>") and the
-// summary on the right after a dot of the status's colour; a click on the
-// summary lists the advisories not yet resolved, and choosing one takes the
-// caret to the place in the page its line and column name.
+// summary on the right after a dot of the status's colour (saying first
+// when the page is a repaired copy of its file); a click on the summary
+// lists the advisories not yet resolved, the repairs among them, and
+// choosing one takes the caret to the place in the page its line and
+// column name.
 #pragma once
 
 #include "dom/VornickWebFrameExtensions.h"
@@ -56,6 +58,9 @@ public:
     // advisory not yet resolved ("line 3, column 5: Warning: ..."), or one
     // disabled item saying there is none.
     std::shared_ptr<Menu> advisoriesMenu();
+    // Whether the page shows a copy tidy repaired (until it is saved); the
+    // summary then begins by saying so.
+    bool loadedFromRepairedCopy() const;
     // Puts the caret where the advisory's line and column are in the page
     // (the nearest place the source maps to) and scrolls it into view;
     // false when the source has no such place.

@@ -84,4 +84,28 @@ TEST_F(PathBar, ItsAdvisoriesEachTakeTheCaretToTheirPlaceInThePage)
     }
 }
 
+TEST_F(PathBar, APageShownFromARepairedCopySaysSoAndListsTheRepairsUntilItIsSaved)
+{
+    load("broken.html");
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
+    auto bar = view->domPathBar();
+    EXPECT_TRUE(bar->loadedFromRepairedCopy());
+    EXPECT_EQ(bar->validationSegmentText(), u"Loaded from a repaired copy \u2014 " + view->tidyStatusSummaryForDisplayToUser());
+    auto menu = bar->advisoriesMenu();
+    ASSERT_GE(menu->numberOfItems(), 2);
+    EXPECT_FALSE(Menu::validateItem(*menu->itemAtIndex(0)));
+    bool listsARepair = false;
+    for (const auto& item : menu->items())
+        listsARepair = listsARepair || item->title().find(u"(STRUCTURAL)") != std::u16string::npos;
+    EXPECT_TRUE(listsARepair);
+
+    // Saved, the file holds the repaired page: the notice goes.
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("broken.html"), std::nullopt, false, &errors));
+    ASSERT_TRUE(RunLoop::main().runUntil([this] { return view->tidyStatusForFocusedWebFrame() != VornickFrameValidationStatus::Errors; }, 20));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !bar->validationSegmentText().starts_with(u"Loaded"); }, 5));
+    EXPECT_FALSE(bar->loadedFromRepairedCopy());
+}
+
 } // namespace

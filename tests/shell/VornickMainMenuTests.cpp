@@ -345,6 +345,7 @@ TEST_F(MainMenu, TheTableMenuAndATableCellsContextMenuOfferTheTableCommands)
     ASSERT_TRUE(menu);
     EXPECT_TRUE(menu->itemWithTitle(u"Insert Column After"));
     EXPECT_TRUE(menu->itemWithTitle(u"Delete Rows"));
+    EXPECT_FALSE(menu->itemWithTitle(u"Unwrap <td>")) << "its text would vanish from the row";
     QTest::mouseClick(widget(), Qt::RightButton, Qt::NoModifier, pointInWidget(*textIn(u"P")));
     settle();
     ASSERT_TRUE(Menu::shownContextMenu());

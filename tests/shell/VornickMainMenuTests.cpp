@@ -321,6 +321,25 @@ TEST_F(MainMenu, BoldAndItalicShortcutsStyleTheSelectionAndCtrlFShowsTheFindBar)
     EXPECT_TRUE(editor->editingView()->isFindBarVisible());
 }
 
+TEST_F(MainMenu, APageWithoutADoctypeIsEditedByTheDefaultDocumentTypeAndSavedWithoutOne)
+{
+    ASSERT_TRUE(writeFileAtomically(path("plain.html"), "<html><head><title>Plain</title></head>\n"
+                                                        "<body><p>Some plain words here.</p></body></html>\n"));
+    open("plain.html");
+    auto style = shell->mainMenu()->itemWithTitle(u"Format")->submenu()->itemWithTitle(u"Style")->submenu();
+    select(textIn(u"P"), 5, 10);
+    style->update();
+    EXPECT_TRUE(style->itemWithTitle(u"Strong Emphasis")->isEnabled());
+    QTest::keyClick(widget(), Qt::Key_B, Qt::ControlModifier);
+    settle();
+    EXPECT_TRUE(hasElementHolding(u"STRONG", u"plain"));
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    auto saved = readFile(path("plain.html")).value_or("");
+    EXPECT_NE(saved.find("<strong>plain</strong>"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("DOCTYPE"), std::string::npos) << saved;
+}
+
 TEST_F(MainMenu, TheTableMenuAndATableCellsContextMenuOfferTheTableCommands)
 {
     open("tables.html");

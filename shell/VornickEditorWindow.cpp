@@ -78,10 +78,11 @@ bool checkFileIsEditablePage(const std::string& path, const std::string& bytes, 
         parserSays.erase(0, prefix.size());
     else
         parserSays = u": " + parserSays;
-    Error error(VornickErrorDomain, VornickDocumentFileNotWellFormedError, name + u" is not well-formed XHTML" + parserSays);
+    // The parser's error, its line and column kept, in words that name the file.
+    Error error = parseError;
+    error.userInfo()[Error::LocalizedDescriptionKey] = Value(name + u" is not well-formed XHTML" + parserSays);
     error.userInfo()[Error::LocalizedRecoverySuggestionKey] =
         Value(std::u16string(u"Correct the file at that place in a text editor, then open it again."));
-    error.setUnderlyingError(parseError);
     return setError(outError, std::move(error));
 }
 

@@ -45,7 +45,6 @@ enum VornickErrorCode : int64_t {
     VornickDocumentFileWriteProtectedError = 73,
     VornickDocumentFileChangedError = 74,        // changed by another program since it was read
     VornickDocumentUndecodableBytesError = 75,   // a save would write U+FFFD in place of bytes read
-    VornickDocumentFileNotWellFormedError = 78,  // an XHTML file the XML parser refuses
     VornickSnippetSetFileMalformedError = 80,    // a snippet set file that is not JSON of the snippet set format
     VornickSnippetSetFileFormatTooNewError = 81, // a snippet set file of a newer format version
 };

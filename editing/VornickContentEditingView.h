@@ -236,6 +236,9 @@ public:
     [[nodiscard]] bool preflightWritingWebFrame(WebFrame&, Error* outError);
     [[nodiscard]] bool writeHTMLDocumentToURL(const URL&, const std::optional<URL>& oldDocumentURL, bool writeSubFrames,
                                               std::vector<Error>* outErrors);
+    // The next write to the file replaces what another program wrote there
+    // since it was read (the user chose to overwrite it).
+    void allowOverwritingChangedFile(const URL&);
     [[nodiscard]] bool writeWebArchiveDocumentToURL(const URL&, Error* outError);
     std::u16string htmlFragmentStringForRange(const DOMRange&) const;
     std::shared_ptr<DOMDocumentFragment> cleanedUpDocumentFragmentForRange(const DOMRange&) const;

@@ -2,7 +2,8 @@
 // selected block. The menu is built in code, anew for every click, from the
 // formatting commands that apply where the click is: each item is there
 // because its validator says the command would change something, so the
-// menu never offers a command that does nothing. Clicks outside the page
+// menu never offers a command that does nothing. A click in a table cell
+// also gets the table's commands. Clicks outside the page
 // (the path bar, the source loupe) get no menu.
 #include "editing/VornickContentEditingView.h"
 
@@ -41,6 +42,23 @@ constexpr InlineStyleItem inlineStyleItems[] = {
     { u"Marked Text", "toggleMarked:", u"MARK" },
     { u"Sample Output", "toggleSamp:", u"SAMP" },
     { u"Variable", "toggleVar:", u"VAR" },
+};
+
+struct CommandItem {
+    const char16_t* title;
+    const char* action;
+};
+
+constexpr CommandItem tableCommandItems[] = {
+    { u"Add Caption", "addTableCaption:" },
+    { u"Add Header", "addTableHeader:" },
+    { u"Add Footer", "addTableFooter:" },
+    { u"Insert Row Above", "insertRowBeforeTableRow:" },
+    { u"Insert Row Below", "insertRowAfterTableRow:" },
+    { u"Delete Rows", "deleteTableRows:" },
+    { u"Insert Column Before", "insertColumnBeforeTableColumn:" },
+    { u"Insert Column After", "insertColumnAfterTableColumn:" },
+    { u"Delete Columns", "deleteTableColumns:" },
 };
 
 // Adds the item to the menu when it applies, aimed at the view.
@@ -129,6 +147,11 @@ void VornickContentEditingView::Internals::rebuildContextMenu(VornickContentEdit
     addSeparatorBetweenGroups(contextMenu);
     addItemIfEnabled(contextMenu, view, u"Replace Spaces with Non-Breaking Spaces", "replaceWhitespaceWithNonBreakingSpaces:");
     addItemIfEnabled(contextMenu, view, u"Replace Non-Breaking Spaces with Spaces", "replaceWhitespaceWithOrdinarySpaces:");
+
+    // The table the click is in: its parts, rows and columns.
+    addSeparatorBetweenGroups(contextMenu);
+    for (const auto& command : tableCommandItems)
+        addItemIfEnabled(contextMenu, *this, command.title, command.action);
 
     // The element: unwrap, strip, transform.
     addSeparatorBetweenGroups(contextMenu);

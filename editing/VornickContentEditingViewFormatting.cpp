@@ -36,6 +36,7 @@
 #include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickEnduringFileReference.h"
+#include "toolkit/VornickWhitespaceFilter.h"
 
 #include <array>
 
@@ -172,10 +173,30 @@ char16_t nonBreakingSpaceShownIn(const DOMRange& range)
 }
 
 // The element an unwrap would take away, with the name of its step.
+// Whether the element's parent may hold what unwrapping puts in its place,
+// as the document's specification says (text left directly in a <tr>
+// would vanish from the page). Whitespace between elements is no content.
+bool parentMayTakeChildrenOf(const DOMElement& element, const VornickHTMLSpec* spec)
+{
+    auto parent = element.parentNode();
+    if (!spec || !parent || !parent->isElementNode())
+        return true;
+    auto parentTag = asciiLowercase(downcast<DOMElement>(*parent).tagName());
+    for (auto child = element.firstChild(); child; child = child->nextSibling()) {
+        if (child->nodeType() == DOMNode::TEXT_NODE && vornick_containsOnlyHTMLWhitespace(downcast<DOMCharacterData>(*child).data()))
+            continue;
+        if (!spec->elementKindMayContainNode(parentTag, *child, nullptr))
+            return false;
+    }
+    return true;
+}
+
 std::shared_ptr<DOMElement> elementToUnwrap(const VornickContentEditingView& view)
 {
     auto selection = view.exactSelectionToUnwrapOrDeleteForEffectiveOperationRange();
     if (!selection || !selection->element() || selection->blockStartComment() || !selection->element()->parentNode())
+        return nullptr;
+    if (!parentMayTakeChildrenOf(*selection->element(), htmlSpecOfFrame(view.focusedWebFrame()).get()))
         return nullptr;
     return selection->element();
 }

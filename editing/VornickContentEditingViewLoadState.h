@@ -64,6 +64,9 @@ public:
     void noteDocumentFileOfFrame(const WebFrame&);
     // That file, or a new one for a path no frame loaded.
     VornickDocumentFile& documentFileForPath(const std::string& path);
+    // Forgets what was read of the file, so that the next save replaces
+    // whatever it holds now.
+    void forgetDocumentFile(const std::string& path) { m_documentFiles.erase(path); }
 
 private:
     struct Copy {

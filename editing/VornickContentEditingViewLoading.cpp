@@ -3,6 +3,7 @@
 // epilogue and the end of loading.
 #include "editing/VornickContentEditingView.h"
 
+#include "app/VornickApplicationDefaults.h"
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWebResourceCache.h"
@@ -17,6 +18,8 @@
 #include "editing/VornickContentEditingViewLoadState.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDocumentHTMLSpec.h"
+#include "html/VornickHTMLSpec.h"
+#include "platform/foundation/UserDefaults.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickHTMLCharacterEncodingDetector.h"
 #include "html/VornickHTMLFilePatcher.h"
@@ -57,6 +60,27 @@
 #include <future>
 
 namespace brevanton {
+
+namespace {
+
+// The specification of the user's default document type
+// ("DefaultHTMLDocumentType"), HTML 5 when the default names none we know.
+std::optional<std::shared_ptr<VornickHTMLSpec>> specificationOfDefaultDocumentType()
+{
+    auto delegate = VornickApplicationDelegate::shared();
+    auto& defaults = delegate ? delegate->userDefaults() : UserDefaults::standard();
+    auto number = defaults.integerForKey(VornickDefaultHTMLDocumentTypeDefaultsKey);
+    auto type = VornickHTMLDocumentType::HTML5;
+    for (auto known : VornickEveryHTMLDocumentType) {
+        if (static_cast<int64_t>(known) == number)
+            type = known;
+    }
+    if (auto spec = VornickHTMLSpec::htmlSpecForDocumentType(type))
+        return spec;
+    return std::nullopt;
+}
+
+} // namespace
 
 namespace {
 
@@ -417,6 +441,10 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
 
     if (document) {
         auto spec = vornick_htmlSpecForDocType(*document);
+        // A page without a DOCTYPE is edited by the specification of the
+        // user's default document type; it is written without one still.
+        if (!document->doctype())
+            spec = specificationOfDefaultDocumentType().value_or(spec);
         vornick_setHTMLSpec(frame, spec);
         // The view's helper answers for the main frame's document.
         if (!frame.parentFrame() && m_internals->blockModeHelper)

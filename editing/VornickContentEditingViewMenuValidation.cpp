@@ -12,6 +12,7 @@
 #include "editing/VornickApplyElementOrFragmentMenu.h"
 #include "editing/VornickApplyElementOrFragmentMenuItems.h"
 #include "editing/VornickContentEditingViewInternals.h"
+#include "editing/VornickFindAndReplaceController.h"
 #include "editing/VornickSourceLoupe.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
@@ -168,7 +169,6 @@ struct Row {
 };
 
 bool editable(View& view, MenuItem&) { return view.isEditable(); }
-bool always(View&, MenuItem&) { return true; }
 
 const std::array rows {
     Row { "paste:", editable },
@@ -234,7 +234,9 @@ const std::array rows {
     Row { "replaceWhitespaceWithNonBreakingSpaces:", plain<&View::canReplaceWhitespaceWithNonBreakingSpaces> },
     Row { "replaceWhitespaceWithOrdinarySpaces:", plain<&View::canReplaceWhitespaceWithOrdinarySpaces> },
     Row { "removeAllElements:", plain<&View::canRemoveAllElements> },
-    Row { "performTextFinderAction:", always },
+    // The item's tag is the find bar's action; each acts only where it can
+    // (Find Next with something to find, Replace in an editable view...).
+    Row { "performTextFinderAction:", [](View& view, MenuItem& item) { return view.findAndReplaceController().validateAction(item.tag()); } },
     Row { "showOrHideSourceLoupe:",
           [](View& view, MenuItem& item) {
               item.setState(view.sourceLoupe() && view.sourceLoupe()->isShown() ? OnState : OffState);

@@ -186,6 +186,16 @@ bool VornickContentEditingView::writeWebFrame(WebFrame& frame, const std::option
     return true;
 }
 
+void VornickContentEditingView::allowOverwritingChangedFile(const URL& url)
+{
+    auto path = url.fileSystemPath();
+    if (!path)
+        return;
+    m_internals->loadState->forgetDocumentFile(*path);
+    // A write prepared beside the file was checked against what it held then.
+    m_internals->preparedWriteBack.reset();
+}
+
 void VornickContentEditingView::setPreparesWriteBack(bool prepares)
 {
     m_internals->preparesWriteBack = prepares;

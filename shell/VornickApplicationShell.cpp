@@ -15,11 +15,14 @@
 #include "platform/views/qt/QtRunLoopPump.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "shell/VornickEditorWindow.h"
+#include "shell/VornickErrorAlert.h"
+#include "shell/VornickMainMenu.h"
 
 #include <QApplication>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 namespace brevanton {
 
@@ -75,43 +78,29 @@ VornickApplicationShell::~VornickApplicationShell()
 
 std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
 {
-    auto mainMenu = Menu::create();
-    auto addSubmenu = [&](std::u16string title) {
-        auto item = mainMenu->addItem(title, {}, {});
-        auto submenu = Menu::create(std::move(title));
-        item->setSubmenu(submenu);
-        return submenu;
-    };
-    auto file = addSubmenu(u"File");
-    // Open is the shell's own: it works from any window.
+    // Open and Quit are the shell's own: they work from any window.
     m_openResponder = std::make_shared<Responder>();
     m_openResponder->setActionHandler("openDocument:", [this](ActionSender*) { chooseFileToOpen(); });
-    file->addItem(u"Open\u2026", "openDocument:", u"o")->setTarget(m_openResponder);
-    file->addItem(u"Close", "performClose:", u"w");
-    file->addItem(u"Save", "saveDocument:", u"s");
-    auto edit = addSubmenu(u"Edit");
-    edit->addItem(u"Undo", "undo:", u"z");
-    // An upper-case key equivalent also needs Shift.
-    edit->addItem(u"Redo", "redo:", u"Z");
-    edit->addItem(MenuItem::separatorItem());
-    edit->addItem(u"Cut", "cut:", u"x");
-    edit->addItem(u"Copy", "copy:", u"c");
-    edit->addItem(u"Paste", "paste:", u"v");
-    return mainMenu;
+    m_openResponder->setActionHandler("terminate:", [this](ActionSender*) { closeAllWindows(); });
+    return VornickMakeMainMenu(m_openResponder);
+}
+
+void VornickApplicationShell::closeAllWindows()
+{
+    // Each window asks about its own changes; one that stays ends the round
+    // (its question is up, and the others wait for the next Quit).
+    for (auto& editor : std::vector(m_editorWindows)) {
+        editor->window()->performClose();
+        if (editor->window()->isVisible())
+            return;
+    }
 }
 
 std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std::string& path, Error* outError)
 {
     // The new window cascades from the frontmost document window.
-    std::shared_ptr<Window> front;
-    for (const auto& window : Application::shared().orderedWindows()) {
-        auto isEditorWindow = [&](const auto& editor) { return editor->window() == window; };
-        if (std::any_of(m_editorWindows.begin(), m_editorWindows.end(), isEditorWindow)) {
-            front = window;
-            break;
-        }
-    }
-    auto editor = VornickEditorWindow::open(path, outError, front.get());
+    auto front = frontEditorWindow();
+    auto editor = VornickEditorWindow::open(path, outError, front ? front->window().get() : nullptr);
     if (editor) {
         m_editorWindows.push_back(editor);
         VornickInstallEditorWindowBridges(*this, *editor);
@@ -119,11 +108,26 @@ std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std
     return editor;
 }
 
+std::shared_ptr<VornickEditorWindow> VornickApplicationShell::frontEditorWindow() const
+{
+    for (const auto& window : Application::shared().orderedWindows()) {
+        for (const auto& editor : m_editorWindows) {
+            if (editor->window() == window)
+                return editor;
+        }
+    }
+    return nullptr;
+}
+
 void VornickApplicationShell::chooseFileToOpen()
 {
     QtOpenPanelRequest request;
-    request.allowedFileTypes = { u"html", u"htm", u"xhtml", u"xht", u"xml" };
+    // The pages a window edits.
+    request.allowedFileTypes = { u"html", u"htm", u"xhtml", u"xht", u"shtml", u"shtm" };
     request.window = Application::shared().keyWindow();
+    // The panel starts in the folder of the document in front.
+    if (auto front = frontEditorWindow())
+        request.directoryURL = URL::fileURLWithPath(std::filesystem::path(front->path()).parent_path().string(), true);
     auto panel = m_openPanel ? m_openPanel : OpenPanel(&runQtOpenPanel);
     std::weak_ptr<Responder> alive = m_openResponder;
     panel(request, [this, alive](std::optional<URL> chosen) {
@@ -133,11 +137,8 @@ void VornickApplicationShell::chooseFileToOpen()
         Error error;
         if (openFile(path, &error))
             return;
-        std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(error.localizedDescription()).c_str());
-        auto alert = Alert::create();
-        alert->setMessageText(u"The document \u201C" + chosen->lastPathComponent() + u"\u201D could not be opened.");
-        alert->setInformativeText(error.localizedDescription());
-        alert->addButtonWithTitle(u"OK");
+        std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
+        auto alert = VornickAlertForError(u"The document \u201C" + chosen->lastPathComponent() + u"\u201D could not be opened.", error);
         alert->runModal();
     });
 }

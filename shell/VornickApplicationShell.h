@@ -38,10 +38,12 @@ public:
     // A window for the file; null (with the error) when it cannot be read.
     std::shared_ptr<VornickEditorWindow> openFile(const std::string& path, Error*);
     const std::vector<std::shared_ptr<VornickEditorWindow>>& editorWindows() const { return m_editorWindows; }
+    // The document window in front of the others, or null.
+    std::shared_ptr<VornickEditorWindow> frontEditorWindow() const;
 
     QtWindowBackend& backend() const { return *m_backend; }
     QtRunLoopPump& pump() const { return *m_pump; }
-    // File (Open, Close, Save) and Edit (Undo, Redo, Cut, Copy, Paste).
+    // The editor's commands (VornickMainMenu.h).
     const std::shared_ptr<Menu>& mainMenu() const { return m_mainMenu; }
     // What File > Open asks for the file to open (runQtOpenPanel unless set).
     using OpenPanel = std::function<void(const QtOpenPanelRequest&, std::function<void(std::optional<URL>)>)>;
@@ -53,13 +55,15 @@ public:
 private:
     std::shared_ptr<Menu> makeMainMenu();
     void chooseFileToOpen();
+    // Quit: closes the windows one by one, each asking about its changes.
+    void closeAllWindows();
     void editorWindowWillClose(const Notification&);
 
     std::unique_ptr<QApplication> m_ownApplication;
     std::unique_ptr<QtWindowBackend> m_backend;
     std::unique_ptr<QtRunLoopPump> m_pump;
     std::shared_ptr<Menu> m_mainMenu;
-    // The target of File > Open.
+    // The target of File > Open and Quit.
     std::shared_ptr<Responder> m_openResponder;
     OpenPanel m_openPanel;
     std::vector<std::shared_ptr<VornickEditorWindow>> m_editorWindows;

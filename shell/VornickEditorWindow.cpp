@@ -17,7 +17,11 @@
 #include "platform/views/Screen.h"
 #include "platform/views/SplitView.h"
 #include "platform/web/WebFrame.h"
+#include "platform/foundation/DocumentTextDecoding.h"
+#include "platform/views/SavePanel.h"
+#include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickDocumentFile.h"
+#include "toolkit/VornickErrors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,17 +47,59 @@ Rect initialWindowFrame()
     double height = std::max(300.0, std::min(windowHeight, visible.height() - 2 * windowMargin));
     return Rect(visible.minX() + windowMargin, visible.maxY() - windowMargin - height, width, height);
 }
+
+std::u16string fileNameOfPath(const std::string& path)
+{
+    return toUTF16(std::filesystem::path(path).filename().string());
+}
+
+// Whether the file is a page the window edits and saves: of an HTML or XHTML
+// type (what saving writes), and, as XHTML, well-formed.
+bool checkFileIsEditablePage(const std::string& path, const std::string& bytes, Error* outError)
+{
+    std::u16string name = u"\u201C" + fileNameOfPath(path) + u"\u201D";
+    if (!VornickDocumentFile::isDocumentPath(path)) {
+        Error error(VornickErrorDomain, VornickDocumentFileNotHTMLError,
+                    name + u" is not an HTML or XHTML page, so it cannot be edited here.");
+        error.userInfo()[Error::LocalizedRecoverySuggestionKey] =
+            Value(std::u16string(u"Brevanton edits pages with the extensions html, htm, shtml, shtm, xhtml and xht; open the file in an editor of its kind."));
+        return setError(outError, std::move(error));
+    }
+    if (!DOMDocument::isXMLPath(toUTF16(path)))
+        return true;
+    Error parseError;
+    auto decoded = decodeDocumentText(bytes, DocumentTextSyntax::XML);
+    if (DOMDocument::parseDecoded(decoded, DocumentTextSyntax::XML, {}, &parseError))
+        return true;
+    // The parser's own words: where ("line 4, column 20") and what.
+    std::u16string parserSays = parseError.localizedDescription();
+    std::u16string_view prefix = u"The XML document is not well-formed";
+    if (parserSays.starts_with(prefix))
+        parserSays.erase(0, prefix.size());
+    else
+        parserSays = u": " + parserSays;
+    // The parser's error, its line and column kept, in words that name the file.
+    Error error = parseError;
+    error.userInfo()[Error::LocalizedDescriptionKey] = Value(name + u" is not well-formed XHTML" + parserSays);
+    error.userInfo()[Error::LocalizedRecoverySuggestionKey] =
+        Value(std::u16string(u"Correct the file at that place in a text editor, then open it again."));
+    return setError(outError, std::move(error));
+}
+
 } // namespace
 
 std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string& path, Error* outError, Window* cascadeFrom)
 {
-    // Only a regular file of a bounded size is opened.
+    // Only a regular file of a bounded size is opened, and only a page an
+    // editing view edits and saves.
     VornickDocumentFile file(path);
-    if (!file.read(outError))
+    auto bytes = file.read(outError);
+    if (!bytes || !checkFileIsEditablePage(path, *bytes, outError))
         return nullptr;
 
     auto editor = std::shared_ptr<VornickEditorWindow>(new VornickEditorWindow);
     editor->m_path = path;
+    editor->m_loadedPath = path;
     auto& window = editor->m_window;
     window = VornickWindow::create(initialWindowFrame());
     // A zero point asks the window in front where the next one goes, without moving it.
@@ -105,7 +151,12 @@ std::shared_ptr<View> VornickEditorWindow::sourcePane() const
 bool VornickEditorWindow::save(Error* outError)
 {
     std::vector<Error> errors;
-    bool saved = m_editingView->writeHTMLDocumentToURL(URL::fileURLWithPath(m_path), std::nullopt, true, &errors);
+    // References are written absolute when the file is in another folder
+    // than the one the page was loaded from.
+    std::optional<URL> loadedURL;
+    if (std::filesystem::path(m_path).parent_path() != std::filesystem::path(m_loadedPath).parent_path())
+        loadedURL = URL::fileURLWithPath(m_loadedPath);
+    bool saved = m_editingView->writeHTMLDocumentToURL(URL::fileURLWithPath(m_path), loadedURL, true, &errors);
     if (!saved) {
         if (outError && !errors.empty())
             *outError = errors.front();
@@ -117,6 +168,42 @@ bool VornickEditorWindow::save(Error* outError)
     m_editingView->endTypingRun();
     m_editingView->endBackspaceRun();
     updateEditedState(true);
+    return true;
+}
+
+bool VornickEditorWindow::saveAs(const std::string& path, Error* outError)
+{
+    if (!VornickDocumentFile::isDocumentPath(path))
+        return setError(outError, Error(VornickErrorDomain, VornickDocumentFileNotHTMLError,
+                                        u"\u201C" + fileNameOfPath(path) + u"\u201D is not the name of an HTML or XHTML file; choose a name ending in .html or .xhtml."));
+    std::string previous = m_path;
+    std::u16string previousTitle = m_window->title();
+    m_path = path;
+    // Named before the save, whose change of the edited mark shows the new title.
+    m_window->setTitle(fileNameOfPath(path));
+    if (!save(outError)) {
+        m_path = previous;
+        m_window->setTitle(previousTitle);
+        return false;
+    }
+    return true;
+}
+
+bool VornickEditorWindow::revertToSaved(Error* outError)
+{
+    VornickDocumentFile file(m_path);
+    auto bytes = file.read(outError);
+    if (!bytes || !checkFileIsEditablePage(m_path, *bytes, outError))
+        return false;
+    Error loadError;
+    if (!m_editingView->loadContentFromURL(URL::fileURLWithPath(m_path), &loadError))
+        return setError(outError, std::move(loadError));
+    m_loadedPath = m_path;
+    // The steps undid and redid edits of the document now gone.
+    if (auto* undo = m_window->undoManager())
+        undo->removeAllActions();
+    updateEditedState(true);
+    showPaintedSourceWhenReady();
     return true;
 }
 
@@ -181,16 +268,129 @@ bool VornickEditorWindow::saveReportingFailure()
     Error error;
     if (save(&error))
         return true;
-    std::fprintf(stderr, "brevanton: %s: %s\n", m_path.c_str(), toUTF8(error.localizedDescription()).c_str());
-    // The user is told on the window, which stays with the document.
+    std::fprintf(stderr, "brevanton: %s: %s\n", m_path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
+    // The edits stay in the window, and the user is told what to do.
+    if (error.is(VornickErrorDomain, VornickDocumentFileChangedError)) {
+        offerChoicesForChangedFile();
+        return false;
+    }
+    showAlert(VornickAlertForError(u"The document \u201C" + m_window->title() + u"\u201D could not be saved.", error), nullptr);
+    return false;
+}
+
+void VornickEditorWindow::showAlert(const std::shared_ptr<Alert>& alert, std::function<void(ModalResponse)> completion)
+{
+    m_alert = alert;
+    if (m_window->attachedSheet()) {
+        ModalResponse response = alert->runModal();
+        if (completion)
+            completion(response);
+        return;
+    }
+    alert->beginSheetModalForWindow(m_window, [completion = std::move(completion)](ModalResponse response) {
+        if (completion)
+            completion(response);
+    });
+}
+
+void VornickEditorWindow::offerChoicesForChangedFile()
+{
     auto alert = Alert::create();
-    alert->setMessageText(u"The document \u201C" + m_window->title() + u"\u201D could not be saved.");
-    alert->setInformativeText(error.localizedDescription());
-    alert->addButtonWithTitle(u"OK");
-    if (m_window->attachedSheet())
-        alert->runModal();
-    else
-        alert->beginSheetModalForWindow(m_window, [alert](ModalResponse) {});
+    alert->setMessageText(u"The file of the document \u201C" + m_window->title() + u"\u201D was changed by another program.");
+    alert->setInformativeText(u"Your edits were not saved. Save them under another name, revert to the file as the other program left it "
+                              u"(your edits are lost), or overwrite the other program\u2019s changes with your document.");
+    alert->addButtonWithTitle(u"Save As\u2026");
+    alert->addButtonWithTitle(u"Revert");
+    alert->addButtonWithTitle(u"Overwrite\u2026");
+    alert->addButtonWithTitle(u"Cancel");
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    // The next question waits until this sheet has gone.
+    showAlert(alert, [weak](ModalResponse response) {
+        RunLoop::main().perform([weak, response] {
+            auto editor = weak.lock();
+            if (!editor)
+                return;
+            if (response == AlertFirstButtonReturn)
+                editor->runSaveAsPanel();
+            else if (response == AlertSecondButtonReturn)
+                static_cast<void>(editor->revertReportingFailure());
+            else if (response == AlertThirdButtonReturn)
+                editor->confirmOverwrite();
+        });
+    });
+}
+
+void VornickEditorWindow::confirmOverwrite()
+{
+    auto alert = Alert::create();
+    alert->setMessageText(u"Do you want to overwrite the changes the other program made to \u201C" + m_window->title() + u"\u201D?");
+    alert->setInformativeText(u"The file will hold your document; what the other program wrote will be lost.");
+    alert->addButtonWithTitle(u"Overwrite");
+    alert->addButtonWithTitle(u"Cancel");
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    showAlert(alert, [weak](ModalResponse response) {
+        RunLoop::main().perform([weak, response] {
+            auto editor = weak.lock();
+            if (!editor || response != AlertFirstButtonReturn)
+                return;
+            editor->m_editingView->allowOverwritingChangedFile(URL::fileURLWithPath(editor->m_path));
+            static_cast<void>(editor->saveReportingFailure());
+        });
+    });
+}
+
+void VornickEditorWindow::runSaveAsPanel()
+{
+    auto panel = SavePanel::savePanel();
+    std::filesystem::path current(m_path);
+    std::u16string extension = toUTF16(current.extension().string());
+    if (!extension.empty())
+        extension.erase(0, 1);
+    // The current file's type first: a name typed without one gets it.
+    std::vector<std::u16string> types { extension };
+    for (const char16_t* type : { u"html", u"htm", u"xhtml", u"xht", u"shtml", u"shtm" }) {
+        if (type != extension)
+            types.push_back(type);
+    }
+    panel->setAllowedFileTypes(std::move(types));
+    panel->setCanCreateDirectories(true);
+    panel->setNameFieldStringValue(fileNameOfPath(m_path));
+    panel->setDirectoryURL(URL::fileURLWithPath(current.parent_path().string(), true));
+    if (panel->runModal() != ModalResponseOK || !panel->url())
+        return;
+    auto chosen = panel->url()->fileSystemPath();
+    if (!chosen)
+        return;
+    Error error;
+    if (saveAs(*chosen, &error))
+        return;
+    std::fprintf(stderr, "brevanton: %s: %s\n", chosen->c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
+    showAlert(VornickAlertForError(u"The document could not be saved as \u201C" + fileNameOfPath(*chosen) + u"\u201D.", error), nullptr);
+}
+
+void VornickEditorWindow::askToRevert()
+{
+    auto alert = Alert::create();
+    alert->setMessageText(u"Do you want to revert to the most recently saved version of the document \u201C" + m_window->title() + u"\u201D?");
+    alert->setInformativeText(u"Your current changes will be lost.");
+    alert->addButtonWithTitle(u"Revert");
+    alert->addButtonWithTitle(u"Cancel");
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    showAlert(alert, [weak](ModalResponse response) {
+        RunLoop::main().perform([weak, response] {
+            if (auto editor = weak.lock(); editor && response == AlertFirstButtonReturn)
+                static_cast<void>(editor->revertReportingFailure());
+        });
+    });
+}
+
+bool VornickEditorWindow::revertReportingFailure()
+{
+    Error error;
+    if (revertToSaved(&error))
+        return true;
+    std::fprintf(stderr, "brevanton: %s: %s\n", m_path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
+    showAlert(VornickAlertForError(u"The document \u201C" + m_window->title() + u"\u201D could not be reverted.", error), nullptr);
     return false;
 }
 
@@ -237,33 +437,52 @@ namespace {
 // chain for the document's own commands.
 class EditorWindowActions final : public Responder, public WindowDelegate {
 public:
-    explicit EditorWindowActions(std::weak_ptr<Window> window) : m_window(std::move(window)) {}
+    EditorWindowActions(std::weak_ptr<Window> window, std::weak_ptr<VornickContentEditingView> editingView)
+        : m_window(std::move(window)), m_editingView(std::move(editingView)) {}
 
     // Asked before the window closes by the user's choice.
     std::function<bool()> shouldClose;
+    // Whether the source pane shows.
+    std::function<bool()> sourcePaneShown;
 
     bool windowShouldClose(Window&) override { return !shouldClose || shouldClose(); }
 
     bool validateMenuItem(MenuItem& item) override
     {
         auto window = m_window.lock();
+        auto editingView = m_editingView.lock();
         auto* undoManager = window ? window->undoManager() : nullptr;
-        if (item.action() == "undo:")
+        const auto& action = item.action();
+        if (action == "undo:")
             return undoManager && undoManager->canUndo();
-        if (item.action() == "redo:")
+        if (action == "redo:")
             return undoManager && undoManager->canRedo();
+        if (action == "revertDocumentToSaved:")
+            return editingView && editingView->isDocumentEdited();
+        if (action == "selectAll:")
+            return editingView && editingView->effectiveOperationRange();
+        if (action == "showOrHideSourceLoupe:") {
+            bool shown = sourcePaneShown && sourcePaneShown();
+            item.setTitle(shown ? u"Hide Source" : u"Show Source");
+            item.setState(shown ? OnState : OffState);
+            return true;
+        }
+        // Commands of the editing view it validates but leaves to the window.
+        if (action == "vornick_toggleSectionHandlesShown:")
+            return editingView && editingView->validateMenuItem(item);
         return true;
     }
 
 private:
     std::weak_ptr<Window> m_window;
+    std::weak_ptr<VornickContentEditingView> m_editingView;
 };
 
 } // namespace
 
 void VornickEditorWindow::installActions()
 {
-    auto actions = std::make_shared<EditorWindowActions>(m_window);
+    auto actions = std::make_shared<EditorWindowActions>(m_window, m_editingView);
     m_window->setDelegate(std::shared_ptr<WindowDelegate>(actions, actions.get()));
     m_actions = actions;
     std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
@@ -283,10 +502,55 @@ void VornickEditorWindow::installActions()
         if (auto editor = weak.lock())
             editor->m_window->performClose();
     });
+    m_actions->setActionHandler("saveDocumentAs:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->runSaveAsPanel();
+    });
+    m_actions->setActionHandler("revertDocumentToSaved:", [weak](ActionSender*) {
+        if (auto editor = weak.lock(); editor && editor->m_editingView->isDocumentEdited())
+            editor->askToRevert();
+    });
+    m_actions->setActionHandler("selectAll:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->m_editingView->selectAll();
+    });
+    m_actions->setActionHandler("showOrHideSourceLoupe:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->showOrHideSourcePane();
+    });
+    m_actions->setActionHandler("vornick_toggleSectionHandlesShown:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->m_editingView->setSectionHandlesShown(!editor->m_editingView->sectionHandlesShown());
+    });
+    actions->sourcePaneShown = [weak] {
+        auto editor = weak.lock();
+        return editor && editor->sourcePane() && !editor->sourcePane()->isHidden();
+    };
     actions->shouldClose = [weak] {
         auto editor = weak.lock();
         return !editor || editor->askToSaveBeforeClosing();
     };
+}
+
+void VornickEditorWindow::showOrHideSourcePane()
+{
+    auto pane = sourcePane();
+    if (!pane)
+        return;
+    bool show = pane->isHidden();
+    if (show) {
+        // The pane comes back at its share of the window's width.
+        double width = m_splitView->bounds().width();
+        double pageWidth = std::floor(width * pageShare);
+        pane->setHidden(false);
+        m_editingView->setFrame(Rect(0, 0, pageWidth, m_splitView->bounds().height()));
+        pane->setFrame(Rect(pageWidth + 1, 0, width - pageWidth - 1, m_splitView->bounds().height()));
+    } else {
+        pane->setHidden(true);
+    }
+    m_splitView->adjustSubviews();
+    if (show)
+        m_editingView->sourceLoupe()->updateSourceFromActiveContentEditingView();
 }
 
 bool VornickEditorWindow::askToSaveBeforeClosing()

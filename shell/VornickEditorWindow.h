@@ -9,20 +9,25 @@
 // editing view and the window are marked so, and the window system shows the
 // mark with the title. A document with changes not yet saved asks, in a
 // sheet, whether to save them before its window closes (Save, Cancel, Don't
-// Save).
+// Save). Save As… asks for a new name in a save panel, writes the document
+// there and goes on with the new file; Revert to Saved asks, then loads the
+// file again. A save the file refuses because another program changed it
+// offers Save As…, Revert (discarding the edits) or Overwrite (confirmed).
+// Failures are told in words (VornickErrorAlert.h).
 #pragma once
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/views/Alert.h"
 #include "shell/VornickDocumentEditedState.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace brevanton {
 
-class Alert;
 class Responder;
 class SplitView;
 class View;
@@ -32,8 +37,11 @@ class Window;
 
 class VornickEditorWindow : public std::enable_shared_from_this<VornickEditorWindow> {
 public:
-    // The window, ordered front and key, with the file loaded (a file that
-    // cannot be read is reported through the error and gives null). It is
+    // The window, ordered front and key, with the file loaded. A file that
+    // cannot be read, one no editing view edits (only HTML and XHTML files
+    // are, which are also what saving writes) and an XHTML file that is not
+    // well-formed (the parser's message names the line and column) open no
+    // window: null, and the error says why. It is
     // as large as the screen's visible frame allows, up to 1280 by 800; the
     // first is 60 points in from the visible frame's top-left corner, a
     // window opened while another shows is cascaded from that one
@@ -52,6 +60,13 @@ public:
     // nothing changed. A save clears the edited marks: the file holds the
     // document as it stands.
     [[nodiscard]] bool save(Error*);
+    // Writes the document to a new file (created or replaced) and makes it
+    // the window's file; false with the first error, and the window keeps
+    // its file. References are kept working from the new file's folder.
+    [[nodiscard]] bool saveAs(const std::string& path, Error*);
+    // Loads the file again as it is now, dropping the edits and their undo
+    // steps; false with the error, and the document unchanged.
+    [[nodiscard]] bool revertToSaved(Error*);
 
 private:
     VornickEditorWindow() = default;
@@ -61,11 +76,24 @@ private:
     // True when the window may close now; otherwise asks whether to save.
     bool askToSaveBeforeClosing();
     bool saveReportingFailure();
+    // Shows an alert on the window (modal while a sheet is up).
+    void showAlert(const std::shared_ptr<Alert>&, std::function<void(ModalResponse)> completion);
+    // The choices of a save refused because another program changed the file.
+    void offerChoicesForChangedFile();
+    void confirmOverwrite();
+    // Asks for the new name, then saves there; reports a failure.
+    void runSaveAsPanel();
+    void askToRevert();
+    // View > Show Source: the source pane goes and comes back.
+    void showOrHideSourcePane();
+    bool revertReportingFailure();
     void observeEditedState();
     // Where the document stands now, against its file.
     void updateEditedState(bool saved);
 
     std::string m_path;
+    // The file the page was loaded from, against which its references resolve.
+    std::string m_loadedPath;
     std::shared_ptr<VornickWindow> m_window;
     std::shared_ptr<VornickContentEditingView> m_editingView;
     std::shared_ptr<SplitView> m_splitView;
@@ -78,6 +106,7 @@ private:
     ObserverToken m_redoObservation;
     VornickDocumentEditedState m_editedState;
     std::shared_ptr<Alert> m_closeAlert;
+    std::shared_ptr<Alert> m_alert;
 };
 
 } // namespace brevanton

@@ -185,18 +185,34 @@ void Menu::update()
 
 bool Menu::performKeyEquivalent(const Event& event)
 {
+    return performKeyEquivalent(event, true);
+}
+
+bool Menu::performKeyEquivalent(const Event& event, bool mayValidateAgain)
+{
     for (auto& item : std::vector(m_items)) {
         if (item->isHidden())
             continue;
         if (item->hasSubmenu()) {
             if (item->submenu()->performKeyEquivalent(event))
                 return true;
-            continue;
+            // An item that also names a command keeps its own shortcut.
+            if (item->action().empty())
+                continue;
         }
         if (!item->matchesKeyEquivalent(event))
             continue;
         bool enabled = m_autoenablesItems ? validateItem(*item) : item->isEnabled();
         item->setEnabled(enabled);
+        // Validation may move a shortcut to another item of the menu (the
+        // emphasis items follow the document): the menu's items are
+        // validated and the shortcut looked for again where it is now.
+        if (!item->matchesKeyEquivalent(event)) {
+            if (!mayValidateAgain || !m_autoenablesItems)
+                return false;
+            update();
+            return performKeyEquivalent(event, false);
+        }
         if (!enabled)
             return false;
         return Application::shared().sendAction(item->action(), item->target(), item.get());

@@ -142,6 +142,7 @@ public:
 private:
     friend class MenuItem;
     void adopt(const std::shared_ptr<MenuItem>&);
+    bool performKeyEquivalent(const Event&, bool mayValidateAgain);
 
     std::u16string m_title;
     std::vector<std::shared_ptr<MenuItem>> m_items;

@@ -19,6 +19,7 @@ bool isKnownAction(long tag)
     case TextFinderAction::ReplaceAll:
     case TextFinderAction::Replace:
     case TextFinderAction::ReplaceAndFind:
+    case TextFinderAction::SetSearchString:
     case TextFinderAction::HideFindInterface:
     case TextFinderAction::ShowReplaceInterface:
     case TextFinderAction::HideReplaceInterface:
@@ -234,6 +235,8 @@ bool TextFinder::validateAction(long tag) const
         return hasText;
     case TextFinderAction::ReplaceAll:
         return hasText && editable;
+    case TextFinderAction::SetSearchString:
+        return m_client && m_client->firstSelectedRange().length > 0;
     case TextFinderAction::Replace:
     case TextFinderAction::ReplaceAndFind:
         return hasText && editable && selectionIsMatch();
@@ -293,8 +296,34 @@ bool TextFinder::performAction(long tag)
         return true;
     case TextFinderAction::ReplaceAll:
         return replaceAll();
+    case TextFinderAction::SetSearchString: {
+        if (!m_client)
+            return false;
+        TextRange selection = m_client->firstSelectedRange();
+        if (selection.length == 0)
+            return false;
+        setFindString(textInRange(selection));
+        return true;
+    }
     }
     return false;
+}
+
+std::u16string TextFinder::textInRange(TextRange range) const
+{
+    std::u16string text;
+    size_t end = std::min(range.location + range.length, m_client->stringLength());
+    for (size_t index = range.location; index < end;) {
+        TextRange part;
+        std::u16string string = m_client->stringAtIndex(index, &part, nullptr);
+        if (part.length == 0 || part.location > index)
+            break;
+        size_t from = index - part.location;
+        size_t take = std::min(end, part.location + part.length) - index;
+        text += string.substr(from, take);
+        index += take;
+    }
+    return text;
 }
 
 } // namespace brevanton

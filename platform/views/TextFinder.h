@@ -26,6 +26,8 @@ enum class TextFinderAction : long {
     ReplaceAll = 4,
     Replace = 5,
     ReplaceAndFind = 6,
+    // The selected text becomes the string searched for.
+    SetSearchString = 7,
     HideFindInterface = 11,
     ShowReplaceInterface = 12,
     HideReplaceInterface = 13,
@@ -71,6 +73,8 @@ private:
     bool replaceSelection();
     bool replaceAll();
     bool selectionIsMatch() const;
+    // The client's text in the range.
+    std::u16string textInRange(TextRange) const;
     void setStatus(std::u16string);
     void barHeightChanged();
 

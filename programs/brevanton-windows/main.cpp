@@ -8,6 +8,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "shell/VornickApplicationShell.h"
+#include "shell/VornickErrorAlert.h"
 #include "shell/VornickEditorWindow.h"
 
 #include <cstdio>
@@ -35,7 +36,7 @@ int main(int argc, char** argv)
             for (const auto& path : paths) {
                 Error error;
                 if (!shell.openFile(path, &error)) {
-                    std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(error.localizedDescription()).c_str());
+                    std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
                     status = 1;
                 }
             }

@@ -502,6 +502,27 @@ TEST_F(BlockFormatting, ABlockOffersTheBlockTypesItCanBecomeAndKeepsItsMarkup)
     EXPECT_TRUE(view->canRemoveAllElements());
 }
 
+TEST_F(FormattingCommands, UnwrappingIsRefusedWhereTheParentMayNotHoldTheChildren)
+{
+    load("tables.html");
+    // A cell's text may not stand directly in its row, where it would vanish.
+    auto cell = element(u"TD");
+    view->setTargetRange(vornick_outerRange(*cell));
+    EXPECT_FALSE(view->canUnwrapElement());
+    auto unwrap = MenuItem::create(u"Unwrap", "unwrapElement:");
+    EXPECT_FALSE(view->validateMenuItem(*unwrap));
+    auto before = documentSnapshot(*document());
+    view->unwrapElement(nullptr);
+    EXPECT_EQ(documentSnapshot(*document()), before);
+
+    // The bold inside a cell goes as ever: the cell takes its text.
+    view->setTargetRange(vornick_outerRange(*element(u"B")));
+    EXPECT_TRUE(view->canUnwrapElement());
+    // Nor does the caption go: a table holds no text either.
+    view->setTargetRange(vornick_outerRange(*element(u"CAPTION")));
+    EXPECT_FALSE(view->canUnwrapElement());
+}
+
 TEST_F(FormattingCommands, AViewThatMayNotBeEditedOffersNoFormatting)
 {
     loadPage();

@@ -3,6 +3,7 @@
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickContentOverlayView.h"
+#include "editing/VornickDOMPathBar.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
@@ -23,6 +24,7 @@
 #include "platform/views/Menu.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/ScrollView.h"
+#include "platform/views/SavePanel.h"
 #include "platform/views/Screen.h"
 #include "platform/views/SplitView.h"
 #include "platform/views/qt/QtMenuBar.h"
@@ -35,6 +37,8 @@
 #include "platform/web/WebGeneratedContent.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickEditorWindow.h"
+#include "shell/VornickErrorAlert.h"
+#include "toolkit/VornickErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -1216,3 +1220,301 @@ QPoint headingTextInOffscreenWindow()
     return Probe().heading();
 }
 
+
+// Save As, Revert to Saved and a file another program changed: the edits
+// always have somewhere to go, and nothing is changed without being asked.
+class EditorWindowFileCommands : public EditorWindow {
+protected:
+    void SetUp() override
+    {
+        EditorWindow::SetUp();
+        AlertDriver::shared().reset();
+        SavePanelDriver::shared().reset();
+    }
+    void TearDown() override
+    {
+        AlertDriver::shared().reset();
+        SavePanelDriver::shared().reset();
+        EditorWindow::TearDown();
+    }
+    // Types at the start of the heading.
+    void typeInHeading(const char* text)
+    {
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"H1")->firstChild()));
+        settle();
+        QTest::keyClicks(widget(), text);
+        settle();
+    }
+    std::string contents(const std::string& name) const { return readFile(path(name)).value_or("(missing)"); }
+    // Another program writes the file: other contents, another time.
+    void changeOnDisk(const std::string& name, const std::string& text)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(writeFileAtomically(path(name), text));
+    }
+    std::shared_ptr<MenuItem> fileItem(std::u16string_view title) const
+    {
+        return shell->mainMenu()->itemWithTitle(u"File")->submenu()->itemWithTitle(title);
+    }
+    bool choose(std::u16string_view title)
+    {
+        auto menu = shell->mainMenu()->itemWithTitle(u"File")->submenu();
+        bool done = menu->performActionForItemAtIndex(menu->indexOfItem(menu->itemWithTitle(title).get()));
+        settle();
+        return done;
+    }
+};
+
+TEST_F(EditorWindowFileCommands, SaveAsWritesTheEditsToTheNewFileAndTheWindowGoesOnWithIt)
+{
+    std::string original = contents("page.html");
+    typeInHeading("Renamed ");
+    SavePanelDriver::shared().enqueueConfirmation(URL::fileURLWithPath(path("copy.html")));
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    settle();
+    ASSERT_EQ(SavePanelDriver::shared().shownPanels().size(), 1u);
+    auto panel = SavePanelDriver::shared().shownPanels()[0];
+    EXPECT_EQ(panel->nameFieldStringValue(), u"page.html");
+    EXPECT_EQ(panel->directoryURL()->fileSystemPath(), std::optional<std::string>(m_folder));
+    EXPECT_NE(contents("copy.html").find("Renamed Heading"), std::string::npos);
+    EXPECT_EQ(contents("page.html"), original) << "the old file is unchanged";
+    EXPECT_EQ(editor->path(), path("copy.html"));
+    EXPECT_EQ(editor->window()->title(), u"copy.html");
+    EXPECT_EQ(widget()->windowHandle()->title(), QString("copy.html"));
+    EXPECT_FALSE(editor->editingView()->isDocumentEdited());
+
+    // Save now writes the new file.
+    typeInHeading("Again ");
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    EXPECT_NE(contents("copy.html").find("Again "), std::string::npos);
+    EXPECT_EQ(contents("page.html"), original);
+
+    // Cancelled: nothing is written and the window keeps its file.
+    typeInHeading("More ");
+    SavePanelDriver::shared().enqueueCancellation();
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    settle();
+    EXPECT_EQ(contents("copy.html").find("More "), std::string::npos);
+    EXPECT_EQ(editor->path(), path("copy.html"));
+    EXPECT_TRUE(editor->editingView()->isDocumentEdited());
+}
+
+TEST_F(EditorWindowFileCommands, SaveAsIntoAnotherFolderKeepsTheReferencesWorkingAndRefusesANameThatIsNoPage)
+{
+    std::filesystem::create_directory(path("elsewhere"));
+    typeInHeading("Moved ");
+    Error error;
+    ASSERT_TRUE(editor->saveAs(path("elsewhere/moved.html"), &error)) << toUTF8(error.localizedDescription());
+    std::string moved = contents("elsewhere/moved.html");
+    // The style sheet is still the one beside the original page.
+    EXPECT_NE(moved.find(m_folder + "/style.css"), std::string::npos) << moved;
+
+    // A name no page has is refused in words, and the window keeps its file.
+    EXPECT_FALSE(editor->saveAs(path("notes.txt"), &error));
+    EXPECT_EQ(error.code(), VornickDocumentFileNotHTMLError);
+    EXPECT_EQ(VornickUserDescriptionOfError(error).find(u"error"), std::u16string::npos);
+    EXPECT_FALSE(std::filesystem::exists(path("notes.txt")));
+    EXPECT_EQ(editor->path(), path("elsewhere/moved.html"));
+}
+
+TEST_F(EditorWindowFileCommands, RevertToSavedAsksThenLoadsTheFileAgainWithoutTheEditsOrTheirUndo)
+{
+    auto revert = fileItem(u"Revert to Saved");
+    ASSERT_TRUE(revert);
+    EXPECT_FALSE(Menu::validateItem(*revert)) << "nothing to revert";
+    typeInHeading("Discarded ");
+    EXPECT_TRUE(Menu::validateItem(*revert));
+
+    AlertDriver::shared().enqueueButtonTitle(u"Cancel");
+    EXPECT_TRUE(choose(u"Revert to Saved"));
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->messageText(),
+              u"Do you want to revert to the most recently saved version of the document \u201Cpage.html\u201D?");
+    EXPECT_NE(element(u"H1")->textContent().find(u"Discarded"), std::u16string::npos);
+
+    AlertDriver::shared().enqueueButtonTitle(u"Revert");
+    EXPECT_TRUE(choose(u"Revert to Saved"));
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [this] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
+    settle();
+    EXPECT_EQ(element(u"H1")->textContent(), u"Heading");
+    EXPECT_FALSE(editor->editingView()->isDocumentEdited());
+    EXPECT_FALSE(editor->window()->undoManager()->canUndo());
+    EXPECT_FALSE(editor->window()->isDocumentEdited());
+    // Typing goes on in the reloaded page.
+    typeInHeading("New ");
+    EXPECT_TRUE(editor->editingView()->isDocumentEdited());
+}
+
+TEST_F(EditorWindowFileCommands, AFileChangedByAnotherProgramOffersSaveAsRevertOrAConfirmedOverwrite)
+{
+    typeInHeading("Mine ");
+    changeOnDisk("page.html", "<!DOCTYPE html><html><head><title>Theirs</title></head><body><h1>Theirs</h1></body></html>\n");
+    std::string theirs = contents("page.html");
+
+    // Cancel: nothing is written, the edits stay.
+    AlertDriver::shared().enqueueButtonTitle(u"Cancel");
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    auto alert = AlertDriver::shared().shownAlerts()[0];
+    EXPECT_EQ(alert->messageText(), u"The file of the document \u201Cpage.html\u201D was changed by another program.");
+    std::vector<std::u16string> buttons;
+    for (const auto& button : alert->buttons())
+        buttons.push_back(button->title());
+    EXPECT_EQ(buttons, (std::vector<std::u16string> { u"Save As\u2026", u"Revert", u"Overwrite\u2026", u"Cancel" }));
+    EXPECT_EQ(contents("page.html"), theirs);
+    EXPECT_TRUE(editor->editingView()->isDocumentEdited());
+
+    // Overwrite asks once more; Cancel there writes nothing either.
+    AlertDriver::shared().enqueueButtonTitle(u"Overwrite\u2026");
+    AlertDriver::shared().enqueueButtonTitle(u"Cancel");
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 3u);
+    EXPECT_NE(AlertDriver::shared().shownAlerts()[2]->messageText().find(u"overwrite"), std::u16string::npos);
+    EXPECT_EQ(contents("page.html"), theirs);
+
+    // Save As keeps the edits in a new file and leaves theirs alone.
+    AlertDriver::shared().enqueueButtonTitle(u"Save As\u2026");
+    SavePanelDriver::shared().enqueueConfirmation(URL::fileURLWithPath(path("mine.html")));
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    EXPECT_NE(contents("mine.html").find("Mine Heading"), std::string::npos);
+    EXPECT_EQ(contents("page.html"), theirs);
+    EXPECT_EQ(editor->path(), path("mine.html"));
+}
+
+TEST_F(EditorWindowFileCommands, OverwriteConfirmedReplacesTheOtherProgramsChangesAndRevertTakesThem)
+{
+    typeInHeading("Mine ");
+    changeOnDisk("page.html", "<!DOCTYPE html><html><head><title>Theirs</title></head><body><h1>Theirs</h1></body></html>\n");
+    AlertDriver::shared().enqueueButtonTitle(u"Overwrite\u2026");
+    AlertDriver::shared().enqueueButtonTitle(u"Overwrite");
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    EXPECT_NE(contents("page.html").find("Mine Heading"), std::string::npos);
+    EXPECT_FALSE(editor->editingView()->isDocumentEdited());
+    // The next save is an ordinary one again.
+    typeInHeading("Also ");
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    EXPECT_NE(contents("page.html").find("Also Mine Heading"), std::string::npos);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 2u);
+
+    // Revert discards the edits and shows what the other program wrote.
+    typeInHeading("Dropped ");
+    changeOnDisk("page.html", "<!DOCTYPE html><html><head><title>Theirs</title></head><body><h1>Theirs</h1></body></html>\n");
+    AlertDriver::shared().enqueueButtonTitle(u"Revert");
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [this] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
+    settle();
+    EXPECT_EQ(element(u"H1")->textContent(), u"Theirs");
+    EXPECT_FALSE(editor->editingView()->isDocumentEdited());
+}
+
+TEST_F(EditorWindowFileCommands, AWriteProtectedFilesAlertAdvisesSavingUnderAnotherNameInWordsOnly)
+{
+    typeInHeading("Locked ");
+    std::filesystem::permissions(path("page.html"), std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    auto text = AlertDriver::shared().shownAlerts()[0]->informativeText();
+    EXPECT_NE(text.find(u"write-protected"), std::u16string::npos) << toUTF8(text);
+    EXPECT_NE(text.find(u"under another name"), std::u16string::npos) << toUTF8(text);
+    EXPECT_EQ(text.find(u"Domain"), std::u16string::npos) << toUTF8(text);
+    AlertDriver::shared().answerSheet(*editor->window(), AlertFirstButtonReturn);
+    settle();
+    // Which is now possible.
+    SavePanelDriver::shared().enqueueConfirmation(URL::fileURLWithPath(path("unlocked.html")));
+    QTest::keyClick(widget(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    settle();
+    EXPECT_NE(contents("unlocked.html").find("Locked Heading"), std::string::npos);
+    std::filesystem::permissions(path("page.html"), std::filesystem::perms::owner_all);
+}
+
+TEST_F(EditorWindowFileCommands, FilesNoWindowEditsAreRefusedAtOpenWithTheReasonAndOpenNoWindow)
+{
+    // A style sheet: it would open as a page and fail only at Save.
+    Error error;
+    EXPECT_FALSE(shell->openFile(path("style.css"), &error));
+    EXPECT_EQ(error.code(), VornickDocumentFileNotHTMLError);
+    auto said = VornickUserDescriptionOfError(error);
+    EXPECT_NE(said.find(u"\u201Cstyle.css\u201D is not an HTML or XHTML page"), std::u16string::npos) << toUTF8(said);
+
+    // XHTML that is not well-formed: the parser's message with its line and column.
+    ASSERT_TRUE(writeFileAtomically(path("broken.xhtml"), "<?xml version=\"1.0\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">\n"
+                                                          "<head><title>x</title></head>\n<body><p>One<p>Two</body>\n</html>\n"));
+    error = Error();
+    EXPECT_FALSE(shell->openFile(path("broken.xhtml"), &error));
+    said = VornickUserDescriptionOfError(error);
+    EXPECT_NE(said.find(u"not well-formed"), std::u16string::npos) << toUTF8(said);
+    EXPECT_NE(said.find(u"\u201Cbroken.xhtml\u201D is not well-formed XHTML: line 6, column 1: Premature end of data"), std::u16string::npos) << toUTF8(said);
+    EXPECT_EQ(said.find(u"Domain"), std::u16string::npos) << toUTF8(said);
+    EXPECT_EQ(shell->editorWindows().size(), 1u);
+
+    // Chosen in the open panel, the refusal is an alert saying the same.
+    shell->setOpenPanel([&](const QtOpenPanelRequest&, std::function<void(std::optional<URL>)> completion) {
+        completion(URL::fileURLWithPath(path("broken.xhtml")));
+    });
+    QTest::keyClick(widget(), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->informativeText(), said);
+    EXPECT_EQ(shell->editorWindows().size(), 1u);
+
+    // Well-formed XHTML opens.
+    ASSERT_TRUE(writeFileAtomically(path("fine.xhtml"), "<?xml version=\"1.0\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">\n"
+                                                        "<head><title>x</title></head>\n<body><p>One</p></body>\n</html>\n"));
+    EXPECT_TRUE(shell->openFile(path("fine.xhtml"), &error));
+}
+
+TEST_F(EditorWindowFileCommands, TheOpenPanelStartsInTheFolderOfTheDocumentInFront)
+{
+    std::filesystem::create_directory(path("sub"));
+    std::filesystem::copy_file(path("tables.html"), path("sub/tables.html"));
+    std::vector<QtOpenPanelRequest> asked;
+    std::optional<URL> answer;
+    shell->setOpenPanel([&](const QtOpenPanelRequest& request, std::function<void(std::optional<URL>)> completion) {
+        asked.push_back(request);
+        completion(answer);
+    });
+    QTest::keyClick(widget(), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(asked.size(), 1u);
+    ASSERT_TRUE(asked[0].directoryURL);
+    EXPECT_EQ(asked[0].directoryURL->fileSystemPath(), std::optional<std::string>(m_folder));
+    Error error;
+    auto second = shell->openFile(path("sub/tables.html"), &error);
+    ASSERT_TRUE(second);
+    settle();
+    QTest::keyClick(shell->backend().widgetForWindow(*second->window()), Qt::Key_O, Qt::ControlModifier);
+    settle();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].directoryURL->fileSystemPath(), std::optional<std::string>(path("sub")));
+}
+
+TEST_F(EditorWindow, ThePathBarIsDrawnAtTheWindowsFootWithTheCaretsPathAndTheValidationSummary)
+{
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*element(u"EM")->firstChild()));
+    settle();
+    auto view = editor->editingView();
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return view->tidyStatusForFocusedWebFrame() != VornickFrameValidationStatus::Pending; }, 20));
+    settle();
+    widget()->repaint();
+    QCoreApplication::processEvents();
+    bool summary = false;
+    bool path = false;
+    for (const auto& command : widget()->lastPaintedCommands()) {
+        if (command.kind != DrawCommand::Kind::Text || command.rectInWindow.minY() > VornickDOMPathBar::naturalDOMPathBarHeight())
+            continue;
+        summary = summary || command.text == view->tidyStatusSummaryForDisplayToUser();
+        path = path || command.text.find(u"<em>") != std::u16string::npos;
+    }
+    EXPECT_TRUE(summary) << "the summary at the foot of the window";
+    EXPECT_TRUE(path) << "the caret's element path beside it";
+}

@@ -1,6 +1,7 @@
 // The brevanton executable on a real X server (Xvfb) driven by xdotool: a
-// click in the heading, typed keys and Ctrl+S write the file. Skipped when
-// Xvfb or xdotool is missing.
+// click in the heading, typed keys and Ctrl+S write the file; Ctrl+B styles
+// a typed word, Ctrl+F finds it and Ctrl+Shift+S saves under a new name.
+// Skipped when Xvfb or xdotool is missing.
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 
@@ -182,7 +183,40 @@ TEST(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
     ASSERT_NE(headingStart, std::string::npos) << contents;
     EXPECT_NE(contents.substr(headingStart, contents.find("</h1>") - headingStart).find("Xy"), std::string::npos) << contents;
 
+    // Ctrl+B, a word, Ctrl+B: the word is strong. Ctrl+F finds it, and
+    // Ctrl+Shift+S saves the page under a new name, leaving the old file.
+    std::string savedBefore = contents;
+    xdotool(display, { "key", "--delay", "20", "ctrl+b" });
+    xdotool(display, { "type", "--delay", "20", "Bold" });
+    xdotool(display, { "key", "--delay", "20", "ctrl+b" });
+    xdotool(display, { "key", "--delay", "20", "ctrl+f" });
+    xdotool(display, { "type", "--delay", "20", "Bold" });
+    xdotool(display, { "key", "--delay", "20", "Return" });
+    xdotool(display, { "key", "--delay", "20", "ctrl+shift+s" });
+    std::string dialog;
+    ASSERT_TRUE(waitFor(
+        [&] {
+            auto found = xdotool(display, { "search", "--onlyvisible", "--name", "Save" });
+            dialog = found.standardOutput.substr(0, found.standardOutput.find('\n'));
+            return found.succeeded() && !dialog.empty();
+        },
+        15))
+        << "no save panel showed";
+    xdotool(display, { "windowfocus", "--sync", dialog });
+    xdotool(display, { "key", "--delay", "20", "ctrl+a" });
+    xdotool(display, { "type", "--delay", "20", "copy.html" });
+    xdotool(display, { "key", "--delay", "20", "Return" });
+    std::string copy = *folder + "/copy.html";
+    EXPECT_TRUE(waitFor([&] { return readFile(copy).has_value(); }, 10)) << "nothing was saved as copy.html";
+    auto copied = readFile(copy).value_or("");
+    EXPECT_NE(copied.find("<strong>Bold</strong>"), std::string::npos) << copied;
+    EXPECT_NE(copied.find("Xy"), std::string::npos) << copied;
+    EXPECT_EQ(readFile(page).value_or(""), savedBefore) << "the old file is unchanged";
+    ASSERT_TRUE(waitFor([&] { return !xdotool(display, { "search", "--onlyvisible", "--name", "copy.html" }).standardOutput.empty(); }, 10))
+        << "the window goes on with the new file";
+
     // Ctrl+W closes the window, and the program ends with it, successfully.
+    xdotool(display, { "windowfocus", "--sync", window });
     xdotool(display, { "key", "ctrl+w" });
     EXPECT_TRUE(editor.waitForExit(15));
     EXPECT_TRUE(editor.exitedNormally()) << "the program ended by a signal";

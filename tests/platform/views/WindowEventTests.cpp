@@ -344,6 +344,48 @@ TEST_F(MenuFixture, KeyEquivalentsReachTheMenuBeforeTheWindow)
     EXPECT_EQ(appDelegate->newDocuments, 1);
 }
 
+TEST_F(MenuFixture, AShortcutThatValidationMovesToAnotherItemActsThereAndAnItemWithASubmenuKeepsItsOwn)
+{
+    // Validation gives Command-B to whichever item the state names, as the
+    // emphasis items follow the document.
+    bool onPaste = false;
+    copy->setKeyEquivalent(u"b");
+    paste->setKeyEquivalent({});
+    editor->canPaste = true;
+    struct Moving : Responder {
+        std::function<bool(MenuItem&)> validate;
+        bool validateMenuItem(MenuItem& item) override { return validate(item); }
+    };
+    auto moving = std::make_shared<Moving>();
+    moving->validate = [&](MenuItem& item) {
+        bool holds = (item.action() == "paste:") == onPaste;
+        item.setKeyEquivalent(holds ? u"b" : u"");
+        return true;
+    };
+    moving->setActionHandler("copy:", [&](ActionSender*) { editor->copies.push_back(-2); });
+    moving->setActionHandler("paste:", [&](ActionSender*) { ++editor->pastes; });
+    copy->setTarget(moving);
+    paste->setTarget(moving);
+    onPaste = true;
+    events.pressKey(window, u'b', ModifierFlag::Command);
+    EXPECT_EQ(editor->pastes, 1) << "the item that holds the shortcut now acts";
+    EXPECT_TRUE(editor->copies.empty());
+    onPaste = false;
+    events.pressKey(window, u'b', ModifierFlag::Command);
+    EXPECT_EQ(editor->copies, (std::vector<long> { -2 }));
+
+    // An item with both a command and a submenu: the submenu's shortcuts,
+    // then its own.
+    auto choices = Menu::create(u"Choices");
+    choices->addItem(u"Choice", "copy:", u"k");
+    newDocument->setSubmenu(choices);
+    copy->setTarget(nullptr);
+    events.pressKey(window, u'n', ModifierFlag::Command);
+    EXPECT_EQ(appDelegate->newDocuments, 1);
+    events.pressKey(window, u'k', ModifierFlag::Command);
+    EXPECT_EQ(editor->copies.size(), 2u);
+}
+
 TEST_F(MenuFixture, AKeyDownGoesToTheHooksThenTheViewTreeThenTheMenuThenTheFirstResponder)
 {
     std::vector<std::u16string> hooked;

@@ -1,0 +1,37 @@
+// VornickMainMenu: the menu bar of the editor's windows. It hosts every
+// command a document window or its content editing view performs, grouped
+// as a desktop editor groups them:
+//
+//   File    Open…, Close, Save, Save As…, Revert to Saved, Quit
+//   Edit    Undo, Redo, Cut, Copy, Copy as HTML Source, Paste, Paste as
+//           Plain Text, Delete, Select All, Find (Find…, Find Next, Find
+//           Previous, Use Selection for Find, Replace…), Spelling (Show
+//           Spelling and Grammar, Check Document Now, Check Grammar With
+//           Spelling)
+//   Format  Style (the emphasis toggles and the other inline styles),
+//           Heading (levels 1 to 6, Paragraph), List (indent, outdent,
+//           toggle the type, move items), Make Link…, Link to File…,
+//           Unwrap, Remove All Markup, the space conversions
+//   Table   caption, header, footer, rows and columns inserted and deleted
+//   Insert  Insert or Wrap In… (with the elements and snippets as its
+//           submenu)
+//   View    the source pane, section handles, zoom, text encoding
+//
+// Items carry no target (the shell's own Open and Quit aside): their
+// actions go along the key window's responder chain, and the responder that
+// would receive one validates its item (the editing view's validation
+// table, the window's actions). Shortcuts use the Command flag, which the Qt
+// backend shows and reads as Ctrl.
+#pragma once
+
+#include <memory>
+
+namespace brevanton {
+
+class Menu;
+class Responder;
+
+// The main menu; `shellActions` answers "openDocument:" and "terminate:".
+std::shared_ptr<Menu> VornickMakeMainMenu(const std::shared_ptr<Responder>& shellActions);
+
+} // namespace brevanton

@@ -183,6 +183,18 @@ int64_t StoreObjectAccess::number(const ManagedObject& object)
     return object.m_number;
 }
 
+int64_t StoreObjectAccess::toOneNumber(const ManagedObject& object, int relationshipIndex)
+{
+    return object.m_relationships[relationshipIndex].toOne;
+}
+
+const std::vector<int64_t>& StoreObjectAccess::toManyNumbers(const ManagedObject& object, int relationshipIndex)
+{
+    if (object.m_context)
+        object.m_context->m_private->ensureLoaded(const_cast<ManagedObject&>(object), relationshipIndex);
+    return object.m_relationships[relationshipIndex].toMany;
+}
+
 ManagedObject* StoreObjectAccess::toOne(const ManagedObject& object, int relationshipIndex)
 {
     int64_t number = object.m_relationships[relationshipIndex].toOne;

@@ -65,9 +65,9 @@ struct SaveWriter {
         return run(remove);
     }
 
-    bool writeJoinRows(const std::string& joinTable, int64_t owner, const std::vector<int64_t>& others)
+    bool writeJoinRows(const std::string& joinTable, int64_t owner, const std::vector<int64_t>& others, bool inserted)
     {
-        if (!removeJoinRows(joinTable, "owner", owner))
+        if (!inserted && !removeJoinRows(joinTable, "owner", owner))
             return false;
         SQLiteStatement* insert = statement("INSERT INTO " + quotedSQLIdentifier(toUTF16(joinTable)) + " (owner, other) VALUES (?, ?)");
         if (!insert)
@@ -131,7 +131,8 @@ bool ManagedObjectContext::save(Error* outError)
             written = writer.writeRow(*object, object->m_state == ManagedObject::State::Inserted, object->m_attributes, toOne);
             for (size_t i = 0; written && i < entity.relationships().size(); ++i) {
                 if (table.storage[i] == RelationshipStorage::JoinTableOwner && object->m_relationships[i].loaded)
-                    written = writer.writeJoinRows(table.joinTables[i], number, object->m_relationships[i].toMany);
+                    written = writer.writeJoinRows(table.joinTables[i], number, object->m_relationships[i].toMany,
+                                                   object->m_state == ManagedObject::State::Inserted);
             }
         }
         if (written)

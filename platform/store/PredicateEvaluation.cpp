@@ -320,11 +320,27 @@ bool testPath(const ManagedObject* object, const BoundPredicate::Node& node, siz
     bool last = stepIndex + 1 == node.steps.size();
     if (step.isAttribute)
         return compareOperand(Operand { &StoreObjectAccess::attribute(*object, step.index), nullptr, false }, node);
+    using Argument = BoundPredicate::Node::Argument;
+    bool comparesObjects = node.argument == Argument::Object || node.argument == Argument::Objects;
     if (!step.toMany) {
+        if (last && comparesObjects) {
+            // Object comparisons need only the destination's number.
+            int64_t number = StoreObjectAccess::toOneNumber(*object, step.index);
+            bool found = number && std::binary_search(node.numbers.begin(), node.numbers.end(), number);
+            return node.op == PredicateOperator::NotEqualTo ? !found
+                : (node.op == PredicateOperator::EqualTo || node.op == PredicateOperator::In) && found;
+        }
         ManagedObject* destination = StoreObjectAccess::toOne(*object, step.index);
         if (last)
             return compareOperand(Operand { nullptr, destination, true }, node);
         return testPath(destination, node, stepIndex + 1);
+    }
+    if (last && comparesObjects && node.op != PredicateOperator::NotEqualTo) {
+        for (int64_t number : StoreObjectAccess::toManyNumbers(*object, step.index)) {
+            if (std::binary_search(node.numbers.begin(), node.numbers.end(), number))
+                return node.op == PredicateOperator::EqualTo || node.op == PredicateOperator::In;
+        }
+        return false;
     }
     std::vector<ManagedObject*> destinations;
     StoreObjectAccess::toMany(*object, step.index, destinations);

@@ -18,6 +18,10 @@ public:
     // The destinations of a to-many relationship, loaded when needed, in id order.
     static void toMany(const ManagedObject&, int relationshipIndex, std::vector<ManagedObject*>& out);
     static int64_t number(const ManagedObject&);
+    // The number of a to-one relationship's destination (0: none), without loading it.
+    static int64_t toOneNumber(const ManagedObject&, int relationshipIndex);
+    // The numbers of a to-many relationship's destinations, loaded when needed, in order.
+    static const std::vector<int64_t>& toManyNumbers(const ManagedObject&, int relationshipIndex);
 };
 
 } // namespace brevanton

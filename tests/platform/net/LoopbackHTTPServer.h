@@ -1,6 +1,11 @@
 // A small HTTP/1.1 server on 127.0.0.1 for tests: each connection is served on
 // a thread of its own by a handler that maps the request to a response. The
-// server closes every connection after its response.
+// server closes every connection after its response. A response is scripted:
+// its status, headers and body; a delay before the headers; the body framed by
+// Content-Length, by closing the connection or in chunks, sent in pieces some
+// time apart; or a connection reset before or during the answer. The server
+// records every request (method, target, headers, body) and how many it
+// answered at once.
 #pragma once
 
 #include <arpa/inet.h>
@@ -13,8 +18,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cstdio>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -50,6 +57,13 @@ struct TestHTTPRequest {
 };
 
 struct TestHTTPResponse {
+    // How the client learns where the body ends.
+    enum class Framing {
+        ContentLength,  // a Content-Length field (added unless the headers give one)
+        CloseDelimited, // no length: the body ends when the connection closes
+        Chunked,        // Transfer-Encoding: chunked, a chunk per piece
+    };
+
     int status { 200 };
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
@@ -57,6 +71,22 @@ struct TestHTTPResponse {
     int delayMilliseconds { 0 };
     // Sends the body one byte at a time, this long apart.
     int trickleMilliseconds { 0 };
+    Framing framing { Framing::ContentLength };
+    // Sends the body in pieces of this many bytes (0: whole), this long apart.
+    size_t pieceBytes { 0 };
+    int pieceDelayMilliseconds { 0 };
+    // Resets the connection (RST) instead of answering, or after this many
+    // bytes of the body were sent.
+    bool resetBeforeHeaders { false };
+    std::optional<size_t> resetAfterBodyBytes;
+
+    static TestHTTPResponse redirect(int status, std::string location)
+    {
+        TestHTTPResponse response;
+        response.status = status;
+        response.headers.emplace_back("Location", std::move(location));
+        return response;
+    }
 };
 
 class LoopbackHTTPServer {
@@ -110,6 +140,12 @@ public:
     {
         std::lock_guard lock(m_mutex);
         return m_requests.size();
+    }
+    // The most requests that were being answered at one time.
+    int maxConcurrentRequests() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_maxActive;
     }
 
 private:
@@ -186,36 +222,96 @@ private:
         {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(request);
+            m_maxActive = std::max(m_maxActive, ++m_active);
         }
+        bool answered = respond(connection, request, m_handler(request));
+        {
+            std::lock_guard lock(m_mutex);
+            --m_active;
+        }
+        if (!answered)
+            return;
+        ::shutdown(connection, SHUT_WR);
+        // Let the client read everything before the socket closes.
+        while (waitReadable(connection, 1000) && ::read(connection, chunk, sizeof chunk) > 0) { }
+    }
 
-        TestHTTPResponse response = m_handler(request);
-        if (response.delayMilliseconds > 0) {
-            pollfd stop { m_stop, POLLIN, 0 };
-            if (::poll(&stop, 1, response.delayMilliseconds) != 0)
-                return;
+    // Waits `milliseconds`; false when the server stops first.
+    bool pause(int milliseconds)
+    {
+        pollfd stop { m_stop, POLLIN, 0 };
+        return milliseconds <= 0 || ::poll(&stop, 1, milliseconds) == 0;
+    }
+
+    // Closing with a zero linger time sends RST in place of FIN.
+    static void reset(int connection)
+    {
+        linger abort { 1, 0 };
+        ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
+
+    // False when the connection was reset or the server stopped: it is then
+    // closed at once.
+    bool respond(int connection, const TestHTTPRequest& request, const TestHTTPResponse& response)
+    {
+        if (!pause(response.delayMilliseconds))
+            return false;
+        if (response.resetBeforeHeaders) {
+            reset(connection);
+            return false;
         }
+        using Framing = TestHTTPResponse::Framing;
         std::string text = "HTTP/1.1 " + std::to_string(response.status) + " Status\r\n";
         bool hasLength = false;
         for (auto& [name, value] : response.headers) {
             text += name + ": " + value + "\r\n";
             hasLength = hasLength || name == "Content-Length";
         }
-        if (!hasLength)
+        if (response.framing == Framing::ContentLength && !hasLength)
             text += "Content-Length: " + std::to_string(response.body.size()) + "\r\n";
+        if (response.framing == Framing::Chunked)
+            text += "Transfer-Encoding: chunked\r\n";
         text += "Connection: close\r\n\r\n";
-        std::string body = request.method == "HEAD" ? std::string() : response.body;
-        if (!response.trickleMilliseconds)
-            text += body;
         if (!sendAll(connection, text))
-            return;
-        for (size_t i = 0; response.trickleMilliseconds && i < body.size(); ++i) {
-            pollfd stop { m_stop, POLLIN, 0 };
-            if (::poll(&stop, 1, response.trickleMilliseconds) != 0 || !sendAll(connection, body.substr(i, 1)))
-                return;
+            return false;
+
+        std::string body = request.method == "HEAD" ? std::string() : response.body;
+        size_t pieceBytes = response.trickleMilliseconds ? 1 : response.pieceBytes;
+        int pieceDelay = response.trickleMilliseconds ? response.trickleMilliseconds : response.pieceDelayMilliseconds;
+        if (!pieceBytes)
+            pieceBytes = std::max<size_t>(body.size(), 1);
+        for (size_t sent = 0; sent < body.size(); sent += pieceBytes) {
+            if (sent > 0 && !pause(pieceDelay))
+                return false;
+            std::string piece = body.substr(sent, pieceBytes);
+            if (response.resetAfterBodyBytes && sent + piece.size() > *response.resetAfterBodyBytes) {
+                piece.resize(*response.resetAfterBodyBytes - sent);
+                if (response.framing != Framing::Chunked)
+                    sendAll(connection, piece);
+                else if (!piece.empty())
+                    sendAll(connection, hex(piece.size()) + "\r\n" + piece);
+                reset(connection);
+                return false;
+            }
+            if (response.framing == Framing::Chunked)
+                piece = hex(piece.size()) + "\r\n" + piece + "\r\n";
+            if (!sendAll(connection, piece))
+                return false;
         }
-        ::shutdown(connection, SHUT_WR);
-        // Let the client read everything before the socket closes.
-        while (waitReadable(connection, 1000) && ::read(connection, chunk, sizeof chunk) > 0) { }
+        if (response.resetAfterBodyBytes) {
+            reset(connection);
+            return false;
+        }
+        if (response.framing == Framing::Chunked)
+            return sendAll(connection, "0\r\n\r\n");
+        return true;
+    }
+
+    static std::string hex(size_t number)
+    {
+        char text[24];
+        std::snprintf(text, sizeof text, "%zx", number);
+        return text;
     }
 
     static bool sendAll(int connection, const std::string& text)
@@ -238,6 +334,8 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::thread> m_connectionThreads;
     std::vector<TestHTTPRequest> m_requests;
+    int m_active { 0 };
+    int m_maxActive { 0 };
 };
 
 } // namespace brevanton::testserver

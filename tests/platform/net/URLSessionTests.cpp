@@ -260,6 +260,62 @@ TEST(URLSession, TimeoutsCancellationAndRefusedConnections)
     EXPECT_TRUE(refused.error.is(URLErrorDomain, URLErrorCannotConnectToHost)) << refused.error;
 }
 
+TEST(URLSession, BodiesEndByLengthCloseOrLastChunkAndResetsAreLostConnections)
+{
+    using Framing = TestHTTPResponse::Framing;
+    LoopbackHTTPServer server([](const TestHTTPRequest& request) {
+        TestHTTPResponse response = text(200, "0123456789abcdef");
+        response.pieceBytes = 5;
+        response.pieceDelayMilliseconds = 20;
+        if (request.target == "/close")
+            response.framing = Framing::CloseDelimited;
+        else if (request.target == "/chunked")
+            response.framing = Framing::Chunked;
+        else if (request.target == "/reset")
+            response.resetBeforeHeaders = true;
+        else if (request.target == "/reset-midway")
+            response.resetAfterBodyBytes = 7;
+        else if (request.target == "/reset-midway-close") {
+            response.framing = Framing::CloseDelimited;
+            response.resetAfterBodyBytes = 7;
+        } else if (request.target == "/reset-midway-chunked") {
+            response.framing = Framing::Chunked;
+            response.resetAfterBodyBytes = 7;
+        }
+        return response;
+    });
+
+    for (const char* path : { "/length", "/close", "/chunked" }) {
+        Outcome outcome = load(URLRequest(url(server.url(path))));
+        EXPECT_TRUE(outcome.error.isEmpty()) << path << ": " << outcome.error;
+        EXPECT_EQ(outcome.body(), "0123456789abcdef") << path;
+        ASSERT_NE(outcome.response, nullptr) << path;
+        EXPECT_EQ(outcome.response->expectedContentLength(), std::string(path) == "/length" ? 16 : -1) << path;
+    }
+    for (const char* path : { "/reset", "/reset-midway", "/reset-midway-close", "/reset-midway-chunked" }) {
+        Outcome outcome = load(URLRequest(url(server.url(path))));
+        EXPECT_EQ(outcome.calls, 1) << path;
+        EXPECT_FALSE(outcome.error.isEmpty()) << path;
+        EXPECT_EQ(outcome.error.domain(), URLErrorDomain) << path;
+        EXPECT_TRUE(outcome.error.code() == URLErrorNetworkConnectionLost || outcome.error.code() == URLErrorBadServerResponse)
+            << path << ": " << outcome.error;
+    }
+
+    // The timeout counts from the last bytes received: a pause between two
+    // pieces of the body longer than it ends the load.
+    LoopbackHTTPServer stalling([](const TestHTTPRequest&) {
+        TestHTTPResponse response = text(200, "0123456789");
+        response.pieceBytes = 5;
+        response.pieceDelayMilliseconds = 2000;
+        return response;
+    });
+    URLRequest stalled(url(stalling.url("/")));
+    stalled.setTimeoutInterval(0.3);
+    Outcome timedOut = load(stalled);
+    EXPECT_TRUE(timedOut.error.is(URLErrorDomain, URLErrorTimedOut)) << timedOut.error;
+    EXPECT_EQ(timedOut.calls, 1);
+}
+
 TEST(URLSession, DestroyingASessionCancelsItsTransfers)
 {
     LoopbackHTTPServer server([](const TestHTTPRequest&) {

@@ -165,6 +165,9 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::importBlogDe
     }
     setStringIfNotEmpty(*blog, description, u"title");
     setStringIfNotEmpty(*blog, description, u"browseURLString");
+    // A blog read from its file is what the file holds.
+    if (sourceFile)
+        blog->setHasEditsNotYetSavedToSourceFile(false);
     if (!sourceFile && (blog->sourceFileName().empty() || blog->blogFolderName().empty()))
         deriveBlogFileNames(*blog);
     return blog;

@@ -25,6 +25,16 @@ public:
     std::u16string postFilenameExtension() const override { return u"brevantonwordpresspost"; }
 };
 
+// The generic published project: blog and post files of the generic kinds.
+class TestPublishedBlogProject : public VornickPublishedBlogProject {
+public:
+    std::shared_ptr<const ManagedObjectModel> managedObjectModel() const override
+    {
+        static std::shared_ptr<const ManagedObjectModel> model = vornickMakeBlogProjectModel(false);
+        return model;
+    }
+};
+
 // A new project in its own temporary folder.
 inline std::shared_ptr<TestBlogProject> makeTestBlogProject(std::string* outFolder = nullptr)
 {

@@ -6,7 +6,10 @@
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickURLExtensions.h"
+#include "blog/VornickWordPressBlog.h"
+#include "toolkit/VornickFileSnapshot.h"
 #include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressIntegrator.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 
 namespace brevanton {
@@ -62,6 +65,74 @@ void VornickWordPressBlogProject::updateRootComponentFromProjectFileObjectArchiv
     VornickPublishedBlogProject::updateRootComponentFromProjectFileObjectArchive(archive);
     if (archive && wordPressAccount())
         wordPressAccount()->updateFromProjectFileObjectArchive(*archive);
+}
+
+std::unique_ptr<VornickBlogServiceIntegrator> VornickWordPressBlogProject::makeIntegrator() const
+{
+    return std::make_unique<VornickWordPressIntegrator>();
+}
+
+size_t VornickWordPressBlogProject::computeNumberOfFilesToIndexFromBlogsDirectorySnapshot(const VornickFileSnapshot& blogsFolder)
+{
+    size_t count = 0;
+    for (const auto& blogFolder : blogsFolder.allChildSnapshots()) {
+        if (!blogFolder->isDirectory())
+            continue;
+        count += 2;
+        for (const auto& child : blogFolder->allChildSnapshots()) {
+            std::u16string name = asciiLowercase(child->resolvedURL().lastPathComponent());
+            if (child->isDirectory() && (name == u"media" || name == u"pages" || name == u"posts"))
+                count += child->allChildSnapshots().size() + 1;
+        }
+    }
+    return count;
+}
+
+void VornickWordPressBlogProject::beforeImportingPostsAndPagesForBlog(const std::shared_ptr<VornickPublishedBlog>& blog,
+                                                                     const VornickFileSnapshot& blogFolder)
+{
+    auto media = blogFolder.childWithRelativeURLString(u"media");
+    auto wordPressBlog = std::dynamic_pointer_cast<VornickWordPressBlog>(blog);
+    if (!media || media->allChildSnapshots().empty() || !wordPressBlog)
+        return;
+    auto& integrator = static_cast<VornickWordPressIntegrator&>(this->integrator());
+    for (const auto& child : media->allChildSnapshots()) {
+        URL url = child->resolvedURL();
+        if (!child->isDirectory() && url.pathExtension() == u"brevantonwordpressmediaitem") {
+            Error error;
+            if (auto archive = VornickObjectArchive::createWithContentsOfURL(url, &error)) {
+                auto existing = isIndexing() ? nullptr : integrator.existingMediaItemForDescription(archive->propertyList(), url, *wordPressBlog);
+                integrator.importMediaItemDescription(archive->propertyList(), existing, wordPressBlog, url);
+            } else {
+                VornickGeneralLog(u"Skipping unreadable file " + url.absoluteString() + u": "
+                                  + (error.isEmpty() ? u"it does not hold a dictionary" : error.localizedDescription()));
+            }
+        }
+        noteFileIndexed();
+    }
+}
+
+bool VornickWordPressBlogProject::saveComponentsToSourceFilesIfNeeded(Error* outError)
+{
+    bool succeeded = VornickPublishedBlogProject::saveComponentsToSourceFilesIfNeeded(outError);
+    auto account = hostingAccount();
+    if (!account)
+        return succeeded;
+    for (auto& blog : account->objectsForKey(u"blogs")) {
+        for (auto& object : blog->objectsForKey(u"mediaItems")) {
+            auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
+            auto url = item ? item->sourceFileURL() : std::nullopt;
+            if (!url || !item->needToWriteArchivalRepresentationToURL(*url))
+                continue;
+            Error error;
+            if (!item->writeArchivalRepresentationToURL(*url, VornickObjectArchiveFormat::JSON, &error)) {
+                succeeded = false;
+                if (outError)
+                    *outError = error;
+            }
+        }
+    }
+    return succeeded;
 }
 
 } // namespace brevanton

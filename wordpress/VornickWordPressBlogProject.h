@@ -34,6 +34,17 @@ public:
     // A new account speaks the REST API "wp/v2" until the user chooses.
     std::shared_ptr<VornickProjectComponent> createRootComponent() override;
     void updateRootComponentFromProjectFileObjectArchive(const VornickObjectArchive*) override;
+
+    // Blog folders count 2, and each "media", "pages" or "posts" folder in
+    // them its children plus 1.
+    size_t computeNumberOfFilesToIndexFromBlogsDirectorySnapshot(const VornickFileSnapshot&) override;
+    // Reads the media item files of the blog's "media" folder.
+    void beforeImportingPostsAndPagesForBlog(const std::shared_ptr<VornickPublishedBlog>&, const VornickFileSnapshot& blogFolder) override;
+    // Media items with unsaved edits are written too.
+    [[nodiscard]] bool saveComponentsToSourceFilesIfNeeded(Error* outError) override;
+
+protected:
+    std::unique_ptr<VornickBlogServiceIntegrator> makeIntegrator() const override;
 };
 
 } // namespace brevanton

@@ -207,3 +207,26 @@ TEST_F(VornickWordPressBlogProjectTests, FilesToIndexAreCountedByFolder)
 
 } // namespace
 } // namespace brevanton
+
+namespace brevanton {
+namespace {
+
+TEST(VornickWordPressShoeboxTests, NewAccountProjectsGetFoldersOfTheirOwn)
+{
+    Error error;
+    auto first = VornickWordPressBlogProject::createShoeboxedWordPressBlogProject(&error);
+    ASSERT_TRUE(first) << error;
+    auto second = VornickWordPressBlogProject::createShoeboxedWordPressBlogProject(&error);
+    ASSERT_TRUE(second) << error;
+    EXPECT_NE(first->sourceRootURL().absoluteString(), second->sourceRootURL().absoluteString());
+    for (auto& project : { first, second }) {
+        EXPECT_EQ(project->projectFileURL().lastPathComponent(), u"project.brevantonwordpressproject");
+        EXPECT_TRUE(fileExists(*project->projectFileURL().fileSystemPath())) << "saved at once";
+        EXPECT_EQ(project->projectFileURL().URLByDeletingLastPathComponent().URLByDeletingLastPathComponent().lastPathComponent(),
+                  u"CMSAccounts");
+        EXPECT_EQ(project->wordPressAccount()->useXMLRPC(), false);
+    }
+}
+
+} // namespace
+} // namespace brevanton

@@ -52,7 +52,8 @@ enum VornickErrorCode : int64_t {
     VornickProjectFileUnreadableError = 90,      // a project file that is not an object archive
     VornickProjectIndexError = 91,               // a project index that cannot be opened or saved
     VornickWebResourceCacheIndexError = 92,      // a web resource cache index that cannot be used
-    VornickBlogNotFoundError = 100,              // a sync step's blog is no longer stored (deleted during the sync)
+    VornickBlogNotFoundError = 93,               // a sync step's blog is no longer stored (deleted during the sync)
+    VornickAccountIncompleteError = 94,          // an account without the login or address a keychain item needs
 };
 
 } // namespace brevanton

@@ -150,7 +150,19 @@ std::optional<std::string> VornickObjectArchive::xmlDataReturningErrorIn(Error* 
 std::optional<std::string> VornickObjectArchive::jsonDataReturningErrorIn(Error* outError) const
 {
     VornickJSONWriter writer(VornickJSONWriter::PrettyPrint | VornickJSONWriter::NumbersAsStrings);
-    writer.writeDictionary(m_attributes);
+    // An archive holds a key because its object set it: an empty list or
+    // dictionary is written too (the writer would drop it), so that reading
+    // the file clears what the object no longer has.
+    writer.beginDictionary();
+    for (const auto& [key, value] : m_attributes) {
+        if (value.isArray() && value.array().empty())
+            writer.writeKey(key, [&] { writer.writeArrayValue(&value.array(), [&](const Value& element) { writer.writeValue(element); }); });
+        else if (value.isDictionary() && value.dictionary().empty())
+            writer.writeKey(key, [&] { writer.writeDictionary(value.dictionary()); });
+        else
+            writer.conditionalWriteKeyValue(key, &value);
+    }
+    writer.endDictionary();
     return writer.jsonDataReturningErrorIn(outError);
 }
 

@@ -7,6 +7,8 @@
 // window, as the application does, reports what the system knows of it and
 // how it loaded, and with --save writes it back through the editing view, as
 // saving it in the editor does.
+#include "BlogProjectRun.h"
+
 #include "app/VornickApplicationLaunch.h"
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWindow.h"
@@ -59,6 +61,11 @@ constexpr size_t maximumAdvisoriesShown = 20;
 void printUsage()
 {
     std::printf("Usage: brevanton [--version] [--help] [--headless] [--save] FILE...\n"
+                "       brevanton [--reindex] ACCOUNT-FOLDER\n"
+                "With the folder of a WordPress account project, indexes it, writes back what\n"
+                "was not yet saved to its files and prints the account and, per blog, its\n"
+                "counts; with --reindex, rebuilds the index from the files and prints every\n"
+                "difference from the index it had.\n"
                 "With a display, opens each HTML or XHTML file in a window of its own: the page\n"
                 "beside the source it is saved as (Ctrl+S saves, Ctrl+Z undoes).\n"
                 "With --headless or --save, or without a display, opens each file into an\n"
@@ -438,6 +445,7 @@ int main(int argc, char** argv)
     VornickTuneMemoryAllocation();
     bool save = false;
     bool headless = false;
+    bool reindex = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--version")) {
@@ -456,7 +464,16 @@ int main(int argc, char** argv)
             headless = true;
             continue;
         }
+        if (!std::strcmp(argv[i], "--reindex")) {
+            reindex = true;
+            continue;
+        }
         paths.emplace_back(argv[i]);
+    }
+    if (paths.size() == 1 && (reindex || isBlogProjectPath(paths.front()))) {
+        if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
+            std::fprintf(stderr, "brevanton: running headless\n");
+        return runBlogProject(paths.front(), reindex);
     }
     if (paths.empty()) {
         printUsage();

@@ -1,0 +1,48 @@
+// VornickBlog: a blog of a project (entity "Blog"): its title (which may
+// hold markup), the service's identifier, its posts, tags and categories.
+// Its file lies in the blog's folder; "templates" and "resources" beside it.
+#pragma once
+
+#include "documents/VornickProjectComponent.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class VornickBlogPost;
+
+class VornickBlog : public VornickProjectComponent {
+public:
+    std::string className() const override { return "VornickBlog"; }
+
+    // The title without markup; with a domain, "title (domain)".
+    static std::u16string blogDisplayNameForTitle(std::u16string_view title, std::optional<std::u16string> domain = std::nullopt);
+
+    std::u16string identifierUsedByBlogService() const;
+    std::u16string title() const;
+    void setTitle(const std::u16string&);
+
+    virtual std::u16string displayName() const;
+
+    std::vector<std::shared_ptr<VornickBlogPost>> posts() const;
+    // The posts, resp. the pages, in the order of their ids; the generic
+    // blog's are all its posts and no pages.
+    virtual std::vector<std::shared_ptr<VornickBlogPost>> postsOnly() const { return posts(); }
+    virtual std::vector<std::shared_ptr<VornickBlogPost>> pagesOnly() const { return {}; }
+
+    // The folder holding the blog's file; none without a file.
+    std::optional<URL> blogFolderURL() const;
+    std::optional<URL> templatesFolderURL() const;
+    std::optional<URL> resourcesFolderURL() const;
+
+    // The project's blog file extension when the project is a blog project.
+    std::optional<std::u16string> standardFilenameExtension() const override;
+
+    std::vector<std::u16string> attributesForArchivalRepresentation() const override;
+    std::shared_ptr<VornickObjectArchive> archivalRepresentation() const override;
+};
+
+} // namespace brevanton

@@ -1,0 +1,275 @@
+#include "blog/VornickBlogServiceIntegrator.h"
+
+#include "blog/VornickBlogHostingAccount.h"
+#include "blog/VornickBlogTag.h"
+#include "blog/VornickComponentFileNames.h"
+#include "blog/VornickFileSafeNames.h"
+#include "blog/VornickPublishedBlog.h"
+#include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickPublishedBlogProject.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/foundation/Text.h"
+#include "toolkit/VornickDateFormatterExtensions.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickFileSnapshot.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+namespace {
+
+// Seconds from 1 January 1970 to 1 January 2001.
+constexpr double ReferenceDateOffset = 978307200.0;
+
+std::u16string nonEmptyString(const Dictionary& description, std::u16string_view key)
+{
+    auto found = description.find(key);
+    if (found == description.end() || !found->second.isString())
+        return {};
+    return found->second.string();
+}
+
+const Value* valueOf(const Dictionary& description, std::u16string_view key)
+{
+    auto found = description.find(key);
+    return found == description.end() ? nullptr : &found->second;
+}
+
+void setStringIfNotEmpty(ManagedObject& object, const Dictionary& description, std::u16string_view key)
+{
+    std::u16string value = nonEmptyString(description, key);
+    if (!value.empty())
+        object.setValueForKey(Value(value), key);
+}
+
+void setDateIfPresent(ManagedObject& object, const Dictionary& description, std::u16string_view key)
+{
+    if (auto date = vornick_descriptionDate(valueOf(description, key)))
+        object.setValueForKey(Value(*date), key);
+}
+
+// The file's modification date, when it can be read.
+std::optional<Date> modificationDateOfFile(const URL& url)
+{
+    auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
+    return snapshot->exists() ? std::optional(snapshot->modificationDate()) : std::nullopt;
+}
+
+} // namespace
+
+std::optional<Date> vornick_descriptionDate(const Value* value)
+{
+    if (!value)
+        return std::nullopt;
+    if (value->isDate())
+        return value->date();
+    if (value->isNumber() && !value->isBoolean())
+        return Date(value->doubleValue() + ReferenceDateOffset);
+    if (value->isString())
+        return vornick_modernISO8601DateFormatter().dateFromString(value->string());
+    return std::nullopt;
+}
+
+void VornickBlogServiceIntegrator::logToSyncLog(std::u16string_view line) const
+{
+    if (m_syncLog)
+        m_syncLog->log(line);
+    else
+        VornickGeneralLog(line);
+}
+
+std::shared_ptr<VornickBlogHostingAccount> VornickBlogServiceIntegrator::findHostingAccount()
+{
+    if (!m_provider) {
+        logToSyncLog(u"** Warning: findHostingAccount returning nil because [self managedObjectContextProvider] returned nil");
+        return nullptr;
+    }
+    auto* context = m_provider->managedObjectContext();
+    if (!context) {
+        logToSyncLog(u"** Warning: findHostingAccount returning nil because [mocProvider managedObjectContext] returned nil");
+        return nullptr;
+    }
+    auto accounts = vornick_allEntitiesOfKind(*context, u"BlogHostingAccount");
+    if (!accounts) {
+        logToSyncLog(u"** Warning: findHostingAccount returning nil because allHostingAccounts came back nil");
+        return nullptr;
+    }
+    if (accounts->empty()) {
+        logToSyncLog(u"** Warning: findHostingAccount returning nil because numberOfHostingAccounts == 0");
+        return nullptr;
+    }
+    // Several accounts: the first, as the project takes it for its root.
+    if (accounts->size() > 1)
+        logToSyncLog(u"** Warning: findHostingAccount found " + toUTF16(std::to_string(accounts->size()))
+                     + u" BlogHostingAccount entities, using the first");
+    return std::dynamic_pointer_cast<VornickBlogHostingAccount>(accounts->front());
+}
+
+std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::existingBlogForDescription(const Dictionary& blogDescription)
+{
+    std::u16string identifier = nonEmptyString(blogDescription, u"identifierUsedByBlogService");
+    auto* context = this->context();
+    if (identifier.empty() || !context)
+        return nullptr;
+    return std::dynamic_pointer_cast<VornickPublishedBlog>(
+        vornick_entityOfKind(*context, u"Blog", Value(identifier), u"identifierUsedByBlogService"));
+}
+
+std::shared_ptr<VornickBlogTag> VornickBlogServiceIntegrator::tagWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
+{
+    for (auto& object : blog.objectsForKey(u"tags")) {
+        if (object->valueForKey(u"title").stringValue() != title)
+            continue;
+        auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object);
+        BREVANTON_ASSERT(tag, "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
+        return tag;
+    }
+    return nullptr;
+}
+
+bool VornickBlogServiceIntegrator::commitAndSaveChangesInManagedObjectContext(ManagedObjectContext& context, Error* outError)
+{
+    try {
+        return context.save(outError);
+    } catch (const std::exception& exception) {
+        if (outError)
+            *outError = Error(VornickErrorDomain, VornickProjectIndexError, toUTF16(exception.what()));
+        return false;
+    }
+}
+
+std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::importBlogDescription(const Dictionary& description,
+                                                                                         std::shared_ptr<VornickPublishedBlog> blog,
+                                                                                         const std::optional<URL>& sourceFile)
+{
+    auto* context = this->context();
+    if (!blog) {
+        blog = existingBlogForDescription(description);
+        if (!blog) {
+            BREVANTON_ASSERT(context, "The integrator has no managed object context");
+            blog = std::dynamic_pointer_cast<VornickPublishedBlog>(context->insertNewObject(u"Blog"));
+            BREVANTON_ASSERT(blog, "blog == nil || [blog isKindOfClass:[VornickPublishedBlog class]]");
+            blog->setHasEditsNotYetSavedToSourceFile(true);
+            blog->setObjectForKey(findHostingAccount(), u"hostingAccount");
+            setStringIfNotEmpty(*blog, description, u"identifierUsedByBlogService");
+        }
+    }
+    if (sourceFile) {
+        blog->setSourceFileName(sourceFile->lastPathComponent());
+        blog->setBlogFolderName(sourceFile->URLByDeletingLastPathComponent().lastPathComponent());
+        blog->setSourceFileModificationDate(modificationDateOfFile(*sourceFile));
+    }
+    setStringIfNotEmpty(*blog, description, u"title");
+    setStringIfNotEmpty(*blog, description, u"browseURLString");
+    // A blog read from its file is what the file holds.
+    if (sourceFile)
+        blog->setHasEditsNotYetSavedToSourceFile(false);
+    if (!sourceFile && (blog->sourceFileName().empty() || blog->blogFolderName().empty()))
+        deriveBlogFileNames(*blog);
+    return blog;
+}
+
+void VornickBlogServiceIntegrator::deriveBlogFileNames(VornickPublishedBlog& blog)
+{
+    auto url = URL::create(blog.browseURLString());
+    std::optional<std::u16string> host = url ? url->host() : std::nullopt;
+    if (host && host->empty())
+        host.reset();
+    std::u16string extension = blog.standardFilenameExtension().value_or(u"");
+    // Markup is stripped first (it may decode "&#47;" to "/"), then the name
+    // is made safe, leaving room for the file's extension.
+    std::u16string displayName = VornickBlog::blogDisplayNameForTitle(blog.title(), host);
+    std::u16string folderName = vornick_fileSafeName(displayName, u"Blog", 255 - 1 - toUTF8(extension).size() - 4);
+    std::optional<URL> blogsFolder;
+    if (auto* project = dynamic_cast<VornickPublishedBlogProject*>(m_provider))
+        blogsFolder = project->blogsFolderURL();
+    auto blogs = context() ? vornick_allEntitiesOfKind(*context(), u"Blog") : std::nullopt;
+    folderName = vornick_uniqueComponentFileName(folderName, u"", blogsFolder, [&](const std::u16string& name) {
+        return blogs && std::any_of(blogs->begin(), blogs->end(), [&](const auto& other) {
+            return other.get() != &blog && other->valueForKey(u"blogFolderName").stringValue() == name;
+        });
+    });
+    blog.setBlogFolderName(folderName);
+    blog.setSourceFileName(extension.empty() ? folderName : folderName + u"." + extension);
+    logToSyncLog(u"For new import from server: blog.blogFolderName=" + folderName + u", blog.sourceFileName=" + blog.sourceFileName());
+}
+
+std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::existingPostForDescription(const Dictionary& description,
+                                                                                                 const std::optional<URL>& sourceFile,
+                                                                                                 const VornickPublishedBlog& blog)
+{
+    auto posts = blog.posts();
+    std::u16string identifier = nonEmptyString(description, u"identifierUsedByBlogService");
+    std::shared_ptr<VornickBlogPost> found;
+    if (!identifier.empty()) {
+        auto match = std::find_if(posts.begin(), posts.end(), [&](auto& post) { return post->identifierUsedByBlogService() == identifier; });
+        if (match != posts.end())
+            found = *match;
+    }
+    if (!found && sourceFile) {
+        std::u16string name = sourceFile->lastPathComponent();
+        auto match = std::find_if(posts.begin(), posts.end(), [&](auto& post) { return post->sourceFileName() == name; });
+        if (match != posts.end())
+            found = *match;
+    }
+    return std::dynamic_pointer_cast<VornickPublishedBlogPost>(found);
+}
+
+std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPostDescription(const Dictionary& description,
+                                                                                            std::shared_ptr<VornickPublishedBlogPost> post,
+                                                                                            const std::shared_ptr<VornickPublishedBlog>& blog,
+                                                                                            const std::optional<URL>& sourceFile,
+                                                                                            bool intoNewEmptyDatabase)
+{
+    BREVANTON_ASSERT(blog, "[blog isKindOfClass:[VornickPublishedBlog class]]");
+    if (!post && !intoNewEmptyDatabase)
+        post = existingPostForDescription(description, sourceFile, *blog);
+    if (!post) {
+        auto* context = this->context();
+        BREVANTON_ASSERT(context, "The integrator has no managed object context");
+        post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context->insertNewObject(u"BlogPost"));
+        BREVANTON_ASSERT(post, "A post entity that is not a VornickPublishedBlogPost");
+        post->setBlog(blog);
+        setStringIfNotEmpty(*post, description, u"identifierUsedByBlogService");
+    }
+    if (sourceFile) {
+        post->setSourceFileName(sourceFile->lastPathComponent());
+        post->setSourceFileModificationDate(modificationDateOfFile(*sourceFile));
+    }
+    for (const char16_t* key : { u"title", u"sourceContentString", u"sourceContentType" })
+        setStringIfNotEmpty(*post, description, key);
+    if (sourceFile)
+        setDateIfPresent(*post, description, u"dateLastEditedLocally");
+    if (const Value* tags = valueOf(description, u"tags"); tags && tags->isArray()) {
+        std::vector<std::shared_ptr<ManagedObject>> postTags;
+        for (const auto& title : tags->array()) {
+            if (!title.isString() || title.string().empty())
+                continue;
+            std::shared_ptr<ManagedObject> tag = tagWithTitle(title.string(), *blog);
+            if (!tag) {
+                tag = context()->insertNewObject(u"BlogTag");
+                tag->setValueForKey(title, u"title");
+                tag->setObjectForKey(blog, u"blog");
+            }
+            if (std::find(postTags.begin(), postTags.end(), tag) == postTags.end())
+                postTags.push_back(tag);
+        }
+        post->setObjectsForKey(postTags, u"tags");
+    }
+    setStringIfNotEmpty(*post, description, u"permalinkURLString");
+    setDateIfPresent(*post, description, u"dateFirstPublished");
+    setDateIfPresent(*post, description, u"dateLastPublished");
+    if (post->ManagedObject::valueForKey(u"dateLastEditedLocally").isNull())
+        post->ManagedObject::setValueForKey(post->ManagedObject::valueForKey(u"dateLastPublished"), u"dateLastEditedLocally");
+    for (const char16_t* key : { u"inTrash", u"publishAtNextSync" }) {
+        if (const Value* flag = valueOf(description, key))
+            post->ManagedObject::setValueForKey(Value(flag->boolValue()), key);
+    }
+    return post;
+}
+
+} // namespace brevanton

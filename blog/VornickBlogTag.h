@@ -1,0 +1,16 @@
+// VornickBlogTag: a tag of a blog (entity "BlogTag"), with its service
+// identifier, title and explanation (the service's description).
+#pragma once
+
+#include "platform/store/ManagedObject.h"
+
+namespace brevanton {
+
+class VornickBlogTag : public ManagedObject {
+public:
+    std::u16string identifierUsedByBlogService() const { return valueForKey(u"identifierUsedByBlogService").stringValue(); }
+    std::u16string title() const { return valueForKey(u"title").stringValue(); }
+    std::u16string explanation() const { return valueForKey(u"explanation").stringValue(); }
+};
+
+} // namespace brevanton

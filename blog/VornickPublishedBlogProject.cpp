@@ -1,0 +1,248 @@
+#include "blog/VornickPublishedBlogProject.h"
+
+#include "app/VornickFileTreeEvent.h"
+#include "blog/VornickBlogHostingAccount.h"
+#include "blog/VornickPublishedBlog.h"
+#include "blog/VornickPublishedBlogPost.h"
+#include "documents/VornickProjectIndex.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/Text.h"
+#include "toolkit/VornickFileSnapshot.h"
+#include "toolkit/VornickLog.h"
+
+namespace brevanton {
+
+namespace {
+
+void logUnreadable(const URL& url, const Error& error)
+{
+    std::u16string reason = error.isEmpty() ? u"it does not hold a dictionary" : error.localizedDescription();
+    VornickGeneralLog(u"Skipping unreadable file " + url.absoluteString() + u": " + reason);
+}
+
+} // namespace
+
+VornickPublishedBlogProject::~VornickPublishedBlogProject()
+{
+    if (m_integrator)
+        m_integrator->setManagedObjectContextProvider(nullptr);
+}
+
+std::shared_ptr<VornickBlogHostingAccount> VornickPublishedBlogProject::hostingAccount() const
+{
+    return std::dynamic_pointer_cast<VornickBlogHostingAccount>(rootComponent());
+}
+
+std::unique_ptr<VornickBlogServiceIntegrator> VornickPublishedBlogProject::makeIntegrator() const
+{
+    return std::make_unique<VornickBlogServiceIntegrator>();
+}
+
+VornickBlogServiceIntegrator& VornickPublishedBlogProject::integrator()
+{
+    if (!m_integrator) {
+        m_integrator = makeIntegrator();
+        m_integrator->setManagedObjectContextProvider(this);
+    }
+    return *m_integrator;
+}
+
+ManagedObjectContext* VornickPublishedBlogProject::managedObjectContext() const
+{
+    return index() ? index()->managedObjectContext().get() : nullptr;
+}
+
+bool VornickPublishedBlogProject::saveComponentsToSourceFilesIfNeeded(Error* outError)
+{
+    if (!VornickProject::saveComponentsToSourceFilesIfNeeded(outError))
+        return false;
+    auto account = hostingAccount();
+    if (!account)
+        return true;
+    bool succeeded = true;
+    auto write = [&](VornickProjectComponent& component) {
+        auto url = component.sourceFileURL();
+        if (!url || !component.needToWriteArchivalRepresentationToURL(*url))
+            return;
+        Error error;
+        if (!component.writeArchivalRepresentationToURL(*url, VornickObjectArchiveFormat::JSON, &error)) {
+            succeeded = false;
+            if (outError)
+                *outError = error;
+        }
+    };
+    auto blogs = account->objectsForKey(u"blogs");
+    for (auto& blog : blogs) {
+        if (auto component = std::dynamic_pointer_cast<VornickProjectComponent>(blog))
+            write(*component);
+    }
+    for (auto& blog : blogs) {
+        for (auto& post : blog->objectsForKey(u"posts")) {
+            if (auto component = std::dynamic_pointer_cast<VornickProjectComponent>(post))
+                write(*component);
+        }
+    }
+    return succeeded;
+}
+
+void VornickPublishedBlogProject::updateRootComponentFromProjectFileObjectArchive(const VornickObjectArchive* archive)
+{
+    VornickProject::updateRootComponentFromProjectFileObjectArchive(archive);
+    const Value* login = archive ? archive->objectForKey(u"loginID") : nullptr;
+    if (login && login->isString() && hostingAccount())
+        hostingAccount()->setLoginID(login->string());
+}
+
+void VornickPublishedBlogProject::noteFileIndexed()
+{
+    setNumberOfFilesIndexed(numberOfFilesIndexed() + 1);
+    if (numberOfFilesIndexed() % 50 == 0)
+        postIndexingProgressUpdate();
+}
+
+void VornickPublishedBlogProject::importChangesFromFileTreeEvent(const VornickFileTreeEvent& event)
+{
+    const auto& snapshot = event.fileSnapshot();
+    if (event.kind() != VornickFileTreeEventKind::FileAdded || !snapshot || !snapshot->isDirectory())
+        return;
+    setNumberOfFilesToIndex(computeNumberOfFilesToIndexFromBlogsDirectorySnapshot(*snapshot));
+    setNumberOfFilesIndexed(0);
+    setIndexing(true);
+    postIndexingProgressUpdate();
+    auto blogsFolder = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(blogsFolderURL());
+    if (blogsFolder->exists() && blogsFolder->identity() == snapshot->identity()) {
+        for (const auto& child : snapshot->allChildSnapshots()) {
+            if (child->isDirectory())
+                importBlogFromDirectory(*child, true);
+        }
+    }
+    setNumberOfFilesIndexed(numberOfFilesToIndex());
+    setIndexing(false);
+    postIndexingProgressUpdate();
+    Error error;
+    if (!index()->commitEditingAndSave(&error))
+        VornickGeneralLog("{} Failed to save updates: error={}", "importChangesFromFileTreeEvent", error.localizedDescription());
+    OperationQueue::main().addOperation([weakThis = weak_from_this()] {
+        if (auto project = weakThis.lock())
+            project->postIndexDidFinishUpdating();
+    });
+}
+
+void VornickPublishedBlogProject::importChangesSinceLastIndexing()
+{
+    auto tree = VornickFileSnapshot::createSnapshotOfTreeAtURL(blogsFolderURL());
+    if (tree && tree->exists() && tree->isDirectory()) {
+        for (const auto& child : tree->allChildSnapshots()) {
+            if (!child->isDirectory())
+                continue;
+            auto blog = importBlogFromDirectory(*child, false);
+            if (blog)
+                importPostFolders(*child, blog, true);
+        }
+    }
+    Error error;
+    if (!index()->commitEditingAndSave(&error))
+        VornickGeneralLog("{} Failed to save updates: error={}", "importChangesSinceLastIndexing", error.localizedDescription());
+}
+
+std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFromDirectory(const VornickFileSnapshot& folder,
+                                                                                          bool intoNewEmptyDatabase)
+{
+    std::shared_ptr<VornickPublishedBlog> blog;
+    bool alreadyExisted = false;
+    for (const auto& child : folder.allChildSnapshots()) {
+        URL url = child->resolvedURL();
+        if (child->isDirectory() || url.pathExtension() != blogFilenameExtension())
+            continue;
+        Error error;
+        auto archive = VornickObjectArchive::createWithContentsOfURL(url, &error);
+        if (!archive) {
+            logUnreadable(url, error);
+            continue;
+        }
+        noteFileIndexed();
+        blog = importBlogFromPropertyList(archive->propertyList(), url, &alreadyExisted);
+        if (blog)
+            break;
+    }
+    if (!blog)
+        return nullptr;
+    if (intoNewEmptyDatabase)
+        beforeImportingPostsAndPagesForBlog(blog, folder);
+    if (alreadyExisted)
+        return blog;
+    importPostFolders(folder, blog, true);
+    return blog;
+}
+
+void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& blogFolder, const std::shared_ptr<VornickPublishedBlog>& blog,
+                                                   bool onlyIfChanged)
+{
+    for (const char16_t* name : { u"posts", u"pages" }) {
+        auto postFolder = blogFolder.childWithRelativeURLString(name);
+        if (!postFolder)
+            continue;
+        for (const auto& child : postFolder->allChildSnapshots()) {
+            URL url = child->resolvedURL();
+            if (!child->isDirectory() && url.pathExtension() == postFilenameExtension())
+                importPostFromSourceFile(url, blog, onlyIfChanged);
+            noteFileIndexed();
+        }
+    }
+}
+
+std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFromPropertyList(const Dictionary& propertyList,
+                                                                                             const URL& sourceFile, bool* alreadyExisted)
+{
+    BREVANTON_ASSERT(alreadyExisted, "alreadyExisted != NULL");
+    auto blog = integrator().existingBlogForDescription(propertyList);
+    if (!blog) {
+        // A blog never published has no service identifier: its folder names it.
+        std::u16string folderName = sourceFile.URLByDeletingLastPathComponent().lastPathComponent();
+        if (hostingAccount()) {
+            for (auto& object : hostingAccount()->objectsForKey(u"blogs")) {
+                auto known = std::dynamic_pointer_cast<VornickPublishedBlog>(object);
+                if (known && known->blogFolderName() == folderName && known->sourceFileName() == sourceFile.lastPathComponent())
+                    blog = known;
+            }
+        }
+    }
+    *alreadyExisted = blog != nullptr;
+    if (blog)
+        return blog;
+    return integrator().importBlogDescription(propertyList, nullptr, sourceFile);
+}
+
+std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPostFromSourceFile(
+    const URL& url, const std::shared_ptr<VornickPublishedBlog>& blog, bool onlyIfChanged)
+{
+    std::shared_ptr<VornickPublishedBlogPost> existing;
+    if (onlyIfChanged && !isIndexing()) {
+        existing = integrator().existingPostForDescription({}, url, *blog);
+        auto stored = existing ? existing->sourceFileModificationDate() : std::nullopt;
+        auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
+        if (stored && snapshot->exists() && !(*stored < snapshot->modificationDate()))
+            return existing;
+    }
+    Error error;
+    auto archive = VornickObjectArchive::createWithContentsOfURL(url, &error);
+    if (!archive) {
+        logUnreadable(url, error);
+        return existing;
+    }
+    return importPostFromPropertyList(archive->propertyList(), url, blog);
+}
+
+std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPostFromPropertyList(
+    const Dictionary& propertyList, const URL& sourceFile, const std::shared_ptr<VornickPublishedBlog>& blog)
+{
+    if (!blog)
+        return nullptr;
+    std::shared_ptr<VornickPublishedBlogPost> existing;
+    if (!isIndexing())
+        existing = integrator().existingPostForDescription(propertyList, sourceFile, *blog);
+    return integrator().importPostDescription(propertyList, existing, blog, sourceFile, isIndexing());
+}
+
+} // namespace brevanton

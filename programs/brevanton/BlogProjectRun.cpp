@@ -1,0 +1,148 @@
+#include "BlogProjectRun.h"
+
+#include "blog/VornickBlogPost.h"
+#include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickWordPressBlog.h"
+#include "documents/VornickProjectIndex.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStore.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressBlogProject.h"
+#include "wordpress/VornickWordPressMediaItem.h"
+
+#include <cstdio>
+#include <map>
+
+namespace brevanton {
+
+namespace {
+
+std::string projectFilePath(const std::string& path)
+{
+    if (isDirectory(path))
+        return path + "/" + toUTF8(VornickWordPressProjectFileName);
+    return path;
+}
+
+std::shared_ptr<VornickWordPressBlogProject> openProject(const std::string& path)
+{
+    Error error;
+    auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
+        URL::fileURLWithPath(std::string_view(projectFilePath(path)), false), &error);
+    if (!project)
+        std::fprintf(stderr, "brevanton: cannot open the account project %s: %s\n", path.c_str(),
+                     toUTF8(error.localizedDescription()).c_str());
+    return project;
+}
+
+// What the files hold of every blog, post and media item, by its place.
+std::map<std::string, std::string> describeIndex(ManagedObjectContext& context)
+{
+    std::map<std::string, std::string> objects;
+    auto blogs = vornick_allEntitiesOfKind(context, u"Blog");
+    for (auto& object : blogs.value_or(ManagedObjects())) {
+        auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(object);
+        if (!blog)
+            continue;
+        std::string place = toUTF8(blog->blogFolderName()) + "/";
+        objects[place + toUTF8(blog->sourceFileName())] = Value(blog->archivalRepresentation()->propertyList()).description();
+        for (auto& post : blog->posts()) {
+            objects[place + toUTF8(post->sourceFileURL() ? post->sourceFileURL()->URLByDeletingLastPathComponent().lastPathComponent() : u"")
+                    + "/" + toUTF8(post->sourceFileName())] = Value(post->archivalRepresentation()->propertyList()).description();
+        }
+        for (auto& item : blog->objectsForKey(u"mediaItems")) {
+            if (auto mediaItem = std::dynamic_pointer_cast<VornickWordPressMediaItem>(item))
+                objects[place + "media/" + toUTF8(mediaItem->sourceFileName())]
+                    = Value(mediaItem->archivalRepresentation()->propertyList()).description();
+        }
+    }
+    return objects;
+}
+
+void printReport(VornickWordPressBlogProject& project)
+{
+    auto account = project.wordPressAccount();
+    std::printf("account: %s\n", account ? toUTF8(account->displayNameForWindowTitle()).c_str() : "(none)");
+    if (account)
+        std::printf("  address: %s\n", toUTF8(account->rootURLString()).c_str());
+    auto& context = *project.index()->managedObjectContext();
+    auto blogs = vornick_allEntitiesOfKind(context, u"Blog").value_or(ManagedObjects());
+    std::printf("blogs: %zu\n", blogs.size());
+    for (auto& object : blogs) {
+        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(object);
+        if (!blog)
+            continue;
+        size_t queued = 0;
+        size_t conflicts = 0;
+        for (auto& post : blog->posts()) {
+            auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post);
+            queued += published && published->publishAtNextSync();
+            conflicts += published && published->hasPendingPostDescription();
+        }
+        size_t terms = blog->countForKey(u"tags") + blog->countForKey(u"categories") + blog->countForKey(u"postFormats")
+            + blog->countForKey(u"postStatuses");
+        std::printf("blog: %s (folder %s)\n", toUTF8(blog->displayName()).c_str(), toUTF8(blog->blogFolderName()).c_str());
+        std::printf("  posts %zu, pages %zu, terms %zu, media %zu, trashed %zu, queued %zu, conflicts %zu\n",
+                    blog->postsOnly().size(), blog->pagesOnly().size(), terms, blog->countForKey(u"mediaItems"),
+                    blog->postsInTrash().size(), queued, conflicts);
+    }
+}
+
+} // namespace
+
+bool isBlogProjectPath(const std::string& path)
+{
+    return fileExists(projectFilePath(path)) && projectFilePath(path).ends_with(toUTF8(VornickWordPressProjectFileName));
+}
+
+int runBlogProject(const std::string& path, bool reindex)
+{
+    auto project = openProject(path);
+    if (!project)
+        return 1;
+    if (!reindex) {
+        Error error;
+        bool saved = project->saveComponentsToSourceFilesIfNeeded(&error) && project->index()->commitEditingAndSave(&error);
+        if (!saved)
+            std::fprintf(stderr, "brevanton: writing back unsaved changes failed: %s\n", toUTF8(error.localizedDescription()).c_str());
+        printReport(*project);
+        return saved ? 0 : 1;
+    }
+    auto before = describeIndex(*project->index()->managedObjectContext());
+    std::string indexPath = project->index()->filePath();
+    project.reset();
+    Error error;
+    if (!PersistentStore::destroy(indexPath, &error)) {
+        std::fprintf(stderr, "brevanton: cannot remove the index %s: %s\n", indexPath.c_str(), toUTF8(error.localizedDescription()).c_str());
+        return 1;
+    }
+    project = openProject(path);
+    if (!project)
+        return 1;
+    auto after = describeIndex(*project->index()->managedObjectContext());
+    size_t differences = 0;
+    for (auto& [place, description] : before) {
+        auto found = after.find(place);
+        if (found == after.end())
+            std::printf("only in the old index: %s\n", place.c_str());
+        else if (found->second != description)
+            std::printf("differs: %s\n  old: %s\n  new: %s\n", place.c_str(), description.c_str(), found->second.c_str());
+        else
+            continue;
+        ++differences;
+    }
+    for (auto& [place, description] : after) {
+        if (!before.count(place)) {
+            std::printf("only in the rebuilt index: %s\n", place.c_str());
+            ++differences;
+        }
+    }
+    std::printf("reindexed: %zu objects, %zu differences\n", after.size(), differences);
+    printReport(*project);
+    return differences ? 1 : 0;
+}
+
+} // namespace brevanton

@@ -1,0 +1,17 @@
+// The headless run of an account project: `brevanton FOLDER` opens the
+// WordPress account project in FOLDER, indexes it, writes back components
+// with unsaved edits and prints the account and, per blog, its counts;
+// `brevanton --reindex FOLDER` rebuilds the index from the files and prints
+// every difference from the index it had.
+#pragma once
+
+#include <string>
+
+namespace brevanton {
+
+// Whether `path` is a folder holding an account project file (or that file).
+bool isBlogProjectPath(const std::string& path);
+// The process's exit status.
+int runBlogProject(const std::string& path, bool reindex);
+
+} // namespace brevanton

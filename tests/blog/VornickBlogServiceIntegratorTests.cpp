@@ -1,0 +1,118 @@
+#include "blog/VornickBlogServiceIntegrator.h"
+
+#include "tests/blog/BlogModelTestSupport.h"
+
+#include "blog/VornickBlogHostingAccount.h"
+#include "blog/VornickFileSafeNames.h"
+#include "blog/VornickPublishedBlog.h"
+#include "blog/VornickPublishedBlogPost.h"
+#include "platform/foundation/Text.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+
+#include <gtest/gtest.h>
+
+namespace brevanton {
+namespace {
+
+class VornickBlogServiceIntegratorTests : public ::testing::Test {
+protected:
+    std::string folder;
+    std::shared_ptr<TestBlogProject> project = makeTestBlogProject(&folder);
+    ManagedObjectContext& context = *project->index()->managedObjectContext();
+    VornickBlogServiceIntegrator& integrator = project->integrator();
+
+    std::shared_ptr<VornickPublishedBlog> importServerBlog(std::u16string title, std::u16string identifier = u"7")
+    {
+        return integrator.importBlogDescription(
+            Dictionary { { u"identifierUsedByBlogService", Value(identifier) }, { u"title", Value(title) },
+                         { u"browseURLString", Value(u"https://site.example/blog") } },
+            nullptr, std::nullopt);
+    }
+};
+
+TEST_F(VornickBlogServiceIntegratorTests, ServerBlogsAreFoundAgainAndGetSafeFolderNames)
+{
+    auto blog = importServerBlog(u"<b>My</b> Blog");
+    ASSERT_TRUE(blog);
+    EXPECT_EQ(blog->blogFolderName(), u"My Blog (site.example)");
+    EXPECT_EQ(blog->sourceFileName(), u"My Blog (site.example).brevantonwordpressblog");
+    EXPECT_EQ(blog->hostingAccount(), project->rootComponent());
+    EXPECT_TRUE(blog->hasEditsNotYetSavedToSourceFile());
+    EXPECT_EQ(importServerBlog(u"Renamed"), blog) << "the same blog, found by its identifier";
+    EXPECT_EQ(blog->title(), u"Renamed");
+    EXPECT_EQ(blog->blogFolderName(), u"My Blog (site.example)") << "a blog keeps its folder";
+    EXPECT_EQ(vornick_allEntitiesOfKind(context, u"Blog")->size(), 1u);
+
+    // Markup is stripped before the name is made safe: "&#47;" never becomes a folder separator.
+    auto sneaky = importServerBlog(u"..&#47;..&#47;x", u"8");
+    EXPECT_EQ(sneaky->blogFolderName().find(u'/'), std::u16string::npos) << toUTF8(sneaky->blogFolderName());
+    auto dots = integrator.importBlogDescription(Dictionary { { u"identifierUsedByBlogService", Value(u"9") }, { u"title", Value(u"&#46;&#46;") } },
+                                                 nullptr, std::nullopt);
+    EXPECT_NE(dots->blogFolderName(), u"..");
+    EXPECT_NE(dots->blogFolderName(), u".");
+    // Two blogs of one name and host get folders of their own.
+    auto twin = importServerBlog(u"<b>My</b> Blog", u"10");
+    EXPECT_EQ(twin->blogFolderName(), u"My Blog (site.example) 2");
+    auto url = twin->sourceFileURL();
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->URLByDeletingLastPathComponent().URLByDeletingLastPathComponent().absoluteString(),
+              project->blogsFolderURL().absoluteString());
+}
+
+TEST(VornickFileSafeNameTests, ControlsSeparatorsDotsAndLength)
+{
+    EXPECT_EQ(vornick_fileSafeName(u"a/b\tc\u0085d", u"x"), u"a-bcd");
+    EXPECT_EQ(vornick_fileSafeName(u"..", u"x"), u"x");
+    EXPECT_EQ(vornick_fileSafeName(u".", u"x"), u"x");
+    EXPECT_EQ(vornick_fileSafeName(u"\n", u"x"), u"x");
+    EXPECT_EQ(vornick_fileSafeName(u"...", u"x"), u"...");
+    std::u16string longName(300, u'\u00e9');
+    std::u16string cut = vornick_fileSafeName(longName, u"x");
+    EXPECT_EQ(toUTF8(cut).size(), 254u) << "two bytes a letter, never half of one";
+    EXPECT_EQ(toUTF8(vornick_fileSafeName(u"ab\U0001F600", u"x", 5)), "ab") << "a pair is kept whole or dropped";
+}
+
+TEST_F(VornickBlogServiceIntegratorTests, PostDescriptionsMatchDatesTagsAndFiles)
+{
+    auto blog = importServerBlog(u"Blog");
+    auto existingTag = context.insertNewObject(u"BlogTag");
+    existingTag->setValueForKey(Value(u"Known"), u"title");
+    existingTag->setObjectForKey(blog, u"blog");
+
+    Dictionary description { { u"identifierUsedByBlogService", Value(u"31") }, { u"title", Value(u"From the server") },
+                             { u"dateLastPublished", Value(u"2026-03-01T10:20:30Z") },
+                             { u"tags", Value(Array { Value(u"Known"), Value(u"New"), Value(u"New") }) },
+                             { u"inTrash", Value(u"1") } };
+    auto post = integrator.importPostDescription(description, nullptr, blog, std::nullopt, false);
+    ASSERT_TRUE(post);
+    Value published = post->ManagedObject::valueForKey(u"dateLastPublished");
+    ASSERT_TRUE(published.isDate());
+    EXPECT_EQ(post->ManagedObject::valueForKey(u"dateLastEditedLocally"), published);
+    EXPECT_TRUE(post->inTrash());
+    auto tags = post->objectsForKey(u"tags");
+    ASSERT_EQ(tags.size(), 2u);
+    EXPECT_EQ(tags[0], existingTag);
+    EXPECT_EQ(blog->objectsForKey(u"tags").size(), 2u) << "the new tag belongs to the blog";
+
+    EXPECT_EQ(integrator.importPostDescription(description, nullptr, blog, std::nullopt, false), post) << "found by identifier";
+    EXPECT_NE(integrator.importPostDescription(description, nullptr, blog, std::nullopt, true), post)
+        << "a new, empty store looks nothing up";
+
+    URL file = URL::fileURLWithPath(folder + "/2026_01_01_00_00_00.brevantonwordpresspost", false);
+    post->setSourceFileName(file.lastPathComponent());
+    EXPECT_EQ(integrator.existingPostForDescription({}, file, *blog), post) << "a file without identifier is matched by name";
+}
+
+TEST_F(VornickBlogServiceIntegratorTests, TheFirstOfSeveralAccountsIsUsed)
+{
+    auto first = integrator.findHostingAccount();
+    ASSERT_TRUE(first);
+    context.insertNewObject(u"BlogHostingAccount");
+    EXPECT_EQ(integrator.findHostingAccount(), first);
+    VornickBlogServiceIntegrator orphan;
+    EXPECT_EQ(orphan.findHostingAccount(), nullptr);
+    EXPECT_EQ(orphan.existingBlogForDescription({ { u"identifierUsedByBlogService", Value(u"7") } }), nullptr);
+}
+
+} // namespace
+} // namespace brevanton

@@ -1,0 +1,207 @@
+#include "blog/VornickPublishedBlogProject.h"
+
+#include "tests/blog/BlogModelTestSupport.h"
+
+#include "blog/VornickBlogHostingAccount.h"
+#include "blog/VornickPublishedBlog.h"
+#include "blog/VornickPublishedBlogPost.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/store/PersistentStore.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <sys/stat.h>
+#include <utime.h>
+
+namespace brevanton {
+namespace {
+
+// What the files hold of a blog or post, with its tags' titles and its
+// place, keyed by blog folder and file name.
+using Snapshot = std::map<std::u16string, Dictionary>;
+
+Snapshot snapshotOfIndex(ManagedObjectContext& context)
+{
+    Snapshot snapshot;
+    auto blogs = vornick_allEntitiesOfKind(context, u"Blog");
+    for (auto& object : *blogs) {
+        auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(object);
+        Dictionary values = blog->archivalRepresentation()->propertyList();
+        values[u"sourceFileModificationDate"] = Value(*blog->sourceFileModificationDate());
+        values[u"hasEdits"] = Value(blog->hasEditsNotYetSavedToSourceFile());
+        snapshot[blog->blogFolderName() + u"/" + blog->sourceFileName()] = values;
+        for (auto& post : blog->posts()) {
+            Dictionary postValues = post->archivalRepresentation()->propertyList();
+            postValues[u"sourceFileModificationDate"] = Value(*post->sourceFileModificationDate());
+            postValues[u"hasEdits"] = Value(post->hasEditsNotYetSavedToSourceFile());
+            for (const char16_t* key : { u"dateLastEditedLocally", u"dateFirstPublished", u"dateLastPublished" })
+                postValues[key] = post->ManagedObject::valueForKey(key);
+            snapshot[blog->blogFolderName() + u"/" + post->sourceFileName()] = postValues;
+        }
+    }
+    return snapshot;
+}
+
+class VornickPublishedBlogProjectTests : public ::testing::Test {
+protected:
+    std::string folder = createTemporaryDirectory("published-project").value();
+    URL projectFile = URL::fileURLWithPath(folder + "/project.brevantontestproject", false);
+
+    std::shared_ptr<TestPublishedBlogProject> makeProjectWithBlogs()
+    {
+        Error error;
+        auto project = VornickProject::createWithNewProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
+        EXPECT_TRUE(project) << error;
+        auto& context = *project->index()->managedObjectContext();
+        project->hostingAccount()->setLoginID(u"r\u00e9dacteur");
+        for (const char16_t* name : { u"Caf\u00e9 \u65e5\u8a18", u"Second" }) {
+            auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(context.insertNewObject(u"Blog"));
+            blog->setBlogFolderName(name);
+            blog->setSourceFileName(std::u16string(name) + u".brevantonblog");
+            blog->setTitle(u"<em>" + std::u16string(name) + u"</em> &amp; more");
+            blog->setValueForKey(Value(u"https://blog.example/"), u"browseURLString");
+            blog->setValueForKey(Value(std::u16string(name) == u"Second" ? u"2" : u"1"), u"identifierUsedByBlogService");
+            blog->setObjectForKey(project->hostingAccount(), u"hostingAccount");
+            blog->setHasEditsNotYetSavedToSourceFile(true);
+            auto tag = context.insertNewObject(u"BlogTag");
+            tag->setValueForKey(Value(u"\u00c9t\u00e9"), u"title");
+            tag->setObjectForKey(blog, u"blog");
+            struct PostSpec {
+                const char16_t* title;
+                const char16_t* type;
+                bool trashed;
+                bool queued;
+                bool tagged;
+            };
+            for (auto spec : { PostSpec { u"<b>Bold</b> \u00fcber \U0001F600", u"html", false, false, true },
+                               PostSpec { u"Notes", u"Markdown", false, true, false },
+                               PostSpec { u"Gone", u"html", true, false, true } }) {
+                auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+                EXPECT_TRUE(post->prepareNewPostAndAssociateWithBlog(blog));
+                post->setTitle(spec.title);
+                post->setSourceContentType(spec.type);
+                post->setSourceContentString(std::u16string(spec.type) == u"Markdown" ? u"# Heading\n\n*em* \u2014 text" : u"<p>caf\u00e9</p>");
+                post->setValueForKey(Value(spec.trashed), u"inTrash");
+                post->setValueForKey(Value(spec.queued), u"publishAtNextSync");
+                post->setValueForKey(Value(Date(1700000000.0)), u"dateFirstPublished");
+                post->setValueForKey(Value(Date(1700000100.0)), u"dateLastPublished");
+                post->setValueForKey(Value(Date(1700000200.0)), u"dateLastEditedLocally");
+                if (spec.tagged)
+                    post->addObjectForKey(tag, u"tags");
+            }
+        }
+        return project;
+    }
+
+    std::shared_ptr<TestPublishedBlogProject> reopen(bool eraseIndex)
+    {
+        Error error;
+        if (eraseIndex) {
+            auto existing = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
+            EXPECT_TRUE(existing) << error;
+            std::string path = existing->index()->filePath();
+            existing.reset();
+            EXPECT_TRUE(PersistentStore::destroy(path, &error)) << error;
+        }
+        auto project = VornickProject::createWithContentsOfProjectFileURL<TestPublishedBlogProject>(projectFile, &error);
+        EXPECT_TRUE(project) << error;
+        return project;
+    }
+};
+
+TEST_F(VornickPublishedBlogProjectTests, FilesReindexedIntoAnEmptyStoreGiveTheSameObjects)
+{
+    Snapshot before;
+    {
+        auto project = makeProjectWithBlogs();
+        Error error;
+        ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+        ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+        before = snapshotOfIndex(*project->index()->managedObjectContext());
+    }
+    ASSERT_EQ(before.size(), 8u);
+    auto project = reopen(true);
+    ASSERT_TRUE(project);
+    EXPECT_EQ(project->hostingAccount()->loginID(), u"r\u00e9dacteur");
+    Snapshot after = snapshotOfIndex(*project->index()->managedObjectContext());
+    ASSERT_EQ(after.size(), before.size());
+    for (const auto& [name, values] : before) {
+        ASSERT_TRUE(after.count(name)) << toUTF8(name);
+        EXPECT_EQ(Value(after[name]), Value(values)) << toUTF8(name);
+    }
+    auto blogs = vornick_allEntitiesOfKind(*project->index()->managedObjectContext(), u"Blog");
+    for (auto& object : *blogs) {
+        auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(object);
+        EXPECT_EQ(blog->postsInTrash().size(), 1u);
+        EXPECT_EQ(blog->objectsForKey(u"tags").size(), 1u) << "one tag per blog, shared by its posts";
+    }
+}
+
+TEST_F(VornickPublishedBlogProjectTests, ReopeningReadsOnlyPostFilesNewerThanRecorded)
+{
+    std::u16string changedName;
+    {
+        auto project = makeProjectWithBlogs();
+        Error error;
+        ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+        ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+        auto post = std::dynamic_pointer_cast<VornickPublishedBlog>(
+                        vornick_allEntitiesOfKind(*project->index()->managedObjectContext(), u"Blog")->front())
+                        ->posts()
+                        .front();
+        // The file changes behind the index's back: newer, then older than recorded.
+        auto archive = post->archivalRepresentation();
+        archive->setObject(Value(u"Edited elsewhere"), u"title");
+        std::string path = *post->sourceFileURL()->fileSystemPath();
+        ASSERT_TRUE(writeFileAtomically(path, *archive->jsonDataReturningErrorIn(&error)));
+        struct utimbuf times { 2000000000, 2000000000 };
+        ASSERT_EQ(utime(path.c_str(), &times), 0);
+        changedName = post->sourceFileName();
+        auto other = std::dynamic_pointer_cast<VornickPublishedBlog>(
+                         vornick_allEntitiesOfKind(*project->index()->managedObjectContext(), u"Blog")->front())
+                         ->posts()
+                         .back();
+        auto otherArchive = other->archivalRepresentation();
+        otherArchive->setObject(Value(u"Older file"), u"title");
+        std::string otherPath = *other->sourceFileURL()->fileSystemPath();
+        ASSERT_TRUE(writeFileAtomically(otherPath, *otherArchive->jsonDataReturningErrorIn(&error)));
+        struct utimbuf old { 1000000000, 1000000000 };
+        ASSERT_EQ(utime(otherPath.c_str(), &old), 0);
+    }
+    auto project = reopen(false);
+    ASSERT_TRUE(project);
+    auto posts = vornick_allEntitiesOfKind(*project->index()->managedObjectContext(), u"BlogPost");
+    ASSERT_EQ(posts->size(), 6u) << "no post is read twice";
+    std::vector<std::u16string> titles;
+    for (auto& post : *posts)
+        titles.push_back(post->valueForKey(u"title").stringValue());
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), u"Edited elsewhere"), 1);
+    EXPECT_EQ(std::count(titles.begin(), titles.end(), u"Older file"), 0);
+}
+
+TEST_F(VornickPublishedBlogProjectTests, UnreadableFilesAreSkippedAndTheRestIndexed)
+{
+    {
+        auto project = makeProjectWithBlogs();
+        Error error;
+        ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+        ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+    }
+    std::string postsFolder = folder + "/blogs/Second/posts";
+    ASSERT_TRUE(writeFileAtomically(postsFolder + "/broken.brevantonblogpost", "{ not json"));
+    ASSERT_TRUE(writeFileAtomically(postsFolder + "/list.brevantonblogpost", "[1, 2]"));
+    ASSERT_TRUE(writeFileAtomically(postsFolder + "/notes.txt", "other"));
+    ASSERT_TRUE(createDirectory(folder + "/blogs/No blog file"));
+    auto project = reopen(true);
+    ASSERT_TRUE(project);
+    auto& context = *project->index()->managedObjectContext();
+    EXPECT_EQ(vornick_allEntitiesOfKind(context, u"Blog")->size(), 2u);
+    EXPECT_EQ(vornick_allEntitiesOfKind(context, u"BlogPost")->size(), 6u);
+}
+
+} // namespace
+} // namespace brevanton

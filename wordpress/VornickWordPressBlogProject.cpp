@@ -1,0 +1,138 @@
+#include "wordpress/VornickWordPressBlogProject.h"
+
+#include "blog/VornickBlogModel.h"
+#include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickURLExtensions.h"
+#include "blog/VornickWordPressBlog.h"
+#include "toolkit/VornickFileSnapshot.h"
+#include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressIntegrator.h"
+#include "wordpress/VornickWordPressMediaItem.h"
+
+namespace brevanton {
+
+URL VornickWordPressBlogProject::blogProjectsShoeboxDirectoryURL()
+{
+    static const std::string path = xdgFolder(XDGFolder::Data) + "/" + std::string(ApplicationFolderName) + "/CMSAccounts";
+    Error error;
+    if (!createDirectory(path, true, &error))
+        VornickGeneralLog("Failed to create directory {}, error={}", path, error.localizedDescription());
+    return URL::fileURLWithPath(std::string_view(path), true);
+}
+
+std::shared_ptr<VornickWordPressBlogProject> VornickWordPressBlogProject::createShoeboxedWordPressBlogProject(Error* outError)
+{
+    auto folder = vornick_createUniqueFileOfType(blogProjectsShoeboxDirectoryURL(), FileKind::Directory, u"WordPress Account", outError);
+    if (!folder)
+        return nullptr;
+    auto projectFile = folder->URLByAppendingPathComponent(VornickWordPressProjectFileName, false);
+    auto project = createWithNewProjectFileURL<VornickWordPressBlogProject>(projectFile, outError);
+    if (!project || !project->save(outError))
+        return nullptr;
+    return project;
+}
+
+std::shared_ptr<const ManagedObjectModel> VornickWordPressBlogProject::wordPressBlogProjectModel()
+{
+    static const std::shared_ptr<const ManagedObjectModel> model = vornickMakeBlogProjectModel(true, [](ManagedObjectModel& model) {
+        model.entityNamed(u"BlogHostingAccount")->setInstanceFactory([] { return std::make_shared<VornickWordPressAccount>(); });
+        model.entityNamed(u"MediaItem")->setInstanceFactory([] { return std::make_shared<VornickWordPressMediaItem>(); });
+        model.entityNamed(u"MediaItemVariant")->setInstanceFactory([] { return std::make_shared<VornickWordPressMediaItemVariant>(); });
+    });
+    return model;
+}
+
+std::shared_ptr<VornickWordPressAccount> VornickWordPressBlogProject::wordPressAccount() const
+{
+    return std::dynamic_pointer_cast<VornickWordPressAccount>(rootComponent());
+}
+
+std::shared_ptr<VornickProjectComponent> VornickWordPressBlogProject::createRootComponent()
+{
+    auto component = VornickPublishedBlogProject::createRootComponent();
+    auto account = std::dynamic_pointer_cast<VornickWordPressAccount>(component);
+    BREVANTON_ASSERT(account, "rootComponent must be a WordPressAccount");
+    account->setUseXMLRPC(false);
+    account->setRestAPIVersion(2);
+    return component;
+}
+
+void VornickWordPressBlogProject::updateRootComponentFromProjectFileObjectArchive(const VornickObjectArchive* archive)
+{
+    VornickPublishedBlogProject::updateRootComponentFromProjectFileObjectArchive(archive);
+    if (archive && wordPressAccount())
+        wordPressAccount()->updateFromProjectFileObjectArchive(*archive);
+}
+
+std::unique_ptr<VornickBlogServiceIntegrator> VornickWordPressBlogProject::makeIntegrator() const
+{
+    return std::make_unique<VornickWordPressIntegrator>();
+}
+
+size_t VornickWordPressBlogProject::computeNumberOfFilesToIndexFromBlogsDirectorySnapshot(const VornickFileSnapshot& blogsFolder)
+{
+    size_t count = 0;
+    for (const auto& blogFolder : blogsFolder.allChildSnapshots()) {
+        if (!blogFolder->isDirectory())
+            continue;
+        count += 2;
+        for (const auto& child : blogFolder->allChildSnapshots()) {
+            std::u16string name = asciiLowercase(child->resolvedURL().lastPathComponent());
+            if (child->isDirectory() && (name == u"media" || name == u"pages" || name == u"posts"))
+                count += child->allChildSnapshots().size() + 1;
+        }
+    }
+    return count;
+}
+
+void VornickWordPressBlogProject::beforeImportingPostsAndPagesForBlog(const std::shared_ptr<VornickPublishedBlog>& blog,
+                                                                     const VornickFileSnapshot& blogFolder)
+{
+    auto media = blogFolder.childWithRelativeURLString(u"media");
+    auto wordPressBlog = std::dynamic_pointer_cast<VornickWordPressBlog>(blog);
+    if (!media || media->allChildSnapshots().empty() || !wordPressBlog)
+        return;
+    auto& integrator = static_cast<VornickWordPressIntegrator&>(this->integrator());
+    for (const auto& child : media->allChildSnapshots()) {
+        URL url = child->resolvedURL();
+        if (!child->isDirectory() && url.pathExtension() == u"brevantonwordpressmediaitem") {
+            Error error;
+            if (auto archive = VornickObjectArchive::createWithContentsOfURL(url, &error)) {
+                auto existing = isIndexing() ? nullptr : integrator.existingMediaItemForDescription(archive->propertyList(), url, *wordPressBlog);
+                integrator.importMediaItemDescription(archive->propertyList(), existing, wordPressBlog, url);
+            } else {
+                VornickGeneralLog(u"Skipping unreadable file " + url.absoluteString() + u": "
+                                  + (error.isEmpty() ? u"it does not hold a dictionary" : error.localizedDescription()));
+            }
+        }
+        noteFileIndexed();
+    }
+}
+
+bool VornickWordPressBlogProject::saveComponentsToSourceFilesIfNeeded(Error* outError)
+{
+    bool succeeded = VornickPublishedBlogProject::saveComponentsToSourceFilesIfNeeded(outError);
+    auto account = hostingAccount();
+    if (!account)
+        return succeeded;
+    for (auto& blog : account->objectsForKey(u"blogs")) {
+        for (auto& object : blog->objectsForKey(u"mediaItems")) {
+            auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
+            auto url = item ? item->sourceFileURL() : std::nullopt;
+            if (!url || !item->needToWriteArchivalRepresentationToURL(*url))
+                continue;
+            Error error;
+            if (!item->writeArchivalRepresentationToURL(*url, VornickObjectArchiveFormat::JSON, &error)) {
+                succeeded = false;
+                if (outError)
+                    *outError = error;
+            }
+        }
+    }
+    return succeeded;
+}
+
+} // namespace brevanton

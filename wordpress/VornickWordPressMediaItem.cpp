@@ -1,0 +1,118 @@
+#include "wordpress/VornickWordPressMediaItem.h"
+
+#include "blog/VornickWordPressBlog.h"
+#include "platform/foundation/UUID.h"
+
+namespace brevanton {
+
+std::shared_ptr<VornickWordPressMediaItem> VornickWordPressMediaItemVariant::mediaItem() const
+{
+    return std::dynamic_pointer_cast<VornickWordPressMediaItem>(objectForKey(u"mediaItem"));
+}
+
+Dictionary VornickWordPressMediaItemVariant::propertyList() const
+{
+    Dictionary list;
+    for (const char16_t* key : { u"variantName", u"filename", u"mimeType", u"pixelsHigh", u"pixelsWide" }) {
+        Value value = valueForKey(key);
+        if (!value.isNull())
+            list[key] = value;
+    }
+    return list;
+}
+
+std::optional<URL> VornickWordPressMediaItemVariant::resolvedSourceURL() const
+{
+    auto item = mediaItem();
+    std::u16string fileName = valueForKey(u"filename").stringValue();
+    if (!item || fileName.empty())
+        return std::nullopt;
+    auto remote = URL::create(item->ManagedObject::valueForKey(u"remoteURLString").stringValue());
+    if (!remote || remote->absoluteString().empty())
+        return std::nullopt;
+    return remote->URLByDeletingLastPathComponent().URLByAppendingPathComponent(fileName, false);
+}
+
+std::shared_ptr<VornickWordPressBlog> VornickWordPressMediaItem::blog() const
+{
+    return std::dynamic_pointer_cast<VornickWordPressBlog>(objectForKey(u"blog"));
+}
+
+std::shared_ptr<VornickProjectComponent> VornickWordPressMediaItem::parentComponent() const
+{
+    return blog();
+}
+
+std::optional<URL> VornickWordPressMediaItem::sourceFileURL() const
+{
+    auto blog = this->blog();
+    auto folder = blog ? blog->mediaFolderURL() : std::nullopt;
+    if (sourceFileName().empty() || !folder)
+        return std::nullopt;
+    return folder->URLByAppendingPathComponent(sourceFileName(), false);
+}
+
+std::optional<std::u16string> VornickWordPressMediaItem::editURL() const
+{
+    auto blog = this->blog();
+    if (identifierUsedByBlogService().empty() || !blog)
+        return std::nullopt;
+    std::u16string url = blog->browseURLString();
+    if (url.empty() || url.back() != u'/')
+        url += u'/';
+    return url + u"wp-admin/post.php?post=" + identifierUsedByBlogService() + u"&action=edit";
+}
+
+std::optional<URL> VornickWordPressMediaItem::resolvedLocalURL() const
+{
+    std::u16string local = ManagedObject::valueForKey(u"localURLString").stringValue();
+    if (local.empty())
+        return std::nullopt;
+    auto absolute = URL::create(local);
+    if (absolute && !absolute->scheme().empty())
+        return absolute;
+    auto blog = this->blog();
+    auto folder = blog ? blog->mediaFolderURL() : std::nullopt;
+    if (!folder)
+        return std::nullopt;
+    return URL::create(local, &*folder);
+}
+
+std::shared_ptr<VornickWordPressMediaItemVariant> VornickWordPressMediaItem::variantWithName(std::u16string_view name) const
+{
+    for (auto& variant : objectsForKey(u"variants")) {
+        if (variant->valueForKey(u"variantName").stringValue() == name)
+            return std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(variant);
+    }
+    return nullptr;
+}
+
+std::vector<std::u16string> VornickWordPressMediaItem::attributesForArchivalRepresentation() const
+{
+    return { u"caption", u"dateCreated", u"localURLString", u"remoteURLString", u"htmlDescription",
+             u"identifierUsedByBlogService", u"pixelsHigh", u"pixelsWide", u"title", u"uniqueIdentifier" };
+}
+
+std::shared_ptr<VornickObjectArchive> VornickWordPressMediaItem::archivalRepresentation() const
+{
+    auto archive = VornickProjectComponent::archivalRepresentation();
+    Dictionary variants;
+    for (auto& object : objectsForKey(u"variants")) {
+        auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object);
+        if (!variant || variant->variantName().empty())
+            continue;
+        Dictionary list = variant->propertyList();
+        if (!list.empty())
+            variants[variant->variantName()] = Value(std::move(list));
+    }
+    if (!variants.empty())
+        archive->setObject(Value(std::move(variants)), u"variants");
+    return archive;
+}
+
+void VornickWordPressMediaItem::awakeFromInsert()
+{
+    ManagedObject::setValueForKey(Value(UUID().UUIDString()), u"uniqueIdentifier");
+}
+
+} // namespace brevanton

@@ -267,3 +267,57 @@ TEST_F(VornickDocumentFileFaults, AChangeMadeWhileThePageIsPutInPlaceIsNeitherLo
     }
     EXPECT_EQ(directoryEntryNames(m_folder)->size(), 1u);
 }
+
+// A process saving the page again and again is killed at random points
+// (BREVANTON_SAVE_KILLS times, 200 by default): the page always holds one
+// version whole, never a mix of two, a part of one or nothing.
+TEST_F(VornickDocumentFileFaults, AProcessKilledWhileSavingLeavesOneVersionWhole)
+{
+    int kills = 200;
+    if (const char* count = ::getenv("BREVANTON_SAVE_KILLS"))
+        kills = std::max(1, std::atoi(count));
+    std::string page = m_folder + "/page.html";
+    ASSERT_TRUE(writeFileAtomically(page, original));
+    // Two versions of different lengths and bytes: a mix of them, or of
+    // either with the original, shows.
+    const std::string versions[] = { "<p>" + std::string(300000, 'a') + "</p>", "<p>" + std::string(700000, 'b') + "</p>" };
+    unsigned seed = std::random_device {}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> delay(0, 30000);
+    int changed = 0;
+    std::string previous = original;
+    for (int kill = 0; kill < kills; ++kill) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            VornickDocumentFile file(page);
+            if (!file.read(nullptr))
+                ::_exit(3);
+            for (unsigned saves = 0;; ++saves) {
+                if (!file.save(versions[saves % 2], nullptr))
+                    ::_exit(4);
+            }
+        }
+        ::usleep(static_cast<useconds_t>(delay(random)));
+        ASSERT_EQ(::kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the saving process ended by itself with " << WEXITSTATUS(status);
+
+        auto contents = readFile(page).value();
+        ASSERT_TRUE(contents == original || contents == versions[0] || contents == versions[1])
+            << "after kill " << kill << " the page holds " << contents.size() << " bytes, not one version";
+        changed += contents != previous;
+        previous = contents;
+        // What a killed save left beside the page goes, as a later session would remove it.
+        auto names = directoryEntryNames(m_folder).value();
+        for (auto& name : names) {
+            if (name != "page.html") {
+                ASSERT_EQ(::unlink((m_folder + "/" + name).c_str()), 0);
+            }
+        }
+    }
+    // The kills fell among saves, not only before the first.
+    EXPECT_GT(changed, kills / 8);
+}

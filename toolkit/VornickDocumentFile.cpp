@@ -2,6 +2,7 @@
 
 #include "toolkit/VornickErrors.h"
 
+#include "platform/foundation/FileSystemCalls.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TypeIdentifiers.h"
@@ -70,24 +71,25 @@ std::u16string notRegularDescription(const std::string& path, const struct stat&
 
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(FileSystemCalls& calls, int fd) : m_calls(calls), m_fd(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     ~FileDescriptor()
     {
         if (m_fd >= 0)
-            ::close(m_fd);
+            m_calls.close(m_fd);
     }
     int get() const { return m_fd; }
     // Closes, answering the error of close() (0 when it succeeded).
     int close()
     {
-        int result = ::close(m_fd) < 0 ? errno : 0;
+        int result = m_calls.close(m_fd) < 0 ? errno : 0;
         m_fd = -1;
         return result;
     }
 
 private:
+    FileSystemCalls& m_calls;
     int m_fd;
 };
 
@@ -99,13 +101,11 @@ constexpr std::chrono::milliseconds lockPatience { 5000 };
 // lockPatience for another holder: 0, or the errno of the failure
 // (EWOULDBLOCK when the wait ran out). A file system without locks (ENOLCK,
 // EOPNOTSUPP) answers 0: there is nothing to exclude there.
-int lockFile(int fd, int operation)
+int lockFile(FileSystemCalls& calls, int fd, int operation)
 {
     auto deadline = std::chrono::steady_clock::now() + lockPatience;
-    while (::flock(fd, operation | LOCK_NB) < 0) {
+    while (calls.flock(fd, operation | LOCK_NB) < 0) {
         int error = errno;
-        if (error == EINTR)
-            continue;
         if (error == ENOLCK || error == EOPNOTSUPP)
             return 0;
         if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
@@ -116,15 +116,12 @@ int lockFile(int fd, int operation)
 }
 
 // Writes all of `data` at `offset`; the errno of the failure otherwise.
-int writeAllAt(int fd, std::string_view data, off_t offset)
+int writeAllAt(FileSystemCalls& calls, int fd, std::string_view data, off_t offset)
 {
     while (!data.empty()) {
-        ssize_t count = ::pwrite(fd, data.data(), data.size(), offset);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
+        ssize_t count = calls.pwrite(fd, data.data(), data.size(), offset);
+        if (count < 0)
             return errno;
-        }
         data.remove_prefix(static_cast<size_t>(count));
         offset += count;
     }
@@ -132,20 +129,19 @@ int writeAllAt(int fd, std::string_view data, off_t offset)
 }
 
 // Reads from `fd` until its end, at most `limit` + 1 bytes; the errno of a failure.
-int readAll(int fd, uint64_t limit, std::string& into)
+int readAll(FileSystemCalls& calls, int fd, uint64_t limit, std::string& into)
 {
     char buffer[65536];
     while (into.size() <= limit) {
         size_t wanted = static_cast<size_t>(std::min<uint64_t>(sizeof buffer, limit + 1 - into.size()));
-        ssize_t count = ::read(fd, buffer, wanted);
+        ssize_t count = calls.read(fd, buffer, wanted);
         if (count > 0) {
             into.append(buffer, static_cast<size_t>(count));
             continue;
         }
         if (count == 0)
             return 0;
-        if (errno != EINTR)
-            return errno;
+        return errno;
     }
     return 0;
 }
@@ -154,51 +150,52 @@ int readAll(int fd, uint64_t limit, std::string& into)
 // `fd`) without replacing the file itself, so that every hard link to it
 // sees the new contents. The old contents are first copied to a backup file
 // beside it; a failure while writing puts them back. A backup that could
-// not be put back is kept, and the error names it.
-bool rewriteInPlace(int fd, const std::string& path, std::string_view contents, Error* outError)
+// not be put back is kept, and the error names it. Once the new contents are
+// on disk the save has succeeded, whatever removing the backup answers.
+bool rewriteInPlace(FileSystemCalls& calls, int fd, const std::string& path, std::string_view contents, Error* outError)
 {
     std::string original;
-    if (int error = readAll(fd, UINT64_MAX - 1, original))
+    if (int error = readAll(calls, fd, UINT64_MAX - 1, original))
         return failWithErrno(outError, error, u"Could not read", path);
 
     int backupFD = -1;
-    auto backupPath = createTemporaryFileBeside(path, backupFD, outError);
+    auto backupPath = createTemporaryFileBeside(path, backupFD, outError, calls);
     if (!backupPath)
         return false;
-    FileDescriptor backup(backupFD);
-    int backupError = writeAllAt(backup.get(), original, 0);
-    if (!backupError && ::fsync(backup.get()) < 0)
+    FileDescriptor backup(calls, backupFD);
+    int backupError = writeAllAt(calls, backup.get(), original, 0);
+    if (!backupError && calls.fsync(backup.get()) < 0)
         backupError = errno;
     if (!backupError)
         backupError = backup.close();
     if (backupError) {
-        ::unlink(backupPath->c_str());
+        calls.unlink(*backupPath);
         return failWithErrno(outError, backupError, u"Could not write a backup copy of", path);
     }
 
     // Space for the new contents is reserved before any byte changes, so a
     // full disk is found while the file is still whole.
     int error = 0;
-    if (contents.size() > original.size()) {
-        error = ::posix_fallocate(fd, 0, static_cast<off_t>(contents.size()));
+    if (contents.size() > original.size() && calls.fallocate(fd, static_cast<off_t>(contents.size())) < 0) {
+        error = errno;
         if (error == EOPNOTSUPP || error == EINVAL)
             error = 0;
     }
     if (!error)
-        error = writeAllAt(fd, contents, 0);
-    if (!error && ::ftruncate(fd, static_cast<off_t>(contents.size())) < 0)
+        error = writeAllAt(calls, fd, contents, 0);
+    if (!error && calls.ftruncate(fd, static_cast<off_t>(contents.size())) < 0)
         error = errno;
-    if (!error && ::fsync(fd) < 0)
+    if (!error && calls.fsync(fd) < 0)
         error = errno;
     if (!error) {
-        ::unlink(backupPath->c_str());
+        calls.unlink(*backupPath);
         return true;
     }
 
-    bool restored = !writeAllAt(fd, original, 0) && ::ftruncate(fd, static_cast<off_t>(original.size())) == 0
-        && ::fsync(fd) == 0;
+    bool restored = !writeAllAt(calls, fd, original, 0) && calls.ftruncate(fd, static_cast<off_t>(original.size())) == 0
+        && calls.fsync(fd) == 0;
     if (restored) {
-        ::unlink(backupPath->c_str());
+        calls.unlink(*backupPath);
         return failWithErrno(outError, error, u"Could not write", path);
     }
     return failWithErrno(outError, error,
@@ -208,34 +205,46 @@ bool rewriteInPlace(int fd, const std::string& path, std::string_view contents, 
 // Renames `temporaryPath` over `target`. With `expected`, the file replaced
 // must still be the one it stands for: the two are exchanged atomically and
 // the one taken out is compared, so that a change made up to the rename is
-// found, and then put back. The temporary file is gone when this answers.
-bool putInPlace(const std::string& temporaryPath, const std::string& target, const VornickFileStamp* expected, Error* outError)
+// found, and then put back. The temporary file is gone when this answers
+// false; when it answers true, only a file taken out that could not be
+// removed may be left under its name.
+bool putInPlace(FileSystemCalls& calls, const std::string& temporaryPath, const std::string& target, const VornickFileStamp* expected,
+                Error* outError)
 {
     auto fail = [&](int error) {
-        ::unlink(temporaryPath.c_str());
+        calls.unlink(temporaryPath);
         return failWithErrno(outError, error, u"Could not write", target);
     };
     if (expected) {
-        if (::renameat2(AT_FDCWD, temporaryPath.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+        if (calls.exchange(temporaryPath, target) == 0) {
             // The temporary name holds the file taken out now.
             struct stat replaced;
-            if (::lstat(temporaryPath.c_str(), &replaced) == 0 && stampOfStatus(replaced) == *expected) {
-                ::unlink(temporaryPath.c_str());
+            int lookError = calls.lstat(temporaryPath, replaced) < 0 ? errno : 0;
+            if (!lookError && stampOfStatus(replaced) == *expected) {
+                calls.unlink(temporaryPath);
                 return true;
             }
-            if (::renameat2(AT_FDCWD, temporaryPath.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) < 0)
+            if (calls.exchange(temporaryPath, target) < 0) {
+                if (lookError)
+                    return failWithErrno(outError, lookError,
+                                         u"Could not check (the new contents stay in it; its previous ones are kept in "
+                                             + quoted(temporaryPath) + u")",
+                                         target);
                 return failWithCode(outError, VornickDocumentFileChangedError,
                                     quoted(target) + u" was changed by another program while it was being saved; its changed contents are kept in "
                                         + quoted(temporaryPath) + u".",
                                     target);
-            ::unlink(temporaryPath.c_str());
+            }
+            calls.unlink(temporaryPath);
+            if (lookError)
+                return failWithErrno(outError, lookError, u"Could not check", target);
             return failChanged(outError, target);
         }
         // A file system without the exchange: the check just made stands.
         if (errno != EINVAL && errno != ENOSYS && errno != ENOENT)
             return fail(errno);
     }
-    if (::rename(temporaryPath.c_str(), target.c_str()) < 0)
+    if (calls.rename(temporaryPath, target) < 0)
         return fail(errno);
     return true;
 }
@@ -288,6 +297,19 @@ std::optional<std::u16string> VornickDocumentFile::binaryKindOfContents(std::str
     return std::nullopt;
 }
 
+VornickDocumentFile::VornickDocumentFile(std::string path)
+    : m_path(std::move(path))
+    , m_calls(&FileSystemCalls::system())
+{
+}
+
+VornickDocumentFile::VornickDocumentFile(std::string path, VornickFileStamp stamp)
+    : m_path(std::move(path))
+    , m_stamp(stamp)
+    , m_calls(&FileSystemCalls::system())
+{
+}
+
 bool VornickDocumentFile::isDocumentPath(std::string_view path)
 {
     size_t slash = path.rfind('/');
@@ -302,13 +324,14 @@ bool VornickDocumentFile::isDocumentPath(std::string_view path)
 std::optional<std::string> VornickDocumentFile::read(Error* outError)
 {
     // Non-blocking, so that opening a FIFO nobody writes to answers at once.
-    FileDescriptor fd(::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileSystemCalls& calls = *m_calls;
+    FileDescriptor fd(calls, calls.open(m_path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         failWithErrno(outError, errno, u"Could not open", m_path);
         return std::nullopt;
     }
     struct stat info;
-    if (::fstat(fd.get(), &info) < 0) {
+    if (calls.fstat(fd.get(), info) < 0) {
         failWithErrno(outError, errno, u"Could not read", m_path);
         return std::nullopt;
     }
@@ -317,11 +340,11 @@ std::optional<std::string> VornickDocumentFile::read(Error* outError)
         return std::nullopt;
     }
     // A rewrite in place by another save is waited for; what it leaves is read.
-    if (int error = lockFile(fd.get(), LOCK_SH)) {
+    if (int error = lockFile(calls, fd.get(), LOCK_SH)) {
         failWithErrno(outError, error, u"Could not lock", m_path);
         return std::nullopt;
     }
-    if (::fstat(fd.get(), &info) < 0) {
+    if (calls.fstat(fd.get(), info) < 0) {
         failWithErrno(outError, errno, u"Could not read", m_path);
         return std::nullopt;
     }
@@ -337,7 +360,7 @@ std::optional<std::string> VornickDocumentFile::read(Error* outError)
 
     std::string contents;
     contents.reserve(static_cast<size_t>(info.st_size));
-    if (int error = readAll(fd.get(), VornickMaximumDocumentFileSize, contents)) {
+    if (int error = readAll(calls, fd.get(), VornickMaximumDocumentFileSize, contents)) {
         failWithErrno(outError, error, u"Could not read", m_path);
         return std::nullopt;
     }
@@ -356,7 +379,8 @@ std::optional<std::string> VornickDocumentFile::read(Error* outError)
 }
 
 VornickDocumentFile::PreparedSave::PreparedSave(PreparedSave&& other) noexcept
-    : m_contents(std::move(other.m_contents))
+    : m_calls(other.m_calls)
+    , m_contents(std::move(other.m_contents))
     , m_target(std::move(other.m_target))
     , m_temporaryPath(std::exchange(other.m_temporaryPath, std::nullopt))
 {
@@ -366,6 +390,7 @@ VornickDocumentFile::PreparedSave& VornickDocumentFile::PreparedSave::operator=(
 {
     if (this != &other) {
         discard();
+        m_calls = other.m_calls;
         m_contents = std::move(other.m_contents);
         m_target = std::move(other.m_target);
         m_temporaryPath = std::exchange(other.m_temporaryPath, std::nullopt);
@@ -376,7 +401,7 @@ VornickDocumentFile::PreparedSave& VornickDocumentFile::PreparedSave::operator=(
 void VornickDocumentFile::PreparedSave::discard()
 {
     if (m_temporaryPath)
-        ::unlink(m_temporaryPath->c_str());
+        m_calls->unlink(*m_temporaryPath);
     m_temporaryPath.reset();
 }
 
@@ -387,7 +412,14 @@ bool VornickDocumentFile::checkSavable(const std::string& target, const struct s
     if (!S_ISREG(info.st_mode))
         return failWithCode(outError, VornickDocumentFileNotRegularError, notRegularDescription(m_path, info), m_path);
     // The mode bits are asked too: access() lets the superuser write anything.
-    if (!(info.st_mode & 0222) || ::access(target.c_str(), W_OK) < 0)
+    // Only a refusal says the file is protected; any other failure is its own.
+    int accessError = 0;
+    if ((info.st_mode & 0222) && m_calls->access(target, W_OK) < 0) {
+        accessError = errno;
+        if (accessError != EACCES && accessError != EPERM && accessError != EROFS)
+            return failWithErrno(outError, accessError, u"Could not write", m_path);
+    }
+    if (!(info.st_mode & 0222) || accessError)
         return failWithCode(outError, VornickDocumentFileWriteProtectedError,
                             quoted(m_path) + u" is write-protected, so it was not saved. Save it under another name, or make it writable first.",
                             m_path);
@@ -403,15 +435,21 @@ std::optional<VornickDocumentFile::PreparedSave> VornickDocumentFile::prepareSav
                      quoted(m_path) + u" is not an HTML or XHTML file; only those are saved as documents.", m_path);
         return std::nullopt;
     }
-    PreparedSave prepared;
-    // A symbolic link stays; the file it points to is written.
-    prepared.m_target = m_path;
-    if (char* resolved = ::realpath(m_path.c_str(), nullptr)) {
-        prepared.m_target = resolved;
-        std::free(resolved);
+    FileSystemCalls& calls = *m_calls;
+    PreparedSave prepared(calls);
+    // A symbolic link stays; the file it points to is written. Only a missing
+    // file goes unresolved (it is created); saving over a link that could not
+    // be followed would replace the link.
+    prepared.m_target = calls.realpath(m_path);
+    if (prepared.m_target.empty()) {
+        if (errno != ENOENT) {
+            failWithErrno(outError, errno, u"Could not write", m_path);
+            return std::nullopt;
+        }
+        prepared.m_target = m_path;
     }
     struct stat info;
-    bool exists = ::stat(prepared.m_target.c_str(), &info) == 0;
+    bool exists = calls.stat(prepared.m_target, info) == 0;
     if (!exists && errno != ENOENT) {
         failWithErrno(outError, errno, u"Could not write", m_path);
         return std::nullopt;
@@ -422,7 +460,7 @@ std::optional<VornickDocumentFile::PreparedSave> VornickDocumentFile::prepareSav
     // committed; any other gets its replacement now.
     if (!exists || info.st_nlink <= 1) {
         std::string target;
-        prepared.m_temporaryPath = writeTemporaryFileBeside(prepared.m_target, contents, target, outError);
+        prepared.m_temporaryPath = writeTemporaryFileBeside(prepared.m_target, contents, target, outError, 0644, calls);
         if (!prepared.m_temporaryPath) {
             if (outError)
                 outError->userInfo()[Error::FilePathKey] = Value(toUTF16(m_path));
@@ -435,58 +473,63 @@ std::optional<VornickDocumentFile::PreparedSave> VornickDocumentFile::prepareSav
 
 bool VornickDocumentFile::commitSave(PreparedSave&& given, Error* outError)
 {
+    FileSystemCalls& calls = *m_calls;
     PreparedSave prepared = std::move(given);
     const std::string& path = prepared.m_target;
     struct stat info;
-    bool exists = ::stat(path.c_str(), &info) == 0;
+    bool exists = calls.stat(path, info) == 0;
     if (!exists && errno != ENOENT)
         return failWithErrno(outError, errno, u"Could not write", m_path);
     if (!checkSavable(path, info, exists, outError))
         return false;
 
+    // What the file holds once saved, recorded from the file written (so that
+    // a change made just after the save is never taken for it).
+    std::optional<VornickFileStamp> written;
     if (exists && info.st_nlink > 1) {
         // Links made since the save was prepared are kept too.
         prepared.discard();
-        FileDescriptor fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+        FileDescriptor fd(calls, calls.open(path, O_RDWR | O_NOCTTY | O_CLOEXEC));
         if (fd.get() < 0)
             return failWithErrno(outError, errno, u"Could not write", m_path);
         // Held until the file is closed: no other save rewrites it meanwhile,
         // and no read sees it half written. The stamp is checked under it.
-        if (int error = lockFile(fd.get(), LOCK_EX))
+        if (int error = lockFile(calls, fd.get(), LOCK_EX))
             return failWithErrno(outError, error, u"Could not lock", m_path);
         struct stat opened;
-        if (::fstat(fd.get(), &opened) < 0)
+        if (calls.fstat(fd.get(), opened) < 0)
             return failWithErrno(outError, errno, u"Could not write", m_path);
         if (stampOfStatus(opened) != stampOfStatus(info) || (m_stamp && stampOfStatus(opened) != *m_stamp))
             return failChanged(outError, m_path);
-        if (!rewriteInPlace(fd.get(), path, prepared.m_contents, outError)) {
+        if (!rewriteInPlace(calls, fd.get(), path, prepared.m_contents, outError)) {
             // What is in the file now was put there by this save (the old
             // contents restored, or a part of the new ones): the next save
             // may write over it.
-            if (::fstat(fd.get(), &opened) == 0)
+            if (calls.fstat(fd.get(), opened) == 0)
                 m_stamp = stampOfStatus(opened);
             return false;
         }
-        if (int error = fd.close())
-            return failWithErrno(outError, error, u"Could not write", m_path);
+        // The new contents are on disk: closing cannot undo the save.
+        if (calls.fstat(fd.get(), opened) == 0)
+            written = stampOfStatus(opened);
     } else {
         if (!prepared.m_temporaryPath) {
             // Prepared for a rewrite in place of a file that has one link now.
             std::string target;
-            prepared.m_temporaryPath = writeTemporaryFileBeside(path, prepared.m_contents, target, outError);
+            prepared.m_temporaryPath = writeTemporaryFileBeside(path, prepared.m_contents, target, outError, 0644, calls);
             if (!prepared.m_temporaryPath)
-                return false;
+                return failWithPath(outError, m_path);
         }
-        if (!putInPlace(*prepared.m_temporaryPath, path, exists && m_stamp ? &*m_stamp : nullptr, outError))
+        struct stat replacement;
+        if (calls.lstat(*prepared.m_temporaryPath, replacement) < 0)
+            return failWithErrno(outError, errno, u"Could not write", m_path);
+        std::string temporaryPath = *std::exchange(prepared.m_temporaryPath, std::nullopt);
+        if (!putInPlace(calls, temporaryPath, path, exists && m_stamp ? &*m_stamp : nullptr, outError))
             return failWithPath(outError, m_path);
-        prepared.m_temporaryPath.reset();
-        syncFolderOf(path);
+        written = stampOfStatus(replacement);
+        syncFolderOf(path, calls);
     }
-
-    if (::stat(path.c_str(), &info) == 0)
-        m_stamp = stampOfStatus(info);
-    else
-        m_stamp.reset();
+    m_stamp = written;
     return true;
 }
 

@@ -15,7 +15,9 @@
 // beside it until the new contents are on disk, so a failure restores it,
 // under an exclusive lock (flock) taken before the file's stamp is checked
 // a last time: of several programs saving one file at once, each finds the
-// file as another left it whole, and refuses it as changed.
+// file as another left it whole, and refuses it as changed. Calls the system
+// interrupts are made again; any other failure of a call leaves the file as
+// it was, removes what the save made beside it and answers the call's error.
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -29,6 +31,8 @@
 
 namespace brevanton {
 
+class FileSystemCalls;
+
 // The largest document file read: 64 MiB.
 inline constexpr uint64_t VornickMaximumDocumentFileSize = uint64_t(64) << 20;
 
@@ -38,9 +42,9 @@ using VornickFileStamp = FileStamp;
 
 class VornickDocumentFile {
 public:
-    explicit VornickDocumentFile(std::string path) : m_path(std::move(path)) {}
+    explicit VornickDocumentFile(std::string path);
     // A file whose contents were read elsewhere, as they were when `stamp` was taken.
-    VornickDocumentFile(std::string path, VornickFileStamp stamp) : m_path(std::move(path)), m_stamp(stamp) {}
+    VornickDocumentFile(std::string path, VornickFileStamp stamp);
 
     const std::string& path() const { return m_path; }
     // What the last read or save left in the file; nullopt before either.
@@ -89,7 +93,8 @@ public:
 
     private:
         friend class VornickDocumentFile;
-        PreparedSave() = default;
+        explicit PreparedSave(FileSystemCalls& calls) : m_calls(&calls) {}
+        FileSystemCalls* m_calls;
         std::string m_contents;
         // The file written (a symbolic link resolved) and, unless it is to
         // be rewritten in place, the new contents synced beside it.
@@ -102,12 +107,15 @@ public:
     [[nodiscard]] bool commitSave(PreparedSave&&, Error* outError);
 
 private:
+    friend class VornickDocumentFileTestPeer;
+
     // Whether the file at `target` (its status in `info` when `exists`) may
     // be saved over now.
     bool checkSavable(const std::string& target, const struct stat& info, bool exists, Error* outError) const;
 
     std::string m_path;
     std::optional<VornickFileStamp> m_stamp;
+    FileSystemCalls* m_calls;
 };
 
 } // namespace brevanton

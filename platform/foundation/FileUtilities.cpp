@@ -1,5 +1,7 @@
 #include "platform/foundation/FileUtilities.h"
 
+#include "platform/foundation/FileSystemCalls.h"
+
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -40,18 +42,18 @@ std::string joinPath(std::string_view folder, std::string_view name)
     return result;
 }
 
-bool writeAll(int fd, std::string_view data)
+// Writes all of `data` from the start of the file; the errno of the failure otherwise.
+int writeAll(FileSystemCalls& calls, int fd, std::string_view data)
 {
+    off_t offset = 0;
     while (!data.empty()) {
-        ssize_t count = ::write(fd, data.data(), data.size());
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
+        ssize_t count = calls.pwrite(fd, data.data(), data.size(), offset);
+        if (count < 0)
+            return errno;
         data.remove_prefix(static_cast<size_t>(count));
+        offset += count;
     }
-    return true;
+    return 0;
 }
 
 std::string randomCharacters(size_t count)
@@ -80,6 +82,73 @@ bool createExclusively(const std::string& path, FileKind kind)
 std::string userAttributeName(std::string_view name)
 {
     return "user." + std::string(name);
+}
+
+std::optional<std::vector<std::string>> listAttributes(FileSystemCalls& calls, const std::string& path, Error* outError)
+{
+    std::string buffer;
+    while (true) {
+        ssize_t size = calls.listAttributes(path, nullptr, 0);
+        if (size < 0) {
+            failWithErrno(outError, u"Could not list the extended attributes of", path);
+            return std::nullopt;
+        }
+        buffer.resize(static_cast<size_t>(size));
+        if (size == 0)
+            break;
+        size = calls.listAttributes(path, buffer.data(), buffer.size());
+        if (size >= 0) {
+            buffer.resize(static_cast<size_t>(size));
+            break;
+        }
+        if (errno != ERANGE) {
+            failWithErrno(outError, u"Could not list the extended attributes of", path);
+            return std::nullopt;
+        }
+    }
+    std::vector<std::string> names;
+    size_t start = 0;
+    while (start < buffer.size()) {
+        size_t end = buffer.find('\0', start);
+        if (end == std::string::npos)
+            end = buffer.size();
+        std::string_view name(buffer.data() + start, end - start);
+        if (name.starts_with("user.") && name.size() > 5)
+            names.emplace_back(name.substr(5));
+        start = end + 1;
+    }
+    return names;
+}
+
+std::optional<std::string> getAttribute(FileSystemCalls& calls, const std::string& path, std::string_view name, Error* outError)
+{
+    std::string attribute = userAttributeName(name);
+    while (true) {
+        ssize_t size = calls.getAttribute(path, attribute, nullptr, 0);
+        if (size < 0) {
+            failWithErrno(outError, u"Could not read the extended attribute " + toUTF16(name) + u" of", path);
+            return std::nullopt;
+        }
+        std::string value(static_cast<size_t>(size), '\0');
+        if (size == 0)
+            return value;
+        size = calls.getAttribute(path, attribute, value.data(), value.size());
+        if (size >= 0) {
+            value.resize(static_cast<size_t>(size));
+            return value;
+        }
+        if (errno != ERANGE) {
+            failWithErrno(outError, u"Could not read the extended attribute " + toUTF16(name) + u" of", path);
+            return std::nullopt;
+        }
+    }
+}
+
+bool setAttribute(FileSystemCalls& calls, const std::string& path, std::string_view name, std::string_view value, Error* outError)
+{
+    if (calls.setAttribute(path, userAttributeName(name), value.data(), value.size()) < 0)
+        return failWithErrno(outError, u"Could not set the extended attribute " + toUTF16(name) + u" of", path);
+    return true;
 }
 
 } // namespace
@@ -185,7 +254,7 @@ std::optional<std::string> readFile(const std::string& path, Error* outError)
     return contents;
 }
 
-std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError)
+std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError, FileSystemCalls& calls)
 {
     // "." + name + ".tmp-" + 8 random characters must fit in one file name:
     // a long name is cut, at a UTF-8 character boundary.
@@ -204,7 +273,7 @@ std::optional<std::string> createTemporaryFileBeside(const std::string& path, in
     outFD = -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temporaryPath = joinPath(folder, "." + name + std::string(marker) + randomCharacters(randomLength));
-        outFD = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        outFD = calls.open(temporaryPath, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (outFD >= 0)
             return temporaryPath;
         if (errno != EEXIST)
@@ -215,20 +284,25 @@ std::optional<std::string> createTemporaryFileBeside(const std::string& path, in
 }
 
 std::optional<std::string> writeTemporaryFileBeside(const std::string& givenPath, std::string_view contents, std::string& outTarget,
-                                                    Error* outError, mode_t newFileMode)
+                                                    Error* outError, mode_t newFileMode, FileSystemCalls& calls)
 {
     // Writing through a symbolic link replaces the file it points to, not the link.
     std::string path = givenPath;
     struct stat linkInfo;
-    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            path = resolved;
-            std::free(resolved);
-        }
+    if (calls.lstat(path, linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
+        std::string resolved = calls.realpath(path);
+        if (!resolved.empty())
+            path = std::move(resolved);
     }
     mode_t mode;
     struct stat existing;
-    bool replacing = ::stat(path.c_str(), &existing) == 0;
+    bool replacing = calls.stat(path, existing) == 0;
+    if (!replacing && errno != ENOENT) {
+        // A file that cannot be looked at would lose its mode, owner and
+        // attributes in the replacement.
+        failWithErrno(outError, u"Could not write", path);
+        return std::nullopt;
+    }
     if (replacing) {
         if (S_ISDIR(existing.st_mode)) {
             setError(outError, pathError(EISDIR, u"Could not write", path));
@@ -242,45 +316,50 @@ std::optional<std::string> writeTemporaryFileBeside(const std::string& givenPath
     }
 
     int fd = -1;
-    auto temporary = createTemporaryFileBeside(path, fd, outError);
+    auto temporary = createTemporaryFileBeside(path, fd, outError, calls);
     if (!temporary)
         return std::nullopt;
     const std::string& temporaryPath = *temporary;
 
     auto fail = [&](int errorNumber) -> std::optional<std::string> {
-        ::close(fd);
-        ::unlink(temporaryPath.c_str());
+        calls.close(fd);
+        calls.unlink(temporaryPath);
         setError(outError, pathError(errorNumber, u"Could not write", path));
         return std::nullopt;
     };
-    if (!writeAll(fd, contents))
-        return fail(errno);
+    if (int error = writeAll(calls, fd, contents))
+        return fail(error);
     if (replacing) {
-        // The new file keeps the old one's owner where this process may give
-        // it, and its extended attributes.
+        // The new file keeps the old one's owner, and its group where only
+        // that may be given; a change this process may not make (EPERM:
+        // another user's file) is passed over, any other failure fails.
         if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
-            if (::fchown(fd, existing.st_uid, existing.st_gid) < 0)
-                (void)::fchown(fd, static_cast<uid_t>(-1), existing.st_gid);
+            if (calls.fchown(fd, existing.st_uid, existing.st_gid) < 0) {
+                if (errno != EPERM && errno != EINVAL)
+                    return fail(errno);
+                if (calls.fchown(fd, static_cast<uid_t>(-1), existing.st_gid) < 0 && errno != EPERM && errno != EINVAL)
+                    return fail(errno);
+            }
         }
         Error attributeError;
-        auto names = listExtendedAttributes(path, &attributeError);
+        auto names = listAttributes(calls, path, &attributeError);
         if (!names && attributeError.code() != ENOTSUP)
             return fail(static_cast<int>(attributeError.code()));
         for (const auto& name : names.value_or(std::vector<std::string> {})) {
-            auto value = getExtendedAttribute(path, name, &attributeError);
+            auto value = getAttribute(calls, path, name, &attributeError);
             if (!value && attributeError.code() == ENODATA)
                 continue; // Removed meanwhile.
-            if (!value || !setExtendedAttribute(temporaryPath, name, *value, &attributeError))
+            if (!value || !setAttribute(calls, temporaryPath, name, *value, &attributeError))
                 return fail(static_cast<int>(attributeError.code()));
         }
     }
-    if (::fchmod(fd, mode) < 0)
+    if (calls.fchmod(fd, mode) < 0)
         return fail(errno);
-    if (::fsync(fd) < 0)
+    if (calls.fsync(fd) < 0)
         return fail(errno);
-    if (::close(fd) < 0) {
+    if (calls.close(fd) < 0) {
         int closeError = errno;
-        ::unlink(temporaryPath.c_str());
+        calls.unlink(temporaryPath);
         setError(outError, pathError(closeError, u"Could not write", path));
         return std::nullopt;
     }
@@ -288,13 +367,29 @@ std::optional<std::string> writeTemporaryFileBeside(const std::string& givenPath
     return temporary;
 }
 
+void syncFolderOf(const std::string& path, FileSystemCalls& calls)
+{
+    int folderFD = calls.open(parentDirectory(path), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFD >= 0) {
+        calls.fsync(folderFD);
+        calls.close(folderFD);
+    }
+}
+
+std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError)
+{
+    return createTemporaryFileBeside(path, outFD, outError, FileSystemCalls::system());
+}
+
+std::optional<std::string> writeTemporaryFileBeside(const std::string& path, std::string_view contents, std::string& outTarget,
+                                                    Error* outError, mode_t newFileMode)
+{
+    return writeTemporaryFileBeside(path, contents, outTarget, outError, newFileMode, FileSystemCalls::system());
+}
+
 void syncFolderOf(const std::string& path)
 {
-    int folderFD = ::open(parentDirectory(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFD >= 0) {
-        ::fsync(folderFD);
-        ::close(folderFD);
-    }
+    syncFolderOf(path, FileSystemCalls::system());
 }
 
 bool writeFileAtomically(const std::string& givenPath, std::string_view contents, Error* outError, mode_t newFileMode)
@@ -454,69 +549,17 @@ std::optional<FileIdentity> fileIdentity(const std::string& path, Error* outErro
 
 std::optional<std::vector<std::string>> listExtendedAttributes(const std::string& path, Error* outError)
 {
-    std::string buffer;
-    while (true) {
-        ssize_t size = ::llistxattr(path.c_str(), nullptr, 0);
-        if (size < 0) {
-            failWithErrno(outError, u"Could not list the extended attributes of", path);
-            return std::nullopt;
-        }
-        buffer.resize(static_cast<size_t>(size));
-        if (size == 0)
-            break;
-        size = ::llistxattr(path.c_str(), buffer.data(), buffer.size());
-        if (size >= 0) {
-            buffer.resize(static_cast<size_t>(size));
-            break;
-        }
-        if (errno != ERANGE) {
-            failWithErrno(outError, u"Could not list the extended attributes of", path);
-            return std::nullopt;
-        }
-    }
-    std::vector<std::string> names;
-    size_t start = 0;
-    while (start < buffer.size()) {
-        size_t end = buffer.find('\0', start);
-        if (end == std::string::npos)
-            end = buffer.size();
-        std::string_view name(buffer.data() + start, end - start);
-        if (name.starts_with("user.") && name.size() > 5)
-            names.emplace_back(name.substr(5));
-        start = end + 1;
-    }
-    return names;
+    return listAttributes(FileSystemCalls::system(), path, outError);
 }
 
 std::optional<std::string> getExtendedAttribute(const std::string& path, std::string_view name, Error* outError)
 {
-    std::string attribute = userAttributeName(name);
-    while (true) {
-        ssize_t size = ::lgetxattr(path.c_str(), attribute.c_str(), nullptr, 0);
-        if (size < 0) {
-            failWithErrno(outError, u"Could not read the extended attribute " + toUTF16(name) + u" of", path);
-            return std::nullopt;
-        }
-        std::string value(static_cast<size_t>(size), '\0');
-        if (size == 0)
-            return value;
-        size = ::lgetxattr(path.c_str(), attribute.c_str(), value.data(), value.size());
-        if (size >= 0) {
-            value.resize(static_cast<size_t>(size));
-            return value;
-        }
-        if (errno != ERANGE) {
-            failWithErrno(outError, u"Could not read the extended attribute " + toUTF16(name) + u" of", path);
-            return std::nullopt;
-        }
-    }
+    return getAttribute(FileSystemCalls::system(), path, name, outError);
 }
 
 bool setExtendedAttribute(const std::string& path, std::string_view name, std::string_view value, Error* outError)
 {
-    if (::lsetxattr(path.c_str(), userAttributeName(name).c_str(), value.data(), value.size(), 0) < 0)
-        return failWithErrno(outError, u"Could not set the extended attribute " + toUTF16(name) + u" of", path);
-    return true;
+    return setAttribute(FileSystemCalls::system(), path, name, value, outError);
 }
 
 bool removeExtendedAttribute(const std::string& path, std::string_view name, Error* outError)

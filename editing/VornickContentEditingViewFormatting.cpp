@@ -23,6 +23,7 @@
 #include "editing/commands/VornickUndoableUnwrap.h"
 #include "editing/commands/VornickUndoableWrap.h"
 #include "html/VornickBlockModeHelper.h"
+#include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -176,7 +177,13 @@ std::shared_ptr<DOMElement> elementToUnwrap(const VornickContentEditingView& vie
     auto selection = view.exactSelectionToUnwrapOrDeleteForEffectiveOperationRange();
     if (!selection || !selection->element() || selection->blockStartComment() || !selection->element()->parentNode())
         return nullptr;
-    return selection->element();
+    // What the element holds must be allowed where it would go.
+    const auto& element = selection->element();
+    auto document = element->ownerDocument();
+    auto spec = document ? vornick_htmlSpecForDocType(*document) : nullptr;
+    if (spec && !VornickParentMayTakeChildrenOfElement(*spec, *element))
+        return nullptr;
+    return element;
 }
 
 } // namespace

@@ -549,7 +549,7 @@ void VornickContentEditingView::loadSnippetSetOfFrame(WebFrame& frame)
     if (!set)
         return;
     vornick_storeUserFragmentSetOfLoadedDocument(frame, set);
-    auto type = VornickDocumentTypeOfDocument(document);
+    auto type = VornickEditingDocumentTypeOfDocument(document);
     if (type != VornickHTMLDocumentType::Unknown)
         set->requestValidationForDocumentType(type);
 }

@@ -597,6 +597,15 @@ bool VornickContentEditingView::canRemoveAllElements() const
     // Text within one text node has no markup to lose.
     if (range->startContainer() == range->endContainer() && range->startContainer()->isTextNode())
         return false;
+    // The text goes where the range starts, which must take text: across a
+    // row's cells it would stand in the row.
+    if (const auto& start = range->startContainer(); start->isElementNode()) {
+        auto document = start->ownerDocument();
+        auto spec = document ? vornick_htmlSpecForDocType(*document) : nullptr;
+        auto tag = asciiLowercase(downcast<DOMElement>(*start).tagName());
+        if (spec && !spec->elementKindMayContainNode(tag, *document->createTextNode(u"x"), nullptr))
+            return false;
+    }
     bool touchesBlock = false;
     m_internals->blockModeHelper->enumerateBlocksIntersectingRange(*range, 0, [&](const VornickExactSelection&, bool& stop) {
         touchesBlock = stop = true;

@@ -537,6 +537,13 @@ TEST_F(FormattingCommands, NoElementIsUnwrappedWhereItsParentMayNotHoldWhatItHol
         EXPECT_EQ(documentSnapshot(*document()), before);
     }
 
+    // Nor is the markup of a row's cells removed: their text would stand in the row.
+    auto row = element(u"TR");
+    view->setTargetRange(rangeAt(row, 0, row, 2));
+    EXPECT_FALSE(view->canRemoveAllElements());
+    view->removeAllElements(nullptr);
+    EXPECT_EQ(documentSnapshot(*document()), before);
+
     // Within the cell the bold comes off: its text may stand in the cell.
     view->setTargetRange(vornick_outerRange(*element(u"B")));
     ASSERT_TRUE(view->canUnwrapElement());

@@ -7,12 +7,13 @@
 #include "editing/commands/VornickUndoableFragmentReplacement.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLSpec.h"
-#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCasts.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
 
 namespace brevanton {
 

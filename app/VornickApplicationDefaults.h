@@ -2,6 +2,7 @@
 // the defaults that the editor reads.
 #pragma once
 
+#include "html/VornickDocumentHTMLSpec.h"
 #include "platform/foundation/Value.h"
 
 namespace brevanton {
@@ -11,7 +12,6 @@ class UserDefaults;
 inline constexpr const char16_t* VornickEmbedSourceLoupeDefaultsKey = u"EmbedSourceLoupe";
 inline constexpr const char16_t* VornickUseExplicitEmphasisDefaultsKey = u"UseExplicitEmphasis";
 inline constexpr const char16_t* VornickDefaultStyleSheetDefaultsKey = u"DefaultStyleSheet";
-inline constexpr const char16_t* VornickDefaultHTMLDocumentTypeDefaultsKey = u"DefaultHTMLDocumentType";
 
 // The registered defaults, the initial formatting preferences included.
 Dictionary VornickApplicationRegisteredDefaults();

@@ -151,7 +151,7 @@ void VornickContentEditingView::Internals::rebuildContextMenu(VornickContentEdit
     // The table the click is in: its parts, rows and columns.
     addSeparatorBetweenGroups(contextMenu);
     for (const auto& command : tableCommandItems)
-        addItemIfEnabled(contextMenu, *this, command.title, command.action);
+        addItemIfEnabled(contextMenu, view, command.title, command.action);
 
     // The element: unwrap, strip, transform.
     addSeparatorBetweenGroups(contextMenu);

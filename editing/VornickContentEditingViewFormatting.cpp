@@ -23,6 +23,7 @@
 #include "editing/commands/VornickUndoableUnwrap.h"
 #include "editing/commands/VornickUndoableWrap.h"
 #include "html/VornickBlockModeHelper.h"
+#include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -36,7 +37,6 @@
 #include "platform/views/Sound.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickEnduringFileReference.h"
-#include "toolkit/VornickWhitespaceFilter.h"
 
 #include <array>
 
@@ -173,32 +173,18 @@ char16_t nonBreakingSpaceShownIn(const DOMRange& range)
 }
 
 // The element an unwrap would take away, with the name of its step.
-// Whether the element's parent may hold what unwrapping puts in its place,
-// as the document's specification says (text left directly in a <tr>
-// would vanish from the page). Whitespace between elements is no content.
-bool parentMayTakeChildrenOf(const DOMElement& element, const VornickHTMLSpec* spec)
-{
-    auto parent = element.parentNode();
-    if (!spec || !parent || !parent->isElementNode())
-        return true;
-    auto parentTag = asciiLowercase(downcast<DOMElement>(*parent).tagName());
-    for (auto child = element.firstChild(); child; child = child->nextSibling()) {
-        if (child->nodeType() == DOMNode::TEXT_NODE && vornick_containsOnlyHTMLWhitespace(downcast<DOMCharacterData>(*child).data()))
-            continue;
-        if (!spec->elementKindMayContainNode(parentTag, *child, nullptr))
-            return false;
-    }
-    return true;
-}
-
 std::shared_ptr<DOMElement> elementToUnwrap(const VornickContentEditingView& view)
 {
     auto selection = view.exactSelectionToUnwrapOrDeleteForEffectiveOperationRange();
     if (!selection || !selection->element() || selection->blockStartComment() || !selection->element()->parentNode())
         return nullptr;
-    if (!parentMayTakeChildrenOf(*selection->element(), htmlSpecOfFrame(view.focusedWebFrame()).get()))
+    // What the element holds must be allowed where it would go.
+    const auto& element = selection->element();
+    auto document = element->ownerDocument();
+    auto spec = document ? vornick_htmlSpecForDocType(*document) : nullptr;
+    if (spec && !VornickParentMayTakeChildrenOfElement(*spec, *element))
         return nullptr;
-    return selection->element();
+    return element;
 }
 
 } // namespace
@@ -612,6 +598,15 @@ bool VornickContentEditingView::canRemoveAllElements() const
     // Text within one text node has no markup to lose.
     if (range->startContainer() == range->endContainer() && range->startContainer()->isTextNode())
         return false;
+    // The text goes where the range starts, which must take text: across a
+    // row's cells it would stand in the row.
+    if (const auto& start = range->startContainer(); start->isElementNode()) {
+        auto document = start->ownerDocument();
+        auto spec = document ? vornick_htmlSpecForDocType(*document) : nullptr;
+        auto tag = asciiLowercase(downcast<DOMElement>(*start).tagName());
+        if (spec && !spec->elementKindMayContainNode(tag, *document->createTextNode(u"x"), nullptr))
+            return false;
+    }
     bool touchesBlock = false;
     m_internals->blockModeHelper->enumerateBlocksIntersectingRange(*range, 0, [&](const VornickExactSelection&, bool& stop) {
         touchesBlock = stop = true;

@@ -19,6 +19,7 @@
 #include "html/VornickFragmentDescription.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickGeneralFragmentDescription.h"
+#include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLDocumentType.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickHTMLSpec.h"
@@ -193,7 +194,7 @@ VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControll
     auto document = base->startContainer()->ownerDocument();
     auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
     place->spec = frame ? vornick_HTMLSpec(*frame) : nullptr;
-    place->documentType = document ? vornick_documentType(*document) : VornickHTMLDocumentType::Unknown;
+    place->documentType = document ? VornickEditingDocumentTypeOfDocument(*document) : VornickHTMLDocumentType::Unknown;
     place->snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;
     auto verdicts = controller.completionVerdictCache();
     verdicts->useContext(VornickCompletionVerdictCache::contextForRange(*base, place->spec,

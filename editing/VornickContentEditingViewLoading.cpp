@@ -3,7 +3,6 @@
 // epilogue and the end of loading.
 #include "editing/VornickContentEditingView.h"
 
-#include "app/VornickApplicationDefaults.h"
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWebResourceCache.h"
@@ -19,7 +18,6 @@
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickDocumentHTMLSpec.h"
 #include "html/VornickHTMLSpec.h"
-#include "platform/foundation/UserDefaults.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickHTMLCharacterEncodingDetector.h"
 #include "html/VornickHTMLFilePatcher.h"
@@ -60,27 +58,6 @@
 #include <future>
 
 namespace brevanton {
-
-namespace {
-
-// The specification of the user's default document type
-// ("DefaultHTMLDocumentType"), HTML 5 when the default names none we know.
-std::optional<std::shared_ptr<VornickHTMLSpec>> specificationOfDefaultDocumentType()
-{
-    auto delegate = VornickApplicationDelegate::shared();
-    auto& defaults = delegate ? delegate->userDefaults() : UserDefaults::standard();
-    auto number = defaults.integerForKey(VornickDefaultHTMLDocumentTypeDefaultsKey);
-    auto type = VornickHTMLDocumentType::HTML5;
-    for (auto known : VornickEveryHTMLDocumentType) {
-        if (static_cast<int64_t>(known) == number)
-            type = known;
-    }
-    if (auto spec = VornickHTMLSpec::htmlSpecForDocumentType(type))
-        return spec;
-    return std::nullopt;
-}
-
-} // namespace
 
 namespace {
 
@@ -441,10 +418,6 @@ void VornickContentEditingView::runLoadEpilogueForFrame(WebFrame& frame)
 
     if (document) {
         auto spec = vornick_htmlSpecForDocType(*document);
-        // A page without a DOCTYPE is edited by the specification of the
-        // user's default document type; it is written without one still.
-        if (!document->doctype())
-            spec = specificationOfDefaultDocumentType().value_or(spec);
         vornick_setHTMLSpec(frame, spec);
         // The view's helper answers for the main frame's document.
         if (!frame.parentFrame() && m_internals->blockModeHelper)
@@ -577,7 +550,7 @@ void VornickContentEditingView::loadSnippetSetOfFrame(WebFrame& frame)
     if (!set)
         return;
     vornick_storeUserFragmentSetOfLoadedDocument(frame, set);
-    auto type = VornickDocumentTypeOfDocument(document);
+    auto type = VornickEditingDocumentTypeOfDocument(document);
     if (type != VornickHTMLDocumentType::Unknown)
         set->requestValidationForDocumentType(type);
 }

@@ -3,6 +3,9 @@
 #include "dom/VornickDocumentType.h"
 #include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <algorithm>
 
 namespace brevanton {
 
@@ -21,9 +24,21 @@ std::shared_ptr<VornickHTMLSpec> sharedSpecForDocType(const DOMDocumentType* doc
 
 } // namespace
 
+VornickHTMLDocumentType VornickDefaultHTMLDocumentType()
+{
+    auto stored = UserDefaults::standard().integerForKey(VornickDefaultHTMLDocumentTypeDefaultsKey);
+    auto known = std::find_if(std::begin(VornickEveryHTMLDocumentType), std::end(VornickEveryHTMLDocumentType),
+                              [&](VornickHTMLDocumentType type) { return static_cast<int64_t>(type) == stored; });
+    return known != std::end(VornickEveryHTMLDocumentType) ? *known : VornickHTMLDocumentType::HTML5;
+}
+
 std::shared_ptr<VornickHTMLSpec> vornick_htmlSpecForDocType(const DOMDocument& document)
 {
     auto doctype = document.doctype();
+    if (!doctype) {
+        if (auto spec = VornickHTMLSpec::htmlSpecForDocumentType(VornickDefaultHTMLDocumentType()))
+            return spec;
+    }
     if (auto spec = sharedSpecForDocType(doctype.get()))
         return spec;
     auto unknown = std::make_shared<VornickHTMLSpec>();
@@ -40,6 +55,11 @@ VornickHTMLDocumentType VornickDocumentTypeOfDocument(const DOMDocument& documen
     auto doctype = document.doctype();
     auto spec = sharedSpecForDocType(doctype.get());
     return spec ? spec->documentType() : VornickHTMLDocumentType::Unknown;
+}
+
+VornickHTMLDocumentType VornickEditingDocumentTypeOfDocument(const DOMDocument& document)
+{
+    return document.doctype() ? VornickDocumentTypeOfDocument(document) : VornickDefaultHTMLDocumentType();
 }
 
 void VornickInstallDocumentTypeResolver()

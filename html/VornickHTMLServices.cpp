@@ -12,7 +12,7 @@ namespace brevanton {
 
 namespace {
 
-// Containment answered by the specification of the document's type; a
+// Containment answered by the specification the document is edited with; a
 // document of no known type follows HTML 5.
 class SpecificationContainmentProvider final : public VornickHTMLContainmentProvider {
 public:
@@ -26,7 +26,7 @@ public:
 private:
     static VornickHTMLDocumentType specificationType(const DOMDocument& document)
     {
-        auto type = VornickDocumentTypeOfDocument(document);
+        auto type = VornickEditingDocumentTypeOfDocument(document);
         return type == VornickHTMLDocumentType::Unknown ? VornickHTMLDocumentType::HTML5 : type;
     }
 };

@@ -32,6 +32,20 @@ bool isSameKindSplit(std::u16string_view tag)
     return kinds.count(tag) != 0;
 }
 
+// The list item a paragraph (or heading, or address) opens or closes, where
+// the position is at the paragraph's start or end: Return there starts a new
+// item of the same inner shape, as in an item that holds text directly.
+std::shared_ptr<DOMElement> listItemAtEdgeOfParagraph(const DOMElement& element, const VornickDOMPosition& position, bool atStart,
+                                                      char16_t substitute)
+{
+    auto item = dynamicDowncast<DOMElement>(element.parentNode());
+    if (!item || !equalsIgnoringASCIICase(item->tagName(), u"li"))
+        return nullptr;
+    bool atItemEdge = atStart ? VornickPositionIsAtStartOfElementIgnoringWhitespace(position, *item, substitute)
+                              : VornickPositionIsAtEndOfElementIgnoringWhitespace(position, *item, substitute);
+    return atItemEdge ? item : nullptr;
+}
+
 std::shared_ptr<DOMElement> elementAtOrAbove(const std::shared_ptr<DOMNode>& node)
 {
     if (!node)
@@ -141,7 +155,11 @@ bool VornickUndoableElementSplit::splitNearestAncestorOfKinds(std::vector<std::u
         }
     }
     registerSelectionUndo();
-    return splitElement(candidate, range);
+    bool split = splitElement(candidate, range);
+    // A new list item beside the paragraph is the split of the item.
+    if (split && m_addedListItem && exitedElementTags)
+        exitedElementTags->insert(exitedElementTags->begin(), u"li");
+    return split;
 }
 
 bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>& element, const std::shared_ptr<DOMRange>& range)
@@ -224,9 +242,13 @@ bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>
         return true;
     }
 
+    auto placeholder = context().placeholderSpaceStringForDocumentContainingRange(*range);
+    if (isSameKindSplit(tag)) {
+        if (auto item = listItemAtEdgeOfParagraph(*element, position, atStart, substitute))
+            return addListItemBeside(item, element, atStart, placeholder);
+    }
     auto startComment = helper->blockStartCommentBeforeNode(*element);
     auto endComment = helper->blockEndCommentAfterNode(*element);
-    auto placeholder = context().placeholderSpaceStringForDocumentContainingRange(*range);
     if (atEnd && newKind.empty()) {
         auto next = endComment ? endComment->nextSibling() : element->nextSibling();
         if (next && next->isTextNode()
@@ -274,6 +296,41 @@ bool VornickUndoableElementSplit::splitElement(const std::shared_ptr<DOMElement>
     }
     caret->collapse(true);
     placeCaret(caret);
+    return true;
+}
+
+bool VornickUndoableElementSplit::addListItemBeside(const std::shared_ptr<DOMElement>& item, const std::shared_ptr<DOMElement>& paragraph,
+                                                    bool before, const std::u16string& placeholder)
+{
+    auto document = item->ownerDocument();
+    auto innerTag = asciiLowercase(paragraph->tagName());
+    auto fragment = document->createDocumentFragment();
+    auto newItem = document->createElement(asciiLowercase(item->tagName()));
+    auto inner = document->createElement(innerTag);
+    inner->appendChild(document->createTextNode(placeholder));
+    newItem->appendChild(inner);
+    fragment->appendChild(newItem);
+    auto at = document->createRange();
+    if (before)
+        at->setStartBefore(*item);
+    else
+        at->setStartAfter(*item);
+    at->collapse(true);
+    std::shared_ptr<DOMRange> result;
+    if (!VornickUndoableFragmentReplacement(context(), undoable(), at, fragment).apply(&result))
+        return false;
+    // Before a new item the caret stays at the start of the paragraph; after
+    // one it goes into the new paragraph.
+    auto caret = document->createRange();
+    if (before || !result)
+        caret->setStart(paragraph, 0);
+    else
+        caret->setStart(result->startContainer(), result->startOffset());
+    caret->collapse(true);
+    if (m_producingCharacterLevelInsertionPoint)
+        vornick_pushRangeEndpointsDownToTextNodes(*caret);
+    context().setTargetRange(caret);
+    m_addedListItem = true;
     return true;
 }
 

@@ -32,6 +32,8 @@ public:
 private:
     bool splitNearestAncestorOfKinds(std::vector<std::u16string>* exitedElementTags);
     bool splitElement(const std::shared_ptr<DOMElement>&, const std::shared_ptr<DOMRange>&);
+    bool addListItemBeside(const std::shared_ptr<DOMElement>& item, const std::shared_ptr<DOMElement>& paragraph, bool before,
+                           const std::u16string& placeholder);
 
     bool m_splitsGivenElement { false };
     std::shared_ptr<DOMElement> m_element;
@@ -40,6 +42,7 @@ private:
     std::shared_ptr<DOMRange> m_range;
     bool m_producingCharacterLevelInsertionPoint;
     bool m_suppressNewElementIfAtStartOrEnd;
+    bool m_addedListItem { false };
 };
 
 } // namespace brevanton

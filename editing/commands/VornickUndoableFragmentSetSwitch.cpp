@@ -1,6 +1,7 @@
 #include "editing/commands/VornickUndoableFragmentSetSwitch.h"
 
 #include "dom/VornickDocumentType.h"
+#include "html/VornickDocumentHTMLSpec.h"
 #include "editing/commands/VornickEditingContext.h"
 #include "html/VornickFragmentSet.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -55,7 +56,7 @@ bool VornickUndoableFragmentSetSwitch::apply()
     vornick_setUserFragmentSet(*frame, fragmentSet);
     auto document = frame->domDocument();
     if (fragmentSet && document) {
-        auto type = vornick_documentType(*document);
+        auto type = VornickEditingDocumentTypeOfDocument(*document);
         if (type != VornickHTMLDocumentType::Unknown)
             fragmentSet->requestValidationForDocumentType(type);
     }

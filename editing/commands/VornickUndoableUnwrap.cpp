@@ -6,13 +6,32 @@
 #include "editing/commands/VornickUndoableFragmentDeletion.h"
 #include "editing/commands/VornickUndoableFragmentReplacement.h"
 #include "html/VornickBlockModeHelper.h"
+#include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMCasts.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/Text.h"
 
 namespace brevanton {
+
+bool VornickParentMayTakeChildrenOfElement(const VornickHTMLSpec& spec, const DOMElement& element, std::u16string* reasonWhyNot)
+{
+    auto parent = element.parentNode();
+    if (!parent || !parent->isElementNode())
+        return true;
+    auto parentTag = asciiLowercase(downcast<DOMElement>(*parent).tagName());
+    for (const DOMNode* child = element.first(); child; child = child->next()) {
+        if (child->isTextNode()
+            && downcast<DOMCharacterData>(*child).data().find_first_not_of(u" \t\n\r\f") == std::u16string::npos)
+            continue;
+        if (!spec.elementKindMayContainNode(parentTag, *child, reasonWhyNot))
+            return false;
+    }
+    return true;
+}
 
 VornickUndoableUnwrap::VornickUndoableUnwrap(VornickEditingContext& context, bool undoable, std::shared_ptr<DOMNode> elementToUnwrap)
     : VornickUndoableEdit(context, undoable)

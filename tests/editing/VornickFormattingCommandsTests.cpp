@@ -7,6 +7,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickElementEditorUIController.h"
+#include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
@@ -71,6 +72,20 @@ protected:
         return data.substr(0, range->startOffset()) + u"|" + data.substr(range->startOffset());
     }
     void type(const std::u16string& text) { view->deferredInsertProposedText(text, nullptr, WebViewInsertActionTyped); }
+    // The context menu a right click in the middle of the page gets.
+    std::shared_ptr<Menu> contextMenu()
+    {
+        auto inside = view->contentRect();
+        Point center { inside.origin.x + inside.size.width / 2, inside.origin.y + inside.size.height / 2 };
+        return view->menuForEvent(Event::mouseEvent(EventType::RightMouseDown, view->convertPointToView(center, nullptr), {}, 0, nullptr, 1));
+    }
+    static std::vector<std::string> titlesOf(const Menu& menu)
+    {
+        std::vector<std::string> titles;
+        for (const auto& item : menu.items())
+            titles.push_back(item->isSeparatorItem() ? "-" : toUTF8(item->title()));
+        return titles;
+    }
 };
 
 // --- Inline styles
@@ -521,6 +536,86 @@ TEST_F(FormattingCommands, UnwrappingIsRefusedWhereTheParentMayNotHoldTheChildre
     // Nor does the caption go: a table holds no text either.
     view->setTargetRange(vornick_outerRange(*element(u"CAPTION")));
     EXPECT_FALSE(view->canUnwrapElement());
+TEST_F(FormattingCommands, NoElementIsUnwrappedWhereItsParentMayNotHoldWhatItHolds)
+{
+    loadBody("<table><tr><td>alpha</td><td><b>beta</b></td></tr></table><div><p>delta</p></div>");
+    auto before = documentSnapshot(*document());
+    auto unwrap = MenuItem::create(u"Unwrap Element", "unwrapElement:");
+    // The cell's text would stand directly in the row, and its bold: the
+    // command is neither offered nor carried out, whether the cell is
+    // selected or the caret is in it.
+    for (auto range : { vornick_outerRange(*element(u"TD")), caretAt(text(u"TD"), 2), vornick_outerRange(*element(u"TD", 1)) }) {
+        view->setTargetRange(range);
+        EXPECT_FALSE(view->canUnwrapElement());
+        EXPECT_FALSE(view->validateMenuItem(*unwrap));
+        auto menu = contextMenu();
+        ASSERT_TRUE(menu);
+        for (const auto& title : titlesOf(*menu))
+            EXPECT_EQ(title.rfind("Unwrap", 0), std::string::npos) << title;
+        view->unwrapElement(nullptr);
+        EXPECT_EQ(documentSnapshot(*document()), before);
+    }
+
+    // Nor is the markup of a row's cells removed: their text would stand in the row.
+    auto row = element(u"TR");
+    view->setTargetRange(rangeAt(row, 0, row, 2));
+    EXPECT_FALSE(view->canRemoveAllElements());
+    view->removeAllElements(nullptr);
+    EXPECT_EQ(documentSnapshot(*document()), before);
+
+    // Within the cell the bold comes off: its text may stand in the cell.
+    view->setTargetRange(vornick_outerRange(*element(u"B")));
+    ASSERT_TRUE(view->canUnwrapElement());
+    auto step = beginStep();
+    view->unwrapElement(nullptr);
+    EXPECT_EQ(markupOf(element(u"TD", 1)), u"<td>[beta]</td>");
+    checkUndoAndRedo(step, u"Unwrap <b>");
+    // A paragraph may leave its text in a division.
+    view->setTargetRange(vornick_outerRange(*element(u"P")));
+    ASSERT_TRUE(view->canUnwrapElement());
+    step = beginStep();
+    view->unwrapElement(nullptr);
+    EXPECT_EQ(markupOf(element(u"DIV")), u"<div>[delta]</div>");
+    checkUndoAndRedo(step, u"Unwrap <p>");
+}
+
+// --- Pages without a DOCTYPE
+
+TEST_F(FormattingCommands, APageWithoutADoctypeIsEditedAsTheDefaultTypeAndSavedWithoutOne)
+{
+    writePage("bare.html", "<html><head><title>Bare</title></head><body><p>Plain words here.</p></body></html>\n");
+    load("bare.html");
+    RunLoop::main().useManualClock();
+    view->undoManager()->removeAllActions();
+    auto spec = vornick_HTMLSpec(*view->mainFrame());
+    ASSERT_TRUE(spec);
+    EXPECT_EQ(spec->documentType(), VornickHTMLDocumentType::HTML5) << "the registered default";
+
+    // Every style can be put on, from the context menu too.
+    selectText(u"Plain", 0, u"Plain", 5);
+    auto menu = contextMenu();
+    ASSERT_TRUE(menu);
+    ASSERT_TRUE(menu->itemWithTitle(u"Style")) << ::testing::PrintToString(titlesOf(*menu));
+    ASSERT_TRUE(view->canToggleBoldface());
+    auto step = beginStep();
+    view->toggleBoldface(nullptr);
+    EXPECT_EQ(markupOf(element(u"P")), u"<p><b>[Plain]</b>[ words here.]</p>");
+    checkUndoAndRedo(step, u"Toggle <b>");
+
+    // Saving writes the edit and no DOCTYPE.
+    std::vector<Error> errors;
+    ASSERT_TRUE(view->writeHTMLDocumentToURL(url("bare.html"), std::nullopt, true, &errors));
+    auto saved = contents("bare.html");
+    EXPECT_NE(saved.find("<b>Plain</b>"), std::string::npos) << saved;
+    EXPECT_EQ(asciiLowercase(toUTF16(saved)).find(u"doctype"), std::u16string::npos) << saved;
+
+    // The user's own default type is the one used.
+    UserDefaults::standard().setInteger(static_cast<int64_t>(VornickHTMLDocumentType::XHTML10Strict), u"DefaultHTMLDocumentType");
+    load("bare.html");
+    spec = vornick_HTMLSpec(*view->mainFrame());
+    UserDefaults::standard().removeObjectForKey(u"DefaultHTMLDocumentType");
+    ASSERT_TRUE(spec);
+    EXPECT_EQ(spec->documentType(), VornickHTMLDocumentType::XHTML10Strict);
 }
 
 TEST_F(FormattingCommands, AViewThatMayNotBeEditedOffersNoFormatting)

@@ -183,6 +183,36 @@ TEST_F(KeyboardTest, ReturnInListsAndDefinitionListsAddsTheNextItem)
     EXPECT_EQ(markupOf(u"DL"), "<dl><dt>term</dt><dd>&nbsp;</dd><dd>meaning</dd><dt>&nbsp;</dt></dl>");
 }
 
+TEST_F(KeyboardTest, ReturnInAListItemsParagraphAddsAnItemOfTheSameShape)
+{
+    openBody("<ul><li><p>one</p></li><li><p>two</p></li></ul>");
+    caretAt(u"one", 3);
+    checkUndoableStep(
+        *view, [&] { press(u'\r'); },
+        [&] {
+            EXPECT_EQ(markupOf(u"UL"), "<ul><li><p>one</p></li><li><p>&nbsp;</p></li><li><p>two</p></li></ul>");
+            EXPECT_EQ(caretInText(), "|\u00A0");
+        },
+        { u"Split <li>" });
+    // What is typed next goes into the new item's paragraph.
+    type(u"new");
+    EXPECT_EQ(markupOf(u"LI", 1), "<li><p>new</p></li>");
+    // At an item's start the new item goes before it; the caret stays.
+    caretAt(u"two", 0);
+    checkUndoableStep(
+        *view, [&] { press(u'\r'); },
+        [&] {
+            EXPECT_EQ(markupOf(u"LI", 2), "<li><p>&nbsp;</p></li>");
+            EXPECT_EQ(markupOf(u"LI", 3), "<li><p>two</p></li>");
+            EXPECT_EQ(caretInText(), "|two");
+        },
+        { u"Split <li>" });
+    // Within the paragraph Return still splits the paragraph alone.
+    caretAt(u"new", 1);
+    press(u'\r');
+    EXPECT_EQ(markupOf(u"LI", 1), "<li><p>n</p><p>ew</p></li>");
+}
+
 TEST_F(KeyboardTest, ReturnInPreformattedTextOrWithOptionBreaksTheLine)
 {
     openBody("<pre>code line</pre><p>one two</p>");

@@ -188,6 +188,22 @@ TEST(VornickWebFrameEditingState, DocumentTypeComesFromTheDoctype)
     EXPECT_EQ(spec->publicId(), u"-//Example//DTD Odd//EN");
     EXPECT_EQ(spec->systemId(), u"odd.dtd");
 
+    // A page without a doctype is edited with the user's default type, an
+    // unusable default standing for HTML 5; the DOM operations still see no
+    // doctype, so that saving adds none.
+    auto bare = DOMDocument::parseHTML(u"<html><head></head><body><p>x</p></body></html>");
+    ASSERT_TRUE(vornick_htmlSpecForDocType(*bare));
+    UserDefaults::standard().setInteger(static_cast<int64_t>(VornickHTMLDocumentType::HTML401Strict), u"DefaultHTMLDocumentType");
+    EXPECT_EQ(vornick_htmlSpecForDocType(*bare)->documentType(), VornickHTMLDocumentType::HTML401Strict);
+    EXPECT_EQ(VornickEditingDocumentTypeOfDocument(*bare), VornickHTMLDocumentType::HTML401Strict);
+    EXPECT_EQ(VornickEditingDocumentTypeOfDocument(*odd), VornickHTMLDocumentType::Unknown);
+    for (int64_t unusable : { 0, 9, -1 }) {
+        UserDefaults::standard().setInteger(unusable, u"DefaultHTMLDocumentType");
+        EXPECT_EQ(vornick_htmlSpecForDocType(*bare)->documentType(), VornickHTMLDocumentType::HTML5) << unusable;
+    }
+    UserDefaults::standard().removeObjectForKey(u"DefaultHTMLDocumentType");
+    EXPECT_EQ(VornickDocumentTypeOfDocument(*bare), VornickHTMLDocumentType::Unknown);
+
     // Installed, the DOM operations see the same answer.
     VornickInstallDocumentTypeResolver();
     auto modern = DOMDocument::parseHTML(u"<!DOCTYPE html><p>x</p>");

@@ -403,16 +403,19 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
             if (candidate->text == text)
                 run = candidate;
         }
-        if (!run) {
+        {
+            // Each run answers one further request, as a remembered run does.
             std::lock_guard lock(last->lock);
-            if (last->run && last->run->text == text)
-                run = last->run;
+            auto lastRun = std::exchange(last->run, nullptr);
+            if (!run && lastRun && lastRun->text == text)
+                run = std::move(lastRun);
         }
-        if (!run)
+        if (!run) {
             run = runValidation(std::move(text));
-        if (run->ranToCompletion) {
-            std::lock_guard lock(last->lock);
-            last->run = run;
+            if (run->ranToCompletion) {
+                std::lock_guard lock(last->lock);
+                last->run = run;
+            }
         }
         std::vector<VornickValidationAdvisory> advisories;
         VornickTidyResultCode code = resultOfValidationRun(*run, advisories);

@@ -117,8 +117,9 @@ private:
 
     std::unique_ptr<OperationQueue> m_validationQueue;
     std::vector<std::shared_ptr<const ValidationRun>> m_rememberedRuns;
-    // The last run of the background validation, which answers the next
-    // request when that is of the same text (the summary changed, not the source).
+    // The last run the background validation made, which answers the next
+    // request, once, when that is of the same text (the summary changed, not
+    // the source).
     struct LastRun {
         std::mutex lock;
         std::shared_ptr<const ValidationRun> run;

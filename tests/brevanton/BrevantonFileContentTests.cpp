@@ -275,12 +275,12 @@ TEST_F(BrevantonFileContent, ASaveRunsTidyAtMostTwiceOneAfterTheOther)
     EXPECT_EQ(tidy.started().size(), 3u) << tidy.startedText();
     EXPECT_EQ(tidy.runsOneAfterTheOther(), 2u);
 
-    // Broken, the repair refused: the check stands for the validation of the file.
+    // Broken, the repair refused: the file's source is validated at most once more.
     tidy.clear();
     std::string nested = copyOf("save-roundtrip/repair-nested-strong.html");
     saved = runBrevanton({ "--save", nested }, environment);
     EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
     EXPECT_TRUE(contains(saved.standardOutput, "(tidy's repair was not loaded: ")) << saved.standardOutput;
-    EXPECT_EQ(tidy.started().size(), 2u) << tidy.startedText();
-    EXPECT_EQ(tidy.runsOneAfterTheOther(), 1u);
+    EXPECT_LE(tidy.started().size(), 3u) << tidy.startedText();
+    EXPECT_LE(tidy.runsOneAfterTheOther(), 2u);
 }

@@ -9,8 +9,18 @@
 #include "platform/web/WebFrame.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace brevanton {
+
+VornickContentEditingViewLoadState::~VornickContentEditingViewLoadState()
+{
+    reset();
+    for (auto& file : m_filesToRepair) {
+        if (file.repair)
+            (void)finish(std::move(*file.repair), true);
+    }
+}
 
 void VornickContentEditingViewLoadState::reset()
 {
@@ -24,6 +34,8 @@ void VornickContentEditingViewLoadState::reset()
     for (auto& [frame, check] : m_checks)
         check.stop->store(true);
     m_checks.clear();
+    while (!m_repairs.empty())
+        dropRepair(*m_repairs.begin()->first);
 }
 
 namespace {
@@ -36,12 +48,47 @@ OperationQueue& checkQueue()
 
 } // namespace
 
-void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::chrono::milliseconds budget, Check check)
+void VornickContentEditingViewLoadState::startCheck(const WebFrame& frame, std::chrono::milliseconds budget, Check check,
+                                                    RepairRun repair)
 {
+    dropRepair(frame);
+    if (repair) {
+        // A thread of its own, not the queue, so that the repair never waits
+        // behind another check.
+        auto promise = std::make_shared<std::promise<Repair>>();
+        auto stop = std::make_shared<std::atomic<bool>>(false);
+        m_repairs[&frame] = RunningRepair { promise->get_future().share(), stop };
+        std::thread([promise, stop, repair = std::move(repair)] { promise->set_value(repair(stop)); }).detach();
+    }
     auto promise = std::make_shared<std::promise<std::shared_ptr<const VornickTidyFilter::ValidationRun>>>();
     auto stop = std::make_shared<std::atomic<bool>>(false);
     m_checks[&frame] = RunningCheck { promise->get_future().share(), stop, std::chrono::steady_clock::now() + budget };
     checkQueue().addOperation([promise, stop, check = std::move(check)] { promise->set_value(check(stop)); });
+}
+
+std::optional<VornickContentEditingViewLoadState::Repair> VornickContentEditingViewLoadState::finish(RunningRepair running, bool stop)
+{
+    if (stop)
+        running.stop->store(true);
+    auto repair = running.outcome.get();
+    if (!stop)
+        return repair;
+    // A stopped tidy ends at once; the copy it may have written goes with it.
+    if (repair.copy) {
+        if (auto path = repair.copy->fileSystemPath())
+            (void)removeItem(*path);
+    }
+    return std::nullopt;
+}
+
+void VornickContentEditingViewLoadState::dropRepair(const WebFrame& frame)
+{
+    auto found = m_repairs.find(&frame);
+    if (found == m_repairs.end())
+        return;
+    auto running = std::move(found->second);
+    m_repairs.erase(found);
+    (void)finish(std::move(running), true);
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickContentEditingViewLoadState::finishCheck(const WebFrame& frame)
@@ -65,25 +112,45 @@ std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickContentEditingVie
 
 void VornickContentEditingViewLoadState::dropCheck(const WebFrame& frame)
 {
-    auto found = m_checks.find(&frame);
-    if (found == m_checks.end())
+    if (auto found = m_checks.find(&frame); found != m_checks.end()) {
+        found->second.stop->store(true);
+        m_checks.erase(found);
+    }
+    dropRepair(frame);
+}
+
+void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url, const WebFrame* checkedFrame)
+{
+    std::optional<RunningRepair> repair;
+    if (auto found = checkedFrame ? m_repairs.find(checkedFrame) : m_repairs.end(); found != m_repairs.end()) {
+        repair = std::move(found->second);
+        m_repairs.erase(found);
+    }
+    auto found = std::find_if(m_filesToRepair.begin(), m_filesToRepair.end(), [&url](const auto& file) { return file.url == url; });
+    if (found == m_filesToRepair.end()) {
+        m_filesToRepair.push_back(FileToRepair { url, std::move(repair) });
         return;
-    found->second.stop->store(true);
-    m_checks.erase(found);
+    }
+    if (repair) {
+        if (found->repair)
+            (void)finish(std::move(*found->repair), true);
+        found->repair = std::move(repair);
+    }
 }
 
-void VornickContentEditingViewLoadState::noteFileToRepair(const URL& url)
+bool VornickContentEditingViewLoadState::takeFileToRepair(const URL& url, std::optional<Repair>* repair)
 {
-    if (std::find(m_filesToRepair.begin(), m_filesToRepair.end(), url) == m_filesToRepair.end())
-        m_filesToRepair.push_back(url);
-}
-
-bool VornickContentEditingViewLoadState::takeFileToRepair(const URL& url)
-{
-    auto found = std::find(m_filesToRepair.begin(), m_filesToRepair.end(), url);
+    auto found = std::find_if(m_filesToRepair.begin(), m_filesToRepair.end(), [&url](const auto& file) { return file.url == url; });
     if (found == m_filesToRepair.end())
         return false;
+    auto running = std::move(found->repair);
     m_filesToRepair.erase(found);
+    if (running) {
+        if (repair)
+            *repair = finish(std::move(*running), false);
+        else
+            (void)finish(std::move(*running), true);
+    }
     return true;
 }
 

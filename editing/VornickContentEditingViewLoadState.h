@@ -5,6 +5,7 @@
 
 #include "editing/VornickContentEditingView.h"
 #include "html/VornickTidyFilter.h"
+#include "html/VornickValidationAdvisory.h"
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickDocumentFile.h"
 
@@ -27,7 +28,7 @@ class WebFrame;
 class VornickContentEditingViewLoadState {
 public:
     VornickContentEditingViewLoadState() = default;
-    ~VornickContentEditingViewLoadState() { reset(); }
+    ~VornickContentEditingViewLoadState();
     VornickContentEditingViewLoadState(const VornickContentEditingViewLoadState&) = delete;
     VornickContentEditingViewLoadState& operator=(const VornickContentEditingViewLoadState&) = delete;
 
@@ -39,19 +40,38 @@ public:
     // shows), run in the background while the page loads; a check may find
     // nothing to answer (null). It is given the flag that stops its tidy run.
     using Check = std::function<std::shared_ptr<const VornickTidyFilter::ValidationRun>(std::shared_ptr<std::atomic<bool>> stop)>;
-    // The check's verdict is waited for at most `budget` from now.
-    void startCheck(const WebFrame&, std::chrono::milliseconds budget, Check);
+    // Tidy's repair of the frame's file into a copy, made beside the check so
+    // that a broken page waits for one tidy run, not two one after the other.
+    struct Repair {
+        // The repaired copy: removed here unless the repair is taken.
+        std::optional<URL> copy;
+        bool succeeded { false };
+        VornickTidyResultCode result { VornickTidyResultCode::NotValidated };
+        std::vector<VornickValidationAdvisory> advisories;
+    };
+    // The repair is given the flag that stops its tidy run.
+    using RepairRun = std::function<Repair(std::shared_ptr<std::atomic<bool>> stop)>;
+    // The check's verdict is waited for at most `budget` from now; the
+    // repair, when there is one, runs at the same time on a thread of its own.
+    void startCheck(const WebFrame&, std::chrono::milliseconds budget, Check, RepairRun = nullptr);
     // Waits for the frame's check and forgets it; null when none was started.
     // A check whose budget runs out is stopped (tidy ended, its files gone)
-    // and answers a run that did not finish.
+    // and answers a run that did not finish. The repair made beside it is
+    // kept until noteFileToRepair takes it along or dropRepair.
     std::shared_ptr<const VornickTidyFilter::ValidationRun> finishCheck(const WebFrame&);
     bool hasCheck(const WebFrame& frame) const { return m_checks.contains(&frame); }
-    // Stops and forgets the frame's check without waiting for it (its load failed).
+    // Stops and forgets the frame's check and repair without waiting for the
+    // check (its load failed).
     void dropCheck(const WebFrame& frame);
+    // Stops the repair made beside the frame's check and removes its copy.
+    void dropRepair(const WebFrame&);
     // A file whose check found structural damage, to be loaded again from a
-    // repaired copy without being checked again; kept until a load takes it.
-    void noteFileToRepair(const URL&);
-    bool takeFileToRepair(const URL&);
+    // repaired copy without being checked again; kept until a load takes it,
+    // with the repair made beside the check of `checkedFrame`.
+    void noteFileToRepair(const URL&, const WebFrame* checkedFrame = nullptr);
+    // Whether the file is to be repaired; `repair` is given the repair made
+    // beside its check, waited for (the caller owns its copy), or none.
+    bool takeFileToRepair(const URL&, std::optional<Repair>* repair = nullptr);
 
     void noteRepairedCopy(const WebFrame&, const URL& copy, bool insertedBaseElement);
     bool isRepairedCopy(const URL&) const;
@@ -81,7 +101,17 @@ private:
         std::chrono::steady_clock::time_point deadline;
     };
     std::map<const WebFrame*, RunningCheck> m_checks;
-    std::vector<URL> m_filesToRepair;
+    struct RunningRepair {
+        std::shared_future<Repair> outcome;
+        std::shared_ptr<std::atomic<bool>> stop;
+    };
+    std::map<const WebFrame*, RunningRepair> m_repairs;
+    struct FileToRepair {
+        URL url;
+        std::optional<RunningRepair> repair;
+    };
+    std::vector<FileToRepair> m_filesToRepair;
+    static std::optional<Repair> finish(RunningRepair, bool stop);
     std::map<std::string, VornickDocumentFile> m_documentFiles;
     std::vector<URL> m_files;
 };

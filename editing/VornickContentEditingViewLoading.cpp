@@ -636,10 +636,13 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
                           "webView:didFinishLoadForFrame:");
         vornick_setValidationAdvisoriesForStructuralRepairPass(*mainFrame, VornickValidationAdvisories {});
         vornick_setValidationStatus(*mainFrame, VornickFrameValidationStatus::NotFinished);
+        m_internals->loadState->dropRepair(*mainFrame);
         return true;
     }
-    if (!check || acceptCheckUnlessStructural(*mainFrame, check, *m_internals->tidyFilter))
+    if (!check || acceptCheckUnlessStructural(*mainFrame, check, *m_internals->tidyFilter)) {
+        m_internals->loadState->dropRepair(*mainFrame);
         return true;
+    }
     // The page was loaded while tidy checked its file and is broken: it is
     // loaded again, from a repaired copy, before loading ends.
     m_internals->preparedWriteBack.reset();
@@ -647,7 +650,10 @@ bool VornickContentEditingView::acceptChecksOrLoadRepairedCopy()
     if (!original)
         return true;
     VornickGeneralLog("-[{} {}] structural problems found; loading a repaired copy", describe(*this), "webView:didFinishLoadForFrame:");
-    m_internals->loadState->noteFileToRepair(*original);
+    m_internals->loadState->noteFileToRepair(*original, mainFrame.get());
+    // When the repair loses something and the file loads as it is, the check
+    // is the validation of its text.
+    m_internals->tidyFilter->rememberValidationRun(std::move(check));
     m_internals->loadingState = VornickContentLoadingState::InProgress;
     uint64_t generation = m_internals->loadGeneration;
     performAfterDelay(0, [original = *original, generation](VornickContentEditingView& view) {
@@ -754,11 +760,14 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     // The check is the validation of the text the page will show: when it
     // finds nothing structural, the file loads as it is and the check's run
     // stands for the validation asked for when loading ends. Tidy's repair
-    // run, whose options only hold back changes (and their messages), runs
-    // only for a file the check finds broken. The main frame's check runs
-    // while the page loads; the end of loading waits for it, and loads the
-    // page again from a repaired copy when the check finds it broken.
-    bool checked = m_internals->loadState->takeFileToRepair(url);
+    // run, whose options only hold back changes (and their messages), is
+    // used only for a file the check finds broken. The main frame's check
+    // and repair run side by side while the page loads; the end of loading
+    // waits for the check, stops the repair of a sound page, and loads a
+    // broken page again from the repaired copy.
+    auto extension = url.pathExtension();
+    std::optional<VornickContentEditingViewLoadState::Repair> repairBeside;
+    bool checked = m_internals->loadState->takeFileToRepair(url, &repairBeside);
     if (!checked && !frame->parentFrame()) {
         // The bytes the host read already, which the page loads too, are
         // not read again.
@@ -766,6 +775,17 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         std::error_code sizeError;
         size_t size = provided ? provided->size() : static_cast<size_t>(std::filesystem::file_size(*path, sizeError));
         auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(sizeError ? 0 : size);
+        VornickContentEditingViewLoadState::RepairRun repair;
+        if (auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension)) {
+            repair = [url, copy = *copy](std::shared_ptr<std::atomic<bool>> stop) {
+                VornickContentEditingViewLoadState::Repair made;
+                made.copy = copy;
+                Error error;
+                made.succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, copy, &made.result, &made.advisories,
+                                                                                      &error, std::move(stop));
+                return made;
+            };
+        }
         m_internals->loadState->startCheck(*frame, budget, [path = *path, provided](std::shared_ptr<std::atomic<bool>> stop)
                                                                -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
             // Tidy starts as soon as the text is known; whether its run
@@ -777,26 +797,38 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
             auto agreement = std::async(std::launch::async, [&text] { return tidyReadsAsThePageDoes(*text); });
             auto run = VornickTidyFilter::runValidation(text->decoded.utf8, std::move(stop));
             return agreement.get() || run->stopped ? run : nullptr;
-        });
+        }, std::move(repair));
         return request;
     }
+    auto removeCopyOf = [](const std::optional<VornickContentEditingViewLoadState::Repair>& repair) {
+        if (repair && repair->copy)
+            (void)removeItem(*repair->copy->fileSystemPath());
+    };
     auto text = textTidyReadsAsThePageDoes(*path);
-    if (!text)
+    if (!text) {
+        removeCopyOf(repairBeside);
         return request;
+    }
     if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(text->utf8), *m_internals->tidyFilter))
         return request;
 
-    auto extension = url.pathExtension();
-    auto temporaryURL = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
-    if (!temporaryURL)
-        return request;
-    VornickTidyResultCode tidyResult = VornickTidyResultCode::NotValidated;
-    std::vector<VornickValidationAdvisory> advisories;
-    Error error;
-    if (!VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, *temporaryURL, &tidyResult, &advisories, &error)) {
-        (void)removeItem(*temporaryURL->fileSystemPath());
+    if (!repairBeside) {
+        // No repair was made beside a check: it is made now.
+        auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension);
+        if (!copy)
+            return request;
+        repairBeside.emplace();
+        repairBeside->copy = copy;
+        Error error;
+        repairBeside->succeeded = VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(url, *copy, &repairBeside->result,
+                                                                                        &repairBeside->advisories, &error);
+    }
+    if (!repairBeside->copy || !repairBeside->succeeded) {
+        removeCopyOf(repairBeside);
         return request;
     }
+    auto temporaryURL = repairBeside->copy;
+    auto& advisories = repairBeside->advisories;
     vornick_setValidationAdvisoriesForStructuralRepairPass(*frame, advisories);
     if (std::any_of(advisories.begin(), advisories.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); })) {
         vornick_setValidationStatus(*frame, VornickFrameValidationStatus::Errors);

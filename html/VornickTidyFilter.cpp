@@ -395,15 +395,28 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
     // the background, where the text is converted for tidy anyway.
     auto remembered = std::move(m_rememberedRuns);
     m_rememberedRuns.clear();
-    queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion), remembered = std::move(remembered)] {
+    queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion), remembered = std::move(remembered),
+                        last = m_lastRun] {
         std::string text = toUTF8(*htmlString);
         std::shared_ptr<const ValidationRun> run;
         for (const auto& candidate : remembered) {
             if (candidate->text == text)
                 run = candidate;
         }
-        if (!run)
+        {
+            // Each run answers one further request, as a remembered run does.
+            std::lock_guard lock(last->lock);
+            auto lastRun = std::exchange(last->run, nullptr);
+            if (!run && lastRun && lastRun->text == text)
+                run = std::move(lastRun);
+        }
+        if (!run) {
             run = runValidation(std::move(text));
+            if (run->ranToCompletion) {
+                std::lock_guard lock(last->lock);
+                last->run = run;
+            }
+        }
         std::vector<VornickValidationAdvisory> advisories;
         VornickTidyResultCode code = resultOfValidationRun(*run, advisories);
         OperationQueue::main().addOperation([htmlString, code, advisories = std::move(advisories), completion] {
@@ -447,7 +460,8 @@ std::optional<std::string> VornickTidyFilter::tidyEncodingOptionForCharacterSetN
 
 bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                            VornickTidyResultCode* tidyResult,
-                                                           std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError)
+                                                           std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
+                                                           std::shared_ptr<std::atomic<bool>> stop)
 {
     auto sourcePath = sourceFileURL.fileSystemPath();
     auto destinationPath = destinationFileURL.fileSystemPath();
@@ -469,7 +483,7 @@ bool VornickTidyFilter::fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFile
         "--drop-empty-elements", "no", "--drop-empty-paras", "no", "--fix-uri", "no", "--fix-backslash", "no",
         "--literal-attributes", "yes", "--merge-divs", "no", "--merge-spans", "no", "--join-styles", "no",
         "--anchor-as-name", "no", "--fix-style-tags", "no", *sourcePath });
-    auto run = runTidy(arguments, {}, outError);
+    auto run = runTidy(arguments, {}, outError, std::move(stop));
     if (!run)
         return false;
     if (!run->ranToCompletion)

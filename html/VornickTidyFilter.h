@@ -15,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,10 +71,11 @@ public:
     void rememberValidationRun(std::shared_ptr<const ValidationRun>);
 
     // Tidies a file into another one, repairing structure only. True when
-    // tidy ended with status 0 or 1.
+    // tidy ended with status 0 or 1. Setting `stop` ends the run early, as a failure.
     [[nodiscard]] static bool fixStructuralIssuesInHTMLFileAtURL(const URL& sourceFileURL, const URL& destinationFileURL,
                                                    VornickTidyResultCode* tidyResult,
-                                                   std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError);
+                                                   std::vector<VornickValidationAdvisory>* warningsAndErrors, Error* outError,
+                                                   std::shared_ptr<std::atomic<bool>> stop = nullptr);
     // The tidy input option of an IANA character set name: "-utf8", "-latin1", ...
     // Error 20 for a name the platform does not know, 21 for one tidy cannot read.
     [[nodiscard]] static std::optional<std::string> tidyEncodingOptionForCharacterSetName(std::u16string_view name, Error* outError);
@@ -115,6 +117,14 @@ private:
 
     std::unique_ptr<OperationQueue> m_validationQueue;
     std::vector<std::shared_ptr<const ValidationRun>> m_rememberedRuns;
+    // The last run the background validation made, which answers the next
+    // request, once, when that is of the same text (the summary changed, not
+    // the source).
+    struct LastRun {
+        std::mutex lock;
+        std::shared_ptr<const ValidationRun> run;
+    };
+    std::shared_ptr<LastRun> m_lastRun { std::make_shared<LastRun>() };
 };
 
 struct VornickTidyFilter::ValidationRun {

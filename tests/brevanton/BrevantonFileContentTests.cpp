@@ -4,11 +4,14 @@
 // by several processes at once, binary files under a page's name, XHTML in
 // ISO-8859-1, and the file's own line endings.
 #include "tests/brevanton/BrevantonExecutableTestSupport.h"
+#include "tests/html/TidyRunLog.h"
 
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -240,4 +243,44 @@ TEST_F(BrevantonFileContent, FilesKeepTheirLineEndingsAndTheReportGivesTheSizeSa
         }
         EXPECT_TRUE(contains(written, "<li>a</li>")) << written;
     }
+}
+
+TEST_F(BrevantonFileContent, ASaveRunsTidyAtMostTwiceOneAfterTheOther)
+{
+    brevanton::testing::TidyRunLog tidy;
+    std::string tools = m_folder + "/tools";
+    ASSERT_TRUE(createDirectory(tools));
+    ASSERT_TRUE(tidy.install(tools));
+    std::map<std::string, std::string> environment { { "PATH", tools + ":" + std::string(std::getenv("PATH")) } };
+
+    // Sound: the check is the validation; the repair beside it is stopped or unused.
+    std::string sound = write("sound.html", "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>Sound</title>\n"
+                                            "</head>\n<body>\n<p>One paragraph.</p>\n</body>\n</html>\n");
+    auto saved = runBrevanton({ "--save", sound }, environment);
+    EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
+    EXPECT_TRUE(contains(saved.standardOutput, "\n  page text:      the file\n")) << saved.standardOutput;
+    // One validating run; the save waits for no repair.
+    auto started = tidy.started();
+    EXPECT_LE(started.size(), 2u);
+    EXPECT_EQ(std::count_if(started.begin(), started.end(), [](const std::string& run) { return contains(run, " -e "); }), 1)
+        << tidy.startedText();
+
+    // Broken, the repair loaded: the check beside the repair, then the
+    // validation of the repaired copy.
+    tidy.clear();
+    std::string cells = copyOf("save-roundtrip/repair-unclosed-cells.html");
+    saved = runBrevanton({ "--save", cells }, environment);
+    EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
+    EXPECT_TRUE(contains(saved.standardOutput, "\n  page text:      tidy's repaired copy\n")) << saved.standardOutput;
+    EXPECT_EQ(tidy.started().size(), 3u) << tidy.startedText();
+    EXPECT_EQ(tidy.runsOneAfterTheOther(), 2u);
+
+    // Broken, the repair refused: the file's source is validated at most once more.
+    tidy.clear();
+    std::string nested = copyOf("save-roundtrip/repair-nested-strong.html");
+    saved = runBrevanton({ "--save", nested }, environment);
+    EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
+    EXPECT_TRUE(contains(saved.standardOutput, "(tidy's repair was not loaded: ")) << saved.standardOutput;
+    EXPECT_LE(tidy.started().size(), 3u) << tidy.startedText();
+    EXPECT_LE(tidy.runsOneAfterTheOther(), 2u);
 }

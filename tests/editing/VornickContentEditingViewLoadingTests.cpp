@@ -9,6 +9,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/web/WebDataSource.h"
 #include "toolkit/VornickLineIndex.h"
+#include "tests/html/TidyRunLog.h"
 
 #include <sys/stat.h>
 
@@ -296,30 +297,25 @@ TEST_F(Loading, ABrokenFilesRepairsStayInTheSummaryUntilItIsWritten)
     EXPECT_TRUE(std::none_of(unresolved.begin(), unresolved.end(), [](const auto& advisory) { return advisory.isStructuralIssue(); }));
 }
 
-TEST_F(Loading, ASoundFilesCheckIsItsValidationAndOnlyABrokenOneIsRepaired)
+TEST_F(Loading, ASoundFilesCheckIsItsValidationAndABrokenOneCostsTwoTidyRunsInARow)
 {
-    // Every tidy run goes through a wrapper that counts it.
-    auto realTidy = VornickTidyFilter::tidyExecutablePath();
-    ASSERT_FALSE(realTidy.empty());
-    std::string wrapper = path("counting-tidy");
-    std::string log = path("tidy-runs.log");
-    ASSERT_TRUE(writeFileAtomically(wrapper, "#!/bin/sh\necho run >> '" + log + "'\nexec '" + realTidy + "' \"$@\"\n"));
-    ASSERT_EQ(chmod(wrapper.c_str(), 0755), 0);
+    // Every tidy run goes through a wrapper that logs it.
+    TidyRunLog tidy;
+    ASSERT_TRUE(tidy.install(path("")));
     struct RestoreTidy {
         ~RestoreTidy() { VornickTidyFilter::setTidyExecutablePath(std::nullopt); }
     } restore;
-    VornickTidyFilter::setTidyExecutablePath(wrapper);
-    auto runs = [&] {
-        auto text = readFile(log).value_or("");
-        return std::count(text.begin(), text.end(), '\n');
-    };
+    VornickTidyFilter::setTidyExecutablePath(tidy.executable());
+    auto runs = [&] { return tidy.started().size(); };
 
-    // Sound, with a warning: one run, whose findings are the validation's.
+    // Sound, with a warning: the check and the repair start side by side;
+    // the check's findings are the validation's, and nothing waits for the repair.
     ASSERT_TRUE(writeFileAtomically(path("warned.html"), "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>W</title></head>\n"
                                                           "<body><p foo=bar>text</p></body></html>\n"));
     load("warned.html");
     ASSERT_TRUE(waitForValidation());
-    EXPECT_EQ(runs(), 1);
+    EXPECT_EQ(runs(), 2u);
+    EXPECT_EQ(tidy.runsOneAfterTheOther(), 1u);
     auto frame = view->mainFrame();
     EXPECT_EQ(frame->dataSource()->request().url(), url("warned.html"));
     std::vector<VornickValidationAdvisory> expected;
@@ -334,13 +330,17 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndOnlyABrokenOneIsRepaired)
     std::vector<Error> errors;
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("warned.html"), std::nullopt, false, &errors));
     RunLoop::main().runFor(0.2);
-    EXPECT_EQ(runs(), 2); // the direct validation above
+    EXPECT_EQ(runs(), 3u); // the direct validation above
 
-    // Broken: the check, the repair, and the validation of the repaired text.
-    // The page loaded while tidy checked it is loaded again from the copy,
-    // and its loading ends once.
+    // Broken: the check and the repair side by side, then the validation of
+    // the repaired text: three runs, two one after the other. The page
+    // loaded while tidy checked it is loaded again from the copy, and its
+    // loading ends once.
+    tidy.clear();
     load("broken.html");
-    ASSERT_TRUE(RunLoop::main().runUntil([&] { return runs() == 5; }, 20));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return tidy.ended() == 3; }, 20));
+    EXPECT_EQ(runs(), 3u);
+    EXPECT_EQ(tidy.runsOneAfterTheOther(), 2u);
     EXPECT_NE(view->mainFrame()->dataSource()->request().url(), url("broken.html"));
     EXPECT_EQ(view->mainFrame()->dataSource()->initialRequest().url(), url("broken.html"));
     EXPECT_EQ(recorder.count("note DidEndLoadingNotification"), 2u);
@@ -348,6 +348,8 @@ TEST_F(Loading, ASoundFilesCheckIsItsValidationAndOnlyABrokenOneIsRepaired)
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 1; }, 20));
     EXPECT_EQ(view->tidyStatusForFocusedWebFrame(), VornickFrameValidationStatus::Errors);
+    RunLoop::main().runFor(0.2);
+    EXPECT_EQ(runs(), 3u);
 }
 
 } // namespace

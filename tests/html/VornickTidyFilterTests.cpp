@@ -238,10 +238,15 @@ TEST_F(TidyFilter, ARememberedRunAnswersTheNextValidationOfItsTextOnly)
     // Used up: the same text again runs tidy.
     EXPECT_EQ(validate(u"<p x>caf\u00E9</p>"), 1u);
     EXPECT_EQ(runs(), 2);
+    // The run just made answers the next request of its text, once.
+    EXPECT_EQ(validate(u"<p x>caf\u00E9</p>"), 1u);
+    EXPECT_EQ(runs(), 2);
+    EXPECT_EQ(validate(u"<p x>caf\u00E9</p>"), 1u);
+    EXPECT_EQ(runs(), 3);
     // Another text never takes a remembered run's findings.
     filter.rememberValidationRun(run);
     EXPECT_EQ(validate(u"<p x>cafe</p>"), 1u);
-    EXPECT_EQ(runs(), 3);
+    EXPECT_EQ(runs(), 4);
     // A run that could not happen validated nothing.
     VornickTidyFilter::setTidyExecutablePath(m_folder + "/missing-tidy");
     auto failed = VornickTidyFilter::runValidation("<p>");

@@ -536,6 +536,8 @@ TEST_F(FormattingCommands, UnwrappingIsRefusedWhereTheParentMayNotHoldTheChildre
     // Nor does the caption go: a table holds no text either.
     view->setTargetRange(vornick_outerRange(*element(u"CAPTION")));
     EXPECT_FALSE(view->canUnwrapElement());
+}
+
 TEST_F(FormattingCommands, NoElementIsUnwrappedWhereItsParentMayNotHoldWhatItHolds)
 {
     loadBody("<table><tr><td>alpha</td><td><b>beta</b></td></tr></table><div><p>delta</p></div>");

@@ -154,7 +154,9 @@ std::optional<std::string> VornickObjectArchive::jsonDataReturningErrorIn(Error*
     // dictionary is written too (the writer would drop it), so that reading
     // the file clears what the object no longer has.
     writer.beginDictionary();
-    for (const auto& [key, value] : m_attributes) {
+    for (const auto& attribute : m_attributes) {
+        const auto& key = attribute.first;
+        const Value& value = attribute.second;
         if (value.isArray() && value.array().empty())
             writer.writeKey(key, [&] { writer.writeArrayValue(&value.array(), [&](const Value& element) { writer.writeValue(element); }); });
         else if (value.isDictionary() && value.dictionary().empty())

@@ -221,11 +221,26 @@ private:
         return node;
     }
 
+    // Parentheses and NOT nest by recursion: a bound keeps hostile text from
+    // exhausting the stack.
+    static constexpr size_t maximumNesting = 200;
+
+    bool enterNesting()
+    {
+        if (++m_nesting <= maximumNesting)
+            return true;
+        m_message = "conditions nested too deeply";
+        return false;
+    }
+
     std::shared_ptr<const Predicate::Node> parseNot()
     {
         if (isKeyword(current(), u"NOT") || isOperator(current(), u"!")) {
             ++m_index;
+            if (!enterNesting())
+                return nullptr;
             auto child = parseNot();
+            --m_nesting;
             if (!child)
                 return nullptr;
             auto node = std::make_shared<Predicate::Node>();
@@ -241,7 +256,10 @@ private:
         const Token& token = current();
         if (token.kind == TokenKind::LeftParen) {
             ++m_index;
+            if (!enterNesting())
+                return nullptr;
             auto inner = parseOr();
+            --m_nesting;
             if (!inner)
                 return nullptr;
             if (current().kind != TokenKind::RightParen) {
@@ -440,6 +458,7 @@ private:
     const std::vector<PredicateArgument>& m_arguments;
     std::vector<Token> m_tokens;
     size_t m_index { 0 };
+    size_t m_nesting { 0 };
     size_t m_nextArgument { 0 };
     std::string m_message;
     size_t m_failurePosition { 0 };

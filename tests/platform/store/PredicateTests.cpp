@@ -216,6 +216,20 @@ TEST_F(PredicateTests, TextThatDoesNotParseIsAnError)
     Error error;
     EXPECT_FALSE(Predicate::predicateWithFormat(u"%K == 1", { Value(3) }, &error));
 
+    // Hostile nesting is refused before it can exhaust the stack; ordinary
+    // nesting parses.
+    for (std::u16string opener : { u"(", u"NOT ", u"!" }) {
+        std::u16string deep;
+        for (int level = 0; level < 100000; ++level)
+            deep += opener;
+        deep += u"title == 'x'";
+        if (opener == u"(")
+            deep += std::u16string(100000, u')');
+        EXPECT_FALSE(Predicate::predicateWithFormat(deep, &error));
+        EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PredicateFormatError)) << error;
+    }
+    EXPECT_TRUE(Predicate::predicateWithFormat(u"((NOT (title == 'x')) AND !(trashed == YES))", &error)) << error;
+
     // Keys the entity does not have fail the fetch instead of matching.
     for (std::u16string_view format : { u"noSuchKey == 1", u"status.noSuchKey == 1", u"title.length == 1", u"tags.title == 'x'",
                                         u"ANY title == 'x'" }) {

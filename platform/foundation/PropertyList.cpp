@@ -71,17 +71,17 @@ std::optional<Value> valueFromNode(plist_t node, int depth)
         plist_get_real_val(node, &d);
         return Value(d);
     }
-    case PLIST_STRING:
-    case PLIST_KEY: {
-        char* s = nullptr;
-        if (plist_get_node_type(node) == PLIST_STRING)
-            plist_get_string_val(node, &s);
-        else
-            plist_get_key_val(node, &s);
-        Value value(toUTF16(s ? std::string_view(s) : std::string_view()));
-        std::free(s);
-        return value;
+    case PLIST_STRING: {
+        // Read up to its first NUL, which only a damaged file holds: the
+        // copying accessor aborts the process on one, and the XML reader keeps
+        // nothing after it anyway.
+        uint64_t length = 0;
+        const char* s = plist_get_string_ptr(node, &length);
+        return Value(toUTF16(s ? std::string_view(s, strnlen(s, static_cast<size_t>(length))) : std::string_view()));
     }
+    case PLIST_KEY:
+        // A key stands only inside a dictionary, where it names an item.
+        return std::nullopt;
     case PLIST_DATA: {
         char* bytes = nullptr;
         uint64_t length = 0;

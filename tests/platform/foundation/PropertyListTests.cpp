@@ -98,6 +98,16 @@ TEST(PropertyList, CorruptInputIsAnErrorNotACrash)
         EXPECT_TRUE(error.is(CocoaErrorDomain, PropertyListReadCorruptError)) << error;
     }
     EXPECT_FALSE(looksLikePropertyList("{\"a\": 1}"));
+
+    // A NUL inside a string, as a damaged file may hold, does not abort the
+    // process: the string ends there.
+    static const char withNULText[] = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key><string>x\0y</string></dict></plist>";
+    Error error;
+    auto withNUL = readPropertyList(std::string_view(withNULText, sizeof(withNULText) - 1), &error);
+    ASSERT_TRUE(withNUL) << error;
+    auto found = withNUL->find(u"a");
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->stringValue(), u"x");
 }
 
 TEST(PropertyList, ValuesWithoutAPropertyListFormAreWriteErrors)

@@ -12,9 +12,7 @@
 
 namespace brevanton {
 
-namespace {
-
-std::vector<std::u16string> nonEmptyValues(const std::vector<std::shared_ptr<ManagedObject>>& objects, std::u16string_view key)
+std::vector<std::u16string> vornick_nonEmptyStringValues(const std::vector<std::shared_ptr<ManagedObject>>& objects, std::u16string_view key)
 {
     std::vector<std::u16string> values;
     for (const auto& object : objects) {
@@ -25,15 +23,13 @@ std::vector<std::u16string> nonEmptyValues(const std::vector<std::shared_ptr<Man
     return values;
 }
 
-Array arrayOfStrings(const std::vector<std::u16string>& strings)
+Array vornick_arrayOfStrings(const std::vector<std::u16string>& strings)
 {
     Array array;
     for (const auto& string : strings)
         array.emplace_back(string);
     return array;
 }
-
-} // namespace
 
 void vornick_sortByIntegerValue(std::vector<std::u16string>& identifiers)
 {
@@ -157,12 +153,12 @@ bool VornickBlogPost::prepareNew(const std::shared_ptr<VornickBlog>& blog, bool 
 
 std::vector<std::u16string> VornickBlogPost::arrayOfTagIdentifiers() const
 {
-    return nonEmptyValues(objectsForKey(u"tags"), u"identifierUsedByBlogService");
+    return vornick_nonEmptyStringValues(objectsForKey(u"tags"), u"identifierUsedByBlogService");
 }
 
 std::vector<std::u16string> VornickBlogPost::arrayOfTagStrings() const
 {
-    return nonEmptyValues(objectsForKey(u"tags"), u"title");
+    return vornick_nonEmptyStringValues(objectsForKey(u"tags"), u"title");
 }
 
 std::optional<std::u16string> VornickBlogPost::htmlContentString() const
@@ -196,9 +192,9 @@ std::shared_ptr<VornickObjectArchive> VornickBlogPost::archivalRepresentation() 
     vornick_sortByIntegerValue(identifiers);
     vornick_sortCaseInsensitively(titles);
     if (!identifiers.empty())
-        archive->setObject(Value(arrayOfStrings(identifiers)), u"tagIdentifiers");
+        archive->setObject(Value(vornick_arrayOfStrings(identifiers)), u"tagIdentifiers");
     if (!titles.empty())
-        archive->setObject(Value(arrayOfStrings(titles)), u"tags");
+        archive->setObject(Value(vornick_arrayOfStrings(titles)), u"tags");
     return archive;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brevanton {
@@ -72,6 +73,10 @@ private:
 
 // Identifiers ordered by their integer value, then as text.
 void vornick_sortByIntegerValue(std::vector<std::u16string>&);
+// The non-empty string values of `key` of the objects, in their order, and
+// strings as an array value: how a post's terms go into its file.
+std::vector<std::u16string> vornick_nonEmptyStringValues(const std::vector<std::shared_ptr<ManagedObject>>&, std::u16string_view key);
+Array vornick_arrayOfStrings(const std::vector<std::u16string>&);
 // Titles in case-insensitive order.
 void vornick_sortCaseInsensitively(std::vector<std::u16string>&);
 

@@ -9,25 +9,6 @@ namespace brevanton {
 
 namespace {
 
-std::vector<std::u16string> nonEmptyCategoryValues(const ManagedObject& post, std::u16string_view key)
-{
-    std::vector<std::u16string> values;
-    for (const auto& category : post.objectsForKey(u"categories")) {
-        std::u16string value = category->valueForKey(key).stringValue();
-        if (!value.empty())
-            values.push_back(std::move(value));
-    }
-    return values;
-}
-
-Array arrayOfStrings(const std::vector<std::u16string>& strings)
-{
-    Array array;
-    for (const auto& string : strings)
-        array.emplace_back(string);
-    return array;
-}
-
 std::shared_ptr<ManagedObject> termWithIdentifier(const ManagedObject& blog, std::u16string_view relationship, std::u16string_view identifier)
 {
     for (auto& term : blog.objectsForKey(relationship)) {
@@ -83,12 +64,12 @@ void VornickWordPressBlogPost::finishPreparingNewPost(bool isPage)
 
 std::vector<std::u16string> VornickWordPressBlogPost::arrayOfCategoryIdentifiers() const
 {
-    return nonEmptyCategoryValues(*this, u"identifierUsedByBlogService");
+    return vornick_nonEmptyStringValues(objectsForKey(u"categories"), u"identifierUsedByBlogService");
 }
 
 std::vector<std::u16string> VornickWordPressBlogPost::arrayOfCategoryStrings() const
 {
-    return nonEmptyCategoryValues(*this, u"title");
+    return vornick_nonEmptyStringValues(objectsForKey(u"categories"), u"title");
 }
 
 std::optional<std::u16string> VornickWordPressBlogPost::viewOnlineURLString() const
@@ -134,9 +115,9 @@ std::shared_ptr<VornickObjectArchive> VornickWordPressBlogPost::archivalRepresen
     vornick_sortByIntegerValue(identifiers);
     vornick_sortCaseInsensitively(titles);
     if (!identifiers.empty())
-        archive->setObject(Value(arrayOfStrings(identifiers)), u"categoryIdentifiers");
+        archive->setObject(Value(vornick_arrayOfStrings(identifiers)), u"categoryIdentifiers");
     if (!titles.empty())
-        archive->setObject(Value(arrayOfStrings(titles)), u"categories");
+        archive->setObject(Value(vornick_arrayOfStrings(titles)), u"categories");
     if (auto featured = objectForKey(u"featuredImageMediaItem")) {
         std::u16string identifier = featured->valueForKey(u"identifierUsedByBlogService").stringValue();
         if (!identifier.empty())

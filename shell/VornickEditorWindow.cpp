@@ -293,6 +293,17 @@ void VornickEditorWindow::showAlert(const std::shared_ptr<Alert>& alert, std::fu
     });
 }
 
+void VornickEditorWindow::ask(const std::shared_ptr<Alert>& alert, std::function<void(VornickEditorWindow&, ModalResponse)> answer)
+{
+    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
+    showAlert(alert, [weak, answer = std::move(answer)](ModalResponse response) {
+        RunLoop::main().perform([weak, answer, response] {
+            if (auto editor = weak.lock())
+                answer(*editor, response);
+        });
+    });
+}
+
 void VornickEditorWindow::offerChoicesForChangedFile()
 {
     auto alert = Alert::create();
@@ -303,20 +314,14 @@ void VornickEditorWindow::offerChoicesForChangedFile()
     alert->addButtonWithTitle(u"Revert");
     alert->addButtonWithTitle(u"Overwrite\u2026");
     alert->addButtonWithTitle(u"Cancel");
-    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
     // The next question waits until this sheet has gone.
-    showAlert(alert, [weak](ModalResponse response) {
-        RunLoop::main().perform([weak, response] {
-            auto editor = weak.lock();
-            if (!editor)
-                return;
-            if (response == AlertFirstButtonReturn)
-                editor->runSaveAsPanel();
-            else if (response == AlertSecondButtonReturn)
-                static_cast<void>(editor->revertReportingFailure());
-            else if (response == AlertThirdButtonReturn)
-                editor->confirmOverwrite();
-        });
+    ask(alert, [](VornickEditorWindow& editor, ModalResponse response) {
+        if (response == AlertFirstButtonReturn)
+            editor.runSaveAsPanel();
+        else if (response == AlertSecondButtonReturn)
+            static_cast<void>(editor.revertReportingFailure());
+        else if (response == AlertThirdButtonReturn)
+            editor.confirmOverwrite();
     });
 }
 
@@ -327,15 +332,11 @@ void VornickEditorWindow::confirmOverwrite()
     alert->setInformativeText(u"The file will hold your document; what the other program wrote will be lost.");
     alert->addButtonWithTitle(u"Overwrite");
     alert->addButtonWithTitle(u"Cancel");
-    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
-    showAlert(alert, [weak](ModalResponse response) {
-        RunLoop::main().perform([weak, response] {
-            auto editor = weak.lock();
-            if (!editor || response != AlertFirstButtonReturn)
-                return;
-            editor->m_editingView->allowOverwritingChangedFile(URL::fileURLWithPath(editor->m_path));
-            static_cast<void>(editor->saveReportingFailure());
-        });
+    ask(alert, [](VornickEditorWindow& editor, ModalResponse response) {
+        if (response != AlertFirstButtonReturn)
+            return;
+        editor.m_editingView->allowOverwritingChangedFile(URL::fileURLWithPath(editor.m_path));
+        static_cast<void>(editor.saveReportingFailure());
     });
 }
 
@@ -375,12 +376,9 @@ void VornickEditorWindow::askToRevert()
     alert->setInformativeText(u"Your current changes will be lost.");
     alert->addButtonWithTitle(u"Revert");
     alert->addButtonWithTitle(u"Cancel");
-    std::weak_ptr<VornickEditorWindow> weak = weak_from_this();
-    showAlert(alert, [weak](ModalResponse response) {
-        RunLoop::main().perform([weak, response] {
-            if (auto editor = weak.lock(); editor && response == AlertFirstButtonReturn)
-                static_cast<void>(editor->revertReportingFailure());
-        });
+    ask(alert, [](VornickEditorWindow& editor, ModalResponse response) {
+        if (response == AlertFirstButtonReturn)
+            static_cast<void>(editor.revertReportingFailure());
     });
 }
 

@@ -78,6 +78,9 @@ private:
     bool saveReportingFailure();
     // Shows an alert on the window (modal while a sheet is up).
     void showAlert(const std::shared_ptr<Alert>&, std::function<void(ModalResponse)> completion);
+    // Shows the question and, once its sheet has gone, hands the answer to
+    // `answer` on the next turn of the run loop while the window still exists.
+    void ask(const std::shared_ptr<Alert>&, std::function<void(VornickEditorWindow&, ModalResponse)> answer);
     // The choices of a save refused because another program changed the file.
     void offerChoicesForChangedFile();
     void confirmOverwrite();

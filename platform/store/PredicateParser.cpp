@@ -179,15 +179,19 @@ private:
         return token.kind == TokenKind::Operator && token.text == text;
     }
 
-    std::shared_ptr<const Predicate::Node> parseOr()
+    // Operands joined by one connective ("OR"/"||" or "AND"/"&&") make one
+    // node of `kind`; a single operand stands for itself.
+    template<typename ParseOperand>
+    std::shared_ptr<const Predicate::Node> parseJoined(Predicate::Node::Kind kind, std::u16string_view keyword, std::u16string_view symbol,
+                                                       ParseOperand parseOperand)
     {
-        auto first = parseAnd();
+        auto first = parseOperand();
         if (!first)
             return nullptr;
         std::vector<std::shared_ptr<const Predicate::Node>> children { first };
-        while (isKeyword(current(), u"OR") || isOperator(current(), u"||")) {
+        while (isKeyword(current(), keyword) || isOperator(current(), symbol)) {
             ++m_index;
-            auto next = parseAnd();
+            auto next = parseOperand();
             if (!next)
                 return nullptr;
             children.push_back(next);
@@ -195,30 +199,19 @@ private:
         if (children.size() == 1)
             return first;
         auto node = std::make_shared<Predicate::Node>();
-        node->kind = Predicate::Node::Kind::Or;
+        node->kind = kind;
         node->children = std::move(children);
         return node;
     }
 
+    std::shared_ptr<const Predicate::Node> parseOr()
+    {
+        return parseJoined(Predicate::Node::Kind::Or, u"OR", u"||", [this] { return parseAnd(); });
+    }
+
     std::shared_ptr<const Predicate::Node> parseAnd()
     {
-        auto first = parseNot();
-        if (!first)
-            return nullptr;
-        std::vector<std::shared_ptr<const Predicate::Node>> children { first };
-        while (isKeyword(current(), u"AND") || isOperator(current(), u"&&")) {
-            ++m_index;
-            auto next = parseNot();
-            if (!next)
-                return nullptr;
-            children.push_back(next);
-        }
-        if (children.size() == 1)
-            return first;
-        auto node = std::make_shared<Predicate::Node>();
-        node->kind = Predicate::Node::Kind::And;
-        node->children = std::move(children);
-        return node;
+        return parseJoined(Predicate::Node::Kind::And, u"AND", u"&&", [this] { return parseNot(); });
     }
 
     // Parentheses and NOT nest by recursion: a bound keeps hostile text from

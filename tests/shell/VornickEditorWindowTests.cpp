@@ -1,4 +1,5 @@
 #include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/shell/VornickEditorWindowTestSupport.h"
 
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
@@ -62,46 +63,15 @@ using namespace brevanton;
 
 namespace {
 
-class EditorWindow : public ::testing::Test {
+class EditorWindow : public brevanton::testing::EditorWindowSession {
 protected:
     void SetUp() override
     {
-        brevanton::testing::qtApplication();
-        VornickInstallHTMLServices();
-        auto folder = createTemporaryDirectory("brevanton-shell");
-        ASSERT_TRUE(folder);
-        m_folder = *folder;
-        for (const auto& entry : std::filesystem::directory_iterator(std::string(BREVANTON_TEST_DATA_DIR) + "/editing"))
-            std::filesystem::copy_file(entry.path(), m_folder + "/" + entry.path().filename().string());
-        static int argc = 1;
-        static char name[] = "brevanton";
-        static char* argv[] = { name, nullptr };
-        shell = std::make_unique<VornickApplicationShell>(argc, argv);
-        Error error;
-        editor = shell->openFile(path("page.html"), &error);
-        ASSERT_TRUE(editor) << toUTF8(error.localizedDescription());
-        // The page is editable once its subresources loaded.
-        ASSERT_TRUE(RunLoop::main().runUntil(
-            [this] { return editor->editingView()->loadingState() != VornickContentLoadingState::InProgress; }, 10));
-        settle();
-    }
-    void TearDown() override
-    {
-        editor.reset();
-        shell.reset();
-        Application::shared().resetForTesting();
-        std::filesystem::remove_all(m_folder);
+        EditorWindowSession::SetUp();
+        open("page.html");
     }
 
     std::string path(const std::string& name) const { return m_folder + "/" + name; }
-    // Runs what the events and loads left to do, and the repaints.
-    void settle()
-    {
-        for (int turns = 0; turns < 100 && RunLoop::main().runOnce(0); ++turns) {
-        }
-        QCoreApplication::processEvents();
-    }
-    QtWindowWidget* widget() const { return shell->backend().widgetForWindow(*editor->window()); }
     std::shared_ptr<DOMElement> element(const std::u16string& tag) const
     {
         auto list = editor->editingView()->mainFrameDocument()->getElementsByTagName(tag);
@@ -128,12 +98,6 @@ protected:
                 hues.insert(shown.hsvHue() / 20);
         }
         return hues.size();
-    }
-    // Keeps a picture where BREVANTON_TEST_SCREENSHOTS_DIR says, when it is set.
-    static void saveScreenshot(const QImage& picture, const char* name)
-    {
-        if (const char* folder = std::getenv("BREVANTON_TEST_SCREENSHOTS_DIR"))
-            picture.save(QString::fromUtf8(folder) + "/" + QString::fromUtf8(name));
     }
     // The distinct colours of the widget's picture in a rectangle.
     static std::set<QRgb> coloursIn(const QImage& image, const QRect& area)
@@ -166,9 +130,6 @@ protected:
         settle();
     }
 
-    std::string m_folder;
-    std::unique_ptr<VornickApplicationShell> shell;
-    std::shared_ptr<VornickEditorWindow> editor;
 };
 
 TEST_F(EditorWindow, ShowsThePageBesideItsSyntaxColouredSource)

@@ -2,6 +2,7 @@
 
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickBlogTag.h"
+#include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickComponentFileNames.h"
 #include "blog/VornickFileSafeNames.h"
 #include "blog/VornickPublishedBlog.h"
@@ -72,6 +73,39 @@ std::optional<Date> vornick_descriptionDate(const Value* value)
     if (value->isString())
         return vornick_modernISO8601DateFormatter().dateFromString(value->string());
     return std::nullopt;
+}
+
+VornickBlogServiceIntegrator::VornickBlogServiceIntegrator() = default;
+
+VornickBlogServiceIntegrator::~VornickBlogServiceIntegrator()
+{
+    if (m_syncSession)
+        m_syncSession->setIntegrator(nullptr);
+    if (m_agent && m_agent->delegate() == this)
+        m_agent->setDelegate(nullptr);
+}
+
+void VornickBlogServiceIntegrator::setSyncLog(std::shared_ptr<VornickLog> log)
+{
+    m_syncLog = std::move(log);
+    if (m_agent)
+        m_agent->setLog(m_syncLog);
+}
+
+Value VornickBlogServiceIntegrator::nativeIdentifierForPost(const VornickPublishedBlogPost& post)
+{
+    return Value(post.objectID().URIString());
+}
+
+std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::postForNativeIdentifier(const Value& nativePostIdentifier) const
+{
+    ManagedObjectContext* managedObjectContext = context();
+    if (!managedObjectContext || !nativePostIdentifier.isString())
+        return nullptr;
+    auto uri = URL::create(std::u16string_view(nativePostIdentifier.string()));
+    if (!uri)
+        return nullptr;
+    return std::dynamic_pointer_cast<VornickPublishedBlogPost>(vornick_entityWithURIRepresentation(*managedObjectContext, *uri));
 }
 
 void VornickBlogServiceIntegrator::logToSyncLog(std::u16string_view line) const

@@ -1,26 +1,48 @@
-// VornickBlogServiceIntegrator: brings blog and post descriptions (from the
-// blog service or from the project's files) into the project index, and the
-// store services the sync engine uses: finding the account, a blog, a post
-// or a tag, and saving. It reaches the index's context through its provider
-// (the blog project), which it does not own. No operation here saves or
-// writes a file unless it says so; the callers do.
+// VornickBlogServiceIntegrator: joins the sync engine to one blog project. It
+// builds the sync sessions the synchronizer runs, owns the blog service agent
+// for the running session and is its delegate, compares what the agent
+// reports with the project index, and writes the changes into the index and
+// the blog, post and media files. It also brings blog and post descriptions
+// (from the service or from the project's files) into the index. It reaches
+// the index's context through its provider (the blog project), which it does
+// not own. Main thread only.
+//
+// Its operations live in files by concern: this header's first group in
+// VornickBlogServiceIntegrator.cpp (store services and import),
+// VornickBlogServiceIntegratorSessions.cpp (sessions, the site list, the
+// connection), VornickBlogServiceIntegratorPostSync.cpp (the two-way post and
+// page sync) and VornickBlogServiceIntegratorQueueSteps.cpp (uploads, trash
+// moves and deletion checks).
 #pragma once
 
+#include "blog/VornickBlogServiceAgent.h"
+#include "blog/VornickBlogServiceAgentDelegate.h"
 #include "blog/VornickSyncSessionIntegrator.h"
+#include "blog/VornickSyncStepState.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/Error.h"
 #include "platform/foundation/URL.h"
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace brevanton {
 
 class ManagedObjectContext;
+class VornickBlogEditorOperations;
 class VornickBlogHostingAccount;
+class VornickBlogPostEditorOperations;
+class VornickBlogServiceIntegratorDelegate;
+class VornickBlogServiceSyncSession;
+class VornickBlogSyncStep;
 class VornickBlogTag;
+class VornickConfirmDeletionOfBlogPostsStep;
+class VornickMoveBlogPostsToTrashStep;
 class VornickPublishedBlogPost;
+class VornickUploadBlogPostsStep;
 
 class VornickBlogServiceIntegratorManagedObjectContextProvider {
 public:
@@ -28,15 +50,133 @@ public:
     virtual ManagedObjectContext* managedObjectContext() const = 0;
 };
 
-class VornickBlogServiceIntegrator : public VornickSyncSessionIntegrator {
+class VornickBlogServiceIntegrator : public VornickSyncSessionIntegrator, public VornickBlogServiceAgentDelegate {
 public:
-    VornickBlogServiceIntegrator() = default;
-    ~VornickBlogServiceIntegrator() override = default;
+    VornickBlogServiceIntegrator();
+    // Clears the session's and the agent's references to the integrator.
+    ~VornickBlogServiceIntegrator() override;
 
     VornickBlogServiceIntegratorManagedObjectContextProvider* managedObjectContextProvider() const { return m_provider; }
     void setManagedObjectContextProvider(VornickBlogServiceIntegratorManagedObjectContextProvider* provider) { m_provider = provider; }
+    // The provider's context; null when there is none.
+    ManagedObjectContext* context() const { return m_provider ? m_provider->managedObjectContext() : nullptr; }
     std::shared_ptr<VornickLog> syncLog() const override { return m_syncLog; }
-    void setSyncLog(std::shared_ptr<VornickLog> log) { m_syncLog = std::move(log); }
+    // Also the agent's log.
+    void setSyncLog(std::shared_ptr<VornickLog> log);
+    // Not owned.
+    VornickBlogServiceIntegratorDelegate* delegate() const { return m_delegate; }
+    void setDelegate(VornickBlogServiceIntegratorDelegate* delegate) { m_delegate = delegate; }
+
+    // --- Sessions (VornickBlogServiceIntegratorSessions.cpp)
+
+    // Offline, online or unknown (the first value; also while no host is watched).
+    VornickHostConnectionStatus connectionStatus() const { return m_connectionStatus; }
+    // A switch to online while the agent's host is not reachable is stored as
+    // offline, with a log line.
+    void setConnectionStatus(VornickHostConnectionStatus);
+    // The agent of the running session. The base keeps the one it was given;
+    // a service's integrator makes its own on first use. Null when none.
+    virtual std::shared_ptr<VornickBlogServiceAgent> agent();
+    // Gives the integrator an agent (becoming its delegate, with the sync log).
+    void setAgent(std::shared_ptr<VornickBlogServiceAgent>);
+
+    // A new, Waiting session of the type with its first steps.
+    std::shared_ptr<VornickBlogServiceSyncSession> createSyncSessionOfType(VornickSyncSessionType);
+    void addStepsForKnownBlogsToSyncSession(VornickBlogServiceSyncSession&);
+    virtual void addSubstepsToBlogSyncStep(VornickBlogSyncStep&);
+    const std::shared_ptr<VornickBlogServiceSyncSession>& syncSession() const { return m_syncSession; }
+    // A different session drops the agent and takes the new session's back reference.
+    void setSyncSession(std::shared_ptr<VornickBlogServiceSyncSession>);
+
+    // The agent's account, found in the store (and given to the agent) when it has none.
+    std::shared_ptr<VornickBlogHostingAccount> account();
+    bool hasEnoughInfoToAttemptLogin();
+    bool talkingToHost();
+    std::u16string statusHeadingString();
+    void enqueueHostRequestWithBlock(VornickRateLimitedQueue::Block, VornickRateLimitedQueue::DeferralHandler);
+    // Loads through the agent while the session is Active; otherwise the
+    // handler is told of a cancellation at once.
+    void requestDataForURL(const URL&, VornickBlogServiceAgent::CompletionHandler);
+
+    // The open post editor of the post, or null.
+    std::shared_ptr<VornickBlogPostEditorOperations> editorForPost(const VornickPublishedBlogPost&) const;
+    // The open blog window of the blog, or null.
+    std::shared_ptr<VornickBlogEditorOperations> editorForBlog(const VornickPublishedBlog&) const;
+
+    void blogServiceAgentHostConnectionStatusChanged(VornickBlogServiceAgent&, VornickHostConnectionStatus) override;
+    void blogServiceAgentReceivedBlogDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& blogDescriptions) override;
+    void blogServiceAgentFailedToGetBlogDescriptionsWithError(VornickBlogServiceAgent&, const Error&) override;
+
+    // --- Two-way post and page sync (VornickBlogServiceIntegratorPostSync.cpp)
+
+    void blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& postDescriptions,
+        const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore) override;
+    void blogServiceAgentFailedToGetPostDescriptionsWithError(VornickBlogServiceAgent&, const Error&, const Dictionary& blogDescription) override;
+    void blogServiceAgentReceivedPageDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& pageDescriptions,
+        const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore) override;
+    void blogServiceAgentFailedToGetPageDescriptionsWithError(VornickBlogServiceAgent&, const Error&, const Dictionary& blogDescription) override;
+    // Compares one page of a listing with the blog's local posts (or pages).
+    void syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions, int64_t startOffset, bool couldBeMore,
+        const Dictionary& blogDescription);
+    // The description whose "identifierUsedByBlogService" is the post's (not empty).
+    static const Dictionary* findPostDescriptionMatchingPost(const VornickPublishedBlogPost&, const std::vector<Dictionary>& postDescriptions);
+    // Applies a server description to the post (made when there is none), or
+    // holds it as the post's pending version on a conflict.
+    void processPostDescriptionFromHostingService(const Dictionary* description, std::shared_ptr<VornickPublishedBlogPost> post,
+        const std::shared_ptr<VornickPublishedBlog>& blog, bool conflictsWithLocalChanges);
+    void importPostOrPageDescriptions(const std::vector<Dictionary>& descriptions, const Dictionary& blogDescription);
+    const std::set<std::u16string>& allReceivedPostIdentifiers() const { return m_allReceivedPostIdentifiers; }
+    const std::set<std::u16string>& allReceivedPageIdentifiers() const { return m_allReceivedPageIdentifiers; }
+
+    // --- Uploads, trash moves and deletion checks (VornickBlogServiceIntegratorQueueSteps.cpp)
+
+    void sendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier);
+    void requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription);
+    void confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription);
+    // Asks the delegate to queue the upload in an upload session.
+    void scheduleSendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier);
+    void scheduleMoveToTrashOfPost(const Dictionary& postDescription, const Dictionary& blogDescription, const Value& nativePostIdentifier);
+    void scheduleConfirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription);
+    std::shared_ptr<VornickUploadBlogPostsStep> existingUploadPostsStepForBlogWithDescription(const Dictionary& blogDescription) const;
+    std::shared_ptr<VornickMoveBlogPostsToTrashStep> existingMovePostsToTrashStepForBlogWithDescription(const Dictionary& blogDescription) const;
+    std::shared_ptr<VornickConfirmDeletionOfBlogPostsStep> existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(
+        const Dictionary& blogDescription) const;
+    // Service hooks; the base does nothing / answers the description as it is.
+    virtual void injectUploadOfMediaForPost(const Dictionary& postDescription, const Dictionary& blogDescription,
+        const Value& nativePostIdentifier, VornickUploadBlogPostsStep& uploadPostsStep);
+    virtual Dictionary rewireResourceReferencesInPost(const Dictionary& postDescription, const Dictionary& blogDescription,
+        const Value& nativePostIdentifier);
+    virtual void patchMissingPropertiesFromPostDescription(const Dictionary* postDescription, VornickPublishedBlogPost&);
+    // Uploads a media item; the base cannot and reports the failure to the
+    // blog's "uploadMediaItems" step on a later turn.
+    virtual void uploadMediaItem(const Dictionary& mediaItemDescription, const Dictionary& blogDescription);
+    void ifPreferencesRequestItOpenJustPublishedPost(const Dictionary& newPostDescription, const Value& nativePostIdentifier);
+
+    void blogServiceAgentSuccessfullySentPostChanges(VornickBlogServiceAgent&, const Dictionary& postChanges, const Dictionary& blogDescription,
+        const Value& nativePostIdentifier, const Dictionary& newPostDescription, bool awaitUpdatedProperties) override;
+    void blogServiceAgentFailedToSendPostChanges(VornickBlogServiceAgent&, const Dictionary& postChanges, const Dictionary& blogDescription) override;
+    void blogServiceAgentReceivedUpdatedPropertiesForJustPublishedPost(VornickBlogServiceAgent&, const Dictionary& updatedProperties,
+        const Dictionary& blogDescription, const Value& nativePostIdentifier) override;
+    void blogServiceAgentFailedToReceiveUpdatedPropertiesForJustPublishedPost(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
+        const Dictionary& blogDescription, const Value& nativePostIdentifier) override;
+    void blogServiceAgentSuccessfullyDeletedPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
+        const Value& nativePostIdentifier, const Dictionary& blogDescription) override;
+    void blogServiceAgentFailedToDeletePostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
+        const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error&) override;
+    void blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
+        const Value& nativePostIdentifier, const Dictionary& blogDescription, bool inTrashOnServer) override;
+    void blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
+        const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error&) override;
+
+    // --- Store services and import (VornickBlogServiceIntegrator.cpp)
+
+    // The native identifier of a stored post: its object URI as a string.
+    static Value nativeIdentifierForPost(const VornickPublishedBlogPost&);
+    // The stored post of a native identifier, or null.
+    std::shared_ptr<VornickPublishedBlogPost> postForNativeIdentifier(const Value& nativePostIdentifier) const;
 
     // The hosting account of the context: with several, the first (the
     // project's root) with a warning in the sync log; none (with a warning)
@@ -68,15 +208,22 @@ public:
                                                                             const std::optional<URL>& sourceFile,
                                                                             bool intoNewEmptyDatabase);
 
+    // Writes a line to the sync log, when there is one.
+    void logToSyncLog(std::u16string_view line) const;
+
 protected:
     // A server blog's folder and file names, made from its title and host.
     void deriveBlogFileNames(VornickPublishedBlog&);
-    ManagedObjectContext* context() const { return m_provider ? m_provider->managedObjectContext() : nullptr; }
-    void logToSyncLog(std::u16string_view line) const;
 
 private:
     VornickBlogServiceIntegratorManagedObjectContextProvider* m_provider { nullptr };
     std::shared_ptr<VornickLog> m_syncLog;
+    VornickBlogServiceIntegratorDelegate* m_delegate { nullptr };
+    VornickHostConnectionStatus m_connectionStatus { VornickHostConnectionStatus::Unknown };
+    std::shared_ptr<VornickBlogServiceAgent> m_agent;
+    std::shared_ptr<VornickBlogServiceSyncSession> m_syncSession;
+    std::set<std::u16string> m_allReceivedPostIdentifiers;
+    std::set<std::u16string> m_allReceivedPageIdentifiers;
 };
 
 // A date of a description: a date, seconds since 1 January 2001, or ISO 8601 text.

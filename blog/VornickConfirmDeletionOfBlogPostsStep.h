@@ -1,0 +1,40 @@
+// VornickConfirmDeletionOfBlogPostsStep ("confirmDeletions"): asks the server,
+// one post at a time, whether posts missing from its listing are really gone.
+// Entries are {"identifierUsedByBlogService", "blogDescription",
+// "nativePostIdentifier"}. The integrator acts on the local posts. Main thread only.
+#pragma once
+
+#include "blog/VornickSyncStep.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace brevanton {
+
+class VornickConfirmDeletionOfBlogPostsStep : public VornickSyncStep {
+public:
+    VornickConfirmDeletionOfBlogPostsStep(std::u16string name, std::u16string title) : VornickSyncStep(std::move(name), std::move(title)) { }
+
+    void scheduleConfirmationOfDeletionForPostWithIdentifier(const std::u16string& postIdentifier, const Dictionary& blogDescription,
+        const Value& nativePostIdentifier);
+    void startConfirmingPostDeletions();
+    void advancePostQueue();
+    void updateProgressThenAdvancePostQueue();
+
+    void blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
+        const Value& nativePostIdentifier, const Dictionary& blogDescription, bool inTrashOnServer);
+    void blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
+        const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error&);
+
+    const std::vector<Dictionary>& postQueue() const { return m_postQueue; }
+    const std::vector<Dictionary>& failedRequestQueue() const { return m_failedRequestQueue; }
+    uint64_t completedConfirmationCount() const { return m_completedConfirmationCount; }
+    const char* className() const override { return "VornickConfirmDeletionOfBlogPostsStep"; }
+
+private:
+    std::vector<Dictionary> m_postQueue;
+    std::vector<Dictionary> m_failedRequestQueue;
+    uint64_t m_completedConfirmationCount { 0 };
+};
+
+} // namespace brevanton

@@ -1,0 +1,41 @@
+// VornickMoveBlogPostsToTrashStep ("movePostsToTrash"): asks the server to
+// move posts of one blog to its trash, one at a time. Entries are
+// {"postDescription", "blogDescription", "nativePostIdentifier"}. Main thread only.
+#pragma once
+
+#include "blog/VornickSyncStep.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace brevanton {
+
+class VornickMoveBlogPostsToTrashStep : public VornickSyncStep {
+public:
+    VornickMoveBlogPostsToTrashStep(std::u16string name, std::u16string title) : VornickSyncStep(std::move(name), std::move(title)) { }
+
+    void scheduleMoveToTrashOfPost(const Dictionary& postDescription, const Dictionary& blogDescription, const Value& nativePostIdentifier);
+    void startMovingPostsToTheTrash();
+    void advancePostQueue();
+    void updateProgressThenAdvancePostQueue();
+    size_t postQueueIndexOfExistingRequestWithPostDescription(const Dictionary& postDescription) const;
+    // Clears the post's "publishAtNextSync", saves the index and writes the post's file.
+    void clearPublishAtNextSyncForNativePostIdentifier(const Value& nativePostIdentifier);
+
+    // `postDescription` holds at least "identifierUsedByBlogService".
+    void integratorDidMovePostToTrash(const Dictionary& postDescription, const Dictionary& blogDescription, const Value& nativePostIdentifier);
+    void integratorFailedToMovePostToTrash(const Dictionary& postDescription, const Dictionary& blogDescription,
+        const Value& nativePostIdentifier, const Error&);
+
+    const std::vector<Dictionary>& postQueue() const { return m_postQueue; }
+    const std::vector<Dictionary>& failedRequestQueue() const { return m_failedRequestQueue; }
+    uint64_t completedItemCount() const { return m_completedItemCount; }
+    const char* className() const override { return "VornickMoveBlogPostsToTrashStep"; }
+
+private:
+    std::vector<Dictionary> m_postQueue;
+    std::vector<Dictionary> m_failedRequestQueue;
+    uint64_t m_completedItemCount { 0 };
+};
+
+} // namespace brevanton

@@ -66,6 +66,7 @@ std::shared_ptr<ManagedObjectModel> vornickMakeBlogProjectModel(bool wordPressCl
                           { u"dateFirstPublished", T::Date }, { u"dateLastPublished", T::Date },
                           { u"publishAtNextSync", T::Boolean }, { u"inTrash", T::Boolean },
                           { u"pendingPostDescriptionData", T::Binary }, { u"dateConflictLastResolvedWithServer", T::Date },
+                          { u"dateLastSyncedLocally", T::Date },
                           { u"type", T::String } });
     if (wordPressClasses)
         post.setInstanceFactory([] { return std::make_shared<VornickWordPressBlogPost>(); });

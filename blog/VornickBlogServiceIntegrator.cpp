@@ -276,8 +276,10 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
     }
     for (const char16_t* key : { u"title", u"sourceContentString", u"sourceContentType" })
         setStringIfNotEmpty(*post, description, key);
-    if (sourceFile)
+    if (sourceFile) {
         setDateIfPresent(*post, description, u"dateLastEditedLocally");
+        setDateIfPresent(*post, description, u"dateLastSyncedLocally");
+    }
     if (const Value* tags = valueOf(description, u"tags"); tags && tags->isArray()) {
         std::vector<std::shared_ptr<ManagedObject>> postTags;
         for (const auto& title : tags->array()) {

@@ -21,8 +21,10 @@
 #include "blog/VornickSyncStepState.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/Error.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/URL.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -42,6 +44,8 @@ class VornickBlogTag;
 class VornickConfirmDeletionOfBlogPostsStep;
 class VornickMoveBlogPostsToTrashStep;
 class VornickPublishedBlogPost;
+class VornickSyncStep;
+class VornickSyncStepContainer;
 class VornickUploadBlogPostsStep;
 
 class VornickBlogServiceIntegratorManagedObjectContextProvider {
@@ -107,6 +111,15 @@ public:
     void blogServiceAgentReceivedBlogDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& blogDescriptions) override;
     void blogServiceAgentFailedToGetBlogDescriptionsWithError(VornickBlogServiceAgent&, const Error&) override;
 
+private:
+    // Tells the delegate once when the current session has reached a final state.
+    void syncSessionStatusDidChange();
+    // Writes the blog's file when the blog changed or has unsaved edits.
+    void writeBlogFileIfChanged(VornickPublishedBlog&);
+    ObserverToken m_syncSessionObserver;
+    bool m_delegateToldOfFinalSessionState { false };
+
+public:
     // --- Two-way post and page sync (VornickBlogServiceIntegratorPostSync.cpp)
 
     void blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& postDescriptions,
@@ -125,8 +138,36 @@ public:
     void processPostDescriptionFromHostingService(const Dictionary* description, std::shared_ptr<VornickPublishedBlogPost> post,
         const std::shared_ptr<VornickPublishedBlog>& blog, bool conflictsWithLocalChanges);
     void importPostOrPageDescriptions(const std::vector<Dictionary>& descriptions, const Dictionary& blogDescription);
+    // What the comparison does with a local post.
+    enum class PostSyncDecision { Nothing, MoveToServerTrash, Upload, HoldServerVersionAsConflict, TakeServerVersion, RestoreFromLocalTrash,
+                                  PatchMissingProperties };
+    // The decision for a local post given its server description on the
+    // page (or none) and the two flags below.
+    static PostSyncDecision postSyncDecision(const VornickPublishedBlogPost&, const Dictionary* match, bool editedLocally, bool editedOnServer);
+    // Edited here since the post was last in step with the server (local
+    // times, with a second's grace).
+    static bool postWasEditedLocally(const VornickPublishedBlogPost&);
+    // The server's modified date is over a second past the one it gave when
+    // the post was last in step; a date that is not a date never counts.
+    bool postWasEditedOnServer(const VornickPublishedBlogPost&, const Dictionary* match);
     const std::set<std::u16string>& allReceivedPostIdentifiers() const { return m_allReceivedPostIdentifiers; }
     const std::set<std::u16string>& allReceivedPageIdentifiers() const { return m_allReceivedPageIdentifiers; }
+
+private:
+    // One page of a listing of posts or pages, on the main thread.
+    void receivedListingPage(bool pages, const std::vector<Dictionary>& descriptions, const Dictionary& blogDescription,
+        int64_t startOffset, bool couldBeMore);
+    void failedToGetListing(bool pages, const Error&, const Dictionary& blogDescription);
+    // The blog step's "syncPosts" or "syncPages" step of the current session.
+    std::shared_ptr<VornickSyncStep> listingStep(bool pages, const Dictionary& blogDescription) const;
+    // Decides what to do with a local post, given its server description on this page (or none).
+    void decidePost(const std::shared_ptr<VornickPublishedBlogPost>&, const Dictionary* match, const std::shared_ptr<VornickPublishedBlog>&,
+        const Dictionary& blogDescription);
+    // The offset of the page each running listing waits for: a page at
+    // another offset (a repeated or stray answer) is dropped.
+    std::map<const VornickSyncStepContainer*, int64_t> m_nextListingOffsets;
+
+public:
 
     // --- Uploads, trash moves and deletion checks (VornickBlogServiceIntegratorQueueSteps.cpp)
 

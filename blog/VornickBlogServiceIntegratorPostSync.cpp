@@ -1,45 +1,427 @@
 #include "blog/VornickBlogServiceIntegrator.h"
 
+#include "blog/VornickBlogPostEditorOperations.h"
+#include "blog/VornickBlogServiceIntegratorDelegate.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
-#include "blog/VornickConfirmDeletionOfBlogPostsStep.h"
-#include "blog/VornickMoveBlogPostsToTrashStep.h"
+#include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
-#include "blog/VornickUploadBlogPostsStep.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Text.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "toolkit/VornickCollections.h"
+#include "toolkit/VornickLog.h"
+
+#include <algorithm>
+#include <atomic>
 
 namespace brevanton {
 
-void VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& /*postDescriptions*/, const Dictionary& /*blogDescription*/, int64_t /*startOffset*/, bool /*couldBeMore*/)
+namespace {
+
+// Changes of a second or less are taken for the clock's rounding.
+constexpr double EditThreshold = 1.0;
+
+std::u16string number(size_t value)
 {
+    return toUTF16(std::to_string(value));
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPostDescriptionsWithError(VornickBlogServiceAgent&, const Error&, const Dictionary& /*blogDescription*/)
+std::optional<Date> dateOf(const ManagedObject& object, std::u16string_view key)
 {
+    Value value = object.valueForKey(key);
+    return value.isDate() ? std::optional(value.date()) : std::nullopt;
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentReceivedPageDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& /*pageDescriptions*/, const Dictionary& /*blogDescription*/, int64_t /*startOffset*/, bool /*couldBeMore*/)
+bool statusIsTrash(const std::u16string& status)
 {
+    return status.size() == 5 && std::equal(status.begin(), status.end(), u"trash", [](char16_t a, char16_t b) {
+        return (a >= u'A' && a <= u'Z' ? a + 32 : a) == b;
+    });
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPageDescriptionsWithError(VornickBlogServiceAgent&, const Error&, const Dictionary& /*blogDescription*/)
+} // namespace
+
+std::shared_ptr<VornickSyncStep> VornickBlogServiceIntegrator::listingStep(bool pages, const Dictionary& blogDescription) const
 {
+    if (!m_syncSession)
+        return nullptr;
+    auto blogStep = m_syncSession->stepForBlogWithDescription(blogDescription);
+    return blogStep ? std::dynamic_pointer_cast<VornickSyncStep>(blogStep->stepWithName(pages ? u"syncPages" : u"syncPosts")) : nullptr;
 }
 
-void VornickBlogServiceIntegrator::syncPostsOrPages(bool /*pages*/, const std::vector<Dictionary>& /*receivedDescriptions*/, int64_t /*startOffset*/, bool /*couldBeMore*/, const Dictionary& /*blogDescription*/)
+void VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent& agent,
+    const std::vector<Dictionary>& postDescriptions, const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
+    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+            integrator.blogServiceAgentReceivedPostDescriptions(agent, postDescriptions, blogDescription, startOffset, couldBeMore);
+        }))
+        return;
+    receivedListingPage(false, postDescriptions, blogDescription, startOffset, couldBeMore);
 }
 
-const Dictionary* VornickBlogServiceIntegrator::findPostDescriptionMatchingPost(const VornickPublishedBlogPost&, const std::vector<Dictionary>& /*postDescriptions*/)
+void VornickBlogServiceIntegrator::blogServiceAgentReceivedPageDescriptions(VornickBlogServiceAgent& agent,
+    const std::vector<Dictionary>& pageDescriptions, const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
+    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+            integrator.blogServiceAgentReceivedPageDescriptions(agent, pageDescriptions, blogDescription, startOffset, couldBeMore);
+        }))
+        return;
+    receivedListingPage(true, pageDescriptions, blogDescription, startOffset, couldBeMore);
+}
+
+void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::vector<Dictionary>& descriptions,
+    const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
+{
+    // Pages after the session ended, or after the user cancelled the step, change nothing.
+    if (!m_syncSession || !m_syncSession->active())
+        return;
+    auto step = listingStep(pages, blogDescription);
+    if (!step || !step->active())
+        return;
+    auto expected = m_nextListingOffsets.find(step.get());
+    if (startOffset != (expected == m_nextListingOffsets.end() ? 0 : expected->second))
+        return;
+
+    auto& received = pages ? m_allReceivedPageIdentifiers : m_allReceivedPostIdentifiers;
+    if (startOffset == 0)
+        received.clear();
+    // A description without a string identifier cannot be matched, and one
+    // whose identifier this listing already gave would be decided twice:
+    // both are left out.
+    std::vector<Dictionary> page;
+    for (auto& description : descriptions) {
+        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
+        if (identifier.empty()) {
+            logToSyncLog(u"Skipping a " + std::u16string(pages ? u"page" : u"post") + u" description without identifierUsedByBlogService: \""
+                + vornick_descriptionString(description, u"title") + u"\"");
+            continue;
+        }
+        if (!received.insert(identifier).second) {
+            logToSyncLog(u"Skipping a second description of id " + identifier + u" in the listing");
+            continue;
+        }
+        page.push_back(description);
+    }
+
+    step->setStatusMessage(u"Received " + number(static_cast<size_t>(startOffset) + descriptions.size()) + (pages ? u" pages" : u" posts"));
+    step->queueMainThreadStatusUpdateNotification();
+
+    // An empty page ends the listing, whatever it says of more.
+    bool lastPage = !couldBeMore || descriptions.empty();
+    int64_t nextOffset = startOffset + static_cast<int64_t>(descriptions.size());
+    m_nextListingOffsets[step.get()] = lastPage ? -1 : nextOffset;
+    // The page is compared before the step goes on, so that the steps the
+    // comparison adds (and those after this one) start after it.
+    syncPostsOrPages(pages, page, startOffset, !lastPage, blogDescription);
+    if (lastPage) {
+        step->setState(VornickSyncStepState::Completed);
+        step->queueMainThreadStatusUpdateNotification();
+        logToSyncLog(u"Done syncing " + std::u16string(pages ? u"pages" : u"posts") + u" for \""
+            + vornick_descriptionString(blogDescription, u"title") + u"\"");
+    } else if (auto agent = this->agent()) {
+        if (pages)
+            agent->requestPagesForBlogWithDescription(blogDescription, nextOffset);
+        else
+            agent->requestPostsForBlogWithDescription(blogDescription, nextOffset);
+    }
+
+    if (m_delegate) {
+        if (pages)
+            m_delegate->blogServiceIntegratorReceivedPageDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
+        else
+            m_delegate->blogServiceIntegratorReceivedPostDescriptions(*this, descriptions, blogDescription, startOffset, couldBeMore);
+    }
+}
+
+void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPostDescriptionsWithError(VornickBlogServiceAgent& agent, const Error& error,
+    const Dictionary& blogDescription)
+{
+    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+            integrator.blogServiceAgentFailedToGetPostDescriptionsWithError(agent, error, blogDescription);
+        }))
+        return;
+    failedToGetListing(false, error, blogDescription);
+    if (auto agent = this->agent(); agent && agent->bloggingServiceSupportsPages())
+        agent->requestPagesForBlogWithDescription(blogDescription, 0);
+}
+
+void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPageDescriptionsWithError(VornickBlogServiceAgent& agent, const Error& error,
+    const Dictionary& blogDescription)
+{
+    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+            integrator.blogServiceAgentFailedToGetPageDescriptionsWithError(agent, error, blogDescription);
+        }))
+        return;
+    failedToGetListing(true, error, blogDescription);
+}
+
+void VornickBlogServiceIntegrator::failedToGetListing(bool pages, const Error& error, const Dictionary& blogDescription)
+{
+    if (!m_syncSession || !m_syncSession->active())
+        return;
+    auto step = listingStep(pages, blogDescription);
+    if (!step || !step->active())
+        return;
+    if (!error.isEmpty()) {
+        m_nextListingOffsets[step.get()] = -1;
+        step->setError(error);
+        step->setStatusMessage(error.localizedDescription());
+        bool permitted = pages && vornick_isTypicalWordPressFetchPermissionFailure(error);
+        step->setState(permitted ? VornickSyncStepState::Completed : VornickSyncStepState::Failed);
+        step->queueMainThreadStatusUpdateNotification();
+    }
+    if (m_delegate) {
+        if (pages)
+            m_delegate->blogServiceIntegratorFailedToGetPageDescriptionsWithError(*this, error, blogDescription);
+        else
+            m_delegate->blogServiceIntegratorFailedToGetPostDescriptionsWithError(*this, error, blogDescription);
+    }
+}
+
+const Dictionary* VornickBlogServiceIntegrator::findPostDescriptionMatchingPost(const VornickPublishedBlogPost& post,
+    const std::vector<Dictionary>& postDescriptions)
+{
+    std::u16string identifier = post.identifierUsedByBlogService();
+    if (identifier.empty())
+        return nullptr;
+    for (auto& description : postDescriptions) {
+        if (vornick_descriptionString(description, u"identifierUsedByBlogService") == identifier)
+            return &description;
+    }
     return nullptr;
 }
 
-void VornickBlogServiceIntegrator::processPostDescriptionFromHostingService(const Dictionary* /*description*/, std::shared_ptr<VornickPublishedBlogPost> /*post*/, const std::shared_ptr<VornickPublishedBlog>& /*blog*/, bool /*conflictsWithLocalChanges*/)
+void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions, int64_t,
+    bool couldBeMore, const Dictionary& blogDescription)
 {
+    std::u16string blogTitle = vornick_descriptionString(blogDescription, u"title");
+    logToSyncLog(u"Syncing " + number(receivedDescriptions.size()) + (pages ? u" page" : u" post") + u" descriptions for \"" + blogTitle
+        + u"\"...");
+    auto blog = existingBlogForDescription(blogDescription);
+    if (!blog) {
+        logToSyncLog(u"Failed to find blog that blog posts belong to");
+        return;
+    }
+    const auto& received = pages ? m_allReceivedPageIdentifiers : m_allReceivedPostIdentifiers;
+    std::vector<Dictionary> remaining = receivedDescriptions;
+    auto items = pages ? blog->pagesOnly() : blog->postsOnly();
+    for (auto& item : items) {
+        auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
+        if (!post)
+            continue;
+        const Dictionary* match = findPostDescriptionMatchingPost(*post, receivedDescriptions);
+        if (match) {
+            std::u16string identifier = post->identifierUsedByBlogService();
+            std::erase_if(remaining, [&](auto& description) {
+                return vornick_descriptionString(description, u"identifierUsedByBlogService") == identifier;
+            });
+        } else {
+            // A post without a match here is decided once, after the last
+            // page, and only when no page of the listing held it.
+            if (couldBeMore || received.contains(post->identifierUsedByBlogService()))
+                continue;
+        }
+        decidePost(post, match, blog, blogDescription);
+    }
+
+    if (!remaining.empty()) {
+        logToSyncLog(u"Importing " + number(remaining.size()) + u" remaining postDescriptions that aren't yet in our data model");
+        importPostOrPageDescriptions(remaining, blogDescription);
+    }
+    if (auto* context = this->context(); context && context->hasChanges()) {
+        Error error;
+        if (!commitAndSaveChangesInManagedObjectContext(*context, &error))
+            logToSyncLog(u"Failed to save the synced posts: " + error.localizedDescription());
+    }
+
+    if (couldBeMore)
+        return;
+    for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
+        auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
+        std::u16string identifier = post ? post->identifierUsedByBlogService() : std::u16string();
+        if (identifier.empty() || received.contains(identifier))
+            continue;
+        logToSyncLog(u"No matching postDescription received from server for \"" + post->title() + u"\" (id " + identifier
+            + u"). Confirming apparent post deletion with server...");
+        scheduleConfirmServerSideDeletionOfPostWithIdentifier(identifier, nativeIdentifierForPost(*post), blogDescription);
+    }
 }
 
-void VornickBlogServiceIntegrator::importPostOrPageDescriptions(const std::vector<Dictionary>& /*descriptions*/, const Dictionary& /*blogDescription*/)
+bool VornickBlogServiceIntegrator::postWasEditedLocally(const VornickPublishedBlogPost& post)
 {
+    // Both are local times: the edit, and the moment the post was last in
+    // step with the server. A post never marked (read from an older file)
+    // compares with its publication.
+    auto edited = dateOf(post, u"dateLastEditedLocally");
+    auto mark = post.dateLastSyncedLocally();
+    if (!mark)
+        mark = dateOf(post, u"dateLastPublished");
+    return edited && mark && edited->timeIntervalSince(*mark) > EditThreshold;
+}
+
+bool VornickBlogServiceIntegrator::postWasEditedOnServer(const VornickPublishedBlogPost& post, const Dictionary* match)
+{
+    if (!match)
+        return false;
+    auto found = match->find(std::u16string_view(u"dateLastPublished"));
+    if (found == match->end())
+        return false;
+    if (!found->second.isDate()) {
+        static std::atomic<bool> logged { false };
+        if (!logged.exchange(true))
+            logToSyncLog(u"\"dateLastPublished\" expected to be an NSDate");
+        return false;
+    }
+    // Both are the server's times: now, and when the post was last in step.
+    auto published = dateOf(post, u"dateLastPublished");
+    return published && found->second.date().timeIntervalSince(*published) > EditThreshold;
+}
+
+VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::postSyncDecision(const VornickPublishedBlogPost& post,
+    const Dictionary* match, bool editedLocally, bool editedOnServer)
+{
+    using Decision = PostSyncDecision;
+    if (post.publishAtNextSync()) {
+        if (post.inTrash())
+            return editedOnServer ? Decision::Nothing : Decision::MoveToServerTrash;
+        if (!post.currentlyPublished())
+            return Decision::Upload;
+        return editedOnServer ? Decision::HoldServerVersionAsConflict : Decision::Upload;
+    }
+    if (editedLocally) {
+        if (editedOnServer)
+            return Decision::HoldServerVersionAsConflict;
+        return post.currentlyPublished() ? Decision::Nothing : Decision::Upload;
+    }
+    if (editedOnServer)
+        return Decision::TakeServerVersion;
+    if (post.identifierUsedByBlogService().empty())
+        return Decision::Upload;
+    if (post.inTrash()) {
+        bool listedOutsideTrash = match && match->contains(std::u16string_view(u"status"))
+            && !statusIsTrash(vornick_descriptionString(*match, u"status"));
+        return listedOutsideTrash ? Decision::RestoreFromLocalTrash : Decision::Nothing;
+    }
+    return Decision::PatchMissingProperties;
+}
+
+void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPublishedBlogPost>& post, const Dictionary* match,
+    const std::shared_ptr<VornickPublishedBlog>& blog, const Dictionary& blogDescription)
+{
+    bool serverEdited = postWasEditedOnServer(*post, match);
+    bool localEdited = postWasEditedLocally(*post);
+    std::u16string title = post->title();
+    std::u16string identifier = post->identifierUsedByBlogService();
+    switch (postSyncDecision(*post, match, localEdited, serverEdited)) {
+    case PostSyncDecision::Nothing:
+        break;
+    case PostSyncDecision::MoveToServerTrash:
+        logToSyncLog(u"\"" + title + u"\" (" + identifier + u") is in the local Trash. Moving it to WordPress' Trash.");
+        if (auto archive = post->archivalRepresentation())
+            scheduleMoveToTrashOfPost(archive->propertyList(), blogDescription, nativeIdentifierForPost(*post));
+        break;
+    case PostSyncDecision::Upload:
+        if (post->publishAtNextSync() && !post->currentlyPublished())
+            logToSyncLog(u">> \"" + title + u"\", not yet published, has publishAtNextSync set. Pushing it to the server.");
+        else if (post->publishAtNextSync())
+            logToSyncLog(u">> \"" + title + u"\" (" + identifier + u"), already published, has publishAtNextSync set. Pushing it to the server.");
+        else if (!localEdited)
+            logToSyncLog(u">> \"" + title + u"\" is a draft not yet on the server. Uploading it.");
+        if (auto archive = post->archivalRepresentation())
+            scheduleSendPostChanges(archive->propertyList(), blogDescription, nativeIdentifierForPost(*post));
+        break;
+    case PostSyncDecision::HoldServerVersionAsConflict:
+        logToSyncLog(u"** CONFLICT(" + std::u16string(post->publishAtNextSync() ? u"1" : u"2") + u"): \"" + title + u"\" (" + identifier
+            + u") edited both locally and on the server!");
+        processPostDescriptionFromHostingService(match, post, blog, true);
+        break;
+    case PostSyncDecision::TakeServerVersion:
+        logToSyncLog(u"<< \"" + vornick_descriptionString(*match, u"title") + u"\" ("
+            + vornick_descriptionString(*match, u"identifierUsedByBlogService") + u") edited on server but not locally.");
+        processPostDescriptionFromHostingService(match, post, blog, false);
+        break;
+    case PostSyncDecision::RestoreFromLocalTrash:
+        logToSyncLog(u"<< Restoring \"" + title + u"\" from our local Trash, since it isn't in the Trash on the server.");
+        post->ManagedObject::setValueForKey(Value(false), u"inTrash");
+        post->setHasEditsNotYetSavedToSourceFile(true);
+        break;
+    case PostSyncDecision::PatchMissingProperties:
+        patchMissingPropertiesFromPostDescription(match, *post);
+        break;
+    }
+}
+
+void VornickBlogServiceIntegrator::processPostDescriptionFromHostingService(const Dictionary* description,
+    std::shared_ptr<VornickPublishedBlogPost> post, const std::shared_ptr<VornickPublishedBlog>& blog, bool conflictsWithLocalChanges)
+{
+    auto editor = post ? editorForPost(*post) : nullptr;
+    bool conflict = post && (conflictsWithLocalChanges || (editor && editor->isDocumentEdited()));
+    if (conflict) {
+        const Value* serverDate = nullptr;
+        if (description) {
+            if (auto found = description->find(std::u16string_view(u"dateLastPublished")); found != description->end())
+                serverDate = &found->second;
+        }
+        auto resolved = dateOf(*post, u"dateConflictLastResolvedWithServer");
+        if (serverDate && serverDate->isDate() && resolved && !(*resolved < serverDate->date())) {
+            logToSyncLog(u"Conflict for \"" + vornick_descriptionString(*description, u"title") + u"\" already resolved. Nothing to do.");
+            return;
+        }
+        if (!description)
+            return;
+        Error error;
+        auto data = writePropertyList(Value(*description), PropertyListFormat::Binary, &error);
+        if (!data) {
+            logToSyncLog(u"Failed to keep the server's version of \"" + post->title() + u"\": " + error.localizedDescription());
+            return;
+        }
+        if (editor)
+            editor->postWillReceiveNewPendingDescription();
+        post->ManagedObject::setValueForKey(Value(std::move(*data)), u"pendingPostDescriptionData");
+        if (editor)
+            editor->postDidReceiveNewPendingDescription();
+        return;
+    }
+    if (!description || !blog)
+        return;
+
+    if (editor)
+        editor->postWillReceiveReplacementFromServer();
+    post = importPostDescription(*description, post, blog, std::nullopt, false);
+    if (!post)
+        return;
+    // The post is now what the server has.
+    post->setDateLastSyncedLocally(Date::now());
+    post->setHasEditsNotYetSavedToSourceFile(true);
+    if (!editor) {
+        if (auto url = post->sourceFileURL()) {
+            Error error;
+            if (!post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+                logToSyncLog(u"Failed to write the post file of \"" + post->title() + u"\": " + error.localizedDescription());
+        }
+    }
+    if (editor)
+        editor->postDidReceiveReplacementFromServer();
+    if (auto blogEditor = editorForBlog(*blog))
+        blogEditor->updateDisplayedContentForPost(post);
+}
+
+void VornickBlogServiceIntegrator::importPostOrPageDescriptions(const std::vector<Dictionary>& descriptions, const Dictionary& blogDescription)
+{
+    auto blog = existingBlogForDescription(blogDescription);
+    if (!blog) {
+        logToSyncLog(u"Failed to find blog that blog posts belong to");
+        return;
+    }
+    for (auto& description : descriptions)
+        processPostDescriptionFromHostingService(&description, existingPostForDescription(description, std::nullopt, *blog), blog, false);
+    if (auto* context = this->context(); context && context->hasChanges()) {
+        Error error;
+        if (!commitAndSaveChangesInManagedObjectContext(*context, &error))
+            logToSyncLog(u"Failed to save the imported posts: " + error.localizedDescription());
+    }
 }
 
 } // namespace brevanton

@@ -12,6 +12,17 @@ std::optional<std::u16string> VornickPublishedBlogPost::viewOnlineURLString() co
     return permalink;
 }
 
+std::optional<Date> VornickPublishedBlogPost::dateLastSyncedLocally() const
+{
+    Value date = ManagedObject::valueForKey(u"dateLastSyncedLocally");
+    return date.isDate() ? std::optional(date.date()) : std::nullopt;
+}
+
+void VornickPublishedBlogPost::setDateLastSyncedLocally(std::optional<Date> date)
+{
+    ManagedObject::setValueForKey(date ? Value(*date) : Value(), u"dateLastSyncedLocally");
+}
+
 void VornickPublishedBlogPost::discardPendingPostDescriptionDataAndMarkConflictResolved()
 {
     Value pending = ManagedObject::valueForKey(u"pendingPostDescriptionData");
@@ -29,7 +40,8 @@ void VornickPublishedBlogPost::discardPendingPostDescriptionDataAndMarkConflictR
 std::vector<std::u16string> VornickPublishedBlogPost::attributesForArchivalRepresentation() const
 {
     auto names = VornickBlogPost::attributesForArchivalRepresentation();
-    for (const char16_t* name : { u"permalinkURLString", u"dateFirstPublished", u"dateLastPublished", u"publishAtNextSync", u"inTrash" })
+    for (const char16_t* name : { u"permalinkURLString", u"dateFirstPublished", u"dateLastPublished", u"publishAtNextSync", u"inTrash",
+                                 u"dateLastSyncedLocally" })
         names.emplace_back(name);
     return names;
 }

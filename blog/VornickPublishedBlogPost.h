@@ -16,6 +16,13 @@ public:
     bool publishAtNextSync() const { return ManagedObject::valueForKey(u"publishAtNextSync").boolValue(); }
     bool hasPendingPostDescription() const { return ManagedObject::valueForKey(u"pendingPostDescriptionData").isData(); }
 
+    // The local time the post was last in step with the server (its
+    // server version applied, or its changes sent): a local edit after it
+    // is one the server has not seen. Local times are compared with it,
+    // never with the server's dates.
+    std::optional<Date> dateLastSyncedLocally() const;
+    void setDateLastSyncedLocally(std::optional<Date>);
+
     virtual std::optional<std::u16string> viewOnlineURLString() const;
     virtual bool currentlyPublished() const { return ManagedObject::valueForKey(u"dateFirstPublished").isDate(); }
     // Drops the server version of an open conflict, recording its

@@ -1,7 +1,9 @@
 // VornickProjectComponentEditor: the base of the documents that edit one
 // component of a project (the blog window, the post editor). The editors
 // themselves own views and live above the editing layer; the model below asks
-// here whether a component has one open.
+// here whether a component has one open. An editor registers itself when it
+// opens and unregisters when it closes; the registry holds it weakly, so an
+// editor that went away without unregistering is no longer found. Main thread.
 #pragma once
 
 #include "app/VornickProjectOrComponentEditor.h"
@@ -14,9 +16,11 @@ class VornickProjectComponent;
 
 class VornickProjectComponentEditor : public VornickProjectOrComponentEditor {
 public:
-    // The open editor of the component's source file. No component editor
-    // exists in this program yet, so the answer is none.
+    // The open editor of the component (the most recently registered one
+    // editing that very object), or none.
     static std::shared_ptr<VornickProjectComponentEditor> editorForComponent(const VornickProjectComponent&);
+    static void registerEditor(const std::shared_ptr<VornickProjectComponentEditor>&);
+    static void unregisterEditor(const VornickProjectComponentEditor&);
 
     virtual std::shared_ptr<VornickProjectComponent> projectComponent() const = 0;
 };

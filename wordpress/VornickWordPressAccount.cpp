@@ -14,6 +14,11 @@ namespace {
 constexpr std::u16string_view RemoteEndpointKey = u"remoteEndpointURLString";
 constexpr std::u16string_view MaxRequestCountKey = u"maxRequestCount";
 constexpr std::u16string_view MaxRequestTimeIntervalKey = u"maxRequestTimeInterval";
+// Read-only values the sync engine reads by key.
+constexpr std::u16string_view EffectiveProtocolTypeKey = u"effectiveProtocolType";
+constexpr std::u16string_view AuthenticationTypeKey = u"authenticationType";
+constexpr std::u16string_view IsWordPressDotComAccountKey = u"isWordPressDotComAccount";
+constexpr std::u16string_view IsMultiSiteAccountKey = u"isMultiSiteAccount";
 
 bool isNumberOrNumericText(const Value* value)
 {
@@ -169,7 +174,8 @@ void VornickWordPressAccount::updateFromProjectFileObjectArchive(const VornickOb
 
 bool VornickWordPressAccount::respondsToKey(std::u16string_view key) const
 {
-    return key == RemoteEndpointKey || key == MaxRequestCountKey || key == MaxRequestTimeIntervalKey
+    return key == RemoteEndpointKey || key == MaxRequestCountKey || key == MaxRequestTimeIntervalKey || key == EffectiveProtocolTypeKey
+        || key == AuthenticationTypeKey || key == IsWordPressDotComAccountKey || key == IsMultiSiteAccountKey
         || VornickBlogHostingAccount::respondsToKey(key);
 }
 
@@ -181,6 +187,14 @@ Value VornickWordPressAccount::valueForKey(std::u16string_view key) const
         return m_maxRequestCount ? Value(*m_maxRequestCount) : Value();
     if (key == MaxRequestTimeIntervalKey)
         return m_maxRequestTimeInterval ? Value(*m_maxRequestTimeInterval) : Value();
+    if (key == EffectiveProtocolTypeKey)
+        return Value(static_cast<int>(effectiveProtocolType()));
+    if (key == AuthenticationTypeKey)
+        return Value(static_cast<int>(authenticationType()));
+    if (key == IsWordPressDotComAccountKey)
+        return Value(isWordPressDotComAccount());
+    if (key == IsMultiSiteAccountKey)
+        return Value(isMultiSiteAccount());
     return VornickBlogHostingAccount::valueForKey(key);
 }
 
@@ -192,6 +206,8 @@ void VornickWordPressAccount::setValueForKey(const Value& value, std::u16string_
         m_maxRequestCount = isNumberOrNumericText(&value) ? std::optional(value.integerValue()) : std::nullopt;
     else if (key == MaxRequestTimeIntervalKey)
         m_maxRequestTimeInterval = isNumberOrNumericText(&value) ? std::optional(value.doubleValue()) : std::nullopt;
+    else if (key == EffectiveProtocolTypeKey || key == AuthenticationTypeKey || key == IsWordPressDotComAccountKey || key == IsMultiSiteAccountKey)
+        return;
     else
         VornickBlogHostingAccount::setValueForKey(value, key);
 }

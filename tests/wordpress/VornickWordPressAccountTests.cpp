@@ -84,6 +84,12 @@ TEST_F(VornickWordPressAccountTests, ProtocolAndAuthenticationFollowTheChoice)
     EXPECT_EQ(account->authenticationType(), VornickWordPressAuthenticationType::InsideXMLRPCCalls);
     account->setUseXMLRPC(false);
     EXPECT_EQ(account->authenticationType(), VornickWordPressAuthenticationType::HTTPBasic);
+    // The sync engine, below this layer, reads them by key.
+    EXPECT_EQ(account->valueForKey(u"effectiveProtocolType").integerValue(), 2);
+    EXPECT_EQ(account->valueForKey(u"authenticationType").integerValue(), 1);
+    EXPECT_FALSE(account->valueForKey(u"isMultiSiteAccount").boolValue());
+    account->setValueForKey(Value(1), u"effectiveProtocolType");
+    EXPECT_EQ(account->effectiveProtocolType(), VornickWordPressProtocolType::REST) << "read only";
     for (int version : { 3, 0 }) {
         account->setRestAPIVersion(version);
         EXPECT_EQ(account->restAPIVersion(), 2);

@@ -1,0 +1,463 @@
+#include "blog/VornickBlogServiceIntegrator.h"
+
+#include "tests/blog/SyncEngineTestSupport.h"
+
+#include "blog/VornickBlogServiceIntegratorDelegate.h"
+#include "blog/VornickBlogSyncStep.h"
+#include "blog/VornickSyncStep.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Text.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace brevanton {
+namespace {
+
+using Kind = FakeBlogServiceAgent::RequestKind;
+using Behavior = FakeBlogServiceAgent::Behavior;
+using Decision = VornickBlogServiceIntegrator::PostSyncDecision;
+
+void setDate(VornickPublishedBlogPost& post, std::u16string_view key, Date date)
+{
+    post.ManagedObject::setValueForKey(Value(date), key);
+}
+
+void setFlag(VornickPublishedBlogPost& post, std::u16string_view key, bool flag)
+{
+    post.ManagedObject::setValueForKey(Value(flag), key);
+}
+
+std::string fileText(const URL& url)
+{
+    std::ifstream file(toUTF8(url.path()));
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class VornickBlogServiceIntegratorPostSyncTests : public SyncEngineTest {
+protected:
+    VornickBlogServiceIntegratorPostSyncTests() { site.addBlog(u"7", u"Seven"); }
+
+    void addServerPosts(int count)
+    {
+        for (int index = 0; index < count; ++index)
+            site.addPost(u"7", u"Post " + toUTF16(std::to_string(index)));
+    }
+
+    // Runs a whole session (its resources step, which this layer does not
+    // run, stays Active).
+    std::shared_ptr<VornickBlogServiceSyncSession> sync()
+    {
+        auto session = startSession();
+        drain();
+        return session;
+    }
+
+    std::shared_ptr<VornickPublishedBlog> blog() { return storedBlog(u"7"); }
+    std::shared_ptr<VornickPublishedBlogPost> post(std::u16string identifier) { return storedPost(*blog(), std::move(identifier)); }
+    Dictionary blogDescription() { return blog()->archivalRepresentation()->propertyList(); }
+
+    static VornickSyncStep& step(VornickBlogServiceSyncSession& session, std::u16string_view name)
+    {
+        return dynamic_cast<VornickSyncStep&>(*session.stepWithName(u"syncBlog.7")->stepWithName(name));
+    }
+
+    size_t logCount(std::string_view line) const
+    {
+        std::string text = logText();
+        size_t count = 0;
+        for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+            ++count;
+        return count;
+    }
+
+    size_t storedPostCount() { return blog() ? blog()->postsOnly().size() : 0; }
+
+    // A change made here, a few seconds after the post was last in step.
+    void editLocally(VornickPublishedBlogPost& post, std::u16string title)
+    {
+        post.setTitle(title);
+        setDate(post, u"dateLastEditedLocally", post.dateLastSyncedLocally().value_or(Date::now()).addingTimeInterval(5));
+    }
+    void editOnServer(std::u16string_view identifier, std::u16string title)
+    {
+        site.advanceClock(60);
+        site.editPost(identifier, std::move(title));
+    }
+};
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, AListingIsPagedAndDeletionsAreCheckedOnceAfterTheLastPage)
+{
+    addServerPosts(120);
+    auto first = sync();
+    EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0 posts@50 posts@100");
+    EXPECT_EQ(storedPostCount(), 120u);
+    EXPECT_EQ(step(*first, u"syncPosts").statusMessage(), u"Received 120 posts");
+    EXPECT_EQ(logCount("Importing 50 remaining postDescriptions that aren't yet in our data model"), 2u);
+    EXPECT_EQ(integrator.allReceivedPostIdentifiers().size(), 120u);
+
+    site.deletePost(u"110");
+    log->clear();
+    auto second = sync();
+    EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0 posts@50 posts@100");
+    EXPECT_EQ(logCount("Confirming apparent post deletion with server..."), 1u) << logText();
+    EXPECT_TRUE(logHas("No matching postDescription received from server for \"Post 10\" (id 110). Confirming"));
+    EXPECT_EQ(logCount("Done syncing posts for \"Seven\""), 1u);
+    EXPECT_EQ(logCount("Importing"), 0u) << "nothing new";
+    EXPECT_EQ(step(*second, u"syncPosts").state(), VornickSyncStepState::Completed);
+    EXPECT_EQ(step(*second, u"getResources").state(), VornickSyncStepState::Active);
+    EXPECT_TRUE(post(u"110")) << "the post stays until the server confirms";
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, AnEmptyPageEndsTheListingEvenWhenItSaysMayFollow)
+{
+    addServerPosts(100);
+    sync();
+    EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0 posts@50 posts@100") << "two full pages, then an empty one";
+    auto gone = integrator.importPostDescription({ { u"identifierUsedByBlogService", Value(u"999") }, { u"title", Value(u"Gone") } },
+        nullptr, blog(), std::nullopt, false);
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
+        agent.script(Kind::Posts, Behavior::Answer);
+        agent.script(Kind::Posts, Behavior::Answer);
+        agent.script(Kind::Posts, Behavior::NoAnswer);
+    };
+    auto session = sync();
+    ASSERT_EQ(integrator.fakeAgent().requestsOfKind(Kind::Posts).back().startOffset, 100);
+    EXPECT_FALSE(logHas("Confirming apparent post deletion"));
+    integrator.blogServiceAgentReceivedPostDescriptions(integrator.fakeAgent(), {}, blogDescription(), 100, true);
+    drain();
+    EXPECT_EQ(step(*session, u"syncPosts").state(), VornickSyncStepState::Completed);
+    EXPECT_TRUE(logHas("No matching postDescription received from server for \"Gone\" (id 999)")) << logText();
+    EXPECT_EQ(integrator.fakeAgent().requestsOfKind(Kind::Posts).size(), 3u) << "no page after the empty one";
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, ThePageIsComparedBeforeTheStepCompletes)
+{
+    addServerPosts(60);
+    integrator.importBlogDescription(FakeBlogSite::descriptionOfBlog(*site.blog(u"7")), nullptr, std::nullopt);
+    auto gone = integrator.importPostDescription({ { u"identifierUsedByBlogService", Value(u"999") }, { u"title", Value(u"Gone") } },
+        nullptr, blog(), std::nullopt, false);
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+
+    auto session = startSession();
+    bool lastPageImported = false;
+    bool deletionsChecked = false;
+    step(*session, u"syncPosts").setEndBlock([&] {
+        lastPageImported = post(u"159") != nullptr;
+        deletionsChecked = logHas("No matching postDescription received from server for \"Gone\"");
+    });
+    drain();
+    EXPECT_EQ(step(*session, u"syncPosts").state(), VornickSyncStepState::Completed);
+    EXPECT_TRUE(lastPageImported) << "the steps after it start after the comparison";
+    EXPECT_TRUE(deletionsChecked);
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, APageDecidesOnlyThePostsItHoldsAndTheRestOnceAfterTheLast)
+{
+    addServerPosts(60);
+    sync();
+    // Queued for upload here, edited on the server, listed on the second page.
+    auto queued = post(u"155");
+    setFlag(*queued, u"publishAtNextSync", true);
+    editOnServer(u"155", u"Edited on the server");
+    auto draft = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+    draft->setBlog(blog());
+    draft->setTitle(u"Draft");
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+    log->clear();
+
+    sync();
+    EXPECT_TRUE(logHas("** CONFLICT(1): \"Post 55\" (155) edited both locally and on the server!")) << logText();
+    EXPECT_FALSE(logHas("(155), already published, has publishAtNextSync set")) << "it would be sent over the server's edit";
+    EXPECT_TRUE(queued->hasPendingPostDescription());
+    EXPECT_EQ(queued->title(), u"Post 55");
+    EXPECT_EQ(logCount(">> \"Draft\" is a draft not yet on the server. Uploading it."), 1u) << "decided once per listing";
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheDecisionTable)
+{
+    auto newPost = [&](std::u16string identifier) {
+        auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+        post->ManagedObject::setValueForKey(identifier.empty() ? Value() : Value(identifier), u"identifierUsedByBlogService");
+        setDate(*post, u"dateFirstPublished", Date(1000));
+        return post;
+    };
+    Dictionary published { { u"identifierUsedByBlogService", Value(u"5") }, { u"status", Value(u"publish") } };
+    Dictionary trashed { { u"identifierUsedByBlogService", Value(u"5") }, { u"status", Value(u"TRASH") } };
+    Dictionary noStatus { { u"identifierUsedByBlogService", Value(u"5") } };
+    auto decide = [](auto& post, const Dictionary* match, bool local, bool server) {
+        return VornickBlogServiceIntegrator::postSyncDecision(*post, match, local, server);
+    };
+
+    auto queued = newPost(u"5");
+    setFlag(*queued, u"publishAtNextSync", true);
+    EXPECT_EQ(decide(queued, &published, false, false), Decision::Upload);
+    EXPECT_EQ(decide(queued, &published, false, true), Decision::HoldServerVersionAsConflict);
+    setFlag(*queued, u"inTrash", true);
+    EXPECT_EQ(decide(queued, &published, false, false), Decision::MoveToServerTrash);
+    EXPECT_EQ(decide(queued, &published, true, true), Decision::Nothing);
+    setFlag(*queued, u"inTrash", false);
+    queued->ManagedObject::setValueForKey(Value(), u"dateFirstPublished");
+    EXPECT_EQ(decide(queued, &published, false, true), Decision::Upload) << "never published: pushed whatever the server did";
+
+    auto plain = newPost(u"5");
+    EXPECT_EQ(decide(plain, &published, true, true), Decision::HoldServerVersionAsConflict);
+    EXPECT_EQ(decide(plain, &published, true, false), Decision::Nothing) << "published edits wait for the user";
+    EXPECT_EQ(decide(plain, &published, false, true), Decision::TakeServerVersion);
+    EXPECT_EQ(decide(plain, &published, false, false), Decision::PatchMissingProperties);
+    EXPECT_EQ(decide(plain, nullptr, false, false), Decision::PatchMissingProperties);
+    plain->ManagedObject::setValueForKey(Value(), u"dateFirstPublished");
+    EXPECT_EQ(decide(plain, &published, true, false), Decision::Upload);
+
+    auto draft = newPost(u"");
+    EXPECT_EQ(decide(draft, nullptr, false, false), Decision::Upload);
+
+    auto inTrash = newPost(u"5");
+    setFlag(*inTrash, u"inTrash", true);
+    EXPECT_EQ(decide(inTrash, &published, false, false), Decision::RestoreFromLocalTrash);
+    EXPECT_EQ(decide(inTrash, &trashed, false, false), Decision::Nothing) << "any letter case";
+    EXPECT_EQ(decide(inTrash, &noStatus, false, false), Decision::Nothing);
+    EXPECT_EQ(decide(inTrash, nullptr, false, false), Decision::Nothing);
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, LocalTimesAreComparedWithTheLocalMarkAndServerDatesWithServerDates)
+{
+    auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+    Date server(1780000000);
+    Date local(1790000000);
+    setDate(*post, u"dateLastPublished", server);
+    post->setDateLastSyncedLocally(local);
+
+    setDate(*post, u"dateLastEditedLocally", local.addingTimeInterval(1.0));
+    EXPECT_FALSE(VornickBlogServiceIntegrator::postWasEditedLocally(*post)) << "a second is the clock's grace";
+    setDate(*post, u"dateLastEditedLocally", local.addingTimeInterval(1.001));
+    EXPECT_TRUE(VornickBlogServiceIntegrator::postWasEditedLocally(*post));
+    setDate(*post, u"dateLastEditedLocally", server.addingTimeInterval(3600));
+    EXPECT_FALSE(VornickBlogServiceIntegrator::postWasEditedLocally(*post)) << "the server's clock says nothing of local edits";
+    post->setDateLastSyncedLocally(std::nullopt);
+    EXPECT_TRUE(VornickBlogServiceIntegrator::postWasEditedLocally(*post)) << "a post never marked compares with its publication";
+
+    Dictionary description { { u"identifierUsedByBlogService", Value(u"5") }, { u"dateLastPublished", Value(server.addingTimeInterval(1.0)) } };
+    EXPECT_FALSE(integrator.postWasEditedOnServer(*post, &description));
+    description[u"dateLastPublished"] = Value(server.addingTimeInterval(1.001));
+    EXPECT_TRUE(integrator.postWasEditedOnServer(*post, &description));
+    description[u"dateLastPublished"] = Value(u"2099-01-01T00:00:00Z");
+    EXPECT_FALSE(integrator.postWasEditedOnServer(*post, &description)) << "a date that is not a date never counts";
+    EXPECT_FALSE(integrator.postWasEditedOnServer(*post, nullptr));
+
+    // The mark goes to the post's file and comes back from it.
+    post->setDateLastSyncedLocally(local);
+    Dictionary archive = post->archivalRepresentation()->propertyList();
+    ASSERT_TRUE(archive.contains(std::u16string_view(u"dateLastSyncedLocally")));
+    auto blog = integrator.importBlogDescription(FakeBlogSite::descriptionOfBlog(*site.blog(u"7")), nullptr, std::nullopt);
+    auto reread = integrator.importPostDescription(archive, nullptr, blog, URL::fileURLWithPath(folder + "/x.brevantonblogpost", false), true);
+    EXPECT_EQ(reread->dateLastSyncedLocally(), std::optional(local));
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, ALocalEditIsNotLostToAServerClockAheadOfOurs)
+{
+    site.setNow(Date::now().addingTimeInterval(86400));
+    addServerPosts(1);
+    sync();
+    auto mine = post(u"100");
+    editLocally(*mine, u"Mine");
+    editOnServer(u"100", u"Theirs");
+    sync();
+    EXPECT_EQ(mine->title(), u"Mine");
+    EXPECT_TRUE(mine->hasPendingPostDescription());
+    EXPECT_TRUE(logHas("** CONFLICT(2): \"Mine\" (100) edited both locally and on the server!")) << logText();
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, ConflictsHoldTheServerVersionUntilResolved)
+{
+    addServerPosts(2);
+    sync();
+    auto edited = post(u"100");
+    editLocally(*edited, u"Edited here");
+    editOnServer(u"100", u"Edited there");
+    // Open in an editor with unsaved edits, but not edited since it was synced.
+    auto open = post(u"101");
+    auto editor = std::make_shared<FakePostEditor>(open, true);
+    VornickProjectComponentEditor::registerEditor(editor);
+    editOnServer(u"101", u"Also edited there");
+    sync();
+    VornickProjectComponentEditor::unregisterEditor(*editor);
+
+    EXPECT_EQ(edited->title(), u"Edited here");
+    ASSERT_TRUE(edited->hasPendingPostDescription());
+    auto pending = readPropertyList(edited->ManagedObject::valueForKey(u"pendingPostDescriptionData").data(), nullptr);
+    ASSERT_TRUE(pending);
+    EXPECT_EQ((*pending)[u"title"].string(), u"Edited there");
+    EXPECT_EQ(open->title(), u"Post 1") << "an editor with unsaved edits keeps them";
+    EXPECT_TRUE(open->hasPendingPostDescription());
+    EXPECT_EQ(editor->calls, (std::vector<std::string> { "willPend", "didPend" }));
+
+    // Resolved against this server version, the conflict does not come back.
+    edited->discardPendingPostDescriptionDataAndMarkConflictResolved();
+    log->clear();
+    sync();
+    EXPECT_TRUE(logHas("Conflict for \"Edited there\" already resolved. Nothing to do.")) << logText();
+    EXPECT_FALSE(edited->hasPendingPostDescription());
+    EXPECT_EQ(edited->title(), u"Edited here");
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, AServerEditReplacesThePostAndItsFileUnlessAnEditorHoldsIt)
+{
+    addServerPosts(2);
+    sync();
+    auto closed = post(u"100");
+    closed->setSourceFileName(u"closed.brevantonblogpost");
+    auto open = post(u"101");
+    open->setSourceFileName(u"open.brevantonblogpost");
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+    auto postEditor = std::make_shared<FakePostEditor>(open);
+    auto blogEditor = std::make_shared<FakeBlogEditor>(blog());
+    VornickProjectComponentEditor::registerEditor(postEditor);
+    VornickProjectComponentEditor::registerEditor(blogEditor);
+    editOnServer(u"100", u"New title");
+    editOnServer(u"101", u"Another title");
+    Date before = Date::now();
+    sync();
+    VornickProjectComponentEditor::unregisterEditor(*postEditor);
+    VornickProjectComponentEditor::unregisterEditor(*blogEditor);
+
+    EXPECT_TRUE(logHas("<< \"New title\" (100) edited on server but not locally."));
+    EXPECT_EQ(closed->title(), u"New title");
+    EXPECT_FALSE(closed->hasPendingPostDescription());
+    ASSERT_TRUE(closed->dateLastSyncedLocally());
+    EXPECT_GE(*closed->dateLastSyncedLocally(), before);
+    std::string file = fileText(*closed->sourceFileURL());
+    EXPECT_NE(file.find("New title"), std::string::npos);
+    EXPECT_NE(file.find("dateLastSyncedLocally"), std::string::npos);
+    EXPECT_FALSE(closed->hasEditsNotYetSavedToSourceFile());
+
+    EXPECT_EQ(open->title(), u"Another title");
+    EXPECT_EQ(postEditor->calls, (std::vector<std::string> { "willReplace", "didReplace" }));
+    EXPECT_EQ(fileText(*open->sourceFileURL()), "") << "the open editor writes its own file";
+    EXPECT_EQ(blogEditor->updatedPosts, (std::vector<std::shared_ptr<VornickPublishedBlogPost>> { closed, open }));
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, APostInTheLocalTrashIsRestoredOnlyWhenTheServerListsItOutsideItsTrash)
+{
+    addServerPosts(2);
+    sync();
+    setFlag(*post(u"100"), u"inTrash", true);
+    setFlag(*post(u"101"), u"inTrash", true);
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
+        agent.scriptMangling(Kind::Posts, [](std::vector<Dictionary>& page) { page[1].erase(u"status"); });
+    };
+    sync();
+    EXPECT_FALSE(post(u"100")->inTrash());
+    EXPECT_TRUE(logHas("<< Restoring \"Post 0\" from our local Trash, since it isn't in the Trash on the server."));
+    EXPECT_TRUE(post(u"101")->inTrash()) << "without a status nothing says it left the trash";
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, MalformedListingsNeitherDuplicateNorOverwritePosts)
+{
+    addServerPosts(3);
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.scriptMangling(Kind::Posts, FakeBlogServiceAgent::numericIdentifiers()); };
+    sync();
+    EXPECT_EQ(storedPostCount(), 0u) << "a number is no identifier";
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.scriptMangling(Kind::Posts, FakeBlogServiceAgent::missingIdentifiers()); };
+    sync();
+    sync();
+    EXPECT_EQ(storedPostCount(), 0u) << "posts without identifiers would come again at every sync";
+    EXPECT_TRUE(logHas("Skipping a post description without identifierUsedByBlogService: \"Post 0\""));
+
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.scriptMangling(Kind::Posts, FakeBlogServiceAgent::firstIdentifierTwice()); };
+    sync();
+    EXPECT_EQ(storedPostCount(), 2u);
+    EXPECT_EQ(post(u"100")->title(), u"Post 0") << "the second description of 100 does not overwrite the first";
+    EXPECT_TRUE(logHas("Skipping a second description of id 100 in the listing"));
+
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.scriptMangling(Kind::Posts, FakeBlogServiceAgent::datesThatAreNotDates()); };
+    site.advanceClock(60);
+    site.editPost(u"102", u"Edited, badly dated");
+    sync();
+    EXPECT_EQ(storedPostCount(), 3u) << "101, new to us, is imported";
+    EXPECT_EQ(post(u"102")->title(), u"Post 2") << "a modified date that is not a date is no edit";
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, RepeatedLateAndThreadedPagesAreTakenOnceOnTheMainThread)
+{
+    addServerPosts(60);
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.script(Kind::Posts, Behavior::AnswerTwice); };
+    sync();
+    EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0 posts@50") << "the repeated page is dropped";
+    EXPECT_EQ(storedPostCount(), 60u);
+
+    site.addPost(u"7", u"Late");
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.script(Kind::Posts, Behavior::Hold); };
+    auto cancelled = sync();
+    cancelled->cancelUnfinishedStepsRecursively();
+    drain();
+    integrator.fakeAgent().releaseHeldAnswers();
+    drain();
+    EXPECT_EQ(storedPostCount(), 60u) << "a page after the user cancelled changes nothing";
+    EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0");
+
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.setDefaultBehavior(Kind::Posts, Behavior::OffMainThread); };
+    auto threaded = startSession();
+    for (int turn = 0; turn < 10; ++turn) {
+        drain();
+        integrator.fakeAgent().joinBackgroundAnswers();
+    }
+    drain();
+    EXPECT_EQ(storedPostCount(), 61u);
+    EXPECT_EQ(step(*threaded, u"syncPosts").state(), VornickSyncStepState::Completed);
+}
+
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, AFailedListingFailsPostsButPagesTheUserMayNotReadComplete)
+{
+    addServerPosts(1);
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
+        agent.script(Kind::Posts, Behavior::FailWithHTTP500);
+        agent.setPagesSupported(true);
+        agent.setDefaultBehavior(Kind::Pages, Behavior::NoAnswer);
+    };
+    auto failed = sync();
+    EXPECT_EQ(step(*failed, u"syncPosts").state(), VornickSyncStepState::Failed);
+    EXPECT_EQ(step(*failed, u"syncPosts").statusMessage(), FakeBlogServiceAgent::http500Error().localizedDescription());
+    EXPECT_EQ(failed->state(), VornickSyncStepState::Failed);
+    EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0 pages@0");
+
+    // A blog step with a pages listing, as a service's integrator adds it.
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) { agent.setDefaultBehavior(Kind::Pages, Behavior::NoAnswer); };
+    auto withPages = [&] {
+        auto session = integrator.createSyncSessionOfType(VornickSyncSessionType::Manual);
+        auto blogStep = session->stepWithName(u"syncBlog.7");
+        auto pages = std::make_shared<VornickSyncStep>(u"syncPages", u"Sync Pages");
+        std::weak_ptr<VornickSyncStep> weakPages = pages;
+        pages->setStartBlock([this, weakPages] {
+            integrator.agent()->requestPagesForBlogWithDescription(weakPages.lock()->blogStep()->blogDescription(), 0);
+        });
+        blogStep->insertStep(pages, 1);
+        integrator.setSyncSession(session);
+        session->setState(VornickSyncStepState::Active);
+        drain();
+        return session;
+    };
+    auto forbidden = withPages();
+    ASSERT_EQ(step(*forbidden, u"syncPages").state(), VornickSyncStepState::Active);
+    integrator.blogServiceAgentFailedToGetPageDescriptionsWithError(integrator.fakeAgent(), Error(VornickHTTPErrorDomain, 403, u"Forbidden"),
+        blogDescription());
+    drain();
+    EXPECT_EQ(step(*forbidden, u"syncPages").state(), VornickSyncStepState::Completed);
+    EXPECT_EQ(step(*forbidden, u"syncPages").statusMessage(), u"Forbidden");
+    auto broken = withPages();
+    integrator.blogServiceAgentFailedToGetPageDescriptionsWithError(integrator.fakeAgent(), FakeBlogServiceAgent::http500Error(),
+        blogDescription());
+    drain();
+    EXPECT_EQ(broken->state(), VornickSyncStepState::Failed);
+}
+
+} // namespace
+} // namespace brevanton

@@ -89,7 +89,9 @@ public:
     void addStepsForKnownBlogsToSyncSession(VornickBlogServiceSyncSession&);
     virtual void addSubstepsToBlogSyncStep(VornickBlogSyncStep&);
     const std::shared_ptr<VornickBlogServiceSyncSession>& syncSession() const { return m_syncSession; }
-    // A different session drops the agent and takes the new session's back reference.
+    // A different session drops the agent and takes the new session's back
+    // reference. The delegate hears blogServiceIntegratorSyncSessionDidChangeState
+    // once for it, after it reached a final state (its status notification).
     void setSyncSession(std::shared_ptr<VornickBlogServiceSyncSession>);
 
     // The agent's account, found in the store (and given to the agent) when it has none.
@@ -107,6 +109,11 @@ public:
     // The open blog window of the blog, or null.
     std::shared_ptr<VornickBlogEditorOperations> editorForBlog(const VornickPublishedBlog&) const;
 
+    // The agent's answers count only while the session is Active and their
+    // step waits for them: a late or repeated answer changes nothing. An
+    // answer from another thread is taken on the main thread. The site list
+    // writes a blog's file only when the blog changed (or was never written);
+    // a description without "identifierUsedByBlogService" is skipped.
     void blogServiceAgentHostConnectionStatusChanged(VornickBlogServiceAgent&, VornickHostConnectionStatus) override;
     void blogServiceAgentReceivedBlogDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& blogDescriptions) override;
     void blogServiceAgentFailedToGetBlogDescriptionsWithError(VornickBlogServiceAgent&, const Error&) override;
@@ -121,6 +128,14 @@ private:
 
 public:
     // --- Two-way post and page sync (VornickBlogServiceIntegratorPostSync.cpp)
+    //
+    // A listing is taken page by page, each page only at the offset the last
+    // one asked for. A page decides the local posts it holds; the posts no
+    // page held are decided once, after the last page, which is the page
+    // that says no more may follow or the first empty one. The last page is
+    // compared before its step completes, then the posts the listing never
+    // gave are checked with the server. Descriptions without a string
+    // identifier, or with one the listing already gave, are skipped.
 
     void blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent&, const std::vector<Dictionary>& postDescriptions,
         const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore) override;

@@ -137,7 +137,9 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
         std::weak_ptr<VornickAuthenticateWithWordPressSyncStep> weakStep = step;
         step->setStartBlock([weakStep] {
             auto step = weakStep.lock();
-            auto* integrator = step ? vornick_integratorOfStep(*step) : nullptr;
+            if (!step)
+                return;
+            auto* integrator = vornick_integratorOfStep(*step);
             auto agent = integrator ? integrator->agent() : nullptr;
             if (!agent) {
                 finishStep(*step, u"Failed: no connection to the blog service", VornickSyncStepState::Failed);
@@ -179,7 +181,9 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
         std::weak_ptr<VornickGetBlogsSyncStep> weakStep = step;
         step->setStartBlock([weakStep] {
             auto step = weakStep.lock();
-            auto* integrator = step ? vornick_integratorOfStep(*step) : nullptr;
+            if (!step)
+                return;
+            auto* integrator = vornick_integratorOfStep(*step);
             auto agent = integrator ? integrator->agent() : nullptr;
             if (!agent) {
                 finishStep(*step, u"Failed: no connection to the blog service", VornickSyncStepState::Failed);

@@ -104,7 +104,11 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, AListingIsPagedAndDeletionsAre
 
     site.deletePost(u"110");
     log->clear();
+    int saves = 0;
+    ObserverToken saved = NotificationCenter::defaultCenter().addObserver(ManagedObjectContextDidSaveNotification, nullptr, nullptr,
+        [&](const Notification&) { ++saves; });
     auto second = sync();
+    EXPECT_EQ(saves, 0) << "nothing changed here";
     EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0 posts@50 posts@100");
     EXPECT_EQ(logCount("Confirming apparent post deletion with server..."), 1u) << logText();
     EXPECT_TRUE(logHas("No matching postDescription received from server for \"Post 10\" (id 110). Confirming"));

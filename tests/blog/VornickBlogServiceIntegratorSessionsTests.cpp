@@ -211,6 +211,14 @@ TEST_F(VornickBlogServiceIntegratorSessionsTests, ASiteListImportsBlogsAddsTheir
     EXPECT_TRUE(logHas("Received descriptions of 2 blogs"));
     EXPECT_EQ(delegate.calls, std::vector<std::string> { "blogs:2" });
     EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0") << "the first blog's posts are asked for next";
+    std::vector<std::string> getBlogsStatuses;
+    for (auto& status : statuses.take()) {
+        if (status.name == u"getBlogs")
+            getBlogsStatuses.push_back(std::to_string(static_cast<int>(status.state)) + ":" + toUTF8(status.statusMessage));
+    }
+    ASSERT_GE(getBlogsStatuses.size(), 3u);
+    EXPECT_EQ(getBlogsStatuses[1], "1:Received descriptions of 2 blogs") << "the count is shown while the step runs";
+    EXPECT_EQ(getBlogsStatuses[2], "2:Received descriptions of 2 blogs");
     auto eight = storedBlog(u"8");
     ASSERT_TRUE(eight);
     EXPECT_EQ(eight->hostingAccount(), project->hostingAccount());

@@ -311,6 +311,15 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, ConflictsHoldTheServerVersionU
     EXPECT_TRUE(logHas("Conflict for \"Edited there\" already resolved. Nothing to do.")) << logText();
     EXPECT_FALSE(edited->hasPendingPostDescription());
     EXPECT_EQ(edited->title(), u"Edited here");
+
+    // A server version that cannot be kept leaves the post as it is.
+    Dictionary unstorable = FakeBlogSite::descriptionOfPost(*site.post(u"100"));
+    unstorable[u"tags"] = Value();
+    unstorable[u"dateLastPublished"] = Value(site.now().addingTimeInterval(600));
+    integrator.processPostDescriptionFromHostingService(&unstorable, edited, blog(), true);
+    EXPECT_FALSE(edited->hasPendingPostDescription());
+    EXPECT_EQ(edited->title(), u"Edited here");
+    EXPECT_TRUE(logHas("Failed to keep the server's version of \"Edited here\""));
 }
 
 TEST_F(VornickBlogServiceIntegratorPostSyncTests, AServerEditReplacesThePostAndItsFileUnlessAnEditorHoldsIt)

@@ -183,7 +183,6 @@ private:
     std::map<const VornickSyncStepContainer*, int64_t> m_nextListingOffsets;
 
 public:
-
     // --- Uploads, trash moves and deletion checks (VornickBlogServiceIntegratorQueueSteps.cpp)
 
     void sendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier);

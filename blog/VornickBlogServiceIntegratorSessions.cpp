@@ -6,6 +6,7 @@
 #include "blog/VornickMoveBlogPostsToTrashStep.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickUploadBlogPostsStep.h"
+#include "platform/net/URLError.h"
 
 namespace brevanton {
 
@@ -15,11 +16,16 @@ void VornickBlogServiceIntegrator::setConnectionStatus(VornickHostConnectionStat
 
 std::shared_ptr<VornickBlogServiceAgent> VornickBlogServiceIntegrator::agent()
 {
-    return {};
+    return m_agent;
 }
 
-void VornickBlogServiceIntegrator::setAgent(std::shared_ptr<VornickBlogServiceAgent>)
+void VornickBlogServiceIntegrator::setAgent(std::shared_ptr<VornickBlogServiceAgent> agent)
 {
+    m_agent = std::move(agent);
+    if (m_agent) {
+        m_agent->setDelegate(this);
+        m_agent->setLog(m_syncLog);
+    }
 }
 
 std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::createSyncSessionOfType(VornickSyncSessionType)
@@ -35,13 +41,20 @@ void VornickBlogServiceIntegrator::addSubstepsToBlogSyncStep(VornickBlogSyncStep
 {
 }
 
-void VornickBlogServiceIntegrator::setSyncSession(std::shared_ptr<VornickBlogServiceSyncSession>)
+void VornickBlogServiceIntegrator::setSyncSession(std::shared_ptr<VornickBlogServiceSyncSession> session)
 {
+    if (session == m_syncSession)
+        return;
+    if (m_syncSession)
+        m_syncSession->setIntegrator(nullptr);
+    m_syncSession = std::move(session);
+    if (m_syncSession)
+        m_syncSession->setIntegrator(this);
 }
 
 std::shared_ptr<VornickBlogHostingAccount> VornickBlogServiceIntegrator::account()
 {
-    return {};
+    return findHostingAccount();
 }
 
 bool VornickBlogServiceIntegrator::hasEnoughInfoToAttemptLogin()
@@ -63,8 +76,16 @@ void VornickBlogServiceIntegrator::enqueueHostRequestWithBlock(VornickRateLimite
 {
 }
 
-void VornickBlogServiceIntegrator::requestDataForURL(const URL&, VornickBlogServiceAgent::CompletionHandler)
+void VornickBlogServiceIntegrator::requestDataForURL(const URL& url, VornickBlogServiceAgent::CompletionHandler handler)
 {
+    if (!handler)
+        return;
+    auto agent = this->agent();
+    if (!agent || !m_syncSession || !m_syncSession->active()) {
+        handler(nullptr, {}, Error(URLErrorDomain, URLErrorCancelled, u"cancelled"));
+        return;
+    }
+    agent->requestDataForURL(url, std::move(handler));
 }
 
 std::shared_ptr<VornickBlogPostEditorOperations> VornickBlogServiceIntegrator::editorForPost(const VornickPublishedBlogPost&) const

@@ -176,9 +176,9 @@ TEST_F(VornickGetReferencedResourcesStepTest, EachAddressOnceAndProgressByQuarte
     });
     m_cache->storeCachedWebResource(WebResource(Data { 'o', 'l', 'd' }, *URL::create(site.url("/cached.png")), u"image/png"));
     addPost("<img src=\"" + site.url("/a.png") + "\"><img src=\"" + site.url("/b.png") + "#top\"><img src=\"" + site.url("/cached.png") + "\">");
-    addPost("<img src=\"" + site.url("/a.png") + "\"><img src=\"" + site.url("/c.png") + "\"><img src=\"" + site.url("/d.png") + "\">");
+    addPost("<img src=\"" + site.url("/a.png") + "\"><img src=\"" + site.url("/c.png") + "\">");
     addPost("![x](" + site.url("/markdown.png") + ") <img src=\"" + site.url("/markdown.png") + "\">", u"Markdown");
-    addPost("<IMG SRC=\"" + site.url("/upper.png") + "\">", u"HTML");
+    addPost("<IMG SRC=\"" + site.url("/d.png") + "\">", u"HTML");
     addPost("");
 
     SyncStepStatusRecorder recorder;
@@ -186,23 +186,11 @@ TEST_F(VornickGetReferencedResourcesStepTest, EachAddressOnceAndProgressByQuarte
     ASSERT_TRUE(runUntilSessionEnds());
     EXPECT_EQ(m_step->state(), VornickSyncStepState::Completed);
 
-    std::map<std::string, int> expected { { "/a.png", 1 }, { "/b.png", 1 }, { "/c.png", 1 }, { "/d.png", 1 }, { "/upper.png", 1 } };
+    std::map<std::string, int> expected { { "/a.png", 1 }, { "/b.png", 1 }, { "/c.png", 1 }, { "/d.png", 1 } };
     EXPECT_EQ(hits, expected) << "the same image in two posts is loaded once; cached, Markdown and fragment-only duplicates never";
     EXPECT_EQ(bodyOf(cached(site.url("/cached.png"))), "old");
     EXPECT_EQ(bodyOf(cached(site.url("/b.png"))), "image /b.png");
 
-    std::vector<double> expectedProgress { 0.0, 0.2, 0.4, 0.6, 0.8, 1.0 };
-    EXPECT_EQ(progressSteps(recorder.take()), expectedProgress);
-}
-
-TEST_F(VornickGetReferencedResourcesStepTest, FourAddressesReadQuarterByQuarter)
-{
-    LoopbackHTTPServer site([](const TestHTTPRequest& request) { return resource(request.target); });
-    addPost("<img src=\"" + site.url("/1.png") + "\"><img src=\"" + site.url("/2.png") + "\"><img src=\"" + site.url("/3.png") + "\">"
-            "<img src=\"" + site.url("/4.png") + "\">");
-    SyncStepStatusRecorder recorder;
-    startSession();
-    ASSERT_TRUE(runUntilSessionEnds());
     std::vector<double> expectedProgress { 0.0, 0.25, 0.5, 0.75, 1.0 };
     EXPECT_EQ(progressSteps(recorder.take()), expectedProgress);
     EXPECT_EQ(site.maxConcurrentRequests(), 1) << "one load at a time";

@@ -1,5 +1,6 @@
 #include "app/VornickWebResourceCache.h"
 
+#include "platform/net/URLResponse.h"
 #include "platform/web/WebResource.h"
 
 namespace brevanton {
@@ -20,6 +21,13 @@ void VornickWebResourceCache::storeCachedWebResource(const WebResource& resource
 {
     // Resources are immutable, so the copy may be shared with every reader.
     m_resources[cacheKeyForURL(resource.url())] = std::make_shared<WebResource>(resource);
+}
+
+bool VornickWebResourceCache::storeCachedURLResponse(const URLResponse& response, const Data& data)
+{
+    std::u16string MIMEType = response.mimeType().empty() ? webMIMETypeForURL(response.url()) : response.mimeType();
+    storeCachedWebResource(WebResource(data, response.url(), std::move(MIMEType), response.textEncodingName()));
+    return true;
 }
 
 std::set<std::u16string> VornickWebResourceCache::cachedSourceURLs() const

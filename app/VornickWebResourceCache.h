@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/foundation/URL.h"
+#include "platform/foundation/Value.h"
 
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 
 namespace brevanton {
 
+class URLResponse;
 class WebResource;
 
 class VornickWebResourceCache {
@@ -27,6 +29,10 @@ public:
     virtual std::shared_ptr<WebResource> cachedWebResourceForURL(const URL&) const;
     // Stores a copy of the resource under its URL, replacing an older one.
     virtual void storeCachedWebResource(const WebResource&);
+    // Stores the data of a response under the response's URL, with its MIME
+    // type (taken from the URL's extension when the response has none) and
+    // text encoding. Answers whether it was stored.
+    [[nodiscard]] virtual bool storeCachedURLResponse(const URLResponse&, const Data&);
     // The absolute strings of the URLs cached (without fragments).
     virtual std::set<std::u16string> cachedSourceURLs() const;
     virtual void removeAllCachedResources() { m_resources.clear(); }

@@ -1,40 +1,203 @@
 #include "blog/VornickGetReferencedResourcesStep.h"
 
+#include "app/VornickWebResourceCache.h"
+#include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickBlogServiceSyncSession.h"
+#include "blog/VornickBlogSyncStep.h"
+#include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickWordPressBlog.h"
+#include "html/VornickHTMLStringResourceReferenceFinder.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
-#include "toolkit/VornickRange.h"
+#include "platform/net/URLResponse.h"
+#include "toolkit/VornickLog.h"
 
 namespace brevanton {
 
+namespace {
+
+VornickBlogServiceIntegrator* integratorOfStep(VornickSyncStepContainer& step)
+{
+    auto* session = dynamic_cast<VornickBlogServiceSyncSession*>(step.syncSession());
+    return session ? dynamic_cast<VornickBlogServiceIntegrator*>(session->integrator()) : nullptr;
+}
+
+bool isSuccessfulAnswer(const URLResponse& response)
+{
+    auto* http = dynamic_cast<const HTTPURLResponse*>(&response);
+    return http && http->statusCode() >= 200 && http->statusCode() < 300;
+}
+
+} // namespace
+
+std::shared_ptr<VornickPublishedBlog> VornickGetReferencedResourcesStep::blog()
+{
+    auto* blogStep = this->blogStep();
+    auto* integrator = integratorOfStep(*this);
+    if (!blogStep || !integrator)
+        return nullptr;
+    return integrator->existingBlogForDescription(blogStep->blogDescription());
+}
+
 void VornickGetReferencedResourcesStep::gatherResourceNeeds()
 {
+    if (!active())
+        return;
+    gatherResourceNeedsFromPostsAndPages();
+    gatherResourceNeedsFromMediaLibrary();
 }
 
 void VornickGetReferencedResourcesStep::gatherResourceNeedsFromPostsAndPages()
 {
+    setStatusMessage(u"Finding referenced resources");
+    queueMainThreadStatusUpdateNotification();
+    auto blog = this->blog();
+    if (!blog)
+        return;
+    for (const auto& post : blog->posts()) {
+        if (auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post))
+            scheduleFetchToCacheOfResourcesReferencedByPost(*published);
+    }
 }
 
 void VornickGetReferencedResourcesStep::gatherResourceNeedsFromMediaLibrary()
 {
+    auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(this->blog());
+    if (!blog)
+        return;
+    auto items = blog->mediaItems();
+    if (items.empty())
+        return;
+    for (const auto& item : items) {
+        Value remote = item->valueForKey(u"remoteURLString");
+        if (!remote.isString() || remote.string().empty())
+            continue;
+        if (auto url = URL::create(remote.string()); url && !url->scheme().empty())
+            scheduleFetchToCacheOfResourceURLIfNeeded(*url, nullptr);
+    }
+    if (!m_requestedURLsSet.empty()) {
+        if (auto log = syncLog())
+            log->log("Queued resource fetch for {} Media Items", m_requestedURLsSet.size());
+    }
+}
+
+void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost& post)
+{
+    if (!equalsIgnoringASCIICase(post.sourceContentType(), u"html"))
+        return;
+    std::u16string source = post.sourceContentString();
+    if (source.empty())
+        return;
+    for (const URL& url : VornickHTMLStringResourceReferenceFinder::URLsReferencedInHTMLString(source, std::nullopt)) {
+        if (!url.scheme().empty())
+            scheduleFetchToCacheOfResourceURLIfNeeded(url, &post);
+    }
+}
+
+void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourceURLIfNeeded(const URL& url, const VornickPublishedBlogPost*)
+{
+    if (!m_alreadyCachedURLsSet)
+        m_alreadyCachedURLsSet = m_webResourceCache ? m_webResourceCache->cachedSourceURLs() : std::set<std::u16string>();
+    if (m_alreadyCachedURLsSet->contains(VornickWebResourceCache::cacheKeyForURL(url)))
+        return;
+    addRequestForURL(url);
+}
+
+void VornickGetReferencedResourcesStep::addRequestForURL(const URL& url)
+{
+    // Only web addresses: content from the server must not pull local files
+    // (file:) or other schemes into the cache, nor carry a user and password.
+    std::u16string scheme = url.scheme();
+    if (scheme != u"http" && scheme != u"https")
+        return;
+    if (url.user() || url.password())
+        return;
+    m_requestedURLsSet.insert(VornickWebResourceCache::cacheKeyForURL(url));
 }
 
 void VornickGetReferencedResourcesStep::startGettingResources()
 {
+    if (!active())
+        return;
+    // Without a cache nothing loaded could be kept.
+    if (!m_webResourceCache)
+        m_requestedURLsSet.clear();
+    m_requestedURLsCount = m_requestedURLsSet.size();
+    if (m_requestedURLsCount) {
+        setStatusMessage(u"Fetching resources");
+        if (auto log = syncLog())
+            log->log("Fetching {} resources", m_requestedURLsCount);
+    }
+    postNextRequest();
 }
 
 void VornickGetReferencedResourcesStep::postNextRequest()
 {
+    if (!active())
+        return;
+    auto* integrator = integratorOfStep(*this);
+    if (m_requestedURLsSet.empty() || !integrator) {
+        setStatusMessage(u"Done");
+        setState(VornickSyncStepState::Completed);
+        queueMainThreadStatusUpdateNotification();
+        return;
+    }
+    std::u16string urlString = std::move(m_requestedURLsSet.extract(m_requestedURLsSet.begin()).value());
+    auto url = URL::create(urlString);
+    if (!url) {
+        postNextRequest();
+        return;
+    }
+    if (auto log = syncLog())
+        log->log("Getting {}", urlString);
+    setStatusMessage(u"Getting " + url->lastPathComponent());
+    queueMainThreadStatusUpdateNotification();
+
+    auto weakStep = weak_from_this();
+    integrator->requestDataForURL(*url, [weakStep, url = *url](std::shared_ptr<URLResponse> response, Data data, Error error) {
+        auto handle = [weakStep, url, response = std::move(response), data = std::move(data), error = std::move(error)] {
+            if (auto step = std::static_pointer_cast<VornickGetReferencedResourcesStep>(weakStep.lock()))
+                step->receivedResource(url, response, data, error);
+        };
+        if (RunLoop::isMainThread())
+            handle();
+        else
+            RunLoop::main().perform(std::move(handle));
+    });
 }
 
-void VornickGetReferencedResourcesStep::addRequestForURL(const URL&)
+void VornickGetReferencedResourcesStep::receivedResource(const URL& url, const std::shared_ptr<URLResponse>& response, const Data& data,
+                                                         const Error& error)
 {
-}
+    // A cancelled session (or a step that has already ended) takes no answer.
+    auto* session = syncSession();
+    if (!active() || !session || !session->active())
+        return;
 
-void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourcesReferencedByPost(const VornickPublishedBlogPost&)
-{
-}
+    auto log = syncLog();
+    const URL& answeredURL = response ? response->url() : url;
+    if (!error.isEmpty() || !response || data.empty() || !isSuccessfulAnswer(*response)) {
+        if (log)
+            log->log("** FAILED to fetch data for resource URL={}", answeredURL.absoluteString());
+    } else if (data.size() > MaximumCachedResourceLength) {
+        if (log)
+            log->log("Skipped resource URL={}: {} bytes, more than the {} bytes a cached resource may have", answeredURL.absoluteString(),
+                     data.size(), MaximumCachedResourceLength);
+    } else if (m_webResourceCache) {
+        // Kept under the address the posts refer to, also when it redirected
+        // elsewhere, so that the posts find it and the next sync skips it.
+        std::u16string contentType = response->mimeType();
+        if (!contentType.empty() && !response->textEncodingName().empty())
+            contentType += u"; charset=" + response->textEncodingName();
+        URLResponse stored(url, contentType, static_cast<int64_t>(data.size()));
+        if (!m_webResourceCache->storeCachedURLResponse(stored, data) && log)
+            log->log("** FAILED to cache data for resource URL={}", url.absoluteString());
+    }
 
-void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourceURLIfNeeded(const URL&, const VornickPublishedBlogPost*)
-{
+    if (m_requestedURLsCount)
+        setProgress(static_cast<double>(m_requestedURLsCount - m_requestedURLsSet.size()) / static_cast<double>(m_requestedURLsCount));
+    postNextRequest();
 }
 
 } // namespace brevanton

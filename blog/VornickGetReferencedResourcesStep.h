@@ -1,10 +1,20 @@
 // VornickGetReferencedResourcesStep ("getResources"): gathers the addresses
 // of the images and other resources a blog's posts, pages and media library
 // refer to, and loads those not yet cached into the blog's web resource
-// cache, one at a time. Main thread only.
+// cache, one at a time. Main thread only; answers that arrive on another
+// thread are handled on the main one, and answers that arrive after the
+// session was cancelled are dropped.
+//
+// Only http and https addresses without a user or password are loaded, and
+// only successful (2xx) answers of at most MaximumCachedResourceLength bytes
+// are kept (the loader hands over whole answers, so a bigger one is read,
+// then dropped with a log line); a failed load is logged and does not fail
+// the step. A resource is kept under the address the posts refer to, also
+// when it redirected. Without a web resource cache nothing is loaded.
 #pragma once
 
 #include "blog/VornickSyncStep.h"
+#include "platform/foundation/Value.h"
 
 #include <memory>
 #include <optional>
@@ -13,12 +23,18 @@
 
 namespace brevanton {
 
+class Error;
 class URL;
+class URLResponse;
+class VornickPublishedBlog;
 class VornickPublishedBlogPost;
 class VornickWebResourceCache;
 
 class VornickGetReferencedResourcesStep : public VornickSyncStep {
 public:
+    // The largest resource kept; a bigger one is skipped with a log line.
+    static constexpr size_t MaximumCachedResourceLength = 32 * 1024 * 1024;
+
     VornickGetReferencedResourcesStep(std::u16string name, std::u16string title) : VornickSyncStep(std::move(name), std::move(title)) { }
 
     // Nothing unless Active.
@@ -38,6 +54,10 @@ public:
     const char* className() const override { return "VornickGetReferencedResourcesStep"; }
 
 private:
+    // The stored blog of the parent blog step; null when there is none.
+    std::shared_ptr<VornickPublishedBlog> blog();
+    void receivedResource(const URL&, const std::shared_ptr<URLResponse>&, const Data&, const Error&);
+
     std::shared_ptr<VornickWebResourceCache> m_webResourceCache;
     std::set<std::u16string> m_requestedURLsSet;
     std::optional<std::set<std::u16string>> m_alreadyCachedURLsSet;

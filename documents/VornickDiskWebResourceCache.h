@@ -56,10 +56,8 @@ public:
     // extension, under the file's own URL, and answers the copy's URL;
     // nothing when it is not a readable local file of a known type.
     std::optional<URL> storeCopyOfFile(const URL& fileURL);
-    // Stores the data of a response under the response's URL, with its MIME
-    // type (taken from the URL's extension when the response has none) and
-    // text encoding. Answers whether it was stored.
-    bool storeCachedURLResponse(const URLResponse&, const Data&);
+    // Failures are logged; the cache is left as it was.
+    [[nodiscard]] bool storeCachedURLResponse(const URLResponse&, const Data&) override;
 
 private:
     struct Index;

@@ -94,7 +94,10 @@ protected:
     // Hands the session to the integrator and makes it Active, which starts its first step.
     void startSession()
     {
+        // A new session drops the agent of the last one: the test's agent is given again.
+        auto agent = integrator().agent();
         integrator().setSyncSession(m_session);
+        integrator().setAgent(agent ? agent : std::make_shared<VornickBlogServiceAgent>());
         m_session->setState(VornickSyncStepState::Active);
     }
 

@@ -115,7 +115,7 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, AListingIsPagedAndDeletionsAre
     EXPECT_EQ(logCount("Done syncing posts for \"Seven\""), 1u);
     EXPECT_EQ(logCount("Importing"), 0u) << "nothing new";
     EXPECT_EQ(step(*second, u"syncPosts").state(), VornickSyncStepState::Completed);
-    EXPECT_EQ(step(*second, u"getResources").state(), VornickSyncStepState::Active);
+    EXPECT_NE(step(*second, u"getResources").state(), VornickSyncStepState::WaitingToStart) << "started after the last page";
     EXPECT_TRUE(post(u"110")) << "the post stays until the server confirms";
 }
 

@@ -6,6 +6,7 @@
 #include "blog/VornickPublishedBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickFileSnapshot.h"
@@ -44,8 +45,25 @@ VornickBlogServiceIntegrator& VornickPublishedBlogProject::integrator()
     if (!m_integrator) {
         m_integrator = makeIntegrator();
         m_integrator->setManagedObjectContextProvider(this);
+        m_integrator->setSyncLog(syncLog());
     }
     return *m_integrator;
+}
+
+URL VornickPublishedBlogProject::syncLogURL() const
+{
+    std::string folder = xdgFolder(XDGFolder::Cache) + "/" + ApplicationFolderName + "/SyncLogs";
+    Error error;
+    if (!createDirectory(folder, true, &error))
+        VornickGeneralLog("Failed to create directory {}, error={}", folder, error.localizedDescription());
+    return URL::fileURLWithPath(folder + "/" + toUTF8(uniqueIdentifier().UUIDString()) + ".txt", false);
+}
+
+const std::shared_ptr<VornickLog>& VornickPublishedBlogProject::syncLog()
+{
+    if (!m_syncLog)
+        m_syncLog = VornickLog::create(syncLogURL());
+    return m_syncLog;
 }
 
 ManagedObjectContext* VornickPublishedBlogProject::managedObjectContext() const

@@ -8,11 +8,14 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/PersistentStore.h"
+#include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sys/stat.h>
 #include <utime.h>
@@ -201,6 +204,38 @@ TEST_F(VornickPublishedBlogProjectTests, UnreadableFilesAreSkippedAndTheRestInde
     auto& context = *project->index()->managedObjectContext();
     EXPECT_EQ(vornick_allEntitiesOfKind(context, u"Blog")->size(), 2u);
     EXPECT_EQ(vornick_allEntitiesOfKind(context, u"BlogPost")->size(), 6u);
+}
+
+TEST_F(VornickPublishedBlogProjectTests, SyncLogIsAFileOfTheProjectInTheCachesSharedWithTheIntegrator)
+{
+    auto project = makeProjectWithBlogs();
+    Error error;
+    auto other = VornickProject::createWithNewProjectFileURL<TestPublishedBlogProject>(
+        URL::fileURLWithPath(folder + "/other/other.brevantontestproject", false), &error);
+    ASSERT_TRUE(other) << error;
+
+    std::string cacheHome = std::getenv("XDG_CACHE_HOME");
+    std::string logs = cacheHome + "/com.Orbendalworks.Brevanton/SyncLogs";
+    URL url = project->syncLogURL();
+    EXPECT_EQ(url.fileSystemPath(), logs + "/" + toUTF8(project->uniqueIdentifier().UUIDString()) + ".txt");
+    EXPECT_TRUE(std::filesystem::is_directory(logs));
+    EXPECT_NE(other->syncLogURL(), url);
+
+    auto log = project->syncLog();
+    ASSERT_TRUE(log);
+    EXPECT_EQ(project->syncLog(), log);
+    EXPECT_EQ(log->logFileURL(), url);
+    EXPECT_NE(other->syncLog(), log);
+    EXPECT_EQ(project->integrator().syncLog(), log);
+
+    // When the folder cannot be made the address is still answered.
+    std::string blocked = folder + "/blocked";
+    ASSERT_TRUE(writeFileAtomically(blocked, "a file, not a folder"));
+    setenv("XDG_CACHE_HOME", blocked.c_str(), 1);
+    URL unreachable = other->syncLogURL();
+    setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
+    EXPECT_EQ(unreachable.fileSystemPath(),
+              blocked + "/com.Orbendalworks.Brevanton/SyncLogs/" + toUTF8(other->uniqueIdentifier().UUIDString()) + ".txt");
 }
 
 } // namespace

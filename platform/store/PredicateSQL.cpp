@@ -7,6 +7,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace brevanton {
@@ -18,48 +20,43 @@ using Argument = BoundPredicate::Node::Argument;
 
 constexpr const char* containsFunctionName = "brevanton_contains";
 
-bool isASCII(std::string_view bytes)
-{
-    for (unsigned char c : bytes) {
-        if (c >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 // CONTAINS on UTF-8 text, answering as the evaluation in memory does on the
 // same text in UTF-16: an ASCII text is searched with ASCII case folding,
 // any other is folded as a whole.
 bool textContains(std::string_view haystack, std::string_view needle, bool caseInsensitive)
 {
-    if (!caseInsensitive)
-        return haystack.find(needle) != std::string_view::npos;
     if (needle.empty())
         return true;
-    if (!isASCII(haystack))
-        return containsFolded(toUTF16(haystack), toUTF16(needle));
-    if (needle.size() > haystack.size())
-        return false;
-    size_t last = haystack.size() - needle.size();
-    char first = needle[0];
-    for (size_t i = 0; i <= last; ++i) {
-        char c = haystack[i];
-        if (c >= 'A' && c <= 'Z')
-            c += 32;
-        if (c != first)
-            continue;
-        size_t j = 1;
-        for (; j < needle.size(); ++j) {
-            char d = haystack[i + j];
-            if (d >= 'A' && d <= 'Z')
-                d += 32;
-            if (d != needle[j])
-                break;
-        }
-        if (j == needle.size())
-            return true;
+    if (!caseInsensitive)
+        return memmem(haystack.data(), haystack.size(), needle.data(), needle.size()) != nullptr;
+    // Lower-cased into a buffer of the thread (SQLite calls on the thread
+    // running the query), noticing non-ASCII bytes on the way.
+    thread_local std::string lowered;
+    lowered.resize(haystack.size());
+    // Eight bytes at a time: a byte of 'A'...'Z' gets 0x20 added; any byte
+    // with its high bit set marks the text as not ASCII.
+    constexpr uint64_t ones = 0x0101010101010101;
+    constexpr uint64_t highBits = 0x80 * ones;
+    uint64_t seen = 0;
+    size_t i = 0;
+    for (; i + 8 <= haystack.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, haystack.data() + i, 8);
+        seen |= word;
+        uint64_t aboveA = word + (0x80 - 'A') * ones;
+        uint64_t aboveZ = word + (0x80 - 'Z' - 1) * ones;
+        uint64_t upper = (aboveA ^ aboveZ) & ~word & highBits;
+        word |= upper >> 2;
+        std::memcpy(lowered.data() + i, &word, 8);
     }
-    return false;
+    for (; i < haystack.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(haystack[i]);
+        seen |= c;
+        lowered[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    if (seen & highBits)
+        return containsFolded(toUTF16(haystack), toUTF16(needle));
+    return memmem(lowered.data(), lowered.size(), needle.data(), needle.size()) != nullptr;
 }
 
 void containsFunction(sqlite3_context* context, int, sqlite3_value** arguments)

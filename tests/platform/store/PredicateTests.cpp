@@ -258,6 +258,14 @@ TEST_F(PredicateTests, ValuesOfEachKindAndTextSearch)
     // Parts with no SQL form leave the whole predicate to the evaluation in memory.
     EXPECT_EQ(matching(u"title BEGINSWITH 'E' OR blog == %@", { blog }), (Titles { cafe[0], ete[0], u"plain", u"Elsewhere" }));
     EXPECT_EQ(matching(u"title ==[c] 'PLAIN' AND ANY tags == nil"), Titles {});
+
+    // Only A to Z fold: the characters next to them stay as they are.
+    make(u"BlogPost", u"AT@[Z]^ and more text");
+    Error error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    EXPECT_EQ(matching(u"title CONTAINS[c] 'at@[z]^'"), Titles { u"AT@[Z]^ and more text" });
+    for (std::u16string_view folded : { u"`", u"{", u"~", u"at`" })
+        EXPECT_EQ(matching(u"title CONTAINS[c] %@", { Value(std::u16string(folded)) }), Titles {}) << toUTF8(folded);
 }
 
 TEST_F(PredicateTests, FirstFetchMakesObjectsOfTheMatchingRowsOnly)

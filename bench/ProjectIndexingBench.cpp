@@ -56,6 +56,7 @@ struct PostFiles {
     std::string folder = makeBenchFolder();
     URL projectFile = URL::fileURLWithPath(folder + "/project/bench.brevantonproject", false);
     std::vector<std::string> postPaths;
+    std::string indexPath;
 
     PostFiles()
     {
@@ -105,6 +106,7 @@ struct PostFiles {
         if (!project->saveComponentsToSourceFilesIfNeeded(&error) || !project->save(&error)
             || !project->index()->commitEditingAndSave(&error))
             std::fprintf(stderr, "%s\n", toUTF8(error.localizedDescription()).c_str());
+        indexPath = project->index()->filePath();
     }
 
     ~PostFiles()
@@ -135,10 +137,7 @@ void BM_ProjectFirstIndexingOfPostFiles(benchmark::State& state)
         state.PauseTiming();
         {
             Error error;
-            auto existing = VornickProject::createWithContentsOfProjectFileURL<BenchBlogProject>(files.projectFile, nullptr);
-            std::string path = existing ? existing->index()->filePath() : std::string();
-            existing.reset();
-            if (path.empty() || !PersistentStore::destroy(path, &error)) {
+            if (!PersistentStore::destroy(files.indexPath, &error)) {
                 state.SkipWithError("cannot erase the index");
                 break;
             }

@@ -197,6 +197,14 @@ std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFro
 void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& blogFolder, const std::shared_ptr<VornickPublishedBlog>& blog,
                                                    bool onlyIfChanged)
 {
+    // The first post (in id order) of each file name, as the integrator
+    // finds a post by its file.
+    PostsByFileName known;
+    bool lookUp = onlyIfChanged && !isIndexing();
+    if (lookUp) {
+        for (auto& post : blog->posts())
+            known.try_emplace(post->sourceFileName(), std::dynamic_pointer_cast<VornickPublishedBlogPost>(post));
+    }
     for (const char16_t* name : { u"posts", u"pages" }) {
         auto postFolder = blogFolder.childWithRelativeURLString(name);
         if (!postFolder)
@@ -204,7 +212,7 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
         for (const auto& child : postFolder->allChildSnapshots()) {
             URL url = child->resolvedURL();
             if (!child->isDirectory() && url.pathExtension() == postFilenameExtension())
-                importPostFromSourceFile(url, blog, onlyIfChanged);
+                importPostFromSourceFile(url, blog, onlyIfChanged, lookUp ? &known : nullptr);
             noteFileIndexed();
         }
     }
@@ -235,9 +243,19 @@ std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFro
 std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPostFromSourceFile(
     const URL& url, const std::shared_ptr<VornickPublishedBlog>& blog, bool onlyIfChanged)
 {
+    return importPostFromSourceFile(url, blog, onlyIfChanged, nullptr);
+}
+
+std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPostFromSourceFile(
+    const URL& url, const std::shared_ptr<VornickPublishedBlog>& blog, bool onlyIfChanged, const PostsByFileName* known)
+{
     std::shared_ptr<VornickPublishedBlogPost> existing;
     if (onlyIfChanged && !isIndexing()) {
-        existing = integrator().existingPostForDescription({}, url, *blog);
+        if (known) {
+            if (auto found = known->find(url.lastPathComponent()); found != known->end())
+                existing = found->second;
+        } else
+            existing = integrator().existingPostForDescription({}, url, *blog);
         auto stored = existing ? existing->sourceFileModificationDate() : std::nullopt;
         auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
         if (stored && snapshot->exists() && !(*stored < snapshot->modificationDate()))

@@ -14,6 +14,8 @@
 #include "blog/VornickBlogServiceIntegrator.h"
 #include "documents/VornickProject.h"
 
+#include <unordered_map>
+
 namespace brevanton {
 
 class VornickBlog;
@@ -81,6 +83,11 @@ protected:
     virtual std::unique_ptr<VornickBlogServiceIntegrator> makeIntegrator() const;
 
 private:
+    using PostsByFileName = std::unordered_map<std::u16string, std::shared_ptr<VornickPublishedBlogPost>>;
+    // With `known`, the blog's posts by file name stand in for asking the
+    // integrator file by file, which would read every post for each file.
+    std::shared_ptr<VornickPublishedBlogPost> importPostFromSourceFile(const URL&, const std::shared_ptr<VornickPublishedBlog>&,
+                                                                       bool onlyIfChanged, const PostsByFileName* known);
     void importPostFolders(const VornickFileSnapshot& blogFolder, const std::shared_ptr<VornickPublishedBlog>&, bool onlyIfChanged);
     std::shared_ptr<VornickLog> m_syncLog;
     std::unique_ptr<VornickBlogServiceIntegrator> m_integrator;

@@ -41,8 +41,13 @@ std::unique_ptr<VornickProjectFolderWatcher> VornickProjectFolderWatcher::create
 bool VornickProjectFolderWatcher::watchTree(const std::string& path, Error* outError)
 {
     std::error_code error;
-    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error)))
-        return path != m_root || (setError(outError, Error(POSIXErrorDomain, ENOTDIR, toUTF16("Not a folder: " + path))), false);
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) {
+        // A folder below that went away meanwhile is no failure.
+        if (path != m_root)
+            return true;
+        setError(outError, Error(POSIXErrorDomain, ENOTDIR, toUTF16("Not a folder: " + path)));
+        return false;
+    }
     if (!m_watchers.count(path)) {
         // The watcher lives in the map as long as the callback may run, and
         // stops before it is removed: `this` stays valid for the callback.

@@ -1,6 +1,7 @@
 // The first indexing of a blog project of 10,000 post files (reading every
 // file into a new index and saving it) beside reading the same files and
-// parsing them with the JSON reader alone.
+// parsing them with the JSON reader alone, and opening the project again
+// when its index is up to date.
 #include "blog/VornickBlogModel.h"
 #include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
@@ -160,6 +161,25 @@ void BM_ProjectFirstIndexingOfPostFiles(benchmark::State& state)
     state.counters["bytesPerPost"] = bytesPerPost;
 }
 BENCHMARK(BM_ProjectFirstIndexingOfPostFiles)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Opening the project again: its index is up to date, so no post file is
+// read, only their dates compared with the recorded ones.
+void BM_ProjectReopenWithUnchangedPostFiles(benchmark::State& state)
+{
+    PostFiles& files = PostFiles::shared();
+    for (auto _ : state) {
+        Error error;
+        auto project = VornickProject::createWithContentsOfProjectFileURL<BenchBlogProject>(files.projectFile, &error);
+        if (!project) {
+            state.SkipWithError("cannot open the project");
+            break;
+        }
+        state.PauseTiming();
+        project.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ProjectReopenWithUnchangedPostFiles)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The files read and parsed, nothing kept.
 void BM_JSONReadPostFiles(benchmark::State& state)

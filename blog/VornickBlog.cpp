@@ -2,9 +2,30 @@
 
 #include "blog/VornickBlogPost.h"
 #include "blog/VornickPublishedBlogProject.h"
+#include "documents/VornickDiskWebResourceCache.h"
 #include "html/VornickHTMLStringTextExtractor.h"
+#include "toolkit/VornickLog.h"
+
+#include <mutex>
+#include <unordered_map>
 
 namespace brevanton {
+
+namespace {
+
+struct WebResourceCacheTable {
+    std::mutex mutex;
+    std::unordered_map<std::u16string, std::shared_ptr<VornickWebResourceCache>> caches;
+
+    static WebResourceCacheTable& shared()
+    {
+        // Lives for the whole process.
+        static auto* table = new WebResourceCacheTable;
+        return *table;
+    }
+};
+
+} // namespace
 
 std::u16string VornickBlog::blogDisplayNameForTitle(std::u16string_view title, std::optional<std::u16string> domain)
 {
@@ -62,6 +83,47 @@ std::optional<URL> VornickBlog::resourcesFolderURL() const
 {
     auto folder = blogFolderURL();
     return folder ? std::optional(folder->URLByAppendingPathComponent(u"resources", true)) : std::nullopt;
+}
+
+std::shared_ptr<VornickWebResourceCache> VornickBlog::webResourceCache() const
+{
+    ManagedObjectID objectID = this->objectID();
+    if (objectID.isEmpty())
+        return nullptr;
+    std::u16string key = objectID.URIString();
+    auto& table = WebResourceCacheTable::shared();
+    {
+        std::lock_guard lock(table.mutex);
+        if (auto found = table.caches.find(key); found != table.caches.end())
+            return found->second;
+    }
+    auto folder = resourcesFolderURL();
+    if (!folder)
+        return nullptr;
+    Error error;
+    std::shared_ptr<VornickWebResourceCache> cache = VornickDiskWebResourceCache::createWithCacheDirectoryURL(*folder, &error);
+    if (!cache) {
+        VornickGeneralLog("Failed to open the web resource cache in {}: error={}", folder->absoluteString(), error.localizedDescription());
+        return nullptr;
+    }
+    std::lock_guard lock(table.mutex);
+    // Another thread may have made it meanwhile: the first one stays.
+    return table.caches.try_emplace(key, std::move(cache)).first->second;
+}
+
+void VornickBlog::releaseWebResourceCache() const
+{
+    ManagedObjectID objectID = this->objectID();
+    if (objectID.isEmpty())
+        return;
+    std::u16string key = objectID.URIString();
+    auto& table = WebResourceCacheTable::shared();
+    std::shared_ptr<VornickWebResourceCache> released;
+    std::lock_guard lock(table.mutex);
+    if (auto found = table.caches.find(key); found != table.caches.end()) {
+        released = std::move(found->second);
+        table.caches.erase(found);
+    }
 }
 
 std::optional<std::u16string> VornickBlog::standardFilenameExtension() const

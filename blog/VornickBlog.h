@@ -13,6 +13,7 @@
 namespace brevanton {
 
 class VornickBlogPost;
+class VornickWebResourceCache;
 
 class VornickBlog : public VornickProjectComponent {
 public:
@@ -37,6 +38,14 @@ public:
     std::optional<URL> blogFolderURL() const;
     std::optional<URL> templatesFolderURL() const;
     std::optional<URL> resourcesFolderURL() const;
+
+    // The blog's cache on disk in resourcesFolderURL(), kept in one table of
+    // the process by the blog's object URI and made on first request; null
+    // when the blog has no file or the cache cannot be made (logged). The
+    // cache may be used from any thread.
+    std::shared_ptr<VornickWebResourceCache> webResourceCache() const;
+    // Drops the blog's entry from the table.
+    void releaseWebResourceCache() const;
 
     // The project's blog file extension when the project is a blog project.
     std::optional<std::u16string> standardFilenameExtension() const override;

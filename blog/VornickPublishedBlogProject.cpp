@@ -6,6 +6,7 @@
 #include "blog/VornickPublishedBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickFileSnapshot.h"
@@ -44,8 +45,25 @@ VornickBlogServiceIntegrator& VornickPublishedBlogProject::integrator()
     if (!m_integrator) {
         m_integrator = makeIntegrator();
         m_integrator->setManagedObjectContextProvider(this);
+        m_integrator->setSyncLog(syncLog());
     }
     return *m_integrator;
+}
+
+URL VornickPublishedBlogProject::syncLogURL() const
+{
+    std::string folder = xdgFolder(XDGFolder::Cache) + "/" + ApplicationFolderName + "/SyncLogs";
+    Error error;
+    if (!createDirectory(folder, true, &error))
+        VornickGeneralLog("Failed to create directory {}, error={}", folder, error.localizedDescription());
+    return URL::fileURLWithPath(folder + "/" + toUTF8(uniqueIdentifier().UUIDString()) + ".txt", false);
+}
+
+const std::shared_ptr<VornickLog>& VornickPublishedBlogProject::syncLog()
+{
+    if (!m_syncLog)
+        m_syncLog = VornickLog::create(syncLogURL());
+    return m_syncLog;
 }
 
 ManagedObjectContext* VornickPublishedBlogProject::managedObjectContext() const
@@ -179,6 +197,14 @@ std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFro
 void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& blogFolder, const std::shared_ptr<VornickPublishedBlog>& blog,
                                                    bool onlyIfChanged)
 {
+    // The first post (in id order) of each file name, as the integrator
+    // finds a post by its file.
+    PostsByFileName known;
+    bool lookUp = onlyIfChanged && !isIndexing();
+    if (lookUp) {
+        for (auto& post : blog->posts())
+            known.try_emplace(post->sourceFileName(), std::dynamic_pointer_cast<VornickPublishedBlogPost>(post));
+    }
     for (const char16_t* name : { u"posts", u"pages" }) {
         auto postFolder = blogFolder.childWithRelativeURLString(name);
         if (!postFolder)
@@ -186,7 +212,7 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
         for (const auto& child : postFolder->allChildSnapshots()) {
             URL url = child->resolvedURL();
             if (!child->isDirectory() && url.pathExtension() == postFilenameExtension())
-                importPostFromSourceFile(url, blog, onlyIfChanged);
+                importPostFromSourceFile(url, blog, onlyIfChanged, lookUp ? &known : nullptr);
             noteFileIndexed();
         }
     }
@@ -217,9 +243,19 @@ std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFro
 std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPostFromSourceFile(
     const URL& url, const std::shared_ptr<VornickPublishedBlog>& blog, bool onlyIfChanged)
 {
+    return importPostFromSourceFile(url, blog, onlyIfChanged, nullptr);
+}
+
+std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPostFromSourceFile(
+    const URL& url, const std::shared_ptr<VornickPublishedBlog>& blog, bool onlyIfChanged, const PostsByFileName* known)
+{
     std::shared_ptr<VornickPublishedBlogPost> existing;
     if (onlyIfChanged && !isIndexing()) {
-        existing = integrator().existingPostForDescription({}, url, *blog);
+        if (known) {
+            if (auto found = known->find(url.lastPathComponent()); found != known->end())
+                existing = found->second;
+        } else
+            existing = integrator().existingPostForDescription({}, url, *blog);
         auto stored = existing ? existing->sourceFileModificationDate() : std::nullopt;
         auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
         if (stored && snapshot->exists() && !(*stored < snapshot->modificationDate()))

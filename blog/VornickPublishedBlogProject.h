@@ -14,12 +14,15 @@
 #include "blog/VornickBlogServiceIntegrator.h"
 #include "documents/VornickProject.h"
 
+#include <unordered_map>
+
 namespace brevanton {
 
 class VornickBlog;
 class VornickBlogHostingAccount;
 class VornickBlogPost;
 class VornickFileSnapshot;
+class VornickLog;
 class VornickPublishedBlog;
 class VornickPublishedBlogPost;
 
@@ -38,8 +41,16 @@ public:
     URL initialIndexingFolderURL() const override { return blogsFolderURL(); }
 
     std::shared_ptr<VornickBlogHostingAccount> hostingAccount() const;
-    // Made on first request, with the project as its context provider.
+    // Made on first request, with the project as its context provider and
+    // the project's sync log.
     VornickBlogServiceIntegrator& integrator();
+
+    // "<project UUID>.txt" in "SyncLogs" in the application's folder of the
+    // user's caches; the folders are made on first use (a failure is logged
+    // and the URL still answered).
+    URL syncLogURL() const;
+    // The log on syncLogURL(), made on first request, kept as long as the project.
+    const std::shared_ptr<VornickLog>& syncLog();
     ManagedObjectContext* managedObjectContext() const override;
 
     // The project file, then every blog's file and every post's file that
@@ -72,7 +83,13 @@ protected:
     virtual std::unique_ptr<VornickBlogServiceIntegrator> makeIntegrator() const;
 
 private:
+    using PostsByFileName = std::unordered_map<std::u16string, std::shared_ptr<VornickPublishedBlogPost>>;
+    // With `known`, the blog's posts by file name stand in for asking the
+    // integrator file by file, which would read every post for each file.
+    std::shared_ptr<VornickPublishedBlogPost> importPostFromSourceFile(const URL&, const std::shared_ptr<VornickPublishedBlog>&,
+                                                                       bool onlyIfChanged, const PostsByFileName* known);
     void importPostFolders(const VornickFileSnapshot& blogFolder, const std::shared_ptr<VornickPublishedBlog>&, bool onlyIfChanged);
+    std::shared_ptr<VornickLog> m_syncLog;
     std::unique_ptr<VornickBlogServiceIntegrator> m_integrator;
 };
 

@@ -3,7 +3,10 @@
 #include "blog/VornickBlogCategory.h"
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickWordPressBlog.h"
+#include "html/VornickHTMLStringResourceReferenceFinder.h"
 #include "platform/foundation/Text.h"
+
+#include <algorithm>
 
 namespace brevanton {
 
@@ -70,6 +73,26 @@ std::vector<std::u16string> VornickWordPressBlogPost::arrayOfCategoryIdentifiers
 std::vector<std::u16string> VornickWordPressBlogPost::arrayOfCategoryStrings() const
 {
     return vornick_nonEmptyStringValues(objectsForKey(u"categories"), u"title");
+}
+
+std::vector<std::shared_ptr<ManagedObject>> VornickWordPressBlogPost::mediaItemsReferencedBySourceContentString() const
+{
+    std::vector<std::shared_ptr<ManagedObject>> items;
+    auto blog = wordPressBlog();
+    if (!blog || sourceContentType() != u"html")
+        return items;
+    std::optional<URL> baseURL;
+    if (auto file = sourceFileURL())
+        baseURL = file->URLByDeletingLastPathComponent();
+    for (const URL& url : VornickHTMLStringResourceReferenceFinder::URLsReferencedInHTMLString(sourceContentString(), baseURL)) {
+        if (!url.isFileURL())
+            continue;
+        auto item = blog->mediaItemForSourceURL(url);
+        if (item && std::find(items.begin(), items.end(), item) == items.end())
+            items.push_back(std::move(item));
+    }
+    std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a->objectID() < b->objectID(); });
+    return items;
 }
 
 std::optional<std::u16string> VornickWordPressBlogPost::viewOnlineURLString() const

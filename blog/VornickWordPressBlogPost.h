@@ -23,6 +23,11 @@ public:
     std::vector<std::u16string> arrayOfCategoryIdentifiers() const;
     std::vector<std::u16string> arrayOfCategoryStrings() const;
 
+    // For an "html" post, the blog's media items whose files the source
+    // refers to (resolved against the folder of the post's file), in the
+    // order of their ids; none for other content types.
+    std::vector<std::shared_ptr<ManagedObject>> mediaItemsReferencedBySourceContentString() const;
+
     // The permalink, else the site's preview address of the post.
     std::optional<std::u16string> viewOnlineURLString() const override;
     // A positive service identifier and the status "publish" or "private".

@@ -2,6 +2,7 @@
 
 #include "app/VornickFileTreeEvent.h"
 #include "documents/VornickProjectComponent.h"
+#include "documents/VornickProjectFolderWatcher.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileUtilities.h"
@@ -54,6 +55,7 @@ VornickProject::VornickProject()
 
 VornickProject::~VornickProject()
 {
+    m_folderWatcher.reset();
     if (!m_index)
         return;
     auto& registry = projectRegistry();
@@ -177,6 +179,23 @@ bool VornickProject::setUpWithProjectFileURL(const URL& projectFileURL, Error* o
     else
         importChangesSinceLastIndexing();
     return true;
+}
+
+bool VornickProject::startWatchingSourceFolder(Error* outError)
+{
+    if (m_folderWatcher)
+        return true;
+    // The watcher goes before the project does: `this` outlives its callback.
+    m_folderWatcher = VornickProjectFolderWatcher::create(m_sourceRootURL, [this] {
+        importChangesSinceLastIndexing();
+        postIndexDidFinishUpdating();
+    }, outError);
+    return static_cast<bool>(m_folderWatcher);
+}
+
+void VornickProject::stopWatchingSourceFolder()
+{
+    m_folderWatcher.reset();
 }
 
 void VornickProject::fillNewIndex()

@@ -32,6 +32,7 @@ class ManagedObjectContext;
 class ManagedObjectModel;
 class VornickFileTreeEvent;
 class VornickProject;
+class VornickProjectFolderWatcher;
 class VornickProjectComponent;
 class VornickProjectIndex;
 
@@ -118,6 +119,14 @@ public:
     // the old file left whole.
     [[nodiscard]] bool save(Error* outError);
 
+    // From now on, changes to the files of the source folder are read into
+    // the index (importChangesSinceLastIndexing, then
+    // postIndexDidFinishUpdating), once per burst of changes. False with the
+    // error when the folder cannot be watched.
+    [[nodiscard]] bool startWatchingSourceFolder(Error* outError);
+    void stopWatchingSourceFolder();
+    bool isWatchingSourceFolder() const { return static_cast<bool>(m_folderWatcher); }
+
     // --- Hooks
     // Inserts the root component (the root entity, marked as having
     // unsaved edits) and makes it the root component.
@@ -160,6 +169,7 @@ private:
     size_t m_numberOfFilesToIndex { 0 };
     size_t m_numberOfFilesIndexed { 0 };
     bool m_indexing { false };
+    std::unique_ptr<VornickProjectFolderWatcher> m_folderWatcher;
 };
 
 } // namespace brevanton

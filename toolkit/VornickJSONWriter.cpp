@@ -201,6 +201,11 @@ void VornickJSONWriter::conditionalWriteKeyNumberValue(std::u16string_view key, 
 
 void VornickJSONWriter::conditionalWriteKeyValue(std::u16string_view key, const Value* value)
 {
+    writeKeyValue(key, value, false);
+}
+
+void VornickJSONWriter::writeKeyValue(std::u16string_view key, const Value* value, bool keepEmptyContainers)
+{
     if (!value)
         return;
     switch (value->type()) {
@@ -209,11 +214,11 @@ void VornickJSONWriter::conditionalWriteKeyValue(std::u16string_view key, const 
             return;
         break;
     case Value::Type::Array:
-        if (value->array().empty())
+        if (value->array().empty() && !keepEmptyContainers)
             return;
         break;
     case Value::Type::Dictionary:
-        if (value->dictionary().empty())
+        if (value->dictionary().empty() && !keepEmptyContainers)
             return;
         break;
     default:
@@ -380,7 +385,7 @@ void VornickJSONWriter::writeDictionary(const VornickMutableOrderedDictionary& d
         return;
     }
     dictionary.enumerateKeysObjectsAndIndexesUsingBlock(
-        [&](const std::u16string& key, const Value& value, size_t, bool&) { conditionalWriteKeyValue(key, &value); });
+        [&](const std::u16string& key, const Value& value, size_t, bool&) { writeKeyValue(key, &value, true); });
     endDictionary();
 }
 
@@ -399,7 +404,7 @@ void VornickJSONWriter::writeDictionaryPairs(const Dictionary& dictionary, bool 
     }
     if (!needsSorting) {
         for (const auto& [key, value] : dictionary)
-            conditionalWriteKeyValue(key, &value);
+            writeKeyValue(key, &value, true);
         return;
     }
     // Small dictionaries (the usual case) sort on the stack.
@@ -416,7 +421,7 @@ void VornickJSONWriter::writeDictionaryPairs(const Dictionary& dictionary, bool 
         pairs[count++] = &pair;
     std::stable_sort(pairs, pairs + count, [](auto* a, auto* b) { return caseInsensitiveLess(a->first, b->first); });
     for (size_t i = 0; i < count; ++i)
-        conditionalWriteKeyValue(pairs[i]->first, &pairs[i]->second);
+        writeKeyValue(pairs[i]->first, &pairs[i]->second, true);
 }
 
 void VornickJSONWriter::writeArrayValue(const Array* array, const ElementWriter& elementWriter)

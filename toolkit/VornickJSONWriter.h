@@ -57,7 +57,9 @@ public:
     // By the value's type: strings (not when empty), dates (ISO 8601), numbers,
     // arrays (elements through writeValue; not when empty), dictionaries
     // (pairs in case-insensitive key order; not when empty), data (Base64),
-    // null as `null`. A missing value writes nothing.
+    // null as `null`. A missing value writes nothing. Only the value given
+    // here is left out when empty: an empty list or dictionary inside it is
+    // written, so that the tree reads back whole.
     void conditionalWriteKeyValue(std::u16string_view key, const Value* value);
     void conditionalWriteKeyValue(std::u16string_view key, const Value& value) { conditionalWriteKeyValue(key, &value); }
     void conditionalWriteKeyArrayValue(std::u16string_view key, const Array* array, const ElementWriter& elementWriter);
@@ -71,7 +73,8 @@ public:
     // `true` or `false` (writeValue writes a boolean as the number 1 or 0).
     void writeBooleanValue(bool);
     void writeDataValue(const Data* data);
-    // Keys sorted by code unit.
+    // Keys sorted by code unit; pairs as conditionalWriteKeyValue writes
+    // them, except that empty lists and dictionaries are written.
     void writeDictionary(const Dictionary&);
     // Keys in insertion order.
     void writeDictionary(const VornickMutableOrderedDictionary&);
@@ -103,6 +106,9 @@ private:
     void writeBase64(const Data&);
     bool openContainer(Kind, std::string_view method);
     void writeValueTree(const Value&);
+    // A key and its value, left out when the value is missing or an empty
+    // string, and when an empty container unless `keepEmptyContainers`.
+    void writeKeyValue(std::u16string_view key, const Value*, bool keepEmptyContainers);
     void writeDictionaryPairs(const Dictionary&, bool caseInsensitiveOrder);
     Kind innermost() const { return m_top > 0 ? m_contextStack[m_top - 1] : Kind::None; }
 

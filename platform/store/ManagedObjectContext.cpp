@@ -1,6 +1,7 @@
 #include "platform/store/ManagedObjectContext.h"
 
 #include "platform/store/ManagedObjectContextInternals.h"
+#include "platform/store/PredicateSQL.h"
 #include "platform/store/StoreObjectAccess.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -166,12 +167,7 @@ bool ManagedObjectContext::Private::loadEntity(const EntityDescription& entity, 
             fetched.push_back(registerRow(entity, *statement, isNew)->shared_from_this());
         } else if (found->second->m_state == ManagedObject::State::Unchanged) {
             // Refresh values another context may have saved.
-            ManagedObject& object = *found->second;
-            int column = 1;
-            for (size_t i = 0; i < entity.attributes().size(); ++i, ++column)
-                object.m_attributes[i] = readAttributeValue(*statement, column, entity.attributes()[i].type);
-            for (int index : table.toOneRelationships)
-                object.m_relationships[index].toOne = statement->columnIsNull(column) ? 0 : statement->columnInteger(column), ++column;
+            refreshFromRow(*found->second, *statement);
         }
     }
     statement->reset();
@@ -185,6 +181,45 @@ bool ManagedObjectContext::Private::loadEntity(const EntityDescription& entity, 
         unregister(*object);
     fullyLoaded[entity.index()] = true;
     // Awoken once the rows are read: a hook may fetch in turn.
+    for (auto& object : fetched)
+        object->awakeFromFetch();
+    return true;
+}
+
+void ManagedObjectContext::Private::refreshFromRow(ManagedObject& object, const SQLiteStatement& row)
+{
+    const EntityDescription& entity = *object.m_entity;
+    int column = 1;
+    for (size_t i = 0; i < entity.attributes().size(); ++i, ++column)
+        object.m_attributes[i] = readAttributeValue(row, column, entity.attributes()[i].type);
+    for (int index : store->table(entity).toOneRelationships)
+        object.m_relationships[index].toOne = row.columnIsNull(column) ? 0 : row.columnInteger(column), ++column;
+}
+
+bool ManagedObjectContext::Private::loadMatchingRows(const EntityDescription& entity, const PredicateSQL& condition,
+                                                     ManagedObjects& out, Error* outError)
+{
+    std::lock_guard lock(store->mutex);
+    SQLiteStatement statement = store->database.prepare(store->table(entity).selectWhere + condition.condition() + " ORDER BY id", outError);
+    if (!statement.isValid())
+        return false;
+    condition.bind(statement);
+    std::vector<std::shared_ptr<ManagedObject>> fetched;
+    bool hasRow = false;
+    while (true) {
+        if (!statement.step(hasRow, outError))
+            return false;
+        if (!hasRow)
+            break;
+        bool isNew = false;
+        ManagedObject* object = registerRow(entity, statement, isNew);
+        if (isNew)
+            fetched.push_back(object->shared_from_this());
+        else if (object->m_state == ManagedObject::State::Unchanged)
+            refreshFromRow(*object, statement);
+        out.push_back(object->shared_from_this());
+    }
+    statement = SQLiteStatement();
     for (auto& object : fetched)
         object->awakeFromFetch();
     return true;

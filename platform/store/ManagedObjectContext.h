@@ -89,6 +89,7 @@ private:
     ManagedObjectContext(std::shared_ptr<PersistentStore> store, NotificationCenter* center);
     friend class ManagedObject;
     friend class StoreObjectAccess;
+    friend class ManagedObjectContextTestPeer;
 
     void assertOwnThread() const;
 

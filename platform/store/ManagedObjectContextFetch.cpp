@@ -1,10 +1,12 @@
 // Fetching: the objects of an entity are registered once (their rows read in
 // one pass), then requests are answered from the context's objects, so that
-// unsaved changes count.
+// unsaved changes count. Until then, a context without unsaved changes has
+// SQLite pick the rows of a predicate that translates to SQL.
 #include "platform/store/ManagedObjectContext.h"
 
 #include "platform/store/ManagedObjectContextInternals.h"
 #include "platform/store/PredicateNode.h"
+#include "platform/store/PredicateSQL.h"
 #include "platform/store/StoreObjectAccess.h"
 #include "platform/foundation/Text.h"
 
@@ -63,6 +65,35 @@ void collectPredicateReach(const Predicate::Node& node, const EntityDescription&
         collectReach(entity, steps, entities, toMany);
 }
 
+// While an entity's rows are not all read and the context has no unsaved
+// changes, the store's rows are what the context holds: SQLite picks the
+// matching rows and only those become objects. Answers false when the
+// predicate or the sorts need the evaluation in memory.
+enum class RowQuery { NotApplicable, Done, Failed };
+RowQuery fetchMatchingRows(ManagedObjectContext::Private& d, const EntityDescription& entity, const BoundPredicate* predicate,
+                       const std::vector<ResolvedSort>& sorts, ManagedObjects& result, Error* outError)
+{
+    if (!predicate)
+        return RowQuery::NotApplicable;
+    d.noticeOtherSaves();
+    if (d.fullyLoaded[entity.index()] || !d.changed.empty())
+        return RowQuery::NotApplicable;
+    std::set<const EntityDescription*> sortEntities;
+    std::set<std::pair<const EntityDescription*, int>> sortToMany;
+    for (auto& sort : sorts)
+        collectReach(entity, sort.steps, sortEntities, sortToMany);
+    if (sortEntities.count(&entity))
+        return RowQuery::NotApplicable;
+    auto condition = PredicateSQL::create(*predicate, entity, d.store->tables);
+    if (!condition)
+        return RowQuery::NotApplicable;
+    for (const EntityDescription* reached : sortEntities) {
+        if (!d.loadEntity(*reached, outError))
+            return RowQuery::Failed;
+    }
+    return d.loadMatchingRows(entity, *condition, result, outError) ? RowQuery::Done : RowQuery::Failed;
+}
+
 } // namespace
 
 std::optional<ManagedObjects> ManagedObjectContext::executeFetchRequest(const FetchRequest& request, Error* outError)
@@ -96,28 +127,32 @@ std::optional<ManagedObjects> ManagedObjectContext::executeFetchRequest(const Fe
         sorts.push_back(std::move(sort));
     }
 
-    std::set<const EntityDescription*> entities { entity };
-    std::set<std::pair<const EntityDescription*, int>> toMany;
-    if (request.predicate())
-        collectPredicateReach(request.predicate()->root(), *entity, entities, toMany);
-    for (auto& sort : sorts)
-        collectReach(*entity, sort.steps, entities, toMany);
-    for (const EntityDescription* reached : entities) {
-        if (!d.loadEntity(*reached, outError))
-            return std::nullopt;
-    }
-    for (auto& [owner, relationship] : toMany) {
-        if (!d.loadRelationshipForAll(*owner, relationship, outError))
-            return std::nullopt;
-    }
-
     ManagedObjects result;
-    for (auto& [number, object] : d.registered[entity->index()]) {
-        if (object->isDeleted())
-            continue;
-        if (predicate && !predicate->evaluate(*object))
-            continue;
-        result.push_back(object);
+    RowQuery query = fetchMatchingRows(d, *entity, predicate.get(), sorts, result, outError);
+    if (query == RowQuery::Failed)
+        return std::nullopt;
+    if (query == RowQuery::NotApplicable) {
+        std::set<const EntityDescription*> entities { entity };
+        std::set<std::pair<const EntityDescription*, int>> toMany;
+        if (request.predicate())
+            collectPredicateReach(request.predicate()->root(), *entity, entities, toMany);
+        for (auto& sort : sorts)
+            collectReach(*entity, sort.steps, entities, toMany);
+        for (const EntityDescription* reached : entities) {
+            if (!d.loadEntity(*reached, outError))
+                return std::nullopt;
+        }
+        for (auto& [owner, relationship] : toMany) {
+            if (!d.loadRelationshipForAll(*owner, relationship, outError))
+                return std::nullopt;
+        }
+        for (auto& [number, object] : d.registered[entity->index()]) {
+            if (object->isDeleted())
+                continue;
+            if (predicate && !predicate->evaluate(*object))
+                continue;
+            result.push_back(object);
+        }
     }
     if (!sorts.empty()) {
         // Registered objects come in id order, and the sort is stable: ties stay by id.

@@ -13,6 +13,7 @@
 namespace brevanton {
 
 class NotificationCenter;
+class PredicateSQL;
 
 struct ManagedObjectContext::Private {
     ManagedObjectContext* context { nullptr };
@@ -39,6 +40,11 @@ struct ManagedObjectContext::Private {
     void noticeOtherSaves();
     [[nodiscard]] bool loadEntity(const EntityDescription& entity, Error* outError);
     [[nodiscard]] bool loadRelationshipForAll(const EntityDescription& entity, int relationshipIndex, Error* outError);
+    // The objects of the rows that match a condition, in id order, without
+    // reading the other rows; for a context without unsaved changes.
+    [[nodiscard]] bool loadMatchingRows(const EntityDescription& entity, const PredicateSQL&, ManagedObjects& out, Error* outError);
+    // Sets an unchanged object's values to those of its row.
+    void refreshFromRow(ManagedObject&, const SQLiteStatement& row);
     void ensureLoaded(ManagedObject&, int relationshipIndex);
 
     void markChanged(ManagedObject&);

@@ -2,6 +2,7 @@
 
 #include "platform/store/ModelSchema.h"
 #include "platform/store/PersistentStoreInternals.h"
+#include "platform/store/PredicateSQL.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Text.h"
 
@@ -221,6 +222,7 @@ static void describeTables(PersistentStore::Private& store)
         }
         table.selectAll = "SELECT " + list + " FROM " + table.tableName + " ORDER BY id";
         table.selectOne = "SELECT " + list + " FROM " + table.tableName + " WHERE id = ?";
+        table.selectWhere = "SELECT " + list + " FROM " + table.tableName + " WHERE ";
         table.insert = "INSERT INTO " + table.tableName + " (" + list + ") VALUES (" + placeholders + ")";
         table.update = columns.empty() ? std::string() : "UPDATE " + table.tableName + " SET " + assignments + " WHERE id = ?";
         table.remove = "DELETE FROM " + table.tableName + " WHERE id = ?";
@@ -355,6 +357,8 @@ std::shared_ptr<PersistentStore> PersistentStore::open(const std::string& path, 
             return fail(PersistentStoreOpenError, "Cannot use write-ahead logging for the store", error);
     }
     if (!d.database.execute("PRAGMA synchronous = FULL", &error))
+        return fail(PersistentStoreOpenError, "Cannot set up the store", error);
+    if (!PredicateSQL::registerFunctions(d.database, &error))
         return fail(PersistentStoreOpenError, "Cannot set up the store", error);
 
     SQLiteTransaction transaction(d.database, &error);

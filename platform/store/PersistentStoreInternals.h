@@ -32,6 +32,8 @@ struct EntityTable {
     std::vector<std::string> joinTables; // by relationship index (join storage only)
     std::string selectAll;
     std::string selectOne;
+    // The select list and table, then " WHERE ": a condition follows.
+    std::string selectWhere;
     std::string insert;
     std::string update;
     std::string remove;

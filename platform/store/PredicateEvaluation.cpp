@@ -12,18 +12,6 @@
 
 namespace brevanton {
 
-struct BoundPredicate::Node {
-    enum class Argument { Null, Value, Object, Objects };
-    Predicate::Node::Kind kind { Predicate::Node::Kind::True };
-    std::vector<std::unique_ptr<Node>> children;
-    std::vector<KeyPathStep> steps;
-    PredicateOperator op { PredicateOperator::EqualTo };
-    bool caseInsensitive { false };
-    Argument argument { Argument::Null };
-    Value value; // strings folded when case-insensitive; IN arrays element by element
-    std::vector<int64_t> numbers; // sorted object numbers (Object, Objects)
-};
-
 BoundPredicate::~BoundPredicate() = default;
 
 static bool isASCII(std::u16string_view text)
@@ -53,6 +41,37 @@ static Value foldedValue(const Value& value)
         return Value(std::move(folded));
     }
     return value;
+}
+
+bool containsFolded(std::u16string_view haystack, std::u16string_view foldedNeedle)
+{
+    if (foldedNeedle.empty())
+        return true;
+    if (isASCII(haystack)) {
+        if (foldedNeedle.size() > haystack.size())
+            return false;
+        size_t last = haystack.size() - foldedNeedle.size();
+        char16_t first = foldedNeedle[0];
+        for (size_t i = 0; i <= last; ++i) {
+            char16_t c = haystack[i];
+            if (c >= u'A' && c <= u'Z')
+                c += 32;
+            if (c != first)
+                continue;
+            size_t j = 1;
+            for (; j < foldedNeedle.size(); ++j) {
+                char16_t d = haystack[i + j];
+                if (d >= u'A' && d <= u'Z')
+                    d += 32;
+                if (d != foldedNeedle[j])
+                    break;
+            }
+            if (j == foldedNeedle.size())
+                return true;
+        }
+        return false;
+    }
+    return lowercase(haystack).find(foldedNeedle) != std::u16string::npos;
 }
 
 bool resolveKeyPath(const EntityDescription& entity, const std::vector<std::u16string>& keyPath, bool allowToMany,
@@ -167,37 +186,6 @@ struct Operand {
     bool isObject { false };
     bool isNil() const { return isObject ? !object : (!value || value->isNull()); }
 };
-
-bool containsFolded(std::u16string_view haystack, std::u16string_view foldedNeedle)
-{
-    if (foldedNeedle.empty())
-        return true;
-    if (isASCII(haystack)) {
-        if (foldedNeedle.size() > haystack.size())
-            return false;
-        size_t last = haystack.size() - foldedNeedle.size();
-        char16_t first = foldedNeedle[0];
-        for (size_t i = 0; i <= last; ++i) {
-            char16_t c = haystack[i];
-            if (c >= u'A' && c <= u'Z')
-                c += 32;
-            if (c != first)
-                continue;
-            size_t j = 1;
-            for (; j < foldedNeedle.size(); ++j) {
-                char16_t d = haystack[i + j];
-                if (d >= u'A' && d <= u'Z')
-                    d += 32;
-                if (d != foldedNeedle[j])
-                    break;
-            }
-            if (j == foldedNeedle.size())
-                return true;
-        }
-        return false;
-    }
-    return lowercase(haystack).find(foldedNeedle) != std::u16string::npos;
-}
 
 int compareScalars(const Value& a, const Value& b, bool& comparable)
 {

@@ -47,10 +47,23 @@ public:
     bool evaluate(const ManagedObject&) const;
 
     struct Node;
+    const Node& root() const { return *m_root; }
 
 private:
     BoundPredicate() = default;
     std::unique_ptr<Node> m_root;
+};
+
+struct BoundPredicate::Node {
+    enum class Argument { Null, Value, Object, Objects };
+    Predicate::Node::Kind kind { Predicate::Node::Kind::True };
+    std::vector<std::unique_ptr<Node>> children;
+    std::vector<KeyPathStep> steps;
+    PredicateOperator op { PredicateOperator::EqualTo };
+    bool caseInsensitive { false };
+    Argument argument { Argument::Null };
+    Value value; // strings folded when case-insensitive; IN arrays element by element
+    std::vector<int64_t> numbers; // sorted object numbers (Object, Objects)
 };
 
 // Splits "a.b.c" into keys.
@@ -58,6 +71,8 @@ std::vector<std::u16string> splitKeyPath(std::u16string_view keyPath);
 
 // Case folding for [c] comparisons and case-insensitive sorts.
 std::u16string foldedForComparison(std::u16string_view text);
+// Whether `haystack` folded contains `foldedNeedle` (CONTAINS[c]).
+bool containsFolded(std::u16string_view haystack, std::u16string_view foldedNeedle);
 
 // Comparison of two attribute values for sorting: null first, then numbers,
 // dates and strings in their order (strings by code unit); -1, 0 or 1.

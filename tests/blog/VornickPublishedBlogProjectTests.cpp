@@ -5,14 +5,18 @@
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/PersistentStore.h"
+#include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sys/stat.h>
 #include <utime.h>
@@ -201,6 +205,93 @@ TEST_F(VornickPublishedBlogProjectTests, UnreadableFilesAreSkippedAndTheRestInde
     auto& context = *project->index()->managedObjectContext();
     EXPECT_EQ(vornick_allEntitiesOfKind(context, u"Blog")->size(), 2u);
     EXPECT_EQ(vornick_allEntitiesOfKind(context, u"BlogPost")->size(), 6u);
+}
+
+TEST_F(VornickPublishedBlogProjectTests, SyncLogIsAFileOfTheProjectInTheCachesSharedWithTheIntegrator)
+{
+    auto project = makeProjectWithBlogs();
+    Error error;
+    auto other = VornickProject::createWithNewProjectFileURL<TestPublishedBlogProject>(
+        URL::fileURLWithPath(folder + "/other/other.brevantontestproject", false), &error);
+    ASSERT_TRUE(other) << error;
+
+    std::string cacheHome = std::getenv("XDG_CACHE_HOME");
+    std::string logs = cacheHome + "/com.Orbendalworks.Brevanton/SyncLogs";
+    URL url = project->syncLogURL();
+    EXPECT_EQ(url.fileSystemPath(), logs + "/" + toUTF8(project->uniqueIdentifier().UUIDString()) + ".txt");
+    EXPECT_TRUE(std::filesystem::is_directory(logs));
+    EXPECT_NE(other->syncLogURL(), url);
+
+    auto log = project->syncLog();
+    ASSERT_TRUE(log);
+    EXPECT_EQ(project->syncLog(), log);
+    EXPECT_EQ(log->logFileURL(), url);
+    EXPECT_NE(other->syncLog(), log);
+    EXPECT_EQ(project->integrator().syncLog(), log);
+
+    // When the folder cannot be made the address is still answered.
+    std::string blocked = folder + "/blocked";
+    ASSERT_TRUE(writeFileAtomically(blocked, "a file, not a folder"));
+    setenv("XDG_CACHE_HOME", blocked.c_str(), 1);
+    URL unreachable = other->syncLogURL();
+    setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
+    EXPECT_EQ(unreachable.fileSystemPath(),
+              blocked + "/com.Orbendalworks.Brevanton/SyncLogs/" + toUTF8(other->uniqueIdentifier().UUIDString()) + ".txt");
+}
+
+TEST_F(VornickPublishedBlogProjectTests, WatchedProjectReadsPostFilesChangedOrAddedInItsFolder)
+{
+    auto project = makeProjectWithBlogs();
+    Error error;
+    ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+    ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+    auto& context = *project->index()->managedObjectContext();
+    auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(vornick_allEntitiesOfKind(context, u"Blog")->front());
+    auto post = blog->posts().front();
+    int finished = 0;
+    ObserverToken observer = NotificationCenter::defaultCenter().addObserver(
+        VornickProjectIndexDidFinishUpdatingNotification, static_cast<VornickProject*>(project.get()), nullptr, [&](const Notification&) { ++finished; });
+    ASSERT_TRUE(project->startWatchingSourceFolder(&error)) << error;
+    EXPECT_TRUE(project->isWatchingSourceFolder());
+
+    // Another program edits one post file and adds one.
+    auto archive = post->archivalRepresentation();
+    archive->setObject(Value(u"Edited elsewhere"), u"title");
+    std::string path = *post->sourceFileURL()->fileSystemPath();
+    ASSERT_TRUE(writeFileAtomically(path, *archive->jsonDataReturningErrorIn(&error)));
+    struct utimbuf later { 2000000000, 2000000000 };
+    ASSERT_EQ(utime(path.c_str(), &later), 0);
+    archive->setObject(Value(u"Arrived"), u"title");
+    archive->setObject(Value(u"900"), u"identifierUsedByBlogService");
+    std::string added = std::filesystem::path(path).parent_path().string() + "/arrived.brevantonblogpost";
+    ASSERT_TRUE(writeFileAtomically(added, *archive->jsonDataReturningErrorIn(&error)));
+
+    auto titles = [&] {
+        std::vector<std::u16string> titles;
+        for (auto& each : blog->posts())
+            titles.push_back(each->title());
+        return titles;
+    };
+    ASSERT_TRUE(RunLoop::main().runUntil(
+        [&] {
+            auto now = titles();
+            return std::count(now.begin(), now.end(), u"Arrived") == 1 && post->title() == u"Edited elsewhere";
+        },
+        10));
+    EXPECT_EQ(blog->posts().size(), 4u);
+    EXPECT_FALSE(project->index()->managedObjectContext()->hasChanges()) << "what was read is saved";
+    RunLoop::main().runFor(0.1);
+    EXPECT_GE(finished, 1);
+
+    project->stopWatchingSourceFolder();
+    EXPECT_FALSE(project->isWatchingSourceFolder());
+    archive->setObject(Value(u"Unheard"), u"title");
+    ASSERT_TRUE(writeFileAtomically(added, *archive->jsonDataReturningErrorIn(&error)));
+    struct utimbuf latest { 2100000000, 2100000000 };
+    ASSERT_EQ(utime(added.c_str(), &latest), 0);
+    RunLoop::main().runFor(1.5);
+    auto after = titles();
+    EXPECT_EQ(std::count(after.begin(), after.end(), u"Unheard"), 0);
 }
 
 } // namespace

@@ -169,5 +169,37 @@ TEST_F(VornickWordPressBlogTests, PostsAndPagesAnswerInIdOrderAndPagesLiveInThei
     EXPECT_EQ(page->title(), u"Untitled Page");
 }
 
+TEST_F(VornickWordPressBlogTests, PostFindsTheMediaItemsOfItsBlogThatItsSourceShows)
+{
+    auto blog = makeBlog(u"Photos");
+    auto other = makeBlog(u"Other");
+    auto first = makeMediaItem(blog, u"1", u"https://photos.example/1.jpg");
+    first->setValueForKey(Value(u"sea.jpg"), u"localURLString");
+    auto nested = makeMediaItem(blog, u"2", u"https://photos.example/2.png");
+    nested->setValueForKey(Value(u"2026/caf\u00e9 noir.png"), u"localURLString");
+    auto unused = makeMediaItem(blog, u"3", u"https://photos.example/3.png");
+    unused->setValueForKey(Value(u"unused.png"), u"localURLString");
+    // Another blog's item with the same local name is never answered.
+    auto foreign = makeMediaItem(other, u"4", u"https://other.example/4.jpg");
+    foreign->setValueForKey(Value(u"sea.jpg"), u"localURLString");
+
+    auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context.insertNewObject(u"BlogPost"));
+    ASSERT_TRUE(post->prepareNewPostAndAssociateWithBlog(blog));
+    std::u16string absolute = blog->mediaFolderURL()->URLByAppendingPathComponent(u"sea.jpg", false).absoluteString();
+    // Relative to the posts folder, percent-encoded, twice, absolute, remote,
+    // and outside the media folder; the later-made item is referenced first.
+    post->setValueForKey(Value(u"<p><img src=\"../media/2026/caf%C3%A9%20noir.png\"><img src=\"../media/sea.jpg\">"
+                               u"<img src=\"" + absolute + u"\"><img src=\"https://photos.example/3.png\">"
+                               u"<img src=\"../sea.jpg\"><a href=\"../media/unused.png\">link</a></p>"),
+                         u"sourceContentString");
+    EXPECT_EQ(post->mediaItemsReferencedBySourceContentString(), (std::vector<std::shared_ptr<ManagedObject>> { first, nested }));
+
+    // The content type is compared exactly.
+    for (const char16_t* type : { u"Markdown", u"HTML", u"" }) {
+        post->setValueForKey(Value(type), u"sourceContentType");
+        EXPECT_TRUE(post->mediaItemsReferencedBySourceContentString().empty()) << toUTF8(type);
+    }
+}
+
 } // namespace
 } // namespace brevanton

@@ -113,9 +113,9 @@ TEST(VornickJSONWriter, OutputIsAlwaysValidJSON)
         ASSERT_EQ(a.size(), 5u) << text;
         EXPECT_TRUE(a[0].isNull());
         EXPECT_EQ(a[2], Value(Array { Value(Array {}) }));
-        // A null under a key is kept; an empty array under a key is left out.
+        // A null and an empty array under a key of a written tree are kept.
         EXPECT_TRUE(a[4].contains(u"n"));
-        EXPECT_FALSE(a[4].contains(u"e"));
+        EXPECT_EQ(a[4][u"e"], Value(Array {}));
     }
     EXPECT_EQ(written(Value(Array {})), "[]");
 
@@ -128,6 +128,40 @@ TEST(VornickJSONWriter, OutputIsAlwaysValidJSON)
             writer.writeValue(element);
     });
     EXPECT_EQ(writer.jsonDataReturningErrorIn(nullptr).value_or(""), "[null,2]");
+}
+
+TEST(VornickJSONWriter, EmptyContainersInsideATreeReadBackWhole)
+{
+    Value empties(Dictionary { { u"list", Value(Array {}) }, { u"map", Value(Dictionary {}) } });
+    Value tree(Dictionary {
+        { u"top", empties },
+        { u"Upper", Value(Dictionary { { u"Inner", Value(Array {}) }, { u"a", Value(Dictionary { { u"deep", empties } }) } }) },
+        { u"rows", Value(Array { empties, Value(Array { Value(Dictionary {}), Value(Array {}) }) }) },
+        { u"word", Value(u"kept") },
+    });
+    for (uint64_t options : { 0, 1, 2, 3 }) {
+        std::string text = written(tree, options);
+        Error error;
+        auto read = readJSON(text, &error);
+        ASSERT_TRUE(read) << text << "\n" << error;
+        EXPECT_EQ(*read, tree) << text;
+    }
+
+    // A tree under a key keeps its empty members; the value given to the
+    // conditional writer is still left out when it is itself empty.
+    VornickJSONWriter writer;
+    writer.beginDictionary();
+    writer.conditionalWriteKeyValue(u"tree", empties);
+    writer.conditionalWriteKeyValue(u"none", Value(Dictionary {}));
+    writer.endDictionary();
+    EXPECT_EQ(writer.jsonDataReturningErrorIn(nullptr).value_or(""), "{\"tree\":{\"list\":[],\"map\":{}}}");
+
+    VornickMutableOrderedDictionary ordered;
+    ordered.setObject(Value(Array {}), u"z");
+    ordered.setObject(Value(Dictionary { { u"k", Value(Array {}) } }), u"a");
+    VornickJSONWriter orderedWriter;
+    orderedWriter.writeDictionary(ordered);
+    EXPECT_EQ(orderedWriter.jsonDataReturningErrorIn(nullptr).value_or(""), "{\"z\":[],\"a\":{\"k\":[]}}");
 }
 
 TEST(VornickJSONWriter, StringsAreEscapedAndRoundTrip)

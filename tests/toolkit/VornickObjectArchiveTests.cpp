@@ -126,6 +126,9 @@ TEST_F(VornickObjectArchiveFiles, WrittenFormsReadBack)
     archive.setObject(Value(u"Caf\u00e9 \"quoted\"\n"), u"title");
     archive.setObject(Value(Array { Value(u"a"), Value(Array {}), Value(Dictionary {}) }), u"tags");
     archive.setObject(Value(Dictionary { { u"Beta", Value(2) }, { u"alpha", Value(1) } }), u"nested");
+    archive.setObject(Value(Dictionary { { u"locators", Value(Array {}) },
+                                         { u"groups", Value(Array { Value(Dictionary { { u"items", Value(Dictionary {}) } }) }) } }),
+                      u"emptyInside");
     archive.setObject(Value(42), u"number");
     archive.setObject(Value(u"gone"), u"removed");
     archive.removeObjectForKey(u"removed");
@@ -139,6 +142,8 @@ TEST_F(VornickObjectArchiveFiles, WrittenFormsReadBack)
     ASSERT_TRUE(fromJSON) << error << *json;
     EXPECT_EQ(*fromJSON->objectForKey(u"title"), *archive.objectForKey(u"title"));
     EXPECT_EQ(*fromJSON->objectForKey(u"tags"), *archive.objectForKey(u"tags"));
+    ASSERT_TRUE(fromJSON->objectForKey(u"emptyInside")) << *json;
+    EXPECT_EQ(*fromJSON->objectForKey(u"emptyInside"), *archive.objectForKey(u"emptyInside")) << *json;
     EXPECT_EQ(fromJSON->objectForKey(u"number")->integerValue(), 42);
     EXPECT_FALSE(fromJSON->objectForKey(u"removed"));
 

@@ -62,24 +62,44 @@ protected:
         object->setValueForKey(Value(Date(1000.0 * words)), u"dateLastEditedLocally");
     }
 
-    // Titles of the posts matching, in id order ("<nil>" for none).
-    std::vector<std::u16string> matching(std::u16string_view format, std::vector<PredicateArgument> arguments = {})
+    // Titles of the objects matching, in id order ("<nil>" for none).
+    static std::vector<std::u16string> titles(ManagedObjectContext& context, std::u16string_view entity, const Predicate& predicate)
     {
-        Error error;
-        auto predicate = Predicate::predicateWithFormat(format, arguments, &error);
-        EXPECT_TRUE(predicate) << toUTF8(format) << ": " << error;
-        if (!predicate)
-            return { u"<unparsed>" };
-        FetchRequest request(u"BlogPost");
+        FetchRequest request { std::u16string(entity) };
         request.setPredicate(predicate);
-        auto objects = context->executeFetchRequest(request, &error);
-        EXPECT_TRUE(objects) << toUTF8(format) << ": " << error;
+        Error error;
+        auto objects = context.executeFetchRequest(request, &error);
+        EXPECT_TRUE(objects) << toUTF8(predicate.predicateFormat()) << ": " << error;
         std::vector<std::u16string> titles;
         if (objects) {
             for (auto& object : *objects)
                 titles.push_back(object->valueForKey(u"title").stringValue(u"<nil>"));
         }
         return titles;
+    }
+
+    // Titles of the posts (or objects of `entity`) matching. While the
+    // context has no unsaved changes, the answer must be the same in a new
+    // context, whose first fetch has SQLite pick the rows, and in one that
+    // holds every object, where the predicate is evaluated in memory.
+    std::vector<std::u16string> matching(std::u16string_view format, std::vector<PredicateArgument> arguments = {},
+                                         std::u16string_view entity = u"BlogPost")
+    {
+        Error error;
+        auto predicate = Predicate::predicateWithFormat(format, arguments, &error);
+        EXPECT_TRUE(predicate) << toUTF8(format) << ": " << error;
+        if (!predicate)
+            return { u"<unparsed>" };
+        auto answer = titles(*context, entity, *predicate);
+        if (!context->hasChanges()) {
+            auto fresh = ManagedObjectContext::create(store, &center);
+            EXPECT_EQ(titles(*fresh, entity, *predicate), answer) << "first fetch: " << toUTF8(format);
+            auto loaded = ManagedObjectContext::create(store, &center);
+            for (const auto& each : store->model().entities())
+                EXPECT_TRUE(loaded->executeFetchRequest(FetchRequest(each->name()), &error)) << error;
+            EXPECT_EQ(titles(*loaded, entity, *predicate), answer) << "in memory: " << toUTF8(format);
+        }
+        return answer;
     }
 
     using Titles = std::vector<std::u16string>;
@@ -185,6 +205,116 @@ TEST_F(PredicateTests, CompoundPredicatesAndPrecedence)
     EXPECT_EQ((*objects)[0]->valueForKey(u"title"), Value(u"plain"));
     EXPECT_TRUE(built.evaluate(*(*objects)[0]));
     EXPECT_NE(built.predicateFormat().find(u"ANY tags =="), std::u16string::npos);
+}
+
+TEST_F(PredicateTests, RelationshipsBothWaysNilAlongPathsAndNegations)
+{
+    // matching() checks each answer on a first fetch (rows picked by SQLite)
+    // and on objects in memory as well.
+    const Titles mine { u"Mine" }, theirs { u"Theirs" }, both { u"Mine", u"Theirs" };
+    EXPECT_EQ(matching(u"ANY posts.title == 'plain'", {}, u"Blog"), mine);
+    EXPECT_EQ(matching(u"ANY posts.wordCount > 200", {}, u"Blog"), mine);
+    EXPECT_EQ(matching(u"NOT (ANY posts.inTrash == YES)", {}, u"Blog"), theirs);
+    EXPECT_EQ(matching(u"ANY posts.status.identifier == 'publish'", {}, u"Blog"), both);
+    EXPECT_EQ(matching(u"ANY posts.title == nil", {}, u"Blog"), theirs);
+    EXPECT_EQ(matching(u"ANY posts.blog == %@", { otherBlog }, u"BlogTag"), Titles { u"Misc" });
+    EXPECT_EQ(matching(u"ANY posts.title CONTAINS[c] 'paris'", {}, u"BlogTag"), (Titles { u"News", u"Misc" }));
+    EXPECT_EQ(matching(u"ANY posts.blog.title == 'Theirs'", {}, u"PostStatus"), Titles { u"Published" });
+    EXPECT_EQ(matching(u"ANY posts == nil", {}, u"PostStatus"), Titles {});
+
+    EXPECT_EQ(matching(u"status.title != 'Draft'"), (Titles { ete[0], u"plain", u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"NOT (status.identifier == 'publish')"), (Titles { cafe[0], u"plain", u"<nil>" }));
+    EXPECT_EQ(matching(u"status.blog == nil").size(), 5u);
+    EXPECT_EQ(matching(u"status.blog.title == nil").size(), 5u);
+    EXPECT_EQ(matching(u"status.blog.title != nil"), Titles {});
+    EXPECT_EQ(matching(u"status != %@", { draft }), (Titles { ete[0], u"plain", u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"status IN %@", { ManagedObjects {} }), Titles {});
+    EXPECT_EQ(matching(u"NOT status IN %@", { ManagedObjects {} }).size(), 5u);
+    EXPECT_EQ(matching(u"ANY tags != %@", { news }), (Titles { ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"ANY tags.title != 'News'"), (Titles { ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"ANY tags == nil"), Titles {});
+    EXPECT_EQ(matching(u"ANY tags != nil"), (Titles { cafe[0], ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"ANY tags IN %@", { ManagedObjects {} }), Titles {});
+    EXPECT_EQ(matching(u"blog.title CONTAINS[c] 'THEIR'"), (Titles { u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"NOT (title CONTAINS[c] 'caf' OR sourceContentString CONTAINS[c] 'caf')"), (Titles { ete[0], u"plain", u"<nil>" }));
+    EXPECT_EQ(matching(u"inTrash != YES"), (Titles { cafe[0], ete[0], u"Elsewhere", u"<nil>" }));
+    EXPECT_EQ(matching(u"NOT (wordCount > 50)"), (Titles { cafe[0], u"plain", u"<nil>" }));
+}
+
+TEST_F(PredicateTests, ValuesOfEachKindAndTextSearch)
+{
+    EXPECT_EQ(matching(u"sourceContentString CONTAINS '\u00df'"), ete);
+    EXPECT_EQ(matching(u"sourceContentString CONTAINS[c] '<P>'"), cafe);
+    EXPECT_EQ(matching(u"title CONTAINS '%' OR title CONTAINS '_'"), Titles {});
+    EXPECT_EQ(matching(u"title CONTAINS[c] 'A'"), (Titles { cafe[0], ete[0], u"plain" }));
+    EXPECT_EQ(matching(u"sourceContentString CONTAINS ''"), (Titles { cafe[0], ete[0], u"plain", u"Elsewhere" }));
+    EXPECT_EQ(matching(u"dateLastEditedLocally <= %@", { Value(Date(10000.0)) }), (Titles { cafe[0], u"plain" }));
+    EXPECT_EQ(matching(u"dateLastEditedLocally == %@", { Value(Date(99000.0)) }), Titles { u"Elsewhere" });
+    EXPECT_EQ(matching(u"wordCount > 9.5"), (Titles { cafe[0], ete[0], u"Elsewhere" }));
+    EXPECT_EQ(matching(u"wordCount == 99.0"), Titles { u"Elsewhere" });
+    EXPECT_EQ(matching(u"inTrash == 2"), Titles {});
+    EXPECT_EQ(matching(u"wordCount < 'z'"), Titles {});
+    EXPECT_EQ(matching(u"title != 3").size(), 5u);
+    // Parts with no SQL form leave the whole predicate to the evaluation in memory.
+    EXPECT_EQ(matching(u"title BEGINSWITH 'E' OR blog == %@", { blog }), (Titles { cafe[0], ete[0], u"plain", u"Elsewhere" }));
+    EXPECT_EQ(matching(u"title ==[c] 'PLAIN' AND ANY tags == nil"), Titles {});
+
+    // Only A to Z fold: the characters next to them stay as they are.
+    make(u"BlogPost", u"AT@[Z]^ and more text");
+    Error error;
+    ASSERT_TRUE(context->save(&error)) << error;
+    EXPECT_EQ(matching(u"title CONTAINS[c] 'at@[z]^'"), Titles { u"AT@[Z]^ and more text" });
+    for (std::u16string_view folded : { u"`", u"{", u"~", u"at`" })
+        EXPECT_EQ(matching(u"title CONTAINS[c] %@", { Value(std::u16string(folded)) }), Titles {}) << toUTF8(folded);
+}
+
+TEST_F(PredicateTests, FirstFetchMakesObjectsOfTheMatchingRowsOnly)
+{
+    auto fresh = ManagedObjectContext::create(store, &center);
+    Error error;
+    auto predicate = Predicate::predicateWithFormat(u"blog == %@ && inTrash == NO && status.identifier == %@ && ANY tags == %@",
+                                                    { blog, Value(u"publish"), news }, &error);
+    ASSERT_TRUE(predicate) << error;
+    EXPECT_EQ(titles(*fresh, u"BlogPost", *predicate), ete);
+    EXPECT_EQ(ManagedObjectContextTestPeer::registeredCount(*fresh, u"BlogPost"), 1u);
+    EXPECT_EQ(ManagedObjectContextTestPeer::registeredCount(*fresh, u"BlogTag"), 0u);
+    // The same row answers the same object.
+    auto first = fresh->executeFetchRequest(FetchRequest(u"BlogPost"), &error);
+    ASSERT_TRUE(first) << error;
+    EXPECT_EQ(ManagedObjectContextTestPeer::registeredCount(*fresh, u"BlogPost"), 5u);
+    auto again = Predicate::predicateWithFormat(u"title == %@", { Value(ete[0]) }, &error);
+    FetchRequest request(u"BlogPost");
+    request.setPredicate(again);
+    auto found = fresh->executeFetchRequest(request, &error);
+    ASSERT_TRUE(found && found->size() == 1) << error;
+    EXPECT_EQ((*found)[0], (*first)[1]);
+
+    // With an unsaved change every row is read, and the change counts.
+    auto other = ManagedObjectContext::create(store, &center);
+    auto inserted = other->insertNewObject(u"BlogPost");
+    inserted->setValueForKey(Value(u"new"), u"title");
+    inserted->setValueForKey(Value(false), u"inTrash");
+    auto unsaved = Predicate::predicateWithFormat(u"inTrash == NO", &error);
+    EXPECT_EQ(titles(*other, u"BlogPost", *unsaved), (Titles { cafe[0], ete[0], u"Elsewhere", u"new" }));
+    EXPECT_EQ(ManagedObjectContextTestPeer::registeredCount(*other, u"BlogPost"), 6u);
+}
+
+TEST_F(PredicateTests, FirstFetchesSeeWhatAnotherContextSaved)
+{
+    auto reader = ManagedObjectContext::create(store, &center);
+    Error error;
+    auto trashed = Predicate::predicateWithFormat(u"inTrash == YES", &error);
+    auto kept = titles(*reader, u"BlogPost", *trashed);
+    EXPECT_EQ(kept, Titles { u"plain" });
+    auto plain = context->executeFetchRequest(FetchRequest(u"BlogPost"), &error)->at(2);
+    auto cafePost = context->executeFetchRequest(FetchRequest(u"BlogPost"), &error)->at(0);
+    plain->setValueForKey(Value(u"renamed"), u"title");
+    cafePost->setValueForKey(Value(true), u"inTrash");
+    ASSERT_TRUE(context->save(&error)) << error;
+    EXPECT_EQ(titles(*reader, u"BlogPost", *trashed), (Titles { cafe[0], u"renamed" }));
+    context->deleteObject(plain);
+    ASSERT_TRUE(context->save(&error)) << error;
+    EXPECT_EQ(titles(*reader, u"BlogPost", *trashed), cafe);
 }
 
 TEST_F(PredicateTests, UnsavedChangesCount)

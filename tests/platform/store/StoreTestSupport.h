@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/store/ManagedObjectContext.h"
+#include "platform/store/ManagedObjectContextInternals.h"
 #include "platform/store/PersistentStore.h"
 #include "platform/foundation/NotificationCenter.h"
 
@@ -109,6 +110,16 @@ inline std::shared_ptr<ManagedObjectModel> makeTestModel(bool extraAttribute = f
     }
     return model;
 }
+
+// What a context holds inside.
+class ManagedObjectContextTestPeer {
+public:
+    // The objects of an entity the context has registered.
+    static size_t registeredCount(const ManagedObjectContext& context, std::u16string_view entity)
+    {
+        return context.m_private->registered[context.model().entityNamed(entity)->index()].size();
+    }
+};
 
 // A fresh folder for store files, inside the test process's own cache home.
 inline std::string makeStoreFolder()

@@ -243,8 +243,8 @@ void VornickBlogServiceIntegrator::addSubstepsToBlogSyncStep(VornickBlogSyncStep
         auto* blogStep = step ? step->blogStep() : nullptr;
         if (!integrator || !blogStep)
             return;
-        // The blog's web resource cache is given to the step once the blog
-        // model keeps one per blog.
+        if (auto blog = integrator->existingBlogForDescription(blogStep->blogDescription()))
+            step->setWebResourceCache(blog->webResourceCache());
         step->gatherResourceNeeds();
         step->startGettingResources();
     });

@@ -6,11 +6,16 @@
 #include "blog/VornickMoveBlogPostsToTrashStep.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickUploadBlogPostsStep.h"
+#include "platform/foundation/NotificationCenter.h"
 
 namespace brevanton {
 
-void VornickBlogServiceIntegrator::setConnectionStatus(VornickHostConnectionStatus)
+void VornickBlogServiceIntegrator::setConnectionStatus(VornickHostConnectionStatus status)
 {
+    if (status == m_connectionStatus)
+        return;
+    m_connectionStatus = status;
+    NotificationCenter::defaultCenter().post(ConnectionStatusDidChangeNotification, this);
 }
 
 std::shared_ptr<VornickBlogServiceAgent> VornickBlogServiceIntegrator::agent()

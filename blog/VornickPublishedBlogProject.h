@@ -22,6 +22,7 @@ class VornickBlogPost;
 class VornickFileSnapshot;
 class VornickPublishedBlog;
 class VornickPublishedBlogPost;
+class VornickPublishedBlogSynchronizer;
 
 class VornickPublishedBlogProject : public VornickProject, public VornickBlogServiceIntegratorManagedObjectContextProvider {
 public:
@@ -40,6 +41,8 @@ public:
     std::shared_ptr<VornickBlogHostingAccount> hostingAccount() const;
     // Made on first request, with the project as its context provider.
     VornickBlogServiceIntegrator& integrator();
+    // Made on first request, with the project's integrator.
+    VornickPublishedBlogSynchronizer& synchronizer();
     ManagedObjectContext* managedObjectContext() const override;
 
     // The project file, then every blog's file and every post's file that
@@ -70,10 +73,14 @@ public:
 protected:
     // The integrator of the project's kind.
     virtual std::unique_ptr<VornickBlogServiceIntegrator> makeIntegrator() const;
+    // The synchronizer of the project's kind (made with std::make_shared).
+    virtual std::shared_ptr<VornickPublishedBlogSynchronizer> makeSynchronizer(VornickBlogServiceIntegrator&) const;
 
 private:
     void importPostFolders(const VornickFileSnapshot& blogFolder, const std::shared_ptr<VornickPublishedBlog>&, bool onlyIfChanged);
     std::unique_ptr<VornickBlogServiceIntegrator> m_integrator;
+    // Goes before the integrator it uses.
+    std::shared_ptr<VornickPublishedBlogSynchronizer> m_synchronizer;
 };
 
 } // namespace brevanton

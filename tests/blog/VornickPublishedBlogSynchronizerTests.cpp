@@ -245,6 +245,10 @@ TEST_F(VornickPublishedBlogSynchronizerTests, NothingStartsWhileWorkingOffline)
     synchronizer->startManualSync(VornickSyncRequestNoModifiers);
     synchronizer->queueSyncSession(std::make_shared<VornickBlogServiceSyncSession>(Type::Manual));
     EXPECT_TRUE(synchronizer->syncSessionQueue().empty()) << "the session is dropped";
+    advance(61);
+    EXPECT_TRUE(synchronizer->syncSessionQueue().empty()) << "the timer keeps retrying";
+    EXPECT_FALSE(logHas(u"AUTO SYNC"));
+    synchronizer->cancelSyncSchedulingTimer();
     synchronizer->scheduleFirstAutomaticSyncFollowingIndexUpdate();
     EXPECT_FALSE(synchronizer->hasScheduledSyncTimer());
     delegate->setWorkingOffline(false);

@@ -129,6 +129,9 @@ public:
     bool hasScheduledSyncTimer() const { return static_cast<bool>(m_scheduledSyncTimer); }
 
     double timeToNextSyncRetry() const { return m_timeToNextSyncRetry; }
+    // When the last automatic or manual session ended, in whatever final
+    // state (so a failing server is asked again one interval later, not at
+    // once); upload and template sessions leave it alone.
     const std::optional<Date>& dateOfLastSyncCompletion() const { return m_dateOfLastSyncCompletion; }
     void setDateOfLastSyncCompletion(std::optional<Date> date) { m_dateOfLastSyncCompletion = std::move(date); }
 

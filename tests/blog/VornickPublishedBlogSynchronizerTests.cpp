@@ -407,7 +407,12 @@ TEST_F(VornickPublishedBlogSynchronizerTests, QueueingAWrongSessionIsAProgrammin
     integrator().setConnectionStatus(VornickHostConnectionStatus::Unreachable);
     auto waiting = std::make_shared<VornickBlogServiceSyncSession>(Type::Manual);
     synchronizer->queueSyncSession(waiting);
-    EXPECT_THROW(synchronizer->queueSyncSession(waiting), InternalInconsistencyException);
+    try {
+        synchronizer->queueSyncSession(waiting);
+        ADD_FAILURE() << "queued twice";
+    } catch (const InternalInconsistencyException& exception) {
+        EXPECT_NE(std::string(exception.reason()).find("![syncSessionQueue containsObject:syncSession]"), std::string::npos);
+    }
     EXPECT_EQ(synchronizer->syncSessionQueue().size(), 1u);
     active->cancelUnfinishedStepsRecursively();
 }

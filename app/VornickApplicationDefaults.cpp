@@ -23,7 +23,7 @@ Dictionary VornickApplicationRegisteredDefaults()
     defaults[u"AllowJavaScriptExecution"] = Value(false);
     defaults[u"CloseBlogPostEditorOnPublish"] = Value(true);
     defaults[u"OpenBlogPostInBrowserOnPublish"] = Value(true);
-    defaults[u"WordPressSyncInterval"] = Value(5);
+    defaults[VornickWordPressSyncIntervalDefaultsKey] = Value(5);
     defaults[u"ClearViewOn"] = Value(false);
     defaults[VornickEmbedSourceLoupeDefaultsKey] = Value(false);
     defaults[VornickUseExplicitEmphasisDefaultsKey] = Value(false);

@@ -12,6 +12,14 @@ class UserDefaults;
 inline constexpr const char16_t* VornickEmbedSourceLoupeDefaultsKey = u"EmbedSourceLoupe";
 inline constexpr const char16_t* VornickUseExplicitEmphasisDefaultsKey = u"UseExplicitEmphasis";
 inline constexpr const char16_t* VornickDefaultStyleSheetDefaultsKey = u"DefaultStyleSheet";
+// Minutes between automatic blog syncs; 0 or less turns them off.
+inline constexpr const char16_t* VornickWordPressSyncIntervalDefaultsKey = u"WordPressSyncInterval";
+inline constexpr const char16_t* VornickWorkingOfflineDefaultsKey = u"WorkingOffline";
+
+// Posted (no object) by whoever sets the sync interval default; every blog
+// synchronizer plans its next automatic sync again.
+inline constexpr const char* VornickWordPressSyncIntervalPreferenceDidChangeNotification
+    = "VornickWordPressSyncIntervalPreferenceDidChangeNotification";
 
 // The registered defaults, the initial formatting preferences included.
 Dictionary VornickApplicationRegisteredDefaults();

@@ -12,6 +12,7 @@
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
@@ -102,6 +103,19 @@ VornickApplicationDelegate::~VornickApplicationDelegate()
 std::shared_ptr<VornickApplicationDelegate> VornickApplicationDelegate::shared()
 {
     return std::dynamic_pointer_cast<VornickApplicationDelegate>(Application::shared().delegate());
+}
+
+bool VornickApplicationDelegate::workingOffline() const
+{
+    return m_userDefaults.boolForKey(VornickWorkingOfflineDefaultsKey);
+}
+
+void VornickApplicationDelegate::setWorkingOffline(bool workingOffline)
+{
+    if (workingOffline == this->workingOffline())
+        return;
+    m_userDefaults.setBool(workingOffline, VornickWorkingOfflineDefaultsKey);
+    NotificationCenter::defaultCenter().post(VornickWorkingOfflineDidChangeNotification, this);
 }
 
 void VornickApplicationDelegate::applicationDidFinishLaunching()

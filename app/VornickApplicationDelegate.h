@@ -39,6 +39,9 @@ class VornickKnownResourceFolders;
 class VornickPasteboardMonitor;
 class Window;
 
+// Posted with the delegate as object when the working-offline setting changes.
+inline constexpr const char* VornickWorkingOfflineDidChangeNotification = "VornickWorkingOfflineDidChangeNotification";
+
 class VornickApplicationDelegate : public Responder, public VornickContentEditingViewFileEntitlementDelegate {
 public:
     // Whether the program may read the file at a URL; the default allows every file.
@@ -72,6 +75,12 @@ public:
     void applicationDidFinishLaunching();
 
     UserDefaults& userDefaults() const { return m_userDefaults; }
+
+    // The user default "WorkingOffline": no blog syncs while it is on.
+    bool workingOffline() const;
+    // Stores the setting and, when it changed, posts
+    // VornickWorkingOfflineDidChangeNotification.
+    void setWorkingOffline(bool);
 
     // Read permissions.
     void setFileAccessPolicy(FileAccessPolicy);

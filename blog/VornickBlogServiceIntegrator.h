@@ -76,8 +76,11 @@ public:
     // Offline, online or unknown (the first value; also while no host is watched).
     VornickHostConnectionStatus connectionStatus() const { return m_connectionStatus; }
     // A switch to online while the agent's host is not reachable is stored as
-    // offline, with a log line.
+    // offline, with a log line. A change of the stored value posts
+    // ConnectionStatusDidChangeNotification.
     void setConnectionStatus(VornickHostConnectionStatus);
+    // Object: the integrator; no user info.
+    static constexpr const char* ConnectionStatusDidChangeNotification = "VornickBlogServiceIntegratorConnectionStatusDidChangeNotification";
     // The agent of the running session. The base keeps the one it was given;
     // a service's integrator makes its own on first use. Null when none.
     virtual std::shared_ptr<VornickBlogServiceAgent> agent();

@@ -15,6 +15,7 @@
 #include "blog/VornickPublishedBlogPost.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/net/URLError.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "toolkit/VornickErrors.h"
@@ -60,7 +61,10 @@ void VornickBlogServiceIntegrator::setConnectionStatus(VornickHostConnectionStat
             status = VornickHostConnectionStatus::Unreachable;
         }
     }
+    if (status == m_connectionStatus)
+        return;
     m_connectionStatus = status;
+    NotificationCenter::defaultCenter().post(ConnectionStatusDidChangeNotification, this);
 }
 
 std::shared_ptr<VornickBlogServiceAgent> VornickBlogServiceIntegrator::agent()

@@ -4,6 +4,7 @@
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickPublishedBlogSynchronizer.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileUtilities.h"
@@ -26,6 +27,7 @@ void logUnreadable(const URL& url, const Error& error)
 
 VornickPublishedBlogProject::~VornickPublishedBlogProject()
 {
+    m_synchronizer.reset();
     if (m_integrator)
         m_integrator->setManagedObjectContextProvider(nullptr);
 }
@@ -64,6 +66,18 @@ const std::shared_ptr<VornickLog>& VornickPublishedBlogProject::syncLog()
     if (!m_syncLog)
         m_syncLog = VornickLog::create(syncLogURL());
     return m_syncLog;
+}
+
+std::shared_ptr<VornickPublishedBlogSynchronizer> VornickPublishedBlogProject::makeSynchronizer(VornickBlogServiceIntegrator& integrator) const
+{
+    return std::make_shared<VornickPublishedBlogSynchronizer>(integrator);
+}
+
+VornickPublishedBlogSynchronizer& VornickPublishedBlogProject::synchronizer()
+{
+    if (!m_synchronizer)
+        m_synchronizer = makeSynchronizer(integrator());
+    return *m_synchronizer;
 }
 
 ManagedObjectContext* VornickPublishedBlogProject::managedObjectContext() const

@@ -25,6 +25,7 @@ class VornickFileSnapshot;
 class VornickLog;
 class VornickPublishedBlog;
 class VornickPublishedBlogPost;
+class VornickPublishedBlogSynchronizer;
 
 class VornickPublishedBlogProject : public VornickProject, public VornickBlogServiceIntegratorManagedObjectContextProvider {
 public:
@@ -51,6 +52,8 @@ public:
     URL syncLogURL() const;
     // The log on syncLogURL(), made on first request, kept as long as the project.
     const std::shared_ptr<VornickLog>& syncLog();
+    // Made on first request, with the project's integrator.
+    VornickPublishedBlogSynchronizer& synchronizer();
     ManagedObjectContext* managedObjectContext() const override;
 
     // The project file, then every blog's file and every post's file that
@@ -81,6 +84,8 @@ public:
 protected:
     // The integrator of the project's kind.
     virtual std::unique_ptr<VornickBlogServiceIntegrator> makeIntegrator() const;
+    // The synchronizer of the project's kind (made with std::make_shared).
+    virtual std::shared_ptr<VornickPublishedBlogSynchronizer> makeSynchronizer(VornickBlogServiceIntegrator&) const;
 
 private:
     using PostsByFileName = std::unordered_map<std::u16string, std::shared_ptr<VornickPublishedBlogPost>>;
@@ -91,6 +96,8 @@ private:
     void importPostFolders(const VornickFileSnapshot& blogFolder, const std::shared_ptr<VornickPublishedBlog>&, bool onlyIfChanged);
     std::shared_ptr<VornickLog> m_syncLog;
     std::unique_ptr<VornickBlogServiceIntegrator> m_integrator;
+    // Goes before the integrator it uses.
+    std::shared_ptr<VornickPublishedBlogSynchronizer> m_synchronizer;
 };
 
 } // namespace brevanton

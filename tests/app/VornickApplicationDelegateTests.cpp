@@ -8,6 +8,7 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -193,6 +194,20 @@ TEST_F(VornickApplicationDelegateTest, EmphasisKeyEquivalentsMoveWithTheExplicit
     m_defaults->setBool(true, VornickUseExplicitEmphasisDefaultsKey);
     validate(nullptr);
     EXPECT_EQ(keys(), (std::vector<std::u16string> { u"", u"", u"i", u"b", u"u" }));
+}
+
+TEST_F(VornickApplicationDelegateTest, WorkingOfflineIsKeptAndAnnouncedOnlyWhenItChanges)
+{
+    int announced = 0;
+    auto token = NotificationCenter::defaultCenter().addObserver(VornickWorkingOfflineDidChangeNotification, m_delegate.get(), nullptr,
+                                                                 [&](const Notification&) { ++announced; });
+    EXPECT_FALSE(m_delegate->workingOffline());
+    m_delegate->setWorkingOffline(false);
+    EXPECT_EQ(announced, 0);
+    m_delegate->setWorkingOffline(true);
+    m_delegate->setWorkingOffline(true);
+    EXPECT_EQ(announced, 1);
+    EXPECT_TRUE(m_defaults->boolForKey(u"WorkingOffline"));
 }
 
 TEST_F(VornickApplicationDelegateTest, AnswersOfServicesThatDoNotExistYet)

@@ -287,7 +287,7 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
 
 // --- Tab triggers
 
-void VornickContentEditingView::Internals::forTabTriggerAtInsertionPoint(VornickContentEditingView& view, const DOMRange& range,
+void VornickContentEditingView::Internals::forTabTriggerAtInsertionPoint(VornickContentEditingView&, const DOMRange& range,
                                                               const std::function<void(std::u16string_view,
                                                                                        const std::shared_ptr<DOMRange>&)>& block)
 {

@@ -188,7 +188,7 @@ bool VornickContentEditingView::isGrammarCheckingEnabled() const
     return UserDefaults::standard().boolForKey(u"WebGrammarCheckingEnabled");
 }
 
-void VornickContentEditingView::Internals::setGrammarCheckingEnabled(VornickContentEditingView& view, bool enabled)
+void VornickContentEditingView::Internals::setGrammarCheckingEnabled(VornickContentEditingView&, bool enabled)
 {
     UserDefaults::standard().setBool(enabled, u"WebGrammarCheckingEnabled");
 }

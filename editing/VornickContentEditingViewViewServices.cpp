@@ -169,7 +169,7 @@ void VornickContentEditingView::Internals::promptForPermissionToWriteFileOfType(
 
 // --- Bricks and drawing
 
-bool VornickContentEditingView::Internals::toggleCollapseOfBrickElement(VornickContentEditingView& view, const std::shared_ptr<DOMElement>& element)
+bool VornickContentEditingView::Internals::toggleCollapseOfBrickElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>& element)
 {
     if (!element)
         return true;

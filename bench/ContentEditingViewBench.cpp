@@ -19,6 +19,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
 #include "platform/web/WebFrame.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <benchmark/benchmark.h>
 #include <gumbo.h>
@@ -119,21 +120,21 @@ void measureOneCharacterEdits(benchmark::State& state, bool wholeWrite, bool rea
     // edits measured follow it.
     text.appendData(u"c");
     view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
-    view->htmlUpdateTimerFired();
+    VornickContentEditingViewTestPeer::htmlUpdateTimerFired(*view);
     size_t edits = 0;
     for (auto _ : state) {
         text.appendData(edits++ % 2 ? u"a" : u"b");
         if (wholeWrite)
             paragraph.setAttribute(u"title", u"edited");
         view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
-        view->htmlUpdateTimerFired();
+        VornickContentEditingViewTestPeer::htmlUpdateTimerFired(*view);
         benchmark::DoNotOptimize(vornick_lineIndexForLastGeneratedHTMLString(*frame).get());
         if (readMap)
             benchmark::DoNotOptimize(vornick_DOMToNSRangeMapForLastGeneratedHTMLString(*frame)->hitTestPathForRangeLocation(0, nullptr, 1));
     }
     if (!vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame))
         state.SkipWithError("the source was not regenerated");
-    else if (view->lastRegenerationWasSpliced() == wholeWrite)
+    else if (VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced == wholeWrite)
         state.SkipWithError(wholeWrite ? "the source was spliced" : "the source was written whole, not spliced");
 }
 

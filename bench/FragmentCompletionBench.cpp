@@ -26,6 +26,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/web/WebFrame.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -92,7 +93,7 @@ void BM_FragmentCompletionPerKeystroke(benchmark::State& state)
     }
     auto frame = view->mainFrame();
     vornick_setUserFragmentSet(*frame, largeSnippetSet());
-    auto completionSet = view->rebuildFragmentCompletionSetForWebFrame(*frame);
+    auto completionSet = VornickContentEditingViewTestPeer::rebuildFragmentCompletionSetForWebFrame(*view, *frame);
     auto strings = completionStrings(*completionSet);
     auto document = view->mainFrameDocument();
     auto text = document->body()->firstChild()->firstChild();
@@ -126,12 +127,12 @@ void BM_FragmentCompletionPerKeystroke(benchmark::State& state)
             auto rankStart = Clock::now();
             auto matches = completionSet->rankedMatchesForSearchString(search);
             auto ranked = Clock::now();
-            auto adjusted = view->completionUIController(controller, matches, search);
+            auto adjusted = VornickContentEditingViewTestPeer::completionUIController(*view, controller, matches, search);
             benchmark::DoNotOptimize(adjusted.data());
             auto judged = Clock::now();
             VornickFragmentCompletionUIController fresh;
             fresh.setBaseTargetRange(caret);
-            auto adjustedFresh = view->completionUIController(fresh, std::move(matches), search);
+            auto adjustedFresh = VornickContentEditingViewTestPeer::completionUIController(*view, fresh, std::move(matches), search);
             benchmark::DoNotOptimize(adjustedFresh.data());
             auto judgedFresh = Clock::now();
             auto needle = VornickCompletionSet::caseFolded(search);

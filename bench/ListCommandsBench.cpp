@@ -16,6 +16,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/web/WebFrame.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -78,9 +79,9 @@ void listCommand(benchmark::State& state, Command command, Measured measured)
         endEvent();
         double seconds = secondsOf([&] {
             if (command == Command::Indent)
-                view->indentListLevel(nullptr);
+                VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
             else
-                view->outdentListLevel(nullptr);
+                VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
         });
         bool changed = command == Command::Indent ? document->getElementsByTagName(u"UL")->length() == 2
                                                   : document->getElementsByTagName(u"UL")->length() == 0;

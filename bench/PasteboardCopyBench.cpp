@@ -19,6 +19,7 @@
 #include "platform/views/Pasteboard.h"
 #include "platform/web/WebArchive.h"
 #include "platform/web/WebFrame.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,7 +65,7 @@ void BM_CopyOneMegabyteSelectionAsWebArchiveAndText(benchmark::State& state)
     size_t archiveSize = 0;
     for (auto _ : state) {
         std::u16string text;
-        auto archive = page.view->cleanedUpWebArchiveDataForRange(*page.selection, &text);
+        auto archive = VornickContentEditingViewTestPeer::cleanedUpWebArchiveDataForRange(*page.view, *page.selection, &text);
         if (substitute) {
             std::replace(text.begin(), text.end(), char16_t(0xA0), u' ');
             std::replace(text.begin(), text.end(), substitute, char16_t(0xA0));
@@ -86,7 +87,7 @@ void BM_CopyCommandOnOneMegabyteSelection(benchmark::State& state)
     auto& page = loadedPage();
     auto pasteboard = Pasteboard::generalPasteboard();
     for (auto _ : state) {
-        if (!page.view->copyContentsOfRange(page.selection, *pasteboard, false)) {
+        if (!VornickContentEditingViewTestPeer::copyContentsOfRange(*page.view, page.selection, *pasteboard, false)) {
             state.SkipWithError("nothing was copied");
             return;
         }

@@ -20,6 +20,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -87,7 +88,7 @@ void rangeForPointAfterMutation(benchmark::State& state, unsigned options, Mutat
             break;
         }
         VornickHitPartKind kind = VornickHitPartKind::Content;
-        benchmark::DoNotOptimize(view->rangeForPoint(point, options, &kind));
+        benchmark::DoNotOptimize(VornickContentEditingViewTestPeer::rangeForPoint(*view, point, options, &kind));
     }
 }
 

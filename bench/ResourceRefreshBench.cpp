@@ -10,6 +10,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/URL.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -51,10 +52,10 @@ void BM_RefreshAfterImageFileChangeWithThousandImages(benchmark::State& state)
         return;
     }
     RunLoop::main().runFor(0.5);
-    state.counters["watchers"] = static_cast<double>(view->resourceFileWatcherCount());
+    state.counters["watchers"] = static_cast<double>(VornickContentEditingViewTestPeer::resourceFileWatcherCount(*view));
     URL changed = URL::fileURLWithPath(folder() + "/i500.png");
     for (auto _ : state) {
-        view->refreshForResourceFileChangeAtURL(changed);
+        VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, changed);
         state.PauseTiming();
         RunLoop::main().runFor(0.005);
         state.ResumeTiming();

@@ -14,6 +14,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/web/WebFrame.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -85,9 +86,9 @@ void runColumnCommand(benchmark::State& state, Command command, Measured measure
         endEvent();
         double seconds = secondsOf([&] {
             if (command == Command::InsertColumn)
-                view->insertColumnAfterTableColumn(nullptr);
+                VornickContentEditingViewTestPeer::insertColumnAfterTableColumn(*view, nullptr);
             else
-                view->deleteTableColumns(nullptr);
+                VornickContentEditingViewTestPeer::deleteTableColumns(*view, nullptr);
         });
         if (firstRow->childCount() == cellsBefore) {
             state.SkipWithError("the command changed nothing");

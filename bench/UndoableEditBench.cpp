@@ -18,6 +18,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/web/WebFrame.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -100,7 +101,7 @@ void selectDeleteUndoRedo(benchmark::State& state, Selection selection, Measured
         auto heap = [] { return double(mallinfo2().uordblks); };
         double start = heap();
         view->selectAll();
-        if (!view->deleteFragmentUndoably())
+        if (!VornickContentEditingViewTestPeer::deleteFragmentUndoably(*view))
             std::abort();
         endEvent();
         addedByDelete = heap() - start;
@@ -125,9 +126,9 @@ void selectDeleteUndoRedo(benchmark::State& state, Selection selection, Measured
         // The Delete key's deletion; without undo, the same change made plainly.
         double seconds = secondsOf([&] {
             if (undoable)
-                benchmark::DoNotOptimize(view->deleteFragmentUndoably());
+                benchmark::DoNotOptimize(VornickContentEditingViewTestPeer::deleteFragmentUndoably(*view));
             else
-                benchmark::DoNotOptimize(view->deleteFragmentInRange(nullptr, false, std::nullopt, false));
+                benchmark::DoNotOptimize(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, nullptr, false, std::nullopt, false));
         });
         if (selection == Selection::All && body->hasChildNodes()) {
             state.SkipWithError("select all and delete left content behind");

@@ -192,6 +192,14 @@ void VornickContentEditingView::installActionHandler(const char* action, void (V
     });
 }
 
+void VornickContentEditingView::installActionHandler(const char* action, void (*function)(VornickContentEditingView&, ActionSender*))
+{
+    setActionHandler(action, [weak = weakSelf(), function](ActionSender* sender) {
+        if (auto self = weak.lock())
+            function(*self, sender);
+    });
+}
+
 void VornickContentEditingView::performAfterDelay(double seconds, std::function<void(VornickContentEditingView&)> block)
 {
     auto weak = weakSelf();
@@ -239,7 +247,7 @@ std::shared_ptr<VornickContentEditingView> VornickContentEditingView::vornickCon
             if (!editingView)
                 return;
             result = editingView;
-            if (editingView->relatedUIHasFocus())
+            if (Internals::relatedUIHasFocus(*editingView))
                 stop = true;
         });
     }
@@ -257,7 +265,7 @@ std::shared_ptr<VornickContentEditingView> VornickContentEditingView::vornickCon
             stop = true;
         }
     });
-    return first && first->relatedUIHasFocus() ? first : nullptr;
+    return first && Internals::relatedUIHasFocus(*first) ? first : nullptr;
 }
 
 std::shared_ptr<VornickContentEditingView> VornickContentEditingView::vornickContentEditingViewIfEmbeddedWebViewHasFocusInWindow(
@@ -274,9 +282,9 @@ std::shared_ptr<VornickContentEditingView> VornickContentEditingView::vornickCon
 
 // --- The view
 
-bool VornickContentEditingView::relatedUIHasFocus() const
+bool VornickContentEditingView::Internals::relatedUIHasFocus(const VornickContentEditingView& view)
 {
-    return m_internals->elementEditorUIController && vornick_hasFocus(*m_internals->elementEditorUIController->popover());
+    return view.m_internals->elementEditorUIController && vornick_hasFocus(*view.m_internals->elementEditorUIController->popover());
 }
 
 bool VornickContentEditingView::Internals::viewIsDescendantOfContentEditingArea(const VornickContentEditingView& thisView, const View& view)
@@ -312,11 +320,11 @@ void VornickContentEditingView::setEditable(bool editable)
         return;
     m_internals->editable = editable;
     if (!editable) {
-        setAllowsHeadDisplayAndEditing(false);
+        Internals::setAllowsHeadDisplayAndEditing(*this, false);
         m_internals->webView->setEditable(false);
     } else {
         // Head display comes back with editing.
-        setAllowsHeadDisplayAndEditing(true);
+        Internals::setAllowsHeadDisplayAndEditing(*this, true);
         if (m_internals->webFramesBeingLoaded.empty() && m_internals->loadingState != VornickContentLoadingState::InProgress)
             m_internals->webView->setEditable(true);
     }
@@ -333,59 +341,59 @@ void VornickContentEditingView::setDocumentEdited(bool edited)
         m_internals->sourceLoupe->updateForDocumentEditedStateChangeInContentEditingView(*this);
 }
 
-void VornickContentEditingView::setAllowsHeadDisplayAndEditing(bool allows)
+void VornickContentEditingView::Internals::setAllowsHeadDisplayAndEditing(VornickContentEditingView& editingView, bool allows)
 {
-    if (allows == m_internals->allowsHeadDisplayAndEditing)
+    if (allows == editingView.m_internals->allowsHeadDisplayAndEditing)
         return;
     if (!allows)
-        setHeadElementsShown(false);
-    m_internals->allowsHeadDisplayAndEditing = allows;
-    m_internals->splitViewManager->setHeaderView(allows ? m_internals->headMetadataEditingUIController->view() : nullptr);
+        Internals::setHeadElementsShown(editingView, false);
+    editingView.m_internals->allowsHeadDisplayAndEditing = allows;
+    editingView.m_internals->splitViewManager->setHeaderView(allows ? editingView.m_internals->headMetadataEditingUIController->view() : nullptr);
 }
 
-bool VornickContentEditingView::headElementsShown() const
+bool VornickContentEditingView::Internals::headElementsShown(const VornickContentEditingView& view)
 {
-    if (!m_internals->allowsHeadDisplayAndEditing || m_internals->splitView->subviews().empty())
+    if (!view.m_internals->allowsHeadDisplayAndEditing || view.m_internals->splitView->subviews().empty())
         return false;
-    return !m_internals->splitView->isSubviewCollapsed(*m_internals->splitView->subviews().front());
+    return !view.m_internals->splitView->isSubviewCollapsed(*view.m_internals->splitView->subviews().front());
 }
 
-void VornickContentEditingView::setHeadElementsShown(bool shown)
+void VornickContentEditingView::Internals::setHeadElementsShown(VornickContentEditingView& view, bool shown)
 {
-    if (!m_internals->allowsHeadDisplayAndEditing || shown == headElementsShown())
+    if (!view.m_internals->allowsHeadDisplayAndEditing || shown == Internals::headElementsShown(view))
         return;
-    endTypingRun();
+    view.endTypingRun();
     if (shown) {
-        m_internals->splitView->setPosition(m_internals->splitViewManager->headerViewNaturalHeight(), 0);
-        m_internals->headMetadataEditingUIController->focusTitleTextField();
+        view.m_internals->splitView->setPosition(view.m_internals->splitViewManager->headerViewNaturalHeight(), 0);
+        view.m_internals->headMetadataEditingUIController->focusTitleTextField();
     } else {
-        m_internals->splitView->setPosition(0, 0);
-        auto frame = m_internals->headMetadataEditingUIController->focusedWebFrame();
-        auto window = this->window();
+        view.m_internals->splitView->setPosition(0, 0);
+        auto frame = view.m_internals->headMetadataEditingUIController->focusedWebFrame();
+        auto window = (&view)->window();
         if (window && frame && frame->frameView())
             window->makeFirstResponder(frame->frameView());
     }
-    Internals::updateSelectionIndicator(*this);
+    Internals::updateSelectionIndicator(view);
 }
 
-bool VornickContentEditingView::pathBarShown() const
+bool VornickContentEditingView::Internals::pathBarShown(const VornickContentEditingView& view)
 {
-    return m_internals->domPathBar && !m_internals->domPathBar->isHidden();
+    return view.m_internals->domPathBar && !view.m_internals->domPathBar->isHidden();
 }
 
-void VornickContentEditingView::setPathBarShown(bool shown)
+void VornickContentEditingView::Internals::setPathBarShown(VornickContentEditingView& view, bool shown)
 {
-    if (!m_internals->domPathBar || shown == pathBarShown())
+    if (!view.m_internals->domPathBar || shown == Internals::pathBarShown(view))
         return;
-    double height = m_internals->domPathBar->frame().height();
-    Rect splitFrame = m_internals->splitView->frame();
+    double height = view.m_internals->domPathBar->frame().height();
+    Rect splitFrame = view.m_internals->splitView->frame();
     if (!shown) {
-        m_internals->domPathBar->setHidden(true);
-        m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() + height));
+        view.m_internals->domPathBar->setHidden(true);
+        view.m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() + height));
     } else {
-        m_internals->domPathBar->updateForValidationStatusChange();
-        m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() - height));
-        m_internals->domPathBar->setHidden(false);
+        view.m_internals->domPathBar->updateForValidationStatusChange();
+        view.m_internals->splitView->setFrame(Rect(splitFrame.minX(), splitFrame.minY(), splitFrame.width(), splitFrame.height() - height));
+        view.m_internals->domPathBar->setHidden(false);
     }
 }
 
@@ -406,9 +414,9 @@ void VornickContentEditingView::uncollapseEmbeddedSourceLoupe()
                              divider);
 }
 
-Rect VornickContentEditingView::contentRect() const
+Rect VornickContentEditingView::Internals::contentRect(const VornickContentEditingView& view)
 {
-    return convertRectFromView(m_internals->webView->visibleRect(), m_internals->webView.get());
+    return view.convertRectFromView(view.m_internals->webView->visibleRect(), view.m_internals->webView.get());
 }
 
 std::shared_ptr<WebFrame> VornickContentEditingView::mainFrame() const
@@ -447,11 +455,11 @@ void VornickContentEditingView::Internals::applySectionHandlesToAllFrames(Vornic
     thisView.performAfterDelay(0.2, [](VornickContentEditingView& view) { view.m_internals->webView->setNeedsDisplay(true); });
 }
 
-void VornickContentEditingView::embeddedWebViewMoved()
+void VornickContentEditingView::Internals::embeddedWebViewMoved(VornickContentEditingView& view)
 {
-    if (m_internals->overlayWindow && m_internals->webView)
-        m_internals->overlayWindow->trackMoveOfEmbeddedWebView(*m_internals->webView);
-    Internals::updateSelectionIndicator(*this);
+    if (view.m_internals->overlayWindow && view.m_internals->webView)
+        view.m_internals->overlayWindow->trackMoveOfEmbeddedWebView(*view.m_internals->webView);
+    Internals::updateSelectionIndicator(view);
 }
 
 void VornickContentEditingView::elementEditorDidShowWindow()
@@ -470,11 +478,11 @@ void VornickContentEditingView::elementEditorDidHideWindow()
     elementEditorDidShowWindow();
 }
 
-Rect VornickContentEditingView::elementEditorPopoverWindowFrameIfShown() const
+Rect VornickContentEditingView::Internals::elementEditorPopoverWindowFrameIfShown(const VornickContentEditingView& view)
 {
-    if (!m_internals->elementEditorUIController)
+    if (!view.m_internals->elementEditorUIController)
         return Rect();
-    return vornick_windowFrameIfShown(*m_internals->elementEditorUIController->popover());
+    return vornick_windowFrameIfShown(*view.m_internals->elementEditorUIController->popover());
 }
 
 std::optional<VornickExactSelection> VornickContentEditingView::exactSelectionToOpenInAttributeEditorForEffectiveOperationRange() const

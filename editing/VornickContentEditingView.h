@@ -138,7 +138,6 @@ public:
 
     // --- The view
 
-    bool relatedUIHasFocus() const;
     bool hasInputFocus() const;
     void focus();
 
@@ -146,26 +145,15 @@ public:
     void setEditable(bool);
     bool isDocumentEdited() const;
     void setDocumentEdited(bool);
-    bool allowsHeadDisplayAndEditing() const;
-    void setAllowsHeadDisplayAndEditing(bool);
-    bool headElementsShown() const;
-    void setHeadElementsShown(bool);
-    bool pathBarShown() const;
-    void setPathBarShown(bool);
     void collapseEmbeddedSourceLoupe();
     void uncollapseEmbeddedSourceLoupe();
-    Rect contentRect() const;
 
     std::shared_ptr<WebFrame> mainFrame() const;
     std::shared_ptr<DOMDocument> mainFrameDocument() const;
     const std::shared_ptr<VornickEmbeddedWebView>& embeddedWebView() const;
-    const std::shared_ptr<VornickContentEditingViewSplitViewManager>& splitViewManager() const;
-    const std::shared_ptr<VornickHeadMetadataEditingUIController>& headMetadataEditingUIController() const;
     void setHeadMetadataEditingUIController(std::shared_ptr<VornickHeadMetadataEditingUIController> controller);
-    const std::shared_ptr<VornickDOMPathBar>& domPathBar() const;
     const std::shared_ptr<VornickSourceLoupe>& sourceLoupe() const;
     const std::shared_ptr<VornickCollapsibleHeaderSplitView>& splitView() const;
-    const std::shared_ptr<VornickElementEditorUIController>& elementEditorUIController() const;
     VornickContentEditingViewDelegate* delegate() const;
     void setDelegate(VornickContentEditingViewDelegate* delegate);
     VornickContentEditingViewFileEntitlementDelegate* fileEntitlementDelegate() const;
@@ -177,24 +165,18 @@ public:
     void setWebResourceCache(std::shared_ptr<VornickWebResourceCache> cache);
     const std::shared_ptr<VornickAttachmentPointLocatorSet>& attachmentPointLocatorSet() const;
     void setAttachmentPointLocatorSet(std::shared_ptr<VornickAttachmentPointLocatorSet> set);
-    const std::shared_ptr<View>& templateFallbackBannerView() const;
-    const std::shared_ptr<View>& attachmentPointFailureBannerView() const;
     bool automaticallyAddsParagraphs() const;
-    void setAutomaticallyAddsParagraphs(bool adds);
     bool sectionHandlesShown() const;
     void setSectionHandlesShown(bool);
     const std::shared_ptr<WebFrame>& focusedWebFrame() const;
     const std::shared_ptr<VornickTidyFilter>& tidyFilter() const;
     bool allowsVibrancy() const { return true; }
-    bool hasWrittenDocument() const;
 
     // The window's undo manager, or the view's own while it has no window.
     UndoManager* undoManager() const override;
 
-    void embeddedWebViewMoved();
     void elementEditorDidShowWindow();
     void elementEditorDidHideWindow();
-    Rect elementEditorPopoverWindowFrameIfShown() const;
     std::optional<VornickExactSelection> exactSelectionToOpenInAttributeEditorForEffectiveOperationRange() const;
     std::optional<VornickExactSelection> exactSelectionToUnwrapOrDeleteForEffectiveOperationRange() const;
     void endTypingRun();
@@ -215,40 +197,29 @@ public:
     [[nodiscard]] bool loadContentFromURL(const URL&, Error* outError);
     [[nodiscard]] bool loadHTMLString(const std::u16string&, const std::optional<URL>& baseURL, Error* outError);
     [[nodiscard]] bool finishHTMLLoadingWithErrorReturn(Error* outError);
-    void cancelLoadingThenDo(std::function<void()>);
     VornickResourceLoadAttempts failedResourceLoadAttempts() const;
-    // Called by the host after the user granted file access.
-    void reloadResourcesAfterAccessGrant();
     bool loadingContent() const;
     void setLoadingContent(bool);
     VornickContentLoadingState loadingState() const;
     const std::optional<Error>& loadError() const;
     // The URL each frame's document was loaded from, before any repaired copy.
     std::optional<URL> originalURLOfWebFrame(const WebFrame&) const;
-    // The body placeholder put into an empty page, while it is still untouched.
-    const std::shared_ptr<DOMNode>& bodyPlaceholderTextNode() const;
 
     // --- Writing
 
     std::shared_ptr<VornickHTMLWriter> htmlWriterForWebFrame(const WebFrame&) const;
     [[nodiscard]] bool writeWebFrame(WebFrame&, const std::optional<URL>& url, const std::optional<URL>& oldDocumentURL,
                                      bool preflightOnly, Error* outError);
-    [[nodiscard]] bool preflightWritingWebFrame(WebFrame&, Error* outError);
     [[nodiscard]] bool writeHTMLDocumentToURL(const URL&, const std::optional<URL>& oldDocumentURL, bool writeSubFrames,
                                               std::vector<Error>* outErrors);
     // The next write to the file replaces what another program wrote there
     // since it was read (the user chose to overwrite it).
     void allowOverwritingChangedFile(const URL&);
-    [[nodiscard]] bool writeWebArchiveDocumentToURL(const URL&, Error* outError);
     std::u16string htmlFragmentStringForRange(const DOMRange&) const;
-    std::shared_ptr<DOMDocumentFragment> cleanedUpDocumentFragmentForRange(const DOMRange&) const;
-    // `text`, when given, gets the range's text (DOMRange::toString) from the same walk.
-    std::optional<Data> cleanedUpWebArchiveDataForRange(const DOMRange&, std::u16string* text = nullptr) const;
     void updateCharacterEncodingDisplayForFocusedWebFrame();
     VornickFrameValidationStatus tidyStatusForFocusedWebFrame() const;
     std::vector<VornickValidationAdvisory> tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame() const;
     std::u16string tidyStatusSummaryForDisplayToUser() const;
-    void tickleRevalidationOfFocusedWebFrame();
 
     // --- The change cycle
 
@@ -256,10 +227,6 @@ public:
                                                                  const std::shared_ptr<VornickAttachmentPoint>&);
     void scheduleHTMLUpdateForFocusedWebFrame();
     void scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
-    void htmlUpdateTimerFired();
-    bool htmlUpdateIsScheduled() const;
-    // Whether the last regeneration spliced changed text into the source it gave before, rather than writing the whole document.
-    bool lastRegenerationWasSpliced() const;
     void postLastGeneratedHTMLForFocusedWebFrameDidChange();
     void postValidationResultsForFocusedWebFrameDidChange();
     void postVornickContentEditingViewDidChangeEffectiveOperationRange();
@@ -277,19 +244,10 @@ public:
     const std::shared_ptr<DOMRange>& targetRange() const;
     void setTargetRange(const std::shared_ptr<DOMRange>&);
     void updateWebViewSelectedDOMRangeForTargetRange();
-    const std::shared_ptr<DOMRange>& dropTargetRange() const;
     void setDropTargetRange(const std::shared_ptr<DOMRange>&, VornickHitPartKind, Point viewPoint);
-    bool droppingReplacementImage() const;
-    std::vector<URL>& imageFileURLsForDrop();
-    std::vector<URL>& movieFileURLsForDrop();
     void selectAll();
-    void selectNone();
     void growSelectionToEnclosingNode();
-    void selectNextSiblingNode();
     void selectPreviousSiblingNode();
-    void selectFirstChildNode();
-    bool enterNode(const std::shared_ptr<DOMNode>&, int direction);
-    void exitNode(const std::shared_ptr<DOMNode>&, int direction);
     void scrollRangeToVisible(const std::shared_ptr<DOMRange>&);
     void scrollRangeToVerticallyCentered(const std::shared_ptr<DOMRange>&);
     // The web view's best guess of a range's bounds, in this view's coordinates.
@@ -297,20 +255,13 @@ public:
 
     // --- Attachment points, banners and the document URL
 
-    std::shared_ptr<VornickAttachmentPoint> attachToPoint(const std::u16string& identifier, VornickAttachmentType,
-                                                          std::shared_ptr<WebFrame> frame);
     bool hasAttachmentPoints() const;
-    void clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame);
-    std::shared_ptr<DOMElement> mainFrameAttachmentPointElement() const;
-    void showTemplateFallbackBanner();
-    void showAttachmentPointFailureBanner();
     void dismissAttachmentPointFailureBanner();
     const std::optional<URL>& mainFrameURL() const;
     void setMainFrameURL(const URL&);
 
     // --- Non-breaking space substitutes
 
-    void reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(const std::u16string&, const std::shared_ptr<WebFrame>&);
     std::u16string placeholderSpaceStringForDocumentContainingRange(const DOMRange&) const;
 
     // --- Web view delegates
@@ -344,26 +295,6 @@ public:
     // Makes the range the target range and replaces it by the text as one ordinary undoable edit (ending the open typing run first: it
     // never grows it), leaving the caret after the text.
     void replaceRangeWithReplacementText(const std::shared_ptr<DOMRange>&, const std::u16string& text);
-    // Inserts at the position (a null node: the start of the effective operation range); false when there is no place to insert.
-    [[nodiscard]] bool insertFragmentAtPosition(const std::shared_ptr<DOMDocumentFragment>&, VornickDOMPosition, bool undoably,
-                                  const std::optional<std::u16string>& undoActionNameOverride);
-    [[nodiscard]] bool insertFragmentAtPath(const std::shared_ptr<DOMDocumentFragment>&, const VornickRelativeDOMPath&,
-                              const std::shared_ptr<DOMDocument>&, bool undoably,
-                              const std::optional<std::u16string>& undoActionNameOverride);
-    [[nodiscard]] bool insertFragmentUndoably(const std::shared_ptr<DOMDocumentFragment>&);
-    // Deletes the range (null: the effective operation range); answers what was deleted, which the caller owns (the undo payload is
-    // separate).
-    std::shared_ptr<DOMDocumentFragment> deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoably,
-                                                               const std::optional<std::u16string>& undoActionNameOverride,
-                                                               bool backspacing);
-    std::shared_ptr<DOMDocumentFragment> deleteFragmentInFreezeDriedRange(const VornickFreezeDriedDOMRange&,
-                                                                          const std::shared_ptr<DOMDocument>&, bool undoably,
-                                                                          const std::optional<std::u16string>& undoActionNameOverride,
-                                                                          bool backspacing);
-    // Deletes the effective operation range, as the Delete key does. Null when nothing could be deleted; otherwise an empty fragment: only
-    // the undo step keeps what went (no copy is made for a caller; one that needs the deleted content asks deleteFragmentInRange).
-    std::shared_ptr<DOMDocumentFragment> deleteFragmentUndoably();
-    std::shared_ptr<DOMDocumentFragment> backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>&);
     // Deletes the range (null: the effective operation range) and inserts the fragment there.
     [[nodiscard]] bool undoableReplaceRangeWithFragment(bool undoable, const std::shared_ptr<DOMRange>& range,
                                           const std::shared_ptr<DOMDocumentFragment>&,
@@ -378,7 +309,6 @@ public:
     // body); the registered inverse itself.
     void setTargetRangeUndoably(const std::shared_ptr<DOMRange>&);
     void registerTargetRangeUndo();
-    void undoSetTargetRange(const VornickFreezeDriedDOMRange&, const std::shared_ptr<DOMNode>& documentBody);
 
     // Typing and backspace runs.
     const std::shared_ptr<VornickUndoableTypingRun>& activeTypingRun() const;
@@ -402,27 +332,10 @@ public:
     void webViewDidChange(WebView&) override;
     bool doCommandBySelector(WebView&, std::string_view) override;
 
-    // Performs an insertion at the effective operation range as a typed text insertion command (the range argument is the one the web view
-    // proposed, kept for the record).
-    void deferredInsertProposedText(const std::u16string& text, const std::shared_ptr<DOMRange>& replacingDOMRange,
-                                    WebViewInsertAction givenAction);
-    void insertExplicitNonBreakingSpace();
-    void insertLoremIpsum();
-    // Each string on the general pasteboard, inserted as typed text is.
-    void pasteAsPlainText();
     // The view's key handling; what it does not take goes to the web view's text input, which proposes typed text through the editing
     // delegate.
     void keyDown(const Event&) override;
     void deleteSelection();
-    void deleteRange(const std::shared_ptr<DOMRange>&);
-
-    void setWhitespacePolicy(int32_t policy);
-    // Upper-case tag names toggled for the next typed text.
-    std::vector<std::u16string>& toggledInlineStyleElementsForTyping();
-    bool servicedProposedSelectionChange() const;
-    bool probingForDOMRange() const;
-    void setProbingForDOMRange(bool probing);
-    const std::shared_ptr<DOMRange>& probeResultRange() const;
 
     // The window: delegates, notifications and the send-event hook exist exactly while the view is in a window.
     void viewWillMoveToWindow(Window*) override;
@@ -433,8 +346,6 @@ public:
     void vornick_windowDidChangeFirstResponder(const Notification&);
     void vornick_windowWillBecomeKey(const Notification&);
     void vornick_windowDidBecomeKey(const Notification&);
-    bool windowIsBecomingKey() const;
-    const Window::SendEventHookHandle& windowSendEventHook() const;
     // What the send-event hook does with each event the window is about to send; false keeps the window from sending it.
     static bool windowWillSendEvent(Window&, const Event&);
     // Mouse handling of the page; each answers whether the event goes on to the web view.
@@ -453,8 +364,6 @@ public:
     bool undoableSplitAncestorElement(bool undoable, const std::shared_ptr<DOMElement>&, const std::shared_ptr<DOMRange>& atPosition,
                                       bool producingCharacterLevelInsertionPoint, bool suppressNewElementIfAtStartOrEnd);
 
-    // Paragraph auto-wrap of inserted text (automaticallyAddsParagraphs).
-    void autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>&);
     // Plain, not undoable insertion.
     void vornick_insertText(const std::u16string&, const std::shared_ptr<DOMRange>& replacingDOMRange);
     bool vornick_unwrapElementsWithName(const std::u16string&, const DOMRange&) { return false; }
@@ -485,11 +394,6 @@ public:
     bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&);
     bool undoableApplyDescribedElement(bool undoable, const VornickHTMLElementSpec&, const std::shared_ptr<DOMRange>&,
                                        const std::optional<URL>& targetURL, bool alwaysShowAttributeEditor);
-    // Moves the caret out of its element, leaving a placeholder space when a gap is wanted; answers the tag name of the element left.
-    std::optional<std::u16string> popInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap);
-    // Pops once more out of a DL after a DD, or out of a PRE after a CODE.
-    void popInsertionPointOutOfElementOrTwoAndLeaveAGap(bool leaveAGap);
-    bool canPopInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap) const;
     // Puts the caret at the element gap of the collapsed range (asserted), before the text that follows or in a placeholder space made
     // there; false when the place is not an element gap.
     [[nodiscard]] bool undoableSetTextInsertionPointAfterPosition(bool undoable, const std::shared_ptr<DOMRange>& collapsedRange,
@@ -501,16 +405,6 @@ public:
     // the folder the document keeps such files in. The block gets the chosen file, or null when the choice was cancelled; it is not called
     // at all without a document in the focused frame.
     using ResourceFileChoiceBlock = std::function<void(std::shared_ptr<VornickEnduringFileReference>)>;
-    void chooseImageToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
-    void chooseVideoToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
-    void chooseAudioFileToInsertUsingCompletionBlock(ResourceFileChoiceBlock);
-    // Commands: choose a file, stage it into the document's media library and replace the effective operation range (when the file arrives)
-    // with an element referencing it, as one undoable edit.
-    void chooseImageAndReplaceSelection(ActionSender*);
-    void chooseImageAndReplaceSelectionWithFigure(ActionSender*);
-    void chooseImageAndReplaceSelectionWithPicture(ActionSender*);
-    void chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
-    void chooseAudioFileAndReplaceSelectionUsingElementKind(const std::u16string& elementKind);
 
     // Replace a range (null: the effective operation range) with a media element referencing a file, as one step named after the element,
     // and open the attribute editor on the new element. A figure without an image holds only its caption; a picture without one an empty
@@ -535,21 +429,8 @@ public:
         std::shared_ptr<VornickFragmentSet> baseFragmentSet, std::shared_ptr<VornickFragmentSet> userFragmentSet,
         std::shared_ptr<VornickHTMLSpec>)>;
     virtual FragmentCompletionSetClass fragmentCompletionSetClass() const;
-    // A new completion set for the frame, indexed and kept on the frame; null (and none kept) while the frame has no HTML specification.
-    std::shared_ptr<VornickFragmentCompletionSet> rebuildFragmentCompletionSetForWebFrame(const WebFrame&);
 
-    // The attribute editor popover.
-    void vornick_editElementAttributes(ActionSender*);
-    bool canEditElementAttributes() const;
     bool showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>& focusAttribute);
-    void acceptPendingEditsAndMoveElementEditorToNewTargetElement(const std::shared_ptr<DOMElement>&);
-    void moveAttributeEditorToNextEditableParentElement(ActionSender*);
-    void moveAttributeEditorToNextEditableSiblingElement(ActionSender*);
-    void moveAttributeEditorToPreviousEditableSiblingElement(ActionSender*);
-    void moveAttributeEditorToFirstEditableChildElement(ActionSender*);
-    void repositionAttributeEditorToTrackTargetElement();
-    // Closes the popover without applying the edits still pending.
-    void cancelPendingEditsAndCloseAttributeEditor();
 
     // --- Keyboard handling: Return, Tab, Escape and the arrow keys act by the document's structure
 
@@ -557,92 +438,28 @@ public:
     bool performKeyEquivalent(const Event&) override;
     // A newline inside a PRE, else a BR element; one step.
     void insertLineBreak(ActionSender* sender = nullptr);
-    // Splits the nearest paragraph-like element at the caret.
-    void splitParagraph(ActionSender* sender = nullptr);
     // Replaces the snippet tab trigger typed before the insertion point by its snippet; false when there is none.
     bool insertTab(ActionSender* sender = nullptr);
 
-    // --- Table commands: each is one undo step; each validator answers whether its command would change the document
-
-    void addTableCaption(ActionSender*);
-    void addTableHeader(ActionSender*);
-    void addTableFooter(ActionSender*);
-    void insertColumnBeforeTableColumn(ActionSender*);
-    void insertColumnAfterTableColumn(ActionSender*);
-    void deleteTableColumns(ActionSender*);
-    void insertRowBeforeTableRow(ActionSender*);
-    void insertRowAfterTableRow(ActionSender*);
-    void deleteTableRows(ActionSender*);
-    bool canAddTableCaption() const;
-    bool canAddTableHeader() const;
-    bool canAddTableFooter() const;
-    bool canInsertColumnBeforeTableColumn() const;
-    bool canInsertColumnAfterTableColumn() const;
-    bool canDeleteTableColumns() const;
-    bool canInsertRowBeforeTableRow() const;
-    bool canInsertRowAfterTableRow() const;
-    bool canDeleteTableRows() const;
-    // The work of the commands, whether or not the view is editable. With `preflight` (or `dryRun`) true they only answer whether they
-    // would change the document; otherwise whether they did.
-    bool addTableHeaderOrPreflight(bool preflight);
-    bool deleteTableColumnsOrDryRun(bool dryRun);
-    // A new row before (direction < 0) or after the row the effective operation range selects or lies in.
-    bool insertRowRelativeToInferredTableRow(int direction);
-
     // --- Clipboard and deletion: each command is one undo step under its own name
 
-    // Copies the range (grown over block comments) to the pasteboard: the cleaned-up web archive and the text, or only the HTML source as
-    // text. False, with the pasteboard left as it was, for a collapsed range or when there is nothing to write.
-    [[nodiscard]] bool copyContentsOfRange(const std::shared_ptr<DOMRange>&, Pasteboard&, bool asHTMLSourceCode);
     // The commands; each beeps when it cannot act.
     void copy(ActionSender*);
-    void copyAsHTMLSourceCode(ActionSender*);
-    void copyElementInteriorAsHTMLSourceCode(ActionSender*);
-    // Puts the URL of the link the selection infers on the general pasteboard; a link whose reference does not resolve leaves it alone.
-    void copyLink(ActionSender*);
-    // Whether copyLink would put a URL on the pasteboard.
-    bool canCopyLink() const;
-    void cut(ActionSender*);
-    void paste(ActionSender*);
     void pasteAsRichText(ActionSender*);
     void deleteNonEmptySelection(ActionSender*);
 
     // --- Pointer: hit testing, selection interception, mouse, cursor, overlay, section handles
 
-    // What lies under a point of this view, in the editor's terms: an element that may not be edited inside, a waypoint between bricks, a
-    // brick's section handle, or the caret the web view would place (the probe). Null when nothing is there; the hit part kind is written
-    // only with a result.
-    std::shared_ptr<DOMRange> rangeForPoint(Point viewPoint, unsigned options, VornickHitPartKind* outHitPartKind);
-    // The child offset of the element just below the last child wholly above the point; 0 above every child; -1 within or below the first.
-    int32_t hitTestWaypointsInElement(const std::shared_ptr<DOMElement>&, Point viewPoint);
-
-    void beginInterceptingSelectionChangingEvent(const Event&);
-    void endInterceptingSelectionChangingEvent(const Event&);
-    // Gives a key event to the web view inside, intercepted, and answers whether it proposed a selection change (which the selection filter
-    // then serviced); `handled` tells whether anybody took the event.
-    bool letWebViewProposeSelectionChangeForKeyEvent(const Event&, bool* handled = nullptr);
     // True when the view replaced the web view's proposal (which is then refused).
     bool overrideWebViewProposedSelectionChangeTo(const std::shared_ptr<DOMRange>& proposed, const Event&);
     bool overrideWebViewProposedSelectionChangeToForInterceptedMouseDownEvent(const std::shared_ptr<DOMRange>& proposed, const Event&);
     bool overrideWebViewProposedSelectionChangeToForInterceptedKeyDownEvent(const std::shared_ptr<DOMRange>& proposed, const Event&);
     void embeddedWebViewWillSetSelectedDOMRange(const std::shared_ptr<DOMRange>&, WebSelectionAffinity);
-    // The click rules; true lets the web view handle the click.
-    int32_t anchorEndpoint() const;
-    bool leftClickSelectedSomething() const;
-    bool draggingAFragmentAsSource() const;
-    // The content of the running drag of the view's own content; null for a copy.
-    const std::shared_ptr<DOMDocumentFragment>& fragmentForDrop() const;
     // Where a drag of the view's own content ended with a move inside the view: the content moves to the drop target as one undoable step.
     void concludeDragOfOwnContent(DragOperation, bool droppedInThisView);
 
     void mouseMoved(const Event&) override;
     void updateTrackingAreas() override;
-
-    // The overlay window over the web view; null while the view is in no window (or before its window ordered in).
-    const std::shared_ptr<VornickContentOverlayWindow>& overlayWindow() const;
-
-    void showOrHideSourceLoupe(ActionSender*);
-    void vornick_toggleSectionHandlesShown(ActionSender*);
 
     // Made on first use; closed when the view leaves its window.
     const std::shared_ptr<VornickDOMTreeVisualizerWindowController>& domTreeVisualizerWindowController();
@@ -653,59 +470,11 @@ public:
     // has it, else on once over the whole selection, without nesting.
     bool undoableToggleApplicationOfInlineStyleElement(bool undoable, const std::u16string& tagName);
     bool canToggleApplicationOfInlineStyleElement(const std::u16string& tagName) const;
-    void toggleEmphasized(ActionSender*);
-    bool canToggleEmphasized() const;
-    void toggleStronglyEmphasized(ActionSender*);
-    bool canToggleStronglyEmphasized() const;
-    void toggleItalics(ActionSender*);
-    bool canToggleItalics() const;
-    void toggleBoldface(ActionSender*);
-    bool canToggleBoldface() const;
-    void toggleSuperscript(ActionSender*);
-    bool canToggleSuperscript() const;
-    void toggleSubscript(ActionSender*);
-    bool canToggleSubscript() const;
-    void toggleCode(ActionSender*);
-    bool canToggleCode() const;
-    void toggleDeleted(ActionSender*);
-    bool canToggleDeleted() const;
-    void toggleInserted(ActionSender*);
-    bool canToggleInserted() const;
-    void toggleKbd(ActionSender*);
-    bool canToggleKbd() const;
-    void toggleMarked(ActionSender*);
-    bool canToggleMarked() const;
-    void toggleSamp(ActionSender*);
-    bool canToggleSamp() const;
-    void toggleVar(ActionSender*);
-    bool canToggleVar() const;
-    // Opens the attribute editor on the link at the selection, or makes one.
-    void insertOrWrapInLink(ActionSender*);
-    // Lets the user choose a file and links the selection (or the link at it) to that file.
-    void insertOrWrapInLinkToFile(ActionSender*);
-    bool canInsertOrWrapInLinkToFile() const;
-    // The sender's tag is the level (1 to 6; anything else means 2).
-    void changeHeadingLevel(ActionSender*);
-    bool canChangeHeadingLevel() const;
-    // Whether a heading change to the level would change the document.
-    bool canChangeHeadingLevelTo(long level) const;
-    void clearHeadingLevel(ActionSender*);
-    bool canClearHeadingLevel() const;
-    void replaceWhitespaceWithNonBreakingSpaces(ActionSender*);
-    bool canReplaceWhitespaceWithNonBreakingSpaces() const;
-    void replaceWhitespaceWithOrdinarySpaces(ActionSender*);
-    bool canReplaceWhitespaceWithOrdinarySpaces() const;
     // Replaces each run of the character in the range's text by the string once; false when the range holds none of it.
     bool undoableReplaceRunsOfCharacter(bool undoable, char16_t character, const std::shared_ptr<DOMRange>&,
                                         const std::u16string& replacement);
-    void unwrapElement(ActionSender*);
-    bool canUnwrapElement() const;
-    // Replaces the selection by its own text.
-    void removeAllElements(ActionSender*);
-    bool canRemoveAllElements() const;
     // The item that carries the "Transform to" submenu; no effect of its own.
     void transformBlockOrElement(ActionSender*) {}
-    bool validateTransformMenuItem(MenuItem&, const VornickExactSelection&);
     // The context menu: the formatting commands that apply where the click is; none outside the content rect.
     std::shared_ptr<Menu> menuForEvent(const Event&) override;
     // Enables each item as the validator of its action says, and titles it (editing/VornickContentEditingViewMenuValidation.cpp).
@@ -713,16 +482,6 @@ public:
 
     // --- List commands: each is one undo step; each validator answers whether its command would change the document
 
-    void indentListLevel(ActionSender*);
-    bool canIndentListLevel();
-    void outdentListLevel(ActionSender*);
-    bool canOutdentListLevel();
-    void toggleListType(ActionSender*);
-    bool canToggleListType() const;
-    void moveListItemsUp(ActionSender*);
-    bool canMoveListItemsUp();
-    void moveListItemsDown(ActionSender*);
-    bool canMoveListItemsDown();
     // With `preflightOnly`, only answer whether the command would change anything; otherwise change it and answer whether it could.
     bool undoableIndentListLevel(ActionSender*, bool preflightOnly);
     bool undoableOutdentListLevel(ActionSender*, bool preflightOnly);
@@ -732,7 +491,6 @@ public:
     // Find and replace: the controller (made on first use), the writer of the search text, and the find actions of menu items (by tag).
     VornickFindAndReplaceController& findAndReplaceController();
     std::unique_ptr<VornickHTMLWriter> htmlWriterForGeneratingSearchStringForWebFrame(const WebFrame&) const;
-    void performTextFinderAction(ActionSender*);
     // The text finder's bar container: the bar is a strip below the content.
     std::shared_ptr<View> findBarView() const override;
     void setFindBarView(const std::shared_ptr<View>& view) override;
@@ -743,13 +501,9 @@ public:
 
     // Spelling and grammar over the document's text runs; the spelling panel's commands; automatic quote, dash and replacement fix-up of
     // typed text.
-    void vornick_checkSpelling(ActionSender*);
     void vornick_showGuessPanel(ActionSender*);
-    void changeSpelling(ActionSender*);
-    void ignoreSpelling(ActionSender*);
     void vornick_toggleGrammarChecking(ActionSender*);
     bool isGrammarCheckingEnabled() const;
-    void setGrammarCheckingEnabled(bool);
     void clearSpellCheckState() {}
     // Applies the substitutions found within `editedRange` (a range in the text node), from the last to the first, each an undoable
     // replacement.
@@ -757,9 +511,6 @@ public:
 
     // Resource file watching: one watcher per local file the web view loads; a change reloads the style sheets and images that use the
     // file.
-    std::shared_ptr<VornickWebResourceFileWatcher> watcherForResourceLoadAttempt(const VornickResourceLoadAttempt&) const;
-    size_t resourceFileWatcherCount() const;
-    void refreshForResourceFileChangeAtURL(const URL&);
     // Reloads the sheet when it imports the file or uses it as a background image.
     void setAttribute(const std::u16string& name, const std::u16string& value, const std::shared_ptr<DOMElement>&, bool jiggleOutOfTree);
     // Calls the block once the attempt's load has ended (at once when it has).
@@ -774,23 +525,13 @@ public:
     void makeTextLarger(ActionSender*);
     void makeTextSmaller(ActionSender*);
     void makeTextStandardSize(ActionSender*);
-    bool isJavaScriptEnabled() const;
-    void setJavaScriptEnabled(bool);
     std::shared_ptr<PrintOperation> printOperationWithPrintInfo(const PrintInfo&) const;
     void dumpEffectiveOperationRange(ActionSender*);
     void dumpFocusedDOMTree(ActionSender*);
     void dumpWebFrameTree(ActionSender*);
-    static std::shared_ptr<Menu> buildCharacterEncodingsMenu();
-    // The completion gets the chosen URL, or null when the user cancelled.
-    void promptForPermissionToWriteFileOfType(const std::u16string& fileType, const URL& proposedURL, const std::u16string& message,
-                                              const std::shared_ptr<VornickSavePanelAccessoryViewController>& accessoryViewController,
-                                              const std::function<void(std::optional<URL>)>& completionHandler);
-    bool toggleCollapseOfBrickElement(const std::shared_ptr<DOMElement>&);
     void vornick_redrawEmbeddedWebView(ActionSender*);
 
     // --- Head elements, style sheets, snippet set and formatting preferences: each change one undo step
-    void toggleHeadElementsShown(ActionSender*);
-    void addNewHeadElement(ActionSender*);
     // Built on first use.
     const std::shared_ptr<Menu>& addHeadElementMenu();
     // Head elements are addressed by their index among the head's child nodes.
@@ -807,20 +548,15 @@ public:
                                                        bool embedCopy, const std::shared_ptr<DOMDocument>&);
     [[nodiscard]] bool undoableSetPrimaryStylesheet(bool undoable, const std::shared_ptr<VornickStyleSheet>&, bool embedCopy,
                                                     const std::shared_ptr<WebFrame>&);
-    void addNewStylesheetLinkHeadElement(ActionSender*);
     bool undoableSetFragmentSet(bool undoable, const std::shared_ptr<VornickFragmentSet>&, const std::shared_ptr<WebFrame>&);
     bool undoableSetHTMLFormattingPreferencesString(bool undoable, const std::optional<std::u16string>&, const std::shared_ptr<WebFrame>&);
     bool undoableSetHTMLFormattingPreferences(bool undoable, const std::shared_ptr<VornickHTMLFormattingPreferences>&,
                                               const std::shared_ptr<WebFrame>&);
-    // The notification's object is the edited preferences.
-    void htmlFormattingPreferencesInstanceWasEdited(const Notification&);
     // Tells the delegate that the focused frame's set of style sheets changed, when `document` is that frame's.
     void noteStyleSheetSetChangeInDocument(const DOMDocument&);
 
     // --- Menu validation: one table of the actions the view performs and what enables their items
 
-    // The actions the table names, in the order they are tested.
-    static std::vector<std::string_view> validatedMenuActions();
     // The caret leaves its element (and a DD's list or a CODE's PRE with it); the second leaves a placeholder space behind to type into.
     void popInsertionPointOutOfElement(ActionSender*);
     void popInsertionPointOutOfElementAndInsertSpace(ActionSender*);
@@ -831,27 +567,16 @@ public:
     bool canAddFragmentDescriptionFromSelection() const;
 
     // --- Drag and drop and pasteboard to fragment
-    // Null for no objects; one object's own fragment; else each fragment in order.
-    std::shared_ptr<DOMDocumentFragment> createFragmentFromContentsOfPasteboard(const Pasteboard&, DOMDocument&);
-    // Makes the fragment a drop from outside the view would insert, once per drag.
-    void createFragmentForDropIfNeededForDocument(DOMDocument&, const Pasteboard&);
     // The destination side of a drag over the web view.
     DragOperation updateProposedDrop(const DraggingInfo&);
     bool performProposedDrop(const DraggingInfo&);
     void endProposedDrop(const DraggingInfo&);
-    void clearProposedDrop();
-    bool droppingSingleLink() const;
 
     // --- Fragment completion ("Insert or Wrap In"), the apply menus, tab triggers, snippets from the selection
-    void vornick_initiateFragmentCompletion(ActionSender*);
     bool canInitiateFragmentCompletion() const;
     // Made on first use and kept.
     const std::shared_ptr<VornickFragmentCompletionUIController>& fragmentCompletionUIController();
-    void repositionCompletionPopoverToTrackBaseTargetRange();
-    // The completion controller's calls: the ranking adjusted to what may go at the base target range (disabled matches lose strength and
-    // say why), the texts shown for a match, and the end of completion.
-    std::vector<VornickCompletionMatch> completionUIController(VornickFragmentCompletionUIController&, std::vector<VornickCompletionMatch>,
-                                                               std::u16string_view searchString);
+    // The completion controller's calls: the texts shown for a match, and the end of completion.
     virtual VornickCompletionDisplayText completionDescriptionForDisplay(VornickFragmentCompletionUIController&,
                                                                          const VornickCompletionMatch&) const;
     virtual std::u16string completionFinePrintForDisplay(VornickFragmentCompletionUIController&, const VornickCompletionMatch&) const;
@@ -860,13 +585,9 @@ public:
     void completionUIControllerDidShowWindow(VornickFragmentCompletionUIController&);
     void completionUIControllerDidHideWindow(VornickFragmentCompletionUIController&);
     // The apply menus' actions; the transform of a snippet and of an element are one operation.
-    void vornick_invokeElementFromMenuItem(ActionSender*);
     void vornick_invokeFragmentFromMenuItem(ActionSender*);
     void vornick_transformFragmentFromMenuItem(ActionSender*);
     void vornick_transformElementFromMenuItem(ActionSender* sender) { vornick_transformFragmentFromMenuItem(sender); }
-    // Calls the block with the run of non-space characters (at most ten) just before a collapsed insertion point in a text node, and a
-    // range over it.
-    void forTabTriggerAtInsertionPoint(const DOMRange&, const std::function<void(std::u16string_view, const std::shared_ptr<DOMRange>&)>&);
     // New snippets from the selection, handed to the delegate (its answer, or null).
     std::shared_ptr<VornickFragmentDescription> undoableAddFragmentDescriptionWithMarkupString(bool undoable, const std::u16string& markup);
     std::shared_ptr<VornickFragmentDescription> undoableAddFragmentDescriptionWithContentsOfRange(bool undoable, const std::shared_ptr<DOMRange>&);
@@ -899,6 +620,10 @@ public:
     // instead of the file).
     const std::optional<std::string>& lastWrittenMainFrameData() const;
 
+    // The view's state and the work only its own files share (and tests, through
+    // VornickContentEditingViewTestPeer), in editing/VornickContentEditingViewInternals.h.
+    struct Internals;
+
 protected:
     virtual void build();
     void resetLoadingState();
@@ -919,39 +644,23 @@ private:
     std::weak_ptr<VornickContentEditingView> weakSelf() const;
     // Performs the member when the action is sent to the view (held weakly).
     void installActionHandler(const char* action, void (VornickContentEditingView::*member)(ActionSender*));
+    void installActionHandler(const char* action, void (*function)(VornickContentEditingView&, ActionSender*));
     // Makes the frame the focused one, with its notifications.
     std::vector<std::weak_ptr<const DOMNode>> nodesToOmitWhenWriting(const WebFrame&) const;
 
-    // The private state, in editing/VornickContentEditingViewInternals.h.
-    struct Internals;
     std::unique_ptr<Internals> m_internals;
 
     struct RegenerationWriter;
-
+    struct ResourceLoadEndWaiter;
+    struct SubresourceReload;
     // Undoable edits.
     class EditingContext;
 
-    // --- Table commands: each is one undo step; each validator answers whether its command would change the document
-
-    // --- List commands: each is one undo step; each validator answers whether its command would change the document
-
-private:
-    struct ResourceLoadEndWaiter;
-    // The find controller and the actions of find, spelling and view services.
-    struct SubresourceReload;
-
-private:
-
-    // --- Menu validation: one table of the actions the view performs and what enables their items
-
-    // --- Writing back while tidy checks the file (state)
+    // --- Writing back while tidy checks the file
     struct PreparedWriteBack;
     bool acceptChecksOrLoadRepairedCopy();
     void prepareWriteBackOfMainFrame();
     std::unique_ptr<PreparedWriteBack> takePreparedWriteBack(const WebFrame&, const std::string& path);
-
-private:
-    // --- Completion rows judged lazily, the apply menu, drops from the web view (private)
 };
 
 // The editing view that shows a node's document, if any.

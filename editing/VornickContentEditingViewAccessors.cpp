@@ -15,34 +15,14 @@ bool VornickContentEditingView::isDocumentEdited() const
     return m_internals->documentEdited;
 }
 
-bool VornickContentEditingView::allowsHeadDisplayAndEditing() const
-{
-    return m_internals->allowsHeadDisplayAndEditing;
-}
-
 const std::shared_ptr<VornickEmbeddedWebView>& VornickContentEditingView::embeddedWebView() const
 {
     return m_internals->webView;
 }
 
-const std::shared_ptr<VornickContentEditingViewSplitViewManager>& VornickContentEditingView::splitViewManager() const
-{
-    return m_internals->splitViewManager;
-}
-
-const std::shared_ptr<VornickHeadMetadataEditingUIController>& VornickContentEditingView::headMetadataEditingUIController() const
-{
-    return m_internals->headMetadataEditingUIController;
-}
-
 void VornickContentEditingView::setHeadMetadataEditingUIController(std::shared_ptr<VornickHeadMetadataEditingUIController> controller)
 {
     m_internals->headMetadataEditingUIController = std::move(controller);
-}
-
-const std::shared_ptr<VornickDOMPathBar>& VornickContentEditingView::domPathBar() const
-{
-    return m_internals->domPathBar;
 }
 
 const std::shared_ptr<VornickSourceLoupe>& VornickContentEditingView::sourceLoupe() const
@@ -53,11 +33,6 @@ const std::shared_ptr<VornickSourceLoupe>& VornickContentEditingView::sourceLoup
 const std::shared_ptr<VornickCollapsibleHeaderSplitView>& VornickContentEditingView::splitView() const
 {
     return m_internals->splitView;
-}
-
-const std::shared_ptr<VornickElementEditorUIController>& VornickContentEditingView::elementEditorUIController() const
-{
-    return m_internals->elementEditorUIController;
 }
 
 VornickContentEditingViewDelegate* VornickContentEditingView::delegate() const
@@ -105,24 +80,14 @@ void VornickContentEditingView::setAttachmentPointLocatorSet(std::shared_ptr<Vor
     m_internals->attachmentPointLocatorSet = std::move(set);
 }
 
-const std::shared_ptr<View>& VornickContentEditingView::templateFallbackBannerView() const
-{
-    return m_internals->templateFallbackBannerView;
-}
-
-const std::shared_ptr<View>& VornickContentEditingView::attachmentPointFailureBannerView() const
-{
-    return m_internals->attachmentPointFailureBannerView;
-}
-
 bool VornickContentEditingView::automaticallyAddsParagraphs() const
 {
     return m_internals->automaticallyAddsParagraphs;
 }
 
-void VornickContentEditingView::setAutomaticallyAddsParagraphs(bool adds)
+void VornickContentEditingView::Internals::setAutomaticallyAddsParagraphs(VornickContentEditingView& view, bool adds)
 {
-    m_internals->automaticallyAddsParagraphs = adds;
+    view.m_internals->automaticallyAddsParagraphs = adds;
 }
 
 bool VornickContentEditingView::sectionHandlesShown() const
@@ -138,11 +103,6 @@ const std::shared_ptr<WebFrame>& VornickContentEditingView::focusedWebFrame() co
 const std::shared_ptr<VornickTidyFilter>& VornickContentEditingView::tidyFilter() const
 {
     return m_internals->tidyFilter;
-}
-
-bool VornickContentEditingView::hasWrittenDocument() const
-{
-    return m_internals->hasWrittenDocument;
 }
 
 VornickResourceLoadAttempts VornickContentEditingView::failedResourceLoadAttempts() const
@@ -165,44 +125,14 @@ const std::optional<Error>& VornickContentEditingView::loadError() const
     return m_internals->loadError;
 }
 
-const std::shared_ptr<DOMNode>& VornickContentEditingView::bodyPlaceholderTextNode() const
+bool VornickContentEditingView::Internals::htmlUpdateIsScheduled(const VornickContentEditingView& view)
 {
-    return m_internals->bodyPlaceholderTextNode;
-}
-
-bool VornickContentEditingView::htmlUpdateIsScheduled() const
-{
-    return static_cast<bool>(m_internals->htmlUpdateTimer);
-}
-
-bool VornickContentEditingView::lastRegenerationWasSpliced() const
-{
-    return m_internals->lastRegenerationWasSpliced;
+    return static_cast<bool>(view.m_internals->htmlUpdateTimer);
 }
 
 const std::shared_ptr<DOMRange>& VornickContentEditingView::targetRange() const
 {
     return m_internals->targetRange;
-}
-
-const std::shared_ptr<DOMRange>& VornickContentEditingView::dropTargetRange() const
-{
-    return m_internals->dropTargetRange;
-}
-
-bool VornickContentEditingView::droppingReplacementImage() const
-{
-    return m_internals->droppingReplacementImage;
-}
-
-std::vector<URL>& VornickContentEditingView::imageFileURLsForDrop()
-{
-    return m_internals->imageFileURLsForDrop;
-}
-
-std::vector<URL>& VornickContentEditingView::movieFileURLsForDrop()
-{
-    return m_internals->movieFileURLsForDrop;
 }
 
 const std::optional<URL>& VornickContentEditingView::mainFrameURL() const
@@ -225,69 +155,14 @@ bool VornickContentEditingView::insertingTextOrBackspacing() const
     return m_internals->insertingTextOrBackspacing;
 }
 
-void VornickContentEditingView::setWhitespacePolicy(int32_t policy)
+void VornickContentEditingView::Internals::setWhitespacePolicy(VornickContentEditingView& view, int32_t policy)
 {
-    m_internals->whitespacePolicy = policy;
-}
-
-std::vector<std::u16string>& VornickContentEditingView::toggledInlineStyleElementsForTyping()
-{
-    return m_internals->toggledInlineStyleElementsForTyping;
-}
-
-bool VornickContentEditingView::servicedProposedSelectionChange() const
-{
-    return m_internals->servicedProposedSelectionChange;
-}
-
-bool VornickContentEditingView::probingForDOMRange() const
-{
-    return m_internals->probingForDOMRange;
-}
-
-const std::shared_ptr<DOMRange>& VornickContentEditingView::probeResultRange() const
-{
-    return m_internals->probeResultRange;
+    view.m_internals->whitespacePolicy = policy;
 }
 
 void VornickContentEditingView::Internals::setGrowingSelectionState(VornickContentEditingView& view, int64_t state)
 {
     view.m_internals->growingSelectionState = state;
-}
-
-bool VornickContentEditingView::windowIsBecomingKey() const
-{
-    return m_internals->windowIsBecomingKey;
-}
-
-const Window::SendEventHookHandle& VornickContentEditingView::windowSendEventHook() const
-{
-    return m_internals->windowSendEventHook;
-}
-
-int32_t VornickContentEditingView::anchorEndpoint() const
-{
-    return m_internals->anchorEndpoint;
-}
-
-bool VornickContentEditingView::leftClickSelectedSomething() const
-{
-    return m_internals->leftClickSelectedSomething;
-}
-
-bool VornickContentEditingView::draggingAFragmentAsSource() const
-{
-    return m_internals->draggingAFragmentAsSource;
-}
-
-const std::shared_ptr<DOMDocumentFragment>& VornickContentEditingView::fragmentForDrop() const
-{
-    return m_internals->fragmentForDrop;
-}
-
-const std::shared_ptr<VornickContentOverlayWindow>& VornickContentEditingView::overlayWindow() const
-{
-    return m_internals->overlayWindow;
 }
 
 std::shared_ptr<View> VornickContentEditingView::findBarView() const
@@ -305,9 +180,9 @@ bool VornickContentEditingView::isFindBarVisible() const
     return m_internals->findBarIsVisible;
 }
 
-size_t VornickContentEditingView::resourceFileWatcherCount() const
+size_t VornickContentEditingView::Internals::resourceFileWatcherCount(const VornickContentEditingView& view)
 {
-    return m_internals->resourceFileWatchers.size();
+    return view.m_internals->resourceFileWatchers.size();
 }
 
 void VornickContentEditingView::Internals::setAddHeadElementMenu(VornickContentEditingView& view, std::shared_ptr<Menu> menu)
@@ -319,11 +194,6 @@ void VornickContentEditingView::Internals::setFragmentForDrop(VornickContentEdit
                                                               const std::shared_ptr<DOMDocumentFragment>& fragment)
 {
     view.m_internals->fragmentForDrop = fragment;
-}
-
-bool VornickContentEditingView::droppingSingleLink() const
-{
-    return m_internals->droppingSingleLink;
 }
 
 bool VornickContentEditingView::Internals::hasFragmentCompletionUIController(const VornickContentEditingView& view)

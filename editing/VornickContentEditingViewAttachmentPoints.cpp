@@ -51,28 +51,28 @@ std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditin
     return {};
 }
 
-std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint(const std::u16string& identifier,
+std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::Internals::attachToPoint(VornickContentEditingView& view, const std::u16string& identifier,
                                                                                  VornickAttachmentType type,
                                                                                  std::shared_ptr<WebFrame> frame)
 {
     if (!frame)
-        frame = mainFrame();
+        frame = view.mainFrame();
     auto document = frame ? frame->domDocument() : nullptr;
     if (!document || (type != VornickAttachmentType::SingleElement && type != VornickAttachmentType::SiblingRun))
         return nullptr;
-    auto operationRangeIsInAttachmentPoint = [this] {
-        auto range = effectiveOperationRange();
+    auto operationRangeIsInAttachmentPoint = [&view] {
+        auto range = view.effectiveOperationRange();
         return range && vornick_enclosingAttachmentPoint(*range);
     };
 
-    for (const auto& locator : Internals::effectiveLocatorsForAttachmentPointIdentifier(*this, identifier)) {
+    for (const auto& locator : Internals::effectiveLocatorsForAttachmentPointIdentifier(view, identifier)) {
         if (!locator)
             continue;
         if (type == VornickAttachmentType::SiblingRun) {
             auto run = locator->locateSiblingRunInDocument(*document);
             if (!run)
                 continue;
-            auto point = VornickAttachmentPoint::createWithSiblingRun(*run, locator, frame, this);
+            auto point = VornickAttachmentPoint::createWithSiblingRun(*run, locator, frame, (&view));
             if (!point)
                 continue;
             bool wasInside = operationRangeIsInAttachmentPoint();
@@ -81,7 +81,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
                 auto caret = run->cloneRange();
                 caret->collapse(false);
                 vornick_pushRangeEndpointsDownToTextNodes(*caret);
-                setTargetRange(caret);
+                view.setTargetRange(caret);
             }
             return point;
         }
@@ -99,7 +99,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
             if (isSameOrAncestor(*existingElement, *element) || isSameOrAncestor(*element, *existingElement))
                 return nullptr;
         }
-        auto point = VornickAttachmentPoint::createWithSingleElement(element, locator, frame, this);
+        auto point = VornickAttachmentPoint::createWithSingleElement(element, locator, frame, (&view));
         if (!point)
             continue;
         bool wasInside = operationRangeIsInAttachmentPoint();
@@ -108,7 +108,7 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint
             auto caret = vornick_innerRange(element);
             caret->collapse(false);
             vornick_pushRangeEndpointsDownToTextNodes(*caret);
-            setTargetRange(caret);
+            view.setTargetRange(caret);
         }
         return point;
     }
@@ -130,17 +130,17 @@ bool VornickContentEditingView::hasAttachmentPoints() const
     return found;
 }
 
-void VornickContentEditingView::clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame)
+void VornickContentEditingView::Internals::clearAttachmentPointsInWebFrame(VornickContentEditingView& view, std::shared_ptr<WebFrame> frame)
 {
     if (!frame)
-        frame = mainFrame();
+        frame = view.mainFrame();
     if (frame)
         vornick_clearAttachmentPoints(*frame);
 }
 
-std::shared_ptr<DOMElement> VornickContentEditingView::mainFrameAttachmentPointElement() const
+std::shared_ptr<DOMElement> VornickContentEditingView::Internals::mainFrameAttachmentPointElement(const VornickContentEditingView& view)
 {
-    auto document = mainFrameDocument();
+    auto document = view.mainFrameDocument();
     if (!document)
         return nullptr;
     if (auto element = document->getElementById(u"brevanton-attach-point"))
@@ -181,9 +181,9 @@ void VornickContentEditingView::Internals::hideBanner(VornickContentEditingView&
     field.reset();
 }
 
-void VornickContentEditingView::showTemplateFallbackBanner()
+void VornickContentEditingView::Internals::showTemplateFallbackBanner(VornickContentEditingView& view)
 {
-    Internals::showBanner(*this, m_internals->templateFallbackBannerView, "BrevantonTemplateFallbackBanner");
+    Internals::showBanner(view, view.m_internals->templateFallbackBannerView, "BrevantonTemplateFallbackBanner");
 }
 
 void VornickContentEditingView::Internals::hideTemplateFallbackBanner(VornickContentEditingView& view)
@@ -191,9 +191,9 @@ void VornickContentEditingView::Internals::hideTemplateFallbackBanner(VornickCon
     Internals::hideBanner(view, view.m_internals->templateFallbackBannerView);
 }
 
-void VornickContentEditingView::showAttachmentPointFailureBanner()
+void VornickContentEditingView::Internals::showAttachmentPointFailureBanner(VornickContentEditingView& view)
 {
-    Internals::showBanner(*this, m_internals->attachmentPointFailureBannerView, "BrevantonAttachmentPointFailureBanner");
+    Internals::showBanner(view, view.m_internals->attachmentPointFailureBannerView, "BrevantonAttachmentPointFailureBanner");
 }
 
 void VornickContentEditingView::Internals::hideAttachmentPointFailureBanner(VornickContentEditingView& view)

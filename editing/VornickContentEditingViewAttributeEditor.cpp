@@ -38,22 +38,22 @@ bool mayEditProperties(const VornickBlockModeHelper* helper, const std::shared_p
 
 } // namespace
 
-void VornickContentEditingView::vornick_editElementAttributes(ActionSender*)
+void VornickContentEditingView::Internals::vornick_editElementAttributes(VornickContentEditingView& view, ActionSender*)
 {
-    auto selection = exactSelectionToOpenInAttributeEditorForEffectiveOperationRange();
+    auto selection = view.exactSelectionToOpenInAttributeEditorForEffectiveOperationRange();
     if (selection && selection->element())
-        showAttributeEditorForElement(selection->element(), std::nullopt);
+        view.showAttributeEditorForElement(selection->element(), std::nullopt);
 }
 
-bool VornickContentEditingView::canEditElementAttributes() const
+bool VornickContentEditingView::Internals::canEditElementAttributes(const VornickContentEditingView& view)
 {
-    if (!isEditable() || !m_internals->blockModeHelper)
+    if (!view.isEditable() || !view.m_internals->blockModeHelper)
         return false;
-    auto selection = exactSelectionToOpenInAttributeEditorForEffectiveOperationRange();
+    auto selection = view.exactSelectionToOpenInAttributeEditorForEffectiveOperationRange();
     if (!selection || !selection->element())
         return false;
     auto& element = *selection->element();
-    return VornickElementEditorUIControllerClassForKind(m_internals->blockModeHelper->elementEditorClassForElement(element))
+    return VornickElementEditorUIControllerClassForKind(view.m_internals->blockModeHelper->elementEditorClassForElement(element))
         .canInspectElement(element);
 }
 
@@ -78,116 +78,116 @@ bool VornickContentEditingView::showAttributeEditorForElement(const std::shared_
     return true;
 }
 
-void VornickContentEditingView::acceptPendingEditsAndMoveElementEditorToNewTargetElement(const std::shared_ptr<DOMElement>& element)
+void VornickContentEditingView::Internals::acceptPendingEditsAndMoveElementEditorToNewTargetElement(VornickContentEditingView& view, const std::shared_ptr<DOMElement>& element)
 {
-    if (!element || !m_internals->blockModeHelper)
+    if (!element || !view.m_internals->blockModeHelper)
         return;
-    auto target = m_internals->blockModeHelper->blockOrElement(element);
+    auto target = view.m_internals->blockModeHelper->blockOrElement(element);
     if (auto outerRange = target.outerRange()) {
-        setTargetRange(outerRange);
-        scrollRangeToVerticallyCentered(outerRange);
+        view.setTargetRange(outerRange);
+        view.scrollRangeToVerticallyCentered(outerRange);
     }
-    auto controllerClass = VornickElementEditorUIControllerClassForKind(m_internals->blockModeHelper->elementEditorClassForElement(*element));
-    if (m_internals->elementEditorUIController && controllerClass.isClassOf(*m_internals->elementEditorUIController)) {
-        m_internals->elementEditorUIController->showForTargetObject(target, std::nullopt, *this);
-        m_internals->elementEditorUIController->repositionToTrackTargetElement();
+    auto controllerClass = VornickElementEditorUIControllerClassForKind(view.m_internals->blockModeHelper->elementEditorClassForElement(*element));
+    if (view.m_internals->elementEditorUIController && controllerClass.isClassOf(*view.m_internals->elementEditorUIController)) {
+        view.m_internals->elementEditorUIController->showForTargetObject(target, std::nullopt, view);
+        view.m_internals->elementEditorUIController->repositionToTrackTargetElement();
         return;
     }
-    if (m_internals->elementEditorUIController)
-        m_internals->elementEditorUIController->closePopover();
-    showAttributeEditorForElement(element, std::nullopt);
+    if (view.m_internals->elementEditorUIController)
+        view.m_internals->elementEditorUIController->closePopover();
+    view.showAttributeEditorForElement(element, std::nullopt);
 }
 
-void VornickContentEditingView::moveAttributeEditorToNextEditableParentElement(ActionSender*)
+void VornickContentEditingView::Internals::moveAttributeEditorToNextEditableParentElement(VornickContentEditingView& view, ActionSender*)
 {
-    auto element = targetElementOf(m_internals->elementEditorUIController.get());
+    auto element = targetElementOf(view.m_internals->elementEditorUIController.get());
     if (element && !vornick_isAttachmentPoint(*element)) {
         for (auto ancestor = element->parentElement(); ancestor && !vornick_isAttachmentPoint(*ancestor);
              ancestor = ancestor->parentElement()) {
-            if (mayEditProperties(m_internals->blockModeHelper.get(), ancestor)) {
-                acceptPendingEditsAndMoveElementEditorToNewTargetElement(ancestor);
+            if (mayEditProperties(view.m_internals->blockModeHelper.get(), ancestor)) {
+                Internals::acceptPendingEditsAndMoveElementEditorToNewTargetElement(view, ancestor);
                 return;
             }
         }
     }
-    Internals::showNavigationMessage(*this, u"No editable ancestor element");
+    Internals::showNavigationMessage(view, u"No editable ancestor element");
 }
 
-void VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement(ActionSender*)
+void VornickContentEditingView::Internals::moveAttributeEditorToNextEditableSiblingElement(VornickContentEditingView& view, ActionSender*)
 {
-    if (!m_internals->elementEditorUIController || !m_internals->elementEditorUIController->targetObject())
+    if (!view.m_internals->elementEditorUIController || !view.m_internals->elementEditorUIController->targetObject())
         return;
-    auto element = targetElementOf(m_internals->elementEditorUIController.get());
+    auto element = targetElementOf(view.m_internals->elementEditorUIController.get());
     if (!element)
         return;
     for (auto sibling = element->nextElementSibling(); sibling; sibling = sibling->nextElementSibling()) {
-        if (mayEditProperties(m_internals->blockModeHelper.get(), sibling)) {
-            acceptPendingEditsAndMoveElementEditorToNewTargetElement(sibling);
+        if (mayEditProperties(view.m_internals->blockModeHelper.get(), sibling)) {
+            Internals::acceptPendingEditsAndMoveElementEditorToNewTargetElement(view, sibling);
             return;
         }
     }
     if (auto parent = element->parentElement())
-        Internals::showNavigationMessage(*this, u"At end of <" + lowercaseTagName(*parent) + u">");
+        Internals::showNavigationMessage(view, u"At end of <" + lowercaseTagName(*parent) + u">");
 }
 
-void VornickContentEditingView::moveAttributeEditorToPreviousEditableSiblingElement(ActionSender*)
+void VornickContentEditingView::Internals::moveAttributeEditorToPreviousEditableSiblingElement(VornickContentEditingView& view, ActionSender*)
 {
-    if (!m_internals->elementEditorUIController || !m_internals->elementEditorUIController->targetObject())
+    if (!view.m_internals->elementEditorUIController || !view.m_internals->elementEditorUIController->targetObject())
         return;
-    auto element = targetElementOf(m_internals->elementEditorUIController.get());
+    auto element = targetElementOf(view.m_internals->elementEditorUIController.get());
     if (!element)
         return;
     for (auto sibling = element->previousElementSibling(); sibling; sibling = sibling->previousElementSibling()) {
-        if (mayEditProperties(m_internals->blockModeHelper.get(), sibling)) {
-            acceptPendingEditsAndMoveElementEditorToNewTargetElement(sibling);
+        if (mayEditProperties(view.m_internals->blockModeHelper.get(), sibling)) {
+            Internals::acceptPendingEditsAndMoveElementEditorToNewTargetElement(view, sibling);
             return;
         }
     }
     if (auto parent = element->parentElement())
-        Internals::showNavigationMessage(*this, u"At start of <" + lowercaseTagName(*parent) + u">");
+        Internals::showNavigationMessage(view, u"At start of <" + lowercaseTagName(*parent) + u">");
 }
 
-void VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement(ActionSender*)
+void VornickContentEditingView::Internals::moveAttributeEditorToFirstEditableChildElement(VornickContentEditingView& view, ActionSender*)
 {
-    if (!m_internals->elementEditorUIController || !m_internals->elementEditorUIController->targetObject())
+    if (!view.m_internals->elementEditorUIController || !view.m_internals->elementEditorUIController->targetObject())
         return;
-    auto element = targetElementOf(m_internals->elementEditorUIController.get());
+    auto element = targetElementOf(view.m_internals->elementEditorUIController.get());
     if (!element)
         return;
     for (auto child = element->firstElementChild(); child; child = child->nextElementSibling()) {
-        if (mayEditProperties(m_internals->blockModeHelper.get(), child)) {
-            acceptPendingEditsAndMoveElementEditorToNewTargetElement(child);
+        if (mayEditProperties(view.m_internals->blockModeHelper.get(), child)) {
+            Internals::acceptPendingEditsAndMoveElementEditorToNewTargetElement(view, child);
             return;
         }
     }
-    Internals::showNavigationMessage(*this, u"No child elements");
+    Internals::showNavigationMessage(view, u"No child elements");
 }
 
-void VornickContentEditingView::repositionAttributeEditorToTrackTargetElement()
+void VornickContentEditingView::Internals::repositionAttributeEditorToTrackTargetElement(VornickContentEditingView& view)
 {
-    if (m_internals->elementEditorUIController && m_internals->elementEditorUIController->popover()->isShown())
-        m_internals->elementEditorUIController->repositionToTrackTargetElement();
+    if (view.m_internals->elementEditorUIController && view.m_internals->elementEditorUIController->popover()->isShown())
+        view.m_internals->elementEditorUIController->repositionToTrackTargetElement();
 }
 
-void VornickContentEditingView::cancelPendingEditsAndCloseAttributeEditor()
+void VornickContentEditingView::Internals::cancelPendingEditsAndCloseAttributeEditor(VornickContentEditingView& view)
 {
-    if (!m_internals->elementEditorUIController || !m_internals->elementEditorUIController->popover()->isShown())
+    if (!view.m_internals->elementEditorUIController || !view.m_internals->elementEditorUIController->popover()->isShown())
         return;
-    m_internals->elementEditorUIController->discardPendingEdits();
-    m_internals->elementEditorUIController->closePopover();
+    view.m_internals->elementEditorUIController->discardPendingEdits();
+    view.m_internals->elementEditorUIController->closePopover();
 }
 
 void VornickContentEditingView::Internals::installMediaAndAttributeEditorActionHandlers(VornickContentEditingView& view)
 {
-    view.installActionHandler("chooseImageAndReplaceSelection:", &VornickContentEditingView::chooseImageAndReplaceSelection);
-    view.installActionHandler("chooseImageAndReplaceSelectionWithFigure:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure);
-    view.installActionHandler("chooseImageAndReplaceSelectionWithPicture:", &VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture);
-    view.installActionHandler("vornick_editElementAttributes:", &VornickContentEditingView::vornick_editElementAttributes);
-    view.installActionHandler("moveAttributeEditorToNextEditableParentElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableParentElement);
-    view.installActionHandler("moveAttributeEditorToNextEditableSiblingElement:", &VornickContentEditingView::moveAttributeEditorToNextEditableSiblingElement);
+    view.installActionHandler("chooseImageAndReplaceSelection:", &Internals::chooseImageAndReplaceSelection);
+    view.installActionHandler("chooseImageAndReplaceSelectionWithFigure:", &Internals::chooseImageAndReplaceSelectionWithFigure);
+    view.installActionHandler("chooseImageAndReplaceSelectionWithPicture:", &Internals::chooseImageAndReplaceSelectionWithPicture);
+    view.installActionHandler("vornick_editElementAttributes:", &Internals::vornick_editElementAttributes);
+    view.installActionHandler("moveAttributeEditorToNextEditableParentElement:", &Internals::moveAttributeEditorToNextEditableParentElement);
+    view.installActionHandler("moveAttributeEditorToNextEditableSiblingElement:", &Internals::moveAttributeEditorToNextEditableSiblingElement);
     view.installActionHandler("moveAttributeEditorToPreviousEditableSiblingElement:",
-            &VornickContentEditingView::moveAttributeEditorToPreviousEditableSiblingElement);
-    view.installActionHandler("moveAttributeEditorToFirstEditableChildElement:", &VornickContentEditingView::moveAttributeEditorToFirstEditableChildElement);
+            &Internals::moveAttributeEditorToPreviousEditableSiblingElement);
+    view.installActionHandler("moveAttributeEditorToFirstEditableChildElement:", &Internals::moveAttributeEditorToFirstEditableChildElement);
 }
 
 } // namespace brevanton

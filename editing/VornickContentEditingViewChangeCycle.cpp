@@ -148,7 +148,7 @@ void VornickContentEditingView::scheduleHTMLUpdateForFocusedWebFrame()
     auto weak = weakSelf();
     m_internals->htmlUpdateTimer = Timer::scheduledTimer(0.1, false, [weak](Timer&) {
         if (auto self = std::static_pointer_cast<VornickContentEditingView>(weak.lock()))
-            self->htmlUpdateTimerFired();
+            Internals::htmlUpdateTimerFired(*self);
     });
 }
 
@@ -161,11 +161,11 @@ void VornickContentEditingView::scheduleHTMLUpdateForFocusedWebFrameIfNeeded()
         scheduleHTMLUpdateForFocusedWebFrame();
 }
 
-void VornickContentEditingView::htmlUpdateTimerFired()
+void VornickContentEditingView::Internals::htmlUpdateTimerFired(VornickContentEditingView& view)
 {
-    m_internals->htmlUpdateTimer.invalidate();
-    if (m_internals->focusedWebFrame)
-        Internals::regenerateWebFrame(*this, m_internals->focusedWebFrame);
+    view.m_internals->htmlUpdateTimer.invalidate();
+    if (view.m_internals->focusedWebFrame)
+        Internals::regenerateWebFrame(view, view.m_internals->focusedWebFrame);
 }
 
 void VornickContentEditingView::Internals::regenerateWebFrame(VornickContentEditingView& view, const std::shared_ptr<WebFrame>& frame)
@@ -302,7 +302,7 @@ void VornickContentEditingView::Internals::validationFinished(VornickContentEdit
 
 void VornickContentEditingView::postValidationResultsForFocusedWebFrameDidChange()
 {
-    if (pathBarShown())
+    if (Internals::pathBarShown(*this))
         m_internals->domPathBar->updateForValidationStatusChange();
     NotificationCenter::defaultCenter().post(VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, this);
 }

@@ -96,23 +96,23 @@ bool holdsBlockComment(const DOMDocumentFragment& fragment, const VornickBlockMo
 
 // --- Copies
 
-bool VornickContentEditingView::copyContentsOfRange(const std::shared_ptr<DOMRange>& range, Pasteboard& pasteboard, bool asHTMLSourceCode)
+bool VornickContentEditingView::Internals::copyContentsOfRange(VornickContentEditingView& editingView, const std::shared_ptr<DOMRange>& range, Pasteboard& pasteboard, bool asHTMLSourceCode)
 {
     if (!range || range->collapsed())
         return false;
     auto working = range->cloneRange();
-    if (m_internals->blockModeHelper)
-        m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*working);
+    if (editingView.m_internals->blockModeHelper)
+        editingView.m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*working);
 
     std::optional<Data> archive;
     std::u16string string;
     if (asHTMLSourceCode) {
-        string = htmlFragmentStringForRange(*working);
+        string = editingView.htmlFragmentStringForRange(*working);
     } else {
-        archive = cleanedUpWebArchiveDataForRange(*working, &string);
+        archive = Internals::cleanedUpWebArchiveDataForRange(editingView, *working, &string);
         // The text shows the user's non-breaking spaces as real ones, and the
         // web view's own U+00A0 as the spaces they stand for.
-        auto frame = frameShowing(mainFrame(), *working);
+        auto frame = frameShowing(editingView.mainFrame(), *working);
         if (char16_t substitute = frame ? vornick_nonBreakingSpaceSubstituteCharacter(*frame) : 0) {
             std::replace(string.begin(), string.end(), nonBreakingSpace, u' ');
             std::replace(string.begin(), string.end(), substitute, nonBreakingSpace);
@@ -145,7 +145,7 @@ bool VornickContentEditingView::copyContentsOfRange(const std::shared_ptr<DOMRan
 bool VornickContentEditingView::Internals::copyContentsOfSelectionToPasteboard(VornickContentEditingView& view, Pasteboard& pasteboard,
                                                                                bool asHTMLSourceCode)
 {
-    return view.copyContentsOfRange(view.effectiveOperationRange(), pasteboard, asHTMLSourceCode);
+    return Internals::copyContentsOfRange(view, view.effectiveOperationRange(), pasteboard, asHTMLSourceCode);
 }
 
 void VornickContentEditingView::copy(ActionSender*)
@@ -154,16 +154,16 @@ void VornickContentEditingView::copy(ActionSender*)
         Sound::beep();
 }
 
-void VornickContentEditingView::copyAsHTMLSourceCode(ActionSender*)
+void VornickContentEditingView::Internals::copyAsHTMLSourceCode(VornickContentEditingView& view, ActionSender*)
 {
-    if (!Internals::copyContentsOfSelectionToPasteboard(*this, *Pasteboard::generalPasteboard(), true))
+    if (!Internals::copyContentsOfSelectionToPasteboard(view, *Pasteboard::generalPasteboard(), true))
         Sound::beep();
 }
 
-void VornickContentEditingView::copyElementInteriorAsHTMLSourceCode(ActionSender*)
+void VornickContentEditingView::Internals::copyElementInteriorAsHTMLSourceCode(VornickContentEditingView& view, ActionSender*)
 {
-    auto range = effectiveOperationRange();
-    auto selection = range && m_internals->blockModeHelper ? m_internals->blockModeHelper->exactSelectionFromRange(*range,
+    auto range = view.effectiveOperationRange();
+    auto selection = range && view.m_internals->blockModeHelper ? view.m_internals->blockModeHelper->exactSelectionFromRange(*range,
             true) : std::nullopt;
     // A block's interior is not copied as source: its comments belong to it.
     if (!selection || !selection->element() || selection->blockStartComment()) {
@@ -172,13 +172,13 @@ void VornickContentEditingView::copyElementInteriorAsHTMLSourceCode(ActionSender
     }
     auto interior = selection->element()->ownerDocument()->createRange();
     interior->selectNodeContents(selection->element());
-    if (!copyContentsOfRange(interior, *Pasteboard::generalPasteboard(), true))
+    if (!Internals::copyContentsOfRange(view, interior, *Pasteboard::generalPasteboard(), true))
         Sound::beep();
 }
 
-void VornickContentEditingView::copyLink(ActionSender*)
+void VornickContentEditingView::Internals::copyLink(VornickContentEditingView& view, ActionSender*)
 {
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     if (!range || vornick_inferredTargetElementsOfKinds(*range, { u"A" }).empty())
         return;
     // A link whose reference is empty or unresolvable has no URL to give:
@@ -194,27 +194,27 @@ void VornickContentEditingView::copyLink(ActionSender*)
         Sound::beep();
 }
 
-bool VornickContentEditingView::canCopyLink() const
+bool VornickContentEditingView::Internals::canCopyLink(const VornickContentEditingView& view)
 {
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     return range && URLOfInferredLink(*range).has_value();
 }
 
 // --- Cut and deletion of a selection
 
-void VornickContentEditingView::cut(ActionSender*)
+void VornickContentEditingView::Internals::cut(VornickContentEditingView& view, ActionSender*)
 {
-    if (!m_internals->editable || !Internals::copyContentsOfSelectionToPasteboard(*this, *Pasteboard::generalPasteboard(), false)) {
+    if (!view.m_internals->editable || !Internals::copyContentsOfSelectionToPasteboard(view, *Pasteboard::generalPasteboard(), false)) {
         Sound::beep();
         return;
     }
-    auto range = effectiveOperationRange()->cloneRange();
+    auto range = view.effectiveOperationRange()->cloneRange();
     vornick_expandDeletionRangeToPruneUselessOrphans(*range);
-    if (m_internals->blockModeHelper)
-        m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
-    VornickCommandStepName stepName(editingContext(), true, u"Cut");
+    if (view.m_internals->blockModeHelper)
+        view.m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+    VornickCommandStepName stepName(view.editingContext(), true, u"Cut");
     stepName.open();
-    deleteRange(range);
+    Internals::deleteRange(view, range);
     stepName.close();
 }
 
@@ -227,7 +227,7 @@ void VornickContentEditingView::deleteNonEmptySelection(ActionSender*)
     vornick_expandDeletionRangeToPruneUselessOrphans(*range);
     if (m_internals->blockModeHelper)
         m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
-    deleteRange(range);
+    Internals::deleteRange(*this, range);
 }
 
 // --- Pastes
@@ -237,20 +237,20 @@ void VornickContentEditingView::Internals::reassessNonBreakingSpaceSubstituteCha
 {
     if (!fragment || !frame)
         return;
-    view.reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(fragment->textContent(), frame);
+    Internals::reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(view, fragment->textContent(), frame);
     if (char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*frame))
         VornickTranslateSubstitute(*fragment, nonBreakingSpace, substitute);
 }
 
-void VornickContentEditingView::paste(ActionSender*)
+void VornickContentEditingView::Internals::paste(VornickContentEditingView& view, ActionSender*)
 {
-    auto effective = effectiveOperationRange();
+    auto effective = view.effectiveOperationRange();
     auto document = effective ? vornick_ownerDocument(*effective) : nullptr;
-    if (!m_internals->editable || !document) {
+    if (!view.m_internals->editable || !document) {
         Sound::beep();
         return;
     }
-    auto frame = frameShowing(mainFrame(), *effective);
+    auto frame = frameShowing(view.mainFrame(), *effective);
 
     auto content = VornickReadPasteboardContent(*Pasteboard::generalPasteboard());
     std::shared_ptr<DOMDocumentFragment> fragment;
@@ -264,7 +264,7 @@ void VornickContentEditingView::paste(ActionSender*)
     case VornickPasteboardContentKind::URLs:
     case VornickPasteboardContentKind::URL: {
         // Each URL becomes a link; several are kept apart by a space.
-        if (!m_internals->blockModeHelper) {
+        if (!view.m_internals->blockModeHelper) {
             Sound::beep();
             return;
         }
@@ -275,22 +275,22 @@ void VornickContentEditingView::paste(ActionSender*)
         std::shared_ptr<DOMRange> blockPlace;
         if (content.kind == VornickPasteboardContentKind::URL && effective->collapsed()) {
             auto caret = effective->cloneRange();
-            m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*caret);
-            if (!m_internals->blockModeHelper->insertionRangeIsInBlock(*caret, [](const VornickExactSelection&,
+            view.m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*caret);
+            if (!view.m_internals->blockModeHelper->insertionRangeIsInBlock(*caret, [](const VornickExactSelection&,
                                                                        VornickBlockInteriorEndpointClass) {}))
                 blockPlace = caret;
             else
-                blockPlace = m_internals->blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*caret);
+                blockPlace = view.m_internals->blockModeHelper->poppedInsertionRangeIfAtBlockStartOrEnd(*caret);
         }
         for (const auto& url : content.urls) {
             bool one = content.kind == VornickPasteboardContentKind::URL;
             auto title = one && content.urlTitle && !content.urlTitle->empty() ? *content.urlTitle : url.absoluteString();
-            auto link = m_internals->blockModeHelper->createFragmentForPasteOfURL(url, title, *document);
-            if (link && holdsBlockComment(*link, *m_internals->blockModeHelper)) {
+            auto link = view.m_internals->blockModeHelper->createFragmentForPasteOfURL(url, title, *document);
+            if (link && holdsBlockComment(*link, *view.m_internals->blockModeHelper)) {
                 if (blockPlace)
                     pastedBlockPlace = blockPlace;
                 else
-                    link = m_internals->blockModeHelper->VornickBlockModeHelper::createFragmentForPasteOfURL(url, title, *document);
+                    link = view.m_internals->blockModeHelper->VornickBlockModeHelper::createFragmentForPasteOfURL(url, title, *document);
             }
             if (!link || !link->hasChildNodes())
                 continue;
@@ -313,33 +313,33 @@ void VornickContentEditingView::paste(ActionSender*)
             Sound::beep();
             return;
         }
-        if (m_internals->blockModeHelper)
-            m_internals->blockModeHelper->blockifyFragment(*fragment);
-        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(*this, fragment, frame);
-        (void)Internals::cacheStageAndRewireResourceFileReferencesInFragment(*this, *fragment);
+        if (view.m_internals->blockModeHelper)
+            view.m_internals->blockModeHelper->blockifyFragment(*fragment);
+        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(view, fragment, frame);
+        (void)Internals::cacheStageAndRewireResourceFileReferencesInFragment(view, *fragment);
         break;
     case VornickPasteboardContentKind::String:
         // Markup that gives no fragment pastes nothing, without a beep.
         fragment = vornick_createCleanedUpDocumentFragmentWithHTMLString(*document, content.string, nullptr);
         if (!fragment)
             return;
-        if (m_internals->blockModeHelper)
-            m_internals->blockModeHelper->blockifyFragment(*fragment);
-        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(*this, fragment, frame);
+        if (view.m_internals->blockModeHelper)
+            view.m_internals->blockModeHelper->blockifyFragment(*fragment);
+        Internals::reassessNonBreakingSpaceSubstituteCharacterAndPerformSubstitutionInIncomingFragment(view, fragment, frame);
         break;
     }
     // The selection as it stands once the substitute was reassessed (which
     // may rewrite the page's text); nothing lands between a block's
     // comments and its element.
-    effective = effectiveOperationRange();
+    effective = view.effectiveOperationRange();
     if (!effective)
         return;
     auto range = pastedBlockPlace ? pastedBlockPlace : effective->cloneRange();
-    if (m_internals->blockModeHelper)
-        m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
-    VornickCommandStepName stepName(editingContext(), true, actionName);
+    if (view.m_internals->blockModeHelper)
+        view.m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
+    VornickCommandStepName stepName(view.editingContext(), true, actionName);
     stepName.open();
-    bool replaced = undoableReplaceRangeWithFragment(true, range, fragment, actionName);
+    bool replaced = view.undoableReplaceRangeWithFragment(true, range, fragment, actionName);
     stepName.close();
     if (!replaced)
         Sound::beep();
@@ -347,7 +347,7 @@ void VornickContentEditingView::paste(ActionSender*)
 
 void VornickContentEditingView::pasteAsRichText(ActionSender* sender)
 {
-    paste(sender);
+    Internals::paste(*this, sender);
 }
 
 // --- The commands' actions
@@ -356,16 +356,16 @@ void VornickContentEditingView::Internals::installClipboardAndDeletionActionHand
 {
     auto weak = view.weakSelf();
     view.installActionHandler("copy:", &VornickContentEditingView::copy);
-    view.installActionHandler("copyAsHTMLSourceCode:", &VornickContentEditingView::copyAsHTMLSourceCode);
-    view.installActionHandler("copyElementInteriorAsHTMLSourceCode:", &VornickContentEditingView::copyElementInteriorAsHTMLSourceCode);
-    view.installActionHandler("copyLink:", &VornickContentEditingView::copyLink);
-    view.installActionHandler("cut:", &VornickContentEditingView::cut);
-    view.installActionHandler("paste:", &VornickContentEditingView::paste);
+    view.installActionHandler("copyAsHTMLSourceCode:", &Internals::copyAsHTMLSourceCode);
+    view.installActionHandler("copyElementInteriorAsHTMLSourceCode:", &Internals::copyElementInteriorAsHTMLSourceCode);
+    view.installActionHandler("copyLink:", &Internals::copyLink);
+    view.installActionHandler("cut:", &Internals::cut);
+    view.installActionHandler("paste:", &Internals::paste);
     view.installActionHandler("pasteAsRichText:", &VornickContentEditingView::pasteAsRichText);
     view.installActionHandler("deleteNonEmptySelection:", &VornickContentEditingView::deleteNonEmptySelection);
     view.setActionHandler("pasteAsPlainText:", [weak](ActionSender*) {
         if (auto self = weak.lock())
-            self->pasteAsPlainText();
+            Internals::pasteAsPlainText(*self);
     });
     view.setActionHandler("deleteSelection:", [weak](ActionSender*) {
         if (auto self = weak.lock())

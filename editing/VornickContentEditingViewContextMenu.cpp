@@ -87,7 +87,7 @@ bool inlineStyleIsOn(VornickContentEditingView& view, const std::u16string& tag)
     if (!range)
         return false;
     if (range->collapsed()) {
-        const auto& toggled = view.toggledInlineStyleElementsForTyping();
+        const auto& toggled = Internals::of(view).toggledInlineStyleElementsForTyping;
         return std::find(toggled.begin(), toggled.end(), tag) != toggled.end();
     }
     auto copy = range->cloneRange();
@@ -99,7 +99,7 @@ bool inlineStyleIsOn(VornickContentEditingView& view, const std::u16string& tag)
 
 std::shared_ptr<Menu> VornickContentEditingView::menuForEvent(const Event& event)
 {
-    if (!contentRect().containsPoint(convertPointFromView(event.locationInWindow(), nullptr)))
+    if (!Internals::contentRect(*this).containsPoint(convertPointFromView(event.locationInWindow(), nullptr)))
         return nullptr;
     Internals::rebuildContextMenu(*this);
     return View::menuForEvent(event);
@@ -168,10 +168,10 @@ void VornickContentEditingView::Internals::rebuildContextMenu(VornickContentEdit
         contextMenu.removeItemAtIndex(contextMenu.numberOfItems() - 1);
 }
 
-bool VornickContentEditingView::validateTransformMenuItem(MenuItem& item, const VornickExactSelection& selection)
+bool VornickContentEditingView::Internals::validateTransformMenuItem(VornickContentEditingView& view, MenuItem& item, const VornickExactSelection& selection)
 {
     auto blockType = selection.blockType();
-    if (!blockType || !m_internals->blockModeHelper)
+    if (!blockType || !view.m_internals->blockModeHelper)
         return false;
     if (!item.hasSubmenu())
         item.setSubmenu(Menu::create(u"Transform to"));
@@ -179,9 +179,9 @@ bool VornickContentEditingView::validateTransformMenuItem(MenuItem& item, const 
     // snippet is; choosing one transforms the block.
     auto submenu = item.submenu();
     submenu->removeAllItems();
-    for (const auto& transform : m_internals->blockModeHelper->transformsFromBlockType(*blockType)) {
+    for (const auto& transform : view.m_internals->blockModeHelper->transformsFromBlockType(*blockType)) {
         const auto& target = transform.toBlockType();
-        auto description = m_internals->blockModeHelper->fragmentDescriptionForBlockType(target, {});
+        auto description = view.m_internals->blockModeHelper->fragmentDescriptionForBlockType(target, {});
         auto entry = MenuItem::create(description ? description->displayName() : target, "vornick_transformFragmentFromMenuItem:");
         entry->setRepresentedObject(Value(target));
         submenu->addItem(entry);

@@ -152,7 +152,7 @@ void VornickContentEditingView::deleteSelection()
         if (m_internals->blockModeHelper)
             m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
     }
-    deleteRange(range);
+    Internals::deleteRange(*this, range);
 
     // 3. The caret stays inside an emptied attachment point, in a text node
     //    given to it as part of the same step.
@@ -171,7 +171,7 @@ void VornickContentEditingView::deleteSelection()
             stepName = undo->undoActionName();
         auto space = document->createDocumentFragment();
         space->appendChild(document->createTextNode(u" "));
-        if (!insertFragmentAtPosition(space, VornickMakeDOMPosition(node, 0), true, stepName))
+        if (!Internals::insertFragmentAtPosition(*this, space, VornickMakeDOMPosition(node, 0), true, stepName))
             return;
     }
     auto caret = VornickDOMRangeCollapsedAtPosition(VornickMakeDOMPosition(node, 0));
@@ -181,13 +181,13 @@ void VornickContentEditingView::deleteSelection()
 
 // --- Range deletion and backspace
 
-void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& range)
+void VornickContentEditingView::Internals::deleteRange(VornickContentEditingView& view, const std::shared_ptr<DOMRange>& range)
 {
     if (!range)
         return;
     // 1. A selection goes as it is.
     if (!range->collapsed()) {
-        (void)deleteFragmentInRange(range, true, std::nullopt, false);
+        (void)Internals::deleteFragmentInRange(view, range, true, std::nullopt, false);
         return;
     }
     auto position = vornick_startPosition(*range);
@@ -197,7 +197,7 @@ void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& ran
             // 3. At the start of a text node: from the gap before it.
             if (!VornickMoveDOMPositionUpToBeforeNode(position))
                 return;
-            Internals::backspaceAtElementPosition(*this, position, true);
+            Internals::backspaceAtElementPosition(view, position, true);
             return;
         }
         const auto& data = dataOf(*text);
@@ -208,11 +208,11 @@ void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& ran
         if (isElementNamed(text->previous(), u"BR")
             && std::all_of(before.begin(), before.end(), [](char16_t c) { return vornick_isInWhitespaceSet(c,
                            VornickPlatformWhitespaceAndNewline); })) {
-            (void)backspaceDeleteRangeUndoably(rangeIn(text, 0, static_cast<unsigned>(offset)));
+            (void)Internals::backspaceDeleteRangeUndoably(view, rangeIn(text, 0, static_cast<unsigned>(offset)));
             auto gap = VornickMakeDOMPosition(text, 0);
             if (!text->parentNode() || !VornickMoveDOMPositionUpToBeforeNode(gap))
                 return;
-            Internals::backspaceAtElementPosition(*this, gap, true);
+            Internals::backspaceAtElementPosition(view, gap, true);
             return;
         }
         // 2b. The user-perceived character before the caret.
@@ -225,18 +225,18 @@ void VornickContentEditingView::deleteRange(const std::shared_ptr<DOMRange>& ran
             // The node's only character: the node keeps a visible space so
             // the caret has a place to stay, before it.
             std::shared_ptr<DOMRange> result;
-            if (undoableReplaceRangeWithText(true, deletion, placeholderSpaceStringForDocumentContainingRange(*deletion), false, &result)
+            if (view.undoableReplaceRangeWithText(true, deletion, view.placeholderSpaceStringForDocumentContainingRange(*deletion), false, &result)
                 && result) {
                 result->collapse(true);
-                setTargetRangeUndoably(result);
+                view.setTargetRangeUndoably(result);
             }
             return;
         }
-        (void)backspaceDeleteRangeUndoably(deletion);
+        (void)Internals::backspaceDeleteRangeUndoably(view, deletion);
         return;
     }
     // 4. At an element gap.
-    Internals::backspaceAtElementPosition(*this, position, false);
+    Internals::backspaceAtElementPosition(view, position, false);
 }
 
 void VornickContentEditingView::Internals::backspaceAtElementPosition(VornickContentEditingView& view, VornickDOMPosition position,
@@ -273,13 +273,13 @@ void VornickContentEditingView::Internals::backspaceAtElementPosition(VornickCon
                                      VornickPlatformWhitespaceAndNewline); })
                     - data.begin());
                 if (leading > 0)
-                    (void)view.backspaceDeleteRangeUndoably(rangeIn(after->shared_from_this(), 0, leading));
+                    (void)Internals::backspaceDeleteRangeUndoably(view, rangeIn(after->shared_from_this(), 0, leading));
             }
         }
         // An element without text at its end (an image, a line break) goes.
         if (!previous->parentNode())
             return;
-        (void)view.backspaceDeleteRangeUndoably(outerRangeOf(previous));
+        (void)Internals::backspaceDeleteRangeUndoably(view, outerRangeOf(previous));
         if (auto caret = view.effectiveOperationRange()) {
             auto pushed = caret->cloneRange();
             vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*pushed, -1);
@@ -303,7 +303,7 @@ void VornickContentEditingView::Internals::backspaceAtElementPosition(VornickCon
         if (!attachmentPointElement || attachmentPointElement == element || !element->parentNode())
             return;
         auto outer = view.m_internals->blockModeHelper ? view.m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element) : nullptr;
-        (void)view.backspaceDeleteRangeUndoably(outer ? outer : outerRangeOf(element));
+        (void)Internals::backspaceDeleteRangeUndoably(view, outer ? outer : outerRangeOf(element));
         return;
     }
 
@@ -342,7 +342,7 @@ void VornickContentEditingView::Internals::backspaceAtElementPosition(VornickCon
                     outer->setStartBefore(*run);
             }
         }
-        (void)view.deleteFragmentInRange(outer, true, u"Join elements", true);
+        (void)Internals::deleteFragmentInRange(view, outer, true, u"Join elements", true);
     }
     moved->collapse(true);
     if (caretStartedInText) {

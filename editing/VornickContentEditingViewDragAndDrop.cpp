@@ -213,60 +213,60 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::creat
     return combined;
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::createFragmentFromContentsOfPasteboard(const Pasteboard& pasteboard,
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::createFragmentFromContentsOfPasteboard(VornickContentEditingView& view, const Pasteboard& pasteboard,
                                                                                                       DOMDocument& document)
 {
-    return Internals::createFragmentFromObjects(*this, Internals::objectsFromPasteboard(*this, pasteboard, &document), document);
+    return Internals::createFragmentFromObjects(view, Internals::objectsFromPasteboard(view, pasteboard, &document), document);
 }
 
-void VornickContentEditingView::createFragmentForDropIfNeededForDocument(DOMDocument& document, const Pasteboard& pasteboard)
+void VornickContentEditingView::Internals::createFragmentForDropIfNeededForDocument(VornickContentEditingView& view, DOMDocument& document, const Pasteboard& pasteboard)
 {
-    if (m_internals->fragmentForDrop || m_internals->draggingAFragmentAsSource)
+    if (view.m_internals->fragmentForDrop || view.m_internals->draggingAFragmentAsSource)
         return;
-    m_internals->droppingSingleLink = false;
-    m_internals->referencedFileURLsForDrop.clear();
-    m_internals->imageFileURLsForDrop.clear();
-    m_internals->movieFileURLsForDrop.clear();
-    m_internals->audioFileURLsForDrop.clear();
-    auto frame = frameOfDocument(mainFrame(), document);
+    view.m_internals->droppingSingleLink = false;
+    view.m_internals->referencedFileURLsForDrop.clear();
+    view.m_internals->imageFileURLsForDrop.clear();
+    view.m_internals->movieFileURLsForDrop.clear();
+    view.m_internals->audioFileURLsForDrop.clear();
+    auto frame = frameOfDocument(view.mainFrame(), document);
     auto spec = frame ? vornick_HTMLSpec(*frame) : nullptr;
     bool html5 = spec && spec->documentType() == VornickHTMLDocumentType::HTML5;
 
     std::shared_ptr<DOMDocumentFragment> drop;
-    for (const auto& object : Internals::objectsFromPasteboard(*this, pasteboard, &document)) {
+    for (const auto& object : Internals::objectsFromPasteboard(view, pasteboard, &document)) {
         std::optional<URL> url;
         if (const auto* plain = std::get_if<URL>(&object.value))
             url = *plain;
         else if (const auto* titled = std::get_if<VornickTitledURL>(&object.value))
             url = titled->url;
         if (url) {
-            m_internals->referencedFileURLsForDrop.push_back(*url);
+            view.m_internals->referencedFileURLsForDrop.push_back(*url);
             auto type = typeIdentifierOfURL(*url);
             if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Image)) {
-                m_internals->imageFileURLsForDrop.push_back(*url);
-                if (m_internals->blockModeHelper)
-                    appendToDropFragment(drop, m_internals->blockModeHelper->createImageWithURL(*url, document, this, nullptr));
+                view.m_internals->imageFileURLsForDrop.push_back(*url);
+                if (view.m_internals->blockModeHelper)
+                    appendToDropFragment(drop, view.m_internals->blockModeHelper->createImageWithURL(*url, document, (&view), nullptr));
                 registerDroppedFile(*url, u"image", document);
             } else if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Movie)) {
                 if (html5) {
-                    m_internals->movieFileURLsForDrop.push_back(*url);
+                    view.m_internals->movieFileURLsForDrop.push_back(*url);
                     appendToDropFragment(drop, mediaElementFragment(document, u"video", *url));
                     registerDroppedFile(*url, u"video", document);
                 }
             } else if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Audio)) {
                 if (html5) {
-                    m_internals->audioFileURLsForDrop.push_back(*url);
+                    view.m_internals->audioFileURLsForDrop.push_back(*url);
                     appendToDropFragment(drop, mediaElementFragment(document, u"audio", *url));
                     registerDroppedFile(*url, u"audio", document);
                 }
             } else {
-                m_internals->droppingSingleLink = true;
+                view.m_internals->droppingSingleLink = true;
             }
         }
         if (!drop)
-            drop = Internals::createFragmentFromObject(*this, object, document);
+            drop = Internals::createFragmentFromObject(view, object, document);
     }
-    m_internals->fragmentForDrop = drop;
+    view.m_internals->fragmentForDrop = drop;
 }
 
 // --- The proposed drop
@@ -294,7 +294,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::Internals::acceptedDropTarg
     }
     // c. A hit test that does not probe with a click.
     auto candidate = range;
-    if (auto second = view.rangeForPoint(viewPoint, secondDropHitTestOptions, nullptr)) {
+    if (auto second = Internals::rangeForPoint(view, viewPoint, secondDropHitTestOptions, nullptr)) {
         if (accepts(*second))
             return second;
         candidate = second;
@@ -328,7 +328,7 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
 
     Point viewPoint = convertPointFromView(info.draggingLocation, nullptr);
     VornickHitPartKind hitPart = VornickHitPartKind::Content;
-    auto range = rangeForPoint(viewPoint, firstDropHitTestOptions, &hitPart);
+    auto range = Internals::rangeForPoint(*this, viewPoint, firstDropHitTestOptions, &hitPart);
     if (!range) {
         setDropTargetRange(nullptr, hitPart, viewPoint);
         return DragOperations::None;
@@ -348,7 +348,7 @@ DragOperation VornickContentEditingView::updateProposedDrop(const DraggingInfo& 
             return DragOperations::None;
     }
     if (document && info.draggingPasteboard)
-        createFragmentForDropIfNeededForDocument(*document, *info.draggingPasteboard);
+        Internals::createFragmentForDropIfNeededForDocument(*this, *document, *info.draggingPasteboard);
     if (!m_internals->fragmentForDrop || !m_internals->blockModeHelper) {
         setDropTargetRange(range, hitPart, viewPoint);
         return DragOperations::None;
@@ -488,7 +488,7 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
         // The drag went on from another frame's document: its fragment is made again here.
         m_internals->fragmentForDrop.reset();
         if (info.draggingPasteboard)
-            createFragmentForDropIfNeededForDocument(*document, *info.draggingPasteboard);
+            Internals::createFragmentForDropIfNeededForDocument(*this, *document, *info.draggingPasteboard);
         fragment = m_internals->fragmentForDrop;
     }
     if (fragment) {
@@ -518,7 +518,7 @@ bool VornickContentEditingView::performProposedDrop(const DraggingInfo& info)
     m_internals->fragmentForDrop.reset();
     if (result) {
         Internals::padAroundInsertedFragmentRangeAfterDrop(*this, result);
-        autoWrapRangeEnvironsInParagraphIfAppropriate(result);
+        Internals::autoWrapRangeEnvironsInParagraphIfAppropriate(*this, result);
     }
     if (result && !result->collapsed()) {
         if (m_internals->droppingSingleLink) {
@@ -557,14 +557,14 @@ void VornickContentEditingView::Internals::padAroundInsertedFragmentRangeAfterDr
         auto& data = downcast<DOMCharacterData>(*before->startContainer()).data();
         if (before->startOffset() <= data.size() && !isSeparator(data[before->startOffset() - 1], substitute)) {
             view.setTargetRange(before);
-            view.deferredInsertProposedText(u" ", before, WebViewInsertActionDropped);
+            Internals::deferredInsertProposedText(view, u" ", before, WebViewInsertActionDropped);
         }
     }
     if (end->startContainer() && end->startContainer()->isTextNode()) {
         auto& data = downcast<DOMCharacterData>(*end->startContainer()).data();
         if (end->startOffset() < data.size() && !isSeparator(data[end->startOffset()], substitute)) {
             view.setTargetRange(end);
-            view.deferredInsertProposedText(u" ", end, WebViewInsertActionDropped);
+            Internals::deferredInsertProposedText(view, u" ", end, WebViewInsertActionDropped);
         }
     }
 }
@@ -579,25 +579,25 @@ void VornickContentEditingView::endProposedDrop(const DraggingInfo& info)
     if (m_internals->draggingAFragmentAsSource)
         return;
     setDropTargetRange(nullptr, VornickHitPartKind::Content, viewPoint);
-    clearProposedDrop();
+    Internals::clearProposedDrop(*this);
 }
 
-void VornickContentEditingView::clearProposedDrop()
+void VornickContentEditingView::Internals::clearProposedDrop(VornickContentEditingView& view)
 {
-    if (m_internals->overlayWindow)
-        m_internals->overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
-    setDropTargetRange(nullptr, VornickHitPartKind::Content, Point {});
-    if (m_internals->webView)
-        m_internals->webView->removeDragCaret();
-    if (!m_internals->draggingAFragmentAsSource)
-        m_internals->fragmentForDrop.reset();
-    m_internals->referencedFileURLsForDrop.clear();
-    m_internals->imageFileURLsForDrop.clear();
-    m_internals->movieFileURLsForDrop.clear();
-    m_internals->audioFileURLsForDrop.clear();
-    m_internals->droppingReplacementImage = false;
-    m_internals->droppingReplacementMovie = false;
-    m_internals->droppingSingleLink = false;
+    if (view.m_internals->overlayWindow)
+        view.m_internals->overlayWindow->setUseDisabledEffectiveOperationRangeAppearance(false);
+    view.setDropTargetRange(nullptr, VornickHitPartKind::Content, Point {});
+    if (view.m_internals->webView)
+        view.m_internals->webView->removeDragCaret();
+    if (!view.m_internals->draggingAFragmentAsSource)
+        view.m_internals->fragmentForDrop.reset();
+    view.m_internals->referencedFileURLsForDrop.clear();
+    view.m_internals->imageFileURLsForDrop.clear();
+    view.m_internals->movieFileURLsForDrop.clear();
+    view.m_internals->audioFileURLsForDrop.clear();
+    view.m_internals->droppingReplacementImage = false;
+    view.m_internals->droppingReplacementMovie = false;
+    view.m_internals->droppingSingleLink = false;
 }
 
 void VornickContentEditingView::Internals::bringWindowForwardAfterDropIfPreferenceIsSet(VornickContentEditingView& view)

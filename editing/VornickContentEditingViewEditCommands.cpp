@@ -17,13 +17,13 @@ namespace brevanton {
 
 // --- Insertion
 
-bool VornickContentEditingView::insertFragmentAtPosition(const std::shared_ptr<DOMDocumentFragment>& fragment, VornickDOMPosition position,
+bool VornickContentEditingView::Internals::insertFragmentAtPosition(VornickContentEditingView& view, const std::shared_ptr<DOMDocumentFragment>& fragment, VornickDOMPosition position,
                                                          bool undoably, const std::optional<std::u16string>& undoActionNameOverride)
 {
-    return VornickUndoableFragmentInsertion(editingContext(), undoably, fragment, std::move(position), undoActionNameOverride).apply();
+    return VornickUndoableFragmentInsertion(view.editingContext(), undoably, fragment, std::move(position), undoActionNameOverride).apply();
 }
 
-bool VornickContentEditingView::insertFragmentAtPath(const std::shared_ptr<DOMDocumentFragment>& fragment,
+bool VornickContentEditingView::Internals::insertFragmentAtPath(VornickContentEditingView& view, const std::shared_ptr<DOMDocumentFragment>& fragment,
                                                      const VornickRelativeDOMPath& path,
                                                      const std::shared_ptr<DOMDocument>& document, bool undoably,
                                                      const std::optional<std::u16string>& undoActionNameOverride)
@@ -33,48 +33,47 @@ bool VornickContentEditingView::insertFragmentAtPath(const std::shared_ptr<DOMDo
     auto position = path.positionRelativeToNewAncestor(document);
     if (!position.node)
         return false;
-    return insertFragmentAtPosition(fragment, position, undoably, undoActionNameOverride);
+    return Internals::insertFragmentAtPosition(view, fragment, position, undoably, undoActionNameOverride);
 }
 
-bool VornickContentEditingView::insertFragmentUndoably(const std::shared_ptr<DOMDocumentFragment>& fragment)
+bool VornickContentEditingView::Internals::insertFragmentUndoably(VornickContentEditingView& view, const std::shared_ptr<DOMDocumentFragment>& fragment)
 {
-    return insertFragmentAtPosition(fragment, VornickDOMPosition(), true, std::nullopt);
+    return Internals::insertFragmentAtPosition(view, fragment, VornickDOMPosition(), true, std::nullopt);
 }
 
 // --- Deletion
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentInRange(const std::shared_ptr<DOMRange>& range, bool undoably,
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::deleteFragmentInRange(VornickContentEditingView& view, const std::shared_ptr<DOMRange>& range, bool undoably,
                                                                                       const std::optional<std::u16string>& undoActionNameOverride,
                                                                                       bool backspacing)
 {
     std::shared_ptr<DOMDocumentFragment> deleted;
-    if (!Internals::deleteFragment(*this, range, undoably, undoActionNameOverride, backspacing, &deleted))
+    if (!Internals::deleteFragment(view, range, undoably, undoActionNameOverride, backspacing, &deleted))
         return nullptr;
     return deleted;
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentInFreezeDriedRange(
-    const VornickFreezeDriedDOMRange& frozen, const std::shared_ptr<DOMDocument>& document, bool undoably,
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::deleteFragmentInFreezeDriedRange(VornickContentEditingView& view, const VornickFreezeDriedDOMRange& frozen, const std::shared_ptr<DOMDocument>& document, bool undoably,
     const std::optional<std::u16string>& undoActionNameOverride, bool backspacing)
 {
     auto range = document ? frozen.thawRangeRelativeToNewAncestor(document) : nullptr;
     if (!range)
         return nullptr;
-    return deleteFragmentInRange(range, undoably, undoActionNameOverride, backspacing);
+    return Internals::deleteFragmentInRange(view, range, undoably, undoActionNameOverride, backspacing);
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::deleteFragmentUndoably()
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::deleteFragmentUndoably(VornickContentEditingView& view)
 {
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     auto document = range ? vornick_ownerDocument(*range) : nullptr;
-    if (!document || !Internals::deleteFragment(*this, range, true, std::nullopt, false, nullptr))
+    if (!document || !Internals::deleteFragment(view, range, true, std::nullopt, false, nullptr))
         return nullptr;
     return document->createDocumentFragment();
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::backspaceDeleteRangeUndoably(const std::shared_ptr<DOMRange>& range)
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::backspaceDeleteRangeUndoably(VornickContentEditingView& view, const std::shared_ptr<DOMRange>& range)
 {
-    return deleteFragmentInRange(range, true, std::nullopt, true);
+    return Internals::deleteFragmentInRange(view, range, true, std::nullopt, true);
 }
 
 bool VornickContentEditingView::Internals::deleteFragment(VornickContentEditingView& view, const std::shared_ptr<DOMRange>& range,

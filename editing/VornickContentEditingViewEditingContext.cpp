@@ -148,20 +148,20 @@ public:
     }
     void reassessNonBreakingSpaceSubstituteForTextToInsert(const std::u16string& text, const std::shared_ptr<WebFrame>& frame) override
     {
-        m_view.reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(text, frame);
+        Internals::reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(m_view, text, frame);
     }
     void chooseMediaFileAndReplaceSelection(const std::u16string& tagName) override
     {
         if (tagName == u"IMG")
-            m_view.chooseImageAndReplaceSelection(nullptr);
+            Internals::chooseImageAndReplaceSelection(m_view, nullptr);
         else if (tagName == u"FIGURE")
-            m_view.chooseImageAndReplaceSelectionWithFigure(nullptr);
+            Internals::chooseImageAndReplaceSelectionWithFigure(m_view, nullptr);
         else if (tagName == u"PICTURE")
-            m_view.chooseImageAndReplaceSelectionWithPicture(nullptr);
+            Internals::chooseImageAndReplaceSelectionWithPicture(m_view, nullptr);
         else if (tagName == u"VIDEO")
-            m_view.chooseVideoAndReplaceSelectionUsingElementKind(tagName);
+            Internals::chooseVideoAndReplaceSelectionUsingElementKind(m_view, tagName);
         else if (tagName == u"AUDIO")
-            m_view.chooseAudioFileAndReplaceSelectionUsingElementKind(tagName);
+            Internals::chooseAudioFileAndReplaceSelectionUsingElementKind(m_view, tagName);
     }
     void beep() override { Sound::beep(); }
 

@@ -44,7 +44,7 @@ bool VornickContentEditingView::shouldInsertText(WebView&, const std::u16string&
     auto weak = weakSelf();
     RunLoop::main().perform([weak, text, proposed, action] {
         if (auto self = weak.lock())
-            self->deferredInsertProposedText(text, proposed, action);
+            Internals::deferredInsertProposedText(*self, text, proposed, action);
     });
     return false;
 }
@@ -65,12 +65,12 @@ void VornickContentEditingView::webViewDidChange(WebView&)
 
 // --- Selection
 
-void VornickContentEditingView::setProbingForDOMRange(bool probing)
+void VornickContentEditingView::Internals::setProbingForDOMRange(VornickContentEditingView& view, bool probing)
 {
-    m_internals->probingForDOMRange = probing;
+    view.m_internals->probingForDOMRange = probing;
     if (probing) {
-        m_internals->probeResultRange.reset();
-        m_internals->selectedDOMRangeChangedWhileProbingForDOMRange = false;
+        view.m_internals->probeResultRange.reset();
+        view.m_internals->selectedDOMRangeChangedWhileProbingForDOMRange = false;
     }
 }
 
@@ -118,7 +118,7 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
             && event.hasModifier(ModifierFlag::Command);
         bool overridden = commandClickCollapsing || overrideWebViewProposedSelectionChangeTo(proposed ? proposed->cloneRange() : nullptr,
                                                                                              event);
-        endInterceptingSelectionChangingEvent(event);
+        Internals::endInterceptingSelectionChangingEvent(*this, event);
         return !overridden;
     }
 

@@ -50,12 +50,12 @@ std::unique_ptr<VornickHTMLWriter> VornickContentEditingView::htmlWriterForGener
 void VornickContentEditingView::Internals::installFindSpellingAndViewServiceActionHandlers(VornickContentEditingView& view)
 {
     view.findAndReplaceController();
-    view.installActionHandler("performTextFinderAction:", &VornickContentEditingView::performTextFinderAction);
-    view.installActionHandler("checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
-    view.installActionHandler("vornick_checkSpelling:", &VornickContentEditingView::vornick_checkSpelling);
+    view.installActionHandler("performTextFinderAction:", &Internals::performTextFinderAction);
+    view.installActionHandler("checkSpelling:", &Internals::vornick_checkSpelling);
+    view.installActionHandler("vornick_checkSpelling:", &Internals::vornick_checkSpelling);
     view.installActionHandler("vornick_showGuessPanel:", &VornickContentEditingView::vornick_showGuessPanel);
-    view.installActionHandler("changeSpelling:", &VornickContentEditingView::changeSpelling);
-    view.installActionHandler("ignoreSpelling:", &VornickContentEditingView::ignoreSpelling);
+    view.installActionHandler("changeSpelling:", &Internals::changeSpelling);
+    view.installActionHandler("ignoreSpelling:", &Internals::ignoreSpelling);
     view.installActionHandler("vornick_toggleGrammarChecking:", &VornickContentEditingView::vornick_toggleGrammarChecking);
     view.installActionHandler("makeTextLarger:", &VornickContentEditingView::makeTextLarger);
     view.installActionHandler("makeTextSmaller:", &VornickContentEditingView::makeTextSmaller);
@@ -67,13 +67,13 @@ void VornickContentEditingView::Internals::installFindSpellingAndViewServiceActi
     view.installActionHandler("vornick_redrawEmbeddedWebView:", &VornickContentEditingView::vornick_redrawEmbeddedWebView);
 }
 
-void VornickContentEditingView::performTextFinderAction(ActionSender* sender)
+void VornickContentEditingView::Internals::performTextFinderAction(VornickContentEditingView& view, ActionSender* sender)
 {
     auto* item = dynamic_cast<MenuItem*>(sender);
     if (!item)
         return;
-    endTypingRun();
-    findAndReplaceController().performAction(item->tag());
+    view.endTypingRun();
+    view.findAndReplaceController().performAction(item->tag());
 }
 
 // --- The find bar
@@ -89,8 +89,8 @@ namespace {
 // shown, else the bottom of the view.
 double findBarBaseline(const VornickContentEditingView& view)
 {
-    if (view.pathBarShown())
-        return view.domPathBar()->frame().minY();
+    if (Internals::pathBarShown(view))
+        return Internals::of(view).domPathBar->frame().minY();
     return view.bounds().height();
 }
 

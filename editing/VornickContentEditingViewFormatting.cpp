@@ -250,13 +250,13 @@ void performInlineStyleToggle(VornickContentEditingView& view, const std::u16str
 } // namespace
 
 #define VORNICK_INLINE_STYLE_TOGGLE(Name, tag)                                  \
-    void VornickContentEditingView::toggle##Name(ActionSender*)                 \
-    {                                                                           \
-        performInlineStyleToggle(*this, tag);                                   \
-    }                                                                           \
-    bool VornickContentEditingView::canToggle##Name() const                     \
-    {                                                                           \
-        return canToggleApplicationOfInlineStyleElement(tag);                   \
+    void VornickContentEditingView::Internals::toggle##Name(VornickContentEditingView& view, ActionSender*) \
+    {                                                                                                    \
+        performInlineStyleToggle(view, tag);                                                             \
+    }                                                                                                    \
+    bool VornickContentEditingView::Internals::canToggle##Name(const VornickContentEditingView& view)     \
+    {                                                                                                    \
+        return view.canToggleApplicationOfInlineStyleElement(tag);                                       \
     }
 
 VORNICK_INLINE_STYLE_TOGGLE(Emphasized, u"EM")
@@ -305,47 +305,47 @@ bool VornickContentEditingView::canInsertOrWrapInLink() const
     return spec->mayInsertElementWithSpec(*linkSpec, vornick_startPosition(*range), userFragmentSet.get(), nullptr);
 }
 
-void VornickContentEditingView::insertOrWrapInLink(ActionSender*)
+void VornickContentEditingView::Internals::insertOrWrapInLink(VornickContentEditingView& view, ActionSender*)
 {
-    if (!canInsertOrWrapInLink()) {
+    if (!view.canInsertOrWrapInLink()) {
         Sound::beep();
         return;
     }
-    auto place = linkPlace(*this);
+    auto place = linkPlace(view);
     if (place.link) {
-        showAttributeEditorForElement(place.link, std::u16string(u"href"));
+        view.showAttributeEditorForElement(place.link, std::u16string(u"href"));
         return;
     }
-    auto linkSpec = linkElementSpec(m_internals->focusedWebFrame);
-    auto range = place.wrapOrReplaceRange ? place.wrapOrReplaceRange : effectiveOperationRange();
+    auto linkSpec = linkElementSpec(view.m_internals->focusedWebFrame);
+    auto range = place.wrapOrReplaceRange ? place.wrapOrReplaceRange : view.effectiveOperationRange();
     if (!linkSpec || !range)
         return;
-    VornickCommandStepName stepName(editingContext(), true, u"Make Link");
+    VornickCommandStepName stepName(view.editingContext(), true, u"Make Link");
     stepName.open();
-    (void)undoableApplyDescribedElement(true, *linkSpec, range, std::nullopt,
+    (void)view.undoableApplyDescribedElement(true, *linkSpec, range, std::nullopt,
                                         UserDefaults::standard().boolForKey(u"ShowURLAttributeEditorWhenCreatingALink"));
     stepName.close();
 }
 
-bool VornickContentEditingView::canInsertOrWrapInLinkToFile() const
+bool VornickContentEditingView::Internals::canInsertOrWrapInLinkToFile(const VornickContentEditingView& view)
 {
-    return m_internals->blockModeHelper && m_internals->blockModeHelper->canInsertOrWrapInLinkToFileInContentEditingView(*this);
+    return view.m_internals->blockModeHelper && view.m_internals->blockModeHelper->canInsertOrWrapInLinkToFileInContentEditingView(view);
 }
 
-void VornickContentEditingView::insertOrWrapInLinkToFile(ActionSender*)
+void VornickContentEditingView::Internals::insertOrWrapInLinkToFile(VornickContentEditingView& view, ActionSender*)
 {
-    if (!canInsertOrWrapInLinkToFile()) {
+    if (!Internals::canInsertOrWrapInLinkToFile(view)) {
         Sound::beep();
         return;
     }
     auto delegate = VornickApplicationDelegate::shared();
-    auto document = m_internals->focusedWebFrame ? m_internals->focusedWebFrame->domDocument() : nullptr;
+    auto document = view.m_internals->focusedWebFrame ? view.m_internals->focusedWebFrame->domDocument() : nullptr;
     if (!delegate || !document)
         return;
-    auto weak = weakSelf();
+    auto weak = view.weakSelf();
     auto linkToFile = [weak](const URL& target) {
         auto self = weak.lock();
-        if (!self || !self->canInsertOrWrapInLinkToFile())
+        if (!self || !Internals::canInsertOrWrapInLinkToFile(*self))
             return;
         VornickCommandStepName stepName(self->editingContext(), true, u"Link to File");
         stepName.open();
@@ -361,7 +361,7 @@ void VornickContentEditingView::insertOrWrapInLinkToFile(ActionSender*)
         }
         stepName.close();
     };
-    delegate->chooseFileOfAllowedTypes({}, vornick_baseDirectoryURLForResourceFileResolution(*document), window(),
+    delegate->chooseFileOfAllowedTypes({}, vornick_baseDirectoryURLForResourceFileResolution(*document), view.window(),
                                        std::u16string(u"Please choose a file to link to."),
                                        [linkToFile](std::shared_ptr<VornickEnduringFileReference> file) {
                                            if (!file)
@@ -373,16 +373,16 @@ void VornickContentEditingView::insertOrWrapInLinkToFile(ActionSender*)
 
 // --- Heading levels
 
-bool VornickContentEditingView::canChangeHeadingLevel() const
+bool VornickContentEditingView::Internals::canChangeHeadingLevel(const VornickContentEditingView& view)
 {
-    return m_internals->editable && m_internals->blockModeHelper && m_internals->blockModeHelper->canChangeHeadingLevelInContentEditingView(*this);
+    return view.m_internals->editable && view.m_internals->blockModeHelper && view.m_internals->blockModeHelper->canChangeHeadingLevelInContentEditingView(view);
 }
 
-bool VornickContentEditingView::canChangeHeadingLevelTo(long level) const
+bool VornickContentEditingView::Internals::canChangeHeadingLevelTo(const VornickContentEditingView& view, long level)
 {
-    if (!canChangeHeadingLevel())
+    if (!Internals::canChangeHeadingLevel(view))
         return false;
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     auto targets = vornick_inferredTargetElementsOfKinds(*range, headingAndParagraphKinds());
     if (targets.empty())
         return true;
@@ -394,16 +394,16 @@ bool VornickContentEditingView::canChangeHeadingLevelTo(long level) const
     return false;
 }
 
-void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
+void VornickContentEditingView::Internals::changeHeadingLevel(VornickContentEditingView& view, ActionSender* sender)
 {
     long level = normalizedHeadingLevel(sender ? sender->tag() : 0);
-    if (!canChangeHeadingLevelTo(level)) {
+    if (!Internals::canChangeHeadingLevelTo(view, level)) {
         Sound::beep();
         return;
     }
     auto kind = headingKindForLevel(level);
-    endTypingRun();
-    auto current = effectiveOperationRange();
+    view.endTypingRun();
+    auto current = view.effectiveOperationRange();
     auto document = current ? vornick_ownerDocument(*current) : nullptr;
     if (!document)
         return;
@@ -413,7 +413,7 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
     auto end = vornick_endPosition(*range);
     std::optional<VornickDOMPosition> newStart;
     std::optional<VornickDOMPosition> newEnd;
-    VornickCommandStepName stepName(editingContext(), true, u"Change Heading Level");
+    VornickCommandStepName stepName(view.editingContext(), true, u"Change Heading Level");
 
     auto targets = vornick_inferredTargetElementsOfKinds(*range, headingAndParagraphKinds());
     if (!targets.empty()) {
@@ -434,7 +434,7 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
             auto startPath = VornickRelativeDOMPath::pathToPosition(start, element.get(), false);
             auto endPath = VornickRelativeDOMPath::pathToPosition(end, element.get(), false);
             std::shared_ptr<DOMRange> result;
-            if (!undoableTransformElement(true, element, kind, &result) || !result)
+            if (!view.undoableTransformElement(true, element, kind, &result) || !result)
                 continue;
             auto replacement = elementOfOuterRange(*result);
             if (!replacement)
@@ -452,7 +452,7 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
                 newEnd = contentEdgeOfElement(replacement, false);
         }
     } else {
-        auto spec = htmlSpecOfFrame(m_internals->focusedWebFrame);
+        auto spec = htmlSpecOfFrame(view.m_internals->focusedWebFrame);
         auto elementSpec = spec ? spec->elementSpecForTagName(kind) : nullptr;
         auto wrapped = range->cloneRange();
         if (!elementSpec || (collapsed && !vornick_expandToEncompassAdjacentContentThatCanBeWrappedInElementKind(*wrapped, kind)))
@@ -461,8 +461,8 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
         size_t startOffset = textLengthBetween(*document, vornick_startPosition(*wrapped), start);
         size_t endOffset = textLengthBetween(*document, vornick_startPosition(*wrapped), end);
         stepName.open();
-        if (undoableApplyDescribedElement(true, *elementSpec, wrapped)) {
-            auto after = effectiveOperationRange();
+        if (view.undoableApplyDescribedElement(true, *elementSpec, wrapped)) {
+            auto after = view.effectiveOperationRange();
             auto common = after ? after->commonAncestorContainer() : nullptr;
             if (common && common->isTextNode())
                 common = common->parentNode();
@@ -481,33 +481,33 @@ void VornickContentEditingView::changeHeadingLevel(ActionSender* sender)
             selection->collapse(true);
         else
             selection->setEnd(newEnd->node, static_cast<unsigned>(newEnd->offset));
-        setTargetRangeUndoably(selection);
+        view.setTargetRangeUndoably(selection);
     }
     stepName.close();
 }
 
-bool VornickContentEditingView::canClearHeadingLevel() const
+bool VornickContentEditingView::Internals::canClearHeadingLevel(const VornickContentEditingView& view)
 {
-    return m_internals->editable && m_internals->blockModeHelper && m_internals->blockModeHelper->canClearHeadingLevelInContentEditingView(*this);
+    return view.m_internals->editable && view.m_internals->blockModeHelper && view.m_internals->blockModeHelper->canClearHeadingLevelInContentEditingView(view);
 }
 
-void VornickContentEditingView::clearHeadingLevel(ActionSender*)
+void VornickContentEditingView::Internals::clearHeadingLevel(VornickContentEditingView& view, ActionSender*)
 {
-    if (!canClearHeadingLevel()) {
+    if (!Internals::canClearHeadingLevel(view)) {
         Sound::beep();
         return;
     }
-    endTypingRun();
-    auto range = effectiveOperationRange();
+    view.endTypingRun();
+    auto range = view.effectiveOperationRange();
     auto headings = vornick_inferredTargetElementsOfKinds(*range, headingKinds());
     if (headings.empty())
         return;
-    VornickCommandStepName stepName(editingContext(), true, u"Clear Heading");
+    VornickCommandStepName stepName(view.editingContext(), true, u"Clear Heading");
     stepName.open();
     std::shared_ptr<DOMRange> all;
     for (const auto& heading : headings) {
         std::shared_ptr<DOMRange> result;
-        if (!undoableTransformElement(true, heading, u"P", &result) || !result)
+        if (!view.undoableTransformElement(true, heading, u"P", &result) || !result)
             continue;
         if (all)
             vornick_addRange(*all, *result);
@@ -515,22 +515,22 @@ void VornickContentEditingView::clearHeadingLevel(ActionSender*)
             all = result->cloneRange();
     }
     if (all)
-        setTargetRangeUndoably(all);
+        view.setTargetRangeUndoably(all);
     stepName.close();
 }
 
 // --- Spaces
 
-bool VornickContentEditingView::canReplaceWhitespaceWithNonBreakingSpaces() const
+bool VornickContentEditingView::Internals::canReplaceWhitespaceWithNonBreakingSpaces(const VornickContentEditingView& view)
 {
-    auto range = effectiveOperationRange();
-    return m_internals->editable && range && !range->collapsed() && rangeTextContains(*range, u' ');
+    auto range = view.effectiveOperationRange();
+    return view.m_internals->editable && range && !range->collapsed() && rangeTextContains(*range, u' ');
 }
 
-bool VornickContentEditingView::canReplaceWhitespaceWithOrdinarySpaces() const
+bool VornickContentEditingView::Internals::canReplaceWhitespaceWithOrdinarySpaces(const VornickContentEditingView& view)
 {
-    auto range = effectiveOperationRange();
-    return m_internals->editable && range && !range->collapsed() && rangeTextContains(*range, nonBreakingSpaceShownIn(*range));
+    auto range = view.effectiveOperationRange();
+    return view.m_internals->editable && range && !range->collapsed() && rangeTextContains(*range, nonBreakingSpaceShownIn(*range));
 }
 
 bool VornickContentEditingView::undoableReplaceRunsOfCharacter(bool undoable, char16_t character, const std::shared_ptr<DOMRange>& range,
@@ -539,44 +539,44 @@ bool VornickContentEditingView::undoableReplaceRunsOfCharacter(bool undoable, ch
     return VornickUndoableCharacterRunReplacement(editingContext(), undoable, character, range, replacement).apply();
 }
 
-void VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces(ActionSender*)
+void VornickContentEditingView::Internals::replaceWhitespaceWithNonBreakingSpaces(VornickContentEditingView& view, ActionSender*)
 {
-    if (!canReplaceWhitespaceWithNonBreakingSpaces()) {
+    if (!Internals::canReplaceWhitespaceWithNonBreakingSpaces(view)) {
         Sound::beep();
         return;
     }
-    endTypingRun();
-    auto range = effectiveOperationRange()->cloneRange();
-    VornickCommandStepName stepName(editingContext(), true, u"Replace Spaces with Non-Breaking Spaces");
+    view.endTypingRun();
+    auto range = view.effectiveOperationRange()->cloneRange();
+    VornickCommandStepName stepName(view.editingContext(), true, u"Replace Spaces with Non-Breaking Spaces");
     stepName.open();
-    (void)undoableReplaceRunsOfCharacter(true, u' ', range, std::u16string(1, nonBreakingSpaceShownIn(*range)));
+    (void)view.undoableReplaceRunsOfCharacter(true, u' ', range, std::u16string(1, nonBreakingSpaceShownIn(*range)));
     stepName.close();
 }
 
-void VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces(ActionSender*)
+void VornickContentEditingView::Internals::replaceWhitespaceWithOrdinarySpaces(VornickContentEditingView& view, ActionSender*)
 {
-    if (!canReplaceWhitespaceWithOrdinarySpaces()) {
+    if (!Internals::canReplaceWhitespaceWithOrdinarySpaces(view)) {
         Sound::beep();
         return;
     }
-    endTypingRun();
-    auto range = effectiveOperationRange()->cloneRange();
-    VornickCommandStepName stepName(editingContext(), true, u"Replace Non-Breaking Spaces with Spaces");
+    view.endTypingRun();
+    auto range = view.effectiveOperationRange()->cloneRange();
+    VornickCommandStepName stepName(view.editingContext(), true, u"Replace Non-Breaking Spaces with Spaces");
     stepName.open();
-    (void)undoableReplaceRunsOfCharacter(true, nonBreakingSpaceShownIn(*range), range, u" ");
+    (void)view.undoableReplaceRunsOfCharacter(true, nonBreakingSpaceShownIn(*range), range, u" ");
     stepName.close();
 }
 
 // --- Unwrapping and stripping markup
 
-bool VornickContentEditingView::canUnwrapElement() const
+bool VornickContentEditingView::Internals::canUnwrapElement(const VornickContentEditingView& view)
 {
-    return m_internals->editable && elementToUnwrap(*this) != nullptr;
+    return view.m_internals->editable && elementToUnwrap(view) != nullptr;
 }
 
-void VornickContentEditingView::unwrapElement(ActionSender*)
+void VornickContentEditingView::Internals::unwrapElement(VornickContentEditingView& view, ActionSender*)
 {
-    auto element = m_internals->editable ? elementToUnwrap(*this) : nullptr;
+    auto element = view.m_internals->editable ? elementToUnwrap(view) : nullptr;
     if (!element) {
         Sound::beep();
         return;
@@ -584,16 +584,16 @@ void VornickContentEditingView::unwrapElement(ActionSender*)
     // Named as the menu item is: "Unwrap <p>", or "Delete <img>" for an
     // element with nothing in it.
     std::u16string name = (element->hasChildNodes() ? u"Unwrap <" : u"Delete <") + asciiLowercase(element->tagName()) + u">";
-    VornickCommandStepName stepName(editingContext(), true, name);
+    VornickCommandStepName stepName(view.editingContext(), true, name);
     stepName.open();
-    (void)undoableUnwrapElement(true, element);
+    (void)view.undoableUnwrapElement(true, element);
     stepName.close();
 }
 
-bool VornickContentEditingView::canRemoveAllElements() const
+bool VornickContentEditingView::Internals::canRemoveAllElements(const VornickContentEditingView& view)
 {
-    auto range = effectiveOperationRange();
-    if (!m_internals->editable || !range || range->collapsed() || !m_internals->blockModeHelper)
+    auto range = view.effectiveOperationRange();
+    if (!view.m_internals->editable || !range || range->collapsed() || !view.m_internals->blockModeHelper)
         return false;
     // Text within one text node has no markup to lose.
     if (range->startContainer() == range->endContainer() && range->startContainer()->isTextNode())
@@ -608,7 +608,7 @@ bool VornickContentEditingView::canRemoveAllElements() const
             return false;
     }
     bool touchesBlock = false;
-    m_internals->blockModeHelper->enumerateBlocksIntersectingRange(*range, 0, [&](const VornickExactSelection&, bool& stop) {
+    view.m_internals->blockModeHelper->enumerateBlocksIntersectingRange(*range, 0, [&](const VornickExactSelection&, bool& stop) {
         touchesBlock = stop = true;
     });
     if (touchesBlock)
@@ -625,19 +625,19 @@ bool VornickContentEditingView::canRemoveAllElements() const
     return startParent != endParent;
 }
 
-void VornickContentEditingView::removeAllElements(ActionSender*)
+void VornickContentEditingView::Internals::removeAllElements(VornickContentEditingView& view, ActionSender*)
 {
-    if (!canRemoveAllElements()) {
+    if (!Internals::canRemoveAllElements(view)) {
         Sound::beep();
         return;
     }
-    endTypingRun();
-    auto range = effectiveOperationRange()->cloneRange();
-    VornickCommandStepName stepName(editingContext(), true, u"Remove All Markup");
+    view.endTypingRun();
+    auto range = view.effectiveOperationRange()->cloneRange();
+    VornickCommandStepName stepName(view.editingContext(), true, u"Remove All Markup");
     stepName.open();
     std::shared_ptr<DOMRange> result;
-    if (undoableReplaceRangeWithText(true, range, range->toString(), false, &result) && result)
-        setTargetRangeUndoably(result);
+    if (view.undoableReplaceRangeWithText(true, range, range->toString(), false, &result) && result)
+        view.setTargetRangeUndoably(result);
     stepName.close();
 }
 
@@ -671,27 +671,27 @@ bool VornickContentEditingView::undoableWrapRange(bool undoable, const std::shar
 
 void VornickContentEditingView::Internals::installFormattingActionHandlers(VornickContentEditingView& view)
 {
-    view.installActionHandler("toggleEmphasized:", &VornickContentEditingView::toggleEmphasized);
-    view.installActionHandler("toggleStronglyEmphasized:", &VornickContentEditingView::toggleStronglyEmphasized);
-    view.installActionHandler("toggleItalics:", &VornickContentEditingView::toggleItalics);
-    view.installActionHandler("toggleBoldface:", &VornickContentEditingView::toggleBoldface);
-    view.installActionHandler("toggleSuperscript:", &VornickContentEditingView::toggleSuperscript);
-    view.installActionHandler("toggleSubscript:", &VornickContentEditingView::toggleSubscript);
-    view.installActionHandler("toggleCode:", &VornickContentEditingView::toggleCode);
-    view.installActionHandler("toggleDeleted:", &VornickContentEditingView::toggleDeleted);
-    view.installActionHandler("toggleInserted:", &VornickContentEditingView::toggleInserted);
-    view.installActionHandler("toggleKbd:", &VornickContentEditingView::toggleKbd);
-    view.installActionHandler("toggleMarked:", &VornickContentEditingView::toggleMarked);
-    view.installActionHandler("toggleSamp:", &VornickContentEditingView::toggleSamp);
-    view.installActionHandler("toggleVar:", &VornickContentEditingView::toggleVar);
-    view.installActionHandler("insertOrWrapInLink:", &VornickContentEditingView::insertOrWrapInLink);
-    view.installActionHandler("insertOrWrapInLinkToFile:", &VornickContentEditingView::insertOrWrapInLinkToFile);
-    view.installActionHandler("changeHeadingLevel:", &VornickContentEditingView::changeHeadingLevel);
-    view.installActionHandler("clearHeadingLevel:", &VornickContentEditingView::clearHeadingLevel);
-    view.installActionHandler("replaceWhitespaceWithNonBreakingSpaces:", &VornickContentEditingView::replaceWhitespaceWithNonBreakingSpaces);
-    view.installActionHandler("replaceWhitespaceWithOrdinarySpaces:", &VornickContentEditingView::replaceWhitespaceWithOrdinarySpaces);
-    view.installActionHandler("unwrapElement:", &VornickContentEditingView::unwrapElement);
-    view.installActionHandler("removeAllElements:", &VornickContentEditingView::removeAllElements);
+    view.installActionHandler("toggleEmphasized:", &Internals::toggleEmphasized);
+    view.installActionHandler("toggleStronglyEmphasized:", &Internals::toggleStronglyEmphasized);
+    view.installActionHandler("toggleItalics:", &Internals::toggleItalics);
+    view.installActionHandler("toggleBoldface:", &Internals::toggleBoldface);
+    view.installActionHandler("toggleSuperscript:", &Internals::toggleSuperscript);
+    view.installActionHandler("toggleSubscript:", &Internals::toggleSubscript);
+    view.installActionHandler("toggleCode:", &Internals::toggleCode);
+    view.installActionHandler("toggleDeleted:", &Internals::toggleDeleted);
+    view.installActionHandler("toggleInserted:", &Internals::toggleInserted);
+    view.installActionHandler("toggleKbd:", &Internals::toggleKbd);
+    view.installActionHandler("toggleMarked:", &Internals::toggleMarked);
+    view.installActionHandler("toggleSamp:", &Internals::toggleSamp);
+    view.installActionHandler("toggleVar:", &Internals::toggleVar);
+    view.installActionHandler("insertOrWrapInLink:", &Internals::insertOrWrapInLink);
+    view.installActionHandler("insertOrWrapInLinkToFile:", &Internals::insertOrWrapInLinkToFile);
+    view.installActionHandler("changeHeadingLevel:", &Internals::changeHeadingLevel);
+    view.installActionHandler("clearHeadingLevel:", &Internals::clearHeadingLevel);
+    view.installActionHandler("replaceWhitespaceWithNonBreakingSpaces:", &Internals::replaceWhitespaceWithNonBreakingSpaces);
+    view.installActionHandler("replaceWhitespaceWithOrdinarySpaces:", &Internals::replaceWhitespaceWithOrdinarySpaces);
+    view.installActionHandler("unwrapElement:", &Internals::unwrapElement);
+    view.installActionHandler("removeAllElements:", &Internals::removeAllElements);
     view.installActionHandler("transformBlockOrElement:", &VornickContentEditingView::transformBlockOrElement);
 }
 

@@ -35,14 +35,14 @@ void VornickContentEditingView::Internals::observeFormattingPreferencesEdits(Vor
     view.m_internals->formattingPreferencesObservation = NotificationCenter::defaultCenter().addObserver(
         VornickHTMLFormattingPreferencesWereEditedNotification, nullptr, nullptr, [weak](const Notification& note) {
             if (auto self = weak.lock())
-                self->htmlFormattingPreferencesInstanceWasEdited(note);
+                Internals::htmlFormattingPreferencesInstanceWasEdited(*self, note);
         });
 }
 
-void VornickContentEditingView::htmlFormattingPreferencesInstanceWasEdited(const Notification& notification)
+void VornickContentEditingView::Internals::htmlFormattingPreferencesInstanceWasEdited(VornickContentEditingView& view, const Notification& notification)
 {
     auto* edited = static_cast<const VornickHTMLFormattingPreferences*>(notification.object);
-    auto root = mainFrame();
+    auto root = view.mainFrame();
     if (!edited || !root)
         return;
     auto usersDefault = VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferences();
@@ -58,9 +58,9 @@ void VornickContentEditingView::htmlFormattingPreferencesInstanceWasEdited(const
         if (!frame->domDocument() || vornick_effectiveHTMLFormattingPreferences(*frame).get() != edited)
             continue;
         if (!isUsersDefault)
-            (void)undoableSetHTMLFormattingPreferencesString(true, edited->stringRepresentation(), frame);
-        else if (frame == m_internals->focusedWebFrame)
-            scheduleHTMLUpdateForFocusedWebFrame();
+            (void)view.undoableSetHTMLFormattingPreferencesString(true, edited->stringRepresentation(), frame);
+        else if (frame == view.m_internals->focusedWebFrame)
+            view.scheduleHTMLUpdateForFocusedWebFrame();
     }
 }
 

@@ -150,8 +150,8 @@ bool holdsBlockContent(const DOMNode& node, const VornickHTMLSpec& spec)
 
 void VornickContentEditingView::Internals::installFragmentCompletionActionHandlers(VornickContentEditingView& view)
 {
-    view.installActionHandler("vornick_initiateFragmentCompletion:", &VornickContentEditingView::vornick_initiateFragmentCompletion);
-    view.installActionHandler("vornick_invokeElementFromMenuItem:", &VornickContentEditingView::vornick_invokeElementFromMenuItem);
+    view.installActionHandler("vornick_initiateFragmentCompletion:", &Internals::vornick_initiateFragmentCompletion);
+    view.installActionHandler("vornick_invokeElementFromMenuItem:", &Internals::vornick_invokeElementFromMenuItem);
     view.installActionHandler("vornick_invokeFragmentFromMenuItem:", &VornickContentEditingView::vornick_invokeFragmentFromMenuItem);
     view.installActionHandler("vornick_transformFragmentFromMenuItem:", &VornickContentEditingView::vornick_transformFragmentFromMenuItem);
     view.installActionHandler("vornick_transformElementFromMenuItem:", &VornickContentEditingView::vornick_transformElementFromMenuItem);
@@ -183,16 +183,16 @@ bool VornickContentEditingView::undoableApplyDescribedFragment(bool undoable, co
 
 // --- The apply menus
 
-void VornickContentEditingView::vornick_invokeElementFromMenuItem(ActionSender* sender)
+void VornickContentEditingView::Internals::vornick_invokeElementFromMenuItem(VornickContentEditingView& view, ActionSender* sender)
 {
     auto* item = dynamic_cast<VornickApplyElementSpecMenuItem*>(sender);
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     if (!item || !item->elementSpec() || !range)
         return;
     auto target = range->cloneRange();
-    if (m_internals->blockModeHelper)
-        m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*target);
-    undoableApplyDescribedElement(true, *item->elementSpec(), target);
+    if (view.m_internals->blockModeHelper)
+        view.m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*target);
+    view.undoableApplyDescribedElement(true, *item->elementSpec(), target);
 }
 
 void VornickContentEditingView::vornick_invokeFragmentFromMenuItem(ActionSender* sender)
@@ -287,7 +287,7 @@ void VornickContentEditingView::vornick_transformFragmentFromMenuItem(ActionSend
 
 // --- Tab triggers
 
-void VornickContentEditingView::forTabTriggerAtInsertionPoint(const DOMRange& range,
+void VornickContentEditingView::Internals::forTabTriggerAtInsertionPoint(VornickContentEditingView&, const DOMRange& range,
                                                               const std::function<void(std::u16string_view,
                                                                                        const std::shared_ptr<DOMRange>&)>& block)
 {

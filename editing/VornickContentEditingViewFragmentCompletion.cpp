@@ -84,15 +84,15 @@ bool VornickContentEditingView::canInitiateFragmentCompletion() const
     return range && range->collapsed();
 }
 
-void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*)
+void VornickContentEditingView::Internals::vornick_initiateFragmentCompletion(VornickContentEditingView& view, ActionSender*)
 {
-    auto frame = m_internals->focusedWebFrame;
+    auto frame = view.m_internals->focusedWebFrame;
     auto document = frame ? frame->domDocument() : nullptr;
     if (!document)
         return;
-    endTypingRun();
+    view.endTypingRun();
     auto body = document->body();
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     if (!range || !body)
         return;
     auto before = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, body, false);
@@ -104,10 +104,10 @@ void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*
                                                                 vornick_nonBreakingSpaceSubstituteCharacter(*document));
     if (!raised)
         return;
-    if (m_internals->blockModeHelper)
-        m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*raised);
+    if (view.m_internals->blockModeHelper)
+        view.m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*raised);
 
-    const auto& controller = fragmentCompletionUIController();
+    const auto& controller = view.fragmentCompletionUIController();
     std::shared_ptr<DOMElement> placeholder;
     std::shared_ptr<DOMRange> base = raised;
     std::optional<VornickFragmentCompletionUIController::PlaceholderInsertion> insertion;
@@ -117,13 +117,13 @@ void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*
         placeholder->appendChild(document->createTextNode(u"*"));
         auto fragment = document->createDocumentFragment();
         fragment->appendChild(placeholder);
-        auto* undo = undoManager();
+        auto* undo = view.undoManager();
         VornickFragmentCompletionUIController::PlaceholderInsertion record;
         record.insertionPoint = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*raised, body, false);
         if (undo)
             record.before = undo->registrationMark();
         std::shared_ptr<DOMRange> result;
-        if (!undoableReplaceRangeWithFragment(true, raised, fragment, std::u16string(insertPlaceholderActionName), &result) || !result)
+        if (!view.undoableReplaceRangeWithFragment(true, raised, fragment, std::u16string(insertPlaceholderActionName), &result) || !result)
             return;
         if (undo) {
             record.after = undo->registrationMark();
@@ -135,16 +135,16 @@ void VornickContentEditingView::vornick_initiateFragmentCompletion(ActionSender*
 
     auto completionSet = std::static_pointer_cast<VornickFragmentCompletionSet>(vornick_fragmentCompletionSet(*frame));
     if (!completionSet)
-        completionSet = rebuildFragmentCompletionSetForWebFrame(*frame);
+        completionSet = Internals::rebuildFragmentCompletionSetForWebFrame(view, *frame);
     controller->setPlaceholderInsertion(std::move(insertion));
     controller->showForBaseTargetRange(base, placeholder, completionSet, before,
-                                       std::static_pointer_cast<VornickContentEditingView>(shared_from_this()));
+                                       std::static_pointer_cast<VornickContentEditingView>(view.shared_from_this()));
 }
 
-void VornickContentEditingView::repositionCompletionPopoverToTrackBaseTargetRange()
+void VornickContentEditingView::Internals::repositionCompletionPopoverToTrackBaseTargetRange(VornickContentEditingView& view)
 {
-    if (m_internals->fragmentCompletionUIController && m_internals->fragmentCompletionUIController->isShown())
-        m_internals->fragmentCompletionUIController->repositionToTrackBaseTargetRange();
+    if (view.m_internals->fragmentCompletionUIController && view.m_internals->fragmentCompletionUIController->isShown())
+        view.m_internals->fragmentCompletionUIController->repositionToTrackBaseTargetRange();
 }
 
 // --- Ranking
@@ -280,11 +280,11 @@ VornickAdjustedCompletionMatches VornickContentEditingView::completionUIControll
     return VornickAdjustedCompletionMatches(std::move(matches), std::move(judge));
 }
 
-std::vector<VornickCompletionMatch> VornickContentEditingView::completionUIController(VornickFragmentCompletionUIController& controller,
+std::vector<VornickCompletionMatch> VornickContentEditingView::Internals::completionUIController(VornickContentEditingView& view, VornickFragmentCompletionUIController& controller,
                                                                                       std::vector<VornickCompletionMatch> matches,
                                                                                       std::u16string_view searchString)
 {
-    return completionUIControllerAdjustedMatches(controller, std::move(matches), searchString).allMatches();
+    return view.completionUIControllerAdjustedMatches(controller, std::move(matches), searchString).allMatches();
 }
 
 VornickCompletionDisplayText VornickContentEditingView::completionDescriptionForDisplay(VornickFragmentCompletionUIController&,
@@ -332,7 +332,7 @@ void VornickContentEditingView::completionSucceeded(VornickFragmentCompletionUIC
             auto document = base->startContainer()->ownerDocument();
             auto body = document ? document->body() : nullptr;
             if (body && controller.freezeDriedEffectiveOperationRangeBefore())
-                undoSetTargetRange(*controller.freezeDriedEffectiveOperationRangeBefore(), body);
+                Internals::undoSetTargetRange(*this, *controller.freezeDriedEffectiveOperationRangeBefore(), body);
             if (description)
                 undoableApplyDescribedFragment(true, *description, base);
             else

@@ -2,6 +2,7 @@
 // elements of the frame's HTML specification and the snippets of its snippet
 // sets, made by a class that views for other kinds of content replace.
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickContentEditingViewInternals.h"
 
 #include "dom/VornickWebFrameExtensions.h"
 #include "html/VornickFragmentCompletionSet.h"
@@ -17,14 +18,14 @@ VornickContentEditingView::FragmentCompletionSetClass VornickContentEditingView:
     };
 }
 
-std::shared_ptr<VornickFragmentCompletionSet> VornickContentEditingView::rebuildFragmentCompletionSetForWebFrame(const WebFrame& frame)
+std::shared_ptr<VornickFragmentCompletionSet> VornickContentEditingView::Internals::rebuildFragmentCompletionSetForWebFrame(VornickContentEditingView& view, const WebFrame& frame)
 {
     auto spec = vornick_HTMLSpec(frame);
     if (!spec) {
         vornick_setFragmentCompletionSet(frame, nullptr);
         return nullptr;
     }
-    auto set = fragmentCompletionSetClass()(vornick_baseFragmentSet(frame), vornick_userFragmentSet(frame), std::move(spec));
+    auto set = view.fragmentCompletionSetClass()(vornick_baseFragmentSet(frame), vornick_userFragmentSet(frame), std::move(spec));
     if (!set)
         return nullptr;
     set->rebuildIndex();

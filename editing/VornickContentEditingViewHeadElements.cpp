@@ -16,24 +16,24 @@ namespace brevanton {
 
 void VornickContentEditingView::Internals::installHeadElementActionHandlers(VornickContentEditingView& view)
 {
-    view.installActionHandler("toggleHeadElementsShown:", &VornickContentEditingView::toggleHeadElementsShown);
-    view.installActionHandler("addNewHeadElement:", &VornickContentEditingView::addNewHeadElement);
-    view.installActionHandler("addNewStylesheetLinkHeadElement:", &VornickContentEditingView::addNewStylesheetLinkHeadElement);
+    view.installActionHandler("toggleHeadElementsShown:", &Internals::toggleHeadElementsShown);
+    view.installActionHandler("addNewHeadElement:", &Internals::addNewHeadElement);
+    view.installActionHandler("addNewStylesheetLinkHeadElement:", &Internals::addNewStylesheetLinkHeadElement);
 }
 
-void VornickContentEditingView::toggleHeadElementsShown(ActionSender*)
+void VornickContentEditingView::Internals::toggleHeadElementsShown(VornickContentEditingView& view, ActionSender*)
 {
-    if (!m_internals->allowsHeadDisplayAndEditing)
+    if (!view.m_internals->allowsHeadDisplayAndEditing)
         return;
-    endTypingRun();
-    bool shown = headElementsShown();
+    view.endTypingRun();
+    bool shown = Internals::headElementsShown(view);
     // A shown pane whose title field lacks focus gets the focus first; the
     // next toggle hides it.
-    if (shown && m_internals->headMetadataEditingUIController && !m_internals->headMetadataEditingUIController->titleTextFieldHasFocus()) {
-        m_internals->headMetadataEditingUIController->focusTitleTextField();
+    if (shown && view.m_internals->headMetadataEditingUIController && !view.m_internals->headMetadataEditingUIController->titleTextFieldHasFocus()) {
+        view.m_internals->headMetadataEditingUIController->focusTitleTextField();
         return;
     }
-    setHeadElementsShown(!shown);
+    Internals::setHeadElementsShown(view, !shown);
 }
 
 const std::shared_ptr<Menu>& VornickContentEditingView::addHeadElementMenu()
@@ -48,9 +48,9 @@ const std::shared_ptr<Menu>& VornickContentEditingView::addHeadElementMenu()
     return m_internals->addHeadElementMenu;
 }
 
-void VornickContentEditingView::addNewHeadElement(ActionSender* sender)
+void VornickContentEditingView::Internals::addNewHeadElement(VornickContentEditingView& view, ActionSender* sender)
 {
-    const auto& menu = addHeadElementMenu();
+    const auto& menu = view.addHeadElementMenu();
     auto* senderView = dynamic_cast<View*>(sender);
     if (!senderView || !menu)
         return;

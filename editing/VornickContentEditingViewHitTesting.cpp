@@ -48,14 +48,14 @@ std::shared_ptr<DOMNode> frameElementInMainDocument(const WebFrame& main, const 
 
 } // namespace
 
-std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoint, unsigned options, VornickHitPartKind* outHitPartKind)
+std::shared_ptr<DOMRange> VornickContentEditingView::Internals::rangeForPoint(VornickContentEditingView& view, Point viewPoint, unsigned options, VornickHitPartKind* outHitPartKind)
 {
-    if (!m_internals->webView)
+    if (!view.m_internals->webView)
         return nullptr;
-    Point inWebView = m_internals->webView->convertPointFromView(viewPoint, this);
-    if (!m_internals->webView->bounds().containsPoint(inWebView))
+    Point inWebView = view.m_internals->webView->convertPointFromView(viewPoint, (&view));
+    if (!view.m_internals->webView->bounds().containsPoint(inWebView))
         return nullptr;
-    auto hit = m_internals->webView->elementAtPoint(inWebView);
+    auto hit = view.m_internals->webView->elementAtPoint(inWebView);
     if (!hit || !hit->domNode)
         return nullptr;
     std::shared_ptr<DOMNode> node = hit->domNode;
@@ -66,17 +66,17 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
     };
 
     // Content that may not be edited is taken whole, by its block's element.
-    if (m_internals->blockModeHelper && !m_internals->blockModeHelper->mayEditContentOfNode(*node)) {
+    if (view.m_internals->blockModeHelper && !view.m_internals->blockModeHelper->mayEditContentOfNode(*node)) {
         auto within = VornickAttachmentPointElementForNode(*node);
-        auto block = m_internals->blockModeHelper->blockEnclosingNode(node, {}, true, false, within.get());
+        auto block = view.m_internals->blockModeHelper->blockEnclosingNode(node, {}, true, false, within.get());
         if (block && block->element()
-            && (!m_internals->blockModeHelper->canEditContentOfBlockOrElement(*block)
-                || (m_internals->sectionHandlesShown && !(options & VornickRangeForPointProbeWithClick))))
+            && (!view.m_internals->blockModeHelper->canEditContentOfBlockOrElement(*block)
+                || (view.m_internals->sectionHandlesShown && !(options & VornickRangeForPointProbeWithClick))))
             return answer(vornick_outerRange(*block->element()), VornickHitPartKind::Content);
     }
 
     // A node of a subframe stands for the frame element that shows it.
-    auto main = mainFrame();
+    auto main = view.mainFrame();
     if (!(options & VornickRangeForPointKeepSubframeNodes) && main && main->domDocument() && node->document() != main->domDocument().get()) {
         if (auto frameElement = frameElementInMainDocument(*main, *node))
             node = frameElement;
@@ -84,27 +84,27 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
     if (options == 0)
         return node->parent() ? vornick_outerRange(*node) : nullptr;
 
-    if (m_internals->sectionHandlesShown) {
+    if (view.m_internals->sectionHandlesShown) {
         if (auto brick = enclosingBrick(node)) {
             bool within = options & VornickRangeForPointWithinAttachmentPoints;
             if ((options & VornickRangeForPointHitTestSectionHandles) && !(within && !vornick_isContainedByAttachmentPoint(*brick))) {
-                Rect box = toRect(vornick_boundingBoxInView(*brick, *m_internals->webView));
+                Rect box = toRect(vornick_boundingBoxInView(*brick, *view.m_internals->webView));
                 Rect strip(box.maxX() - sectionHandleStripWidth, box.minY(), sectionHandleStripWidth, box.height());
                 if (!box.isEmpty() && strip.containsPoint(inWebView)) {
                     auto range = vornick_outerRange(*brick);
-                    m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+                    view.m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
                     return answer(range, VornickHitPartKind::SectionHandle);
                 }
             }
             bool skipWaypoints = ((options & VornickRangeForPointProbeWithClick) && node->isTextNode())
                 || (within && !VornickAttachmentPointForNode(*brick));
             if ((options & VornickRangeForPointHitTestWaypoints) && !skipWaypoints && vornick_firstDescendantBrickElement(*brick)) {
-                int32_t offset = hitTestWaypointsInElement(brick, viewPoint);
+                int32_t offset = Internals::hitTestWaypointsInElement(view, brick, viewPoint);
                 if (offset >= 0) {
                     auto range = DOMRange::create(*brick->document());
                     range->setStart(brick, static_cast<unsigned>(offset));
                     range->collapse(true);
-                    m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
+                    view.m_internals->blockModeHelper->moveInsertionRangeOutOfBlockDelimiterComments(*range);
                     return answer(range, VornickHitPartKind::Waypoint);
                 }
             }
@@ -112,16 +112,16 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
     }
 
     if (options & VornickRangeForPointProbeWithClick) {
-        auto window = this->window();
+        auto window = (&view)->window();
         if (!(window && vornick_popoverAppearsToHaveFocus(*window))) {
             if (node->isElementNode() && !node->hasChildNodes()) {
                 auto range = vornick_outerRange(*node);
                 if (range)
-                    m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+                    view.m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
                 return range;
             }
-            if (auto probed = Internals::probeForDOMRange(*this, *node, viewPoint, options)) {
-                if ((options & VornickRangeForPointWithinAttachmentPoints) && hasAttachmentPoints()
+            if (auto probed = Internals::probeForDOMRange(view, *node, viewPoint, options)) {
+                if ((options & VornickRangeForPointWithinAttachmentPoints) && view.hasAttachmentPoints()
                     && !vornick_enclosingAttachmentPointElement(*probed))
                     return nullptr;
                 return answer(probed, VornickHitPartKind::Content);
@@ -131,7 +131,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::rangeForPoint(Point viewPoi
 
     if (!node->parent())
         return nullptr;
-    if ((options & VornickRangeForPointWithinAttachmentPoints) && hasAttachmentPoints() && !VornickAttachmentPointElementForNode(*node))
+    if ((options & VornickRangeForPointWithinAttachmentPoints) && view.hasAttachmentPoints() && !VornickAttachmentPointElementForNode(*node))
         return nullptr;
     return answer(vornick_outerRange(*node), VornickHitPartKind::Content);
 }
@@ -159,7 +159,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::Internals::probeForDOMRange
     auto down = Event::mouseEvent(EventType::LeftMouseDown, inWindow, 0, timestamp, window, 1);
     auto up = Event::mouseEvent(EventType::LeftMouseUp, inWindow, 0, timestamp, window, 1);
 
-    view.setProbingForDOMRange(true);
+    Internals::setProbingForDOMRange(view, true);
     view.m_internals->probeResultRange = saved ? saved->cloneRange() : nullptr;
     hitView->mouseDown(down);
     hitView->mouseUp(up);
@@ -180,17 +180,17 @@ std::shared_ptr<DOMRange> VornickContentEditingView::Internals::probeForDOMRange
     return result;
 }
 
-int32_t VornickContentEditingView::hitTestWaypointsInElement(const std::shared_ptr<DOMElement>& element, Point viewPoint)
+int32_t VornickContentEditingView::Internals::hitTestWaypointsInElement(VornickContentEditingView& view, const std::shared_ptr<DOMElement>& element, Point viewPoint)
 {
     if (!element)
         return -1;
-    bool flipped = isFlipped();
+    bool flipped = view.isFlipped();
     // Whether the box lies wholly above the point on screen, and the point above the box.
     auto boxIsAbovePoint = [&](const Rect& box) { return flipped ? box.maxY() <= viewPoint.y : box.minY() >= viewPoint.y; };
     auto pointIsAboveBox = [&](const Rect& box) { return flipped ? viewPoint.y < box.minY() : viewPoint.y > box.maxY(); };
     std::optional<Rect> topmost;
     for (DOMNode* child = element->last(); child; child = child->previous()) {
-        Rect box = toRect(vornick_boundingBoxInView(*child, *this));
+        Rect box = toRect(vornick_boundingBoxInView(*child, view));
         if (box.isEmpty())
             continue;
         if (boxIsAbovePoint(box))

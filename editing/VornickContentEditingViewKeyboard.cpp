@@ -144,7 +144,7 @@ std::shared_ptr<DOMRange> caretInContents(const std::shared_ptr<DOMRange>& conte
 // Left and Right arrows.
 bool moveHorizontally(VornickContentEditingView& view, const Event& event, int direction)
 {
-    if (view.letWebViewProposeSelectionChangeForKeyEvent(event))
+    if (Internals::letWebViewProposeSelectionChangeForKeyEvent(view, event))
         return true;
     auto range = view.effectiveOperationRange();
     if (!range)
@@ -157,9 +157,9 @@ bool moveHorizontally(VornickContentEditingView& view, const Event& event, int d
         unsigned offset = range->startOffset();
         DOMNode* child = forward ? container->childAt(offset) : (offset > 0 ? container->childAt(offset - 1) : nullptr);
         auto neighbour = child ? child->shared_from_this() : nullptr;
-        if (neighbour && view.enterNode(neighbour, direction))
+        if (neighbour && Internals::enterNode(view, neighbour, direction))
             return true;
-        view.exitNode(neighbour ? neighbour : container, direction);
+        Internals::exitNode(view, neighbour ? neighbour : container, direction);
         return true;
     }
 
@@ -278,7 +278,7 @@ bool moveVertically(VornickContentEditingView& view, const Event& event, int dir
     bool forward = direction > 0;
     auto range = view.effectiveOperationRange();
     if (!range) {
-        (void)view.letWebViewProposeSelectionChangeForKeyEvent(event);
+        (void)Internals::letWebViewProposeSelectionChangeForKeyEvent(view, event);
         return true;
     }
 
@@ -334,10 +334,10 @@ bool moveVertically(VornickContentEditingView& view, const Event& event, int dir
 
     if (!handlesShown) {
         bool handled = false;
-        return view.letWebViewProposeSelectionChangeForKeyEvent(event, &handled) || handled;
+        return Internals::letWebViewProposeSelectionChangeForKeyEvent(view, event, &handled) || handled;
     }
     if (vornick_bothEndpointsAreCharacterLevel(*range)) {
-        (void)view.letWebViewProposeSelectionChangeForKeyEvent(event);
+        (void)Internals::letWebViewProposeSelectionChangeForKeyEvent(view, event);
         return true;
     }
     moveByBricks(view, *range, event, direction);
@@ -383,7 +383,7 @@ void VornickContentEditingView::keyDown(const Event& event)
     char16_t key = characters.size() == 1 ? characters[0] : 0;
 
     if (key == spaceKey && event.hasModifier(ModifierFlag::Option) && m_internals->editable) {
-        insertExplicitNonBreakingSpace();
+        Internals::insertExplicitNonBreakingSpace(*this);
         return;
     }
     if (key == deleteKey) {
@@ -393,8 +393,8 @@ void VornickContentEditingView::keyDown(const Event& event)
         return;
     }
     if (key == escapeKey) {
-        if (canPopInsertionPointOutOfElementAndLeaveAGap(false))
-            popInsertionPointOutOfElementOrTwoAndLeaveAGap(false);
+        if (Internals::canPopInsertionPointOutOfElementAndLeaveAGap(*this, false))
+            Internals::popInsertionPointOutOfElementOrTwoAndLeaveAGap(*this, false);
         return;
     }
     if (key == returnKey || key == enterKey) {
@@ -428,7 +428,7 @@ void VornickContentEditingView::keyDown(const Event& event)
             && m_internals->blockModeHelper->blockEnclosingPosition(vornick_endPosition(*range), { u"wp:pullquote" }, true, limit.get()))
             insertLineBreak();
         else
-            splitParagraph();
+            Internals::splitParagraph(*this);
         return;
     }
     if (key == tabKey || key == backTabKey) {
@@ -437,12 +437,12 @@ void VornickContentEditingView::keyDown(const Event& event)
         if (direction > 0 && m_internals->editable && insertTab())
             return;
         if (auto cell = range ? cellForTabKey(*range) : nullptr) {
-            exitNode(cell, direction);
+            Internals::exitNode(*this, cell, direction);
             scrollRangeToVisible(effectiveOperationRange());
             return;
         }
-        if (direction > 0 && canPopInsertionPointOutOfElementAndLeaveAGap(true))
-            popInsertionPointOutOfElementOrTwoAndLeaveAGap(true);
+        if (direction > 0 && Internals::canPopInsertionPointOutOfElementAndLeaveAGap(*this, true))
+            Internals::popInsertionPointOutOfElementOrTwoAndLeaveAGap(*this, true);
         return;
     }
 
@@ -450,7 +450,7 @@ void VornickContentEditingView::keyDown(const Event& event)
     if (event.characters() == u"<" && m_internals->editable
         && !event.hasModifier(ModifierFlag::Command | ModifierFlag::Option | ModifierFlag::Control | ModifierFlag::Function)
         && UserDefaults::standard().boolForKey(u"LeftAngleBracketTriggersInsertOrWrapIn")) {
-        vornick_initiateFragmentCompletion(nullptr);
+        Internals::vornick_initiateFragmentCompletion(*this, nullptr);
         return;
     }
 
@@ -526,16 +526,16 @@ void VornickContentEditingView::insertLineBreak(ActionSender*)
     scrollRangeToVisible(effectiveOperationRange());
 }
 
-void VornickContentEditingView::splitParagraph(ActionSender*)
+void VornickContentEditingView::Internals::splitParagraph(VornickContentEditingView& view, ActionSender*)
 {
     std::vector<std::u16string> exited;
-    if (undoableSplitNearestAncestorElementsOfKinds(true, true, paragraphSplitKinds(), effectiveOperationRange(), true, false, &exited)
+    if (view.undoableSplitNearestAncestorElementsOfKinds(true, true, paragraphSplitKinds(), view.effectiveOperationRange(), true, false, &exited)
         && !exited.empty()) {
         // Beside the element as well as through it, the step is the split of that element.
-        if (auto* undo = undoManager())
+        if (auto* undo = view.undoManager())
             undo->setActionName(u"Split <" + exited.front() + u">");
     }
-    scrollRangeToVisible(effectiveOperationRange());
+    view.scrollRangeToVisible(view.effectiveOperationRange());
 }
 
 void VornickContentEditingView::Internals::returnInTableCell(VornickContentEditingView& view, const std::shared_ptr<DOMElement>& cell)
@@ -546,8 +546,8 @@ void VornickContentEditingView::Internals::returnInTableCell(VornickContentEditi
     auto next = vornick_nextTableRowForKeyboardNavigation(*row);
     if (!hasTag(next.get(), u"TR")) {
         // The last row: Return adds a row after it.
-        if (view.canInsertRowAfterTableRow())
-            view.insertRowAfterTableRow(nullptr);
+        if (Internals::canInsertRowAfterTableRow(view))
+            Internals::insertRowAfterTableRow(view, nullptr);
         return;
     }
     if (auto first = vornick_firstTableRowCell(*next)) {
@@ -559,7 +559,7 @@ void VornickContentEditingView::Internals::returnInTableCell(VornickContentEditi
         auto newCell = document->createElement(asciiLowercase(cell->tagName()));
         newCell->appendChild(document->createTextNode(u"-"));
         fragment->appendChild(newCell);
-        if (view.insertFragmentAtPosition(fragment, VornickMakeDOMPosition(next, 0), true, u"Add Cell To Row") && newCell->parentNode())
+        if (Internals::insertFragmentAtPosition(view, fragment, VornickMakeDOMPosition(next, 0), true, u"Add Cell To Row") && newCell->parentNode())
             view.setTargetRange(vornick_outerRange(*newCell));
     }
     view.scrollRangeToVisible(view.effectiveOperationRange());
@@ -574,7 +574,7 @@ bool VornickContentEditingView::insertTab(ActionSender*)
         return false;
     std::shared_ptr<VornickGeneralFragmentDescription> description;
     std::shared_ptr<DOMRange> trigger;
-    forTabTriggerAtInsertionPoint(*range, [&](std::u16string_view candidate, const std::shared_ptr<DOMRange>& candidateRange) {
+    Internals::forTabTriggerAtInsertionPoint(*this, *range, [&](std::u16string_view candidate, const std::shared_ptr<DOMRange>& candidateRange) {
         auto document = candidateRange->startContainer()->ownerDocument();
         auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
         auto snippets = frame ? vornick_userFragmentSet(*frame) : nullptr;

@@ -30,34 +30,34 @@ std::vector<std::shared_ptr<DOMElement>> selectedLists(const VornickContentEditi
 
 } // namespace
 
-void VornickContentEditingView::indentListLevel(ActionSender* sender)
+void VornickContentEditingView::Internals::indentListLevel(VornickContentEditingView& view, ActionSender* sender)
 {
-    (void)undoableIndentListLevel(sender, false);
+    (void)view.undoableIndentListLevel(sender, false);
 }
 
-bool VornickContentEditingView::canIndentListLevel()
+bool VornickContentEditingView::Internals::canIndentListLevel(VornickContentEditingView& view)
 {
-    return undoableIndentListLevel(nullptr, true);
+    return view.undoableIndentListLevel(nullptr, true);
 }
 
-void VornickContentEditingView::outdentListLevel(ActionSender* sender)
+void VornickContentEditingView::Internals::outdentListLevel(VornickContentEditingView& view, ActionSender* sender)
 {
-    (void)undoableOutdentListLevel(sender, false);
+    (void)view.undoableOutdentListLevel(sender, false);
 }
 
-bool VornickContentEditingView::canOutdentListLevel()
+bool VornickContentEditingView::Internals::canOutdentListLevel(VornickContentEditingView& view)
 {
-    return undoableOutdentListLevel(nullptr, true);
+    return view.undoableOutdentListLevel(nullptr, true);
 }
 
-void VornickContentEditingView::toggleListType(ActionSender*)
+void VornickContentEditingView::Internals::toggleListType(VornickContentEditingView& view, ActionSender*)
 {
-    if (!isEditable())
+    if (!view.isEditable())
         return;
-    auto lists = selectedLists(*this);
+    auto lists = selectedLists(view);
     if (lists.empty())
         return;
-    VornickCommandStepName stepName(editingContext(), true, u"Toggle list type");
+    VornickCommandStepName stepName(view.editingContext(), true, u"Toggle list type");
     stepName.open();
     for (const auto& list : lists) {
         if (!VornickIsListElement(list.get()))
@@ -65,14 +65,14 @@ void VornickContentEditingView::toggleListType(ActionSender*)
         if (!list->isConnected())
             continue;
         bool ordered = equalsIgnoringASCIICase(list->tagName(), u"ol");
-        (void)undoableTransformElement(true, list, ordered ? u"ul" : u"ol");
+        (void)view.undoableTransformElement(true, list, ordered ? u"ul" : u"ol");
     }
     stepName.close();
 }
 
-bool VornickContentEditingView::canToggleListType() const
+bool VornickContentEditingView::Internals::canToggleListType(const VornickContentEditingView& view)
 {
-    return isEditable() && !selectedLists(*this).empty();
+    return view.isEditable() && !selectedLists(view).empty();
 }
 
 bool VornickContentEditingView::undoableIndentListLevel(ActionSender*, bool preflightOnly)
@@ -87,33 +87,33 @@ bool VornickContentEditingView::undoableOutdentListLevel(ActionSender*, bool pre
     return preflightOnly ? outdent.canApply() : outdent.apply();
 }
 
-void VornickContentEditingView::moveListItemsUp(ActionSender*)
+void VornickContentEditingView::Internals::moveListItemsUp(VornickContentEditingView& view, ActionSender*)
 {
-    (void)VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Up).apply();
+    (void)VornickUndoableListItemMove(view.editingContext(), VornickUndoableListItemMove::Direction::Up).apply();
 }
 
-void VornickContentEditingView::moveListItemsDown(ActionSender*)
+void VornickContentEditingView::Internals::moveListItemsDown(VornickContentEditingView& view, ActionSender*)
 {
-    (void)VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Down).apply();
+    (void)VornickUndoableListItemMove(view.editingContext(), VornickUndoableListItemMove::Direction::Down).apply();
 }
 
-bool VornickContentEditingView::canMoveListItemsUp()
+bool VornickContentEditingView::Internals::canMoveListItemsUp(VornickContentEditingView& view)
 {
-    return VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Up).canApply();
+    return VornickUndoableListItemMove(view.editingContext(), VornickUndoableListItemMove::Direction::Up).canApply();
 }
 
-bool VornickContentEditingView::canMoveListItemsDown()
+bool VornickContentEditingView::Internals::canMoveListItemsDown(VornickContentEditingView& view)
 {
-    return VornickUndoableListItemMove(editingContext(), VornickUndoableListItemMove::Direction::Down).canApply();
+    return VornickUndoableListItemMove(view.editingContext(), VornickUndoableListItemMove::Direction::Down).canApply();
 }
 
 void VornickContentEditingView::Internals::installListCommandActionHandlers(VornickContentEditingView& view)
 {
-    view.installActionHandler("indentListLevel:", &VornickContentEditingView::indentListLevel);
-    view.installActionHandler("outdentListLevel:", &VornickContentEditingView::outdentListLevel);
-    view.installActionHandler("toggleListType:", &VornickContentEditingView::toggleListType);
-    view.installActionHandler("moveListItemsUp:", &VornickContentEditingView::moveListItemsUp);
-    view.installActionHandler("moveListItemsDown:", &VornickContentEditingView::moveListItemsDown);
+    view.installActionHandler("indentListLevel:", &Internals::indentListLevel);
+    view.installActionHandler("outdentListLevel:", &Internals::outdentListLevel);
+    view.installActionHandler("toggleListType:", &Internals::toggleListType);
+    view.installActionHandler("moveListItemsUp:", &Internals::moveListItemsUp);
+    view.installActionHandler("moveListItemsDown:", &Internals::moveListItemsDown);
 }
 
 } // namespace brevanton

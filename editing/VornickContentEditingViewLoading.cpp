@@ -236,42 +236,42 @@ bool VornickContentEditingView::finishHTMLLoadingWithErrorReturn(Error* outError
     return true;
 }
 
-void VornickContentEditingView::cancelLoadingThenDo(std::function<void()> block)
+void VornickContentEditingView::Internals::cancelLoadingThenDo(VornickContentEditingView& editingView, std::function<void()> block)
 {
-    if (!m_internals->loadingContent) {
+    if (!editingView.m_internals->loadingContent) {
         if (block)
             block();
         return;
     }
-    performAfterDelay(0, [](VornickContentEditingView& view) { view.m_internals->webView->stopLoading(); });
+    editingView.performAfterDelay(0, [](VornickContentEditingView& view) { view.m_internals->webView->stopLoading(); });
     if (block)
-        m_internals->loadCompletionBlocks.push_back(std::move(block));
+        editingView.m_internals->loadCompletionBlocks.push_back(std::move(block));
 }
 
-void VornickContentEditingView::reloadResourcesAfterAccessGrant()
+void VornickContentEditingView::Internals::reloadResourcesAfterAccessGrant(VornickContentEditingView& view)
 {
-    if (m_internals->loadingContent) {
+    if (view.m_internals->loadingContent) {
         // The document is loaded again from where it came from (never from a
         // repaired copy), and only when nobody edited it: edits are not
         // thrown away behind the user's back.
-        auto mainFrame = this->mainFrame();
-        auto original = mainFrame ? originalURLOfWebFrame(*mainFrame) : std::nullopt;
+        auto mainFrame = (&view)->mainFrame();
+        auto original = mainFrame ? view.originalURLOfWebFrame(*mainFrame) : std::nullopt;
         if (!original)
-            original = m_internals->mainFrameURL;
+            original = view.m_internals->mainFrameURL;
         if (!original)
             return;
-        auto undo = undoManager();
-        if (m_internals->documentEdited || (undo && undo->canUndo())) {
-            VornickGeneralLog("-[{} {}] the document was edited; it is not reloaded", describe(*this),
+        auto undo = view.undoManager();
+        if (view.m_internals->documentEdited || (undo && undo->canUndo())) {
+            VornickGeneralLog("-[{} {}] the document was edited; it is not reloaded", describe(view),
                               "reloadResourcesAfterAccessGrant");
             return;
         }
-        resetLoadingState();
-        setLoadingContent(true);
-        beginLoadingContentFromURL(*original);
+        view.resetLoadingState();
+        view.setLoadingContent(true);
+        view.beginLoadingContentFromURL(*original);
         return;
     }
-    for (const auto& attempt : m_internals->failedResourceLoadAttempts) {
+    for (const auto& attempt : view.m_internals->failedResourceLoadAttempts) {
         if (attempt->state() != VornickResourceLoadState::FailedForLackOfFileAccess)
             continue;
         if (auto frame = attempt->webFrame())

@@ -58,13 +58,13 @@ void useChosenFile(const std::shared_ptr<VornickEnduringFileReference>& file, co
 // moves on to the copy.
 void autoWrapInsertedMediaInParagraph(VornickContentEditingView& view)
 {
-    auto controller = view.elementEditorUIController();
+    auto controller = Internals::of(view).elementEditorUIController;
     bool editorShown = controller && controller->popover()->isShown() && controller->targetObject();
     auto edited = editorShown ? controller->targetObject()->element() : nullptr;
     auto focusedAttribute = editorShown ? controller->focusedAttribute() : std::nullopt;
     auto* undo = view.undoManager();
     auto actionName = undo ? undo->undoActionName() : std::u16string();
-    view.autoWrapRangeEnvironsInParagraphIfAppropriate(view.effectiveOperationRange());
+    Internals::autoWrapRangeEnvironsInParagraphIfAppropriate(view, view.effectiveOperationRange());
     if (undo && !actionName.empty() && undo->undoActionName() != actionName)
         undo->setActionName(actionName);
     if (!edited || edited->isConnected())
@@ -115,30 +115,30 @@ void VornickContentEditingView::Internals::chooseResourceFileOfKindToInsert(Vorn
                                        view.window(), messageToUser, std::move(completion));
 }
 
-void VornickContentEditingView::chooseImageToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
+void VornickContentEditingView::Internals::chooseImageToInsertUsingCompletionBlock(VornickContentEditingView& view, ResourceFileChoiceBlock completion)
 {
-    Internals::chooseResourceFileOfKindToInsert(*this, u"image", u"Please choose an image file.", std::move(completion));
+    Internals::chooseResourceFileOfKindToInsert(view, u"image", u"Please choose an image file.", std::move(completion));
 }
 
-void VornickContentEditingView::chooseVideoToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
+void VornickContentEditingView::Internals::chooseVideoToInsertUsingCompletionBlock(VornickContentEditingView& view, ResourceFileChoiceBlock completion)
 {
-    Internals::chooseResourceFileOfKindToInsert(*this, u"video", u"Please choose a movie file.", std::move(completion));
+    Internals::chooseResourceFileOfKindToInsert(view, u"video", u"Please choose a movie file.", std::move(completion));
 }
 
-void VornickContentEditingView::chooseAudioFileToInsertUsingCompletionBlock(ResourceFileChoiceBlock completion)
+void VornickContentEditingView::Internals::chooseAudioFileToInsertUsingCompletionBlock(VornickContentEditingView& view, ResourceFileChoiceBlock completion)
 {
-    Internals::chooseResourceFileOfKindToInsert(*this, u"audio", u"Please choose an audio file.", std::move(completion));
+    Internals::chooseResourceFileOfKindToInsert(view, u"audio", u"Please choose an audio file.", std::move(completion));
 }
 
 // The chooser may answer on a later turn, when the view may be gone: every
 // completion holds the view weakly and replaces the range that is the
 // effective operation range when the file arrives.
 
-void VornickContentEditingView::chooseImageAndReplaceSelection(ActionSender*)
+void VornickContentEditingView::Internals::chooseImageAndReplaceSelection(VornickContentEditingView& editingView, ActionSender*)
 {
-    endTypingRun();
-    auto weak = weakSelf();
-    chooseImageToInsertUsingCompletionBlock([weak](std::shared_ptr<VornickEnduringFileReference> file) {
+    editingView.endTypingRun();
+    auto weak = editingView.weakSelf();
+    Internals::chooseImageToInsertUsingCompletionBlock(editingView, [weak](std::shared_ptr<VornickEnduringFileReference> file) {
         insertStagedMediaFile(weak, file, [](VornickContentEditingView& view, const URL& staged) {
             return view.undoableReplaceRangeWithImageElementReferencingURL(true, view.effectiveOperationRange(), staged);
         });
@@ -157,7 +157,7 @@ void chooseImageAndReplaceSelectionWithContainer(VornickContentEditingView& view
 {
     view.endTypingRun();
     auto weak = std::weak_ptr<VornickContentEditingView>(std::static_pointer_cast<VornickContentEditingView>(view.shared_from_this()));
-    view.chooseImageToInsertUsingCompletionBlock([weak, replace](std::shared_ptr<VornickEnduringFileReference> file) {
+    Internals::chooseImageToInsertUsingCompletionBlock(view, [weak, replace](std::shared_ptr<VornickEnduringFileReference> file) {
         if (!file) {
             if (auto self = weak.lock())
                 (void)((*self).*replace)(true, self->effectiveOperationRange(), std::nullopt, nullptr);
@@ -175,23 +175,23 @@ void chooseImageAndReplaceSelectionWithContainer(VornickContentEditingView& view
 
 } // namespace
 
-void VornickContentEditingView::chooseImageAndReplaceSelectionWithFigure(ActionSender*)
+void VornickContentEditingView::Internals::chooseImageAndReplaceSelectionWithFigure(VornickContentEditingView& view, ActionSender*)
 {
-    chooseImageAndReplaceSelectionWithContainer(*this,
+    chooseImageAndReplaceSelectionWithContainer(view,
                                                 &VornickContentEditingView::undoableReplaceRangeWithFigureElementReferencingImageURL);
 }
 
-void VornickContentEditingView::chooseImageAndReplaceSelectionWithPicture(ActionSender*)
+void VornickContentEditingView::Internals::chooseImageAndReplaceSelectionWithPicture(VornickContentEditingView& view, ActionSender*)
 {
-    chooseImageAndReplaceSelectionWithContainer(*this,
+    chooseImageAndReplaceSelectionWithContainer(view,
                                                 &VornickContentEditingView::undoableReplaceRangeWithPictureElementReferencingImageURL);
 }
 
-void VornickContentEditingView::chooseVideoAndReplaceSelectionUsingElementKind(const std::u16string& elementKind)
+void VornickContentEditingView::Internals::chooseVideoAndReplaceSelectionUsingElementKind(VornickContentEditingView& editingView, const std::u16string& elementKind)
 {
-    endTypingRun();
-    auto weak = weakSelf();
-    chooseVideoToInsertUsingCompletionBlock([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
+    editingView.endTypingRun();
+    auto weak = editingView.weakSelf();
+    Internals::chooseVideoToInsertUsingCompletionBlock(editingView, [weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
         insertStagedMediaFile(weak, file, [&elementKind](VornickContentEditingView& view, const URL& staged) {
             return view.undoableReplaceRangeWithVideoElementOfKind(true, view.effectiveOperationRange(), elementKind, staged);
         });
@@ -200,11 +200,11 @@ void VornickContentEditingView::chooseVideoAndReplaceSelectionUsingElementKind(c
 
 // Audio files are staged like images and movies, so that a document never
 // refers to a file outside its media library.
-void VornickContentEditingView::chooseAudioFileAndReplaceSelectionUsingElementKind(const std::u16string& elementKind)
+void VornickContentEditingView::Internals::chooseAudioFileAndReplaceSelectionUsingElementKind(VornickContentEditingView& editingView, const std::u16string& elementKind)
 {
-    endTypingRun();
-    auto weak = weakSelf();
-    chooseAudioFileToInsertUsingCompletionBlock([weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
+    editingView.endTypingRun();
+    auto weak = editingView.weakSelf();
+    Internals::chooseAudioFileToInsertUsingCompletionBlock(editingView, [weak, elementKind](std::shared_ptr<VornickEnduringFileReference> file) {
         insertStagedMediaFile(weak, file, [&elementKind](VornickContentEditingView& view, const URL& staged) {
             return view.undoableReplaceRangeWithAudioElementOfKind(true, view.effectiveOperationRange(), elementKind, staged);
         });
@@ -223,7 +223,7 @@ bool replaceRangeWithMedia(VornickContentEditingView& view, bool undoable, const
     if (!replacement.apply(outResultRange))
         return false;
     if (kind == VornickUndoableMediaReplacement::Kind::Image)
-        view.vornick_editElementAttributes(nullptr);
+        Internals::vornick_editElementAttributes(view, nullptr);
     else if (auto element = replacement.elementToEdit())
         view.showAttributeEditorForElement(element, std::nullopt);
     return true;

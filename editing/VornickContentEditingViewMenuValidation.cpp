@@ -24,7 +24,9 @@
 #include "platform/web/WebFrame.h"
 
 #include <array>
+#include <functional>
 #include <string_view>
+#include <utility>
 
 namespace brevanton {
 
@@ -79,7 +81,7 @@ bool validateTransform(View& view, MenuItem& item)
     if (!selection && range->collapsed())
         selection = helper->blockEnclosingPosition(vornick_startPosition(*range), {}, false,
                                                    vornick_enclosingAttachmentPointElement(*range).get());
-    return selection && view.validateTransformMenuItem(item, *selection);
+    return selection && Internals::validateTransformMenuItem(view, item, *selection);
 }
 
 // The new simple snippet: the element selected exactly becomes a snippet
@@ -107,7 +109,7 @@ bool validateEditElementAttributes(View& view, MenuItem& item)
     view.blockModeHelper()->getPathSegmentLabelsForElement(*selection->element(),
                                                            [&label](const std::u16string& first, const std::u16string&) { label = first; });
     item.setTitle(selection->blockStartComment() ? u"Edit Attributes of " + label + u"..." : u"Edit Attributes of <" + label + u">...");
-    return view.canEditElementAttributes();
+    return Internals::canEditElementAttributes(view);
 }
 
 bool validateUnwrap(View& view, MenuItem& item)
@@ -120,7 +122,7 @@ bool validateUnwrap(View& view, MenuItem& item)
     const auto& element = *selection->element();
     item.setTitle((element.hasChildNodes() ? u"Unwrap <" : u"Delete <") + asciiLowercase(element.tagName()) + u">");
     // The command refuses in a view that may not be edited.
-    return view.canUnwrapElement();
+    return Internals::canUnwrapElement(view);
 }
 
 // "Insert or Wrap In": titled by what it would do, with the apply menu of
@@ -145,22 +147,22 @@ bool validateFragmentCompletion(View& view, MenuItem& item)
 
 bool validateShowHeadElements(View& view, MenuItem& item)
 {
-    item.setState(view.headElementsShown() ? OnState : OffState);
-    return view.allowsHeadDisplayAndEditing();
+    item.setState(Internals::headElementsShown(view) ? OnState : OffState);
+    return Internals::of(view).allowsHeadDisplayAndEditing;
 }
 
 // The application moves Command-I and Command-B between the emphasis and the
 // italics and boldface items, as the user's choice of explicit emphasis says.
-template<bool (View::*validator)() const> bool validateEmphasis(View& view, MenuItem& item)
+template<auto validator> bool validateEmphasis(View& view, MenuItem& item)
 {
     if (auto delegate = VornickApplicationDelegate::shared())
         (void)delegate->validateEmphasisMenuItem(item, view.blockModeHelper().get());
-    return (view.*validator)();
+    return std::invoke(validator, std::as_const(view));
 }
 
-template<bool (View::*validator)() const> bool plain(View& view, MenuItem&)
+template<auto validator> bool plain(View& view, MenuItem&)
 {
-    return (view.*validator)();
+    return std::invoke(validator, std::as_const(view));
 }
 
 struct Row {
@@ -174,33 +176,33 @@ const std::array rows {
     Row { "paste:", editable },
     Row { "pasteAsPlainText:", editable },
     // The item's tag is the level it changes to.
-    Row { "changeHeadingLevel:", [](View& view, MenuItem& item) { return view.canChangeHeadingLevelTo(item.tag()); } },
-    Row { "clearHeadingLevel:", plain<&View::canClearHeadingLevel> },
+    Row { "changeHeadingLevel:", [](View& view, MenuItem& item) { return Internals::canChangeHeadingLevelTo(view, item.tag()); } },
+    Row { "clearHeadingLevel:", plain<&Internals::canClearHeadingLevel> },
     Row { "vornick_initiateFragmentCompletion:", validateFragmentCompletion },
-    Row { "toggleListType:", plain<&View::canToggleListType> },
-    Row { "indentListLevel:", [](View& view, MenuItem&) { return view.canIndentListLevel(); } },
-    Row { "outdentListLevel:", [](View& view, MenuItem&) { return view.canOutdentListLevel(); } },
-    Row { "moveListItemsUp:", [](View& view, MenuItem&) { return view.canMoveListItemsUp(); } },
-    Row { "moveListItemsDown:", [](View& view, MenuItem&) { return view.canMoveListItemsDown(); } },
+    Row { "toggleListType:", plain<&Internals::canToggleListType> },
+    Row { "indentListLevel:", [](View& view, MenuItem&) { return Internals::canIndentListLevel(view); } },
+    Row { "outdentListLevel:", [](View& view, MenuItem&) { return Internals::canOutdentListLevel(view); } },
+    Row { "moveListItemsUp:", [](View& view, MenuItem&) { return Internals::canMoveListItemsUp(view); } },
+    Row { "moveListItemsDown:", [](View& view, MenuItem&) { return Internals::canMoveListItemsDown(view); } },
     Row { "cut:", [](View& view, MenuItem&) { return view.isEditable() && rangeIsSelection(view); } },
     Row { "deleteNonEmptySelection:", [](View& view, MenuItem&) { return view.isEditable() && rangeIsSelection(view); } },
     Row { "copy:", [](View& view, MenuItem&) { return rangeIsSelection(view); } },
     Row { "copyAsHTMLSourceCode:", [](View& view, MenuItem&) { return rangeIsSelection(view); } },
     Row { "copyElementInteriorAsHTMLSourceCode:", [](View& view, MenuItem&) { return exactlySelectedPlainElement(view) != nullptr; } },
-    Row { "copyLink:", plain<&View::canCopyLink> },
+    Row { "copyLink:", plain<&Internals::canCopyLink> },
     Row { "insertOrWrapInLink:", plain<&View::canInsertOrWrapInLink> },
-    Row { "insertOrWrapInLinkToFile:", plain<&View::canInsertOrWrapInLinkToFile> },
+    Row { "insertOrWrapInLinkToFile:", plain<&Internals::canInsertOrWrapInLinkToFile> },
     Row { "deleteSelection:", editable },
     Row { "transformBlockOrElement:", validateTransform },
-    Row { "addTableCaption:", plain<&View::canAddTableCaption> },
-    Row { "addTableHeader:", plain<&View::canAddTableHeader> },
-    Row { "addTableFooter:", plain<&View::canAddTableFooter> },
-    Row { "insertColumnBeforeTableColumn:", plain<&View::canInsertColumnBeforeTableColumn> },
-    Row { "insertColumnAfterTableColumn:", plain<&View::canInsertColumnAfterTableColumn> },
-    Row { "deleteTableColumns:", plain<&View::canDeleteTableColumns> },
-    Row { "insertRowBeforeTableRow:", plain<&View::canInsertRowBeforeTableRow> },
-    Row { "insertRowAfterTableRow:", plain<&View::canInsertRowAfterTableRow> },
-    Row { "deleteTableRows:", plain<&View::canDeleteTableRows> },
+    Row { "addTableCaption:", plain<&Internals::canAddTableCaption> },
+    Row { "addTableHeader:", plain<&Internals::canAddTableHeader> },
+    Row { "addTableFooter:", plain<&Internals::canAddTableFooter> },
+    Row { "insertColumnBeforeTableColumn:", plain<&Internals::canInsertColumnBeforeTableColumn> },
+    Row { "insertColumnAfterTableColumn:", plain<&Internals::canInsertColumnAfterTableColumn> },
+    Row { "deleteTableColumns:", plain<&Internals::canDeleteTableColumns> },
+    Row { "insertRowBeforeTableRow:", plain<&Internals::canInsertRowBeforeTableRow> },
+    Row { "insertRowAfterTableRow:", plain<&Internals::canInsertRowAfterTableRow> },
+    Row { "deleteTableRows:", plain<&Internals::canDeleteTableRows> },
     Row { "popInsertionPointOutOfElement:", plain<&View::canPopInsertionPointOutOfElement> },
     Row { "popInsertionPointOutOfElementAndInsertSpace:", plain<&View::canPopInsertionPointOutOfElementAndInsertSpace> },
     Row { "addFragmentDescriptionWithContentPlaceholderFromSelection:", validateNewSimpleSnippet },
@@ -216,24 +218,24 @@ const std::array rows {
     Row { "makeTextSmaller:", plain<&View::canMakeTextSmaller> },
     Row { "makeTextStandardSize:", plain<&View::canMakeTextStandardSize> },
     Row { "toggleHeadElementsShown:", validateShowHeadElements },
-    Row { "toggleEmphasized:", validateEmphasis<&View::canToggleEmphasized> },
-    Row { "toggleStronglyEmphasized:", validateEmphasis<&View::canToggleStronglyEmphasized> },
-    Row { "toggleItalics:", validateEmphasis<&View::canToggleItalics> },
-    Row { "toggleBoldface:", validateEmphasis<&View::canToggleBoldface> },
+    Row { "toggleEmphasized:", validateEmphasis<&Internals::canToggleEmphasized> },
+    Row { "toggleStronglyEmphasized:", validateEmphasis<&Internals::canToggleStronglyEmphasized> },
+    Row { "toggleItalics:", validateEmphasis<&Internals::canToggleItalics> },
+    Row { "toggleBoldface:", validateEmphasis<&Internals::canToggleBoldface> },
     Row { "showEmphasisPreferenceUI:", plain<&View::canShowEmphasisPreferenceUI> },
-    Row { "toggleSuperscript:", plain<&View::canToggleSuperscript> },
-    Row { "toggleSubscript:", plain<&View::canToggleSubscript> },
-    Row { "toggleCode:", plain<&View::canToggleCode> },
-    Row { "toggleDeleted:", plain<&View::canToggleDeleted> },
-    Row { "toggleInserted:", plain<&View::canToggleInserted> },
-    Row { "toggleKbd:", plain<&View::canToggleKbd> },
-    Row { "toggleMarked:", plain<&View::canToggleMarked> },
-    Row { "toggleSamp:", plain<&View::canToggleSamp> },
-    Row { "toggleVar:", plain<&View::canToggleVar> },
+    Row { "toggleSuperscript:", plain<&Internals::canToggleSuperscript> },
+    Row { "toggleSubscript:", plain<&Internals::canToggleSubscript> },
+    Row { "toggleCode:", plain<&Internals::canToggleCode> },
+    Row { "toggleDeleted:", plain<&Internals::canToggleDeleted> },
+    Row { "toggleInserted:", plain<&Internals::canToggleInserted> },
+    Row { "toggleKbd:", plain<&Internals::canToggleKbd> },
+    Row { "toggleMarked:", plain<&Internals::canToggleMarked> },
+    Row { "toggleSamp:", plain<&Internals::canToggleSamp> },
+    Row { "toggleVar:", plain<&Internals::canToggleVar> },
     Row { "insertExplicitNonBreakingSpace:", editable },
-    Row { "replaceWhitespaceWithNonBreakingSpaces:", plain<&View::canReplaceWhitespaceWithNonBreakingSpaces> },
-    Row { "replaceWhitespaceWithOrdinarySpaces:", plain<&View::canReplaceWhitespaceWithOrdinarySpaces> },
-    Row { "removeAllElements:", plain<&View::canRemoveAllElements> },
+    Row { "replaceWhitespaceWithNonBreakingSpaces:", plain<&Internals::canReplaceWhitespaceWithNonBreakingSpaces> },
+    Row { "replaceWhitespaceWithOrdinarySpaces:", plain<&Internals::canReplaceWhitespaceWithOrdinarySpaces> },
+    Row { "removeAllElements:", plain<&Internals::canRemoveAllElements> },
     // The item's tag is the find bar's action; each acts only where it can
     // (Find Next with something to find, Replace in an editable view...).
     Row { "performTextFinderAction:", [](View& view, MenuItem& item) { return view.findAndReplaceController().validateAction(item.tag()); } },
@@ -260,7 +262,7 @@ bool VornickContentEditingView::validateMenuItem(MenuItem& item)
     return true;
 }
 
-std::vector<std::string_view> VornickContentEditingView::validatedMenuActions()
+std::vector<std::string_view> VornickContentEditingView::Internals::validatedMenuActions()
 {
     std::vector<std::string_view> actions;
     for (const auto& row : rows)
@@ -270,12 +272,12 @@ std::vector<std::string_view> VornickContentEditingView::validatedMenuActions()
 
 bool VornickContentEditingView::canPopInsertionPointOutOfElement() const
 {
-    return canPopInsertionPointOutOfElementAndLeaveAGap(false);
+    return Internals::canPopInsertionPointOutOfElementAndLeaveAGap(*this, false);
 }
 
 bool VornickContentEditingView::canPopInsertionPointOutOfElementAndInsertSpace() const
 {
-    return isEditable() && canPopInsertionPointOutOfElementAndLeaveAGap(true);
+    return isEditable() && Internals::canPopInsertionPointOutOfElementAndLeaveAGap(*this, true);
 }
 
 // Both refuse what their items refuse: a selection that is not a caret, or
@@ -286,7 +288,7 @@ void VornickContentEditingView::popInsertionPointOutOfElement(ActionSender*)
         Sound::beep();
         return;
     }
-    popInsertionPointOutOfElementOrTwoAndLeaveAGap(false);
+    Internals::popInsertionPointOutOfElementOrTwoAndLeaveAGap(*this, false);
 }
 
 void VornickContentEditingView::popInsertionPointOutOfElementAndInsertSpace(ActionSender*)
@@ -295,7 +297,7 @@ void VornickContentEditingView::popInsertionPointOutOfElementAndInsertSpace(Acti
         Sound::beep();
         return;
     }
-    popInsertionPointOutOfElementOrTwoAndLeaveAGap(true);
+    Internals::popInsertionPointOutOfElementOrTwoAndLeaveAGap(*this, true);
 }
 
 bool VornickContentEditingView::canAddFragmentDescriptionFromSelection() const
@@ -321,7 +323,7 @@ void VornickContentEditingView::Internals::installMenuCommandActionHandlers(Vorn
     });
     view.setActionHandler("insertExplicitNonBreakingSpace:", [weak](ActionSender*) {
         if (auto self = weak.lock())
-            self->insertExplicitNonBreakingSpace();
+            Internals::insertExplicitNonBreakingSpace(*self);
     });
 }
 

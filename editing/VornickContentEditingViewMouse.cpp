@@ -108,30 +108,30 @@ private:
 
 // --- Interception
 
-void VornickContentEditingView::beginInterceptingSelectionChangingEvent(const Event& event)
+void VornickContentEditingView::Internals::beginInterceptingSelectionChangingEvent(VornickContentEditingView& view, const Event& event)
 {
-    if (m_internals->selectionChangingEventBeingHandled && sameEvent(*m_internals->selectionChangingEventBeingHandled, event))
+    if (view.m_internals->selectionChangingEventBeingHandled && sameEvent(*view.m_internals->selectionChangingEventBeingHandled, event))
         return;
-    m_internals->selectionChangingEventBeingHandled = event;
+    view.m_internals->selectionChangingEventBeingHandled = event;
 }
 
-void VornickContentEditingView::endInterceptingSelectionChangingEvent(const Event& event)
+void VornickContentEditingView::Internals::endInterceptingSelectionChangingEvent(VornickContentEditingView& view, const Event& event)
 {
-    if (!m_internals->selectionChangingEventBeingHandled)
+    if (!view.m_internals->selectionChangingEventBeingHandled)
         return;
-    BREVANTON_ASSERT(sameEvent(*m_internals->selectionChangingEventBeingHandled, event), "endInterceptingSelectionChangingEvent: invoked with different event");
-    m_internals->selectionChangingEventBeingHandled.reset();
+    BREVANTON_ASSERT(sameEvent(*view.m_internals->selectionChangingEventBeingHandled, event), "endInterceptingSelectionChangingEvent: invoked with different event");
+    view.m_internals->selectionChangingEventBeingHandled.reset();
 }
 
-bool VornickContentEditingView::letWebViewProposeSelectionChangeForKeyEvent(const Event& event, bool* handled)
+bool VornickContentEditingView::Internals::letWebViewProposeSelectionChangeForKeyEvent(VornickContentEditingView& view, const Event& event, bool* handled)
 {
-    m_internals->servicedProposedSelectionChange = false;
-    beginInterceptingSelectionChangingEvent(event);
-    bool taken = View::performKeyEquivalent(event);
-    endInterceptingSelectionChangingEvent(event);
+    view.m_internals->servicedProposedSelectionChange = false;
+    Internals::beginInterceptingSelectionChangingEvent(view, event);
+    bool taken = view.View::performKeyEquivalent(event);
+    Internals::endInterceptingSelectionChangingEvent(view, event);
     if (handled)
         *handled = taken;
-    return m_internals->servicedProposedSelectionChange;
+    return view.m_internals->servicedProposedSelectionChange;
 }
 
 bool VornickContentEditingView::overrideWebViewProposedSelectionChangeTo(const std::shared_ptr<DOMRange>& proposed, const Event& event)
@@ -204,11 +204,11 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
             if (current->startOffset() == 0 && m_internals->sectionHandlesShown) {
                 auto previous = node->previousSibling();
                 if (isElementWithChildren(previous)) {
-                    enterNode(previous, -1);
+                    Internals::enterNode(*this, previous, -1);
                     return true;
                 }
                 if (!previous && node->parentElement()) {
-                    exitNode(node->parentElement(), -1);
+                    Internals::exitNode(*this, node->parentElement(), -1);
                     return true;
                 }
             }
@@ -223,11 +223,11 @@ bool VornickContentEditingView::overrideWebViewProposedSelectionChangeToForInter
             auto node = current->startContainer();
             auto next = node->nextSibling();
             if (isElementWithChildren(next)) {
-                enterNode(next, 1);
+                Internals::enterNode(*this, next, 1);
                 return true;
             }
             if (!next && node->parentElement()) {
-                exitNode(node->parentElement(), 1);
+                Internals::exitNode(*this, node->parentElement(), 1);
                 return true;
             }
         }
@@ -358,7 +358,7 @@ bool VornickContentEditingView::Internals::changeSelectionForLeftOrRightMouseDow
     auto previousEvent = thisView.m_internals->selectionChangingEventBeingHandled;
     thisView.m_internals->selectionChangingEventBeingHandled = event;
     VornickHitPartKind kind = VornickHitPartKind::Content;
-    auto range = thisView.rangeForPoint(viewPoint, clickHitTestOptions, &kind);
+    auto range = Internals::rangeForPoint(thisView, viewPoint, clickHitTestOptions, &kind);
     thisView.m_internals->selectionChangingEventBeingHandled = previousEvent;
     // Nothing the view knows of: the web view's click (outside the
     // attachment points its proposal is refused and the mask shown).
@@ -387,7 +387,7 @@ bool VornickContentEditingView::Internals::handleSectionHandleHit(VornickContent
     auto exact = view.m_internals->blockModeHelper->exactSelectionFromRange(*range, true);
     auto element = exact ? exact->element() : nullptr;
     if (left && event.clickCount() >= 2 && element && vornick_brickElementCanBeCollapsed(*element)) {
-        if (!view.toggleCollapseOfBrickElement(element))
+        if (!Internals::toggleCollapseOfBrickElement(view, element))
             return true;
         if (view.m_internals->overlayWindow)
             view.m_internals->overlayWindow->overlayView()->setNeedsDisplay(true);
@@ -472,12 +472,12 @@ bool VornickContentEditingView::Internals::handleContentHit(VornickContentEditin
             view.setTargetRangeUndoably(result);
             view.m_internals->leftClickSelectedSomething = true;
             if (event.clickCount() >= 2)
-                view.vornick_editElementAttributes(nullptr);
+                Internals::vornick_editElementAttributes(view, nullptr);
             else
-                view.cancelPendingEditsAndCloseAttributeEditor();
+                Internals::cancelPendingEditsAndCloseAttributeEditor(view);
             return false;
         }
-        view.beginInterceptingSelectionChangingEvent(event);
+        Internals::beginInterceptingSelectionChangingEvent(view, event);
         return true;
     }
 
@@ -534,7 +534,7 @@ bool VornickContentEditingView::handleLeftMouseDraggedInEmbeddedWebView(const Ev
         || !range || range->collapsed())
         return true;
 
-    auto archive = cleanedUpWebArchiveDataForRange(*range);
+    auto archive = Internals::cleanedUpWebArchiveDataForRange(*this, *range);
     if (!archive)
         return true;
     DraggingItem item(pasteboardItemWithWebArchiveData(*archive));

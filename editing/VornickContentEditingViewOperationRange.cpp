@@ -239,7 +239,7 @@ void VornickContentEditingView::selectAll()
     if (range)
         element = vornick_enclosingAttachmentPointElement(*range);
     else if (auto document = mainFrameDocument())
-        element = mainFrameAttachmentPointElement();
+        element = Internals::mainFrameAttachmentPointElement(*this);
     if (!element)
         return;
     std::shared_ptr<DOMRange> selection;
@@ -253,15 +253,15 @@ void VornickContentEditingView::selectAll()
     setTargetRange(selection);
 }
 
-void VornickContentEditingView::selectNone()
+void VornickContentEditingView::Internals::selectNone(VornickContentEditingView& view)
 {
-    endTypingRun();
-    auto range = effectiveOperationRange();
+    view.endTypingRun();
+    auto range = view.effectiveOperationRange();
     if (!range || range->collapsed())
         return;
-    auto caret = Internals::collapsedRangePushedIntoText(*this, *range, true);
-    setTargetRange(caret);
-    scrollRangeToVisible(m_internals->targetRange);
+    auto caret = Internals::collapsedRangePushedIntoText(view, *range, true);
+    view.setTargetRange(caret);
+    view.scrollRangeToVisible(view.m_internals->targetRange);
 }
 
 void VornickContentEditingView::growSelectionToEnclosingNode()
@@ -287,20 +287,20 @@ void VornickContentEditingView::Internals::showNavigationMessage(VornickContentE
     VornickBezel::sharedContentEditingViewBezel()->showMessage(message, view);
 }
 
-void VornickContentEditingView::selectNextSiblingNode()
+void VornickContentEditingView::Internals::selectNextSiblingNode(VornickContentEditingView& view)
 {
-    endTypingRun();
-    auto range = effectiveOperationRange();
+    view.endTypingRun();
+    auto range = view.effectiveOperationRange();
     if (!range)
         return;
     auto position = vornick_endPosition(*range);
     if (!position.node)
         return;
-    auto atEnd = [this](const DOMNode& node) {
+    auto atEnd = [&view](const DOMNode& node) {
         if (auto parent = node.nodeType() == DOMNode::ELEMENT_NODE ? downcast<DOMElement>(
                               std::const_pointer_cast<DOMNode>(node.shared_from_this()))
                                                                    : parentElementOf(node))
-            Internals::showNavigationMessage(*this, toUTF16(fmt::format("At end of <{}>", toUTF8(lowerTagName(*parent)))));
+            Internals::showNavigationMessage(view, toUTF16(fmt::format("At end of <{}>", toUTF8(lowerTagName(*parent)))));
     };
     if (position.node->nodeType() == DOMNode::ELEMENT_NODE) {
         VornickPushPositionInElementForwardWithOptions(position, skipWhitespaceAndComments);
@@ -309,8 +309,8 @@ void VornickContentEditingView::selectNextSiblingNode()
             atEnd(*position.node);
             return;
         }
-        setTargetRange(vornick_outerRange(*next));
-        scrollRangeToVisible(m_internals->targetRange);
+        view.setTargetRange(vornick_outerRange(*next));
+        view.scrollRangeToVisible(view.m_internals->targetRange);
     } else if (isTextOrCDATA(position.node.get())) {
         auto next = vornick_nextSiblingSkippingWhitespaceOnlyNodes(*position.node);
         if (!next) {
@@ -318,8 +318,8 @@ void VornickContentEditingView::selectNextSiblingNode()
                 atEnd(*parent);
             return;
         }
-        setTargetRange(vornick_outerRange(*next));
-        scrollRangeToVisible(m_internals->targetRange);
+        view.setTargetRange(vornick_outerRange(*next));
+        view.scrollRangeToVisible(view.m_internals->targetRange);
     } else if (auto parent = parentElementOf(*position.node)) {
         atEnd(*parent);
     }
@@ -360,35 +360,35 @@ void VornickContentEditingView::selectPreviousSiblingNode()
     }
 }
 
-void VornickContentEditingView::selectFirstChildNode()
+void VornickContentEditingView::Internals::selectFirstChildNode(VornickContentEditingView& view)
 {
-    endTypingRun();
-    auto range = effectiveOperationRange();
-    if (!range || !m_internals->blockModeHelper)
+    view.endTypingRun();
+    auto range = view.effectiveOperationRange();
+    if (!range || !view.m_internals->blockModeHelper)
         return;
-    auto selection = m_internals->blockModeHelper->exactSelectionFromRange(*range, false);
+    auto selection = view.m_internals->blockModeHelper->exactSelectionFromRange(*range, false);
     if (!selection || !selection->element())
         return;
     auto element = selection->element();
     if (!element->firstChild()) {
-        Internals::showNavigationMessage(*this, u"No child nodes");
+        Internals::showNavigationMessage(view, u"No child nodes");
         return;
     }
     auto position = VornickMakeDOMPosition(element, 0);
     VornickPushPositionInElementForwardWithOptions(position, skipWhitespaceAndComments);
     auto child = position.node == element ? VornickNodeAfterPositionInElementOrFragment(position) : nullptr;
     if (!child) {
-        Internals::showNavigationMessage(*this, u"No child nodes (except whitespace)");
+        Internals::showNavigationMessage(view, u"No child nodes (except whitespace)");
         return;
     }
-    setTargetRange(vornick_outerRange(*child));
-    scrollRangeToVisible(m_internals->targetRange);
-    Internals::showEnterIndicationForElement(*this, *element);
+    view.setTargetRange(vornick_outerRange(*child));
+    view.scrollRangeToVisible(view.m_internals->targetRange);
+    Internals::showEnterIndicationForElement(view, *element);
 }
 
 // --- Entering and leaving elements
 
-bool VornickContentEditingView::enterNode(const std::shared_ptr<DOMNode>& node, int direction)
+bool VornickContentEditingView::Internals::enterNode(VornickContentEditingView& view, const std::shared_ptr<DOMNode>& node, int direction)
 {
     if (!node)
         return false;
@@ -410,14 +410,14 @@ bool VornickContentEditingView::enterNode(const std::shared_ptr<DOMNode>& node, 
     }
     // A text node's indication names the element it is in.
     if (node->nodeType() == DOMNode::ELEMENT_NODE)
-        Internals::showEnterIndicationForElement(*this, downcast<DOMElement>(*node));
+        Internals::showEnterIndicationForElement(view, downcast<DOMElement>(*node));
     else if (auto parent = parentElementOf(*node))
-        Internals::showEnterIndicationForElement(*this, *parent);
-    setTargetRange(caret);
+        Internals::showEnterIndicationForElement(view, *parent);
+    view.setTargetRange(caret);
     return true;
 }
 
-void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, int direction)
+void VornickContentEditingView::Internals::exitNode(VornickContentEditingView& view, const std::shared_ptr<DOMNode>& node, int direction)
 {
     if (!node || node->nodeType() != DOMNode::ELEMENT_NODE)
         return;
@@ -431,7 +431,7 @@ void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, i
             auto cell = backward ? vornick_previousTableCellAllowingWrapToPreviousRow(element, true)
                                  : vornick_nextTableCellAllowingWrapToNextRow(element, true);
             if (cell) {
-                setTargetRange(vornick_outerRange(*cell));
+                view.setTargetRange(vornick_outerRange(*cell));
                 return;
             }
         }
@@ -448,13 +448,13 @@ void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, i
         if (isCell && caption) {
             auto contents = vornick_innerRange(caption);
             vornick_pushRangeEndpointsDownToTextNodes(*contents);
-            setTargetRange(contents);
+            view.setTargetRange(contents);
             return;
         }
         auto row = backward ? vornick_lastTableRow(*table) : vornick_firstTableRow(*table);
         auto cell = row ? (backward ? vornick_lastTableRowCell(*row) : vornick_firstTableRowCell(*row)) : nullptr;
         if (cell)
-            setTargetRange(vornick_outerRange(*cell));
+            view.setTargetRange(vornick_outerRange(*cell));
         return;
     }
 
@@ -470,10 +470,10 @@ void VornickContentEditingView::exitNode(const std::shared_ptr<DOMNode>& node, i
         auto next = node->nextSibling();
         caret = isTextOrCDATA(next.get()) ? collapsedRange(next, 0) : collapsedRange(parent, static_cast<unsigned>(node->index()) + 1);
     }
-    if (!m_internals->sectionHandlesShown && !VornickPositionIsInATextNode(vornick_startPosition(*caret)))
+    if (!view.m_internals->sectionHandlesShown && !VornickPositionIsInATextNode(vornick_startPosition(*caret)))
         return;
-    Internals::showExitIndicationForElement(*this, element);
-    setTargetRange(caret);
+    Internals::showExitIndicationForElement(view, element);
+    view.setTargetRange(caret);
 }
 
 void VornickContentEditingView::Internals::showEnterIndicationForElement(VornickContentEditingView& view, const DOMElement& element)

@@ -59,13 +59,13 @@ bool VornickContentEditingView::Internals::vornick_shouldAddParagraphWrapperForI
 
 // --- After an insertion
 
-void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(const std::shared_ptr<DOMRange>& givenRange)
+void VornickContentEditingView::Internals::autoWrapRangeEnvironsInParagraphIfAppropriate(VornickContentEditingView& view, const std::shared_ptr<DOMRange>& givenRange)
 {
-    if (!m_internals->automaticallyAddsParagraphs || !givenRange || !m_internals->blockModeHelper)
+    if (!view.m_internals->automaticallyAddsParagraphs || !givenRange || !view.m_internals->blockModeHelper)
         return;
     auto range = givenRange->cloneRange();
-    m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
-    if (!Internals::vornick_shouldAddParagraphWrapperForInsertionInRange(*this, *range) || range->startContainer() != range->endContainer())
+    view.m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);
+    if (!Internals::vornick_shouldAddParagraphWrapperForInsertionInRange(view, *range) || range->startContainer() != range->endContainer())
         return;
     auto document = vornick_ownerDocument(*range);
     if (!document)
@@ -93,10 +93,10 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
         return;
     auto contents = toWrap->cloneContents();
     std::shared_ptr<DOMElement> paragraph;
-    auto fragment = m_internals->blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
-                                                                                 !m_internals->blockModeHelper->operatingInBlockMode(),
+    auto fragment = view.m_internals->blockModeHelper->createFragmentWithCommentDelimitedElement(u"p", *document, contents,
+                                                                                 !view.m_internals->blockModeHelper->operatingInBlockMode(),
                                                                                          &paragraph);
-    if (!fragment || !undoableReplaceRangeWithFragment(true, toWrap, fragment, std::nullopt))
+    if (!fragment || !view.undoableReplaceRangeWithFragment(true, toWrap, fragment, std::nullopt))
         return;
     if (!container->isTextNode() || !paragraph || !paragraph->isConnected())
         return;
@@ -108,12 +108,12 @@ void VornickContentEditingView::autoWrapRangeEnvironsInParagraphIfAppropriate(co
     auto selected = document->createRange();
     selected->setStart(text, std::min(startOffset, length));
     selected->setEnd(text, std::min(endOffset, length));
-    setTargetRangeUndoably(selected);
+    view.setTargetRangeUndoably(selected);
 }
 
 void VornickContentEditingView::Internals::vornick_autoWrapSelectedRangeEnvironsInParagraphIfApprorpriate(VornickContentEditingView& view)
 {
-    view.autoWrapRangeEnvironsInParagraphIfAppropriate(view.effectiveOperationRange());
+    Internals::autoWrapRangeEnvironsInParagraphIfAppropriate(view, view.effectiveOperationRange());
 }
 
 // --- Plain insertion

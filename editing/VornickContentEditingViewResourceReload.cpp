@@ -190,7 +190,7 @@ void VornickContentEditingView::Internals::addWatcherForResourceFile(VornickCont
             URL fileURL = changed.fileURL();
             RunLoop::main().perform([weak, fileURL] {
                 if (auto self = weak.lock())
-                    self->refreshForResourceFileChangeAtURL(fileURL);
+                    Internals::refreshForResourceFileChangeAtURL(*self, fileURL);
             });
         },
         &OperationQueue::main());
@@ -198,11 +198,10 @@ void VornickContentEditingView::Internals::addWatcherForResourceFile(VornickCont
         view.m_internals->resourceFileWatchers.emplace(std::move(key), std::move(watcher));
 }
 
-std::shared_ptr<VornickWebResourceFileWatcher> VornickContentEditingView::watcherForResourceLoadAttempt(
-    const VornickResourceLoadAttempt& attempt) const
+std::shared_ptr<VornickWebResourceFileWatcher> VornickContentEditingView::Internals::watcherForResourceLoadAttempt(const VornickContentEditingView& view, const VornickResourceLoadAttempt& attempt)
 {
-    auto found = m_internals->resourceFileWatchers.find(vornick_normalizedUniqueKeyString(attempt.url()));
-    return found == m_internals->resourceFileWatchers.end() ? nullptr : found->second;
+    auto found = view.m_internals->resourceFileWatchers.find(vornick_normalizedUniqueKeyString(attempt.url()));
+    return found == view.m_internals->resourceFileWatchers.end() ? nullptr : found->second;
 }
 
 void VornickContentEditingView::dumpResourceFileWatchers(ActionSender*)
@@ -216,16 +215,16 @@ void VornickContentEditingView::dumpResourceFileWatchers(ActionSender*)
 
 // --- Refresh
 
-void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& changedURL)
+void VornickContentEditingView::Internals::refreshForResourceFileChangeAtURL(VornickContentEditingView& view, const URL& changedURL)
 {
-    auto mainFrame = this->mainFrame();
+    auto mainFrame = (&view)->mainFrame();
     if (!mainFrame)
         return;
     // Taking an image out of the tree and putting it back must not lose the
     // selection on it (or around it).
     std::optional<VornickFreezeDriedDOMRange> selection;
     std::shared_ptr<DOMDocument> selectionDocument;
-    if (auto range = effectiveOperationRange()) {
+    if (auto range = view.effectiveOperationRange()) {
         selectionDocument = vornick_ownerDocument(*range);
         if (selectionDocument)
             selection = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*range, selectionDocument, false);
@@ -233,7 +232,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
 
     // What to load again, each once, after every frame was looked at.
     std::vector<SubresourceReload> reloads;
-    m_internals->collectedSubresourceReloads = &reloads;
+    view.m_internals->collectedSubresourceReloads = &reloads;
     std::vector<std::pair<std::shared_ptr<DOMElement>, URL>> sizedImages;
     bool jiggled = false;
     vornick_enumerateWebFrameTreeWithOptions(mainFrame, 0, [&](const std::shared_ptr<WebFrame>& frame, bool&) {
@@ -242,7 +241,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
             return;
         if (styleSheetTextMayNameFile(*frame, *document, changedURL)) {
             for (const auto& sheet : webStyleSheets(*frame))
-                Internals::tickleReloadOfStyleSheet(*this, sheet, changedURL);
+                Internals::tickleReloadOfStyleSheet(view, sheet, changedURL);
         }
         auto base = frame->baseURL();
         ChangedFile changed(changedURL);
@@ -254,13 +253,13 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
                 continue;
             const auto& element = occurrence.element;
             if (equalsIgnoringASCIICase(element->tagName(), u"link")) {
-                Internals::tickleReloadOfStyleSheetReferencedByLinkElement(*this, element);
+                Internals::tickleReloadOfStyleSheetReferencedByLinkElement(view, element);
             } else if (equalsIgnoringASCIICase(element->tagName(), u"img")) {
                 // Out of the tree and back with its value restored in the
                 // same turn: nothing (a save, a regeneration) ever sees it
                 // without its source.
-                setAttribute(occurrence.attributeName, u"", element, true);
-                setAttribute(occurrence.attributeName, occurrence.value, element, true);
+                view.setAttribute(occurrence.attributeName, u"", element, true);
+                view.setAttribute(occurrence.attributeName, occurrence.value, element, true);
                 jiggled = true;
                 reloads.push_back({ frame, *resolved });
                 if (vornick_imgOrVideoElementWantsToInheritWidthAndHeightWhenKnown(*element))
@@ -272,7 +271,7 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
         if (frame->dataSource() && frame->dataSource()->subresourceForURL(changedURL))
             reloads.push_back({ frame, changedURL.absoluteURL() });
     });
-    m_internals->collectedSubresourceReloads = nullptr;
+    view.m_internals->collectedSubresourceReloads = nullptr;
 
     std::set<std::pair<const WebFrame*, std::u16string>> done;
     for (const auto& reload : reloads) {
@@ -280,11 +279,11 @@ void VornickContentEditingView::refreshForResourceFileChangeAtURL(const URL& cha
             reload.frame->reloadSubresource(reload.url);
     }
     for (const auto& [element, resolvedURL] : sizedImages)
-        Internals::updateImgElementWidthAndHeightWhenLoaded(*this, element, resolvedURL);
+        Internals::updateImgElementWidthAndHeightWhenLoaded(view, element, resolvedURL);
 
     if (jiggled && selection && selectionDocument) {
         if (auto restored = selection->thawRangeRelativeToNewAncestor(selectionDocument))
-            setTargetRange(restored);
+            view.setTargetRange(restored);
     }
 }
 

@@ -11,18 +11,18 @@
 
 namespace brevanton {
 
-void VornickContentEditingView::showOrHideSourceLoupe(ActionSender*)
+void VornickContentEditingView::Internals::showOrHideSourceLoupe(VornickContentEditingView& view, ActionSender*)
 {
-    if (!m_internals->sourceLoupe)
+    if (!view.m_internals->sourceLoupe)
         return;
-    m_internals->sourceLoupe->showOrHide();
-    if (m_internals->sourceLoupe->isShown())
-        scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
+    view.m_internals->sourceLoupe->showOrHide();
+    if (view.m_internals->sourceLoupe->isShown())
+        view.scheduleHTMLUpdateForFocusedWebFrameIfNeeded();
 }
 
-void VornickContentEditingView::vornick_toggleSectionHandlesShown(ActionSender*)
+void VornickContentEditingView::Internals::vornick_toggleSectionHandlesShown(VornickContentEditingView& view, ActionSender*)
 {
-    setSectionHandlesShown(!m_internals->sectionHandlesShown);
+    view.setSectionHandlesShown(!view.m_internals->sectionHandlesShown);
 }
 
 void VornickContentEditingView::setSectionHandlesShown(bool shown)
@@ -30,8 +30,8 @@ void VornickContentEditingView::setSectionHandlesShown(bool shown)
     if (shown == m_internals->sectionHandlesShown)
         return;
     m_internals->sectionHandlesShown = shown;
-    Rect visible = contentRect();
-    auto anchor = rangeForPoint(Point { visible.midX(), visible.midY() }, 0, nullptr);
+    Rect visible = Internals::contentRect(*this);
+    auto anchor = Internals::rangeForPoint(*this, Point { visible.midX(), visible.midY() }, 0, nullptr);
     auto updateIndicator = [this] {
         if (m_internals->overlayWindow)
             m_internals->overlayWindow->updateEffectiveOperationRangeIndicator();

@@ -65,19 +65,19 @@ std::u16string stringOfSender(ActionSender* sender)
 
 // --- Checking
 
-void VornickContentEditingView::vornick_checkSpelling(ActionSender*)
+void VornickContentEditingView::Internals::vornick_checkSpelling(VornickContentEditingView& view, ActionSender*)
 {
     auto& checker = SpellChecker::sharedSpellChecker();
-    if (!m_internals->spellDocumentTag)
-        m_internals->spellDocumentTag = checker.uniqueSpellDocumentTag();
-    if (!m_internals->spellPanelWordField)
-        m_internals->spellPanelWordField = checker.spellingPanel().wordField();
-    bool grammar = isGrammarCheckingEnabled();
+    if (!view.m_internals->spellDocumentTag)
+        view.m_internals->spellDocumentTag = checker.uniqueSpellDocumentTag();
+    if (!view.m_internals->spellPanelWordField)
+        view.m_internals->spellPanelWordField = checker.spellingPanel().wordField();
+    bool grammar = view.isGrammarCheckingEnabled();
     TextCheckingTypes types = TextCheckingTypeSpelling;
     if (grammar)
         types |= TextCheckingTypeGrammar;
 
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     if (!range)
         return;
     auto document = vornick_ownerDocument(*range);
@@ -114,12 +114,12 @@ void VornickContentEditingView::vornick_checkSpelling(ActionSender*)
     while (auto run = gatherer.nextTextRunInDocument(document)) {
         if (run->wrapped) {
             if (++wraps >= 2) {
-                bezel.showMessage(grammar ? u"\u2714 Spelling and Grammar OK" : u"\u2714 Spelling OK", *this);
+                bezel.showMessage(grammar ? u"\u2714 Spelling and Grammar OK" : u"\u2714 Spelling OK", view);
                 return;
             }
-            bezel.showMessage(u"\u27F2", *this);
+            bezel.showMessage(u"\u27F2", view);
         }
-        auto results = checker.checkString(run->text, { 0, run->text.size() }, types, run->orthography(), m_internals->spellDocumentTag);
+        auto results = checker.checkString(run->text, { 0, run->text.size() }, types, run->orthography(), view.m_internals->spellDocumentTag);
         for (const auto& result : results) {
             bool spelling = result.resultType == TextCheckingTypeSpelling;
             bool grammarFinding = result.resultType == TextCheckingTypeGrammar && !result.grammarDetails.empty();
@@ -128,8 +128,8 @@ void VornickContentEditingView::vornick_checkSpelling(ActionSender*)
             auto found = gatherer.domRangeOfNSRange(result.range, *run, document);
             if (!found)
                 continue;
-            scrollRangeToVerticallyCentered(found);
-            setTargetRange(found);
+            view.scrollRangeToVerticallyCentered(found);
+            view.setTargetRange(found);
             checker.updatePanels();
             std::u16string word = run->text.substr(result.range.location, result.range.length);
             if (spelling)
@@ -149,36 +149,36 @@ void VornickContentEditingView::vornick_showGuessPanel(ActionSender* sender)
         panel.orderOut();
         return;
     }
-    vornick_checkSpelling(sender);
+    Internals::vornick_checkSpelling(*this, sender);
     if (!panel.isVisible())
         panel.orderFront();
 }
 
 // --- The spelling panel's commands
 
-void VornickContentEditingView::changeSpelling(ActionSender* sender)
+void VornickContentEditingView::Internals::changeSpelling(VornickContentEditingView& view, ActionSender* sender)
 {
-    endTypingRun();
+    view.endTypingRun();
     std::u16string replacement = stringOfSender(sender);
     if (replacement.empty())
         return;
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     if (!range || range->collapsed())
         return;
-    (void)undoableReplaceRangeWithText(true, range->cloneRange(), replacement, true);
-    postVornickContentEditingViewDidChangeContentInWebFrame(m_internals->focusedWebFrame, nullptr);
+    (void)view.undoableReplaceRangeWithText(true, range->cloneRange(), replacement, true);
+    view.postVornickContentEditingViewDidChangeContentInWebFrame(view.m_internals->focusedWebFrame, nullptr);
 }
 
-void VornickContentEditingView::ignoreSpelling(ActionSender* sender)
+void VornickContentEditingView::Internals::ignoreSpelling(VornickContentEditingView& view, ActionSender* sender)
 {
-    endTypingRun();
+    view.endTypingRun();
     std::u16string word = stringOfSender(sender);
     if (word.empty())
         return;
     auto& checker = SpellChecker::sharedSpellChecker();
-    if (!m_internals->spellDocumentTag)
-        m_internals->spellDocumentTag = checker.uniqueSpellDocumentTag();
-    checker.ignoreWord(std::move(word), m_internals->spellDocumentTag);
+    if (!view.m_internals->spellDocumentTag)
+        view.m_internals->spellDocumentTag = checker.uniqueSpellDocumentTag();
+    checker.ignoreWord(std::move(word), view.m_internals->spellDocumentTag);
 }
 
 // --- Grammar: there is no grammar checker here; the setting is kept.
@@ -188,14 +188,14 @@ bool VornickContentEditingView::isGrammarCheckingEnabled() const
     return UserDefaults::standard().boolForKey(u"WebGrammarCheckingEnabled");
 }
 
-void VornickContentEditingView::setGrammarCheckingEnabled(bool enabled)
+void VornickContentEditingView::Internals::setGrammarCheckingEnabled(VornickContentEditingView&, bool enabled)
 {
     UserDefaults::standard().setBool(enabled, u"WebGrammarCheckingEnabled");
 }
 
 void VornickContentEditingView::vornick_toggleGrammarChecking(ActionSender*)
 {
-    setGrammarCheckingEnabled(!isGrammarCheckingEnabled());
+    Internals::setGrammarCheckingEnabled(*this, !isGrammarCheckingEnabled());
     SpellChecker::sharedSpellChecker().updatePanels();
 }
 
@@ -289,7 +289,7 @@ void VornickContentEditingView::undoableFixupTextInNode(bool undoable, const std
         auto range = document->createRange();
         range->setStart(text, static_cast<unsigned>(result.range.location));
         range->setEnd(text, static_cast<unsigned>(result.range.end()));
-        reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(result.replacementString, frame);
+        Internals::reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(*this, result.replacementString, frame);
         (void)undoableReplaceRangeWithText(undoable, range, result.replacementString, false);
         range->detach();
     }

@@ -169,13 +169,13 @@ bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, c
     return true;
 }
 
-void VornickContentEditingView::addNewStylesheetLinkHeadElement(ActionSender*)
+void VornickContentEditingView::Internals::addNewStylesheetLinkHeadElement(VornickContentEditingView& view, ActionSender*)
 {
-    auto document = m_internals->focusedWebFrame ? m_internals->focusedWebFrame->domDocument() : nullptr;
+    auto document = view.m_internals->focusedWebFrame ? view.m_internals->focusedWebFrame->domDocument() : nullptr;
     auto delegate = VornickApplicationDelegate::shared();
     if (!document || !delegate)
         return;
-    endTypingRun();
+    view.endTypingRun();
     auto references = vornick_styleSheetReferences(*document);
     std::optional<URL> initialFolder;
     if (!references.empty() && references.back()->kind() == VornickStyleSheetReferenceKind::LinkElement) {
@@ -187,8 +187,8 @@ void VornickContentEditingView::addNewStylesheetLinkHeadElement(ActionSender*)
         initialFolder = vornick_baseDirectoryURLForResourceFileResolution(*document);
     bool asAlternate = !references.empty();
     std::weak_ptr<DOMDocument> weakDocument = document;
-    auto weak = weakSelf();
-    delegate->chooseFileOfAllowedTypes({ u"css" }, initialFolder, window(), std::u16string(u"Please choose a .css style sheet file."),
+    auto weak = view.weakSelf();
+    delegate->chooseFileOfAllowedTypes({ u"css" }, initialFolder, view.window(), std::u16string(u"Please choose a .css style sheet file."),
                                        [weak, weakDocument, asAlternate](std::shared_ptr<VornickEnduringFileReference> file) {
                                            if (!file)
                                                return;

@@ -1,6 +1,7 @@
 // Non-breaking space substitutes: a visible stand-in for U+00A0 while
 // editing, moved to another stand-in (or given up) when inserted text uses it.
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickContentEditingViewInternals.h"
 
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickFreezeDriedDOMRange.h"
@@ -19,7 +20,7 @@
 
 namespace brevanton {
 
-void VornickContentEditingView::reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(const std::u16string& string,
+void VornickContentEditingView::Internals::reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(VornickContentEditingView& view, const std::u16string& string,
                                                                                                  const std::shared_ptr<WebFrame>& frame)
 {
     if (!frame)
@@ -33,16 +34,16 @@ void VornickContentEditingView::reassessNonBreakingSpaceSubstituteCharacterForSt
     // Changing the body's characters moves live ranges: the selection is
     // kept as a path and found again afterwards.
     std::optional<VornickFreezeDriedDOMRange> frozen;
-    if (auto range = effectiveOperationRange(); range && vornick_ownerDocument(*range) == document)
+    if (auto range = view.effectiveOperationRange(); range && vornick_ownerDocument(*range) == document)
         frozen = vornick_freezeDriedRangeRelativeToAncestor(*range, document, true);
     vornick_prepareNonBreakingSpaceSubstitutionForInsertionOfText(*frame, string);
     if (frozen) {
         if (auto thawed = frozen->thawRangeRelativeToNewAncestor(document))
-            setTargetRange(thawed);
+            view.setTargetRange(thawed);
     }
     if (vornick_nonBreakingSpaceSubstituteCharacter(*frame))
         return;
-    auto window = this->window();
+    auto window = (&view)->window();
     if (!window)
         return;
     auto alert = Alert::create();

@@ -30,9 +30,9 @@ bool VornickContentEditingView::Internals::addTableCaptionOrPreflight(VornickCon
     return addTablePartOrPreflight(view, VornickUndoableTablePartAddition::Part::Caption, preflight);
 }
 
-bool VornickContentEditingView::addTableHeaderOrPreflight(bool preflight)
+bool VornickContentEditingView::Internals::addTableHeaderOrPreflight(VornickContentEditingView& view, bool preflight)
 {
-    return addTablePartOrPreflight(*this, VornickUndoableTablePartAddition::Part::Header, preflight);
+    return addTablePartOrPreflight(view, VornickUndoableTablePartAddition::Part::Header, preflight);
 }
 
 bool VornickContentEditingView::Internals::addTableFooterOrPreflight(VornickContentEditingView& view, bool preflight)
@@ -40,21 +40,21 @@ bool VornickContentEditingView::Internals::addTableFooterOrPreflight(VornickCont
     return addTablePartOrPreflight(view, VornickUndoableTablePartAddition::Part::Footer, preflight);
 }
 
-bool VornickContentEditingView::canAddTableCaption() const
+bool VornickContentEditingView::Internals::canAddTableCaption(const VornickContentEditingView& view)
 {
-    return isEditable() && (!m_internals->blockModeHelper || m_internals->blockModeHelper->tablesCanHaveCaptions())
-        && VornickUndoableTablePartAddition::canApply(effectiveOperationRange(), VornickUndoableTablePartAddition::Part::Caption);
+    return view.isEditable() && (!view.m_internals->blockModeHelper || view.m_internals->blockModeHelper->tablesCanHaveCaptions())
+        && VornickUndoableTablePartAddition::canApply(view.effectiveOperationRange(), VornickUndoableTablePartAddition::Part::Caption);
 }
 
-bool VornickContentEditingView::canAddTableHeader() const
+bool VornickContentEditingView::Internals::canAddTableHeader(const VornickContentEditingView& view)
 {
-    return isEditable() && VornickUndoableTablePartAddition::canApply(effectiveOperationRange(),
+    return view.isEditable() && VornickUndoableTablePartAddition::canApply(view.effectiveOperationRange(),
                       VornickUndoableTablePartAddition::Part::Header);
 }
 
-bool VornickContentEditingView::canAddTableFooter() const
+bool VornickContentEditingView::Internals::canAddTableFooter(const VornickContentEditingView& view)
 {
-    return isEditable() && VornickUndoableTablePartAddition::canApply(effectiveOperationRange(),
+    return view.isEditable() && VornickUndoableTablePartAddition::canApply(view.effectiveOperationRange(),
                       VornickUndoableTablePartAddition::Part::Footer);
 }
 
@@ -68,16 +68,16 @@ bool VornickContentEditingView::Internals::insertColumnRelativeToInferredTableCo
     return VornickUndoableTableColumnInsertion(view.editingContext(), true, direction).apply();
 }
 
-bool VornickContentEditingView::deleteTableColumnsOrDryRun(bool dryRun)
+bool VornickContentEditingView::Internals::deleteTableColumnsOrDryRun(VornickContentEditingView& view, bool dryRun)
 {
     if (dryRun)
-        return VornickUndoableTableColumnDeletion::canApply(effectiveOperationRange());
-    return VornickUndoableTableColumnDeletion(editingContext(), true).apply();
+        return VornickUndoableTableColumnDeletion::canApply(view.effectiveOperationRange());
+    return VornickUndoableTableColumnDeletion(view.editingContext(), true).apply();
 }
 
-bool VornickContentEditingView::canDeleteTableColumns() const
+bool VornickContentEditingView::Internals::canDeleteTableColumns(const VornickContentEditingView& view)
 {
-    return isEditable() && VornickUndoableTableColumnDeletion::canApply(effectiveOperationRange());
+    return view.isEditable() && VornickUndoableTableColumnDeletion::canApply(view.effectiveOperationRange());
 }
 
 bool VornickContentEditingView::Internals::canInsertRowRelativeToInferredTableRow(const VornickContentEditingView& view)
@@ -85,101 +85,101 @@ bool VornickContentEditingView::Internals::canInsertRowRelativeToInferredTableRo
     return VornickUndoableTableRowInsertion::canApply(view.effectiveOperationRange());
 }
 
-bool VornickContentEditingView::insertRowRelativeToInferredTableRow(int direction)
+bool VornickContentEditingView::Internals::insertRowRelativeToInferredTableRow(VornickContentEditingView& view, int direction)
 {
-    return VornickUndoableTableRowInsertion(editingContext(), true, direction).apply();
+    return VornickUndoableTableRowInsertion(view.editingContext(), true, direction).apply();
 }
 
-void VornickContentEditingView::deleteTableRows(ActionSender*)
+void VornickContentEditingView::Internals::deleteTableRows(VornickContentEditingView& view, ActionSender*)
 {
-    if (canDeleteTableRows())
-        (void)VornickUndoableTableRowDeletion(editingContext(), true).apply();
+    if (Internals::canDeleteTableRows(view))
+        (void)VornickUndoableTableRowDeletion(view.editingContext(), true).apply();
 }
 
-bool VornickContentEditingView::canDeleteTableRows() const
+bool VornickContentEditingView::Internals::canDeleteTableRows(const VornickContentEditingView& view)
 {
-    return isEditable() && VornickUndoableTableRowDeletion::canApply(effectiveOperationRange());
+    return view.isEditable() && VornickUndoableTableRowDeletion::canApply(view.effectiveOperationRange());
 }
 
-void VornickContentEditingView::addTableCaption(ActionSender*)
+void VornickContentEditingView::Internals::addTableCaption(VornickContentEditingView& view, ActionSender*)
 {
-    if (canAddTableCaption())
-        Internals::addTableCaptionOrPreflight(*this, false);
+    if (Internals::canAddTableCaption(view))
+        Internals::addTableCaptionOrPreflight(view, false);
 }
 
-void VornickContentEditingView::addTableHeader(ActionSender*)
+void VornickContentEditingView::Internals::addTableHeader(VornickContentEditingView& view, ActionSender*)
 {
-    if (canAddTableHeader())
-        addTableHeaderOrPreflight(false);
+    if (Internals::canAddTableHeader(view))
+        Internals::addTableHeaderOrPreflight(view, false);
 }
 
-void VornickContentEditingView::addTableFooter(ActionSender*)
+void VornickContentEditingView::Internals::addTableFooter(VornickContentEditingView& view, ActionSender*)
 {
-    if (canAddTableFooter())
-        Internals::addTableFooterOrPreflight(*this, false);
+    if (Internals::canAddTableFooter(view))
+        Internals::addTableFooterOrPreflight(view, false);
 }
 
-void VornickContentEditingView::insertColumnBeforeTableColumn(ActionSender*)
+void VornickContentEditingView::Internals::insertColumnBeforeTableColumn(VornickContentEditingView& view, ActionSender*)
 {
-    if (canInsertColumnBeforeTableColumn())
-        Internals::insertColumnRelativeToInferredTableColumn(*this, -1);
+    if (Internals::canInsertColumnBeforeTableColumn(view))
+        Internals::insertColumnRelativeToInferredTableColumn(view, -1);
 }
 
-void VornickContentEditingView::insertColumnAfterTableColumn(ActionSender*)
+void VornickContentEditingView::Internals::insertColumnAfterTableColumn(VornickContentEditingView& view, ActionSender*)
 {
-    if (canInsertColumnAfterTableColumn())
-        Internals::insertColumnRelativeToInferredTableColumn(*this, 1);
+    if (Internals::canInsertColumnAfterTableColumn(view))
+        Internals::insertColumnRelativeToInferredTableColumn(view, 1);
 }
 
-void VornickContentEditingView::deleteTableColumns(ActionSender*)
+void VornickContentEditingView::Internals::deleteTableColumns(VornickContentEditingView& view, ActionSender*)
 {
-    if (canDeleteTableColumns())
-        deleteTableColumnsOrDryRun(false);
+    if (Internals::canDeleteTableColumns(view))
+        Internals::deleteTableColumnsOrDryRun(view, false);
 }
 
-void VornickContentEditingView::insertRowBeforeTableRow(ActionSender*)
+void VornickContentEditingView::Internals::insertRowBeforeTableRow(VornickContentEditingView& view, ActionSender*)
 {
-    if (canInsertRowBeforeTableRow())
-        insertRowRelativeToInferredTableRow(-1);
+    if (Internals::canInsertRowBeforeTableRow(view))
+        Internals::insertRowRelativeToInferredTableRow(view, -1);
 }
 
-void VornickContentEditingView::insertRowAfterTableRow(ActionSender*)
+void VornickContentEditingView::Internals::insertRowAfterTableRow(VornickContentEditingView& view, ActionSender*)
 {
-    if (canInsertRowAfterTableRow())
-        insertRowRelativeToInferredTableRow(1);
+    if (Internals::canInsertRowAfterTableRow(view))
+        Internals::insertRowRelativeToInferredTableRow(view, 1);
 }
 
-bool VornickContentEditingView::canInsertColumnBeforeTableColumn() const
+bool VornickContentEditingView::Internals::canInsertColumnBeforeTableColumn(const VornickContentEditingView& view)
 {
-    return isEditable() && Internals::canInsertColumnRelativeToInferredTableColumn(*this);
+    return view.isEditable() && Internals::canInsertColumnRelativeToInferredTableColumn(view);
 }
 
-bool VornickContentEditingView::canInsertColumnAfterTableColumn() const
+bool VornickContentEditingView::Internals::canInsertColumnAfterTableColumn(const VornickContentEditingView& view)
 {
-    return isEditable() && Internals::canInsertColumnRelativeToInferredTableColumn(*this);
+    return view.isEditable() && Internals::canInsertColumnRelativeToInferredTableColumn(view);
 }
 
-bool VornickContentEditingView::canInsertRowBeforeTableRow() const
+bool VornickContentEditingView::Internals::canInsertRowBeforeTableRow(const VornickContentEditingView& view)
 {
-    return isEditable() && Internals::canInsertRowRelativeToInferredTableRow(*this);
+    return view.isEditable() && Internals::canInsertRowRelativeToInferredTableRow(view);
 }
 
-bool VornickContentEditingView::canInsertRowAfterTableRow() const
+bool VornickContentEditingView::Internals::canInsertRowAfterTableRow(const VornickContentEditingView& view)
 {
-    return isEditable() && Internals::canInsertRowRelativeToInferredTableRow(*this);
+    return view.isEditable() && Internals::canInsertRowRelativeToInferredTableRow(view);
 }
 
 void VornickContentEditingView::Internals::installTableCommandActionHandlers(VornickContentEditingView& view)
 {
-    view.installActionHandler("addTableCaption:", &VornickContentEditingView::addTableCaption);
-    view.installActionHandler("addTableHeader:", &VornickContentEditingView::addTableHeader);
-    view.installActionHandler("addTableFooter:", &VornickContentEditingView::addTableFooter);
-    view.installActionHandler("insertColumnBeforeTableColumn:", &VornickContentEditingView::insertColumnBeforeTableColumn);
-    view.installActionHandler("insertColumnAfterTableColumn:", &VornickContentEditingView::insertColumnAfterTableColumn);
-    view.installActionHandler("deleteTableColumns:", &VornickContentEditingView::deleteTableColumns);
-    view.installActionHandler("insertRowBeforeTableRow:", &VornickContentEditingView::insertRowBeforeTableRow);
-    view.installActionHandler("insertRowAfterTableRow:", &VornickContentEditingView::insertRowAfterTableRow);
-    view.installActionHandler("deleteTableRows:", &VornickContentEditingView::deleteTableRows);
+    view.installActionHandler("addTableCaption:", &Internals::addTableCaption);
+    view.installActionHandler("addTableHeader:", &Internals::addTableHeader);
+    view.installActionHandler("addTableFooter:", &Internals::addTableFooter);
+    view.installActionHandler("insertColumnBeforeTableColumn:", &Internals::insertColumnBeforeTableColumn);
+    view.installActionHandler("insertColumnAfterTableColumn:", &Internals::insertColumnAfterTableColumn);
+    view.installActionHandler("deleteTableColumns:", &Internals::deleteTableColumns);
+    view.installActionHandler("insertRowBeforeTableRow:", &Internals::insertRowBeforeTableRow);
+    view.installActionHandler("insertRowAfterTableRow:", &Internals::insertRowAfterTableRow);
+    view.installActionHandler("deleteTableRows:", &Internals::deleteTableRows);
 }
 
 } // namespace brevanton

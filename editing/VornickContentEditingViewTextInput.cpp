@@ -53,10 +53,10 @@ bool isCondensableSpace(char16_t c, char16_t substitute)
 
 // --- Deferred insertion
 
-void VornickContentEditingView::deferredInsertProposedText(const std::u16string& proposedText, const std::shared_ptr<DOMRange>&,
+void VornickContentEditingView::Internals::deferredInsertProposedText(VornickContentEditingView& view, const std::u16string& proposedText, const std::shared_ptr<DOMRange>&,
                                                           WebViewInsertAction action)
 {
-    VornickUndoableTypedTextInsertion(editingContext(), proposedText, action == VornickInsertActionReplacementText).apply();
+    VornickUndoableTypedTextInsertion(view.editingContext(), proposedText, action == VornickInsertActionReplacementText).apply();
 }
 
 // --- White space left behind
@@ -93,19 +93,19 @@ void VornickContentEditingView::Internals::condenseWhitespaceAtOffset(VornickCon
 
 // --- Text entry points that go through the web view's proposal
 
-void VornickContentEditingView::insertExplicitNonBreakingSpace()
+void VornickContentEditingView::Internals::insertExplicitNonBreakingSpace(VornickContentEditingView& editingView)
 {
     // A view that may not be edited takes no text, whatever sends it.
-    if (!m_internals->editable)
+    if (!editingView.m_internals->editable)
         return;
-    auto range = effectiveOperationRange();
-    shouldInsertText(*m_internals->webView, std::u16string(1, nonBreakingSpace), range.get(), WebViewInsertActionTyped);
+    auto range = editingView.effectiveOperationRange();
+    editingView.shouldInsertText(*editingView.m_internals->webView, std::u16string(1, nonBreakingSpace), range.get(), WebViewInsertActionTyped);
 }
 
-void VornickContentEditingView::insertLoremIpsum()
+void VornickContentEditingView::Internals::insertLoremIpsum(VornickContentEditingView& view)
 {
-    auto range = effectiveOperationRange();
-    shouldInsertText(*m_internals->webView,
+    auto range = view.effectiveOperationRange();
+    view.shouldInsertText(*view.m_internals->webView,
                      u"Lorem ipsum dolor sit amet, consectetur adipisicing elit, sed do eiusmod tempor incididunt ut labore et dolore "
                      u"magna aliqua. Ut enim ad minim veniam, quis nostrud exercitation ullamco laboris nisi ut aliquip ex ea commodo "
                      u"consequat. Duis aute irure dolor in reprehenderit in voluptate velit esse cillum dolore eu fugiat nulla "
@@ -114,15 +114,15 @@ void VornickContentEditingView::insertLoremIpsum()
                      range.get(), WebViewInsertActionTyped);
 }
 
-void VornickContentEditingView::pasteAsPlainText()
+void VornickContentEditingView::Internals::pasteAsPlainText(VornickContentEditingView& view)
 {
-    if (!m_internals->editable)
+    if (!view.m_internals->editable)
         return;
     auto pasteboard = Pasteboard::generalPasteboard();
     for (const auto& object : pasteboard->readObjectsForClasses({ PasteboardReadingClass::String })) {
         if (auto string = std::get_if<std::u16string>(&object)) {
-            auto range = effectiveOperationRange();
-            shouldInsertText(*m_internals->webView, *string, range.get(), WebViewInsertActionPasted);
+            auto range = view.effectiveOperationRange();
+            view.shouldInsertText(*view.m_internals->webView, *string, range.get(), WebViewInsertActionPasted);
         }
     }
 }

@@ -77,17 +77,17 @@ void VornickContentEditingView::registerTargetRangeUndo()
     std::weak_ptr<DOMNode> weakBody = body;
     registerUndo([frozen = std::move(*frozen), weakBody](VornickContentEditingView& view) {
         if (auto body = weakBody.lock())
-            view.undoSetTargetRange(frozen, body);
+            Internals::undoSetTargetRange(view, frozen, body);
     });
 }
 
-void VornickContentEditingView::undoSetTargetRange(const VornickFreezeDriedDOMRange& frozen, const std::shared_ptr<DOMNode>& body)
+void VornickContentEditingView::Internals::undoSetTargetRange(VornickContentEditingView& view, const VornickFreezeDriedDOMRange& frozen, const std::shared_ptr<DOMNode>& body)
 {
     auto range = body ? frozen.thawRangeRelativeToNewAncestor(body) : nullptr;
     if (!range)
         return;
-    registerTargetRangeUndo();
-    setTargetRange(range);
+    view.registerTargetRangeUndo();
+    view.setTargetRange(range);
 }
 
 // --- Runs

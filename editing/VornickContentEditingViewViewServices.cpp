@@ -81,15 +81,15 @@ void VornickContentEditingView::Internals::updateAfterTextZoom(VornickContentEdi
 
 // --- JavaScript and printing
 
-bool VornickContentEditingView::isJavaScriptEnabled() const
+bool VornickContentEditingView::Internals::isJavaScriptEnabled(const VornickContentEditingView& view)
 {
-    return m_internals->webView->preferences().javaScriptEnabled;
+    return view.m_internals->webView->preferences().javaScriptEnabled;
 }
 
-void VornickContentEditingView::setJavaScriptEnabled(bool enabled)
+void VornickContentEditingView::Internals::setJavaScriptEnabled(VornickContentEditingView& view, bool enabled)
 {
     consoleLog("-[VornickContentEditingView setJavaScriptEnabled:" + std::to_string(enabled ? 1 : 0) + "]");
-    m_internals->webView->preferences().javaScriptEnabled = enabled;
+    view.m_internals->webView->preferences().javaScriptEnabled = enabled;
 }
 
 std::shared_ptr<PrintOperation> VornickContentEditingView::printOperationWithPrintInfo(const PrintInfo& printInfo) const
@@ -127,15 +127,14 @@ void VornickContentEditingView::dumpWebFrameTree(ActionSender*)
 
 // --- The character encodings menu
 
-std::shared_ptr<Menu> VornickContentEditingView::buildCharacterEncodingsMenu()
+std::shared_ptr<Menu> VornickContentEditingView::Internals::buildCharacterEncodingsMenu()
 {
     return VornickBuildCharacterEncodingsMenu();
 }
 
 // --- Permission to write a file
 
-void VornickContentEditingView::promptForPermissionToWriteFileOfType(
-    const std::u16string& fileType, const URL& proposedURL, const std::u16string& message,
+void VornickContentEditingView::Internals::promptForPermissionToWriteFileOfType(VornickContentEditingView& editingView, const std::u16string& fileType, const URL& proposedURL, const std::u16string& message,
     const std::shared_ptr<VornickSavePanelAccessoryViewController>& accessoryViewController,
     const std::function<void(std::optional<URL>)>& completionHandler)
 {
@@ -153,7 +152,7 @@ void VornickContentEditingView::promptForPermissionToWriteFileOfType(
         accessoryViewController->setSavePanel(panel);
     }
     // The element editor that asked stays open while the panel is in front.
-    auto editor = m_internals->elementEditorUIController;
+    auto editor = editingView.m_internals->elementEditorUIController;
     if (editor)
         editor->setHeldOpen(true);
     ModalResponse response = panel->runModal();
@@ -170,7 +169,7 @@ void VornickContentEditingView::promptForPermissionToWriteFileOfType(
 
 // --- Bricks and drawing
 
-bool VornickContentEditingView::toggleCollapseOfBrickElement(const std::shared_ptr<DOMElement>& element)
+bool VornickContentEditingView::Internals::toggleCollapseOfBrickElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>& element)
 {
     if (!element)
         return true;

@@ -69,8 +69,8 @@ bool handleRelatedUIShortcut(VornickContentEditingView& view, const Event& event
         // Section handles change the layout: the open attribute editor
         // follows its element to where it now stands.
         view.setSectionHandlesShown(!view.sectionHandlesShown());
-        view.repositionAttributeEditorToTrackTargetElement();
-        view.repositionCompletionPopoverToTrackBaseTargetRange();
+        Internals::repositionAttributeEditorToTrackTargetElement(view);
+        Internals::repositionCompletionPopoverToTrackBaseTargetRange(view);
         return true;
     }
     return false;

@@ -253,9 +253,9 @@ std::unique_ptr<VornickContentEditingView::PreparedWriteBack> VornickContentEdit
     return prepared;
 }
 
-bool VornickContentEditingView::preflightWritingWebFrame(WebFrame& frame, Error* outError)
+bool VornickContentEditingView::Internals::preflightWritingWebFrame(VornickContentEditingView& view, WebFrame& frame, Error* outError)
 {
-    return writeWebFrame(frame, std::nullopt, std::nullopt, true, outError);
+    return view.writeWebFrame(frame, std::nullopt, std::nullopt, true, outError);
 }
 
 bool VornickContentEditingView::writeHTMLDocumentToURL(const URL& url, const std::optional<URL>& oldDocumentURL, bool writeSubFrames,
@@ -297,16 +297,16 @@ bool VornickContentEditingView::writeHTMLDocumentToURL(const URL& url, const std
     return false;
 }
 
-bool VornickContentEditingView::writeWebArchiveDocumentToURL(const URL& url, Error* outError)
+bool VornickContentEditingView::Internals::writeWebArchiveDocumentToURL(VornickContentEditingView& view, const URL& url, Error* outError)
 {
-    auto mainFrame = this->mainFrame();
-    auto document = mainFrameDocument();
+    auto mainFrame = (&view)->mainFrame();
+    auto document = view.mainFrameDocument();
     if (!document || !mainFrame)
         return false;
-    m_internals->hasWrittenDocument = true;
-    bool handlesWereShown = m_internals->sectionHandlesShown;
+    view.m_internals->hasWrittenDocument = true;
+    bool handlesWereShown = view.m_internals->sectionHandlesShown;
     if (handlesWereShown)
-        setSectionHandlesShown(false);
+        view.setSectionHandlesShown(false);
     bool result = false;
     auto archive = webArchiveForNode(*document, *mainFrame);
     auto path = url.fileSystemPath();
@@ -322,7 +322,7 @@ bool VornickContentEditingView::writeWebArchiveDocumentToURL(const URL& url, Err
             result = writeFileAtomically(*path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), outError);
     }
     if (handlesWereShown)
-        setSectionHandlesShown(true);
+        view.setSectionHandlesShown(true);
     return result;
 }
 
@@ -339,17 +339,17 @@ std::u16string VornickContentEditingView::htmlFragmentStringForRange(const DOMRa
     return htmlWriterForWebFrame(*frame)->htmlStringFromRange(&range);
 }
 
-std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::cleanedUpDocumentFragmentForRange(const DOMRange& range) const
+std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::Internals::cleanedUpDocumentFragmentForRange(const VornickContentEditingView& view, const DOMRange& range)
 {
     auto fragment = range.cloneContents();
     if (!fragment)
         return nullptr;
-    if (m_internals->blockModeHelper)
-        m_internals->blockModeHelper->recursiveRemoveBrickTags(*fragment);
+    if (view.m_internals->blockModeHelper)
+        view.m_internals->blockModeHelper->recursiveRemoveBrickTags(*fragment);
     auto node = range.startContainer();
     auto document = node ? (node->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node) : node->ownerDocument())
                          : nullptr;
-    auto frame = document && mainFrame() ? mainFrame()->frameForDocument(*document) : nullptr;
+    auto frame = document && view.mainFrame() ? view.mainFrame()->frameForDocument(*document) : nullptr;
     if (frame) {
         if (char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*frame)) {
             replaceCharactersInTextOf(*fragment, 0xA0, u' ');
@@ -361,15 +361,15 @@ std::shared_ptr<DOMDocumentFragment> VornickContentEditingView::cleanedUpDocumen
 
 // The archive of what cleanedUpDocumentFragmentForRange would give, written
 // straight from the page (a large copy costs no clone of its nodes).
-std::optional<Data> VornickContentEditingView::cleanedUpWebArchiveDataForRange(const DOMRange& range, std::u16string* text) const
+std::optional<Data> VornickContentEditingView::Internals::cleanedUpWebArchiveDataForRange(const VornickContentEditingView& view, const DOMRange& range, std::u16string* text)
 {
-    auto frame = mainFrame();
+    auto frame = view.mainFrame();
     auto node = range.startContainer();
     if (!frame || !node)
         return std::nullopt;
     auto document = node->nodeType() == DOMNode::DOCUMENT_NODE ? downcast<DOMDocument>(node) : node->ownerDocument();
     auto documentFrame = document ? frame->frameForDocument(*document) : nullptr;
-    CleanedUpCopyFilter filter(m_internals->blockModeHelper.get(), documentFrame ? vornick_nonBreakingSpaceSubstituteCharacter(*documentFrame) : 0);
+    CleanedUpCopyFilter filter(view.m_internals->blockModeHelper.get(), documentFrame ? vornick_nonBreakingSpaceSubstituteCharacter(*documentFrame) : 0);
     auto archive = webArchiveForRange(range, *frame, &filter, text);
     if (!archive)
         return std::nullopt;
@@ -417,12 +417,12 @@ std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() co
     return warningText;
 }
 
-void VornickContentEditingView::tickleRevalidationOfFocusedWebFrame()
+void VornickContentEditingView::Internals::tickleRevalidationOfFocusedWebFrame(VornickContentEditingView& view)
 {
     // Asked for, validation runs even where the load's check did not finish.
-    if (m_internals->focusedWebFrame && vornick_validationStatus(*m_internals->focusedWebFrame) == VornickFrameValidationStatus::NotFinished)
-        vornick_setValidationStatus(*m_internals->focusedWebFrame, VornickFrameValidationStatus::Pending);
-    postLastGeneratedHTMLForFocusedWebFrameDidChange();
+    if (view.m_internals->focusedWebFrame && vornick_validationStatus(*view.m_internals->focusedWebFrame) == VornickFrameValidationStatus::NotFinished)
+        vornick_setValidationStatus(*view.m_internals->focusedWebFrame, VornickFrameValidationStatus::Pending);
+    view.postLastGeneratedHTMLForFocusedWebFrameDidChange();
 }
 
 } // namespace brevanton

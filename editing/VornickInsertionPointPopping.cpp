@@ -81,39 +81,39 @@ bool VornickContentEditingView::undoableSetTextInsertionPointAfterPosition(bool 
     return VornickUndoableInsertionPointPlacement(editingContext(), undoable, range, leaveAGap).apply();
 }
 
-bool VornickContentEditingView::canPopInsertionPointOutOfElementAndLeaveAGap(bool) const
+bool VornickContentEditingView::Internals::canPopInsertionPointOutOfElementAndLeaveAGap(const VornickContentEditingView& view, bool)
 {
-    if (!isEditable())
+    if (!view.isEditable())
         return false;
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     return range && range->collapsed() && poppableElement(*range, nullptr);
 }
 
-std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfElementAndLeaveAGap(bool leaveAGap)
+std::optional<std::u16string> VornickContentEditingView::Internals::popInsertionPointOutOfElementAndLeaveAGap(VornickContentEditingView& view, bool leaveAGap)
 {
-    endTypingRun();
-    endBackspaceRun();
-    auto effective = effectiveOperationRange();
+    view.endTypingRun();
+    view.endBackspaceRun();
+    auto effective = view.effectiveOperationRange();
     if (!effective)
         return std::nullopt;
     auto caret = effective->cloneRange();
     caret->collapse(false);
     std::shared_ptr<DOMElement> attachmentPoint;
     auto element = poppableElement(*caret, &attachmentPoint);
-    if (!element || !m_internals->blockModeHelper)
+    if (!element || !view.m_internals->blockModeHelper)
         return std::nullopt;
     std::u16string tagName = element->tagName();
     char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*element);
 
     bool empty = holdsOnlyHTMLWhitespace(*element);
-    VornickCommandStepName stepName(editingContext(), true, empty ? u"Pop out of empty element" : u"Pop out of <" + asciiLowercase(tagName) + u">");
+    VornickCommandStepName stepName(view.editingContext(), true, empty ? u"Pop out of empty element" : u"Pop out of <" + asciiLowercase(tagName) + u">");
     std::shared_ptr<DOMRange> place;
     if (empty) {
         stepName.open();
-        auto outerRange = m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
+        auto outerRange = view.m_internals->blockModeHelper->outerRangeOfElementIncludingBlockStartAndEndComments(*element);
         std::shared_ptr<DOMRange> result;
         bool replaced = outerRange
-            && undoableReplaceRangeWithFragment(true, outerRange, element->ownerDocument()->createDocumentFragment(), std::nullopt, &result)
+            && view.undoableReplaceRangeWithFragment(true, outerRange, element->ownerDocument()->createDocumentFragment(), std::nullopt, &result)
             && result;
         if (!replaced) {
             stepName.close();
@@ -134,7 +134,7 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
                 tail->setStart(node, static_cast<unsigned>(offset));
                 tail->setEnd(node, static_cast<unsigned>(data.size()));
                 stepName.open();
-                (void)undoableReplaceRangeWithText(true, tail, u"", false);
+                (void)view.undoableReplaceRangeWithText(true, tail, u"", false);
             }
         }
         if (!element->parentNode()) {
@@ -146,8 +146,8 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
         place->collapse(true);
     }
 
-    if (!m_internals->blockModeHelper->proposedSelectionRangeIsInEditableContent(*place)) {
-        if (auto block = m_internals->blockModeHelper->blockEnclosingPosition(vornick_startPosition(*place), {}, false, attachmentPoint.get())) {
+    if (!view.m_internals->blockModeHelper->proposedSelectionRangeIsInEditableContent(*place)) {
+        if (auto block = view.m_internals->blockModeHelper->blockEnclosingPosition(vornick_startPosition(*place), {}, false, attachmentPoint.get())) {
             VornickGeneralDebugLog([&] { return u"Popping out of " + block->blockType().value_or(u""); });
             if (auto outer = block->outerRange()) {
                 place = outer;
@@ -155,24 +155,24 @@ std::optional<std::u16string> VornickContentEditingView::popInsertionPointOutOfE
             }
         }
     }
-    (void)VornickUndoableInsertionPointPlacement(editingContext(), true, place, leaveAGap, &stepName).apply();
+    (void)VornickUndoableInsertionPointPlacement(view.editingContext(), true, place, leaveAGap, &stepName).apply();
     stepName.close();
-    scrollRangeToVisible(effectiveOperationRange());
+    view.scrollRangeToVisible(view.effectiveOperationRange());
     return tagName;
 }
 
-void VornickContentEditingView::popInsertionPointOutOfElementOrTwoAndLeaveAGap(bool leaveAGap)
+void VornickContentEditingView::Internals::popInsertionPointOutOfElementOrTwoAndLeaveAGap(VornickContentEditingView& view, bool leaveAGap)
 {
-    auto left = popInsertionPointOutOfElementAndLeaveAGap(leaveAGap);
+    auto left = Internals::popInsertionPointOutOfElementAndLeaveAGap(view, leaveAGap);
     if (!left)
         return;
-    auto range = effectiveOperationRange();
+    auto range = view.effectiveOperationRange();
     auto now = range ? elementOfCaret(*range) : nullptr;
     if (!now)
         return;
     if ((equalsIgnoringASCIICase(*left, u"DD") && equalsIgnoringASCIICase(now->tagName(), u"DL"))
         || (equalsIgnoringASCIICase(*left, u"CODE") && equalsIgnoringASCIICase(now->tagName(), u"PRE")))
-        (void)popInsertionPointOutOfElementAndLeaveAGap(leaveAGap);
+        (void)Internals::popInsertionPointOutOfElementAndLeaveAGap(view, leaveAGap);
 }
 
 } // namespace brevanton

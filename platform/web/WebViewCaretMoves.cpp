@@ -332,7 +332,7 @@ constexpr std::array<MoveSelector, 15> moveSelectors { {
 std::shared_ptr<DOMDocument> documentOf(DOMNode& node)
 {
     auto* document = node.isDocumentNode() ? downcast<DOMDocument>(&node) : node.document();
-    return document ? std::static_pointer_cast<DOMDocument>(document->shared_from_this()) : nullptr;
+    return document ? downcast<DOMDocument>(document->shared_from_this()) : nullptr;
 }
 
 std::shared_ptr<DOMRange> rangeBetween(DOMDocument& document, DOMNode* a, unsigned aOffset, DOMNode* b, unsigned bOffset)

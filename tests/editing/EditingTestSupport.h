@@ -17,6 +17,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/web/WebFrame.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ public:
 
     void vornickContentEditingViewDidChangeContent(VornickContentEditingView& changed, WebFrame*, VornickAttachmentPoint*) override
     {
-        events.push_back(std::string("delegate change") + (changed.htmlUpdateIsScheduled() ? " timer-armed" : ""));
+        events.push_back(std::string("delegate change") + (VornickContentEditingViewTestPeer::htmlUpdateIsScheduled(changed) ? " timer-armed" : ""));
     }
     void vornickContentEditingViewDidChangeFocusedWebFrame(VornickContentEditingView&) override { events.push_back("delegate focus"); }
     void vornickContentEditingViewEndLoading(VornickContentEditingView&, VornickContentLoadingState state,

@@ -11,6 +11,7 @@
 #include "editing/VornickContentOverlayView.h"
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 
@@ -75,7 +76,7 @@ protected:
         locator->id = id;
         view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
             std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { id, locator } }));
-        ASSERT_TRUE(view->attachToPoint(id, VornickAttachmentType::SingleElement, nullptr));
+        ASSERT_TRUE(VornickContentEditingViewTestPeer::attachToPoint(*view, id, VornickAttachmentType::SingleElement, nullptr));
         view->setTargetRange(nullptr);
     }
 

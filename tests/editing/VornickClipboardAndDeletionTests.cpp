@@ -12,6 +12,7 @@
 #include "platform/views/Pasteboard.h"
 #include "platform/views/Sound.h"
 #include "platform/web/WebArchive.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <random>
 
@@ -56,7 +57,7 @@ protected:
         return markup;
     }
     // A backspace with the caret at the gap, taken as it is.
-    void backspaceAt(const std::shared_ptr<DOMNode>& node, unsigned offset) { view->deleteRange(rangeIn(node, offset, offset)); }
+    void backspaceAt(const std::shared_ptr<DOMNode>& node, unsigned offset) { VornickContentEditingViewTestPeer::deleteRange(*view, rangeIn(node, offset, offset)); }
 };
 
 // --- Backspace
@@ -203,7 +204,7 @@ protected:
         view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
             std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ByIdLocator>(u"content") } }));
         loadBody("<div id=\"content\"><p>Body text</p></div><p>After</p>");
-        ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr));
+        ASSERT_TRUE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"content", VornickAttachmentType::SingleElement, nullptr));
         content = document()->getElementById(u"content");
     }
     void TearDown() override
@@ -226,16 +227,16 @@ protected:
 TEST_F(AttachmentPointDeletion, BackspaceInACellOfWhiteSpaceLeavesTheCell)
 {
     loadBody("<div id=\"content\"><table><tbody><tr><td>a</td><td> </td></tr></tbody></table><p> </p></div>");
-    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"content", VornickAttachmentType::SingleElement, nullptr));
     auto before = documentSnapshot(*document());
     auto cell = document()->getElementsByTagName(u"TD")->item(1);
     ASSERT_TRUE(cell && cell->firstChild());
-    view->deleteRange(rangeIn(cell->firstChild()->shared_from_this(), 0, 0));
+    VornickContentEditingViewTestPeer::deleteRange(*view, rangeIn(cell->firstChild()->shared_from_this(), 0, 0));
     EXPECT_EQ(documentSnapshot(*document()), before);
 
     // The paragraph of white space beside it does go.
     auto paragraph = document()->getElementsByTagName(u"P")->item(0);
-    view->deleteRange(rangeIn(paragraph->firstChild()->shared_from_this(), 0, 0));
+    VornickContentEditingViewTestPeer::deleteRange(*view, rangeIn(paragraph->firstChild()->shared_from_this(), 0, 0));
     EXPECT_FALSE(body()->contains(paragraph.get())) << bodyHTML();
 }
 
@@ -286,7 +287,7 @@ TEST_F(ClipboardAndDeletion, CopyWritesTheArchiveAndTheTextWithRealNonBreakingSp
     ASSERT_TRUE(webArchive && webArchive->mainResource());
 
     // As HTML source: only the markup, as text.
-    view->copyAsHTMLSourceCode(nullptr);
+    VornickContentEditingViewTestPeer::copyAsHTMLSourceCode(*view, nullptr);
     EXPECT_FALSE(general()->dataForType(WebArchivePboardType));
     auto source = toUTF8(general()->stringForType(PasteboardTypeString).value_or(u""));
     EXPECT_NE(source.find("<b>three</b>"), std::string::npos) << source;
@@ -299,9 +300,9 @@ TEST_F(ClipboardAndDeletion, CopiesThatHaveNothingToWriteBeepAndLeaveThePasteboa
     auto count = general()->changeCount();
     caretAt(textNode(u"one"), 2);
     view->copy(nullptr);
-    view->copyAsHTMLSourceCode(nullptr);
-    view->cut(nullptr);
-    view->copyElementInteriorAsHTMLSourceCode(nullptr);
+    VornickContentEditingViewTestPeer::copyAsHTMLSourceCode(*view, nullptr);
+    VornickContentEditingViewTestPeer::cut(*view, nullptr);
+    VornickContentEditingViewTestPeer::copyElementInteriorAsHTMLSourceCode(*view, nullptr);
     EXPECT_EQ(beeps(), 4u);
     EXPECT_EQ(general()->changeCount(), count);
     EXPECT_EQ(toUTF8(general()->stringForType(PasteboardTypeString).value_or(u"")), "kept");
@@ -311,7 +312,7 @@ TEST_F(ClipboardAndDeletion, CopiesThatHaveNothingToWriteBeepAndLeaveThePasteboa
     auto outer = document()->createRange();
     outer->selectNode(*bold);
     select(outer);
-    view->copyElementInteriorAsHTMLSourceCode(nullptr);
+    VornickContentEditingViewTestPeer::copyElementInteriorAsHTMLSourceCode(*view, nullptr);
     EXPECT_EQ(toUTF8(general()->stringForType(PasteboardTypeString).value_or(u"")).substr(0, 4), "two\n");
 }
 
@@ -319,8 +320,8 @@ TEST_F(ClipboardAndDeletion, CopyLinkWritesOnlyAURLThatResolves)
 {
     loadBody("<p><a href=\"http://example.com/x\">good</a> <a href=\"\">empty</a> <a href=\"http://[bad\">bad</a> plain</p>");
     caretAt(textNode(u"good"), 2);
-    EXPECT_TRUE(view->canCopyLink());
-    view->copyLink(nullptr);
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::canCopyLink(*view));
+    VornickContentEditingViewTestPeer::copyLink(*view, nullptr);
     auto urls = general()->readObjectsForClasses({ PasteboardReadingClass::URL });
     ASSERT_EQ(urls.size(), 1u);
     EXPECT_EQ(toUTF8(std::get<URL>(urls.front()).absoluteString()), "http://example.com/x");
@@ -331,8 +332,8 @@ TEST_F(ClipboardAndDeletion, CopyLinkWritesOnlyAURLThatResolves)
         auto count = general()->changeCount();
         Sound::clearPlayedSounds();
         caretAt(textNode(text), 2);
-        EXPECT_FALSE(view->canCopyLink());
-        view->copyLink(nullptr);
+        EXPECT_FALSE(VornickContentEditingViewTestPeer::canCopyLink(*view));
+        VornickContentEditingViewTestPeer::copyLink(*view, nullptr);
         EXPECT_EQ(beeps(), 1u);
         EXPECT_EQ(general()->changeCount(), count);
         EXPECT_EQ(toUTF8(general()->stringForType(PasteboardTypeString).value_or(u"")), "kept");
@@ -340,8 +341,8 @@ TEST_F(ClipboardAndDeletion, CopyLinkWritesOnlyAURLThatResolves)
     // No link at all: nothing, and no beep.
     Sound::clearPlayedSounds();
     caretAt(textNode(u"plain"), 2);
-    EXPECT_FALSE(view->canCopyLink());
-    view->copyLink(nullptr);
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canCopyLink(*view));
+    VornickContentEditingViewTestPeer::copyLink(*view, nullptr);
     EXPECT_EQ(beeps(), 0u);
 }
 
@@ -350,7 +351,7 @@ TEST_F(ClipboardAndDeletion, CutCopiesThenDeletesAsOneStep)
     loadBody("<p>one <b>two</b> three</p>");
     select(rangeBetween(textNode(u"one"), 2, textNode(u"three"), 3));
     checkUndoableStep(
-        *view, [&] { view->cut(nullptr); },
+        *view, [&] { VornickContentEditingViewTestPeer::cut(*view, nullptr); },
         [&] { EXPECT_EQ(html(), "<p>onree</p>"); }, { u"Cut" });
     EXPECT_EQ(toUTF8(general()->stringForType(PasteboardTypeString).value_or(u"")), "e two th");
 }
@@ -399,7 +400,7 @@ TEST_F(ClipboardAndDeletion, PasteTurnsURLsIntoLinksAndTextIntoMarkup)
     ASSERT_TRUE(general()->writeObjects({ PasteboardItem::itemWithURL(*URL::create(u"http://example.com/"), u"Example") }));
     caretAt(textNode(u"one"), 4);
     checkUndoableStep(
-        *view, [&] { view->paste(nullptr); },
+        *view, [&] { VornickContentEditingViewTestPeer::paste(*view, nullptr); },
         [&] { EXPECT_EQ(html(), "<p>one <a href=\"http://example.com/\">Example</a>two</p>"); }, { u"Paste of URL" });
 
     general()->clearContents();
@@ -407,7 +408,7 @@ TEST_F(ClipboardAndDeletion, PasteTurnsURLsIntoLinksAndTextIntoMarkup)
                                           PasteboardItem::itemWithURL(*URL::create(u"http://b.example/")) }));
     caretAt(textNode(u"two"), 3);
     checkUndoableStep(
-        *view, [&] { view->paste(nullptr); },
+        *view, [&] { VornickContentEditingViewTestPeer::paste(*view, nullptr); },
         [&] {
             EXPECT_NE(html().find("<a href=\"http://a.example/\">http://a.example/</a> <a href=\"http://b.example/\">http://b.example/</a>"),
                       std::string::npos)
@@ -419,12 +420,12 @@ TEST_F(ClipboardAndDeletion, PasteTurnsURLsIntoLinksAndTextIntoMarkup)
     ASSERT_TRUE(general()->setString(u"<i>italic</i>", PasteboardTypeString));
     caretAt(textNode(u"one"), 0);
     checkUndoableStep(
-        *view, [&] { view->paste(nullptr); },
+        *view, [&] { VornickContentEditingViewTestPeer::paste(*view, nullptr); },
         [&] { EXPECT_EQ(html().rfind("<p><i>italic</i>one", 0), 0u) << bodyHTML(); }, { u"Paste" });
 
     general()->clearContents();
     Sound::clearPlayedSounds();
-    expectNothingHappens([&] { view->paste(nullptr); });
+    expectNothingHappens([&] { VornickContentEditingViewTestPeer::paste(*view, nullptr); });
     EXPECT_EQ(beeps(), 1u);
 }
 
@@ -436,7 +437,7 @@ TEST_F(ClipboardAndDeletion, OnlyTheEditorsOwnCopyIsPastedAsItWasCopied)
     auto archive = general()->dataForType(WebArchivePboardType);
     ASSERT_TRUE(archive);
     caretAt(textNode(u"end"), 3);
-    view->paste(nullptr);
+    VornickContentEditingViewTestPeer::paste(*view, nullptr);
     EXPECT_EQ(html(), "<p>one <span style=\"color: red\">red</span> two</p><p>endone <span style=\"color: red\">red</span> two</p>");
     view->undoManager()->undo();
     endEvent();
@@ -445,7 +446,7 @@ TEST_F(ClipboardAndDeletion, OnlyTheEditorsOwnCopyIsPastedAsItWasCopied)
     general()->clearContents();
     ASSERT_TRUE(general()->writeObjects({ pasteboardItemWithWebArchiveData(*archive) }));
     caretAt(textNode(u"end"), 3);
-    view->paste(nullptr);
+    VornickContentEditingViewTestPeer::paste(*view, nullptr);
     EXPECT_EQ(html().rfind("<p>one <span style=\"color: red\">red</span> two</p><p>endone red two", 0), 0u) << html();
 }
 
@@ -532,7 +533,7 @@ TEST_F(ClipboardAndDeletion, CopyThenPasteIntoAnEmptyParagraphReproducesTheSelec
             vornick_modifyFragmentForInsertionAt(*expected, VornickMakeDOMPosition(paragraph, 0), insertionElement);
             endEvent();
             caretAt(paragraph, 0);
-            view->paste(nullptr);
+            VornickContentEditingViewTestPeer::paste(*view, nullptr);
             endEvent();
             EXPECT_EQ(fragmentStructure(*paragraph), fragmentStructure(*expected));
             view->undoManager()->undo();

@@ -11,6 +11,7 @@
 #include "html/VornickFragmentDescription.h"
 #include "html/VornickHTMLElementSpec.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <algorithm>
 #include <memory>
@@ -161,7 +162,7 @@ TEST_F(CompletionRows, RowsAreThoseOfJudgingEveryMatchOnRealPages)
     for (const char* page : { "page.html", "lists.html", "tables.html", "formatting.html", "snippets.html" }) {
         SCOPED_TRACE(page);
         load(page);
-        auto set = view->rebuildFragmentCompletionSetForWebFrame(*view->mainFrame());
+        auto set = VornickContentEditingViewTestPeer::rebuildFragmentCompletionSetForWebFrame(*view, *view->mainFrame());
         ASSERT_TRUE(set);
         VornickFragmentCompletionUIController controller;
         size_t disabled = 0;
@@ -182,7 +183,7 @@ TEST_F(CompletionRows, RowsAreThoseOfJudgingEveryMatchOnRealPages)
 TEST_F(CompletionRows, KeptAnswersAreDroppedWhenTheDocumentChanges)
 {
     loadBody("<p>One two</p><div>Three</div>");
-    auto set = view->rebuildFragmentCompletionSetForWebFrame(*view->mainFrame());
+    auto set = VornickContentEditingViewTestPeer::rebuildFragmentCompletionSetForWebFrame(*view, *view->mainFrame());
     auto text = textNode(u"One two");
     auto caret = rangeIn(text, 3, 3);
     VornickFragmentCompletionUIController controller;
@@ -222,7 +223,7 @@ TEST_F(CompletionRows, ThePopoverJudgesOnlyItsShownRowsPerKeystroke)
     load("snippets.html");
     select(rangeIn(textNode(u"A page"), 2, 2));
     endEvent();
-    view->vornick_initiateFragmentCompletion(nullptr);
+    VornickContentEditingViewTestPeer::vornick_initiateFragmentCompletion(*view, nullptr);
     auto& controller = *view->fragmentCompletionUIController();
     ASSERT_TRUE(controller.isShown());
     auto set = std::static_pointer_cast<VornickFragmentCompletionSet>(vornick_fragmentCompletionSet(*view->mainFrame()));

@@ -4,6 +4,7 @@
 #include "dom/VornickElementExtensions.h"
 #include "platform/dom/DOMRange.h"
 #include "ui/VornickCollapsibleHeaderSplitView.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -42,7 +43,7 @@ protected:
 TEST_F(AttachmentPoints, AttachingFindsMarksAndNeverNests)
 {
     view->setTargetRange(nullptr);
-    auto title = view->attachToPoint(u"title", VornickAttachmentType::SingleElement, nullptr);
+    auto title = VornickContentEditingViewTestPeer::attachToPoint(*view, u"title", VornickAttachmentType::SingleElement, nullptr);
     ASSERT_TRUE(title);
     EXPECT_TRUE(vornick_hasClass(*document()->getElementById(u"title"), title->markClassName()));
     EXPECT_TRUE(view->hasAttachmentPoints());
@@ -51,49 +52,49 @@ TEST_F(AttachmentPoints, AttachingFindsMarksAndNeverNests)
     EXPECT_EQ(view->targetRange()->startContainer(), document()->getElementById(u"title")->firstChild());
 
     // The same element gives the same point, and adds none.
-    EXPECT_EQ(view->attachToPoint(u"title", VornickAttachmentType::SingleElement, nullptr), title);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::attachToPoint(*view, u"title", VornickAttachmentType::SingleElement, nullptr), title);
     EXPECT_EQ(vornick_attachmentPoints(*view->mainFrame()).size(), 1u);
     // An ancestor of an existing point is refused.
-    EXPECT_FALSE(view->attachToPoint(u"outer", VornickAttachmentType::SingleElement, nullptr));
-    EXPECT_FALSE(view->attachToPoint(u"missing", VornickAttachmentType::SingleElement, nullptr));
-    EXPECT_FALSE(view->attachToPoint(u"unknown", VornickAttachmentType::SingleElement, nullptr));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"outer", VornickAttachmentType::SingleElement, nullptr));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"missing", VornickAttachmentType::SingleElement, nullptr));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"unknown", VornickAttachmentType::SingleElement, nullptr));
 
     // With the selection inside a point already, attaching another leaves it.
     auto selection = view->targetRange()->cloneRange();
-    auto content = view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr);
+    auto content = VornickContentEditingViewTestPeer::attachToPoint(*view, u"content", VornickAttachmentType::SingleElement, nullptr);
     ASSERT_TRUE(content);
     EXPECT_EQ(view->targetRange()->startContainer(), selection->startContainer());
 
     // The mark finds the element again after the id went away.
     document()->getElementById(u"content")->removeAttribute(u"id");
     EXPECT_TRUE(content->findElement());
-    view->clearAttachmentPointsInWebFrame(nullptr);
+    VornickContentEditingViewTestPeer::clearAttachmentPointsInWebFrame(*view, nullptr);
     EXPECT_FALSE(view->hasAttachmentPoints());
 }
 
 TEST_F(AttachmentPoints, TheMainAttachmentPointElementIsTheBodyWithoutTheMarkedOne)
 {
-    EXPECT_EQ(view->mainFrameAttachmentPointElement(), document()->body());
+    EXPECT_EQ(VornickContentEditingViewTestPeer::mainFrameAttachmentPointElement(*view), document()->body());
     document()->getElementById(u"content")->setAttribute(u"id", u"brevanton-attach-point");
-    EXPECT_EQ(view->mainFrameAttachmentPointElement()->getAttribute(u"id"), u"brevanton-attach-point");
+    EXPECT_EQ(VornickContentEditingViewTestPeer::mainFrameAttachmentPointElement(*view)->getAttribute(u"id"), u"brevanton-attach-point");
 }
 
 TEST_F(AttachmentPoints, BannersShowOnceAndGiveTheirHeightBack)
 {
     auto splitHeight = view->splitView()->frame().height();
-    view->showAttachmentPointFailureBanner();
-    ASSERT_TRUE(view->attachmentPointFailureBannerView());
-    auto bannerHeight = view->attachmentPointFailureBannerView()->frame().height();
-    view->showAttachmentPointFailureBanner();
+    VornickContentEditingViewTestPeer::showAttachmentPointFailureBanner(*view);
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::of(*view).attachmentPointFailureBannerView);
+    auto bannerHeight = VornickContentEditingViewTestPeer::of(*view).attachmentPointFailureBannerView->frame().height();
+    VornickContentEditingViewTestPeer::showAttachmentPointFailureBanner(*view);
     EXPECT_EQ(view->splitView()->frame().height(), splitHeight - bannerHeight);
-    view->showTemplateFallbackBanner();
+    VornickContentEditingViewTestPeer::showTemplateFallbackBanner(*view);
     EXPECT_EQ(view->splitView()->frame().height(), splitHeight - 2 * bannerHeight);
     // The banner's button dismisses it through the view.
     EXPECT_TRUE(view->tryToPerform("dismissAttachmentPointFailureBanner:", nullptr));
-    EXPECT_FALSE(view->attachmentPointFailureBannerView());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).attachmentPointFailureBannerView);
     // Every load hides the banners.
     load("template.html");
-    EXPECT_FALSE(view->templateFallbackBannerView());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).templateFallbackBannerView);
     EXPECT_EQ(view->splitView()->frame().height(), splitHeight);
 }
 

@@ -14,6 +14,7 @@
 #include "platform/views/Popover.h"
 #include "platform/views/TextField.h"
 #include "ui/VornickBezel.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -57,10 +58,10 @@ protected:
     std::shared_ptr<DOMElement> byId(const std::u16string& id) const { return document()->getElementById(id); }
     std::shared_ptr<DOMElement> target() const
     {
-        auto controller = view->elementEditorUIController();
+        auto controller = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController;
         return controller && controller->targetObject() ? controller->targetObject()->element() : nullptr;
     }
-    bool shown() const { return view->elementEditorUIController() && view->elementEditorUIController()->popover()->isShown(); }
+    bool shown() const { return VornickContentEditingViewTestPeer::of(*view).elementEditorUIController && VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->popover()->isShown(); }
     std::u16string bezelMessage() const
     {
         return VornickBezel::sharedContentEditingViewBezel()->messageTextField()->attributedStringValue().string();
@@ -72,30 +73,30 @@ TEST_F(AttributeEditor, OpensOnTheSelectedElementAndMovesBetweenRelatives)
 {
     loadBody("<section id=s><h2 id=h>Title</h2> <p id=p>one <em id=e>two</em> three</p> <p id=q>last</p></section>");
     view->setTargetRange(vornick_outerRange(*byId(u"e")));
-    EXPECT_TRUE(view->canEditElementAttributes());
-    view->vornick_editElementAttributes(nullptr);
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::canEditElementAttributes(*view));
+    VornickContentEditingViewTestPeer::vornick_editElementAttributes(*view, nullptr);
     EXPECT_TRUE(shown());
     EXPECT_EQ(target(), byId(u"e"));
 
     // Up, over, back and down; each move selects the new target.
-    view->moveAttributeEditorToNextEditableParentElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToNextEditableParentElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"p"));
     EXPECT_EQ(view->effectiveOperationRange()->startContainer(), byId(u"s"));
-    view->moveAttributeEditorToNextEditableSiblingElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToNextEditableSiblingElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"q"));
     clearBezel();
-    view->moveAttributeEditorToNextEditableSiblingElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToNextEditableSiblingElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"q"));
     EXPECT_EQ(bezelMessage(), u"At end of <section>");
-    view->moveAttributeEditorToPreviousEditableSiblingElement(nullptr);
-    view->moveAttributeEditorToPreviousEditableSiblingElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToPreviousEditableSiblingElement(*view, nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToPreviousEditableSiblingElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"h"));
-    view->moveAttributeEditorToPreviousEditableSiblingElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToPreviousEditableSiblingElement(*view, nullptr);
     EXPECT_EQ(bezelMessage(), u"At start of <section>");
-    view->moveAttributeEditorToFirstEditableChildElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToFirstEditableChildElement(*view, nullptr);
     EXPECT_EQ(bezelMessage(), u"No child elements");
-    view->moveAttributeEditorToNextEditableParentElement(nullptr);
-    view->moveAttributeEditorToFirstEditableChildElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToNextEditableParentElement(*view, nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToFirstEditableChildElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"h"));
     EXPECT_TRUE(shown());
 }
@@ -104,20 +105,20 @@ TEST_F(AttributeEditor, MovingOnAcceptsPendingEditsAndCancellingDropsThem)
 {
     loadBody("<p id=p title=old>one</p><p id=q>two</p>");
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"p"), u"title"));
-    auto controller = view->elementEditorUIController();
+    auto controller = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController;
     EXPECT_EQ(controller->focusedAttribute(), u"title");
     controller->setPendingAttributeValue(u"title", u"new");
-    view->moveAttributeEditorToNextEditableSiblingElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToNextEditableSiblingElement(*view, nullptr);
     EXPECT_EQ(byId(u"p")->getAttribute(u"title"), u"new");
     EXPECT_EQ(target(), byId(u"q"));
     EXPECT_FALSE(controller->focusedAttribute());
 
     controller->setPendingAttributeValue(u"title", u"dropped");
-    view->cancelPendingEditsAndCloseAttributeEditor();
+    VornickContentEditingViewTestPeer::cancelPendingEditsAndCloseAttributeEditor(*view);
     EXPECT_FALSE(shown());
     EXPECT_FALSE(byId(u"q")->hasAttribute(u"title"));
     // Only while shown.
-    view->repositionAttributeEditorToTrackTargetElement();
+    VornickContentEditingViewTestPeer::repositionAttributeEditorToTrackTargetElement(*view);
     EXPECT_FALSE(shown());
 }
 
@@ -131,26 +132,26 @@ TEST_F(AttributeEditor, MovesStayInTheAttachmentPointAndSkipWhatMayNotBeEdited)
     // The section lies inside the group's block and may not be edited: the
     // walk goes on to the group's element.
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"e"), std::nullopt));
-    view->moveAttributeEditorToNextEditableParentElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToNextEditableParentElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"g"));
     // The editor shows the block, comments and all.
-    ASSERT_TRUE(view->elementEditorUIController()->targetObject()->blockStartComment());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->targetObject()->blockStartComment());
 
     // Never out of the attachment point.
     clearBezel();
-    view->moveAttributeEditorToNextEditableParentElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToNextEditableParentElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"g"));
     EXPECT_EQ(bezelMessage(), u"No editable ancestor element");
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"ap"), std::nullopt));
     clearBezel();
-    view->moveAttributeEditorToNextEditableParentElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToNextEditableParentElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"ap"));
     EXPECT_EQ(bezelMessage(), u"No editable ancestor element");
 
     // Children inside the block may not be edited either.
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"g"), std::nullopt));
     clearBezel();
-    view->moveAttributeEditorToFirstEditableChildElement(nullptr);
+    VornickContentEditingViewTestPeer::moveAttributeEditorToFirstEditableChildElement(*view, nullptr);
     EXPECT_EQ(target(), byId(u"g"));
     EXPECT_EQ(bezelMessage(), u"No child elements");
 }
@@ -163,14 +164,14 @@ TEST_F(AttributeEditor, TheControllerIsReplacedWhenAnElementNeedsAnotherClass)
     view->setBlockModeHelper(std::make_shared<FencedBlockHelper>());
 
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"p"), std::nullopt));
-    auto first = view->elementEditorUIController();
+    auto first = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController;
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"p"), std::nullopt));
-    EXPECT_EQ(view->elementEditorUIController(), first);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController, first);
 
     first->setPendingAttributeValue(u"title", u"typed");
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"f"), std::nullopt));
     EXPECT_EQ(byId(u"p")->getAttribute(u"title"), u"typed");
-    auto figureEditor = std::dynamic_pointer_cast<FigureEditor>(view->elementEditorUIController());
+    auto figureEditor = std::dynamic_pointer_cast<FigureEditor>(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController);
     ASSERT_TRUE(figureEditor);
     EXPECT_FALSE(first->popover()->isShown());
     EXPECT_FALSE(first->contentEditingView());
@@ -178,19 +179,19 @@ TEST_F(AttributeEditor, TheControllerIsReplacedWhenAnElementNeedsAnotherClass)
 
     // Moving to an element of the other class closes the popover and opens
     // the right editor.
-    view->acceptPendingEditsAndMoveElementEditorToNewTargetElement(byId(u"p"));
-    EXPECT_TRUE(std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(view->elementEditorUIController()));
+    VornickContentEditingViewTestPeer::acceptPendingEditsAndMoveElementEditorToNewTargetElement(*view, byId(u"p"));
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController));
     EXPECT_FALSE(figureEditor->popover()->isShown());
     EXPECT_EQ(target(), byId(u"p"));
 
     // The class decides whether it can inspect an element.
     view->setTargetRange(vornick_outerRange(*byId(u"f")));
-    EXPECT_TRUE(view->canEditElementAttributes());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::canEditElementAttributes(*view));
     view->setTargetRange(vornick_outerRange(*byId(u"locked")));
-    EXPECT_FALSE(view->canEditElementAttributes());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canEditElementAttributes(*view));
     view->setEditable(false);
     view->setTargetRange(vornick_outerRange(*byId(u"f")));
-    EXPECT_FALSE(view->canEditElementAttributes());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canEditElementAttributes(*view));
     EXPECT_FALSE(view->showAttributeEditorForElement(nullptr, std::nullopt));
 }
 
@@ -206,15 +207,15 @@ TEST_F(AttributeEditor, EditsOpenTheEditorOfTheNewElementsClass)
     ASSERT_TRUE(documentSpec);
 
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"f"), std::nullopt));
-    ASSERT_TRUE(std::dynamic_pointer_cast<FigureEditor>(view->elementEditorUIController()));
+    ASSERT_TRUE(std::dynamic_pointer_cast<FigureEditor>(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController));
     auto words = document()->createRange();
     words->setStart(byId(u"p")->firstChild(), 0);
     words->setEnd(byId(u"p")->firstChild(), 3);
     view->setTargetRange(words);
     ASSERT_TRUE(view->undoableApplyDescribedElement(true, *documentSpec->elementSpecForTagName(u"a"), words));
-    EXPECT_TRUE(std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(view->elementEditorUIController()));
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController));
     EXPECT_EQ(target(), element(u"A"));
-    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"href");
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->focusedAttribute(), u"href");
 
     ASSERT_TRUE(view->showAttributeEditorForElement(byId(u"f"), std::nullopt));
     auto caret = document()->createRange();
@@ -223,11 +224,11 @@ TEST_F(AttributeEditor, EditsOpenTheEditorOfTheNewElementsClass)
     view->setTargetRange(caret);
     VornickGeneralFragmentDescription image(u"image", u"Image", u"", u"", u"<img>", u"");
     ASSERT_TRUE(view->undoableApplyDescribedFragment(true, image, caret));
-    EXPECT_TRUE(std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(view->elementEditorUIController()));
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController));
     // The new image stands in the paragraph, before the figure.
     EXPECT_EQ(target(), element(u"IMG", 0));
     EXPECT_EQ(element(u"IMG", 0)->parentNode(), element(u"A"));
-    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"src");
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->focusedAttribute(), u"src");
 }
 
 TEST_F(AttributeEditor, OpensFromAClickAndTheMenuShortcutInAWindow)

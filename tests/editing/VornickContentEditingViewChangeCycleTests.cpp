@@ -14,6 +14,7 @@
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLineIndex.h"
 #include "tests/platform/foundation/RunLoopTestPeer.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -141,7 +142,7 @@ TEST_F(ChangeCycle, TheSourceShownAfterTypingIsWhatSavingWritesFramesIncluded)
         ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
         EXPECT_EQ(toUTF8(shown()), contents("page.html"));
     }
-    EXPECT_TRUE(view->lastRegenerationWasSpliced());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     EXPECT_NE(contents("page.html").find("<h1>HeadingXyz</h1>"), std::string::npos);
     EXPECT_NE(contents("page.html").find("<iframe src=\"frame.html\" name=\"inner\"></iframe>"), std::string::npos);
 
@@ -149,7 +150,7 @@ TEST_F(ChangeCycle, TheSourceShownAfterTypingIsWhatSavingWritesFramesIncluded)
     element(u"H1")->setAttribute(u"class", u"changed");
     view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return shown().find(u"class=\"changed\"") != std::u16string::npos; }, 3));
-    EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     ASSERT_TRUE(view->writeHTMLDocumentToURL(url("page.html"), std::nullopt, true, &errors));
     EXPECT_EQ(toUTF8(shown()), contents("page.html"));
 }
@@ -269,7 +270,7 @@ TEST_F(ChangeCycle, NothingTheViewDeferredRunsAfterItCloses)
     RunLoop::main().useManualClock();
     // A regeneration, a validation, delayed performs and a selection indicator redraw, all pending.
     edit(u"Closing");
-    view->tickleRevalidationOfFocusedWebFrame();
+    VornickContentEditingViewTestPeer::tickleRevalidationOfFocusedWebFrame(*view);
     view->setSectionHandlesShown(true);
     recorder.clear();
     size_t timersBefore = RunLoopTestPeer::pendingTimerCount(RunLoop::main());

@@ -3,6 +3,7 @@
 #include "html/VornickFragmentCompletionSet.h"
 #include "html/VornickHTMLSpec.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -41,14 +42,14 @@ TEST_F(FragmentCompletionSetOfFrames, EachFrameGetsASetOfTheViewsClassWhileItHas
     view = VornickContentEditingView::create<TablelessView>(Rect(0, 0, 800, 600));
     load("page.html");
     auto frame = view->mainFrame();
-    auto set = view->rebuildFragmentCompletionSetForWebFrame(*frame);
+    auto set = VornickContentEditingViewTestPeer::rebuildFragmentCompletionSetForWebFrame(*view, *frame);
     ASSERT_TRUE(std::dynamic_pointer_cast<TablelessCompletionSet>(set));
     EXPECT_EQ(vornick_fragmentCompletionSet(*frame), set);
     EXPECT_TRUE(offers(*set, u"blockquote"));
     EXPECT_FALSE(offers(*set, u"table"));
 
     vornick_setHTMLSpec(*frame, nullptr);
-    EXPECT_FALSE(view->rebuildFragmentCompletionSetForWebFrame(*frame));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::rebuildFragmentCompletionSetForWebFrame(*view, *frame));
     EXPECT_FALSE(vornick_fragmentCompletionSet(*frame));
 }
 

@@ -5,6 +5,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
 #include "platform/web/WebFrame.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -22,7 +23,7 @@ protected:
     }
     std::shared_ptr<DOMRange> hit(Point inWebView, unsigned options, VornickHitPartKind* kind = nullptr)
     {
-        return view->rangeForPoint(inView(inWebView), options, kind);
+        return VornickContentEditingViewTestPeer::rangeForPoint(*view, inView(inWebView), options, kind);
     }
 };
 
@@ -59,7 +60,7 @@ TEST_F(HitTesting, SectionHandleStripAndWaypointsBetweenBricks)
     EXPECT_EQ(kind, VornickHitPartKind::Waypoint);
     EXPECT_EQ(range->startOffset(), 0u);
     // Within the first brick there is no waypoint.
-    EXPECT_EQ(view->hitTestWaypointsInElement(outer, inView(Point { a.midX(), a.midY() })), -1);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::hitTestWaypointsInElement(*view, outer, inView(Point { a.midX(), a.midY() })), -1);
 
     // Hidden handles: neither is looked for.
     view->setSectionHandlesShown(false);
@@ -92,7 +93,7 @@ TEST_F(HitTesting, AFrameStandsForItsContentUnlessAskedToKeepIt)
     EXPECT_NE(range->startNode()->document(), document().get());
 
     // Outside the web view: nothing.
-    EXPECT_FALSE(view->rangeForPoint(Point { -50, -50 }, VornickRangeForPointHitTestWaypoints, nullptr));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::rangeForPoint(*view, Point { -50, -50 }, VornickRangeForPointHitTestWaypoints, nullptr));
 }
 
 TEST_F(HitTesting, WithinAttachmentPointsOnlyTheirContentIsHit)
@@ -127,7 +128,7 @@ TEST_F(HitTesting, TheProbeFindsTheCaretAndLeavesTheSelectionAndDocumentAlone)
     EXPECT_EQ(range->startContainer(), three);
     EXPECT_EQ(range->startOffset(), 0u);
 
-    EXPECT_FALSE(view->probingForDOMRange());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).probingForDOMRange);
     EXPECT_EQ(view->targetRange()->startContainer(), one);
     EXPECT_EQ(view->targetRange()->startOffset(), 1u);
     EXPECT_EQ(view->targetRange()->endOffset(), 2u);
@@ -162,7 +163,7 @@ TEST_F(UneditableHits, ContentThatMayNotBeEditedIsHitWhole)
          "<!-- wp:paragraph --><p id=p><b id=b>Bold</b> text</p><!-- /wp:paragraph -->");
     Rect image = boxOf(*byId(u"img"));
     VornickHitPartKind kind = VornickHitPartKind::Waypoint;
-    auto range = view->rangeForPoint(inView(Point { image.midX(), image.midY() }), VornickRangeForPointProbeWithClick, &kind);
+    auto range = VornickContentEditingViewTestPeer::rangeForPoint(*view, inView(Point { image.midX(), image.midY() }), VornickRangeForPointProbeWithClick, &kind);
     ASSERT_TRUE(range);
     EXPECT_EQ(vornick_exactlySelectedNode(*range), byId(u"fig"));
     EXPECT_EQ(kind, VornickHitPartKind::Content);
@@ -171,7 +172,7 @@ TEST_F(UneditableHits, ContentThatMayNotBeEditedIsHitWhole)
     view->setSectionHandlesShown(true);
     Rect paragraph = boxOf(*byId(u"p"));
     Point pastTheText = inView(Point { paragraph.maxX() - 20, paragraph.midY() });
-    range = view->rangeForPoint(pastTheText, VornickRangeForPointHitTestWaypoints, &kind);
+    range = VornickContentEditingViewTestPeer::rangeForPoint(*view, pastTheText, VornickRangeForPointHitTestWaypoints, &kind);
     ASSERT_TRUE(range);
     EXPECT_EQ(vornick_exactlySelectedNode(*range), byId(u"p"));
 }

@@ -10,6 +10,7 @@
 #include "platform/web/WebDataSource.h"
 #include "toolkit/VornickLineIndex.h"
 #include "tests/html/TidyRunLog.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <sys/stat.h>
 
@@ -137,7 +138,7 @@ TEST_F(Loading, WhitespaceOnlyBodyGetsASelectedPlaceholderThatIsNeverWrittenNorA
     load("empty-body.html");
     auto range = view->targetRange();
     ASSERT_TRUE(range);
-    auto placeholder = view->bodyPlaceholderTextNode();
+    auto placeholder = VornickContentEditingViewTestPeer::of(*view).bodyPlaceholderTextNode;
     ASSERT_TRUE(placeholder);
     EXPECT_EQ(range->startContainer(), placeholder);
     EXPECT_EQ(range->startOffset(), 0u);
@@ -169,7 +170,7 @@ TEST_F(Loading, DeniedResourceWaitsForAGrantThenReloadsFromTheOriginal)
 
     view->embeddedWebView()->setFileAccessPolicy(nullptr);
     recorder.clear();
-    view->reloadResourcesAfterAccessGrant();
+    VornickContentEditingViewTestPeer::reloadResourcesAfterAccessGrant(*view);
     ASSERT_TRUE(RunLoop::main().runUntil([this] { return recorder.count("note DidEndLoadingNotification") == 1; }, 10));
     EXPECT_EQ(view->loadingState(), VornickContentLoadingState::Succeeded);
     EXPECT_FALSE(view->loadingContent());
@@ -183,7 +184,7 @@ TEST_F(Loading, GrantAfterAnEditLeavesTheDocumentAlone)
     auto paragraph = element(u"P");
     paragraph->setAttribute(u"class", u"edited");
     view->setDocumentEdited(true);
-    view->reloadResourcesAfterAccessGrant();
+    VornickContentEditingViewTestPeer::reloadResourcesAfterAccessGrant(*view);
     RunLoop::main().runFor(0.2);
     EXPECT_EQ(element(u"P"), paragraph);
     EXPECT_EQ(element(u"P")->getAttribute(u"class"), u"edited");
@@ -203,12 +204,12 @@ TEST_F(Loading, DocumentWithoutBodyFailsTheSynchronousLoad)
 TEST_F(Loading, CancellingWithoutALoadRunsTheBlockAtOnceAndWithALoadAtItsEnd)
 {
     bool ran = false;
-    view->cancelLoadingThenDo([&ran] { ran = true; });
+    VornickContentEditingViewTestPeer::cancelLoadingThenDo(*view, [&ran] { ran = true; });
     EXPECT_TRUE(ran);
 
     ran = false;
     view->beginLoadingContentFromURL(url("page.html"));
-    view->cancelLoadingThenDo([&ran] { ran = true; });
+    VornickContentEditingViewTestPeer::cancelLoadingThenDo(*view, [&ran] { ran = true; });
     EXPECT_FALSE(ran);
     ASSERT_TRUE(RunLoop::main().runUntil([&ran] { return ran; }, 10));
     EXPECT_NE(view->loadingState(), VornickContentLoadingState::InProgress);
@@ -223,7 +224,7 @@ TEST_F(Loading, AReloadForgetsEverythingOfTheOldDocument)
     ASSERT_TRUE(view->undoManager()->canUndo());
     load("frame.html");
     EXPECT_FALSE(view->undoManager()->canUndo());
-    EXPECT_FALSE(view->hasWrittenDocument());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).hasWrittenDocument);
     EXPECT_FALSE(vornick_userFragmentSet(*frame));
     EXPECT_FALSE(vornick_HTMLFormattingPreferences(*frame));
     EXPECT_TRUE(vornick_attachmentPoints(*frame).empty());

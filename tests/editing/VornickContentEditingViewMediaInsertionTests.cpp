@@ -14,6 +14,7 @@
 #include "platform/views/Application.h"
 #include "platform/views/EventSynthesizer.h"
 #include "platform/views/Menu.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -65,9 +66,9 @@ TEST_F(MediaInsertionTest, TheOpenPanelAsksForTheKindInTheDocumentsMediaFolder)
     loadBody("<p>one</p>");
     auto window = VornickWindow::create(Rect(0, 0, 800, 600));
     window->contentView()->addSubview(view);
-    view->chooseImageToInsertUsingCompletionBlock(nullptr);
-    view->chooseVideoToInsertUsingCompletionBlock(nullptr);
-    view->chooseAudioFileToInsertUsingCompletionBlock(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageToInsertUsingCompletionBlock(*view, nullptr);
+    VornickContentEditingViewTestPeer::chooseVideoToInsertUsingCompletionBlock(*view, nullptr);
+    VornickContentEditingViewTestPeer::chooseAudioFileToInsertUsingCompletionBlock(*view, nullptr);
     ASSERT_EQ(requests.size(), 3u);
     EXPECT_EQ(requests[0].allowedFileTypes, std::vector<std::u16string> { u"public.image" });
     EXPECT_EQ(requests[0].messageToUser, u"Please choose an image file.");
@@ -83,8 +84,8 @@ TEST_F(MediaInsertionTest, TheOpenPanelAsksForTheKindInTheDocumentsMediaFolder)
     auto folders = std::make_shared<VornickKnownResourceFolders>();
     folders->addRelativeURLString(u"image", u"images/");
     appDelegate->setKnownResourceFoldersForDocumentFilesInFolder(folders, URL::fileURLWithPath(m_folder, true));
-    view->chooseImageToInsertUsingCompletionBlock(nullptr);
-    view->chooseAudioFileToInsertUsingCompletionBlock(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageToInsertUsingCompletionBlock(*view, nullptr);
+    VornickContentEditingViewTestPeer::chooseAudioFileToInsertUsingCompletionBlock(*view, nullptr);
     ASSERT_EQ(requests.size(), 5u);
     EXPECT_EQ(requests[3].initialDirectoryURL->path(), URL::fileURLWithPath(m_folder + "/images", true).path());
     EXPECT_EQ(requests[4].initialDirectoryURL->path(), URL::fileURLWithPath(m_folder, true).path());
@@ -96,7 +97,7 @@ TEST_F(MediaInsertionTest, TheChosenImageReplacesTheSelectionWhenItArrivesAsOneU
     loadBody("<p>one two three</p>");
     auto text = textNode(u"one");
     select(rangeIn(text, 0, 3));
-    view->chooseImageAndReplaceSelection(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelection(*view, nullptr);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_FALSE(element(u"IMG"));
 
@@ -124,11 +125,11 @@ TEST_F(MediaInsertionTest, MediaBetweenBlocksGetsAParagraphInTheSameStep)
             *view,
             [&] {
                 if (tag == "IMG")
-                    view->chooseImageAndReplaceSelection(nullptr);
+                    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelection(*view, nullptr);
                 else if (tag == "VIDEO")
-                    view->chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
+                    VornickContentEditingViewTestPeer::chooseVideoAndReplaceSelectionUsingElementKind(*view, u"VIDEO");
                 else
-                    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+                    VornickContentEditingViewTestPeer::chooseAudioFileAndReplaceSelectionUsingElementKind(*view, u"AUDIO");
                 choose(tag == "IMG" ? "picture.png" : tag == "VIDEO" ? "clip.mp4" : "sound.mp3");
             },
             [&] {
@@ -140,7 +141,7 @@ TEST_F(MediaInsertionTest, MediaBetweenBlocksGetsAParagraphInTheSameStep)
             },
             { tag == "IMG" ? u"Insert Image" : tag == "VIDEO" ? u"Insert Video" : u"Insert Audio Player" });
         // The attribute editor follows the element into its paragraph.
-        auto controller = view->elementEditorUIController();
+        auto controller = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController;
         ASSERT_TRUE(controller->targetObject());
         EXPECT_EQ(controller->targetObject()->element(), element(toUTF16(tag)));
         EXPECT_TRUE(controller->targetObject()->element()->isConnected());
@@ -156,21 +157,21 @@ TEST_F(MediaInsertionTest, CancellingInsertsNothingExceptAFigureOrPictureWithout
     select(rangeIn(body(), 1, 1));
     endEvent();
     std::string before = documentSnapshot(*document());
-    view->chooseImageAndReplaceSelection(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelection(*view, nullptr);
     choose(std::nullopt);
-    view->chooseVideoAndReplaceSelectionUsingElementKind(u"VIDEO");
+    VornickContentEditingViewTestPeer::chooseVideoAndReplaceSelectionUsingElementKind(*view, u"VIDEO");
     choose(std::nullopt);
-    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+    VornickContentEditingViewTestPeer::chooseAudioFileAndReplaceSelectionUsingElementKind(*view, u"AUDIO");
     choose(std::nullopt);
     EXPECT_EQ(documentSnapshot(*document()), before);
     endEvent();
     EXPECT_FALSE(view->undoManager()->canUndo());
 
-    view->chooseImageAndReplaceSelectionWithFigure(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelectionWithFigure(*view, nullptr);
     choose(std::nullopt);
     ASSERT_TRUE(element(u"FIGURE"));
     EXPECT_FALSE(element(u"IMG"));
-    view->chooseImageAndReplaceSelectionWithPicture(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelectionWithPicture(*view, nullptr);
     choose(std::nullopt);
     ASSERT_TRUE(element(u"PICTURE"));
 }
@@ -180,7 +181,7 @@ TEST_F(MediaInsertionTest, FilesAreStagedAudioIncludedAndAFailedStagingChangesNo
     loadBody("<p>one</p>");
     view->setDelegate(&host);
     select(rangeIn(body(), 1, 1));
-    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+    VornickContentEditingViewTestPeer::chooseAudioFileAndReplaceSelectionUsingElementKind(*view, u"AUDIO");
     choose("sound.mp3");
     ASSERT_EQ(host.staged.size(), 1u);
     EXPECT_EQ(host.staged[0].lastPathComponent(), u"sound.mp3");
@@ -188,29 +189,29 @@ TEST_F(MediaInsertionTest, FilesAreStagedAudioIncludedAndAFailedStagingChangesNo
     EXPECT_EQ(element(u"AUDIO")->getAttribute(u"src"), u"media/sound.mp3");
 
     select(rangeIn(body(), 0, 0));
-    view->chooseVideoAndReplaceSelectionUsingElementKind(u"video");
+    VornickContentEditingViewTestPeer::chooseVideoAndReplaceSelectionUsingElementKind(*view, u"video");
     choose("clip.mp4");
     ASSERT_TRUE(element(u"VIDEO"));
     EXPECT_EQ(element(u"VIDEO")->getAttribute(u"src"), u"media/clip.mp4");
-    view->chooseImageAndReplaceSelectionWithPicture(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelectionWithPicture(*view, nullptr);
     choose("picture.png");
     EXPECT_EQ(downcast<DOMElement>(*element(u"PICTURE")->firstChild()).getAttribute(u"src"), u"media/picture.png");
 
     host.fails = true;
     endEvent();
     std::string before = documentSnapshot(*document());
-    view->chooseImageAndReplaceSelection(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelection(*view, nullptr);
     choose("picture.png");
-    view->chooseImageAndReplaceSelectionWithFigure(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelectionWithFigure(*view, nullptr);
     choose("picture.png");
-    view->chooseAudioFileAndReplaceSelectionUsingElementKind(u"AUDIO");
+    VornickContentEditingViewTestPeer::chooseAudioFileAndReplaceSelectionUsingElementKind(*view, u"AUDIO");
     choose("sound.mp3");
     EXPECT_EQ(documentSnapshot(*document()), before);
     EXPECT_EQ(host.staged.size(), 6u);
 
     // A file that went away before it arrived changes nothing either.
     host.fails = false;
-    view->chooseImageAndReplaceSelection(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelection(*view, nullptr);
     choose("missing.png");
     EXPECT_EQ(documentSnapshot(*document()), before);
     view->setDelegate(&recorder);
@@ -219,12 +220,12 @@ TEST_F(MediaInsertionTest, FilesAreStagedAudioIncludedAndAFailedStagingChangesNo
 TEST_F(MediaInsertionTest, NothingHappensWithoutADocumentOrOnceTheViewIsGone)
 {
     // No page loaded: no panel.
-    view->chooseImageAndReplaceSelection(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelection(*view, nullptr);
     EXPECT_TRUE(requests.empty());
 
     loadBody("<p>one</p>");
     select(rangeIn(body(), 1, 1));
-    view->chooseImageAndReplaceSelection(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelection(*view, nullptr);
     view->setDelegate(nullptr);
     view.reset();
     choose("picture.png");
@@ -275,7 +276,7 @@ TEST_F(MediaInsertionTest, ApplyingAMediaElementChoosesItsFileFirst)
                                        : downcast<DOMElement>(inserted->firstElementChild());
                 ASSERT_TRUE(referencing);
                 EXPECT_EQ(referencing->getAttribute(u"src"), u"media/" + toUTF16(media.file));
-                ASSERT_TRUE(view->elementEditorUIController()->targetObject());
+                ASSERT_TRUE(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->targetObject());
             },
             { media.stepName });
         view->undoManager()->undo();
@@ -296,7 +297,7 @@ TEST_F(MediaInsertionTest, ApplyingAMediaElementChoosesItsFileFirst)
 
     // An image inside a picture is selected and opened in the editor.
     select(rangeIn(textNode(u"one"), 0, 0));
-    view->chooseImageAndReplaceSelectionWithPicture(nullptr);
+    VornickContentEditingViewTestPeer::chooseImageAndReplaceSelectionWithPicture(*view, nullptr);
     choose("picture.png");
     endEvent();
     auto picture = element(u"PICTURE");
@@ -305,7 +306,7 @@ TEST_F(MediaInsertionTest, ApplyingAMediaElementChoosesItsFileFirst)
     asked = requests.size();
     ASSERT_TRUE(apply(u"img", view->effectiveOperationRange()));
     EXPECT_EQ(requests.size(), asked);
-    EXPECT_EQ(view->elementEditorUIController()->targetObject()->element(), element(u"IMG"));
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->targetObject()->element(), element(u"IMG"));
     EXPECT_EQ(vornick_exactlySelectedNode(*view->effectiveOperationRange()), element(u"IMG"));
     view->setDelegate(&recorder);
 }

@@ -16,6 +16,7 @@
 #include "platform/web/WebArchive.h"
 #include "platform/web/WebFrameView.h"
 #include "views/VornickViewExtensions.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -46,7 +47,7 @@ TEST_F(MouseHandling, ClicksPlaceTheCaretOrSelectElements)
     ASSERT_TRUE(view->effectiveOperationRange());
     EXPECT_TRUE(view->effectiveOperationRange()->collapsed());
     EXPECT_EQ(view->effectiveOperationRange()->startContainer(), text);
-    EXPECT_FALSE(view->leftClickSelectedSomething());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).leftClickSelectedSomething);
 
     // On the image: the image itself, which a drag may then carry.
     auto image = byId(u"img");
@@ -54,15 +55,15 @@ TEST_F(MouseHandling, ClicksPlaceTheCaretOrSelectElements)
     Point onImage = inWindow(Point { box.midX(), box.midY() });
     events.click(window, onImage);
     EXPECT_EQ(selectedNode(), image);
-    EXPECT_TRUE(view->leftClickSelectedSomething());
-    EXPECT_FALSE(view->elementEditorUIController() && view->elementEditorUIController()->popover()->isShown());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).leftClickSelectedSomething);
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController && VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->popover()->isShown());
     EXPECT_TRUE(view->undoManager()->canUndo()) << "the selection is part of the undo history";
 
     // A double click also opens its attribute editor.
     events.click(window, onImage, 0, 2);
     EXPECT_EQ(selectedNode(), image);
-    ASSERT_TRUE(view->elementEditorUIController());
-    EXPECT_TRUE(view->elementEditorUIController()->popover()->isShown());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController);
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->popover()->isShown());
 }
 
 TEST_F(MouseHandling, WaypointsLabelsAndTripleClicksInBlockMode)
@@ -119,14 +120,14 @@ TEST_F(MouseHandling, ShiftClicksExtendFromTheRememberedAnchor)
 
     // The same place changes nothing.
     EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(three, 2, 2), shiftDown));
-    EXPECT_EQ(view->anchorEndpoint(), 0);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).anchorEndpoint, 0);
     // Before the caret: from the click to the caret, the end anchored.
     EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(one, 1, 1), shiftDown));
-    EXPECT_EQ(view->anchorEndpoint(), 2);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).anchorEndpoint, 2);
     EXPECT_EQ(selection(), "neTh");
     // A later shift-click after the caret moves the start again.
     EXPECT_TRUE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(three, 1, 1), shiftDown));
-    EXPECT_EQ(view->anchorEndpoint(), 2);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).anchorEndpoint, 2);
     EXPECT_EQ(view->targetRange()->startContainer(), three);
     EXPECT_EQ(view->targetRange()->startOffset(), 1u);
 
@@ -135,7 +136,7 @@ TEST_F(MouseHandling, ShiftClicksExtendFromTheRememberedAnchor)
     view->setTargetRange(rangeBetween(body(), 1, body(), 1));
     events.click(window, leftOf(*one, 1), ModifierFlag::Shift);
     ASSERT_TRUE(view->targetRange());
-    EXPECT_EQ(view->anchorEndpoint(), 2);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).anchorEndpoint, 2);
     EXPECT_EQ(view->targetRange()->startContainer(), one);
     EXPECT_EQ(view->targetRange()->endContainer(), body());
 }
@@ -169,7 +170,7 @@ TEST_F(MouseHandling, ArrowKeysAreOverriddenWhereTheStructureSaysSo)
     // Left at offset 1 stays in the node: through the web view's own proposal.
     view->setTargetRange(rangeIn(two, 1, 1));
     auto left = events.keyDownForCharacter(window, FunctionKey::LeftArrow);
-    EXPECT_TRUE(view->letWebViewProposeSelectionChangeForKeyEvent(left));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::letWebViewProposeSelectionChangeForKeyEvent(*view, left));
     ASSERT_TRUE(view->effectiveOperationRange());
     EXPECT_EQ(view->effectiveOperationRange()->startContainer(), two);
     EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 0u);
@@ -187,9 +188,9 @@ TEST_F(MouseHandling, ArrowKeysAreOverriddenWhereTheStructureSaysSo)
     EXPECT_FALSE(view->overrideWebViewProposedSelectionChangeTo(rangeIn(two, 0, 0), up));
 
     // Ending another event's interception is a programming error.
-    view->beginInterceptingSelectionChangingEvent(up);
-    EXPECT_THROW(view->endInterceptingSelectionChangingEvent(left), InternalInconsistencyException);
-    view->endInterceptingSelectionChangingEvent(up);
+    VornickContentEditingViewTestPeer::beginInterceptingSelectionChangingEvent(*view, up);
+    EXPECT_THROW(VornickContentEditingViewTestPeer::endInterceptingSelectionChangingEvent(*view, left), InternalInconsistencyException);
+    VornickContentEditingViewTestPeer::endInterceptingSelectionChangingEvent(*view, up);
 }
 
 TEST_F(MouseHandling, ADragLeavesTheContentInPlaceUntilADropInTheViewMovesIt)
@@ -204,26 +205,26 @@ TEST_F(MouseHandling, ADragLeavesTheContentInPlaceUntilADropInTheViewMovesIt)
     events.send(events.mouseDown(window, start));
     events.send(events.mouseDragged(window, Point { start.x + 5, start.y }));
     EXPECT_FALSE(DraggingSession::currentSession());
-    EXPECT_FALSE(view->draggingAFragmentAsSource());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).draggingAFragmentAsSource);
     // Past it, the selected image is dragged; the document is untouched.
     events.send(events.mouseDragged(window, Point { start.x + 20, start.y }));
     auto session = DraggingSession::currentSession();
     ASSERT_TRUE(session);
-    EXPECT_TRUE(view->draggingAFragmentAsSource());
-    EXPECT_TRUE(view->fragmentForDrop());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).draggingAFragmentAsSource);
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
     ASSERT_EQ(session->items().size(), 1u);
     EXPECT_TRUE(session->items()[0].item().hasType(WebArchivePboardType));
     EXPECT_EQ(session->items()[0].draggingFrame().size, (Size { box.width(), box.height() }));
     EXPECT_EQ(session->draggingFormation(), DraggingFormation::None);
-    EXPECT_TRUE(view->overlayWindow()->useDisabledEffectiveOperationRangeAppearance());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).overlayWindow->useDisabledEffectiveOperationRangeAppearance());
     EXPECT_EQ(bodyHTML(), before);
 
     // A cancelled drag slides back and loses nothing.
     session->cancel();
     EXPECT_TRUE(session->slidBackToStart());
     EXPECT_EQ(bodyHTML(), before);
-    EXPECT_FALSE(view->draggingAFragmentAsSource());
-    EXPECT_FALSE(view->overlayWindow()->useDisabledEffectiveOperationRangeAppearance());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).draggingAFragmentAsSource);
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).overlayWindow->useDisabledEffectiveOperationRangeAppearance());
     events.send(events.mouseUp(window, Point { start.x + 20, start.y }));
 
     // An Option-drag copies.
@@ -232,7 +233,7 @@ TEST_F(MouseHandling, ADragLeavesTheContentInPlaceUntilADropInTheViewMovesIt)
     events.send(events.mouseDragged(window, Point { start.x + 20, start.y }, ModifierFlag::Option));
     session = DraggingSession::currentSession();
     ASSERT_TRUE(session);
-    EXPECT_FALSE(view->fragmentForDrop());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
     session->cancel();
     events.send(events.mouseUp(window, start));
 
@@ -248,7 +249,7 @@ TEST_F(MouseHandling, ADragLeavesTheContentInPlaceUntilADropInTheViewMovesIt)
     session->endWithOperation(DragOperations::Move, Point { inScreen.midX(), inScreen.midY() });
     drain();
     EXPECT_EQ(image->parentNode(), byId(u"q"));
-    EXPECT_FALSE(view->dropTargetRange());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).dropTargetRange);
     view->undoManager()->undo();
     drain();
     EXPECT_EQ(bodyHTML(), before);
@@ -292,7 +293,7 @@ TEST_F(MouseHandling, AClickOutsideTheAttachmentPointsOnlyFlashesTheMask)
     show("<h1 id=site>Site</h1><div id=post><p id=a>Post</p></div>");
     attachTo(u"post");
     RunLoop::main().useManualClock();
-    auto overlay = view->overlayWindow();
+    auto overlay = VornickContentEditingViewTestPeer::of(*view).overlayWindow;
     ASSERT_TRUE(overlay);
     auto site = byId(u"site")->firstChild();
     auto before = bodyHTML();
@@ -359,7 +360,7 @@ TEST_F(MouseHandling, AScriptedSessionOnARealPage)
     auto heading = element(u"H1")->firstChild();
     auto image = element(u"IMG");
     ASSERT_TRUE(heading && image);
-    auto overlay = view->overlayWindow();
+    auto overlay = VornickContentEditingViewTestPeer::of(*view).overlayWindow;
     ASSERT_TRUE(overlay);
 
     events.send(events.mouseMoved(window, leftOf(*heading, 2)));

@@ -6,6 +6,7 @@
 #include "platform/views/Sound.h"
 #include "platform/views/TextField.h"
 #include "ui/VornickBezel.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -59,24 +60,24 @@ TEST_F(OperationRange, SiblingAndChildNavigationTellsWhereItStops)
     loadBody("<p>one <b>two</b></p><div> \n </div>");
     auto bold = element(u"B");
     view->setTargetRange(rangeAt(bold->firstChild(), 0, 3));
-    view->selectNextSiblingNode();
+    VornickContentEditingViewTestPeer::selectNextSiblingNode(*view);
     EXPECT_EQ(bezelMessage(), u"At end of <b>");
 
     view->setTargetRange(rangeAt(element(u"P"), 2, 2));
-    view->selectNextSiblingNode();
+    VornickContentEditingViewTestPeer::selectNextSiblingNode(*view);
     EXPECT_EQ(bezelMessage(), u"At end of <p>");
 
     view->setTargetRange(rangeAt(element(u"P"), 0, 0));
-    view->selectNextSiblingNode();
+    VornickContentEditingViewTestPeer::selectNextSiblingNode(*view);
     ASSERT_TRUE(view->targetRange());
     EXPECT_EQ(view->targetRange()->startContainer(), element(u"P"));
     EXPECT_EQ(view->targetRange()->endOffset(), 1u);
 
     view->setTargetRange(rangeAt(document()->body(), 1, 2));
-    view->selectFirstChildNode();
+    VornickContentEditingViewTestPeer::selectFirstChildNode(*view);
     EXPECT_EQ(bezelMessage(), u"No child nodes (except whitespace)");
     view->setTargetRange(rangeAt(element(u"P"), 1, 2));
-    view->selectFirstChildNode();
+    VornickContentEditingViewTestPeer::selectFirstChildNode(*view);
     EXPECT_EQ(view->targetRange()->startContainer(), bold);
     EXPECT_EQ(bezelMessage(), u"Enter <b>");
 }
@@ -86,34 +87,34 @@ TEST_F(OperationRange, EnteringATextNodeNamesItsElementAndSoundsFollowTheSetting
     loadBody("<p class=\"x brevanton-brick\" id=\"p1\" title=\"t\">one</p>");
     Sound::clearPlayedSounds();
     UserDefaults::standard().setBool(false, u"PlayEnterAndExitElementSounds");
-    EXPECT_TRUE(view->enterNode(element(u"P")->firstChild(), -1));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::enterNode(*view, element(u"P")->firstChild(), -1));
     EXPECT_EQ(bezelMessage(), u"Enter <p class=\"x\" id=\"p1\">");
     EXPECT_EQ(view->targetRange()->startOffset(), 3u);
     EXPECT_TRUE(Sound::playedSoundNames().empty());
 
     UserDefaults::standard().setBool(true, u"PlayEnterAndExitElementSounds");
-    EXPECT_TRUE(view->enterNode(element(u"P"), 1));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::enterNode(*view, element(u"P"), 1));
     EXPECT_EQ(Sound::playedSoundNames(), std::vector<std::u16string> { u"EnterElement" });
     UserDefaults::standard().removeObjectForKey(u"PlayEnterAndExitElementSounds");
-    EXPECT_FALSE(view->enterNode(document()->createComment(u"c"), 1));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::enterNode(*view, document()->createComment(u"c"), 1));
 }
 
 TEST_F(OperationRange, LeavingTheLastCellWithoutACaptionSelectsTheFirstCell)
 {
     loadBody("<table><tr><td>a</td><td>b</td></tr><tr><td>c</td><td id=last>d</td></tr></table>");
     auto cells = document()->getElementsByTagName(u"TD");
-    view->exitNode(cells->item(3), 1);
+    VornickContentEditingViewTestPeer::exitNode(*view, cells->item(3), 1);
     ASSERT_TRUE(view->targetRange());
     EXPECT_EQ(view->targetRange()->startContainer(), cells->item(0)->parentNode());
     EXPECT_EQ(view->targetRange()->startOffset(), 0u);
-    view->exitNode(cells->item(1), 1);
+    VornickContentEditingViewTestPeer::exitNode(*view, cells->item(1), 1);
     EXPECT_EQ(view->targetRange()->startContainer(), cells->item(2)->parentNode());
 }
 
 TEST_F(OperationRange, SelectAllInAWhitespaceOnlyBodyIsACaretAndElsewhereTheContents)
 {
     load("empty-body.html");
-    view->bodyPlaceholderTextNode()->parentNode()->removeChild(view->bodyPlaceholderTextNode());
+    VornickContentEditingViewTestPeer::of(*view).bodyPlaceholderTextNode->parentNode()->removeChild(VornickContentEditingViewTestPeer::of(*view).bodyPlaceholderTextNode);
     view->setTargetRange(rangeAt(document()->body(), 0, 0));
     view->selectAll();
     ASSERT_TRUE(view->targetRange());
@@ -124,7 +125,7 @@ TEST_F(OperationRange, SelectAllInAWhitespaceOnlyBodyIsACaretAndElsewhereTheCont
     view->selectAll();
     EXPECT_EQ(view->targetRange()->startContainer(), document()->body());
     EXPECT_EQ(view->targetRange()->endOffset(), document()->body()->childNodes()->length());
-    view->selectNone();
+    VornickContentEditingViewTestPeer::selectNone(*view);
     EXPECT_TRUE(view->targetRange()->collapsed());
 }
 

@@ -12,6 +12,7 @@
 #include "platform/views/Window.h"
 #include "ui/VornickCollapsibleHeaderSplitView.h"
 #include "ui/VornickHTMLSourceCodeView.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -23,7 +24,7 @@ using Panes = EditingViewTest;
 TEST_F(Panes, ThePathBarSitsAtTheBottomNamesTheEnclosingElementsAndTheValidation)
 {
     EXPECT_EQ(VornickDOMPathBar::naturalDOMPathBarHeight(), 39.0);
-    auto bar = view->domPathBar();
+    auto bar = VornickContentEditingViewTestPeer::of(*view).domPathBar;
     EXPECT_EQ(bar->frame().maxY(), view->bounds().maxY());
     EXPECT_EQ(bar->frame().height(), 39.0);
     load("page.html");
@@ -40,30 +41,30 @@ TEST_F(Panes, ThePathBarSitsAtTheBottomNamesTheEnclosingElementsAndTheValidation
 
     // Hiding gives its height to the split view; showing takes it back.
     auto height = view->splitView()->frame().height();
-    view->setPathBarShown(false);
-    EXPECT_FALSE(view->pathBarShown());
+    VornickContentEditingViewTestPeer::setPathBarShown(*view, false);
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::pathBarShown(*view));
     EXPECT_EQ(view->splitView()->frame().height(), height + 39.0);
-    view->setPathBarShown(true);
+    VornickContentEditingViewTestPeer::setPathBarShown(*view, true);
     EXPECT_EQ(view->splitView()->frame().height(), height);
 }
 
 TEST_F(Panes, TheHeaderFollowsTheFocusedFrameAndEditingBringsItBack)
 {
     load("page.html");
-    auto head = view->headMetadataEditingUIController();
+    auto head = VornickContentEditingViewTestPeer::of(*view).headMetadataEditingUIController;
     EXPECT_EQ(head->titleTextField()->attributedStringValue().string(), u"A page");
     EXPECT_EQ(head->documentTypeField()->attributedStringValue().string(), u"HTML 5");
     EXPECT_EQ(head->characterEncodingField()->attributedStringValue().string(), u"UTF-8");
-    EXPECT_EQ(view->splitViewManager()->headerView(), head->view());
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).splitViewManager->headerView(), head->view());
 
     view->setEditable(false);
-    EXPECT_FALSE(view->allowsHeadDisplayAndEditing());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).allowsHeadDisplayAndEditing);
     EXPECT_FALSE(view->embeddedWebView()->isEditable());
-    EXPECT_FALSE(view->splitViewManager()->headerView());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).splitViewManager->headerView());
     view->setEditable(true);
-    EXPECT_TRUE(view->allowsHeadDisplayAndEditing());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).allowsHeadDisplayAndEditing);
     EXPECT_TRUE(view->embeddedWebView()->isEditable());
-    EXPECT_EQ(view->splitViewManager()->headerView(), head->view());
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).splitViewManager->headerView(), head->view());
 
     // The title typed in the field is one undoable edit.
     head->titleTextField()->setTextString(u"Typed");
@@ -124,7 +125,7 @@ TEST_F(Panes, AnEmbeddedLoupeIsTheCollapsibleFooter)
 TEST_F(Panes, TheElementEditorAcceptsPendingEditsWhenItMovesOn)
 {
     load("page.html");
-    auto editor = std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(view->elementEditorUIController());
+    auto editor = std::dynamic_pointer_cast<VornickElementAttributesEditorUIController>(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController);
     ASSERT_TRUE(editor);
     auto image = element(u"IMG");
     editor->showForTargetObject(VornickExactSelection(image), u"alt", *view);
@@ -140,7 +141,7 @@ TEST_F(Panes, TheElementEditorAcceptsPendingEditsWhenItMovesOn)
     EXPECT_EQ(recorder.count("note DidChangeContentNotification frame"), 1u);
     editor->closePopover();
     EXPECT_FALSE(editor->popover()->isShown());
-    EXPECT_EQ(view->elementEditorPopoverWindowFrameIfShown(), Rect());
+    EXPECT_EQ(VornickContentEditingViewTestPeer::elementEditorPopoverWindowFrameIfShown(*view), Rect());
 }
 
 TEST_F(Panes, TheViewOfInterestIsTheLastOneOrTheOneWhosePopoverHasFocus)

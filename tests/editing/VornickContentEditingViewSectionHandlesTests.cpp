@@ -10,6 +10,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebFrameView.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -35,7 +36,7 @@ TEST_F(SectionHandles, EveryFrameGetsTheClassAndEveryBrickItsTag)
     auto innerDocument = view->mainFrame()->childFrames()[0]->domDocument();
     ASSERT_TRUE(innerDocument);
 
-    view->vornick_toggleSectionHandlesShown(nullptr);
+    VornickContentEditingViewTestPeer::vornick_toggleSectionHandlesShown(*view, nullptr);
     EXPECT_TRUE(view->sectionHandlesShown());
     EXPECT_TRUE(vornick_hasClass(*body(), u"brevanton-section-handles-shown"));
     EXPECT_TRUE(vornick_hasClass(*innerDocument->body(), u"brevanton-section-handles-shown"));
@@ -46,7 +47,7 @@ TEST_F(SectionHandles, EveryFrameGetsTheClassAndEveryBrickItsTag)
     view->setSectionHandlesShown(true);
     EXPECT_EQ(scrollPosition(), scroll);
 
-    view->vornick_toggleSectionHandlesShown(nullptr);
+    VornickContentEditingViewTestPeer::vornick_toggleSectionHandlesShown(*view, nullptr);
     EXPECT_FALSE(vornick_hasClass(*body(), u"brevanton-section-handles-shown"));
     EXPECT_FALSE(vornick_hasClass(*innerDocument->body(), u"brevanton-section-handles-shown"));
     EXPECT_FALSE(vornick_hasClass(*byId(u"a"), u"brevanton-brick"));
@@ -61,8 +62,8 @@ TEST_F(SectionHandles, TheContentInTheMiddleStaysThere)
     show(markup);
     auto target = byId(u"p40");
     view->scrollRangeToVerticallyCentered(vornick_outerRange(*target));
-    Rect visible = view->contentRect();
-    auto anchor = view->rangeForPoint(Point { visible.midX(), visible.midY() }, 0, nullptr);
+    Rect visible = VornickContentEditingViewTestPeer::contentRect(*view);
+    auto anchor = VornickContentEditingViewTestPeer::rangeForPoint(*view, Point { visible.midX(), visible.midY() }, 0, nullptr);
     ASSERT_TRUE(anchor);
     auto node = vornick_exactlySelectedNode(*anchor);
     ASSERT_TRUE(node);
@@ -81,22 +82,22 @@ TEST_F(SectionHandles, ShowingTheLoupeRegeneratesTheSourceAndHidingDoesNot)
     drain();
     RunLoop::main().advanceClock(1);
     drain();
-    ASSERT_FALSE(view->htmlUpdateIsScheduled());
+    ASSERT_FALSE(VornickContentEditingViewTestPeer::htmlUpdateIsScheduled(*view));
     auto loupe = view->sourceLoupe();
     if (loupe->isShown())
-        view->showOrHideSourceLoupe(nullptr);
+        VornickContentEditingViewTestPeer::showOrHideSourceLoupe(*view, nullptr);
     RunLoop::main().advanceClock(1);
     drain();
-    ASSERT_FALSE(view->htmlUpdateIsScheduled());
+    ASSERT_FALSE(VornickContentEditingViewTestPeer::htmlUpdateIsScheduled(*view));
 
-    view->showOrHideSourceLoupe(nullptr);
+    VornickContentEditingViewTestPeer::showOrHideSourceLoupe(*view, nullptr);
     EXPECT_TRUE(loupe->isShown());
-    EXPECT_TRUE(view->htmlUpdateIsScheduled());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::htmlUpdateIsScheduled(*view));
     RunLoop::main().advanceClock(1);
     drain();
-    view->showOrHideSourceLoupe(nullptr);
+    VornickContentEditingViewTestPeer::showOrHideSourceLoupe(*view, nullptr);
     EXPECT_FALSE(loupe->isShown());
-    EXPECT_FALSE(view->htmlUpdateIsScheduled());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::htmlUpdateIsScheduled(*view));
 }
 
 } // namespace

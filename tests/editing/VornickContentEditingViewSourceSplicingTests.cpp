@@ -13,6 +13,7 @@
 #include "platform/foundation/AttributedString.h"
 #include "platform/foundation/Color.h"
 #include "toolkit/VornickLineIndex.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <cstdlib>
 #include <random>
@@ -127,7 +128,7 @@ protected:
     {
         reference = view->htmlWriterForWebFrame(*frame);
         view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
-        view->htmlUpdateTimerFired();
+        VornickContentEditingViewTestPeer::htmlUpdateTimerFired(*view);
     }
 
     // What the frame shows against writing the whole document; "" when equal.
@@ -350,7 +351,7 @@ TEST_F(SourceSplicingTest, RandomEditsOfRealPagesRegenerateAsAWholeWriteWould)
                 editAtRandom(*document(), random, substitute);
             regenerate();
             ++steps;
-            spliced += view->lastRegenerationWasSpliced();
+            spliced += VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced;
             ASSERT_EQ(compareWithWholeWrite(), "") << "after step " << step;
             if (held) {
                 ASSERT_EQ(held->string(), heldText) << "a held source changed at step " << step;
@@ -375,17 +376,17 @@ TEST_F(SourceSplicingTest, OnlyTextChangesAreSplicedAndASettingChangeWritesWhole
     auto* text = paragraph->first();
     ASSERT_TRUE(text && text->isTextNode());
     regenerate();
-    EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
 
     downcast<DOMCharacterData>(text)->appendData(u" more");
     regenerate();
-    EXPECT_TRUE(view->lastRegenerationWasSpliced());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     EXPECT_EQ(compareWithWholeWrite(), "");
 
     // An attribute is more than text.
     paragraph->setAttribute(u"class", u"changed");
     regenerate();
-    EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     EXPECT_EQ(compareWithWholeWrite(), "");
 
     // So is another way of writing.
@@ -394,13 +395,13 @@ TEST_F(SourceSplicingTest, OnlyTextChangesAreSplicedAndASettingChangeWritesWhole
     preferences.setUseLowercaseTagNames(!preferences.useLowercaseTagNames());
     vornick_setHTMLFormattingPreferences(*frame, std::make_shared<VornickHTMLFormattingPreferences>(preferences));
     regenerate();
-    EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     EXPECT_EQ(compareWithWholeWrite(), "");
 
     // Text that becomes whitespace only changes the layout around it.
     downcast<DOMCharacterData>(text)->setData(u"  ");
     regenerate();
-    EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     EXPECT_EQ(compareWithWholeWrite(), "");
 }
 
@@ -420,8 +421,8 @@ TEST_F(SourceSplicingTest, TypingAndItsUndoThroughTheViewAreSpliced)
         range->collapse(true);
         ASSERT_TRUE(view->undoableReplaceRangeWithText(true, range, std::u16string(1, character), true));
         reference = view->htmlWriterForWebFrame(*frame);
-        view->htmlUpdateTimerFired();
-        EXPECT_TRUE(view->lastRegenerationWasSpliced());
+        VornickContentEditingViewTestPeer::htmlUpdateTimerFired(*view);
+        EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
         ASSERT_EQ(compareWithWholeWrite(), "");
     }
     EXPECT_TRUE(text->data().ends_with(u" typed & said"));
@@ -431,12 +432,12 @@ TEST_F(SourceSplicingTest, TypingAndItsUndoThroughTheViewAreSpliced)
     ASSERT_TRUE(view->undoManager()->canUndo());
     view->undoManager()->undo();
     reference = view->htmlWriterForWebFrame(*frame);
-    view->htmlUpdateTimerFired();
+    VornickContentEditingViewTestPeer::htmlUpdateTimerFired(*view);
     EXPECT_FALSE(text->data().ends_with(u"said"));
     EXPECT_EQ(compareWithWholeWrite(), "");
     view->undoManager()->redo();
     reference = view->htmlWriterForWebFrame(*frame);
-    view->htmlUpdateTimerFired();
+    VornickContentEditingViewTestPeer::htmlUpdateTimerFired(*view);
     EXPECT_EQ(compareWithWholeWrite(), "");
 }
 

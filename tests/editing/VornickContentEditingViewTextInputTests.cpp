@@ -12,6 +12,7 @@
 #include "platform/views/EventSynthesizer.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/Sound.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -66,7 +67,7 @@ protected:
     // An insertion as the web view proposes it, performed at once.
     void insert(const std::u16string& text, WebViewInsertAction action = WebViewInsertActionTyped)
     {
-        view->deferredInsertProposedText(text, nullptr, action);
+        VornickContentEditingViewTestPeer::deferredInsertProposedText(*view, text, nullptr, action);
     }
     void caretAt(const std::u16string& textInNode, unsigned offset)
     {
@@ -253,11 +254,11 @@ TEST_F(TextInputTest, PreformattedTextAndPolicyOneAreTypedAsTyped)
     caretAt(u"a b", 1);
     insert(u"  ");
     EXPECT_EQ(html(), "<pre>a   b</pre><p>c d</p>");
-    view->setWhitespacePolicy(1);
+    VornickContentEditingViewTestPeer::setWhitespacePolicy(*view, 1);
     caretAt(u"c d", 1);
     insert(u"  ");
     EXPECT_EQ(html(), "<pre>a   b</pre><p>c   d</p>");
-    view->setWhitespacePolicy(7);
+    VornickContentEditingViewTestPeer::setWhitespacePolicy(*view, 7);
     EXPECT_THROW(insert(u"x"), InternalInconsistencyException);
 }
 
@@ -317,13 +318,13 @@ TEST_F(TextInputTest, EntryPointsInsertAsTypedTextDoes)
     auto pasteboard = Pasteboard::generalPasteboard();
     pasteboard->clearContents();
     ASSERT_TRUE(pasteboard->writeObjects({ PasteboardItem::itemWithString(u"one  "), PasteboardItem::itemWithString(u"two") }));
-    view->pasteAsPlainText();
+    VornickContentEditingViewTestPeer::pasteAsPlainText(*view);
     drain();
     EXPECT_EQ(caretInText(), "aone two|b");
-    view->insertExplicitNonBreakingSpace();
+    VornickContentEditingViewTestPeer::insertExplicitNonBreakingSpace(*view);
     drain();
     EXPECT_EQ(caretInText(), "aone two\u23D8|b");
-    view->insertLoremIpsum();
+    VornickContentEditingViewTestPeer::insertLoremIpsum(*view);
     drain();
     EXPECT_EQ(toUTF8(element(u"P")->textContent()).find("\u23D8Lorem ipsum dolor sit amet"), 8u);
     pasteboard->clearContents();
@@ -350,14 +351,14 @@ TEST_F(TextInputTest, PendingInlineStylesWrapTheTypedText)
 {
     loadBody("<p>ab</p><p><em>cd</em></p>");
     caretAt(u"ab", 1);
-    view->toggledInlineStyleElementsForTyping() = { u"EM", u"B" };
+    VornickContentEditingViewTestPeer::of(*view).toggledInlineStyleElementsForTyping = { u"EM", u"B" };
     checkUndoableStep(
         *view, [&] { insert(u"x"); }, [&] { EXPECT_EQ(html(), "<p>a<em><b>x</b></em>b</p><p><em>cd</em></p>"); });
-    EXPECT_TRUE(view->toggledInlineStyleElementsForTyping().empty());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).toggledInlineStyleElementsForTyping.empty());
     // Inside an element of a toggled kind, the element is split and the text
     // goes between its halves, outside it.
     caretAt(u"cd", 1);
-    view->toggledInlineStyleElementsForTyping() = { u"EM" };
+    VornickContentEditingViewTestPeer::of(*view).toggledInlineStyleElementsForTyping = { u"EM" };
     checkUndoableStep(
         *view, [&] { insert(u"y"); }, [&] { EXPECT_EQ(html(), "<p>a<em><b>x</b></em>b</p><p><em>c</em>y<em>d</em></p>"); });
 }
@@ -426,7 +427,7 @@ TEST_F(TextInputTest, InlineSiblingsDirectlyInTheBodyAreWrappedTogether)
     caretAt(u"x", 0);
     insert(u"w");
     EXPECT_EQ(html(), "<h1>TU</h1><p><b>bold</b>aZnd<i>it</i></p><p>wx</p>");
-    view->setAutomaticallyAddsParagraphs(false);
+    VornickContentEditingViewTestPeer::setAutomaticallyAddsParagraphs(*view, false);
     loadBody("text");
     caretAt(u"text", 4);
     insert(u"s");
@@ -467,12 +468,12 @@ TEST_F(TextInputTest, AfterAnInsertionItsEnvironsGetAParagraphWhenTheyNeedOne)
 {
     loadBody("<div>loose</div>");
     auto text = textNode(u"loose");
-    view->autoWrapRangeEnvironsInParagraphIfAppropriate(rangeIn(text, 1, 3));
+    VornickContentEditingViewTestPeer::autoWrapRangeEnvironsInParagraphIfAppropriate(*view, rangeIn(text, 1, 3));
     EXPECT_EQ(html(), "<div><p>loose</p></div>");
     EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "oo");
     // A container that holds text needs no paragraph.
     loadBody("<span>s</span>");
-    view->autoWrapRangeEnvironsInParagraphIfAppropriate(rangeIn(textNode(u"s"), 0, 1));
+    VornickContentEditingViewTestPeer::autoWrapRangeEnvironsInParagraphIfAppropriate(*view, rangeIn(textNode(u"s"), 0, 1));
     EXPECT_EQ(html(), "<span>s</span>");
 }
 
@@ -514,14 +515,14 @@ TEST_F(TextInputTest, ProbingRecordsTheProposalInsteadOfSelecting)
 {
     loadBody("<p>abc</p>");
     caretAt(u"abc", 0);
-    view->setProbingForDOMRange(true);
+    VornickContentEditingViewTestPeer::setProbingForDOMRange(*view, true);
     auto probe = rangeIn(textNode(u"abc"), 2, 2);
     EXPECT_FALSE(view->embeddedWebView()->proposeSelectedDOMRange(probe, WebSelectionAffinityDownstream, false));
-    view->setProbingForDOMRange(false);
-    ASSERT_TRUE(view->probeResultRange());
-    EXPECT_EQ(view->probeResultRange()->startOffset(), 2u);
+    VornickContentEditingViewTestPeer::setProbingForDOMRange(*view, false);
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::of(*view).probeResultRange);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).probeResultRange->startOffset(), 2u);
     EXPECT_EQ(caretInText(), "|abc");
-    EXPECT_TRUE(view->servicedProposedSelectionChange());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).servicedProposedSelectionChange);
 }
 
 TEST_F(TextInputTest, ACommandClickThatWouldCollapseTheSelectionLeavesIt)
@@ -550,7 +551,7 @@ TEST_F(TextInputTest, WithAttachmentPointsOnlyTheirContentMayBeSelected)
     view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
         std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ByIdLocator>() } }));
     loadBody("<h1>Site</h1><div id=content><p>Post</p></div>");
-    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"content", VornickAttachmentType::SingleElement, nullptr));
     view->setTargetRange(nullptr);
     auto& webView = *view->embeddedWebView();
     EXPECT_FALSE(webView.proposeSelectedDOMRange(rangeIn(textNode(u"Site"), 1, 1), WebSelectionAffinityDownstream, false));
@@ -564,11 +565,11 @@ TEST_F(TextInputTest, TheViewHooksIntoItsWindowOnlyWhileInIt)
 {
     loadBody("<p>abc</p>");
     putInWindow();
-    EXPECT_TRUE(view->windowSendEventHook());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).windowSendEventHook);
     EXPECT_EQ(window->sendEventHookCount(), 1u);
     EXPECT_EQ(view->embeddedWebView()->editingDelegate(), view.get());
     view->removeFromSuperview();
-    EXPECT_FALSE(view->windowSendEventHook());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).windowSendEventHook);
     EXPECT_EQ(window->sendEventHookCount(), 0u);
     EXPECT_EQ(view->embeddedWebView()->editingDelegate(), nullptr);
     // Made first responder, the view hands the keyboard to its page.
@@ -580,7 +581,7 @@ TEST_F(TextInputTest, TheViewHooksIntoItsWindowOnlyWhileInIt)
     // A plain window gets no hook.
     auto plain = Window::create(Rect(0, 0, 400, 300));
     plain->contentView()->addSubview(view);
-    EXPECT_FALSE(view->windowSendEventHook());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).windowSendEventHook);
     EXPECT_EQ(view->embeddedWebView()->editingDelegate(), view.get());
     view->removeFromSuperview();
 }
@@ -603,7 +604,7 @@ TEST_F(TextInputTest, FocusLeavingThePageStashesItsSelectionAndComingBackRestore
     EXPECT_EQ(toUTF8(view->embeddedWebView()->vornick_stashedSelectedDOMRange()->toString()), "bc");
     ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
     EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "bc");
-    EXPECT_FALSE(view->windowIsBecomingKey());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).windowIsBecomingKey);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/views/Window.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -34,7 +35,7 @@ TEST_F(ViewUndoTest, SelectionThatNoLongerThawsIsLeftAlone)
     ASSERT_TRUE(frozen);
     select(rangeIn(textNode(u"one"), 0, 0));
     element(u"P", 1)->remove();
-    view->undoSetTargetRange(*frozen, body());
+    VornickContentEditingViewTestPeer::undoSetTargetRange(*view, *frozen, body());
     EXPECT_EQ(view->effectiveOperationRange()->startContainer(), textNode(u"one"));
     EXPECT_FALSE(view->undoManager()->canUndo());
 }
@@ -53,7 +54,7 @@ TEST_F(ViewUndoTest, NothingRegisteredOutlivesTheView)
     ASSERT_TRUE(view->undoableReplaceRangeWithText(true, rangeIn(text, 3, 3), u"d", true));
     std::weak_ptr<VornickUndoableTypingRun> run = view->activeTypingRun();
     endEvent();
-    ASSERT_TRUE(view->deleteFragmentInRange(rangeIn(element(u"P"), 0, 1), true, std::nullopt, false));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeIn(element(u"P"), 0, 1), true, std::nullopt, false));
     endEvent();
     // Another registrant's step stays.
     int other = 0;
@@ -91,7 +92,7 @@ TEST_F(ViewUndoTest, EveryUndoManagerTheViewUsedIsClearedWhenItGoes)
 
     view->removeFromSuperview();
     second->contentView()->addSubview(view);
-    ASSERT_TRUE(view->deleteFragmentInRange(rangeIn(element(u"P"), 0, 1), true, std::nullopt, false));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeIn(element(u"P"), 0, 1), true, std::nullopt, false));
     endEvent();
     ASSERT_TRUE(second->undoManager()->canUndo());
 
@@ -100,7 +101,7 @@ TEST_F(ViewUndoTest, EveryUndoManagerTheViewUsedIsClearedWhenItGoes)
     third->setContentView(std::make_shared<View>(Rect(0, 0, 800, 600)));
     view->removeFromSuperview();
     third->contentView()->addSubview(view);
-    ASSERT_TRUE(view->deleteFragmentInRange(rangeIn(body(), 0, 1), true, std::nullopt, false));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeIn(body(), 0, 1), true, std::nullopt, false));
     endEvent();
     view->removeFromSuperview();
     third.reset();

@@ -1,4 +1,5 @@
 #include "UndoableEditChecks.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -16,7 +17,7 @@ TEST_F(UndoableSelectionTest, TheEarlierSelectionSurvivesTheEditsInBetween)
     auto* undo = view->undoManager();
     view->setTargetRangeUndoably(rangeIn(textNode(u"gamma"), 1, 3));
     endEvent();
-    ASSERT_TRUE(view->deleteFragmentInRange(rangeBetween(textNode(u"alpha"), 2, textNode(u"gamma"), 2), true, std::nullopt, false));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeBetween(textNode(u"alpha"), 2, textNode(u"gamma"), 2), true, std::nullopt, false));
     endEvent();
     EXPECT_EQ(bodyHTML(), "<p>al</p><p>mma</p>\n");
 

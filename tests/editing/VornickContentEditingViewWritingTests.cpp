@@ -11,6 +11,7 @@
 #include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLineIndex.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <sys/stat.h>
 
@@ -73,7 +74,7 @@ TEST_F(Writing, APreflightWritesNothingAndKeepsTheRepairBase)
     load("broken.html");
     auto before = contents("broken.html");
     Error error;
-    EXPECT_TRUE(view->preflightWritingWebFrame(*view->mainFrame(), &error));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::preflightWritingWebFrame(*view, *view->mainFrame(), &error));
     EXPECT_EQ(contents("broken.html"), before);
     EXPECT_TRUE(vornick_hasVornickInsertedBaseElement(*view->mainFrame()));
     EXPECT_TRUE(vornick_validationAdvisoriesForStructuralRepairPass(*view->mainFrame()));
@@ -116,7 +117,7 @@ TEST_F(Writing, NonBreakingSpacesSurviveEditingInTheBodyAndAreLeftAloneInTheTitl
     // A copy holds real non-breaking spaces again.
     auto range = document()->createRange();
     range->selectNodeContents(element(u"P"));
-    auto fragment = view->cleanedUpDocumentFragmentForRange(*range);
+    auto fragment = VornickContentEditingViewTestPeer::cleanedUpDocumentFragmentForRange(*view, *range);
     EXPECT_EQ(fragment->textContent(), u"one\u00A0two");
 
     std::vector<Error> errors;
@@ -152,11 +153,11 @@ TEST_F(Writing, ARangesArchiveIsThatOfItsCleanedUpFragment)
             range->setEnd(points[j].first, points[j].second);
             if (range->startContainer() != points[i].first || range->startOffset() != points[i].second)
                 continue;
-            auto fragment = view->cleanedUpDocumentFragmentForRange(*range);
+            auto fragment = VornickContentEditingViewTestPeer::cleanedUpDocumentFragmentForRange(*view, *range);
             ASSERT_TRUE(fragment);
             auto expected = webArchiveForNode(*fragment, *view->mainFrame())->data();
             std::u16string text;
-            EXPECT_EQ(view->cleanedUpWebArchiveDataForRange(*range, &text), expected) << toUTF8(range->toString());
+            EXPECT_EQ(VornickContentEditingViewTestPeer::cleanedUpWebArchiveDataForRange(*view, *range, &text), expected) << toUTF8(range->toString());
             EXPECT_EQ(text, range->toString());
             ++compared;
         }
@@ -165,7 +166,7 @@ TEST_F(Writing, ARangesArchiveIsThatOfItsCleanedUpFragment)
 
     auto range = document()->createRange();
     range->selectNodeContents(body);
-    auto archive = WebArchive::create(*view->cleanedUpWebArchiveDataForRange(*range));
+    auto archive = WebArchive::create(*VornickContentEditingViewTestPeer::cleanedUpWebArchiveDataForRange(*view, *range));
     ASSERT_TRUE(archive);
     auto& bytes = archive->mainResource()->data();
     auto markup = toUTF16(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -179,12 +180,12 @@ TEST_F(Writing, WebArchiveInSectionHandlesModeRestoresTheMode)
     load("page.html");
     view->setSectionHandlesShown(true);
     Error error;
-    EXPECT_TRUE(view->writeWebArchiveDocumentToURL(url("page.webarchive"), &error));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::writeWebArchiveDocumentToURL(*view, url("page.webarchive"), &error));
     EXPECT_TRUE(view->sectionHandlesShown());
     EXPECT_FALSE(contents("page.webarchive").empty());
-    EXPECT_FALSE(view->writeWebArchiveDocumentToURL(URL::create(u"https://example.org/x").value(), &error));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::writeWebArchiveDocumentToURL(*view, URL::create(u"https://example.org/x").value(), &error));
     EXPECT_TRUE(view->sectionHandlesShown());
-    EXPECT_TRUE(view->hasWrittenDocument());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).hasWrittenDocument);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/Application.h"
 #include "views/VornickViewExtensions.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <algorithm>
 
@@ -28,7 +29,7 @@ protected:
 TEST_F(ContentOverlay, TheWindowIsShownOnlyWhileThereIsSomethingToDraw)
 {
     show("<p id=a>One</p><p id=b>Two</p>");
-    auto overlay = view->overlayWindow();
+    auto overlay = VornickContentEditingViewTestPeer::of(*view).overlayWindow;
     ASSERT_TRUE(overlay);
     EXPECT_EQ(overlay->parentWindow(), window);
     EXPECT_FALSE(overlay->canBecomeKeyWindow());
@@ -51,7 +52,7 @@ TEST_F(ContentOverlay, TheWindowIsShownOnlyWhileThereIsSomethingToDraw)
 
     // Moving the window keeps it aligned, on whole points.
     window->setFrameOrigin(Point { 240.5, 130.25 });
-    view->embeddedWebViewMoved();
+    VornickContentEditingViewTestPeer::embeddedWebViewMoved(*view);
     EXPECT_EQ(overlay->frame(), webViewOnScreen());
 
     // Clearing the range takes the window off the screen again.
@@ -63,7 +64,7 @@ TEST_F(ContentOverlay, TheWindowIsShownOnlyWhileThereIsSomethingToDraw)
 TEST_F(ContentOverlay, OnlyItsOwnIndicatorsReachTheOverlay)
 {
     show("<p id=a>One</p>");
-    auto overlay = view->overlayWindow();
+    auto overlay = VornickContentEditingViewTestPeer::of(*view).overlayWindow;
     ASSERT_TRUE(overlay);
     view->setTargetRange(rangeBetween(body(), 0, body(), 1));
     ASSERT_TRUE(overlay->isVisible());
@@ -81,7 +82,7 @@ TEST_F(ContentOverlay, DrawsTheRangeTheDropTargetAndTheMask)
 {
     show("<h1 id=site>Site</h1><div id=post><p id=a>Post</p><p id=b>More</p></div>");
     attachTo(u"post");
-    auto overlay = view->overlayWindow();
+    auto overlay = VornickContentEditingViewTestPeer::of(*view).overlayWindow;
     ASSERT_TRUE(overlay);
     EXPECT_TRUE(overlay->isVisible()) << "attachment points keep the overlay up";
     auto overlayView = overlay->overlayView();
@@ -119,7 +120,7 @@ TEST_F(ContentOverlay, ADetachedSourceLoupeStaysAboveTheOverlay)
     if (!loupeWindow->parentWindow())
         window->addChildWindow(loupeWindow, WindowOrderingMode::Above);
     view->setTargetRange(rangeBetween(body(), 0, body(), 1));
-    auto overlay = view->overlayWindow();
+    auto overlay = VornickContentEditingViewTestPeer::of(*view).overlayWindow;
     ASSERT_TRUE(overlay && overlay->isVisible());
     auto ordered = Application::shared().orderedWindows();
     auto place = [&](const std::shared_ptr<Window>& w) { return std::find(ordered.begin(), ordered.end(), w) - ordered.begin(); };

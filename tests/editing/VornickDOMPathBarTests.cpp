@@ -4,6 +4,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/Menu.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -27,7 +28,7 @@ std::vector<std::u16string> textsDrawn(VornickDOMPathBar& bar)
 TEST_F(PathBar, DrawsTheCaretsElementPathAndTheValidationSummary)
 {
     load("page.html");
-    auto bar = view->domPathBar();
+    auto bar = VornickContentEditingViewTestPeer::of(*view).domPathBar;
     auto text = element(u"EM")->firstChild();
     auto caret = document()->createRange();
     caret->setStart(text, 1);
@@ -52,7 +53,7 @@ TEST_F(PathBar, ItsAdvisoriesEachTakeTheCaretToTheirPlaceInThePage)
     ASSERT_TRUE(waitForSource(*view->mainFrame()));
     auto advisories = view->tidyValidationAdvisoriesNotYetResolvedForFocusedWebFrame();
     ASSERT_FALSE(advisories.empty()) << "the image without alt text is reported";
-    auto bar = view->domPathBar();
+    auto bar = VornickContentEditingViewTestPeer::of(*view).domPathBar;
     auto menu = bar->advisoriesMenu();
     ASSERT_EQ(menu->numberOfItems(), static_cast<long>(advisories.size()));
     EXPECT_EQ(menu->itemAtIndex(0)->title(), advisories[0].description());
@@ -89,7 +90,7 @@ TEST_F(PathBar, APageShownFromARepairedCopySaysSoAndListsTheRepairsUntilItIsSave
     load("broken.html");
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
-    auto bar = view->domPathBar();
+    auto bar = VornickContentEditingViewTestPeer::of(*view).domPathBar;
     EXPECT_TRUE(bar->loadedFromRepairedCopy());
     EXPECT_EQ(bar->validationSegmentText(), u"Loaded from a repaired copy \u2014 " + view->tidyStatusSummaryForDisplayToUser());
     auto menu = bar->advisoriesMenu();
@@ -113,7 +114,7 @@ TEST_F(PathBar, APageWhoseRepairWouldLoseContentIsShownAsWrittenAndSaysWhy)
     load("misnested-bold.html");
     ASSERT_TRUE(RunLoop::main().runUntil(
         [this] { return recorder.count("note ValidationResultsForFocusedWebFrameDidChangeNotification") > 0; }, 20));
-    auto bar = view->domPathBar();
+    auto bar = VornickContentEditingViewTestPeer::of(*view).domPathBar;
     EXPECT_FALSE(bar->loadedFromRepairedCopy());
     EXPECT_FALSE(bar->validationSegmentText().starts_with(u"Loaded"));
     auto menu = bar->advisoriesMenu();

@@ -9,6 +9,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/GraphicsContext.h"
 #include "ui/VornickDOMTreeView.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -180,7 +181,7 @@ TEST_F(RangeIndicators, TheTreeVisualizerFollowsTheOperationRangeUntilTheViewLea
     auto visualizerWindow = controller->window();
     view->removeFromSuperview();
     EXPECT_FALSE(visualizerWindow->isVisible());
-    EXPECT_FALSE(view->overlayWindow());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).overlayWindow);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "platform/views/DraggingSession.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/web/WebArchive.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <filesystem>
 #include <functional>
@@ -102,7 +103,7 @@ protected:
     std::shared_ptr<DOMDocumentFragment> fragmentOf(const std::vector<PasteboardItem>& items)
     {
         view->setTargetRange(rangeIn(textNode(u"First"), 0, 0));
-        return view->createFragmentFromContentsOfPasteboard(*dragPasteboard(items), *document());
+        return VornickContentEditingViewTestPeer::createFragmentFromContentsOfPasteboard(*view, *dragPasteboard(items), *document());
     }
     std::string markupOf(const std::shared_ptr<DOMDocumentFragment>& fragment)
     {
@@ -120,28 +121,28 @@ TEST_F(DragAndDrop, PasteboardContentBecomesOneFragmentInPasteboardOrder)
     showPage("page.html");
     // Two image files: both images, in order.
     dragPasteboard({ PasteboardItem::itemWithURL(url("picture.png")), PasteboardItem::itemWithURL(url("other.png")) });
-    view->createFragmentForDropIfNeededForDocument(*document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
-    ASSERT_TRUE(view->fragmentForDrop());
-    auto markup = markupOf(view->fragmentForDrop());
+    VornickContentEditingViewTestPeer::createFragmentForDropIfNeededForDocument(*view, *document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
+    auto markup = markupOf(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
     EXPECT_LT(markup.find("picture.png"), markup.find("other.png")) << markup;
-    EXPECT_EQ(view->imageFileURLsForDrop().size(), 2u);
-    EXPECT_FALSE(view->droppingSingleLink());
-    view->clearProposedDrop();
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).imageFileURLsForDrop.size(), 2u);
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).droppingSingleLink);
+    VornickContentEditingViewTestPeer::clearProposedDrop(*view);
 
     // A file of another kind after an image adds nothing; an image after a
     // link is added to the link.
     dragPasteboard({ PasteboardItem::itemWithURL(url("picture.png")), PasteboardItem::itemWithURL(url("notes.txt")) });
-    view->createFragmentForDropIfNeededForDocument(*document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
-    markup = markupOf(view->fragmentForDrop());
+    VornickContentEditingViewTestPeer::createFragmentForDropIfNeededForDocument(*view, *document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
+    markup = markupOf(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
     EXPECT_EQ(markup.find("notes.txt"), std::string::npos) << markup;
-    EXPECT_TRUE(view->droppingSingleLink());
-    view->clearProposedDrop();
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).droppingSingleLink);
+    VornickContentEditingViewTestPeer::clearProposedDrop(*view);
     dragPasteboard({ PasteboardItem::itemWithURL(url("notes.txt")), PasteboardItem::itemWithURL(url("picture.png")) });
-    view->createFragmentForDropIfNeededForDocument(*document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
-    markup = markupOf(view->fragmentForDrop());
+    VornickContentEditingViewTestPeer::createFragmentForDropIfNeededForDocument(*view, *document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
+    markup = markupOf(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
     EXPECT_NE(markup.find(">notes.txt</a>"), std::string::npos) << markup;
     EXPECT_LT(markup.find("notes.txt"), markup.find("<img")) << markup;
-    view->clearProposedDrop();
+    VornickContentEditingViewTestPeer::clearProposedDrop(*view);
 
     // One web link with its title; text with its inner whitespace collapsed.
     EXPECT_EQ(markupOf(fragmentOf({ PasteboardItem::itemWithURL(*URL::create(u"https://example.com/a"), u"Example") })),
@@ -155,21 +156,21 @@ TEST_F(DragAndDrop, MoviesBecomeVideoElementsOnlyInHTML5Documents)
 {
     showPage("page.html");
     dragPasteboard({ PasteboardItem::itemWithURL(url("clip.mp4")) });
-    view->createFragmentForDropIfNeededForDocument(*document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
-    auto markup = markupOf(view->fragmentForDrop());
+    VornickContentEditingViewTestPeer::createFragmentForDropIfNeededForDocument(*view, *document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
+    auto markup = markupOf(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
     EXPECT_NE(markup.find("<video controls=\"controls\""), std::string::npos) << markup;
-    EXPECT_EQ(view->movieFileURLsForDrop().size(), 1u);
-    view->clearProposedDrop();
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).movieFileURLsForDrop.size(), 1u);
+    VornickContentEditingViewTestPeer::clearProposedDrop(*view);
 
     std::filesystem::copy_file(std::string(BREVANTON_TEST_DATA_DIR) + "/html-pages/legacy.html", path("legacy.html"));
     load("legacy.html");
     dragPasteboard({ PasteboardItem::itemWithURL(url("clip.mp4")) });
-    view->createFragmentForDropIfNeededForDocument(*document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
-    markup = markupOf(view->fragmentForDrop());
+    VornickContentEditingViewTestPeer::createFragmentForDropIfNeededForDocument(*view, *document(), *Pasteboard::pasteboardWithName(PasteboardNameDrag));
+    markup = markupOf(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
     EXPECT_EQ(markup.find("<video"), std::string::npos) << markup;
     EXPECT_NE(markup.find(">clip.mp4</a>"), std::string::npos) << markup;
-    EXPECT_TRUE(view->movieFileURLsForDrop().empty());
-    EXPECT_FALSE(view->droppingSingleLink());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).movieFileURLsForDrop.empty());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).droppingSingleLink);
 }
 
 TEST_F(DragAndDrop, EachDropIsOneUndoStep)
@@ -213,15 +214,15 @@ TEST_F(DragAndDrop, ADragOverTheWebViewReachesTheEditingView)
             // Through the web view as the window system would call it.
             View& destination = *webView;
             EXPECT_EQ(destination.draggingEntered(info), DragOperations::Generic);
-            EXPECT_TRUE(view->dropTargetRange());
+            EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).dropTargetRange);
             EXPECT_EQ(destination.draggingUpdated(info), DragOperations::Generic);
             destination.draggingExited(info);
             EXPECT_TRUE(destination.prepareForDragOperation(info));
             EXPECT_TRUE(destination.performDragOperation(info));
             destination.concludeDragOperation(info);
             destination.draggingEnded(info);
-            EXPECT_FALSE(view->dropTargetRange());
-            EXPECT_FALSE(view->fragmentForDrop());
+            EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).dropTargetRange);
+            EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).fragmentForDrop);
         },
         [&] { EXPECT_NE(toUTF8(element(u"H1")->textContent()).find("dropped"), std::string::npos) << bodyHTML(); });
 
@@ -233,7 +234,7 @@ TEST_F(DragAndDrop, ADragOverTheWebViewReachesTheEditingView)
     destination.draggingExited(info);
     destination.draggingEnded(info);
     EXPECT_EQ(bodyHTML(), before);
-    EXPECT_FALSE(view->dropTargetRange());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).dropTargetRange);
     // A plain view takes no drops.
     EXPECT_EQ(window->contentView()->draggingEntered(info), DragOperations::None);
     EXPECT_FALSE(window->contentView()->prepareForDragOperation(info));
@@ -243,7 +244,7 @@ TEST_F(DragAndDrop, DropsIntoTextAreEachOneUndoStep)
 {
     showPage("page.html");
     // A web archive of part of the heading, as another document would have copied it.
-    auto archive = view->cleanedUpWebArchiveDataForRange(*rangeIn(textNode(u"Heading"), 0, 4));
+    auto archive = VornickContentEditingViewTestPeer::cleanedUpWebArchiveDataForRange(*view, *rangeIn(textNode(u"Heading"), 0, 4));
     ASSERT_TRUE(archive);
     auto paragraphText = [&] { return toUTF8(element(u"EM")->textContent()); };
     struct Case {
@@ -307,7 +308,7 @@ TEST_F(DragAndDrop, AWholeHeadingDroppedIntoParagraphTextGoesBesideTheParagraph)
     // without a selection: the heading may not stand inside the paragraph or
     // its emphasis, so it goes where the place under the pointer, pulled up
     // through its containers, lets it.
-    auto archive = view->cleanedUpWebArchiveDataForRange(*vornick_outerRange(*element(u"H1")));
+    auto archive = VornickContentEditingViewTestPeer::cleanedUpWebArchiveDataForRange(*view, *vornick_outerRange(*element(u"H1")));
     ASSERT_TRUE(archive);
     dragPasteboard({ pasteboardItemWithWebArchiveData(*archive) });
     auto paragraph = element(u"P");
@@ -354,7 +355,7 @@ TEST_F(DragAndDrop, AnImageFileDroppedOnAnImageChangesItsSourceAndThenItsSize)
     dragPasteboard({ PasteboardItem::itemWithURL(url("other.png")) });
     auto info = over(middleOf(*image));
     ASSERT_NE(view->updateProposedDrop(info), DragOperations::None);
-    ASSERT_TRUE(view->droppingReplacementImage());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::of(*view).droppingReplacementImage);
     ASSERT_TRUE(view->performProposedDrop(info));
     view->endProposedDrop(info);
     EXPECT_EQ(image->getAttribute(u"src"), u"media/other.png");
@@ -418,7 +419,7 @@ TEST_F(DragAndDrop, RefusedDropsLeaveTheDocumentAlone)
     auto info = over(point);
     info.destinationWindow = VornickWindow::create(Rect(0, 0, 100, 100));
     EXPECT_EQ(view->updateProposedDrop(info), DragOperations::None);
-    EXPECT_FALSE(view->dropTargetRange());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).dropTargetRange);
     element(u"H1")->setAttribute(u"id", u"field");
     attachTo(u"field");
     before = bodyHTML();

@@ -18,6 +18,7 @@
 #include "platform/views/Popover.h"
 #include "platform/views/TextField.h"
 #include "platform/web/WebLayout.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -110,12 +111,12 @@ protected:
     }
     bool editorShown() const
     {
-        auto controller = view->elementEditorUIController();
+        auto controller = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController;
         return controller && controller->popover()->isShown();
     }
     std::shared_ptr<DOMElement> editorTarget() const
     {
-        auto controller = view->elementEditorUIController();
+        auto controller = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController;
         return controller && controller->targetObject() ? controller->targetObject()->element() : nullptr;
     }
 
@@ -169,7 +170,7 @@ TEST_F(EditingEndToEnd, ClickTypeAndBackspaceOnAPage)
 TEST_F(EditingEndToEnd, TextTypedIntoABareBodyGetsAParagraph)
 {
     open("editing/empty-body.html");
-    auto placeholder = view->bodyPlaceholderTextNode();
+    auto placeholder = VornickContentEditingViewTestPeer::of(*view).bodyPlaceholderTextNode;
     ASSERT_TRUE(placeholder);
     // A double click selects the placeholder, which the typing replaces.
     auto& webView = view->embeddedWebView();
@@ -232,7 +233,7 @@ TEST_F(EditingEndToEnd, TheAttributeEditorOpensFromTheKeyboardAndFollowsItsEleme
     press(u'e', ModifierFlag::Command | ModifierFlag::Option);
     ASSERT_TRUE(editorShown());
     EXPECT_EQ(editorTarget(), emphasis);
-    auto popover = view->elementEditorUIController()->popover();
+    auto popover = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->popover();
     auto boundsOfEmphasis = [&] { return view->vornick_bestGuessBoundsOfRange(*vornick_outerRange(*emphasis)); };
     EXPECT_EQ(popover->positioningRect(), boundsOfEmphasis());
 
@@ -255,7 +256,7 @@ TEST_F(EditingEndToEnd, TheAttributeEditorOpensFromTheKeyboardAndFollowsItsEleme
     field->setEditable(true);
     popover->contentView()->addSubview(field);
     ASSERT_TRUE(window->makeFirstResponder(field));
-    ASSERT_TRUE(view->relatedUIHasFocus());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::relatedUIHasFocus(*view));
     bool handlesShown = view->sectionHandlesShown();
     events.send(events.keyDown(window, u"]", EventSynthesizer::keyCodeForCharacter(u']'), ModifierFlag::Command | ModifierFlag::Option));
     drain();

@@ -9,6 +9,7 @@
 #include "platform/views/FindBarView.h"
 #include "platform/views/Menu.h"
 #include "ui/VornickCollapsibleHeaderSplitView.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton {
 
@@ -103,7 +104,7 @@ TEST_F(FindAndReplaceTest, SourceMapFollowsAChangeOfTrimmedLeadingWhitespace)
     auto text = textNode(u"text here");
     auto regenerate = [&] {
         view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, nullptr);
-        view->htmlUpdateTimerFired();
+        VornickContentEditingViewTestPeer::htmlUpdateTimerFired(*view);
     };
     auto sourceOf = [&](unsigned start, unsigned end) {
         auto source = vornick_lastGeneratedHTMLString(*frame);
@@ -118,12 +119,12 @@ TEST_F(FindAndReplaceTest, SourceMapFollowsAChangeOfTrimmedLeadingWhitespace)
 
     text->deleteData(1, 2); // "\n  text here"
     regenerate();
-    EXPECT_FALSE(view->lastRegenerationWasSpliced());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     EXPECT_EQ(sourceOf(8, 12), "here");
 
     text->appendData(u" now"); // the start stays: spliced
     regenerate();
-    EXPECT_TRUE(view->lastRegenerationWasSpliced());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).lastRegenerationWasSpliced);
     EXPECT_EQ(sourceOf(8, 12), "here");
     EXPECT_EQ(sourceOf(13, 16), "now");
 }
@@ -174,7 +175,7 @@ TEST_F(FindAndReplaceTest, WithoutAFocusedFrameTheSearchTextIsEmpty)
 TEST_F(FindAndReplaceTest, FindBarStandsAboveThePathBarAndGoesAway)
 {
     loadBody("<p>text</p>");
-    double pathBarTop = view->domPathBar()->frame().minY();
+    double pathBarTop = VornickContentEditingViewTestPeer::of(*view).domPathBar->frame().minY();
     ASSERT_TRUE(perform(TextFinderAction::ShowFindInterface));
     ASSERT_TRUE(view->isFindBarVisible());
     auto bar = view->findBarView();
@@ -191,7 +192,7 @@ TEST_F(FindAndReplaceTest, FindBarStandsAboveThePathBarAndGoesAway)
     // A menu item reaches the finder through the view, by its tag.
     auto item = MenuItem::create(u"Hide", "performTextFinderAction:");
     item->setTag(static_cast<long>(TextFinderAction::HideFindInterface));
-    view->performTextFinderAction(item.get());
+    VornickContentEditingViewTestPeer::performTextFinderAction(*view, item.get());
     EXPECT_FALSE(view->isFindBarVisible());
     EXPECT_FALSE(bar->superview());
     EXPECT_DOUBLE_EQ(view->splitView()->frame().maxY(), pathBarTop);

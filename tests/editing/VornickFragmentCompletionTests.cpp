@@ -16,6 +16,7 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/Sound.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -24,7 +25,7 @@ class FragmentCompletion : public UndoableEditTest {
 protected:
     VornickFragmentCompletionUIController& start()
     {
-        view->vornick_initiateFragmentCompletion(nullptr);
+        VornickContentEditingViewTestPeer::vornick_initiateFragmentCompletion(*view, nullptr);
         return *view->fragmentCompletionUIController();
     }
     // The index of the first match for the element or snippet named.
@@ -119,7 +120,7 @@ TEST_F(FragmentCompletion, ChoosingADisabledMatchBeepsAndLeavesThePageAsItWas)
     auto snippets = VornickFragmentSet::createWithTitle(u"Tight");
     snippets->setAllowedBodyElements(std::set<std::u16string> { u"p", u"em" });
     vornick_setUserFragmentSet(*frame, snippets);
-    view->rebuildFragmentCompletionSetForWebFrame(*frame);
+    VornickContentEditingViewTestPeer::rebuildFragmentCompletionSetForWebFrame(*view, *frame);
     select(rangeIn(textNode(u"One two"), 3, 3));
     endEvent();
     auto before = documentSnapshot(*document());
@@ -133,7 +134,7 @@ TEST_F(FragmentCompletion, ChoosingADisabledMatchBeepsAndLeavesThePageAsItWas)
     auto display = view->completionDescriptionForDisplay(controller, *strong);
     EXPECT_EQ(toUTF8(display.string), "<strong>");
     EXPECT_TRUE(display.inDisabledControlTextColor);
-    auto unrestricted = view->rebuildFragmentCompletionSetForWebFrame(*frame)->rankedMatchesForSearchString(u"strong");
+    auto unrestricted = VornickContentEditingViewTestPeer::rebuildFragmentCompletionSetForWebFrame(*view, *frame)->rankedMatchesForSearchString(u"strong");
     ASSERT_FALSE(unrestricted.empty());
     EXPECT_DOUBLE_EQ(strong->matchStrength(), unrestricted.front().matchStrength() * 0.4);
 
@@ -214,7 +215,7 @@ TEST_F(FragmentCompletion, ASelectionChangeOrTheLayoutShortcutReachTheRunningCom
     loadBody("<p>One two</p><p>Three</p>");
     select(rangeIn(textNode(u"One two"), 3, 3));
     auto& controller = start();
-    view->repositionCompletionPopoverToTrackBaseTargetRange();
+    VornickContentEditingViewTestPeer::repositionCompletionPopoverToTrackBaseTargetRange(*view);
     EXPECT_EQ(controller.repositionCount(), 1u);
     // The web view proposing another selection ends completion.
     auto elsewhere = rangeIn(textNode(u"Three"), 1, 1);
@@ -310,7 +311,7 @@ TEST_F(FragmentCompletion, ATabTriggerIsTheRunOfAtMostTenNonSpaceCharactersBefor
     loadBody("<p>say abcdefghijklmn</p><p>x </p>");
     auto seen = [&](const std::shared_ptr<DOMRange>& range) {
         std::string found = "(none)";
-        view->forTabTriggerAtInsertionPoint(*range, [&](std::u16string_view trigger, const std::shared_ptr<DOMRange>& over) {
+        VornickContentEditingViewTestPeer::forTabTriggerAtInsertionPoint(*view, *range, [&](std::u16string_view trigger, const std::shared_ptr<DOMRange>& over) {
             found = toUTF8(std::u16string(trigger));
             EXPECT_EQ(toUTF8(over->toString()), found);
         });

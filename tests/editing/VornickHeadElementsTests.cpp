@@ -18,6 +18,7 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -281,10 +282,10 @@ TEST_F(HeadEditingTest, AnEditedDocumentSetStoresItsStringAndStaysTheFramesOwn)
     own->setSpacesPerIndent(6);
     Notification note;
     note.object = own.get();
-    view->htmlFormattingPreferencesInstanceWasEdited(note);
+    VornickContentEditingViewTestPeer::htmlFormattingPreferencesInstanceWasEdited(*view, note);
     EXPECT_EQ(vornick_HTMLFormattingPreferencesString(*document()), own->stringRepresentation());
     EXPECT_EQ(vornick_HTMLFormattingPreferences(*frame), own);
-    EXPECT_TRUE(view->htmlUpdateIsScheduled());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::htmlUpdateIsScheduled(*view));
 }
 
 TEST_F(HeadEditingTest, ThePreferencesEditorsChangesReachTheDocumentsThatWriteWithTheSet)
@@ -354,7 +355,7 @@ TEST_F(HeadCommandsTest, AStyleSheetChosenInThePanelIsLinkedAsOneUndoStep)
     load("page.html");
     std::filesystem::create_directories(path("sheets"));
     ASSERT_TRUE(writeFileAtomically(path("sheets/extra.css"), "p { color: blue }\n"));
-    view->addNewStylesheetLinkHeadElement(nullptr);
+    VornickContentEditingViewTestPeer::addNewStylesheetLinkHeadElement(*view, nullptr);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].allowedFileTypes, std::vector<std::u16string> { u"css" });
     EXPECT_EQ(toUTF8(requests[0].messageToUser), "Please choose a .css style sheet file.");
@@ -377,14 +378,14 @@ TEST_F(HeadCommandsTest, AStyleSheetChosenInThePanelIsLinkedAsOneUndoStep)
     // A page without sheets: the document's folder, a primary sheet; a
     // cancelled panel changes nothing.
     loadHead("");
-    view->addNewStylesheetLinkHeadElement(nullptr);
+    VornickContentEditingViewTestPeer::addNewStylesheetLinkHeadElement(*view, nullptr);
     ASSERT_EQ(requests.size(), 2u);
     ASSERT_TRUE(requests[1].initialDirectoryURL);
     EXPECT_EQ(requests[1].initialDirectoryURL->fileSystemPath().value_or(""), m_folder);
     auto before = headHTML();
     answerOpenPanel(std::nullopt);
     EXPECT_EQ(headHTML(), before);
-    view->addNewStylesheetLinkHeadElement(nullptr);
+    VornickContentEditingViewTestPeer::addNewStylesheetLinkHeadElement(*view, nullptr);
     answerOpenPanel(url("sheets/extra.css"));
     EXPECT_NE(headHTML().find("<link rel=\"stylesheet\" href=\"sheets/extra.css\">"), std::string::npos) << headHTML();
 }
@@ -393,21 +394,21 @@ TEST_F(HeadCommandsTest, TheToggleFocusesAShownPaneFirstAndHidesItNext)
 {
     load("page.html");
     showInWindow();
-    view->setHeadElementsShown(false);
-    view->toggleHeadElementsShown(nullptr);
-    EXPECT_TRUE(view->headElementsShown());
+    VornickContentEditingViewTestPeer::setHeadElementsShown(*view, false);
+    VornickContentEditingViewTestPeer::toggleHeadElementsShown(*view, nullptr);
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::headElementsShown(*view));
     // Shown, the title field not focused: the field takes the focus, the pane stays.
     ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
-    view->toggleHeadElementsShown(nullptr);
-    EXPECT_TRUE(view->headElementsShown());
-    EXPECT_TRUE(view->headMetadataEditingUIController()->titleTextFieldHasFocus());
-    view->toggleHeadElementsShown(nullptr);
-    EXPECT_FALSE(view->headElementsShown());
+    VornickContentEditingViewTestPeer::toggleHeadElementsShown(*view, nullptr);
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::headElementsShown(*view));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::of(*view).headMetadataEditingUIController->titleTextFieldHasFocus());
+    VornickContentEditingViewTestPeer::toggleHeadElementsShown(*view, nullptr);
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::headElementsShown(*view));
 
     // Where head display is not allowed the toggle does nothing.
-    view->setAllowsHeadDisplayAndEditing(false);
-    view->toggleHeadElementsShown(nullptr);
-    EXPECT_FALSE(view->headElementsShown());
+    VornickContentEditingViewTestPeer::setAllowsHeadDisplayAndEditing(*view, false);
+    VornickContentEditingViewTestPeer::toggleHeadElementsShown(*view, nullptr);
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::headElementsShown(*view));
 }
 
 TEST_F(HeadCommandsTest, TheAddHeadElementMenuComesUpOverTheButtonThatAsksForIt)
@@ -416,7 +417,7 @@ TEST_F(HeadCommandsTest, TheAddHeadElementMenuComesUpOverTheButtonThatAsksForIt)
     showInWindow();
     auto button = std::make_shared<Button>(Rect(10, 10, 40, 20));
     window->contentView()->addSubview(button);
-    view->addNewHeadElement(button.get());
+    VornickContentEditingViewTestPeer::addNewHeadElement(*view, button.get());
     auto shown = Menu::shownContextMenu();
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown, view->addHeadElementMenu()) << "made once and kept";
@@ -431,7 +432,7 @@ TEST_F(HeadCommandsTest, TheAddHeadElementMenuComesUpOverTheButtonThatAsksForIt)
     // A sender that is no view shows nothing.
     auto item = MenuItem::create(u"Add", "addNewHeadElement:");
     Menu::popUpContextMenu(Menu::create(u"Other"), Event::mouseEvent(EventType::LeftMouseDown, Point {}, 0, 0, window, 1), *view);
-    view->addNewHeadElement(item.get());
+    VornickContentEditingViewTestPeer::addNewHeadElement(*view, item.get());
     EXPECT_NE(Menu::shownContextMenu(), view->addHeadElementMenu());
 }
 

@@ -1,6 +1,7 @@
 #include "StructuralEditTestSupport.h"
 
 #include "dom/VornickWebFrameExtensions.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -13,9 +14,9 @@ TEST_F(InsertionPointPopping, TheCaretLeavesTheElementWithAGapWhenAsked)
 {
     loadBody("<p>one <em>two</em></p>");
     view->setTargetRange(caretAt(element(u"EM")->firstChild(), 3));
-    EXPECT_TRUE(view->canPopInsertionPointOutOfElementAndLeaveAGap(true));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::canPopInsertionPointOutOfElementAndLeaveAGap(*view, true));
     auto step = beginStep();
-    EXPECT_EQ(view->popInsertionPointOutOfElementAndLeaveAGap(true), u"EM");
+    EXPECT_EQ(VornickContentEditingViewTestPeer::popInsertionPointOutOfElementAndLeaveAGap(*view, true), u"EM");
     std::u16string space = view->placeholderSpaceStringForDocumentContainingRange(*view->effectiveOperationRange());
     EXPECT_EQ(markup(), u"<p>[one ]<em>[two]</em>[" + space + u"]</p>");
     auto caret = view->effectiveOperationRange();
@@ -27,14 +28,14 @@ TEST_F(InsertionPointPopping, TheCaretLeavesTheElementWithAGapWhenAsked)
     undoStep();
     element(u"P")->appendChild(document()->createTextNode(u" three"));
     view->setTargetRange(caretAt(element(u"EM")->firstChild(), 1));
-    ASSERT_TRUE(view->popInsertionPointOutOfElementAndLeaveAGap(false));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::popInsertionPointOutOfElementAndLeaveAGap(*view, false));
     EXPECT_EQ(markup(), u"<p>[one ]<em>[two]</em>[ three]</p>");
     EXPECT_EQ(view->effectiveOperationRange()->startContainer(), element(u"P")->lastChild());
     EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 0u);
     // The body is no element to pop out of.
     view->setTargetRange(caretAt(document()->body(), 0));
-    EXPECT_FALSE(view->canPopInsertionPointOutOfElementAndLeaveAGap(false));
-    EXPECT_FALSE(view->popInsertionPointOutOfElementAndLeaveAGap(false));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canPopInsertionPointOutOfElementAndLeaveAGap(*view, false));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::popInsertionPointOutOfElementAndLeaveAGap(*view, false));
 }
 
 TEST_F(InsertionPointPopping, AnEmptyElementIsRemoved)
@@ -42,7 +43,7 @@ TEST_F(InsertionPointPopping, AnEmptyElementIsRemoved)
     loadBody("<p>one<b> </b></p>");
     view->setTargetRange(caretAt(element(u"B")->firstChild(), 1));
     auto step = beginStep();
-    EXPECT_EQ(view->popInsertionPointOutOfElementAndLeaveAGap(false), u"B");
+    EXPECT_EQ(VornickContentEditingViewTestPeer::popInsertionPointOutOfElementAndLeaveAGap(*view, false), u"B");
     // A placeholder space after the text gives the caret a place to type.
     std::u16string space = view->placeholderSpaceStringForDocumentContainingRange(*view->effectiveOperationRange());
     EXPECT_EQ(markup(), u"<p>[one" + space + u"]</p>");
@@ -56,7 +57,7 @@ TEST_F(InsertionPointPopping, TrailingSpaceGoesButANonBreakingSpaceTheUserTypedS
     char16_t substitute = vornick_nonBreakingSpaceSubstituteCharacter(*view->mainFrame());
     ASSERT_NE(substitute, 0);
     view->setTargetRange(caretAt(element(u"CODE")->firstChild(), 1));
-    ASSERT_TRUE(view->popInsertionPointOutOfElementAndLeaveAGap(false));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::popInsertionPointOutOfElementAndLeaveAGap(*view, false));
     EXPECT_EQ(element(u"CODE")->textContent(), u"x");
     endEvent();
 
@@ -64,7 +65,7 @@ TEST_F(InsertionPointPopping, TrailingSpaceGoesButANonBreakingSpaceTheUserTypedS
     auto second = element(u"CODE", 1);
     EXPECT_EQ(second->textContent(), std::u16string(u"y") + substitute);
     view->setTargetRange(caretAt(second->firstChild(), 1));
-    ASSERT_TRUE(view->popInsertionPointOutOfElementAndLeaveAGap(false));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::popInsertionPointOutOfElementAndLeaveAGap(*view, false));
     EXPECT_EQ(second->textContent(), std::u16string(u"y") + substitute);
 }
 
@@ -72,13 +73,13 @@ TEST_F(InsertionPointPopping, ADefinitionOrCodeIsLeftWithItsListOrPreformattedBl
 {
     loadBody("<dl><dt>term</dt><dd>definition</dd></dl><pre><code>x = 1</code></pre><p>after</p>");
     view->setTargetRange(caretAt(element(u"DD")->firstChild(), 10));
-    view->popInsertionPointOutOfElementOrTwoAndLeaveAGap(false);
+    VornickContentEditingViewTestPeer::popInsertionPointOutOfElementOrTwoAndLeaveAGap(*view, false);
     auto caret = view->effectiveOperationRange();
     EXPECT_FALSE(element(u"DL")->isInclusiveAncestorOf(caret->startContainer().get()));
     EXPECT_EQ(element(u"DL")->textContent(), u"termdefinition");
 
     view->setTargetRange(caretAt(element(u"CODE")->firstChild(), 5));
-    view->popInsertionPointOutOfElementOrTwoAndLeaveAGap(false);
+    VornickContentEditingViewTestPeer::popInsertionPointOutOfElementOrTwoAndLeaveAGap(*view, false);
     caret = view->effectiveOperationRange();
     EXPECT_FALSE(element(u"PRE")->isInclusiveAncestorOf(caret->startContainer().get()));
     EXPECT_EQ(element(u"PRE")->textContent(), u"x = 1");

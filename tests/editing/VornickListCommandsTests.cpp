@@ -1,6 +1,7 @@
 #include "StructuralEditTestSupport.h"
 
 #include "editing/VornickListCommandSupport.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -66,26 +67,26 @@ TEST_F(ListCommands, IndentNestsUnderThePreviousItemInAListOfTheSameKind)
     // then joins that nested list.
     loadBody("<ol start=\"2\"><li>one</li><li>two</li><li>three</li></ol>");
     view->setTargetRange(caretAt(text(u"LI", 1), 1));
-    ASSERT_TRUE(view->canIndentListLevel());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::canIndentListLevel(*view));
     auto step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ol start=\"2\"><li>[one]<ol><li>[two]</li></ol></li><li>[three]</li></ol>");
     EXPECT_EQ(selectedText(), u"two");
     checkUndoAndRedo(step, u"Indent list items");
 
     view->setTargetRange(caretAt(textNode(u"three"), 2));
     step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ol start=\"2\"><li>[one]<ol><li>[two]</li><li>[three]</li></ol></li></ol>");
     EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 2u);
     checkUndoAndRedo(step, u"Indent list items");
 
     // The first item has nothing to nest under: disabled, and the command changes nothing.
     view->setTargetRange(caretAt(textNode(u"one"), 0));
-    EXPECT_FALSE(view->canIndentListLevel());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canIndentListLevel(*view));
     auto before = markup();
     endEvent();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     endEvent();
     EXPECT_EQ(markup(), before);
     EXPECT_EQ(toUTF8(undo().undoActionName()), "Indent list items");
@@ -97,7 +98,7 @@ TEST_F(ListCommands, IndentOnARealPageJoinsTheNestedListOfThePreviousItem)
     // "Milk" follows "Fruit", whose nested list is an ordered one of type a.
     caretIn(u"Milk");
     auto step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(outline(), std::u16string(u"<h1 id=\"top\">Shopping and steps</h1><ul id=\"shopping\" class=\"plain\"><li>Bread</li>"
                                         u"<li>Fruit<ol type=\"a\"><li>Apples</li><li>Pears</li><li>Milk</li></ol></li><li>Cheese</li></ul>")
                   + ShoppingTail);
@@ -108,7 +109,7 @@ TEST_F(ListCommands, IndentOnARealPageJoinsTheNestedListOfThePreviousItem)
     undoStep();
     selectFromTo(u"Milk", u"Cheese");
     step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(outline(), std::u16string(u"<h1 id=\"top\">Shopping and steps</h1><ul id=\"shopping\" class=\"plain\"><li>Bread</li>"
                                         u"<li>Fruit<ol type=\"a\"><li>Apples</li><li>Pears</li><li>Milk</li><li>Cheese</li></ol></li></ul>")
                   + ShoppingTail);
@@ -120,7 +121,7 @@ TEST_F(ListCommands, IndentMergesTheNestedListsAroundTheItem)
     loadBodyAsWritten("<ul><li>a</li><ul><li>b</li></ul><li>c</li><ul><li>d</li></ul></ul>");
     view->setTargetRange(caretAt(textNode(u"c"), 0));
     auto step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ul><li>[a]</li><ul><li>[b]</li><li>[c]</li><li>[d]</li></ul></ul>");
     EXPECT_EQ(selectedText(), u"c");
     checkUndoAndRedo(step, u"Indent list items");
@@ -129,7 +130,7 @@ TEST_F(ListCommands, IndentMergesTheNestedListsAroundTheItem)
     loadBodyAsWritten("<ol><li>a<ul><li>b</li></ul></li><li>c</li><ol><li>d</li></ol></ol>");
     view->setTargetRange(caretAt(textNode(u"c"), 0));
     step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ol><li>[a]<ul><li>[b]</li><li>[c]</li></ul></li><ol><li>[d]</li></ol></ol>");
     checkUndoAndRedo(step, u"Indent list items");
 }
@@ -139,7 +140,7 @@ TEST_F(ListCommands, IndentTurnsParagraphsAndLooseTextIntoLists)
     loadBody("<p>one</p><p>two</p><ol><li>three</li></ol>");
     view->setTargetRange(rangeAt(textNode(u"one"), 0, textNode(u"two"), 3));
     auto step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     // Paragraphs followed by a list go to its start.
     EXPECT_EQ(markup(), u"<ol><li>[one]</li><li>[two]</li><li>[three]</li></ol>");
     checkUndoAndRedo(step, u"Indent list items");
@@ -147,22 +148,22 @@ TEST_F(ListCommands, IndentTurnsParagraphsAndLooseTextIntoLists)
     loadBody("<p>one</p><p>two</p><h2>end</h2>");
     view->setTargetRange(rangeAt(textNode(u"one"), 0, textNode(u"two"), 3));
     step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ul><li>[one]</li><li>[two]</li></ul><h2>[end]</h2>");
     checkUndoAndRedo(step, u"Indent list items");
 
     // Text straight in the body is wrapped in a paragraph first, in the same step.
     loadBody("<h2>end</h2>loose text");
     view->setTargetRange(caretAt(textNode(u"loose"), 3));
-    EXPECT_TRUE(view->canIndentListLevel());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::canIndentListLevel(*view));
     step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<h2>[end]</h2><ul><li>[loose text]</li></ul>");
     checkUndoAndRedo(step, u"Indent list items");
 
     // A heading is neither an item nor a paragraph.
     view->setTargetRange(caretAt(textNode(u"end"), 1));
-    EXPECT_FALSE(view->canIndentListLevel());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canIndentListLevel(*view));
 }
 
 // --- Outdent
@@ -172,9 +173,9 @@ TEST_F(ListCommands, OutdentingAWholeTopLevelListUndoesWithoutDuplicates)
     // Undo used to put the list back beside the paragraphs made of it.
     loadListsPage();
     selectFromTo(u"Bread", u"Cheese");
-    ASSERT_TRUE(view->canOutdentListLevel());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::canOutdentListLevel(*view));
     auto step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     // Nested lists leave their items: a paragraph cannot hold them.
     EXPECT_EQ(outline(), std::u16string(u"<h1 id=\"top\">Shopping and steps</h1><p>Bread</p><p>Fruit</p><ol type=\"a\"><li>Apples</li>"
                                         u"<li>Pears</li></ol><p>Milk</p><p>Cheese</p>")
@@ -191,7 +192,7 @@ TEST_F(ListCommands, OutdentingNestedItemsMovesThemAfterTheirParentItem)
     // The only items of a nested list: the nested list goes away.
     selectFromTo(u"ten", u"by hand");
     auto step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     EXPECT_NE(outline().find(u"<ol id=\"steps\" start=\"3\"><li>Mix<b>flour</b>and water.</li><li>Knead</li><li>ten minutes</li>"
                              u"<li>by hand</li><li>Bake at 200\u00B0C.</li></ol>"),
               std::u16string::npos)
@@ -202,7 +203,7 @@ TEST_F(ListCommands, OutdentingNestedItemsMovesThemAfterTheirParentItem)
     // The first of two: the rest of the nested list stays nested, under it.
     caretIn(u"Apples");
     step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     EXPECT_NE(outline().find(u"<li>Fruit</li><li>Apples<ol type=\"a\"><li>Pears</li></ol></li><li>Milk</li>"), std::u16string::npos)
         << toUTF8(outline());
     EXPECT_EQ(selectedText(), u"Apples");
@@ -212,7 +213,7 @@ TEST_F(ListCommands, OutdentingNestedItemsMovesThemAfterTheirParentItem)
     // The last of two: it follows its parent item.
     caretIn(u"Pears");
     step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     EXPECT_NE(outline().find(u"<li>Fruit<ol type=\"a\"><li>Apples</li></ol></li><li>Pears</li><li>Milk</li>"), std::u16string::npos)
         << toUTF8(outline());
     checkUndoAndRedo(step, u"Outdent list level");
@@ -226,7 +227,7 @@ TEST_F(ListCommands, OutdentingFromTheThirdLevelStaysInTheSecond)
     undo().removeAllActions();
     caretIn(u"Short term");
     auto step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     // It follows "Goals" in the second level; "Long term" stays nested, now under it.
     EXPECT_NE(outline().find(u"<ul><li>Goals</li><li>Short term<ol type=\"i\"><li>Long term</li></ol></li><li>Budget</li>"),
               std::u16string::npos)
@@ -242,7 +243,7 @@ TEST_F(ListCommands, OutdentingTopLevelItemsMakesParagraphsAndSplitsTheList)
     loadBody("<ol id=\"l\" start=\"4\" class=\"c\"><li>a</li><li>b</li><li>c</li></ol><p>end</p>");
     view->setTargetRange(caretAt(textNode(u"b"), 1));
     auto step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ol id=\"l\" start=\"4\" class=\"c\"><li>[a]</li></ol><p>[b]</p><ol start=\"4\" class=\"c\"><li>[c]</li></ol><p>[end]</p>");
     EXPECT_EQ(selectedText(), u"b");
     EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 1u);
@@ -252,19 +253,19 @@ TEST_F(ListCommands, OutdentingTopLevelItemsMakesParagraphsAndSplitsTheList)
     // The first item goes before the list, the last after it.
     view->setTargetRange(caretAt(textNode(u"a"), 0));
     step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<p>[a]</p><ol id=\"l\" start=\"4\" class=\"c\"><li>[b]</li><li>[c]</li></ol><p>[end]</p>");
     checkUndoAndRedo(step, u"Outdent list level");
     undoStep();
     view->setTargetRange(caretAt(textNode(u"c"), 0));
     step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ol id=\"l\" start=\"4\" class=\"c\"><li>[a]</li><li>[b]</li></ol><p>[c]</p><p>[end]</p>");
     checkUndoAndRedo(step, u"Outdent list level");
 
     // Outside any list there is nothing to outdent.
     view->setTargetRange(caretAt(textNode(u"end"), 0));
-    EXPECT_FALSE(view->canOutdentListLevel());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canOutdentListLevel(*view));
 }
 
 TEST_F(ListCommands, ASelectionAcrossTwoListsIsOneStepOverBothRuns)
@@ -272,7 +273,7 @@ TEST_F(ListCommands, ASelectionAcrossTwoListsIsOneStepOverBothRuns)
     loadBody("<ul><li>a</li><li>b</li></ul><p>x</p><ol><li>c</li><li>f</li></ol>");
     view->setTargetRange(rangeAt(textNode(u"b"), 0, textNode(u"c"), 1));
     auto step = beginStep();
-    view->outdentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ul><li>[a]</li></ul><p>[b]</p><p>[x]</p><p>[c]</p><ol><li>[f]</li></ol>");
     // The selection still runs from "b" to "c".
     EXPECT_EQ(view->effectiveOperationRange()->toString(), u"bxc");
@@ -282,7 +283,7 @@ TEST_F(ListCommands, ASelectionAcrossTwoListsIsOneStepOverBothRuns)
     view->setTargetRange(rangeAt(textNode(u"b"), 0, textNode(u"f"), 1));
     // The second list's run starts its list: it stays.
     step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(markup(), u"<ul><li>[a]<ul><li>[b]</li></ul></li></ul><p>[x]</p><ol><li>[c]</li><li>[f]</li></ol>");
     checkUndoAndRedo(step, u"Indent list items");
 }
@@ -294,9 +295,9 @@ TEST_F(ListCommands, MovingItemsPassesTheNeighbourAndKeepsTheSelection)
     loadListsPage();
     // Two middle items move down past the one after them.
     selectFromTo(u"Fruit", u"Milk");
-    ASSERT_TRUE(view->canMoveListItemsDown());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::canMoveListItemsDown(*view));
     auto step = beginStep();
-    view->moveListItemsDown(nullptr);
+    VornickContentEditingViewTestPeer::moveListItemsDown(*view, nullptr);
     EXPECT_NE(outline().find(u"<li>Bread</li><li>Cheese</li><li>Fruit<ol type=\"a\"><li>Apples</li><li>Pears</li></ol></li><li>Milk</li></ul>"),
               std::u16string::npos)
         << toUTF8(outline());
@@ -307,9 +308,9 @@ TEST_F(ListCommands, MovingItemsPassesTheNeighbourAndKeepsTheSelection)
     // Up: the item before goes after them; the moved content is the
     // deletion's own copy, so Undo still has what it took.
     selectFromTo(u"Fruit", u"Milk");
-    ASSERT_TRUE(view->canMoveListItemsUp());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::canMoveListItemsUp(*view));
     step = beginStep();
-    view->moveListItemsUp(nullptr);
+    VornickContentEditingViewTestPeer::moveListItemsUp(*view, nullptr);
     EXPECT_NE(outline().find(u"<ul id=\"shopping\" class=\"plain\"><li>Fruit<ol type=\"a\"><li>Apples</li><li>Pears</li></ol></li><li>Milk</li>"
                              u"<li>Bread</li><li>Cheese</li></ul>"),
               std::u16string::npos)
@@ -318,9 +319,9 @@ TEST_F(ListCommands, MovingItemsPassesTheNeighbourAndKeepsTheSelection)
 
     // The first item of a list cannot move up, nor the last down.
     caretIn(u"Apples");
-    EXPECT_FALSE(view->canMoveListItemsUp());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canMoveListItemsUp(*view));
     caretIn(u"Pears");
-    EXPECT_FALSE(view->canMoveListItemsDown());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canMoveListItemsDown(*view));
 }
 
 TEST_F(ListCommands, MoveValidatorsNeedAnItemToPass)
@@ -329,30 +330,30 @@ TEST_F(ListCommands, MoveValidatorsNeedAnItemToPass)
     // so the command is disabled.
     loadBodyAsWritten("<ul><li>x</li><ul><li>n</li></ul><li>y</li><p>z</p></ul>");
     view->setTargetRange(caretAt(textNode(u"y"), 0));
-    EXPECT_FALSE(view->canMoveListItemsUp());
-    EXPECT_FALSE(view->canMoveListItemsDown());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canMoveListItemsUp(*view));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canMoveListItemsDown(*view));
     auto before = markup();
-    view->moveListItemsUp(nullptr);
-    view->moveListItemsDown(nullptr);
+    VornickContentEditingViewTestPeer::moveListItemsUp(*view, nullptr);
+    VornickContentEditingViewTestPeer::moveListItemsDown(*view, nullptr);
     EXPECT_EQ(markup(), before);
     endEvent();
     EXPECT_FALSE(undo().canUndo());
 
     view->setEditable(false);
     view->setTargetRange(caretAt(textNode(u"x"), 0));
-    EXPECT_FALSE(view->canMoveListItemsDown());
-    EXPECT_FALSE(view->canToggleListType());
-    EXPECT_FALSE(view->canIndentListLevel());
-    EXPECT_FALSE(view->canOutdentListLevel());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canMoveListItemsDown(*view));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canToggleListType(*view));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canIndentListLevel(*view));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canOutdentListLevel(*view));
 }
 
 TEST_F(ListCommands, TogglingChangesOnlyTheInnermostListAndKeepsItsAttributes)
 {
     loadListsPage();
     caretIn(u"Apples");
-    ASSERT_TRUE(view->canToggleListType());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::canToggleListType(*view));
     auto step = beginStep();
-    view->toggleListType(nullptr);
+    VornickContentEditingViewTestPeer::toggleListType(*view, nullptr);
     EXPECT_NE(outline().find(u"<ul id=\"shopping\" class=\"plain\"><li>Bread</li><li>Fruit<ul type=\"a\"><li>Apples</li>"),
               std::u16string::npos)
         << toUTF8(outline());
@@ -362,13 +363,13 @@ TEST_F(ListCommands, TogglingChangesOnlyTheInnermostListAndKeepsItsAttributes)
     // Both top-level lists at once, in one step.
     selectFromTo(u"Bread", u"Bake");
     step = beginStep();
-    view->toggleListType(nullptr);
+    VornickContentEditingViewTestPeer::toggleListType(*view, nullptr);
     EXPECT_NE(outline().find(u"<ol id=\"shopping\" class=\"plain\">"), std::u16string::npos);
     EXPECT_NE(outline().find(u"<ul id=\"steps\" start=\"3\">"), std::u16string::npos);
     checkUndoAndRedo(step, u"Toggle list type");
 
     caretIn(u"First paragraph");
-    EXPECT_FALSE(view->canToggleListType());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canToggleListType(*view));
 }
 
 // Every validator answers as its command acts, for a caret in every text of
@@ -383,11 +384,11 @@ TEST_F(ListCommands, ValidatorsAnswerAsTheCommandsAct)
         std::function<void()> perform;
     };
     std::vector<Command> commands {
-        { "indent", [&] { return view->canIndentListLevel(); }, [&] { view->indentListLevel(nullptr); } },
-        { "outdent", [&] { return view->canOutdentListLevel(); }, [&] { view->outdentListLevel(nullptr); } },
-        { "toggle", [&] { return view->canToggleListType(); }, [&] { view->toggleListType(nullptr); } },
-        { "up", [&] { return view->canMoveListItemsUp(); }, [&] { view->moveListItemsUp(nullptr); } },
-        { "down", [&] { return view->canMoveListItemsDown(); }, [&] { view->moveListItemsDown(nullptr); } },
+        { "indent", [&] { return VornickContentEditingViewTestPeer::canIndentListLevel(*view); }, [&] { VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr); } },
+        { "outdent", [&] { return VornickContentEditingViewTestPeer::canOutdentListLevel(*view); }, [&] { VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr); } },
+        { "toggle", [&] { return VornickContentEditingViewTestPeer::canToggleListType(*view); }, [&] { VornickContentEditingViewTestPeer::toggleListType(*view, nullptr); } },
+        { "up", [&] { return VornickContentEditingViewTestPeer::canMoveListItemsUp(*view); }, [&] { VornickContentEditingViewTestPeer::moveListItemsUp(*view, nullptr); } },
+        { "down", [&] { return VornickContentEditingViewTestPeer::canMoveListItemsDown(*view); }, [&] { VornickContentEditingViewTestPeer::moveListItemsDown(*view, nullptr); } },
     };
     std::vector<std::u16string> texts;
     for (DOMNode* node = body().get(); node; node = node->traverseNext(body().get())) {
@@ -486,24 +487,24 @@ TEST_F(ListCommands, RandomCommandSequencesUndoAndRedoExactly)
             size_t which = below(5);
             switch (which) {
             case 0:
-                enabled = view->canIndentListLevel();
-                view->indentListLevel(nullptr);
+                enabled = VornickContentEditingViewTestPeer::canIndentListLevel(*view);
+                VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
                 break;
             case 1:
-                enabled = view->canOutdentListLevel();
-                view->outdentListLevel(nullptr);
+                enabled = VornickContentEditingViewTestPeer::canOutdentListLevel(*view);
+                VornickContentEditingViewTestPeer::outdentListLevel(*view, nullptr);
                 break;
             case 2:
-                enabled = view->canToggleListType();
-                view->toggleListType(nullptr);
+                enabled = VornickContentEditingViewTestPeer::canToggleListType(*view);
+                VornickContentEditingViewTestPeer::toggleListType(*view, nullptr);
                 break;
             case 3:
-                enabled = view->canMoveListItemsUp();
-                view->moveListItemsUp(nullptr);
+                enabled = VornickContentEditingViewTestPeer::canMoveListItemsUp(*view);
+                VornickContentEditingViewTestPeer::moveListItemsUp(*view, nullptr);
                 break;
             default:
-                enabled = view->canMoveListItemsDown();
-                view->moveListItemsDown(nullptr);
+                enabled = VornickContentEditingViewTestPeer::canMoveListItemsDown(*view);
+                VornickContentEditingViewTestPeer::moveListItemsDown(*view, nullptr);
                 break;
             }
             endEvent();

@@ -13,6 +13,7 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/Menu.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -150,14 +151,14 @@ TEST_F(MenuValidation, EveryItemIsEnabledExactlyWhenItsCommandActs)
                 bool enabled = view->validateMenuItem(*item);
                 std::string documentBefore = documentSnapshot(*document());
                 std::string selectionBefore = frozenSelection(*view);
-                auto pendingStyles = view->toggledInlineStyleElementsForTyping();
+                auto pendingStyles = VornickContentEditingViewTestPeer::of(*view).toggledInlineStyleElementsForTyping;
                 auto changeCount = pasteboard->changeCount();
                 double textSize = view->textSizeMultiplier();
 
                 ASSERT_TRUE(view->performAction(action, item.get())) << action;
                 endEvent();
                 bool acted = documentSnapshot(*document()) != documentBefore || frozenSelection(*view) != selectionBefore
-                             || view->toggledInlineStyleElementsForTyping() != pendingStyles || pasteboard->changeCount() != changeCount
+                             || VornickContentEditingViewTestPeer::of(*view).toggledInlineStyleElementsForTyping != pendingStyles || pasteboard->changeCount() != changeCount
                              || view->textSizeMultiplier() != textSize;
                 if (enabled != acted) {
                     disagreements.push_back(std::string(action) + " tag " + std::to_string(tag) + " at " + place.name
@@ -263,7 +264,7 @@ TEST_F(MenuValidation, InsertOrWrapInIsTitledByWhatItDoesAndCarriesTheApplyMenu)
     select(rangeIn(text, 2, 6));
     auto strong = std::dynamic_pointer_cast<VornickApplyElementSpecMenuItem>(elements->submenu()->itemWithTitle(u"<strong>"));
     ASSERT_TRUE(strong);
-    view->vornick_invokeElementFromMenuItem(strong.get());
+    VornickContentEditingViewTestPeer::vornick_invokeElementFromMenuItem(*view, strong.get());
     EXPECT_NE(bodyHTML().find("A <strong>page</strong>"), std::string::npos) << bodyHTML();
     window->close();
 }
@@ -296,11 +297,11 @@ TEST_F(MenuValidation, TogglesShowTheirStateAndHeadElementsNeedHeadDisplay)
 {
     open("formatting.html");
     auto head = itemFor("toggleHeadElementsShown:");
-    view->setHeadElementsShown(true);
+    VornickContentEditingViewTestPeer::setHeadElementsShown(*view, true);
     EXPECT_TRUE(view->validateMenuItem(*head));
     EXPECT_EQ(head->state(), OnState);
-    view->setHeadElementsShown(false);
-    view->setAllowsHeadDisplayAndEditing(false);
+    VornickContentEditingViewTestPeer::setHeadElementsShown(*view, false);
+    VornickContentEditingViewTestPeer::setAllowsHeadDisplayAndEditing(*view, false);
     EXPECT_FALSE(view->validateMenuItem(*head)) << "head elements shown where head display is not allowed";
     EXPECT_EQ(head->state(), OffState);
 
@@ -309,7 +310,7 @@ TEST_F(MenuValidation, TogglesShowTheirStateAndHeadElementsNeedHeadDisplay)
     EXPECT_TRUE(view->validateMenuItem(*handles));
     EXPECT_EQ(handles->state(), OnState);
     auto grammar = itemFor("vornick_toggleGrammarChecking:");
-    view->setGrammarCheckingEnabled(false);
+    VornickContentEditingViewTestPeer::setGrammarCheckingEnabled(*view, false);
     EXPECT_TRUE(view->validateMenuItem(*grammar));
     EXPECT_EQ(grammar->state(), OffState);
 
@@ -333,7 +334,7 @@ TEST_F(MenuValidation, TogglesShowTheirStateAndHeadElementsNeedHeadDisplay)
 
     // Actions of no row are enabled; their commands refuse what they cannot do.
     EXPECT_TRUE(validate("dumpFocusedDOMTree:"));
-    EXPECT_GE(VornickContentEditingView::validatedMenuActions().size(), 50u);
+    EXPECT_GE(VornickContentEditingViewTestPeer::validatedMenuActions().size(), 50u);
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/UndoManager.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <cstdlib>
 #include <functional>
@@ -203,13 +204,13 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
                  range->setStart(position.node, static_cast<unsigned>(position.offset - 1));
                  range->setEnd(position.node, static_cast<unsigned>(position.offset));
                  view.setTargetRange(collapsedAt(position));
-                 (void)view.backspaceDeleteRangeUndoably(range);
+                 (void)VornickContentEditingViewTestPeer::backspaceDeleteRangeUndoably(view, range);
                  position.offset -= 1;
              }
              return true;
          } },
-        { 6, [&, this] { return view.insertFragmentAtPosition(randomFragment(), randomPosition(false), true, std::nullopt); } },
-        { 6, [&, this] { return view.deleteFragmentInRange(randomRange(), true, std::nullopt, chance(0.3)) != nullptr; } },
+        { 6, [&, this] { return VornickContentEditingViewTestPeer::insertFragmentAtPosition(view, randomFragment(), randomPosition(false), true, std::nullopt); } },
+        { 6, [&, this] { return VornickContentEditingViewTestPeer::deleteFragmentInRange(view, randomRange(), true, std::nullopt, chance(0.3)) != nullptr; } },
         { 5, [&, this] { return view.undoableReplaceRangeWithFragment(true, randomRange(), randomFragment(), std::nullopt); } },
         { 3, [&, this] { return view.undoableReplaceRangeWithText(true, randomRange(), u"new text", false); } },
         { 4, [&, this] { return view.undoableMoveRange(true, randomRange(), collapsedAt(randomPosition(false)), std::nullopt); } },
@@ -245,7 +246,7 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
          } },
         { 3, [&, this] {
              view.setTargetRange(collapsedAt(randomPosition(chance(0.5))));
-             return view.popInsertionPointOutOfElementAndLeaveAGap(chance(0.5)).has_value();
+             return VornickContentEditingViewTestPeer::popInsertionPointOutOfElementAndLeaveAGap(view, chance(0.5)).has_value();
          } },
         { 2, [&, this] {
              auto position = randomPosition(false);
@@ -253,7 +254,7 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
          } },
         { 1, [&, this] {
              view.setTargetRange(collapsedAt(randomPosition(chance(0.5))));
-             view.popInsertionPointOutOfElementOrTwoAndLeaveAGap(chance(0.5));
+             VornickContentEditingViewTestPeer::popInsertionPointOutOfElementOrTwoAndLeaveAGap(view, chance(0.5));
              return true;
          } },
         { 3, [&, this] { // text holding the substitute in force: the document switches to another one first
@@ -264,7 +265,7 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
              --m_substituteSwitchesLeft;
              view.setTargetRange(collapsedAt(position));
              std::u16string typed = u"q" + std::u16string(1, substitute);
-             view.reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(typed, view.mainFrame());
+             VornickContentEditingViewTestPeer::reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(view, typed, view.mainFrame());
              auto caret = view.effectiveOperationRange();
              return caret && view.undoableReplaceRangeWithText(true, caret->cloneRange(), typed, false);
          } },
@@ -274,11 +275,11 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
          } },
         { 2, [&, this] {
              view.setTargetRange(randomRange());
-             return view.insertFragmentUndoably(randomFragment());
+             return VornickContentEditingViewTestPeer::insertFragmentUndoably(view, randomFragment());
          } },
         { 2, [&, this] {
              view.setTargetRange(randomRange());
-             return view.deleteFragmentUndoably() != nullptr;
+             return VornickContentEditingViewTestPeer::deleteFragmentUndoably(view) != nullptr;
          } },
         { 3, [&, this] {
              auto spec = vornick_HTMLSpec(*view.mainFrame());
@@ -323,13 +324,13 @@ std::vector<std::pair<unsigned, EditSequence::Step>> EditSequence::steps()
              static const char16_t* const styles[] = { u"EM", u"B", u"STRONG" };
              view.setTargetRange(chance(0.8) ? collapsedAt(randomPosition(chance(0.7))) : randomRange());
              if (chance(0.25))
-                 view.toggledInlineStyleElementsForTyping().push_back(styles[below(std::size(styles))]);
+                 VornickContentEditingViewTestPeer::of(view).toggledInlineStyleElementsForTyping.push_back(styles[below(std::size(styles))]);
              std::u16string text = texts[below(std::size(texts))];
              // Typed at the end of the open typing run, the text joins it.
              auto run = view.activeTypingRun();
-             view.deferredInsertProposedText(text, nullptr, text.empty() ? VornickInsertActionReplacementText : WebViewInsertActionTyped);
+             VornickContentEditingViewTestPeer::deferredInsertProposedText(view, text, nullptr, text.empty() ? VornickInsertActionReplacementText : WebViewInsertActionTyped);
              m_extendedTypingRun = run && run == view.activeTypingRun();
-             view.toggledInlineStyleElementsForTyping().clear();
+             VornickContentEditingViewTestPeer::of(view).toggledInlineStyleElementsForTyping.clear();
              return true;
          } },
         { 2, [&, this] { // a replacement given as a range frozen relative to the document

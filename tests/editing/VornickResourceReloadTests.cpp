@@ -3,6 +3,7 @@
 #include "app/VornickResourceLoadAttempt.h"
 #include "app/VornickWebResourceFileWatcher.h"
 #include "dom/VornickElementExtensions.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <set>
 
@@ -69,23 +70,23 @@ TEST_F(ResourceReloadTest, OneWatcherPerFileWhateverTheNumberOfReferences)
     auto frame = view->mainFrame();
     for (const char* name : { "pic.png", "style.css" }) {
         auto attempt = VornickResourceLoadAttempt::createForLoadedResourceURL(url(name), frame);
-        auto watcher = view->watcherForResourceLoadAttempt(*attempt);
+        auto watcher = VornickContentEditingViewTestPeer::watcherForResourceLoadAttempt(*view, *attempt);
         ASSERT_TRUE(watcher) << name;
         EXPECT_TRUE(watcher->isActive()) << name;
     }
-    size_t watchers = view->resourceFileWatcherCount();
+    size_t watchers = VornickContentEditingViewTestPeer::resourceFileWatcherCount(*view);
     EXPECT_LE(watchers, 3u); // the page, the image and the sheet at most
 
     // Both images show the file again after a change, through one watcher.
-    view->refreshForResourceFileChangeAtURL(url("pic.png"));
+    VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("pic.png"));
     settle();
     EXPECT_EQ(reloaded, (std::set<std::string> { "pic.png" }));
-    EXPECT_EQ(view->resourceFileWatcherCount(), watchers);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::resourceFileWatcherCount(*view), watchers);
     EXPECT_EQ(attribute(u"img", u"src", 1), "./pic.png");
 
     // Another load of the document starts over.
     loadPage("", "<p>none</p>");
-    EXPECT_LE(view->resourceFileWatcherCount(), 1u);
+    EXPECT_LE(VornickContentEditingViewTestPeer::resourceFileWatcherCount(*view), 1u);
 }
 
 TEST_F(ResourceReloadTest, ChangedImageFileGivesItsSizeWithoutEverLosingItsSource)
@@ -98,7 +99,7 @@ TEST_F(ResourceReloadTest, ChangedImageFileGivesItsSizeWithoutEverLosingItsSourc
     select(rangeIn(paragraph, 1, 2));
 
     file("pic@2x.png", png(800, 600));
-    view->refreshForResourceFileChangeAtURL(url("pic@2x.png"));
+    VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("pic@2x.png"));
     // Within the same turn the source is back: a save now writes it.
     EXPECT_EQ(attribute(u"img", u"src"), "pic@2x.png");
     EXPECT_EQ(element(u"img"), image);
@@ -134,13 +135,13 @@ TEST_F(ResourceReloadTest, ImportedAndBackgroundImageFilesReloadTheLinkedSheet)
     file("bg.png", png(4, 4));
     loadPage("<link rel=\"stylesheet\" href=\"main.css\">", "<p>text</p>");
 
-    view->refreshForResourceFileChangeAtURL(url("imported.css"));
+    VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("imported.css"));
     settle();
     EXPECT_TRUE(reloaded.count("main.css"));
     EXPECT_TRUE(reloaded.count("imported.css"));
 
     reloaded.clear();
-    view->refreshForResourceFileChangeAtURL(url("bg.png"));
+    VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("bg.png"));
     settle();
     EXPECT_TRUE(reloaded.count("main.css"));
 
@@ -148,7 +149,7 @@ TEST_F(ResourceReloadTest, ImportedAndBackgroundImageFilesReloadTheLinkedSheet)
     reloaded.clear();
     file("other.png", png(4, 4));
     std::string before = documentSnapshot(*document());
-    view->refreshForResourceFileChangeAtURL(url("other.png"));
+    VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("other.png"));
     settle();
     EXPECT_TRUE(reloaded.empty());
     EXPECT_EQ(documentSnapshot(*document()), before);
@@ -163,7 +164,7 @@ TEST_F(ResourceReloadTest, ReferencesAreResolvedAgainstTheBase)
     loadPage("<base href=\"assets/\">", "<p><img src=\"pic.png\" class=\"brevanton-set-width-and-height-when-known\" alt=\"\"></p>");
     auto image = element(u"img");
     file("assets/pic.png", png(30, 20));
-    view->refreshForResourceFileChangeAtURL(url("assets/pic.png"));
+    VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*view, url("assets/pic.png"));
     ASSERT_TRUE(waitFor([&] { return !image->getAttribute(u"width").empty(); }));
     EXPECT_EQ(attribute(u"img", u"width"), "30");
     EXPECT_EQ(attribute(u"img", u"height"), "20");

@@ -7,6 +7,7 @@
 #include "platform/views/TextField.h"
 #include "platform/views/WordListSpellChecker.h"
 #include "ui/VornickBezel.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -48,7 +49,7 @@ protected:
     void type(const std::u16string& text)
     {
         // As a key event does: within one turn of the main run loop.
-        RunLoop::main().perform([this, text] { view->deferredInsertProposedText(text, nullptr, WebViewInsertActionTyped); });
+        RunLoop::main().perform([this, text] { VornickContentEditingViewTestPeer::deferredInsertProposedText(*view, text, nullptr, WebViewInsertActionTyped); });
         RunLoop::main().runUntil([] { return false; }, 0.05);
     }
 };
@@ -89,7 +90,7 @@ TEST_F(SpellingTest, CheckSelectsTheFirstMisspellingFromTheStartOfTheWordAtTheCa
     loadBody("<p>Hello wrold again</p>");
     auto text = textNode(u"Hello");
     select(rangeIn(text, 8, 8)); // inside "wrold"
-    view->vornick_checkSpelling(nullptr);
+    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
     EXPECT_EQ(selectedText(), "wrold");
     auto& panel = SpellChecker::sharedSpellChecker().spellingPanel();
     EXPECT_TRUE(panel.isVisible());
@@ -100,7 +101,7 @@ TEST_F(SpellingTest, CheckFromACaretAtBodyLevelUsesTheBody)
 {
     loadBody("<p>Hello wrold</p>");
     select(rangeIn(body(), 0, 0));
-    view->vornick_checkSpelling(nullptr);
+    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
     EXPECT_EQ(selectedText(), "wrold");
 }
 
@@ -108,16 +109,16 @@ TEST_F(SpellingTest, TextInALanguageWithoutDictionaryIsPassedAndACleanDocumentSa
 {
     loadBody("<p>Hello</p><p lang=\"fr\">Bonjour monde</p><p>zzz end</p>");
     select(rangeIn(textNode(u"Hello"), 0, 0));
-    view->vornick_checkSpelling(nullptr);
+    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
     EXPECT_EQ(selectedText(), "zzz");
 
     // Ignored, the word is no finding any more: one wrap, then the OK message.
     auto field = std::make_shared<TextField>();
     field->setTextString(u"zzz");
-    view->ignoreSpelling(field.get());
+    VornickContentEditingViewTestPeer::ignoreSpelling(*view, field.get());
     auto caret = rangeIn(textNode(u"Hello"), 2, 2);
     select(caret);
-    view->vornick_checkSpelling(nullptr);
+    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
     EXPECT_EQ(bezelMessage(), "\u2714 Spelling OK");
     EXPECT_EQ(selectedText(), "");
     EXPECT_EQ(view->effectiveOperationRange()->startOffset(), 2u);
@@ -133,16 +134,16 @@ TEST_F(SpellingTest, WithAttachmentPointsOnlyTheirTextIsChecked)
     view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(
         std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> { { u"content", std::make_shared<ContentLocator>() } }));
     loadBody("<div id=side>Sidebr wrng</div><div id=content><p>Hello wrold</p></div><p>trailr</p>");
-    ASSERT_TRUE(view->attachToPoint(u"content", VornickAttachmentType::SingleElement, nullptr));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"content", VornickAttachmentType::SingleElement, nullptr));
     select(rangeIn(textNode(u"Hello"), 0, 0));
-    view->vornick_checkSpelling(nullptr);
+    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
     EXPECT_EQ(selectedText(), "wrold");
 
     auto field = std::make_shared<TextField>();
     field->setTextString(u"wrold");
-    view->ignoreSpelling(field.get());
+    VornickContentEditingViewTestPeer::ignoreSpelling(*view, field.get());
     select(rangeIn(textNode(u"Hello"), 0, 0));
-    view->vornick_checkSpelling(nullptr);
+    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
     EXPECT_EQ(bezelMessage(), "\u2714 Spelling OK");
     EXPECT_EQ(selectedText(), "");
 }
@@ -151,12 +152,12 @@ TEST_F(SpellingTest, ChangeSpellingReplacesTheSelectionUndoably)
 {
     loadBody("<p>Hello wrold</p>");
     select(rangeIn(textNode(u"Hello"), 0, 0));
-    view->vornick_checkSpelling(nullptr);
+    VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
     ASSERT_EQ(selectedText(), "wrold");
     auto field = std::make_shared<TextField>();
     field->setTextString(u"world");
     checkUndoableStep(
-        *view, [&] { view->changeSpelling(field.get()); }, [&] { EXPECT_EQ(bodyHTML(), "<p>Hello world</p>\n"); },
+        *view, [&] { VornickContentEditingViewTestPeer::changeSpelling(*view, field.get()); }, [&] { EXPECT_EQ(bodyHTML(), "<p>Hello world</p>\n"); },
         { std::nullopt, false });
 }
 
@@ -210,7 +211,7 @@ TEST_F(SpellingWithHunspell, EveryFindingOfARealPageMapsToItsWord)
     unsigned findings = 0;
     std::u16string last;
     for (; findings < 40; ++findings) {
-        view->vornick_checkSpelling(nullptr);
+        VornickContentEditingViewTestPeer::vornick_checkSpelling(*view, nullptr);
         std::u16string word = checker.spellingPanel().wordField()->stringValue();
         // A check that finds nothing more leaves the selection and the panel as they were.
         if (word == last)
@@ -221,7 +222,7 @@ TEST_F(SpellingWithHunspell, EveryFindingOfARealPageMapsToItsWord)
         EXPECT_EQ(toUTF8(range->toString()), toUTF8(word));
         auto field = std::make_shared<TextField>();
         field->setTextString(word);
-        view->ignoreSpelling(field.get());
+        VornickContentEditingViewTestPeer::ignoreSpelling(*view, field.get());
     }
     EXPECT_EQ(findings, 3u); // "wrold", "mispeled", "wrds"; the French is not checked
     EXPECT_LT(findings, 40u);

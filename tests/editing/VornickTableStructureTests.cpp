@@ -7,6 +7,7 @@
 #include "StructuralEditTestSupport.h"
 
 #include "platform/views/Pasteboard.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <functional>
 
@@ -52,29 +53,29 @@ TEST_F(TableStructure, DeletingRowsShortensTheCellsThatSpannedThem)
     loadBody("<table><tbody><tr><td rowspan=\"3\">A</td><td>b</td></tr><tr><td>c</td></tr><tr><td>d</td></tr>"
              "<tr><td>e</td><td>f</td></tr></tbody></table>");
     ASSERT_EQ(row(2)->textContent(), u"d");
-    checkTableAfter(caretAt(textOf(u"c"), 0), [this] { view->deleteTableRows(nullptr); },
+    checkTableAfter(caretAt(textOf(u"c"), 0), [this] { VornickContentEditingViewTestPeer::deleteTableRows(*view, nullptr); },
                     u"<table><tbody><tr><td rowspan=\"2\">A</td><td>b</td></tr><tr><td>d</td></tr>"
                     u"<tr><td>e</td><td>f</td></tr></tbody></table>",
                     u"Delete Table Row");
 
     // Both rows it covered below its own: it spans its own row only.
-    checkTableAfter(rangeAt(row(1)->firstChild()->firstChild()->shared_from_this(), 0, row(2)->firstChild()->firstChild()->shared_from_this(), 1), [this] { view->deleteTableRows(nullptr); },
+    checkTableAfter(rangeAt(row(1)->firstChild()->firstChild()->shared_from_this(), 0, row(2)->firstChild()->firstChild()->shared_from_this(), 1), [this] { VornickContentEditingViewTestPeer::deleteTableRows(*view, nullptr); },
                     u"<table><tbody><tr><td rowspan=\"1\">A</td><td>b</td></tr><tr><td>e</td><td>f</td></tr></tbody></table>",
                     u"Delete Table Rows");
 
     // Its own row: it goes on in the next row, so that the rows below keep
     // their width; with that row as well, in the row after.
-    checkTableAfter(caretAt(textOf(u"b"), 0), [this] { view->deleteTableRows(nullptr); },
+    checkTableAfter(caretAt(textOf(u"b"), 0), [this] { VornickContentEditingViewTestPeer::deleteTableRows(*view, nullptr); },
                     u"<table><tbody><tr><td rowspan=\"2\">A</td><td>c</td></tr><tr><td>d</td></tr>"
                     u"<tr><td>e</td><td>f</td></tr></tbody></table>",
                     u"Delete Table Row");
 
-    checkTableAfter(rangeAt(textOf(u"b"), 0, row(1)->firstChild()->firstChild()->shared_from_this(), 1), [this] { view->deleteTableRows(nullptr); },
+    checkTableAfter(rangeAt(textOf(u"b"), 0, row(1)->firstChild()->firstChild()->shared_from_this(), 1), [this] { VornickContentEditingViewTestPeer::deleteTableRows(*view, nullptr); },
                     u"<table><tbody><tr><td rowspan=\"1\">A</td><td>d</td></tr><tr><td>e</td><td>f</td></tr></tbody></table>",
                     u"Delete Table Rows");
 
     // A row it does not cover changes no span.
-    checkTableAfter(caretAt(textOf(u"e"), 0), [this] { view->deleteTableRows(nullptr); },
+    checkTableAfter(caretAt(textOf(u"e"), 0), [this] { VornickContentEditingViewTestPeer::deleteTableRows(*view, nullptr); },
                     u"<table><tbody><tr><td rowspan=\"3\">A</td><td>b</td></tr><tr><td>c</td></tr><tr><td>d</td></tr>"
                     u"</tbody></table>",
                     u"Delete Table Row");
@@ -84,17 +85,17 @@ TEST_F(TableStructure, DeletingColumnsKeepsSpansWithinWhatIsLeft)
 {
     loadBody("<table><thead><tr><th colspan=\"3\">H</th></tr></thead>"
              "<tbody><tr><td>a</td><td>b</td><td>c</td></tr></tbody></table>");
-    checkTableAfter(caretAt(textOf(u"c"), 0), [this] { view->deleteTableColumns(nullptr); },
+    checkTableAfter(caretAt(textOf(u"c"), 0), [this] { VornickContentEditingViewTestPeer::deleteTableColumns(*view, nullptr); },
                     u"<table><thead><tr><th colspan=\"2\">H</th></tr></thead><tbody><tr><td>a</td><td>b</td></tr></tbody></table>",
                     u"Delete Table Column");
 
-    checkTableAfter(rangeAt(textOf(u"b"), 0, textOf(u"c"), 1), [this] { view->deleteTableColumns(nullptr); },
+    checkTableAfter(rangeAt(textOf(u"b"), 0, textOf(u"c"), 1), [this] { VornickContentEditingViewTestPeer::deleteTableColumns(*view, nullptr); },
                     u"<table><thead><tr><th colspan=\"1\">H</th></tr></thead><tbody><tr><td>a</td></tr></tbody></table>",
                     u"Delete Table Columns");
 
     // The first column: the heading cell is the header row's first cell and
     // goes with it, and so does the header.
-    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { view->deleteTableColumns(nullptr); },
+    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { VornickContentEditingViewTestPeer::deleteTableColumns(*view, nullptr); },
                     u"<table><tbody><tr><td>b</td><td>c</td></tr></tbody></table>",
                     u"Delete Table Column");
 
@@ -102,7 +103,7 @@ TEST_F(TableStructure, DeletingColumnsKeepsSpansWithinWhatIsLeft)
     loadBody("<table><thead><tr><th colspan=\"2\">H</th></tr></thead><tbody><tr><td>a</td><td>b</td></tr></tbody></table><p>x</p>");
     select(rangeAt(textOf(u"a"), 0, textOf(u"b"), 1));
     auto step = beginStep();
-    view->deleteTableColumns(nullptr);
+    VornickContentEditingViewTestPeer::deleteTableColumns(*view, nullptr);
     EXPECT_EQ(markup(), u"<p>[x]</p>");
     checkUndoAndRedo(step, u"Delete Table Columns");
 }
@@ -110,7 +111,7 @@ TEST_F(TableStructure, DeletingColumnsKeepsSpansWithinWhatIsLeft)
 TEST_F(TableStructure, AColumnDeletionThatEmptiesACoveredRowShortensTheSpanOverIt)
 {
     loadBody("<table><tbody><tr><td>x</td><td rowspan=\"2\">A</td></tr><tr><td>y</td></tr><tr><td>z</td><td>w</td></tr></tbody></table>");
-    checkTableAfter(caretAt(textOf(u"y"), 0), [this] { view->deleteTableColumns(nullptr); },
+    checkTableAfter(caretAt(textOf(u"y"), 0), [this] { VornickContentEditingViewTestPeer::deleteTableColumns(*view, nullptr); },
                     u"<table><tbody><tr><td rowspan=\"1\">A</td></tr><tr><td>w</td></tr></tbody></table>",
                     u"Delete Table Column");
 }
@@ -120,14 +121,14 @@ TEST_F(TableStructure, AColumnDeletionThatEmptiesACoveredRowShortensTheSpanOverI
 TEST_F(TableStructure, AHeaderOrFooterIsAsWideAsTheTableInColumns)
 {
     loadBody("<table><tbody><tr><td colspan=\"2\">a</td><td>b</td></tr><tr><td>c</td><td>d</td><td>e</td></tr></tbody></table>");
-    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { view->addTableHeader(nullptr); },
+    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { VornickContentEditingViewTestPeer::addTableHeader(*view, nullptr); },
                     u"<table><thead><tr><th>-</th><th>-</th><th>-</th></tr></thead><tbody><tr><td colspan=\"2\">a</td><td>b</td></tr>"
                     u"<tr><td>c</td><td>d</td><td>e</td></tr></tbody></table>",
                     u"Add Table Header");
 
     // Only spanning cells: still as many columns as they span.
     loadBody("<table><tbody><tr><td colspan=\"2\">a</td></tr></tbody></table>");
-    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { view->addTableFooter(nullptr); },
+    checkTableAfter(caretAt(textOf(u"a"), 0), [this] { VornickContentEditingViewTestPeer::addTableFooter(*view, nullptr); },
                     u"<table><tbody><tr><td colspan=\"2\">a</td></tr></tbody><tfoot><tr><th>-</th><th>-</th></tr></tfoot></table>",
                     u"Add Table Footer");
 }
@@ -171,7 +172,7 @@ TEST_F(TableStructure, ANewRowIsAsWideAsTheRowsBesideIt)
         SCOPED_TRACE(toUTF8(c.caretIn) + (c.direction < 0 ? " before" : " after"));
         select(caretAt(textOf(c.caretIn), 0));
         auto step = beginStep();
-        ASSERT_TRUE(view->insertRowRelativeToInferredTableRow(c.direction));
+        ASSERT_TRUE(VornickContentEditingViewTestPeer::insertRowRelativeToInferredTableRow(*view, c.direction));
         EXPECT_EQ(table(), c.result);
         EXPECT_EQ(toUTF8(view->effectiveOperationRange()->toString()), "-");
         checkUndoAndRedo(step, c.name);
@@ -249,7 +250,7 @@ TEST_F(TableStructure, DeletingSelectedRowsShortensTheSpansOverThem)
 
     // The spanning cell's own row, and the row after it: the cell goes on
     // in the first row left, over the rows it still spans.
-    checkTableAfter(rangeAt(section(u"TBODY"), 0, section(u"TBODY"), 2), [this] { view->cut(nullptr); },
+    checkTableAfter(rangeAt(section(u"TBODY"), 0, section(u"TBODY"), 2), [this] { VornickContentEditingViewTestPeer::cut(*view, nullptr); },
                     u"<table><tbody><tr><td rowspan=\"1\">A</td><td>c2</td></tr><tr><td>d1</td><td>d2</td></tr></tbody></table>",
                     u"Cut");
 }
@@ -257,7 +258,7 @@ TEST_F(TableStructure, DeletingSelectedRowsShortensTheSpansOverThem)
 TEST_F(TableStructure, CutAndPasteAcrossCellsKeepTheRowsWhole)
 {
     loadBody(gridPage);
-    checkTableAfter(rangeAt(textOf(u"a1"), 1, textOf(u"b2"), 1), [this] { view->cut(nullptr); },
+    checkTableAfter(rangeAt(textOf(u"a1"), 1, textOf(u"b2"), 1), [this] { VornickContentEditingViewTestPeer::cut(*view, nullptr); },
                     u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
                     u"<tbody><tr><td>a</td><td></td></tr><tr><td></td><td>2</td></tr></tbody></table>",
                     u"Cut");
@@ -266,7 +267,7 @@ TEST_F(TableStructure, CutAndPasteAcrossCellsKeepTheRowsWhole)
     auto pasteboard = Pasteboard::generalPasteboard();
     pasteboard->clearContents();
     ASSERT_TRUE(pasteboard->setString(u"new", PasteboardTypeString));
-    checkTableAfter(rangeAt(textOf(u"a2"), 0, textOf(u"b1"), 2), [this] { view->paste(nullptr); },
+    checkTableAfter(rangeAt(textOf(u"a2"), 0, textOf(u"b1"), 2), [this] { VornickContentEditingViewTestPeer::paste(*view, nullptr); },
                     u"<table><caption>Cap</caption><thead><tr><th>h1</th><th>h2</th></tr></thead>"
                     u"<tbody><tr><td>a1</td><td>new</td></tr><tr><td></td><td>b2</td></tr></tbody></table>",
                     u"Paste");
@@ -279,11 +280,11 @@ TEST_F(TableStructure, BackspaceAtTheStartOfACellNeitherJoinsNorDeletesCells)
     loadBody("<table><tbody><tr><td>a1</td><td>a2</td></tr><tr><td>b1</td><td> </td></tr></tbody></table>");
     auto before = documentSnapshot(*document());
     // Two cells of the same kind side by side are not joined.
-    view->deleteRange(caretAt(textOf(u"a2"), 0));
+    VornickContentEditingViewTestPeer::deleteRange(*view, caretAt(textOf(u"a2"), 0));
     // A cell holding white space only stays.
-    view->deleteRange(caretAt(row(1)->lastChild()->firstChild()->shared_from_this(), 0));
+    VornickContentEditingViewTestPeer::deleteRange(*view, caretAt(row(1)->lastChild()->firstChild()->shared_from_this(), 0));
     // Nor are two rows alike.
-    view->deleteRange(caretAt(row(1), 0));
+    VornickContentEditingViewTestPeer::deleteRange(*view, caretAt(row(1), 0));
     EXPECT_EQ(documentSnapshot(*document()), before);
 }
 

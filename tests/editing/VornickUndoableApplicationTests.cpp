@@ -6,6 +6,7 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/Sound.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -24,7 +25,7 @@ protected:
         auto documentSpec = vornick_HTMLSpec(*view->mainFrame());
         return documentSpec ? documentSpec->elementSpecForTagName(tag) : nullptr;
     }
-    const std::optional<VornickExactSelection>& editorTarget() { return view->elementEditorUIController()->targetObject(); }
+    const std::optional<VornickExactSelection>& editorTarget() { return VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->targetObject(); }
 };
 
 TEST_F(Application, ASnippetWrapsASelectionAndTakesTheCaretAtAnInsertionPoint)
@@ -62,7 +63,7 @@ TEST_F(Application, AnElementMissingRequiredAttributesGetsThemAndTheEditorOpensO
     EXPECT_TRUE(image->hasAttribute(u"src"));
     ASSERT_TRUE(editorTarget());
     EXPECT_EQ(editorTarget()->element(), image);
-    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"src");
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->focusedAttribute(), u"src");
 }
 
 TEST_F(Application, ElementsAtACaretAndAroundASelection)
@@ -118,7 +119,7 @@ TEST_F(Application, TablesListsAndLinks)
     EXPECT_EQ(link->getAttribute(u"href"), u"");
     ASSERT_TRUE(editorTarget());
     EXPECT_EQ(editorTarget()->element(), link);
-    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"href");
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->focusedAttribute(), u"href");
 }
 
 TEST_F(Application, ALinkTakesTheURLOnThePasteboardWithItsTitle)
@@ -135,7 +136,7 @@ TEST_F(Application, ALinkTakesTheURLOnThePasteboardWithItsTitle)
     EXPECT_EQ(markup(), u"<p>[one ]<a href=\"https://example.com/page\" title=\"An example\">[two]</a></p>");
     // A web address is worth a look even when the editor need not open.
     ASSERT_TRUE(editorTarget());
-    EXPECT_EQ(view->elementEditorUIController()->focusedAttribute(), u"href");
+    EXPECT_EQ(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->focusedAttribute(), u"href");
     // One step, named by the wrap and not by the attributes set after it.
     checkUndoAndRedo(step, u"Wrap in <a>\u2026</a>");
     pasteboard->clearContents();

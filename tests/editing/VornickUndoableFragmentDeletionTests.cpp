@@ -2,6 +2,7 @@
 
 #include "editing/commands/VornickUndoableTypingRun.h"
 #include "platform/foundation/Assertions.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -10,7 +11,7 @@ class FragmentDeletionTest : public UndoableEditTest {
 protected:
     void backspaceAt(const std::shared_ptr<DOMCharacterData>& text, unsigned offset)
     {
-        auto deleted = view->backspaceDeleteRangeUndoably(rangeIn(text, offset - 1, offset));
+        auto deleted = VornickContentEditingViewTestPeer::backspaceDeleteRangeUndoably(*view, rangeIn(text, offset - 1, offset));
         ASSERT_TRUE(deleted);
     }
 };
@@ -22,7 +23,7 @@ TEST_F(FragmentDeletionTest, ElementBetweenTwoTextNodesLeavesOneJoinedNode)
     select(rangeIn(paragraph, 1, 2));
     std::shared_ptr<DOMDocumentFragment> deleted;
     checkUndoableStep(
-        *view, [&] { deleted = view->deleteFragmentInRange(rangeIn(paragraph, 1, 2), true, std::nullopt, false); },
+        *view, [&] { deleted = VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeIn(paragraph, 1, 2), true, std::nullopt, false); },
         [&] {
             ASSERT_EQ(paragraph->childCount(), 1u);
             EXPECT_EQ(toUTF8(paragraph->textContent()), "one  three");
@@ -46,7 +47,7 @@ TEST_F(FragmentDeletionTest, WholeTextNodesAreDeletedAsNodes)
     paragraph->appendChild(document()->createElement(u"br"));
     select(rangeBetween(first, 0, second, 6));
     checkUndoableStep(
-        *view, [&] { ASSERT_TRUE(view->deleteFragmentUndoably()); },
+        *view, [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentUndoably(*view)); },
         [&] {
             ASSERT_EQ(paragraph->childCount(), 1u);
             EXPECT_EQ(toUTF8(paragraph->firstChild()->nodeName()), "BR");
@@ -57,7 +58,7 @@ TEST_F(FragmentDeletionTest, ReturnedFragmentIsTheCallersWhileUndoKeepsItsOwn)
 {
     loadBody("<ul><li>a</li><li>b</li><li>c</li></ul><ol></ol>");
     auto list = element(u"UL");
-    auto deleted = view->deleteFragmentInRange(rangeIn(list, 0, 1), true, std::nullopt, false);
+    auto deleted = VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeIn(list, 0, 1), true, std::nullopt, false);
     ASSERT_TRUE(deleted);
     // Moving list items: the caller puts the deleted item elsewhere.
     element(u"OL")->appendChild(deleted);
@@ -74,7 +75,7 @@ TEST_F(FragmentDeletionTest, AcrossParagraphsRestoresTheSpanAndRedoesTheDeletion
     auto to = textNode(u"Second");
     select(rangeBetween(from, 2, to, 7));
     checkUndoableStep(
-        *view, [&] { ASSERT_TRUE(view->deleteFragmentUndoably()); },
+        *view, [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentUndoably(*view)); },
         [&] { EXPECT_EQ(bodyHTML(), "<h1>Title</h1><p>First <b>bo</b></p><p>paragraph</p><p>Third</p>\n"); },
         { u"Delete selection" });
 }
@@ -85,7 +86,7 @@ TEST_F(FragmentDeletionTest, WithinOneTextNodeDeletesCharacters)
     auto text = textNode(u"abc");
     select(rangeIn(text, 1, 4));
     checkUndoableStep(
-        *view, [&] { ASSERT_TRUE(view->deleteFragmentInRange(nullptr, true, u"Cut", false)); },
+        *view, [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, nullptr, true, u"Cut", false)); },
         [&] {
             EXPECT_EQ(bodyHTML(), "<p>aef</p>\n");
             EXPECT_EQ(textNode(u"aef"), text);
@@ -97,7 +98,7 @@ TEST_F(FragmentDeletionTest, InsideACommentNothingIsDeleted)
 {
     loadBody("<p>a<!-- note -->b</p>");
     auto comment = element(u"P")->childAt(1)->shared_from_this();
-    EXPECT_EQ(view->deleteFragmentInRange(rangeIn(comment, 1, 3), true, std::nullopt, false), nullptr);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeIn(comment, 1, 3), true, std::nullopt, false), nullptr);
     EXPECT_EQ(bodyHTML(), "<p>a<!-- note -->b</p>\n");
 }
 
@@ -106,7 +107,7 @@ TEST_F(FragmentDeletionTest, SelectAllDeleteUndoRedo)
     loadBody("<h1>Heading</h1><p>First <em>paragraph</em></p><ul><li>item</li></ul>");
     view->selectAll();
     checkUndoableStep(
-        *view, [&] { ASSERT_TRUE(view->deleteFragmentUndoably()); },
+        *view, [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentUndoably(*view)); },
         [&] { EXPECT_EQ(body()->childCount(), 0u); });
 }
 
@@ -188,7 +189,7 @@ TEST_F(FragmentDeletionTest, SelectionOutsideADeletedSpanComesBack)
     select(rangeIn(textNode(u"Title"), 2, 2));
     checkUndoableStep(
         *view,
-        [&] { ASSERT_TRUE(view->deleteFragmentInRange(rangeBetween(textNode(u"First"), 2, textNode(u"Second"), 3), true, std::nullopt, false)); },
+        [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeBetween(textNode(u"First"), 2, textNode(u"Second"), 3), true, std::nullopt, false)); },
         [&] { EXPECT_EQ(bodyHTML(), "<h1>Title</h1><div><p>Fi</p><p>ond</p></div>\n"); });
 }
 
@@ -196,9 +197,9 @@ TEST_F(FragmentDeletionTest, DeletionOutsideTheRunEndsIt)
 {
     loadBody("<p>abcdef</p>");
     auto text = textNode(u"abc");
-    ASSERT_TRUE(view->backspaceDeleteRangeUndoably(rangeIn(text, 5, 6)));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::backspaceDeleteRangeUndoably(*view, rangeIn(text, 5, 6)));
     ASSERT_TRUE(view->activeBackspaceRun());
-    ASSERT_TRUE(view->deleteFragmentInRange(rangeIn(text, 4, 5), false, std::nullopt, true));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, rangeIn(text, 4, 5), false, std::nullopt, true));
     EXPECT_FALSE(view->activeBackspaceRun());
 }
 

@@ -1,4 +1,5 @@
 #include "UndoableEditChecks.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -15,7 +16,7 @@ TEST_F(FragmentInsertionTest, TextInsertedBetweenTwoTextNodesMergesAndUndoSplits
     select(rangeIn(paragraph, 1, 1));
     checkUndoableStep(
         *view,
-        [&] { ASSERT_TRUE(view->insertFragmentAtPosition(fragmentFromMarkup(u"MID"), { paragraph, 1 }, true, std::nullopt)); },
+        [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::insertFragmentAtPosition(*view, fragmentFromMarkup(u"MID"), { paragraph, 1 }, true, std::nullopt)); },
         [&] {
             ASSERT_EQ(paragraph->childCount(), 1u);
             EXPECT_EQ(toUTF8(paragraph->textContent()), "leftMIDright");
@@ -33,7 +34,7 @@ TEST_F(FragmentInsertionTest, MixedFragmentInsideATextNodeRestoresOneNodeOnUndo)
     checkUndoableStep(
         *view,
         [&] {
-            ASSERT_TRUE(view->insertFragmentAtPosition(fragmentFromMarkup(u"big <b>bold</b> new "), { text, 6 }, true, u"Paste"));
+            ASSERT_TRUE(VornickContentEditingViewTestPeer::insertFragmentAtPosition(*view, fragmentFromMarkup(u"big <b>bold</b> new "), { text, 6 }, true, u"Paste"));
         },
         [&] { EXPECT_EQ(bodyHTML(), "<p>Hello big <b>bold</b> new world</p>\n"); }, { u"Paste" });
 }
@@ -43,7 +44,7 @@ TEST_F(FragmentInsertionTest, ElementsGoBetweenParagraphsAndListItemsIntoAList)
     loadBody("<p>one</p><p>two</p>");
     select(rangeIn(body(), 1, 1));
     checkUndoableStep(
-        *view, [&] { ASSERT_TRUE(view->insertFragmentUndoably(fragmentFromMarkup(u"<li>a</li><li>b</li>"))); },
+        *view, [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::insertFragmentUndoably(*view, fragmentFromMarkup(u"<li>a</li><li>b</li>"))); },
         [&] { EXPECT_EQ(bodyHTML(), "<p>one</p><ul><li>a</li><li>b</li></ul><p>two</p>\n"); });
 }
 
@@ -51,8 +52,8 @@ TEST_F(FragmentInsertionTest, PlacesAtTheEdgesOfATextNodeMoveToItsGaps)
 {
     loadBody("<p>abc<em>d</em></p>");
     auto text = textNode(u"abc");
-    ASSERT_TRUE(view->insertFragmentAtPosition(fragmentFromMarkup(u"<br>"), { text, 0 }, false, std::nullopt));
-    ASSERT_TRUE(view->insertFragmentAtPosition(fragmentFromMarkup(u"<hr>"), { text, 3 }, false, std::nullopt));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::insertFragmentAtPosition(*view, fragmentFromMarkup(u"<br>"), { text, 0 }, false, std::nullopt));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::insertFragmentAtPosition(*view, fragmentFromMarkup(u"<hr>"), { text, 3 }, false, std::nullopt));
     EXPECT_EQ(bodyHTML(), "<p><br>abc<hr><em>d</em></p>\n");
 }
 
@@ -62,7 +63,7 @@ TEST_F(FragmentInsertionTest, PathThatNoLongerResolvesInsertsNothing)
     auto path = VornickRelativeDOMPath::pathToPosition({ textNode(u"abc"), 1 }, document().get(), false);
     ASSERT_TRUE(path);
     element(u"P")->remove();
-    EXPECT_FALSE(view->insertFragmentAtPath(fragmentFromMarkup(u"x"), *path, document(), true, std::nullopt));
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::insertFragmentAtPath(*view, fragmentFromMarkup(u"x"), *path, document(), true, std::nullopt));
     EXPECT_EQ(bodyHTML().find("x"), std::string::npos);
 }
 
@@ -72,7 +73,7 @@ TEST_F(FragmentInsertionTest, AtAPathInANewTree)
     auto path = VornickRelativeDOMPath::pathToPosition({ textNode(u"abc"), 1 }, document().get(), false);
     ASSERT_TRUE(path);
     checkUndoableStep(
-        *view, [&] { ASSERT_TRUE(view->insertFragmentAtPath(fragmentFromMarkup(u"<i>x</i>"), *path, document(), true, std::nullopt)); },
+        *view, [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::insertFragmentAtPath(*view, fragmentFromMarkup(u"<i>x</i>"), *path, document(), true, std::nullopt)); },
         [&] { EXPECT_EQ(bodyHTML(), "<p>a<i>x</i>bc</p>\n"); });
 }
 

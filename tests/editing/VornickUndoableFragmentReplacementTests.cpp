@@ -1,4 +1,5 @@
 #include "UndoableEditChecks.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -50,7 +51,7 @@ TEST_F(FragmentReplacementTest, FreezeDriedFormsThawAgainstTheDocument)
     auto three = VornickFreezeDriedDOMRange::freezeDriedDOMRangeFromRange(*rangeIn(textNode(u"three"), 1, 6), document(), false);
     ASSERT_TRUE(three);
     checkUndoableStep(
-        *view, [&] { ASSERT_TRUE(view->deleteFragmentInFreezeDriedRange(*three, document(), true, std::nullopt, false)); },
+        *view, [&] { ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInFreezeDriedRange(*view, *three, document(), true, std::nullopt, false)); },
         [&] { EXPECT_EQ(bodyHTML(), "<p>one <u>2</u> </p>\n"); });
 }
 

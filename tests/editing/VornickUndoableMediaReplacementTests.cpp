@@ -3,6 +3,7 @@
 #include "editing/VornickElementEditorUIController.h"
 #include "dom/VornickNodeExtensions.h"
 #include "platform/views/Popover.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -13,14 +14,14 @@ protected:
     // The element the attribute editor shows, if it is shown.
     std::shared_ptr<DOMElement> editedElement() const
     {
-        auto controller = view->elementEditorUIController();
+        auto controller = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController;
         if (!controller || !controller->popover()->isShown() || !controller->targetObject())
             return nullptr;
         return controller->targetObject()->element();
     }
     void closeEditor() const
     {
-        if (auto controller = view->elementEditorUIController())
+        if (auto controller = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController)
             controller->closePopover();
     }
 };

@@ -1,4 +1,5 @@
 #include "StructuralEditTestSupport.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -38,7 +39,7 @@ TEST_F(MoveAndAttribute, AttributeUndoFindsTheElementThatStandsInItsPlace)
     EXPECT_TRUE(view->undoableSetValue(true, u"x", u"class", second));
     endEvent();
     // Deleting the paragraph and undoing that puts a copy back.
-    ASSERT_TRUE(view->deleteFragmentInRange(vornick_outerRange(*second), true, std::nullopt, false));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentInRange(*view, vornick_outerRange(*second), true, std::nullopt, false));
     endEvent();
     undoStep();
     EXPECT_EQ(markup(), u"<p>[one]</p><p class=\"x\">[two]</p>");
@@ -80,7 +81,7 @@ TEST_F(MoveAndAttribute, MoveUndoStillFitsAfterAnEditBetweenIsUndone)
     endEvent();
     EXPECT_EQ(markup(), u"<p>[alpha ]</p><p>[betagamma]</p>");
     // An edit in between, undone first: the move's undo must not be shifted by it.
-    ASSERT_TRUE(view->insertFragmentAtPosition(fragmentFromMarkup(u"<p>new</p>"),
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::insertFragmentAtPosition(*view, fragmentFromMarkup(u"<p>new</p>"),
                                                { document()->body(), 0 }, true, std::nullopt));
     endEvent();
     undoStep();

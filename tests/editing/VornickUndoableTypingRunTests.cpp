@@ -2,6 +2,7 @@
 
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/commands/VornickUndoableTypingRun.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -141,14 +142,14 @@ TEST_F(SubstituteTest, PayloadsTakenWithAnEarlierSubstituteComeBackWithTheCurren
     auto text = textNode(u"c");
     // A deletion within a node, a deletion across nodes, a backspace run.
     select(rangeIn(text, 0, 3));
-    ASSERT_TRUE(view->deleteFragmentUndoably());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentUndoably(*view));
     endEvent();
     select(rangeBetween(textNode(u"a"), 1, textNode(u" e"), 1));
-    ASSERT_TRUE(view->deleteFragmentUndoably());
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::deleteFragmentUndoably(*view));
     endEvent();
 
     // Text that uses the substitute moves the document to another one.
-    view->reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(std::u16string(1, first), view->mainFrame());
+    VornickContentEditingViewTestPeer::reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(*view, std::u16string(1, first), view->mainFrame());
     char16_t second = substitute();
     ASSERT_NE(second, 0);
     ASSERT_NE(second, first);
@@ -166,14 +167,14 @@ TEST_F(SubstituteTest, PayloadsGetRealNonBreakingSpacesOnceSubstitutesAreOff)
     ASSERT_NE(first, 0);
     auto text = textNode(u"x");
     select(rangeIn(text, 3, 3));
-    view->backspaceDeleteRangeUndoably(rangeIn(text, 2, 3));
-    view->backspaceDeleteRangeUndoably(rangeIn(text, 1, 2));
+    VornickContentEditingViewTestPeer::backspaceDeleteRangeUndoably(*view, rangeIn(text, 2, 3));
+    VornickContentEditingViewTestPeer::backspaceDeleteRangeUndoably(*view, rangeIn(text, 1, 2));
     endEvent();
     EXPECT_EQ(bodyHTML(), "<p>x</p>\n");
     std::u16string all;
     for (char16_t candidate : VornickNonBreakingSpaceSubstituteCandidates)
         all += candidate;
-    view->reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(all, view->mainFrame());
+    VornickContentEditingViewTestPeer::reassessNonBreakingSpaceSubstituteCharacterForStringToBeInserted(*view, all, view->mainFrame());
     ASSERT_EQ(substitute(), 0);
     view->undoManager()->undo();
     EXPECT_EQ(bodyHTML(), "<p>x&nbsp;y</p>\n");

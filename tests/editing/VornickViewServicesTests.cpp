@@ -6,6 +6,7 @@
 #include "platform/views/Menu.h"
 #include "platform/views/PrintOperation.h"
 #include "platform/views/SavePanel.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -42,7 +43,7 @@ TEST_F(ViewServicesTest, ZoomStepsTheTextSizeAndKeepsTheSelection)
 
 TEST_F(ViewServicesTest, EncodingsMenuKeepsSeparatorsAndTagsItemsByEncoding)
 {
-    auto menu = VornickContentEditingView::buildCharacterEncodingsMenu();
+    auto menu = VornickContentEditingViewTestPeer::buildCharacterEncodingsMenu();
     ASSERT_TRUE(menu);
     EXPECT_EQ(toUTF8(menu->title()), "Character Encodings");
     size_t separators = 0;
@@ -68,18 +69,18 @@ TEST_F(ViewServicesTest, PermissionPanelAnswersTheChoiceAndHoldsTheElementEditor
     accessory->setView(std::make_shared<View>(Rect(0, 0, 100, 20)));
     bool heldWhileRunning = false;
     SavePanelDriver::shared().setResponder([&](SavePanel& panel) -> std::optional<SavePanelDriver::Answer> {
-        heldWhileRunning = view->elementEditorUIController()->isHeldOpen();
+        heldWhileRunning = VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->isHeldOpen();
         EXPECT_EQ(accessory->savePanel().get(), &panel);
         EXPECT_EQ(panel.accessoryView(), accessory->view());
         return std::nullopt; // cancelled
     });
     std::optional<std::optional<URL>> answered;
-    view->promptForPermissionToWriteFileOfType(u"png", proposed, u"Allow writing here", accessory,
+    VornickContentEditingViewTestPeer::promptForPermissionToWriteFileOfType(*view, u"png", proposed, u"Allow writing here", accessory,
                                                [&](std::optional<URL> chosen) { answered = chosen; });
     ASSERT_TRUE(answered);
     EXPECT_FALSE(*answered);
     EXPECT_TRUE(heldWhileRunning);
-    EXPECT_FALSE(view->elementEditorUIController()->isHeldOpen());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::of(*view).elementEditorUIController->isHeldOpen());
     EXPECT_FALSE(accessory->savePanel());
     auto& panel = *SavePanelDriver::shared().shownPanels().back();
     EXPECT_EQ(toUTF8(panel.nameFieldStringValue()), "my picture.png");
@@ -89,7 +90,7 @@ TEST_F(ViewServicesTest, PermissionPanelAnswersTheChoiceAndHoldsTheElementEditor
 
     SavePanelDriver::shared().setResponder(nullptr);
     SavePanelDriver::shared().enqueueConfirmation(url("images/chosen.png"));
-    view->promptForPermissionToWriteFileOfType(u"png", proposed, u"", nullptr, [&](std::optional<URL> chosen) { answered = chosen; });
+    VornickContentEditingViewTestPeer::promptForPermissionToWriteFileOfType(*view, u"png", proposed, u"", nullptr, [&](std::optional<URL> chosen) { answered = chosen; });
     ASSERT_TRUE(answered && *answered);
     EXPECT_EQ(toUTF8((*answered)->lastPathComponent()), "chosen.png");
 }
@@ -98,14 +99,14 @@ TEST_F(ViewServicesTest, CollapseToggleTwiceRestoresTheClassesAndScriptsAndPrint
 {
     loadBody("<div class=\"note wide\">text</div>");
     auto div = element(u"div");
-    EXPECT_TRUE(view->toggleCollapseOfBrickElement(div));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::toggleCollapseOfBrickElement(*view, div));
     EXPECT_EQ(toUTF8(div->getAttribute(u"class")), "note wide brevanton-collapsed");
-    EXPECT_TRUE(view->toggleCollapseOfBrickElement(div));
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::toggleCollapseOfBrickElement(*view, div));
     EXPECT_EQ(toUTF8(div->getAttribute(u"class")), "note wide");
 
-    bool initial = view->isJavaScriptEnabled();
-    view->setJavaScriptEnabled(!initial);
-    EXPECT_EQ(view->isJavaScriptEnabled(), !initial);
+    bool initial = VornickContentEditingViewTestPeer::isJavaScriptEnabled(*view);
+    VornickContentEditingViewTestPeer::setJavaScriptEnabled(*view, !initial);
+    EXPECT_EQ(VornickContentEditingViewTestPeer::isJavaScriptEnabled(*view), !initial);
     EXPECT_FALSE(view->printOperationWithPrintInfo(PrintInfo {}));
 }
 

@@ -17,6 +17,7 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "html/VornickWordPressBlockModeHelper.h"
 #include "html/VornickWordPressFragmentCompletionSet.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 namespace brevanton::testing {
 namespace {
@@ -72,7 +73,7 @@ protected:
         auto post = readFile(std::string(BREVANTON_TEST_DATA_DIR) + "/wordpress/" + name);
         ASSERT_TRUE(post);
         loadBody("<header><h1>Slow Travel</h1></header><div id=\"post\">" + *post + "</div><footer>Footer text</footer>");
-        ASSERT_TRUE(view->attachToPoint(u"body", VornickAttachmentType::SingleElement, nullptr));
+        ASSERT_TRUE(VornickContentEditingViewTestPeer::attachToPoint(*view, u"body", VornickAttachmentType::SingleElement, nullptr));
         vornick_setBaseFragmentSet(*view->mainFrame(), VornickFragmentSet::fragmentSetNamed(u"WordPress-blocks"));
         view->setTargetRange(nullptr);
     }
@@ -283,7 +284,7 @@ TEST_F(BlockPostEditing, TheCompletionListOffersInlineElementsInTextAndBlocksBet
     // Inside a paragraph's text: inline elements, no paragraphs or other blocks.
     select(rangeIn(textNode(u"This time the starter"), 4, 4));
     endEvent();
-    view->vornick_initiateFragmentCompletion(nullptr);
+    VornickContentEditingViewTestPeer::vornick_initiateFragmentCompletion(*view, nullptr);
     auto controller = view->fragmentCompletionUIController();
     ASSERT_TRUE(controller && controller->isShown());
     controller->setSearchString(u"e");
@@ -302,7 +303,7 @@ TEST_F(BlockPostEditing, TheCompletionListOffersInlineElementsInTextAndBlocksBet
     checkUndoableStep(
         *view,
         [&] {
-            view->vornick_initiateFragmentCompletion(nullptr);
+            VornickContentEditingViewTestPeer::vornick_initiateFragmentCompletion(*view, nullptr);
             auto atEnd = view->fragmentCompletionUIController();
             ASSERT_TRUE(atEnd && atEnd->isShown());
             // A list item, which goes only into a list, is listed but cannot be chosen here.

@@ -15,6 +15,7 @@
 #include "platform/views/Menu.h"
 #include "platform/views/Pasteboard.h"
 #include "toolkit/VornickErrors.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 using namespace brevanton;
 using namespace brevanton::testing;
@@ -245,10 +246,10 @@ TEST_F(BlockPostRoundTrip, TransformsAndHeadingLevelsMakeBlocksTheServerReads)
 
     // A paragraph becomes a heading; a verse a paragraph.
     view->setTargetRange(caretAt(text(u"P", 1), 1));
-    ASSERT_TRUE(view->canChangeHeadingLevelTo(3));
+    ASSERT_TRUE(VornickContentEditingViewTestPeer::canChangeHeadingLevelTo(*view, 3));
     auto level = MenuItem::create(u"Heading 3", "changeHeadingLevel:");
     level->setTag(3);
-    view->changeHeadingLevel(level.get());
+    VornickContentEditingViewTestPeer::changeHeadingLevel(*view, level.get());
     view->setTargetRange(caretAt(text(u"PRE"), 1));
     transform(u"wp:paragraph");
 
@@ -266,11 +267,11 @@ TEST_F(BlockPostRoundTrip, TransformsAndHeadingLevelsMakeBlocksTheServerReads)
 
     // Headings may be cleared in a heading block only.
     view->setTargetRange(caretAt(text(u"H3"), 1));
-    EXPECT_TRUE(view->canClearHeadingLevel());
+    EXPECT_TRUE(VornickContentEditingViewTestPeer::canClearHeadingLevel(*view));
     view->setTargetRange(caretAt(text(u"P", 1), 1));
-    EXPECT_FALSE(view->canClearHeadingLevel());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canClearHeadingLevel(*view));
     view->setTargetRange(caretAt(text(u"PRE"), 1));
-    EXPECT_FALSE(view->canChangeHeadingLevel());
+    EXPECT_FALSE(VornickContentEditingViewTestPeer::canChangeHeadingLevel(*view));
 }
 
 TEST_F(BlockPostRoundTrip, UnclosedBlocksAreClosedWhereTheServerFindsThem)
@@ -292,7 +293,7 @@ TEST_F(BlockPostRoundTrip, IndentingParagraphBlocksMakesListBlocks)
     loadBody("<!-- wp:paragraph -->\n<p>one</p>\n<!-- /wp:paragraph -->\n\n<!-- wp:paragraph -->\n<p>two</p>\n<!-- /wp:paragraph -->");
     view->setTargetRange(caretAt(text(u"P", 1), 1));
     auto step = beginStep();
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     checkUndoAndRedo(step, u"Indent list items");
     EXPECT_EQ(faults(), std::vector<std::string>());
     EXPECT_EQ(savedBlockNames(), "core/paragraph core/list");
@@ -301,7 +302,7 @@ TEST_F(BlockPostRoundTrip, IndentingParagraphBlocksMakesListBlocks)
     loadBody("<!-- wp:list -->\n<ul><!-- wp:list-item -->\n<li>a</li>\n<!-- /wp:list-item --></ul>\n<!-- /wp:list -->\n\n"
              "<!-- wp:paragraph -->\n<p>b</p>\n<!-- /wp:paragraph -->");
     view->setTargetRange(caretAt(text(u"P"), 1));
-    view->indentListLevel(nullptr);
+    VornickContentEditingViewTestPeer::indentListLevel(*view, nullptr);
     EXPECT_EQ(faults(), std::vector<std::string>());
     EXPECT_EQ(savedBlockNames(), "core/list[core/list-item core/list-item]");
     EXPECT_NE(markup().find(u"<!-- wp:list-item --><li>[b]</li><!-- /wp:list-item -->"), std::u16string::npos) << toUTF8(markup());
@@ -315,12 +316,12 @@ TEST_F(BlockPostRoundTrip, AHeadingOfAnotherLevelKeepsItsBlockProperties)
     view->setTargetRange(caretAt(text(u"H3"), 1));
     auto step = beginStep();
     level->setTag(2);
-    view->changeHeadingLevel(level.get());
+    VornickContentEditingViewTestPeer::changeHeadingLevel(*view, level.get());
     EXPECT_EQ(blockComments(toUTF8(body()->innerHTML())).front(), "<!-- wp:heading {\"textAlign\":\"center\",\"className\":\"intro\"} -->");
     checkUndoAndRedo(step, u"Change Heading Level");
     view->setTargetRange(caretAt(text(u"H2"), 1));
     level->setTag(4);
-    view->changeHeadingLevel(level.get());
+    VornickContentEditingViewTestPeer::changeHeadingLevel(*view, level.get());
     EXPECT_EQ(blockComments(toUTF8(body()->innerHTML())).front(),
               "<!-- wp:heading {\"textAlign\":\"center\",\"level\":4,\"className\":\"intro\"} -->");
     EXPECT_EQ(faults(), std::vector<std::string>());
@@ -340,7 +341,7 @@ TEST_F(BlockPostRoundTrip, APastedVideoURLBecomesAnEmbedBlockWhereABlockMayGo)
 
     // Inside a paragraph's text a link, not a block inside the paragraph.
     view->setTargetRange(caretAt(text(u"P"), 5));
-    view->paste(nullptr);
+    VornickContentEditingViewTestPeer::paste(*view, nullptr);
     EXPECT_EQ(markup(), u"<!-- wp:paragraph -->[\n]<p>[Watch]<a href=\"https://www.youtube.com/watch?v=dQw4w9WgXcQ\">[Video]</a>"
                         u"[ this]</p>[\n]<!-- /wp:paragraph -->")
         << toUTF8(markup());
@@ -349,7 +350,7 @@ TEST_F(BlockPostRoundTrip, APastedVideoURLBecomesAnEmbedBlockWhereABlockMayGo)
     // At the paragraph's end the embed block goes after it.
     view->setTargetRange(caretAt(text(u"P"), 10));
     auto step = beginStep();
-    view->paste(nullptr);
+    VornickContentEditingViewTestPeer::paste(*view, nullptr);
     checkUndoAndRedo(step, u"Paste of URL");
     EXPECT_EQ(faults(), std::vector<std::string>());
     EXPECT_EQ(savedBlockNames(), "core/paragraph core/embed");
@@ -368,7 +369,7 @@ TEST_F(BlockPostRoundTrip, TheSpaceHoldingTheCaretAfterReturnIsNeverSaved)
     // Return at the end of a paragraph's text: the caret waits between the
     // blocks on a space of the editor's own, which the user leaves untyped.
     view->setTargetRange(caretAt(text(u"P"), 3));
-    view->splitParagraph(nullptr);
+    VornickContentEditingViewTestPeer::splitParagraph(*view, nullptr);
     ASSERT_NE(markup().find(u"<!-- /wp:paragraph -->[\u00a0]<!-- wp:paragraph -->"), std::u16string::npos) << toUTF8(markup());
     view->setTargetRange(caretAt(text(u"P", 1), 1));
     auto saved = savedBody();

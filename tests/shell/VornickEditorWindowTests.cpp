@@ -40,6 +40,7 @@
 #include "shell/VornickEditorWindow.h"
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickErrors.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -1073,7 +1074,7 @@ TEST_F(EditorWindowImages, APictureRewrittenOrAppearingIsDrawnAnewOnceItsChangeI
     // The missing picture appears; once the change is reported it is drawn.
     writePicture("later.png", Qt::green);
     settle();
-    editor->editingView()->refreshForResourceFileChangeAtURL(URL::fileURLWithPath(path("later.png")));
+    VornickContentEditingViewTestPeer::refreshForResourceFileChangeAtURL(*editor->editingView(), URL::fileURLWithPath(path("later.png")));
     EXPECT_TRUE(markedForDisplay(*later));
     EXPECT_EQ(colourOf(*later), qRgb(0, 255, 0));
     EXPECT_EQ(colourOf(*swatch), qRgb(0, 0, 255));

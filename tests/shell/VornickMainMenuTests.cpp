@@ -29,6 +29,7 @@
 #include "platform/web/WebFrame.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickEditorWindow.h"
+#include "tests/editing/VornickContentEditingViewTestPeer.h"
 
 #include <gtest/gtest.h>
 
@@ -192,7 +193,7 @@ protected:
             now.endNode = range->endContainer();
             now.end = range->endOffset();
         }
-        now.pendingStyles = view.toggledInlineStyleElementsForTyping();
+        now.pendingStyles = VornickContentEditingViewTestPeer::of(view).toggledInlineStyleElementsForTyping;
         now.pasteboardChanges = Pasteboard::generalPasteboard()->changeCount();
         now.zoom = view.textSizeMultiplier();
         now.findBar = view.isFindBarVisible();
@@ -268,7 +269,7 @@ TEST_F(MainMenu, HostsTheEditorsCommandsGroupedAsADesktopEditorDoes)
                                           "addFragmentDescriptionWithContentPlaceholderFromSelection:",
                                           "addFragmentDescriptionFromSelection:", "vornick_editElementAttributes:",
                                           "toggleHeadElementsShown:", "showEmphasisPreferenceUI:", "insertExplicitNonBreakingSpace:" };
-    for (auto action : VornickContentEditingView::validatedMenuActions()) {
+    for (auto action : VornickContentEditingViewTestPeer::validatedMenuActions()) {
         if (!notInMainMenu.contains(std::string(action))) {
             EXPECT_TRUE(actions.contains(std::string(action))) << action;
         }

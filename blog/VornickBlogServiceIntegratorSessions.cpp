@@ -15,11 +15,20 @@ void VornickBlogServiceIntegrator::setConnectionStatus(VornickHostConnectionStat
 
 std::shared_ptr<VornickBlogServiceAgent> VornickBlogServiceIntegrator::agent()
 {
-    return {};
+    return m_agent;
 }
 
-void VornickBlogServiceIntegrator::setAgent(std::shared_ptr<VornickBlogServiceAgent>)
+void VornickBlogServiceIntegrator::setAgent(std::shared_ptr<VornickBlogServiceAgent> agent)
 {
+    if (agent == m_agent)
+        return;
+    if (m_agent && m_agent->delegate() == this)
+        m_agent->setDelegate(nullptr);
+    m_agent = std::move(agent);
+    if (m_agent) {
+        m_agent->setDelegate(this);
+        m_agent->setLog(m_syncLog);
+    }
 }
 
 std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::createSyncSessionOfType(VornickSyncSessionType)
@@ -35,8 +44,16 @@ void VornickBlogServiceIntegrator::addSubstepsToBlogSyncStep(VornickBlogSyncStep
 {
 }
 
-void VornickBlogServiceIntegrator::setSyncSession(std::shared_ptr<VornickBlogServiceSyncSession>)
+void VornickBlogServiceIntegrator::setSyncSession(std::shared_ptr<VornickBlogServiceSyncSession> session)
 {
+    if (session == m_syncSession)
+        return;
+    setAgent(nullptr);
+    if (m_syncSession && m_syncSession->integrator() == this)
+        m_syncSession->setIntegrator(nullptr);
+    m_syncSession = std::move(session);
+    if (m_syncSession)
+        m_syncSession->setIntegrator(this);
 }
 
 std::shared_ptr<VornickBlogHostingAccount> VornickBlogServiceIntegrator::account()

@@ -9,6 +9,7 @@
 #include "blog/VornickMoveBlogPostsToTrashStep.h"
 #include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickQueueStepSupport.h"
 #include "blog/VornickUploadBlogPostsStep.h"
 #include "blog/VornickUploadWordPressMediaItemsStep.h"
 #include "platform/foundation/ConsoleLog.h"
@@ -27,12 +28,6 @@
 namespace brevanton {
 
 namespace {
-
-std::u16string descriptionString(const Dictionary& description, std::u16string_view key)
-{
-    auto found = description.find(key);
-    return found != description.end() && found->second.isString() ? found->second.string() : std::u16string();
-}
 
 std::u16string asciiLowercase(std::u16string text)
 {
@@ -98,7 +93,7 @@ void VornickBlogServiceIntegrator::sendPostChanges(const Dictionary& postChanges
         agent->sendPostChanges(postChanges, blogDescription, nativePostIdentifier);
         return;
     }
-    logToSyncLog(u"** No blog service agent to send \"" + descriptionString(postChanges, VornickTitleKey) + u"\"");
+    logToSyncLog(u"** No blog service agent to send \"" + vornick_queueEntryString(postChanges, VornickTitleKey) + u"\"");
     if (auto step = existingUploadPostsStepForBlogWithDescription(blogDescription))
         step->integratorFailedToUploadPostChanges(postChanges, blogDescription);
 }
@@ -217,7 +212,7 @@ void VornickBlogServiceIntegrator::patchMissingPropertiesFromPostDescription(con
 
 void VornickBlogServiceIntegrator::uploadMediaItem(const Dictionary& mediaItemDescription, const Dictionary& blogDescription)
 {
-    logToSyncLog(u"** This blog service cannot upload media item \"" + descriptionString(mediaItemDescription, VornickTitleKey) + u"\"");
+    logToSyncLog(u"** This blog service cannot upload media item \"" + vornick_queueEntryString(mediaItemDescription, VornickTitleKey) + u"\"");
     std::weak_ptr<VornickBlogServiceSyncSession> weakSession = m_syncSession;
     RunLoop::main().perform([weakSession, mediaItemDescription, blogDescription] {
         auto step = childOfBlogStep<VornickUploadWordPressMediaItemsStep>(weakSession.lock(), blogDescription, u"uploadMediaItems");
@@ -242,7 +237,7 @@ void VornickBlogServiceIntegrator::ifPreferencesRequestItOpenJustPublishedPost(c
         return;
     if (!UserDefaults::standard().boolForKey(u"OpenBlogPostInBrowserOnPublish"))
         return;
-    std::u16string permalink = descriptionString(newPostDescription, VornickPermalinkURLStringKey);
+    std::u16string permalink = vornick_queueEntryString(newPostDescription, VornickPermalinkURLStringKey);
     if (permalink.empty())
         return;
     auto url = URL::create(std::u16string_view(permalink));
@@ -266,7 +261,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullySentPostChanges(V
         });
         return;
     }
-    std::u16string sentTitle = descriptionString(postChanges, VornickTitleKey);
+    std::u16string sentTitle = vornick_queueEntryString(postChanges, VornickTitleKey);
     logToSyncLog(u"++ Push to server of \"" + sentTitle + u"\" succeeded");
     auto uploadStep = existingUploadPostsStepForBlogWithDescription(blogDescription);
     auto newIdentifier = newPostDescription.find(std::u16string_view(VornickIdentifierUsedByBlogServiceKey));
@@ -279,7 +274,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullySentPostChanges(V
             = uploadStep && uploadStep->postQueueIndexOfExistingRequestWithPostDescription(postChanges, nativePostIdentifier) != VornickNotFound;
         if (!laterEditQueued)
             post->ManagedObject::setValueForKey(Value(false), VornickPublishAtNextSyncKey);
-        std::u16string permalink = descriptionString(newPostDescription, VornickPermalinkURLStringKey);
+        std::u16string permalink = vornick_queueEntryString(newPostDescription, VornickPermalinkURLStringKey);
         if (!permalink.empty())
             post->ManagedObject::setValueForKey(Value(permalink), VornickPermalinkURLStringKey);
         Date now = Date::now();
@@ -339,7 +334,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentReceivedUpdatedPropertiesForJ
     const Dictionary& updatedProperties, const Dictionary& blogDescription, const Value& nativePostIdentifier)
 {
     auto post = postForNativeIdentifier(nativePostIdentifier);
-    std::u16string permalink = descriptionString(updatedProperties, VornickPermalinkURLStringKey);
+    std::u16string permalink = vornick_queueEntryString(updatedProperties, VornickPermalinkURLStringKey);
     if (post && !permalink.empty() && permalink != post->permalinkURLString()) {
         post->ManagedObject::setValueForKey(Value(permalink), VornickPermalinkURLStringKey);
         post->setHasEditsNotYetSavedToSourceFile(true);

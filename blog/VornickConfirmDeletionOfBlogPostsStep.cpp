@@ -8,23 +8,6 @@
 
 namespace brevanton {
 
-namespace {
-
-const Value& entryValue(const Dictionary& entry, std::u16string_view key)
-{
-    static const Value null;
-    auto found = entry.find(key);
-    return found == entry.end() ? null : found->second;
-}
-
-std::u16string entryIdentifier(const Dictionary& entry)
-{
-    const Value& value = entryValue(entry, VornickIdentifierUsedByBlogServiceKey);
-    return value.isString() ? value.string() : std::u16string();
-}
-
-} // namespace
-
 void VornickConfirmDeletionOfBlogPostsStep::scheduleConfirmationOfDeletionForPostWithIdentifier(const std::u16string& postIdentifier,
     const Dictionary& blogDescription, const Value& nativePostIdentifier)
 {
@@ -62,7 +45,7 @@ void VornickConfirmDeletionOfBlogPostsStep::advancePostQueue()
         return;
     }
     const Dictionary& entry = m_postQueue.front();
-    std::u16string identifier = entryIdentifier(entry);
+    std::u16string identifier = vornick_queueEntryString(entry, VornickIdentifierUsedByBlogServiceKey);
     vornick_setStepStatusMessage(*this, u"Checking deletion status of post " + identifier);
     if (identifier.empty()) {
         m_failedRequestQueue.push_back(entry);
@@ -82,8 +65,8 @@ void VornickConfirmDeletionOfBlogPostsStep::advancePostQueue()
         setState(VornickSyncStepState::Failed);
         return;
     }
-    Value nativePostIdentifier = entryValue(entry, u"nativePostIdentifier");
-    const Value& blogDescription = entryValue(entry, u"blogDescription");
+    Value nativePostIdentifier = vornick_queueEntryValue(entry, u"nativePostIdentifier");
+    const Value& blogDescription = vornick_queueEntryValue(entry, u"blogDescription");
     Dictionary blog = blogDescription.isDictionary() ? blogDescription.dictionary() : Dictionary();
     vornick_startWatchdogOfStep<VornickConfirmDeletionOfBlogPostsStep>(*this, m_watchdog,
         [identifier](VornickConfirmDeletionOfBlogPostsStep& step) {
@@ -111,8 +94,8 @@ bool VornickConfirmDeletionOfBlogPostsStep::isAnswerAboutPostBeingChecked(const 
     if (!active() || !isAwaitingAnswer() || m_postQueue.empty())
         return false;
     const Dictionary& entry = m_postQueue.front();
-    return entryIdentifier(entry) == postIdentifier
-        && (nativePostIdentifier.isNull() || entryValue(entry, u"nativePostIdentifier") == nativePostIdentifier);
+    return vornick_queueEntryString(entry, VornickIdentifierUsedByBlogServiceKey) == postIdentifier
+        && (nativePostIdentifier.isNull() || vornick_queueEntryValue(entry, u"nativePostIdentifier") == nativePostIdentifier);
 }
 
 void VornickConfirmDeletionOfBlogPostsStep::finishFirstEntry(bool failed)

@@ -2,6 +2,7 @@
 
 #include "blog/VornickBlogServiceDescriptions.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickQueueStepSupport.h"
 #include "blog/VornickSyncStepIntegratorAccess.h"
 #include "platform/foundation/URL.h"
 #include "platform/store/ManagedObjectContext.h"
@@ -10,30 +11,6 @@
 #include "toolkit/VornickRange.h"
 
 namespace brevanton {
-
-namespace {
-
-const Value& entryValue(const Dictionary& entry, std::u16string_view key)
-{
-    static const Value null;
-    auto found = entry.find(key);
-    return found == entry.end() ? null : found->second;
-}
-
-const Dictionary& entryDictionary(const Dictionary& entry, std::u16string_view key)
-{
-    static const Dictionary empty;
-    const Value& value = entryValue(entry, key);
-    return value.isDictionary() ? value.dictionary() : empty;
-}
-
-std::u16string descriptionString(const Dictionary& description, std::u16string_view key)
-{
-    const Value& value = entryValue(description, key);
-    return value.isString() ? value.string() : std::u16string();
-}
-
-} // namespace
 
 void VornickMoveBlogPostsToTrashStep::scheduleMoveToTrashOfPost(const Dictionary& postDescription, const Dictionary& blogDescription,
     const Value& nativePostIdentifier)
@@ -49,7 +26,7 @@ void VornickMoveBlogPostsToTrashStep::scheduleMoveToTrashOfPost(const Dictionary
 size_t VornickMoveBlogPostsToTrashStep::postQueueIndexOfExistingRequestWithPostDescription(const Dictionary& postDescription) const
 {
     for (size_t index = 0; index < m_postQueue.size(); ++index) {
-        if (entryDictionary(m_postQueue[index], u"postDescription") == postDescription)
+        if (vornick_queueEntryDictionary(m_postQueue[index], u"postDescription") == postDescription)
             return index;
     }
     return VornickNotFound;
@@ -83,12 +60,12 @@ void VornickMoveBlogPostsToTrashStep::advancePostQueue()
         return;
     }
     const Dictionary& entry = m_postQueue.front();
-    const Dictionary& postDescription = entryDictionary(entry, u"postDescription");
-    std::u16string title = descriptionString(postDescription, VornickTitleKey);
+    const Dictionary& postDescription = vornick_queueEntryDictionary(entry, u"postDescription");
+    std::u16string title = vornick_queueEntryString(postDescription, VornickTitleKey);
     vornick_setStepStatusMessage(*this, u"Moving \"" + title + u"\" to the Trash");
     if (log)
         log->log("Moving \"{}\" to the Trash", title);
-    std::u16string identifier = descriptionString(postDescription, VornickIdentifierUsedByBlogServiceKey);
+    std::u16string identifier = vornick_queueEntryString(postDescription, VornickIdentifierUsedByBlogServiceKey);
     if (identifier.empty()) {
         // Never on the server: nothing to move there.
         m_postQueue.erase(m_postQueue.begin());
@@ -105,8 +82,8 @@ void VornickMoveBlogPostsToTrashStep::advancePostQueue()
         setState(VornickSyncStepState::Failed);
         return;
     }
-    Value nativePostIdentifier = entryValue(entry, u"nativePostIdentifier");
-    Dictionary blogDescription = entryDictionary(entry, u"blogDescription");
+    Value nativePostIdentifier = vornick_queueEntryValue(entry, u"nativePostIdentifier");
+    Dictionary blogDescription = vornick_queueEntryDictionary(entry, u"blogDescription");
     vornick_startWatchdogOfStep<VornickMoveBlogPostsToTrashStep>(*this, m_watchdog, [identifier](VornickMoveBlogPostsToTrashStep& step) {
         if (auto log = step.syncLog()) {
             log->log("** No answer from the server about post {} within {} seconds", identifier, static_cast<int>(VornickQueueStepAnswerTimeout));
@@ -129,10 +106,10 @@ bool VornickMoveBlogPostsToTrashStep::isAnswerAboutPostBeingMoved(const Dictiona
     if (!active() || !isAwaitingAnswer() || m_postQueue.empty())
         return false;
     const Dictionary& entry = m_postQueue.front();
-    if (descriptionString(entryDictionary(entry, u"postDescription"), VornickIdentifierUsedByBlogServiceKey)
-        != descriptionString(postDescription, VornickIdentifierUsedByBlogServiceKey))
+    if (vornick_queueEntryString(vornick_queueEntryDictionary(entry, u"postDescription"), VornickIdentifierUsedByBlogServiceKey)
+        != vornick_queueEntryString(postDescription, VornickIdentifierUsedByBlogServiceKey))
         return false;
-    return nativePostIdentifier.isNull() || entryValue(entry, u"nativePostIdentifier") == nativePostIdentifier;
+    return nativePostIdentifier.isNull() || vornick_queueEntryValue(entry, u"nativePostIdentifier") == nativePostIdentifier;
 }
 
 void VornickMoveBlogPostsToTrashStep::finishFirstEntry(bool failed)
@@ -170,9 +147,9 @@ void VornickMoveBlogPostsToTrashStep::integratorDidMovePostToTrash(const Diction
 {
     if (!isAnswerAboutPostBeingMoved(postDescription, nativePostIdentifier))
         return;
-    Value entryNativeIdentifier = entryValue(m_postQueue.front(), u"nativePostIdentifier");
+    Value entryNativeIdentifier = vornick_queueEntryValue(m_postQueue.front(), u"nativePostIdentifier");
     if (auto log = syncLog())
-        log->log("Successfully moved post {} to the Trash", descriptionString(postDescription, VornickIdentifierUsedByBlogServiceKey));
+        log->log("Successfully moved post {} to the Trash", vornick_queueEntryString(postDescription, VornickIdentifierUsedByBlogServiceKey));
     clearPublishAtNextSyncForNativePostIdentifier(entryNativeIdentifier);
     finishFirstEntry(false);
 }
@@ -182,8 +159,8 @@ void VornickMoveBlogPostsToTrashStep::integratorFailedToMovePostToTrash(const Di
 {
     if (!isAnswerAboutPostBeingMoved(postDescription, nativePostIdentifier))
         return;
-    Value entryNativeIdentifier = entryValue(m_postQueue.front(), u"nativePostIdentifier");
-    std::u16string identifier = descriptionString(postDescription, VornickIdentifierUsedByBlogServiceKey);
+    Value entryNativeIdentifier = vornick_queueEntryValue(m_postQueue.front(), u"nativePostIdentifier");
+    std::u16string identifier = vornick_queueEntryString(postDescription, VornickIdentifierUsedByBlogServiceKey);
     auto log = syncLog();
     // Only the server's own word that it has no such post; a bare 404 may come from a proxy or a wrong address.
     if (error.is(VornickErrorDomain, VornickServerSaysPostNotFoundError)) {

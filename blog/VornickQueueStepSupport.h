@@ -62,6 +62,12 @@ void vornick_startWatchdogOfStep(Step& step, VornickQueueStepWatchdog& watchdog,
     });
 }
 
+// A queue entry's (or a description's) value for the key: null when missing,
+// an empty dictionary or string when it is of another kind.
+const Value& vornick_queueEntryValue(const Dictionary& entry, std::u16string_view key);
+const Dictionary& vornick_queueEntryDictionary(const Dictionary& entry, std::u16string_view key);
+std::u16string vornick_queueEntryString(const Dictionary& entry, std::u16string_view key);
+
 // finished ÷ (finished + still queued); 0 while there is nothing.
 double vornick_queueProgress(uint64_t finished, size_t queued);
 

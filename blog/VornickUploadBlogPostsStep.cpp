@@ -2,6 +2,7 @@
 
 #include "blog/VornickBlogServiceDescriptions.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickQueueStepSupport.h"
 #include "blog/VornickSyncStepIntegratorAccess.h"
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickLog.h"
@@ -14,26 +15,6 @@ namespace {
 constexpr const char16_t* PostDescriptionKey = u"postDescription";
 constexpr const char16_t* BlogDescriptionKey = u"blogDescription";
 constexpr const char16_t* NativePostIdentifierKey = u"nativePostIdentifier";
-
-const Value& entryValue(const Dictionary& entry, std::u16string_view key)
-{
-    static const Value null;
-    auto found = entry.find(key);
-    return found == entry.end() ? null : found->second;
-}
-
-const Dictionary& entryDictionary(const Dictionary& entry, std::u16string_view key)
-{
-    static const Dictionary empty;
-    const Value& value = entryValue(entry, key);
-    return value.isDictionary() ? value.dictionary() : empty;
-}
-
-std::u16string descriptionString(const Dictionary& description, std::u16string_view key)
-{
-    const Value& value = entryValue(description, key);
-    return value.isString() ? value.string() : std::u16string();
-}
 
 } // namespace
 
@@ -58,18 +39,18 @@ void VornickUploadBlogPostsStep::scheduleUploadOfPostChanges(const Dictionary& p
 size_t VornickUploadBlogPostsStep::postQueueIndexOfExistingRequestWithPostDescription(const Dictionary& postDescription,
     const Value& nativePostIdentifier) const
 {
-    std::u16string identifier = descriptionString(postDescription, VornickIdentifierUsedByBlogServiceKey);
+    std::u16string identifier = vornick_queueEntryString(postDescription, VornickIdentifierUsedByBlogServiceKey);
     // The entry being sent is on its way as it was.
     for (size_t index = isAwaitingAnswer() ? 1 : 0; index < m_postQueue.size(); ++index) {
         const Dictionary& entry = m_postQueue[index];
-        const Value& queuedNativeIdentifier = entryValue(entry, NativePostIdentifierKey);
+        const Value& queuedNativeIdentifier = vornick_queueEntryValue(entry, NativePostIdentifierKey);
         if (!nativePostIdentifier.isNull() && !queuedNativeIdentifier.isNull()) {
             if (queuedNativeIdentifier == nativePostIdentifier)
                 return index;
             continue;
         }
         if (!identifier.empty()
-            && descriptionString(entryDictionary(entry, PostDescriptionKey), VornickIdentifierUsedByBlogServiceKey) == identifier)
+            && vornick_queueEntryString(vornick_queueEntryDictionary(entry, PostDescriptionKey), VornickIdentifierUsedByBlogServiceKey) == identifier)
             return index;
     }
     return VornickNotFound;
@@ -93,10 +74,10 @@ void VornickUploadBlogPostsStep::advancePostQueue()
         return;
     }
     Dictionary& entry = m_postQueue.front();
-    Dictionary postDescription = entryDictionary(entry, PostDescriptionKey);
-    Dictionary blogDescription = entryDictionary(entry, BlogDescriptionKey);
-    Value nativePostIdentifier = entryValue(entry, NativePostIdentifierKey);
-    std::u16string title = descriptionString(postDescription, VornickTitleKey);
+    Dictionary postDescription = vornick_queueEntryDictionary(entry, PostDescriptionKey);
+    Dictionary blogDescription = vornick_queueEntryDictionary(entry, BlogDescriptionKey);
+    Value nativePostIdentifier = vornick_queueEntryValue(entry, NativePostIdentifierKey);
+    std::u16string title = vornick_queueEntryString(postDescription, VornickTitleKey);
     vornick_setStepStatusMessage(*this, u"Sending \"" + title + u"\"");
     if (auto log = syncLog())
         log->log("Sending \"{}\"", title);
@@ -110,7 +91,7 @@ void VornickUploadBlogPostsStep::advancePostQueue()
     // A post scheduled again while its first version was being sent: the
     // server gave it an identifier since, and this send must update that
     // post rather than create another.
-    if (descriptionString(postDescription, VornickIdentifierUsedByBlogServiceKey).empty()) {
+    if (vornick_queueEntryString(postDescription, VornickIdentifierUsedByBlogServiceKey).empty()) {
         auto post = integrator->postForNativeIdentifier(nativePostIdentifier);
         if (post && !post->identifierUsedByBlogService().empty())
             postDescription[VornickIdentifierUsedByBlogServiceKey] = Value(post->identifierUsedByBlogService());
@@ -131,7 +112,7 @@ void VornickUploadBlogPostsStep::dequeuePostAndAdvance(const Dictionary& postDes
 {
     if (!active() || !isAwaitingAnswer() || m_postQueue.empty())
         return;
-    if (entryDictionary(m_postQueue.front(), PostDescriptionKey) != postDescription)
+    if (vornick_queueEntryDictionary(m_postQueue.front(), PostDescriptionKey) != postDescription)
         return;
     finishFirstEntry();
 }
@@ -171,14 +152,14 @@ void VornickUploadBlogPostsStep::integratorFailedToReceiveUpdatedPostProperties(
 void VornickUploadBlogPostsStep::cancelUploadOfPostsThatDependOnMediaItem(const Dictionary& mediaItemDescription)
 {
     if (auto log = syncLog())
-        log->log("Cancel upload of posts that depend on media item \"{}\"", descriptionString(mediaItemDescription, VornickTitleKey));
+        log->log("Cancel upload of posts that depend on media item \"{}\"", vornick_queueEntryString(mediaItemDescription, VornickTitleKey));
     auto* integrator = vornick_blogServiceIntegratorForStep(*this);
     if (!integrator)
         return;
     // The entry being sent is on its way already.
     size_t first = isAwaitingAnswer() ? 1 : 0;
     for (size_t index = m_postQueue.size(); index-- > first;) {
-        if (integrator->postReferencesMediaItem(entryValue(m_postQueue[index], NativePostIdentifierKey), mediaItemDescription))
+        if (integrator->postReferencesMediaItem(vornick_queueEntryValue(m_postQueue[index], NativePostIdentifierKey), mediaItemDescription))
             m_postQueue.erase(m_postQueue.begin() + static_cast<ptrdiff_t>(index));
     }
 }

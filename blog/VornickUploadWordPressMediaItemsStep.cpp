@@ -13,19 +13,6 @@ namespace {
 
 constexpr const char16_t* MediaItemDescriptionKey = u"mediaItemDescription";
 
-const Dictionary& entryDictionary(const Dictionary& entry, std::u16string_view key)
-{
-    static const Dictionary empty;
-    auto found = entry.find(key);
-    return found != entry.end() && found->second.isDictionary() ? found->second.dictionary() : empty;
-}
-
-std::u16string descriptionString(const Dictionary& description, std::u16string_view key)
-{
-    auto found = description.find(key);
-    return found != description.end() && found->second.isString() ? found->second.string() : std::u16string();
-}
-
 } // namespace
 
 void VornickUploadWordPressMediaItemsStep::scheduleUploadOfMediaItem(const Dictionary& mediaItemDescription, const Dictionary& blogDescription)
@@ -65,9 +52,9 @@ void VornickUploadWordPressMediaItemsStep::advanceItemQueue()
         return;
     }
     const Dictionary& entry = m_itemQueue.front();
-    Dictionary mediaItemDescription = entryDictionary(entry, MediaItemDescriptionKey);
-    Dictionary blogDescription = entryDictionary(entry, u"blogDescription");
-    std::u16string title = descriptionString(mediaItemDescription, VornickTitleKey);
+    Dictionary mediaItemDescription = vornick_queueEntryDictionary(entry, MediaItemDescriptionKey);
+    Dictionary blogDescription = vornick_queueEntryDictionary(entry, u"blogDescription");
+    std::u16string title = vornick_queueEntryString(mediaItemDescription, VornickTitleKey);
     vornick_setStepStatusMessage(*this, u"Uploading \"" + title + u"\"");
     auto* integrator = vornick_blogServiceIntegratorForStep(*this);
     if (!integrator) {
@@ -96,12 +83,12 @@ bool VornickUploadWordPressMediaItemsStep::isAnswerAboutItemBeingUploaded(const 
 {
     if (!active() || !isAwaitingAnswer() || m_itemQueue.empty())
         return false;
-    const Dictionary& queued = entryDictionary(m_itemQueue.front(), MediaItemDescriptionKey);
+    const Dictionary& queued = vornick_queueEntryDictionary(m_itemQueue.front(), MediaItemDescriptionKey);
     if (queued == mediaItemDescription)
         return true;
     // The answer may carry what the server added (its identifier, its address).
-    std::u16string uniqueIdentifier = descriptionString(queued, u"uniqueIdentifier");
-    return !uniqueIdentifier.empty() && uniqueIdentifier == descriptionString(mediaItemDescription, u"uniqueIdentifier");
+    std::u16string uniqueIdentifier = vornick_queueEntryString(queued, u"uniqueIdentifier");
+    return !uniqueIdentifier.empty() && uniqueIdentifier == vornick_queueEntryString(mediaItemDescription, u"uniqueIdentifier");
 }
 
 void VornickUploadWordPressMediaItemsStep::integratorDidUploadMediaItem(const Dictionary& mediaItemDescription,
@@ -111,8 +98,8 @@ void VornickUploadWordPressMediaItemsStep::integratorDidUploadMediaItem(const Di
         return;
     m_watchdog.stop();
     if (auto log = syncLog())
-        log->log("Uploaded media item \"{}\" ({})", descriptionString(mediaItemDescription, VornickTitleKey),
-                 descriptionString(mediaItemDescription, VornickIdentifierUsedByBlogServiceKey));
+        log->log("Uploaded media item \"{}\" ({})", vornick_queueEntryString(mediaItemDescription, VornickTitleKey),
+                 vornick_queueEntryString(mediaItemDescription, VornickIdentifierUsedByBlogServiceKey));
     m_itemQueue.erase(m_itemQueue.begin());
     ++m_completedUploadCount;
     updateProgressThenAdvanceItemQueue();
@@ -133,8 +120,8 @@ void VornickUploadWordPressMediaItemsStep::failFirstEntry()
         return;
     Dictionary entry = m_itemQueue.front();
     m_itemQueue.erase(m_itemQueue.begin());
-    const Dictionary& mediaItemDescription = entryDictionary(entry, MediaItemDescriptionKey);
-    vornick_setStepStatusMessage(*this, u"Failed upload of \"" + descriptionString(mediaItemDescription, VornickTitleKey) + u"\"");
+    const Dictionary& mediaItemDescription = vornick_queueEntryDictionary(entry, MediaItemDescriptionKey);
+    vornick_setStepStatusMessage(*this, u"Failed upload of \"" + vornick_queueEntryString(mediaItemDescription, VornickTitleKey) + u"\"");
     m_failedItemQueue.push_back(entry);
     if (auto* parent = parentContainer()) {
         if (auto uploadPosts = std::dynamic_pointer_cast<VornickUploadBlogPostsStep>(parent->stepWithName(u"uploadPosts")))

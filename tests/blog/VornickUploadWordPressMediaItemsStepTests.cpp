@@ -2,10 +2,21 @@
 
 #include "tests/blog/QueueStepTestSupport.h"
 
+#include "blog/VornickUploadBlogPostsStep.h"
+
 #include <gtest/gtest.h>
 
 namespace brevanton {
 namespace {
+
+// A service's integrator that knows which posts use which media item.
+class MediaAwareIntegrator : public VornickBlogServiceIntegrator {
+public:
+    bool postReferencesMediaItem(const Value& nativePostIdentifier, const Dictionary& mediaItemDescription) override
+    {
+        return nativePostIdentifier == Value(u"x-native:uses-b") && mediaItemDescription.at(u"uniqueIdentifier") == Value(u"u-b.png");
+    }
+};
 
 class VornickUploadWordPressMediaItemsStepTests : public QueueStepTest {
 protected:
@@ -64,6 +75,26 @@ TEST_F(VornickUploadWordPressMediaItemsStepTests, OneFailureOfThreeFailsTheStep)
     EXPECT_EQ(step->state(), VornickSyncStepState::Failed);
     EXPECT_EQ(step->statusMessage(), u"1 items failed to upload");
     EXPECT_TRUE(logged(u"Done uploading Media Items. 2/3 succeeded."));
+}
+
+TEST_F(VornickUploadWordPressMediaItemsStepTests, AFailedItemTakesThePostsThatUseItOutOfTheUpload)
+{
+    auto uploadPosts = std::make_shared<VornickUploadBlogPostsStep>(u"uploadPosts", u"Upload Posts/Pages");
+    blogStep->addStep(uploadPosts);
+    uploadPosts->scheduleUploadOfPostChanges({ { u"title", Value(u"Uses b") } }, blogDescription, Value(u"x-native:uses-b"));
+    uploadPosts->scheduleUploadOfPostChanges({ { u"title", Value(u"Plain") } }, blogDescription, Value(u"x-native:plain"));
+    MediaAwareIntegrator mediaIntegrator;
+    mediaIntegrator.setSyncLog(log);
+    session->setIntegrator(&mediaIntegrator);
+    step->scheduleUploadOfMediaItem(item(u"b.png"), blogDescription);
+    session->setState(VornickSyncStepState::Active);
+    step->integratorFailedToUploadMediaItem(item(u"b.png"), blogDescription);
+    EXPECT_TRUE(logged(u"Cancel upload of posts that depend on media item \"b.png\""));
+    ASSERT_EQ(uploadPosts->postQueue().size(), 1u);
+    EXPECT_EQ(uploadPosts->postQueue()[0].at(u"postDescription")[u"title"], Value(u"Plain"));
+    drain();
+    EXPECT_EQ(step->state(), VornickSyncStepState::Failed);
+    session->setIntegrator(&integrator);
 }
 
 TEST_F(VornickUploadWordPressMediaItemsStepTests, AnEmptyQueueCompletesQuietly)

@@ -23,8 +23,6 @@
 #include "toolkit/VornickTrash.h"
 #include "toolkit/VornickWorkspaceExtensions.h"
 
-#include <algorithm>
-
 namespace brevanton {
 
 namespace {

@@ -211,7 +211,19 @@ public:
     // Uploads a media item; the base cannot and reports the failure to the
     // blog's "uploadMediaItems" step on a later turn.
     virtual void uploadMediaItem(const Dictionary& mediaItemDescription, const Dictionary& blogDescription);
+    // Whether the post's source refers to the media item (by its
+    // "uniqueIdentifier"); never in the base, whose blogs have no media library.
+    virtual bool postReferencesMediaItem(const Value& nativePostIdentifier, const Dictionary& mediaItemDescription);
+    // Opens the just-published post's "permalinkURLString" (http or https
+    // only) in the browser when the user default
+    // "OpenBlogPostInBrowserOnPublish" is on and the new "status" is neither
+    // "draft" nor "trash".
     void ifPreferencesRequestItOpenJustPublishedPost(const Dictionary& newPostDescription, const Value& nativePostIdentifier);
+    // Sets the post's "publishAtNextSync", saves the index and writes the
+    // post's file, so that an upload that is refused (offline) or fails is
+    // tried again by a later session; only a successful send clears it.
+    // Answers false when there is no such post. Whoever queues an upload calls it.
+    bool markPostForUploadAtNextSync(const Value& nativePostIdentifier);
 
     void blogServiceAgentSuccessfullySentPostChanges(VornickBlogServiceAgent&, const Dictionary& postChanges, const Dictionary& blogDescription,
         const Value& nativePostIdentifier, const Dictionary& newPostDescription, bool awaitUpdatedProperties) override;

@@ -1,104 +1,464 @@
 #include "blog/VornickBlogServiceIntegrator.h"
 
+#include "blog/VornickBlogPostEditorOperations.h"
+#include "blog/VornickBlogServiceDescriptions.h"
+#include "blog/VornickBlogServiceIntegratorDelegate.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickConfirmDeletionOfBlogPostsStep.h"
 #include "blog/VornickMoveBlogPostsToTrashStep.h"
+#include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickQueueStepSupport.h"
 #include "blog/VornickUploadBlogPostsStep.h"
+#include "blog/VornickUploadWordPressMediaItemsStep.h"
+#include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickRange.h"
+#include "toolkit/VornickTrash.h"
+#include "toolkit/VornickWorkspaceExtensions.h"
 
 namespace brevanton {
 
-void VornickBlogServiceIntegrator::sendPostChanges(const Dictionary& /*postChanges*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
+namespace {
+
+std::u16string asciiLowercase(std::u16string text)
+{
+    for (auto& character : text) {
+        if (character >= u'A' && character <= u'Z')
+            character = static_cast<char16_t>(character + (u'a' - u'A'));
+    }
+    return text;
+}
+
+// The blog step's child of that name, when it is of that class.
+template<typename Step>
+std::shared_ptr<Step> childOfBlogStep(const std::shared_ptr<VornickBlogServiceSyncSession>& session, const Dictionary& blogDescription,
+    std::u16string_view name)
+{
+    if (!session)
+        return nullptr;
+    auto blogStep = session->stepForBlogWithDescription(blogDescription);
+    return blogStep ? std::dynamic_pointer_cast<Step>(blogStep->stepWithName(name)) : nullptr;
+}
+
+// The blog step's child of that name, made and appended (with a start block
+// sending it `start`) when it has none yet; null when the session has no
+// step for the blog.
+template<typename Step>
+std::shared_ptr<Step> makeChildOfBlogStep(const std::shared_ptr<VornickBlogServiceSyncSession>& session, const Dictionary& blogDescription,
+    const std::u16string& name, const std::u16string& title, void (Step::*start)())
+{
+    if (auto existing = childOfBlogStep<Step>(session, blogDescription, name))
+        return existing;
+    auto blogStep = session ? session->stepForBlogWithDescription(blogDescription) : nullptr;
+    if (!blogStep)
+        return nullptr;
+    auto step = std::make_shared<Step>(name, title);
+    std::weak_ptr<Step> weakStep = step;
+    step->setStartBlock([weakStep, start] {
+        if (auto strongStep = weakStep.lock())
+            ((*strongStep).*start)();
+    });
+    blogStep->addStep(step);
+    return step;
+}
+
+// Edits of the post that the server has not had: queued for upload, not yet
+// written to its file, or made after it was last published.
+bool postHasUnsyncedEdits(const VornickPublishedBlogPost& post)
+{
+    if (post.publishAtNextSync() || post.hasEditsNotYetSavedToSourceFile())
+        return true;
+    Value edited = post.ManagedObject::valueForKey(u"dateLastEditedLocally");
+    Value published = post.ManagedObject::valueForKey(u"dateLastPublished");
+    return edited.isDate() && published.isDate() && edited.date().timeIntervalSince1970() - published.date().timeIntervalSince1970() > 1.0;
+}
+
+} // namespace
+
+// --- Requests of the steps, handed to the agent
+
+void VornickBlogServiceIntegrator::sendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription,
+    const Value& nativePostIdentifier)
+{
+    if (auto agent = this->agent()) {
+        agent->sendPostChanges(postChanges, blogDescription, nativePostIdentifier);
+        return;
+    }
+    logToSyncLog(u"** No blog service agent to send \"" + vornick_queueEntryString(postChanges, VornickTitleKey) + u"\"");
+    if (auto step = existingUploadPostsStepForBlogWithDescription(blogDescription))
+        step->integratorFailedToUploadPostChanges(postChanges, blogDescription);
+}
+
+void VornickBlogServiceIntegrator::requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    if (auto agent = this->agent()) {
+        agent->requestMoveToTrashOfPostWithIdentifier(postIdentifier, nativePostIdentifier, blogDescription);
+        return;
+    }
+    logToSyncLog(u"** No blog service agent to move post " + postIdentifier + u" to the Trash");
+    if (auto step = existingMovePostsToTrashStepForBlogWithDescription(blogDescription))
+        step->integratorFailedToMovePostToTrash({ { VornickIdentifierUsedByBlogServiceKey, Value(postIdentifier) } }, blogDescription,
+                                                nativePostIdentifier, Error());
+}
+
+void VornickBlogServiceIntegrator::confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    if (auto agent = this->agent()) {
+        agent->confirmServerSideDeletionOfPostWithIdentifier(postIdentifier, nativePostIdentifier, blogDescription);
+        return;
+    }
+    logToSyncLog(u"** No blog service agent to check post " + postIdentifier);
+    if (auto step = existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(blogDescription))
+        step->blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(postIdentifier, nativePostIdentifier,
+                                                                                        blogDescription, Error());
+}
+
+// --- Scheduling
+
+bool VornickBlogServiceIntegrator::markPostForUploadAtNextSync(const Value& nativePostIdentifier)
+{
+    auto post = postForNativeIdentifier(nativePostIdentifier);
+    if (!post)
+        return false;
+    if (post->publishAtNextSync())
+        return true;
+    post->ManagedObject::setValueForKey(Value(true), u"publishAtNextSync");
+    post->setHasEditsNotYetSavedToSourceFile(true);
+    // The file first: the index then records the file as written.
+    Error error;
+    if (auto url = post->sourceFileURL()) {
+        if (!post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+            logToSyncLog(u"** Failed to write \"" + post->title() + u"\": " + error.localizedDescription());
+    }
+    if (auto* context = this->context(); context && !commitAndSaveChangesInManagedObjectContext(*context, &error))
+        logToSyncLog(u"** Failed to save the index: " + error.localizedDescription());
+    return true;
+}
+
+void VornickBlogServiceIntegrator::scheduleSendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription,
+    const Value& nativePostIdentifier)
+{
+    if (postChanges.empty() || blogDescription.empty() || nativePostIdentifier.isNull())
+        return;
+    // Before the delegate is asked: it may refuse (offline), and a later session must still send the post.
+    markPostForUploadAtNextSync(nativePostIdentifier);
+    if (m_delegate)
+        m_delegate->blogServiceIntegratorRequestScheduledSendOfPostChanges(*this, postChanges, blogDescription, nativePostIdentifier);
+}
+
+void VornickBlogServiceIntegrator::scheduleMoveToTrashOfPost(const Dictionary& postDescription, const Dictionary& blogDescription,
+    const Value& nativePostIdentifier)
+{
+    auto step = makeChildOfBlogStep<VornickMoveBlogPostsToTrashStep>(m_syncSession, blogDescription, u"movePostsToTrash",
+        u"Move Posts/Pages to Trash", &VornickMoveBlogPostsToTrashStep::startMovingPostsToTheTrash);
+    if (step)
+        step->scheduleMoveToTrashOfPost(postDescription, blogDescription, nativePostIdentifier);
+}
+
+void VornickBlogServiceIntegrator::scheduleConfirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    auto step = makeChildOfBlogStep<VornickConfirmDeletionOfBlogPostsStep>(m_syncSession, blogDescription, u"confirmDeletions",
+        u"Confirm Deleted Posts", &VornickConfirmDeletionOfBlogPostsStep::startConfirmingPostDeletions);
+    if (step)
+        step->scheduleConfirmationOfDeletionForPostWithIdentifier(postIdentifier, blogDescription, nativePostIdentifier);
+}
+
+std::shared_ptr<VornickUploadBlogPostsStep> VornickBlogServiceIntegrator::existingUploadPostsStepForBlogWithDescription(
+    const Dictionary& blogDescription) const
+{
+    return childOfBlogStep<VornickUploadBlogPostsStep>(m_syncSession, blogDescription, u"uploadPosts");
+}
+
+std::shared_ptr<VornickMoveBlogPostsToTrashStep> VornickBlogServiceIntegrator::existingMovePostsToTrashStepForBlogWithDescription(
+    const Dictionary& blogDescription) const
+{
+    return childOfBlogStep<VornickMoveBlogPostsToTrashStep>(m_syncSession, blogDescription, u"movePostsToTrash");
+}
+
+std::shared_ptr<VornickConfirmDeletionOfBlogPostsStep> VornickBlogServiceIntegrator::existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(
+    const Dictionary& blogDescription) const
+{
+    return childOfBlogStep<VornickConfirmDeletionOfBlogPostsStep>(m_syncSession, blogDescription, u"confirmDeletions");
+}
+
+// --- Service hooks
+
+void VornickBlogServiceIntegrator::injectUploadOfMediaForPost(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/,
+    const Value& /*nativePostIdentifier*/, VornickUploadBlogPostsStep& /*uploadPostsStep*/)
 {
 }
 
-void VornickBlogServiceIntegrator::requestMoveToTrashOfPostWithIdentifier(const std::u16string& /*postIdentifier*/, const Value& /*nativePostIdentifier*/, const Dictionary& /*blogDescription*/)
+Dictionary VornickBlogServiceIntegrator::rewireResourceReferencesInPost(const Dictionary& postDescription, const Dictionary& /*blogDescription*/,
+    const Value& /*nativePostIdentifier*/)
 {
-}
-
-void VornickBlogServiceIntegrator::confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& /*postIdentifier*/, const Value& /*nativePostIdentifier*/, const Dictionary& /*blogDescription*/)
-{
-}
-
-void VornickBlogServiceIntegrator::scheduleSendPostChanges(const Dictionary& /*postChanges*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
-{
-}
-
-void VornickBlogServiceIntegrator::scheduleMoveToTrashOfPost(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
-{
-}
-
-void VornickBlogServiceIntegrator::scheduleConfirmServerSideDeletionOfPostWithIdentifier(const std::u16string& /*postIdentifier*/, const Value& /*nativePostIdentifier*/, const Dictionary& /*blogDescription*/)
-{
-}
-
-std::shared_ptr<VornickUploadBlogPostsStep> VornickBlogServiceIntegrator::existingUploadPostsStepForBlogWithDescription(const Dictionary& /*blogDescription*/) const
-{
-    return {};
-}
-
-std::shared_ptr<VornickMoveBlogPostsToTrashStep> VornickBlogServiceIntegrator::existingMovePostsToTrashStepForBlogWithDescription(const Dictionary& /*blogDescription*/) const
-{
-    return {};
-}
-
-std::shared_ptr<VornickConfirmDeletionOfBlogPostsStep> VornickBlogServiceIntegrator::existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(const Dictionary& /*blogDescription*/) const
-{
-    return {};
-}
-
-void VornickBlogServiceIntegrator::injectUploadOfMediaForPost(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/, VornickUploadBlogPostsStep& /*uploadPostsStep*/)
-{
-}
-
-Dictionary VornickBlogServiceIntegrator::rewireResourceReferencesInPost(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
-{
-    return {};
+    return postDescription;
 }
 
 void VornickBlogServiceIntegrator::patchMissingPropertiesFromPostDescription(const Dictionary* /*postDescription*/, VornickPublishedBlogPost&)
 {
 }
 
-void VornickBlogServiceIntegrator::uploadMediaItem(const Dictionary& /*mediaItemDescription*/, const Dictionary& /*blogDescription*/)
+void VornickBlogServiceIntegrator::uploadMediaItem(const Dictionary& mediaItemDescription, const Dictionary& blogDescription)
 {
+    logToSyncLog(u"** This blog service cannot upload media item \"" + vornick_queueEntryString(mediaItemDescription, VornickTitleKey) + u"\"");
+    std::weak_ptr<VornickBlogServiceSyncSession> weakSession = m_syncSession;
+    RunLoop::main().perform([weakSession, mediaItemDescription, blogDescription] {
+        auto step = childOfBlogStep<VornickUploadWordPressMediaItemsStep>(weakSession.lock(), blogDescription, u"uploadMediaItems");
+        if (step)
+            step->integratorFailedToUploadMediaItem(mediaItemDescription, blogDescription);
+    });
 }
 
-void VornickBlogServiceIntegrator::ifPreferencesRequestItOpenJustPublishedPost(const Dictionary& /*newPostDescription*/, const Value& /*nativePostIdentifier*/)
+bool VornickBlogServiceIntegrator::postReferencesMediaItem(const Value& /*nativePostIdentifier*/, const Dictionary& /*mediaItemDescription*/)
 {
+    return false;
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullySentPostChanges(VornickBlogServiceAgent&, const Dictionary& /*postChanges*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/, const Dictionary& /*newPostDescription*/, bool /*awaitUpdatedProperties*/)
+void VornickBlogServiceIntegrator::ifPreferencesRequestItOpenJustPublishedPost(const Dictionary& newPostDescription,
+    const Value& /*nativePostIdentifier*/)
 {
+    auto status = newPostDescription.find(std::u16string_view(VornickStatusKey));
+    if (status == newPostDescription.end() || !status->second.isString())
+        return;
+    std::u16string lowercaseStatus = asciiLowercase(status->second.string());
+    if (lowercaseStatus == u"draft" || lowercaseStatus == u"trash")
+        return;
+    if (!UserDefaults::standard().boolForKey(u"OpenBlogPostInBrowserOnPublish"))
+        return;
+    std::u16string permalink = vornick_queueEntryString(newPostDescription, VornickPermalinkURLStringKey);
+    if (permalink.empty())
+        return;
+    auto url = URL::create(std::u16string_view(permalink));
+    // Only a web address: the server's answer must not open files or start programs.
+    if (!url || !vornick_openURLInWebBrowser(*url))
+        logToSyncLog(u"Not opening the post's address in the browser: " + permalink);
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentFailedToSendPostChanges(VornickBlogServiceAgent&, const Dictionary& /*postChanges*/, const Dictionary& /*blogDescription*/)
+// --- Answers to sends
+
+void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullySentPostChanges(VornickBlogServiceAgent& agent, const Dictionary& postChanges,
+    const Dictionary& blogDescription, const Value& nativePostIdentifier, const Dictionary& newPostDescription, bool awaitUpdatedProperties)
 {
+    if (!RunLoop::isMainThread()) {
+        OperationQueue::main().addOperation([strongAgent = agent.shared_from_this(), integrator = this, postChanges, blogDescription,
+                                                nativePostIdentifier, newPostDescription, awaitUpdatedProperties] {
+            // Only while this integrator still hears the agent (it is gone otherwise).
+            if (strongAgent->delegate() == static_cast<VornickBlogServiceAgentDelegate*>(integrator))
+                integrator->blogServiceAgentSuccessfullySentPostChanges(*strongAgent, postChanges, blogDescription, nativePostIdentifier,
+                                                                        newPostDescription, awaitUpdatedProperties);
+        });
+        return;
+    }
+    std::u16string sentTitle = vornick_queueEntryString(postChanges, VornickTitleKey);
+    logToSyncLog(u"++ Push to server of \"" + sentTitle + u"\" succeeded");
+    auto uploadStep = existingUploadPostsStepForBlogWithDescription(blogDescription);
+    auto newIdentifier = newPostDescription.find(std::u16string_view(VornickIdentifierUsedByBlogServiceKey));
+    auto post = postForNativeIdentifier(nativePostIdentifier);
+    if (newIdentifier != newPostDescription.end() && newIdentifier->second.isString() && post) {
+        logToSyncLog(u"\tSaving post's server-provided identifier: " + newIdentifier->second.string());
+        post->ManagedObject::setValueForKey(newIdentifier->second, VornickIdentifierUsedByBlogServiceKey);
+        // A later edit of the post, queued while this one was on its way, still has to go.
+        bool laterEditQueued
+            = uploadStep && uploadStep->postQueueIndexOfExistingRequestWithPostDescription(postChanges, nativePostIdentifier) != VornickNotFound;
+        if (!laterEditQueued)
+            post->ManagedObject::setValueForKey(Value(false), VornickPublishAtNextSyncKey);
+        std::u16string permalink = vornick_queueEntryString(newPostDescription, VornickPermalinkURLStringKey);
+        if (!permalink.empty())
+            post->ManagedObject::setValueForKey(Value(permalink), VornickPermalinkURLStringKey);
+        Date now = Date::now();
+        auto lastPublished = newPostDescription.find(std::u16string_view(VornickDateLastPublishedKey));
+        auto firstPublished = newPostDescription.find(std::u16string_view(VornickDateFirstPublishedKey));
+        post->ManagedObject::setValueForKey(
+            Value(lastPublished != newPostDescription.end() && lastPublished->second.isDate() ? lastPublished->second.date() : now),
+            VornickDateLastPublishedKey);
+        if (!post->ManagedObject::valueForKey(VornickDateFirstPublishedKey).isDate())
+            post->ManagedObject::setValueForKey(
+                Value(firstPublished != newPostDescription.end() && firstPublished->second.isDate() ? firstPublished->second.date() : now),
+                VornickDateFirstPublishedKey);
+        post->setHasEditsNotYetSavedToSourceFile(true);
+        auto editor = editorForPost(*post);
+        // The file before the index, so that the index records it as written.
+        if (!editor) {
+            auto url = post->sourceFileURL();
+            Error error;
+            if (!url || !post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+                logToSyncLog(u"** Failed to save post-publication updates to \"" + post->title() + u"\"");
+        }
+        if (auto* context = this->context()) {
+            Error error;
+            if (!commitAndSaveChangesInManagedObjectContext(*context, &error))
+                logToSyncLog(u"** Failed to save the index: " + error.localizedDescription());
+        }
+        if (editor)
+            editor->saveAlreadyIntegratedChanges();
+        if (uploadStep)
+            uploadStep->integratorDidUploadPostChanges(postChanges, blogDescription, nativePostIdentifier, awaitUpdatedProperties);
+    } else {
+        if (!post)
+            logToSyncLog(u"** Failed to find post so we can give it its new identifier!");
+        else
+            logToSyncLog(u"** The server's answer for \"" + sentTitle + u"\" holds no post identifier; the post keeps waiting for upload");
+        // The item ends here, failed, so that the queue goes on.
+        if (uploadStep)
+            uploadStep->integratorFailedToUploadPostChanges(postChanges, blogDescription);
+    }
+    if (m_delegate)
+        m_delegate->blogServiceIntegratorSuccessfullySentPostChanges(*this, postChanges, blogDescription, nativePostIdentifier,
+                                                                     newPostDescription, awaitUpdatedProperties);
+    ifPreferencesRequestItOpenJustPublishedPost(newPostDescription, nativePostIdentifier);
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentReceivedUpdatedPropertiesForJustPublishedPost(VornickBlogServiceAgent&, const Dictionary& /*updatedProperties*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
+void VornickBlogServiceIntegrator::blogServiceAgentFailedToSendPostChanges(VornickBlogServiceAgent&, const Dictionary& postChanges,
+    const Dictionary& blogDescription)
 {
+    logToSyncLog(u"-[VornickBlogServiceIntegrator blogServiceAgent:failedToSendPostChanges:forBlogWithDescription:]");
+    if (auto step = existingUploadPostsStepForBlogWithDescription(blogDescription))
+        step->integratorFailedToUploadPostChanges(postChanges, blogDescription);
+    if (m_delegate)
+        m_delegate->blogServiceIntegratorFailedToSendPostChanges(*this, postChanges, blogDescription);
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentFailedToReceiveUpdatedPropertiesForJustPublishedPost(VornickBlogServiceAgent&, const std::u16string& /*postIdentifier*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
+void VornickBlogServiceIntegrator::blogServiceAgentReceivedUpdatedPropertiesForJustPublishedPost(VornickBlogServiceAgent&,
+    const Dictionary& updatedProperties, const Dictionary& blogDescription, const Value& nativePostIdentifier)
 {
+    auto post = postForNativeIdentifier(nativePostIdentifier);
+    std::u16string permalink = vornick_queueEntryString(updatedProperties, VornickPermalinkURLStringKey);
+    if (post && !permalink.empty() && permalink != post->permalinkURLString()) {
+        post->ManagedObject::setValueForKey(Value(permalink), VornickPermalinkURLStringKey);
+        post->setHasEditsNotYetSavedToSourceFile(true);
+        if (auto editor = editorForPost(*post)) {
+            OperationQueue::main().addOperation([editor] { editor->saveDocumentWithoutUploadingDraftChanges(); });
+        } else {
+            auto url = post->sourceFileURL();
+            Error error;
+            if (!url || !post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+                logToSyncLog(u"** Failed to save post-post-publication updates to \"" + post->title() + u"\"");
+            if (auto* context = this->context(); context && !commitAndSaveChangesInManagedObjectContext(*context, &error))
+                logToSyncLog(u"** Failed to save the index: " + error.localizedDescription());
+        }
+    }
+    if (auto step = existingUploadPostsStepForBlogWithDescription(blogDescription))
+        step->integratorDidReceiveUpdatedPostProperties(updatedProperties, blogDescription, nativePostIdentifier);
+    if (m_delegate)
+        m_delegate->blogServiceIntegratorReceivedUpdatedPropertiesForJustPublishedPost(*this, updatedProperties, blogDescription,
+                                                                                      nativePostIdentifier);
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullyDeletedPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& /*postIdentifier*/, const Value& /*nativePostIdentifier*/, const Dictionary& /*blogDescription*/)
+void VornickBlogServiceIntegrator::blogServiceAgentFailedToReceiveUpdatedPropertiesForJustPublishedPost(VornickBlogServiceAgent&,
+    const std::u16string& postIdentifier, const Dictionary& blogDescription, const Value& nativePostIdentifier)
 {
+    if (auto step = existingUploadPostsStepForBlogWithDescription(blogDescription))
+        step->integratorFailedToReceiveUpdatedPostProperties({ { VornickIdentifierUsedByBlogServiceKey, Value(postIdentifier) } },
+                                                             blogDescription, nativePostIdentifier);
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentFailedToDeletePostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& /*postIdentifier*/, const Value& /*nativePostIdentifier*/, const Dictionary& /*blogDescription*/, const Error&)
+// --- Answers to trash moves
+
+void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullyDeletedPostWithIdentifier(VornickBlogServiceAgent&,
+    const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& blogDescription)
 {
+    if (auto step = existingMovePostsToTrashStepForBlogWithDescription(blogDescription))
+        step->integratorDidMovePostToTrash({ { VornickIdentifierUsedByBlogServiceKey, Value(postIdentifier) } }, blogDescription,
+                                           nativePostIdentifier);
+    if (m_delegate)
+        m_delegate->blogServiceIntegratorSuccessfullyDeletedPostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription);
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& /*postIdentifier*/, const Value& /*nativePostIdentifier*/, const Dictionary& /*blogDescription*/, bool /*inTrashOnServer*/)
+void VornickBlogServiceIntegrator::blogServiceAgentFailedToDeletePostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error& error)
 {
+    if (auto step = existingMovePostsToTrashStepForBlogWithDescription(blogDescription))
+        step->integratorFailedToMovePostToTrash({ { VornickIdentifierUsedByBlogServiceKey, Value(postIdentifier) } }, blogDescription,
+                                                nativePostIdentifier, error);
+    if (m_delegate)
+        m_delegate->blogServiceIntegratorFailedToDeletePostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription, error);
 }
 
-void VornickBlogServiceIntegrator::blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& /*postIdentifier*/, const Value& /*nativePostIdentifier*/, const Dictionary& /*blogDescription*/, const Error&)
+// --- Answers to deletion checks
+
+void VornickBlogServiceIntegrator::blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&,
+    const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& blogDescription, bool inTrashOnServer)
 {
+    logToSyncLog(u"Confirmed deletion of post " + postIdentifier);
+    if (auto step = existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(blogDescription))
+        step->blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(postIdentifier, nativePostIdentifier, blogDescription,
+                                                                                   inTrashOnServer);
+    if (m_delegate)
+        m_delegate->blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
+                                                                                        blogDescription, inTrashOnServer);
+
+    auto blog = existingBlogForDescription(blogDescription);
+    if (!blog || postIdentifier.empty())
+        return;
+    auto post = existingPostForDescription({ { VornickIdentifierUsedByBlogServiceKey, Value(postIdentifier) } }, std::nullopt, *blog);
+    if (!post)
+        return;
+    std::u16string title = post->title().empty() ? u"(Untitled)" : post->title();
+    std::u16string identifier = post->identifierUsedByBlogService().empty() ? u"(no ID)" : post->identifierUsedByBlogService();
+    if (auto editor = editorForPost(*post)) {
+        logToSyncLog(u"Deleting post \"" + title + u"\" (" + identifier + u"). (Post file will be moved to the macOS Trash.)");
+        editor->enqueueServerSideDeletionOfPost(inTrashOnServer);
+        return;
+    }
+    auto* context = this->context();
+    if (!context)
+        return;
+    if (postHasUnsyncedEdits(*post)) {
+        // The user's work is not on the server: keep the post as a new one, to be uploaded anew.
+        logToSyncLog(u"Keeping post \"" + title + u"\" (" + identifier
+                     + u"), gone from the server, because it has edits the server never had. It will be uploaded as a new post.");
+        post->ManagedObject::setValueForKey(Value(), VornickIdentifierUsedByBlogServiceKey);
+        post->ManagedObject::setValueForKey(Value(), VornickPermalinkURLStringKey);
+        post->ManagedObject::setValueForKey(Value(), VornickDateFirstPublishedKey);
+        post->ManagedObject::setValueForKey(Value(), VornickDateLastPublishedKey);
+        post->ManagedObject::setValueForKey(Value(true), VornickPublishAtNextSyncKey);
+        post->setHasEditsNotYetSavedToSourceFile(true);
+        Error error;
+        if (auto url = post->sourceFileURL(); url && !post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+            logToSyncLog(u"** Failed to write \"" + title + u"\": " + error.localizedDescription());
+        if (!commitAndSaveChangesInManagedObjectContext(*context, &error))
+            logToSyncLog(u"** Failed to save the index: " + error.localizedDescription());
+        return;
+    }
+    logToSyncLog(u"Deleting post \"" + title + u"\" (" + identifier + u"). (Post file will be moved to the macOS Trash.)");
+    if (auto url = post->sourceFileURL()) {
+        auto path = url->fileSystemPath();
+        if (path && fileExists(*path)) {
+            Error error;
+            if (!vornick_moveFileToTrash(*url, &error)) {
+                // The file stays, and so does its post: the index mirrors the files.
+                logToSyncLog(u"Warning: Failed to move post file form \"" + title + u"\" (" + identifier + u") to the macOS Trash: "
+                             + error.localizedDescription());
+                return;
+            }
+        }
+    }
+    context->deleteObject(post);
+    Error error;
+    if (!commitAndSaveChangesInManagedObjectContext(*context, &error))
+        consoleLog(u"Warning: Failed to save\u00A0index changes after deleting object: " + error.localizedDescription());
+}
+
+void VornickBlogServiceIntegrator::blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&,
+    const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error& error)
+{
+    logToSyncLog(u"Failed to confirm deletion of post " + postIdentifier);
+    if (auto step = existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(blogDescription))
+        step->blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(postIdentifier, nativePostIdentifier,
+                                                                                        blogDescription, error);
+    if (m_delegate)
+        m_delegate->blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
+                                                                                              blogDescription, error);
 }
 
 } // namespace brevanton

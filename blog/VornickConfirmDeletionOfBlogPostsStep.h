@@ -1,9 +1,13 @@
 // VornickConfirmDeletionOfBlogPostsStep ("confirmDeletions"): asks the server,
 // one post at a time, whether posts missing from its listing are really gone.
 // Entries are {"identifierUsedByBlogService", "blogDescription",
-// "nativePostIdentifier"}. The integrator acts on the local posts. Main thread only.
+// "nativePostIdentifier"}. The integrator acts on the local posts. Each entry
+// takes one answer (an entry without an answer after
+// VornickQueueStepAnswerTimeout seconds fails); the step always completes.
+// Main thread only.
 #pragma once
 
+#include "blog/VornickQueueStepSupport.h"
 #include "blog/VornickSyncStep.h"
 
 #include <cstdint>
@@ -29,9 +33,15 @@ public:
     const std::vector<Dictionary>& postQueue() const { return m_postQueue; }
     const std::vector<Dictionary>& failedRequestQueue() const { return m_failedRequestQueue; }
     uint64_t completedConfirmationCount() const { return m_completedConfirmationCount; }
+    bool isAwaitingAnswer() const { return m_watchdog.isWaiting(); }
     const char* className() const override { return "VornickConfirmDeletionOfBlogPostsStep"; }
 
 private:
+    bool isAnswerAboutPostBeingChecked(const std::u16string& postIdentifier, const Value& nativePostIdentifier) const;
+    // Removes the first entry (into the failed queue when `failed`), counts it, moves on.
+    void finishFirstEntry(bool failed);
+
+    VornickQueueStepWatchdog m_watchdog;
     std::vector<Dictionary> m_postQueue;
     std::vector<Dictionary> m_failedRequestQueue;
     uint64_t m_completedConfirmationCount { 0 };

@@ -1,49 +1,167 @@
 #include "blog/VornickUploadBlogPostsStep.h"
 
+#include "blog/VornickBlogServiceDescriptions.h"
+#include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickQueueStepSupport.h"
+#include "blog/VornickSyncStepIntegratorAccess.h"
 #include "platform/foundation/URL.h"
+#include "toolkit/VornickLog.h"
 #include "toolkit/VornickRange.h"
 
 namespace brevanton {
 
-void VornickUploadBlogPostsStep::scheduleUploadOfPostChanges(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
+namespace {
+
+constexpr const char16_t* PostDescriptionKey = u"postDescription";
+constexpr const char16_t* BlogDescriptionKey = u"blogDescription";
+constexpr const char16_t* NativePostIdentifierKey = u"nativePostIdentifier";
+
+} // namespace
+
+void VornickUploadBlogPostsStep::scheduleUploadOfPostChanges(const Dictionary& postDescription, const Dictionary& blogDescription,
+    const Value& nativePostIdentifier)
 {
+    if (postDescription.empty() || blogDescription.empty() || nativePostIdentifier.isNull())
+        return;
+    size_t index = postQueueIndexOfExistingRequestWithPostDescription(postDescription, nativePostIdentifier);
+    if (index != VornickNotFound) {
+        // The latest edit is the one to send.
+        m_postQueue[index][PostDescriptionKey] = Value(postDescription);
+        m_postQueue[index][BlogDescriptionKey] = Value(blogDescription);
+        return;
+    }
+    m_postQueue.push_back(Dictionary { { PostDescriptionKey, Value(postDescription) }, { BlogDescriptionKey, Value(blogDescription) },
+                                       { NativePostIdentifierKey, nativePostIdentifier } });
+    if (m_completedUploadCount)
+        setProgress(vornick_queueProgress(m_completedUploadCount, m_postQueue.size()));
+}
+
+size_t VornickUploadBlogPostsStep::postQueueIndexOfExistingRequestWithPostDescription(const Dictionary& postDescription,
+    const Value& nativePostIdentifier) const
+{
+    std::u16string identifier = vornick_queueEntryString(postDescription, VornickIdentifierUsedByBlogServiceKey);
+    // The entry being sent is on its way as it was.
+    for (size_t index = isAwaitingAnswer() ? 1 : 0; index < m_postQueue.size(); ++index) {
+        const Dictionary& entry = m_postQueue[index];
+        const Value& queuedNativeIdentifier = vornick_queueEntryValue(entry, NativePostIdentifierKey);
+        if (!nativePostIdentifier.isNull() && !queuedNativeIdentifier.isNull()) {
+            if (queuedNativeIdentifier == nativePostIdentifier)
+                return index;
+            continue;
+        }
+        if (!identifier.empty()
+            && vornick_queueEntryString(vornick_queueEntryDictionary(entry, PostDescriptionKey), VornickIdentifierUsedByBlogServiceKey) == identifier)
+            return index;
+    }
+    return VornickNotFound;
 }
 
 void VornickUploadBlogPostsStep::startUploadingPosts()
 {
+    vornick_setStepStatusMessage(*this, u"Sending posts...");
+    if (auto log = syncLog())
+        log->log(u"Sending posts");
+    advancePostQueue();
 }
 
 void VornickUploadBlogPostsStep::advancePostQueue()
 {
+    if (!active() || isAwaitingAnswer())
+        return;
+    if (m_postQueue.empty()) {
+        setStatusMessage(u"Done");
+        setState(VornickSyncStepState::Completed);
+        return;
+    }
+    Dictionary& entry = m_postQueue.front();
+    Dictionary postDescription = vornick_queueEntryDictionary(entry, PostDescriptionKey);
+    Dictionary blogDescription = vornick_queueEntryDictionary(entry, BlogDescriptionKey);
+    Value nativePostIdentifier = vornick_queueEntryValue(entry, NativePostIdentifierKey);
+    std::u16string title = vornick_queueEntryString(postDescription, VornickTitleKey);
+    vornick_setStepStatusMessage(*this, u"Sending \"" + title + u"\"");
+    if (auto log = syncLog())
+        log->log("Sending \"{}\"", title);
+
+    auto* integrator = vornick_blogServiceIntegratorForStep(*this);
+    if (!integrator) {
+        setStatusMessage(u"Failed: the sync session has ended");
+        setState(VornickSyncStepState::Failed);
+        return;
+    }
+    // A post scheduled again while its first version was being sent: the
+    // server gave it an identifier since, and this send must update that
+    // post rather than create another.
+    if (vornick_queueEntryString(postDescription, VornickIdentifierUsedByBlogServiceKey).empty()) {
+        auto post = integrator->postForNativeIdentifier(nativePostIdentifier);
+        if (post && !post->identifierUsedByBlogService().empty())
+            postDescription[VornickIdentifierUsedByBlogServiceKey] = Value(post->identifierUsedByBlogService());
+    }
+    Dictionary rewired = integrator->rewireResourceReferencesInPost(postDescription, blogDescription, nativePostIdentifier);
+    entry[PostDescriptionKey] = Value(rewired);
+
+    vornick_startWatchdogOfStep<VornickUploadBlogPostsStep>(*this, m_watchdog, [title](VornickUploadBlogPostsStep& step) {
+        if (auto log = step.syncLog())
+            log->log("** No answer from the server about \"{}\" within {} seconds; giving up on it", title,
+                     static_cast<int>(VornickQueueStepAnswerTimeout));
+        step.finishFirstEntry();
+    });
+    integrator->sendPostChanges(rewired, blogDescription, nativePostIdentifier);
 }
 
-void VornickUploadBlogPostsStep::dequeuePostAndAdvance(const Dictionary& /*postDescription*/)
+void VornickUploadBlogPostsStep::dequeuePostAndAdvance(const Dictionary& postDescription)
+{
+    if (!active() || !isAwaitingAnswer() || m_postQueue.empty())
+        return;
+    if (vornick_queueEntryDictionary(m_postQueue.front(), PostDescriptionKey) != postDescription)
+        return;
+    finishFirstEntry();
+}
+
+void VornickUploadBlogPostsStep::finishFirstEntry()
+{
+    m_watchdog.stop();
+    if (!m_postQueue.empty())
+        m_postQueue.erase(m_postQueue.begin());
+    ++m_completedUploadCount;
+    setProgress(vornick_queueProgress(m_completedUploadCount, m_postQueue.size()));
+    queueMainThreadStatusUpdateNotification();
+    vornick_performLaterWithStep<VornickUploadBlogPostsStep>(*this, [](VornickUploadBlogPostsStep& step) { step.advancePostQueue(); });
+}
+
+void VornickUploadBlogPostsStep::integratorDidUploadPostChanges(const Dictionary& postDescription, const Dictionary& /*blogDescription*/,
+    const Value& /*nativePostIdentifier*/, bool /*awaitUpdatedPropertiesForJustPublishedPost*/)
+{
+    dequeuePostAndAdvance(postDescription);
+}
+
+void VornickUploadBlogPostsStep::integratorFailedToUploadPostChanges(const Dictionary& postDescription, const Dictionary& /*blogDescription*/)
+{
+    dequeuePostAndAdvance(postDescription);
+}
+
+void VornickUploadBlogPostsStep::integratorDidReceiveUpdatedPostProperties(const Dictionary& /*postDescription*/,
+    const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
 {
 }
 
-size_t VornickUploadBlogPostsStep::postQueueIndexOfExistingRequestWithPostDescription(const Dictionary& /*postDescription*/, const Value& /*nativePostIdentifier*/) const
-{
-    return VornickNotFound;
-}
-
-void VornickUploadBlogPostsStep::integratorDidUploadPostChanges(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/, bool /*awaitUpdatedPropertiesForJustPublishedPost*/)
+void VornickUploadBlogPostsStep::integratorFailedToReceiveUpdatedPostProperties(const Dictionary& /*postDescription*/,
+    const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
 {
 }
 
-void VornickUploadBlogPostsStep::integratorFailedToUploadPostChanges(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/)
+void VornickUploadBlogPostsStep::cancelUploadOfPostsThatDependOnMediaItem(const Dictionary& mediaItemDescription)
 {
-}
-
-void VornickUploadBlogPostsStep::integratorDidReceiveUpdatedPostProperties(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
-{
-}
-
-void VornickUploadBlogPostsStep::integratorFailedToReceiveUpdatedPostProperties(const Dictionary& /*postDescription*/, const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/)
-{
-}
-
-void VornickUploadBlogPostsStep::cancelUploadOfPostsThatDependOnMediaItem(const Dictionary& /*mediaItemDescription*/)
-{
+    if (auto log = syncLog())
+        log->log("Cancel upload of posts that depend on media item \"{}\"", vornick_queueEntryString(mediaItemDescription, VornickTitleKey));
+    auto* integrator = vornick_blogServiceIntegratorForStep(*this);
+    if (!integrator)
+        return;
+    // The entry being sent is on its way already.
+    size_t first = isAwaitingAnswer() ? 1 : 0;
+    for (size_t index = m_postQueue.size(); index-- > first;) {
+        if (integrator->postReferencesMediaItem(vornick_queueEntryValue(m_postQueue[index], NativePostIdentifierKey), mediaItemDescription))
+            m_postQueue.erase(m_postQueue.begin() + static_cast<ptrdiff_t>(index));
+    }
 }
 
 } // namespace brevanton

@@ -54,6 +54,7 @@ enum VornickErrorCode : int64_t {
     VornickWebResourceCacheIndexError = 92,      // a web resource cache index that cannot be used
     VornickBlogNotFoundError = 93,               // a sync step's blog is no longer stored (deleted during the sync)
     VornickAccountIncompleteError = 94,          // an account without the login or address a keychain item needs
+    VornickServerSaysPostNotFoundError = 95,     // the server's own answer: it has no such post (an agent gives it, never a bare status)
 };
 
 } // namespace brevanton

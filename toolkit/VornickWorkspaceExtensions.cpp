@@ -1,5 +1,6 @@
 #include "toolkit/VornickWorkspaceExtensions.h"
 
+#include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
@@ -83,6 +84,37 @@ std::optional<std::u16string> vornick_defaultWebBrowserDisplayName()
     if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
         name.erase(name.size() - suffix.size());
     return toUTF16(name);
+}
+
+static std::function<void(const URL&)>& webBrowserOpener()
+{
+    static std::function<void(const URL&)> opener;
+    return opener;
+}
+
+bool vornick_openURLInWebBrowser(const URL& url)
+{
+    std::u16string scheme = url.scheme();
+    if ((scheme != u"http" && scheme != u"https") || !url.host() || url.host()->empty())
+        return false;
+    if (auto& opener = webBrowserOpener()) {
+        opener(url);
+        return true;
+    }
+    ProcessLaunch launch;
+    launch.executable = "xdg-open";
+    launch.arguments = { toUTF8(url.absoluteString()) };
+    // No timeout: xdg-open may wait for the browser, which a kill would take down too.
+    Process::runAsynchronously(std::move(launch), [](std::optional<ProcessResult> result, Error error) {
+        if (!result)
+            consoleLog(u"Failed to launch xdg-open: " + error.localizedDescription());
+    });
+    return true;
+}
+
+void vornick_setWebBrowserOpenerForTesting(std::function<void(const URL&)> opener)
+{
+    webBrowserOpener() = std::move(opener);
 }
 
 } // namespace brevanton

@@ -1,6 +1,9 @@
 // What the desktop would open links with.
 #pragma once
 
+#include "platform/foundation/URL.h"
+
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -10,5 +13,14 @@ namespace brevanton {
 // (asked through xdg-mime, named by its desktop entry), or nullopt when
 // there is none or no way to ask.
 std::optional<std::u16string> vornick_defaultWebBrowserDisplayName();
+
+// Opens an "http" or "https" URL in the user's web browser through xdg-open,
+// without waiting for it. Any other scheme (a file, a script, a program's
+// own scheme) is refused: the answer is false and nothing is launched.
+bool vornick_openURLInWebBrowser(const URL&);
+
+// Replaces the launch of xdg-open (for URLs that passed the scheme check)
+// with `opener`; an empty function restores the real launch.
+void vornick_setWebBrowserOpenerForTesting(std::function<void(const URL&)> opener);
 
 } // namespace brevanton

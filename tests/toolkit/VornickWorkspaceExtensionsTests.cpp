@@ -1,6 +1,7 @@
 #include "toolkit/VornickWorkspaceExtensions.h"
 
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -65,4 +66,27 @@ TEST_F(BrowserLookup, NothingWithoutAHandlerOrAWayToAsk)
     EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::nullopt);
     installXdgMime("echo broken.desktop; exit 4");
     EXPECT_EQ(vornick_defaultWebBrowserDisplayName(), std::nullopt);
+}
+
+TEST_F(BrowserLookup, OnlyWebAddressesAreHandedToXdgOpen)
+{
+    // A stand-in xdg-open that records its arguments.
+    std::string record = m_folder + "/opened";
+    std::string path = m_folder + "/bin/xdg-open";
+    ASSERT_TRUE(writeFileAtomically(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + record + "'\n"));
+    ::chmod(path.c_str(), 0755);
+
+    for (const char* refused : { "file:///etc/passwd", "javascript:alert(1)", "ftp://site.example/x", "x-program:run", "https:relative" })
+        EXPECT_FALSE(vornick_openURLInWebBrowser(*URL::create(std::string_view(refused)))) << refused;
+    EXPECT_TRUE(vornick_openURLInWebBrowser(*URL::create(std::string_view("HTTPS://site.example/post?a=1&b=2"))));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return fileExists(record); }, 10));
+    RunLoop::main().runFor(0.2);
+    EXPECT_EQ(readFile(record).value_or(""), "HTTPS://site.example/post?a=1&b=2\n") << "one argument, never through a shell";
+
+    std::vector<std::u16string> opened;
+    vornick_setWebBrowserOpenerForTesting([&](const URL& url) { opened.push_back(url.absoluteString()); });
+    EXPECT_TRUE(vornick_openURLInWebBrowser(*URL::create(std::string_view("http://site.example/"))));
+    EXPECT_FALSE(vornick_openURLInWebBrowser(*URL::create(std::string_view("file:///tmp/x"))));
+    vornick_setWebBrowserOpenerForTesting({});
+    EXPECT_EQ(opened, std::vector<std::u16string> { u"http://site.example/" });
 }

@@ -73,11 +73,7 @@ std::shared_ptr<Step> makeChildOfBlogStep(const std::shared_ptr<VornickBlogServi
 // written to its file, or made after it was last published.
 bool postHasUnsyncedEdits(const VornickPublishedBlogPost& post)
 {
-    if (post.publishAtNextSync() || post.hasEditsNotYetSavedToSourceFile())
-        return true;
-    Value edited = post.ManagedObject::valueForKey(u"dateLastEditedLocally");
-    Value published = post.ManagedObject::valueForKey(u"dateLastPublished");
-    return edited.isDate() && published.isDate() && edited.date().timeIntervalSince1970() - published.date().timeIntervalSince1970() > 1.0;
+    return post.publishAtNextSync() || post.hasEditsNotYetSavedToSourceFile() || VornickBlogServiceIntegrator::postWasEditedLocally(post);
 }
 
 } // namespace
@@ -270,8 +266,11 @@ void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullySentPostChanges(V
         // A later edit of the post, queued while this one was on its way, still has to go.
         bool laterEditQueued
             = uploadStep && uploadStep->postQueueIndexOfExistingRequestWithPostDescription(postChanges, nativePostIdentifier) != VornickNotFound;
-        if (!laterEditQueued)
+        if (!laterEditQueued) {
             post->ManagedObject::setValueForKey(Value(false), VornickPublishAtNextSyncKey);
+            // In step with the server from now: earlier local edits are on it.
+            post->setDateLastSyncedLocally(Date::now());
+        }
         std::u16string permalink = vornick_queueEntryString(newPostDescription, VornickPermalinkURLStringKey);
         if (!permalink.empty())
             post->ManagedObject::setValueForKey(Value(permalink), VornickPermalinkURLStringKey);

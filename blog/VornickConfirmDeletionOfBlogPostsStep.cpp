@@ -1,7 +1,7 @@
 #include "blog/VornickConfirmDeletionOfBlogPostsStep.h"
 
 #include "blog/VornickBlogServiceDescriptions.h"
-#include "blog/VornickSyncStepIntegratorAccess.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickRange.h"
@@ -59,7 +59,7 @@ void VornickConfirmDeletionOfBlogPostsStep::advancePostQueue()
         });
         return;
     }
-    auto* integrator = vornick_blogServiceIntegratorForStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     if (!integrator) {
         setStatusMessage(u"Failed: the sync session has ended");
         setState(VornickSyncStepState::Failed);

@@ -2,6 +2,7 @@
 
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "html/VornickHTMLStringElementFinder.h"
 #include "platform/foundation/RunLoop.h"
@@ -19,12 +20,6 @@ namespace {
 
 // The link relation by which WordPress announces its REST interface on a home page.
 constexpr std::u16string_view restAPILinkRelation = u"https://api.w.org/";
-
-VornickBlogServiceIntegrator* integratorOfStep(VornickSyncStepContainer& step)
-{
-    auto* session = dynamic_cast<VornickBlogServiceSyncSession*>(step.syncSession());
-    return session ? dynamic_cast<VornickBlogServiceIntegrator*>(session->integrator()) : nullptr;
-}
 
 std::u16string trimmedHTMLWhitespace(std::u16string_view text)
 {
@@ -58,7 +53,7 @@ std::optional<URL> VornickGetAPIEndpointSyncStep::acceptableEndpointURL(const UR
 
 void VornickGetAPIEndpointSyncStep::startGettingAPIEndpoint()
 {
-    auto* integrator = integratorOfStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     auto account = integrator ? integrator->account() : nullptr;
     std::u16string rootURLString = account ? account->valueForKey(u"rootURLString").stringValue() : std::u16string();
     auto rootURL = rootURLString.empty() ? std::nullopt : URL::create(rootURLString);
@@ -122,7 +117,7 @@ void VornickGetAPIEndpointSyncStep::receivedHomePage(const URL& rootURL, const D
         return;
     }
 
-    auto* integrator = integratorOfStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     auto account = integrator ? integrator->account() : nullptr;
     if (!account) {
         fail(u"Failed to get API endpoint: Account has no rootURLString", {});

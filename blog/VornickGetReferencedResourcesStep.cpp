@@ -2,6 +2,7 @@
 
 #include "app/VornickWebResourceCache.h"
 #include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickPublishedBlogPost.h"
@@ -17,12 +18,6 @@ namespace brevanton {
 
 namespace {
 
-VornickBlogServiceIntegrator* integratorOfStep(VornickSyncStepContainer& step)
-{
-    auto* session = dynamic_cast<VornickBlogServiceSyncSession*>(step.syncSession());
-    return session ? dynamic_cast<VornickBlogServiceIntegrator*>(session->integrator()) : nullptr;
-}
-
 bool isSuccessfulAnswer(const URLResponse& response)
 {
     auto* http = dynamic_cast<const HTTPURLResponse*>(&response);
@@ -34,7 +29,7 @@ bool isSuccessfulAnswer(const URLResponse& response)
 std::shared_ptr<VornickPublishedBlog> VornickGetReferencedResourcesStep::blog()
 {
     auto* blogStep = this->blogStep();
-    auto* integrator = integratorOfStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     if (!blogStep || !integrator)
         return nullptr;
     return integrator->existingBlogForDescription(blogStep->blogDescription());
@@ -136,7 +131,7 @@ void VornickGetReferencedResourcesStep::postNextRequest()
 {
     if (!active())
         return;
-    auto* integrator = integratorOfStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     if (m_requestedURLsSet.empty() || !integrator) {
         setStatusMessage(u"Done");
         setState(VornickSyncStepState::Completed);

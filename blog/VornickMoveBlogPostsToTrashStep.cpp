@@ -3,7 +3,7 @@
 #include "blog/VornickBlogServiceDescriptions.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickQueueStepSupport.h"
-#include "blog/VornickSyncStepIntegratorAccess.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "platform/foundation/URL.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "toolkit/VornickErrors.h"
@@ -76,7 +76,7 @@ void VornickMoveBlogPostsToTrashStep::advancePostQueue()
         });
         return;
     }
-    auto* integrator = vornick_blogServiceIntegratorForStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     if (!integrator) {
         setStatusMessage(u"Failed: the sync session has ended");
         setState(VornickSyncStepState::Failed);
@@ -126,7 +126,7 @@ void VornickMoveBlogPostsToTrashStep::finishFirstEntry(bool failed)
 
 void VornickMoveBlogPostsToTrashStep::clearPublishAtNextSyncForNativePostIdentifier(const Value& nativePostIdentifier)
 {
-    auto* integrator = vornick_blogServiceIntegratorForStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     auto post = integrator ? integrator->postForNativeIdentifier(nativePostIdentifier) : nullptr;
     if (!post)
         return;

@@ -170,6 +170,9 @@ bool VornickPublishedBlogSynchronizer::queueManualTemplateDownload()
 bool VornickPublishedBlogSynchronizer::queueSyncToUploadPostChanges(const Dictionary& postDescription, const Dictionary& blogDescription,
                                                                     const Value& nativePostIdentifier)
 {
+    // The post is marked first, so that an upload refused here (offline) or
+    // failing later is tried again by the next sync.
+    (void)m_integrator.markPostForUploadAtNextSync(nativePostIdentifier);
     if (workingOffline())
         return false;
     // Changes join the upload session that waits; once it runs, a new one follows it.

@@ -3,7 +3,7 @@
 #include "blog/VornickBlogServiceDescriptions.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickQueueStepSupport.h"
-#include "blog/VornickSyncStepIntegratorAccess.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickRange.h"
@@ -82,7 +82,7 @@ void VornickUploadBlogPostsStep::advancePostQueue()
     if (auto log = syncLog())
         log->log("Sending \"{}\"", title);
 
-    auto* integrator = vornick_blogServiceIntegratorForStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     if (!integrator) {
         setStatusMessage(u"Failed: the sync session has ended");
         setState(VornickSyncStepState::Failed);
@@ -153,7 +153,7 @@ void VornickUploadBlogPostsStep::cancelUploadOfPostsThatDependOnMediaItem(const 
 {
     if (auto log = syncLog())
         log->log("Cancel upload of posts that depend on media item \"{}\"", vornick_queueEntryString(mediaItemDescription, VornickTitleKey));
-    auto* integrator = vornick_blogServiceIntegratorForStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     if (!integrator)
         return;
     // The entry being sent is on its way already.

@@ -1,7 +1,7 @@
 #include "blog/VornickUploadWordPressMediaItemsStep.h"
 
 #include "blog/VornickBlogServiceDescriptions.h"
-#include "blog/VornickSyncStepIntegratorAccess.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickUploadBlogPostsStep.h"
 #include "platform/foundation/URL.h"
 #include "toolkit/VornickLog.h"
@@ -56,7 +56,7 @@ void VornickUploadWordPressMediaItemsStep::advanceItemQueue()
     Dictionary blogDescription = vornick_queueEntryDictionary(entry, u"blogDescription");
     std::u16string title = vornick_queueEntryString(mediaItemDescription, VornickTitleKey);
     vornick_setStepStatusMessage(*this, u"Uploading \"" + title + u"\"");
-    auto* integrator = vornick_blogServiceIntegratorForStep(*this);
+    auto* integrator = vornick_integratorOfStep(*this);
     if (!integrator) {
         setStatusMessage(u"Failed: the sync session has ended");
         setState(VornickSyncStepState::Failed);

@@ -108,15 +108,16 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, AListingIsPagedAndDeletionsAre
     ObserverToken saved = NotificationCenter::defaultCenter().addObserver(ManagedObjectContextDidSaveNotification, nullptr, nullptr,
         [&](const Notification&) { ++saves; });
     auto second = sync();
-    EXPECT_EQ(saves, 0) << "nothing changed here";
-    EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0 posts@50 posts@100");
+    EXPECT_EQ(saves, 1) << "only the confirmed deletion is saved";
+    EXPECT_EQ(integrator.fakeAgent().requestSummary(), "blogs posts@0 posts@50 posts@100 confirm:110");
     EXPECT_EQ(logCount("Confirming apparent post deletion with server..."), 1u) << logText();
     EXPECT_TRUE(logHas("No matching postDescription received from server for \"Post 10\" (id 110). Confirming"));
     EXPECT_EQ(logCount("Done syncing posts for \"Seven\""), 1u);
     EXPECT_EQ(logCount("Importing"), 0u) << "nothing new";
     EXPECT_EQ(step(*second, u"syncPosts").state(), VornickSyncStepState::Completed);
     EXPECT_NE(step(*second, u"getResources").state(), VornickSyncStepState::WaitingToStart) << "started after the last page";
-    EXPECT_TRUE(post(u"110")) << "the post stays until the server confirms";
+    EXPECT_FALSE(post(u"110")) << "gone once the server confirmed it";
+    EXPECT_TRUE(post(u"109"));
 }
 
 TEST_F(VornickBlogServiceIntegratorPostSyncTests, AnEmptyPageEndsTheListingEvenWhenItSaysMayFollow)

@@ -5,6 +5,7 @@
 #include "tests/editing/ApplicationDelegateTestSupport.h"
 
 #include "app/VornickApplicationDefaults.h"
+#include "blog/VornickBlogServiceAgent.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickPublishedBlog.h"
@@ -22,15 +23,32 @@ namespace {
 using Type = VornickSyncSessionType;
 using State = VornickSyncStepState;
 
-// Records the media uploads the synchronizer asks for, by upload step.
+// An agent that takes every send and never answers, so an upload session stays running.
+class SilentAgent : public VornickBlogServiceAgent {
+public:
+    void sendPostChanges(const Dictionary&, const Dictionary&, const Value&) override { }
+};
+
+// Records the media uploads the synchronizer asks for, by upload step; its
+// agent never answers.
 class RecordingIntegrator : public VornickBlogServiceIntegrator {
 public:
+    std::shared_ptr<VornickBlogServiceAgent> agent() override
+    {
+        if (!m_silentAgent)
+            m_silentAgent = std::make_shared<SilentAgent>();
+        return m_silentAgent;
+    }
+
     void injectUploadOfMediaForPost(const Dictionary&, const Dictionary&, const Value& nativePostIdentifier,
                                     VornickUploadBlogPostsStep& step) override
     {
         injected.emplace_back(&step, nativePostIdentifier);
     }
     std::vector<std::pair<VornickUploadBlogPostsStep*, Value>> injected;
+
+private:
+    std::shared_ptr<SilentAgent> m_silentAgent;
 };
 
 // A session that runs until the test finishes its "work" step.

@@ -185,7 +185,8 @@ void addViewMenu(Menu& mainMenu)
     // The encodings a document can be written in and read back; the
     // document's own is checked, choosing another switches it.
     auto encodings = Menu::create(u"Text Encoding");
-    for (const auto& item : VornickBuildCharacterEncodingsMenu()->items()) {
+    auto all = VornickBuildCharacterEncodingsMenu();
+    for (const auto& item : all->items()) {
         if (item->isSeparatorItem()) {
             if (!encodings->items().empty() && !encodings->items().back()->isSeparatorItem())
                 addSeparator(*encodings);

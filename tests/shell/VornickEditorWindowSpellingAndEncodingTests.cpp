@@ -76,6 +76,8 @@ TEST_F(EditorWindowTextSettings, CheckingWhileTypingMarksTheMisspeltWordTypedAnd
 {
     openPage("notes.html", "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Notes</title></head>\n"
                            "<body><p>Hello world</p></body></html>\n");
+    clickInto(*firstParagraphText());
+    press(Qt::Key_End);
     auto spelling = submenu({ u"Edit", u"Spelling" });
     auto whileTyping = spelling->itemWithTitle(u"Check Spelling While Typing");
     ASSERT_TRUE(whileTyping);
@@ -86,8 +88,6 @@ TEST_F(EditorWindowTextSettings, CheckingWhileTypingMarksTheMisspeltWordTypedAnd
     spelling->update();
     EXPECT_EQ(whileTyping->state(), OnState);
 
-    clickInto(*firstParagraphText());
-    press(Qt::Key_End);
     QTest::keyClicks(widget(), " is rond");
     settle();
     auto text = firstParagraphText();
@@ -134,6 +134,7 @@ TEST_F(EditorWindowTextSettings, ChoosingATextEncodingSwitchesTheDocumentAndTheS
     std::string original = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Menu</title></head>\n"
                            "<body><p>Caf\xC3\xA9 cr\xC3\xA8me \xCE\xA9</p></body></html>\n";
     openPage("menu.html", original);
+    clickInto(*firstParagraphText());
     std::string path = m_folder + "/menu.html";
     auto encodings = submenu({ u"View", u"Text Encoding" });
     encodings->update();

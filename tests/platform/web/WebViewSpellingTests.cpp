@@ -2,7 +2,6 @@
 
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/views/Menu.h"
 #include "platform/views/WordListSpellChecker.h"
 
 using namespace brevanton;
@@ -79,30 +78,6 @@ TEST_F(WebViewSpelling, TheWordTheCaretEndsIsBeingTypedAndMarkedOnceTheCaretLeav
     EXPECT_EQ(marks().size(), 1u);
     placeCaret(u"p", 8);
     EXPECT_EQ(marks().size(), 1u) << "a caret inside the word leaves its mark";
-}
-
-TEST_F(WebViewSpelling, TheToggleActionsKeepTheSettingsInTheDefaultsAndCheckTheirItems)
-{
-    auto whileTyping = MenuItem::create(u"Check Spelling While Typing", "toggleContinuousSpellChecking:");
-    auto correct = MenuItem::create(u"Correct Spelling Automatically", "toggleAutomaticSpellingCorrection:");
-    ASSERT_TRUE(webView->tryToPerform("toggleContinuousSpellChecking:", whileTyping.get()));
-    EXPECT_TRUE(UserDefaults::standard().boolForKey(u"WebContinuousSpellCheckingEnabled"));
-    EXPECT_TRUE(webView->validateMenuItem(*whileTyping));
-    EXPECT_EQ(whileTyping->state(), OnState);
-    EXPECT_EQ(marks().size(), 1u);
-    ASSERT_TRUE(webView->tryToPerform("toggleAutomaticSpellingCorrection:", correct.get()));
-    EXPECT_TRUE(WebView::isAutomaticSpellingCorrectionEnabled());
-    EXPECT_TRUE(webView->validateMenuItem(*correct));
-    EXPECT_EQ(correct->state(), OnState);
-
-    // Another web view shares the settings.
-    auto other = WebView::create(Rect(0, 0, 100, 100));
-    auto item = MenuItem::create(u"Check Spelling While Typing", "toggleContinuousSpellChecking:");
-    EXPECT_TRUE(other->validateMenuItem(*item));
-    EXPECT_EQ(item->state(), OnState);
-    ASSERT_TRUE(other->tryToPerform("toggleContinuousSpellChecking:", item.get()));
-    EXPECT_FALSE(WebView::isContinuousSpellCheckingEnabled());
-    EXPECT_TRUE(marks().empty());
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickHeadMetadataEditingUIController.h"
 #include "editing/VornickSourceLoupe.h"
+#include "editing/VornickTextEncodingMenuItems.h"
 #include "html/VornickHTMLWriter.h"
 #include "html/VornickTidyFilter.h"
 #include "html/VornickWebFrameEditingState.h"
@@ -132,6 +133,10 @@ void VornickContentEditingView::build()
     Internals::installFindSpellingAndViewServiceActionHandlers(*this);
     Internals::installHeadElementActionHandlers(*this);
     Internals::installMenuCommandActionHandlers(*this);
+    setActionHandler(VornickChangeStringEncodingAction, [weak](ActionSender* sender) {
+        if (auto self = weak.lock())
+            VornickChangeStringEncodingFromMenuItem(*self, sender);
+    });
 
     // 10. Edits of formatting preferences sets.
     Internals::observeFormattingPreferencesEdits(*this);

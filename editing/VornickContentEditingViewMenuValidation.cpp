@@ -14,6 +14,7 @@
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickFindAndReplaceController.h"
 #include "editing/VornickSourceLoupe.h"
+#include "editing/VornickTextEncodingMenuItems.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -244,6 +245,8 @@ const std::array rows {
               item.setState(view.sourceLoupe() && view.sourceLoupe()->isShown() ? OnState : OffState);
               return true;
           } },
+    // The item's tag is the encoding.
+    Row { VornickChangeStringEncodingAction, VornickValidateStringEncodingMenuItem },
     Row { "vornick_toggleGrammarChecking:",
           [](View& view, MenuItem& item) {
               item.setState(view.isGrammarCheckingEnabled() ? OnState : OffState);

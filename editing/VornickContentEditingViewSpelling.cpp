@@ -1,7 +1,9 @@
 // Spelling and grammar in the view: the check walks the document's text runs
 // (VornickDOMTextGatherer) from the selection on and selects the first
 // finding; the spelling panel's Change and Ignore come back here; typed text
-// gets the automatic quote, dash and replacement fix-up as undoable edits.
+// gets the automatic quote, dash and replacement fix-up as undoable edits,
+// and, with automatic correction on, a misspelt word the typing ended is
+// replaced by the checker's guess (one undo step of its own).
 #include "editing/VornickContentEditingView.h"
 
 #include "dom/VornickDOMServices.h"
@@ -20,6 +22,7 @@
 #include "platform/views/SpellingPanel.h"
 #include "platform/views/TextField.h"
 #include "platform/web/WebFrame.h"
+#include "platform/web/WebView.h"
 #include "ui/VornickBezel.h"
 
 #include <unicode/uchar.h>
@@ -231,6 +234,40 @@ FixupWindow fixupWindow(const std::u16string& data, TextRange range)
     return { data.substr(start, end - start), start, { range.location - start, range.length } };
 }
 
+// With automatic correction on, the word that typing a space or punctuation
+// right after it has ended: the one word a correction may replace.
+std::optional<TextRange> wordEndedByEdit(const std::u16string& data, const DOMRange& edited)
+{
+    if (!WebView::isAutomaticSpellingCorrectionEnabled())
+        return std::nullopt;
+    size_t start = std::min<size_t>(edited.startOffset(), data.size());
+    size_t end = std::min<size_t>(std::max<size_t>(edited.endOffset(), start), data.size());
+    if (start == end || isWordCharacter(data[start]))
+        return std::nullopt;
+    size_t wordStart = start;
+    while (wordStart > 0 && isWordCharacter(data[wordStart - 1]))
+        --wordStart;
+    if (wordStart == start)
+        return std::nullopt;
+    return TextRange { wordStart, start - wordStart };
+}
+
+// The correction of the word the edit ended, in the text's offsets; none
+// when it is spelt right or the checker has no guess.
+std::optional<TextCheckingResult> correctionForEdit(const std::u16string& data, const DOMRange& edited, long tag)
+{
+    auto word = wordEndedByEdit(data, edited);
+    if (!word)
+        return std::nullopt;
+    auto results = SpellChecker::sharedSpellChecker().checkString(std::u16string_view(data).substr(word->location, word->length),
+                                                                  { 0, word->length }, TextCheckingTypeCorrection, std::nullopt, tag);
+    if (results.size() != 1 || results.front().range.length != word->length)
+        return std::nullopt;
+    auto correction = results.front();
+    correction.range.location = word->location;
+    return correction;
+}
+
 } // namespace
 
 void VornickContentEditingView::Internals::scheduleTextFixupIfNeededForEditedRange(VornickContentEditingView& thisView,
@@ -246,12 +283,13 @@ void VornickContentEditingView::Internals::scheduleTextFixupIfNeededForEditedRan
     // substitutions the user has undone, stay as they are.
     auto edited = editedRange->cloneRange();
     auto window = fixupWindow(data, fixupRangeForEdit(data, *edited));
+    bool correction = correctionForEdit(data, *edited, thisView.m_internals->spellDocumentTag).has_value();
     std::weak_ptr<VornickContentEditingView> weak = thisView.weakSelf();
     SpellChecker::sharedSpellChecker().requestCheckingOfString(
-        std::move(window.text), window.range, fixupCheckingTypes, std::nullopt, 0, [weak, node,
-                  edited](std::vector<TextCheckingResult> results) {
+        std::move(window.text), window.range, fixupCheckingTypes, std::nullopt, 0, [weak, node, edited,
+                  correction](std::vector<TextCheckingResult> results) {
             auto self = weak.lock();
-            if (!self || results.empty()) {
+            if (!self || (results.empty() && !correction)) {
                 edited->detach();
                 return;
             }
@@ -271,10 +309,18 @@ void VornickContentEditingView::undoableFixupTextInNode(bool undoable, const std
     auto text = downcast<DOMCharacterData>(textNode);
     auto window = fixupWindow(text->data(), fixupRangeForEdit(text->data(), *editedRange));
     auto results = SpellChecker::sharedSpellChecker().checkString(window.text, window.range, fixupCheckingTypes, std::nullopt, 0);
-    if (results.empty())
-        return;
     for (auto& result : results)
         result.range.location += window.start;
+    // A correction of the word just ended, unless a substitution touches it.
+    if (auto correction = correctionForEdit(text->data(), *editedRange, m_internals->spellDocumentTag)) {
+        bool overlaps = std::any_of(results.begin(), results.end(), [&](const TextCheckingResult& result) {
+            return result.range.location < correction->range.end() && correction->range.location < result.range.end();
+        });
+        if (!overlaps)
+            results.push_back(*correction);
+    }
+    if (results.empty())
+        return;
     endTypingRun();
     auto document = text->ownerDocument();
     auto frame = mainFrame() && document ? mainFrame()->frameForDocument(*document) : nullptr;
@@ -282,7 +328,7 @@ void VornickContentEditingView::undoableFixupTextInNode(bool undoable, const std
     std::sort(results.begin(), results.end(),
               [](const TextCheckingResult& a, const TextCheckingResult& b) { return a.range.location > b.range.location; });
     for (const auto& result : results) {
-        if (!(result.resultType & fixupCheckingTypes) || result.replacementString.empty())
+        if (!(result.resultType & (fixupCheckingTypes | TextCheckingTypeCorrection)) || result.replacementString.empty())
             continue;
         if (result.range.end() > text->length())
             continue;

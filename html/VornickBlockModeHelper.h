@@ -179,6 +179,10 @@ public:
     bool mayEditPropertiesOfDescendantElement(const std::shared_ptr<DOMElement>&, const VornickExactSelection& enclosingBlock,
                                               const VornickFragmentDescription&) const;
     std::shared_ptr<DOMElement> contentEditableAncestorElementForPosition(const VornickDOMPosition&, bool remainingWithinBlock) const;
+    // Whether a selection the web view proposes stays in what may be edited:
+    // both ends in editable content and, outside block mode, within one
+    // attachment point (across blocks as the user likes); in block mode
+    // within one editable element of a block.
     bool proposedSelectionRangeIsInEditableContent(const DOMRange&) const;
     std::optional<VornickExactSelection> blockOrElementToEditForRange(const DOMRange*) const;
     // Asserts a range ("range != nil").

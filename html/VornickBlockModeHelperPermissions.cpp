@@ -131,6 +131,14 @@ bool VornickBlockModeHelper::proposedSelectionRangeIsInEditableContent(const DOM
     if (range.collapsed())
         return true;
     auto end = contentEditableAncestorElementForPosition({ range.endContainer(), static_cast<int32_t>(range.endOffset()) }, true);
+    if (!end)
+        return false;
+    // Outside block mode the whole content is one text to edit: a selection
+    // may run across paragraphs, list items and cells, as in any editor, as
+    // long as it stays within one attachment point (the body when there are
+    // none). In block mode it stays within one editable element of a block.
+    if (!operatingInBlockMode())
+        return vornick_enclosingAttachmentPointElement(*range.startContainer()) == vornick_enclosingAttachmentPointElement(*range.endContainer());
     return end == start;
 }
 

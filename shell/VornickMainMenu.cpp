@@ -1,6 +1,8 @@
 #include "shell/VornickMainMenu.h"
 
 #include "app/VornickApplicationDelegate.h"
+#include "dom/VornickDocumentEncoding.h"
+#include "editing/VornickTextEncodingMenuItems.h"
 #include "platform/views/Menu.h"
 #include "platform/views/TextFinder.h"
 #include "views/VornickCharacterEncodingsMenu.h"
@@ -78,6 +80,9 @@ void addEditMenu(Menu& mainMenu)
     addItem(*spelling, u"Show Spelling and Grammar", "vornick_showGuessPanel:");
     addItem(*spelling, u"Check Document Now", "vornick_checkSpelling:");
     addItem(*spelling, u"Check Grammar With Spelling", "vornick_toggleGrammarChecking:");
+    addSeparator(*spelling);
+    addItem(*spelling, u"Check Spelling While Typing", "toggleContinuousSpellChecking:");
+    addItem(*spelling, u"Correct Spelling Automatically", "toggleAutomaticSpellingCorrection:");
 }
 
 struct StyleItem {
@@ -177,8 +182,22 @@ void addViewMenu(Menu& mainMenu)
     addItem(*view, u"Zoom Out", "makeTextSmaller:", u"-");
     addItem(*view, u"Actual Size", "makeTextStandardSize:", u"0");
     addSeparator(*view);
-    auto encodings = VornickBuildCharacterEncodingsMenu();
-    encodings->setTitle(u"Text Encoding");
+    // The encodings a document can be written in and read back; the
+    // document's own is checked, choosing another switches it.
+    auto encodings = Menu::create(u"Text Encoding");
+    auto all = VornickBuildCharacterEncodingsMenu();
+    for (const auto& item : all->items()) {
+        if (item->isSeparatorItem()) {
+            if (!encodings->items().empty() && !encodings->items().back()->isSeparatorItem())
+                addSeparator(*encodings);
+            continue;
+        }
+        if (!vornick_canDeclareStringEncoding(static_cast<VornickStringEncoding>(item->tag())))
+            continue;
+        addItem(*encodings, item->title(), VornickChangeStringEncodingAction, {}, {})->setTag(item->tag());
+    }
+    if (!encodings->items().empty() && encodings->items().back()->isSeparatorItem())
+        encodings->removeItemAtIndex(static_cast<long>(encodings->items().size()) - 1);
     view->addItem(u"Text Encoding", {}, {})->setSubmenu(encodings);
 }
 

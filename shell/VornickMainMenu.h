@@ -7,7 +7,8 @@
 //           Plain Text, Delete, Select All, Find (Find…, Find Next, Find
 //           Previous, Use Selection for Find, Replace…), Spelling (Show
 //           Spelling and Grammar, Check Document Now, Check Grammar With
-//           Spelling)
+//           Spelling, Check Spelling While Typing, Correct Spelling
+//           Automatically)
 //   Format  Style (the emphasis toggles and the other inline styles),
 //           Heading (levels 1 to 6, Paragraph), List (indent, outdent,
 //           toggle the type, move items), Make Link…, Link to File…,
@@ -15,7 +16,8 @@
 //   Table   caption, header, footer, rows and columns inserted and deleted
 //   Insert  Insert or Wrap In… (with the elements and snippets as its
 //           submenu)
-//   View    the source pane, section handles, zoom, text encoding
+//   View    the source pane, section handles, zoom, Text Encoding (the
+//           encodings a document can be written in, its own checked)
 //
 // Items carry no target (the shell's own Open and Quit aside): their
 // actions go along the key window's responder chain, and the responder that

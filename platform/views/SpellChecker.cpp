@@ -168,8 +168,20 @@ std::vector<TextCheckingResult> SpellChecker::checkString(std::u16string_view te
                                                           const std::optional<Orthography>& orthography, long tag)
 {
     std::vector<TextCheckingResult> results;
-    if (types & TextCheckingTypeSpelling)
-        appendMisspellings(text, range, resolvedLanguage(orthography), tag, results);
+    if (types & (TextCheckingTypeSpelling | TextCheckingTypeCorrection)) {
+        std::vector<TextCheckingResult> misspellings;
+        auto language = resolvedLanguage(orthography);
+        appendMisspellings(text, range, language, tag, misspellings);
+        for (auto& misspelling : misspellings) {
+            if (types & TextCheckingTypeCorrection) {
+                auto guesses = suggestionsForWord(lookupForm(text.substr(misspelling.range.location, misspelling.range.length)), language);
+                if (!guesses.empty())
+                    results.push_back({ TextCheckingTypeCorrection, misspelling.range, guesses.front(), {} });
+            }
+            if (types & TextCheckingTypeSpelling)
+                results.push_back(std::move(misspelling));
+        }
+    }
     // Grammar: there is no grammar checker.
     if (types & (TextCheckingTypeQuote | TextCheckingTypeDash | TextCheckingTypeReplacement)) {
         auto substitutions = textSubstitutionsInString(text, range, types);

@@ -18,6 +18,8 @@ enum : TextCheckingTypes {
     TextCheckingTypeQuote = 1u << 6,
     TextCheckingTypeDash = 1u << 7,
     TextCheckingTypeReplacement = 1u << 8,
+    // A misspelt word and the checker's first guess for it.
+    TextCheckingTypeCorrection = 1u << 9,
 };
 
 struct GrammarDetail {
@@ -30,7 +32,7 @@ struct TextCheckingResult {
     TextCheckingTypes resultType { 0 };
     // In the checked string.
     TextRange range;
-    // For quotes, dashes and replacements.
+    // For quotes, dashes, replacements and corrections.
     std::u16string replacementString;
     // For grammar findings.
     std::vector<GrammarDetail> grammarDetails;

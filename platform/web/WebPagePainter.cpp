@@ -405,6 +405,8 @@ private:
                 selectionEnd = m_selection->endOffset();
         }
         auto decorations = textDecorations(*parent);
+        auto* webView = m_frame.webView();
+        auto misspelled = webView ? webView->misspelledWordsToMark(text) : std::vector<std::pair<size_t, size_t>>();
         auto* lines = m_layout.lineBoxes(text);
         for (size_t index = 0; lines && index < lines->size(); ++index) {
             auto& line = (*lines)[index];
@@ -430,7 +432,21 @@ private:
                 double middle = run->baseline - run->font.pointSize() * 0.3;
                 m_context.fillRect(Rect(run->rect.minX(), middle, width, thickness), color);
             }
+            for (auto [start, end] : misspelled) {
+                if (start < line.endOffset && end > line.startOffset)
+                    paintMisspellingMark(run->xForOffset(std::max<unsigned>(start, line.startOffset)),
+                                         run->xForOffset(std::min<unsigned>(end, line.endOffset)), run->baseline + thickness);
+            }
         }
+    }
+
+    // A misspelt word's mark: a row of red dots under it, below the baseline.
+    void paintMisspellingMark(double from, double to, double top)
+    {
+        const Color red = Color::sRGB(0.92, 0.15, 0.12);
+        constexpr double dot = 2;
+        for (double x = from; x + dot <= to + 0.5; x += 2 * dot)
+            m_context.fillRect(Rect(x, top, dot, dot), red);
     }
 
     struct Decorations {

@@ -56,6 +56,16 @@ static std::vector<std::weak_ptr<WebView>>& liveWebViews()
     return views;
 }
 
+std::vector<std::shared_ptr<WebView>> WebView::allLiveWebViews()
+{
+    std::vector<std::shared_ptr<WebView>> alive;
+    for (auto& weakView : liveWebViews()) {
+        if (auto view = weakView.lock())
+            alive.push_back(std::move(view));
+    }
+    return alive;
+}
+
 std::shared_ptr<WebView> WebView::webViewForDocument(const DOMDocument& document)
 {
     auto& views = liveWebViews();
@@ -84,6 +94,7 @@ void WebView::finishCreation(const std::shared_ptr<WebView>& view)
     frameView->setOverlaysScrollers(true);
     frameView->setHasHorizontalScroller(true);
     view->addSubview(frameView);
+    view->installSpellingActions();
     // The moves answer as the responder's actions too.
     std::weak_ptr<WebView> weakView = view;
     for (auto& selector : moveSelectorNames()) {

@@ -14,6 +14,7 @@
 #include "platform/web/WebFrame.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -202,6 +203,22 @@ public:
     std::optional<Rect> firstRectForMarkedTextOffset(size_t offset) override;
     const MarkedText& markedText() const { return m_markedText; }
 
+    // --- Spelling while typing (WebViewSpelling.cpp): the user's settings,
+    // kept in the user defaults ("WebContinuousSpellCheckingEnabled",
+    // "WebAutomaticSpellingCorrectionEnabled") for every web view, and the
+    // actions "toggleContinuousSpellChecking:" and
+    // "toggleAutomaticSpellingCorrection:", whose items carry the check mark.
+    // While checking as you type is on, misspelt words of an editable page are
+    // marked, the word the caret ends aside (it is being typed).
+    static bool isContinuousSpellCheckingEnabled();
+    static void setContinuousSpellCheckingEnabled(bool);
+    static bool isAutomaticSpellingCorrectionEnabled();
+    static void setAutomaticSpellingCorrectionEnabled(bool);
+    // The misspelt words of a text node, to be marked (none while checking is
+    // off, the view is not editable or the node is not text).
+    std::vector<std::pair<size_t, size_t>> misspelledWordsToMark(const DOMNode&);
+    bool validateMenuItem(MenuItem&) override;
+
 protected:
     // Gives a newly made web view (of this class or a subclass) its main frame.
     static void finishCreation(const std::shared_ptr<WebView>&);
@@ -246,6 +263,13 @@ private:
     MarkedText m_markedText;
     std::weak_ptr<View> m_markedTextDocumentView;
     Rect m_markedTextShownRect;
+
+    // --- Spelling marks: the misspelt words of each text checked, by the
+    // text and its language (cleared when it grows large).
+    std::map<std::pair<std::u16string, std::u16string>, std::vector<std::pair<size_t, size_t>>> m_misspellings;
+    void installSpellingActions();
+    // The web views alive now.
+    static std::vector<std::shared_ptr<WebView>> allLiveWebViews();
 
     // --- Selection display
     // Marks the part the selection was shown in, and the part it covers

@@ -18,6 +18,12 @@ Rect selectionArea(WebFrame& frame, const DOMRange& range)
 {
     auto& layout = frame.layout();
     Rect start = layout.caretRect(*range.startContainer(), range.startOffset());
+    // While misspelt words are marked, the caret's line is drawn again
+    // across: the word it leaves gets its mark.
+    if (range.collapsed() && !start.isEmpty() && WebView::isContinuousSpellCheckingEnabled()) {
+        double width = std::max(layout.documentSize().width, frame.frameView()->documentView()->bounds().width());
+        return Rect(0, start.minY() - 2, width, start.height() + 4);
+    }
     if (range.collapsed())
         return start.isEmpty() ? Rect() : start.insetBy(-2, -2);
     Rect end = layout.caretRect(*range.endContainer(), range.endOffset());

@@ -111,6 +111,33 @@ TEST(VornickDocumentSettings, SwitchingToUTF8KeepsOneDeclaration)
     EXPECT_FALSE(vornick_setStringEncoding(*bare, VornickUTF8StringEncoding));
 }
 
+TEST(VornickDocumentSettings, DeclaringAnotherEncodingNamesItAndTheTakenDeclarationsComeBackExactly)
+{
+    auto both = documentWithHead(u"<meta charset=\"utf-8\"><title>t</title>"
+                                 u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><meta name=\"x\" content=\"y\">");
+    auto before = headMarkup(*both);
+    auto taken = vornick_charsetDeclarations(*both);
+    ASSERT_EQ(taken.metas.size(), 2u);
+    EXPECT_TRUE(vornick_declareStringEncoding(*both, VornickShiftJISStringEncoding));
+    EXPECT_EQ(headMarkup(*both), u"<title>t</title><meta http-equiv=\"Content-Type\" content=\"text/html; charset=shift_jis\">"
+                                 u"<meta name=\"x\" content=\"y\">");
+    vornick_restoreCharsetDeclarations(*both, taken);
+    EXPECT_EQ(headMarkup(*both), before);
+    // Taken twice over, they still come back (the copies are never the live elements).
+    EXPECT_TRUE(vornick_declareStringEncoding(*both, VornickISOLatin1StringEncoding));
+    vornick_restoreCharsetDeclarations(*both, taken);
+    EXPECT_EQ(headMarkup(*both), before);
+
+    // Only encodings that are written and read back under their names.
+    EXPECT_TRUE(vornick_canDeclareStringEncoding(VornickUTF8StringEncoding));
+    EXPECT_TRUE(vornick_canDeclareStringEncoding(VornickISOLatin1StringEncoding));
+    EXPECT_FALSE(vornick_canDeclareStringEncoding(VornickStringEncodingNone));
+    EXPECT_FALSE(vornick_canDeclareStringEncoding(0x80000003)) << "Korean (Mac OS) is read as something else";
+    auto untouched = documentWithHead(u"<meta charset=\"utf-8\">");
+    EXPECT_FALSE(vornick_declareStringEncoding(*untouched, 0x80000003));
+    EXPECT_EQ(headMarkup(*untouched), u"<meta charset=\"utf-8\">");
+}
+
 TEST(VornickDocumentSettings, ResourceReferencesResolveAgainstTheBase)
 {
     auto local = documentWithHead(u"");

@@ -95,6 +95,9 @@ const std::vector<std::pair<const char*, long>> actingCommands {
     { "toggleSubscript:", 0 }, { "toggleCode:", 0 }, { "toggleDeleted:", 0 }, { "toggleInserted:", 0 }, { "toggleKbd:", 0 },
     { "toggleMarked:", 0 }, { "toggleSamp:", 0 }, { "toggleVar:", 0 }, { "insertExplicitNonBreakingSpace:", 0 },
     { "replaceWhitespaceWithNonBreakingSpaces:", 0 }, { "replaceWhitespaceWithOrdinarySpaces:", 0 }, { "removeAllElements:", 0 },
+    // The text encodings: UTF-8, ISO 8859-1, and an encoding no document can declare.
+    { "vornick_changeStringEncodingFromMenuItem:", 4 }, { "vornick_changeStringEncodingFromMenuItem:", 5 },
+    { "vornick_changeStringEncodingFromMenuItem:", 0x80000003 },
 };
 
 struct Place {

@@ -4,6 +4,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
@@ -147,18 +148,25 @@ TEST(BlockModeHelper, ThePlainHelperFindsElementsToEditAndNavigatesPastComments)
     EXPECT_EQ(back->element(), document->getElementById(u"a"));
 }
 
-TEST(BlockModeHelper, APlainSelectionIsEditableWithinOneElement)
+TEST(BlockModeHelper, APlainSelectionMayCrossBlocksButNotLeaveTheBody)
 {
-    auto document = page(u"<p id=a>One <b>two</b></p><p id=b>Three</p>");
+    auto document = DOMDocument::parseHTML(u"<html><head><title>Title</title></head>"
+                                           u"<body><p id=a>One <b>two</b></p><ul><li id=b>Three</li></ul></body></html>");
     VornickBlockModeHelper helper;
     auto one = document->getElementById(u"a")->firstChild();
     auto three = document->getElementById(u"b")->firstChild();
     EXPECT_TRUE(helper.proposedSelectionRangeIsInEditableContent(*rangeOf(one, 1, 1)));
     EXPECT_TRUE(helper.proposedSelectionRangeIsInEditableContent(*rangeOf(one, 0, 3)));
+    // From a paragraph into a list item, as Shift+Down selects.
     auto across = rangeOf(one, 1, 1);
     ASSERT_TRUE(across->setEnd(three, 2));
-    EXPECT_FALSE(helper.proposedSelectionRangeIsInEditableContent(*across));
+    EXPECT_TRUE(helper.proposedSelectionRangeIsInEditableContent(*across));
     EXPECT_EQ(helper.contentEditableAncestorElementForPosition({ three, 0 }, true), document->getElementById(u"b"));
+    // From the head's title into the body is not.
+    auto title = document->getElementsByTagName(u"title")->item(0)->firstChild()->shared_from_this();
+    auto fromHead = rangeOf(title, 1, 1);
+    ASSERT_TRUE(fromHead->setEnd(three, 2));
+    EXPECT_FALSE(helper.proposedSelectionRangeIsInEditableContent(*fromHead));
 }
 
 TEST(BlockModeHelper, ContentPermissionsAskTheView)

@@ -157,6 +157,34 @@ TEST_F(EditorWindowNavigation, WalkingDownFromTheTopVisitsEveryBlockOfTheTestPag
     }
 }
 
+TEST_F(EditorWindowNavigation, ShiftWithTheArrowsSelectsAcrossParagraphsAndListItems)
+{
+    openPage("blocks.html", "<!DOCTYPE html>\n<html><head><title>Blocks</title></head><body>\n"
+                            "<p>First paragraph.</p>\n<p>Second paragraph.</p>\n<ul><li>An item</li></ul>\n</body></html>\n");
+    auto paragraphs = document()->getElementsByTagName(u"P");
+    auto first = paragraphs->item(0)->firstChild();
+    auto second = paragraphs->item(1)->firstChild();
+    clickInto(*first);
+    ASSERT_EQ(selection()->startNode(), first.get());
+    press(Qt::Key_Down, Qt::ShiftModifier);
+    ASSERT_FALSE(selection()->collapsed()) << "Shift+Down selects into the next paragraph";
+    EXPECT_EQ(selection()->startNode(), first.get());
+    EXPECT_EQ(selection()->endNode(), second.get());
+    press(Qt::Key_Down, Qt::ShiftModifier);
+    auto item = document()->getElementsByTagName(u"LI")->item(0)->firstChild();
+    EXPECT_EQ(selection()->endNode(), item.get()) << "and on into the list";
+    press(Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_EQ(selection()->endNode(), second.get()) << "Shift+Up takes a line back";
+
+    // What is selected across the blocks is cut as one step, and comes back with Undo.
+    QTest::keyClick(widget(), Qt::Key_X, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(document()->body()->textContent().find(u"First paragraph."), std::u16string::npos);
+    QTest::keyClick(widget(), Qt::Key_Z, Qt::ControlModifier);
+    settle();
+    EXPECT_NE(document()->body()->textContent().find(u"First paragraph."), std::u16string::npos);
+}
+
 TEST_F(EditorWindowNavigation, AWheelNotchScrollsThreeLinesOfThePagesText)
 {
     std::string page = "<!DOCTYPE html>\n<html><head><title>Lines</title></head><body>\n";

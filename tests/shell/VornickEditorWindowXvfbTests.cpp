@@ -1,6 +1,7 @@
 // The brevanton executable on a real X server (Xvfb) driven by xdotool: a
 // click in the heading, typed keys and Ctrl+S write the file; Ctrl+B styles
-// a typed word, Ctrl+F finds it and Ctrl+Shift+S saves under a new name.
+// a typed word, Ctrl+F finds it and Ctrl+Shift+S saves under a new name; on
+// an installed manual, Ctrl+End, typing, Ctrl+B, Ctrl+F, Save As and Ctrl+W.
 // Skipped when Xvfb or xdotool is missing.
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -120,43 +122,86 @@ QPoint headingTextInOffscreenWindow();
 
 namespace {
 
-TEST(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
-{
-    std::string xvfb = findExecutable("Xvfb");
-    if (xvfb.empty() || findExecutable("xdotool").empty())
-        GTEST_SKIP() << "Xvfb or xdotool is not installed";
-
-    // A display number nobody uses.
-    int number = 0;
-    for (int candidate = 91; candidate < 200 && !number; ++candidate) {
-        if (!std::filesystem::exists("/tmp/.X" + std::to_string(candidate) + "-lock")
-            && !std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(candidate)))
-            number = candidate;
+// A display of its own for each test, and the window of the program on it.
+class EditorWindowOnXvfb : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string xvfb = findExecutable("Xvfb");
+        if (xvfb.empty() || findExecutable("xdotool").empty())
+            GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        // A display number nobody uses.
+        int number = 0;
+        for (int candidate = 91; candidate < 200 && !number; ++candidate) {
+            if (!std::filesystem::exists("/tmp/.X" + std::to_string(candidate) + "-lock")
+                && !std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(candidate)))
+                number = candidate;
+        }
+        ASSERT_NE(number, 0);
+        display = ":" + std::to_string(number);
+        server = std::make_unique<Child>(std::vector<std::string> { xvfb, display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp" },
+                                         std::vector<std::string> {});
+        ASSERT_TRUE(server->running());
+        ASSERT_TRUE(waitFor([&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)); }, 15))
+            << "Xvfb did not start";
     }
-    ASSERT_NE(number, 0);
-    std::string display = ":" + std::to_string(number);
-    Child server({ xvfb, display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp" }, {});
-    ASSERT_TRUE(server.running());
-    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)); }, 15))
-        << "Xvfb did not start";
+    void TearDown() override
+    {
+        editor.reset();
+        server.reset();
+    }
+    // Starts the program on the file and waits for its window.
+    void launch(const std::string& path)
+    {
+        editor = std::make_unique<Child>(std::vector<std::string> { BREVANTON_EXECUTABLE, path }, std::vector<std::string> { "DISPLAY=" + display });
+        ASSERT_TRUE(editor->running());
+        ASSERT_TRUE(waitFor([&] { return !(window = windowNamed(std::filesystem::path(path).filename().string())).empty(); }, 30))
+            << "no window showed " << path;
+    }
+    std::string windowNamed(const std::string& name) const
+    {
+        auto found = xdotool(display, { "search", "--onlyvisible", "--name", name });
+        return found.succeeded() ? found.standardOutput.substr(0, found.standardOutput.find('\n')) : std::string();
+    }
+    // The title the window shows (ending in "*" while the document is edited).
+    std::string windowTitle() const
+    {
+        auto output = xdotool(display, { "getwindowname", window }).standardOutput;
+        return output.substr(0, output.find('\n'));
+    }
+    void keys(std::initializer_list<const char*> names)
+    {
+        for (auto* name : names)
+            xdotool(display, { "key", "--delay", "20", name });
+    }
+    void type(const std::string& text) { xdotool(display, { "type", "--delay", "20", text }); }
+    // Answers the save panel Ctrl+Shift+S shows with a name in the file's folder.
+    void saveAs(const std::string& name)
+    {
+        keys({ "ctrl+shift+s" });
+        std::string dialog;
+        ASSERT_TRUE(waitFor([&] { return !(dialog = windowNamed("Save")).empty(); }, 15)) << "no save panel showed";
+        xdotool(display, { "windowfocus", "--sync", dialog });
+        keys({ "ctrl+a" });
+        type(name);
+        keys({ "Return" });
+    }
 
+    std::string display;
+    std::unique_ptr<Child> server;
+    std::unique_ptr<Child> editor;
+    std::string window;
+};
+
+TEST_F(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
+{
     auto folder = createTemporaryDirectory("brevanton-xvfb");
     ASSERT_TRUE(folder);
     for (const auto& entry : std::filesystem::directory_iterator(std::string(BREVANTON_TEST_DATA_DIR) + "/editing"))
         std::filesystem::copy_file(entry.path(), *folder + "/" + entry.path().filename().string());
     std::string page = *folder + "/page.html";
 
-    Child editor({ BREVANTON_EXECUTABLE, page }, { "DISPLAY=" + display });
-    ASSERT_TRUE(editor.running());
-    std::string window;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            auto found = xdotool(display, { "search", "--onlyvisible", "--name", "page.html" });
-            window = found.standardOutput.substr(0, found.standardOutput.find('\n'));
-            return found.succeeded() && !window.empty();
-        },
-        30))
-        << "no window showed the page";
+    launch(page);
 
     QPoint heading = headingTextInOffscreenWindow();
     ASSERT_FALSE(heading.isNull());
@@ -192,20 +237,7 @@ TEST(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
     xdotool(display, { "key", "--delay", "20", "ctrl+f" });
     xdotool(display, { "type", "--delay", "20", "Bold" });
     xdotool(display, { "key", "--delay", "20", "Return" });
-    xdotool(display, { "key", "--delay", "20", "ctrl+shift+s" });
-    std::string dialog;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            auto found = xdotool(display, { "search", "--onlyvisible", "--name", "Save" });
-            dialog = found.standardOutput.substr(0, found.standardOutput.find('\n'));
-            return found.succeeded() && !dialog.empty();
-        },
-        15))
-        << "no save panel showed";
-    xdotool(display, { "windowfocus", "--sync", dialog });
-    xdotool(display, { "key", "--delay", "20", "ctrl+a" });
-    xdotool(display, { "type", "--delay", "20", "copy.html" });
-    xdotool(display, { "key", "--delay", "20", "Return" });
+    saveAs("copy.html");
     std::string copy = *folder + "/copy.html";
     EXPECT_TRUE(waitFor([&] { return readFile(copy).has_value(); }, 10)) << "nothing was saved as copy.html";
     auto copied = readFile(copy).value_or("");
@@ -218,9 +250,68 @@ TEST(EditorWindowOnXvfb, ClickTypeAndCtrlSWriteTheFile)
     // Ctrl+W closes the window, and the program ends with it, successfully.
     xdotool(display, { "windowfocus", "--sync", window });
     xdotool(display, { "key", "ctrl+w" });
-    EXPECT_TRUE(editor.waitForExit(15));
-    EXPECT_TRUE(editor.exitedNormally()) << "the program ended by a signal";
-    EXPECT_EQ(editor.exitCode(), 0);
+    EXPECT_TRUE(editor->waitForExit(15));
+    EXPECT_TRUE(editor->exitedNormally()) << "the program ended by a signal";
+    EXPECT_EQ(editor->exitCode(), 0);
+    std::filesystem::remove_all(*folder);
+}
+
+// A manual nobody here wrote, as the system's documentation has one.
+std::string installedManualPage()
+{
+    for (const char* path : { "/usr/share/doc/python3/python-policy.html", "/usr/share/doc/zlib1g-dev/examples/zlib_how.html",
+                              "/usr/share/doc/libxslt1-dev/html/APIsymbols.html" }) {
+        if (std::filesystem::exists(path))
+            return path;
+    }
+    return {};
+}
+
+TEST_F(EditorWindowOnXvfb, OnARealManualCtrlEndTypingCtrlBCtrlFAndSaveAsKeepTheEditsInTheNewFileOnly)
+{
+    std::string manual = installedManualPage();
+    if (manual.empty())
+        GTEST_SKIP() << "no manual page is installed";
+    auto folder = createTemporaryDirectory("brevanton-xvfb-manual");
+    ASSERT_TRUE(folder);
+    std::string page = *folder + "/manual.html";
+    std::filesystem::copy_file(manual, page);
+    auto original = readFile(page).value_or("");
+    ASSERT_FALSE(original.empty());
+    launch(page);
+
+    // A click in the page gives it the keys; Ctrl+End goes to its end, where
+    // the typed word goes. The window is marked edited once the page has
+    // taken it (the window may show before its page has loaded: the keys are
+    // sent again until it has).
+    bool edited = false;
+    for (int attempt = 0; attempt < 6 && !edited; ++attempt) {
+        xdotool(display, { "windowfocus", "--sync", window });
+        xdotool(display, { "mousemove", "--window", window, "200", "300", "click", "1" });
+        keys({ "ctrl+End" });
+        type(" Zyxwv");
+        edited = waitFor([&] { return windowTitle().ends_with("*"); }, 5);
+    }
+    ASSERT_TRUE(edited) << windowTitle();
+    // The word just typed, selected by Ctrl+Shift+Left and made strong.
+    keys({ "ctrl+shift+Left", "ctrl+b" });
+    keys({ "ctrl+f" });
+    type("Zyxwv");
+    keys({ "Return" });
+    saveAs("edited-manual.html");
+    std::string copy = *folder + "/edited-manual.html";
+    ASSERT_TRUE(waitFor([&] { return !windowNamed("edited-manual.html").empty(); }, 15)) << "the window goes on with the new file";
+    auto saved = readFile(copy).value_or("");
+    EXPECT_NE(saved.find("<strong>Zyxwv</strong>"), std::string::npos) << "the typed word, made strong, at the end";
+    EXPECT_GT(saved.rfind("Zyxwv"), saved.size() * 9 / 10) << "typed at the end of the page";
+    EXPECT_EQ(readFile(page).value_or(""), original) << "the old file is unchanged";
+
+    // Ctrl+W closes the window (saved, it asks nothing), and the program ends.
+    xdotool(display, { "windowfocus", "--sync", window });
+    keys({ "ctrl+w" });
+    EXPECT_TRUE(editor->waitForExit(15));
+    EXPECT_TRUE(editor->exitedNormally()) << "the program ended by a signal";
+    EXPECT_EQ(editor->exitCode(), 0);
     std::filesystem::remove_all(*folder);
 }
 

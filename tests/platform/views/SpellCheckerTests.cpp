@@ -110,6 +110,21 @@ TEST(SpellChecker, HunspellChecksWithTheInstalledDictionaries)
     EXPECT_FALSE(misspelledWords(checker, u"Brevanton", 0).empty());
 }
 
+TEST(SpellChecker, CorrectionsOfferTheFirstGuessOfEachMisspeltWordThatHasOne)
+{
+    WordListSpellChecker checker({ u"world", u"round" });
+    long tag = checker.uniqueSpellDocumentTag();
+    checker.ignoreWord(u"wrold", tag);
+    auto results = checker.checkString(u"wrld is rond, qqqq wrold", { 0, 24 }, TextCheckingTypeCorrection, std::nullopt, tag);
+    std::vector<std::pair<std::u16string, size_t>> corrections;
+    for (auto& result : results) {
+        EXPECT_EQ(result.resultType, TextCheckingTypeCorrection);
+        corrections.emplace_back(result.replacementString, result.range.location);
+    }
+    // "is" is no word of the list but has no guess; "qqqq" neither; the ignored word is left.
+    EXPECT_EQ(corrections, (std::vector<std::pair<std::u16string, size_t>> { { u"world", 0 }, { u"round", 8 } }));
+}
+
 TEST(SpellChecker, QuotesAndDashesFollowTheirOwnRules)
 {
     std::u16string text = u"He said \"it's 'fine'\" -- (\"ok\") and a-b, x---y, ----.";

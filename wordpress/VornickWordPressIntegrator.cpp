@@ -79,7 +79,8 @@ void replaceFormatsOrStatuses(ManagedObjectContext& context, VornickWordPressBlo
         if (!titlesByIdentifier.count(identifier))
             context.deleteObject(term);
     }
-    for (const auto& [identifier, title] : titlesByIdentifier) {
+    for (const auto& [key, title] : titlesByIdentifier) {
+        const auto& identifier = key;
         auto match = std::find_if(existing.begin(), existing.end(),
                                   [&](const auto& term) { return term->valueForKey(u"identifier").stringValue() == identifier; });
         std::shared_ptr<ManagedObject> term = match != existing.end() ? *match : context.insertNewObject(entity);

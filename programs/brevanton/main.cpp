@@ -427,6 +427,19 @@ std::string windowProgramPath()
     return (executable.parent_path() / "brevanton-windows").string();
 }
 
+// Address and leak sanitizer builds report what is still allocated at exit.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool builtToCheckLeaks = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer)
+constexpr bool builtToCheckLeaks = true;
+#else
+constexpr bool builtToCheckLeaks = false;
+#endif
+#else
+constexpr bool builtToCheckLeaks = false;
+#endif
+
 // Replaces this process with the window program, given the same arguments;
 // returns only when that fails (1, with the reason on standard error).
 int runWithWindows(char** argv)
@@ -502,9 +515,12 @@ int main(int argc, char** argv)
             status = 1;
     }
     // The process ends next: the last document's nodes (millions, for a
-    // large page) are left to the system rather than freed one by one.
-    if (auto view = std::dynamic_pointer_cast<VornickContentEditingView>(window->contentView()))
-        static_cast<void>(new std::shared_ptr<DOMDocument>(view->mainFrameDocument()));
+    // large page) are left to the system rather than freed one by one, except
+    // in a build that checks for leaks at exit, which frees them.
+    if (!builtToCheckLeaks) {
+        if (auto view = std::dynamic_pointer_cast<VornickContentEditingView>(window->contentView()))
+            static_cast<void>(new std::shared_ptr<DOMDocument>(view->mainFrameDocument()));
+    }
     // Nothing runs in the background once the views are gone.
     window->close();
     window.reset();

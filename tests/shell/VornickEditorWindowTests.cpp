@@ -894,23 +894,24 @@ TEST_F(EditorWindow, FileOpenShowsTheChosenFileInAWindowOfItsOwn)
 }
 
 // Holds the syntax painter's queue busy until it goes: what is queued
-// after it waits.
+// after it waits. The blockers share the flag, which outlives this holder
+// until the last of them has seen it.
 class HeldPaintingQueue {
 public:
     HeldPaintingQueue()
     {
         for (int blocker = 0; blocker < 64; ++blocker) {
-            VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().addOperation([this] {
-                while (!m_released)
+            VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().addOperation([released = m_released] {
+                while (!*released)
                     std::this_thread::sleep_for(std::chrono::milliseconds(2));
             });
         }
     }
     ~HeldPaintingQueue() { release(); }
-    void release() { m_released = true; }
+    void release() { *m_released = true; }
 
 private:
-    std::atomic<bool> m_released { false };
+    std::shared_ptr<std::atomic<bool>> m_released { std::make_shared<std::atomic<bool>>(false) };
 };
 
 // The pane of a page whose source has a line wider than the pane: the source

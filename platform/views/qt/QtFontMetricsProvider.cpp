@@ -136,6 +136,12 @@ double QtFontMetricsProvider::widthOfRun(const FontDescriptor& descriptor, std::
     if (run.empty())
         return 0;
     auto key = runKey(descriptor, run);
+    std::lock_guard lock(m_lock);
+    return measureWidth(descriptor, run, std::move(key));
+}
+
+double QtFontMetricsProvider::measureWidth(const FontDescriptor& descriptor, std::u16string_view run, std::u16string key) const
+{
     auto found = m_widths.find(key);
     if (found != m_widths.end())
         return found->second;
@@ -152,6 +158,7 @@ std::vector<double> QtFontMetricsProvider::caretPositions(const FontDescriptor& 
     if (run.empty())
         return positions;
     auto key = runKey(descriptor, run);
+    std::lock_guard lock(m_lock);
     auto found = m_carets.find(key);
     if (found != m_carets.end())
         return found->second;
@@ -171,13 +178,14 @@ std::vector<double> QtFontMetricsProvider::caretPositions(const FontDescriptor& 
             last = line.cursorToX(static_cast<int>(i));
         positions[i] = last;
     }
-    positions[run.size()] = widthOfRun(descriptor, run);
+    positions[run.size()] = measureWidth(descriptor, run, key);
     m_carets.emplace(std::move(key), positions);
     return positions;
 }
 
 FontLineMetrics QtFontMetricsProvider::lineMetrics(const FontDescriptor& descriptor) const
 {
+    std::lock_guard lock(m_lock);
     auto& metrics = entry(descriptor).metrics;
     return { metrics.ascent(), metrics.descent(), metrics.lineSpacing() };
 }

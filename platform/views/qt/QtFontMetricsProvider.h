@@ -4,8 +4,10 @@
 // same on every machine: monospace families become "DejaVu Sans Mono", serif
 // ones "DejaVu Serif", the rest "DejaVu Sans"; page text whose family list
 // names nothing known gets the page's default, "DejaVu Serif". A point is a
-// pixel. Measure and paint only on the main thread, once a QGuiApplication
-// exists.
+// pixel. Measurements may be asked for from any thread (layouts and source
+// colouring run in the background too) once a QGuiApplication exists: one
+// lock guards the caches and the Qt fonts they are measured with. Paint only
+// on the main thread.
 #pragma once
 
 #include "platform/views/FontMetrics.h"
@@ -13,6 +15,7 @@
 #include <QFont>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -31,8 +34,11 @@ public:
 
 private:
     struct Entry;
+    // Callers hold m_lock.
     const Entry& entry(const FontDescriptor&) const;
+    double measureWidth(const FontDescriptor&, std::u16string_view run, std::u16string key) const;
 
+    mutable std::mutex m_lock;
     mutable std::unordered_map<std::u16string, std::unique_ptr<Entry>> m_fonts;
     // Pages measure and draw the same words again and again.
     mutable std::unordered_map<std::u16string, double> m_widths;

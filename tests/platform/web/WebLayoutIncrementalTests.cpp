@@ -174,8 +174,10 @@ protected:
             });
             if (!node)
                 return "nothing";
+            // The parent holds the node's last reference: its name is read first.
+            auto description = "remove " + narrow(node->nodeName());
             node->parent()->removeChild(node);
-            return "remove " + narrow(node->nodeName());
+            return description;
         }
         default: {
             auto* node = pick([](const DOMNode& node) {

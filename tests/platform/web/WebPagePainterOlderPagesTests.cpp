@@ -91,11 +91,11 @@ TEST_F(WebPagePainterOlderPages, FormControlsDrawAsTheDesktopDrawsThemAndAMissin
              u"<option selected>second choice</option></select></p>"
              u"<p style='margin:0'><img id=missing src='nowhere.png' alt='A lost picture'></p>");
     // Sized from their text: a field of 20 characters, a button and a pop-up around their labels.
-    EXPECT_EQ(box(u"field").size, Size(20 * 8 + 6, 20 + 6));
-    EXPECT_EQ(box(u"box").size, Size(13, 13));
+    EXPECT_EQ(box(u"field").size, (Size { 20 * 8 + 6, 20 + 6 }));
+    EXPECT_EQ(box(u"box").size, (Size { 13, 13 }));
     EXPECT_EQ(box(u"button").width(), 8 * 8 + 16);
     EXPECT_EQ(box(u"menu").width(), 13 * 8 + 6 + 16) << "as wide as the widest option";
-    EXPECT_EQ(box(u"missing").size, Size(14 * 8 + 6, 20 + 6));
+    EXPECT_EQ(box(u"missing").size, (Size { 14 * 8 + 6, 20 + 6 }));
 
     auto commands = paint();
     auto runs = ofKind(commands, DrawCommand::Kind::TextRun);

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <thread>
+#include <vector>
 
 using namespace brevanton;
 
@@ -67,4 +70,57 @@ TEST(QtFontMetricsProvider, FamiliesArePinnedToDejaVu)
     QtFontMetricsProvider provider;
     FontDescriptor mono(u"Menlo", 12);
     EXPECT_NEAR(provider.widthOfRun(mono, u"iiii"), provider.widthOfRun(mono, u"MMMM"), 1e-6);
+}
+
+// Layouts in the background and the window on the main thread measure with
+// the one provider at the same moment: every thread gets the widths, caret
+// positions and line metrics one thread alone gets, new runs and fonts being
+// added to the caches all the while.
+TEST(QtFontMetricsProvider, MeasuresFromManyThreadsAtOnce)
+{
+    ensureApplication();
+    auto descriptor = [](int i) {
+        return FontDescriptor(i % 2 ? u"DejaVu Sans" : u"monospace", 10 + i % 7).withWeight(i % 3 ? 400 : 700);
+    };
+    auto run = [](int i) {
+        std::u16string text = u"word ";
+        for (char c : std::to_string(i * 7919))
+            text += static_cast<char16_t>(u'a' + (c - '0'));
+        return text;
+    };
+    constexpr int runs = 1500;
+    std::vector<double> expectedWidths;
+    std::vector<double> expectedLastCarets;
+    std::vector<double> expectedAscents;
+    {
+        QtFontMetricsProvider alone;
+        for (int i = 0; i < runs; ++i) {
+            expectedWidths.push_back(alone.widthOfRun(descriptor(i), run(i)));
+            expectedLastCarets.push_back(alone.caretPositions(descriptor(i), run(i)).back());
+            expectedAscents.push_back(alone.lineMetrics(descriptor(i)).ascent);
+        }
+    }
+
+    QtFontMetricsProvider shared;
+    constexpr int threadCount = 6;
+    std::vector<int> mismatches(threadCount, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t) {
+        threads.emplace_back([&, t] {
+            // Each thread walks the runs from its own place, so inserts collide.
+            for (int n = 0; n < runs; ++n) {
+                int i = (n + t * runs / threadCount) % runs;
+                if (shared.widthOfRun(descriptor(i), run(i)) != expectedWidths[i])
+                    ++mismatches[t];
+                if (n % 3 == 0 && std::abs(shared.caretPositions(descriptor(i), run(i)).back() - expectedLastCarets[i]) > 1e-6)
+                    ++mismatches[t];
+                if (shared.lineMetrics(descriptor(i)).ascent != expectedAscents[i])
+                    ++mismatches[t];
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    for (int t = 0; t < threadCount; ++t)
+        EXPECT_EQ(mismatches[t], 0) << "thread " << t;
 }

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -55,6 +56,7 @@ public:
     }
     ~Child() { end(); }
     bool running() const { return m_pid > 0; }
+    pid_t pid() const { return m_pid; }
     // Waits up to `seconds` for the child to exit by itself.
     bool waitForExit(double seconds)
     {
@@ -130,20 +132,31 @@ protected:
         std::string xvfb = findExecutable("Xvfb");
         if (xvfb.empty() || findExecutable("xdotool").empty())
             GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        // A display number nobody uses.
-        int number = 0;
-        for (int candidate = 91; candidate < 200 && !number; ++candidate) {
-            if (!std::filesystem::exists("/tmp/.X" + std::to_string(candidate) + "-lock")
-                && !std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(candidate)))
-                number = candidate;
+        // A display number nobody uses. Tests of several processes may pick
+        // the same free number at once: the server whose pid the display's
+        // lock file holds has it, and the other tries the next number.
+        for (int candidate = 91 + getpid() % 64; candidate < 250 && !server; ++candidate) {
+            std::string lock = "/tmp/.X" + std::to_string(candidate) + "-lock";
+            std::string socket = "/tmp/.X11-unix/X" + std::to_string(candidate);
+            if (std::filesystem::exists(lock) || std::filesystem::exists(socket))
+                continue;
+            display = ":" + std::to_string(candidate);
+            auto started = std::make_unique<Child>(
+                std::vector<std::string> { xvfb, display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp" }, std::vector<std::string> {});
+            ASSERT_TRUE(started->running());
+            bool ours = waitFor([&] {
+                if (started->waitForExit(0.02))
+                    return true;
+                std::ifstream lockFile(lock);
+                long holder = 0;
+                // Ours, and answering: a client connects and reads the screen.
+                return lockFile >> holder && holder == started->pid() && std::filesystem::exists(socket)
+                    && xdotool(display, { "getdisplaygeometry" }).succeeded();
+            }, 15);
+            if (ours && started->running())
+                server = std::move(started);
         }
-        ASSERT_NE(number, 0);
-        display = ":" + std::to_string(number);
-        server = std::make_unique<Child>(std::vector<std::string> { xvfb, display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp" },
-                                         std::vector<std::string> {});
-        ASSERT_TRUE(server->running());
-        ASSERT_TRUE(waitFor([&] { return std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)); }, 15))
-            << "Xvfb did not start";
+        ASSERT_TRUE(server) << "Xvfb did not start";
     }
     void TearDown() override
     {

@@ -7,8 +7,9 @@
 #include "toolkit/VornickErrors.h"
 #include "wordpress/XMLRPCDateText.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstring>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -408,9 +409,10 @@ Value XMLRPCEventBasedParser::parse()
         m_error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError, u"The reply holds no XML-RPC value.");
         return Value();
     }
-    size_t end = xml.find("</methodResponse>");
-    if (end != std::string_view::npos) {
-        std::string_view rest = xml.substr(end + std::strlen("</methodResponse>"));
+    static constexpr std::string_view endTag = "</methodResponse>";
+    auto end = std::search(xml.begin(), xml.end(), std::boyer_moore_horspool_searcher(endTag.begin(), endTag.end()));
+    if (end != xml.end()) {
+        std::string_view rest = xml.substr(static_cast<size_t>(end - xml.begin()) + endTag.size());
         if (!isBlank(rest))
             consoleLog("Left out " + std::to_string(rest.size()) + " bytes after the XML-RPC reply: " + excerpt(rest));
     }

@@ -3,28 +3,58 @@
 #include "platform/foundation/Text.h"
 #include "wordpress/XMLRPCEventBasedParser.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <charconv>
 
 namespace brevanton {
 
 std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view data)
 {
+    // Bytes that begin something to leave out: the controls, and the lead
+    // byte of U+FFFE and U+FFFF.
+    static constexpr auto suspect = [] {
+        std::array<bool, 256> table {};
+        for (int byte = 0; byte < 0x20; ++byte)
+            table[byte] = byte != '\t' && byte != '\n' && byte != '\r';
+        table[0xEF] = true;
+        return table;
+    }();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
     std::string out;
     out.reserve(data.size());
+    // Eight bytes at a time while none of them is suspect.
+    auto hasSuspectByte = [](uint64_t word) {
+        constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+        uint64_t control = (word - ones * 0x20) & ~word & highs;
+        uint64_t lead = word ^ (ones * 0xEF);
+        return (control | ((lead - ones) & ~lead & highs)) != 0;
+    };
     size_t runStart = 0;
-    for (size_t i = 0; i < data.size(); ++i) {
-        auto byte = static_cast<unsigned char>(data[i]);
-        size_t length = 0;
-        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r')
-            length = 1;
-        else if (byte == 0xEF && i + 2 < data.size() && static_cast<unsigned char>(data[i + 1]) == 0xBF
-            && (static_cast<unsigned char>(data[i + 2]) == 0xBE || static_cast<unsigned char>(data[i + 2]) == 0xBF))
-            length = 3;
-        if (!length)
-            continue;
-        out.append(data.substr(runStart, i - runStart));
-        i += length - 1;
-        runStart = i + 1;
+    size_t i = 0;
+    while (i < data.size()) {
+        if (i + 8 <= data.size()) {
+            uint64_t word;
+            std::memcpy(&word, bytes + i, sizeof word);
+            if (!hasSuspectByte(word)) {
+                i += 8;
+                continue;
+            }
+        }
+        for (size_t stop = std::min(data.size(), i + 8); i < stop; ++i) {
+            if (!suspect[bytes[i]])
+                continue;
+            size_t length = 1;
+            if (bytes[i] == 0xEF) {
+                if (i + 2 >= data.size() || bytes[i + 1] != 0xBF || (bytes[i + 2] != 0xBE && bytes[i + 2] != 0xBF))
+                    continue;
+                length = 3;
+            }
+            out.append(data.substr(runStart, i - runStart));
+            i += length - 1;
+            runStart = i + 1;
+        }
     }
     out.append(data.substr(runStart));
     return out;

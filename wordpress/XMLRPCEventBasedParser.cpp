@@ -33,6 +33,49 @@ enum class XMLRPCElementType {
 
 enum class NodeKind { Value, Member, Name };
 
+// The elements the parser tells apart.
+enum class Tag { Value, Member, Name, Array, Struct, Data, String, Integer, Double, Boolean, Date, Base64, Fault, Other };
+
+Tag tagOf(std::u16string_view name)
+{
+    auto is = [&](std::u16string_view known, Tag tag) { return name == known ? tag : Tag::Other; };
+    switch (name.size()) {
+    case 2:
+        return is(u"i4", Tag::Integer);
+    case 3:
+        return is(u"int", Tag::Integer);
+    case 4:
+        return name[0] == u'n' ? is(u"name", Tag::Name) : is(u"data", Tag::Data);
+    case 5:
+        switch (name[0]) {
+        case u'v':
+            return is(u"value", Tag::Value);
+        case u'a':
+            return is(u"array", Tag::Array);
+        case u'f':
+            return is(u"fault", Tag::Fault);
+        }
+        return Tag::Other;
+    case 6:
+        switch (name[0]) {
+        case u'm':
+            return is(u"member", Tag::Member);
+        case u's':
+            return name[1] == u't' && name[2] == u'r' && name[3] == u'i' ? is(u"string", Tag::String) : is(u"struct", Tag::Struct);
+        case u'd':
+            return is(u"double", Tag::Double);
+        case u'b':
+            return is(u"base64", Tag::Base64);
+        }
+        return Tag::Other;
+    case 7:
+        return is(u"boolean", Tag::Boolean);
+    case 16:
+        return is(u"dateTime.iso8601", Tag::Date);
+    }
+    return Tag::Other;
+}
+
 bool isXMLSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -199,59 +242,64 @@ public:
         }
         if (rootEnded)
             return;
+        Tag tag = tagOf(name);
         if (m_nodes.empty()) {
-            if (name == u"fault")
+            if (tag == Tag::Fault)
                 isFault = true;
-            else if (name == u"value")
+            else if (tag == Tag::Value)
                 m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String);
             return;
         }
-        if (name == u"value") {
+        switch (tag) {
+        case Tag::Value:
             m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String);
             return;
-        }
-        if (name == u"member") {
+        case Tag::Member:
             m_nodes.emplace_back(NodeKind::Member, XMLRPCElementType::Member);
             return;
-        }
-        if (name == u"name") {
+        case Tag::Name:
             m_nodes.emplace_back(NodeKind::Name, XMLRPCElementType::Name);
             return;
+        default:
+            break;
         }
         Node& node = m_nodes.back();
         ++node.innerDepth;
         if (node.kind != NodeKind::Value || node.isContainer())
             return;
-        if (name == u"array") {
+        if (tag == Tag::Array) {
             node.type = XMLRPCElementType::Array;
             node.value = Value(Array());
             return;
         }
-        if (name == u"struct") {
+        if (tag == Tag::Struct) {
             node.type = XMLRPCElementType::Dictionary;
             node.value = Value(Dictionary());
             return;
         }
-        if (node.typed)
+        if (node.typed || tag == Tag::Data)
             return;
         XMLRPCElementType type = XMLRPCElementType::String;
-        bool unknown = false;
-        if (name == u"string")
-            type = XMLRPCElementType::String;
-        else if (name == u"i4" || name == u"int")
+        switch (tag) {
+        case Tag::Integer:
             type = XMLRPCElementType::Integer;
-        else if (name == u"double")
+            break;
+        case Tag::Double:
             type = XMLRPCElementType::Double;
-        else if (name == u"boolean")
+            break;
+        case Tag::Boolean:
             type = XMLRPCElementType::Boolean;
-        else if (name == u"dateTime.iso8601")
+            break;
+        case Tag::Date:
             type = XMLRPCElementType::Date;
-        else if (name == u"base64")
+            break;
+        case Tag::Base64:
             type = XMLRPCElementType::Data;
-        else if (name == u"data")
-            return;
-        else
-            unknown = true;
+            break;
+        default:
+            break;
+        }
+        bool unknown = tag != Tag::String && type == XMLRPCElementType::String;
         node.type = type;
         node.typed = true;
         node.unknownType = unknown;
@@ -271,7 +319,8 @@ public:
         }
         if (m_nodes.empty())
             return;
-        bool endsNode = name == u"value" || name == u"member" || name == u"name";
+        Tag tag = tagOf(name);
+        bool endsNode = tag == Tag::Value || tag == Tag::Member || tag == Tag::Name;
         if (!endsNode) {
             --m_nodes.back().innerDepth;
             return;

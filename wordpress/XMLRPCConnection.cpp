@@ -53,8 +53,9 @@ bool isRedirect(int status)
 
 OperationQueue& XMLRPCConnection::parsingQueue()
 {
-    // Never destroyed: replies may still be read while the process exits.
-    static auto* queue = new OperationQueue("XMLRPCConnection parsing", OperationQueue::DefaultMaxConcurrentOperationCount);
+    // One reply at a time, in the order they came. Never destroyed: replies
+    // may still be read while the process exits.
+    static auto* queue = new OperationQueue("XMLRPCConnection parsing", 1);
     return *queue;
 }
 

@@ -53,7 +53,7 @@ public:
     // of the main run loop, unless it was told the outcome already.
     void cancel();
 
-    // The one queue on which every connection's replies are read.
+    // The one queue on which every connection's replies are read, one at a time.
     static OperationQueue& parsingQueue();
 
 private:

@@ -255,6 +255,12 @@ void XMLParser::fail(Error error)
 
 bool XMLParser::parse()
 {
+    // libxml2 sets up its globals once, before any thread parses.
+    static bool initialized = [] {
+        xmlInitParser();
+        return true;
+    }();
+    (void)initialized;
     m_error = Error();
     m_aborted = false;
     m_pendingCharacters.clear();

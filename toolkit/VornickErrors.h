@@ -9,6 +9,8 @@ namespace brevanton {
 inline constexpr const char* VornickErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain";
 // Errors carrying an HTTP status (or an XML-RPC fault code) as their code.
 inline constexpr const char* VornickHTTPErrorDomain = "com.Orbendalworks.Brevanton.ErrorDomain.HTTP";
+// The HTTP status (as the code) of an XML-RPC reply that is no success.
+inline constexpr const char* VornickXMLRPCHTTPStatusErrorDomain = "HTTP";
 
 enum VornickErrorCode : int64_t {
     VornickFormattingPreferencesNotADictionaryError = 3,
@@ -20,6 +22,7 @@ enum VornickErrorCode : int64_t {
     VornickUnknownCharacterEncodingNameError = 20,
     VornickNoTidyInputOptionForEncodingError = 21,
     VornickUniqueFileBaseNotAFolderError = 26,
+    VornickXMLRPCResponseNotXMLRPCError = 29,    // a reply that holds no XML-RPC value or fault
     VornickJSONWriterErrorNumberNotRepresentable = 30, // NaN or an infinity
     VornickJSONWriterErrorTreeTooDeep = 31,
     VornickJSONWriterErrorNotInsideDictionary = 32,

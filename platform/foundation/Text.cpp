@@ -1,5 +1,7 @@
 #include "platform/foundation/Text.h"
 
+#include <cstring>
+
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -7,16 +9,31 @@
 
 namespace brevanton {
 
-std::u16string toUTF16(std::string_view utf8)
+void appendUTF16(std::u16string& out, std::string_view utf8)
 {
-    std::u16string out;
-    out.reserve(utf8.size());
+    // Never more code units than bytes: written in place, then cut to size.
+    size_t base = out.size();
+    out.resize(base + utf8.size());
+    char16_t* written = out.data() + base;
     int32_t i = 0;
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
     const auto length = static_cast<int32_t>(utf8.size());
     while (i < length) {
+        // Eight ASCII bytes at a time.
+        while (i + 8 <= length) {
+            uint64_t word;
+            std::memcpy(&word, s + i, sizeof word);
+            if (word & 0x8080808080808080ull)
+                break;
+            for (int k = 0; k < 8; ++k)
+                written[k] = static_cast<char16_t>(s[i + k]);
+            written += 8;
+            i += 8;
+        }
+        if (i >= length)
+            break;
         if (s[i] < 0x80) {
-            out.push_back(static_cast<char16_t>(s[i++]));
+            *written++ = static_cast<char16_t>(s[i++]);
             continue;
         }
         UChar32 c;
@@ -24,12 +41,19 @@ std::u16string toUTF16(std::string_view utf8)
         if (c < 0)
             c = 0xFFFD;
         if (c <= 0xFFFF) {
-            out.push_back(static_cast<char16_t>(c));
+            *written++ = static_cast<char16_t>(c);
         } else {
-            out.push_back(static_cast<char16_t>(U16_LEAD(c)));
-            out.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+            *written++ = static_cast<char16_t>(U16_LEAD(c));
+            *written++ = static_cast<char16_t>(U16_TRAIL(c));
         }
     }
+    out.resize(static_cast<size_t>(written - out.data()));
+}
+
+std::u16string toUTF16(std::string_view utf8)
+{
+    std::u16string out;
+    appendUTF16(out, utf8);
     return out;
 }
 

@@ -10,6 +10,8 @@ namespace brevanton {
 
 // Ill-formed input is never an error here: each ill-formed sequence becomes U+FFFD.
 std::u16string toUTF16(std::string_view utf8);
+// Appends the UTF-16 of the UTF-8 text (U+FFFD for each undecodable sequence).
+void appendUTF16(std::u16string& out, std::string_view utf8);
 std::string toUTF8(std::u16string_view utf16);
 
 // Strict conversion: false (and `out` untouched) when `utf8` is not well-formed UTF-8.

@@ -62,6 +62,18 @@ struct XMLParser::Callbacks {
             self.m_delegate->parserDidEndDocument(self);
     }
 
+    // The name's text, made once per distinct name of a parse.
+    static const std::u16string& name(XMLParser& self, const xmlChar* name)
+    {
+        static const std::u16string none;
+        if (!name)
+            return none;
+        auto [entry, added] = self.m_names.try_emplace(name);
+        if (added)
+            entry->second = text(name);
+        return entry->second;
+    }
+
     static void startElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri,
                              int namespaceCount, const xmlChar** namespaces, int attributeCount, int,
                              const xmlChar** attributes)
@@ -70,6 +82,11 @@ struct XMLParser::Callbacks {
         self.flushCharacters();
         if (!self.m_delegate || stopped(self))
             return;
+        if (!prefix && !namespaceCount && !attributeCount) {
+            static const std::vector<XMLAttribute> noAttributes;
+            self.m_delegate->didStartElement(self, name(self, localName), name(self, uri), noAttributes);
+            return;
+        }
         std::vector<XMLAttribute> list;
         static const std::u16string xmlnsURI = u"http://www.w3.org/2000/xmlns/";
         for (int i = 0; i < namespaceCount; ++i) {
@@ -89,7 +106,11 @@ struct XMLParser::Callbacks {
     {
         auto& self = parser(context);
         self.flushCharacters();
-        if (self.m_delegate && !stopped(self))
+        if (!self.m_delegate || stopped(self))
+            return;
+        if (!prefix)
+            self.m_delegate->didEndElement(self, name(self, localName), name(self, uri));
+        else
             self.m_delegate->didEndElement(self, qualifiedName(prefix, localName), text(uri));
     }
 
@@ -209,16 +230,19 @@ void XMLParser::flushCharacters()
 {
     if (m_pendingCharacters.empty())
         return;
-    std::u16string characters = toUTF16(m_pendingCharacters);
     auto kind = static_cast<PendingKind>(m_pendingKind);
-    m_pendingCharacters.clear();
     m_pendingKind = static_cast<int>(PendingKind::None);
-    if (!m_delegate || m_aborted || !m_error.isEmpty())
+    if (!m_delegate || m_aborted || !m_error.isEmpty()) {
+        m_pendingCharacters.clear();
         return;
+    }
+    appendUTF16(m_characters, m_pendingCharacters);
+    m_pendingCharacters.clear();
     if (kind == PendingKind::CDATA)
-        m_delegate->foundCDATA(*this, characters);
+        m_delegate->foundCDATA(*this, m_characters);
     else
-        m_delegate->foundCharacters(*this, characters);
+        m_delegate->foundCharacters(*this, m_characters);
+    m_characters.clear();
 }
 
 void XMLParser::fail(Error error)
@@ -231,10 +255,17 @@ void XMLParser::fail(Error error)
 
 bool XMLParser::parse()
 {
+    // libxml2 sets up its globals once, before any thread parses.
+    static bool initialized = [] {
+        xmlInitParser();
+        return true;
+    }();
+    (void)initialized;
     m_error = Error();
     m_aborted = false;
     m_pendingCharacters.clear();
     m_pendingKind = static_cast<int>(PendingKind::None);
+    m_names.clear();
 
     xmlSAXHandler handler;
     std::memset(&handler, 0, sizeof handler);
@@ -285,6 +316,8 @@ bool XMLParser::parse()
                    u"The document is not well-formed"));
 
     m_context = nullptr;
+    // The names' pointers go with libxml2's dictionary.
+    m_names.clear();
     if (context->myDoc)
         xmlFreeDoc(context->myDoc);
     context->myDoc = nullptr;

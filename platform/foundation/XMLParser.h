@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace brevanton {
@@ -83,6 +84,10 @@ private:
     void* m_context { nullptr };
     std::string m_pendingCharacters;
     int m_pendingKind { 0 };
+    // The texts handed to the delegate, kept between calls: names by the
+    // pointer libxml2 keeps each distinct name under while it parses.
+    std::u16string m_characters;
+    std::unordered_map<const void*, std::u16string> m_names;
     Error m_error;
     bool m_aborted { false };
 };

@@ -1,0 +1,173 @@
+#include "wordpress/XMLRPCResponse.h"
+
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "toolkit/VornickErrors.h"
+#include "wordpress/XMLRPCEventBasedParser.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+
+namespace brevanton {
+namespace {
+
+std::string recordedReply(const std::string& name)
+{
+    auto contents = readFile(std::string(BREVANTON_TEST_DATA_DIR) + "/xmlrpc/" + name);
+    EXPECT_TRUE(contents) << name;
+    return contents.value_or(std::string());
+}
+
+std::string reply(const std::string& value)
+{
+    return "<?xml version=\"1.0\"?><methodResponse><params><param>" + value + "</param></params></methodResponse>";
+}
+
+TEST(XMLRPCResponseTests, RecordedWordPressRepliesReadWhole)
+{
+    XMLRPCResponse blogs(recordedReply("wp-getUsersBlogs.xml"));
+    ASSERT_TRUE(blogs.object().isArray()) << blogs.parserError();
+    EXPECT_FALSE(blogs.isFault());
+    EXPECT_EQ(blogs.faultCode(), std::nullopt);
+    EXPECT_EQ(blogs.object().array().at(0), Value(Dictionary { { u"isAdmin", Value(true) }, { u"url", Value(u"http://127.0.0.1:8080/") },
+        { u"blogid", Value(u"1") }, { u"blogName", Value(u"Notes & Sketches") }, { u"xmlrpc", Value(u"http://127.0.0.1:8080/xmlrpc.php") } }));
+
+    XMLRPCResponse options(recordedReply("wp-getOptions.xml"));
+    const Value& settings = options.object();
+    EXPECT_EQ(settings.count(), 6u);
+    EXPECT_EQ(settings[u"software_version"][u"value"], Value(u"6.1.1"));
+    EXPECT_EQ(settings[u"blog_title"][u"value"], Value(u" Notes & Sketches "));
+    EXPECT_EQ(settings[u"blog_title"][u"readonly"], Value(false));
+    EXPECT_EQ(settings[u"thumbnail_size_w"][u"value"], Value(150));
+
+    XMLRPCResponse posts(recordedReply("wp-getPosts.xml"));
+    ASSERT_EQ(posts.object().count(), 3u) << posts.parserError();
+    const Value& first = posts.object().array()[0];
+    EXPECT_EQ(first[u"post_id"], Value(u"12"));
+    EXPECT_EQ(first[u"sticky"], Value(true));
+    EXPECT_EQ(first[u"menu_order"], Value(0));
+    EXPECT_EQ(first[u"post_date_gmt"], Value(Date(1667553300)));
+    EXPECT_EQ(first[u"post_modified_gmt"], Value(Date(1667628000)));
+    EXPECT_TRUE(first[u"post_date"].isDate());
+    EXPECT_EQ(first[u"post_thumbnail"][u"attachment_id"], Value(u"31"));
+    EXPECT_EQ(first[u"post_thumbnail"][u"date_created_gmt"], Value(Date(1667553300)));
+    EXPECT_EQ(first[u"terms"].count(), 2u);
+    EXPECT_EQ(first[u"terms"].array()[1][u"name"], Value(u"Sea & Sky"));
+    std::u16string content = first[u"post_content"].stringValue();
+    EXPECT_TRUE(content.starts_with(u"<!-- wp:paragraph -->\n<p>Caf\u00e9 au lait &amp; croissants \u2014 \u65e5\u672c\u8a9e <em>text</em>.</p>"))
+        << toUTF8(content);
+    EXPECT_TRUE(content.ends_with(u"<!-- /wp:image -->\n"));
+
+    // String values keep their edge white space; the all-zero date of a
+    // draft is no date, so its member is left out.
+    const Value& second = posts.object().array()[1];
+    EXPECT_EQ(second[u"post_title"], Value(u"  Spaces kept  "));
+    EXPECT_EQ(second[u"post_content"], Value(u"\n  Indented first line <b>bold</b>\n\n"));
+    EXPECT_EQ(second[u"post_thumbnail"], Value(Array()));
+    const Value& draft = posts.object().array()[2];
+    EXPECT_FALSE(draft.contains(u"post_date_gmt"));
+    EXPECT_FALSE(draft.contains(u"post_modified_gmt"));
+    EXPECT_TRUE(draft[u"post_date"].isDate());
+    EXPECT_EQ(draft[u"terms"], Value(Array()));
+}
+
+TEST(XMLRPCResponseTests, FaultsCarryTheirCodeAndString)
+{
+    XMLRPCResponse fault(recordedReply("fault-incorrect-password.xml"));
+    EXPECT_TRUE(fault.isFault());
+    EXPECT_EQ(fault.faultCode(), 403);
+    EXPECT_EQ(fault.faultString(), u"Incorrect username or password.");
+    EXPECT_NE(fault.description().find("fault[403]='Incorrect username or password.'"), std::string::npos);
+
+    XMLRPCResponse textCode("<methodResponse><fault><value><struct><member><name>faultCode</name><value><string>-32700</string></value>"
+                            "</member></struct></value></fault></methodResponse>");
+    EXPECT_EQ(textCode.faultCode(), -32700);
+    EXPECT_EQ(textCode.faultString(), u"");
+}
+
+TEST(XMLRPCResponseTests, ScalarsFollowTheirTypes)
+{
+    auto value = [](const std::string& xml) { return XMLRPCResponse(reply(xml)).object(); };
+    EXPECT_EQ(value("<value>  word  </value>"), Value(u"  word  "));
+    EXPECT_EQ(value("<value>\n  <string> padded </string>\n</value>"), Value(u" padded "));
+    EXPECT_EQ(value("<value><string></string></value>"), Value(u""));
+    EXPECT_EQ(value("<value><string><![CDATA[<b>&]]></string></value>"), Value(u"<b>&"));
+    EXPECT_EQ(value("<value><i4> 42 </i4></value>"), Value(42));
+    EXPECT_EQ(value("<value><int>-7x</int></value>"), Value(-7));
+    EXPECT_EQ(value("<value><int>99999999999999999999</int></value>"), Value(INT64_MAX));
+    EXPECT_EQ(value("<value><double> 2.5 </double></value>"), Value(2.5));
+    EXPECT_EQ(value("<value><boolean>true</boolean></value>"), Value(false));
+    EXPECT_EQ(value("<value><boolean> 1 </boolean></value>"), Value(true));
+    EXPECT_EQ(value("<value><base64>aGVs\r\nbG8=</base64></value>"), Value(Data { 'h', 'e', 'l', 'l', 'o' }));
+    EXPECT_EQ(value("<value><i8> 9 </i8></value>"), Value(u"9"));
+    EXPECT_EQ(value("<value><nil/></value>"), Value(u""));
+    EXPECT_EQ(value("<value><struct><member><name>a</name></member><member><value>no name</value></member>"
+                    "<value>stray</value><member><name>d</name><value><dateTime.iso8601>never</dateTime.iso8601></value></member>"
+                    "</struct></value>"),
+        Value(Dictionary { { u"a", Value(u"") } }));
+    // Only the first value is read.
+    EXPECT_EQ(XMLRPCResponse("<methodResponse><params><param><value>1</value></param><param><value>2</value></param></params>"
+                             "</methodResponse>").object(),
+        Value(u"1"));
+}
+
+TEST(XMLRPCResponseTests, ForbiddenBytesAndJunkAroundTheXMLAreLeftOut)
+{
+    std::string text = "a";
+    text += '\0';
+    text += "b\x0B" "c\x1C" "d\xEF\xBF\xBE" "e";
+    XMLRPCResponse controls(reply("<value><string>" + text + "</string></value>"));
+    EXPECT_EQ(controls.object(), Value(u"abcde"));
+    EXPECT_EQ(controls.body().find(u'\x1C'), std::u16string::npos);
+
+    XMLRPCResponse junk(recordedReply("junk-around-reply.xml"));
+    EXPECT_EQ(junk.object(), Value(u"  two leading spaces and a trailing tab\t")) << junk.parserError();
+
+    XMLRPCResponse twice(reply("<value>first</value>") + reply("<value>second</value>"));
+    EXPECT_EQ(twice.object(), Value(u"first"));
+    XMLRPCResponse withoutDeclaration("\n\n<methodResponse><params><param><value>x</value></param></params></methodResponse>garbage<");
+    EXPECT_EQ(withoutDeclaration.object(), Value(u"x"));
+}
+
+TEST(XMLRPCResponseTests, RepliesThatAreNoXMLRPCGiveNoObject)
+{
+    for (std::string text : { std::string("<html><body><h1>403 Forbidden</h1></body></html>"), std::string(""),
+             std::string("XML-RPC server accepts POST requests only."), std::string("<?xml version=\"1.0\"?><methodResponse/>"),
+             reply("<value><string>unclosed</value>") }) {
+        XMLRPCResponse response(text);
+        EXPECT_FALSE(response.hasObject()) << text;
+        EXPECT_FALSE(response.isFault());
+        EXPECT_EQ(response.body(), toUTF16(text));
+    }
+}
+
+TEST(XMLRPCResponseTests, HostileRepliesAreRefusedQuickly)
+{
+    auto started = std::chrono::steady_clock::now();
+    XMLRPCResponse entities(recordedReply("entity-expansion.xml"));
+    EXPECT_FALSE(entities.hasObject());
+    EXPECT_TRUE(entities.parserError().is(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError)) << entities.parserError();
+
+    // Entities are never declared, so none is expanded or loaded.
+    XMLRPCResponse undeclared(reply("<value><string>&xxe;</string></value>"));
+    EXPECT_FALSE(undeclared.hasObject());
+
+    std::string deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "<value><array><data>";
+    XMLRPCResponse nested(reply(deep));
+    EXPECT_FALSE(nested.hasObject());
+    EXPECT_TRUE(nested.parserError().is(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError)) << nested.parserError();
+
+    std::string allowed = "<value>x</value>";
+    for (int i = 0; i < 35; ++i)
+        allowed = "<value><array><data>" + allowed + "</data></array></value>";
+    Value value = XMLRPCResponse(reply(allowed)).object();
+    for (int i = 0; i < 35 && value.isArray(); ++i)
+        value = Value(value.array().at(0));
+    EXPECT_EQ(value, Value(u"x"));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+}
+
+} // namespace
+} // namespace brevanton

@@ -1,0 +1,472 @@
+#include "wordpress/XMLRPCEventBasedParser.h"
+
+#include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/XMLParser.h"
+#include "toolkit/VornickBase64.h"
+#include "toolkit/VornickErrors.h"
+#include "wordpress/XMLRPCDateText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace brevanton {
+
+namespace {
+
+// What a node of the value tree holds; the numbering is the parser's own.
+enum class XMLRPCElementType {
+    Array = 0,
+    Dictionary = 1,
+    Member = 2,
+    Name = 3,
+    Integer = 4,
+    Double = 5,
+    Boolean = 6,
+    String = 7,
+    Date = 8,
+    Data = 9,
+};
+
+enum class NodeKind { Value, Member, Name };
+
+// The elements the parser tells apart.
+enum class Tag { Value, Member, Name, Array, Struct, Data, String, Integer, Double, Boolean, Date, Base64, Fault, Other };
+
+Tag tagOf(std::u16string_view name)
+{
+    auto is = [&](std::u16string_view known, Tag tag) { return name == known ? tag : Tag::Other; };
+    switch (name.size()) {
+    case 2:
+        return is(u"i4", Tag::Integer);
+    case 3:
+        return is(u"int", Tag::Integer);
+    case 4:
+        return name[0] == u'n' ? is(u"name", Tag::Name) : is(u"data", Tag::Data);
+    case 5:
+        switch (name[0]) {
+        case u'v':
+            return is(u"value", Tag::Value);
+        case u'a':
+            return is(u"array", Tag::Array);
+        case u'f':
+            return is(u"fault", Tag::Fault);
+        }
+        return Tag::Other;
+    case 6:
+        switch (name[0]) {
+        case u'm':
+            return is(u"member", Tag::Member);
+        case u's':
+            return name[1] == u't' && name[2] == u'r' && name[3] == u'i' ? is(u"string", Tag::String) : is(u"struct", Tag::Struct);
+        case u'd':
+            return is(u"double", Tag::Double);
+        case u'b':
+            return is(u"base64", Tag::Base64);
+        }
+        return Tag::Other;
+    case 7:
+        return is(u"boolean", Tag::Boolean);
+    case 16:
+        return is(u"dateTime.iso8601", Tag::Date);
+    }
+    return Tag::Other;
+}
+
+bool isXMLSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::u16string_view trimmed(std::u16string_view text)
+{
+    auto isSpace = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The integer the text begins with (an optional sign, then digits); 0 when
+// it begins with none, the nearest limit when it is out of range.
+int64_t leadingInteger(std::u16string_view text)
+{
+    size_t at = 0;
+    bool negative = false;
+    if (at < text.size() && (text[at] == u'+' || text[at] == u'-'))
+        negative = text[at++] == u'-';
+    uint64_t magnitude = 0;
+    constexpr uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at) {
+        magnitude = magnitude * 10 + (text[at] - u'0');
+        if (magnitude > limit + 1) {
+            magnitude = limit + 1;
+            break;
+        }
+    }
+    if (negative)
+        return magnitude > limit ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(magnitude);
+    return magnitude > limit ? std::numeric_limits<int64_t>::max() : static_cast<int64_t>(magnitude);
+}
+
+// The number the text begins with; 0 when it begins with none.
+double leadingDouble(std::u16string_view text)
+{
+    std::string ascii;
+    for (char16_t c : text) {
+        if (c > 0x7F)
+            break;
+        ascii += static_cast<char>(c);
+    }
+    const char* begin = ascii.data();
+    if (!ascii.empty() && ascii.front() == '+')
+        ++begin;
+    double value = 0;
+    auto result = std::from_chars(begin, ascii.data() + ascii.size(), value);
+    return result.ec == std::errc() ? value : 0;
+}
+
+bool endsWith(std::u16string_view text, std::u16string_view suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::string excerpt(std::string_view bytes)
+{
+    constexpr size_t limit = 200;
+    std::string text(bytes.substr(0, limit));
+    for (char& c : text) {
+        if (c == '\n' || c == '\r' || c == '\t')
+            c = ' ';
+    }
+    return bytes.size() > limit ? text + "..." : text;
+}
+
+bool isBlank(std::string_view bytes)
+{
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    for (char c : bytes) {
+        if (!isXMLSpace(c))
+            return false;
+    }
+    return true;
+}
+
+// Where the XML of a reply begins: at its XML declaration, else at its
+// methodResponse; at the start when it has neither (it is then no reply).
+size_t startOfXML(std::string_view data)
+{
+    size_t declaration = data.find("<?xml");
+    size_t response = data.find("<methodResponse");
+    if (declaration != std::string_view::npos && (response == std::string_view::npos || declaration < response))
+        return declaration;
+    return response != std::string_view::npos ? response : 0;
+}
+
+// Whether the prolog of the XML (declaration, white space, comments and
+// processing instructions before the first element) holds a document type
+// declaration.
+bool prologDeclaresDocumentType(std::string_view xml)
+{
+    size_t at = 0;
+    while (at < xml.size()) {
+        if (isXMLSpace(xml[at])) {
+            ++at;
+            continue;
+        }
+        std::string_view rest = xml.substr(at);
+        if (rest.starts_with("<!DOCTYPE"))
+            return true;
+        size_t end;
+        if (rest.starts_with("<!--"))
+            end = rest.find("-->", 4);
+        else if (rest.starts_with("<?"))
+            end = rest.find("?>", 2);
+        else
+            return false;
+        if (end == std::string_view::npos)
+            return false;
+        at += end + 2;
+    }
+    return false;
+}
+
+struct Node {
+    Node(NodeKind kind, XMLRPCElementType type)
+        : kind(kind)
+        , type(type)
+    {
+    }
+
+    NodeKind kind;
+    XMLRPCElementType type;
+    // A value node: whether a type element was opened, and how deep inside
+    // the node it was; text outside it is formatting.
+    bool typed { false };
+    bool unknownType { false };
+    int typeElementDepth { 0 };
+    // Open elements inside the node that made no node of their own.
+    int innerDepth { 0 };
+    std::u16string text;
+    // A container's elements, or a member's value.
+    Value value;
+    std::u16string key;
+    bool hasKey { false };
+    bool hasValue { false };
+
+    bool isContainer() const { return type == XMLRPCElementType::Array || type == XMLRPCElementType::Dictionary; }
+};
+
+} // namespace
+
+// Builds the value tree from the XML parser's events.
+class XMLRPCEventBasedParserDelegate final : public XMLParserDelegate {
+public:
+    Value result;
+    bool isFault { false };
+    bool rootEnded { false };
+    Error error;
+
+    void didStartElement(XMLParser& parser, const std::u16string& name, const std::u16string&, const std::vector<XMLAttribute>&) override
+    {
+        if (++m_depth > XMLRPCEventBasedParser::maximumElementDepth) {
+            error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError,
+                u"The reply nests its elements more than " + toUTF16(std::to_string(XMLRPCEventBasedParser::maximumElementDepth)) + u" deep.");
+            parser.abortParsing();
+            return;
+        }
+        if (rootEnded)
+            return;
+        Tag tag = tagOf(name);
+        if (m_nodes.empty()) {
+            if (tag == Tag::Fault)
+                isFault = true;
+            else if (tag == Tag::Value)
+                m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String);
+            return;
+        }
+        switch (tag) {
+        case Tag::Value:
+            m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String);
+            return;
+        case Tag::Member:
+            m_nodes.emplace_back(NodeKind::Member, XMLRPCElementType::Member);
+            return;
+        case Tag::Name:
+            m_nodes.emplace_back(NodeKind::Name, XMLRPCElementType::Name);
+            return;
+        default:
+            break;
+        }
+        Node& node = m_nodes.back();
+        ++node.innerDepth;
+        if (node.kind != NodeKind::Value || node.isContainer())
+            return;
+        if (tag == Tag::Array) {
+            node.type = XMLRPCElementType::Array;
+            node.value = Value(Array());
+            return;
+        }
+        if (tag == Tag::Struct) {
+            node.type = XMLRPCElementType::Dictionary;
+            node.value = Value(Dictionary());
+            return;
+        }
+        if (node.typed || tag == Tag::Data)
+            return;
+        XMLRPCElementType type = XMLRPCElementType::String;
+        switch (tag) {
+        case Tag::Integer:
+            type = XMLRPCElementType::Integer;
+            break;
+        case Tag::Double:
+            type = XMLRPCElementType::Double;
+            break;
+        case Tag::Boolean:
+            type = XMLRPCElementType::Boolean;
+            break;
+        case Tag::Date:
+            type = XMLRPCElementType::Date;
+            break;
+        case Tag::Base64:
+            type = XMLRPCElementType::Data;
+            break;
+        default:
+            break;
+        }
+        bool unknown = tag != Tag::String && type == XMLRPCElementType::String;
+        node.type = type;
+        node.typed = true;
+        node.unknownType = unknown;
+        node.typeElementDepth = node.innerDepth;
+        // What came before the type element was formatting.
+        node.text.clear();
+    }
+
+    void didEndElement(XMLParser& parser, const std::u16string& name, const std::u16string&) override
+    {
+        --m_depth;
+        if (rootEnded) {
+            // The document element ended: what follows is not read.
+            if (m_depth == 0)
+                parser.abortParsing();
+            return;
+        }
+        if (m_nodes.empty())
+            return;
+        Tag tag = tagOf(name);
+        bool endsNode = tag == Tag::Value || tag == Tag::Member || tag == Tag::Name;
+        if (!endsNode) {
+            --m_nodes.back().innerDepth;
+            return;
+        }
+        Node node = std::move(m_nodes.back());
+        m_nodes.pop_back();
+        Value value = valueOfNode(node);
+        if (m_nodes.empty()) {
+            result = std::move(value);
+            rootEnded = true;
+            if (m_depth == 0)
+                parser.abortParsing();
+            return;
+        }
+        Node& parent = m_nodes.back();
+        if (parent.kind == NodeKind::Member) {
+            if (node.kind == NodeKind::Name) {
+                parent.key = value.stringValue();
+                parent.hasKey = true;
+            } else if (node.kind == NodeKind::Value) {
+                parent.value = std::move(value);
+                parent.hasValue = true;
+            }
+            return;
+        }
+        if (parent.kind != NodeKind::Value)
+            return;
+        if (parent.type == XMLRPCElementType::Array && node.kind == NodeKind::Value) {
+            parent.value.array().push_back(std::move(value));
+            return;
+        }
+        if (parent.type == XMLRPCElementType::Dictionary && node.kind == NodeKind::Member && node.hasKey) {
+            Dictionary& dictionary = parent.value.dictionary();
+            if (!node.hasValue)
+                dictionary.insert_or_assign(std::move(node.key), Value(std::u16string()));
+            else if (node.value.isNull())
+                dictionary.erase(node.key);
+            else
+                dictionary.insert_or_assign(std::move(node.key), std::move(node.value));
+        }
+    }
+
+    void foundCharacters(XMLParser&, const std::u16string& text) override { collect(text); }
+    void foundCDATA(XMLParser&, const std::u16string& text) override { collect(text); }
+
+private:
+    void collect(const std::u16string& text)
+    {
+        if (rootEnded || m_nodes.empty())
+            return;
+        Node& node = m_nodes.back();
+        switch (node.kind) {
+        case NodeKind::Member:
+            return;
+        case NodeKind::Name:
+            node.text += text;
+            return;
+        case NodeKind::Value:
+            if (node.isContainer())
+                return;
+            if (node.typed ? node.innerDepth >= node.typeElementDepth : node.innerDepth == 0)
+                node.text += text;
+            return;
+        }
+    }
+
+    // The value a node ends with.
+    Value valueOfNode(Node& node) const
+    {
+        if (node.kind == NodeKind::Member)
+            return Value();
+        if (node.kind == NodeKind::Name)
+            return Value(std::u16string(trimmed(node.text)));
+        switch (node.type) {
+        case XMLRPCElementType::Array:
+        case XMLRPCElementType::Dictionary:
+            return std::move(node.value);
+        case XMLRPCElementType::String:
+            if (node.unknownType)
+                return Value(std::u16string(trimmed(node.text)));
+            return Value(std::move(node.text));
+        case XMLRPCElementType::Integer:
+            return Value(leadingInteger(trimmed(node.text)));
+        case XMLRPCElementType::Double:
+            return Value(leadingDouble(trimmed(node.text)));
+        case XMLRPCElementType::Boolean:
+            return Value(trimmed(node.text) == u"1");
+        case XMLRPCElementType::Date: {
+            // WordPress writes its "*_gmt" members in UTC.
+            bool universal = !m_nodes.empty() && m_nodes.back().kind == NodeKind::Member && endsWith(m_nodes.back().key, u"_gmt");
+            auto date = dateFromXMLRPCDateString(trimmed(node.text), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
+            return date ? Value(*date) : Value();
+        }
+        case XMLRPCElementType::Data:
+            return Value(dataFromBase64String(trimmed(node.text)));
+        case XMLRPCElementType::Member:
+        case XMLRPCElementType::Name:
+            break;
+        }
+        return Value();
+    }
+
+    std::vector<Node> m_nodes;
+    int m_depth { 0 };
+};
+
+Value XMLRPCEventBasedParser::parse()
+{
+    m_error = Error();
+    m_isFault = false;
+    size_t start = startOfXML(m_data);
+    std::string_view xml = m_data.substr(start);
+    if (!isBlank(m_data.substr(0, start)))
+        consoleLog("Left out " + std::to_string(start) + " bytes before the XML-RPC reply: " + excerpt(m_data.substr(0, start)));
+    if (prologDeclaresDocumentType(xml)) {
+        m_error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError, u"The reply declares a document type, which XML-RPC replies never do.");
+        return Value();
+    }
+
+    XMLRPCEventBasedParserDelegate delegate;
+    XMLParser parser { std::string(xml) };
+    parser.setDelegate(&delegate);
+    bool parsed = parser.parse();
+    if (!delegate.error.isEmpty()) {
+        m_error = delegate.error;
+        return Value();
+    }
+    // Stopping at the end of the document element is the parse's own end.
+    bool stoppedAtEnd = !parsed && delegate.rootEnded && parser.parserError().code() == XMLParser::AbortedErrorCode;
+    if (!parsed && !stoppedAtEnd) {
+        m_error = parser.parserError();
+        return Value();
+    }
+    if (!delegate.rootEnded) {
+        m_error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError, u"The reply holds no XML-RPC value.");
+        return Value();
+    }
+    static constexpr std::string_view endTag = "</methodResponse>";
+    auto end = std::search(xml.begin(), xml.end(), std::boyer_moore_horspool_searcher(endTag.begin(), endTag.end()));
+    if (end != xml.end()) {
+        std::string_view rest = xml.substr(static_cast<size_t>(end - xml.begin()) + endTag.size());
+        if (!isBlank(rest))
+            consoleLog("Left out " + std::to_string(rest.size()) + " bytes after the XML-RPC reply: " + excerpt(rest));
+    }
+    m_isFault = delegate.isFault;
+    return std::move(delegate.result);
+}
+
+} // namespace brevanton

@@ -1,0 +1,46 @@
+// XMLRPCResponse: an XML-RPC reply as read: its first value or its fault.
+// Made on the connections' parsing queue from the reply's bytes, read on the
+// main thread.
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/Value.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brevanton {
+
+class XMLRPCResponse {
+public:
+    // Reads the bytes, leaving out every character XML 1.0 forbids first.
+    explicit XMLRPCResponse(std::string_view data);
+
+    // The value the reply carried (a fault's struct for a fault); null when
+    // it carried none: the reply was no XML-RPC (parserError() says why).
+    const Value& object() const { return m_object; }
+    bool hasObject() const { return !m_object.isNull(); }
+    bool isFault() const { return m_isFault; }
+    // The fault's "faultCode" and "faultString"; nullopt unless a fault.
+    std::optional<int64_t> faultCode() const;
+    std::optional<std::u16string> faultString() const;
+    // The reply as text (what was read, as UTF-8).
+    std::u16string body() const;
+    const Error& parserError() const { return m_parserError; }
+
+    // "[body=..., object=...]", or "[body=..., fault[code]='string']".
+    std::string description() const;
+
+private:
+    std::string m_bytes;
+    Value m_object;
+    bool m_isFault { false };
+    Error m_parserError;
+};
+
+// The bytes without the characters XML 1.0 forbids: controls other than
+// tab, line feed and carriage return, and U+FFFE and U+FFFF in UTF-8.
+std::string XMLRPCBytesWithoutForbiddenCharacters(std::string_view);
+
+} // namespace brevanton

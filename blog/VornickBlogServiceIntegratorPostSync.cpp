@@ -346,6 +346,12 @@ void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPubli
         logToSyncLog(u"<< Restoring \"" + title + u"\" from our local Trash, since it isn't in the Trash on the server.");
         post->ManagedObject::setValueForKey(Value(false), u"inTrash");
         post->setHasEditsNotYetSavedToSourceFile(true);
+        // The file first: the page's save then records it as written.
+        if (auto url = post->sourceFileURL(); url && !editorForPost(*post)) {
+            Error error;
+            if (!post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+                logToSyncLog(u"Failed to write the post file of \"" + title + u"\": " + error.localizedDescription());
+        }
         break;
     case PostSyncDecision::PatchMissingProperties:
         patchMissingPropertiesFromPostDescription(match, *post);

@@ -20,11 +20,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
+#include <stdlib.h>
 
 namespace brevanton {
 namespace {
@@ -33,6 +36,19 @@ using Kind = FakeBlogServiceAgent::RequestKind;
 using Behavior = FakeBlogServiceAgent::Behavior;
 
 const std::u16string BlogIdentifier = u"7";
+
+// The model's thousands of saves test the engine, not the disk: its files
+// live in memory where the system offers a folder for that.
+std::string makeModelFolder()
+{
+    std::error_code error;
+    if (std::filesystem::is_directory("/dev/shm", error)) {
+        std::string pattern = "/dev/shm/sync-model-XXXXXX";
+        if (mkdtemp(pattern.data()))
+            return pattern;
+    }
+    return createTemporaryDirectory("sync-model").value();
+}
 
 uint64_t environmentNumber(const char* name, uint64_t fallback)
 {
@@ -71,7 +87,7 @@ public:
     explicit SyncEngineModel(uint64_t seed)
         : m_seed(seed)
         , m_random(seed)
-        , m_folder(createTemporaryDirectory("sync-model").value())
+        , m_folder(makeModelFolder())
         , m_projectFile(URL::fileURLWithPath(m_folder + "/project.brevantontestproject", false))
     {
         m_log = VornickLog::create(URL::fileURLWithPath(m_folder + "/sync.log", false));
@@ -100,9 +116,14 @@ public:
         m_round = round;
         m_failureInjected = false;
         m_agentsThisRound.clear();
-        int actions = 1 + static_cast<int>(m_random() % 4);
-        for (int action = 0; action < actions; ++action)
-            performRandomAction();
+        // The server's changes come first: what the user then queues is sent
+        // over them knowingly, as an upload session does not compare.
+        std::vector<unsigned> actions(1 + m_random() % 4);
+        for (auto& action : actions)
+            action = static_cast<unsigned>(m_random() % 9);
+        std::stable_partition(actions.begin(), actions.end(), [](unsigned action) { return action >= 4; });
+        for (unsigned action : actions)
+            performAction(action);
         if (chance(3))
             injectFailures();
         if (chance(2))
@@ -110,7 +131,8 @@ public:
         if (!runSessionsToTheEnd())
             return false;
         noteLostCreations();
-        if (chance(20) && !dropUnsavedAndReopen())
+        m_reopened = chance(20);
+        if (m_reopened && !dropUnsavedAndReopen())
             return false;
         return check();
     }
@@ -142,8 +164,11 @@ private:
         integrator.setSyncLog(m_log);
         integrator.prepareAgent = [this](FakeBlogServiceAgent& agent) {
             m_agentsThisRound.push_back(std::static_pointer_cast<FakeBlogServiceAgent>(agent.shared_from_this()));
-            for (auto& [kind, behavior] : m_pendingScript)
+            for (auto& [kind, behavior] : m_pendingScript) {
                 agent.script(kind, behavior);
+                if (kind == Kind::SendPostChanges && behavior == Behavior::NoAnswer)
+                    m_failureInjected = true;
+            }
             m_pendingScript.clear();
         };
     }
@@ -203,25 +228,31 @@ private:
         std::u16string token = u"L" + number(++m_serial);
         m_unsyncedLocalEdits.erase(post.sourceContentString());
         m_unsyncedLocalEdits.insert(token);
+        m_editedPostTitles[token] = post.title() + u" (" + post.identifierUsedByBlogService() + u")";
         post.setSourceContentString(token);
+        // Rounds follow one another faster than a user edits: the post is
+        // taken to have been in step a little longer, so that the edit is
+        // told from the clock's rounding whatever the machine's speed.
         Date edited = Date::now();
         if (auto mark = post.dateLastSyncedLocally(); mark && edited.timeIntervalSince(*mark) < 2)
-            edited = mark->addingTimeInterval(2);
+            post.setDateLastSyncedLocally(edited.addingTimeInterval(-2));
         post.ManagedObject::setValueForKey(Value(edited), u"dateLastEditedLocally");
         post.setHasEditsNotYetSavedToSourceFile(true);
         return token;
     }
 
-    void performRandomAction()
+    void performAction(unsigned action)
     {
-        switch (m_random() % 9) {
+        switch (action) {
         case 0: { // An edit saved in its editor; a post not yet live is sent at once.
             auto posts = localPosts(false);
             if (auto post = pick(posts)) {
                 editLocally(*post);
                 savePost(*post);
-                if (!post->currentlyPublished())
+                if (!post->currentlyPublished()) {
+                    m_unseenServerEdits.erase(post->identifierUsedByBlogService());
                     m_project->synchronizer().queueSyncToUploadPost(*post);
+                }
             }
             break;
         }
@@ -310,8 +341,6 @@ private:
             // agent's request timeout turns into a failure.
             if (behavior == Behavior::NoAnswer && (kind == Kind::BlogDescriptions || kind == Kind::Posts))
                 behavior = Behavior::FailWithTimeout;
-            if (kind == Kind::SendPostChanges && behavior == Behavior::NoAnswer)
-                m_failureInjected = true;
             m_pendingScript.emplace_back(kind, behavior);
         }
     }
@@ -396,7 +425,7 @@ private:
                 continue;
             }
             if (!localByContent.contains(*it))
-                return fail("the local edit " + toUTF8(*it) + " is neither on the server nor here");
+                return fail("the local edit " + toUTF8(*it) + " of \"" + toUTF8(m_editedPostTitles[*it]) + "\" is neither on the server nor here");
             ++it;
         }
 
@@ -425,8 +454,10 @@ private:
         }
 
         // No post exists twice on the site unless the answer to its creation was lost.
+        // (One the server moved to its trash while this side still had edits
+        // it never got is sent anew, as a new post.)
         std::map<std::u16string, int> drafts;
-        for (auto* post : sitePosts(true)) {
+        for (auto* post : sitePosts(false)) {
             auto found = m_creationTitles.find(post->identifier);
             if (found == m_creationTitles.end() && !post->title.empty() && post->title[0] == u'D')
                 found = m_creationTitles.emplace(post->identifier, post->title).first;
@@ -454,7 +485,33 @@ private:
                             + (post->sourceFileURL() ? "" : " (no file URL)") + (post->hasPendingPostDescription() ? " (conflict)" : ""));
         }
 
-        // The index equals one rebuilt from the files.
+        // Every file holds what the index holds, and there is no other post file.
+        std::set<std::string> postFiles;
+        for (auto& post : localPosts(true)) {
+            auto url = post->sourceFileURL();
+            auto path = url ? url->fileSystemPath() : std::nullopt;
+            if (!path)
+                return fail("\"" + toUTF8(post->title()) + "\" has no file");
+            postFiles.insert(*path);
+            Error error;
+            auto written = post->archivalRepresentation()->jsonDataReturningErrorIn(&error);
+            auto onDisk = readFile(*path);
+            if (!written || !onDisk || *written != *onDisk)
+                return fail("the index and the file differ for " + *path + "\n  index: " + written.value_or("?") + "\n  file:  "
+                            + onDisk.value_or("(unreadable)"));
+        }
+        if (auto blog = this->blog(); blog && !postFiles.empty()) {
+            std::string folder = std::filesystem::path(*postFiles.begin()).parent_path();
+            for (auto& entry : std::filesystem::directory_iterator(folder)) {
+                if (entry.path().extension() == ".brevantonblogpost" && !postFiles.contains(entry.path().string()))
+                    return fail("a post file the index does not hold: " + entry.path().string());
+            }
+        }
+
+        // The index equals one rebuilt from the files (a re-index now and then:
+        // the check above is what it compares).
+        if (m_round % 10 != 9 && !m_reopened)
+            return true;
         auto before = snapshotOfIndex(context());
         if (!reopen(true))
             return false;
@@ -482,6 +539,7 @@ private:
     std::vector<std::pair<Kind, Behavior>> m_pendingScript;
     std::vector<std::shared_ptr<FakeBlogServiceAgent>> m_agentsThisRound;
     bool m_failureInjected { false };
+    bool m_reopened { false };
     int m_round { 0 };
     uint64_t m_serial { 0 };
     int m_conflictsSeen { 0 };
@@ -489,6 +547,7 @@ private:
 
     // Local contents not yet seen on the server.
     std::set<std::u16string> m_unsyncedLocalEdits;
+    std::map<std::u16string, std::u16string> m_editedPostTitles;
     // Server post identifier -> the title its last server edit gave, until
     // this side has taken it or holds it as a conflict.
     std::map<std::u16string, std::u16string> m_unseenServerEdits;

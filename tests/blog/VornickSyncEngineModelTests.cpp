@@ -571,7 +571,7 @@ TEST_F(VornickSyncEngineModelTests, RandomEditsSyncsAndFailuresLoseNothing)
     uint64_t rounds = environmentNumber("BREVANTON_SYNC_MODEL_ROUNDS", 2000);
     uint64_t seed = environmentNumber("BREVANTON_SYNC_MODEL_SEED", 20261208);
     // Several models, each with fewer posts, find more than one long one.
-    uint64_t roundsPerModel = 100;
+    uint64_t roundsPerModel = 50;
     auto start = std::chrono::steady_clock::now();
     int conflicts = 0;
     int uploads = 0;

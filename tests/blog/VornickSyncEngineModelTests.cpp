@@ -558,11 +558,28 @@ private:
 
 class VornickSyncEngineModelTests : public ::testing::Test {
 protected:
-    void SetUp() override { RunLoop::main().useManualClock(); }
+    // The indexes (in the cache folder) and the trash (in the data folder)
+    // live in memory too.
+    std::string homes = makeModelFolder();
+    std::map<std::string, std::string> savedHomes;
+
+    void SetUp() override
+    {
+        RunLoop::main().useManualClock();
+        for (const char* variable : { "XDG_CACHE_HOME", "XDG_DATA_HOME" }) {
+            savedHomes[variable] = std::getenv(variable) ? std::getenv(variable) : "";
+            std::string home = homes + "/" + variable;
+            ASSERT_TRUE(createDirectory(home));
+            ::setenv(variable, home.c_str(), 1);
+        }
+    }
     void TearDown() override
     {
         SyncStepStatusRecorder::drainMainQueue();
         RunLoop::main().useRealClock();
+        for (auto& [variable, value] : savedHomes)
+            ::setenv(variable.c_str(), value.c_str(), 1);
+        (void)removeItem(homes);
     }
 };
 

@@ -312,6 +312,11 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
     const Dictionary* match, bool editedLocally, bool editedOnServer)
 {
     using Decision = PostSyncDecision;
+    // A post in the local trash that the server never had (or no longer
+    // has) has nothing to move there, nor to send.
+    bool onServer = !post.identifierUsedByBlogService().empty();
+    if (post.inTrash() && !onServer)
+        return Decision::Nothing;
     if (post.publishAtNextSync()) {
         if (post.inTrash())
             return editedOnServer ? Decision::Nothing : Decision::MoveToServerTrash;
@@ -326,7 +331,7 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
     }
     if (editedOnServer)
         return Decision::TakeServerVersion;
-    if (post.identifierUsedByBlogService().empty())
+    if (!onServer)
         return Decision::Upload;
     if (post.inTrash()) {
         bool listedOutsideTrash = match && match->contains(std::u16string_view(u"status"))

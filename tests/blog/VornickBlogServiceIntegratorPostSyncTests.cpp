@@ -225,6 +225,10 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheDecisionTable)
 
     auto draft = newPost(u"");
     EXPECT_EQ(decide(draft, nullptr, false, false), Decision::Upload);
+    setFlag(*draft, u"inTrash", true);
+    EXPECT_EQ(decide(draft, nullptr, false, false), Decision::Nothing) << "a trashed draft is not sent";
+    setFlag(*draft, u"publishAtNextSync", true);
+    EXPECT_EQ(decide(draft, nullptr, true, false), Decision::Nothing) << "nor moved to a trash it never reached";
 
     auto inTrash = newPost(u"5");
     setFlag(*inTrash, u"inTrash", true);

@@ -18,6 +18,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "platform/store/PersistentStore.h"
 #include "toolkit/VornickObjectArchive.h"
 
 #include <benchmark/benchmark.h>
@@ -58,6 +59,17 @@ public:
         if (!VornickBlogServiceIntegrator::agent())
             setAgent(std::make_shared<FakeBlogServiceAgent>(site));
         return VornickBlogServiceIntegrator::agent();
+    }
+    // A post first seen on the server gets a file of its own, as the service
+    // integrators give theirs.
+    std::shared_ptr<VornickPublishedBlogPost> importPostDescription(const Dictionary& description,
+        std::shared_ptr<VornickPublishedBlogPost> post, const std::shared_ptr<VornickPublishedBlog>& blog,
+        const std::optional<URL>& sourceFile, bool intoNewEmptyDatabase) override
+    {
+        post = VornickBlogServiceIntegrator::importPostDescription(description, std::move(post), blog, sourceFile, intoNewEmptyDatabase);
+        if (post && post->sourceFileName().empty() && !post->identifierUsedByBlogService().empty())
+            post->setSourceFileName(u"post-" + post->identifierUsedByBlogService() + u"." + post->standardFilenameExtension().value_or(u"post"));
+        return post;
     }
 };
 
@@ -107,8 +119,10 @@ struct BenchProject {
     }
     ~BenchProject()
     {
+        std::string index = project->index()->filePath();
         project.reset();
         drain();
+        (void)PersistentStore::destroy(index, nullptr);
         (void)removeItem(folder);
     }
 

@@ -25,6 +25,7 @@
 #include "platform/foundation/URL.h"
 
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -184,6 +185,11 @@ private:
     // The offset of the page each running listing waits for: a page at
     // another offset (a repeated or stray answer) is dropped.
     std::map<const VornickSyncStepContainer*, int64_t> m_nextListingOffsets;
+    // The local posts (or pages) of each running listing by identifier, in
+    // the store's order, taken at its first page: a page finds the posts it
+    // holds without going through all of them.
+    std::map<std::pair<const void*, bool>, std::unordered_map<std::u16string, std::vector<std::pair<size_t, std::shared_ptr<VornickPublishedBlogPost>>>>>
+        m_localPostsOfListing;
 
 public:
     // --- Uploads, trash moves and deletion checks (VornickBlogServiceIntegratorQueueSteps.cpp)

@@ -193,7 +193,7 @@ const Dictionary* VornickBlogServiceIntegrator::findPostDescriptionMatchingPost(
     return nullptr;
 }
 
-void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions, int64_t,
+void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vector<Dictionary>& receivedDescriptions, int64_t startOffset,
     bool couldBeMore, const Dictionary& blogDescription)
 {
     std::u16string blogTitle = vornick_descriptionString(blogDescription, u"title");
@@ -205,25 +205,54 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         return;
     }
     const auto& received = pages ? m_allReceivedPageIdentifiers : m_allReceivedPostIdentifiers;
-    std::vector<Dictionary> remaining = receivedDescriptions;
-    auto items = pages ? blog->pagesOnly() : blog->postsOnly();
-    for (auto& item : items) {
-        auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
-        if (!post)
-            continue;
-        const Dictionary* match = findPostDescriptionMatchingPost(*post, receivedDescriptions);
-        if (match) {
-            std::u16string identifier = post->identifierUsedByBlogService();
-            std::erase_if(remaining, [&](auto& description) {
-                return vornick_descriptionString(description, u"identifierUsedByBlogService") == identifier;
-            });
-        } else {
-            // A post without a match here is decided once, after the last
-            // page, and only when no page of the listing held it.
-            if (couldBeMore || received.contains(post->identifierUsedByBlogService()))
-                continue;
+    // The listing's local posts by identifier, taken at its first page (the
+    // posts a page imports have identifiers no later page gives again).
+    auto& localPosts = m_localPostsOfListing[{ blog.get(), pages }];
+    if (startOffset == 0 || localPosts.empty()) {
+        localPosts.clear();
+        size_t order = 0;
+        for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
+            auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
+            if (post && !post->identifierUsedByBlogService().empty())
+                localPosts[post->identifierUsedByBlogService()].emplace_back(order, post);
+            ++order;
         }
-        decidePost(post, match, blog, blogDescription);
+    }
+    std::unordered_map<std::u16string, const Dictionary*> pageByIdentifier;
+    std::vector<Dictionary> remaining;
+    std::vector<std::pair<size_t, std::pair<std::shared_ptr<VornickPublishedBlogPost>, const Dictionary*>>> matched;
+    for (auto& description : receivedDescriptions) {
+        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
+        pageByIdentifier.emplace(identifier, &description);
+        auto found = localPosts.find(identifier);
+        if (found == localPosts.end()) {
+            remaining.push_back(description);
+            continue;
+        }
+        for (auto& [order, post] : found->second)
+            matched.push_back({ order, { post, &description } });
+    }
+
+    if (couldBeMore) {
+        // The posts this page holds, in the store's order.
+        std::stable_sort(matched.begin(), matched.end(), [](auto& a, auto& b) { return a.first < b.first; });
+        for (auto& [order, match] : matched) {
+            if (match.first->blog() == blog)
+                decidePost(match.first, match.second, blog, blogDescription);
+        }
+    } else {
+        // The last page: its posts, and once the posts no page held, in the store's order.
+        for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
+            auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
+            if (!post)
+                continue;
+            std::u16string identifier = post->identifierUsedByBlogService();
+            auto found = identifier.empty() ? pageByIdentifier.end() : pageByIdentifier.find(identifier);
+            const Dictionary* match = found == pageByIdentifier.end() ? nullptr : found->second;
+            if (!match && received.contains(identifier))
+                continue;
+            decidePost(post, match, blog, blogDescription);
+        }
     }
 
     if (!remaining.empty()) {
@@ -283,6 +312,11 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
     const Dictionary* match, bool editedLocally, bool editedOnServer)
 {
     using Decision = PostSyncDecision;
+    // A post in the local trash that the server never had (or no longer
+    // has) has nothing to move there, nor to send.
+    bool onServer = !post.identifierUsedByBlogService().empty();
+    if (post.inTrash() && !onServer)
+        return Decision::Nothing;
     if (post.publishAtNextSync()) {
         if (post.inTrash())
             return editedOnServer ? Decision::Nothing : Decision::MoveToServerTrash;
@@ -297,7 +331,7 @@ VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::pos
     }
     if (editedOnServer)
         return Decision::TakeServerVersion;
-    if (post.identifierUsedByBlogService().empty())
+    if (!onServer)
         return Decision::Upload;
     if (post.inTrash()) {
         bool listedOutsideTrash = match && match->contains(std::u16string_view(u"status"))
@@ -346,6 +380,12 @@ void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPubli
         logToSyncLog(u"<< Restoring \"" + title + u"\" from our local Trash, since it isn't in the Trash on the server.");
         post->ManagedObject::setValueForKey(Value(false), u"inTrash");
         post->setHasEditsNotYetSavedToSourceFile(true);
+        // The file first: the page's save then records it as written.
+        if (auto url = post->sourceFileURL(); url && !editorForPost(*post)) {
+            Error error;
+            if (!post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+                logToSyncLog(u"Failed to write the post file of \"" + title + u"\": " + error.localizedDescription());
+        }
         break;
     case PostSyncDecision::PatchMissingProperties:
         patchMissingPropertiesFromPostDescription(match, *post);

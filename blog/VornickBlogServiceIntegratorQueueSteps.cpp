@@ -266,7 +266,16 @@ void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullySentPostChanges(V
         // A later edit of the post, queued while this one was on its way, still has to go.
         bool laterEditQueued
             = uploadStep && uploadStep->postQueueIndexOfExistingRequestWithPostDescription(postChanges, nativePostIdentifier) != VornickNotFound;
-        if (!laterEditQueued) {
+        // The server has what was sent; an edit saved or a move to the trash
+        // made here while it was on its way has not reached it.
+        const Value& sentEditDate = vornick_queueEntryValue(postChanges, VornickDateLastEditedLocallyKey);
+        Value editDate = post->ManagedObject::valueForKey(VornickDateLastEditedLocallyKey);
+        bool editedSinceSent = sentEditDate.isDate() && editDate.isDate() && editDate.date().timeIntervalSince(sentEditDate.date()) > 0;
+        bool trashedSinceSent = post->inTrash() != vornick_queueEntryValue(postChanges, VornickInTrashKey).boolValue();
+        if (editedSinceSent || trashedSinceSent) {
+            // In step as of the sent edit: the later change still counts as one.
+            post->setDateLastSyncedLocally(sentEditDate.isDate() ? sentEditDate.date() : post->dateLastSyncedLocally().value_or(Date::now()));
+        } else if (!laterEditQueued) {
             post->ManagedObject::setValueForKey(Value(false), VornickPublishAtNextSyncKey);
             // In step with the server from now: earlier local edits are on it.
             post->setDateLastSyncedLocally(Date::now());

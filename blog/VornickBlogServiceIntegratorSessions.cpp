@@ -266,6 +266,7 @@ void VornickBlogServiceIntegrator::setSyncSession(std::shared_ptr<VornickBlogSer
     m_syncSessionObserver = {};
     m_delegateToldOfFinalSessionState = false;
     m_nextListingOffsets.clear();
+    m_localPostsOfListing.clear();
     m_syncSession = std::move(session);
     if (!m_syncSession)
         return;

@@ -12,9 +12,11 @@
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickBlogPostEditorOperations.h"
 #include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickBlogServiceIntegratorDelegate.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickPublishedBlogSynchronizer.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "platform/foundation/FileUtilities.h"
 #include "toolkit/VornickLog.h"
@@ -71,6 +73,18 @@ public:
         return VornickBlogServiceIntegrator::agent();
     }
     FakeBlogServiceAgent& fakeAgent() { return static_cast<FakeBlogServiceAgent&>(*agent()); }
+
+    // A post first seen on the server gets a file of its own, named after its
+    // identifier, as the service integrators name theirs.
+    std::shared_ptr<VornickPublishedBlogPost> importPostDescription(const Dictionary& description,
+        std::shared_ptr<VornickPublishedBlogPost> post, const std::shared_ptr<VornickPublishedBlog>& blog,
+        const std::optional<URL>& sourceFile, bool intoNewEmptyDatabase) override
+    {
+        post = VornickBlogServiceIntegrator::importPostDescription(description, std::move(post), blog, sourceFile, intoNewEmptyDatabase);
+        if (post && post->sourceFileName().empty() && !post->identifierUsedByBlogService().empty())
+            post->setSourceFileName(u"post-" + post->identifierUsedByBlogService() + u"." + post->standardFilenameExtension().value_or(u"post"));
+        return post;
+    }
 };
 
 class FakeAgentBlogProject : public VornickPublishedBlogProject {
@@ -87,6 +101,30 @@ public:
 
 protected:
     std::unique_ptr<VornickBlogServiceIntegrator> makeIntegrator() const override { return std::make_unique<FakeAgentIntegrator>(); }
+};
+
+// Does what the account editor does as the integrator's delegate: a send the
+// two-way sync decides on is queued with the project's synchronizer, to run
+// in an upload session.
+class AccountEditorStandIn : public VornickBlogServiceIntegratorDelegate {
+public:
+    explicit AccountEditorStandIn(VornickPublishedBlogProject& project) : m_project(project) { project.integrator().setDelegate(this); }
+    ~AccountEditorStandIn() override
+    {
+        if (m_project.integrator().delegate() == this)
+            m_project.integrator().setDelegate(nullptr);
+    }
+    AccountEditorStandIn(const AccountEditorStandIn&) = delete;
+    AccountEditorStandIn& operator=(const AccountEditorStandIn&) = delete;
+
+    bool blogServiceIntegratorRequestScheduledSendOfPostChanges(VornickBlogServiceIntegrator&, const Dictionary& postChanges,
+        const Dictionary& blogDescription, const Value& nativePostIdentifier) override
+    {
+        return m_project.synchronizer().queueSyncToUploadPostChanges(postChanges, blogDescription, nativePostIdentifier);
+    }
+
+private:
+    VornickPublishedBlogProject& m_project;
 };
 
 // An open post editor, as the post editor window registers itself; it

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace brevanton;
 using namespace brevanton::testserver;
 
@@ -394,6 +396,54 @@ TEST_F(VornickBlogServiceAgentTest, ARequestBeyondTheRateLimitWaitsAndSaysHowLon
     EXPECT_EQ(outcomes[3].calls, 1);
     EXPECT_EQ(outcomes[3].body, "ok");
     EXPECT_EQ(server.requestCount(), 4u);
+}
+
+TEST_F(VornickBlogServiceAgentTest, NoWindowOfTheIntervalHoldsMoreRequestStartsThanTheLimit)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest&) {
+        TestHTTPResponse response;
+        response.body = "ok";
+        return response;
+    });
+    RunLoop::main().useManualClock();
+    m_agent->setMaxRequestCount(Value(3));
+    m_agent->setMaxRequestTimeInterval(Value(10.0));
+    Date origin = RunLoop::main().now();
+
+    // The manual clock stands still while a load runs, so the time its
+    // answer comes is the time it started.
+    std::vector<double> starts;
+    auto load = [&] {
+        m_agent->requestDataForURL(url(server.url("/")), [&](std::shared_ptr<URLResponse>, Data, Error error) {
+            EXPECT_TRUE(error.isEmpty()) << error;
+            starts.push_back(RunLoop::main().now().timeIntervalSince(origin));
+        });
+    };
+    for (int index = 0; index < 10; ++index)
+        load();
+    auto settle = [&] {
+        for (int calm = 0; calm < 2;) {
+            RunLoop::main().runUntil([&] { return starts.size() == server.requestCount(); }, 5);
+            size_t before = starts.size();
+            RunLoop::main().runFor(0.03);
+            calm = starts.size() == before && starts.size() == server.requestCount() ? calm + 1 : 0;
+        }
+    };
+    for (int second = 0; second < 45 && starts.size() < 10; ++second) {
+        settle();
+        // A load asked for while others wait waits its turn behind them.
+        if (second == 15)
+            load();
+        RunLoop::main().advanceClock(1);
+    }
+    settle();
+    ASSERT_EQ(starts.size(), 11u);
+    EXPECT_EQ(server.requestCount(), 11u);
+    for (double start : starts) {
+        size_t inWindow = std::count_if(starts.begin(), starts.end(), [&](double other) { return other >= start && other <= start + 10.0; });
+        EXPECT_LE(inWindow, 3u) << "window from " << start << " s";
+    }
+    EXPECT_NE(m_log->text().find(u"Sorry, rate limit reached. Waiting "), std::u16string::npos) << toUTF8(m_log->text());
 }
 
 TEST_F(VornickBlogServiceAgentTest, DroppingTheAgentAnswersEveryLoadOnceAsCancelled)

@@ -7,6 +7,7 @@
 #include "blog/VornickSyncStep.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Text.h"
+#include "toolkit/VornickObjectArchive.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 
@@ -224,6 +225,10 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, TheDecisionTable)
 
     auto draft = newPost(u"");
     EXPECT_EQ(decide(draft, nullptr, false, false), Decision::Upload);
+    setFlag(*draft, u"inTrash", true);
+    EXPECT_EQ(decide(draft, nullptr, false, false), Decision::Nothing) << "a trashed draft is not sent";
+    setFlag(*draft, u"publishAtNextSync", true);
+    EXPECT_EQ(decide(draft, nullptr, true, false), Decision::Nothing) << "nor moved to a trash it never reached";
 
     auto inTrash = newPost(u"5");
     setFlag(*inTrash, u"inTrash", true);
@@ -370,6 +375,12 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, APostInTheLocalTrashIsRestored
     };
     sync();
     EXPECT_FALSE(post(u"100")->inTrash());
+    EXPECT_FALSE(post(u"100")->hasEditsNotYetSavedToSourceFile()) << "its file says so too";
+    EXPECT_FALSE(context.hasChanges());
+    Error error;
+    auto file = VornickObjectArchive::createWithContentsOfURL(*post(u"100")->sourceFileURL(), &error);
+    ASSERT_TRUE(file) << error;
+    EXPECT_FALSE(file->propertyList()[u"inTrash"].boolValue(true));
     EXPECT_TRUE(logHas("<< Restoring \"Post 0\" from our local Trash, since it isn't in the Trash on the server."));
     EXPECT_TRUE(post(u"101")->inTrash()) << "without a status nothing says it left the trash";
 }

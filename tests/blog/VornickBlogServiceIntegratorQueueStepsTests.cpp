@@ -115,6 +115,38 @@ TEST_F(VornickBlogServiceIntegratorQueueStepsTests, ASentPostTakesTheServersIden
     EXPECT_EQ(uploadStep->state(), VornickSyncStepState::Completed);
 }
 
+TEST_F(VornickBlogServiceIntegratorQueueStepsTests, AChangeMadeWhileTheSendWasOnItsWayStillHasToGo)
+{
+    addUploadStep();
+    auto edited = makePost(u"Edited");
+    auto trashed = makePost(u"Trashed");
+    auto unchanged = makePost(u"Unchanged");
+    Date sentEdit(1790000000.0);
+    for (auto& post : { edited, trashed, unchanged })
+        post->ManagedObject::setValueForKey(Value(sentEdit), u"dateLastEditedLocally");
+    queueUpload(*edited);
+    queueUpload(*trashed);
+    queueUpload(*unchanged);
+    start();
+    // Saved in its editor, and moved to the trash, after the descriptions were taken.
+    edited->setSourceContentString(u"<p>later</p>");
+    edited->ManagedObject::setValueForKey(Value(sentEdit.addingTimeInterval(30)), u"dateLastEditedLocally");
+    trashed->ManagedObject::setValueForKey(Value(true), u"inTrash");
+    for (size_t index = 0; index < 3; ++index) {
+        ASSERT_EQ(agent->requests.size(), index + 1);
+        answerSend(agent->requests[index], { { u"identifierUsedByBlogService", Value(toUTF16(std::to_string(80 + index))) } });
+        drain();
+    }
+    EXPECT_TRUE(edited->publishAtNextSync()) << "the later edit never reached the server";
+    EXPECT_EQ(edited->dateLastSyncedLocally(), sentEdit) << "in step as of the edit that was sent";
+    EXPECT_TRUE(VornickBlogServiceIntegrator::postWasEditedLocally(*edited));
+    EXPECT_TRUE(trashed->publishAtNextSync()) << "the move to the trash never reached the server";
+    EXPECT_FALSE(unchanged->publishAtNextSync());
+    EXPECT_FALSE(VornickBlogServiceIntegrator::postWasEditedLocally(*unchanged));
+    EXPECT_EQ(unchanged->identifierUsedByBlogService(), u"82");
+    EXPECT_EQ(uploadStep->state(), VornickSyncStepState::Completed);
+}
+
 TEST_F(VornickBlogServiceIntegratorQueueStepsTests, AnAnswerThatCannotBeAppliedStillEndsItsItem)
 {
     addUploadStep();

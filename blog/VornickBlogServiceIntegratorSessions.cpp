@@ -48,6 +48,16 @@ void finishStep(VornickSyncStep& step, std::u16string message, VornickSyncStepSt
     step.queueMainThreadStatusUpdateNotification();
 }
 
+// The agent the step's work goes to; without one the step fails, saying so.
+std::shared_ptr<VornickBlogServiceAgent> agentOfStepOrFail(VornickSyncStep& step)
+{
+    auto* integrator = vornick_integratorOfStep(step);
+    auto agent = integrator ? integrator->agent() : nullptr;
+    if (!agent)
+        finishStep(step, u"Failed: no connection to the blog service", VornickSyncStepState::Failed);
+    return agent;
+}
+
 } // namespace
 
 void VornickBlogServiceIntegrator::setConnectionStatus(VornickHostConnectionStatus status)
@@ -143,12 +153,9 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
             auto step = weakStep.lock();
             if (!step)
                 return;
-            auto* integrator = vornick_integratorOfStep(*step);
-            auto agent = integrator ? integrator->agent() : nullptr;
-            if (!agent) {
-                finishStep(*step, u"Failed: no connection to the blog service", VornickSyncStepState::Failed);
+            auto agent = agentOfStepOrFail(*step);
+            if (!agent)
                 return;
-            }
             auto completion = [weakStep](Error error) {
                 auto finish = [weakStep, error] {
                     auto step = weakStep.lock();
@@ -167,14 +174,12 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
                         log->log(u"Interactive authentication succeeded");
                     finishStep(*step, u"Done", VornickSyncStepState::Completed);
                 };
-                if (RunLoop::isMainThread())
-                    finish();
-                else
-                    OperationQueue::main().addOperation(std::move(finish));
+                vornick_performOnMainThread(std::move(finish));
             };
             if (agent->beginInteractiveAuthenticationIfNeededForBlogWithDescription(nullptr, std::move(completion)))
                 return;
-            integrator->logToSyncLog(u"Using a cached authorization.  Interactive authentication unnecessary.");
+            if (auto log = step->syncLog())
+                log->log(u"Using a cached authorization.  Interactive authentication unnecessary.");
             finishStep(*step, u"Done", VornickSyncStepState::Completed);
         });
         session->addStep(step);
@@ -187,12 +192,9 @@ std::shared_ptr<VornickBlogServiceSyncSession> VornickBlogServiceIntegrator::cre
             auto step = weakStep.lock();
             if (!step)
                 return;
-            auto* integrator = vornick_integratorOfStep(*step);
-            auto agent = integrator ? integrator->agent() : nullptr;
-            if (!agent) {
-                finishStep(*step, u"Failed: no connection to the blog service", VornickSyncStepState::Failed);
+            auto agent = agentOfStepOrFail(*step);
+            if (!agent)
                 return;
-            }
             agent->requestBlogDescriptions();
         });
         session->addStep(step);
@@ -229,14 +231,12 @@ void VornickBlogServiceIntegrator::addSubstepsToBlogSyncStep(VornickBlogSyncStep
     std::weak_ptr<VornickSyncStepContainer> weakSyncPosts = syncPosts;
     syncPosts->setStartBlock([weakSyncPosts] {
         auto step = weakSyncPosts.lock();
-        auto* integrator = step ? vornick_integratorOfStep(*step) : nullptr;
-        auto* blogStep = step ? step->blogStep() : nullptr;
-        if (!integrator || !blogStep)
+        auto* leaf = dynamic_cast<VornickSyncStep*>(step.get());
+        auto* blogStep = leaf ? leaf->blogStep() : nullptr;
+        if (!blogStep || !vornick_integratorOfStep(*leaf))
             return;
-        if (auto agent = integrator->agent())
+        if (auto agent = agentOfStepOrFail(*leaf))
             agent->requestPostsForBlogWithDescription(blogStep->blogDescription(), 0);
-        else if (auto* leaf = dynamic_cast<VornickSyncStep*>(step.get()))
-            finishStep(*leaf, u"Failed: no connection to the blog service", VornickSyncStepState::Failed);
     });
 
     auto getResources = std::make_shared<VornickGetReferencedResourcesStep>(u"getResources", u"Get Referenced Images, etc.");

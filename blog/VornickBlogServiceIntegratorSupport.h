@@ -28,6 +28,15 @@ inline VornickBlogServiceIntegrator* vornick_integratorOfStep(VornickSyncStepCon
     return session ? dynamic_cast<VornickBlogServiceIntegrator*>(session->integrator()) : nullptr;
 }
 
+// Runs `block` now on the main thread, else on a later turn of the main run loop.
+inline void vornick_performOnMainThread(std::function<void()> block)
+{
+    if (RunLoop::isMainThread())
+        block();
+    else
+        RunLoop::main().perform(std::move(block));
+}
+
 // Off the main thread, queues `answer` on the main queue, to run there only
 // while `integrator` is still the agent's delegate, and answers true; on the
 // main thread answers false and the caller goes on.

@@ -76,10 +76,7 @@ void VornickGetAPIEndpointSyncStep::startGettingAPIEndpoint()
             if (auto step = std::static_pointer_cast<VornickGetAPIEndpointSyncStep>(weakStep.lock()))
                 step->receivedHomePage(rootURL, data, error);
         };
-        if (RunLoop::isMainThread())
-            handle();
-        else
-            RunLoop::main().perform(std::move(handle));
+        vornick_performOnMainThread(std::move(handle));
     });
 }
 

@@ -155,10 +155,7 @@ void VornickGetReferencedResourcesStep::postNextRequest()
             if (auto step = std::static_pointer_cast<VornickGetReferencedResourcesStep>(weakStep.lock()))
                 step->receivedResource(url, response, data, error);
         };
-        if (RunLoop::isMainThread())
-            handle();
-        else
-            RunLoop::main().perform(std::move(handle));
+        vornick_performOnMainThread(std::move(handle));
     });
 }
 

@@ -112,7 +112,7 @@ public:
     std::shared_ptr<VornickLog> log() const { return m_log; }
     void setLog(std::shared_ptr<VornickLog> log) { m_log = std::move(log); }
     std::shared_ptr<VornickBlogServiceAgentAccount> account() const { return m_account; }
-    void setAccount(std::shared_ptr<VornickBlogServiceAgentAccount> account) { m_account = std::move(account); }
+    virtual void setAccount(std::shared_ptr<VornickBlogServiceAgentAccount> account) { m_account = std::move(account); }
     // Not owned.
     VornickBlogServiceAgentDelegate* delegate() const { return m_delegate; }
     void setDelegate(VornickBlogServiceAgentDelegate* delegate) { m_delegate = delegate; }

@@ -1,0 +1,103 @@
+// VornickWordPressAgent: the base of the two WordPress agents (REST and
+// XML-RPC). It adds to the blog service agent what both protocols share and
+// everything a REST request needs: the REST root of an account, one operation
+// that builds, authorises and sends a REST request and checks its reply, the
+// OAuth2 authorisation of hosted accounts, the site list or site settings,
+// the fixed tables of post formats and statuses, and watching the host of
+// the account's root URL.
+//
+// Main thread only. Held by std::shared_ptr.
+#pragma once
+
+#include "blog/VornickBlogServiceAgent.h"
+#include "platform/net/URLRequest.h"
+#include "platform/net/URLResponse.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace brevanton {
+
+class VornickWordPressAccount;
+class VornickWordPressAgentDelegate;
+class VornickWordPressMediaItem;
+class VornickWordPressRESTPayload;
+
+class VornickWordPressAgent : public VornickBlogServiceAgent {
+public:
+    // The request, the HTTP response, and the parsed JSON (none when the reply had no body).
+    using RESTSuccessBlock = std::function<void(const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>& json)>;
+    // The request, the response (null when none came) and the error.
+    using RESTFailureBlock = std::function<void(const URLRequest&, const std::shared_ptr<URLResponse>&, const Error&)>;
+    // Query items in the order given.
+    using QueryParameters = std::vector<std::pair<std::u16string, Value>>;
+
+    VornickWordPressAgent();
+    ~VornickWordPressAgent() override;
+
+    std::shared_ptr<VornickWordPressAccount> wordPressAccount() const;
+    // Also watches the new account's "rootURLString" (and no longer the old one's).
+    void setAccount(std::shared_ptr<VornickBlogServiceAgentAccount> account) override;
+    // The host of the account's root URL becomes the host to watch.
+    void updateHostNameToWatchFromWordPressAccount();
+
+    // The delegate when it takes WordPress answers, else null.
+    VornickWordPressAgentDelegate* wordPressDelegate() const;
+
+    // "Brevanton/<short version>", or "Brevanton" without a version.
+    static std::u16string userAgentString();
+    // Read by the WordPress integrator; no agent operation sets it.
+    int64_t wordPressDotComSiteCount() const { return 0; }
+    // Format identifier to title ("standard" -> "Standard", ...), and status
+    // identifier to title ("publish" -> "Published", ...); built once.
+    static const Dictionary& constantPostFormatDescriptions();
+    static const Dictionary& constantPostStatusDescriptions();
+
+    // OAuth2 for hosted accounts: false when an authorisation is stored;
+    // otherwise opens the browser and answers true; `completion` runs once
+    // the redirect came back (or failed).
+    bool beginInteractiveAuthenticationIfNeededForBlogWithDescription(const Dictionary* blogDescription,
+        std::function<void(Error)> completion) override;
+
+    // The REST root of the account; `versionOverride` 0 keeps the account's
+    // version (only hosted accounts take 1 or 2). The path is appended by the caller.
+    std::optional<URL> wordPressRESTAPIURLForEndpointPath(std::u16string_view path, int versionOverride) const;
+    // Builds, authorises and sends one REST request; exactly one of the two
+    // blocks runs, on the main thread.
+    void postRESTRequestWithEndpointPath(std::u16string_view path, int versionOverride, std::u16string_view httpMethod,
+        const Value& blogID, const QueryParameters& queryParameters, std::shared_ptr<const VornickWordPressRESTPayload> payload,
+        RESTSuccessBlock success, RESTFailureBlock failure);
+    // Loads the request, then checks the reply.
+    void loadAuthorizedRESTRequest(URLRequest request, RESTSuccessBlock success, RESTFailureBlock failure);
+    // Hosted accounts: "me/sites"; others: "settings".
+    void requestBlogDescriptionsUsingWordPressRESTAPI();
+
+    void requestPostsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset) override;
+    void requestPagesForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset) override;
+
+    // Size variants from an XML-RPC "sizes" dictionary.
+    static Dictionary mediaItemVariantsDictionaryForWordPressSizesDictionary(const Dictionary& sizes);
+
+    bool bloggingServiceSupportsPages() const override { return true; }
+    virtual bool wantsRequestBlogOptionsSyncStep() const { return true; }
+    virtual bool wantsRequestPostFormatsStep() const { return true; }
+    virtual bool wantsRequestPostStatusesStep() const { return true; }
+
+    // To override; the base asserts "Subclasses must override -<selector>".
+    virtual void requestWordPressPostsOfType(std::u16string_view type, const Dictionary& blogDescription, int64_t startOffset);
+    virtual void requestBlogOptionsForBlogWithDescription(const Dictionary& blogDescription);
+    virtual void requestCategoriesForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset);
+    virtual bool wantsRequestTagsStep() const;
+    virtual void requestTagsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset);
+    virtual void requestPostFormatsForBlogWithDescription(const Dictionary& blogDescription);
+    virtual void requestPostStatusesForBlogWithDescription(const Dictionary& blogDescription);
+    virtual void requestMediaItemsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset);
+    virtual void uploadMediaItem(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription);
+};
+
+} // namespace brevanton

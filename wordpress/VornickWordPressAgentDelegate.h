@@ -1,0 +1,52 @@
+// VornickWordPressAgentDelegate: what a WordPress agent tells its integrator
+// beyond the answers every blog service agent gives. Each request ends in
+// exactly one of these, on the main thread. Every operation does nothing
+// unless overridden: an integrator that does not care about an answer
+// leaves it alone.
+#pragma once
+
+#include "blog/VornickBlogServiceAgentDelegate.h"
+
+#include <memory>
+
+namespace brevanton {
+
+class VornickWordPressAgent;
+class VornickWordPressMediaItem;
+
+class VornickWordPressAgentDelegate : public VornickBlogServiceAgentDelegate {
+public:
+    virtual void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const Dictionary& /*options*/, const Dictionary& /*blogDescription*/) { }
+    virtual void wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/, const Error&) { }
+
+    virtual void wordPressAgentReceivedPostFormatDescriptions(VornickWordPressAgent&, const Dictionary& /*formats*/,
+        const Dictionary& /*blogDescription*/) { }
+    virtual void wordPressAgentFailedToReceivePostFormatDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
+        const Error&) { }
+    virtual void wordPressAgentReceivedPostStatusDescriptions(VornickWordPressAgent&, const Dictionary& /*statuses*/,
+        const Dictionary& /*blogDescription*/) { }
+    virtual void wordPressAgentFailedToReceivePostStatusDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
+        const Error&) { }
+
+    virtual void wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& /*categories*/,
+        const Dictionary& /*blogDescription*/, int64_t /*startOffset*/, bool /*couldBeMore*/) { }
+    virtual void wordPressAgentFailedToReceiveCategoryDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
+        const Error&) { }
+    virtual void wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& /*tags*/,
+        const Dictionary& /*blogDescription*/, int64_t /*startOffset*/, bool /*couldBeMore*/) { }
+    virtual void wordPressAgentFailedToReceiveTagDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
+        const Error&) { }
+
+    virtual void wordPressAgentReceivedMediaItemDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& /*items*/,
+        const Dictionary& /*blogDescription*/, int64_t /*startOffset*/, bool /*couldBeMore*/) { }
+    virtual void wordPressAgentFailedToReceiveMediaItemDescriptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/,
+        int64_t /*startOffset*/, const Error&) { }
+
+    virtual void wordPressAgentReceivedPropertiesOfUploadedMediaItem(VornickWordPressAgent&, const Dictionary& /*properties*/,
+        const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary& /*blogDescription*/) { }
+    // The error says why (the site's size limit, a reply without an identifier, ...).
+    virtual void wordPressAgentFailedToUploadMediaItem(VornickWordPressAgent&, const std::shared_ptr<VornickWordPressMediaItem>&,
+        const Dictionary& /*blogDescription*/, const Error&) { }
+};
+
+} // namespace brevanton

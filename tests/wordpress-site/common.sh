@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034,SC2016 # variables for the scripts; PHP code in single quotes
 # Shared by the scripts of the test WordPress site (sourced, not run).
 #
 # The site keeps everything it writes in its state folder: MariaDB's data and

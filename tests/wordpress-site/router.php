@@ -5,7 +5,8 @@
 // rewrite rules. /wp-content/uploads/ comes from the state folder, the rest
 // of /wp-content/ from Debian's folder, and never runs PHP from there.
 
-$brevanton_path = rawurldecode((string) parse_url($_SERVER['REQUEST_URI'], PHP_URL_PATH));
+// The path is all before the query (parse_url would read "//x/" as a host).
+$brevanton_path = rawurldecode(explode('?', $_SERVER['REQUEST_URI'], 2)[0]);
 
 function brevanton_refuse(int $status, string $reason): bool
 {
@@ -37,10 +38,13 @@ function brevanton_send_file(string $file): bool
     return true;
 }
 
-if (str_contains($brevanton_path, "\0") || preg_match('#(^|/)\.\.(/|$)#', $brevanton_path)
+// No "." or ".." segments; repeated slashes count as one, so that no
+// spelling of a path under /wp-content/ escapes the rules for it.
+if (str_contains($brevanton_path, "\0") || preg_match('#(^|/)\.\.?(/|$)#', $brevanton_path)
     || str_contains($brevanton_path, '\\')) {
     return brevanton_refuse(403, 'Forbidden path');
 }
+$brevanton_path = preg_replace('#/{2,}#', '/', $brevanton_path);
 
 if (preg_match('#^/wp-content(/.*)?$#', $brevanton_path, $brevanton_match)) {
     $brevanton_rest = $brevanton_match[1] ?? '/';

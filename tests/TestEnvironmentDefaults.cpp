@@ -27,6 +27,10 @@ struct TestEnvironmentDefaults {
         setenv("XDG_CACHE_HOME", BREVANTON_TEST_HOME "/cache", 0);
         setenv("XDG_CONFIG_HOME", BREVANTON_TEST_HOME "/config", 0);
         setenv("XDG_DATA_HOME", BREVANTON_TEST_HOME "/data", 0);
+#ifdef BREVANTON_WORDPRESS_SITE
+        // The state folder of the build's test WordPress site (tests/wordpress-site/).
+        setenv("BREVANTON_WORDPRESS_SITE", BREVANTON_WORDPRESS_SITE, 0);
+#endif
 
         processHome = std::string(BREVANTON_TEST_HOME) + "/process-" + std::to_string(getpid());
         for (const char* variable : { "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME" }) {

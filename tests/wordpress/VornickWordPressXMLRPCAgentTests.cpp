@@ -406,7 +406,7 @@ TEST_F(VornickWordPressXMLRPCAgentTest, SiteListEndsOnceWhateverTheHostAnswers)
     EXPECT_EQ(recorder.answers[2].list.at(0), (Dictionary { { u"identifierUsedByBlogService", Value(u"1") },
                                                             { u"title", Value(u"127.0.0.1") },
                                                             { u"browseURLString", Value(toUTF16(server.url("/"))) } }));
-    EXPECT_TRUE(logHas(u"XML-RPC services are disabled.\n\n** XML-RPC Disabled? **"));
+    EXPECT_TRUE(logHas(u"XML-RPC services are disabled.\n\n(END WordPress response)\n\n** XML-RPC Disabled? **"));
     EXPECT_TRUE(logHas(u"Attempting workaround: Request blog \"1\"."));
 
     // A refusing host, a reply of the wrong kind, an empty body: one failure each.

@@ -1,0 +1,979 @@
+#include "wordpress/VornickWordPressXMLRPCAgent.h"
+
+#include "blog/VornickBlogServiceAgentDelegate.h"
+#include "blog/VornickBlogServiceAgentHostingAccount.h"
+#include "blog/VornickBlogServiceDescriptions.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/URLError.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "toolkit/VornickCollections.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "toolkit/VornickURLExtensions.h"
+#include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressAgentDelegate.h"
+#include "wordpress/VornickWordPressMediaItem.h"
+#include "wordpress/VornickWordPressXMLRPCDescriptions.h"
+#include "wordpress/XMLRPCConnectionManager.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+namespace {
+
+// A reply of another kind than the call answers with.
+constexpr int64_t unexpectedReplyError = 38;
+// The site refused the password.
+constexpr int64_t passwordRejectedError = 49;
+// The server did not confirm a trash move by answering true.
+constexpr int64_t trashNotConfirmedError = 27;
+// The post still exists outside the server's trash.
+constexpr int64_t postNotInTrashError = 28;
+
+constexpr const char16_t* xmlrpcDisabledExplanation =
+    u"\n\n** XML-RPC Disabled? **\nYour WordPress host sent the above error message instead of the expected XML-RPC response.  It may be "
+    u"that XML-RPC, which Brevanton needs in order to sync, has been completely disabled for your WordPress site as a security precaution.  "
+    u"If you maintain your own WordPress installation, please check your set of installed WordPress plugins, .htaccess settings, and "
+    u"WordPress admin settings for anything that might be disabling XML-RPC.  If your hosting provider maintains WordPress for you, please "
+    u"ask them to ensure that XML-RPC is enabled for your site.  Then try syncing your blog to Brevanton again.\n\nAlternatively, your site "
+    u"may simply have the \"wp.getUsersBlogs\" method disabled, since it is a common target of malicious password-hacking scripts.  If your "
+    u"WordPress account has only a single blog, as is often the case, Brevanton may be able to proceed without needing to use "
+    u"\"wp.getUsersBlogs\".  Attempting that workaround now.  If that fails and you are still unable to sync your blog with Brevanton, "
+    u"please email us at support@orbendalworks.com and we'll be happy to help!";
+
+template<typename... Args>
+void say(const std::shared_ptr<VornickLog>& log, fmt::format_string<VornickLogArgumentType<Args>...> format, Args&&... args)
+{
+    if (log)
+        log->log(format, std::forward<Args>(args)...);
+}
+
+std::u16string stringOf(const Dictionary& dictionary, std::u16string_view key)
+{
+    auto found = dictionary.find(key);
+    return found != dictionary.end() && found->second.isString() ? found->second.string() : std::u16string();
+}
+
+std::u16string titleOf(const Dictionary& blogDescription)
+{
+    return stringOf(blogDescription, VornickTitleKey);
+}
+
+std::optional<std::u16string> blogIdentifierOf(const Dictionary& blogDescription)
+{
+    auto found = blogDescription.find(VornickIdentifierUsedByBlogServiceKey);
+    if (found == blogDescription.end())
+        return std::nullopt;
+    return vornickWordPressIdentifierString(found->second);
+}
+
+Error unexpectedReply(const Value& reply, std::u16string_view expectedType, std::u16string_view what)
+{
+    Error error(VornickErrorDomain, unexpectedReplyError, u"WordPress answered " + std::u16string(what) + u" with an unexpected kind of reply.");
+    error.userInfo()[VornickWordPressXMLRPCAgent::ExpectedTypeKey] = Value(expectedType);
+    error.userInfo()[VornickWordPressXMLRPCAgent::ReceivedDescriptionKey] = Value(toUTF16(reply.description()));
+    return error;
+}
+
+Error accountIncomplete(std::u16string description)
+{
+    return Error(VornickErrorDomain, VornickAccountIncompleteError, std::move(description));
+}
+
+Error withReason(Error error, std::u16string reason)
+{
+    error.userInfo()[Error::LocalizedFailureReasonKey] = Value(std::move(reason));
+    return error;
+}
+
+std::u16string reasonOf(const Error& error)
+{
+    auto found = error.userInfo().find(Error::LocalizedFailureReasonKey);
+    return found != error.userInfo().end() && found->second.isString() ? found->second.string() : std::u16string();
+}
+
+std::vector<Dictionary> dictionariesOf(const Array& list)
+{
+    std::vector<Dictionary> dictionaries;
+    for (auto& element : list) {
+        if (element.isDictionary())
+            dictionaries.push_back(element.dictionary());
+    }
+    return dictionaries;
+}
+
+bool isLoopbackHost(std::u16string_view host)
+{
+    return host == u"127.0.0.1" || host == u"::1" || host == u"[::1]" || equalsIgnoringASCIICase(host, u"localhost");
+}
+
+} // namespace
+
+std::shared_ptr<VornickWordPressXMLRPCAgent> VornickWordPressXMLRPCAgent::create()
+{
+    return std::shared_ptr<VornickWordPressXMLRPCAgent>(new VornickWordPressXMLRPCAgent);
+}
+
+VornickWordPressXMLRPCAgent::~VornickWordPressXMLRPCAgent()
+{
+    auto& manager = XMLRPCConnectionManager::sharedManager();
+    for (auto& identifier : m_connectionIdentifiers)
+        manager.closeConnectionForIdentifier(identifier);
+}
+
+std::shared_ptr<VornickWordPressAccount> VornickWordPressXMLRPCAgent::xmlrpcAccount() const
+{
+    if (auto account = wordPressAccount())
+        return account;
+    if (auto given = std::dynamic_pointer_cast<VornickBlogServiceAgentHostingAccount>(account()))
+        return std::dynamic_pointer_cast<VornickWordPressAccount>(given->hostingAccount());
+    return nullptr;
+}
+
+void VornickWordPressXMLRPCAgent::logLine(std::u16string_view line) const
+{
+    if (auto log = this->log())
+        log->log(line);
+}
+
+std::u16string VornickWordPressXMLRPCAgent::protocolDescription() const
+{
+    auto account = xmlrpcAccount();
+    std::u16string endpoint = account ? account->remoteEndpointURLString().value_or(u"") : std::u16string();
+    return endpoint.empty() ? u"XML-RPC" : u"XML-RPC (custom endpoint URL: " + endpoint + u")";
+}
+
+bool VornickWordPressXMLRPCAgent::hasEnoughInfoToAttemptLogin() const
+{
+    return wordPressAPIURLForBlogIdentifier(std::nullopt) && VornickWordPressAgent::hasEnoughInfoToAttemptLogin();
+}
+
+bool VornickWordPressXMLRPCAgent::endpointMayCarryCredentials(const URL& url)
+{
+    std::u16string scheme = url.scheme();
+    if (scheme == u"https")
+        return true;
+    auto host = url.host();
+    return scheme == u"http" && host && isLoopbackHost(*host);
+}
+
+bool VornickWordPressXMLRPCAgent::isFault(const Error& error, int64_t code)
+{
+    return error.is(VornickHTTPErrorDomain, code) && error.userInfo().contains(FaultCodeKey);
+}
+
+std::optional<URL> VornickWordPressXMLRPCAgent::wordPressAPIURLForBlogIdentifier(const std::optional<std::u16string>& blogIdentifier) const
+{
+    auto account = xmlrpcAccount();
+    if (!account)
+        return std::nullopt;
+    std::u16string endpoint = account->remoteEndpointURLString().value_or(u"");
+    if (!endpoint.empty()) {
+        if (endpoint.find(u"://") == std::u16string::npos) {
+            if (endpoint.front() == u'/')
+                endpoint.erase(0, 1);
+            endpoint = u"https://" + endpoint;
+        }
+        return URL::create(endpoint);
+    }
+    std::u16string base;
+    if (blogIdentifier) {
+        auto* context = account->managedObjectContext();
+        auto blog = context ? vornick_entityOfKind(*context, u"Blog", Value(*blogIdentifier), VornickIdentifierUsedByBlogServiceKey) : nullptr;
+        if (!blog)
+            return std::nullopt;
+        base = blog->valueForKey(VornickBrowseURLStringKey).stringValue();
+        if (account->isWordPressDotComAccount() && base.size() >= 5 && equalsIgnoringASCIICase(std::u16string_view(base).substr(0, 5), u"http:"))
+            base = u"https:" + base.substr(5);
+    } else {
+        base = account->rootURLString();
+    }
+    if (base.empty())
+        return std::nullopt;
+    if (base.back() != u'/')
+        base += u'/';
+    return URL::create(base + u"xmlrpc.php");
+}
+
+std::optional<Array> VornickWordPressXMLRPCAgent::usernameAndPassword() const
+{
+    auto account = this->account();
+    if (!account)
+        return std::nullopt;
+    std::u16string password = account->password();
+    if (password.empty())
+        return std::nullopt;
+    return Array { Value(account->loginID()), Value(std::move(password)) };
+}
+
+std::optional<Array> VornickWordPressXMLRPCAgent::blogIDUsernameAndPasswordForBlogWithDescription(const Dictionary& blogDescription) const
+{
+    auto identifier = blogIdentifierOf(blogDescription);
+    auto credentials = usernameAndPassword();
+    if (!identifier || !credentials)
+        return std::nullopt;
+    credentials->insert(credentials->begin(), Value(*identifier));
+    return credentials;
+}
+
+Dictionary VornickWordPressXMLRPCAgent::vornickPostDescriptionFromWordPressPostDescription(const Dictionary& post)
+{
+    return brevanton::vornickPostDescriptionFromWordPressPostDescription(post);
+}
+
+void VornickWordPressXMLRPCAgent::failLater(std::shared_ptr<VornickWordPressXMLRPCRequest> request, Error error)
+{
+    RunLoop::main().perform([request = std::move(request), error = std::move(error)] { request->invokeFailureBlockWithError(error); });
+}
+
+void VornickWordPressXMLRPCAgent::postXMLRPCRequestWithMethodName(std::u16string method, Array parameters,
+    const std::optional<std::u16string>& blogIdentifier, VornickWordPressXMLRPCRequest::SuccessBlock success,
+    VornickWordPressXMLRPCRequest::FailureBlock failure)
+{
+    auto url = wordPressAPIURLForBlogIdentifier(blogIdentifier);
+    auto request = std::make_shared<VornickWordPressXMLRPCRequest>(url ? *url : *URL::create(u"about:blank"));
+    request->setMethod(std::move(method), std::move(parameters));
+    request->setSuccessBlock(std::move(success));
+    request->setFailureBlock(std::move(failure));
+    std::u16string userAgent = userAgentString();
+    if (!userAgent.empty())
+        request->setUserAgent(userAgent);
+    if (!url) {
+        Error error(URLErrorDomain, URLErrorBadURL, u"The account has no address to send XML-RPC calls to.");
+        failLater(std::move(request), std::move(error));
+        return;
+    }
+    if (!endpointMayCarryCredentials(*url)) {
+        Error error(URLErrorDomain, URLErrorSecureConnectionFailed,
+            u"Brevanton sends your password only over a secure connection. Please use an address that begins with \"https://\".");
+        error.userInfo()[Error::URLKey] = Value(url->absoluteString());
+        failLater(std::move(request), std::move(error));
+        return;
+    }
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    enqueueHostRequestWithBlock(
+        [weakThis, request] {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            auto& manager = XMLRPCConnectionManager::sharedManager();
+            std::erase_if(agent->m_connectionIdentifiers, [&](auto& identifier) { return !manager.connectionForIdentifier(identifier); });
+            std::weak_ptr<XMLRPCConnectionDelegate> delegate = std::static_pointer_cast<XMLRPCConnectionDelegate>(agent);
+            agent->m_connectionIdentifiers.push_back(manager.spawnConnectionWithXMLRPCRequest(request, delegate));
+        },
+        [weakThis](double delay) {
+            if (auto agent = weakThis.lock())
+                say(agent->log(),
+                    "Sorry, rate limit reached. Waiting {:.1f} seconds before we send WordPress our next request, so host doesn't start "
+                    "denying us service.",
+                    delay);
+        });
+}
+
+void VornickWordPressXMLRPCAgent::requestDidReceiveResponse(XMLRPCRequest& request, const XMLRPCResponse& response)
+{
+    auto* call = dynamic_cast<VornickWordPressXMLRPCRequest*>(&request);
+    if (!call)
+        return;
+    if (response.isFault()) {
+        int64_t code = response.faultCode().value_or(0);
+        std::u16string string = response.faultString().value_or(u"");
+        say(log(), "XML-RPC fault: \"{}\", code {}, URL {}", string, code, request.url().absoluteString());
+        Error error(VornickHTTPErrorDomain, code, string);
+        error.userInfo()[FaultCodeKey] = Value(code);
+        error.userInfo()[FaultStringKey] = Value(string);
+        error.userInfo()[Error::URLKey] = Value(request.url().absoluteString());
+        call->invokeFailureBlockWithError(error);
+        return;
+    }
+    call->invokeSuccessBlockWithResponse(response);
+}
+
+void VornickWordPressXMLRPCAgent::requestDidFailWithError(XMLRPCRequest& request, const Error& error)
+{
+    if (auto* call = dynamic_cast<VornickWordPressXMLRPCRequest*>(&request))
+        call->invokeFailureBlockWithError(error);
+}
+
+// The site list.
+
+void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
+{
+    auto account = xmlrpcAccount();
+    if (account && account->isWordPressDotComAccount()) {
+        requestBlogDescriptionsUsingWordPressRESTAPI();
+        return;
+    }
+    auto credentials = usernameAndPassword();
+    if (!credentials) {
+        logLine(u"FAILED to get blog descriptions from WordPress: no password is stored for the account");
+        Error error = accountIncomplete(u"No password is stored for this WordPress account.");
+        RunLoop::main().perform([weakThis = weak_from_this(), error] {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            agent->endTasks();
+            if (auto* delegate = agent->delegate())
+                delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+        });
+        return;
+    }
+    logLine(u"Requesting blog descriptions from WordPress...");
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    postXMLRPCRequestWithMethodName(
+        u"wp.getUsersBlogs", std::move(*credentials), std::nullopt,
+        [weakThis](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            agent->endTasks();
+            const Value& reply = response.object();
+            if (!reply.isArray()) {
+                Error error = unexpectedReply(reply, u"array", u"wp.getUsersBlogs");
+                say(agent->log(), "FAILED to get blog descriptions from WordPress: {}", error.localizedDescription());
+                if (auto* delegate = agent->delegate())
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+                return;
+            }
+            say(agent->log(), "WordPress reported {} blog(s):", reply.array().size());
+            std::vector<Dictionary> blogs;
+            for (auto& site : dictionariesOf(reply.array())) {
+                Dictionary blog;
+                auto name = site.find(u"blogName");
+                auto identifier = site.find(u"blogid");
+                auto url = site.find(u"url");
+                say(agent->log(), "\"{}\" (id={}, URL={})", name != site.end() ? name->second : Value(),
+                    identifier != site.end() ? identifier->second : Value(), url != site.end() ? url->second : Value());
+                if (name != site.end() && !name->second.isNull())
+                    blog.insert_or_assign(VornickTitleKey, name->second);
+                if (url != site.end() && !url->second.isNull())
+                    blog.insert_or_assign(VornickBrowseURLStringKey, url->second);
+                if (identifier != site.end()) {
+                    if (auto text = vornickWordPressIdentifierString(identifier->second))
+                        blog.insert_or_assign(VornickIdentifierUsedByBlogServiceKey, Value(*text));
+                }
+                if (!blog.empty())
+                    blogs.push_back(std::move(blog));
+            }
+            if (auto* delegate = agent->delegate())
+                delegate->blogServiceAgentReceivedBlogDescriptions(*agent, blogs);
+        },
+        [weakThis](VornickWordPressXMLRPCRequest& request, const Error& error) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const URL& url = request.url();
+            say(agent->log(), "FAILED to get blog descriptions from WordPress: {}, request URL={}", error.localizedDescription(), url.absoluteString());
+            auto* delegate = agent->delegate();
+            if (error.is(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError)) {
+                agent->logLine(reasonOf(error) + xmlrpcDisabledExplanation);
+                agent->logLine(u"Attempting workaround: Request blog \"1\".");
+                auto host = url.host();
+                Dictionary blog {
+                    { VornickTitleKey, Value(host && !host->empty() ? *host : std::u16string(u"WordPress Site")) },
+                    { VornickBrowseURLStringKey, Value(url.URLByDeletingLastPathComponent().absoluteString()) },
+                    { VornickIdentifierUsedByBlogServiceKey, Value(u"1") },
+                };
+                if (delegate)
+                    delegate->blogServiceAgentReceivedBlogDescriptions(*agent, { blog });
+                return;
+            }
+            agent->endTasks();
+            Error reported = error;
+            // WordPress answers a wrong user name or password alike.
+            if (isFault(error, 403)) {
+                agent->logLine(u"INVALID_PASSWORD: WordPress rejected the provided password. Please confirm that you've entered your password "
+                               u"and account name correctly.");
+                reported = Error(VornickErrorDomain, passwordRejectedError, error.localizedDescription());
+                reported.setUnderlyingError(error);
+            }
+            if (delegate)
+                delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, reported);
+        });
+}
+
+// Posts and pages.
+
+void VornickWordPressXMLRPCAgent::requestWordPressPostsOfType(std::u16string_view type, const Dictionary& blogDescription, int64_t startOffset)
+{
+    std::u16string postType = type.empty() ? std::u16string(u"post") : std::u16string(type);
+    std::u16string label = toUTF16(fmt::format("{}s {}-{} for \"{}\"", toUTF8(postType), startOffset, startOffset + postsPerPage - 1,
+        toUTF8(titleOf(blogDescription))));
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    if (!parameters) {
+        Error error = accountIncomplete(u"The account has no password, or the blog no identifier.");
+        RunLoop::main().perform([weakThis = weak_from_this(), postType, blogDescription, startOffset, label, error] {
+            if (auto agent = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(weakThis.lock()))
+                agent->reportPostListingFailure(postType, blogDescription, startOffset, label, error);
+        });
+        return;
+    }
+    Dictionary filter { { u"number", Value(postsPerPage) }, { u"offset", Value(startOffset) } };
+    if (!equalsIgnoringASCIICase(postType, u"post"))
+        filter.insert_or_assign(u"post_type", Value(postType));
+    parameters->push_back(Value(std::move(filter)));
+    say(log(), "Requesting {}", label);
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    postXMLRPCRequestWithMethodName(
+        u"wp.getPosts", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, postType, blogDescription, startOffset, label](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            if (!reply.isArray()) {
+                agent->reportPostListingFailure(postType, blogDescription, startOffset, label, unexpectedReply(reply, u"array", u"wp.getPosts"));
+                return;
+            }
+            std::vector<Dictionary> posts;
+            for (auto& post : dictionariesOf(reply.array())) {
+                Dictionary description = brevanton::vornickPostDescriptionFromWordPressPostDescription(post);
+                if (!description.empty())
+                    posts.push_back(std::move(description));
+            }
+            say(agent->log(), "Received {} {}s for \"{}\"", startOffset + static_cast<int64_t>(posts.size()), postType, titleOf(blogDescription));
+            // Another page may follow a full one, whatever of it was kept.
+            bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= postsPerPage;
+            auto* delegate = agent->delegate();
+            if (!delegate)
+                return;
+            if (equalsIgnoringASCIICase(postType, u"page"))
+                delegate->blogServiceAgentReceivedPageDescriptions(*agent, posts, blogDescription, startOffset, couldBeMore);
+            else
+                delegate->blogServiceAgentReceivedPostDescriptions(*agent, posts, blogDescription, startOffset, couldBeMore);
+        },
+        [weakThis, postType, blogDescription, startOffset, label](VornickWordPressXMLRPCRequest&, const Error& error) {
+            if (auto agent = weakThis.lock())
+                agent->reportPostListingFailure(postType, blogDescription, startOffset, label, error);
+        });
+}
+
+void VornickWordPressXMLRPCAgent::reportPostListingFailure(std::u16string type, const Dictionary& blogDescription, int64_t startOffset,
+    std::u16string label, const Error& error)
+{
+    bool isPage = equalsIgnoringASCIICase(type, u"page");
+    if (isPage && vornick_isTypicalWordPressFetchPermissionFailure(error))
+        say(log(), "Failed to get {}: It's possible we don't have permission to fetch pages.", label);
+    else
+        say(log(), "Failed to get {}: {}", label, error.localizedDescription());
+    if (continuesAfterFailure()) {
+        logLine(u"Continuing to fetch despite this failure");
+        requestWordPressPostsOfType(type, blogDescription, startOffset + postsPerPage);
+        return;
+    }
+    endTasks();
+    auto* delegate = this->delegate();
+    if (!delegate)
+        return;
+    if (isPage)
+        delegate->blogServiceAgentFailedToGetPageDescriptionsWithError(*this, error, blogDescription);
+    else
+        delegate->blogServiceAgentFailedToGetPostDescriptionsWithError(*this, error, blogDescription);
+}
+
+// Blog options, categories, formats, statuses and media.
+
+void VornickWordPressXMLRPCAgent::requestBlogOptionsForBlogWithDescription(const Dictionary& blogDescription)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, blogDescription](const Error& error, const std::u16string& url) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to get blog options for \"{}\": {}, request URL={}", titleOf(blogDescription), error.localizedDescription(), url);
+        if (auto* delegate = agent->wordPressDelegate())
+            delegate->wordPressAgentFailedToReceiveBlogOptions(*agent, blogDescription, error);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    if (!parameters) {
+        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
+        return;
+    }
+    say(log(), "Requesting blog options for \"{}\"", titleOf(blogDescription));
+    postXMLRPCRequestWithMethodName(
+        u"wp.getOptions", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            if (!reply.isDictionary()) {
+                fail(unexpectedReply(reply, u"struct", u"wp.getOptions"), request.url().absoluteString());
+                return;
+            }
+            say(agent->log(), "Got blog options for \"{}\"", titleOf(blogDescription));
+            if (auto* delegate = agent->wordPressDelegate())
+                delegate->wordPressAgentReceivedBlogOptions(*agent, reply.dictionary(), blogDescription);
+        },
+        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+}
+
+void VornickWordPressXMLRPCAgent::requestCategoriesForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, blogDescription](const Error& error, const std::u16string& url) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to get category descriptions for \"{}\", request URL={}", titleOf(blogDescription), url);
+        if (auto* delegate = agent->wordPressDelegate())
+            delegate->wordPressAgentFailedToReceiveCategoryDescriptions(*agent, blogDescription, error);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    if (!parameters) {
+        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
+        return;
+    }
+    parameters->push_back(Value(u"category"));
+    parameters->push_back(Value(Dictionary { { u"number", Value(categoriesPerPage) }, { u"offset", Value(startOffset) } }));
+    say(log(), "Requesting post category descriptions for \"{}\"", titleOf(blogDescription));
+    postXMLRPCRequestWithMethodName(
+        u"wp.getTerms", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, blogDescription, startOffset, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            if (!reply.isArray()) {
+                fail(unexpectedReply(reply, u"array", u"wp.getTerms"), request.url().absoluteString());
+                return;
+            }
+            std::vector<Dictionary> categories;
+            for (auto& term : dictionariesOf(reply.array()))
+                categories.push_back(vornickCategoryDescriptionFromWordPressTermDescription(term));
+            say(agent->log(), "Received {} category descriptions for \"{}\"", categories.size(), titleOf(blogDescription));
+            bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= categoriesPerPage;
+            if (auto* delegate = agent->wordPressDelegate())
+                delegate->wordPressAgentReceivedCategoryDescriptions(*agent, categories, blogDescription, startOffset, couldBeMore);
+        },
+        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+}
+
+void VornickWordPressXMLRPCAgent::requestPostFormatsForBlogWithDescription(const Dictionary& blogDescription)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, blogDescription](const Error& error, const std::u16string& url) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to get post format descriptions for \"{}\", request URL={}", titleOf(blogDescription), url);
+        if (auto* delegate = agent->wordPressDelegate())
+            delegate->wordPressAgentFailedToReceivePostFormatDescriptions(*agent, blogDescription, error);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    if (!parameters) {
+        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
+        return;
+    }
+    say(log(), "Requesting post format descriptions for \"{}\"", titleOf(blogDescription));
+    postXMLRPCRequestWithMethodName(
+        u"wp.getPostFormats", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            if (!reply.isDictionary()) {
+                fail(unexpectedReply(reply, u"struct", u"wp.getPostFormats"), request.url().absoluteString());
+                return;
+            }
+            say(agent->log(), "Received {} post format descriptions for \"{}\"", reply.dictionary().size(), titleOf(blogDescription));
+            if (auto* delegate = agent->wordPressDelegate())
+                delegate->wordPressAgentReceivedPostFormatDescriptions(*agent, reply.dictionary(), blogDescription);
+        },
+        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+}
+
+void VornickWordPressXMLRPCAgent::requestPostStatusesForBlogWithDescription(const Dictionary& blogDescription)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, blogDescription](const Error& error, const std::u16string& url) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to get post status descriptions for \"{}\", request URL={}", titleOf(blogDescription), url);
+        if (auto* delegate = agent->wordPressDelegate())
+            delegate->wordPressAgentFailedToReceivePostStatusDescriptions(*agent, blogDescription, error);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    if (!parameters) {
+        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
+        return;
+    }
+    say(log(), "Requesting post status descriptions for \"{}\"", titleOf(blogDescription));
+    postXMLRPCRequestWithMethodName(
+        u"wp.getPostStatusList", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            if (!reply.isDictionary()) {
+                fail(unexpectedReply(reply, u"struct", u"wp.getPostStatusList"), request.url().absoluteString());
+                return;
+            }
+            say(agent->log(), "Received {} post status descriptions for \"{}\"", reply.dictionary().size(), titleOf(blogDescription));
+            if (auto* delegate = agent->wordPressDelegate())
+                delegate->wordPressAgentReceivedPostStatusDescriptions(*agent, reply.dictionary(), blogDescription);
+        },
+        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+}
+
+void VornickWordPressXMLRPCAgent::requestMediaItemsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, blogDescription, startOffset](const Error& error, const std::u16string& url) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to get media items: {}, request URL={}", error.localizedDescription(), url);
+        if (auto* delegate = agent->wordPressDelegate())
+            delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*agent, blogDescription, startOffset, error);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    if (!parameters) {
+        RunLoop::main().perform([fail] { fail(accountIncomplete(u"The account has no password, or the blog no identifier."), u""); });
+        return;
+    }
+    parameters->push_back(Value(Dictionary { { u"number", Value(mediaItemsPerPage) }, { u"offset", Value(startOffset) } }));
+    say(log(), "Requesting media item descriptions for \"{}\" (startOffset={})", titleOf(blogDescription), startOffset);
+    postXMLRPCRequestWithMethodName(
+        u"wp.getMediaLibrary", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, blogDescription, startOffset, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            if (!reply.isArray()) {
+                fail(unexpectedReply(reply, u"array", u"wp.getMediaLibrary"), request.url().absoluteString());
+                return;
+            }
+            std::vector<Dictionary> items;
+            for (auto& media : dictionariesOf(reply.array())) {
+                Dictionary description = vornickMediaItemDescriptionFromWordPressMediaDescription(media);
+                if (!description.empty())
+                    items.push_back(std::move(description));
+            }
+            say(agent->log(), "Received {} media item descriptions", items.size());
+            bool couldBeMore = static_cast<int64_t>(reply.array().size()) >= mediaItemsPerPage;
+            if (auto* delegate = agent->wordPressDelegate())
+                delegate->wordPressAgentReceivedMediaItemDescriptions(*agent, items, blogDescription, startOffset, couldBeMore);
+        },
+        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+}
+
+void VornickWordPressXMLRPCAgent::uploadMediaItem(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription)
+{
+    std::u16string title = mediaItem ? mediaItem->valueForKey(VornickTitleKey).stringValue() : std::u16string();
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, mediaItem, blogDescription, title](const Error& error, const std::u16string& url) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to upload media item \"{}\", request URL={}", title, url);
+        if (auto* delegate = agent->wordPressDelegate())
+            delegate->wordPressAgentFailedToUploadMediaItem(*agent, mediaItem, blogDescription, error);
+    };
+    auto failLaterWith = [fail](Error error) { RunLoop::main().perform([fail, error = std::move(error)] { fail(error, u""); }); };
+
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    if (!parameters) {
+        failLaterWith(accountIncomplete(u"The account has no password, or the blog no identifier."));
+        return;
+    }
+    auto fileURL = mediaItem ? mediaItem->resolvedLocalURL() : std::nullopt;
+    std::u16string name = fileURL ? fileURL->lastPathComponent() : std::u16string();
+    std::u16string type = fileURL ? vornick_MIMEType(*fileURL).value_or(u"") : std::u16string();
+    if (name.empty() || type.empty()) {
+        failLaterWith(Error(VornickErrorDomain, VornickDocumentFileNotRegularError, u"The media item has no file of a known type to upload."));
+        return;
+    }
+    Error readError;
+    auto path = fileURL->fileSystemPath();
+    auto contents = path ? readFile(*path, &readError) : std::nullopt;
+    if (!contents) {
+        if (readError.isEmpty())
+            readError = Error(VornickErrorDomain, VornickDocumentFileNotRegularError, u"The media item's file could not be read.");
+        failLaterWith(std::move(readError));
+        return;
+    }
+    parameters->push_back(Value(Dictionary {
+        { u"name", Value(name) },
+        { u"type", Value(type) },
+        { u"bits", Value(Data(contents->begin(), contents->end())) },
+    }));
+    contents.reset();
+    say(log(), "Uploading media item \"{}\"", title);
+    postXMLRPCRequestWithMethodName(
+        u"wp.uploadFile", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, mediaItem, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            const Value* identifier = reply.isDictionary() ? reply.find(u"id") : nullptr;
+            if (!identifier || !vornickWordPressPositiveIdentifier(*identifier)) {
+                Error error = unexpectedReply(reply, u"struct", u"the upload");
+                fail(withReason(std::move(error), u"WordPress did not answer the upload with the new media item's identifier."),
+                    request.url().absoluteString());
+                return;
+            }
+            say(agent->log(), "Upload successful (id={})", *vornickWordPressIdentifierString(*identifier));
+            if (auto* delegate = agent->wordPressDelegate())
+                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*agent, reply.dictionary(), mediaItem, blogDescription);
+        },
+        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+}
+
+// Sending posts.
+
+void VornickWordPressXMLRPCAgent::sendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, postChanges, blogDescription](const std::u16string& url) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to upload post, request URL={}", url);
+        if (auto* delegate = agent->delegate())
+            delegate->blogServiceAgentFailedToSendPostChanges(*agent, postChanges, blogDescription);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    if (!parameters) {
+        logLine(u"No password is stored for this WordPress account, or the blog has no identifier.");
+        RunLoop::main().perform([fail] { fail(u""); });
+        return;
+    }
+    std::u16string title = stringOf(postChanges, VornickTitleKey);
+    std::optional<int64_t> existing;
+    if (auto found = postChanges.find(VornickIdentifierUsedByBlogServiceKey); found != postChanges.end() && found->second.isString())
+        existing = vornickWordPressPositiveIdentifier(found->second);
+    std::u16string method;
+    if (existing) {
+        say(log(), "-> Sending updates to WordPress for existing post \"{}\" with post_id={}", title, *existing);
+        method = u"wp.editPost";
+        parameters->push_back(Value(*existing));
+    } else {
+        say(log(), "-> Sending a new post \"{}\" to WordPress (postId missing or zero)", title);
+        method = u"wp.newPost";
+    }
+    parameters->push_back(Value(vornickWordPressContentStructFromPostDescription(postChanges, !existing)));
+    postXMLRPCRequestWithMethodName(
+        std::move(method), std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, postChanges, blogDescription, nativePostIdentifier, existing, fail](VornickWordPressXMLRPCRequest& request,
+            const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            std::optional<std::u16string> identifier;
+            if (existing && reply.isBoolean() && reply.boolValue())
+                identifier = toUTF16(std::to_string(*existing));
+            else if (!existing && reply.isString() && vornickWordPressPositiveIdentifier(reply))
+                identifier = reply.string();
+            if (!identifier) {
+                say(agent->log(), "WordPress answered the post with {} instead of {}", toUTF16(reply.description()),
+                    existing ? u"true" : u"the new post's identifier");
+                fail(request.url().absoluteString());
+                return;
+            }
+            agent->logLine(u"Successfully uploaded post");
+            agent->requestUpdatedPropertiesForJustPublishedPostWithIdentifier(*identifier, nativePostIdentifier, blogDescription);
+            if (auto* delegate = agent->delegate())
+                delegate->blogServiceAgentSuccessfullySentPostChanges(*agent, postChanges, blogDescription, nativePostIdentifier,
+                    Dictionary { { VornickIdentifierUsedByBlogServiceKey, Value(*identifier) } }, true);
+        },
+        [fail](VornickWordPressXMLRPCRequest& request, const Error&) { fail(request.url().absoluteString()); });
+}
+
+void VornickWordPressXMLRPCAgent::requestUpdatedPropertiesForJustPublishedPostWithIdentifier(const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const std::u16string& url) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to get properties for just-uploaded post {}, request URL={}", postIdentifier, url);
+        if (auto* delegate = agent->delegate())
+            delegate->blogServiceAgentFailedToReceiveUpdatedPropertiesForJustPublishedPost(*agent, postIdentifier, blogDescription,
+                nativePostIdentifier);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    auto postNumber = vornickWordPressPositiveIdentifier(Value(postIdentifier));
+    if (!parameters || !postNumber) {
+        RunLoop::main().perform([fail] { fail(u""); });
+        return;
+    }
+    parameters->push_back(Value(*postNumber));
+    postXMLRPCRequestWithMethodName(
+        u"wp.getPost", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            Dictionary description = reply.isDictionary() ? brevanton::vornickPostDescriptionFromWordPressPostDescription(reply.dictionary())
+                                                          : Dictionary();
+            if (description.empty()) {
+                fail(request.url().absoluteString());
+                return;
+            }
+            if (auto* delegate = agent->delegate())
+                delegate->blogServiceAgentReceivedUpdatedPropertiesForJustPublishedPost(*agent, description, blogDescription, nativePostIdentifier);
+        },
+        [fail](VornickWordPressXMLRPCRequest& request, const Error&) { fail(request.url().absoluteString()); });
+}
+
+// Trash and deletion.
+
+void VornickWordPressXMLRPCAgent::requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        if (auto* delegate = agent->delegate())
+            delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription, error);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    auto postNumber = vornickWordPressPositiveIdentifier(Value(postIdentifier));
+    if (!parameters || !postNumber) {
+        Error error = accountIncomplete(parameters ? u"The post has no identifier WordPress could know." : u"The account has no password, or the blog no identifier.");
+        RunLoop::main().perform([fail, error] { fail(error); });
+        return;
+    }
+    parameters->push_back(Value(*postNumber));
+    postXMLRPCRequestWithMethodName(
+        u"wp.getPost", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, postIdentifier, postNumber, nativePostIdentifier, blogDescription](VornickWordPressXMLRPCRequest&,
+            const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& status = response.object()[u"post_status"];
+            if (status.isString() && equalsIgnoringASCIICase(status.string(), u"trash")) {
+                say(agent->log(), "Post {} found to be in Trash on server", postIdentifier);
+                if (auto* delegate = agent->delegate())
+                    delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription);
+                return;
+            }
+            agent->requestMoveToTrashAfterCheck(postIdentifier, *postNumber, nativePostIdentifier, blogDescription);
+        },
+        [fail](VornickWordPressXMLRPCRequest&, const Error& error) {
+            if (!isFault(error, 404)) {
+                fail(error);
+                return;
+            }
+            Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError, error.localizedDescription());
+            notFound.setUnderlyingError(error);
+            fail(notFound);
+        });
+}
+
+void VornickWordPressXMLRPCAgent::requestMoveToTrashAfterCheck(const std::u16string& postIdentifier, int64_t postNumber,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        if (auto* delegate = agent->delegate())
+            delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription, error);
+    };
+    if (!parameters) {
+        fail(accountIncomplete(u"The account has no password, or the blog no identifier."));
+        return;
+    }
+    parameters->push_back(Value(postNumber));
+    postXMLRPCRequestWithMethodName(
+        u"wp.deletePost", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, postIdentifier, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            if (!reply.isBoolean() || !reply.boolValue()) {
+                fail(Error(VornickErrorDomain, trashNotConfirmedError, u"WordPress did not confirm that post " + postIdentifier + u" went to its Trash."));
+                return;
+            }
+            if (auto* delegate = agent->delegate())
+                delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription);
+        },
+        [fail](VornickWordPressXMLRPCRequest&, const Error& error) {
+            if (!isFault(error, 404)) {
+                fail(error);
+                return;
+            }
+            Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError, error.localizedDescription());
+            notFound.setUnderlyingError(error);
+            fail(notFound);
+        });
+}
+
+void VornickWordPressXMLRPCAgent::confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        if (auto* delegate = agent->delegate())
+            delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier,
+                blogDescription, error);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    auto postNumber = vornickWordPressPositiveIdentifier(Value(postIdentifier));
+    if (!parameters || !postNumber) {
+        Error error = accountIncomplete(parameters ? u"The post has no identifier WordPress could know." : u"The account has no password, or the blog no identifier.");
+        RunLoop::main().perform([fail, error] { fail(error); });
+        return;
+    }
+    parameters->push_back(Value(*postNumber));
+    say(log(), "Requesting confirmation that post {} has been deleted", postIdentifier);
+    postXMLRPCRequestWithMethodName(
+        u"wp.getPost", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, postIdentifier, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& status = response.object()[u"post_status"];
+            if (status.isString() && equalsIgnoringASCIICase(status.string(), u"trash")) {
+                say(agent->log(), "Post {} found to be in Trash on server", postIdentifier);
+                if (auto* delegate = agent->delegate())
+                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier,
+                        blogDescription, true);
+                return;
+            }
+            say(agent->log(), "Post {} found to exist on server, and isn't in server's Trash", postIdentifier);
+            fail(Error(VornickErrorDomain, postNotInTrashError, u"Post " + postIdentifier + u" still exists on the server, outside its Trash."));
+        },
+        [weakThis, postIdentifier, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest& request, const Error& error) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            // Only the server's own fault says the post is gone; an HTTP 404
+            // may come from a blocked or mistyped address.
+            if (isFault(error, 404)) {
+                say(agent->log(), "Server confirms post {} doesn't exist, request URL={}", postIdentifier, request.url().absoluteString());
+                if (auto* delegate = agent->delegate())
+                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier,
+                        blogDescription, false);
+                return;
+            }
+            say(agent->log(), "Failed to confirm deletion of post {} (error other than HTTP 404), request URL={}", postIdentifier,
+                request.url().absoluteString());
+            fail(error);
+        });
+}
+
+} // namespace brevanton

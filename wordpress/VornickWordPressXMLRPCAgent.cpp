@@ -3,6 +3,7 @@
 #include "blog/VornickBlogServiceAgentDelegate.h"
 #include "blog/VornickBlogServiceAgentHostingAccount.h"
 #include "blog/VornickBlogServiceDescriptions.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -43,7 +44,7 @@ constexpr const char16_t* xmlrpcDisabledExplanation =
     u"may simply have the \"wp.getUsersBlogs\" method disabled, since it is a common target of malicious password-hacking scripts.  If your "
     u"WordPress account has only a single blog, as is often the case, Brevanton may be able to proceed without needing to use "
     u"\"wp.getUsersBlogs\".  Attempting that workaround now.  If that fails and you are still unable to sync your blog with Brevanton, "
-    u"please email us at support@orbendalworks.com and we'll be happy to help!";
+    u"please email us at ";
 
 template<typename... Args>
 void say(const std::shared_ptr<VornickLog>& log, fmt::format_string<VornickLogArgumentType<Args>...> format, Args&&... args)
@@ -370,7 +371,9 @@ void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
             say(agent->log(), "FAILED to get blog descriptions from WordPress: {}, request URL={}", error.localizedDescription(), url.absoluteString());
             auto* delegate = agent->delegate();
             if (error.is(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError)) {
-                agent->logLine(reasonOf(error) + xmlrpcDisabledExplanation);
+                agent->logLine(reasonOf(error) + xmlrpcDisabledExplanation
+                    + Bundle::main().objectForInfoDictionaryKey(u"VornickSupportEmailAddress").stringValue()
+                    + u" and we'll be happy to help!");
                 agent->logLine(u"Attempting workaround: Request blog \"1\".");
                 auto host = url.host();
                 Dictionary blog {

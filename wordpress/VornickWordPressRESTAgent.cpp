@@ -1,6 +1,7 @@
 #include "wordpress/VornickWordPressRESTAgent.h"
 
 #include "blog/VornickBlogServiceAgentDelegate.h"
+#include "blog/VornickBlogServiceAgentHostingAccount.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UUID.h"
@@ -142,15 +143,24 @@ std::u16string VornickWordPressRESTAgent::protocolDescription() const
     return restAPIVersion() == 1 ? u"REST (v1.1)" : u"REST (v2)";
 }
 
+std::shared_ptr<VornickWordPressAccount> VornickWordPressRESTAgent::restAccount() const
+{
+    if (auto account = wordPressAccount())
+        return account;
+    // The integrator hands the agent the stored account behind the agent's view of it.
+    auto hosting = std::dynamic_pointer_cast<VornickBlogServiceAgentHostingAccount>(account());
+    return hosting ? std::dynamic_pointer_cast<VornickWordPressAccount>(hosting->hostingAccount()) : nullptr;
+}
+
 int VornickWordPressRESTAgent::restAPIVersion() const
 {
-    auto account = wordPressAccount();
+    auto account = restAccount();
     return account ? account->restAPIVersion() : 2;
 }
 
 std::u16string VornickWordPressRESTAgent::endpointPath(const Dictionary& blogDescription, std::u16string_view path) const
 {
-    auto account = wordPressAccount();
+    auto account = restAccount();
     if (!account || !account->isMultiSiteAccount())
         return std::u16string(path);
     return u"sites/" + stringFor(blogDescription, u"identifierUsedByBlogService") + u"/" + std::u16string(path);
@@ -517,7 +527,7 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
         }
     }
     if (version == 1) {
-        if (auto account = wordPressAccount())
+        if (auto account = restAccount())
             body.emplace(u"author", Value(account->loginID()));
     }
     if (const Value* inTrash = member(postChanges, u"inTrash"); inTrash && inTrash->boolValue())

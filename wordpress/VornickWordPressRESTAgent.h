@@ -70,6 +70,8 @@ public:
     static std::optional<Data> httpBodyDataForMultipartFormUploadOfImageFileURL(const URL& fileURL, std::u16string& boundary);
 
 private:
+    // The account, also when it came wrapped in the agent's view of it.
+    std::shared_ptr<VornickWordPressAccount> restAccount() const;
     int restAPIVersion() const;
     // The path with the hosted site prefix when the account has one.
     std::u16string endpointPath(const Dictionary& blogDescription, std::u16string_view path) const;

@@ -95,6 +95,23 @@ Error replyNotADictionaryError(const std::optional<Value>& reply)
     return Error(VornickErrorDomain, VornickReplyNotADictionaryError, std::move(userInfo));
 }
 
+// A site that takes no file this large says so by a 413 from its web
+// server, or by WordPress finding no data (PHP drops a body over its limit):
+// the error says so, keeping the status.
+Error uploadRefusalError(const Error& error, const std::u16string& fileName)
+{
+    bool tooLarge = error.domain() == VornickHTTPErrorDomain
+        && (error.code() == 413 || wordPressErrorCode(error) == u"rest_upload_no_data" || wordPressErrorCode(error) == u"rest_upload_file_too_big");
+    if (!tooLarge)
+        return error;
+    Error refusal(error.domain(), error.code(), error.userInfo());
+    refusal.userInfo().insert_or_assign(Error::LocalizedDescriptionKey,
+        Value(u"The site did not accept \"" + fileName + u"\": it is probably larger than the site's upload limit. ("
+            + error.localizedDescription() + u")"));
+    refusal.setUnderlyingError(error);
+    return refusal;
+}
+
 // The positive integer a description's identifier stands for, or 0.
 int64_t positiveIdentifier(const Dictionary& description)
 {
@@ -488,12 +505,12 @@ void VornickWordPressRESTAgent::uploadMediaItem(const std::shared_ptr<VornickWor
             if (auto* delegate = self->wordPressDelegate())
                 delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*self, properties, mediaItem, blogDescription);
         },
-        [weak, mediaItem, blogDescription, itemTitle](const URLRequest& request, const std::shared_ptr<URLResponse>&, const Error& error) {
+        [weak, mediaItem, blogDescription, itemTitle, fileName](const URLRequest& request, const std::shared_ptr<URLResponse>&, const Error& error) {
             auto self = weak.lock();
             if (!self)
                 return;
             writeLog(self->log(), "Failed to upload media item \"{}\" ({})", itemTitle, request.url().absoluteString());
-            self->uploadFailed(mediaItem, blogDescription, error);
+            self->uploadFailed(mediaItem, blogDescription, uploadRefusalError(error, fileName));
         });
 }
 

@@ -372,7 +372,14 @@ TEST_F(VornickWordPressRESTAgentTests, UploadingMediaItems)
     m_agent->answerError(400, recordedRESTReply("error-upload-no-data.json"));
     EXPECT_EQ(m_delegate.only().name, "failedToUpload");
     EXPECT_EQ(m_delegate.only().error.code(), 400);
-    EXPECT_NE(m_delegate.only().error.localizedDescription().find(u"No data supplied."), std::u16string::npos);
+    EXPECT_NE(m_delegate.only().error.localizedDescription().find(u"The site did not accept \"harbour photo.jpg\": it is probably larger than "
+                                                                  u"the site's upload limit. (HTTP Error 400: code=rest_upload_no_data: \"No data supplied.\")"),
+        std::u16string::npos)
+        << toUTF8(m_delegate.only().error.localizedDescription());
+    m_delegate.answers.clear();
+    m_agent->uploadMediaItem(item, m_blog);
+    m_agent->answerError(500, Value(Dictionary { { u"code", Value(u"internal_server_error") }, { u"message", Value(u"Oops") } }));
+    EXPECT_EQ(m_delegate.only().error.localizedDescription(), u"HTTP Error 500: code=internal_server_error: \"Oops\"");
 
     // Version 1: a multipart form; an item already on the server is only touched.
     useHostedAccount(1);

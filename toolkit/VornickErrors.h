@@ -22,6 +22,7 @@ enum VornickErrorCode : int64_t {
     VornickUnknownCharacterEncodingNameError = 20,
     VornickNoTidyInputOptionForEncodingError = 21,
     VornickUniqueFileBaseNotAFolderError = 26,
+    VornickPostStillOnServerError = 28,          // a post whose deletion was to be confirmed exists, not in the server's trash
     VornickXMLRPCResponseNotXMLRPCError = 29,    // a reply that holds no XML-RPC value or fault
     VornickJSONWriterErrorNumberNotRepresentable = 30, // NaN or an infinity
     VornickJSONWriterErrorTreeTooDeep = 31,
@@ -31,6 +32,8 @@ enum VornickErrorCode : int64_t {
     VornickFetchNoDataError = 35,
     VornickFetchNotHTMLError = 36,
     VornickFetchNotJSONError = 37,
+    VornickReplyNotADictionaryError = 38,        // a JSON reply of another kind than the dictionary expected
+    VornickReplyWithoutExpectedValueError = 39,  // a reply without the list or value expected ("key", "expectedType")
     // Block structure faults found by the block mode helper.
     VornickBlockElementOutsideBlockError = 40,
     VornickBlockEndCommentWithoutStartError = 41,
@@ -58,6 +61,8 @@ enum VornickErrorCode : int64_t {
     VornickBlogNotFoundError = 93,               // a sync step's blog is no longer stored (deleted during the sync)
     VornickAccountIncompleteError = 94,          // an account without the login or address a keychain item needs
     VornickServerSaysPostNotFoundError = 95,     // the server's own answer: it has no such post (an agent gives it, never a bare status)
+    VornickPostIdentifierMissingError = 96,      // a request about a server's post that names none
+    VornickMediaFileUnreadableError = 97,        // a media item's local file that cannot be read or sent
 };
 
 } // namespace brevanton

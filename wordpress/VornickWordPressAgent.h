@@ -68,8 +68,9 @@ public:
     // version (only hosted accounts take 1 or 2). The path is appended by the caller.
     std::optional<URL> wordPressRESTAPIURLForEndpointPath(std::u16string_view path, int versionOverride) const;
     // Builds, authorises and sends one REST request; exactly one of the two
-    // blocks runs, on the main thread.
-    void postRESTRequestWithEndpointPath(std::u16string_view path, int versionOverride, std::u16string_view httpMethod,
+    // blocks runs, on the main thread. Every REST request of the agents goes
+    // through here (tests record them by overriding it).
+    virtual void postRESTRequestWithEndpointPath(std::u16string_view path, int versionOverride, std::u16string_view httpMethod,
         const Value& blogID, const QueryParameters& queryParameters, std::shared_ptr<const VornickWordPressRESTPayload> payload,
         RESTSuccessBlock success, RESTFailureBlock failure);
     // Loads the request, then checks the reply.

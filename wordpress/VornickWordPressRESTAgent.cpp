@@ -1,0 +1,735 @@
+#include "wordpress/VornickWordPressRESTAgent.h"
+
+#include "blog/VornickBlogServiceAgentDelegate.h"
+#include "blog/VornickBlogServiceAgentHostingAccount.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UUID.h"
+#include "toolkit/VornickCollections.h"
+#include "toolkit/VornickDateFormatterExtensions.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickURLExtensions.h"
+#include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressAgentDelegate.h"
+#include "wordpress/VornickWordPressMediaItem.h"
+#include "wordpress/VornickWordPressRESTPayload.h"
+
+#include <algorithm>
+
+namespace brevanton {
+
+namespace {
+
+constexpr std::u16string_view PostStatusesToList = u"publish,future,draft,pending,private,trash";
+
+template<typename... Args>
+void writeLog(const std::shared_ptr<VornickLog>& log, fmt::format_string<VornickLogArgumentType<Args>...> format, Args&&... args)
+{
+    if (log)
+        log->log(format, std::forward<Args>(args)...);
+}
+
+std::u16string blogTitle(const Dictionary& blogDescription)
+{
+    auto found = blogDescription.find(std::u16string_view(u"title"));
+    return found != blogDescription.end() ? found->second.stringValue() : std::u16string();
+}
+
+std::u16string stringFor(const Dictionary& dictionary, std::u16string_view key)
+{
+    auto found = dictionary.find(key);
+    if (found == dictionary.end())
+        return {};
+    return vornickWordPressStringOrNumber(found->second).value_or(u"");
+}
+
+const Value* member(const Dictionary& dictionary, std::u16string_view key)
+{
+    auto found = dictionary.find(key);
+    return found == dictionary.end() || found->second.isNull() ? nullptr : &found->second;
+}
+
+bool isPageType(std::u16string_view type)
+{
+    return equalsIgnoringASCIICase(type, u"page");
+}
+
+// WordPress's own error code in a failed reply: "code" of "wp/v2", "error" of version 1.
+std::u16string wordPressErrorCode(const Error& error)
+{
+    auto json = error.userInfo().find(std::u16string_view(u"json"));
+    if (json == error.userInfo().end() || !json->second.isDictionary())
+        return {};
+    const Dictionary& reply = json->second.dictionary();
+    if (const Value* code = member(reply, u"code"); code && code->isString())
+        return code->string();
+    if (const Value* code = member(reply, u"error"); code && code->isString())
+        return code->string();
+    return {};
+}
+
+// The server's own word that it has no such post (not merely a 404, which a
+// blocked endpoint or a missing route gives too).
+bool serverSaysNoSuchPost(const Error& error)
+{
+    if (error.domain() != VornickHTTPErrorDomain)
+        return false;
+    std::u16string code = wordPressErrorCode(error);
+    return code == u"rest_post_invalid_id" || code == u"unknown_post";
+}
+
+Error replyWithoutExpectedValueError(const Value& reply, std::u16string_view key, std::u16string_view expectedType)
+{
+    std::u16string description = u"The server's reply holds no " + std::u16string(expectedType) + u" under \"" + std::u16string(key) + u"\".";
+    return Error(VornickErrorDomain, VornickReplyWithoutExpectedValueError,
+        Dictionary { { Error::LocalizedDescriptionKey, Value(description) }, { u"dictionary", reply }, { u"key", Value(key) },
+            { u"expectedType", Value(expectedType) } });
+}
+
+Error replyNotADictionaryError(const std::optional<Value>& reply)
+{
+    Dictionary userInfo { { Error::LocalizedDescriptionKey, Value(u"The server's reply is not a JSON object.") } };
+    if (reply)
+        userInfo.emplace(u"jsonObject", *reply);
+    return Error(VornickErrorDomain, VornickReplyNotADictionaryError, std::move(userInfo));
+}
+
+// A site that takes no file this large says so by a 413 from its web
+// server, or by WordPress finding no data (PHP drops a body over its limit):
+// the error says so, keeping the status.
+Error uploadRefusalError(const Error& error, const std::u16string& fileName)
+{
+    bool tooLarge = error.domain() == VornickHTTPErrorDomain
+        && (error.code() == 413 || wordPressErrorCode(error) == u"rest_upload_no_data" || wordPressErrorCode(error) == u"rest_upload_file_too_big");
+    if (!tooLarge)
+        return error;
+    Error refusal(error.domain(), error.code(), error.userInfo());
+    refusal.userInfo().insert_or_assign(Error::LocalizedDescriptionKey,
+        Value(u"The site did not accept \"" + fileName + u"\": it is probably larger than the site's upload limit. ("
+            + error.localizedDescription() + u")"));
+    refusal.setUnderlyingError(error);
+    return refusal;
+}
+
+// The positive integer a description's identifier stands for, or 0.
+int64_t positiveIdentifier(const Dictionary& description)
+{
+    const Value* identifier = member(description, u"identifierUsedByBlogService");
+    int64_t value = identifier ? vornickWordPressIntegerValue(*identifier) : 0;
+    return value > 0 ? value : 0;
+}
+
+// Date values, or ISO 8601 text; nothing else counts as a date.
+std::optional<Date> dateOf(const Value* value)
+{
+    if (!value)
+        return std::nullopt;
+    if (value->isDate())
+        return value->date();
+    if (value->isString() && !value->string().empty())
+        return vornick_dateFromISO8601String(value->string());
+    return std::nullopt;
+}
+
+// "categories" or "tags" of a post to send: identifiers when the post has
+// them (an empty list clears the terms), else titles as they are.
+void setTermsToSend(Dictionary& body, const Dictionary& changes, std::u16string_view identifiersKey, std::u16string_view titlesKey,
+    std::u16string_view bodyKey)
+{
+    if (const Value* identifiers = member(changes, identifiersKey)) {
+        Array numbers;
+        if (identifiers->isArray()) {
+            for (const auto& element : identifiers->array()) {
+                if (!element.isString())
+                    continue;
+                if (int64_t number = vornickWordPressIntegerValue(element))
+                    numbers.emplace_back(number);
+            }
+        }
+        body.insert_or_assign(std::u16string(bodyKey), Value(std::move(numbers)));
+    } else if (const Value* titles = member(changes, titlesKey)) {
+        body.insert_or_assign(std::u16string(bodyKey), *titles);
+    }
+}
+
+} // namespace
+
+std::u16string VornickWordPressRESTAgent::protocolDescription() const
+{
+    return restAPIVersion() == 1 ? u"REST (v1.1)" : u"REST (v2)";
+}
+
+std::shared_ptr<VornickWordPressAccount> VornickWordPressRESTAgent::restAccount() const
+{
+    if (auto account = wordPressAccount())
+        return account;
+    // The integrator hands the agent the stored account behind the agent's view of it.
+    auto hosting = std::dynamic_pointer_cast<VornickBlogServiceAgentHostingAccount>(account());
+    return hosting ? std::dynamic_pointer_cast<VornickWordPressAccount>(hosting->hostingAccount()) : nullptr;
+}
+
+int VornickWordPressRESTAgent::restAPIVersion() const
+{
+    auto account = restAccount();
+    return account ? account->restAPIVersion() : 2;
+}
+
+std::u16string VornickWordPressRESTAgent::endpointPath(const Dictionary& blogDescription, std::u16string_view path) const
+{
+    auto account = restAccount();
+    if (!account || !account->isMultiSiteAccount())
+        return std::u16string(path);
+    return u"sites/" + stringFor(blogDescription, u"identifierUsedByBlogService") + u"/" + std::u16string(path);
+}
+
+std::weak_ptr<VornickWordPressRESTAgent> VornickWordPressRESTAgent::weakSelf()
+{
+    return std::static_pointer_cast<VornickWordPressRESTAgent>(shared_from_this());
+}
+
+void VornickWordPressRESTAgent::requestBlogDescriptions()
+{
+    requestBlogDescriptionsUsingWordPressRESTAPI();
+}
+
+void VornickWordPressRESTAgent::requestWordPressPostsOfType(std::u16string_view type, const Dictionary& blogDescription, int64_t startOffset)
+{
+    int version = restAPIVersion();
+    bool pages = isPageType(type);
+    std::u16string path = endpointPath(blogDescription, version != 1 && pages ? u"pages" : u"posts");
+    QueryParameters query { { u"per_page", Value(postsPerRequest) }, { u"offset", Value(startOffset) }, { u"context", Value(u"edit") },
+        { u"status", Value(PostStatusesToList) } };
+    if (version == 1)
+        query.emplace_back(u"type", Value(type));
+    std::u16string typeName = type.empty() ? u"post" : std::u16string(type);
+    std::u16string title = blogTitle(blogDescription);
+    std::string label = fmt::format("{}s {}-{} for \"{}\" ({})", toUTF8(typeName), startOffset, startOffset + postsPerRequest - 1,
+        toUTF8(title), toUTF8(path));
+    writeLog(log(), "Requesting {}", label);
+
+    auto weak = weakSelf();
+    std::u16string typeCopy(type);
+    auto fail = [weak, typeCopy, blogDescription, startOffset, label](const Error& error) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        if (typeCopy == u"page" && vornick_isTypicalWordPressFetchPermissionFailure(error))
+            writeLog(self->log(), "Failed to get {}: It's possible we don't have permission to fetch pages. ({})", label,
+                error.localizedDescription());
+        else
+            writeLog(self->log(), "Failed to get {} ({})", label, error.localizedDescription());
+        if (self->continuesAfterFailure()) {
+            writeLog(self->log(), "Continuing to fetch despite this failure");
+            self->requestWordPressPostsOfType(typeCopy, blogDescription, startOffset + postsPerRequest);
+            return;
+        }
+        self->endTasks();
+        if (auto* delegate = self->delegate()) {
+            if (isPageType(typeCopy))
+                delegate->blogServiceAgentFailedToGetPageDescriptionsWithError(*self, error, blogDescription);
+            else
+                delegate->blogServiceAgentFailedToGetPostDescriptionsWithError(*self, error, blogDescription);
+        }
+    };
+    postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), query, nullptr,
+        [weak, typeCopy, blogDescription, startOffset, title, version, fail](const URLRequest&, const std::shared_ptr<URLResponse>&,
+            const std::optional<Value>& json) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            const Array* list = json ? vornickWordPressListInReply(*json, u"posts") : nullptr;
+            if (!list) {
+                fail(replyWithoutExpectedValueError(json.value_or(Value()), u"posts", u"array"));
+                return;
+            }
+            std::vector<Dictionary> descriptions;
+            descriptions.reserve(list->size());
+            for (const auto& element : *list) {
+                if (!element.isDictionary())
+                    continue;
+                Dictionary description = vornickPostDescriptionFromWordPressPostDescription(element.dictionary(), version);
+                if (!description.empty())
+                    descriptions.push_back(std::move(description));
+            }
+            bool pages = isPageType(typeCopy);
+            writeLog(self->log(), "Received {} {}s so far for \"{}\"", startOffset + static_cast<int64_t>(descriptions.size()),
+                pages ? "page" : "post", title);
+            // Another page may follow when the server sent a full one, whatever was kept of it.
+            bool couldBeMore = static_cast<int64_t>(list->size()) == postsPerRequest;
+            if (auto* delegate = self->delegate()) {
+                if (pages)
+                    delegate->blogServiceAgentReceivedPageDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
+                else
+                    delegate->blogServiceAgentReceivedPostDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
+            }
+        },
+        [fail](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) { fail(error); });
+}
+
+void VornickWordPressRESTAgent::requestCategoriesForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
+{
+    requestTerms(VornickWordPressTermKind::Category, blogDescription, startOffset);
+}
+
+void VornickWordPressRESTAgent::requestTagsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
+{
+    requestTerms(VornickWordPressTermKind::Tag, blogDescription, startOffset);
+}
+
+void VornickWordPressRESTAgent::requestTerms(VornickWordPressTermKind kind, const Dictionary& blogDescription, int64_t startOffset)
+{
+    std::u16string_view kindName = kind == VornickWordPressTermKind::Category ? u"categories" : u"tags";
+    std::u16string path = endpointPath(blogDescription, kindName);
+    QueryParameters query { { u"per_page", Value(termsPerRequest) }, { u"page", Value(startOffset / termsPerRequest + 1) } };
+    std::u16string title = blogTitle(blogDescription);
+    writeLog(log(), "Requesting post {} {}-{} for \"{}\" ({})", kindName, startOffset, startOffset + termsPerRequest - 1, title, path);
+
+    auto weak = weakSelf();
+    postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), query, nullptr,
+        [weak, kind, kindName, blogDescription, startOffset, title](const URLRequest&, const std::shared_ptr<URLResponse>&,
+            const std::optional<Value>& json) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            const Array* list = json ? vornickWordPressListInReply(*json, kindName) : nullptr;
+            if (!list) {
+                self->termsFailed(kind, blogDescription, replyWithoutExpectedValueError(json.value_or(Value()), kindName, u"array"));
+                return;
+            }
+            writeLog(self->log(), "Received {} {} for \"{}\"", list->size(), kindName, title);
+            auto descriptions = vornickTermDescriptionsFromWordPressTermDescriptions(*list, kind);
+            bool couldBeMore = static_cast<int64_t>(list->size()) == termsPerRequest;
+            auto* delegate = self->wordPressDelegate();
+            if (!delegate)
+                return;
+            if (kind == VornickWordPressTermKind::Category)
+                delegate->wordPressAgentReceivedCategoryDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
+            else
+                delegate->wordPressAgentReceivedTagDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
+        },
+        [weak, kind, blogDescription](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
+            if (auto self = weak.lock())
+                self->termsFailed(kind, blogDescription, error);
+        });
+}
+
+void VornickWordPressRESTAgent::termsFailed(VornickWordPressTermKind kind, const Dictionary& blogDescription, const Error& error)
+{
+    std::u16string_view kindName = kind == VornickWordPressTermKind::Category ? u"categories" : u"tags";
+    writeLog(log(), "Failed to get {} for \"{}\" ({})", kindName, blogTitle(blogDescription), error.localizedDescription());
+    auto* delegate = wordPressDelegate();
+    if (!delegate)
+        return;
+    if (kind == VornickWordPressTermKind::Category)
+        delegate->wordPressAgentFailedToReceiveCategoryDescriptions(*this, blogDescription, error);
+    else
+        delegate->wordPressAgentFailedToReceiveTagDescriptions(*this, blogDescription, error);
+}
+
+void VornickWordPressRESTAgent::requestPostFormatsForBlogWithDescription(const Dictionary& blogDescription)
+{
+    if (auto* delegate = wordPressDelegate())
+        delegate->wordPressAgentReceivedPostFormatDescriptions(*this, constantPostFormatDescriptions(), blogDescription);
+}
+
+void VornickWordPressRESTAgent::requestPostStatusesForBlogWithDescription(const Dictionary& blogDescription)
+{
+    if (auto* delegate = wordPressDelegate())
+        delegate->wordPressAgentReceivedPostStatusDescriptions(*this, constantPostStatusDescriptions(), blogDescription);
+}
+
+void VornickWordPressRESTAgent::requestMediaItemsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
+{
+    std::u16string path = endpointPath(blogDescription, u"media");
+    QueryParameters query { { restAPIVersion() == 1 ? u"number" : u"per_page", Value(mediaItemsPerRequest) },
+        { u"offset", Value(startOffset) }, { u"context", Value(u"edit") } };
+    writeLog(log(), "Requesting media items {}-{} for \"{}\" ({})", startOffset, startOffset + mediaItemsPerRequest - 1,
+        blogTitle(blogDescription), path);
+
+    auto weak = weakSelf();
+    postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), query, nullptr,
+        [weak, path, blogDescription, startOffset](const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>& json) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            const Array* list = json ? vornickWordPressListInReply(*json, u"media") : nullptr;
+            auto* delegate = self->wordPressDelegate();
+            if (!list) {
+                writeLog(self->log(), "Got {} response with no media", path);
+                if (delegate)
+                    delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*self, blogDescription, startOffset,
+                        replyWithoutExpectedValueError(json.value_or(Value()), u"media", u"array"));
+                return;
+            }
+            writeLog(self->log(), "Got {} response with {} media item descriptions", path, list->size());
+            auto descriptions = vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(*list);
+            bool couldBeMore = static_cast<int64_t>(list->size()) == mediaItemsPerRequest;
+            if (delegate)
+                delegate->wordPressAgentReceivedMediaItemDescriptions(*self, descriptions, blogDescription, startOffset, couldBeMore);
+        },
+        [weak, path, blogDescription, startOffset](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            writeLog(self->log(), "ERROR: Failed {} ({})", path, error.localizedDescription());
+            if (auto* delegate = self->wordPressDelegate())
+                delegate->wordPressAgentFailedToReceiveMediaItemDescriptions(*self, blogDescription, startOffset, error);
+        });
+}
+
+std::u16string VornickWordPressRESTAgent::multipartFormDataBoundaryString()
+{
+    std::u16string uuid = UUID().UUIDString();
+    std::erase(uuid, u'-');
+    return u"Brevanton-data-boundary-" + uuid;
+}
+
+std::optional<Data> VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(const URL& fileURL,
+    std::u16string& boundary)
+{
+    std::u16string fileName = fileURL.lastPathComponent();
+    auto path = fileURL.fileSystemPath();
+    auto mimeType = vornick_MIMEType(fileURL);
+    if (fileName.empty() || fileName == u"/" || !path || !mimeType)
+        return std::nullopt;
+    auto contents = readFile(*path);
+    if (!contents)
+        return std::nullopt;
+    std::string boundaryText;
+    do {
+        boundary = multipartFormDataBoundaryString();
+        boundaryText = toUTF8(boundary);
+    } while (contents->find(boundaryText) != std::string::npos);
+
+    // The quoted name keeps the file's own characters but for those that
+    // would end the quotes or the header line, escaped as browsers do; the
+    // extended form spells the name exactly.
+    std::string quotedName;
+    for (char c : toUTF8(fileName)) {
+        switch (c) {
+        case '"': quotedName += "%22"; break;
+        case '\\': quotedName += "%5C"; break;
+        case '\r': quotedName += "%0D"; break;
+        case '\n': quotedName += "%0A"; break;
+        default: quotedName += c;
+        }
+    }
+    std::string encodedName;
+    for (unsigned char c : toUTF8(fileName)) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_' || c == '~')
+            encodedName += static_cast<char>(c);
+        else
+            encodedName += fmt::format("%{:02X}", c);
+    }
+    std::string head = fmt::format("--{}\r\nContent-Disposition: form-data; name=\"media[]\"; filename=\"{}\"; filename*=UTF-8''{}\r\n"
+                                   "Content-Type: {}\r\n\r\n",
+        boundaryText, quotedName, encodedName, toUTF8(*mimeType));
+    std::string tail = fmt::format("\r\n--{}--\r\n", boundaryText);
+    Data body;
+    body.reserve(head.size() + contents->size() + tail.size());
+    body.insert(body.end(), head.begin(), head.end());
+    body.insert(body.end(), contents->begin(), contents->end());
+    body.insert(body.end(), tail.begin(), tail.end());
+    return body;
+}
+
+void VornickWordPressRESTAgent::uploadFailed(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription,
+    const Error& error)
+{
+    if (auto* delegate = wordPressDelegate())
+        delegate->wordPressAgentFailedToUploadMediaItem(*this, mediaItem, blogDescription, error);
+}
+
+void VornickWordPressRESTAgent::uploadMediaItem(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription)
+{
+    if (!mediaItem)
+        return;
+    int version = restAPIVersion();
+    std::u16string itemTitle = mediaItem->ManagedObject::valueForKey(u"title").stringValue();
+    std::optional<URL> fileURL = mediaItem->resolvedLocalURL();
+    int64_t identifier = vornickWordPressIntegerValue(Value(mediaItem->identifierUsedByBlogService()));
+
+    std::u16string path;
+    std::shared_ptr<const VornickWordPressRESTPayload> payload;
+    if (identifier != 0) {
+        std::u16string number = toUTF16(std::to_string(identifier));
+        path = endpointPath(blogDescription, version == 1 ? u"media/" + number + u"/edit" : u"media/" + number);
+    } else {
+        path = endpointPath(blogDescription, version == 1 ? u"media/new" : u"media");
+        std::optional<std::string> filePath = fileURL ? fileURL->fileSystemPath() : std::nullopt;
+        bool readable = filePath && fileExists(*filePath) && !isDirectory(*filePath) && vornick_MIMEType(*fileURL);
+        if (readable && version == 1) {
+            std::u16string boundary;
+            if (auto body = httpBodyDataForMultipartFormUploadOfImageFileURL(*fileURL, boundary))
+                payload = std::make_shared<VornickWordPressMutipartFormDataPayload>(std::move(*body), std::move(boundary));
+        } else if (readable) {
+            payload = std::make_shared<VornickWordPressFileAttachmentPayload>(*fileURL);
+        }
+        if (!payload) {
+            std::u16string location = fileURL ? fileURL->absoluteString() : u"(none)";
+            writeLog(log(), "Failed to upload media item \"{}\" ({})", itemTitle, location);
+            uploadFailed(mediaItem, blogDescription,
+                Error(VornickErrorDomain, VornickMediaFileUnreadableError,
+                    u"The file of media item \"" + itemTitle + u"\" cannot be read or has no known type (" + location + u")."));
+            return;
+        }
+    }
+
+    auto weak = weakSelf();
+    std::u16string fileName = fileURL ? fileURL->lastPathComponent() : std::u16string();
+    postRESTRequestWithEndpointPath(path, 0, u"POST", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), {}, payload,
+        [weak, mediaItem, blogDescription, itemTitle, fileName](const URLRequest& request, const std::shared_ptr<URLResponse>&,
+            const std::optional<Value>& json) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            std::vector<Dictionary> descriptions;
+            if (json && json->isDictionary()) {
+                if (const Value* media = json->find(u"media"); media && media->isArray())
+                    descriptions = vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(media->array());
+                else
+                    descriptions = vornickMediaItemDescriptionsFromWordPressMediaItemDescriptions(Array { *json });
+            }
+            // Only an answer naming the stored item by its identifier means it was stored.
+            if (descriptions.empty() || !positiveIdentifier(descriptions.front())) {
+                writeLog(self->log(), "Unrecognized REST reply for upload of media item \"{}\", request URL={}", itemTitle,
+                    request.url().absoluteString());
+                Error error = json && json->isDictionary() ? replyWithoutExpectedValueError(*json, u"id", u"positive integer")
+                                                           : replyNotADictionaryError(json);
+                self->uploadFailed(mediaItem, blogDescription, error);
+                return;
+            }
+            const Dictionary& properties = descriptions.front();
+            writeLog(self->log(), "Upload of {} successful (id={})", fileName, properties.at(u"identifierUsedByBlogService"));
+            if (auto* delegate = self->wordPressDelegate())
+                delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*self, properties, mediaItem, blogDescription);
+        },
+        [weak, mediaItem, blogDescription, itemTitle, fileName](const URLRequest& request, const std::shared_ptr<URLResponse>&, const Error& error) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            writeLog(self->log(), "Failed to upload media item \"{}\" ({})", itemTitle, request.url().absoluteString());
+            self->uploadFailed(mediaItem, blogDescription, uploadRefusalError(error, fileName));
+        });
+}
+
+void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier)
+{
+    int version = restAPIVersion();
+    std::u16string title = stringFor(postChanges, u"title");
+    const Value* identifierValue = member(postChanges, u"identifierUsedByBlogService");
+    int64_t identifier = identifierValue ? vornickWordPressIntegerValue(*identifierValue) : 0;
+    std::u16string collection = version != 1 && isPageType(stringFor(postChanges, u"type")) ? u"pages" : u"posts";
+    std::u16string path;
+    if (identifier != 0) {
+        writeLog(log(), "-> Sending updates to WordPress for existing post \"{}\" with postID={}", title, *identifierValue);
+        path = collection + u"/" + toUTF16(std::to_string(identifier));
+    } else {
+        writeLog(log(), "-> Sending a new post \"{}\" to WordPress (postID missing or zero)", title);
+        path = version == 1 ? collection + u"/new" : collection;
+    }
+    path = endpointPath(blogDescription, path);
+
+    Dictionary body;
+    // The post's own first publication date only: a post without one (a
+    // draft whose date WordPress keeps moving) gets the site's date when it
+    // is published there, and an update never moves it.
+    if (auto date = dateOf(member(postChanges, u"dateFirstPublished")))
+        body.emplace(u"date_gmt", Value(vornick_ISO8601StringFromDate(*date)));
+    for (auto [from, to] : { std::pair { u"title", u"title" }, std::pair { u"sourceContentString", u"content" } }) {
+        if (const Value* value = member(postChanges, from)) {
+            if (auto text = vornickWordPressStringOrNumber(*value))
+                body.emplace(to, Value(std::move(*text)));
+        }
+    }
+    if (version == 1) {
+        if (auto account = restAccount())
+            body.emplace(u"author", Value(account->loginID()));
+    }
+    if (const Value* inTrash = member(postChanges, u"inTrash"); inTrash && inTrash->boolValue())
+        body.emplace(u"status", Value(u"trash"));
+    else if (const Value* status = member(postChanges, u"status")) {
+        if (auto text = vornickWordPressStringOrNumber(*status))
+            body.emplace(u"status", Value(std::move(*text)));
+    }
+    setTermsToSend(body, postChanges, u"categoryIdentifiers", u"categories", u"categories");
+    setTermsToSend(body, postChanges, u"tagIdentifiers", u"tags", u"tags");
+    if (const Value* format = member(postChanges, u"format")) {
+        if (auto text = vornickWordPressStringOrNumber(*format))
+            body.emplace(u"format", Value(std::move(*text)));
+    }
+    const Value* featured = member(postChanges, u"featuredImageIdentifier");
+    if (!featured)
+        body.emplace(u"featured_media", Value(0));
+    else if (featured->isInteger() || featured->isReal())
+        body.emplace(u"featured_media", *featured);
+    else if (featured->isString())
+        body.emplace(u"featured_media", Value(vornickWordPressIntegerValue(*featured)));
+
+    QueryParameters query;
+    if (version == 1)
+        query.emplace_back(u"context", Value(u"edit"));
+    auto payload = std::make_shared<VornickWordPressJSONPayload>(body);
+
+    auto weak = weakSelf();
+    auto fail = [weak, postChanges, blogDescription, title, body](const URLRequest& request, const Error& error) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        writeLog(self->log(), "Send of \"{}\" failed:\nrequest URL={}\nrequestParameters={}\npostDescription={}\n{}", title,
+            request.url().absoluteString(), Value(body), Value(postChanges), error.localizedDescription());
+        if (auto* delegate = self->delegate())
+            delegate->blogServiceAgentFailedToSendPostChanges(*self, postChanges, blogDescription);
+    };
+    postRESTRequestWithEndpointPath(path, 0, u"POST", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), query, payload,
+        [weak, postChanges, blogDescription, nativePostIdentifier, version, fail](const URLRequest& request,
+            const std::shared_ptr<URLResponse>&, const std::optional<Value>& json) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            if (!json || !json->isDictionary()) {
+                fail(request, replyNotADictionaryError(json));
+                return;
+            }
+            Dictionary newDescription = vornickPostDescriptionFromWordPressPostDescription(json->dictionary(), version);
+            // A reply without the stored post's identifier does not say the post was stored.
+            if (!positiveIdentifier(newDescription)) {
+                fail(request, replyWithoutExpectedValueError(*json, u"id", u"positive integer"));
+                return;
+            }
+            if (auto* delegate = self->delegate())
+                delegate->blogServiceAgentSuccessfullySentPostChanges(*self, postChanges, blogDescription, nativePostIdentifier,
+                    newDescription, false);
+        },
+        [fail](const URLRequest& request, const std::shared_ptr<URLResponse>&, const Error& error) { fail(request, error); });
+}
+
+void VornickWordPressRESTAgent::requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+    const Dictionary& blogDescription)
+{
+    if (postIdentifier.empty() || postIdentifier == u"0") {
+        writeLog(log(), "Can't move post with id=0 or nil to the Trash");
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*this, postIdentifier, nativePostIdentifier, blogDescription,
+                Error(VornickErrorDomain, VornickPostIdentifierMissingError, u"The post has no identifier on the server."));
+        return;
+    }
+    moveToTrashAt(u"posts", postIdentifier, nativePostIdentifier, blogDescription);
+}
+
+void VornickWordPressRESTAgent::moveToTrashAt(std::u16string_view collection, const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    int version = restAPIVersion();
+    std::u16string path = endpointPath(blogDescription, std::u16string(collection) + u"/" + postIdentifier + (version == 1 ? u"/delete" : u""));
+    auto weak = weakSelf();
+    bool triedPages = collection == u"pages";
+    postRESTRequestWithEndpointPath(path, 0, version == 1 ? u"POST" : u"DELETE",
+        Value(stringFor(blogDescription, u"identifierUsedByBlogService")), {}, nullptr,
+        [weak, postIdentifier, nativePostIdentifier, blogDescription](const URLRequest&, const std::shared_ptr<URLResponse>&,
+            const std::optional<Value>&) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            if (auto* delegate = self->delegate())
+                delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription);
+        },
+        [weak, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages](const URLRequest&,
+            const std::shared_ptr<URLResponse>&, const Error& error) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            auto* delegate = self->delegate();
+            if (wordPressErrorCode(error) == u"rest_already_trashed") {
+                if (delegate)
+                    delegate->blogServiceAgentSuccessfullyDeletedPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
+                        blogDescription);
+                return;
+            }
+            if (serverSaysNoSuchPost(error)) {
+                // The posts endpoint knows no pages.
+                if (version != 1 && !triedPages) {
+                    self->moveToTrashAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
+                    return;
+                }
+                Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError,
+                    u"The server has no post with the identifier " + postIdentifier + u".");
+                notFound.setUnderlyingError(error);
+                if (delegate)
+                    delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription,
+                        notFound);
+                return;
+            }
+            if (delegate)
+                delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription, error);
+        });
+}
+
+void VornickWordPressRESTAgent::confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    if (postIdentifier.empty() || postIdentifier == u"0") {
+        writeLog(log(), "Can't confirm deletion status of post with id=0 or nil");
+        if (auto* delegate = this->delegate())
+            delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
+                blogDescription, Error(VornickErrorDomain, VornickPostIdentifierMissingError, u"The post has no identifier on the server."));
+        return;
+    }
+    writeLog(log(), "Requesting confirmation that post {} has been deleted", postIdentifier);
+    confirmDeletionAt(u"posts", postIdentifier, nativePostIdentifier, blogDescription);
+}
+
+void VornickWordPressRESTAgent::confirmDeletionAt(std::u16string_view collection, const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    int version = restAPIVersion();
+    std::u16string path = endpointPath(blogDescription, std::u16string(collection) + u"/" + postIdentifier);
+    auto weak = weakSelf();
+    bool triedPages = collection == u"pages";
+    postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")), {}, nullptr,
+        [weak, postIdentifier, nativePostIdentifier, blogDescription](const URLRequest&, const std::shared_ptr<URLResponse>&,
+            const std::optional<Value>& json) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            auto* delegate = self->delegate();
+            const Value* status = json ? json->find(u"status") : nullptr;
+            if (status && status->isString() && equalsIgnoringASCIICase(status->string(), u"trash")) {
+                writeLog(self->log(), "Post {} found to be in Trash on server", postIdentifier);
+                if (delegate)
+                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
+                        blogDescription, true);
+                return;
+            }
+            writeLog(self->log(), "Post {} found to exist on server, and isn't in server's Trash", postIdentifier);
+            if (delegate)
+                delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
+                    blogDescription, Error(VornickErrorDomain, VornickPostStillOnServerError));
+        },
+        [weak, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages](const URLRequest& request,
+            const std::shared_ptr<URLResponse>&, const Error& error) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            auto* delegate = self->delegate();
+            if (serverSaysNoSuchPost(error)) {
+                // The posts endpoint knows no pages.
+                if (version != 1 && !triedPages) {
+                    self->confirmDeletionAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
+                    return;
+                }
+                writeLog(self->log(), "Server confirms post {} doesn't exist, request URL={}", postIdentifier, request.url().absoluteString());
+                if (delegate)
+                    delegate->blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
+                        blogDescription, false);
+                return;
+            }
+            writeLog(self->log(), "Failed to confirm deletion of post {} ({})", postIdentifier, error.localizedDescription());
+            if (delegate)
+                delegate->blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(*self, postIdentifier, nativePostIdentifier,
+                    blogDescription, error);
+        });
+}
+
+} // namespace brevanton

@@ -40,6 +40,9 @@ void VornickWordPressAccount::setRootURLString(const std::u16string& root)
 bool VornickWordPressAccount::isWordPressDotComAccount() const
 {
     std::u16string root = lowercase(rootURLString());
+    // "https://name.wordpress.com/" is as hosted as the address without the slash.
+    while (!root.empty() && root.back() == u'/')
+        root.pop_back();
     std::u16string_view domain = VornickWordPressDotComDomain;
     if (!root.ends_with(domain))
         return false;

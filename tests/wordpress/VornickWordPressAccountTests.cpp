@@ -63,12 +63,15 @@ protected:
 TEST_F(VornickWordPressAccountTests, HostedSitesAreRecognisedByTheirWholeDomain)
 {
     ASSERT_TRUE(account);
-    for (const char16_t* root : { u"https://wordpress.com", u"wordpress.com", u"https://myblog.WordPress.com" }) {
+    for (const char16_t* root : { u"https://wordpress.com", u"wordpress.com", u"https://myblog.WordPress.com",
+             u"https://myblog.wordpress.com/" }) {
         account->setRootURLString(root);
         EXPECT_TRUE(account->isWordPressDotComAccount()) << toUTF8(root);
     }
-    account->setRootURLString(u"https://notwordpress.com");
-    EXPECT_FALSE(account->isWordPressDotComAccount());
+    for (const char16_t* root : { u"https://notwordpress.com", u"https://notwordpress.com/", u"https://wordpress.com.example/" }) {
+        account->setRootURLString(root);
+        EXPECT_FALSE(account->isWordPressDotComAccount()) << toUTF8(root);
+    }
 }
 
 TEST_F(VornickWordPressAccountTests, ProtocolAndAuthenticationFollowTheChoice)

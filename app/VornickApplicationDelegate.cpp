@@ -318,3 +318,17 @@ std::set<std::u16string> VornickApplicationDelegate::knownFilePaths() const
 }
 
 } // namespace brevanton
+
+namespace brevanton {
+
+bool VornickApplicationDelegate::resumeAuthorizationFlowWithURL(const URL& url)
+{
+    auto flow = m_currentAuthorizationFlow;
+    if (!flow || !flow->resumeExternalUserAgentFlowWithURL(url))
+        return false;
+    if (m_currentAuthorizationFlow == flow)
+        m_currentAuthorizationFlow.reset();
+    return true;
+}
+
+} // namespace brevanton

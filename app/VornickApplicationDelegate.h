@@ -9,6 +9,7 @@
 // until the client releases its permissions. Main thread, except where noted.
 #pragma once
 
+#include "app/VornickAuthorizationFlowSession.h"
 #include "app/VornickContentEditingViewFileEntitlementDelegate.h"
 #include "app/VornickMediaFileInfoCache.h"
 #include "app/VornickTitledURL.h"
@@ -142,6 +143,14 @@ public:
     // The paths of the known files and folders.
     std::set<std::u16string> knownFilePaths() const;
 
+    // --- Authorisation in the web browser
+    // Holds the authorisation flow in progress (replacing an earlier one).
+    void setCurrentAuthorizationFlow(std::shared_ptr<VornickAuthorizationFlowSession> flow) { m_currentAuthorizationFlow = std::move(flow); }
+    const std::shared_ptr<VornickAuthorizationFlowSession>& currentAuthorizationFlow() const { return m_currentAuthorizationFlow; }
+    // A URL the desktop handed the program (its "brvn" scheme): resumes the
+    // flow in progress with it, which then ends. False when no flow took it.
+    bool resumeAuthorizationFlowWithURL(const URL&);
+
     // --- Pasteboard monitor and inspector
     // The monitor made when launching finished; null before.
     VornickPasteboardMonitor* pasteboardMonitor() const { return m_pasteboardMonitor.get(); }
@@ -158,6 +167,7 @@ private:
     std::map<const void*, std::set<std::u16string>> m_readPermissions;
     VornickMediaFileInfoCache m_mediaFileInfoCache;
     FileChooser m_fileChooser;
+    std::shared_ptr<VornickAuthorizationFlowSession> m_currentAuthorizationFlow;
     // By the folder URL's normalized unique key string.
     std::map<std::u16string, std::shared_ptr<VornickKnownResourceFolders>> m_knownResourceFolders;
     std::vector<std::shared_ptr<VornickBundledStyleSheet>> m_bundledStyleSheets;

@@ -1,8 +1,24 @@
 #include "wordpress/VornickWordPressAgent.h"
 
+#include "app/VornickApplicationDelegate.h"
+#include "blog/VornickBlogServiceAgentDelegate.h"
+#include "blog/VornickBlogServiceAgentHostingAccount.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/Bundle.h"
+#include "platform/foundation/JSONReader.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/net/URLError.h"
+#include "toolkit/VornickBase64.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickJSONWriter.h"
+#include "toolkit/VornickKeychain.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickWorkspaceExtensions.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressAgentDelegate.h"
+#include "wordpress/VornickWordPressOAuth2Flow.h"
+#include "wordpress/VornickWordPressRESTPayload.h"
 
 namespace brevanton {
 
@@ -13,6 +29,81 @@ namespace {
     throwInternalInconsistency(__FILE__, __LINE__, "overridden", std::string("Subclasses must override -") + selector);
 }
 
+// Seconds a REST request may go without sending or receiving anything.
+constexpr double restRequestIdleTimeout = 30;
+
+// A string, or the decimal text of a number; none for other kinds.
+std::optional<std::u16string> stringOrNumberText(const Value& value)
+{
+    if (value.isString())
+        return value.string();
+    if (value.isInteger())
+        return toUTF16(std::to_string(value.integerValue()));
+    if (value.isReal()) {
+        double number = value.doubleValue();
+        if (number == static_cast<double>(static_cast<int64_t>(number)))
+            return toUTF16(std::to_string(static_cast<int64_t>(number)));
+        return toUTF16(fmt::format("{}", number));
+    }
+    return std::nullopt;
+}
+
+bool isLoopbackHost(std::u16string_view host)
+{
+    return host == u"127.0.0.1" || host == u"localhost" || host == u"::1" || host == u"[::1]";
+}
+
+std::u16string lowercaseHost(const URL& url)
+{
+    return asciiLowercase(url.host().value_or(u""));
+}
+
+// Percent-encodes a query name, value or route: only unreserved characters
+// (and "/" in a route) stay as they are.
+std::u16string encodeQueryText(std::u16string_view text, bool keepSlash)
+{
+    static const CharacterSet plain = CharacterSet::urlUnreserved();
+    static const CharacterSet withSlash = CharacterSet::urlUnreserved().adding(u"/");
+    return percentEncode(text, keepSlash ? withSlash : plain);
+}
+
+// Splits "a=1&b=2" into its items, as written (still encoded).
+std::vector<std::pair<std::u16string, std::u16string>> rawQueryItems(std::u16string_view query)
+{
+    std::vector<std::pair<std::u16string, std::u16string>> items;
+    size_t start = 0;
+    while (start < query.size()) {
+        size_t end = query.find(u'&', start);
+        if (end == std::u16string_view::npos)
+            end = query.size();
+        std::u16string_view item = query.substr(start, end - start);
+        if (!item.empty()) {
+            size_t equals = item.find(u'=');
+            items.emplace_back(std::u16string(item.substr(0, equals)),
+                equals == std::u16string_view::npos ? std::u16string() : std::u16string(item.substr(equals + 1)));
+        }
+        start = end + 1;
+    }
+    return items;
+}
+
+void logLine(const std::shared_ptr<VornickLog>& log, std::u16string_view line)
+{
+    if (log)
+        log->log(line);
+}
+
+Error generalError(int64_t code, Dictionary userInfo = {})
+{
+    return Error(VornickErrorDomain, code, std::move(userInfo));
+}
+
+Error notAuthorizedError()
+{
+    return Error(VornickHTTPErrorDomain, 401,
+        u"Brevanton is not authorized to use this WordPress.com account. Please sync again to authorize it in your web browser.");
+}
+
 } // namespace
 
 VornickWordPressAgent::VornickWordPressAgent() = default;
@@ -20,50 +111,625 @@ VornickWordPressAgent::~VornickWordPressAgent() = default;
 
 std::shared_ptr<VornickWordPressAccount> VornickWordPressAgent::wordPressAccount() const
 {
-    return std::dynamic_pointer_cast<VornickWordPressAccount>(account());
+    // The integrator hands its agent the stored account wrapped for reading.
+    if (auto hosting = std::dynamic_pointer_cast<VornickBlogServiceAgentHostingAccount>(account()))
+        return std::dynamic_pointer_cast<VornickWordPressAccount>(hosting->hostingAccount());
+    return nullptr;
 }
 
 void VornickWordPressAgent::setAccount(std::shared_ptr<VornickBlogServiceAgentAccount> account)
 {
+    if (account != this->account())
+        m_siteListHosts.clear();
     VornickBlogServiceAgent::setAccount(std::move(account));
+    updateHostNameToWatchFromWordPressAccount();
 }
 
-void VornickWordPressAgent::updateHostNameToWatchFromWordPressAccount() { }
+void VornickWordPressAgent::updateHostNameToWatchFromWordPressAccount()
+{
+    auto account = wordPressAccount();
+    std::optional<URL> root = account ? URL::create(account->rootURLString()) : std::nullopt;
+    setHostNameToWatch(root ? root->host().value_or(u"") : u"");
+}
 
 VornickWordPressAgentDelegate* VornickWordPressAgent::wordPressDelegate() const
 {
     return dynamic_cast<VornickWordPressAgentDelegate*>(delegate());
 }
 
-std::u16string VornickWordPressAgent::userAgentString() { return userAgent(); }
+std::u16string VornickWordPressAgent::userAgentString()
+{
+    Value version = Bundle::main().objectForInfoDictionaryKey(u"CFBundleShortVersionString");
+    if (version.isString())
+        return u"Brevanton/" + version.string();
+    return u"Brevanton";
+}
 
 const Dictionary& VornickWordPressAgent::constantPostFormatDescriptions()
 {
-    static const Dictionary formats;
+    static const Dictionary formats {
+        { u"standard", Value(u"Standard") },
+        { u"aside", Value(u"Aside") },
+        { u"chat", Value(u"Chat") },
+        { u"gallery", Value(u"Gallery") },
+        { u"link", Value(u"Link") },
+        { u"image", Value(u"Image") },
+        { u"quote", Value(u"Quote") },
+        { u"status", Value(u"Status") },
+        { u"video", Value(u"Video") },
+        { u"audio", Value(u"Audio") },
+    };
     return formats;
 }
 
 const Dictionary& VornickWordPressAgent::constantPostStatusDescriptions()
 {
-    static const Dictionary statuses;
+    static const Dictionary statuses {
+        { u"publish", Value(u"Published") },
+        { u"private", Value(u"Private") },
+        { u"draft", Value(u"Draft") },
+        { u"pending", Value(u"Pending Review") },
+        { u"future", Value(u"Future") },
+        { u"trash", Value(u"Trash") },
+    };
     return statuses;
 }
 
-bool VornickWordPressAgent::beginInteractiveAuthenticationIfNeededForBlogWithDescription(const Dictionary*, std::function<void(Error)>)
+// --- OAuth2
+
+bool VornickWordPressAgent::beginInteractiveAuthenticationIfNeededForBlogWithDescription(const Dictionary*,
+    std::function<void(Error)> completion)
 {
-    return false;
+    auto account = wordPressAccount();
+    if (account && account->RESTAPIAuthorizationForBlogWithID(VornickWordPressOAuth2AuthorizationSiteIdentifier))
+        return false;
+    auto flow = VornickWordPressOAuth2Flow::create(std::static_pointer_cast<VornickWordPressAgent>(shared_from_this()),
+        [completion = std::move(completion)](Error error) {
+            if (completion)
+                completion(std::move(error));
+        });
+    auto applicationDelegate = VornickApplicationDelegate::shared();
+    Error failure;
+    if (VornickWordPressOAuth2Flow::clientIdentifier().empty())
+        failure = Error(VornickHTTPErrorDomain, 401, u"No WordPress.com client identifier is set, so Brevanton cannot ask for an authorization.");
+    else if (!applicationDelegate)
+        failure = Error(VornickHTTPErrorDomain, 401, u"The WordPress.com authorization needs the application to receive its answer.");
+    else if (!vornick_openURLInWebBrowser(flow->authorizationURL()))
+        failure = Error(VornickHTTPErrorDomain, 401, u"The WordPress.com authorization page could not be opened in the web browser.");
+    if (!failure.isEmpty()) {
+        RunLoop::main().perform([flow, failure] { flow->fail(failure); });
+        return true;
+    }
+    applicationDelegate->setCurrentAuthorizationFlow(flow);
+    return true;
 }
 
-std::optional<URL> VornickWordPressAgent::wordPressRESTAPIURLForEndpointPath(std::u16string_view, int) const { return std::nullopt; }
-
-void VornickWordPressAgent::postRESTRequestWithEndpointPath(std::u16string_view, int, std::u16string_view, const Value&,
-    const QueryParameters&, std::shared_ptr<const VornickWordPressRESTPayload>, RESTSuccessBlock, RESTFailureBlock)
+void VornickWordPressAgent::discardOAuth2Authorization()
 {
+    auto account = wordPressAccount();
+    if (!account)
+        return;
+    auto key = account->keychainKeyForRESTAPIAuthorizationForBlogWithID(VornickWordPressOAuth2AuthorizationSiteIdentifier);
+    if (key && !VornickKeychain::removeDataForServiceName(*key, account->loginID()))
+        logLine(log(), u"The rejected WordPress.com authorization could not be removed from the keychain.");
 }
 
-void VornickWordPressAgent::loadAuthorizedRESTRequest(URLRequest, RESTSuccessBlock, RESTFailureBlock) { }
+// --- REST root and requests
 
-void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI() { }
+std::optional<std::u16string> VornickWordPressAgent::remoteEndpointURLStringWithScheme() const
+{
+    auto account = wordPressAccount();
+    if (!account || !account->remoteEndpointURLString() || account->remoteEndpointURLString()->empty())
+        return std::nullopt;
+    std::u16string endpoint = *account->remoteEndpointURLString();
+    auto url = URL::create(endpoint);
+    if (!url || url->scheme().empty()) {
+        while (endpoint.starts_with(u'/'))
+            endpoint.erase(0, 1);
+        endpoint = u"https://" + endpoint;
+    }
+    return endpoint;
+}
+
+std::optional<URL> VornickWordPressAgent::wordPressRESTAPIURLForEndpointPath(std::u16string_view, int versionOverride) const
+{
+    auto account = wordPressAccount();
+    if (!account)
+        return std::nullopt;
+    if (account->isWordPressDotComAccount()) {
+        int version = versionOverride != 0 ? versionOverride : account->restAPIVersion();
+        std::u16string root = VornickWordPressOAuth2Flow::apiRootURLString() + (version == 2 ? u"/wp/v2/" : u"/rest/v1.1/");
+        return URL::create(root);
+    }
+    if (versionOverride != 0)
+        throwInternalInconsistency(__FILE__, __LINE__, "versionOverride == 0", "A REST API version applies only to hosted accounts");
+    std::u16string root;
+    if (auto endpoint = remoteEndpointURLStringWithScheme()) {
+        root = *endpoint;
+    } else {
+        root = account->rootURLString();
+        if (!root.ends_with(u'/'))
+            root += u'/';
+        root += u"wp-json/";
+    }
+    if (!root.ends_with(u'/'))
+        root += u'/';
+    if (!root.ends_with(u"/wp/v2/"))
+        root += u"wp/v2";
+    return URL::create(root);
+}
+
+void VornickWordPressAgent::postRESTRequestWithEndpointPath(std::u16string_view path, int versionOverride, std::u16string_view httpMethod,
+    const Value&, const QueryParameters& queryParameters, std::shared_ptr<const VornickWordPressRESTPayload> payload,
+    RESTSuccessBlock success, RESTFailureBlock failure)
+{
+    auto root = wordPressRESTAPIURLForEndpointPath(path, versionOverride);
+    auto failNow = [&](Error error) {
+        URLRequest request(root ? *root : URL::fileURLWithPath("/", true), restRequestIdleTimeout);
+        RunLoop::main().perform([failure, request, error = std::move(error)] {
+            if (failure)
+                failure(request, nullptr, error);
+        });
+    };
+    if (!root) {
+        failNow(Error(URLErrorDomain, URLErrorBadURL, u"The WordPress site's address is not a valid URL."));
+        return;
+    }
+
+    // Query items: the endpoint's own (a "rest_route" item carries the path on
+    // a site without pretty permalinks), those of the path, then the parameters.
+    std::u16string base = root->absoluteString();
+    std::u16string query;
+    if (size_t mark = base.find(u'?'); mark != std::u16string::npos) {
+        query = base.substr(mark + 1);
+        base.erase(mark);
+    }
+    if (size_t hash = query.find(u'#'); hash != std::u16string::npos)
+        query.erase(hash);
+    std::u16string pathPart(path);
+    std::u16string pathQuery;
+    if (size_t mark = pathPart.find(u'?'); mark != std::u16string::npos) {
+        pathQuery = pathPart.substr(mark + 1);
+        pathPart.erase(mark);
+    }
+    auto items = rawQueryItems(query);
+    auto route = std::find_if(items.begin(), items.end(), [](auto& item) { return item.first == u"rest_route"; });
+    if (route != items.end()) {
+        std::u16string routePath = percentDecode(route->second).value_or(route->second);
+        if (!routePath.ends_with(u'/') && !pathPart.empty() && !pathPart.starts_with(u'/'))
+            routePath += u'/';
+        routePath += pathPart;
+        route->second = encodeQueryText(routePath, true);
+    } else {
+        if (!base.ends_with(u'/') && !pathPart.empty() && !pathPart.starts_with(u'/'))
+            base += u'/';
+        base += pathPart;
+    }
+    auto setItem = [&items](std::u16string name, std::u16string value) {
+        auto existing = std::find_if(items.begin(), items.end(), [&](auto& item) { return item.first == name; });
+        if (existing != items.end())
+            existing->second = std::move(value);
+        else
+            items.emplace_back(std::move(name), std::move(value));
+    };
+    for (auto& [name, value] : rawQueryItems(pathQuery))
+        setItem(name, value);
+    for (auto& [key, value] : queryParameters) {
+        Value text = value;
+        if (value.isNumber())
+            text = Value(stringOrNumberText(value).value_or(u""));
+        if (!text.isString())
+            throwInternalInconsistency(__FILE__, __LINE__, "value is a string", "parameter values must be NSStrings");
+        setItem(encodeQueryText(key, false), encodeQueryText(text.string(), false));
+    }
+    std::u16string urlString = base;
+    for (size_t i = 0; i < items.size(); ++i)
+        urlString += (i == 0 ? u"?" : u"&") + items[i].first + u"=" + items[i].second;
+    auto url = URL::create(urlString);
+    if (!url) {
+        failNow(Error(URLErrorDomain, URLErrorBadURL, u"The REST request's address is not a valid URL."));
+        return;
+    }
+
+    URLRequest request(*url, restRequestIdleTimeout);
+    request.setHTTPMethod(std::u16string(httpMethod));
+    request.setValueForHTTPHeaderField(userAgentString(), u"User-Agent");
+
+    if (payload) {
+        if (auto* multipart = dynamic_cast<const VornickWordPressMutipartFormDataPayload*>(payload.get())) {
+            if (multipart->boundaryString().empty())
+                throwInternalInconsistency(__FILE__, __LINE__, "boundaryString", "boundaryString required for multipart/form-data");
+            if (!multipart->formData().empty()) {
+                if (auto log = this->log())
+                    log->log("POST with {} bytes multipart/form-data", multipart->formData().size());
+                request.setHTTPBody(multipart->formData());
+                request.setValueForHTTPHeaderField(toUTF16(std::to_string(multipart->formData().size())), u"Content-Length");
+            } else {
+                if (auto log = this->log())
+                    log->log(u"POST with multipart/form-data and a file");
+                request.setHTTPBodyParts(multipart->bodyParts());
+            }
+            request.setValueForHTTPHeaderField(u"multipart/form-data; boundary=" + multipart->boundaryString(), u"Content-Type");
+        } else if (auto* json = dynamic_cast<const VornickWordPressJSONPayload*>(payload.get())) {
+            VornickJSONWriter writer;
+            writer.writeDictionary(json->dictionary());
+            Error error;
+            auto text = writer.jsonDataReturningErrorIn(&error);
+            if (!text) {
+                RunLoop::main().perform([failure, request, error] {
+                    if (failure)
+                        failure(request, nullptr, error);
+                });
+                return;
+            }
+            if (auto log = this->log())
+                log->log("POST with {} bytes JSON data", text->size());
+            request.setHTTPBody(Data(text->begin(), text->end()));
+            request.setValueForHTTPHeaderField(u"application/json", u"Content-Type");
+        } else if (auto* file = dynamic_cast<const VornickWordPressFileAttachmentPayload*>(payload.get())) {
+            auto path = file->url().fileSystemPath();
+            if (!path) {
+                failNow(Error(URLErrorDomain, URLErrorFileDoesNotExist, u"Only a local file can be uploaded."));
+                return;
+            }
+            request.setValueForHTTPHeaderField(file->contentDispositionValue(), u"Content-Disposition");
+            request.setValueForHTTPHeaderField(file->mimeType(), u"Content-Type");
+            request.setHTTPBodyParts({ URLRequestBodyPart::file(*path) });
+        } else {
+            throwInternalInconsistency(__FILE__, __LINE__, "known payload", "Unrecognized REST payload type");
+        }
+    }
+    authorizeAndLoadRESTRequest(std::move(request), std::move(success), std::move(failure));
+}
+
+bool VornickWordPressAgent::mayCarryCredentialsToURL(const URL& url) const
+{
+    auto account = wordPressAccount();
+    if (!account)
+        return false;
+    std::u16string scheme = url.scheme();
+    std::u16string host = lowercaseHost(url);
+    if (host.empty())
+        return false;
+    if (scheme != u"https" && !(scheme == u"http" && isLoopbackHost(host)))
+        return false;
+    std::set<std::u16string> hosts = m_siteListHosts;
+    auto addHost = [&hosts](const std::u16string& string) {
+        if (auto address = URL::create(string); address && address->host())
+            hosts.insert(lowercaseHost(*address));
+    };
+    addHost(account->rootURLString());
+    if (auto endpoint = remoteEndpointURLStringWithScheme())
+        addHost(*endpoint);
+    if (account->isWordPressDotComAccount()) {
+        addHost(VornickWordPressOAuth2Flow::apiRootURLString());
+        addHost(VornickWordPressOAuth2Flow::oauth2RootURLString());
+    }
+    return hosts.contains(host);
+}
+
+void VornickWordPressAgent::authorizeAndLoadRESTRequest(URLRequest request, RESTSuccessBlock success, RESTFailureBlock failure)
+{
+    auto account = wordPressAccount();
+    auto type = account ? account->authenticationType() : VornickWordPressAuthenticationType::InsideXMLRPCCalls;
+    if (type == VornickWordPressAuthenticationType::InsideXMLRPCCalls) {
+        loadAuthorizedRESTRequest(std::move(request), std::move(success), std::move(failure));
+        return;
+    }
+    if (!mayCarryCredentialsToURL(request.url())) {
+        Error error(URLErrorDomain, URLErrorSecureConnectionFailed,
+            u"Brevanton sends your WordPress login only over a secure connection to your own site. Please use an https address for "
+            u"this site (" + request.url().absoluteString() + u").");
+        error.userInfo()[Error::URLKey] = Value(request.url().absoluteString());
+        if (auto log = this->log())
+            log->log(u"Refused to send the login to " + request.url().absoluteString() + u": use https.");
+        RunLoop::main().perform([failure, request, error] {
+            if (failure)
+                failure(request, nullptr, error);
+        });
+        return;
+    }
+    if (type == VornickWordPressAuthenticationType::HTTPBasic) {
+        std::string credentials = toUTF8(this->account()->loginID()) + ":" + toUTF8(this->account()->password());
+        request.setValueForHTTPHeaderField(u"Basic " + base64EncodedString(Data(credentials.begin(), credentials.end()), VornickBase64Lines::OneLine),
+            u"Authorization");
+        loadAuthorizedRESTRequest(std::move(request), std::move(success), std::move(failure));
+        return;
+    }
+
+    // OAuth2: never a hosted request without a token.
+    auto authorization = account->RESTAPIAuthorizationForBlogWithID(VornickWordPressOAuth2AuthorizationSiteIdentifier);
+    auto failWith = [failure, request](Error error) {
+        RunLoop::main().perform([failure, request, error = std::move(error)] {
+            if (failure)
+                failure(request, nullptr, error);
+        });
+    };
+    if (!authorization) {
+        failWith(notAuthorizedError());
+        return;
+    }
+    auto token = authorization->find(u"access_token");
+    if (token == authorization->end() || !token->second.isString() || token->second.string().empty()) {
+        discardOAuth2Authorization();
+        failWith(notAuthorizedError());
+        return;
+    }
+    if (!VornickWordPressOAuth2Flow::hasExpired(*authorization)) {
+        loadRequestWithBearerToken(std::move(request), token->second.string(), std::move(success), std::move(failure));
+        return;
+    }
+    std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
+    VornickWordPressOAuth2Flow::refresh(*this, *authorization,
+        [weakThis, request, success, failure](std::optional<Dictionary> refreshed, Error error) mutable {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            auto account = agent->wordPressAccount();
+            if (!refreshed) {
+                agent->discardOAuth2Authorization();
+                Error reported = notAuthorizedError();
+                reported.setUnderlyingError(error);
+                if (failure)
+                    failure(request, nullptr, reported);
+                return;
+            }
+            Error storeError;
+            if (!account->setRESTAPIAuthorization(*refreshed, VornickWordPressOAuth2AuthorizationSiteIdentifier, &storeError))
+                logLine(agent->log(), u"The refreshed WordPress.com authorization could not be stored: " + storeError.localizedDescription());
+            agent->loadRequestWithBearerToken(std::move(request), (*refreshed)[u"access_token"].string(), std::move(success), std::move(failure));
+        });
+}
+
+void VornickWordPressAgent::loadRequestWithBearerToken(URLRequest request, const std::u16string& accessToken, RESTSuccessBlock success,
+    RESTFailureBlock failure)
+{
+    request.setValueForHTTPHeaderField(u"Bearer " + accessToken, u"Authorization");
+    std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
+    loadAuthorizedRESTRequest(std::move(request), std::move(success),
+        [weakThis, failure](const URLRequest& request, const std::shared_ptr<URLResponse>& response, const Error& error) {
+            // A token the server no longer takes is forgotten, so the next
+            // sync asks for a new authorisation.
+            if (const Value* json = error.userInfo().contains(u"json") ? &error.userInfo().at(u"json") : nullptr) {
+                if ((*json)[u"error"] == Value(u"invalid_token") || (*json)[u"code"] == Value(u"invalid_token")) {
+                    if (auto agent = weakThis.lock())
+                        agent->discardOAuth2Authorization();
+                }
+            }
+            if (failure)
+                failure(request, response, error);
+        });
+}
+
+void VornickWordPressAgent::loadAuthorizedRESTRequest(URLRequest request, RESTSuccessBlock success, RESTFailureBlock failure)
+{
+    std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
+    URLRequest sent = request;
+    loadRequest(std::move(request), [weakThis, sent, success, failure](std::shared_ptr<URLResponse> response, Data data, Error error) {
+        if (auto agent = weakThis.lock())
+            agent->checkRESTReply(sent, response, data, error, success, failure);
+        else if (failure)
+            failure(sent, response, error.isEmpty() ? Error(URLErrorDomain, URLErrorCancelled, u"cancelled") : error);
+    });
+}
+
+void VornickWordPressAgent::checkRESTReply(const URLRequest& request, const std::shared_ptr<URLResponse>& response, const Data& data,
+    const Error& transportError, const RESTSuccessBlock& success, const RESTFailureBlock& failure)
+{
+    auto* http = dynamic_cast<const HTTPURLResponse*>(response.get());
+    int64_t status = http ? http->statusCode() : 0;
+    bool transportFailed = !transportError.isEmpty();
+
+    std::optional<Value> json;
+    if (!data.empty()) {
+        Error parseError;
+        json = readJSON(data, &parseError, JSONReadingOptions { .fragmentsAllowed = true });
+        // A body that is not JSON is the failure, unless the status already says more.
+        if (!json && !transportFailed && status < 400) {
+            if (failure)
+                failure(request, response, parseError);
+            return;
+        }
+    }
+    const Value* code = nullptr;
+    const Value* dataStatus = nullptr;
+    const Value* errorText = nullptr;
+    const Value* errorDescription = nullptr;
+    const Value* message = nullptr;
+    if (json && json->isDictionary()) {
+        code = json->find(u"code");
+        if (const Value* details = json->find(u"data"); details && details->isDictionary())
+            dataStatus = details->find(u"status");
+        errorText = json->find(u"error");
+        errorDescription = json->find(u"error_description");
+        message = json->find(u"message");
+    }
+    if (!transportFailed && status < 400 && !code && !dataStatus) {
+        if (success)
+            success(request, response, json);
+        return;
+    }
+
+    auto text = [](const Value* value) { return toUTF8(value->isString() ? value->string() : toUTF16(value->description())); };
+    std::string composed = "HTTP Error ";
+    if (status >= 1) {
+        composed += fmt::format("{}:", status);
+        if (code)
+            composed += fmt::format(" code={}:", text(code));
+    } else if (dataStatus) {
+        composed += fmt::format("{}:", text(dataStatus));
+        if (code)
+            composed += fmt::format(" code={}:", text(code));
+    } else if (code && code->isString() && std::strtoll(toUTF8(code->string()).c_str(), nullptr, 10) >= 400) {
+        composed += fmt::format("{}: code={}:", text(code), text(code));
+    } else {
+        composed += "???:";
+        if (code)
+            composed += fmt::format(" code={}:", text(code));
+    }
+    if (errorText)
+        composed += fmt::format(" \"{}\":", text(errorText));
+    if (errorDescription)
+        composed += fmt::format(" \"{}\"", text(errorDescription));
+    if (message)
+        composed += fmt::format(" \"{}\"", text(message));
+    composed += fmt::format(" URL=\"{}\"", toUTF8(request.url().absoluteString()));
+
+    Error error(VornickHTTPErrorDomain, status);
+    std::u16string description = toUTF16(composed);
+    error.userInfo()[Error::LocalizedDescriptionKey] = Value(description);
+    error.userInfo()[u"DebugDescription"] = Value(description);
+    if (json)
+        error.userInfo()[u"json"] = *json;
+    if (transportFailed)
+        error.setUnderlyingError(transportError);
+    if (failure)
+        failure(request, response, error);
+}
+
+// --- Site list and settings
+
+void VornickWordPressAgent::noteSiteListAddress(const Value& address)
+{
+    if (!address.isString())
+        return;
+    if (auto url = URL::create(address.string()); url && url->host())
+        m_siteListHosts.insert(lowercaseHost(*url));
+}
+
+void VornickWordPressAgent::requestBlogDescriptionsUsingWordPressRESTAPI()
+{
+    auto account = wordPressAccount();
+    std::weak_ptr<VornickWordPressAgent> weakThis = std::static_pointer_cast<VornickWordPressAgent>(shared_from_this());
+    if (account && account->isMultiSiteAccount()) {
+        logLine(log(), u"Requesting site list (/me/sites) using the v1.1 REST API");
+        postRESTRequestWithEndpointPath(u"me/sites", 1, u"GET", Value(u"0"), {}, nullptr,
+            [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>&, const std::optional<Value>& json) {
+                auto agent = weakThis.lock();
+                if (!agent)
+                    return;
+                const Value* sites = json && json->isDictionary() ? json->find(u"sites") : nullptr;
+                if (!sites || !sites->isArray()) {
+                    logLine(agent->log(), u"Got /me/sites response with no sites");
+                    Error error = generalError(39, { { u"dictionary", json.value_or(Value()) }, { u"key", Value(u"sites") },
+                                                       { u"expectedType", Value(u"array") } });
+                    if (auto* delegate = agent->delegate())
+                        delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+                    return;
+                }
+                if (auto log = agent->log())
+                    log->log("Got /me/sites reponse with {} site descriptions", sites->array().size());
+                std::vector<Dictionary> descriptions;
+                for (const Value& site : sites->array()) {
+                    const Value& name = site[u"name"];
+                    const Value& identifier = site[u"ID"];
+                    const Value& address = site[u"URL"];
+                    if (auto log = agent->log())
+                        log->log(u"Known site: \"" + (name.isString() ? name.string() : u"(no title)") + u"\" id="
+                            + (identifier.isNumber() ? stringOrNumberText(identifier).value_or(u"") : u"(no ID)") + u" at "
+                            + (address.isString() ? address.string() : u"(no URL)"));
+                    Dictionary description;
+                    if (auto title = stringOrNumberText(name))
+                        description[u"title"] = Value(*title);
+                    if (auto text = stringOrNumberText(identifier))
+                        description[u"identifierUsedByBlogService"] = Value(*text);
+                    if (auto browse = stringOrNumberText(address))
+                        description[u"browseURLString"] = Value(*browse);
+                    if (const Value& theme = site[u"options"][u"theme_slug"]; theme.isString())
+                        description[u"themeIdentifier"] = theme;
+                    description[u"postFormats"] = Value(constantPostFormatDescriptions());
+                    description[u"postStatuses"] = Value(constantPostStatusDescriptions());
+                    agent->noteSiteListAddress(address);
+                    descriptions.push_back(std::move(description));
+                }
+                if (auto* delegate = agent->delegate())
+                    delegate->blogServiceAgentReceivedBlogDescriptions(*agent, descriptions);
+            },
+            [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
+                auto agent = weakThis.lock();
+                if (!agent)
+                    return;
+                logLine(agent->log(), u"ERROR: Failed to get /me/sites (" + error.localizedDescription() + u")");
+                if (auto* delegate = agent->delegate())
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+            });
+        return;
+    }
+
+    postRESTRequestWithEndpointPath(u"settings", 0, u"GET", Value(), {}, nullptr,
+        [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>& response, const std::optional<Value>& json) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            auto* delegate = agent->delegate();
+            Value responseValue = response ? Value(toUTF16(response->className())) : Value();
+            if (!json || !json->isDictionary()) {
+                Error error = generalError(38, { { u"jsonObject", json.value_or(Value()) }, { u"response", responseValue } });
+                if (delegate)
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+                return;
+            }
+            const Value* title = json->find(u"title");
+            const Value* address = json->find(u"url");
+            if (!title || !address) {
+                Error error = generalError(47, { { u"jsonObject", *json }, { u"response", responseValue }, { u"receivedDescription", *json } });
+                if (delegate)
+                    delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*agent, error);
+                return;
+            }
+            logLine(agent->log(), u"Known site: \"" + (title->isString() ? title->string() : u"(no title)") + u"\" at "
+                + (address->isString() ? address->string() : u"(no URL)"));
+            Dictionary description;
+            if (auto text = stringOrNumberText(*title))
+                description[u"title"] = Value(*text);
+            description[u"identifierUsedByBlogService"] = Value(u"1");
+            if (auto text = stringOrNumberText(*address))
+                description[u"browseURLString"] = Value(*text);
+            for (auto [key, field] : { std::pair { u"wordPressDateFormat", u"date_format" }, std::pair { u"wordPressTimeFormat", u"time_format" },
+                     std::pair { u"wordPressTimeZone", u"timezone" } }) {
+                if (auto text = stringOrNumberText((*json)[field]))
+                    description[key] = Value(*text);
+            }
+            description[u"postFormats"] = Value(constantPostFormatDescriptions());
+            description[u"postStatuses"] = Value(constantPostStatusDescriptions());
+            agent->noteSiteListAddress(*address);
+            if (delegate)
+                delegate->blogServiceAgentReceivedBlogDescriptions(*agent, { description });
+        },
+        [weakThis](const URLRequest&, const std::shared_ptr<URLResponse>&, const Error& error) {
+            if (auto agent = weakThis.lock())
+                agent->receivedSettingsFailure(error);
+        });
+}
+
+void VornickWordPressAgent::receivedSettingsFailure(const Error& failure)
+{
+    logLine(log(), u"Failed to get /settings.");
+    const Value* json = failure.userInfo().contains(u"json") ? &failure.userInfo().at(u"json") : nullptr;
+    std::u16string errorString = json && (*json)[u"error"].isString() ? (*json)[u"error"].string() : u"";
+    // WordPress answers a wrong application password with 401 and a code.
+    std::u16string codeString = json && (*json)[u"code"].isString() ? (*json)[u"code"].string() : u"";
+    Error reported = failure;
+    if (errorString == u"INVALID_USERNAME" || codeString == u"invalid_username") {
+        logLine(log(), u"INVALID_USERNAME: WordPress rejected the provided username. Please confirm that you've entered your account name correctly.");
+        reported = Error(VornickErrorDomain, 48, u"WordPress rejected the user name.");
+        reported.setUnderlyingError(failure);
+    } else if (errorString == u"INVALID_PASSWORD" || codeString == u"incorrect_password") {
+        logLine(log(), u"INVALID_PASSWORD: WordPress rejected the provided password. Please confirm that you've entered your password and account name correctly.");
+        reported = Error(VornickErrorDomain, 49, u"WordPress rejected the password.");
+        reported.setUnderlyingError(failure);
+    } else {
+        if (errorString == u"MISSING_AUTHORIZATION_HEADER") {
+            logLine(log(), u"The MISSING_AUTHORIZATION_HEADER error indicates that the authorizations that Brevanton is attaching to its REST requests aren't making it through to WordPress, causing WordPress to refuse the requests. This can be caused by incorrect \"Rewrite\" settings in a site's .htaccess file, bad PHP configuration or an incompatible PHP version, WordPress permalink settings needing updating/\"flushing\", changing of an existing site's domain name in a way that wasn't propagated through its WordPress configuration, a web cache interfering with the headers, and possibly other issues. We recommend contacting your site host to determine what is preventing REST request authorization headers from reaching WordPress.");
+        } else if (!errorString.empty()) {
+            logLine(log(), u"ERROR getting /settings: " + failure.localizedDescription());
+        }
+        logLine(log(), u"Continuing sync, but it's likely that REST authentication is not functioning correctly for this site and subsequent requests in this sync may fail as a result. Make sure to install and enable the required Basic Authentication plugin, as described in Brevanton's \"Connecting to WordPress\" Help topic. ("
+            + failure.localizedDescription() + u")");
+    }
+    if (auto* delegate = this->delegate())
+        delegate->blogServiceAgentFailedToGetBlogDescriptionsWithError(*this, reported);
+}
 
 void VornickWordPressAgent::requestPostsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset)
 {
@@ -75,7 +741,32 @@ void VornickWordPressAgent::requestPagesForBlogWithDescription(const Dictionary&
     requestWordPressPostsOfType(u"page", blogDescription, startOffset);
 }
 
-Dictionary VornickWordPressAgent::mediaItemVariantsDictionaryForWordPressSizesDictionary(const Dictionary&) { return {}; }
+Dictionary VornickWordPressAgent::mediaItemVariantsDictionaryForWordPressSizesDictionary(const Dictionary& sizes)
+{
+    auto number = [](const Value& value) -> std::optional<Value> {
+        if (value.isNumber())
+            return value;
+        if (value.isString())
+            return Value(static_cast<int64_t>(std::strtoll(toUTF8(value.string()).c_str(), nullptr, 10)));
+        return std::nullopt;
+    };
+    Dictionary variants;
+    for (auto& [key, size] : sizes) {
+        if (!size.isDictionary())
+            continue;
+        Dictionary variant;
+        if (const Value* file = size.find(u"file"))
+            variant[u"filename"] = *file;
+        if (const Value* type = size.find(u"mime-type"))
+            variant[u"mimeType"] = *type;
+        if (auto height = number(size[u"height"]))
+            variant[u"pixelsHigh"] = *height;
+        if (auto width = number(size[u"width"]))
+            variant[u"pixelsWide"] = *width;
+        variants[key] = Value(std::move(variant));
+    }
+    return variants;
+}
 
 void VornickWordPressAgent::requestWordPressPostsOfType(std::u16string_view, const Dictionary&, int64_t)
 {

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -27,6 +28,15 @@ class VornickWordPressAccount;
 class VornickWordPressAgentDelegate;
 class VornickWordPressMediaItem;
 class VornickWordPressRESTPayload;
+
+// User defaults naming the hosted service's places and the product's client
+// there: the REST API's root ("https://public-api.wordpress.com"), the OAuth2
+// server's root (the same by default) and the OAuth2 client identifier.
+inline constexpr char16_t VornickWordPressDotComAPIRootURLDefaultsKey[] = u"WordPressDotComAPIRootURL";
+inline constexpr char16_t VornickWordPressDotComOAuth2RootURLDefaultsKey[] = u"WordPressDotComOAuth2RootURL";
+inline constexpr char16_t VornickWordPressDotComOAuth2ClientIDDefaultsKey[] = u"WordPressDotComOAuth2ClientID";
+// The hosted service's OAuth2 authorisation is kept under this site identifier.
+inline constexpr char16_t VornickWordPressOAuth2AuthorizationSiteIdentifier[] = u"0";
 
 class VornickWordPressAgent : public VornickBlogServiceAgent {
 public:
@@ -99,6 +109,27 @@ public:
     virtual void requestPostStatusesForBlogWithDescription(const Dictionary& blogDescription);
     virtual void requestMediaItemsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset);
     virtual void uploadMediaItem(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription);
+
+    // Whether the account's login may be sent to `url`: one of the account's
+    // own hosts (root URL, endpoint, the hosted service, blog addresses of
+    // its site list) over https, or plain http to the loopback interface.
+    bool mayCarryCredentialsToURL(const URL&) const;
+
+private:
+    friend class VornickWordPressOAuth2Flow;
+    // The account's REST endpoint, "https://" put before one without a scheme.
+    std::optional<std::u16string> remoteEndpointURLStringWithScheme() const;
+    // Adds the Authorization field the account needs, then loads; or fails.
+    void authorizeAndLoadRESTRequest(URLRequest, RESTSuccessBlock, RESTFailureBlock);
+    void loadRequestWithBearerToken(URLRequest, const std::u16string& accessToken, RESTSuccessBlock, RESTFailureBlock);
+    void checkRESTReply(const URLRequest&, const std::shared_ptr<URLResponse>&, const Data&, const Error& transportError,
+        const RESTSuccessBlock&, const RESTFailureBlock&);
+    void receivedSettingsFailure(const Error&);
+    void noteSiteListAddress(const Value& address);
+    // Forgets a hosted authorisation the server no longer takes.
+    void discardOAuth2Authorization();
+
+    std::set<std::u16string> m_siteListHosts;
 };
 
 } // namespace brevanton

@@ -6,8 +6,20 @@
 #include "platform/net/HTTPHeaderFields.h"
 
 #include <string>
+#include <variant>
+#include <vector>
 
 namespace brevanton {
+
+// One piece of a request body sent from several pieces: bytes held in memory
+// or a whole file read from disk while it is sent.
+struct URLRequestBodyPart {
+    std::variant<Data, std::string /* UTF-8 file-system path */> content;
+
+    static URLRequestBodyPart bytes(Data data) { return { std::move(data) }; }
+    static URLRequestBodyPart file(std::string path) { return { std::move(path) }; }
+    bool isFile() const { return std::holds_alternative<std::string>(content); }
+};
 
 class URLRequest {
 public:
@@ -32,6 +44,12 @@ public:
     const Data& httpBody() const { return m_body; }
     void setHTTPBody(Data body) { m_body = std::move(body); }
 
+    // A body sent from its pieces in order, files read while they are sent, so
+    // a large upload is never held in memory; replaces httpBody() when not
+    // empty. A file that cannot be read fails the task before anything is sent.
+    const std::vector<URLRequestBodyPart>& httpBodyParts() const { return m_bodyParts; }
+    void setHTTPBodyParts(std::vector<URLRequestBodyPart> parts) { m_bodyParts = std::move(parts); }
+
     // Seconds the transfer may go without sending or receiving anything (a
     // long transfer that keeps moving never times out); 0 or less means no limit.
     double timeoutInterval() const { return m_timeoutInterval; }
@@ -46,6 +64,7 @@ private:
     std::u16string m_method { u"GET" };
     HTTPHeaderFields m_headers;
     Data m_body;
+    std::vector<URLRequestBodyPart> m_bodyParts;
     double m_timeoutInterval;
     int m_maximumRedirects { defaultMaximumRedirects };
 };

@@ -4,8 +4,17 @@
 #include "platform/foundation/Text.h"
 #include "platform/net/CurlLibrary.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cmath>
 #include <deque>
 #include <map>
@@ -17,6 +26,32 @@ namespace brevanton {
 namespace {
 
 std::atomic<uint64_t> nextTaskIdentifier { 1 };
+
+// The loopback-only test setting and its request counts.
+std::atomic<bool> onlyLoopback { false };
+std::mutex requestCountsMutex;
+std::map<std::u16string, int> requestCounts;
+
+void countRequest(const URL& url)
+{
+    if (!onlyLoopback)
+        return;
+    std::lock_guard lock(requestCountsMutex);
+    ++requestCounts[url.path()];
+}
+
+// Refuses a connection to anything but 127.0.0.1 while the test setting is on.
+curl_socket_t openSocket(void*, curlsocktype, curl_sockaddr* address)
+{
+    if (onlyLoopback) {
+        if (address->family != AF_INET)
+            return CURL_SOCKET_BAD;
+        auto* inet = reinterpret_cast<const sockaddr_in*>(&address->addr);
+        if (ntohl(inet->sin_addr.s_addr) != INADDR_LOOPBACK)
+            return CURL_SOCKET_BAD;
+    }
+    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
 
 int64_t urlErrorCode(CURLcode code)
 {
@@ -81,6 +116,105 @@ std::u16string contentTypeOfFile(const URL& url)
 
 } // namespace
 
+// A request body sent from pieces, files read as curl asks for more.
+struct URLSessionBodySource {
+    struct Piece {
+        Data bytes;
+        int fd { -1 };
+        curl_off_t size { 0 };
+    };
+    std::vector<Piece> pieces;
+    size_t current { 0 };
+    curl_off_t offsetInCurrent { 0 };
+    curl_off_t totalSize { 0 };
+
+    URLSessionBodySource() = default;
+    URLSessionBodySource(const URLSessionBodySource&) = delete;
+    URLSessionBodySource& operator=(const URLSessionBodySource&) = delete;
+    ~URLSessionBodySource()
+    {
+        for (auto& piece : pieces) {
+            if (piece.fd >= 0)
+                ::close(piece.fd);
+        }
+    }
+
+    // Opens every file; false with the failing path's error.
+    bool open(const std::vector<URLRequestBodyPart>& parts, std::string& failedPath, int& failure)
+    {
+        for (auto& part : parts) {
+            Piece piece;
+            if (auto* path = std::get_if<std::string>(&part.content)) {
+                piece.fd = ::open(path->c_str(), O_RDONLY | O_CLOEXEC);
+                struct stat status {};
+                if (piece.fd < 0 || ::fstat(piece.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+                    failure = piece.fd < 0 ? errno : EINVAL;
+                    failedPath = *path;
+                    if (piece.fd >= 0)
+                        ::close(piece.fd);
+                    return false;
+                }
+                piece.size = status.st_size;
+            } else {
+                piece.bytes = std::get<Data>(part.content);
+                piece.size = static_cast<curl_off_t>(piece.bytes.size());
+            }
+            totalSize += piece.size;
+            pieces.push_back(std::move(piece));
+        }
+        return true;
+    }
+
+    size_t read(char* buffer, size_t capacity)
+    {
+        size_t written = 0;
+        while (written < capacity && current < pieces.size()) {
+            Piece& piece = pieces[current];
+            curl_off_t left = piece.size - offsetInCurrent;
+            if (left <= 0) {
+                ++current;
+                offsetInCurrent = 0;
+                continue;
+            }
+            size_t wanted = std::min<size_t>(capacity - written, static_cast<size_t>(left));
+            if (piece.fd >= 0) {
+                ssize_t count = ::pread(piece.fd, buffer + written, wanted, offsetInCurrent);
+                if (count < 0 && errno == EINTR)
+                    continue;
+                if (count <= 0) // The file shrank or failed while it was sent.
+                    return CURL_READFUNC_ABORT;
+                wanted = static_cast<size_t>(count);
+            } else {
+                std::memcpy(buffer + written, piece.bytes.data() + offsetInCurrent, wanted);
+            }
+            written += wanted;
+            offsetInCurrent += static_cast<curl_off_t>(wanted);
+        }
+        return written;
+    }
+
+    static size_t readCallback(char* buffer, size_t size, size_t count, void* context)
+    {
+        return static_cast<URLSessionBodySource*>(context)->read(buffer, size * count);
+    }
+
+    // curl rewinds the body to send it again (after a redirect, for instance).
+    static int seekCallback(void* context, curl_off_t offset, int origin)
+    {
+        auto* source = static_cast<URLSessionBodySource*>(context);
+        if (origin != SEEK_SET || offset < 0 || offset > source->totalSize)
+            return CURL_SEEKFUNC_CANTSEEK;
+        source->current = 0;
+        source->offsetInCurrent = 0;
+        while (source->current < source->pieces.size() && offset >= source->pieces[source->current].size) {
+            offset -= source->pieces[source->current].size;
+            ++source->current;
+        }
+        source->offsetInCurrent = offset;
+        return CURL_SEEKFUNC_OK;
+    }
+};
+
 // The curl side of one running task; lives on the worker thread.
 struct URLSessionTransfer {
     const CurlLibrary& curl;
@@ -89,6 +223,7 @@ struct URLSessionTransfer {
     std::string url;
     std::string method;
     Data body;
+    std::unique_ptr<URLSessionBodySource> bodySource;
     HTTPHeaderFields responseHeaders;
     Data received;
     char errorBuffer[CURL_ERROR_SIZE] {};
@@ -303,10 +438,28 @@ struct URLSessionEngine {
             return;
         }
         const URLRequest& request = task->originalRequest();
+        if (onlyLoopback && request.url().host() != u"127.0.0.1" && !request.url().isFileURL()) {
+            deliver(task, {}, nullptr,
+                makeURLError(URLErrorCannotConnectToHost, u"Only 127.0.0.1 may be reached while testing.", request.url()));
+            return;
+        }
+        countRequest(request.url());
         auto transfer = std::make_unique<URLSessionTransfer>(*curl);
         transfer->url = toUTF8(request.url().absoluteString());
         transfer->method = toUTF8(request.httpMethod());
-        transfer->body = request.httpBody();
+        if (!request.httpBodyParts().empty()) {
+            transfer->bodySource = std::make_unique<URLSessionBodySource>();
+            std::string failedPath;
+            int failure = 0;
+            if (!transfer->bodySource->open(request.httpBodyParts(), failedPath, failure)) {
+                Error error = makeURLError(URLErrorFileDoesNotExist, u"The file to send cannot be read.", request.url());
+                error.setUnderlyingError(Error::posix(failure, toUTF16(failedPath)));
+                deliver(task, {}, nullptr, std::move(error));
+                return;
+            }
+        } else {
+            transfer->body = request.httpBody();
+        }
         CURL* easy = curl->easyInit();
         transfer->easy = easy;
 
@@ -324,8 +477,13 @@ struct URLSessionEngine {
         curl->easySetopt(easy, CURLOPT_HEADERFUNCTION, &URLSessionTransfer::writeHeader);
         curl->easySetopt(easy, CURLOPT_HEADERDATA, transfer.get());
         curl->easySetopt(easy, CURLOPT_PRIVATE, task.get());
+        curl->easySetopt(easy, CURLOPT_OPENSOCKETFUNCTION, &openSocket);
 
         if (request.maximumRedirects() > 0) {
+            // Credentials never follow a redirect down from https to http;
+            // libcurl itself keeps an Authorization field to the first host.
+            if (request.valueForHTTPHeaderField(u"Authorization") && request.url().scheme() == u"https")
+                curl->easySetopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "https");
             curl->easySetopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
             curl->easySetopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(request.maximumRedirects()));
         }
@@ -343,6 +501,15 @@ struct URLSessionEngine {
             curl->easySetopt(easy, CURLOPT_HTTPGET, 1L);
         } else if (method == "HEAD") {
             curl->easySetopt(easy, CURLOPT_NOBODY, 1L);
+        } else if (transfer->bodySource) {
+            curl->easySetopt(easy, CURLOPT_POST, 1L);
+            curl->easySetopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, transfer->bodySource->totalSize);
+            curl->easySetopt(easy, CURLOPT_READFUNCTION, &URLSessionBodySource::readCallback);
+            curl->easySetopt(easy, CURLOPT_READDATA, transfer->bodySource.get());
+            curl->easySetopt(easy, CURLOPT_SEEKFUNCTION, &URLSessionBodySource::seekCallback);
+            curl->easySetopt(easy, CURLOPT_SEEKDATA, transfer->bodySource.get());
+            if (method != "POST")
+                curl->easySetopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
         } else {
             if (method == "POST" || !transfer->body.empty() || method == "PUT" || method == "PATCH") {
                 curl->easySetopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(transfer->body.size()));
@@ -551,6 +718,31 @@ std::shared_ptr<URLSessionTask> URLSession::uploadTask(URLRequest request, Data 
 void URLSession::cancelAllTasks()
 {
     m_engine->cancelEverything();
+}
+
+void URLSession::setOnlyLoopbackForTesting(bool on)
+{
+    std::lock_guard lock(requestCountsMutex);
+    if (on && !onlyLoopback)
+        requestCounts.clear();
+    onlyLoopback = on;
+}
+
+bool URLSession::onlyLoopbackForTesting()
+{
+    return onlyLoopback;
+}
+
+std::map<std::u16string, int> URLSession::requestCountsByPathForTesting()
+{
+    std::lock_guard lock(requestCountsMutex);
+    return requestCounts;
+}
+
+void URLSession::resetRequestCountsForTesting()
+{
+    std::lock_guard lock(requestCountsMutex);
+    requestCounts.clear();
 }
 
 } // namespace brevanton

@@ -17,6 +17,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -85,6 +86,17 @@ public:
 
     // Cancels every transfer that has not completed; the session stays usable.
     void cancelAllTasks();
+
+    // A test setting for every session of the process: while it is on, a
+    // request to any host but 127.0.0.1 fails before any name lookup (and a
+    // redirect elsewhere before connecting), and every request started is
+    // counted by its URL's path.
+    static void setOnlyLoopbackForTesting(bool);
+    static bool onlyLoopbackForTesting();
+    // Requests started per path ("/wp-json/wp/v2/posts") since the setting
+    // was turned on or the counts were reset.
+    static std::map<std::u16string, int> requestCountsByPathForTesting();
+    static void resetRequestCountsForTesting();
 
     // Cancels what is running and stops the worker thread.
     ~URLSession();

@@ -19,7 +19,7 @@
 
 namespace brevanton {
 
-class RecordingWordPressDelegate : public VornickBlogServiceAgentDelegate {
+class RecordingSiteListDelegate : public VornickBlogServiceAgentDelegate {
 public:
     std::vector<std::vector<Dictionary>> received;
     std::vector<Error> failures;
@@ -139,7 +139,7 @@ protected:
     std::shared_ptr<VornickWordPressAccount> m_account;
     std::shared_ptr<VornickLog> m_log;
     std::shared_ptr<VornickWordPressAgent> m_agent;
-    RecordingWordPressDelegate m_delegate;
+    RecordingSiteListDelegate m_delegate;
 };
 
 inline testserver::TestHTTPResponse jsonReply(int status, std::string body)

@@ -75,13 +75,17 @@ Array siteCallParameters(const WordPressSiteUser& user)
 }
 
 std::optional<Value> requestSiteREST(const WordPressSite& site, const WordPressSiteUser& user, const std::u16string& method,
-    const std::u16string& path)
+    const std::u16string& path, const std::string& jsonBody)
 {
     URLRequest request(*URL::create(site.url + u"/wp-json" + path));
     request.setHTTPMethod(method);
     std::string login = toUTF8(user.username) + ":" + toUTF8(user.applicationPassword);
     request.setValueForHTTPHeaderField(u"Basic " + base64EncodedString(Data(login.begin(), login.end()), VornickBase64Lines::OneLine),
         u"Authorization");
+    if (!jsonBody.empty()) {
+        request.setValueForHTTPHeaderField(u"application/json", u"Content-Type");
+        request.setHTTPBody(Data(jsonBody.begin(), jsonBody.end()));
+    }
     std::optional<Value> json;
     bool done = false;
     auto task = URLSession::shared()->dataTask(std::move(request), [&](Data data, std::shared_ptr<URLResponse>, Error error) {

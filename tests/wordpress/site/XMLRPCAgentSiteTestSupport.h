@@ -215,7 +215,9 @@ Array siteCallParameters(const WordPressSiteUser&);
 
 // The JSON of a REST request to the site (`path` under "/wp-json"), sent with
 // the user's application password; nullopt when no JSON came back.
-std::optional<Value> requestSiteREST(const WordPressSite&, const WordPressSiteUser&, const std::u16string& method, const std::u16string& path);
+// A body is sent as JSON.
+std::optional<Value> requestSiteREST(const WordPressSite&, const WordPressSiteUser&, const std::u16string& method, const std::u16string& path,
+    const std::string& jsonBody = {});
 
 // An XML-RPC agent on a new WordPress account project for one of the site's
 // users (the application password handed over as the keychain would).

@@ -107,6 +107,29 @@ std::vector<Dictionary> dictionariesOf(const Array& list)
     return dictionaries;
 }
 
+// A site refuses a request too large for it with status 413, or, when PHP
+// runs out of memory reading it, with a fault or status 500.
+constexpr uint64_t largeUploadSize = 8 * 1024 * 1024;
+
+bool isSizeRefusal(const Error& error, uint64_t encodedSize)
+{
+    if (error.is(VornickXMLRPCHTTPStatusErrorDomain, 413) || error.is(VornickHTTPErrorDomain, 413))
+        return true;
+    return encodedSize >= largeUploadSize && (error.is(VornickXMLRPCHTTPStatusErrorDomain, 500) || error.is(VornickHTTPErrorDomain, 500));
+}
+
+// The failure of an upload the site could not take for its size says so in
+// its reason, keeping the site's own status or fault.
+Error uploadFailureWithSizeReason(Error error, uint64_t encodedSize)
+{
+    if (!isSizeRefusal(error, encodedSize))
+        return error;
+    std::u16string megabytes = toUTF16(fmt::format("{:.1f}", static_cast<double>(encodedSize) / (1024 * 1024)));
+    error.userInfo()[Error::LocalizedFailureReasonKey] = Value(u"The upload was too large for the site: " + megabytes
+        + u" MB once encoded for sending. The site's limits on the size of a request or an upload, or on its memory, may need raising.");
+    return error;
+}
+
 bool isLoopbackHost(std::u16string_view host)
 {
     return host == u"127.0.0.1" || host == u"::1" || host == u"[::1]" || equalsIgnoringASCIICase(host, u"localhost");
@@ -704,6 +727,8 @@ void VornickWordPressXMLRPCAgent::uploadMediaItem(const std::shared_ptr<VornickW
         failLaterWith(std::move(readError));
         return;
     }
+    // Base64 makes four characters of every three bytes.
+    uint64_t encodedSize = (contents->size() + 2) / 3 * 4;
     parameters->push_back(Value(Dictionary {
         { u"name", Value(name) },
         { u"type", Value(type) },
@@ -729,7 +754,9 @@ void VornickWordPressXMLRPCAgent::uploadMediaItem(const std::shared_ptr<VornickW
             if (auto* delegate = agent->wordPressDelegate())
                 delegate->wordPressAgentReceivedPropertiesOfUploadedMediaItem(*agent, reply.dictionary(), mediaItem, blogDescription);
         },
-        [fail](VornickWordPressXMLRPCRequest& request, const Error& error) { fail(error, request.url().absoluteString()); });
+        [fail, encodedSize](VornickWordPressXMLRPCRequest& request, const Error& error) {
+            fail(uploadFailureWithSizeReason(error, encodedSize), request.url().absoluteString());
+        });
 }
 
 // Sending posts.

@@ -17,6 +17,9 @@
 // or a blog without an identifier (VornickErrorDomain, 94). A wrong login
 // (fault 403) ends the site list with 49; a post the server says it does not
 // have (fault 404) ends a trash move with VornickServerSaysPostNotFoundError.
+// An upload the site refuses for its size (status 413, or a 500 for a large
+// one, when the site ran out of memory reading it) keeps the site's error and
+// gets a failure reason saying so.
 //
 // Main thread only. Made by create(); held by std::shared_ptr.
 #pragma once

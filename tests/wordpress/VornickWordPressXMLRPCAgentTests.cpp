@@ -638,6 +638,17 @@ TEST_F(VornickWordPressXMLRPCAgentTest, UploadsNeedAReadableFileAndANewIdentifie
     EXPECT_NE(requests[0].body.find("<member><name>name</name><value><string>harbour.png</string></value></member>"), std::string::npos);
     EXPECT_NE(requests[0].body.find("<member><name>type</name><value><string>image/png</string></value></member>"), std::string::npos);
     EXPECT_NE(requests[0].body.find("<member><name>bits</name><value><base64>iVBORw0KGgo=</base64></value></member>"), std::string::npos);
+
+    // A site refusing the request for its size: the reason says so.
+    script("wp.uploadFile", { answer("<html><body><h1>413 Request Entity Too Large</h1></body></html>", 413) });
+    agent->uploadMediaItem(item, blog);
+    ASSERT_TRUE(waitForAnswers(4));
+    ASSERT_EQ(recorder.answers[3].name, "failedUpload");
+    const Error& tooLarge = recorder.answers[3].error;
+    EXPECT_TRUE(tooLarge.is(VornickXMLRPCHTTPStatusErrorDomain, 413)) << tooLarge;
+    auto reason = tooLarge.userInfo().find(Error::LocalizedFailureReasonKey);
+    ASSERT_NE(reason, tooLarge.userInfo().end());
+    EXPECT_TRUE(reason->second.stringValue().starts_with(u"The upload was too large for the site: 0.0 MB once encoded")) << tooLarge;
 }
 
 TEST_F(VornickWordPressXMLRPCAgentTest, EndpointsAndCredentialsStayOnSafeRoads)

@@ -299,8 +299,14 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
     setStringIfNotEmpty(*post, description, u"permalinkURLString");
     setDateIfPresent(*post, description, u"dateFirstPublished");
     setDateIfPresent(*post, description, u"dateLastPublished");
-    if (post->ManagedObject::valueForKey(u"dateLastEditedLocally").isNull())
-        post->ManagedObject::setValueForKey(post->ManagedObject::valueForKey(u"dateLastPublished"), u"dateLastEditedLocally");
+    if (post->ManagedObject::valueForKey(u"dateLastEditedLocally").isNull()) {
+        // A post scheduled for later was not edited in the future: a date
+        // ahead of now would read as a local edit and send the post back.
+        Value published = post->ManagedObject::valueForKey(u"dateLastPublished");
+        if (published.isDate() && published.date().timeIntervalSince(Date::now()) > 0)
+            published = Value(Date::now());
+        post->ManagedObject::setValueForKey(published, u"dateLastEditedLocally");
+    }
     for (const char16_t* key : { u"inTrash", u"publishAtNextSync" }) {
         if (const Value* flag = valueOf(description, key))
             post->ManagedObject::setValueForKey(Value(flag->boolValue()), key);

@@ -98,6 +98,19 @@ TEST_F(VornickBlogServiceIntegratorTests, PostDescriptionsMatchDatesTagsAndFiles
     EXPECT_NE(integrator.importPostDescription(description, nullptr, blog, std::nullopt, true), post)
         << "a new, empty store looks nothing up";
 
+    // A post scheduled for next month was not edited here: its local edit
+    // date is no later than its import, so the next sync sends nothing back.
+    Date imported = Date::now();
+    Dictionary scheduled { { u"identifierUsedByBlogService", Value(u"32") }, { u"title", Value(u"Later") },
+                           { u"dateLastPublished", Value(imported.addingTimeInterval(30 * 86400.0)) } };
+    auto later = integrator.importPostDescription(scheduled, nullptr, blog, std::nullopt, false);
+    ASSERT_TRUE(later);
+    later->setDateLastSyncedLocally(Date::now());
+    Value edited = later->ManagedObject::valueForKey(u"dateLastEditedLocally");
+    ASSERT_TRUE(edited.isDate());
+    EXPECT_LE(edited.date().timeIntervalSince(Date::now()), 0);
+    EXPECT_FALSE(VornickBlogServiceIntegrator::postWasEditedLocally(*later));
+
     URL file = URL::fileURLWithPath(folder + "/2026_01_01_00_00_00.brevantonwordpresspost", false);
     post->setSourceFileName(file.lastPathComponent());
     EXPECT_EQ(integrator.existingPostForDescription({}, file, *blog), post) << "a file without identifier is matched by name";

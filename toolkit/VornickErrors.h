@@ -31,6 +31,7 @@ enum VornickErrorCode : int64_t {
     VornickFetchNoDataError = 35,
     VornickFetchNotHTMLError = 36,
     VornickFetchNotJSONError = 37,
+    VornickUnexpectedJSONObjectError = 38,       // a JSON reply of another kind than the one asked for
     // Block structure faults found by the block mode helper.
     VornickBlockElementOutsideBlockError = 40,
     VornickBlockEndCommentWithoutStartError = 41,
@@ -58,6 +59,7 @@ enum VornickErrorCode : int64_t {
     VornickBlogNotFoundError = 93,               // a sync step's blog is no longer stored (deleted during the sync)
     VornickAccountIncompleteError = 94,          // an account without the login or address a keychain item needs
     VornickServerSaysPostNotFoundError = 95,     // the server's own answer: it has no such post (an agent gives it, never a bare status)
+    VornickOEmbedEndpointNotFoundError = 96,     // neither the item's page nor the known providers name an oEmbed endpoint
 };
 
 } // namespace brevanton

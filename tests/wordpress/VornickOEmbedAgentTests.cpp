@@ -210,6 +210,34 @@ TEST_F(OEmbedAgentTest, ItemURLsWithQueriesStayOneQueryItem)
     EXPECT_TRUE(removeItem(recognizerFolder));
 }
 
+TEST_F(OEmbedAgentTest, LinkAddressesStandForTheirCharacterReferences)
+{
+    struct Case {
+        std::string href;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        { "/r?x=&#65;&#x42;&amp;y=&amp", u"/r?x=AB&y=&amp" },
+        { "/r?a&b;c=&#x7e;&#0126;", u"/r?a&b;c=~~" },
+        // What is no reference stays as written.
+        { "/r?q=&zz;&#xG1;&", u"/r?q=&zz;&#xG1;&" },
+    };
+    for (auto& testCase : cases) {
+        SCOPED_TRACE(testCase.href);
+        route("/page", reply("text/html", R"(<link rel="alternate" type="application/json+oembed" href=")" + testCase.href + R"(">)"));
+        std::optional<URL> discovered;
+        int calls = 0;
+        m_agent->discoverOEmbedRequestURLForItemSourceURL(*URL::create(m_server.url("/page")), 0, 0,
+            [&](std::optional<URL> requestURL, Error) {
+                ++calls;
+                discovered = std::move(requestURL);
+            });
+        ASSERT_TRUE(RunLoop::main().runUntil([&] { return calls > 0; }, 10));
+        ASSERT_TRUE(discovered);
+        EXPECT_EQ(discovered->absoluteString(), toUTF16(m_server.url("")) + testCase.expected);
+    }
+}
+
 TEST_F(OEmbedAgentTest, EveryFailureAnswersOnceWithAnErrorAndIsNotCached)
 {
     route("/plain", reply("text/html", "<html><body>Nothing to embed</body></html>"));

@@ -63,6 +63,7 @@ enum VornickErrorCode : int64_t {
     VornickServerSaysPostNotFoundError = 95,     // the server's own answer: it has no such post (an agent gives it, never a bare status)
     VornickPostIdentifierMissingError = 96,      // a request about a server's post that names none
     VornickMediaFileUnreadableError = 97,        // a media item's local file that cannot be read or sent
+    VornickOEmbedEndpointNotFoundError = 98,     // neither the item's page nor the known providers name an oEmbed endpoint
 };
 
 } // namespace brevanton

@@ -10,9 +10,7 @@
 
 namespace brevanton {
 
-namespace {
-
-Value describeResponse(const URLResponse* response)
+Value vornick_fetchResponseDescription(const URLResponse* response)
 {
     if (!response)
         return Value();
@@ -28,11 +26,13 @@ Value describeResponse(const URLResponse* response)
     return Value(std::move(description));
 }
 
+namespace {
+
 Error fetchError(const char* domain, int64_t code, std::u16string description, const URL& url, const URLResponse* response)
 {
     Error error(domain, code, std::move(description));
     error.userInfo()[VornickFetchURLKey] = Value(url.absoluteString());
-    error.userInfo()[VornickFetchResponseKey] = describeResponse(response);
+    error.userInfo()[VornickFetchResponseKey] = vornick_fetchResponseDescription(response);
     return error;
 }
 
@@ -59,7 +59,13 @@ std::optional<std::u16string> vornick_stringByDecodingData(const Data& data, std
 
 std::shared_ptr<URLSessionTask> vornick_httpDataFetchTaskWithURL(URLSession& session, const URL& url, VornickHTTPDataFetchCompletion completion)
 {
-    return session.dataTask(url, [url, completion = std::move(completion)](Data data, std::shared_ptr<URLResponse> response, Error error) {
+    return vornick_httpDataFetchTaskWithRequest(session, URLRequest(url), std::move(completion));
+}
+
+std::shared_ptr<URLSessionTask> vornick_httpDataFetchTaskWithRequest(URLSession& session, URLRequest request, VornickHTTPDataFetchCompletion completion)
+{
+    URL url = request.url();
+    return session.dataTask(std::move(request), [url, completion = std::move(completion)](Data data, std::shared_ptr<URLResponse> response, Error error) {
         auto http = std::dynamic_pointer_cast<HTTPURLResponse>(response);
         if (!error.isEmpty()) {
             completion(std::move(data), std::move(http), std::move(error));
@@ -86,7 +92,13 @@ std::shared_ptr<URLSessionTask> vornick_httpDataFetchTaskWithURL(URLSession& ses
 
 std::shared_ptr<URLSessionTask> vornick_htmlStringFetchTaskWithURL(URLSession& session, const URL& url, VornickHTMLStringFetchCompletion completion)
 {
-    return vornick_httpDataFetchTaskWithURL(session, url, [url, completion = std::move(completion)](Data data, std::shared_ptr<HTTPURLResponse> response, Error error) {
+    return vornick_htmlStringFetchTaskWithRequest(session, URLRequest(url), std::move(completion));
+}
+
+std::shared_ptr<URLSessionTask> vornick_htmlStringFetchTaskWithRequest(URLSession& session, URLRequest request, VornickHTMLStringFetchCompletion completion)
+{
+    URL url = request.url();
+    return vornick_httpDataFetchTaskWithRequest(session, std::move(request), [url, completion = std::move(completion)](Data data, std::shared_ptr<HTTPURLResponse> response, Error error) {
         if (!error.isEmpty()) {
             completion(std::nullopt, std::move(response), std::move(error));
             return;
@@ -106,7 +118,7 @@ std::shared_ptr<URLSessionTask> vornick_htmlStringFetchTaskWithURL(URLSession& s
         auto text = vornick_stringByDecodingData(data, response->textEncodingName(), &decodingError);
         if (!text) {
             decodingError.userInfo()[VornickFetchURLKey] = Value(url.absoluteString());
-            decodingError.userInfo()[VornickFetchResponseKey] = describeResponse(response.get());
+            decodingError.userInfo()[VornickFetchResponseKey] = vornick_fetchResponseDescription(response.get());
             completion(std::nullopt, std::move(response), std::move(decodingError));
             return;
         }
@@ -116,7 +128,13 @@ std::shared_ptr<URLSessionTask> vornick_htmlStringFetchTaskWithURL(URLSession& s
 
 std::shared_ptr<URLSessionTask> vornick_jsonObjectFetchTaskWithURL(URLSession& session, const URL& url, VornickJSONObjectFetchCompletion completion)
 {
-    return vornick_httpDataFetchTaskWithURL(session, url, [url, completion = std::move(completion)](Data data, std::shared_ptr<HTTPURLResponse> response, Error error) {
+    return vornick_jsonObjectFetchTaskWithRequest(session, URLRequest(url), std::move(completion));
+}
+
+std::shared_ptr<URLSessionTask> vornick_jsonObjectFetchTaskWithRequest(URLSession& session, URLRequest request, VornickJSONObjectFetchCompletion completion)
+{
+    URL url = request.url();
+    return vornick_httpDataFetchTaskWithRequest(session, std::move(request), [url, completion = std::move(completion)](Data data, std::shared_ptr<HTTPURLResponse> response, Error error) {
         if (!error.isEmpty()) {
             completion(std::nullopt, std::move(response), std::move(error));
             return;

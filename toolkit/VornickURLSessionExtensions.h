@@ -36,17 +36,26 @@ using VornickJSONObjectFetchCompletion = std::function<void(std::optional<Value>
 // status outside 200-299 gives an error of VornickHTTPErrorDomain whose code is
 // the status; a response that is not HTTP gives VornickFetchResponseNotHTTPError.
 std::shared_ptr<URLSessionTask> vornick_httpDataFetchTaskWithURL(URLSession&, const URL&, VornickHTTPDataFetchCompletion);
+// The same for a request of the caller's (header fields, timeout).
+std::shared_ptr<URLSessionTask> vornick_httpDataFetchTaskWithRequest(URLSession&, URLRequest, VornickHTTPDataFetchCompletion);
 
 // The body of a "text/html" response as text, decoded by the charset the
 // response declares (UTF-8 when it declares none). Empty data gives
 // VornickFetchNoDataError, another MIME type VornickFetchNotHTMLError, a body
 // that its charset cannot decode (or an unknown charset) a CocoaErrorDomain error.
 std::shared_ptr<URLSessionTask> vornick_htmlStringFetchTaskWithURL(URLSession&, const URL&, VornickHTMLStringFetchCompletion);
+std::shared_ptr<URLSessionTask> vornick_htmlStringFetchTaskWithRequest(URLSession&, URLRequest, VornickHTMLStringFetchCompletion);
 
 // The parsed body of an "application/json" response (the parser's error when
 // it is not JSON). Empty data gives VornickFetchNoDataError, another MIME type
 // VornickFetchNotJSONError.
 std::shared_ptr<URLSessionTask> vornick_jsonObjectFetchTaskWithURL(URLSession&, const URL&, VornickJSONObjectFetchCompletion);
+std::shared_ptr<URLSessionTask> vornick_jsonObjectFetchTaskWithRequest(URLSession&, URLRequest, VornickJSONObjectFetchCompletion);
+
+// The dictionary that fetch errors hold under VornickFetchResponseKey (URL,
+// MIME type, text encoding, length; status and header fields of an HTTP
+// response); null without a response.
+Value vornick_fetchResponseDescription(const URLResponse*);
 
 // Decodes `data` in the charset named `charsetName` (IANA or ICU names; UTF-8
 // when empty). A leading byte order mark is dropped. nullopt and a

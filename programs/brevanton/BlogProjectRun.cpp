@@ -1,24 +1,34 @@
 #include "BlogProjectRun.h"
 
 #include "blog/VornickBlogPost.h"
+#include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickWordPressBlog.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/store/PersistentStore.h"
+#include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressAgent.h"
+#include "wordpress/VornickWordPressAgentFactory.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
 namespace brevanton {
 
 namespace {
+
+// Longer than any session of a site answering at all needs.
+constexpr double syncSessionTimeLimit = 30 * 60;
 
 std::string projectFilePath(const std::string& path)
 {
@@ -29,6 +39,11 @@ std::string projectFilePath(const std::string& path)
 
 std::shared_ptr<VornickWordPressBlogProject> openProject(const std::string& path)
 {
+    if (!fileExists(projectFilePath(path))) {
+        std::fprintf(stderr, "brevanton: no account project in %s: it has no file %s\n", path.c_str(),
+                     toUTF8(VornickWordPressProjectFileName).c_str());
+        return nullptr;
+    }
     Error error;
     auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
         URL::fileURLWithPath(std::string_view(projectFilePath(path)), false), &error);
@@ -91,6 +106,15 @@ void printReport(VornickWordPressBlogProject& project)
     }
 }
 
+bool saveProject(VornickWordPressBlogProject& project)
+{
+    Error error;
+    bool saved = project.saveComponentsToSourceFilesIfNeeded(&error) && project.index()->commitEditingAndSave(&error);
+    if (!saved)
+        std::fprintf(stderr, "brevanton: writing back unsaved changes failed: %s\n", toUTF8(error.localizedDescription()).c_str());
+    return saved;
+}
+
 } // namespace
 
 bool isBlogProjectPath(const std::string& path)
@@ -104,10 +128,7 @@ int runBlogProject(const std::string& path, bool reindex)
     if (!project)
         return 1;
     if (!reindex) {
-        Error error;
-        bool saved = project->saveComponentsToSourceFilesIfNeeded(&error) && project->index()->commitEditingAndSave(&error);
-        if (!saved)
-            std::fprintf(stderr, "brevanton: writing back unsaved changes failed: %s\n", toUTF8(error.localizedDescription()).c_str());
+        bool saved = saveProject(*project);
         printReport(*project);
         return saved ? 0 : 1;
     }
@@ -143,6 +164,50 @@ int runBlogProject(const std::string& path, bool reindex)
     std::printf("reindexed: %zu objects, %zu differences\n", after.size(), differences);
     printReport(*project);
     return differences ? 1 : 0;
+}
+
+int syncBlogProject(const std::string& path)
+{
+    auto project = openProject(path);
+    if (!project)
+        return 1;
+    auto account = project->wordPressAccount();
+    if (!account) {
+        std::fprintf(stderr, "brevanton: the project in %s holds no account\n", path.c_str());
+        return 1;
+    }
+    auto agent = vornickMakeWordPressAgentForAccount(account);
+    if (!agent) {
+        std::fprintf(stderr, "brevanton: %s: No agent for this account's protocol\n", path.c_str());
+        return 1;
+    }
+
+    auto& integrator = project->integrator();
+    auto log = project->syncLog();
+    size_t logStart = log->text().size();
+    auto session = integrator.createSyncSessionOfType(VornickSyncSessionType::Manual);
+    // A new session drops the integrator's agent: this one is given after.
+    integrator.setSyncSession(session);
+    integrator.setAgent(agent);
+    session->setState(VornickSyncStepState::Active);
+    session->queueMainThreadStatusUpdateNotification();
+    bool ended = RunLoop::main().runUntil([&] { return VornickSyncStepStateIsFinal(session->state()); }, syncSessionTimeLimit);
+    if (!ended) {
+        std::fprintf(stderr, "brevanton: the sync session did not end within %.0f minutes; cancelling it\n", syncSessionTimeLimit / 60);
+        session->cancelUnfinishedStepsRecursively();
+        RunLoop::main().runUntil([&] { return VornickSyncStepStateIsFinal(session->state()); }, 10);
+    }
+    // What the session's last answers posted runs before the report.
+    for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
+    }
+
+    std::printf("%s\n", session->splat().c_str());
+    std::u16string logText = log->text();
+    std::printf("sync log:\n%s\n", toUTF8(std::u16string_view(logText).substr(std::min(logStart, logText.size()))).c_str());
+    bool saved = saveProject(*project);
+    integrator.setSyncSession(nullptr);
+    printReport(*project);
+    return ended && saved && session->state() == VornickSyncStepState::Completed ? 0 : 1;
 }
 
 } // namespace brevanton

@@ -2,7 +2,9 @@
 // WordPress account project in FOLDER, indexes it, writes back components
 // with unsaved edits and prints the account and, per blog, its counts;
 // `brevanton --reindex FOLDER` rebuilds the index from the files and prints
-// every difference from the index it had.
+// every difference from the index it had; `brevanton --sync FOLDER` runs one
+// manual sync session of the account with its site and prints the session's
+// step tree as it ended and what the session wrote to the sync log.
 #pragma once
 
 #include <string>
@@ -13,5 +15,7 @@ namespace brevanton {
 bool isBlogProjectPath(const std::string& path);
 // The process's exit status.
 int runBlogProject(const std::string& path, bool reindex);
+// The process's exit status: 0 when the session completed.
+int syncBlogProject(const std::string& path);
 
 } // namespace brevanton

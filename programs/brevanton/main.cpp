@@ -61,11 +61,12 @@ constexpr size_t maximumAdvisoriesShown = 20;
 void printUsage()
 {
     std::printf("Usage: brevanton [--version] [--help] [--headless] [--save] FILE...\n"
-                "       brevanton [--reindex] ACCOUNT-FOLDER\n"
+                "       brevanton [--reindex | --sync] ACCOUNT-FOLDER\n"
                 "With the folder of a WordPress account project, indexes it, writes back what\n"
                 "was not yet saved to its files and prints the account and, per blog, its\n"
                 "counts; with --reindex, rebuilds the index from the files and prints every\n"
-                "difference from the index it had.\n"
+                "difference from the index it had; with --sync, syncs the account with its\n"
+                "site once and prints the session's steps as they ended and its sync log.\n"
                 "With a display, opens each HTML or XHTML file in a window of its own: the page\n"
                 "beside the source it is saved as (Ctrl+S saves, Ctrl+Z undoes).\n"
                 "With --headless or --save, or without a display, opens each file into an\n"
@@ -459,6 +460,7 @@ int main(int argc, char** argv)
     bool save = false;
     bool headless = false;
     bool reindex = false;
+    bool sync = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--version")) {
@@ -481,7 +483,20 @@ int main(int argc, char** argv)
             reindex = true;
             continue;
         }
+        if (!std::strcmp(argv[i], "--sync")) {
+            sync = true;
+            continue;
+        }
         paths.emplace_back(argv[i]);
+    }
+    if (sync) {
+        if (paths.size() != 1 || reindex || save) {
+            std::fprintf(stderr, "brevanton: --sync takes one account project folder and no other option\n");
+            return 2;
+        }
+        if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
+            std::fprintf(stderr, "brevanton: running headless\n");
+        return syncBlogProject(paths.front());
     }
     if (paths.size() == 1 && (reindex || isBlogProjectPath(paths.front()))) {
         if (std::getenv("BREVANTON_ANNOUNCE_MODE"))

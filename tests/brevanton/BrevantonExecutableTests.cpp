@@ -228,6 +228,22 @@ TEST_F(BrevantonExecutable, ReportsHeadlessWithTheOptionOrWithoutADisplayAndSays
     EXPECT_FALSE(contains(runBrevanton({ page }).standardError, "headless"));
 }
 
+TEST_F(BrevantonExecutable, SyncNeedsOneAccountProjectFolder)
+{
+    // A folder that is not there, and one without a project file: a clear error, no sync.
+    for (std::string folder : { m_folder + "/no-such-account", m_folder }) {
+        auto result = runBrevanton({ "--sync", folder });
+        EXPECT_EQ(result.exitStatus, 1) << result.standardError;
+        EXPECT_TRUE(contains(result.standardError, "brevanton: no account project in " + folder)) << result.standardError;
+        EXPECT_TRUE(result.standardOutput.empty()) << result.standardOutput;
+    }
+    auto twoFolders = runBrevanton({ "--sync", m_folder, m_folder });
+    EXPECT_EQ(twoFolders.exitStatus, 2);
+    EXPECT_TRUE(contains(twoFolders.standardError, "--sync takes one account project folder")) << twoFolders.standardError;
+    auto none = runBrevanton({ "--sync" });
+    EXPECT_EQ(none.exitStatus, 2);
+}
+
 TEST_F(BrevantonExecutable, WithADisplayStartsTheWindowProgramBesideItAndSaysSoWhenItIsMissing)
 {
     // The executable alone in a folder of its own (a hard link: it finds the

@@ -714,7 +714,9 @@ void VornickWordPressAgent::receivedSettingsFailure(const Error& failure)
         logLine(log(), u"INVALID_USERNAME: WordPress rejected the provided username. Please confirm that you've entered your account name correctly.");
         reported = Error(VornickErrorDomain, 48, u"WordPress rejected the user name.");
         reported.setUnderlyingError(failure);
-    } else if (errorString == u"INVALID_PASSWORD" || codeString == u"incorrect_password") {
+    } else if (errorString == u"INVALID_PASSWORD" || codeString == u"incorrect_password"
+        // A login WordPress does not take leaves the request a guest's, refused with 401.
+        || (failure.domain() == VornickHTTPErrorDomain && failure.code() == 401 && codeString == u"rest_forbidden")) {
         logLine(log(), u"INVALID_PASSWORD: WordPress rejected the provided password. Please confirm that you've entered your password and account name correctly.");
         reported = Error(VornickErrorDomain, 49, u"WordPress rejected the password.");
         reported.setUnderlyingError(failure);

@@ -302,12 +302,19 @@ TEST_F(VornickWordPressAgentTests, WrongLoginsAreReportedAsSuch)
     ASSERT_TRUE(waitForAnswer(2));
     EXPECT_TRUE(m_delegate.failures[1].is(VornickErrorDomain, 48));
 
+    // What WordPress 6.1 answers /settings for a wrong application password
+    // or an unknown user alike.
+    reply = R"({"code":"rest_forbidden","message":"Sorry, you are not allowed to do that.","data":{"status":401}})";
+    m_agent->requestBlogDescriptionsUsingWordPressRESTAPI();
+    ASSERT_TRUE(waitForAnswer(3));
+    EXPECT_TRUE(m_delegate.failures[2].is(VornickErrorDomain, 49)) << m_delegate.failures[2];
+
     reply = R"({"error":"MISSING_AUTHORIZATION_HEADER"})";
     status = 403;
     m_agent->requestBlogDescriptionsUsingWordPressRESTAPI();
-    ASSERT_TRUE(waitForAnswer(3));
+    ASSERT_TRUE(waitForAnswer(4));
     // "error" alone is no failure code; the 403 is.
-    EXPECT_TRUE(m_delegate.failures[2].is(VornickHTTPErrorDomain, 403)) << m_delegate.failures[2];
+    EXPECT_TRUE(m_delegate.failures[3].is(VornickHTTPErrorDomain, 403)) << m_delegate.failures[3];
     EXPECT_NE(logText().find("The MISSING_AUTHORIZATION_HEADER error indicates"), std::string::npos);
     EXPECT_NE(logText().find("Continuing sync, but it's likely that REST authentication is not functioning correctly"), std::string::npos);
     EXPECT_EQ(logText().find("ERROR getting /settings"), std::string::npos);

@@ -5,23 +5,10 @@
 #include "toolkit/VornickBase64.h"
 #include "toolkit/VornickJSONWriter.h"
 
-#include <cstdlib>
-#include <ctime>
 
 namespace brevanton::testing {
 
-namespace {
-
-// The site keeps Europe/Berlin; the tests run in another zone that is not
-// UTC either, so that a date read or sent in the wrong zone shows. Set
-// before anything reads the zone.
-const bool testZoneSet = [] {
-    setenv("TZ", "America/Los_Angeles", 1);
-    tzset();
-    return true;
-}();
-
-} // namespace
+// The zone the tests run in is set by SiteTestTimeZone.cpp.
 
 std::string permalinksName(const ::testing::TestParamInfo<Permalinks>& info)
 {

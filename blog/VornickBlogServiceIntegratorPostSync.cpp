@@ -308,6 +308,31 @@ bool VornickBlogServiceIntegrator::postWasEditedOnServer(const VornickPublishedB
     return published && found->second.date().timeIntervalSince(*published) > EditThreshold;
 }
 
+bool VornickBlogServiceIntegrator::serverVersionPermitsSending(const Dictionary& serverPostDescription, const Value& nativePostIdentifier,
+    const Dictionary& blogDescription)
+{
+    auto post = postForNativeIdentifier(nativePostIdentifier);
+    if (!post || !postWasEditedOnServer(*post, &serverPostDescription))
+        return true;
+    // The user already chose over this version of the server's copy.
+    Date serverDate = serverPostDescription.find(std::u16string_view(u"dateLastPublished"))->second.date();
+    if (auto resolved = dateOf(*post, u"dateConflictLastResolvedWithServer"); resolved && !(*resolved < serverDate))
+        return true;
+    logToSyncLog(u"** CONFLICT(1): \"" + post->title() + u"\" (" + post->identifierUsedByBlogService()
+        + u") edited both locally and on the server!");
+    logToSyncLog(u"Not sending \"" + post->title() + u"\": the server's copy changed since it was last synced. It stays queued.");
+    auto blog = existingBlogForDescription(blogDescription);
+    if (!blog)
+        blog = std::dynamic_pointer_cast<VornickPublishedBlog>(post->blog());
+    processPostDescriptionFromHostingService(&serverPostDescription, post, blog, true);
+    if (auto* context = this->context(); context && context->hasChanges()) {
+        Error error;
+        if (!commitAndSaveChangesInManagedObjectContext(*context, &error))
+            logToSyncLog(u"** Failed to save the index: " + error.localizedDescription());
+    }
+    return false;
+}
+
 VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::postSyncDecision(const VornickPublishedBlogPost& post,
     const Dictionary* match, bool editedLocally, bool editedOnServer)
 {
@@ -432,6 +457,8 @@ void VornickBlogServiceIntegrator::processPostDescriptionFromHostingService(cons
     post = importPostDescription(*description, post, blog, std::nullopt, false);
     if (!post)
         return;
+    nameImportedPostIfUnnamed(*post);
+    addToImportLookup(post);
     // The post is now what the server has.
     post->setDateLastSyncedLocally(Date::now());
     post->setHasEditsNotYetSavedToSourceFile(true);
@@ -455,6 +482,7 @@ void VornickBlogServiceIntegrator::importPostOrPageDescriptions(const std::vecto
         logToSyncLog(u"Failed to find blog that blog posts belong to");
         return;
     }
+    ImportBatch batch(*this, *blog);
     for (auto& description : descriptions)
         processPostDescriptionFromHostingService(&description, existingPostForDescription(description, std::nullopt, *blog), blog, false);
     if (auto* context = this->context(); context && context->hasChanges()) {

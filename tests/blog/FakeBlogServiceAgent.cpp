@@ -201,6 +201,7 @@ std::string FakeBlogServiceAgent::requestSummary() const
         case RequestKind::UpdatedProperties: summary += "properties:" + toUTF8(request.postIdentifier); break;
         case RequestKind::MoveToTrash: summary += "trash:" + toUTF8(request.postIdentifier); break;
         case RequestKind::ConfirmDeletion: summary += "confirm:" + toUTF8(request.postIdentifier); break;
+        case RequestKind::SinglePost: summary += "get:" + toUTF8(request.postIdentifier); break;
         }
     }
     return summary;
@@ -459,6 +460,33 @@ void FakeBlogServiceAgent::confirmServerSideDeletionOfPostWithIdentifier(const s
         [postIdentifier, nativePostIdentifier, blogDescription, error](auto& delegate, auto& agent) {
             delegate.blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(agent, postIdentifier, nativePostIdentifier,
                 blogDescription, error);
+        });
+}
+
+void FakeBlogServiceAgent::requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+    const Dictionary& blogDescription)
+{
+    m_requests.push_back({ RequestKind::SinglePost, blogDescription, 0, {}, postIdentifier, nativePostIdentifier });
+    Step step = nextStep(RequestKind::SinglePost);
+    // The post as the site holds it when the answer arrives (the latest a
+    // server could answer): a change made on the site before then is in it.
+    Error error = errorOf(step.behavior);
+    deliver(step,
+        [site = m_site, mangler = step.mangler, postIdentifier, blogDescription, nativePostIdentifier](auto& delegate, auto& agent) {
+            std::vector<Dictionary> answer;
+            if (FakeSitePost* post = site->post(postIdentifier))
+                answer.push_back(FakeBlogSite::descriptionOfPost(*post));
+            if (mangler)
+                mangler(answer);
+            if (answer.empty()) {
+                delegate.blogServiceAgentFailedToGetPostWithIdentifier(agent, postIdentifier, nativePostIdentifier, blogDescription,
+                    Error(VornickErrorDomain, VornickServerSaysPostNotFoundError, u"No post with that identifier."));
+                return;
+            }
+            delegate.blogServiceAgentReceivedPostDescription(agent, answer.front(), blogDescription, nativePostIdentifier);
+        },
+        [postIdentifier, nativePostIdentifier, blogDescription, error](auto& delegate, auto& agent) {
+            delegate.blogServiceAgentFailedToGetPostWithIdentifier(agent, postIdentifier, nativePostIdentifier, blogDescription, error);
         });
 }
 

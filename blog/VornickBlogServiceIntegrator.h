@@ -26,6 +26,7 @@
 
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <memory>
 #include <optional>
 #include <set>
@@ -177,8 +178,8 @@ public:
     // answer is no: the post stays queued.
     bool serverVersionPermitsSending(const Dictionary& serverPostDescription, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
-    const std::set<std::u16string>& allReceivedPostIdentifiers() const { return m_allReceivedPostIdentifiers; }
-    const std::set<std::u16string>& allReceivedPageIdentifiers() const { return m_allReceivedPageIdentifiers; }
+    const std::unordered_set<std::u16string>& allReceivedPostIdentifiers() const { return m_allReceivedPostIdentifiers; }
+    const std::unordered_set<std::u16string>& allReceivedPageIdentifiers() const { return m_allReceivedPageIdentifiers; }
 
 private:
     // One page of a listing of posts or pages, on the main thread.
@@ -342,8 +343,8 @@ private:
     VornickHostConnectionStatus m_connectionStatus { VornickHostConnectionStatus::Unknown };
     std::shared_ptr<VornickBlogServiceAgent> m_agent;
     std::shared_ptr<VornickBlogServiceSyncSession> m_syncSession;
-    std::set<std::u16string> m_allReceivedPostIdentifiers;
-    std::set<std::u16string> m_allReceivedPageIdentifiers;
+    std::unordered_set<std::u16string> m_allReceivedPostIdentifiers;
+    std::unordered_set<std::u16string> m_allReceivedPageIdentifiers;
 
     // The running import batch's index (the first post of each key, in the blog's order).
     struct PostLookup {

@@ -393,7 +393,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToReceiveUpdatedPropert
 void VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescription(VornickBlogServiceAgent& agent, const Dictionary& postDescription,
     const Dictionary& blogDescription, const Value& nativePostIdentifier)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
             integrator.blogServiceAgentReceivedPostDescription(agent, postDescription, blogDescription, nativePostIdentifier);
         }))
         return;
@@ -406,7 +406,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescription(Vorni
 void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPostWithIdentifier(VornickBlogServiceAgent& agent,
     const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error& error)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
             integrator.blogServiceAgentFailedToGetPostWithIdentifier(agent, postIdentifier, nativePostIdentifier, blogDescription, error);
         }))
         return;

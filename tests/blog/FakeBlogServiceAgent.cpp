@@ -24,6 +24,7 @@ std::u16string stringFor(const Dictionary& description, std::u16string_view key)
 
 FakeSiteBlog& FakeBlogSite::addBlog(std::u16string identifier, std::u16string title, std::u16string browseURLString)
 {
+    m_listings.clear();
     m_blogs.push_back({ std::move(identifier), std::move(title), std::move(browseURLString), {} });
     return m_blogs.back();
 }
@@ -48,6 +49,7 @@ std::u16string FakeBlogSite::addPost(std::u16string_view blogIdentifier, std::u1
     post.dateFirstPublished = m_now;
     post.dateLastPublished = m_now;
     post.permalink = blog->browseURLString + u"?p=" + post.identifier;
+    m_listings.clear();
     blog->posts.push_back(post);
     ++m_createdPostCount;
     return post.identifier;
@@ -75,6 +77,7 @@ void FakeBlogSite::editPost(std::u16string_view postIdentifier, std::u16string n
 void FakeBlogSite::trashPost(std::u16string_view postIdentifier)
 {
     if (FakeSitePost* post = this->post(postIdentifier)) {
+        m_listings.clear();
         post->status = u"trash";
         post->dateLastPublished = m_now;
     }
@@ -82,6 +85,7 @@ void FakeBlogSite::trashPost(std::u16string_view postIdentifier)
 
 void FakeBlogSite::deletePost(std::u16string_view postIdentifier)
 {
+    m_listings.clear();
     for (auto& blog : m_blogs)
         std::erase_if(blog.posts, [&](auto& post) { return post.identifier == postIdentifier; });
 }
@@ -111,14 +115,18 @@ std::vector<Dictionary> FakeBlogSite::listing(std::u16string_view blogIdentifier
     auto blog = std::find_if(m_blogs.begin(), m_blogs.end(), [&](auto& blog) { return blog.identifier == blogIdentifier; });
     if (blog == m_blogs.end())
         return page;
-    std::vector<const FakeSitePost*> listed;
-    for (auto& post : blog->posts) {
-        if (post.isPage == pages && post.status != u"trash")
-            listed.push_back(&post);
+    // Where the listed posts are, kept until the site changes, so that a
+    // listing page by page costs one pass over the posts, not one a page.
+    auto& listed = m_listings[{ blog->identifier, pages }];
+    if (listed.empty()) {
+        for (size_t index = 0; index < blog->posts.size(); ++index) {
+            if (blog->posts[index].isPage == pages && blog->posts[index].status != u"trash")
+                listed.push_back(index);
+        }
     }
     size_t start = static_cast<size_t>(std::max<int64_t>(offset, 0));
     for (size_t index = start; index < listed.size() && page.size() < m_pageSize; ++index)
-        page.push_back(descriptionOfPost(*listed[index]));
+        page.push_back(descriptionOfPost(blog->posts[listed[index]]));
     couldBeMore = m_couldBeMoreWhenPageIsFull ? page.size() == m_pageSize : start + page.size() < listed.size();
     return page;
 }
@@ -143,6 +151,7 @@ std::optional<Dictionary> FakeBlogSite::storePostChanges(std::u16string_view blo
         post->title = title;
     if (std::u16string content = stringFor(changes, u"sourceContentString"); !content.empty())
         post->content = content;
+    m_listings.clear();
     if (auto inTrash = changes.find(std::u16string_view(u"inTrash")); inTrash != changes.end() && inTrash->second.boolValue())
         post->status = u"trash";
     else if (post->status == u"trash")
@@ -341,7 +350,7 @@ void FakeBlogServiceAgent::requestPostsForBlogWithDescription(const Dictionary& 
         step.mangler(page);
     Error error = errorOf(step.behavior);
     deliver(step,
-        [page, blogDescription, startOffset, couldBeMore](auto& delegate, auto& agent) {
+        [page = std::move(page), blogDescription, startOffset, couldBeMore](auto& delegate, auto& agent) {
             delegate.blogServiceAgentReceivedPostDescriptions(agent, page, blogDescription, startOffset, couldBeMore);
         },
         [error, blogDescription](auto& delegate, auto& agent) {
@@ -359,7 +368,7 @@ void FakeBlogServiceAgent::requestPagesForBlogWithDescription(const Dictionary& 
         step.mangler(page);
     Error error = errorOf(step.behavior);
     deliver(step,
-        [page, blogDescription, startOffset, couldBeMore](auto& delegate, auto& agent) {
+        [page = std::move(page), blogDescription, startOffset, couldBeMore](auto& delegate, auto& agent) {
             delegate.blogServiceAgentReceivedPageDescriptions(agent, page, blogDescription, startOffset, couldBeMore);
         },
         [error, blogDescription](auto& delegate, auto& agent) {

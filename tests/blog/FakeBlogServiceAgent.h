@@ -103,6 +103,8 @@ private:
     size_t m_pageSize { 50 };
     bool m_couldBeMoreWhenPageIsFull { true };
     std::vector<FakeSiteBlog> m_blogs;
+    // (blog identifier, pages) -> the indexes of the posts a listing gives, until the next change.
+    mutable std::map<std::pair<std::u16string, bool>, std::vector<size_t>> m_listings;
     int m_nextIdentifier { 100 };
     int m_createdPostCount { 0 };
 };

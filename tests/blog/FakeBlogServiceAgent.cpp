@@ -101,11 +101,18 @@ Dictionary FakeBlogSite::descriptionOfPost(const FakeSitePost& post)
     Array tags;
     for (auto& tag : post.tags)
         tags.emplace_back(tag);
-    return { { u"identifierUsedByBlogService", Value(post.identifier) }, { u"title", Value(post.title) },
-             { u"sourceContentString", Value(post.content) }, { u"sourceContentType", Value(u"html") },
-             { u"status", Value(post.status) }, { u"dateFirstPublished", Value(post.dateFirstPublished) },
-             { u"dateLastPublished", Value(post.dateLastPublished) }, { u"permalinkURLString", Value(post.permalink) },
-             { u"tags", Value(std::move(tags)) } };
+    // Built in place: a listing makes one a post.
+    Dictionary description;
+    description.emplace(u"identifierUsedByBlogService", Value(post.identifier));
+    description.emplace(u"title", Value(post.title));
+    description.emplace(u"sourceContentString", Value(post.content));
+    description.emplace(u"sourceContentType", Value(u"html"));
+    description.emplace(u"status", Value(post.status));
+    description.emplace(u"dateFirstPublished", Value(post.dateFirstPublished));
+    description.emplace(u"dateLastPublished", Value(post.dateLastPublished));
+    description.emplace(u"permalinkURLString", Value(post.permalink));
+    description.emplace(u"tags", Value(std::move(tags)));
+    return description;
 }
 
 std::vector<Dictionary> FakeBlogSite::listing(std::u16string_view blogIdentifier, bool pages, int64_t offset, bool& couldBeMore) const
@@ -350,8 +357,9 @@ void FakeBlogServiceAgent::requestPostsForBlogWithDescription(const Dictionary& 
         step.mangler(page);
     Error error = errorOf(step.behavior);
     deliver(step,
-        [page = std::move(page), blogDescription, startOffset, couldBeMore](auto& delegate, auto& agent) {
-            delegate.blogServiceAgentReceivedPostDescriptions(agent, page, blogDescription, startOffset, couldBeMore);
+        [page = std::make_shared<const std::vector<Dictionary>>(std::move(page)), blogDescription, startOffset, couldBeMore](auto& delegate,
+            auto& agent) {
+            delegate.blogServiceAgentReceivedPostDescriptions(agent, *page, blogDescription, startOffset, couldBeMore);
         },
         [error, blogDescription](auto& delegate, auto& agent) {
             delegate.blogServiceAgentFailedToGetPostDescriptionsWithError(agent, error, blogDescription);
@@ -368,8 +376,9 @@ void FakeBlogServiceAgent::requestPagesForBlogWithDescription(const Dictionary& 
         step.mangler(page);
     Error error = errorOf(step.behavior);
     deliver(step,
-        [page = std::move(page), blogDescription, startOffset, couldBeMore](auto& delegate, auto& agent) {
-            delegate.blogServiceAgentReceivedPageDescriptions(agent, page, blogDescription, startOffset, couldBeMore);
+        [page = std::make_shared<const std::vector<Dictionary>>(std::move(page)), blogDescription, startOffset, couldBeMore](auto& delegate,
+            auto& agent) {
+            delegate.blogServiceAgentReceivedPageDescriptions(agent, *page, blogDescription, startOffset, couldBeMore);
         },
         [error, blogDescription](auto& delegate, auto& agent) {
             delegate.blogServiceAgentFailedToGetPageDescriptionsWithError(agent, error, blogDescription);

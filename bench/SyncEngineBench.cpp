@@ -1,8 +1,9 @@
 // The sync engine through the fake agent: a sync that finds nothing new (of
 // 1,000 and 10,000 posts, for linearity) beside reading the same rows with
-// raw SQLite; importing 1,000 new server posts with their files and a save
-// per page beside writing the same archives with the JSON writer and the
-// same rows with raw SQLite; the memory a queued upload takes.
+// raw SQLite; importing 1,000 new server posts (and 4,000, for linearity)
+// with their files and a save per page beside writing the same archives with
+// the JSON writer and the same rows with raw SQLite; the memory a queued
+// upload takes.
 #include "tests/blog/FakeBlogServiceAgent.h"
 
 #include "blog/VornickBlogHostingAccount.h"
@@ -197,17 +198,16 @@ void BM_SQLiteReadPostRows(benchmark::State& state)
 }
 BENCHMARK(BM_SQLiteReadPostRows)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-constexpr int ImportedPostCount = 1000;
-
-// A first sync of a site of 1,000 posts: every post imported, its file
-// written, the index saved once a page (of 50).
+// A first sync of a site of 1,000 (or 4,000) posts: every post imported, its
+// file written, the index saved once a page (of 50).
 void BM_ImportNewServerPosts(benchmark::State& state)
 {
+    const int importedPostCount = static_cast<int>(state.range(0));
     RunLoop::main().useManualClock();
     for (auto _ : state) {
         state.PauseTiming();
         auto bench = std::make_unique<BenchProject>();
-        fillSite(*bench->project->benchIntegrator().site, ImportedPostCount);
+        fillSite(*bench->project->benchIntegrator().site, importedPostCount);
         state.ResumeTiming();
         if (!bench->sync())
             state.SkipWithError("the sync did not complete");
@@ -215,14 +215,15 @@ void BM_ImportNewServerPosts(benchmark::State& state)
         bench.reset();
         state.ResumeTiming();
     }
-    state.counters["posts"] = ImportedPostCount;
+    state.counters["posts"] = importedPostCount;
 }
-BENCHMARK(BM_ImportNewServerPosts)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportNewServerPosts)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The peer: the same archives written as JSON files, and the same rows
 // inserted with raw SQLite in a transaction a page.
 void BM_WriteArchivesAndRowsRaw(benchmark::State& state)
 {
+    const int importedPostCount = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         std::string folder = createTemporaryDirectory("sync-bench-raw").value();
@@ -239,7 +240,7 @@ void BM_WriteArchivesAndRowsRaw(benchmark::State& state)
         sqlite3_prepare_v2(database, "INSERT INTO BlogPost VALUES (?, ?, ?, ?, 'html', ?, ?, ?, ?, 0, 0, ?, 'post', 1, ?, ?)", -1, &insert,
                            nullptr);
         state.ResumeTiming();
-        for (int page = 0; page < ImportedPostCount / 50; ++page) {
+        for (int page = 0; page < importedPostCount / 50; ++page) {
             sqlite3_exec(database, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
             for (int index = page * 50; index < (page + 1) * 50; ++index) {
                 std::u16string identifier = toUTF16(std::to_string(100 + index));
@@ -284,9 +285,9 @@ void BM_WriteArchivesAndRowsRaw(benchmark::State& state)
         (void)removeItem(folder);
         state.ResumeTiming();
     }
-    state.counters["posts"] = ImportedPostCount;
+    state.counters["posts"] = importedPostCount;
 }
-BENCHMARK(BM_WriteArchivesAndRowsRaw)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WriteArchivesAndRowsRaw)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Bytes the allocator has handed out (freed memory it keeps is not counted).
 long allocatedBytes()

@@ -252,6 +252,11 @@ void VornickBlogServiceAgent::confirmServerSideDeletionOfPostWithIdentifier(cons
     subclassesMustOverride("confirmServerSideDeletionOfPostWithIdentifier:nativePostIdentifier:inBlogWithDescription:");
 }
 
+void VornickBlogServiceAgent::requestPostWithIdentifier(const std::u16string&, const Value&, const Dictionary&)
+{
+    subclassesMustOverride("requestPostWithIdentifier:nativePostIdentifier:inBlogWithDescription:");
+}
+
 void VornickBlogServiceAgent::hostConnectionWatcher(VornickHostConnectionWatcher& watcher, bool)
 {
     if (m_delegate)

@@ -93,6 +93,10 @@ public:
 
     virtual bool bloggingServiceSupportsPages() const { return false; }
     virtual bool reportedPostsIncludePostsInTrash() const { return false; }
+    // Whether the agent can fetch the server's current description of one
+    // post (requestPostWithIdentifier); the base cannot. The upload step uses
+    // it to see a server edit before it sends over it.
+    virtual bool canRequestSinglePosts() const { return false; }
 
     // To override; the base asserts "Subclasses must override -<selector>".
     virtual void requestBlogDescriptions();
@@ -104,6 +108,12 @@ public:
     virtual void requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
     virtual void confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription);
+    // The post's (or page's) description as a listing gives it; answered with
+    // blogServiceAgentReceivedPostDescription or
+    // blogServiceAgentFailedToGetPostWithIdentifier. Only for agents that
+    // answer canRequestSinglePosts.
+    virtual void requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
 
     // Tells the delegate.

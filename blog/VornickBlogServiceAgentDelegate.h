@@ -56,6 +56,12 @@ public:
     // The server did not confirm that the post is gone or in its trash.
     virtual void blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
         const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error&) = 0;
+
+    // The answers to requestPostWithIdentifier, which only some agents make.
+    virtual void blogServiceAgentReceivedPostDescription(VornickBlogServiceAgent&, const Dictionary& /*postDescription*/,
+        const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/) { }
+    virtual void blogServiceAgentFailedToGetPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& /*postIdentifier*/,
+        const Value& /*nativePostIdentifier*/, const Dictionary& /*blogDescription*/, const Error&) { }
 };
 
 } // namespace brevanton

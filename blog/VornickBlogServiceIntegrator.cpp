@@ -232,13 +232,52 @@ void VornickBlogServiceIntegrator::deriveBlogFileNames(VornickPublishedBlog& blo
     logToSyncLog(u"For new import from server: blog.blogFolderName=" + folderName + u", blog.sourceFileName=" + blog.sourceFileName());
 }
 
+VornickBlogServiceIntegrator::ImportBatch::ImportBatch(VornickBlogServiceIntegrator& integrator, const VornickPublishedBlog& blog)
+    : m_integrator(integrator)
+    , m_outermost(!integrator.m_importLookup)
+{
+    if (!m_outermost)
+        return;
+    auto& lookup = integrator.m_importLookup.emplace();
+    lookup.blog = &blog;
+    for (auto& post : blog.posts())
+        integrator.addToImportLookup(post);
+}
+
+VornickBlogServiceIntegrator::ImportBatch::~ImportBatch()
+{
+    if (m_outermost)
+        m_integrator.m_importLookup.reset();
+}
+
+void VornickBlogServiceIntegrator::addToImportLookup(const std::shared_ptr<VornickBlogPost>& post)
+{
+    if (!m_importLookup || !post || post->blog().get() != m_importLookup->blog)
+        return;
+    if (std::u16string identifier = post->identifierUsedByBlogService(); !identifier.empty())
+        m_importLookup->byIdentifier.emplace(std::move(identifier), post);
+    if (std::u16string name = post->sourceFileName(); !name.empty())
+        m_importLookup->byFileName.emplace(std::move(name), post);
+}
+
 std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::existingPostForDescription(const Dictionary& description,
                                                                                                  const std::optional<URL>& sourceFile,
                                                                                                  const VornickPublishedBlog& blog)
 {
-    auto posts = blog.posts();
     std::u16string identifier = nonEmptyString(description, u"identifierUsedByBlogService");
     std::shared_ptr<VornickBlogPost> found;
+    if (m_importLookup && m_importLookup->blog == &blog) {
+        if (!identifier.empty()) {
+            if (auto match = m_importLookup->byIdentifier.find(identifier); match != m_importLookup->byIdentifier.end())
+                found = match->second;
+        }
+        if (!found && sourceFile) {
+            if (auto match = m_importLookup->byFileName.find(sourceFile->lastPathComponent()); match != m_importLookup->byFileName.end())
+                found = match->second;
+        }
+        return std::dynamic_pointer_cast<VornickPublishedBlogPost>(found);
+    }
+    auto posts = blog.posts();
     if (!identifier.empty()) {
         auto match = std::find_if(posts.begin(), posts.end(), [&](auto& post) { return post->identifierUsedByBlogService() == identifier; });
         if (match != posts.end())
@@ -251,6 +290,32 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::existing
             found = *match;
     }
     return std::dynamic_pointer_cast<VornickPublishedBlogPost>(found);
+}
+
+void VornickBlogServiceIntegrator::nameImportedPostIfUnnamed(VornickPublishedBlogPost& post)
+{
+    if (!post.sourceFileName().empty())
+        return;
+    auto blog = post.blog();
+    if (!blog)
+        return;
+    std::u16string identifier = post.identifierUsedByBlogService();
+    // Room for the identifier, a counter and the extension in 255 bytes.
+    std::u16string stem = vornick_fileSafeName(post.title(), u"Untitled", 160);
+    if (!identifier.empty())
+        stem = vornick_fileSafeName(stem + u"-" + identifier, u"Untitled", 200);
+    std::u16string extension = u"." + post.standardFilenameExtension().value_or(u"post");
+    auto taken = [&](const std::u16string& name) {
+        if (m_importLookup && m_importLookup->blog == blog.get())
+            return m_importLookup->byFileName.contains(name);
+        auto posts = blog->posts();
+        return std::any_of(posts.begin(), posts.end(), [&](auto& other) { return other.get() != &post && other->sourceFileName() == name; });
+    };
+    std::u16string name = stem + extension;
+    for (int counter = 2; taken(name); ++counter)
+        name = stem + u" " + toUTF16(std::to_string(counter)) + extension;
+    post.setSourceFileName(name);
+    logToSyncLog(u"Naming the file of \"" + post.title() + u"\" (" + identifier + u"): " + name);
 }
 
 std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPostDescription(const Dictionary& description,

@@ -26,6 +26,7 @@
 
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <memory>
 #include <optional>
 #include <set>
@@ -37,6 +38,7 @@ namespace brevanton {
 class ManagedObjectContext;
 class VornickBlogEditorOperations;
 class VornickBlogHostingAccount;
+class VornickBlogPost;
 class VornickBlogPostEditorOperations;
 class VornickBlogServiceIntegratorDelegate;
 class VornickBlogServiceSyncSession;
@@ -169,8 +171,15 @@ public:
     // The server's modified date is over a second past the one it gave when
     // the post was last in step; a date that is not a date never counts.
     bool postWasEditedOnServer(const VornickPublishedBlogPost&, const Dictionary* match);
-    const std::set<std::u16string>& allReceivedPostIdentifiers() const { return m_allReceivedPostIdentifiers; }
-    const std::set<std::u16string>& allReceivedPageIdentifiers() const { return m_allReceivedPageIdentifiers; }
+    // Whether an upload may go over the server's current copy of the post:
+    // yes unless that copy was edited since the post was last in step (an
+    // edit whose conflict the user already resolved excepted). Otherwise the
+    // server's copy is held as the post's conflict, the index saved, and the
+    // answer is no: the post stays queued.
+    bool serverVersionPermitsSending(const Dictionary& serverPostDescription, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription);
+    const std::unordered_set<std::u16string>& allReceivedPostIdentifiers() const { return m_allReceivedPostIdentifiers; }
+    const std::unordered_set<std::u16string>& allReceivedPageIdentifiers() const { return m_allReceivedPageIdentifiers; }
 
 private:
     // One page of a listing of posts or pages, on the main thread.
@@ -198,6 +207,11 @@ public:
     void requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
     void confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription);
+    // Whether the agent can fetch one post (the check before an update is sent).
+    bool canCheckServerVersionOfPosts();
+    // Fetches the server's copy of the post for the blog's "uploadPosts" step.
+    void requestServerVersionOfPost(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
     // Asks the delegate to queue the upload in an upload session.
     void scheduleSendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier);
@@ -246,6 +260,11 @@ public:
         const Value& nativePostIdentifier, const Dictionary& blogDescription, bool inTrashOnServer) override;
     void blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
         const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error&) override;
+    // The server's copy of a post about to be sent; taken only while the session is Active.
+    void blogServiceAgentReceivedPostDescription(VornickBlogServiceAgent&, const Dictionary& postDescription, const Dictionary& blogDescription,
+        const Value& nativePostIdentifier) override;
+    void blogServiceAgentFailedToGetPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& postIdentifier,
+        const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error&) override;
 
     // --- Store services and import (VornickBlogServiceIntegrator.cpp)
 
@@ -272,7 +291,8 @@ public:
                                                                         std::shared_ptr<VornickPublishedBlog> blog,
                                                                         const std::optional<URL>& sourceFile);
     // The blog's post with the description's service identifier, else (with
-    // a file) the one of the file's name.
+    // a file) the one of the file's name. Inside an import batch of the blog
+    // one probe of the batch's index, else a pass over the blog's posts.
     std::shared_ptr<VornickPublishedBlogPost> existingPostForDescription(const Dictionary& description,
                                                                          const std::optional<URL>& sourceFile,
                                                                          const VornickPublishedBlog& blog);
@@ -284,12 +304,37 @@ public:
                                                                             const std::optional<URL>& sourceFile,
                                                                             bool intoNewEmptyDatabase);
 
+    // A post from the server that its service's integrator left without a
+    // file name gets one here, so that it is written to a file of its own:
+    // its file-safe title and its identifier ("Untitled" without a title),
+    // with " 2", " 3"... while another post of the blog has that name, and the
+    // post class's extension. A post with a name keeps it.
+    void nameImportedPostIfUnnamed(VornickPublishedBlogPost&);
+
     // Writes a line to the sync log, when there is one.
     void logToSyncLog(std::u16string_view line) const;
 
 protected:
     // A server blog's folder and file names, made from its title and host.
     void deriveBlogFileNames(VornickPublishedBlog&);
+
+    // While it lives, the blog's posts are indexed by service identifier and
+    // file name for existingPostForDescription, and the posts the batch
+    // imports are added as they are made: importing many descriptions costs
+    // one pass over the blog, not one a description. Nothing else may change
+    // the blog's identifiers or file names meanwhile (the batch runs in one
+    // turn of the main loop).
+    class ImportBatch {
+    public:
+        ImportBatch(VornickBlogServiceIntegrator&, const VornickPublishedBlog&);
+        ~ImportBatch();
+        ImportBatch(const ImportBatch&) = delete;
+        ImportBatch& operator=(const ImportBatch&) = delete;
+
+    private:
+        VornickBlogServiceIntegrator& m_integrator;
+        bool m_outermost;
+    };
 
 private:
     VornickBlogServiceIntegratorManagedObjectContextProvider* m_provider { nullptr };
@@ -298,8 +343,17 @@ private:
     VornickHostConnectionStatus m_connectionStatus { VornickHostConnectionStatus::Unknown };
     std::shared_ptr<VornickBlogServiceAgent> m_agent;
     std::shared_ptr<VornickBlogServiceSyncSession> m_syncSession;
-    std::set<std::u16string> m_allReceivedPostIdentifiers;
-    std::set<std::u16string> m_allReceivedPageIdentifiers;
+    std::unordered_set<std::u16string> m_allReceivedPostIdentifiers;
+    std::unordered_set<std::u16string> m_allReceivedPageIdentifiers;
+
+    // The running import batch's index (the first post of each key, in the blog's order).
+    struct PostLookup {
+        const VornickPublishedBlog* blog { nullptr };
+        std::unordered_map<std::u16string, std::shared_ptr<VornickBlogPost>> byIdentifier;
+        std::unordered_map<std::u16string, std::shared_ptr<VornickBlogPost>> byFileName;
+    };
+    std::optional<PostLookup> m_importLookup;
+    void addToImportLookup(const std::shared_ptr<VornickBlogPost>&);
 };
 
 // A date of a description: a date, seconds since 1 January 2001, or ISO 8601 text.

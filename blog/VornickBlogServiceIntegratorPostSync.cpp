@@ -34,6 +34,15 @@ std::optional<Date> dateOf(const ManagedObject& object, std::u16string_view key)
     return value.isDate() ? std::optional(value.date()) : std::nullopt;
 }
 
+// The description's non-empty string identifier, without copying it; null when none.
+const std::u16string* identifierOf(const Dictionary& description)
+{
+    auto found = description.find(std::u16string_view(u"identifierUsedByBlogService"));
+    if (found == description.end() || !found->second.isString() || found->second.string().empty())
+        return nullptr;
+    return &found->second.string();
+}
+
 bool statusIsTrash(const std::u16string& status)
 {
     return status.size() == 5 && std::equal(status.begin(), status.end(), u"trash", [](char16_t a, char16_t b) {
@@ -54,7 +63,7 @@ std::shared_ptr<VornickSyncStep> VornickBlogServiceIntegrator::listingStep(bool 
 void VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescriptions(VornickBlogServiceAgent& agent,
     const std::vector<Dictionary>& postDescriptions, const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
             integrator.blogServiceAgentReceivedPostDescriptions(agent, postDescriptions, blogDescription, startOffset, couldBeMore);
         }))
         return;
@@ -64,7 +73,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescriptions(Vorn
 void VornickBlogServiceIntegrator::blogServiceAgentReceivedPageDescriptions(VornickBlogServiceAgent& agent,
     const std::vector<Dictionary>& pageDescriptions, const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
             integrator.blogServiceAgentReceivedPageDescriptions(agent, pageDescriptions, blogDescription, startOffset, couldBeMore);
         }))
         return;
@@ -90,20 +99,29 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
     // A description without a string identifier cannot be matched, and one
     // whose identifier this listing already gave would be decided twice:
     // both are left out.
-    std::vector<Dictionary> page;
-    for (auto& description : descriptions) {
-        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
-        if (identifier.empty()) {
+    // (A page is copied only when it has descriptions to leave out.)
+    std::vector<Dictionary> kept;
+    bool skipping = false;
+    for (size_t index = 0; index < descriptions.size(); ++index) {
+        const Dictionary& description = descriptions[index];
+        const std::u16string* identifier = identifierOf(description);
+        bool skip = false;
+        if (!identifier) {
             logToSyncLog(u"Skipping a " + std::u16string(pages ? u"page" : u"post") + u" description without identifierUsedByBlogService: \""
                 + vornick_descriptionString(description, u"title") + u"\"");
-            continue;
+            skip = true;
+        } else if (!received.insert(*identifier).second) {
+            logToSyncLog(u"Skipping a second description of id " + *identifier + u" in the listing");
+            skip = true;
         }
-        if (!received.insert(identifier).second) {
-            logToSyncLog(u"Skipping a second description of id " + identifier + u" in the listing");
-            continue;
+        if (skip && !skipping) {
+            skipping = true;
+            kept.assign(descriptions.begin(), descriptions.begin() + static_cast<ptrdiff_t>(index));
+        } else if (!skip && skipping) {
+            kept.push_back(description);
         }
-        page.push_back(description);
     }
+    const std::vector<Dictionary>& page = skipping ? kept : descriptions;
 
     step->setStatusMessage(u"Received " + number(static_cast<size_t>(startOffset) + descriptions.size()) + (pages ? u" pages" : u" posts"));
     step->queueMainThreadStatusUpdateNotification();
@@ -138,7 +156,7 @@ void VornickBlogServiceIntegrator::receivedListingPage(bool pages, const std::ve
 void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPostDescriptionsWithError(VornickBlogServiceAgent& agent, const Error& error,
     const Dictionary& blogDescription)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
             integrator.blogServiceAgentFailedToGetPostDescriptionsWithError(agent, error, blogDescription);
         }))
         return;
@@ -150,7 +168,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPostDescriptionsWi
 void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPageDescriptionsWithError(VornickBlogServiceAgent& agent, const Error& error,
     const Dictionary& blogDescription)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
             integrator.blogServiceAgentFailedToGetPageDescriptionsWithError(agent, error, blogDescription);
         }))
         return;
@@ -212,17 +230,28 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
         localPosts.clear();
         size_t order = 0;
         for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
-            auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
-            if (post && !post->identifierUsedByBlogService().empty())
-                localPosts[post->identifierUsedByBlogService()].emplace_back(order, post);
+            if (auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item)) {
+                if (std::u16string identifier = post->identifierUsedByBlogService(); !identifier.empty())
+                    localPosts[std::move(identifier)].emplace_back(order, std::move(post));
+            }
             ++order;
         }
     }
-    std::unordered_map<std::u16string, const Dictionary*> pageByIdentifier;
+    std::unordered_map<std::u16string_view, const Dictionary*> pageByIdentifier;
+    pageByIdentifier.reserve(receivedDescriptions.size());
     std::vector<Dictionary> remaining;
-    std::vector<std::pair<size_t, std::pair<std::shared_ptr<VornickPublishedBlogPost>, const Dictionary*>>> matched;
+    // (Store order, the post, its description; the map above holds the post.)
+    struct Match {
+        size_t order;
+        const std::shared_ptr<VornickPublishedBlogPost>* post;
+        const Dictionary* description;
+    };
+    std::vector<Match> matched;
+    matched.reserve(receivedDescriptions.size());
+    static const std::u16string noIdentifier;
     for (auto& description : receivedDescriptions) {
-        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
+        const std::u16string* identifierPointer = identifierOf(description);
+        const std::u16string& identifier = identifierPointer ? *identifierPointer : noIdentifier;
         pageByIdentifier.emplace(identifier, &description);
         auto found = localPosts.find(identifier);
         if (found == localPosts.end()) {
@@ -230,17 +259,24 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
             continue;
         }
         for (auto& [order, post] : found->second)
-            matched.push_back({ order, { post, &description } });
+            matched.push_back({ order, &post, &description });
     }
 
     if (couldBeMore) {
         // The posts this page holds, in the store's order.
-        std::stable_sort(matched.begin(), matched.end(), [](auto& a, auto& b) { return a.first < b.first; });
-        for (auto& [order, match] : matched) {
-            if (match.first->blog() == blog)
-                decidePost(match.first, match.second, blog, blogDescription);
+        auto byOrder = [](const Match& a, const Match& b) { return a.order < b.order; };
+        if (!std::is_sorted(matched.begin(), matched.end(), byOrder))
+            std::stable_sort(matched.begin(), matched.end(), byOrder);
+        for (auto& match : matched) {
+            // A copy: deciding may change the listing's map.
+            auto post = *match.post;
+            if (post->blog() == blog)
+                decidePost(post, match.description, blog, blogDescription);
         }
-    } else {
+    }
+    // The posts the listing never gave: checked with the server after the last page.
+    std::vector<std::shared_ptr<VornickPublishedBlogPost>> unlisted;
+    if (!couldBeMore) {
         // The last page: its posts, and once the posts no page held, in the store's order.
         for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
             auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
@@ -249,8 +285,11 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
             std::u16string identifier = post->identifierUsedByBlogService();
             auto found = identifier.empty() ? pageByIdentifier.end() : pageByIdentifier.find(identifier);
             const Dictionary* match = found == pageByIdentifier.end() ? nullptr : found->second;
-            if (!match && received.contains(identifier))
+            bool listed = !identifier.empty() && received.contains(identifier);
+            if (!match && listed)
                 continue;
+            if (!identifier.empty() && !listed)
+                unlisted.push_back(post);
             decidePost(post, match, blog, blogDescription);
         }
     }
@@ -265,11 +304,9 @@ void VornickBlogServiceIntegrator::syncPostsOrPages(bool pages, const std::vecto
             logToSyncLog(u"Failed to save the synced posts: " + error.localizedDescription());
     }
 
-    if (couldBeMore)
-        return;
-    for (auto& item : pages ? blog->pagesOnly() : blog->postsOnly()) {
-        auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(item);
-        std::u16string identifier = post ? post->identifierUsedByBlogService() : std::u16string();
+    for (auto& post : unlisted) {
+        // (As the post stands now: the imports and the save come between.)
+        std::u16string identifier = post->blog() == blog ? post->identifierUsedByBlogService() : std::u16string();
         if (identifier.empty() || received.contains(identifier))
             continue;
         logToSyncLog(u"No matching postDescription received from server for \"" + post->title() + u"\" (id " + identifier
@@ -306,6 +343,31 @@ bool VornickBlogServiceIntegrator::postWasEditedOnServer(const VornickPublishedB
     // Both are the server's times: now, and when the post was last in step.
     auto published = dateOf(post, u"dateLastPublished");
     return published && found->second.date().timeIntervalSince(*published) > EditThreshold;
+}
+
+bool VornickBlogServiceIntegrator::serverVersionPermitsSending(const Dictionary& serverPostDescription, const Value& nativePostIdentifier,
+    const Dictionary& blogDescription)
+{
+    auto post = postForNativeIdentifier(nativePostIdentifier);
+    if (!post || !postWasEditedOnServer(*post, &serverPostDescription))
+        return true;
+    // The user already chose over this version of the server's copy.
+    Date serverDate = serverPostDescription.find(std::u16string_view(u"dateLastPublished"))->second.date();
+    if (auto resolved = dateOf(*post, u"dateConflictLastResolvedWithServer"); resolved && !(*resolved < serverDate))
+        return true;
+    logToSyncLog(u"** CONFLICT(1): \"" + post->title() + u"\" (" + post->identifierUsedByBlogService()
+        + u") edited both locally and on the server!");
+    logToSyncLog(u"Not sending \"" + post->title() + u"\": the server's copy changed since it was last synced. It stays queued.");
+    auto blog = existingBlogForDescription(blogDescription);
+    if (!blog)
+        blog = std::dynamic_pointer_cast<VornickPublishedBlog>(post->blog());
+    processPostDescriptionFromHostingService(&serverPostDescription, post, blog, true);
+    if (auto* context = this->context(); context && context->hasChanges()) {
+        Error error;
+        if (!commitAndSaveChangesInManagedObjectContext(*context, &error))
+            logToSyncLog(u"** Failed to save the index: " + error.localizedDescription());
+    }
+    return false;
 }
 
 VornickBlogServiceIntegrator::PostSyncDecision VornickBlogServiceIntegrator::postSyncDecision(const VornickPublishedBlogPost& post,
@@ -346,9 +408,17 @@ void VornickBlogServiceIntegrator::decidePost(const std::shared_ptr<VornickPubli
 {
     bool serverEdited = postWasEditedOnServer(*post, match);
     bool localEdited = postWasEditedLocally(*post);
+    auto decision = postSyncDecision(*post, match, localEdited, serverEdited);
+    // Most posts of a sync need nothing: their names are read only for the others.
+    if (decision == PostSyncDecision::Nothing)
+        return;
+    if (decision == PostSyncDecision::PatchMissingProperties) {
+        patchMissingPropertiesFromPostDescription(match, *post);
+        return;
+    }
     std::u16string title = post->title();
     std::u16string identifier = post->identifierUsedByBlogService();
-    switch (postSyncDecision(*post, match, localEdited, serverEdited)) {
+    switch (decision) {
     case PostSyncDecision::Nothing:
         break;
     case PostSyncDecision::MoveToServerTrash:
@@ -432,6 +502,8 @@ void VornickBlogServiceIntegrator::processPostDescriptionFromHostingService(cons
     post = importPostDescription(*description, post, blog, std::nullopt, false);
     if (!post)
         return;
+    nameImportedPostIfUnnamed(*post);
+    addToImportLookup(post);
     // The post is now what the server has.
     post->setDateLastSyncedLocally(Date::now());
     post->setHasEditsNotYetSavedToSourceFile(true);
@@ -455,6 +527,7 @@ void VornickBlogServiceIntegrator::importPostOrPageDescriptions(const std::vecto
         logToSyncLog(u"Failed to find blog that blog posts belong to");
         return;
     }
+    ImportBatch batch(*this, *blog);
     for (auto& description : descriptions)
         processPostDescriptionFromHostingService(&description, existingPostForDescription(description, std::nullopt, *blog), blog, false);
     if (auto* context = this->context(); context && context->hasChanges()) {

@@ -3,6 +3,7 @@
 #include "blog/VornickBlogPostEditorOperations.h"
 #include "blog/VornickBlogServiceDescriptions.h"
 #include "blog/VornickBlogServiceIntegratorDelegate.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickConfirmDeletionOfBlogPostsStep.h"
@@ -116,6 +117,23 @@ void VornickBlogServiceIntegrator::confirmServerSideDeletionOfPostWithIdentifier
     if (auto step = existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(blogDescription))
         step->blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(postIdentifier, nativePostIdentifier,
                                                                                         blogDescription, Error());
+}
+
+bool VornickBlogServiceIntegrator::canCheckServerVersionOfPosts()
+{
+    auto agent = this->agent();
+    return agent && agent->canRequestSinglePosts();
+}
+
+void VornickBlogServiceIntegrator::requestServerVersionOfPost(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+    const Dictionary& blogDescription)
+{
+    if (auto agent = this->agent()) {
+        agent->requestPostWithIdentifier(postIdentifier, nativePostIdentifier, blogDescription);
+        return;
+    }
+    if (auto step = existingUploadPostsStepForBlogWithDescription(blogDescription))
+        step->integratorFailedToGetServerVersionOfPost(nativePostIdentifier, Error());
 }
 
 // --- Scheduling
@@ -370,6 +388,35 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToReceiveUpdatedPropert
                                                              blogDescription, nativePostIdentifier);
 }
 
+// --- Answers to the check before a send
+
+void VornickBlogServiceIntegrator::blogServiceAgentReceivedPostDescription(VornickBlogServiceAgent& agent, const Dictionary& postDescription,
+    const Dictionary& blogDescription, const Value& nativePostIdentifier)
+{
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+            integrator.blogServiceAgentReceivedPostDescription(agent, postDescription, blogDescription, nativePostIdentifier);
+        }))
+        return;
+    if (!m_syncSession || !m_syncSession->active())
+        return;
+    if (auto step = existingUploadPostsStepForBlogWithDescription(blogDescription))
+        step->integratorReceivedServerVersionOfPost(postDescription, nativePostIdentifier);
+}
+
+void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetPostWithIdentifier(VornickBlogServiceAgent& agent,
+    const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error& error)
+{
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [=](auto& integrator, auto& agent) {
+            integrator.blogServiceAgentFailedToGetPostWithIdentifier(agent, postIdentifier, nativePostIdentifier, blogDescription, error);
+        }))
+        return;
+    if (!m_syncSession || !m_syncSession->active())
+        return;
+    logToSyncLog(u"Failed to get the server's copy of post " + postIdentifier + u": " + error.localizedDescription());
+    if (auto step = existingUploadPostsStepForBlogWithDescription(blogDescription))
+        step->integratorFailedToGetServerVersionOfPost(nativePostIdentifier, error);
+}
+
 // --- Answers to trash moves
 
 void VornickBlogServiceIntegrator::blogServiceAgentSuccessfullyDeletedPostWithIdentifier(VornickBlogServiceAgent&,
@@ -397,10 +444,16 @@ void VornickBlogServiceIntegrator::blogServiceAgentFailedToDeletePostWithIdentif
 void VornickBlogServiceIntegrator::blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&,
     const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& blogDescription, bool inTrashOnServer)
 {
+    // Only the answer a running check waits for removes anything: one that
+    // comes after its session ended (or twice, or unasked) is dropped.
+    auto step = m_syncSession && m_syncSession->active() ? existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(blogDescription)
+                                                         : nullptr;
+    if (!step || !step->blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(postIdentifier, nativePostIdentifier,
+                                                                                             blogDescription, inTrashOnServer)) {
+        logToSyncLog(u"Ignoring a confirmed deletion of post " + postIdentifier + u" that no running check waits for");
+        return;
+    }
     logToSyncLog(u"Confirmed deletion of post " + postIdentifier);
-    if (auto step = existingConfirmDeletionOfBlogPostsStepForBlogWithDescription(blogDescription))
-        step->blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(postIdentifier, nativePostIdentifier, blogDescription,
-                                                                                   inTrashOnServer);
     if (m_delegate)
         m_delegate->blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(*this, postIdentifier, nativePostIdentifier,
                                                                                         blogDescription, inTrashOnServer);

@@ -351,7 +351,7 @@ std::shared_ptr<VornickBlogEditorOperations> VornickBlogServiceIntegrator::edito
 
 void VornickBlogServiceIntegrator::blogServiceAgentHostConnectionStatusChanged(VornickBlogServiceAgent& agent, VornickHostConnectionStatus status)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [status](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [status](auto& integrator, auto& agent) {
             integrator.blogServiceAgentHostConnectionStatusChanged(agent, status);
         }))
         return;
@@ -377,7 +377,7 @@ void VornickBlogServiceIntegrator::writeBlogFileIfChanged(VornickPublishedBlog& 
 void VornickBlogServiceIntegrator::blogServiceAgentReceivedBlogDescriptions(VornickBlogServiceAgent& agent,
     const std::vector<Dictionary>& blogDescriptions)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [blogDescriptions](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [blogDescriptions](auto& integrator, auto& agent) {
             integrator.blogServiceAgentReceivedBlogDescriptions(agent, blogDescriptions);
         }))
         return;
@@ -417,7 +417,7 @@ void VornickBlogServiceIntegrator::blogServiceAgentReceivedBlogDescriptions(Vorn
 
 void VornickBlogServiceIntegrator::blogServiceAgentFailedToGetBlogDescriptionsWithError(VornickBlogServiceAgent& agent, const Error& error)
 {
-    if (vornick_moveAgentAnswerToMainThread(agent, this, [error](auto& integrator, auto& agent) {
+    if (!RunLoop::isMainThread() && vornick_moveAgentAnswerToMainThread(agent, this, [error](auto& integrator, auto& agent) {
             integrator.blogServiceAgentFailedToGetBlogDescriptionsWithError(agent, error);
         }))
         return;

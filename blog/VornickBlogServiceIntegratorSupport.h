@@ -39,7 +39,9 @@ inline void vornick_performOnMainThread(std::function<void()> block)
 
 // Off the main thread, queues `answer` on the main queue, to run there only
 // while `integrator` is still the agent's delegate, and answers true; on the
-// main thread answers false and the caller goes on.
+// main thread answers false and the caller goes on. Callers test
+// RunLoop::isMainThread() first, so that the answer's copies of its
+// arguments (a page of descriptions) are made only when it moves.
 inline bool vornick_moveAgentAnswerToMainThread(VornickBlogServiceAgent& agent, VornickBlogServiceIntegrator* integrator,
     std::function<void(VornickBlogServiceIntegrator&, VornickBlogServiceAgent&)> answer)
 {

@@ -110,14 +110,15 @@ void VornickConfirmDeletionOfBlogPostsStep::finishFirstEntry(bool failed)
     updateProgressThenAdvancePostQueue();
 }
 
-void VornickConfirmDeletionOfBlogPostsStep::blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(
+bool VornickConfirmDeletionOfBlogPostsStep::blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(
     const std::u16string& postIdentifier, const Value& nativePostIdentifier, const Dictionary& /*blogDescription*/, bool /*inTrashOnServer*/)
 {
     if (!isAnswerAboutPostBeingChecked(postIdentifier, nativePostIdentifier))
-        return;
+        return false;
     if (auto log = syncLog())
         log->log("Step: Confirmed deletion of post {}", postIdentifier);
     finishFirstEntry(false);
+    return true;
 }
 
 void VornickConfirmDeletionOfBlogPostsStep::blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(

@@ -25,7 +25,9 @@ public:
     void advancePostQueue();
     void updateProgressThenAdvancePostQueue();
 
-    void blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
+    // Answers whether the step was waiting for this answer (the post being
+    // checked, while the step is Active): only then may the post be removed.
+    bool blogServiceIntegratorConfirmedServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
         const Value& nativePostIdentifier, const Dictionary& blogDescription, bool inTrashOnServer);
     void blogServiceIntegratorFailedToConfirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier,
         const Value& nativePostIdentifier, const Dictionary& blogDescription, const Error&);

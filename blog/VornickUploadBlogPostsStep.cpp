@@ -99,18 +99,81 @@ void VornickUploadBlogPostsStep::advancePostQueue()
     Dictionary rewired = integrator->rewireResourceReferencesInPost(postDescription, blogDescription, nativePostIdentifier);
     entry[PostDescriptionKey] = Value(rewired);
 
+    // An update is compared with the server's copy first, so that it never
+    // goes over an edit made there that this side has not seen.
+    std::u16string identifier = vornick_queueEntryString(rewired, VornickIdentifierUsedByBlogServiceKey);
+    if (!identifier.empty() && integrator->canCheckServerVersionOfPosts()) {
+        m_checkingServerVersion = true;
+        vornick_startWatchdogOfStep<VornickUploadBlogPostsStep>(*this, m_watchdog, [title](VornickUploadBlogPostsStep& step) {
+            if (auto log = step.syncLog())
+                log->log("** No answer from the server about its copy of \"{}\" within {} seconds; not sending it", title,
+                         static_cast<int>(VornickQueueStepAnswerTimeout));
+            step.finishFirstEntry();
+        });
+        integrator->requestServerVersionOfPost(identifier, nativePostIdentifier, blogDescription);
+        return;
+    }
+    sendFirstEntry();
+}
+
+void VornickUploadBlogPostsStep::sendFirstEntry()
+{
+    auto* integrator = vornick_integratorOfStep(*this);
+    if (!integrator || m_postQueue.empty()) {
+        setStatusMessage(u"Failed: the sync session has ended");
+        setState(VornickSyncStepState::Failed);
+        return;
+    }
+    const Dictionary& entry = m_postQueue.front();
+    Dictionary postDescription = vornick_queueEntryDictionary(entry, PostDescriptionKey);
+    Dictionary blogDescription = vornick_queueEntryDictionary(entry, BlogDescriptionKey);
+    Value nativePostIdentifier = vornick_queueEntryValue(entry, NativePostIdentifierKey);
+    std::u16string title = vornick_queueEntryString(postDescription, VornickTitleKey);
     vornick_startWatchdogOfStep<VornickUploadBlogPostsStep>(*this, m_watchdog, [title](VornickUploadBlogPostsStep& step) {
         if (auto log = step.syncLog())
             log->log("** No answer from the server about \"{}\" within {} seconds; giving up on it", title,
                      static_cast<int>(VornickQueueStepAnswerTimeout));
         step.finishFirstEntry();
     });
-    integrator->sendPostChanges(rewired, blogDescription, nativePostIdentifier);
+    integrator->sendPostChanges(postDescription, blogDescription, nativePostIdentifier);
+}
+
+bool VornickUploadBlogPostsStep::isServerVersionAnswerForFirstEntry(const Value& nativePostIdentifier) const
+{
+    return active() && m_checkingServerVersion && !m_postQueue.empty()
+        && vornick_queueEntryValue(m_postQueue.front(), NativePostIdentifierKey) == nativePostIdentifier;
+}
+
+void VornickUploadBlogPostsStep::integratorReceivedServerVersionOfPost(const Dictionary& serverPostDescription, const Value& nativePostIdentifier)
+{
+    if (!isServerVersionAnswerForFirstEntry(nativePostIdentifier))
+        return;
+    m_checkingServerVersion = false;
+    m_watchdog.stop();
+    auto* integrator = vornick_integratorOfStep(*this);
+    Dictionary blogDescription = vornick_queueEntryDictionary(m_postQueue.front(), BlogDescriptionKey);
+    if (!integrator || !integrator->serverVersionPermitsSending(serverPostDescription, nativePostIdentifier, blogDescription)) {
+        finishFirstEntry();
+        return;
+    }
+    sendFirstEntry();
+}
+
+void VornickUploadBlogPostsStep::integratorFailedToGetServerVersionOfPost(const Value& nativePostIdentifier, const Error& error)
+{
+    if (!isServerVersionAnswerForFirstEntry(nativePostIdentifier))
+        return;
+    m_checkingServerVersion = false;
+    if (auto log = syncLog())
+        log->log("** Could not get the server's copy of \"{}\" ({}); it stays queued for a later sync",
+                 vornick_queueEntryString(vornick_queueEntryDictionary(m_postQueue.front(), PostDescriptionKey), VornickTitleKey),
+                 error.localizedDescription());
+    finishFirstEntry();
 }
 
 void VornickUploadBlogPostsStep::dequeuePostAndAdvance(const Dictionary& postDescription)
 {
-    if (!active() || !isAwaitingAnswer() || m_postQueue.empty())
+    if (!active() || !isAwaitingAnswer() || m_checkingServerVersion || m_postQueue.empty())
         return;
     if (vornick_queueEntryDictionary(m_postQueue.front(), PostDescriptionKey) != postDescription)
         return;
@@ -120,6 +183,7 @@ void VornickUploadBlogPostsStep::dequeuePostAndAdvance(const Dictionary& postDes
 void VornickUploadBlogPostsStep::finishFirstEntry()
 {
     m_watchdog.stop();
+    m_checkingServerVersion = false;
     if (!m_postQueue.empty())
         m_postQueue.erase(m_postQueue.begin());
     ++m_completedUploadCount;

@@ -9,6 +9,12 @@
 // answer, the answer to its send; an entry without an answer after
 // VornickQueueStepAnswerTimeout seconds fails. A failed entry does not stop
 // the step: its post keeps "publishAtNextSync" for a later session.
+//
+// A post the server already has is not sent over an edit made there that
+// this side never saw: when the agent can fetch one post, the step first
+// asks for the server's copy, and the integrator compares it as the two-way
+// sync does; a newer server copy is held as the post's conflict and the
+// entry fails (the post stays queued). A failed fetch fails the entry too.
 // Main thread only.
 #pragma once
 
@@ -47,19 +53,30 @@ public:
     void integratorFailedToReceiveUpdatedPostProperties(const Dictionary& postDescription, const Dictionary& blogDescription,
         const Value& nativePostIdentifier);
     void cancelUploadOfPostsThatDependOnMediaItem(const Dictionary& mediaItemDescription);
+    // The server's copy of the post being checked before its send, or the
+    // failure to get it; any other answer, or a second one, changes nothing.
+    void integratorReceivedServerVersionOfPost(const Dictionary& serverPostDescription, const Value& nativePostIdentifier);
+    void integratorFailedToGetServerVersionOfPost(const Value& nativePostIdentifier, const Error&);
 
     const std::vector<Dictionary>& postQueue() const { return m_postQueue; }
     uint64_t completedUploadCount() const { return m_completedUploadCount; }
-    // Whether the first entry was sent and waits for its answer.
+    // Whether the first entry was sent (or its server copy asked for) and waits for the answer.
     bool isAwaitingAnswer() const { return m_watchdog.isWaiting(); }
+    // Whether the first entry waits for the server's copy of its post.
+    bool isCheckingServerVersion() const { return m_checkingServerVersion; }
     const char* className() const override { return "VornickUploadBlogPostsStep"; }
 
 private:
     void finishFirstEntry();
+    // Sends the first entry and waits for the answer.
+    void sendFirstEntry();
+    // Whether an answer about the server's copy is the one the first entry waits for.
+    bool isServerVersionAnswerForFirstEntry(const Value& nativePostIdentifier) const;
 
     VornickQueueStepWatchdog m_watchdog;
     std::vector<Dictionary> m_postQueue;
     uint64_t m_completedUploadCount { 0 };
+    bool m_checkingServerVersion { false };
 };
 
 } // namespace brevanton

@@ -24,6 +24,7 @@ std::u16string stringFor(const Dictionary& description, std::u16string_view key)
 
 FakeSiteBlog& FakeBlogSite::addBlog(std::u16string identifier, std::u16string title, std::u16string browseURLString)
 {
+    m_listings.clear();
     m_blogs.push_back({ std::move(identifier), std::move(title), std::move(browseURLString), {} });
     return m_blogs.back();
 }
@@ -48,6 +49,7 @@ std::u16string FakeBlogSite::addPost(std::u16string_view blogIdentifier, std::u1
     post.dateFirstPublished = m_now;
     post.dateLastPublished = m_now;
     post.permalink = blog->browseURLString + u"?p=" + post.identifier;
+    m_listings.clear();
     blog->posts.push_back(post);
     ++m_createdPostCount;
     return post.identifier;
@@ -75,6 +77,7 @@ void FakeBlogSite::editPost(std::u16string_view postIdentifier, std::u16string n
 void FakeBlogSite::trashPost(std::u16string_view postIdentifier)
 {
     if (FakeSitePost* post = this->post(postIdentifier)) {
+        m_listings.clear();
         post->status = u"trash";
         post->dateLastPublished = m_now;
     }
@@ -82,6 +85,7 @@ void FakeBlogSite::trashPost(std::u16string_view postIdentifier)
 
 void FakeBlogSite::deletePost(std::u16string_view postIdentifier)
 {
+    m_listings.clear();
     for (auto& blog : m_blogs)
         std::erase_if(blog.posts, [&](auto& post) { return post.identifier == postIdentifier; });
 }
@@ -97,11 +101,18 @@ Dictionary FakeBlogSite::descriptionOfPost(const FakeSitePost& post)
     Array tags;
     for (auto& tag : post.tags)
         tags.emplace_back(tag);
-    return { { u"identifierUsedByBlogService", Value(post.identifier) }, { u"title", Value(post.title) },
-             { u"sourceContentString", Value(post.content) }, { u"sourceContentType", Value(u"html") },
-             { u"status", Value(post.status) }, { u"dateFirstPublished", Value(post.dateFirstPublished) },
-             { u"dateLastPublished", Value(post.dateLastPublished) }, { u"permalinkURLString", Value(post.permalink) },
-             { u"tags", Value(std::move(tags)) } };
+    // Built in place: a listing makes one a post.
+    Dictionary description;
+    description.emplace(u"identifierUsedByBlogService", Value(post.identifier));
+    description.emplace(u"title", Value(post.title));
+    description.emplace(u"sourceContentString", Value(post.content));
+    description.emplace(u"sourceContentType", Value(u"html"));
+    description.emplace(u"status", Value(post.status));
+    description.emplace(u"dateFirstPublished", Value(post.dateFirstPublished));
+    description.emplace(u"dateLastPublished", Value(post.dateLastPublished));
+    description.emplace(u"permalinkURLString", Value(post.permalink));
+    description.emplace(u"tags", Value(std::move(tags)));
+    return description;
 }
 
 std::vector<Dictionary> FakeBlogSite::listing(std::u16string_view blogIdentifier, bool pages, int64_t offset, bool& couldBeMore) const
@@ -111,14 +122,18 @@ std::vector<Dictionary> FakeBlogSite::listing(std::u16string_view blogIdentifier
     auto blog = std::find_if(m_blogs.begin(), m_blogs.end(), [&](auto& blog) { return blog.identifier == blogIdentifier; });
     if (blog == m_blogs.end())
         return page;
-    std::vector<const FakeSitePost*> listed;
-    for (auto& post : blog->posts) {
-        if (post.isPage == pages && post.status != u"trash")
-            listed.push_back(&post);
+    // Where the listed posts are, kept until the site changes, so that a
+    // listing page by page costs one pass over the posts, not one a page.
+    auto& listed = m_listings[{ blog->identifier, pages }];
+    if (listed.empty()) {
+        for (size_t index = 0; index < blog->posts.size(); ++index) {
+            if (blog->posts[index].isPage == pages && blog->posts[index].status != u"trash")
+                listed.push_back(index);
+        }
     }
     size_t start = static_cast<size_t>(std::max<int64_t>(offset, 0));
     for (size_t index = start; index < listed.size() && page.size() < m_pageSize; ++index)
-        page.push_back(descriptionOfPost(*listed[index]));
+        page.push_back(descriptionOfPost(blog->posts[listed[index]]));
     couldBeMore = m_couldBeMoreWhenPageIsFull ? page.size() == m_pageSize : start + page.size() < listed.size();
     return page;
 }
@@ -143,6 +158,7 @@ std::optional<Dictionary> FakeBlogSite::storePostChanges(std::u16string_view blo
         post->title = title;
     if (std::u16string content = stringFor(changes, u"sourceContentString"); !content.empty())
         post->content = content;
+    m_listings.clear();
     if (auto inTrash = changes.find(std::u16string_view(u"inTrash")); inTrash != changes.end() && inTrash->second.boolValue())
         post->status = u"trash";
     else if (post->status == u"trash")
@@ -201,6 +217,7 @@ std::string FakeBlogServiceAgent::requestSummary() const
         case RequestKind::UpdatedProperties: summary += "properties:" + toUTF8(request.postIdentifier); break;
         case RequestKind::MoveToTrash: summary += "trash:" + toUTF8(request.postIdentifier); break;
         case RequestKind::ConfirmDeletion: summary += "confirm:" + toUTF8(request.postIdentifier); break;
+        case RequestKind::SinglePost: summary += "get:" + toUTF8(request.postIdentifier); break;
         }
     }
     return summary;
@@ -340,8 +357,9 @@ void FakeBlogServiceAgent::requestPostsForBlogWithDescription(const Dictionary& 
         step.mangler(page);
     Error error = errorOf(step.behavior);
     deliver(step,
-        [page, blogDescription, startOffset, couldBeMore](auto& delegate, auto& agent) {
-            delegate.blogServiceAgentReceivedPostDescriptions(agent, page, blogDescription, startOffset, couldBeMore);
+        [page = std::make_shared<const std::vector<Dictionary>>(std::move(page)), blogDescription, startOffset, couldBeMore](auto& delegate,
+            auto& agent) {
+            delegate.blogServiceAgentReceivedPostDescriptions(agent, *page, blogDescription, startOffset, couldBeMore);
         },
         [error, blogDescription](auto& delegate, auto& agent) {
             delegate.blogServiceAgentFailedToGetPostDescriptionsWithError(agent, error, blogDescription);
@@ -358,8 +376,9 @@ void FakeBlogServiceAgent::requestPagesForBlogWithDescription(const Dictionary& 
         step.mangler(page);
     Error error = errorOf(step.behavior);
     deliver(step,
-        [page, blogDescription, startOffset, couldBeMore](auto& delegate, auto& agent) {
-            delegate.blogServiceAgentReceivedPageDescriptions(agent, page, blogDescription, startOffset, couldBeMore);
+        [page = std::make_shared<const std::vector<Dictionary>>(std::move(page)), blogDescription, startOffset, couldBeMore](auto& delegate,
+            auto& agent) {
+            delegate.blogServiceAgentReceivedPageDescriptions(agent, *page, blogDescription, startOffset, couldBeMore);
         },
         [error, blogDescription](auto& delegate, auto& agent) {
             delegate.blogServiceAgentFailedToGetPageDescriptionsWithError(agent, error, blogDescription);
@@ -459,6 +478,33 @@ void FakeBlogServiceAgent::confirmServerSideDeletionOfPostWithIdentifier(const s
         [postIdentifier, nativePostIdentifier, blogDescription, error](auto& delegate, auto& agent) {
             delegate.blogServiceAgentFailedToConfirmServerSideDeletionOfPostWithIdentifier(agent, postIdentifier, nativePostIdentifier,
                 blogDescription, error);
+        });
+}
+
+void FakeBlogServiceAgent::requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+    const Dictionary& blogDescription)
+{
+    m_requests.push_back({ RequestKind::SinglePost, blogDescription, 0, {}, postIdentifier, nativePostIdentifier });
+    Step step = nextStep(RequestKind::SinglePost);
+    // The post as the site holds it when the answer arrives (the latest a
+    // server could answer): a change made on the site before then is in it.
+    Error error = errorOf(step.behavior);
+    deliver(step,
+        [site = m_site, mangler = step.mangler, postIdentifier, blogDescription, nativePostIdentifier](auto& delegate, auto& agent) {
+            std::vector<Dictionary> answer;
+            if (FakeSitePost* post = site->post(postIdentifier))
+                answer.push_back(FakeBlogSite::descriptionOfPost(*post));
+            if (mangler)
+                mangler(answer);
+            if (answer.empty()) {
+                delegate.blogServiceAgentFailedToGetPostWithIdentifier(agent, postIdentifier, nativePostIdentifier, blogDescription,
+                    Error(VornickErrorDomain, VornickServerSaysPostNotFoundError, u"No post with that identifier."));
+                return;
+            }
+            delegate.blogServiceAgentReceivedPostDescription(agent, answer.front(), blogDescription, nativePostIdentifier);
+        },
+        [postIdentifier, nativePostIdentifier, blogDescription, error](auto& delegate, auto& agent) {
+            delegate.blogServiceAgentFailedToGetPostWithIdentifier(agent, postIdentifier, nativePostIdentifier, blogDescription, error);
         });
 }
 

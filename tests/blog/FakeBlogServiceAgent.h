@@ -103,13 +103,15 @@ private:
     size_t m_pageSize { 50 };
     bool m_couldBeMoreWhenPageIsFull { true };
     std::vector<FakeSiteBlog> m_blogs;
+    // (blog identifier, pages) -> the indexes of the posts a listing gives, until the next change.
+    mutable std::map<std::pair<std::u16string, bool>, std::vector<size_t>> m_listings;
     int m_nextIdentifier { 100 };
     int m_createdPostCount { 0 };
 };
 
 class FakeBlogServiceAgent : public VornickBlogServiceAgent {
 public:
-    enum class RequestKind { BlogDescriptions, Posts, Pages, SendPostChanges, UpdatedProperties, MoveToTrash, ConfirmDeletion };
+    enum class RequestKind { BlogDescriptions, Posts, Pages, SendPostChanges, UpdatedProperties, MoveToTrash, ConfirmDeletion, SinglePost };
 
     struct Request {
         RequestKind kind;
@@ -178,6 +180,9 @@ public:
     void setPagesSupported(bool supported) { m_pagesSupported = supported; }
     bool bloggingServiceSupportsPages() const override { return m_pagesSupported; }
     std::u16string protocolDescription() const override { return u"Fake"; }
+    // Whether the agent fetches single posts (it does unless set off).
+    void setSinglePostsSupported(bool supported) { m_singlePostsSupported = supported; }
+    bool canRequestSinglePosts() const override { return m_singlePostsSupported; }
 
     void requestBlogDescriptions() override;
     void requestPostsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset) override;
@@ -188,6 +193,9 @@ public:
     void requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription) override;
     void confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription) override;
+    // A post the site does not have fails with VornickServerSaysPostNotFoundError.
+    void requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription) override;
 
     // Errors the fake answers with.
@@ -219,6 +227,7 @@ private:
     std::mutex m_threadsLock;
     std::vector<std::thread> m_threads;
     bool m_pagesSupported { false };
+    bool m_singlePostsSupported { true };
     bool m_needsInteractiveAuthentication { false };
     int m_authenticationRequestCount { 0 };
     std::function<void(Error)> m_authenticationCompletion;

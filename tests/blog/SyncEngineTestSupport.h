@@ -75,13 +75,15 @@ public:
     FakeBlogServiceAgent& fakeAgent() { return static_cast<FakeBlogServiceAgent&>(*agent()); }
 
     // A post first seen on the server gets a file of its own, named after its
-    // identifier, as the service integrators name theirs.
+    // identifier, as the service integrators name theirs (unless this is off:
+    // the base then names it).
+    bool namesImportedPosts { true };
     std::shared_ptr<VornickPublishedBlogPost> importPostDescription(const Dictionary& description,
         std::shared_ptr<VornickPublishedBlogPost> post, const std::shared_ptr<VornickPublishedBlog>& blog,
         const std::optional<URL>& sourceFile, bool intoNewEmptyDatabase) override
     {
         post = VornickBlogServiceIntegrator::importPostDescription(description, std::move(post), blog, sourceFile, intoNewEmptyDatabase);
-        if (post && post->sourceFileName().empty() && !post->identifierUsedByBlogService().empty())
+        if (namesImportedPosts && post && post->sourceFileName().empty() && !post->identifierUsedByBlogService().empty())
             post->setSourceFileName(u"post-" + post->identifierUsedByBlogService() + u"." + post->standardFilenameExtension().value_or(u"post"));
         return post;
     }

@@ -484,5 +484,43 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, AFailedListingFailsPostsButPag
     EXPECT_EQ(broken->state(), VornickSyncStepState::Failed);
 }
 
+TEST_F(VornickBlogServiceIntegratorPostSyncTests, APostFromTheServerThatNoServiceNamedIsWrittenToAFileNamedAfterItsTitle)
+{
+    integrator.namesImportedPosts = false;
+    std::u16string slashed = site.addPost(u"7", u"Hello/World");
+    std::u16string same1 = site.addPost(u"7", u"Same");
+    std::u16string same2 = site.addPost(u"7", u"Same");
+    std::u16string untitled = site.addPost(u"7", u"");
+    sync();
+    std::u16string extension = u"." + post(slashed)->standardFilenameExtension().value_or(u"");
+    EXPECT_EQ(post(slashed)->sourceFileName(), u"Hello-World-" + slashed + extension);
+    EXPECT_EQ(post(same1)->sourceFileName(), u"Same-" + same1 + extension);
+    EXPECT_EQ(post(same2)->sourceFileName(), u"Same-" + same2 + extension);
+    EXPECT_EQ(post(untitled)->sourceFileName(), u"Untitled-" + untitled + extension);
+    for (auto& identifier : { slashed, same1, same2, untitled }) {
+        auto url = post(identifier)->sourceFileURL();
+        ASSERT_TRUE(url);
+        EXPECT_NE(fileText(*url), "") << "written to its file";
+        EXPECT_FALSE(post(identifier)->hasEditsNotYetSavedToSourceFile());
+    }
+
+    // A name another post of the blog holds is not taken twice.
+    std::u16string later = site.addPost(u"7", u"Later");
+    auto local = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+    ASSERT_TRUE(local->prepareNewPostAndAssociateWithBlog(blog()));
+    local->setSourceFileName(u"Later-" + later + extension);
+    local->ManagedObject::setValueForKey(Value(true), u"inTrash");
+    ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
+    sync();
+    EXPECT_EQ(post(later)->sourceFileName(), u"Later-" + later + u" 2" + extension);
+    EXPECT_EQ(local->sourceFileName(), u"Later-" + later + extension);
+
+    // A name the service's integrator gives is kept.
+    integrator.namesImportedPosts = true;
+    std::u16string named = site.addPost(u"7", u"Named");
+    sync();
+    EXPECT_EQ(post(named)->sourceFileName(), u"post-" + named + extension);
+}
+
 } // namespace
 } // namespace brevanton

@@ -86,6 +86,15 @@ protected:
     }
 
     std::string trashPath(const std::string& leaf) const { return dataHome + "/Trash/" + leaf; }
+
+    // Deletion checks of the posts, running: the first one's request is out.
+    void checkDeletions(const std::vector<std::shared_ptr<VornickPublishedBlogPost>>& posts)
+    {
+        for (auto& post : posts)
+            integrator.scheduleConfirmServerSideDeletionOfPostWithIdentifier(post->identifierUsedByBlogService(), nativeIdentifier(*post),
+                                                                            blogDescription);
+        start();
+    }
 };
 
 TEST_F(VornickBlogServiceIntegratorQueueStepsTests, ASentPostTakesTheServersIdentifierAndDates)
@@ -215,6 +224,7 @@ TEST_F(VornickBlogServiceIntegratorQueueStepsTests, APostGoneFromTheServerGoesTo
     ASSERT_TRUE(integrator.markPostForUploadAtNextSync(nativeIdentifier(*edited)));
     std::string gonePath = *gone->sourceFileURL()->fileSystemPath();
     std::string goneName = gonePath.substr(gonePath.rfind('/') + 1);
+    checkDeletions({ gone, edited });
 
     integrator.blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*agent, u"61", nativeIdentifier(*gone), blogDescription, false);
     EXPECT_TRUE(logged(u"Confirmed deletion of post 61"));
@@ -224,6 +234,7 @@ TEST_F(VornickBlogServiceIntegratorQueueStepsTests, APostGoneFromTheServerGoesTo
     EXPECT_TRUE(fileExists(trashPath("info/" + goneName + ".trashinfo")));
     EXPECT_FALSE(integrator.existingPostForDescription({ { u"identifierUsedByBlogService", Value(u"61") } }, std::nullopt, *blog));
     EXPECT_FALSE(context.hasChanges());
+    drain();
 
     integrator.blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*agent, u"62", nativeIdentifier(*edited), blogDescription, true);
     EXPECT_TRUE(logged(u"Keeping post \"Edited\" (62)"));
@@ -240,6 +251,7 @@ TEST_F(VornickBlogServiceIntegratorQueueStepsTests, APostWhoseFileCannotBeTrashe
     auto post = makePost(u"Stuck", u"71");
     std::string path = *post->sourceFileURL()->fileSystemPath();
     ASSERT_TRUE(writeFileAtomically(dataHome + "/Trash", "not a folder"));
+    checkDeletions({ post });
     integrator.blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(*agent, u"71", nativeIdentifier(*post), blogDescription, false);
     EXPECT_TRUE(logged(u"Warning: Failed to move post file form \"Stuck\" (71) to the macOS Trash: "));
     EXPECT_TRUE(fileExists(path));

@@ -116,14 +116,17 @@ public:
         m_round = round;
         m_failureInjected = false;
         m_agentsThisRound.clear();
-        // The server's changes come first: what the user then queues is sent
-        // over them knowingly, as an upload session does not compare.
-        std::vector<unsigned> actions(1 + m_random() % 4);
-        for (auto& action : actions)
-            action = static_cast<unsigned>(m_random() % 9);
-        std::stable_partition(actions.begin(), actions.end(), [](unsigned action) { return action >= 4; });
-        for (unsigned action : actions)
-            performAction(action);
+        // Server and local changes in any order, and now and then a few
+        // turns of the main loop between them: a server edit may land after
+        // the user queued an upload, while its session already runs.
+        int actions = 1 + static_cast<int>(m_random() % 4);
+        for (int index = 0; index < actions; ++index) {
+            performAction(static_cast<unsigned>(m_random() % 9));
+            if (chance(3)) {
+                for (unsigned turns = 1 + static_cast<unsigned>(m_random() % 4); turns; --turns)
+                    RunLoop::main().runOnce(0);
+            }
+        }
         if (chance(3))
             injectFailures();
         if (chance(2))
@@ -249,19 +252,16 @@ private:
             if (auto post = pick(posts)) {
                 editLocally(*post);
                 savePost(*post);
-                if (!post->currentlyPublished()) {
-                    m_unseenServerEdits.erase(post->identifierUsedByBlogService());
+                if (!post->currentlyPublished())
                     m_project->synchronizer().queueSyncToUploadPost(*post);
-                }
             }
             break;
         }
-        case 1: { // Publish: the user sends the post as it is here.
+        case 1: { // Publish: the user sends the post as it is here (never over a server edit this side has not seen).
             auto posts = localPosts(false);
             if (auto post = pick(posts)) {
                 editLocally(*post);
                 savePost(*post);
-                m_unseenServerEdits.erase(post->identifierUsedByBlogService());
                 m_project->synchronizer().queueSyncToUploadPost(*post);
             }
             break;
@@ -330,7 +330,7 @@ private:
     void injectFailures()
     {
         static constexpr Kind kinds[] = { Kind::BlogDescriptions, Kind::Posts, Kind::SendPostChanges, Kind::UpdatedProperties,
-                                          Kind::MoveToTrash, Kind::ConfirmDeletion };
+                                          Kind::MoveToTrash, Kind::ConfirmDeletion, Kind::SinglePost };
         static constexpr Behavior behaviors[] = { Behavior::FailWithHTTP500, Behavior::FailWithTimeout, Behavior::NoAnswer,
                                                   Behavior::AnswerTwice };
         int count = 1 + static_cast<int>(m_random() % 3);

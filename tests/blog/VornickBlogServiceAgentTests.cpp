@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace brevanton;
 using namespace brevanton::testserver;
@@ -323,10 +326,18 @@ TEST_F(VornickBlogServiceAgentTest, IdleTimeoutsAndResetsAnswerOnceWithTheirErro
 
 TEST_F(VornickBlogServiceAgentTest, TwoLoadsRunAtOnceAndOneUnderARateLimit)
 {
-    LoopbackHTTPServer server([](const TestHTTPRequest&) {
+    // The first request is held until a second one arrives (or a few seconds
+    // pass), so that a busy machine cannot hide two loads running at once.
+    std::atomic<int> arrived { 0 };
+    LoopbackHTTPServer server([&arrived](const TestHTTPRequest&) {
+        if (++arrived == 1) {
+            auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (arrived < 2 && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         TestHTTPResponse response;
         response.body = "ok";
-        response.delayMilliseconds = 150;
+        response.delayMilliseconds = 20;
         return response;
     });
     EXPECT_EQ(m_agent->maxConcurrentURLLoadCount(), 2);

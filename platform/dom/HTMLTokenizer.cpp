@@ -548,6 +548,11 @@ void HTMLTokenizer::step()
         if (c == '!') {
             advance();
             m_state = State::MarkupDeclarationOpen;
+            // Whether a CDATA section may follow depends on where the characters before it go.
+            if (!m_characters.data.empty()) {
+                m_characters.range.end = static_cast<uint32_t>(m_tokenStart);
+                m_ready = &m_characters;
+            }
         } else if (c == '/') {
             advance();
             m_state = State::EndTagOpen;

@@ -3,6 +3,7 @@
 #include "platform/dom/HTMLNamedCharacterReferences.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace brevanton {
@@ -261,7 +262,18 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
     char32_t c = peek();
     if (isASCIIAlphanumeric(c)) {
         auto references = htmlNamedCharacterReferences();
-        size_t low = 0, high = references.size();
+        // Where the names of each first letter begin and end.
+        static const auto byFirstLetter = [references] {
+            std::array<std::pair<uint16_t, uint16_t>, 128> ranges {};
+            for (size_t i = 0; i < references.size(); ++i) {
+                auto& range = ranges[static_cast<unsigned char>(references[i].name[0])];
+                if (range.first == range.second)
+                    range.first = static_cast<uint16_t>(i);
+                range.second = static_cast<uint16_t>(i + 1);
+            }
+            return ranges;
+        }();
+        size_t low = byFirstLetter[c].first, high = byFirstLetter[c].second;
         const HTMLNamedCharacterReference* match = nullptr;
         size_t matchLength = 0;
         for (size_t k = 0; m_position + k < m_input.size() && low < high; ++k) {

@@ -11,7 +11,6 @@
 #include <bitset>
 #include <cstring>
 #include <initializer_list>
-#include <unordered_map>
 #include <vector>
 
 namespace brevanton {
@@ -191,6 +190,9 @@ struct OpenElement {
     T tag { T::Unknown };
     Namespace ns { Namespace::HTML };
     bool htmlIntegrationPoint { false };
+    // For formatting elements, the number under which the builder counts
+    // whether they are open (0: not counted).
+    uint32_t serial { 0 };
 
     bool is(T t) const { return tag == t && ns == Namespace::HTML; }
     bool isHTML() const { return ns == Namespace::HTML; }
@@ -204,6 +206,7 @@ struct OpenElement {
 struct FormattingEntry {
     std::shared_ptr<DOMElement> element;
     T tag { T::Unknown };
+    uint32_t serial { 0 };
 };
 
 struct InsertionPlace {
@@ -222,6 +225,7 @@ public:
     {
         m_tokenizer.setRecordsErrors(options.recordErrors);
         m_htmlNames.fill(nullptr);
+        m_charactersToken.kind = HTMLToken::Kind::Characters;
     }
 
     void buildDocument();
@@ -273,11 +277,17 @@ private:
     {
         return m_fragmentContext.element && m_stack.size() == 1 ? m_fragmentContext : m_stack.back();
     }
-    void push(OpenElement);
+    void push(OpenElement entry) { insertInStack(m_stack.size(), std::move(entry)); }
+    void insertInStack(size_t index, OpenElement);
     void pop();
     void removeFromStack(size_t index);
     size_t stackIndexOf(const DOMElement*) const;
-    bool isOnStack(const DOMElement* element) const;
+    bool isOnStack(const FormattingEntry& entry) const { return m_openCounts[entry.serial]; }
+    uint32_t newSerial()
+    {
+        m_openCounts.push_back(0);
+        return static_cast<uint32_t>(m_openCounts.size() - 1);
+    }
     bool inScope(T tag, Scope = Scope::Default) const;
     bool inScope(std::initializer_list<T> tags, Scope = Scope::Default) const;
     bool elementInScope(const DOMElement*) const;
@@ -343,6 +353,7 @@ private:
     T m_tokenTag { T::Unknown };
     // The characters of the Characters token being processed: what is left of it.
     std::u16string_view m_text;
+    HTMLToken m_charactersToken;
     std::u16string m_pendingTableText;
     bool m_pendingTableTextHasNonWhitespace { false };
     // Characters are collected and go in as one text node when something else comes.
@@ -352,19 +363,18 @@ private:
     std::array<const DOMQualifiedName*, static_cast<size_t>(T::Count)> m_htmlNames;
     std::vector<DOMElement*> m_loadingElements;
     std::unique_ptr<std::bitset<0x10000>> m_textUnits { std::make_unique<std::bitset<0x10000>>() };
-    std::unordered_map<const DOMElement*, unsigned> m_onStackFormatting;
+    // By serial: how often each formatting element is on the stack of open elements.
+    std::vector<uint32_t> m_openCounts { 0 };
 };
 
 // The stack of open elements.
 
-void TreeBuilder::push(OpenElement entry)
+void TreeBuilder::insertInStack(size_t index, OpenElement entry)
 {
-    if (entry.isHTML()) {
+    if (entry.isHTML())
         ++m_htmlTagCount[static_cast<size_t>(entry.tag)];
-        if (isFormattingTag(entry.tag))
-            ++m_onStackFormatting[entry.element.get()];
-    }
-    m_stack.push_back(std::move(entry));
+    ++m_openCounts[entry.serial];
+    m_stack.insert(m_stack.begin() + static_cast<ptrdiff_t>(index), std::move(entry));
 }
 
 void TreeBuilder::pop()
@@ -375,14 +385,9 @@ void TreeBuilder::pop()
 void TreeBuilder::removeFromStack(size_t index)
 {
     auto& entry = m_stack[index];
-    if (entry.isHTML()) {
+    if (entry.isHTML())
         --m_htmlTagCount[static_cast<size_t>(entry.tag)];
-        if (isFormattingTag(entry.tag)) {
-            auto found = m_onStackFormatting.find(entry.element.get());
-            if (found != m_onStackFormatting.end() && !--found->second)
-                m_onStackFormatting.erase(found);
-        }
-    }
+    --m_openCounts[entry.serial];
     m_stack.erase(m_stack.begin() + static_cast<ptrdiff_t>(index));
 }
 
@@ -393,11 +398,6 @@ size_t TreeBuilder::stackIndexOf(const DOMElement* element) const
             return i - 1;
     }
     return SIZE_MAX;
-}
-
-bool TreeBuilder::isOnStack(const DOMElement* element) const
-{
-    return m_onStackFormatting.count(element) || stackIndexOf(element) != SIZE_MAX;
 }
 
 namespace {
@@ -683,14 +683,14 @@ void TreeBuilder::pushFormattingElement(const OpenElement& entry)
     }
     if (equal >= 3)
         m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(earliest));
-    m_formatting.push_back({ entry.element, entry.tag });
+    m_formatting.push_back({ entry.element, entry.tag, entry.serial });
 }
 
 void TreeBuilder::reconstructFormattingElements()
 {
     if (m_formatting.empty())
         return;
-    auto isOpen = [&](const FormattingEntry& entry) { return !entry.element || isOnStack(entry.element.get()); };
+    auto isOpen = [&](const FormattingEntry& entry) { return !entry.element || isOnStack(entry); };
     if (isOpen(m_formatting.back()))
         return;
     size_t index = m_formatting.size() - 1;
@@ -703,8 +703,8 @@ void TreeBuilder::reconstructFormattingElements()
         for (auto& attribute : entry.element->attributeList())
             element->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
         insertNode(appropriatePlace(), element);
-        OpenElement open { element, entry.tag, Namespace::HTML, false };
-        push(open);
+        entry.serial = newSerial();
+        push({ element, entry.tag, Namespace::HTML, false, entry.serial });
         entry.element = std::move(element);
     }
 }
@@ -797,15 +797,11 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
             replacement->reserveAttributes(node.element->attributeCount());
             for (auto& attribute : node.element->attributeList())
                 replacement->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
+            OpenElement replaced { replacement, node.tag, node.ns, false, newSerial() };
             m_formatting[nodeFormattingIndex].element = replacement;
-            OpenElement replaced { replacement, node.tag, node.ns, false };
+            m_formatting[nodeFormattingIndex].serial = replaced.serial;
             removeFromStack(nodeIndex);
-            m_stack.insert(m_stack.begin() + static_cast<ptrdiff_t>(nodeIndex), replaced);
-            if (replaced.isHTML()) {
-                ++m_htmlTagCount[static_cast<size_t>(replaced.tag)];
-                if (isFormattingTag(replaced.tag))
-                    ++m_onStackFormatting[replacement.get()];
-            }
+            insertInStack(nodeIndex, replaced);
             node = replaced;
             if (lastNode.element == furthestBlock.element)
                 bookmark = nodeFormattingIndex + 1;
@@ -829,17 +825,15 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
         furthestBlock.element->appendParsedChild(newElement);
         formattingIndex = formattingIndexOf(formattingElement.get());
         T formattingTag = m_formatting[formattingIndex].tag;
+        OpenElement added { newElement, formattingTag, Namespace::HTML, false, newSerial() };
         m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(formattingIndex));
         if (bookmark > formattingIndex)
             --bookmark;
         m_formatting.insert(m_formatting.begin() + static_cast<ptrdiff_t>(std::min(bookmark, m_formatting.size())),
-                            { newElement, formattingTag });
+                            { newElement, formattingTag, added.serial });
         removeFromStack(stackIndexOf(formattingElement.get()));
         size_t furthestPosition = stackIndexOf(furthestBlock.element.get());
-        OpenElement added { newElement, formattingTag, Namespace::HTML, false };
-        m_stack.insert(m_stack.begin() + static_cast<ptrdiff_t>(furthestPosition + 1), added);
-        ++m_htmlTagCount[static_cast<size_t>(formattingTag)];
-        ++m_onStackFormatting[newElement.get()];
+        insertInStack(furthestPosition + 1, added);
     }
     return true;
 }
@@ -867,7 +861,8 @@ void TreeBuilder::anyOtherEndTag(HTMLToken& token)
 
 DOMNode* TreeBuilder::containerFor(DOMElement* element)
 {
-    if (element->isHTMLElement() && element->localName() == u"template")
+    static const DOMQualifiedName* templateName = DOMQualifiedName::intern(XHTMLNamespace, {}, u"template");
+    if (&element->qualifiedName() == templateName)
         return element->content().get();
     return element;
 }
@@ -968,7 +963,7 @@ OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
     T tag = ns == Namespace::HTML ? m_tokenTag : htmlTagForName(token.name);
     auto place = appropriatePlace();
     auto element = createElement(token, ns, tag);
-    OpenElement entry { element, tag, ns, false };
+    OpenElement entry { element, tag, ns, false, ns == Namespace::HTML && isFormattingTag(tag) ? newSerial() : 0 };
     if (ns == Namespace::SVG)
         entry.htmlIntegrationPoint = isOneOf(tag, { T::foreignobject, T::desc, T::title });
     else if (ns == Namespace::MathML && tag == T::annotation_xml) {
@@ -1159,17 +1154,12 @@ void TreeBuilder::processToken(HTMLToken& token)
 
 void TreeBuilder::processCharacters(std::u16string_view text)
 {
-    static HTMLToken characters = [] {
-        HTMLToken token;
-        token.kind = HTMLToken::Kind::Characters;
-        return token;
-    }();
     m_text = text;
     while (!m_text.empty() && !m_stopped) {
-        if (usesInsertionMode(characters))
-            dispatch(m_mode, characters);
+        if (usesInsertionMode(m_charactersToken))
+            dispatch(m_mode, m_charactersToken);
         else
-            foreignContent(characters);
+            foreignContent(m_charactersToken);
     }
 }
 
@@ -2267,14 +2257,9 @@ Result TreeBuilder::inTableText(HTMLToken& token)
         std::u16string pending = std::move(m_pendingTableText);
         m_pendingTableText.clear();
         m_text = pending;
-        if (m_pendingTableTextHasNonWhitespace) {
-            static HTMLToken characters = [] {
-                HTMLToken t;
-                t.kind = HTMLToken::Kind::Characters;
-                return t;
-            }();
-            inTableAnythingElse(characters);
-        } else
+        if (m_pendingTableTextHasNonWhitespace)
+            inTableAnythingElse(m_charactersToken);
+        else
             insertCharacters(pending);
         m_text = saved;
     }

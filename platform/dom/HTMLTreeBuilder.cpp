@@ -11,6 +11,8 @@
 #include <bitset>
 #include <cstring>
 #include <initializer_list>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace brevanton {
@@ -650,6 +652,20 @@ bool sameAttributes(const DOMElement& a, const DOMElement& b)
     auto& second = b.attributeList();
     if (first.size() != second.size())
         return false;
+    // Long lists are compared through a map, so that the check stays linear.
+    constexpr size_t shortList = 16;
+    if (first.size() > shortList) {
+        std::unordered_map<std::u16string_view, const DOMAttributeList::Attribute*> byName;
+        for (auto& attribute : first)
+            byName.emplace(attribute.name, &attribute);
+        for (auto& other : second) {
+            auto found = byName.find(other.name);
+            if (found == byName.end() || found->second->namespacedName != other.namespacedName
+                || found->second->value != other.value)
+                return false;
+        }
+        return true;
+    }
     for (auto& attribute : first) {
         bool found = false;
         for (auto& other : second) {
@@ -938,8 +954,19 @@ void TreeBuilder::appendAttributes(DOMElement& element, const HTMLToken& token, 
 
 void TreeBuilder::addMissingAttributes(DOMElement& element, const HTMLToken& token)
 {
+    constexpr size_t shortList = 16;
+    if (token.attributes.size() <= shortList && element.attributeCount() <= shortList) {
+        for (auto& attribute : token.attributes) {
+            if (!element.hasAttribute(attribute.name))
+                element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+        }
+        return;
+    }
+    std::unordered_set<std::u16string> names;
+    for (auto& attribute : element.attributeList())
+        names.insert(attribute.name);
     for (auto& attribute : token.attributes) {
-        if (!element.hasAttribute(attribute.name))
+        if (names.insert(attribute.name).second)
             element.appendAttributeWithoutChecks(attribute.name, attribute.value);
     }
 }

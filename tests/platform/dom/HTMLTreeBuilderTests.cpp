@@ -50,6 +50,14 @@ TEST(HTMLTreeBuilder, PathologicalPagesBuildWholeWithoutCaps)
     EXPECT_EQ(paragraph->attributeCount(), 50000u);
     EXPECT_EQ(paragraph->getAttribute(u"a7"), u"v");
 
+    // Formatting elements and a second body with long attribute lists compare them in linear time.
+    std::u16string list;
+    for (int i = 0; i < 20000; ++i)
+        list += u" a" + toUTF16(std::to_string(i)) + u"=v";
+    auto formattingLists = buildHTMLDocument(repeated(u"<b" + list + u">x", 5) + u"<body" + list + u" extra=1>");
+    EXPECT_EQ(depthBelow(*formattingLists->body()), 5u);
+    EXPECT_EQ(formattingLists->body()->attributeCount(), 20001u);
+
     auto closing = buildHTMLDocument(u"<body>" + repeated(u"</p>", 100000));
     EXPECT_EQ(closing->body()->childCount(), 100000u);
 
@@ -118,6 +126,8 @@ TEST(HTMLTreeBuilder, KeepsRawControlCharactersAndReportsErrors)
     auto paragraph = downcast<DOMElement>(document->body()->firstChild());
     EXPECT_EQ(paragraph->getAttribute(u"title"), u"a\u0001");
     EXPECT_EQ(paragraph->textContent(), u"x\u0005\u009D\u007Fy");
+    // Also beside characters of the private-use plane.
+    EXPECT_EQ(buildHTMLDocument(u"<p>\U0010FF05\u0005</p>")->body()->textContent(), u"\U0010FF05\u0005");
 
     std::vector<HTMLParseError> errors;
     buildHTMLDocument(u"<p>\n<a b=1 b=2>", { .recordErrors = true }, &errors);

@@ -707,7 +707,7 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
     if (htmlParserEngine() == HTMLParserEngine::TreeBuilder) {
         std::u16string markup;
         appendUTF8AsUTF16(markup, utf8.data(), utf8.size());
-        return buildHTMLDocument(markup);
+        return buildHTMLDocument(markup, { .maximumDepth = DOMMaximumNestingDepth });
     }
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
     std::string protectedText;
@@ -757,7 +757,7 @@ std::shared_ptr<DOMDocumentFragment> parseHTMLFragment(DOMDocument& document, st
                                                        const DOMElement* context)
 {
     if (htmlParserEngine() == HTMLParserEngine::TreeBuilder)
-        return buildHTMLFragment(document, markup, context);
+        return buildHTMLFragment(document, markup, context, { .maximumDepth = DOMMaximumNestingDepth });
     auto fragment = document.createDocumentFragment();
     GumboOptions options = kGumboDefaultOptions;
     options.fragment_context = GUMBO_TAG_BODY;

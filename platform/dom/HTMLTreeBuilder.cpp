@@ -7,6 +7,7 @@
 #include "platform/dom/DOMQualifiedName.h"
 #include "platform/dom/HTMLTagNames.h"
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <cstring>
@@ -222,6 +223,7 @@ class TreeBuilder {
 public:
     TreeBuilder(DOMDocument& document, std::u16string_view markup, const HTMLParseOptions& options)
         : m_document(document)
+        , m_maximumDepth(options.maximumDepth)
         , m_handle(document.documentHandle())
         , m_tokenizer(markup)
     {
@@ -237,6 +239,7 @@ public:
     // Both in document order, a template's contents left out.
     std::vector<DOMElement*> takeLoadingElements() { return std::move(m_loadingElements); }
     std::unique_ptr<std::bitset<0x10000>> takeTextUnits() { return std::move(m_textUnits); }
+    bool flattened() const { return m_flattened; }
 
 private:
     // Tokens.
@@ -330,9 +333,12 @@ private:
     const DOMQualifiedName* htmlName(T tag, std::u16string_view name);
     void parseGenericText(HTMLToken&, HTMLTokenizer::State);
     void parseError() { ++m_errorCount; }
+    bool flattenDeeperThan(DOMNode& root, unsigned maximumDepth);
     void stopParsing() { m_stopped = true; }
 
     DOMDocument& m_document;
+    unsigned m_maximumDepth { 0 };
+    bool m_flattened { false };
     DOMDocumentHandlePtr m_handle;
     HTMLTokenizer m_tokenizer;
     std::vector<OpenElement> m_stack;
@@ -2976,11 +2982,73 @@ Result TreeBuilder::foreignContent(HTMLToken& token)
 
 // Whole documents and fragments.
 
+// Elements nested deeper than `maximumDepth` (children of `root` are at depth
+// 1) go, and their text and comments join the element at that depth, in order.
+bool TreeBuilder::flattenDeeperThan(DOMNode& root, unsigned maximumDepth)
+{
+    bool flattened = false;
+    std::vector<std::pair<DOMNode*, unsigned>> pending;
+    auto pushChildren = [&](DOMNode& parent, unsigned depth) {
+        size_t start = pending.size();
+        for (auto* child = parent.first(); child; child = child->next())
+            pending.push_back({ child, depth });
+        std::reverse(pending.begin() + static_cast<ptrdiff_t>(start), pending.end());
+    };
+    pushChildren(root, 1);
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        auto* element = dynamicDowncast<DOMElement>(node);
+        if (!element)
+            continue;
+        if (auto* content = element->templateContent())
+            pushChildren(*content, depth + 1);
+        if (depth < maximumDepth) {
+            pushChildren(*element, depth + 1);
+            continue;
+        }
+        bool hasElementChild = false;
+        for (auto* child = element->first(); child && !hasElementChild; child = child->next())
+            hasElementChild = child->isElementNode();
+        if (!hasElementChild)
+            continue;
+        flattened = true;
+        // The leaves are kept; the subtrees holding them go at once, which
+        // leaves them as roots without walking up their depth.
+        std::vector<std::shared_ptr<DOMNode>> leaves;
+        for (auto* descendant = element->first(); descendant; descendant = descendant->traverseNext(element)) {
+            if (!descendant->isElementNode())
+                leaves.push_back(descendant->shared_from_this());
+        }
+        {
+            std::vector<std::shared_ptr<DOMNode>> children;
+            for (auto* child = element->first(); child; child = child->next())
+                children.push_back(child->shared_from_this());
+            element->removeAllChildren();
+        }
+        for (auto& leaf : leaves) {
+            if (auto* parent = leaf->parent())
+                parent->removeChildInternal(leaf.get());
+            if (auto* last = element->last(); last && last->nodeType() == DOMNode::TEXT_NODE
+                && leaf->nodeType() == DOMNode::TEXT_NODE)
+                downcast<DOMText>(last)->appendData(downcast<DOMText>(leaf.get())->data());
+            else
+                element->appendParsedChild(std::move(leaf));
+        }
+    }
+    return flattened;
+}
+
 void TreeBuilder::buildDocument()
 {
     run();
     while (!m_stack.empty())
         pop();
+    m_formatting.clear();
+    if (m_maximumDepth && flattenDeeperThan(m_document, m_maximumDepth)) {
+        m_flattened = true;
+        m_treeReordered = true;
+    }
     if (m_treeReordered) {
         // Nodes went in elsewhere than at the end: the records follow the tree as it stands.
         m_loadingElements.clear();
@@ -3063,6 +3131,9 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
     run();
     while (!m_stack.empty())
         pop();
+    m_formatting.clear();
+    if (m_maximumDepth)
+        m_flattened = flattenDeeperThan(*root, m_maximumDepth);
     std::vector<std::shared_ptr<DOMNode>> children;
     for (auto* child = root->first(); child; child = child->next())
         children.push_back(child->shared_from_this());
@@ -3083,15 +3154,16 @@ std::shared_ptr<DOMDocument> buildHTMLDocument(std::u16string_view markup, const
     builder.buildDocument();
     document->setParsedLoadingElements(builder.takeLoadingElements());
     document->setParsedTextUnits(builder.takeTextUnits());
+    document->setHasFlattenedNesting(builder.flattened());
     if (outErrors)
         *outErrors = builder.errors();
     return document;
 }
 
 std::shared_ptr<DOMDocumentFragment> buildHTMLFragment(DOMDocument& document, std::u16string_view markup,
-                                                       const DOMElement* context)
+                                                       const DOMElement* context, const HTMLParseOptions& options)
 {
-    TreeBuilder builder(document, markup, {});
+    TreeBuilder builder(document, markup, options);
     return builder.buildFragment(context);
 }
 

@@ -19,6 +19,10 @@ class DOMElement;
 struct HTMLParseOptions {
     // Keeps the tokenizer's parse errors (HTMLTokenizer::errors).
     bool recordErrors { false };
+    // When not 0, what is nested deeper than this many elements joins the
+    // element at that depth, as the rest of the program needs it today
+    // (DOMMaximumNestingDepth); a document then says it was flattened.
+    unsigned maximumDepth { 0 };
 };
 
 // A new HTML document from decoded markup, with the loading elements and
@@ -27,6 +31,6 @@ std::shared_ptr<DOMDocument> buildHTMLDocument(std::u16string_view markup, const
                                                std::vector<HTMLParseError>* outErrors = nullptr);
 // Markup parsed as the content of `context` (BODY when null), its nodes owned by `document`.
 std::shared_ptr<DOMDocumentFragment> buildHTMLFragment(DOMDocument& document, std::u16string_view markup,
-                                                       const DOMElement* context);
+                                                       const DOMElement* context, const HTMLParseOptions& = {});
 
 } // namespace brevanton

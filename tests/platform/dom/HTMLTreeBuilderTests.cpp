@@ -135,3 +135,23 @@ TEST(HTMLTreeBuilder, KeepsRawControlCharactersAndReportsErrors)
     EXPECT_STREQ(errors[0].code, "duplicate-attribute");
     EXPECT_EQ(errors[0].line, 2u);
 }
+
+TEST(HTMLTreeBuilder, ADepthLimitFlattensWhatIsDeeperKeepingItsText)
+{
+    auto page = u"<img src=top>" + repeated(u"<div>x<img src=deep><!--c-->", 3000) + u"<template>"
+        + repeated(u"<b>y", 3000) + u"</template>";
+    auto document = buildHTMLDocument(page, { .maximumDepth = 100 });
+    EXPECT_TRUE(document->hasFlattenedNesting());
+    auto body = document->body();
+    EXPECT_EQ(depthBelow(*document), 100u);
+    EXPECT_EQ(body->textContent(), std::u16string(3000, u'x'));
+    // Loading elements that went are no longer listed.
+    auto* loading = document->parsedLoadingElements();
+    ASSERT_TRUE(loading);
+    EXPECT_EQ(loading->size(), 98u);
+    EXPECT_FALSE(buildHTMLDocument(u"<p>shallow", { .maximumDepth = 100 })->hasFlattenedNesting());
+
+    auto fragment = buildHTMLFragment(*document, repeated(u"<i>z", 500), nullptr, { .maximumDepth = 10 });
+    EXPECT_EQ(depthBelow(*fragment), 10u);
+    EXPECT_EQ(fragment->textContent(), std::u16string(500, u'z'));
+}

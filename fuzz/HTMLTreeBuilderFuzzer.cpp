@@ -1,6 +1,7 @@
 // Our HTML tokenizer and tree builder on arbitrary UTF-16 text: whole pages,
 // and fragments in the context of an element the first byte picks. The tree
-// must write out, and the tokenizer's ranges stay within the text.
+// must write out, also with a depth limit, and the tokenizer's ranges stay
+// within the text.
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/HTMLTagNames.h"
@@ -48,6 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         auto document = buildHTMLDocument(markup);
         if (auto root = document->documentElement())
             root->outerHTML();
+        // And with the depth limit the program's parse sets, at a depth inputs reach.
+        auto flattened = buildHTMLDocument(markup, { .maximumDepth = 6 });
+        if (auto root = flattened->documentElement())
+            root->outerHTML();
         return 0;
     }
     auto document = DOMDocument::create();
@@ -58,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         element = document->createElementNS(MathMLNamespace, u"mi");
     else if (context)
         element = document->createElement(htmlTagName(static_cast<HTMLTag>(context)));
-    auto fragment = buildHTMLFragment(*document, markup, element.get());
+    auto fragment = buildHTMLFragment(*document, markup, element.get(), { .maximumDepth = selector & 1 ? 6u : 0u });
     fragment->innerHTML();
     return 0;
 }

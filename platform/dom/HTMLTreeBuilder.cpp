@@ -3026,15 +3026,24 @@ bool TreeBuilder::flattenDeeperThan(DOMNode& root, unsigned maximumDepth)
                 children.push_back(child->shared_from_this());
             element->removeAllChildren();
         }
+        // Adjacent text becomes one node, made once.
+        std::u16string text;
+        auto appendText = [&] {
+            if (!text.empty())
+                element->appendParsedChild(std::make_shared<DOMText>(m_handle, std::move(text)));
+            text = {};
+        };
         for (auto& leaf : leaves) {
             if (auto* parent = leaf->parent())
                 parent->removeChildInternal(leaf.get());
-            if (auto* last = element->last(); last && last->nodeType() == DOMNode::TEXT_NODE
-                && leaf->nodeType() == DOMNode::TEXT_NODE)
-                downcast<DOMText>(last)->appendData(downcast<DOMText>(leaf.get())->data());
-            else
-                element->appendParsedChild(std::move(leaf));
+            if (leaf->nodeType() == DOMNode::TEXT_NODE) {
+                text += downcast<DOMText>(leaf.get())->data();
+                continue;
+            }
+            appendText();
+            element->appendParsedChild(std::move(leaf));
         }
+        appendText();
     }
     return flattened;
 }

@@ -6,6 +6,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/GumboInputGuard.h"
+#include "platform/dom/HTMLTreeBuilder.h"
 #include "platform/foundation/Text.h"
 
 #include <gumbo.h>
@@ -23,6 +24,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bitset>
 #include <cstdlib>
 #include <cstring>
@@ -677,8 +679,36 @@ unsigned commentsBeforeDoctype(const GumboDocument& document, std::string_view s
 
 } // namespace
 
+namespace {
+
+std::atomic<HTMLParserEngine>& engine()
+{
+    static std::atomic<HTMLParserEngine> chosen = [] {
+        const char* name = std::getenv("BREVANTON_HTML_PARSER");
+        return name && std::string_view(name) == "tree-builder" ? HTMLParserEngine::TreeBuilder : HTMLParserEngine::Gumbo;
+    }();
+    return chosen;
+}
+
+} // namespace
+
+HTMLParserEngine htmlParserEngine()
+{
+    return engine().load(std::memory_order_relaxed);
+}
+
+void setHTMLParserEngine(HTMLParserEngine choice)
+{
+    engine().store(choice, std::memory_order_relaxed);
+}
+
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 {
+    if (htmlParserEngine() == HTMLParserEngine::TreeBuilder) {
+        std::u16string markup;
+        appendUTF8AsUTF16(markup, utf8.data(), utf8.size());
+        return buildHTMLDocument(markup, { .maximumDepth = DOMMaximumNestingDepth });
+    }
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
     std::string protectedText;
     bool hasControls = protectControlCharacters(utf8, protectedText);
@@ -726,6 +756,8 @@ std::shared_ptr<DOMDocumentFragment> parseFragment(DOMDocument& document, std::u
 std::shared_ptr<DOMDocumentFragment> parseHTMLFragment(DOMDocument& document, std::u16string_view markup,
                                                        const DOMElement* context)
 {
+    if (htmlParserEngine() == HTMLParserEngine::TreeBuilder)
+        return buildHTMLFragment(document, markup, context, { .maximumDepth = DOMMaximumNestingDepth });
     auto fragment = document.createDocumentFragment();
     GumboOptions options = kGumboDefaultOptions;
     options.fragment_context = GUMBO_TAG_BODY;

@@ -20,6 +20,14 @@ class DOMElement;
 
 inline constexpr unsigned DOMMaximumNestingDepth = 512;
 
+// Which parser reads HTML: gumbo behind its input guard, or our own tree
+// builder (HTMLTreeBuilder.h), which has no nesting or attribute caps. Gumbo
+// unless BREVANTON_HTML_PARSER is "tree-builder" in the environment; tests
+// may switch.
+enum class HTMLParserEngine : uint8_t { Gumbo, TreeBuilder };
+HTMLParserEngine htmlParserEngine();
+void setHTMLParserEngine(HTMLParserEngine);
+
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8);
 // The XML declaration and the DOCTYPE's internal subset are kept as written.
 std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outError);

@@ -1,0 +1,1377 @@
+#include "platform/dom/HTMLTokenizer.h"
+
+#include "platform/dom/HTMLNamedCharacterReferences.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace brevanton {
+
+namespace {
+
+bool isASCIIAlpha(char32_t c)
+{
+    return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
+}
+
+bool isASCIIUpper(char32_t c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+
+bool isASCIIDigit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isASCIIHexDigit(char32_t c)
+{
+    return isASCIIDigit(c) || ((c | 0x20) >= 'a' && (c | 0x20) <= 'f');
+}
+
+bool isASCIIAlphanumeric(char32_t c)
+{
+    return isASCIIAlpha(c) || isASCIIDigit(c);
+}
+
+bool isTagWhitespace(char32_t c)
+{
+    return c == '\t' || c == '\n' || c == '\f' || c == ' ';
+}
+
+char16_t toASCIILower(char32_t c)
+{
+    return static_cast<char16_t>(isASCIIUpper(c) ? c + 0x20 : c);
+}
+
+void appendCodePoint(std::u16string& into, char32_t c)
+{
+    if (c >= 0x10000) {
+        c -= 0x10000;
+        into += static_cast<char16_t>(0xD800 + (c >> 10));
+        into += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    } else
+        into += static_cast<char16_t>(c);
+}
+
+// What a numeric reference to a C1 control stands for: the windows-1252
+// character of that byte, where it has one.
+char32_t windows1252Replacement(char32_t c)
+{
+    static const char16_t table[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    };
+    return table[c - 0x80];
+}
+
+bool isNoncharacter(char32_t c)
+{
+    return (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
+}
+
+} // namespace
+
+const HTMLTokenAttribute* HTMLToken::attribute(std::u16string_view attributeName) const
+{
+    for (auto& attribute : attributes) {
+        if (attribute.name == attributeName)
+            return &attribute;
+    }
+    return nullptr;
+}
+
+HTMLTokenizer::HTMLTokenizer(std::u16string_view markup)
+    : m_input(markup)
+{
+    m_characters.kind = HTMLToken::Kind::Characters;
+}
+
+void HTMLTokenizer::parseError(const char* code)
+{
+    if (!m_recordsErrors)
+        return;
+    size_t offset = std::min(m_position, m_input.size());
+    if (offset < m_lineCursor) {
+        m_lineCursor = 0;
+        m_line = 1;
+        m_lineStart = 0;
+    }
+    for (; m_lineCursor < offset; ++m_lineCursor) {
+        char16_t c = m_input[m_lineCursor];
+        if (c == u'\n' || (c == u'\r' && (m_lineCursor + 1 >= m_input.size() || m_input[m_lineCursor + 1] != u'\n'))) {
+            ++m_line;
+            m_lineStart = m_lineCursor + 1;
+        }
+    }
+    m_errors.push_back({ code, static_cast<uint32_t>(offset), m_line, static_cast<uint32_t>(offset - m_lineStart + 1) });
+}
+
+bool HTMLTokenizer::startsWith(std::u16string_view text, bool caseInsensitive) const
+{
+    if (m_input.size() - m_position < text.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = m_input[m_position + i];
+        if (caseInsensitive)
+            c = toASCIILower(c);
+        if (c != text[i])
+            return false;
+    }
+    return true;
+}
+
+void HTMLTokenizer::appendCharacter(char32_t c)
+{
+    if (m_characters.data.empty())
+        m_characters.range.start = static_cast<uint32_t>(m_stepStart);
+    appendCodePoint(m_characters.data, c);
+}
+
+void HTMLTokenizer::appendCharacters(std::u16string_view text)
+{
+    if (m_characters.data.empty())
+        m_characters.range.start = static_cast<uint32_t>(m_stepStart);
+    m_characters.data += text;
+}
+
+void HTMLTokenizer::startTag(HTMLToken::Kind kind)
+{
+    m_tag.kind = kind;
+    m_tag.name.clear();
+    m_tag.attributes.clear();
+    m_tag.selfClosing = false;
+    m_tag.range.start = static_cast<uint32_t>(m_tokenStart);
+    m_dropAttribute = false;
+    m_attributeNames.clear();
+}
+
+void HTMLTokenizer::startAttribute()
+{
+    if (m_dropAttribute) {
+        m_tag.attributes.pop_back();
+        m_dropAttribute = false;
+    }
+    auto& attribute = m_tag.attributes.emplace_back();
+    attribute.nameRange.start = attribute.nameRange.end = static_cast<uint32_t>(m_position);
+}
+
+void HTMLTokenizer::finishAttributeName()
+{
+    auto& attribute = m_tag.attributes.back();
+    attribute.nameRange.end = static_cast<uint32_t>(m_position);
+    attribute.valueRange.start = attribute.valueRange.end = attribute.nameRange.end;
+    // A repeated name is dropped with its value; long lists are checked through a set.
+    constexpr size_t shortList = 16;
+    size_t count = m_tag.attributes.size();
+    if (count <= shortList) {
+        for (size_t i = 0; i + 1 < count; ++i) {
+            if (m_tag.attributes[i].name == attribute.name) {
+                parseError("duplicate-attribute");
+                m_dropAttribute = true;
+                return;
+            }
+        }
+        if (count == shortList) {
+            for (auto& earlier : m_tag.attributes)
+                m_attributeNames.insert(earlier.name);
+        }
+        return;
+    }
+    if (!m_attributeNames.insert(attribute.name).second) {
+        parseError("duplicate-attribute");
+        m_dropAttribute = true;
+    }
+}
+
+void HTMLTokenizer::emitCurrent()
+{
+    if (m_dropAttribute) {
+        m_tag.attributes.pop_back();
+        m_dropAttribute = false;
+    }
+    if (m_tag.kind == HTMLToken::Kind::StartTag)
+        m_lastStartTagName = m_tag.name;
+    else if (m_tag.kind == HTMLToken::Kind::EndTag) {
+        if (!m_tag.attributes.empty())
+            parseError("end-tag-with-attributes");
+        if (m_tag.selfClosing)
+            parseError("end-tag-with-trailing-solidus");
+    }
+    m_tag.range.end = static_cast<uint32_t>(m_position);
+    if (!m_characters.data.empty()) {
+        m_characters.range.end = m_tag.range.start;
+        m_ready = &m_characters;
+        m_readyAfter = &m_tag;
+    } else
+        m_ready = &m_tag;
+}
+
+void HTMLTokenizer::emitEndOfFile()
+{
+    m_tokenStart = m_input.size();
+    m_tag.kind = HTMLToken::Kind::EndOfFile;
+    m_tag.name.clear();
+    m_tag.data.clear();
+    m_tag.attributes.clear();
+    m_tag.range = { static_cast<uint32_t>(m_input.size()), static_cast<uint32_t>(m_input.size()) };
+    m_ended = true;
+    if (!m_characters.data.empty()) {
+        m_characters.range.end = m_tag.range.start;
+        m_ready = &m_characters;
+        m_readyAfter = &m_tag;
+    } else
+        m_ready = &m_tag;
+}
+
+void HTMLTokenizer::startComment(uint32_t start)
+{
+    m_tag.kind = HTMLToken::Kind::Comment;
+    m_tag.data.clear();
+    m_tag.range.start = start;
+}
+
+void HTMLTokenizer::startDOCTYPE(uint32_t start)
+{
+    m_tag.kind = HTMLToken::Kind::DOCTYPE;
+    m_tag.name.clear();
+    m_tag.publicIdentifier.clear();
+    m_tag.systemIdentifier.clear();
+    m_tag.hasName = m_tag.hasPublicIdentifier = m_tag.hasSystemIdentifier = m_tag.forceQuirks = false;
+    m_tag.range.start = start;
+}
+
+bool HTMLTokenizer::isAppropriateEndTag() const
+{
+    return !m_lastStartTagName.empty() && m_tag.name == m_lastStartTagName;
+}
+
+void HTMLTokenizer::emitPendingEndTagAsCharacters()
+{
+    auto saved = m_stepStart;
+    m_stepStart = m_tokenStart;
+    appendCharacters(u"</");
+    appendCharacters(m_temporaryBuffer);
+    m_stepStart = saved;
+}
+
+void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttribute)
+{
+    char32_t c = peek();
+    if (isASCIIAlphanumeric(c)) {
+        auto references = htmlNamedCharacterReferences();
+        // Where the names of each first letter begin and end.
+        static const auto byFirstLetter = [references] {
+            std::array<std::pair<uint16_t, uint16_t>, 128> ranges {};
+            for (size_t i = 0; i < references.size(); ++i) {
+                auto& range = ranges[static_cast<unsigned char>(references[i].name[0])];
+                if (range.first == range.second)
+                    range.first = static_cast<uint16_t>(i);
+                range.second = static_cast<uint16_t>(i + 1);
+            }
+            return ranges;
+        }();
+        size_t low = byFirstLetter[c].first, high = byFirstLetter[c].second;
+        const HTMLNamedCharacterReference* match = nullptr;
+        size_t matchLength = 0;
+        for (size_t k = 0; m_position + k < m_input.size() && low < high; ++k) {
+            char16_t unit = m_input[m_position + k];
+            if (unit >= 0x80)
+                break;
+            // Names of length k come first among those sharing the prefix read so far.
+            while (low < high && !references[low].name[k])
+                ++low;
+            auto first = std::lower_bound(references.begin() + low, references.begin() + high, unit,
+                                          [k](const HTMLNamedCharacterReference& reference, char16_t u) {
+                                              return static_cast<unsigned char>(reference.name[k]) < u;
+                                          });
+            auto last = std::upper_bound(first, references.begin() + high, unit,
+                                         [k](char16_t u, const HTMLNamedCharacterReference& reference) {
+                                             return u < static_cast<unsigned char>(reference.name[k]);
+                                         });
+            low = static_cast<size_t>(first - references.begin());
+            high = static_cast<size_t>(last - references.begin());
+            if (low < high && !references[low].name[k + 1]) {
+                match = &references[low];
+                matchLength = k + 1;
+            }
+            if (unit == u';')
+                break;
+        }
+        if (!match) {
+            // An unknown name goes out as written; it ends in ";" only by mistake.
+            size_t end = m_position;
+            while (end < m_input.size() && isASCIIAlphanumeric(m_input[end]))
+                ++end;
+            if (end < m_input.size() && m_input[end] == u';') {
+                auto saved = m_position;
+                m_position = end;
+                parseError("unknown-named-character-reference");
+                m_position = saved;
+            }
+            into += u'&';
+            return;
+        }
+        bool endsWithSemicolon = match->name[matchLength - 1] == ';';
+        if (!endsWithSemicolon && inAttribute) {
+            char16_t next = m_position + matchLength < m_input.size() ? m_input[m_position + matchLength] : 0;
+            if (next == u'=' || isASCIIAlphanumeric(next)) {
+                into += u'&';
+                into.append(m_input.substr(m_position, matchLength));
+                m_position += matchLength;
+                return;
+            }
+        }
+        m_position += matchLength;
+        if (!endsWithSemicolon)
+            parseError("missing-semicolon-after-character-reference");
+        into.append(match->characters, match->length);
+        return;
+    }
+    if (c != '#') {
+        into += u'&';
+        return;
+    }
+    size_t start = m_position;
+    advance();
+    bool hex = false;
+    if (peek() == 'x' || peek() == 'X') {
+        hex = true;
+        advance();
+    }
+    char32_t value = 0;
+    bool any = false;
+    for (char32_t d = peek(); hex ? isASCIIHexDigit(d) : isASCIIDigit(d); d = peek()) {
+        any = true;
+        unsigned digit = isASCIIDigit(d) ? d - '0' : (d | 0x20) - 'a' + 10;
+        value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + digit;
+        advance();
+    }
+    if (!any) {
+        parseError("absence-of-digits-in-numeric-character-reference");
+        into += u'&';
+        into.append(m_input.substr(start, m_position - start));
+        return;
+    }
+    if (peek() == ';')
+        advance();
+    else
+        parseError("missing-semicolon-after-character-reference");
+    if (!value) {
+        parseError("null-character-reference");
+        value = 0xFFFD;
+    } else if (value > 0x10FFFF) {
+        parseError("character-reference-outside-unicode-range");
+        value = 0xFFFD;
+    } else if (value >= 0xD800 && value <= 0xDFFF) {
+        parseError("surrogate-character-reference");
+        value = 0xFFFD;
+    } else if (isNoncharacter(value))
+        parseError("noncharacter-character-reference");
+    else if (value == 0x0D || ((value < 0x20 || (value >= 0x7F && value < 0xA0)) && !isTagWhitespace(value))) {
+        parseError("control-character-reference");
+        if (value >= 0x80 && value < 0xA0)
+            value = windows1252Replacement(value);
+    }
+    appendCodePoint(into, value);
+}
+
+HTMLToken& HTMLTokenizer::nextToken()
+{
+    if (m_ready == &m_characters)
+        m_characters.data.clear();
+    if (m_readyAfter) {
+        m_ready = m_readyAfter;
+        m_readyAfter = nullptr;
+        return *m_ready;
+    }
+    m_ready = nullptr;
+    if (m_ended) {
+        m_ready = &m_tag;
+        return m_tag;
+    }
+    while (!m_ready)
+        step();
+    return *m_ready;
+}
+
+// Text up to the next character that matters to the state, in one piece.
+void HTMLTokenizer::scanData(bool stopAtAmpersand)
+{
+    size_t start = m_position;
+    size_t end = start;
+    const char16_t* units = m_input.data();
+    size_t size = m_input.size();
+    while (end < size) {
+        char16_t c = units[end];
+        if (c == u'<' || c == u'\r' || c == 0 || (c == u'&' && stopAtAmpersand))
+            break;
+        ++end;
+    }
+    if (end == start)
+        return;
+    m_stepStart = start;
+    appendCharacters(m_input.substr(start, end - start));
+    m_position = end;
+}
+
+void HTMLTokenizer::step()
+{
+    m_stepStart = m_position;
+    char32_t c = peek();
+    auto attributeValue = [this]() -> std::u16string& { return m_tag.attributes.back().value; };
+    auto endValue = [this] { m_tag.attributes.back().valueRange.end = static_cast<uint32_t>(m_position); };
+    auto eofInTag = [this] {
+        parseError("eof-in-tag");
+        emitEndOfFile();
+    };
+    // The token goes out; the end of file follows from the data state.
+    auto eofInComment = [this] {
+        parseError("eof-in-comment");
+        m_state = State::Data;
+        emitCurrent();
+    };
+    auto eofInDOCTYPE = [this] {
+        parseError("eof-in-doctype");
+        m_tag.forceQuirks = true;
+        m_state = State::Data;
+        emitCurrent();
+    };
+    // The end tag states of RCDATA, RAWTEXT and script data share their rules.
+    auto endTagOpen = [&](State nameState, State textState) {
+        if (isASCIIAlpha(c)) {
+            startTag(HTMLToken::Kind::EndTag);
+            m_state = nameState;
+            return;
+        }
+        appendCharacters(u"</");
+        m_characters.range.start = std::min(m_characters.range.start, static_cast<uint32_t>(m_tokenStart));
+        m_state = textState;
+    };
+    auto endTagName = [&](State textState) {
+        if (isTagWhitespace(c) && isAppropriateEndTag()) {
+            advance();
+            m_state = State::BeforeAttributeName;
+            return;
+        }
+        if (c == '/' && isAppropriateEndTag()) {
+            advance();
+            m_state = State::SelfClosingStartTag;
+            return;
+        }
+        if (c == '>' && isAppropriateEndTag()) {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+            return;
+        }
+        if (isASCIIAlpha(c)) {
+            m_tag.name += toASCIILower(c);
+            m_temporaryBuffer += static_cast<char16_t>(c);
+            advance();
+            return;
+        }
+        emitPendingEndTagAsCharacters();
+        m_state = textState;
+    };
+    auto nullInText = [&] {
+        parseError("unexpected-null-character");
+        appendCharacter(0xFFFD);
+        advance();
+    };
+
+    switch (m_state) {
+    case State::Data:
+        scanData(true);
+        c = peek();
+        m_stepStart = m_position;
+        if (c == '&') {
+            advance();
+            if (m_characters.data.empty())
+                m_characters.range.start = static_cast<uint32_t>(m_stepStart);
+            consumeCharacterReference(m_characters.data, false);
+        } else if (c == '<') {
+            m_tokenStart = m_position;
+            advance();
+            m_state = State::TagOpen;
+        } else if (c == 0) {
+            parseError("unexpected-null-character");
+            appendCharacter(0);
+            advance();
+        } else if (c == endOfFile)
+            emitEndOfFile();
+        else {
+            appendCharacter(c);
+            advance();
+        }
+        return;
+    case State::RCDATA:
+        scanData(true);
+        c = peek();
+        m_stepStart = m_position;
+        if (c == '&') {
+            advance();
+            if (m_characters.data.empty())
+                m_characters.range.start = static_cast<uint32_t>(m_stepStart);
+            consumeCharacterReference(m_characters.data, false);
+        } else if (c == '<') {
+            m_tokenStart = m_position;
+            advance();
+            m_state = State::RCDATALessThanSign;
+        } else if (c == 0)
+            nullInText();
+        else if (c == endOfFile)
+            emitEndOfFile();
+        else {
+            appendCharacter(c);
+            advance();
+        }
+        return;
+    case State::RAWTEXT:
+    case State::ScriptData:
+    case State::PLAINTEXT:
+        if (m_state == State::PLAINTEXT) {
+            while (m_position < m_input.size() && m_input[m_position] != u'\r' && m_input[m_position]) {
+                size_t end = m_input.find_first_of(std::u16string_view(u"\r\0", 2), m_position);
+                end = end == std::u16string_view::npos ? m_input.size() : end;
+                appendCharacters(m_input.substr(m_position, end - m_position));
+                m_position = end;
+            }
+        } else
+            scanData(false);
+        c = peek();
+        m_stepStart = m_position;
+        if (c == '<' && m_state != State::PLAINTEXT) {
+            m_tokenStart = m_position;
+            advance();
+            m_state = m_state == State::RAWTEXT ? State::RAWTEXTLessThanSign : State::ScriptDataLessThanSign;
+        } else if (c == 0)
+            nullInText();
+        else if (c == endOfFile)
+            emitEndOfFile();
+        else {
+            appendCharacter(c);
+            advance();
+        }
+        return;
+    case State::TagOpen:
+        if (c == '!') {
+            advance();
+            m_state = State::MarkupDeclarationOpen;
+            // Whether a CDATA section may follow depends on where the characters before it go.
+            if (!m_characters.data.empty()) {
+                m_characters.range.end = static_cast<uint32_t>(m_tokenStart);
+                m_ready = &m_characters;
+            }
+        } else if (c == '/') {
+            advance();
+            m_state = State::EndTagOpen;
+        } else if (isASCIIAlpha(c)) {
+            startTag(HTMLToken::Kind::StartTag);
+            m_state = State::TagName;
+        } else if (c == '?') {
+            parseError("unexpected-question-mark-instead-of-tag-name");
+            startComment(static_cast<uint32_t>(m_tokenStart));
+            m_state = State::BogusComment;
+        } else if (c == endOfFile) {
+            parseError("eof-before-tag-name");
+            m_stepStart = m_tokenStart;
+            appendCharacter('<');
+            emitEndOfFile();
+        } else {
+            parseError("invalid-first-character-of-tag-name");
+            m_stepStart = m_tokenStart;
+            appendCharacter('<');
+            m_state = State::Data;
+        }
+        return;
+    case State::EndTagOpen:
+        if (isASCIIAlpha(c)) {
+            startTag(HTMLToken::Kind::EndTag);
+            m_state = State::TagName;
+        } else if (c == '>') {
+            parseError("missing-end-tag-name");
+            advance();
+            m_state = State::Data;
+        } else if (c == endOfFile) {
+            parseError("eof-before-tag-name");
+            m_stepStart = m_tokenStart;
+            appendCharacters(u"</");
+            emitEndOfFile();
+        } else {
+            parseError("invalid-first-character-of-tag-name");
+            startComment(static_cast<uint32_t>(m_tokenStart));
+            m_state = State::BogusComment;
+        }
+        return;
+    case State::TagName: {
+        // The name's plain run in one piece.
+        size_t end = m_position;
+        while (end < m_input.size()) {
+            char16_t u = m_input[end];
+            if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '/' || u == '>' || u == '\r' || !u
+                || isASCIIUpper(u))
+                break;
+            ++end;
+        }
+        if (end > m_position) {
+            m_tag.name.append(m_input.substr(m_position, end - m_position));
+            m_position = end;
+            return;
+        }
+        if (isTagWhitespace(c)) {
+            advance();
+            m_state = State::BeforeAttributeName;
+        } else if (c == '/') {
+            advance();
+            m_state = State::SelfClosingStartTag;
+        } else if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == 0) {
+            parseError("unexpected-null-character");
+            m_tag.name += u'\xFFFD';
+            advance();
+        } else if (c == endOfFile)
+            eofInTag();
+        else {
+            m_tag.name += toASCIILower(c);
+            advance();
+        }
+        return;
+    }
+    case State::RCDATALessThanSign:
+    case State::RAWTEXTLessThanSign:
+        if (c == '/') {
+            advance();
+            m_temporaryBuffer.clear();
+            m_state = m_state == State::RCDATALessThanSign ? State::RCDATAEndTagOpen : State::RAWTEXTEndTagOpen;
+        } else {
+            m_stepStart = m_tokenStart;
+            appendCharacter('<');
+            m_state = m_state == State::RCDATALessThanSign ? State::RCDATA : State::RAWTEXT;
+        }
+        return;
+    case State::RCDATAEndTagOpen:
+        endTagOpen(State::RCDATAEndTagName, State::RCDATA);
+        return;
+    case State::RCDATAEndTagName:
+        endTagName(State::RCDATA);
+        return;
+    case State::RAWTEXTEndTagOpen:
+        endTagOpen(State::RAWTEXTEndTagName, State::RAWTEXT);
+        return;
+    case State::RAWTEXTEndTagName:
+        endTagName(State::RAWTEXT);
+        return;
+    case State::ScriptDataLessThanSign:
+        if (c == '/') {
+            advance();
+            m_temporaryBuffer.clear();
+            m_state = State::ScriptDataEndTagOpen;
+        } else if (c == '!') {
+            advance();
+            m_stepStart = m_tokenStart;
+            appendCharacters(u"<!");
+            m_state = State::ScriptDataEscapeStart;
+        } else {
+            m_stepStart = m_tokenStart;
+            appendCharacter('<');
+            m_state = State::ScriptData;
+        }
+        return;
+    case State::ScriptDataEndTagOpen:
+        endTagOpen(State::ScriptDataEndTagName, State::ScriptData);
+        return;
+    case State::ScriptDataEndTagName:
+        endTagName(State::ScriptData);
+        return;
+    case State::ScriptDataEscapeStart:
+    case State::ScriptDataEscapeStartDash:
+        if (c == '-') {
+            advance();
+            appendCharacter('-');
+            m_state = m_state == State::ScriptDataEscapeStart ? State::ScriptDataEscapeStartDash : State::ScriptDataEscapedDashDash;
+        } else
+            m_state = State::ScriptData;
+        return;
+    case State::ScriptDataEscaped:
+    case State::ScriptDataEscapedDash:
+    case State::ScriptDataEscapedDashDash:
+        if (c == '-') {
+            advance();
+            appendCharacter('-');
+            if (m_state == State::ScriptDataEscaped)
+                m_state = State::ScriptDataEscapedDash;
+            else
+                m_state = State::ScriptDataEscapedDashDash;
+        } else if (c == '<') {
+            m_tokenStart = m_position;
+            advance();
+            m_state = State::ScriptDataEscapedLessThanSign;
+        } else if (c == '>' && m_state == State::ScriptDataEscapedDashDash) {
+            advance();
+            appendCharacter('>');
+            m_state = State::ScriptData;
+        } else if (c == 0) {
+            nullInText();
+            m_state = State::ScriptDataEscaped;
+        } else if (c == endOfFile) {
+            parseError("eof-in-script-html-comment-like-text");
+            emitEndOfFile();
+        } else {
+            appendCharacter(c);
+            advance();
+            m_state = State::ScriptDataEscaped;
+        }
+        return;
+    case State::ScriptDataEscapedLessThanSign:
+        if (c == '/') {
+            advance();
+            m_temporaryBuffer.clear();
+            m_state = State::ScriptDataEscapedEndTagOpen;
+        } else if (isASCIIAlpha(c)) {
+            m_temporaryBuffer.clear();
+            m_stepStart = m_tokenStart;
+            appendCharacter('<');
+            m_state = State::ScriptDataDoubleEscapeStart;
+        } else {
+            m_stepStart = m_tokenStart;
+            appendCharacter('<');
+            m_state = State::ScriptDataEscaped;
+        }
+        return;
+    case State::ScriptDataEscapedEndTagOpen:
+        endTagOpen(State::ScriptDataEscapedEndTagName, State::ScriptDataEscaped);
+        return;
+    case State::ScriptDataEscapedEndTagName:
+        endTagName(State::ScriptDataEscaped);
+        return;
+    case State::ScriptDataDoubleEscapeStart:
+    case State::ScriptDataDoubleEscapeEnd:
+        if (isTagWhitespace(c) || c == '/' || c == '>') {
+            bool script = m_temporaryBuffer == u"script";
+            if (m_state == State::ScriptDataDoubleEscapeStart)
+                m_state = script ? State::ScriptDataDoubleEscaped : State::ScriptDataEscaped;
+            else
+                m_state = script ? State::ScriptDataEscaped : State::ScriptDataDoubleEscaped;
+            appendCharacter(c);
+            advance();
+        } else if (isASCIIAlpha(c)) {
+            m_temporaryBuffer += toASCIILower(c);
+            appendCharacter(c);
+            advance();
+        } else
+            m_state = m_state == State::ScriptDataDoubleEscapeStart ? State::ScriptDataEscaped : State::ScriptDataDoubleEscaped;
+        return;
+    case State::ScriptDataDoubleEscaped:
+    case State::ScriptDataDoubleEscapedDash:
+    case State::ScriptDataDoubleEscapedDashDash:
+        if (c == '-') {
+            advance();
+            appendCharacter('-');
+            if (m_state == State::ScriptDataDoubleEscaped)
+                m_state = State::ScriptDataDoubleEscapedDash;
+            else
+                m_state = State::ScriptDataDoubleEscapedDashDash;
+        } else if (c == '<') {
+            advance();
+            appendCharacter('<');
+            m_state = State::ScriptDataDoubleEscapedLessThanSign;
+        } else if (c == '>' && m_state == State::ScriptDataDoubleEscapedDashDash) {
+            advance();
+            appendCharacter('>');
+            m_state = State::ScriptData;
+        } else if (c == 0) {
+            nullInText();
+            m_state = State::ScriptDataDoubleEscaped;
+        } else if (c == endOfFile) {
+            parseError("eof-in-script-html-comment-like-text");
+            emitEndOfFile();
+        } else {
+            appendCharacter(c);
+            advance();
+            m_state = State::ScriptDataDoubleEscaped;
+        }
+        return;
+    case State::ScriptDataDoubleEscapedLessThanSign:
+        if (c == '/') {
+            advance();
+            m_temporaryBuffer.clear();
+            appendCharacter('/');
+            m_state = State::ScriptDataDoubleEscapeEnd;
+        } else
+            m_state = State::ScriptDataDoubleEscaped;
+        return;
+    case State::BeforeAttributeName:
+        if (isTagWhitespace(c))
+            advance();
+        else if (c == '/' || c == '>' || c == endOfFile)
+            m_state = State::AfterAttributeName;
+        else if (c == '=') {
+            parseError("unexpected-equals-sign-before-attribute-name");
+            startAttribute();
+            m_tag.attributes.back().name = u"=";
+            advance();
+            m_state = State::AttributeName;
+        } else {
+            startAttribute();
+            m_state = State::AttributeName;
+        }
+        return;
+    case State::AttributeName:
+        if (isTagWhitespace(c) || c == '/' || c == '>' || c == endOfFile) {
+            finishAttributeName();
+            m_state = State::AfterAttributeName;
+        } else if (c == '=') {
+            finishAttributeName();
+            advance();
+            m_state = State::BeforeAttributeValue;
+        } else {
+            auto& name = m_tag.attributes.back().name;
+            if (c == 0) {
+                parseError("unexpected-null-character");
+                name += u'\xFFFD';
+            } else {
+                if (c == '"' || c == '\'' || c == '<')
+                    parseError("unexpected-character-in-attribute-name");
+                name += toASCIILower(c);
+            }
+            advance();
+        }
+        return;
+    case State::AfterAttributeName:
+        if (isTagWhitespace(c))
+            advance();
+        else if (c == '/') {
+            advance();
+            m_state = State::SelfClosingStartTag;
+        } else if (c == '=') {
+            advance();
+            m_state = State::BeforeAttributeValue;
+        } else if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInTag();
+        else {
+            startAttribute();
+            m_state = State::AttributeName;
+        }
+        return;
+    case State::BeforeAttributeValue:
+        if (isTagWhitespace(c))
+            advance();
+        else if (c == '"' || c == '\'') {
+            advance();
+            m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
+            m_state = c == '"' ? State::AttributeValueDoubleQuoted : State::AttributeValueSingleQuoted;
+        } else if (c == '>') {
+            parseError("missing-attribute-value");
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else {
+            m_tag.attributes.back().valueRange.start = static_cast<uint32_t>(m_position);
+            m_state = State::AttributeValueUnquoted;
+        }
+        return;
+    case State::AttributeValueDoubleQuoted:
+    case State::AttributeValueSingleQuoted: {
+        char16_t quote = m_state == State::AttributeValueDoubleQuoted ? u'"' : u'\'';
+        size_t end = m_position;
+        while (end < m_input.size()) {
+            char16_t u = m_input[end];
+            if (u == quote || u == u'&' || u == u'\r' || !u)
+                break;
+            ++end;
+        }
+        if (end > m_position) {
+            attributeValue().append(m_input.substr(m_position, end - m_position));
+            m_position = end;
+            return;
+        }
+        if (c == quote) {
+            endValue();
+            advance();
+            m_state = State::AfterAttributeValueQuoted;
+        } else if (c == '&') {
+            advance();
+            consumeCharacterReference(attributeValue(), true);
+        } else if (c == 0) {
+            parseError("unexpected-null-character");
+            attributeValue() += u'\xFFFD';
+            advance();
+        } else if (c == endOfFile)
+            eofInTag();
+        else {
+            appendCodePoint(attributeValue(), c);
+            advance();
+        }
+        return;
+    }
+    case State::AttributeValueUnquoted:
+        if (isTagWhitespace(c)) {
+            endValue();
+            advance();
+            m_state = State::BeforeAttributeName;
+        } else if (c == '&') {
+            advance();
+            consumeCharacterReference(attributeValue(), true);
+        } else if (c == '>') {
+            endValue();
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == 0) {
+            parseError("unexpected-null-character");
+            attributeValue() += u'\xFFFD';
+            advance();
+        } else if (c == endOfFile)
+            eofInTag();
+        else {
+            if (c == '"' || c == '\'' || c == '<' || c == '=' || c == '`')
+                parseError("unexpected-character-in-unquoted-attribute-value");
+            appendCodePoint(attributeValue(), c);
+            advance();
+        }
+        return;
+    case State::AfterAttributeValueQuoted:
+        if (isTagWhitespace(c)) {
+            advance();
+            m_state = State::BeforeAttributeName;
+        } else if (c == '/') {
+            advance();
+            m_state = State::SelfClosingStartTag;
+        } else if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInTag();
+        else {
+            parseError("missing-whitespace-between-attributes");
+            m_state = State::BeforeAttributeName;
+        }
+        return;
+    case State::SelfClosingStartTag:
+        if (c == '>') {
+            advance();
+            m_tag.selfClosing = true;
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInTag();
+        else {
+            parseError("unexpected-solidus-in-tag");
+            m_state = State::BeforeAttributeName;
+        }
+        return;
+    case State::BogusComment:
+        if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile) {
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == 0) {
+            parseError("unexpected-null-character");
+            m_tag.data += u'\xFFFD';
+            advance();
+        } else {
+            appendCodePoint(m_tag.data, c);
+            advance();
+        }
+        return;
+    case State::MarkupDeclarationOpen:
+        if (startsWith(u"--", false)) {
+            m_position += 2;
+            startComment(static_cast<uint32_t>(m_tokenStart));
+            m_state = State::CommentStart;
+        } else if (startsWith(u"doctype", true)) {
+            m_position += 7;
+            m_state = State::DOCTYPE;
+        } else if (startsWith(u"[CDATA[", false)) {
+            m_position += 7;
+            if (m_allowsCDATA) {
+                m_state = State::CDATASection;
+                return;
+            }
+            parseError("cdata-in-html-content");
+            startComment(static_cast<uint32_t>(m_tokenStart));
+            m_tag.data = u"[CDATA[";
+            m_state = State::BogusComment;
+        } else {
+            parseError("incorrectly-opened-comment");
+            startComment(static_cast<uint32_t>(m_tokenStart));
+            m_state = State::BogusComment;
+        }
+        return;
+    case State::CommentStart:
+        if (c == '-') {
+            advance();
+            m_state = State::CommentStartDash;
+        } else if (c == '>') {
+            parseError("abrupt-closing-of-empty-comment");
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else
+            m_state = State::Comment;
+        return;
+    case State::CommentStartDash:
+        if (c == '-') {
+            advance();
+            m_state = State::CommentEnd;
+        } else if (c == '>') {
+            parseError("abrupt-closing-of-empty-comment");
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInComment();
+        else {
+            m_tag.data += u'-';
+            m_state = State::Comment;
+        }
+        return;
+    case State::Comment: {
+        size_t end = m_position;
+        while (end < m_input.size()) {
+            char16_t u = m_input[end];
+            if (u == u'<' || u == u'-' || u == u'\r' || !u)
+                break;
+            ++end;
+        }
+        if (end > m_position) {
+            m_tag.data.append(m_input.substr(m_position, end - m_position));
+            m_position = end;
+            return;
+        }
+        if (c == '<') {
+            advance();
+            m_tag.data += u'<';
+            m_state = State::CommentLessThanSign;
+        } else if (c == '-') {
+            advance();
+            m_state = State::CommentEndDash;
+        } else if (c == 0) {
+            parseError("unexpected-null-character");
+            m_tag.data += u'\xFFFD';
+            advance();
+        } else if (c == endOfFile)
+            eofInComment();
+        else {
+            appendCodePoint(m_tag.data, c);
+            advance();
+        }
+        return;
+    }
+    case State::CommentLessThanSign:
+        if (c == '!') {
+            advance();
+            m_tag.data += u'!';
+            m_state = State::CommentLessThanSignBang;
+        } else if (c == '<') {
+            advance();
+            m_tag.data += u'<';
+        } else
+            m_state = State::Comment;
+        return;
+    case State::CommentLessThanSignBang:
+        if (c == '-') {
+            advance();
+            m_state = State::CommentLessThanSignBangDash;
+        } else
+            m_state = State::Comment;
+        return;
+    case State::CommentLessThanSignBangDash:
+        if (c == '-') {
+            advance();
+            m_state = State::CommentLessThanSignBangDashDash;
+        } else
+            m_state = State::CommentEndDash;
+        return;
+    case State::CommentLessThanSignBangDashDash:
+        if (c != '>' && c != endOfFile)
+            parseError("nested-comment");
+        m_state = State::CommentEnd;
+        return;
+    case State::CommentEndDash:
+        if (c == '-') {
+            advance();
+            m_state = State::CommentEnd;
+        } else if (c == endOfFile)
+            eofInComment();
+        else {
+            m_tag.data += u'-';
+            m_state = State::Comment;
+        }
+        return;
+    case State::CommentEnd:
+        if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == '!') {
+            advance();
+            m_state = State::CommentEndBang;
+        } else if (c == '-') {
+            advance();
+            m_tag.data += u'-';
+        } else if (c == endOfFile)
+            eofInComment();
+        else {
+            m_tag.data += u"--";
+            m_state = State::Comment;
+        }
+        return;
+    case State::CommentEndBang:
+        if (c == '-') {
+            advance();
+            m_tag.data += u"--!";
+            m_state = State::CommentEndDash;
+        } else if (c == '>') {
+            parseError("incorrectly-closed-comment");
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInComment();
+        else {
+            m_tag.data += u"--!";
+            m_state = State::Comment;
+        }
+        return;
+    case State::DOCTYPE:
+        startDOCTYPE(static_cast<uint32_t>(m_tokenStart));
+        if (isTagWhitespace(c)) {
+            advance();
+            m_state = State::BeforeDOCTYPEName;
+        } else if (c == endOfFile)
+            eofInDOCTYPE();
+        else {
+            if (c != '>')
+                parseError("missing-whitespace-before-doctype-name");
+            m_state = State::BeforeDOCTYPEName;
+        }
+        return;
+    case State::BeforeDOCTYPEName:
+        if (isTagWhitespace(c))
+            advance();
+        else if (c == '>') {
+            parseError("missing-doctype-name");
+            advance();
+            m_tag.forceQuirks = true;
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInDOCTYPE();
+        else {
+            m_tag.hasName = true;
+            if (c == 0) {
+                parseError("unexpected-null-character");
+                m_tag.name += u'\xFFFD';
+            } else
+                appendCodePoint(m_tag.name, toASCIILower(c));
+            advance();
+            m_state = State::DOCTYPEName;
+        }
+        return;
+    case State::DOCTYPEName:
+        if (isTagWhitespace(c)) {
+            advance();
+            m_state = State::AfterDOCTYPEName;
+        } else if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInDOCTYPE();
+        else {
+            if (c == 0) {
+                parseError("unexpected-null-character");
+                m_tag.name += u'\xFFFD';
+            } else
+                appendCodePoint(m_tag.name, toASCIILower(c));
+            advance();
+        }
+        return;
+    case State::AfterDOCTYPEName:
+        if (isTagWhitespace(c))
+            advance();
+        else if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInDOCTYPE();
+        else if (startsWith(u"public", true)) {
+            m_position += 6;
+            m_state = State::AfterDOCTYPEPublicKeyword;
+        } else if (startsWith(u"system", true)) {
+            m_position += 6;
+            m_state = State::AfterDOCTYPESystemKeyword;
+        } else {
+            parseError("invalid-character-sequence-after-doctype-name");
+            m_tag.forceQuirks = true;
+            m_state = State::BogusDOCTYPE;
+        }
+        return;
+    case State::AfterDOCTYPEPublicKeyword:
+    case State::BeforeDOCTYPEPublicIdentifier:
+    case State::AfterDOCTYPESystemKeyword:
+    case State::BeforeDOCTYPESystemIdentifier: {
+        bool isPublic = m_state == State::AfterDOCTYPEPublicKeyword || m_state == State::BeforeDOCTYPEPublicIdentifier;
+        bool afterKeyword = m_state == State::AfterDOCTYPEPublicKeyword || m_state == State::AfterDOCTYPESystemKeyword;
+        if (isTagWhitespace(c)) {
+            advance();
+            if (afterKeyword)
+                m_state = isPublic ? State::BeforeDOCTYPEPublicIdentifier : State::BeforeDOCTYPESystemIdentifier;
+        } else if (c == '"' || c == '\'') {
+            if (afterKeyword)
+                parseError(isPublic ? "missing-whitespace-after-doctype-public-keyword" : "missing-whitespace-after-doctype-system-keyword");
+            advance();
+            if (isPublic) {
+                m_tag.hasPublicIdentifier = true;
+                m_state = c == '"' ? State::DOCTYPEPublicIdentifierDoubleQuoted : State::DOCTYPEPublicIdentifierSingleQuoted;
+            } else {
+                m_tag.hasSystemIdentifier = true;
+                m_state = c == '"' ? State::DOCTYPESystemIdentifierDoubleQuoted : State::DOCTYPESystemIdentifierSingleQuoted;
+            }
+        } else if (c == '>') {
+            parseError(isPublic ? "missing-doctype-public-identifier" : "missing-doctype-system-identifier");
+            advance();
+            m_tag.forceQuirks = true;
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInDOCTYPE();
+        else {
+            parseError(isPublic ? "missing-quote-before-doctype-public-identifier" : "missing-quote-before-doctype-system-identifier");
+            m_tag.forceQuirks = true;
+            m_state = State::BogusDOCTYPE;
+        }
+        return;
+    }
+    case State::DOCTYPEPublicIdentifierDoubleQuoted:
+    case State::DOCTYPEPublicIdentifierSingleQuoted:
+    case State::DOCTYPESystemIdentifierDoubleQuoted:
+    case State::DOCTYPESystemIdentifierSingleQuoted: {
+        bool isPublic = m_state == State::DOCTYPEPublicIdentifierDoubleQuoted || m_state == State::DOCTYPEPublicIdentifierSingleQuoted;
+        char32_t quote = m_state == State::DOCTYPEPublicIdentifierDoubleQuoted || m_state == State::DOCTYPESystemIdentifierDoubleQuoted ? '"' : '\'';
+        auto& identifier = isPublic ? m_tag.publicIdentifier : m_tag.systemIdentifier;
+        if (c == quote) {
+            advance();
+            m_state = isPublic ? State::AfterDOCTYPEPublicIdentifier : State::AfterDOCTYPESystemIdentifier;
+        } else if (c == 0) {
+            parseError("unexpected-null-character");
+            identifier += u'\xFFFD';
+            advance();
+        } else if (c == '>') {
+            parseError(isPublic ? "abrupt-doctype-public-identifier" : "abrupt-doctype-system-identifier");
+            advance();
+            m_tag.forceQuirks = true;
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInDOCTYPE();
+        else {
+            appendCodePoint(identifier, c);
+            advance();
+        }
+        return;
+    }
+    case State::AfterDOCTYPEPublicIdentifier:
+    case State::BetweenDOCTYPEPublicAndSystemIdentifiers:
+        if (isTagWhitespace(c)) {
+            advance();
+            m_state = State::BetweenDOCTYPEPublicAndSystemIdentifiers;
+        } else if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == '"' || c == '\'') {
+            if (m_state == State::AfterDOCTYPEPublicIdentifier)
+                parseError("missing-whitespace-between-doctype-public-and-system-identifiers");
+            advance();
+            m_tag.hasSystemIdentifier = true;
+            m_state = c == '"' ? State::DOCTYPESystemIdentifierDoubleQuoted : State::DOCTYPESystemIdentifierSingleQuoted;
+        } else if (c == endOfFile)
+            eofInDOCTYPE();
+        else {
+            parseError("missing-quote-before-doctype-system-identifier");
+            m_tag.forceQuirks = true;
+            m_state = State::BogusDOCTYPE;
+        }
+        return;
+    case State::AfterDOCTYPESystemIdentifier:
+        if (isTagWhitespace(c))
+            advance();
+        else if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile)
+            eofInDOCTYPE();
+        else {
+            parseError("unexpected-character-after-doctype-system-identifier");
+            m_state = State::BogusDOCTYPE;
+        }
+        return;
+    case State::BogusDOCTYPE:
+        if (c == '>') {
+            advance();
+            m_state = State::Data;
+            emitCurrent();
+        } else if (c == endOfFile) {
+            m_state = State::Data;
+            emitCurrent();
+        } else {
+            if (c == 0)
+                parseError("unexpected-null-character");
+            advance();
+        }
+        return;
+    case State::CDATASection:
+        if (c == ']') {
+            advance();
+            m_state = State::CDATASectionBracket;
+        } else if (c == endOfFile) {
+            parseError("eof-in-cdata");
+            emitEndOfFile();
+        } else {
+            appendCharacter(c);
+            advance();
+        }
+        return;
+    case State::CDATASectionBracket:
+        if (c == ']') {
+            advance();
+            m_state = State::CDATASectionEnd;
+        } else {
+            appendCharacter(']');
+            m_state = State::CDATASection;
+        }
+        return;
+    case State::CDATASectionEnd:
+        if (c == ']') {
+            advance();
+            appendCharacter(']');
+        } else if (c == '>') {
+            advance();
+            m_state = State::Data;
+        } else {
+            appendCharacters(u"]]");
+            m_state = State::CDATASection;
+        }
+        return;
+    }
+}
+
+} // namespace brevanton

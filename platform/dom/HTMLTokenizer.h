@@ -1,0 +1,217 @@
+// The HTML tokenizer: decoded UTF-16 markup into DOCTYPE, tag, comment,
+// character and end-of-file tokens, with every state of the HTML syntax's
+// tokenizer, character references by longest match, parse errors with their
+// line and column, and the source range of every token and attribute.
+// The tree builder drives the states that depend on the element being read
+// (RCDATA, RAWTEXT, script data, PLAINTEXT) and whether CDATA sections are
+// allowed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace brevanton {
+
+struct HTMLSourceRange {
+    uint32_t start { 0 };
+    uint32_t end { 0 };
+};
+
+struct HTMLTokenAttribute {
+    std::u16string name;
+    std::u16string value;
+    HTMLSourceRange nameRange;
+    // Between the quotes, or the unquoted value; empty at the name's end for none.
+    HTMLSourceRange valueRange;
+};
+
+struct HTMLToken {
+    enum class Kind : uint8_t { DOCTYPE, StartTag, EndTag, Comment, Characters, EndOfFile };
+    Kind kind { Kind::EndOfFile };
+    // The tag name in lower case, or the DOCTYPE's name.
+    std::u16string name;
+    // The characters of a Characters token, or the text of a comment.
+    std::u16string data;
+    std::vector<HTMLTokenAttribute> attributes;
+    std::u16string publicIdentifier;
+    std::u16string systemIdentifier;
+    bool selfClosing { false };
+    bool hasName { false }; // DOCTYPE
+    bool hasPublicIdentifier { false };
+    bool hasSystemIdentifier { false };
+    bool forceQuirks { false };
+    HTMLSourceRange range;
+
+    const HTMLTokenAttribute* attribute(std::u16string_view attributeName) const;
+};
+
+struct HTMLParseError {
+    const char* code; // "unexpected-null-character", "eof-in-tag", ...
+    uint32_t offset;
+    uint32_t line;   // from 1
+    uint32_t column; // from 1, in UTF-16 units
+};
+
+class HTMLTokenizer {
+public:
+    enum class State : uint8_t {
+        Data,
+        RCDATA,
+        RAWTEXT,
+        ScriptData,
+        PLAINTEXT,
+        TagOpen,
+        EndTagOpen,
+        TagName,
+        RCDATALessThanSign,
+        RCDATAEndTagOpen,
+        RCDATAEndTagName,
+        RAWTEXTLessThanSign,
+        RAWTEXTEndTagOpen,
+        RAWTEXTEndTagName,
+        ScriptDataLessThanSign,
+        ScriptDataEndTagOpen,
+        ScriptDataEndTagName,
+        ScriptDataEscapeStart,
+        ScriptDataEscapeStartDash,
+        ScriptDataEscaped,
+        ScriptDataEscapedDash,
+        ScriptDataEscapedDashDash,
+        ScriptDataEscapedLessThanSign,
+        ScriptDataEscapedEndTagOpen,
+        ScriptDataEscapedEndTagName,
+        ScriptDataDoubleEscapeStart,
+        ScriptDataDoubleEscaped,
+        ScriptDataDoubleEscapedDash,
+        ScriptDataDoubleEscapedDashDash,
+        ScriptDataDoubleEscapedLessThanSign,
+        ScriptDataDoubleEscapeEnd,
+        BeforeAttributeName,
+        AttributeName,
+        AfterAttributeName,
+        BeforeAttributeValue,
+        AttributeValueDoubleQuoted,
+        AttributeValueSingleQuoted,
+        AttributeValueUnquoted,
+        AfterAttributeValueQuoted,
+        SelfClosingStartTag,
+        BogusComment,
+        MarkupDeclarationOpen,
+        CommentStart,
+        CommentStartDash,
+        Comment,
+        CommentLessThanSign,
+        CommentLessThanSignBang,
+        CommentLessThanSignBangDash,
+        CommentLessThanSignBangDashDash,
+        CommentEndDash,
+        CommentEnd,
+        CommentEndBang,
+        DOCTYPE,
+        BeforeDOCTYPEName,
+        DOCTYPEName,
+        AfterDOCTYPEName,
+        AfterDOCTYPEPublicKeyword,
+        BeforeDOCTYPEPublicIdentifier,
+        DOCTYPEPublicIdentifierDoubleQuoted,
+        DOCTYPEPublicIdentifierSingleQuoted,
+        AfterDOCTYPEPublicIdentifier,
+        BetweenDOCTYPEPublicAndSystemIdentifiers,
+        AfterDOCTYPESystemKeyword,
+        BeforeDOCTYPESystemIdentifier,
+        DOCTYPESystemIdentifierDoubleQuoted,
+        DOCTYPESystemIdentifierSingleQuoted,
+        AfterDOCTYPESystemIdentifier,
+        BogusDOCTYPE,
+        CDATASection,
+        CDATASectionBracket,
+        CDATASectionEnd,
+    };
+
+    // `markup` must outlive the tokenizer.
+    explicit HTMLTokenizer(std::u16string_view markup);
+
+    // The next token; valid until the next call. After the end-of-file token
+    // every call answers it again.
+    HTMLToken& nextToken();
+
+    void setState(State state) { m_state = state; }
+    State state() const { return m_state; }
+    // The name an end tag must have to end RCDATA, RAWTEXT or script data
+    // (the last start tag's name, set by the tree builder for fragments).
+    void setLastStartTagName(std::u16string name) { m_lastStartTagName = std::move(name); }
+    // Whether "<![CDATA[" opens a CDATA section (in foreign content) or a bogus comment.
+    void setAllowsCDATA(bool allows) { m_allowsCDATA = allows; }
+    // Records parse errors (off by default: a page's errors can be many).
+    void setRecordsErrors(bool records) { m_recordsErrors = records; }
+    const std::vector<HTMLParseError>& errors() const { return m_errors; }
+
+private:
+    static constexpr char32_t endOfFile = 0xFFFFFFFF;
+
+    char32_t peek() const
+    {
+        if (m_position >= m_input.size())
+            return endOfFile;
+        char16_t c = m_input[m_position];
+        return c == u'\r' ? u'\n' : c;
+    }
+    void advance()
+    {
+        if (m_position >= m_input.size())
+            return;
+        if (m_input[m_position] == u'\r' && m_position + 1 < m_input.size() && m_input[m_position + 1] == u'\n')
+            m_position += 2;
+        else
+            ++m_position;
+    }
+    bool startsWith(std::u16string_view text, bool caseInsensitive) const;
+
+    void parseError(const char* code);
+    void appendCharacter(char32_t);
+    void appendCharacters(std::u16string_view);
+    void startTag(HTMLToken::Kind);
+    void startAttribute();
+    void finishAttributeName();
+    void emitCurrent();
+    void emitEndOfFile();
+    void startComment(uint32_t start);
+    void startDOCTYPE(uint32_t start);
+    bool isAppropriateEndTag() const;
+    // In RCDATA, RAWTEXT and script data: "</" and the name read so far go out as characters.
+    void emitPendingEndTagAsCharacters();
+    // After "&": appends the characters a reference stands for, or "&".
+    void consumeCharacterReference(std::u16string& into, bool inAttribute);
+    void step();
+    void scanData(bool stopAtAmpersand);
+
+    std::u16string_view m_input;
+    size_t m_position { 0 };
+    State m_state { State::Data };
+    // The token being built, and the characters read before it.
+    HTMLToken m_tag;
+    HTMLToken m_characters;
+    HTMLToken* m_ready { nullptr };
+    HTMLToken* m_readyAfter { nullptr };
+    bool m_building { false };
+    bool m_ended { false };
+    bool m_allowsCDATA { false };
+    bool m_recordsErrors { false };
+    bool m_dropAttribute { false };
+    std::unordered_set<std::u16string> m_attributeNames;
+    size_t m_stepStart { 0 };
+    size_t m_tokenStart { 0 };
+    std::u16string m_lastStartTagName;
+    std::u16string m_temporaryBuffer;
+    uint32_t m_temporaryStart { 0 };
+    std::vector<HTMLParseError> m_errors;
+    // Where line and column counting stands, for errors.
+    size_t m_lineCursor { 0 };
+    uint32_t m_line { 1 };
+    size_t m_lineStart { 0 };
+};
+
+} // namespace brevanton

@@ -1,0 +1,3179 @@
+#include "platform/dom/HTMLTreeBuilder.h"
+
+#include "platform/dom/DOMCasts.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMQualifiedName.h"
+#include "platform/dom/HTMLTagNames.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <cstring>
+#include <initializer_list>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace brevanton {
+
+namespace {
+
+using T = HTMLTag;
+
+enum class Namespace : uint8_t { HTML, SVG, MathML };
+
+enum class Mode : uint8_t {
+    Initial,
+    BeforeHTML,
+    BeforeHead,
+    InHead,
+    InHeadNoscript,
+    AfterHead,
+    InBody,
+    Text,
+    InTable,
+    InTableText,
+    InCaption,
+    InColumnGroup,
+    InTableBody,
+    InRow,
+    InCell,
+    InSelect,
+    InSelectInTable,
+    InTemplate,
+    AfterBody,
+    InFrameset,
+    AfterFrameset,
+    AfterAfterBody,
+    AfterAfterFrameset,
+};
+
+enum class Result : uint8_t { Done, Reprocess };
+
+bool isOneOf(T tag, std::initializer_list<T> tags)
+{
+    for (T t : tags) {
+        if (t == tag)
+            return true;
+    }
+    return false;
+}
+
+bool isWhitespace(char16_t c)
+{
+    return c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r' || c == u' ';
+}
+
+size_t leadingWhitespace(std::u16string_view text)
+{
+    size_t i = 0;
+    while (i < text.size() && isWhitespace(text[i]))
+        ++i;
+    return i;
+}
+
+bool isFormattingTag(T tag)
+{
+    return isOneOf(tag, { T::a, T::b, T::big, T::code, T::em, T::font, T::i, T::nobr, T::s, T::small, T::strike,
+                          T::strong, T::tt, T::u });
+}
+
+bool equalsIgnoringASCIICase(std::u16string_view a, std::u16string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i] >= 'A' && a[i] <= 'Z' ? a[i] + 0x20 : a[i];
+        char16_t y = b[i] >= 'A' && b[i] <= 'Z' ? b[i] + 0x20 : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+bool startsWithIgnoringASCIICase(std::u16string_view text, std::u16string_view prefix)
+{
+    return text.size() >= prefix.size() && equalsIgnoringASCIICase(text.substr(0, prefix.size()), prefix);
+}
+
+enum class QuirksMode : uint8_t { NoQuirks, LimitedQuirks, Quirks };
+
+QuirksMode quirksModeForDOCTYPE(const HTMLToken& token)
+{
+    static const char16_t* const quirkyPrefixes[] = {
+        u"+//silmaril//dtd html pro v0r11 19970101//",
+        u"-//as//dtd html 3.0 aswedit + extensions//",
+        u"-//advasoft ltd//dtd html 3.0 aswedit + extensions//",
+        u"-//ietf//dtd html 2.0 level 1//",
+        u"-//ietf//dtd html 2.0 level 2//",
+        u"-//ietf//dtd html 2.0 strict level 1//",
+        u"-//ietf//dtd html 2.0 strict level 2//",
+        u"-//ietf//dtd html 2.0 strict//",
+        u"-//ietf//dtd html 2.0//",
+        u"-//ietf//dtd html 2.1e//",
+        u"-//ietf//dtd html 3.0//",
+        u"-//ietf//dtd html 3.2 final//",
+        u"-//ietf//dtd html 3.2//",
+        u"-//ietf//dtd html 3//",
+        u"-//ietf//dtd html level 0//",
+        u"-//ietf//dtd html level 1//",
+        u"-//ietf//dtd html level 2//",
+        u"-//ietf//dtd html level 3//",
+        u"-//ietf//dtd html strict level 0//",
+        u"-//ietf//dtd html strict level 1//",
+        u"-//ietf//dtd html strict level 2//",
+        u"-//ietf//dtd html strict level 3//",
+        u"-//ietf//dtd html strict//",
+        u"-//ietf//dtd html//",
+        u"-//metrius//dtd metrius presentational//",
+        u"-//microsoft//dtd internet explorer 2.0 html strict//",
+        u"-//microsoft//dtd internet explorer 2.0 html//",
+        u"-//microsoft//dtd internet explorer 2.0 tables//",
+        u"-//microsoft//dtd internet explorer 3.0 html strict//",
+        u"-//microsoft//dtd internet explorer 3.0 html//",
+        u"-//microsoft//dtd internet explorer 3.0 tables//",
+        u"-//netscape comm. corp.//dtd html//",
+        u"-//netscape comm. corp.//dtd strict html//",
+        u"-//o'reilly and associates//dtd html 2.0//",
+        u"-//o'reilly and associates//dtd html extended 1.0//",
+        u"-//o'reilly and associates//dtd html extended relaxed 1.0//",
+        u"-//sq//dtd html 2.0 hotmetal + extensions//",
+        u"-//softquad software//dtd hotmetal pro 6.0::19990601::extensions to html 4.0//",
+        u"-//softquad//dtd hotmetal pro 4.0::19971010::extensions to html 4.0//",
+        u"-//spyglass//dtd html 2.0 extended//",
+        u"-//sun microsystems corp.//dtd hotjava html//",
+        u"-//sun microsystems corp.//dtd hotjava strict html//",
+        u"-//w3c//dtd html 3 1995-03-24//",
+        u"-//w3c//dtd html 3.2 draft//",
+        u"-//w3c//dtd html 3.2 final//",
+        u"-//w3c//dtd html 3.2//",
+        u"-//w3c//dtd html 3.2s draft//",
+        u"-//w3c//dtd html 4.0 frameset//",
+        u"-//w3c//dtd html 4.0 transitional//",
+        u"-//w3c//dtd html experimental 19960712//",
+        u"-//w3c//dtd html experimental 970421//",
+        u"-//w3c//dtd w3 html//",
+        u"-//w3o//dtd w3 html 3.0//",
+        u"-//webtechs//dtd mozilla html 2.0//",
+        u"-//webtechs//dtd mozilla html//",
+    };
+    if (token.forceQuirks || token.name != u"html")
+        return QuirksMode::Quirks;
+    const auto& publicId = token.publicIdentifier;
+    const auto& systemId = token.systemIdentifier;
+    if (token.hasPublicIdentifier) {
+        if (equalsIgnoringASCIICase(publicId, u"-//W3O//DTD W3 HTML Strict 3.0//EN//")
+            || equalsIgnoringASCIICase(publicId, u"-/W3C/DTD HTML 4.0 Transitional/EN")
+            || equalsIgnoringASCIICase(publicId, u"HTML"))
+            return QuirksMode::Quirks;
+        for (auto* prefix : quirkyPrefixes) {
+            if (startsWithIgnoringASCIICase(publicId, prefix))
+                return QuirksMode::Quirks;
+        }
+    }
+    if (token.hasSystemIdentifier
+        && equalsIgnoringASCIICase(systemId, u"http://www.ibm.com/data/dtd/v11/ibmxhtml1-transitional.dtd"))
+        return QuirksMode::Quirks;
+    bool html401Family = startsWithIgnoringASCIICase(publicId, u"-//W3C//DTD HTML 4.01 Frameset//")
+        || startsWithIgnoringASCIICase(publicId, u"-//W3C//DTD HTML 4.01 Transitional//");
+    if (token.hasPublicIdentifier && html401Family && !token.hasSystemIdentifier)
+        return QuirksMode::Quirks;
+    if (token.hasPublicIdentifier
+        && (startsWithIgnoringASCIICase(publicId, u"-//W3C//DTD XHTML 1.0 Frameset//")
+            || startsWithIgnoringASCIICase(publicId, u"-//W3C//DTD XHTML 1.0 Transitional//")
+            || (html401Family && token.hasSystemIdentifier)))
+        return QuirksMode::LimitedQuirks;
+    return QuirksMode::NoQuirks;
+}
+
+struct OpenElement {
+    std::shared_ptr<DOMElement> element;
+    T tag { T::Unknown };
+    Namespace ns { Namespace::HTML };
+    bool htmlIntegrationPoint { false };
+    // For formatting elements, the number under which the builder counts
+    // whether they are open (0: not counted).
+    uint32_t serial { 0 };
+
+    bool is(T t) const { return tag == t && ns == Namespace::HTML; }
+    bool isHTML() const { return ns == Namespace::HTML; }
+    bool isMathMLTextIntegrationPoint() const
+    {
+        return ns == Namespace::MathML && isOneOf(tag, { T::mi, T::mo, T::mn, T::ms, T::mtext });
+    }
+};
+
+// An entry of the list of active formatting elements; a null element is a marker.
+struct FormattingEntry {
+    std::shared_ptr<DOMElement> element;
+    T tag { T::Unknown };
+    uint32_t serial { 0 };
+};
+
+struct InsertionPlace {
+    DOMNode* parent { nullptr };
+    DOMNode* before { nullptr };
+};
+
+enum class Scope : uint8_t { Default, ListItem, Button, Table, Select };
+
+class TreeBuilder {
+public:
+    TreeBuilder(DOMDocument& document, std::u16string_view markup, const HTMLParseOptions& options)
+        : m_document(document)
+        , m_maximumDepth(options.maximumDepth)
+        , m_handle(document.documentHandle())
+        , m_tokenizer(markup)
+    {
+        m_tokenizer.setRecordsErrors(options.recordErrors);
+        m_htmlNames.fill(nullptr);
+        m_charactersToken.kind = HTMLToken::Kind::Characters;
+    }
+
+    void buildDocument();
+    std::shared_ptr<DOMDocumentFragment> buildFragment(const DOMElement* context);
+
+    const std::vector<HTMLParseError>& errors() const { return m_tokenizer.errors(); }
+    // Both in document order, a template's contents left out.
+    std::vector<DOMElement*> takeLoadingElements() { return std::move(m_loadingElements); }
+    std::unique_ptr<std::bitset<0x10000>> takeTextUnits() { return std::move(m_textUnits); }
+    bool flattened() const { return m_flattened; }
+
+private:
+    // Tokens.
+    void run();
+    void processToken(HTMLToken&);
+    void processCharacters(std::u16string_view);
+    bool usesInsertionMode(const HTMLToken&) const;
+    Result dispatch(Mode, HTMLToken&);
+    Result initial(HTMLToken&);
+    Result beforeHTML(HTMLToken&);
+    Result beforeHead(HTMLToken&);
+    Result inHead(HTMLToken&);
+    Result inHeadNoscript(HTMLToken&);
+    Result afterHead(HTMLToken&);
+    Result inBody(HTMLToken&);
+    Result inBodyStartTag(HTMLToken&);
+    Result inBodyEndTag(HTMLToken&);
+    Result text(HTMLToken&);
+    Result inTable(HTMLToken&);
+    Result inTableText(HTMLToken&);
+    Result inCaption(HTMLToken&);
+    Result inColumnGroup(HTMLToken&);
+    Result inTableBody(HTMLToken&);
+    Result inRow(HTMLToken&);
+    Result inCell(HTMLToken&);
+    Result inSelect(HTMLToken&);
+    Result inSelectInTable(HTMLToken&);
+    Result inTemplate(HTMLToken&);
+    Result afterBody(HTMLToken&);
+    Result inFrameset(HTMLToken&);
+    Result afterFrameset(HTMLToken&);
+    Result afterAfterBody(HTMLToken&);
+    Result afterAfterFrameset(HTMLToken&);
+    Result foreignContent(HTMLToken&);
+    Result inTableAnythingElse(HTMLToken&);
+
+    // The stack of open elements.
+    OpenElement& current() { return m_stack.back(); }
+    const OpenElement& adjustedCurrent() const
+    {
+        return m_fragmentContext.element && m_stack.size() == 1 ? m_fragmentContext : m_stack.back();
+    }
+    void push(OpenElement entry) { insertInStack(m_stack.size(), std::move(entry)); }
+    void insertInStack(size_t index, OpenElement);
+    void pop();
+    void removeFromStack(size_t index);
+    size_t stackIndexOf(const DOMElement*) const;
+    bool isOnStack(const FormattingEntry& entry) const { return m_openCounts[entry.serial]; }
+    uint32_t newSerial()
+    {
+        m_openCounts.push_back(0);
+        return static_cast<uint32_t>(m_openCounts.size() - 1);
+    }
+    bool inScope(T tag, Scope = Scope::Default) const;
+    bool inScope(std::initializer_list<T> tags, Scope = Scope::Default) const;
+    bool elementInScope(const DOMElement*) const;
+    void popUntil(T tag);
+    void popUntil(std::initializer_list<T> tags);
+    void generateImpliedEndTags(T except = T::Unknown);
+    void generateImpliedEndTagsThoroughly();
+    void closePElement();
+    void clearStackBackTo(std::initializer_list<T> tags);
+    void resetInsertionMode();
+    bool hasTemplateOnStack() const { return m_htmlTagCount[static_cast<size_t>(T::template_)] > 0; }
+    size_t countOnStack(T tag) const { return m_htmlTagCount[static_cast<size_t>(tag)]; }
+
+    // Active formatting elements.
+    void pushFormattingElement(const OpenElement&);
+    void reconstructFormattingElements();
+    void clearFormattingElementsToMarker();
+    void insertMarker() { m_formatting.push_back({}); }
+    size_t formattingIndexOf(const DOMElement*) const;
+    bool runAdoptionAgency(HTMLToken&);
+    void anyOtherEndTag(HTMLToken&);
+
+    // Insertion.
+    InsertionPlace appropriatePlace(DOMNode* overrideTarget = nullptr);
+    static DOMNode* containerFor(DOMElement*);
+    std::shared_ptr<DOMElement> createElement(const HTMLToken&, Namespace, T tag);
+    OpenElement insertElement(HTMLToken&, Namespace = Namespace::HTML);
+    OpenElement insertHTMLElement(std::u16string_view name);
+    void insertForeignElement(HTMLToken&, Namespace);
+    void insertNode(InsertionPlace, std::shared_ptr<DOMNode>);
+    void moveNode(DOMNode& parent, const std::shared_ptr<DOMNode>& node, DOMNode* before);
+    void insertComment(HTMLToken&, DOMNode* parent = nullptr);
+    void insertCharacters(std::u16string_view);
+    void flushText();
+    void noteTextUnits(std::u16string_view);
+    void appendAttributes(DOMElement&, const HTMLToken&, Namespace);
+    void addMissingAttributes(DOMElement&, const HTMLToken&);
+    const DOMQualifiedName* htmlName(T tag, std::u16string_view name);
+    void parseGenericText(HTMLToken&, HTMLTokenizer::State);
+    void parseError() { ++m_errorCount; }
+    bool flattenDeeperThan(DOMNode& root, unsigned maximumDepth);
+    void stopParsing() { m_stopped = true; }
+
+    DOMDocument& m_document;
+    unsigned m_maximumDepth { 0 };
+    bool m_flattened { false };
+    DOMDocumentHandlePtr m_handle;
+    HTMLTokenizer m_tokenizer;
+    std::vector<OpenElement> m_stack;
+    std::array<uint32_t, static_cast<size_t>(T::Count)> m_htmlTagCount {};
+    std::vector<FormattingEntry> m_formatting;
+    std::vector<Mode> m_templateModes;
+    Mode m_mode { Mode::Initial };
+    Mode m_originalMode { Mode::Initial };
+    OpenElement m_fragmentContext;
+    std::shared_ptr<DOMElement> m_head;
+    std::shared_ptr<DOMElement> m_form;
+    QuirksMode m_quirksMode { QuirksMode::NoQuirks };
+    bool m_framesetOK { true };
+    bool m_fosterParenting { false };
+    bool m_skipNewline { false };
+    bool m_stopped { false };
+    bool m_isFragment { false };
+    bool m_treeReordered { false };
+    unsigned m_errorCount { 0 };
+    T m_tokenTag { T::Unknown };
+    // The characters of the Characters token being processed: what is left of it.
+    std::u16string_view m_text;
+    HTMLToken m_charactersToken;
+    std::u16string m_pendingTableText;
+    bool m_pendingTableTextHasNonWhitespace { false };
+    // Characters are collected and go in as one text node when something else comes.
+    DOMNode* m_pendingParent { nullptr };
+    std::u16string m_pendingText;
+    bool m_pendingInTemplate { false };
+    std::array<const DOMQualifiedName*, static_cast<size_t>(T::Count)> m_htmlNames;
+    std::vector<DOMElement*> m_loadingElements;
+    std::unique_ptr<std::bitset<0x10000>> m_textUnits { std::make_unique<std::bitset<0x10000>>() };
+    // By serial: how often each formatting element is on the stack of open elements.
+    std::vector<uint32_t> m_openCounts { 0 };
+};
+
+// The stack of open elements.
+
+void TreeBuilder::insertInStack(size_t index, OpenElement entry)
+{
+    if (entry.isHTML())
+        ++m_htmlTagCount[static_cast<size_t>(entry.tag)];
+    ++m_openCounts[entry.serial];
+    m_stack.insert(m_stack.begin() + static_cast<ptrdiff_t>(index), std::move(entry));
+}
+
+void TreeBuilder::pop()
+{
+    removeFromStack(m_stack.size() - 1);
+}
+
+void TreeBuilder::removeFromStack(size_t index)
+{
+    auto& entry = m_stack[index];
+    if (entry.isHTML())
+        --m_htmlTagCount[static_cast<size_t>(entry.tag)];
+    --m_openCounts[entry.serial];
+    m_stack.erase(m_stack.begin() + static_cast<ptrdiff_t>(index));
+}
+
+size_t TreeBuilder::stackIndexOf(const DOMElement* element) const
+{
+    for (size_t i = m_stack.size(); i > 0; --i) {
+        if (m_stack[i - 1].element.get() == element)
+            return i - 1;
+    }
+    return SIZE_MAX;
+}
+
+namespace {
+
+bool isScopeBoundary(const OpenElement& entry, Scope scope)
+{
+    switch (entry.ns) {
+    case Namespace::HTML:
+        switch (scope) {
+        case Scope::Table:
+            return isOneOf(entry.tag, { T::html, T::table, T::template_ });
+        case Scope::Select:
+            return !isOneOf(entry.tag, { T::optgroup, T::option });
+        case Scope::ListItem:
+            if (isOneOf(entry.tag, { T::ol, T::ul }))
+                return true;
+            break;
+        case Scope::Button:
+            if (entry.tag == T::button)
+                return true;
+            break;
+        case Scope::Default:
+            break;
+        }
+        return isOneOf(entry.tag, { T::applet, T::caption, T::html, T::table, T::td, T::th, T::marquee, T::object,
+                                    T::template_ });
+    case Namespace::MathML:
+        return scope == Scope::Select
+            || (scope != Scope::Table && isOneOf(entry.tag, { T::mi, T::mo, T::mn, T::ms, T::mtext, T::annotation_xml }));
+    case Namespace::SVG:
+        return scope == Scope::Select
+            || (scope != Scope::Table && isOneOf(entry.tag, { T::foreignobject, T::desc, T::title }));
+    }
+    return false;
+}
+
+bool isSpecial(const OpenElement& entry)
+{
+    switch (entry.ns) {
+    case Namespace::HTML:
+        return isOneOf(entry.tag,
+                       { T::address, T::applet, T::area, T::article, T::aside, T::base, T::basefont, T::bgsound,
+                         T::blockquote, T::body, T::br, T::button, T::caption, T::center, T::col, T::colgroup, T::dd,
+                         T::details, T::dir, T::div, T::dl, T::dt, T::embed, T::fieldset, T::figcaption, T::figure,
+                         T::footer, T::form, T::frame, T::frameset, T::h1, T::h2, T::h3, T::h4, T::h5, T::h6, T::head,
+                         T::header, T::hgroup, T::hr, T::html, T::iframe, T::img, T::input, T::keygen, T::li, T::link,
+                         T::listing, T::main, T::marquee, T::menu, T::meta, T::nav, T::noembed, T::noframes,
+                         T::noscript, T::object, T::ol, T::p, T::param, T::plaintext, T::pre, T::script, T::search,
+                         T::section, T::select, T::source, T::style, T::summary, T::table, T::tbody, T::td,
+                         T::template_, T::textarea, T::tfoot, T::th, T::thead, T::title, T::tr, T::track, T::ul,
+                         T::wbr, T::xmp });
+    case Namespace::MathML:
+        return isOneOf(entry.tag, { T::mi, T::mo, T::mn, T::ms, T::mtext, T::annotation_xml });
+    case Namespace::SVG:
+        return isOneOf(entry.tag, { T::foreignobject, T::desc, T::title });
+    }
+    return false;
+}
+
+} // namespace
+
+bool TreeBuilder::inScope(T tag, Scope scope) const
+{
+    if (!countOnStack(tag))
+        return false;
+    for (size_t i = m_stack.size(); i > 0; --i) {
+        auto& entry = m_stack[i - 1];
+        if (entry.is(tag))
+            return true;
+        if (isScopeBoundary(entry, scope))
+            return false;
+    }
+    return false;
+}
+
+bool TreeBuilder::inScope(std::initializer_list<T> tags, Scope scope) const
+{
+    bool any = false;
+    for (T tag : tags)
+        any = any || countOnStack(tag);
+    if (!any)
+        return false;
+    for (size_t i = m_stack.size(); i > 0; --i) {
+        auto& entry = m_stack[i - 1];
+        if (entry.isHTML() && isOneOf(entry.tag, tags))
+            return true;
+        if (isScopeBoundary(entry, scope))
+            return false;
+    }
+    return false;
+}
+
+bool TreeBuilder::elementInScope(const DOMElement* element) const
+{
+    for (size_t i = m_stack.size(); i > 0; --i) {
+        auto& entry = m_stack[i - 1];
+        if (entry.element.get() == element)
+            return true;
+        if (isScopeBoundary(entry, Scope::Default))
+            return false;
+    }
+    return false;
+}
+
+void TreeBuilder::popUntil(T tag)
+{
+    while (!m_stack.empty()) {
+        bool found = current().is(tag);
+        pop();
+        if (found)
+            return;
+    }
+}
+
+void TreeBuilder::popUntil(std::initializer_list<T> tags)
+{
+    while (!m_stack.empty()) {
+        bool found = current().isHTML() && isOneOf(current().tag, tags);
+        pop();
+        if (found)
+            return;
+    }
+}
+
+void TreeBuilder::generateImpliedEndTags(T except)
+{
+    while (!m_stack.empty() && current().isHTML() && current().tag != except
+           && isOneOf(current().tag, { T::dd, T::dt, T::li, T::optgroup, T::option, T::p, T::rb, T::rp, T::rt, T::rtc }))
+        pop();
+}
+
+void TreeBuilder::generateImpliedEndTagsThoroughly()
+{
+    while (!m_stack.empty() && current().isHTML()
+           && isOneOf(current().tag, { T::caption, T::colgroup, T::dd, T::dt, T::li, T::optgroup, T::option, T::p,
+                                       T::rb, T::rp, T::rt, T::rtc, T::tbody, T::td, T::tfoot, T::th, T::thead, T::tr }))
+        pop();
+}
+
+void TreeBuilder::closePElement()
+{
+    generateImpliedEndTags(T::p);
+    if (!current().is(T::p))
+        parseError();
+    popUntil(T::p);
+}
+
+void TreeBuilder::clearStackBackTo(std::initializer_list<T> tags)
+{
+    while (!m_stack.empty() && !(current().isHTML() && isOneOf(current().tag, tags)))
+        pop();
+}
+
+void TreeBuilder::resetInsertionMode()
+{
+    for (size_t i = m_stack.size(); i > 0; --i) {
+        bool last = i == 1;
+        const OpenElement& node = last && m_isFragment ? m_fragmentContext : m_stack[i - 1];
+        if (!node.isHTML()) {
+            if (last) {
+                m_mode = Mode::InBody;
+                return;
+            }
+            continue;
+        }
+        switch (node.tag) {
+        case T::select:
+            if (!last) {
+                for (size_t j = i - 1; j > 0; --j) {
+                    auto& ancestor = m_stack[j - 1];
+                    if (ancestor.is(T::template_))
+                        break;
+                    if (ancestor.is(T::table)) {
+                        m_mode = Mode::InSelectInTable;
+                        return;
+                    }
+                }
+            }
+            m_mode = Mode::InSelect;
+            return;
+        case T::td:
+        case T::th:
+            if (!last) {
+                m_mode = Mode::InCell;
+                return;
+            }
+            break;
+        case T::tr:
+            m_mode = Mode::InRow;
+            return;
+        case T::tbody:
+        case T::thead:
+        case T::tfoot:
+            m_mode = Mode::InTableBody;
+            return;
+        case T::caption:
+            m_mode = Mode::InCaption;
+            return;
+        case T::colgroup:
+            m_mode = Mode::InColumnGroup;
+            return;
+        case T::table:
+            m_mode = Mode::InTable;
+            return;
+        case T::template_:
+            m_mode = m_templateModes.back();
+            return;
+        case T::head:
+            if (!last) {
+                m_mode = Mode::InHead;
+                return;
+            }
+            break;
+        case T::body:
+            m_mode = Mode::InBody;
+            return;
+        case T::frameset:
+            m_mode = Mode::InFrameset;
+            return;
+        case T::html:
+            m_mode = m_head ? Mode::AfterHead : Mode::BeforeHead;
+            return;
+        default:
+            break;
+        }
+        if (last) {
+            m_mode = Mode::InBody;
+            return;
+        }
+    }
+    m_mode = Mode::InBody;
+}
+
+// Active formatting elements.
+
+size_t TreeBuilder::formattingIndexOf(const DOMElement* element) const
+{
+    for (size_t i = m_formatting.size(); i > 0; --i) {
+        if (m_formatting[i - 1].element.get() == element)
+            return i - 1;
+    }
+    return SIZE_MAX;
+}
+
+namespace {
+
+bool sameAttributes(const DOMElement& a, const DOMElement& b)
+{
+    auto& first = a.attributeList();
+    auto& second = b.attributeList();
+    if (first.size() != second.size())
+        return false;
+    // Long lists are compared through a map, so that the check stays linear.
+    constexpr size_t shortList = 16;
+    if (first.size() > shortList) {
+        std::unordered_map<std::u16string_view, const DOMAttributeList::Attribute*> byName;
+        for (auto& attribute : first)
+            byName.emplace(attribute.name, &attribute);
+        for (auto& other : second) {
+            auto found = byName.find(other.name);
+            if (found == byName.end() || found->second->namespacedName != other.namespacedName
+                || found->second->value != other.value)
+                return false;
+        }
+        return true;
+    }
+    for (auto& attribute : first) {
+        bool found = false;
+        for (auto& other : second) {
+            if (other.name == attribute.name && other.namespacedName == attribute.namespacedName) {
+                found = other.value == attribute.value;
+                break;
+            }
+        }
+        if (!found)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void TreeBuilder::pushFormattingElement(const OpenElement& entry)
+{
+    // At most three equal elements after the last marker: the earliest goes.
+    unsigned equal = 0;
+    size_t earliest = SIZE_MAX;
+    for (size_t i = m_formatting.size(); i > 0; --i) {
+        auto& other = m_formatting[i - 1];
+        if (!other.element)
+            break;
+        if (other.tag == entry.tag && other.element->qualifiedName().index == entry.element->qualifiedName().index
+            && sameAttributes(*other.element, *entry.element)) {
+            ++equal;
+            earliest = i - 1;
+        }
+    }
+    if (equal >= 3)
+        m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(earliest));
+    m_formatting.push_back({ entry.element, entry.tag, entry.serial });
+}
+
+void TreeBuilder::reconstructFormattingElements()
+{
+    if (m_formatting.empty())
+        return;
+    auto isOpen = [&](const FormattingEntry& entry) { return !entry.element || isOnStack(entry); };
+    if (isOpen(m_formatting.back()))
+        return;
+    size_t index = m_formatting.size() - 1;
+    while (index > 0 && !isOpen(m_formatting[index - 1]))
+        --index;
+    for (; index < m_formatting.size(); ++index) {
+        auto& entry = m_formatting[index];
+        auto element = std::make_shared<DOMElement>(m_handle, &entry.element->qualifiedName());
+        element->reserveAttributes(entry.element->attributeCount());
+        for (auto& attribute : entry.element->attributeList())
+            element->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
+        insertNode(appropriatePlace(), element);
+        entry.serial = newSerial();
+        push({ element, entry.tag, Namespace::HTML, false, entry.serial });
+        entry.element = std::move(element);
+    }
+}
+
+void TreeBuilder::clearFormattingElementsToMarker()
+{
+    while (!m_formatting.empty()) {
+        bool marker = !m_formatting.back().element;
+        m_formatting.pop_back();
+        if (marker)
+            return;
+    }
+}
+
+// False when the end tag must be handled as any other end tag.
+bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
+{
+    T subject = m_tokenTag;
+    if (current().is(subject) && current().element->localName() == token.name
+        && formattingIndexOf(current().element.get()) == SIZE_MAX) {
+        pop();
+        return true;
+    }
+    for (int outer = 0; outer < 8; ++outer) {
+        size_t formattingIndex = SIZE_MAX;
+        for (size_t i = m_formatting.size(); i > 0; --i) {
+            auto& entry = m_formatting[i - 1];
+            if (!entry.element)
+                break;
+            if (entry.tag == subject && entry.element->localName() == token.name) {
+                formattingIndex = i - 1;
+                break;
+            }
+        }
+        if (formattingIndex == SIZE_MAX)
+            return false;
+        auto formattingElement = m_formatting[formattingIndex].element;
+        size_t stackIndex = stackIndexOf(formattingElement.get());
+        if (stackIndex == SIZE_MAX) {
+            parseError();
+            m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(formattingIndex));
+            return true;
+        }
+        if (!elementInScope(formattingElement.get())) {
+            parseError();
+            return true;
+        }
+        if (formattingElement.get() != current().element.get())
+            parseError();
+        size_t furthestIndex = SIZE_MAX;
+        for (size_t i = stackIndex + 1; i < m_stack.size(); ++i) {
+            if (isSpecial(m_stack[i])) {
+                furthestIndex = i;
+                break;
+            }
+        }
+        if (furthestIndex == SIZE_MAX) {
+            while (m_stack.size() > stackIndex)
+                pop();
+            m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(formattingIndex));
+            return true;
+        }
+        flushText();
+        m_treeReordered = true;
+        auto commonAncestor = m_stack[stackIndex - 1].element;
+        OpenElement furthestBlock = m_stack[furthestIndex];
+        size_t bookmark = formattingIndex;
+        size_t nodeIndex = furthestIndex;
+        OpenElement lastNode = furthestBlock;
+        for (int inner = 1;; ++inner) {
+            --nodeIndex;
+            OpenElement node = m_stack[nodeIndex];
+            if (node.element == formattingElement)
+                break;
+            size_t nodeFormattingIndex = formattingIndexOf(node.element.get());
+            if (inner > 3 && nodeFormattingIndex != SIZE_MAX) {
+                m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(nodeFormattingIndex));
+                if (nodeFormattingIndex < bookmark)
+                    --bookmark;
+                if (nodeFormattingIndex < formattingIndex)
+                    --formattingIndex;
+                nodeFormattingIndex = SIZE_MAX;
+            }
+            if (nodeFormattingIndex == SIZE_MAX) {
+                removeFromStack(nodeIndex);
+                --furthestIndex;
+                continue;
+            }
+            auto replacement = std::make_shared<DOMElement>(m_handle, &node.element->qualifiedName());
+            replacement->reserveAttributes(node.element->attributeCount());
+            for (auto& attribute : node.element->attributeList())
+                replacement->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
+            OpenElement replaced { replacement, node.tag, node.ns, false, newSerial() };
+            m_formatting[nodeFormattingIndex].element = replacement;
+            m_formatting[nodeFormattingIndex].serial = replaced.serial;
+            removeFromStack(nodeIndex);
+            insertInStack(nodeIndex, replaced);
+            node = replaced;
+            if (lastNode.element == furthestBlock.element)
+                bookmark = nodeFormattingIndex + 1;
+            moveNode(*node.element, lastNode.element, nullptr);
+            lastNode = node;
+        }
+        auto place = appropriatePlace(commonAncestor.get());
+        moveNode(*place.parent, lastNode.element, place.before);
+        auto newElement = std::make_shared<DOMElement>(m_handle, &formattingElement->qualifiedName());
+        newElement->reserveAttributes(formattingElement->attributeCount());
+        for (auto& attribute : formattingElement->attributeList())
+            newElement->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
+        // The furthest block's children move into the new element, which takes their place.
+        std::vector<std::shared_ptr<DOMNode>> children;
+        for (auto* child = furthestBlock.element->first(); child; child = child->next())
+            children.push_back(child->shared_from_this());
+        for (auto& child : children) {
+            furthestBlock.element->removeChildInternal(child.get());
+            newElement->appendParsedChild(child);
+        }
+        furthestBlock.element->appendParsedChild(newElement);
+        formattingIndex = formattingIndexOf(formattingElement.get());
+        T formattingTag = m_formatting[formattingIndex].tag;
+        OpenElement added { newElement, formattingTag, Namespace::HTML, false, newSerial() };
+        m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(formattingIndex));
+        if (bookmark > formattingIndex)
+            --bookmark;
+        m_formatting.insert(m_formatting.begin() + static_cast<ptrdiff_t>(std::min(bookmark, m_formatting.size())),
+                            { newElement, formattingTag, added.serial });
+        removeFromStack(stackIndexOf(formattingElement.get()));
+        size_t furthestPosition = stackIndexOf(furthestBlock.element.get());
+        insertInStack(furthestPosition + 1, added);
+    }
+    return true;
+}
+
+void TreeBuilder::anyOtherEndTag(HTMLToken& token)
+{
+    for (size_t i = m_stack.size(); i > 0; --i) {
+        auto& node = m_stack[i - 1];
+        if (node.isHTML() && node.element->localName() == token.name) {
+            generateImpliedEndTags(node.tag == T::Unknown ? T::Unknown : node.tag);
+            if (m_stack.back().element != node.element)
+                parseError();
+            while (m_stack.size() >= i)
+                pop();
+            return;
+        }
+        if (isSpecial(node)) {
+            parseError();
+            return;
+        }
+    }
+}
+
+// Insertion.
+
+DOMNode* TreeBuilder::containerFor(DOMElement* element)
+{
+    static const DOMQualifiedName* templateName = DOMQualifiedName::intern(XHTMLNamespace, {}, u"template");
+    if (&element->qualifiedName() == templateName)
+        return element->content().get();
+    return element;
+}
+
+InsertionPlace TreeBuilder::appropriatePlace(DOMNode* overrideTarget)
+{
+    DOMElement* target = overrideTarget ? downcast<DOMElement>(overrideTarget) : current().element.get();
+    const OpenElement* targetEntry = nullptr;
+    if (!overrideTarget)
+        targetEntry = &current();
+    bool tableLike = false;
+    if (m_fosterParenting) {
+        if (targetEntry)
+            tableLike = targetEntry->isHTML() && isOneOf(targetEntry->tag, { T::table, T::tbody, T::tfoot, T::thead, T::tr });
+        else {
+            auto& name = target->qualifiedName();
+            tableLike = name.isHTML
+                && (name.localName == u"table" || name.localName == u"tbody" || name.localName == u"tfoot"
+                    || name.localName == u"thead" || name.localName == u"tr");
+        }
+    }
+    if (!tableLike)
+        return { containerFor(target), nullptr };
+    size_t lastTemplate = SIZE_MAX, lastTable = SIZE_MAX;
+    for (size_t i = m_stack.size(); i > 0; --i) {
+        if (lastTemplate == SIZE_MAX && m_stack[i - 1].is(T::template_))
+            lastTemplate = i - 1;
+        if (lastTable == SIZE_MAX && m_stack[i - 1].is(T::table))
+            lastTable = i - 1;
+        if (lastTemplate != SIZE_MAX && lastTable != SIZE_MAX)
+            break;
+    }
+    if (lastTemplate != SIZE_MAX && (lastTable == SIZE_MAX || lastTemplate > lastTable))
+        return { containerFor(m_stack[lastTemplate].element.get()), nullptr };
+    if (lastTable == SIZE_MAX)
+        return { containerFor(m_stack.front().element.get()), nullptr };
+    auto* table = m_stack[lastTable].element.get();
+    if (auto* parent = table->parent())
+        return { parent, table };
+    return { containerFor(m_stack[lastTable - 1].element.get()), nullptr };
+}
+
+const DOMQualifiedName* TreeBuilder::htmlName(T tag, std::u16string_view name)
+{
+    if (tag == T::Unknown)
+        return DOMQualifiedName::intern(XHTMLNamespace, {}, name);
+    auto& known = m_htmlNames[static_cast<size_t>(tag)];
+    if (!known)
+        known = DOMQualifiedName::intern(XHTMLNamespace, {}, htmlTagName(tag));
+    return known;
+}
+
+void TreeBuilder::appendAttributes(DOMElement& element, const HTMLToken& token, Namespace ns)
+{
+    element.reserveAttributes(token.attributes.size());
+    for (auto& attribute : token.attributes) {
+        if (ns == Namespace::HTML) {
+            element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+            continue;
+        }
+        if (auto* foreign = adjustedForeignAttributeName(attribute.name)) {
+            element.appendAttributeWithoutChecks(attribute.name, attribute.value, foreign);
+            continue;
+        }
+        if (ns == Namespace::MathML && attribute.name == u"definitionurl")
+            element.appendAttributeWithoutChecks(u"definitionURL", attribute.value);
+        else if (ns == Namespace::SVG)
+            element.appendAttributeWithoutChecks(std::u16string(adjustedSVGAttributeName(attribute.name)), attribute.value);
+        else
+            element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+    }
+}
+
+void TreeBuilder::addMissingAttributes(DOMElement& element, const HTMLToken& token)
+{
+    constexpr size_t shortList = 16;
+    if (token.attributes.size() <= shortList && element.attributeCount() <= shortList) {
+        for (auto& attribute : token.attributes) {
+            if (!element.hasAttribute(attribute.name))
+                element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+        }
+        return;
+    }
+    std::unordered_set<std::u16string> names;
+    for (auto& attribute : element.attributeList())
+        names.insert(attribute.name);
+    for (auto& attribute : token.attributes) {
+        if (names.insert(attribute.name).second)
+            element.appendAttributeWithoutChecks(attribute.name, attribute.value);
+    }
+}
+
+std::shared_ptr<DOMElement> TreeBuilder::createElement(const HTMLToken& token, Namespace ns, T tag)
+{
+    const DOMQualifiedName* name;
+    if (ns == Namespace::HTML)
+        name = htmlName(tag, token.name);
+    else if (ns == Namespace::SVG)
+        name = DOMQualifiedName::intern(SVGNamespace, {}, adjustedSVGElementName(token.name));
+    else
+        name = DOMQualifiedName::intern(MathMLNamespace, {}, token.name);
+    auto element = std::make_shared<DOMElement>(m_handle, name);
+    appendAttributes(*element, token, ns);
+    return element;
+}
+
+OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
+{
+    T tag = ns == Namespace::HTML ? m_tokenTag : htmlTagForName(token.name);
+    auto place = appropriatePlace();
+    auto element = createElement(token, ns, tag);
+    OpenElement entry { element, tag, ns, false, ns == Namespace::HTML && isFormattingTag(tag) ? newSerial() : 0 };
+    if (ns == Namespace::SVG)
+        entry.htmlIntegrationPoint = isOneOf(tag, { T::foreignobject, T::desc, T::title });
+    else if (ns == Namespace::MathML && tag == T::annotation_xml) {
+        if (auto* encoding = token.attribute(u"encoding"))
+            entry.htmlIntegrationPoint = equalsIgnoringASCIICase(encoding->value, u"text/html")
+                || equalsIgnoringASCIICase(encoding->value, u"application/xhtml+xml");
+    }
+    if (ns == Namespace::HTML && !hasTemplateOnStack() && !m_isFragment
+        && isOneOf(tag, { T::link, T::style, T::img, T::iframe, T::frame }))
+        m_loadingElements.push_back(element.get());
+    if (ns == Namespace::HTML && tag == T::template_)
+        element->content();
+    insertNode(place, element);
+    push(entry);
+    return entry;
+}
+
+OpenElement TreeBuilder::insertHTMLElement(std::u16string_view name)
+{
+    HTMLToken token;
+    token.kind = HTMLToken::Kind::StartTag;
+    token.name = name;
+    T saved = m_tokenTag;
+    m_tokenTag = htmlTagForName(name);
+    auto entry = insertElement(token);
+    m_tokenTag = saved;
+    return entry;
+}
+
+void TreeBuilder::insertForeignElement(HTMLToken& token, Namespace ns)
+{
+    insertElement(token, ns);
+    if (token.selfClosing)
+        pop();
+}
+
+void TreeBuilder::insertNode(InsertionPlace place, std::shared_ptr<DOMNode> node)
+{
+    flushText();
+    if (place.before) {
+        m_treeReordered = true;
+        place.parent->insertChild(node, place.before);
+    } else
+        place.parent->appendParsedChild(std::move(node));
+}
+
+void TreeBuilder::moveNode(DOMNode& parent, const std::shared_ptr<DOMNode>& node, DOMNode* before)
+{
+    if (auto* oldParent = node->parent())
+        oldParent->removeChildInternal(node.get());
+    if (before)
+        parent.insertChild(node, before);
+    else
+        parent.appendParsedChild(node);
+}
+
+void TreeBuilder::insertComment(HTMLToken& token, DOMNode* parent)
+{
+    auto comment = std::make_shared<DOMComment>(m_handle, std::move(token.data));
+    token.data.clear();
+    if (parent)
+        insertNode({ parent, nullptr }, std::move(comment));
+    else
+        insertNode(appropriatePlace(), std::move(comment));
+}
+
+void TreeBuilder::insertCharacters(std::u16string_view text)
+{
+    if (text.empty())
+        return;
+    auto place = appropriatePlace();
+    if (place.parent->isDocumentNode())
+        return;
+    if (!place.before) {
+        if (m_pendingParent != place.parent) {
+            flushText();
+            m_pendingParent = place.parent;
+            m_pendingInTemplate = hasTemplateOnStack() || m_isFragment;
+        }
+        m_pendingText.append(text);
+        return;
+    }
+    flushText();
+    m_treeReordered = true;
+    if (auto* previous = place.before->previous(); previous && previous->nodeType() == DOMNode::TEXT_NODE) {
+        downcast<DOMText>(previous)->appendData(std::u16string(text));
+        return;
+    }
+    place.parent->insertChild(std::make_shared<DOMText>(m_handle, std::u16string(text)), place.before);
+}
+
+void TreeBuilder::noteTextUnits(std::u16string_view text)
+{
+    const char16_t* units = text.data();
+    size_t i = 0;
+    while (i < text.size()) {
+        uint64_t block;
+        if (i + 4 <= text.size()) {
+            std::memcpy(&block, units + i, sizeof block);
+            if (!(block & 0xFF80FF80FF80FF80ull)) {
+                i += 4;
+                continue;
+            }
+        }
+        if (units[i] >= 0x80)
+            m_textUnits->set(units[i]);
+        ++i;
+    }
+}
+
+void TreeBuilder::flushText()
+{
+    if (!m_pendingParent)
+        return;
+    auto* parent = m_pendingParent;
+    m_pendingParent = nullptr;
+    if (!m_pendingInTemplate)
+        noteTextUnits(m_pendingText);
+    if (auto* last = parent->last(); last && last->nodeType() == DOMNode::TEXT_NODE) {
+        downcast<DOMText>(last)->appendData(m_pendingText);
+        m_pendingText.clear();
+        return;
+    }
+    auto text = std::make_shared<DOMText>(m_handle, std::move(m_pendingText));
+    m_pendingText = {};
+    parent->appendParsedChild(std::move(text));
+}
+
+// RCDATA and RAWTEXT elements: the element, then its text in the text mode.
+void TreeBuilder::parseGenericText(HTMLToken& token, HTMLTokenizer::State state)
+{
+    insertElement(token);
+    m_tokenizer.setState(state);
+    m_originalMode = m_mode;
+    m_mode = Mode::Text;
+}
+
+// Dispatch.
+
+namespace {
+
+bool isStart(const HTMLToken& token)
+{
+    return token.kind == HTMLToken::Kind::StartTag;
+}
+
+bool isEnd(const HTMLToken& token)
+{
+    return token.kind == HTMLToken::Kind::EndTag;
+}
+
+} // namespace
+
+void TreeBuilder::run()
+{
+    while (!m_stopped) {
+        // CDATA sections are read in foreign elements but their integration points.
+        bool foreign = !m_stack.empty() && !adjustedCurrent().isHTML();
+        m_tokenizer.setAllowsCDATA(foreign && !adjustedCurrent().htmlIntegrationPoint
+                                   && !adjustedCurrent().isMathMLTextIntegrationPoint());
+        HTMLToken& token = m_tokenizer.nextToken();
+        processToken(token);
+        if (token.kind == HTMLToken::Kind::EndOfFile)
+            break;
+    }
+    flushText();
+}
+
+void TreeBuilder::processToken(HTMLToken& token)
+{
+    if (token.kind == HTMLToken::Kind::Characters) {
+        std::u16string_view text = token.data;
+        if (m_skipNewline && !text.empty() && text[0] == u'\n')
+            text.remove_prefix(1);
+        m_skipNewline = false;
+        m_tokenTag = T::Unknown;
+        processCharacters(text);
+        return;
+    }
+    m_skipNewline = false;
+    m_tokenTag = isStart(token) || isEnd(token) ? htmlTagForName(token.name) : T::Unknown;
+    while (!m_stopped) {
+        Result result = usesInsertionMode(token) ? dispatch(m_mode, token) : foreignContent(token);
+        if (result == Result::Done)
+            return;
+    }
+}
+
+void TreeBuilder::processCharacters(std::u16string_view text)
+{
+    m_text = text;
+    while (!m_text.empty() && !m_stopped) {
+        if (usesInsertionMode(m_charactersToken))
+            dispatch(m_mode, m_charactersToken);
+        else
+            foreignContent(m_charactersToken);
+    }
+}
+
+bool TreeBuilder::usesInsertionMode(const HTMLToken& token) const
+{
+    if (m_stack.empty())
+        return true;
+    auto& node = adjustedCurrent();
+    if (node.isHTML())
+        return true;
+    bool start = isStart(token);
+    bool characters = token.kind == HTMLToken::Kind::Characters;
+    if (node.isMathMLTextIntegrationPoint()
+        && ((start && m_tokenTag != T::mglyph && m_tokenTag != T::malignmark) || characters))
+        return true;
+    if (node.ns == Namespace::MathML && node.tag == T::annotation_xml && start && m_tokenTag == T::svg)
+        return true;
+    if (node.htmlIntegrationPoint && (start || characters))
+        return true;
+    return token.kind == HTMLToken::Kind::EndOfFile;
+}
+
+Result TreeBuilder::dispatch(Mode mode, HTMLToken& token)
+{
+    switch (mode) {
+    case Mode::Initial:
+        return initial(token);
+    case Mode::BeforeHTML:
+        return beforeHTML(token);
+    case Mode::BeforeHead:
+        return beforeHead(token);
+    case Mode::InHead:
+        return inHead(token);
+    case Mode::InHeadNoscript:
+        return inHeadNoscript(token);
+    case Mode::AfterHead:
+        return afterHead(token);
+    case Mode::InBody:
+        return inBody(token);
+    case Mode::Text:
+        return text(token);
+    case Mode::InTable:
+        return inTable(token);
+    case Mode::InTableText:
+        return inTableText(token);
+    case Mode::InCaption:
+        return inCaption(token);
+    case Mode::InColumnGroup:
+        return inColumnGroup(token);
+    case Mode::InTableBody:
+        return inTableBody(token);
+    case Mode::InRow:
+        return inRow(token);
+    case Mode::InCell:
+        return inCell(token);
+    case Mode::InSelect:
+        return inSelect(token);
+    case Mode::InSelectInTable:
+        return inSelectInTable(token);
+    case Mode::InTemplate:
+        return inTemplate(token);
+    case Mode::AfterBody:
+        return afterBody(token);
+    case Mode::InFrameset:
+        return inFrameset(token);
+    case Mode::AfterFrameset:
+        return afterFrameset(token);
+    case Mode::AfterAfterBody:
+        return afterAfterBody(token);
+    case Mode::AfterAfterFrameset:
+        return afterAfterFrameset(token);
+    }
+    return Result::Done;
+}
+
+// The insertion modes. A Characters token stands for m_text, what is left of
+// its characters: a rule takes what it handles off the front.
+
+Result TreeBuilder::initial(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters:
+        m_text.remove_prefix(leadingWhitespace(m_text));
+        if (m_text.empty())
+            return Result::Done;
+        break;
+    case HTMLToken::Kind::Comment:
+        insertComment(token, &m_document);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE: {
+        if (token.name != u"html" || token.hasPublicIdentifier
+            || (token.hasSystemIdentifier && token.systemIdentifier != u"about:legacy-compat"))
+            parseError();
+        insertNode({ &m_document, nullptr }, m_document.createDocumentType(token.name, token.publicIdentifier,
+                                                                           token.systemIdentifier));
+        m_quirksMode = quirksModeForDOCTYPE(token);
+        m_mode = Mode::BeforeHTML;
+        return Result::Done;
+    }
+    default:
+        break;
+    }
+    parseError();
+    m_quirksMode = QuirksMode::Quirks;
+    m_mode = Mode::BeforeHTML;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::beforeHTML(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::Comment:
+        insertComment(token, &m_document);
+        return Result::Done;
+    case HTMLToken::Kind::Characters:
+        m_text.remove_prefix(leadingWhitespace(m_text));
+        if (m_text.empty())
+            return Result::Done;
+        break;
+    case HTMLToken::Kind::StartTag:
+        if (m_tokenTag == T::html) {
+            auto element = createElement(token, Namespace::HTML, T::html);
+            insertNode({ &m_document, nullptr }, element);
+            push({ element, T::html, Namespace::HTML, false });
+            m_mode = Mode::BeforeHead;
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::EndTag:
+        if (!isOneOf(m_tokenTag, { T::head, T::body, T::html, T::br })) {
+            parseError();
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        break;
+    }
+    auto element = std::make_shared<DOMElement>(m_handle, htmlName(T::html, {}));
+    insertNode({ &m_document, nullptr }, element);
+    push({ element, T::html, Namespace::HTML, false });
+    m_mode = Mode::BeforeHead;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::beforeHead(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters:
+        m_text.remove_prefix(leadingWhitespace(m_text));
+        if (m_text.empty())
+            return Result::Done;
+        break;
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        if (m_tokenTag == T::html)
+            return inBody(token);
+        if (m_tokenTag == T::head) {
+            m_head = insertElement(token).element;
+            m_mode = Mode::InHead;
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::EndTag:
+        if (!isOneOf(m_tokenTag, { T::head, T::body, T::html, T::br })) {
+            parseError();
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        break;
+    }
+    m_head = insertHTMLElement(u"head").element;
+    m_mode = Mode::InHead;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::inHead(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters: {
+        size_t whitespace = leadingWhitespace(m_text);
+        insertCharacters(m_text.substr(0, whitespace));
+        m_text.remove_prefix(whitespace);
+        if (m_text.empty())
+            return Result::Done;
+        break;
+    }
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        switch (m_tokenTag) {
+        case T::html:
+            return inBody(token);
+        case T::base:
+        case T::basefont:
+        case T::bgsound:
+        case T::link:
+        case T::meta:
+            insertElement(token);
+            pop();
+            return Result::Done;
+        case T::title:
+            parseGenericText(token, HTMLTokenizer::State::RCDATA);
+            return Result::Done;
+        case T::noscript:
+            insertElement(token);
+            m_mode = Mode::InHeadNoscript;
+            return Result::Done;
+        case T::noframes:
+        case T::style:
+            parseGenericText(token, HTMLTokenizer::State::RAWTEXT);
+            return Result::Done;
+        case T::script:
+            parseGenericText(token, HTMLTokenizer::State::ScriptData);
+            return Result::Done;
+        case T::template_:
+            insertElement(token);
+            insertMarker();
+            m_framesetOK = false;
+            m_mode = Mode::InTemplate;
+            m_templateModes.push_back(Mode::InTemplate);
+            return Result::Done;
+        case T::head:
+            parseError();
+            return Result::Done;
+        default:
+            break;
+        }
+        break;
+    case HTMLToken::Kind::EndTag:
+        switch (m_tokenTag) {
+        case T::head:
+            pop();
+            m_mode = Mode::AfterHead;
+            return Result::Done;
+        case T::body:
+        case T::html:
+        case T::br:
+            break;
+        case T::template_:
+            if (!hasTemplateOnStack()) {
+                parseError();
+                return Result::Done;
+            }
+            generateImpliedEndTagsThoroughly();
+            if (!current().is(T::template_))
+                parseError();
+            popUntil(T::template_);
+            clearFormattingElementsToMarker();
+            m_templateModes.pop_back();
+            resetInsertionMode();
+            return Result::Done;
+        default:
+            parseError();
+            return Result::Done;
+        }
+        break;
+    default:
+        break;
+    }
+    pop();
+    m_mode = Mode::AfterHead;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::inHeadNoscript(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::Characters: {
+        size_t whitespace = leadingWhitespace(m_text);
+        insertCharacters(m_text.substr(0, whitespace));
+        m_text.remove_prefix(whitespace);
+        if (m_text.empty())
+            return Result::Done;
+        break;
+    }
+    case HTMLToken::Kind::Comment:
+        return inHead(token);
+    case HTMLToken::Kind::StartTag:
+        if (m_tokenTag == T::html)
+            return inBody(token);
+        if (isOneOf(m_tokenTag, { T::basefont, T::bgsound, T::link, T::meta, T::noframes, T::style }))
+            return inHead(token);
+        if (m_tokenTag == T::head || m_tokenTag == T::noscript) {
+            parseError();
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::EndTag:
+        if (m_tokenTag == T::noscript) {
+            pop();
+            m_mode = Mode::InHead;
+            return Result::Done;
+        }
+        if (m_tokenTag != T::br) {
+            parseError();
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        break;
+    }
+    parseError();
+    pop();
+    m_mode = Mode::InHead;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::afterHead(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters: {
+        size_t whitespace = leadingWhitespace(m_text);
+        insertCharacters(m_text.substr(0, whitespace));
+        m_text.remove_prefix(whitespace);
+        if (m_text.empty())
+            return Result::Done;
+        break;
+    }
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        switch (m_tokenTag) {
+        case T::html:
+            return inBody(token);
+        case T::body:
+            insertElement(token);
+            m_framesetOK = false;
+            m_mode = Mode::InBody;
+            return Result::Done;
+        case T::frameset:
+            insertElement(token);
+            m_mode = Mode::InFrameset;
+            return Result::Done;
+        case T::base:
+        case T::basefont:
+        case T::bgsound:
+        case T::link:
+        case T::meta:
+        case T::noframes:
+        case T::script:
+        case T::style:
+        case T::template_:
+        case T::title: {
+            parseError();
+            auto head = m_head;
+            push({ head, T::head, Namespace::HTML, false });
+            auto result = inHead(token);
+            size_t index = stackIndexOf(head.get());
+            if (index != SIZE_MAX)
+                removeFromStack(index);
+            return result;
+        }
+        case T::head:
+            parseError();
+            return Result::Done;
+        default:
+            break;
+        }
+        break;
+    case HTMLToken::Kind::EndTag:
+        if (m_tokenTag == T::template_)
+            return inHead(token);
+        if (!isOneOf(m_tokenTag, { T::body, T::html, T::br })) {
+            parseError();
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        break;
+    }
+    insertHTMLElement(u"body");
+    m_mode = Mode::InBody;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::inBody(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters: {
+        std::u16string_view text = m_text;
+        m_text = {};
+        // NULs are dropped; the rest goes in as it is.
+        while (!text.empty()) {
+            size_t end = text.find(u'\0');
+            auto run = text.substr(0, end);
+            if (!run.empty()) {
+                reconstructFormattingElements();
+                insertCharacters(run);
+                if (m_framesetOK && leadingWhitespace(run) != run.size())
+                    m_framesetOK = false;
+            }
+            if (end == std::u16string_view::npos)
+                break;
+            parseError();
+            text.remove_prefix(end + 1);
+        }
+        return Result::Done;
+    }
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        return inBodyStartTag(token);
+    case HTMLToken::Kind::EndTag:
+        return inBodyEndTag(token);
+    case HTMLToken::Kind::EndOfFile:
+        if (!m_templateModes.empty())
+            return inTemplate(token);
+        stopParsing();
+        return Result::Done;
+    }
+    return Result::Done;
+}
+
+Result TreeBuilder::inBodyStartTag(HTMLToken& token)
+{
+    auto closePInButtonScope = [&] {
+        if (inScope(T::p, Scope::Button))
+            closePElement();
+    };
+    switch (m_tokenTag) {
+    case T::html:
+        parseError();
+        if (!hasTemplateOnStack())
+            addMissingAttributes(*m_stack.front().element, token);
+        return Result::Done;
+    case T::base:
+    case T::basefont:
+    case T::bgsound:
+    case T::link:
+    case T::meta:
+    case T::noframes:
+    case T::script:
+    case T::style:
+    case T::template_:
+    case T::title:
+        return inHead(token);
+    case T::body:
+        parseError();
+        if (m_stack.size() == 1 || !m_stack[1].is(T::body) || hasTemplateOnStack())
+            return Result::Done;
+        m_framesetOK = false;
+        addMissingAttributes(*m_stack[1].element, token);
+        return Result::Done;
+    case T::frameset: {
+        parseError();
+        if (m_stack.size() == 1 || !m_stack[1].is(T::body) || !m_framesetOK)
+            return Result::Done;
+        flushText();
+        auto body = m_stack[1].element;
+        if (auto* parent = body->parent()) {
+            parent->removeChildInternal(body.get());
+            m_treeReordered = true;
+        }
+        while (m_stack.size() > 1)
+            pop();
+        insertElement(token);
+        m_mode = Mode::InFrameset;
+        return Result::Done;
+    }
+    case T::address:
+    case T::article:
+    case T::aside:
+    case T::blockquote:
+    case T::center:
+    case T::details:
+    case T::dialog:
+    case T::dir:
+    case T::div:
+    case T::dl:
+    case T::fieldset:
+    case T::figcaption:
+    case T::figure:
+    case T::footer:
+    case T::header:
+    case T::hgroup:
+    case T::main:
+    case T::menu:
+    case T::nav:
+    case T::ol:
+    case T::p:
+    case T::search:
+    case T::section:
+    case T::summary:
+    case T::ul:
+        closePInButtonScope();
+        insertElement(token);
+        return Result::Done;
+    case T::h1:
+    case T::h2:
+    case T::h3:
+    case T::h4:
+    case T::h5:
+    case T::h6:
+        closePInButtonScope();
+        if (current().isHTML() && isOneOf(current().tag, { T::h1, T::h2, T::h3, T::h4, T::h5, T::h6 })) {
+            parseError();
+            pop();
+        }
+        insertElement(token);
+        return Result::Done;
+    case T::pre:
+    case T::listing:
+        closePInButtonScope();
+        insertElement(token);
+        m_skipNewline = true;
+        m_framesetOK = false;
+        return Result::Done;
+    case T::form:
+        if (m_form && !hasTemplateOnStack()) {
+            parseError();
+            return Result::Done;
+        }
+        closePInButtonScope();
+        {
+            auto entry = insertElement(token);
+            if (!hasTemplateOnStack())
+                m_form = entry.element;
+        }
+        return Result::Done;
+    case T::li:
+    case T::dd:
+    case T::dt: {
+        m_framesetOK = false;
+        for (size_t i = m_stack.size(); i > 0; --i) {
+            auto& node = m_stack[i - 1];
+            T closes = T::Unknown;
+            if (m_tokenTag == T::li && node.is(T::li))
+                closes = T::li;
+            else if (m_tokenTag != T::li && (node.is(T::dd) || node.is(T::dt)))
+                closes = node.tag;
+            if (closes != T::Unknown) {
+                generateImpliedEndTags(closes);
+                if (!current().is(closes))
+                    parseError();
+                popUntil(closes);
+                break;
+            }
+            if (isSpecial(node) && !(node.isHTML() && isOneOf(node.tag, { T::address, T::div, T::p })))
+                break;
+        }
+        closePInButtonScope();
+        insertElement(token);
+        return Result::Done;
+    }
+    case T::plaintext:
+        closePInButtonScope();
+        insertElement(token);
+        m_tokenizer.setState(HTMLTokenizer::State::PLAINTEXT);
+        return Result::Done;
+    case T::button:
+        if (inScope(T::button)) {
+            parseError();
+            generateImpliedEndTags();
+            popUntil(T::button);
+        }
+        reconstructFormattingElements();
+        insertElement(token);
+        m_framesetOK = false;
+        return Result::Done;
+    case T::a: {
+        for (size_t i = m_formatting.size(); i > 0; --i) {
+            auto& entry = m_formatting[i - 1];
+            if (!entry.element)
+                break;
+            if (entry.tag == T::a) {
+                parseError();
+                auto element = entry.element;
+                HTMLToken endTag;
+                endTag.kind = HTMLToken::Kind::EndTag;
+                endTag.name = u"a";
+                if (!runAdoptionAgency(endTag))
+                    anyOtherEndTag(endTag);
+                m_tokenTag = T::a;
+                size_t formattingIndex = formattingIndexOf(element.get());
+                if (formattingIndex != SIZE_MAX)
+                    m_formatting.erase(m_formatting.begin() + static_cast<ptrdiff_t>(formattingIndex));
+                size_t stackIndex = stackIndexOf(element.get());
+                if (stackIndex != SIZE_MAX)
+                    removeFromStack(stackIndex);
+                break;
+            }
+        }
+        reconstructFormattingElements();
+        pushFormattingElement(insertElement(token));
+        return Result::Done;
+    }
+    case T::b:
+    case T::big:
+    case T::code:
+    case T::em:
+    case T::font:
+    case T::i:
+    case T::s:
+    case T::small:
+    case T::strike:
+    case T::strong:
+    case T::tt:
+    case T::u:
+        reconstructFormattingElements();
+        pushFormattingElement(insertElement(token));
+        return Result::Done;
+    case T::nobr:
+        reconstructFormattingElements();
+        if (inScope(T::nobr)) {
+            parseError();
+            HTMLToken endTag;
+            endTag.kind = HTMLToken::Kind::EndTag;
+            endTag.name = u"nobr";
+            if (!runAdoptionAgency(endTag))
+                anyOtherEndTag(endTag);
+            m_tokenTag = T::nobr;
+            reconstructFormattingElements();
+        }
+        pushFormattingElement(insertElement(token));
+        return Result::Done;
+    case T::applet:
+    case T::marquee:
+    case T::object:
+        reconstructFormattingElements();
+        insertElement(token);
+        insertMarker();
+        m_framesetOK = false;
+        return Result::Done;
+    case T::table:
+        if (m_quirksMode != QuirksMode::Quirks)
+            closePInButtonScope();
+        insertElement(token);
+        m_framesetOK = false;
+        m_mode = Mode::InTable;
+        return Result::Done;
+    case T::area:
+    case T::br:
+    case T::embed:
+    case T::img:
+    case T::keygen:
+    case T::wbr:
+        reconstructFormattingElements();
+        insertElement(token);
+        pop();
+        m_framesetOK = false;
+        return Result::Done;
+    case T::input: {
+        reconstructFormattingElements();
+        insertElement(token);
+        pop();
+        auto* type = token.attribute(u"type");
+        if (!type || !equalsIgnoringASCIICase(type->value, u"hidden"))
+            m_framesetOK = false;
+        return Result::Done;
+    }
+    case T::param:
+    case T::source:
+    case T::track:
+        insertElement(token);
+        pop();
+        return Result::Done;
+    case T::hr:
+        closePInButtonScope();
+        insertElement(token);
+        pop();
+        m_framesetOK = false;
+        return Result::Done;
+    case T::image:
+        parseError();
+        token.name = u"img";
+        m_tokenTag = T::img;
+        return Result::Reprocess;
+    case T::textarea:
+        insertElement(token);
+        m_skipNewline = true;
+        m_tokenizer.setState(HTMLTokenizer::State::RCDATA);
+        m_originalMode = m_mode;
+        m_framesetOK = false;
+        m_mode = Mode::Text;
+        return Result::Done;
+    case T::xmp:
+        closePInButtonScope();
+        reconstructFormattingElements();
+        m_framesetOK = false;
+        parseGenericText(token, HTMLTokenizer::State::RAWTEXT);
+        return Result::Done;
+    case T::iframe:
+        m_framesetOK = false;
+        parseGenericText(token, HTMLTokenizer::State::RAWTEXT);
+        return Result::Done;
+    case T::noembed:
+        parseGenericText(token, HTMLTokenizer::State::RAWTEXT);
+        return Result::Done;
+    case T::select:
+        reconstructFormattingElements();
+        insertElement(token);
+        m_framesetOK = false;
+        if (m_mode == Mode::InTable || m_mode == Mode::InCaption
+            || m_mode == Mode::InTableBody || m_mode == Mode::InRow || m_mode == Mode::InCell)
+            m_mode = Mode::InSelectInTable;
+        else
+            m_mode = Mode::InSelect;
+        return Result::Done;
+    case T::optgroup:
+    case T::option:
+        if (current().is(T::option))
+            pop();
+        reconstructFormattingElements();
+        insertElement(token);
+        return Result::Done;
+    case T::rb:
+    case T::rtc:
+        if (inScope(T::ruby)) {
+            generateImpliedEndTags();
+            if (!current().is(T::ruby))
+                parseError();
+        }
+        insertElement(token);
+        return Result::Done;
+    case T::rp:
+    case T::rt:
+        if (inScope(T::ruby)) {
+            generateImpliedEndTags(T::rtc);
+            if (!current().is(T::ruby) && !current().is(T::rtc))
+                parseError();
+        }
+        insertElement(token);
+        return Result::Done;
+    case T::math:
+    case T::svg:
+        reconstructFormattingElements();
+        insertForeignElement(token, m_tokenTag == T::math ? Namespace::MathML : Namespace::SVG);
+        return Result::Done;
+    case T::caption:
+    case T::col:
+    case T::colgroup:
+    case T::frame:
+    case T::head:
+    case T::tbody:
+    case T::td:
+    case T::tfoot:
+    case T::th:
+    case T::thead:
+    case T::tr:
+        parseError();
+        return Result::Done;
+    default:
+        reconstructFormattingElements();
+        insertElement(token);
+        return Result::Done;
+    }
+}
+
+Result TreeBuilder::inBodyEndTag(HTMLToken& token)
+{
+    switch (m_tokenTag) {
+    case T::template_:
+        return inHead(token);
+    case T::body:
+    case T::html:
+        if (!inScope(T::body)) {
+            parseError();
+            return Result::Done;
+        }
+        m_mode = Mode::AfterBody;
+        return m_tokenTag == T::html ? Result::Reprocess : Result::Done;
+    case T::address:
+    case T::article:
+    case T::aside:
+    case T::blockquote:
+    case T::button:
+    case T::center:
+    case T::details:
+    case T::dialog:
+    case T::dir:
+    case T::div:
+    case T::dl:
+    case T::fieldset:
+    case T::figcaption:
+    case T::figure:
+    case T::footer:
+    case T::header:
+    case T::hgroup:
+    case T::listing:
+    case T::main:
+    case T::menu:
+    case T::nav:
+    case T::ol:
+    case T::pre:
+    case T::search:
+    case T::section:
+    case T::summary:
+    case T::ul:
+        if (!inScope(m_tokenTag)) {
+            parseError();
+            return Result::Done;
+        }
+        generateImpliedEndTags();
+        if (!current().is(m_tokenTag))
+            parseError();
+        popUntil(m_tokenTag);
+        return Result::Done;
+    case T::form:
+        if (!hasTemplateOnStack()) {
+            auto node = std::move(m_form);
+            m_form = nullptr;
+            if (!node || !elementInScope(node.get())) {
+                parseError();
+                return Result::Done;
+            }
+            generateImpliedEndTags();
+            if (current().element != node)
+                parseError();
+            removeFromStack(stackIndexOf(node.get()));
+            return Result::Done;
+        }
+        if (!inScope(T::form)) {
+            parseError();
+            return Result::Done;
+        }
+        generateImpliedEndTags();
+        if (!current().is(T::form))
+            parseError();
+        popUntil(T::form);
+        return Result::Done;
+    case T::p:
+        if (!inScope(T::p, Scope::Button)) {
+            parseError();
+            insertHTMLElement(u"p");
+        }
+        closePElement();
+        return Result::Done;
+    case T::li:
+        if (!inScope(T::li, Scope::ListItem)) {
+            parseError();
+            return Result::Done;
+        }
+        generateImpliedEndTags(T::li);
+        if (!current().is(T::li))
+            parseError();
+        popUntil(T::li);
+        return Result::Done;
+    case T::dd:
+    case T::dt:
+        if (!inScope(m_tokenTag)) {
+            parseError();
+            return Result::Done;
+        }
+        generateImpliedEndTags(m_tokenTag);
+        if (!current().is(m_tokenTag))
+            parseError();
+        popUntil(m_tokenTag);
+        return Result::Done;
+    case T::h1:
+    case T::h2:
+    case T::h3:
+    case T::h4:
+    case T::h5:
+    case T::h6:
+        if (!inScope({ T::h1, T::h2, T::h3, T::h4, T::h5, T::h6 })) {
+            parseError();
+            return Result::Done;
+        }
+        generateImpliedEndTags();
+        if (!current().is(m_tokenTag))
+            parseError();
+        popUntil({ T::h1, T::h2, T::h3, T::h4, T::h5, T::h6 });
+        return Result::Done;
+    case T::a:
+    case T::b:
+    case T::big:
+    case T::code:
+    case T::em:
+    case T::font:
+    case T::i:
+    case T::nobr:
+    case T::s:
+    case T::small:
+    case T::strike:
+    case T::strong:
+    case T::tt:
+    case T::u:
+        if (!runAdoptionAgency(token))
+            anyOtherEndTag(token);
+        return Result::Done;
+    case T::applet:
+    case T::marquee:
+    case T::object:
+        if (!inScope(m_tokenTag)) {
+            parseError();
+            return Result::Done;
+        }
+        generateImpliedEndTags();
+        if (!current().is(m_tokenTag))
+            parseError();
+        popUntil(m_tokenTag);
+        clearFormattingElementsToMarker();
+        return Result::Done;
+    case T::br: {
+        parseError();
+        token.kind = HTMLToken::Kind::StartTag;
+        token.attributes.clear();
+        token.selfClosing = false;
+        return inBodyStartTag(token);
+    }
+    default:
+        anyOtherEndTag(token);
+        return Result::Done;
+    }
+}
+
+Result TreeBuilder::text(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters:
+        insertCharacters(m_text);
+        m_text = {};
+        return Result::Done;
+    case HTMLToken::Kind::EndOfFile:
+        parseError();
+        pop();
+        m_mode = m_originalMode;
+        return Result::Reprocess;
+    case HTMLToken::Kind::EndTag:
+        pop();
+        m_mode = m_originalMode;
+        return Result::Done;
+    default:
+        return Result::Done;
+    }
+}
+
+Result TreeBuilder::inTableAnythingElse(HTMLToken& token)
+{
+    parseError();
+    m_fosterParenting = true;
+    auto result = inBody(token);
+    m_fosterParenting = false;
+    return result;
+}
+
+Result TreeBuilder::inTable(HTMLToken& token)
+{
+    auto clearToTableContext = [&] { clearStackBackTo({ T::table, T::template_, T::html }); };
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters:
+        if (current().isHTML() && isOneOf(current().tag, { T::table, T::tbody, T::template_, T::tfoot, T::thead, T::tr })) {
+            m_pendingTableText.clear();
+            m_pendingTableTextHasNonWhitespace = false;
+            m_originalMode = m_mode;
+            m_mode = Mode::InTableText;
+            return Result::Reprocess;
+        }
+        return inTableAnythingElse(token);
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        switch (m_tokenTag) {
+        case T::caption:
+            clearToTableContext();
+            insertMarker();
+            insertElement(token);
+            m_mode = Mode::InCaption;
+            return Result::Done;
+        case T::colgroup:
+            clearToTableContext();
+            insertElement(token);
+            m_mode = Mode::InColumnGroup;
+            return Result::Done;
+        case T::col:
+            clearToTableContext();
+            insertHTMLElement(u"colgroup");
+            m_mode = Mode::InColumnGroup;
+            return Result::Reprocess;
+        case T::tbody:
+        case T::tfoot:
+        case T::thead:
+            clearToTableContext();
+            insertElement(token);
+            m_mode = Mode::InTableBody;
+            return Result::Done;
+        case T::td:
+        case T::th:
+        case T::tr:
+            clearToTableContext();
+            insertHTMLElement(u"tbody");
+            m_mode = Mode::InTableBody;
+            return Result::Reprocess;
+        case T::table:
+            parseError();
+            if (!inScope(T::table, Scope::Table))
+                return Result::Done;
+            popUntil(T::table);
+            resetInsertionMode();
+            return Result::Reprocess;
+        case T::style:
+        case T::script:
+        case T::template_:
+            return inHead(token);
+        case T::input: {
+            auto* type = token.attribute(u"type");
+            if (!type || !equalsIgnoringASCIICase(type->value, u"hidden"))
+                break;
+            parseError();
+            insertElement(token);
+            pop();
+            return Result::Done;
+        }
+        case T::form:
+            parseError();
+            if (hasTemplateOnStack() || m_form)
+                return Result::Done;
+            m_form = insertElement(token).element;
+            pop();
+            return Result::Done;
+        default:
+            break;
+        }
+        break;
+    case HTMLToken::Kind::EndTag:
+        switch (m_tokenTag) {
+        case T::table:
+            if (!inScope(T::table, Scope::Table)) {
+                parseError();
+                return Result::Done;
+            }
+            popUntil(T::table);
+            resetInsertionMode();
+            return Result::Done;
+        case T::body:
+        case T::caption:
+        case T::col:
+        case T::colgroup:
+        case T::html:
+        case T::tbody:
+        case T::td:
+        case T::tfoot:
+        case T::th:
+        case T::thead:
+        case T::tr:
+            parseError();
+            return Result::Done;
+        case T::template_:
+            return inHead(token);
+        default:
+            break;
+        }
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        return inBody(token);
+    }
+    return inTableAnythingElse(token);
+}
+
+Result TreeBuilder::inTableText(HTMLToken& token)
+{
+    if (token.kind == HTMLToken::Kind::Characters) {
+        for (char16_t c : m_text) {
+            if (!c) {
+                parseError();
+                continue;
+            }
+            if (!isWhitespace(c))
+                m_pendingTableTextHasNonWhitespace = true;
+            m_pendingTableText += c;
+        }
+        m_text = {};
+        return Result::Done;
+    }
+    if (!m_pendingTableText.empty()) {
+        auto saved = m_text;
+        std::u16string pending = std::move(m_pendingTableText);
+        m_pendingTableText.clear();
+        m_text = pending;
+        if (m_pendingTableTextHasNonWhitespace)
+            inTableAnythingElse(m_charactersToken);
+        else
+            insertCharacters(pending);
+        m_text = saved;
+    }
+    m_mode = m_originalMode;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::inCaption(HTMLToken& token)
+{
+    auto closeCaption = [&] {
+        if (!inScope(T::caption, Scope::Table)) {
+            parseError();
+            return false;
+        }
+        generateImpliedEndTags();
+        if (!current().is(T::caption))
+            parseError();
+        popUntil(T::caption);
+        clearFormattingElementsToMarker();
+        m_mode = Mode::InTable;
+        return true;
+    };
+    if (isEnd(token) && m_tokenTag == T::caption) {
+        closeCaption();
+        return Result::Done;
+    }
+    if ((isStart(token) && isOneOf(m_tokenTag, { T::caption, T::col, T::colgroup, T::tbody, T::td, T::tfoot, T::th, T::thead, T::tr }))
+        || (isEnd(token) && m_tokenTag == T::table))
+        return closeCaption() ? Result::Reprocess : Result::Done;
+    if (isEnd(token) && isOneOf(m_tokenTag, { T::body, T::col, T::colgroup, T::html, T::tbody, T::td, T::tfoot, T::th, T::thead, T::tr })) {
+        parseError();
+        return Result::Done;
+    }
+    return inBody(token);
+}
+
+Result TreeBuilder::inColumnGroup(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters: {
+        size_t whitespace = leadingWhitespace(m_text);
+        insertCharacters(m_text.substr(0, whitespace));
+        m_text.remove_prefix(whitespace);
+        if (m_text.empty())
+            return Result::Done;
+        break;
+    }
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        if (m_tokenTag == T::html)
+            return inBody(token);
+        if (m_tokenTag == T::col) {
+            insertElement(token);
+            pop();
+            return Result::Done;
+        }
+        if (m_tokenTag == T::template_)
+            return inHead(token);
+        break;
+    case HTMLToken::Kind::EndTag:
+        if (m_tokenTag == T::colgroup) {
+            if (!current().is(T::colgroup)) {
+                parseError();
+                return Result::Done;
+            }
+            pop();
+            m_mode = Mode::InTable;
+            return Result::Done;
+        }
+        if (m_tokenTag == T::col) {
+            parseError();
+            return Result::Done;
+        }
+        if (m_tokenTag == T::template_)
+            return inHead(token);
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        return inBody(token);
+    }
+    if (!current().is(T::colgroup)) {
+        parseError();
+        if (token.kind == HTMLToken::Kind::Characters)
+            m_text = {};
+        return Result::Done;
+    }
+    pop();
+    m_mode = Mode::InTable;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::inTableBody(HTMLToken& token)
+{
+    auto clearToBodyContext = [&] { clearStackBackTo({ T::tbody, T::tfoot, T::thead, T::template_, T::html }); };
+    if (isStart(token)) {
+        if (m_tokenTag == T::tr) {
+            clearToBodyContext();
+            insertElement(token);
+            m_mode = Mode::InRow;
+            return Result::Done;
+        }
+        if (m_tokenTag == T::th || m_tokenTag == T::td) {
+            parseError();
+            clearToBodyContext();
+            insertHTMLElement(u"tr");
+            m_mode = Mode::InRow;
+            return Result::Reprocess;
+        }
+    }
+    if (isEnd(token) && isOneOf(m_tokenTag, { T::tbody, T::tfoot, T::thead })) {
+        if (!inScope(m_tokenTag, Scope::Table)) {
+            parseError();
+            return Result::Done;
+        }
+        clearToBodyContext();
+        pop();
+        m_mode = Mode::InTable;
+        return Result::Done;
+    }
+    if ((isStart(token) && isOneOf(m_tokenTag, { T::caption, T::col, T::colgroup, T::tbody, T::tfoot, T::thead }))
+        || (isEnd(token) && m_tokenTag == T::table)) {
+        if (!inScope({ T::tbody, T::thead, T::tfoot }, Scope::Table)) {
+            parseError();
+            return Result::Done;
+        }
+        clearToBodyContext();
+        pop();
+        m_mode = Mode::InTable;
+        return Result::Reprocess;
+    }
+    if (isEnd(token) && isOneOf(m_tokenTag, { T::body, T::caption, T::col, T::colgroup, T::html, T::td, T::th, T::tr })) {
+        parseError();
+        return Result::Done;
+    }
+    return inTable(token);
+}
+
+Result TreeBuilder::inRow(HTMLToken& token)
+{
+    auto clearToRowContext = [&] { clearStackBackTo({ T::tr, T::template_, T::html }); };
+    if (isStart(token) && (m_tokenTag == T::th || m_tokenTag == T::td)) {
+        clearToRowContext();
+        insertElement(token);
+        m_mode = Mode::InCell;
+        insertMarker();
+        return Result::Done;
+    }
+    auto closeRow = [&] {
+        if (!inScope(T::tr, Scope::Table)) {
+            parseError();
+            return false;
+        }
+        clearToRowContext();
+        pop();
+        m_mode = Mode::InTableBody;
+        return true;
+    };
+    if (isEnd(token) && m_tokenTag == T::tr) {
+        closeRow();
+        return Result::Done;
+    }
+    if ((isStart(token) && isOneOf(m_tokenTag, { T::caption, T::col, T::colgroup, T::tbody, T::tfoot, T::thead, T::tr }))
+        || (isEnd(token) && m_tokenTag == T::table))
+        return closeRow() ? Result::Reprocess : Result::Done;
+    if (isEnd(token) && isOneOf(m_tokenTag, { T::tbody, T::tfoot, T::thead })) {
+        if (!inScope(m_tokenTag, Scope::Table)) {
+            parseError();
+            return Result::Done;
+        }
+        return closeRow() ? Result::Reprocess : Result::Done;
+    }
+    if (isEnd(token) && isOneOf(m_tokenTag, { T::body, T::caption, T::col, T::colgroup, T::html, T::td, T::th })) {
+        parseError();
+        return Result::Done;
+    }
+    return inTable(token);
+}
+
+Result TreeBuilder::inCell(HTMLToken& token)
+{
+    auto closeCell = [&] {
+        generateImpliedEndTags();
+        if (!current().is(T::td) && !current().is(T::th))
+            parseError();
+        popUntil({ T::td, T::th });
+        clearFormattingElementsToMarker();
+        m_mode = Mode::InRow;
+    };
+    if (isEnd(token) && (m_tokenTag == T::td || m_tokenTag == T::th)) {
+        if (!inScope(m_tokenTag, Scope::Table)) {
+            parseError();
+            return Result::Done;
+        }
+        generateImpliedEndTags();
+        if (!current().is(m_tokenTag))
+            parseError();
+        popUntil(m_tokenTag);
+        clearFormattingElementsToMarker();
+        m_mode = Mode::InRow;
+        return Result::Done;
+    }
+    if (isStart(token) && isOneOf(m_tokenTag, { T::caption, T::col, T::colgroup, T::tbody, T::td, T::tfoot, T::th, T::thead, T::tr })) {
+        if (!inScope({ T::td, T::th }, Scope::Table)) {
+            parseError();
+            return Result::Done;
+        }
+        closeCell();
+        return Result::Reprocess;
+    }
+    if (isEnd(token) && isOneOf(m_tokenTag, { T::body, T::caption, T::col, T::colgroup, T::html })) {
+        parseError();
+        return Result::Done;
+    }
+    if (isEnd(token) && isOneOf(m_tokenTag, { T::table, T::tbody, T::tfoot, T::thead, T::tr })) {
+        if (!inScope(m_tokenTag, Scope::Table)) {
+            parseError();
+            return Result::Done;
+        }
+        closeCell();
+        return Result::Reprocess;
+    }
+    return inBody(token);
+}
+
+Result TreeBuilder::inSelect(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters: {
+        std::u16string_view text = m_text;
+        m_text = {};
+        while (!text.empty()) {
+            size_t end = text.find(u'\0');
+            insertCharacters(text.substr(0, end));
+            if (end == std::u16string_view::npos)
+                break;
+            parseError();
+            text.remove_prefix(end + 1);
+        }
+        return Result::Done;
+    }
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        switch (m_tokenTag) {
+        case T::html:
+            return inBody(token);
+        case T::option:
+            if (current().is(T::option))
+                pop();
+            insertElement(token);
+            return Result::Done;
+        case T::optgroup:
+        case T::hr:
+            if (current().is(T::option))
+                pop();
+            if (current().is(T::optgroup))
+                pop();
+            insertElement(token);
+            if (m_tokenTag == T::hr)
+                pop();
+            return Result::Done;
+        case T::select:
+            parseError();
+            if (!inScope(T::select, Scope::Select))
+                return Result::Done;
+            popUntil(T::select);
+            resetInsertionMode();
+            return Result::Done;
+        case T::input:
+        case T::keygen:
+        case T::textarea:
+            parseError();
+            if (!inScope(T::select, Scope::Select))
+                return Result::Done;
+            popUntil(T::select);
+            resetInsertionMode();
+            return Result::Reprocess;
+        case T::script:
+        case T::template_:
+            return inHead(token);
+        default:
+            parseError();
+            return Result::Done;
+        }
+    case HTMLToken::Kind::EndTag:
+        switch (m_tokenTag) {
+        case T::optgroup:
+            if (current().is(T::option) && m_stack.size() > 1 && m_stack[m_stack.size() - 2].is(T::optgroup))
+                pop();
+            if (current().is(T::optgroup))
+                pop();
+            else
+                parseError();
+            return Result::Done;
+        case T::option:
+            if (current().is(T::option))
+                pop();
+            else
+                parseError();
+            return Result::Done;
+        case T::select:
+            if (!inScope(T::select, Scope::Select)) {
+                parseError();
+                return Result::Done;
+            }
+            popUntil(T::select);
+            resetInsertionMode();
+            return Result::Done;
+        case T::template_:
+            return inHead(token);
+        default:
+            parseError();
+            return Result::Done;
+        }
+    case HTMLToken::Kind::EndOfFile:
+        return inBody(token);
+    }
+    return Result::Done;
+}
+
+Result TreeBuilder::inSelectInTable(HTMLToken& token)
+{
+    bool tableTag = isOneOf(m_tokenTag, { T::caption, T::table, T::tbody, T::tfoot, T::thead, T::tr, T::td, T::th });
+    if (isStart(token) && tableTag) {
+        parseError();
+        popUntil(T::select);
+        resetInsertionMode();
+        return Result::Reprocess;
+    }
+    if (isEnd(token) && tableTag) {
+        parseError();
+        if (!inScope(m_tokenTag, Scope::Table))
+            return Result::Done;
+        popUntil(T::select);
+        resetInsertionMode();
+        return Result::Reprocess;
+    }
+    return inSelect(token);
+}
+
+Result TreeBuilder::inTemplate(HTMLToken& token)
+{
+    auto switchTo = [&](Mode mode) {
+        m_templateModes.pop_back();
+        m_templateModes.push_back(mode);
+        m_mode = mode;
+        return Result::Reprocess;
+    };
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters:
+    case HTMLToken::Kind::Comment:
+    case HTMLToken::Kind::DOCTYPE:
+        return inBody(token);
+    case HTMLToken::Kind::StartTag:
+        switch (m_tokenTag) {
+        case T::base:
+        case T::basefont:
+        case T::bgsound:
+        case T::link:
+        case T::meta:
+        case T::noframes:
+        case T::script:
+        case T::style:
+        case T::template_:
+        case T::title:
+            return inHead(token);
+        case T::caption:
+        case T::colgroup:
+        case T::tbody:
+        case T::tfoot:
+        case T::thead:
+            return switchTo(Mode::InTable);
+        case T::col:
+            return switchTo(Mode::InColumnGroup);
+        case T::tr:
+            return switchTo(Mode::InTableBody);
+        case T::td:
+        case T::th:
+            return switchTo(Mode::InRow);
+        default:
+            return switchTo(Mode::InBody);
+        }
+    case HTMLToken::Kind::EndTag:
+        if (m_tokenTag == T::template_)
+            return inHead(token);
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::EndOfFile:
+        if (!hasTemplateOnStack()) {
+            stopParsing();
+            return Result::Done;
+        }
+        parseError();
+        popUntil(T::template_);
+        clearFormattingElementsToMarker();
+        m_templateModes.pop_back();
+        resetInsertionMode();
+        return Result::Reprocess;
+    }
+    return Result::Done;
+}
+
+Result TreeBuilder::afterBody(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters:
+        if (isWhitespace(m_text[0])) {
+            size_t whitespace = leadingWhitespace(m_text);
+            auto saved = m_text.substr(whitespace);
+            m_text = m_text.substr(0, whitespace);
+            inBody(token);
+            m_text = saved;
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::Comment:
+        insertComment(token, m_stack.front().element.get());
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        if (m_tokenTag == T::html)
+            return inBody(token);
+        break;
+    case HTMLToken::Kind::EndTag:
+        if (m_tokenTag == T::html) {
+            if (m_isFragment) {
+                parseError();
+                return Result::Done;
+            }
+            m_mode = Mode::AfterAfterBody;
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        stopParsing();
+        return Result::Done;
+    }
+    parseError();
+    m_mode = Mode::InBody;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::inFrameset(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters: {
+        // White space goes in; every other character is dropped.
+        std::u16string whitespace;
+        for (char16_t c : m_text) {
+            if (isWhitespace(c))
+                whitespace += c;
+            else
+                parseError();
+        }
+        m_text = {};
+        insertCharacters(whitespace);
+        return Result::Done;
+    }
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        switch (m_tokenTag) {
+        case T::html:
+            return inBody(token);
+        case T::frameset:
+            insertElement(token);
+            return Result::Done;
+        case T::frame:
+            insertElement(token);
+            pop();
+            return Result::Done;
+        case T::noframes:
+            return inHead(token);
+        default:
+            parseError();
+            return Result::Done;
+        }
+    case HTMLToken::Kind::EndTag:
+        if (m_tokenTag == T::frameset) {
+            if (m_stack.size() == 1) {
+                parseError();
+                return Result::Done;
+            }
+            pop();
+            if (!m_isFragment && !current().is(T::frameset))
+                m_mode = Mode::AfterFrameset;
+            return Result::Done;
+        }
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::EndOfFile:
+        if (m_stack.size() != 1)
+            parseError();
+        stopParsing();
+        return Result::Done;
+    }
+    return Result::Done;
+}
+
+Result TreeBuilder::afterFrameset(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters:
+        return inFrameset(token);
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag:
+        if (m_tokenTag == T::html)
+            return inBody(token);
+        if (m_tokenTag == T::noframes)
+            return inHead(token);
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::EndTag:
+        if (m_tokenTag == T::html)
+            m_mode = Mode::AfterAfterFrameset;
+        else
+            parseError();
+        return Result::Done;
+    case HTMLToken::Kind::EndOfFile:
+        stopParsing();
+        return Result::Done;
+    }
+    return Result::Done;
+}
+
+Result TreeBuilder::afterAfterBody(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Comment:
+        insertComment(token, &m_document);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        return inBody(token);
+    case HTMLToken::Kind::Characters:
+        if (isWhitespace(m_text[0])) {
+            size_t whitespace = leadingWhitespace(m_text);
+            auto saved = m_text.substr(whitespace);
+            m_text = m_text.substr(0, whitespace);
+            inBody(token);
+            m_text = saved;
+            return Result::Done;
+        }
+        break;
+    case HTMLToken::Kind::StartTag:
+        if (m_tokenTag == T::html)
+            return inBody(token);
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        stopParsing();
+        return Result::Done;
+    default:
+        break;
+    }
+    parseError();
+    m_mode = Mode::InBody;
+    return Result::Reprocess;
+}
+
+Result TreeBuilder::afterAfterFrameset(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Comment:
+        insertComment(token, &m_document);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        return inBody(token);
+    case HTMLToken::Kind::Characters: {
+        std::u16string whitespace;
+        for (char16_t c : m_text) {
+            if (isWhitespace(c))
+                whitespace += c;
+        }
+        m_text = {};
+        if (!whitespace.empty()) {
+            m_text = whitespace;
+            inBody(token);
+            m_text = {};
+        }
+        return Result::Done;
+    }
+    case HTMLToken::Kind::StartTag:
+        if (m_tokenTag == T::html)
+            return inBody(token);
+        if (m_tokenTag == T::noframes)
+            return inHead(token);
+        break;
+    case HTMLToken::Kind::EndOfFile:
+        stopParsing();
+        return Result::Done;
+    default:
+        break;
+    }
+    parseError();
+    return Result::Done;
+}
+
+Result TreeBuilder::foreignContent(HTMLToken& token)
+{
+    switch (token.kind) {
+    case HTMLToken::Kind::Characters: {
+        std::u16string text(m_text);
+        m_text = {};
+        for (auto& c : text) {
+            if (!c) {
+                parseError();
+                c = 0xFFFD;
+            } else if (!isWhitespace(c))
+                m_framesetOK = false;
+        }
+        insertCharacters(text);
+        return Result::Done;
+    }
+    case HTMLToken::Kind::Comment:
+        insertComment(token);
+        return Result::Done;
+    case HTMLToken::Kind::DOCTYPE:
+        parseError();
+        return Result::Done;
+    case HTMLToken::Kind::StartTag: {
+        bool breaksOut = isOneOf(m_tokenTag, { T::b, T::big, T::blockquote, T::body, T::br, T::center, T::code, T::dd,
+                                               T::div, T::dl, T::dt, T::em, T::embed, T::h1, T::h2, T::h3, T::h4,
+                                               T::h5, T::h6, T::head, T::hr, T::i, T::img, T::li, T::listing,
+                                               T::menu, T::meta, T::nobr, T::ol, T::p, T::pre, T::ruby, T::s,
+                                               T::small, T::span, T::strong, T::strike, T::sub, T::sup, T::table,
+                                               T::tt, T::u, T::ul, T::var })
+            || (m_tokenTag == T::font && (token.attribute(u"color") || token.attribute(u"face") || token.attribute(u"size")));
+        if (breaksOut) {
+            parseError();
+            while (!current().isHTML() && !current().isMathMLTextIntegrationPoint() && !current().htmlIntegrationPoint)
+                pop();
+            return dispatch(m_mode, token);
+        }
+        insertForeignElement(token, adjustedCurrent().ns);
+        return Result::Done;
+    }
+    case HTMLToken::Kind::EndTag: {
+        if (m_tokenTag == T::br || m_tokenTag == T::p) {
+            parseError();
+            while (!current().isHTML() && !current().isMathMLTextIntegrationPoint() && !current().htmlIntegrationPoint)
+                pop();
+            return dispatch(m_mode, token);
+        }
+        if (m_tokenTag == T::script && current().ns == Namespace::SVG && current().element->localName() == u"script") {
+            pop();
+            return Result::Done;
+        }
+        size_t index = m_stack.size() - 1;
+        if (!equalsIgnoringASCIICase(m_stack[index].element->localName(), token.name))
+            parseError();
+        while (index > 0) {
+            auto& node = m_stack[index];
+            if (equalsIgnoringASCIICase(node.element->localName(), token.name)) {
+                while (m_stack.size() > index)
+                    pop();
+                return Result::Done;
+            }
+            --index;
+            if (m_stack[index].isHTML())
+                return dispatch(m_mode, token);
+        }
+        return Result::Done;
+    }
+    case HTMLToken::Kind::EndOfFile:
+        return dispatch(m_mode, token);
+    }
+    return Result::Done;
+}
+
+// Whole documents and fragments.
+
+// Elements nested deeper than `maximumDepth` (children of `root` are at depth
+// 1) go, and their text and comments join the element at that depth, in order.
+bool TreeBuilder::flattenDeeperThan(DOMNode& root, unsigned maximumDepth)
+{
+    bool flattened = false;
+    std::vector<std::pair<DOMNode*, unsigned>> pending;
+    auto pushChildren = [&](DOMNode& parent, unsigned depth) {
+        size_t start = pending.size();
+        for (auto* child = parent.first(); child; child = child->next())
+            pending.push_back({ child, depth });
+        std::reverse(pending.begin() + static_cast<ptrdiff_t>(start), pending.end());
+    };
+    pushChildren(root, 1);
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        auto* element = dynamicDowncast<DOMElement>(node);
+        if (!element)
+            continue;
+        if (auto* content = element->templateContent())
+            pushChildren(*content, depth + 1);
+        if (depth < maximumDepth) {
+            pushChildren(*element, depth + 1);
+            continue;
+        }
+        bool hasElementChild = false;
+        for (auto* child = element->first(); child && !hasElementChild; child = child->next())
+            hasElementChild = child->isElementNode();
+        if (!hasElementChild)
+            continue;
+        flattened = true;
+        // The leaves are kept; the subtrees holding them go at once, which
+        // leaves them as roots without walking up their depth.
+        std::vector<std::shared_ptr<DOMNode>> leaves;
+        for (auto* descendant = element->first(); descendant; descendant = descendant->traverseNext(element)) {
+            if (!descendant->isElementNode())
+                leaves.push_back(descendant->shared_from_this());
+        }
+        {
+            std::vector<std::shared_ptr<DOMNode>> children;
+            for (auto* child = element->first(); child; child = child->next())
+                children.push_back(child->shared_from_this());
+            element->removeAllChildren();
+        }
+        // Adjacent text becomes one node, made once.
+        std::u16string text;
+        auto appendText = [&] {
+            if (!text.empty())
+                element->appendParsedChild(std::make_shared<DOMText>(m_handle, std::move(text)));
+            text = {};
+        };
+        for (auto& leaf : leaves) {
+            if (auto* parent = leaf->parent())
+                parent->removeChildInternal(leaf.get());
+            if (leaf->nodeType() == DOMNode::TEXT_NODE) {
+                text += downcast<DOMText>(leaf.get())->data();
+                continue;
+            }
+            appendText();
+            element->appendParsedChild(std::move(leaf));
+        }
+        appendText();
+    }
+    return flattened;
+}
+
+void TreeBuilder::buildDocument()
+{
+    run();
+    while (!m_stack.empty())
+        pop();
+    m_formatting.clear();
+    if (m_maximumDepth && flattenDeeperThan(m_document, m_maximumDepth)) {
+        m_flattened = true;
+        m_treeReordered = true;
+    }
+    if (m_treeReordered) {
+        // Nodes went in elsewhere than at the end: the records follow the tree as it stands.
+        m_loadingElements.clear();
+        m_textUnits->reset();
+        for (auto* node = m_document.first(); node; node = node->traverseNext(&m_document)) {
+            if (auto* element = dynamicDowncast<DOMElement>(node)) {
+                auto& name = element->qualifiedName();
+                if (name.isHTML
+                    && isOneOf(htmlTagForName(name.localName), { T::link, T::style, T::img, T::iframe, T::frame }))
+                    m_loadingElements.push_back(element);
+            } else if (node->nodeType() == DOMNode::TEXT_NODE)
+                noteTextUnits(downcast<DOMText>(node)->data());
+        }
+    }
+    m_document.treeWasBuilt(m_document);
+}
+
+std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement* context)
+{
+    m_isFragment = true;
+    auto fragment = m_document.createDocumentFragment();
+    auto root = std::make_shared<DOMElement>(m_handle, htmlName(T::html, {}));
+    push({ root, T::html, Namespace::HTML, false });
+    if (context) {
+        auto& name = context->qualifiedName();
+        Namespace ns = name.namespaceURI == SVGNamespace ? Namespace::SVG
+            : name.namespaceURI == MathMLNamespace      ? Namespace::MathML
+                                                         : Namespace::HTML;
+        std::u16string lowered(name.localName);
+        for (auto& c : lowered)
+            c = c >= 'A' && c <= 'Z' ? c + 0x20 : c;
+        T tag = htmlTagForName(lowered);
+        m_fragmentContext = { std::const_pointer_cast<DOMElement>(downcast<DOMElement>(context->shared_from_this())),
+                              tag, ns, false };
+        if (ns == Namespace::SVG)
+            m_fragmentContext.htmlIntegrationPoint = isOneOf(tag, { T::foreignobject, T::desc, T::title });
+        else if (ns == Namespace::MathML && tag == T::annotation_xml) {
+            auto* encoding = context->attributeValue(u"encoding");
+            m_fragmentContext.htmlIntegrationPoint = encoding
+                && (equalsIgnoringASCIICase(*encoding, u"text/html")
+                    || equalsIgnoringASCIICase(*encoding, u"application/xhtml+xml"));
+        }
+        if (ns == Namespace::HTML) {
+            switch (tag) {
+            case T::title:
+            case T::textarea:
+                m_tokenizer.setState(HTMLTokenizer::State::RCDATA);
+                break;
+            case T::style:
+            case T::xmp:
+            case T::iframe:
+            case T::noembed:
+            case T::noframes:
+                m_tokenizer.setState(HTMLTokenizer::State::RAWTEXT);
+                break;
+            case T::script:
+                m_tokenizer.setState(HTMLTokenizer::State::ScriptData);
+                break;
+            case T::plaintext:
+                m_tokenizer.setState(HTMLTokenizer::State::PLAINTEXT);
+                break;
+            default:
+                break;
+            }
+        }
+        if (m_fragmentContext.is(T::template_))
+            m_templateModes.push_back(Mode::InTemplate);
+        for (auto* node = static_cast<const DOMNode*>(context); node; node = node->parent()) {
+            auto* element = dynamicDowncast<DOMElement>(node);
+            if (element && element->hasTagName(u"form")) {
+                m_form = std::const_pointer_cast<DOMElement>(downcast<DOMElement>(element->shared_from_this()));
+                break;
+            }
+        }
+    } else {
+        auto body = std::make_shared<DOMElement>(m_handle, htmlName(T::body, {}));
+        m_fragmentContext = { body, T::body, Namespace::HTML, false };
+    }
+    resetInsertionMode();
+    run();
+    while (!m_stack.empty())
+        pop();
+    m_formatting.clear();
+    if (m_maximumDepth)
+        m_flattened = flattenDeeperThan(*root, m_maximumDepth);
+    std::vector<std::shared_ptr<DOMNode>> children;
+    for (auto* child = root->first(); child; child = child->next())
+        children.push_back(child->shared_from_this());
+    for (auto& child : children) {
+        root->removeChildInternal(child.get());
+        fragment->appendParsedChild(child);
+    }
+    return fragment;
+}
+
+} // namespace
+
+std::shared_ptr<DOMDocument> buildHTMLDocument(std::u16string_view markup, const HTMLParseOptions& options,
+                                               std::vector<HTMLParseError>* outErrors)
+{
+    auto document = DOMDocument::create(DOMDocument::Kind::HTML);
+    TreeBuilder builder(*document, markup, options);
+    builder.buildDocument();
+    document->setParsedLoadingElements(builder.takeLoadingElements());
+    document->setParsedTextUnits(builder.takeTextUnits());
+    document->setHasFlattenedNesting(builder.flattened());
+    if (outErrors)
+        *outErrors = builder.errors();
+    return document;
+}
+
+std::shared_ptr<DOMDocumentFragment> buildHTMLFragment(DOMDocument& document, std::u16string_view markup,
+                                                       const DOMElement* context, const HTMLParseOptions& options)
+{
+    TreeBuilder builder(document, markup, options);
+    return builder.buildFragment(context);
+}
+
+} // namespace brevanton

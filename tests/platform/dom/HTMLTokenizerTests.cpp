@@ -1,0 +1,182 @@
+#include "platform/dom/HTMLTokenizer.h"
+
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+// The tokens of `markup` in a compact form: S<name a="v"/>, E</name>, C<!--x-->, D<!DOCTYPE ...>, "text".
+std::vector<std::string> tokenize(std::u16string_view markup, HTMLTokenizer::State state = HTMLTokenizer::State::Data,
+                                  const std::u16string& lastStartTag = {})
+{
+    HTMLTokenizer tokenizer(markup);
+    tokenizer.setState(state);
+    if (!lastStartTag.empty())
+        tokenizer.setLastStartTagName(lastStartTag);
+    std::vector<std::string> tokens;
+    for (;;) {
+        auto& token = tokenizer.nextToken();
+        std::string text;
+        switch (token.kind) {
+        case HTMLToken::Kind::StartTag:
+        case HTMLToken::Kind::EndTag:
+            text = (token.kind == HTMLToken::Kind::StartTag ? "<" : "</") + toUTF8(token.name);
+            for (auto& attribute : token.attributes)
+                text += " " + toUTF8(attribute.name) + "=\"" + toUTF8(attribute.value) + "\"";
+            text += token.selfClosing ? "/>" : ">";
+            break;
+        case HTMLToken::Kind::Comment:
+            text = "<!--" + toUTF8(token.data) + "-->";
+            break;
+        case HTMLToken::Kind::DOCTYPE:
+            text = "<!DOCTYPE " + toUTF8(token.name);
+            if (token.hasPublicIdentifier)
+                text += " PUBLIC \"" + toUTF8(token.publicIdentifier) + "\"";
+            if (token.hasSystemIdentifier)
+                text += " SYSTEM \"" + toUTF8(token.systemIdentifier) + "\"";
+            text += token.forceQuirks ? " quirks>" : ">";
+            break;
+        case HTMLToken::Kind::Characters:
+            text = "\"" + toUTF8(token.data) + "\"";
+            break;
+        case HTMLToken::Kind::EndOfFile:
+            return tokens;
+        }
+        tokens.push_back(text);
+    }
+}
+
+using Tokens = std::vector<std::string>;
+
+} // namespace
+
+TEST(HTMLTokenizer, CharacterReferencesTakeTheLongestNameAndTheAttributeRules)
+{
+    // The longest name that matches wins, with or without its semicolon.
+    EXPECT_EQ(tokenize(u"&notin; &notit; &not &amp;&AMP"), Tokens({ "\"∉ ¬it; ¬ &&\"" }));
+    EXPECT_EQ(tokenize(u"&unknown; &; & x &#"), Tokens({ "\"&unknown; &; & x &#\"" }));
+    // In an attribute a legacy name followed by "=" or an alphanumeric stays as written.
+    EXPECT_EQ(tokenize(u"<a href='?a=1&copy=2&copyx&copy;&copy'>"),
+              Tokens({ "<a href=\"?a=1&copy=2&copyx©©\">" }));
+    EXPECT_EQ(tokenize(u"&copyx"), Tokens({ "\"©x\"" }));
+    // Numeric references: windows-1252 for C1 controls, U+FFFD for what cannot be a character.
+    EXPECT_EQ(tokenize(u"&#x80;&#150;&#0;&#xD800;&#x110000;&#99999999999;&#x41&#65"), Tokens({ "\"€–\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD" "AA\"" }));
+    EXPECT_EQ(tokenize(u"&#x1F600;&#X41;&#xg"), Tokens({ "\"😀A&#xg\"" }));
+    // Astral and two-character references.
+    EXPECT_EQ(tokenize(u"&Afr;&NotEqualTilde;"), Tokens({ "\"𝔄≂̸\"" }));
+    // No references in RAWTEXT; RCDATA has them.
+    EXPECT_EQ(tokenize(u"&amp;</style>", HTMLTokenizer::State::RAWTEXT, u"style"), Tokens({ "\"&amp;\"", "</style>" }));
+    EXPECT_EQ(tokenize(u"&amp;</title>", HTMLTokenizer::State::RCDATA, u"title"), Tokens({ "\"&\"", "</title>" }));
+}
+
+TEST(HTMLTokenizer, TagsAttributesAndTheirQuirks)
+{
+    EXPECT_EQ(tokenize(u"<DIV Class=A id = \"b\" data-x='c' checked/>"),
+              Tokens({ "<div class=\"A\" id=\"b\" data-x=\"c\" checked=\"\"/>" }));
+    // A repeated attribute keeps its first value, however long the list.
+    EXPECT_EQ(tokenize(u"<p a=1 b=2 a=3>"), Tokens({ "<p a=\"1\" b=\"2\">" }));
+    std::u16string many = u"<p";
+    for (int i = 0; i < 40; ++i)
+        many += u" a" + toUTF16(std::to_string(i % 20)) + u"=" + toUTF16(std::to_string(i));
+    many += u">";
+    HTMLTokenizer tokenizer(many);
+    auto& token = tokenizer.nextToken();
+    ASSERT_EQ(token.attributes.size(), 20u);
+    EXPECT_EQ(token.attributes[19].value, u"19");
+    // Odd characters in names and values, and "=" starting a name.
+    EXPECT_EQ(tokenize(u"<a =b c\"d=e f=g`h <i>"), Tokens({ "<a =b=\"\" c\"d=\"e\" f=\"g`h\" <i=\"\">" }));
+    EXPECT_EQ(tokenize(u"<a b='c'd>"), Tokens({ "<a b=\"c\" d=\"\">" }));
+    // NULs in names become U+FFFD; "<" not followed by a letter is text.
+    EXPECT_EQ(tokenize(std::u16string(u"<a\0b>", 5)), Tokens({ "<a\xEF\xBF\xBD" "b>" }));
+    EXPECT_EQ(tokenize(u"a < b <3 </ >x</>y"), Tokens({ "\"a < b <3 \"", "<!-- -->", "\"xy\"" }));
+    // An unfinished tag at the end of the file is dropped.
+    EXPECT_EQ(tokenize(u"text<div class='a"), Tokens({ "\"text\"" }));
+    EXPECT_EQ(tokenize(u"text<"), Tokens({ "\"text<\"" }));
+}
+
+TEST(HTMLTokenizer, CommentsDoctypesAndCDATA)
+{
+    EXPECT_EQ(tokenize(u"<!--a-- b--!><!----><!--><!---><!--<!--x-->"),
+              Tokens({ "<!--a-- b-->", "<!---->", "<!---->", "<!---->", "<!--<!--x-->" }));
+    EXPECT_EQ(tokenize(u"<?php x ?><!x><!--open"), Tokens({ "<!--?php x ?-->", "<!--x-->", "<!--open-->" }));
+    EXPECT_EQ(tokenize(u"<!DOCTYPE html><!doctype HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" 'http://x'>"),
+              Tokens({ "<!DOCTYPE html>", "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01//EN\" SYSTEM \"http://x\">" }));
+    EXPECT_EQ(tokenize(u"<!DOCTYPE><!DOCTYPE html SYSTEM><!DOCTYPE html bogus>"),
+              Tokens({ "<!DOCTYPE  quirks>", "<!DOCTYPE html quirks>", "<!DOCTYPE html quirks>" }));
+    // CDATA is a section only where the tree builder allows one.
+    EXPECT_EQ(tokenize(u"<![CDATA[a<b]]>"), Tokens({ "<!--[CDATA[a<b]]-->" }));
+    HTMLTokenizer foreign(u"x<![CDATA[a<b]]]>y");
+    EXPECT_EQ(foreign.nextToken().data, u"x");
+    foreign.setAllowsCDATA(true);
+    EXPECT_EQ(foreign.nextToken().data, u"a<b]y");
+}
+
+TEST(HTMLTokenizer, TextStatesEndOnlyAtTheirOwnEndTag)
+{
+    EXPECT_EQ(tokenize(u"a</b></titlex></title >", HTMLTokenizer::State::RCDATA, u"title"),
+              Tokens({ "\"a</b></titlex>\"", "</title>" }));
+    EXPECT_EQ(tokenize(u"<p>x", HTMLTokenizer::State::PLAINTEXT), Tokens({ "\"<p>x\"" }));
+    // Script data: an end tag inside an escaped "<!--<script>" block is text.
+    EXPECT_EQ(tokenize(u"<!--<script></script>--></script>", HTMLTokenizer::State::ScriptData, u"script"),
+              Tokens({ "\"<!--<script></script>-->\"", "</script>" }));
+    EXPECT_EQ(tokenize(u"a<!--b</script>c", HTMLTokenizer::State::ScriptData, u"script"),
+              Tokens({ "\"a<!--b\"", "</script>", "\"c\"" }));
+    // NULs become U+FFFD in the text states but stay in data.
+    EXPECT_EQ(tokenize(std::u16string(u"a\0b", 3), HTMLTokenizer::State::RAWTEXT), Tokens({ "\"a\xEF\xBF\xBD" "b\"" }));
+    EXPECT_EQ(tokenize(std::u16string(u"a\0b", 3)), Tokens({ std::string("\"a\0b\"", 5) }));
+}
+
+TEST(HTMLTokenizer, SourceRangesAndLineEndings)
+{
+    std::u16string markup = u"ab\r\n<p class=\"x\" id=y hidden>c&amp;d</p><!--e-->";
+    HTMLTokenizer tokenizer(markup);
+    auto& text = tokenizer.nextToken();
+    EXPECT_EQ(text.data, u"ab\n");
+    EXPECT_EQ(text.range.start, 0u);
+    EXPECT_EQ(text.range.end, 4u);
+    auto& tag = tokenizer.nextToken();
+    EXPECT_EQ(markup.substr(tag.range.start, tag.range.end - tag.range.start), u"<p class=\"x\" id=y hidden>");
+    ASSERT_EQ(tag.attributes.size(), 3u);
+    auto source = [&](HTMLSourceRange range) { return markup.substr(range.start, range.end - range.start); };
+    EXPECT_EQ(source(tag.attributes[0].nameRange), u"class");
+    EXPECT_EQ(source(tag.attributes[0].valueRange), u"x");
+    EXPECT_EQ(source(tag.attributes[1].valueRange), u"y");
+    EXPECT_EQ(source(tag.attributes[2].nameRange), u"hidden");
+    EXPECT_EQ(tag.attributes[2].valueRange.start, tag.attributes[2].nameRange.end);
+    auto& inner = tokenizer.nextToken();
+    EXPECT_EQ(inner.data, u"c&d");
+    EXPECT_EQ(source(inner.range), u"c&amp;d");
+    EXPECT_EQ(source(tokenizer.nextToken().range), u"</p>");
+    EXPECT_EQ(source(tokenizer.nextToken().range), u"<!--e-->");
+    EXPECT_EQ(tokenizer.nextToken().kind, HTMLToken::Kind::EndOfFile);
+    EXPECT_EQ(tokenizer.nextToken().kind, HTMLToken::Kind::EndOfFile);
+    // A lone CR is a line feed too.
+    EXPECT_EQ(tokenize(u"a\rb\r\n\r\nc"), Tokens({ "\"a\nb\n\nc\"" }));
+}
+
+TEST(HTMLTokenizer, ParseErrorsCarryLineAndColumn)
+{
+    HTMLTokenizer tokenizer(u"<p>\r\n  <a =x>&#0;\n<b c c>\r<!-->");
+    tokenizer.setRecordsErrors(true);
+    while (tokenizer.nextToken().kind != HTMLToken::Kind::EndOfFile) {
+    }
+    auto& errors = tokenizer.errors();
+    ASSERT_EQ(errors.size(), 4u);
+    EXPECT_STREQ(errors[0].code, "unexpected-equals-sign-before-attribute-name");
+    EXPECT_EQ(errors[0].line, 2u);
+    EXPECT_EQ(errors[0].column, 6u);
+    EXPECT_STREQ(errors[1].code, "null-character-reference");
+    EXPECT_EQ(errors[1].line, 2u);
+    EXPECT_STREQ(errors[2].code, "duplicate-attribute");
+    EXPECT_EQ(errors[2].line, 3u);
+    EXPECT_EQ(errors[2].column, 7u);
+    EXPECT_STREQ(errors[3].code, "abrupt-closing-of-empty-comment");
+    EXPECT_EQ(errors[3].line, 4u);
+    // Off by default.
+    HTMLTokenizer quiet(u"<a =x>");
+    quiet.nextToken();
+    EXPECT_TRUE(quiet.errors().empty());
+}

@@ -1,0 +1,157 @@
+#include "platform/dom/HTMLTreeBuilder.h"
+
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/Text.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+std::u16string repeated(std::u16string_view piece, size_t count)
+{
+    std::u16string text;
+    text.reserve(piece.size() * count);
+    for (size_t i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
+unsigned depthBelow(const DOMNode& node)
+{
+    unsigned depth = 0;
+    for (auto* child = node.last(); child && child->isElementNode(); child = child->last())
+        ++depth;
+    return depth;
+}
+
+} // namespace
+
+// Pages that would cost quadratic time or recursion of their depth on a
+// careless path: each must build, whole, in about the time of a plain page.
+TEST(HTMLTreeBuilder, PathologicalPagesBuildWholeWithoutCaps)
+{
+    auto nested = buildHTMLDocument(repeated(u"<div>", 100000) + u"bottom");
+    EXPECT_EQ(depthBelow(*nested->body()), 100000u);
+    EXPECT_EQ(nested->body()->textContent(), u"bottom");
+
+    auto formatting = buildHTMLDocument(repeated(u"<b>x", 200000));
+    EXPECT_EQ(depthBelow(*formatting->body()), 200000u);
+    EXPECT_EQ(formatting->body()->textContent().size(), 200000u);
+
+    std::u16string attributes = u"<p";
+    for (int i = 0; i < 50000; ++i)
+        attributes += u" a" + toUTF16(std::to_string(i)) + u"=v";
+    auto wide = buildHTMLDocument(attributes + u" a7=dropped>");
+    auto paragraph = downcast<DOMElement>(wide->body()->firstChild());
+    EXPECT_EQ(paragraph->attributeCount(), 50000u);
+    EXPECT_EQ(paragraph->getAttribute(u"a7"), u"v");
+
+    // Formatting elements and a second body with long attribute lists compare them in linear time.
+    std::u16string list;
+    for (int i = 0; i < 20000; ++i)
+        list += u" a" + toUTF16(std::to_string(i)) + u"=v";
+    auto formattingLists = buildHTMLDocument(repeated(u"<b" + list + u">x", 5) + u"<body" + list + u" extra=1>");
+    EXPECT_EQ(depthBelow(*formattingLists->body()), 5u);
+    EXPECT_EQ(formattingLists->body()->attributeCount(), 20001u);
+
+    auto closing = buildHTMLDocument(u"<body>" + repeated(u"</p>", 100000));
+    EXPECT_EQ(closing->body()->childCount(), 100000u);
+
+    auto text = buildHTMLDocument(std::u16string(4 << 20, u'a'));
+    EXPECT_EQ(text->body()->textContent().size(), size_t(4) << 20);
+    EXPECT_EQ(text->body()->childCount(), 1u);
+}
+
+TEST(HTMLTreeBuilder, RecordsLoadingElementsAndTextUnitsInTreeOrder)
+{
+    // The second image is fostered out of the table, before the first.
+    auto document = buildHTMLDocument(u"<link href=a.css rel=stylesheet><table><tr><td><img src=1></td><img src=2>"
+                                      u"</table>caf\u00E9<template><img src=3>\u4E2D</template><svg><style/></svg>");
+    auto* loading = document->parsedLoadingElements();
+    ASSERT_TRUE(loading);
+    ASSERT_EQ(loading->size(), 3u);
+    EXPECT_EQ((*loading)[0]->localName(), u"link");
+    EXPECT_EQ((*loading)[1]->getAttribute(u"src"), u"2");
+    EXPECT_EQ((*loading)[2]->getAttribute(u"src"), u"1");
+    auto* units = document->parsedTextUnits();
+    ASSERT_TRUE(units);
+    EXPECT_TRUE(units->test(0xE9));
+    EXPECT_FALSE(units->test(0x4E2D)); // only in the template's contents
+    EXPECT_EQ(units->count(), 1u);
+
+    // Text fostered before a table counts too.
+    auto fostered = buildHTMLDocument(u"<table>\u00FC<tr><td>x</table>");
+    EXPECT_TRUE(fostered->parsedTextUnits()->test(0xFC));
+    EXPECT_EQ(fostered->body()->firstChild()->textContent(), u"\u00FC");
+}
+
+TEST(HTMLTreeBuilder, TemplateContentsBelongToTheInertDocument)
+{
+    auto document = buildHTMLDocument(u"<template><p>a<template><b>b</b></template></template>");
+    auto templateElement = downcast<DOMElement>(document->head()->firstChild());
+    auto* content = templateElement->templateContent();
+    ASSERT_TRUE(content);
+    EXPECT_EQ(content->document(), &document->templateContentsOwnerDocument());
+    auto inner = downcast<DOMElement>(content->firstChild()->lastChild());
+    ASSERT_TRUE(inner->templateContent());
+    EXPECT_EQ(inner->templateContent()->textContent(), u"b");
+    EXPECT_FALSE(templateElement->hasChildNodes());
+}
+
+TEST(HTMLTreeBuilder, FragmentsBelongToTheirDocumentAndTakeTheContextForm)
+{
+    auto document = buildHTMLDocument(u"<form id=f><div id=d></div></form>");
+    auto div = document->getElementById(u"d");
+    // The form of the context owns no form in the fragment: a nested form start tag is dropped.
+    auto fragment = buildHTMLFragment(*document, u"<form><input name=a></form>b", div.get());
+    EXPECT_EQ(fragment->innerHTML(), u"<input name=\"a\">b");
+    EXPECT_EQ(fragment->document(), document.get());
+    EXPECT_EQ(fragment->firstChild()->document(), document.get());
+
+    // Raw text contexts read their content as text; a null context is a body.
+    auto title = document->createElement(u"title");
+    EXPECT_EQ(buildHTMLFragment(*document, u"<b>&amp;</title>", title.get())->textContent(), u"<b>&</title>");
+    EXPECT_EQ(buildHTMLFragment(*document, u"<td>x<p>y", nullptr)->innerHTML(), u"x<p>y</p>");
+}
+
+TEST(HTMLTreeBuilder, KeepsRawControlCharactersAndReportsErrors)
+{
+    // Controls stay as written, as the standard keeps them; NULs are dropped from body text.
+    static const char16_t markup[] = u"<p title='a\u0001'>x\u0005\u009D\u007F\0y</p>";
+    auto document = buildHTMLDocument(std::u16string(markup, std::size(markup) - 1));
+    auto paragraph = downcast<DOMElement>(document->body()->firstChild());
+    EXPECT_EQ(paragraph->getAttribute(u"title"), u"a\u0001");
+    EXPECT_EQ(paragraph->textContent(), u"x\u0005\u009D\u007Fy");
+    // Also beside characters of the private-use plane.
+    EXPECT_EQ(buildHTMLDocument(u"<p>\U0010FF05\u0005</p>")->body()->textContent(), u"\U0010FF05\u0005");
+
+    std::vector<HTMLParseError> errors;
+    buildHTMLDocument(u"<p>\n<a b=1 b=2>", { .recordErrors = true }, &errors);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_STREQ(errors[0].code, "duplicate-attribute");
+    EXPECT_EQ(errors[0].line, 2u);
+}
+
+TEST(HTMLTreeBuilder, ADepthLimitFlattensWhatIsDeeperKeepingItsText)
+{
+    auto page = u"<img src=top>" + repeated(u"<div>x<img src=deep><!--c-->", 3000) + u"<template>"
+        + repeated(u"<b>y", 3000) + u"</template>";
+    auto document = buildHTMLDocument(page, { .maximumDepth = 100 });
+    EXPECT_TRUE(document->hasFlattenedNesting());
+    auto body = document->body();
+    EXPECT_EQ(depthBelow(*document), 100u);
+    EXPECT_EQ(body->textContent(), std::u16string(3000, u'x'));
+    // Loading elements that went are no longer listed.
+    auto* loading = document->parsedLoadingElements();
+    ASSERT_TRUE(loading);
+    EXPECT_EQ(loading->size(), 98u);
+    EXPECT_FALSE(buildHTMLDocument(u"<p>shallow", { .maximumDepth = 100 })->hasFlattenedNesting());
+
+    auto fragment = buildHTMLFragment(*document, repeated(u"<i>z", 500), nullptr, { .maximumDepth = 10 });
+    EXPECT_EQ(depthBelow(*fragment), 10u);
+    EXPECT_EQ(fragment->textContent(), std::u16string(500, u'z'));
+}

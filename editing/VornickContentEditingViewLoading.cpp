@@ -26,6 +26,7 @@
 #include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "html/VornickRepairedCopyCheck.h"
 #include "html/VornickTidyFilter.h"
+#include "html/VornickTidyValidationAhead.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
 #include "platform/dom/DOMCharacterData.h"
@@ -35,6 +36,7 @@
 #include "platform/dom/DOMParsing.h"
 #include "platform/foundation/DocumentTextDecoding.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/LoadedDocument.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/Text.h"
@@ -44,6 +46,7 @@
 #include "platform/web/WebDataSource.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickCollections.h"
+#include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLineIndex.h"
 #include "toolkit/VornickLog.h"
@@ -92,48 +95,44 @@ bool isFileScheme(const URL& url)
 // the encoding rules of HTML. Where the two differ (a byte-order mark, a
 // UTF-16 label on bytes that are not, a label the rules read otherwise) a
 // repaired copy would garble the text, so the file loads as it is.
-struct TextForTidy {
-    std::shared_ptr<const std::string> bytes;
-    DecodedDocumentText decoded;
-};
-
-// The file's bytes (those given, read by the host, or read now) and the text
-// the page will show; none for a file with a byte-order mark, which tidy
+//
+// The file as read by its host (which the page loads too) or read now, its
+// text decoded once; none for a file with a byte-order mark, which tidy
 // never reads as the page does.
-std::optional<TextForTidy> textForTidy(const std::string& path, std::shared_ptr<const std::string> bytes = nullptr)
+std::shared_ptr<const LoadedDocument> textForTidy(const std::string& path, std::shared_ptr<const LoadedDocument> loaded = nullptr)
 {
-    if (!bytes) {
-        auto read = readFile(path);
-        if (!read)
-            return std::nullopt;
-        bytes = std::make_shared<const std::string>(std::move(*read));
+    if (!loaded) {
+        auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+        VornickDocumentFile file(path);
+        Error error;
+        loaded = file.load(syntax, &error);
+        if (!loaded)
+            return nullptr;
     }
-    auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
-    auto decoded = decodeDocumentText(*bytes, syntax);
-    if (decoded.byteOrderMark)
-        return std::nullopt;
-    return TextForTidy { std::move(bytes), std::move(decoded) };
+    if (loaded->hasByteOrderMark())
+        return nullptr;
+    return loaded;
 }
 
 // Whether tidy reads the file's bytes as the text the page shows.
-bool tidyReadsAsThePageDoes(const TextForTidy& text)
+bool tidyReadsAsThePageDoes(const LoadedDocument& text)
 {
     VornickHTMLCharacterEncodingDetector detector;
-    auto declared = detector.detectIANACharacterEncodingDeclarationInHTMLData(*text.bytes);
+    auto declared = detector.detectIANACharacterEncodingDeclarationInHTMLData(text.bytes());
     if (!declared)
         return false;
-    auto pageEncoding = textEncodingConverterName(text.decoded.encoding);
+    auto pageEncoding = textEncodingConverterName(text.encoding());
     auto tidyEncoding = textEncodingConverterName(*declared);
     return pageEncoding && tidyEncoding && *pageEncoding == *tidyEncoding;
 }
 
-// The text the page will show, when tidy reads the file as the page does.
-std::optional<DecodedDocumentText> textTidyReadsAsThePageDoes(const std::string& path)
+// The file's text, when tidy reads the file as the page does.
+std::shared_ptr<const LoadedDocument> textTidyReadsAsThePageDoes(const std::string& path)
 {
     auto text = textForTidy(path);
     if (!text || !tidyReadsAsThePageDoes(*text))
-        return std::nullopt;
-    return std::move(text->decoded);
+        return nullptr;
+    return text;
 }
 
 // A check that found nothing structural is the validation of the frame's
@@ -771,9 +770,9 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
     if (!checked && !frame->parentFrame()) {
         // The bytes the host read already, which the page loads too, are
         // not read again.
-        auto provided = m_internals->webView->providedFileContents(*path);
+        auto provided = m_internals->webView->providedLoadedDocument(*path);
         std::error_code sizeError;
-        size_t size = provided ? provided->size() : static_cast<size_t>(std::filesystem::file_size(*path, sizeError));
+        size_t size = provided ? provided->bytes().size() : static_cast<size_t>(std::filesystem::file_size(*path, sizeError));
         auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(sizeError ? 0 : size);
         VornickContentEditingViewLoadState::RepairRun repair;
         if (auto copy = vornick_temporaryFileURLWithPathExtension(extension.empty() ? u"html" : extension)) {
@@ -795,7 +794,10 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
             if (!text)
                 return nullptr;
             auto agreement = std::async(std::launch::async, [&text] { return tidyReadsAsThePageDoes(*text); });
-            auto run = VornickTidyFilter::runValidation(text->decoded.utf8, std::move(stop));
+            // The run its host started ahead on the same text, or one made now.
+            auto run = VornickTidyValidationAheadOf(*text, stop);
+            if (!run)
+                run = VornickTidyFilter::runValidation(text->decoded().utf8, std::move(stop));
             return agreement.get() || run->stopped ? run : nullptr;
         }, std::move(repair));
         return request;
@@ -809,7 +811,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         removeCopyOf(repairBeside);
         return request;
     }
-    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(text->utf8), *m_internals->tidyFilter))
+    if (!checked && acceptCheckUnlessStructural(*frame, VornickTidyFilter::runValidation(text->decoded().utf8), *m_internals->tidyFilter))
         return request;
 
     if (!repairBeside) {
@@ -835,7 +837,7 @@ std::optional<URLRequest> VornickContentEditingView::willSendRequest(WebView&, c
         // The page as the parser builds it stays unless the repair loses
         // nothing of it; tidy's advisories stay either way.
         auto syntax = DOMDocument::isXMLPath(toUTF16(*path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
-        auto loss = VornickRepairedCopyLoss(*text, syntax, *temporaryURL->fileSystemPath());
+        auto loss = VornickRepairedCopyLoss(text->decoded(), syntax, *temporaryURL->fileSystemPath());
         VornickHTMLFilePatcher patcher;
         bool alreadyHadABaseElement = false;
         if (loss) {

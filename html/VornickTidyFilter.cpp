@@ -6,6 +6,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/LoadedDocument.h"
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
@@ -268,74 +269,42 @@ VornickTidyResultCode VornickTidyFilter::validateHTMLStringNow(std::u16string_vi
     return resultOfValidationRun(*runValidation(toUTF8(htmlString)), advisories);
 }
 
-namespace {
-
-using ValidationRunFuture = std::shared_future<std::shared_ptr<const VornickTidyFilter::ValidationRun>>;
-
-// A run started ahead and what stops it.
-struct ValidationAhead {
-    ValidationRunFuture run;
-    std::shared_ptr<std::atomic<bool>> stop;
-};
-
-// The run started ahead, until a runValidation takes it.
-std::mutex validationAheadMutex;
-std::optional<ValidationAhead> validationAhead;
-
-// Set on the thread of the run started ahead, which must not wait for itself.
-thread_local bool runningAhead = false;
-
-std::optional<ValidationAhead> takeValidationAhead()
-{
-    if (runningAhead)
-        return std::nullopt;
-    std::lock_guard lock(validationAheadMutex);
-    return std::exchange(validationAhead, std::nullopt);
-}
-
-} // namespace
-
-void VornickStartTidyValidationAhead(std::function<std::string()> makeText)
+void VornickStartTidyValidationAhead(LoadedDocument& loaded)
 {
     auto stop = std::make_shared<std::atomic<bool>>(false);
-    auto task = std::make_shared<std::packaged_task<std::shared_ptr<const VornickTidyFilter::ValidationRun>()>>(
-        [makeText = std::move(makeText), stop]() -> std::shared_ptr<const VornickTidyFilter::ValidationRun> {
-            runningAhead = true;
-            // The patterns that classify tidy's messages are read and compiled
-            // meanwhile, so that whoever reads the report finds them ready.
-            auto patterns = std::async(std::launch::async, [] { messagePatterns(); });
-            auto text = makeText();
-            if (text.empty())
-                return nullptr;
-            return VornickTidyFilter::runValidation(std::move(text), stop);
-        });
-    {
-        std::lock_guard lock(validationAheadMutex);
-        validationAhead = ValidationAhead { task->get_future().share(), stop };
-    }
-    std::thread([task] { (*task)(); }).detach();
+    // The loaded document waits for its check before it goes.
+    auto* document = &loaded;
+    auto run = std::async(std::launch::async, [document, stop]() -> std::shared_ptr<const void> {
+        // The patterns that classify tidy's messages are read and compiled
+        // meanwhile, so that whoever reads the report finds them ready.
+        auto patterns = std::async(std::launch::async, [] { messagePatterns(); });
+        // Tidy never reads a file with a byte-order mark as the page does.
+        if (document->hasByteOrderMark() || document->decoded().utf8.empty())
+            return nullptr;
+        return VornickTidyFilter::runValidation(document->decoded().utf8, stop);
+    });
+    loaded.setCheck(run.share(), std::move(stop));
 }
 
-void VornickFinishTidyValidationAhead()
+std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAheadOf(const LoadedDocument& loaded,
+                                                                                     const std::shared_ptr<std::atomic<bool>>& stop)
 {
-    if (auto ahead = takeValidationAhead())
-        ahead->run.wait();
+    auto check = loaded.check();
+    if (!check.valid())
+        return nullptr;
+    // Stopping the caller's run stops the one started ahead.
+    while (stop && check.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        if (stop->load()) {
+            if (auto aheadStop = loaded.checkStop())
+                aheadStop->store(true);
+        }
+    }
+    return std::static_pointer_cast<const VornickTidyFilter::ValidationRun>(check.get());
 }
 
 std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyFilter::runValidation(std::string utf8Text,
                                                                                          std::shared_ptr<std::atomic<bool>> stop)
 {
-    // The run started ahead stands for this one when it is of the same text;
-    // stopping this one stops it.
-    if (auto ahead = takeValidationAhead()) {
-        while (stop && ahead->run.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
-            if (stop->load())
-                ahead->stop->store(true);
-        }
-        auto run = ahead->run.get();
-        if (run && run->text == utf8Text)
-            return run;
-    }
     auto validation = std::make_shared<ValidationRun>();
     if (stop && stop->load()) {
         validation->text = std::move(utf8Text);

@@ -1,21 +1,26 @@
-// Starting tidy's validation of a text before anybody asks for it: the
-// command-line save starts it on the file's text as soon as it has read the
-// file, before it builds its window and editing view, so that tidy, the
-// slowest part of a save, starts at once.
+// Starting tidy's validation of a document's text before anybody asks for
+// it: the command-line save starts it on the file's text as soon as it has
+// read the file, before it builds its window and editing view, so that tidy,
+// the slowest part of a save, starts at once. The loaded document keeps the
+// run; the load's check takes it from there.
 #pragma once
 
-#include <functional>
-#include <string>
+#include "html/VornickTidyFilter.h"
+
+#include <atomic>
+#include <memory>
 
 namespace brevanton {
 
-// Runs VornickTidyFilter::runValidation on a thread of its own, of the UTF-8
-// text `makeText` gives there (an empty text runs nothing). The next
-// runValidation of the process waits for that run and takes it when it is
-// of the same text; otherwise it runs tidy itself, as ever.
-void VornickStartTidyValidationAhead(std::function<std::string()> makeText);
-// Waits for a run started ahead that nobody took, so that it does not
-// outlive the process's own state.
-void VornickFinishTidyValidationAhead();
+class LoadedDocument;
+
+// Runs VornickTidyFilter::runValidation of the document's decoded text on a
+// thread of its own (nothing for an empty text, or one with a byte-order
+// mark, which tidy never reads as the page does).
+void VornickStartTidyValidationAhead(LoadedDocument&);
+// The run started ahead on the document, once it ended: null when none was
+// started or it ran nothing. Setting `stop` while it runs stops it.
+std::shared_ptr<const VornickTidyFilter::ValidationRun> VornickTidyValidationAheadOf(const LoadedDocument&,
+                                                                                     const std::shared_ptr<std::atomic<bool>>& stop);
 
 } // namespace brevanton

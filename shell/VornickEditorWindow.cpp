@@ -18,6 +18,7 @@
 #include "platform/views/SplitView.h"
 #include "platform/web/WebFrame.h"
 #include "platform/foundation/DocumentTextDecoding.h"
+#include "platform/foundation/LoadedDocument.h"
 #include "platform/views/SavePanel.h"
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickDocumentFile.h"
@@ -27,6 +28,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <future>
 #include <filesystem>
 
 namespace brevanton {
@@ -55,7 +57,7 @@ std::u16string fileNameOfPath(const std::string& path)
 
 // Whether the file is a page the window edits and saves: of an HTML or XHTML
 // type (what saving writes), and, as XHTML, well-formed.
-bool checkFileIsEditablePage(const std::string& path, const std::string& bytes, Error* outError)
+bool checkFileIsEditablePage(const std::string& path, LoadedDocument& loaded, Error* outError)
 {
     std::u16string name = u"\u201C" + fileNameOfPath(path) + u"\u201D";
     if (!VornickDocumentFile::isDocumentPath(path)) {
@@ -67,10 +69,15 @@ bool checkFileIsEditablePage(const std::string& path, const std::string& bytes, 
     }
     if (!DOMDocument::isXMLPath(toUTF16(path)))
         return true;
+    // The document parsed here is the one the page's load takes.
     Error parseError;
-    auto decoded = decodeDocumentText(bytes, DocumentTextSyntax::XML);
-    if (DOMDocument::parseDecoded(decoded, DocumentTextSyntax::XML, {}, &parseError))
+    auto url = URL::fileURLWithPath(path).absoluteString();
+    if (auto document = DOMDocument::parseDecoded(loaded.decoded(), DocumentTextSyntax::XML, url, &parseError)) {
+        std::promise<std::shared_ptr<DOMDocument>> parsed;
+        parsed.set_value(std::move(document));
+        loaded.setParse(parsed.get_future().share());
         return true;
+    }
     // The parser's own words: where ("line 4, column 20") and what.
     std::u16string parserSays = parseError.localizedDescription();
     std::u16string_view prefix = u"The XML document is not well-formed";
@@ -86,15 +93,23 @@ bool checkFileIsEditablePage(const std::string& path, const std::string& bytes, 
     return setError(outError, std::move(error));
 }
 
+// Reads the file once for its load: only a regular file of a bounded size,
+// and only a page an editing view edits and saves.
+std::shared_ptr<LoadedDocument> loadDocumentFile(const std::string& path, Error* outError)
+{
+    auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    auto loaded = VornickDocumentFile(path).load(syntax, outError);
+    if (!loaded || !checkFileIsEditablePage(path, *loaded, outError))
+        return nullptr;
+    return loaded;
+}
+
 } // namespace
 
 std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string& path, Error* outError, Window* cascadeFrom)
 {
-    // Only a regular file of a bounded size is opened, and only a page an
-    // editing view edits and saves.
-    VornickDocumentFile file(path);
-    auto bytes = file.read(outError);
-    if (!bytes || !checkFileIsEditablePage(path, *bytes, outError))
+    auto loaded = loadDocumentFile(path, outError);
+    if (!loaded)
         return nullptr;
 
     auto editor = std::shared_ptr<VornickEditorWindow>(new VornickEditorWindow);
@@ -125,6 +140,8 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     editor->installActions();
     window->makeKeyAndOrderFront();
 
+    // The page and tidy's check take the file as read here.
+    editor->m_editingView->embeddedWebView()->provideLoadedDocument(std::move(loaded));
     Error loadError;
     if (!editor->m_editingView->loadContentFromURL(URL::fileURLWithPath(path), &loadError) && outError)
         *outError = loadError;
@@ -191,10 +208,10 @@ bool VornickEditorWindow::saveAs(const std::string& path, Error* outError)
 
 bool VornickEditorWindow::revertToSaved(Error* outError)
 {
-    VornickDocumentFile file(m_path);
-    auto bytes = file.read(outError);
-    if (!bytes || !checkFileIsEditablePage(m_path, *bytes, outError))
+    auto loaded = loadDocumentFile(m_path, outError);
+    if (!loaded)
         return false;
+    m_editingView->embeddedWebView()->provideLoadedDocument(std::move(loaded));
     Error loadError;
     if (!m_editingView->loadContentFromURL(URL::fileURLWithPath(m_path), &loadError))
         return setError(outError, std::move(loadError));

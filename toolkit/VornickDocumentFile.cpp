@@ -378,6 +378,14 @@ std::optional<std::string> VornickDocumentFile::read(Error* outError)
     return contents;
 }
 
+std::shared_ptr<LoadedDocument> VornickDocumentFile::load(DocumentTextSyntax syntax, Error* outError)
+{
+    auto contents = read(outError);
+    if (!contents)
+        return nullptr;
+    return LoadedDocument::create(m_path, std::move(*contents), *m_stamp, syntax);
+}
+
 VornickDocumentFile::PreparedSave::PreparedSave(PreparedSave&& other) noexcept
     : m_calls(other.m_calls)
     , m_contents(std::move(other.m_contents))

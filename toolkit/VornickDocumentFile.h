@@ -22,6 +22,7 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/LoadedDocument.h"
 
 #include <cstdint>
 #include <optional>
@@ -58,6 +59,9 @@ public:
     // VornickDocumentFileNotRegularError, VornickDocumentFileTooLargeError,
     // VornickDocumentFileNotTextError.
     [[nodiscard]] std::optional<std::string> read(Error* outError);
+    // Reads the file as read() does into the one object its load, tidy's
+    // check and a report take it from, its text to be decoded in `syntax`.
+    [[nodiscard]] std::shared_ptr<LoadedDocument> load(DocumentTextSyntax, Error* outError);
 
     // What binary data the bytes are ("a PNG image", "binary data" for
     // NUL bytes that no text in a byte-order-marked or UTF-16 encoding

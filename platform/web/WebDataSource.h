@@ -54,6 +54,7 @@ public:
     void setData(Data data) { m_data = std::move(data); }
     void setTextEncodingName(std::u16string name) { m_textEncodingName = std::move(name); }
     void setMIMEType(std::u16string type) { m_MIMEType = std::move(type); }
+    void setDocumentSource(std::shared_ptr<const std::u16string> source) { m_documentSource = std::move(source); }
     void setDocumentSource(std::optional<std::u16string> source)
     {
         m_documentSource = source ? std::make_shared<const std::u16string>(std::move(*source)) : nullptr;

@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,20 +118,20 @@ bool isXMLMIMEType(std::u16string_view type)
     return type == u"application/xhtml+xml" || type == u"text/xml" || type == u"application/xml";
 }
 
-// The parse started ahead, when it is the parse of these bytes a load of
-// `url` makes (no charset from the transport, the same syntax) and it
-// succeeded; otherwise null, and the load parses.
-std::shared_ptr<WebDocumentParsedAhead> parsedAheadForLoad(const WebDocumentParseAhead& parsedAhead, std::string_view bytes,
-                                                           const std::u16string& url, bool isXML,
-                                                           std::u16string_view mimeType, const URLResponse& response)
+// The loaded document a fetch took, when it is what a load of `url` makes
+// of these bytes: its decoded text, when no charset comes from the transport
+// and it was decoded in the syntax the load parses; otherwise null, and the
+// load decodes the bytes itself.
+std::shared_ptr<LoadedDocument> loadedDocumentForLoad(std::shared_ptr<LoadedDocument> loaded, const URLResponse& response,
+                                                      bool isXML)
 {
-    if (!parsedAhead.valid() || !response.textEncodingName().empty() || (!isXML && mimeType != u"text/html"))
+    if (!loaded || !response.textEncodingName().empty()
+        || loaded->syntax() != (isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML))
         return nullptr;
-    auto ahead = parsedAhead.get();
-    if (!ahead || !ahead->document || !ahead->bytes || ahead->url != url
-        || ahead->syntax != (isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML) || *ahead->bytes != bytes)
+    auto path = response.url().fileSystemPath();
+    if (!path || *path != loaded->loadPath())
         return nullptr;
-    return ahead;
+    return loaded;
 }
 
 std::u16string escapeForHTML(std::u16string_view text)
@@ -434,18 +435,18 @@ void WebFrame::fetch(const URLRequest& request, FetchCompletion completion)
         std::optional<FileStamp> stamp;
         Error error;
         bool ok = false;
-        auto provided = path ? m_webView->takeProvidedFileContents(*path) : std::nullopt;
+        auto provided = path ? m_webView->takeProvidedLoadedDocument(*path) : nullptr;
         if (provided && m_webView->mayReadFile(*path)) {
-            stamp = provided->stamp;
-            m_documentParsedAhead = provided->parsedAhead;
+            stamp = provided->stamp();
             ok = true;
         } else {
             provided.reset();
             ok = path && readFileForLoad(*m_webView, *path, url, contents, stamp, error);
         }
+        m_loadedDocument = provided;
         if (!path)
             error = loadError(URLErrorBadURL, url, u"The file URL is not valid.");
-        const std::string& bytes = provided ? *provided->contents : contents;
+        const std::string& bytes = provided ? provided->bytes() : contents;
         Data data(bytes.begin(), bytes.end());
         std::shared_ptr<URLResponse> response;
         if (ok) {
@@ -543,37 +544,48 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
 
     Error parseError;
     std::shared_ptr<DOMDocument> document;
-    auto parsedAhead = std::exchange(m_documentParsedAhead, {});
+    auto loaded = std::exchange(m_loadedDocument, nullptr);
     bool isText = mimeType.starts_with(u"text/") || isXMLMIMEType(mimeType) || mimeType == u"application/octet-stream";
     if (isText || data.empty()) {
         bool isXML = isXMLMIMEType(mimeType);
-        if (auto ahead = parsedAheadForLoad(parsedAhead, bytes, url, isXML, mimeType, *response)) {
-            dataSource->setTextEncodingName(ahead->decoded.encoding);
-            dataSource->setDocumentSource(std::move(ahead->source));
-            document = std::move(ahead->document);
+        auto syntax = isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+        // The text its host decoded already, or the bytes decoded now; the
+        // source the data source keeps is converted while the page is parsed.
+        loaded = loadedDocumentForLoad(std::move(loaded), *response, isXML);
+        std::optional<DecodedDocumentText> decodedHere;
+        std::future<std::shared_ptr<const std::u16string>> convertedSource;
+        if (loaded) {
+            convertedSource = std::async(std::launch::async, [loaded] { return loaded->source(); });
+        } else {
+            decodedHere = decodeDocumentText(bytes, syntax, response->textEncodingName());
+            convertedSource = std::async(std::launch::async, [&decodedHere] {
+                return std::make_shared<const std::u16string>(toUTF16(decodedHere->utf8));
+            });
+        }
+        const DecodedDocumentText& decoded = loaded ? loaded->decoded() : *decodedHere;
+        bool parsesPage = isXML || mimeType == u"text/html" || mimeType == u"application/octet-stream" || data.empty();
+        // The parse started ahead is the one the load makes of a page at the document's own URL.
+        if (loaded && parsesPage && (isXML || mimeType == u"text/html") && loaded->hasParse()
+            && loaded->url().absoluteString() == url)
+            document = loaded->takeParsedDocument();
+        dataSource->setTextEncodingName(decoded.encoding);
+        if (document) {
             if (isXML)
                 document->setContentType(mimeType);
+        } else if (isXML) {
+            document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::XML, url, &parseError);
+            if (document)
+                document->setContentType(mimeType);
+        } else if (parsesPage) {
+            document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::HTML, url);
         } else {
-            auto decoded = decodeDocumentText(bytes, isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML,
-                                              response->textEncodingName());
-            // The source the data source keeps is converted while the page is parsed.
-            auto convertedSource = std::async(std::launch::async, [&decoded] { return toUTF16(decoded.utf8); });
-            dataSource->setTextEncodingName(decoded.encoding);
-            if (isXML) {
-                document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::XML, url, &parseError);
-                if (document)
-                    document->setContentType(mimeType);
-            } else if (mimeType == u"text/html" || mimeType == u"application/octet-stream" || data.empty()) {
-                document = DOMDocument::parseDecoded(decoded, DocumentTextSyntax::HTML, url);
-            } else {
-                std::u16string source = convertedSource.get();
-                document = DOMDocument::parseHTML(u"<html><body><pre>" + escapeForHTML(source) + u"</pre></body></html>", url);
-                document->setCharacterSet(decoded.encoding);
-                dataSource->setDocumentSource(std::move(source));
-            }
-            if (convertedSource.valid())
-                dataSource->setDocumentSource(convertedSource.get());
+            auto source = convertedSource.get();
+            document = DOMDocument::parseHTML(u"<html><body><pre>" + escapeForHTML(*source) + u"</pre></body></html>", url);
+            document->setCharacterSet(decoded.encoding);
+            dataSource->setDocumentSource(source);
         }
+        if (convertedSource.valid())
+            dataSource->setDocumentSource(convertedSource.get());
     } else {
         std::u16string markup = u"<html><body>";
         if (mimeType.starts_with(u"image/"))

@@ -4,9 +4,9 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/LoadedDocument.h"
 #include "platform/net/URLRequest.h"
 #include "platform/web/WebDataSource.h"
-#include "platform/web/WebDocumentParsedAhead.h"
 #include "platform/web/WebDelegates.h"
 #include "platform/web/WebFrameView.h"
 #include "platform/web/WebLayout.h"
@@ -130,8 +130,8 @@ private:
     // The URL each style sheet request was answered from (the delegate may change requests).
     std::map<std::u16string, URL> m_styleSheetResponseURLs;
     std::vector<std::shared_ptr<URLSessionTask>> m_tasks;
-    // The parse started ahead of the provided contents the last fetch took.
-    WebDocumentParseAhead m_documentParsedAhead;
+    // The document its host read, which the last fetch took for the main resource.
+    std::shared_ptr<LoadedDocument> m_loadedDocument;
     // Resource loads the resource-load delegate was told about and that have not ended yet.
     std::vector<std::pair<WebResourceIdentifier, std::shared_ptr<WebDataSource>>> m_outstandingResources;
     void resourceEnded(const WebResourceIdentifier&);

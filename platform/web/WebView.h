@@ -10,7 +10,7 @@
 #include "platform/views/TextInputClient.h"
 #include "platform/views/View.h"
 #include "platform/web/WebDelegates.h"
-#include "platform/web/WebDocumentParsedAhead.h"
+#include "platform/foundation/LoadedDocument.h"
 #include "platform/web/WebFrame.h"
 
 #include <functional>
@@ -88,28 +88,21 @@ public:
 
     void setFileAccessPolicy(FileAccessPolicy policy) { m_fileAccessPolicy = std::move(policy); }
     bool mayReadFile(const std::string& path) const { return !m_fileAccessPolicy || m_fileAccessPolicy(path); }
-    // The contents of a local file its host has read already, as they were
-    // when `stamp` was taken: the next load of that file in this view takes
-    // them instead of reading the file again (the file-access policy still
-    // applies). Others may look at them until then. A parse of them started
-    // ahead (optional) stands for the load's own parse when it is the one
-    // the load would make.
-    struct ProvidedFileContents {
-        std::string path;
-        std::shared_ptr<const std::string> contents;
-        FileStamp stamp;
-        WebDocumentParseAhead parsedAhead {};
-    };
-    void provideFileContents(ProvidedFileContents provided) { m_providedFileContents = std::move(provided); }
-    std::shared_ptr<const std::string> providedFileContents(const std::string& path) const
+    // A local file its host has read already (its bytes as they were when
+    // its stamp was taken, decoded once, perhaps parsed ahead): the next load
+    // of that file in this view takes it instead of reading and decoding the
+    // file again (the file-access policy still applies). Others may look at
+    // it until then.
+    void provideLoadedDocument(std::shared_ptr<LoadedDocument> loaded) { m_providedLoadedDocument = std::move(loaded); }
+    std::shared_ptr<LoadedDocument> providedLoadedDocument(const std::string& path) const
     {
-        return m_providedFileContents && m_providedFileContents->path == path ? m_providedFileContents->contents : nullptr;
+        return m_providedLoadedDocument && m_providedLoadedDocument->loadPath() == path ? m_providedLoadedDocument : nullptr;
     }
-    std::optional<ProvidedFileContents> takeProvidedFileContents(const std::string& path)
+    std::shared_ptr<LoadedDocument> takeProvidedLoadedDocument(const std::string& path)
     {
-        if (!m_providedFileContents || m_providedFileContents->path != path)
-            return std::nullopt;
-        return std::exchange(m_providedFileContents, std::nullopt);
+        if (!m_providedLoadedDocument || m_providedLoadedDocument->loadPath() != path)
+            return nullptr;
+        return std::exchange(m_providedLoadedDocument, nullptr);
     }
     void setURLSession(std::shared_ptr<URLSession> session) { m_session = std::move(session); }
     std::shared_ptr<URLSession> urlSession() const;
@@ -249,7 +242,7 @@ private:
     WebEditingDelegate* m_editingDelegate { nullptr };
     WebPreferences m_preferences;
     FileAccessPolicy m_fileAccessPolicy;
-    std::optional<ProvidedFileContents> m_providedFileContents;
+    std::shared_ptr<LoadedDocument> m_providedLoadedDocument;
     std::shared_ptr<URLSession> m_session;
     bool m_editable { false };
     std::shared_ptr<DOMRange> m_selection;

@@ -36,6 +36,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
 #include "platform/views/DisplayAvailability.h"
+#include "platform/foundation/LoadedDocument.h"
 #include "platform/web/WebDocumentParsedAhead.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickNewlineConvention.h"
@@ -188,15 +189,14 @@ void printTidyReport(const char* result, const std::vector<VornickValidationAdvi
 
 // Opens the file into a new editing view of the document window and answers
 // the view, loaded or not.
-std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& path, const std::shared_ptr<const std::string>& bytes,
-                                                             const VornickFileStamp& stamp, WebDocumentParseAhead parsedAhead,
+std::shared_ptr<VornickContentEditingView> openInEditingView(const std::string& path, std::shared_ptr<LoadedDocument> document,
                                                              bool save, VornickWindow& window, bool& loaded, Error& error)
 {
     auto view = VornickContentEditingView::create(window.contentView()->bounds());
-    // The file was read once, here: the page and tidy's check take its bytes.
+    // The file was read once, here: the page and tidy's check take it.
     auto url = URL::fileURLWithPath(path);
-    if (auto filePath = url.fileSystemPath())
-        view->embeddedWebView()->provideFileContents({ *filePath, bytes, stamp, std::move(parsedAhead) });
+    if (auto filePath = url.fileSystemPath(); filePath && *filePath == document->loadPath())
+        view->embeddedWebView()->provideLoadedDocument(std::move(document));
     // Nothing here shows the source: it is indexed for the report, not painted.
     view->setPaintsLoadedSource(false);
     // A page to be saved is written while tidy checks its file.
@@ -297,14 +297,15 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
 
 // What no editing view shows (a style sheet or an image opened by name) is
 // read as a document here, reported, and saved (or refused) as the file it is.
-bool reportFileNoViewShows(const std::string& path, const std::string& bytes, VornickDocumentFile& file, bool save,
+bool reportFileNoViewShows(const std::string& path, const LoadedDocument& loadedFile, VornickDocumentFile& file, bool save,
                            const VornickContentEditingView& view, bool loaded, const Error& loadError)
 {
     Error error;
-    bool isXML = DOMDocument::isXMLPath(toUTF16(path));
-    auto syntax = isXML ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
-    auto decoded = decodeDocumentText(bytes, syntax);
-    auto sourceText = std::make_shared<const std::u16string>(toUTF16(decoded.utf8));
+    const std::string& bytes = loadedFile.bytes();
+    auto syntax = loadedFile.syntax();
+    bool isXML = syntax == DocumentTextSyntax::XML;
+    const auto& decoded = loadedFile.decoded();
+    const auto& sourceText = loadedFile.source();
     auto urlString = URL::fileURLWithPath(path, false).absoluteString();
     auto document = DOMDocument::parseDecoded(decoded, syntax, urlString, &error);
     if (!document)
@@ -365,24 +366,21 @@ bool isCheckedPageType(const std::string& path)
 
 // A file as read for opening: only a regular file of a bounded size is
 // opened, and reading it refuses the others with a clear error before the
-// view sees it. Its bytes are all the view and tidy read of it.
+// view sees it. The loaded document is all the view and tidy read of it.
 struct ReadFile {
     VornickDocumentFile file;
-    std::shared_ptr<const std::string> bytes;
+    std::shared_ptr<LoadedDocument> document;
     Error error;
-    // The page's parse, started as soon as its bytes were read.
-    WebDocumentParseAhead parsedAhead {};
 };
 
 ReadFile readFileToOpen(const std::string& path)
 {
     ReadFile read { VornickDocumentFile(path), nullptr, Error() };
-    if (auto bytes = read.file.read(&read.error))
-        read.bytes = std::make_shared<const std::string>(std::move(*bytes));
-    if (read.bytes && isCheckedPageType(path)) {
-        auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
-        read.parsedAhead = startParsingFileContentsAhead(path, read.bytes, syntax);
-    }
+    auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
+    read.document = read.file.load(syntax, &read.error);
+    // The page's parse starts as soon as its bytes were read.
+    if (read.document && isCheckedPageType(path))
+        startParsingLoadedDocument(*read.document);
     return read;
 }
 
@@ -390,31 +388,25 @@ ReadFile readFileToOpen(const std::string& path)
 // text at once, while the program builds its window and view.
 void startCheckingAhead(const std::string& path, const ReadFile& read)
 {
-    if (!read.bytes || !isCheckedPageType(path))
-        return;
-    auto syntax = DOMDocument::isXMLPath(toUTF16(path)) ? DocumentTextSyntax::XML : DocumentTextSyntax::HTML;
-    VornickStartTidyValidationAhead([bytes = read.bytes, syntax] {
-        auto decoded = decodeDocumentText(*bytes, syntax);
-        // Tidy never reads a file with a byte-order mark as the page does.
-        return decoded.byteOrderMark ? std::string() : std::move(decoded.utf8);
-    });
+    if (read.document && isCheckedPageType(path))
+        VornickStartTidyValidationAhead(*read.document);
 }
 
 bool openFile(const std::string& path, ReadFile read, bool save, VornickWindow& window)
 {
-    if (!read.bytes)
+    if (!read.document)
         return reportFailure(path, read.error);
     auto& file = read.file;
-    auto& bytes = read.bytes;
+    auto document = read.document;
 
     bool loaded = false;
     Error loadError;
-    auto view = openInEditingView(path, bytes, *file.stamp(), std::move(read.parsedAhead), save, window, loaded, loadError);
+    auto view = openInEditingView(path, document, save, window, loaded, loadError);
     auto frame = view->mainFrame();
     if (loaded && view->mainFrameDocument() && frame && vornick_hasLastGeneratedHTMLString(*frame))
-        return reportDocumentInView(path, *bytes, save, *view, loaded, loadError);
+        return reportDocumentInView(path, document->bytes(), save, *view, loaded, loadError);
     view->setPreparesWriteBack(false);
-    return reportFileNoViewShows(path, *bytes, file, save, *view, loaded, loadError);
+    return reportFileNoViewShows(path, *document, file, save, *view, loaded, loadError);
 }
 
 // The window program, beside this executable (or, for a link to it, beside
@@ -545,6 +537,5 @@ int main(int argc, char** argv)
     // What was posted runs; nothing is waited for.
     for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
     }
-    VornickFinishTidyValidationAhead();
     return status;
 }

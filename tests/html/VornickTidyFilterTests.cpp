@@ -5,6 +5,7 @@
 #include "platform/dom/DOMRange.h"
 #include "html/VornickTidyFilter.h"
 #include "html/VornickTidyValidationAhead.h"
+#include "platform/foundation/LoadedDocument.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
@@ -352,37 +353,62 @@ TEST_F(TidyFilter, AdvisoriesFindTheirNodeInTheDocument)
     EXPECT_EQ(VornickResolveDOMRange(outside, html, *map, *document), nullptr);
 }
 
-TEST_F(TidyFilter, ARunStartedAheadStandsForTheNextRunOfTheSameTextOnly)
+TEST_F(TidyFilter, ARunStartedAheadIsKeptByItsDocumentAndRunsOnItsDecodedText)
 {
-    // Each tidy run adds a line to "runs".
+    // Each tidy run adds a line to "runs" and reports what it read.
     std::string runs = m_folder + "/runs";
     VornickTidyFilter::setTidyExecutablePath(
-        write("counting", "#!/bin/sh\necho run >> '" + runs + "'\ncat >/dev/null\necho 'line 1 column 1 - Warning: ahead' >&2\nexit 1\n", true));
+        write("counting", "#!/bin/sh\necho run >> '" + runs + "'\necho \"line 1 column 1 - Warning: read $(cat)\" >&2\nexit 1\n", true));
     auto lines = [&] {
         auto text = readFile(runs).value_or("");
         return std::count(text.begin(), text.end(), '\n');
     };
+    auto document = [](std::string bytes) {
+        return LoadedDocument::create("/nowhere/page.html", std::move(bytes), FileStamp {}, DocumentTextSyntax::HTML);
+    };
 
-    VornickStartTidyValidationAhead([] { return std::string("<p>same"); });
-    auto run = VornickTidyFilter::runValidation("<p>same");
-    EXPECT_EQ(run->text, "<p>same");
+    // Nothing started ahead: nothing to take.
+    EXPECT_FALSE(VornickTidyValidationAheadOf(*document("<p>x"), nullptr));
+
+    // The run is of the text decoded from the bytes (windows-1252 here), in UTF-8.
+    auto page = document("<meta charset=windows-1252><p>caf\xe9");
+    VornickStartTidyValidationAhead(*page);
+    auto run = VornickTidyValidationAheadOf(*page, nullptr);
+    ASSERT_TRUE(run);
     EXPECT_TRUE(run->ranToCompletion);
-    EXPECT_NE(run->report.find("ahead"), std::string::npos);
+    EXPECT_EQ(run->text, "<meta charset=windows-1252><p>caf\u00e9");
+    EXPECT_NE(run->report.find("caf\u00e9"), std::string::npos);
     EXPECT_EQ(lines(), 1);
-    // Taken once: the next run is a run of its own.
-    EXPECT_TRUE(VornickTidyFilter::runValidation("<p>same")->ranToCompletion);
-    EXPECT_EQ(lines(), 2);
+    // Asked again, it is the same run: tidy ran once.
+    EXPECT_EQ(VornickTidyValidationAheadOf(*page, nullptr), run);
+    EXPECT_EQ(lines(), 1);
 
-    // Of another text, the run ahead is waited for and not taken.
-    VornickStartTidyValidationAhead([] { return std::string("<p>other"); });
-    EXPECT_EQ(VornickTidyFilter::runValidation("<p>mine")->text, "<p>mine");
-    EXPECT_EQ(lines(), 4);
-    // An empty text runs nothing.
-    VornickStartTidyValidationAhead([] { return std::string(); });
-    EXPECT_TRUE(VornickTidyFilter::runValidation("<p>mine")->ranToCompletion);
-    EXPECT_EQ(lines(), 5);
-    // A run nobody takes is waited for.
-    VornickStartTidyValidationAhead([] { return std::string("<p>untaken"); });
-    VornickFinishTidyValidationAhead();
-    EXPECT_EQ(lines(), 6);
+    // A text with a byte-order mark, or an empty one, runs nothing.
+    auto marked = document("\xef\xbb\xbf<p>x");
+    VornickStartTidyValidationAhead(*marked);
+    EXPECT_FALSE(VornickTidyValidationAheadOf(*marked, nullptr));
+    auto empty = document("");
+    VornickStartTidyValidationAhead(*empty);
+    EXPECT_FALSE(VornickTidyValidationAheadOf(*empty, nullptr));
+    EXPECT_EQ(lines(), 1);
+
+    // A run nobody takes is stopped and waited for when its document goes.
+    VornickTidyFilter::setTidyExecutablePath(write("slow", "#!/bin/sh\nsleep 20\n", true));
+    auto started = std::chrono::steady_clock::now();
+    {
+        auto untaken = document("<p>untaken");
+        VornickStartTidyValidationAhead(*untaken);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+
+    // Stopping the taker's wait stops the run ahead.
+    auto stopped = document("<p>stopped");
+    VornickStartTidyValidationAhead(*stopped);
+    auto stop = std::make_shared<std::atomic<bool>>(true);
+    started = std::chrono::steady_clock::now();
+    auto stoppedRun = VornickTidyValidationAheadOf(*stopped, stop);
+    ASSERT_TRUE(stoppedRun);
+    EXPECT_TRUE(stoppedRun->stopped);
+    EXPECT_FALSE(stoppedRun->ranToCompletion);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
 }

@@ -4,6 +4,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLError.h"
+#include "platform/web/WebDocumentParsedAhead.h"
 #include "platform/web/WebView.h"
 
 #include <gtest/gtest.h>
@@ -468,7 +469,7 @@ TEST_F(WebViewLoadingTest, IgnoredNavigationLoadsNothing)
 
 } // namespace
 
-TEST_F(WebViewLoadingTest, ALoadTakesTheContentsItsHostProvidedOnceAndUnderThePolicy)
+TEST_F(WebViewLoadingTest, ALoadTakesTheDocumentItsHostLoadedOnceAndUnderThePolicy)
 {
     std::string folder = createTemporaryDirectory("web-provided").value();
     std::string page = folder + "/page.html";
@@ -476,26 +477,37 @@ TEST_F(WebViewLoadingTest, ALoadTakesTheContentsItsHostProvidedOnceAndUnderThePo
     struct stat info;
     ASSERT_EQ(::stat(page.c_str(), &info), 0);
     auto stamp = fileStampOfStatus(info);
-    auto provide = [&] {
-        webView->provideFileContents({ page, std::make_shared<const std::string>("<title>Provided</title>"), stamp });
+    auto provide = [&](std::string bytes = "<title>Provided</title>") {
+        auto loaded = LoadedDocument::create(page, std::move(bytes), stamp, DocumentTextSyntax::HTML);
+        webView->provideLoadedDocument(loaded);
+        return loaded;
     };
 
-    // The provided bytes, with their stamp, stand for the file; once.
+    // The provided document, with its stamp, stands for the file; once.
     provide();
-    EXPECT_TRUE(webView->providedFileContents(page));
-    EXPECT_FALSE(webView->providedFileContents(folder + "/other.html"));
+    EXPECT_TRUE(webView->providedLoadedDocument(page));
+    EXPECT_FALSE(webView->providedLoadedDocument(folder + "/other.html"));
     webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(page)));
     ASSERT_TRUE(waitForMainFrame());
     EXPECT_EQ(webView->mainFrame()->domDocument()->title(), u"Provided");
     ASSERT_TRUE(webView->mainFrame()->dataSource()->response()->fileStamp());
     EXPECT_EQ(*webView->mainFrame()->dataSource()->response()->fileStamp(), stamp);
-    EXPECT_FALSE(webView->providedFileContents(page));
+    EXPECT_FALSE(webView->providedLoadedDocument(page));
     recorder.mainFrameEnded = false;
     webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(page)));
     ASSERT_TRUE(waitForMainFrame());
     EXPECT_EQ(webView->mainFrame()->domDocument()->title(), u"On disk");
 
-    // A file the policy refuses is refused with its bytes provided.
+    // Its decoded text is the page's: decoded once, the source shared.
+    auto loaded = provide("<meta charset=windows-1252><title>Caf\xe9</title>");
+    recorder.mainFrameEnded = false;
+    webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(page)));
+    ASSERT_TRUE(waitForMainFrame());
+    EXPECT_EQ(webView->mainFrame()->domDocument()->title(), u"Caf\u00e9");
+    EXPECT_EQ(webView->mainFrame()->dataSource()->textEncodingName(), u"windows-1252");
+    EXPECT_EQ(webView->mainFrame()->dataSource()->sharedDocumentSource(), loaded->source());
+
+    // A file the policy refuses is refused with its document provided.
     provide();
     webView->setFileAccessPolicy([](const std::string&) { return false; });
     recorder.mainFrameEnded = false;
@@ -507,7 +519,7 @@ TEST_F(WebViewLoadingTest, ALoadTakesTheContentsItsHostProvidedOnceAndUnderThePo
     EXPECT_TRUE(removeItem(folder));
 }
 
-TEST_F(WebViewLoadingTest, AParseStartedAheadStandsForTheLoadsOwnOnlyWhenItIsTheParseOfTheSameBytes)
+TEST_F(WebViewLoadingTest, AParseStartedAheadStandsForTheLoadsOwnInItsSyntaxAndOnlyOnce)
 {
     std::string folder = createTemporaryDirectory("web-parsed-ahead").value();
     std::string page = folder + "/page.html";
@@ -515,34 +527,31 @@ TEST_F(WebViewLoadingTest, AParseStartedAheadStandsForTheLoadsOwnOnlyWhenItIsThe
     struct stat info;
     ASSERT_EQ(::stat(page.c_str(), &info), 0);
     auto stamp = fileStampOfStatus(info);
-    auto load = [&](const std::string& provided, const std::string& parsed, DocumentTextSyntax syntax) {
-        auto bytes = std::make_shared<const std::string>(provided);
-        auto ahead = startParsingFileContentsAhead(page, std::make_shared<const std::string>(parsed), syntax);
-        auto parsedDocument = ahead.get()->document;
-        webView->provideFileContents({ page, bytes, stamp, ahead });
+    auto load = [&](const std::string& bytes, DocumentTextSyntax syntax) {
+        auto loaded = LoadedDocument::create(page, bytes, stamp, syntax);
+        startParsingLoadedDocument(*loaded);
+        webView->provideLoadedDocument(loaded);
         recorder.mainFrameEnded = false;
         webView->mainFrame()->loadRequest(URLRequest(URL::fileURLWithPath(page)));
         EXPECT_TRUE(waitForMainFrame());
-        return parsedDocument;
+        return loaded;
     };
 
     // The load takes the document parsed ahead, its encoding and its source.
-    auto taken = load("<meta charset=windows-1252><title>Caf\xe9</title>", "<meta charset=windows-1252><title>Caf\xe9</title>",
-                      DocumentTextSyntax::HTML);
+    auto taken = load("<meta charset=windows-1252><title>Caf\xe9</title>", DocumentTextSyntax::HTML);
     auto frame = webView->mainFrame();
-    EXPECT_EQ(frame->domDocument(), taken);
+    EXPECT_FALSE(taken->hasParse());
     EXPECT_EQ(frame->domDocument()->title(), u"Caf\u00e9");
     EXPECT_EQ(frame->dataSource()->textEncodingName(), u"windows-1252");
     ASSERT_TRUE(frame->dataSource()->documentSource());
     EXPECT_EQ(*frame->dataSource()->documentSource(), u"<meta charset=windows-1252><title>Caf\u00e9</title>");
 
-    // Other bytes, or another syntax, and the load parses what it loads.
-    auto stale = load("<title>Provided</title>", "<title>Parsed ahead</title>", DocumentTextSyntax::HTML);
-    EXPECT_NE(frame->domDocument(), stale);
-    EXPECT_EQ(frame->domDocument()->title(), u"Provided");
-    auto otherSyntax = load("<title>Provided</title>", "<title>Provided</title>", DocumentTextSyntax::XML);
-    EXPECT_NE(frame->domDocument(), otherSyntax);
+    // Decoded and parsed in another syntax than the load's, it is not taken:
+    // the load decodes and parses what it loads.
+    auto otherSyntax = load("<title>Provided</title>", DocumentTextSyntax::XML);
+    EXPECT_TRUE(otherSyntax->hasParse());
     EXPECT_TRUE(frame->domDocument()->isHTMLDocument());
+    EXPECT_EQ(frame->domDocument()->title(), u"Provided");
 
     // A parse ahead is used once: the next load reads the file.
     recorder.mainFrameEnded = false;

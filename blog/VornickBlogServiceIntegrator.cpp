@@ -238,8 +238,9 @@ VornickBlogServiceIntegrator::ImportBatch::ImportBatch(VornickBlogServiceIntegra
 {
     if (!m_outermost)
         return;
-    auto& lookup = integrator.m_importLookup.emplace();
-    lookup.blog = &blog;
+    // (emplace() with no arguments: clang takes the nested struct for not
+    // default-constructible while the integrator's class is being defined.)
+    integrator.m_importLookup.emplace(PostLookup { &blog, {}, {} });
     for (auto& post : blog.posts())
         integrator.addToImportLookup(post);
 }

@@ -443,6 +443,13 @@ TEST_F(VornickWordPressRESTAgentTests, UploadingMediaItems)
                                                                   u"the site's upload limit. (HTTP Error 400: code=rest_upload_no_data: \"No data supplied.\")"),
         std::u16string::npos)
         << toUTF8(m_delegate.only().error.localizedDescription());
+    // A web server in front of the site refuses the body itself.
+    m_delegate.answers.clear();
+    m_agent->uploadMediaItem(item, m_blog);
+    m_agent->answerError(413, Value(Dictionary {}));
+    EXPECT_EQ(m_delegate.only().error.code(), 413);
+    EXPECT_NE(m_delegate.only().error.localizedDescription().find(u"larger than the site's upload limit"), std::u16string::npos)
+        << toUTF8(m_delegate.only().error.localizedDescription());
     m_delegate.answers.clear();
     m_agent->uploadMediaItem(item, m_blog);
     m_agent->answerError(500, Value(Dictionary { { u"code", Value(u"internal_server_error") }, { u"message", Value(u"Oops") } }));

@@ -3,6 +3,7 @@
 #include "blog/VornickBlogServiceAgentDelegate.h"
 #include "blog/VornickBlogServiceAgentHostingAccount.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UUID.h"
 #include "toolkit/VornickCollections.h"
@@ -663,6 +664,78 @@ void VornickWordPressRESTAgent::moveToTrashAt(std::u16string_view collection, co
             }
             if (delegate)
                 delegate->blogServiceAgentFailedToDeletePostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription, error);
+        });
+}
+
+void VornickWordPressRESTAgent::requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+    const Dictionary& blogDescription)
+{
+    if (positiveIdentifier({ { u"identifierUsedByBlogService", Value(postIdentifier) } }) == 0) {
+        writeLog(log(), "Can't get post with id=0 or nil");
+        Error error(VornickErrorDomain, VornickPostIdentifierMissingError, u"The post has no identifier on the server.");
+        RunLoop::main().perform([weak = weakSelf(), postIdentifier, nativePostIdentifier, blogDescription, error] {
+            auto self = weak.lock();
+            if (auto* delegate = self ? self->delegate() : nullptr)
+                delegate->blogServiceAgentFailedToGetPostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription, error);
+        });
+        return;
+    }
+    requestPostAt(u"posts", postIdentifier, nativePostIdentifier, blogDescription);
+}
+
+void VornickWordPressRESTAgent::requestPostAt(std::u16string_view collection, const std::u16string& postIdentifier,
+    const Value& nativePostIdentifier, const Dictionary& blogDescription)
+{
+    int version = restAPIVersion();
+    std::u16string path = endpointPath(blogDescription, std::u16string(collection) + u"/" + postIdentifier);
+    writeLog(log(), "Requesting post {} ({})", postIdentifier, path);
+    auto weak = weakSelf();
+    bool triedPages = collection == u"pages";
+    auto fail = [weak, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        writeLog(self->log(), "Failed to get post {} ({})", postIdentifier, error.localizedDescription());
+        if (auto* delegate = self->delegate())
+            delegate->blogServiceAgentFailedToGetPostWithIdentifier(*self, postIdentifier, nativePostIdentifier, blogDescription, error);
+    };
+    postRESTRequestWithEndpointPath(path, 0, u"GET", Value(stringFor(blogDescription, u"identifierUsedByBlogService")),
+        { { u"context", Value(u"edit") } }, nullptr,
+        [weak, nativePostIdentifier, blogDescription, version, fail](const URLRequest&, const std::shared_ptr<URLResponse>&,
+            const std::optional<Value>& json) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            if (!json || !json->isDictionary()) {
+                fail(replyNotADictionaryError(json));
+                return;
+            }
+            Dictionary description = vornickPostDescriptionFromWordPressPostDescription(json->dictionary(), version);
+            if (positiveIdentifier(description) == 0) {
+                fail(replyWithoutExpectedValueError(*json, u"id", u"positive post identifier"));
+                return;
+            }
+            if (auto* delegate = self->delegate())
+                delegate->blogServiceAgentReceivedPostDescription(*self, description, blogDescription, nativePostIdentifier);
+        },
+        [weak, postIdentifier, nativePostIdentifier, blogDescription, version, triedPages, fail](const URLRequest&,
+            const std::shared_ptr<URLResponse>&, const Error& error) {
+            auto self = weak.lock();
+            if (!self)
+                return;
+            if (!serverSaysNoSuchPost(error)) {
+                fail(error);
+                return;
+            }
+            // The posts endpoint knows no pages.
+            if (version != 1 && !triedPages) {
+                self->requestPostAt(u"pages", postIdentifier, nativePostIdentifier, blogDescription);
+                return;
+            }
+            Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError,
+                u"The server has no post with the identifier " + postIdentifier + u".");
+            notFound.setUnderlyingError(error);
+            fail(notFound);
         });
 }
 

@@ -55,6 +55,13 @@ public:
     // VornickServerSaysPostNotFoundError.
     void requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription) override;
+    bool canRequestSinglePosts() const override { return true; }
+    // The post with context=edit, mapped as listings map it; in "wp/v2" a
+    // post identifier the posts endpoint does not know is tried at
+    // "pages/<id>". The server's own "no such post" fails with
+    // VornickServerSaysPostNotFoundError.
+    void requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription) override;
     // Deletion is confirmed only by the server's own "no such post", not by
     // any 404 (a blocked endpoint, a missing route).
     void confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
@@ -81,6 +88,8 @@ private:
     void termsFailed(VornickWordPressTermKind, const Dictionary& blogDescription, const Error&);
     void uploadFailed(const std::shared_ptr<VornickWordPressMediaItem>&, const Dictionary& blogDescription, const Error&);
     void moveToTrashAt(std::u16string_view collection, const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription);
+    void requestPostAt(std::u16string_view collection, const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);
     void confirmDeletionAt(std::u16string_view collection, const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription);

@@ -859,6 +859,53 @@ void VornickWordPressXMLRPCAgent::requestUpdatedPropertiesForJustPublishedPostWi
         [fail](VornickWordPressXMLRPCRequest& request, const Error&) { fail(request.url().absoluteString()); });
 }
 
+void VornickWordPressXMLRPCAgent::requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+    const Dictionary& blogDescription)
+{
+    std::weak_ptr<VornickWordPressXMLRPCAgent> weakThis = std::static_pointer_cast<VornickWordPressXMLRPCAgent>(shared_from_this());
+    auto fail = [weakThis, postIdentifier, nativePostIdentifier, blogDescription](const Error& error) {
+        auto agent = weakThis.lock();
+        if (!agent)
+            return;
+        say(agent->log(), "Failed to get post {} ({})", postIdentifier, error.localizedDescription());
+        if (auto* delegate = agent->delegate())
+            delegate->blogServiceAgentFailedToGetPostWithIdentifier(*agent, postIdentifier, nativePostIdentifier, blogDescription, error);
+    };
+    auto parameters = blogIDUsernameAndPasswordForBlogWithDescription(blogDescription);
+    auto postNumber = vornickWordPressPositiveIdentifier(Value(postIdentifier));
+    if (!parameters || !postNumber) {
+        Error error = accountIncomplete(parameters ? u"The post has no identifier WordPress could know." : u"The account has no password, or the blog no identifier.");
+        RunLoop::main().perform([fail, error] { fail(error); });
+        return;
+    }
+    parameters->push_back(Value(*postNumber));
+    postXMLRPCRequestWithMethodName(
+        u"wp.getPost", std::move(*parameters), blogIdentifierOf(blogDescription),
+        [weakThis, nativePostIdentifier, blogDescription, fail](VornickWordPressXMLRPCRequest&, const XMLRPCResponse& response) {
+            auto agent = weakThis.lock();
+            if (!agent)
+                return;
+            const Value& reply = response.object();
+            Dictionary description = reply.isDictionary() ? brevanton::vornickPostDescriptionFromWordPressPostDescription(reply.dictionary())
+                                                          : Dictionary();
+            if (description.empty()) {
+                fail(unexpectedReply(reply, u"struct", u"wp.getPost"));
+                return;
+            }
+            if (auto* delegate = agent->delegate())
+                delegate->blogServiceAgentReceivedPostDescription(*agent, description, blogDescription, nativePostIdentifier);
+        },
+        [fail](VornickWordPressXMLRPCRequest&, const Error& error) {
+            if (!isFault(error, 404)) {
+                fail(error);
+                return;
+            }
+            Error notFound(VornickErrorDomain, VornickServerSaysPostNotFoundError, error.localizedDescription());
+            notFound.setUnderlyingError(error);
+            fail(notFound);
+        });
+}
+
 // Trash and deletion.
 
 void VornickWordPressXMLRPCAgent::requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier,

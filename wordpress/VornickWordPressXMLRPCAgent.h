@@ -91,6 +91,11 @@ public:
     void sendPostChanges(const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier) override;
     void requestUpdatedPropertiesForJustPublishedPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription) override;
+    bool canRequestSinglePosts() const override { return true; }
+    // wp.getPost, mapped as a listing's posts are. The server's fault 404
+    // fails with VornickServerSaysPostNotFoundError.
+    void requestPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
+        const Dictionary& blogDescription) override;
     // Asks for the post first: one already in the server's trash is left
     // there (wp.deletePost would delete it for good) and counts as moved.
     void requestMoveToTrashOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,

@@ -1,5 +1,6 @@
 #include "wordpress/VornickWordPressRESTAgent.h"
 
+#include "platform/foundation/RunLoop.h"
 #include "tests/wordpress/WordPressRESTTestSupport.h"
 #include "toolkit/VornickDateFormatterExtensions.h"
 
@@ -217,7 +218,7 @@ TEST_F(VornickWordPressRESTAgentTests, SendingPosts)
     EXPECT_EQ(m_delegate.only().name, "failedToSend");
     m_delegate.answers.clear();
     m_agent->sendPostChanges(update, m_blog, native);
-    m_agent->answer(Value(Dictionary { { u"id", Value(0) } }));
+    m_agent->answer(Value(Dictionary { { u"id", Value(int64_t { 0 }) } }));
     EXPECT_EQ(m_delegate.only().name, "failedToSend");
     m_delegate.answers.clear();
     m_agent->sendPostChanges(update, m_blog, native);
@@ -331,6 +332,72 @@ TEST_F(VornickWordPressRESTAgentTests, ConfirmingDeletion)
     EXPECT_NE(logText().find("Failed to confirm deletion of post 5 (HTTP Error 404: code=rest_no_route"), std::string::npos);
 }
 
+TEST_F(VornickWordPressRESTAgentTests, GettingOnePost)
+{
+    EXPECT_TRUE(m_agent->canRequestSinglePosts());
+    Value native(u"n");
+    Value listedPost = recordedRESTReply("posts-page.json").array()[2];
+    m_agent->requestPostWithIdentifier(u"3", native, m_blog);
+    EXPECT_EQ(lastRequest().path, u"posts/3");
+    EXPECT_EQ(lastRequest().method, u"GET");
+    EXPECT_EQ(lastRequest().queryValue(u"context"), Value(u"edit"));
+    m_agent->answer(listedPost);
+    EXPECT_EQ(m_delegate.only().name, "receivedPost");
+    EXPECT_EQ(m_delegate.only().nativePostIdentifier, native);
+    // The same description a listing gives.
+    EXPECT_EQ(m_delegate.only().dictionary, vornickPostDescriptionFromWordPressPostDescription(listedPost.dictionary(), 2));
+    EXPECT_EQ(m_delegate.only().dictionary.at(u"identifierUsedByBlogService"), Value(u"3"));
+
+    // A page is not among the posts: it is asked for at "pages/<id>".
+    m_delegate.answers.clear();
+    m_agent->requestPostWithIdentifier(u"203", native, m_blog);
+    m_agent->answerError(404, recordedRESTReply("error-post-invalid-id.json"));
+    EXPECT_TRUE(m_delegate.answers.empty());
+    EXPECT_EQ(lastRequest().path, u"pages/203");
+    EXPECT_EQ(lastRequest().queryValue(u"context"), Value(u"edit"));
+    m_agent->answer(recordedRESTReply("pages-page.json").array()[2]);
+    EXPECT_EQ(m_delegate.only().name, "receivedPost");
+    EXPECT_EQ(m_delegate.only().dictionary.at(u"identifierUsedByBlogService"), Value(u"203"));
+
+    // Neither: the server's own "no such post"; any other 404 is a plain failure.
+    m_delegate.answers.clear();
+    m_agent->requestPostWithIdentifier(u"999", native, m_blog);
+    m_agent->answerError(404, recordedRESTReply("error-post-invalid-id.json"));
+    m_agent->answerError(404, recordedRESTReply("error-post-invalid-id.json"));
+    EXPECT_EQ(m_delegate.only().name, "failedToGetPost");
+    EXPECT_TRUE(m_delegate.only().error.is(VornickErrorDomain, VornickServerSaysPostNotFoundError));
+    m_delegate.answers.clear();
+    size_t sent = m_agent->requests.size();
+    m_agent->requestPostWithIdentifier(u"3", native, m_blog);
+    m_agent->answerError(404, recordedRESTReply("error-no-route.json"));
+    EXPECT_EQ(m_agent->requests.size(), sent + 1);
+    EXPECT_EQ(m_delegate.only().name, "failedToGetPost");
+    EXPECT_TRUE(m_delegate.only().error.is(VornickHTTPErrorDomain, 404));
+
+    // Replies that are no post fail.
+    m_delegate.answers.clear();
+    m_agent->requestPostWithIdentifier(u"3", native, m_blog);
+    m_agent->answer(recordedRESTReply("posts-page.json"));
+    m_agent->requestPostWithIdentifier(u"3", native, m_blog);
+    m_agent->answer(Value(Dictionary { { u"id", Value(int64_t { 0 }) } }));
+    ASSERT_EQ(m_delegate.answers.size(), 2u);
+    EXPECT_EQ(m_delegate.answers[0].name, "failedToGetPost");
+    EXPECT_EQ(m_delegate.answers[1].name, "failedToGetPost");
+
+    // No identifier: nothing is sent, and the request still ends, once.
+    m_delegate.answers.clear();
+    sent = m_agent->requests.size();
+    m_agent->requestPostWithIdentifier(u"0", native, m_blog);
+    RunLoop::main().runUntil([&] { return !m_delegate.answers.empty(); }, 5);
+    RunLoop::main().runFor(0.05);
+    EXPECT_EQ(m_agent->requests.size(), sent);
+    EXPECT_EQ(m_delegate.only().name, "failedToGetPost");
+
+    useHostedAccount(1);
+    m_agent->requestPostWithIdentifier(u"12", native, m_blog);
+    EXPECT_EQ(lastRequest().path, u"sites/1/posts/12");
+}
+
 TEST_F(VornickWordPressRESTAgentTests, UploadingMediaItems)
 {
     auto& context = *m_project->index()->managedObjectContext();
@@ -375,6 +442,13 @@ TEST_F(VornickWordPressRESTAgentTests, UploadingMediaItems)
     EXPECT_NE(m_delegate.only().error.localizedDescription().find(u"The site did not accept \"harbour photo.jpg\": it is probably larger than "
                                                                   u"the site's upload limit. (HTTP Error 400: code=rest_upload_no_data: \"No data supplied.\")"),
         std::u16string::npos)
+        << toUTF8(m_delegate.only().error.localizedDescription());
+    // A web server in front of the site refuses the body itself.
+    m_delegate.answers.clear();
+    m_agent->uploadMediaItem(item, m_blog);
+    m_agent->answerError(413, Value(Dictionary {}));
+    EXPECT_EQ(m_delegate.only().error.code(), 413);
+    EXPECT_NE(m_delegate.only().error.localizedDescription().find(u"larger than the site's upload limit"), std::u16string::npos)
         << toUTF8(m_delegate.only().error.localizedDescription());
     m_delegate.answers.clear();
     m_agent->uploadMediaItem(item, m_blog);

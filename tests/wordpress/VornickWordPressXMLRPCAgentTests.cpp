@@ -180,6 +180,22 @@ public:
         answer.postIdentifier = post;
         answers.push_back(std::move(answer));
     }
+    void blogServiceAgentReceivedPostDescription(VornickBlogServiceAgent&, const Dictionary& post, const Dictionary&, const Value&) override
+    {
+        Answer answer;
+        answer.name = "receivedPost";
+        answer.dictionary = post;
+        answers.push_back(std::move(answer));
+    }
+    void blogServiceAgentFailedToGetPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& post, const Value&, const Dictionary&,
+        const Error& error) override
+    {
+        Answer answer;
+        answer.name = "failedToGetPost";
+        answer.error = error;
+        answer.postIdentifier = post;
+        answers.push_back(std::move(answer));
+    }
     void blogServiceAgentConfirmedServerSideDeletionOfPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& post, const Value&,
         const Dictionary&, bool inTrash) override
     {
@@ -607,6 +623,40 @@ TEST_F(VornickWordPressXMLRPCAgentTest, TrashMovesAndDeletionChecksTrustOnlyTheS
     EXPECT_TRUE(logHas(u"Server confirms post 14 doesn't exist, request URL="));
     EXPECT_TRUE(logHas(u"Failed to confirm deletion of post 14 (error other than HTTP 404)"));
     EXPECT_TRUE(logHas(u"Post 14 found to exist on server, and isn't in server's Trash"));
+}
+
+TEST_F(VornickWordPressXMLRPCAgentTest, SinglePostsAnswerOnceEach)
+{
+    EXPECT_TRUE(agent->canRequestSinglePosts());
+    script("wp.getPost", { answer(reply(postStruct(12, "draft"))), answer(recordedReply("fault-invalid-post-id.xml"), 404),
+                             answer("<html><body>Not Found</body></html>", 404), answer(reply("<array><data></data></array>")),
+                             answer(reply("<struct></struct>")) });
+    agent->requestPostWithIdentifier(u"12", Value(1), blog);
+    ASSERT_TRUE(waitForAnswers(1));
+    EXPECT_EQ(recorder.answers[0].name, "receivedPost");
+    EXPECT_EQ(recorder.answers[0].dictionary.at(u"identifierUsedByBlogService"), Value(u"12"));
+    EXPECT_EQ(recorder.answers[0].dictionary.at(u"status"), Value(u"draft"));
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_NE(server.requests()[0].body.find("<methodName>wp.getPost</methodName>"), std::string::npos);
+    EXPECT_NE(server.requests()[0].body.find("<param><value><i4>12</i4></value></param>"), std::string::npos);
+
+    // Only the server's own fault says there is no such post.
+    for (size_t i = 0; i < 4; ++i) {
+        agent->requestPostWithIdentifier(u"13", Value(2), blog);
+        ASSERT_TRUE(waitForAnswers(2 + i));
+        EXPECT_EQ(recorder.answers[1 + i].name, "failedToGetPost");
+        EXPECT_EQ(recorder.answers[1 + i].postIdentifier, u"13");
+    }
+    EXPECT_TRUE(recorder.answers[1].error.is(VornickErrorDomain, VornickServerSaysPostNotFoundError)) << recorder.answers[1].error;
+    EXPECT_TRUE(recorder.answers[2].error.is(VornickXMLRPCHTTPStatusErrorDomain, 404)) << recorder.answers[2].error;
+    EXPECT_EQ(recorder.answers[3].error.domain(), VornickErrorDomain);
+    EXPECT_EQ(recorder.answers[4].error.domain(), VornickErrorDomain);
+
+    // No identifier WordPress could know: nothing is sent, and it still ends.
+    agent->requestPostWithIdentifier(u"", Value(3), blog);
+    ASSERT_TRUE(waitForAnswers(6));
+    EXPECT_EQ(recorder.answers[5].name, "failedToGetPost");
+    EXPECT_EQ(server.requests().size(), 5u);
 }
 
 TEST_F(VornickWordPressXMLRPCAgentTest, UploadsNeedAReadableFileAndANewIdentifier)

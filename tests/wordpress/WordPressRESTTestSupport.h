@@ -197,6 +197,16 @@ public:
         RecordedAnswer& answer = add("failedToConfirmDeletion"); answer.blogDescription = blog; answer.postIdentifier = post; answer.nativePostIdentifier = native; answer.error = error;
     }
 
+    void blogServiceAgentReceivedPostDescription(VornickBlogServiceAgent&, const Dictionary& post, const Dictionary& blog,
+        const Value& native) override
+    {
+        RecordedAnswer& answer = add("receivedPost"); answer.blogDescription = blog; answer.dictionary = post; answer.nativePostIdentifier = native;
+    }
+    void blogServiceAgentFailedToGetPostWithIdentifier(VornickBlogServiceAgent&, const std::u16string& post, const Value& native,
+        const Dictionary& blog, const Error& error) override
+    {
+        RecordedAnswer& answer = add("failedToGetPost"); answer.blogDescription = blog; answer.postIdentifier = post; answer.nativePostIdentifier = native; answer.error = error;
+    }
     void wordPressAgentReceivedPostFormatDescriptions(VornickWordPressAgent&, const Dictionary& formats, const Dictionary& blog) override
     {
         RecordedAnswer& answer = add("receivedFormats"); answer.blogDescription = blog; answer.dictionary = formats;

@@ -36,42 +36,42 @@ enum class NodeKind { Value, Member, Name };
 // The elements the parser tells apart.
 enum class Tag { Value, Member, Name, Array, Struct, Data, String, Integer, Double, Boolean, Date, Base64, Fault, Other };
 
-Tag tagOf(std::u16string_view name)
+Tag tagOf(std::string_view name)
 {
-    auto is = [&](std::u16string_view known, Tag tag) { return name == known ? tag : Tag::Other; };
+    auto is = [&](std::string_view known, Tag tag) { return name == known ? tag : Tag::Other; };
     switch (name.size()) {
     case 2:
-        return is(u"i4", Tag::Integer);
+        return is("i4", Tag::Integer);
     case 3:
-        return is(u"int", Tag::Integer);
+        return is("int", Tag::Integer);
     case 4:
-        return name[0] == u'n' ? is(u"name", Tag::Name) : is(u"data", Tag::Data);
+        return name[0] == 'n' ? is("name", Tag::Name) : is("data", Tag::Data);
     case 5:
         switch (name[0]) {
-        case u'v':
-            return is(u"value", Tag::Value);
-        case u'a':
-            return is(u"array", Tag::Array);
-        case u'f':
-            return is(u"fault", Tag::Fault);
+        case 'v':
+            return is("value", Tag::Value);
+        case 'a':
+            return is("array", Tag::Array);
+        case 'f':
+            return is("fault", Tag::Fault);
         }
         return Tag::Other;
     case 6:
         switch (name[0]) {
-        case u'm':
-            return is(u"member", Tag::Member);
-        case u's':
-            return name[1] == u't' && name[2] == u'r' && name[3] == u'i' ? is(u"string", Tag::String) : is(u"struct", Tag::Struct);
-        case u'd':
-            return is(u"double", Tag::Double);
-        case u'b':
-            return is(u"base64", Tag::Base64);
+        case 'm':
+            return is("member", Tag::Member);
+        case 's':
+            return name[1] == 't' && name[2] == 'r' && name[3] == 'i' ? is("string", Tag::String) : is("struct", Tag::Struct);
+        case 'd':
+            return is("double", Tag::Double);
+        case 'b':
+            return is("base64", Tag::Base64);
         }
         return Tag::Other;
     case 7:
-        return is(u"boolean", Tag::Boolean);
+        return is("boolean", Tag::Boolean);
     case 16:
-        return is(u"dateTime.iso8601", Tag::Date);
+        return is("dateTime.iso8601", Tag::Date);
     }
     return Tag::Other;
 }
@@ -81,28 +81,27 @@ bool isXMLSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-std::u16string_view trimmed(std::u16string_view text)
+std::string_view trimmed(std::string_view text)
 {
-    auto isSpace = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
-    while (!text.empty() && isSpace(text.front()))
+    while (!text.empty() && isXMLSpace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
+    while (!text.empty() && isXMLSpace(text.back()))
         text.remove_suffix(1);
     return text;
 }
 
 // The integer the text begins with (an optional sign, then digits); 0 when
 // it begins with none, the nearest limit when it is out of range.
-int64_t leadingInteger(std::u16string_view text)
+int64_t leadingInteger(std::string_view text)
 {
     size_t at = 0;
     bool negative = false;
-    if (at < text.size() && (text[at] == u'+' || text[at] == u'-'))
-        negative = text[at++] == u'-';
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        negative = text[at++] == '-';
     uint64_t magnitude = 0;
     constexpr uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
-    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at) {
-        magnitude = magnitude * 10 + (text[at] - u'0');
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        magnitude = magnitude * 10 + static_cast<uint64_t>(text[at] - '0');
         if (magnitude > limit + 1) {
             magnitude = limit + 1;
             break;
@@ -114,19 +113,12 @@ int64_t leadingInteger(std::u16string_view text)
 }
 
 // The number the text begins with; 0 when it begins with none.
-double leadingDouble(std::u16string_view text)
+double leadingDouble(std::string_view text)
 {
-    std::string ascii;
-    for (char16_t c : text) {
-        if (c > 0x7F)
-            break;
-        ascii += static_cast<char>(c);
-    }
-    const char* begin = ascii.data();
-    if (!ascii.empty() && ascii.front() == '+')
-        ++begin;
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
     double value = 0;
-    auto result = std::from_chars(begin, ascii.data() + ascii.size(), value);
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     return result.ec == std::errc() ? value : 0;
 }
 
@@ -212,7 +204,8 @@ struct Node {
     int typeElementDepth { 0 };
     // Open elements inside the node that made no node of their own.
     int innerDepth { 0 };
-    std::u16string text;
+    // The text as read, in UTF-8; made UTF-16 once, when the node ends.
+    std::string text;
     // A container's elements, or a member's value.
     Value value;
     std::u16string key;
@@ -225,14 +218,14 @@ struct Node {
 } // namespace
 
 // Builds the value tree from the XML parser's events.
-class XMLRPCEventBasedParserDelegate final : public XMLParserDelegate {
+class XMLRPCEventBasedParserDelegate final : public XMLParserUTF8Delegate {
 public:
     Value result;
     bool isFault { false };
     bool rootEnded { false };
     Error error;
 
-    void didStartElement(XMLParser& parser, const std::u16string& name, const std::u16string&, const std::vector<XMLAttribute>&) override
+    void didStartElement(XMLParser& parser, std::string_view name) override
     {
         if (++m_depth > XMLRPCEventBasedParser::maximumElementDepth) {
             error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError,
@@ -308,7 +301,7 @@ public:
         node.text.clear();
     }
 
-    void didEndElement(XMLParser& parser, const std::u16string& name, const std::u16string&) override
+    void didEndElement(XMLParser& parser, std::string_view name) override
     {
         --m_depth;
         if (rootEnded) {
@@ -327,6 +320,13 @@ public:
         }
         Node node = std::move(m_nodes.back());
         m_nodes.pop_back();
+        if (node.kind == NodeKind::Name) {
+            if (!m_nodes.empty() && m_nodes.back().kind == NodeKind::Member) {
+                m_nodes.back().key = toUTF16(trimmed(node.text));
+                m_nodes.back().hasKey = true;
+            }
+            return;
+        }
         Value value = valueOfNode(node);
         if (m_nodes.empty()) {
             result = std::move(value);
@@ -337,10 +337,7 @@ public:
         }
         Node& parent = m_nodes.back();
         if (parent.kind == NodeKind::Member) {
-            if (node.kind == NodeKind::Name) {
-                parent.key = value.stringValue();
-                parent.hasKey = true;
-            } else if (node.kind == NodeKind::Value) {
+            if (node.kind == NodeKind::Value) {
                 parent.value = std::move(value);
                 parent.hasValue = true;
             }
@@ -363,11 +360,11 @@ public:
         }
     }
 
-    void foundCharacters(XMLParser&, const std::u16string& text) override { collect(text); }
-    void foundCDATA(XMLParser&, const std::u16string& text) override { collect(text); }
+    void foundCharacters(XMLParser&, std::string_view text) override { collect(text); }
+    void foundCDATA(XMLParser&, std::string_view text) override { collect(text); }
 
 private:
-    void collect(const std::u16string& text)
+    void collect(std::string_view text)
     {
         if (rootEnded || m_nodes.empty())
             return;
@@ -392,30 +389,26 @@ private:
     {
         if (node.kind == NodeKind::Member)
             return Value();
-        if (node.kind == NodeKind::Name)
-            return Value(std::u16string(trimmed(node.text)));
         switch (node.type) {
         case XMLRPCElementType::Array:
         case XMLRPCElementType::Dictionary:
             return std::move(node.value);
         case XMLRPCElementType::String:
-            if (node.unknownType)
-                return Value(std::u16string(trimmed(node.text)));
-            return Value(std::move(node.text));
+            return Value(toUTF16(node.unknownType ? trimmed(node.text) : std::string_view(node.text)));
         case XMLRPCElementType::Integer:
             return Value(leadingInteger(trimmed(node.text)));
         case XMLRPCElementType::Double:
             return Value(leadingDouble(trimmed(node.text)));
         case XMLRPCElementType::Boolean:
-            return Value(trimmed(node.text) == u"1");
+            return Value(trimmed(node.text) == "1");
         case XMLRPCElementType::Date: {
             // WordPress writes its "*_gmt" members in UTC.
             bool universal = !m_nodes.empty() && m_nodes.back().kind == NodeKind::Member && endsWith(m_nodes.back().key, u"_gmt");
-            auto date = dateFromXMLRPCDateString(trimmed(node.text), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
+            auto date = dateFromXMLRPCDateString(toUTF16(trimmed(node.text)), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
             return date ? Value(*date) : Value();
         }
         case XMLRPCElementType::Data:
-            return Value(dataFromBase64String(trimmed(node.text)));
+            return Value(dataFromBase64String(toUTF16(trimmed(node.text))));
         case XMLRPCElementType::Member:
         case XMLRPCElementType::Name:
             break;
@@ -441,8 +434,8 @@ Value XMLRPCEventBasedParser::parse()
     }
 
     XMLRPCEventBasedParserDelegate delegate;
-    XMLParser parser { std::string(xml) };
-    parser.setDelegate(&delegate);
+    XMLParser parser { XMLParser::BorrowedBytes { xml } };
+    parser.setUTF8Delegate(&delegate);
     bool parsed = parser.parse();
     if (!delegate.error.isEmpty()) {
         m_error = delegate.error;

@@ -189,9 +189,10 @@ bool prologDeclaresDocumentType(std::string_view xml)
 }
 
 struct Node {
-    Node(NodeKind kind, XMLRPCElementType type)
+    Node(NodeKind kind, XMLRPCElementType type, size_t textStart)
         : kind(kind)
         , type(type)
+        , textStart(textStart)
     {
     }
 
@@ -204,8 +205,8 @@ struct Node {
     int typeElementDepth { 0 };
     // Open elements inside the node that made no node of their own.
     int innerDepth { 0 };
-    // The text as read, in UTF-8; made UTF-16 once, when the node ends.
-    std::string text;
+    // Where the node's text begins in the parser's text buffer.
+    size_t textStart;
     // A container's elements, or a member's value.
     Value value;
     std::u16string key;
@@ -240,18 +241,18 @@ public:
             if (tag == Tag::Fault)
                 isFault = true;
             else if (tag == Tag::Value)
-                m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String);
+                m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String, m_text.size());
             return;
         }
         switch (tag) {
         case Tag::Value:
-            m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String);
+            m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String, m_text.size());
             return;
         case Tag::Member:
-            m_nodes.emplace_back(NodeKind::Member, XMLRPCElementType::Member);
+            m_nodes.emplace_back(NodeKind::Member, XMLRPCElementType::Member, m_text.size());
             return;
         case Tag::Name:
-            m_nodes.emplace_back(NodeKind::Name, XMLRPCElementType::Name);
+            m_nodes.emplace_back(NodeKind::Name, XMLRPCElementType::Name, m_text.size());
             return;
         default:
             break;
@@ -298,7 +299,7 @@ public:
         node.unknownType = unknown;
         node.typeElementDepth = node.innerDepth;
         // What came before the type element was formatting.
-        node.text.clear();
+        m_text.resize(node.textStart);
     }
 
     void didEndElement(XMLParser& parser, std::string_view name) override
@@ -320,14 +321,17 @@ public:
         }
         Node node = std::move(m_nodes.back());
         m_nodes.pop_back();
+        std::string_view text = std::string_view(m_text).substr(node.textStart);
         if (node.kind == NodeKind::Name) {
             if (!m_nodes.empty() && m_nodes.back().kind == NodeKind::Member) {
-                m_nodes.back().key = toUTF16(trimmed(node.text));
+                m_nodes.back().key = toUTF16(trimmed(text));
                 m_nodes.back().hasKey = true;
             }
+            m_text.resize(node.textStart);
             return;
         }
-        Value value = valueOfNode(node);
+        Value value = valueOfNode(node, text);
+        m_text.resize(node.textStart);
         if (m_nodes.empty()) {
             result = std::move(value);
             rootEnded = true;
@@ -373,19 +377,19 @@ private:
         case NodeKind::Member:
             return;
         case NodeKind::Name:
-            node.text += text;
+            m_text += text;
             return;
         case NodeKind::Value:
             if (node.isContainer())
                 return;
             if (node.typed ? node.innerDepth >= node.typeElementDepth : node.innerDepth == 0)
-                node.text += text;
+                m_text += text;
             return;
         }
     }
 
     // The value a node ends with.
-    Value valueOfNode(Node& node) const
+    Value valueOfNode(Node& node, std::string_view text) const
     {
         if (node.kind == NodeKind::Member)
             return Value();
@@ -394,21 +398,21 @@ private:
         case XMLRPCElementType::Dictionary:
             return std::move(node.value);
         case XMLRPCElementType::String:
-            return Value(toUTF16(node.unknownType ? trimmed(node.text) : std::string_view(node.text)));
+            return Value(toUTF16(node.unknownType ? trimmed(text) : text));
         case XMLRPCElementType::Integer:
-            return Value(leadingInteger(trimmed(node.text)));
+            return Value(leadingInteger(trimmed(text)));
         case XMLRPCElementType::Double:
-            return Value(leadingDouble(trimmed(node.text)));
+            return Value(leadingDouble(trimmed(text)));
         case XMLRPCElementType::Boolean:
-            return Value(trimmed(node.text) == "1");
+            return Value(trimmed(text) == "1");
         case XMLRPCElementType::Date: {
             // WordPress writes its "*_gmt" members in UTC.
             bool universal = !m_nodes.empty() && m_nodes.back().kind == NodeKind::Member && endsWith(m_nodes.back().key, u"_gmt");
-            auto date = dateFromXMLRPCDateString(toUTF16(trimmed(node.text)), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
+            auto date = dateFromXMLRPCDateString(toUTF16(trimmed(text)), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
             return date ? Value(*date) : Value();
         }
         case XMLRPCElementType::Data:
-            return Value(dataFromBase64String(toUTF16(trimmed(node.text))));
+            return Value(dataFromBase64String(toUTF16(trimmed(text))));
         case XMLRPCElementType::Member:
         case XMLRPCElementType::Name:
             break;
@@ -417,6 +421,10 @@ private:
     }
 
     std::vector<Node> m_nodes;
+    // The texts of the open nodes, in UTF-8, one after the other: a node's
+    // text runs from its start to the end (the nodes inside it took theirs
+    // away when they ended). Each is made UTF-16 once, when its node ends.
+    std::string m_text;
     int m_depth { 0 };
 };
 

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <functional>
+#include <optional>
 #include <limits>
 #include <vector>
 
@@ -224,6 +224,9 @@ public:
     Value result;
     bool isFault { false };
     bool rootEnded { false };
+    // Where the document element ended, in bytes; -1 until it did (or when
+    // the XML parser could not tell).
+    long documentEnd { -1 };
     Error error;
 
     void didStartElement(XMLParser& parser, std::string_view name) override
@@ -308,7 +311,7 @@ public:
         if (rootEnded) {
             // The document element ended: what follows is not read.
             if (m_depth == 0)
-                parser.abortParsing();
+                endDocument(parser);
             return;
         }
         if (m_nodes.empty())
@@ -336,7 +339,7 @@ public:
             result = std::move(value);
             rootEnded = true;
             if (m_depth == 0)
-                parser.abortParsing();
+                endDocument(parser);
             return;
         }
         Node& parent = m_nodes.back();
@@ -368,6 +371,12 @@ public:
     void foundCDATA(XMLParser&, std::string_view text) override { collect(text); }
 
 private:
+    void endDocument(XMLParser& parser)
+    {
+        documentEnd = parser.byteOffset();
+        parser.abortParsing();
+    }
+
     void collect(std::string_view text)
     {
         if (rootEnded || m_nodes.empty())
@@ -459,13 +468,18 @@ Value XMLRPCEventBasedParser::parse()
         m_error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError, u"The reply holds no XML-RPC value.");
         return Value();
     }
-    static constexpr std::string_view endTag = "</methodResponse>";
-    auto end = std::search(xml.begin(), xml.end(), std::boyer_moore_horspool_searcher(endTag.begin(), endTag.end()));
-    if (end != xml.end()) {
-        std::string_view rest = xml.substr(static_cast<size_t>(end - xml.begin()) + endTag.size());
-        if (!isBlank(rest))
-            consoleLog("Left out " + std::to_string(rest.size()) + " bytes after the XML-RPC reply: " + excerpt(rest));
+    // What follows the document element is left out; the parser tells where
+    // it ended, else it is found by its end tag.
+    std::optional<std::string_view> rest;
+    if (delegate.documentEnd >= 0 && static_cast<size_t>(delegate.documentEnd) <= xml.size()) {
+        rest = xml.substr(static_cast<size_t>(delegate.documentEnd));
+    } else {
+        static constexpr std::string_view endTag = "</methodResponse>";
+        if (size_t end = xml.find(endTag); end != std::string_view::npos)
+            rest = xml.substr(end + endTag.size());
     }
+    if (rest && !isBlank(*rest))
+        consoleLog("Left out " + std::to_string(rest->size()) + " bytes after the XML-RPC reply: " + excerpt(*rest));
     m_isFault = delegate.isFault;
     return std::move(delegate.result);
 }

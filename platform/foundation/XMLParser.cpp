@@ -388,4 +388,9 @@ long XMLParser::columnNumber() const
     return m_context ? xmlSAX2GetColumnNumber(m_context) : 0;
 }
 
+long XMLParser::byteOffset() const
+{
+    return m_context ? xmlByteConsumed(static_cast<xmlParserCtxtPtr>(m_context)) : -1;
+}
+
 } // namespace brevanton

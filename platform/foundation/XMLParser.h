@@ -96,6 +96,10 @@ public:
     // Where the parser is, while it calls the delegate (from 1).
     long lineNumber() const;
     long columnNumber() const;
+    // How many bytes of the document the parser has read, while it calls
+    // the delegate: after an element's end tag, in its end event. -1 when it
+    // cannot tell.
+    long byteOffset() const;
 
     struct Callbacks;
 

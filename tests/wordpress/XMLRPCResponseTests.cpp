@@ -136,7 +136,7 @@ TEST(XMLRPCResponseTests, TextsInSeveralPiecesReadWhole)
         longText += "\xC3\xA9\xF0\x9F\x98\x80";
         expected += u"\u00E9\U0001F600";
     }
-    EXPECT_EQ(value("<value><string>" + longText + "</string></value>"), Value(expected));
+    EXPECT_TRUE(value("<value><string>" + longText + "</string></value>") == Value(expected));
 
     // Elements in a namespace are not XML-RPC's.
     EXPECT_EQ(value("<x:value xmlns:x=\"urn:x\">no</x:value><value>yes</value>"), Value(u"yes"));

@@ -274,3 +274,32 @@ TEST(XMLParser, UTF8DelegateTakesElementAndTextEventsInPlace)
     EXPECT_EQ(errors.errors.size(), 1u);
     EXPECT_EQ(broken.log.find("<c>"), std::string::npos) << broken.log;
 }
+
+namespace {
+
+// Notes how many bytes the parser had read at each element's end.
+class EndOffsets : public XMLParserUTF8Delegate {
+public:
+    std::vector<long> offsets;
+    void didEndElement(XMLParser& parser, std::string_view) override { offsets.push_back(parser.byteOffset()); }
+};
+
+} // namespace
+
+TEST(XMLParser, TellsHowManyBytesItReadAtEachEnd)
+{
+    EndOffsets offsets;
+    XMLParser parser("<a><b/>x<c >y</c ></a>\n");
+    parser.setUTF8Delegate(&offsets);
+    ASSERT_TRUE(parser.parse());
+    EXPECT_EQ(offsets.offsets, (std::vector<long> { 7, 18, 22 }));
+    EXPECT_EQ(parser.byteOffset(), -1);
+
+    // Counted in the document's own bytes, whatever its encoding.
+    EndOffsets latin;
+    std::string declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+    XMLParser latinParser(declaration + "<a>\xE9\xE9</a>  ");
+    latinParser.setUTF8Delegate(&latin);
+    ASSERT_TRUE(latinParser.parse());
+    EXPECT_EQ(latin.offsets, (std::vector<long> { static_cast<long>(declaration.size() + 9) }));
+}

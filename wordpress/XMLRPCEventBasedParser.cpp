@@ -9,7 +9,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <functional>
+#include <optional>
 #include <limits>
 #include <vector>
 
@@ -36,42 +36,42 @@ enum class NodeKind { Value, Member, Name };
 // The elements the parser tells apart.
 enum class Tag { Value, Member, Name, Array, Struct, Data, String, Integer, Double, Boolean, Date, Base64, Fault, Other };
 
-Tag tagOf(std::u16string_view name)
+Tag tagOf(std::string_view name)
 {
-    auto is = [&](std::u16string_view known, Tag tag) { return name == known ? tag : Tag::Other; };
+    auto is = [&](std::string_view known, Tag tag) { return name == known ? tag : Tag::Other; };
     switch (name.size()) {
     case 2:
-        return is(u"i4", Tag::Integer);
+        return is("i4", Tag::Integer);
     case 3:
-        return is(u"int", Tag::Integer);
+        return is("int", Tag::Integer);
     case 4:
-        return name[0] == u'n' ? is(u"name", Tag::Name) : is(u"data", Tag::Data);
+        return name[0] == 'n' ? is("name", Tag::Name) : is("data", Tag::Data);
     case 5:
         switch (name[0]) {
-        case u'v':
-            return is(u"value", Tag::Value);
-        case u'a':
-            return is(u"array", Tag::Array);
-        case u'f':
-            return is(u"fault", Tag::Fault);
+        case 'v':
+            return is("value", Tag::Value);
+        case 'a':
+            return is("array", Tag::Array);
+        case 'f':
+            return is("fault", Tag::Fault);
         }
         return Tag::Other;
     case 6:
         switch (name[0]) {
-        case u'm':
-            return is(u"member", Tag::Member);
-        case u's':
-            return name[1] == u't' && name[2] == u'r' && name[3] == u'i' ? is(u"string", Tag::String) : is(u"struct", Tag::Struct);
-        case u'd':
-            return is(u"double", Tag::Double);
-        case u'b':
-            return is(u"base64", Tag::Base64);
+        case 'm':
+            return is("member", Tag::Member);
+        case 's':
+            return name[1] == 't' && name[2] == 'r' && name[3] == 'i' ? is("string", Tag::String) : is("struct", Tag::Struct);
+        case 'd':
+            return is("double", Tag::Double);
+        case 'b':
+            return is("base64", Tag::Base64);
         }
         return Tag::Other;
     case 7:
-        return is(u"boolean", Tag::Boolean);
+        return is("boolean", Tag::Boolean);
     case 16:
-        return is(u"dateTime.iso8601", Tag::Date);
+        return is("dateTime.iso8601", Tag::Date);
     }
     return Tag::Other;
 }
@@ -81,28 +81,27 @@ bool isXMLSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-std::u16string_view trimmed(std::u16string_view text)
+std::string_view trimmed(std::string_view text)
 {
-    auto isSpace = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; };
-    while (!text.empty() && isSpace(text.front()))
+    while (!text.empty() && isXMLSpace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isSpace(text.back()))
+    while (!text.empty() && isXMLSpace(text.back()))
         text.remove_suffix(1);
     return text;
 }
 
 // The integer the text begins with (an optional sign, then digits); 0 when
 // it begins with none, the nearest limit when it is out of range.
-int64_t leadingInteger(std::u16string_view text)
+int64_t leadingInteger(std::string_view text)
 {
     size_t at = 0;
     bool negative = false;
-    if (at < text.size() && (text[at] == u'+' || text[at] == u'-'))
-        negative = text[at++] == u'-';
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        negative = text[at++] == '-';
     uint64_t magnitude = 0;
     constexpr uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
-    for (; at < text.size() && text[at] >= u'0' && text[at] <= u'9'; ++at) {
-        magnitude = magnitude * 10 + (text[at] - u'0');
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+        magnitude = magnitude * 10 + static_cast<uint64_t>(text[at] - '0');
         if (magnitude > limit + 1) {
             magnitude = limit + 1;
             break;
@@ -114,19 +113,12 @@ int64_t leadingInteger(std::u16string_view text)
 }
 
 // The number the text begins with; 0 when it begins with none.
-double leadingDouble(std::u16string_view text)
+double leadingDouble(std::string_view text)
 {
-    std::string ascii;
-    for (char16_t c : text) {
-        if (c > 0x7F)
-            break;
-        ascii += static_cast<char>(c);
-    }
-    const char* begin = ascii.data();
-    if (!ascii.empty() && ascii.front() == '+')
-        ++begin;
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
     double value = 0;
-    auto result = std::from_chars(begin, ascii.data() + ascii.size(), value);
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     return result.ec == std::errc() ? value : 0;
 }
 
@@ -197,9 +189,10 @@ bool prologDeclaresDocumentType(std::string_view xml)
 }
 
 struct Node {
-    Node(NodeKind kind, XMLRPCElementType type)
+    Node(NodeKind kind, XMLRPCElementType type, size_t textStart)
         : kind(kind)
         , type(type)
+        , textStart(textStart)
     {
     }
 
@@ -212,7 +205,8 @@ struct Node {
     int typeElementDepth { 0 };
     // Open elements inside the node that made no node of their own.
     int innerDepth { 0 };
-    std::u16string text;
+    // Where the node's text begins in the parser's text buffer.
+    size_t textStart;
     // A container's elements, or a member's value.
     Value value;
     std::u16string key;
@@ -225,14 +219,17 @@ struct Node {
 } // namespace
 
 // Builds the value tree from the XML parser's events.
-class XMLRPCEventBasedParserDelegate final : public XMLParserDelegate {
+class XMLRPCEventBasedParserDelegate final : public XMLParserUTF8Delegate {
 public:
     Value result;
     bool isFault { false };
     bool rootEnded { false };
+    // Where the document element ended, in bytes; -1 until it did (or when
+    // the XML parser could not tell).
+    long documentEnd { -1 };
     Error error;
 
-    void didStartElement(XMLParser& parser, const std::u16string& name, const std::u16string&, const std::vector<XMLAttribute>&) override
+    void didStartElement(XMLParser& parser, std::string_view name) override
     {
         if (++m_depth > XMLRPCEventBasedParser::maximumElementDepth) {
             error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError,
@@ -247,18 +244,18 @@ public:
             if (tag == Tag::Fault)
                 isFault = true;
             else if (tag == Tag::Value)
-                m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String);
+                m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String, m_text.size());
             return;
         }
         switch (tag) {
         case Tag::Value:
-            m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String);
+            m_nodes.emplace_back(NodeKind::Value, XMLRPCElementType::String, m_text.size());
             return;
         case Tag::Member:
-            m_nodes.emplace_back(NodeKind::Member, XMLRPCElementType::Member);
+            m_nodes.emplace_back(NodeKind::Member, XMLRPCElementType::Member, m_text.size());
             return;
         case Tag::Name:
-            m_nodes.emplace_back(NodeKind::Name, XMLRPCElementType::Name);
+            m_nodes.emplace_back(NodeKind::Name, XMLRPCElementType::Name, m_text.size());
             return;
         default:
             break;
@@ -305,16 +302,16 @@ public:
         node.unknownType = unknown;
         node.typeElementDepth = node.innerDepth;
         // What came before the type element was formatting.
-        node.text.clear();
+        m_text.resize(node.textStart);
     }
 
-    void didEndElement(XMLParser& parser, const std::u16string& name, const std::u16string&) override
+    void didEndElement(XMLParser& parser, std::string_view name) override
     {
         --m_depth;
         if (rootEnded) {
             // The document element ended: what follows is not read.
             if (m_depth == 0)
-                parser.abortParsing();
+                endDocument(parser);
             return;
         }
         if (m_nodes.empty())
@@ -327,20 +324,27 @@ public:
         }
         Node node = std::move(m_nodes.back());
         m_nodes.pop_back();
-        Value value = valueOfNode(node);
+        std::string_view text = std::string_view(m_text).substr(node.textStart);
+        if (node.kind == NodeKind::Name) {
+            if (!m_nodes.empty() && m_nodes.back().kind == NodeKind::Member) {
+                m_nodes.back().key = toUTF16(trimmed(text));
+                m_nodes.back().hasKey = true;
+            }
+            m_text.resize(node.textStart);
+            return;
+        }
+        Value value = valueOfNode(node, text);
+        m_text.resize(node.textStart);
         if (m_nodes.empty()) {
             result = std::move(value);
             rootEnded = true;
             if (m_depth == 0)
-                parser.abortParsing();
+                endDocument(parser);
             return;
         }
         Node& parent = m_nodes.back();
         if (parent.kind == NodeKind::Member) {
-            if (node.kind == NodeKind::Name) {
-                parent.key = value.stringValue();
-                parent.hasKey = true;
-            } else if (node.kind == NodeKind::Value) {
+            if (node.kind == NodeKind::Value) {
                 parent.value = std::move(value);
                 parent.hasValue = true;
             }
@@ -363,11 +367,17 @@ public:
         }
     }
 
-    void foundCharacters(XMLParser&, const std::u16string& text) override { collect(text); }
-    void foundCDATA(XMLParser&, const std::u16string& text) override { collect(text); }
+    void foundCharacters(XMLParser&, std::string_view text) override { collect(text); }
+    void foundCDATA(XMLParser&, std::string_view text) override { collect(text); }
 
 private:
-    void collect(const std::u16string& text)
+    void endDocument(XMLParser& parser)
+    {
+        documentEnd = parser.byteOffset();
+        parser.abortParsing();
+    }
+
+    void collect(std::string_view text)
     {
         if (rootEnded || m_nodes.empty())
             return;
@@ -376,46 +386,42 @@ private:
         case NodeKind::Member:
             return;
         case NodeKind::Name:
-            node.text += text;
+            m_text += text;
             return;
         case NodeKind::Value:
             if (node.isContainer())
                 return;
             if (node.typed ? node.innerDepth >= node.typeElementDepth : node.innerDepth == 0)
-                node.text += text;
+                m_text += text;
             return;
         }
     }
 
     // The value a node ends with.
-    Value valueOfNode(Node& node) const
+    Value valueOfNode(Node& node, std::string_view text) const
     {
         if (node.kind == NodeKind::Member)
             return Value();
-        if (node.kind == NodeKind::Name)
-            return Value(std::u16string(trimmed(node.text)));
         switch (node.type) {
         case XMLRPCElementType::Array:
         case XMLRPCElementType::Dictionary:
             return std::move(node.value);
         case XMLRPCElementType::String:
-            if (node.unknownType)
-                return Value(std::u16string(trimmed(node.text)));
-            return Value(std::move(node.text));
+            return Value(toUTF16(node.unknownType ? trimmed(text) : text));
         case XMLRPCElementType::Integer:
-            return Value(leadingInteger(trimmed(node.text)));
+            return Value(leadingInteger(trimmed(text)));
         case XMLRPCElementType::Double:
-            return Value(leadingDouble(trimmed(node.text)));
+            return Value(leadingDouble(trimmed(text)));
         case XMLRPCElementType::Boolean:
-            return Value(trimmed(node.text) == u"1");
+            return Value(trimmed(text) == "1");
         case XMLRPCElementType::Date: {
             // WordPress writes its "*_gmt" members in UTC.
             bool universal = !m_nodes.empty() && m_nodes.back().kind == NodeKind::Member && endsWith(m_nodes.back().key, u"_gmt");
-            auto date = dateFromXMLRPCDateString(trimmed(node.text), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
+            auto date = dateFromXMLRPCDateString(toUTF16(trimmed(text)), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
             return date ? Value(*date) : Value();
         }
         case XMLRPCElementType::Data:
-            return Value(dataFromBase64String(trimmed(node.text)));
+            return Value(dataFromBase64String(toUTF16(trimmed(text))));
         case XMLRPCElementType::Member:
         case XMLRPCElementType::Name:
             break;
@@ -424,6 +430,10 @@ private:
     }
 
     std::vector<Node> m_nodes;
+    // The texts of the open nodes, in UTF-8, one after the other: a node's
+    // text runs from its start to the end (the nodes inside it took theirs
+    // away when they ended). Each is made UTF-16 once, when its node ends.
+    std::string m_text;
     int m_depth { 0 };
 };
 
@@ -441,8 +451,8 @@ Value XMLRPCEventBasedParser::parse()
     }
 
     XMLRPCEventBasedParserDelegate delegate;
-    XMLParser parser { std::string(xml) };
-    parser.setDelegate(&delegate);
+    XMLParser parser { XMLParser::BorrowedBytes { xml } };
+    parser.setUTF8Delegate(&delegate);
     bool parsed = parser.parse();
     if (!delegate.error.isEmpty()) {
         m_error = delegate.error;
@@ -458,13 +468,18 @@ Value XMLRPCEventBasedParser::parse()
         m_error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError, u"The reply holds no XML-RPC value.");
         return Value();
     }
-    static constexpr std::string_view endTag = "</methodResponse>";
-    auto end = std::search(xml.begin(), xml.end(), std::boyer_moore_horspool_searcher(endTag.begin(), endTag.end()));
-    if (end != xml.end()) {
-        std::string_view rest = xml.substr(static_cast<size_t>(end - xml.begin()) + endTag.size());
-        if (!isBlank(rest))
-            consoleLog("Left out " + std::to_string(rest.size()) + " bytes after the XML-RPC reply: " + excerpt(rest));
+    // What follows the document element is left out; the parser tells where
+    // it ended, else it is found by its end tag.
+    std::optional<std::string_view> rest;
+    if (delegate.documentEnd >= 0 && static_cast<size_t>(delegate.documentEnd) <= xml.size()) {
+        rest = xml.substr(static_cast<size_t>(delegate.documentEnd));
+    } else {
+        static constexpr std::string_view endTag = "</methodResponse>";
+        if (size_t end = xml.find(endTag); end != std::string_view::npos)
+            rest = xml.substr(end + endTag.size());
     }
+    if (rest && !isBlank(*rest))
+        consoleLog("Left out " + std::to_string(rest->size()) + " bytes after the XML-RPC reply: " + excerpt(*rest));
     m_isFault = delegate.isFault;
     return std::move(delegate.result);
 }

@@ -32,6 +32,11 @@ std::u16string qualifiedName(const xmlChar* prefix, const xmlChar* localName)
 
 enum class PendingKind { None, Characters, CDATA };
 
+std::string_view view(const xmlChar* characters)
+{
+    return characters ? std::string_view(reinterpret_cast<const char*>(characters)) : std::string_view();
+}
+
 } // namespace
 
 struct XMLParser::Callbacks {
@@ -74,11 +79,27 @@ struct XMLParser::Callbacks {
         return entry->second;
     }
 
+    // The qualified name as the UTF-8 delegate gets it.
+    static std::string_view utf8Name(XMLParser& self, const xmlChar* prefix, const xmlChar* localName)
+    {
+        if (!prefix)
+            return view(localName);
+        self.m_qualifiedName.assign(view(prefix));
+        self.m_qualifiedName += ':';
+        self.m_qualifiedName += view(localName);
+        return self.m_qualifiedName;
+    }
+
     static void startElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri,
                              int namespaceCount, const xmlChar** namespaces, int attributeCount, int,
                              const xmlChar** attributes)
     {
         auto& self = parser(context);
+        if (self.m_utf8Delegate) {
+            if (!stopped(self))
+                self.m_utf8Delegate->didStartElement(self, utf8Name(self, prefix, localName));
+            return;
+        }
         self.flushCharacters();
         if (!self.m_delegate || stopped(self))
             return;
@@ -105,6 +126,11 @@ struct XMLParser::Callbacks {
     static void endElement(void* context, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri)
     {
         auto& self = parser(context);
+        if (self.m_utf8Delegate) {
+            if (!stopped(self))
+                self.m_utf8Delegate->didEndElement(self, utf8Name(self, prefix, localName));
+            return;
+        }
         self.flushCharacters();
         if (!self.m_delegate || stopped(self))
             return;
@@ -125,12 +151,20 @@ struct XMLParser::Callbacks {
 
     static void characters(void* context, const xmlChar* characters, int length)
     {
-        appendPending(context, characters, length, PendingKind::Characters);
+        auto& self = parser(context);
+        if (!self.m_utf8Delegate)
+            appendPending(context, characters, length, PendingKind::Characters);
+        else if (!stopped(self))
+            self.m_utf8Delegate->foundCharacters(self, std::string_view(reinterpret_cast<const char*>(characters), static_cast<size_t>(length)));
     }
 
     static void cdata(void* context, const xmlChar* characters, int length)
     {
-        appendPending(context, characters, length, PendingKind::CDATA);
+        auto& self = parser(context);
+        if (!self.m_utf8Delegate)
+            appendPending(context, characters, length, PendingKind::CDATA);
+        else if (!stopped(self))
+            self.m_utf8Delegate->foundCDATA(self, std::string_view(reinterpret_cast<const char*>(characters), static_cast<size_t>(length)));
     }
 
     static void comment(void* context, const xmlChar* value)
@@ -220,7 +254,13 @@ struct XMLParser::Callbacks {
 };
 
 XMLParser::XMLParser(std::string data)
-    : m_data(std::move(data))
+    : m_ownedData(std::move(data))
+    , m_data(m_ownedData)
+{
+}
+
+XMLParser::XMLParser(BorrowedBytes data)
+    : m_data(data.bytes)
 {
 }
 
@@ -346,6 +386,11 @@ long XMLParser::lineNumber() const
 long XMLParser::columnNumber() const
 {
     return m_context ? xmlSAX2GetColumnNumber(m_context) : 0;
+}
+
+long XMLParser::byteOffset() const
+{
+    return m_context ? xmlByteConsumed(static_cast<xmlParserCtxtPtr>(m_context)) : -1;
 }
 
 } // namespace brevanton

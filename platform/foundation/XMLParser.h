@@ -2,7 +2,9 @@
 // the network and never loads an external DTD or entity; only the predefined
 // entities and those declared in the document's internal subset are
 // replaced. Texts reach the delegate as UTF-16; adjacent character data is
-// reported in one call.
+// reported in one call. A reader that keeps little of what it reads takes
+// the events as UTF-8 instead (XMLParserUTF8Delegate): nothing is converted
+// or copied for it.
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -44,10 +46,29 @@ public:
     virtual void parseErrorOccurred(XMLParser&, const Error&) { }
 };
 
+// The element and text events as UTF-8 views into the parser's buffers,
+// valid only during the call. Character data may come in several pieces
+// (a run of text, then a replaced entity, ...). Every operation does
+// nothing unless overridden.
+class XMLParserUTF8Delegate {
+public:
+    virtual ~XMLParserUTF8Delegate() = default;
+    // `name` is the qualified name as written.
+    virtual void didStartElement(XMLParser&, std::string_view /*name*/) { }
+    virtual void didEndElement(XMLParser&, std::string_view /*name*/) { }
+    virtual void foundCharacters(XMLParser&, std::string_view) { }
+    virtual void foundCDATA(XMLParser&, std::string_view) { }
+};
+
 class XMLParser {
 public:
     // `data` is the document's bytes (its encoding is read from the XML declaration or a byte order mark).
     explicit XMLParser(std::string data);
+    // Bytes parsed where they are, without a copy; they must outlive parse().
+    struct BorrowedBytes {
+        std::string_view bytes;
+    };
+    explicit XMLParser(BorrowedBytes data);
     ~XMLParser();
     XMLParser(const XMLParser&) = delete;
     XMLParser& operator=(const XMLParser&) = delete;
@@ -55,6 +76,10 @@ public:
     // Not retained; it must outlive parse().
     void setDelegate(XMLParserDelegate* delegate) { m_delegate = delegate; }
     XMLParserDelegate* delegate() const { return m_delegate; }
+    // Not retained either. When set, it takes the element and text events in
+    // place of the delegate, which then hears only of comments, processing
+    // instructions, the document's start and end, and errors.
+    void setUTF8Delegate(XMLParserUTF8Delegate* delegate) { m_utf8Delegate = delegate; }
 
     // Parses the whole document, calling the delegate. False when the
     // document is not well-formed or parsing was aborted; parserError() tells why.
@@ -71,6 +96,10 @@ public:
     // Where the parser is, while it calls the delegate (from 1).
     long lineNumber() const;
     long columnNumber() const;
+    // How many bytes of the document the parser has read, while it calls
+    // the delegate: after an element's end tag, in its end event. -1 when it
+    // cannot tell.
+    long byteOffset() const;
 
     struct Callbacks;
 
@@ -79,8 +108,12 @@ private:
     void flushCharacters();
     void fail(Error);
 
-    std::string m_data;
+    std::string m_ownedData;
+    std::string_view m_data;
     XMLParserDelegate* m_delegate { nullptr };
+    XMLParserUTF8Delegate* m_utf8Delegate { nullptr };
+    // A prefixed name for the UTF-8 delegate, made in this buffer.
+    std::string m_qualifiedName;
     void* m_context { nullptr };
     std::string m_pendingCharacters;
     int m_pendingKind { 0 };

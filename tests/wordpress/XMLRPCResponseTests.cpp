@@ -3,6 +3,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickErrors.h"
+#include "wordpress/XMLRPCDateText.h"
 #include "wordpress/XMLRPCEventBasedParser.h"
 
 #include <chrono>
@@ -111,6 +112,37 @@ TEST(XMLRPCResponseTests, ScalarsFollowTheirTypes)
         Value(u"1"));
 }
 
+TEST(XMLRPCResponseTests, TextsInSeveralPiecesReadWhole)
+{
+    auto value = [](const std::string& xml) { return XMLRPCResponse(reply(xml)).object(); };
+    // Entities, character references and sections split a text; it is read whole, untrimmed.
+    EXPECT_EQ(value("<value><string> caf&#xE9; &amp; <![CDATA[<b>]]> \xE2\x80\x94 </string></value>"), Value(u" caf\u00E9 & <b> \u2014 "));
+    EXPECT_EQ(value("<value> <!-- c --> x&lt;y </value>"), Value(u"  x<y "));
+    EXPECT_EQ(value("<value><int> 4&#50; </int></value>"), Value(42));
+    EXPECT_EQ(value("<value><boolean>&#49;</boolean></value>"), Value(true));
+    EXPECT_EQ(value("<value><struct><member><name> a&amp;b </name><value>1</value></member></struct></value>"),
+        Value(Dictionary { { u"a&b", Value(u"1") } }));
+    // A member name written in pieces still marks a UTC date.
+    auto gmt = dateFromXMLRPCDateString(u"20221104T09:15:00", XMLRPCDateTimeZone::UTC);
+    ASSERT_TRUE(gmt);
+    EXPECT_EQ(value("<value><struct><member><name>post&#95;date_gmt</name><value><dateTime.iso8601> 20221104T09:15:00 "
+                    "</dateTime.iso8601></value></member></struct></value>"),
+        Value(Dictionary { { u"post_date_gmt", Value(*gmt) } }));
+
+    // A long text of characters of several bytes, longer than any piece the XML parser hands out.
+    std::string longText;
+    std::u16string expected;
+    for (int i = 0; i < 100000; ++i) {
+        longText += "\xC3\xA9\xF0\x9F\x98\x80";
+        expected += u"\u00E9\U0001F600";
+    }
+    EXPECT_TRUE(value("<value><string>" + longText + "</string></value>") == Value(expected));
+
+    // Elements in a namespace are not XML-RPC's.
+    EXPECT_EQ(value("<x:value xmlns:x=\"urn:x\">no</x:value><value>yes</value>"), Value(u"yes"));
+    EXPECT_EQ(value("<value><x:string xmlns:x=\"urn:x\"> other </x:string></value>"), Value(u"other"));
+}
+
 TEST(XMLRPCResponseTests, ForbiddenBytesAndJunkAroundTheXMLAreLeftOut)
 {
     std::string text = "a";
@@ -119,6 +151,15 @@ TEST(XMLRPCResponseTests, ForbiddenBytesAndJunkAroundTheXMLAreLeftOut)
     XMLRPCResponse controls(reply("<value><string>" + text + "</string></value>"));
     EXPECT_EQ(controls.object(), Value(u"abcde"));
     EXPECT_EQ(controls.body().find(u'\x1C'), std::u16string::npos);
+
+    // Wherever they fall in the bytes, and only they: white space and other characters of three bytes stay.
+    for (size_t offset = 0; offset < 40; ++offset) {
+        std::string padding(offset, 'a');
+        std::string tail(offset % 7, 'b');
+        EXPECT_EQ(XMLRPCBytesWithoutForbiddenCharacters(padding + "\xEF\xBF\xBF\x01\t\n\r\xEF\xBC\x81\x7F" + tail + "\x1F\xEF\xBF"),
+            padding + "\t\n\r\xEF\xBC\x81\x7F" + tail + "\xEF\xBF")
+            << offset;
+    }
 
     XMLRPCResponse junk(recordedReply("junk-around-reply.xml"));
     EXPECT_EQ(junk.object(), Value(u"  two leading spaces and a trailing tab\t")) << junk.parserError();

@@ -178,3 +178,128 @@ TEST(XMLParser, NeverLoadsExternalEntitiesOrDocumentTypes)
     EXPECT_LT(bomb.log.size(), 1000000u);
     EXPECT_TRUE(removeItem(*folder));
 }
+
+namespace {
+
+// Writes the UTF-8 events as lines, joining the pieces of each text.
+class UTF8Recorder : public XMLParserUTF8Delegate {
+public:
+    std::string log;
+    std::string text;
+    std::string abortAtElement;
+
+    void didStartElement(XMLParser& parser, std::string_view name) override
+    {
+        flush();
+        log += "<" + std::string(name) + ">\n";
+        if (name == abortAtElement)
+            parser.abortParsing();
+    }
+    void didEndElement(XMLParser&, std::string_view name) override
+    {
+        flush();
+        log += "</" + std::string(name) + ">\n";
+    }
+    void foundCharacters(XMLParser&, std::string_view piece) override { text += piece; }
+    void foundCDATA(XMLParser&, std::string_view piece) override
+    {
+        flush();
+        log += "cdata " + std::string(piece) + "\n";
+    }
+    void flush()
+    {
+        if (!text.empty())
+            log += "text " + text + "\n";
+        text.clear();
+    }
+};
+
+} // namespace
+
+TEST(XMLParser, UTF8DelegateTakesElementAndTextEventsInPlace)
+{
+    std::string longText(100000, 'a');
+    std::string document = "<?xml version=\"1.0\"?><feed xmlns=\"urn:feed\" xmlns:x=\"urn:x\" a=\"1\">one &lt; two&#x41;"
+                           "<!-- note --><![CDATA[<raw> & ]]><x:item>caf\xC3\xA9</x:item><x:other/>"
+        + longText + "</feed>";
+    UTF8Recorder recorder;
+    Recorder comments;
+    {
+        XMLParser parser(XMLParser::BorrowedBytes { document });
+        parser.setUTF8Delegate(&recorder);
+        parser.setDelegate(&comments);
+        ASSERT_TRUE(parser.parse());
+    }
+    recorder.flush();
+    EXPECT_EQ(recorder.log,
+              "<feed>\n"
+              "text one < twoA\n"
+              "cdata <raw> & \n"
+              "<x:item>\n"
+              "text caf\xC3\xA9\n"
+              "</x:item>\n"
+              "<x:other>\n"
+              "</x:other>\n"
+              "text " + longText + "\n"
+              "</feed>\n");
+    // The UTF-16 delegate hears of the rest.
+    EXPECT_EQ(comments.log, "start\ncomment  note \nend\n");
+
+    // A declared encoding reaches the delegate as UTF-8; entities of the internal subset are replaced.
+    UTF8Recorder latin;
+    XMLParser latinParser("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!DOCTYPE a [<!ENTITY who \"w\xE9\">]><a>caf\xE9 &who;</a>");
+    latinParser.setUTF8Delegate(&latin);
+    ASSERT_TRUE(latinParser.parse());
+    latin.flush();
+    EXPECT_EQ(latin.log, "<a>\ntext caf\xC3\xA9 w\xC3\xA9\n</a>\n");
+
+    // Aborting ends the events at once.
+    UTF8Recorder aborting;
+    aborting.abortAtElement = "b";
+    XMLParser abortedParser("<a>x<b/>y<c/></a>");
+    abortedParser.setUTF8Delegate(&aborting);
+    EXPECT_FALSE(abortedParser.parse());
+    EXPECT_EQ(abortedParser.parserError().code(), XMLParser::AbortedErrorCode);
+    EXPECT_EQ(aborting.log, "<a>\ntext x\n<b>\n");
+    EXPECT_TRUE(aborting.text.empty());
+
+    // Errors end the events too, and are reported as before.
+    UTF8Recorder broken;
+    Recorder errors;
+    std::string brokenDocument = "<a>one</b><c/>";
+    XMLParser brokenParser(XMLParser::BorrowedBytes { brokenDocument });
+    brokenParser.setUTF8Delegate(&broken);
+    brokenParser.setDelegate(&errors);
+    EXPECT_FALSE(brokenParser.parse());
+    EXPECT_EQ(errors.errors.size(), 1u);
+    EXPECT_EQ(broken.log.find("<c>"), std::string::npos) << broken.log;
+}
+
+namespace {
+
+// Notes how many bytes the parser had read at each element's end.
+class EndOffsets : public XMLParserUTF8Delegate {
+public:
+    std::vector<long> offsets;
+    void didEndElement(XMLParser& parser, std::string_view) override { offsets.push_back(parser.byteOffset()); }
+};
+
+} // namespace
+
+TEST(XMLParser, TellsHowManyBytesItReadAtEachEnd)
+{
+    EndOffsets offsets;
+    XMLParser parser("<a><b/>x<c >y</c ></a>\n");
+    parser.setUTF8Delegate(&offsets);
+    ASSERT_TRUE(parser.parse());
+    EXPECT_EQ(offsets.offsets, (std::vector<long> { 7, 18, 22 }));
+    EXPECT_EQ(parser.byteOffset(), -1);
+
+    // Counted in the document's own bytes, whatever its encoding.
+    EndOffsets latin;
+    std::string declaration = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+    XMLParser latinParser(declaration + "<a>\xE9\xE9</a>  ");
+    latinParser.setUTF8Delegate(&latin);
+    ASSERT_TRUE(latinParser.parse());
+    EXPECT_EQ(latin.offsets, (std::vector<long> { static_cast<long>(declaration.size() + 9) }));
+}

@@ -161,24 +161,15 @@ std::u16string VornickWordPressRESTAgent::protocolDescription() const
     return restAPIVersion() == 1 ? u"REST (v1.1)" : u"REST (v2)";
 }
 
-std::shared_ptr<VornickWordPressAccount> VornickWordPressRESTAgent::restAccount() const
-{
-    if (auto account = wordPressAccount())
-        return account;
-    // The integrator hands the agent the stored account behind the agent's view of it.
-    auto hosting = std::dynamic_pointer_cast<VornickBlogServiceAgentHostingAccount>(account());
-    return hosting ? std::dynamic_pointer_cast<VornickWordPressAccount>(hosting->hostingAccount()) : nullptr;
-}
-
 int VornickWordPressRESTAgent::restAPIVersion() const
 {
-    auto account = restAccount();
+    auto account = wordPressAccount();
     return account ? account->restAPIVersion() : 2;
 }
 
 std::u16string VornickWordPressRESTAgent::endpointPath(const Dictionary& blogDescription, std::u16string_view path) const
 {
-    auto account = restAccount();
+    auto account = wordPressAccount();
     if (!account || !account->isMultiSiteAccount())
         return std::u16string(path);
     return u"sites/" + stringFor(blogDescription, u"identifierUsedByBlogService") + u"/" + std::u16string(path);
@@ -545,7 +536,7 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
         }
     }
     if (version == 1) {
-        if (auto account = restAccount())
+        if (auto account = wordPressAccount())
             body.emplace(u"author", Value(account->loginID()));
     }
     if (const Value* inTrash = member(postChanges, u"inTrash"); inTrash && inTrash->boolValue())

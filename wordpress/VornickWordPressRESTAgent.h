@@ -78,7 +78,6 @@ public:
 
 private:
     // The account, also when it came wrapped in the agent's view of it.
-    std::shared_ptr<VornickWordPressAccount> restAccount() const;
     int restAPIVersion() const;
     // The path with the hosted site prefix when the account has one.
     std::u16string endpointPath(const Dictionary& blogDescription, std::u16string_view path) const;

@@ -130,11 +130,6 @@ Error uploadFailureWithSizeReason(Error error, uint64_t encodedSize)
     return error;
 }
 
-bool isLoopbackHost(std::u16string_view host)
-{
-    return host == u"127.0.0.1" || host == u"::1" || host == u"[::1]" || equalsIgnoringASCIICase(host, u"localhost");
-}
-
 } // namespace
 
 std::shared_ptr<VornickWordPressXMLRPCAgent> VornickWordPressXMLRPCAgent::create()
@@ -149,15 +144,6 @@ VornickWordPressXMLRPCAgent::~VornickWordPressXMLRPCAgent()
         manager.closeConnectionForIdentifier(identifier);
 }
 
-std::shared_ptr<VornickWordPressAccount> VornickWordPressXMLRPCAgent::xmlrpcAccount() const
-{
-    if (auto account = wordPressAccount())
-        return account;
-    if (auto given = std::dynamic_pointer_cast<VornickBlogServiceAgentHostingAccount>(account()))
-        return std::dynamic_pointer_cast<VornickWordPressAccount>(given->hostingAccount());
-    return nullptr;
-}
-
 void VornickWordPressXMLRPCAgent::logLine(std::u16string_view line) const
 {
     if (auto log = this->log())
@@ -166,7 +152,7 @@ void VornickWordPressXMLRPCAgent::logLine(std::u16string_view line) const
 
 std::u16string VornickWordPressXMLRPCAgent::protocolDescription() const
 {
-    auto account = xmlrpcAccount();
+    auto account = wordPressAccount();
     std::u16string endpoint = account ? account->remoteEndpointURLString().value_or(u"") : std::u16string();
     return endpoint.empty() ? u"XML-RPC" : u"XML-RPC (custom endpoint URL: " + endpoint + u")";
 }
@@ -176,15 +162,6 @@ bool VornickWordPressXMLRPCAgent::hasEnoughInfoToAttemptLogin() const
     return wordPressAPIURLForBlogIdentifier(std::nullopt) && VornickWordPressAgent::hasEnoughInfoToAttemptLogin();
 }
 
-bool VornickWordPressXMLRPCAgent::endpointMayCarryCredentials(const URL& url)
-{
-    std::u16string scheme = url.scheme();
-    if (scheme == u"https")
-        return true;
-    auto host = url.host();
-    return scheme == u"http" && host && isLoopbackHost(*host);
-}
-
 bool VornickWordPressXMLRPCAgent::isFault(const Error& error, int64_t code)
 {
     return error.is(VornickHTTPErrorDomain, code) && error.userInfo().contains(FaultCodeKey);
@@ -192,7 +169,7 @@ bool VornickWordPressXMLRPCAgent::isFault(const Error& error, int64_t code)
 
 std::optional<URL> VornickWordPressXMLRPCAgent::wordPressAPIURLForBlogIdentifier(const std::optional<std::u16string>& blogIdentifier) const
 {
-    auto account = xmlrpcAccount();
+    auto account = wordPressAccount();
     if (!account)
         return std::nullopt;
     std::u16string endpoint = account->remoteEndpointURLString().value_or(u"");
@@ -271,7 +248,7 @@ void VornickWordPressXMLRPCAgent::postXMLRPCRequestWithMethodName(std::u16string
         failLater(std::move(request), std::move(error));
         return;
     }
-    if (!endpointMayCarryCredentials(*url)) {
+    if (!mayCarryCredentialsToURL(*url)) {
         Error error(URLErrorDomain, URLErrorSecureConnectionFailed,
             u"Brevanton sends your password only over a secure connection. Please use an address that begins with \"https://\".");
         error.userInfo()[Error::URLKey] = Value(url->absoluteString());
@@ -327,7 +304,7 @@ void VornickWordPressXMLRPCAgent::requestDidFailWithError(XMLRPCRequest& request
 
 void VornickWordPressXMLRPCAgent::requestBlogDescriptions()
 {
-    auto account = xmlrpcAccount();
+    auto account = wordPressAccount();
     if (account && account->isWordPressDotComAccount()) {
         requestBlogDescriptionsUsingWordPressRESTAPI();
         return;

@@ -108,14 +108,10 @@ public:
 
     // Whether the error is the XML-RPC fault `code` (not an HTTP status).
     static bool isFault(const Error&, int64_t code);
-    // Whether a call to the address may carry the password.
-    static bool endpointMayCarryCredentials(const URL&);
 
 private:
     VornickWordPressXMLRPCAgent() = default;
 
-    // The account as stored, however the integrator handed it over.
-    std::shared_ptr<VornickWordPressAccount> xmlrpcAccount() const;
     void logLine(std::u16string_view line) const;
     // Runs the failure block on a later turn of the main run loop.
     void failLater(std::shared_ptr<VornickWordPressXMLRPCRequest>, Error);

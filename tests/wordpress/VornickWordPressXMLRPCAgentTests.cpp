@@ -722,9 +722,6 @@ TEST_F(VornickWordPressXMLRPCAgentTest, EndpointsAndCredentialsStayOnSafeRoads)
     for (auto& answer : recorder.answers)
         EXPECT_TRUE(answer.error.is(URLErrorDomain, URLErrorSecureConnectionFailed)) << answer.name << ": " << answer.error;
     EXPECT_EQ(server.requestCount(), 0u);
-    EXPECT_TRUE(VornickWordPressXMLRPCAgent::endpointMayCarryCredentials(*URL::create(u"https://blog.example.org/xmlrpc.php")));
-    EXPECT_TRUE(VornickWordPressXMLRPCAgent::endpointMayCarryCredentials(*URL::create(u"http://localhost:8080/xmlrpc.php")));
-    EXPECT_FALSE(VornickWordPressXMLRPCAgent::endpointMayCarryCredentials(*URL::create(u"http://127.0.0.2.example/xmlrpc.php")));
 
     account->setRemoteEndpointURLString(std::nullopt);
     account->setRootURLString(u"");

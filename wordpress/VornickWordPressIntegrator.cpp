@@ -2,6 +2,7 @@
 
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "toolkit/VornickFileSnapshot.h"
 #include "toolkit/VornickManagedObjectKeyValueCoding.h"
@@ -112,6 +113,11 @@ std::shared_ptr<ManagedObject> termWithIdentifier(const ManagedObject& blog, std
 }
 
 } // namespace
+
+VornickWordPressIntegrator::VornickWordPressIntegrator()
+    : m_fetchTemplatesByCreatingDrafts(UserDefaults::standard().boolForKey(u"FetchWordPressTemplatesByCreatingDrafts"))
+{
+}
 
 std::shared_ptr<VornickPublishedBlog> VornickWordPressIntegrator::importBlogDescription(const Dictionary& description,
                                                                                        std::shared_ptr<VornickPublishedBlog> blog,

@@ -14,6 +14,13 @@ class VornickWordPressMediaItem;
 
 class VornickWordPressIntegrator : public VornickBlogServiceIntegrator {
 public:
+    // Reads the default "FetchWordPressTemplatesByCreatingDrafts" once.
+    VornickWordPressIntegrator();
+
+    // Whether the templates step takes templates from the previews of a proxy
+    // draft instead of published sample posts.
+    bool fetchTemplatesByCreatingDrafts() const { return m_fetchTemplatesByCreatingDrafts; }
+
     std::shared_ptr<VornickPublishedBlog> importBlogDescription(const Dictionary& description, std::shared_ptr<VornickPublishedBlog> blog,
                                                                 const std::optional<URL>& sourceFile) override;
     std::shared_ptr<VornickPublishedBlogPost> importPostDescription(const Dictionary& description,
@@ -31,6 +38,9 @@ public:
                                                                           std::shared_ptr<VornickWordPressMediaItem> item,
                                                                           const std::shared_ptr<VornickWordPressBlog>& blog,
                                                                           const std::optional<URL>& sourceFile);
+
+private:
+    bool m_fetchTemplatesByCreatingDrafts { false };
 };
 
 } // namespace brevanton

@@ -1,0 +1,7 @@
+#include "publishing/VornickBlogEditor.h"
+
+namespace brevanton {
+
+VornickBlogEditor::~VornickBlogEditor() = default;
+
+} // namespace brevanton

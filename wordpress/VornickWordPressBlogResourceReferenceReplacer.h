@@ -1,0 +1,26 @@
+// VornickWordPressBlogResourceReferenceReplacer: turns references to the
+// blog's cached copies of web resources back into the addresses they were
+// cached from. Every other reference stays as written.
+#pragma once
+
+#include "html/VornickHTMLStringResourceReferenceFinder.h"
+
+#include <memory>
+
+namespace brevanton {
+
+class VornickWordPressBlog;
+
+class VornickWordPressBlogResourceReferenceReplacer : public VornickHTMLStringResourceReferenceReplacer {
+public:
+    VornickWordPressBlogResourceReferenceReplacer(std::u16string htmlString, std::optional<URL> baseURL,
+                                                  std::shared_ptr<VornickWordPressBlog> blog);
+
+    const std::shared_ptr<VornickWordPressBlog>& wordPressBlog() const { return m_wordPressBlog; }
+    std::u16string replacementURLStringForURLString(std::u16string_view urlString, const URL& resolvedURL) override;
+
+private:
+    std::shared_ptr<VornickWordPressBlog> m_wordPressBlog;
+};
+
+} // namespace brevanton

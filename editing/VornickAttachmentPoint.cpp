@@ -89,4 +89,23 @@ std::shared_ptr<DOMElement> VornickAttachmentPoint::findElement() const
     return found;
 }
 
+// Placeholders of the selector language, the stored forms, injection and
+// extraction; their real bodies come with the selector language.
+std::optional<VornickAttachmentPointSelectorParameters> VornickAttachmentPointLocator::attributeParameters() const { return std::nullopt; }
+void VornickAttachmentPointLocator::setAttributeName(const std::u16string&, const std::vector<std::u16string>&,
+                                                     const std::vector<std::u16string>&) { }
+std::shared_ptr<DOMElement> VornickAttachmentPointLocator::locateElementInDocument(DOMDocument&) const { return nullptr; }
+std::shared_ptr<DOMRange> VornickAttachmentPointLocator::locateSiblingRunInDocument(DOMDocument&) const { return nullptr; }
+std::shared_ptr<VornickAttachmentPointLocatorSet> VornickAttachmentPointLocatorSet::createWithPropertyList(const Value&) { return nullptr; }
+std::shared_ptr<VornickAttachmentPointLocatorSet> VornickAttachmentPointLocatorSet::createWithData(const std::vector<uint8_t>&) { return nullptr; }
+Value VornickAttachmentPointLocatorSet::propertyList() const { return Value(); }
+std::vector<uint8_t> VornickAttachmentPointLocatorSet::data() const { return {}; }
+std::shared_ptr<DOMRange> VornickAttachmentPoint::findRange() const { return nullptr; }
+bool VornickAttachmentPoint::injectHTMLContentString(const std::u16string&, const std::optional<URL>&) { return false; }
+std::optional<std::u16string> VornickAttachmentPoint::extractCompactHTMLContentStringWithReferencesUnder(const std::optional<URL>&,
+                                                                                                        const std::optional<URL>&) const
+{
+    return std::nullopt;
+}
+
 } // namespace brevanton

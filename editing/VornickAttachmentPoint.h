@@ -6,10 +6,16 @@
 #pragma once
 
 #include "dom/VornickDOMServices.h"
+#include "platform/foundation/URL.h"
+#include "platform/foundation/Value.h"
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace brevanton {
 
@@ -19,24 +25,72 @@ class DOMRange;
 class VornickContentEditingView;
 class WebFrame;
 
+// A single element, or a run of sibling elements.
+enum class VornickAttachmentType : int { SingleElement = 1, SiblingRun = 2 };
+
+// The parameters of a selector: ".name" is attribute "class" with one
+// required value; "[attr:{a,!b}]" requires a and forbids b in the attribute's
+// space-separated list.
+struct VornickAttachmentPointSelectorParameters {
+    std::u16string attributeName;
+    std::vector<std::u16string> requiredValues;
+    std::vector<std::u16string> forbiddenValues;
+};
+
 class VornickAttachmentPointLocator {
 public:
+    VornickAttachmentPointLocator() = default;
+    VornickAttachmentPointLocator(std::u16string identifier, std::u16string selector)
+        : m_identifier(std::move(identifier))
+        , m_selector(std::move(selector))
+    {
+    }
     virtual ~VornickAttachmentPointLocator() = default;
-    virtual std::shared_ptr<DOMElement> locateElementInDocument(DOMDocument&) const { return nullptr; }
+
+    const std::u16string& identifier() const { return m_identifier; }
+    const std::u16string& selector() const { return m_selector; }
+    void setSelector(std::u16string selector) { m_selector = std::move(selector); }
+
+    // The selector's parameters; null when it is empty or malformed.
+    std::optional<VornickAttachmentPointSelectorParameters> attributeParameters() const;
+    // Rebuilds the selector from the parameters.
+    void setAttributeName(const std::u16string& name, const std::vector<std::u16string>& requiredValues,
+                          const std::vector<std::u16string>& forbiddenValues);
+
+    virtual std::shared_ptr<DOMElement> locateElementInDocument(DOMDocument&) const;
     // The range over the run of siblings, or null.
-    virtual std::shared_ptr<DOMRange> locateSiblingRunInDocument(DOMDocument&) const { return nullptr; }
+    virtual std::shared_ptr<DOMRange> locateSiblingRunInDocument(DOMDocument&) const;
+
+private:
+    std::u16string m_identifier;
+    std::u16string m_selector;
 };
 
 class VornickAttachmentPointLocatorSet {
 public:
     explicit VornickAttachmentPointLocatorSet(std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> locators = {})
         : m_locatorsByIdentifier(std::move(locators)) {}
+    // Null unless the value is a dictionary of the stored form ("themeIdentifier",
+    // "attachmentPoints": identifier -> selector).
+    static std::shared_ptr<VornickAttachmentPointLocatorSet> createWithPropertyList(const Value&);
+    // The property list as JSON; null when the data is not JSON of that form.
+    static std::shared_ptr<VornickAttachmentPointLocatorSet> createWithData(const std::vector<uint8_t>&);
+
+    const std::optional<std::u16string>& identifier() const { return m_identifier; }
+    void setIdentifier(std::optional<std::u16string> identifier) { m_identifier = std::move(identifier); }
     const std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>>& locatorsByIdentifier() const
     {
         return m_locatorsByIdentifier;
     }
+    void setLocatorsByIdentifier(std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> locators)
+    {
+        m_locatorsByIdentifier = std::move(locators);
+    }
+    Value propertyList() const;
+    std::vector<uint8_t> data() const;
 
 private:
+    std::optional<std::u16string> m_identifier;
     std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> m_locatorsByIdentifier;
 };
 
@@ -52,6 +106,26 @@ public:
                                                                         const std::shared_ptr<WebFrame>&, VornickContentEditingView*);
 
     long number() const { return m_number; }
+    long tag() const { return m_number; }
+    VornickAttachmentType type() const { return m_siblingRun ? VornickAttachmentType::SiblingRun : VornickAttachmentType::SingleElement; }
+    const std::shared_ptr<VornickAttachmentPointLocator>& locator() const { return m_locator; }
+    // Run when the user activates the point (a click on a cloaked point).
+    using ActionHandler = std::function<void(VornickAttachmentPoint&)>;
+    const ActionHandler& actionHandler() const { return m_actionHandler; }
+    void setActionHandler(ActionHandler handler) { m_actionHandler = std::move(handler); }
+    // A cloaked point is not editable text.
+    bool cloaked() const { return m_cloaked; }
+    void setCloaked(bool cloaked) { m_cloaked = cloaked; }
+
+    // For a run: the locator's run in the frame's current document; null for an element.
+    std::shared_ptr<DOMRange> findRange() const;
+    // Replaces the element's content by the HTML, scheme-less references
+    // resolved against the base URL; an injection, not a user edit.
+    bool injectHTMLContentString(const std::u16string& html, const std::optional<URL>& baseURL);
+    // The HTML of the element's children as the writer writes them, file
+    // references under the root folder written relative to the document.
+    std::optional<std::u16string> extractCompactHTMLContentStringWithReferencesUnder(const std::optional<URL>& rootFolderURL,
+                                                                                    const std::optional<URL>& documentURL) const;
     // "brevanton-attachment-point-<number>".
     std::u16string markClassName() const;
     // The marked element of the frame's document; failing that, the one the
@@ -70,6 +144,9 @@ private:
     std::weak_ptr<WebFrame> m_webFrame;
     std::shared_ptr<DOMRange> m_siblingRun;
     bool m_allowsDrops { true };
+    bool m_cloaked { false };
+    ActionHandler m_actionHandler;
+    VornickContentEditingView* m_contentEditingView { nullptr };
 };
 
 } // namespace brevanton

@@ -111,7 +111,8 @@ enum VornickRangeForPointOptions : unsigned {
 inline constexpr WebViewInsertAction VornickInsertActionReplacementText = static_cast<WebViewInsertAction>(90064);
 
 // Attachment types: one element, or a run of sibling elements.
-enum class VornickAttachmentType : int { SingleElement = 1, SiblingRun = 2 };
+// Defined in editing/VornickAttachmentPoint.h.
+enum class VornickAttachmentType : int;
 
 class VornickContentEditingView : public View,
                                   public WebFrameLoadDelegate,

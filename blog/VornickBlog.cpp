@@ -73,6 +73,29 @@ std::optional<URL> VornickBlog::blogFolderURL() const
     return url->URLByDeletingLastPathComponent();
 }
 
+std::vector<VornickAttachmentPointDescription> VornickBlog::postAttachmentPointDescriptions() const
+{
+    using D = VornickAttachmentPointDescription;
+    return { D::attachmentPointDescriptionWithTitle(u"Featured Image", VornickFeaturedImageAttachmentPointIdentifier),
+             D::attachmentPointDescriptionWithTitle(u"Body", VornickBodyAttachmentPointIdentifier),
+             D::attachmentPointDescriptionWithTitle(u"Title", VornickTitleAttachmentPointIdentifier),
+             D::attachmentPointDescriptionWithTitle(u"Date", VornickDateAttachmentPointIdentifier),
+             D::attachmentPointDescriptionWithTitle(u"Tags", VornickTagsAttachmentPointIdentifier) };
+}
+
+std::optional<Data> VornickBlog::postAttachmentPointData() const
+{
+    Value data = ManagedObject::valueForKey(u"postAttachmentPointData");
+    if (!data.isData())
+        return std::nullopt;
+    return data.data();
+}
+
+void VornickBlog::setPostAttachmentPointData(const std::optional<Data>& data)
+{
+    ManagedObject::setValueForKey(data ? Value(*data) : Value(), u"postAttachmentPointData");
+}
+
 std::optional<URL> VornickBlog::templatesFolderURL() const
 {
     auto folder = blogFolderURL();

@@ -3,7 +3,10 @@
 // Its file lies in the blog's folder; "templates" and "resources" beside it.
 #pragma once
 
+#include "blog/VornickAttachmentPointDescription.h"
 #include "documents/VornickProjectComponent.h"
+
+#include <map>
 
 #include <memory>
 #include <optional>
@@ -46,6 +49,14 @@ public:
     std::shared_ptr<VornickWebResourceCache> webResourceCache() const;
     // Drops the blog's entry from the table.
     void releaseWebResourceCache() const;
+
+    // The places of a post template this kind of blog knows, in order.
+    virtual std::vector<VornickAttachmentPointDescription> postAttachmentPointDescriptions() const;
+    // Identifier -> candidate selectors, tried first to last; none for the generic blog.
+    virtual std::map<std::u16string, std::vector<std::u16string>> attachmentPointSelectorHeuristicsByIdentifier() const { return {}; }
+    // The stored locator set (JSON), chosen by the user for the blog's theme; none when unset.
+    std::optional<Data> postAttachmentPointData() const;
+    void setPostAttachmentPointData(const std::optional<Data>&);
 
     // The project's blog file extension when the project is a blog project.
     std::optional<std::u16string> standardFilenameExtension() const override;

@@ -76,6 +76,26 @@ std::vector<std::shared_ptr<VornickBlogPost>> VornickWordPressBlog::pagesOnly() 
     return postsOfType(*this, u"page");
 }
 
+std::vector<VornickAttachmentPointDescription> VornickWordPressBlog::postAttachmentPointDescriptions() const
+{
+    auto descriptions = VornickBlog::postAttachmentPointDescriptions();
+    descriptions.push_back(VornickAttachmentPointDescription::attachmentPointDescriptionWithTitle(u"Categories",
+                                                                                                 VornickCategoriesAttachmentPointIdentifier));
+    return descriptions;
+}
+
+std::map<std::u16string, std::vector<std::u16string>> VornickWordPressBlog::attachmentPointSelectorHeuristicsByIdentifier() const
+{
+    return {
+        { VornickFeaturedImageAttachmentPointIdentifier, { u".wp-block-post-featured-image", u".entry-thumbnail" } },
+        { VornickBodyAttachmentPointIdentifier, { u".wp-block-post-content", u".entry-content" } },
+        { VornickTitleAttachmentPointIdentifier, { u".wp-block-post-title", u".entry-title" } },
+        { VornickDateAttachmentPointIdentifier, { u".wp-block-post-date", u".entry-date" } },
+        { VornickTagsAttachmentPointIdentifier, { u".taxonomy-post_tag", u"[rel:{tag,!category}]" } },
+        { VornickCategoriesAttachmentPointIdentifier, { u".taxonomy-category", u"[rel:{tag,category}]" } },
+    };
+}
+
 std::optional<URL> VornickWordPressBlog::mediaFolderURL() const
 {
     auto folder = blogFolderURL();

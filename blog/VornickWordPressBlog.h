@@ -12,6 +12,10 @@ class VornickWordPressBlog : public VornickPublishedBlog {
 public:
     std::string className() const override { return "VornickWordPressBlog"; }
 
+    // The generic places and "categories".
+    std::vector<VornickAttachmentPointDescription> postAttachmentPointDescriptions() const override;
+    std::map<std::u16string, std::vector<std::u16string>> attachmentPointSelectorHeuristicsByIdentifier() const override;
+
     bool useWordPressBlockMode() const { return ManagedObject::valueForKey(u"useWordPressBlockMode").boolValue(); }
 
     // Posts whose type is "post", resp. "page", in the order of their ids.

@@ -12,6 +12,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/net/URLError.h"
+#include "platform/net/URLResponse.h"
 #include "platform/views/Window.h"
 #include "platform/web/WebStyleSheets.h"
 #include "platform/web/WebView.h"
@@ -116,6 +117,26 @@ private:
     VornickHTMLTree& m_tree;
 };
 
+class VornickHTMLTree::ResourceDelegate : public WebResourceLoadDelegate {
+public:
+    explicit ResourceDelegate(VornickHTMLTree& tree) : m_tree(tree) {}
+
+    std::optional<URLRequest> willSendRequest(WebView&, const WebResourceIdentifier&, const URLRequest& request,
+                                              const URLResponse*, WebDataSource&) override
+    {
+        return m_tree.m_resourceLoadPolicy ? m_tree.m_resourceLoadPolicy(request) : std::optional<URLRequest>(request);
+    }
+    void didReceiveResponse(WebView&, const WebResourceIdentifier&, const URLResponse& response, WebDataSource&) override
+    {
+        auto* http = dynamic_cast<const HTTPURLResponse*>(&response);
+        if (!http || (http->statusCode() >= 200 && http->statusCode() < 300))
+            m_tree.m_successfullyLoadedURLStrings.insert(response.url().absoluteString());
+    }
+
+private:
+    VornickHTMLTree& m_tree;
+};
+
 double VornickHTMLTree::loadTimeout()
 {
     return loadTimeoutSeconds;
@@ -183,6 +204,7 @@ void VornickHTMLTree::releaseWebView()
     if (m_webView) {
         m_webView->setFrameLoadDelegate(nullptr);
         m_webView->stopLoading();
+        m_webView->setResourceLoadDelegate(nullptr);
     }
     m_webView.reset();
     if (m_window)
@@ -207,6 +229,11 @@ void VornickHTMLTree::startLoading()
     if (!m_loadDelegate)
         m_loadDelegate = std::make_unique<LoadDelegate>(*this);
     m_webView->setFrameLoadDelegate(m_loadDelegate.get());
+    if (!m_resourceDelegate)
+        m_resourceDelegate = std::make_unique<ResourceDelegate>(*this);
+    m_webView->setResourceLoadDelegate(m_resourceDelegate.get());
+    m_webView->preferences().javaScriptEnabled = false;
+    m_successfullyLoadedURLStrings.clear();
 
     if (m_urlRequest)
         m_webView->mainFrame()->loadRequest(*m_urlRequest);

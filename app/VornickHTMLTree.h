@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace brevanton {
@@ -46,6 +47,17 @@ public:
     void loadURL(const URL&, bool ignoreSubframeErrors, CompletionBlock);
     void loadURLRequest(const URLRequest&, bool ignoreSubframeErrors, CompletionBlock);
 
+    // Decides every load of the page (the page itself, its subresources and
+    // frames) before anything is requested or read: the request to load
+    // instead, or null to refuse it. Unset, everything loads as asked.
+    // JavaScript never runs in the tree's pages.
+    using ResourceLoadPolicy = std::function<std::optional<URLRequest>(const URLRequest&)>;
+    void setResourceLoadPolicy(ResourceLoadPolicy policy) { m_resourceLoadPolicy = std::move(policy); }
+    // The addresses (as answered, after redirects) of the last load's
+    // resources that came back successfully: a 2xx status over HTTP, any
+    // answer from a file or data URL.
+    const std::set<std::u16string>& successfullyLoadedURLStrings() const { return m_successfullyLoadedURLStrings; }
+
     const std::optional<URL>& url() const { return m_htmlFileURL; }
     const std::shared_ptr<WebView>& webView() const { return m_webView; }
     const std::shared_ptr<Window>& window() const { return m_window; }
@@ -70,6 +82,7 @@ public:
 
 private:
     class LoadDelegate;
+    class ResourceDelegate;
     VornickHTMLTree();
     void startLoading();
     [[nodiscard]] bool waitForLoad(Error* outError);
@@ -79,6 +92,9 @@ private:
     std::shared_ptr<WebView> m_webView;
     std::shared_ptr<Window> m_window;
     std::unique_ptr<LoadDelegate> m_loadDelegate;
+    std::unique_ptr<ResourceDelegate> m_resourceDelegate;
+    ResourceLoadPolicy m_resourceLoadPolicy;
+    std::set<std::u16string> m_successfullyLoadedURLStrings;
     std::optional<URLRequest> m_urlRequest;
     std::optional<URL> m_htmlFileURL;
     std::optional<std::u16string> m_htmlString;

@@ -233,6 +233,9 @@ struct URLSessionTransfer {
     std::chrono::steady_clock::time_point lastActivity { std::chrono::steady_clock::now() };
     curl_off_t bytesReceived { 0 };
     curl_off_t bytesSent { 0 };
+    // The storage the transfer's cookies go back to, and those it was given.
+    std::shared_ptr<HTTPCookieStorage> cookieStorage;
+    std::vector<HTTPCookie> givenCookies;
 
     explicit URLSessionTransfer(const CurlLibrary& library)
         : curl(library)
@@ -311,6 +314,7 @@ struct URLSessionEngine {
     const CurlLibrary* curl { nullptr };
     CURLM* multi { nullptr };
     std::thread thread;
+    std::shared_ptr<HTTPCookieStorage> cookieStorage { HTTPCookieStorage::shared() };
 
     // Worker thread only.
     std::map<CURL*, std::shared_ptr<URLSessionTask>> active;
@@ -478,6 +482,21 @@ struct URLSessionEngine {
         curl->easySetopt(easy, CURLOPT_HEADERDATA, transfer.get());
         curl->easySetopt(easy, CURLOPT_PRIVATE, task.get());
         curl->easySetopt(easy, CURLOPT_OPENSOCKETFUNCTION, &openSocket);
+        {
+            std::lock_guard lock(mutex);
+            transfer->cookieStorage = cookieStorage;
+        }
+        if (transfer->cookieStorage) {
+            // curl's own cookie engine, per transfer, matches the cookies to
+            // every request it makes (redirects included); what it holds at
+            // the end goes back to the storage.
+            curl->easySetopt(easy, CURLOPT_COOKIEFILE, "");
+            bool ownCredentials = request.valueForHTTPHeaderField(u"Authorization") || request.valueForHTTPHeaderField(u"Cookie");
+            if (!ownCredentials)
+                transfer->givenCookies = transfer->cookieStorage->cookies();
+            for (auto& cookie : transfer->givenCookies)
+                curl->easySetopt(easy, CURLOPT_COOKIELIST, cookie.netscapeLine().c_str());
+        }
 
         if (request.maximumRedirects() > 0) {
             // Credentials never follow a redirect down from https to http;
@@ -595,6 +614,19 @@ struct URLSessionEngine {
             response = std::make_shared<HTTPURLResponse>(finalURL, static_cast<int>(status), std::move(transfer->responseHeaders));
         else if (!isHTTP && result == CURLE_OK)
             response = std::make_shared<URLResponse>(finalURL, contentTypeOfFile(finalURL), static_cast<int64_t>(transfer->received.size()));
+
+        if (transfer->cookieStorage) {
+            std::vector<HTTPCookie> kept;
+            curl_slist* list = nullptr;
+            if (curl->easyGetinfo(easy, CURLINFO_COOKIELIST, &list) == CURLE_OK) {
+                for (curl_slist* item = list; item; item = item->next) {
+                    if (auto cookie = HTTPCookie::fromNetscapeLine(item->data))
+                        kept.push_back(std::move(*cookie));
+                }
+                curl->slistFreeAll(list);
+                transfer->cookieStorage->mergeTransferCookies(transfer->givenCookies, kept);
+            }
+        }
 
         Error error;
         if (result != CURLE_OK) {
@@ -718,6 +750,18 @@ std::shared_ptr<URLSessionTask> URLSession::uploadTask(URLRequest request, Data 
 void URLSession::cancelAllTasks()
 {
     m_engine->cancelEverything();
+}
+
+std::shared_ptr<HTTPCookieStorage> URLSession::httpCookieStorage() const
+{
+    std::lock_guard lock(m_engine->mutex);
+    return m_engine->cookieStorage;
+}
+
+void URLSession::setHTTPCookieStorage(std::shared_ptr<HTTPCookieStorage> storage)
+{
+    std::lock_guard lock(m_engine->mutex);
+    m_engine->cookieStorage = std::move(storage);
 }
 
 void URLSession::setOnlyLoopbackForTesting(bool on)

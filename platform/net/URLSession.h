@@ -2,7 +2,10 @@
 // loads. Each session runs its transfers on one worker thread (a curl multi
 // handle); completions are delivered on the main run loop. TLS peers and host
 // names are always verified. When libcurl cannot be loaded, every task fails
-// at once with the reason.
+// at once with the reason. Cookies: a session sends the cookies of its cookie
+// storage (the shared one unless set) and keeps those the server sets, also
+// on redirects it follows; a request carrying its own "Authorization" or
+// "Cookie" field is sent without stored cookies.
 //
 //     auto task = URLSession::shared()->dataTask(request, [](Data data, std::shared_ptr<URLResponse> response, Error error) {
 //         ... runs on the main run loop ...
@@ -11,6 +14,7 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/URLError.h"
 #include "platform/net/URLRequest.h"
 #include "platform/net/URLResponse.h"
@@ -86,6 +90,10 @@ public:
 
     // Cancels every transfer that has not completed; the session stays usable.
     void cancelAllTasks();
+
+    // HTTPCookieStorage::shared() unless set; null keeps no cookies at all.
+    std::shared_ptr<HTTPCookieStorage> httpCookieStorage() const;
+    void setHTTPCookieStorage(std::shared_ptr<HTTPCookieStorage>);
 
     // A test setting for every session of the process: while it is on, a
     // request to any host but 127.0.0.1 fails before any name lookup (and a

@@ -1,5 +1,6 @@
 #include "wordpress/VornickWordPressIntegrator.h"
 
+#include "app/VornickWebResourceCache.h"
 #include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickComponentFileNames.h"
@@ -14,6 +15,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UUID.h"
 #include "platform/store/ManagedObjectContext.h"
+#include "platform/web/WebResource.h"
 #include "toolkit/VornickFileSnapshot.h"
 #include "toolkit/VornickObjectArchive.h"
 #include "toolkit/VornickURLExtensions.h"
@@ -380,6 +382,16 @@ void VornickWordPressIntegrator::wordPressAgentReceivedPropertiesOfUploadedMedia
     }
     commitMediaItemChangesAndNotifyForBlog(*blog);
     writeMediaItemFile(*item);
+    // The site's address of the picture shows the local file from now on, without a fetch.
+    std::u16string remote = item->ManagedObject::valueForKey(u"remoteURLString").stringValue();
+    auto remoteURL = remote.empty() ? std::nullopt : URL::create(remote);
+    auto localURL = item->resolvedLocalURL();
+    auto localPath = localURL ? localURL->fileSystemPath() : std::nullopt;
+    auto mimeType = localURL ? vornick_MIMEType(*localURL) : std::nullopt;
+    if (auto cache = blog->webResourceCache(); cache && remoteURL && localPath && mimeType) {
+        if (auto contents = readFile(*localPath))
+            cache->storeCachedWebResource(WebResource(Data(contents->begin(), contents->end()), *remoteURL, *mimeType));
+    }
     step->integratorDidUploadMediaItem(archivalPropertyList(*item), blogDescription);
 }
 

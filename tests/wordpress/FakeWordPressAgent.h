@@ -55,6 +55,8 @@ class FakeWordPressAgent final : public VornickWordPressAgent {
 public:
     explicit FakeWordPressAgent(std::shared_ptr<FakeWordPressSite> site) : m_site(std::move(site)) { }
 
+    // Keeps the account without watching its host: the fake site is always there.
+    void setAccount(std::shared_ptr<VornickBlogServiceAgentAccount> account) override { VornickBlogServiceAgent::setAccount(std::move(account)); }
     std::u16string protocolDescription() const override { return u"Fake WordPress"; }
     bool wantsRequestBlogOptionsSyncStep() const override { return m_site->wantsBlogOptions; }
     bool wantsRequestPostFormatsStep() const override { return m_site->wantsPostFormats; }

@@ -47,7 +47,9 @@ protected:
         EXPECT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context(), &error)) << error;
         auto& synchronizer = project->synchronizer();
         EXPECT_TRUE(synchronizer.queueSyncToUploadPost(*edited));
-        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !synchronizer.currentSyncSession(); }, 10)) << "the upload session is still running";
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return !synchronizer.currentSyncSession(); }, 10))
+            << "the upload session is still running: " << (synchronizer.currentSyncSession() ? synchronizer.currentSyncSession()->splat() : "")
+            << toUTF8(log->text());
         RunLoop::main().runFor(0.01);
         return edited;
     }

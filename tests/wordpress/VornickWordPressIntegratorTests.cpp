@@ -71,11 +71,14 @@ TEST_F(WordPressIntegratorTest, AnUploadSessionSendsMediaBeforeThePosts)
     auto blogStep = session->addStepForBlogWithDescription(site.blogDescription);
     ASSERT_TRUE(blogStep);
     blogStep->addStepWithName(u"uploadPosts", u"Upload Posts/Pages");
+    auto media = integrator.addUploadMediaItemsStepToBlogSyncStep(*blogStep);
     ASSERT_EQ(blogStep->steps().size(), 2u);
+    EXPECT_EQ(blogStep->steps()[0], media);
     EXPECT_EQ(blogStep->steps()[0]->name(), u"uploadMediaItems");
     EXPECT_EQ(blogStep->steps()[1]->name(), u"uploadPosts");
     // Asked again, the integrator finds the one it made.
-    EXPECT_EQ(integrator.addUploadMediaItemsStepToBlogSyncStep(*blogStep), blogStep->steps()[0]);
+    EXPECT_EQ(integrator.addUploadMediaItemsStepToBlogSyncStep(*blogStep), media);
+    EXPECT_EQ(blogStep->steps().size(), 2u);
     integrator.setSyncSession(nullptr);
 }
 

@@ -367,7 +367,13 @@ void VornickWordPressIntegrator::wordPressAgentReceivedPropertiesOfUploadedMedia
         return;
     }
     if (!vornick_descriptionString(properties, u"identifierUsedByBlogService").empty()) {
-        importMediaItemDescription(properties, item, blog, std::nullopt);
+        // The item keeps its own unique identifier (the site's answer names
+        // its "guid" so): its upload entry and the posts waiting for it know
+        // it by that.
+        Dictionary imported = properties;
+        if (!item->uniqueIdentifier().empty())
+            imported.erase(std::u16string(u"uniqueIdentifier"));
+        importMediaItemDescription(imported, item, blog, std::nullopt);
     } else {
         const Value* identifier = valueOf(properties, u"id");
         if (identifier && (identifier->isString() || identifier->isNumber()) && !identifier->stringValue().empty())

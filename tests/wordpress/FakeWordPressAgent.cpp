@@ -157,8 +157,11 @@ void FakeWordPressAgent::uploadMediaItem(const std::shared_ptr<VornickWordPressM
             return;
         }
         std::u16string fileName = item && item->resolvedLocalURL() ? item->resolvedLocalURL()->lastPathComponent() : u"file";
-        Dictionary properties { { u"id", Value(toUTF16(identifier)) },
-                                { u"url", Value(u"https://site.example/wp-content/uploads/" + fileName) } };
+        std::u16string address = u"https://site.example/wp-content/uploads/" + fileName;
+        Dictionary properties { { u"id", Value(toUTF16(identifier)) }, { u"url", Value(address) } };
+        if (self.m_site->uploadAnswersWithDescription)
+            properties = { { u"identifierUsedByBlogService", Value(toUTF16(identifier)) }, { u"remoteURLString", Value(address) },
+                           { u"uniqueIdentifier", Value(u"https://site.example/?attachment_id=" + toUTF16(identifier)) } };
         delegate.wordPressAgentReceivedPropertiesOfUploadedMediaItem(self, properties, item, blogDescription);
     });
 }

@@ -36,6 +36,9 @@ struct FakeWordPressSite {
     bool wantsPostStatuses { true };
     // Request kinds ("categories", "media", "options", ...) that get no answer.
     std::set<std::string> unanswered;
+    // Uploads are answered with the item's whole description, as REST does
+    // (its "guid" as "uniqueIdentifier"), rather than "id" and "url".
+    bool uploadAnswersWithDescription { false };
     // Request kinds that fail.
     std::set<std::string> failing;
 

@@ -128,6 +128,8 @@ TEST_F(WordPressIntegratorMediaTest, ANewPictureGoesUpBeforeThePostThatShowsIt)
 {
     importBlog();
     auto picture = localPicture();
+    std::u16string uniqueIdentifier = picture->uniqueIdentifier();
+    site.uploadAnswersWithDescription = true;
     auto sent = uploadEditedPost(u"12", u"Holiday",
         u"<!-- wp:image -->\n<figure class=\"wp-block-image\"><img src=\"../media/photo.png\" alt=\"\"/></figure>\n<!-- /wp:image -->");
     ASSERT_TRUE(sent);
@@ -137,6 +139,7 @@ TEST_F(WordPressIntegratorMediaTest, ANewPictureGoesUpBeforeThePostThatShowsIt)
     auto send = std::find(site.requests.begin(), site.requests.end(), "send:Holiday");
     EXPECT_LT(upload, send) << site.requestSummary();
     EXPECT_EQ(picture->identifierUsedByBlogService(), u"900");
+    EXPECT_EQ(picture->uniqueIdentifier(), uniqueIdentifier) << "the site's answer does not change who the item is";
     EXPECT_EQ(picture->ManagedObject::valueForKey(u"remoteURLString").stringValue(), u"https://site.example/wp-content/uploads/photo.png");
     auto archive = VornickObjectArchive::createWithContentsOfURL(*picture->sourceFileURL(), nullptr);
     ASSERT_TRUE(archive);

@@ -3,9 +3,11 @@
 // their parents, formats, statuses, options and the media library, and gives
 // every post a file of its own; a picture placed in a post goes up before it.
 #include "blog/VornickBlogCategory.h"
+#include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickSyncStepState.h"
 #include "blog/VornickWordPressBlog.h"
+#include "blog/VornickWordPressBlogPost.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
@@ -119,6 +121,8 @@ TEST_P(IntegratorSitePretty, APicturePlacedInAPostGoesUpFirstAndThePostNamesIt)
                                                         post->sourceFileURL()->URLByDeletingLastPathComponent());
     editLocally(*post, u"<!-- wp:image -->\n<figure class=\"wp-block-image\"><img src=\"" + relative + u"\" alt=\"\"/></figure>\n<!-- /wp:image -->");
     uploadToTheEnd(*post);
+    if (HasFailure())
+        ADD_FAILURE() << toUTF8(lastSessionLog()) << m_project->synchronizer().currentSyncSession()->splat();
 
     ASSERT_FALSE(item->identifierUsedByBlogService().empty()) << toUTF8(lastSessionLog());
     std::u16string remote = item->ManagedObject::valueForKey(u"remoteURLString").stringValue();

@@ -293,7 +293,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::existing
     return std::dynamic_pointer_cast<VornickPublishedBlogPost>(found);
 }
 
-void VornickBlogServiceIntegrator::nameImportedPostIfUnnamed(VornickPublishedBlogPost& post)
+void VornickBlogServiceIntegrator::nameImportedPostIfUnnamed(VornickPublishedBlogPost& post, std::u16string_view preferredStem)
 {
     if (!post.sourceFileName().empty())
         return;
@@ -303,7 +303,9 @@ void VornickBlogServiceIntegrator::nameImportedPostIfUnnamed(VornickPublishedBlo
     std::u16string identifier = post.identifierUsedByBlogService();
     // Room for the identifier, a counter and the extension in 255 bytes.
     std::u16string stem = vornick_fileSafeName(post.title(), u"Untitled", 160);
-    if (!identifier.empty())
+    if (!preferredStem.empty())
+        stem = vornick_fileSafeName(preferredStem, u"Untitled", 200);
+    else if (!identifier.empty())
         stem = vornick_fileSafeName(stem + u"-" + identifier, u"Untitled", 200);
     std::u16string extension = u"." + post.standardFilenameExtension().value_or(u"post");
     auto taken = [&](const std::u16string& name) {

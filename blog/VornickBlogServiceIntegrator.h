@@ -57,7 +57,9 @@ public:
     virtual ManagedObjectContext* managedObjectContext() const = 0;
 };
 
-class VornickBlogServiceIntegrator : public VornickSyncSessionIntegrator, public VornickBlogServiceAgentDelegate {
+// The agent delegate base is virtual: a service's integrator may also take
+// its agents' own answers through a delegate interface built on it.
+class VornickBlogServiceIntegrator : public VornickSyncSessionIntegrator, public virtual VornickBlogServiceAgentDelegate {
 public:
     VornickBlogServiceIntegrator();
     // Clears the session's and the agent's references to the integrator.
@@ -225,8 +227,10 @@ public:
     // Service hooks; the base does nothing / answers the description as it is.
     virtual void injectUploadOfMediaForPost(const Dictionary& postDescription, const Dictionary& blogDescription,
         const Value& nativePostIdentifier, VornickUploadBlogPostsStep& uploadPostsStep);
-    virtual Dictionary rewireResourceReferencesInPost(const Dictionary& postDescription, const Dictionary& blogDescription,
-        const Value& nativePostIdentifier);
+    // The description to send; none (with the error saying why) when the post
+    // must not be sent as it is: its entry fails and the post stays queued.
+    [[nodiscard]] virtual std::optional<Dictionary> rewireResourceReferencesInPost(const Dictionary& postDescription, const Dictionary& blogDescription,
+        const Value& nativePostIdentifier, Error* outError);
     virtual void patchMissingPropertiesFromPostDescription(const Dictionary* postDescription, VornickPublishedBlogPost&);
     // Uploads a media item; the base cannot and reports the failure to the
     // blog's "uploadMediaItems" step on a later turn.
@@ -308,8 +312,10 @@ public:
     // file name gets one here, so that it is written to a file of its own:
     // its file-safe title and its identifier ("Untitled" without a title),
     // with " 2", " 3"... while another post of the blog has that name, and the
-    // post class's extension. A post with a name keeps it.
-    void nameImportedPostIfUnnamed(VornickPublishedBlogPost&);
+    // post class's extension. A post with a name keeps it. A service's
+    // integrator may offer a stem of its own (made safe here), which then
+    // stands for title and identifier.
+    void nameImportedPostIfUnnamed(VornickPublishedBlogPost&, std::u16string_view preferredStem = {});
 
     // Writes a line to the sync log, when there is one.
     void logToSyncLog(std::u16string_view line) const;

@@ -212,8 +212,8 @@ void VornickBlogServiceIntegrator::injectUploadOfMediaForPost(const Dictionary& 
 {
 }
 
-Dictionary VornickBlogServiceIntegrator::rewireResourceReferencesInPost(const Dictionary& postDescription, const Dictionary& /*blogDescription*/,
-    const Value& /*nativePostIdentifier*/)
+std::optional<Dictionary> VornickBlogServiceIntegrator::rewireResourceReferencesInPost(const Dictionary& postDescription,
+    const Dictionary& /*blogDescription*/, const Value& /*nativePostIdentifier*/, Error* /*outError*/)
 {
     return postDescription;
 }

@@ -96,7 +96,17 @@ void VornickUploadBlogPostsStep::advancePostQueue()
         if (post && !post->identifierUsedByBlogService().empty())
             postDescription[VornickIdentifierUsedByBlogServiceKey] = Value(post->identifierUsedByBlogService());
     }
-    Dictionary rewired = integrator->rewireResourceReferencesInPost(postDescription, blogDescription, nativePostIdentifier);
+    Error rewiringError;
+    std::optional<Dictionary> rewiredOrNone = integrator->rewireResourceReferencesInPost(postDescription, blogDescription,
+                                                                                         nativePostIdentifier, &rewiringError);
+    if (!rewiredOrNone) {
+        if (auto log = syncLog())
+            log->log("** Not sending \"{}\": {} It stays queued for a later sync.", title, rewiringError.localizedDescription());
+        vornick_setStepStatusMessage(*this, u"Not sending \"" + title + u"\": " + rewiringError.localizedDescription());
+        finishFirstEntry();
+        return;
+    }
+    Dictionary rewired = std::move(*rewiredOrNone);
     entry[PostDescriptionKey] = Value(rewired);
 
     // An update is compared with the server's copy first, so that it never

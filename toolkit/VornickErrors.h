@@ -64,6 +64,7 @@ enum VornickErrorCode : int64_t {
     VornickPostIdentifierMissingError = 96,      // a request about a server's post that names none
     VornickMediaFileUnreadableError = 97,        // a media item's local file that cannot be read or sent
     VornickOEmbedEndpointNotFoundError = 98,     // neither the item's page nor the known providers name an oEmbed endpoint
+    VornickPostRefersToLocalFileError = 105,     // a post about to be sent still names a file of this computer ("reference")
 };
 
 } // namespace brevanton

@@ -14,7 +14,7 @@ namespace brevanton {
 class VornickWordPressAgent;
 class VornickWordPressMediaItem;
 
-class VornickWordPressAgentDelegate : public VornickBlogServiceAgentDelegate {
+class VornickWordPressAgentDelegate : public virtual VornickBlogServiceAgentDelegate {
 public:
     virtual void wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const Dictionary& /*options*/, const Dictionary& /*blogDescription*/) { }
     virtual void wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary& /*blogDescription*/, const Error&) { }

@@ -1,11 +1,18 @@
 #include "wordpress/VornickWordPressIntegrator.h"
 
+#include "blog/VornickBlogCategory.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
+#include "blog/VornickBlogTag.h"
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
+#include "blog/VornickWordPressPostTerms.h"
+#include "platform/foundation/Assertions.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/store/ManagedObjectContext.h"
-#include "toolkit/VornickFileSnapshot.h"
 #include "toolkit/VornickManagedObjectKeyValueCoding.h"
+#include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressAgent.h"
+#include "wordpress/VornickWordPressAgentFactory.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 
 #include <algorithm>
@@ -18,12 +25,6 @@ const Value* valueOf(const Dictionary& description, std::u16string_view key)
 {
     auto found = description.find(key);
     return found == description.end() || found->second.isNull() ? nullptr : &found->second;
-}
-
-std::u16string stringOf(const Dictionary& description, std::u16string_view key)
-{
-    const Value* value = valueOf(description, key);
-    return value && value->isString() ? value->string() : std::u16string();
 }
 
 // Sets an attribute from the forms files hold it in (text for numbers and booleans).
@@ -42,8 +43,8 @@ std::vector<std::shared_ptr<ManagedObject>> replaceTerms(ManagedObjectContext& c
     auto existing = blog.objectsForKey(relationship);
     std::vector<std::shared_ptr<ManagedObject>> kept;
     for (const auto& description : descriptions) {
-        std::u16string identifier = stringOf(description, u"identifierUsedByBlogService");
-        std::u16string title = stringOf(description, u"title");
+        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
+        std::u16string title = vornick_descriptionString(description, u"title");
         auto match = std::find_if(existing.begin(), existing.end(), [&](const auto& term) {
             if (std::find(kept.begin(), kept.end(), term) != kept.end())
                 return false;
@@ -60,7 +61,7 @@ std::vector<std::shared_ptr<ManagedObject>> replaceTerms(ManagedObjectContext& c
         }
         term->setValueForKey(identifier.empty() ? Value() : Value(identifier), u"identifierUsedByBlogService");
         term->setValueForKey(title.empty() ? Value() : Value(title), u"title");
-        std::u16string explanation = stringOf(description, u"description");
+        std::u16string explanation = vornick_descriptionString(description, u"description");
         term->setValueForKey(explanation.empty() ? Value() : Value(explanation), u"explanation");
         kept.push_back(term);
     }
@@ -103,13 +104,52 @@ std::vector<Dictionary> dictionariesOf(const Value& list)
     return dictionaries;
 }
 
-std::shared_ptr<ManagedObject> termWithIdentifier(const ManagedObject& blog, std::u16string_view relationship, std::u16string_view identifier)
+std::vector<std::u16string> stringsOf(const Value* list)
 {
+    std::vector<std::u16string> strings;
+    if (!list || !list->isArray())
+        return strings;
+    for (const auto& element : list->array()) {
+        if (element.isString())
+            strings.push_back(element.string());
+        else if (element.isNumber())
+            strings.push_back(element.stringValue());
+    }
+    return strings;
+}
+
+template<typename Term>
+std::shared_ptr<Term> termOfBlog(const VornickPublishedBlog& blog, std::u16string_view relationship, std::u16string_view key,
+                                 std::u16string_view wanted, const char* classMismatch)
+{
+    if (wanted.empty())
+        return nullptr;
+    for (auto& object : blog.objectsForKey(relationship)) {
+        if (object->valueForKey(key).stringValue() != wanted)
+            continue;
+        auto term = std::dynamic_pointer_cast<Term>(object);
+        BREVANTON_ASSERT(term, classMismatch);
+        return term;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<ManagedObject> existingOrNewTermWithIdentifier(ManagedObjectContext* context, VornickWordPressBlog& blog,
+                                                               std::u16string_view relationship, const char16_t* entity,
+                                                               const std::u16string& identifier)
+{
+    if (identifier.empty())
+        return nullptr;
     for (auto& term : blog.objectsForKey(relationship)) {
         if (term->valueForKey(u"identifier").stringValue() == identifier)
             return term;
     }
-    return nullptr;
+    if (!context)
+        return nullptr;
+    auto term = context->insertNewObject(entity);
+    term->setValueForKey(Value(identifier), u"identifier");
+    term->setObjectForKey(blog.shared_from_this(), u"blog");
+    return term;
 }
 
 } // namespace
@@ -118,6 +158,30 @@ VornickWordPressIntegrator::VornickWordPressIntegrator()
     : m_fetchTemplatesByCreatingDrafts(UserDefaults::standard().boolForKey(u"FetchWordPressTemplatesByCreatingDrafts"))
 {
 }
+
+VornickWordPressIntegrator::~VornickWordPressIntegrator() = default;
+
+std::shared_ptr<VornickBlogServiceAgent> VornickWordPressIntegrator::agent()
+{
+    if (auto existing = VornickBlogServiceIntegrator::agent())
+        return existing;
+    auto account = std::dynamic_pointer_cast<VornickWordPressAccount>(findHostingAccount());
+    auto agent = vornickMakeWordPressAgentForAccount(account);
+    if (!agent) {
+        logToSyncLog(u"** Error: Need a WordPressAccount to be able to instantiate BlogServiceAgent.");
+        return nullptr;
+    }
+    setAgent(agent);
+    return agent;
+}
+
+int64_t VornickWordPressIntegrator::wordPressDotComSiteCount()
+{
+    auto agent = std::dynamic_pointer_cast<VornickWordPressAgent>(this->agent());
+    return agent ? agent->wordPressDotComSiteCount() : 0;
+}
+
+// --- Import
 
 std::shared_ptr<VornickPublishedBlog> VornickWordPressIntegrator::importBlogDescription(const Dictionary& description,
                                                                                        std::shared_ptr<VornickPublishedBlog> blog,
@@ -132,27 +196,69 @@ std::shared_ptr<VornickPublishedBlog> VornickWordPressIntegrator::importBlogDesc
         if (const Value* value = valueOf(description, key))
             setAttribute(*wordPressBlog, *value, key);
     }
-    auto& context = *this->context();
     if (const Value* formats = valueOf(description, u"postFormats"); formats && formats->isDictionary())
-        replaceFormatsOrStatuses(context, *wordPressBlog, u"postFormats", u"PostFormat", formats->dictionary());
+        importPostFormatDescriptions(formats->dictionary(), *wordPressBlog);
     if (const Value* statuses = valueOf(description, u"postStatuses"); statuses && statuses->isDictionary())
-        replaceFormatsOrStatuses(context, *wordPressBlog, u"postStatuses", u"PostStatus", statuses->dictionary());
+        importPostStatusDescriptions(statuses->dictionary(), *wordPressBlog);
+    if (const Value* categories = valueOf(description, u"categories"); categories && categories->isArray())
+        importCategoryDescriptions(dictionariesOf(*categories), *wordPressBlog);
     if (const Value* tags = valueOf(description, u"tags"); tags && tags->isArray())
-        replaceTerms(context, *wordPressBlog, u"tags", u"BlogTag", dictionariesOf(*tags));
-    if (const Value* categories = valueOf(description, u"categories"); categories && categories->isArray()) {
-        auto descriptions = dictionariesOf(*categories);
-        auto terms = replaceTerms(context, *wordPressBlog, u"categories", u"BlogCategory", descriptions);
-        for (size_t i = 0; i < terms.size(); ++i) {
-            std::u16string parentIdentifier = stringOf(descriptions[i], u"parentCategoryIdentifier");
-            std::shared_ptr<ManagedObject> parent;
-            for (auto& candidate : terms) {
-                if (!parentIdentifier.empty() && candidate->valueForKey(u"identifierUsedByBlogService").stringValue() == parentIdentifier)
-                    parent = candidate;
-            }
-            terms[i]->setObjectForKey(parent, u"parentCategory");
-        }
-    }
+        importTagDescriptions(dictionariesOf(*tags), *wordPressBlog);
     return blog;
+}
+
+void VornickWordPressIntegrator::importCategoryDescriptions(const std::vector<Dictionary>& descriptions, VornickWordPressBlog& blog)
+{
+    if (!context())
+        return;
+    auto terms = replaceTerms(*context(), blog, u"categories", u"BlogCategory", descriptions);
+    for (size_t i = 0; i < terms.size(); ++i) {
+        std::u16string parentIdentifier = vornick_descriptionString(descriptions[i], u"parentCategoryIdentifier");
+        std::shared_ptr<ManagedObject> parent;
+        for (auto& candidate : terms) {
+            if (!parentIdentifier.empty() && candidate->valueForKey(u"identifierUsedByBlogService").stringValue() == parentIdentifier)
+                parent = candidate;
+        }
+        terms[i]->setObjectForKey(parent, u"parentCategory");
+    }
+}
+
+void VornickWordPressIntegrator::importTagDescriptions(const std::vector<Dictionary>& descriptions, VornickWordPressBlog& blog)
+{
+    if (context())
+        replaceTerms(*context(), blog, u"tags", u"BlogTag", descriptions);
+}
+
+void VornickWordPressIntegrator::importPostFormatDescriptions(const Dictionary& titlesByIdentifier, VornickWordPressBlog& blog)
+{
+    if (context())
+        replaceFormatsOrStatuses(*context(), blog, u"postFormats", u"PostFormat", titlesByIdentifier);
+}
+
+void VornickWordPressIntegrator::importPostStatusDescriptions(const Dictionary& titlesByIdentifier, VornickWordPressBlog& blog)
+{
+    if (context())
+        replaceFormatsOrStatuses(*context(), blog, u"postStatuses", u"PostStatus", titlesByIdentifier);
+}
+
+std::u16string VornickWordPressIntegrator::postFileStemForPermalink(std::u16string_view permalinkURLString)
+{
+    auto url = URL::create(permalinkURLString);
+    if (!url || (url->scheme() != u"http" && url->scheme() != u"https"))
+        return {};
+    std::u16string path = url->path();
+    if (path.starts_with(u'/'))
+        path.erase(0, 1);
+    // A plain permalink ("/?p=12", "/?page_id=5") names no place of its own.
+    if (path.empty() && url->query() && !url->query()->empty())
+        return {};
+    if (path.empty())
+        return u"_landing_page";
+    std::u16string extension = url->pathExtension();
+    if (!extension.empty() && path.size() > extension.size() + 1 && path.ends_with(u"." + extension))
+        path.erase(path.size() - extension.size() - 1);
+    std::replace(path.begin(), path.end(), u'/', u'_');
+    return path;
 }
 
 std::shared_ptr<VornickPublishedBlogPost> VornickWordPressIntegrator::importPostDescription(const Dictionary& description,
@@ -165,100 +271,143 @@ std::shared_ptr<VornickPublishedBlogPost> VornickWordPressIntegrator::importPost
     auto wordPressBlog = std::dynamic_pointer_cast<VornickWordPressBlog>(blog);
     if (!post || !wordPressBlog)
         return post;
-    std::u16string type = stringOf(description, u"type");
+    auto* context = this->context();
+    std::u16string type = vornick_descriptionString(description, u"type");
     if (!type.empty())
         post->ManagedObject::setValueForKey(Value(type), u"type");
-    const Value* identifiers = valueOf(description, u"categoryIdentifiers");
-    const Value* titles = valueOf(description, u"categories");
-    if ((identifiers && identifiers->isArray()) || (titles && titles->isArray())) {
-        std::vector<std::shared_ptr<ManagedObject>> categories;
-        auto all = wordPressBlog->objectsForKey(u"categories");
-        auto add = [&](const Value* list, std::u16string_view key) {
-            if (!list || !list->isArray())
-                return;
-            for (const auto& wanted : list->array()) {
-                for (auto& category : all) {
-                    if (wanted.isString() && category->valueForKey(key).stringValue() == wanted.string()
-                        && std::find(categories.begin(), categories.end(), category) == categories.end())
-                        categories.push_back(category);
-                }
-            }
-        };
-        add(identifiers, u"identifierUsedByBlogService");
-        if (categories.empty())
-            add(titles, u"title");
-        post->setObjectsForKey(categories, u"categories");
-    }
-    std::u16string format = stringOf(description, u"format");
+    std::u16string format = vornick_descriptionString(description, u"format");
     if (!format.empty())
-        post->setObjectForKey(termWithIdentifier(*wordPressBlog, u"postFormats", format), u"format");
-    std::u16string status = stringOf(description, u"status");
+        post->setObjectForKey(existingOrNewPostFormatWithIdentifier(format, *wordPressBlog), u"format");
+    std::u16string status = vornick_descriptionString(description, u"status");
     if (!status.empty())
-        post->setObjectForKey(termWithIdentifier(*wordPressBlog, u"postStatuses", status), u"status");
-    if (const Value* featured = valueOf(description, u"featuredImageIdentifier"))
-        post->setObjectForKey(wordPressBlog->mediaItemForIdentifier(*featured), u"featuredImageMediaItem");
+        post->setObjectForKey(existingOrNewPostStatusWithIdentifier(status, *wordPressBlog), u"status");
+
+    // Categories and tags: exactly those the description names, by
+    // identifier, and by title those the identifiers left out (a post file
+    // lists a term the site has not given an identifier yet by title only).
+    auto termsOf = [&](const char16_t* identifiersKey, const char16_t* titlesKey, bool categories) {
+        std::vector<std::shared_ptr<ManagedObject>> terms;
+        auto add = [&](std::shared_ptr<ManagedObject> term) {
+            if (term && std::find(terms.begin(), terms.end(), term) == terms.end())
+                terms.push_back(std::move(term));
+        };
+        for (const auto& identifier : stringsOf(valueOf(description, identifiersKey))) {
+            if (categories)
+                add(existingCategoryWithIdentifier(identifier, *wordPressBlog));
+            else
+                add(existingTagWithIdentifier(identifier, *wordPressBlog));
+        }
+        for (const auto& title : stringsOf(valueOf(description, titlesKey))) {
+            if (std::any_of(terms.begin(), terms.end(), [&](auto& term) { return term->valueForKey(u"title").stringValue() == title; }))
+                continue;
+            std::shared_ptr<ManagedObject> term = categories ? std::static_pointer_cast<ManagedObject>(categoryWithTitle(title, *wordPressBlog))
+                                                             : std::static_pointer_cast<ManagedObject>(tagWithTitle(title, *wordPressBlog));
+            if (!term && context) {
+                term = context->insertNewObject(categories ? u"BlogCategory" : u"BlogTag");
+                term->setValueForKey(Value(title), u"title");
+                term->setObjectForKey(wordPressBlog, u"blog");
+            }
+            add(term);
+        }
+        return terms;
+    };
+    post->setObjectsForKey(termsOf(u"categoryIdentifiers", u"categories", true), u"categories");
+    post->setObjectsForKey(termsOf(u"tagIdentifiers", u"tags", false), u"tags");
+
+    const Value* featured = valueOf(description, u"featuredImageIdentifier");
+    post->setObjectForKey(featured ? wordPressBlog->mediaItemForIdentifier(*featured) : nullptr, u"featuredImageMediaItem");
+
+    if (post->sourceFileName().empty()) {
+        std::u16string stem = postFileStemForPermalink(post->permalinkURLString());
+        if (!stem.empty())
+            nameImportedPostIfUnnamed(*post, stem);
+    }
     return post;
 }
 
-std::shared_ptr<VornickWordPressMediaItem> VornickWordPressIntegrator::existingMediaItemForDescription(const Dictionary& description,
-                                                                                                     const std::optional<URL>& sourceFile,
-                                                                                                     const VornickWordPressBlog& blog)
+void VornickWordPressIntegrator::patchMissingPropertiesFromPostDescription(const Dictionary* postDescription, VornickPublishedBlogPost& post)
 {
-    auto items = blog.mediaItems();
-    auto find = [&](std::u16string_view key, const std::u16string& wanted) -> std::shared_ptr<VornickWordPressMediaItem> {
-        if (wanted.empty())
-            return nullptr;
-        for (auto& item : items) {
-            if (item->valueForKey(key).stringValue() == wanted)
-                return std::dynamic_pointer_cast<VornickWordPressMediaItem>(item);
-        }
-        return nullptr;
-    };
-    if (auto item = find(u"identifierUsedByBlogService", stringOf(description, u"identifierUsedByBlogService")))
-        return item;
-    if (auto item = find(u"uniqueIdentifier", stringOf(description, u"uniqueIdentifier")))
-        return item;
-    return sourceFile ? find(u"sourceFileName", sourceFile->lastPathComponent()) : nullptr;
+    if (!postDescription || post.objectForKey(u"featuredImageMediaItem"))
+        return;
+    auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(post.blog());
+    const Value* featured = valueOf(*postDescription, u"featuredImageIdentifier");
+    auto item = blog && featured ? blog->mediaItemForIdentifier(*featured) : nullptr;
+    if (!item)
+        return;
+    post.setObjectForKey(item, u"featuredImageMediaItem");
+    post.setHasEditsNotYetSavedToSourceFile(true);
+    if (editorForPost(post))
+        return;
+    if (auto url = post.sourceFileURL()) {
+        Error error;
+        if (!post.writePostToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+            logToSyncLog(u"Failed to write the post file of \"" + post.title() + u"\": " + error.localizedDescription());
+    }
 }
 
-std::shared_ptr<VornickWordPressMediaItem> VornickWordPressIntegrator::importMediaItemDescription(
-    const Dictionary& description, std::shared_ptr<VornickWordPressMediaItem> item, const std::shared_ptr<VornickWordPressBlog>& blog,
-    const std::optional<URL>& sourceFile)
+// --- Lookups
+
+std::shared_ptr<VornickBlogCategory> VornickWordPressIntegrator::categoryWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
 {
-    if (!blog || !context())
-        return nullptr;
-    if (!item) {
-        item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(context()->insertNewObject(u"MediaItem"));
-        if (!item)
-            return nullptr;
-        item->setObjectForKey(blog, u"blog");
-    }
-    for (const auto& name : item->attributesForArchivalRepresentation()) {
-        if (const Value* value = valueOf(description, name))
-            setAttribute(*item, *value, name);
-    }
-    if (sourceFile) {
-        item->setSourceFileName(sourceFile->lastPathComponent());
-        auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(*sourceFile);
-        item->setSourceFileModificationDate(snapshot->exists() ? std::optional(snapshot->modificationDate()) : std::nullopt);
-        item->setHasEditsNotYetSavedToSourceFile(false);
-    }
-    if (const Value* variants = valueOf(description, u"variants"); variants && variants->isDictionary()) {
-        for (auto& old : item->objectsForKey(u"variants"))
-            context()->deleteObject(old);
-        for (const auto& [name, list] : variants->dictionary()) {
-            if (!list.isDictionary())
-                continue;
-            auto variant = context()->insertNewObject(u"MediaItemVariant");
-            variant->setValueForKey(Value(name), u"variantName");
-            for (const char16_t* key : { u"filename", u"mimeType", u"pixelsHigh", u"pixelsWide" }) {
-                if (const Value* value = list.find(key))
-                    setAttribute(*variant, *value, key);
-            }
-            variant->setObjectForKey(item, u"mediaItem");
-        }
-    }
-    return item;
+    return termOfBlog<VornickBlogCategory>(blog, u"categories", u"title", title, "Fetched VornickBlogCategory is somehow not an VornickBlogCategory!");
+}
+
+std::shared_ptr<VornickBlogCategory> VornickWordPressIntegrator::existingCategoryWithIdentifier(std::u16string_view identifier,
+                                                                                              const VornickPublishedBlog& blog)
+{
+    return termOfBlog<VornickBlogCategory>(blog, u"categories", u"identifierUsedByBlogService", identifier,
+                                           "Fetched VornickBlogCategory is somehow not an VornickBlogCategory!");
+}
+
+std::shared_ptr<VornickBlogTag> VornickWordPressIntegrator::tagWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
+{
+    return termOfBlog<VornickBlogTag>(blog, u"tags", u"title", title, "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
+}
+
+std::shared_ptr<VornickBlogTag> VornickWordPressIntegrator::existingTagWithIdentifier(std::u16string_view identifier,
+                                                                                     const VornickPublishedBlog& blog)
+{
+    return termOfBlog<VornickBlogTag>(blog, u"tags", u"identifierUsedByBlogService", identifier,
+                                      "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
+}
+
+std::shared_ptr<ManagedObject> VornickWordPressIntegrator::existingOrNewPostFormatWithIdentifier(const std::u16string& identifier,
+                                                                                                VornickWordPressBlog& blog)
+{
+    return existingOrNewTermWithIdentifier(context(), blog, u"postFormats", u"PostFormat", identifier);
+}
+
+std::shared_ptr<ManagedObject> VornickWordPressIntegrator::existingOrNewPostStatusWithIdentifier(const std::u16string& identifier,
+                                                                                                VornickWordPressBlog& blog)
+{
+    return existingOrNewTermWithIdentifier(context(), blog, u"postStatuses", u"PostStatus", identifier);
+}
+
+// --- Shared helpers
+
+std::shared_ptr<VornickWordPressBlog> VornickWordPressIntegrator::wordPressBlogForDescription(const Dictionary& blogDescription)
+{
+    return std::dynamic_pointer_cast<VornickWordPressBlog>(existingBlogForDescription(blogDescription));
+}
+
+void VornickWordPressIntegrator::saveContext(std::u16string_view what)
+{
+    auto* context = this->context();
+    if (!context || !context->hasChanges())
+        return;
+    Error error;
+    if (!commitAndSaveChangesInManagedObjectContext(*context, &error))
+        logToSyncLog(u"** Failed to save " + std::u16string(what) + u": " + error.localizedDescription());
+}
+
+void VornickWordPressIntegrator::writeBlogFile(VornickWordPressBlog& blog)
+{
+    auto url = blog.sourceFileURL();
+    if (!url)
+        return;
+    Error error;
+    if (!blog.writeArchivalRepresentationToURL(*url, VornickObjectArchiveFormat::JSON, &error))
+        logToSyncLog(u"Failed to write the blog file of \"" + blog.title() + u"\": " + error.localizedDescription());
 }
 
 } // namespace brevanton

@@ -166,7 +166,7 @@ int runBlogProject(const std::string& path, bool reindex)
     return differences ? 1 : 0;
 }
 
-int syncBlogProject(const std::string& path)
+int syncBlogProject(const std::string& path, VornickSyncSessionType type)
 {
     auto project = openProject(path);
     if (!project)
@@ -185,7 +185,7 @@ int syncBlogProject(const std::string& path)
     auto& integrator = project->integrator();
     auto log = project->syncLog();
     size_t logStart = log->text().size();
-    auto session = integrator.createSyncSessionOfType(VornickSyncSessionType::Manual);
+    auto session = integrator.createSyncSessionOfType(type);
     // A new session drops the integrator's agent: this one is given after.
     integrator.setSyncSession(session);
     integrator.setAgent(agent);

@@ -3,9 +3,12 @@
 // with unsaved edits and prints the account and, per blog, its counts;
 // `brevanton --reindex FOLDER` rebuilds the index from the files and prints
 // every difference from the index it had; `brevanton --sync FOLDER` runs one
-// manual sync session of the account with its site and prints the session's
-// step tree as it ended and what the session wrote to the sync log.
+// sync session (manual, or of the type given) of the account with its site
+// and prints the session's step tree as it ended and what the session wrote
+// to the sync log.
 #pragma once
+
+#include "blog/VornickSyncStepState.h"
 
 #include <string>
 
@@ -16,6 +19,6 @@ bool isBlogProjectPath(const std::string& path);
 // The process's exit status.
 int runBlogProject(const std::string& path, bool reindex);
 // The process's exit status: 0 when the session completed.
-int syncBlogProject(const std::string& path);
+int syncBlogProject(const std::string& path, VornickSyncSessionType = VornickSyncSessionType::Manual);
 
 } // namespace brevanton

@@ -62,12 +62,15 @@ constexpr size_t maximumAdvisoriesShown = 20;
 void printUsage()
 {
     std::printf("Usage: brevanton [--version] [--help] [--headless] [--save] FILE...\n"
-                "       brevanton [--reindex | --sync] ACCOUNT-FOLDER\n"
+                "       brevanton [--reindex | --sync [--type 3 | --type 5]] ACCOUNT-FOLDER\n"
                 "With the folder of a WordPress account project, indexes it, writes back what\n"
                 "was not yet saved to its files and prints the account and, per blog, its\n"
                 "counts; with --reindex, rebuilds the index from the files and prints every\n"
                 "difference from the index it had; with --sync, syncs the account with its\n"
-                "site once and prints the session's steps as they ended and its sync log.\n"
+                "site once and prints the session's steps as they ended and its sync log\n"
+                "(--type 3: an exhaustive sync, with the site's options, formats and\n"
+                "statuses, the whole media library and the post templates; --type 5: only\n"
+                "the post templates).\n"
                 "With a display, opens each HTML or XHTML file in a window of its own: the page\n"
                 "beside the source it is saved as (Ctrl+S saves, Ctrl+Z undoes).\n"
                 "With --headless or --save, or without a display, opens each file into an\n"
@@ -453,6 +456,9 @@ int main(int argc, char** argv)
     bool headless = false;
     bool reindex = false;
     bool sync = false;
+    // 2, a manual sync, unless --type says otherwise.
+    int syncType = 2;
+    bool syncTypeGiven = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--version")) {
@@ -479,7 +485,20 @@ int main(int argc, char** argv)
             sync = true;
             continue;
         }
+        if (!std::strcmp(argv[i], "--type")) {
+            if (i + 1 >= argc || (std::strcmp(argv[i + 1], "3") && std::strcmp(argv[i + 1], "5"))) {
+                std::fprintf(stderr, "brevanton: --type takes 3 (exhaustive sync) or 5 (templates only)\n");
+                return 2;
+            }
+            syncType = argv[++i][0] - '0';
+            syncTypeGiven = true;
+            continue;
+        }
         paths.emplace_back(argv[i]);
+    }
+    if (syncTypeGiven && !sync) {
+        std::fprintf(stderr, "brevanton: --type goes with --sync\n");
+        return 2;
     }
     if (sync) {
         if (paths.size() != 1 || reindex || save) {
@@ -488,7 +507,7 @@ int main(int argc, char** argv)
         }
         if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
             std::fprintf(stderr, "brevanton: running headless\n");
-        return syncBlogProject(paths.front());
+        return syncBlogProject(paths.front(), static_cast<VornickSyncSessionType>(syncType));
     }
     if (paths.size() == 1 && (reindex || isBlogProjectPath(paths.front()))) {
         if (std::getenv("BREVANTON_ANNOUNCE_MODE"))

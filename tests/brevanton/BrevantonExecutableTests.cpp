@@ -242,6 +242,18 @@ TEST_F(BrevantonExecutable, SyncNeedsOneAccountProjectFolder)
     EXPECT_TRUE(contains(twoFolders.standardError, "--sync takes one account project folder")) << twoFolders.standardError;
     auto none = runBrevanton({ "--sync" });
     EXPECT_EQ(none.exitStatus, 2);
+
+    // A session type: 3 (exhaustive) or 5 (templates), with --sync only.
+    auto exhaustive = runBrevanton({ "--sync", "--type", "3", m_folder + "/no-such-account" });
+    EXPECT_EQ(exhaustive.exitStatus, 1) << exhaustive.standardError;
+    EXPECT_TRUE(contains(exhaustive.standardError, "brevanton: no account project in")) << exhaustive.standardError;
+    for (std::vector<std::string> arguments : { std::vector<std::string> { "--sync", "--type", "4", m_folder },
+                                                std::vector<std::string> { "--sync", m_folder, "--type" },
+                                                std::vector<std::string> { "--type", "5", m_folder } }) {
+        auto refused = runBrevanton(arguments);
+        EXPECT_EQ(refused.exitStatus, 2) << refused.standardError;
+        EXPECT_TRUE(contains(refused.standardError, "--type")) << refused.standardError;
+    }
 }
 
 TEST_F(BrevantonExecutable, WithADisplayStartsTheWindowProgramBesideItAndSaysSoWhenItIsMissing)

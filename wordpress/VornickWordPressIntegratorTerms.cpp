@@ -1,0 +1,316 @@
+#include "wordpress/VornickWordPressIntegrator.h"
+
+#include "blog/VornickBlogCategory.h"
+#include "blog/VornickBlogServiceIntegratorSupport.h"
+#include "blog/VornickWordPressBlog.h"
+#include "platform/foundation/Text.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "wordpress/VornickWordPressRequestStep.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace brevanton {
+
+namespace {
+
+std::u16string countText(size_t count)
+{
+    return toUTF16(std::to_string(count));
+}
+
+// The local term a description stands for: by identifier when the term has
+// one, else by title; only among the descriptions not matched yet.
+std::vector<Dictionary>::iterator matchingDescription(ManagedObject& term, std::vector<Dictionary>& remaining)
+{
+    std::u16string identifier = term.valueForKey(u"identifierUsedByBlogService").stringValue();
+    if (!identifier.empty()) {
+        return std::find_if(remaining.begin(), remaining.end(),
+                            [&](auto& description) { return vornick_descriptionString(description, u"identifierUsedByBlogService") == identifier; });
+    }
+    std::u16string title = term.valueForKey(u"title").stringValue();
+    if (title.empty())
+        return remaining.end();
+    return std::find_if(remaining.begin(), remaining.end(),
+                        [&](auto& description) { return vornick_descriptionString(description, u"title") == title; });
+}
+
+void updateTerm(ManagedObject& term, const Dictionary& description)
+{
+    for (auto [descriptionKey, key] : { std::pair { u"identifierUsedByBlogService", u"identifierUsedByBlogService" },
+                                        std::pair { u"title", u"title" }, std::pair { u"description", u"explanation" } }) {
+        std::u16string value = vornick_descriptionString(description, descriptionKey);
+        if (!value.empty())
+            term.setValueForKey(Value(value), key);
+    }
+    term.setValueForKey(Value(false), u"publishAtNextSync");
+}
+
+} // namespace
+
+void VornickWordPressIntegrator::updateCategory(ManagedObject& category, const Dictionary& description)
+{
+    updateTerm(category, description);
+}
+
+void VornickWordPressIntegrator::updateTag(ManagedObject& tag, const Dictionary& description)
+{
+    updateTerm(tag, description);
+}
+
+// --- Categories
+
+void VornickWordPressIntegrator::wordPressAgentReceivedCategoryDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& categories,
+    const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
+{
+    auto step = requestStepNamed(u"syncCategories", blogDescription);
+    if (!step || !step->takeAnswer(startOffset))
+        return;
+    vornick_setStepStatusMessage(*step, u"Received " + countText(categories.size() + static_cast<size_t>(startOffset)) + u" category descriptions");
+    if (startOffset == 0) {
+        m_allReceivedCategoryIdentifiers.clear();
+        m_parentChildCategoryIdentifierPairs.clear();
+    }
+    queueParentChildCategoryIdentifierPairsFromCategoryDescriptions(categories);
+    syncCategoriesWithReceivedDescriptions(categories, startOffset, couldBeMore, blogDescription);
+    if (couldBeMore && !categories.empty())
+        step->requestPageAtOffset(startOffset + static_cast<int64_t>(categories.size()));
+    else
+        step->finish(u"Done", VornickSyncStepState::Completed);
+}
+
+void VornickWordPressIntegrator::wordPressAgentFailedToReceiveCategoryDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription,
+    const Error& error)
+{
+    if (auto step = requestStepNamed(u"syncCategories", blogDescription); step && step->isAwaitingAnswer()) {
+        step->setError(error);
+        step->finish(u"Failed", VornickSyncStepState::Failed);
+    }
+}
+
+void VornickWordPressIntegrator::queueParentChildCategoryIdentifierPairsFromCategoryDescriptions(const std::vector<Dictionary>& descriptions)
+{
+    for (const auto& description : descriptions) {
+        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
+        if (identifier.empty())
+            continue;
+        m_allReceivedCategoryIdentifiers.insert(identifier);
+        std::u16string parent = vornick_descriptionString(description, u"parentCategoryIdentifier");
+        m_parentChildCategoryIdentifierPairs.emplace_back(parent.empty() ? Value() : Value(parent), identifier);
+    }
+}
+
+void VornickWordPressIntegrator::syncCategoriesWithReceivedDescriptions(const std::vector<Dictionary>& descriptions, int64_t /*startOffset*/,
+    bool couldBeMore, const Dictionary& blogDescription)
+{
+    auto blog = wordPressBlogForDescription(blogDescription);
+    auto* context = this->context();
+    if (!blog || !context)
+        return;
+    logToSyncLog(u"Syncing " + countText(descriptions.size()) + u" category descriptions");
+    bool exhaustive = syncSession() && syncSession()->type() == VornickSyncSessionType::ExhaustiveManual;
+    std::vector<Dictionary> remaining = descriptions;
+    for (auto& category : blog->objectsForKey(u"categories")) {
+        auto match = matchingDescription(*category, remaining);
+        if (match != remaining.end()) {
+            updateCategory(*category, *match);
+            remaining.erase(match);
+            continue;
+        }
+        // Only a category the site once had can be gone from it; one made
+        // here and not sent yet has no identifier and stays.
+        std::u16string identifier = category->valueForKey(u"identifierUsedByBlogService").stringValue();
+        if (!couldBeMore && exhaustive && !identifier.empty() && !m_allReceivedCategoryIdentifiers.contains(identifier)) {
+            logToSyncLog(u"Category \"" + category->valueForKey(u"title").stringValue() + u"\" (" + identifier + u") was deleted on the server");
+            context->deleteObject(category);
+        }
+    }
+    for (const auto& description : remaining) {
+        auto category = context->insertNewObject(u"BlogCategory");
+        category->setObjectForKey(blog, u"blog");
+        updateCategory(*category, description);
+    }
+    // Parents are set once every page is in: a child's parent may come on a later page.
+    if (!couldBeMore)
+        stitchParentChildCategoryPairsForBlog(*blog);
+    saveContext(u"the categories");
+}
+
+void VornickWordPressIntegrator::stitchParentChildCategoryPairsForBlog(VornickWordPressBlog& blog)
+{
+    for (const auto& [parent, child] : m_parentChildCategoryIdentifierPairs) {
+        auto category = existingCategoryWithIdentifier(child, blog);
+        if (!category)
+            continue;
+        if (parent.isString())
+            category->setObjectForKey(existingCategoryWithIdentifier(parent.string(), blog), u"parentCategory");
+        else if (parent.isNull())
+            category->setObjectForKey(nullptr, u"parentCategory");
+    }
+    m_parentChildCategoryIdentifierPairs.clear();
+}
+
+// --- Tags
+
+void VornickWordPressIntegrator::wordPressAgentReceivedTagDescriptions(VornickWordPressAgent&, const std::vector<Dictionary>& tags,
+    const Dictionary& blogDescription, int64_t startOffset, bool couldBeMore)
+{
+    auto step = requestStepNamed(u"syncTags", blogDescription);
+    if (!step || !step->takeAnswer(startOffset))
+        return;
+    vornick_setStepStatusMessage(*step, u"Received " + countText(tags.size() + static_cast<size_t>(startOffset)) + u" tag descriptions");
+    if (startOffset == 0)
+        m_allReceivedTagIdentifiers.clear();
+    for (const auto& description : tags) {
+        std::u16string identifier = vornick_descriptionString(description, u"identifierUsedByBlogService");
+        if (!identifier.empty())
+            m_allReceivedTagIdentifiers.insert(identifier);
+    }
+    syncTagsWithReceivedDescriptions(tags, startOffset, couldBeMore, blogDescription);
+    if (couldBeMore && !tags.empty())
+        step->requestPageAtOffset(startOffset + static_cast<int64_t>(tags.size()));
+    else
+        step->finish(u"Done", VornickSyncStepState::Completed);
+}
+
+void VornickWordPressIntegrator::wordPressAgentFailedToReceiveTagDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription,
+    const Error& error)
+{
+    if (auto step = requestStepNamed(u"syncTags", blogDescription); step && step->isAwaitingAnswer()) {
+        step->setError(error);
+        step->finish(u"Failed", VornickSyncStepState::Failed);
+    }
+}
+
+void VornickWordPressIntegrator::syncTagsWithReceivedDescriptions(const std::vector<Dictionary>& descriptions, int64_t /*startOffset*/,
+    bool couldBeMore, const Dictionary& blogDescription)
+{
+    auto blog = wordPressBlogForDescription(blogDescription);
+    auto* context = this->context();
+    if (!blog || !context)
+        return;
+    logToSyncLog(u"Syncing " + countText(descriptions.size()) + u" tag descriptions");
+    bool exhaustive = syncSession() && syncSession()->type() == VornickSyncSessionType::ExhaustiveManual;
+    std::vector<Dictionary> remaining = descriptions;
+    for (auto& tag : blog->objectsForKey(u"tags")) {
+        auto match = matchingDescription(*tag, remaining);
+        if (match != remaining.end()) {
+            updateTag(*tag, *match);
+            remaining.erase(match);
+            continue;
+        }
+        std::u16string identifier = tag->valueForKey(u"identifierUsedByBlogService").stringValue();
+        if (!couldBeMore && exhaustive && !identifier.empty() && !m_allReceivedTagIdentifiers.contains(identifier)) {
+            logToSyncLog(u"Tag \"" + tag->valueForKey(u"title").stringValue() + u"\" (" + identifier + u") was deleted on the server");
+            context->deleteObject(tag);
+        }
+    }
+    for (const auto& description : remaining) {
+        auto tag = context->insertNewObject(u"BlogTag");
+        tag->setObjectForKey(blog, u"blog");
+        updateTag(*tag, description);
+    }
+    saveContext(u"the tags");
+}
+
+// --- Post formats and statuses
+
+void VornickWordPressIntegrator::wordPressAgentReceivedPostFormatDescriptions(VornickWordPressAgent&, const Dictionary& formats,
+    const Dictionary& blogDescription)
+{
+    auto step = requestStepNamed(u"getPostFormats", blogDescription);
+    auto blog = wordPressBlogForDescription(blogDescription);
+    if (!step || !blog || !step->takeAnswer(0))
+        return;
+    for (const auto& [identifier, title] : formats) {
+        if (!title.isString())
+            continue;
+        if (auto format = existingOrNewPostFormatWithIdentifier(identifier, *blog))
+            format->setValueForKey(title, u"title");
+    }
+    saveContext(u"the post formats");
+    step->finish(u"Done", VornickSyncStepState::Completed);
+}
+
+void VornickWordPressIntegrator::wordPressAgentFailedToReceivePostFormatDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription,
+    const Error& error)
+{
+    if (auto step = requestStepNamed(u"getPostFormats", blogDescription); step && step->isAwaitingAnswer()) {
+        step->setError(error);
+        step->finish(u"Failed", VornickSyncStepState::Failed);
+    }
+}
+
+void VornickWordPressIntegrator::wordPressAgentReceivedPostStatusDescriptions(VornickWordPressAgent&, const Dictionary& statuses,
+    const Dictionary& blogDescription)
+{
+    auto step = requestStepNamed(u"getPostStatuses", blogDescription);
+    auto blog = wordPressBlogForDescription(blogDescription);
+    if (!step || !blog || !step->takeAnswer(0))
+        return;
+    for (const auto& [identifier, title] : statuses) {
+        if (!title.isString())
+            continue;
+        if (auto status = existingOrNewPostStatusWithIdentifier(identifier, *blog))
+            status->setValueForKey(title, u"title");
+    }
+    saveContext(u"the post statuses");
+    step->finish(u"Done", VornickSyncStepState::Completed);
+}
+
+void VornickWordPressIntegrator::wordPressAgentFailedToReceivePostStatusDescriptions(VornickWordPressAgent&, const Dictionary& blogDescription,
+    const Error& error)
+{
+    if (auto step = requestStepNamed(u"getPostStatuses", blogDescription); step && step->isAwaitingAnswer()) {
+        step->setError(error);
+        step->finish(u"Failed", VornickSyncStepState::Failed);
+    }
+}
+
+// --- Blog options
+
+void VornickWordPressIntegrator::wordPressAgentReceivedBlogOptions(VornickWordPressAgent&, const Dictionary& options,
+    const Dictionary& blogDescription)
+{
+    auto step = requestStepNamed(u"getBlogOptions", blogDescription);
+    auto blog = wordPressBlogForDescription(blogDescription);
+    if (!step || !blog || !step->takeAnswer(0))
+        return;
+    auto optionValue = [&](std::u16string_view name) -> const Value* {
+        auto option = options.find(name);
+        if (option == options.end() || !option->second.isDictionary())
+            return nullptr;
+        return option->second.find(u"value");
+    };
+    for (auto [name, key] : { std::pair { u"default_comment_status", u"allowComments" }, std::pair { u"default_ping_status", u"allowPings" } }) {
+        if (const Value* value = optionValue(name); value && value->isString())
+            blog->ManagedObject::setValueForKey(Value(asciiLowercase(value->string()) == u"open"), key);
+    }
+    for (auto [name, key] : { std::pair { u"template", u"themeIdentifier" }, std::pair { u"date_format", u"wordPressDateFormat" },
+                              std::pair { u"time_format", u"wordPressTimeFormat" } }) {
+        if (const Value* value = optionValue(name); value && value->isString())
+            blog->ManagedObject::setValueForKey(*value, key);
+    }
+    if (const Value* value = optionValue(u"time_zone")) {
+        if (value->isNumber())
+            blog->ManagedObject::setValueForKey(Value(value->doubleValue()), u"wordPressTimeZone");
+        else if (value->isString() && !value->string().empty())
+            blog->ManagedObject::setValueForKey(Value(static_cast<double>(std::strtoll(toUTF8(value->string()).c_str(), nullptr, 10))),
+                                                u"wordPressTimeZone");
+    }
+    writeBlogFile(*blog);
+    saveContext(u"the blog options");
+    step->finish(u"Done", VornickSyncStepState::Completed);
+}
+
+void VornickWordPressIntegrator::wordPressAgentFailedToReceiveBlogOptions(VornickWordPressAgent&, const Dictionary& blogDescription,
+    const Error& error)
+{
+    if (auto step = requestStepNamed(u"getBlogOptions", blogDescription); step && step->isAwaitingAnswer()) {
+        logToSyncLog(u"Failed to get the blog options: " + error.localizedDescription());
+        step->setError(error);
+        step->finish(u"Failed", VornickSyncStepState::Failed);
+    }
+}
+
+} // namespace brevanton

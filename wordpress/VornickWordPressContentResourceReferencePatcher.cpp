@@ -111,6 +111,10 @@ void VornickWordPressContentResourceReferencePatcher::htmlTreeRecognizerWillPopP
 std::optional<std::u16string> VornickWordPressContentResourceReferencePatcher::patchReferencesInHTMLString(const std::u16string& htmlString)
 {
     m_blockStartComments.clear();
+    m_indexedMediaItems = false;
+    m_mediaItemsByIdentifier.clear();
+    m_mediaItemsByLocalURLString.clear();
+    m_mediaFolderPath.reset();
     VornickWordPressHTMLTreeRecognizer recognizer;
     recognizer.setDelegate(this);
     bool parsed = recognizer.parseHTMLString(htmlString);
@@ -156,37 +160,57 @@ void VornickWordPressContentResourceReferencePatcher::patchReferencesInWordPress
         patchReferencesInWordPressImageBlock(block, string, edits);
 }
 
-std::shared_ptr<ManagedObject> VornickWordPressContentResourceReferencePatcher::mediaItemForImage(
-    const std::optional<std::u16string>& blockIdentifier, const std::optional<std::u16string>& source) const
+void VornickWordPressContentResourceReferencePatcher::indexMediaItems()
 {
-    if (!m_blog)
-        return nullptr;
+    if (m_indexedMediaItems || !m_blog)
+        return;
+    m_indexedMediaItems = true;
+    // The first of several items with the same key wins, as in a search.
+    for (auto& item : m_blog->mediaItems()) {
+        std::u16string identifier = item->valueForKey(u"identifierUsedByBlogService").stringValue();
+        if (!identifier.empty())
+            m_mediaItemsByIdentifier.try_emplace(std::move(identifier), item);
+        std::u16string local = item->valueForKey(u"localURLString").stringValue();
+        if (!local.empty())
+            m_mediaItemsByLocalURLString.try_emplace(std::move(local), item);
+    }
+    auto folder = m_blog->mediaFolderURL();
+    if (auto path = folder ? folder->fileSystemPath() : std::nullopt; path && !path->empty()) {
+        m_mediaFolderPath = *path;
+        if (m_mediaFolderPath->back() != '/')
+            *m_mediaFolderPath += '/';
+    }
+}
+
+std::shared_ptr<ManagedObject> VornickWordPressContentResourceReferencePatcher::mediaItemForImage(
+    const std::optional<std::u16string>& blockIdentifier, const std::optional<std::u16string>& source)
+{
+    indexMediaItems();
+    auto itemWithLocalURLString = [&](const std::u16string& local) -> std::shared_ptr<ManagedObject> {
+        auto found = m_mediaItemsByLocalURLString.find(local);
+        return found != m_mediaItemsByLocalURLString.end() ? found->second : nullptr;
+    };
     if (blockIdentifier) {
         int64_t identifier = leadingIntegerValue(*blockIdentifier);
         if (identifier >= 1) {
-            if (auto item = m_blog->mediaItemForIdentifier(Value(decimalString(identifier))))
-                return item;
+            if (auto found = m_mediaItemsByIdentifier.find(decimalString(identifier)); found != m_mediaItemsByIdentifier.end())
+                return found->second;
         }
     }
     if (!source || source->empty())
         return nullptr;
-    auto items = m_blog->mediaItems();
-    for (const auto& item : items) {
-        if (item->valueForKey(u"localURLString").stringValue() == *source)
-            return item;
-    }
+    if (auto item = itemWithLocalURLString(*source))
+        return item;
     auto resolved = URL::create(*source, m_baseURL ? &*m_baseURL : nullptr);
     if (!resolved || resolved->scheme().empty())
         return nullptr;
-    std::u16string key = vornick_normalizedUniqueKeyString(*resolved);
-    for (const auto& item : items) {
-        if (item->valueForKey(u"localURLString").stringValue() == key)
-            return item;
-    }
-    // Items keep their files' paths within the blog's media folder.
-    if (resolved->isFileURL())
-        return m_blog->mediaItemForSourceURL(*resolved);
-    return nullptr;
+    if (auto item = itemWithLocalURLString(vornick_normalizedUniqueKeyString(*resolved)))
+        return item;
+    // Items also keep their files' paths within the blog's media folder.
+    auto path = resolved->isFileURL() && m_mediaFolderPath ? resolved->fileSystemPath() : std::nullopt;
+    if (!path || path->size() <= m_mediaFolderPath->size() || !path->starts_with(*m_mediaFolderPath))
+        return nullptr;
+    return itemWithLocalURLString(toUTF16(path->substr(m_mediaFolderPath->size())));
 }
 
 void VornickWordPressContentResourceReferencePatcher::patchReferencesInWordPressImageBlock(const VornickScannedHTMLBlockStartComment& block,

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace brevanton {
@@ -47,7 +48,9 @@ private:
     void patchReferencesInWordPressImageBlock(const VornickScannedHTMLBlockStartComment&, std::u16string_view string, std::vector<Edit>&);
     // The media item of the blog for the block's "id" or the picture's address (as written, else resolved).
     std::shared_ptr<ManagedObject> mediaItemForImage(const std::optional<std::u16string>& blockIdentifier,
-                                                     const std::optional<std::u16string>& source) const;
+                                                     const std::optional<std::u16string>& source);
+    // Looks the blog's items up once a text, by identifier and local address.
+    void indexMediaItems();
     // The class value with every name starting with `prefix` dropped and `className` added last.
     static std::u16string replaceClassNamesWithPrefix(std::u16string_view prefix, const VornickScannedHTMLAttributeAssignment& classAssignment,
                                                       std::u16string_view className);
@@ -58,6 +61,11 @@ private:
     std::optional<URL> m_baseURL;
     // The block start comments met while parsing, in the order they were closed.
     std::vector<std::shared_ptr<VornickScannedHTMLBlockStartComment>> m_blockStartComments;
+    bool m_indexedMediaItems { false };
+    std::unordered_map<std::u16string, std::shared_ptr<ManagedObject>> m_mediaItemsByIdentifier;
+    std::unordered_map<std::u16string, std::shared_ptr<ManagedObject>> m_mediaItemsByLocalURLString;
+    // The media folder's path, ending in "/".
+    std::optional<std::string> m_mediaFolderPath;
 };
 
 } // namespace brevanton

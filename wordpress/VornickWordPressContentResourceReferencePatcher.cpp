@@ -135,9 +135,8 @@ std::optional<std::u16string> VornickWordPressContentResourceReferencePatcher::p
     if (edits.empty())
         return htmlString;
 
-    // Each edit lies in one block's own comment or picture tag, so none
-    // overlaps another; an insertion sorts before a replacement starting at
-    // the same place only when it is the later one in the text.
+    // Each edit lies in one block's own comment or picture tag: none
+    // overlaps another, so they apply in one pass in the order of the text.
     std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.range.location < b.range.location; });
     std::u16string patched;
     patched.reserve(htmlString.size() + edits.size() * 32);

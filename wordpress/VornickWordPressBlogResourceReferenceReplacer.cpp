@@ -1,8 +1,28 @@
 #include "wordpress/VornickWordPressBlogResourceReferenceReplacer.h"
 
 #include "blog/VornickWordPressBlog.h"
+#include "documents/VornickDiskWebResourceCache.h"
 
 namespace brevanton {
+
+namespace {
+
+// "&" is the only character of a URL's absolute string that reads as markup
+// in an attribute value (quotes and angle brackets are percent-escaped).
+std::u16string escapedForAttributeValue(std::u16string_view urlString)
+{
+    std::u16string escaped;
+    escaped.reserve(urlString.size());
+    for (char16_t c : urlString) {
+        if (c == u'&')
+            escaped += u"&amp;";
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
 
 VornickWordPressBlogResourceReferenceReplacer::VornickWordPressBlogResourceReferenceReplacer(std::u16string htmlString,
                                                                                              std::optional<URL> baseURL,
@@ -12,9 +32,16 @@ VornickWordPressBlogResourceReferenceReplacer::VornickWordPressBlogResourceRefer
 {
 }
 
-std::u16string VornickWordPressBlogResourceReferenceReplacer::replacementURLStringForURLString(std::u16string_view urlString, const URL&)
+std::u16string VornickWordPressBlogResourceReferenceReplacer::replacementURLStringForURLString(std::u16string_view urlString,
+                                                                                                const URL& resolvedURL)
 {
-    return std::u16string(urlString);
+    if (!resolvedURL.isFileURL() || !m_wordPressBlog)
+        return std::u16string(urlString);
+    auto cache = std::dynamic_pointer_cast<VornickDiskWebResourceCache>(m_wordPressBlog->webResourceCache());
+    auto original = cache ? cache->originalURLForCachedFileURL(resolvedURL) : std::nullopt;
+    if (!original || (original->scheme() != u"http" && original->scheme() != u"https"))
+        return std::u16string(urlString);
+    return escapedForAttributeValue(original->absoluteString());
 }
 
 } // namespace brevanton

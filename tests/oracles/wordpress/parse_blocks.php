@@ -3,6 +3,9 @@
 // server and no database.
 //   php parse_blocks.php tree        reads a post body on standard input and
 //                                    prints its block tree as JSON
+//   php parse_blocks.php blocks      the same, with every block's whole
+//                                    parse: freeform HTML too, attributes,
+//                                    inner HTML and inner content
 //   php parse_blocks.php patterns    prints the bundled block patterns' contents
 //   php parse_blocks.php attributes  reads a JSON object on standard input and
 //                                    prints it as the server writes it into a comment
@@ -30,11 +33,30 @@ function tree($blocks) {
     return $out;
 }
 
+// Every block as parse_blocks() answers it; attributes as objects.
+function blocks($blocks) {
+    $out = array();
+    foreach ($blocks as $block) {
+        $out[] = array(
+            'name' => $block['blockName'],
+            'attrs' => (object) ($block['attrs'] ?? array()),
+            'innerHTML' => $block['innerHTML'],
+            'innerContent' => $block['innerContent'],
+            'inner' => blocks($block['innerBlocks']),
+        );
+    }
+    return $out;
+}
+
 $flags = JSON_UNESCAPED_SLASHES | JSON_UNESCAPED_UNICODE;
 switch ($argv[1] ?? '') {
 case 'tree':
     $parser = new WP_Block_Parser();
     echo json_encode(tree($parser->parse(stream_get_contents(STDIN))), $flags);
+    break;
+case 'blocks':
+    $parser = new WP_Block_Parser();
+    echo json_encode(blocks($parser->parse(stream_get_contents(STDIN))), $flags);
     break;
 case 'patterns':
     $contents = array();
@@ -49,6 +71,6 @@ case 'attributes':
     echo serialize_block_attributes(json_decode(stream_get_contents(STDIN), true));
     break;
 default:
-    fwrite(STDERR, "usage: parse_blocks.php tree|patterns|attributes\n");
+    fwrite(STDERR, "usage: parse_blocks.php tree|blocks|patterns|attributes\n");
     exit(2);
 }

@@ -36,6 +36,8 @@ struct VornickAttachmentPointSelectorParameters {
     std::u16string attributeName;
     std::vector<std::u16string> requiredValues;
     std::vector<std::u16string> forbiddenValues;
+
+    bool operator==(const VornickAttachmentPointSelectorParameters&) const = default;
 };
 
 class VornickAttachmentPointLocator {

@@ -127,7 +127,7 @@ public:
     long tag() const { return m_number; }
     VornickAttachmentType type() const { return m_siblingRun ? VornickAttachmentType::SiblingRun : VornickAttachmentType::SingleElement; }
     const std::shared_ptr<VornickAttachmentPointLocator>& locator() const { return m_locator; }
-    // Run when the user activates the point (a click on a cloaked point).
+    // Run when the user clicks the point; the click then selects nothing.
     using ActionHandler = std::function<void(VornickAttachmentPoint&)>;
     const ActionHandler& actionHandler() const { return m_actionHandler; }
     void setActionHandler(ActionHandler handler) { m_actionHandler = std::move(handler); }

@@ -318,6 +318,76 @@ TEST_F(MouseHandling, AClickOutsideTheAttachmentPointsOnlyFlashesTheMask)
     EXPECT_EQ(bodyHTML(), before);
 }
 
+TEST_F(MouseHandling, CloakedPointsTakeNoTextAndPointsWithAnActionRunIt)
+{
+    show("<h1 id=title>Title</h1><div id=tags><a id=tag>one</a></div><div id=post><p id=a>Post</p></div>");
+    struct ByIdLocator : VornickAttachmentPointLocator {
+        explicit ByIdLocator(std::u16string id) : VornickAttachmentPointLocator(id, u"") {}
+        std::shared_ptr<DOMElement> locateElementInDocument(DOMDocument& document) const override { return document.getElementById(identifier()); }
+    };
+    std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> locators;
+    for (const char16_t* id : { u"title", u"tags", u"post" })
+        locators[id] = std::make_shared<ByIdLocator>(id);
+    view->setAttachmentPointLocatorSet(std::make_shared<VornickAttachmentPointLocatorSet>(locators));
+    auto title = view->attachToPoint(u"title", VornickAttachmentType::SingleElement);
+    auto tags = view->attachToPoint(u"tags", VornickAttachmentType::SingleElement);
+    auto post = view->attachToPoint(u"post", VornickAttachmentType::SingleElement);
+    ASSERT_TRUE(title && tags && post);
+    title->setCloaked(true);
+    tags->setCloaked(true);
+    int actions = 0;
+    VornickAttachmentPoint* activated = nullptr;
+    tags->setActionHandler([&](VornickAttachmentPoint& point) {
+        ++actions;
+        activated = &point;
+    });
+    view->setTargetRange(nullptr);
+    RunLoop::main().useManualClock();
+    auto overlay = VornickContentEditingViewTestPeer::of(*view).overlayWindow;
+    ASSERT_TRUE(overlay);
+    auto inside = [this](const std::shared_ptr<VornickAttachmentPoint>& point) {
+        auto range = view->effectiveOperationRange();
+        return range && vornick_enclosingAttachmentPointElement(*range) == point->findElement();
+    };
+
+    // A click in the post's text puts the caret there.
+    events.click(window, leftOf(*byId(u"a")->firstChild(), 1));
+    ASSERT_TRUE(inside(post));
+
+    // A click on the point with an action runs it, and moves nothing.
+    events.click(window, leftOf(*byId(u"tag")->firstChild(), 1));
+    EXPECT_EQ(actions, 1);
+    EXPECT_EQ(activated, tags.get());
+    EXPECT_TRUE(inside(post));
+    EXPECT_FALSE(overlay->overlayView()->showingAttachmentMask());
+
+    // A click on the cloaked title shows the mask and leaves the caret be.
+    events.click(window, leftOf(*byId(u"title")->firstChild(), 2));
+    EXPECT_TRUE(inside(post));
+    EXPECT_TRUE(overlay->overlayView()->showingAttachmentMask());
+    EXPECT_EQ(actions, 1);
+    // The web view may not put its selection there either.
+    auto inTitle = document()->createRange();
+    inTitle->setStart(byId(u"title")->firstChild(), 1);
+    inTitle->collapse(true);
+    EXPECT_FALSE(view->shouldChangeSelectedDOMRange(*view->embeddedWebView(), nullptr, inTitle.get(), WebSelectionAffinityDownstream, false));
+    auto inPost = document()->createRange();
+    inPost->setStart(byId(u"a")->firstChild(), 1);
+    inPost->collapse(true);
+    EXPECT_TRUE(view->shouldChangeSelectedDOMRange(*view->embeddedWebView(), nullptr, inPost.get(), WebSelectionAffinityDownstream, false));
+
+    // Typing reaches the post's text, never a cloaked point's.
+    auto before = toUTF8(byId(u"title")->innerHTML());
+    events.typeText(window, u"x");
+    drain();
+    EXPECT_NE(toUTF8(byId(u"a")->textContent()).find('x'), std::string::npos);
+    view->setTargetRange(inTitle);
+    events.typeText(window, u"y");
+    drain();
+    EXPECT_EQ(toUTF8(byId(u"title")->innerHTML()), before);
+    RunLoop::main().useRealClock();
+}
+
 TEST_F(MouseHandling, TheCursorFollowsWhatIsUnderThePointer)
 {
     show("<p id=a>Plain <a id=link href=\"http://example.com/\">link</a></p><div style=\"height:100px\"></div>");

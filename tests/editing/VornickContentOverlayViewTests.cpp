@@ -107,6 +107,30 @@ TEST_F(ContentOverlay, DrawsTheRangeTheDropTargetAndTheMask)
     EXPECT_EQ(commands[3].path->bounds(), paragraph);
 }
 
+TEST_F(ContentOverlay, TheMaskLeavesCloakedPointsDimmed)
+{
+    show("<h1 id=title>Title</h1><div id=post><p id=a>Post</p></div>");
+    attachTo(u"post");
+    auto post = std::dynamic_pointer_cast<VornickAttachmentPoint>(vornick_attachmentPoints(*view->mainFrame()).front());
+    ASSERT_TRUE(post);
+    auto overlayView = VornickContentEditingViewTestPeer::of(*view).overlayWindow->overlayView();
+    overlayView->setAttachmentMaskOpacity(1);
+    auto maskCommands = [&] {
+        GraphicsContext context;
+        overlayView->draw(overlayView->bounds(), context);
+        size_t count = 0;
+        for (const auto& command : context.commands()) {
+            if (command.kind == DrawCommand::Kind::FillRect)
+                ++count;
+        }
+        return count;
+    };
+    EXPECT_EQ(maskCommands(), 2u) << "the dimmed page and the point cleared";
+    // The only point cloaked: nothing may be edited, no mask is drawn.
+    post->setCloaked(true);
+    EXPECT_EQ(maskCommands(), 0u);
+}
+
 TEST_F(ContentOverlay, ADetachedSourceLoupeStaysAboveTheOverlay)
 {
     show("<p id=a>One</p>");

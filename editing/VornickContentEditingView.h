@@ -49,6 +49,7 @@ class DOMRange;
 class Pasteboard;
 struct DraggingInfo;
 class VornickAttachmentPoint;
+class VornickAttachmentPointLocator;
 class VornickAttachmentPointLocatorSet;
 class VornickCollapsibleHeaderSplitView;
 class VornickContentEditingViewSplitViewManager;
@@ -257,6 +258,23 @@ public:
     // --- Attachment points, banners and the document URL
 
     bool hasAttachmentPoints() const;
+    // Tries the effective locators of the identifier in order in the frame's
+    // document (the main frame's when none is given): a run makes a new
+    // point; a single element already attached yields its point, one nested
+    // in or around another point's element fails, else a new point. A new
+    // point moves the insertion point to its content's end unless the
+    // operation range already lies in a point. Null when nothing is found.
+    std::shared_ptr<VornickAttachmentPoint> attachToPoint(const std::u16string& identifier, VornickAttachmentType,
+                                                          std::shared_ptr<WebFrame> frame = nullptr);
+    // The locator set's locator for the identifier alone when it has one,
+    // else the delegate's defaults, else none.
+    std::vector<std::shared_ptr<VornickAttachmentPointLocator>> effectiveLocatorsForAttachmentPointIdentifier(const std::u16string&);
+    // Detaches every point of the frame (the main frame when none is given).
+    void clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame = nullptr);
+    void showAttachmentPointFailureBanner();
+    void hideAttachmentPointFailureBanner();
+    void showTemplateFallbackBanner();
+    void hideTemplateFallbackBanner();
     void dismissAttachmentPointFailureBanner();
     const std::optional<URL>& mainFrameURL() const;
     void setMainFrameURL(const URL&);

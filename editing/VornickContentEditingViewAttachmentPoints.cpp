@@ -115,6 +115,23 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::Internals::at
     return nullptr;
 }
 
+std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint(const std::u16string& identifier, VornickAttachmentType type,
+                                                                               std::shared_ptr<WebFrame> frame)
+{
+    return Internals::attachToPoint(*this, identifier, type, std::move(frame));
+}
+
+std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditingView::effectiveLocatorsForAttachmentPointIdentifier(
+    const std::u16string& identifier)
+{
+    return Internals::effectiveLocatorsForAttachmentPointIdentifier(*this, identifier);
+}
+
+void VornickContentEditingView::clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame)
+{
+    Internals::clearAttachmentPointsInWebFrame(*this, std::move(frame));
+}
+
 bool VornickContentEditingView::hasAttachmentPoints() const
 {
     auto main = mainFrame();
@@ -199,6 +216,26 @@ void VornickContentEditingView::Internals::showAttachmentPointFailureBanner(Vorn
 void VornickContentEditingView::Internals::hideAttachmentPointFailureBanner(VornickContentEditingView& view)
 {
     Internals::hideBanner(view, view.m_internals->attachmentPointFailureBannerView);
+}
+
+void VornickContentEditingView::showAttachmentPointFailureBanner()
+{
+    Internals::showAttachmentPointFailureBanner(*this);
+}
+
+void VornickContentEditingView::hideAttachmentPointFailureBanner()
+{
+    Internals::hideAttachmentPointFailureBanner(*this);
+}
+
+void VornickContentEditingView::showTemplateFallbackBanner()
+{
+    Internals::showTemplateFallbackBanner(*this);
+}
+
+void VornickContentEditingView::hideTemplateFallbackBanner()
+{
+    Internals::hideTemplateFallbackBanner(*this);
 }
 
 void VornickContentEditingView::dismissAttachmentPointFailureBanner()

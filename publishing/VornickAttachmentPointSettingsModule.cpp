@@ -5,7 +5,6 @@
 #include "platform/views/Sound.h"
 #include "platform/views/TokenField.h"
 #include "platform/views/Window.h"
-#include "publishing/VornickAttachmentPointSelectorGrammar.h"
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
 #include "ui/VornickFlippedView.h"
 #include "ui/VornickSendActionOnEditTextField.h"
@@ -17,17 +16,6 @@ namespace brevanton {
 static constexpr double rowHeight = 92;
 static constexpr double rowWidth = 480;
 static constexpr double labelWidth = 110;
-
-static std::u16string joinedValues(const std::vector<std::u16string>& values)
-{
-    std::u16string joined;
-    for (const auto& value : values) {
-        if (&value != &values.front())
-            joined += u',';
-        joined += value;
-    }
-    return joined;
-}
 
 static std::shared_ptr<VornickAttachmentPointLocator> copyOfLocator(const VornickAttachmentPointLocator& locator)
 {
@@ -185,7 +173,7 @@ void VornickAttachmentPointSettingsModule::attributeNameEdited()
     if (!parameters)
         return;
     std::u16string name = m_attributeNameTextField->attributedStringValue().string();
-    if (!vornick_isValidSelectorAttributeName(name))
+    if (!VornickAttachmentPointLocator::isValidSelectorAttributeName(name))
         return refuseEdit();
     m_locator->setAttributeName(name, parameters->requiredValues, parameters->forbiddenValues);
     markEdited();
@@ -197,7 +185,7 @@ void VornickAttachmentPointSettingsModule::requiredValuesEdited()
     if (!parameters || !m_requiredValuesTokenField->objectValue().isArray())
         return;
     auto values = m_requiredValuesTokenField->tokens();
-    if (!std::all_of(values.begin(), values.end(), [](const auto& value) { return vornick_isValidSelectorValue(value); }))
+    if (!std::all_of(values.begin(), values.end(), [](const auto& value) { return VornickAttachmentPointLocator::isValidSelectorValue(value); }))
         return refuseEdit();
     m_locator->setAttributeName(parameters->attributeName, values, parameters->forbiddenValues);
     markEdited();
@@ -209,7 +197,7 @@ void VornickAttachmentPointSettingsModule::forbiddenValuesEdited()
     if (!parameters || !m_forbiddenValuesTokenField->objectValue().isArray())
         return;
     auto values = m_forbiddenValuesTokenField->tokens();
-    if (!std::all_of(values.begin(), values.end(), [](const auto& value) { return vornick_isValidSelectorValue(value); }))
+    if (!std::all_of(values.begin(), values.end(), [](const auto& value) { return VornickAttachmentPointLocator::isValidSelectorValue(value); }))
         return refuseEdit();
     m_locator->setAttributeName(parameters->attributeName, parameters->requiredValues, values);
     markEdited();

@@ -27,6 +27,9 @@ public:
     std::vector<std::u16string> tokensOfString(std::u16string_view) const;
 
     void textDidChange() override;
+
+private:
+    char16_t m_tokenizingCharacter { u',' };
 };
 
 } // namespace brevanton

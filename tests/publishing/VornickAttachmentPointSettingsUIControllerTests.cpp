@@ -2,7 +2,10 @@
 
 #include "tests/publishing/AttachmentPointSettingsTestSupport.h"
 
+#include "platform/store/PersistentStore.h"
 #include "platform/views/Button.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "toolkit/VornickObjectArchive.h"
 #include "platform/views/HelpManager.h"
 #include "platform/views/Sound.h"
 #include "platform/views/TokenField.h"
@@ -78,7 +81,7 @@ TEST_F(VornickAttachmentPointSettingsUIControllerTests, TheEditorsBlogGivesTheRo
 
 TEST_F(VornickAttachmentPointSettingsUIControllerTests, RowsShowFailuresNeedsAndTheLocatorOrTheDisabledDefault)
 {
-    storeLocatorSet(*blog, { { u"title", u"[itemprop:{headline,!hidden}]" }, { u"date", u"[rel:{tag" } });
+    storeLocatorSet(*blog, { { u"title", u"[itemprop:{headline,!hidden}]" }, { u"date", u".entry date" } });
     show({ u"date", u"tags" }, { u"title", u"date" });
     ASSERT_EQ(controller.modules().size(), 6u);
     EXPECT_EQ(controller.modules()[0]->attachmentPointDescription()->identifier, u"featuredImage") << "rows in the class's order";
@@ -301,6 +304,46 @@ TEST_F(VornickAttachmentPointSettingsUIControllerTests, TheSheetFollowsTheStacks
     ASSERT_EQ(HelpManager::shared().requests().size(), 1u);
     EXPECT_EQ(HelpManager::shared().requests()[0].anchor, u"attachment-point-settings");
     controller.cancelEdits();
+}
+
+TEST_F(VornickAttachmentPointSettingsUIControllerTests, ATitleSelectorSetInTheSheetIsInTheBlogFileAndUsedOnReopening)
+{
+    show();
+    auto title = row(u"title");
+    toggle(*title);
+    title->attributeNameTextField()->editTextAsUser(u"itemprop");
+    title->requiredValuesTokenField()->editTextAsUser(u"headline");
+    controller.acceptSettings();
+    ASSERT_EQ(storedSelectors(*blog), (Selectors { { u"title", u"[itemprop:{headline}]" } }));
+
+    Error error;
+    ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+    ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+    ASSERT_TRUE(project->save(&error)) << error;
+    EXPECT_FALSE(blog->hasEditsNotYetSavedToSourceFile());
+    auto archive = VornickObjectArchive::createWithContentsOfURL(*blog->sourceFileURL(), &error);
+    ASSERT_TRUE(archive) << error;
+    const Value* set = archive->objectForKey(u"postAttachmentPointSet");
+    ASSERT_TRUE(set);
+    EXPECT_EQ((*set)[u"attachmentPoints"][u"title"].stringValue(), u"[itemprop:{headline}]");
+
+    // Reopened with its index rebuilt from the files alone.
+    URL projectFile = project->projectFileURL();
+    std::string indexPath = project->index()->filePath();
+    controller.setBlogEditor(nullptr);
+    blog.reset();
+    project.reset();
+    ASSERT_TRUE(PersistentStore::destroy(indexPath, &error)) << error;
+    auto reopened = VornickProject::createWithContentsOfProjectFileURL<TestBlogProject>(projectFile, &error);
+    ASSERT_TRUE(reopened) << error;
+    auto blogs = vornick_allEntitiesOfKind(*reopened->index()->managedObjectContext(), u"Blog");
+    ASSERT_TRUE(blogs && blogs->size() == 1);
+    FakeBlogEditor reopenedEditor { std::dynamic_pointer_cast<VornickBlog>(blogs->front()) };
+    VornickAttachmentPointSettingsUIController fresh;
+    fresh.setBlogEditor(&reopenedEditor);
+    auto locator = fresh.attachmentPointLocatorForIdentifier(u"title");
+    ASSERT_TRUE(locator);
+    EXPECT_EQ(locator->selector(), u"[itemprop:{headline}]");
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 #include "blog/VornickPublishedBlogProject.h"
 #include "documents/VornickDiskWebResourceCache.h"
 #include "html/VornickHTMLStringTextExtractor.h"
+#include "platform/foundation/JSONReader.h"
+#include "toolkit/VornickJSONWriter.h"
 #include "toolkit/VornickLog.h"
 
 #include <mutex>
@@ -96,6 +98,52 @@ void VornickBlog::setPostAttachmentPointData(const std::optional<Data>& data)
     ManagedObject::setValueForKey(data ? Value(*data) : Value(), u"postAttachmentPointData");
 }
 
+// The stored form of a locator set, or none for a value of another form.
+static std::optional<Dictionary> attachmentPointSetPropertyList(const Value& value)
+{
+    if (!value.isDictionary())
+        return std::nullopt;
+    const Value* theme = value.find(u"themeIdentifier");
+    const Value* points = value.find(u"attachmentPoints");
+    if ((theme && !theme->isString()) || (points && !points->isDictionary()))
+        return std::nullopt;
+    Dictionary result;
+    if (theme)
+        result[u"themeIdentifier"] = *theme;
+    Dictionary selectors;
+    if (points) {
+        for (const auto& [identifier, selector] : points->dictionary()) {
+            if (selector.isString())
+                selectors[identifier] = selector;
+        }
+    }
+    if (!selectors.empty())
+        result[u"attachmentPoints"] = Value(std::move(selectors));
+    return result;
+}
+
+std::optional<Value> VornickBlog::postAttachmentPointSetPropertyList() const
+{
+    auto data = postAttachmentPointData();
+    auto decoded = data ? readJSON(*data, nullptr) : std::nullopt;
+    auto propertyList = decoded ? attachmentPointSetPropertyList(*decoded) : std::nullopt;
+    return propertyList ? std::optional(Value(std::move(*propertyList))) : std::nullopt;
+}
+
+bool VornickBlog::setPostAttachmentPointSetPropertyList(const Value& value)
+{
+    auto propertyList = attachmentPointSetPropertyList(value);
+    if (!propertyList)
+        return false;
+    VornickJSONWriter writer;
+    writer.writeDictionary(*propertyList);
+    auto json = writer.jsonDataReturningErrorIn(nullptr);
+    if (!json)
+        return false;
+    setPostAttachmentPointData(Data(json->begin(), json->end()));
+    return true;
+}
+
 std::optional<URL> VornickBlog::templatesFolderURL() const
 {
     auto folder = blogFolderURL();
@@ -167,6 +215,8 @@ std::shared_ptr<VornickObjectArchive> VornickBlog::archivalRepresentation() cons
     Value preferences = ManagedObject::valueForKey(u"htmlFormattingPreferences");
     if (preferences.isDictionary())
         archive->setObject(preferences, u"htmlFormattingPreferences");
+    if (auto locatorSet = postAttachmentPointSetPropertyList())
+        archive->setObject(std::move(*locatorSet), u"postAttachmentPointSet");
     return archive;
 }
 

@@ -57,6 +57,13 @@ public:
     // The stored locator set (JSON), chosen by the user for the blog's theme; none when unset.
     std::optional<Data> postAttachmentPointData() const;
     void setPostAttachmentPointData(const std::optional<Data>&);
+    // The stored set's property list ("themeIdentifier", "attachmentPoints":
+    // identifier -> selector), as the blog file carries it; none when the
+    // blog stores none or it does not decode.
+    std::optional<Value> postAttachmentPointSetPropertyList() const;
+    // Stores a property list of that form (entries whose key or selector is
+    // not a string are left out); false, and nothing stored, for any other value.
+    [[nodiscard]] bool setPostAttachmentPointSetPropertyList(const Value&);
 
     // The project's blog file extension when the project is a blog project.
     std::optional<std::u16string> standardFilenameExtension() const override;

@@ -199,6 +199,8 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::importBlogDe
     }
     setStringIfNotEmpty(*blog, description, u"title");
     setStringIfNotEmpty(*blog, description, u"browseURLString");
+    if (auto found = description.find(u"postAttachmentPointSet"); found != description.end())
+        (void)blog->setPostAttachmentPointSetPropertyList(found->second);
     // A blog read from its file is what the file holds.
     if (sourceFile)
         blog->setHasEditsNotYetSavedToSourceFile(false);

@@ -127,5 +127,35 @@ TEST_F(VornickBlogServiceIntegratorTests, TheFirstOfSeveralAccountsIsUsed)
     EXPECT_EQ(orphan.existingBlogForDescription({ { u"identifierUsedByBlogService", Value(u"7") } }), nullptr);
 }
 
+TEST_F(VornickBlogServiceIntegratorTests, TheBlogFileCarriesTheStoredLocatorSet)
+{
+    auto blog = importServerBlog(u"Themed");
+    Dictionary stored { { u"themeIdentifier", Value(u"twentytwentythree") },
+                        { u"attachmentPoints", Value(Dictionary { { u"title", Value(u"[itemprop:{headline}]") }, { u"odd", Value(7) } }) } };
+    ASSERT_TRUE(blog->setPostAttachmentPointSetPropertyList(Value(stored)));
+    Dictionary expected { { u"themeIdentifier", Value(u"twentytwentythree") },
+                          { u"attachmentPoints", Value(Dictionary { { u"title", Value(u"[itemprop:{headline}]") } }) } };
+    EXPECT_EQ(blog->postAttachmentPointSetPropertyList(), std::optional(Value(expected))) << "entries that are no selector are left out";
+    Dictionary description = blog->archivalRepresentation()->propertyList();
+    ASSERT_TRUE(description.count(u"postAttachmentPointSet"));
+    EXPECT_EQ(description[u"postAttachmentPointSet"], Value(expected));
+
+    // Read back from the file's description into another blog.
+    description[u"identifierUsedByBlogService"] = Value(u"8");
+    auto reread = integrator.importBlogDescription(description, nullptr, std::nullopt);
+    ASSERT_NE(reread, blog);
+    EXPECT_EQ(reread->postAttachmentPointSetPropertyList(), std::optional(Value(expected)));
+
+    // Values of another form change nothing; data that is not JSON is not carried.
+    for (Value odd : { Value(u"x"), Value(Dictionary { { u"themeIdentifier", Value(3) } }),
+                       Value(Dictionary { { u"attachmentPoints", Value(Array {}) } }) }) {
+        EXPECT_FALSE(reread->setPostAttachmentPointSetPropertyList(odd));
+        EXPECT_EQ(reread->postAttachmentPointSetPropertyList(), std::optional(Value(expected)));
+    }
+    reread->setPostAttachmentPointData(Data { 'n', 'o' });
+    EXPECT_FALSE(reread->postAttachmentPointSetPropertyList());
+    EXPECT_FALSE(reread->archivalRepresentation()->propertyList().count(u"postAttachmentPointSet"));
+}
+
 } // namespace
 } // namespace brevanton

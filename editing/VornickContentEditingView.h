@@ -49,6 +49,7 @@ class DOMRange;
 class Pasteboard;
 struct DraggingInfo;
 class VornickAttachmentPoint;
+class VornickAttachmentPointLocator;
 class VornickAttachmentPointLocatorSet;
 class VornickCollapsibleHeaderSplitView;
 class VornickContentEditingViewSplitViewManager;
@@ -258,6 +259,22 @@ public:
 
     bool hasAttachmentPoints() const;
     void dismissAttachmentPointFailureBanner();
+    // What views showing a post in its template use: attaching by the
+    // effective locators (the locator set's one, else the delegate's
+    // defaults), dropping a frame's points (null: the main frame's), the
+    // two banners, and work to run once a load in progress is cancelled.
+    std::shared_ptr<VornickAttachmentPoint> attachToPoint(const std::u16string& identifier, VornickAttachmentType,
+                                                          std::shared_ptr<WebFrame> frame = nullptr);
+    std::vector<std::shared_ptr<VornickAttachmentPointLocator>> effectiveLocatorsForAttachmentPointIdentifier(const std::u16string&);
+    void clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame = nullptr);
+    void showAttachmentPointFailureBanner();
+    void showTemplateFallbackBanner();
+    void hideTemplateFallbackBanner();
+    bool attachmentPointFailureBannerShown() const;
+    bool templateFallbackBannerShown() const;
+    void cancelLoadingThenDo(std::function<void()>);
+    bool isJavaScriptEnabled() const;
+    void setJavaScriptEnabled(bool);
     const std::optional<URL>& mainFrameURL() const;
     void setMainFrameURL(const URL&);
 

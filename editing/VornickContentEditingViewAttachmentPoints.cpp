@@ -206,6 +206,65 @@ void VornickContentEditingView::dismissAttachmentPointFailureBanner()
     Internals::hideAttachmentPointFailureBanner(*this);
 }
 
+// --- For views showing a post in its template
+
+std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint(const std::u16string& identifier, VornickAttachmentType type,
+                                                                                 std::shared_ptr<WebFrame> frame)
+{
+    return Internals::attachToPoint(*this, identifier, type, std::move(frame));
+}
+
+std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditingView::effectiveLocatorsForAttachmentPointIdentifier(
+    const std::u16string& identifier)
+{
+    return Internals::effectiveLocatorsForAttachmentPointIdentifier(*this, identifier);
+}
+
+void VornickContentEditingView::clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame)
+{
+    Internals::clearAttachmentPointsInWebFrame(*this, std::move(frame));
+}
+
+void VornickContentEditingView::showAttachmentPointFailureBanner()
+{
+    Internals::showAttachmentPointFailureBanner(*this);
+}
+
+void VornickContentEditingView::showTemplateFallbackBanner()
+{
+    Internals::showTemplateFallbackBanner(*this);
+}
+
+void VornickContentEditingView::hideTemplateFallbackBanner()
+{
+    Internals::hideTemplateFallbackBanner(*this);
+}
+
+bool VornickContentEditingView::attachmentPointFailureBannerShown() const
+{
+    return m_internals->attachmentPointFailureBannerView != nullptr;
+}
+
+bool VornickContentEditingView::templateFallbackBannerShown() const
+{
+    return m_internals->templateFallbackBannerView != nullptr;
+}
+
+void VornickContentEditingView::cancelLoadingThenDo(std::function<void()> block)
+{
+    Internals::cancelLoadingThenDo(*this, std::move(block));
+}
+
+bool VornickContentEditingView::isJavaScriptEnabled() const
+{
+    return Internals::isJavaScriptEnabled(*this);
+}
+
+void VornickContentEditingView::setJavaScriptEnabled(bool enabled)
+{
+    Internals::setJavaScriptEnabled(*this, enabled);
+}
+
 // --- The document URL
 
 void VornickContentEditingView::setMainFrameURL(const URL& url)

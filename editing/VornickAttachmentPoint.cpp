@@ -1,9 +1,11 @@
 #include "editing/VornickAttachmentPoint.h"
 
 #include "dom/VornickElementExtensions.h"
+#include "editing/VornickContentEditingView.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/Assertions.h"
 #include "platform/foundation/Text.h"
 #include "platform/web/WebFrame.h"
 
@@ -44,27 +46,51 @@ VornickAttachmentPoint::VornickAttachmentPoint(std::shared_ptr<VornickAttachment
 {
 }
 
+namespace {
+
+std::weak_ptr<VornickContentEditingView> weakEditingView(VornickContentEditingView* view)
+{
+    if (!view)
+        return {};
+    return std::static_pointer_cast<VornickContentEditingView>(view->weak_from_this().lock());
+}
+
+} // namespace
+
 std::shared_ptr<VornickAttachmentPoint> VornickAttachmentPoint::createWithSingleElement(
     const std::shared_ptr<DOMElement>& element, std::shared_ptr<VornickAttachmentPointLocator> locator,
-    const std::shared_ptr<WebFrame>& frame, VornickContentEditingView*)
+    const std::shared_ptr<WebFrame>& frame, VornickContentEditingView* view)
 {
-    if (!element || !frame)
-        return nullptr;
+    BREVANTON_ASSERT(element, "Invalid parameter not satisfying: newElement");
+    BREVANTON_ASSERT(locator, "Invalid parameter not satisfying: newLocator");
+    BREVANTON_ASSERT(frame, "Invalid parameter not satisfying: newWebFrame");
     std::shared_ptr<VornickAttachmentPoint> point(new VornickAttachmentPoint(std::move(locator), frame));
+    point->m_contentEditingView = weakEditingView(view);
     vornick_addClass(*element, point->markClassName());
     return point;
 }
 
 std::shared_ptr<VornickAttachmentPoint> VornickAttachmentPoint::createWithSiblingRun(
     const DOMRange& run, std::shared_ptr<VornickAttachmentPointLocator> locator, const std::shared_ptr<WebFrame>& frame,
-    VornickContentEditingView*)
+    VornickContentEditingView* view)
 {
+    BREVANTON_ASSERT(locator, "Invalid parameter not satisfying: newLocator");
+    BREVANTON_ASSERT(frame, "Invalid parameter not satisfying: newWebFrame");
+    // The run's common ancestor holds the mark, or its parent element when
+    // the ancestor is not an element.
     auto container = run.commonAncestorContainer();
-    if (!frame || !container || container->nodeType() != DOMNode::ELEMENT_NODE)
+    std::shared_ptr<DOMElement> holder;
+    if (container && container->isElementNode())
+        holder = downcast<DOMElement>(container);
+    else if (container)
+        holder = container->parentElement();
+    if (!holder)
         return nullptr;
     std::shared_ptr<VornickAttachmentPoint> point(new VornickAttachmentPoint(std::move(locator), frame));
+    point->m_contentEditingView = weakEditingView(view);
     point->m_siblingRun = run.cloneRange();
-    vornick_addClass(downcast<DOMElement>(*container), point->markClassName());
+    point->m_allowsDrops = false;
+    vornick_addClass(*holder, point->markClassName());
     return point;
 }
 
@@ -89,23 +115,19 @@ std::shared_ptr<DOMElement> VornickAttachmentPoint::findElement() const
     return found;
 }
 
-// Placeholders of the selector language, the stored forms, injection and
-// extraction; their real bodies come with the selector language.
-std::optional<VornickAttachmentPointSelectorParameters> VornickAttachmentPointLocator::attributeParameters() const { return std::nullopt; }
-void VornickAttachmentPointLocator::setAttributeName(const std::u16string&, const std::vector<std::u16string>&,
-                                                     const std::vector<std::u16string>&) { }
-std::shared_ptr<DOMElement> VornickAttachmentPointLocator::locateElementInDocument(DOMDocument&) const { return nullptr; }
-std::shared_ptr<DOMRange> VornickAttachmentPointLocator::locateSiblingRunInDocument(DOMDocument&) const { return nullptr; }
-std::shared_ptr<VornickAttachmentPointLocatorSet> VornickAttachmentPointLocatorSet::createWithPropertyList(const Value&) { return nullptr; }
-std::shared_ptr<VornickAttachmentPointLocatorSet> VornickAttachmentPointLocatorSet::createWithData(const std::vector<uint8_t>&) { return nullptr; }
-Value VornickAttachmentPointLocatorSet::propertyList() const { return Value(); }
-std::vector<uint8_t> VornickAttachmentPointLocatorSet::data() const { return {}; }
-std::shared_ptr<DOMRange> VornickAttachmentPoint::findRange() const { return nullptr; }
-bool VornickAttachmentPoint::injectHTMLContentString(const std::u16string&, const std::optional<URL>&) { return false; }
-std::optional<std::u16string> VornickAttachmentPoint::extractCompactHTMLContentStringWithReferencesUnder(const std::optional<URL>&,
-                                                                                                        const std::optional<URL>&) const
+std::shared_ptr<DOMRange> VornickAttachmentPoint::findRange() const
 {
-    return std::nullopt;
+    if (type() != VornickAttachmentType::SiblingRun || !m_locator)
+        return nullptr;
+    auto frame = m_webFrame.lock();
+    auto document = frame ? frame->domDocument() : nullptr;
+    return document ? m_locator->locateSiblingRunInDocument(*document) : nullptr;
+}
+
+std::u16string VornickAttachmentPoint::description() const
+{
+    return toUTF16(fmt::format("VornickAttachmentPoint({}) locator=", static_cast<const void*>(this)))
+        + (m_locator ? m_locator->description() : u"(null)");
 }
 
 } // namespace brevanton

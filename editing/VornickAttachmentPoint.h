@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace brevanton {
@@ -57,9 +58,23 @@ public:
     void setAttributeName(const std::u16string& name, const std::vector<std::u16string>& requiredValues,
                           const std::vector<std::u16string>& forbiddenValues);
 
+    // Only a class selector (".name") locates a single element: the first
+    // element of the document with that class, compared exactly.
     virtual std::shared_ptr<DOMElement> locateElementInDocument(DOMDocument&) const;
-    // The range over the run of siblings, or null.
+    // The range over the run of siblings, or null: the elements whose
+    // attribute holds every required value and no forbidden one (ignoring
+    // case), as long as they share the first one's parent.
     virtual std::shared_ptr<DOMRange> locateSiblingRunInDocument(DOMDocument&) const;
+
+    // Whether the text is one class name or value of the selector language:
+    // one or more Unicode alphanumerics and punctuation, less ":,!{}[]\"'".
+    static bool isValidSelectorValue(std::u16string_view);
+    // Whether the text is one attribute name of the selector language: one or
+    // more HTML attribute-name characters, less those and blanks.
+    static bool isValidSelectorAttributeName(std::u16string_view);
+
+    // "VornickAttachmentPointLocator(0x...) {identifier,selector}".
+    std::u16string description() const;
 
 private:
     std::u16string m_identifier;
@@ -94,14 +109,15 @@ private:
     std::map<std::u16string, std::shared_ptr<VornickAttachmentPointLocator>> m_locatorsByIdentifier;
 };
 
-class VornickAttachmentPoint : public VornickAttachmentPointReference {
+class VornickAttachmentPoint : public VornickAttachmentPointReference, public std::enable_shared_from_this<VornickAttachmentPoint> {
 public:
-    // Null when the element cannot take the mark.
+    // The element, the locator and the frame must be given (assertions).
     static std::shared_ptr<VornickAttachmentPoint> createWithSingleElement(const std::shared_ptr<DOMElement>&,
                                                                            std::shared_ptr<VornickAttachmentPointLocator>,
                                                                            const std::shared_ptr<WebFrame>&, VornickContentEditingView*);
-    // A run of siblings: their parent element holds the field. Null for a
-    // run that is not inside one element.
+    // A run of siblings: their parent element holds the field. The run, the
+    // locator and the frame must be given (assertions); null for a run that is
+    // not inside an element.
     static std::shared_ptr<VornickAttachmentPoint> createWithSiblingRun(const DOMRange&, std::shared_ptr<VornickAttachmentPointLocator>,
                                                                         const std::shared_ptr<WebFrame>&, VornickContentEditingView*);
 
@@ -122,6 +138,12 @@ public:
     // Replaces the element's content by the HTML, scheme-less references
     // resolved against the base URL; an injection, not a user edit.
     bool injectHTMLContentString(const std::u16string& html, const std::optional<URL>& baseURL);
+    // The same for content that came from elsewhere (a server's post): a
+    // scheme-less reference resolves against the base URL only when the
+    // result stays inside the enclosing folder; any other against the
+    // fallback base URL, and without one it stays as written.
+    bool injectHTMLContentString(const std::u16string& html, const std::optional<URL>& baseURL,
+                                 const std::optional<URL>& enclosingFolderURL, const std::optional<URL>& fallbackBaseURL);
     // The HTML of the element's children as the writer writes them, file
     // references under the root folder written relative to the document.
     std::optional<std::u16string> extractCompactHTMLContentStringWithReferencesUnder(const std::optional<URL>& rootFolderURL,
@@ -132,12 +154,20 @@ public:
     // locator finds, which is then marked; null when neither finds one.
     std::shared_ptr<DOMElement> findElement() const override;
     std::shared_ptr<WebFrame> webFrame() const { return m_webFrame.lock(); }
+    // The editing view that attached it (not held).
+    std::shared_ptr<VornickContentEditingView> contentEditingView() const { return m_contentEditingView.lock(); }
     const std::shared_ptr<DOMRange>& siblingRun() const { return m_siblingRun; }
     bool allowsDrops() const override { return m_allowsDrops; }
     void setAllowsDrops(bool allows) { m_allowsDrops = allows; }
+    // "VornickAttachmentPoint(0x...) locator=<the locator's description>".
+    std::u16string description() const;
 
 private:
     VornickAttachmentPoint(std::shared_ptr<VornickAttachmentPointLocator>, const std::shared_ptr<WebFrame>&);
+    // Replaces the element's content; the resolver answers the absolute form
+    // of a scheme-less reference, or none to keep it as written.
+    bool injectResolvingReferences(const std::u16string& html,
+                                   const std::function<std::optional<URL>(std::u16string_view)>& resolve);
 
     long m_number;
     std::shared_ptr<VornickAttachmentPointLocator> m_locator;
@@ -146,7 +176,7 @@ private:
     bool m_allowsDrops { true };
     bool m_cloaked { false };
     ActionHandler m_actionHandler;
-    VornickContentEditingView* m_contentEditingView { nullptr };
+    std::weak_ptr<VornickContentEditingView> m_contentEditingView;
 };
 
 } // namespace brevanton

@@ -258,18 +258,26 @@ public:
     // --- Attachment points, banners and the document URL
 
     bool hasAttachmentPoints() const;
-    void dismissAttachmentPointFailureBanner();
-    // What views showing a post in its template use: attaching by the
-    // effective locators (the locator set's one, else the delegate's
-    // defaults), dropping a frame's points (null: the main frame's), the
-    // two banners, and work to run once a load in progress is cancelled.
+    // Tries the effective locators of the identifier in order in the frame's
+    // document (the main frame's when none is given): a run makes a new
+    // point; a single element already attached yields its point, one nested
+    // in or around another point's element fails, else a new point. A new
+    // point moves the insertion point to its content's end unless the
+    // operation range already lies in a point. Null when nothing is found.
     std::shared_ptr<VornickAttachmentPoint> attachToPoint(const std::u16string& identifier, VornickAttachmentType,
                                                           std::shared_ptr<WebFrame> frame = nullptr);
+    // The locator set's locator for the identifier alone when it has one,
+    // else the delegate's defaults, else none.
     std::vector<std::shared_ptr<VornickAttachmentPointLocator>> effectiveLocatorsForAttachmentPointIdentifier(const std::u16string&);
+    // Detaches every point of the frame (the main frame when none is given).
     void clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame = nullptr);
     void showAttachmentPointFailureBanner();
+    void hideAttachmentPointFailureBanner();
     void showTemplateFallbackBanner();
     void hideTemplateFallbackBanner();
+    void dismissAttachmentPointFailureBanner();
+    // What views showing a post in its template use beside: whether the
+    // banners show, and work to run once a load in progress is cancelled.
     bool attachmentPointFailureBannerShown() const;
     bool templateFallbackBannerShown() const;
     void cancelLoadingThenDo(std::function<void()>);

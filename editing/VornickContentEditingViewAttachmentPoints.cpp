@@ -115,6 +115,23 @@ std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::Internals::at
     return nullptr;
 }
 
+std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint(const std::u16string& identifier, VornickAttachmentType type,
+                                                                               std::shared_ptr<WebFrame> frame)
+{
+    return Internals::attachToPoint(*this, identifier, type, std::move(frame));
+}
+
+std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditingView::effectiveLocatorsForAttachmentPointIdentifier(
+    const std::u16string& identifier)
+{
+    return Internals::effectiveLocatorsForAttachmentPointIdentifier(*this, identifier);
+}
+
+void VornickContentEditingView::clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame)
+{
+    Internals::clearAttachmentPointsInWebFrame(*this, std::move(frame));
+}
+
 bool VornickContentEditingView::hasAttachmentPoints() const
 {
     auto main = mainFrame();
@@ -201,33 +218,14 @@ void VornickContentEditingView::Internals::hideAttachmentPointFailureBanner(Vorn
     Internals::hideBanner(view, view.m_internals->attachmentPointFailureBannerView);
 }
 
-void VornickContentEditingView::dismissAttachmentPointFailureBanner()
-{
-    Internals::hideAttachmentPointFailureBanner(*this);
-}
-
-// --- For views showing a post in its template
-
-std::shared_ptr<VornickAttachmentPoint> VornickContentEditingView::attachToPoint(const std::u16string& identifier, VornickAttachmentType type,
-                                                                                 std::shared_ptr<WebFrame> frame)
-{
-    return Internals::attachToPoint(*this, identifier, type, std::move(frame));
-}
-
-std::vector<std::shared_ptr<VornickAttachmentPointLocator>> VornickContentEditingView::effectiveLocatorsForAttachmentPointIdentifier(
-    const std::u16string& identifier)
-{
-    return Internals::effectiveLocatorsForAttachmentPointIdentifier(*this, identifier);
-}
-
-void VornickContentEditingView::clearAttachmentPointsInWebFrame(std::shared_ptr<WebFrame> frame)
-{
-    Internals::clearAttachmentPointsInWebFrame(*this, std::move(frame));
-}
-
 void VornickContentEditingView::showAttachmentPointFailureBanner()
 {
     Internals::showAttachmentPointFailureBanner(*this);
+}
+
+void VornickContentEditingView::hideAttachmentPointFailureBanner()
+{
+    Internals::hideAttachmentPointFailureBanner(*this);
 }
 
 void VornickContentEditingView::showTemplateFallbackBanner()
@@ -239,6 +237,13 @@ void VornickContentEditingView::hideTemplateFallbackBanner()
 {
     Internals::hideTemplateFallbackBanner(*this);
 }
+
+void VornickContentEditingView::dismissAttachmentPointFailureBanner()
+{
+    Internals::hideAttachmentPointFailureBanner(*this);
+}
+
+// --- For views showing a post in its template
 
 bool VornickContentEditingView::attachmentPointFailureBannerShown() const
 {

@@ -7,6 +7,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickContentOverlayView.h"
 #include "editing/VornickEmbeddedWebView.h"
@@ -133,7 +134,9 @@ bool VornickContentEditingView::shouldChangeSelectedDOMRange(WebView&, DOMRange*
         auto document = vornick_ownerDocument(*proposed);
         auto frame = mainFrame() && document ? mainFrame()->frameForDocument(*document) : nullptr;
         if (frame && !vornick_attachmentPoints(*frame).empty()) {
-            if (vornick_enclosingAttachmentPoint(*proposed))
+            auto enclosing = vornick_enclosingAttachmentPoint(*proposed);
+            auto* attachmentPoint = dynamic_cast<VornickAttachmentPoint*>(enclosing.get());
+            if (enclosing && !(attachmentPoint && attachmentPoint->cloaked()))
                 return m_internals->blockModeHelper->proposedSelectionRangeIsInEditableContent(*proposed);
             if (isEditable() && m_internals->overlayWindow)
                 m_internals->overlayWindow->showAttachmentPointsMask();

@@ -364,7 +364,16 @@ bool VornickContentEditingView::Internals::changeSelectionForLeftOrRightMouseDow
     // attachment points its proposal is refused and the mask shown).
     if (!range)
         return true;
-    if (thisView.hasAttachmentPoints() && !vornick_enclosingAttachmentPointElement(*range)) {
+    // A point with an action runs it; a cloaked point, like the page
+    // outside the points, only shows where editing may happen.
+    auto attachmentPoint = std::dynamic_pointer_cast<VornickAttachmentPoint>(vornick_enclosingAttachmentPoint(*range));
+    if (attachmentPoint && attachmentPoint->actionHandler()) {
+        auto handler = attachmentPoint->actionHandler();
+        handler(*attachmentPoint);
+        return false;
+    }
+    if ((attachmentPoint && attachmentPoint->cloaked())
+        || (thisView.hasAttachmentPoints() && !vornick_enclosingAttachmentPointElement(*range))) {
         if (thisView.m_internals->overlayWindow)
             thisView.m_internals->overlayWindow->showAttachmentPointsMask();
         return false;

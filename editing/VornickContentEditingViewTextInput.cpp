@@ -8,6 +8,7 @@
 #include "dom/VornickNodeExtensions.h"
 #include "dom/VornickRangeExtensions.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/commands/VornickUndoableTypedTextInsertion.h"
@@ -56,6 +57,14 @@ bool isCondensableSpace(char16_t c, char16_t substitute)
 void VornickContentEditingView::Internals::deferredInsertProposedText(VornickContentEditingView& view, const std::u16string& proposedText, const std::shared_ptr<DOMRange>&,
                                                           WebViewInsertAction action)
 {
+    // A cloaked attachment point is not editable text.
+    if (auto range = view.effectiveOperationRange()) {
+        auto attachmentPoint = std::dynamic_pointer_cast<VornickAttachmentPoint>(vornick_enclosingAttachmentPoint(*range));
+        if (attachmentPoint && attachmentPoint->cloaked()) {
+            Sound::beep();
+            return;
+        }
+    }
     VornickUndoableTypedTextInsertion(view.editingContext(), proposedText, action == VornickInsertActionReplacementText).apply();
 }
 

@@ -3,6 +3,7 @@
 #include "dom/VornickNodeGeometry.h"
 #include "dom/VornickDOMServices.h"
 #include "dom/VornickWebFrameExtensions.h"
+#include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickDOMRangeIndicator.h"
 #include "editing/VornickEmbeddedWebView.h"
@@ -178,6 +179,10 @@ void VornickContentOverlayView::drawAttachmentPointFocusingWithDirtyRect(const R
     std::vector<std::shared_ptr<DOMElement>> elements;
     vornick_enumerateWebFrameTreeWithOptions(editingView->mainFrame(), 0, [&elements](const std::shared_ptr<WebFrame>& frame, bool&) {
         for (const auto& point : vornick_attachmentPoints(*frame)) {
+            // A cloaked point is not editable text: it stays dimmed.
+            auto* attachmentPoint = dynamic_cast<VornickAttachmentPoint*>(point.get());
+            if (attachmentPoint && attachmentPoint->cloaked())
+                continue;
             if (auto element = point->findElement())
                 elements.push_back(element);
         }

@@ -50,8 +50,9 @@ VornickBlogPostView::~VornickBlogPostView()
 void VornickBlogPostView::build()
 {
     VornickContentEditingView::build();
-    // A theme's scripts never run in the editor.
-    setJavaScriptEnabled(false);
+    // A theme's scripts run only where a subclass lets them.
+    if (isJavaScriptEnabled() != allowsJavaScript())
+        setJavaScriptEnabled(allowsJavaScript());
 }
 
 // --- What is shown
@@ -148,7 +149,24 @@ void VornickBlogPostView::reloadPost()
 
 void VornickBlogPostView::beginLoadingPostTemplateFromURL(const URL& url)
 {
-    beginLoadingContentFromURL(url);
+    detachAllAttachmentPoints();
+    m_injectedPost.reset();
+    m_bodyInjected = false;
+    uint64_t serial = ++m_loadSerial;
+    std::weak_ptr<VornickBlogPostView> weakThis = std::static_pointer_cast<VornickBlogPostView>(shared_from_this());
+    auto start = [weakThis, url, serial] {
+        auto view = weakThis.lock();
+        if (!view || view->m_loadSerial != serial)
+            return;
+        view->m_refusedResourceURLs.clear();
+        view->beginLoadingContentFromURL(url);
+    };
+    // A load in progress is cancelled first; the newest request wins. One
+    // asked for as a load ends (a fall-back) starts once that end is over.
+    if (m_endingLoad || loadingState() == VornickContentLoadingState::InProgress)
+        cancelLoadingThenDo(std::move(start));
+    else
+        start();
 }
 
 void VornickBlogPostView::beginLoadingContentFromURL(const URL& url)
@@ -158,24 +176,18 @@ void VornickBlogPostView::beginLoadingContentFromURL(const URL& url)
     detachAllAttachmentPoints();
     m_injectedPost.reset();
     m_bodyInjected = false;
-    uint64_t serial = ++m_loadSerial;
-    std::weak_ptr<VornickBlogPostView> weakThis = std::static_pointer_cast<VornickBlogPostView>(shared_from_this());
-    cancelLoadingThenDo([weakThis, url, serial] {
-        auto view = weakThis.lock();
-        if (!view || view->m_loadSerial != serial)
-            return;
-        view->m_refusedResourceURLs.clear();
-        view->VornickContentEditingView::beginLoadingContentFromURL(url);
-    });
+    VornickContentEditingView::beginLoadingContentFromURL(url);
 }
 
 void VornickBlogPostView::postEndLoadingToDelegateWithResult(VornickContentLoadingState result, const VornickResourceLoadAttempts& failed)
 {
     VornickContentEditingView::postEndLoadingToDelegateWithResult(result, failed);
+    m_endingLoad = true;
     if (result == VornickContentLoadingState::Failed)
         postTemplateDidFailLoading();
     else
         postTemplateDidFinishLoading();
+    m_endingLoad = false;
 }
 
 void VornickBlogPostView::postTemplateDidFinishLoading()

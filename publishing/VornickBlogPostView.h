@@ -75,8 +75,9 @@ public:
     virtual std::optional<URL> templateFileURLForPost();
     static std::optional<URL> clearViewTemplateFileURL();
     static std::optional<URL> emptyPostViewFileURL();
-    void beginLoadingPostTemplateFromURL(const URL&);
     // Cancels a load in progress first; the points of the page go at once.
+    void beginLoadingPostTemplateFromURL(const URL&);
+    // Every load, the view's own reloads included, detaches the points.
     void beginLoadingContentFromURL(const URL&) override;
     void postEndLoadingToDelegateWithResult(VornickContentLoadingState, const VornickResourceLoadAttempts&) override;
     virtual void postTemplateDidFinishLoading();
@@ -145,6 +146,8 @@ public:
 
 protected:
     void build() override;
+    // Whether the template's scripts run (never in the base view).
+    virtual bool allowsJavaScript() const { return false; }
     // Switches to Clear View for this view alone (a failed template load).
     void fallBackToClearView();
     // The post's (or description's) value of a key.
@@ -168,6 +171,7 @@ private:
     bool m_bodyInjected { false };
     std::shared_ptr<VornickBlogPost> m_injectedPost;
     uint64_t m_loadSerial { 0 };
+    bool m_endingLoad { false };
     ResourceLoadFilter m_resourceLoadFilter;
     std::vector<URL> m_refusedResourceURLs;
 };

@@ -4,6 +4,7 @@
 
 #include "blog/VornickBlog.h"
 #include "blog/VornickBlogPost.h"
+#include "blog/VornickPublishedBlog.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "documents/VornickProject.h"
 #include "html/VornickFragmentSet.h"
@@ -45,7 +46,23 @@ void VornickBlogPostView::updateContentFromPost()
         return;
     m_injectedPost = m_post;
     m_bodyInjected = false;
+    // References of the post's own files resolve against its folder; others
+    // (a server's "/about/") against its permalink, else the blog's address.
     std::optional<URL> baseURL = m_post ? m_post->postFolderURL() : std::nullopt;
+    std::optional<URL> blogFolder;
+    std::optional<URL> fallbackBase;
+    if (auto blog = this->blog()) {
+        blogFolder = blog->blogFolderURL();
+        if (auto published = std::dynamic_pointer_cast<VornickPublishedBlog>(blog); published && !published->browseURLString().empty())
+            fallbackBase = URL::create(published->browseURLString());
+    }
+    if (auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(m_post); published && !published->permalinkURLString().empty()) {
+        if (auto permalink = URL::create(published->permalinkURLString()))
+            fallbackBase = permalink;
+    }
+    auto inject = [&](VornickAttachmentPoint& point, const std::u16string& html) {
+        return point.injectHTMLContentString(html, baseURL, blogFolder, fallbackBase);
+    };
 
     if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody)) {
         if (equalsIgnoringASCIICase(postValueForKey(u"sourceContentType").stringValue(), u"html")) {
@@ -55,7 +72,7 @@ void VornickBlogPostView::updateContentFromPost()
             if (auto& helper = blockModeHelper())
                 helper->setOperatingInBlockMode(VornickWordPressBlockDetector::htmlStringContainsWordPressBlocksInString(source));
             source = preprocessPostBodyBeforeInjecting(source);
-            if (body->injectHTMLContentString(source, baseURL)) {
+            if (inject(*body, source)) {
                 m_bodyInjected = true;
                 auto element = body->findElement();
                 postprocessPostBodyAfterInjectingIntoRootElement(element);
@@ -74,7 +91,7 @@ void VornickBlogPostView::updateContentFromPost()
         auto text = postValueForKey(u"title").stringValue();
         if (text.empty())
             text = u"Type Your Post Title Here";
-        if (title->injectHTMLContentString(text, baseURL) && (m_fieldsToSearch & VornickBlogPostViewSearchTitle))
+        if (inject(*title, text) && (m_fieldsToSearch & VornickBlogPostViewSearchTitle))
             highlightOccurrencesOfSearchStringUnderRootNode(title->findElement());
     }
 

@@ -65,7 +65,6 @@ void VornickWordPressPostView::build()
 {
     VornickPublishedBlogPostView::build();
     setBlockModeHelper(std::make_shared<VornickWordPressBlockModeHelper>());
-    setJavaScriptEnabled(true);
 }
 
 std::shared_ptr<VornickWordPressBlogPost> VornickWordPressPostView::wordPressPost() const

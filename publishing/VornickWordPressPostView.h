@@ -100,6 +100,7 @@ public:
 
 protected:
     void build() override;
+    bool allowsJavaScript() const override { return true; }
 
 private:
     void replaceEmbedWrappersWithPlaceholders(DOMElement& root);

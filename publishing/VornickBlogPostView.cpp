@@ -201,6 +201,9 @@ void VornickBlogPostView::postTemplateDidFinishLoading()
             showAttachmentPointFailureBanner();
             postDelegate->blogPostViewFailedAttachmentForAttachmentPointIdentifiers(*this, m_failedIdentifiers);
         }
+    } else {
+        // The banner of an earlier post's failures goes with its page.
+        dismissAttachmentPointFailureBanner();
     }
     updateContentFromPost();
     if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody)) {

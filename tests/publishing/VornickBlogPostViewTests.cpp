@@ -275,6 +275,11 @@ TEST_F(VornickBlogPostViewTests, FailuresThatMatterAreReportedOnce)
     ASSERT_EQ(delegate.failureReports.size(), 1u);
     EXPECT_EQ(delegate.failureReports[0], (std::vector<std::u16string> { u"tags", u"categories" }));
     EXPECT_TRUE(view->attachmentPointFailureBannerShown());
+
+    // The next post without failures that matter shows no banner.
+    show(plain);
+    EXPECT_FALSE(view->attachmentPointFailureBannerShown());
+    EXPECT_EQ(delegate.failureReports.size(), 1u);
 }
 
 TEST_F(VornickBlogPostViewTests, PagesHaveNoDateTagsOrCategories)

@@ -37,22 +37,6 @@ std::string projectFilePath(const std::string& path)
     return path;
 }
 
-std::shared_ptr<VornickWordPressBlogProject> openProject(const std::string& path)
-{
-    if (!fileExists(projectFilePath(path))) {
-        std::fprintf(stderr, "brevanton: no account project in %s: it has no file %s\n", path.c_str(),
-                     toUTF8(VornickWordPressProjectFileName).c_str());
-        return nullptr;
-    }
-    Error error;
-    auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
-        URL::fileURLWithPath(std::string_view(projectFilePath(path)), false), &error);
-    if (!project)
-        std::fprintf(stderr, "brevanton: cannot open the account project %s: %s\n", path.c_str(),
-                     toUTF8(error.localizedDescription()).c_str());
-    return project;
-}
-
 // What the files hold of every blog, post and media item, by its place.
 std::map<std::string, std::string> describeIndex(ManagedObjectContext& context)
 {
@@ -117,6 +101,22 @@ bool saveProject(VornickWordPressBlogProject& project)
 
 } // namespace
 
+std::shared_ptr<VornickWordPressBlogProject> openWordPressBlogProject(const std::string& path)
+{
+    if (!fileExists(projectFilePath(path))) {
+        std::fprintf(stderr, "brevanton: no account project in %s: it has no file %s\n", path.c_str(),
+                     toUTF8(VornickWordPressProjectFileName).c_str());
+        return nullptr;
+    }
+    Error error;
+    auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
+        URL::fileURLWithPath(std::string_view(projectFilePath(path)), false), &error);
+    if (!project)
+        std::fprintf(stderr, "brevanton: cannot open the account project %s: %s\n", path.c_str(),
+                     toUTF8(error.localizedDescription()).c_str());
+    return project;
+}
+
 bool isBlogProjectPath(const std::string& path)
 {
     return fileExists(projectFilePath(path)) && projectFilePath(path).ends_with(toUTF8(VornickWordPressProjectFileName));
@@ -124,7 +124,7 @@ bool isBlogProjectPath(const std::string& path)
 
 int runBlogProject(const std::string& path, bool reindex)
 {
-    auto project = openProject(path);
+    auto project = openWordPressBlogProject(path);
     if (!project)
         return 1;
     if (!reindex) {
@@ -140,7 +140,7 @@ int runBlogProject(const std::string& path, bool reindex)
         std::fprintf(stderr, "brevanton: cannot remove the index %s: %s\n", indexPath.c_str(), toUTF8(error.localizedDescription()).c_str());
         return 1;
     }
-    project = openProject(path);
+    project = openWordPressBlogProject(path);
     if (!project)
         return 1;
     auto after = describeIndex(*project->index()->managedObjectContext());
@@ -168,7 +168,7 @@ int runBlogProject(const std::string& path, bool reindex)
 
 int syncBlogProject(const std::string& path, VornickSyncSessionType type)
 {
-    auto project = openProject(path);
+    auto project = openWordPressBlogProject(path);
     if (!project)
         return 1;
     auto account = project->wordPressAccount();

@@ -10,10 +10,16 @@
 
 #include "blog/VornickSyncStepState.h"
 
+#include <memory>
 #include <string>
 
 namespace brevanton {
 
+class VornickWordPressBlogProject;
+
+// The account project in the folder (or of the project file); none, with a
+// line on standard error, when it cannot be opened.
+std::shared_ptr<VornickWordPressBlogProject> openWordPressBlogProject(const std::string& path);
 // Whether `path` is a folder holding an account project file (or that file).
 bool isBlogProjectPath(const std::string& path);
 // The process's exit status.

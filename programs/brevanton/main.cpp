@@ -8,6 +8,7 @@
 // how it loaded, and with --save writes it back through the editing view, as
 // saving it in the editor does.
 #include "BlogProjectRun.h"
+#include "PostRun.h"
 
 #include "app/VornickApplicationLaunch.h"
 #include "app/VornickResourceLoadAttempt.h"
@@ -513,6 +514,11 @@ int main(int argc, char** argv)
         if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
             std::fprintf(stderr, "brevanton: running headless\n");
         return runBlogProject(paths.front(), reindex);
+    }
+    if (paths.size() == 1 && isWordPressPostPath(paths.front()) && (headless || save || !displayAvailable())) {
+        if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
+            std::fprintf(stderr, "brevanton: running headless\n");
+        return runWordPressPost(paths.front(), save);
     }
     if (paths.empty()) {
         printUsage();

@@ -1,0 +1,59 @@
+// `brevanton --headless [--save] FILE.brevantonwordpresspost`: the report of
+// the post in its template, and the save that writes only what changed.
+#include "tests/brevanton/BrevantonExecutableTestSupport.h"
+#include "tests/publishing/PostViewTestSupport.h"
+
+namespace brevanton {
+
+class VornickWordPressPostRunTests : public PostViewTest {
+protected:
+    std::string savedPostFile(const std::shared_ptr<VornickWordPressBlogPost>& post)
+    {
+        Error error;
+        post->setHasEditsNotYetSavedToSourceFile(true);
+        blog->setHasEditsNotYetSavedToSourceFile(true);
+        EXPECT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+        EXPECT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+        return *post->sourceFileURL()->fileSystemPath();
+    }
+};
+
+TEST_F(VornickWordPressPostRunTests, TheReportNamesTheTemplateAndItsPoints)
+{
+    writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());
+    auto post = makePost(u"Reported", u"<!-- wp:paragraph -->\n<p>Body.</p>\n<!-- /wp:paragraph -->\n");
+    auto file = savedPostFile(post);
+    project.reset();
+
+    auto result = runBrevanton({ "--headless", file });
+    EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+    EXPECT_TRUE(contains(result.standardOutput, "post: Reported")) << result.standardOutput;
+    EXPECT_TRUE(contains(result.standardOutput, "post-standard.html")) << result.standardOutput;
+    EXPECT_TRUE(contains(result.standardOutput, "attached: body, categories, date, featuredImage, tags, title")) << result.standardOutput;
+    EXPECT_TRUE(contains(result.standardOutput, "failed: (none)")) << result.standardOutput;
+    EXPECT_TRUE(contains(result.standardOutput, "block errors: 0")) << result.standardOutput;
+}
+
+TEST_F(VornickWordPressPostRunTests, ASecondSaveWritesNothing)
+{
+    writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());
+    // The page writes the body back trimmed: the first save changes the file.
+    auto post = makePost(u"Saved", u"\n<p>Body.</p>\n\n");
+    auto file = savedPostFile(post);
+    project.reset();
+
+    auto first = runBrevanton({ "--headless", "--save", file });
+    EXPECT_EQ(first.exitStatus, 0) << first.standardError;
+    EXPECT_TRUE(contains(first.standardOutput, "saved: " + file)) << first.standardOutput;
+    auto written = readFile(file).value_or("");
+    EXPECT_TRUE(contains(written, "\"sourceContentString\"")) << written;
+    EXPECT_TRUE(contains(written, "<p>Body.</p>")) << written;
+    EXPECT_FALSE(contains(written, "brevanton-attachment-point")) << written;
+
+    auto second = runBrevanton({ "--headless", "--save", file });
+    EXPECT_EQ(second.exitStatus, 0) << second.standardError;
+    EXPECT_TRUE(contains(second.standardOutput, "saved: nothing changed")) << second.standardOutput;
+    EXPECT_EQ(readFile(file).value_or(""), written);
+}
+
+} // namespace brevanton

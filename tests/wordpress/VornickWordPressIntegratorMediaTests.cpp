@@ -145,11 +145,7 @@ TEST_F(WordPressIntegratorMediaTest, ANewPictureGoesUpBeforeThePostThatShowsIt)
     ASSERT_TRUE(archive);
     EXPECT_EQ(archive->propertyList()[u"identifierUsedByBlogService"].stringValue(), u"900");
 
-    if (!sentPostTitled(u"Holiday")) {
-        // Until the post's images are pointed at their media, it keeps naming the local file and waits.
-        EXPECT_TRUE(sent->publishAtNextSync());
-        GTEST_SKIP() << "needs the reference patcher: the post still names its local picture";
-    }
+    ASSERT_TRUE(sentPostTitled(u"Holiday")) << "the post goes up once its picture is a media item";
     std::u16string content = site.sentPosts.back().at(u"sourceContentString").stringValue();
     EXPECT_NE(content.find(u"https://site.example/wp-content/uploads/photo.png"), std::u16string::npos) << toUTF8(content);
     EXPECT_NE(content.find(u"wp-image-900"), std::u16string::npos) << toUTF8(content);

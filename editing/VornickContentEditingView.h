@@ -276,6 +276,13 @@ public:
     void showTemplateFallbackBanner();
     void hideTemplateFallbackBanner();
     void dismissAttachmentPointFailureBanner();
+    // What views showing a post in its template use beside: whether the
+    // banners show, and work to run once a load in progress is cancelled.
+    bool attachmentPointFailureBannerShown() const;
+    bool templateFallbackBannerShown() const;
+    void cancelLoadingThenDo(std::function<void()>);
+    bool isJavaScriptEnabled() const;
+    void setJavaScriptEnabled(bool);
     const std::optional<URL>& mainFrameURL() const;
     void setMainFrameURL(const URL&);
 

@@ -243,6 +243,33 @@ void VornickContentEditingView::dismissAttachmentPointFailureBanner()
     Internals::hideAttachmentPointFailureBanner(*this);
 }
 
+// --- For views showing a post in its template
+
+bool VornickContentEditingView::attachmentPointFailureBannerShown() const
+{
+    return m_internals->attachmentPointFailureBannerView != nullptr;
+}
+
+bool VornickContentEditingView::templateFallbackBannerShown() const
+{
+    return m_internals->templateFallbackBannerView != nullptr;
+}
+
+void VornickContentEditingView::cancelLoadingThenDo(std::function<void()> block)
+{
+    Internals::cancelLoadingThenDo(*this, std::move(block));
+}
+
+bool VornickContentEditingView::isJavaScriptEnabled() const
+{
+    return Internals::isJavaScriptEnabled(*this);
+}
+
+void VornickContentEditingView::setJavaScriptEnabled(bool enabled)
+{
+    Internals::setJavaScriptEnabled(*this, enabled);
+}
+
 // --- The document URL
 
 void VornickContentEditingView::setMainFrameURL(const URL& url)

@@ -1,0 +1,161 @@
+// Injecting a post's fields into its template, and writing the edited title
+// and body back into the post.
+#include "publishing/VornickBlogPostView.h"
+
+#include "blog/VornickBlog.h"
+#include "blog/VornickBlogPost.h"
+#include "blog/VornickPublishedBlogPost.h"
+#include "documents/VornickProject.h"
+#include "html/VornickFragmentSet.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "html/VornickWordPressBlockDetector.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/Text.h"
+#include "platform/web/WebFrame.h"
+#include "publishing/VornickPostDateText.h"
+#include "toolkit/VornickEnduringFileReference.h"
+#include "toolkit/VornickLog.h"
+
+#include <unicode/uchar.h>
+
+namespace brevanton {
+
+namespace {
+
+std::u16string trimmedOfWhitespaceAndNewlines(const std::u16string& text)
+{
+    auto isBlank = [](char16_t character) { return u_isUWhiteSpace(character) || character == u'\n' || character == u'\r'; };
+    size_t start = 0;
+    size_t end = text.size();
+    while (start < end && isBlank(text[start]))
+        ++start;
+    while (end > start && isBlank(text[end - 1]))
+        --end;
+    return text.substr(start, end - start);
+}
+
+} // namespace
+
+void VornickBlogPostView::updateContentFromPost()
+{
+    auto frame = mainFrame();
+    if (!frame)
+        return;
+    m_injectedPost = m_post;
+    m_bodyInjected = false;
+    std::optional<URL> baseURL = m_post ? m_post->postFolderURL() : std::nullopt;
+
+    if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody)) {
+        if (equalsIgnoringASCIICase(postValueForKey(u"sourceContentType").stringValue(), u"html")) {
+            auto source = postValueForKey(u"sourceContentString").stringValue();
+            if (source.empty())
+                source = m_post ? m_post->placeholderSourceContentString() : VornickBlogPost().placeholderSourceContentString();
+            if (auto& helper = blockModeHelper())
+                helper->setOperatingInBlockMode(VornickWordPressBlockDetector::htmlStringContainsWordPressBlocksInString(source));
+            source = preprocessPostBodyBeforeInjecting(source);
+            if (body->injectHTMLContentString(source, baseURL)) {
+                m_bodyInjected = true;
+                auto element = body->findElement();
+                postprocessPostBodyAfterInjectingIntoRootElement(element);
+                if (m_fieldsToSearch & VornickBlogPostViewSearchBody)
+                    highlightOccurrencesOfSearchStringUnderRootNode(element);
+            }
+        } else {
+            VornickGeneralLog("FAILED to inject post body into template: post sourceContentType is not \"html\"");
+            // The template's sample stays and stands for nothing: it is
+            // neither edited nor written back.
+            body->setCloaked(true);
+        }
+    }
+
+    if (auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle)) {
+        auto text = postValueForKey(u"title").stringValue();
+        if (text.empty())
+            text = u"Type Your Post Title Here";
+        if (title->injectHTMLContentString(text, baseURL) && (m_fieldsToSearch & VornickBlogPostViewSearchTitle))
+            highlightOccurrencesOfSearchStringUnderRootNode(title->findElement());
+    }
+
+    if (auto date = attachmentPointWithIdentifier(VornickAttachmentPointDate)) {
+        std::optional<Date> when;
+        Value value;
+        auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(m_post);
+        if (published && published->currentlyPublished())
+            value = m_post->valueForKey(u"dateFirstPublished");
+        else if (m_post)
+            value = m_post->valueForKey(u"dateLastEditedLocally");
+        else
+            value = postValueForKey(u"dateFirstPublished");
+        if (value.isDate())
+            when = value.date();
+        auto text = when ? VornickLongDateAndTimeString(*when) : std::u16string(u"(date)");
+        if (auto element = date->findElement()) {
+            // The date is text, never markup.
+            while (auto child = element->firstChild())
+                element->removeChild(child);
+            element->appendChild(element->ownerDocument()->createTextNode(text));
+            postVornickContentEditingViewDidChangeContentInWebFrame(frame, date);
+        }
+    }
+
+    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
+
+    auto& helper = blockModeHelper();
+    if (!(helper && helper->operatingInBlockMode())) {
+        if (auto blog = this->blog()) {
+            auto reference = blog->valueForKey(u"fragmentSetFileReference");
+            if (!reference.isNull()) {
+                std::optional<URL> projectFolder;
+                if (auto project = blog->project())
+                    projectFolder = project->sourceRootURL();
+                if (auto fileReference = VornickEnduringFileReference::createWithPropertyList(reference, projectFolder ? &*projectFolder : nullptr)) {
+                    if (auto set = VornickFragmentSet::fragmentSetFromEnduringFileReference(*fileReference))
+                        vornick_setUserFragmentSet(*frame, set);
+                }
+            }
+        }
+    }
+}
+
+bool VornickBlogPostView::updatePostFromContent()
+{
+    // A read-only view (a preview, search marks and all) never writes back,
+    // and only into the post its page was injected from.
+    if (!isEditable() || !m_post || m_post != m_injectedPost)
+        return true;
+    std::optional<URL> rootFolder;
+    if (auto project = m_post->project())
+        rootFolder = project->sourceRootURL();
+    auto documentURL = m_post->sourceFileURL();
+
+    if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody); body && m_bodyInjected) {
+        auto html = body->extractCompactHTMLContentStringWithReferencesUnder(rootFolder, documentURL);
+        if (!html) {
+            VornickGeneralLog("Failed to get newSourceContentString from DOM tree!");
+            return false;
+        }
+        auto source = trimmedOfWhitespaceAndNewlines(*html);
+        if (source != m_post->sourceContentString() || m_post->sourceContentType() != u"html") {
+            m_post->setSourceContentString(source);
+            m_post->setSourceContentType(u"html");
+            m_post->setHasEditsNotYetSavedToSourceFile(true);
+        }
+    }
+    if (auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle)) {
+        auto html = title->extractCompactHTMLContentStringWithReferencesUnder(rootFolder, documentURL);
+        if (!html) {
+            VornickGeneralLog("Failed to get newTitle from DOM tree!");
+            return false;
+        }
+        auto text = trimmedOfWhitespaceAndNewlines(*html);
+        if (text != m_post->title()) {
+            m_post->setTitle(text);
+            m_post->setHasEditsNotYetSavedToSourceFile(true);
+        }
+    }
+    return true;
+}
+
+} // namespace brevanton

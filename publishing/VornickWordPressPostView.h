@@ -1,0 +1,116 @@
+// VornickWordPressPostView: the post view of WordPress posts and pages. It
+// picks the template for the post's type and format (falling back to the
+// standard one), removes the admin bar and comments from the page, adds the
+// categories and featured image, runs the body through the automatic
+// paragraph rules or the block engine, shows embeds and comment-only blocks
+// as placeholders, and connects images to the blog's media library.
+//
+// Format identifiers come from the server and name template files: only
+// [a-z0-9_-]+ names a file; any other is the standard format. A template that
+// turns out to be the site's error page is trashed (only the format template
+// that was loaded) and the standard one loaded instead, once.
+//
+// Injections, including an oEmbed answer arriving later, are not user edits
+// and leave no undo step; oEmbed HTML goes in without scripts, frames or
+// event attributes.
+#pragma once
+
+#include "html/VornickWordPressBlockModeHelper.h"
+#include "publishing/VornickPublishedBlogPostView.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace brevanton {
+
+class ManagedObject;
+class VornickWordPressBlogPost;
+class VornickWordPressBlockModeHelper;
+
+class VornickWordPressPostView : public VornickPublishedBlogPostView, public VornickWordPressMediaLibraryAccess {
+public:
+    explicit VornickWordPressPostView(Rect frame);
+    ~VornickWordPressPostView() override;
+
+    std::shared_ptr<VornickWordPressBlogPost> wordPressPost() const;
+    // Anything but a WordPress post is ignored.
+    void setWordPressPost(const std::shared_ptr<VornickBlogPost>&);
+    bool fellBackToStandardTemplate() const { return m_fellBackToStandardTemplate; }
+    std::shared_ptr<VornickWordPressBlockModeHelper> wordPressBlockModeHelper() const;
+
+    FragmentCompletionSetClass fragmentCompletionSetClass() const override;
+    bool canShowEmphasisPreferenceUI() const override { return false; }
+    void showEmphasisPreferenceUI(ActionSender*) {}
+
+    // --- The template
+
+    // Whether the loaded page has no element of the class "entry-content".
+    bool postTemplateAppearsToBeBlockMode() const;
+    // "page.html" for pages, else "post-<format>.html" in the templates
+    // folder; none without a folder.
+    std::optional<URL> templateFileURLForPostType(const std::u16string& type, const std::u16string& formatIdentifier);
+    std::optional<URL> templateFileURLForPost() override;
+    // The post's format identifier when it may name a file, else "standard".
+    std::u16string safeFormatIdentifier() const;
+    void postTemplateDidFinishLoading() override;
+
+    // --- Attachment points
+
+    std::vector<std::u16string> identifiersOfAbsolvedAttachmentPoints() const override;
+    std::shared_ptr<VornickAttachmentPoint> addAttachmentPointOfType(VornickAttachmentType, const std::u16string& identifier) override;
+    void attachToTemplate() override;
+
+    // --- The body
+
+    void updateContentFromPost() override;
+    std::u16string preprocessPostBodyBeforeInjecting(const std::u16string&) override;
+    void postprocessPostBodyAfterInjectingIntoRootElement(const std::shared_ptr<DOMElement>&) override;
+    std::vector<VornickBlockError> validateContent() override;
+
+    // --- Categories and the featured image (their editors come later)
+
+    void showCategoryListEditorForRange(const std::shared_ptr<DOMRange>&);
+    void willEditPostCategories();
+    void postCategoriesEdited();
+    void embeddedWebViewScrolled() override;
+
+    // --- The media library
+
+    // The blog's media item or variant the image URL (and class) shows.
+    std::shared_ptr<ManagedObject> mediaItemOrVariantForSourceURL(const std::optional<URL>&, const DOMElement&) const;
+    std::optional<VornickWordPressMediaItemImage> mediaItemImageForURL(const URL&) override;
+    // The attribute editor: an image's src shows its media item's title (or
+    // the variant's file name) instead of the address.
+    std::optional<std::u16string> attributeEditorReadOnlyStandInForValue(const std::u16string& value, const std::u16string& attribute,
+                                                                        const DOMElement&) const;
+
+    // --- Completion rows of block snippets
+
+    VornickCompletionDisplayText completionDescriptionForDisplay(VornickFragmentCompletionUIController&,
+                                                                 const VornickCompletionMatch&) const override;
+    std::u16string completionFinePrintForDisplay(VornickFragmentCompletionUIController&, const VornickCompletionMatch&) const override;
+
+    // --- oEmbed
+
+    // Asks for an embed's instructions: source URL, maximum width and
+    // height (0: none), and the handler of the answer's dictionary (none on
+    // failure). The default asks the shared oEmbed agent.
+    using OEmbedRequester = std::function<void(const URL&, uint64_t, uint64_t, std::function<void(std::optional<Dictionary>)>)>;
+    void setOEmbedRequester(OEmbedRequester requester) { m_oEmbedRequester = std::move(requester); }
+
+protected:
+    void build() override;
+
+private:
+    void replaceEmbedWrappersWithPlaceholders(DOMElement& root);
+    void injectOEmbedHTML(const std::shared_ptr<DOMElement>& wrapper, const std::u16string& html, uint64_t loadSerial);
+
+    bool m_fellBackToStandardTemplate { false };
+    // The format template trashed by this load's chain (at most one).
+    bool m_trashedFormatTemplate { false };
+    std::optional<URL> m_loadedTemplateURL;
+    uint64_t m_injectionSerial { 0 };
+    OEmbedRequester m_oEmbedRequester;
+};
+
+} // namespace brevanton

@@ -1,0 +1,118 @@
+// The WordPress post view and the blog's media library: images' media items,
+// the attribute editor's stand-ins, and the completion rows of block snippets.
+#include "publishing/VornickWordPressPostView.h"
+
+#include "blog/VornickWordPressBlog.h"
+#include "blog/VornickWordPressBlogPost.h"
+#include "dom/VornickDocumentExtensions.h"
+#include "html/VornickFragmentCompletionSet.h"
+#include "html/VornickFragmentDescription.h"
+#include "html/VornickWebFrameEditingState.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/Text.h"
+#include "platform/web/WebFrame.h"
+#include "wordpress/VornickWordPressMediaItem.h"
+
+namespace brevanton {
+
+std::shared_ptr<ManagedObject> VornickWordPressPostView::mediaItemOrVariantForSourceURL(const std::optional<URL>& url,
+                                                                                        const DOMElement& element) const
+{
+    auto post = wordPressPost();
+    auto blog = post ? post->wordPressBlog() : nullptr;
+    if (!url || !blog)
+        return nullptr;
+    auto classes = element.getAttribute(u"class");
+    return blog->mediaItemOrVariantForSourceURL(*url, &classes);
+}
+
+std::optional<VornickWordPressMediaItemImage> VornickWordPressPostView::mediaItemImageForURL(const URL& url)
+{
+    auto post = wordPressPost();
+    auto blog = post ? post->wordPressBlog() : nullptr;
+    if (!blog)
+        return std::nullopt;
+    URL source = url;
+    if (url.isFileURL()) {
+        // A file from elsewhere goes into the media library first.
+        auto staged = cacheAndStageResourceFileIntoMediaLibrary(url);
+        if (!staged)
+            return std::nullopt;
+        source = *staged;
+    }
+    auto object = blog->mediaItemOrVariantForSourceURL(source, nullptr);
+    std::shared_ptr<VornickWordPressMediaItem> item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
+    if (!item) {
+        if (auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object))
+            item = variant->mediaItem();
+    }
+    if (!item)
+        return std::nullopt;
+    VornickWordPressMediaItemImage image;
+    image.serviceIdentifier = item->identifierUsedByBlogService();
+    image.pixelsWide = item->valueForKey(u"pixelsWide").integerValue();
+    image.pixelsHigh = item->valueForKey(u"pixelsHigh").integerValue();
+    if (auto large = item->variantWithName(u"large"))
+        image.largeVariantSourceURL = large->resolvedSourceURL();
+    auto remote = item->valueForKey(u"remoteURLString").stringValue();
+    if (!remote.empty())
+        image.remoteURL = URL::create(remote);
+    image.resolvedLocalURL = item->resolvedLocalURL();
+    image.caption = item->valueForKey(u"caption").stringValue();
+    return image;
+}
+
+std::optional<std::u16string> VornickWordPressPostView::attributeEditorReadOnlyStandInForValue(const std::u16string& value,
+                                                                                              const std::u16string& attribute,
+                                                                                              const DOMElement& element) const
+{
+    if (!equalsIgnoringASCIICase(attribute, u"SRC") || !equalsIgnoringASCIICase(element.tagName(), u"IMG"))
+        return std::nullopt;
+    auto document = element.ownerDocument();
+    std::optional<URL> base = document ? vornick_URL(*document) : std::nullopt;
+    auto url = URL::create(value, base ? &*base : nullptr);
+    auto object = mediaItemOrVariantForSourceURL(url, element);
+    if (auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object))
+        return item->valueForKey(u"title").stringValue();
+    if (auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object))
+        return variant->valueForKey(u"filename").stringValue();
+    return std::nullopt;
+}
+
+namespace {
+
+// The block snippet of a match: one of the main frame's base snippet set.
+std::shared_ptr<const VornickFragmentDescription> blockSnippetOfMatch(const VornickContentEditingView& view,
+                                                                      const VornickCompletionMatch& match)
+{
+    auto description = VornickFragmentCompletionSet::fragmentDescriptionOfMatch(match);
+    auto frame = view.mainFrame();
+    if (!description || !frame)
+        return nullptr;
+    auto base = vornick_baseFragmentSet(*frame);
+    return base && description->fragmentSet() == base ? description : nullptr;
+}
+
+} // namespace
+
+VornickCompletionDisplayText VornickWordPressPostView::completionDescriptionForDisplay(VornickFragmentCompletionUIController& controller,
+                                                                                     const VornickCompletionMatch& match) const
+{
+    if (auto snippet = blockSnippetOfMatch(*this, match)) {
+        VornickCompletionDisplayText text;
+        text.string = snippet->displayName();
+        text.inDisabledControlTextColor = match.disabled();
+        return text;
+    }
+    return VornickPublishedBlogPostView::completionDescriptionForDisplay(controller, match);
+}
+
+std::u16string VornickWordPressPostView::completionFinePrintForDisplay(VornickFragmentCompletionUIController& controller,
+                                                                      const VornickCompletionMatch& match) const
+{
+    if (blockSnippetOfMatch(*this, match))
+        return u"WordPress Block";
+    return VornickPublishedBlogPostView::completionFinePrintForDisplay(controller, match);
+}
+
+} // namespace brevanton

@@ -12,6 +12,7 @@
 #include "platform/foundation/UndoManager.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/views/Alert.h"
+#include "platform/views/Application.h"
 #include "platform/views/Event.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Screen.h"
@@ -175,7 +176,10 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
     editor->m_project = std::move(project);
     editor->m_post = std::move(post);
     auto& window = editor->m_window;
-    window = std::make_shared<VornickProjectOrComponentWindow>(initialWindowFrame());
+    Rect frame = initialWindowFrame();
+    window = std::make_shared<VornickProjectOrComponentWindow>(frame);
+    window->setContentView(std::make_shared<View>(Rect({ 0, 0 }, frame.size)));
+    Application::shared().addWindow(window);
     if (cascadeFrom)
         window->cascadeTopLeftFromPoint(cascadeFrom->cascadeTopLeftFromPoint(Point {}));
 

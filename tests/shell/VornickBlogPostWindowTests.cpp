@@ -13,6 +13,7 @@
 #include "html/VornickHTMLStringTextExtractor.h"
 #include "html/VornickHTMLServices.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
@@ -139,6 +140,7 @@ protected:
         post->setTitle(u"Hello <em>world</em>");
         post->setSourceContentString(postBody);
         post->setSourceContentType(u"html");
+        post->setValueForKey(Value(Date::now().addingTimeInterval(-86400)), u"dateLastEditedLocally");
         ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
         ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
         ASSERT_TRUE(project->save(&error)) << error;
@@ -169,7 +171,7 @@ protected:
     std::shared_ptr<DOMElement> firstElement(const std::shared_ptr<DOMElement>& root, const std::u16string& tag) const
     {
         auto list = root->getElementsByTagName(tag);
-        return list.empty() ? nullptr : list.front();
+        return list && list->length() ? list->item(0) : nullptr;
     }
     // Clicks a point into the start of a node's first line.
     void clickInto(const DOMNode& node)
@@ -229,7 +231,7 @@ TEST_F(BlogPostWindow, ThePostFileOpensInItsThemeWithEveryPointAttachedAndNothin
     EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
 
     // Another file of the folder is no post of the project.
-    std::string stray = folder + "/Site/posts/stray.brevantonwordpresspost";
+    std::string stray = std::filesystem::path(postPath).parent_path().string() + "/stray.brevantonwordpresspost";
     ASSERT_TRUE(writeFileAtomically(stray, "{}"));
     Error error;
     EXPECT_FALSE(shell->openBlogPostFile(stray, &error));
@@ -264,8 +266,14 @@ TEST_F(BlogPostWindow, TypedTitleAndParagraphAreSavedWithTheRestOfTheBodyAndASec
     EXPECT_EQ(editor->window()->title(), vornick_stringbyStrippingHTMLMarkup(title));
     EXPECT_NE(body.find(u"Typed"), std::u16string::npos) << toUTF8(body);
     EXPECT_NE(body.find(u"Alpha paragraph."), std::u16string::npos) << toUTF8(body);
-    EXPECT_NE(body.find(u"<!-- wp:paragraph -->\n<p>Omega paragraph stays.</p>\n<!-- /wp:paragraph -->"), std::u16string::npos)
+    // Both blocks are kept around their paragraphs.
+    EXPECT_NE(body.find(u"<!-- wp:paragraph -->\n<p>Omega paragraph stays.</p><!-- /wp:paragraph -->"), std::u16string::npos)
         << toUTF8(body);
+    size_t opened = 0;
+    for (size_t at = body.find(u"<!-- wp:paragraph -->"); at != std::u16string::npos; at = body.find(u"<!-- wp:paragraph -->", at + 1))
+        ++opened;
+    EXPECT_EQ(opened, 2u) << toUTF8(body);
+    EXPECT_LT(body.find(u"<!-- wp:paragraph -->"), body.find(u"Typed"));
     EXPECT_EQ(body.find(u"file:"), std::u16string::npos) << toUTF8(body);
     EXPECT_EQ(body.find(u"class="), std::u16string::npos) << toUTF8(body);
     EXPECT_EQ(body.find(u"Welcome to WordPress"), std::u16string::npos) << toUTF8(body);
@@ -359,10 +367,9 @@ TEST_F(BlogPostWindow, DontSaveLeavesTheFileAndSettingsChangesAreStoredInTheBlog
     auto original = readWholeFile(postPath);
     // A title selector the sheet stored: the page is made again with it.
     auto blog = editor->blog();
-    auto set = VornickAttachmentPointLocatorSet::createWithPropertyList(
-        Dictionary { { u"attachmentPoints", Value(Dictionary { { u"title", Value(u".wp-block-site-title") } }) } });
-    ASSERT_TRUE(set);
-    blog->setPostAttachmentPointData(set->data());
+    VornickAttachmentPointLocatorSet set(
+        { { u"title", std::make_shared<VornickAttachmentPointLocator>(u"title", u".wp-block-site-title") } });
+    blog->setPostAttachmentPointData(set.data());
     blog->setHasEditsNotYetSavedToSourceFile(true);
     editor->attachmentPostSettingsDidChange();
     settle();

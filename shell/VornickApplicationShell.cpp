@@ -153,8 +153,8 @@ std::shared_ptr<VornickEditorWindow> VornickApplicationShell::frontEditorWindow(
 void VornickApplicationShell::chooseFileToOpen()
 {
     QtOpenPanelRequest request;
-    // The pages a window edits.
-    request.allowedFileTypes = { u"html", u"htm", u"xhtml", u"xht", u"shtml", u"shtm" };
+    // The pages a window edits, and WordPress posts.
+    request.allowedFileTypes = { u"html", u"htm", u"xhtml", u"xht", u"shtml", u"shtm", u"brevantonwordpresspost" };
     request.window = Application::shared().keyWindow();
     // The panel starts in the folder of the document in front.
     if (auto front = frontEditorWindow())
@@ -166,7 +166,7 @@ void VornickApplicationShell::chooseFileToOpen()
             return;
         std::string path = chosen->fileSystemPath().value_or(toUTF8(chosen->path()));
         Error error;
-        if (openFile(path, &error))
+        if (openDocument(path, &error))
             return;
         std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
         auto alert = VornickAlertForError(u"The document \u201C" + chosen->lastPathComponent() + u"\u201D could not be opened.", error);

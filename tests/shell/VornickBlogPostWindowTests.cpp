@@ -238,6 +238,20 @@ TEST_F(BlogPostWindow, ThePostFileOpensInItsThemeWithEveryPointAttachedAndNothin
     EXPECT_EQ(error.code(), VornickPostFileNotInProjectError);
     EXPECT_FALSE(shell->openBlogPostFile(createTemporaryDirectory("no-project").value() + "/x.brevantonwordpresspost", &error));
     EXPECT_EQ(shell->blogPostWindows().size(), 1u);
+
+    // File > Open takes post files too; a second window of the account shares its project.
+    shell->setOpenPanel([this](const QtOpenPanelRequest& request, std::function<void(std::optional<URL>)> answer) {
+        EXPECT_NE(std::find(request.allowedFileTypes.begin(), request.allowedFileTypes.end(), u"brevantonwordpresspost"),
+                  request.allowedFileTypes.end());
+        answer(URL::fileURLWithPath(postPath));
+    });
+    press(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(shell->blogPostWindows().size(), 2u);
+    EXPECT_EQ(shell->blogPostWindows()[1]->project(), editor->project());
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+    shell->blogPostWindows()[1]->window()->performClose();
+    settle();
+    EXPECT_EQ(shell->blogPostWindows().size(), 1u);
 }
 
 TEST_F(BlogPostWindow, TypedTitleAndParagraphAreSavedWithTheRestOfTheBodyAndASecondSaveWritesNothing)

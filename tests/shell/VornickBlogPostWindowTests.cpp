@@ -3,6 +3,7 @@
 // post is opened from its file in a window of the shell on the offscreen Qt
 // platform and driven by real Qt events.
 #include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/shell/BlogPostWindowTestSupport.h"
 
 #include "app/VornickProjectOrComponentWindow.h"
 #include "blog/VornickWordPressBlog.h"
@@ -45,38 +46,6 @@
 namespace brevanton {
 namespace {
 
-// The theme's single post page as the templates step keeps it.
-constexpr const char* postTemplate = R"(<!DOCTYPE html>
-<html lang="en-US">
-<head>
-<meta charset="UTF-8">
-<title>Hello world! &#8211; Test Site</title>
-<style>
-body { background-color: #ffffff; color: #000000; font-family: sans-serif; }
-.wp-block-post-title { font-size: 2.5rem; }
-</style>
-</head>
-<body class="post-template-default single single-post single-format-standard">
-<div class="wp-site-blocks">
-<header class="wp-block-template-part"><p class="wp-block-site-title"><a href="#" rel="home">Test Site</a></p></header>
-<main class="wp-block-group">
-<h1 class="wp-block-post-title">Hello world!</h1>
-<figure class="wp-block-post-featured-image"></figure>
-<div class="entry-content wp-block-post-content">
-<p>Welcome to WordPress. This is your first post.</p>
-</div>
-<div class="wp-block-post-date"><time datetime="2023-01-01T10:00:00+00:00">January 1, 2023</time></div>
-<div class="taxonomy-category wp-block-post-terms"><a href="#" rel="tag">Uncategorized</a></div>
-<div class="taxonomy-post_tag wp-block-post-terms"><a href="#" rel="tag">sample</a></div>
-</main>
-</div>
-</body>
-</html>
-)";
-
-constexpr const char16_t* postBody = u"<!-- wp:paragraph -->\n<p>Alpha paragraph.</p>\n<!-- /wp:paragraph -->\n\n"
-                                     u"<!-- wp:paragraph -->\n<p>Omega paragraph stays.</p>\n<!-- /wp:paragraph -->";
-
 std::string readWholeFile(const std::string& path)
 {
     std::ifstream stream(path, std::ios::binary);
@@ -116,36 +85,11 @@ protected:
         std::filesystem::remove_all(folder);
     }
 
-    // The project on disk as a sync leaves it, the test's own objects gone.
     void makeProject()
     {
-        Error error;
-        auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
-            URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
-        ASSERT_TRUE(project) << error;
-        auto& context = *project->index()->managedObjectContext();
-        project->wordPressAccount()->setRootURLString(u"https://site.example");
-        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
-        blog->setBlogFolderName(u"Site");
-        blog->setSourceFileName(u"Site.brevantonwordpressblog");
-        blog->setTitle(u"Test Site");
-        blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
-        blog->setValueForKey(Value(u"https://site.example/"), u"browseURLString");
-        auto templates = *blog->templatesFolderURL()->fileSystemPath();
-        std::filesystem::create_directories(templates);
-        std::ofstream(templates + "/post-standard.html", std::ios::binary) << postTemplate;
-
-        auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context.insertNewObject(u"BlogPost"));
-        ASSERT_TRUE(post->prepareNewPostAndAssociateWithBlog(blog));
-        post->setTitle(u"Hello <em>world</em>");
-        post->setSourceContentString(postBody);
-        post->setSourceContentType(u"html");
-        post->setValueForKey(Value(Date::now().addingTimeInterval(-86400)), u"dateLastEditedLocally");
-        ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
-        ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
-        ASSERT_TRUE(project->save(&error)) << error;
-        postPath = post->sourceFileURL()->fileSystemPath().value();
-        ASSERT_TRUE(fileExists(postPath));
+        auto made = makeSyncedLikeWordPressProject(folder);
+        ASSERT_TRUE(made);
+        postPath = *made;
     }
 
     void settle()
@@ -173,14 +117,17 @@ protected:
         auto list = root->getElementsByTagName(tag);
         return list && list->length() ? list->item(0) : nullptr;
     }
-    // Clicks a point into the start of a node's first line.
-    void clickInto(const DOMNode& node)
+    // A point into the start of a node's first line, in the window's widget.
+    QPoint pointInWidget(const DOMNode& node) const
     {
         auto webView = view().embeddedWebView();
         Rect box = webView->lineBoxRects(node).front();
         Point base = webView->convertPointToView(Point { box.minX() + 1, box.midY() }, nullptr);
-        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier,
-                          QPoint(static_cast<int>(base.x), static_cast<int>(widget()->height() - base.y)));
+        return QPoint(static_cast<int>(base.x), static_cast<int>(widget()->height() - base.y));
+    }
+    void clickInto(const DOMNode& node)
+    {
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(node));
         settle();
     }
     void type(const char* text)
@@ -402,4 +349,23 @@ TEST_F(BlogPostWindow, DontSaveLeavesTheFileAndSettingsChangesAreStoredInTheBlog
 }
 
 } // namespace
+
+// Where the post's title text is in its window: the layout is the same on
+// every display, so the offscreen window tells.
+QPoint postTitleTextInOffscreenWindow()
+{
+    class Probe : public BlogPostWindow {
+    public:
+        void TestBody() override {}
+        QPoint title()
+        {
+            SetUp();
+            QPoint point = editor && pointElement(u"title") ? pointInWidget(*pointElement(u"title")->firstChild()) : QPoint();
+            TearDown();
+            return point;
+        }
+    };
+    return Probe().title();
+}
+
 } // namespace brevanton

@@ -169,8 +169,7 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::open(const std::st
 }
 
 std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shared_ptr<VornickWordPressBlogProject> project,
-                                                                       std::shared_ptr<VornickWordPressBlogPost> post, Window* cascadeFrom,
-                                                                       ViewSetup setup)
+                                                                       std::shared_ptr<VornickWordPressBlogPost> post, Window* cascadeFrom)
 {
     auto editor = std::shared_ptr<VornickBlogPostWindow>(new VornickBlogPostWindow);
     editor->m_project = std::move(project);
@@ -187,8 +186,6 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
     editor->m_postView = VornickContentEditingView::create<VornickWordPressPostView>(bounds);
     editor->m_postView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     editor->m_postView->setDelegate(editor.get());
-    if (setup)
-        setup(*editor->m_postView);
     editor->installFocusHook();
     window->setContentView(editor->m_postView);
     editor->installActions();

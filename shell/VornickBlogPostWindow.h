@@ -40,9 +40,6 @@ class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickB
                                     public VornickBlogPostViewDelegate,
                                     public VornickBlogEditor {
 public:
-    // Called with the view before the post goes into it.
-    using ViewSetup = std::function<void(VornickWordPressPostView&)>;
-
     // Whether the path names a WordPress post file.
     static bool isBlogPostPath(const std::string& path);
     // The window of the post file: the account project in a folder above it
@@ -51,8 +48,7 @@ public:
     static std::shared_ptr<VornickBlogPostWindow> open(const std::string& path, Error*, Window* cascadeFrom = nullptr);
     // The window of a post of an open project, ordered front and key.
     static std::shared_ptr<VornickBlogPostWindow> openPost(std::shared_ptr<VornickWordPressBlogProject>,
-                                                           std::shared_ptr<VornickWordPressBlogPost>, Window* cascadeFrom = nullptr,
-                                                           ViewSetup = {});
+                                                           std::shared_ptr<VornickWordPressBlogPost>, Window* cascadeFrom = nullptr);
     ~VornickBlogPostWindow() override;
 
     const std::shared_ptr<VornickWordPressBlogPost>& post() const { return m_post; }

@@ -14,6 +14,7 @@
 #include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtRunLoopPump.h"
 #include "platform/views/qt/QtWindowBackend.h"
+#include "shell/VornickBlogPostWindow.h"
 #include "shell/VornickEditorWindow.h"
 #include "shell/VornickErrorAlert.h"
 #include "shell/VornickMainMenu.h"
@@ -69,6 +70,7 @@ VornickApplicationShell::~VornickApplicationShell()
 {
     m_closeObservation.reset();
     m_editorWindows.clear();
+    m_blogPostWindows.clear();
     if (Application::shared().mainMenu() == m_mainMenu)
         Application::shared().setMainMenu(nullptr);
     m_pump.reset();
@@ -94,6 +96,11 @@ void VornickApplicationShell::closeAllWindows()
         if (editor->window()->isVisible())
             return;
     }
+    for (auto& editor : std::vector(m_blogPostWindows)) {
+        editor->window()->performClose();
+        if (editor->window()->isVisible())
+            return;
+    }
 }
 
 std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std::string& path, Error* outError)
@@ -106,6 +113,30 @@ std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std
         VornickInstallEditorWindowBridges(*this, *editor);
     }
     return editor;
+}
+
+std::shared_ptr<VornickBlogPostWindow> VornickApplicationShell::openBlogPostFile(const std::string& path, Error* outError)
+{
+    Window* front = nullptr;
+    for (const auto& window : Application::shared().orderedWindows()) {
+        if (window->isVisible()) {
+            front = window.get();
+            break;
+        }
+    }
+    auto editor = VornickBlogPostWindow::open(path, outError, front);
+    if (editor) {
+        m_blogPostWindows.push_back(editor);
+        VornickInstallDocumentWindowBridges(*this, *editor->window());
+    }
+    return editor;
+}
+
+bool VornickApplicationShell::openDocument(const std::string& path, Error* outError)
+{
+    if (VornickBlogPostWindow::isBlogPostPath(path))
+        return openBlogPostFile(path, outError) != nullptr;
+    return openFile(path, outError) != nullptr;
 }
 
 std::shared_ptr<VornickEditorWindow> VornickApplicationShell::frontEditorWindow() const
@@ -122,8 +153,8 @@ std::shared_ptr<VornickEditorWindow> VornickApplicationShell::frontEditorWindow(
 void VornickApplicationShell::chooseFileToOpen()
 {
     QtOpenPanelRequest request;
-    // The pages a window edits.
-    request.allowedFileTypes = { u"html", u"htm", u"xhtml", u"xht", u"shtml", u"shtm" };
+    // The pages a window edits, and WordPress posts.
+    request.allowedFileTypes = { u"html", u"htm", u"xhtml", u"xht", u"shtml", u"shtm", u"brevantonwordpresspost" };
     request.window = Application::shared().keyWindow();
     // The panel starts in the folder of the document in front.
     if (auto front = frontEditorWindow())
@@ -135,7 +166,7 @@ void VornickApplicationShell::chooseFileToOpen()
             return;
         std::string path = chosen->fileSystemPath().value_or(toUTF8(chosen->path()));
         Error error;
-        if (openFile(path, &error))
+        if (openDocument(path, &error))
             return;
         std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
         auto alert = VornickAlertForError(u"The document \u201C" + chosen->lastPathComponent() + u"\u201D could not be opened.", error);
@@ -145,23 +176,30 @@ void VornickApplicationShell::chooseFileToOpen()
 
 void VornickApplicationShell::editorWindowWillClose(const Notification& notification)
 {
-    auto found = std::find_if(m_editorWindows.begin(), m_editorWindows.end(),
-                              [&](auto& editor) { return static_cast<const Window*>(editor->window().get()) == notification.object; });
-    if (found == m_editorWindows.end())
+    auto isClosing = [&](auto& editor) { return static_cast<const Window*>(editor->window().get()) == notification.object; };
+    auto found = std::find_if(m_editorWindows.begin(), m_editorWindows.end(), isClosing);
+    auto foundPost = std::find_if(m_blogPostWindows.begin(), m_blogPostWindows.end(), isClosing);
+    if (found != m_editorWindows.end()) {
+        // The editor goes after the notification, on the next turn.
+        auto closing = *found;
+        m_editorWindows.erase(found);
+        RunLoop::main().perform([closing] {});
+    } else if (foundPost != m_blogPostWindows.end()) {
+        auto closing = *foundPost;
+        m_blogPostWindows.erase(foundPost);
+        RunLoop::main().perform([closing] {});
+    } else {
         return;
-    // The editor goes after the notification, on the next turn.
-    auto closing = *found;
-    m_editorWindows.erase(found);
-    RunLoop::main().perform([closing] {});
+    }
     // Ends the loop at once: quit() would first ask every Qt window to
     // close, which the closing window's widget (still shown) refuses.
-    if (m_editorWindows.empty())
+    if (!hasOpenWindows())
         QCoreApplication::exit(0);
 }
 
 int VornickApplicationShell::run()
 {
-    if (m_editorWindows.empty())
+    if (!hasOpenWindows())
         return 0;
     return QApplication::exec();
 }

@@ -25,7 +25,9 @@ class Menu;
 class Responder;
 class QtRunLoopPump;
 class QtWindowBackend;
+class VornickBlogPostWindow;
 class VornickEditorWindow;
+class Window;
 
 class VornickApplicationShell {
 public:
@@ -40,6 +42,13 @@ public:
     const std::vector<std::shared_ptr<VornickEditorWindow>>& editorWindows() const { return m_editorWindows; }
     // The document window in front of the others, or null.
     std::shared_ptr<VornickEditorWindow> frontEditorWindow() const;
+    // A window for the WordPress post file; null (with the error) when no
+    // account project around it holds the post.
+    std::shared_ptr<VornickBlogPostWindow> openBlogPostFile(const std::string& path, Error*);
+    const std::vector<std::shared_ptr<VornickBlogPostWindow>>& blogPostWindows() const { return m_blogPostWindows; }
+    // A window for a file of either kind, chosen by its name; false with the error.
+    [[nodiscard]] bool openDocument(const std::string& path, Error*);
+    bool hasOpenWindows() const { return !m_editorWindows.empty() || !m_blogPostWindows.empty(); }
 
     QtWindowBackend& backend() const { return *m_backend; }
     QtRunLoopPump& pump() const { return *m_pump; }
@@ -49,7 +58,7 @@ public:
     using OpenPanel = std::function<void(const QtOpenPanelRequest&, std::function<void(std::optional<URL>)>)>;
     void setOpenPanel(OpenPanel panel) { m_openPanel = std::move(panel); }
 
-    // Runs Qt's event loop until no editor window is left open; answers Qt's exit code.
+    // Runs Qt's event loop until no document window is left open; answers Qt's exit code.
     int run();
 
 private:
@@ -67,6 +76,7 @@ private:
     std::shared_ptr<Responder> m_openResponder;
     OpenPanel m_openPanel;
     std::vector<std::shared_ptr<VornickEditorWindow>> m_editorWindows;
+    std::vector<std::shared_ptr<VornickBlogPostWindow>> m_blogPostWindows;
     ObserverToken m_closeObservation;
 };
 
@@ -77,6 +87,8 @@ private:
 void VornickInstallApplicationShellBridges(VornickApplicationShell&);
 // The bridges of one document window (its menu bar); called by openFile.
 void VornickInstallEditorWindowBridges(VornickApplicationShell&, VornickEditorWindow&);
+// The same for any document window (a post's).
+void VornickInstallDocumentWindowBridges(VornickApplicationShell&, Window&);
 // Gives the view layer's screen the display's size and visible frame (less
 // a menu bar's height at the top), against which windows are placed. Called
 // by the window program once the shell is made; tests keep the usual screen.

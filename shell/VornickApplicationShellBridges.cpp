@@ -37,7 +37,12 @@ void VornickInstallApplicationShellBridges(VornickApplicationShell&)
 
 void VornickInstallEditorWindowBridges(VornickApplicationShell& shell, VornickEditorWindow& editor)
 {
-    auto* widget = shell.backend().widgetForWindow(*editor.window());
+    VornickInstallDocumentWindowBridges(shell, *editor.window());
+}
+
+void VornickInstallDocumentWindowBridges(VornickApplicationShell& shell, Window& window)
+{
+    auto* widget = shell.backend().widgetForWindow(window);
     if (!widget)
         return;
     // The bar shows the application's main menu, which the shell set.

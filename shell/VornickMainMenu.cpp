@@ -177,6 +177,8 @@ void addViewMenu(Menu& mainMenu)
     auto view = addSubmenu(mainMenu, u"View");
     addItem(*view, u"Show Source", "showOrHideSourceLoupe:", u"u", commandOption);
     addItem(*view, u"Show Section Handles", "vornick_toggleSectionHandlesShown:", u"]", commandOption);
+    // A post's window: the post on a plain page instead of its theme.
+    addItem(*view, u"Clear View", "toggleClearView:", u"L");
     addSeparator(*view);
     addItem(*view, u"Zoom In", "makeTextLarger:", u"=");
     addItem(*view, u"Zoom Out", "makeTextSmaller:", u"-");

@@ -64,6 +64,8 @@ enum VornickErrorCode : int64_t {
     VornickPostIdentifierMissingError = 96,      // a request about a server's post that names none
     VornickMediaFileUnreadableError = 97,        // a media item's local file that cannot be read or sent
     VornickOEmbedEndpointNotFoundError = 98,     // neither the item's page nor the known providers name an oEmbed endpoint
+    VornickPostFileNotInProjectError = 99,       // a post file no account project around it holds
+    VornickPostNotReadableFromPageError = 100,   // a post view whose title or body could not be read back
     VornickPostRefersToLocalFileError = 105,     // a post about to be sent still names a file of this computer ("reference")
 };
 

@@ -1,5 +1,6 @@
 // brevanton-windows, the window program: the editor with a window for each
-// HTML or XHTML file given to it, on the Qt backend, running until the last
+// HTML or XHTML file given to it (and for each WordPress post file, the post
+// in its blog's theme), on the Qt backend, running until the last
 // window closed. The brevanton executable starts it (with its own arguments)
 // when there is a display and nothing asks for a headless run.
 #include "app/VornickApplicationLaunch.h"
@@ -35,12 +36,12 @@ int main(int argc, char** argv)
             VornickAdoptDisplayScreenGeometry();
             for (const auto& path : paths) {
                 Error error;
-                if (!shell.openFile(path, &error)) {
+                if (!shell.openDocument(path, &error)) {
                     std::fprintf(stderr, "brevanton: %s: %s\n", path.c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
                     status = 1;
                 }
             }
-            if (!shell.editorWindows().empty())
+            if (shell.hasOpenWindows())
                 shell.run();
         }
         VornickHTMLStringSyntaxPainterAndMapper::mappingQueue().cancelAllOperations();

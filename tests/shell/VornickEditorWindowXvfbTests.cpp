@@ -3,6 +3,8 @@
 // a typed word, Ctrl+F finds it and Ctrl+Shift+S saves under a new name; on
 // an installed manual, Ctrl+End, typing, Ctrl+B, Ctrl+F, Save As and Ctrl+W.
 // Skipped when Xvfb or xdotool is missing.
+#include "tests/shell/BlogPostWindowTestSupport.h"
+
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
 
@@ -121,6 +123,9 @@ ProcessResult xdotool(const std::string& display, std::vector<std::string> argum
 // Where the heading's text is in the window: the layout is the same on every
 // display, so the offscreen window the tests open tells.
 QPoint headingTextInOffscreenWindow();
+namespace brevanton {
+QPoint postTitleTextInOffscreenWindow();
+}
 
 namespace {
 
@@ -324,6 +329,47 @@ TEST_F(EditorWindowOnXvfb, OnARealManualCtrlEndTypingCtrlBCtrlFAndSaveAsKeepTheE
     keys({ "ctrl+w" });
     EXPECT_TRUE(editor->waitForExit(15));
     EXPECT_TRUE(editor->exitedNormally()) << "the program ended by a signal";
+    EXPECT_EQ(editor->exitCode(), 0);
+    std::filesystem::remove_all(*folder);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorWindowOnXvfb, APostFileOpensInItsThemeAndTypingCtrlSAndCtrlWSaveItAndEnd)
+{
+    auto folder = createTemporaryDirectory("brevanton-xvfb-post");
+    ASSERT_TRUE(folder);
+    auto post = makeSyncedLikeWordPressProject(*folder);
+    ASSERT_TRUE(post);
+    editor = std::make_unique<Child>(std::vector<std::string> { BREVANTON_EXECUTABLE, *post }, std::vector<std::string> { "DISPLAY=" + display });
+    ASSERT_TRUE(editor->running());
+    // Titled with the post's title, its markup gone.
+    ASSERT_TRUE(waitFor([&] { return !(window = windowNamed("Hello world")).empty(); }, 30))
+        << "no window showed the post";
+
+    QPoint title = postTitleTextInOffscreenWindow();
+    ASSERT_FALSE(title.isNull());
+    // A click in the title, then keys, sent again until a save shows them.
+    bool saved = false;
+    for (int attempt = 0; attempt < 6 && !saved; ++attempt) {
+        xdotool(display, { "windowfocus", "--sync", window });
+        xdotool(display, { "mousemove", "--window", window, std::to_string(title.x()), std::to_string(title.y()), "click", "1" });
+        type("Xy");
+        keys({ "ctrl+s" });
+        saved = waitFor([&] { return readFile(*post).value_or("").find("Xy") != std::string::npos; }, 5);
+    }
+    auto contents = readFile(*post).value_or("");
+    EXPECT_TRUE(saved) << contents;
+    EXPECT_NE(contents.find("\"title\" : \"Xy"), std::string::npos) << contents;
+    EXPECT_NE(contents.find("Omega paragraph stays."), std::string::npos) << contents;
+    EXPECT_EQ(contents.find("file:"), std::string::npos) << contents;
+
+    // Saved: Ctrl+W closes the last window without asking, and the program ends.
+    keys({ "ctrl+w" });
+    ASSERT_TRUE(editor->waitForExit(20)) << "the program did not end";
+    EXPECT_TRUE(editor->exitedNormally());
     EXPECT_EQ(editor->exitCode(), 0);
     std::filesystem::remove_all(*folder);
 }

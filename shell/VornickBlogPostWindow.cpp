@@ -1,0 +1,463 @@
+#include "shell/VornickBlogPostWindow.h"
+
+#include "app/VornickProjectOrComponentWindow.h"
+#include "blog/VornickWordPressBlog.h"
+#include "blog/VornickWordPressBlogPost.h"
+#include "documents/VornickProjectIndex.h"
+#include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "html/VornickHTMLStringTextExtractor.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/views/Alert.h"
+#include "platform/views/Application.h"
+#include "platform/views/Event.h"
+#include "platform/views/Menu.h"
+#include "platform/views/Screen.h"
+#include "publishing/VornickAttachmentPointSettingsUIController.h"
+#include "publishing/VornickWordPressPostView.h"
+#include "shell/VornickErrorAlert.h"
+#include "toolkit/VornickErrors.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "toolkit/VornickObjectArchive.h"
+#include "wordpress/VornickWordPressBlogProject.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+namespace brevanton {
+
+namespace {
+
+constexpr double windowWidth = 1280;
+constexpr double windowHeight = 800;
+constexpr double windowMargin = 60;
+constexpr const char* postFileExtension = ".brevantonwordpresspost";
+
+Rect initialWindowFrame()
+{
+    Rect visible = Screen::mainScreen().visibleFrame();
+    double width = std::max(400.0, std::min(windowWidth, visible.width() - 2 * windowMargin));
+    double height = std::max(300.0, std::min(windowHeight, visible.height() - 2 * windowMargin));
+    return Rect(visible.minX() + windowMargin, visible.maxY() - windowMargin - height, width, height);
+}
+
+std::string canonicalPath(const std::string& path)
+{
+    std::error_code error;
+    auto canonical = std::filesystem::weakly_canonical(path, error);
+    return error ? path : canonical.string();
+}
+
+// The nearest folder above the post holding an account project file.
+std::optional<std::string> projectFileAround(const std::string& postPath)
+{
+    std::filesystem::path folder = std::filesystem::path(canonicalPath(postPath)).parent_path();
+    std::string name = toUTF8(VornickWordPressProjectFileName);
+    while (!folder.empty()) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(folder / name, error))
+            return (folder / name).string();
+        if (folder == folder.root_path())
+            break;
+        folder = folder.parent_path();
+    }
+    return std::nullopt;
+}
+
+// The projects the windows of this process opened, by project file: two
+// windows of one account share its index.
+std::map<std::string, std::weak_ptr<VornickWordPressBlogProject>>& openProjects()
+{
+    static std::map<std::string, std::weak_ptr<VornickWordPressBlogProject>> projects;
+    return projects;
+}
+
+std::shared_ptr<VornickWordPressBlogProject> projectOfFile(const std::string& projectFile, Error* outError)
+{
+    auto& projects = openProjects();
+    if (auto open = projects[projectFile].lock())
+        return open;
+    auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
+        URL::fileURLWithPath(std::string_view(projectFile), false), outError);
+    if (project)
+        projects[projectFile] = project;
+    return project;
+}
+
+std::shared_ptr<VornickWordPressBlogPost> postWithFile(VornickWordPressBlogProject& project, const std::string& postPath)
+{
+    auto wanted = canonicalPath(postPath);
+    auto blogs = vornick_allEntitiesOfKind(*project.index()->managedObjectContext(), u"Blog").value_or(ManagedObjects());
+    for (auto& object : blogs) {
+        auto blog = std::dynamic_pointer_cast<VornickBlog>(object);
+        if (!blog)
+            continue;
+        for (auto& post : blog->posts()) {
+            auto url = post->sourceFileURL();
+            auto path = url ? url->fileSystemPath() : std::nullopt;
+            if (path && canonicalPath(*path) == wanted)
+                return std::dynamic_pointer_cast<VornickWordPressBlogPost>(post);
+        }
+    }
+    return nullptr;
+}
+
+std::u16string fileNameOfPath(const std::string& path)
+{
+    return u"\u201C" + toUTF16(std::filesystem::path(path).filename().string()) + u"\u201D";
+}
+
+std::shared_ptr<VornickBlogPostWindow> failed(Error* outError, std::u16string description)
+{
+    setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, std::move(description)));
+    return nullptr;
+}
+
+// The delegate of a post's window: the end of its responder chain for the
+// document's own commands.
+class PostWindowActions final : public Responder, public WindowDelegate {
+public:
+    std::function<bool()> shouldClose;
+    std::function<bool()> usingClearView;
+    std::weak_ptr<Window> window;
+
+    bool windowShouldClose(Window&) override { return !shouldClose || shouldClose(); }
+
+    bool validateMenuItem(MenuItem& item) override
+    {
+        auto* undoManager = window.lock() ? window.lock()->undoManager() : nullptr;
+        const auto& action = item.action();
+        if (action == "undo:")
+            return undoManager && undoManager->canUndo();
+        if (action == "redo:")
+            return undoManager && undoManager->canRedo();
+        if (action == "toggleClearView:") {
+            item.setState(usingClearView && usingClearView() ? OnState : OffState);
+            return true;
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+bool VornickBlogPostWindow::isBlogPostPath(const std::string& path)
+{
+    return path.ends_with(postFileExtension);
+}
+
+std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::open(const std::string& path, Error* outError, Window* cascadeFrom)
+{
+    std::error_code fileError;
+    if (!std::filesystem::is_regular_file(path, fileError))
+        return failed(outError, fileNameOfPath(path) + u" is not a post file: there is no such file.");
+    auto projectFile = projectFileAround(path);
+    if (!projectFile)
+        return failed(outError, fileNameOfPath(path) + u" lies in no account project folder.");
+    auto project = projectOfFile(*projectFile, outError);
+    if (!project)
+        return nullptr;
+    auto post = postWithFile(*project, path);
+    if (!post || !post->blog())
+        return failed(outError, u"The account project holds no post in " + fileNameOfPath(path) + u".");
+    return openPost(std::move(project), std::move(post), cascadeFrom);
+}
+
+std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shared_ptr<VornickWordPressBlogProject> project,
+                                                                       std::shared_ptr<VornickWordPressBlogPost> post, Window* cascadeFrom)
+{
+    auto editor = std::shared_ptr<VornickBlogPostWindow>(new VornickBlogPostWindow);
+    editor->m_project = std::move(project);
+    editor->m_post = std::move(post);
+    auto& window = editor->m_window;
+    Rect frame = initialWindowFrame();
+    window = std::make_shared<VornickProjectOrComponentWindow>(frame);
+    window->setContentView(std::make_shared<View>(Rect({ 0, 0 }, frame.size)));
+    Application::shared().addWindow(window);
+    if (cascadeFrom)
+        window->cascadeTopLeftFromPoint(cascadeFrom->cascadeTopLeftFromPoint(Point {}));
+
+    Rect bounds = window->contentView()->bounds();
+    editor->m_postView = VornickContentEditingView::create<VornickWordPressPostView>(bounds);
+    editor->m_postView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    editor->m_postView->setDelegate(editor.get());
+    editor->installFocusHook();
+    window->setContentView(editor->m_postView);
+    editor->installActions();
+    editor->updateTitle();
+    window->makeKeyAndOrderFront();
+
+    editor->m_postView->setPost(editor->m_post);
+    editor->updateEditedMark();
+    window->makeFirstResponder(editor->m_postView->embeddedWebView());
+    return editor;
+}
+
+VornickBlogPostWindow::~VornickBlogPostWindow()
+{
+    if (m_settingsController)
+        m_settingsController->setBlogEditor(nullptr);
+    if (m_postView)
+        m_postView->setDelegate(nullptr);
+    if (m_window && m_window->isVisible())
+        m_window->close();
+}
+
+std::shared_ptr<Window> VornickBlogPostWindow::window() const
+{
+    return m_window;
+}
+
+bool VornickBlogPostWindow::isDocumentEdited() const
+{
+    return m_post->hasEditsNotYetSavedToSourceFile();
+}
+
+void VornickBlogPostWindow::updateTitle()
+{
+    std::u16string title = vornick_stringbyStrippingHTMLMarkup(m_post->title());
+    m_window->setTitle(title.empty() ? u"Untitled Post" : title);
+}
+
+void VornickBlogPostWindow::updateEditedMark()
+{
+    bool edited = isDocumentEdited();
+    if (edited != m_postView->isDocumentEdited())
+        m_postView->setDocumentEdited(edited);
+    m_window->setDocumentEdited(edited);
+}
+
+void VornickBlogPostWindow::forgetUndoSteps()
+{
+    if (auto* undo = m_window->undoManager())
+        undo->removeAllActions();
+}
+
+void VornickBlogPostWindow::updatePostDatesForEdit()
+{
+    m_post->setValueForKey(Value(Date::now()), u"dateLastEditedLocally");
+    m_post->setHasEditsNotYetSavedToSourceFile(true);
+}
+
+bool VornickBlogPostWindow::save(Error* outError)
+{
+    // Typing on takes a step of its own, after the save.
+    m_postView->endTypingRun();
+    m_postView->endBackspaceRun();
+    if (!m_postView->updatePostFromContent())
+        return setError(outError, Error(VornickErrorDomain, VornickPostNotReadableFromPageError,
+                                        u"The post could not be read from its page."));
+    updateTitle();
+    if (!m_post->hasEditsNotYetSavedToSourceFile()) {
+        updateEditedMark();
+        return true;
+    }
+    auto url = m_post->sourceFileURL();
+    if (!url)
+        return setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, u"The post has no file to be saved to."));
+    if (!m_post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, outError))
+        return false;
+    if (!m_project->index()->commitEditingAndSave(outError))
+        return false;
+    updateEditedMark();
+    return true;
+}
+
+bool VornickBlogPostWindow::saveReportingFailure()
+{
+    Error error;
+    if (save(&error))
+        return true;
+    std::fprintf(stderr, "brevanton: %s: %s\n", toUTF8(m_window->title()).c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
+    m_alert = VornickAlertForError(u"The document \u201C" + m_window->title() + u"\u201D could not be saved.", error);
+    if (m_window->attachedSheet())
+        m_alert->runModal();
+    else
+        m_alert->beginSheetModalForWindow(m_window, nullptr);
+    return false;
+}
+
+void VornickBlogPostWindow::toggleClearView()
+{
+    // The page is made again from the post, which holds what was written back.
+    m_postView->setUsingClearView(!m_postView->usingClearView());
+    forgetUndoSteps();
+    updateEditedMark();
+}
+
+bool VornickBlogPostWindow::askToSaveBeforeClosing()
+{
+    if (!isDocumentEdited())
+        return true;
+    if (m_window->attachedSheet())
+        return false;
+    m_alert = Alert::create();
+    m_alert->setMessageText(u"Do you want to save the changes made to the document \u201C" + m_window->title() + u"\u201D?");
+    m_alert->setInformativeText(u"Your changes will be lost if you don\u2019t save them.");
+    m_alert->addButtonWithTitle(u"Save");
+    m_alert->addButtonWithTitle(u"Cancel");
+    m_alert->addButtonWithTitle(u"Don\u2019t Save");
+    std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
+    m_alert->beginSheetModalForWindow(m_window, [weak](ModalResponse response) {
+        auto editor = weak.lock();
+        if (!editor || response == AlertSecondButtonReturn)
+            return;
+        if (response == AlertFirstButtonReturn) {
+            // A failed save keeps the window open with the post; the alert
+            // saying why comes once this sheet has gone.
+            RunLoop::main().perform([weak] {
+                auto editor = weak.lock();
+                if (editor && editor->saveReportingFailure())
+                    editor->m_window->close();
+            });
+            return;
+        }
+        editor->m_window->close();
+    });
+    return false;
+}
+
+void VornickBlogPostWindow::installFocusHook()
+{
+    // A click in the page gives the page the keyboard.
+    std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
+    m_window->vornick_addSendEventHook([weak](Window& window, const Event& event) {
+        auto editor = weak.lock();
+        if (!editor || event.type() != EventType::LeftMouseDown)
+            return true;
+        auto webView = editor->m_postView->embeddedWebView();
+        Point point = webView->convertPointFromView(event.locationInWindow(), nullptr);
+        if (!webView->mouseInRect(point, webView->visibleRect()) || editor->m_postView->hasInputFocus())
+            return true;
+        window.makeFirstResponder(webView);
+        return true;
+    });
+}
+
+void VornickBlogPostWindow::installActions()
+{
+    auto actions = std::make_shared<PostWindowActions>();
+    actions->window = m_window;
+    m_window->setDelegate(std::shared_ptr<WindowDelegate>(actions, actions.get()));
+    m_actions = actions;
+    std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
+    actions->shouldClose = [weak] {
+        auto editor = weak.lock();
+        return !editor || editor->askToSaveBeforeClosing();
+    };
+    actions->usingClearView = [weak] {
+        auto editor = weak.lock();
+        return editor && editor->m_postView->usingClearView();
+    };
+    actions->setActionHandler("saveDocument:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            static_cast<void>(editor->saveReportingFailure());
+    });
+    actions->setActionHandler("undo:", [weak](ActionSender*) {
+        if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canUndo())
+            editor->m_window->undoManager()->undo();
+    });
+    actions->setActionHandler("redo:", [weak](ActionSender*) {
+        if (auto editor = weak.lock(); editor && editor->m_window->undoManager()->canRedo())
+            editor->m_window->undoManager()->redo();
+    });
+    actions->setActionHandler("performClose:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->m_window->performClose();
+    });
+    actions->setActionHandler("toggleClearView:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->toggleClearView();
+    });
+    actions->setActionHandler("editAttachmentPointSettings:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->editAttachmentPointSettings();
+    });
+}
+
+// --- The blog editor
+
+std::shared_ptr<VornickBlog> VornickBlogPostWindow::blog() const
+{
+    return m_post->blog();
+}
+
+std::shared_ptr<Window> VornickBlogPostWindow::windowForSheet() const
+{
+    return m_window;
+}
+
+void VornickBlogPostWindow::editAttachmentPointSettings()
+{
+    auto postBlog = blog();
+    if (!postBlog)
+        return;
+    if (!m_settingsController)
+        m_settingsController = std::make_unique<VornickAttachmentPointSettingsUIController>();
+    if (m_settingsController->isSheetShown())
+        return;
+    m_settingsController->setBlogEditor(this);
+    m_settingsController->setDefaultAttachmentPointLocators(
+        VornickAttachmentPointSettingsUIController::defaultAttachmentPointLocatorsOfBlog(*postBlog));
+    // Every place the view looked for, found or not.
+    std::vector<std::u16string> needed;
+    for (const auto& [identifier, point] : m_postView->postAttachmentPointsByIdentifier())
+        needed.push_back(identifier);
+    for (const auto& identifier : m_postView->identifiersOfFailedAttachmentPoints()) {
+        if (std::find(needed.begin(), needed.end(), identifier) == needed.end())
+            needed.push_back(identifier);
+    }
+    static_cast<void>(m_settingsController->showForWindow(m_window, m_postView->identifiersOfFailedAttachmentPoints(), needed));
+}
+
+void VornickBlogPostWindow::attachmentPostSettingsDidChange()
+{
+    if (!m_postView->updatePostFromContent())
+        std::fprintf(stderr, "brevanton: the post could not be read from its page before reloading it\n");
+    m_postView->reloadPost();
+    forgetUndoSteps();
+    updateEditedMark();
+    auto postBlog = blog();
+    auto url = postBlog ? postBlog->sourceFileURL() : std::nullopt;
+    Error error;
+    if (!url || !postBlog->writeArchivalRepresentationToURL(*url, VornickObjectArchiveFormat::JSON, &error)
+        || !m_project->index()->commitEditingAndSave(&error))
+        std::fprintf(stderr, "brevanton: the blog's settings could not be saved: %s\n", toUTF8(VornickUserDescriptionOfError(error)).c_str());
+}
+
+// --- The post view's delegate
+
+std::optional<URL> VornickBlogPostWindow::blogPostViewTemplatesFolderURL(VornickBlogPostView&)
+{
+    auto postBlog = blog();
+    return postBlog ? postBlog->templatesFolderURL() : std::nullopt;
+}
+
+void VornickBlogPostWindow::vornickContentEditingViewDidChangeContent(VornickContentEditingView&, WebFrame*, VornickAttachmentPoint* injected)
+{
+    // Filling the template with the post's fields is no edit.
+    if (injected)
+        return;
+    updatePostDatesForEdit();
+    updateEditedMark();
+}
+
+std::optional<std::u16string> VornickBlogPostWindow::vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(
+    VornickContentEditingView&, VornickAttachmentPoint& point)
+{
+    auto locator = point.locator();
+    if (!locator)
+        return std::nullopt;
+    if (equalsIgnoringASCIICase(locator->identifier(), VornickAttachmentPointTitle))
+        return std::u16string(u"Untitled Post");
+    if (equalsIgnoringASCIICase(locator->identifier(), VornickAttachmentPointBody))
+        return m_post->placeholderSourceContentString();
+    return std::nullopt;
+}
+
+} // namespace brevanton

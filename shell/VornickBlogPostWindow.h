@@ -1,0 +1,104 @@
+// VornickBlogPostWindow: a WordPress post in a window of its own, on the Qt
+// backend. The window shows the post inside its blog's theme in a
+// VornickWordPressPostView, titled with the post's title without markup. It
+// is the view's delegate (the blog's templates, default locators and
+// placeholders) and the blog editor the attachment point settings sheet
+// reports to.
+//
+// Typing in the page sets the post's dates and marks it edited; filling the
+// template with the post's fields does not. Saving writes the title and body
+// back from the page, writes the post's file (JSON) and commits the
+// project's index; a save with nothing changed writes nothing. Closing a
+// window with edits not saved asks (Save, Cancel, Don't Save). The window's
+// delegate performs "saveDocument:", "undo:", "redo:", "performClose:" and
+// "toggleClearView:".
+//
+// The post's account project is opened once per process and shared by the
+// windows of its posts.
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "publishing/VornickBlogEditor.h"
+#include "publishing/VornickBlogPostViewDelegate.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace brevanton {
+
+class Alert;
+class Responder;
+class VornickAttachmentPointSettingsUIController;
+class VornickProjectOrComponentWindow;
+class VornickWordPressBlogPost;
+class VornickWordPressBlogProject;
+class VornickWordPressPostView;
+class Window;
+
+class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickBlogPostWindow>,
+                                    public VornickBlogPostViewDelegate,
+                                    public VornickBlogEditor {
+public:
+    // Whether the path names a WordPress post file.
+    static bool isBlogPostPath(const std::string& path);
+    // The window of the post file: the account project in a folder above it
+    // is opened (or the one already open taken), and the post whose file it
+    // is shown. Null with the error when there is no such project or post.
+    static std::shared_ptr<VornickBlogPostWindow> open(const std::string& path, Error*, Window* cascadeFrom = nullptr);
+    // The window of a post of an open project, ordered front and key.
+    static std::shared_ptr<VornickBlogPostWindow> openPost(std::shared_ptr<VornickWordPressBlogProject>,
+                                                           std::shared_ptr<VornickWordPressBlogPost>, Window* cascadeFrom = nullptr);
+    ~VornickBlogPostWindow() override;
+
+    const std::shared_ptr<VornickWordPressBlogPost>& post() const { return m_post; }
+    const std::shared_ptr<VornickWordPressBlogProject>& project() const { return m_project; }
+    std::shared_ptr<Window> window() const;
+    const std::shared_ptr<VornickWordPressPostView>& postView() const { return m_postView; }
+    bool isDocumentEdited() const;
+
+    // Writes the post back from the page, then its file and the index;
+    // false with the first error. Nothing is written when nothing changed.
+    [[nodiscard]] bool save(Error*);
+    // The post's dates and mark after a change the user made.
+    void updatePostDatesForEdit();
+    // Clear View on or off (the user's choice, which is remembered).
+    void toggleClearView();
+
+    // --- VornickBlogEditor
+
+    std::shared_ptr<VornickBlog> blog() const override;
+    std::shared_ptr<Window> windowForSheet() const override;
+    void editAttachmentPointSettings() override;
+    void attachmentPostSettingsDidChange() override;
+    VornickAttachmentPointSettingsUIController* attachmentPointSettingsController() const { return m_settingsController.get(); }
+
+    // --- The post view's delegate
+
+    std::optional<URL> blogPostViewTemplatesFolderURL(VornickBlogPostView&) override;
+    bool respondsToFailedAttachment() const override { return true; }
+    void vornickContentEditingViewDidChangeContent(VornickContentEditingView&, WebFrame*, VornickAttachmentPoint*) override;
+    std::optional<std::u16string> vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(
+        VornickContentEditingView&, VornickAttachmentPoint&) override;
+
+private:
+    VornickBlogPostWindow() = default;
+    void installFocusHook();
+    void installActions();
+    void updateTitle();
+    void updateEditedMark();
+    // The page was loaded again: the undo steps of the old one are void.
+    void forgetUndoSteps();
+    bool saveReportingFailure();
+    bool askToSaveBeforeClosing();
+
+    std::shared_ptr<VornickWordPressBlogProject> m_project;
+    std::shared_ptr<VornickWordPressBlogPost> m_post;
+    std::shared_ptr<VornickProjectOrComponentWindow> m_window;
+    std::shared_ptr<VornickWordPressPostView> m_postView;
+    std::shared_ptr<Responder> m_actions;
+    std::unique_ptr<VornickAttachmentPointSettingsUIController> m_settingsController;
+    std::shared_ptr<Alert> m_alert;
+};
+
+} // namespace brevanton

@@ -1,0 +1,371 @@
+// A synced-like WordPress account project made in a temporary folder (one
+// blog, its theme's post template, a block post saved to its file), whose
+// post is opened from its file in a window of the shell on the offscreen Qt
+// platform and driven by real Qt events.
+#include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/shell/BlogPostWindowTestSupport.h"
+
+#include "app/VornickProjectOrComponentWindow.h"
+#include "blog/VornickWordPressBlog.h"
+#include "blog/VornickWordPressBlogPost.h"
+#include "documents/VornickProjectIndex.h"
+#include "editing/VornickAttachmentPoint.h"
+#include "editing/VornickEmbeddedWebView.h"
+#include "html/VornickHTMLStringTextExtractor.h"
+#include "html/VornickHTMLServices.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMCollections.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/foundation/UndoManager.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/views/Alert.h"
+#include "platform/views/Application.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "platform/views/qt/QtWindowWidget.h"
+#include "publishing/VornickWordPressPostView.h"
+#include "shell/VornickApplicationShell.h"
+#include "shell/VornickBlogPostWindow.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "toolkit/VornickObjectArchive.h"
+#include "toolkit/VornickErrors.h"
+#include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressBlogProject.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace brevanton {
+namespace {
+
+std::string readWholeFile(const std::string& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << stream.rdbuf();
+    return buffer.str();
+}
+
+class BlogPostWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        brevanton::testing::qtApplication();
+        VornickInstallHTMLServices();
+        UserDefaults::standard().removeObjectForKey(u"ClearViewOn");
+        AlertDriver::shared().reset();
+        folder = createTemporaryDirectory("post-window").value();
+        makeProject();
+        static int argc = 1;
+        static char name[] = "brevanton";
+        static char* argv[] = { name, nullptr };
+        shell = std::make_unique<VornickApplicationShell>(argc, argv);
+        Error error;
+        editor = shell->openBlogPostFile(postPath, &error);
+        ASSERT_TRUE(editor) << error;
+        settle();
+    }
+
+    void TearDown() override
+    {
+        editor.reset();
+        shell.reset();
+        settle();
+        Application::shared().resetForTesting();
+        AlertDriver::shared().reset();
+        UserDefaults::standard().removeObjectForKey(u"ClearViewOn");
+        std::filesystem::remove_all(folder);
+    }
+
+    void makeProject()
+    {
+        auto made = makeSyncedLikeWordPressProject(folder);
+        ASSERT_TRUE(made);
+        postPath = *made;
+    }
+
+    void settle()
+    {
+        for (int round = 0; round < 200; ++round) {
+            for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
+            }
+            QCoreApplication::processEvents();
+            if (!editor || (!view().loadingContent() && view().loadingState() != VornickContentLoadingState::InProgress))
+                return;
+            RunLoop::main().runFor(0.02);
+        }
+        ADD_FAILURE() << "the post's page never finished loading";
+    }
+
+    VornickWordPressPostView& view() const { return *editor->postView(); }
+    QtWindowWidget* widget() const { return shell->backend().widgetForWindow(*editor->window()); }
+    std::shared_ptr<DOMElement> pointElement(const std::u16string& identifier) const
+    {
+        auto point = view().attachmentPointWithIdentifier(identifier);
+        return point ? point->findElement() : nullptr;
+    }
+    std::shared_ptr<DOMElement> firstElement(const std::shared_ptr<DOMElement>& root, const std::u16string& tag) const
+    {
+        auto list = root->getElementsByTagName(tag);
+        return list && list->length() ? list->item(0) : nullptr;
+    }
+    // A point into the start of a node's first line, in the window's widget.
+    QPoint pointInWidget(const DOMNode& node) const
+    {
+        auto webView = view().embeddedWebView();
+        Rect box = webView->lineBoxRects(node).front();
+        Point base = webView->convertPointToView(Point { box.minX() + 1, box.midY() }, nullptr);
+        return QPoint(static_cast<int>(base.x), static_cast<int>(widget()->height() - base.y));
+    }
+    void clickInto(const DOMNode& node)
+    {
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(node));
+        settle();
+    }
+    void type(const char* text)
+    {
+        QTest::keyClicks(widget(), text);
+        settle();
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers)
+    {
+        QTest::keyClick(widget(), key, modifiers);
+        settle();
+    }
+    // A value of the post's file (a JSON archive).
+    Value postFileValue(const char16_t* key) const
+    {
+        EXPECT_TRUE(readWholeFile(postPath).starts_with("{"));
+        Error error;
+        auto archive = VornickObjectArchive::createWithContentsOfURL(URL::fileURLWithPath(postPath), &error);
+        EXPECT_TRUE(archive) << error;
+        const Value* value = archive ? archive->objectForKey(key) : nullptr;
+        return value ? *value : Value();
+    }
+
+    std::string folder;
+    std::string postPath;
+    std::unique_ptr<VornickApplicationShell> shell;
+    std::shared_ptr<VornickBlogPostWindow> editor;
+};
+
+TEST_F(BlogPostWindow, ThePostFileOpensInItsThemeWithEveryPointAttachedAndNothingEdited)
+{
+    ASSERT_EQ(shell->blogPostWindows().size(), 1u);
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickProjectOrComponentWindow>(editor->window()));
+    EXPECT_EQ(editor->window()->title(), u"Hello world");
+    EXPECT_FALSE(view().usingClearView());
+    EXPECT_EQ(view().mainFrameURL()->lastPathComponent(), u"post-standard.html");
+    for (const char16_t* identifier : { u"title", u"body", u"date", u"categories", u"tags" })
+        EXPECT_TRUE(pointElement(identifier)) << toUTF8(identifier);
+    EXPECT_TRUE(view().identifiersOfUnAbsolvedFailedAttachmentPoints().empty());
+    EXPECT_EQ(pointElement(u"title")->textContent(), u"Hello world");
+    auto body = pointElement(u"body")->textContent();
+    EXPECT_NE(body.find(u"Omega paragraph stays."), std::u16string::npos);
+    EXPECT_EQ(body.find(u"Welcome to WordPress"), std::u16string::npos);
+    // Filling the template is neither an edit nor a step to undo.
+    EXPECT_FALSE(editor->isDocumentEdited());
+    EXPECT_FALSE(editor->window()->isDocumentEdited());
+    EXPECT_FALSE(editor->window()->undoManager()->canUndo());
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+
+    // Another file of the folder is no post of the project.
+    std::string stray = std::filesystem::path(postPath).parent_path().string() + "/stray.brevantonwordpresspost";
+    ASSERT_TRUE(writeFileAtomically(stray, "{}"));
+    Error error;
+    EXPECT_FALSE(shell->openBlogPostFile(stray, &error));
+    EXPECT_EQ(error.code(), VornickPostFileNotInProjectError);
+    EXPECT_FALSE(shell->openBlogPostFile(createTemporaryDirectory("no-project").value() + "/x.brevantonwordpresspost", &error));
+    EXPECT_EQ(shell->blogPostWindows().size(), 1u);
+
+    // File > Open takes post files too; a second window of the account shares its project.
+    shell->setOpenPanel([this](const QtOpenPanelRequest& request, std::function<void(std::optional<URL>)> answer) {
+        EXPECT_NE(std::find(request.allowedFileTypes.begin(), request.allowedFileTypes.end(), u"brevantonwordpresspost"),
+                  request.allowedFileTypes.end());
+        answer(URL::fileURLWithPath(postPath));
+    });
+    press(Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(shell->blogPostWindows().size(), 2u);
+    EXPECT_EQ(shell->blogPostWindows()[1]->project(), editor->project());
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+    shell->blogPostWindows()[1]->window()->performClose();
+    settle();
+    EXPECT_EQ(shell->blogPostWindows().size(), 1u);
+}
+
+TEST_F(BlogPostWindow, TypedTitleAndParagraphAreSavedWithTheRestOfTheBodyAndASecondSaveWritesNothing)
+{
+    auto editedBefore = postFileValue(u"dateLastEditedLocally");
+    clickInto(*pointElement(u"title")->firstChild());
+    type("Brand ");
+    auto paragraph = firstElement(pointElement(u"body"), u"p");
+    ASSERT_TRUE(paragraph);
+    clickInto(*paragraph->firstChild());
+    type("Typed ");
+    ASSERT_NE(pointElement(u"title")->textContent().find(u"Brand"), std::u16string::npos);
+    ASSERT_NE(paragraph->textContent().find(u"Typed"), std::u16string::npos);
+    EXPECT_TRUE(editor->isDocumentEdited());
+    EXPECT_TRUE(editor->window()->isDocumentEdited());
+    EXPECT_TRUE(editor->post()->valueForKey(u"dateLastEditedLocally").isDate());
+
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+    EXPECT_FALSE(editor->isDocumentEdited());
+    EXPECT_FALSE(editor->window()->isDocumentEdited());
+    std::u16string title = postFileValue(u"title").stringValue();
+    std::u16string body = postFileValue(u"sourceContentString").stringValue();
+    EXPECT_NE(title.find(u"Brand"), std::u16string::npos) << toUTF8(title);
+    EXPECT_NE(title.find(u"world"), std::u16string::npos) << toUTF8(title);
+    EXPECT_EQ(editor->window()->title(), vornick_stringbyStrippingHTMLMarkup(title));
+    EXPECT_NE(body.find(u"Typed"), std::u16string::npos) << toUTF8(body);
+    EXPECT_NE(body.find(u"Alpha paragraph."), std::u16string::npos) << toUTF8(body);
+    // Both blocks are kept around their paragraphs.
+    EXPECT_NE(body.find(u"<!-- wp:paragraph -->\n<p>Omega paragraph stays.</p><!-- /wp:paragraph -->"), std::u16string::npos)
+        << toUTF8(body);
+    size_t opened = 0;
+    for (size_t at = body.find(u"<!-- wp:paragraph -->"); at != std::u16string::npos; at = body.find(u"<!-- wp:paragraph -->", at + 1))
+        ++opened;
+    EXPECT_EQ(opened, 2u) << toUTF8(body);
+    EXPECT_LT(body.find(u"<!-- wp:paragraph -->"), body.find(u"Typed"));
+    EXPECT_EQ(body.find(u"file:"), std::u16string::npos) << toUTF8(body);
+    EXPECT_EQ(body.find(u"class="), std::u16string::npos) << toUTF8(body);
+    EXPECT_EQ(body.find(u"Welcome to WordPress"), std::u16string::npos) << toUTF8(body);
+    EXPECT_EQ(postFileValue(u"sourceContentType").stringValue(), u"html");
+    EXPECT_NE(postFileValue(u"dateLastEditedLocally"), editedBefore);
+
+    // The index holds what the file holds: a project opened afresh finds it.
+    Error error;
+    auto reopened = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
+        URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
+    ASSERT_TRUE(reopened) << error;
+    auto posts = vornick_allEntitiesOfKind(*reopened->index()->managedObjectContext(), u"BlogPost").value_or(ManagedObjects());
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts.front()->valueForKey(u"sourceContentString").stringValue(), body);
+    EXPECT_FALSE(std::dynamic_pointer_cast<VornickProjectComponent>(posts.front())->hasEditsNotYetSavedToSourceFile());
+    reopened.reset();
+
+    // Nothing changed since: the file is not written again.
+    auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24);
+    std::filesystem::last_write_time(postPath, old);
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(std::filesystem::last_write_time(postPath), old);
+    EXPECT_FALSE(editor->isDocumentEdited());
+}
+
+TEST_F(BlogPostWindow, UndoAndRedoTakeTypingBackAndForth)
+{
+    auto paragraph = firstElement(pointElement(u"body"), u"p");
+    clickInto(*paragraph->firstChild());
+    type("Undone ");
+    ASSERT_NE(paragraph->textContent().find(u"Undone"), std::u16string::npos);
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(paragraph->textContent(), u"Alpha paragraph.");
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_NE(paragraph->textContent().find(u"Undone"), std::u16string::npos);
+}
+
+TEST_F(BlogPostWindow, ClearViewOnAndOffKeepsTheEditsAndRemembersTheChoice)
+{
+    auto paragraph = firstElement(pointElement(u"body"), u"p");
+    clickInto(*paragraph->firstChild());
+    type("Kept ");
+
+    press(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(view().usingClearView());
+    EXPECT_EQ(view().mainFrameURL()->lastPathComponent(), u"ClearViewTemplate.html");
+    EXPECT_TRUE(UserDefaults::standard().boolForKey(u"ClearViewOn"));
+    ASSERT_TRUE(pointElement(u"body"));
+    EXPECT_NE(pointElement(u"body")->textContent().find(u"Kept"), std::u16string::npos);
+    EXPECT_NE(pointElement(u"title")->textContent().find(u"Hello world"), std::u16string::npos);
+    // The steps of the old page cannot apply to the new one.
+    EXPECT_FALSE(editor->window()->undoManager()->canUndo());
+    // The edit is not saved yet.
+    EXPECT_TRUE(editor->isDocumentEdited());
+
+    press(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(view().usingClearView());
+    EXPECT_FALSE(UserDefaults::standard().boolForKey(u"ClearViewOn"));
+    EXPECT_EQ(view().mainFrameURL()->lastPathComponent(), u"post-standard.html");
+    EXPECT_NE(pointElement(u"body")->textContent().find(u"Kept"), std::u16string::npos);
+    EXPECT_TRUE(editor->isDocumentEdited());
+
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(postFileValue(u"sourceContentString").stringValue().find(u"Kept"), std::u16string::npos);
+}
+
+TEST_F(BlogPostWindow, ClosingWithEditsAsksAndAnUneditedPostClosesAtOnce)
+{
+    auto original = readWholeFile(postPath);
+    clickInto(*pointElement(u"title")->firstChild());
+    type("Unsaved ");
+
+    AlertDriver::shared().enqueueButtonTitle(u"Cancel");
+    press(Qt::Key_W, Qt::ControlModifier);
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->messageText(),
+              u"Do you want to save the changes made to the document \u201CHello world\u201D?");
+    EXPECT_TRUE(editor->window()->isVisible());
+    EXPECT_EQ(readWholeFile(postPath), original);
+
+    AlertDriver::shared().enqueueButtonTitle(u"Save");
+    editor->window()->performClose();
+    settle();
+    EXPECT_FALSE(editor->window()->isVisible());
+    EXPECT_TRUE(shell->blogPostWindows().empty());
+    EXPECT_NE(postFileValue(u"title").stringValue().find(u"Unsaved"), std::u16string::npos);
+}
+
+TEST_F(BlogPostWindow, DontSaveLeavesTheFileAndSettingsChangesAreStoredInTheBlogFile)
+{
+    auto original = readWholeFile(postPath);
+    // A title selector the sheet stored: the page is made again with it.
+    auto blog = editor->blog();
+    VornickAttachmentPointLocatorSet set(
+        { { u"title", std::make_shared<VornickAttachmentPointLocator>(u"title", u".wp-block-site-title") } });
+    blog->setPostAttachmentPointData(set.data());
+    blog->setHasEditsNotYetSavedToSourceFile(true);
+    editor->attachmentPostSettingsDidChange();
+    settle();
+    EXPECT_FALSE(blog->hasEditsNotYetSavedToSourceFile());
+    auto blogFile = readWholeFile(*blog->sourceFileURL()->fileSystemPath());
+    EXPECT_NE(blogFile.find("wp-block-site-title"), std::string::npos) << blogFile;
+    ASSERT_TRUE(pointElement(u"title"));
+    EXPECT_TRUE(pointElement(u"title")->getAttribute(u"class").find(u"wp-block-site-title") != std::u16string::npos);
+
+    clickInto(*firstElement(pointElement(u"body"), u"p")->firstChild());
+    type("Dropped ");
+    AlertDriver::shared().enqueueButtonTitle(u"Don\u2019t Save");
+    press(Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(editor->window()->isVisible());
+    EXPECT_EQ(readWholeFile(postPath), original);
+}
+
+} // namespace
+
+// Where the post's title text is in its window: the layout is the same on
+// every display, so the offscreen window tells.
+QPoint postTitleTextInOffscreenWindow()
+{
+    class Probe : public BlogPostWindow {
+    public:
+        void TestBody() override {}
+        QPoint title()
+        {
+            SetUp();
+            QPoint point = editor && pointElement(u"title") ? pointInWidget(*pointElement(u"title")->firstChild()) : QPoint();
+            TearDown();
+            return point;
+        }
+    };
+    return Probe().title();
+}
+
+} // namespace brevanton

@@ -152,6 +152,8 @@ void VornickBlogPostView::beginLoadingPostTemplateFromURL(const URL& url)
     detachAllAttachmentPoints();
     m_injectedPost.reset();
     m_bodyInjected = false;
+    m_bodyAsInjected.reset();
+    m_titleAsInjected.reset();
     uint64_t serial = ++m_loadSerial;
     std::weak_ptr<VornickBlogPostView> weakThis = std::static_pointer_cast<VornickBlogPostView>(shared_from_this());
     auto start = [weakThis, url, serial] {
@@ -176,6 +178,8 @@ void VornickBlogPostView::beginLoadingContentFromURL(const URL& url)
     detachAllAttachmentPoints();
     m_injectedPost.reset();
     m_bodyInjected = false;
+    m_bodyAsInjected.reset();
+    m_titleAsInjected.reset();
     VornickContentEditingView::beginLoadingContentFromURL(url);
 }
 

@@ -107,6 +107,8 @@ public:
     // marking it edited only when something changed; false when a field
     // could not be read from the page.
     [[nodiscard]] bool updatePostFromContent();
+    // Remembers the title and body as written right after an injection.
+    void rememberFieldsAsInjected();
     // Whether the post's body went into the page (and may be written back).
     bool bodyInjected() const { return m_bodyInjected; }
     virtual std::u16string preprocessPostBodyBeforeInjecting(const std::u16string& body) { return body; }
@@ -170,6 +172,11 @@ private:
     bool m_usingClearView { false };
     bool m_bodyInjected { false };
     std::shared_ptr<VornickBlogPost> m_injectedPost;
+    // The title and body as the writer wrote them right after the post was
+    // injected: a write-back that reads them again changes nothing, however
+    // the writer's form differs from the post's stored text.
+    std::optional<std::u16string> m_bodyAsInjected;
+    std::optional<std::u16string> m_titleAsInjected;
     uint64_t m_loadSerial { 0 };
     bool m_endingLoad { false };
     ResourceLoadFilter m_resourceLoadFilter;

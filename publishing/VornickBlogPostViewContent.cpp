@@ -134,6 +134,27 @@ void VornickBlogPostView::updateContentFromPost()
             }
         }
     }
+    rememberFieldsAsInjected();
+}
+
+void VornickBlogPostView::rememberFieldsAsInjected()
+{
+    m_bodyAsInjected.reset();
+    m_titleAsInjected.reset();
+    if (!m_injectedPost)
+        return;
+    std::optional<URL> rootFolder;
+    if (auto project = m_injectedPost->project())
+        rootFolder = project->sourceRootURL();
+    auto documentURL = m_injectedPost->sourceFileURL();
+    if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody); body && m_bodyInjected) {
+        if (auto html = body->extractCompactHTMLContentStringWithReferencesUnder(rootFolder, documentURL))
+            m_bodyAsInjected = trimmedOfWhitespaceAndNewlines(*html);
+    }
+    if (auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle)) {
+        if (auto html = title->extractCompactHTMLContentStringWithReferencesUnder(rootFolder, documentURL))
+            m_titleAsInjected = trimmedOfWhitespaceAndNewlines(*html);
+    }
 }
 
 bool VornickBlogPostView::updatePostFromContent()
@@ -154,10 +175,12 @@ bool VornickBlogPostView::updatePostFromContent()
             return false;
         }
         auto source = trimmedOfWhitespaceAndNewlines(*html);
-        if (source != m_post->sourceContentString() || m_post->sourceContentType() != u"html") {
+        bool unchangedSinceInjected = m_bodyAsInjected && source == *m_bodyAsInjected;
+        if (!unchangedSinceInjected && (source != m_post->sourceContentString() || m_post->sourceContentType() != u"html")) {
             m_post->setSourceContentString(source);
             m_post->setSourceContentType(u"html");
             m_post->setHasEditsNotYetSavedToSourceFile(true);
+            m_bodyAsInjected = source;
         }
     }
     if (auto title = attachmentPointWithIdentifier(VornickAttachmentPointTitle)) {
@@ -167,9 +190,11 @@ bool VornickBlogPostView::updatePostFromContent()
             return false;
         }
         auto text = trimmedOfWhitespaceAndNewlines(*html);
-        if (text != m_post->title()) {
+        bool unchangedSinceInjected = m_titleAsInjected && text == *m_titleAsInjected;
+        if (!unchangedSinceInjected && text != m_post->title()) {
             m_post->setTitle(text);
             m_post->setHasEditsNotYetSavedToSourceFile(true);
+            m_titleAsInjected = text;
         }
     }
     return true;

@@ -127,6 +127,30 @@ TEST_F(VornickBlogPostViewTests, WritingBackStoresEditsAndOnlyEdits)
     EXPECT_EQ(post->sourceContentString().find(u"brevanton-attachment-point"), std::u16string::npos);
 }
 
+TEST_F(VornickBlogPostViewTests, ABodyStoredInAnotherFormThanTheWritersIsNoEditUntilTyped)
+{
+    // As a site stores it: blank lines between blocks, which the writer does not keep.
+    std::u16string stored = u"<!-- wp:paragraph -->\n<p>One.</p>\n<!-- /wp:paragraph -->\n\n\n"
+                            u"<!-- wp:paragraph -->\n<p>Two.</p>\n<!-- /wp:paragraph -->";
+    auto post = makePost(u"Title", stored);
+    show(post);
+    ASSERT_TRUE(view->updatePostFromContent());
+    EXPECT_FALSE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_EQ(post->sourceContentString(), stored);
+
+    typeAtStartOf(pointElement(u"body"), u"Typed. ");
+    ASSERT_TRUE(view->updatePostFromContent());
+    EXPECT_TRUE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_NE(post->sourceContentString().find(u"Typed."), std::u16string::npos) << toUTF8(post->sourceContentString());
+
+    // Undone after the write-back: the page is as injected again, and the post follows it.
+    post->setHasEditsNotYetSavedToSourceFile(false);
+    view->undoManager()->undo();
+    ASSERT_TRUE(view->updatePostFromContent());
+    EXPECT_TRUE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_EQ(post->sourceContentString().find(u"Typed."), std::u16string::npos);
+}
+
 TEST_F(VornickBlogPostViewTests, AMarkdownBodyIsNeitherInjectedNorWrittenBack)
 {
     auto post = makePost(u"Notes", u"# Heading\n\nSome *Markdown*.");

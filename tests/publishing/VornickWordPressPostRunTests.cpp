@@ -34,26 +34,23 @@ TEST_F(VornickWordPressPostRunTests, TheReportNamesTheTemplateAndItsPoints)
     EXPECT_TRUE(contains(result.standardOutput, "block errors: 0")) << result.standardOutput;
 }
 
-TEST_F(VornickWordPressPostRunTests, ASecondSaveWritesNothing)
+TEST_F(VornickWordPressPostRunTests, AnUntouchedPostSavesToWhatItWas)
 {
     writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());
-    // The page writes the body back trimmed: the first save changes the file.
+    // Stored as a site keeps it, with blank lines the writer would not keep:
+    // a save without an edit leaves the file alone, the first time as the second.
     auto post = makePost(u"Saved", u"\n<p>Body.</p>\n\n");
     auto file = savedPostFile(post);
     project.reset();
+    auto original = readFile(file).value_or("");
+    ASSERT_TRUE(contains(original, "<p>Body.</p>")) << original;
 
-    auto first = runBrevanton({ "--headless", "--save", file });
-    EXPECT_EQ(first.exitStatus, 0) << first.standardError;
-    EXPECT_TRUE(contains(first.standardOutput, "saved: " + file)) << first.standardOutput;
-    auto written = readFile(file).value_or("");
-    EXPECT_TRUE(contains(written, "\"sourceContentString\"")) << written;
-    EXPECT_TRUE(contains(written, "<p>Body.</p>")) << written;
-    EXPECT_FALSE(contains(written, "brevanton-attachment-point")) << written;
-
-    auto second = runBrevanton({ "--headless", "--save", file });
-    EXPECT_EQ(second.exitStatus, 0) << second.standardError;
-    EXPECT_TRUE(contains(second.standardOutput, "saved: nothing changed")) << second.standardOutput;
-    EXPECT_EQ(readFile(file).value_or(""), written);
+    for (int run = 0; run < 2; ++run) {
+        auto result = runBrevanton({ "--headless", "--save", file });
+        EXPECT_EQ(result.exitStatus, 0) << result.standardError;
+        EXPECT_TRUE(contains(result.standardOutput, "saved: nothing changed")) << result.standardOutput;
+        EXPECT_EQ(readFile(file).value_or(""), original);
+    }
 }
 
 } // namespace brevanton

@@ -430,7 +430,19 @@ void VornickWordPressAgent::authorizeAndLoadRESTRequest(URLRequest request, REST
         return;
     }
     if (type == VornickWordPressAuthenticationType::HTTPBasic) {
-        std::string credentials = toUTF8(this->account()->loginID()) + ":" + toUTF8(this->account()->password());
+        std::u16string password = this->account()->password();
+        if (password.empty()) {
+            // An empty password is no login: say so instead of letting the site answer 401.
+            if (auto log = this->log())
+                log->log(u"FAILED to send a request to WordPress: no password is stored for the account");
+            Error error(VornickErrorDomain, VornickAccountIncompleteError, u"No password is stored for this WordPress account.");
+            RunLoop::main().perform([failure, request, error] {
+                if (failure)
+                    failure(request, nullptr, error);
+            });
+            return;
+        }
+        std::string credentials = toUTF8(this->account()->loginID()) + ":" + toUTF8(password);
         request.setValueForHTTPHeaderField(u"Basic " + base64EncodedString(Data(credentials.begin(), credentials.end()), VornickBase64Lines::OneLine),
             u"Authorization");
         loadAuthorizedRESTRequest(std::move(request), std::move(success), std::move(failure));

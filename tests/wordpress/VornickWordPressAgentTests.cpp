@@ -87,8 +87,8 @@ TEST_F(VornickWordPressAgentTests, RequestsMergeTheirQueryAndCarryTheLogin)
     // JSON bodies are compact.
     m_account->setRemoteEndpointURLString(std::nullopt);
     Error error;
-    ASSERT_TRUE(m_account->setPassword(u"x", &error));
     m_account->setLoginID(u"author");
+    ASSERT_TRUE(m_account->setPassword(u"x", &error));
     RESTOutcome posted;
     send(posted, u"/posts/7", {}, std::make_shared<VornickWordPressJSONPayload>(Dictionary { { u"title", Value(u"Hi") } }), u"POST");
     request = server.requests().back();
@@ -174,6 +174,17 @@ TEST_F(VornickWordPressAgentTests, RepliesAreCheckedAndFailuresComposed)
     EXPECT_EQ(toUTF8(outcome.error.localizedDescription()), "HTTP Error ???: URL=\"" + base + "reset\"");
     ASSERT_NE(outcome.error.underlyingError(), nullptr);
     EXPECT_EQ(outcome.error.underlyingError()->domain(), URLErrorDomain);
+}
+
+TEST_F(VornickWordPressAgentTests, WithoutAStoredPasswordNothingIsSent)
+{
+    LoopbackHTTPServer server([](const TestHTTPRequest&) { return jsonReply(200, "[]"); });
+    useSite(server.url("/"), u"editor", u"");
+    RESTOutcome outcome;
+    send(outcome, u"posts");
+    EXPECT_FALSE(outcome.succeeded);
+    EXPECT_TRUE(outcome.error.is(VornickErrorDomain, VornickAccountIncompleteError)) << outcome.error;
+    EXPECT_EQ(server.requestCount(), 0u) << "no request with an empty password";
 }
 
 TEST_F(VornickWordPressAgentTests, LoginsGoOnlyToTheAccountsOwnHostsOverHTTPS)

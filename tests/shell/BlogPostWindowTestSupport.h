@@ -30,6 +30,7 @@ body { background-color: #ffffff; color: #000000; font-family: sans-serif; }
 </style>
 </head>
 <body class="post-template-default single single-post single-format-standard">
+<div id="wpadminbar"><a class="ab-item" href="#">Dashboard</a></div>
 <div class="wp-site-blocks">
 <header class="wp-block-template-part"><p class="wp-block-site-title"><a href="#" rel="home">Test Site</a></p></header>
 <main class="wp-block-group">
@@ -42,6 +43,7 @@ body { background-color: #ffffff; color: #000000; font-family: sans-serif; }
 <div class="taxonomy-category wp-block-post-terms"><a href="#" rel="tag">Uncategorized</a></div>
 <div class="taxonomy-post_tag wp-block-post-terms"><a href="#" rel="tag">sample</a></div>
 </main>
+<div id="comments"><h2>Leave a Reply</h2></div>
 </div>
 </body>
 </html>

@@ -18,6 +18,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/views/GraphicsContext.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/foundation/UserDefaults.h"
@@ -41,8 +42,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
-
 namespace brevanton {
 namespace {
 
@@ -199,6 +200,47 @@ TEST_F(BlogPostWindow, ThePostFileOpensInItsThemeWithEveryPointAttachedAndNothin
     shell->blogPostWindows()[1]->window()->performClose();
     settle();
     EXPECT_EQ(shell->blogPostWindows().size(), 1u);
+}
+
+TEST_F(BlogPostWindow, ThePictureShowsThePostsTitleInItsBoxAndNoAdminBarCommentsOrBanner)
+{
+    settle();
+    QImage picture = widget()->grab().toImage();
+    auto document = view().mainFrameDocument();
+    EXPECT_FALSE(document->getElementById(u"wpadminbar"));
+    EXPECT_FALSE(document->getElementById(u"comments"));
+    EXPECT_FALSE(view().attachmentPointFailureBannerShown());
+    EXPECT_FALSE(view().templateFallbackBannerShown());
+
+    auto webView = view().embeddedWebView();
+    Rect titleBox = webView->convertRectToView(webView->boundingBox(*pointElement(u"title")), nullptr).insetBy(-2, -2);
+    size_t titleRuns = 0;
+    for (const auto& command : widget()->lastPaintedCommands()) {
+        // The page's own text (the window's chrome shows the page's title too).
+        if (command.kind != DrawCommand::Kind::TextRun && command.kind != DrawCommand::Kind::Text)
+            continue;
+        if (!command.view || !(command.view == webView.get() || command.view->isDescendantOf(webView.get())))
+            continue;
+        EXPECT_EQ(command.text.find(u"Dashboard"), std::u16string::npos) << "the admin bar is drawn";
+        EXPECT_EQ(command.text.find(u"Leave a Reply"), std::u16string::npos) << "the comments are drawn";
+        EXPECT_EQ(command.text.find(u"Welcome to WordPress"), std::u16string::npos) << "the theme's sample body is drawn";
+        if (command.text.find(u"Hello") == std::u16string::npos && command.text.find(u"world") == std::u16string::npos)
+            continue;
+        ++titleRuns;
+        EXPECT_TRUE(titleBox.containsRect(command.rectInWindow)) << toUTF8(command.text);
+        // Ink where the run was recorded: more than the page's background.
+        QRect inWidget(static_cast<int>(command.rectInWindow.minX()), static_cast<int>(widget()->height() - command.rectInWindow.maxY()),
+                       std::max(2, static_cast<int>(command.rectInWindow.width())), std::max(2, static_cast<int>(command.rectInWindow.height())));
+        std::set<QRgb> colours;
+        for (int y = inWidget.top(); y <= inWidget.bottom(); ++y) {
+            for (int x = inWidget.left(); x <= inWidget.right(); ++x) {
+                if (picture.rect().contains(x, y))
+                    colours.insert(picture.pixel(x, y));
+            }
+        }
+        EXPECT_GE(colours.size(), 2u) << toUTF8(command.text);
+    }
+    EXPECT_GT(titleRuns, 0u) << "the title is drawn";
 }
 
 TEST_F(BlogPostWindow, TypedTitleAndParagraphAreSavedWithTheRestOfTheBodyAndASecondSaveWritesNothing)

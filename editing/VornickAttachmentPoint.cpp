@@ -105,13 +105,24 @@ std::shared_ptr<DOMElement> VornickAttachmentPoint::findElement() const
     auto document = frame ? frame->domDocument() : nullptr;
     if (!document)
         return nullptr;
-    if (auto marked = findMarkedElement(*document, markClassName()))
+    // The element found last, while it is still in the frame's document and
+    // marked: every edit asks, and a search of a large page is not cheap.
+    auto markClass = markClassName();
+    if (auto cached = m_foundElement.lock()) {
+        if (cached->isConnected() && cached->ownerDocument() == document && vornick_hasClass(*cached, markClass))
+            return cached;
+    }
+    if (auto marked = findMarkedElement(*document, markClass)) {
+        m_foundElement = marked;
         return marked;
+    }
     if (!m_locator)
         return nullptr;
     auto found = m_locator->locateElementInDocument(*document);
-    if (found)
-        vornick_addClass(*found, markClassName());
+    if (found) {
+        vornick_addClass(*found, markClass);
+        m_foundElement = found;
+    }
     return found;
 }
 

@@ -177,6 +177,7 @@ private:
     std::shared_ptr<DOMRange> m_siblingRun;
     bool m_allowsDrops { true };
     bool m_cloaked { false };
+    mutable std::weak_ptr<DOMElement> m_foundElement;
     ActionHandler m_actionHandler;
     std::weak_ptr<VornickContentEditingView> m_contentEditingView;
 };

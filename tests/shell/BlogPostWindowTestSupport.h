@@ -53,7 +53,7 @@ inline constexpr const char16_t* postBody = u"<!-- wp:paragraph -->\n<p>Alpha pa
                                      u"<!-- wp:paragraph -->\n<p>Omega paragraph stays.</p>\n<!-- /wp:paragraph -->";
 
 // The post file's path; none when the project could not be made.
-inline std::optional<std::string> makeSyncedLikeWordPressProject(const std::string& folder)
+inline std::optional<std::string> makeSyncedLikeWordPressProject(const std::string& folder, const std::u16string& body = postBody)
 {
     Error error;
     auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
@@ -76,7 +76,7 @@ inline std::optional<std::string> makeSyncedLikeWordPressProject(const std::stri
     if (!post->prepareNewPostAndAssociateWithBlog(blog))
         return std::nullopt;
     post->setTitle(u"Hello <em>world</em>");
-    post->setSourceContentString(postBody);
+    post->setSourceContentString(body);
     post->setSourceContentType(u"html");
     post->setValueForKey(Value(Date::now().addingTimeInterval(-86400)), u"dateLastEditedLocally");
     if (!(project->saveComponentsToSourceFilesIfNeeded(&error)))

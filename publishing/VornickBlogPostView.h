@@ -107,8 +107,6 @@ public:
     // marking it edited only when something changed; false when a field
     // could not be read from the page.
     [[nodiscard]] bool updatePostFromContent();
-    // Remembers the title and body as written right after an injection.
-    void rememberFieldsAsInjected();
     // Whether the post's body went into the page (and may be written back).
     bool bodyInjected() const { return m_bodyInjected; }
     virtual std::u16string preprocessPostBodyBeforeInjecting(const std::u16string& body) { return body; }
@@ -177,6 +175,8 @@ private:
     // the writer's form differs from the post's stored text.
     std::optional<std::u16string> m_bodyAsInjected;
     std::optional<std::u16string> m_titleAsInjected;
+    // Remembers the title and body as written right after an injection.
+    void rememberFieldsAsInjected();
     uint64_t m_loadSerial { 0 };
     bool m_endingLoad { false };
     ResourceLoadFilter m_resourceLoadFilter;

@@ -46,29 +46,6 @@ Rect initialWindowFrame()
     return Rect(visible.minX() + windowMargin, visible.maxY() - windowMargin - height, width, height);
 }
 
-std::string canonicalPath(const std::string& path)
-{
-    std::error_code error;
-    auto canonical = std::filesystem::weakly_canonical(path, error);
-    return error ? path : canonical.string();
-}
-
-// The nearest folder above the post holding an account project file.
-std::optional<std::string> projectFileAround(const std::string& postPath)
-{
-    std::filesystem::path folder = std::filesystem::path(canonicalPath(postPath)).parent_path();
-    std::string name = toUTF8(VornickWordPressProjectFileName);
-    while (!folder.empty()) {
-        std::error_code error;
-        if (std::filesystem::is_regular_file(folder / name, error))
-            return (folder / name).string();
-        if (folder == folder.root_path())
-            break;
-        folder = folder.parent_path();
-    }
-    return std::nullopt;
-}
-
 // The projects the windows of this process opened, by project file: two
 // windows of one account share its index.
 std::map<std::string, std::weak_ptr<VornickWordPressBlogProject>>& openProjects()
@@ -87,24 +64,6 @@ std::shared_ptr<VornickWordPressBlogProject> projectOfFile(const std::string& pr
     if (project)
         projects[projectFile] = project;
     return project;
-}
-
-std::shared_ptr<VornickWordPressBlogPost> postWithFile(VornickWordPressBlogProject& project, const std::string& postPath)
-{
-    auto wanted = canonicalPath(postPath);
-    auto blogs = vornick_allEntitiesOfKind(*project.index()->managedObjectContext(), u"Blog").value_or(ManagedObjects());
-    for (auto& object : blogs) {
-        auto blog = std::dynamic_pointer_cast<VornickBlog>(object);
-        if (!blog)
-            continue;
-        for (auto& post : blog->posts()) {
-            auto url = post->sourceFileURL();
-            auto path = url ? url->fileSystemPath() : std::nullopt;
-            if (path && canonicalPath(*path) == wanted)
-                return std::dynamic_pointer_cast<VornickWordPressBlogPost>(post);
-        }
-    }
-    return nullptr;
 }
 
 std::u16string fileNameOfPath(const std::string& path)
@@ -156,13 +115,13 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::open(const std::st
     std::error_code fileError;
     if (!std::filesystem::is_regular_file(path, fileError))
         return failed(outError, fileNameOfPath(path) + u" is not a post file: there is no such file.");
-    auto projectFile = projectFileAround(path);
+    auto projectFile = VornickWordPressBlogProject::projectFilePathAroundPostFile(path);
     if (!projectFile)
         return failed(outError, fileNameOfPath(path) + u" lies in no account project folder.");
     auto project = projectOfFile(*projectFile, outError);
     if (!project)
         return nullptr;
-    auto post = postWithFile(*project, path);
+    auto post = project->postWithFilePath(path);
     if (!post || !post->blog())
         return failed(outError, u"The account project holds no post in " + fileNameOfPath(path) + u".");
     return openPost(std::move(project), std::move(post), cascadeFrom);

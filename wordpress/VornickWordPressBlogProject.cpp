@@ -7,6 +7,11 @@
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickURLExtensions.h"
 #include "blog/VornickWordPressBlog.h"
+#include "blog/VornickWordPressBlogPost.h"
+#include "documents/VornickProjectIndex.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+
+#include <filesystem>
 #include "toolkit/VornickFileSnapshot.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressIntegrator.h"
@@ -33,6 +38,50 @@ std::shared_ptr<VornickWordPressBlogProject> VornickWordPressBlogProject::create
     if (!project || !project->save(outError))
         return nullptr;
     return project;
+}
+
+namespace {
+
+std::string canonicalPath(const std::string& path)
+{
+    std::error_code error;
+    auto canonical = std::filesystem::weakly_canonical(path, error);
+    return error ? path : canonical.string();
+}
+
+} // namespace
+
+std::optional<std::string> VornickWordPressBlogProject::projectFilePathAroundPostFile(const std::string& postPath)
+{
+    std::filesystem::path folder = std::filesystem::path(canonicalPath(postPath)).parent_path();
+    std::string name = toUTF8(VornickWordPressProjectFileName);
+    while (!folder.empty()) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(folder / name, error))
+            return (folder / name).string();
+        if (folder == folder.root_path())
+            break;
+        folder = folder.parent_path();
+    }
+    return std::nullopt;
+}
+
+std::shared_ptr<VornickWordPressBlogPost> VornickWordPressBlogProject::postWithFilePath(const std::string& postPath) const
+{
+    auto wanted = canonicalPath(postPath);
+    auto blogs = vornick_allEntitiesOfKind(*index()->managedObjectContext(), u"Blog").value_or(ManagedObjects());
+    for (auto& object : blogs) {
+        auto blog = std::dynamic_pointer_cast<VornickBlog>(object);
+        if (!blog)
+            continue;
+        for (auto& post : blog->posts()) {
+            auto url = post->sourceFileURL();
+            auto path = url ? url->fileSystemPath() : std::nullopt;
+            if (path && canonicalPath(*path) == wanted)
+                return std::dynamic_pointer_cast<VornickWordPressBlogPost>(post);
+        }
+    }
+    return nullptr;
 }
 
 std::shared_ptr<const ManagedObjectModel> VornickWordPressBlogProject::wordPressBlogProjectModel()

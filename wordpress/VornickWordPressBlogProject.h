@@ -9,6 +9,8 @@
 
 namespace brevanton {
 
+class VornickWordPressBlogPost;
+
 class VornickWordPressAccount;
 
 inline constexpr char16_t VornickWordPressProjectFileName[] = u"project.brevantonwordpressproject";
@@ -22,6 +24,10 @@ public:
     [[nodiscard]] static std::shared_ptr<VornickWordPressBlogProject> createShoeboxedWordPressBlogProject(Error* outError);
     // The model, with the WordPress classes.
     static std::shared_ptr<const ManagedObjectModel> wordPressBlogProjectModel();
+    // The account project file in the nearest folder above a post file; none outside any.
+    static std::optional<std::string> projectFilePathAroundPostFile(const std::string& postPath);
+    // The post of this project whose file is at the path (links resolved); null when none is.
+    std::shared_ptr<VornickWordPressBlogPost> postWithFilePath(const std::string& postPath) const;
 
     std::u16string projectUTI() const override { return u"com.Orbendalworks.Brevanton.project.blog.WordPress"; }
     std::u16string rootComponentEntityType() const override { return u"BlogHostingAccount"; }

@@ -39,45 +39,6 @@ private:
     std::shared_ptr<VornickBlog> m_blog;
 };
 
-std::string canonicalPath(const std::string& path)
-{
-    std::error_code error;
-    auto canonical = std::filesystem::weakly_canonical(path, error);
-    return error ? path : canonical.string();
-}
-
-// The folder above the post holding the account's project file.
-std::optional<std::string> projectFolderAround(const std::string& postPath)
-{
-    std::filesystem::path folder = std::filesystem::path(canonicalPath(postPath)).parent_path();
-    while (!folder.empty()) {
-        if (isBlogProjectPath(folder.string()))
-            return folder.string();
-        if (folder == folder.root_path())
-            break;
-        folder = folder.parent_path();
-    }
-    return std::nullopt;
-}
-
-std::shared_ptr<VornickWordPressBlogPost> findPost(VornickWordPressBlogProject& project, const std::string& postPath)
-{
-    auto wanted = canonicalPath(postPath);
-    auto blogs = vornick_allEntitiesOfKind(*project.index()->managedObjectContext(), u"Blog").value_or(ManagedObjects());
-    for (auto& object : blogs) {
-        auto blog = std::dynamic_pointer_cast<VornickBlog>(object);
-        if (!blog)
-            continue;
-        for (auto& post : blog->posts()) {
-            auto url = post->sourceFileURL();
-            auto path = url ? url->fileSystemPath() : std::nullopt;
-            if (path && canonicalPath(*path) == wanted)
-                return std::dynamic_pointer_cast<VornickWordPressBlogPost>(post);
-        }
-    }
-    return nullptr;
-}
-
 // Runs until the view's load (and any load it started after it) ended.
 bool waitForPostView(VornickWordPressPostView& view)
 {
@@ -110,7 +71,8 @@ bool isWordPressPostPath(const std::string& path)
 
 int runWordPressPost(const std::string& path, bool save)
 {
-    auto folder = projectFolderAround(path);
+    auto projectFile = VornickWordPressBlogProject::projectFilePathAroundPostFile(path);
+    auto folder = projectFile ? std::optional(std::filesystem::path(*projectFile).parent_path().string()) : std::nullopt;
     if (!folder) {
         std::fprintf(stderr, "brevanton: %s lies in no account project\n", path.c_str());
         return 1;
@@ -118,7 +80,7 @@ int runWordPressPost(const std::string& path, bool save)
     auto project = openWordPressBlogProject(*folder);
     if (!project)
         return 1;
-    auto post = findPost(*project, path);
+    auto post = project->postWithFilePath(path);
     auto blog = post ? post->blog() : nullptr;
     if (!post || !blog) {
         std::fprintf(stderr, "brevanton: the account project in %s holds no post in %s\n", folder->c_str(), path.c_str());

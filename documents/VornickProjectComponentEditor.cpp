@@ -1,5 +1,6 @@
 #include "documents/VornickProjectComponentEditor.h"
 
+#include "documents/VornickProject.h"
 #include "documents/VornickProjectComponent.h"
 
 #include <algorithm>
@@ -27,6 +28,18 @@ std::shared_ptr<VornickProjectComponentEditor> VornickProjectComponentEditor::ed
             return editor;
     }
     return nullptr;
+}
+
+std::vector<std::shared_ptr<VornickProjectComponentEditor>> VornickProjectComponentEditor::editorsOfProject(const VornickProject& project)
+{
+    std::vector<std::shared_ptr<VornickProjectComponentEditor>> found;
+    for (auto& entry : openEditors()) {
+        auto editor = entry.lock();
+        auto component = editor ? editor->projectComponent() : nullptr;
+        if (component && component->project().get() == &project)
+            found.push_back(std::move(editor));
+    }
+    return found;
 }
 
 void VornickProjectComponentEditor::registerEditor(const std::shared_ptr<VornickProjectComponentEditor>& editor)

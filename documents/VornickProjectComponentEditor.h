@@ -9,9 +9,11 @@
 #include "app/VornickProjectOrComponentEditor.h"
 
 #include <memory>
+#include <vector>
 
 namespace brevanton {
 
+class VornickProject;
 class VornickProjectComponent;
 
 class VornickProjectComponentEditor : public VornickProjectOrComponentEditor {
@@ -19,10 +21,16 @@ public:
     // The open editor of the component (the most recently registered one
     // editing that very object), or none.
     static std::shared_ptr<VornickProjectComponentEditor> editorForComponent(const VornickProjectComponent&);
+    // The open editors of the project's components, oldest first.
+    static std::vector<std::shared_ptr<VornickProjectComponentEditor>> editorsOfProject(const VornickProject&);
     static void registerEditor(const std::shared_ptr<VornickProjectComponentEditor>&);
     static void unregisterEditor(const VornickProjectComponentEditor&);
 
     virtual std::shared_ptr<VornickProjectComponent> projectComponent() const = 0;
+    // Brings the editor's windows forward, its primary window key.
+    virtual void showWindows() {}
+    // Whether one of the editor's windows is on screen.
+    virtual bool isShowingWindows() const { return false; }
 };
 
 } // namespace brevanton

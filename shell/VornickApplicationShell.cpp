@@ -14,6 +14,7 @@
 #include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtRunLoopPump.h"
 #include "platform/views/qt/QtWindowBackend.h"
+#include "publishing/VornickProjectEditor.h"
 #include "shell/VornickBlogPostWindow.h"
 #include "shell/VornickEditorWindow.h"
 #include "shell/VornickErrorAlert.h"
@@ -71,6 +72,9 @@ VornickApplicationShell::~VornickApplicationShell()
     m_closeObservation.reset();
     m_editorWindows.clear();
     m_blogPostWindows.clear();
+    // The projects of the windows close with the application.
+    for (auto& projectEditor : VornickProjectEditor::openProjectEditors())
+        projectEditor->close();
     if (Application::shared().mainMenu() == m_mainMenu)
         Application::shared().setMainMenu(nullptr);
     m_pump.reset();
@@ -125,7 +129,7 @@ std::shared_ptr<VornickBlogPostWindow> VornickApplicationShell::openBlogPostFile
         }
     }
     auto editor = VornickBlogPostWindow::open(path, outError, front);
-    if (editor) {
+    if (editor && std::find(m_blogPostWindows.begin(), m_blogPostWindows.end(), editor) == m_blogPostWindows.end()) {
         m_blogPostWindows.push_back(editor);
         VornickInstallDocumentWindowBridges(*this, *editor->window());
     }
@@ -187,6 +191,7 @@ void VornickApplicationShell::editorWindowWillClose(const Notification& notifica
     } else if (foundPost != m_blogPostWindows.end()) {
         auto closing = *foundPost;
         m_blogPostWindows.erase(foundPost);
+        closing->windowWillClose();
         RunLoop::main().perform([closing] {});
     } else {
         return;

@@ -17,6 +17,7 @@
 #include "platform/views/Menu.h"
 #include "platform/views/Screen.h"
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
+#include "publishing/VornickProjectEditor.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickErrors.h"
@@ -44,26 +45,6 @@ Rect initialWindowFrame()
     double width = std::max(400.0, std::min(windowWidth, visible.width() - 2 * windowMargin));
     double height = std::max(300.0, std::min(windowHeight, visible.height() - 2 * windowMargin));
     return Rect(visible.minX() + windowMargin, visible.maxY() - windowMargin - height, width, height);
-}
-
-// The projects the windows of this process opened, by project file: two
-// windows of one account share its index.
-std::map<std::string, std::weak_ptr<VornickWordPressBlogProject>>& openProjects()
-{
-    static std::map<std::string, std::weak_ptr<VornickWordPressBlogProject>> projects;
-    return projects;
-}
-
-std::shared_ptr<VornickWordPressBlogProject> projectOfFile(const std::string& projectFile, Error* outError)
-{
-    auto& projects = openProjects();
-    if (auto open = projects[projectFile].lock())
-        return open;
-    auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
-        URL::fileURLWithPath(std::string_view(projectFile), false), outError);
-    if (project)
-        projects[projectFile] = project;
-    return project;
 }
 
 std::u16string fileNameOfPath(const std::string& path)
@@ -118,13 +99,32 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::open(const std::st
     auto projectFile = VornickWordPressBlogProject::projectFilePathAroundPostFile(path);
     if (!projectFile)
         return failed(outError, fileNameOfPath(path) + u" lies in no account project folder.");
-    auto project = projectOfFile(*projectFile, outError);
-    if (!project)
+    auto projectEditor = VornickProjectEditor::openProjectFileURL(URL::fileURLWithPath(std::string_view(*projectFile), false), outError);
+    if (!projectEditor)
         return nullptr;
-    auto post = project->postWithFilePath(path);
-    if (!post || !post->blog())
+    auto project = std::dynamic_pointer_cast<VornickWordPressBlogProject>(projectEditor->project());
+    auto post = project ? project->postWithFilePath(path) : nullptr;
+    if (!post || !post->blog()) {
+        projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
         return failed(outError, u"The account project holds no post in " + fileNameOfPath(path) + u".");
-    return openPost(std::move(project), std::move(post), cascadeFrom);
+    }
+    registerAsPostEditor(cascadeFrom);
+    auto editor = std::dynamic_pointer_cast<VornickBlogPostWindow>(projectEditor->openEditorForComponent(post, outError));
+    registerAsPostEditor(nullptr);
+    return editor;
+}
+
+void VornickBlogPostWindow::registerAsPostEditor(Window* cascadeFrom)
+{
+    VornickProjectEditor::setComponentEditorOpener(u"BlogPost",
+        [cascadeFrom](VornickProjectEditor& projectEditor, const std::shared_ptr<VornickProjectComponent>& component, Error* outError)
+            -> std::shared_ptr<VornickProjectComponentEditor> {
+            auto project = std::dynamic_pointer_cast<VornickWordPressBlogProject>(projectEditor.project());
+            auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(component);
+            if (!project || !post)
+                return failed(outError, u"Only WordPress posts open in a post window.");
+            return openPost(std::move(project), std::move(post), cascadeFrom);
+        });
 }
 
 std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shared_ptr<VornickWordPressBlogProject> project,
@@ -159,6 +159,7 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
 
 VornickBlogPostWindow::~VornickBlogPostWindow()
 {
+    VornickProjectComponentEditor::unregisterEditor(*this);
     if (m_settingsController)
         m_settingsController->setBlogEditor(nullptr);
     if (m_postView)
@@ -170,6 +171,28 @@ VornickBlogPostWindow::~VornickBlogPostWindow()
 std::shared_ptr<Window> VornickBlogPostWindow::window() const
 {
     return m_window;
+}
+
+std::shared_ptr<VornickProjectComponent> VornickBlogPostWindow::projectComponent() const
+{
+    return m_post;
+}
+
+void VornickBlogPostWindow::showWindows()
+{
+    m_window->makeKeyAndOrderFront();
+}
+
+bool VornickBlogPostWindow::isShowingWindows() const
+{
+    return m_window && m_window->isVisible();
+}
+
+void VornickBlogPostWindow::windowWillClose()
+{
+    VornickProjectComponentEditor::unregisterEditor(*this);
+    if (auto projectEditor = VornickProjectEditor::projectEditorForProject(m_project))
+        projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
 }
 
 bool VornickBlogPostWindow::isDocumentEdited() const

@@ -13,10 +13,13 @@
 // delegate performs "saveDocument:", "undo:", "redo:", "performClose:" and
 // "toggleClearView:".
 //
-// The post's account project is opened once per process and shared by the
-// windows of its posts.
+// The post's account project is opened once per process, in its project
+// editor, and shared by the windows of its posts; opening a post whose window
+// is open brings that window forward. When the project's last window closes,
+// the project closes.
 #pragma once
 
+#include "documents/VornickProjectComponentEditor.h"
 #include "platform/foundation/Error.h"
 #include "publishing/VornickBlogEditor.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
@@ -38,7 +41,8 @@ class Window;
 
 class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickBlogPostWindow>,
                                     public VornickBlogPostViewDelegate,
-                                    public VornickBlogEditor {
+                                    public VornickBlogEditor,
+                                    public VornickProjectComponentEditor {
 public:
     // Whether the path names a WordPress post file.
     static bool isBlogPostPath(const std::string& path);
@@ -46,7 +50,8 @@ public:
     // is opened (or the one already open taken), and the post whose file it
     // is shown. Null with the error when there is no such project or post.
     static std::shared_ptr<VornickBlogPostWindow> open(const std::string& path, Error*, Window* cascadeFrom = nullptr);
-    // The window of a post of an open project, ordered front and key.
+    // The window of a post of an open project, ordered front and key; not
+    // registered as the post's editor (open does that).
     static std::shared_ptr<VornickBlogPostWindow> openPost(std::shared_ptr<VornickWordPressBlogProject>,
                                                            std::shared_ptr<VornickWordPressBlogPost>, Window* cascadeFrom = nullptr);
     ~VornickBlogPostWindow() override;
@@ -56,6 +61,15 @@ public:
     std::shared_ptr<Window> window() const;
     const std::shared_ptr<VornickWordPressPostView>& postView() const { return m_postView; }
     bool isDocumentEdited() const;
+    // The window is closing: the post has no editor any more, and the
+    // project closes when this was its last window.
+    void windowWillClose();
+
+    // --- VornickProjectComponentEditor
+
+    std::shared_ptr<VornickProjectComponent> projectComponent() const override;
+    void showWindows() override;
+    bool isShowingWindows() const override;
 
     // Writes the post back from the page, then its file and the index;
     // false with the first error. Nothing is written when nothing changed.
@@ -83,6 +97,9 @@ public:
 
 private:
     VornickBlogPostWindow() = default;
+    // Post windows open through the project editor: `cascadeFrom` is where
+    // the next one cascades from (none: the standard place).
+    static void registerAsPostEditor(Window* cascadeFrom);
     void installFocusHook();
     void installActions();
     void updateTitle();

@@ -28,6 +28,7 @@
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "publishing/VornickWordPressPostView.h"
+#include "publishing/VornickProjectEditor.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickBlogPostWindow.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
@@ -187,18 +188,19 @@ TEST_F(BlogPostWindow, ThePostFileOpensInItsThemeWithEveryPointAttachedAndNothin
     EXPECT_FALSE(shell->openBlogPostFile(createTemporaryDirectory("no-project").value() + "/x.brevantonwordpresspost", &error));
     EXPECT_EQ(shell->blogPostWindows().size(), 1u);
 
-    // File > Open takes post files too; a second window of the account shares its project.
+    // File > Open takes post files too; the open post's window comes forward
+    // rather than a second window on the same post.
     shell->setOpenPanel([this](const QtOpenPanelRequest& request, std::function<void(std::optional<URL>)> answer) {
         EXPECT_NE(std::find(request.allowedFileTypes.begin(), request.allowedFileTypes.end(), u"brevantonwordpresspost"),
                   request.allowedFileTypes.end());
         answer(URL::fileURLWithPath(postPath));
     });
     press(Qt::Key_O, Qt::ControlModifier);
-    ASSERT_EQ(shell->blogPostWindows().size(), 2u);
-    EXPECT_EQ(shell->blogPostWindows()[1]->project(), editor->project());
+    ASSERT_EQ(shell->blogPostWindows().size(), 1u);
+    EXPECT_EQ(Application::shared().keyWindow(), editor->window());
     EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
-    shell->blogPostWindows()[1]->window()->performClose();
-    settle();
+    Error again;
+    EXPECT_EQ(shell->openBlogPostFile(postPath, &again), editor);
     EXPECT_EQ(shell->blogPostWindows().size(), 1u);
 }
 
@@ -363,6 +365,8 @@ TEST_F(BlogPostWindow, ClosingWithEditsAsksAndAnUneditedPostClosesAtOnce)
     EXPECT_FALSE(editor->window()->isVisible());
     EXPECT_TRUE(shell->blogPostWindows().empty());
     EXPECT_NE(postFileValue(u"title").stringValue().find(u"Unsaved"), std::u16string::npos);
+    // The account's last window closed: so did its project.
+    EXPECT_FALSE(VornickProjectEditor::projectEditorForProject(editor->project()));
 }
 
 TEST_F(BlogPostWindow, DontSaveLeavesTheFileAndSettingsChangesAreStoredInTheBlogFile)

@@ -1,0 +1,168 @@
+#include "publishing/VornickProjectEditor.h"
+
+#include "documents/VornickProject.h"
+#include "documents/VornickProjectComponent.h"
+#include "documents/VornickProjectComponentEditor.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/store/ManagedObjectModel.h"
+#include "toolkit/VornickErrors.h"
+#include "wordpress/VornickWordPressBlogProject.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+namespace brevanton {
+
+namespace {
+
+std::vector<std::shared_ptr<VornickProjectEditor>>& openEditors()
+{
+    static std::vector<std::shared_ptr<VornickProjectEditor>> editors;
+    return editors;
+}
+
+std::map<std::u16string, VornickProjectEditor::ComponentEditorOpener>& openers()
+{
+    static std::map<std::u16string, VornickProjectEditor::ComponentEditorOpener> registered;
+    return registered;
+}
+
+// The file's path with links and "." or ".." resolved as far as it exists.
+std::filesystem::path canonicalPathOfURL(const URL& url)
+{
+    auto path = url.fileSystemPath();
+    if (!path)
+        return {};
+    std::error_code error;
+    auto canonical = std::filesystem::weakly_canonical(*path, error);
+    return error ? std::filesystem::path(*path).lexically_normal() : canonical;
+}
+
+bool folderHoldsPath(const std::filesystem::path& folder, const std::filesystem::path& path)
+{
+    if (folder.empty() || path.empty())
+        return false;
+    auto folderEnd = folder.end();
+    if (folder.filename().empty())
+        --folderEnd; // a trailing separator
+    auto [folderStop, pathStop] = std::mismatch(folder.begin(), folderEnd, path.begin(), path.end());
+    return folderStop == folderEnd && pathStop != path.end();
+}
+
+} // namespace
+
+void VornickProjectEditor::setComponentEditorOpener(const std::u16string& entityName, ComponentEditorOpener opener)
+{
+    if (opener)
+        openers()[entityName] = std::move(opener);
+    else
+        openers().erase(entityName);
+}
+
+VornickProjectEditor::VornickProjectEditor(std::shared_ptr<VornickProject> project)
+    : m_project(std::move(project))
+{
+}
+
+VornickProjectEditor::~VornickProjectEditor() = default;
+
+std::shared_ptr<VornickProjectEditor> VornickProjectEditor::openProjectFileURL(const URL& projectFileURL, Error* outError)
+{
+    auto wanted = canonicalPathOfURL(projectFileURL);
+    for (auto& editor : openEditors()) {
+        if (canonicalPathOfURL(editor->m_project->projectFileURL()) == wanted)
+            return editor;
+    }
+    auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(projectFileURL, outError);
+    if (!project)
+        return nullptr;
+    auto editor = std::shared_ptr<VornickProjectEditor>(new VornickProjectEditor(std::move(project)));
+    openEditors().push_back(editor);
+    return editor;
+}
+
+std::shared_ptr<VornickProjectEditor> VornickProjectEditor::projectEditorForProject(const std::shared_ptr<VornickProject>& project)
+{
+    for (auto& editor : openEditors()) {
+        if (editor->m_project == project)
+            return editor;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<VornickProjectEditor> VornickProjectEditor::projectEditorForComponentSourceFileURL(const URL& url)
+{
+    auto path = canonicalPathOfURL(url);
+    for (auto& editor : openEditors()) {
+        if (folderHoldsPath(canonicalPathOfURL(editor->m_project->sourceRootURL()), path))
+            return editor;
+    }
+    return nullptr;
+}
+
+std::vector<std::shared_ptr<VornickProjectEditor>> VornickProjectEditor::openProjectEditors()
+{
+    return openEditors();
+}
+
+std::shared_ptr<VornickProjectComponentEditor> VornickProjectEditor::openEditorForComponent(
+    const std::shared_ptr<VornickProjectComponent>& component, Error* outError)
+{
+    if (!component || component->project() != m_project) {
+        setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, u"The item does not belong to this account project."));
+        return nullptr;
+    }
+    if (auto open = VornickProjectComponentEditor::editorForComponent(*component)) {
+        open->showWindows();
+        return open;
+    }
+    auto opener = openers().find(component->entity().name());
+    if (opener == openers().end()) {
+        setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError,
+                               u"There is no window for an item of the kind \u201c" + component->entity().name() + u"\u201d."));
+        return nullptr;
+    }
+    auto editor = opener->second(*this, component, outError);
+    if (!editor)
+        return nullptr;
+    VornickProjectComponentEditor::registerEditor(editor);
+    editor->showWindows();
+    return editor;
+}
+
+std::vector<std::shared_ptr<VornickProjectComponentEditor>> VornickProjectEditor::componentEditors() const
+{
+    return VornickProjectComponentEditor::editorsOfProject(*m_project);
+}
+
+bool VornickProjectEditor::canCloseNow() const
+{
+    if (m_closed || !shouldCloseProjectEditorWithNoComponentEditors())
+        return false;
+    auto editors = componentEditors();
+    return std::none_of(editors.begin(), editors.end(), [](auto& editor) { return editor->isShowingWindows(); })
+        && editors.empty();
+}
+
+void VornickProjectEditor::attemptCloseIfNoWindowsShownAndNoComponentEditors()
+{
+    if (!canCloseNow())
+        return;
+    RunLoop::main().perform([weakEditor = weak_from_this()] {
+        auto editor = weakEditor.lock();
+        if (editor && editor->canCloseNow())
+            editor->close();
+    });
+}
+
+void VornickProjectEditor::close()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    auto self = shared_from_this();
+    std::erase(openEditors(), self);
+}
+
+} // namespace brevanton

@@ -1,0 +1,76 @@
+// VornickProjectEditor: the open document of an account project. There is one
+// per project file in the process, and every window of the project's blogs
+// and posts goes through it: opening a component whose editor is open brings
+// that editor forward instead of opening a second one. The editor of a kind
+// of component (by its entity, "Blog" or "BlogPost") comes from the opener
+// registered for that kind; the window layer registers its windows.
+//
+// The project editor's own window is never shown. When no component editor
+// of the project is left and none of its windows shows, the project editor
+// closes on the next turn and leaves the list of open projects, so the next
+// open reads the project again. Closing saves nothing: each window saves what
+// it keeps, and what a window discarded ("Don't Save") goes with the project.
+// Main thread.
+#pragma once
+
+#include "platform/foundation/Error.h"
+#include "platform/foundation/URL.h"
+#include "app/VornickProjectOrComponentEditor.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class VornickProject;
+class VornickProjectComponent;
+class VornickProjectComponentEditor;
+
+class VornickProjectEditor : public VornickProjectOrComponentEditor, public std::enable_shared_from_this<VornickProjectEditor> {
+public:
+    using ComponentEditorOpener = std::function<std::shared_ptr<VornickProjectComponentEditor>(
+        VornickProjectEditor&, const std::shared_ptr<VornickProjectComponent>&, Error*)>;
+    // Registers (or, with an empty function, removes) the opener of the
+    // components of an entity.
+    static void setComponentEditorOpener(const std::u16string& entityName, ComponentEditorOpener);
+
+    // The editor of the WordPress account project whose project file this
+    // is: the open one, else the project read from its file. Null with the
+    // error when it cannot be read.
+    static std::shared_ptr<VornickProjectEditor> openProjectFileURL(const URL& projectFileURL, Error*);
+    // The open editor of an open project.
+    static std::shared_ptr<VornickProjectEditor> projectEditorForProject(const std::shared_ptr<VornickProject>&);
+    // The open project editor whose project's folder holds the file, or none.
+    static std::shared_ptr<VornickProjectEditor> projectEditorForComponentSourceFileURL(const URL&);
+    static std::vector<std::shared_ptr<VornickProjectEditor>> openProjectEditors();
+
+    ~VornickProjectEditor() override;
+
+    const std::shared_ptr<VornickProject>& project() const { return m_project; }
+    bool isClosed() const { return m_closed; }
+
+    // The component's open editor brought forward, else a new one from the
+    // opener of its entity. Null with the error when none can be made.
+    std::shared_ptr<VornickProjectComponentEditor> openEditorForComponent(const std::shared_ptr<VornickProjectComponent>&, Error*);
+    std::vector<std::shared_ptr<VornickProjectComponentEditor>> componentEditors() const;
+
+    // Whether the project closes once its last component editor has; the
+    // account editor answers otherwise while it shows.
+    virtual bool shouldCloseProjectEditorWithNoComponentEditors() const { return true; }
+    // Closes on the next turn when no component editor is open, closing is
+    // wanted and no window of the project shows.
+    void attemptCloseIfNoWindowsShownAndNoComponentEditors();
+    // Leaves the open projects, unsaved changes and all.
+    void close();
+
+private:
+    explicit VornickProjectEditor(std::shared_ptr<VornickProject>);
+    bool canCloseNow() const;
+
+    std::shared_ptr<VornickProject> m_project;
+    bool m_closed { false };
+};
+
+} // namespace brevanton

@@ -9,6 +9,7 @@
 // window's background with a pale line along its top edge.
 #pragma once
 
+#include "platform/foundation/Color.h"
 #include "publishing/VornickSyncStatusUIController.h"
 
 namespace brevanton {

@@ -5,6 +5,7 @@
 // animating.
 #pragma once
 
+#include "platform/foundation/Color.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/views/ProgressIndicator.h"
 

@@ -40,7 +40,12 @@ public:
 
 class VornickFirstBlogSyncWindowControllerTests : public SyncEngineTest {
 protected:
-    VornickFirstBlogSyncWindowControllerTests() { RunLoop::main().useManualClock(); }
+    VornickFirstBlogSyncWindowControllerTests()
+    {
+        RunLoop::main().useManualClock();
+        project->fakeAccount().setAccountValue(u"effectiveProtocolType", Value(2));
+        project->fakeAccount().setAccountValue(u"remoteEndpointURLString", Value(u"https://site.example/wp-json/"));
+    }
     ~VornickFirstBlogSyncWindowControllerTests() override
     {
         controller.reset();
@@ -118,6 +123,7 @@ TEST_F(VornickFirstBlogSyncWindowControllerTests, AFailureLeadsBackToTheLoginVie
     EXPECT_EQ(after.height(), before.height() + 30.5);
     EXPECT_EQ(after.minY(), std::floor(before.minY() - 30.5));
 
+    project->fakeAccount().setAccountValue(u"isMultiSiteAccount", Value(true));
     integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
         agent.script(FakeBlogServiceAgent::RequestKind::BlogDescriptions, FakeBlogServiceAgent::Behavior::FailWithHTTP500);
     };

@@ -74,6 +74,8 @@ protected:
     {
         brevanton::testing::qtApplication();
         RunLoop::main().useManualClock();
+        project->fakeAccount().setAccountValue(u"effectiveProtocolType", Value(2));
+        project->fakeAccount().setAccountValue(u"remoteEndpointURLString", Value(u"https://site.example/wp-json/"));
     }
     ~VornickFirstBlogSyncWindowQtTests() override
     {

@@ -81,7 +81,7 @@ TEST(VornickProgressIndicator, IndeterminateDashesMarchWhileAnimating)
     for (int frame = 0; frame < 9; ++frame) {
         drawn(*indicator);
         EXPECT_FALSE(indicator->needsDisplay());
-        RunLoop::main().advanceClock(VornickProgressIndicator::AnimationInterval);
+        RunLoop::main().advanceClock(VornickProgressIndicator::AnimationInterval + 1e-6);
         EXPECT_TRUE(indicator->needsDisplay());
         phases.push_back(indicator->animationPhase());
     }

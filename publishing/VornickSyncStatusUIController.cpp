@@ -324,6 +324,13 @@ void VornickSyncStatusUIController::replaceFailedStepMessage()
         && (error.domain() == VornickXMLRPCHTTPStatusErrorDomain || error.domain() == VornickHTTPErrorDomain);
     step->setStatusMessage(notFound ? u"Couldn't connect to server" : error.localizedDescription());
     step->queueMainThreadStatusUpdateNotification();
+    // The session has ended: its notifications may come after this view
+    // stopped following it, so the row shows the message now.
+    if (!m_stepsOutlineView)
+        return;
+    long row = m_stepsOutlineView->rowForItem(step);
+    if (auto cell = std::dynamic_pointer_cast<VornickSyncStepStatusTableCellView>(m_stepsOutlineView->viewAtColumn(0, row, false)))
+        cell->updateFromStepPropreties();
 }
 
 void VornickSyncStatusUIController::updateForSyncSessionStateChange(const Notification& notification)

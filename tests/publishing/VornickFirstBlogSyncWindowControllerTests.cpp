@@ -113,11 +113,13 @@ TEST_F(VornickFirstBlogSyncWindowControllerTests, AFailureLeadsBackToTheLoginVie
     EXPECT_NEAR(controller->panelView()->frame().midY(), content.midY() + VornickFirstBlogSyncWindowController::LoginPanelRaise, 1);
 
     // The login half's advanced settings open: the panel grows downwards.
-    auto settings = std::make_shared<View>(Rect(0, 0, 400, 100));
-    login->loginView->addSubview(settings);
     auto collapsible = std::make_shared<VornickCollapsibleContainerView>(Rect(0, 0, 400, 40));
-    settings->addSubview(collapsible);
+    login->loginView->addSubview(collapsible);
+    auto nested = std::make_shared<VornickCollapsibleContainerView>(Rect(0, 0, 400, 40));
+    collapsible->addSubview(nested);
     Rect before = controller->panelView()->frame();
+    controller->didResizeHeightBy(*nested, 80);
+    EXPECT_EQ(controller->panelView()->frame(), before) << "only a view right inside the login view counts";
     controller->didResizeHeightBy(*collapsible, 30.5);
     Rect after = controller->panelView()->frame();
     EXPECT_EQ(after.height(), before.height() + 30.5);

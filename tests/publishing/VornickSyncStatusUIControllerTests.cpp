@@ -193,7 +193,14 @@ TEST_F(VornickSyncStatusUIControllerTests, StepsAddedWhileTheSessionRunsAreInser
 {
     auto controller = makeController();
     controller->setAccount(account());
-    auto session = startSyncHoldingTheSiteList();
+    // The site list, then the posts, are held: the session runs until the test ends it.
+    integrator.prepareAgent = [](FakeBlogServiceAgent& agent) {
+        agent.script(FakeBlogServiceAgent::RequestKind::BlogDescriptions, FakeBlogServiceAgent::Behavior::Hold);
+        agent.script(FakeBlogServiceAgent::RequestKind::Posts, FakeBlogServiceAgent::Behavior::Hold);
+    };
+    synchronizer().startManualSync(VornickSyncRequestNoModifiers);
+    drain();
+    auto session = synchronizer().currentSyncSession();
     ASSERT_TRUE(session);
     ASSERT_EQ(rowTitles(*controller), std::vector<std::u16string>({ u"Get Site List" }));
     auto getBlogsView = rowView(*controller, 0);
@@ -201,6 +208,7 @@ TEST_F(VornickSyncStatusUIControllerTests, StepsAddedWhileTheSessionRunsAreInser
     // The site list arrives: the blog's step joins the session, expanded.
     integrator.fakeAgent().releaseHeldAnswers();
     drain();
+    ASSERT_TRUE(session->active());
     auto titles = rowTitles(*controller);
     ASSERT_GE(titles.size(), 3u);
     EXPECT_EQ(rowView(*controller, 0), getBlogsView) << "rows already shown keep their views";
@@ -220,6 +228,13 @@ TEST_F(VornickSyncStatusUIControllerTests, StepsAddedWhileTheSessionRunsAreInser
     EXPECT_EQ(controller->stepsOutlineView()->levelForRow(extraRow), 1);
     EXPECT_EQ(rowView(*controller, extraRow)->textField()->stringValue(), u"Extra Work");
     EXPECT_EQ(rowView(*controller, 0), getBlogsView);
+
+    // The session ends: the steps are no longer followed.
+    controller->cancelSync();
+    integrator.fakeAgent().releaseHeldAnswers();
+    drain();
+    EXPECT_FALSE(session->active());
+    EXPECT_EQ(controller->observedStepsCount(), 0u);
 
     // Every observation ends with the controller.
     std::weak_ptr<VornickSyncStatusUIController> weak = controller;

@@ -77,7 +77,7 @@ void VornickMiniSyncStatusUIController::displaySyncSession(const std::shared_ptr
 void VornickMiniSyncStatusUIController::showLatestStatusMessage(const std::u16string& message)
 {
     if (m_latestStatusMessageTextField)
-        m_latestStatusMessageTextField->setStringValue(message);
+        m_latestStatusMessageTextField->setTextString(message);
 }
 
 void VornickMiniSyncStatusUIController::syncStepStatusDidChange(const Notification& notification)

@@ -103,8 +103,8 @@ void VornickSyncStepStatusTableCellView::show(const Value& state, std::u16string
         m_statusImageName = std::move(imageName);
         setNeedsDisplay(true);
     }
-    m_textField->setStringValue(std::move(title));
-    m_statusMessageTextField->setStringValue(std::move(statusMessage));
+    m_textField->setTextString(std::move(title));
+    m_statusMessageTextField->setTextString(std::move(statusMessage));
     if (!progress)
         return;
     bool waiting = *progress == 0.0 && state.type() == Value::Type::Integer && state.integerValue() == 1;

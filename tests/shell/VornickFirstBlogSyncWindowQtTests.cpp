@@ -138,6 +138,9 @@ TEST_F(VornickFirstBlogSyncWindowQtTests, TitlesRiseOnTheWallDuringTheFirstSyncT
     drain();
     EXPECT_FALSE(button.isHidden());
     EXPECT_TRUE(drawsText(*window->contentView(), u"Open Blogs"));
+    EXPECT_TRUE(drawsText(*window->contentView(), u"Get Site List"));
+    EXPECT_TRUE(drawsText(*window->contentView(), u"Sync \"Seven\""));
+    EXPECT_TRUE(drawsText(*window->contentView(), u"Done"));
     QImage done = widget->grab().toImage();
     Rect buttonInWindow = button.convertRectToView(button.bounds(), nullptr);
     int buttonTop = done.height() - static_cast<int>(buttonInWindow.maxY());

@@ -97,7 +97,10 @@ void VornickSyncStepContainer::insertStep(std::shared_ptr<VornickSyncStepContain
         return;
     m_stepsByName[step->name()] = step.get();
     step->m_parentContainer = this;
-    m_steps.insert(m_steps.begin() + static_cast<std::ptrdiff_t>(std::min(index, m_steps.size())), std::move(step));
+    index = std::min(index, m_steps.size());
+    m_steps.insert(m_steps.begin() + static_cast<std::ptrdiff_t>(index), std::move(step));
+    NotificationCenter::defaultCenter().post(VornickSyncStepContainerDidInsertStepNotification, this,
+        { { u"index", Value(static_cast<int64_t>(index)) } });
 }
 
 std::shared_ptr<VornickSyncStepContainer> VornickSyncStepContainer::addStepWithName(const std::u16string& name, const std::u16string& title)

@@ -37,6 +37,9 @@ class VornickSyncStep;
 // (integer), "progress" (real), "title" and "name" (when not empty) and, for
 // a step, "statusMessage" (when set).
 inline constexpr const char* VornickSyncStepStatusDidChangeNotification = "VornickSyncStepStatusDidChangeNotification";
+// Posted at once when a node gains a child. Object: the node (a const
+// VornickSyncStepContainer*); user info "index": the child's index.
+inline constexpr const char* VornickSyncStepContainerDidInsertStepNotification = "VornickSyncStepContainerDidInsertStepNotification";
 
 class VornickSyncStepContainer : public std::enable_shared_from_this<VornickSyncStepContainer> {
 public:

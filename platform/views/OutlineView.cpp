@@ -34,6 +34,95 @@ void OutlineView::appendRows(const OutlineItem& parent, long level)
 
 void OutlineView::reloadData()
 {
+    for (auto& [key, view] : m_cellViews)
+        view->removeFromSuperview();
+    m_cellViews.clear();
+    rebuildRows();
+}
+
+void OutlineView::insertItems(const IndexSet&, const OutlineItem& parent)
+{
+    if (parent && !isItemExpanded(parent))
+        return;
+    rebuildRows();
+}
+
+void OutlineView::reloadItem(const OutlineItem& item, bool reloadChildren)
+{
+    if (!item)
+        return reloadData();
+    dropCellViews(item, reloadChildren);
+    rebuildRows();
+}
+
+void OutlineView::dropCellViews(const OutlineItem& item, bool withChildren)
+{
+    for (long column = 0; column < static_cast<long>(m_columns.size()); ++column) {
+        auto found = m_cellViews.find({ item.get(), column });
+        if (found != m_cellViews.end()) {
+            found->second->removeFromSuperview();
+            m_cellViews.erase(found);
+        }
+    }
+    auto dataSource = m_dataSource.lock();
+    if (!withChildren || !dataSource || !dataSource->isItemExpandable(*this, item))
+        return;
+    long count = dataSource->numberOfChildrenOfItem(*this, item);
+    for (long index = 0; index < count; ++index)
+        dropCellViews(dataSource->child(*this, index, item), true);
+}
+
+std::shared_ptr<View> OutlineView::viewAtColumn(long column, long row, bool makeIfNecessary)
+{
+    if (row < 0 || row >= numberOfRows() || column < 0 || column >= static_cast<long>(m_columns.size()))
+        return nullptr;
+    const OutlineItem& item = m_rows[static_cast<size_t>(row)].item;
+    auto found = m_cellViews.find({ item.get(), column });
+    if (found != m_cellViews.end())
+        return found->second;
+    auto delegate = m_delegate.lock();
+    if (!makeIfNecessary || !delegate)
+        return nullptr;
+    auto view = delegate->viewForTableColumn(*this, m_columns[static_cast<size_t>(column)], item);
+    if (!view)
+        return nullptr;
+    m_cellViews[{ item.get(), column }] = view;
+    double indent = column == 0 ? 16.0 * m_rows[static_cast<size_t>(row)].level : 0;
+    double width = frame().size.width / static_cast<double>(m_columns.size());
+    Rect rect = rectOfRow(row);
+    view->setFrame(Rect(width * column + indent, rect.minY(), width - indent, rect.height()));
+    addSubview(view);
+    return view;
+}
+
+void OutlineView::layoutCellViews()
+{
+    std::set<const void*> shown;
+    for (auto& row : m_rows)
+        shown.insert(row.item.get());
+    std::erase_if(m_cellViews, [&](auto& entry) {
+        if (shown.contains(entry.first.first))
+            return false;
+        entry.second->removeFromSuperview();
+        return true;
+    });
+    if (!m_delegate.lock())
+        return;
+    double width = m_columns.empty() ? 0 : frame().size.width / static_cast<double>(m_columns.size());
+    for (long row = 0; row < numberOfRows(); ++row) {
+        for (long column = 0; column < static_cast<long>(m_columns.size()); ++column) {
+            auto view = viewAtColumn(column, row, true);
+            if (!view)
+                continue;
+            double indent = column == 0 ? 16.0 * m_rows[static_cast<size_t>(row)].level : 0;
+            Rect rect = rectOfRow(row);
+            view->setFrame(Rect(width * column + indent, rect.minY(), width - indent, rect.height()));
+        }
+    }
+}
+
+void OutlineView::rebuildRows()
+{
     std::erase_if(m_expanded, [](auto& entry) { return entry.second.expired(); });
     std::vector<OutlineItem> selectedItems;
     for (long row : m_selectedRows)
@@ -51,6 +140,7 @@ void OutlineView::reloadData()
         endEditing();
     setSelection(std::move(kept));
     setFrameSize({ frame().size.width, std::max(frame().size.height, m_rowHeight * numberOfRows()) });
+    layoutCellViews();
     setNeedsDisplay(true);
 }
 
@@ -65,13 +155,13 @@ void OutlineView::expandItem(const OutlineItem& item, bool expandChildren)
         for (long index = 0; index < count; ++index)
             expandItem(dataSource->child(*this, index, item), true);
     }
-    reloadData();
+    rebuildRows();
 }
 
 void OutlineView::collapseItem(const OutlineItem& item)
 {
     if (item && m_expanded.erase(item.get()))
-        reloadData();
+        rebuildRows();
 }
 
 bool OutlineView::isItemExpanded(const OutlineItem& item) const
@@ -198,7 +288,7 @@ void OutlineView::draw(const Rect& dirtyRect, GraphicsContext& context)
             continue;
         if (m_selectedRows.count(row))
             context.fillRect(rect, Color::darkGray());
-        if (dataSource && !m_columns.empty()) {
+        if (dataSource && !m_columns.empty() && !m_cellViews.contains({ m_rows[static_cast<size_t>(row)].item.get(), 0 })) {
             Value value = dataSource->objectValue(*this, m_columns.front(), m_rows[static_cast<size_t>(row)].item);
             double indent = 16.0 * m_rows[static_cast<size_t>(row)].level;
             context.drawText(value.stringValue(), rect.offsetBy(indent, 0), Color::black());

@@ -3,6 +3,11 @@
 // they are opaque shared objects compared by identity. Rows have a fixed
 // height, stacked from the top (the view is flipped). The view keeps a set
 // of selected rows and the cell being edited.
+//
+// With a delegate that answers views, cells are views (subviews placed on
+// their rows, column 0 indented by level) instead of drawn text. A view is
+// asked for once per item and column and kept while the item has a row;
+// reloadData and reloadItem ask again, inserting items does not.
 #pragma once
 
 #include "platform/foundation/Value.h"
@@ -30,6 +35,13 @@ public:
     virtual Value objectValue(OutlineView&, const std::u16string& /*columnIdentifier*/, const OutlineItem&) { return {}; }
 };
 
+class OutlineViewDelegate {
+public:
+    virtual ~OutlineViewDelegate() = default;
+    // The view of a cell; null leaves the cell to the drawn text.
+    virtual std::shared_ptr<View> viewForTableColumn(OutlineView&, const std::u16string& /*columnIdentifier*/, const OutlineItem&) { return nullptr; }
+};
+
 class OutlineView : public View {
 public:
     // Posted through the default notification center with the view as object.
@@ -42,8 +54,18 @@ public:
 
     std::weak_ptr<OutlineViewDataSource> dataSource() const { return m_dataSource; }
     void setDataSource(const std::weak_ptr<OutlineViewDataSource>&);
+    std::weak_ptr<OutlineViewDelegate> delegate() const { return m_delegate; }
+    void setDelegate(const std::weak_ptr<OutlineViewDelegate>& delegate) { m_delegate = delegate; }
     // Reads the tree again; selected rows whose items are gone are deselected.
     void reloadData();
+    // Rows for the children the data source now has at the indexes of an
+    // expanded (or the root's null) parent; the other rows keep their views.
+    void insertItems(const IndexSet& indexes, const OutlineItem& parent);
+    // Reads the item's row again (and its children's, when asked).
+    void reloadItem(const OutlineItem&, bool reloadChildren = false);
+    // The view of a cell, made when asked and the row has none yet; null
+    // outside the rows or without a view.
+    std::shared_ptr<View> viewAtColumn(long column, long row, bool makeIfNecessary);
 
     void expandItem(const OutlineItem&, bool expandChildren = false);
     void collapseItem(const OutlineItem&);
@@ -91,8 +113,15 @@ private:
     };
     void appendRows(const OutlineItem& parent, long level);
     void setSelection(IndexSet);
+    // Lists the visible rows again and places the cell views.
+    void rebuildRows();
+    void layoutCellViews();
+    void dropCellViews(const OutlineItem&, bool withChildren);
 
     std::weak_ptr<OutlineViewDataSource> m_dataSource;
+    std::weak_ptr<OutlineViewDelegate> m_delegate;
+    // The cell views by item and column.
+    std::map<std::pair<const void*, long>, std::shared_ptr<View>> m_cellViews;
     std::vector<Row> m_rows;
     // Weak: an item that went away is no longer expanded, even when its
     // address is reused.

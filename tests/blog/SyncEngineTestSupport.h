@@ -153,9 +153,9 @@ private:
 };
 
 // An open blog window.
-class FakeBlogEditor : public VornickProjectComponentEditor, public VornickBlogEditorOperations {
+class FakeBlogWindowEditor : public VornickProjectComponentEditor, public VornickBlogEditorOperations {
 public:
-    explicit FakeBlogEditor(std::shared_ptr<VornickProjectComponent> component) : m_component(std::move(component)) { }
+    explicit FakeBlogWindowEditor(std::shared_ptr<VornickProjectComponent> component) : m_component(std::move(component)) { }
     std::vector<std::shared_ptr<VornickPublishedBlogPost>> updatedPosts;
 
     std::shared_ptr<VornickProjectComponent> projectComponent() const override { return m_component; }

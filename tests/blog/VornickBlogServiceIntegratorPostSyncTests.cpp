@@ -338,7 +338,7 @@ TEST_F(VornickBlogServiceIntegratorPostSyncTests, AServerEditReplacesThePostAndI
     open->setSourceFileName(u"open.brevantonblogpost");
     ASSERT_TRUE(integrator.commitAndSaveChangesInManagedObjectContext(context));
     auto postEditor = std::make_shared<FakePostEditor>(open);
-    auto blogEditor = std::make_shared<FakeBlogEditor>(blog());
+    auto blogEditor = std::make_shared<FakeBlogWindowEditor>(blog());
     VornickProjectComponentEditor::registerEditor(postEditor);
     VornickProjectComponentEditor::registerEditor(blogEditor);
     editOnServer(u"100", u"New title");

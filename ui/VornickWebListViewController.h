@@ -64,7 +64,7 @@ public:
     static std::shared_ptr<Controller> create(Rect frame)
     {
         std::shared_ptr<Controller> controller(new Controller());
-        controller->awakeFromNib(frame);
+        static_cast<VornickWebListViewController&>(*controller).awakeFromNib(frame);
         return controller;
     }
     ~VornickWebListViewController() override;

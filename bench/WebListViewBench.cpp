@@ -66,12 +66,12 @@ struct BenchBlog {
         blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
         auto status = context.insertNewObject(u"PostStatus");
         status->setValueForKey(Value(u"publish"), u"identifier");
-        std::vector<std::shared_ptr<ManagedObject>> terms;
+        std::vector<std::shared_ptr<ManagedObject>> terms[2];
         for (int i = 0; i < 20; ++i) {
             auto term = context.insertNewObject(i % 2 ? u"BlogTag" : u"BlogCategory");
             term->setValueForKey(Value(u"Term " + toUTF16(std::to_string(i))), u"title");
             term->setObjectForKey(blog, u"blog");
-            terms.push_back(term);
+            terms[i % 2].push_back(term);
         }
         Date now = RunLoop::main().now();
         for (size_t i = 0; i < count; ++i) {
@@ -81,8 +81,10 @@ struct BenchBlog {
             post->setObjectForKey(status, u"status");
             post->setValueForKey(Value(now.addingTimeInterval(-3600.0 * static_cast<double>(i + 1))), u"dateFirstPublished");
             post->setValueForKey(Value(now.addingTimeInterval(-1800.0 * static_cast<double>(i + 1))), u"dateLastPublished");
-            for (size_t k = 0; k < 5; ++k)
-                post->addObjectForKey(terms[(i + k * 3) % terms.size()], k < 2 ? u"categories" : u"tags");
+            for (size_t k = 0; k < 5; ++k) {
+                auto& kind = terms[k < 2 ? 0 : 1];
+                post->addObjectForKey(kind[(i + k * 3) % kind.size()], k < 2 ? u"categories" : u"tags");
+            }
             posts.push_back(post);
         }
     }

@@ -200,7 +200,27 @@ void VornickWebListViewController::setAutoRefreshInterval(double interval)
 std::shared_ptr<DOMElement> VornickWebListViewController::listElement() const
 {
     auto document = m_view ? m_view->mainFrameDocument() : nullptr;
-    return document ? document->getElementById(u"list") : nullptr;
+    if (!document)
+        return nullptr;
+    // Found once per page: looking it up walks the whole page.
+    if (auto list = m_listElement.lock(); list && list->document() == document.get() && list->isConnected())
+        return list;
+    auto list = document->getElementById(u"list");
+    m_listElement = list;
+    return list;
+}
+
+std::shared_ptr<DOMElement> VornickWebListViewController::placeholderElement() const
+{
+    auto list = listElement();
+    if (!list)
+        return nullptr;
+    // It stands right after the list.
+    for (auto element = list->nextElementSibling(); element; element = nullptr) {
+        if (element->getAttribute(u"id") == u"placeholder")
+            return element;
+    }
+    return nullptr;
 }
 
 std::u16string VornickWebListViewController::markupForObject(const std::shared_ptr<ManagedObject>& object)
@@ -389,7 +409,7 @@ void VornickWebListViewController::updatePlaceholder()
         return;
     auto document = list->document();
     size_t count = m_arrayController ? m_arrayController->arrangedObjects().size() : 0;
-    auto placeholder = document->getElementById(u"placeholder");
+    auto placeholder = placeholderElement();
     if (m_rows.size() < count) {
         if (!placeholder) {
             placeholder = document->createElement(u"div");

@@ -150,6 +150,7 @@ private:
         std::u16string markup;
     };
     std::shared_ptr<DOMElement> listElement() const;
+    std::shared_ptr<DOMElement> placeholderElement() const;
     std::u16string markupForObject(const std::shared_ptr<ManagedObject>&);
     // Puts rows [begin, end) of the arranged objects after the loaded ones.
     void appendRows(size_t begin, size_t end);
@@ -174,6 +175,7 @@ private:
     double m_autoRefreshInterval { 0 };
     ScopedTimer m_autoRefreshTimer;
     std::vector<Row> m_rows;
+    mutable std::weak_ptr<DOMElement> m_listElement;
     std::vector<std::shared_ptr<ManagedObject>> m_selectedObjects;
 };
 

@@ -398,7 +398,8 @@ void DOMDocument::characterDataChanged(DOMNode& node)
 
 namespace {
 
-constexpr size_t recordedStructureChanges = 64;
+// Enough for a batch of rows with the white space between them.
+constexpr size_t recordedStructureChanges = 256;
 
 bool isStyleSheetElement(const DOMNode& node)
 {

@@ -405,10 +405,11 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
     std::vector<DOMStructureChange> changes;
     if (!document.structureChangesSince(sinceVersion, changes))
         return false;
-    // Batches of changes start over: laying out each change's block against the
-    // final tree does not yet give what a full layout gives.
+    // Batches of changes start over, except runs of blocks put into or taken
+    // out of containers of blocks (rows appended to a list, with the white
+    // space between them): those are laid out one by one.
     if (changes.size() > 1)
-        return false;
+        return layoutBlockChildChanges(changes);
     if (changes.size() == 1 && changes[0].kind == DOMStructureChange::Kind::ChildList) {
         auto result = layoutBlockChildChange(changes[0]);
         if (result != FastResult::NotApplicable) {
@@ -636,6 +637,67 @@ bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
     return true;
 }
 
+bool WebLayout::isWhiteSpaceBetweenBlocks(const DOMStructureChange& change) const
+{
+    auto target = change.target.lock();
+    auto inserted = change.inserted.lock();
+    if (change.removed || !target || !inserted || !inserted->isTextNode() || inserted->parent() != target.get()
+        || !target->isElementNode() || !target->isConnected())
+        return false;
+    for (char16_t c : downcast<DOMCharacterData>(*inserted).data()) {
+        if (!isSpace(c))
+            return false;
+    }
+    auto found = m_boxes.find(target.get());
+    // White space in a container of blocks (that keeps no white space) makes no line.
+    return found != m_boxes.end() && found->second.blockFlow != noBlockFlow && !m_boxes.count(inserted.get())
+        && containerHoldsOnlyBlocks(downcast<DOMElement>(*target));
+}
+
+bool WebLayout::removeLinelessText(const DOMStructureChange& change)
+{
+    auto target = change.target.lock();
+    if (!change.removed || change.elementChildrenChanged || change.inserted.lock() || !target || !target->isElementNode()
+        || !target->isConnected())
+        return false;
+    auto containerFound = m_boxes.find(target.get());
+    if (containerFound == m_boxes.end() || containerFound->second.blockFlow == noBlockFlow
+        || !containerHoldsOnlyBlocks(downcast<DOMElement>(*target)))
+        return false;
+    auto found = m_boxes.find(change.removed);
+    // Nothing showed it.
+    if (found == m_boxes.end())
+        return true;
+    const Box& box = found->second;
+    size_t order = box.order;
+    const Box& containerBox = containerFound->second;
+    if (!box.isText || !box.lines.empty() || order < containerBox.order - containerBox.contentCount
+        || order >= containerBox.order)
+        return false;
+    m_boxOrder.erase(m_boxOrder.begin() + static_cast<std::ptrdiff_t>(order));
+    m_boxes.erase(found);
+    for (size_t i = order; i < m_boxOrder.size(); ++i)
+        m_boxOrder[i]->order = static_cast<uint32_t>(i);
+    return shiftFollowing(target.get(), order, 0, -1);
+}
+
+bool WebLayout::layoutBlockChildChanges(const std::vector<DOMStructureChange>& changes)
+{
+    // Each change is laid out against the final tree: a block inserted and
+    // taken out again, or one whose content changed later, finds no box or
+    // one it does not expect, and the whole layout starts over.
+    for (auto& change : changes) {
+        if (change.kind != DOMStructureChange::Kind::ChildList || change.touchesStyleSheets)
+            return false;
+        if (isWhiteSpaceBetweenBlocks(change) || removeLinelessText(change))
+            continue;
+        if (layoutBlockChildChange(change) != FastResult::Done)
+            return false;
+    }
+    m_changedArea.reset();
+    return true;
+}
+
 WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange& change)
 {
     auto target = change.target.lock();
@@ -662,8 +724,9 @@ WebLayout::FastResult WebLayout::layoutBlockChildChange(const DOMStructureChange
         if (removed.blockFlow == noBlockFlow)
             return FastResult::NotApplicable;
         BlockFlow flow = m_blockFlows[removed.blockFlow];
-        // What reached furthest right may be gone: only a full layout knows.
-        if (flow.inTable || flow.maxX >= m_maxX)
+        // What reached furthest right may be gone: only a full layout knows,
+        // unless nothing reached past the width the page is laid out in.
+        if (flow.inTable || (flow.maxX >= m_maxX && m_maxX > m_width))
             return FastResult::NotApplicable;
         size_t end = removed.order + 1;
         size_t begin = removed.order - removed.contentCount;
@@ -765,6 +828,7 @@ double WebLayout::layoutBlock(const DOMElement& element, double x, double y, dou
     auto explicitHeight = heightLength(*style, containingHeight);
     if (explicitHeight && borderBox)
         explicitHeight = std::max(0.0, *explicitHeight - frame.vertical());
+    ++m_blockLayoutCount;
     double outerMaxX = m_maxX;
     m_maxX = 0;
     m_containingHeight = explicitHeight;

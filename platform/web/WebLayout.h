@@ -127,6 +127,8 @@ public:
     // Moves whenever any box changed; fullLayoutCount() counts only complete layouts.
     uint64_t layoutCount() const { return m_layoutCount; }
     uint64_t fullLayoutCount() const { return m_fullLayoutCount; }
+    // How many blocks were laid out, by all passes together.
+    uint64_t blockLayoutCount() const { return m_blockLayoutCount; }
 
     // --- What a pass changed
     // The part of the document whose drawing the latest pass that changed
@@ -180,6 +182,12 @@ private:
     // block alone is laid out (or dropped) and what follows it moves.
     enum class FastResult { Done, NotApplicable, Failed };
     FastResult layoutBlockChildChange(const DOMStructureChange&);
+    // A batch of such changes, one by one; false when one of them needs a full layout.
+    bool layoutBlockChildChanges(const std::vector<DOMStructureChange>&);
+    // White space put into a container of blocks, which makes no line.
+    bool isWhiteSpaceBetweenBlocks(const DOMStructureChange&) const;
+    // Text without lines taken out of a container of blocks: its box goes; true when that was all.
+    bool removeLinelessText(const DOMStructureChange&);
     bool containerHoldsOnlyBlocks(const DOMElement&) const;
     // Moves what follows the box at `order` within `firstContainer` and its
     // ancestors, and grows them, by `delta`; their content counts change by `countDelta`.
@@ -292,6 +300,7 @@ private:
     size_t m_deadFlows { 0 };
     uint64_t m_layoutCount { 0 };
     uint64_t m_fullLayoutCount { 0 };
+    uint64_t m_blockLayoutCount { 0 };
     std::optional<Rect> m_changedArea;
 };
 

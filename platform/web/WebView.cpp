@@ -281,6 +281,27 @@ Rect WebView::boundingBox(const DOMNode& node)
     return frame->layout().boundingBox(node);
 }
 
+bool WebView::scrollNodeIntoViewIfNeeded(const DOMNode& node)
+{
+    auto frame = frameForNode(node);
+    if (!frame)
+        return false;
+    layoutIfNeeded();
+    bool scrolled = false;
+    Rect box = frame->layout().boundingBox(node);
+    const DOMNode* shown = &node;
+    while (frame && shown) {
+        if (auto& documentView = frame->frameView()->documentView())
+            scrolled = documentView->scrollRectToVisible(box) || scrolled;
+        auto element = frame->frameElement();
+        frame = frame->parentFrame();
+        shown = element.get();
+        if (frame && element)
+            box = frame->layout().boundingBox(*element);
+    }
+    return scrolled;
+}
+
 std::vector<Rect> WebView::lineBoxRects(const DOMNode& node)
 {
     auto frame = frameForNode(node);

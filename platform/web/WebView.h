@@ -9,6 +9,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/views/TextInputClient.h"
 #include "platform/views/View.h"
+#include "platform/web/WebBackForwardList.h"
 #include "platform/web/WebDelegates.h"
 #include "platform/foundation/LoadedDocument.h"
 #include "platform/web/WebFrame.h"
@@ -82,6 +83,8 @@ public:
     void setEditingDelegate(WebEditingDelegate* delegate) { m_editingDelegate = delegate; }
 
     WebPreferences& preferences() { return m_preferences; }
+    // The view's history list; the view itself never adds to it.
+    WebBackForwardList& backForwardList() { return m_backForwardList; }
     // Reads the user style sheet at the preferences' location (when enabled) and
     // applies it to every document; false with an error when it cannot be read.
     [[nodiscard]] bool applyUserStyleSheet(Error* outError = nullptr);
@@ -139,6 +142,10 @@ public:
     std::shared_ptr<WebFrame> frameForNode(const DOMNode&) const;
     Rect boundingBox(const DOMNode&);
     std::vector<Rect> lineBoxRects(const DOMNode&);
+    // Scrolls as little as possible so that the node's box is shown: in its
+    // own frame, then each frame holding that one at its frame element.
+    // Nothing scrolls for a node shown already; true when anything scrolled.
+    bool scrollNodeIntoViewIfNeeded(const DOMNode&);
     // The element under a point of this view, in the frame that shows it; null when nothing is there.
     std::optional<WebElementDictionary> elementAtPoint(Point);
     // A collapsed range at the text position under a point (null when none).
@@ -241,6 +248,7 @@ private:
     WebPolicyDelegate* m_policyDelegate { nullptr };
     WebEditingDelegate* m_editingDelegate { nullptr };
     WebPreferences m_preferences;
+    WebBackForwardList m_backForwardList;
     FileAccessPolicy m_fileAccessPolicy;
     std::shared_ptr<LoadedDocument> m_providedLoadedDocument;
     std::shared_ptr<URLSession> m_session;

@@ -1,0 +1,29 @@
+// How long ago (or how far ahead) a date is, as the post list shows it:
+// the largest calendar unit of the difference in the user's time zone, in
+// words ("2 hours ago", "yesterday", "last year"; ahead: "in 3 days",
+// "tomorrow", "next year"), "just now" within a minute, and "? ago"
+// without a date.
+#pragma once
+
+#include "platform/foundation/Date.h"
+
+#include <optional>
+#include <string>
+
+namespace brevanton {
+
+struct VornickCalendarDifference {
+    long years { 0 };
+    long months { 0 };
+    long days { 0 };
+    long hours { 0 };
+    long minutes { 0 };
+    long seconds { 0 };
+};
+
+// The difference from `from` to the later `to`, in whole units of the local calendar.
+VornickCalendarDifference VornickCalendarDifferenceBetween(Date from, Date to);
+
+std::u16string VornickRelativeAgeText(std::optional<Date>, Date now);
+
+} // namespace brevanton

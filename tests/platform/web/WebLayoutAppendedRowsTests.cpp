@@ -1,0 +1,132 @@
+// Rows appended to a list in one batch are laid out alone: the rows before
+// them keep their boxes and only the new blocks are laid out, with the same
+// boxes a layout from scratch gives.
+#include "tests/platform/web/WebPageTestSupport.h"
+
+#include "platform/dom/DOMCharacterData.h"
+#include "platform/dom/DOMParsing.h"
+#include "platform/foundation/Text.h"
+
+namespace brevanton {
+namespace {
+
+class WebLayoutAppendedRowsTest : public WebPageTest {
+protected:
+    std::u16string rows(int from, int to)
+    {
+        std::u16string markup;
+        for (int i = from; i < to; ++i)
+            markup += u"<li>Row " + toUTF16(std::to_string(i)) + u" with a few words</li>\n";
+        return markup;
+    }
+    void loadList(int count, bool withPlaceholder)
+    {
+        loadBody(u"<ul id='list' style='margin:0;padding:0'>" + rows(0, count) + u"</ul>"
+                 + (withPlaceholder ? u"<div id='placeholder' style='height:30px'></div>" : u"") + u"\n<p id='after'>After</p>\n");
+    }
+    void append(int from, int to)
+    {
+        auto list = element(u"list");
+        auto fragment = parseFragment(*webView->mainFrameDocument(), rows(from, to), list.get());
+        list->appendChild(fragment);
+    }
+    void expectSameAsFromScratch()
+    {
+        auto& document = *webView->mainFrameDocument();
+        WebLayout full;
+        full.layoutIfNeeded(document, webView->bounds().width(), 1);
+        auto list = element(u"list");
+        size_t index = 0;
+        for (auto item = list->firstElementChild(); item; item = item->nextElementSibling(), ++index) {
+            ASSERT_EQ(layout().boundingBox(*item), full.boundingBox(*item)) << "row " << index;
+            ASSERT_EQ(layout().boundingBox(*item->firstChild()), full.boundingBox(*item->firstChild())) << "row " << index;
+        }
+        EXPECT_EQ(layout().boundingBox(*list), full.boundingBox(*list));
+        EXPECT_EQ(layout().boundingBox(*element(u"after")), full.boundingBox(*element(u"after")));
+        EXPECT_EQ(layout().documentSize(), full.documentSize());
+    }
+};
+
+TEST_F(WebLayoutAppendedRowsTest, ABatchOfRowsIsLaidOutWithoutTheRowsBefore)
+{
+    loadList(50, true);
+    uint64_t full = layout().fullLayoutCount();
+    uint64_t blocks = layout().blockLayoutCount();
+    append(50, 100);
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout().fullLayoutCount(), full);
+    EXPECT_EQ(layout().blockLayoutCount() - blocks, 50u) << "the new rows alone";
+    expectSameAsFromScratch();
+
+    // The last batch takes the placeholder away with it.
+    blocks = layout().blockLayoutCount();
+    append(100, 120);
+    element(u"placeholder")->remove();
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout().fullLayoutCount(), full);
+    EXPECT_EQ(layout().blockLayoutCount() - blocks, 20u);
+    expectSameAsFromScratch();
+    EXPECT_EQ(element(u"list")->childElementCount(), 120u);
+}
+
+TEST_F(WebLayoutAppendedRowsTest, RowsReplacedAndRemovedInOneBatch)
+{
+    loadList(30, false);
+    uint64_t full = layout().fullLayoutCount();
+    auto list = element(u"list");
+    auto fifth = list->firstElementChild();
+    for (int i = 0; i < 5; ++i)
+        fifth = fifth->nextElementSibling();
+    auto replacement = parseFragment(*webView->mainFrameDocument(), u"<li>A longer row that wraps onto more lines than one: "
+                                                                     u"words words words words words words words words words "
+                                                                     u"words words words words words words</li>", list.get());
+    list->replaceChild(replacement, fifth.get());
+    list->lastElementChild()->remove();
+    webView->layoutIfNeeded();
+    EXPECT_EQ(layout().fullLayoutCount(), full);
+    expectSameAsFromScratch();
+}
+
+TEST_F(WebLayoutAppendedRowsTest, BatchesWithOtherChangesStartOver)
+{
+    loadList(10, false);
+    uint64_t full = layout().fullLayoutCount();
+    // Text that makes a line among the rows, and an attribute change.
+    auto list = element(u"list");
+    list->appendChild(webView->mainFrameDocument()->createTextNode(u"loose words"));
+    append(10, 12);
+    webView->layoutIfNeeded();
+    EXPECT_GT(layout().fullLayoutCount(), full);
+    expectSameAsFromScratch();
+
+    full = layout().fullLayoutCount();
+    append(12, 14);
+    list->firstElementChild()->setAttribute(u"style", u"height:80px");
+    webView->layoutIfNeeded();
+    EXPECT_GT(layout().fullLayoutCount(), full);
+    expectSameAsFromScratch();
+}
+
+TEST_F(WebLayoutAppendedRowsTest, ScrollingANodeIntoView)
+{
+    webView->setFrameSize(Size(400, 100));
+    loadList(40, false);
+    auto& clip = webView->mainFrame()->frameView()->clipView();
+    auto list = element(u"list");
+    auto row = list->firstElementChild();
+    for (int i = 0; i < 30; ++i)
+        row = row->nextElementSibling();
+    EXPECT_FALSE(webView->scrollNodeIntoViewIfNeeded(*list->firstElementChild())) << "shown already";
+    EXPECT_TRUE(webView->scrollNodeIntoViewIfNeeded(*row));
+    Rect visible = clip->documentVisibleRect();
+    Rect box = webView->boundingBox(*row);
+    EXPECT_LE(visible.minY(), box.minY());
+    EXPECT_GE(visible.maxY(), box.maxY());
+    EXPECT_EQ(visible.maxY(), box.maxY()) << "as little as possible";
+    EXPECT_FALSE(webView->scrollNodeIntoViewIfNeeded(*row));
+    EXPECT_TRUE(webView->scrollNodeIntoViewIfNeeded(*list->firstElementChild()));
+    EXPECT_EQ(clip->documentVisibleRect().minY(), 0);
+}
+
+} // namespace
+} // namespace brevanton

@@ -685,7 +685,7 @@ std::atomic<HTMLParserEngine>& engine()
 {
     static std::atomic<HTMLParserEngine> chosen = [] {
         const char* name = std::getenv("BREVANTON_HTML_PARSER");
-        return name && std::string_view(name) == "tree-builder" ? HTMLParserEngine::TreeBuilder : HTMLParserEngine::Gumbo;
+        return name && std::string_view(name) == "gumbo" ? HTMLParserEngine::Gumbo : HTMLParserEngine::TreeBuilder;
     }();
     return chosen;
 }

@@ -20,9 +20,9 @@ TEST(DOMControlCharacters, RawControlsInHTMLAreKeptAsTheStandardKeepsThem)
     EXPECT_EQ(downcast<DOMCharacterData>(paragraph->firstChild()->nextSibling())->data(), u"\u0002");
     EXPECT_EQ(paragraph->lastChild()->textContent(), u"\tz");
 
-    // Characters of the private-use plane the stand-ins use stay what they are.
+    // Characters of the last private-use plane stay what they are, and so do controls beside them.
     auto privateUse = DOMDocument::parseHTML(std::string_view("<p>\xF4\x8F\xBC\x85\x05</p>"), "UTF-8");
-    EXPECT_EQ(privateUse->body()->textContent(), u"\U0010FF05\uFFFD");
+    EXPECT_EQ(privateUse->body()->textContent(), u"\U0010FF05\u0005");
 }
 
 TEST(DOMXMLProlog, DeclarationAndInternalSubsetAsWritten)

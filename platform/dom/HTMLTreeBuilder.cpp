@@ -1120,8 +1120,9 @@ void TreeBuilder::flushText()
         m_pendingText.clear();
         return;
     }
-    auto text = std::make_shared<DOMText>(m_handle, std::move(m_pendingText));
-    m_pendingText = {};
+    // A copy of exactly its length: the buffer keeps its room for the next text.
+    auto text = std::make_shared<DOMText>(m_handle, std::u16string(m_pendingText));
+    m_pendingText.clear();
     parent->appendParsedChild(std::move(text));
 }
 
@@ -3013,37 +3014,41 @@ bool TreeBuilder::flattenDeeperThan(DOMNode& root, unsigned maximumDepth)
         if (!hasElementChild)
             continue;
         flattened = true;
-        // The leaves are kept; the subtrees holding them go at once, which
-        // leaves them as roots without walking up their depth.
-        std::vector<std::shared_ptr<DOMNode>> leaves;
+        // Runs of text become one text node each, made once; other leaves
+        // (comments) are kept. The subtrees holding them go at once, which
+        // leaves the kept ones as roots without walking up their depth.
+        std::vector<std::shared_ptr<DOMNode>> kept;
+        std::vector<std::u16string> textBefore; // the text before each kept leaf, and after the last
+        std::u16string text;
         for (auto* descendant = element->first(); descendant; descendant = descendant->traverseNext(element)) {
-            if (!descendant->isElementNode())
-                leaves.push_back(descendant->shared_from_this());
+            if (descendant->isElementNode())
+                continue;
+            if (descendant->nodeType() == DOMNode::TEXT_NODE) {
+                text += downcast<DOMText>(descendant)->data();
+                continue;
+            }
+            kept.push_back(descendant->shared_from_this());
+            textBefore.push_back(std::move(text));
+            text = {};
         }
+        textBefore.push_back(std::move(text));
         {
             std::vector<std::shared_ptr<DOMNode>> children;
             for (auto* child = element->first(); child; child = child->next())
                 children.push_back(child->shared_from_this());
             element->removeAllChildren();
         }
-        // Adjacent text becomes one node, made once.
-        std::u16string text;
-        auto appendText = [&] {
-            if (!text.empty())
-                element->appendParsedChild(std::make_shared<DOMText>(m_handle, std::move(text)));
-            text = {};
+        auto appendText = [&](std::u16string& run) {
+            if (!run.empty())
+                element->appendParsedChild(std::make_shared<DOMText>(m_handle, std::move(run)));
         };
-        for (auto& leaf : leaves) {
-            if (auto* parent = leaf->parent())
-                parent->removeChildInternal(leaf.get());
-            if (leaf->nodeType() == DOMNode::TEXT_NODE) {
-                text += downcast<DOMText>(leaf.get())->data();
-                continue;
-            }
-            appendText();
-            element->appendParsedChild(std::move(leaf));
+        for (size_t i = 0; i < kept.size(); ++i) {
+            appendText(textBefore[i]);
+            if (auto* parent = kept[i]->parent())
+                parent->removeChildInternal(kept[i].get());
+            element->appendParsedChild(std::move(kept[i]));
         }
-        appendText();
+        appendText(textBefore.back());
     }
     return flattened;
 }

@@ -105,15 +105,22 @@ private:
 };
 
 // Where parse5 answers otherwise than the parsing algorithm, by design or by
-// its own fault: templates among table parts, a NOSCRIPT context, and a run
-// of NULs in foreign content, which it replaces with one U+FFFD instead of one each.
+// its own fault: templates among table parts; a NOSCRIPT context; a run of
+// NULs in foreign content, which it replaces with one U+FFFD instead of one
+// each; and </tbody>, </thead> or </tfoot> in a row when no such section is
+// open, which it takes for the end of the row instead of ignoring.
 bool parse5DepartsOn(const std::u16string& markup, const char* contextName)
 {
     if (contextName && std::string_view(contextName) == "noscript")
         return true;
     if (markup.find(std::u16string_view(u"\0\0", 2)) != std::u16string::npos)
         return true;
-    return asciiLowercase(markup).find(u"<template") != std::u16string::npos;
+    auto lowered = asciiLowercase(markup);
+    for (auto piece : { u"<template", u"</tbody", u"</thead", u"</tfoot" }) {
+        if (lowered.find(piece) != std::u16string::npos)
+            return true;
+    }
+    return false;
 }
 
 } // namespace

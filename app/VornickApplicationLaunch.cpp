@@ -30,7 +30,7 @@ VornickApplicationLaunch::~VornickApplicationLaunch()
 
 void VornickTuneMemoryAllocation()
 {
-    // A parse frees gumbo's blocks while the document's nodes are allocated:
+    // A parse frees its working memory while the document's nodes are allocated:
     // with 16 MB kept at the top of the heap, the pages freed there serve the
     // nodes instead of going back to the system and returning as fresh,
     // zeroed pages (a fifth fewer page faults opening a 1 MB page). Keeping

@@ -1,4 +1,4 @@
-// Whole pages from arbitrary bytes: as HTML through gumbo, and as XHTML
+// Whole pages from arbitrary bytes: as HTML through our tree builder, and as XHTML
 // through libxml2. Either parse must give a tree that writes out.
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"

@@ -1,11 +1,11 @@
 // Fragments parsed in context: the first byte picks the context element
-// among every HTML element name gumbo knows and the SVG and MathML elements
-// whose content parses differently; the rest is the markup, as UTF-8.
+// among every HTML element name the parser knows by number and the SVG and
+// MathML elements whose content parses differently; the rest is the markup,
+// as UTF-8.
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/HTMLTagNames.h"
 #include "platform/foundation/Text.h"
-
-#include <gumbo.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -24,8 +24,8 @@ const std::vector<Context>& contexts()
 {
     static const std::vector<Context> list = [] {
         std::vector<Context> result;
-        for (int tag = 0; tag < GUMBO_TAG_UNKNOWN; ++tag)
-            result.push_back({ XHTMLNamespace, toUTF16(gumbo_normalized_tagname(static_cast<GumboTag>(tag))) });
+        for (unsigned tag = 1; tag < static_cast<unsigned>(HTMLTag::Count); ++tag)
+            result.push_back({ XHTMLNamespace, std::u16string(htmlTagName(static_cast<HTMLTag>(tag))) });
         result.push_back({ XHTMLNamespace, u"custom-element" });
         for (auto name : { u"svg", u"foreignObject", u"desc", u"title", u"g", u"html", u"select", u"td", u"template" })
             result.push_back({ SVGNamespace, name });

@@ -39,10 +39,26 @@ DOMContainerNode::~DOMContainerNode()
         child->m_parentOrHandle = 0;
         child->becomeRoot(handle);
         child->m_previousSibling = nullptr;
-        // Leaves die here; subtrees wait in the list.
-        if (child->first())
+        if (auto* element = toElement(child.get()); element && element->templateContent() && child.use_count() == 1) {
+            // Its contents go with it: it waits in the list, so that templates
+            // nested in one another's contents die one after the other.
             pendingDestruction->push_back(std::move(child));
-        else
+        } else if (child->first()) {
+            auto* container = static_cast<DOMContainerNode*>(child.get());
+            if (drains && child.use_count() == 1) {
+                // It dies here: its children join the chain ahead of its
+                // siblings, so that it dies a leaf and a whole tree goes
+                // without a list (whose large blocks, freed, would have
+                // malloc merge every small block freed before them).
+                container->m_lastChild->m_nextSibling = std::move(next);
+                container->m_lastChild = nullptr;
+                next = std::move(container->m_firstChild);
+                child.reset();
+            } else {
+                // Subtrees of nodes that die inside another's destruction wait in its list.
+                pendingDestruction->push_back(std::move(child));
+            }
+        } else
             child.reset();
         child = std::move(next);
     }

@@ -1,7 +1,8 @@
-// Parsing markup into DOM trees: HTML through gumbo, XML and XHTML through
-// libxml2 with no network access and no external entities (an XML document
-// that is not well-formed is refused with the parser's line and column, never
-// recovered in part). Both take text decoded to UTF-8 (DocumentTextDecoding.h).
+// Parsing markup into DOM trees: HTML through our own tree builder
+// (HTMLTreeBuilder.h), XML and XHTML through libxml2 with no network access
+// and no external entities (an XML document that is not well-formed is
+// refused with the parser's line and column, never recovered in part). Both
+// take text decoded to UTF-8 (DocumentTextDecoding.h).
 // Nesting deeper than DOMMaximumNestingDepth is flattened into the element at
 // that depth.
 #pragma once
@@ -19,14 +20,6 @@ class DOMDocumentFragment;
 class DOMElement;
 
 inline constexpr unsigned DOMMaximumNestingDepth = 512;
-
-// Which parser reads HTML: gumbo behind its input guard, or our own tree
-// builder (HTMLTreeBuilder.h), which has no nesting or attribute caps. Gumbo
-// unless BREVANTON_HTML_PARSER is "tree-builder" in the environment; tests
-// may switch.
-enum class HTMLParserEngine : uint8_t { Gumbo, TreeBuilder };
-HTMLParserEngine htmlParserEngine();
-void setHTMLParserEngine(HTMLParserEngine);
 
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8);
 // The XML declaration and the DOCTYPE's internal subset are kept as written.

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <span>
-#include <unordered_map>
 #include <utility>
 
 namespace brevanton {
@@ -142,18 +141,53 @@ std::u16string_view htmlTagName(HTMLTag tag)
     }
 }
 
+namespace {
+
+// The known names in an open-addressed table of 512 slots (a quarter full),
+// hashed on the length and three characters: most lookups take one slot and
+// one comparison, as every tag of a page asks.
+class TagTable {
+public:
+    TagTable()
+    {
+        for (size_t i = 1; i < static_cast<size_t>(HTMLTag::Count); ++i) {
+            auto tag = static_cast<HTMLTag>(i);
+            size_t slot = hash(htmlTagName(tag));
+            while (m_slots[slot] != HTMLTag::Unknown)
+                slot = (slot + 1) & mask;
+            m_slots[slot] = tag;
+        }
+    }
+
+    HTMLTag find(std::u16string_view name) const
+    {
+        if (name.empty() || name.size() > 14)
+            return HTMLTag::Unknown;
+        for (size_t slot = hash(name);; slot = (slot + 1) & mask) {
+            HTMLTag tag = m_slots[slot];
+            if (tag == HTMLTag::Unknown || htmlTagName(tag) == name)
+                return tag;
+        }
+    }
+
+private:
+    static constexpr size_t mask = 511;
+
+    static size_t hash(std::u16string_view name)
+    {
+        size_t h = name.size() * 131 + name[0] * 31 + name.back() * 7 + name[name.size() / 2];
+        return (h ^ (h >> 5)) & mask;
+    }
+
+    std::array<HTMLTag, mask + 1> m_slots {};
+};
+
+} // namespace
+
 HTMLTag htmlTagForName(std::u16string_view name)
 {
-    static const auto* tags = [] {
-        auto* map = new std::unordered_map<std::u16string_view, HTMLTag>;
-        for (size_t i = 1; i < static_cast<size_t>(HTMLTag::Count); ++i)
-            map->emplace(htmlTagName(static_cast<HTMLTag>(i)), static_cast<HTMLTag>(i));
-        return map;
-    }();
-    if (name.size() > 14)
-        return HTMLTag::Unknown;
-    auto found = tags->find(name);
-    return found == tags->end() ? HTMLTag::Unknown : found->second;
+    static const TagTable table;
+    return table.find(name);
 }
 
 std::u16string_view adjustedSVGElementName(std::u16string_view name)

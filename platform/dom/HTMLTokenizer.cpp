@@ -230,6 +230,10 @@ void HTMLTokenizer::startComment(uint32_t start)
 {
     m_tag.kind = HTMLToken::Kind::Comment;
     m_tag.data.clear();
+    // Nothing of the tag read before it stays with the comment.
+    m_tag.name.clear();
+    m_tag.attributes.clear();
+    m_tag.selfClosing = false;
     m_tag.range.start = start;
 }
 
@@ -240,6 +244,8 @@ void HTMLTokenizer::startDOCTYPE(uint32_t start)
     m_tag.publicIdentifier.clear();
     m_tag.systemIdentifier.clear();
     m_tag.hasName = m_tag.hasPublicIdentifier = m_tag.hasSystemIdentifier = m_tag.forceQuirks = false;
+    m_tag.attributes.clear();
+    m_tag.selfClosing = false;
     m_tag.range.start = start;
 }
 
@@ -822,7 +828,21 @@ void HTMLTokenizer::step()
             m_state = State::AttributeName;
         }
         return;
-    case State::AttributeName:
+    case State::AttributeName: {
+        // The name's plain run in one piece.
+        size_t end = m_position;
+        while (end < m_input.size()) {
+            char16_t u = m_input[end];
+            if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '/' || u == '>' || u == '=' || u == '\r' || !u
+                || u == '"' || u == '\'' || u == '<' || isASCIIUpper(u))
+                break;
+            ++end;
+        }
+        if (end > m_position) {
+            m_tag.attributes.back().name.append(m_input.substr(m_position, end - m_position));
+            m_position = end;
+            return;
+        }
         if (isTagWhitespace(c) || c == '/' || c == '>' || c == endOfFile) {
             finishAttributeName();
             m_state = State::AfterAttributeName;
@@ -843,6 +863,7 @@ void HTMLTokenizer::step()
             advance();
         }
         return;
+    }
     case State::AfterAttributeName:
         if (isTagWhitespace(c))
             advance();

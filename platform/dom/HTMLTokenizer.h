@@ -196,7 +196,6 @@ private:
     HTMLToken m_characters;
     HTMLToken* m_ready { nullptr };
     HTMLToken* m_readyAfter { nullptr };
-    bool m_building { false };
     bool m_ended { false };
     bool m_allowsCDATA { false };
     bool m_recordsErrors { false };
@@ -206,7 +205,6 @@ private:
     size_t m_tokenStart { 0 };
     std::u16string m_lastStartTagName;
     std::u16string m_temporaryBuffer;
-    uint32_t m_temporaryStart { 0 };
     std::vector<HTMLParseError> m_errors;
     // Where line and column counting stands, for errors.
     size_t m_lineCursor { 0 };

@@ -334,6 +334,8 @@ private:
     void parseGenericText(HTMLToken&, HTMLTokenizer::State);
     void parseError() { ++m_errorCount; }
     bool flattenDeeperThan(DOMNode& root, unsigned maximumDepth);
+    bool flattenInto(DOMNode& container);
+    bool mayBeDeeperThan(unsigned maximumDepth) const;
     void stopParsing() { m_stopped = true; }
 
     DOMDocument& m_document;
@@ -357,6 +359,9 @@ private:
     bool m_stopped { false };
     bool m_isFragment { false };
     bool m_treeReordered { false };
+    // The most elements the stack held: while nothing went in elsewhere than
+    // at its current node, no element is nested deeper than one more.
+    size_t m_deepestStack { 0 };
     unsigned m_errorCount { 0 };
     T m_tokenTag { T::Unknown };
     // The characters of the Characters token being processed: what is left of it.
@@ -383,6 +388,12 @@ void TreeBuilder::insertInStack(size_t index, OpenElement entry)
         ++m_htmlTagCount[static_cast<size_t>(entry.tag)];
     ++m_openCounts[entry.serial];
     m_stack.insert(m_stack.begin() + static_cast<ptrdiff_t>(index), std::move(entry));
+    m_deepestStack = std::max(m_deepestStack, m_stack.size());
+}
+
+bool TreeBuilder::mayBeDeeperThan(unsigned maximumDepth) const
+{
+    return m_treeReordered || m_deepestStack + 1 > maximumDepth;
 }
 
 void TreeBuilder::pop()
@@ -1120,8 +1131,9 @@ void TreeBuilder::flushText()
         m_pendingText.clear();
         return;
     }
-    auto text = std::make_shared<DOMText>(m_handle, std::move(m_pendingText));
-    m_pendingText = {};
+    // A copy of exactly its length: the buffer keeps its room for the next text.
+    auto text = std::make_shared<DOMText>(m_handle, std::u16string(m_pendingText));
+    m_pendingText.clear();
     parent->appendParsedChild(std::move(text));
 }
 
@@ -2379,9 +2391,14 @@ Result TreeBuilder::inColumnGroup(HTMLToken& token)
     }
     if (!current().is(T::colgroup)) {
         parseError();
-        if (token.kind == HTMLToken::Kind::Characters)
-            m_text = {};
-        return Result::Done;
+        if (token.kind != HTMLToken::Kind::Characters)
+            return Result::Done;
+        // Characters are ignored one by one: the white space after them still goes in.
+        size_t ignored = 0;
+        while (ignored < m_text.size() && !isWhitespace(m_text[ignored]))
+            ++ignored;
+        m_text.remove_prefix(ignored);
+        return m_text.empty() ? Result::Done : Result::Reprocess;
     }
     pop();
     m_mode = Mode::InTable;
@@ -3001,51 +3018,68 @@ bool TreeBuilder::flattenDeeperThan(DOMNode& root, unsigned maximumDepth)
         auto* element = dynamicDowncast<DOMElement>(node);
         if (!element)
             continue;
-        if (auto* content = element->templateContent())
-            pushChildren(*content, depth + 1);
-        if (depth < maximumDepth) {
+        // A template's contents are as deep as its children would be.
+        if (auto* content = element->templateContent()) {
+            if (depth < maximumDepth)
+                pushChildren(*content, depth + 1);
+            else
+                flattened |= flattenInto(*content);
+        }
+        if (depth < maximumDepth)
             pushChildren(*element, depth + 1);
-            continue;
-        }
-        bool hasElementChild = false;
-        for (auto* child = element->first(); child && !hasElementChild; child = child->next())
-            hasElementChild = child->isElementNode();
-        if (!hasElementChild)
-            continue;
-        flattened = true;
-        // The leaves are kept; the subtrees holding them go at once, which
-        // leaves them as roots without walking up their depth.
-        std::vector<std::shared_ptr<DOMNode>> leaves;
-        for (auto* descendant = element->first(); descendant; descendant = descendant->traverseNext(element)) {
-            if (!descendant->isElementNode())
-                leaves.push_back(descendant->shared_from_this());
-        }
-        {
-            std::vector<std::shared_ptr<DOMNode>> children;
-            for (auto* child = element->first(); child; child = child->next())
-                children.push_back(child->shared_from_this());
-            element->removeAllChildren();
-        }
-        // Adjacent text becomes one node, made once.
-        std::u16string text;
-        auto appendText = [&] {
-            if (!text.empty())
-                element->appendParsedChild(std::make_shared<DOMText>(m_handle, std::move(text)));
-            text = {};
-        };
-        for (auto& leaf : leaves) {
-            if (auto* parent = leaf->parent())
-                parent->removeChildInternal(leaf.get());
-            if (leaf->nodeType() == DOMNode::TEXT_NODE) {
-                text += downcast<DOMText>(leaf.get())->data();
-                continue;
-            }
-            appendText();
-            element->appendParsedChild(std::move(leaf));
-        }
-        appendText();
+        else
+            flattened |= flattenInto(*element);
     }
     return flattened;
+}
+
+// Replaces the elements under `container` with their text and comments, in
+// order; false when it holds no element.
+bool TreeBuilder::flattenInto(DOMNode& container)
+{
+    bool hasElementChild = false;
+    for (auto* child = container.first(); child && !hasElementChild; child = child->next())
+        hasElementChild = child->isElementNode();
+    if (!hasElementChild)
+        return false;
+    // Runs of text become one text node each, made once; other leaves
+    // (comments) are kept. The subtrees holding them go at once, which
+    // leaves the kept ones as roots without walking up their depth.
+    std::vector<std::shared_ptr<DOMNode>> kept;
+    std::vector<std::u16string> textBefore; // the text before each kept leaf, and after the last
+    std::u16string text;
+    for (auto* descendant = container.first(); descendant; descendant = descendant->traverseNext(&container)) {
+        if (descendant->isElementNode())
+            continue;
+        if (descendant->nodeType() == DOMNode::TEXT_NODE) {
+            text += downcast<DOMText>(descendant)->data();
+            continue;
+        }
+        kept.push_back(descendant->shared_from_this());
+        textBefore.push_back(std::move(text));
+        text = {};
+    }
+    textBefore.push_back(std::move(text));
+    {
+        std::vector<std::shared_ptr<DOMNode>> children;
+        for (auto* child = container.first(); child; child = child->next())
+            children.push_back(child->shared_from_this());
+        container.removeAllChildren();
+    }
+    // Template contents belong to their own document: their text is made there.
+    auto handle = container.documentHandle();
+    auto appendText = [&](std::u16string& run) {
+        if (!run.empty())
+            container.appendParsedChild(std::make_shared<DOMText>(handle, std::move(run)));
+    };
+    for (size_t i = 0; i < kept.size(); ++i) {
+        appendText(textBefore[i]);
+        if (auto* parent = kept[i]->parent())
+            parent->removeChildInternal(kept[i].get());
+        container.appendParsedChild(std::move(kept[i]));
+    }
+    appendText(textBefore.back());
+    return true;
 }
 
 void TreeBuilder::buildDocument()
@@ -3054,7 +3088,7 @@ void TreeBuilder::buildDocument()
     while (!m_stack.empty())
         pop();
     m_formatting.clear();
-    if (m_maximumDepth && flattenDeeperThan(m_document, m_maximumDepth)) {
+    if (m_maximumDepth && mayBeDeeperThan(m_maximumDepth) && flattenDeeperThan(m_document, m_maximumDepth)) {
         m_flattened = true;
         m_treeReordered = true;
     }
@@ -3141,7 +3175,7 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
     while (!m_stack.empty())
         pop();
     m_formatting.clear();
-    if (m_maximumDepth)
+    if (m_maximumDepth && mayBeDeeperThan(m_maximumDepth))
         m_flattened = flattenDeeperThan(*root, m_maximumDepth);
     std::vector<std::shared_ptr<DOMNode>> children;
     for (auto* child = root->first(); child; child = child->next())

@@ -40,7 +40,7 @@ endforeach()
 """
 
 CLEAN_FILES = {
-    "base/Base.h": "#pragma once\n#include <string>\n#include \"gumbo.h\"\n",
+    "base/Base.h": "#pragma once\n#include <string>\n#include \"zlib.h\"\n",
     "base/Base.cpp": "#include \"base/Base.h\"\n",
     "base/inner/Inner.h": "#include \"base/Base.h\"\n",
     "middle/Middle.h": "#include \"base/Base.h\"\n#include \"Middle2.h\"\n",

@@ -2,6 +2,8 @@
 //   [{ "name": "...", "html": "...", "context": null | { "localName": "td", "namespace": "html" } }]
 // and writes a JSON object mapping each name to the tree dump of the HTML
 // parsing algorithm's result (a document, or a fragment in its context).
+// With --lines it reads one case a line and answers each with its dump as
+// one JSON string a line (the differential fuzz target keeps it running).
 // The dump format is the one DOMTreeDump.cpp writes for our DOM. Scripting
 // is off, as in our web view, which runs no scripts: NOSCRIPT content is markup.
 import { parse, parseFragment, defaultTreeAdapter, html as htmlNames } from 'parse5';
@@ -51,11 +53,7 @@ function dumpNode(node, depth, lines) {
   dumpChildren(node, depth + 1, lines);
 }
 
-let input = '';
-process.stdin.setEncoding('utf8');
-for await (const chunk of process.stdin) input += chunk;
-const results = {};
-for (const testCase of JSON.parse(input)) {
+function dumpCase(testCase) {
   let root;
   if (testCase.context) {
     const uri = namespaceURIs.get(testCase.context.namespace) ?? htmlNames.NS.HTML;
@@ -66,6 +64,20 @@ for (const testCase of JSON.parse(input)) {
   }
   const lines = [];
   dumpChildren(root, 0, lines);
-  results[testCase.name] = lines.join('\n');
+  return lines.join('\n');
 }
-process.stdout.write(JSON.stringify(results));
+
+process.stdin.setEncoding('utf8');
+if (process.argv.includes('--lines')) {
+  // One case a line in, its dump as one JSON string a line out, until the input ends.
+  const { createInterface } = await import('node:readline');
+  for await (const line of createInterface({ input: process.stdin, crlfDelay: Infinity })) {
+    if (line) process.stdout.write(JSON.stringify(dumpCase(JSON.parse(line))) + '\n');
+  }
+} else {
+  let input = '';
+  for await (const chunk of process.stdin) input += chunk;
+  const results = {};
+  for (const testCase of JSON.parse(input)) results[testCase.name] = dumpCase(testCase);
+  process.stdout.write(JSON.stringify(results));
+}

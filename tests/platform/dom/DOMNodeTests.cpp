@@ -4,6 +4,7 @@
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/HTMLTreeBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -257,6 +258,34 @@ TEST(DOMNode, LongAndDeepTreesAreDestroyedWithoutRecursion)
     body->appendChild(chain);
     chain.reset();
     body.reset();
+    document.reset();
+    SUCCEED();
+}
+
+// A dying tree frees what nobody holds; a node held from inside it keeps its
+// own subtree, and templates nested in one another's contents go without
+// recursion too.
+TEST(DOMNode, DyingTreesKeepHeldSubtreesAndFreeNestedContents)
+{
+    std::shared_ptr<DOMNode> held;
+    std::weak_ptr<DOMNode> sibling;
+    std::weak_ptr<DOMNode> outer;
+    {
+        auto document = parse(u"<body><div><section><p id=held><b>x</b>y</p><i>z</i></section></div></body>");
+        held = document->getElementById(u"held");
+        sibling = held->nextSibling();
+        outer = document->body()->firstChild();
+    }
+    EXPECT_TRUE(sibling.expired());
+    EXPECT_TRUE(outer.expired());
+    EXPECT_EQ(held->parentNode(), nullptr);
+    EXPECT_EQ(held->nextSibling(), nullptr);
+    EXPECT_EQ(toElement(held.get())->outerHTML(), u"<p id=\"held\"><b>x</b>y</p>");
+
+    std::u16string nested;
+    for (int i = 0; i < 50000; ++i)
+        nested += u"<template><p>a</p>";
+    auto document = buildHTMLDocument(nested);
     document.reset();
     SUCCEED();
 }

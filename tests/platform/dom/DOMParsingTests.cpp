@@ -467,10 +467,8 @@ TEST(DOMHTMLParsing, TheParseRecordsTheCharactersOfTheTextUntilAnythingChanges)
     EXPECT_FALSE(DOMDocument::createHTMLDocument(u"t")->parsedTextUnits());
 }
 
-// A page large enough that gumbo's memory spans many blocks, released while the
-// tree is built: long texts, an element with more attributes than a tag keeps
-// (parsed apart while the page's nodes are being released) and template
-// contents all come out whole and in order.
+// A large page: long texts, an element with hundreds of attributes and
+// template contents all come out whole and in order.
 TEST(DOMHTMLParsing, LargePagesComeOutWhole)
 {
     std::string markup = "<!DOCTYPE html><title>big</title><body>";
@@ -500,4 +498,88 @@ TEST(DOMHTMLParsing, LargePagesComeOutWhole)
     EXPECT_EQ(many->textContent(), u"m");
     EXPECT_EQ(document->getElementById(u"t")->content()->innerHTML(), u"<i>in</i> template");
     EXPECT_EQ(document->getElementById(u"last")->textContent(), u"end");
+}
+
+// Deep pages keep their content, flattened into the element at the nesting
+// limit the rest of the program relies on, and say so.
+TEST(DOMHTMLParsing, DeepPagesKeepTheirContentWithinTheLimit)
+{
+    auto repeated = [](std::string_view piece, int count) {
+        std::string result;
+        for (int i = 0; i < count; ++i)
+            result += piece;
+        return result;
+    };
+    for (auto piece : { "<div>x", "<b>x", "<span><div>x", "<li><ul>x", "<table><tr><td>x", "<svg><g>x", "<i>x</p>" }) {
+        SCOPED_TRACE(piece);
+        auto document = DOMDocument::parseHTML(repeated(piece, 3000));
+        auto body = document->body();
+        unsigned depth = 0;
+        for (DOMNode* node = body.get(); node->last(); node = node->last())
+            depth += node->isElementNode();
+        EXPECT_LE(depth, DOMMaximumNestingDepth);
+        EXPECT_EQ(body->textContent(), std::u16string(3000, u'x'));
+        EXPECT_TRUE(document->hasFlattenedNesting());
+    }
+    EXPECT_FALSE(DOMDocument::parseHTML(repeated("<p>x", 3000))->hasFlattenedNesting());
+}
+
+// No cap on attributes: every one is kept, the first of a repeated name wins,
+// and foreign elements get their adjusted names.
+TEST(DOMHTMLParsing, TagsWithThousandsOfAttributesKeepThemAll)
+{
+    std::string page = "<p id=first";
+    for (int i = 0; i < 1000; ++i)
+        page += " a" + std::to_string(i) + "='" + std::to_string(i) + "&amp;'";
+    page += " id=repeated a5=again><svg";
+    for (int i = 0; i < 600; ++i)
+        page += " viewbox=" + std::to_string(i) + " xlink:href=x" + std::to_string(i);
+    page += "/></p>";
+    auto document = DOMDocument::parseHTML(page);
+    auto paragraph = document->getElementById(u"first");
+    ASSERT_TRUE(paragraph);
+    EXPECT_EQ(paragraph->attributeCount(), 1001u);
+    EXPECT_EQ(paragraph->getAttribute(u"a999"), u"999&");
+    EXPECT_EQ(paragraph->getAttribute(u"a5"), u"5&");
+    auto svg = toElement(paragraph->firstChild());
+    ASSERT_TRUE(svg);
+    EXPECT_EQ(svg->attributeCount(), 2u);
+    EXPECT_EQ(svg->getAttribute(u"viewBox"), u"0");
+    EXPECT_EQ(svg->getAttribute(u"xlink:href"), u"x0");
+    EXPECT_EQ(document->body()->last(), paragraph.get());
+}
+
+// End tags in foreign content end what the parsing algorithm ends, and a CDATA
+// section is text only where foreign content is open (an HTML element inside
+// an integration point makes it a comment).
+TEST(DOMHTMLParsing, ForeignEndTagsAndCDATASections)
+{
+    auto document = DOMDocument::parseHTML(std::u16string_view(u""));
+    auto tfoot = document->createElement(u"tfoot");
+    auto fragment = document->createDocumentFragmentWithMarkupString(u"<math><mi></mi/><![CDATA[y]]>x", {}, tfoot.get());
+    ASSERT_TRUE(fragment);
+    EXPECT_EQ(fragment->innerHTML(), u"<math><mi></mi>yx</math>");
+    fragment = document->createDocumentFragmentWithMarkupString(u"<svg><title><e><svg></x><![CDATA[a<b]]> ", {}, tfoot.get());
+    EXPECT_EQ(fragment->innerHTML(), u"<svg><title><e><svg>a&lt;b </svg></e></title></svg>");
+
+    auto page = DOMDocument::parseHTML(std::string_view("<e><svg></t><![CDATA[x]]>y"));
+    EXPECT_EQ(page->body()->innerHTML(), u"<e><svg>xy</svg></e>");
+    page = DOMDocument::parseHTML(std::string_view("<table><td><svg><desc><b></desc><![CDATA[a]]>x</table>"));
+    EXPECT_EQ(page->body()->textContent(), u"x");
+    page = DOMDocument::parseHTML(std::string_view("<table><td><math><mi><b></mi/><![CDATA[a]]>x</table>"));
+    EXPECT_EQ(page->body()->textContent(), u"x");
+    page = DOMDocument::parseHTML(std::string_view("<div><svg><desc><b></desc><![CDATA[a]]>x"));
+    EXPECT_EQ(page->body()->innerHTML(), u"<div><svg><desc><b><!--[CDATA[a]]-->x</b></desc></svg></div>");
+}
+
+TEST(DOMHTMLParsing, RawControlCharactersAreKeptAsTheStandardKeepsThem)
+{
+    auto document = DOMDocument::parseHTML(std::string_view("<p title='a\x01\xC2\x81'>x\x05\xC2\x9D\x7Fy<!--\x02-->\tz</p>"), "UTF-8");
+    auto paragraph = downcast<DOMElement>(document->body()->firstChild());
+    EXPECT_EQ(paragraph->getAttribute(u"title"), u"a\u0001\u0081");
+    EXPECT_EQ(paragraph->firstChild()->textContent(), u"x\u0005\u009D\u007Fy");
+    EXPECT_EQ(downcast<DOMCharacterData>(paragraph->firstChild()->nextSibling())->data(), u"\u0002");
+    EXPECT_EQ(paragraph->lastChild()->textContent(), u"\tz");
+    auto privateUse = DOMDocument::parseHTML(std::string_view("<p>\xF4\x8F\xBC\x85\x05</p>"), "UTF-8");
+    EXPECT_EQ(privateUse->body()->textContent(), u"\U0010FF05\u0005");
 }

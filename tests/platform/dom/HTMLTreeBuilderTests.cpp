@@ -154,4 +154,27 @@ TEST(HTMLTreeBuilder, ADepthLimitFlattensWhatIsDeeperKeepingItsText)
     auto fragment = buildHTMLFragment(*document, repeated(u"<i>z", 500), nullptr, { .maximumDepth = 10 });
     EXPECT_EQ(depthBelow(*fragment), 10u);
     EXPECT_EQ(fragment->textContent(), std::u16string(500, u'z'));
+
+    // A template at the limit keeps only the text and comments of its contents,
+    // made in the contents' own document.
+    auto atLimit = buildHTMLDocument(u"<div><template>a<b>b<!--c--><i>d</i></b>e</template></div>", { .maximumDepth = 4 });
+    auto* templateElement = toElement(atLimit->body()->first()->first());
+    ASSERT_TRUE(templateElement && templateElement->templateContent());
+    auto* content = templateElement->templateContent();
+    EXPECT_EQ(content->innerHTML(), u"ab<!--c-->de");
+    EXPECT_EQ(content->first()->ownerDocument(), content->ownerDocument());
+    EXPECT_TRUE(atLimit->hasFlattenedNesting());
+}
+
+// Where characters are ignored one by one (a column group whose element is not
+// open), the white space between them still goes in.
+TEST(HTMLTreeBuilder, IgnoredCharactersKeepTheWhiteSpaceBetweenThem)
+{
+    auto document = buildHTMLDocument(u"<template><col>a b<col> c</template>");
+    auto* templateElement = toElement(document->head()->first());
+    ASSERT_TRUE(templateElement && templateElement->templateContent());
+    EXPECT_EQ(templateElement->templateContent()->innerHTML(), u"<col> <col> ");
+
+    auto context = document->createElement(u"colgroup");
+    EXPECT_EQ(buildHTMLFragment(*document, u"x y<col>z ", context.get())->innerHTML(), u" <col> ");
 }

@@ -11,20 +11,6 @@ using namespace brevanton;
 
 namespace {
 
-TEST(DOMControlCharacters, RawControlsInHTMLAreKeptAsTheStandardKeepsThem)
-{
-    auto document = DOMDocument::parseHTML(std::string_view("<p title='a\x01\xC2\x81'>x\x05\xC2\x9D\x7Fy<!--\x02-->\tz</p>"), "UTF-8");
-    auto paragraph = downcast<DOMElement>(document->body()->firstChild());
-    EXPECT_EQ(paragraph->getAttribute(u"title"), u"a\u0001\u0081");
-    EXPECT_EQ(paragraph->firstChild()->textContent(), u"x\u0005\u009D\u007Fy");
-    EXPECT_EQ(downcast<DOMCharacterData>(paragraph->firstChild()->nextSibling())->data(), u"\u0002");
-    EXPECT_EQ(paragraph->lastChild()->textContent(), u"\tz");
-
-    // Characters of the private-use plane the stand-ins use stay what they are.
-    auto privateUse = DOMDocument::parseHTML(std::string_view("<p>\xF4\x8F\xBC\x85\x05</p>"), "UTF-8");
-    EXPECT_EQ(privateUse->body()->textContent(), u"\U0010FF05\uFFFD");
-}
-
 TEST(DOMXMLProlog, DeclarationAndInternalSubsetAsWritten)
 {
     auto prolog = scanXMLProlog("<?xml version=\"1.0\"\r\n standalone='no'?>\r\n<!-- about ] this -->\n<?pi x?>"

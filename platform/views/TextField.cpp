@@ -26,7 +26,12 @@ bool TextField::becomeFirstResponder()
 
 void TextField::mouseDown(const Event& event)
 {
-    m_selectsWholeText = false;
+    // A click in a field being edited places the insertion point; only a
+    // static field is clicked like a button.
+    if (m_editable && isEnabled()) {
+        m_selectsWholeText = false;
+        return;
+    }
     Control::mouseDown(event);
 }
 

@@ -3,7 +3,7 @@
 //
 // An editable field takes the keyboard as its own field editor: becoming
 // first responder selects its whole text, a click puts the insertion point
-// at its end; typed characters replace the selection or go at the end,
+// at its end (and sends no action); typed characters replace the selection or go at the end,
 // Backspace deletes the selection or the character before the end, Delete
 // the selection; "selectAll:" selects the whole text. Each change is a
 // user's edit (textDidChange). Return sends the field's action (when it has

@@ -242,6 +242,11 @@ bool VornickBlogPostWindow::save(Error* outError)
     auto url = m_post->sourceFileURL();
     if (!url)
         return setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, u"The post has no file to be saved to."));
+    // A draft or pending post goes up with every save; a live one only when
+    // published. This window runs no sync of its own: the post is queued for
+    // the account's next one, as when working offline.
+    if (!m_post->currentlyPublished() && !m_post->inTrash())
+        m_post->ManagedObject::setValueForKey(Value(true), u"publishAtNextSync");
     if (!m_post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, outError))
         return false;
     if (!m_project->index()->commitEditingAndSave(outError))

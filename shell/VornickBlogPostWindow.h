@@ -8,7 +8,9 @@
 // Typing in the page sets the post's dates and marks it edited; filling the
 // template with the post's fields does not. Saving writes the title and body
 // back from the page, writes the post's file (JSON) and commits the
-// project's index; a save with nothing changed writes nothing. Closing a
+// project's index; a save with nothing changed writes nothing. Saving a post
+// that is not live (a draft, a pending post) queues it for upload at the
+// account's next sync; a live post is not queued by a save. Closing a
 // window with edits not saved asks (Save, Cancel, Don't Save). The window's
 // delegate performs "saveDocument:", "undo:", "redo:", "performClose:" and
 // "toggleClearView:".

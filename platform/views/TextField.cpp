@@ -3,12 +3,81 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/TextLayout.h"
+#include "platform/views/Event.h"
+
+#include <unicode/utf16.h>
 
 namespace brevanton {
 
 TextField::TextField(Rect frame)
     : Control(frame)
 {
+    setActionHandler("selectAll:", [this](ActionSender*) {
+        if (m_editable && isEnabled())
+            m_selectsWholeText = true;
+    });
+}
+
+bool TextField::becomeFirstResponder()
+{
+    m_selectsWholeText = m_editable && isEnabled();
+    return Control::becomeFirstResponder();
+}
+
+void TextField::mouseDown(const Event& event)
+{
+    // A click in a field being edited places the insertion point; only a
+    // static field is clicked like a button.
+    if (m_editable && isEnabled()) {
+        m_selectsWholeText = false;
+        return;
+    }
+    Control::mouseDown(event);
+}
+
+void TextField::keyDown(const Event& event)
+{
+    const std::u16string& characters = event.characters();
+    // A key with Command or Control held is a command, never typed.
+    if (!m_editable || !isEnabled() || characters.empty() || event.hasModifier(ModifierFlag::Command | ModifierFlag::Control)) {
+        Control::keyDown(event);
+        return;
+    }
+    std::u16string text = m_text.string();
+    bool changed = false;
+    for (char16_t character : characters) {
+        bool erases = character == u'\x7f' || character == u'\b';
+        if (erases || character == FunctionKey::Delete) {
+            if (m_selectsWholeText)
+                text.clear();
+            else if (erases && !text.empty()) {
+                size_t length = text.size() >= 2 && U16_IS_TRAIL(text.back()) && U16_IS_LEAD(text[text.size() - 2]) ? 2 : 1;
+                text.erase(text.size() - length);
+            } else
+                continue;
+            m_selectsWholeText = false;
+            changed = true;
+            continue;
+        }
+        // Return and Enter send the field's action, as ending an edit does;
+        // Tab, Escape, the other control characters and the function keys
+        // are not typed.
+        if (character < 0x20 || (character >= 0xF700 && character <= 0xF8FF)) {
+            bool ends = character == u'\r' || character == u'\n' || character == 3;
+            if (changed)
+                break;
+            if (!ends || action().empty() || !sendAction())
+                Control::keyDown(event);
+            return;
+        }
+        if (m_selectsWholeText)
+            text.clear();
+        m_selectsWholeText = false;
+        text += character;
+        changed = true;
+    }
+    if (changed)
+        editTextAsUser(std::move(text));
 }
 
 std::shared_ptr<TextField> TextField::labelWithString(std::u16string text)

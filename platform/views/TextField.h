@@ -1,5 +1,14 @@
 // TextField: a control showing one attributed text: a static label, or an
 // editable field. Its string value is the text's characters.
+//
+// An editable field takes the keyboard as its own field editor: becoming
+// first responder selects its whole text, a click puts the insertion point
+// at its end (and sends no action); typed characters replace the selection or go at the end,
+// Backspace deletes the selection or the character before the end, Delete
+// the selection; "selectAll:" selects the whole text. Each change is a
+// user's edit (textDidChange). Return sends the field's action (when it has
+// one and someone takes it); Tab, Escape and the keys that move go on to
+// the next responder.
 #pragma once
 
 #include "platform/foundation/AttributedString.h"
@@ -26,6 +35,11 @@ public:
     bool drawsBackground() const { return m_drawsBackground; }
     void setDrawsBackground(bool draws) { m_drawsBackground = draws; }
     bool acceptsFirstResponder() const override { return m_editable && isEnabled(); }
+    bool becomeFirstResponder() override;
+    // Whether the whole text is selected (typing replaces it).
+    bool selectsWholeText() const { return m_selectsWholeText; }
+    void mouseDown(const Event&) override;
+    void keyDown(const Event&) override;
 
     // Posted through the default notification center with the field as object.
     static constexpr const char* TextDidChangeNotification = "ControlTextDidChangeNotification";
@@ -45,6 +59,7 @@ private:
     bool m_editable { false };
     bool m_drawsBackground { false };
     bool m_bezeled { false };
+    bool m_selectsWholeText { false };
 };
 
 } // namespace brevanton

@@ -2,8 +2,10 @@
 
 #include "blog/VornickBlogPost.h"
 #include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickBlogServiceIntegratorDelegate.h"
 #include "blog/VornickBlogServiceSyncSession.h"
 #include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickWordPressBlog.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/FileUtilities.h"
@@ -22,6 +24,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <vector>
 
 namespace brevanton {
 
@@ -89,6 +92,24 @@ void printReport(VornickWordPressBlogProject& project)
                     blog->postsInTrash().size(), queued, conflicts);
     }
 }
+
+// What the account editor does with the uploads a session schedules: they
+// go in an upload session of the synchronizer, queued behind the running one.
+class QueuedUploads final : public VornickBlogServiceIntegratorDelegate {
+public:
+    explicit QueuedUploads(VornickPublishedBlogSynchronizer& synchronizer)
+        : m_synchronizer(synchronizer)
+    {
+    }
+    bool blogServiceIntegratorRequestScheduledSendOfPostChanges(VornickBlogServiceIntegrator&, const Dictionary& postChanges,
+                                                                const Dictionary& blogDescription, const Value& nativePostIdentifier) override
+    {
+        return m_synchronizer.queueSyncToUploadPostChanges(postChanges, blogDescription, nativePostIdentifier);
+    }
+
+private:
+    VornickPublishedBlogSynchronizer& m_synchronizer;
+};
 
 bool saveProject(VornickWordPressBlogProject& project)
 {
@@ -176,38 +197,59 @@ int syncBlogProject(const std::string& path, VornickSyncSessionType type)
         std::fprintf(stderr, "brevanton: the project in %s holds no account\n", path.c_str());
         return 1;
     }
-    auto agent = vornickMakeWordPressAgentForAccount(account);
-    if (!agent) {
+    if (!vornickMakeWordPressAgentForAccount(account)) {
         std::fprintf(stderr, "brevanton: %s: No agent for this account's protocol\n", path.c_str());
         return 1;
     }
 
-    auto& integrator = project->integrator();
+    // The project's synchronizer runs the session, as the application's
+    // sync command does: the posts it finds queued for upload go in an
+    // upload session behind it, which runs too.
+    auto& synchronizer = project->synchronizer();
+    QueuedUploads uploads(synchronizer);
+    project->integrator().setDelegate(&uploads);
     auto log = project->syncLog();
     size_t logStart = log->text().size();
-    auto session = integrator.createSyncSessionOfType(type);
-    // A new session drops the integrator's agent: this one is given after.
-    integrator.setSyncSession(session);
-    integrator.setAgent(agent);
-    session->setState(VornickSyncStepState::Active);
-    session->queueMainThreadStatusUpdateNotification();
-    bool ended = RunLoop::main().runUntil([&] { return VornickSyncStepStateIsFinal(session->state()); }, syncSessionTimeLimit);
-    if (!ended) {
-        std::fprintf(stderr, "brevanton: the sync session did not end within %.0f minutes; cancelling it\n", syncSessionTimeLimit / 60);
-        session->cancelUnfinishedStepsRecursively();
-        RunLoop::main().runUntil([&] { return VornickSyncStepStateIsFinal(session->state()); }, 10);
+    bool queued = false;
+    switch (type) {
+    case VornickSyncSessionType::ExhaustiveManual: queued = synchronizer.queueExhaustiveManualSync(); break;
+    case VornickSyncSessionType::TemplateDownload: queued = synchronizer.queueManualTemplateDownload(); break;
+    default: queued = synchronizer.queueManualSync(); break;
     }
-    // What the session's last answers posted runs before the report.
+    if (!queued) {
+        project->integrator().setDelegate(nullptr);
+        std::fprintf(stderr, "brevanton: %s: no sync session could be started\n", path.c_str());
+        return 1;
+    }
+    std::vector<std::shared_ptr<VornickBlogServiceSyncSession>> sessions;
+    auto noteCurrentSession = [&] {
+        auto current = synchronizer.currentSyncSession();
+        if (current && (sessions.empty() || sessions.back() != current))
+            sessions.push_back(current);
+        return !current;
+    };
+    bool ended = RunLoop::main().runUntil(noteCurrentSession, syncSessionTimeLimit);
+    if (!ended) {
+        std::fprintf(stderr, "brevanton: the sync did not end within %.0f minutes; cancelling it\n", syncSessionTimeLimit / 60);
+        synchronizer.cancelAllSyncSessions();
+        RunLoop::main().runUntil([&] { return !synchronizer.currentSyncSession(); }, 10);
+    }
+    // What the sessions' last answers posted runs before the report.
     for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
     }
 
-    std::printf("%s\n", session->splat().c_str());
+    bool completed = !sessions.empty();
+    for (const auto& session : sessions) {
+        std::printf("%s\n", session->splat().c_str());
+        completed = completed && session->state() == VornickSyncStepState::Completed;
+    }
     std::u16string logText = log->text();
     std::printf("sync log:\n%s\n", toUTF8(std::u16string_view(logText).substr(std::min(logStart, logText.size()))).c_str());
     bool saved = saveProject(*project);
-    integrator.setSyncSession(nullptr);
+    synchronizer.cancelSyncSchedulingTimer();
+    project->integrator().setDelegate(nullptr);
     printReport(*project);
-    return ended && saved && session->state() == VornickSyncStepState::Completed ? 0 : 1;
+    return ended && saved && completed ? 0 : 1;
 }
 
 } // namespace brevanton

@@ -24,7 +24,9 @@ std::shared_ptr<VornickWordPressBlogProject> openWordPressBlogProject(const std:
 bool isBlogProjectPath(const std::string& path);
 // The process's exit status.
 int runBlogProject(const std::string& path, bool reindex);
-// The process's exit status: 0 when the session completed.
+// Syncs the account once, and sends the posts that sync finds queued for
+// upload in a session after it. The process's exit status: 0 when every
+// session completed.
 int syncBlogProject(const std::string& path, VornickSyncSessionType = VornickSyncSessionType::Manual);
 
 } // namespace brevanton

@@ -25,6 +25,11 @@
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/views/Alert.h"
 #include "platform/views/Application.h"
+#include "platform/views/Button.h"
+#include "platform/views/TokenField.h"
+#include "platform/store/PersistentStore.h"
+#include "publishing/VornickAttachmentPointSettingsModule.h"
+#include "publishing/VornickAttachmentPointSettingsUIController.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "publishing/VornickWordPressPostView.h"
@@ -87,7 +92,7 @@ protected:
         std::filesystem::remove_all(folder);
     }
 
-    void makeProject()
+    virtual void makeProject()
     {
         auto made = makeSyncedLikeWordPressProject(folder);
         ASSERT_TRUE(made);
@@ -304,6 +309,30 @@ TEST_F(BlogPostWindow, TypedTitleAndParagraphAreSavedWithTheRestOfTheBodyAndASec
     EXPECT_FALSE(editor->isDocumentEdited());
 }
 
+TEST_F(BlogPostWindow, SavingAPostThatIsNotLiveQueuesItForTheNextSyncAndSavingALiveOneDoesNot)
+{
+    // Never sent, without a status: a save queues it.
+    clickInto(*pointElement(u"title")->firstChild());
+    type("Queued ");
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(postFileValue(u"publishAtNextSync").boolValue());
+
+    // Live on the site: a save keeps it out of the queue (only publishing sends it).
+    auto& context = *editor->project()->index()->managedObjectContext();
+    auto status = context.insertNewObject(u"PostStatus");
+    status->setValueForKey(Value(u"publish"), u"identifier");
+    status->setObjectForKey(editor->blog(), u"blog");
+    editor->post()->setObjectForKey(status, u"status");
+    editor->post()->setValueForKey(Value(u"12"), u"identifierUsedByBlogService");
+    editor->post()->setValueForKey(Value(false), u"publishAtNextSync");
+    ASSERT_TRUE(editor->post()->currentlyPublished());
+    clickInto(*firstElement(pointElement(u"body"), u"p")->firstChild());
+    type("Live ");
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(postFileValue(u"sourceContentString").stringValue().find(u"Live"), std::u16string::npos);
+    EXPECT_FALSE(postFileValue(u"publishAtNextSync").boolValue());
+}
+
 TEST_F(BlogPostWindow, UndoAndRedoTakeTypingBackAndForth)
 {
     auto paragraph = firstElement(pointElement(u"body"), u"p");
@@ -392,6 +421,152 @@ TEST_F(BlogPostWindow, DontSaveLeavesTheFileAndSettingsChangesAreStoredInTheBlog
     press(Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(editor->window()->isVisible());
     EXPECT_EQ(readWholeFile(postPath), original);
+}
+
+// The theme's post page names its title by another class than the ones
+// looked for by default.
+class BlogPostWindowWithoutTitlePlace : public BlogPostWindow {
+protected:
+    void makeProject() override
+    {
+        BlogPostWindow::makeProject();
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            if (entry.path().filename() != "post-standard.html")
+                continue;
+            std::string page = readWholeFile(entry.path().string());
+            std::string from = "<h1 class=\"wp-block-post-title\">";
+            ASSERT_NE(page.find(from), std::string::npos);
+            page.replace(page.find(from), from.size(), "<h1 class=\"headline-of-post\">");
+            ASSERT_TRUE(writeFileAtomically(entry.path().string(), page));
+        }
+    }
+
+    // The button of that title somewhere in the view tree.
+    static std::shared_ptr<Button> buttonTitled(const std::shared_ptr<View>& root, std::u16string_view title)
+    {
+        if (auto button = std::dynamic_pointer_cast<Button>(root); button && button->title() == title)
+            return button;
+        for (const auto& subview : root->subviews()) {
+            if (auto found = buttonTitled(subview, title))
+                return found;
+        }
+        return nullptr;
+    }
+    // A click in the middle of a view of the window, on the window's widget.
+    void clickView(const View& target)
+    {
+        auto* window = target.window().get();
+        ASSERT_TRUE(window);
+        QtWindowWidget* onWidget = shell->backend().widgetForWindow(*window);
+        ASSERT_TRUE(onWidget);
+        Point base = target.convertPointToView(Point { target.bounds().midX(), target.bounds().midY() }, nullptr);
+        QTest::mouseClick(onWidget, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(static_cast<int>(base.x), static_cast<int>(onWidget->height() - base.y)));
+        settle();
+    }
+    QtWindowWidget* sheetWidget() const
+    {
+        auto* controller = editor->attachmentPointSettingsController();
+        return controller ? shell->backend().widgetForWindow(*controller->sheetWindow()) : nullptr;
+    }
+    void typeInSheet(const char* text)
+    {
+        QTest::keyClicks(sheetWidget(), text);
+        settle();
+    }
+};
+
+TEST_F(BlogPostWindowWithoutTitlePlace, TheBannerOpensTheSheetWhoseControlsTakeRealEventsAndTheTitleSelectorIsStoredAndUsedAgain)
+{
+    // The title has no place: the banner says so, the rest of the post is in place.
+    ASSERT_TRUE(view().attachmentPointFailureBannerShown());
+    auto failed = view().identifiersOfUnAbsolvedFailedAttachmentPoints();
+    EXPECT_NE(std::find(failed.begin(), failed.end(), u"title"), failed.end());
+    EXPECT_FALSE(pointElement(u"title"));
+    ASSERT_TRUE(pointElement(u"body"));
+
+    // The banner's button opens the sheet on the window.
+    auto resolve = buttonTitled(editor->window()->contentView(), u"Resolve...");
+    ASSERT_TRUE(resolve);
+    clickView(*resolve);
+    auto* controller = editor->attachmentPointSettingsController();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->isSheetShown());
+    EXPECT_EQ(editor->window()->attachedSheet(), controller->sheetWindow());
+    EXPECT_FALSE(view().attachmentPointFailureBannerShown());
+    ASSERT_TRUE(sheetWidget());
+    std::shared_ptr<VornickAttachmentPointSettingsModule> title;
+    for (const auto& module : controller->modules()) {
+        if (module->attachmentPointDescription() && module->attachmentPointDescription()->identifier == u"title")
+            title = module;
+    }
+    ASSERT_TRUE(title);
+    EXPECT_NE(title->statusTextField()->stringValue().find(u"Not found"), std::u16string::npos);
+    EXPECT_FALSE(title->attributeNameTextField()->isEnabled());
+
+    // The check box switches the title's own selector on, from the default;
+    // the attribute's name is selected, and typing replaces it.
+    clickView(*title->headingCheckBox());
+    ASSERT_EQ(title->headingCheckBox()->state(), OnState);
+    ASSERT_TRUE(title->attributeNameTextField()->isEnabled());
+    EXPECT_EQ(title->attributeNameTextField()->stringValue(), u"class");
+    typeInSheet("clas");
+    EXPECT_EQ(title->attributeNameTextField()->stringValue(), u"clas");
+    // A character no attribute name has is refused as it is typed.
+    typeInSheet("{");
+    EXPECT_EQ(title->attributeNameTextField()->stringValue(), u"clas");
+    typeInSheet("sx");
+    QTest::keyClick(sheetWidget(), Qt::Key_Backspace);
+    settle();
+    EXPECT_EQ(title->attributeNameTextField()->stringValue(), u"class");
+
+    // A click in the required values, Ctrl+A, typing: the one value is new.
+    clickView(*title->requiredValuesTokenField());
+    EXPECT_EQ(title->requiredValuesTokenField()->attributedStringValue().string(), u"wp-block-post-title");
+    QTest::keyClick(sheetWidget(), Qt::Key_A, Qt::ControlModifier);
+    typeInSheet("headline-of-post");
+    EXPECT_EQ(title->requiredValuesTokenField()->tokens(), std::vector<std::u16string> { u"headline-of-post" });
+    EXPECT_TRUE(controller->edited());
+    ASSERT_TRUE(title->attachmentPointLocator());
+    EXPECT_EQ(title->attachmentPointLocator()->selector(), u".headline-of-post");
+
+    // OK: the sheet goes, the title attaches by the new selector, and the
+    // selector is in the blog file.
+    auto ok = buttonTitled(controller->sheetWindow()->contentView(), u"OK");
+    ASSERT_TRUE(ok);
+    clickView(*ok);
+    EXPECT_FALSE(controller->isSheetShown());
+    EXPECT_FALSE(editor->window()->attachedSheet());
+    ASSERT_TRUE(pointElement(u"title"));
+    EXPECT_NE(pointElement(u"title")->getAttribute(u"class").find(u"headline-of-post"), std::u16string::npos);
+    EXPECT_EQ(pointElement(u"title")->textContent(), u"Hello world");
+    EXPECT_TRUE(view().identifiersOfUnAbsolvedFailedAttachmentPoints().empty());
+    EXPECT_FALSE(view().attachmentPointFailureBannerShown());
+    EXPECT_FALSE(editor->isDocumentEdited());
+    auto blogPath = *editor->blog()->sourceFileURL()->fileSystemPath();
+    Error error;
+    auto archive = VornickObjectArchive::createWithContentsOfURL(URL::fileURLWithPath(blogPath), &error);
+    ASSERT_TRUE(archive) << error;
+    const Value* set = archive->objectForKey(u"postAttachmentPointSet");
+    ASSERT_TRUE(set) << readWholeFile(blogPath);
+    EXPECT_EQ((*set)[u"attachmentPoints"][u"title"].stringValue(), u".headline-of-post");
+
+    // Opened again, its index made afresh from the files: the stored
+    // selector finds the title at once.
+    std::string indexPath = editor->project()->index()->filePath();
+    editor->window()->performClose();
+    settle();
+    ASSERT_TRUE(shell->blogPostWindows().empty());
+    editor.reset();
+    settle();
+    ASSERT_TRUE(PersistentStore::destroy(indexPath, &error)) << error;
+    editor = shell->openBlogPostFile(postPath, &error);
+    ASSERT_TRUE(editor) << error;
+    settle();
+    ASSERT_TRUE(pointElement(u"title"));
+    EXPECT_NE(pointElement(u"title")->getAttribute(u"class").find(u"headline-of-post"), std::u16string::npos);
+    EXPECT_FALSE(view().attachmentPointFailureBannerShown());
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
 }
 
 } // namespace

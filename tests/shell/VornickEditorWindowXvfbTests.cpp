@@ -4,6 +4,7 @@
 // an installed manual, Ctrl+End, typing, Ctrl+B, Ctrl+F, Save As and Ctrl+W.
 // Skipped when Xvfb or xdotool is missing.
 #include "tests/shell/BlogPostWindowTestSupport.h"
+#include "tests/shell/XvfbTestSupport.h"
 
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Process.h"
@@ -25,100 +26,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 using namespace brevanton;
-
-namespace {
-
-// A child process that is ended (SIGTERM, then SIGKILL) when it goes.
-class Child {
-public:
-    Child(const std::vector<std::string>& arguments, const std::vector<std::string>& environment)
-    {
-        std::vector<char*> argv;
-        for (const auto& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        std::vector<std::string> variables;
-        for (char** variable = environ; *variable; ++variable) {
-            std::string entry(*variable);
-            bool replaced = entry.rfind("QT_QPA_PLATFORM=", 0) == 0 || entry.rfind("DISPLAY=", 0) == 0
-                || entry.rfind("WAYLAND_DISPLAY=", 0) == 0;
-            if (!replaced)
-                variables.push_back(entry);
-        }
-        variables.insert(variables.end(), environment.begin(), environment.end());
-        std::vector<char*> envp;
-        for (auto& variable : variables)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
-        if (posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0)
-            m_pid = -1;
-    }
-    ~Child() { end(); }
-    bool running() const { return m_pid > 0; }
-    pid_t pid() const { return m_pid; }
-    // Waits up to `seconds` for the child to exit by itself.
-    bool waitForExit(double seconds)
-    {
-        auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (m_pid > 0 && std::chrono::steady_clock::now() < until) {
-            int status = 0;
-            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_pid = -1;
-                m_exitedNormally = WIFEXITED(status);
-                m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return m_pid <= 0;
-    }
-    // Whether the child ended by exiting (not by a signal), and its code.
-    bool exitedNormally() const { return m_exitedNormally; }
-    int exitCode() const { return m_exitCode; }
-    void end()
-    {
-        if (m_pid <= 0)
-            return;
-        kill(m_pid, SIGTERM);
-        if (!waitForExit(2)) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-            m_pid = -1;
-        }
-    }
-
-private:
-    pid_t m_pid { -1 };
-    bool m_exitedNormally { false };
-    int m_exitCode { -1 };
-};
-
-bool waitFor(const std::function<bool()>& condition, double seconds)
-{
-    auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < until) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    return condition();
-}
-
-ProcessResult xdotool(const std::string& display, std::vector<std::string> arguments)
-{
-    ProcessLaunch launch;
-    launch.executable = findExecutable("xdotool");
-    launch.arguments = std::move(arguments);
-    launch.environment["DISPLAY"] = display;
-    launch.timeout = std::chrono::seconds(5);
-    auto result = Process::run(launch);
-    return result ? *result : ProcessResult {};
-}
-
-} // namespace
+using namespace brevanton::testing;
 
 // Where the heading's text is in the window: the layout is the same on every
 // display, so the offscreen window the tests open tells.
@@ -134,59 +43,27 @@ class EditorWindowOnXvfb : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string xvfb = findExecutable("Xvfb");
-        if (xvfb.empty() || findExecutable("xdotool").empty())
+        if (!XvfbServer::available())
             GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        // A display number nobody uses. Tests of several processes may pick
-        // the same free number at once: the server whose pid the display's
-        // lock file holds has it, and the other tries the next number.
-        for (int candidate = 91 + getpid() % 64; candidate < 250 && !server; ++candidate) {
-            std::string lock = "/tmp/.X" + std::to_string(candidate) + "-lock";
-            std::string socket = "/tmp/.X11-unix/X" + std::to_string(candidate);
-            if (std::filesystem::exists(lock) || std::filesystem::exists(socket))
-                continue;
-            display = ":" + std::to_string(candidate);
-            auto started = std::make_unique<Child>(
-                std::vector<std::string> { xvfb, display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp" }, std::vector<std::string> {});
-            ASSERT_TRUE(started->running());
-            bool ours = waitFor([&] {
-                if (started->waitForExit(0.02))
-                    return true;
-                std::ifstream lockFile(lock);
-                long holder = 0;
-                // Ours, and answering: a client connects and reads the screen.
-                return lockFile >> holder && holder == started->pid() && std::filesystem::exists(socket)
-                    && xdotool(display, { "getdisplaygeometry" }).succeeded();
-            }, 15);
-            if (ours && started->running())
-                server = std::move(started);
-        }
-        ASSERT_TRUE(server) << "Xvfb did not start";
+        ASSERT_TRUE(server.start()) << "Xvfb did not start";
+        display = server.display;
     }
     void TearDown() override
     {
         editor.reset();
-        server.reset();
+        server.process.reset();
     }
     // Starts the program on the file and waits for its window.
     void launch(const std::string& path)
     {
-        editor = std::make_unique<Child>(std::vector<std::string> { BREVANTON_EXECUTABLE, path }, std::vector<std::string> { "DISPLAY=" + display });
+        editor = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, path }, std::vector<std::string> { "DISPLAY=" + display });
         ASSERT_TRUE(editor->running());
         ASSERT_TRUE(waitFor([&] { return !(window = windowNamed(std::filesystem::path(path).filename().string())).empty(); }, 30))
             << "no window showed " << path;
     }
-    std::string windowNamed(const std::string& name) const
-    {
-        auto found = xdotool(display, { "search", "--onlyvisible", "--name", name });
-        return found.succeeded() ? found.standardOutput.substr(0, found.standardOutput.find('\n')) : std::string();
-    }
+    std::string windowNamed(const std::string& name) const { return server.windowNamed(name); }
     // The title the window shows (ending in "*" while the document is edited).
-    std::string windowTitle() const
-    {
-        auto output = xdotool(display, { "getwindowname", window }).standardOutput;
-        return output.substr(0, output.find('\n'));
-    }
+    std::string windowTitle() const { return server.windowTitle(window); }
     void keys(std::initializer_list<const char*> names)
     {
         for (auto* name : names)
@@ -205,9 +82,9 @@ protected:
         keys({ "Return" });
     }
 
+    XvfbServer server;
     std::string display;
-    std::unique_ptr<Child> server;
-    std::unique_ptr<Child> editor;
+    std::unique_ptr<ChildProcess> editor;
     std::string window;
 };
 
@@ -343,7 +220,7 @@ TEST_F(EditorWindowOnXvfb, APostFileOpensInItsThemeAndTypingCtrlSAndCtrlWSaveItA
     ASSERT_TRUE(folder);
     auto post = makeSyncedLikeWordPressProject(*folder);
     ASSERT_TRUE(post);
-    editor = std::make_unique<Child>(std::vector<std::string> { BREVANTON_EXECUTABLE, *post }, std::vector<std::string> { "DISPLAY=" + display });
+    editor = std::make_unique<ChildProcess>(std::vector<std::string> { BREVANTON_EXECUTABLE, *post }, std::vector<std::string> { "DISPLAY=" + display });
     ASSERT_TRUE(editor->running());
     // Titled with the post's title, its markup gone.
     ASSERT_TRUE(waitFor([&] { return !(window = windowNamed("Hello world")).empty(); }, 30))

@@ -1,0 +1,100 @@
+// An editable text field taking the keyboard in a window: the whole text
+// selected when it becomes first responder, a click putting the insertion
+// point at the end, typing, Backspace, Select All, Return, and the keys it
+// leaves to others.
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/views/EventSynthesizer.h"
+#include "platform/views/TextField.h"
+#include "platform/views/Window.h"
+
+#include <gtest/gtest.h>
+
+using namespace brevanton;
+
+namespace {
+
+struct FieldInWindow {
+    std::shared_ptr<Window> window = Window::create(Rect(0, 0, 300, 100));
+    std::shared_ptr<TextField> field = std::make_shared<TextField>(Rect(10, 40, 200, 22));
+    std::shared_ptr<View> target = std::make_shared<View>();
+    EventSynthesizer events;
+    int edits { 0 };
+    int actions { 0 };
+
+    FieldInWindow()
+    {
+        field->setEditable(true);
+        field->setTextString(u"class");
+        window->contentView()->addSubview(field);
+        target->setActionHandler("edited:", [this](ActionSender*) { ++actions; });
+        field->setTarget(target);
+        field->setAction("edited:");
+        observation = NotificationCenter::defaultCenter().addObserver(TextField::TextDidChangeNotification, field.get(), nullptr,
+                                                                      [this](const Notification&) { ++edits; });
+    }
+    std::u16string text() const { return field->attributedStringValue().string(); }
+    void type(std::u16string_view text) { events.typeText(window, text); }
+    void press(char16_t character, ModifierFlags flags = 0) { events.pressKey(window, character, flags); }
+
+    ObserverToken observation;
+};
+
+} // namespace
+
+TEST(TextFieldTests, TypingReplacesTheSelectionThenGoesAtTheEndAndBackspaceErases)
+{
+    FieldInWindow f;
+    ASSERT_TRUE(f.window->makeFirstResponder(f.field));
+    EXPECT_TRUE(f.field->selectsWholeText());
+    f.type(u"item");
+    EXPECT_EQ(f.text(), u"item");
+    EXPECT_EQ(f.field->stringValue(), u"item");
+    f.type(u"prop");
+    EXPECT_EQ(f.text(), u"itemprop");
+    EXPECT_EQ(f.edits, 8) << "each key is an edit of the user's";
+
+    f.press(u'\x7f');
+    EXPECT_EQ(f.text(), u"itempro");
+    // A character outside the basic plane goes as a whole.
+    f.field->setTextString(u"a\U0001F680");
+    f.press(u'\x7f');
+    EXPECT_EQ(f.text(), u"a");
+
+    // Select All, then Backspace: nothing is left; another Backspace changes nothing.
+    ASSERT_TRUE(f.field->performAction("selectAll:", nullptr));
+    EXPECT_TRUE(f.field->selectsWholeText());
+    f.press(u'\x7f');
+    EXPECT_EQ(f.text(), u"");
+    int edits = f.edits;
+    f.press(u'\x7f');
+    EXPECT_EQ(f.edits, edits);
+}
+
+TEST(TextFieldTests, AClickPutsTheInsertionPointAtTheEndAndCommandsAreNotTyped)
+{
+    FieldInWindow f;
+    f.events.click(f.window, Point { 100, 50 });
+    ASSERT_EQ(f.window->firstResponder(), f.field);
+    EXPECT_FALSE(f.field->selectsWholeText());
+    f.type(u"es");
+    EXPECT_EQ(f.text(), u"classes");
+
+    // Command and Control keys, Tab and Escape type nothing.
+    f.press(u'a', ModifierFlag::Control);
+    f.press(u'\t');
+    f.press(u'\x1b');
+    EXPECT_EQ(f.text(), u"classes");
+    EXPECT_EQ(f.actions, 0);
+    // Return sends the field's action.
+    f.press(u'\r');
+    EXPECT_EQ(f.actions, 1);
+    EXPECT_EQ(f.text(), u"classes");
+
+    // A disabled field or a label takes no keys.
+    f.field->setEnabled(false);
+    f.type(u"x");
+    EXPECT_EQ(f.text(), u"classes");
+    auto label = TextField::labelWithString(u"Label");
+    f.window->contentView()->addSubview(label);
+    EXPECT_FALSE(f.window->makeFirstResponder(label));
+}

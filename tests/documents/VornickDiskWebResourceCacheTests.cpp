@@ -196,6 +196,8 @@ TEST(VornickDiskWebResourceCache, IsSafeFromSeveralThreadsAndSeveralCachesOnOneF
 
 TEST(VornickDiskWebResourceCache, TellsOfEachNewFileOnTheMainThread)
 {
+    // What earlier stores queued is told first.
+    RunLoop::main().runFor(0.05);
     CacheFolder folder;
     auto cache = VornickDiskWebResourceCache::createWithCacheDirectoryURL(folder.url);
     ASSERT_TRUE(cache);

@@ -21,6 +21,7 @@
 #include "platform/views/Menu.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickURLExtensions.h"
+#include "toolkit/VornickWorkspaceExtensions.h"
 
 #include <unistd.h>
 
@@ -103,6 +104,11 @@ VornickApplicationDelegate::~VornickApplicationDelegate()
 std::shared_ptr<VornickApplicationDelegate> VornickApplicationDelegate::shared()
 {
     return std::dynamic_pointer_cast<VornickApplicationDelegate>(Application::shared().delegate());
+}
+
+bool VornickApplicationDelegate::openReferencedURL(const URL& url, const std::shared_ptr<Window>&)
+{
+    return vornick_openURLWithDesktop(url);
 }
 
 bool VornickApplicationDelegate::workingOffline() const

@@ -79,6 +79,11 @@ public:
 
     // The user default "WorkingOffline": no blog syncs while it is on.
     bool workingOffline() const;
+
+    // Opens a URL a document refers to (a link the user opened) with the
+    // desktop: http(s) in the web browser, mailto in the mail program. Any
+    // other URL is refused (false). `documentWindow` is the document's window.
+    bool openReferencedURL(const URL&, const std::shared_ptr<Window>& documentWindow);
     // Stores the setting and, when it changed, posts
     // VornickWorkingOfflineDidChangeNotification.
     void setWorkingOffline(bool);

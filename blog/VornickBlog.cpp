@@ -3,6 +3,7 @@
 #include "blog/VornickBlogPost.h"
 #include "blog/VornickPublishedBlogProject.h"
 #include "documents/VornickDiskWebResourceCache.h"
+#include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickHTMLStringTextExtractor.h"
 #include "platform/foundation/JSONReader.h"
 #include "toolkit/VornickJSONWriter.h"
@@ -154,6 +155,25 @@ std::optional<URL> VornickBlog::resourcesFolderURL() const
 {
     auto folder = blogFolderURL();
     return folder ? std::optional(folder->URLByAppendingPathComponent(u"resources", true)) : std::nullopt;
+}
+
+std::shared_ptr<VornickHTMLFormattingPreferences> VornickBlog::blogPostHTMLFormattingPreferences()
+{
+    static const std::shared_ptr<VornickHTMLFormattingPreferences> preferences = [] {
+        auto made = std::make_shared<VornickHTMLFormattingPreferences>(
+            VornickHTMLFormattingPreferences::initialDefaultHTMLFormattingPreferences()->mutableCopy());
+        made->setEncloseAttributeValuesInDoubleQuotes(true);
+        made->setIndentBlockElements(false);
+        made->setInsertBlankLineBeforeAndAfterHeadings(false);
+        made->setInsertSpaceBeforeEmptyElementSlash(false);
+        made->setUseNativeSpecialCharacters(true);
+        made->setUseNamedCharacterReferences(false);
+        made->setUseDecimalCharacterReferences(true);
+        made->setPutCommentsOnNewLine(true);
+        made->setDontEscapeGreaterThanCharacter(true);
+        return made;
+    }();
+    return preferences;
 }
 
 std::shared_ptr<VornickWebResourceCache> VornickBlog::webResourceCache() const

@@ -16,6 +16,7 @@
 namespace brevanton {
 
 class VornickBlogPost;
+class VornickHTMLFormattingPreferences;
 class VornickWebResourceCache;
 
 class VornickBlog : public VornickProjectComponent {
@@ -49,6 +50,14 @@ public:
     std::shared_ptr<VornickWebResourceCache> webResourceCache() const;
     // Drops the blog's entry from the table.
     void releaseWebResourceCache() const;
+
+    // The one formatting set post bodies are written with, shared by every
+    // post view: the initial defaults with attribute values in double
+    // quotes, no indenting, no blank lines around headings, no space before
+    // an empty element's slash, characters written as themselves (else as
+    // decimal references, never named ones), comments on lines of their
+    // own and ">" left unescaped.
+    static std::shared_ptr<VornickHTMLFormattingPreferences> blogPostHTMLFormattingPreferences();
 
     // The places of a post template this kind of blog knows, in order.
     virtual std::vector<VornickAttachmentPointDescription> postAttachmentPointDescriptions() const;

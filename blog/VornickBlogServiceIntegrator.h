@@ -66,7 +66,8 @@ public:
     ~VornickBlogServiceIntegrator() override;
 
     VornickBlogServiceIntegratorManagedObjectContextProvider* managedObjectContextProvider() const { return m_provider; }
-    void setManagedObjectContextProvider(VornickBlogServiceIntegratorManagedObjectContextProvider* provider) { m_provider = provider; }
+    // A service's integrator may start or stop watching what follows the context.
+    virtual void setManagedObjectContextProvider(VornickBlogServiceIntegratorManagedObjectContextProvider* provider) { m_provider = provider; }
     // The provider's context; null when there is none.
     ManagedObjectContext* context() const { return m_provider ? m_provider->managedObjectContext() : nullptr; }
     std::shared_ptr<VornickLog> syncLog() const override { return m_syncLog; }

@@ -3,6 +3,9 @@
 #include "platform/foundation/CharacterSet.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLResponse.h"
 #include "platform/web/WebResource.h"
@@ -193,7 +196,7 @@ std::shared_ptr<WebResource> VornickDiskWebResourceCache::cachedWebResourceForUR
 
 bool VornickDiskWebResourceCache::storeResource(const std::u16string& key, const URL& sourceURL, const Data& data,
                                                 const std::u16string& MIMEType, const std::u16string& textEncodingName,
-                                                Error* outError)
+                                                Error* outError, std::string* addedFileName)
 {
     // An entry already there keeps its file, which gets the new contents.
     if (auto fileName = fileNameForKey(key)) {
@@ -232,30 +235,59 @@ bool VornickDiskWebResourceCache::storeResource(const std::u16string& key, const
         (void)removeItem(*path);
         return false;
     }
+    if (addedFileName)
+        *addedFileName = fileName;
     return true;
+}
+
+void VornickDiskWebResourceCache::postDidAddFile(const URL& sourceURL, const std::string& fileName) const
+{
+    Dictionary userInfo;
+    userInfo[u"sourceURL"] = Value(sourceURL.absoluteString());
+    userInfo[u"cachedFileURL"] = Value(URL::fileURLWithPath(m_directoryPath + "/" + fileName, false).absoluteString());
+    const void* object = this;
+    if (RunLoop::isMainThread()) {
+        NotificationCenter::defaultCenter().post(VornickWebResourceCacheDidAddFileNotification, object, std::move(userInfo));
+        return;
+    }
+    OperationQueue::main().addOperation([object, userInfo = std::move(userInfo)] {
+        NotificationCenter::defaultCenter().post(VornickWebResourceCacheDidAddFileNotification, object, userInfo);
+    });
 }
 
 void VornickDiskWebResourceCache::storeCachedWebResource(const WebResource& resource)
 {
-    std::lock_guard lock(m_mutex);
-    Error error;
-    if (!storeResource(cacheKeyForURL(resource.url()), resource.url(), resource.data(), resource.MIMEType(),
-                       resource.textEncodingName(), &error))
-        VornickGeneralLog("-[VornickDiskWebResourceCache storeCachedWebResource] Failed to cache {}: {}",
-                          resource.url().absoluteString(), error.localizedDescription());
+    std::string addedFileName;
+    {
+        std::lock_guard lock(m_mutex);
+        Error error;
+        if (!storeResource(cacheKeyForURL(resource.url()), resource.url(), resource.data(), resource.MIMEType(),
+                           resource.textEncodingName(), &error, &addedFileName)) {
+            VornickGeneralLog("-[VornickDiskWebResourceCache storeCachedWebResource] Failed to cache {}: {}",
+                              resource.url().absoluteString(), error.localizedDescription());
+            return;
+        }
+    }
+    if (!addedFileName.empty())
+        postDidAddFile(resource.url(), addedFileName);
 }
 
 bool VornickDiskWebResourceCache::storeCachedURLResponse(const URLResponse& response, const Data& data)
 {
-    std::lock_guard lock(m_mutex);
-    std::u16string MIMEType = response.mimeType().empty() ? webMIMETypeForURL(response.url()) : response.mimeType();
-    Error error;
-    if (!storeResource(cacheKeyForURL(response.url()), response.url(), data, MIMEType, response.textEncodingName(),
-                       &error)) {
-        VornickGeneralLog("-[VornickDiskWebResourceCache storeCachedURLResponse] Failed to cache {}: {}",
-                          response.url().absoluteString(), error.localizedDescription());
-        return false;
+    std::string addedFileName;
+    {
+        std::lock_guard lock(m_mutex);
+        std::u16string MIMEType = response.mimeType().empty() ? webMIMETypeForURL(response.url()) : response.mimeType();
+        Error error;
+        if (!storeResource(cacheKeyForURL(response.url()), response.url(), data, MIMEType, response.textEncodingName(),
+                           &error, &addedFileName)) {
+            VornickGeneralLog("-[VornickDiskWebResourceCache storeCachedURLResponse] Failed to cache {}: {}",
+                              response.url().absoluteString(), error.localizedDescription());
+            return false;
+        }
     }
+    if (!addedFileName.empty())
+        postDidAddFile(response.url(), addedFileName);
     return true;
 }
 
@@ -269,14 +301,20 @@ std::optional<URL> VornickDiskWebResourceCache::storeCopyOfFile(const URL& fileU
         return std::nullopt;
     Error error;
     auto contents = readFile(*path, &error);
-    std::lock_guard lock(m_mutex);
-    std::u16string key = cacheKeyForURL(fileURL);
-    if (!contents || !storeResource(key, fileURL, Data(contents->begin(), contents->end()), MIMEType, {}, &error)) {
-        VornickGeneralLog("-[VornickDiskWebResourceCache storeCopyOfFile] Failed to cache {}: {}", fileURL.absoluteString(),
-                          error.localizedDescription());
-        return std::nullopt;
+    std::string addedFileName;
+    std::optional<std::string> fileName;
+    {
+        std::lock_guard lock(m_mutex);
+        std::u16string key = cacheKeyForURL(fileURL);
+        if (!contents || !storeResource(key, fileURL, Data(contents->begin(), contents->end()), MIMEType, {}, &error, &addedFileName)) {
+            VornickGeneralLog("-[VornickDiskWebResourceCache storeCopyOfFile] Failed to cache {}: {}", fileURL.absoluteString(),
+                              error.localizedDescription());
+            return std::nullopt;
+        }
+        fileName = fileNameForKey(key);
     }
-    auto fileName = fileNameForKey(key);
+    if (!addedFileName.empty())
+        postDidAddFile(fileURL, addedFileName);
     if (!fileName)
         return std::nullopt;
     return URL::fileURLWithPath(m_directoryPath + "/" + *fileName, false);

@@ -24,6 +24,13 @@ namespace brevanton {
 
 class URLResponse;
 
+// Posted on the default centre, on the main thread, after a resource was
+// stored in a file new to the cache (a resource stored again keeps its
+// file). Object: the cache, for comparison only (it may be gone by the time
+// a post from another thread is delivered); userInfo "sourceURL" and
+// "cachedFileURL", absolute URL strings.
+inline constexpr const char* VornickWebResourceCacheDidAddFileNotification = "VornickWebResourceCacheDidAddFileNotification";
+
 class VornickDiskWebResourceCache final : public VornickWebResourceCache {
 public:
     static constexpr const char* IndexFileName = "index.brevantoncachedb";
@@ -62,8 +69,11 @@ public:
 private:
     struct Index;
     VornickDiskWebResourceCache(URL directoryURL, std::string directoryPath, std::unique_ptr<Index>);
+    // `addedFileName` gets the name of the file made for a new entry.
     bool storeResource(const std::u16string& key, const URL& sourceURL, const Data&, const std::u16string& MIMEType,
-                       const std::u16string& textEncodingName, Error* outError);
+                       const std::u16string& textEncodingName, Error* outError, std::string* addedFileName = nullptr);
+    // Posts VornickWebResourceCacheDidAddFileNotification; called without the lock.
+    void postDidAddFile(const URL& sourceURL, const std::string& fileName) const;
     std::optional<std::string> fileNameForKey(const std::u16string& key) const;
 
     URL m_directoryURL;

@@ -18,6 +18,7 @@
 #include "dom/VornickFreezeDriedDOMRange.h"
 #include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingViewDelegate.h"
+#include "editing/VornickElementInspectorModuleKind.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickTidyFilter.h"
 #include "toolkit/VornickCompletionSet.h"
@@ -61,6 +62,7 @@ class VornickFragmentDescription;
 class VornickFragmentSet;
 class VornickElementAttributeValue;
 class VornickHTMLFormattingPreferences;
+class VornickMediaFileInfo;
 class VornickStyleSheet;
 class VornickHTMLSpec;
 class VornickEmbeddedWebView;
@@ -457,6 +459,30 @@ public:
     virtual FragmentCompletionSetClass fragmentCompletionSetClass() const;
 
     bool showAttributeEditorForElement(const std::shared_ptr<DOMElement>&, const std::optional<std::u16string>& focusAttribute);
+
+    // What the element editor asks the view of an element (subclasses that
+    // know more of a page answer more): the inspector module it gets (the
+    // proposed one; none: no module); a read-only text shown in place of an
+    // attribute's value (none: the value itself); what is known of the media
+    // file a value names (none); and whether a value naming a URL was opened
+    // here (false: the editor opens it as any URL).
+    virtual std::optional<VornickElementInspectorModuleKind> inspectorModuleClassForElement(
+        const DOMElement&, std::optional<VornickElementInspectorModuleKind> proposed) const
+    {
+        return proposed;
+    }
+    virtual std::optional<std::u16string> attributeEditorReadOnlyStandInForValue(const std::u16string& /*value*/,
+                                                                                const std::u16string& /*attribute*/, const DOMElement&) const
+    {
+        return std::nullopt;
+    }
+    virtual std::shared_ptr<const VornickMediaFileInfo> attributeEditorMediaFileInfoForValue(const std::u16string& /*value*/,
+                                                                                            const std::u16string& /*attribute*/,
+                                                                                            const DOMElement&) const
+    {
+        return nullptr;
+    }
+    [[nodiscard]] virtual bool attributeEditorOpenURLValue(const std::u16string& /*value*/, const DOMElement&) { return false; }
 
     // --- Keyboard handling: Return, Tab, Escape and the arrow keys act by the document's structure
 

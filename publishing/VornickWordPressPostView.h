@@ -79,10 +79,25 @@ public:
     // The blog's media item or variant the image URL (and class) shows.
     std::shared_ptr<ManagedObject> mediaItemOrVariantForSourceURL(const std::optional<URL>&, const DOMElement&) const;
     std::optional<VornickWordPressMediaItemImage> mediaItemImageForURL(const URL&) override;
-    // The attribute editor: an image's src shows its media item's title (or
-    // the variant's file name) instead of the address.
+
+    // --- The element editor
+
+    // An image of the media library gets no module (its block's figure is
+    // inspected instead); an image block's figure gets the image block
+    // module; every other element the proposed one.
+    std::optional<VornickElementInspectorModuleKind> inspectorModuleClassForElement(
+        const DOMElement&, std::optional<VornickElementInspectorModuleKind> proposed) const override;
+    // An image's src shows its media item's title (or the variant's file
+    // name) instead of the address.
     std::optional<std::u16string> attributeEditorReadOnlyStandInForValue(const std::u16string& value, const std::u16string& attribute,
-                                                                        const DOMElement&) const;
+                                                                        const DOMElement&) const override;
+    // An image's src: the pixel size of its media item's local file.
+    std::shared_ptr<const VornickMediaFileInfo> attributeEditorMediaFileInfoForValue(const std::u16string& value,
+                                                                                    const std::u16string& attribute,
+                                                                                    const DOMElement&) const override;
+    // A URL of the media library is shown in the blog window's media
+    // library; false when it names no item or the blog has no window open.
+    [[nodiscard]] bool attributeEditorOpenURLValue(const std::u16string& value, const DOMElement&) override;
 
     // --- Completion rows of block snippets
 
@@ -103,6 +118,8 @@ protected:
     bool allowsJavaScript() const override { return true; }
 
 private:
+    // The media item or variant a URL value of the element names, resolved against the page.
+    std::shared_ptr<ManagedObject> mediaItemOrVariantForValue(const std::u16string& value, const DOMElement&) const;
     void replaceEmbedWrappersWithPlaceholders(DOMElement& root);
     void injectOEmbedHTML(const std::shared_ptr<DOMElement>& wrapper, const std::u16string& html, uint64_t loadSerial);
 

@@ -4,13 +4,16 @@
 
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
+#include "documents/VornickProjectComponentEditor.h"
 #include "dom/VornickDocumentExtensions.h"
 #include "html/VornickFragmentCompletionSet.h"
 #include "html/VornickFragmentDescription.h"
 #include "html/VornickWebFrameEditingState.h"
+#include "html/VornickWordPressBlockMetadata.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
 #include "platform/web/WebFrame.h"
+#include "publishing/VornickWordPressBlogEditorOperations.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 
 namespace brevanton {
@@ -62,21 +65,102 @@ std::optional<VornickWordPressMediaItemImage> VornickWordPressPostView::mediaIte
     return image;
 }
 
+std::shared_ptr<ManagedObject> VornickWordPressPostView::mediaItemOrVariantForValue(const std::u16string& value,
+                                                                                   const DOMElement& element) const
+{
+    if (value.empty())
+        return nullptr;
+    auto document = element.ownerDocument();
+    std::optional<URL> base = document ? vornick_URL(*document) : std::nullopt;
+    return mediaItemOrVariantForSourceURL(URL::create(value, base ? &*base : nullptr), element);
+}
+
+namespace {
+
+bool isImageSource(const std::u16string& attribute, const DOMElement& element)
+{
+    return equalsIgnoringASCIICase(attribute, u"SRC") && equalsIgnoringASCIICase(element.tagName(), u"IMG");
+}
+
+// The item of a media item or of a variant.
+std::shared_ptr<VornickWordPressMediaItem> mediaItemOf(const std::shared_ptr<ManagedObject>& object)
+{
+    if (auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object))
+        return item;
+    if (auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object))
+        return variant->mediaItem();
+    return nullptr;
+}
+
+// The type of the block the element is the element of: the metadata of the
+// nearest comment before it (siblings only) that opens a block.
+std::u16string blockTypeOfElement(const DOMElement& element)
+{
+    for (auto node = element.previousSibling(); node; node = node->previousSibling()) {
+        if (node->nodeType() != DOMNode::COMMENT_NODE)
+            continue;
+        std::u16string text = node->nodeValue();
+        std::u16string_view trimmed(text);
+        while (!trimmed.empty() && isHTMLWhitespace(trimmed.front()))
+            trimmed.remove_prefix(1);
+        if (!trimmed.starts_with(u"wp:"))
+            continue;
+        auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(text);
+        return metadata ? metadata->typeName() : std::u16string();
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<VornickElementInspectorModuleKind> VornickWordPressPostView::inspectorModuleClassForElement(
+    const DOMElement& element, std::optional<VornickElementInspectorModuleKind> proposed) const
+{
+    if (equalsIgnoringASCIICase(element.tagName(), u"IMG")) {
+        if (mediaItemOrVariantForValue(element.getAttribute(u"src"), element))
+            return std::nullopt;
+        return proposed;
+    }
+    if (equalsIgnoringASCIICase(element.tagName(), u"FIGURE") && equalsIgnoringASCIICase(blockTypeOfElement(element), u"wp:image"))
+        return VornickElementInspectorModuleKind::WordPressImageBlockFigure;
+    return proposed;
+}
+
 std::optional<std::u16string> VornickWordPressPostView::attributeEditorReadOnlyStandInForValue(const std::u16string& value,
                                                                                               const std::u16string& attribute,
                                                                                               const DOMElement& element) const
 {
-    if (!equalsIgnoringASCIICase(attribute, u"SRC") || !equalsIgnoringASCIICase(element.tagName(), u"IMG"))
-        return std::nullopt;
-    auto document = element.ownerDocument();
-    std::optional<URL> base = document ? vornick_URL(*document) : std::nullopt;
-    auto url = URL::create(value, base ? &*base : nullptr);
-    auto object = mediaItemOrVariantForSourceURL(url, element);
+    if (!isImageSource(attribute, element))
+        return VornickPublishedBlogPostView::attributeEditorReadOnlyStandInForValue(value, attribute, element);
+    auto object = mediaItemOrVariantForValue(value, element);
     if (auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object))
         return item->valueForKey(u"title").stringValue();
     if (auto variant = std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(object))
         return variant->valueForKey(u"filename").stringValue();
-    return std::nullopt;
+    return VornickPublishedBlogPostView::attributeEditorReadOnlyStandInForValue(value, attribute, element);
+}
+
+std::shared_ptr<const VornickMediaFileInfo> VornickWordPressPostView::attributeEditorMediaFileInfoForValue(const std::u16string& value,
+                                                                                                         const std::u16string& attribute,
+                                                                                                         const DOMElement& element) const
+{
+    if (!isImageSource(attribute, element))
+        return nullptr;
+    auto item = mediaItemOf(mediaItemOrVariantForValue(value, element));
+    return item ? item->mediaFileInfo() : nullptr;
+}
+
+bool VornickWordPressPostView::attributeEditorOpenURLValue(const std::u16string& value, const DOMElement& element)
+{
+    auto item = mediaItemOf(mediaItemOrVariantForValue(value, element));
+    auto blog = item ? item->blog() : nullptr;
+    if (!blog)
+        return false;
+    auto editor = std::dynamic_pointer_cast<VornickWordPressBlogEditorOperations>(VornickProjectComponentEditor::editorForComponent(*blog));
+    if (!editor)
+        return false;
+    editor->showMediaItemInMediaLibrary(item);
+    return true;
 }
 
 namespace {

@@ -1,12 +1,15 @@
 #include "shell/VornickBlogPostWindow.h"
 
+#include "app/VornickApplicationDelegate.h"
 #include "app/VornickProjectOrComponentWindow.h"
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
+#include "dom/VornickDocumentExtensions.h"
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "html/VornickHTMLStringTextExtractor.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
@@ -16,13 +19,16 @@
 #include "platform/views/Event.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Screen.h"
+#include "platform/web/WebFrame.h"
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
 #include "publishing/VornickProjectEditor.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "toolkit/VornickLog.h"
 #include "toolkit/VornickObjectArchive.h"
+#include "toolkit/VornickURLExtensions.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
 #include <algorithm>
@@ -445,6 +451,35 @@ std::optional<std::u16string> VornickBlogPostWindow::vornickContentEditingViewPl
     if (equalsIgnoringASCIICase(locator->identifier(), VornickAttachmentPointBody))
         return m_post->placeholderSourceContentString();
     return std::nullopt;
+}
+
+// --- The end of a load and link clicks
+
+void VornickBlogPostWindow::vornickContentEditingViewEndLoading(VornickContentEditingView& view, VornickContentLoadingState,
+                                                                const VornickResourceLoadAttempts&)
+{
+    auto frame = view.mainFrame();
+    auto document = frame ? frame->domDocument() : nullptr;
+    auto fileURL = m_post ? m_post->sourceFileURL() : std::nullopt;
+    if (document && fileURL)
+        vornick_insertBaseElementInHeadWithURL(*document, *fileURL, true);
+    if (frame)
+        vornick_setHTMLFormattingPreferences(*frame, VornickBlog::blogPostHTMLFormattingPreferences());
+}
+
+void VornickBlogPostWindow::vornickContentEditingViewUserClickedLinkElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>&,
+                                                                           const URL& url, ModifierFlags modifierFlags)
+{
+    if (!(modifierFlags & ModifierFlag::Command))
+        return;
+    std::u16string string = url.absoluteString();
+    if (string.ends_with(u'#'))
+        return;
+    std::u16string scheme = url.scheme();
+    bool mayOpen = (scheme == u"http" || scheme == u"https" || scheme == u"mailto") && vornick_shouldOpenWhenClicked(url, nullptr);
+    auto delegate = VornickApplicationDelegate::shared();
+    if (!mayOpen || !delegate || !delegate->openReferencedURL(url, windowForSheet()))
+        VornickGeneralLog(u"Refusing to open clicked URL for safety: " + string);
 }
 
 } // namespace brevanton

@@ -96,6 +96,17 @@ public:
     void vornickContentEditingViewDidChangeContent(VornickContentEditingView&, WebFrame*, VornickAttachmentPoint*) override;
     std::optional<std::u16string> vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(
         VornickContentEditingView&, VornickAttachmentPoint&) override;
+    // After a load: a `base` naming the post's file (in place of the
+    // page's), and the formatting set blog posts are written with.
+    void vornickContentEditingViewEndLoading(VornickContentEditingView&, VornickContentLoadingState,
+                                             const VornickResourceLoadAttempts&) override;
+    // A link opens only on a Command-click, and only a web or mail address
+    // (through the application delegate); a link to "#" does nothing; any
+    // other address is refused and logged. The page is the site's, so its
+    // links are not trusted.
+    bool respondsToUserClickedLinkElement() const override { return true; }
+    void vornickContentEditingViewUserClickedLinkElement(VornickContentEditingView&, const std::shared_ptr<DOMElement>&, const URL&,
+                                                        ModifierFlags) override;
 
 private:
     VornickBlogPostWindow() = default;

@@ -92,11 +92,25 @@ static std::function<void(const URL&)>& webBrowserOpener()
     return opener;
 }
 
+static bool launchDesktopOpener(const URL& url);
+
 bool vornick_openURLInWebBrowser(const URL& url)
 {
     std::u16string scheme = url.scheme();
     if ((scheme != u"http" && scheme != u"https") || !url.host() || url.host()->empty())
         return false;
+    return launchDesktopOpener(url);
+}
+
+bool vornick_openURLWithDesktop(const URL& url)
+{
+    if (url.scheme() == u"mailto")
+        return url.absoluteString().size() > 7 && launchDesktopOpener(url);
+    return vornick_openURLInWebBrowser(url);
+}
+
+static bool launchDesktopOpener(const URL& url)
+{
     if (auto& opener = webBrowserOpener()) {
         opener(url);
         return true;

@@ -19,6 +19,11 @@ std::optional<std::u16string> vornick_defaultWebBrowserDisplayName();
 // own scheme) is refused: the answer is false and nothing is launched.
 bool vornick_openURLInWebBrowser(const URL&);
 
+// Opens a link a user clicked through xdg-open: "http" and "https" URLs with
+// a host in the web browser, "mailto" URLs with an address in the mail
+// program. Any other scheme is refused: false, nothing launched.
+bool vornick_openURLWithDesktop(const URL&);
+
 // Replaces the launch of xdg-open (for URLs that passed the scheme check)
 // with `opener`; an empty function restores the real launch.
 void vornick_setWebBrowserOpenerForTesting(std::function<void(const URL&)> opener);

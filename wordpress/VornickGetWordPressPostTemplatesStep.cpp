@@ -219,6 +219,14 @@ void VornickGetWordPressPostTemplatesStep::failWithReason(const std::u16string& 
     setState(VornickSyncStepState::Failed);
 }
 
+void VornickGetWordPressPostTemplatesStep::awaitAnswer(std::u16string request)
+{
+    vornick_startWatchdogOfStep<VornickGetWordPressPostTemplatesStep>(*this, m_answerWatchdog, [request](auto& step) {
+        step.failWithReason(u"No answer from the site within " + toUTF16(std::to_string(static_cast<int>(VornickQueueStepAnswerTimeout)))
+                            + u" seconds " + request);
+    });
+}
+
 void VornickGetWordPressPostTemplatesStep::loginIfNeededThenStartGettingTemplates()
 {
     if (!active())
@@ -311,11 +319,13 @@ void VornickGetWordPressPostTemplatesStep::login()
     std::string body = "log=" + formEncoded(account->loginID()) + "&pwd=" + formEncoded(*password);
     request.setHTTPBody(Data(body.begin(), body.end()));
     auto loader = templateLoader();
+    awaitAnswer(u"to the login at " + loginURL->absoluteString());
     loader->loadURLRequest(request, true, [weakThis, loginURL = *loginURL, startThroughHostQueue](const std::shared_ptr<WebView>& webView,
                                                                                                  const std::optional<Error>&) {
         auto step = std::static_pointer_cast<VornickGetWordPressPostTemplatesStep>(weakThis.lock());
         if (!step || !step->active())
             return;
+        step->answerArrived();
         auto session = webView ? webView->urlSession() : URLSession::shared();
         auto storage = session->httpCookieStorage();
         auto cookies = storage ? storage->cookiesForURL(loginURL) : std::vector<HTTPCookie>();
@@ -521,6 +531,7 @@ void VornickGetWordPressPostTemplatesStep::requestPage(const URL& url, const URL
     URLRequest request(url, templateRequestTimeout);
     request.setMaximumRedirects(0);
     std::weak_ptr<VornickSyncStepContainer> weakThis = weak_from_this();
+    awaitAnswer(u"to the request for " + url.absoluteString());
     agent->loadRequest(std::move(request), [weakThis, url, destinationURL, redirectsLeft](std::shared_ptr<URLResponse> response, Data data,
                                                                                         Error error) {
         vornick_performOnMainThread([=] {
@@ -537,6 +548,7 @@ void VornickGetWordPressPostTemplatesStep::receivedPage(const URL& requestedURL,
     auto* session = syncSession();
     if (!active() || !session || !session->active())
         return;
+    answerArrived();
     std::u16string failure = u"Failed to load template " + requestedURL.absoluteString() + u":";
     if (!error.isEmpty() || !response) {
         log(failure + u" " + (error.isEmpty() ? std::u16string(u"no answer") : error.localizedDescription()));
@@ -637,6 +649,7 @@ void VornickGetWordPressPostTemplatesStep::fetchWithTemplateLoader(const URL& so
     URLRequest request(sourceURL, templateRequestTimeout);
     request.setValueForHTTPHeaderField(VornickBlogServiceAgent::userAgent(), u"User-Agent");
     std::weak_ptr<VornickSyncStepContainer> weakThis = weak_from_this();
+    awaitAnswer(u"to the request for " + sourceURL.absoluteString());
     templateLoader()->loadURLRequest(request, true, [weakThis, sourceURL, destinationURL](const std::shared_ptr<WebView>&,
                                                                                           const std::optional<Error>& error) {
         if (auto step = std::static_pointer_cast<VornickGetWordPressPostTemplatesStep>(weakThis.lock()))
@@ -649,6 +662,7 @@ void VornickGetWordPressPostTemplatesStep::templateLoaderFinished(const URL& sou
 {
     if (!active())
         return;
+    answerArrived();
     auto loader = m_templateLoader;
     auto webView = loader ? loader->webView() : nullptr;
     auto dataSource = webView && webView->mainFrame() ? webView->mainFrame()->dataSource() : nullptr;
@@ -743,6 +757,7 @@ void VornickGetWordPressPostTemplatesStep::configureProxyDraftWithFormatIdentifi
     draft.insert_or_assign(u"format", Value(formatIdentifier));
     if (!fetchingByCreatingDrafts())
         throw InternalInconsistencyException("We should only push drafts to the site when fetching templates that way");
+    awaitAnswer(u"to the proxy draft's upload");
     integrator->sendPostChanges(draft, blog->archivalRepresentation()->propertyList(), Value(VornickTemplateProxyDraftMarker));
 }
 
@@ -750,6 +765,7 @@ void VornickGetWordPressPostTemplatesStep::updatedProxyDraftAndReceivedWordPress
 {
     if (!active())
         return;
+    answerArrived();
     if (postIdentifier && !postIdentifier->empty())
         m_proxyDraftWordPressIdentifier = *postIdentifier;
     log(u"Proxy draft upload successful (post id=" + m_proxyDraftWordPressIdentifier.value_or(u"") + u")");
@@ -784,6 +800,7 @@ void VornickGetWordPressPostTemplatesStep::failedToUpdateProxyDraft()
 {
     if (!active())
         return;
+    answerArrived();
     log(u"Failed to upload proxy draft");
     recomputeGetTemplatesProgress();
     std::weak_ptr<VornickSyncStepContainer> weakThis = weak_from_this();

@@ -15,8 +15,14 @@
 // template. The loader that renders previews runs no scripts and loads its
 // resources through VornickBlogTemplateResourcePolicy. Only files of the
 // templates folder are ever moved to the Trash.
+//
+// Every request the step waits for (the login, a page, a preview, an upload
+// of the proxy draft) is watched: when no answer has come
+// VornickQueueStepAnswerTimeout seconds after it went out, the step fails,
+// saying which request went unanswered; a late answer is then ignored.
 #pragma once
 
+#include "blog/VornickQueueStepSupport.h"
 #include "blog/VornickSyncStep.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/Value.h"
@@ -79,6 +85,7 @@ public:
 
     const std::optional<URL>& templatesFolderURL() const { return m_templatesFolderURL; }
     bool loginSucceeded() const { return m_loginSucceeded; }
+    bool isAwaitingAnswer() const { return m_answerWatchdog.isWaiting(); }
     const std::optional<std::u16string>& proxyDraftWordPressIdentifier() const { return m_proxyDraftWordPressIdentifier; }
 
 private:
@@ -100,6 +107,10 @@ private:
     bool fetchingByCreatingDrafts();
     void log(std::u16string_view line);
     void failWithReason(const std::u16string& reason);
+    // Watches the request just sent ("to the login at ...", "to the request
+    // for ...", "to the proxy draft's upload").
+    void awaitAnswer(std::u16string request);
+    void answerArrived() { m_answerWatchdog.stop(); }
 
     std::optional<URL> m_templatesFolderURL;
     std::deque<std::shared_ptr<ManagedObject>> m_postFormatsQueue;
@@ -109,6 +120,7 @@ private:
     bool m_loginSucceeded { false };
     std::u16string m_proxyDraftFormatIdentifier;
     std::optional<std::u16string> m_proxyDraftWordPressIdentifier;
+    VornickQueueStepWatchdog m_answerWatchdog;
 };
 
 } // namespace brevanton

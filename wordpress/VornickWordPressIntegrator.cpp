@@ -159,7 +159,19 @@ VornickWordPressIntegrator::VornickWordPressIntegrator()
 {
 }
 
-VornickWordPressIntegrator::~VornickWordPressIntegrator() = default;
+VornickWordPressIntegrator::~VornickWordPressIntegrator()
+{
+    stopWatchingWebCache();
+}
+
+void VornickWordPressIntegrator::setManagedObjectContextProvider(VornickBlogServiceIntegratorManagedObjectContextProvider* provider)
+{
+    VornickBlogServiceIntegrator::setManagedObjectContextProvider(provider);
+    if (provider)
+        startWatchingWebCache();
+    else
+        stopWatchingWebCache();
+}
 
 std::shared_ptr<VornickBlogServiceAgent> VornickWordPressIntegrator::agent()
 {

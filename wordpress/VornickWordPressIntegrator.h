@@ -22,6 +22,7 @@
 #pragma once
 
 #include "blog/VornickBlogServiceIntegrator.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "wordpress/VornickWordPressAgentDelegate.h"
 
 #include <set>
@@ -41,8 +42,11 @@ class VornickWordPressIntegrator : public VornickBlogServiceIntegrator, public V
 public:
     // Reads the default "FetchWordPressTemplatesByCreatingDrafts" once.
     VornickWordPressIntegrator();
-    // Clears the agent's reference to the integrator.
+    // Clears the agent's reference to the integrator and stops watching the caches.
     ~VornickWordPressIntegrator() override;
+
+    // Watches the blogs' web resource caches while a provider is set.
+    void setManagedObjectContextProvider(VornickBlogServiceIntegratorManagedObjectContextProvider*) override;
 
     // Whether the templates step takes templates from the previews of a proxy
     // draft instead of published sample posts.
@@ -141,6 +145,11 @@ public:
         const Dictionary& blogDescription);
     void syncTagsWithReceivedDescriptions(const std::vector<Dictionary>&, int64_t startOffset, bool couldBeMore,
         const Dictionary& blogDescription);
+    // The description of `descriptions` that stands for the local term: by
+    // identifier when the term has one, else by title; end() when none.
+    static std::vector<Dictionary>::iterator findCategoryDescriptionMatchingCategory(const ManagedObject& category,
+                                                                                    std::vector<Dictionary>& descriptions);
+    static std::vector<Dictionary>::iterator findTagDescriptionMatchingTag(const ManagedObject& tag, std::vector<Dictionary>& descriptions);
     void queueParentChildCategoryIdentifierPairsFromCategoryDescriptions(const std::vector<Dictionary>&);
     void stitchParentChildCategoryPairsForBlog(VornickWordPressBlog&);
     static void updateCategory(ManagedObject& category, const Dictionary& description);
@@ -188,6 +197,18 @@ public:
     void wordPressAgentFailedToUploadMediaItem(VornickWordPressAgent&, const std::shared_ptr<VornickWordPressMediaItem>&,
         const Dictionary& blogDescription, const Error&) override;
 
+    // --- The blogs' web resource caches (VornickWordPressIntegratorMedia.cpp)
+
+    bool watchingWebCache() const { return m_watchingWebCache; }
+    // Observes VornickWebResourceCacheDidAddFileNotification of every cache (on the main thread).
+    void startWatchingWebCache();
+    void stopWatchingWebCache();
+    // A file a blog's cache added for the address of one of its media items
+    // becomes the item's local file (relative to the item's file), and the
+    // item's file is rewritten. An item whose own local file is still there
+    // keeps it: the cache only holds a copy, and may be emptied.
+    void someWebResourceCacheAddedAFile(const Notification&);
+
     // --- Rewiring before a send (VornickWordPressIntegratorRewiring.cpp)
 
     // Points the post's images at their media items (the resource reference
@@ -218,6 +239,8 @@ private:
     std::vector<std::pair<Value, std::u16string>> m_parentChildCategoryIdentifierPairs;
     std::set<std::u16string> m_allReceivedTagIdentifiers;
     bool m_fetchTemplatesByCreatingDrafts { false };
+    bool m_watchingWebCache { false };
+    ObserverToken m_webCacheObservation;
 };
 
 } // namespace brevanton

@@ -1,6 +1,7 @@
 #include "wordpress/VornickWordPressIntegrator.h"
 
 #include "app/VornickWebResourceCache.h"
+#include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickBlogServiceIntegratorSupport.h"
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickComponentFileNames.h"
@@ -231,6 +232,59 @@ void VornickWordPressIntegrator::writeMediaItemFile(VornickWordPressMediaItem& i
     if (!item.writeArchivalRepresentationToURL(*url, VornickObjectArchiveFormat::JSON, &error))
         logToSyncLog(u"Failed to write the file of media item \"" + item.ManagedObject::valueForKey(u"title").stringValue() + u"\": "
                      + error.localizedDescription());
+}
+
+// --- The blogs' web resource caches
+
+void VornickWordPressIntegrator::startWatchingWebCache()
+{
+    if (m_watchingWebCache)
+        return;
+    m_webCacheObservation = NotificationCenter::defaultCenter().addObserver(VornickWebResourceCacheDidAddFileNotification, nullptr, nullptr,
+        [this](const Notification& notification) { someWebResourceCacheAddedAFile(notification); });
+    m_watchingWebCache = true;
+}
+
+void VornickWordPressIntegrator::stopWatchingWebCache()
+{
+    m_webCacheObservation.reset();
+    m_watchingWebCache = false;
+}
+
+void VornickWordPressIntegrator::someWebResourceCacheAddedAFile(const Notification& notification)
+{
+    auto account = findHostingAccount();
+    if (!account) {
+        logToSyncLog(u"** Warning: -someWebResourceCacheAddedAFile: notifcation dropped because -findHostingAccount returned nil");
+        return;
+    }
+    // The blog whose cache it is; the notification's object is only compared.
+    std::shared_ptr<VornickWordPressBlog> blog;
+    for (auto& object : account->objectsForKey(u"blogs")) {
+        auto candidate = std::dynamic_pointer_cast<VornickWordPressBlog>(object);
+        if (candidate && candidate->webResourceCache().get() == notification.object) {
+            blog = candidate;
+            break;
+        }
+    }
+    auto sourceURL = URL::create(vornick_descriptionString(notification.userInfo, u"sourceURL"));
+    auto cachedFileURL = URL::create(vornick_descriptionString(notification.userInfo, u"cachedFileURL"));
+    if (!blog || !sourceURL || !cachedFileURL)
+        return;
+    auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(blog->mediaItemForSourceURL(*sourceURL));
+    auto itemFile = item ? item->sourceFileURL() : std::nullopt;
+    if (!itemFile)
+        return;
+    auto relative = vornick_URLStringRelativeToBaseURL(*cachedFileURL, itemFile->URLByDeletingLastPathComponent());
+    if (!relative || *relative == item->ManagedObject::valueForKey(u"localURLString").stringValue())
+        return;
+    auto current = item->resolvedLocalURL();
+    auto currentPath = current ? current->fileSystemPath() : std::nullopt;
+    if (currentPath && fileExists(*currentPath))
+        return;
+    item->ManagedObject::setValueForKey(Value(*relative), u"localURLString");
+    item->setHasEditsNotYetSavedToSourceFile(true);
+    writeMediaItemFile(*item);
 }
 
 // --- The media library from the site

@@ -19,9 +19,9 @@ std::u16string countText(size_t count)
     return toUTF16(std::to_string(count));
 }
 
-// The local term a description stands for: by identifier when the term has
-// one, else by title; only among the descriptions not matched yet.
-std::vector<Dictionary>::iterator matchingDescription(ManagedObject& term, std::vector<Dictionary>& remaining)
+// The description a local term stands for: by identifier when the term has
+// one, else by title.
+std::vector<Dictionary>::iterator matchingDescription(const ManagedObject& term, std::vector<Dictionary>& remaining)
 {
     std::u16string identifier = term.valueForKey(u"identifierUsedByBlogService").stringValue();
     if (!identifier.empty()) {
@@ -47,6 +47,18 @@ void updateTerm(ManagedObject& term, const Dictionary& description)
 }
 
 } // namespace
+
+std::vector<Dictionary>::iterator VornickWordPressIntegrator::findCategoryDescriptionMatchingCategory(const ManagedObject& category,
+                                                                                                    std::vector<Dictionary>& descriptions)
+{
+    return matchingDescription(category, descriptions);
+}
+
+std::vector<Dictionary>::iterator VornickWordPressIntegrator::findTagDescriptionMatchingTag(const ManagedObject& tag,
+                                                                                           std::vector<Dictionary>& descriptions)
+{
+    return matchingDescription(tag, descriptions);
+}
 
 void VornickWordPressIntegrator::updateCategory(ManagedObject& category, const Dictionary& description)
 {
@@ -111,7 +123,7 @@ void VornickWordPressIntegrator::syncCategoriesWithReceivedDescriptions(const st
     bool exhaustive = syncSession() && syncSession()->type() == VornickSyncSessionType::ExhaustiveManual;
     std::vector<Dictionary> remaining = descriptions;
     for (auto& category : blog->objectsForKey(u"categories")) {
-        auto match = matchingDescription(*category, remaining);
+        auto match = findCategoryDescriptionMatchingCategory(*category, remaining);
         if (match != remaining.end()) {
             updateCategory(*category, *match);
             remaining.erase(match);
@@ -193,7 +205,7 @@ void VornickWordPressIntegrator::syncTagsWithReceivedDescriptions(const std::vec
     bool exhaustive = syncSession() && syncSession()->type() == VornickSyncSessionType::ExhaustiveManual;
     std::vector<Dictionary> remaining = descriptions;
     for (auto& tag : blog->objectsForKey(u"tags")) {
-        auto match = matchingDescription(*tag, remaining);
+        auto match = findTagDescriptionMatchingTag(*tag, remaining);
         if (match != remaining.end()) {
             updateTag(*tag, *match);
             remaining.erase(match);

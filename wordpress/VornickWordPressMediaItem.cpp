@@ -1,5 +1,7 @@
 #include "wordpress/VornickWordPressMediaItem.h"
 
+#include "app/VornickApplicationDelegate.h"
+#include "app/VornickMediaFileInfoCache.h"
 #include "blog/VornickWordPressBlog.h"
 #include "platform/foundation/UUID.h"
 
@@ -113,6 +115,22 @@ std::shared_ptr<VornickObjectArchive> VornickWordPressMediaItem::archivalReprese
 void VornickWordPressMediaItem::awakeFromInsert()
 {
     ManagedObject::setValueForKey(Value(UUID().UUIDString()), u"uniqueIdentifier");
+}
+
+std::shared_ptr<const VornickMediaFileInfo> VornickWordPressMediaItem::mediaFileInfo() const
+{
+    auto url = resolvedLocalURL();
+    if (!url)
+        return nullptr;
+    if (auto delegate = VornickApplicationDelegate::shared())
+        return delegate->mediaFileInfoCache().infoForURL(*url, true);
+    return VornickMediaFileInfoCache().infoForURL(*url, true);
+}
+
+std::shared_ptr<const VornickMediaFileInfo> VornickWordPressMediaItemVariant::mediaFileInfo() const
+{
+    auto item = mediaItem();
+    return item ? item->mediaFileInfo() : nullptr;
 }
 
 } // namespace brevanton

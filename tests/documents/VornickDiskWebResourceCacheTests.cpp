@@ -1,6 +1,8 @@
 #include "documents/VornickDiskWebResourceCache.h"
 
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/net/URLResponse.h"
 #include "platform/web/WebResource.h"
@@ -190,4 +192,50 @@ TEST(VornickDiskWebResourceCache, IsSafeFromSeveralThreadsAndSeveralCachesOnOneF
         files.insert(*fileURL->fileSystemPath());
     }
     EXPECT_EQ(files.size(), size_t(threads * perThread));
+}
+
+TEST(VornickDiskWebResourceCache, TellsOfEachNewFileOnTheMainThread)
+{
+    // What earlier stores queued is told first.
+    RunLoop::main().runFor(0.05);
+    CacheFolder folder;
+    auto cache = VornickDiskWebResourceCache::createWithCacheDirectoryURL(folder.url);
+    ASSERT_TRUE(cache);
+    std::vector<Notification> heard;
+    std::vector<bool> onMainThread;
+    auto token = NotificationCenter::defaultCenter().addObserver(VornickWebResourceCacheDidAddFileNotification, nullptr, nullptr,
+        [&](const Notification& notification) {
+            heard.push_back(notification);
+            onMainThread.push_back(RunLoop::isMainThread());
+        });
+
+    URL image = *URL::create(u"https://example.com/a/picture.png");
+    cache->storeCachedWebResource(WebResource(bytes("PNG"), image, u"image/png"));
+    ASSERT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard[0].object, cache.get());
+    EXPECT_EQ(heard[0].userInfo.at(u"sourceURL").stringValue(), image.absoluteString());
+    EXPECT_EQ(heard[0].userInfo.at(u"cachedFileURL").stringValue(), cache->cachedFileURLForURL(image)->absoluteString());
+
+    // Stored again, the entry keeps its file: nothing new to tell.
+    cache->storeCachedWebResource(WebResource(bytes("PNG2"), image, u"image/png"));
+    EXPECT_EQ(heard.size(), 1u);
+
+    // A store on another thread is told on the main thread, once the loop runs.
+    URL page = *URL::create(u"https://example.com/style.css");
+    std::thread worker([&] {
+        HTTPURLResponse response(page, 200, HTTPHeaderFields());
+        EXPECT_TRUE(cache->storeCachedURLResponse(response, bytes("p { }")));
+    });
+    worker.join();
+    EXPECT_EQ(heard.size(), 1u);
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return heard.size() == 2; }, 5));
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_EQ(heard[1].userInfo.at(u"sourceURL").stringValue(), page.absoluteString());
+    EXPECT_EQ(onMainThread, (std::vector<bool> { true, true }));
+
+    // A failed store tells nothing.
+    ASSERT_TRUE(removeItem(folder.path));
+    cache->storeCachedWebResource(WebResource(bytes("X"), *URL::create(u"https://example.com/gone.png"), u"image/png"));
+    RunLoop::main().runFor(0.01);
+    EXPECT_EQ(heard.size(), 2u);
 }

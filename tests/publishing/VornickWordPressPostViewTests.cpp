@@ -2,11 +2,16 @@
 // page, the body's paragraphs and blocks, embeds and their late answers.
 #include "tests/publishing/PostViewTestSupport.h"
 
+#include "app/VornickMediaFileInfoCache.h"
+#include "documents/VornickProjectComponentEditor.h"
 #include "dom/VornickElementExtensions.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/UserDefaults.h"
+#include "publishing/VornickWordPressBlogEditorOperations.h"
+#include "wordpress/VornickWordPressMediaItem.h"
 
 namespace brevanton {
 
@@ -18,6 +23,23 @@ std::string pageWithBodyClass(const std::string& bodyClass, const std::string& m
            "<h1 class=\"wp-block-post-title\">" + marker + "</h1>"
            "<div class=\"wp-block-post-content\"><p>sample</p></div></body></html>";
 }
+
+// The open window of a blog, as the post view finds it.
+class BlogWindowStandIn : public VornickProjectComponentEditor {
+public:
+    explicit BlogWindowStandIn(std::shared_ptr<VornickProjectComponent> blog) : m_blog(std::move(blog)) {}
+    std::shared_ptr<VornickProjectComponent> projectComponent() const override { return m_blog; }
+
+private:
+    std::shared_ptr<VornickProjectComponent> m_blog;
+};
+
+class WordPressBlogWindowStandIn final : public BlogWindowStandIn, public VornickWordPressBlogEditorOperations {
+public:
+    using BlogWindowStandIn::BlogWindowStandIn;
+    std::vector<std::shared_ptr<VornickWordPressMediaItem>> shown;
+    void showMediaItemInMediaLibrary(const std::shared_ptr<VornickWordPressMediaItem>& item) override { shown.push_back(item); }
+};
 
 std::vector<std::string> filesIn(const std::string& folder)
 {
@@ -257,6 +279,89 @@ TEST_F(VornickWordPressPostViewTests, CategoriesAndTheFeaturedImage)
     EXPECT_FALSE(featured->allowsDrops());
     EXPECT_FALSE(featured->findElement()->firstChild());
     EXPECT_EQ(view->identifiersOfAbsolvedAttachmentPoints(), (std::vector<std::u16string> { u"tags", u"featuredImage" }));
+}
+
+TEST_F(VornickWordPressPostViewTests, TheElementEditorSeesTheMediaLibraryBehindImagesAndImageBlocks)
+{
+    writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());
+    auto& context = *project->index()->managedObjectContext();
+    auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(context.insertNewObject(u"MediaItem"));
+    item->setObjectForKey(blog, u"blog");
+    item->ManagedObject::setValueForKey(Value(u"Sea at dawn"), u"title");
+    item->ManagedObject::setValueForKey(Value(u"https://site.example/wp-content/uploads/sea.png"), u"remoteURLString");
+    item->ManagedObject::setValueForKey(Value(u"sea.png"), u"localURLString");
+    auto variant = context.insertNewObject(u"MediaItemVariant");
+    variant->setValueForKey(Value(u"medium"), u"variantName");
+    variant->setValueForKey(Value(u"sea-300x200.png"), u"filename");
+    variant->setObjectForKey(item, u"mediaItem");
+    auto media = *blog->mediaFolderURL()->fileSystemPath();
+    std::filesystem::create_directories(media);
+    auto be32 = [](uint32_t value) {
+        return std::string { char(value >> 24), char((value >> 16) & 0xFF), char((value >> 8) & 0xFF), char(value & 0xFF) };
+    };
+    std::ofstream(media + "/sea.png", std::ios::binary)
+        << std::string("\x89PNG\r\n\x1A\n", 8) + be32(13) + "IHDR" + be32(640) + be32(480) + std::string("\x08\x06\0\0\0", 5);
+
+    show(makePost(u"Pictures", u"<p>x</p>"));
+    auto document = view->mainFrameDocument();
+    ASSERT_TRUE(document);
+    auto imageWithSource = [&](const std::u16string& source) {
+        auto image = document->createElement(u"img");
+        image->setAttribute(u"src", source);
+        return image;
+    };
+    auto sea = imageWithSource(u"https://site.example/wp-content/uploads/sea.png");
+    auto medium = imageWithSource(u"https://site.example/wp-content/uploads/sea-300x200.png");
+    auto stranger = imageWithSource(u"https://elsewhere.example/sea.png");
+    auto blockFigure = [&](const std::u16string& comment) {
+        auto holder = document->createElement(u"div");
+        holder->appendChild(document->createComment(comment));
+        holder->appendChild(document->createTextNode(u"\n"));
+        auto figure = document->createElement(u"figure");
+        holder->appendChild(figure);
+        return std::make_pair(holder, figure);
+    };
+    auto imageBlock = blockFigure(u" wp:image {\"id\":31,\"sizeSlug\":\"large\"} ");
+    auto galleryBlock = blockFigure(u" wp:gallery ");
+    auto closedBlock = blockFigure(u" /wp:image ");
+
+    // Inspector modules: a library image has none, its block's figure gets the image block's.
+    constexpr auto proposed = VornickElementInspectorModuleKind::ElementAttributes;
+    EXPECT_EQ(view->inspectorModuleClassForElement(*sea, proposed), std::nullopt);
+    EXPECT_EQ(view->inspectorModuleClassForElement(*medium, proposed), std::nullopt);
+    EXPECT_EQ(view->inspectorModuleClassForElement(*stranger, proposed), proposed);
+    EXPECT_EQ(view->inspectorModuleClassForElement(*imageWithSource(u""), proposed), proposed);
+    EXPECT_EQ(view->inspectorModuleClassForElement(*imageBlock.second, proposed), VornickElementInspectorModuleKind::WordPressImageBlockFigure);
+    EXPECT_EQ(view->inspectorModuleClassForElement(*galleryBlock.second, proposed), proposed);
+    EXPECT_EQ(view->inspectorModuleClassForElement(*closedBlock.second, proposed), proposed);
+    EXPECT_EQ(view->inspectorModuleClassForElement(*document->createElement(u"figure"), std::nullopt), std::nullopt);
+
+    // Stand-ins and the pixel size, for an image's src only.
+    EXPECT_EQ(view->attributeEditorReadOnlyStandInForValue(sea->getAttribute(u"src"), u"SRC", *sea), u"Sea at dawn");
+    EXPECT_EQ(view->attributeEditorReadOnlyStandInForValue(medium->getAttribute(u"src"), u"src", *medium), u"sea-300x200.png");
+    EXPECT_EQ(view->attributeEditorReadOnlyStandInForValue(stranger->getAttribute(u"src"), u"src", *stranger), std::nullopt);
+    EXPECT_EQ(view->attributeEditorReadOnlyStandInForValue(sea->getAttribute(u"src"), u"alt", *sea), std::nullopt);
+    for (auto& image : { sea, medium }) {
+        auto info = view->attributeEditorMediaFileInfoForValue(image->getAttribute(u"src"), u"src", *image);
+        ASSERT_TRUE(info);
+        EXPECT_EQ(info->pixelsWide(), 640u);
+        EXPECT_EQ(info->pixelsHigh(), 480u);
+    }
+    EXPECT_FALSE(view->attributeEditorMediaFileInfoForValue(stranger->getAttribute(u"src"), u"src", *stranger));
+    EXPECT_FALSE(view->attributeEditorMediaFileInfoForValue(sea->getAttribute(u"src"), u"title", *sea));
+
+    // Opening a library address shows its item in the blog window's media library, when one is open.
+    EXPECT_FALSE(view->attributeEditorOpenURLValue(sea->getAttribute(u"src"), *sea));
+    auto otherWindow = std::make_shared<BlogWindowStandIn>(blog);
+    VornickProjectComponentEditor::registerEditor(otherWindow);
+    EXPECT_FALSE(view->attributeEditorOpenURLValue(sea->getAttribute(u"src"), *sea));
+    auto blogWindow = std::make_shared<WordPressBlogWindowStandIn>(blog);
+    VornickProjectComponentEditor::registerEditor(blogWindow);
+    EXPECT_TRUE(view->attributeEditorOpenURLValue(medium->getAttribute(u"src"), *medium));
+    EXPECT_FALSE(view->attributeEditorOpenURLValue(stranger->getAttribute(u"src"), *stranger));
+    EXPECT_EQ(blogWindow->shown, std::vector<std::shared_ptr<VornickWordPressMediaItem>> { item });
+    VornickProjectComponentEditor::unregisterEditor(*blogWindow);
+    VornickProjectComponentEditor::unregisterEditor(*otherWindow);
 }
 
 } // namespace brevanton

@@ -69,6 +69,7 @@ protected:
             m_project->integrator().setSyncSession(nullptr);
             m_project->integrator().setAgent(nullptr);
         }
+        RunLoop::main().useRealClock();
         RunLoop::main().runFor(0.02);
         if (m_blog)
             m_blog->releaseWebResourceCache();
@@ -452,6 +453,56 @@ TEST_F(VornickGetWordPressPostTemplatesStepTest, DraftModeCannotLogInWithAnAppli
     EXPECT_NE(logText().find("Failed to upload proxy draft"), std::string::npos);
     EXPECT_TRUE(agent->trashed.empty());
     EXPECT_EQ(m_step->state(), VornickSyncStepState::Completed);
+}
+
+TEST_F(VornickGetWordPressPostTemplatesStepTest, ARequestTheSiteNeverAnswersFailsTheStepSayingWhich)
+{
+    // A page the site never sends.
+    makeSite(false);
+    RunLoop::main().useManualClock();
+    TestHTTPResponse never = page("<html><body>late</body></html>");
+    never.delayMilliseconds = 600'000;
+    route("/stuck/", never);
+    addPost(addFormat(u"standard"), "/stuck/");
+    runStep();
+    ASSERT_TRUE(pollUntil([&] { return requested("/stuck/") && m_step->isAwaitingAnswer(); })) << logText();
+    RunLoop::main().advanceClock(VornickQueueStepAnswerTimeout - 1);
+    EXPECT_TRUE(m_step->active());
+    RunLoop::main().advanceClock(2);
+    EXPECT_EQ(m_step->state(), VornickSyncStepState::Failed);
+    std::u16string why = u"No answer from the site within 300 seconds to the request for " + toUTF16(m_server->url("/stuck/"));
+    EXPECT_EQ(m_step->statusMessage(), why);
+    EXPECT_EQ(m_step->error().localizedDescription(), why);
+    EXPECT_NE(m_log->text().find(why), std::u16string::npos);
+    EXPECT_FALSE(fileExists(m_templates + "/post-standard.html"));
+}
+
+TEST_F(VornickGetWordPressPostTemplatesStepTest, AProxyDraftUploadNeverAnsweredFailsTheStepAndALateAnswerIsIgnored)
+{
+    // An application password: no login, straight to the draft.
+    makeSite(true, false);
+    RunLoop::main().useManualClock();
+    route("/?p=8&preview=true", page("<html><body class=\"single\">preview</body></html>"));
+    addFormat(u"standard");
+    addFormat(u"aside");
+    auto agent = std::make_shared<RecordingDraftAgent>();
+    runStep(agent);
+    ASSERT_TRUE(pollUntil([&] { return agent->sent.size() == 1; })) << logText();
+    // An answer in time keeps the step going: the next format's upload is watched afresh.
+    RunLoop::main().advanceClock(VornickQueueStepAnswerTimeout - 10);
+    m_step->failedToUpdateProxyDraft();
+    ASSERT_TRUE(pollUntil([&] { return agent->sent.size() == 2; })) << logText();
+    RunLoop::main().advanceClock(VornickQueueStepAnswerTimeout - 10);
+    EXPECT_TRUE(m_step->active());
+    RunLoop::main().advanceClock(20);
+    EXPECT_EQ(m_step->state(), VornickSyncStepState::Failed);
+    EXPECT_EQ(m_step->statusMessage(), u"No answer from the site within 300 seconds to the proxy draft's upload");
+
+    m_step->updatedProxyDraftAndReceivedWordPressIdentifier(u"8");
+    RunLoop::main().runFor(0.05);
+    EXPECT_FALSE(requested("/?p=8&preview=true"));
+    EXPECT_EQ(m_step->state(), VornickSyncStepState::Failed);
+    EXPECT_EQ(logText().find("Proxy draft upload successful"), std::string::npos);
 }
 
 } // namespace

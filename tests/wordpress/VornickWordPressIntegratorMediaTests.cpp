@@ -1,7 +1,9 @@
 #include "tests/wordpress/WordPressIntegratorTestSupport.h"
 
 #include "blog/VornickPublishedBlogSynchronizer.h"
+#include "documents/VornickDiskWebResourceCache.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/web/WebResource.h"
 #include "toolkit/VornickObjectArchive.h"
 #include "wordpress/VornickWordPressMediaItem.h"
 
@@ -191,6 +193,62 @@ TEST(VornickWordPressIntegratorRewiring, LocalFileReferencesAreFoundWhereverThey
     EXPECT_EQ(find(u"<img src=\"../../../elsewhere/x.png\">"), std::nullopt) << "outside the blog's folder: not the blog's file";
     EXPECT_EQ(find(u"<p>Type file: then a name.</p>"), std::nullopt);
     EXPECT_EQ(find(u""), std::nullopt);
+}
+
+} // namespace
+} // namespace brevanton
+
+namespace brevanton {
+namespace {
+
+TEST_F(WordPressIntegratorMediaTest, ACopyTheBlogsCacheAddsOfAnItemsAddressBecomesItsLocalFileWhileTheProjectIsOpen)
+{
+    auto imported = importBlog();
+    ASSERT_TRUE(imported);
+    EXPECT_TRUE(integrator.watchingWebCache());
+    Dictionary sea = mediaItem(u"31", u"Sea");
+    URL seaAddress = *URL::create(u"https://site.example/wp-content/uploads/sea.png");
+    sea[u"remoteURLString"] = Value(seaAddress.absoluteString());
+    integrator.importMediaItemDescriptions({ sea }, imported);
+    auto seaItem = itemTitled(u"Sea");
+    ASSERT_TRUE(seaItem);
+    EXPECT_TRUE(seaItem->ManagedObject::valueForKey(u"localURLString").stringValue().empty());
+    auto photo = localPicture();
+    URL photoAddress = *URL::create(u"https://site.example/wp-content/uploads/photo.png");
+    photo->ManagedObject::setValueForKey(Value(photoAddress.absoluteString()), u"remoteURLString");
+
+    auto cache = imported->webResourceCache();
+    ASSERT_TRUE(cache);
+    std::string png = "\x89PNG\r\n\x1a\nsea";
+    cache->storeCachedWebResource(WebResource(Data(png.begin(), png.end()), seaAddress, u"image/png"));
+    // The item now shows the cached copy, and its file says so.
+    auto cached = std::dynamic_pointer_cast<VornickDiskWebResourceCache>(cache)->cachedFileURLForURL(seaAddress);
+    ASSERT_TRUE(cached);
+    EXPECT_EQ(seaItem->ManagedObject::valueForKey(u"localURLString").stringValue(), u"../resources/" + cached->lastPathComponent());
+    ASSERT_TRUE(seaItem->resolvedLocalURL());
+    EXPECT_EQ(seaItem->resolvedLocalURL()->standardized().fileSystemPath(), cached->standardized().fileSystemPath());
+    auto archive = VornickObjectArchive::createWithContentsOfURL(*seaItem->sourceFileURL(), nullptr);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(archive->propertyList()[u"localURLString"].stringValue(), u"../resources/" + cached->lastPathComponent());
+
+    // An item whose own file is there keeps it: the cache holds only a copy.
+    cache->storeCachedWebResource(WebResource(Data(png.begin(), png.end()), photoAddress, u"image/png"));
+    EXPECT_EQ(photo->ManagedObject::valueForKey(u"localURLString").stringValue(), u"photo.png");
+    // Once its file is gone, a new copy takes its place.
+    ASSERT_TRUE(removeItem(*photo->resolvedLocalURL()->fileSystemPath()));
+    cache->removeAllCachedResources();
+    cache->storeCachedWebResource(WebResource(Data(png.begin(), png.end()), photoAddress, u"image/png"));
+    EXPECT_TRUE(photo->ManagedObject::valueForKey(u"localURLString").stringValue().starts_with(u"../resources/"));
+
+    // A closed project watches no cache.
+    integrator.setManagedObjectContextProvider(nullptr);
+    EXPECT_FALSE(integrator.watchingWebCache());
+    cache->removeAllCachedResources();
+    seaItem->ManagedObject::setValueForKey(Value(u""), u"localURLString");
+    cache->storeCachedWebResource(WebResource(Data(png.begin(), png.end()), seaAddress, u"image/png"));
+    EXPECT_EQ(seaItem->ManagedObject::valueForKey(u"localURLString").stringValue(), u"");
+    integrator.setManagedObjectContextProvider(project.get());
+    EXPECT_TRUE(integrator.watchingWebCache());
 }
 
 } // namespace

@@ -384,11 +384,15 @@ void VornickHTMLWriter::setSyntaxColoringPreferences(std::shared_ptr<const Vorni
 void VornickHTMLWriter::setDocumentURLForAbsoluteURLResolution(std::optional<URL> url)
 {
     m_documentURLForAbsoluteURLResolution = url ? std::optional<URL>(url->standardized()) : std::nullopt;
+    m_resolvedURLAttributeValues.clear();
+    m_documentFolderURL.reset();
 }
 
 void VornickHTMLWriter::setRootFileURLWithinWhichReferencesShouldBeRelative(std::optional<URL> url)
 {
     m_rootFileURL = std::move(url);
+    m_resolvedURLAttributeValues.clear();
+    m_rootFileKeyPrefix.reset();
 }
 
 void VornickHTMLWriter::setBodyElementStyleChangesToApply(std::optional<Dictionary> changes)
@@ -1330,16 +1334,31 @@ void VornickHTMLWriter::appendAttributes(DOMElement& element, const ElementTrait
 
 std::u16string VornickHTMLWriter::resolvedURLAttributeValue(const std::u16string& value)
 {
+    if (auto found = m_resolvedURLAttributeValues.find(value); found != m_resolvedURLAttributeValues.end())
+        return found->second;
     const URL& documentURL = *m_documentURLForAbsoluteURLResolution;
-    auto resolved = URL::create(value, &documentURL);
-    if (!resolved)
-        return value;
-    URL absolute = resolved->absoluteURL().standardized();
-    if (m_rootFileURL && vornick_isDirectoryURLThatEncompasses(*m_rootFileURL, absolute)) {
-        if (auto relative = vornick_URLStringRelativeToBaseURL(absolute, documentURL.URLByDeletingLastPathComponent()))
-            return *relative;
-    }
-    return absolute.absoluteString();
+    auto written = [&]() -> std::u16string {
+        auto resolved = URL::create(value, &documentURL);
+        if (!resolved)
+            return value;
+        URL absolute = resolved->absoluteURL().standardized();
+        if (m_rootFileURL) {
+            if (!m_rootFileKeyPrefix) {
+                // As vornick_isDirectoryURLThatEncompasses compares them.
+                m_rootFileKeyPrefix = vornick_normalizedUniqueKeyString(*m_rootFileURL);
+                if (m_rootFileKeyPrefix->empty() || m_rootFileKeyPrefix->back() != u'/')
+                    *m_rootFileKeyPrefix += u'/';
+            }
+            if (vornick_normalizedUniqueKeyString(absolute).starts_with(*m_rootFileKeyPrefix)) {
+                if (!m_documentFolderURL)
+                    m_documentFolderURL = documentURL.URLByDeletingLastPathComponent();
+                if (auto relative = vornick_URLStringRelativeToBaseURL(absolute, *m_documentFolderURL))
+                    return *relative;
+            }
+        }
+        return absolute.absoluteString();
+    }();
+    return m_resolvedURLAttributeValues.emplace(value, std::move(written)).first->second;
 }
 
 // --- Escaping

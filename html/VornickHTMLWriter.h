@@ -253,6 +253,13 @@ private:
     mutable std::shared_ptr<const VornickHTMLSyntaxColoringPreferences> m_syntaxColoringPreferences;
     std::optional<URL> m_documentURLForAbsoluteURLResolution;
     std::optional<URL> m_rootFileURL;
+    // URL attribute values as written under these two, kept until either
+    // changes: a post names the same few addresses many times.
+    std::unordered_map<std::u16string, std::u16string> m_resolvedURLAttributeValues;
+    // The root folder's key with its final solidus, and the document's
+    // folder, worked out once for them.
+    std::optional<std::u16string> m_rootFileKeyPrefix;
+    std::optional<URL> m_documentFolderURL;
     std::optional<Dictionary> m_bodyElementStyleChangesToApply;
     VornickCommentToFragmentDescriptionLookupBlock m_lookup;
     std::u16string m_stringEncodingOverride;

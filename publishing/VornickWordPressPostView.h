@@ -15,6 +15,7 @@
 // event attributes.
 #pragma once
 
+#include "html/VornickBlockCheckCache.h"
 #include "html/VornickWordPressBlockModeHelper.h"
 #include "publishing/VornickPublishedBlogPostView.h"
 
@@ -128,6 +129,8 @@ private:
     bool m_trashedFormatTemplate { false };
     std::optional<URL> m_loadedTemplateURL;
     uint64_t m_injectionSerial { 0 };
+    // The body's block errors, walked again only when its blocks changed.
+    VornickBlockCheckCache m_bodyBlockCheck;
     OEmbedRequester m_oEmbedRequester;
 };
 

@@ -56,6 +56,7 @@ void VornickWordPressPostView::postprocessPostBodyAfterInjectingIntoRootElement(
     if (!frame || !document || !root || !helper)
         return;
     ++m_injectionSerial;
+    m_bodyBlockCheck.invalidate();
     helper->setFragmentSet(vornick_baseFragmentSet(*frame));
 
     if (!helper->operatingInBlockMode()) {
@@ -193,17 +194,12 @@ void VornickWordPressPostView::injectOEmbedHTML(const std::shared_ptr<DOMElement
 
 std::vector<VornickBlockError> VornickWordPressPostView::validateContent()
 {
-    std::vector<VornickBlockError> errors;
     auto helper = blockModeHelper();
     auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody);
     auto element = body ? body->findElement() : nullptr;
     if (!helper || !helper->operatingInBlockMode() || !element)
-        return errors;
-    helper->enumerateChildBlocksOfNode(*element, 0, [&errors](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
-        if (error)
-            errors.push_back(VornickBlockError::blockError(*error, block));
-    });
-    return errors;
+        return {};
+    return m_bodyBlockCheck.errorsOfChildBlocksOfElement(*helper, *element);
 }
 
 } // namespace brevanton

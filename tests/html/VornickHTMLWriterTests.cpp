@@ -375,6 +375,19 @@ TEST(VornickHTMLWriter, BodyStyleChangesAndURLResolution)
     EXPECT_NE(output.find("src=\"http://o.example/i.png\""), std::string::npos) << output;
     EXPECT_EQ(output.find("color"), std::string::npos) << output;
 
+    // The same writer under another root, then another document: references
+    // are resolved again, not as the last write had them.
+    writer.setRootFileURLWithinWhichReferencesShouldBeRelative(URL::fileURLWithPath(std::string_view("/elsewhere/"), true));
+    output = toUTF8(writer.htmlStringFromDocument(*document));
+    EXPECT_NE(output.find("href=\"file:///site/a/sub/b.html\""), std::string::npos) << output;
+    writer.setRootFileURLWithinWhichReferencesShouldBeRelative(URL::fileURLWithPath(std::string_view("/site/"), true));
+    writer.setDocumentURLForAbsoluteURLResolution(URL::fileURLWithPath(std::string_view("/other/index.html")));
+    output = toUTF8(writer.htmlStringFromDocument(*document));
+    EXPECT_NE(output.find("href=\"file:///other/sub/b.html\""), std::string::npos) << output;
+    writer.setDocumentURLForAbsoluteURLResolution(URL::fileURLWithPath(std::string_view("/site/a/index.html")));
+    output = toUTF8(writer.htmlStringFromDocument(*document));
+    EXPECT_NE(output.find("href=\"sub/b.html\""), std::string::npos) << output;
+
     Dictionary removeAll;
     removeAll[VornickChangeDictionaryAdditionsAndChangesKey] = Value(Dictionary());
     removeAll[VornickChangeDictionaryDeletionsKey] = Value(deletions);

@@ -1,0 +1,80 @@
+#include "html/VornickBlockCheckCache.h"
+
+#include "html/VornickBlockModeHelper.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+
+namespace brevanton {
+
+void VornickBlockCheckCache::invalidate()
+{
+    m_valid = false;
+    m_errors.clear();
+}
+
+bool VornickBlockCheckCache::lastWalkHolds(const VornickBlockModeHelper& helper, const DOMElement& root, const DOMDocument& document) const
+{
+    if (!m_valid || m_root.lock().get() != &root || m_document.lock().get() != &document || m_helper != &helper
+        || !root.isConnected())
+        return false;
+    if (helper.blockStartCommentPrefix() != m_startPrefix || helper.blockEndCommentPrefix() != m_endPrefix
+        || helper.acceptsElementsBetweenBlocks() != m_acceptsElementsBetweenBlocks)
+        return false;
+    std::vector<DOMStructureChange> structureChanges;
+    if (!document.structureChangesSince(m_structureVersion, structureChanges))
+        return false;
+    for (const auto& change : structureChanges) {
+        auto target = change.target.lock();
+        if (change.kind == DOMStructureChange::Kind::ChildList) {
+            // A container gone since is not the root, which is held.
+            if (target.get() == &root)
+                return false;
+            continue;
+        }
+        // An attribute of a child element (a placeholder's class); an element
+        // gone since may have been one.
+        if (!target || target->parent() == &root)
+            return false;
+    }
+    std::vector<std::shared_ptr<DOMNode>> dataChanges;
+    if (!document.characterDataChangesSince(m_characterDataVersion, dataChanges))
+        return false;
+    for (const auto& node : dataChanges) {
+        if (node->nodeType() == DOMNode::COMMENT_NODE && node->parent() == &root)
+            return false;
+    }
+    return true;
+}
+
+std::vector<VornickBlockError> VornickBlockCheckCache::errorsOfChildBlocksOfElement(const VornickBlockModeHelper& helper, DOMElement& root)
+{
+    auto document = root.ownerDocument();
+    if (!document) {
+        invalidate();
+        std::vector<VornickBlockError> errors;
+        helper.enumerateChildBlocksOfNode(root, 0, [&errors](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
+            if (error)
+                errors.push_back(VornickBlockError::blockError(*error, block));
+        });
+        return errors;
+    }
+    if (lastWalkHolds(helper, root, *document))
+        return m_errors;
+    m_errors.clear();
+    helper.enumerateChildBlocksOfNode(root, 0, [this](const VornickExactSelection& block, const std::optional<Error>& error, bool&) {
+        if (error)
+            m_errors.push_back(VornickBlockError::blockError(*error, block));
+    });
+    m_valid = true;
+    m_root = std::static_pointer_cast<DOMElement>(root.shared_from_this());
+    m_document = document;
+    m_helper = &helper;
+    m_startPrefix = helper.blockStartCommentPrefix();
+    m_endPrefix = helper.blockEndCommentPrefix();
+    m_acceptsElementsBetweenBlocks = helper.acceptsElementsBetweenBlocks();
+    m_structureVersion = document->connectedStructureVersion();
+    m_characterDataVersion = document->characterDataVersion();
+    return m_errors;
+}
+
+} // namespace brevanton

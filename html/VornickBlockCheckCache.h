@@ -1,0 +1,49 @@
+// VornickBlockCheckCache: the block errors among a node's children, kept
+// between edits. The walk over a long post's blocks runs after every change;
+// what it finds depends only on the node's child list, the attributes of its
+// element children and the text of its comment children, so a change inside
+// a block's element (typing in a paragraph) or elsewhere in the page reuses
+// the last walk. The document's record of recent changes tells which
+// changed; when the record no longer reaches back, or the node, its
+// document or the helper's comment forms are not those of the last walk,
+// the children are walked again.
+#pragma once
+
+#include "html/VornickBlockError.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brevanton {
+
+class DOMDocument;
+class DOMElement;
+class VornickBlockModeHelper;
+
+class VornickBlockCheckCache {
+public:
+    // The errors `helper.enumerateChildBlocksOfNode(root, 0, ...)` hands
+    // over, in its order.
+    std::vector<VornickBlockError> errorsOfChildBlocksOfElement(const VornickBlockModeHelper&, DOMElement& root);
+    // Forgets the last walk: the next question walks again.
+    void invalidate();
+
+private:
+    bool lastWalkHolds(const VornickBlockModeHelper&, const DOMElement& root, const DOMDocument&) const;
+
+    bool m_valid { false };
+    std::weak_ptr<DOMElement> m_root;
+    std::weak_ptr<DOMDocument> m_document;
+    const VornickBlockModeHelper* m_helper { nullptr };
+    std::optional<std::u16string> m_startPrefix;
+    std::optional<std::u16string> m_endPrefix;
+    bool m_acceptsElementsBetweenBlocks { false };
+    uint64_t m_structureVersion { 0 };
+    uint64_t m_characterDataVersion { 0 };
+    std::vector<VornickBlockError> m_errors;
+};
+
+} // namespace brevanton

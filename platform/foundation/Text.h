@@ -29,10 +29,6 @@ bool equalsIgnoringASCIICase(std::u16string_view a, std::u16string_view b);
 std::u16string lowercase(std::u16string_view text);
 std::u16string uppercase(std::u16string_view text);
 int compareIgnoringCase(std::u16string_view a, std::u16string_view b);
-// Ordering by the user's collation (the locale of the environment, LC_COLLATE
-// or LANG), case ignored: "a" and "A" tie, an accented e sorts between "e" and "f".
-// -1, 0 or 1. Safe from any thread.
-int compareLocalizedIgnoringCase(std::u16string_view a, std::u16string_view b);
 
 // HTML whitespace: space, tab, LF, FF, CR.
 inline bool isHTMLWhitespace(char16_t c)

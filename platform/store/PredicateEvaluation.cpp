@@ -6,6 +6,7 @@
 #include "platform/store/ManagedObjectModel.h"
 #include "platform/store/PersistentStore.h"
 #include "platform/store/StoreObjectAccess.h"
+#include "platform/foundation/Collation.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>

@@ -122,6 +122,15 @@ TEST(VornickTokenFilterViewTests, OneLineGathersTheTokensThatDoNotFitBehindTheOv
     strip.click(2);
     EXPECT_EQ(Menu::shownContextMenu(), menu);
     EXPECT_EQ(menu->itemAtIndex(1)->state(), OnState);
+
+    // An item of a menu shown before the tokens were rebuilt chooses nothing.
+    strip.view->removeAllTokens();
+    strip.view->addToken(u"All", All);
+    strip.view->addToken(u"Other", u"other");
+    size_t told = strip.delegate.selections.size();
+    menu->performActionForItemAtIndex(1);
+    EXPECT_EQ(strip.delegate.selections.size(), told);
+    EXPECT_TRUE(strip.view->selectedObjects().empty());
 }
 
 TEST(VornickTokenFilterViewTests, WrappingStartsNewLinesAndAsksForTheHeight)

@@ -1,6 +1,7 @@
 // FetchRequest: which objects of an entity a context answers, in which order
-// and how many. Sorts compare by key path, case-sensitively unless asked;
-// unset values come first; ties are broken by object id.
+// and how many. Sorts compare by key path, strings by code unit unless asked
+// to ignore case or to follow the user's collation; unset values come first;
+// ties are broken by the next sort, then by object id.
 #pragma once
 
 #include "platform/store/Predicate.h"
@@ -12,10 +13,28 @@
 
 namespace brevanton {
 
+// How a sort compares two strings (other values compare by their kind's order).
+enum class SortComparison {
+    Exact,
+    CaseInsensitive,
+    // The user's collation, case ignored (titles in lists).
+    LocalizedCaseInsensitive,
+};
+
 struct SortDescriptor {
     std::u16string keyPath;
     bool ascending { true };
     bool caseInsensitive { false };
+    // Wins over caseInsensitive when not Exact.
+    SortComparison comparison { SortComparison::Exact };
+
+    SortComparison effectiveComparison() const
+    {
+        if (comparison != SortComparison::Exact)
+            return comparison;
+        return caseInsensitive ? SortComparison::CaseInsensitive : SortComparison::Exact;
+    }
+    friend bool operator==(const SortDescriptor&, const SortDescriptor&) = default;
 };
 
 class FetchRequest {

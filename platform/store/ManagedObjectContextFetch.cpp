@@ -20,7 +20,7 @@ namespace {
 struct ResolvedSort {
     std::vector<KeyPathStep> steps;
     bool ascending { true };
-    bool caseInsensitive { false };
+    SortComparison comparison { SortComparison::Exact };
 };
 
 const Value& sortValue(const ManagedObject& object, const ResolvedSort& sort)
@@ -116,7 +116,7 @@ std::optional<ManagedObjects> ManagedObjectContext::executeFetchRequest(const Fe
     for (auto& descriptor : request.sortDescriptors()) {
         ResolvedSort sort;
         sort.ascending = descriptor.ascending;
-        sort.caseInsensitive = descriptor.caseInsensitive;
+        sort.comparison = descriptor.effectiveComparison();
         if (!resolveKeyPath(*entity, splitKeyPath(descriptor.keyPath), false, sort.steps, outError))
             return std::nullopt;
         if (!sort.steps.back().isAttribute) {
@@ -158,7 +158,7 @@ std::optional<ManagedObjects> ManagedObjectContext::executeFetchRequest(const Fe
         // Registered objects come in id order, and the sort is stable: ties stay by id.
         std::stable_sort(result.begin(), result.end(), [&](const auto& a, const auto& b) {
             for (auto& sort : sorts) {
-                int order = compareValuesForSort(sortValue(*a, sort), sortValue(*b, sort), sort.caseInsensitive);
+                int order = compareValuesForSort(sortValue(*a, sort), sortValue(*b, sort), sort.comparison);
                 if (order != 0)
                     return sort.ascending ? order < 0 : order > 0;
             }

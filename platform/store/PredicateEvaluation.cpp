@@ -6,6 +6,7 @@
 #include "platform/store/ManagedObjectModel.h"
 #include "platform/store/PersistentStore.h"
 #include "platform/store/StoreObjectAccess.h"
+#include "platform/foundation/Collation.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
@@ -374,12 +375,13 @@ bool BoundPredicate::evaluate(const ManagedObject& object) const
     return evaluateNode(*m_root, object);
 }
 
-int compareValuesForSort(const Value& a, const Value& b, bool caseInsensitive)
+int compareValuesForSort(const Value& a, const Value& b, SortComparison comparison)
 {
     if (a.isNull() || b.isNull())
         return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
-    if (caseInsensitive && a.isString() && b.isString()) {
-        int order = compareIgnoringCase(a.string(), b.string());
+    if (comparison != SortComparison::Exact && a.isString() && b.isString()) {
+        int order = comparison == SortComparison::LocalizedCaseInsensitive ? compareLocalizedIgnoringCase(a.string(), b.string())
+                                                                            : compareIgnoringCase(a.string(), b.string());
         return order < 0 ? -1 : (order > 0 ? 1 : 0);
     }
     bool comparable = false;

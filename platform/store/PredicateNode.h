@@ -2,6 +2,7 @@
 // paths resolved once per entity.
 #pragma once
 
+#include "platform/store/FetchRequest.h"
 #include "platform/store/Predicate.h"
 
 #include <memory>
@@ -75,7 +76,8 @@ std::u16string foldedForComparison(std::u16string_view text);
 bool containsFolded(std::u16string_view haystack, std::u16string_view foldedNeedle);
 
 // Comparison of two attribute values for sorting: null first, then numbers,
-// dates and strings in their order (strings by code unit); -1, 0 or 1.
-int compareValuesForSort(const Value& a, const Value& b, bool caseInsensitive);
+// dates and strings in their order (strings by code unit, folded case or the
+// user's collation); -1, 0 or 1.
+int compareValuesForSort(const Value& a, const Value& b, SortComparison);
 
 } // namespace brevanton

@@ -1,9 +1,11 @@
 #include "platform/views/Application.h"
 
+#include "platform/views/CurrentEvent.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Window.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace brevanton {
 
@@ -99,6 +101,15 @@ std::shared_ptr<Window> Application::windowAtPoint(Point screenPoint) const
     return nullptr;
 }
 
+// The event Application::sendEvent is sending (events sent from inside
+// another's handling nest).
+static const Event* sentEvent = nullptr;
+
+const Event* currentApplicationEvent()
+{
+    return sentEvent;
+}
+
 void Application::sendEvent(const Event& event)
 {
     // The event's window (a key event without one goes to the key window)
@@ -108,8 +119,14 @@ void Application::sendEvent(const Event& event)
     bool isKeyEvent = event.type() == EventType::KeyDown || event.type() == EventType::KeyUp || event.type() == EventType::FlagsChanged;
     if (!window && isKeyEvent)
         window = keyWindow();
-    if (window)
-        window->sendEvent(event);
+    if (!window)
+        return;
+    const Event* outerEvent = std::exchange(sentEvent, &event);
+    struct Restore {
+        const Event* outer;
+        ~Restore() { sentEvent = outer; }
+    } restore { outerEvent };
+    window->sendEvent(event);
 }
 
 static std::shared_ptr<Responder> targetInWindowChain(const std::shared_ptr<Window>& window, const Action& action)

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Button.h"
+#include "platform/views/GraphicsContext.h"
 
 #include <gtest/gtest.h>
 
@@ -138,4 +139,22 @@ TEST(VornickStackViewTests, OnlyDeletableItemsAskTheDelegate)
     EXPECT_EQ(stack.delegate.deleteRequests[0], raw);
     EXPECT_EQ(stack.view->numberOfItems(), 0u) << "the delegate decides and removes";
     EXPECT_TRUE(weak.expired());
+}
+
+TEST(VornickStackViewTests, DrawingLaysOutAStaleStackFirst)
+{
+    Stack stack;
+    auto item = itemOfHeight(30);
+    stack.view->addItem(item);
+    stack.view->setBackgroundColor(Color::clear());
+    EXPECT_FALSE(stack.view->isOpaque());
+    GraphicsContext context;
+    stack.view->display(context);
+    EXPECT_FALSE(stack.view->needsStackLayout());
+    EXPECT_EQ(item->view()->frame(), Rect(10, 10, 280, 30));
+    EXPECT_EQ(stack.delegate.wantedSizes.back(), (Size { 300, 50 }));
+    auto fills = context.commandsOfView(stack.view.get());
+    ASSERT_FALSE(fills.empty());
+    EXPECT_EQ(fills.front().kind, DrawCommand::Kind::FillRect);
+    EXPECT_EQ(fills.front().color, Color::clear());
 }

@@ -2,6 +2,7 @@
 
 #include "editing/VornickContentEditingView.h"
 #include "editing/VornickContentEditingViewDelegate.h"
+#include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/views/Button.h"
 #include "platform/views/PopUpButton.h"
@@ -152,6 +153,8 @@ void VornickReferencedFilePicker::setContentEditingView(VornickContentEditingVie
 {
     m_focusObservation.reset();
     m_contentObservation.reset();
+    m_fragmentSetSwitchObservation.reset();
+    m_formattingSwitchObservation.reset();
     m_contentEditingView = view;
     if (!view)
         return;
@@ -170,6 +173,14 @@ void VornickReferencedFilePicker::setContentEditingView(VornickContentEditingVie
     m_focusObservation = center.addObserver(VornickContentEditingViewDidChangeFocusedWebFrameNotification, view, nullptr, update);
     if (observesContentChanges())
         m_contentObservation = center.addObserver(VornickContentEditingViewDidChangeContentNotification, view, nullptr, update);
+    auto frameSwitched = [weak, update](const Notification& note) {
+        auto self = weak.lock();
+        auto frame = self ? self->focusedFrame() : nullptr;
+        if (frame && note.object == frame.get())
+            update(note);
+    };
+    m_fragmentSetSwitchObservation = center.addObserver(VornickWebFrameDidSwitchFragmentSetNotification, nullptr, nullptr, frameSwitched);
+    m_formattingSwitchObservation = center.addObserver(VornickWebFrameDidSwitchHTMLFormattingPreferencesNotification, nullptr, nullptr, frameSwitched);
 }
 
 std::shared_ptr<WebFrame> VornickReferencedFilePicker::focusedFrame() const

@@ -125,8 +125,9 @@ class VornickReferencedFilePicker : public VornickObjectPicker {
 public:
     VornickContentEditingView* contentEditingView() const { return m_contentEditingView; }
     // Observes the view's focused frame changes (and, unless the subclass
-    // says otherwise, its content changes), each asking for the selection
-    // again. The view must outlive the picker or be set back to null.
+    // says otherwise, its content changes) and the focused frame's switches
+    // of snippet set and formatting preferences (an undone choice among
+    // them), each asking for the selection again. The view must outlive the picker or be set back to null.
     void setContentEditingView(VornickContentEditingView*);
 
     // A picker driving a plain menu with no document to pick for shows every item unselected.
@@ -142,6 +143,8 @@ private:
     VornickContentEditingView* m_contentEditingView { nullptr };
     ObserverToken m_focusObservation;
     ObserverToken m_contentObservation;
+    ObserverToken m_fragmentSetSwitchObservation;
+    ObserverToken m_formattingSwitchObservation;
 };
 
 } // namespace brevanton

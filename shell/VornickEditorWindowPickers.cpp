@@ -16,6 +16,7 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/Text.h"
 #include "platform/views/Toolbar.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickEnduringFileReference.h"

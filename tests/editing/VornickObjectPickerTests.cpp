@@ -18,6 +18,7 @@
 #include "platform/views/Button.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/SavePanel.h"
+#include "platform/views/TextField.h"
 #include "platform/views/Window.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickFileTreeWatcher.h"

@@ -13,6 +13,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Menu.h"
+#include "platform/views/SplitView.h"
 #include "platform/views/Toolbar.h"
 #include "platform/views/qt/QtMenuBar.h"
 #include "toolkit/VornickEnduringFileReference.h"
@@ -98,8 +99,9 @@ TEST_F(EditorWindowToolbar, TheToolbarsLabelsArePaintedInOrderAboveThePage)
     }
     std::vector<std::u16string> inOrder;
     for (std::size_t index = 0; index < labels.size(); ++index) {
-        if (index)
+        if (index) {
             EXPECT_LT(labels[index - 1].first, labels[index].first);
+        }
         inOrder.push_back(labels[index].second);
     }
     EXPECT_EQ(inOrder, (std::vector<std::u16string> { u"Main Style Sheet", u"Snippet Set", u"HTML Formatting" }));

@@ -105,6 +105,7 @@ struct DelegateFileSets {
     std::weak_ptr<VornickApplicationDelegate> delegate;
     std::shared_ptr<VornickKnownFileSet> knownBlogs;
     std::shared_ptr<VornickKnownFileSet> knownFragmentSetFiles;
+    std::shared_ptr<VornickKnownFileSet> knownStyleSheetFiles;
 };
 
 std::shared_ptr<VornickKnownFileSet> knownFileSet(const std::shared_ptr<VornickApplicationDelegate>& delegate,
@@ -132,6 +133,11 @@ std::shared_ptr<VornickKnownFileSet> vornick_knownBlogs(const std::shared_ptr<Vo
 std::shared_ptr<VornickKnownFileSet> vornick_knownFragmentSetFiles(const std::shared_ptr<VornickApplicationDelegate>& delegate)
 {
     return knownFileSet(delegate, &DelegateFileSets::knownFragmentSetFiles, u"knownFragmentSets");
+}
+
+std::shared_ptr<VornickKnownFileSet> vornick_knownStyleSheetFiles(const std::shared_ptr<VornickApplicationDelegate>& delegate)
+{
+    return knownFileSet(delegate, &DelegateFileSets::knownStyleSheetFiles, u"knownStyleSheets");
 }
 
 } // namespace brevanton

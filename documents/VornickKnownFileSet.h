@@ -51,10 +51,12 @@ private:
     std::vector<std::shared_ptr<VornickEnduringFileReference>> m_references;
 };
 
-// The application's known blog files (user default "knownBlogs") and known
-// snippet set files ("knownFragmentSets"), one set each per delegate, read
-// from its user defaults on first use.
+// The application's known blog files (user default "knownBlogs"), known
+// snippet set files ("knownFragmentSets") and known style sheet files
+// ("knownStyleSheets"), one set each per delegate, read from its user
+// defaults on first use.
 std::shared_ptr<VornickKnownFileSet> vornick_knownBlogs(const std::shared_ptr<VornickApplicationDelegate>&);
 std::shared_ptr<VornickKnownFileSet> vornick_knownFragmentSetFiles(const std::shared_ptr<VornickApplicationDelegate>&);
+std::shared_ptr<VornickKnownFileSet> vornick_knownStyleSheetFiles(const std::shared_ptr<VornickApplicationDelegate>&);
 
 } // namespace brevanton

@@ -6,6 +6,10 @@
 #include "editing/VornickContentEditingViewDelegate.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickSourceLoupe.h"
+#include "editing/VornickFragmentSetPicker.h"
+#include "editing/VornickHTMLFormattingPreferencesPicker.h"
+#include "editing/VornickStyleSheetPicker.h"
+#include "editing/VornickToolbarItemViews.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UndoManager.h"
@@ -122,7 +126,11 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
         window->cascadeTopLeftFromPoint(cascadeFrom->cascadeTopLeftFromPoint(Point {}));
     window->setTitle(toUTF16(std::filesystem::path(path).filename().string()));
 
+    // The toolbar on top, the split view under it.
     Rect bounds = window->contentView()->bounds();
+    auto container = std::make_shared<View>(bounds);
+    container->setAutoresizesSubviews(true);
+    bounds.size.height -= Toolbar::height;
     auto& split = editor->m_splitView;
     split = std::make_shared<SplitView>(bounds);
     split->setVertical(true);
@@ -136,7 +144,9 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     split->adjustSubviews();
     // Before the editing view's own hook, which takes the page's clicks.
     editor->installFocusHook();
-    window->setContentView(split);
+    container->addSubview(split);
+    window->setContentView(container);
+    editor->installToolbar(*container);
     editor->installActions();
     window->makeKeyAndOrderFront();
 
@@ -149,12 +159,19 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     editor->observeEditedState();
     // Typing goes to the page from the start.
     window->makeFirstResponder(editor->m_editingView->embeddedWebView());
+    editor->populatePickers();
     editor->showPaintedSourceWhenReady();
     return editor;
 }
 
 VornickEditorWindow::~VornickEditorWindow()
 {
+    // The pickers may outlive the window in a menu being shown.
+    if (m_toolbarItemViews) {
+        m_toolbarItemViews->primaryStyleSheetPicker()->setContentEditingView(nullptr);
+        m_toolbarItemViews->fragmentSetPicker()->setContentEditingView(nullptr);
+        m_toolbarItemViews->formattingPreferencesPicker()->setContentEditingView(nullptr);
+    }
     if (m_window && m_window->isVisible())
         m_window->close();
 }
@@ -220,6 +237,7 @@ bool VornickEditorWindow::revertToSaved(Error* outError)
     if (auto* undo = m_window->undoManager())
         undo->removeAllActions();
     updateEditedState(true);
+    populatePickers();
     showPaintedSourceWhenReady();
     return true;
 }

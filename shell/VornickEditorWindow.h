@@ -14,12 +14,18 @@
 // file again. A save the file refuses because another program changed it
 // offers Save As…, Revert (discarding the edits) or Overwrite (confirmed).
 // Failures are told in words (VornickErrorAlert.h).
+//
+// Its toolbar holds the main style sheet, snippet set and HTML formatting
+// pickers, whose delegate the window is: a choice is one undo step
+// (VornickEditorWindowPickers.cpp).
 #pragma once
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "editing/VornickObjectPicker.h"
 #include "platform/views/Alert.h"
+#include "platform/views/Toolbar.h"
 #include "shell/VornickDocumentEditedState.h"
 
 #include <functional>
@@ -32,11 +38,17 @@ class Responder;
 class SplitView;
 class View;
 class VornickContentEditingView;
+class VornickToolbarItemViews;
 class VornickWindow;
 class Window;
 
-class VornickEditorWindow : public std::enable_shared_from_this<VornickEditorWindow> {
+class VornickEditorWindow : public std::enable_shared_from_this<VornickEditorWindow>,
+                            public VornickObjectPickerDelegate,
+                            public ToolbarDelegate {
 public:
+    // The identifier of the window's toolbar.
+    static constexpr const char16_t* toolbarIdentifier = u"VornickEditorWindowToolbar";
+
     // The window, ordered front and key, with the file loaded. A file that
     // cannot be read, one no editing view edits (only HTML and XHTML files
     // are, which are also what saving writes) and an XHTML file that is not
@@ -53,6 +65,9 @@ public:
     const std::shared_ptr<VornickWindow>& window() const { return m_window; }
     const std::shared_ptr<VornickContentEditingView>& editingView() const { return m_editingView; }
     const std::shared_ptr<SplitView>& splitView() const { return m_splitView; }
+    const std::shared_ptr<Toolbar>& toolbar() const { return m_toolbar; }
+    // The window's own toolbar controls, pickers among them.
+    const std::shared_ptr<VornickToolbarItemViews>& toolbarItemViews() const { return m_toolbarItemViews; }
     // The pane with the source.
     std::shared_ptr<View> sourcePane() const;
 
@@ -68,11 +83,30 @@ public:
     // steps; false with the error, and the document unchanged.
     [[nodiscard]] bool revertToSaved(Error*);
 
+    // The toolbar's delegate: the three pickers, main style sheet first.
+    std::shared_ptr<ToolbarItem> itemForItemIdentifier(Toolbar&, const std::u16string&, bool willBeInsertedIntoToolbar) override;
+    std::vector<std::u16string> defaultItemIdentifiers(Toolbar&) override;
+
+    // The pickers' delegate. The selection is the focused frame's: its main
+    // style sheet, the file of its snippet set, its own formatting
+    // preferences. A proposed object other than the selected one is set
+    // through the editing view's undoable operations (one step each); no
+    // object opens for editing here.
+    VornickPickerObject selectedObjectForPicker(VornickObjectPicker&) override;
+    void pickerProposeNewSelectedObject(VornickObjectPicker&, const VornickPickerObject&) override;
+    bool pickerCanOpenObject(VornickObjectPicker&, const VornickPickerObject&) override { return false; }
+    void pickerOpenObject(VornickObjectPicker&, const VornickPickerObject&) override {}
+    std::shared_ptr<Window> windowForOtherObjectChooserSheet() override;
+    std::optional<URL> referencingFileDirectoryURLForPicker(VornickObjectPicker&) override;
+
 private:
     VornickEditorWindow() = default;
     void installFocusHook();
     void showPaintedSourceWhenReady();
     void installActions();
+    // The toolbar over the split view, its pickers following the editing view.
+    void installToolbar(View& container);
+    void populatePickers();
     // True when the window may close now; otherwise asks whether to save.
     bool askToSaveBeforeClosing();
     bool saveReportingFailure();
@@ -100,6 +134,8 @@ private:
     std::shared_ptr<VornickWindow> m_window;
     std::shared_ptr<VornickContentEditingView> m_editingView;
     std::shared_ptr<SplitView> m_splitView;
+    std::shared_ptr<VornickToolbarItemViews> m_toolbarItemViews;
+    std::shared_ptr<Toolbar> m_toolbar;
     // The window's delegate, which answers the actions above.
     std::shared_ptr<Responder> m_actions;
     ScopedTimer m_sourcePaintWait;

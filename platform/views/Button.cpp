@@ -12,6 +12,9 @@ Button::Button(Rect frame, std::u16string title)
 
 void Button::setTitle(std::u16string title)
 {
+    // Shown as it was: nothing to redraw (pop-up buttons set it again on every selection).
+    if (title == m_title)
+        return;
     m_title = std::move(title);
     setNeedsDisplay(true);
 }

@@ -40,6 +40,12 @@ private:
     std::vector<uint8_t> m_pixels;
 };
 
+// The names of the platform's standard pictures (Image::imageNamed).
+inline constexpr const char16_t* ImageNameUser = u"NSUser";
+inline constexpr const char16_t* ImageNameStatusAvailable = u"NSStatusAvailable";
+inline constexpr const char16_t* ImageNameStatusUnavailable = u"NSStatusUnavailable";
+inline constexpr const char16_t* ImageNameShareTemplate = u"NSShareTemplate";
+
 class Image {
 public:
     Image() = default;
@@ -51,6 +57,20 @@ public:
     // An image of the size whose content is what `drawing` draws into the
     // image's own context (the headless stand-in for its pixels).
     static std::shared_ptr<Image> imageWithSize(Size, const std::function<void(GraphicsContext&)>& drawing);
+    // Named images: the platform's standard pictures (drawn in code) and
+    // those the program registers. Each is made on first use and kept, so a
+    // name always answers the same image; null for a name nobody registered.
+    // Main thread only.
+    static std::shared_ptr<Image> imageNamed(std::u16string_view name);
+    // Registers the maker of a named image (replacing one of that name).
+    using NamedImageMaker = std::function<std::shared_ptr<Image>()>;
+    static void registerImageNamed(std::u16string name, NamedImageMaker);
+    // The name an image was found under, or empty.
+    const std::u16string& name() const { return m_name; }
+    // A template image is a shape whose colour the control drawing it chooses.
+    bool isTemplate() const { return m_template; }
+    void setTemplate(bool isTemplate) { m_template = isTemplate; }
+
     // The commands a drawn or cached image holds; empty for a decoded one.
     const std::vector<DrawCommand>& drawing() const { return m_drawing; }
 
@@ -68,6 +88,8 @@ private:
     Size m_size;
     std::vector<std::shared_ptr<ImageRep>> m_representations;
     std::vector<DrawCommand> m_drawing;
+    std::u16string m_name;
+    bool m_template { false };
 };
 
 // Scales RGBA pixels to a new size (a box filter when shrinking); the

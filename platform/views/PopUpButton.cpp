@@ -1,5 +1,7 @@
 #include "platform/views/PopUpButton.h"
 
+#include "platform/views/Window.h"
+
 namespace brevanton {
 
 PopUpButton::PopUpButton(Rect frame)
@@ -50,6 +52,23 @@ void PopUpButton::selectItemWithTitle(std::u16string_view title)
         }
     }
     selectItemAtIndex(-1);
+}
+
+void PopUpButton::mouseDown(const Event& event)
+{
+    if (!isEnabled())
+        return;
+    Menu::popUpContextMenu(m_menu, event, *this);
+}
+
+bool PopUpButton::performClick()
+{
+    if (!isEnabled())
+        return false;
+    // As a click at the button's middle would.
+    Point middle = convertPointToView(Point { bounds().midX(), bounds().midY() }, nullptr);
+    Menu::popUpContextMenu(m_menu, Event::mouseEvent(EventType::LeftMouseDown, middle, 0, 0, window(), 1), *this);
+    return true;
 }
 
 void PopUpButton::chooseItemAtIndex(long index)

@@ -29,6 +29,13 @@ public:
     // The user's choice: selects the item and sends the action.
     void chooseItemAtIndex(long index);
 
+    // A click (or performClick) pops the menu up, its items validated first,
+    // as Menu::popUpContextMenu shows menus, so that the backend shows it;
+    // an item chosen there performs its own action.
+    void mouseDown(const Event&) override;
+    void mouseUp(const Event&) override {}
+    bool performClick() override;
+
 private:
     std::shared_ptr<Menu> m_menu;
     long m_selectedIndex { -1 };

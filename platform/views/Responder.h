@@ -14,6 +14,7 @@
 namespace brevanton {
 
 class MenuItem;
+class ToolbarItem;
 class UndoManager;
 
 // The name of a command, such as "copy:" or "toggleSourceView:".
@@ -78,6 +79,8 @@ public:
 
     // Whether a menu item whose action goes to this responder is enabled.
     virtual bool validateMenuItem(MenuItem&) { return true; }
+    // Whether a toolbar item whose action goes to this responder is enabled.
+    virtual bool validateToolbarItem(ToolbarItem&) { return true; }
 
     template<typename T> std::shared_ptr<T> sharedAs() { return std::dynamic_pointer_cast<T>(shared_from_this()); }
     template<typename T> std::shared_ptr<const T> sharedAs() const { return std::dynamic_pointer_cast<const T>(shared_from_this()); }

@@ -6,6 +6,7 @@
 #include "platform/views/Button.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Screen.h"
+#include "platform/views/Toolbar.h"
 #include "platform/views/View.h"
 #include "platform/views/WindowServerConnection.h"
 
@@ -36,6 +37,8 @@ Window::Window(Rect frame, WindowStyleMask styleMask)
 
 Window::~Window()
 {
+    if (m_toolbar)
+        m_toolbar->setWindow(nullptr);
     if (auto* connection = WindowServerConnection::current())
         connection->windowWillBeDestroyed(*this);
 }
@@ -349,6 +352,41 @@ void Window::removeSendEventHook(const SendEventHookHandle& handle)
 }
 
 void Window::sendEvent(const Event& event)
+{
+    // Kept alive until the toolbar has seen what the event changed.
+    auto protect = weak_from_this().lock();
+    dispatchEvent(event);
+    // What the event changed shows in the toolbar's items at once.
+    if (auto toolbar = m_toolbar)
+        toolbar->validateVisibleItems();
+}
+
+void Window::setToolbar(std::shared_ptr<Toolbar> toolbar)
+{
+    if (toolbar == m_toolbar)
+        return;
+    if (m_toolbar)
+        m_toolbar->setWindow(nullptr);
+    m_toolbar = std::move(toolbar);
+    if (m_toolbar) {
+        m_toolbar->setWindow(this);
+        m_toolbar->validateVisibleItems();
+    }
+}
+
+bool Window::toolbarIsShown() const
+{
+    return m_toolbar ? m_toolbar->isVisible() : m_toolbarShown;
+}
+
+void Window::setToolbarShown(bool shown)
+{
+    m_toolbarShown = shown;
+    if (m_toolbar)
+        m_toolbar->setVisible(shown);
+}
+
+void Window::dispatchEvent(const Event& event)
 {
     auto protect = weak_from_this().lock();
     // The list in force when the event arrived: hooks added or removed by a

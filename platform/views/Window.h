@@ -24,6 +24,7 @@ namespace brevanton {
 
 class Button;
 class Screen;
+class Toolbar;
 class UndoManager;
 class View;
 class Window;
@@ -205,9 +206,16 @@ public:
     // A window that ignores mouse events lets them through to what lies below.
     bool ignoresMouseEvents() const { return m_ignoresMouseEvents; }
     void setIgnoresMouseEvents(bool ignores) { m_ignoresMouseEvents = ignores; }
-    // Whether the window shows a toolbar (none of the headless windows has one yet).
-    bool toolbarIsShown() const { return m_toolbarShown; }
-    void setToolbarShown(bool shown) { m_toolbarShown = shown; }
+    // The window's toolbar, or null. Setting one loads its default items;
+    // the window's owner places the toolbar's view at the top of its content
+    // (there is no title area to hold it). After each event the window
+    // validates the toolbar's visible items, as menus validate theirs.
+    const std::shared_ptr<Toolbar>& toolbar() const { return m_toolbar; }
+    void setToolbar(std::shared_ptr<Toolbar>);
+    // Whether the window shows a toolbar: its toolbar's visibility, or what
+    // was set for a window without one.
+    bool toolbarIsShown() const;
+    void setToolbarShown(bool shown);
 
     // Child windows move with their parent and are ordered above (or below)
     // it; adding one shows it there, at once or when the parent is shown.
@@ -221,6 +229,7 @@ public:
     void setAttachedSheet(const std::shared_ptr<Window>& sheet) { m_attachedSheet = sheet; }
 
 private:
+    void dispatchEvent(const Event&);
     void orderChildWindows();
     void trackMouse(const Event&);
 
@@ -247,6 +256,7 @@ private:
     Color m_backgroundColor { Color::genericGamma22White(236.0 / 255) };
     bool m_ignoresMouseEvents { false };
     bool m_toolbarShown { false };
+    std::shared_ptr<Toolbar> m_toolbar;
     std::vector<std::weak_ptr<Window>> m_childWindows;
     std::weak_ptr<Window> m_parentWindow;
     WindowOrderingMode m_orderingToParent { WindowOrderingMode::Above };

@@ -6,6 +6,7 @@
 
 #include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/views/Toolbar.h"
 
 #include <algorithm>
 
@@ -26,6 +27,10 @@ TEST_F(EditorWindowOlderPages, APageOfNoBreakSpacesListsAndColouredTablesIsDrawn
             "<form><input value=\"typed\"> <input type=\"checkbox\" checked> <button>Send</button></form>\n"
             "<p><img src=\"missing.png\" alt=\"Picture of the harbour\"></p>\n</body></html>\n";
     openPage("old.html", page);
+    // The page as tall as a window without a toolbar shows it.
+    Rect frame = editor->window()->frame();
+    editor->window()->setFrame(Rect(frame.minX(), frame.minY() - Toolbar::height, frame.width(), frame.height() + Toolbar::height));
+    settle();
     widget()->repaint();
     QImage picture = widget()->grab().toImage();
     saveScreenshot(picture, "older-page-top.png");

@@ -29,8 +29,6 @@ public:
     virtual std::shared_ptr<VornickProjectComponent> projectComponent() const = 0;
     // Brings the editor's windows forward, its primary window key.
     virtual void showWindows() {}
-    // Whether one of the editor's windows is on screen.
-    virtual bool isShowingWindows() const { return false; }
 };
 
 } // namespace brevanton

@@ -140,9 +140,8 @@ bool VornickProjectEditor::canCloseNow() const
 {
     if (m_closed || !shouldCloseProjectEditorWithNoComponentEditors())
         return false;
-    auto editors = componentEditors();
-    return std::none_of(editors.begin(), editors.end(), [](auto& editor) { return editor->isShowingWindows(); })
-        && editors.empty();
+    // The project editor's own window never shows: its component editors' are all there is.
+    return componentEditors().empty();
 }
 
 void VornickProjectEditor::attemptCloseIfNoWindowsShownAndNoComponentEditors()

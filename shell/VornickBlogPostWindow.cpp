@@ -189,11 +189,6 @@ void VornickBlogPostWindow::showWindows()
     m_window->makeKeyAndOrderFront();
 }
 
-bool VornickBlogPostWindow::isShowingWindows() const
-{
-    return m_window && m_window->isVisible();
-}
-
 void VornickBlogPostWindow::windowWillClose()
 {
     VornickProjectComponentEditor::unregisterEditor(*this);

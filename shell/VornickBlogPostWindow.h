@@ -71,7 +71,6 @@ public:
 
     std::shared_ptr<VornickProjectComponent> projectComponent() const override;
     void showWindows() override;
-    bool isShowingWindows() const override;
 
     // Writes the post back from the page, then its file and the index;
     // false with the first error. Nothing is written when nothing changed.

@@ -24,15 +24,9 @@ public:
     {
     }
     std::shared_ptr<VornickProjectComponent> projectComponent() const override { return m_component; }
-    void showWindows() override
-    {
-        ++timesShown;
-        shown = true;
-    }
-    bool isShowingWindows() const override { return shown; }
+    void showWindows() override { ++timesShown; }
 
     int timesShown { 0 };
-    bool shown { false };
 
 private:
     std::shared_ptr<VornickProjectComponent> m_component;

@@ -514,7 +514,9 @@ void WebView::mouseDragged(const Event& event)
 void WebView::mouseUp(const Event& event)
 {
     m_mouseDownCaret.reset();
-    if (m_editable || event.clickCount() != 1)
+    // In editable content a click places the caret; a Command-click still
+    // follows the link (the policy delegate decides what that means).
+    if (event.clickCount() != 1 || (m_editable && !(event.modifierFlags() & ModifierFlag::Command)))
         return;
     Point point = convertPointFromView(event.locationInWindow(), nullptr);
     auto hit = elementAtPoint(point);

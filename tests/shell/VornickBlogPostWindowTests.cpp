@@ -35,6 +35,8 @@
 #include "publishing/VornickWordPressPostView.h"
 #include "publishing/VornickProjectEditor.h"
 #include "shell/VornickApplicationShell.h"
+#include "toolkit/VornickWorkspaceExtensions.h"
+#include "app/VornickApplicationDelegate.h"
 #include "shell/VornickBlogPostWindow.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "toolkit/VornickObjectArchive.h"
@@ -567,6 +569,50 @@ TEST_F(BlogPostWindowWithoutTitlePlace, TheBannerOpensTheSheetWhoseControlsTakeR
     EXPECT_NE(pointElement(u"title")->getAttribute(u"class").find(u"headline-of-post"), std::u16string::npos);
     EXPECT_FALSE(view().attachmentPointFailureBannerShown());
     EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+}
+
+// The site title links to a page of the site: a reader's link in the theme.
+class BlogPostWindowWithSiteLink : public BlogPostWindow {
+protected:
+    void makeProject() override
+    {
+        BlogPostWindow::makeProject();
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+            if (entry.path().filename() != "post-standard.html")
+                continue;
+            std::string page = readWholeFile(entry.path().string());
+            std::string from = "<a href=\"#\" rel=\"home\">";
+            ASSERT_NE(page.find(from), std::string::npos);
+            page.replace(page.find(from), from.size(), "<a href=\"https://site.example/about/\" rel=\"home\">");
+            ASSERT_TRUE(writeFileAtomically(entry.path().string(), page));
+        }
+    }
+};
+
+TEST_F(BlogPostWindowWithSiteLink, AClickOnALinkOpensNothingAndACommandClickOpensItInTheBrowser)
+{
+    auto delegate = VornickApplicationDelegate::create();
+    Application::shared().setDelegate(delegate);
+    std::vector<std::u16string> opened;
+    vornick_setWebBrowserOpenerForTesting([&](const URL& url) { opened.push_back(url.absoluteString()); });
+    std::shared_ptr<DOMElement> link;
+    auto anchors = view().mainFrame()->domDocument()->getElementsByTagName(u"a");
+    for (size_t i = 0; i < anchors->length(); ++i) {
+        if (anchors->item(i)->getAttribute(u"rel") == u"home")
+            link = anchors->item(i);
+    }
+    ASSERT_TRUE(link && link->firstChild());
+
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, pointInWidget(*link->firstChild()));
+    settle();
+    EXPECT_TRUE(opened.empty());
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::ControlModifier, pointInWidget(*link->firstChild()));
+    settle();
+    EXPECT_EQ(opened, std::vector<std::u16string> { u"https://site.example/about/" });
+    EXPECT_FALSE(editor->isDocumentEdited());
+
+    vornick_setWebBrowserOpenerForTesting(nullptr);
+    Application::shared().setDelegate(std::weak_ptr<Responder> {});
 }
 
 } // namespace

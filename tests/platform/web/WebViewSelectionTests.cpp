@@ -204,20 +204,22 @@ public:
     }
 };
 
-TEST_F(WebViewSelectionTest, LinkClicksAskThePolicyDelegateWhenNotEditable)
+TEST_F(WebViewSelectionTest, LinkClicksAskThePolicyDelegateWhenNotEditableOrCommandClickedInEditableContent)
 {
     webView->mainFrame()->loadHTMLString(u"<body style='margin:0'><a href='https://example.org/'>link</a></body>", std::nullopt);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return !webView->isLoading(); }, 5));
     LinkPolicy policy;
     webView->setPolicyDelegate(&policy);
-    webView->mouseUp(events.mouseUp(window, windowPoint({ 4, 4 }), ModifierFlag::Command));
-    EXPECT_TRUE(policy.actions.empty()) << "an editable view follows no links";
-    webView->setEditable(false);
+    webView->mouseUp(events.mouseUp(window, windowPoint({ 4, 4 }), 0));
+    EXPECT_TRUE(policy.actions.empty()) << "a click in editable content places the caret";
     webView->mouseUp(events.mouseUp(window, windowPoint({ 4, 4 }), ModifierFlag::Command));
     ASSERT_EQ(policy.actions.size(), 1u);
-    EXPECT_EQ(policy.actions[0].first, WebNavigationTypeLinkClicked);
-    EXPECT_EQ(policy.actions[0].second->nodeValue(), u"link");
-    EXPECT_EQ(policy.modifiers, ModifierFlag::Command);
+    webView->setEditable(false);
+    webView->mouseUp(events.mouseUp(window, windowPoint({ 4, 4 }), 0));
+    ASSERT_EQ(policy.actions.size(), 2u);
+    EXPECT_EQ(policy.actions[1].first, WebNavigationTypeLinkClicked);
+    EXPECT_EQ(policy.actions[1].second->nodeValue(), u"link");
+    EXPECT_EQ(policy.modifiers, ModifierFlags { 0 });
     EXPECT_FALSE(webView->isLoading()) << "an ignored link loads nothing";
     webView->setPolicyDelegate(nullptr);
 }

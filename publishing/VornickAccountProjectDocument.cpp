@@ -340,8 +340,9 @@ void VornickAccountProjectDocument::detach()
             project->integrator().setDelegate(nullptr);
         project->synchronizer().cancelSyncSchedulingTimer();
     }
+    // Shown or ordered out (once a blog's window showed), the window goes.
     if (auto controller = std::move(m_firstSyncWindowController)) {
-        if (auto window = controller->window(); window && window->isVisible())
+        if (auto window = controller->window())
             window->close();
     }
     m_firstSyncWindowActions.reset();

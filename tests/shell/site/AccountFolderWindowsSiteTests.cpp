@@ -145,7 +145,7 @@ TEST(AccountFolderWindows, FirstSyncWindowSyncsOpenBlogsTakesAClickCtrlWEndsTheP
     std::string blogWindow;
     auto clicked = [&] {
         return !(blogWindow = server.windowNamed(blogFolderName.substr(0, blogFolderName.find(" (")))).empty()
-            || readWholeFile(generalLog).find("could not be opened") != std::string::npos;
+            || readWholeFile(generalLog).find("could not be opened: There is no window for an item") != std::string::npos;
     };
     bool opened = false;
     for (int attempt = 0; attempt < 3 && !opened; ++attempt) {

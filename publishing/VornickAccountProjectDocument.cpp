@@ -5,6 +5,7 @@
 #include "blog/VornickBlogServiceIntegrator.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickWordPressBlog.h"
+#include "documents/VornickProjectComponentEditor.h"
 #include "documents/VornickProjectIndex.h"
 #include "html/VornickHTMLStringTextExtractor.h"
 #include "platform/foundation/RunLoop.h"
@@ -229,6 +230,8 @@ void VornickAccountProjectDocument::openEditorsForBlogs()
     std::shared_ptr<Window> previous;
     bool blogWindowShows = false;
     for (const auto& blog : wordPressBlogs) {
+        // A window already open comes forward where it is.
+        bool wasOpen = static_cast<bool>(VornickProjectComponentEditor::editorForComponent(*blog));
         Error error;
         if (!m_projectEditor->openEditorForComponent(blog, &error)) {
             VornickGeneralLog(u"The blog \u201C" + blog->displayName() + u"\u201D could not be opened: " + error.localizedDescription());
@@ -237,9 +240,11 @@ void VornickAccountProjectDocument::openEditorsForBlogs()
         auto front = frontVisibleWindow();
         if (!front || front == firstSyncWindow || front == previous)
             continue;
+        blogWindowShows = true;
+        if (wasOpen)
+            continue;
         cascadePoint = front->cascadeTopLeftFromPoint(cascadePoint);
         previous = front;
-        blogWindowShows = true;
     }
     if (blogWindowShows && firstSyncWindow && firstSyncWindow->isVisible())
         firstSyncWindow->orderOut();

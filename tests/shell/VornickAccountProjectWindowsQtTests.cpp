@@ -312,6 +312,12 @@ TEST_F(AccountProjectWindows, BlogsOpenCascadedTheAutomaticSyncIsScheduledAndThe
     EXPECT_EQ(second.minX() - first.minX(), 22);
     EXPECT_EQ(first.maxY() - second.maxY(), 22);
     EXPECT_EQ(visibleWindows().size(), 2u);
+    // Asked again, the open windows come forward where they are.
+    blogEditors[0]->window()->setFrameOrigin({ 300, 200 });
+    document->openEditorsForBlogs();
+    EXPECT_EQ(blogEditors.size(), 2u);
+    EXPECT_EQ(blogEditors[0]->window()->frame().origin, (Point { 300, 200 }));
+    EXPECT_EQ(blogEditors[1]->window()->frame(), second);
 
     // The first automatic sync comes 3 seconds after the index was read.
     EXPECT_TRUE(synchronizer.hasScheduledSyncTimer());
@@ -347,6 +353,22 @@ TEST_F(AccountProjectWindows, BlogsOpenCascadedTheAutomaticSyncIsScheduledAndThe
     session.reset();
     drain();
     EXPECT_TRUE(weakProject.expired());
+}
+
+TEST_F(AccountProjectWindows, TheUploadsASessionAsksForAreQueuedAndTitlesGoToNoWallWithoutTheFirstSyncWindow)
+{
+    makeAccount({ u"Only" });
+    registerStandInBlogOpener();
+    auto project = fakeProject;
+    auto document = openAccount();
+    ASSERT_TRUE(document);
+    auto& synchronizer = project->synchronizer();
+    EXPECT_TRUE(document->blogServiceIntegratorRequestScheduledSendOfPostChanges(project->integrator(), sitePost(u"31", u"Queued"),
+                                                                                site().blogDescription, Value(u"native-31")));
+    EXPECT_TRUE(synchronizer.activeOrWaitingSyncSessionOfType(VornickSyncSessionType::UploadPostChanges));
+    document->blogServiceIntegratorReceivedPostDescriptions(project->integrator(), { sitePost(u"32", u"Listed") }, site().blogDescription, 0,
+                                                            false);
+    EXPECT_FALSE(document->firstBlogSyncWindowController());
 }
 
 TEST_F(AccountProjectWindows, WithoutAutomaticSyncOrABlogWindowNothingIsScheduledAndTheProjectCloses)

@@ -16,12 +16,6 @@ namespace brevanton {
 
 namespace {
 
-std::vector<std::shared_ptr<VornickProjectEditor>>& openEditors()
-{
-    static std::vector<std::shared_ptr<VornickProjectEditor>> editors;
-    return editors;
-}
-
 std::map<std::u16string, VornickProjectEditor::ComponentEditorOpener>& openers()
 {
     static std::map<std::u16string, VornickProjectEditor::ComponentEditorOpener> registered;
@@ -51,6 +45,12 @@ bool folderHoldsPath(const std::filesystem::path& folder, const std::filesystem:
 }
 
 } // namespace
+
+std::vector<std::shared_ptr<VornickProjectEditor>>& VornickProjectEditor::openEditors()
+{
+    static std::vector<std::shared_ptr<VornickProjectEditor>> editors;
+    return editors;
+}
 
 void VornickProjectEditor::setComponentEditorOpener(const std::u16string& entityName, ComponentEditorOpener opener)
 {
@@ -136,11 +136,20 @@ std::vector<std::shared_ptr<VornickProjectComponentEditor>> VornickProjectEditor
     return VornickProjectComponentEditor::editorsOfProject(*m_project);
 }
 
+bool VornickProjectEditor::shouldCloseProjectEditorWithNoComponentEditors() const
+{
+    auto delegate = m_delegate.lock();
+    return !delegate || delegate->projectEditorShouldCloseWithNoComponentEditors(*this);
+}
+
 bool VornickProjectEditor::canCloseNow() const
 {
     if (m_closed || !shouldCloseProjectEditorWithNoComponentEditors())
         return false;
-    // The project editor's own window never shows: its component editors' are all there is.
+    // The project editor's own window never shows: its component editors'
+    // and its document's are all there is.
+    if (auto delegate = m_delegate.lock(); delegate && delegate->projectEditorShowsWindows(*this))
+        return false;
     return componentEditors().empty();
 }
 
@@ -162,6 +171,8 @@ void VornickProjectEditor::close()
     m_closed = true;
     auto self = shared_from_this();
     std::erase(openEditors(), self);
+    if (auto delegate = m_delegate.lock())
+        delegate->projectEditorDidClose(*this);
 }
 
 } // namespace brevanton

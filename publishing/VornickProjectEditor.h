@@ -10,6 +10,8 @@
 // closes on the next turn and leaves the list of open projects, so the next
 // open reads the project again. Closing saves nothing: each window saves what
 // it keeps, and what a window discarded ("Don't Save") goes with the project.
+// The document that shows the project in windows of its own (the account's
+// first sync window) takes part in that rule as the editor's delegate.
 // Main thread.
 #pragma once
 
@@ -27,6 +29,21 @@ namespace brevanton {
 class VornickProject;
 class VornickProjectComponent;
 class VornickProjectComponentEditor;
+class VornickProjectEditor;
+
+// The closing rule's part of the document that shows an open project; the
+// defaults let the project close.
+class VornickProjectEditorDelegate {
+public:
+    virtual ~VornickProjectEditorDelegate() = default;
+    // Whether the project may close once no component editor is open (not
+    // while its account syncs, for one).
+    virtual bool projectEditorShouldCloseWithNoComponentEditors(const VornickProjectEditor&) const { return true; }
+    // Whether a window of the document's own shows.
+    virtual bool projectEditorShowsWindows(const VornickProjectEditor&) const { return false; }
+    // The project editor closed (and left the open projects).
+    virtual void projectEditorDidClose(VornickProjectEditor&) { }
+};
 
 class VornickProjectEditor : public VornickProjectOrComponentEditor, public std::enable_shared_from_this<VornickProjectEditor> {
 public:
@@ -56,9 +73,11 @@ public:
     std::shared_ptr<VornickProjectComponentEditor> openEditorForComponent(const std::shared_ptr<VornickProjectComponent>&, Error*);
     std::vector<std::shared_ptr<VornickProjectComponentEditor>> componentEditors() const;
 
-    // Whether the project closes once its last component editor has; the
-    // account editor answers otherwise while it shows.
-    virtual bool shouldCloseProjectEditorWithNoComponentEditors() const { return true; }
+    // Whether the project closes once its last component editor has: the
+    // delegate's answer, yes without one.
+    virtual bool shouldCloseProjectEditorWithNoComponentEditors() const;
+    // The delegate is held weakly and told once when the editor closes.
+    void setDelegate(std::weak_ptr<VornickProjectEditorDelegate> delegate) { m_delegate = std::move(delegate); }
     // Closes on the next turn when no component editor is open, closing is
     // wanted and no window of the project shows.
     void attemptCloseIfNoWindowsShownAndNoComponentEditors();
@@ -66,10 +85,13 @@ public:
     void close();
 
 private:
+    friend class VornickProjectEditorTestPeer;
     explicit VornickProjectEditor(std::shared_ptr<VornickProject>);
+    static std::vector<std::shared_ptr<VornickProjectEditor>>& openEditors();
     bool canCloseNow() const;
 
     std::shared_ptr<VornickProject> m_project;
+    std::weak_ptr<VornickProjectEditorDelegate> m_delegate;
     bool m_closed { false };
 };
 

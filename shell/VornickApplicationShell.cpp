@@ -14,6 +14,7 @@
 #include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtRunLoopPump.h"
 #include "platform/views/qt/QtWindowBackend.h"
+#include "publishing/VornickAccountProjectDocument.h"
 #include "publishing/VornickProjectEditor.h"
 #include "shell/VornickBlogPostWindow.h"
 #include "shell/VornickEditorWindow.h"
@@ -72,6 +73,10 @@ VornickApplicationShell::~VornickApplicationShell()
     m_closeObservation.reset();
     m_editorWindows.clear();
     m_blogPostWindows.clear();
+    // Their windows close with them; their projects with the others below.
+    for (auto& document : m_accountProjects)
+        document->setDidCloseHandler(nullptr);
+    m_accountProjects.clear();
     // The projects of the windows close with the application.
     for (auto& projectEditor : VornickProjectEditor::openProjectEditors())
         projectEditor->close();
@@ -105,6 +110,17 @@ void VornickApplicationShell::closeAllWindows()
         if (editor->window()->isVisible())
             return;
     }
+    // The windows of account projects: their blogs', the posts opened from
+    // them, the first sync window.
+    if (m_accountProjects.empty())
+        return;
+    for (auto& window : Application::shared().orderedWindows()) {
+        if (!window->isVisible())
+            continue;
+        window->performClose();
+        if (window->isVisible())
+            return;
+    }
 }
 
 std::shared_ptr<VornickEditorWindow> VornickApplicationShell::openFile(const std::string& path, Error* outError)
@@ -136,8 +152,35 @@ std::shared_ptr<VornickBlogPostWindow> VornickApplicationShell::openBlogPostFile
     return editor;
 }
 
+std::shared_ptr<VornickAccountProjectDocument> VornickApplicationShell::openAccountProject(const std::string& path, Error* outError)
+{
+    auto document = VornickAccountProjectDocument::open(path, outError);
+    if (!document || std::find(m_accountProjects.begin(), m_accountProjects.end(), document) != m_accountProjects.end())
+        return document;
+    VornickRegisterAccountProjectComponentEditorOpeners(*document->projectEditor());
+    document->setWindowOpenedHandler([this](Window& window) { VornickInstallDocumentWindowBridges(*this, window); });
+    document->setDidCloseHandler([this, closed = document.get()] { accountProjectDidClose(*closed); });
+    m_accountProjects.push_back(document);
+    return document;
+}
+
+void VornickApplicationShell::accountProjectDidClose(const VornickAccountProjectDocument& document)
+{
+    auto found = std::find_if(m_accountProjects.begin(), m_accountProjects.end(), [&](auto& open) { return open.get() == &document; });
+    if (found == m_accountProjects.end())
+        return;
+    // The document goes on the next turn, after the call that closed it.
+    auto closing = *found;
+    m_accountProjects.erase(found);
+    RunLoop::main().perform([closing] {});
+    exitIfNoWindowIsLeft();
+}
+
 bool VornickApplicationShell::openDocument(const std::string& path, Error* outError)
 {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error) || VornickAccountProjectDocument::accountProjectFilePath(path))
+        return openAccountProject(path, outError) != nullptr;
     if (VornickBlogPostWindow::isBlogPostPath(path))
         return openBlogPostFile(path, outError) != nullptr;
     return openFile(path, outError) != nullptr;
@@ -196,6 +239,11 @@ void VornickApplicationShell::editorWindowWillClose(const Notification& notifica
     } else {
         return;
     }
+    exitIfNoWindowIsLeft();
+}
+
+void VornickApplicationShell::exitIfNoWindowIsLeft()
+{
     // Ends the loop at once: quit() would first ask every Qt window to
     // close, which the closing window's widget (still shown) refuses.
     if (!hasOpenWindows())

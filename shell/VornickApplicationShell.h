@@ -25,8 +25,10 @@ class Menu;
 class Responder;
 class QtRunLoopPump;
 class QtWindowBackend;
+class VornickAccountProjectDocument;
 class VornickBlogPostWindow;
 class VornickEditorWindow;
+class VornickProjectEditor;
 class Window;
 
 class VornickApplicationShell {
@@ -46,9 +48,16 @@ public:
     // account project around it holds the post.
     std::shared_ptr<VornickBlogPostWindow> openBlogPostFile(const std::string& path, Error*);
     const std::vector<std::shared_ptr<VornickBlogPostWindow>>& blogPostWindows() const { return m_blogPostWindows; }
-    // A window for a file of either kind, chosen by its name; false with the error.
+    // The WordPress account project of the folder (or of its project file),
+    // its windows opening on the next turn: the blogs', or the first sync
+    // window. The project is the shell's until it closed. Null with an
+    // error in words when the path holds no account project.
+    std::shared_ptr<VornickAccountProjectDocument> openAccountProject(const std::string& path, Error*);
+    const std::vector<std::shared_ptr<VornickAccountProjectDocument>>& accountProjects() const { return m_accountProjects; }
+    // A window for a file of any kind, chosen by its name (a folder is an
+    // account project); false with the error.
     [[nodiscard]] bool openDocument(const std::string& path, Error*);
-    bool hasOpenWindows() const { return !m_editorWindows.empty() || !m_blogPostWindows.empty(); }
+    bool hasOpenWindows() const { return !m_editorWindows.empty() || !m_blogPostWindows.empty() || !m_accountProjects.empty(); }
 
     QtWindowBackend& backend() const { return *m_backend; }
     QtRunLoopPump& pump() const { return *m_pump; }
@@ -67,6 +76,9 @@ private:
     // Quit: closes the windows one by one, each asking about its changes.
     void closeAllWindows();
     void editorWindowWillClose(const Notification&);
+    void accountProjectDidClose(const VornickAccountProjectDocument&);
+    // Quits once no window is left.
+    void exitIfNoWindowIsLeft();
 
     std::unique_ptr<QApplication> m_ownApplication;
     std::unique_ptr<QtWindowBackend> m_backend;
@@ -77,6 +89,7 @@ private:
     OpenPanel m_openPanel;
     std::vector<std::shared_ptr<VornickEditorWindow>> m_editorWindows;
     std::vector<std::shared_ptr<VornickBlogPostWindow>> m_blogPostWindows;
+    std::vector<std::shared_ptr<VornickAccountProjectDocument>> m_accountProjects;
     ObserverToken m_closeObservation;
 };
 
@@ -89,6 +102,9 @@ void VornickInstallApplicationShellBridges(VornickApplicationShell&);
 void VornickInstallEditorWindowBridges(VornickApplicationShell&, VornickEditorWindow&);
 // The same for any document window (a post's).
 void VornickInstallDocumentWindowBridges(VornickApplicationShell&, Window&);
+// Registers the openers of the windows of an account project's components
+// that the post window does not (the blog window's) with its project editor.
+void VornickRegisterAccountProjectComponentEditorOpeners(VornickProjectEditor&);
 // Gives the view layer's screen the display's size and visible frame (less
 // a menu bar's height at the top), against which windows are placed. Called
 // by the window program once the shell is made; tests keep the usual screen.

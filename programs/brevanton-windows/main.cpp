@@ -1,7 +1,8 @@
 // brevanton-windows, the window program: the editor with a window for each
 // HTML or XHTML file given to it (and for each WordPress post file, the post
-// in its blog's theme), on the Qt backend, running until the last
-// window closed. The brevanton executable starts it (with its own arguments)
+// in its blog's theme; for each WordPress account folder, its blogs' windows
+// or the window of its first sync), on the Qt backend, running until the
+// last window closed. The brevanton executable starts it (with its own arguments)
 // when there is a display and nothing asks for a headless run.
 #include "app/VornickApplicationLaunch.h"
 #include "html/VornickHTMLStringSyntaxPainterAndMapper.h"
@@ -23,7 +24,7 @@ int main(int argc, char** argv)
     VornickTuneMemoryAllocation();
     std::vector<std::string> paths(argv + 1, argv + argc);
     if (paths.empty()) {
-        std::fprintf(stderr, "Usage: brevanton-windows FILE...\n");
+        std::fprintf(stderr, "Usage: brevanton-windows FILE-OR-ACCOUNT-FOLDER...\n");
         return 2;
     }
 

@@ -63,8 +63,12 @@ constexpr size_t maximumAdvisoriesShown = 20;
 void printUsage()
 {
     std::printf("Usage: brevanton [--version] [--help] [--headless] [--save] FILE...\n"
-                "       brevanton [--reindex | --sync [--type 3 | --type 5]] ACCOUNT-FOLDER\n"
-                "With the folder of a WordPress account project, indexes it, writes back what\n"
+                "       brevanton [--headless | --reindex | --sync [--type 3 | --type 5]] ACCOUNT-FOLDER\n"
+                "With the folder of a WordPress account project and a display, opens a window\n"
+                "for each of its blogs, or, for an account without blogs yet, the window of its\n"
+                "first sync (signing in with the account's stored details), and syncs it\n"
+                "automatically every few minutes while open.\n"
+                "With --headless, or without a display, indexes it, writes back what\n"
                 "was not yet saved to its files and prints the account and, per blog, its\n"
                 "counts; with --reindex, rebuilds the index from the files and prints every\n"
                 "difference from the index it had; with --sync, syncs the account with its\n"
@@ -512,6 +516,12 @@ int main(int argc, char** argv)
         return syncBlogProject(paths.front(), static_cast<VornickSyncSessionType>(syncType));
     }
     if (paths.size() == 1 && (reindex || isBlogProjectPath(paths.front()))) {
+        // With a display the account opens in its windows, unless a report is asked for.
+        if (!reindex && !headless && !save && displayAvailable()) {
+            if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
+                std::fprintf(stderr, "brevanton: opening windows\n");
+            return runWithWindows(argv);
+        }
         if (std::getenv("BREVANTON_ANNOUNCE_MODE"))
             std::fprintf(stderr, "brevanton: running headless\n");
         return runBlogProject(paths.front(), reindex);

@@ -304,3 +304,33 @@ TEST_F(BrevantonExecutable, SaveKeepsModeAttributesHardLinksAndLongNames)
     EXPECT_TRUE(contains(readFile(longName).value(), "<p>long</p>"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder), std::filesystem::directory_iterator()), 3);
 }
+
+TEST_F(BrevantonExecutable, WithADisplayAnAccountFolderGoesToTheWindowProgramUnlessAReportIsAskedFor)
+{
+    std::string account = m_folder + "/Account";
+    std::filesystem::create_directories(account);
+    ASSERT_TRUE(writeFileAtomically(account + "/project.brevantonwordpressproject", "{}"));
+    std::string folder = std::string(BREVANTON_TEST_HOME) + "/lone-executable-account";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::string lone = folder + "/brevanton";
+    if (::link(BREVANTON_EXECUTABLE, lone.c_str()) != 0)
+        GTEST_SKIP() << "the build folder does not allow hard links";
+    // The window program is asked for (and is not beside this one).
+    auto windows = runBrevanton({ account }, { { "DISPLAY", ":59999" }, { "BREVANTON_ANNOUNCE_MODE", "1" } }, lone);
+    EXPECT_EQ(windows.exitStatus, 1);
+    EXPECT_TRUE(contains(windows.standardError, "brevanton: opening windows")) << windows.standardError;
+    EXPECT_TRUE(contains(windows.standardError, "brevanton: the window program " + folder + "/brevanton-windows could not be started"))
+        << windows.standardError;
+    // --headless, --reindex and no display keep the report.
+    for (std::vector<std::string> arguments : { std::vector<std::string> { "--headless", account },
+                                                std::vector<std::string> { "--reindex", account } }) {
+        auto report = runBrevanton(arguments, { { "DISPLAY", ":59999" } }, lone);
+        EXPECT_EQ(report.exitStatus, 0) << report.standardError;
+        EXPECT_TRUE(contains(report.standardOutput, "blogs: 0")) << report.standardOutput;
+    }
+    auto noDisplay = runBrevanton({ account }, {}, lone);
+    EXPECT_EQ(noDisplay.exitStatus, 0) << noDisplay.standardError;
+    EXPECT_TRUE(contains(noDisplay.standardOutput, "blogs: 0")) << noDisplay.standardOutput;
+    std::filesystem::remove_all(folder);
+}

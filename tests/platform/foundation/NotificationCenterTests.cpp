@@ -1,4 +1,5 @@
 #include "platform/foundation/NotificationCenter.h"
+#include "tests/platform/foundation/NotificationCenterTestPeer.h"
 
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
@@ -11,10 +12,6 @@
 
 namespace brevanton {
 
-class NotificationCenterTestPeer {
-public:
-    static size_t observerCount(const NotificationCenter& center) { return center.observerCount(); }
-};
 
 } // namespace brevanton
 

@@ -1,0 +1,426 @@
+// An account project folder opened in the shell on the offscreen Qt
+// platform: the project in its editor with no window of its own, a window
+// per blog (through a stand-in "Blog" opener) or, for an account without
+// blogs, the first sync window over the fake WordPress site, and the
+// project's end when its last window closes.
+#include "tests/platform/foundation/NotificationCenterTestPeer.h"
+#include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/publishing/ProjectEditorTestPeer.h"
+#include "tests/wordpress/WordPressIntegratorTestSupport.h"
+
+#include "app/VornickApplicationDefaults.h"
+#include "blog/VornickPublishedBlogSynchronizer.h"
+#include "documents/VornickProjectComponentEditor.h"
+#include "documents/VornickProjectIndex.h"
+#include "html/VornickHTMLServices.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/views/Application.h"
+#include "platform/views/Button.h"
+#include "platform/views/Layer.h"
+#include "platform/views/Window.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "platform/views/qt/QtWindowWidget.h"
+#include "publishing/VornickAccountProjectDocument.h"
+#include "publishing/VornickFirstBlogSyncWindowController.h"
+#include "publishing/VornickProjectEditor.h"
+#include "shell/VornickApplicationShell.h"
+#include "toolkit/VornickLog.h"
+#include "ui/VornickTitleWall.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace brevanton {
+namespace {
+
+// A blog's window as the blog window will be: a component editor whose
+// window's closing ends it and offers the project its close.
+class StandInBlogEditor final : public VornickProjectComponentEditor, public std::enable_shared_from_this<StandInBlogEditor> {
+public:
+    static std::shared_ptr<StandInBlogEditor> open(VornickProjectEditor& projectEditor, std::shared_ptr<VornickProjectComponent> blog)
+    {
+        auto editor = std::make_shared<StandInBlogEditor>();
+        editor->m_blog = std::move(blog);
+        editor->m_projectEditor = projectEditor.shared_from_this();
+        editor->m_window = Window::create(Rect(100, 100, 600, 400));
+        std::weak_ptr<StandInBlogEditor> weak = editor;
+        editor->m_closeObserver = NotificationCenter::defaultCenter().addObserver(Window::WillCloseNotification,
+            editor->m_window.get(), nullptr, [weak](const Notification&) {
+                if (auto self = weak.lock())
+                    self->windowWillClose();
+            });
+        return editor;
+    }
+    std::shared_ptr<VornickProjectComponent> projectComponent() const override { return m_blog; }
+    void showWindows() override { m_window->makeKeyAndOrderFront(); }
+    const std::shared_ptr<Window>& window() const { return m_window; }
+
+private:
+    void windowWillClose()
+    {
+        VornickProjectComponentEditor::unregisterEditor(*this);
+        if (auto projectEditor = m_projectEditor.lock())
+            projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
+    }
+
+    std::shared_ptr<VornickProjectComponent> m_blog;
+    std::weak_ptr<VornickProjectEditor> m_projectEditor;
+    std::shared_ptr<Window> m_window;
+    ObserverToken m_closeObserver;
+};
+
+Dictionary sitePost(const char16_t* identifier, std::u16string title, const char16_t* type = u"post")
+{
+    return { { u"identifierUsedByBlogService", Value(identifier) }, { u"title", Value(std::move(title)) },
+             { u"permalinkURLString", Value(u"https://site.example/" + std::u16string(identifier)) },
+             { u"sourceContentString", Value(u"<p>Text</p>") }, { u"sourceContentType", Value(u"html") },
+             { u"status", Value(u"publish") }, { u"type", Value(type) },
+             { u"dateFirstPublished", Value(Date(700000000.0)) }, { u"dateLastPublished", Value(Date(700000000.0)) } };
+}
+
+class AccountProjectWindows : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        brevanton::testing::qtApplication();
+        VornickInstallHTMLServices();
+        RunLoop::main().useManualClock();
+        folder = createTemporaryDirectory("account-windows").value();
+        static int argc = 1;
+        static char name[] = "brevanton";
+        static char* argv[] = { name, nullptr };
+        shell = std::make_unique<VornickApplicationShell>(argc, argv);
+        observersBefore = NotificationCenterTestPeer::observerCount(NotificationCenter::defaultCenter());
+    }
+
+    void TearDown() override
+    {
+        VornickProjectEditor::setComponentEditorOpener(u"Blog", nullptr);
+        blogEditors.clear();
+        fakeProject.reset();
+        shell.reset();
+        drain();
+        Application::shared().resetForTesting();
+        UserDefaults::standard().removeObjectForKey(VornickWordPressSyncIntervalDefaultsKey);
+        RunLoop::main().useRealClock();
+        std::filesystem::remove_all(folder);
+    }
+
+    // The account's project on disk, with the blogs named, then opened here
+    // around the fake site's agent, as the shell will find it.
+    void makeAccount(std::vector<std::u16string> blogNames)
+    {
+        std::string projectFile = folder + "/project.brevantonwordpressproject";
+        {
+            Error error;
+            auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
+                URL::fileURLWithPath(std::string_view(projectFile), false), &error);
+            ASSERT_TRUE(project) << error;
+            project->wordPressAccount()->setRootURLString(u"https://site.example/");
+            project->wordPressAccount()->setUseXMLRPC(true);
+            project->wordPressAccount()->setLoginID(u"writer");
+            auto& context = *project->index()->managedObjectContext();
+            for (const auto& name : blogNames) {
+                auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
+                blog->setBlogFolderName(name);
+                blog->setSourceFileName(name + u".brevantonwordpressblog");
+                blog->setTitle(name);
+                blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
+            }
+            ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+            ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+            ASSERT_TRUE(project->save(&error)) << error;
+        }
+        Error error;
+        fakeProject = VornickProject::createWithContentsOfProjectFileURL<FakeAgentWordPressProject>(
+            URL::fileURLWithPath(std::string_view(projectFile), false), &error);
+        ASSERT_TRUE(fakeProject) << error;
+        fakeSite = fakeProject->fakeIntegrator().site;
+        fakeProject->fakeIntegrator().setSyncLog(VornickLog::create(URL::fileURLWithPath(folder + "/sync.log", false)));
+        VornickProjectEditorTestPeer::openEditorForProject(fakeProject);
+    }
+
+    FakeWordPressSite& site() { return *fakeSite; }
+
+    void registerStandInBlogOpener()
+    {
+        VornickProjectEditor::setComponentEditorOpener(u"Blog", [this](VornickProjectEditor& projectEditor, const auto& blog, Error*) {
+            auto editor = StandInBlogEditor::open(projectEditor, blog);
+            blogEditors.push_back(editor);
+            return editor;
+        });
+    }
+
+    std::shared_ptr<VornickAccountProjectDocument> openAccount()
+    {
+        Error error;
+        EXPECT_TRUE(shell->openDocument(folder, &error)) << error;
+        EXPECT_EQ(shell->accountProjects().size(), 1u);
+        auto document = shell->accountProjects().empty() ? nullptr : shell->accountProjects().front();
+        drain();
+        return document;
+    }
+
+    static void drain()
+    {
+        for (int turn = 0; turn < 400 && RunLoop::main().runOnce(0); ++turn) {
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // Runs turns (the fake site answers one request a turn) until the
+    // condition holds.
+    static bool turnUntil(const std::function<bool()>& condition)
+    {
+        for (int turn = 0; turn < 2000; ++turn) {
+            if (condition())
+                return true;
+            if (!RunLoop::main().runOnce(0))
+                QCoreApplication::processEvents();
+        }
+        return condition();
+    }
+
+    static std::vector<std::shared_ptr<Window>> visibleWindows()
+    {
+        std::vector<std::shared_ptr<Window>> visible;
+        for (auto& window : Application::shared().orderedWindows()) {
+            if (window->isVisible())
+                visible.push_back(window);
+        }
+        return visible;
+    }
+
+    static std::set<std::u16string> titlesOnWall(const VornickTitleWall& wall)
+    {
+        std::set<std::u16string> titles;
+        for (auto& layer : wall.titleLayersAwaitingLaunch())
+            titles.insert(layer->string());
+        for (auto& layer : wall.titleLayersInFlight())
+            titles.insert(layer->string());
+        return titles;
+    }
+
+    std::string folder;
+    size_t observersBefore { 0 };
+    std::unique_ptr<VornickApplicationShell> shell;
+    std::shared_ptr<FakeAgentWordPressProject> fakeProject;
+    std::shared_ptr<FakeWordPressSite> fakeSite;
+    std::vector<std::shared_ptr<StandInBlogEditor>> blogEditors;
+};
+
+TEST_F(AccountProjectWindows, AnAccountWithoutBlogsSyncsInTheFirstSyncWindowTitlesRiseThenOpenBlogsAndTheLastCloseEndsAll)
+{
+    makeAccount({});
+    site().pageSize = 2;
+    site().posts = { sitePost(u"11", u"Hello <em>world</em>"), sitePost(u"12", u"Second &amp; last"), sitePost(u"13", u"Third") };
+    site().pages = { sitePost(u"21", u"About", u"page") };
+    registerStandInBlogOpener();
+    std::weak_ptr<FakeAgentWordPressProject> weakProject = fakeProject;
+    auto document = openAccount();
+    ASSERT_TRUE(document);
+    fakeProject.reset();
+
+    // The project's editor shows nothing: the first sync window is the one window.
+    auto controller = document->firstBlogSyncWindowController();
+    ASSERT_TRUE(controller);
+    auto windows = visibleWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows.front(), controller->window());
+    EXPECT_EQ(controller->window()->title(), u"writer @ site.example");
+    ASSERT_TRUE(shell->backend().widgetForWindow(*controller->window()));
+
+    // The first sync, exhaustive, signs in with the stored details; the
+    // listed titles, without their markup, rise on the wall while it runs.
+    auto& synchronizer = weakProject.lock()->synchronizer();
+    auto session = synchronizer.currentSyncSession();
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->type(), VornickSyncSessionType::ExhaustiveManual);
+    auto& wall = *controller->titleWall();
+    wall.setRandomNumberSource([] { return 0.0; });
+    ASSERT_TRUE(turnUntil([&] { return titlesOnWall(wall).contains(u"Third"); })) << site().requestSummary();
+    ASSERT_EQ(synchronizer.currentSyncSession(), session);
+    auto titles = titlesOnWall(wall);
+    titles.erase(u"About");
+    EXPECT_EQ(titles, (std::set<std::u16string> { u"Hello world", u"Second & last", u"Third" }));
+    EXPECT_TRUE(controller->isShowingSyncStatusUI());
+    RunLoop::main().advanceClock(VornickTitleWall::LaunchInterval);
+    ASSERT_FALSE(wall.titleLayersInFlight().empty());
+    auto rising = wall.titleLayersInFlight().front();
+    double startY = rising->presentationPosition().y;
+    RunLoop::main().advanceClock(1.0);
+    EXPECT_GT(rising->presentationPosition().y, startY + 50);
+
+    // The sync ends with the blog: "Open Blogs" shows and opens its window,
+    // and the first sync window goes.
+    ASSERT_TRUE(turnUntil([&] { return !synchronizer.currentSyncSession(); })) << session->splat();
+    drain();
+    EXPECT_EQ(session->state(), VornickSyncStepState::Completed) << session->splat();
+    EXPECT_TRUE(titlesOnWall(wall).contains(u"About"));
+    EXPECT_TRUE(document->hasBlogs());
+    auto& button = *controller->syncStatusUIController()->syncCompletionButton();
+    EXPECT_FALSE(button.isHidden());
+    EXPECT_EQ(button.title(), u"Open Blogs");
+    ASSERT_TRUE(button.performClick());
+    drain();
+    ASSERT_EQ(blogEditors.size(), 1u);
+    windows = visibleWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows.front(), blogEditors.front()->window());
+    EXPECT_FALSE(controller->window()->isVisible());
+    controller.reset();
+
+    // Closing the blog's window closes the project: no timer of its
+    // synchronizer, no observer of the document or the window, no project.
+    std::weak_ptr<VornickAccountProjectDocument> weakDocument = document;
+    document.reset();
+    session.reset();
+    blogEditors.front()->window()->performClose();
+    drain();
+    EXPECT_TRUE(shell->accountProjects().empty());
+    EXPECT_FALSE(shell->hasOpenWindows());
+    EXPECT_TRUE(VornickProjectEditor::openProjectEditors().empty());
+    blogEditors.clear();
+    drain();
+    EXPECT_TRUE(weakDocument.expired());
+    EXPECT_TRUE(weakProject.expired());
+    EXPECT_EQ(NotificationCenterTestPeer::observerCount(NotificationCenter::defaultCenter()), observersBefore);
+}
+
+TEST_F(AccountProjectWindows, BlogsOpenCascadedTheAutomaticSyncIsScheduledAndTheProjectLastsWhileASyncRuns)
+{
+    UserDefaults::standard().setInteger(5, VornickWordPressSyncIntervalDefaultsKey);
+    makeAccount({ u"Beta", u"Alpha" });
+    registerStandInBlogOpener();
+    auto project = fakeProject;
+    auto& synchronizer = fakeProject->synchronizer();
+    auto document = openAccount();
+    ASSERT_TRUE(document);
+    fakeProject.reset();
+
+    // A window per blog, in the order of their names, each a title bar
+    // right of and below the one before; no first sync window.
+    EXPECT_FALSE(document->firstBlogSyncWindowController());
+    ASSERT_EQ(blogEditors.size(), 2u);
+    EXPECT_EQ(blogEditors[0]->projectComponent()->valueForKey(u"title").stringValue(), u"Alpha");
+    auto first = blogEditors[0]->window()->frame();
+    auto second = blogEditors[1]->window()->frame();
+    EXPECT_EQ(second.minX() - first.minX(), 22);
+    EXPECT_EQ(first.maxY() - second.maxY(), 22);
+    EXPECT_EQ(visibleWindows().size(), 2u);
+    // Asked again, the open windows come forward where they are.
+    blogEditors[0]->window()->setFrameOrigin({ 300, 200 });
+    document->openEditorsForBlogs();
+    EXPECT_EQ(blogEditors.size(), 2u);
+    EXPECT_EQ(blogEditors[0]->window()->frame().origin, (Point { 300, 200 }));
+    EXPECT_EQ(blogEditors[1]->window()->frame(), second);
+
+    // The first automatic sync comes 3 seconds after the index was read.
+    EXPECT_TRUE(synchronizer.hasScheduledSyncTimer());
+    EXPECT_FALSE(synchronizer.currentSyncSession());
+    // (The site keeps it running: the list of blogs never comes.)
+    site().unanswered = { "blogs" };
+    RunLoop::main().advanceClock(2.9);
+    EXPECT_FALSE(synchronizer.currentSyncSession());
+    RunLoop::main().advanceClock(0.1);
+    drain();
+    auto session = synchronizer.currentSyncSession();
+    ASSERT_TRUE(session);
+    EXPECT_EQ(session->type(), VornickSyncSessionType::Automatic);
+    EXPECT_EQ(session->state(), VornickSyncStepState::Active);
+
+    // Both windows closed while it runs: the project stays until it ends.
+    blogEditors[0]->window()->performClose();
+    blogEditors[1]->window()->performClose();
+    drain();
+    EXPECT_EQ(shell->accountProjects().size(), 1u);
+    EXPECT_TRUE(shell->hasOpenWindows());
+    synchronizer.cancelSync();
+    ASSERT_TRUE(turnUntil([&] { return shell->accountProjects().empty(); })) << session->splat();
+    EXPECT_FALSE(shell->hasOpenWindows());
+    // Closed, the account syncs no more: no automatic sync is pending, and
+    // the integrator tells the document nothing.
+    EXPECT_FALSE(synchronizer.hasScheduledSyncTimer());
+    EXPECT_EQ(project->integrator().delegate(), nullptr);
+    std::weak_ptr<FakeAgentWordPressProject> weakProject = project;
+    project.reset();
+    blogEditors.clear();
+    document.reset();
+    session.reset();
+    drain();
+    EXPECT_TRUE(weakProject.expired());
+}
+
+TEST_F(AccountProjectWindows, TheUploadsASessionAsksForAreQueuedAndTitlesGoToNoWallWithoutTheFirstSyncWindow)
+{
+    makeAccount({ u"Only" });
+    registerStandInBlogOpener();
+    auto project = fakeProject;
+    auto document = openAccount();
+    ASSERT_TRUE(document);
+    auto& synchronizer = project->synchronizer();
+    EXPECT_TRUE(document->blogServiceIntegratorRequestScheduledSendOfPostChanges(project->integrator(), sitePost(u"31", u"Queued"),
+                                                                                site().blogDescription, Value(u"native-31")));
+    EXPECT_TRUE(synchronizer.activeOrWaitingSyncSessionOfType(VornickSyncSessionType::UploadPostChanges));
+    document->blogServiceIntegratorReceivedPostDescriptions(project->integrator(), { sitePost(u"32", u"Listed") }, site().blogDescription, 0,
+                                                            false);
+    EXPECT_FALSE(document->firstBlogSyncWindowController());
+}
+
+TEST_F(AccountProjectWindows, WithoutAutomaticSyncOrABlogWindowNothingIsScheduledAndTheProjectCloses)
+{
+    UserDefaults::standard().setInteger(0, VornickWordPressSyncIntervalDefaultsKey);
+    makeAccount({ u"Only" });
+    std::weak_ptr<FakeAgentWordPressProject> weakProject = fakeProject;
+    auto& synchronizer = fakeProject->synchronizer();
+    Error error;
+    ASSERT_TRUE(shell->openDocument(folder + "/project.brevantonwordpressproject", &error)) << error;
+    // No "Blog" opener: nothing shows (the log says why), and the project closes.
+    std::u16string logBefore = VornickLog::generalLog().text();
+    RunLoop::main().runOnce(0);
+    EXPECT_FALSE(synchronizer.hasScheduledSyncTimer());
+    std::u16string logged = VornickLog::generalLog().text().substr(logBefore.size());
+    EXPECT_NE(logged.find(u"The blog \u201COnly\u201D could not be opened"), std::u16string::npos) << toUTF8(logged);
+    fakeProject.reset();
+    drain();
+    EXPECT_TRUE(visibleWindows().empty());
+    EXPECT_TRUE(shell->accountProjects().empty());
+    EXPECT_FALSE(shell->hasOpenWindows());
+    EXPECT_TRUE(VornickProjectEditor::openProjectEditors().empty());
+    EXPECT_TRUE(weakProject.expired());
+}
+
+TEST_F(AccountProjectWindows, WhatHoldsNoAccountProjectIsAnErrorInWordsAndOpensNothing)
+{
+    std::filesystem::create_directories(folder + "/empty");
+    std::filesystem::create_directories(folder + "/garbled");
+    std::ofstream(folder + "/garbled/project.brevantonwordpressproject") << "{ not an archive";
+    std::ofstream(folder + "/notes.txt") << "text";
+    struct Case {
+        std::string path;
+        const char16_t* says;
+    };
+    for (const Case& item : { Case { folder + "/empty", u"The folder \u201Cempty\u201D holds no WordPress account" },
+                              Case { folder + "/garbled", u"cannot be opened" } }) {
+        Error error;
+        EXPECT_FALSE(shell->openDocument(item.path, &error)) << item.path;
+        EXPECT_NE(error.localizedDescription().find(item.says), std::u16string::npos) << toUTF8(error.localizedDescription());
+    }
+    for (const Case& item : { Case { folder + "/notes.txt", u"\u201Cnotes.txt\u201D is not a WordPress account" },
+                              Case { folder + "/missing", u"\u201Cmissing\u201D cannot be opened: there is no such file or folder." } }) {
+        Error error;
+        EXPECT_FALSE(shell->openAccountProject(item.path, &error)) << item.path;
+        EXPECT_NE(error.localizedDescription().find(item.says), std::u16string::npos) << toUTF8(error.localizedDescription());
+    }
+    drain();
+    EXPECT_TRUE(shell->accountProjects().empty());
+    EXPECT_TRUE(VornickProjectEditor::openProjectEditors().empty());
+    EXPECT_TRUE(visibleWindows().empty());
+}
+
+} // namespace
+} // namespace brevanton

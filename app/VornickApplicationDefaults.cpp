@@ -35,6 +35,9 @@ int64_t VornickWordPressSyncInterval(const UserDefaults& defaults)
     constexpr int64_t registered = 5;
     constexpr int64_t longest = 24 * 60;
     Value stored = defaults.objectForKey(VornickWordPressSyncIntervalDefaultsKey);
+    // Defaults where nothing registered it (tools, tests): automatic syncs off.
+    if (stored.isNull())
+        return 0;
     if (stored.isInteger()) {
         int64_t minutes = stored.integerValue();
         return minutes < 0 || minutes > longest ? registered : minutes;

@@ -67,7 +67,7 @@ TEST_F(BloggingPreferencePaneTest, StoredIntervalsOutsideADayOrNotNumbersReadAsF
         EXPECT_EQ(VornickWordPressSyncInterval(defaults()), entry.minutes) << entry.stored.description();
     }
     UserDefaults unregistered(m_folder + "/other.plist");
-    EXPECT_EQ(VornickWordPressSyncInterval(unregistered), 5);
+    EXPECT_EQ(VornickWordPressSyncInterval(unregistered), 0) << "nothing asked for automatic syncs";
 }
 
 TEST_F(BloggingPreferencePaneTest, OffersTheIntervalsAndAChoiceIsStoredAndPosted)

@@ -21,6 +21,11 @@ inline constexpr const char16_t* VornickWorkingOfflineDefaultsKey = u"WorkingOff
 inline constexpr const char* VornickWordPressSyncIntervalPreferenceDidChangeNotification
     = "VornickWordPressSyncIntervalPreferenceDidChangeNotification";
 
+// The sync interval in minutes as every reader takes it: the stored
+// "WordPressSyncInterval" when it is a number from 0 (off) to 1440 (a day),
+// else 5, the registered value; 0 (off) where nothing registered it.
+int64_t VornickWordPressSyncInterval(const UserDefaults&);
+
 // The registered defaults, the initial formatting preferences included.
 Dictionary VornickApplicationRegisteredDefaults();
 void VornickRegisterApplicationDefaults(UserDefaults&);

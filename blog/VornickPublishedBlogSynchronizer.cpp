@@ -32,12 +32,11 @@ bool hostMayBeReachable(VornickHostConnectionStatus status)
     return status == VornickHostConnectionStatus::Reachable || status == VornickHostConnectionStatus::Unknown;
 }
 
-// Minutes; 0 or less turns automatic syncing off.
+// Minutes; 0 turns automatic syncing off.
 int64_t syncIntervalInMinutes()
 {
     auto delegate = VornickApplicationDelegate::shared();
-    UserDefaults& defaults = delegate ? delegate->userDefaults() : UserDefaults::standard();
-    return defaults.integerForKey(VornickWordPressSyncIntervalDefaultsKey);
+    return VornickWordPressSyncInterval(delegate ? delegate->userDefaults() : UserDefaults::standard());
 }
 
 constexpr double firstAutomaticSyncDelay = 3.0;

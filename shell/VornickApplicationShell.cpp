@@ -20,6 +20,7 @@
 #include "shell/VornickEditorWindow.h"
 #include "shell/VornickErrorAlert.h"
 #include "shell/VornickMainMenu.h"
+#include "shell/VornickPreferencesController.h"
 
 #include <QApplication>
 
@@ -71,6 +72,7 @@ VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
 VornickApplicationShell::~VornickApplicationShell()
 {
     m_closeObservation.reset();
+    m_preferencesController.reset();
     m_editorWindows.clear();
     m_blogPostWindows.clear();
     // Their windows close with them; their projects with the others below.
@@ -89,11 +91,24 @@ VornickApplicationShell::~VornickApplicationShell()
 
 std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
 {
-    // Open and Quit are the shell's own: they work from any window.
+    // Open, Preferences and Quit are the shell's own: they work from any window.
     m_openResponder = std::make_shared<Responder>();
     m_openResponder->setActionHandler("openDocument:", [this](ActionSender*) { chooseFileToOpen(); });
+    m_openResponder->setActionHandler("showPreferences:", [this](ActionSender*) { showPreferences(); });
     m_openResponder->setActionHandler("terminate:", [this](ActionSender*) { closeAllWindows(); });
     return VornickMakeMainMenu(m_openResponder);
+}
+
+const std::shared_ptr<VornickPreferencesController>& VornickApplicationShell::preferencesController()
+{
+    if (!m_preferencesController)
+        m_preferencesController = VornickPreferencesController::create();
+    return m_preferencesController;
+}
+
+void VornickApplicationShell::showPreferences()
+{
+    preferencesController()->showPreferencesWindow();
 }
 
 void VornickApplicationShell::closeAllWindows()

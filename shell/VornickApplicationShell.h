@@ -28,6 +28,7 @@ class QtWindowBackend;
 class VornickAccountProjectDocument;
 class VornickBlogPostWindow;
 class VornickEditorWindow;
+class VornickPreferencesController;
 class VornickProjectEditor;
 class Window;
 
@@ -67,6 +68,11 @@ public:
     using OpenPanel = std::function<void(const QtOpenPanelRequest&, std::function<void(std::optional<URL>)>)>;
     void setOpenPanel(OpenPanel panel) { m_openPanel = std::move(panel); }
 
+    // The preferences window's controller, made on first use (File >
+    // Preferences…, Command-comma, shows its window).
+    const std::shared_ptr<VornickPreferencesController>& preferencesController();
+    void showPreferences();
+
     // Runs Qt's event loop until no document window is left open; answers Qt's exit code.
     int run();
 
@@ -87,6 +93,7 @@ private:
     // The target of File > Open and Quit.
     std::shared_ptr<Responder> m_openResponder;
     OpenPanel m_openPanel;
+    std::shared_ptr<VornickPreferencesController> m_preferencesController;
     std::vector<std::shared_ptr<VornickEditorWindow>> m_editorWindows;
     std::vector<std::shared_ptr<VornickBlogPostWindow>> m_blogPostWindows;
     std::vector<std::shared_ptr<VornickAccountProjectDocument>> m_accountProjects;

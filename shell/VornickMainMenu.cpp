@@ -36,7 +36,7 @@ void addSeparator(Menu& menu)
 void addFileMenu(Menu& mainMenu, const std::shared_ptr<Responder>& shellActions)
 {
     auto file = addSubmenu(mainMenu, u"File");
-    // Open and Quit are the shell's own: they work from any window.
+    // Open, Preferences and Quit are the shell's own: they work from any window.
     addItem(*file, u"Open\u2026", "openDocument:", u"o")->setTarget(shellActions);
     addSeparator(*file);
     addItem(*file, u"Close", "performClose:", u"w");
@@ -44,6 +44,8 @@ void addFileMenu(Menu& mainMenu, const std::shared_ptr<Responder>& shellActions)
     // An upper-case key equivalent also needs Shift.
     addItem(*file, u"Save As\u2026", "saveDocumentAs:", u"S");
     addItem(*file, u"Revert to Saved", "revertDocumentToSaved:");
+    addSeparator(*file);
+    addItem(*file, u"Preferences\u2026", "showPreferences:", u",")->setTarget(shellActions);
     addSeparator(*file);
     addItem(*file, u"Quit", "terminate:", u"q")->setTarget(shellActions);
 }

@@ -2,7 +2,8 @@
 // command a document window or its content editing view performs, grouped
 // as a desktop editor groups them:
 //
-//   File    Open…, Close, Save, Save As…, Revert to Saved, Quit
+//   File    Open…, Close, Save, Save As…, Revert to Saved, Preferences…,
+//           Quit
 //   Edit    Undo, Redo, Cut, Copy, Copy as HTML Source, Paste, Paste as
 //           Plain Text, Delete, Select All, Find (Find…, Find Next, Find
 //           Previous, Use Selection for Find, Replace…), Spelling (Show
@@ -19,7 +20,7 @@
 //   View    the source pane, section handles, zoom, Text Encoding (the
 //           encodings a document can be written in, its own checked)
 //
-// Items carry no target (the shell's own Open and Quit aside): their
+// Items carry no target (the shell's own Open, Preferences and Quit aside): their
 // actions go along the key window's responder chain, and the responder that
 // would receive one validates its item (the editing view's validation
 // table, the window's actions). Shortcuts use the Command flag, which the Qt
@@ -33,7 +34,8 @@ namespace brevanton {
 class Menu;
 class Responder;
 
-// The main menu; `shellActions` answers "openDocument:" and "terminate:".
+// The main menu; `shellActions` answers "openDocument:", "showPreferences:"
+// and "terminate:".
 std::shared_ptr<Menu> VornickMakeMainMenu(const std::shared_ptr<Responder>& shellActions);
 
 } // namespace brevanton

@@ -31,6 +31,7 @@ inline constexpr const char16_t* JSON = u"public.json";
 inline constexpr const char16_t* Image = u"public.image";
 inline constexpr const char16_t* PNG = u"public.png";
 inline constexpr const char16_t* JPEG = u"public.jpeg";
+inline constexpr const char16_t* TIFF = u"public.tiff";
 inline constexpr const char16_t* GIF = u"com.compuserve.gif";
 inline constexpr const char16_t* SVG = u"public.svg-image";
 inline constexpr const char16_t* WebP = u"org.webmproject.webp";

@@ -4,10 +4,36 @@
 
 namespace brevanton {
 
+namespace {
+
+constexpr const char* chooseItemAction = "vornick_choosePopUpItem:";
+
+} // namespace
+
 PopUpButton::PopUpButton(Rect frame)
     : Button(frame)
     , m_menu(Menu::create())
 {
+    setActionHandler(chooseItemAction, [this](ActionSender* sender) {
+        for (long index = 0; index < numberOfItems(); ++index) {
+            if (itemAtIndex(index).get() == sender) {
+                chooseItemAtIndex(index);
+                return;
+            }
+        }
+    });
+}
+
+void PopUpButton::prepareItemsToBeChosen()
+{
+    auto self = std::static_pointer_cast<Responder>(shared_from_this());
+    for (long index = 0; index < numberOfItems(); ++index) {
+        auto item = itemAtIndex(index);
+        if (item->action().empty() && !item->isSeparatorItem() && !item->hasSubmenu()) {
+            item->setAction(chooseItemAction);
+            item->setTarget(self);
+        }
+    }
 }
 
 std::shared_ptr<MenuItem> PopUpButton::addItemWithTitle(std::u16string title)
@@ -58,6 +84,7 @@ void PopUpButton::mouseDown(const Event& event)
 {
     if (!isEnabled())
         return;
+    prepareItemsToBeChosen();
     Menu::popUpContextMenu(m_menu, event, *this);
 }
 
@@ -65,6 +92,7 @@ bool PopUpButton::performClick()
 {
     if (!isEnabled())
         return false;
+    prepareItemsToBeChosen();
     // As a click at the button's middle would.
     Point middle = convertPointToView(Point { bounds().midX(), bounds().midY() }, nullptr);
     Menu::popUpContextMenu(m_menu, Event::mouseEvent(EventType::LeftMouseDown, middle, 0, 0, window(), 1), *this);

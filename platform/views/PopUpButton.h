@@ -31,12 +31,16 @@ public:
 
     // A click (or performClick) pops the menu up, its items validated first,
     // as Menu::popUpContextMenu shows menus, so that the backend shows it;
-    // an item chosen there performs its own action.
+    // an item chosen there performs its own action. An item without one is
+    // chosen (chooseItemAtIndex) when performed.
     void mouseDown(const Event&) override;
     void mouseUp(const Event&) override {}
     bool performClick() override;
 
 private:
+    // Gives the items without an action the choosing one, aimed at this button.
+    void prepareItemsToBeChosen();
+
     std::shared_ptr<Menu> m_menu;
     long m_selectedIndex { -1 };
 };

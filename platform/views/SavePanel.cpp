@@ -9,15 +9,38 @@ std::shared_ptr<SavePanel> SavePanel::savePanel()
     return std::make_shared<SavePanel>();
 }
 
+namespace {
+
+bool hasType(const std::vector<std::u16string>& types, std::u16string_view extension)
+{
+    for (const auto& type : types) {
+        if (equalsIgnoringASCIICase(extension, type))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void SavePanel::setAllowedFileTypes(std::vector<std::u16string> types)
+{
+    auto dot = m_name.rfind(u'.');
+    if (dot != std::u16string::npos && dot > 0 && !types.empty()) {
+        std::u16string_view extension = std::u16string_view(m_name).substr(dot + 1);
+        if (hasType(m_allowedFileTypes, extension) && !hasType(types, extension))
+            m_name = m_name.substr(0, dot + 1) + types.front();
+    }
+    m_allowedFileTypes = std::move(types);
+    if (m_allowedFileTypesObserver)
+        m_allowedFileTypesObserver(*this);
+}
+
 URL SavePanel::withAllowedExtension(const URL& url) const
 {
     if (m_allowedFileTypes.empty())
         return url;
-    auto extension = url.pathExtension();
-    for (const auto& type : m_allowedFileTypes) {
-        if (equalsIgnoringASCIICase(extension, type))
-            return url;
-    }
+    if (hasType(m_allowedFileTypes, url.pathExtension()))
+        return url;
     auto path = url.fileSystemPath();
     if (!path)
         return url;

@@ -28,8 +28,14 @@ public:
     static std::shared_ptr<SavePanel> savePanel();
 
     // File types as extensions without the dot ("html"); empty allows any.
+    // A change while the name has an extension of the old types and none of
+    // the new gives the name the first new one ("photo.png" becomes
+    // "photo.jpeg"), as the accessory of a running panel changes them.
     const std::vector<std::u16string>& allowedFileTypes() const { return m_allowedFileTypes; }
-    void setAllowedFileTypes(std::vector<std::u16string> types) { m_allowedFileTypes = std::move(types); }
+    void setAllowedFileTypes(std::vector<std::u16string> types);
+    // Told after the allowed types (and so perhaps the name) changed: the
+    // backend showing the panel follows. One observer; null removes it.
+    void setAllowedFileTypesObserver(std::function<void(SavePanel&)> observer) { m_allowedFileTypesObserver = std::move(observer); }
     bool canCreateDirectories() const { return m_canCreateDirectories; }
     void setCanCreateDirectories(bool can) { m_canCreateDirectories = can; }
     bool isExtensionHidden() const { return m_extensionHidden; }
@@ -59,6 +65,7 @@ private:
     URL withAllowedExtension(const URL&) const;
 
     std::vector<std::u16string> m_allowedFileTypes;
+    std::function<void(SavePanel&)> m_allowedFileTypesObserver;
     bool m_canCreateDirectories { false };
     bool m_extensionHidden { false };
     bool m_canSelectHiddenExtension { false };

@@ -300,6 +300,8 @@ void ToolbarView::draw(const Rect&, GraphicsContext& context)
         auto item = slot.item.lock();
         if (!item)
             continue;
+        if (!m_toolbar.m_selectedItemIdentifier.empty() && item->itemIdentifier() == m_toolbar.m_selectedItemIdentifier)
+            context.fillRoundedRect(slot.rect.insetBy(1, 1), 5, Color::genericGamma22White(0, 0.1));
         if (!item->view()) {
             Rect picture(slot.rect.midX() - imageSide / 2, itemTop + (itemBand - imageSide) / 2, imageSide, imageSide);
             if (item->image())
@@ -310,6 +312,14 @@ void ToolbarView::draw(const Rect&, GraphicsContext& context)
         Rect label(slot.rect.midX() - labelWidth / 2, labelTop, labelWidth, labelHeight);
         context.drawText(item->label(), label, labelColor(item->isEnabled()));
     }
+}
+
+void Toolbar::setSelectedItemIdentifier(std::u16string identifier)
+{
+    if (identifier == m_selectedItemIdentifier)
+        return;
+    m_selectedItemIdentifier = std::move(identifier);
+    m_view->setNeedsDisplay(true);
 }
 
 void ToolbarView::mouseDown(const Event& event)

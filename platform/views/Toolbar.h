@@ -130,6 +130,11 @@ public:
     bool isVisible() const { return m_visible; }
     void setVisible(bool);
 
+    // The item shown as chosen (a preferences window's pane), drawn on a
+    // highlight; empty for none.
+    const std::u16string& selectedItemIdentifier() const { return m_selectedItemIdentifier; }
+    void setSelectedItemIdentifier(std::u16string);
+
     // The view that shows the items, Toolbar::height high, made with the toolbar.
     const std::shared_ptr<ToolbarView>& view() const { return m_view; }
     // Places the items in the view again (after a change of items or width).
@@ -152,6 +157,7 @@ private:
     Window* m_window { nullptr };
     bool m_visible { true };
     bool m_loadedDefaultItems { false };
+    std::u16string m_selectedItemIdentifier;
 };
 
 // The toolbar's view: the item views side by side from the left, each over

@@ -1,9 +1,18 @@
 #include "platform/views/qt/QtPanels.h"
 
+#include "platform/foundation/Text.h"
+#include "platform/views/View.h"
 #include "platform/views/Window.h"
+#include "platform/views/WindowServerConnection.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "platform/views/qt/QtWindowWidget.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QLineEdit>
 #include <QPushButton>
+
+#include <cmath>
 
 namespace brevanton {
 
@@ -65,11 +74,47 @@ std::optional<ModalResponse> answerAlert(Alert& alert)
     return alertResponseFromQtMessageBox(*box, alert);
 }
 
+bool hasType(const std::vector<std::u16string>& types, const QString& extension)
+{
+    for (const auto& type : types) {
+        if (equalsIgnoringASCIICase(extension.toStdU16String(), type))
+            return true;
+    }
+    return false;
+}
+
+// Follows the panel's allowed types while the dialog runs: the filter, the
+// default suffix, and a typed name's extension of the old types.
+void followAllowedFileTypes(QFileDialog& dialog, SavePanel& panel)
+{
+    auto previous = std::make_shared<std::vector<std::u16string>>(panel.allowedFileTypes());
+    panel.setAllowedFileTypesObserver([&dialog, previous](SavePanel& changed) {
+        const auto& types = changed.allowedFileTypes();
+        if (types.empty())
+            return;
+        dialog.setNameFilter(qtNameFilterForFileTypes(types));
+        dialog.setDefaultSuffix(QString::fromStdU16String(types.front()));
+        if (auto* nameField = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            QString name = nameField->text();
+            qsizetype dot = name.lastIndexOf(u'.');
+            if (dot > 0 && hasType(*previous, name.mid(dot + 1)) && !hasType(types, name.mid(dot + 1)))
+                nameField->setText(name.left(dot + 1) + QString::fromStdU16String(types.front()));
+        }
+        *previous = types;
+    });
+}
+
 std::optional<SavePanelDriver::Answer> answerSavePanel(SavePanel& panel)
 {
     QFileDialog dialog(QApplication::activeWindow());
+    if (panel.accessoryView())
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     configureQtSaveDialog(dialog, panel);
+    auto accessory = QtSaveDialogAccessory::install(dialog, panel);
+    followAllowedFileTypes(dialog, panel);
     int result = dialog.exec();
+    panel.setAllowedFileTypesObserver(nullptr);
+    accessory.reset();
     return saveAnswerFromQtDialog(dialog, result);
 }
 
@@ -107,6 +152,47 @@ void configureQtSaveDialog(QFileDialog& dialog, const SavePanel& panel)
         dialog.setLabelText(QFileDialog::Accept, QString::fromStdU16String(panel.prompt()));
     if (!panel.message().empty())
         dialog.setWindowTitle(QString::fromStdU16String(panel.message()));
+}
+
+std::unique_ptr<QtSaveDialogAccessory> QtSaveDialogAccessory::install(QFileDialog& dialog, const SavePanel& panel)
+{
+    auto view = panel.accessoryView();
+    auto* backend = dynamic_cast<QtWindowBackend*>(WindowServerConnection::current());
+    if (!view || !backend)
+        return nullptr;
+    // The desktop's own dialog has no room for it.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return nullptr;
+    Size size = view->frame().size;
+    auto window = Window::create(Rect(0, 0, size.width, size.height));
+    window->setStyleMask(WindowStyle::Borderless);
+    view->removeFromSuperview();
+    view->setFrameOrigin(Point { 0, 0 });
+    view->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
+    window->contentView()->addSubview(view);
+    QtWindowWidget* widget = backend->embedWindowInWidget(*window, &dialog);
+    if (!widget)
+        return nullptr;
+    widget->setObjectName(QString::fromLatin1(widgetName));
+    widget->setMinimumSize(static_cast<int>(std::ceil(size.width)), static_cast<int>(std::ceil(size.height)));
+    grid->addWidget(widget, grid->rowCount(), 0, 1, grid->columnCount());
+    window->orderFront();
+    return std::unique_ptr<QtSaveDialogAccessory>(new QtSaveDialogAccessory(std::move(window), std::move(view), widget));
+}
+
+QtSaveDialogAccessory::QtSaveDialogAccessory(std::shared_ptr<Window> window, std::shared_ptr<View> view, QWidget* widget)
+    : m_window(std::move(window))
+    , m_view(std::move(view))
+    , m_widget(widget)
+{
+}
+
+QtSaveDialogAccessory::~QtSaveDialogAccessory()
+{
+    m_view->removeFromSuperview();
+    m_window->orderOut();
 }
 
 SavePanelDriver::Answer saveAnswerFromQtDialog(const QFileDialog& dialog, int result)

@@ -12,8 +12,12 @@
 // A dialog is put over the Qt widget of its window when the shell says how
 // to find it (`widgetForWindow`), else over the active window. An alert run
 // as a sheet is a window-modal QMessageBox that ends the sheet when closed;
-// other dialogs run modally. A save panel's accessory view is not shown,
-// and whether the extension is hidden has no counterpart.
+// other dialogs run modally. A save panel's accessory view is shown at the
+// bottom of the dialog (Qt's own dialog then, which can hold it), in a
+// window of its own that the dialog's layout sizes; types the accessory
+// allows while the dialog runs become its filter, default suffix and the
+// extension of the name typed. Whether the extension is hidden has no
+// counterpart.
 #pragma once
 
 #include "platform/foundation/URL.h"
@@ -31,6 +35,7 @@
 
 namespace brevanton {
 
+class View;
 class Window;
 
 using QtWidgetForWindow = std::function<QWidget*(const Window&)>;
@@ -44,6 +49,30 @@ void installQtPanels(QtWidgetForWindow widgetForWindow = {});
 // (filters and default suffix), prompt, message (the title) and whether
 // folders may be made.
 void configureQtSaveDialog(QFileDialog&, const SavePanel&);
+// The accessory view of a save panel shown in its dialog: made by
+// install() (nothing without an accessory view or a Qt window backend),
+// it gives the view back and hides its window when it goes.
+class QtSaveDialogAccessory {
+public:
+    static std::unique_ptr<QtSaveDialogAccessory> install(QFileDialog&, const SavePanel&);
+    ~QtSaveDialogAccessory();
+    QtSaveDialogAccessory(const QtSaveDialogAccessory&) = delete;
+    QtSaveDialogAccessory& operator=(const QtSaveDialogAccessory&) = delete;
+
+    // The widget showing the view, inside the dialog.
+    QWidget* widget() const { return m_widget; }
+    const std::shared_ptr<Window>& window() const { return m_window; }
+
+    // The name of the widget among the dialog's children.
+    static constexpr const char* widgetName = "brevantonSavePanelAccessory";
+
+private:
+    QtSaveDialogAccessory(std::shared_ptr<Window>, std::shared_ptr<View>, QWidget*);
+
+    std::shared_ptr<Window> m_window;
+    std::shared_ptr<View> m_view;
+    QWidget* m_widget;
+};
 // The answer of a save dialog that finished with `result`.
 SavePanelDriver::Answer saveAnswerFromQtDialog(const QFileDialog&, int result);
 // "*.html *.htm" for the types; empty for none.

@@ -79,6 +79,27 @@ void QtWindowBackend::qtGeometryOfWindow(const Window& window, int& x, int& y, i
     height = std::max(1, static_cast<int>(std::lround(frame.height())));
 }
 
+QtWindowWidget* QtWindowBackend::embedWindowInWidget(Window& window, QWidget* parent)
+{
+    if (auto* existing = widgetForWindow(window))
+        return existing;
+    auto shared = std::static_pointer_cast<Window>(window.weak_from_this().lock());
+    if (!shared || !parent)
+        return nullptr;
+    auto* widget = new QtWindowWidget(*this, shared, parent, Qt::Widget);
+    const Window* key = &window;
+    QObject::connect(widget, &QObject::destroyed, m_context.get(), [this, key, widget] {
+        m_embeddedWidgets.erase(widget);
+        auto found = m_widgets.find(key);
+        if (found != m_widgets.end() && found->second == widget)
+            m_widgets.erase(found);
+    });
+    m_widgets[key] = widget;
+    m_embeddedWidgets.insert(widget);
+    widget->setVisible(window.isVisible());
+    return widget;
+}
+
 QtWindowWidget* QtWindowBackend::makeWidget(Window& window)
 {
     auto shared = std::static_pointer_cast<Window>(window.weak_from_this().lock());
@@ -107,6 +128,8 @@ QtWindowWidget* QtWindowBackend::makeWidget(Window& window)
 
 void QtWindowBackend::applyGeometry(Window& window, QtWindowWidget& widget)
 {
+    if (m_embeddedWidgets.count(&widget))
+        return;
     int x, y, width, height;
     qtGeometryOfWindow(window, x, y, width, height);
     // A menu bar goes above the content, which stays where the frame says;
@@ -135,6 +158,11 @@ void QtWindowBackend::windowDidChangeOrdering(Window& window)
         widget = makeWidget(window);
     if (!widget)
         return;
+    if (m_embeddedWidgets.count(widget)) {
+        widget->show();
+        widget->update();
+        return;
+    }
     applyGeometry(window, *widget);
     widget->takeWindowAppearance();
     widget->setAttribute(Qt::WA_TransparentForMouseEvents, window.ignoresMouseEvents());

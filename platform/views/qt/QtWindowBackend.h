@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include <Qt>
 
@@ -43,6 +44,11 @@ public:
 
     // The widget showing the window, or null when it has none.
     QtWindowWidget* widgetForWindow(const Window&) const;
+    // Shows the window (not yet ordered in) as a child widget of a widget
+    // of Qt's own, such as a dialog, whose layout places and sizes it: the
+    // window's frame then follows the widget, never the other way round.
+    // Ordering the window in and out shows and hides the widget.
+    QtWindowWidget* embedWindowInWidget(Window&, QWidget* parent);
 
     // Called after each event the widgets delivered (the shell runs a turn
     // of the main run loop there, closing the event's undo group).
@@ -87,6 +93,8 @@ private:
     void forget(const Window*);
 
     std::unordered_map<const Window*, QtWindowWidget*> m_widgets;
+    // The widgets a Qt widget's layout places (embedWindowInWidget).
+    std::unordered_set<const QtWindowWidget*> m_embeddedWidgets;
     std::function<void()> m_eventDelivered;
     CaretRectangleQuery m_caretRectangleQuery;
     std::weak_ptr<DraggingSession> m_pendingDraggingSession;

@@ -317,4 +317,34 @@ TEST(PopUpButtonMenu, AClickShowsTheValidatedMenuUnlessDisabled)
     Application::shared().resetForTesting();
 }
 
+TEST(PopUpButtonMenu, AnItemWithoutAnActionChosenFromTheShownMenuIsSelectedAndSent)
+{
+    Application::shared().resetForTesting();
+    auto window = Window::create(Rect(0, 0, 400, 100));
+    auto button = std::make_shared<PopUpButton>(Rect(10, 10, 120, 26));
+    window->contentView()->addSubview(button);
+    auto owner = std::make_shared<Responder>();
+    int sent = 0;
+    owner->setActionHandler("intervalChanged:", [&](ActionSender*) { ++sent; });
+    button->setTarget(owner);
+    button->setAction("intervalChanged:");
+    button->addItemWithTitle(u"Never");
+    button->addItemWithTitle(u"Hourly");
+    auto own = button->addItemWithTitle(u"Custom");
+    own->setAction("nobodyAnswers:");
+    std::shared_ptr<Menu> presented;
+    Menu::setContextMenuPresenter([&](const std::shared_ptr<Menu>& menu, const Event&, View&) { presented = menu; });
+    ASSERT_TRUE(button->performClick());
+    ASSERT_EQ(presented, button->menu());
+    EXPECT_TRUE(presented->itemAtIndex(1)->isEnabled());
+    EXPECT_TRUE(presented->performActionForItemAtIndex(1));
+    EXPECT_EQ(button->indexOfSelectedItem(), 1);
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(own->action(), "nobodyAnswers:") << "an item's own action stays";
+    EXPECT_FALSE(presented->performActionForItemAtIndex(2));
+    EXPECT_EQ(button->indexOfSelectedItem(), 1);
+    Menu::setContextMenuPresenter(nullptr);
+    Application::shared().resetForTesting();
+}
+
 } // namespace

@@ -1,11 +1,16 @@
 #include "platform/views/qt/QtPanels.h"
 
 #include "platform/views/Application.h"
+#include "platform/views/Button.h"
 #include "platform/views/Window.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "platform/views/qt/QtWindowWidget.h"
 #include "tests/platform/views/qt/QtTestSupport.h"
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -207,4 +212,68 @@ TEST_F(QtPanelsTest, TheOpenPanelChoosesAnExistingFileOfTheAllowedTypes)
     }
     ASSERT_TRUE(chosen);
     EXPECT_FALSE(*chosen);
+}
+
+TEST_F(QtPanelsTest, TheAccessoryViewIsShownInTheSaveDialogAndTheTypesItSetsAreFollowed)
+{
+    QtWindowBackend backend;
+    installQtPanels();
+    auto panel = SavePanel::savePanel();
+    panel->setAllowedFileTypes({ u"png" });
+    panel->setDirectoryURL(URL::fileURLWithPath(folder.path().toStdString(), true));
+    panel->setNameFieldStringValue(u"photo.png");
+    auto accessory = std::make_shared<View>(Rect(0, 0, 300, 60));
+    auto button = std::make_shared<Button>(Rect(10, 10, 120, 24), u"Use JPEG");
+    auto owner = std::make_shared<Responder>();
+    owner->setActionHandler("useJPEG:", [&](ActionSender*) { panel->setAllowedFileTypes({ u"jpeg", u"jpg" }); });
+    button->setTarget(owner);
+    button->setAction("useJPEG:");
+    accessory->addSubview(button);
+    panel->setAccessoryView(accessory);
+
+    bool checked = false;
+    whenShown<QFileDialog>([&](QFileDialog& dialog) {
+        auto* widget = dialog.findChild<QtWindowWidget*>(QString::fromLatin1(QtSaveDialogAccessory::widgetName));
+        ASSERT_TRUE(widget);
+        EXPECT_TRUE(widget->isVisible());
+        EXPECT_GE(widget->width(), 300);
+        EXPECT_GE(widget->height(), 60);
+        // Below the dialog's own controls.
+        auto* nameField = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(nameField);
+        EXPECT_GT(widget->mapTo(&dialog, QPoint(0, 0)).y(), nameField->mapTo(&dialog, QPoint(0, 0)).y());
+        // Its picture: the button is drawn, grey on the window's background.
+        QImage picture = widget->grab().toImage();
+        bool titleDrawn = false;
+        for (const auto& command : widget->lastPaintedCommands())
+            titleDrawn = titleDrawn || command.text == u"Use JPEG";
+        EXPECT_TRUE(titleDrawn);
+        // Its picture: ink only where the button lies (10 to 130 across, 10
+        // to 34 up from the bottom), on the window's background.
+        QRect ink;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                if (picture.pixelColor(x, y).lightness() < 120)
+                    ink |= QRect(x, y, 1, 1);
+            }
+        }
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_GE(ink.left(), 9);
+        EXPECT_LE(ink.right(), 131);
+        EXPECT_GE(ink.top(), picture.height() - 35);
+        EXPECT_LE(ink.bottom(), picture.height() - 9);
+
+        // A click in the accessory reaches its button, which changes the types.
+        QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(70, widget->height() - 22));
+        EXPECT_EQ(dialog.defaultSuffix(), "jpeg");
+        EXPECT_EQ(dialog.nameFilters(), QStringList { "*.jpeg *.jpg" });
+        EXPECT_EQ(nameField->text(), "photo.jpeg");
+        checked = true;
+        static_cast<QDialog&>(dialog).accept();
+    });
+    EXPECT_EQ(panel->runModal(), ModalResponseOK);
+    EXPECT_TRUE(checked);
+    ASSERT_TRUE(panel->url());
+    EXPECT_EQ(panel->url()->fileSystemPath(), path("photo.jpeg"));
+    EXPECT_FALSE(accessory->superview()) << "the view is given back";
 }

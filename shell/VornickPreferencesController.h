@@ -1,0 +1,17 @@
+// VornickPreferencesController: the application's preferences window, with
+// its toolbar always shown. Its panes, in toolbar order: Blogging.
+#pragma once
+
+#include "shell/PrefsPaneController.h"
+
+namespace brevanton {
+
+class VornickPreferencesController final : public PrefsPaneController {
+public:
+    // Made with debug logging on and its window built, not shown.
+    static std::shared_ptr<VornickPreferencesController> create();
+
+    VornickPreferencesController();
+};
+
+} // namespace brevanton

@@ -18,6 +18,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Alert.h"
 #include "publishing/VornickBlogEditor.h"
+#include "publishing/VornickBlogPostTagListEditor.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "toolkit/VornickLog.h"
 
@@ -44,6 +45,8 @@ VornickBlogPostView::VornickBlogPostView(Rect frame)
 
 VornickBlogPostView::~VornickBlogPostView()
 {
+    if (m_tagListEditor)
+        m_tagListEditor->cancelTagEdits();
     detachAllAttachmentPoints();
 }
 
@@ -344,12 +347,20 @@ void VornickBlogPostView::setUsingClearView(bool using_)
 
 // --- Tags
 
-void VornickBlogPostView::showTagListEditorForRange(const std::shared_ptr<DOMRange>&)
+void VornickBlogPostView::showTagListEditorForRange(const std::shared_ptr<DOMRange>& range)
 {
-    if (!isEditable())
+    if (!isEditable() || !m_post || !range)
         return;
     if (auto* postDelegate = blogPostViewDelegate())
         postDelegate->blogPostViewWillEditPostProperty(*this, u"tags");
+    if (!m_tagListEditor)
+        m_tagListEditor = VornickBlogPostTagListEditor::create();
+    m_tagListEditor->showForBlogPost(m_post, range, std::static_pointer_cast<VornickBlogPostView>(shared_from_this()));
+}
+
+void VornickBlogPostView::injectPostProperties()
+{
+    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
 }
 
 void VornickBlogPostView::postTagsEdited()
@@ -361,6 +372,8 @@ void VornickBlogPostView::postTagsEdited()
 void VornickBlogPostView::embeddedWebViewScrolled()
 {
     VornickContentEditingView::embeddedWebViewScrolled();
+    if (m_tagListEditor)
+        m_tagListEditor->repositionToTrackTargetRange();
 }
 
 void VornickBlogPostView::injectTermLinksIntoRun(const std::u16string& identifier, std::vector<std::u16string> titles,

@@ -32,6 +32,7 @@ class DOMNode;
 class DOMRange;
 class VornickBlog;
 class VornickBlogPost;
+class VornickBlogPostTagListEditor;
 class VornickBlogPostViewDelegate;
 
 // Identifiers of the places of a post in its template.
@@ -120,10 +121,16 @@ public:
 
     // --- Tags
 
-    // The tag list editor comes later: tells the delegate only.
+    // An editable view tells its delegate, then opens the tag list editor
+    // (made on first use) over the range.
     void showTagListEditorForRange(const std::shared_ptr<DOMRange>&);
     void postTagsEdited();
+    // The editor follows the tag list as the page scrolls.
     void embeddedWebViewScrolled() override;
+    const std::shared_ptr<VornickBlogPostTagListEditor>& tagListEditor() const { return m_tagListEditor; }
+    // Puts the post's tags (and, in subclasses, the other properties shown
+    // around the body) into the page again, as after an edit of them.
+    virtual void injectPostProperties();
 
     // --- Search marks (read-only views)
 
@@ -181,6 +188,7 @@ private:
     bool m_endingLoad { false };
     ResourceLoadFilter m_resourceLoadFilter;
     std::vector<URL> m_refusedResourceURLs;
+    std::shared_ptr<VornickBlogPostTagListEditor> m_tagListEditor;
 };
 
 } // namespace brevanton

@@ -117,7 +117,7 @@ void VornickBlogPostView::updateContentFromPost()
         }
     }
 
-    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
+    injectPostProperties();
 
     auto& helper = blockModeHelper();
     if (!(helper && helper->operatingInBlockMode())) {

@@ -17,6 +17,7 @@
 #include "platform/foundation/Text.h"
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
+#include "publishing/VornickWordPressBlogPostCategoryListEditor.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickTrash.h"
 #include "wordpress/VornickWordPressMediaItem.h"
@@ -59,7 +60,11 @@ VornickWordPressPostView::VornickWordPressPostView(Rect frame)
 {
 }
 
-VornickWordPressPostView::~VornickWordPressPostView() = default;
+VornickWordPressPostView::~VornickWordPressPostView()
+{
+    if (m_categoryListEditor)
+        m_categoryListEditor->cancelCategoryEdits();
+}
 
 void VornickWordPressPostView::build()
 {
@@ -260,8 +265,6 @@ void VornickWordPressPostView::updateContentFromPost()
     auto document = mainFrameDocument();
     if (!document)
         return;
-    injectTermLinksIntoRun(VornickAttachmentPointCategories, postTermTitles(u"categories"), u"category tag");
-
     if (usingClearView() && equalsIgnoringASCIICase(postValueForKey(u"type").stringValue(), u"page")) {
         std::shared_ptr<DOMElement> metadata;
         vornick_enumerateElementTreeWithOptions(document, 0, [&metadata](const std::shared_ptr<DOMElement>& element, bool& stop) {
@@ -273,6 +276,15 @@ void VornickWordPressPostView::updateContentFromPost()
         if (metadata && metadata->parentNode())
             metadata->parentNode()->removeChild(metadata);
     }
+}
+
+void VornickWordPressPostView::injectPostProperties()
+{
+    VornickPublishedBlogPostView::injectPostProperties();
+    auto document = mainFrameDocument();
+    if (!document)
+        return;
+    injectTermLinksIntoRun(VornickAttachmentPointCategories, postTermTitles(u"categories"), u"category tag");
 
     if (auto featured = attachmentPointWithIdentifier(VornickAttachmentPointFeaturedImage)) {
         featured->setAllowsDrops(false);
@@ -297,11 +309,15 @@ void VornickWordPressPostView::updateContentFromPost()
 
 // --- Categories and the featured image
 
-void VornickWordPressPostView::showCategoryListEditorForRange(const std::shared_ptr<DOMRange>&)
+void VornickWordPressPostView::showCategoryListEditorForRange(const std::shared_ptr<DOMRange>& range)
 {
-    if (!isEditable())
+    auto post = wordPressPost();
+    if (!isEditable() || !post || !range)
         return;
     willEditPostCategories();
+    if (!m_categoryListEditor)
+        m_categoryListEditor = VornickWordPressBlogPostCategoryListEditor::create();
+    m_categoryListEditor->showForBlogPost(post, range, std::static_pointer_cast<VornickWordPressPostView>(shared_from_this()));
 }
 
 void VornickWordPressPostView::willEditPostCategories()
@@ -319,6 +335,8 @@ void VornickWordPressPostView::postCategoriesEdited()
 void VornickWordPressPostView::embeddedWebViewScrolled()
 {
     VornickPublishedBlogPostView::embeddedWebViewScrolled();
+    if (m_categoryListEditor)
+        m_categoryListEditor->repositionToTrackTargetRange();
 }
 
 } // namespace brevanton

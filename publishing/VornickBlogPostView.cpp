@@ -270,7 +270,7 @@ void VornickBlogPostView::attachToTemplate()
         std::weak_ptr<VornickBlogPostView> weakThis = std::static_pointer_cast<VornickBlogPostView>(shared_from_this());
         tags->setActionHandler([weakThis](VornickAttachmentPoint& point) {
             if (auto view = weakThis.lock()) {
-                if (auto range = point.findRange())
+                if (auto range = rangeOfAttachmentPoint(point))
                     view->showTagListEditorForRange(range);
             }
         });
@@ -356,6 +356,21 @@ void VornickBlogPostView::showTagListEditorForRange(const std::shared_ptr<DOMRan
     if (!m_tagListEditor)
         m_tagListEditor = VornickBlogPostTagListEditor::create();
     m_tagListEditor->showForBlogPost(m_post, range, std::static_pointer_cast<VornickBlogPostView>(shared_from_this()));
+}
+
+std::shared_ptr<DOMRange> VornickBlogPostView::rangeOfAttachmentPoint(const VornickAttachmentPoint& point)
+{
+    // The injected links may no longer match the locator's values.
+    if (auto range = point.findRange())
+        return range;
+    auto element = point.findElement();
+    auto document = element ? element->ownerDocument() : nullptr;
+    if (!document)
+        return nullptr;
+    auto range = document->createRange();
+    if (!range->selectNodeContents(element))
+        return nullptr;
+    return range;
 }
 
 void VornickBlogPostView::injectPostProperties()

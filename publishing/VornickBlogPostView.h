@@ -99,6 +99,9 @@ public:
     // Whose failure does not matter for this post: "tags" without tags.
     virtual std::vector<std::u16string> identifiersOfAbsolvedAttachmentPoints() const;
     std::vector<std::u16string> identifiersOfUnAbsolvedFailedAttachmentPoints() const;
+    // Where a point is in the page: its run as the locator finds it, else
+    // the contents of its element; null when neither is there.
+    static std::shared_ptr<DOMRange> rangeOfAttachmentPoint(const VornickAttachmentPoint&);
     void showAttachmentPointFailureResolutionUI() override;
 
     // --- The post's content

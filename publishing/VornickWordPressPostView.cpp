@@ -243,7 +243,7 @@ void VornickWordPressPostView::attachToTemplate()
     if (auto categories = addAttachmentPointOfType(VornickAttachmentType::SiblingRun, VornickAttachmentPointCategories)) {
         categories->setActionHandler([weakThis](VornickAttachmentPoint& point) {
             if (auto view = weakThis.lock()) {
-                if (auto range = point.findRange())
+                if (auto range = rangeOfAttachmentPoint(point))
                     view->showCategoryListEditorForRange(range);
             }
         });

@@ -437,7 +437,7 @@ void VornickBlogPostWindow::editPostProperties()
     // At the featured image when the page shows one, else at the top of the page.
     std::optional<Rect> anchor;
     auto featured = m_postView->attachmentPointWithIdentifier(VornickAttachmentPointFeaturedImage);
-    if (auto range = featured ? featured->findRange() : nullptr) {
+    if (auto range = featured ? VornickBlogPostView::rangeOfAttachmentPoint(*featured) : nullptr) {
         Rect bounds = m_postView->vornick_bestGuessBoundsOfRange(*range);
         if (!bounds.isEmpty() && bounds.intersects(m_postView->visibleRect()))
             anchor = bounds;

@@ -361,7 +361,7 @@ void VornickBlogPostView::showTagListEditorForRange(const std::shared_ptr<DOMRan
 std::shared_ptr<DOMRange> VornickBlogPostView::rangeOfAttachmentPoint(const VornickAttachmentPoint& point)
 {
     // The injected links may no longer match the locator's values.
-    if (auto range = point.findRange())
+    if (auto range = point.findRange(); range && !range->collapsed())
         return range;
     auto element = point.findElement();
     auto document = element ? element->ownerDocument() : nullptr;
@@ -371,11 +371,6 @@ std::shared_ptr<DOMRange> VornickBlogPostView::rangeOfAttachmentPoint(const Vorn
     if (!range->selectNodeContents(element))
         return nullptr;
     return range;
-}
-
-void VornickBlogPostView::injectPostProperties()
-{
-    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
 }
 
 void VornickBlogPostView::postTagsEdited()

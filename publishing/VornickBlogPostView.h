@@ -99,8 +99,9 @@ public:
     // Whose failure does not matter for this post: "tags" without tags.
     virtual std::vector<std::u16string> identifiersOfAbsolvedAttachmentPoints() const;
     std::vector<std::u16string> identifiersOfUnAbsolvedFailedAttachmentPoints() const;
-    // Where a point is in the page: its run as the locator finds it, else
-    // the contents of its element; null when neither is there.
+    // Where a point is shown in the page, to place an editor at: its run as
+    // the locator finds it, else the contents of its element (which may hold
+    // more than the point); null when neither is there.
     static std::shared_ptr<DOMRange> rangeOfAttachmentPoint(const VornickAttachmentPoint&);
     void showAttachmentPointFailureResolutionUI() override;
 
@@ -131,9 +132,6 @@ public:
     // The editor follows the tag list as the page scrolls.
     void embeddedWebViewScrolled() override;
     const std::shared_ptr<VornickBlogPostTagListEditor>& tagListEditor() const { return m_tagListEditor; }
-    // Puts the post's tags (and, in subclasses, the other properties shown
-    // around the body) into the page again, as after an edit of them.
-    virtual void injectPostProperties();
 
     // --- Search marks (read-only views)
 

@@ -117,7 +117,7 @@ void VornickBlogPostView::updateContentFromPost()
         }
     }
 
-    injectPostProperties();
+    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
 
     auto& helper = blockModeHelper();
     if (!(helper && helper->operatingInBlockMode())) {

@@ -15,6 +15,7 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
+#include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "publishing/VornickWordPressBlogPostCategoryListEditor.h"
@@ -250,9 +251,8 @@ void VornickWordPressPostView::attachToTemplate()
     }
     if (auto featured = addAttachmentPointOfType(VornickAttachmentType::SingleElement, VornickAttachmentPointFeaturedImage)) {
         featured->setActionHandler([weakThis](VornickAttachmentPoint&) {
-            // The post properties editor comes later.
             if (auto view = weakThis.lock())
-                (void)view->tryToPerform("editPostProperties:", nullptr);
+                static_cast<void>(view->editPostProperties());
         });
     }
 }
@@ -265,6 +265,8 @@ void VornickWordPressPostView::updateContentFromPost()
     auto document = mainFrameDocument();
     if (!document)
         return;
+    injectTermLinksIntoRun(VornickAttachmentPointCategories, postTermTitles(u"categories"), u"category tag");
+
     if (usingClearView() && equalsIgnoringASCIICase(postValueForKey(u"type").stringValue(), u"page")) {
         std::shared_ptr<DOMElement> metadata;
         vornick_enumerateElementTreeWithOptions(document, 0, [&metadata](const std::shared_ptr<DOMElement>& element, bool& stop) {
@@ -276,15 +278,6 @@ void VornickWordPressPostView::updateContentFromPost()
         if (metadata && metadata->parentNode())
             metadata->parentNode()->removeChild(metadata);
     }
-}
-
-void VornickWordPressPostView::injectPostProperties()
-{
-    VornickPublishedBlogPostView::injectPostProperties();
-    auto document = mainFrameDocument();
-    if (!document)
-        return;
-    injectTermLinksIntoRun(VornickAttachmentPointCategories, postTermTitles(u"categories"), u"category tag");
 
     if (auto featured = attachmentPointWithIdentifier(VornickAttachmentPointFeaturedImage)) {
         featured->setAllowsDrops(false);
@@ -318,6 +311,16 @@ void VornickWordPressPostView::showCategoryListEditorForRange(const std::shared_
     if (!m_categoryListEditor)
         m_categoryListEditor = VornickWordPressBlogPostCategoryListEditor::create();
     m_categoryListEditor->showForBlogPost(post, range, std::static_pointer_cast<VornickWordPressPostView>(shared_from_this()));
+}
+
+bool VornickWordPressPostView::editPostProperties()
+{
+    if (tryToPerform("editPostProperties:", nullptr))
+        return true;
+    // The window's delegate (the post's editor) ends the chain.
+    auto inWindow = window();
+    auto delegate = inWindow ? std::dynamic_pointer_cast<Responder>(inWindow->delegate().lock()) : nullptr;
+    return delegate && delegate->tryToPerform("editPostProperties:", nullptr);
 }
 
 void VornickWordPressPostView::willEditPostCategories()

@@ -71,13 +71,14 @@ public:
 
     // --- Categories and the featured image
 
-    // The post's categories and featured image, after the base's tags.
-    void injectPostProperties() override;
     // An editable view tells its delegate, then opens the category list
     // editor (made on first use) over the range; a click on the featured
-    // image sends "editPostProperties:" up the responder chain.
+    // image runs editPostProperties.
     void showCategoryListEditorForRange(const std::shared_ptr<DOMRange>&);
     const std::shared_ptr<VornickWordPressBlogPostCategoryListEditor>& categoryListEditor() const { return m_categoryListEditor; }
+    // Sends "editPostProperties:" up the responder chain, to the window's
+    // delegate last; false when nothing performed it.
+    [[nodiscard]] bool editPostProperties();
     void willEditPostCategories();
     void postCategoriesEdited();
     void embeddedWebViewScrolled() override;

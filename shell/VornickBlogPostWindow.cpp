@@ -451,8 +451,14 @@ void VornickBlogPostWindow::editPostProperties()
 
 void VornickBlogPostWindow::postPropertiesEdited()
 {
-    m_postView->injectPostProperties();
+    // The page is made again from the post, the title and body written back
+    // first: the template's term lists are replaced when filled, so they
+    // cannot be filled a second time in place.
     updatePostDatesForEdit();
+    if (!m_postView->updatePostFromContent())
+        std::fprintf(stderr, "brevanton: the post could not be read from its page before reloading it\n");
+    m_postView->reloadPost();
+    forgetUndoSteps();
     updateEditedMark();
 }
 

@@ -82,15 +82,23 @@ void VornickWordPressPagePropertiesUIController::build()
     auto library = vornick_makePopoverButton(Rect(218, 120, 130, 22), u"Show in Library", "openFeaturedImageInMediaLibrary:", m_contentView);
     m_contentView->addSubview(library);
 
-    auto handle = [this](const char* action, void (VornickWordPressPagePropertiesUIController::*method)()) {
-        m_contentView->setActionHandler(action, [this, method](ActionSender*) { (this->*method)(); });
+    // The content view may outlive the controller in its popover's window.
+    std::weak_ptr<VornickWordPressPagePropertiesUIController> weak = weak_from_this();
+    auto handle = [this, weak](const char* action, void (VornickWordPressPagePropertiesUIController::*method)()) {
+        m_contentView->setActionHandler(action, [weak, method](ActionSender*) {
+            if (auto controller = weak.lock())
+                (controller.get()->*method)();
+        });
     };
     handle("postFormatEdited:", &VornickWordPressPagePropertiesUIController::postFormatEdited);
     handle("postContentTypeEdited:", &VornickWordPressPagePropertiesUIController::postContentTypeEdited);
     handle("removeFeaturedImage:", &VornickWordPressPagePropertiesUIController::removeFeaturedImage);
     handle("openFeaturedImageInMediaLibrary:", &VornickWordPressPagePropertiesUIController::openFeaturedImageInMediaLibrary);
     handle("cancelEdits:", &VornickWordPressPagePropertiesUIController::cancelEdits);
-    m_contentView->setActionHandler("acceptSettings:", [this](ActionSender*) { static_cast<void>(acceptSettings()); });
+    m_contentView->setActionHandler("acceptSettings:", [weak](ActionSender*) {
+        if (auto controller = weak.lock())
+            static_cast<void>(controller->acceptSettings());
+    });
 
     m_postFormatsArrayController = ArrayController::create(u"PostFormat");
     m_postFormatsArrayController->setSortDescriptors({ { u"title", true, false, SortComparison::LocalizedCaseInsensitive } });

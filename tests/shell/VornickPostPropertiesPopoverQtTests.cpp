@@ -62,6 +62,18 @@ protected:
     QtWindowWidget* widgetOf(const std::shared_ptr<Window>& window) const { return window ? backend->widgetForWindow(*window) : nullptr; }
     QtWindowWidget* popoverWidget() const { return widgetOf(controller->popover()->window()); }
 
+    // The dark pixels of a view's rectangle in a picture of the popover.
+    int darkPixels(const QImage& image, const View& view, const Rect& rect) const
+    {
+        QRect area = QRect(pointIn(view, { rect.minX(), rect.minY() }), pointIn(view, { rect.maxX(), rect.maxY() })).normalized();
+        int dark = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x)
+                dark += qGray(image.pixel(x, y)) < 96 ? 1 : 0;
+        }
+        return dark;
+    }
+
     // A point of a view in the popover widget's coordinates.
     QPoint pointIn(const View& view, Point point) const
     {
@@ -112,6 +124,11 @@ TEST_F(VornickPostPropertiesPopoverQtTests, ATagTypedToItsCompletionAndACategory
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(list->isVisible());
     EXPECT_GE(list->geometry().top(), widget->mapToGlobal(pointIn(*field, { 0, 0 })).y() - 1) << "under the field";
+    // The list's row: its highlight and the completion's text, drawn from the recorded commands.
+    QImage listPicture = list->grab().toImage();
+    QColor highlight = listPicture.pixelColor(3, 3);
+    EXPECT_NE(highlight, QColor(Qt::white)) << "the first row is highlighted";
+    EXPECT_FALSE(testing::inkBounds(listPicture).isEmpty());
     QTest::keyClick(widget, Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_FALSE(list->isVisible());
@@ -124,10 +141,12 @@ TEST_F(VornickPostPropertiesPopoverQtTests, ATagTypedToItsCompletionAndACategory
     long row = outline->rowForItem(news);
     ASSERT_GE(row, 0);
     Rect box = outline->checkBoxRect(0, row);
+    int uncheckedInk = darkPixels(widget->grab().toImage(), *outline, box.insetBy(2, 2));
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, pointIn(*outline, { box.midX(), box.midY() }));
     QCoreApplication::processEvents();
     EXPECT_TRUE(controller->categoriesOutlineViewController()->isProposed(*std::static_pointer_cast<VornickBlogCategory>(news)));
     EXPECT_EQ(controller->categoriesOutlineViewController()->proposedCategories().size(), 1u);
+    EXPECT_GT(darkPixels(widget->grab().toImage(), *outline, box.insetBy(2, 2)), uncheckedInk + 4) << "the box shows its check mark";
 
     // OK.
     std::shared_ptr<Button> ok;

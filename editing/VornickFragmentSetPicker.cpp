@@ -69,6 +69,14 @@ void VornickFragmentSetPicker::setEditorOpener(EditorOpener opener)
     editorOpener() = std::move(opener);
 }
 
+bool VornickFragmentSetPicker::openEditorForFragmentSet(const std::shared_ptr<VornickFragmentSet>& fragmentSet)
+{
+    if (!fragmentSet || !editorOpener())
+        return false;
+    editorOpener()(fragmentSet);
+    return true;
+}
+
 void VornickFragmentSetPicker::observeKnownFragmentSetFiles()
 {
     auto application = VornickApplicationDelegate::shared();

@@ -43,6 +43,8 @@ public:
     // until the editor is (then the set is only proposed).
     using EditorOpener = std::function<void(const std::shared_ptr<VornickFragmentSet>&)>;
     static void setEditorOpener(EditorOpener);
+    // Opens the set with the installed editor; false when there is none.
+    static bool openEditorForFragmentSet(const std::shared_ptr<VornickFragmentSet>&);
 
 private:
     void observeKnownFragmentSetFiles();

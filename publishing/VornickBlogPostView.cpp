@@ -18,6 +18,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Alert.h"
 #include "publishing/VornickBlogEditor.h"
+#include "publishing/VornickBlogPostTagListEditor.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "toolkit/VornickLog.h"
 
@@ -44,6 +45,8 @@ VornickBlogPostView::VornickBlogPostView(Rect frame)
 
 VornickBlogPostView::~VornickBlogPostView()
 {
+    if (m_tagListEditor)
+        m_tagListEditor->cancelTagEdits();
     detachAllAttachmentPoints();
 }
 
@@ -267,7 +270,7 @@ void VornickBlogPostView::attachToTemplate()
         std::weak_ptr<VornickBlogPostView> weakThis = std::static_pointer_cast<VornickBlogPostView>(shared_from_this());
         tags->setActionHandler([weakThis](VornickAttachmentPoint& point) {
             if (auto view = weakThis.lock()) {
-                if (auto range = point.findRange())
+                if (auto range = rangeOfAttachmentPoint(point))
                     view->showTagListEditorForRange(range);
             }
         });
@@ -344,12 +347,30 @@ void VornickBlogPostView::setUsingClearView(bool using_)
 
 // --- Tags
 
-void VornickBlogPostView::showTagListEditorForRange(const std::shared_ptr<DOMRange>&)
+void VornickBlogPostView::showTagListEditorForRange(const std::shared_ptr<DOMRange>& range)
 {
-    if (!isEditable())
+    if (!isEditable() || !m_post || !range)
         return;
     if (auto* postDelegate = blogPostViewDelegate())
         postDelegate->blogPostViewWillEditPostProperty(*this, u"tags");
+    if (!m_tagListEditor)
+        m_tagListEditor = VornickBlogPostTagListEditor::create();
+    m_tagListEditor->showForBlogPost(m_post, range, std::static_pointer_cast<VornickBlogPostView>(shared_from_this()));
+}
+
+std::shared_ptr<DOMRange> VornickBlogPostView::rangeOfAttachmentPoint(const VornickAttachmentPoint& point)
+{
+    // The injected links may no longer match the locator's values.
+    if (auto range = point.findRange(); range && !range->collapsed())
+        return range;
+    auto element = point.findElement();
+    auto document = element ? element->ownerDocument() : nullptr;
+    if (!document)
+        return nullptr;
+    auto range = document->createRange();
+    if (!range->selectNodeContents(element))
+        return nullptr;
+    return range;
 }
 
 void VornickBlogPostView::postTagsEdited()
@@ -361,6 +382,8 @@ void VornickBlogPostView::postTagsEdited()
 void VornickBlogPostView::embeddedWebViewScrolled()
 {
     VornickContentEditingView::embeddedWebViewScrolled();
+    if (m_tagListEditor)
+        m_tagListEditor->repositionToTrackTargetRange();
 }
 
 void VornickBlogPostView::injectTermLinksIntoRun(const std::u16string& identifier, std::vector<std::u16string> titles,

@@ -32,6 +32,7 @@ class DOMNode;
 class DOMRange;
 class VornickBlog;
 class VornickBlogPost;
+class VornickBlogPostTagListEditor;
 class VornickBlogPostViewDelegate;
 
 // Identifiers of the places of a post in its template.
@@ -98,6 +99,10 @@ public:
     // Whose failure does not matter for this post: "tags" without tags.
     virtual std::vector<std::u16string> identifiersOfAbsolvedAttachmentPoints() const;
     std::vector<std::u16string> identifiersOfUnAbsolvedFailedAttachmentPoints() const;
+    // Where a point is shown in the page, to place an editor at: its run as
+    // the locator finds it, else the contents of its element (which may hold
+    // more than the point); null when neither is there.
+    static std::shared_ptr<DOMRange> rangeOfAttachmentPoint(const VornickAttachmentPoint&);
     void showAttachmentPointFailureResolutionUI() override;
 
     // --- The post's content
@@ -120,10 +125,13 @@ public:
 
     // --- Tags
 
-    // The tag list editor comes later: tells the delegate only.
+    // An editable view tells its delegate, then opens the tag list editor
+    // (made on first use) over the range.
     void showTagListEditorForRange(const std::shared_ptr<DOMRange>&);
     void postTagsEdited();
+    // The editor follows the tag list as the page scrolls.
     void embeddedWebViewScrolled() override;
+    const std::shared_ptr<VornickBlogPostTagListEditor>& tagListEditor() const { return m_tagListEditor; }
 
     // --- Search marks (read-only views)
 
@@ -181,6 +189,7 @@ private:
     bool m_endingLoad { false };
     ResourceLoadFilter m_resourceLoadFilter;
     std::vector<URL> m_refusedResourceURLs;
+    std::shared_ptr<VornickBlogPostTagListEditor> m_tagListEditor;
 };
 
 } // namespace brevanton

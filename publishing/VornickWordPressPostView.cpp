@@ -15,8 +15,10 @@
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Text.h"
+#include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
+#include "publishing/VornickWordPressBlogPostCategoryListEditor.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickTrash.h"
 #include "wordpress/VornickWordPressMediaItem.h"
@@ -59,7 +61,11 @@ VornickWordPressPostView::VornickWordPressPostView(Rect frame)
 {
 }
 
-VornickWordPressPostView::~VornickWordPressPostView() = default;
+VornickWordPressPostView::~VornickWordPressPostView()
+{
+    if (m_categoryListEditor)
+        m_categoryListEditor->cancelCategoryEdits();
+}
 
 void VornickWordPressPostView::build()
 {
@@ -238,16 +244,15 @@ void VornickWordPressPostView::attachToTemplate()
     if (auto categories = addAttachmentPointOfType(VornickAttachmentType::SiblingRun, VornickAttachmentPointCategories)) {
         categories->setActionHandler([weakThis](VornickAttachmentPoint& point) {
             if (auto view = weakThis.lock()) {
-                if (auto range = point.findRange())
+                if (auto range = rangeOfAttachmentPoint(point))
                     view->showCategoryListEditorForRange(range);
             }
         });
     }
     if (auto featured = addAttachmentPointOfType(VornickAttachmentType::SingleElement, VornickAttachmentPointFeaturedImage)) {
         featured->setActionHandler([weakThis](VornickAttachmentPoint&) {
-            // The post properties editor comes later.
             if (auto view = weakThis.lock())
-                (void)view->tryToPerform("editPostProperties:", nullptr);
+                static_cast<void>(view->editPostProperties());
         });
     }
 }
@@ -297,11 +302,25 @@ void VornickWordPressPostView::updateContentFromPost()
 
 // --- Categories and the featured image
 
-void VornickWordPressPostView::showCategoryListEditorForRange(const std::shared_ptr<DOMRange>&)
+void VornickWordPressPostView::showCategoryListEditorForRange(const std::shared_ptr<DOMRange>& range)
 {
-    if (!isEditable())
+    auto post = wordPressPost();
+    if (!isEditable() || !post || !range)
         return;
     willEditPostCategories();
+    if (!m_categoryListEditor)
+        m_categoryListEditor = VornickWordPressBlogPostCategoryListEditor::create();
+    m_categoryListEditor->showForBlogPost(post, range, std::static_pointer_cast<VornickWordPressPostView>(shared_from_this()));
+}
+
+bool VornickWordPressPostView::editPostProperties()
+{
+    if (tryToPerform("editPostProperties:", nullptr))
+        return true;
+    // The window's delegate (the post's editor) ends the chain.
+    auto inWindow = window();
+    auto delegate = inWindow ? std::dynamic_pointer_cast<Responder>(inWindow->delegate().lock()) : nullptr;
+    return delegate && delegate->tryToPerform("editPostProperties:", nullptr);
 }
 
 void VornickWordPressPostView::willEditPostCategories()
@@ -319,6 +338,8 @@ void VornickWordPressPostView::postCategoriesEdited()
 void VornickWordPressPostView::embeddedWebViewScrolled()
 {
     VornickPublishedBlogPostView::embeddedWebViewScrolled();
+    if (m_categoryListEditor)
+        m_categoryListEditor->repositionToTrackTargetRange();
 }
 
 } // namespace brevanton

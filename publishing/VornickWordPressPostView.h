@@ -26,6 +26,7 @@ namespace brevanton {
 
 class ManagedObject;
 class VornickWordPressBlogPost;
+class VornickWordPressBlogPostCategoryListEditor;
 class VornickWordPressBlockModeHelper;
 
 class VornickWordPressPostView : public VornickPublishedBlogPostView, public VornickWordPressMediaLibraryAccess {
@@ -68,9 +69,16 @@ public:
     void postprocessPostBodyAfterInjectingIntoRootElement(const std::shared_ptr<DOMElement>&) override;
     std::vector<VornickBlockError> validateContent() override;
 
-    // --- Categories and the featured image (their editors come later)
+    // --- Categories and the featured image
 
+    // An editable view tells its delegate, then opens the category list
+    // editor (made on first use) over the range; a click on the featured
+    // image runs editPostProperties.
     void showCategoryListEditorForRange(const std::shared_ptr<DOMRange>&);
+    const std::shared_ptr<VornickWordPressBlogPostCategoryListEditor>& categoryListEditor() const { return m_categoryListEditor; }
+    // Sends "editPostProperties:" up the responder chain, to the window's
+    // delegate last; false when nothing performed it.
+    [[nodiscard]] bool editPostProperties();
     void willEditPostCategories();
     void postCategoriesEdited();
     void embeddedWebViewScrolled() override;
@@ -132,6 +140,7 @@ private:
     // The body's block errors, walked again only when its blocks changed.
     VornickBlockCheckCache m_bodyBlockCheck;
     OEmbedRequester m_oEmbedRequester;
+    std::shared_ptr<VornickWordPressBlogPostCategoryListEditor> m_categoryListEditor;
 };
 
 } // namespace brevanton

@@ -165,6 +165,10 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
 
 VornickBlogPostWindow::~VornickBlogPostWindow()
 {
+    if (m_postPropertiesController) {
+        m_postPropertiesController->cancelEdits();
+        m_postPropertiesController->setPostEditor(nullptr);
+    }
     VornickProjectComponentEditor::unregisterEditor(*this);
     if (m_settingsController)
         m_settingsController->setBlogEditor(nullptr);
@@ -362,6 +366,10 @@ void VornickBlogPostWindow::installActions()
         if (auto editor = weak.lock())
             editor->toggleClearView();
     });
+    actions->setActionHandler("editPostProperties:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->editPostProperties();
+    });
     actions->setActionHandler("editAttachmentPointSettings:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->editAttachmentPointSettings();
@@ -418,12 +426,53 @@ void VornickBlogPostWindow::attachmentPostSettingsDidChange()
         std::fprintf(stderr, "brevanton: the blog's settings could not be saved: %s\n", toUTF8(VornickUserDescriptionOfError(error)).c_str());
 }
 
+// --- The post's properties
+
+void VornickBlogPostWindow::editPostProperties()
+{
+    if (!m_postView->isEditable())
+        return;
+    if (!m_postPropertiesController)
+        m_postPropertiesController = VornickWordPressPostPropertiesUIController::create();
+    // At the featured image when the page shows one, else at the top of the page.
+    std::optional<Rect> anchor;
+    auto featured = m_postView->attachmentPointWithIdentifier(VornickAttachmentPointFeaturedImage);
+    if (auto range = featured ? VornickBlogPostView::rangeOfAttachmentPoint(*featured) : nullptr) {
+        Rect bounds = m_postView->vornick_bestGuessBoundsOfRange(*range);
+        if (!bounds.isEmpty() && bounds.intersects(m_postView->visibleRect()))
+            anchor = bounds;
+    }
+    if (!anchor) {
+        Rect bounds = m_postView->bounds();
+        anchor = Rect(bounds.midX() - 1, bounds.minY(), 2, 2);
+    }
+    m_postPropertiesController->showForWordPressBlogPost(m_post, m_postView, this, anchor);
+}
+
+void VornickBlogPostWindow::postPropertiesEdited()
+{
+    // The page is made again from the post, the title and body written back
+    // first: the template's term lists are replaced when filled, so they
+    // cannot be filled a second time in place.
+    updatePostDatesForEdit();
+    if (!m_postView->updatePostFromContent())
+        std::fprintf(stderr, "brevanton: the post could not be read from its page before reloading it\n");
+    m_postView->reloadPost();
+    forgetUndoSteps();
+    updateEditedMark();
+}
+
 // --- The post view's delegate
 
 std::optional<URL> VornickBlogPostWindow::blogPostViewTemplatesFolderURL(VornickBlogPostView&)
 {
     auto postBlog = blog();
     return postBlog ? postBlog->templatesFolderURL() : std::nullopt;
+}
+
+void VornickBlogPostWindow::blogPostViewEditedPostProperty(VornickBlogPostView&, const std::u16string&)
+{
+    postPropertiesEdited();
 }
 
 void VornickBlogPostWindow::vornickContentEditingViewDidChangeContent(VornickContentEditingView&, WebFrame*, VornickAttachmentPoint* injected)

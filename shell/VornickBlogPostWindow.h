@@ -12,8 +12,11 @@
 // that is not live (a draft, a pending post) queues it for upload at the
 // account's next sync; a live post is not queued by a save. Closing a
 // window with edits not saved asks (Save, Cancel, Don't Save). The window's
-// delegate performs "saveDocument:", "undo:", "redo:", "performClose:" and
-// "toggleClearView:".
+// delegate performs "saveDocument:", "undo:", "redo:", "performClose:",
+// "toggleClearView:" and "editPostProperties:" (the post's properties
+// popover, at the featured image when the page shows one). An accepted
+// change of the tags, categories or properties is an edit: the page shows
+// them again and the post is marked edited.
 //
 // The post's account project is opened once per process, in its project
 // editor, and shared by the windows of its posts; opening a post whose window
@@ -25,6 +28,7 @@
 #include "platform/foundation/Error.h"
 #include "publishing/VornickBlogEditor.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
+#include "publishing/VornickWordPressPagePropertiesUIController.h"
 
 #include <functional>
 #include <memory>
@@ -44,6 +48,7 @@ class Window;
 class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickBlogPostWindow>,
                                     public VornickBlogPostViewDelegate,
                                     public VornickBlogEditor,
+                                    public VornickPostPropertiesEditor,
                                     public VornickProjectComponentEditor {
 public:
     // Whether the path names a WordPress post file.
@@ -88,9 +93,17 @@ public:
     void attachmentPostSettingsDidChange() override;
     VornickAttachmentPointSettingsUIController* attachmentPointSettingsController() const { return m_settingsController.get(); }
 
+    // --- The post's properties
+
+    void editPostProperties();
+    VornickWordPressPostPropertiesUIController* postPropertiesController() const { return m_postPropertiesController.get(); }
+    void postPropertiesEdited() override;
+    std::shared_ptr<VornickWordPressPostView> postPropertiesPostView() const override { return m_postView; }
+
     // --- The post view's delegate
 
     std::optional<URL> blogPostViewTemplatesFolderURL(VornickBlogPostView&) override;
+    void blogPostViewEditedPostProperty(VornickBlogPostView&, const std::u16string&) override;
     bool respondsToFailedAttachment() const override { return true; }
     void vornickContentEditingViewDidChangeContent(VornickContentEditingView&, WebFrame*, VornickAttachmentPoint*) override;
     std::optional<std::u16string> vornickContentEditingViewPlaceholderContentStringForEmptiedAttachmentPoint(
@@ -128,6 +141,7 @@ private:
     std::shared_ptr<Responder> m_actions;
     std::unique_ptr<VornickAttachmentPointSettingsUIController> m_settingsController;
     std::shared_ptr<Alert> m_alert;
+    std::shared_ptr<VornickWordPressPostPropertiesUIController> m_postPropertiesController;
 };
 
 } // namespace brevanton

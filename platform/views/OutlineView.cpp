@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/views/Event.h"
 #include "platform/views/GraphicsContext.h"
 
 #include <algorithm>
@@ -279,19 +280,104 @@ void OutlineView::endEditing()
     m_editingSelectsText = false;
 }
 
+OutlineColumnKind OutlineView::columnKind(long column) const
+{
+    if (column < 0 || column >= static_cast<long>(m_columnKinds.size()))
+        return OutlineColumnKind::Text;
+    return m_columnKinds[static_cast<size_t>(column)];
+}
+
+Rect OutlineView::cellRect(long column, long row) const
+{
+    if (row < 0 || row >= numberOfRows() || column < 0 || column >= static_cast<long>(m_columns.size()))
+        return {};
+    double width = frame().size.width / static_cast<double>(m_columns.size());
+    double indent = column == 0 ? 16.0 * m_rows[static_cast<size_t>(row)].level : 0;
+    Rect rect = rectOfRow(row);
+    return Rect(width * column + indent, rect.minY(), std::max(0.0, width - indent), rect.height());
+}
+
+Rect OutlineView::checkBoxRect(long column, long row) const
+{
+    if (columnKind(column) != OutlineColumnKind::CheckBox)
+        return {};
+    Rect cell = cellRect(column, row);
+    if (cell.isEmpty())
+        return {};
+    double side = std::min(12.0, cell.height() - 2);
+    return Rect(cell.minX() + 2, cell.minY() + (cell.height() - side) / 2, side, side);
+}
+
+void OutlineView::toggleCheckBox(long column, long row)
+{
+    auto dataSource = m_dataSource.lock();
+    OutlineItem item = itemAtRow(row);
+    if (!dataSource || !item || columnKind(column) != OutlineColumnKind::CheckBox)
+        return;
+    const auto& identifier = m_columns[static_cast<size_t>(column)];
+    bool checked = dataSource->objectValue(*this, identifier, item).boolValue();
+    dataSource->setObjectValue(*this, Value(!checked), identifier, item);
+    setNeedsDisplayInRect(rectOfRow(row));
+}
+
+void OutlineView::mouseDown(const Event& event)
+{
+    Point point = convertPointFromView(event.locationInWindow(), nullptr);
+    long row = rowAtPoint(point);
+    if (row < 0)
+        return deselectAll();
+    selectRowIndexes({ row }, false);
+    for (long column = 0; column < static_cast<long>(m_columns.size()); ++column) {
+        // The box or its title: the whole cell, as a check box button takes clicks on its title.
+        if (columnKind(column) == OutlineColumnKind::CheckBox && cellRect(column, row).containsPoint(point))
+            return toggleCheckBox(column, row);
+    }
+}
+
+void OutlineView::keyDown(const Event& event)
+{
+    long row = selectedRow();
+    if (event.characters() == u" " && row >= 0) {
+        for (long column = 0; column < static_cast<long>(m_columns.size()); ++column) {
+            if (columnKind(column) == OutlineColumnKind::CheckBox)
+                return toggleCheckBox(column, row);
+        }
+    }
+    View::keyDown(event);
+}
+
 void OutlineView::draw(const Rect& dirtyRect, GraphicsContext& context)
 {
     auto dataSource = m_dataSource.lock();
+    auto delegate = m_delegate.lock();
     for (long row = 0; row < numberOfRows(); ++row) {
         Rect rect = rectOfRow(row);
         if (!rect.intersects(dirtyRect))
             continue;
         if (m_selectedRows.count(row))
             context.fillRect(rect, Color::darkGray());
-        if (dataSource && !m_columns.empty() && !m_cellViews.contains({ m_rows[static_cast<size_t>(row)].item.get(), 0 })) {
-            Value value = dataSource->objectValue(*this, m_columns.front(), m_rows[static_cast<size_t>(row)].item);
-            double indent = 16.0 * m_rows[static_cast<size_t>(row)].level;
-            context.drawText(value.stringValue(), rect.offsetBy(indent, 0), Color::black());
+        const OutlineItem& item = m_rows[static_cast<size_t>(row)].item;
+        for (long column = 0; dataSource && column < static_cast<long>(m_columns.size()); ++column) {
+            if (m_cellViews.contains({ item.get(), column }))
+                continue;
+            const auto& identifier = m_columns[static_cast<size_t>(column)];
+            Value value = dataSource->objectValue(*this, identifier, item);
+            Rect cell = cellRect(column, row);
+            if (columnKind(column) != OutlineColumnKind::CheckBox) {
+                if (column == 0)
+                    context.drawText(value.stringValue(), cell, Color::black());
+                continue;
+            }
+            Rect box = checkBoxRect(column, row);
+            context.fillRoundedRect(box, 2, Color::white());
+            context.strokeRoundedRect(box, 2, Color::gray(), 1);
+            if (value.boolValue()) {
+                context.drawLine({ box.minX() + 2.5, box.midY() }, { box.minX() + box.width() * 0.42, box.maxY() - 2.5 }, Color::black(), 2);
+                context.drawLine({ box.minX() + box.width() * 0.42, box.maxY() - 2.5 }, { box.maxX() - 2.5, box.minY() + 2.5 }, Color::black(), 2);
+            }
+            std::u16string title = delegate ? delegate->checkBoxTitle(*this, identifier, item) : std::u16string();
+            context.drawText(std::move(title), Rect(box.maxX() + 4, cell.minY(), std::max(0.0, cell.maxX() - box.maxX() - 4), cell.height()),
+                             Color::black());
         }
     }
 }

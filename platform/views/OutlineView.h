@@ -8,6 +8,11 @@
 // their rows, column 0 indented by level) instead of drawn text. A view is
 // asked for once per item and column and kept while the item has a row;
 // reloadData and reloadItem ask again, inserting items does not.
+//
+// A check box column shows, per row, a check box whose state is the data
+// source's object value (a boolean) and the delegate's title beside it. A
+// click on the box, or Space on a selected row, proposes the other state to
+// the data source, which decides.
 #pragma once
 
 #include "platform/foundation/Value.h"
@@ -33,6 +38,8 @@ public:
     virtual OutlineItem child(OutlineView&, long index, const OutlineItem& ofItem) = 0;
     virtual bool isItemExpandable(OutlineView&, const OutlineItem&) = 0;
     virtual Value objectValue(OutlineView&, const std::u16string& /*columnIdentifier*/, const OutlineItem&) { return {}; }
+    // The user set a cell's value (a check box's new state).
+    virtual void setObjectValue(OutlineView&, const Value&, const std::u16string& /*columnIdentifier*/, const OutlineItem&) {}
 };
 
 class OutlineViewDelegate {
@@ -40,7 +47,11 @@ public:
     virtual ~OutlineViewDelegate() = default;
     // The view of a cell; null leaves the cell to the drawn text.
     virtual std::shared_ptr<View> viewForTableColumn(OutlineView&, const std::u16string& /*columnIdentifier*/, const OutlineItem&) { return nullptr; }
+    // The title beside a check box.
+    virtual std::u16string checkBoxTitle(OutlineView&, const std::u16string& /*columnIdentifier*/, const OutlineItem&) { return {}; }
 };
+
+enum class OutlineColumnKind { Text, CheckBox };
 
 class OutlineView : public View {
 public:
@@ -79,8 +90,15 @@ public:
     long levelForRow(long row) const;
 
     // Columns, by identifier.
-    void addTableColumn(std::u16string identifier) { m_columns.push_back(std::move(identifier)); }
+    void addTableColumn(std::u16string identifier, OutlineColumnKind kind = OutlineColumnKind::Text)
+    {
+        m_columns.push_back(std::move(identifier));
+        m_columnKinds.push_back(kind);
+    }
     const std::vector<std::u16string>& tableColumns() const { return m_columns; }
+    OutlineColumnKind columnKind(long column) const;
+    // The check box of a cell, in the view's coordinates; empty for other cells.
+    Rect checkBoxRect(long column, long row) const;
     long columnWithIdentifier(std::u16string_view) const;
 
     double rowHeight() const { return m_rowHeight; }
@@ -104,9 +122,14 @@ public:
     long editedRow() const { return m_editedRow; }
     bool editingSelectsText() const { return m_editingSelectsText; }
 
+    // A click selects its row and toggles a check box it hits.
+    void mouseDown(const Event&) override;
+    void keyDown(const Event&) override;
     void draw(const Rect& dirtyRect, GraphicsContext&) override;
 
 private:
+    void toggleCheckBox(long column, long row);
+    Rect cellRect(long column, long row) const;
     struct Row {
         OutlineItem item;
         long level;
@@ -127,6 +150,7 @@ private:
     // address is reused.
     std::map<const void*, std::weak_ptr<void>> m_expanded;
     std::vector<std::u16string> m_columns;
+    std::vector<OutlineColumnKind> m_columnKinds;
     double m_rowHeight { 17 };
     IndexSet m_selectedRows;
     long m_editedColumn { -1 };

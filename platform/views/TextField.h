@@ -54,6 +54,9 @@ public:
     Size naturalSize() const;
     void draw(const Rect& dirtyRect, GraphicsContext&) override;
 
+protected:
+    void setSelectsWholeText(bool selects) { m_selectsWholeText = selects; }
+
 private:
     AttributedString m_text;
     bool m_editable { false };

@@ -6,6 +6,7 @@
 #include "tests/shell/BlogPostWindowTestSupport.h"
 
 #include "app/VornickProjectOrComponentWindow.h"
+#include "blog/VornickBlogTag.h"
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
@@ -30,6 +31,10 @@
 #include "platform/store/PersistentStore.h"
 #include "publishing/VornickAttachmentPointSettingsModule.h"
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
+#include "publishing/VornickBlogPostTagListEditor.h"
+#include "publishing/VornickBlogPostTagListTokenFieldController.h"
+#include "publishing/VornickWordPressPagePropertiesUIController.h"
+#include "platform/views/Popover.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "publishing/VornickWordPressPostView.h"
@@ -423,6 +428,58 @@ TEST_F(BlogPostWindow, DontSaveLeavesTheFileAndSettingsChangesAreStoredInTheBlog
     press(Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(editor->window()->isVisible());
     EXPECT_EQ(readWholeFile(postPath), original);
+}
+
+TEST_F(BlogPostWindow, TheFeaturedImageOpensThePropertiesAndAcceptedTagsShowInThePageAsAnEdit)
+{
+    auto post = editor->post();
+    auto& context = *post->managedObjectContext();
+    auto travel = context.insertNewObject(u"BlogTag");
+    travel->setValueForKey(Value(u"Travel"), u"title");
+    travel->setObjectForKey(editor->blog(), u"blog");
+    auto tagLinks = [this] {
+        std::vector<std::u16string> titles;
+        auto links = view().mainFrameDocument()->getElementsByTagName(u"a");
+        for (unsigned index = 0; index < links->length(); ++index) {
+            if (links->item(index)->getAttribute(u"rel") == u"tag")
+                titles.push_back(links->item(index)->textContent());
+        }
+        return titles;
+    };
+    EXPECT_EQ(tagLinks(), std::vector<std::u16string> {}) << "the theme's sample tag and category are gone";
+
+    // Typing first: the edit is kept through the properties' edit.
+    clickInto(*firstElement(pointElement(u"body"), u"p")->firstChild());
+    type("Kept ");
+
+    // The featured image's click asks the window for the properties up the responder chain.
+    EXPECT_TRUE(view().editPostProperties());
+    auto* properties = editor->postPropertiesController();
+    ASSERT_TRUE(properties);
+    ASSERT_TRUE(properties->popover()->isShown());
+    EXPECT_EQ(properties->post(), post);
+
+    properties->tagsTokenFieldController()->tokenField()->setObjects({ std::static_pointer_cast<VornickBlogTag>(travel) });
+    EXPECT_TRUE(properties->acceptSettings());
+    settle();
+    EXPECT_EQ(tagLinks(), std::vector<std::u16string> { u"Travel" }) << "the page is made again with the tag";
+    EXPECT_NE(pointElement(u"body")->textContent().find(u"Kept Alpha paragraph."), std::u16string::npos);
+    EXPECT_TRUE(editor->isDocumentEdited());
+    EXPECT_TRUE(editor->window()->isDocumentEdited());
+
+    // The tag list opens its editor now that it shows a tag.
+    auto tags = view().attachmentPointWithIdentifier(u"tags");
+    ASSERT_TRUE(tags);
+    tags->actionHandler()(*tags);
+    ASSERT_TRUE(view().tagListEditor());
+    EXPECT_TRUE(view().tagListEditor()->popover()->isShown());
+    view().tagListEditor()->cancelTagEdits();
+
+    // Saved, the post file holds the tag.
+    Error error;
+    EXPECT_TRUE(editor->save(&error)) << error;
+    EXPECT_FALSE(editor->isDocumentEdited());
+    EXPECT_EQ(postFileValue(u"tags"), Value(Array { Value(u"Travel") }));
 }
 
 // The theme's post page names its title by another class than the ones

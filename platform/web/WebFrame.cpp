@@ -110,6 +110,9 @@ bool readFileForLoad(const WebView& view, const std::string& path, const URL& ur
     return false;
 }
 
+// The size from which a page's source is converted on a thread beside its parse.
+constexpr size_t sourceConvertedBesideTheParseSize = 64 * 1024;
+
 bool isXMLMIMEType(std::u16string_view type)
 {
     return type == u"application/xhtml+xml" || type == u"text/xml" || type == u"application/xml";
@@ -551,11 +554,14 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         loaded = loadedDocumentForLoad(std::move(loaded), *response, isXML);
         std::optional<DecodedDocumentText> decodedHere;
         std::future<std::shared_ptr<const std::u16string>> convertedSource;
+        // A thread of its own pays only for a large page: a page of
+        // thousands of small frames (srcdoc) would start thousands.
+        auto policy = bytes.size() >= sourceConvertedBesideTheParseSize ? std::launch::async : std::launch::deferred;
         if (loaded) {
-            convertedSource = std::async(std::launch::async, [loaded] { return loaded->source(); });
+            convertedSource = std::async(policy, [loaded] { return loaded->source(); });
         } else {
             decodedHere = decodeDocumentText(bytes, syntax, response->textEncodingName());
-            convertedSource = std::async(std::launch::async, [&decodedHere] {
+            convertedSource = std::async(policy, [&decodedHere] {
                 return std::make_shared<const std::u16string>(toUTF16(decodedHere->utf8));
             });
         }

@@ -5,6 +5,7 @@
 #include "app/VornickStyleSheetReference.h"
 #include "dom/VornickDocumentResourceReferences.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickURLExtensions.h"
@@ -65,7 +66,7 @@ std::optional<std::u16string> VornickStyleSheet::contents() const
     auto path = m_fileURL.fileSystemPath();
     if (!path)
         return std::nullopt;
-    auto bytes = readFile(*path);
+    auto bytes = readFile(*path, nullptr, FileReadKind::StyleSheet);
     if (!bytes)
         return std::nullopt;
     return toUTF16(*bytes);

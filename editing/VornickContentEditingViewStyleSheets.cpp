@@ -21,6 +21,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UndoManager.h"
@@ -118,7 +119,7 @@ bool VornickContentEditingView::undoableAddNewStylesheetWithURL(bool undoable, c
     }
 
     auto path = stylesheetURL.fileSystemPath();
-    auto bytes = path ? readFile(*path) : std::nullopt;
+    auto bytes = path ? readFile(*path, nullptr, FileReadKind::StyleSheet) : std::nullopt;
     std::u16string contents;
     if (!bytes || !decodeUTF8Strictly(*bytes, contents))
         return false;

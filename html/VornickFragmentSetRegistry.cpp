@@ -59,7 +59,7 @@ std::shared_ptr<VornickFragmentSet> VornickFragmentSet::fragmentSetWithContentsO
     }
 
     VornickDocumentFile file(key);
-    auto contents = file.read(outError);
+    auto contents = file.read(outError, FileReadKind::SnippetSet);
     if (!contents)
         return nullptr;
     auto set = readFromJSONData(*contents, url.lastPathComponent(), outError);

@@ -1,9 +1,8 @@
 #include "html/VornickHTMLCharacterEncodingDetector.h"
 
 #include "toolkit/VornickStringExtensions.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/Text.h"
-
-#include <fstream>
 
 namespace brevanton {
 
@@ -29,16 +28,11 @@ std::optional<std::u16string> VornickHTMLCharacterEncodingDetector::detectIANACh
     auto path = url.fileSystemPath();
     if (!path)
         return std::nullopt;
-    std::ifstream stream(*path, std::ios::binary);
-    if (!stream)
-        return std::nullopt;
-    char buffer[bytesExamined];
-    stream.read(buffer, sizeof buffer);
-    std::streamsize count = stream.gcount();
-    if (count <= 0)
+    auto head = readFilePrefix(*path, bytesExamined);
+    if (!head || head->empty())
         return std::nullopt;
     VornickHTMLCharacterEncodingDetector detector;
-    return detector.detectIANACharacterEncodingDeclarationInHTMLData(std::string_view(buffer, static_cast<size_t>(count)));
+    return detector.detectIANACharacterEncodingDeclarationInHTMLData(*head);
 }
 
 std::optional<std::u16string> VornickHTMLCharacterEncodingDetector::detectIANACharacterEncodingDeclarationInHTMLData(std::string_view bytes)

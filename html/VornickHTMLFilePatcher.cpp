@@ -2,6 +2,7 @@
 
 #include "html/VornickTextEncoding.h"
 #include "platform/foundation/DocumentTextDecoding.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/TextEncoding.h"
@@ -61,7 +62,7 @@ bool VornickHTMLFilePatcher::setBaseURL(const URL& baseURL, const URL& fileURL, 
     auto path = fileURL.fileSystemPath();
     if (!path)
         return setError(outError, Error(POSIXErrorDomain, EINVAL, u"Not a file URL."));
-    auto bytes = readFile(*path, outError);
+    auto bytes = readFile(*path, outError, FileReadKind::Document);
     if (!bytes)
         return false;
     // The declared label as the web reads it: "utf-16" in bytes read as ASCII is UTF-8.

@@ -2,12 +2,11 @@
 
 #include "toolkit/VornickLog.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/JSONReader.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 
 namespace brevanton {
@@ -35,13 +34,10 @@ SharedSpecifications& shared()
 
 std::optional<Value> readJSONFile(const std::string& path, Error* outError)
 {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
-        setError(outError, Error::posix(errno, toUTF16(path)));
+    auto text = readFile(path, outError);
+    if (!text)
         return std::nullopt;
-    }
-    std::string text((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    return readJSON(text, outError);
+    return readJSON(*text, outError);
 }
 
 std::optional<Value> readJSONResource(std::u16string_view name)

@@ -8,8 +8,6 @@
 #include "platform/foundation/TextEncoding.h"
 
 #include <array>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <unordered_map>
 
@@ -27,12 +25,10 @@ std::optional<Data> readFile(const URL& url, Error* outError)
         setError(outError, Error(CocoaErrorDomain, 260, u"The file could not be read: " + url.absoluteString()));
         return std::nullopt;
     }
-    std::ifstream stream(*path, std::ios::binary);
-    if (!stream) {
-        setError(outError, Error::posix(errno, toUTF16(*path)));
+    auto bytes = brevanton::readFile(*path, outError);
+    if (!bytes)
         return std::nullopt;
-    }
-    return Data(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    return Data(bytes->begin(), bytes->end());
 }
 
 size_t capitalCount(std::u16string_view name)

@@ -5,6 +5,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 
@@ -157,7 +158,7 @@ std::optional<std::string> VornickRepairedCopyLoss(const DecodedDocumentText& or
     auto originalDocument = DOMDocument::parseDecoded(original, syntax, {}, &error);
     if (!originalDocument)
         return std::nullopt;
-    auto bytes = readFile(repairedCopyPath);
+    auto bytes = readFile(repairedCopyPath, nullptr, FileReadKind::Document);
     if (!bytes)
         return "the repaired copy cannot be read";
     auto repaired = DOMDocument::parseDecoded(decodeDocumentText(*bytes, syntax), syntax, {}, &error);

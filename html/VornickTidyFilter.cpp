@@ -5,6 +5,7 @@
 #include "html/VornickTidyValidationAhead.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ConsoleLog.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/LoadedDocument.h"
 #include "platform/foundation/Process.h"
@@ -13,7 +14,6 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <unordered_map>
 #include <future>
@@ -32,24 +32,6 @@ struct TidyConfiguration {
     std::chrono::milliseconds timeout { 30000 };
     std::function<bool()> allowUserDefinedAttributes;
 };
-
-// At most `limit` bytes from the start of a file.
-std::optional<std::string> readFilePrefix(const std::string& path, size_t limit)
-{
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
-        return std::nullopt;
-    std::string contents;
-    char buffer[65536];
-    while (contents.size() < limit) {
-        stream.read(buffer, static_cast<std::streamsize>(std::min(sizeof buffer, limit - contents.size())));
-        auto count = stream.gcount();
-        if (count <= 0)
-            break;
-        contents.append(buffer, static_cast<size_t>(count));
-    }
-    return contents;
-}
 
 TidyConfiguration& configuration()
 {

@@ -93,28 +93,6 @@ private:
     int m_fd;
 };
 
-// How long a read or a rewrite in place waits for another program's lock on
-// the file before it gives up.
-constexpr std::chrono::milliseconds lockPatience { 5000 };
-
-// Takes a whole-file lock (LOCK_SH or LOCK_EX), waiting at most
-// lockPatience for another holder: 0, or the errno of the failure
-// (EWOULDBLOCK when the wait ran out). A file system without locks (ENOLCK,
-// EOPNOTSUPP) answers 0: there is nothing to exclude there.
-int lockFile(FileSystemCalls& calls, int fd, int operation)
-{
-    auto deadline = std::chrono::steady_clock::now() + lockPatience;
-    while (calls.flock(fd, operation | LOCK_NB) < 0) {
-        int error = errno;
-        if (error == ENOLCK || error == EOPNOTSUPP)
-            return 0;
-        if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline)
-            return error;
-        ::usleep(2000);
-    }
-    return 0;
-}
-
 // Writes all of `data` at `offset`; the errno of the failure otherwise.
 int writeAllAt(FileSystemCalls& calls, int fd, std::string_view data, off_t offset)
 {
@@ -321,60 +299,37 @@ bool VornickDocumentFile::isDocumentPath(std::string_view path)
     return typeIdentifierConformsTo(type, TypeIdentifier::HTML) || typeIdentifierConformsTo(type, TypeIdentifier::XHTML);
 }
 
-std::optional<std::string> VornickDocumentFile::read(Error* outError)
+std::optional<std::string> VornickDocumentFile::read(Error* outError, FileReadKind kind)
 {
-    // Non-blocking, so that opening a FIFO nobody writes to answers at once.
-    FileSystemCalls& calls = *m_calls;
-    FileDescriptor fd(calls, calls.open(m_path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        failWithErrno(outError, errno, u"Could not open", m_path);
-        return std::nullopt;
-    }
-    struct stat info;
-    if (calls.fstat(fd.get(), info) < 0) {
-        failWithErrno(outError, errno, u"Could not read", m_path);
-        return std::nullopt;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        failWithCode(outError, VornickDocumentFileNotRegularError, notRegularDescription(m_path, info), m_path);
-        return std::nullopt;
-    }
-    // A rewrite in place by another save is waited for; what it leaves is read.
-    if (int error = lockFile(calls, fd.get(), LOCK_SH)) {
-        failWithErrno(outError, error, u"Could not lock", m_path);
-        return std::nullopt;
-    }
-    if (calls.fstat(fd.get(), info) < 0) {
-        failWithErrno(outError, errno, u"Could not read", m_path);
-        return std::nullopt;
-    }
-    auto tooLarge = [&] {
-        failWithCode(outError, VornickDocumentFileTooLargeError,
-                     quoted(m_path) + u" is larger than the " + toUTF16(std::to_string(VornickMaximumDocumentFileSize >> 20))
-                         + u" MB a document may have.",
-                     m_path);
-        return std::nullopt;
+    // The policy every file read meets (FileReading.h); its refusals come
+    // back in the codes of document files.
+    auto refused = [&](Error& error, FileReadRefusal refusal) {
+        static constexpr VornickErrorCode codes[] = { VornickDocumentFileNotRegularError, VornickDocumentFileNotRegularError,
+                                                      VornickDocumentFileTooLargeError };
+        if (refusal == FileReadRefusal::None)
+            return setError(outError, std::move(error));
+        return failWithCode(outError, codes[static_cast<int>(refusal) - 1], error.localizedDescription(), m_path);
     };
-    if (static_cast<uint64_t>(info.st_size) > VornickMaximumDocumentFileSize)
-        return tooLarge();
-
-    std::string contents;
-    contents.reserve(static_cast<size_t>(info.st_size));
-    if (int error = readAll(calls, fd.get(), VornickMaximumDocumentFileSize, contents)) {
-        failWithErrno(outError, error, u"Could not read", m_path);
+    Error error;
+    FileReadRefusal refusal = FileReadRefusal::None;
+    auto file = ReadableFile::open(m_path, kind, &error, &refusal, *m_calls);
+    if (!file) {
+        refused(error, refusal);
         return std::nullopt;
     }
-    // The file grew while it was read.
-    if (contents.size() > VornickMaximumDocumentFileSize)
-        return tooLarge();
-    if (auto kind = binaryKindOfContents(contents)) {
+    auto contents = file->readToEnd(&error, &refusal);
+    if (!contents) {
+        refused(error, refusal);
+        return std::nullopt;
+    }
+    if (auto binaryKind = binaryKindOfContents(*contents)) {
         failWithCode(outError, VornickDocumentFileNotTextError,
-                     quoted(m_path) + u" is " + *kind + u", not a text document, so it was not opened.", m_path);
+                     quoted(m_path) + u" is " + *binaryKind + u", not a text document, so it was not opened.", m_path);
         return std::nullopt;
     }
     // What was there when reading began: a change during the read makes the
     // next save refuse rather than overwrite it.
-    m_stamp = stampOfStatus(info);
+    m_stamp = stampOfStatus(file->status());
     return contents;
 }
 
@@ -502,7 +457,7 @@ bool VornickDocumentFile::commitSave(PreparedSave&& given, Error* outError)
             return failWithErrno(outError, errno, u"Could not write", m_path);
         // Held until the file is closed: no other save rewrites it meanwhile,
         // and no read sees it half written. The stamp is checked under it.
-        if (int error = lockFile(calls, fd.get(), LOCK_EX))
+        if (int error = lockWholeFile(calls, fd.get(), LOCK_EX))
             return failWithErrno(outError, error, u"Could not lock", m_path);
         struct stat opened;
         if (calls.fstat(fd.get(), opened) < 0)

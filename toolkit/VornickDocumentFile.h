@@ -2,12 +2,12 @@
 // blocking on it, reading without bound, or overwriting what must not be
 // overwritten.
 //
-// Reading opens the file non-blocking (a FIFO without a writer cannot hang
-// it) and accepts only a regular file of at most
-// VornickMaximumDocumentFileSize bytes whose bytes are text, whatever its
-// name (not an image, an archive or other binary data); it records what it
-// read (device, inode, size, modification time), under a shared lock that a
-// rewrite in place excludes. Saving accepts only a regular file of an
+// Reading goes by the policy every file read meets (FileReading.h: opened
+// non-blocking, a regular file only, of at most
+// VornickMaximumDocumentFileSize bytes, under a shared lock that a rewrite
+// in place excludes) and accepts only bytes that are text, whatever the
+// file's name (not an image, an archive or other binary data); it records
+// what it read (device, inode, size, modification time). Saving accepts only a regular file of an
 // HTML or XHTML type that is not write-protected and has not changed since
 // it was read or last saved. The file keeps its mode, its "user." extended
 // attributes and its hard links: a file with one link is replaced
@@ -21,6 +21,7 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/LoadedDocument.h"
 
@@ -35,7 +36,7 @@ namespace brevanton {
 class FileSystemCalls;
 
 // The largest document file read: 64 MiB.
-inline constexpr uint64_t VornickMaximumDocumentFileSize = uint64_t(64) << 20;
+inline constexpr uint64_t VornickMaximumDocumentFileSize = maximumFileSize(FileReadKind::Document);
 
 // What identifies a file's contents as read: a change by another program
 // changes at least one of these.
@@ -55,10 +56,11 @@ public:
     // ("html", "htm", "shtml", "shtm", "xhtml", "xht"; case ignored).
     static bool isDocumentPath(std::string_view path);
 
-    // The whole file, or nullopt with an error: POSIX errors from the system,
+    // The whole file, read by the policy of files of `kind` (FileReading.h),
+    // or nullopt with an error: POSIX errors from the system,
     // VornickDocumentFileNotRegularError, VornickDocumentFileTooLargeError,
     // VornickDocumentFileNotTextError.
-    [[nodiscard]] std::optional<std::string> read(Error* outError);
+    [[nodiscard]] std::optional<std::string> read(Error* outError, FileReadKind kind = FileReadKind::Document);
     // Reads the file as read() does into the one object its load, tidy's
     // check and a report take it from, its text to be decoded in `syntax`.
     [[nodiscard]] std::shared_ptr<LoadedDocument> load(DocumentTextSyntax, Error* outError);

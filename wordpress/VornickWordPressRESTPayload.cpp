@@ -1,11 +1,10 @@
 #include "wordpress/VornickWordPressRESTPayload.h"
 
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/Text.h"
 #include "toolkit/VornickURLExtensions.h"
 
-#include <fcntl.h>
 #include <sys/random.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -17,36 +16,26 @@ namespace {
 // Whether `needle` occurs in the file, read in pieces.
 std::optional<bool> fileContains(const std::string& path, std::string_view needle, Error* outError)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        setError(outError, Error::posix(errno, toUTF16(path)));
+    auto file = ReadableFile::open(path, FileReadKind::Other, outError);
+    if (!file)
         return std::nullopt;
-    }
     std::string window;
     std::vector<char> buffer(1 << 16);
-    bool found = false;
     for (;;) {
-        ssize_t count = ::read(fd, buffer.data(), buffer.size());
-        if (count < 0 && errno == EINTR)
-            continue;
+        ssize_t count = file->read(buffer.data(), buffer.size());
         if (count < 0) {
             setError(outError, Error::posix(errno, toUTF16(path)));
-            ::close(fd);
             return std::nullopt;
         }
         if (count == 0)
-            break;
+            return false;
         // Keep the end of the previous piece, so a match across pieces is seen.
         window.append(buffer.data(), static_cast<size_t>(count));
-        if (window.find(needle) != std::string::npos) {
-            found = true;
-            break;
-        }
+        if (window.find(needle) != std::string::npos)
+            return true;
         if (window.size() > needle.size())
             window.erase(0, window.size() - needle.size());
     }
-    ::close(fd);
-    return found;
 }
 
 void append(Data& data, std::string_view text)

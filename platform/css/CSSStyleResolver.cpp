@@ -6,6 +6,7 @@
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
@@ -924,7 +925,7 @@ std::shared_ptr<CSSStyleSheet> CSSStyleResolver::loadStyleSheet(const URL& url)
     auto found = m_sheetCache.find(key);
     if (found != m_sheetCache.end())
         return found->second;
-    auto bytes = readFile(*path);
+    auto bytes = readFile(*path, nullptr, FileReadKind::StyleSheet);
     if (!bytes)
         return nullptr;
     std::string_view data = *bytes;

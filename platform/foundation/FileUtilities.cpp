@@ -209,51 +209,6 @@ std::string parentDirectory(std::string_view path)
     return std::string(parent);
 }
 
-std::optional<std::string> readFile(const std::string& path, Error* outError)
-{
-    // Non-blocking, so that a FIFO nobody writes to cannot hold the caller
-    // in open(); only regular files are read (a FIFO or a device such as
-    // /dev/zero could block or never end).
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        failWithErrno(outError, u"Could not open", path);
-        return std::nullopt;
-    }
-    std::string contents;
-    struct stat info;
-    if (::fstat(fd, &info) < 0) {
-        int statError = errno;
-        ::close(fd);
-        setError(outError, pathError(statError, u"Could not read", path));
-        return std::nullopt;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        ::close(fd);
-        setError(outError, pathError(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, u"Could not read (not a regular file)", path));
-        return std::nullopt;
-    }
-    if (info.st_size > 0)
-        contents.reserve(static_cast<size_t>(info.st_size));
-    char buffer[65536];
-    while (true) {
-        ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count > 0) {
-            contents.append(buffer, static_cast<size_t>(count));
-            continue;
-        }
-        if (count == 0)
-            break;
-        if (errno == EINTR)
-            continue;
-        int readError = errno;
-        ::close(fd);
-        setError(outError, pathError(readError, u"Could not read", path));
-        return std::nullopt;
-    }
-    ::close(fd);
-    return contents;
-}
-
 std::optional<std::string> createTemporaryFileBeside(const std::string& path, int& outFD, Error* outError, FileSystemCalls& calls)
 {
     // "." + name + ".tmp-" + 8 random characters must fit in one file name:

@@ -18,7 +18,7 @@ namespace brevanton {
 // The name of the application's folder inside each XDG base folder.
 inline constexpr const char* ApplicationFolderName = "com.Orbendalworks.Brevanton";
 
-// The whole contents of a file.
+// The whole contents of a file, read as FileReading.h says (kind Other).
 [[nodiscard]] std::optional<std::string> readFile(const std::string& path, Error* outError = nullptr);
 
 // Writes `contents` to a temporary file in the same folder, flushes it to

@@ -1,13 +1,12 @@
 #include "platform/foundation/TypeIdentifiers.h"
 
 #include "platform/foundation/MIMETypesFile.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <set>
-#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -152,8 +151,7 @@ private:
     // types of their own under the parent their top-level name gives.
     void readSystemMIMETypes(const char* path)
     {
-        std::ifstream file(path, std::ios::binary);
-        std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::string contents = readFile(path).value_or(std::string());
         for (auto& [mimeType, extensions] : parseMIMETypesFile(contents)) {
             auto known = m_byMIMEType.find(mimeType);
             if (known != m_byMIMEType.end()) {

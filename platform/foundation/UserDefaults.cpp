@@ -1,6 +1,7 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
@@ -98,7 +99,7 @@ struct UserDefaults::Private {
     {
         if (!fileExists(filePath))
             return;
-        auto contents = readFile(filePath);
+        auto contents = readFile(filePath, nullptr, FileReadKind::Defaults);
         if (!contents) {
             keepUnreadableFile = true;
             return;

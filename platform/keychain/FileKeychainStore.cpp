@@ -1,5 +1,6 @@
 #include "platform/keychain/FileKeychainStore.h"
 
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 
@@ -123,7 +124,7 @@ bool FileKeychainStore::load(std::vector<Item>& items, Error* outError)
     if (!fileExists(m_path))
         return true;
     Error readError;
-    auto contents = readFile(m_path, &readError);
+    auto contents = readFile(m_path, &readError, FileReadKind::Keychain);
     if (!contents)
         return setError(outError, unavailable(m_path, readError));
     auto corrupt = [&] {

@@ -1,9 +1,12 @@
 #include "platform/views/Image.h"
 
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/FileReading.h"
 
 #include <stb/stb_image.h>
 #include <stb/stb_image_resize.h>
+
+#include <climits>
 
 namespace brevanton {
 
@@ -34,8 +37,12 @@ uint32_t ImageRep::pixelAt(long x, long y) const
 
 std::shared_ptr<Image> Image::imageWithContentsOfFile(const std::string& path)
 {
+    auto bytes = readFile(path, nullptr, FileReadKind::Image);
+    if (!bytes || bytes->size() > size_t(INT_MAX))
+        return nullptr;
     int width = 0, height = 0, channels = 0;
-    unsigned char* pixels = stbi_load(path.c_str(), &width, &height, &channels, 4);
+    unsigned char* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes->data()), static_cast<int>(bytes->size()),
+                                                  &width, &height, &channels, 4);
     if (!pixels)
         return nullptr;
     std::vector<uint8_t> rgba(pixels, pixels + static_cast<size_t>(width) * height * 4);

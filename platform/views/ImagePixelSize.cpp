@@ -1,12 +1,14 @@
 #include "platform/views/ImagePixelSize.h"
 
+#include "platform/foundation/FileReading.h"
+
 #include <stb/stb_image.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <fstream>
 #include <string_view>
+#include <unistd.h>
 
 namespace brevanton {
 
@@ -44,24 +46,27 @@ private:
     size_t m_position { 0 };
 };
 
-class StreamSource final : public HeaderSource {
+// An image file opened by the policy every file read meets, read at need.
+class FileSource final : public HeaderSource {
 public:
-    explicit StreamSource(std::istream& stream) : m_stream(stream) {}
+    explicit FileSource(ReadableFile& file) : m_file(file) {}
     size_t read(unsigned char* into, size_t count) override
     {
-        m_stream.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count));
-        return static_cast<size_t>(m_stream.gcount());
+        size_t done = 0;
+        while (done < count) {
+            ssize_t got = m_file.read(into + done, count - done);
+            if (got <= 0)
+                break;
+            done += static_cast<size_t>(got);
+        }
+        return done;
     }
-    void skip(size_t count) override { m_stream.seekg(static_cast<std::streamoff>(count), std::ios::cur); }
-    void seek(size_t position) override
-    {
-        m_stream.clear();
-        m_stream.seekg(static_cast<std::streamoff>(position));
-    }
-    bool atEnd() override { return m_stream.peek() == std::char_traits<char>::eof(); }
+    void skip(size_t count) override { ::lseek(m_file.descriptor(), static_cast<off_t>(count), SEEK_CUR); }
+    void seek(size_t position) override { ::lseek(m_file.descriptor(), static_cast<off_t>(position), SEEK_SET); }
+    bool atEnd() override { return ::lseek(m_file.descriptor(), 0, SEEK_CUR) >= m_file.status().st_size; }
 
 private:
-    std::istream& m_stream;
+    ReadableFile& m_file;
 };
 
 using Bytes = std::array<unsigned char, 30>;
@@ -207,10 +212,10 @@ std::optional<ImagePixelSize> imagePixelSizeOfData(const Data& data)
 
 std::optional<ImagePixelSize> imagePixelSizeOfFile(const std::string& path)
 {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
+    auto file = ReadableFile::open(path, FileReadKind::Image, nullptr);
+    if (!file)
         return std::nullopt;
-    StreamSource source(stream);
+    FileSource source(*file);
     return imagePixelSize(source);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMParsing.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -48,8 +49,22 @@ Error loadError(int64_t code, const URL& url, std::u16string description)
     return error;
 }
 
-// Reads a file; a denied read (EACCES, EPERM, or the web view's policy) is the
-// POSIX error 1, which callers take as "no file access".
+// What a file loaded from `url` is read as, for its size limit.
+FileReadKind fileReadKindForURL(const URL& url)
+{
+    auto type = webMIMETypeForURL(url);
+    if (type == u"text/css")
+        return FileReadKind::StyleSheet;
+    if (type.starts_with(u"image/"))
+        return FileReadKind::Image;
+    if (type == u"text/html" || type == u"application/xhtml+xml")
+        return FileReadKind::Document;
+    return FileReadKind::Other;
+}
+
+// Reads a file by the policy every file read meets (FileReading.h); a
+// denied read (EACCES, EPERM, or the web view's policy) is the POSIX error
+// 1, which callers take as "no file access".
 bool readFileForLoad(const WebView& view, const std::string& path, const URL& url, std::string& contents, std::optional<FileStamp>& stamp,
                      Error& error)
 {
@@ -61,57 +76,42 @@ bool readFileForLoad(const WebView& view, const std::string& path, const URL& ur
     };
     if (!view.mayReadFile(path))
         return noAccess();
-    // Not blocking: a named pipe must not hold the main thread at open.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        int code = errno;
-        if (code == EACCES || code == EPERM)
-            return noAccess();
-        error = loadError(code == ENOENT || code == ENOTDIR ? URLErrorFileDoesNotExist : URLErrorUnknown, url,
-                          u"The file couldn't be opened.");
-        return false;
-    }
-    struct stat status;
-    bool knowsStatus = fstat(fd, &status) == 0;
-    if (!knowsStatus)
-        status.st_mode = S_IFREG;
-    if (S_ISDIR(status.st_mode)) {
-        ::close(fd);
-        error = loadError(URLErrorFileDoesNotExist, url, u"The file is a folder.");
-        return false;
-    }
-    // Pipes and devices (a reference to /dev/zero) would block or never end.
-    if (!S_ISREG(status.st_mode)) {
-        ::close(fd);
-        error = loadError(URLErrorUnknown, url, u"The file is not a regular file.");
-        return false;
-    }
     stamp.reset();
     contents.clear();
-    if (knowsStatus) {
-        stamp = fileStampOfStatus(status);
-        contents.reserve(static_cast<size_t>(status.st_size));
+    Error readError;
+    FileReadRefusal refusal = FileReadRefusal::None;
+    auto read = readRegularFile(path, fileReadKindForURL(url), &readError, &refusal);
+    if (read) {
+        stamp = fileStampOfStatus(read->status);
+        contents = std::move(read->bytes);
+        return true;
     }
-    char buffer[65536];
-    while (true) {
-        ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            int code = errno;
-            ::close(fd);
-            if (code == EACCES || code == EPERM)
-                return noAccess();
-            error = loadError(URLErrorUnknown, url, u"The file couldn't be read.");
-            return false;
-        }
-        if (!count)
-            break;
-        contents.append(buffer, static_cast<size_t>(count));
+    switch (refusal) {
+    case FileReadRefusal::Folder:
+        error = loadError(URLErrorFileDoesNotExist, url, u"The file is a folder.");
+        return false;
+    case FileReadRefusal::NotRegular:
+        // Pipes and devices (a reference to /dev/zero) would block or never end.
+        error = loadError(URLErrorUnknown, url, u"The file is not a regular file.");
+        return false;
+    case FileReadRefusal::TooLarge:
+        error = loadError(URLErrorUnknown, url, readError.localizedDescription());
+        return false;
+    case FileReadRefusal::None:
+        break;
     }
-    ::close(fd);
-    return true;
+    auto code = readError.code();
+    if (code == EACCES || code == EPERM)
+        return noAccess();
+    if (code == ENOENT || code == ENOTDIR)
+        error = loadError(URLErrorFileDoesNotExist, url, u"The file couldn't be opened.");
+    else
+        error = loadError(URLErrorUnknown, url, u"The file couldn't be read.");
+    return false;
 }
+
+// The size from which a page's source is converted on a thread beside its parse.
+constexpr size_t sourceConvertedBesideTheParseSize = 64 * 1024;
 
 bool isXMLMIMEType(std::u16string_view type)
 {
@@ -554,11 +554,14 @@ void WebFrame::commit(Data data, std::shared_ptr<URLResponse> response)
         loaded = loadedDocumentForLoad(std::move(loaded), *response, isXML);
         std::optional<DecodedDocumentText> decodedHere;
         std::future<std::shared_ptr<const std::u16string>> convertedSource;
+        // A thread of its own pays only for a large page: a page of
+        // thousands of small frames (srcdoc) would start thousands.
+        auto policy = bytes.size() >= sourceConvertedBesideTheParseSize ? std::launch::async : std::launch::deferred;
         if (loaded) {
-            convertedSource = std::async(std::launch::async, [loaded] { return loaded->source(); });
+            convertedSource = std::async(policy, [loaded] { return loaded->source(); });
         } else {
             decodedHere = decodeDocumentText(bytes, syntax, response->textEncodingName());
-            convertedSource = std::async(std::launch::async, [&decodedHere] {
+            convertedSource = std::async(policy, [&decodedHere] {
                 return std::make_shared<const std::u16string>(toUTF16(decodedHere->utf8));
             });
         }

@@ -6,6 +6,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/dom/DOMRange.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
@@ -177,7 +178,7 @@ bool WebView::applyUserStyleSheet(Error* outError)
     auto path = url.fileSystemPath();
     if (!path)
         return setError(outError, Error(URLErrorDomain, URLErrorUnsupportedURL, u"The user style sheet is not a file."));
-    auto text = readFile(*path, outError);
+    auto text = readFile(*path, outError, FileReadKind::StyleSheet);
     if (!text)
         return false;
     CSSStyleResolver::setUserStyleSheet(toUTF16(*text), url.absoluteString());

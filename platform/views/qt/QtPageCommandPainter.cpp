@@ -1,12 +1,13 @@
 #include "platform/views/qt/QtPageCommandPainter.h"
 
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/qt/QtFontMetricsProvider.h"
 
 #include <QBrush>
 #include <QColor>
-#include <QFile>
+#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
@@ -95,8 +96,11 @@ QImage cachedImage(const std::string& path)
     if (found == cache.end())
         makeRoomForAnImage(cache);
     QImage image;
-    if (stamp) {
-        QImageReader reader(QFile::decodeName(QByteArray::fromStdString(path)));
+    auto bytes = stamp ? readFile(path, nullptr, FileReadKind::Image) : std::nullopt;
+    if (bytes) {
+        QByteArray data = QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size()));
+        QBuffer buffer(&data);
+        QImageReader reader(&buffer);
         reader.setAutoTransform(true);
         image = reader.read();
     }

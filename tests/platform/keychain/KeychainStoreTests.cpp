@@ -1,9 +1,11 @@
 #include "platform/keychain/FileKeychainStore.h"
 #include "platform/keychain/SecretServiceKeychainStore.h"
 
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 
 #include <cstdlib>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -127,6 +129,16 @@ TEST_F(FileKeychainStoreTest, UnusableStoresAreErrorsNotNoOps)
     EXPECT_TRUE(error.is(KeychainErrorDomain, KeychainStoreUnavailable));
     ASSERT_TRUE(error.underlyingError());
     EXPECT_EQ(error.underlyingError()->domain(), POSIXErrorDomain);
+
+    // A file larger than any keychain is refused unread, and kept.
+    ASSERT_EQ(::truncate(m_path.c_str(), static_cast<off_t>(maximumFileSize(FileReadKind::Keychain) + 1)), 0);
+    EXPECT_FALSE(damaged.findPassword("s", "a", &error));
+    EXPECT_TRUE(error.is(KeychainErrorDomain, KeychainStoreUnavailable));
+    EXPECT_NE(error.localizedDescription().find(u"larger than the 4 MB a keychain file may have"), std::u16string::npos) << error;
+    EXPECT_FALSE(damaged.addPassword("s", "a", bytes("x"), &error));
+    struct stat info;
+    ASSERT_EQ(::stat(m_path.c_str(), &info), 0);
+    EXPECT_EQ(static_cast<uint64_t>(info.st_size), maximumFileSize(FileReadKind::Keychain) + 1);
 
     // Names that are not UTF-8 are refused rather than mangled.
     FileKeychainStore store(m_folder + "/other/Keychain.json");

@@ -1,8 +1,16 @@
 #include "platform/views/ImagePixelSize.h"
 
 #include "platform/foundation/FileUtilities.h"
+#include "platform/views/Image.h"
 
+#include <chrono>
+#include <fcntl.h>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -117,6 +125,38 @@ TEST(ImagePixelSize, ReadsFilesAsTheirBytes)
         EXPECT_EQ(imagePixelSizeOfFile(folder + "/" + each.name), each.size) << each.name;
     }
     EXPECT_FALSE(imagePixelSizeOfFile(folder + "/missing.png"));
+    EXPECT_TRUE(removeItem(folder));
+}
+
+// Whether `read` of the FIFO at `path` ends within two seconds; if not, a
+// writer is opened on the FIFO so that the reader ends and the test can.
+bool endsAtOnce(const std::string& path, std::function<void()> read)
+{
+    std::promise<void> done;
+    auto ended = done.get_future();
+    std::thread reader([&] {
+        read();
+        done.set_value();
+    });
+    bool atOnce = ended.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    if (!atOnce) {
+        int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    reader.join();
+    return atOnce;
+}
+
+TEST(ImagePixelSize, APipeOrADeviceNamedAsAnImageIsNotWaitedFor)
+{
+    std::string folder = createTemporaryDirectory("image-pixel-size").value();
+    std::string fifo = folder + "/pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_TRUE(endsAtOnce(fifo, [&] { EXPECT_FALSE(imagePixelSizeOfFile(fifo)); }));
+    EXPECT_TRUE(endsAtOnce(fifo, [&] { EXPECT_FALSE(Image::imageWithContentsOfFile(fifo)); }));
+    EXPECT_FALSE(imagePixelSizeOfFile("/dev/zero"));
+    EXPECT_FALSE(Image::imageWithContentsOfFile("/dev/zero"));
     EXPECT_TRUE(removeItem(folder));
 }
 

@@ -14,9 +14,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <string>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace brevanton;
@@ -184,5 +187,21 @@ TEST(QtPageCommandPainter, AnImageFileIsDrawnAsItStandsOnDiskNowAndMissingOrBrok
     EXPECT_EQ(drawnColour(path.string()), qRgb(255, 0, 0)) << "mended";
     std::filesystem::remove(path);
     EXPECT_EQ(drawnColour(path.string()), white) << "deleted";
+
+    // A pipe named as the picture is not waited for: should the paint wait
+    // all the same, a writer opened on the pipe ends the wait.
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    std::promise<void> painted;
+    std::thread watchdog([&path, done = painted.get_future()] {
+        if (done.wait_for(std::chrono::seconds(2)) == std::future_status::ready)
+            return;
+        ADD_FAILURE() << "the paint waited for a pipe";
+        int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    });
+    EXPECT_EQ(drawnColour(path.string()), white) << "a pipe";
+    painted.set_value();
+    watchdog.join();
     std::filesystem::remove_all(folder);
 }

@@ -330,6 +330,8 @@ bool Window::makeFirstResponder(const std::shared_ptr<Responder>& responder)
     }
     m_firstResponderIsSelf = target.get() == this;
     m_firstResponder = m_firstResponderIsSelf ? std::weak_ptr<Responder>() : std::weak_ptr<Responder>(target);
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowFirstResponderDidChange(*this);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "toolkit/VornickJSONWriter.h"
 #include "toolkit/VornickKeychain.h"
 #include "toolkit/VornickLog.h"
+#include "toolkit/VornickPasswordTransport.h"
 #include "toolkit/VornickWorkspaceExtensions.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressAgentDelegate.h"
@@ -46,11 +47,6 @@ std::optional<std::u16string> stringOrNumberText(const Value& value)
         return toUTF16(fmt::format("{}", number));
     }
     return std::nullopt;
-}
-
-bool isLoopbackHost(std::u16string_view host)
-{
-    return host == u"127.0.0.1" || host == u"localhost" || host == u"::1" || host == u"[::1]";
 }
 
 std::u16string lowercaseHost(const URL& url)
@@ -387,12 +383,9 @@ bool VornickWordPressAgent::mayCarryCredentialsToURL(const URL& url) const
     auto account = wordPressAccount();
     if (!account)
         return false;
-    std::u16string scheme = url.scheme();
+    if (!vornick_mayCarryPasswordToURL(url))
+        return false;
     std::u16string host = lowercaseHost(url);
-    if (host.empty())
-        return false;
-    if (scheme != u"https" && !(scheme == u"http" && isLoopbackHost(host)))
-        return false;
     std::set<std::u16string> hosts = m_siteListHosts;
     auto addHost = [&hosts](const std::u16string& string) {
         if (auto address = URL::create(string); address && address->host())

@@ -100,6 +100,12 @@ void TextField::setTextString(std::u16string text)
     setAttributedStringValue(AttributedString(std::move(text)));
 }
 
+void TextField::setPlaceholderString(std::u16string placeholder)
+{
+    m_placeholderString = std::move(placeholder);
+    setNeedsDisplay(true);
+}
+
 Size TextField::naturalSize() const
 {
     return sizeOfAttributedString(m_text);
@@ -120,8 +126,11 @@ void TextField::draw(const Rect&, GraphicsContext& context)
 {
     if (m_drawsBackground)
         context.fillRect(bounds(), Color::white());
-    if (m_text.length() == 0)
+    if (m_text.length() == 0) {
+        if (!m_placeholderString.empty())
+            context.drawText(m_placeholderString, Rect(bounds().origin, sizeOfAttributedString(AttributedString(m_placeholderString))), Color::genericGamma22White(0.5));
         return;
+    }
     const Color* color = m_text.attributeAtIndex<Color>(ForegroundColorAttributeName, 0);
     context.drawText(m_text.string(), Rect(bounds().origin, naturalSize()), color ? *color : Color::black());
 }

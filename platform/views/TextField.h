@@ -28,6 +28,10 @@ public:
     // Sets the text without attributes.
     void setTextString(std::u16string);
 
+    // Shown, greyed, while the field is empty.
+    const std::u16string& placeholderString() const { return m_placeholderString; }
+    void setPlaceholderString(std::u16string);
+
     bool isEditable() const { return m_editable; }
     void setEditable(bool editable) { m_editable = editable; }
     bool isBezeled() const { return m_bezeled; }
@@ -38,6 +42,8 @@ public:
     bool becomeFirstResponder() override;
     // Whether the whole text is selected (typing replaces it).
     bool selectsWholeText() const { return m_selectsWholeText; }
+    // Ends the whole-text selection: what is typed next goes at the end.
+    void placeInsertionPointAtEnd() { m_selectsWholeText = false; }
     void mouseDown(const Event&) override;
     void keyDown(const Event&) override;
 
@@ -59,6 +65,7 @@ protected:
 
 private:
     AttributedString m_text;
+    std::u16string m_placeholderString;
     bool m_editable { false };
     bool m_drawsBackground { false };
     bool m_bezeled { false };

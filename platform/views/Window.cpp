@@ -317,20 +317,17 @@ bool Window::makeFirstResponder(const std::shared_ptr<Responder>& responder)
         return true;
     if (current && !current->resignFirstResponder())
         return false;
-    if (!target->acceptsFirstResponder() && target.get() != this) {
+    bool took = true;
+    if ((!target->acceptsFirstResponder() && target.get() != this) || (target.get() != this && !target->becomeFirstResponder())) {
         // The window stands in when the new responder refuses.
-        m_firstResponderIsSelf = true;
-        m_firstResponder.reset();
-        return false;
-    }
-    if (target.get() != this && !target->becomeFirstResponder()) {
-        m_firstResponderIsSelf = true;
-        m_firstResponder.reset();
-        return false;
+        target = std::static_pointer_cast<Responder>(sharedAs<Window>());
+        took = false;
     }
     m_firstResponderIsSelf = target.get() == this;
     m_firstResponder = m_firstResponderIsSelf ? std::weak_ptr<Responder>() : std::weak_ptr<Responder>(target);
-    return true;
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowFirstResponderDidChange(*this);
+    return took;
 }
 
 // Events

@@ -29,6 +29,9 @@ public:
     virtual void windowFrameDidChange(Window&) = 0;
     // The window's document became edited or no longer is.
     virtual void windowDocumentEditedDidChange(Window&) {}
+    // Another responder took the window's keyboard (the backend tells the
+    // input method what kind of text it edits).
+    virtual void windowFirstResponderDidChange(Window&) {}
     // A view of the window was marked as needing display.
     virtual void windowViewsNeedDisplay(Window&) = 0;
     // The same, with the part marked (window coordinates, y up): a backend

@@ -207,6 +207,10 @@ TEST_F(VornickWordPressAgentTests, LoginsGoOnlyToTheAccountsOwnHostsOverHTTPS)
     m_account->setRootURLString(u"http://127.0.0.1:8080/");
     EXPECT_TRUE(may("http://127.0.0.1:8080/wp-json/"));
     EXPECT_FALSE(may("ftp://127.0.0.1/"));
+    m_account->setRootURLString(u"http://127.0.0.2:8080/");
+    EXPECT_TRUE(may("http://127.0.0.2:8080/wp-json/")) << "all of 127.0.0.0/8 is this computer";
+    m_account->setRootURLString(u"http://127.0.0.1.example.org/");
+    EXPECT_FALSE(may("http://127.0.0.1.example.org/wp-json/"));
 }
 
 // A TLS server with a certificate nobody vouches for: the request fails in

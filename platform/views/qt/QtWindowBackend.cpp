@@ -123,6 +123,7 @@ QtWindowWidget* QtWindowBackend::makeWidget(Window& window)
             m_widgets.erase(found);
     });
     m_widgets[key] = widget;
+    widget->takeInputMethodHints();
     return widget;
 }
 
@@ -183,6 +184,12 @@ void QtWindowBackend::windowDocumentEditedDidChange(Window& window)
 {
     if (auto* widget = widgetForWindow(window))
         widget->takeWindowAppearance();
+}
+
+void QtWindowBackend::windowFirstResponderDidChange(Window& window)
+{
+    if (auto* widget = widgetForWindow(window))
+        widget->takeInputMethodHints();
 }
 
 void QtWindowBackend::windowViewsNeedDisplay(Window& window)

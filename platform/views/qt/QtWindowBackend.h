@@ -67,6 +67,7 @@ public:
     void windowDidChangeOrdering(Window&) override;
     void windowFrameDidChange(Window&) override;
     void windowDocumentEditedDidChange(Window&) override;
+    void windowFirstResponderDidChange(Window&) override;
     void windowViewsNeedDisplay(Window&) override;
     void windowViewsNeedDisplayInRect(Window&, const Rect&) override;
     void windowWillBeDestroyed(Window&) override;

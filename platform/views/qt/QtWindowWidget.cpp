@@ -14,6 +14,7 @@
 #include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
 #include "platform/views/qt/QtMimeData.h"
+#include "platform/views/qt/QtSecureTextInput.h"
 #include "platform/views/qt/QtWindowBackend.h"
 
 #include <QApplication>
@@ -205,6 +206,7 @@ void QtWindowWidget::deliver(const Event& event)
 {
     Application::shared().sendEvent(event);
     m_backend.eventDelivered();
+    takeInputMethodHints();
     runPendingDrag();
     // The cursor the views set while they handled it.
     Qt::CursorShape shape = qtCursorShape(Cursor::currentCursor().kind());
@@ -395,8 +397,21 @@ void QtWindowWidget::focusOutEvent(QFocusEvent* event)
     QWidget::focusOutEvent(event);
 }
 
+void QtWindowWidget::takeInputMethodHints()
+{
+    auto window = viewWindow();
+    Qt::InputMethodHints hints = qtInputMethodHintsForResponder(window ? window->firstResponder().get() : nullptr);
+    // Qt tells the input method when the widget has the focus.
+    if (inputMethodHints() != hints)
+        setInputMethodHints(hints);
+}
+
 QVariant QtWindowWidget::inputMethodQuery(Qt::InputMethodQuery query) const
 {
+    if (query == Qt::ImHints) {
+        auto window = viewWindow();
+        return static_cast<int>(qtInputMethodHintsForResponder(window ? window->firstResponder().get() : nullptr));
+    }
     if (query != Qt::ImCursorRectangle && query != Qt::ImEnabled)
         return QWidget::inputMethodQuery(query);
     if (query == Qt::ImEnabled)

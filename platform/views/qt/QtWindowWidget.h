@@ -7,7 +7,9 @@
 // by lines of its scroll view (the view layer has no scroll-wheel event).
 // After each event the widget shows the cursor the views set (Cursor::currentCursor). An input method's
 // composition is marked text of the first responder (TextInputClient): it is
-// shown, never inserted; committed text is typed as one key press; a click
+// shown, never inserted; committed text is typed as one key press (while a
+// SecureTextField has the keyboard the input method is told the text is
+// hidden and sensitive: QtSecureTextInput); a click
 // asks the input method to commit, and what it leaves composing is dropped
 // (as Qt's own text widgets do), as is what is composing when the focus
 // leaves (Qt asks for the commit before it moves the focus).
@@ -63,6 +65,10 @@ public:
     // Where a point of the widget is in the window's base coordinates.
     Point basePoint(const QPointF&) const;
 
+    // Tells the input method what the first responder edits: a password
+    // field's text is hidden and sensitive (no prediction, no learning, no
+    // surrounding text), anything else is plain text.
+    void takeInputMethodHints();
     QVariant inputMethodQuery(Qt::InputMethodQuery) const override;
 
     // Hosts the bar (taking it as a child) above the content; null removes it.

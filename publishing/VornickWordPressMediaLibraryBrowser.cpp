@@ -35,21 +35,24 @@ std::u16string stringOf(const VornickWordPressMediaItem& item, const char16_t* k
     return item.ManagedObject::valueForKey(key).stringValue();
 }
 
-// Newest first (undated last), then by title, then by unique identifier.
-bool comesBefore(const std::shared_ptr<VornickWordPressMediaItem>& a, const std::shared_ptr<VornickWordPressMediaItem>& b)
-{
-    Value dateA = a->ManagedObject::valueForKey(u"dateCreated");
-    Value dateB = b->ManagedObject::valueForKey(u"dateCreated");
-    if (dateA.isDate() != dateB.isDate())
-        return dateA.isDate();
-    if (dateA.isDate() && dateA.date() != dateB.date())
-        return dateA.date() > dateB.date();
-    std::u16string titleA = stringOf(*a, u"title");
-    std::u16string titleB = stringOf(*b, u"title");
-    if (titleA != titleB)
-        return titleA < titleB;
-    return a->uniqueIdentifier() < b->uniqueIdentifier();
-}
+// What items are sorted by: newest first (undated last), then title, then unique identifier.
+struct SortKey {
+    std::optional<Date> created;
+    std::u16string title;
+    std::u16string identifier;
+    std::shared_ptr<VornickWordPressMediaItem> item;
+
+    bool operator<(const SortKey& other) const
+    {
+        if (created.has_value() != other.created.has_value())
+            return created.has_value();
+        if (created && *created != *other.created)
+            return *created > *other.created;
+        if (title != other.title)
+            return title < other.title;
+        return identifier < other.identifier;
+    }
+};
 
 std::optional<std::string> canonicalPath(const std::string& path)
 {
@@ -197,13 +200,21 @@ void VornickWordPressMediaLibraryBrowser::reloadMediaItems()
 {
     auto selected = selectedMediaItems();
     m_mediaItems.clear();
+    std::vector<SortKey> keys;
     if (m_blog) {
         for (auto& object : m_blog->objectsForKey(u"mediaItems")) {
-            if (auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object))
-                m_mediaItems.push_back(std::move(item));
+            auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
+            if (!item)
+                continue;
+            Value created = item->ManagedObject::valueForKey(u"dateCreated");
+            keys.push_back({ created.isDate() ? std::optional(created.date()) : std::nullopt, stringOf(*item, u"title"),
+                             item->uniqueIdentifier(), std::move(item) });
         }
     }
-    std::sort(m_mediaItems.begin(), m_mediaItems.end(), comesBefore);
+    std::sort(keys.begin(), keys.end());
+    m_mediaItems.reserve(keys.size());
+    for (auto& key : keys)
+        m_mediaItems.push_back(std::move(key.item));
     m_browserItems.assign(m_mediaItems.size(), nullptr);
     if (!m_imageBrowser)
         return;

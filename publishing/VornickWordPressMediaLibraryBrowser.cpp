@@ -19,7 +19,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 

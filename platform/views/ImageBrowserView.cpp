@@ -281,8 +281,6 @@ void ImageBrowserView::drawCell(long index, GraphicsContext& context)
 
 void ImageBrowserView::mouseDown(const Event& event)
 {
-    if (auto window = this->window())
-        window->makeFirstResponder(std::static_pointer_cast<Responder>(shared_from_this()));
     Point point = convertPointFromView(event.locationInWindow(), nullptr);
     long index = indexOfItemAtPoint(point);
     m_mouseDownPoint = point;

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QObject>
+#include <QPointer>
 #include <QThread>
 #include <QWidget>
 

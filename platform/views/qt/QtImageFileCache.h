@@ -17,7 +17,6 @@
 #pragma once
 
 #include <QImage>
-#include <QPointer>
 #include <QSize>
 #include <QThreadPool>
 

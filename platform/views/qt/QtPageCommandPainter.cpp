@@ -1,6 +1,5 @@
 #include "platform/views/qt/QtPageCommandPainter.h"
 
-#include "platform/foundation/FileUtilities.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtImageFileCache.h"

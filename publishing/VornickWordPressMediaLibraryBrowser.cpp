@@ -1,6 +1,8 @@
 #include "publishing/VornickWordPressMediaLibraryBrowser.h"
 
 #include "blog/VornickWordPressBlog.h"
+#include "platform/store/FetchRequest.h"
+#include "platform/store/ManagedObjectContext.h"
 #include "platform/views/CurrentEvent.h"
 #include "platform/views/Event.h"
 #include "platform/views/Menu.h"
@@ -201,7 +203,18 @@ void VornickWordPressMediaLibraryBrowser::reloadMediaItems()
     m_mediaItems.clear();
     std::vector<SortKey> keys;
     if (m_blog) {
-        for (auto& object : m_blog->objectsForKey(u"mediaItems")) {
+        // One fetch reads the items' rows together (the relationship would read them one by one).
+        ManagedObjects objects;
+        if (auto* context = m_blog->managedObjectContext()) {
+            FetchRequest request(u"MediaItem");
+            request.setPredicate(Predicate::comparison(u"blog", PredicateOperator::EqualTo, std::static_pointer_cast<ManagedObject>(m_blog)));
+            Error error;
+            if (auto fetched = context->executeFetchRequest(request, &error))
+                objects = std::move(*fetched);
+            else
+                VornickGeneralLog("Failed to read the media items of the blog: {}", error.localizedDescription());
+        }
+        for (auto& object : objects) {
             auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
             if (!item)
                 continue;

@@ -332,6 +332,8 @@ void BM_MediaLibraryPageScrollOverCachedThumbnails(benchmark::State& state)
                                                    [](auto& command) { return command.kind == DrawCommand::Kind::ImageFile; }));
     }
     state.counters["thumbnails"] = static_cast<double>(files);
+    state.counters["decoding"] = QtImageFileCache::shared().decodesInFlight();
+    state.counters["cached"] = static_cast<double>(QtImageFileCache::shared().imageCount());
 }
 BENCHMARK(BM_MediaLibraryPageScrollOverCachedThumbnails)->Unit(benchmark::kMillisecond);
 

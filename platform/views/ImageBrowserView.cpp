@@ -235,9 +235,11 @@ void ImageBrowserView::setSelectionByUser(IndexSet selection)
 
 void ImageBrowserView::draw(const Rect& dirtyRect, GraphicsContext& context)
 {
-    context.fillRect(dirtyRect, m_backgroundColor);
-    // A whole display asks for the whole grid: only the cells shown are drawn.
+    // A whole display asks for the whole grid: only the part shown is drawn.
     Rect shown = dirtyRect.intersection(visibleRect());
+    if (shown.isEmpty())
+        return;
+    context.fillRect(shown, m_backgroundColor);
     for (long index : indexesOfItemsInRect(shown))
         drawCell(index, context);
 }

@@ -6,7 +6,8 @@
 // The items come from a data source. A cell's thumbnail is its item's image
 // file, drawn as a thumbnail (GraphicsContext::drawImageFileAtPixelSize) so
 // that a backend decodes it at the cell's size; an item without a file shows
-// a placeholder card. Only the cells in the part being drawn are asked for.
+// a placeholder card. Only the cells in the part being drawn that is shown
+// (within the clip view) are asked for.
 //
 // The user selects cells with the mouse (Shift extends, Command toggles; a
 // click on the background clears the selection), opens them with a double

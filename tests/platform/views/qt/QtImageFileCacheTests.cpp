@@ -238,7 +238,7 @@ TEST_F(ImageBrowserWindow, EachVisibleCellShowsAPlaceholderThenItsThumbnailAndTh
 
     unsigned paints = widget()->paintCount();
     ASSERT_TRUE(QtImageFileCache::shared().waitForDecodes(20000));
-    for (int turn = 0; turn < 20 && widget()->paintCount() == paints; ++turn) {
+    for (int turn = 0; turn < 400 && widget()->paintCount() == paints; ++turn) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }

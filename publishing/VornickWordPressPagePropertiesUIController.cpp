@@ -6,7 +6,7 @@
 #include "html/VornickWordPressBlockModeHelper.h"
 #include "platform/store/ArrayController.h"
 #include "platform/views/Button.h"
-#include "platform/views/ImageView.h"
+#include "publishing/VornickMediaItemImageView.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/ScrollView.h"
 #include "platform/views/TextField.h"
@@ -74,8 +74,10 @@ void VornickWordPressPagePropertiesUIController::build()
     m_contentView->addSubview(m_convertToBlockModeTipLabel);
 
     m_contentView->addSubview(makeLabel(Rect(12, 92, 76, 20), u"Featured:"));
-    // The media item image view takes this well's place once there is one.
-    m_featuredImageImageView = std::make_shared<ImageView>(Rect(90, 92, 120, 90));
+    m_featuredImageImageView = std::make_shared<VornickMediaItemImageView>(Rect(90, 92, 120, 90));
+    m_featuredImageImageView->setMediaItemFinder(this);
+    m_featuredImageImageView->setAction("featuredImageDropped:");
+    m_featuredImageImageView->setTarget(m_contentView);
     m_contentView->addSubview(m_featuredImageImageView);
     m_removeImageButton = vornick_makePopoverButton(Rect(218, 92, 90, 22), u"Remove", "removeFeaturedImage:", m_contentView);
     m_contentView->addSubview(m_removeImageButton);
@@ -93,6 +95,7 @@ void VornickWordPressPagePropertiesUIController::build()
     handle("postFormatEdited:", &VornickWordPressPagePropertiesUIController::postFormatEdited);
     handle("postContentTypeEdited:", &VornickWordPressPagePropertiesUIController::postContentTypeEdited);
     handle("removeFeaturedImage:", &VornickWordPressPagePropertiesUIController::removeFeaturedImage);
+    handle("featuredImageDropped:", &VornickWordPressPagePropertiesUIController::featuredImageDropped);
     handle("openFeaturedImageInMediaLibrary:", &VornickWordPressPagePropertiesUIController::openFeaturedImageInMediaLibrary);
     handle("cancelEdits:", &VornickWordPressPagePropertiesUIController::cancelEdits);
     m_contentView->setActionHandler("acceptSettings:", [weak](ActionSender*) {
@@ -188,12 +191,7 @@ void VornickWordPressPagePropertiesUIController::updateControlsFromPost()
 
 void VornickWordPressPagePropertiesUIController::showFeaturedImage()
 {
-    std::shared_ptr<const Image> image;
-    if (auto url = m_featuredImageMediaItem ? m_featuredImageMediaItem->resolvedLocalURL() : std::nullopt) {
-        if (auto path = url->fileSystemPath())
-            image = Image::imageWithContentsOfFile(*path);
-    }
-    m_featuredImageImageView->setImage(std::move(image));
+    m_featuredImageImageView->setMediaItem(m_featuredImageMediaItem);
 }
 
 void VornickWordPressPagePropertiesUIController::postFormatEdited()
@@ -214,8 +212,15 @@ void VornickWordPressPagePropertiesUIController::featuredImageChanged(std::share
 void VornickWordPressPagePropertiesUIController::removeFeaturedImage()
 {
     m_featuredImageMediaItem.reset();
-    m_featuredImageImageView->setImage(nullptr);
+    m_featuredImageImageView->setMediaItem(nullptr);
     markEdited();
+}
+
+void VornickWordPressPagePropertiesUIController::featuredImageDropped()
+{
+    // The well asked this controller for the dropped file's media item; a
+    // file that is none clears it.
+    featuredImageChanged(m_featuredImageImageView->mediaItem());
 }
 
 void VornickWordPressPagePropertiesUIController::openFeaturedImageInMediaLibrary()

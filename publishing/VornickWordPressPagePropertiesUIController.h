@@ -11,6 +11,7 @@
 
 #include "platform/foundation/URL.h"
 #include "platform/views/Popover.h"
+#include "publishing/VornickMediaItemImageView.h"
 
 #include <memory>
 #include <optional>
@@ -21,7 +22,6 @@ namespace brevanton {
 
 class ArrayController;
 class Button;
-class ImageView;
 class ManagedObject;
 class PopUpButton;
 class TextField;
@@ -42,13 +42,6 @@ public:
     // The post's format, featured image, tags or categories were accepted.
     virtual void postPropertiesEdited() = 0;
     virtual std::shared_ptr<VornickWordPressPostView> postPropertiesPostView() const = 0;
-};
-
-// Answers the media item of a file dropped on an image view.
-class VornickMediaItemFinder {
-public:
-    virtual ~VornickMediaItemFinder() = default;
-    virtual std::shared_ptr<VornickWordPressMediaItem> mediaItemForLocalURL(const URL&) = 0;
 };
 
 class VornickWordPressPagePropertiesUIController : public PopoverDelegate,
@@ -78,7 +71,7 @@ public:
     const std::shared_ptr<Button>& blockModeRadioButton() const { return m_blockModeRadioButton; }
     const std::shared_ptr<TextField>& convertToBlockModeTipLabel() const { return m_convertToBlockModeTipLabel; }
     // The featured image well: a plain image view until the media item image view replaces it.
-    const std::shared_ptr<ImageView>& featuredImageImageView() const { return m_featuredImageImageView; }
+    const std::shared_ptr<VornickMediaItemImageView>& featuredImageImageView() const { return m_featuredImageImageView; }
     const std::shared_ptr<View>& contentView() const { return m_contentView; }
     // The open window of the post's blog, when it can show the media library.
     std::shared_ptr<VornickWordPressBlogEditorOperations> wordPressBlogEditor() const;
@@ -93,6 +86,8 @@ public:
     // The well's image changed: its media item (when given) becomes the pending featured image.
     void featuredImageChanged(std::shared_ptr<VornickWordPressMediaItem>);
     void removeFeaturedImage();
+    // A file dropped on the featured image well.
+    void featuredImageDropped();
     void openFeaturedImageInMediaLibrary();
     void postContentTypeEdited();
     void cancelEdits();
@@ -125,7 +120,7 @@ private:
     std::shared_ptr<Button> m_classicModeRadioButton;
     std::shared_ptr<Button> m_blockModeRadioButton;
     std::shared_ptr<TextField> m_convertToBlockModeTipLabel;
-    std::shared_ptr<ImageView> m_featuredImageImageView;
+    std::shared_ptr<VornickMediaItemImageView> m_featuredImageImageView;
     std::shared_ptr<Button> m_removeImageButton;
     std::shared_ptr<Button> m_okButton;
     std::shared_ptr<Button> m_cancelButton;

@@ -5,6 +5,8 @@
 #include "platform/foundation/Process.h"
 #include "platform/foundation/Text.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <sstream>
 #include <vector>
@@ -107,6 +109,15 @@ bool vornick_openURLWithDesktop(const URL& url)
     if (url.scheme() == u"mailto")
         return url.absoluteString().size() > 7 && launchDesktopOpener(url);
     return vornick_openURLInWebBrowser(url);
+}
+
+bool vornick_openFileWithDesktop(const URL& url)
+{
+    auto path = url.fileSystemPath();
+    struct ::stat status;
+    if (!path || path->empty() || ::stat(path->c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    return launchDesktopOpener(URL::fileURLWithPath(*path, false));
 }
 
 static bool launchDesktopOpener(const URL& url)

@@ -24,6 +24,11 @@ bool vornick_openURLInWebBrowser(const URL&);
 // program. Any other scheme is refused: false, nothing launched.
 bool vornick_openURLWithDesktop(const URL&);
 
+// Opens a local file with the desktop's application for it through
+// xdg-open: only a file URL naming an existing regular file (links followed);
+// anything else is refused: false, nothing launched.
+bool vornick_openFileWithDesktop(const URL&);
+
 // Replaces the launch of xdg-open (for URLs that passed the scheme check)
 // with `opener`; an empty function restores the real launch.
 void vornick_setWebBrowserOpenerForTesting(std::function<void(const URL&)> opener);

@@ -3,7 +3,10 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickMediaFileInfoCache.h"
 #include "blog/VornickWordPressBlog.h"
+#include "documents/VornickDiskWebResourceCache.h"
+#include "platform/foundation/Text.h"
 #include "platform/foundation/UUID.h"
+#include "platform/web/WebResource.h"
 
 namespace brevanton {
 
@@ -87,6 +90,41 @@ std::shared_ptr<VornickWordPressMediaItemVariant> VornickWordPressMediaItem::var
             return std::dynamic_pointer_cast<VornickWordPressMediaItemVariant>(variant);
     }
     return nullptr;
+}
+
+std::u16string VornickWordPressMediaItem::imageSubtitle() const
+{
+    Value wide = ManagedObject::valueForKey(u"pixelsWide");
+    Value high = ManagedObject::valueForKey(u"pixelsHigh");
+    if (!wide.isNumber() || !high.isNumber())
+        return {};
+    return toUTF16(std::to_string(wide.integerValue()) + " x " + std::to_string(high.integerValue()));
+}
+
+std::optional<URL> VornickWordPressMediaItem::imageRepresentation() const
+{
+    std::u16string local = ManagedObject::valueForKey(u"localURLString").stringValue();
+    if (!local.empty()) {
+        auto url = URL::create(local);
+        if (url && !url->scheme().empty())
+            return url;
+        if (auto archive = sourceFileURL()) {
+            if (auto resolved = URL::create(local, &*archive))
+                return resolved->absoluteURL();
+        }
+        return url;
+    }
+    auto remote = URL::create(ManagedObject::valueForKey(u"remoteURLString").stringValue());
+    auto blog = this->blog();
+    if (!remote || remote->scheme().empty() || !blog)
+        return std::nullopt;
+    auto cache = std::dynamic_pointer_cast<VornickDiskWebResourceCache>(blog->webResourceCache());
+    if (!cache)
+        return std::nullopt;
+    auto resource = cache->cachedWebResourceForURL(*remote);
+    if (!resource || !resource->MIMEType().starts_with(u"image/"))
+        return std::nullopt;
+    return cache->cachedFileURLForURL(*remote);
 }
 
 std::vector<std::u16string> VornickWordPressMediaItem::attributesForArchivalRepresentation() const

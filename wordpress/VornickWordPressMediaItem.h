@@ -45,6 +45,17 @@ public:
     std::shared_ptr<const VornickMediaFileInfo> mediaFileInfo() const;
     std::shared_ptr<VornickWordPressMediaItemVariant> variantWithName(std::u16string_view name) const;
 
+    // What the media library's image browser shows of the item.
+    std::u16string imageUID() const { return uniqueIdentifier(); }
+    std::u16string imageTitle() const { return ManagedObject::valueForKey(u"title").stringValue(); }
+    // "W x H" from the pixel size; empty while either is unknown.
+    std::u16string imageSubtitle() const;
+    // The picture: the local file (an address without a scheme read
+    // relative to the item's archive file, so within the media folder);
+    // without one, the blog's cached copy of the remote file when it holds
+    // an image; else none.
+    std::optional<URL> imageRepresentation() const;
+
     std::vector<std::u16string> attributesForArchivalRepresentation() const override;
     std::shared_ptr<VornickObjectArchive> archivalRepresentation() const override;
 

@@ -52,8 +52,7 @@ void BM_QtPaintVisibleAreaOfImages(benchmark::State& state)
     state.counters["commands"] = static_cast<double>(context.commands().size());
     std::filesystem::remove_all(*folder);
 }
-// Twelve pictures, and a gallery of 96: more than the decoded-image cache
-// keeps beside what a paint draws.
+// Twelve pictures, and a gallery of 96.
 BENCHMARK(BM_QtPaintVisibleAreaOfImages)->Arg(12)->Arg(96)->ArgName("files")->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/views/View.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace brevanton {
 
@@ -120,6 +121,15 @@ void GraphicsContext::drawImageFile(std::string path, const Rect& rect, double f
     auto command = makeCommand(DrawCommand::Kind::ImageFile, rect, {});
     command.imagePath = std::move(path);
     command.fraction = fraction;
+    record(std::move(command));
+}
+
+void GraphicsContext::drawImageFileAtPixelSize(std::string path, const Rect& rect, Size pixelSize, double fraction)
+{
+    auto command = makeCommand(DrawCommand::Kind::ImageFile, rect, {});
+    command.imagePath = std::move(path);
+    command.fraction = fraction;
+    command.wantedPixelSize = Size { std::max(1.0, std::ceil(pixelSize.width)), std::max(1.0, std::ceil(pixelSize.height)) };
     record(std::move(command));
 }
 

@@ -26,7 +26,8 @@ enum class CompositingOperation { Clear = 0, Copy = 1, SourceOver = 2 };
 
 struct DrawCommand {
     // TextRun: positioned text in a font (`font`, `baselineOffset`, `glyphPositions`).
-    // ImageFile: an image file to decode and draw into the rectangle (`imagePath`).
+    // ImageFile: an image file to decode and draw into the rectangle (`imagePath`;
+    // with `wantedPixelSize`, a thumbnail: see drawImageFileAtPixelSize).
     // FillRoundedRect, StrokeRoundedRect: a rectangle with corners of `cornerRadius`
     // (a stroke of `lineWidth` inside the rectangle's edge).
     // BeginClip: what follows, up to the matching EndClip, is drawn only inside `rect`
@@ -80,6 +81,11 @@ struct DrawCommand {
     // size; the image is repeated in step with it over the command's
     // rectangle, and nothing is drawn outside that rectangle.
     std::optional<Rect> tile;
+    // A thumbnail's size in device pixels: the file is decoded at no more
+    // than this size, its aspect kept, and drawn fitted and centred in the
+    // rectangle. A backend may decode it in the background, drawing a
+    // placeholder in the rectangle until it has the picture.
+    std::optional<Size> wantedPixelSize;
 
     // The radius of a rounded rectangle's corners.
     double cornerRadius { 0 };
@@ -108,6 +114,9 @@ public:
                      const std::vector<double>& positions, const Color&);
     // An image file scaled into the rectangle.
     void drawImageFile(std::string path, const Rect&, double fraction = 1);
+    // An image file decoded at no more than `pixelSize` (device pixels) and
+    // drawn fitted and centred in the rectangle: a thumbnail.
+    void drawImageFileAtPixelSize(std::string path, const Rect&, Size pixelSize, double fraction = 1);
     // An image file repeated over the rectangle from `tile`, the place of one of its copies.
     void drawTiledImageFile(std::string path, const Rect&, const Rect& tile);
 

@@ -94,7 +94,7 @@ TEST_F(PostPropertiesTests, AcceptingAFormatAloneKeepsTheFeaturedImageAndCancelK
     // Removing the image, and "None" for the format.
     controller->showForWordPressBlogPost(post, anchor, &editor);
     controller->removeFeaturedImage();
-    EXPECT_FALSE(controller->featuredImageImageView()->image());
+    EXPECT_FALSE(controller->featuredImageImageView()->mediaItem());
     controller->postFormatPopUpButton()->selectItemAtIndex(0);
     controller->postFormatEdited();
     EXPECT_TRUE(controller->acceptSettings());

@@ -173,7 +173,9 @@ QFont QtDrawCommandPainter::fontForText(const DrawCommand& command) const
                 return qtFont(**font);
         }
     }
-    return qtFont(*systemFontOfSize(0));
+    if (!m_systemFont)
+        m_systemFont = qtFont(*systemFontOfSize(0));
+    return *m_systemFont;
 }
 
 void QtDrawCommandPainter::text(const DrawCommand& command)

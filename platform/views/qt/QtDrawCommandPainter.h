@@ -12,6 +12,8 @@
 #include <QFont>
 #include <QTransform>
 
+#include <optional>
+
 #include <unordered_map>
 #include <vector>
 
@@ -75,6 +77,8 @@ private:
     QTransform m_baseToDevice;
     std::unordered_map<const View*, QTransform> m_viewTransforms;
     unsigned m_clipDepth { 0 };
+    // The system font other views' text is drawn in, made once a paint.
+    mutable std::optional<QFont> m_systemFont;
 };
 
 } // namespace brevanton

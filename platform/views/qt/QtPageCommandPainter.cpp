@@ -1,26 +1,19 @@
 #include "platform/views/qt/QtPageCommandPainter.h"
 
-#include "platform/foundation/FileReading.h"
-#include "platform/foundation/FileUtilities.h"
 #include "platform/views/GraphicsContext.h"
 #include "platform/views/qt/QtFontMetricsProvider.h"
+#include "platform/views/qt/QtImageFileCache.h"
 
 #include <QBrush>
 #include <QColor>
-#include <QBuffer>
-#include <QByteArray>
 #include <QImage>
-#include <QImageReader>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPen>
+#include <QWidget>
 #include <QTransform>
 
-#include <sys/stat.h>
-
-#include <cstdint>
-#include <optional>
 #include <string>
-#include <unordered_map>
 
 namespace brevanton {
 
@@ -37,82 +30,20 @@ bool isSpaceUnit(char16_t c)
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
 }
 
-// Decoded images by path, each with the stamp its file had when it was read
-// (none for a file that was not there) and the paint that last looked at the
-// file. Each paint looks at a file once (a stat costs little beside a
-// decoding, and nothing beside drawing it in many places): a file written,
-// replaced or created since it was read is decoded afresh, and a file that
-// could not be read or decoded is tried again once it changed or appeared.
-struct CachedImage {
-    std::optional<FileStamp> stamp;
-    uint64_t lookedAtInPaint { 0 };
-    QImage image;
-};
-
-uint64_t currentPaint = 1;
-
-std::optional<FileStamp> currentStamp(const std::string& path)
+// A thumbnail not decoded yet, or whose file cannot be read: a grey card with a frame.
+void paintThumbnailPlaceholder(QPainter& painter, const QRectF& target)
 {
-    struct ::stat status;
-    if (::stat(path.c_str(), &status) != 0)
-        return std::nullopt;
-    return fileStampOfStatus(status);
-}
-
-// The images the cache keeps beside those the current paint draws.
-constexpr size_t cachedImagesKept = 64;
-
-// Forgets the images looked at least recently, never one the current paint
-// draws, so that a page with more pictures than the cache holds decodes
-// only those it had not drawn lately.
-void makeRoomForAnImage(std::unordered_map<std::string, CachedImage>& cache)
-{
-    while (cache.size() >= cachedImagesKept) {
-        auto oldest = cache.end();
-        for (auto entry = cache.begin(); entry != cache.end(); ++entry) {
-            if (entry->second.lookedAtInPaint != currentPaint
-                && (oldest == cache.end() || entry->second.lookedAtInPaint < oldest->second.lookedAtInPaint))
-                oldest = entry;
-        }
-        if (oldest == cache.end())
-            return;
-        cache.erase(oldest);
-    }
-}
-
-QImage cachedImage(const std::string& path)
-{
-    static std::unordered_map<std::string, CachedImage> cache;
-    auto found = cache.find(path);
-    if (found != cache.end() && found->second.lookedAtInPaint == currentPaint)
-        return found->second.image;
-    // Taken before the read: a write while it decodes changes the stamp, so
-    // a later paint reads the file again.
-    auto stamp = currentStamp(path);
-    if (found != cache.end() && found->second.stamp == stamp) {
-        found->second.lookedAtInPaint = currentPaint;
-        return found->second.image;
-    }
-    if (found == cache.end())
-        makeRoomForAnImage(cache);
-    QImage image;
-    auto bytes = stamp ? readFile(path, nullptr, FileReadKind::Image) : std::nullopt;
-    if (bytes) {
-        QByteArray data = QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size()));
-        QBuffer buffer(&data);
-        QImageReader reader(&buffer);
-        reader.setAutoTransform(true);
-        image = reader.read();
-    }
-    cache.insert_or_assign(path, CachedImage { stamp, currentPaint, image });
-    return image;
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(QColor(160, 160, 160), 1));
+    painter.setBrush(QColor(214, 214, 214));
+    painter.drawRoundedRect(target.adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
 }
 
 } // namespace
 
 void qtBeginPaintingImageFiles()
 {
-    ++currentPaint;
+    QtImageFileCache::shared().beginPaint();
 }
 
 void qtPaintTextRun(QPainter& painter, const DrawCommand& command, const QRectF& target)
@@ -144,7 +75,11 @@ void qtPaintTextRun(QPainter& painter, const DrawCommand& command, const QRectF&
 
 void qtPaintImageFile(QPainter& painter, const DrawCommand& command, const QRectF& target, const QRectF* tile)
 {
-    QImage image = cachedImage(command.imagePath);
+    if (command.wantedPixelSize) {
+        qtPaintThumbnailImageFile(painter, command, target);
+        return;
+    }
+    QImage image = QtImageFileCache::shared().image(command.imagePath);
     if (image.isNull() || target.isEmpty())
         return;
     painter.save();
@@ -160,6 +95,25 @@ void qtPaintImageFile(QPainter& painter, const DrawCommand& command, const QRect
         }
     } else
         painter.drawImage(target, image);
+    painter.restore();
+}
+
+void qtPaintThumbnailImageFile(QPainter& painter, const DrawCommand& command, const QRectF& target)
+{
+    if (target.isEmpty() || !command.wantedPixelSize)
+        return;
+    QSize wanted(static_cast<int>(command.wantedPixelSize->width), static_cast<int>(command.wantedPixelSize->height));
+    auto thumbnail = QtImageFileCache::shared().thumbnail(command.imagePath, wanted, dynamic_cast<QWidget*>(painter.device()));
+    painter.save();
+    painter.setOpacity(painter.opacity() * command.fraction);
+    if (thumbnail.image.isNull())
+        paintThumbnailPlaceholder(painter, target);
+    else {
+        QSizeF fitted = QSizeF(thumbnail.image.size()).scaled(target.size(), Qt::KeepAspectRatio);
+        QRectF placed(QPointF(target.center().x() - fitted.width() / 2, target.center().y() - fitted.height() / 2), fitted);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(placed, thumbnail.image);
+    }
     painter.restore();
 }
 

@@ -79,8 +79,10 @@ struct BlogWindowList : VornickWebListViewControllerActionDelegate {
     void filter() { search(searchField->stringValue(), 3); }
     void settle()
     {
+        // Turns without waiting: the rearrangement runs at the end of one.
         size_t before = refreshes;
-        RunLoop::main().runUntil([&] { return refreshes != before && !controller->needsListRefresh() && !posts->needsRearrangement(); }, 30);
+        for (int turn = 0; turn < 100 && (refreshes == before || controller->needsListRefresh() || posts->needsRearrangement()); ++turn)
+            RunLoop::main().runOnce(0);
     }
     size_t paint()
     {

@@ -54,17 +54,43 @@ struct ThreadCollator {
     ThreadCollator& operator=(const ThreadCollator&) = delete;
 };
 
+ThreadCollator& threadCollator()
+{
+    thread_local ThreadCollator collator;
+    return collator;
+}
+
 } // namespace
 
 int compareLocalizedIgnoringCase(std::u16string_view a, std::u16string_view b)
 {
-    thread_local ThreadCollator threadCollator;
-    if (!threadCollator.collator)
+    UCollator* collator = threadCollator().collator;
+    if (!collator)
         return compareIgnoringCase(a, b);
-    UCollationResult result = ucol_strcoll(threadCollator.collator, reinterpret_cast<const UChar*>(a.data()),
+    UCollationResult result = ucol_strcoll(collator, reinterpret_cast<const UChar*>(a.data()),
                                            static_cast<int32_t>(a.size()), reinterpret_cast<const UChar*>(b.data()),
                                            static_cast<int32_t>(b.size()));
     return result == UCOL_LESS ? -1 : (result == UCOL_GREATER ? 1 : 0);
+}
+
+std::optional<std::string> localizedIgnoringCaseSortKey(std::u16string_view text)
+{
+    UCollator* collator = threadCollator().collator;
+    if (!collator)
+        return std::nullopt;
+    std::string key(text.size() * 2 + 16, '\0');
+    auto source = reinterpret_cast<const UChar*>(text.data());
+    auto length = static_cast<int32_t>(text.size());
+    int32_t needed = ucol_getSortKey(collator, source, length, reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+    if (needed > static_cast<int32_t>(key.size())) {
+        key.resize(static_cast<size_t>(needed));
+        needed = ucol_getSortKey(collator, source, length, reinterpret_cast<uint8_t*>(key.data()), needed);
+    }
+    if (needed <= 0)
+        return std::nullopt;
+    // Without the terminating zero.
+    key.resize(static_cast<size_t>(needed - 1));
+    return key;
 }
 
 } // namespace brevanton

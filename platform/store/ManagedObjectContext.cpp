@@ -307,6 +307,9 @@ bool ManagedObjectContext::Private::loadRelationshipForAll(const EntityDescripti
         if (!object->m_relationships[relationshipIndex].loaded)
             ++unloaded;
     }
+    // Every fetch through the relationship asks again: once loaded, nothing more to walk.
+    if (unloaded == 0)
+        return true;
     if (unloaded < 8) {
         for (auto& [number, object] : objects)
             ensureLoaded(*object, relationshipIndex);

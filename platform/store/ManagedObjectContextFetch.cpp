@@ -8,9 +8,14 @@
 #include "platform/store/PredicateNode.h"
 #include "platform/store/PredicateSQL.h"
 #include "platform/store/StoreObjectAccess.h"
+#include "platform/foundation/Collation.h"
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <optional>
+#include <string>
 #include <set>
 
 namespace brevanton {
@@ -35,6 +40,60 @@ const Value& sortValue(const ManagedObject& object, const ResolvedSort& sort)
     if (!last.isAttribute)
         return Value::null();
     return StoreObjectAccess::attribute(*current, last.index);
+}
+
+// Sorts stably. Each object's values are read once, and the strings of a
+// sort in the user's collation are keyed once, so that the comparisons
+// (n log n of them) neither walk to the objects nor collate again.
+void sortObjects(ManagedObjects& objects, const std::vector<ResolvedSort>& sorts)
+{
+    // Numbers and dates compare as the seconds or the number they hold.
+    enum class Scalar : uint8_t { None, Number, Date };
+    struct Cell {
+        const Value* value;
+        std::optional<std::string> collationKey;
+        Scalar scalar { Scalar::None };
+        double number { 0 };
+    };
+    size_t width = sorts.size();
+    std::vector<Cell> cells;
+    cells.reserve(objects.size() * width);
+    for (const auto& object : objects) {
+        for (const auto& sort : sorts) {
+            const Value& value = sortValue(*object, sort);
+            Cell cell { &value, std::nullopt };
+            if (sort.comparison == SortComparison::LocalizedCaseInsensitive && value.isString())
+                cell.collationKey = localizedIgnoringCaseSortKey(value.string());
+            else if (value.isNumber())
+                cell = { &value, std::nullopt, Scalar::Number, value.doubleValue() };
+            else if (value.isDate())
+                cell = { &value, std::nullopt, Scalar::Date, value.date().timeIntervalSince1970() };
+            cells.push_back(std::move(cell));
+        }
+    }
+    std::vector<size_t> order(objects.size());
+    std::iota(order.begin(), order.end(), size_t { 0 });
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        for (size_t s = 0; s < width; ++s) {
+            const Cell& first = cells[a * width + s];
+            const Cell& second = cells[b * width + s];
+            int result;
+            if (first.scalar != Scalar::None && first.scalar == second.scalar)
+                result = first.number < second.number ? -1 : (first.number > second.number ? 1 : 0);
+            else if (first.collationKey && second.collationKey)
+                result = first.collationKey->compare(*second.collationKey);
+            else
+                result = compareValuesForSort(*first.value, *second.value, sorts[s].comparison);
+            if (result != 0)
+                return sorts[s].ascending ? result < 0 : result > 0;
+        }
+        return false;
+    });
+    ManagedObjects sorted;
+    sorted.reserve(objects.size());
+    for (size_t index : order)
+        sorted.push_back(std::move(objects[index]));
+    objects = std::move(sorted);
 }
 
 // Every entity a key path reaches, and the to-many relationships it walks
@@ -154,17 +213,9 @@ std::optional<ManagedObjects> ManagedObjectContext::executeFetchRequest(const Fe
             result.push_back(object);
         }
     }
-    if (!sorts.empty()) {
-        // Registered objects come in id order, and the sort is stable: ties stay by id.
-        std::stable_sort(result.begin(), result.end(), [&](const auto& a, const auto& b) {
-            for (auto& sort : sorts) {
-                int order = compareValuesForSort(sortValue(*a, sort), sortValue(*b, sort), sort.comparison);
-                if (order != 0)
-                    return sort.ascending ? order < 0 : order > 0;
-            }
-            return false;
-        });
-    }
+    // Registered objects come in id order, and the sort is stable: ties stay by id.
+    if (!sorts.empty())
+        sortObjects(result, sorts);
     if (request.fetchLimit() && result.size() > request.fetchLimit())
         result.resize(request.fetchLimit());
     return result;

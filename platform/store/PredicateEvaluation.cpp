@@ -10,6 +10,8 @@
 #include "platform/foundation/Text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace brevanton {
 
@@ -44,32 +46,74 @@ static Value foldedValue(const Value& value)
     return value;
 }
 
+static char16_t asciiLowered(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
+
+// Whether lowering the text's case may give ASCII letters from other
+// characters (the capital I with a dot above and the Kelvin sign do).
+static bool lowersIntoASCIIFromBeyond(std::u16string_view text)
+{
+    auto isOne = [](char16_t c) { return c == 0x0130 || c == 0x212A; };
+    // Both lie beyond U+00FF: four characters at a time, and only those
+    // with a high byte are looked at (the mask fits either byte order).
+    size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        uint64_t chunk;
+        std::memcpy(&chunk, text.data() + i, sizeof chunk);
+        if (!(chunk & 0xFF00FF00FF00FF00ull))
+            continue;
+        if (isOne(text[i]) || isOne(text[i + 1]) || isOne(text[i + 2]) || isOne(text[i + 3]))
+            return true;
+    }
+    for (; i < text.size(); ++i) {
+        if (isOne(text[i]))
+            return true;
+    }
+    return false;
+}
+
+// Whether the text, its ASCII letters lowered in place, contains the
+// lowered ASCII needle (Horspool's search: most characters are skipped).
+static bool containsASCIINeedle(std::u16string_view haystack, std::u16string_view needle)
+{
+    size_t m = needle.size();
+    if (m > haystack.size())
+        return false;
+    uint8_t skip[128];
+    uint8_t longest = static_cast<uint8_t>(std::min<size_t>(m, 255));
+    std::fill(std::begin(skip), std::end(skip), longest);
+    for (size_t i = 0; i + 1 < m; ++i)
+        skip[needle[i]] = static_cast<uint8_t>(std::min<size_t>(m - 1 - i, 255));
+    char16_t last = needle[m - 1];
+    for (size_t end = m - 1; end < haystack.size();) {
+        char16_t c = asciiLowered(haystack[end]);
+        if (c == last) {
+            size_t j = 0;
+            while (j + 1 < m && asciiLowered(haystack[end - m + 1 + j]) == needle[j])
+                ++j;
+            if (j + 1 == m)
+                return true;
+        }
+        end += c < 128 ? skip[c] : longest;
+    }
+    return false;
+}
+
 bool containsFolded(std::u16string_view haystack, std::u16string_view foldedNeedle)
 {
     if (foldedNeedle.empty())
         return true;
-    if (isASCII(haystack)) {
-        if (foldedNeedle.size() > haystack.size())
+    // An ASCII needle matches only ASCII letters, which lower in place: no
+    // lowered copy of the text is made (post bodies are long, and searched
+    // at each keystroke), unless it holds letters that lower into ASCII.
+    if (isASCII(foldedNeedle)) {
+        if (containsASCIINeedle(haystack, foldedNeedle))
+            return true;
+        if (!lowersIntoASCIIFromBeyond(haystack))
             return false;
-        size_t last = haystack.size() - foldedNeedle.size();
-        char16_t first = foldedNeedle[0];
-        for (size_t i = 0; i <= last; ++i) {
-            char16_t c = haystack[i];
-            if (c >= u'A' && c <= u'Z')
-                c += 32;
-            if (c != first)
-                continue;
-            size_t j = 1;
-            for (; j < foldedNeedle.size(); ++j) {
-                char16_t d = haystack[i + j];
-                if (d >= u'A' && d <= u'Z')
-                    d += 32;
-                if (d != foldedNeedle[j])
-                    break;
-            }
-            if (j == foldedNeedle.size())
-                return true;
-        }
+    } else if (isASCII(haystack)) {
         return false;
     }
     return lowercase(haystack).find(foldedNeedle) != std::u16string::npos;

@@ -63,24 +63,26 @@ TEST_F(ArrayControllerTests, TitlesSortByTheUsersCollationIgnoringCaseWithTiesBy
     post(u"apple", 20);
     post(u"Apple", 10);
     post(u"banana");
+    post(u"APPLE", 10)->setValueForKey(Value(), u"title");
     auto controller = postsOfBlog();
     controller->setSortDescriptors({ { u"title", true, false, SortComparison::LocalizedCaseInsensitive },
                                      { u"dateLastEditedLocally", true } });
     ASSERT_TRUE(controller->fetch(nullptr));
-    std::vector<std::u16string> expected { u"Apple", u"apple", u"banana", u"\u00e9clair", u"Eclipse", u"Zebra" };
+    // An untitled post first, as unset values come.
+    std::vector<std::u16string> expected { u"", u"Apple", u"apple", u"banana", u"\u00e9clair", u"Eclipse", u"Zebra" };
     EXPECT_EQ(titles(controller->arrangedObjects()), expected);
 
     // Descending titles keep the date order of ties as the second sort says.
     controller->setSortDescriptors({ { u"title", false, false, SortComparison::LocalizedCaseInsensitive },
                                      { u"dateLastEditedLocally", false } });
     endTurn();
-    expected = { u"Zebra", u"Eclipse", u"\u00e9clair", u"banana", u"apple", u"Apple" };
+    expected = { u"Zebra", u"Eclipse", u"\u00e9clair", u"banana", u"apple", u"Apple", u"" };
     EXPECT_EQ(titles(controller->arrangedObjects()), expected);
 
     // A plain sort compares code units: capitals and accents stand apart.
     controller->setSortDescriptors({ { u"title", true } });
     endTurn();
-    expected = { u"Apple", u"Eclipse", u"Zebra", u"apple", u"banana", u"\u00e9clair" };
+    expected = { u"", u"Apple", u"Eclipse", u"Zebra", u"apple", u"banana", u"\u00e9clair" };
     EXPECT_EQ(titles(controller->arrangedObjects()), expected);
 }
 

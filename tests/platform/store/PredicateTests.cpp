@@ -174,6 +174,21 @@ TEST_F(PredicateTests, CaseInsensitiveContainsBeyondASCII)
     // Keywords in any case, as the post list's filters write them.
     EXPECT_EQ(matching(u"(title contains[c] %@) OR (sourceContentString contains[c] %@)", { Value(u"body"), Value(u"body") }), cafe);
     EXPECT_EQ(matching(u"%K != NIL and inTrash == %@", { Value(u"status"), Value(0) }), (Titles { cafe[0], ete[0], u"Elsewhere" }));
+
+    // An ASCII word in a text with other characters, evaluated in memory;
+    // letters that lower into ASCII (Kelvin sign, capital I with a dot) count.
+    auto text = make(u"BlogPost", u"");
+    auto contains = [&](std::u16string haystack, std::u16string needle) {
+        text->setValueForKey(Value(std::move(haystack)), u"title");
+        return Predicate::comparison(u"title", PredicateOperator::Contains, Value(std::move(needle)), true).evaluate(*text);
+    };
+    EXPECT_TRUE(contains(u"Caf\u00e9 in the GARDEN, \u00e9t\u00e9", u"garden"));
+    EXPECT_TRUE(contains(u"\u00e9t\u00e9 \U0001F600 Garden", u"GARDEN"));
+    EXPECT_FALSE(contains(u"Caf\u00e9 in the GARDE\u00d1", u"garden"));
+    EXPECT_FALSE(contains(u"Caf\u00e9", u"cafe"));
+    EXPECT_TRUE(contains(u"5 \u212Aelvin and caf\u00e9", u"kelvin"));
+    EXPECT_TRUE(contains(u"\u0130 caf\u00e9", u"i"));
+    EXPECT_TRUE(contains(u"na\u00efve GARDEN", u"na\u00efve garden"));
 }
 
 TEST_F(PredicateTests, CompoundPredicatesAndPrecedence)

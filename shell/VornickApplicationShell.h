@@ -46,9 +46,12 @@ public:
     // account project around it holds the post.
     std::shared_ptr<VornickBlogPostWindow> openBlogPostFile(const std::string& path, Error*);
     const std::vector<std::shared_ptr<VornickBlogPostWindow>>& blogPostWindows() const { return m_blogPostWindows; }
+    // Keeps a post window opened elsewhere (a blog window's Open) until it closes.
+    void keepBlogPostWindow(const std::shared_ptr<VornickBlogPostWindow>&);
     // A window for a file of either kind, chosen by its name; false with the error.
     [[nodiscard]] bool openDocument(const std::string& path, Error*);
-    bool hasOpenWindows() const { return !m_editorWindows.empty() || !m_blogPostWindows.empty(); }
+    // Editor and post windows, and the windows of the open projects' components (blog windows).
+    bool hasOpenWindows() const;
 
     QtWindowBackend& backend() const { return *m_backend; }
     QtRunLoopPump& pump() const { return *m_pump; }

@@ -140,7 +140,7 @@ TEST_F(BlogWindowQt, RowsClickSearchOpenAndClose)
     ASSERT_TRUE(widget());
     auto& list = *editor->postsWebListView();
     ASSERT_EQ(list.numberOfItemsLoaded(), 3u);
-    EXPECT_EQ(editor->window()->title(), u"Test Site");
+    EXPECT_EQ(editor->window()->title(), u"Test Site (site.example)");
     // The rows are drawn: ink where each row stands.
     QImage picture = widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     for (long row = 0; row < 3; ++row) {

@@ -141,6 +141,15 @@ TEST_F(BlogEditorTest, OpeningPostsFromTheList)
     EXPECT_EQ(AlertDriver::shared().shownAlerts()[0]->informativeText(), u"The posts will be reinstated.");
     EXPECT_TRUE(post(u"Old trashed")->inTrash());
 
+    // The context menu's Open reaches the editor through the window.
+    select({ u"Delta news" });
+    auto menu = list->menuForRepresentedObject(post(u"Delta news"));
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(menu->itemAtIndex(0)->title(), u"Open");
+    EXPECT_TRUE(menu->performActionForItemAtIndex(0));
+    ASSERT_EQ(openedPosts.size(), 3u);
+    EXPECT_EQ(openedPosts[2]->projectComponent(), post(u"Delta news"));
+
     // Opening in the browser: web pages only.
     std::vector<std::u16string> opened;
     vornick_setWebBrowserOpenerForTesting([&](const URL& url) { opened.push_back(url.absoluteString()); });

@@ -321,10 +321,11 @@ public:
     // Writes a line to the sync log, when there is one.
     void logToSyncLog(std::u16string_view line) const;
 
-protected:
-    // A server blog's folder and file names, made from its title and host.
+    // A blog's folder and file names, made from its title and host, unique
+    // among the project's blogs (also for a blog the user's window writes).
     void deriveBlogFileNames(VornickPublishedBlog&);
 
+protected:
     // While it lives, the blog's posts are indexed by service identifier and
     // file name for existingPostForDescription, and the posts the batch
     // imports are added as they are made: importing many descriptions costs

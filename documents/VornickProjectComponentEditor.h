@@ -29,6 +29,9 @@ public:
     virtual std::shared_ptr<VornickProjectComponent> projectComponent() const = 0;
     // Brings the editor's windows forward, its primary window key.
     virtual void showWindows() {}
+    // Closes the editor's windows without asking about unsaved changes
+    // (its component went to the Trash).
+    virtual void closeEditorWindows() {}
 };
 
 } // namespace brevanton

@@ -7,7 +7,7 @@
 #include "platform/views/Button.h"
 #include "platform/views/Window.h"
 #include "publishing/VornickAttachmentPointSettingsModule.h"
-#include "publishing/VornickBlogEditor.h"
+#include "publishing/VornickBlogPostViewHost.h"
 #include "views/VornickHelpExtensions.h"
 
 #include <algorithm>
@@ -31,7 +31,7 @@ VornickAttachmentPointSettingsUIController::~VornickAttachmentPointSettingsUICon
         module->setAttachmentPointSettingsUIController(nullptr);
 }
 
-void VornickAttachmentPointSettingsUIController::setBlogEditor(VornickBlogEditor* editor)
+void VornickAttachmentPointSettingsUIController::setBlogEditor(VornickBlogPostViewHost* editor)
 {
     if (editor == m_blogEditor)
         return;
@@ -202,7 +202,7 @@ void VornickAttachmentPointSettingsUIController::acceptSettings()
         if (locator && !locator->identifier().empty() && locator->attributeParameters())
             locators[locator->identifier()] = std::make_shared<VornickAttachmentPointLocator>(locator->identifier(), locator->selector());
     }
-    VornickBlogEditor* editor = m_blogEditor;
+    VornickBlogPostViewHost* editor = m_blogEditor;
     if (auto blog = editor ? editor->blog() : nullptr) {
         if (locators.empty())
             blog->setPostAttachmentPointData(std::nullopt);

@@ -21,7 +21,7 @@ class VornickAttachmentPointLocator;
 class VornickBlog;
 class VornickAttachmentPointLocatorSet;
 class VornickAttachmentPointSettingsModule;
-class VornickBlogEditor;
+class VornickBlogPostViewHost;
 class Window;
 
 class VornickAttachmentPointSettingsUIController final : public VornickStackViewDelegate {
@@ -37,11 +37,11 @@ public:
     ~VornickAttachmentPointSettingsUIController() override;
 
     // Not held; the sheet drops it when it ends.
-    VornickBlogEditor* blogEditor() const { return m_blogEditor; }
+    VornickBlogPostViewHost* blogEditor() const { return m_blogEditor; }
     // A different editor: the rows become its blog class's attachment
     // points, the locator set the one its blog stores (a new empty set when
     // it stores none or it does not decode).
-    void setBlogEditor(VornickBlogEditor*);
+    void setBlogEditor(VornickBlogPostViewHost*);
 
     bool edited() const { return m_edited; }
     void setEdited(bool edited) { m_edited = edited; }
@@ -91,7 +91,7 @@ private:
     void loadSheet();
     void endSheet(ModalResponse);
 
-    VornickBlogEditor* m_blogEditor { nullptr };
+    VornickBlogPostViewHost* m_blogEditor { nullptr };
     bool m_edited { false };
     std::shared_ptr<VornickAttachmentPointLocatorSet> m_locatorSet;
     std::vector<VornickAttachmentPointDescription> m_descriptions;

@@ -17,8 +17,8 @@
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Alert.h"
-#include "publishing/VornickBlogEditor.h"
 #include "publishing/VornickBlogPostTagListEditor.h"
+#include "publishing/VornickBlogPostViewHost.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "toolkit/VornickLog.h"
 
@@ -164,6 +164,7 @@ void VornickBlogPostView::beginLoadingPostTemplateFromURL(const URL& url)
         if (!view || view->m_loadSerial != serial)
             return;
         view->m_refusedResourceURLs.clear();
+        view->m_startedLoadSerial = serial;
         view->beginLoadingContentFromURL(url);
     };
     // A load in progress is cancelled first; the newest request wins. One
@@ -190,9 +191,13 @@ void VornickBlogPostView::postEndLoadingToDelegateWithResult(VornickContentLoadi
 {
     VornickContentEditingView::postEndLoadingToDelegateWithResult(result, failed);
     m_endingLoad = true;
-    if (result == VornickContentLoadingState::Failed)
-        postTemplateDidFailLoading();
-    else
+    // A load cancelled for a newer one (another post chosen meanwhile) did
+    // not fail: the newer load shows what it shows.
+    bool superseded = m_startedLoadSerial != m_loadSerial;
+    if (result == VornickContentLoadingState::Failed) {
+        if (!superseded)
+            postTemplateDidFailLoading();
+    } else
         postTemplateDidFinishLoading();
     m_endingLoad = false;
 }
@@ -325,7 +330,7 @@ std::vector<std::u16string> VornickBlogPostView::identifiersOfUnAbsolvedFailedAt
 
 void VornickBlogPostView::showAttachmentPointFailureResolutionUI()
 {
-    auto* editor = dynamic_cast<VornickBlogEditor*>(delegate());
+    auto* editor = dynamic_cast<VornickBlogPostViewHost*>(delegate());
     if (!editor)
         return;
     dismissAttachmentPointFailureBanner();

@@ -186,6 +186,8 @@ private:
     // Remembers the title and body as written right after an injection.
     void rememberFieldsAsInjected();
     uint64_t m_loadSerial { 0 };
+    // The serial of the load that began last.
+    uint64_t m_startedLoadSerial { 0 };
     bool m_endingLoad { false };
     ResourceLoadFilter m_resourceLoadFilter;
     std::vector<URL> m_refusedResourceURLs;

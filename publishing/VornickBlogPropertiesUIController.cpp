@@ -8,7 +8,7 @@
 #include "platform/views/PopUpButton.h"
 #include "platform/views/TextField.h"
 #include "platform/views/View.h"
-#include "publishing/VornickBlogEditor.h"
+#include "publishing/VornickBlogPostViewHost.h"
 #include "toolkit/VornickEnduringFileReference.h"
 #include "toolkit/VornickLog.h"
 
@@ -65,7 +65,7 @@ std::shared_ptr<VornickBlog> VornickBlogPropertiesUIController::blog() const
     return m_blogEditor ? m_blogEditor->blog() : nullptr;
 }
 
-void VornickBlogPropertiesUIController::showForBlogEditor(VornickBlogEditor* editor, const std::shared_ptr<View>& view)
+void VornickBlogPropertiesUIController::showForBlogEditor(VornickBlogPostViewHost* editor, const std::shared_ptr<View>& view)
 {
     m_blogEditor = editor;
     populateControls();

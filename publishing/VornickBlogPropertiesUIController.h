@@ -17,7 +17,7 @@ class Button;
 class PopUpButton;
 class View;
 class VornickBlog;
-class VornickBlogEditor;
+class VornickBlogPostViewHost;
 class VornickEnduringFileReference;
 class VornickFragmentSetPicker;
 
@@ -33,12 +33,12 @@ public:
     const std::shared_ptr<PopUpButton>& fragmentSetPickerPopUpButton() const { return m_popUpButton; }
     const std::shared_ptr<Button>& fragmentSetPickerOpenButton() const { return m_openButton; }
     // Not held beyond the showing; the editor outlives it.
-    VornickBlogEditor* blogEditor() const { return m_blogEditor; }
-    void setBlogEditor(VornickBlogEditor* editor) { m_blogEditor = editor; }
+    VornickBlogPostViewHost* blogEditor() const { return m_blogEditor; }
+    void setBlogEditor(VornickBlogPostViewHost* editor) { m_blogEditor = editor; }
     std::shared_ptr<VornickBlog> blog() const;
 
     // Fills the chooser, then shows the popover below the view.
-    void showForBlogEditor(VornickBlogEditor*, const std::shared_ptr<View>& emergingFromView);
+    void showForBlogEditor(VornickBlogPostViewHost*, const std::shared_ptr<View>& emergingFromView);
     virtual void populateControls();
     // The blog's snippet set reference, resolved against its project's folder.
     std::shared_ptr<VornickEnduringFileReference> fragmentSetFileReference() const;
@@ -64,7 +64,7 @@ private:
     std::shared_ptr<VornickFragmentSetPicker> m_fragmentSetPicker;
     std::shared_ptr<PopUpButton> m_popUpButton;
     std::shared_ptr<Button> m_openButton;
-    VornickBlogEditor* m_blogEditor { nullptr };
+    VornickBlogPostViewHost* m_blogEditor { nullptr };
 };
 
 } // namespace brevanton

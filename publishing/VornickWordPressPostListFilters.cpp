@@ -56,7 +56,11 @@ Predicate VornickWordPressPostListFilters::predicateForBlog(const std::shared_pt
 {
     std::vector<Predicate> terms;
     terms.push_back(Predicate::comparison(u"blog", PredicateOperator::EqualTo, blog));
-    terms.push_back(Predicate::comparison(u"inTrash", PredicateOperator::EqualTo, Value(viewingTrash)));
+    // A post never given the flag (a new one) is not in the Trash.
+    if (viewingTrash)
+        terms.push_back(Predicate::comparison(u"inTrash", PredicateOperator::EqualTo, Value(true)));
+    else
+        terms.push_back(Predicate::comparison(u"inTrash", PredicateOperator::NotEqualTo, Value(true)));
 
     std::vector<Predicate> types;
     for (const auto& type : selectedPostTypes)

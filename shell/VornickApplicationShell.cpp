@@ -67,12 +67,15 @@ VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
     m_closeObservation = NotificationCenter::defaultCenter().addObserver(
         Window::WillCloseNotification, nullptr, nullptr, [this](const Notification& notification) { editorWindowWillClose(notification); });
     VornickInstallApplicationShellBridges(*this);
+    // Posts opened from a blog window live as long as their windows.
+    VornickBlogPostWindow::registerPostOpener([this](const std::shared_ptr<VornickBlogPostWindow>& editor) { keepBlogPostWindow(editor); });
 }
 
 VornickApplicationShell::~VornickApplicationShell()
 {
     m_closeObservation.reset();
     m_preferencesController.reset();
+    VornickBlogPostWindow::registerPostOpener(nullptr);
     m_editorWindows.clear();
     m_blogPostWindows.clear();
     // Their windows close with them; their projects with the others below.
@@ -160,10 +163,8 @@ std::shared_ptr<VornickBlogPostWindow> VornickApplicationShell::openBlogPostFile
         }
     }
     auto editor = VornickBlogPostWindow::open(path, outError, front);
-    if (editor && std::find(m_blogPostWindows.begin(), m_blogPostWindows.end(), editor) == m_blogPostWindows.end()) {
-        m_blogPostWindows.push_back(editor);
-        VornickInstallDocumentWindowBridges(*this, *editor->window());
-    }
+    if (editor)
+        keepBlogPostWindow(editor);
     return editor;
 }
 
@@ -189,6 +190,14 @@ void VornickApplicationShell::accountProjectDidClose(const VornickAccountProject
     m_accountProjects.erase(found);
     RunLoop::main().perform([closing] {});
     exitIfNoWindowIsLeft();
+}
+
+void VornickApplicationShell::keepBlogPostWindow(const std::shared_ptr<VornickBlogPostWindow>& editor)
+{
+    if (std::find(m_blogPostWindows.begin(), m_blogPostWindows.end(), editor) != m_blogPostWindows.end())
+        return;
+    m_blogPostWindows.push_back(editor);
+    VornickInstallDocumentWindowBridges(*this, *editor->window());
 }
 
 bool VornickApplicationShell::openDocument(const std::string& path, Error* outError)
@@ -263,6 +272,17 @@ void VornickApplicationShell::exitIfNoWindowIsLeft()
     // close, which the closing window's widget (still shown) refuses.
     if (!hasOpenWindows())
         QCoreApplication::exit(0);
+}
+
+bool VornickApplicationShell::hasOpenWindows() const
+{
+    if (!m_editorWindows.empty() || !m_blogPostWindows.empty() || !m_accountProjects.empty())
+        return true;
+    for (const auto& projectEditor : VornickProjectEditor::openProjectEditors()) {
+        if (!projectEditor->componentEditors().empty())
+            return true;
+    }
+    return false;
 }
 
 int VornickApplicationShell::run()

@@ -55,10 +55,14 @@ public:
     // error in words when the path holds no account project.
     std::shared_ptr<VornickAccountProjectDocument> openAccountProject(const std::string& path, Error*);
     const std::vector<std::shared_ptr<VornickAccountProjectDocument>>& accountProjects() const { return m_accountProjects; }
+    // Keeps a post window opened elsewhere (a blog window's Open) until it closes.
+    void keepBlogPostWindow(const std::shared_ptr<VornickBlogPostWindow>&);
     // A window for a file of any kind, chosen by its name (a folder is an
     // account project); false with the error.
     [[nodiscard]] bool openDocument(const std::string& path, Error*);
-    bool hasOpenWindows() const { return !m_editorWindows.empty() || !m_blogPostWindows.empty() || !m_accountProjects.empty(); }
+    // Editor and post windows, open account projects, and the windows of the
+    // open projects' components (blog windows).
+    bool hasOpenWindows() const;
 
     QtWindowBackend& backend() const { return *m_backend; }
     QtRunLoopPump& pump() const { return *m_pump; }

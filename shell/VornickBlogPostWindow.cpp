@@ -120,6 +120,18 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::open(const std::st
     return editor;
 }
 
+static std::function<void(const std::shared_ptr<VornickBlogPostWindow>&)>& postWindowOpenedHandler()
+{
+    static std::function<void(const std::shared_ptr<VornickBlogPostWindow>&)> handler;
+    return handler;
+}
+
+void VornickBlogPostWindow::registerPostOpener(std::function<void(const std::shared_ptr<VornickBlogPostWindow>&)> opened)
+{
+    postWindowOpenedHandler() = std::move(opened);
+    registerAsPostEditor(nullptr);
+}
+
 void VornickBlogPostWindow::registerAsPostEditor(Window* cascadeFrom)
 {
     VornickProjectEditor::setComponentEditorOpener(u"BlogPost",
@@ -129,7 +141,10 @@ void VornickBlogPostWindow::registerAsPostEditor(Window* cascadeFrom)
             auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(component);
             if (!project || !post)
                 return failed(outError, u"Only WordPress posts open in a post window.");
-            return openPost(std::move(project), std::move(post), cascadeFrom);
+            auto opened = openPost(std::move(project), std::move(post), cascadeFrom);
+            if (opened && postWindowOpenedHandler())
+                postWindowOpenedHandler()(opened);
+            return opened;
         });
 }
 
@@ -191,6 +206,12 @@ std::shared_ptr<VornickProjectComponent> VornickBlogPostWindow::projectComponent
 void VornickBlogPostWindow::showWindows()
 {
     m_window->makeKeyAndOrderFront();
+}
+
+void VornickBlogPostWindow::closeEditorWindows()
+{
+    if (m_window->isVisible())
+        m_window->close();
 }
 
 void VornickBlogPostWindow::windowWillClose()

@@ -26,7 +26,7 @@
 
 #include "documents/VornickProjectComponentEditor.h"
 #include "platform/foundation/Error.h"
-#include "publishing/VornickBlogEditor.h"
+#include "publishing/VornickBlogPostViewHost.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "publishing/VornickWordPressPagePropertiesUIController.h"
 
@@ -47,7 +47,7 @@ class Window;
 
 class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickBlogPostWindow>,
                                     public VornickBlogPostViewDelegate,
-                                    public VornickBlogEditor,
+                                    public VornickBlogPostViewHost,
                                     public VornickPostPropertiesEditor,
                                     public VornickProjectComponentEditor {
 public:
@@ -61,6 +61,10 @@ public:
     // registered as the post's editor (open does that).
     static std::shared_ptr<VornickBlogPostWindow> openPost(std::shared_ptr<VornickWordPressBlogProject>,
                                                            std::shared_ptr<VornickWordPressBlogPost>, Window* cascadeFrom = nullptr);
+    // Registers the project editor's opener of "BlogPost" components (a
+    // blog window's Open): each window it opens is handed to `opened`, which
+    // keeps it (the project editor holds its editors weakly).
+    static void registerPostOpener(std::function<void(const std::shared_ptr<VornickBlogPostWindow>&)> opened);
     ~VornickBlogPostWindow() override;
 
     const std::shared_ptr<VornickWordPressBlogPost>& post() const { return m_post; }
@@ -76,6 +80,7 @@ public:
 
     std::shared_ptr<VornickProjectComponent> projectComponent() const override;
     void showWindows() override;
+    void closeEditorWindows() override;
 
     // Writes the post back from the page, then its file and the index;
     // false with the first error. Nothing is written when nothing changed.
@@ -85,7 +90,7 @@ public:
     // Clear View on or off (the user's choice, which is remembered).
     void toggleClearView();
 
-    // --- VornickBlogEditor
+    // --- VornickBlogPostViewHost
 
     std::shared_ptr<VornickBlog> blog() const override;
     std::shared_ptr<Window> windowForSheet() const override;

@@ -142,4 +142,35 @@ void vornick_setWebBrowserOpenerForTesting(std::function<void(const URL&)> opene
     webBrowserOpener() = std::move(opener);
 }
 
+static std::function<void(const std::u16string&, const std::u16string&)>& mailComposer()
+{
+    static std::function<void(const std::u16string&, const std::u16string&)> composer;
+    return composer;
+}
+
+bool vornick_composeMail(const std::u16string& subject, const std::u16string& body)
+{
+    if (auto& composer = mailComposer()) {
+        composer(subject, body);
+        return true;
+    }
+    std::string xdgEmail = findExecutable("xdg-email");
+    if (xdgEmail.empty())
+        return false;
+    ProcessLaunch launch;
+    launch.executable = xdgEmail;
+    // Arguments, not a command line: nothing in them is read by a shell.
+    launch.arguments = { "--subject", toUTF8(subject), "--body", toUTF8(body) };
+    Process::runAsynchronously(std::move(launch), [](std::optional<ProcessResult> result, Error error) {
+        if (!result)
+            consoleLog(u"Failed to launch xdg-email: " + error.localizedDescription());
+    });
+    return true;
+}
+
+void vornick_setMailComposerForTesting(std::function<void(const std::u16string&, const std::u16string&)> composer)
+{
+    mailComposer() = std::move(composer);
+}
+
 } // namespace brevanton

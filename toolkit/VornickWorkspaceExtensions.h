@@ -33,4 +33,12 @@ bool vornick_openFileWithDesktop(const URL&);
 // with `opener`; an empty function restores the real launch.
 void vornick_setWebBrowserOpenerForTesting(std::function<void(const URL&)> opener);
 
+// Opens a new message with the subject and body in the user's mail program
+// through xdg-email, without waiting for it; false when there is none.
+bool vornick_composeMail(const std::u16string& subject, const std::u16string& body);
+
+// Replaces the launch of xdg-email with `composer`; an empty function
+// restores the real launch.
+void vornick_setMailComposerForTesting(std::function<void(const std::u16string& subject, const std::u16string& body)> composer);
+
 } // namespace brevanton

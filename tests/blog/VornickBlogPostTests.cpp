@@ -136,6 +136,10 @@ TEST_F(VornickBlogPostTests, DerivedNamesSkipWhatIsTakenOnDiskEvenUnreadable)
     EXPECT_EQ(vornick_uniqueComponentFileName(u"name", u"post", url, takenInStore), u"name 4.post");
     EXPECT_EQ(vornick_uniqueComponentFileName(u"other", u"post", url, takenInStore), u"other.post");
     EXPECT_EQ(vornick_uniqueComponentFileName(u"name", u"post", std::nullopt, takenInStore), u"name.post");
+    // A file where the folder should be answers every name as taken: the
+    // search still ends, with a name the store does not hold.
+    auto notAFolder = URL::fileURLWithPath(postsFolder + "/name.post", true);
+    EXPECT_EQ(vornick_uniqueComponentFileName(u"x", u"post", notAFolder, takenInStore), u"x 1001.post");
     chmod((postsFolder + "/name.post").c_str(), 0600);
     EXPECT_EQ(readFile(postsFolder + "/name.post"), "old");
 }

@@ -7,11 +7,11 @@
 #include "blog/VornickWordPressBlog.h"
 #include "editing/VornickAttachmentPoint.h"
 #include "platform/views/Window.h"
-#include "publishing/VornickBlogEditor.h"
+#include "publishing/VornickBlogPostViewHost.h"
 
 namespace brevanton {
 
-class FakeBlogEditor final : public VornickBlogEditor {
+class FakeBlogEditor final : public VornickBlogPostViewHost {
 public:
     explicit FakeBlogEditor(std::shared_ptr<VornickBlog> blog)
         : m_blog(std::move(blog))

@@ -13,7 +13,7 @@
 #include "platform/views/PopUpButton.h"
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
-#include "publishing/VornickBlogEditor.h"
+#include "publishing/VornickBlogPostViewHost.h"
 #include "publishing/VornickBlogHostingAccountPropertiesUIController.h"
 #include "publishing/VornickBlogPostCategoriesOutlineViewController.h"
 #include "publishing/VornickBlogPostTagListTokenFieldController.h"
@@ -164,7 +164,7 @@ TEST_F(PostPropertiesTests, ADroppedFileAlreadyInTheLibraryReusesItsItem)
 
 namespace {
 
-class BlogEditorStandIn final : public VornickBlogEditor {
+class BlogEditorStandIn final : public VornickBlogPostViewHost {
 public:
     std::shared_ptr<VornickBlog> shownBlog;
     std::shared_ptr<VornickBlog> blog() const override { return shownBlog; }

@@ -1,0 +1,193 @@
+// A blog window on the offscreen Qt platform, opened on a synced-like
+// account project and driven by real Qt events: the list's rows, a click
+// that previews a post, Ctrl+F to the search field, typing that narrows the
+// list, Return that opens the post's window and Ctrl+W that closes it.
+#include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/shell/BlogPostWindowTestSupport.h"
+
+#include "blog/VornickWordPressBlog.h"
+#include "blog/VornickWordPressBlogPost.h"
+#include "documents/VornickProjectIndex.h"
+#include "html/VornickHTMLServices.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/views/Alert.h"
+#include "platform/views/Application.h"
+#include "platform/views/SearchField.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "platform/views/qt/QtWindowWidget.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebFrameView.h"
+#include "publishing/VornickBlogPostListViewController.h"
+#include "publishing/VornickBlogPostView.h"
+#include "publishing/VornickBlogWindowOpening.h"
+#include "publishing/VornickBlogWindowController.h"
+#include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickWordPressBlogEditor.h"
+#include "shell/VornickApplicationShell.h"
+#include "shell/VornickBlogPostWindow.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "ui/VornickWebListView.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+namespace brevanton {
+namespace {
+
+class BlogWindowQt : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        brevanton::testing::qtApplication();
+        VornickInstallHTMLServices();
+        AlertDriver::shared().reset();
+        folder = createTemporaryDirectory("blog-window-qt").value();
+        ASSERT_TRUE(makeSyncedLikeWordPressProject(folder));
+        static int argc = 1;
+        static char name[] = "brevanton";
+        static char* argv[] = { name, nullptr };
+        shell = std::make_unique<VornickApplicationShell>(argc, argv);
+        Error error;
+        projectEditor = VornickProjectEditor::openProjectFileURL(
+            URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
+        ASSERT_TRUE(projectEditor) << error;
+        addPosts();
+        vornick_registerBlogWindowOpener(*projectEditor);
+        auto blogs = vornick_allEntitiesOfKind(context(), u"Blog");
+        ASSERT_TRUE(blogs && blogs->size() == 1);
+        editor = std::dynamic_pointer_cast<VornickWordPressBlogEditor>(projectEditor->openEditorForComponent(std::dynamic_pointer_cast<VornickProjectComponent>(blogs->front()), &error));
+        ASSERT_TRUE(editor) << error;
+        settle();
+    }
+
+    void TearDown() override
+    {
+        if (editor && !editor->isClosed())
+            editor->close();
+        editor.reset();
+        VornickProjectEditor::setComponentEditorOpener(u"Blog", nullptr);
+        projectEditor.reset();
+        shell.reset();
+        settle();
+        Application::shared().resetForTesting();
+        AlertDriver::shared().reset();
+        std::filesystem::remove_all(folder);
+    }
+
+    ManagedObjectContext& context() { return *projectEditor->project()->index()->managedObjectContext(); }
+
+    void addPosts()
+    {
+        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(vornick_allEntitiesOfKind(context(), u"Blog")->front());
+        double age = 2;
+        for (auto title : { u"Zebra crossing", u"Yak shaving" }) {
+            auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context().insertNewObject(u"BlogPost"));
+            ASSERT_TRUE(post->prepareNewPostAndAssociateWithBlog(blog));
+            post->setTitle(title);
+            post->setSourceContentString(u"<p>About " + std::u16string(title) + u".</p>");
+            post->setSourceContentType(u"html");
+            post->setValueForKey(Value(Date::now().addingTimeInterval(-86400 * ++age)), u"dateLastEditedLocally");
+            Error error;
+            ASSERT_TRUE(post->writePostToURL(*post->sourceFileURL(), VornickObjectArchiveFormat::JSON, &error)) << error;
+        }
+        Error error;
+        ASSERT_TRUE(projectEditor->project()->index()->commitEditingAndSave(&error)) << error;
+    }
+
+    void settle()
+    {
+        for (int round = 0; round < 100; ++round) {
+            for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
+            }
+            QCoreApplication::processEvents();
+            bool busy = editor && !editor->isClosed()
+                && (editor->postsWebListView()->webView()->isLoading() || editor->postsWebListView()->needsListRefresh()
+                    || editor->postView()->loadingContent());
+            if (!busy && round > 2)
+                return;
+            RunLoop::main().runFor(0.02);
+        }
+    }
+
+    QtWindowWidget* widget() const { return shell->backend().widgetForWindow(*editor->window()); }
+    QPoint rowInWidget(long row)
+    {
+        auto& webView = editor->postsWebListView()->webView();
+        webView->layoutIfNeeded();
+        Rect box = webView->boundingBox(*editor->postsWebListView()->listItemForRow(row));
+        auto& documentView = webView->mainFrame()->frameView()->documentView();
+        Point base = documentView->convertPointToView(Point(box.midX(), box.midY()), nullptr);
+        return QPoint(static_cast<int>(base.x), static_cast<int>(widget()->height() - base.y));
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : widget(), key, modifiers);
+        settle();
+    }
+
+    std::string folder;
+    std::unique_ptr<VornickApplicationShell> shell;
+    std::shared_ptr<VornickProjectEditor> projectEditor;
+    std::shared_ptr<VornickWordPressBlogEditor> editor;
+};
+
+TEST_F(BlogWindowQt, RowsClickSearchOpenAndClose)
+{
+    ASSERT_TRUE(widget());
+    auto& list = *editor->postsWebListView();
+    ASSERT_EQ(list.numberOfItemsLoaded(), 3u);
+    EXPECT_EQ(editor->window()->title(), u"Test Site (site.example)");
+    // The rows are drawn: ink where each row stands.
+    QImage picture = widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (long row = 0; row < 3; ++row) {
+        QPoint middle = rowInWidget(row);
+        EXPECT_FALSE(brevanton::testing::inkBounds(picture.copy(0, middle.y() - 6, middle.x() * 2, 12)).isEmpty()) << row;
+    }
+
+    // A click on the last row previews its post.
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, rowInWidget(2));
+    settle();
+    ASSERT_EQ(list.selectedRowIndexes(), std::vector<long> { 2 });
+    EXPECT_EQ(editor->postView()->post(), list.representedObjectForRow(2));
+
+    // Ctrl+F: the search field; typing narrows the list.
+    press(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(editor->window()->firstResponder(), editor->postListSearchField());
+    QTest::keyClicks(widget(), "zebra");
+    settle();
+    EXPECT_EQ(editor->postListSearchField()->stringValue(), u"zebra");
+    ASSERT_EQ(list.numberOfItemsLoaded(), 1u);
+    auto zebra = list.representedObjectForRow(0);
+    EXPECT_EQ(zebra->valueForKey(u"title").stringValue(), u"Zebra crossing");
+
+    // Tab to the list, Return opens the post's window; Ctrl+W closes it.
+    press(Qt::Key_Tab);
+    EXPECT_EQ(editor->window()->firstResponder(), list.webView());
+    if (list.selectedObjects().empty())
+        press(Qt::Key_Down);
+    EXPECT_EQ(list.selectedObjects(), std::vector<std::shared_ptr<ManagedObject>> { zebra });
+    press(Qt::Key_Return);
+    ASSERT_EQ(shell->blogPostWindows().size(), 1u);
+    auto postWindow = shell->blogPostWindows().front();
+    EXPECT_EQ(postWindow->post(), zebra);
+    EXPECT_TRUE(postWindow->window()->isKeyWindow());
+    QTest::keyClick(shell->backend().widgetForWindow(*postWindow->window()), Qt::Key_W, Qt::ControlModifier);
+    settle();
+    EXPECT_FALSE(postWindow->window()->isVisible());
+    EXPECT_TRUE(shell->blogPostWindows().empty());
+    postWindow.reset();
+
+    // The blog window closes the same way, and its editor with it.
+    editor->window()->makeKeyAndOrderFront();
+    QTest::keyClick(widget(), Qt::Key_W, Qt::ControlModifier);
+    settle();
+    EXPECT_TRUE(editor->isClosed());
+    EXPECT_FALSE(VornickProjectComponentEditor::editorForComponent(*editor->blog()));
+}
+
+} // namespace
+} // namespace brevanton

@@ -8,7 +8,7 @@
 
 namespace brevanton {
 
-void vornick_registerBlogWindowOpener(VornickProjectEditor&)
+void vornick_registerBlogWindowOpener()
 {
     VornickProjectEditor::setComponentEditorOpener(u"Blog",
         [](VornickProjectEditor& projectEditor, const std::shared_ptr<VornickProjectComponent>& component, Error* outError)

@@ -6,10 +6,7 @@
 
 namespace brevanton {
 
-class VornickProjectEditor;
-
-// Registers the opener (for every project editor: the argument is the one
-// the caller has at hand, and the opener serves all).
-void vornick_registerBlogWindowOpener(VornickProjectEditor&);
+// Registers the opener, which serves every project editor.
+void vornick_registerBlogWindowOpener();
 
 } // namespace brevanton

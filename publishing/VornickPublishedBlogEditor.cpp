@@ -10,6 +10,7 @@
 #include "platform/store/ArrayController.h"
 #include "platform/store/ManagedObjectContext.h"
 #include "platform/views/Alert.h"
+#include "publishing/VornickBlogHostingAccountPropertiesUIController.h"
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogPostView.h"
 #include "publishing/VornickBlogWindowController.h"
@@ -74,6 +75,7 @@ void VornickPublishedBlogEditor::close()
         m_miniSyncStatusUIController->setDelegate(nullptr);
         m_miniSyncStatusUIController->setAccount(nullptr);
     }
+    m_accountPropertiesUIController.reset();
     VornickBlogEditor::close();
 }
 
@@ -85,8 +87,23 @@ std::vector<std::pair<Action, std::function<void(ActionSender*)>>> VornickPublis
         if (auto editor = std::static_pointer_cast<VornickPublishedBlogEditor>(weak.lock()); editor && !editor->isClosed())
             editor->cancelSync(sender);
     });
-    handlers.emplace_back("showAccountProperties:", [](ActionSender*) {});
+    handlers.emplace_back("showAccountProperties:", [weak](ActionSender* sender) {
+        if (auto editor = std::static_pointer_cast<VornickPublishedBlogEditor>(weak.lock()); editor && !editor->isClosed())
+            editor->showAccountProperties(sender);
+    });
     return handlers;
+}
+
+void VornickPublishedBlogEditor::showAccountProperties(ActionSender* sender)
+{
+    auto blog = publishedBlog();
+    auto account = blog ? blog->hostingAccount() : nullptr;
+    if (!account)
+        return;
+    if (!m_accountPropertiesUIController)
+        m_accountPropertiesUIController = VornickBlogHostingAccountPropertiesUIController::create();
+    auto* view = dynamic_cast<View*>(sender);
+    m_accountPropertiesUIController->showForAccount(std::move(account), view ? view->sharedAs<View>() : nullptr);
 }
 
 // --- Sync status

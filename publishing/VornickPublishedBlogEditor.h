@@ -20,6 +20,8 @@
 
 namespace brevanton {
 
+class VornickBlogHostingAccountPropertiesUIController;
+
 class VornickBlogServiceIntegrator;
 class VornickMiniSyncStatusUIController;
 class VornickPublishedBlog;
@@ -31,6 +33,9 @@ public:
     ~VornickPublishedBlogEditor() override;
 
     std::shared_ptr<VornickPublishedBlog> publishedBlog() const;
+    // The hosting account's properties popover, emerging from the sender when it is a view.
+    void showAccountProperties(ActionSender*);
+    VornickBlogHostingAccountPropertiesUIController* accountPropertiesUIController() const { return m_accountPropertiesUIController.get(); }
     std::shared_ptr<VornickPublishedBlogProject> publishedBlogProject() const;
     // Those of the blog's project when it is a published blog project; none otherwise.
     VornickPublishedBlogSynchronizer* synchronizer() const;
@@ -76,6 +81,7 @@ private:
     bool writePost(VornickPublishedBlogPost&);
 
     std::shared_ptr<VornickMiniSyncStatusUIController> m_miniSyncStatusUIController;
+    std::shared_ptr<VornickBlogHostingAccountPropertiesUIController> m_accountPropertiesUIController;
     ObserverToken m_sessionSwitchObserver;
     bool m_miniSyncStatusShown { false };
 };

@@ -19,6 +19,9 @@
 #include "platform/views/Menu.h"
 #include "platform/views/SearchField.h"
 #include "platform/views/SegmentedControl.h"
+#include "publishing/VornickBlogEditorRestorableState.h"
+#include "publishing/VornickBlogPropertiesUIController.h"
+#include "publishing/VornickWordPressMediaLibraryBrowser.h"
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogWindowController.h"
 #include "publishing/VornickWordPressPostListFiltersUIController.h"
@@ -132,6 +135,7 @@ void VornickWordPressBlogEditor::windowControllerDidLoadNib(VornickBlogWindowCon
 void VornickWordPressBlogEditor::connectToProjectComponent()
 {
     VornickPublishedBlogEditor::connectToProjectComponent();
+    attachRestorableStateStore();
     auto* integrator = this->integrator();
     if (m_observingIntegratorConnectionStatus || !integrator)
         return;
@@ -166,8 +170,22 @@ void VornickWordPressBlogEditor::close()
     m_connectionStatusObserver.reset();
     m_observingIntegratorConnectionStatus = false;
     RunLoop::main().cancelPerforms(&m_previewReloadKey);
-    // The window's state is taken before it goes.
+    if (m_mediaLibraryBrowser) {
+        RunLoop::main().cancelPerforms(m_mediaLibraryBrowser.get());
+        m_mediaLibraryBrowser->cancelPickingMediaItem();
+        m_mediaLibraryBrowser->window()->orderOut();
+        m_mediaLibraryBrowser.reset();
+    }
+    m_blogPropertiesUIController.reset();
+    // The window's state is taken before it goes, and written at once: the
+    // program may end with its last window.
     invalidateRestorableState();
+    if (m_restorableState) {
+        Error error;
+        if (!m_restorableState->flush(&error))
+            VornickGeneralLog("Failed to write the blog window's state: {}", error.localizedDescription());
+        m_restorableState.reset();
+    }
     VornickPublishedBlogEditor::close();
 }
 
@@ -254,6 +272,42 @@ void VornickWordPressBlogEditor::editPostListFilters(ActionSender* sender)
     auto* view = dynamic_cast<View*>(sender);
     std::shared_ptr<View> anchor = view ? view->sharedAs<View>() : windowController()->postListFiltersButton();
     m_postListFiltersUIController->showForWordPressBlog(blog(), anchor);
+}
+
+void VornickWordPressBlogEditor::showMediaItemInMediaLibrary(const std::shared_ptr<VornickWordPressMediaItem>& item)
+{
+    if (m_mediaLibraryBrowser) {
+        m_mediaLibraryBrowser->window()->makeKeyAndOrderFront();
+    } else {
+        m_mediaLibraryBrowser = std::make_shared<VornickWordPressMediaLibraryBrowser>();
+        m_mediaLibraryBrowser->loadWindow();
+        m_mediaLibraryBrowser->setBlog(wordPressBlog());
+        m_mediaLibraryBrowser->window()->makeKeyAndOrderFront();
+        std::weak_ptr<VornickWordPressMediaLibraryBrowser> browser = m_mediaLibraryBrowser;
+        RunLoop::main().performAfterDelay(m_mediaLibraryBrowser.get(), 0.5, [browser] {
+            if (auto shown = browser.lock())
+                shown->refresh();
+        });
+    }
+    if (item)
+        m_mediaLibraryBrowser->showMediaItem(item);
+}
+
+void VornickWordPressBlogEditor::showMediaLibrary(ActionSender*)
+{
+    if (m_mediaLibraryBrowser && m_mediaLibraryBrowser->window()->isVisible()) {
+        m_mediaLibraryBrowser->window()->orderOut();
+        return;
+    }
+    showMediaItemInMediaLibrary(nullptr);
+}
+
+void VornickWordPressBlogEditor::showBlogProperties(ActionSender* sender)
+{
+    if (!m_blogPropertiesUIController)
+        m_blogPropertiesUIController = VornickBlogPropertiesUIController::create();
+    auto* view = dynamic_cast<View*>(sender);
+    m_blogPropertiesUIController->showForBlogEditor(this, view ? view->sharedAs<View>() : nullptr);
 }
 
 void VornickWordPressBlogEditor::editPostListSorting(ActionSender* sender)
@@ -398,9 +452,9 @@ std::vector<std::pair<Action, std::function<void(ActionSender*)>>> VornickWordPr
     handlers.emplace_back("openBlogLandingPage:", to(&VornickWordPressBlogEditor::openBlogLandingPage));
     handlers.emplace_back("backForwardButtonClicked:", to(&VornickWordPressBlogEditor::backForwardButtonClicked));
     handlers.emplace_back("toggleWorkingOffline:", to(&VornickWordPressBlogEditor::toggleWorkingOffline));
-    handlers.emplace_back("showMediaLibrary:", [](ActionSender*) {});
+    handlers.emplace_back("showMediaLibrary:", to(&VornickWordPressBlogEditor::showMediaLibrary));
     handlers.emplace_back("showEmphasisPreferenceUI:", [](ActionSender*) {});
-    handlers.emplace_back("showBlogProperties:", [](ActionSender*) {});
+    handlers.emplace_back("showBlogProperties:", to(&VornickWordPressBlogEditor::showBlogProperties));
     return handlers;
 }
 
@@ -411,10 +465,11 @@ bool VornickWordPressBlogEditor::validateUserInterfaceItem(const Action& action,
             menuItem->setState(menuItem->tag() == m_fieldsToSearch ? OnState : OffState);
         return true;
     }
-    // Their windows come later.
-    if (action == "showEmphasisPreferenceUI:" || action == "showMediaLibrary:" || action == "showBlogProperties:"
-        || action == "showAccountProperties:" || action == "showSyncLog:")
+    // The sync log window comes later.
+    if (action == "showEmphasisPreferenceUI:" || action == "showSyncLog:")
         return false;
+    if (action == "showMediaLibrary:" || action == "showBlogProperties:")
+        return wordPressBlog() != nullptr;
     if (action == "startManualSyncWithHost:" || action == "vornick_fetchFromHost:") {
         auto* synchronizer = this->synchronizer();
         return synchronizer && (synchronizer->currentSyncSession() || !VornickPublishedBlogSynchronizer::workingOffline());
@@ -597,6 +652,28 @@ void VornickWordPressBlogEditor::updateWorkOfflineButton()
 }
 
 // --- Restorable state
+
+void VornickWordPressBlogEditor::attachRestorableStateStore()
+{
+    if (m_restorableState || m_invalidationHandler)
+        return;
+    auto project = blogProject();
+    auto blog = this->blog();
+    auto key = blog ? VornickBlogEditorRestorableState::keyForBlog(*blog) : std::nullopt;
+    if (!project || !key)
+        return;
+    m_restorableState = VornickBlogEditorRestorableState::stateForProject(*project);
+    m_restorableStateKey = *key;
+    if (auto state = m_restorableState->restoredStateForBlog(m_restorableStateKey); !state.empty())
+        restoreState(state);
+    // The state is taken when it changes (a few values), so that what the
+    // window showed last is what is written, even after the window went.
+    m_invalidationHandler = [this] {
+        Dictionary state;
+        encodeRestorableState(state);
+        m_restorableState->invalidate(m_restorableStateKey, [state] { return std::optional<Dictionary>(state); });
+    };
+}
 
 void VornickWordPressBlogEditor::invalidateRestorableState()
 {

@@ -22,6 +22,9 @@
 
 namespace brevanton {
 
+class VornickBlogEditorRestorableState;
+class VornickBlogPropertiesUIController;
+class VornickWordPressMediaLibraryBrowser;
 class VornickWordPressBlog;
 class VornickWordPressPostListFiltersUIController;
 
@@ -91,7 +94,13 @@ public:
     std::vector<std::pair<Action, std::function<void(ActionSender*)>>> actionHandlers() override;
     bool validateUserInterfaceItem(const Action&, MenuItem*) override;
     // The media library browser comes later: nothing is shown.
-    void showMediaItemInMediaLibrary(const std::shared_ptr<VornickWordPressMediaItem>&) override {}
+    // Orders the media library window front, made and loaded on first use
+    // (its items read again half a second later), and shows the item there.
+    void showMediaItemInMediaLibrary(const std::shared_ptr<VornickWordPressMediaItem>&) override;
+    const std::shared_ptr<VornickWordPressMediaLibraryBrowser>& mediaLibraryBrowser() const { return m_mediaLibraryBrowser; }
+    // Hides the media library window when it shows, else shows it.
+    void showMediaLibrary(ActionSender*);
+    void showBlogProperties(ActionSender*);
 
     // --- Revealing
     void revealNewSelectedPostInList(const std::shared_ptr<VornickBlogPost>&) override;
@@ -135,6 +144,7 @@ protected:
     void connectToProjectIndexMOC() override;
 
 private:
+    void attachRestorableStateStore();
     void resolveRestoredFilterSettings();
     std::u16string searchString() const;
     void schedulePreviewReloadForSearch();
@@ -145,6 +155,8 @@ private:
     Dictionary m_restoredFilterSettings;
     std::unique_ptr<VornickWordPressPostListFiltersUIController> m_postListFiltersUIController;
     std::unique_ptr<VornickPublishedBlogPostListSortingUIController> m_postListSortingUIController;
+    std::shared_ptr<VornickWordPressMediaLibraryBrowser> m_mediaLibraryBrowser;
+    std::shared_ptr<VornickBlogPropertiesUIController> m_blogPropertiesUIController;
     ToolbarItemFactory m_toolbarItemFactory;
     std::weak_ptr<ToolbarItem> m_syncToolbarItem;
     std::weak_ptr<ToolbarItem> m_toggleWorkOfflineToolbarItem;
@@ -152,6 +164,10 @@ private:
     std::u16string m_syncButtonImageName;
     std::u16string m_workOfflineImageName;
     std::function<void()> m_invalidationHandler;
+    // The project's store of window states this window reads at opening and
+    // writes to while it is open (unless a handler of its own was set).
+    std::shared_ptr<VornickBlogEditorRestorableState> m_restorableState;
+    std::u16string m_restorableStateKey;
     ObserverToken m_workingOfflineObserver;
     ObserverToken m_connectionStatusObserver;
     bool m_observingIntegratorConnectionStatus { false };

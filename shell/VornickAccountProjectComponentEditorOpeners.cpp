@@ -1,18 +1,16 @@
-// The one place where the windows of an account project's components are
-// registered with its project editor before the project's windows open.
+// The one place where the windows of account projects' components are
+// registered with the project editors, once, when the shell starts.
 #include "shell/VornickApplicationShell.h"
 
-#include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickBlogWindowOpening.h"
 
 namespace brevanton {
 
-void VornickRegisterAccountProjectComponentEditorOpeners(VornickProjectEditor&)
+void VornickRegisterAccountProjectComponentEditorOpeners()
 {
-    // The blog window's opener ("Blog") is registered here:
-    //     vornick_registerBlogWindowOpener(projectEditor);
-    // (publishing/VornickBlogWindowOpening.h). Until it is, an account's
-    // blogs open no window: each is logged, and with nothing to show the
-    // account project closes.
+    // A blog opens in its blog window; its posts open in post windows (the
+    // shell registers their opener beside this).
+    vornick_registerBlogWindowOpener();
 }
 
 } // namespace brevanton

@@ -69,6 +69,7 @@ VornickApplicationShell::VornickApplicationShell(int& argc, char** argv)
     VornickInstallApplicationShellBridges(*this);
     // Posts opened from a blog window live as long as their windows.
     VornickBlogPostWindow::registerPostOpener([this](const std::shared_ptr<VornickBlogPostWindow>& editor) { keepBlogPostWindow(editor); });
+    VornickRegisterAccountProjectComponentEditorOpeners();
 }
 
 VornickApplicationShell::~VornickApplicationShell()
@@ -173,7 +174,6 @@ std::shared_ptr<VornickAccountProjectDocument> VornickApplicationShell::openAcco
     auto document = VornickAccountProjectDocument::open(path, outError);
     if (!document || std::find(m_accountProjects.begin(), m_accountProjects.end(), document) != m_accountProjects.end())
         return document;
-    VornickRegisterAccountProjectComponentEditorOpeners(*document->projectEditor());
     document->setWindowOpenedHandler([this](Window& window) { VornickInstallDocumentWindowBridges(*this, window); });
     document->setDidCloseHandler([this, closed = document.get()] { accountProjectDidClose(*closed); });
     m_accountProjects.push_back(document);

@@ -115,7 +115,7 @@ void VornickInstallEditorWindowBridges(VornickApplicationShell&, VornickEditorWi
 void VornickInstallDocumentWindowBridges(VornickApplicationShell&, Window&);
 // Registers the openers of the windows of an account project's components
 // that the post window does not (the blog window's) with its project editor.
-void VornickRegisterAccountProjectComponentEditorOpeners(VornickProjectEditor&);
+void VornickRegisterAccountProjectComponentEditorOpeners();
 // Gives the view layer's screen the display's size and visible frame (less
 // a menu bar's height at the top), against which windows are placed. Called
 // by the window program once the shell is made; tests keep the usual screen.

@@ -91,7 +91,7 @@ protected:
         Error error;
         projectEditor = VornickProjectEditor::openProjectFileURL(URL::fileURLWithPath(std::string_view(projectFile), false), &error);
         ASSERT_TRUE(projectEditor) << error;
-        vornick_registerBlogWindowOpener(*projectEditor);
+        vornick_registerBlogWindowOpener();
         VornickProjectEditor::setComponentEditorOpener(u"BlogPost", [this](VornickProjectEditor&, const auto& component, Error*) {
             auto opened = std::make_shared<RecordingPostEditor>(component);
             openedPosts.push_back(opened);

@@ -10,11 +10,17 @@
 #include "platform/views/Menu.h"
 #include "platform/views/SearchField.h"
 #include "platform/views/Toolbar.h"
+#include "documents/VornickProjectIndex.h"
+#include "platform/views/Window.h"
+#include "publishing/VornickBlogEditorRestorableState.h"
 #include "publishing/VornickBlogPostView.h"
 #include "publishing/VornickBlogWindowController.h"
 #include "publishing/VornickMiniSyncStatusUIController.h"
+#include "publishing/VornickWordPressMediaLibraryBrowser.h"
 #include "toolkit/VornickWorkspaceExtensions.h"
 #include "ui/VornickStoreWebListArrayController.h"
+
+#include <filesystem>
 
 namespace brevanton {
 namespace {
@@ -141,6 +147,43 @@ TEST_F(WordPressBlogEditorTest, RestorableStateRoundTripsAndDropsWhatIsGone)
     EXPECT_FALSE(editor->hasRestoredFilterSettings());
 }
 
+TEST_F(WordPressBlogEditorTest, TheWindowsStateIsWrittenWhenItClosesAndReadWhenTheBlogOpensAgain)
+{
+    openWindow();
+    typeSearch(u"news");
+    editor->setViewingTrash(true);
+    editor->postsListArrayController()->setSortDescriptors({ { u"title", true } });
+    auto project = editor->blogProject();
+    ASSERT_TRUE(project);
+    std::string stateFile = VornickBlogEditorRestorableState::stateFilePathForIndexFilePath(project->index()->filePath());
+    editor->close();
+    ASSERT_TRUE(std::filesystem::exists(stateFile)) << "written at the close, not a second later";
+
+    openWindow();
+    EXPECT_EQ(editor->postListSearchField()->stringValue(), u"news");
+    EXPECT_TRUE(editor->viewingTrash());
+    auto sort = editor->postsListArrayController()->firstSortDescriptor();
+    ASSERT_TRUE(sort);
+    EXPECT_EQ(sort->key, u"title");
+}
+
+TEST_F(WordPressBlogEditorTest, TheMediaLibraryShowsAndHidesAndGoesWithTheWindow)
+{
+    openWindow();
+    editor->showMediaLibrary(nullptr);
+    auto browser = editor->mediaLibraryBrowser();
+    ASSERT_TRUE(browser);
+    EXPECT_TRUE(browser->window()->isVisible());
+    EXPECT_EQ(browser->blog(), editor->wordPressBlog());
+    editor->showMediaLibrary(nullptr);
+    EXPECT_FALSE(browser->window()->isVisible());
+    editor->showMediaLibrary(nullptr);
+    EXPECT_EQ(editor->mediaLibraryBrowser(), browser) << "made once";
+    editor->close();
+    EXPECT_FALSE(browser->window()->isVisible());
+    EXPECT_FALSE(editor->mediaLibraryBrowser());
+}
+
 TEST_F(WordPressBlogEditorTest, TitlesSortByCollationIgnoringCase)
 {
     openWindow();
@@ -163,7 +206,7 @@ TEST_F(WordPressBlogEditorTest, ToolbarItemsInOrderAndValidated)
     EXPECT_EQ(identifiers, VornickWordPressBlogEditor::toolbarItemIdentifiers());
     EXPECT_EQ(identifiers.front(), u"VornickCreatePostToolbarItemIdentifier");
     EXPECT_EQ(identifiers.back(), u"VornickStartSyncWithHostToolbarItemIdentifier");
-    EXPECT_FALSE(editor->validateUserInterfaceItem("showMediaLibrary:", nullptr));
+    EXPECT_TRUE(editor->validateUserInterfaceItem("showMediaLibrary:", nullptr));
     EXPECT_FALSE(editor->validateUserInterfaceItem("showEmphasisPreferenceUI:", nullptr));
     EXPECT_TRUE(editor->validateUserInterfaceItem("openBlogAdminPage:", nullptr));
     EXPECT_EQ(editor->syncButtonImageName(), u"NSRefreshTemplate");

@@ -377,6 +377,7 @@ TEST_F(AccountProjectWindows, WithoutAutomaticSyncOrABlogWindowNothingIsSchedule
     makeAccount({ u"Only" });
     std::weak_ptr<FakeAgentWordPressProject> weakProject = fakeProject;
     auto& synchronizer = fakeProject->synchronizer();
+    VornickProjectEditor::setComponentEditorOpener(u"Blog", nullptr);
     Error error;
     ASSERT_TRUE(shell->openDocument(folder + "/project.brevantonwordpressproject", &error)) << error;
     // No "Blog" opener: nothing shows (the log says why), and the project closes.

@@ -56,7 +56,7 @@ protected:
             URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
         ASSERT_TRUE(projectEditor) << error;
         addPosts();
-        vornick_registerBlogWindowOpener(*projectEditor);
+        vornick_registerBlogWindowOpener();
         auto blogs = vornick_allEntitiesOfKind(context(), u"Blog");
         ASSERT_TRUE(blogs && blogs->size() == 1);
         editor = std::dynamic_pointer_cast<VornickWordPressBlogEditor>(projectEditor->openEditorForComponent(std::dynamic_pointer_cast<VornickProjectComponent>(blogs->front()), &error));

@@ -21,7 +21,7 @@
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
-#include "publishing/VornickAccountProjectDocument.h"
+#include "publishing/VornickWordPressAccountEditor.h"
 #include "publishing/VornickFirstBlogSyncWindowController.h"
 #include "publishing/VornickProjectEditor.h"
 #include "shell/VornickApplicationShell.h"
@@ -155,7 +155,7 @@ protected:
         });
     }
 
-    std::shared_ptr<VornickAccountProjectDocument> openAccount()
+    std::shared_ptr<VornickWordPressAccountEditor> openAccount()
     {
         Error error;
         EXPECT_TRUE(shell->openDocument(folder, &error)) << error;
@@ -276,7 +276,7 @@ TEST_F(AccountProjectWindows, AnAccountWithoutBlogsSyncsInTheFirstSyncWindowTitl
 
     // Closing the blog's window closes the project: no timer of its
     // synchronizer, no observer of the document or the window, no project.
-    std::weak_ptr<VornickAccountProjectDocument> weakDocument = document;
+    std::weak_ptr<VornickWordPressAccountEditor> weakDocument = document;
     document.reset();
     session.reset();
     blogEditors.front()->window()->performClose();

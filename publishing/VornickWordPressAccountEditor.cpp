@@ -403,8 +403,8 @@ void VornickWordPressAccountEditor::discardIfBloglessInShoebox()
     auto project = this->project();
     if (!project || hasBlogs())
         return;
-    // Only a folder made for an account in the shoebox, never one the user
-    // keeps elsewhere (or reaches through a link into the shoebox).
+    // Only a folder made for an account directly inside the shoebox, never
+    // one the user keeps elsewhere, deeper down, or behind a link in it.
     auto folder = canonicalFolder(project->sourceRootURL());
     auto shoebox = canonicalFolder(VornickWordPressBlogProject::blogProjectsShoeboxDirectoryURL());
     if (!folder || !shoebox || folder->parent_path() != *shoebox)

@@ -14,13 +14,15 @@
 #include "platform/views/qt/QtFontMetricsProvider.h"
 #include "platform/views/qt/QtRunLoopPump.h"
 #include "platform/views/qt/QtWindowBackend.h"
-#include "publishing/VornickAccountProjectDocument.h"
+#include "publishing/VornickFirstBlogSyncLoginUI.h"
 #include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickWordPressAccountEditor.h"
 #include "shell/VornickBlogPostWindow.h"
 #include "shell/VornickEditorWindow.h"
 #include "shell/VornickErrorAlert.h"
 #include "shell/VornickMainMenu.h"
 #include "shell/VornickPreferencesController.h"
+#include "wordpress/VornickWordPressBlogProject.h"
 
 #include <QApplication>
 
@@ -97,6 +99,14 @@ std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
 {
     // Open, Preferences and Quit are the shell's own: they work from any window.
     m_openResponder = std::make_shared<Responder>();
+    m_openResponder->setActionHandler("newWordPressAccount:", [this](ActionSender*) {
+        Error error;
+        if (newWordPressAccount(&error))
+            return;
+        std::fprintf(stderr, "brevanton: %s\n", toUTF8(VornickUserDescriptionOfError(error)).c_str());
+        auto alert = VornickAlertForError(u"A new WordPress account could not be made.", error);
+        alert->runModal();
+    });
     m_openResponder->setActionHandler("openDocument:", [this](ActionSender*) { chooseFileToOpen(); });
     m_openResponder->setActionHandler("showPreferences:", [this](ActionSender*) { showPreferences(); });
     m_openResponder->setActionHandler("terminate:", [this](ActionSender*) { closeAllWindows(); });
@@ -169,9 +179,9 @@ std::shared_ptr<VornickBlogPostWindow> VornickApplicationShell::openBlogPostFile
     return editor;
 }
 
-std::shared_ptr<VornickAccountProjectDocument> VornickApplicationShell::openAccountProject(const std::string& path, Error* outError)
+std::shared_ptr<VornickWordPressAccountEditor> VornickApplicationShell::openAccountProject(const std::string& path, Error* outError)
 {
-    auto document = VornickAccountProjectDocument::open(path, outError);
+    auto document = VornickWordPressAccountEditor::open(path, outError);
     if (!document || std::find(m_accountProjects.begin(), m_accountProjects.end(), document) != m_accountProjects.end())
         return document;
     document->setWindowOpenedHandler([this](Window& window) { VornickInstallDocumentWindowBridges(*this, window); });
@@ -180,7 +190,21 @@ std::shared_ptr<VornickAccountProjectDocument> VornickApplicationShell::openAcco
     return document;
 }
 
-void VornickApplicationShell::accountProjectDidClose(const VornickAccountProjectDocument& document)
+std::shared_ptr<VornickWordPressAccountEditor> VornickApplicationShell::newWordPressAccount(Error* outError)
+{
+    auto project = VornickWordPressBlogProject::createShoeboxedWordPressBlogProject(outError);
+    if (!project)
+        return nullptr;
+    auto path = project->projectFileURL().fileSystemPath();
+    // Saved, the project opens from its file like any other.
+    project.reset();
+    auto editor = path ? openAccountProject(*path, outError) : nullptr;
+    if (editor)
+        editor->setFirstBlogSyncWindowControllerMaker(&VornickFirstBlogSyncLoginUI::createWindowController);
+    return editor;
+}
+
+void VornickApplicationShell::accountProjectDidClose(const VornickWordPressAccountEditor& document)
 {
     auto found = std::find_if(m_accountProjects.begin(), m_accountProjects.end(), [&](auto& open) { return open.get() == &document; });
     if (found == m_accountProjects.end())
@@ -203,7 +227,7 @@ void VornickApplicationShell::keepBlogPostWindow(const std::shared_ptr<VornickBl
 bool VornickApplicationShell::openDocument(const std::string& path, Error* outError)
 {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error) || VornickAccountProjectDocument::accountProjectFilePath(path))
+    if (std::filesystem::is_directory(path, error) || VornickWordPressAccountEditor::accountProjectFilePath(path))
         return openAccountProject(path, outError) != nullptr;
     if (VornickBlogPostWindow::isBlogPostPath(path))
         return openBlogPostFile(path, outError) != nullptr;

@@ -25,11 +25,11 @@ class Menu;
 class Responder;
 class QtRunLoopPump;
 class QtWindowBackend;
-class VornickAccountProjectDocument;
 class VornickBlogPostWindow;
 class VornickEditorWindow;
 class VornickPreferencesController;
 class VornickProjectEditor;
+class VornickWordPressAccountEditor;
 class Window;
 
 class VornickApplicationShell {
@@ -53,8 +53,13 @@ public:
     // its windows opening on the next turn: the blogs', or the first sync
     // window. The project is the shell's until it closed. Null with an
     // error in words when the path holds no account project.
-    std::shared_ptr<VornickAccountProjectDocument> openAccountProject(const std::string& path, Error*);
-    const std::vector<std::shared_ptr<VornickAccountProjectDocument>>& accountProjects() const { return m_accountProjects; }
+    std::shared_ptr<VornickWordPressAccountEditor> openAccountProject(const std::string& path, Error*);
+    const std::vector<std::shared_ptr<VornickWordPressAccountEditor>>& accountProjects() const { return m_accountProjects; }
+    // File > New WordPress Account…: a new account project in the shoebox
+    // folder, its first sync window (with the login panel) opening on the
+    // next turn. Null with the error when it cannot be made; the user is
+    // told by an alert, the program's output and the console.
+    std::shared_ptr<VornickWordPressAccountEditor> newWordPressAccount(Error*);
     // Keeps a post window opened elsewhere (a blog window's Open) until it closes.
     void keepBlogPostWindow(const std::shared_ptr<VornickBlogPostWindow>&);
     // A window for a file of any kind, chosen by its name (a folder is an
@@ -86,7 +91,7 @@ private:
     // Quit: closes the windows one by one, each asking about its changes.
     void closeAllWindows();
     void editorWindowWillClose(const Notification&);
-    void accountProjectDidClose(const VornickAccountProjectDocument&);
+    void accountProjectDidClose(const VornickWordPressAccountEditor&);
     // Quits once no window is left.
     void exitIfNoWindowIsLeft();
 
@@ -100,7 +105,7 @@ private:
     std::shared_ptr<VornickPreferencesController> m_preferencesController;
     std::vector<std::shared_ptr<VornickEditorWindow>> m_editorWindows;
     std::vector<std::shared_ptr<VornickBlogPostWindow>> m_blogPostWindows;
-    std::vector<std::shared_ptr<VornickAccountProjectDocument>> m_accountProjects;
+    std::vector<std::shared_ptr<VornickWordPressAccountEditor>> m_accountProjects;
     ObserverToken m_closeObservation;
 };
 

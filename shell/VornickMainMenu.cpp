@@ -36,7 +36,8 @@ void addSeparator(Menu& menu)
 void addFileMenu(Menu& mainMenu, const std::shared_ptr<Responder>& shellActions)
 {
     auto file = addSubmenu(mainMenu, u"File");
-    // Open, Preferences and Quit are the shell's own: they work from any window.
+    // New WordPress Account, Open, Preferences and Quit are the shell's own: they work from any window.
+    addItem(*file, u"New WordPress Account\u2026", "newWordPressAccount:")->setTarget(shellActions);
     addItem(*file, u"Open\u2026", "openDocument:", u"o")->setTarget(shellActions);
     addSeparator(*file);
     addItem(*file, u"Close", "performClose:", u"w");

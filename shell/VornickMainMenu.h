@@ -2,7 +2,7 @@
 // command a document window or its content editing view performs, grouped
 // as a desktop editor groups them:
 //
-//   File    Open…, Close, Save, Save As…, Revert to Saved, Preferences…,
+//   File    New WordPress Account…, Open…, Close, Save, Save As…, Revert to Saved, Preferences…,
 //           Quit
 //   Edit    Undo, Redo, Cut, Copy, Copy as HTML Source, Paste, Paste as
 //           Plain Text, Delete, Select All, Find (Find…, Find Next, Find
@@ -34,8 +34,8 @@ namespace brevanton {
 class Menu;
 class Responder;
 
-// The main menu; `shellActions` answers "openDocument:", "showPreferences:"
-// and "terminate:".
+// The main menu; `shellActions` answers "newWordPressAccount:",
+// "openDocument:", "showPreferences:" and "terminate:".
 std::shared_ptr<Menu> VornickMakeMainMenu(const std::shared_ptr<Responder>& shellActions);
 
 } // namespace brevanton

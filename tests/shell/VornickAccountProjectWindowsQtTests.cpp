@@ -13,22 +13,29 @@
 #include "documents/VornickProjectComponentEditor.h"
 #include "documents/VornickProjectIndex.h"
 #include "html/VornickHTMLServices.h"
+#include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UUID.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
 #include "platform/views/Layer.h"
 #include "platform/views/Window.h"
+#include "platform/views/Menu.h"
+#include "platform/views/qt/QtMenuBar.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
-#include "publishing/VornickAccountProjectDocument.h"
+#include "publishing/VornickWordPressAccountEditor.h"
 #include "publishing/VornickFirstBlogSyncWindowController.h"
 #include "publishing/VornickProjectEditor.h"
 #include "shell/VornickApplicationShell.h"
+#include "toolkit/VornickKeychain.h"
 #include "toolkit/VornickLog.h"
 #include "ui/VornickTitleWall.h"
 
 #include <gtest/gtest.h>
+
+#include <QAction>
 
 #include <filesystem>
 #include <fstream>
@@ -155,7 +162,7 @@ protected:
         });
     }
 
-    std::shared_ptr<VornickAccountProjectDocument> openAccount()
+    std::shared_ptr<VornickWordPressAccountEditor> openAccount()
     {
         Error error;
         EXPECT_TRUE(shell->openDocument(folder, &error)) << error;
@@ -276,7 +283,7 @@ TEST_F(AccountProjectWindows, AnAccountWithoutBlogsSyncsInTheFirstSyncWindowTitl
 
     // Closing the blog's window closes the project: no timer of its
     // synchronizer, no observer of the document or the window, no project.
-    std::weak_ptr<VornickAccountProjectDocument> weakDocument = document;
+    std::weak_ptr<VornickWordPressAccountEditor> weakDocument = document;
     document.reset();
     session.reset();
     blogEditors.front()->window()->performClose();
@@ -421,6 +428,85 @@ TEST_F(AccountProjectWindows, WhatHoldsNoAccountProjectIsAnErrorInWordsAndOpensN
     EXPECT_TRUE(shell->accountProjects().empty());
     EXPECT_TRUE(VornickProjectEditor::openProjectEditors().empty());
     EXPECT_TRUE(visibleWindows().empty());
+}
+
+TEST_F(AccountProjectWindows, NewWordPressAccountMakesAFolderInTheShoeboxShowsTheLoginPanelAndClosedWithoutABlogGoesToTheTrash)
+{
+    // A document window with the main menu's bar, where the user clicks
+    // File > New WordPress Account….
+    auto documentWindow = Window::create(Rect(100, 100, 400, 300));
+    documentWindow->makeKeyAndOrderFront();
+    VornickInstallDocumentWindowBridges(*shell, *documentWindow);
+    auto* documentWidget = shell->backend().widgetForWindow(*documentWindow);
+    ASSERT_TRUE(documentWidget);
+    auto* bar = dynamic_cast<QtMenuBar*>(documentWidget->menuBar());
+    ASSERT_TRUE(bar);
+    auto fileItem = shell->mainMenu()->itemWithTitle(u"File");
+    ASSERT_TRUE(fileItem);
+    auto newAccountItem = fileItem->submenu()->itemWithTitle(u"New WordPress Account\u2026");
+    ASSERT_TRUE(newAccountItem);
+    QtMenu* fileMenu = bar->menuForItem(*fileItem);
+    ASSERT_TRUE(fileMenu);
+    fileMenu->prepareToShow();
+    QAction* shown = fileMenu->actionForItem(*newAccountItem);
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(shown->isEnabled());
+
+    std::string shoebox = *VornickWordPressBlogProject::blogProjectsShoeboxDirectoryURL().fileSystemPath();
+    auto before = std::set<std::filesystem::path>(std::filesystem::directory_iterator(shoebox), {});
+    shown->trigger();
+    drain();
+
+    // A new folder in the shoebox (the test's home in the build folder) holds the saved project.
+    ASSERT_EQ(shell->accountProjects().size(), 1u);
+    auto editor = shell->accountProjects().front();
+    std::set<std::filesystem::path> made;
+    for (auto& entry : std::filesystem::directory_iterator(shoebox)) {
+        if (!before.contains(entry.path()))
+            made.insert(entry.path());
+    }
+    ASSERT_EQ(made.size(), 1u);
+    std::filesystem::path accountFolder = *made.begin();
+    EXPECT_TRUE(accountFolder.filename().string().starts_with("WordPress Account"));
+    EXPECT_TRUE(std::filesystem::exists(accountFolder / "project.brevantonwordpressproject"));
+
+    // Its first sync window shows the login panel; nothing syncs before the user logs in.
+    auto controller = editor->firstBlogSyncWindowController();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->window()->isVisible());
+    ASSERT_TRUE(shell->backend().widgetForWindow(*controller->window()));
+    EXPECT_FALSE(controller->isShowingSyncStatusUI());
+    ASSERT_FALSE(controller->panelView()->subviews().empty());
+    EXPECT_NE(controller->panelView()->subviews().front(), controller->syncStatusUIController()->view());
+    EXPECT_FALSE(editor->project()->synchronizer().currentSyncSession());
+
+    // The details typed so far, the password in the keychain.
+    auto account = editor->project()->wordPressAccount();
+    account->setRootURLString(u"https://site.example/");
+    account->setLoginID(u"writer");
+    Error error;
+    ASSERT_TRUE(account->setPassword(UUID().UUIDString(), &error)) << error;
+    auto passwordKey = *account->keychainKeyForPassword();
+    ASSERT_TRUE(VornickKeychain::getDataForServiceName(passwordKey, u"writer"));
+    std::string indexName = std::filesystem::path(editor->project()->index()->filePath()).filename().string();
+
+    // Closed without a blog, the account goes: its folder and index to the
+    // Trash, its password out of the keychain.
+    controller->window()->performClose();
+    controller.reset();
+    account.reset();
+    drain();
+    drain();
+    EXPECT_TRUE(editor->isClosed());
+    EXPECT_TRUE(shell->accountProjects().empty());
+    EXPECT_FALSE(std::filesystem::exists(accountFolder));
+    std::string trash = xdgFolder(XDGFolder::Data) + "/Trash/files/";
+    EXPECT_TRUE(std::filesystem::exists(trash + accountFolder.filename().string() + "/project.brevantonwordpressproject"));
+    EXPECT_TRUE(std::filesystem::exists(trash + indexName));
+    EXPECT_FALSE(VornickKeychain::getDataForServiceName(passwordKey, u"writer"));
+    std::filesystem::remove_all(trash + accountFolder.filename().string());
+    std::filesystem::remove_all(trash + indexName);
+    documentWindow->close();
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-#include "publishing/VornickAccountProjectDocument.h"
+#include "publishing/VornickWordPressAccountEditor.h"
 
 #include "app/VornickApplicationDefaults.h"
 #include "app/VornickApplicationDelegate.h"
 #include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickWordPressBlog.h"
 #include "documents/VornickProjectComponentEditor.h"
@@ -16,9 +17,12 @@
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
 #include "toolkit/VornickErrors.h"
+#include "toolkit/VornickKeychain.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "toolkit/VornickTrash.h"
 #include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressAgent.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
 #include <algorithm>
@@ -37,16 +41,16 @@ std::u16string quotedName(const std::string& path)
     return u"\u201C" + toUTF16(name.empty() ? path : name.string()) + u"\u201D";
 }
 
-std::shared_ptr<VornickAccountProjectDocument> failed(Error* outError, std::u16string description)
+std::shared_ptr<VornickWordPressAccountEditor> failed(Error* outError, std::u16string description)
 {
     setError(outError, Error(VornickErrorDomain, VornickProjectFileUnreadableError, std::move(description)));
     return nullptr;
 }
 
 // The open documents, one per project editor.
-std::vector<std::weak_ptr<VornickAccountProjectDocument>>& openDocuments()
+std::vector<std::weak_ptr<VornickWordPressAccountEditor>>& openDocuments()
 {
-    static std::vector<std::weak_ptr<VornickAccountProjectDocument>> documents;
+    static std::vector<std::weak_ptr<VornickWordPressAccountEditor>> documents;
     return documents;
 }
 
@@ -67,13 +71,23 @@ int64_t syncIntervalInMinutes()
     return defaults.integerForKey(VornickWordPressSyncIntervalDefaultsKey);
 }
 
+std::optional<std::filesystem::path> canonicalFolder(const URL& url)
+{
+    auto path = url.fileSystemPath();
+    std::error_code error;
+    auto canonical = path ? std::filesystem::canonical(*path, error) : std::filesystem::path();
+    if (!path || error)
+        return std::nullopt;
+    return canonical;
+}
+
 // The end of the first sync window's responder chain: Close.
 class FirstSyncWindowActions final : public Responder, public WindowDelegate {
 };
 
 } // namespace
 
-std::optional<std::string> VornickAccountProjectDocument::accountProjectFilePath(const std::string& path)
+std::optional<std::string> VornickWordPressAccountEditor::accountProjectFilePath(const std::string& path)
 {
     std::error_code error;
     std::string projectFileName = toUTF8(VornickWordPressProjectFileName);
@@ -88,7 +102,7 @@ std::optional<std::string> VornickAccountProjectDocument::accountProjectFilePath
     return std::nullopt;
 }
 
-std::shared_ptr<VornickAccountProjectDocument> VornickAccountProjectDocument::open(const std::string& path, Error* outError)
+std::shared_ptr<VornickWordPressAccountEditor> VornickWordPressAccountEditor::open(const std::string& path, Error* outError)
 {
     std::error_code fileError;
     if (!std::filesystem::exists(path, fileError))
@@ -114,25 +128,25 @@ std::shared_ptr<VornickAccountProjectDocument> VornickAccountProjectDocument::op
         editor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
         return failed(outError, quotedName(path) + u" is not a WordPress account\u2019s folder or project file.");
     }
-    auto document = std::shared_ptr<VornickAccountProjectDocument>(new VornickAccountProjectDocument(std::move(editor)));
+    auto document = std::shared_ptr<VornickWordPressAccountEditor>(new VornickWordPressAccountEditor(std::move(editor)));
     documents.push_back(document);
     document->start();
     return document;
 }
 
-VornickAccountProjectDocument::VornickAccountProjectDocument(std::shared_ptr<VornickProjectEditor> editor)
+VornickWordPressAccountEditor::VornickWordPressAccountEditor(std::shared_ptr<VornickProjectEditor> editor)
     : m_projectEditor(std::move(editor))
 {
 }
 
-VornickAccountProjectDocument::~VornickAccountProjectDocument()
+VornickWordPressAccountEditor::~VornickWordPressAccountEditor()
 {
     detach();
 }
 
-void VornickAccountProjectDocument::start()
+void VornickWordPressAccountEditor::start()
 {
-    std::weak_ptr<VornickAccountProjectDocument> weakThis = weak_from_this();
+    std::weak_ptr<VornickWordPressAccountEditor> weakThis = weak_from_this();
     m_projectEditor->setDelegate(weakThis);
     auto project = this->project();
     project->integrator().setDelegate(this);
@@ -154,28 +168,28 @@ void VornickAccountProjectDocument::start()
     });
 }
 
-std::shared_ptr<VornickWordPressBlogProject> VornickAccountProjectDocument::project() const
+std::shared_ptr<VornickWordPressBlogProject> VornickWordPressAccountEditor::project() const
 {
     return std::dynamic_pointer_cast<VornickWordPressBlogProject>(m_projectEditor->project());
 }
 
-std::shared_ptr<VornickPublishedBlogProject> VornickAccountProjectDocument::publishedBlogProject() const
+std::shared_ptr<VornickPublishedBlogProject> VornickWordPressAccountEditor::publishedBlogProject() const
 {
     return m_closed ? nullptr : project();
 }
 
-std::u16string VornickAccountProjectDocument::displayName() const
+std::u16string VornickWordPressAccountEditor::displayName() const
 {
     return m_projectEditor->project()->projectFileURL().lastPathComponent();
 }
 
-bool VornickAccountProjectDocument::hasBlogs() const
+bool VornickWordPressAccountEditor::hasBlogs() const
 {
     auto blogs = vornick_allEntitiesOfKind(*m_projectEditor->project()->index()->managedObjectContext(), u"Blog");
     return blogs && !blogs->empty();
 }
 
-void VornickAccountProjectDocument::projectIndexIsReady()
+void VornickWordPressAccountEditor::projectIndexIsReady()
 {
     if (m_closed)
         return;
@@ -189,11 +203,13 @@ void VornickAccountProjectDocument::projectIndexIsReady()
     m_projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
 }
 
-const std::shared_ptr<VornickFirstBlogSyncWindowController>& VornickAccountProjectDocument::openFirstTimeSyncWindow()
+const std::shared_ptr<VornickFirstBlogSyncWindowController>& VornickWordPressAccountEditor::openFirstTimeSyncWindow()
 {
     if (m_firstSyncWindowController || m_closed)
         return m_firstSyncWindowController;
-    m_firstSyncWindowController = std::make_shared<VornickFirstBlogSyncWindowController>(weak_from_this());
+    std::weak_ptr<VornickFirstBlogSyncDocument> document = weak_from_this();
+    m_firstSyncWindowController = m_makeFirstSyncWindowController ? m_makeFirstSyncWindowController(document)
+                                                                  : std::make_shared<VornickFirstBlogSyncWindowController>(document);
     auto window = m_firstSyncWindowController->loadWindow();
     auto actions = std::make_shared<FirstSyncWindowActions>();
     std::weak_ptr<Window> weakWindow = window;
@@ -212,7 +228,7 @@ const std::shared_ptr<VornickFirstBlogSyncWindowController>& VornickAccountProje
     return m_firstSyncWindowController;
 }
 
-void VornickAccountProjectDocument::openEditorsForBlogs()
+void VornickWordPressAccountEditor::openEditorsForBlogs()
 {
     if (m_closed)
         return;
@@ -250,7 +266,7 @@ void VornickAccountProjectDocument::openEditorsForBlogs()
         firstSyncWindow->orderOut();
 }
 
-void VornickAccountProjectDocument::addTitlesToTitleWall(const std::vector<Dictionary>& descriptions)
+void VornickWordPressAccountEditor::addTitlesToTitleWall(const std::vector<Dictionary>& descriptions)
 {
     for (const auto& description : descriptions) {
         auto title = description.find(u"title");
@@ -262,7 +278,7 @@ void VornickAccountProjectDocument::addTitlesToTitleWall(const std::vector<Dicti
     }
 }
 
-void VornickAccountProjectDocument::blogServiceIntegratorReceivedPostDescriptions(VornickBlogServiceIntegrator&,
+void VornickWordPressAccountEditor::blogServiceIntegratorReceivedPostDescriptions(VornickBlogServiceIntegrator&,
     const std::vector<Dictionary>& descriptions, const Dictionary&, int64_t startOffset, bool)
 {
     if (!m_firstSyncWindowController)
@@ -272,14 +288,14 @@ void VornickAccountProjectDocument::blogServiceIntegratorReceivedPostDescription
     addTitlesToTitleWall(descriptions);
 }
 
-void VornickAccountProjectDocument::blogServiceIntegratorReceivedPageDescriptions(VornickBlogServiceIntegrator&,
+void VornickWordPressAccountEditor::blogServiceIntegratorReceivedPageDescriptions(VornickBlogServiceIntegrator&,
     const std::vector<Dictionary>& descriptions, const Dictionary&, int64_t, bool)
 {
     if (m_firstSyncWindowController)
         addTitlesToTitleWall(descriptions);
 }
 
-bool VornickAccountProjectDocument::blogServiceIntegratorRequestScheduledSendOfPostChanges(VornickBlogServiceIntegrator&,
+bool VornickWordPressAccountEditor::blogServiceIntegratorRequestScheduledSendOfPostChanges(VornickBlogServiceIntegrator&,
     const Dictionary& postChanges, const Dictionary& blogDescription, const Value& nativePostIdentifier)
 {
     if (m_closed)
@@ -287,44 +303,68 @@ bool VornickAccountProjectDocument::blogServiceIntegratorRequestScheduledSendOfP
     return project()->synchronizer().queueSyncToUploadPostChanges(postChanges, blogDescription, nativePostIdentifier);
 }
 
-bool VornickAccountProjectDocument::projectEditorShouldCloseWithNoComponentEditors(const VornickProjectEditor&) const
+bool VornickWordPressAccountEditor::projectEditorShouldCloseWithNoComponentEditors(const VornickProjectEditor&) const
 {
     auto project = this->project();
     return !project || !project->synchronizer().currentSyncSession();
 }
 
-bool VornickAccountProjectDocument::projectEditorShowsWindows(const VornickProjectEditor&) const
+bool VornickWordPressAccountEditor::projectEditorShowsWindows(const VornickProjectEditor&) const
 {
     auto window = m_firstSyncWindowController ? m_firstSyncWindowController->window() : nullptr;
     return window && window->isVisible();
 }
 
-void VornickAccountProjectDocument::projectEditorDidClose(VornickProjectEditor&)
+void VornickWordPressAccountEditor::close()
+{
+    if (m_closed)
+        return;
+    m_closeRequested = true;
+    auto& synchronizer = project()->synchronizer();
+    synchronizer.cancelSyncSchedulingTimer();
+    synchronizer.cancelAllSyncSessions();
+    // A cancelled session may still be finishing its step; the project
+    // closes once it has ended.
+    if (!synchronizer.currentSyncSession())
+        m_projectEditor->close();
+}
+
+void VornickWordPressAccountEditor::projectEditorDidClose(VornickProjectEditor&)
 {
     if (m_closed)
         return;
     m_closed = true;
     detach();
+    discardIfBloglessInShoebox();
     if (auto handler = std::move(m_didClose))
         handler();
 }
 
-void VornickAccountProjectDocument::synchronizerDidSwitchSyncSession(const Notification&)
+void VornickWordPressAccountEditor::synchronizerDidSwitchSyncSession(const Notification&)
 {
     auto project = this->project();
-    if (m_closed || !project || project->synchronizer().currentSyncSession())
+    if (m_closed || !project)
+        return;
+    if (m_closeRequested) {
+        // Closing: the sessions that were waiting go as well.
+        project->synchronizer().cancelAllSyncSessions();
+        if (!project->synchronizer().currentSyncSession())
+            m_projectEditor->close();
+        return;
+    }
+    if (project->synchronizer().currentSyncSession())
         return;
     m_projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
 }
 
-void VornickAccountProjectDocument::windowWillClose(const Notification& notification)
+void VornickWordPressAccountEditor::windowWillClose(const Notification& notification)
 {
     auto window = m_firstSyncWindowController ? m_firstSyncWindowController->window() : nullptr;
     if (m_closed || !window || notification.object != static_cast<const Window*>(window.get()))
         return;
     // The window goes after the notification; the project with it, unless
     // another window of it shows or its sync still runs.
-    std::weak_ptr<VornickAccountProjectDocument> weakThis = weak_from_this();
+    std::weak_ptr<VornickWordPressAccountEditor> weakThis = weak_from_this();
     RunLoop::main().perform([weakThis, window] {
         auto document = weakThis.lock();
         if (!document || document->m_closed || !document->m_firstSyncWindowController
@@ -332,11 +372,16 @@ void VornickAccountProjectDocument::windowWillClose(const Notification& notifica
             return;
         document->m_firstSyncWindowController.reset();
         document->m_firstSyncWindowActions.reset();
-        document->m_projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
+        // An account still without a blog has nothing else to show: its
+        // first sync stops and the account goes.
+        if (!document->hasBlogs() && document->m_projectEditor->componentEditors().empty())
+            document->close();
+        else
+            document->m_projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
     });
 }
 
-void VornickAccountProjectDocument::detach()
+void VornickWordPressAccountEditor::detach()
 {
     m_switchObserver.reset();
     m_windowCloseObserver.reset();
@@ -351,6 +396,83 @@ void VornickAccountProjectDocument::detach()
             window->close();
     }
     m_firstSyncWindowActions.reset();
+}
+
+void VornickWordPressAccountEditor::discardIfBloglessInShoebox()
+{
+    auto project = this->project();
+    if (!project || hasBlogs())
+        return;
+    // Only a folder made for an account directly inside the shoebox, never
+    // one the user keeps elsewhere, deeper down, or behind a link in it.
+    auto folder = canonicalFolder(project->sourceRootURL());
+    auto shoebox = canonicalFolder(VornickWordPressBlogProject::blogProjectsShoeboxDirectoryURL());
+    if (!folder || !shoebox || folder->parent_path() != *shoebox)
+        return;
+    auto account = project->wordPressAccount();
+    std::u16string loginID = account ? account->loginID() : std::u16string();
+    std::vector<std::u16string> keychainKeys;
+    if (account && !loginID.empty()) {
+        for (auto key : { account->keychainKeyForPassword(),
+                          account->keychainKeyForRESTAPIAuthorizationForBlogWithID(VornickWordPressOAuth2AuthorizationSiteIdentifier) }) {
+            if (key)
+                keychainKeys.push_back(*key);
+        }
+    }
+    URL folderURL = URL::fileURLWithPath(folder->string(), true);
+    std::string indexPath = project->index()->filePath();
+    RunLoop::main().perform([folderURL, indexPath, loginID, keychainKeys] {
+        Error error;
+        if (!vornick_moveFileToTrash(folderURL, &error)) {
+            VornickGeneralLog(u"The account folder " + folderURL.absoluteString() + u" could not be moved to the Trash: "
+                              + error.localizedDescription());
+            return;
+        }
+        std::error_code fileError;
+        if (std::filesystem::exists(indexPath, fileError)
+            && !vornick_moveFileToTrash(URL::fileURLWithPath(std::string_view(indexPath), false), &error))
+            VornickGeneralLog(u"The account\u2019s index could not be moved to the Trash: " + error.localizedDescription());
+        // What the index's store kept beside it means nothing without it.
+        for (const char* suffix : { "-wal", "-shm", ".indexing" })
+            std::filesystem::remove(indexPath + suffix, fileError);
+        for (const auto& key : keychainKeys) {
+            if (!VornickKeychain::removeDataForServiceName(key, loginID, &error))
+                VornickGeneralLog(u"A keychain item of the discarded account could not be removed: " + error.localizedDescription());
+        }
+    });
+}
+
+bool VornickWordPressAccountEditor::requestPublicationOfChangesToPost(VornickPublishedBlogPost& post, Error* outError)
+{
+    auto project = this->project();
+    if (m_closed || !project)
+        return setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, u"The post\u2019s account is closed."));
+    if (!VornickPublishedBlogSynchronizer::workingOffline()) {
+        if (project->synchronizer().queueSyncToUploadPost(post))
+            return true;
+        return setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError,
+                                        u"The post or its blog has nothing to send."));
+    }
+    // Offline: the mark must outlive the process, so it is written to the
+    // post's file and the index now, not at some later save.
+    post.ManagedObject::setValueForKey(Value(true), u"publishAtNextSync");
+    post.setHasEditsNotYetSavedToSourceFile(true);
+    if (auto url = post.sourceFileURL(); url && !post.writePostToURL(*url, VornickObjectArchiveFormat::JSON, outError))
+        return false;
+    return project->index()->commitEditingAndSave(outError);
+}
+
+std::vector<std::u16string> VornickWordPressAccountEditor::vornick_URLStringsForCompletion() const
+{
+    std::vector<std::u16string> strings;
+    auto posts = vornick_allEntitiesOfKind(*m_projectEditor->project()->index()->managedObjectContext(), u"BlogPost");
+    for (const auto& post : posts.value_or(ManagedObjects())) {
+        Value permalink = post->valueForKey(u"permalinkURLString");
+        if (permalink.isString() && !permalink.string().empty()
+            && std::find(strings.begin(), strings.end(), permalink.string()) == strings.end())
+            strings.push_back(permalink.string());
+    }
+    return strings;
 }
 
 } // namespace brevanton

@@ -1,5 +1,6 @@
-// VornickAccountProjectDocument: a WordPress account project opened to be
-// worked on in windows. The project opens (and is indexed) in its
+// VornickWordPressAccountEditor: a WordPress account project opened to be
+// worked on in windows; it has no window of its own. The project opens (and
+// is indexed) in its
 // VornickProjectEditor, whose own window never shows; once the index is
 // ready, on the next turn, the document opens a window per blog through the
 // editor's "Blog" opener, cascaded, or, for an account without blogs, the
@@ -15,6 +16,12 @@
 // and no component editor is open; closing it closes the first sync window,
 // cancels the pending automatic sync and lets the integrator go.
 //
+// An account that never got a blog goes when it closes (its first sync
+// window closed, or close()): its sessions are cancelled and waited for,
+// then, when it is still blogless and its folder lies directly inside the
+// shoebox folder, its folder and index file go to the Trash and its
+// password and authorization leave the keychain.
+//
 // Made with open(); main thread only.
 #pragma once
 
@@ -28,17 +35,19 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace brevanton {
 
 class Responder;
+class VornickPublishedBlogPost;
 class VornickWordPressBlogProject;
 class Window;
 
-class VornickAccountProjectDocument final : public VornickFirstBlogSyncDocument,
+class VornickWordPressAccountEditor final : public VornickFirstBlogSyncDocument,
                                             public VornickBlogServiceIntegratorDelegate,
                                             public VornickProjectEditorDelegate,
-                                            public std::enable_shared_from_this<VornickAccountProjectDocument> {
+                                            public std::enable_shared_from_this<VornickWordPressAccountEditor> {
 public:
     // The account project file a path names: the file itself, or the one
     // in the folder; none when there is no such file.
@@ -46,11 +55,11 @@ public:
     // The account project of the folder (or project file) in its project
     // editor, the windows to open on the next turn. Null with an error in
     // words when the path holds no account project or it cannot be read.
-    static std::shared_ptr<VornickAccountProjectDocument> open(const std::string& path, Error*);
-    ~VornickAccountProjectDocument() override;
+    static std::shared_ptr<VornickWordPressAccountEditor> open(const std::string& path, Error*);
+    ~VornickWordPressAccountEditor() override;
 
-    VornickAccountProjectDocument(const VornickAccountProjectDocument&) = delete;
-    VornickAccountProjectDocument& operator=(const VornickAccountProjectDocument&) = delete;
+    VornickWordPressAccountEditor(const VornickWordPressAccountEditor&) = delete;
+    VornickWordPressAccountEditor& operator=(const VornickWordPressAccountEditor&) = delete;
 
     const std::shared_ptr<VornickProjectEditor>& projectEditor() const { return m_projectEditor; }
     std::shared_ptr<VornickWordPressBlogProject> project() const;
@@ -71,6 +80,23 @@ public:
     // the first sync.
     const std::shared_ptr<VornickFirstBlogSyncWindowController>& openFirstTimeSyncWindow();
     const std::shared_ptr<VornickFirstBlogSyncWindowController>& firstBlogSyncWindowController() const { return m_firstSyncWindowController; }
+    // What makes the first sync window's controller (not yet loaded), its
+    // login half among others; without one the window signs in with the
+    // account's stored details. Set before the window opens.
+    using FirstBlogSyncWindowControllerMaker
+        = std::function<std::shared_ptr<VornickFirstBlogSyncWindowController>(std::weak_ptr<VornickFirstBlogSyncDocument>)>;
+    void setFirstBlogSyncWindowControllerMaker(FirstBlogSyncWindowControllerMaker maker) { m_makeFirstSyncWindowController = std::move(maker); }
+
+    // Marks the post for the next sync while working offline (the mark
+    // saved with the post's file and the index), else queues a sync that
+    // uploads it. False with the error when nothing was marked or queued.
+    [[nodiscard]] bool requestPublicationOfChangesToPost(VornickPublishedBlogPost&, Error*);
+    // The addresses of the account's published posts, for URL completion.
+    std::vector<std::u16string> vornick_URLStringsForCompletion() const;
+
+    // Closes the project once its sessions, cancelled here, have ended (at
+    // once when none runs), whatever windows show.
+    void close();
 
     // --- The first sync window's document
     std::shared_ptr<VornickPublishedBlogProject> publishedBlogProject() const override;
@@ -93,13 +119,15 @@ public:
     void projectEditorDidClose(VornickProjectEditor&) override;
 
 private:
-    explicit VornickAccountProjectDocument(std::shared_ptr<VornickProjectEditor>);
+    explicit VornickWordPressAccountEditor(std::shared_ptr<VornickProjectEditor>);
     void start();
     void addTitlesToTitleWall(const std::vector<Dictionary>&);
     void synchronizerDidSwitchSyncSession(const Notification&);
     void windowWillClose(const Notification&);
     // Drops what the document holds of the project and the window layer.
     void detach();
+    // After the project closed: a blogless account in the shoebox goes.
+    void discardIfBloglessInShoebox();
 
     std::shared_ptr<VornickProjectEditor> m_projectEditor;
     std::shared_ptr<VornickFirstBlogSyncWindowController> m_firstSyncWindowController;
@@ -109,7 +137,9 @@ private:
     ObserverToken m_windowCloseObserver;
     std::function<void()> m_didClose;
     std::function<void(Window&)> m_windowOpened;
+    FirstBlogSyncWindowControllerMaker m_makeFirstSyncWindowController;
     bool m_closed { false };
+    bool m_closeRequested { false };
 };
 
 } // namespace brevanton

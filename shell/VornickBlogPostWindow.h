@@ -29,6 +29,7 @@
 #include "publishing/VornickBlogEditor.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "publishing/VornickWordPressPagePropertiesUIController.h"
+#include "platform/views/Toolbar.h"
 
 #include <functional>
 #include <memory>
@@ -44,12 +45,15 @@ class VornickWordPressBlogPost;
 class VornickWordPressBlogProject;
 class VornickWordPressPostView;
 class Window;
+class VornickToolbarItemViews;
+class VornickWordPressBlogPostEditor;
 
 class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickBlogPostWindow>,
                                     public VornickBlogPostViewDelegate,
                                     public VornickBlogEditor,
                                     public VornickPostPropertiesEditor,
-                                    public VornickProjectComponentEditor {
+                                    public VornickProjectComponentEditor,
+                                    public ToolbarDelegate {
 public:
     // Whether the path names a WordPress post file.
     static bool isBlogPostPath(const std::string& path);
@@ -82,6 +86,22 @@ public:
     [[nodiscard]] bool save(Error*);
     // The post's dates and mark after a change the user made.
     void updatePostDatesForEdit();
+    // Saves, and requests the post's publication when the save succeeded
+    // (else shows why, the window staying open); closes after the request
+    // when "CloseBlogPostEditorOnPublish" is on.
+    void publish();
+    // What the window does with its post: uploads, dates, Publish.
+    VornickWordPressBlogPostEditor& postEditor() const { return *m_postEditor; }
+
+    // --- The toolbar
+
+    const std::shared_ptr<Toolbar>& toolbar() const { return m_toolbar; }
+    const std::shared_ptr<VornickToolbarItemViews>& toolbarItemViews() const { return m_toolbarItemViews; }
+    std::shared_ptr<ToolbarItem> itemForItemIdentifier(Toolbar&, const std::u16string&, bool willBeInsertedIntoToolbar) override;
+    std::vector<std::u16string> defaultItemIdentifiers(Toolbar&) override;
+    // Whether the toolbar item is enabled now: while a server version waits
+    // only the view items are; Share needs a permalink.
+    bool validateToolbarItem(const ToolbarItem&) const;
     // Clear View on or off (the user's choice, which is remembered).
     void toggleClearView();
 
@@ -95,7 +115,9 @@ public:
 
     // --- The post's properties
 
-    void editPostProperties();
+    // At the view when one is given (the toolbar's button), else at the
+    // featured image or the top of the page.
+    void editPostProperties(const std::shared_ptr<View>& anchor = nullptr);
     VornickWordPressPostPropertiesUIController* postPropertiesController() const { return m_postPropertiesController.get(); }
     void postPropertiesEdited() override;
     std::shared_ptr<VornickWordPressPostView> postPropertiesPostView() const override { return m_postView; }
@@ -132,6 +154,10 @@ private:
     // The page was loaded again: the undo steps of the old one are void.
     void forgetUndoSteps();
     bool saveReportingFailure();
+    void presentSaveError(const Error&);
+    void installToolbar(View& container);
+    void viewContentOnWeb();
+    void openBlog();
     bool askToSaveBeforeClosing();
 
     std::shared_ptr<VornickWordPressBlogProject> m_project;
@@ -142,6 +168,9 @@ private:
     std::unique_ptr<VornickAttachmentPointSettingsUIController> m_settingsController;
     std::shared_ptr<Alert> m_alert;
     std::shared_ptr<VornickWordPressPostPropertiesUIController> m_postPropertiesController;
+    std::unique_ptr<VornickWordPressBlogPostEditor> m_postEditor;
+    std::shared_ptr<VornickToolbarItemViews> m_toolbarItemViews;
+    std::shared_ptr<Toolbar> m_toolbar;
 };
 
 } // namespace brevanton

@@ -1,7 +1,13 @@
 #include "publishing/VornickBlogPostEditor.h"
 
 #include "blog/VornickPublishedBlogPost.h"
+#include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickPublishedBlog.h"
+#include "blog/VornickPublishedBlogProject.h"
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/PropertyList.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickObjectArchive.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/UserDefaults.h"
 #include "toolkit/VornickErrors.h"
@@ -97,6 +103,52 @@ bool VornickBlogPostEditor::publish(const SaveFunction& save, Error* outError)
 bool VornickBlogPostEditor::closesAfterPublishing()
 {
     return UserDefaults::standard().boolForKey(closeOnPublishDefaultsKey);
+}
+
+bool VornickBlogPostEditor::discardLocalVersion(Error* outError)
+{
+    auto failed = [&](std::u16string reason) {
+        VornickGeneralLog(u"** Failed to import changes to \"" + m_post->title() + u"\"");
+        return setError(outError, Error(VornickErrorDomain, VornickPostConflictNotResolvedError,
+                                        u"The server\u2019s version of \u201C" + m_post->title() + u"\u201D could not be kept: " + reason));
+    };
+    Value pending = m_post->valueForKey(u"pendingPostDescriptionData");
+    if (!pending.isData())
+        return true;
+    auto description = readPropertyList(pending.data(), nullptr);
+    if (!description || !description->isDictionary())
+        return failed(u"it cannot be read.");
+    auto blog = std::dynamic_pointer_cast<VornickPublishedBlog>(m_post->blog());
+    auto project = blog ? std::dynamic_pointer_cast<VornickPublishedBlogProject>(blog->project()) : nullptr;
+    if (!project)
+        return failed(u"the post\u2019s blog is not open.");
+    auto imported = project->integrator().importPostDescription(description->dictionary(), m_post, blog, m_post->sourceFileURL(), false);
+    if (!imported)
+        return failed(u"it does not fit the post.");
+    m_post->discardPendingPostDescriptionDataAndMarkConflictResolved();
+    if (auto url = m_post->sourceFileURL(); url && !m_post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, outError))
+        return false;
+    return true;
+}
+
+void VornickBlogPostEditor::discardServerVersion()
+{
+    m_post->discardPendingPostDescriptionDataAndMarkConflictResolved();
+}
+
+bool VornickBlogPostEditor::movePostToTrash(Error* outError)
+{
+    m_post->ManagedObject::setValueForKey(Value(true), u"inTrash");
+    auto url = m_post->sourceFileURL();
+    return !url || m_post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, outError);
+}
+
+bool VornickBlogPostEditor::revivePost(const SaveFunction& save, Error* outError)
+{
+    m_post->setValueForKey(Value(), u"identifierUsedByBlogService");
+    forgetServerStateOfRevivedPost();
+    m_post->setHasEditsNotYetSavedToSourceFile(true);
+    return saveDocumentWithoutUploadingDraftChanges(save, outError);
 }
 
 } // namespace brevanton

@@ -57,6 +57,24 @@ public:
     // Whether the window closes after a publication was requested.
     static bool closesAfterPublishing();
 
+    // Keeps the server's version: it is imported into the post first, and
+    // only then is the conflict resolved and the post's file written. False
+    // with the reason when the import or the write failed; after a failed
+    // import the server's version still waits.
+    [[nodiscard]] bool discardLocalVersion(Error*);
+    // Keeps the local version: the server's is dropped and the conflict
+    // marked resolved (the post is edited, to be sent again).
+    void discardServerVersion();
+
+    // The server deleted the post (or trashed it): the user's two answers.
+    // The post goes to the local trash, its file written; false with the
+    // write's error.
+    [[nodiscard]] bool movePostToTrash(Error*);
+    // The post counts again as one never sent (the WordPress editor also
+    // drops its address and dates and makes it a draft), saved without
+    // uploading; false with the save's error.
+    [[nodiscard]] bool revivePost(const SaveFunction&, Error*);
+
 protected:
     // What a post keeps of the changes Publish makes, to undo them.
     struct PublishState {
@@ -72,6 +90,8 @@ protected:
     virtual void preparePostForPublishing();
     // Queues the post for upload at the account's next sync.
     void requestPublicationOfChangesToPost();
+    // What reviving drops beyond the server identifier.
+    virtual void forgetServerStateOfRevivedPost() { }
 
 private:
     std::shared_ptr<VornickPublishedBlogPost> m_post;

@@ -87,6 +87,20 @@ void VornickWordPressBlogPostEditor::preparePostForPublishing()
         m_wordPressPost->setObjectForKey(publish, u"status");
 }
 
+void VornickWordPressBlogPostEditor::forgetServerStateOfRevivedPost()
+{
+    m_wordPressPost->setValueForKey(Value(), u"permalinkURLString");
+    m_wordPressPost->setValueForKey(Value(), u"dateFirstPublished");
+    m_wordPressPost->setValueForKey(Value(), u"dateLastPublished");
+    m_wordPressPost->ManagedObject::setValueForKey(Value(false), u"publishAtNextSync");
+    for (auto& status : m_wordPressPost->blog()->objectsForKey(u"postStatuses")) {
+        if (status->valueForKey(u"identifier").stringValue() == u"draft") {
+            m_wordPressPost->setObjectForKey(status, u"status");
+            break;
+        }
+    }
+}
+
 void VornickWordPressBlogPostEditor::bindPostStatusPopUpButton(const std::shared_ptr<PopUpButton>& popUp, std::function<void()> edited)
 {
     m_postStatusPopUpButton = popUp;

@@ -51,6 +51,9 @@ public:
 
 protected:
     void preparePostForPublishing() override;
+    // Its address and dates go, it is no longer queued, and it is a draft
+    // again when the blog has that status.
+    void forgetServerStateOfRevivedPost() override;
 
 private:
 

@@ -5,6 +5,8 @@
 
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/PropertyList.h"
+#include "toolkit/VornickObjectArchive.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ArrayController.h"
 #include "publishing/VornickWordPressBlogPostEditor.h"
@@ -162,6 +164,88 @@ TEST_F(WordPressBlogPostEditor, TheStatusesOfferedAreTheBlogsByTitleWithoutAutoD
     for (auto& offered : editor->postStatusesArrayController()->arrangedObjects())
         titles.push_back(offered->valueForKey(u"title").stringValue());
     EXPECT_EQ(titles, (std::vector<std::u16string> { u"Draft", u"Pending Review", u"Published" }));
+}
+
+// Keeping one version of an open conflict, and the answers to a post the
+// server deleted.
+class WordPressBlogPostEditorVersions : public WordPressBlogPostEditor {
+protected:
+    void pend(const Value& description)
+    {
+        auto data = writePropertyList(description, PropertyListFormat::Binary, nullptr);
+        ASSERT_TRUE(data);
+        post->ManagedObject::setValueForKey(Value(std::move(*data)), u"pendingPostDescriptionData");
+    }
+    Value fileValue(const char16_t* key) const
+    {
+        auto archive = VornickObjectArchive::createWithContentsOfURL(*post->sourceFileURL(), nullptr);
+        const Value* value = archive ? archive->objectForKey(key) : nullptr;
+        return value ? *value : Value();
+    }
+};
+
+TEST_F(WordPressBlogPostEditorVersions, KeepingTheServerVersionImportsItBeforeTheConflictEndsAndAFailedImportKeepsItWaiting)
+{
+    // Not a description: nothing is resolved, the reason comes back.
+    pend(Value(u"not a post"));
+    Error error;
+    EXPECT_FALSE(editor->discardLocalVersion(&error));
+    EXPECT_EQ(error.code(), VornickPostConflictNotResolvedError);
+    EXPECT_TRUE(editor->conflictResolutionUIShown());
+
+    Dictionary server { { u"identifierUsedByBlogService", Value(u"12") }, { u"title", Value(u"From the server") },
+                        { u"sourceContentString", Value(u"<p>Server text</p>") }, { u"sourceContentType", Value(u"html") },
+                        { u"status", Value(u"publish") }, { u"type", Value(u"post") },
+                        { u"dateFirstPublished", Value(Date(700000000.0)) }, { u"dateLastPublished", Value(Date(700000000.0)) } };
+    pend(Value(server));
+    EXPECT_TRUE(editor->discardLocalVersion(&error)) << error;
+    EXPECT_FALSE(editor->conflictResolutionUIShown());
+    EXPECT_EQ(post->title(), u"From the server");
+    EXPECT_EQ(post->valueForKey(u"dateConflictLastResolvedWithServer"), Value(Date(700000000.0)));
+    EXPECT_EQ(fileValue(u"title").stringValue(), u"From the server");
+}
+
+TEST_F(WordPressBlogPostEditorVersions, KeepingTheLocalVersionDropsTheServersAndMarksThePostEdited)
+{
+    pend(Value(Dictionary { { u"title", Value(u"Theirs") }, { u"dateLastPublished", Value(Date(800000000.0)) } }));
+    post->setHasEditsNotYetSavedToSourceFile(false);
+    editor->discardServerVersion();
+    EXPECT_FALSE(editor->conflictResolutionUIShown());
+    EXPECT_EQ(post->title(), u"Hello <em>world</em>");
+    EXPECT_TRUE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_EQ(post->valueForKey(u"dateConflictLastResolvedWithServer"), Value(Date(800000000.0)));
+}
+
+TEST_F(WordPressBlogPostEditorVersions, ARevivedPostIsADraftNeverSentAndFailedWritesAreReported)
+{
+    setStatus(u"publish");
+    status(u"draft");
+    post->setValueForKey(Value(u"12"), u"identifierUsedByBlogService");
+    post->setValueForKey(Value(u"https://site.example/hello/"), u"permalinkURLString");
+    post->setValueForKey(Value(Date(700000000.0)), u"dateFirstPublished");
+    post->ManagedObject::setValueForKey(Value(true), u"publishAtNextSync");
+    bool uploading = true;
+    Error error;
+    EXPECT_FALSE(editor->revivePost([&](Error* outError) {
+        uploading = editor->shouldUploadChangesOnSave();
+        return setError(outError, Error(VornickErrorDomain, 1, u"disk full"));
+    }, &error));
+    EXPECT_EQ(error.localizedDescription(), u"disk full");
+    EXPECT_FALSE(uploading);
+    EXPECT_EQ(statusIdentifier(), u"draft");
+    EXPECT_TRUE(post->valueForKey(u"identifierUsedByBlogService").isNull());
+    EXPECT_FALSE(editor->postPermalinkURL());
+    EXPECT_TRUE(post->valueForKey(u"dateFirstPublished").isNull());
+    EXPECT_FALSE(post->publishAtNextSync());
+
+    ASSERT_TRUE(editor->movePostToTrash(&error)) << error;
+    EXPECT_TRUE(fileValue(u"inTrash").boolValue());
+    // A file in the way of the post's folder: the write fails and says so.
+    auto folderPath = std::filesystem::path(*post->sourceFileURL()->fileSystemPath()).parent_path();
+    std::filesystem::remove_all(folderPath);
+    std::ofstream(folderPath.string(), std::ios::binary) << "in the way";
+    EXPECT_FALSE(editor->movePostToTrash(&error));
+    EXPECT_FALSE(error.localizedDescription().empty());
 }
 
 } // namespace

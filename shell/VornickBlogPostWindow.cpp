@@ -181,6 +181,9 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
     editor->m_postView->setPost(editor->m_post);
     editor->updateEditedMark();
     window->makeFirstResponder(editor->m_postView->embeddedWebView());
+    // A server version kept at the last sync waits beside the local one.
+    if (editor->m_post->hasPendingPostDescription())
+        editor->setConflictResolutionUIShown(true);
     editor->m_toolbar->validateVisibleItems();
     return editor;
 }
@@ -196,6 +199,8 @@ VornickBlogPostWindow::~VornickBlogPostWindow()
         m_settingsController->setBlogEditor(nullptr);
     if (m_postView)
         m_postView->setDelegate(nullptr);
+    if (m_serverPostView)
+        m_serverPostView->setDelegate(nullptr);
     if (m_window && m_window->isVisible())
         m_window->close();
 }
@@ -438,6 +443,14 @@ void VornickBlogPostWindow::installActions()
         if (auto editor = weak.lock())
             editor->m_postEditor->takePostStatusFromPopUpButton();
     });
+    actions->setActionHandler("discardLocalVersion:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->discardLocalVersion();
+    });
+    actions->setActionHandler("discardServerVersion:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->discardServerVersion();
+    });
     actions->setActionHandler("vornick_publishContent:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->publish();
@@ -648,15 +661,18 @@ std::optional<URL> VornickBlogPostWindow::blogPostViewTemplatesFolderURL(Vornick
     return postBlog ? postBlog->templatesFolderURL() : std::nullopt;
 }
 
-void VornickBlogPostWindow::blogPostViewEditedPostProperty(VornickBlogPostView&, const std::u16string&)
+void VornickBlogPostWindow::blogPostViewEditedPostProperty(VornickBlogPostView& view, const std::u16string&)
 {
+    if (&view != m_postView.get())
+        return;
     postPropertiesEdited();
 }
 
-void VornickBlogPostWindow::vornickContentEditingViewDidChangeContent(VornickContentEditingView&, WebFrame*, VornickAttachmentPoint* injected)
+void VornickBlogPostWindow::vornickContentEditingViewDidChangeContent(VornickContentEditingView& view, WebFrame*, VornickAttachmentPoint* injected)
 {
-    // Filling the template with the post's fields is no edit.
-    if (injected)
+    // Filling the template with the post's fields is no edit, nor is
+    // anything in the server's version.
+    if (injected || &view != m_postView.get())
         return;
     updatePostDatesForEdit();
     updateEditedMark();

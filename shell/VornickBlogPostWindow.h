@@ -26,6 +26,7 @@
 
 #include "documents/VornickProjectComponentEditor.h"
 #include "platform/foundation/Error.h"
+#include "blog/VornickBlogPostEditorOperations.h"
 #include "publishing/VornickBlogEditor.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "publishing/VornickWordPressPagePropertiesUIController.h"
@@ -53,7 +54,8 @@ class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickB
                                     public VornickBlogEditor,
                                     public VornickPostPropertiesEditor,
                                     public VornickProjectComponentEditor,
-                                    public ToolbarDelegate {
+                                    public ToolbarDelegate,
+                                    public VornickBlogPostEditorOperations {
 public:
     // Whether the path names a WordPress post file.
     static bool isBlogPostPath(const std::string& path);
@@ -71,7 +73,7 @@ public:
     const std::shared_ptr<VornickWordPressBlogProject>& project() const { return m_project; }
     std::shared_ptr<Window> window() const;
     const std::shared_ptr<VornickWordPressPostView>& postView() const { return m_postView; }
-    bool isDocumentEdited() const;
+    bool isDocumentEdited() const override;
     // The window is closing: the post has no editor any more, and the
     // project closes when this was its last window.
     void windowWillClose();
@@ -104,6 +106,27 @@ public:
     bool validateToolbarItem(const ToolbarItem&) const;
     // Clear View on or off (the user's choice, which is remembered).
     void toggleClearView();
+
+    // --- The server's answers (the sync engine, through the post's editor)
+
+    void postWillReceiveNewPendingDescription() override;
+    // Shows the server's version beside the local one, read-only, under a
+    // banner whose buttons keep one of them (after asking); shown again it
+    // only takes the newer server version.
+    void postDidReceiveNewPendingDescription() override;
+    void postWillReceiveReplacementFromServer() override { }
+    void postDidReceiveReplacementFromServer() override;
+    // A sheet: "Revive Post" or "Move Post to Trash"; a failed write says why.
+    void enqueueServerSideDeletionOfPost(bool inTrashOnServer) override;
+    void saveAlreadyIntegratedChanges() override;
+    void saveDocumentWithoutUploadingDraftChanges() override;
+
+    bool conflictResolutionUIShown() const { return m_serverPostView != nullptr; }
+    void setConflictResolutionUIShown(bool);
+    const std::shared_ptr<VornickWordPressPostView>& serverPostView() const { return m_serverPostView; }
+    // The banner's two choices, each asked in a sheet first.
+    void discardLocalVersion();
+    void discardServerVersion();
 
     // --- VornickBlogEditor
 
@@ -157,6 +180,10 @@ private:
     void presentSaveError(const Error&);
     void installToolbar(View& container);
     void viewContentOnWeb();
+    void refreshServerPostView();
+    void saveWithoutUploadingReportingFailure();
+    // Asks before a version is discarded; `discard` runs on "Discard".
+    void confirmDiscard(std::u16string title, std::u16string text, std::function<void()> discard);
     void openBlog();
     bool askToSaveBeforeClosing();
 
@@ -171,6 +198,9 @@ private:
     std::unique_ptr<VornickWordPressBlogPostEditor> m_postEditor;
     std::shared_ptr<VornickToolbarItemViews> m_toolbarItemViews;
     std::shared_ptr<Toolbar> m_toolbar;
+    std::shared_ptr<VornickWordPressPostView> m_serverPostView;
+    std::shared_ptr<View> m_conflictSplitView;
+    std::shared_ptr<View> m_conflictBannerView;
 };
 
 } // namespace brevanton

@@ -44,6 +44,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "shell/VornickBlogPostWindow.h"
 #include "editing/VornickToolbarItemViews.h"
+#include "platform/foundation/PropertyList.h"
 #include "platform/views/Menu.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/Toolbar.h"
@@ -798,6 +799,17 @@ TEST_F(BlogPostWindowToolbar, TheItemsArePaintedInOrderAboveThePageAndTheStatusP
     EXPECT_TRUE(editor->window()->isDocumentEdited());
 }
 
+TEST_F(BlogPostWindowToolbar, ThePropertiesItemOpensThePopoverAtItsButton)
+{
+    clickItem(VornickPostPropertiesToolbarItemIdentifier);
+    auto* controller = editor->postPropertiesController();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->popover()->isShown());
+    EXPECT_EQ(controller->popover()->positioningView(), std::static_pointer_cast<View>(editor->toolbarItemViews()->postPropertiesButton()));
+    controller->cancelEdits();
+    settle();
+}
+
 TEST_F(BlogPostWindowToolbar, PublishingADraftSavesItAsPublishedQueuedForUploadAndClosesTheWindow)
 {
     chooseStatus(u"Draft");
@@ -842,6 +854,97 @@ TEST_F(BlogPostWindowToolbar, WhileAServerVersionWaitsSavesDoNotUploadAndOnlyThe
         EXPECT_FALSE(item(identifier)->isEnabled()) << toUTF8(identifier);
     for (const char16_t* identifier : { VornickToggleClearViewToolbarItemIdentifier, VornickJumpToBlogToolbarItemIdentifier })
         EXPECT_TRUE(item(identifier)->isEnabled()) << toUTF8(identifier);
+}
+
+// The server's answers as the sync engine gives them to the window.
+class BlogPostWindowServerAnswers : public BlogPostWindowToolbar {
+protected:
+    void pend(const Value& description)
+    {
+        auto data = writePropertyList(description, PropertyListFormat::Binary, nullptr);
+        ASSERT_TRUE(data);
+        editor->postWillReceiveNewPendingDescription();
+        editor->post()->ManagedObject::setValueForKey(Value(std::move(*data)), u"pendingPostDescriptionData");
+        editor->postDidReceiveNewPendingDescription();
+        settle();
+    }
+    void blockPostsFolder()
+    {
+        auto postsFolder = std::filesystem::path(postPath).parent_path();
+        std::filesystem::rename(postsFolder, postsFolder.string() + ".away");
+        std::ofstream(postsFolder.string(), std::ios::binary) << "in the way";
+    }
+    void unblockPostsFolder()
+    {
+        auto postsFolder = std::filesystem::path(postPath).parent_path();
+        std::filesystem::remove(postsFolder);
+        std::filesystem::rename(postsFolder.string() + ".away", postsFolder);
+    }
+};
+
+TEST_F(BlogPostWindowServerAnswers, KeepingTheServerVersionImportsItFirstAndAFailedImportKeepsBothHalvesAndSaysWhy)
+{
+    pend(Value(u"not a post"));
+    ASSERT_TRUE(editor->conflictResolutionUIShown());
+    EXPECT_FALSE(item(VornickPublishContentToolbarItemIdenitifer)->isEnabled());
+    Rect local = view().convertRectToView(view().bounds(), nullptr);
+    Rect server = editor->serverPostView()->convertRectToView(editor->serverPostView()->bounds(), nullptr);
+    EXPECT_LE(local.maxX(), server.minX() + 1);
+    EXPECT_FALSE(editor->serverPostView()->isEditable());
+
+    // Cancel keeps both.
+    AlertDriver::shared().enqueueButtonTitle(u"Cancel");
+    editor->discardLocalVersion();
+    settle();
+    EXPECT_TRUE(editor->conflictResolutionUIShown());
+
+    AlertDriver::shared().enqueueButtonTitle(u"Discard");
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    editor->discardLocalVersion();
+    settle();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 3u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[1]->messageText(), u"Discard Local Version?");
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[2]->messageText(), u"The server\u2019s version could not be kept.");
+    EXPECT_TRUE(editor->conflictResolutionUIShown());
+    EXPECT_TRUE(editor->post()->hasPendingPostDescription());
+
+    // A newer server version replaces the right half; keeping it ends the conflict.
+    pend(Value(Dictionary { { u"identifierUsedByBlogService", Value(u"12") }, { u"title", Value(u"From the server") },
+                            { u"sourceContentString", Value(u"<p>Server text</p>") }, { u"sourceContentType", Value(u"html") },
+                            { u"status", Value(u"draft") }, { u"type", Value(u"post") } }));
+    EXPECT_EQ(editor->serverPostView()->postDescription()->find(u"title")->second, Value(u"From the server"));
+    AlertDriver::shared().enqueueButtonTitle(u"Discard");
+    editor->discardLocalVersion();
+    settle();
+    EXPECT_FALSE(editor->conflictResolutionUIShown());
+    EXPECT_EQ(editor->post()->title(), u"From the server");
+    EXPECT_EQ(postFileValue(u"title").stringValue(), u"From the server");
+    EXPECT_TRUE(item(VornickPublishContentToolbarItemIdenitifer)->isEnabled());
+}
+
+TEST_F(BlogPostWindowServerAnswers, KeepingTheLocalVersionHidesTheServersAndMovingADeletedPostToTheTrashTellsAFailedWrite)
+{
+    pend(Value(Dictionary { { u"title", Value(u"Theirs") } }));
+    AlertDriver::shared().enqueueButtonTitle(u"Discard");
+    editor->discardServerVersion();
+    settle();
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u) << "the server's version shows in the theme, without a sheet";
+    EXPECT_FALSE(editor->conflictResolutionUIShown());
+    EXPECT_EQ(editor->post()->title(), u"Hello <em>world</em>");
+    EXPECT_TRUE(editor->isDocumentEdited());
+
+    blockPostsFolder();
+    auto window = editor->window();
+    AlertDriver::shared().enqueueButtonTitle(u"Move Post to Trash");
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    editor->enqueueServerSideDeletionOfPost(true);
+    settle();
+    const auto& alerts = AlertDriver::shared().shownAlerts();
+    ASSERT_EQ(alerts.size(), 3u);
+    EXPECT_EQ(alerts[1]->messageText(), u"Post in Trash");
+    EXPECT_NE(alerts[2]->messageText().find(u"could not be moved to the Trash"), std::u16string::npos);
+    EXPECT_FALSE(window->isVisible());
+    unblockPostsFolder();
 }
 
 } // namespace

@@ -54,6 +54,9 @@ void VornickBlogPostWindow::postDidReceiveReplacementFromServer()
 
 void VornickBlogPostWindow::saveAlreadyIntegratedChanges()
 {
+    // What the engine put into the post (its identifier, its dates) goes
+    // to the file, edited or not.
+    m_post->setHasEditsNotYetSavedToSourceFile(true);
     saveWithoutUploadingReportingFailure();
 }
 

@@ -18,6 +18,14 @@
 // change of the tags, categories or properties is an edit: the page shows
 // them again and the post is marked edited.
 //
+// Its toolbar (above the page) holds Blog, Properties, the post's status,
+// the page's view toggles, Share (copies the permalink), View on Web and
+// Publish, validated like menu items. Publish saves and queues the post,
+// then closes the window; a failed save shows why and publishes nothing.
+// The sync engine finds the window as the post's editor: a server version
+// that conflicts with the local one shows beside it until one is kept, and
+// a post the server deleted asks whether to revive it or trash it.
+//
 // The post's account project is opened once per process, in its project
 // editor, and shared by the windows of its posts; opening a post whose window
 // is open brings that window forward. When the project's last window closes,

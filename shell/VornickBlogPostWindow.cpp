@@ -25,6 +25,7 @@
 #include "publishing/VornickWordPressBlogPostEditor.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "editing/VornickToolbarItemViews.h"
+#include "platform/views/Button.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/PopUpButton.h"
 #include "ui/VornickToolbarPickerControls.h"
@@ -443,6 +444,15 @@ void VornickBlogPostWindow::installActions()
         if (auto editor = weak.lock())
             editor->m_postEditor->takePostStatusFromPopUpButton();
     });
+    actions->setActionHandler("vornick_toggleSectionHandlesShown:", [weak](ActionSender*) {
+        auto editor = weak.lock();
+        if (!editor)
+            return;
+        bool shown = !editor->m_postView->sectionHandlesShown();
+        editor->m_postView->setSectionHandlesShown(shown);
+        if (editor->m_serverPostView)
+            editor->m_serverPostView->setSectionHandlesShown(shown);
+    });
     actions->setActionHandler("discardLocalVersion:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->discardLocalVersion();
@@ -614,6 +624,13 @@ std::vector<std::u16string> VornickBlogPostWindow::defaultItemIdentifiers(Toolba
 bool VornickBlogPostWindow::validateToolbarItem(const ToolbarItem& item) const
 {
     const auto& identifier = item.itemIdentifier();
+    // The toggles show the page's state.
+    if (auto button = std::dynamic_pointer_cast<Button>(item.view())) {
+        if (identifier == VornickToggleClearViewToolbarItemIdentifier)
+            button->setState(m_postView->usingClearView() ? OnState : OffState);
+        else if (identifier == VornickToggleBrickHandlesToolbarItemIdenitifer)
+            button->setState(m_postView->sectionHandlesShown() ? OnState : OffState);
+    }
     if (m_postEditor->conflictResolutionUIShown()) {
         for (const char16_t* kept : { VornickJumpToBlogToolbarItemIdentifier, VornickToggleSourceLoupeToolbarItemIdenitifer,
                                       VornickToggleClearViewToolbarItemIdentifier, VornickToggleBrickHandlesToolbarItemIdenitifer,

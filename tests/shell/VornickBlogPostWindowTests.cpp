@@ -788,6 +788,13 @@ TEST_F(BlogPostWindowToolbar, TheItemsArePaintedInOrderAboveThePageAndTheStatusP
     EXPECT_FALSE(item(VornickSharePostToolbarItemIdentifier)->isEnabled());
     EXPECT_TRUE(item(VornickPublishContentToolbarItemIdenitifer)->isEnabled());
 
+    // Show Blocks turns the page's section handles on, its button showing it.
+    clickItem(VornickToggleBrickHandlesToolbarItemIdenitifer);
+    EXPECT_TRUE(view().sectionHandlesShown());
+    EXPECT_EQ(editor->toolbarItemViews()->toggleBrickHandlesButton()->state(), OnState);
+    clickItem(VornickToggleBrickHandlesToolbarItemIdenitifer);
+    EXPECT_FALSE(view().sectionHandlesShown());
+
     // The blog's statuses by title, without "auto-draft"; a choice is an edit.
     auto popUp = editor->toolbarItemViews()->postStatusPopUpButton();
     ASSERT_EQ(popUp->numberOfItems(), 2);

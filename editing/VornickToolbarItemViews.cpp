@@ -103,6 +103,7 @@ void VornickToolbarItemViews::build()
     m_openWordPressAdminButton = makeButton({}, {});
     m_postPropertiesButton = makeButton({}, "showPostProperties:");
     m_sharePostButton = makeButton({}, "sharePost:");
+    m_jumpToBlogButton = makeButton(u"Blog", {});
     m_postStatusPopUpButton = std::make_shared<PopUpButton>(Rect(0, 0, 120, controlHeight));
 }
 
@@ -141,6 +142,9 @@ std::shared_ptr<ToolbarItem> VornickToolbarItemViews::toolbar(Toolbar&, const st
         { VornickBackForwardToolbarItemIdentifier, u"Back/Forward", m_backForwardSegmentedControl, nullptr, {} },
         { VornickShowMediaLibraryToolbarItemIdentifier, u"Media", imageButton(m_showMediaLibraryButton), nullptr, {} },
         { VornickSharePostToolbarItemIdentifier, u"Share", imageButton(m_sharePostButton), ImageNameShareTemplate, {} },
+        { VornickJumpToBlogToolbarItemIdentifier, u"Blog", imageButton(m_jumpToBlogButton), nullptr, "openBlog:" },
+        { VornickViewContentOnWebToolbarItemIdentifier, u"View on Web", nullptr, u"BrevantonToolbarIconViewOnWebTemplate", "vornick_viewContentOnWeb:" },
+        { VornickPublishContentToolbarItemIdenitifer, u"Publish", imageButton(m_publishContentButton), nullptr, "vornick_publishContent:" },
     };
     const Entry* entry = nullptr;
     for (const auto& candidate : table) {

@@ -50,6 +50,9 @@ inline constexpr const char16_t* VornickPostPropertiesToolbarItemIdentifier = u"
 inline constexpr const char16_t* VornickBackForwardToolbarItemIdentifier = u"VornickBackForwardToolbarItemIdentifier";
 inline constexpr const char16_t* VornickShowMediaLibraryToolbarItemIdentifier = u"VornickShowMediaLibraryToolbarItemIdentifier";
 inline constexpr const char16_t* VornickSharePostToolbarItemIdentifier = u"VornickSharePostToolbarItemIdentifier";
+inline constexpr const char16_t* VornickJumpToBlogToolbarItemIdentifier = u"VornickJumpToBlogToolbarItemIdentifier";
+inline constexpr const char16_t* VornickViewContentOnWebToolbarItemIdentifier = u"VornickViewContentOnWebToolbarItemIdentifier";
+inline constexpr const char16_t* VornickPublishContentToolbarItemIdenitifer = u"VornickPublishContentToolbarItemIdenitifer";
 
 class VornickToolbarItemViews {
 public:
@@ -105,6 +108,7 @@ public:
     const std::shared_ptr<VornickToolbarImageButton>& openWordPressAdminButton() const { return m_openWordPressAdminButton; }
     const std::shared_ptr<VornickToolbarImageButton>& postPropertiesButton() const { return m_postPropertiesButton; }
     const std::shared_ptr<VornickToolbarImageButton>& sharePostButton() const { return m_sharePostButton; }
+    const std::shared_ptr<VornickToolbarImageButton>& jumpToBlogButton() const { return m_jumpToBlogButton; }
     const std::shared_ptr<PopUpButton>& postStatusPopUpButton() const { return m_postStatusPopUpButton; }
 
 private:
@@ -147,6 +151,7 @@ private:
     std::shared_ptr<VornickToolbarImageButton> m_openWordPressAdminButton;
     std::shared_ptr<VornickToolbarImageButton> m_postPropertiesButton;
     std::shared_ptr<VornickToolbarImageButton> m_sharePostButton;
+    std::shared_ptr<VornickToolbarImageButton> m_jumpToBlogButton;
     std::shared_ptr<PopUpButton> m_postStatusPopUpButton;
 };
 

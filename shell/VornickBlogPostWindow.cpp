@@ -22,7 +22,13 @@
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
 #include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickWordPressBlogPostEditor.h"
 #include "publishing/VornickWordPressPostView.h"
+#include "editing/VornickToolbarItemViews.h"
+#include "platform/views/Button.h"
+#include "platform/views/Pasteboard.h"
+#include "platform/views/PopUpButton.h"
+#include "ui/VornickToolbarPickerControls.h"
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
@@ -70,7 +76,12 @@ class PostWindowActions final : public Responder, public WindowDelegate {
 public:
     std::function<bool()> shouldClose;
     std::function<bool()> usingClearView;
+    std::function<bool(const ToolbarItem&)> toolbarItemEnabled;
+    std::function<bool()> hasPermalink;
+    std::function<bool()> conflictShown;
     std::weak_ptr<Window> window;
+
+    bool validateToolbarItem(ToolbarItem& item) override { return !toolbarItemEnabled || toolbarItemEnabled(item); }
 
     bool windowShouldClose(Window&) override { return !shouldClose || shouldClose(); }
 
@@ -82,6 +93,10 @@ public:
             return undoManager && undoManager->canUndo();
         if (action == "redo:")
             return undoManager && undoManager->canRedo();
+        if (action == "copyPermalinksForSelectedPosts:")
+            return hasPermalink && hasPermalink();
+        if (action == "vornick_publishContent:" || action == "editPostProperties:")
+            return !conflictShown || !conflictShown();
         if (action == "toggleClearView:") {
             item.setState(usingClearView && usingClearView() ? OnState : OffState);
             return true;
@@ -162,19 +177,30 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
     if (cascadeFrom)
         window->cascadeTopLeftFromPoint(cascadeFrom->cascadeTopLeftFromPoint(Point {}));
 
+    editor->m_postEditor = std::make_unique<VornickWordPressBlogPostEditor>(editor->m_post);
+    // The toolbar on top, the page under it.
     Rect bounds = window->contentView()->bounds();
+    auto container = std::make_shared<View>(bounds);
+    container->setAutoresizesSubviews(true);
+    bounds.size.height -= Toolbar::height;
     editor->m_postView = VornickContentEditingView::create<VornickWordPressPostView>(bounds);
     editor->m_postView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     editor->m_postView->setDelegate(editor.get());
     editor->installFocusHook();
-    window->setContentView(editor->m_postView);
+    container->addSubview(editor->m_postView);
+    window->setContentView(container);
     editor->installActions();
+    editor->installToolbar(*container);
     editor->updateTitle();
     window->makeKeyAndOrderFront();
 
     editor->m_postView->setPost(editor->m_post);
     editor->updateEditedMark();
     window->makeFirstResponder(editor->m_postView->embeddedWebView());
+    // A server version kept at the last sync waits beside the local one.
+    if (editor->m_post->hasPendingPostDescription())
+        editor->setConflictResolutionUIShown(true);
+    editor->m_toolbar->validateVisibleItems();
     return editor;
 }
 
@@ -189,6 +215,8 @@ VornickBlogPostWindow::~VornickBlogPostWindow()
         m_settingsController->setBlogEditor(nullptr);
     if (m_postView)
         m_postView->setDelegate(nullptr);
+    if (m_serverPostView)
+        m_serverPostView->setDelegate(nullptr);
     if (m_window && m_window->isVisible())
         m_window->close();
 }
@@ -248,8 +276,7 @@ void VornickBlogPostWindow::forgetUndoSteps()
 
 void VornickBlogPostWindow::updatePostDatesForEdit()
 {
-    m_post->setValueForKey(Value(Date::now()), u"dateLastEditedLocally");
-    m_post->setHasEditsNotYetSavedToSourceFile(true);
+    m_postEditor->updatePostDatesForEdit();
 }
 
 bool VornickBlogPostWindow::save(Error* outError)
@@ -271,7 +298,7 @@ bool VornickBlogPostWindow::save(Error* outError)
     // A draft or pending post goes up with every save; a live one only when
     // published. This window runs no sync of its own: the post is queued for
     // the account's next one, as when working offline.
-    if (!m_post->currentlyPublished() && !m_post->inTrash())
+    if (m_postEditor->shouldUploadChangesOnSave())
         m_post->ManagedObject::setValueForKey(Value(true), u"publishAtNextSync");
     if (!m_post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, outError))
         return false;
@@ -286,13 +313,40 @@ bool VornickBlogPostWindow::saveReportingFailure()
     Error error;
     if (save(&error))
         return true;
+    presentSaveError(error);
+    return false;
+}
+
+void VornickBlogPostWindow::presentSaveError(const Error& error)
+{
     std::fprintf(stderr, "brevanton: %s: %s\n", toUTF8(m_window->title()).c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());
     m_alert = VornickAlertForError(u"The document \u201C" + m_window->title() + u"\u201D could not be saved.", error);
     if (m_window->attachedSheet())
         m_alert->runModal();
     else
         m_alert->beginSheetModalForWindow(m_window, nullptr);
-    return false;
+}
+
+void VornickBlogPostWindow::publish()
+{
+    if (m_postEditor->conflictResolutionUIShown() || m_window->attachedSheet())
+        return;
+    Error error;
+    if (!m_postEditor->publish([this](Error* outError) { return save(outError); }, &error)) {
+        presentSaveError(error);
+        m_postEditor->populatePostStatusPopUpButton();
+        updateEditedMark();
+        return;
+    }
+    m_postEditor->populatePostStatusPopUpButton();
+    updateEditedMark();
+    if (!VornickBlogPostEditor::closesAfterPublishing())
+        return;
+    std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
+    RunLoop::main().perform([weak] {
+        if (auto editor = weak.lock(); editor && editor->m_window->isVisible())
+            editor->m_window->close();
+    });
 }
 
 void VornickBlogPostWindow::toggleClearView()
@@ -387,9 +441,67 @@ void VornickBlogPostWindow::installActions()
         if (auto editor = weak.lock())
             editor->toggleClearView();
     });
-    actions->setActionHandler("editPostProperties:", [weak](ActionSender*) {
+    actions->toolbarItemEnabled = [weak](const ToolbarItem& item) {
+        auto editor = weak.lock();
+        return editor && editor->validateToolbarItem(item);
+    };
+    actions->hasPermalink = [weak] {
+        auto editor = weak.lock();
+        return editor && editor->m_postEditor->postPermalinkURL().has_value();
+    };
+    actions->setActionHandler("editPostProperties:", [weak](ActionSender* sender) {
+        auto editor = weak.lock();
+        if (!editor)
+            return;
+        auto button = editor->m_toolbarItemViews ? editor->m_toolbarItemViews->postPropertiesButton() : nullptr;
+        bool fromButton = button && sender == static_cast<ActionSender*>(button.get());
+        editor->editPostProperties(fromButton ? std::static_pointer_cast<View>(button) : nullptr);
+    });
+    actions->conflictShown = [weak] {
+        auto editor = weak.lock();
+        return editor && editor->m_postEditor->conflictResolutionUIShown();
+    };
+    actions->setActionHandler("postStatusEdited:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
-            editor->editPostProperties();
+            editor->m_postEditor->takePostStatusFromPopUpButton();
+    });
+    actions->setActionHandler("vornick_toggleSectionHandlesShown:", [weak](ActionSender*) {
+        auto editor = weak.lock();
+        if (!editor)
+            return;
+        bool shown = !editor->m_postView->sectionHandlesShown();
+        editor->m_postView->setSectionHandlesShown(shown);
+        if (editor->m_serverPostView)
+            editor->m_serverPostView->setSectionHandlesShown(shown);
+    });
+    actions->setActionHandler("discardLocalVersion:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->discardLocalVersion();
+    });
+    actions->setActionHandler("discardServerVersion:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->discardServerVersion();
+    });
+    actions->setActionHandler("vornick_publishContent:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->publish();
+    });
+    actions->setActionHandler("vornick_viewContentOnWeb:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->viewContentOnWeb();
+    });
+    actions->setActionHandler("openBlog:", [weak](ActionSender*) {
+        if (auto editor = weak.lock())
+            editor->openBlog();
+    });
+    actions->setActionHandler("copyPermalinksForSelectedPosts:", [weak](ActionSender*) {
+        auto editor = weak.lock();
+        auto url = editor ? editor->m_postEditor->postPermalinkURL() : std::nullopt;
+        if (!url)
+            return;
+        auto pasteboard = Pasteboard::generalPasteboard();
+        pasteboard->clearContents();
+        static_cast<void>(pasteboard->writeObjects(std::vector<PasteboardItem> { PasteboardItem::itemWithURL(*url) }));
     });
     actions->setActionHandler("editAttachmentPointSettings:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
@@ -449,12 +561,16 @@ void VornickBlogPostWindow::attachmentPostSettingsDidChange()
 
 // --- The post's properties
 
-void VornickBlogPostWindow::editPostProperties()
+void VornickBlogPostWindow::editPostProperties(const std::shared_ptr<View>& anchorView)
 {
     if (!m_postView->isEditable())
         return;
     if (!m_postPropertiesController)
         m_postPropertiesController = VornickWordPressPostPropertiesUIController::create();
+    if (anchorView && anchorView->window()) {
+        m_postPropertiesController->showForWordPressBlogPost(m_post, anchorView, this, std::nullopt);
+        return;
+    }
     // At the featured image when the page shows one, else at the top of the page.
     std::optional<Rect> anchor;
     auto featured = m_postView->attachmentPointWithIdentifier(VornickAttachmentPointFeaturedImage);
@@ -483,6 +599,98 @@ void VornickBlogPostWindow::postPropertiesEdited()
     updateEditedMark();
 }
 
+// --- The toolbar
+
+void VornickBlogPostWindow::installToolbar(View& container)
+{
+    m_toolbarItemViews = VornickToolbarItemViews::create();
+    m_toolbar = Toolbar::create(u"VornickBlogPostEditorToolbar");
+    m_toolbar->setDelegate(std::static_pointer_cast<ToolbarDelegate>(shared_from_this()));
+    Rect bounds = container.bounds();
+    auto toolbarView = m_toolbar->view();
+    toolbarView->setFrame(Rect(0, bounds.height() - Toolbar::height, bounds.width(), Toolbar::height));
+    toolbarView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::MinYMargin);
+    container.addSubview(toolbarView);
+    m_window->setToolbar(m_toolbar);
+    m_toolbar->layout();
+}
+
+std::shared_ptr<ToolbarItem> VornickBlogPostWindow::itemForItemIdentifier(Toolbar& toolbar, const std::u16string& identifier,
+                                                                          bool willBeInsertedIntoToolbar)
+{
+    auto item = m_toolbarItemViews ? m_toolbarItemViews->toolbar(toolbar, identifier, willBeInsertedIntoToolbar) : nullptr;
+    if (!item || !willBeInsertedIntoToolbar)
+        return item;
+    if (identifier == VornickPostPropertiesToolbarItemIdentifier) {
+        item->setAction("editPostProperties:");
+    } else if (identifier == VornickPostStatusToolbarItemIdentifier) {
+        std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
+        m_postEditor->bindPostStatusPopUpButton(m_toolbarItemViews->postStatusPopUpButton(), [weak] {
+            if (auto editor = weak.lock())
+                editor->updateEditedMark();
+        });
+    } else if (identifier == VornickSharePostToolbarItemIdentifier) {
+        // The link goes to the pasteboard; the button is enabled only with one.
+        item->setAction("copyPermalinksForSelectedPosts:");
+        item->setToolTip(u"Copy Link");
+    }
+    return item;
+}
+
+std::vector<std::u16string> VornickBlogPostWindow::defaultItemIdentifiers(Toolbar&)
+{
+    return VornickWordPressBlogPostEditor::toolbarItemIdentifiers();
+}
+
+bool VornickBlogPostWindow::validateToolbarItem(const ToolbarItem& item) const
+{
+    const auto& identifier = item.itemIdentifier();
+    // The toggles show the page's state.
+    if (auto button = std::dynamic_pointer_cast<Button>(item.view())) {
+        if (identifier == VornickToggleClearViewToolbarItemIdentifier)
+            button->setState(m_postView->usingClearView() ? OnState : OffState);
+        else if (identifier == VornickToggleBrickHandlesToolbarItemIdenitifer)
+            button->setState(m_postView->sectionHandlesShown() ? OnState : OffState);
+    }
+    if (m_postEditor->conflictResolutionUIShown()) {
+        for (const char16_t* kept : { VornickJumpToBlogToolbarItemIdentifier, VornickToggleSourceLoupeToolbarItemIdenitifer,
+                                      VornickToggleClearViewToolbarItemIdentifier, VornickToggleBrickHandlesToolbarItemIdenitifer,
+                                      VornickChangeTextSizeToolbarItemIdenitifer, VornickViewContentOnWebToolbarItemIdentifier }) {
+            if (identifier == kept)
+                return true;
+        }
+        return false;
+    }
+    if (identifier == VornickSharePostToolbarItemIdentifier)
+        return m_postEditor->postPermalinkURL().has_value();
+    if (identifier == VornickViewContentOnWebToolbarItemIdentifier)
+        return m_post->viewOnlineURLString().has_value();
+    return true;
+}
+
+void VornickBlogPostWindow::viewContentOnWeb()
+{
+    auto string = m_post->viewOnlineURLString();
+    auto url = string ? URL::create(std::u16string_view(*string)) : std::nullopt;
+    if (!url)
+        return;
+    // The address comes from the server: only a web page is opened.
+    std::u16string scheme = url->scheme();
+    auto delegate = VornickApplicationDelegate::shared();
+    if ((scheme != u"http" && scheme != u"https") || !delegate || !delegate->openReferencedURL(*url, windowForSheet()))
+        VornickGeneralLog(u"Refusing to open the post's address for safety: " + *string);
+}
+
+void VornickBlogPostWindow::openBlog()
+{
+    // The blog's window comes from the opener the blog window registers.
+    auto projectEditor = VornickProjectEditor::projectEditorForProject(m_project);
+    auto postBlog = blog();
+    Error error;
+    if (!projectEditor || !postBlog || !projectEditor->openEditorForComponent(postBlog, &error))
+        VornickGeneralLog(u"The blog's window could not be opened: " + VornickUserDescriptionOfError(error));
+}
+
 // --- The post view's delegate
 
 std::optional<URL> VornickBlogPostWindow::blogPostViewTemplatesFolderURL(VornickBlogPostView&)
@@ -491,15 +699,18 @@ std::optional<URL> VornickBlogPostWindow::blogPostViewTemplatesFolderURL(Vornick
     return postBlog ? postBlog->templatesFolderURL() : std::nullopt;
 }
 
-void VornickBlogPostWindow::blogPostViewEditedPostProperty(VornickBlogPostView&, const std::u16string&)
+void VornickBlogPostWindow::blogPostViewEditedPostProperty(VornickBlogPostView& view, const std::u16string&)
 {
+    if (&view != m_postView.get())
+        return;
     postPropertiesEdited();
 }
 
-void VornickBlogPostWindow::vornickContentEditingViewDidChangeContent(VornickContentEditingView&, WebFrame*, VornickAttachmentPoint* injected)
+void VornickBlogPostWindow::vornickContentEditingViewDidChangeContent(VornickContentEditingView& view, WebFrame*, VornickAttachmentPoint* injected)
 {
-    // Filling the template with the post's fields is no edit.
-    if (injected)
+    // Filling the template with the post's fields is no edit, nor is
+    // anything in the server's version.
+    if (injected || &view != m_postView.get())
         return;
     updatePostDatesForEdit();
     updateEditedMark();

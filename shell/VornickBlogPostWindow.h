@@ -18,6 +18,14 @@
 // change of the tags, categories or properties is an edit: the page shows
 // them again and the post is marked edited.
 //
+// Its toolbar (above the page) holds Blog, Properties, the post's status,
+// the page's view toggles, Share (copies the permalink), View on Web and
+// Publish, validated like menu items. Publish saves and queues the post,
+// then closes the window; a failed save shows why and publishes nothing.
+// The sync engine finds the window as the post's editor: a server version
+// that conflicts with the local one shows beside it until one is kept, and
+// a post the server deleted asks whether to revive it or trash it.
+//
 // The post's account project is opened once per process, in its project
 // editor, and shared by the windows of its posts; opening a post whose window
 // is open brings that window forward. When the project's last window closes,
@@ -26,9 +34,11 @@
 
 #include "documents/VornickProjectComponentEditor.h"
 #include "platform/foundation/Error.h"
+#include "blog/VornickBlogPostEditorOperations.h"
 #include "publishing/VornickBlogPostViewHost.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
 #include "publishing/VornickWordPressPagePropertiesUIController.h"
+#include "platform/views/Toolbar.h"
 
 #include <functional>
 #include <memory>
@@ -44,12 +54,16 @@ class VornickWordPressBlogPost;
 class VornickWordPressBlogProject;
 class VornickWordPressPostView;
 class Window;
+class VornickToolbarItemViews;
+class VornickWordPressBlogPostEditor;
 
 class VornickBlogPostWindow final : public std::enable_shared_from_this<VornickBlogPostWindow>,
                                     public VornickBlogPostViewDelegate,
                                     public VornickBlogPostViewHost,
                                     public VornickPostPropertiesEditor,
-                                    public VornickProjectComponentEditor {
+                                    public VornickProjectComponentEditor,
+                                    public ToolbarDelegate,
+                                    public VornickBlogPostEditorOperations {
 public:
     // Whether the path names a WordPress post file.
     static bool isBlogPostPath(const std::string& path);
@@ -71,7 +85,7 @@ public:
     const std::shared_ptr<VornickWordPressBlogProject>& project() const { return m_project; }
     std::shared_ptr<Window> window() const;
     const std::shared_ptr<VornickWordPressPostView>& postView() const { return m_postView; }
-    bool isDocumentEdited() const;
+    bool isDocumentEdited() const override;
     // The window is closing: the post has no editor any more, and the
     // project closes when this was its last window.
     void windowWillClose();
@@ -87,8 +101,45 @@ public:
     [[nodiscard]] bool save(Error*);
     // The post's dates and mark after a change the user made.
     void updatePostDatesForEdit();
+    // Saves, and requests the post's publication when the save succeeded
+    // (else shows why, the window staying open); closes after the request
+    // when "CloseBlogPostEditorOnPublish" is on.
+    void publish();
+    // What the window does with its post: uploads, dates, Publish.
+    VornickWordPressBlogPostEditor& postEditor() const { return *m_postEditor; }
+
+    // --- The toolbar
+
+    const std::shared_ptr<Toolbar>& toolbar() const { return m_toolbar; }
+    const std::shared_ptr<VornickToolbarItemViews>& toolbarItemViews() const { return m_toolbarItemViews; }
+    std::shared_ptr<ToolbarItem> itemForItemIdentifier(Toolbar&, const std::u16string&, bool willBeInsertedIntoToolbar) override;
+    std::vector<std::u16string> defaultItemIdentifiers(Toolbar&) override;
+    // Whether the toolbar item is enabled now: while a server version waits
+    // only the view items are; Share needs a permalink.
+    bool validateToolbarItem(const ToolbarItem&) const;
     // Clear View on or off (the user's choice, which is remembered).
     void toggleClearView();
+
+    // --- The server's answers (the sync engine, through the post's editor)
+
+    void postWillReceiveNewPendingDescription() override;
+    // Shows the server's version beside the local one, read-only, under a
+    // banner whose buttons keep one of them (after asking); shown again it
+    // only takes the newer server version.
+    void postDidReceiveNewPendingDescription() override;
+    void postWillReceiveReplacementFromServer() override { }
+    void postDidReceiveReplacementFromServer() override;
+    // A sheet: "Revive Post" or "Move Post to Trash"; a failed write says why.
+    void enqueueServerSideDeletionOfPost(bool inTrashOnServer) override;
+    void saveAlreadyIntegratedChanges() override;
+    void saveDocumentWithoutUploadingDraftChanges() override;
+
+    bool conflictResolutionUIShown() const { return m_serverPostView != nullptr; }
+    void setConflictResolutionUIShown(bool);
+    const std::shared_ptr<VornickWordPressPostView>& serverPostView() const { return m_serverPostView; }
+    // The banner's two choices, each asked in a sheet first.
+    void discardLocalVersion();
+    void discardServerVersion();
 
     // --- VornickBlogPostViewHost
 
@@ -100,7 +151,9 @@ public:
 
     // --- The post's properties
 
-    void editPostProperties();
+    // At the view when one is given (the toolbar's button), else at the
+    // featured image or the top of the page.
+    void editPostProperties(const std::shared_ptr<View>& anchor = nullptr);
     VornickWordPressPostPropertiesUIController* postPropertiesController() const { return m_postPropertiesController.get(); }
     void postPropertiesEdited() override;
     std::shared_ptr<VornickWordPressPostView> postPropertiesPostView() const override { return m_postView; }
@@ -137,6 +190,14 @@ private:
     // The page was loaded again: the undo steps of the old one are void.
     void forgetUndoSteps();
     bool saveReportingFailure();
+    void presentSaveError(const Error&);
+    void installToolbar(View& container);
+    void viewContentOnWeb();
+    void refreshServerPostView();
+    void saveWithoutUploadingReportingFailure();
+    // Asks before a version is discarded; `discard` runs on "Discard".
+    void confirmDiscard(std::u16string title, std::u16string text, std::function<void()> discard);
+    void openBlog();
     bool askToSaveBeforeClosing();
 
     std::shared_ptr<VornickWordPressBlogProject> m_project;
@@ -147,6 +208,12 @@ private:
     std::unique_ptr<VornickAttachmentPointSettingsUIController> m_settingsController;
     std::shared_ptr<Alert> m_alert;
     std::shared_ptr<VornickWordPressPostPropertiesUIController> m_postPropertiesController;
+    std::unique_ptr<VornickWordPressBlogPostEditor> m_postEditor;
+    std::shared_ptr<VornickToolbarItemViews> m_toolbarItemViews;
+    std::shared_ptr<Toolbar> m_toolbar;
+    std::shared_ptr<VornickWordPressPostView> m_serverPostView;
+    std::shared_ptr<View> m_conflictSplitView;
+    std::shared_ptr<View> m_conflictBannerView;
 };
 
 } // namespace brevanton

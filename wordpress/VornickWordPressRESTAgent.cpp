@@ -524,10 +524,15 @@ void VornickWordPressRESTAgent::sendPostChanges(const Dictionary& postChanges, c
     path = endpointPath(blogDescription, path);
 
     Dictionary body;
-    // The post's own first publication date only: a post without one (a
-    // draft whose date WordPress keeps moving) gets the site's date when it
-    // is published there, and an update never moves it.
-    if (auto date = dateOf(member(postChanges, u"dateFirstPublished")))
+    // The post's own first publication date only: a post without one gets
+    // the site's date when it is published there, and an update never moves
+    // it. A draft's, pending or auto-draft post's date (its last edit here)
+    // is not sent: its date floats until it is published.
+    const Value* sentStatus = member(postChanges, u"status");
+    bool floats = sentStatus && sentStatus->isString()
+        && (equalsIgnoringASCIICase(sentStatus->string(), u"draft") || equalsIgnoringASCIICase(sentStatus->string(), u"pending")
+            || equalsIgnoringASCIICase(sentStatus->string(), u"auto-draft"));
+    if (auto date = dateOf(member(postChanges, u"dateFirstPublished")); date && !floats)
         body.emplace(u"date_gmt", Value(vornick_ISO8601StringFromDate(*date)));
     for (auto [from, to] : { std::pair { u"title", u"title" }, std::pair { u"sourceContentString", u"content" } }) {
         if (const Value* value = member(postChanges, from)) {

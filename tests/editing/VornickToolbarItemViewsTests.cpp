@@ -27,6 +27,7 @@ const std::vector<std::u16string> allIdentifiers = {
     VornickCreatePageToolbarItemIdentifier, VornickDeletePostsToolbarItemIdentifier, VornickOpenBlogLandingPageToolbarItemIdentifier,
     VornickOpenWordPressAdminToolbarItemIdentifier, VornickPostStatusToolbarItemIdentifier, VornickPostPropertiesToolbarItemIdentifier,
     VornickBackForwardToolbarItemIdentifier, VornickShowMediaLibraryToolbarItemIdentifier, VornickSharePostToolbarItemIdentifier,
+    VornickJumpToBlogToolbarItemIdentifier, VornickViewContentOnWebToolbarItemIdentifier, VornickPublishContentToolbarItemIdenitifer,
 };
 
 TEST(VornickToolbarItemViews, MakesEveryItemOfTheTableAndNothingElse)

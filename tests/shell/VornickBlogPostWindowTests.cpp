@@ -43,6 +43,14 @@
 #include "toolkit/VornickWorkspaceExtensions.h"
 #include "app/VornickApplicationDelegate.h"
 #include "shell/VornickBlogPostWindow.h"
+#include "editing/VornickToolbarItemViews.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/views/Menu.h"
+#include "platform/views/PopUpButton.h"
+#include "platform/views/Toolbar.h"
+#include "platform/views/qt/QtMenuBar.h"
+#include "publishing/VornickWordPressBlogPostEditor.h"
+#include "ui/VornickToolbarPickerControls.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "toolkit/VornickObjectArchive.h"
 #include "toolkit/VornickErrors.h"
@@ -692,4 +700,259 @@ QPoint postTitleTextInOffscreenWindow()
     return Probe().title();
 }
 
+} // namespace brevanton
+
+namespace brevanton {
+namespace {
+
+// The post window's toolbar over a post whose blog has statuses to choose.
+class BlogPostWindowToolbar : public BlogPostWindow {
+protected:
+    void SetUp() override
+    {
+        BlogPostWindow::SetUp();
+        UserDefaults::standard().setBool(true, u"CloseBlogPostEditorOnPublish");
+        auto& context = *editor->project()->index()->managedObjectContext();
+        for (auto [identifier, title] : { std::pair { u"draft", u"Draft" }, { u"pending", u"Pending Review" }, { u"auto-draft", u"Auto Draft" } }) {
+            auto status = context.insertNewObject(u"PostStatus");
+            status->setValueForKey(Value(identifier), u"identifier");
+            status->setValueForKey(Value(title), u"title");
+            status->setObjectForKey(editor->blog(), u"blog");
+        }
+        settle();
+    }
+    void TearDown() override
+    {
+        if (auto* popup = QApplication::activePopupWidget())
+            popup->close();
+        UserDefaults::standard().removeObjectForKey(u"CloseBlogPostEditorOnPublish");
+        BlogPostWindow::TearDown();
+    }
+    QPoint centreInWidget(const View& view) const
+    {
+        Rect box = view.convertRectToView(view.bounds(), nullptr);
+        return QPoint(static_cast<int>(box.midX()), static_cast<int>(widget()->height() - box.midY()));
+    }
+    std::shared_ptr<ToolbarItem> item(const char16_t* identifier) const { return editor->toolbar()->itemWithIdentifier(identifier); }
+    void clickItem(const char16_t* identifier)
+    {
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, centreInWidget(*item(identifier)->view()));
+        settle();
+    }
+    // Picks a status by its title in the pop-up's menu, as a user does.
+    void chooseStatus(const std::u16string& title)
+    {
+        auto popUp = editor->toolbarItemViews()->postStatusPopUpButton();
+        QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, centreInWidget(*popUp));
+        settle();
+        auto* shown = dynamic_cast<QtMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(shown);
+        auto menuItem = popUp->menu()->itemWithTitle(title);
+        ASSERT_TRUE(menuItem);
+        QAction* action = shown->actionForItem(*menuItem);
+        ASSERT_TRUE(action);
+        action->trigger();
+        shown->close();
+        settle();
+    }
+    std::u16string statusIdentifier() const
+    {
+        auto status = editor->post()->objectForKey(u"status");
+        return status ? status->valueForKey(u"identifier").stringValue() : u"";
+    }
+};
+
+TEST_F(BlogPostWindowToolbar, TheItemsArePaintedInOrderAboveThePageAndTheStatusPopUpSetsAChosenStatus)
+{
+    auto toolbar = editor->toolbar();
+    ASSERT_TRUE(toolbar);
+    EXPECT_EQ(editor->window()->toolbar(), toolbar);
+    ASSERT_EQ(toolbar->visibleItems().size(), 10u);
+    widget()->update();
+    static_cast<void>(widget()->grab());
+    std::vector<std::pair<double, std::u16string>> labels;
+    for (const auto& command : widget()->lastPaintedCommands()) {
+        if (command.kind == DrawCommand::Kind::Text && command.view == toolbar->view().get())
+            labels.emplace_back(command.rectInWindow.minX(), command.text);
+    }
+    std::sort(labels.begin(), labels.end());
+    std::vector<std::u16string> inOrder;
+    for (auto& label : labels)
+        inOrder.push_back(label.second);
+    EXPECT_EQ(inOrder, (std::vector<std::u16string> { u"Blog", u"Properties", u"Status", u"Clear View", u"Source Loupe", u"Show Blocks",
+                                                     u"Text Size", u"Share", u"View on Web", u"Publish" }));
+    Rect page = view().convertRectToView(view().bounds(), nullptr);
+    Rect bar = toolbar->view()->convertRectToView(toolbar->view()->bounds(), nullptr);
+    EXPECT_GE(bar.minY(), page.maxY());
+    // No permalink: nothing to share.
+    EXPECT_FALSE(item(VornickSharePostToolbarItemIdentifier)->isEnabled());
+    EXPECT_TRUE(item(VornickPublishContentToolbarItemIdenitifer)->isEnabled());
+
+    // Show Blocks turns the page's section handles on, its button showing it.
+    clickItem(VornickToggleBrickHandlesToolbarItemIdenitifer);
+    EXPECT_TRUE(view().sectionHandlesShown());
+    EXPECT_EQ(editor->toolbarItemViews()->toggleBrickHandlesButton()->state(), OnState);
+    clickItem(VornickToggleBrickHandlesToolbarItemIdenitifer);
+    EXPECT_FALSE(view().sectionHandlesShown());
+
+    // The blog's statuses by title, without "auto-draft"; a choice is an edit.
+    auto popUp = editor->toolbarItemViews()->postStatusPopUpButton();
+    ASSERT_EQ(popUp->numberOfItems(), 2);
+    EXPECT_EQ(popUp->itemAtIndex(0)->title(), u"Draft");
+    EXPECT_EQ(popUp->itemAtIndex(1)->title(), u"Pending Review");
+    chooseStatus(u"Pending Review");
+    EXPECT_EQ(statusIdentifier(), u"pending");
+    EXPECT_TRUE(editor->isDocumentEdited());
+    EXPECT_TRUE(editor->window()->isDocumentEdited());
+}
+
+TEST_F(BlogPostWindowToolbar, ThePropertiesItemOpensThePopoverAtItsButton)
+{
+    clickItem(VornickPostPropertiesToolbarItemIdentifier);
+    auto* controller = editor->postPropertiesController();
+    ASSERT_TRUE(controller);
+    ASSERT_TRUE(controller->popover()->isShown());
+    EXPECT_EQ(controller->popover()->positioningView(), std::static_pointer_cast<View>(editor->toolbarItemViews()->postPropertiesButton()));
+    controller->cancelEdits();
+    settle();
+}
+
+TEST_F(BlogPostWindowToolbar, PublishingADraftSavesItAsPublishedQueuedForUploadAndClosesTheWindow)
+{
+    chooseStatus(u"Draft");
+    ASSERT_EQ(statusIdentifier(), u"draft");
+    auto window = editor->window();
+    clickItem(VornickPublishContentToolbarItemIdenitifer);
+    EXPECT_TRUE(AlertDriver::shared().shownAlerts().empty());
+    // The blog had no "publish" status: one was made for it.
+    EXPECT_EQ(statusIdentifier(), u"publish");
+    EXPECT_TRUE(postFileValue(u"publishAtNextSync").boolValue());
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(BlogPostWindowToolbar, APublishWhoseSaveFailsShowsWhyRequestsNothingAndStaysOpen)
+{
+    chooseStatus(u"Draft");
+    // The post's folder is gone, a file in its place: its file cannot be written.
+    auto postsFolder = std::filesystem::path(postPath).parent_path();
+    std::filesystem::rename(postsFolder, postsFolder.string() + ".away");
+    std::ofstream(postsFolder.string(), std::ios::binary) << "in the way";
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    clickItem(VornickPublishContentToolbarItemIdenitifer);
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 1u);
+    EXPECT_NE(AlertDriver::shared().shownAlerts()[0]->messageText().find(u"could not be saved"), std::u16string::npos);
+    EXPECT_EQ(statusIdentifier(), u"draft");
+    EXPECT_FALSE(editor->post()->publishAtNextSync());
+    EXPECT_TRUE(editor->window()->isVisible());
+    std::filesystem::remove(postsFolder);
+    std::filesystem::rename(postsFolder.string() + ".away", postsFolder);
+}
+
+TEST_F(BlogPostWindowToolbar, WhileAServerVersionWaitsSavesDoNotUploadAndOnlyTheViewItemsAreEnabled)
+{
+    editor->post()->setValueForKey(Value(Data { '<', '?' }), u"pendingPostDescriptionData");
+    clickInto(*pointElement(u"title")->firstChild());
+    type("Held ");
+    press(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(postFileValue(u"title").stringValue().find(u"Held"), std::u16string::npos);
+    EXPECT_FALSE(postFileValue(u"publishAtNextSync").boolValue());
+    for (const char16_t* identifier : { VornickPublishContentToolbarItemIdenitifer, VornickPostStatusToolbarItemIdentifier,
+                                        VornickPostPropertiesToolbarItemIdentifier })
+        EXPECT_FALSE(item(identifier)->isEnabled()) << toUTF8(identifier);
+    for (const char16_t* identifier : { VornickToggleClearViewToolbarItemIdentifier, VornickJumpToBlogToolbarItemIdentifier })
+        EXPECT_TRUE(item(identifier)->isEnabled()) << toUTF8(identifier);
+}
+
+// The server's answers as the sync engine gives them to the window.
+class BlogPostWindowServerAnswers : public BlogPostWindowToolbar {
+protected:
+    void pend(const Value& description)
+    {
+        auto data = writePropertyList(description, PropertyListFormat::Binary, nullptr);
+        ASSERT_TRUE(data);
+        editor->postWillReceiveNewPendingDescription();
+        editor->post()->ManagedObject::setValueForKey(Value(std::move(*data)), u"pendingPostDescriptionData");
+        editor->postDidReceiveNewPendingDescription();
+        settle();
+    }
+    void blockPostsFolder()
+    {
+        auto postsFolder = std::filesystem::path(postPath).parent_path();
+        std::filesystem::rename(postsFolder, postsFolder.string() + ".away");
+        std::ofstream(postsFolder.string(), std::ios::binary) << "in the way";
+    }
+    void unblockPostsFolder()
+    {
+        auto postsFolder = std::filesystem::path(postPath).parent_path();
+        std::filesystem::remove(postsFolder);
+        std::filesystem::rename(postsFolder.string() + ".away", postsFolder);
+    }
+};
+
+TEST_F(BlogPostWindowServerAnswers, KeepingTheServerVersionImportsItFirstAndAFailedImportKeepsBothHalvesAndSaysWhy)
+{
+    pend(Value(u"not a post"));
+    ASSERT_TRUE(editor->conflictResolutionUIShown());
+    EXPECT_FALSE(item(VornickPublishContentToolbarItemIdenitifer)->isEnabled());
+    Rect local = view().convertRectToView(view().bounds(), nullptr);
+    Rect server = editor->serverPostView()->convertRectToView(editor->serverPostView()->bounds(), nullptr);
+    EXPECT_LE(local.maxX(), server.minX() + 1);
+    EXPECT_FALSE(editor->serverPostView()->isEditable());
+
+    // Cancel keeps both.
+    AlertDriver::shared().enqueueButtonTitle(u"Cancel");
+    editor->discardLocalVersion();
+    settle();
+    EXPECT_TRUE(editor->conflictResolutionUIShown());
+
+    AlertDriver::shared().enqueueButtonTitle(u"Discard");
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    editor->discardLocalVersion();
+    settle();
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), 3u);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[1]->messageText(), u"Discard Local Version?");
+    EXPECT_EQ(AlertDriver::shared().shownAlerts()[2]->messageText(), u"The server\u2019s version could not be kept.");
+    EXPECT_TRUE(editor->conflictResolutionUIShown());
+    EXPECT_TRUE(editor->post()->hasPendingPostDescription());
+
+    // A newer server version replaces the right half; keeping it ends the conflict.
+    pend(Value(Dictionary { { u"identifierUsedByBlogService", Value(u"12") }, { u"title", Value(u"From the server") },
+                            { u"sourceContentString", Value(u"<p>Server text</p>") }, { u"sourceContentType", Value(u"html") },
+                            { u"status", Value(u"draft") }, { u"type", Value(u"post") } }));
+    EXPECT_EQ(editor->serverPostView()->postDescription()->find(u"title")->second, Value(u"From the server"));
+    AlertDriver::shared().enqueueButtonTitle(u"Discard");
+    editor->discardLocalVersion();
+    settle();
+    EXPECT_FALSE(editor->conflictResolutionUIShown());
+    EXPECT_EQ(editor->post()->title(), u"From the server");
+    EXPECT_EQ(postFileValue(u"title").stringValue(), u"From the server");
+    EXPECT_TRUE(item(VornickPublishContentToolbarItemIdenitifer)->isEnabled());
+}
+
+TEST_F(BlogPostWindowServerAnswers, KeepingTheLocalVersionHidesTheServersAndMovingADeletedPostToTheTrashTellsAFailedWrite)
+{
+    pend(Value(Dictionary { { u"title", Value(u"Theirs") } }));
+    AlertDriver::shared().enqueueButtonTitle(u"Discard");
+    editor->discardServerVersion();
+    settle();
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().size(), 1u) << "the server's version shows in the theme, without a sheet";
+    EXPECT_FALSE(editor->conflictResolutionUIShown());
+    EXPECT_EQ(editor->post()->title(), u"Hello <em>world</em>");
+    EXPECT_TRUE(editor->isDocumentEdited());
+
+    blockPostsFolder();
+    auto window = editor->window();
+    AlertDriver::shared().enqueueButtonTitle(u"Move Post to Trash");
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    editor->enqueueServerSideDeletionOfPost(true);
+    settle();
+    const auto& alerts = AlertDriver::shared().shownAlerts();
+    ASSERT_EQ(alerts.size(), 3u);
+    EXPECT_EQ(alerts[1]->messageText(), u"Post in Trash");
+    EXPECT_NE(alerts[2]->messageText().find(u"could not be moved to the Trash"), std::u16string::npos);
+    EXPECT_FALSE(window->isVisible());
+    unblockPostsFolder();
+}
+
+} // namespace
 } // namespace brevanton

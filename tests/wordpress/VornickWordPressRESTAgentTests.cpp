@@ -211,6 +211,12 @@ TEST_F(VornickWordPressRESTAgentTests, SendingPosts)
                                             { u"categories", Value(Array { Value(u"Travel") }) }, { u"featured_media", Value(31) },
                                             { u"format", Value(u"aside") } }));
     EXPECT_NE(logText().find("-> Sending updates to WordPress for existing post \"Old\" with postID=12"), std::string::npos);
+    // A draft's date (its last edit) floats: it is not sent.
+    update.insert_or_assign(u"inTrash", Value(false));
+    update.insert_or_assign(u"status", Value(u"Draft"));
+    m_agent->sendPostChanges(update, m_blog, native);
+    EXPECT_FALSE(lastRequest().jsonBody().contains(u"date_gmt"));
+    EXPECT_EQ(lastRequest().jsonBody().at(u"status"), Value(u"Draft"));
 
     // Only a reply naming the stored post counts as sent.
     m_delegate.answers.clear();

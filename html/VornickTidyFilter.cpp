@@ -121,8 +121,16 @@ struct VornickTidyFilter::TidyRun {
 
 VornickTidyFilter::~VornickTidyFilter()
 {
+    // Nobody waits for the validation any more.
+    stopValidation();
+}
+
+void VornickTidyFilter::stopValidation()
+{
     if (m_validationQueue)
         m_validationQueue->cancelAllOperations();
+    m_validationStop->store(true);
+    m_validationStop = std::make_shared<std::atomic<bool>>(false);
 }
 
 std::string VornickTidyFilter::tidyExecutablePath()
@@ -347,7 +355,7 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
     auto remembered = std::move(m_rememberedRuns);
     m_rememberedRuns.clear();
     queue.addOperation([htmlString = std::move(htmlString), completion = std::move(completion), remembered = std::move(remembered),
-                        last = m_lastRun] {
+                        last = m_lastRun, stop = m_validationStop] {
         std::string text = toUTF8(*htmlString);
         std::shared_ptr<const ValidationRun> run;
         for (const auto& candidate : remembered) {
@@ -362,7 +370,9 @@ void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string>
                 run = std::move(lastRun);
         }
         if (!run) {
-            run = runValidation(std::move(text));
+            run = runValidation(std::move(text), stop);
+            if (run->stopped || stop->load())
+                return;
             if (run->ranToCompletion) {
                 std::lock_guard lock(last->lock);
                 last->run = run;

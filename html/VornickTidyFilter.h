@@ -49,6 +49,9 @@ public:
     using ValidationCompletion = std::function<void(const std::u16string&, VornickTidyResultCode, const std::vector<VornickValidationAdvisory>&)>;
     // Validates in the background; a new request cancels those still queued.
     void validateHTMLString(std::u16string htmlString, ValidationCompletion);
+    // Cancels the queued validations and stops the running one (tidy ended
+    // at once); none of them completes. Later requests run as ever.
+    void stopValidation();
     // The same of a string shared rather than copied (a page's source may be megabytes long).
     void validateHTMLString(std::shared_ptr<const std::u16string> htmlString, ValidationCompletion);
     OperationQueue& validationQueue();
@@ -116,6 +119,8 @@ private:
     static std::vector<VornickValidationAdvisory> parseTidyStandardErrorOutput(std::u16string_view, size_t& recognisedLines);
 
     std::unique_ptr<OperationQueue> m_validationQueue;
+    // Set to stop the validations requested since the last stop.
+    std::shared_ptr<std::atomic<bool>> m_validationStop { std::make_shared<std::atomic<bool>>(false) };
     std::vector<std::shared_ptr<const ValidationRun>> m_rememberedRuns;
     // The last run the background validation made, which answers the next
     // request, once, when that is of the same text (the summary changed, not

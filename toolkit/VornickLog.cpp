@@ -5,8 +5,10 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
+#include "toolkit/VornickBoundedLogFile.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <sys/utsname.h>
 
 namespace brevanton {
@@ -31,9 +33,12 @@ std::vector<size_t> sessionStarts(const std::u16string& text)
 
 } // namespace
 
-VornickLog::VornickLog(const URL& logFileURL)
+VornickLog::VornickLog(const URL& logFileURL, size_t appendedFileSizeLimit)
     : m_logFileURL(logFileURL)
+    , m_appendedFileSizeLimit(appendedFileSizeLimit)
 {
+    if (appendsToFile())
+        return;
     if (auto path = m_logFileURL.fileSystemPath()) {
         if (auto contents = readFile(*path))
             m_text = toUTF16(*contents);
@@ -42,7 +47,12 @@ VornickLog::VornickLog(const URL& logFileURL)
 
 std::shared_ptr<VornickLog> VornickLog::create(const URL& logFileURL)
 {
-    return std::shared_ptr<VornickLog>(new VornickLog(logFileURL));
+    return std::shared_ptr<VornickLog>(new VornickLog(logFileURL, 0));
+}
+
+std::shared_ptr<VornickLog> VornickLog::createAppendingToFile(const URL& logFileURL, size_t sizeLimit)
+{
+    return std::shared_ptr<VornickLog>(new VornickLog(logFileURL, sizeLimit ? sizeLimit : 1));
 }
 
 VornickLog::~VornickLog()
@@ -64,7 +74,12 @@ URL VornickLog::generalLogURL()
 VornickLog& VornickLog::generalLog()
 {
     // Lives for the whole process.
-    static std::shared_ptr<VornickLog>* log = new std::shared_ptr<VornickLog>(create(generalLogURL()));
+    static std::shared_ptr<VornickLog>* log = [] {
+        auto* log = new std::shared_ptr<VornickLog>(createAppendingToFile(generalLogURL(), VornickGeneralLogSizeLimit));
+        // The lines of the last seconds reach the file when the process ends.
+        std::atexit([] { generalLog().flush(); });
+        return log;
+    }();
     return **log;
 }
 
@@ -81,6 +96,8 @@ void VornickLog::log(std::u16string_view line)
         if (appended.starts_with(sessionStartMarker))
             culled = cullSessionsLocked();
         m_text += appended;
+        if (appendsToFile())
+            m_unwrittenLines += toUTF8(appended);
     }
     scheduleWriteAndPostNotification(std::move(appended), culled);
 }
@@ -98,7 +115,8 @@ void VornickLog::clear()
         m_text.clear();
     }
     onMainThread([](VornickLog& log) {
-        log.scheduleWriteToLogFile();
+        if (!log.appendsToFile())
+            log.scheduleWriteToLogFile();
         NotificationCenter::defaultCenter().post(VornickLogChangedNotification, &log,
                                                  Dictionary { { u"text", Value(log.text()) } });
     });
@@ -168,11 +186,30 @@ void VornickLog::cancelScheduledWriteToLogFile()
     m_writeTimer.invalidate();
 }
 
+void VornickLog::flush()
+{
+    static_cast<void>(writeLogFile());
+}
+
 bool VornickLog::writeLogFile()
 {
     auto path = m_logFileURL.fileSystemPath();
     if (!path)
         return false;
+    if (appendsToFile()) {
+        // One writer at a time, so that lines reach the file in order.
+        std::lock_guard writing(m_writeLock);
+        std::string lines;
+        {
+            std::lock_guard lock(m_lock);
+            lines.swap(m_unwrittenLines);
+        }
+        if (lines.empty() || VornickAppendToBoundedLogFile(*path, lines, m_appendedFileSizeLimit))
+            return true;
+        std::lock_guard lock(m_lock);
+        m_unwrittenLines.insert(0, lines);
+        return false;
+    }
     std::string contents = toUTF8(text());
     return writeFileAtomically(*path, contents);
 }

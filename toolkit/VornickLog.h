@@ -4,6 +4,11 @@
 //
 // Lines may be appended or the log cleared from any thread; the file
 // writes, the write timer and the notifications belong to the main thread.
+// The general log appends its new lines to its file, which it never reads,
+// and keeps the file bounded (toolkit/VornickBoundedLogFile.h); its text is
+// what this process logged. Other logs start from their file's text and
+// rewrite it whole.
+//
 // A line that begins "== BEGIN Sync Session" starts a sync session's part of
 // the log; before it is appended, everything before the second-to-last
 // earlier session start is removed, so the log holds the two previous
@@ -55,6 +60,9 @@ class VornickLog : public std::enable_shared_from_this<VornickLog> {
 public:
     // Starts from the file's present content (UTF-8), or empty when it cannot be read.
     static std::shared_ptr<VornickLog> create(const URL& logFileURL);
+    // Starts empty, leaving the file as it is: the lines appended are added
+    // to it, and it is kept within `sizeLimit` bytes and as many before.
+    static std::shared_ptr<VornickLog> createAppendingToFile(const URL& logFileURL, size_t sizeLimit);
     ~VornickLog();
 
     // "GeneralLog.txt" in "Logs" in the application's XDG cache folder.
@@ -76,7 +84,10 @@ public:
     }
 
     std::u16string text() const;
+    // Empties the text; a log appending to its file keeps what the file holds.
     void clear();
+    // Writes what waits for the write timer now (any thread).
+    void flush();
 
     // "Brevanton <version> (<build>) running on <system> <release>".
     void logBrevantonVersionAndSystemInfo();
@@ -84,7 +95,8 @@ public:
 private:
     friend class VornickLogTestPeer;
 
-    explicit VornickLog(const URL& logFileURL);
+    VornickLog(const URL& logFileURL, size_t appendedFileSizeLimit);
+    bool appendsToFile() const { return m_appendedFileSizeLimit; }
     [[nodiscard]] bool writeLogFile();
     void scheduleWriteToLogFile();
     void cancelScheduledWriteToLogFile();
@@ -98,7 +110,11 @@ private:
 
     URL m_logFileURL;
     mutable std::mutex m_lock;
+    std::mutex m_writeLock;
     std::u16string m_text;
+    // A log appending to its file: its limit, and the lines not written yet.
+    size_t m_appendedFileSizeLimit { 0 };
+    std::string m_unwrittenLines;
     ScopedTimer m_writeTimer;
 };
 

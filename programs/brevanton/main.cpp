@@ -229,19 +229,26 @@ void printLoadReport(const VornickContentEditingView& view, bool loaded, const E
 // Lets the view's deferred loading work that the report reads (the line
 // index) and its validation (asked for when loading ended, tidy running in
 // the background) finish. The painted source and its map are not waited for.
-void waitForValidation(VornickContentEditingView& view, const WebFrame& frame)
+// The validation is waited for as long as the load waits for tidy's check
+// of a text of this size; past it tidy is stopped and the page is reported
+// not validated, as one whose check did not finish.
+void waitForValidation(VornickContentEditingView& view, const WebFrame& frame, size_t bytes)
 {
     // A page tidy could not check in its time is not validated again unasked.
     bool validated = vornick_validationStatus(frame) == VornickFrameValidationStatus::NotFinished;
     auto observation = NotificationCenter::defaultCenter().addObserver(
         VornickContentEditingViewValidationResultsForFocusedWebFrameDidChangeNotification, &view, nullptr,
         [&validated](const Notification&) { validated = true; });
+    auto budget = VornickTidyFilter::checkTimeBudgetForTextOfLength(bytes);
+    if (!RunLoop::main().runUntil([&] { return validated; }, budget.count() / 1000.0)) {
+        view.tidyFilter()->stopValidation();
+        vornick_setValidationStatus(frame, VornickFrameValidationStatus::NotFinished);
+    }
     // An empty source has no line index: its source jobs end at once.
     RunLoop::main().runUntil(
         [&] {
-            return validated
-                && (vornick_lineIndexForLastGeneratedHTMLString(frame)
-                    || vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame));
+            return vornick_lineIndexForLastGeneratedHTMLString(frame)
+                || vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(frame);
         },
         VornickTidyFilter::timeout().count() / 1000.0 + 5);
 }
@@ -270,7 +277,7 @@ bool reportDocumentInView(const std::string& path, const std::string& bytes, boo
     } else {
         written = view.htmlWriterForWebFrame(*frame)->htmlDataFromDocument(*document);
     }
-    waitForValidation(view, *frame);
+    waitForValidation(view, *frame, bytes.size());
 
     FileReport report;
     report.bytes = bytes.size();

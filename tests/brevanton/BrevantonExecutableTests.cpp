@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
@@ -333,4 +334,41 @@ TEST_F(BrevantonExecutable, WithADisplayAnAccountFolderGoesToTheWindowProgramUnl
     EXPECT_EQ(noDisplay.exitStatus, 0) << noDisplay.standardError;
     EXPECT_TRUE(contains(noDisplay.standardOutput, "blogs: 0")) << noDisplay.standardOutput;
     std::filesystem::remove_all(folder);
+}
+
+TEST_F(BrevantonExecutable, ARunAddsItsLinesToTheGeneralLogAndKeepsItBounded)
+{
+    // A general log grown far past its bound, as runs before it was bounded left it.
+    std::string logs = m_folder + "/cache/com.Orbendalworks.Brevanton/Logs";
+    ASSERT_TRUE(createDirectory(logs, true));
+    std::string earlierLine = "an earlier run's line, kept until it is among the oldest\n";
+    std::string large;
+    while (large.size() < (size_t(6) << 20))
+        large += earlierLine;
+    ASSERT_TRUE(writeFileAtomically(logs + "/GeneralLog.txt", large));
+    std::string page = m_folder + "/page.html";
+    ASSERT_TRUE(writeFileAtomically(page, "<!DOCTYPE html>\n<title>t</title>\n<p>logged"));
+
+    // Two runs at once, each far shorter than the log's write delay.
+    std::map<std::string, std::string> environment { { "XDG_CACHE_HOME", m_folder + "/cache" } };
+    auto first = std::async(std::launch::async, [&] { return runBrevanton({ "--save", page }, environment); });
+    auto second = runBrevanton({ "--headless", page }, environment);
+    EXPECT_EQ(first.get().exitStatus, 0);
+    EXPECT_EQ(second.exitStatus, 0);
+
+    std::string earlier = readFile(logs + "/GeneralLog.old.txt").value_or("");
+    std::string current = readFile(logs + "/GeneralLog.txt").value_or("");
+    EXPECT_LE(earlier.size() + current.size(), size_t(2) << 20);
+    std::string kept = earlier + current;
+    EXPECT_TRUE(kept.starts_with(earlierLine)) << kept.substr(0, 100);
+    // Both runs' loads, each line whole.
+    size_t loads = 0;
+    for (size_t start = 0, end; (end = kept.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string_view line(kept.data() + start, end - start);
+        if (contains(line, "webView:didFinishLoadForFrame:")) {
+            ++loads;
+            EXPECT_TRUE(line.starts_with("-[<VornickContentEditingView: ")) << line;
+        }
+    }
+    EXPECT_GE(loads, 2u) << current;
 }

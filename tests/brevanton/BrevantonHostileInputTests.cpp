@@ -2,8 +2,9 @@
 // saved through the brevanton executable: none may hold the program longer
 // than tidy's check budget, and each keeps its content (or, where the parser
 // cannot keep its nesting, is refused at save and left as it was). The time
-// of each save is printed; the three seconds each should take are checked
-// by the benchmark, not here.
+// of each save is printed and checked against three times the three seconds
+// each should take, a bound a busy machine keeps too; the three seconds
+// themselves are the benchmark's to check.
 #include "tests/brevanton/BrevantonExecutableTestSupport.h"
 
 #include "platform/foundation/FileUtilities.h"
@@ -83,6 +84,7 @@ TEST_P(BrevantonHostileInput, OpensAndSavesWithinTidysBudgetKeepingTheContent)
     auto saved = runBrevanton({ "--save", path }, { { "TMPDIR", temporary } });
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("[ hostile ] %s (%zu bytes): opened and saved in %.2f s\n", page.name, page.contents.size(), seconds);
+    EXPECT_LT(seconds, 9.0) << "the open and save waited for tidy past its budget";
 
     auto written = readFile(path).value();
     if (page.refusal.empty()) {

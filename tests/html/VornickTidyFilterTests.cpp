@@ -12,6 +12,7 @@
 #include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 
 #include <algorithm>
 
@@ -204,6 +205,40 @@ TEST_F(TidyFilter, BackgroundValidationReportsOnTheMainQueue)
     EXPECT_EQ(filter.validationQueue().name(), "Source Loupe HTML Validation Queue");
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return called; }, 20));
     EXPECT_NE(result, VornickTidyResultCode::NoFindings);
+}
+
+TEST_F(TidyFilter, AStoppedBackgroundValidationEndsTidyAtOnceAndNeverCompletes)
+{
+    // A tidy that takes far longer than anybody waits, and leaves a mark while it runs.
+    std::string running = m_folder + "/running";
+    VornickTidyFilter::setTidyExecutablePath(write("slow", "#!/bin/sh\ntouch " + running + "\nsleep 20\n", true));
+    int completions = 0;
+    auto completion = [&](const std::u16string&, VornickTidyResultCode, const std::vector<VornickValidationAdvisory>&) { ++completions; };
+    auto started = std::chrono::steady_clock::now();
+    {
+        VornickTidyFilter filter;
+        filter.validateHTMLString(u"<p>first", completion);
+        for (int wait = 0; wait < 1000 && !fileExists(running); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(fileExists(running));
+        filter.validateHTMLString(u"<p>queued", completion);
+        filter.stopValidation();
+        filter.validationQueue().waitUntilAllOperationsAreFinished();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+        RunLoop::main().runUntil([] { return false; }, 0.1);
+        EXPECT_EQ(completions, 0);
+
+        // Later requests run as ever.
+        VornickTidyFilter::setTidyExecutablePath(write("quiet", "#!/bin/sh\ncat >/dev/null\nexit 0\n", true));
+        filter.validateHTMLString(u"<p>later", completion);
+        EXPECT_TRUE(RunLoop::main().runUntil([&] { return completions == 1; }, 20));
+
+        // A filter that goes stops the validation it was running.
+        VornickTidyFilter::setTidyExecutablePath(write("slow", "#!/bin/sh\nsleep 20\n", true));
+        filter.validateHTMLString(u"<p>abandoned", completion);
+        started = std::chrono::steady_clock::now();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
 }
 
 TEST_F(TidyFilter, ARememberedRunAnswersTheNextValidationOfItsTextOnly)

@@ -24,10 +24,6 @@ namespace brevanton {
 class ManagedObject;
 class VornickPublishedBlogPost;
 
-// Publish refused while a server version waits (in VornickErrorDomain,
-// beside the codes of toolkit/VornickErrors.h).
-inline constexpr int64_t VornickPostConflictNotResolvedError = 106;
-
 class VornickBlogPostEditor {
 public:
     // The default that closes the window after a publication was requested.

@@ -67,6 +67,7 @@ enum VornickErrorCode : int64_t {
     VornickPostFileNotInProjectError = 99,       // a post file no account project around it holds
     VornickPostNotReadableFromPageError = 100,   // a post view whose title or body could not be read back
     VornickPostRefersToLocalFileError = 105,     // a post about to be sent still names a file of this computer ("reference")
+    VornickPostConflictNotResolvedError = 106,   // a publish refused while a server version waits for the user's choice
 };
 
 } // namespace brevanton

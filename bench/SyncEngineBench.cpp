@@ -1,6 +1,8 @@
 // The sync engine through the fake agent: a sync that finds nothing new (of
 // 1,000 and 10,000 posts, for linearity) beside reading the same rows with
-// raw SQLite; importing 1,000 new server posts (and 4,000, for linearity)
+// raw SQLite (the fake answers the listing with pages it built once, as a
+// server has its answers ready, so that neither side times building them);
+// importing 1,000 new server posts (and 4,000, for linearity)
 // with their files and a save per page beside writing the same archives with
 // the JSON writer and the same rows with raw SQLite; the memory a queued
 // upload takes.
@@ -16,6 +18,7 @@
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "documents/VornickProjectIndex.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
@@ -52,13 +55,57 @@ public:
     }
 };
 
+// The site's listing pages of posts, each built once: a server holds its
+// answers ready, so the time to build them is the fake's, not the sync's.
+struct ListingPages {
+    struct Page {
+        std::vector<Dictionary> descriptions;
+        bool couldBeMore { false };
+    };
+    std::map<std::pair<std::u16string, int64_t>, std::shared_ptr<const Page>> pages;
+};
+
+// The fake agent answering post listings from the pages built ahead (on a
+// later turn of the main loop, as the fake does); every other request as
+// the fake does.
+class ListingAheadAgent : public FakeBlogServiceAgent {
+public:
+    ListingAheadAgent(std::shared_ptr<FakeBlogSite> site, std::shared_ptr<ListingPages> listings)
+        : FakeBlogServiceAgent(std::move(site))
+        , m_listings(std::move(listings))
+    {
+    }
+    void requestPostsForBlogWithDescription(const Dictionary& blogDescription, int64_t startOffset) override
+    {
+        auto identifier = blogDescription.find(std::u16string_view(u"identifierUsedByBlogService"));
+        std::u16string blogIdentifier
+            = identifier != blogDescription.end() && identifier->second.isString() ? identifier->second.string() : std::u16string();
+        auto& page = m_listings->pages[{ blogIdentifier, startOffset }];
+        if (!page) {
+            auto built = std::make_shared<ListingPages::Page>();
+            built->descriptions = site().listing(blogIdentifier, false, startOffset, built->couldBeMore);
+            page = std::move(built);
+        }
+        std::weak_ptr<VornickBlogServiceAgent> weakThis = weak_from_this();
+        OperationQueue::main().addOperation([weakThis, page = page, blogDescription, startOffset] {
+            auto agent = weakThis.lock();
+            if (auto* delegate = agent ? agent->delegate() : nullptr)
+                delegate->blogServiceAgentReceivedPostDescriptions(*agent, page->descriptions, blogDescription, startOffset, page->couldBeMore);
+        });
+    }
+
+private:
+    std::shared_ptr<ListingPages> m_listings;
+};
+
 class BenchIntegrator : public VornickBlogServiceIntegrator {
 public:
     std::shared_ptr<FakeBlogSite> site { std::make_shared<FakeBlogSite>() };
+    std::shared_ptr<ListingPages> listings { std::make_shared<ListingPages>() };
     std::shared_ptr<VornickBlogServiceAgent> agent() override
     {
         if (!VornickBlogServiceIntegrator::agent())
-            setAgent(std::make_shared<FakeBlogServiceAgent>(site));
+            setAgent(std::make_shared<ListingAheadAgent>(site, listings));
         return VornickBlogServiceIntegrator::agent();
     }
     // A post first seen on the server gets a file of its own, as the service

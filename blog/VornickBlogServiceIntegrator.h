@@ -17,6 +17,7 @@
 
 #include "blog/VornickBlogServiceAgent.h"
 #include "blog/VornickBlogServiceAgentDelegate.h"
+#include "blog/VornickPostResourceReferences.h"
 #include "blog/VornickSyncSessionIntegrator.h"
 #include "blog/VornickSyncStepState.h"
 #include "platform/foundation/Date.h"
@@ -183,6 +184,8 @@ public:
         const Dictionary& blogDescription);
     const std::unordered_set<std::u16string>& allReceivedPostIdentifiers() const { return m_allReceivedPostIdentifiers; }
     const std::unordered_set<std::u16string>& allReceivedPageIdentifiers() const { return m_allReceivedPageIdentifiers; }
+    // The resources the posts' HTML refers to, kept from one session's scan to the next.
+    VornickPostResourceReferences& postResourceReferences() { return m_postResourceReferences; }
 
 private:
     // One page of a listing of posts or pages, on the main thread.
@@ -353,6 +356,7 @@ private:
     std::shared_ptr<VornickBlogServiceSyncSession> m_syncSession;
     std::unordered_set<std::u16string> m_allReceivedPostIdentifiers;
     std::unordered_set<std::u16string> m_allReceivedPageIdentifiers;
+    VornickPostResourceReferences m_postResourceReferences;
 
     // The running import batch's index (the first post of each key, in the blog's order).
     struct PostLookup {

@@ -30,7 +30,8 @@ std::u16string number(size_t value)
 
 std::optional<Date> dateOf(const ManagedObject& object, std::u16string_view key)
 {
-    Value value = object.valueForKey(key);
+    // Read in place: a sync reads several dates of every post.
+    const Value& value = object.valueReferenceForKey(key);
     return value.isDate() ? std::optional(value.date()) : std::nullopt;
 }
 

@@ -7,7 +7,6 @@
 #include "blog/VornickBlogSyncStep.h"
 #include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickWordPressBlog.h"
-#include "html/VornickHTMLStringResourceReferenceFinder.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
@@ -54,6 +53,8 @@ void VornickGetReferencedResourcesStep::gatherResourceNeedsFromPostsAndPages()
         if (auto published = std::dynamic_pointer_cast<VornickPublishedBlogPost>(post))
             scheduleFetchToCacheOfResourcesReferencedByPost(*published);
     }
+    if (auto* integrator = vornick_integratorOfStep(*this))
+        integrator->postResourceReferences().forgetGonePosts();
 }
 
 void VornickGetReferencedResourcesStep::gatherResourceNeedsFromMediaLibrary()
@@ -81,10 +82,15 @@ void VornickGetReferencedResourcesStep::scheduleFetchToCacheOfResourcesReference
 {
     if (!equalsIgnoringASCIICase(post.sourceContentType(), u"html"))
         return;
-    std::u16string source = post.sourceContentString();
-    if (source.empty())
+    // Read in place: most posts' content is what it was at the last sync,
+    // whose scan is kept.
+    const Value& source = post.valueReferenceForKey(u"sourceContentString");
+    if (!source.isString() || source.string().empty())
         return;
-    for (const URL& url : VornickHTMLStringResourceReferenceFinder::URLsReferencedInHTMLString(source, std::nullopt)) {
+    std::optional<VornickPostResourceReferences> unkept;
+    auto* integrator = vornick_integratorOfStep(*this);
+    auto& references = integrator ? integrator->postResourceReferences() : unkept.emplace();
+    for (const URL& url : references.URLsReferencedByPost(post, source.string())) {
         if (!url.scheme().empty())
             scheduleFetchToCacheOfResourceURLIfNeeded(url, &post);
     }

@@ -14,7 +14,7 @@ std::optional<std::u16string> VornickPublishedBlogPost::viewOnlineURLString() co
 
 std::optional<Date> VornickPublishedBlogPost::dateLastSyncedLocally() const
 {
-    Value date = ManagedObject::valueForKey(u"dateLastSyncedLocally");
+    const Value& date = ManagedObject::valueReferenceForKey(u"dateLastSyncedLocally");
     return date.isDate() ? std::optional(date.date()) : std::nullopt;
 }
 

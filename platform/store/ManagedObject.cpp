@@ -31,6 +31,11 @@ bool ManagedObject::respondsToKey(std::u16string_view key) const
 
 Value ManagedObject::valueForKey(std::u16string_view key) const
 {
+    return valueReferenceForKey(key);
+}
+
+const Value& ManagedObject::valueReferenceForKey(std::u16string_view key) const
+{
     if (m_context)
         m_context->assertOwnThread();
     int index = m_entity->attributeIndex(key);

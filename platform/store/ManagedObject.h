@@ -44,6 +44,8 @@ public:
     // numbers to the attribute's type and asserts on any other kind of value.
     Value valueForKey(std::u16string_view key) const;
     void setValueForKey(const Value& value, std::u16string_view key);
+    // The attribute's value itself, without a copy: valid until it is set again.
+    const Value& valueReferenceForKey(std::u16string_view key) const;
 
     // To-one relationships (null: none).
     std::shared_ptr<ManagedObject> objectForKey(std::u16string_view key) const;

@@ -14,6 +14,7 @@
 
 #include <map>
 #include <mutex>
+#include <set>
 
 namespace brevanton {
 namespace {
@@ -204,6 +205,36 @@ TEST_F(VornickGetReferencedResourcesStepTest, NothingToLoadCompletesAtOnce)
     EXPECT_EQ(m_step->statusMessage(), u"Done");
     EXPECT_EQ(m_step->requestedURLsCount(), 0u);
     EXPECT_EQ(logText().find("Fetching"), std::string::npos);
+}
+
+TEST_F(VornickGetReferencedResourcesStepTest, PostsAreScannedAgainOnlyWhenTheirContentChanged)
+{
+    auto& references = integrator().postResourceReferences();
+    auto first = addPost("<img src=\"https://site.example/a.png\">");
+    auto second = addPost("<img src=\"https://site.example/a.png\">");
+    auto urlsOf = [&](const VornickPublishedBlogPost& post) {
+        std::vector<std::u16string> urls;
+        for (auto& url : references.URLsReferencedByPost(post, post.sourceContentString()))
+            urls.push_back(url.absoluteString());
+        return urls;
+    };
+    using URLs = std::vector<std::u16string>;
+    size_t scans = references.scanCount();
+    EXPECT_EQ(urlsOf(*first), URLs { u"https://site.example/a.png" });
+    EXPECT_EQ(urlsOf(*first), URLs { u"https://site.example/a.png" });
+    EXPECT_EQ(references.scanCount(), scans + 1) << "unchanged content is not scanned again";
+    EXPECT_EQ(urlsOf(*second), URLs { u"https://site.example/a.png" });
+    EXPECT_EQ(references.scanCount(), scans + 2) << "each post has its own entry";
+
+    // A change of one character is seen, and what the step gathers follows it.
+    first->setSourceContentString(u"<img src=\"https://site.example/b.png\">");
+    EXPECT_EQ(urlsOf(*first), URLs { u"https://site.example/b.png" });
+    m_step->scheduleFetchToCacheOfResourcesReferencedByPost(*first);
+    first->setSourceContentString(u"<img src=\"https://site.example/c.png\">");
+    m_step->scheduleFetchToCacheOfResourcesReferencedByPost(*first);
+    std::set<std::u16string> expected { u"https://site.example/b.png", u"https://site.example/c.png" };
+    EXPECT_EQ(m_step->requestedURLsSet(), expected);
+
 }
 
 TEST_F(VornickGetReferencedResourcesStepTest, MediaLibraryAddressesAreLoadedIntoTheBlogsDiskCache)

@@ -1,0 +1,378 @@
+// A user's session in the blog window on the offscreen Qt platform, driven by
+// real Qt events on a manual clock: two blogs, one of 120 posts and pages
+// (terms, drafts, trashed and queued ones), the list's batches under the
+// wheel, a preview kept through a refresh, search, the post window, filters,
+// sorting, the Trash and the window's state kept across a reopening; then
+// titles and terms that try to break the list.
+#include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/shell/BlogPostWindowTestSupport.h"
+
+#include "blog/VornickWordPressBlog.h"
+#include "blog/VornickWordPressBlogPost.h"
+#include "documents/VornickProjectIndex.h"
+#include "html/VornickHTMLServices.h"
+#include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMElement.h"
+#include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/views/Alert.h"
+#include "platform/views/Application.h"
+#include "platform/views/Menu.h"
+#include "platform/views/Popover.h"
+#include "platform/views/PopUpButton.h"
+#include "platform/views/SearchField.h"
+#include "platform/views/qt/QtWindowBackend.h"
+#include "platform/views/qt/QtWindowWidget.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebFrameView.h"
+#include "publishing/VornickBlogPostListViewController.h"
+#include "publishing/VornickBlogPostView.h"
+#include "publishing/VornickBlogWindowOpening.h"
+#include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickPublishedBlogPostListSortingUIController.h"
+#include "publishing/VornickWordPressBlogEditor.h"
+#include "publishing/VornickWordPressPostFilterStackView.h"
+#include "publishing/VornickWordPressPostListFiltersUIController.h"
+#include "shell/VornickApplicationShell.h"
+#include "shell/VornickBlogPostWindow.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "ui/VornickWebListView.h"
+#include "wordpress/VornickWordPressAccount.h"
+#include "wordpress/VornickWordPressBlogProject.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QWheelEvent>
+
+#include <filesystem>
+#include <fstream>
+
+namespace brevanton {
+namespace {
+
+using Objects = std::vector<std::shared_ptr<ManagedObject>>;
+
+struct FixturePost {
+    std::u16string title;
+    bool page { false };
+    bool draft { false };
+    bool inTrash { false };
+    bool publishAtNextSync { false };
+    int category { -1 };
+};
+
+[[maybe_unused]] std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class BlogWindowSessionQt : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        brevanton::testing::qtApplication();
+        VornickInstallHTMLServices();
+        AlertDriver::shared().reset();
+        RunLoop::main().useManualClock();
+        folder = createTemporaryDirectory("blog-window-session").value();
+    }
+
+    void TearDown() override
+    {
+        for (auto& editor : editors) {
+            if (editor && !editor->isClosed())
+                editor->close();
+        }
+        editors.clear();
+        VornickProjectEditor::setComponentEditorOpener(u"Blog", nullptr);
+        projectEditor.reset();
+        shell.reset();
+        settle();
+        Application::shared().resetForTesting();
+        AlertDriver::shared().reset();
+        RunLoop::main().useRealClock();
+        std::filesystem::remove_all(folder);
+    }
+
+    // Two blogs of the one account: the first holds `posts`, the second a few.
+    void makeProject(const std::vector<FixturePost>& posts, const std::vector<std::u16string>& categoryTitles)
+    {
+        Error error;
+        auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(URL::fileURLWithPath(projectFile(), false), &error);
+        ASSERT_TRUE(project) << error;
+        auto& context = *project->index()->managedObjectContext();
+        project->wordPressAccount()->setRootURLString(u"https://site.example");
+        int identifier = 100;
+        for (int index = 0; index < 2; ++index) {
+            auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
+            std::u16string name = index ? u"Other" : u"Site";
+            blog->setBlogFolderName(name);
+            blog->setSourceFileName(name + u".brevantonwordpressblog");
+            blog->setTitle(index ? u"Other Site" : u"Test Site");
+            blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
+            blog->setValueForKey(Value(u"https://site.example/"), u"browseURLString");
+            auto templates = *blog->templatesFolderURL()->fileSystemPath();
+            std::filesystem::create_directories(templates);
+            std::ofstream(templates + "/post-standard.html", std::ios::binary) << postTemplate;
+            auto term = [&](const char16_t* kind, const char16_t* key, const std::u16string& id, const std::u16string& title) {
+                auto object = context.insertNewObject(kind);
+                object->setValueForKey(Value(id), key);
+                object->setValueForKey(Value(title), u"title");
+                object->setObjectForKey(blog, u"blog");
+                return object;
+            };
+            auto publish = term(u"PostStatus", u"identifier", u"publish", u"publish");
+            auto draft = term(u"PostStatus", u"identifier", u"draft", u"draft");
+            Objects categories;
+            for (const auto& title : categoryTitles)
+                categories.push_back(term(u"BlogCategory", u"identifierUsedByBlogService", toUTF16(std::to_string(++identifier)), title));
+            auto tag = term(u"BlogTag", u"identifierUsedByBlogService", toUTF16(std::to_string(++identifier)), u"featured");
+            const std::vector<FixturePost> others { { u"Other blog's post" }, { u"Other blog's page", true } };
+            double age = 0;
+            for (const auto& spec : index ? others : posts) {
+                auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context.insertNewObject(u"BlogPost"));
+                ASSERT_TRUE(spec.page ? post->prepareNewPageAndAssociateWithBlog(blog) : post->prepareNewPostAndAssociateWithBlog(blog));
+                post->setTitle(spec.title);
+                post->setSourceContentString(u"<p>Body of post " + toUTF16(std::to_string(age)) + u"</p>");
+                post->setSourceContentType(u"html");
+                post->setObjectForKey(spec.draft ? draft : publish, u"status");
+                post->setValueForKey(Value(Date::now().addingTimeInterval(-3600 * ++age)), u"dateLastEditedLocally");
+                post->setValueForKey(Value(spec.inTrash), u"inTrash");
+                post->setValueForKey(Value(spec.publishAtNextSync), u"publishAtNextSync");
+                if (!spec.draft) {
+                    std::u16string id = toUTF16(std::to_string(++identifier));
+                    post->setValueForKey(Value(id), u"identifierUsedByBlogService");
+                    post->setValueForKey(Value(u"https://site.example/?p=" + id), u"permalinkURLString");
+                    post->setValueForKey(Value(Date::now().addingTimeInterval(-86400 * age)), u"dateFirstPublished");
+                }
+                if (spec.category >= 0) {
+                    post->addObjectForKey(categories.at(static_cast<size_t>(spec.category)), u"categories");
+                    post->addObjectForKey(tag, u"tags");
+                }
+            }
+        }
+        ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+        ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+        ASSERT_TRUE(project->save(&error)) << error;
+    }
+
+    void openProject()
+    {
+        static int argc = 1;
+        static char name[] = "brevanton";
+        static char* argv[] = { name, nullptr };
+        shell = std::make_unique<VornickApplicationShell>(argc, argv);
+        Error error;
+        projectEditor = VornickProjectEditor::openProjectFileURL(URL::fileURLWithPath(projectFile(), false), &error);
+        ASSERT_TRUE(projectEditor) << error;
+        vornick_registerBlogWindowOpener();
+    }
+
+    std::shared_ptr<VornickWordPressBlogEditor> openBlog(const std::u16string& title)
+    {
+        Error error;
+        auto blog = vornick_entityOfKind(context(), u"Blog", Value(title), u"title");
+        EXPECT_TRUE(blog);
+        auto editor = std::dynamic_pointer_cast<VornickWordPressBlogEditor>(
+            projectEditor->openEditorForComponent(std::dynamic_pointer_cast<VornickProjectComponent>(blog), &error));
+        EXPECT_TRUE(editor) << error;
+        if (editor)
+            editors.push_back(editor);
+        settle();
+        return editor;
+    }
+
+    std::string projectFile() const { return folder + "/Account/project.brevantonwordpressproject"; }
+    ManagedObjectContext& context() { return *projectEditor->project()->index()->managedObjectContext(); }
+    std::shared_ptr<VornickWordPressBlogPost> post(const std::u16string& title)
+    {
+        return std::dynamic_pointer_cast<VornickWordPressBlogPost>(vornick_entityOfKind(context(), u"BlogPost", Value(title), u"title"));
+    }
+
+    bool busy() const
+    {
+        for (auto& editor : editors) {
+            if (editor && !editor->isClosed()
+                && (editor->postsWebListView()->webView()->isLoading() || editor->postsWebListView()->needsListRefresh()
+                    || editor->postView()->loadingContent()))
+                return true;
+        }
+        return false;
+    }
+    void settle()
+    {
+        for (int round = 0; round < 100; ++round) {
+            for (int turn = 0; turn < 100 && RunLoop::main().runOnce(0); ++turn) {
+            }
+            QCoreApplication::processEvents();
+            if (!busy() && round > 2)
+                return;
+            RunLoop::main().runFor(0.02);
+        }
+    }
+
+    QtWindowWidget* widgetOf(const VornickWordPressBlogEditor& editor) const { return shell->backend().widgetForWindow(*editor.window()); }
+    Rect rowBox(VornickWordPressBlogEditor& editor, long row)
+    {
+        auto& webView = editor.postsWebListView()->webView();
+        webView->layoutIfNeeded();
+        return webView->boundingBox(*editor.postsWebListView()->listItemForRow(row));
+    }
+    // The row's rectangle in the window's widget, in Qt's coordinates.
+    QRect rowRect(VornickWordPressBlogEditor& editor, long row)
+    {
+        Rect box = rowBox(editor, row);
+        auto& documentView = editor.postsWebListView()->webView()->mainFrame()->frameView()->documentView();
+        Point a = documentView->convertPointToView(Point(box.minX(), box.minY()), nullptr);
+        Point b = documentView->convertPointToView(Point(box.maxX(), box.maxY()), nullptr);
+        int height = widgetOf(editor)->height();
+        return QRect(QPoint(static_cast<int>(std::min(a.x, b.x)), static_cast<int>(height - std::max(a.y, b.y))),
+                     QPoint(static_cast<int>(std::max(a.x, b.x)), static_cast<int>(height - std::min(a.y, b.y))))
+            .normalized();
+    }
+    void wheelDown(VornickWordPressBlogEditor& editor)
+    {
+        auto list = editor.postsWebListView()->webView();
+        Rect frame = list->frame();
+        Point middle = list->superview()->convertPointToView(Point(frame.midX(), frame.midY()), nullptr);
+        QPointF at(middle.x, widgetOf(editor)->height() - middle.y);
+        QWheelEvent wheel(at, widgetOf(editor)->mapToGlobal(at), QPoint(), QPoint(0, -120 * 5), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(widgetOf(editor), &wheel);
+        settle();
+    }
+    void press(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : widget, key, modifiers);
+        settle();
+    }
+    // The row's picture holds ink (its title's text runs) and, when selected, its fill.
+    QImage picture(VornickWordPressBlogEditor& editor) { return widgetOf(editor)->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    std::string folder;
+    std::unique_ptr<VornickApplicationShell> shell;
+    std::shared_ptr<VornickProjectEditor> projectEditor;
+    std::vector<std::shared_ptr<VornickWordPressBlogEditor>> editors;
+};
+
+// 120 posts and pages, newest first: every fifth a page, every seventh a draft,
+// every eleventh in the Trash (every other one of those queued for the
+// server's Trash), the posts in one of two categories of the one title.
+std::vector<FixturePost> sessionPosts()
+{
+    std::vector<FixturePost> posts;
+    for (int index = 0; index < 120; ++index) {
+        FixturePost post;
+        post.page = index % 5 == 4;
+        post.draft = index % 7 == 6;
+        post.inTrash = index % 11 == 10;
+        post.publishAtNextSync = post.inTrash && index % 22 == 21;
+        post.category = post.page ? -1 : index % 2;
+        std::u16string word = index % 9 == 0 ? u"Walrus" : u"Entry";
+        post.title = word + u" " + toUTF16(std::to_string(1000 + index));
+        posts.push_back(post);
+    }
+    return posts;
+}
+
+TEST_F(BlogWindowSessionQt, AUsersSessionThroughTheListPostWindowFiltersSortingTrashAndReopening)
+{
+    auto posts = sessionPosts();
+    makeProject(posts, { u"News", u"Travel" });
+    openProject();
+    auto other = openBlog(u"Other Site");
+    auto editor = openBlog(u"Test Site");
+    ASSERT_TRUE(editor && other);
+    ASSERT_TRUE(widgetOf(*editor) && widgetOf(*other));
+    EXPECT_NE(widgetOf(*editor), widgetOf(*other));
+    EXPECT_EQ(other->postsWebListView()->numberOfItemsLoaded(), 2u);
+    size_t live = 0;
+    for (const auto& spec : posts)
+        live += !spec.inTrash;
+    ASSERT_EQ(editor->postsArrayController()->arrangedObjects().size(), live);
+
+    // The first batch with its placeholder; the wheel loads the rest.
+    auto& list = *editor->postsWebListView();
+    auto document = list.webView()->mainFrameDocument();
+    EXPECT_EQ(list.numberOfItemsLoaded(), 50u);
+    EXPECT_TRUE(document->getElementById(u"placeholder"));
+    std::vector<size_t> loaded;
+    for (int step = 0; step < 200 && list.numberOfItemsLoaded() < live; ++step) {
+        wheelDown(*editor);
+        if (loaded.empty() || loaded.back() != list.numberOfItemsLoaded())
+            loaded.push_back(list.numberOfItemsLoaded());
+    }
+    EXPECT_EQ(loaded, (std::vector<size_t> { 50, 100, live }));
+    EXPECT_FALSE(document->getElementById(u"placeholder"));
+
+    // A click on row 60 previews its post; the row holds its title's ink and the selection's fill.
+    list.webView()->scrollNodeIntoViewIfNeeded(*list.listItemForRow(60));
+    settle();
+    QRect row60 = rowRect(*editor, 60);
+    QImage before = picture(*editor);
+    QTest::mouseClick(widgetOf(*editor), Qt::LeftButton, Qt::NoModifier, row60.center());
+    settle();
+    ASSERT_EQ(list.selectedRowIndexes(), std::vector<long> { 60 });
+    auto selected = list.representedObjectForRow(60);
+    EXPECT_EQ(editor->postView()->post(), selected);
+    QImage after = picture(*editor);
+    EXPECT_FALSE(brevanton::testing::inkBounds(before.copy(row60)).isEmpty()) << "the title is drawn in its row";
+    QPoint edge(row60.right() - 4, row60.center().y());
+    EXPECT_NE(after.pixel(edge), before.pixel(edge)) << "the selected row has its fill";
+
+    // 60 s pass and a sync imports a new post: row 60 stays selected and in place.
+    {
+        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(std::dynamic_pointer_cast<VornickBlogPost>(selected)->blog());
+        auto imported = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context().insertNewObject(u"BlogPost"));
+        ASSERT_TRUE(imported->prepareNewPostAndAssociateWithBlog(blog));
+        imported->setTitle(u"Imported from the server");
+        imported->setValueForKey(Value(Date::now()), u"dateLastEditedLocally");
+        Error error;
+        ASSERT_TRUE(projectEditor->project()->index()->commitEditingAndSave(&error)) << error;
+    }
+    RunLoop::main().advanceClock(60);
+    settle();
+    ASSERT_EQ(list.selectedObjects(), Objects { selected });
+    EXPECT_EQ(editor->postView()->post(), selected);
+    long selectedRow = list.rowForRepresentedObject(selected);
+    EXPECT_EQ(rowRect(*editor, selectedRow), row60) << "the selected row is still where it was";
+
+    // Ctrl+F and a word: the list narrows to the titles holding it, the word marked.
+    press(widgetOf(*editor), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(editor->window()->firstResponder(), editor->postListSearchField());
+    QTest::keyClicks(widgetOf(*editor), "walrus");
+    settle();
+    size_t walruses = 0;
+    for (size_t index = 0; index < posts.size(); ++index)
+        walruses += posts[index].title.starts_with(u"Walrus") && !posts[index].inTrash;
+    ASSERT_EQ(list.numberOfItemsLoaded(), walruses);
+    for (long row = 0; row < static_cast<long>(walruses); ++row) {
+        auto item = list.listItemForRow(row);
+        ASSERT_TRUE(item);
+        EXPECT_NE(item->innerHTML().find(u"<mark>Walrus</mark>"), std::u16string::npos) << row;
+    }
+
+    // Tab, Down, Return: the post's window; Ctrl+W closes it.
+    press(widgetOf(*editor), Qt::Key_Tab);
+    EXPECT_EQ(editor->window()->firstResponder(), list.webView());
+    press(widgetOf(*editor), Qt::Key_Down);
+    ASSERT_EQ(list.selectedObjects().size(), 1u);
+    auto chosen = list.selectedObjects().front();
+    press(widgetOf(*editor), Qt::Key_Return);
+    ASSERT_EQ(shell->blogPostWindows().size(), 1u);
+    auto postWindow = shell->blogPostWindows().front();
+    EXPECT_EQ(postWindow->post(), chosen);
+    QTest::keyClick(shell->backend().widgetForWindow(*postWindow->window()), Qt::Key_W, Qt::ControlModifier);
+    settle();
+    EXPECT_TRUE(shell->blogPostWindows().empty());
+    postWindow.reset();
+    editor->window()->makeKeyAndOrderFront();
+    settle();
+}
+
+} // namespace
+} // namespace brevanton

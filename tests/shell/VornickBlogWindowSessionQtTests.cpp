@@ -23,12 +23,14 @@
 #include "platform/views/Popover.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/SearchField.h"
+#include "platform/views/Toolbar.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 #include "platform/web/WebFrame.h"
 #include "platform/web/WebFrameView.h"
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogPostView.h"
+#include "publishing/VornickBlogWindowController.h"
 #include "publishing/VornickBlogWindowOpening.h"
 #include "publishing/VornickProjectEditor.h"
 #include "publishing/VornickPublishedBlogPostListSortingUIController.h"
@@ -64,7 +66,7 @@ struct FixturePost {
     int category { -1 };
 };
 
-[[maybe_unused]] std::string fileText(const std::string& path)
+std::string fileText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -250,6 +252,52 @@ protected:
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : widget, key, modifiers);
         settle();
     }
+    // A real click at the middle of a view of the window (or popover) `widget` shows.
+    void clickView(QWidget* widget, View& view, int clicks = 1)
+    {
+        Rect bounds = view.bounds();
+        Point base = view.convertPointToView(Point(bounds.midX(), bounds.midY()), nullptr);
+        QPoint at(static_cast<int>(base.x), static_cast<int>(widget->height() - base.y));
+        if (clicks == 2)
+            QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+        else
+            QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at);
+        settle();
+    }
+    void clickRow(VornickWordPressBlogEditor& editor, long row, int clicks = 1)
+    {
+        editor.postsWebListView()->webView()->scrollNodeIntoViewIfNeeded(*editor.postsWebListView()->listItemForRow(row));
+        settle();
+        QPoint at = rowRect(editor, row).center();
+        if (clicks == 2)
+            QTest::mouseDClick(widgetOf(editor), Qt::LeftButton, Qt::NoModifier, at);
+        else
+            QTest::mouseClick(widgetOf(editor), Qt::LeftButton, Qt::NoModifier, at);
+        settle();
+    }
+    // A click on a token of a row of the filters popover.
+    void clickToken(VornickWordPressBlogEditor& editor, VornickWordPressPostFilterStackItem& item, std::u16string_view title)
+    {
+        auto* controller = editor.postListFiltersUIController();
+        auto* popover = shell->backend().widgetForWindow(*controller->popover()->window());
+        ASSERT_TRUE(popover && popover->isVisible());
+        auto tokens = item.tokenFilterView();
+        const auto& titles = tokens->tokenTitles();
+        auto found = std::find(titles.begin(), titles.end(), title);
+        ASSERT_NE(found, titles.end()) << toUTF8(title);
+        Rect rect = tokens->tokenCapsuleRects().at(static_cast<size_t>(found - titles.begin()));
+        Point base = tokens->convertPointToView(Point { rect.midX(), rect.midY() }, nullptr);
+        QTest::mouseClick(popover, Qt::LeftButton, Qt::NoModifier, QPoint(static_cast<int>(base.x), static_cast<int>(popover->height() - base.y)));
+        settle();
+    }
+    std::vector<std::u16string> shownTitles(VornickWordPressBlogEditor& editor)
+    {
+        std::vector<std::u16string> titles;
+        auto& list = *editor.postsWebListView();
+        for (long row = 0; row < static_cast<long>(list.numberOfItemsLoaded()); ++row)
+            titles.push_back(list.representedObjectForRow(row)->valueForKey(u"title").stringValue());
+        return titles;
+    }
     // The row's picture holds ink (its title's text runs) and, when selected, its fill.
     QImage picture(VornickWordPressBlogEditor& editor) { return widgetOf(editor)->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
@@ -261,7 +309,7 @@ protected:
 
 // 120 posts and pages, newest first: every fifth a page, every seventh a draft,
 // every eleventh in the Trash (every other one of those queued for the
-// server's Trash), the posts in one of two categories of the one title.
+// server's Trash), each in one of two categories.
 std::vector<FixturePost> sessionPosts()
 {
     std::vector<FixturePost> posts;
@@ -271,9 +319,10 @@ std::vector<FixturePost> sessionPosts()
         post.draft = index % 7 == 6;
         post.inTrash = index % 11 == 10;
         post.publishAtNextSync = post.inTrash && index % 22 == 21;
-        post.category = post.page ? -1 : index % 2;
+        post.category = index % 2;
         std::u16string word = index % 9 == 0 ? u"Walrus" : u"Entry";
-        post.title = word + u" " + toUTF16(std::to_string(1000 + index));
+        // Numbered backwards: the titles' order is not the dates'.
+        post.title = word + u" " + toUTF16(std::to_string(2000 - index));
         posts.push_back(post);
     }
     return posts;
@@ -372,6 +421,63 @@ TEST_F(BlogWindowSessionQt, AUsersSessionThroughTheListPostWindowFiltersSortingT
     postWindow.reset();
     editor->window()->makeKeyAndOrderFront();
     settle();
+
+    // The filters popover takes "Pages", then a category.
+    clickView(widgetOf(*editor), *editor->windowController()->postListFiltersButton());
+    auto* filters = editor->postListFiltersUIController();
+    ASSERT_TRUE(filters && filters->popover()->isShown());
+    clickToken(*editor, *filters->postTypesListItem(), u"Pages");
+    EXPECT_EQ(editor->selectedPostTypes(), std::vector<std::u16string> { u"page" });
+    clickView(widgetOf(*editor), *editor->windowController()->postListFiltersButton());
+    clickToken(*editor, *filters->categoriesListItem(), u"Travel");
+    ASSERT_EQ(editor->selectedCategories().size(), 1u);
+    EXPECT_EQ(editor->selectedCategories()[0]->objectForKey(u"blog"), editor->blog());
+    // Live pages of the word in "Travel" (odd rows), newest first.
+    EXPECT_EQ(shownTitles(*editor), (std::vector<std::u16string> { u"Walrus 1991", u"Walrus 1901" }));
+
+    // The sort popover takes title ascending.
+    clickView(widgetOf(*editor), *editor->windowController()->postListSortingButton());
+    auto* sorting = editor->postListSortingUIController();
+    ASSERT_TRUE(sorting && sorting->popover()->isShown());
+    auto& popUp = *sorting->sortSpecifierPopUpButton();
+    long tag = VornickPublishedBlogPostListSortingUIController::tagForSortDescriptor({ u"title", true });
+    popUp.chooseItemAtIndex(popUp.menu()->indexOfItem(popUp.menu()->itemWithTag(tag).get()));
+    settle();
+    EXPECT_FALSE(sorting->popover()->isShown());
+    EXPECT_EQ(shownTitles(*editor), (std::vector<std::u16string> { u"Walrus 1901", u"Walrus 1991" }));
+
+    // Move to Trash, confirmed: the file holds "inTrash" and the publish flag.
+    clickRow(*editor, 0);
+    auto trashed = post(u"Walrus 1901");
+    ASSERT_EQ(list.selectedObjects(), Objects { trashed });
+    AlertDriver::shared().enqueueButtonTitle(u"Move to Trash");
+    ASSERT_TRUE(editor->window()->toolbar()->itemWithIdentifier(u"VornickDeletePostsToolbarItemIdentifier")->sendAction());
+    settle();
+    ASSERT_FALSE(AlertDriver::shared().shownAlerts().empty());
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().back()->messageText(), u"Move post to Trash?");
+    EXPECT_TRUE(trashed->inTrash());
+    std::string file = fileText(*trashed->sourceFileURL()->fileSystemPath());
+    EXPECT_NE(file.find("\"inTrash\" : \"1\""), std::string::npos) << file;
+    EXPECT_NE(file.find("\"publishAtNextSync\" : \"1\""), std::string::npos) << file;
+    EXPECT_EQ(shownTitles(*editor), std::vector<std::u16string> { u"Walrus 1991" });
+
+    // In the Trash view a double-click asks, then restores.
+    clickView(widgetOf(*editor), *editor->windowController()->postListFiltersButton());
+    clickToken(*editor, *filters->activeOrInTrashListItem(), u"Trash");
+    ASSERT_TRUE(editor->viewingTrash());
+    ASSERT_EQ(shownTitles(*editor), std::vector<std::u16string> { u"Walrus 1901" });
+    size_t alerts = AlertDriver::shared().shownAlerts().size();
+    AlertDriver::shared().enqueueButtonTitle(u"Restore");
+    clickRow(*editor, 0, 2);
+    ASSERT_EQ(AlertDriver::shared().shownAlerts().size(), alerts + 1);
+    EXPECT_EQ(AlertDriver::shared().shownAlerts().back()->messageText(), u"Restore post?");
+    EXPECT_FALSE(trashed->inTrash());
+    EXPECT_NE(fileText(*trashed->sourceFileURL()->fileSystemPath()).find("\"inTrash\" : \"0\""), std::string::npos);
+    EXPECT_TRUE(shell->blogPostWindows().empty()) << "asked, not opened";
+    clickView(widgetOf(*editor), *editor->windowController()->postListFiltersButton());
+    clickToken(*editor, *filters->activeOrInTrashListItem(), u"Active");
+    ASSERT_FALSE(editor->viewingTrash());
+    EXPECT_EQ(shownTitles(*editor), (std::vector<std::u16string> { u"Walrus 1901", u"Walrus 1991" }));
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/BlogPostWindowTestSupport.h"
 
+#include "blog/VornickBlogServiceIntegrator.h"
+#include "blog/VornickPublishedBlogSynchronizer.h"
 #include "blog/VornickWordPressBlog.h"
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
@@ -14,6 +16,7 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/ManagedObjectContext.h"
@@ -23,6 +26,7 @@
 #include "platform/views/Popover.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/SearchField.h"
+#include "platform/views/TextField.h"
 #include "platform/views/Toolbar.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
@@ -30,6 +34,7 @@
 #include "platform/web/WebFrameView.h"
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogPostView.h"
+#include "publishing/VornickMiniSyncStatusUIController.h"
 #include "publishing/VornickBlogWindowController.h"
 #include "publishing/VornickBlogWindowOpening.h"
 #include "publishing/VornickProjectEditor.h"
@@ -40,6 +45,7 @@
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickBlogPostWindow.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "ui/VornickStoreWebListArrayController.h"
 #include "ui/VornickWebListView.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressBlogProject.h"
@@ -478,6 +484,56 @@ TEST_F(BlogWindowSessionQt, AUsersSessionThroughTheListPostWindowFiltersSortingT
     clickToken(*editor, *filters->activeOrInTrashListItem(), u"Active");
     ASSERT_FALSE(editor->viewingTrash());
     EXPECT_EQ(shownTitles(*editor), (std::vector<std::u16string> { u"Walrus 1901", u"Walrus 1991" }));
+
+    // Sync: the mini status shows in both windows of the account while the
+    // session lasts (the host out of reach keeps it waiting), never "Done".
+    auto* synchronizer = editor->synchronizer();
+    ASSERT_TRUE(synchronizer && editor->integrator());
+    editor->integrator()->setConnectionStatus(VornickHostConnectionStatus::Unreachable);
+    EXPECT_FALSE(editor->isMiniSyncStatusShown());
+    auto syncItem = editor->window()->toolbar()->itemWithIdentifier(u"VornickStartSyncWithHostToolbarItemIdentifier");
+    ASSERT_TRUE(syncItem);
+    editor->window()->makeKeyAndOrderFront();
+    settle();
+    syncItem->validate();
+    ASSERT_TRUE(syncItem->sendAction());
+    settle();
+    auto session = synchronizer->currentSyncSession();
+    ASSERT_TRUE(session);
+    for (int second = 0; second < 5 && synchronizer->currentSyncSession(); ++second) {
+        EXPECT_TRUE(editor->isMiniSyncStatusShown());
+        EXPECT_TRUE(other->isMiniSyncStatusShown());
+        EXPECT_NE(editor->miniSyncStatusUIController()->latestStatusMessageTextField()->stringValue(), u"Done");
+        RunLoop::main().advanceClock(1);
+        settle();
+    }
+    // The session ends: the queue dropped, with the notice a session's end sends
+    // (dropping sessions that never started sends none of its own).
+    synchronizer->cancelAllSyncSessions();
+    NotificationCenter::defaultCenter().post(VornickPublishedBlogSynchronizerDidSwitchSyncSessionNotification, synchronizer);
+    settle();
+    EXPECT_FALSE(synchronizer->currentSyncSession());
+    EXPECT_FALSE(editor->isMiniSyncStatusShown());
+    EXPECT_FALSE(other->isMiniSyncStatusShown());
+    EXPECT_NE(editor->miniSyncStatusUIController()->latestStatusMessageTextField()->stringValue(), u"Done");
+
+    // Ctrl+W, and the blog opened again: its filters, sort and search are back.
+    editor->window()->makeKeyAndOrderFront();
+    QTest::keyClick(widgetOf(*editor), Qt::Key_W, Qt::ControlModifier);
+    settle();
+    ASSERT_TRUE(editor->isClosed());
+    editor = openBlog(u"Test Site");
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->postListSearchField()->stringValue(), u"walrus");
+    EXPECT_EQ(editor->selectedPostTypes(), std::vector<std::u16string> { u"page" });
+    ASSERT_EQ(editor->selectedCategories().size(), 1u);
+    EXPECT_EQ(editor->selectedCategories()[0]->valueForKey(u"title").stringValue(), u"Travel");
+    auto sort = editor->postsListArrayController()->firstSortDescriptor();
+    ASSERT_TRUE(sort);
+    EXPECT_EQ(sort->key, u"title");
+    EXPECT_TRUE(sort->ascending);
+    EXPECT_EQ(shownTitles(*editor), (std::vector<std::u16string> { u"Walrus 1901", u"Walrus 1991" }));
+    EXPECT_NE(editor->postsWebListView()->listItemForRow(0)->innerHTML().find(u"<mark>Walrus</mark>"), std::u16string::npos);
 }
 
 } // namespace

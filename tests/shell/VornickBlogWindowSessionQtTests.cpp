@@ -13,6 +13,7 @@
 #include "blog/VornickWordPressBlogPost.h"
 #include "documents/VornickProjectIndex.h"
 #include "html/VornickHTMLServices.h"
+#include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/FileUtilities.h"
@@ -52,6 +53,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QInputMethodEvent>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -139,7 +141,6 @@ protected:
             for (const auto& title : categoryTitles)
                 categories.push_back(term(u"BlogCategory", u"identifierUsedByBlogService", toUTF16(std::to_string(++identifier)), title));
             auto tag = term(u"BlogTag", u"identifierUsedByBlogService", toUTF16(std::to_string(++identifier)), u"featured");
-            const std::vector<FixturePost> others { { u"Other blog's post" }, { u"Other blog's page", true } };
             double age = 0;
             for (const auto& spec : index ? others : posts) {
                 auto post = std::dynamic_pointer_cast<VornickWordPressBlogPost>(context.insertNewObject(u"BlogPost"));
@@ -307,6 +308,7 @@ protected:
     // The row's picture holds ink (its title's text runs) and, when selected, its fill.
     QImage picture(VornickWordPressBlogEditor& editor) { return widgetOf(editor)->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
+    std::vector<FixturePost> others { { u"Other blog's post" }, { u"Other blog's page", true } };
     std::string folder;
     std::unique_ptr<VornickApplicationShell> shell;
     std::shared_ptr<VornickProjectEditor> projectEditor;
@@ -534,6 +536,93 @@ TEST_F(BlogWindowSessionQt, AUsersSessionThroughTheListPostWindowFiltersSortingT
     EXPECT_TRUE(sort->ascending);
     EXPECT_EQ(shownTitles(*editor), (std::vector<std::u16string> { u"Walrus 1901", u"Walrus 1991" }));
     EXPECT_NE(editor->postsWebListView()->listItemForRow(0)->innerHTML().find(u"<mark>Walrus</mark>"), std::u16string::npos);
+}
+
+TEST_F(BlogWindowSessionQt, HostileTitlesAndTermsAnEmptyBlogAndAPostDeletedWhileShown)
+{
+    std::u16string longTitle(10000, u'x');
+    const std::u16string rightToLeft = u"\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD";
+    // Each title, and the text its row shows: markup is not obeyed, references are read.
+    const std::vector<std::pair<std::u16string, std::u16string>> titles {
+        { u"<b>Bold</b> move<script>alert(1)</script>", u"Bold move" },
+        { u"Ends here</li><li>injected row", u"Ends hereinjected row" },
+        { u"Fish &amp; chips &lt;3 &#x263A;", u"Fish & chips <3 \u263A" },
+        { longTitle, longTitle },
+        { rightToLeft, rightToLeft },
+        { u"Plain last", u"Plain last" },
+    };
+    std::vector<FixturePost> posts;
+    for (const auto& [title, shown] : titles)
+        posts.push_back({ title, false, false, false, false, 0 });
+    others.clear();
+    makeProject(posts, { u"<i>News</i></li><li>&amp; more" });
+    openProject();
+
+    // An empty blog: no rows, no placeholder, nothing previewed.
+    auto empty = openBlog(u"Other Site");
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->postsWebListView()->numberOfItemsLoaded(), 0u);
+    EXPECT_FALSE(empty->postsWebListView()->webView()->mainFrameDocument()->getElementById(u"placeholder"));
+    EXPECT_FALSE(empty->postView()->post());
+
+    auto editor = openBlog(u"Test Site");
+    ASSERT_TRUE(editor);
+    auto& list = *editor->postsWebListView();
+    ASSERT_EQ(list.numberOfItemsLoaded(), titles.size());
+    auto listElement = list.webView()->mainFrameDocument()->getElementById(u"list");
+    EXPECT_EQ(listElement->childElementCount(), titles.size()) << "one row a post";
+    EXPECT_EQ(listElement->getElementsByTagName(u"script")->length(), 0u);
+    EXPECT_EQ(listElement->getElementsByTagName(u"b")->length(), 0u);
+    EXPECT_EQ(listElement->getElementsByTagName(u"i")->length(), 0u);
+    QImage shown = picture(*editor);
+    for (long row = 0; row < static_cast<long>(titles.size()); ++row) {
+        auto item = list.listItemForRow(row);
+        ASSERT_TRUE(item);
+        auto heading = item->getElementsByTagName(u"h1");
+        ASSERT_EQ(heading->length(), 1u) << row;
+        EXPECT_EQ(heading->item(0)->textContent(), titles[static_cast<size_t>(row)].second) << row;
+        auto categories = item->getElementsByTagName(u"ul");
+        ASSERT_GE(categories->length(), 1u);
+        EXPECT_EQ(categories->item(0)->textContent(), u"<i>News</i></li><li>&amp; more") << "a term's name is shown as it is";
+        // The rows on screen hold their titles' text runs.
+        QRect rect = rowRect(*editor, row).intersected(shown.rect());
+        if (!rect.isEmpty()) {
+            EXPECT_FALSE(brevanton::testing::inkBounds(shown.copy(rect)).isEmpty()) << row;
+        }
+    }
+    // The long title keeps its row to a bounded height.
+    EXPECT_LT(rowBox(*editor, 3).height(), 4 * rowBox(*editor, 5).height());
+
+    // A search on the long title's text and on the right-to-left one finds each.
+    press(widgetOf(*editor), Qt::Key_F, Qt::ControlModifier);
+    // Typed through the input method, as such a keyboard's text comes.
+    QInputMethodEvent typed;
+    typed.setCommitString(QString::fromStdU16String(rightToLeft.substr(0, 3)));
+    QCoreApplication::sendEvent(widgetOf(*editor), &typed);
+    settle();
+    EXPECT_EQ(editor->postListSearchField()->stringValue(), rightToLeft.substr(0, 3));
+    ASSERT_EQ(list.numberOfItemsLoaded(), 1u);
+    EXPECT_EQ(list.representedObjectForRow(0)->valueForKey(u"title").stringValue(), rightToLeft);
+    editor->postListSearchField()->setStringValue(u"");
+    editor->takeSearchStringFrom(editor->postListSearchField().get());
+    settle();
+    ASSERT_EQ(list.numberOfItemsLoaded(), titles.size());
+
+    // A post deleted while shown: its row and its preview go, the rest stay.
+    clickRow(*editor, 4);
+    auto doomed = list.representedObjectForRow(4);
+    ASSERT_EQ(editor->postView()->post(), doomed);
+    context().deleteObject(doomed);
+    Error error;
+    ASSERT_TRUE(projectEditor->project()->index()->commitEditingAndSave(&error)) << error;
+    RunLoop::main().advanceClock(60);
+    settle();
+    EXPECT_EQ(list.numberOfItemsLoaded(), titles.size() - 1);
+    EXPECT_EQ(list.rowForRepresentedObject(doomed), -1);
+    EXPECT_NE(editor->postView()->post(), doomed);
+    EXPECT_TRUE(list.selectedObjects().empty() || list.selectedObjects().front() != doomed);
+    clickRow(*editor, 4);
+    EXPECT_EQ(editor->postView()->post(), list.representedObjectForRow(4));
 }
 
 } // namespace

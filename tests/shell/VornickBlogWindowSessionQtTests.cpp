@@ -72,6 +72,8 @@ struct FixturePost {
     bool inTrash { false };
     bool publishAtNextSync { false };
     int category { -1 };
+    // The server's copy held beside the local one.
+    bool conflicted { false };
 };
 
 std::string fileText(const std::string& path)
@@ -152,6 +154,8 @@ protected:
                 post->setValueForKey(Value(Date::now().addingTimeInterval(-3600 * ++age)), u"dateLastEditedLocally");
                 post->setValueForKey(Value(spec.inTrash), u"inTrash");
                 post->setValueForKey(Value(spec.publishAtNextSync), u"publishAtNextSync");
+                if (spec.conflicted)
+                    post->setValueForKey(Value(Data { '<', '?' }), u"pendingPostDescriptionData");
                 if (!spec.draft) {
                     std::u16string id = toUTF16(std::to_string(++identifier));
                     post->setValueForKey(Value(id), u"identifierUsedByBlogService");
@@ -317,7 +321,8 @@ protected:
 
 // 120 posts and pages, newest first: every fifth a page, every seventh a draft,
 // every eleventh in the Trash (every other one of those queued for the
-// server's Trash), each in one of two categories.
+// server's Trash), every thirteenth in conflict with the server's copy,
+// each in one of two categories.
 std::vector<FixturePost> sessionPosts()
 {
     std::vector<FixturePost> posts;
@@ -328,6 +333,7 @@ std::vector<FixturePost> sessionPosts()
         post.inTrash = index % 11 == 10;
         post.publishAtNextSync = post.inTrash && index % 22 == 21;
         post.category = index % 2;
+        post.conflicted = index % 13 == 12;
         std::u16string word = index % 9 == 0 ? u"Walrus" : u"Entry";
         // Numbered backwards: the titles' order is not the dates'.
         post.title = word + u" " + toUTF16(std::to_string(2000 - index));
@@ -365,6 +371,13 @@ TEST_F(BlogWindowSessionQt, AUsersSessionThroughTheListPostWindowFiltersSortingT
     }
     EXPECT_EQ(loaded, (std::vector<size_t> { 50, 100, live }));
     EXPECT_FALSE(document->getElementById(u"placeholder"));
+    // Each row tells its kind, status and conflict.
+    for (long row = 0; row < static_cast<long>(live); ++row) {
+        auto shown = std::dynamic_pointer_cast<VornickWordPressBlogPost>(list.representedObjectForRow(row));
+        std::u16string classes = list.listItemForRow(row)->getAttribute(u"class");
+        EXPECT_EQ(classes.find(u"conflicts") != std::u16string::npos, shown->hasPendingPostDescription()) << row;
+        EXPECT_EQ(classes.find(u"in-trash"), std::u16string::npos) << row;
+    }
 
     // A click on row 60 previews its post; the row holds its title's ink and the selection's fill.
     list.webView()->scrollNodeIntoViewIfNeeded(*list.listItemForRow(60));

@@ -326,6 +326,9 @@ void VornickWordPressBlogEditor::takeSearchStringFrom(ActionSender* sender)
 {
     invalidateRestorableState();
     updateFilterPredicate();
+    // The rows mark the search string: they change even when the posts shown do not.
+    if (postsWebListView())
+        postsWebListView()->setNeedsListRefresh();
     auto* control = dynamic_cast<Control*>(sender);
     postView()->setFieldsToSearch(static_cast<unsigned>(m_fieldsToSearch));
     postView()->setSearchString(control ? control->stringValue() : searchString());

@@ -245,8 +245,11 @@ void VornickWebListViewController::refreshListContent()
     size_t count = m_arrayController ? m_arrayController->arrangedObjects().size() : 0;
     // Rows loaded stay loaded (as far as there are objects for them).
     size_t rows = std::min(count, std::max(batchSize, m_rows.size()));
+    auto anchor = scrollAnchor();
     updateRows(rows);
     updatePlaceholder();
+    if (anchor)
+        restoreScrollAnchor(*anchor);
     // The selection keeps the objects still shown.
     size_t selected = m_selectedObjects.size();
     std::erase_if(m_selectedObjects, [&](const std::shared_ptr<ManagedObject>& object) { return rowForRepresentedObject(object) < 0; });
@@ -466,6 +469,57 @@ void VornickWebListViewController::scrolled()
     // The next batch is there before the end comes into view.
     if (visible.maxY() + visible.height() >= end)
         loadMoreItems();
+}
+
+std::optional<std::pair<std::shared_ptr<ManagedObject>, double>> VornickWebListViewController::scrollAnchor()
+{
+    if (!m_view || m_rows.empty())
+        return std::nullopt;
+    auto& clip = m_view->mainFrame()->frameView()->clipView();
+    Rect visible = clip->documentVisibleRect();
+    if (visible.minY() <= 0)
+        return std::nullopt;
+    m_view->layoutIfNeeded();
+    auto top = [&](size_t row) -> std::optional<Rect> {
+        auto item = listItemForRow(static_cast<long>(row));
+        return item ? std::optional<Rect>(m_view->boundingBox(*item)) : std::nullopt;
+    };
+    // The page still shows the rows it was given, whatever the objects' order now.
+    for (const auto& object : m_selectedObjects) {
+        auto shown = std::find_if(m_rows.begin(), m_rows.end(), [&](const Row& row) { return row.object == object; });
+        auto box = shown != m_rows.end() ? top(static_cast<size_t>(shown - m_rows.begin())) : std::nullopt;
+        if (box && box->maxY() > visible.minY() && box->minY() < visible.maxY())
+            return std::make_pair(object, box->minY() - visible.minY());
+    }
+    // The rows stand in order: the first one reaching into view.
+    size_t low = 0;
+    size_t high = m_rows.size();
+    while (low < high) {
+        size_t middle = low + (high - low) / 2;
+        auto box = top(middle);
+        if (box && box->maxY() <= visible.minY())
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    auto box = low < m_rows.size() ? top(low) : std::nullopt;
+    if (!box)
+        return std::nullopt;
+    return std::make_pair(m_rows[low].object, box->minY() - visible.minY());
+}
+
+void VornickWebListViewController::restoreScrollAnchor(const std::pair<std::shared_ptr<ManagedObject>, double>& anchor)
+{
+    long row = rowForRepresentedObject(anchor.first);
+    auto item = row >= 0 ? listItemForRow(row) : nullptr;
+    if (!item)
+        return;
+    m_view->layoutIfNeeded();
+    auto& clip = m_view->mainFrame()->frameView()->clipView();
+    Rect visible = clip->documentVisibleRect();
+    double wanted = m_view->boundingBox(*item).minY() - anchor.second;
+    if (std::fabs(wanted - visible.minY()) >= 0.5)
+        clip->scrollToPoint(clip->constrainBoundsOrigin(Point(visible.minX(), wanted)));
 }
 
 void VornickWebListViewController::scrollRowIntoView(long row)

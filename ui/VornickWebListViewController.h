@@ -160,6 +160,11 @@ private:
     void updatePlaceholder();
     bool isSelected(const ManagedObject*) const;
     void scrollRowIntoView(long row);
+    // The row the reader keeps in view while rows change around it (the
+    // first selected one shown, else the first one shown) and how far below
+    // the top of the visible part it stands; none when the list is not scrolled.
+    std::optional<std::pair<std::shared_ptr<ManagedObject>, double>> scrollAnchor();
+    void restoreScrollAnchor(const std::pair<std::shared_ptr<ManagedObject>, double>&);
     void tellSelectionChanged();
     void observeScrolling();
     void scrolled();

@@ -6,6 +6,7 @@
 #include "blog/VornickBlogServiceIntegrator.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "editing/VornickAttachmentPoint.h"
+#include "platform/dom/DOMElement.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Menu.h"
 #include "platform/views/SearchField.h"
@@ -80,6 +81,13 @@ TEST_F(WordPressBlogEditorTest, SearchFiltersAtOnceAndReloadsThePreviewOnce)
     EXPECT_EQ(listedTitles(), (std::vector<std::u16string> { u"Alpha news", u"Delta news" }));
     EXPECT_EQ(editor->postListFiltersButtonImageName(), u"FilterButton") << "a search is no filter";
     EXPECT_EQ(editor->postView()->searchString(), u"new");
+    // The same posts for a longer word: their rows mark the whole of it.
+    settleList();
+    typeSearch(u"news");
+    drain();
+    ASSERT_EQ(editor->postsWebListView()->numberOfItemsLoaded(), 2u);
+    for (long row = 0; row < 2; ++row)
+        EXPECT_NE(editor->postsWebListView()->listItemForRow(row)->innerHTML().find(u"<mark>news</mark>"), std::u16string::npos) << row;
     // Bit 0 also searches the bodies.
     typeSearch(u"body of gamma");
     EXPECT_EQ(listedTitles(), std::vector<std::u16string> { u"Gamma draft" });

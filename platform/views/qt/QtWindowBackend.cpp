@@ -29,14 +29,16 @@ QtWindowBackend::~QtWindowBackend()
 {
     if (WindowServerConnection::current() == this)
         WindowServerConnection::setCurrent(nullptr);
-    m_context.reset();
-    // Overlays go with their parents' widgets; what is left are top levels.
+    // Overlays and embedded widgets go with their parents' widgets, which
+    // take them out of the table as they go (the context's connections), so
+    // that none is deleted twice, whatever the table's order.
     while (!m_widgets.empty()) {
         auto it = m_widgets.begin();
         QtWindowWidget* widget = it->second;
         m_widgets.erase(it);
         delete widget;
     }
+    m_context.reset();
 }
 
 QtWindowWidget* QtWindowBackend::widgetForWindow(const Window& window) const

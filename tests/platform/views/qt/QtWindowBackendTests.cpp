@@ -130,6 +130,33 @@ TEST_F(Backend, OverlayChildWindowsPaintInsideTheirParentAndTitledOnesAreToolWin
     EXPECT_TRUE(backend->widgetForWindow(*overlay)->isVisible());
 }
 
+TEST_F(Backend, TheBackendGoesWithParentsAndOverlaysStillShownDeletingEachWidgetOnce)
+{
+    // Overlays made before and after their parents, so that the backend's
+    // table meets parents before children and children before parents.
+    std::vector<std::shared_ptr<Window>> windows;
+    for (int pair = 0; pair < 6; ++pair) {
+        auto makeOverlay = [] { return std::make_shared<Window>(Rect(10, 10, 20, 20), WindowStyle::Borderless); };
+        auto makeParent = [] { return std::make_shared<Window>(Rect(0, 0, 100, 100)); };
+        std::shared_ptr<Window> overlay = pair % 2 ? makeOverlay() : nullptr;
+        auto parent = makeParent();
+        if (!overlay)
+            overlay = makeOverlay();
+        overlay->setContentView(std::make_shared<View>(Rect(0, 0, 20, 20)));
+        parent->setContentView(std::make_shared<View>(Rect(0, 0, 100, 100)));
+        Application::shared().addWindow(parent);
+        parent->orderFront();
+        Application::shared().addWindow(overlay);
+        parent->addChildWindow(overlay, WindowOrderingMode::Above);
+        ASSERT_TRUE(backend->widgetForWindow(*overlay));
+        EXPECT_EQ(backend->widgetForWindow(*overlay)->parentWidget(), backend->widgetForWindow(*parent));
+        windows.push_back(parent);
+        windows.push_back(overlay);
+    }
+    backend.reset();
+    backend = std::make_unique<QtWindowBackend>();
+}
+
 TEST_F(Backend, MarkingAViewRepaintsTheWidgetFromTheRecordedCommands)
 {
     QCoreApplication::processEvents();

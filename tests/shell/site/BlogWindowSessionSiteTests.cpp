@@ -38,6 +38,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace brevanton::testing {
 namespace {
@@ -222,7 +223,6 @@ TEST(BlogWindowSession, SearchOpensAPostTrashAndSyncSendItToTheSiteTrashAndTheWi
         xdotool(server.display, { "windowsize", "--sync", window, std::to_string(width), std::to_string(height) });
     ASSERT_TRUE(waitFor([&] { return server.windowSize(window) == std::pair<int, int> { width, height }; }, 15));
 
-    if (getenv("DEBUGPAUSE")) { fprintf(stderr, "PAUSE %s %s %s\n", server.display.c_str(), window.c_str(), folder->c_str()); std::this_thread::sleep_for(std::chrono::seconds(200)); }
     // Find a post by a word of its title; the first found opens in its window.
     std::string postWindow;
     bool opened = false;

@@ -144,6 +144,11 @@ void VornickContentOverlayView::updateOverlayWindowVisibility()
         window->trackMoveOfEmbeddedWebView(*editingView->embeddedWebView());
     auto parent = window->parentWindow();
     if (parent && parent->windowNumber() >= 1) {
+        // Already up over its parent: ordering it again would only have it
+        // redrawn, and this runs from its own drawing (the indicators post
+        // their bounds as they draw), which would never end.
+        if (window->isVisible())
+            return;
         if (parent->isVisible())
             window->orderWindow(WindowOrderingMode::Above, parent.get());
         // A detached source loupe stays above the overlay.

@@ -7,6 +7,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/views/Application.h"
+#include "platform/views/WindowServerConnection.h"
 #include "views/VornickViewExtensions.h"
 #include "tests/editing/VornickContentEditingViewTestPeer.h"
 
@@ -59,6 +60,50 @@ TEST_F(ContentOverlay, TheWindowIsShownOnlyWhileThereIsSomethingToDraw)
     view->setTargetRange(nullptr);
     EXPECT_FALSE(overlay->isVisible());
     EXPECT_EQ(indicator.bounds(), Rect());
+}
+
+// Counts what the window system is told of one window.
+class OrderingCounter final : public WindowServerConnection {
+public:
+    explicit OrderingCounter(const Window& watched)
+        : m_watched(&watched)
+    {
+    }
+    void windowDidChangeOrdering(Window& window) override { orderings += &window == m_watched; }
+    void windowFrameDidChange(Window&) override {}
+    void windowViewsNeedDisplay(Window&) override {}
+    void windowWillBeDestroyed(Window&) override {}
+    int orderings { 0 };
+
+private:
+    const Window* m_watched;
+};
+
+TEST_F(ContentOverlay, DrawingTheShownOverlayDoesNotOrderItAgain)
+{
+    // A window system redraws a window ordered in again: were the overlay
+    // ordered from its own drawing, it would be drawn without end.
+    show("<p id=a>One</p>");
+    auto overlay = VornickContentEditingViewTestPeer::of(*view).overlayWindow;
+    ASSERT_TRUE(overlay);
+    view->setTargetRange(rangeBetween(body(), 0, body(), 1));
+    ASSERT_TRUE(overlay->isVisible());
+    auto* previous = WindowServerConnection::current();
+    OrderingCounter counter(*overlay);
+    WindowServerConnection::setCurrent(&counter);
+    auto overlayView = overlay->overlayView();
+    for (int round = 0; round < 3; ++round) {
+        GraphicsContext context;
+        overlayView->draw(overlayView->bounds(), context);
+    }
+    EXPECT_EQ(counter.orderings, 0);
+    EXPECT_TRUE(overlay->isVisible());
+    // Taken off the screen, it comes back when there is something to draw.
+    view->setTargetRange(nullptr);
+    view->setTargetRange(rangeBetween(body(), 0, body(), 1));
+    WindowServerConnection::setCurrent(previous);
+    EXPECT_TRUE(overlay->isVisible());
+    EXPECT_GE(counter.orderings, 2);
 }
 
 TEST_F(ContentOverlay, OnlyItsOwnIndicatorsReachTheOverlay)

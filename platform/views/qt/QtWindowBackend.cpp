@@ -125,6 +125,11 @@ QtWindowWidget* QtWindowBackend::makeWidget(Window& window)
             m_widgets.erase(found);
     });
     m_widgets[key] = widget;
+    // A window that never takes the keyboard (an overlay over a page) leaves
+    // the focus to its parent: Qt gives an activated window's focus to its
+    // first child that accepts it, where keys would reach no responder.
+    if (!window.canBecomeKeyWindow())
+        widget->setFocusPolicy(Qt::NoFocus);
     widget->takeInputMethodHints();
     return widget;
 }

@@ -123,6 +123,27 @@ TEST_F(Backend, OverlayChildWindowsPaintInsideTheirParentAndTitledOnesAreToolWin
     EXPECT_TRUE(paletteWidget->isWindow());
     EXPECT_EQ(paletteWidget->windowType(), Qt::Tool);
 
+    // An overlay that never takes the keyboard leaves it to its parent: the
+    // parent, activated, keeps Qt's focus.
+    class KeylessWindow final : public Window {
+    public:
+        using Window::Window;
+        bool canBecomeKeyWindow() const override { return false; }
+    };
+    auto keyless = std::make_shared<KeylessWindow>(Rect(120, 220, 30, 30), WindowStyle::Borderless);
+    keyless->setContentView(std::make_shared<View>(Rect(0, 0, 30, 30)));
+    Application::shared().addWindow(keyless);
+    window->addChildWindow(keyless, WindowOrderingMode::Above);
+    auto* keylessWidget = backend->widgetForWindow(*keyless);
+    ASSERT_TRUE(keylessWidget);
+    EXPECT_EQ(keylessWidget->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(overlayWidget->focusPolicy(), Qt::StrongFocus);
+    widget()->activateWindow();
+    QCoreApplication::processEvents();
+    EXPECT_NE(QApplication::focusWidget(), keylessWidget);
+    window->removeChildWindow(keyless.get());
+    keyless->orderOut();
+
     // Ordered out with the parent, back with it.
     window->orderOut();
     EXPECT_FALSE(overlayWidget->isVisible());

@@ -519,7 +519,7 @@ void VornickWebListViewController::restoreScrollAnchor(const std::pair<std::shar
     Rect visible = clip->documentVisibleRect();
     double wanted = m_view->boundingBox(*item).minY() - anchor.second;
     if (std::fabs(wanted - visible.minY()) >= 0.5)
-        clip->scrollToPoint(clip->constrainBoundsOrigin(Point(visible.minX(), wanted)));
+        clip->scrollToPoint(clip->constrainBoundsOrigin(Point { visible.minX(), wanted }));
 }
 
 void VornickWebListViewController::scrollRowIntoView(long row)

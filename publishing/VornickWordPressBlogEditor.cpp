@@ -686,59 +686,31 @@ void VornickWordPressBlogEditor::invalidateRestorableState()
 
 void VornickWordPressBlogEditor::encodeRestorableState(Dictionary& state) const
 {
-    if (auto first = postsListArrayController()->firstSortDescriptor()) {
-        // The list's own descriptor is what the sorting popover chose.
-        Dictionary descriptor;
-        descriptor[u"key"] = Value(first->key);
-        descriptor[u"ascending"] = Value(first->ascending);
-        state[Key::PostListSortDescriptors] = Value(Array { Value(std::move(descriptor)) });
-    }
-    state[Key::PostListSelectedCategories] = m_filters.restorableCategoryTitles();
-    state[Key::PostListSelectedTags] = m_filters.restorableTagTitles();
-    state[Key::PostListSelectedPostStatuses] = m_filters.restorableStatusIdentifiers();
-    Array types;
-    for (const auto& type : m_filters.selectedPostTypes)
-        types.push_back(Value(type));
-    state[Key::PostListSelectedPostTypes] = Value(std::move(types));
-    state[Key::PostListViewingTrash] = Value(m_filters.viewingTrash);
-    state[Key::SearchString] = Value(searchString());
-    state[Key::FieldsToSearch] = Value(m_fieldsToSearch);
+    // The list's own descriptor is what the sorting popover chose.
+    std::vector<VornickWebListSortDescriptor> sorts;
+    if (auto first = postsListArrayController()->firstSortDescriptor())
+        sorts.push_back(*first);
+    for (auto& [key, value] : VornickBlogEditorRestorableStateDictionary(m_filters, sorts, searchString(), m_fieldsToSearch))
+        state[key] = std::move(value);
 }
 
-void VornickWordPressBlogEditor::restoreState(const Dictionary& state)
+void VornickWordPressBlogEditor::restoreState(const Dictionary& dictionary)
 {
-    auto value = [&](const char16_t* key) -> const Value* {
-        auto found = state.find(std::u16string_view(key));
-        return found == state.end() ? nullptr : &found->second;
-    };
-    if (auto* sorts = value(Key::PostListSortDescriptors); sorts && sorts->isArray()) {
-        std::vector<VornickWebListSortDescriptor> descriptors;
-        for (const auto& sort : sorts->array()) {
-            if (sort.isDictionary() && sort[u"key"].isString())
-                descriptors.push_back({ sort[u"key"].string(), sort[u"ascending"].boolValue(true) });
-        }
-        if (!descriptors.empty())
-            postsListArrayController()->setSortDescriptors(std::move(descriptors));
-    }
-    for (const char16_t* key : { Key::PostListSelectedCategories, Key::PostListSelectedTags, Key::PostListSelectedPostStatuses }) {
-        if (auto* set = value(key); set && set->isArray())
-            m_restoredFilterSettings[key] = *set;
-    }
-    if (auto* types = value(Key::PostListSelectedPostTypes); types && types->isArray()) {
-        std::vector<std::u16string> strings;
-        for (const auto& type : types->array()) {
-            if (type.isString())
-                strings.push_back(type.string());
-        }
-        m_filters.selectedPostTypes = std::move(strings);
-    }
-    if (auto* trash = value(Key::PostListViewingTrash); trash && trash->isNumber())
-        m_filters.viewingTrash = trash->boolValue();
-    if (auto* search = value(Key::SearchString); search && search->isString())
-        postListSearchField()->setStringValue(search->string());
-    // Neither bit set would search nothing: the current choice stays.
-    if (auto* fields = value(Key::FieldsToSearch); fields && fields->isInteger() && (fields->integerValue() & 3))
-        m_fieldsToSearch = static_cast<int>(fields->integerValue() & 3);
+    // Each missing or malformed value is skipped by itself; a sort key the
+    // list cannot sort by is not taken back.
+    auto restored = VornickBlogEditorRestoredStateFromDictionary(dictionary);
+    if (restored.sortDescriptors)
+        postsListArrayController()->setSortDescriptors(std::move(*restored.sortDescriptors));
+    for (auto& [key, value] : restored.restoredFilterSettings)
+        m_restoredFilterSettings[key] = std::move(value);
+    if (restored.selectedPostTypes)
+        m_filters.selectedPostTypes = std::move(*restored.selectedPostTypes);
+    if (restored.viewingTrash)
+        m_filters.viewingTrash = *restored.viewingTrash;
+    if (restored.searchString)
+        postListSearchField()->setStringValue(*restored.searchString);
+    if (restored.fieldsToSearch)
+        m_fieldsToSearch = *restored.fieldsToSearch;
     if (postsArrayController()->managedObjectContext())
         resolveRestoredFilterSettings();
     updateFilterPredicate();

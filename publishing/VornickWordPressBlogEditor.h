@@ -15,6 +15,7 @@
 // identifier, and looked up in the blog again once its index is connected.
 #pragma once
 
+#include "publishing/VornickBlogEditorRestorableState.h"
 #include "publishing/VornickPublishedBlogEditor.h"
 #include "publishing/VornickPublishedBlogPostListSortingUIController.h"
 #include "publishing/VornickWordPressBlogEditorOperations.h"
@@ -29,14 +30,14 @@ class VornickWordPressBlog;
 class VornickWordPressPostListFiltersUIController;
 
 namespace VornickBlogEditorRestorableStateKey {
-inline constexpr const char16_t* PostListSortDescriptors = u"com.Orbendalworks.Brevanton.BlogEditor.postListSortDescriptors";
-inline constexpr const char16_t* PostListSelectedCategories = u"com.Orbendalworks.Brevanton.BlogEditor.postListSelectedCategories";
-inline constexpr const char16_t* PostListSelectedTags = u"com.Orbendalworks.Brevanton.BlogEditor.postListSelectedTags";
-inline constexpr const char16_t* PostListSelectedPostStatuses = u"com.Orbendalworks.Brevanton.BlogEditor.postListSelectedPostStatuses";
-inline constexpr const char16_t* PostListSelectedPostTypes = u"com.Orbendalworks.Brevanton.BlogEditor.postListSelectedPostTypes";
-inline constexpr const char16_t* PostListViewingTrash = u"com.Orbendalworks.Brevanton.BlogEditor.postListViewingTrash";
-inline constexpr const char16_t* SearchString = u"com.Orbendalworks.Brevanton.BlogEditor.searchString";
-inline constexpr const char16_t* FieldsToSearch = u"com.Orbendalworks.Brevanton.BlogEditor.fieldsToSearch";
+inline constexpr const char16_t* PostListSortDescriptors = VornickBlogEditorPostListSortDescriptorsKey;
+inline constexpr const char16_t* PostListSelectedCategories = VornickBlogEditorPostListSelectedCategoriesKey;
+inline constexpr const char16_t* PostListSelectedTags = VornickBlogEditorPostListSelectedTagsKey;
+inline constexpr const char16_t* PostListSelectedPostStatuses = VornickBlogEditorPostListSelectedPostStatusesKey;
+inline constexpr const char16_t* PostListSelectedPostTypes = VornickBlogEditorPostListSelectedPostTypesKey;
+inline constexpr const char16_t* PostListViewingTrash = VornickBlogEditorPostListViewingTrashKey;
+inline constexpr const char16_t* SearchString = VornickBlogEditorSearchStringKey;
+inline constexpr const char16_t* FieldsToSearch = VornickBlogEditorFieldsToSearchKey;
 } // namespace VornickBlogEditorRestorableStateKey
 
 class VornickWordPressBlogEditor : public VornickPublishedBlogEditor,

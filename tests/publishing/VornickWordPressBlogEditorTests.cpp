@@ -153,6 +153,12 @@ TEST_F(WordPressBlogEditorTest, RestorableStateRoundTripsAndDropsWhatIsGone)
     ASSERT_TRUE(sort);
     EXPECT_EQ(sort->key, u"title");
     EXPECT_FALSE(editor->hasRestoredFilterSettings());
+
+    // A sort key the list cannot sort by would empty it: it is not taken back.
+    Dictionary unknownSort;
+    unknownSort[Key::PostListSortDescriptors] = Value(Array { Value(Dictionary { { u"key", Value(u"noSuchKey") }, { u"ascending", Value(true) } }) });
+    editor->restoreState(unknownSort);
+    EXPECT_EQ(editor->postsListArrayController()->firstSortDescriptor()->key, u"title");
 }
 
 TEST_F(WordPressBlogEditorTest, TheWindowsStateIsWrittenWhenItClosesAndReadWhenTheBlogOpensAgain)

@@ -5,7 +5,6 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
-#include "platform/foundation/UUID.h"
 #include "toolkit/VornickCollections.h"
 #include "toolkit/VornickDateFormatterExtensions.h"
 #include "toolkit/VornickErrors.h"
@@ -370,60 +369,15 @@ void VornickWordPressRESTAgent::requestMediaItemsForBlogWithDescription(const Di
         });
 }
 
-std::u16string VornickWordPressRESTAgent::multipartFormDataBoundaryString()
-{
-    std::u16string uuid = UUID().UUIDString();
-    std::erase(uuid, u'-');
-    return u"Brevanton-data-boundary-" + uuid;
-}
-
-std::optional<Data> VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(const URL& fileURL,
-    std::u16string& boundary)
+std::shared_ptr<VornickWordPressMutipartFormDataPayload> VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(
+    const URL& fileURL, Error* outError)
 {
     std::u16string fileName = fileURL.lastPathComponent();
-    auto path = fileURL.fileSystemPath();
-    auto mimeType = vornick_MIMEType(fileURL);
-    if (fileName.empty() || fileName == u"/" || !path || !mimeType)
-        return std::nullopt;
-    auto contents = readFile(*path);
-    if (!contents)
-        return std::nullopt;
-    std::string boundaryText;
-    do {
-        boundary = multipartFormDataBoundaryString();
-        boundaryText = toUTF8(boundary);
-    } while (contents->find(boundaryText) != std::string::npos);
-
-    // The quoted name keeps the file's own characters but for those that
-    // would end the quotes or the header line, escaped as browsers do; the
-    // extended form spells the name exactly.
-    std::string quotedName;
-    for (char c : toUTF8(fileName)) {
-        switch (c) {
-        case '"': quotedName += "%22"; break;
-        case '\\': quotedName += "%5C"; break;
-        case '\r': quotedName += "%0D"; break;
-        case '\n': quotedName += "%0A"; break;
-        default: quotedName += c;
-        }
+    if (fileName.empty() || fileName == u"/" || !vornick_MIMEType(fileURL)) {
+        setError(outError, Error(VornickErrorDomain, VornickMediaFileUnreadableError, u"The file has no name or no known type."));
+        return nullptr;
     }
-    std::string encodedName;
-    for (unsigned char c : toUTF8(fileName)) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '_' || c == '~')
-            encodedName += static_cast<char>(c);
-        else
-            encodedName += fmt::format("%{:02X}", c);
-    }
-    std::string head = fmt::format("--{}\r\nContent-Disposition: form-data; name=\"media[]\"; filename=\"{}\"; filename*=UTF-8''{}\r\n"
-                                   "Content-Type: {}\r\n\r\n",
-        boundaryText, quotedName, encodedName, toUTF8(*mimeType));
-    std::string tail = fmt::format("\r\n--{}--\r\n", boundaryText);
-    Data body;
-    body.reserve(head.size() + contents->size() + tail.size());
-    body.insert(body.end(), head.begin(), head.end());
-    body.insert(body.end(), contents->begin(), contents->end());
-    body.insert(body.end(), tail.begin(), tail.end());
-    return body;
+    return VornickWordPressMutipartFormDataPayload::createWithFileURL({}, u"media[]", fileURL, outError);
 }
 
 void VornickWordPressRESTAgent::uploadFailed(const std::shared_ptr<VornickWordPressMediaItem>& mediaItem, const Dictionary& blogDescription,
@@ -452,9 +406,8 @@ void VornickWordPressRESTAgent::uploadMediaItem(const std::shared_ptr<VornickWor
         std::optional<std::string> filePath = fileURL ? fileURL->fileSystemPath() : std::nullopt;
         bool readable = filePath && fileExists(*filePath) && !isDirectory(*filePath) && vornick_MIMEType(*fileURL);
         if (readable && version == 1) {
-            std::u16string boundary;
-            if (auto body = httpBodyDataForMultipartFormUploadOfImageFileURL(*fileURL, boundary))
-                payload = std::make_shared<VornickWordPressMutipartFormDataPayload>(std::move(*body), std::move(boundary));
+            Error ignored;
+            payload = httpBodyDataForMultipartFormUploadOfImageFileURL(*fileURL, &ignored);
         } else if (readable) {
             payload = std::make_shared<VornickWordPressFileAttachmentPayload>(*fileURL);
         }

@@ -21,6 +21,8 @@
 
 namespace brevanton {
 
+class VornickWordPressMutipartFormDataPayload;
+
 class VornickWordPressRESTAgent : public VornickWordPressAgent {
 public:
     static constexpr int64_t postsPerRequest = 50;
@@ -67,14 +69,13 @@ public:
     void confirmServerSideDeletionOfPostWithIdentifier(const std::u16string& postIdentifier, const Value& nativePostIdentifier,
         const Dictionary& blogDescription) override;
 
-    // A fresh random boundary for a multipart body.
-    static std::u16string multipartFormDataBoundaryString();
     // The version 1 upload body of the file: one "media[]" form part with the
     // file name quoted (and in "filename*" too) and its MIME type, around the
-    // file's bytes, with a boundary that the file's bytes do not hold (given
-    // back in `boundary`). Nothing when the URL has no file name, the file
-    // cannot be read or has no MIME type.
-    static std::optional<Data> httpBodyDataForMultipartFormUploadOfImageFileURL(const URL& fileURL, std::u16string& boundary);
+    // file's bytes, which are read as the request is sent, under a random
+    // boundary the file does not hold. Null with the error when the URL has
+    // no file name, the file cannot be read or has no MIME type.
+    [[nodiscard]] static std::shared_ptr<VornickWordPressMutipartFormDataPayload> httpBodyDataForMultipartFormUploadOfImageFileURL(
+        const URL& fileURL, Error* outError);
 
 private:
     // The account, also when it came wrapped in the agent's view of it.

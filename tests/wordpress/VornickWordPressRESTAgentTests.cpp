@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "tests/wordpress/WordPressRESTTestSupport.h"
 #include "toolkit/VornickDateFormatterExtensions.h"
+#include "wordpress/VornickWordPressRESTPayload.h"
 
 #include <gtest/gtest.h>
 
@@ -485,30 +486,34 @@ TEST_F(VornickWordPressRESTAgentTests, UploadingMediaItems)
     EXPECT_EQ(m_delegate.only().name, "failedToUpload");
 }
 
-TEST(VornickWordPressRESTMultipartTests, FileNameAndBoundaryCannotBreakTheForm)
+TEST(VornickWordPressRESTMultipartTests, TheFormStreamsTheFileAndItsNameCannotBreakTheForm)
 {
     std::string folder = createTemporaryDirectory("wordpress-multipart").value();
     std::string path = folder + "/a \"b\";c\r\nX-Evil: 1 caf\xC3\xA9.png";
-    std::string contents = "\x89PNG\r\n--Brevanton-data-boundary- bytes\r\n";
+    std::string contents = "\x89PNG\r\n--Brevanton- bytes\r\n";
     ASSERT_TRUE(writeFileAtomically(path, contents));
-    std::u16string boundary;
-    auto body = VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(URL::fileURLWithPath(path), boundary);
-    ASSERT_TRUE(body);
-    std::string text(body->begin(), body->end());
-    std::string boundaryText = toUTF8(boundary);
-    EXPECT_TRUE(boundaryText.starts_with("Brevanton-data-boundary-"));
-    EXPECT_GT(boundaryText.size(), 30u);
-    std::string head = "--" + boundaryText + "\r\nContent-Disposition: form-data; name=\"media[]\"; "
-                       "filename=\"a %22b%22;c%0D%0AX-Evil: 1 caf\xC3\xA9.png\"; "
-                       "filename*=UTF-8''a%20%22b%22%3Bc%0D%0AX-Evil%3A%201%20caf%C3%A9.png\r\nContent-Type: image/png\r\n\r\n";
-    EXPECT_EQ(text, head + contents + "\r\n--" + boundaryText + "--\r\n");
-    // The boundary occurs only where it bounds the part.
-    EXPECT_EQ(text.find("--" + boundaryText, 1), head.size() + contents.size() + 2);
+    Error error;
+    auto form = VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(URL::fileURLWithPath(path), &error);
+    ASSERT_TRUE(form) << error;
+    std::vector<URLRequestBodyPart> parts = form->bodyParts();
+    ASSERT_EQ(parts.size(), 3u);
+    // The file is read as the request is sent, not held in memory.
+    ASSERT_TRUE(parts[1].isFile());
+    EXPECT_EQ(std::get<std::string>(parts[1].content), path);
+    const Data& headBytes = std::get<Data>(parts[0].content);
+    const Data& tailBytes = std::get<Data>(parts[2].content);
+    std::string head(headBytes.begin(), headBytes.end());
+    std::string boundary = toUTF8(form->boundaryString());
+    EXPECT_EQ(head, "--" + boundary + "\r\nContent-Disposition: form-data; name=\"media[]\"; "
+                    "filename=\"a \\\"b\\\"_cX-Evil: 1 caf\xC3\xA9.png\"; "
+                    "filename*=UTF-8''a%20%22b%22%3BcX-Evil%3A%201%20caf%C3%A9.png\r\nContent-Type: image/png\r\n\r\n");
+    EXPECT_EQ(std::string(tailBytes.begin(), tailBytes.end()), "\r\n--" + boundary + "--\r\n");
+    EXPECT_EQ(contents.find("--" + boundary), std::string::npos);
 
-    EXPECT_FALSE(VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(URL::fileURLWithPath(folder + "/none.png"), boundary));
+    EXPECT_FALSE(VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(URL::fileURLWithPath(folder + "/none.png"), &error));
     ASSERT_TRUE(writeFileAtomically(folder + "/data.unknownkind", std::string("x")));
     EXPECT_FALSE(VornickWordPressRESTAgent::httpBodyDataForMultipartFormUploadOfImageFileURL(
-        URL::fileURLWithPath(folder + "/data.unknownkind"), boundary));
+        URL::fileURLWithPath(folder + "/data.unknownkind"), &error));
     EXPECT_TRUE(removeItem(folder));
 }
 

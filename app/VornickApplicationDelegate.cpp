@@ -12,6 +12,7 @@
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickHTMLFormattingPreferences.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Text.h"
@@ -327,13 +328,33 @@ std::set<std::u16string> VornickApplicationDelegate::knownFilePaths() const
 
 namespace brevanton {
 
+void VornickApplicationDelegate::setCurrentAuthorizationFlow(std::shared_ptr<VornickAuthorizationFlowSession> flow)
+{
+    m_currentAuthorizationFlow = std::move(flow);
+    if (!m_currentAuthorizationFlow) {
+        m_authorizationRedirectListener.reset();
+        return;
+    }
+    if (m_authorizationRedirectListener)
+        return;
+    Error error;
+    m_authorizationRedirectListener = URLHandoffListener::start(
+        [this](const std::string& address) {
+            auto url = URL::create(address);
+            return url && resumeAuthorizationFlowWithURL(*url);
+        },
+        &error);
+    if (!m_authorizationRedirectListener)
+        consoleLog(u"The browser's answer to this sign-in can reach the program only while it runs in this process: " + error.localizedDescription());
+}
+
 bool VornickApplicationDelegate::resumeAuthorizationFlowWithURL(const URL& url)
 {
     auto flow = m_currentAuthorizationFlow;
     if (!flow || !flow->resumeExternalUserAgentFlowWithURL(url))
         return false;
     if (m_currentAuthorizationFlow == flow)
-        m_currentAuthorizationFlow.reset();
+        setCurrentAuthorizationFlow(nullptr);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include "app/VornickMediaFileInfoCache.h"
 #include "app/VornickTitledURL.h"
 #include "platform/foundation/URL.h"
+#include "platform/foundation/URLHandoff.h"
 #include "platform/views/Responder.h"
 #include "toolkit/VornickFileTreeWatcher.h"
 
@@ -150,7 +151,9 @@ public:
 
     // --- Authorisation in the web browser
     // Holds the authorisation flow in progress (replacing an earlier one).
-    void setCurrentAuthorizationFlow(std::shared_ptr<VornickAuthorizationFlowSession> flow) { m_currentAuthorizationFlow = std::move(flow); }
+    // While one is held, the program listens for the address the browser
+    // hands back to another `brevanton` process (URLHandoff).
+    void setCurrentAuthorizationFlow(std::shared_ptr<VornickAuthorizationFlowSession>);
     const std::shared_ptr<VornickAuthorizationFlowSession>& currentAuthorizationFlow() const { return m_currentAuthorizationFlow; }
     // A URL the desktop handed the program (its "brvn" scheme): resumes the
     // flow in progress with it, which then ends. False when no flow took it.
@@ -173,6 +176,7 @@ private:
     VornickMediaFileInfoCache m_mediaFileInfoCache;
     FileChooser m_fileChooser;
     std::shared_ptr<VornickAuthorizationFlowSession> m_currentAuthorizationFlow;
+    std::unique_ptr<URLHandoffListener> m_authorizationRedirectListener;
     // By the folder URL's normalized unique key string.
     std::map<std::u16string, std::shared_ptr<VornickKnownResourceFolders>> m_knownResourceFolders;
     std::vector<std::shared_ptr<VornickBundledStyleSheet>> m_bundledStyleSheets;

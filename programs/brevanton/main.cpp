@@ -36,18 +36,21 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/URL.h"
+#include "platform/foundation/URLHandoff.h"
 #include "platform/views/DisplayAvailability.h"
 #include "platform/foundation/LoadedDocument.h"
 #include "platform/web/WebDocumentParsedAhead.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickNewlineConvention.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cerrno>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <filesystem>
@@ -64,6 +67,9 @@ void printUsage()
 {
     std::printf("Usage: brevanton [--version] [--help] [--headless] [--save] FILE...\n"
                 "       brevanton [--headless | --reindex | --sync [--type 3 | --type 5]] ACCOUNT-FOLDER\n"
+                "       brevanton brvn://ADDRESS\n"
+                "A brvn: address (the browser's answer to a sign-in) goes to the running\n"
+                "Brevanton that waits for it.\n"
                 "With the folder of a WordPress account project and a display, opens a window\n"
                 "for each of its blogs, or, for an account without blogs yet, the window of its\n"
                 "first sync (signing in with the account's stored details), and syncs it\n"
@@ -460,6 +466,35 @@ int runWithWindows(char** argv)
     return 1;
 }
 
+bool hasURLSchemePrefix(std::string_view argument, std::string_view scheme)
+{
+    if (argument.size() < scheme.size())
+        return false;
+    for (size_t i = 0; i < scheme.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(argument[i])) != scheme[i])
+            return false;
+    }
+    return true;
+}
+
+// The browser's answer to a sign-in, which the desktop opens this program
+// with: it goes to the process whose sign-in waits for it. The address holds
+// the sign-in's code, so it is never printed.
+int handOffAddress(const std::string& address)
+{
+    switch (handOffURL(address)) {
+    case URLHandoffResult::Taken:
+        return 0;
+    case URLHandoffResult::NotTaken:
+        std::fprintf(stderr, "brevanton: no sign-in in progress took this address; sign in again from the account's window\n");
+        return 1;
+    case URLHandoffResult::NoListener:
+        break;
+    }
+    std::fprintf(stderr, "brevanton: no Brevanton waits for a sign-in; sign in again from the account's window\n");
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -509,6 +544,8 @@ int main(int argc, char** argv)
         }
         paths.emplace_back(argv[i]);
     }
+    if (paths.size() == 1 && argc == 2 && hasURLSchemePrefix(paths.front(), "brvn:"))
+        return handOffAddress(paths.front());
     if (syncTypeGiven && !sync) {
         std::fprintf(stderr, "brevanton: --type goes with --sync\n");
         return 2;

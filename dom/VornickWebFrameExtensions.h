@@ -39,6 +39,9 @@ enum class VornickFrameValidationStatus : unsigned {
     // Tidy did not finish within its time: not validated, until validation
     // is asked for again or the source changes.
     NotFinished = 4,
+    // Tidy gave no result: it could not be run (it is not installed) or its
+    // report could not be read. Not validated, said so, never waited for.
+    CouldNotRun = 5,
 };
 
 // Shown in place of U+00A0 while editing, in this order of preference.

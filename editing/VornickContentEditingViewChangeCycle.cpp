@@ -37,7 +37,8 @@ namespace {
 // run forever.
 constexpr unsigned maximumBlockRepairPasses = 8;
 
-// A check that could not run leaves the frame without a result.
+// A check that could not run says so: the frame is not left waiting for a
+// result that never comes.
 VornickFrameValidationStatus frameValidationStatusForTidyResult(VornickTidyResultCode result)
 {
     switch (result) {
@@ -46,7 +47,7 @@ VornickFrameValidationStatus frameValidationStatusForTidyResult(VornickTidyResul
     case VornickTidyResultCode::Errors: return VornickFrameValidationStatus::Errors;
     case VornickTidyResultCode::NotValidated: break;
     }
-    return VornickFrameValidationStatus::Pending;
+    return VornickFrameValidationStatus::CouldNotRun;
 }
 
 std::shared_ptr<WebFrame> frameOfRange(const WebFrame* mainFrame, const DOMRange& range)

@@ -401,6 +401,8 @@ std::u16string VornickContentEditingView::tidyStatusSummaryForDisplayToUser() co
         return u"Valid HTML";
     if (status == VornickFrameValidationStatus::NotFinished)
         return u"Not Validated: the Check Did Not Finish";
+    if (status == VornickFrameValidationStatus::CouldNotRun)
+        return u"Not Validated: HTML Tidy Could Not Run";
     if (status != VornickFrameValidationStatus::Warnings && status != VornickFrameValidationStatus::Errors)
         return u"Validating...";
     size_t errors = 0;

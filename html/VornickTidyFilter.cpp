@@ -346,8 +346,13 @@ void VornickTidyFilter::validateHTMLString(std::u16string htmlString, Validation
 
 void VornickTidyFilter::validateHTMLString(std::shared_ptr<const std::u16string> htmlString, ValidationCompletion completion)
 {
-    if (tidyExecutablePath().empty())
+    if (tidyExecutablePath().empty()) {
+        // Without tidy nothing is validated: said at once, not waited for.
+        OperationQueue::main().addOperation([htmlString = std::move(htmlString), completion = std::move(completion)] {
+            completion(*htmlString, VornickTidyResultCode::NotValidated, {});
+        });
         return;
+    }
     auto& queue = validationQueue();
     queue.cancelAllOperations();
     // The runs already made serve this request only; they are compared in

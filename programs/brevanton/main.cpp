@@ -184,6 +184,7 @@ const char* tidyResultName(VornickFrameValidationStatus status)
     case VornickFrameValidationStatus::Warnings: return "warnings";
     case VornickFrameValidationStatus::Errors: return "errors";
     case VornickFrameValidationStatus::NotFinished: return "not validated (the check did not finish)";
+    case VornickFrameValidationStatus::CouldNotRun: return "not validated (tidy could not run)";
     case VornickFrameValidationStatus::Pending: break;
     }
     return "not validated";

@@ -132,3 +132,21 @@ TEST_F(BrevantonExecutable, TidyThatOutrunsItsBudgetIsStoppedAndThePageLoadsAsIt
     auto checked = runBrevanton({ shallow });
     EXPECT_FALSE(contains(checked.standardOutput, "did not finish")) << checked.standardOutput;
 }
+
+TEST_F(BrevantonExecutable, WithoutTidyAPageSavesAtOnceAndSaysItWasNotValidated)
+{
+    // Tidy is looked for on the PATH: here it finds none.
+    std::string page = m_folder + "/page.html";
+    std::string contents = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>t</title></head><body>\n<p>fine</p>\n</body></html>\n";
+    ASSERT_TRUE(writeFileAtomically(page, contents));
+    auto start = std::chrono::steady_clock::now();
+    auto saved = runBrevanton({ "--save", page }, { { "PATH", m_folder + "/no-programs" } });
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(saved.exitStatus, 0) << saved.standardError;
+    EXPECT_TRUE(contains(saved.standardOutput, "\n  validation:     Not Validated: HTML Tidy Could Not Run\n")) << saved.standardOutput;
+    EXPECT_TRUE(contains(saved.standardOutput, "\n  tidy:           not validated (tidy could not run), 0 advisories\n"))
+        << saved.standardOutput;
+    // Nothing waited for a verdict that could not come (tidy's budget is two seconds and more).
+    EXPECT_LT(seconds, 1.8);
+    EXPECT_TRUE(contains(readFile(page).value(), "<p>fine</p>"));
+}

@@ -8,6 +8,8 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
 #include "publishing/VornickWordPressBlockCSSClassesInspectorModule.h"
+#include "publishing/VornickWordPressEmbedBlockInspectorModule.h"
+#include "publishing/VornickWordPressImageBlockFigureInspectorModule.h"
 #include "publishing/VornickWordPressNonInspectableBlockInspectorModule.h"
 
 namespace brevanton {
@@ -62,10 +64,8 @@ void VornickWordPressBlockElementEditorUIController::addAllModulesForTargetObjec
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockTextAlignmentInspectorModule>());
     // The colour module comes here:
     // addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockColorInspectorModule>());
-    // The image block's figure module comes here:
-    // addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressImageBlockFigureInspectorModule>());
-    // The embed module comes here:
-    // addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressEmbedBlockInspectorModule>());
+    addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressImageBlockFigureInspectorModule>());
+    addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressEmbedBlockInspectorModule>());
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockCSSClassesInspectorModule>());
     if (moduleCount() == 0)
         insertModule(std::make_shared<VornickWordPressNonInspectableBlockInspectorModule>(*this), 0);

@@ -293,6 +293,19 @@ void VornickWordPressBlogEditor::showMediaItemInMediaLibrary(const std::shared_p
         m_mediaLibraryBrowser->showMediaItem(item);
 }
 
+void VornickWordPressBlogEditor::beginPickingMediaItem(const std::shared_ptr<VornickWordPressMediaItem>& item, const Rect& inspectorFrame,
+                                                       std::function<void(const std::shared_ptr<VornickWordPressMediaItem>&)> completionHandler)
+{
+    showMediaItemInMediaLibrary(nullptr);
+    m_mediaLibraryBrowser->beginPickingMediaItem(item, inspectorFrame, std::move(completionHandler));
+}
+
+void VornickWordPressBlogEditor::cancelPickingMediaItem()
+{
+    if (m_mediaLibraryBrowser)
+        m_mediaLibraryBrowser->cancelPickingMediaItem();
+}
+
 void VornickWordPressBlogEditor::showMediaLibrary(ActionSender*)
 {
     if (m_mediaLibraryBrowser && m_mediaLibraryBrowser->window()->isVisible()) {

@@ -4,6 +4,7 @@
 // the media library beside it, a click on another item answers the pick,
 // and the block and the well show that item.
 #include "tests/platform/views/qt/QtTestSupport.h"
+#include "tests/html/WordPressBlockOracle.h"
 #include "tests/shell/BlogPostWindowTestSupport.h"
 
 #include "blog/VornickWordPressBlog.h"
@@ -51,8 +52,8 @@ namespace brevanton {
 namespace {
 
 constexpr const char16_t* imagePostBody
-    = u"<!-- wp:image {\"id\":412,\"sizeSlug\":\"large\",\"linkDestination\":\"none\"} -->\n"
-      u"<figure class=\"wp-block-image size-large\"><img src=\"https://site.example/wp-content/uploads/red.png\" alt=\"Red\" class=\"wp-image-412\"/></figure>\n"
+    = u"<!-- wp:image {\"id\":412,\"width\":20,\"height\":15,\"sizeSlug\":\"large\",\"linkDestination\":\"none\"} -->\n"
+      u"<figure class=\"wp-block-image size-large is-resized\"><img src=\"https://site.example/wp-content/uploads/red.png\" alt=\"Red\" class=\"wp-image-412\" width=\"20\" height=\"15\"/></figure>\n"
       u"<!-- /wp:image -->\n\n"
       u"<!-- wp:paragraph -->\n<p>After the picture.</p>\n<!-- /wp:paragraph -->\n";
 
@@ -250,7 +251,23 @@ TEST_F(ImageBlockInspectorQt, AClickInTheMediaLibraryAnswersThePick)
     auto image = target->element()->getElementsByTagName(u"img")->item(0);
     EXPECT_EQ(image->getAttribute(u"src"), u"https://site.example/wp-content/uploads/blue.png");
     EXPECT_EQ(image->getAttribute(u"class"), u"wp-image-413");
+    // The new image shows at its own size: no width, height or "is-resized" any more.
     EXPECT_FALSE(image->hasAttribute(u"width"));
+    EXPECT_FALSE(image->hasAttribute(u"height"));
+    EXPECT_EQ(target->element()->getAttribute(u"class"), u"wp-block-image size-large");
+
+    // Saved: WordPress reads the new item's attributes, the figure as its editor writes it.
+    Error error;
+    ASSERT_TRUE(postWindow->save(&error)) << error;
+    auto body = postWindow->post()->sourceContentString();
+    auto tree = testing::runWordPressOracle("tree", toUTF8(body));
+    ASSERT_TRUE(tree);
+    auto expected = testing::runWordPressOracle("tree", "<!-- wp:image {\"id\":413,\"sizeSlug\":\"large\",\"linkDestination\":\"none\"} -->\n"
+                                                        "<!-- /wp:image -->\n<!-- wp:paragraph -->\n<!-- /wp:paragraph -->");
+    EXPECT_EQ(testing::normalizedOracleValue(*tree), testing::normalizedOracleValue(*expected)) << toUTF8(body);
+    EXPECT_NE(body.find(u"<figure class=\"wp-block-image size-large\"><img src=\"https://site.example/wp-content/uploads/blue.png\" alt=\"Red\" class=\"wp-image-413\""),
+              std::u16string::npos)
+        << toUTF8(body);
     EXPECT_EQ(figureModule()->mediaItemIDTextField()->stringValue(), u"413");
     shown = wellColourWhenItShows(QColor(30, 60, 220));
     EXPECT_GT(shown.blue(), 160);

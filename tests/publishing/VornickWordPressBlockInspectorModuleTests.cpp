@@ -10,6 +10,8 @@
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
 #include "publishing/VornickWordPressBlockCSSClassesInspectorModule.h"
 #include "publishing/VornickWordPressBlockElementEditorUIController.h"
+#include "publishing/VornickWordPressEmbedBlockInspectorModule.h"
+#include "publishing/VornickWordPressImageBlockFigureInspectorModule.h"
 #include "publishing/VornickWordPressNonInspectableBlockInspectorModule.h"
 
 #include <typeinfo>
@@ -29,6 +31,10 @@ protected:
                 names.push_back("text alignment");
             else if (std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(module))
                 names.push_back("classes");
+            else if (std::dynamic_pointer_cast<VornickWordPressImageBlockFigureInspectorModule>(module))
+                names.push_back("image");
+            else if (std::dynamic_pointer_cast<VornickWordPressEmbedBlockInspectorModule>(module))
+                names.push_back("embed");
             else if (std::dynamic_pointer_cast<VornickWordPressNonInspectableBlockInspectorModule>(module))
                 names.push_back("nothing to inspect");
             else
@@ -59,7 +65,15 @@ TEST_F(VornickWordPressBlockInspectorModuleTests, EveryBlockGetsItsModulesInOrde
     EXPECT_EQ(modulesOf(elementWithText(u"p", u"We left Lisbon")), (Names { "text alignment", "classes" }));
     EXPECT_EQ(modulesOf(elementWithText(u"h2", u"Getting there")), (Names { "media alignment", "text alignment", "classes" }));
     // An image block (which no colour module takes) still opens with its own modules.
-    EXPECT_EQ(modulesOf(elementWithText(u"figure", u"The ferry at")), (Names { "media alignment", "classes" }));
+    EXPECT_EQ(modulesOf(elementWithText(u"figure", u"The ferry at")), (Names { "media alignment", "image", "classes" }));
+    // An embed (its wrapper shows a stand-in, not the URL).
+    auto figures = pointElement(u"body")->getElementsByTagName(u"figure");
+    std::shared_ptr<DOMElement> embed;
+    for (unsigned index = 0; index < figures->length() && !embed; ++index) {
+        if (figures->item(index)->getAttribute(u"class").starts_with(u"wp-block-embed "))
+            embed = figures->item(index);
+    }
+    EXPECT_EQ(modulesOf(embed), (Names { "media alignment", "embed", "classes" }));
     // A table has no text alignment.
     EXPECT_EQ(modulesOf(elementWithText(u"figure", u"Cacilhas08:52")), (Names { "media alignment", "classes" }));
     EXPECT_EQ(modulesOf(elementWithText(u"blockquote", u"grilled sardines")), (Names { "text alignment", "classes" }));

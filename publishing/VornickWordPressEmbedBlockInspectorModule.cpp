@@ -6,6 +6,7 @@
 #include "editing/VornickElementEditorUIController.h"
 #include "html/VornickBlockModeHelper.h"
 #include "html/VornickWordPressBlockMetadata.h"
+#include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
@@ -205,6 +206,12 @@ void VornickWordPressEmbedBlockInspectorModule::undoableSetURLString(const std::
         updateUI();
         return;
     }
+    // The comment as WordPress writes it, whatever the snippet wrote.
+    auto newBlock = helper->blockOrElement(figure);
+    if (auto& comment = newBlock.blockStartComment()) {
+        if (auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(comment->data()))
+            comment->setData(metadata->encodedAsCommentText());
+    }
     auto bounds = [&] {
         auto range = document->createRange();
         (void)range->selectNode(*element);
@@ -233,7 +240,7 @@ void VornickWordPressEmbedBlockInspectorModule::undoableSetURLString(const std::
     if (resultRange)
         view->setTargetRange(resultRange);
     // The editor keeps showing this module, on the new block.
-    auto newBlock = helper->blockOrElement(figure);
+    newBlock = helper->blockOrElement(figure);
     if (newBlock.element() && elementEditor() == editor)
         editor->replaceTargetObjectKeepingModules(newBlock);
     m_embedFailed = false;

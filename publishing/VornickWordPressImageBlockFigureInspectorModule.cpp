@@ -293,8 +293,14 @@ void VornickWordPressImageBlockFigureInspectorModule::loadView()
     std::weak_ptr<VornickWordPressImageBlockFigureInspectorModule> weakModule
         = std::static_pointer_cast<VornickWordPressImageBlockFigureInspectorModule>(shared_from_this());
     view->setActionHandler(changeAction, [weakModule](ActionSender* sender) {
-        if (auto module = weakModule.lock())
-            (void)module->changeProperty(sender);
+        auto module = weakModule.lock();
+        if (!module)
+            return;
+        module->m_awaitingCustomLinkURL = false;
+        // A control whose change was refused shows the block again (a custom
+        // link waits for its address).
+        if (!module->changeProperty(sender) && !module->m_awaitingCustomLinkURL && module->elementEditor())
+            module->updateControlsFromElement();
     });
     view->setActionHandler(chooseOtherMediaItemAction, [weakModule](ActionSender* sender) {
         if (auto module = weakModule.lock())
@@ -575,6 +581,7 @@ bool VornickWordPressImageBlockFigureInspectorModule::writeChangeFromControl(Act
         case LinkType::AttachmentPage:
             return false;
         case LinkType::CustomURL:
+            m_awaitingCustomLinkURL = true;
             if (auto window = m_linkURLTextField->window())
                 (void)window->makeFirstResponder(m_linkURLTextField);
             return false;

@@ -132,6 +132,8 @@ private:
     std::shared_ptr<Button> m_resetDimensionsButton;
     // While a pick is pending: the popover's will-close observer.
     std::optional<ObserverToken> m_popoverWillCloseObserver;
+    // Custom URL was chosen: the link is made when its address is entered.
+    bool m_awaitingCustomLinkURL { false };
 };
 
 } // namespace brevanton

@@ -106,6 +106,8 @@ TEST_F(VornickWordPressEmbedBlockInspectorModuleTests, ANewURLIsOneStepAndThePos
     EXPECT_EQ(undo().undoActionName(), Module::editEmbedURLActionName);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].url.absoluteString(), newURL);
+    // The block's box bounds the answer; this one is wide enough to say so.
+    EXPECT_GT(requests[0].maxWidth, 100u);
     auto figure = embedFigure();
     ASSERT_TRUE(figure);
     EXPECT_EQ(targetElement(), figure);

@@ -235,10 +235,16 @@ TEST_F(VornickWordPressImageBlockFigureInspectorModuleTests, ALinkWrapsAndUnwrap
     EXPECT_EQ(figureModule()->scaleSegmentedControl()->selectedSegment(), 3);
     auto steps = undo().undoPosition();
 
-    // Custom URL waits for the address; Attachment changes nothing.
+    // Custom URL waits for the address; Attachment changes nothing, and the
+    // control shows the block's link again, as does a refused size.
     choose(figureModule()->linkTypeSegmentedControl(), 3);
     EXPECT_TRUE(figureModule()->linkURLTextField()->isEditable());
+    EXPECT_EQ(figureModule()->linkTypeSegmentedControl()->selectedSegment(), 3);
     choose(figureModule()->linkTypeSegmentedControl(), 2);
+    EXPECT_EQ(figureModule()->linkTypeSegmentedControl()->selectedSegment(), 0);
+    EXPECT_FALSE(figureModule()->linkURLTextField()->isEditable());
+    type(figureModule()->widthTextField(), u"wide");
+    EXPECT_EQ(figureModule()->widthTextField()->stringValue(), u"");
     EXPECT_EQ(undo().undoPosition(), steps);
 
     std::u16string address = u"https://example.com/ferry?a=1&b=--<x>";

@@ -150,8 +150,10 @@ VornickWordPressImageBlockFigureInspectorModule::LinkType VornickWordPressImageB
 std::shared_ptr<VornickWordPressMediaItem> VornickWordPressImageBlockFigureInspectorModule::wordPressMediaItem() const
 {
     auto metadata = wordPressBlockMetadata();
-    auto identifier = metadata && metadata->properties() ? metadata->properties()->find(u"id") : Dictionary::const_iterator();
-    if (!metadata || !metadata->properties() || identifier == metadata->properties()->end())
+    if (!metadata || !metadata->properties())
+        return nullptr;
+    auto identifier = metadata->properties()->find(u"id");
+    if (identifier == metadata->properties()->end())
         return nullptr;
     auto* editor = elementEditor();
     auto* postView = editor ? dynamic_cast<VornickBlogPostView*>(editor->contentEditingView()) : nullptr;

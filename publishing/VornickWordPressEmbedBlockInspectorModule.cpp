@@ -274,26 +274,25 @@ void VornickWordPressEmbedBlockInspectorModule::undoableSetURLString(const std::
 
 void VornickWordPressEmbedBlockInspectorModule::oEmbedAnswered(const std::shared_ptr<DOMElement>& figure, bool success)
 {
+    // An answer for a block that is gone (undone meanwhile) changes nothing.
     auto* editor = elementEditor();
-    m_embedFailed = !success;
-    if (!editor) {
-        updateUI();
+    if (!editor || !figure || !figure->isConnected())
         return;
-    }
     if (success) {
+        m_embedFailed = false;
         editor->closePopover();
         editor->setTargetObject(std::nullopt);
         return;
     }
     auto* view = editor->contentEditingView();
     auto helper = view ? view->blockModeHelper() : nullptr;
-    if (figure && helper && figure->isConnected()) {
+    if (helper) {
         auto block = helper->blockOrElement(figure);
         if (block.element())
             editor->replaceTargetObjectKeepingModules(block);
-        // Showing the block again clears the error: the attempt failed.
-        m_embedFailed = true;
     }
+    // After showing the block, which clears the error.
+    m_embedFailed = true;
     updateUI();
 }
 

@@ -195,6 +195,16 @@ TEST_F(VornickWordPressEmbedBlockInspectorModuleTests, FailuresShowTryAgainWhich
     EXPECT_FALSE(embedModule()->embedFailed());
     answer(Dictionary { { u"type", Value(u"video") } });
     EXPECT_TRUE(showsError());
+
+    // An answer arriving after its block was undone changes nothing.
+    enter(storedURL);
+    ASSERT_EQ(requests.size(), 1u);
+    undo().undo();
+    endEvent();
+    EXPECT_FALSE(embedModule()->embedFailed());
+    answer(std::nullopt);
+    EXPECT_FALSE(embedModule()->embedFailed());
+    EXPECT_FALSE(showsError());
 }
 
 TEST_F(VornickWordPressEmbedBlockInspectorModuleTests, ReturnOnTheUnchangedURLClosesThePopover)

@@ -20,7 +20,7 @@
 #include "platform/views/SearchField.h"
 #include "platform/views/SegmentedControl.h"
 #include "publishing/VornickBlogEditorRestorableState.h"
-#include "publishing/VornickBlogPropertiesUIController.h"
+#include "publishing/VornickWordPressBlogPropertiesUIController.h"
 #include "publishing/VornickWordPressMediaLibraryBrowser.h"
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogWindowController.h"
@@ -305,7 +305,7 @@ void VornickWordPressBlogEditor::showMediaLibrary(ActionSender*)
 void VornickWordPressBlogEditor::showBlogProperties(ActionSender* sender)
 {
     if (!m_blogPropertiesUIController)
-        m_blogPropertiesUIController = VornickBlogPropertiesUIController::create();
+        m_blogPropertiesUIController = VornickWordPressBlogPropertiesUIController::create();
     auto* view = dynamic_cast<View*>(sender);
     m_blogPropertiesUIController->showForBlogEditor(this, view ? view->sharedAs<View>() : nullptr);
 }

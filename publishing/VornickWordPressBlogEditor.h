@@ -102,6 +102,8 @@ public:
     // Hides the media library window when it shows, else shows it.
     void showMediaLibrary(ActionSender*);
     void showBlogProperties(ActionSender*);
+    // Made on first showing.
+    const std::shared_ptr<VornickBlogPropertiesUIController>& blogPropertiesUIController() const { return m_blogPropertiesUIController; }
 
     // --- Revealing
     void revealNewSelectedPostInList(const std::shared_ptr<VornickBlogPost>&) override;

@@ -8,6 +8,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
 #include "publishing/VornickWordPressBlockCSSClassesInspectorModule.h"
+#include "publishing/VornickWordPressBlockColorInspectorModule.h"
 #include "publishing/VornickWordPressNonInspectableBlockInspectorModule.h"
 
 namespace brevanton {
@@ -60,8 +61,7 @@ void VornickWordPressBlockElementEditorUIController::addAllModulesForTargetObjec
     // One line per module, in the order the popover shows them.
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockMediaAlignmentInspectorModule>());
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockTextAlignmentInspectorModule>());
-    // The colour module comes here:
-    // addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockColorInspectorModule>());
+    addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockColorInspectorModule>());
     // The image block's figure module comes here:
     // addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressImageBlockFigureInspectorModule>());
     // The embed module comes here:

@@ -20,7 +20,7 @@ void VornickWordPressColorChooserController::loadView()
     m_view = std::make_shared<VornickFlippedView>(Rect(0, 0, viewWidth, viewHeight));
     m_labelTextField = TextField::labelWithString(u"");
     m_labelTextField->setFrame(Rect(0, 0, viewWidth, 17));
-    m_paletteView = std::make_shared<VornickWordPressColorPaletteView>(Rect(0, 20, viewWidth, 20));
+    m_paletteView = VornickWordPressColorPaletteView::create(Rect(0, 20, viewWidth, 20));
     m_colorWell = std::make_shared<VornickWordPressHexColorWell>(Rect(0, 46, 150, 24));
     m_clearColorButton = std::make_shared<Button>(Rect(161, 46, 80, 24), u"Clear");
     for (const std::shared_ptr<View>& subview : std::initializer_list<std::shared_ptr<View>> { m_labelTextField, m_paletteView, m_colorWell, m_clearColorButton })

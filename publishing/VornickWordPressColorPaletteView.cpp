@@ -10,7 +10,13 @@ namespace brevanton {
 VornickWordPressColorPaletteView::VornickWordPressColorPaletteView(Rect frame)
     : Control(frame)
 {
-    addColorSwatchSubviews();
+}
+
+std::shared_ptr<VornickWordPressColorPaletteView> VornickWordPressColorPaletteView::create(Rect frame)
+{
+    auto palette = std::make_shared<VornickWordPressColorPaletteView>(frame);
+    palette->addColorSwatchSubviews();
+    return palette;
 }
 
 const std::vector<VornickWordPressColorPaletteView::Description>& VornickWordPressColorPaletteView::colors()
@@ -100,6 +106,12 @@ void VornickWordPressColorPaletteView::mouseDown(const Event& event)
 void VornickWordPressColorPaletteView::resizeSubviewsWithOldSize(Size)
 {
     addColorSwatchSubviews();
+}
+
+void VornickWordPressColorPaletteView::viewDidMoveToSuperview()
+{
+    if (subviews().size() != colors().size())
+        addColorSwatchSubviews();
 }
 
 } // namespace brevanton

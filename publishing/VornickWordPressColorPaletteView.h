@@ -22,6 +22,9 @@ public:
     using Description = VornickColorDescriptionList::Description;
 
     explicit VornickWordPressColorPaletteView(Rect frame = {});
+    // A palette with its swatches (one made otherwise gets them when it
+    // first draws or moves into a view).
+    static std::shared_ptr<VornickWordPressColorPaletteView> create(Rect frame);
 
     // The palette's colours, in order.
     static const std::vector<Description>& colors();
@@ -42,6 +45,7 @@ public:
     std::shared_ptr<View> hitTest(Point pointInSuperview) override;
     void mouseDown(const Event&) override;
     void resizeSubviewsWithOldSize(Size oldSize) override;
+    void viewDidMoveToSuperview() override;
 
 private:
     void updateSwatchSelection();

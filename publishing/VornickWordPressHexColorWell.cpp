@@ -67,6 +67,11 @@ void VornickWordPressHexColorWell::draw(const Rect&, GraphicsContext& context)
     drawWellInside(bounds().insetBy(border, border), context);
 }
 
+std::shared_ptr<View> VornickWordPressHexColorWell::hitTest(Point pointInSuperview)
+{
+    return View::hitTest(pointInSuperview) ? std::static_pointer_cast<View>(shared_from_this()) : nullptr;
+}
+
 void VornickWordPressHexColorWell::resizeSubviewsWithOldSize(Size)
 {
     updateLabel();

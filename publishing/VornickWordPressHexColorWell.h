@@ -24,6 +24,8 @@ public:
     const std::shared_ptr<TextField>& labelTextField() const { return m_labelTextField; }
 
     void draw(const Rect& dirtyRect, GraphicsContext&) override;
+    // The label takes no clicks: every point of the frame hits the well.
+    std::shared_ptr<View> hitTest(Point pointInSuperview) override;
     void resizeSubviewsWithOldSize(Size oldSize) override;
 
 private:

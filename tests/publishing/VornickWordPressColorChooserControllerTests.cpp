@@ -73,7 +73,7 @@ struct ColorChooserTest : ::testing::Test {
 
 TEST_F(ColorChooserTest, ThePaletteLaysOutOneSwatchPerColourBetweenBorderGaps)
 {
-    auto paletteView = std::make_shared<VornickWordPressColorPaletteView>(Rect(0, 0, 241, 20));
+    auto paletteView = VornickWordPressColorPaletteView::create(Rect(0, 0, 241, 20));
     ASSERT_EQ(VornickUITheme::currentTheme().wordPressColorPaletteBorderWidthInPoints(), 1.0);
     EXPECT_EQ(paletteView->colorSwatchSize(), Size(19, 18));
     ASSERT_EQ(paletteView->subviews().size(), 12u);

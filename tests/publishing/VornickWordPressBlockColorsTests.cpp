@@ -211,6 +211,15 @@ TEST(VornickWordPressBlockColors, TheChoosersShowPaletteThemeAndCustomColours)
     EXPECT_FALSE(vornick_wordPressBlockColorDescription(json(R"j({"style":"x"})j"), Role::Text, theme));
     EXPECT_FALSE(vornick_wordPressBlockColorDescription(std::nullopt, Role::Text, theme));
 
+    // Declarations cut short or malformed give nothing and stop nothing.
+    for (const char16_t* text : { u"--wp--preset--color--", u"--wp--preset--color--x", u"--wp--preset--color--x:",
+                                  u"--wp--preset--color--x :  ;", u"--wp--preset--color--:#fff", u"--wp--preset--color--é:#fff" })
+        EXPECT_TRUE(vornick_wordPressPresetColorsFromStyleSheetText(text).colorDescriptions().empty()) << toUTF8(text);
+    auto cut = vornick_wordPressPresetColorsFromStyleSheetText(u"--wp--preset--color--a:#ABCDEF;--wp--preset--color--b: #123");
+    ASSERT_EQ(cut.colorDescriptions().size(), 2u);
+    EXPECT_EQ(cut.colorDescriptions()[0]->hexRGBString(), u"#abcdef");
+    EXPECT_EQ(cut.colorDescriptions()[1]->hexRGBString(), u"#112233");
+
     // The theme template's own palette.
     std::ifstream stream(std::string(BREVANTON_TEST_DATA_DIR) + "/wordpress-templates/twentytwentythree-post.html", std::ios::binary);
     std::stringstream contents;

@@ -50,9 +50,14 @@ void VornickWordPressHexColorWell::updateLabel()
         auto attributes = std::make_shared<const TextAttributeDictionary>(TextAttributeDictionary { { ForegroundColorAttributeName, textColor } });
         m_labelTextField->setAttributedStringValue(AttributedString(*m_labelText, attributes));
     }
-    Size size = m_labelTextField->naturalSize();
-    m_labelTextField->setFrame(Rect(std::floor((bounds().width() - size.width) / 2),
-                                    std::floor((bounds().height() - size.height) / 2), size.width, size.height));
+    // Measured again only when the text or the well's size changed.
+    if (m_labelPlacedText != *m_labelText || m_labelPlacedInSize != bounds().size) {
+        Size size = m_labelTextField->naturalSize();
+        m_labelTextField->setFrame(Rect(std::floor((bounds().width() - size.width) / 2),
+                                        std::floor((bounds().height() - size.height) / 2), size.width, size.height));
+        m_labelPlacedText = *m_labelText;
+        m_labelPlacedInSize = bounds().size;
+    }
     if (m_labelTextField->superview().get() != this)
         addSubview(m_labelTextField);
 }

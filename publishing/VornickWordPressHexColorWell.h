@@ -33,6 +33,8 @@ private:
 
     std::optional<std::u16string> m_labelText;
     std::shared_ptr<TextField> m_labelTextField;
+    std::u16string m_labelPlacedText;
+    Size m_labelPlacedInSize;
 };
 
 } // namespace brevanton

@@ -2,7 +2,8 @@
 // its two choosers (labels, palettes, hex wells with their labels, Clear
 // buttons) recorded and painted by the Qt backend, beside the peer: a plain
 // widget of the same size whose paint event fills and strokes the same
-// rectangles with QPainter.
+// rectangles with QPainter; and the peer drawing the module's six labels too
+// (QPainter::drawText), which is where most of the difference goes.
 #include "QtBenchApplication.h"
 
 #include "editing/VornickElementEditorUIController.h"
@@ -57,6 +58,7 @@ struct ModuleWindow {
 class RectanglesWidget : public QWidget {
 public:
     std::vector<DrawCommand> commands;
+    bool drawsText { false };
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -68,7 +70,13 @@ protected:
             QRectF device(r.minX(), height() - r.maxY(), r.width(), r.height());
             if (command.kind == DrawCommand::Kind::FillRect)
                 painter.fillRect(device, qtColor(command.color));
-            else if (command.kind == DrawCommand::Kind::StrokeRect) {
+            else if (command.kind == DrawCommand::Kind::Text && drawsText) {
+                QFont font(QStringLiteral("DejaVu Sans"));
+                font.setPixelSize(13);
+                painter.setFont(font);
+                painter.setPen(qtColor(command.color));
+                painter.drawText(QPointF(device.left(), device.top() + 10), qtString(command.text));
+            } else if (command.kind == DrawCommand::Kind::StrokeRect) {
                 painter.setPen(QPen(qtColor(command.color), command.lineWidth));
                 painter.drawRect(device.adjusted(command.lineWidth / 2, command.lineWidth / 2, -command.lineWidth / 2, -command.lineWidth / 2));
             }
@@ -91,11 +99,12 @@ void BM_QtColorModuleRepaint(benchmark::State& state)
     state.counters["paintedCommands"] = static_cast<double>(session.widget->lastPaintedCommands().size());
 }
 
-void BM_QPainterFillingTheColourModulesRectangles(benchmark::State& state)
+void paintPeer(benchmark::State& state, bool drawsText)
 {
     ensureQtBenchApplication();
     installQtFontMetricsProvider();
     RectanglesWidget peer;
+    peer.drawsText = drawsText;
     {
         ModuleWindow session;
         if (!session.widget) {
@@ -104,7 +113,8 @@ void BM_QPainterFillingTheColourModulesRectangles(benchmark::State& state)
         }
         session.widget->repaint();
         for (const auto& command : session.widget->lastPaintedCommands()) {
-            if (command.kind == DrawCommand::Kind::FillRect || command.kind == DrawCommand::Kind::StrokeRect)
+            if (command.kind == DrawCommand::Kind::FillRect || command.kind == DrawCommand::Kind::StrokeRect
+                || command.kind == DrawCommand::Kind::Text)
                 peer.commands.push_back(command);
         }
         peer.resize(session.widget->size());
@@ -114,10 +124,21 @@ void BM_QPainterFillingTheColourModulesRectangles(benchmark::State& state)
     peer.repaint();
     for (auto _ : state)
         peer.repaint();
-    state.counters["rectangles"] = static_cast<double>(peer.commands.size());
+    state.counters["commands"] = static_cast<double>(peer.commands.size());
+}
+
+void BM_QPainterFillingTheColourModulesRectangles(benchmark::State& state)
+{
+    paintPeer(state, false);
+}
+
+void BM_QPainterFillingTheColourModulesRectanglesAndDrawingItsLabels(benchmark::State& state)
+{
+    paintPeer(state, true);
 }
 
 } // namespace
 
 BENCHMARK(BM_QtColorModuleRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_QPainterFillingTheColourModulesRectangles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QPainterFillingTheColourModulesRectanglesAndDrawingItsLabels)->Unit(benchmark::kMillisecond);

@@ -1,17 +1,33 @@
 #include "publishing/VornickWordPressBlogPropertiesUIController.h"
 
 #include "blog/VornickWordPressBlog.h"
+#include "documents/VornickProject.h"
+#include "documents/VornickProjectIndex.h"
 #include "editing/VornickFragmentSetPicker.h"
 #include "platform/foundation/UndoManager.h"
 #include "platform/views/Button.h"
 #include "platform/views/Window.h"
 #include "publishing/VornickBlogEditor.h"
+#include "toolkit/VornickLog.h"
+#include "toolkit/VornickObjectArchive.h"
 
 namespace brevanton {
 
 namespace {
 
 constexpr double checkBoxRowHeight = 28;
+
+// Writes the blog's file and the project's index, as the blog window does
+// for the blog's other settings.
+void saveBlogSettings(VornickWordPressBlog& blog)
+{
+    auto project = blog.project();
+    auto url = blog.sourceFileURL();
+    Error error;
+    if (!project || !url || !blog.writeArchivalRepresentationToURL(*url, VornickObjectArchiveFormat::JSON, &error)
+        || !project->index()->commitEditingAndSave(&error))
+        VornickGeneralLog(u"The blog's settings could not be saved: " + error.localizedDescription());
+}
 
 } // namespace
 
@@ -85,6 +101,7 @@ void VornickWordPressBlogPropertiesUIController::setBlockMode(const std::shared_
     }
     blog->setValueForKey(Value(on), u"useWordPressBlockMode");
     blog->setHasEditsNotYetSavedToSourceFile(true);
+    saveBlogSettings(*blog);
     if (auto shown = controller.lock(); shown && shown->popover()->isShown() && shown->wordPressBlog() == blog)
         shown->populateControls();
 }

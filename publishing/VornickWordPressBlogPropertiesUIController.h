@@ -4,9 +4,9 @@
 // on the snippet set picker is disabled: block mode brings its own rules.
 //
 // A toggle is one undo step ("Toggle WordPress Block Mode") on the blog
-// editor's undo manager; the toggle, its Undo and Redo each mark the blog
-// edited so that the change reaches the blog file as any blog edit does,
-// and an open popover shows the setting they leave.
+// editor's undo manager; the toggle, its Undo and Redo each write the blog
+// file as the blog window's other settings are written, and an open popover
+// shows the setting they leave.
 #pragma once
 
 #include "publishing/VornickBlogPropertiesUIController.h"

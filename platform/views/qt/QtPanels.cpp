@@ -165,6 +165,9 @@ void configureQtSaveDialog(QFileDialog& dialog, const SavePanel& panel)
 
 void configureQtColorDialog(QColorDialog& dialog, const ColorPanel& panel)
 {
+    // Qt's own dialog: the desktop's may not be a widget at all, and answers
+    // nothing that can be told from a cancellation when it cannot show.
+    dialog.setOption(QColorDialog::DontUseNativeDialog, true);
     dialog.setOption(QColorDialog::ShowAlphaChannel, panel.showsAlpha());
     dialog.setCurrentColor(panel.color() ? qtColor(*panel.color()) : QColor(Qt::black));
     if (!panel.title().empty())

@@ -290,6 +290,7 @@ TEST_F(QtPanelsTest, AColourWellsPanelIsAColourDialogStartingFromTheWellsColour)
     EXPECT_EQ(dialog.currentColor(), QColor(207, 46, 46));
     EXPECT_EQ(dialog.windowTitle(), "Background Color");
     EXPECT_FALSE(dialog.testOption(QColorDialog::ShowAlphaChannel));
+    EXPECT_TRUE(dialog.testOption(QColorDialog::DontUseNativeDialog));
     EXPECT_FALSE(colorAnswerFromQtDialog(dialog, QDialog::Rejected));
 
     // A well clicked: the dialog shows its colour, and the one picked there

@@ -12,6 +12,7 @@ class UserDefaults;
 inline constexpr const char16_t* VornickEmbedSourceLoupeDefaultsKey = u"EmbedSourceLoupe";
 inline constexpr const char16_t* VornickUseExplicitEmphasisDefaultsKey = u"UseExplicitEmphasis";
 inline constexpr const char16_t* VornickDefaultStyleSheetDefaultsKey = u"DefaultStyleSheet";
+inline constexpr const char16_t* VornickAllowJavaScriptExecutionDefaultsKey = u"AllowJavaScriptExecution";
 // Minutes between automatic blog syncs; 0 or less turns them off.
 inline constexpr const char16_t* VornickWordPressSyncIntervalDefaultsKey = u"WordPressSyncInterval";
 inline constexpr const char16_t* VornickWorkingOfflineDefaultsKey = u"WorkingOffline";

@@ -133,6 +133,7 @@ void VornickApplicationDelegate::applicationDidFinishLaunching()
     VornickInstallFileTreeWatcherMaker();
     VornickKnownFileURLsUpdater::setShared(
         std::make_shared<KnownFileURLsUpdater>(std::static_pointer_cast<VornickApplicationDelegate>(shared_from_this())));
+    showAppIcon();
 }
 
 std::vector<VornickTitledURL> VornickApplicationDelegate::recentTitledPasteboardURLs() const

@@ -15,6 +15,7 @@
 #include "platform/views/TextField.h"
 #include "platform/views/View.h"
 #include "toolkit/VornickLog.h"
+#include "ui/VornickAttributedTitleButton.h"
 #include "ui/VornickHTMLFormattingPreferencesPreviewTextView.h"
 #include "ui/VornickUITheme.h"
 #include "views/VornickAttributedStringExtensions.h"
@@ -177,7 +178,7 @@ void VornickHTMLFormattingPreferencesModule::buildView()
     m_spacesPerTabPopUp = addWidthRow(u"Spaces per tab:", spacesPerTabTag);
 
     for (int index = 0; index < VornickHTMLFormattingRuleCount; ++index) {
-        auto box = std::make_shared<Button>(Rect(16, y, controlsWidth - 32, rowHeight), ruleTitles[index]);
+        auto box = std::make_shared<VornickAttributedTitleButton>(Rect(16, y, controlsWidth - 32, rowHeight), ruleTitles[index]);
         box->setButtonType(ButtonType::Switch);
         box->setTag(index);
         box->setTarget(m_controlsView);
@@ -187,7 +188,7 @@ void VornickHTMLFormattingPreferencesModule::buildView()
         y -= rowHeight + 2;
     }
 
-    auto help = std::make_shared<Button>(Rect(16, 8, 28, 24), u"?");
+    auto help = std::make_shared<VornickAttributedTitleButton>(Rect(16, 8, 28, 24), u"?");
     help->setTarget(m_controlsView);
     help->setAction(helpAction);
     m_controlsView->addSubview(help);
@@ -334,12 +335,8 @@ void VornickHTMLFormattingPreferencesModule::updateSyntaxColoringInControls()
     if (!container)
         return;
     for (const auto& subview : container->subviews()) {
-        if (auto popUp = std::dynamic_pointer_cast<PopUpButton>(subview)) {
-            for (long index = 0; index < popUp->numberOfItems(); ++index) {
-                auto item = popUp->itemAtIndex(index);
-                item->setAttributedTitle(vornick_attributedStringByStylingHTMLInString(item->title(), *tagColor, SystemFontSize));
-            }
-        } else if (auto button = std::dynamic_pointer_cast<Button>(subview)) {
+        // Pop-up items keep plain titles (the widths show no markup).
+        if (auto button = std::dynamic_pointer_cast<VornickAttributedTitleButton>(subview)) {
             button->setAttributedTitle(vornick_attributedStringByStylingHTMLInString(button->title(), *tagColor, SystemFontSize));
         } else if (auto field = std::dynamic_pointer_cast<TextField>(subview)) {
             field->setAttributedStringValue(

@@ -26,11 +26,11 @@
 
 namespace brevanton {
 
-class Button;
 class DOMDocument;
 class PopUpButton;
 class TextField;
 class View;
+class VornickAttributedTitleButton;
 class VornickHTMLFormattingPreferences;
 class VornickHTMLFormattingPreferencesPreviewTextView;
 class VornickHTMLSyntaxColoringPreferences;
@@ -83,8 +83,8 @@ public:
 
     // Writes the sample page by the active set, coloured, into the preview.
     void updatePreviewTextView(ActionSender* = nullptr);
-    // Markup in the labels, the buttons' titles and the pop-ups' items in the
-    // preview's tag-name colour.
+    // Markup in the labels' and the check boxes' titles in the preview's
+    // tag-name colour.
     void updateSyntaxColoringInControls();
     void showHelpTopic(ActionSender* = nullptr);
 
@@ -92,7 +92,7 @@ public:
     const std::shared_ptr<View>& view() const { return m_view; }
     const std::shared_ptr<TextField>& headingTextField() const { return m_headingTextField; }
     const std::shared_ptr<VornickHTMLFormattingPreferencesPreviewTextView>& previewTextView() const { return m_previewTextView; }
-    const std::shared_ptr<Button>& checkBoxForRule(VornickHTMLFormattingRule rule) const
+    const std::shared_ptr<VornickAttributedTitleButton>& checkBoxForRule(VornickHTMLFormattingRule rule) const
     {
         return m_ruleCheckBoxes[static_cast<size_t>(rule)];
     }
@@ -115,7 +115,7 @@ private:
     std::shared_ptr<View> m_view;
     std::shared_ptr<View> m_controlsView;
     std::shared_ptr<TextField> m_headingTextField;
-    std::vector<std::shared_ptr<Button>> m_ruleCheckBoxes;
+    std::vector<std::shared_ptr<VornickAttributedTitleButton>> m_ruleCheckBoxes;
     std::shared_ptr<PopUpButton> m_spacesPerIndentPopUp;
     std::shared_ptr<PopUpButton> m_spacesPerTabPopUp;
     std::shared_ptr<VornickHTMLFormattingPreferencesPreviewTextView> m_previewTextView;

@@ -2,11 +2,8 @@
 // switch (check box) or a radio button also toggles or sets its state.
 #pragma once
 
-#include "platform/foundation/AttributedString.h"
 #include "platform/views/Control.h"
 #include "platform/views/Menu.h"
-
-#include <optional>
 
 namespace brevanton {
 
@@ -18,10 +15,6 @@ public:
 
     const std::u16string& title() const { return m_title; }
     void setTitle(std::u16string title);
-    // The title with its own colours, drawn run by run in their colours
-    // while its text is the title's (a new title drops it); null otherwise.
-    const std::optional<AttributedString>& attributedTitle() const { return m_attributedTitle; }
-    void setAttributedTitle(AttributedString);
     ButtonType buttonType() const { return m_buttonType; }
     void setButtonType(ButtonType type) { m_buttonType = type; }
     ControlStateValue state() const { return m_state; }
@@ -35,7 +28,6 @@ public:
 
 private:
     std::u16string m_title;
-    std::optional<AttributedString> m_attributedTitle;
     ButtonType m_buttonType { ButtonType::MomentaryPushIn };
     ControlStateValue m_state { OffState };
     std::u16string m_keyEquivalent;

@@ -6,14 +6,12 @@
 // action through validateMenuItem.
 #pragma once
 
-#include "platform/foundation/AttributedString.h"
 #include "platform/foundation/Value.h"
 #include "platform/views/Event.h"
 #include "platform/views/Responder.h"
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,18 +33,7 @@ public:
     MenuItem(std::u16string title, Action action, std::u16string keyEquivalent);
 
     const std::u16string& title() const { return m_title; }
-    void setTitle(std::u16string title)
-    {
-        m_title = std::move(title);
-        m_attributedTitle.reset();
-    }
-    // The title with its own colours while its text is the title's; null otherwise.
-    const std::optional<AttributedString>& attributedTitle() const { return m_attributedTitle; }
-    void setAttributedTitle(AttributedString title)
-    {
-        m_title = title.string();
-        m_attributedTitle = std::move(title);
-    }
+    void setTitle(std::u16string title) { m_title = std::move(title); }
     long tag() const override { return m_tag; }
     void setTag(long tag) { m_tag = tag; }
     const Action& action() const { return m_action; }
@@ -83,7 +70,6 @@ private:
     friend class Menu;
 
     std::u16string m_title;
-    std::optional<AttributedString> m_attributedTitle;
     long m_tag { 0 };
     Action m_action;
     std::weak_ptr<Responder> m_target;

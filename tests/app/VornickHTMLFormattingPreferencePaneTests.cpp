@@ -7,6 +7,7 @@
 #include "platform/views/Image.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/View.h"
+#include "ui/VornickAttributedTitleButton.h"
 #include "ui/VornickHTMLFormattingPreferencesModule.h"
 
 #include <gtest/gtest.h>

@@ -22,6 +22,11 @@ inline constexpr const char16_t* VornickWorkingOfflineDefaultsKey = u"WorkingOff
 inline constexpr const char* VornickWordPressSyncIntervalPreferenceDidChangeNotification
     = "VornickWordPressSyncIntervalPreferenceDidChangeNotification";
 
+// Posted (no object) when the user moved the source pane: every document
+// window puts its pane where "EmbedSourceLoupe" now says.
+inline constexpr const char* VornickSourceLoupeEmbeddingPreferenceDidChangeNotification
+    = "VornickSourceLoupeEmbeddingPreferenceDidChangeNotification";
+
 // The sync interval in minutes as every reader takes it: the stored
 // "WordPressSyncInterval" when it is a number from 0 (off) to 1440 (a day),
 // else 5, the registered value; 0 (off) where nothing registered it.

@@ -74,7 +74,14 @@ bool isSameOrBelow(std::u16string_view key, std::u16string_view folderKey)
 std::shared_ptr<VornickApplicationDelegate> VornickApplicationDelegate::create(UserDefaults& defaults,
                                                                                const Bundle& bundle)
 {
-    return std::shared_ptr<VornickApplicationDelegate>(new VornickApplicationDelegate(defaults, bundle));
+    auto delegate = std::shared_ptr<VornickApplicationDelegate>(new VornickApplicationDelegate(defaults, bundle));
+    std::weak_ptr<VornickApplicationDelegate> weak = delegate;
+    delegate->m_settingsObservation = NotificationCenter::defaultCenter().addObserver(
+        UserDefaults::DidChangeNotification, &defaults, nullptr, [weak](const Notification& notification) {
+            if (auto self = weak.lock())
+                self->applySettingsChangedElsewhere(notification);
+        });
+    return delegate;
 }
 
 std::shared_ptr<VornickApplicationDelegate> VornickApplicationDelegate::create()

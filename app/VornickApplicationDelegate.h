@@ -14,6 +14,7 @@
 #include "app/VornickMediaFileInfoCache.h"
 #include "app/VornickTitledURL.h"
 #include "html/VornickHTMLDocumentType.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/URL.h"
 #include "platform/views/Responder.h"
 #include "toolkit/VornickFileTreeWatcher.h"
@@ -165,6 +166,9 @@ public:
     bool resumeAuthorizationFlowWithURL(const URL&);
 
     // --- Preferences (VornickApplicationDelegatePreferences.cpp)
+    // Settings another process wrote (UserDefaults reads them when the file
+    // changes) reach the open windows as the panes' controls make them:
+    // the icon, validation, the source pane's place, the sync interval.
     // The built-in sheet whose title the user default "DefaultStyleSheet"
     // holds, or the sheet of the file whose path it holds; null when neither.
     std::shared_ptr<VornickStyleSheet> defaultStyleSheet() const;
@@ -200,6 +204,8 @@ private:
     VornickApplicationDelegate(UserDefaults&, const Bundle&);
     // Shows the icon "AppIcon" asks for.
     void showAppIcon();
+    // A setting another process changed has the effects the panes' controls have.
+    void applySettingsChangedElsewhere(const Notification&);
     void applyFileTreeEvents(const VornickFileTreeEvents&);
 
     UserDefaults& m_userDefaults;
@@ -221,6 +227,7 @@ private:
     std::shared_ptr<VornickPasteboardMonitor> m_pasteboardMonitor;
 
     std::shared_ptr<VornickPreferencesController> m_preferencesController;
+    ObserverToken m_settingsObservation;
 };
 
 } // namespace brevanton

@@ -8,6 +8,7 @@
 #include "app/VornickPreferencesController.h"
 #include "app/VornickStyleSheet.h"
 #include "html/VornickDocumentHTMLSpec.h"
+#include "html/VornickTidyFilter.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
@@ -73,6 +74,28 @@ void VornickApplicationDelegate::showAppIcon()
     VornickRegisterApplicationIcons();
     Application::shared().setApplicationIconImage(
         Image::imageNamed(appIconVersion() == 1 ? VornickClassicAppIconImageName : VornickStandardAppIconImageName));
+}
+
+void VornickApplicationDelegate::applySettingsChangedElsewhere(const Notification& notification)
+{
+    auto elsewhere = notification.userInfo.find(UserDefaults::ChangedElsewhereKey);
+    auto keys = notification.userInfo.find(UserDefaults::ChangedKeysKey);
+    if (elsewhere == notification.userInfo.end() || !elsewhere->second.boolValue() || keys == notification.userInfo.end()
+        || !keys->second.isArray())
+        return;
+    for (const auto& key : keys->second.array()) {
+        if (!key.isString())
+            continue;
+        const auto& name = key.string();
+        if (name == VornickAppIconDefaultsKey)
+            showAppIcon();
+        else if (name == VornickAllowUserDefinedAttributesDefaultsKey)
+            tickleValidationInAllDocumentWindows();
+        else if (name == VornickEmbedSourceLoupeDefaultsKey)
+            NotificationCenter::defaultCenter().post(VornickSourceLoupeEmbeddingPreferenceDidChangeNotification, nullptr);
+        else if (name == VornickWordPressSyncIntervalDefaultsKey)
+            NotificationCenter::defaultCenter().post(VornickWordPressSyncIntervalPreferenceDidChangeNotification, nullptr);
+    }
 }
 
 const std::shared_ptr<VornickPreferencesController>& VornickApplicationDelegate::preferencesController()

@@ -20,11 +20,6 @@ class PopUpButton;
 class UserDefaults;
 class VornickStyleSheet;
 
-// Posted (no object) when the user moved the source pane: every document
-// window puts its pane where "EmbedSourceLoupe" now says.
-inline constexpr const char* VornickSourceLoupeEmbeddingPreferenceDidChangeNotification
-    = "VornickSourceLoupeEmbeddingPreferenceDidChangeNotification";
-
 class VornickGeneralPreferencePane final : public VornickPreferencePane {
 public:
     VornickGeneralPreferencePane() = default;

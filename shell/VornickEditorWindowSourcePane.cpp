@@ -83,6 +83,8 @@ void VornickEditorWindow::placeSourcePane(bool besidePage, bool shown)
         window->setTitle(m_window->title() + u" \u2014 Source");
         if (shown)
             window->orderFront();
+        else if (window->isVisible())
+            window->orderOut();
     }
     if (shown)
         loupe->updateSourceFromActiveContentEditingView();

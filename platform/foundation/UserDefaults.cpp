@@ -125,12 +125,14 @@ struct UserDefaults::Private {
         }
         bool unreadable = false;
         Dictionary merged;
-        if (auto onDisk = readFileValues(&unreadable))
+        if (auto onDisk = readFileValues(&unreadable)) {
             merged = mergedWithUnsavedKeys(std::move(*onDisk));
-        else if (unreadable)
+            keepUnreadableFile = false;
+        } else {
+            // What we hold replaces what cannot be read, which is kept aside.
             keepUnreadableFile = true;
-        if (keepUnreadableFile)
-            merged = mergedWithUnsavedKeys(values);
+            merged = values;
+        }
         bool written = writeLocked(merged, &error);
         ::close(lockFile);
         if (!written)
@@ -171,20 +173,28 @@ struct UserDefaults::Private {
         keepUnreadableFile = unreadable;
     }
 
-    // Under the lock. Takes in what another process wrote; true when that
-    // changed the values.
-    bool reload()
+    // Under the lock. Takes in what another process wrote; answers the keys
+    // whose values that changed.
+    Array reload()
     {
         bool unreadable = false;
         auto onDisk = readFileValues(&unreadable);
         // A file being replaced or one another program spoiled: ours stays.
         if (!onDisk)
-            return false;
+            return {};
         Dictionary merged = mergedWithUnsavedKeys(std::move(*onDisk));
-        if (merged == values)
-            return false;
+        Array changedKeys;
+        for (const auto& [key, value] : merged) {
+            auto old = values.find(key);
+            if (old == values.end() || old->second != value)
+                changedKeys.emplace_back(key);
+        }
+        for (const auto& [key, value] : values) {
+            if (!merged.count(key))
+                changedKeys.emplace_back(key);
+        }
         values = std::move(merged);
-        return true;
+        return changedKeys;
     }
 };
 
@@ -229,13 +239,15 @@ void UserDefaults::watchFile()
     m_private->watcher = FileWatcher::watch(m_private->filePath, [this, state](const FileWatcherEvent& event) {
         if (event.has(FileWatcherEvent::Removed))
             return;
-        bool changed;
+        Array changedKeys;
         {
             std::lock_guard lock(state->mutex);
-            changed = state->reload();
+            changedKeys = state->reload();
         }
-        if (changed)
-            NotificationCenter::defaultCenter().post(DidChangeNotification, this);
+        if (!changedKeys.empty()) {
+            NotificationCenter::defaultCenter().post(
+                DidChangeNotification, this, Dictionary { { ChangedKeysKey, Value(std::move(changedKeys)) }, { ChangedElsewhereKey, Value(true) } });
+        }
     });
 }
 
@@ -341,7 +353,7 @@ void UserDefaults::setObject(const Value& value, std::u16string_view key)
         static_cast<void>(m_private->save(nullptr));
     }
     watchFile();
-    NotificationCenter::defaultCenter().post(DidChangeNotification, this);
+    NotificationCenter::defaultCenter().post(DidChangeNotification, this, Dictionary { { ChangedKeysKey, Value(Array { Value(std::u16string(key)) }) } });
 }
 
 void UserDefaults::removeObjectForKey(std::u16string_view key)
@@ -356,7 +368,7 @@ void UserDefaults::removeObjectForKey(std::u16string_view key)
         static_cast<void>(m_private->save(nullptr));
     }
     watchFile();
-    NotificationCenter::defaultCenter().post(DidChangeNotification, this);
+    NotificationCenter::defaultCenter().post(DidChangeNotification, this, Dictionary { { ChangedKeysKey, Value(Array { Value(std::u16string(key)) }) } });
 }
 
 Dictionary UserDefaults::dictionaryRepresentation() const

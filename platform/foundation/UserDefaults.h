@@ -9,7 +9,8 @@
 // fails is logged, kept for the next one and told by lastWriteError().
 // Every change posts DidChangeNotification with the defaults as object on
 // the changing thread; a change another process wrote is read when the file
-// changes (a FileWatcher on the main run loop) and posted there. Thread-safe.
+// changes (a FileWatcher on the main run loop) and posted there, marked so.
+// Thread-safe.
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -72,6 +73,10 @@ public:
     std::optional<Error> lastWriteError() const;
 
     static constexpr const char* DidChangeNotification = "UserDefaultsDidChangeNotification";
+    // The notification's userInfo: the changed keys (an array of strings),
+    // and, true, when another process wrote the change.
+    static constexpr const char16_t* ChangedKeysKey = u"ChangedKeys";
+    static constexpr const char16_t* ChangedElsewhereKey = u"ChangedElsewhere";
 
 private:
     // Follows the file once its folder exists.

@@ -10,6 +10,7 @@
 
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Button.h"
@@ -231,6 +232,36 @@ TEST_F(GeneralPreferencePaneTest, ThePreferencesControllerIsMadeOnceWithItsFourP
     ASSERT_TRUE(controller->loadPreferencePaneNamed(u"General"));
     EXPECT_EQ(inFile(PrefsPaneController::lastPaneDefaultsKey()), Value(u"General"));
     EXPECT_EQ(controller->prefsWindow()->frame().size.width, general->paneView()->frame().width());
+}
+
+TEST_F(GeneralPreferencePaneTest, SettingsAnotherProcessWritesHaveTheirEffectsHere)
+{
+    VornickRegisterApplicationIcons();
+    int validations = 0;
+    int moves = 0;
+    int intervals = 0;
+    auto& center = NotificationCenter::defaultCenter();
+    auto countValidations = center.addObserver(VornickValidationPreferencesDidChangeNotification, nullptr, nullptr, [&](auto&) { ++validations; });
+    auto countMoves = center.addObserver(VornickSourceLoupeEmbeddingPreferenceDidChangeNotification, nullptr, nullptr, [&](auto&) { ++moves; });
+    auto countIntervals = center.addObserver(VornickWordPressSyncIntervalPreferenceDidChangeNotification, nullptr, nullptr, [&](auto&) { ++intervals; });
+
+    // The other process's own defaults on the same file.
+    UserDefaults other(m_path);
+    other.setInteger(1, VornickAppIconDefaultsKey);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return Application::shared().applicationIconImage() == Image::imageNamed(VornickClassicAppIconImageName); }, 5));
+    other.setBool(true, VornickAllowUserDefinedAttributesDefaultsKey);
+    other.setInteger(0, VornickEmbedSourceLoupeDefaultsKey);
+    other.setInteger(30, VornickWordPressSyncIntervalDefaultsKey);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return intervals == 1; }, 5));
+    EXPECT_EQ(validations, 1);
+    EXPECT_EQ(moves, 1);
+    EXPECT_EQ(VornickWordPressSyncInterval(defaults()), 30);
+
+    // A change made here has its effects through the pane that made it, once.
+    defaults().setBool(false, VornickAllowUserDefinedAttributesDefaultsKey);
+    RunLoop::main().runFor(0.2);
+    EXPECT_EQ(validations, 1);
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return !other.boolForKey(VornickAllowUserDefinedAttributesDefaultsKey); }, 5));
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "app/VornickGeneralPreferencePane.h"
 #include "app/VornickPreferencesController.h"
 #include "editing/VornickSourceLoupe.h"
+#include "dom/VornickWebFrameExtensions.h"
+#include "ui/VornickHTMLSourceCodeView.h"
 #include "platform/views/Button.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/SplitView.h"

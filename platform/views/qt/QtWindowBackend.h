@@ -25,13 +25,13 @@
 
 class QDrag;
 class QObject;
-class QWidget;
-
 class QImage;
+class QWidget;
 
 namespace brevanton {
 
 class DraggingSession;
+class Image;
 class QtWindowWidget;
 class Window;
 

@@ -174,18 +174,26 @@ TEST_F(UserDefaultsTest, TwoDefaultsOnOneFileKeepEachOthersChangesAndSeeThemCome
         << "each write changed its own key only";
 
     // The other's change reaches it when the file changes, with the notification.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.boolForKey(u"AllowJavaScriptExecution"); }, 5));
     int posted = 0;
+    Dictionary lastInfo;
     auto token = NotificationCenter::defaultCenter().addObserver(UserDefaults::DidChangeNotification, &second, nullptr,
-                                                                  [&](auto&) { ++posted; });
+                                                                  [&](const Notification& notification) {
+                                                                      ++posted;
+                                                                      lastInfo = notification.userInfo;
+                                                                  });
     first.setObject(Value(u"Sleek"), u"DefaultStyleSheet");
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.stringForKey(u"DefaultStyleSheet") == u"Sleek"; }, 5));
     EXPECT_EQ(posted, 1);
+    EXPECT_EQ(lastInfo, (Dictionary { { UserDefaults::ChangedKeysKey, Value(Array { Value(u"DefaultStyleSheet") }) },
+                                      { UserDefaults::ChangedElsewhereKey, Value(true) } }));
     first.removeObjectForKey(u"AllowJavaScriptExecution");
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.objectForKey(u"AllowJavaScriptExecution").isNull(); }, 5));
     EXPECT_EQ(posted, 2);
     // Its own write, seen again in the file, changes nothing and posts nothing more.
     second.setInteger(30, u"WordPressSyncInterval");
     EXPECT_EQ(posted, 3);
+    EXPECT_EQ(lastInfo, (Dictionary { { UserDefaults::ChangedKeysKey, Value(Array { Value(u"WordPressSyncInterval") }) } }));
     RunLoop::main().runFor(0.2);
     EXPECT_EQ(posted, 3);
     EXPECT_EQ(first.integerForKey(u"WordPressSyncInterval"), 30);

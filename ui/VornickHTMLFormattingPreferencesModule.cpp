@@ -33,10 +33,10 @@ constexpr const char* helpAction = "showHelpTopic:";
 constexpr long spacesPerIndentTag = 1;
 constexpr long spacesPerTabTag = 2;
 
-constexpr double viewWidth = 860;
-constexpr double viewHeight = 470;
+constexpr double viewWidth = 780;
+constexpr double viewHeight = 450;
 constexpr double controlsWidth = 400;
-constexpr double rowHeight = 22;
+constexpr double rowHeight = 20;
 
 // Each check box's title, in the rules' order; markup in them is coloured.
 constexpr const char16_t* ruleTitles[VornickHTMLFormattingRuleCount] = {

@@ -430,6 +430,12 @@ void VornickBlogEditor::shareSelectedPosts(ActionSender* sender)
         Menu::popUpContextMenu(picker, *event, *anchor);
 }
 
+void VornickBlogEditor::showSyncLog(ActionSender*)
+{
+    if (auto editor = projectEditor())
+        editor->showSyncLog();
+}
+
 void VornickBlogEditor::focusPostListSearchField(ActionSender*)
 {
     if (auto window = this->window())

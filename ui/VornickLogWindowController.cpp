@@ -192,12 +192,14 @@ void VornickLogWindowController::setLog(std::shared_ptr<VornickLog> log)
     m_amendedObservation.reset();
     m_changedObservation.reset();
     m_log = std::move(log);
-    if (!m_textView)
-        return; // the window shows the log when it is built
-    clearDisplayedLogText();
+    // The window, when it is built, shows the log.
+    if (m_textView) {
+        clearDisplayedLogText();
+        if (m_log)
+            appendDisplayedLogText(m_log->text());
+    }
     if (!m_log)
         return;
-    appendDisplayedLogText(m_log->text());
     std::weak_ptr<VornickLogWindowController> weakThis = weak_from_this();
     auto& center = NotificationCenter::defaultCenter();
     m_amendedObservation = center.addObserver(VornickLogAmendedNotification, m_log.get(), nullptr, [weakThis](const Notification& notification) {
@@ -261,6 +263,8 @@ void VornickLogWindowController::scrollToBottom()
 
 void VornickLogWindowController::logAmended(const Notification& notification)
 {
+    if (!m_textView)
+        return;
     auto text = notification.userInfo.find(u"text");
     if (text == notification.userInfo.end() || !text->second.isString() || text->second.string().empty())
         return;
@@ -269,6 +273,8 @@ void VornickLogWindowController::logAmended(const Notification& notification)
 
 void VornickLogWindowController::logChanged(const Notification& notification)
 {
+    if (!m_textView)
+        return;
     auto text = notification.userInfo.find(u"text");
     if (text == notification.userInfo.end() || !text->second.isString())
         return;

@@ -410,7 +410,8 @@ void VornickWordPressAccountEditor::showSyncLog()
         return;
     if (!m_syncLogWindowController) {
         m_syncLogWindowController = VornickSyncLogWindowController::create();
-        m_syncLogWindowController->setLog(project->syncLog());
+        // The log the sessions write to.
+        m_syncLogWindowController->setLog(project->integrator().syncLog());
         if (m_windowOpened)
             m_windowOpened(*m_syncLogWindowController->window());
     }

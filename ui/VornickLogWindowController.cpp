@@ -126,6 +126,7 @@ const std::shared_ptr<Window>& VornickLogWindowController::window()
     m_textView->setAutoresizingMask(Autoresizing::WidthSizable);
     m_scrollView->setDocumentView(m_textView);
     m_lineHeight = Font::fontWithName(u"Helvetica", 12)->lineHeight();
+    m_emptyLastLineHeight = systemFontOfSize(0)->lineHeight();
 
     m_copyButton = std::make_shared<Button>(Rect(Margin, Margin, 160, ButtonHeight), u"Copy to Clipboard");
     m_copyButton->setAction(copyAction);
@@ -225,10 +226,10 @@ void VornickLogWindowController::growTextViewForAppendedText(std::u16string_view
     m_displayedLineBreaks += static_cast<size_t>(std::count(appended.begin(), appended.end(), u'\n'));
     // As sizeToFit measures the text: each line as high as its font, the
     // empty line after a final line break as high as the system font's.
-    const auto& text = m_textView->string();
+    const auto& text = m_textView->textStorage().string();
     double height = m_textView->textContainerInset().height * 2;
     if (!text.empty()) {
-        double lastLine = text.back() == u'\n' ? systemFontOfSize(0)->lineHeight() : m_lineHeight;
+        double lastLine = text.back() == u'\n' ? m_emptyLastLineHeight : m_lineHeight;
         height += static_cast<double>(m_displayedLineBreaks) * m_lineHeight + lastLine;
     }
     m_textView->setFrameSize({ m_textView->frame().width(), height });
@@ -257,7 +258,6 @@ void VornickLogWindowController::scrollToBottom()
     window();
     auto clip = m_scrollView->contentView();
     clip->scrollToPoint({ 0, m_textView->frame().maxY() - clip->bounds().height() });
-    m_scrollView->reflectScrolledClipView(*clip);
     m_scrollView->flashScrollers();
 }
 

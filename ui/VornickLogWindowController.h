@@ -114,9 +114,11 @@ private:
     std::u16string m_logDescription;
     std::shared_ptr<Button> m_copyButton;
     std::shared_ptr<Button> m_emailButton;
-    // Line breaks in the displayed text, and whether it ends in one.
+    // Line breaks in the displayed text.
     size_t m_displayedLineBreaks { 0 };
     double m_lineHeight { 0 };
+    // The empty line after a final line break is as high as the system font's.
+    double m_emptyLastLineHeight { 0 };
 };
 
 // The header of a log's message to support: a greeting, the first

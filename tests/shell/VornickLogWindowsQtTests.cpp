@@ -21,6 +21,10 @@
 
 #include <QAction>
 
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
 using namespace brevanton;
 
 namespace {
@@ -153,4 +157,19 @@ TEST_F(LogWindowsQt, AboutBrevantonShowsTheNameAndVersion)
     EXPECT_NE(std::find(texts.begin(), texts.end(), u"Brevanton"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), u"Credits"), texts.end());
     EXPECT_NE(std::find_if(texts.begin(), texts.end(), [](const auto& text) { return text.starts_with(u"Version "); }), texts.end());
+
+    // The rating request is built but nothing shows it: no menu item asks
+    // for it, and no window of it is open.
+    std::function<void(const Menu&)> checkItems = [&](const Menu& menu) {
+        for (const auto& item : menu.items()) {
+            if (item->hasSubmenu())
+                checkItems(*item->submenu());
+            std::string action = item->action();
+            std::transform(action.begin(), action.end(), action.begin(), [](unsigned char c) { return std::tolower(c); });
+            EXPECT_EQ(action.find("rating"), std::string::npos) << action;
+        }
+    };
+    checkItems(*shell->mainMenu());
+    for (const auto& window : Application::shared().windows())
+        EXPECT_NE(window->title(), u"Rate Brevanton");
 }

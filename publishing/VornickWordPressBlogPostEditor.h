@@ -49,6 +49,15 @@ public:
     // A status was chosen: the dates follow and the post is edited.
     void postStatusEdited();
 
+    // The file to reference in place of a local file the user drops or
+    // pastes into the post: a file of the blog's media library as it is;
+    // else a copy in the blog's resource cache, standing for a media item of
+    // the blog (found, or made, written and announced), which the next sync
+    // uploads before the post. Any other address is returned as it is. Only
+    // a regular file whose bytes show an image, a sound or a film is staged:
+    // none with the reason for any other.
+    std::optional<URL> findReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(const URL&, Error*);
+
 protected:
     void preparePostForPublishing() override;
     // Its address and dates go, it is no longer queued, and it is a draft

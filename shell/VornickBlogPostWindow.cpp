@@ -317,6 +317,23 @@ bool VornickBlogPostWindow::saveReportingFailure()
     return false;
 }
 
+std::optional<URL> VornickBlogPostWindow::vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(
+    VornickContentEditingView&, const URL& url)
+{
+    Error error;
+    auto staged = m_postEditor->findReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(url, &error);
+    if (staged)
+        return staged;
+    std::u16string reason = VornickUserDescriptionOfError(error);
+    VornickGeneralLog(u"** " + reason);
+    std::fprintf(stderr, "brevanton: %s\n", toUTF8(reason).c_str());
+    if (m_window && !m_window->attachedSheet()) {
+        m_alert = VornickAlertForError(u"The file could not be added to the post.", error);
+        m_alert->beginSheetModalForWindow(m_window, nullptr);
+    }
+    return std::nullopt;
+}
+
 void VornickBlogPostWindow::presentSaveError(const Error& error)
 {
     std::fprintf(stderr, "brevanton: %s: %s\n", toUTF8(m_window->title()).c_str(), toUTF8(VornickUserDescriptionOfError(error)).c_str());

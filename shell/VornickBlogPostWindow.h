@@ -170,6 +170,11 @@ public:
     // page's), and the formatting set blog posts are written with.
     void vornickContentEditingViewEndLoading(VornickContentEditingView&, VornickContentLoadingState,
                                              const VornickResourceLoadAttempts&) override;
+    // A local file dropped or pasted into the post goes into the blog's
+    // media library first (the post editor's staging); a refused one is
+    // said in a sheet, and the drop or paste keeps nothing of it.
+    std::optional<URL> vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(VornickContentEditingView&,
+                                                                                                          const URL&) override;
     // A link opens only on a Command-click, and only a web or mail address
     // (through the application delegate); a link to "#" does nothing; any
     // other address is refused and logged. The page is the site's, so its

@@ -1,7 +1,8 @@
 // VornickWordPressBlogPostEditor: the post editor of a WordPress post. Its
-// post's dates follow edits while the post is not out (a draft, a pending
+// post's date follows edits while the post is not out (a draft, a pending
 // post, an auto-draft, a post never given a status): a scheduled ("future")
-// or private post keeps its date. Publish sets the status "publish" on a
+// or private post keeps its date. The server's time of its last change is
+// never moved by an edit. Publish sets the status "publish" on a
 // draft or a post without status, making the blog's "publish" status when it
 // lacks one; a pending post keeps its status. The status pop-up of the
 // window's toolbar shows the blog's statuses but "auto-draft", by title.

@@ -57,7 +57,10 @@ void VornickWordPressPostView::postprocessPostBodyAfterInjectingIntoRootElement(
         return;
     ++m_injectionSerial;
     m_bodyBlockCheck.invalidate();
-    helper->setFragmentSet(vornick_baseFragmentSet(*frame));
+    // A frame without a base set keeps the helper's own (the blocks' or the
+    // classic editor's), which images and embeds are made from.
+    if (auto base = vornick_baseFragmentSet(*frame))
+        helper->setFragmentSet(std::move(base));
 
     if (!helper->operatingInBlockMode()) {
         std::shared_ptr<DOMNode> more;

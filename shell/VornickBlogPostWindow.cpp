@@ -22,6 +22,7 @@
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
 #include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickWordPressAccountEditor.h"
 #include "publishing/VornickWordPressBlogPostEditor.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "editing/VornickToolbarItemViews.h"
@@ -296,16 +297,31 @@ bool VornickBlogPostWindow::save(Error* outError)
     if (!url)
         return setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, u"The post has no file to be saved to."));
     // A draft or pending post goes up with every save; a live one only when
-    // published. This window runs no sync of its own: the post is queued for
-    // the account's next one, as when working offline.
-    if (m_postEditor->shouldUploadChangesOnSave())
+    // published. The post is marked for the account's next sync, and the
+    // account, when open in its windows, uploads it now.
+    bool upload = m_postEditor->shouldUploadChangesOnSave();
+    if (upload)
         m_post->ManagedObject::setValueForKey(Value(true), u"publishAtNextSync");
     if (!m_post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, outError))
         return false;
     if (!m_project->index()->commitEditingAndSave(outError))
         return false;
     updateEditedMark();
+    if (upload)
+        requestUploadOfPost();
     return true;
+}
+
+void VornickBlogPostWindow::requestUploadOfPost()
+{
+    auto projectEditor = VornickProjectEditor::projectEditorForProject(m_project);
+    auto account = projectEditor ? std::dynamic_pointer_cast<VornickWordPressAccountEditor>(projectEditor->delegate()) : nullptr;
+    // Opened on its own, the post waits for the account's next sync.
+    if (!account)
+        return;
+    Error error;
+    if (!account->requestPublicationOfChangesToPost(*m_post, &error))
+        VornickGeneralLog(u"The upload of \u201C" + m_post->title() + u"\u201D could not be queued: " + error.localizedDescription());
 }
 
 bool VornickBlogPostWindow::saveReportingFailure()
@@ -357,6 +373,9 @@ void VornickBlogPostWindow::publish()
     }
     m_postEditor->populatePostStatusPopUpButton();
     updateEditedMark();
+    // A live post is not uploaded by its save: publishing sends it.
+    if (!m_postEditor->shouldUploadChangesOnSave())
+        requestUploadOfPost();
     if (!VornickBlogPostEditor::closesAfterPublishing())
         return;
     std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();

@@ -10,7 +10,8 @@
 // back from the page, writes the post's file (JSON) and commits the
 // project's index; a save with nothing changed writes nothing. Saving a post
 // that is not live (a draft, a pending post) queues it for upload at the
-// account's next sync; a live post is not queued by a save. Closing a
+// account's next sync, and, when the account is open in its windows, asks
+// it to upload the post now; a live post is not queued by a save. Closing a
 // window with edits not saved asks (Save, Cancel, Don't Save). The window's
 // delegate performs "saveDocument:", "undo:", "redo:", "performClose:",
 // "toggleClearView:" and "editPostProperties:" (the post's properties
@@ -195,6 +196,8 @@ private:
     // The page was loaded again: the undo steps of the old one are void.
     void forgetUndoSteps();
     bool saveReportingFailure();
+    // Asks the post's account, when open in its windows, to upload the post.
+    void requestUploadOfPost();
     void presentSaveError(const Error&);
     void installToolbar(View& container);
     void viewContentOnWeb();

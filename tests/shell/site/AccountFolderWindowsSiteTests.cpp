@@ -1,9 +1,9 @@
 // An account folder given to the real executable on an X server of its own
 // (Xvfb), against the real WordPress site: a fresh account without blogs
-// shows its first sync window, whose sync signs in with the stored
-// application password and brings the site's blog, after which "Open Blogs"
-// takes a click; Ctrl+W ends the program well. The folder, synced now, opens
-// in its blog's window the next time.
+// shows its first sync window with the login panel, its stored details
+// filled in; Return logs in, and the sync brings the site's blog, after
+// which "Open Blogs" takes a click; Ctrl+W ends the program well. The
+// folder, synced now, opens in its blog's window the next time.
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/XvfbTestSupport.h"
 #include "tests/wordpress/site/WordPressSiteTestSupport.h"
@@ -125,8 +125,20 @@ TEST(AccountFolderWindows, FirstSyncWindowSyncsOpenBlogsTakesAClickCtrlWEndsTheP
     ASSERT_TRUE(waitFor([&] { return !(window = server.windowNamed("^" + toUTF8(windowName) + "$")).empty(); }, 30))
         << "no first sync window named " << toUTF8(windowName);
 
-    // The first sync runs with the stored password and brings the blog.
+    // The login panel shows the stored details; nothing signs in before
+    // Return (the panel's default button, Log In).
     std::string syncLogs = caches + "/com.Orbendalworks.Brevanton/SyncLogs";
+    auto syncBegan = [&] { return textOfFilesIn(syncLogs).find("== BEGIN Sync Session") != std::string::npos; };
+    EXPECT_FALSE(waitFor(syncBegan, 2)) << "the first sync began before the user logged in";
+    bool loggedIn = false;
+    for (int attempt = 0; attempt < 5 && !loggedIn; ++attempt) {
+        xdotool(server.display, { "windowfocus", "--sync", window });
+        server.keys({ "Return" });
+        loggedIn = waitFor(syncBegan, 6);
+    }
+    ASSERT_TRUE(loggedIn) << "Return did not log in";
+
+    // The first sync runs with the stored password and brings the blog.
     ASSERT_TRUE(waitFor([&] { return textOfFilesIn(syncLogs).find("== END Sync Session") != std::string::npos; }, 50))
         << textOfFilesIn(syncLogs);
     std::string syncLog = textOfFilesIn(syncLogs);

@@ -582,6 +582,13 @@ void VornickBlogLoginUIController::login()
         showPasswordError(error.localizedDescription());
         return;
     }
+    // The address and login go into the project file with the password in
+    // the keychain: the next launch signs in with what was typed here.
+    auto project = account->project();
+    if (project && !project->save(&error)) {
+        showPasswordError(error.localizedDescription());
+        return;
+    }
     m_loginIDErrorLabel->setHidden(true);
     m_passwordErrorLabel->setHidden(true);
     if (m_delegate && m_delegate->windowForAuthenticationUI())

@@ -229,6 +229,7 @@ protected:
 
 TEST_F(AccountProjectWindows, AnAccountWithoutBlogsShowsTheLoginPanelSyncsOnLogInTitlesRiseThenOpenBlogsAndTheLastCloseEndsAll)
 {
+    UserDefaults::standard().setInteger(5, VornickWordPressSyncIntervalDefaultsKey);
     makeAccount({});
     site().pageSize = 2;
     site().posts = { sitePost(u"11", u"Hello <em>world</em>"), sitePost(u"12", u"Second &amp; last"), sitePost(u"13", u"Third") };
@@ -253,6 +254,7 @@ TEST_F(AccountProjectWindows, AnAccountWithoutBlogsShowsTheLoginPanelSyncsOnLogI
     auto& synchronizer = weakProject.lock()->synchronizer();
     EXPECT_FALSE(controller->isShowingSyncStatusUI());
     EXPECT_FALSE(synchronizer.currentSyncSession());
+    EXPECT_FALSE(synchronizer.hasScheduledSyncTimer()) << "an automatic sync would fail without the details";
     auto loginUI = std::dynamic_pointer_cast<VornickFirstBlogSyncLoginUI>(controller->loginInterface());
     ASSERT_TRUE(loginUI);
     ASSERT_EQ(controller->panelView()->subviews().size(), 1u);
@@ -302,6 +304,7 @@ TEST_F(AccountProjectWindows, AnAccountWithoutBlogsShowsTheLoginPanelSyncsOnLogI
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows.front(), blogEditors.front()->window());
     EXPECT_FALSE(controller->window()->isVisible());
+    EXPECT_TRUE(synchronizer.hasScheduledSyncTimer()) << "automatic syncs follow once the blogs are here";
     controller.reset();
     loginUI.reset();
 

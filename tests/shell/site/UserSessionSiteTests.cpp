@@ -416,9 +416,9 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     auto postPoints = postWindowPoints(postPath, windowWidth, windowHeight);
     ASSERT_TRUE(postPoints);
     const std::string title = "Tide pools & \u00e9t\u00e9 notes";
-    // "<" typed by xdotool on Xvfb (as "less" or Shift+comma) does not arrive
-    // in the page, where a Qt key event carrying it does: the body goes
-    // without it here.
+    // "<" typed by xdotool on Xvfb (alone, as Shift+comma or twice) never
+    // reaches the page, where a Qt key event carrying it does (with "<"
+    // starting the completion of names off): the body goes without it here.
     const std::string body = "A & B caf\u00e9 \U0001F30A.";
     server.click(postWindow, postPoints->title.x(), postPoints->title.y());
     server.keys({ "shift+End" });

@@ -57,10 +57,10 @@ void VornickWordPressPostView::postprocessPostBodyAfterInjectingIntoRootElement(
         return;
     ++m_injectionSerial;
     m_bodyBlockCheck.invalidate();
-    // A frame without a base set keeps the helper's own (the blocks' or the
-    // classic editor's), which images and embeds are made from.
-    if (auto base = vornick_baseFragmentSet(*frame))
-        helper->setFragmentSet(std::move(base));
+    // A frame without a base set of its own keeps the helper's WordPress set
+    // (embeds and images are made from its snippets).
+    if (auto set = vornick_baseFragmentSet(*frame))
+        helper->setFragmentSet(std::move(set));
 
     if (!helper->operatingInBlockMode()) {
         std::shared_ptr<DOMNode> more;

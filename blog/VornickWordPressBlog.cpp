@@ -133,16 +133,28 @@ std::shared_ptr<ManagedObject> VornickWordPressBlog::mediaItemForSourceURL(const
     if (url.isFileURL()) {
         auto folder = mediaFolderURL();
         auto folderPath = folder ? folder->fileSystemPath() : std::nullopt;
-        auto path = url.fileSystemPath();
+        auto path = url.standardized().fileSystemPath();
         if (!folderPath || !path)
             return nullptr;
         std::string prefix = *folderPath;
         if (prefix.empty() || prefix.back() != '/')
             prefix += '/';
-        if (path->size() <= prefix.size() || path->compare(0, prefix.size(), prefix) != 0)
-            return nullptr;
-        key = u"localURLString";
-        wanted = toUTF16(path->substr(prefix.size()));
+        std::u16string within = path->size() > prefix.size() && path->compare(0, prefix.size(), prefix) == 0
+            ? toUTF16(path->substr(prefix.size())) : std::u16string();
+        // A local address is read within the media folder; a staged file
+        // lies beside it, in the blog's resource cache ("../resources/...").
+        for (auto& item : mediaItems()) {
+            std::u16string local = item->valueForKey(u"localURLString").stringValue();
+            if (local.empty())
+                continue;
+            if (local == within)
+                return item;
+            auto resolved = URL::create(local, &*folder);
+            auto resolvedPath = resolved && resolved->isFileURL() ? resolved->standardized().fileSystemPath() : std::nullopt;
+            if (resolvedPath && *resolvedPath == *path)
+                return item;
+        }
+        return nullptr;
     } else {
         key = u"remoteURLString";
         wanted = url.absoluteString();

@@ -29,8 +29,8 @@ public:
     std::vector<std::shared_ptr<ManagedObject>> mediaItems() const { return objectsForKey(u"mediaItems"); }
     // The media item of this blog with that service identifier.
     std::shared_ptr<ManagedObject> mediaItemForIdentifier(const Value& identifier) const;
-    // For a file URL, the media item whose "localURLString" is the URL's
-    // path within the media folder; otherwise the one whose
+    // For a file URL, the media item whose "localURLString", read within
+    // the media folder, names the URL's file; otherwise the one whose
     // "remoteURLString" is the URL.
     std::shared_ptr<ManagedObject> mediaItemForSourceURL(const URL&) const;
     // The media item or the size variant (of this blog) the URL shows, else

@@ -234,6 +234,9 @@ void VornickContentEditingView::Internals::createFragmentForDropIfNeededForDocum
 
     std::shared_ptr<DOMDocumentFragment> drop;
     for (const auto& object : Internals::objectsFromPasteboard(view, pasteboard, &document)) {
+        // A picture that cannot become a block (its file was refused by the
+        // media library) is dropped as nothing, never as a link to the file.
+        bool refusedPicture = false;
         std::optional<URL> url;
         if (const auto* plain = std::get_if<URL>(&object.value))
             url = *plain;
@@ -244,8 +247,11 @@ void VornickContentEditingView::Internals::createFragmentForDropIfNeededForDocum
             auto type = typeIdentifierOfURL(*url);
             if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Image)) {
                 view.m_internals->imageFileURLsForDrop.push_back(*url);
-                if (view.m_internals->blockModeHelper)
-                    appendToDropFragment(drop, view.m_internals->blockModeHelper->createImageWithURL(*url, document, (&view), nullptr));
+                if (view.m_internals->blockModeHelper) {
+                    auto image = view.m_internals->blockModeHelper->createImageWithURL(*url, document, (&view), nullptr);
+                    refusedPicture = !image;
+                    appendToDropFragment(drop, image);
+                }
                 registerDroppedFile(*url, u"image", document);
             } else if (type && typeIdentifierConformsTo(*type, TypeIdentifier::Movie)) {
                 if (html5) {
@@ -263,7 +269,7 @@ void VornickContentEditingView::Internals::createFragmentForDropIfNeededForDocum
                 view.m_internals->droppingSingleLink = true;
             }
         }
-        if (!drop)
+        if (!drop && !refusedPicture)
             drop = Internals::createFragmentFromObject(view, object, document);
     }
     view.m_internals->fragmentForDrop = drop;

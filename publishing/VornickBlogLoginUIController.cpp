@@ -314,9 +314,16 @@ std::shared_ptr<VornickWordPressAccount> VornickBlogLoginUIController::wordPress
 
 void VornickBlogLoginUIController::setAccount(std::shared_ptr<VornickBlogHostingAccount> account)
 {
+    bool sameAccount = m_view && account == m_account;
+    // Shown again for the same account (after its sync failed), the panel
+    // keeps saying what the server refused.
+    bool loginIDRefused = sameAccount && !m_loginIDErrorLabel->isHidden();
+    bool passwordRefused = sameAccount && !m_passwordErrorLabel->isHidden();
     m_account = std::move(account);
     view();
     updateLoginPanelFromAccount();
+    m_loginIDErrorLabel->setHidden(!loginIDRefused);
+    m_passwordErrorLabel->setHidden(!passwordRefused);
 }
 
 VornickPublishedBlogSynchronizer* VornickBlogLoginUIController::synchronizer() const
@@ -572,6 +579,13 @@ void VornickBlogLoginUIController::login()
     Error error;
     if (!account->setPassword(m_passwordField->stringValue(), &error)) {
         // Starting now would fail as for a wrong password; say what went wrong instead.
+        showPasswordError(error.localizedDescription());
+        return;
+    }
+    // The address and login go into the project file with the password in
+    // the keychain: the next launch signs in with what was typed here.
+    auto project = account->project();
+    if (project && !project->save(&error)) {
         showPasswordError(error.localizedDescription());
         return;
     }

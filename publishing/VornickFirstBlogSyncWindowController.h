@@ -113,6 +113,8 @@ public:
     void didResizeHeightBy(VornickCollapsibleContainerView&, double heightChange) override;
 
     const std::shared_ptr<VornickSyncStatusUIController>& syncStatusUIController() const { return m_syncStatusUIController; }
+    // The login half; null when the stored details sign in.
+    const std::shared_ptr<VornickFirstBlogSyncLoginInterface>& loginInterface() const { return m_loginUIController; }
     const std::shared_ptr<View>& panelView() const { return m_panelView; }
     const std::shared_ptr<LayerHostingView>& backgroundView() const { return m_backgroundView; }
 

@@ -83,6 +83,7 @@ public:
     virtual bool shouldCloseProjectEditorWithNoComponentEditors() const;
     // The delegate is held weakly and told once when the editor closes.
     void setDelegate(std::weak_ptr<VornickProjectEditorDelegate> delegate) { m_delegate = std::move(delegate); }
+    std::shared_ptr<VornickProjectEditorDelegate> delegate() const { return m_delegate.lock(); }
     // Closes on the next turn when no component editor is open, closing is
     // wanted and no window of the project shows.
     void attemptCloseIfNoWindowsShownAndNoComponentEditors();

@@ -194,12 +194,16 @@ void VornickWordPressAccountEditor::projectIndexIsReady()
 {
     if (m_closed)
         return;
-    if (hasBlogs())
+    // An account without blogs syncs first when the user logs in: an
+    // automatic sync before that has no details to sign in with, and its
+    // failure would take the login panel's place.
+    if (hasBlogs()) {
         openEditorsForBlogs();
-    else
+        if (syncIntervalInMinutes() >= 1)
+            project()->synchronizer().scheduleFirstAutomaticSyncFollowingIndexUpdate();
+    } else {
         openFirstTimeSyncWindow();
-    if (syncIntervalInMinutes() >= 1)
-        project()->synchronizer().scheduleFirstAutomaticSyncFollowingIndexUpdate();
+    }
     // With nothing to show (no blog could open), the project goes.
     m_projectEditor->attemptCloseIfNoWindowsShownAndNoComponentEditors();
 }
@@ -265,6 +269,9 @@ void VornickWordPressAccountEditor::openEditorsForBlogs()
     }
     if (blogWindowShows && firstSyncWindow && firstSyncWindow->isVisible())
         firstSyncWindow->orderOut();
+    // The first sync brought the blogs: automatic syncs follow from now on.
+    if (firstSyncWindow && hasBlogs() && syncIntervalInMinutes() >= 1 && !project()->synchronizer().hasScheduledSyncTimer())
+        project()->synchronizer().scheduleFirstAutomaticSyncFollowingIndexUpdate();
 }
 
 void VornickWordPressAccountEditor::addTitlesToTitleWall(const std::vector<Dictionary>& descriptions)

@@ -5,7 +5,8 @@
 // ready, on the next turn, the document opens a window per blog through the
 // editor's "Blog" opener, cascaded, or, for an account without blogs, the
 // first blog sync window, whose sync signs in with the account's stored
-// details; then, when "WordPressSyncInterval" is 1 or more, the
+// details; then, when "WordPressSyncInterval" is 1 or more and the account
+// has blogs (else once its first sync brought them and they open), the
 // synchronizer schedules its first automatic sync.
 //
 // The document is the integrator's delegate: while the first sync window

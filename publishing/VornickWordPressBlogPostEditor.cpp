@@ -64,12 +64,14 @@ void VornickWordPressBlogPostEditor::updatePostDatesForEdit()
     VornickBlogPostEditor::updatePostDatesForEdit();
     // A post not yet out carries its last edit as its date; a scheduled or
     // private post keeps the date it was given, and a live one its own.
+    // "dateLastPublished" stays the server's time of its last change: a sync
+    // compares the server's copy with it, and moved to now it would hide
+    // another client's edit made before or just after this one.
     std::u16string status = statusIdentifierOfPost(*m_wordPressPost);
     if (!status.empty() && status != u"draft" && status != u"pending" && status != u"auto-draft")
         return;
     Value edited = m_wordPressPost->valueForKey(u"dateLastEditedLocally");
     m_wordPressPost->setValueForKey(edited, u"dateFirstPublished");
-    m_wordPressPost->setValueForKey(edited, u"dateLastPublished");
     m_wordPressPost->setHasEditsNotYetSavedToSourceFile(true);
 }
 

@@ -1,7 +1,8 @@
 // VornickWordPressBlogPostEditor: the post editor of a WordPress post. Its
-// post's dates follow edits while the post is not out (a draft, a pending
+// post's date follows edits while the post is not out (a draft, a pending
 // post, an auto-draft, a post never given a status): a scheduled ("future")
-// or private post keeps its date. Publish sets the status "publish" on a
+// or private post keeps its date. The server's time of its last change is
+// never moved by an edit. Publish sets the status "publish" on a
 // draft or a post without status, making the blog's "publish" status when it
 // lacks one; a pending post keeps its status. The status pop-up of the
 // window's toolbar shows the blog's statuses but "auto-draft", by title.
@@ -48,6 +49,15 @@ public:
     void populatePostStatusPopUpButton();
     // A status was chosen: the dates follow and the post is edited.
     void postStatusEdited();
+
+    // The file to reference in place of a local file the user drops or
+    // pastes into the post: a file of the blog's media library as it is;
+    // else a copy in the blog's resource cache, standing for a media item of
+    // the blog (found, or made, written and announced), which the next sync
+    // uploads before the post. Any other address is returned as it is. Only
+    // a regular file whose bytes show an image, a sound or a film is staged:
+    // none with the reason for any other.
+    std::optional<URL> findReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(const URL&, Error*);
 
 protected:
     void preparePostForPublishing() override;

@@ -225,6 +225,9 @@ std::shared_ptr<VornickWordPressAccountEditor> VornickApplicationShell::openAcco
     if (!document || std::find(m_accountProjects.begin(), m_accountProjects.end(), document) != m_accountProjects.end())
         return document;
     document->setWindowOpenedHandler([this](Window& window) { VornickInstallDocumentWindowBridges(*this, window); });
+    // An account without blogs opens its first sync window with the login
+    // panel, its stored details filled in: the user signs in, as for a new one.
+    document->setFirstBlogSyncWindowControllerMaker(&VornickFirstBlogSyncLoginUI::createWindowController);
     document->setDidCloseHandler([this, closed = document.get()] { accountProjectDidClose(*closed); });
     m_accountProjects.push_back(document);
     return document;
@@ -238,10 +241,7 @@ std::shared_ptr<VornickWordPressAccountEditor> VornickApplicationShell::newWordP
     auto path = project->projectFileURL().fileSystemPath();
     // Saved, the project opens from its file like any other.
     project.reset();
-    auto editor = path ? openAccountProject(*path, outError) : nullptr;
-    if (editor)
-        editor->setFirstBlogSyncWindowControllerMaker(&VornickFirstBlogSyncLoginUI::createWindowController);
-    return editor;
+    return path ? openAccountProject(*path, outError) : nullptr;
 }
 
 void VornickApplicationShell::accountProjectDidClose(const VornickWordPressAccountEditor& document)

@@ -23,6 +23,7 @@
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
 #include "publishing/VornickProjectEditor.h"
 #include "publishing/VornickShareLinksMenu.h"
+#include "publishing/VornickWordPressAccountEditor.h"
 #include "publishing/VornickWordPressBlogPostEditor.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "editing/VornickToolbarItemViews.h"
@@ -300,16 +301,31 @@ bool VornickBlogPostWindow::save(Error* outError)
     if (!url)
         return setError(outError, Error(VornickErrorDomain, VornickPostFileNotInProjectError, u"The post has no file to be saved to."));
     // A draft or pending post goes up with every save; a live one only when
-    // published. This window runs no sync of its own: the post is queued for
-    // the account's next one, as when working offline.
-    if (m_postEditor->shouldUploadChangesOnSave())
+    // published. The post is marked for the account's next sync, and the
+    // account, when open in its windows, uploads it now.
+    bool upload = m_postEditor->shouldUploadChangesOnSave();
+    if (upload)
         m_post->ManagedObject::setValueForKey(Value(true), u"publishAtNextSync");
     if (!m_post->writePostToURL(*url, VornickObjectArchiveFormat::JSON, outError))
         return false;
     if (!m_project->index()->commitEditingAndSave(outError))
         return false;
     updateEditedMark();
+    if (upload)
+        requestUploadOfPost();
     return true;
+}
+
+void VornickBlogPostWindow::requestUploadOfPost()
+{
+    auto projectEditor = VornickProjectEditor::projectEditorForProject(m_project);
+    auto account = projectEditor ? std::dynamic_pointer_cast<VornickWordPressAccountEditor>(projectEditor->delegate()) : nullptr;
+    // Opened on its own, the post waits for the account's next sync.
+    if (!account)
+        return;
+    Error error;
+    if (!account->requestPublicationOfChangesToPost(*m_post, &error))
+        VornickGeneralLog(u"The upload of \u201C" + m_post->title() + u"\u201D could not be queued: " + error.localizedDescription());
 }
 
 bool VornickBlogPostWindow::saveReportingFailure()
@@ -319,6 +335,23 @@ bool VornickBlogPostWindow::saveReportingFailure()
         return true;
     presentSaveError(error);
     return false;
+}
+
+std::optional<URL> VornickBlogPostWindow::vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(
+    VornickContentEditingView&, const URL& url)
+{
+    Error error;
+    auto staged = m_postEditor->findReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(url, &error);
+    if (staged)
+        return staged;
+    std::u16string reason = VornickUserDescriptionOfError(error);
+    VornickGeneralLog(u"** " + reason);
+    std::fprintf(stderr, "brevanton: %s\n", toUTF8(reason).c_str());
+    if (m_window && !m_window->attachedSheet()) {
+        m_alert = VornickAlertForError(u"The file could not be added to the post.", error);
+        m_alert->beginSheetModalForWindow(m_window, nullptr);
+    }
+    return std::nullopt;
 }
 
 void VornickBlogPostWindow::presentSaveError(const Error& error)
@@ -344,6 +377,9 @@ void VornickBlogPostWindow::publish()
     }
     m_postEditor->populatePostStatusPopUpButton();
     updateEditedMark();
+    // A live post is not uploaded by its save: publishing sends it.
+    if (!m_postEditor->shouldUploadChangesOnSave())
+        requestUploadOfPost();
     if (!VornickBlogPostEditor::closesAfterPublishing())
         return;
     std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();

@@ -10,7 +10,8 @@
 // back from the page, writes the post's file (JSON) and commits the
 // project's index; a save with nothing changed writes nothing. Saving a post
 // that is not live (a draft, a pending post) queues it for upload at the
-// account's next sync; a live post is not queued by a save. Closing a
+// account's next sync, and, when the account is open in its windows, asks
+// it to upload the post now; a live post is not queued by a save. Closing a
 // window with edits not saved asks (Save, Cancel, Don't Save). The window's
 // delegate performs "saveDocument:", "undo:", "redo:", "performClose:",
 // "toggleClearView:" and "editPostProperties:" (the post's properties
@@ -176,6 +177,11 @@ public:
     // page's), and the formatting set blog posts are written with.
     void vornickContentEditingViewEndLoading(VornickContentEditingView&, VornickContentLoadingState,
                                              const VornickResourceLoadAttempts&) override;
+    // A local file dropped or pasted into the post goes into the blog's
+    // media library first (the post editor's staging); a refused one is
+    // said in a sheet, and the drop or paste keeps nothing of it.
+    std::optional<URL> vornickContentEditingViewFindReferencedFileInBlogMediaLibraryOrStageIntoBlogMediaLibrary(VornickContentEditingView&,
+                                                                                                          const URL&) override;
     // A link opens only on a Command-click, and only a web or mail address
     // (through the application delegate); a link to "#" does nothing; any
     // other address is refused and logged. The page is the site's, so its
@@ -196,6 +202,8 @@ private:
     // The page was loaded again: the undo steps of the old one are void.
     void forgetUndoSteps();
     bool saveReportingFailure();
+    // Asks the post's account, when open in its windows, to upload the post.
+    void requestUploadOfPost();
     void presentSaveError(const Error&);
     void installToolbar(View& container);
     void viewContentOnWeb();

@@ -190,8 +190,16 @@ bool FileKeychainStore::change(Change change, std::string_view service, std::str
         return setError(outError, keychainError(KeychainInvalidName, u"Keychain names must be valid UTF-8."));
     std::lock_guard lock(m_mutex);
     Error folderError;
-    if (!createDirectory(parentDirectory(m_path), true, &folderError, 0700))
+    std::string folder = parentDirectory(m_path);
+    if (!createDirectory(folder, true, &folderError, 0700))
         return setError(outError, unavailable(m_path, folderError));
+    // A folder made before, by another part of the program, may be open to
+    // others: the user's own one is closed to them before secrets go in (a
+    // shared one, with its sticky bit, is left alone).
+    struct stat folderInfo;
+    if (::stat(folder.c_str(), &folderInfo) == 0 && folderInfo.st_uid == ::geteuid() && !(folderInfo.st_mode & S_ISVTX)
+        && (folderInfo.st_mode & 077) && ::chmod(folder.c_str(), folderInfo.st_mode & 0700) < 0)
+        return setError(outError, unavailable(m_path, Error::posix(errno)));
     FileLock fileLock(m_path);
     if (fileLock.error())
         return setError(outError, unavailable(m_path, Error::posix(fileLock.error())));

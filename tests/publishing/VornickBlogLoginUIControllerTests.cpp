@@ -250,6 +250,14 @@ TEST_F(VornickBlogLoginUIControllerTests, ReturnInThePasswordFieldStoresThePassw
     events.pressKey(window, u'\r');
     EXPECT_EQ(delegate.logins, 1);
     EXPECT_EQ(account->password(), Password);
+    // The address and login typed are in the project file for the next launch.
+    Error error;
+    auto reopened = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(
+        URL::fileURLWithPath(folder + "/project.brevantonwordpressproject", false), &error);
+    ASSERT_TRUE(reopened) << error;
+    EXPECT_EQ(reopened->wordPressAccount()->rootURLString(), u"https://blog.example.org");
+    EXPECT_EQ(reopened->wordPressAccount()->loginID(), u"editor");
+    EXPECT_EQ(reopened->wordPressAccount()->password(), Password);
 
     // The panel as drawn holds the password nowhere.
     GraphicsContext context;
@@ -298,6 +306,11 @@ TEST_F(VornickBlogLoginUIControllerTests, TheEndedSessionsFailureShowsTheLoginOr
     post(&project->synchronizer(), 49);
     EXPECT_TRUE(shows(controller->passwordErrorLabel()));
     EXPECT_EQ(text(controller->passwordErrorLabel()), VornickBlogLoginUIController::InvalidPasswordMessage);
+    EXPECT_FALSE(shows(controller->loginIDErrorLabel()));
+    // Shown again for the same account (the failed sync's "Account
+    // Settings"), the panel still says it; another account starts clean.
+    controller->setAccount(account);
+    EXPECT_TRUE(shows(controller->passwordErrorLabel()));
     EXPECT_FALSE(shows(controller->loginIDErrorLabel()));
     post(&project->synchronizer(), 48);
     EXPECT_TRUE(shows(controller->loginIDErrorLabel()));

@@ -30,6 +30,7 @@
 #include "publishing/VornickBlogHostingAccountPropertiesUIController.h"
 #include "publishing/VornickSyncStatusUIController.h"
 #include "publishing/VornickWordPressAccountEditor.h"
+#include "publishing/VornickFirstBlogSyncLoginUI.h"
 #include "publishing/VornickFirstBlogSyncWindowController.h"
 #include "publishing/VornickProjectEditor.h"
 #include "shell/VornickApplicationShell.h"
@@ -38,6 +39,8 @@
 #include "ui/VornickLogWindowController.h"
 #include "ui/VornickProjectIndexingProgressWindowController.h"
 #include "ui/VornickSyncLogWindowController.h"
+#include "ui/VornickSendActionOnEditSecureTextField.h"
+#include "ui/VornickSendActionOnEditTextField.h"
 #include "ui/VornickTitleWall.h"
 #include "platform/views/TextView.h"
 #include "platform/views/TextField.h"
@@ -50,6 +53,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 
 namespace brevanton {
 namespace {
@@ -190,14 +194,17 @@ protected:
     }
 
     // Runs turns (the fake site answers one request a turn) until the
-    // condition holds.
+    // condition holds; an idle turn waits a moment for work done on other
+    // threads (the templates step's) to come back.
     static bool turnUntil(const std::function<bool()>& condition)
     {
-        for (int turn = 0; turn < 2000; ++turn) {
+        for (int turn = 0; turn < 4000; ++turn) {
             if (condition())
                 return true;
-            if (!RunLoop::main().runOnce(0))
+            if (!RunLoop::main().runOnce(0)) {
                 QCoreApplication::processEvents();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
         }
         return condition();
     }
@@ -230,8 +237,9 @@ protected:
     std::vector<std::shared_ptr<StandInBlogEditor>> blogEditors;
 };
 
-TEST_F(AccountProjectWindows, AnAccountWithoutBlogsSyncsInTheFirstSyncWindowTitlesRiseThenOpenBlogsAndTheLastCloseEndsAll)
+TEST_F(AccountProjectWindows, AnAccountWithoutBlogsShowsTheLoginPanelSyncsOnLogInTitlesRiseThenOpenBlogsAndTheLastCloseEndsAll)
 {
+    UserDefaults::standard().setInteger(5, VornickWordPressSyncIntervalDefaultsKey);
     makeAccount({});
     site().pageSize = 2;
     site().posts = { sitePost(u"11", u"Hello <em>world</em>"), sitePost(u"12", u"Second &amp; last"), sitePost(u"13", u"Third") };
@@ -251,9 +259,26 @@ TEST_F(AccountProjectWindows, AnAccountWithoutBlogsSyncsInTheFirstSyncWindowTitl
     EXPECT_EQ(controller->window()->title(), u"writer @ site.example");
     ASSERT_TRUE(shell->backend().widgetForWindow(*controller->window()));
 
-    // The first sync, exhaustive, signs in with the stored details; the
-    // listed titles, without their markup, rise on the wall while it runs.
+    // Opened from its folder, the account shows the login panel with its
+    // stored details, as a new one does: nothing signs in before the user.
     auto& synchronizer = weakProject.lock()->synchronizer();
+    EXPECT_FALSE(controller->isShowingSyncStatusUI());
+    EXPECT_FALSE(synchronizer.currentSyncSession());
+    EXPECT_FALSE(synchronizer.hasScheduledSyncTimer()) << "an automatic sync would fail without the details";
+    auto loginUI = std::dynamic_pointer_cast<VornickFirstBlogSyncLoginUI>(controller->loginInterface());
+    ASSERT_TRUE(loginUI);
+    ASSERT_EQ(controller->panelView()->subviews().size(), 1u);
+    EXPECT_EQ(controller->panelView()->subviews().front(), loginUI->view());
+    auto& login = *loginUI->loginUIController();
+    EXPECT_EQ(login.hostURLField()->stringValue(), u"https://site.example/");
+    EXPECT_FALSE(login.loginButton()->isEnabled());
+    login.passwordField()->setTextString(UUID().UUIDString());
+    login.passwordEdited();
+    ASSERT_TRUE(login.loginButton()->isEnabled());
+    ASSERT_TRUE(login.loginButton()->performClick());
+
+    // The first sync, exhaustive, signs in with those details; the listed
+    // titles, without their markup, rise on the wall while it runs.
     auto session = synchronizer.currentSyncSession();
     ASSERT_TRUE(session);
     EXPECT_EQ(session->type(), VornickSyncSessionType::ExhaustiveManual);
@@ -289,7 +314,9 @@ TEST_F(AccountProjectWindows, AnAccountWithoutBlogsSyncsInTheFirstSyncWindowTitl
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows.front(), blogEditors.front()->window());
     EXPECT_FALSE(controller->window()->isVisible());
+    EXPECT_TRUE(synchronizer.hasScheduledSyncTimer()) << "automatic syncs follow once the blogs are here";
     controller.reset();
+    loginUI.reset();
 
     // Closing the blog's window closes the project: no timer of its
     // synchronizer, no observer of the document or the window, no project.

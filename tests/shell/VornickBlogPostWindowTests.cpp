@@ -27,6 +27,8 @@
 #include "platform/views/Alert.h"
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
+#include "platform/views/DraggingInfo.h"
+#include "platform/views/Pasteboard.h"
 #include "platform/views/TokenField.h"
 #include "platform/store/PersistentStore.h"
 #include "publishing/VornickAttachmentPointSettingsModule.h"
@@ -437,6 +439,50 @@ TEST_F(BlogPostWindow, DontSaveLeavesTheFileAndSettingsChangesAreStoredInTheBlog
     press(Qt::Key_W, Qt::ControlModifier);
     EXPECT_FALSE(editor->window()->isVisible());
     EXPECT_EQ(readWholeFile(postPath), original);
+}
+
+TEST_F(BlogPostWindow, ADroppedPictureIsAnImageBlockOfANewMediaItemAndAFileHoldingNoPictureIsRefusedInASheet)
+{
+    auto paragraph = firstElement(pointElement(u"body"), u"p");
+    ASSERT_TRUE(paragraph);
+    auto dropFile = [&](const std::string& path) {
+        auto webView = view().embeddedWebView();
+        Rect box = webView->lineBoxRects(*paragraph->firstChild()).front();
+        Point at = webView->convertPointToView(Point { box.midX(), box.midY() }, nullptr);
+        auto pasteboard = Pasteboard::pasteboardWithName(PasteboardNameDrag);
+        pasteboard->clearContents();
+        EXPECT_TRUE(pasteboard->writeObjects({ PasteboardItem::itemWithURL(URL::fileURLWithPath(path, false)) }));
+        DraggingInfo info { editor->window(), at, DragOperations::Copy | DragOperations::Generic, pasteboard };
+        bool dropped = view().updateProposedDrop(info) != DragOperations::None && view().performProposedDrop(info);
+        view().endProposedDrop(info);
+        settle();
+        return dropped;
+    };
+    auto items = [&] { return editor->post()->wordPressBlog()->mediaItems().size(); };
+
+    // Text under a picture's name: a sheet says why, and the page keeps nothing of it.
+    std::string notes = folder + "/notes.png";
+    std::ofstream(notes, std::ios::binary) << "Private notes, not a picture.\n";
+    std::u16string before = pointElement(u"body")->innerHTML();
+    AlertDriver::shared().enqueueButtonTitle(u"OK");
+    EXPECT_FALSE(dropFile(notes));
+    EXPECT_EQ(pointElement(u"body")->innerHTML(), before);
+    ASSERT_FALSE(AlertDriver::shared().shownAlerts().empty());
+    auto& alert = *AlertDriver::shared().shownAlerts().back();
+    EXPECT_EQ(alert.messageText(), u"The file could not be added to the post.");
+    EXPECT_NE(alert.informativeText().find(u"holds no image, sound or film"), std::u16string::npos) << toUTF8(alert.informativeText());
+    EXPECT_EQ(pointElement(u"body")->innerHTML().find(u"notes"), std::u16string::npos);
+    EXPECT_EQ(items(), 0u);
+
+    // A picture: an image block showing the blog's copy, one new media item.
+    std::string picture = folder + "/Heron.png";
+    std::filesystem::copy_file(BREVANTON_TEST_DATA_DIR "/editing/picture.png", picture);
+    ASSERT_TRUE(dropFile(picture));
+    std::u16string body = pointElement(u"body")->innerHTML();
+    EXPECT_NE(body.find(u"<!-- wp:image"), std::u16string::npos) << toUTF8(body);
+    EXPECT_NE(body.find(u"resources/Heron.png"), std::u16string::npos) << toUTF8(body);
+    EXPECT_EQ(items(), 1u);
+    EXPECT_TRUE(editor->isDocumentEdited());
 }
 
 TEST_F(BlogPostWindow, TheFeaturedImageOpensThePropertiesAndAcceptedTagsShowInThePageAsAnEdit)

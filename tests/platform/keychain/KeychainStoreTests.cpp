@@ -103,6 +103,16 @@ TEST_F(FileKeychainStoreTest, FileAndFolderAreOnlyForTheUser)
     ::chmod(m_path.c_str(), 0644);
     ASSERT_TRUE(store.updatePassword("s", "a", bytes("y")));
     EXPECT_EQ(modeOf(m_path), 0600u);
+
+    // So is the folder, when another part of the program made it first.
+    ::chmod(parentDirectory(m_path).c_str(), 0755);
+    ASSERT_TRUE(store.updatePassword("s", "a", bytes("z")));
+    EXPECT_EQ(modeOf(parentDirectory(m_path)), 0700u);
+    std::string madeBefore = m_folder + "/other/Keychain.json";
+    ASSERT_EQ(::mkdir(parentDirectory(madeBefore).c_str(), 0755), 0);
+    FileKeychainStore other(madeBefore);
+    ASSERT_TRUE(other.addPassword("s", "a", bytes("x")));
+    EXPECT_EQ(modeOf(parentDirectory(madeBefore)), 0700u);
 }
 
 TEST_F(FileKeychainStoreTest, UnusableStoresAreErrorsNotNoOps)

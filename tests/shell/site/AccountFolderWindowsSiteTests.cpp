@@ -1,9 +1,9 @@
 // An account folder given to the real executable on an X server of its own
 // (Xvfb), against the real WordPress site: a fresh account without blogs
-// shows its first sync window, whose sync signs in with the stored
-// application password and brings the site's blog, after which "Open Blogs"
-// takes a click; Ctrl+W ends the program well. The folder, synced now, opens
-// in its blog's window the next time.
+// shows its first sync window with the login panel, its stored details
+// filled in; Return in the password field logs in, and the sync brings the site's blog, after
+// which "Open Blogs" takes a click; Ctrl+W ends the program well. The
+// folder, synced now, opens in its blog's window the next time.
 #include "tests/platform/views/qt/QtTestSupport.h"
 #include "tests/shell/XvfbTestSupport.h"
 #include "tests/wordpress/site/WordPressSiteTestSupport.h"
@@ -15,7 +15,10 @@
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
 #include "platform/views/Window.h"
+#include "publishing/VornickBlogLoginUIController.h"
+#include "publishing/VornickFirstBlogSyncLoginUI.h"
 #include "publishing/VornickFirstBlogSyncWindowController.h"
+#include "ui/VornickSendActionOnEditSecureTextField.h"
 #include "shell/VornickApplicationShell.h"
 #include "wordpress/VornickWordPressAccount.h"
 #include "wordpress/VornickWordPressBlogProject.h"
@@ -56,25 +59,38 @@ public:
     std::shared_ptr<VornickPublishedBlogProject> publishedBlogProject() const override { return nullptr; }
 };
 
-// Where the centre of "Open Blogs" lies, from the bottom left of the first
-// sync window's content, laid out with the fonts of the window program.
-std::optional<Point> openBlogsButtonCentre()
+struct FirstSyncWindowPoints {
+    Point openBlogs;
+    Point passwordField;
+};
+
+// Where the centres of "Open Blogs" and of the login panel's password field
+// lie, from the bottom left of the first sync window's content, laid out
+// with the fonts of the window program.
+std::optional<FirstSyncWindowPoints> firstSyncWindowPoints()
 {
     qtApplication();
     static int argc = 1;
     static char name[] = "brevanton";
     static char* argv[] = { name, nullptr };
-    std::optional<Point> centre;
+    std::optional<FirstSyncWindowPoints> centre;
     {
         VornickApplicationShell shell(argc, argv);
         auto document = std::make_shared<NoAccount>();
-        auto controller = std::make_shared<VornickFirstBlogSyncWindowController>(document);
+        auto controller = VornickFirstBlogSyncLoginUI::createWindowController(document);
         auto window = controller->loadWindow();
+        auto loginUI = std::dynamic_pointer_cast<VornickFirstBlogSyncLoginUI>(controller->loginInterface());
+        std::optional<Point> password;
+        if (loginUI && !controller->isShowingSyncStatusUI()) {
+            auto& field = *loginUI->loginUIController()->passwordField();
+            Rect frame = field.convertRectToView(field.bounds(), nullptr);
+            password = Point { frame.midX(), frame.midY() };
+        }
         controller->showSyncStatusUI();
         auto& button = *controller->syncStatusUIController()->syncCompletionButton();
-        if (controller->isShowingSyncStatusUI() && button.title() == u"Open Blogs") {
+        if (password && controller->isShowingSyncStatusUI() && button.title() == u"Open Blogs") {
             Rect frame = button.convertRectToView(button.bounds(), nullptr);
-            centre = Point { frame.midX(), frame.midY() };
+            centre = FirstSyncWindowPoints { Point { frame.midX(), frame.midY() }, *password };
         }
         window->close();
         controller.reset();
@@ -112,8 +128,8 @@ TEST(AccountFolderWindows, FirstSyncWindowSyncsOpenBlogsTakesAClickCtrlWEndsTheP
         ASSERT_TRUE(project->save(&error)) << error;
         windowName = wordPressAccount->displayNameForWindowTitle();
     }
-    auto buttonCentre = openBlogsButtonCentre();
-    ASSERT_TRUE(buttonCentre);
+    auto points = firstSyncWindowPoints();
+    ASSERT_TRUE(points);
 
     XvfbServer server;
     ASSERT_TRUE(server.start()) << "Xvfb did not start";
@@ -125,8 +141,21 @@ TEST(AccountFolderWindows, FirstSyncWindowSyncsOpenBlogsTakesAClickCtrlWEndsTheP
     ASSERT_TRUE(waitFor([&] { return !(window = server.windowNamed("^" + toUTF8(windowName) + "$")).empty(); }, 30))
         << "no first sync window named " << toUTF8(windowName);
 
-    // The first sync runs with the stored password and brings the blog.
+    // The login panel shows the stored details; nothing signs in before
+    // Return in its password field.
     std::string syncLogs = caches + "/com.Orbendalworks.Brevanton/SyncLogs";
+    auto syncBegan = [&] { return textOfFilesIn(syncLogs).find("== BEGIN Sync Session") != std::string::npos; };
+    EXPECT_FALSE(waitFor(syncBegan, 2)) << "the first sync began before the user logged in";
+    auto [loginWidth, loginHeight] = server.windowSize(window);
+    bool loggedIn = false;
+    for (int attempt = 0; attempt < 5 && !loggedIn; ++attempt) {
+        server.click(window, static_cast<int>(points->passwordField.x), loginHeight - static_cast<int>(points->passwordField.y));
+        server.keys({ "End", "Return" });
+        loggedIn = waitFor(syncBegan, 6);
+    }
+    ASSERT_TRUE(loggedIn) << "Return did not log in";
+
+    // The first sync runs with the stored password and brings the blog.
     ASSERT_TRUE(waitFor([&] { return textOfFilesIn(syncLogs).find("== END Sync Session") != std::string::npos; }, 50))
         << textOfFilesIn(syncLogs);
     std::string syncLog = textOfFilesIn(syncLogs);
@@ -149,7 +178,7 @@ TEST(AccountFolderWindows, FirstSyncWindowSyncsOpenBlogsTakesAClickCtrlWEndsTheP
     };
     bool opened = false;
     for (int attempt = 0; attempt < 3 && !opened; ++attempt) {
-        server.click(window, static_cast<int>(buttonCentre->x), height - static_cast<int>(buttonCentre->y));
+        server.click(window, static_cast<int>(points->openBlogs.x), height - static_cast<int>(points->openBlogs.y));
         opened = waitFor(clicked, 6);
     }
     ASSERT_TRUE(opened) << "\"Open Blogs\" took no click\n" << readWholeFile(generalLog);

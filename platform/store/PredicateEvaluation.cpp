@@ -103,8 +103,8 @@ static bool containsASCIINeedle(std::u16string_view haystack, std::u16string_vie
     const __m128i first = _mm_set1_epi16(static_cast<short>(needle[0]));
     const __m128i last = _mm_set1_epi16(static_cast<short>(needle[m - 1]));
     // Signed lanes: characters from U+8000 on are negative, never capitals.
-    const __m128i beforeA = _mm_set1_epi16(u'A' - 1);
-    const __m128i afterZ = _mm_set1_epi16(u'Z' + 1);
+    const __m128i beforeA = _mm_set1_epi16(static_cast<short>(u'A' - 1));
+    const __m128i afterZ = _mm_set1_epi16(static_cast<short>(u'Z' + 1));
     const __m128i caseBit = _mm_set1_epi16(32);
     auto lowered = [&](const char16_t* at) {
         __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));

@@ -36,11 +36,19 @@ std::u16string stringOf(const VornickWordPressMediaItem& item, const char16_t* k
     return item.ManagedObject::valueForKey(key).stringValue();
 }
 
-// What items are sorted by: newest first (undated last), then title, then unique identifier.
+// The item's string (empty when it has none), valid while the item is unchanged.
+std::u16string_view stringIn(const VornickWordPressMediaItem& item, const char16_t* key)
+{
+    const Value& value = item.valueReferenceForKey(key);
+    return value.isString() ? std::u16string_view(value.string()) : std::u16string_view();
+}
+
+// What items are sorted by: newest first (undated last), then title, then
+// unique identifier. The strings are the item's own, read in place.
 struct SortKey {
     std::optional<Date> created;
-    std::u16string title;
-    std::u16string identifier;
+    std::u16string_view title;
+    std::u16string_view identifier;
     std::shared_ptr<VornickWordPressMediaItem> item;
 
     bool operator<(const SortKey& other) const
@@ -218,9 +226,9 @@ void VornickWordPressMediaLibraryBrowser::reloadMediaItems()
             auto item = std::dynamic_pointer_cast<VornickWordPressMediaItem>(object);
             if (!item)
                 continue;
-            Value created = item->ManagedObject::valueForKey(u"dateCreated");
-            keys.push_back({ created.isDate() ? std::optional(created.date()) : std::nullopt, stringOf(*item, u"title"),
-                             item->uniqueIdentifier(), std::move(item) });
+            const Value& created = item->valueReferenceForKey(u"dateCreated");
+            keys.push_back({ created.isDate() ? std::optional(created.date()) : std::nullopt, stringIn(*item, u"title"),
+                             stringIn(*item, u"uniqueIdentifier"), std::move(item) });
         }
     }
     std::sort(keys.begin(), keys.end());

@@ -2,8 +2,11 @@
 // theme's page, attachment points and block mode) until the window's frame
 // is repainted, beside the same keystroke in an editor window showing the
 // merged page (the theme's page with the post's body already in it), on a
-// post of about 200 KB of paragraph blocks. Offscreen Qt; the regeneration
-// timer never fires (manual clock).
+// post of about 200 KB of paragraph blocks. And Ctrl+S of a post of about
+// 500 KB of blocks in the post window without an upload (the body read back
+// from the page, the post file and the index written), beside the HTML
+// writer writing that body and the JSON writer writing the post's archive
+// alone. Offscreen Qt; the regeneration timer never fires (manual clock).
 #include "QtBenchWindowSession.h"
 #include "tests/shell/BlogPostWindowTestSupport.h"
 
@@ -15,6 +18,8 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "publishing/VornickWordPressPostView.h"
+#include "html/VornickHTMLWriter.h"
+#include "toolkit/VornickObjectArchive.h"
 #include "shell/VornickBlogPostWindow.h"
 
 #include <benchmark/benchmark.h>
@@ -28,10 +33,10 @@ using namespace brevanton;
 
 namespace {
 
-std::u16string blockPostBody()
+std::u16string blockPostBody(size_t kilobytes = 200)
 {
     std::u16string body;
-    for (int i = 0; body.size() < 200 * 1024; ++i) {
+    for (int i = 0; body.size() < kilobytes * 1024; ++i) {
         body += u"<!-- wp:paragraph -->\n<p>Paragraph " + toUTF16(std::to_string(i))
             + u" of the post, with <strong>some</strong> words and <a href=\"https://site.example/x\">a link</a> that a reader follows "
               u"through a long sentence of ordinary prose until it ends.</p>\n<!-- /wp:paragraph -->\n\n";
@@ -87,45 +92,128 @@ void typeUntilRepainted(benchmark::State& state, QtWindowWidget* widget)
     }
 }
 
-void BM_KeystrokeInThePostWindow(benchmark::State& state)
-{
-    RunLoop::main().useManualClock();
-    ensureQtBenchApplication();
-    VornickInstallHTMLServices();
-    VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
-    std::string folder = temporaryDirectory() + "/brevanton-post-window-bench";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    auto postPath = makeSyncedLikeWordPressProject(folder, blockPostBody());
-    static int argc = 1;
-    static char name[] = "brevanton";
-    static char* argv[] = { name, nullptr };
+// The post window of a synced-like account project whose one post has the
+// given body, loaded, with the caret in the middle of its body.
+struct PostWindowSession {
+    explicit PostWindowSession(const std::u16string& postBody)
     {
-        auto shell = std::make_unique<VornickApplicationShell>(argc, argv);
+        RunLoop::main().useManualClock();
+        ensureQtBenchApplication();
+        VornickInstallHTMLServices();
+        VornickTidyFilter::setTidyExecutablePath(std::string("/nonexistent/tidy"));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        postPath = makeSyncedLikeWordPressProject(folder, postBody);
+        static int argc = 1;
+        static char name[] = "brevanton";
+        static char* argv[] = { name, nullptr };
+        shell = std::make_unique<VornickApplicationShell>(argc, argv);
         Error error;
-        auto window = postPath ? shell->openBlogPostFile(*postPath, &error) : nullptr;
-        if (window) {
-            RunLoop::main().runUntil([&] {
-                return !window->postView()->loadingContent() && window->postView()->loadingState() != VornickContentLoadingState::InProgress;
-            }, 30);
-            drain();
-        }
-        auto point = window ? window->postView()->attachmentPointWithIdentifier(u"body") : nullptr;
-        auto body = point ? point->findElement() : nullptr;
-        QtWindowWidget* widget = window ? shell->backend().widgetForWindow(*window->window()) : nullptr;
-        if (!widget || !body || !placeCaret(*window->postView(), *body)) {
-            state.SkipWithError("the post did not open in its window");
-        } else {
-            widget->repaint();
-            typeUntilRepainted(state, widget);
-            state.counters["paintedCommands"] = static_cast<double>(widget->lastPaintedCommands().size());
-        }
+        window = postPath ? shell->openBlogPostFile(*postPath, &error) : nullptr;
+        if (!window)
+            return;
+        RunLoop::main().runUntil([&] {
+            return !window->postView()->loadingContent() && window->postView()->loadingState() != VornickContentLoadingState::InProgress;
+        }, 30);
+        drain();
+        auto point = window->postView()->attachmentPointWithIdentifier(u"body");
+        body = point ? point->findElement() : nullptr;
+        widget = shell->backend().widgetForWindow(*window->window());
+        if (!widget || !body || !placeCaret(*window->postView(), *body))
+            widget = nullptr;
+    }
+    ~PostWindowSession()
+    {
+        body.reset();
         window.reset();
         shell.reset();
+        Application::shared().resetForTesting();
+        std::filesystem::remove_all(folder);
+        RunLoop::main().useRealClock();
     }
-    Application::shared().resetForTesting();
-    std::filesystem::remove_all(folder);
-    RunLoop::main().useRealClock();
+
+    std::string folder = temporaryDirectory() + "/brevanton-post-window-bench";
+    std::optional<std::string> postPath;
+    std::unique_ptr<VornickApplicationShell> shell;
+    std::shared_ptr<VornickBlogPostWindow> window;
+    std::shared_ptr<DOMElement> body;
+    QtWindowWidget* widget { nullptr };
+};
+
+void BM_KeystrokeInThePostWindow(benchmark::State& state)
+{
+    PostWindowSession session(blockPostBody());
+    if (!session.widget) {
+        state.SkipWithError("the post did not open in its window");
+        return;
+    }
+    session.widget->repaint();
+    typeUntilRepainted(state, session.widget);
+    state.counters["paintedCommands"] = static_cast<double>(session.widget->lastPaintedCommands().size());
+}
+
+void sendKey(QtWindowWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& text)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QCoreApplication::sendEvent(widget, &press);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+// Each save follows a typed letter (not timed), so that it has the body to write.
+void BM_SaveOfA500KBBlockPostInThePostWindow(benchmark::State& state)
+{
+    PostWindowSession session(blockPostBody(500));
+    if (!session.widget) {
+        state.SkipWithError("the post did not open in its window");
+        return;
+    }
+    session.widget->repaint();
+    size_t saves = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        sendKey(session.widget, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        drain();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        sendKey(session.widget, Qt::Key_S, Qt::ControlModifier, QString());
+        if (session.window->isDocumentEdited()) {
+            state.SkipWithError("the post was not saved");
+            break;
+        }
+        ++saves;
+    }
+    state.counters["saves"] = static_cast<double>(saves);
+    state.counters["fileBytes"] = session.postPath ? static_cast<double>(std::filesystem::file_size(*session.postPath)) : 0;
+}
+
+// The writers alone on the same post: the HTML writer the save uses, writing
+// the body's children, and the JSON writer writing the post's archive.
+void BM_SaveOfA500KBBlockPostPeerHTMLAndJSONWriters(benchmark::State& state)
+{
+    PostWindowSession session(blockPostBody(500));
+    auto& view = *session.window->postView();
+    auto point = view.attachmentPointWithIdentifier(u"body");
+    auto writer = point && point->webFrame() ? view.htmlWriterForWebFrame(*point->webFrame()) : nullptr;
+    if (!session.widget || !writer) {
+        state.SkipWithError("the post did not open in its window");
+        return;
+    }
+    // Set as the save sets it: references made relative to the project's folder.
+    auto& post = *session.window->post();
+    writer->setDocumentURLForAbsoluteURLResolution(post.sourceFileURL());
+    if (auto project = post.project())
+        writer->setRootFileURLWithinWhichReferencesShouldBeRelative(project->sourceRootURL());
+    auto archive = post.archivalRepresentation();
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::u16string html = writer->htmlStringFromChildrenOfNode(*session.body);
+        Error error;
+        auto json = archive->dataInFormat(VornickObjectArchiveFormat::JSON, &error);
+        bytes = json ? json->size() : 0;
+        benchmark::DoNotOptimize(html.data());
+    }
+    state.counters["fileBytes"] = static_cast<double>(bytes);
 }
 
 void BM_KeystrokeInTheMergedPage(benchmark::State& state)
@@ -154,3 +242,5 @@ void BM_KeystrokeInTheMergedPage(benchmark::State& state)
 
 BENCHMARK(BM_KeystrokeInTheMergedPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KeystrokeInThePostWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveOfA500KBBlockPostInThePostWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveOfA500KBBlockPostPeerHTMLAndJSONWriters)->Unit(benchmark::kMillisecond);

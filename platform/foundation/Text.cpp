@@ -59,23 +59,42 @@ std::u16string toUTF16(std::string_view utf8)
 
 bool decodeUTF8Strictly(std::string_view utf8, std::u16string& out)
 {
-    std::u16string result;
-    result.reserve(utf8.size());
+    // Never more code units than bytes: written in place, then cut to size.
+    std::u16string result(utf8.size(), u'\0');
+    char16_t* written = result.data();
     int32_t i = 0;
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
     const auto length = static_cast<int32_t>(utf8.size());
     while (i < length) {
+        // Eight ASCII bytes at a time.
+        while (i + 8 <= length) {
+            uint64_t word;
+            std::memcpy(&word, s + i, sizeof word);
+            if (word & 0x8080808080808080ull)
+                break;
+            for (int k = 0; k < 8; ++k)
+                written[k] = static_cast<char16_t>(s[i + k]);
+            written += 8;
+            i += 8;
+        }
+        if (i >= length)
+            break;
+        if (s[i] < 0x80) {
+            *written++ = static_cast<char16_t>(s[i++]);
+            continue;
+        }
         UChar32 c;
         U8_NEXT(s, i, length, c);
         if (c < 0)
             return false;
         if (c <= 0xFFFF) {
-            result.push_back(static_cast<char16_t>(c));
+            *written++ = static_cast<char16_t>(c);
         } else {
-            result.push_back(static_cast<char16_t>(U16_LEAD(c)));
-            result.push_back(static_cast<char16_t>(U16_TRAIL(c)));
+            *written++ = static_cast<char16_t>(U16_LEAD(c));
+            *written++ = static_cast<char16_t>(U16_TRAIL(c));
         }
     }
+    result.resize(static_cast<size_t>(written - result.data()));
     out = std::move(result);
     return true;
 }

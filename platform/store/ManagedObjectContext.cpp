@@ -114,6 +114,10 @@ void ManagedObjectContext::Private::unregister(ManagedObject& object)
     byNumber.erase(number);
     pendingInserted.erase(number);
     pendingUpdated.erase(number);
+    if (!collationKeys.empty()) {
+        for (size_t attribute = 0; attribute < object.m_entity->attributes().size(); ++attribute)
+            collationKeys.erase({ number, static_cast<int>(attribute) });
+    }
     object.m_context = nullptr;
     registered[object.m_entity->index()].erase(number); // may release the object: last
 }

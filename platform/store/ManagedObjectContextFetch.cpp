@@ -28,8 +28,10 @@ struct ResolvedSort {
     SortComparison comparison { SortComparison::Exact };
 };
 
-const Value& sortValue(const ManagedObject& object, const ResolvedSort& sort)
+// The value a sort compares, and the object holding it (null when none).
+const Value& sortValue(const ManagedObject& object, const ResolvedSort& sort, const ManagedObject** holder)
 {
+    *holder = nullptr;
     const ManagedObject* current = &object;
     for (size_t i = 0; i + 1 < sort.steps.size(); ++i) {
         current = StoreObjectAccess::toOne(*current, sort.steps[i].index);
@@ -39,19 +41,33 @@ const Value& sortValue(const ManagedObject& object, const ResolvedSort& sort)
     const KeyPathStep& last = sort.steps.back();
     if (!last.isAttribute)
         return Value::null();
+    *holder = current;
     return StoreObjectAccess::attribute(*current, last.index);
+}
+
+// The string's key in the user's collation, made again only when the text changed.
+const std::optional<std::string>& collationKeyFor(ManagedObjectContext::Private& d, const ManagedObject& holder, int attribute,
+                                                  const std::u16string& text)
+{
+    auto [found, added] = d.collationKeys.try_emplace({ StoreObjectAccess::number(holder), attribute });
+    auto& entry = found->second;
+    if (added || entry.text != text) {
+        entry.text = text;
+        entry.key = localizedIgnoringCaseSortKey(text);
+    }
+    return entry.key;
 }
 
 // Sorts stably. Each object's values are read once, and the strings of a
 // sort in the user's collation are keyed once, so that the comparisons
 // (n log n of them) neither walk to the objects nor collate again.
-void sortObjects(ManagedObjects& objects, const std::vector<ResolvedSort>& sorts)
+void sortObjects(ManagedObjectContext::Private& d, ManagedObjects& objects, const std::vector<ResolvedSort>& sorts)
 {
     // Numbers and dates compare as the seconds or the number they hold.
     enum class Scalar : uint8_t { None, Number, Date };
     struct Cell {
         const Value* value;
-        std::optional<std::string> collationKey;
+        const std::optional<std::string>* collationKey;
         Scalar scalar { Scalar::None };
         double number { 0 };
     };
@@ -60,15 +76,16 @@ void sortObjects(ManagedObjects& objects, const std::vector<ResolvedSort>& sorts
     cells.reserve(objects.size() * width);
     for (const auto& object : objects) {
         for (const auto& sort : sorts) {
-            const Value& value = sortValue(*object, sort);
-            Cell cell { &value, std::nullopt };
-            if (sort.comparison == SortComparison::LocalizedCaseInsensitive && value.isString())
-                cell.collationKey = localizedIgnoringCaseSortKey(value.string());
+            const ManagedObject* holder = nullptr;
+            const Value& value = sortValue(*object, sort, &holder);
+            Cell cell { &value, nullptr };
+            if (sort.comparison == SortComparison::LocalizedCaseInsensitive && value.isString() && holder)
+                cell.collationKey = &collationKeyFor(d, *holder, sort.steps.back().index, value.string());
             else if (value.isNumber())
-                cell = { &value, std::nullopt, Scalar::Number, value.doubleValue() };
+                cell = { &value, nullptr, Scalar::Number, value.doubleValue() };
             else if (value.isDate())
-                cell = { &value, std::nullopt, Scalar::Date, value.date().timeIntervalSince1970() };
-            cells.push_back(std::move(cell));
+                cell = { &value, nullptr, Scalar::Date, value.date().timeIntervalSince1970() };
+            cells.push_back(cell);
         }
     }
     std::vector<size_t> order(objects.size());
@@ -80,8 +97,8 @@ void sortObjects(ManagedObjects& objects, const std::vector<ResolvedSort>& sorts
             int result;
             if (first.scalar != Scalar::None && first.scalar == second.scalar)
                 result = first.number < second.number ? -1 : (first.number > second.number ? 1 : 0);
-            else if (first.collationKey && second.collationKey)
-                result = first.collationKey->compare(*second.collationKey);
+            else if (first.collationKey && *first.collationKey && second.collationKey && *second.collationKey)
+                result = (*first.collationKey)->compare(**second.collationKey);
             else
                 result = compareValuesForSort(*first.value, *second.value, sorts[s].comparison);
             if (result != 0)
@@ -215,7 +232,7 @@ std::optional<ManagedObjects> ManagedObjectContext::executeFetchRequest(const Fe
     }
     // Registered objects come in id order, and the sort is stable: ties stay by id.
     if (!sorts.empty())
-        sortObjects(result, sorts);
+        sortObjects(d, result, sorts);
     if (request.fetchLimit() && result.size() > request.fetchLimit())
         result.resize(request.fetchLimit());
     return result;

@@ -7,6 +7,8 @@
 #include "platform/store/PersistentStoreInternals.h"
 
 #include <map>
+#include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -30,6 +32,21 @@ struct ManagedObjectContext::Private {
     // Changes not yet announced.
     std::map<int64_t, std::shared_ptr<ManagedObject>> pendingInserted, pendingUpdated, pendingDeleted;
     bool notificationScheduled { false };
+    // The collation keys of the strings the last sorts compared in the
+    // user's collation, by object number and attribute, with the text they
+    // were made from: sorting again (by title, then by date, then by title)
+    // collates only what changed.
+    struct CollationKeyEntry {
+        std::u16string text;
+        std::optional<std::string> key;
+    };
+    struct NumberAndAttributeHash {
+        size_t operator()(const std::pair<int64_t, int>& key) const
+        {
+            return std::hash<int64_t>()(key.first) ^ (static_cast<size_t>(key.second) * 0x9E3779B97F4A7C15ull);
+        }
+    };
+    std::unordered_map<std::pair<int64_t, int>, CollationKeyEntry, NumberAndAttributeHash> collationKeys;
 
     const EntityDescription& entityOf(const ManagedObject&) const;
     // The registered object of that number, or the row loaded; null when there is none.

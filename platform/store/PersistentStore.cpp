@@ -98,6 +98,11 @@ void bindAttributeValue(SQLiteStatement& statement, int index, AttributeType typ
 
 Value readAttributeValue(const SQLiteStatement& statement, int column, AttributeType type)
 {
+    // Text asks SQLite once, not first whether the column is NULL.
+    if (type == AttributeType::String) {
+        auto text = statement.columnTextUnlessNull(column);
+        return text ? Value(std::move(*text)) : Value();
+    }
     if (statement.columnIsNull(column))
         return Value();
     switch (type) {

@@ -13,6 +13,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevanton {
 
 BoundPredicate::~BoundPredicate() = default;
@@ -74,13 +78,58 @@ static bool lowersIntoASCIIFromBeyond(std::u16string_view text)
     return false;
 }
 
+// Whether the text at `at`, its ASCII letters lowered, is the lowered needle.
+static bool matchesLoweredAt(const char16_t* at, std::u16string_view needle)
+{
+    for (size_t j = 0; j < needle.size(); ++j) {
+        if (asciiLowered(at[j]) != needle[j])
+            return false;
+    }
+    return true;
+}
+
 // Whether the text, its ASCII letters lowered in place, contains the
-// lowered ASCII needle (Horspool's search: most characters are skipped).
+// lowered ASCII needle. Eight places are tried at a time: only those whose
+// first and last characters are the needle's are compared whole, and no
+// step waits on the one before (where a skipping search would).
 static bool containsASCIINeedle(std::u16string_view haystack, std::u16string_view needle)
 {
     size_t m = needle.size();
     if (m > haystack.size())
         return false;
+#if defined(__SSE2__)
+    const char16_t* text = haystack.data();
+    const size_t length = haystack.size();
+    const __m128i first = _mm_set1_epi16(static_cast<short>(needle[0]));
+    const __m128i last = _mm_set1_epi16(static_cast<short>(needle[m - 1]));
+    // Signed lanes: characters from U+8000 on are negative, never capitals.
+    const __m128i beforeA = _mm_set1_epi16(static_cast<short>(u'A' - 1));
+    const __m128i afterZ = _mm_set1_epi16(static_cast<short>(u'Z' + 1));
+    const __m128i caseBit = _mm_set1_epi16(32);
+    auto lowered = [&](const char16_t* at) {
+        __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        __m128i capitals = _mm_and_si128(_mm_cmpgt_epi16(units, beforeA), _mm_cmplt_epi16(units, afterZ));
+        return _mm_add_epi16(units, _mm_and_si128(capitals, caseBit));
+    };
+    size_t start = 0;
+    for (; start + m - 1 + 8 <= length; start += 8) {
+        __m128i firstMatches = _mm_cmpeq_epi16(lowered(text + start), first);
+        __m128i lastMatches = _mm_cmpeq_epi16(lowered(text + start + m - 1), last);
+        // Two bits a place.
+        unsigned candidates = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(firstMatches, lastMatches)));
+        while (candidates) {
+            unsigned bit = static_cast<unsigned>(__builtin_ctz(candidates));
+            if (matchesLoweredAt(text + start + bit / 2, needle))
+                return true;
+            candidates &= ~(3u << bit);
+        }
+    }
+    for (; start + m <= length; ++start) {
+        if (matchesLoweredAt(text + start, needle))
+            return true;
+    }
+    return false;
+#else
     uint8_t skip[128];
     uint8_t longest = static_cast<uint8_t>(std::min<size_t>(m, 255));
     std::fill(std::begin(skip), std::end(skip), longest);
@@ -99,6 +148,7 @@ static bool containsASCIINeedle(std::u16string_view haystack, std::u16string_vie
         end += c < 128 ? skip[c] : longest;
     }
     return false;
+#endif
 }
 
 bool containsFolded(std::u16string_view haystack, std::u16string_view foldedNeedle)

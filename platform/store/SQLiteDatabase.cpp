@@ -95,9 +95,28 @@ std::string SQLiteStatement::columnUTF8(int column) const
 
 std::u16string SQLiteStatement::columnText(int column) const
 {
+    return columnTextUnlessNull(column).value_or(std::u16string());
+}
+
+std::optional<std::u16string> SQLiteStatement::columnTextUnlessNull(int column) const
+{
+    // The file holds UTF-8: well-formed text is decoded here, without SQLite
+    // making (and allocating) a UTF-16 copy of its own first.
+    auto bytes = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    if (!bytes) {
+        // No text: a NULL, or a value of no bytes.
+        if (sqlite3_column_type(m_statement, column) == SQLITE_NULL)
+            return std::nullopt;
+        return std::u16string();
+    }
+    std::string_view utf8(bytes, static_cast<size_t>(sqlite3_column_bytes(m_statement, column)));
+    std::u16string decoded;
+    if (decodeUTF8Strictly(utf8, decoded))
+        return decoded;
+    // What SQLite makes of ill-formed bytes stays its own.
     auto text = static_cast<const char16_t*>(sqlite3_column_text16(m_statement, column));
     int size = sqlite3_column_bytes16(m_statement, column);
-    return text ? std::u16string(text, size / 2) : std::u16string();
+    return text ? std::u16string(text, static_cast<size_t>(size) / 2) : std::u16string();
 }
 
 Data SQLiteStatement::columnBlob(int column) const

@@ -54,6 +54,8 @@ public:
     int64_t columnInteger(int column) const;
     double columnDouble(int column) const;
     std::u16string columnText(int column) const;
+    // The text, or none when the column is NULL.
+    std::optional<std::u16string> columnTextUnlessNull(int column) const;
     std::string columnUTF8(int column) const;
     Data columnBlob(int column) const;
 

@@ -135,10 +135,31 @@ void QtDrawCommandPainter::prepare(const DrawCommand& command)
 void QtDrawCommandPainter::fillRect(const DrawCommand& command)
 {
     QRectF rect = qtRect(command.rect);
-    if (command.operation == CompositingOperation::Clear)
-        m_painter.fillRect(rect, Qt::transparent);
-    else
-        m_painter.fillRect(rect, qtColor(command.color));
+    QColor color = command.operation == CompositingOperation::Clear ? QColor(Qt::transparent) : qtColor(command.color);
+    // Through a flipping transform the raster engine fills a rectangle as a
+    // path; one whose edges fall on whole device pixels is filled on the
+    // device instead, directly, which covers the same pixels.
+    const QTransform& transform = m_painter.transform();
+    if (transform.type() <= QTransform::TxScale) {
+        QRectF device = transform.mapRect(rect);
+        QRect pixels = device.toRect();
+        if (QRectF(pixels) == device) {
+            m_painter.resetTransform();
+            // Qt blends a translucent fill of many lines on its thread
+            // pool; for a narrow strip (a scroller's track) waking the
+            // threads costs more than the blending: it goes in bands the
+            // engine keeps on this thread.
+            constexpr int band = 64;
+            if (color.alpha() < 255 && pixels.height() > band && pixels.width() * pixels.height() <= 64 * 1024) {
+                for (int top = pixels.top(); top <= pixels.bottom(); top += band)
+                    m_painter.fillRect(QRect(pixels.left(), top, pixels.width(), std::min(band, pixels.bottom() + 1 - top)), color);
+                return;
+            }
+            m_painter.fillRect(pixels, color);
+            return;
+        }
+    }
+    m_painter.fillRect(rect, color);
 }
 
 void QtDrawCommandPainter::strokeRect(const DrawCommand& command)

@@ -23,6 +23,33 @@ TEST(Text, RoundTripsAndReplacesIllFormedInput)
     EXPECT_EQ(out, u"kept");
 }
 
+TEST(Text, StrictDecodingAgreesWithTheLenientOneOnWellFormedTextAndRefusesTheRest)
+{
+    // Runs of ASCII around and across the eight-byte steps, then every width.
+    for (size_t run = 0; run < 20; ++run) {
+        std::string ascii(run, 'x');
+        for (std::string tail : { "", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3\xA9" "abcdefghij" }) {
+            std::string text = ascii + tail + ascii;
+            std::u16string decoded;
+            ASSERT_TRUE(decodeUTF8Strictly(text, decoded)) << run << text;
+            EXPECT_EQ(decoded, toUTF16(text)) << run << text;
+        }
+        // A bad byte after the run, at its end or cut short, is found.
+        for (std::string bad : { "\xFF", "\xC3", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80" }) {
+            std::u16string out = u"kept";
+            EXPECT_FALSE(decodeUTF8Strictly(ascii + bad + "tail after", out)) << run;
+            EXPECT_FALSE(decodeUTF8Strictly(ascii + bad, out)) << run;
+            EXPECT_EQ(out, u"kept");
+        }
+    }
+    std::u16string empty = u"replaced";
+    EXPECT_TRUE(decodeUTF8Strictly("", empty));
+    EXPECT_EQ(empty, u"");
+    std::u16string nul;
+    EXPECT_TRUE(decodeUTF8Strictly(std::string_view("a\0b", 3), nul));
+    EXPECT_EQ(nul, std::u16string(u"a\0b", 3));
+}
+
 TEST(Text, CaseMapping)
 {
     EXPECT_EQ(asciiLowercase(u"DiV\u00C9"), u"div\u00C9");

@@ -508,6 +508,52 @@ TEST_F(ManagedObjectContextTests, FetchesSortLimitAndSeeUnsavedChanges)
     EXPECT_TRUE(error.is(PersistentStoreErrorDomain, PersistentStoreFetchError));
 }
 
+TEST_F(ManagedObjectContextTests, SortsInTheUsersCollationFollowEveryChangeOfTheStrings)
+{
+    // Keys made for one sort are used again by the next; each kind of change must show.
+    SortDescriptor byTitle { u"title", true, false, SortComparison::LocalizedCaseInsensitive };
+    auto b = insert(u"BlogTag", u"b");
+    auto c = insert(u"BlogTag", u"C");
+    auto a = insert(u"BlogTag", u"a");
+    save();
+    EXPECT_EQ(titles(fetch(u"BlogTag", { byTitle })), (std::vector<std::u16string> { u"a", u"b", u"C" }));
+
+    // Edited here, unsaved.
+    a->setValueForKey(Value(u"D"), u"title");
+    EXPECT_EQ(titles(fetch(u"BlogTag", { byTitle })), (std::vector<std::u16string> { u"b", u"C", u"D" }));
+    // Untitled; then titled again as it was first.
+    a->setValueForKey(Value(), u"title");
+    EXPECT_EQ(titles(fetch(u"BlogTag", { byTitle })), (std::vector<std::u16string> { u"<nil>", u"b", u"C" }));
+    a->setValueForKey(Value(u"a"), u"title");
+    save();
+    EXPECT_EQ(titles(fetch(u"BlogTag", { byTitle })), (std::vector<std::u16string> { u"a", u"b", u"C" }));
+
+    // Saved by another context and read again here.
+    auto other = ManagedObjectContext::create(store, &center);
+    other->existingObjectWithID(c->objectID())->setValueForKey(Value(u"\u00c0"), u"title");
+    Error error;
+    ASSERT_TRUE(other->save(&error)) << error;
+    EXPECT_EQ(titles(fetch(u"BlogTag", { byTitle })), (std::vector<std::u16string> { u"a", u"\u00c0", u"b" }));
+
+    // Deleted, and another object with the same title.
+    context->deleteObject(b);
+    save();
+    auto again = insert(u"BlogTag", u"0");
+    EXPECT_EQ(titles(fetch(u"BlogTag", { byTitle })), (std::vector<std::u16string> { u"0", u"a", u"\u00c0" }));
+
+    // Through a key path: the blogs' titles sort the posts.
+    auto blogA = insert(u"Blog", u"a");
+    auto blogB = insert(u"Blog", u"B");
+    auto first = insert(u"BlogPost", u"first");
+    auto second = insert(u"BlogPost", u"second");
+    first->setObjectForKey(blogB, u"blog");
+    second->setObjectForKey(blogA, u"blog");
+    SortDescriptor byBlogTitle { u"blog.title", true, false, SortComparison::LocalizedCaseInsensitive };
+    EXPECT_EQ(titles(fetch(u"BlogPost", { byBlogTitle })), (std::vector<std::u16string> { u"second", u"first" }));
+    blogA->setValueForKey(Value(u"c"), u"title");
+    EXPECT_EQ(titles(fetch(u"BlogPost", { byBlogTitle })), (std::vector<std::u16string> { u"first", u"second" }));
+}
+
 TEST_F(ManagedObjectContextTests, AContextSeesWhatAnotherSaved)
 {
     auto tag = insert(u"BlogTag", u"one");

@@ -264,5 +264,52 @@ TEST_F(PersistentStoreTests, AFailedSaveLeavesTheFileAndKeepsTheChanges)
     EXPECT_GT(context->insertNewObject(u"BlogTag")->objectID().number(), highest);
 }
 
+TEST_F(PersistentStoreTests, TextComesBackAsWrittenAndBytesOfOtherWritersAsSQLiteReadsThem)
+{
+    auto store = open(makeTestModel());
+    ASSERT_TRUE(store);
+    auto context = ManagedObjectContext::create(store, &center);
+    std::vector<std::u16string> titles { u"Plain ASCII title long enough", u"caf\u00e9 \u2014 \u65e5\u672c", u"\U0001F600 first",
+                                         u"", std::u16string(u"nul\0inside", 11), u"\u05e9\u05dc\u05d5\u05dd" };
+    std::vector<ManagedObjectID> ids;
+    for (auto& title : titles) {
+        auto blog = context->insertNewObject(u"Blog");
+        blog->setValueForKey(Value(title), u"title");
+        ids.push_back(blog->objectID());
+    }
+    auto untitled = context->insertNewObject(u"Blog");
+    untitled->setValueForKey(Value(), u"title");
+    Error error;
+    ASSERT_TRUE(context->save(&error)) << error;
+
+    // Another program writes bytes that are no UTF-8 into one title.
+    sqlite3* database = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &database), SQLITE_OK);
+    std::string update = "UPDATE Blog SET title = CAST(X'61FF62C3' AS TEXT) WHERE id = " + std::to_string(ids[0].number());
+    ASSERT_EQ(sqlite3_exec(database, update.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    std::string select = "SELECT title FROM Blog WHERE id = " + std::to_string(ids[0].number());
+    ASSERT_EQ(sqlite3_prepare_v2(database, select.c_str(), -1, &statement, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    std::u16string sqliteReading(static_cast<const char16_t*>(sqlite3_column_text16(statement, 0)),
+                                 static_cast<size_t>(sqlite3_column_bytes16(statement, 0)) / 2);
+    sqlite3_finalize(statement);
+    sqlite3_close(database);
+
+    // Read by a fresh context, row by row and all together.
+    for (bool wholeEntity : { false, true }) {
+        SCOPED_TRACE(wholeEntity);
+        auto reader = ManagedObjectContext::create(store, &center);
+        if (wholeEntity) {
+            ASSERT_TRUE(reader->executeFetchRequest(FetchRequest(u"Blog"), &error)) << error;
+        }
+        EXPECT_EQ(reader->existingObjectWithID(ids[0])->valueForKey(u"title"), Value(sqliteReading));
+        EXPECT_EQ(sqliteReading.front(), u'a');
+        for (size_t i = 1; i < titles.size(); ++i)
+            EXPECT_EQ(reader->existingObjectWithID(ids[i])->valueForKey(u"title"), Value(titles[i])) << i;
+        EXPECT_TRUE(reader->existingObjectWithID(untitled->objectID())->valueForKey(u"title").isNull());
+    }
+}
+
 } // namespace
 } // namespace brevanton

@@ -1,4 +1,5 @@
 #include "platform/store/Predicate.h"
+#include "platform/store/PredicateNode.h"
 
 #include "tests/platform/store/StoreTestSupport.h"
 
@@ -189,6 +190,43 @@ TEST_F(PredicateTests, CaseInsensitiveContainsBeyondASCII)
     EXPECT_TRUE(contains(u"5 \u212Aelvin and caf\u00e9", u"kelvin"));
     EXPECT_TRUE(contains(u"\u0130 caf\u00e9", u"i"));
     EXPECT_TRUE(contains(u"na\u00efve GARDEN", u"na\u00efve garden"));
+}
+
+TEST(CaseInsensitiveContains, AnASCIIWordIsFoundWhereverItStandsInTextOfAnyLength)
+{
+    // Beside a plain search of the text with its ASCII capitals lowered.
+    auto reference = [](std::u16string text, const std::u16string& needle) {
+        for (auto& unit : text) {
+            if (unit >= u'A' && unit <= u'Z')
+                unit = static_cast<char16_t>(unit + 32);
+        }
+        return text.find(needle) != std::u16string::npos;
+    };
+    // Filler holding the needle's first and last letters, capitals, and
+    // units whose high byte is set (never capitals, whatever their low byte).
+    const std::u16string filler = u"x-oX\u00d6\u5858O\u8041\uff38 \u0130ylxo";
+    for (std::u16string needle : { u"x", u"xo", u"xylo", u"xylophone" }) {
+        for (size_t length = 0; length < 40; ++length) {
+            std::u16string base;
+            for (size_t i = 0; i < length; ++i)
+                base += filler[(i * 7 + length) % filler.size()];
+            EXPECT_EQ(containsFolded(base, needle), reference(base, needle)) << toUTF8(needle) << " in " << toUTF8(base);
+            // The word, in capitals or not, at every place.
+            for (size_t at = 0; at <= length; ++at) {
+                for (bool capitals : { false, true }) {
+                    std::u16string word = capitals ? asciiUppercase(needle) : needle;
+                    std::u16string text = base.substr(0, at) + word + base.substr(at);
+                    ASSERT_TRUE(containsFolded(text, needle)) << toUTF8(needle) << " in " << toUTF8(text);
+                    // Cut short by one: found only where the text has it whole anyway.
+                    std::u16string cut = base.substr(0, at) + word.substr(0, word.size() - 1);
+                    EXPECT_EQ(containsFolded(cut, needle), reference(cut, needle)) << toUTF8(needle) << " in " << toUTF8(cut);
+                }
+            }
+        }
+    }
+    // Letters that lower into ASCII from beyond it still match.
+    EXPECT_TRUE(containsFolded(u"A \u212Aey", u"key"));
+    EXPECT_FALSE(containsFolded(u"short", u"shorter"));
 }
 
 TEST_F(PredicateTests, CompoundPredicatesAndPrecedence)

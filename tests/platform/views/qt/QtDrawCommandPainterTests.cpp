@@ -76,6 +76,38 @@ TEST_F(Painter, RectanglesLandWhereTheViewsCoordinatesPutThemFlippedOrNot)
     EXPECT_TRUE(isWhite(at(image, 25, 55)));
 }
 
+TEST_F(Painter, FillsCoverTheSamePixelsWithTheSameColourWhateverTheirSizeOrAlpha)
+{
+    // A tall translucent strip (a scroller's track), a whole-window
+    // translucent wash, an opaque block and a rectangle off the pixel grid,
+    // each beside Qt filling the same device rectangle straight.
+    struct Case {
+        Rect rect;
+        Color color;
+        QRectF device;
+    };
+    Color translucent = Color::sRGB(0, 0, 0.5, 0.25);
+    for (const Case& fill : { Case { Rect(5, 3, 10, 95), translucent, QRectF(5, 2, 10, 95) },
+                              Case { Rect(0, 0, 200, 100), translucent, QRectF(0, 0, 200, 100) },
+                              Case { Rect(30, 20, 50, 70), Color::sRGB(0, 0.5, 0), QRectF(30, 10, 50, 70) },
+                              Case { Rect(40.5, 10.25, 20, 80.5), translucent, QRectF(40.5, 9.25, 20, 80.5) } }) {
+        SCOPED_TRACE(fill.device.top());
+        auto image = paint(Rect(0, 0, 200, 100), false, [&](GraphicsContext& context) { context.fillRect(fill.rect, fill.color); });
+        QImage expected(200, 100, QImage::Format_ARGB32_Premultiplied);
+        expected.fill(Qt::white);
+        QPainter painter(&expected);
+        painter.fillRect(fill.device, QColor::fromRgbF(fill.color.redComponent(), fill.color.greenComponent(),
+                                                       fill.color.blueComponent(), fill.color.alphaComponent()));
+        painter.end();
+        int differing = 0;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 200; ++x)
+                differing += image.pixel(x, y) != expected.pixel(x, y);
+        }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 TEST_F(Painter, StrokesLinesPathsDashesAndGradientsAreDrawnAsRecorded)
 {
     auto image = paint(Rect(0, 0, 200, 100), true, [](GraphicsContext& context) {

@@ -426,6 +426,9 @@ bool VornickContentEditingView::Internals::handleSectionHandleHit(VornickContent
     if (left)
         view.m_internals->leftClickSelectedSomething = true;
     view.focus();
+    // Double-clicking a block that does not fold opens its element editor.
+    if (left && event.clickCount() >= 2 && element && !event.hasModifier(ModifierFlag::Shift))
+        Internals::vornick_editElementAttributes(view, nullptr);
     return false;
 }
 

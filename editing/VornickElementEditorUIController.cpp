@@ -1,23 +1,124 @@
 #include "editing/VornickElementEditorUIController.h"
 
 #include "editing/VornickContentEditingView.h"
+#include "editing/VornickElementInspectorModule.h"
+#include "editing/VornickElementInspectorModuleClass.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/views/Popover.h"
 #include "platform/views/View.h"
 #include "platform/web/WebFrame.h"
+#include "ui/VornickUITheme.h"
 
 namespace brevanton {
 
 VornickElementEditorUIController::VornickElementEditorUIController()
-    : m_view(std::make_shared<View>(Rect(0, 0, 360, 240)))
+    : m_stackView(std::make_shared<VornickStackView>(Rect(0, 0, 360, 240)))
+    , m_view(m_stackView)
     , m_popover(std::make_shared<Popover>())
 {
+    auto& theme = VornickUITheme::currentTheme();
+    m_stackView->setPadding(theme.attributeEditorMargin());
+    m_stackView->setSpacing(theme.attributeEditorPaddingBetweenModules());
+    m_stackView->setDelegate(this);
     m_popover->setContentView(m_view);
 }
 
-VornickElementEditorUIController::~VornickElementEditorUIController() = default;
+VornickElementEditorUIController::~VornickElementEditorUIController()
+{
+    m_stackView->setDelegate(nullptr);
+    removeAllModules();
+}
+
+std::shared_ptr<DOMElement> VornickElementEditorUIController::targetElement() const
+{
+    return m_targetObject ? m_targetObject->element() : nullptr;
+}
+
+void VornickElementEditorUIController::setTargetObject(const std::optional<VornickExactSelection>& target)
+{
+    if (target == m_targetObject)
+        return;
+    m_targetObject = target;
+    loadTargetObject();
+    rebuildModules();
+}
+
+void VornickElementEditorUIController::replaceTargetObjectKeepingModules(const VornickExactSelection& target)
+{
+    m_targetObject = target;
+    loadTargetObject();
+    updateModulesFromElement();
+}
+
+void VornickElementEditorUIController::addModule(const std::shared_ptr<VornickElementInspectorModule>& module)
+{
+    insertModule(module, m_modules.size());
+}
+
+void VornickElementEditorUIController::insertModule(const std::shared_ptr<VornickElementInspectorModule>& module, size_t moduleIndex)
+{
+    if (!module || moduleIndex > m_modules.size())
+        return;
+    m_modules.insert(m_modules.begin() + static_cast<std::ptrdiff_t>(moduleIndex), module);
+    m_stackView->insertItem(module, moduleIndex);
+    m_stackView->performStackLayout();
+}
+
+std::shared_ptr<VornickElementInspectorModule> VornickElementEditorUIController::firstModulePassingTest(
+    const std::function<bool(VornickElementInspectorModule&)>& test) const
+{
+    for (const auto& module : m_modules) {
+        if (test(*module))
+            return module;
+    }
+    return nullptr;
+}
+
+bool VornickElementEditorUIController::addInspectorModuleOfClassIfApplicable(const VornickElementInspectorModuleClass& moduleClass)
+{
+    auto element = targetElement();
+    if (!element || !moduleClass.canInspectElement(*element))
+        return false;
+    addModule(moduleClass.makeModule(*this));
+    return true;
+}
+
+void VornickElementEditorUIController::removeAllModules()
+{
+    for (const auto& module : m_modules)
+        module->detachFromElementEditor();
+    m_modules.clear();
+    m_stackView->removeAllItems();
+}
+
+void VornickElementEditorUIController::rebuildModules()
+{
+    removeAllModules();
+    if (m_targetObject)
+        addAllModulesForTargetObject();
+    updateModulesFromElement();
+}
+
+void VornickElementEditorUIController::updateModulesFromElement()
+{
+    // A module may change the target while it updates; the list it walks stays.
+    auto modules = m_modules;
+    for (const auto& module : modules)
+        module->updateControlsFromElement();
+    m_stackView->performStackLayout();
+}
+
+void VornickElementEditorUIController::wantsToResizeToFitContents(VornickStackView& stack, Size size)
+{
+    if (m_modules.empty())
+        return;
+    stack.setFrame(Rect(stack.frame().origin, size));
+    m_popover->setContentSize(size);
+    if (m_popover->isShown())
+        repositionToTrackTargetElement();
+}
 
 void VornickElementEditorUIController::showForTargetObject(const VornickExactSelection& target,
                                                            const std::optional<std::u16string>& focusAttribute,
@@ -26,10 +127,13 @@ void VornickElementEditorUIController::showForTargetObject(const VornickExactSel
     if (m_targetObject && !(*m_targetObject == target))
         acceptPendingEdits();
     m_pendingEdits.clear();
-    m_targetObject = target;
     m_focusedAttribute = focusAttribute;
     m_contentEditingView = &view;
-    loadTargetObject();
+    if (m_targetObject == target) {
+        // The same element, perhaps with other comments around it.
+        replaceTargetObjectKeepingModules(target);
+    } else
+        setTargetObject(target);
     repositionToTrackTargetElement();
     view.elementEditorDidShowWindow();
 }
@@ -63,6 +167,7 @@ void VornickElementEditorUIController::detachFromContentEditingView()
         m_popover->performClose();
     m_contentEditingView = nullptr;
     m_targetObject.reset();
+    removeAllModules();
 }
 
 void VornickElementEditorUIController::acceptPendingEdits()

@@ -20,7 +20,7 @@
 #include "platform/views/SearchField.h"
 #include "platform/views/SegmentedControl.h"
 #include "publishing/VornickBlogEditorRestorableState.h"
-#include "publishing/VornickBlogPropertiesUIController.h"
+#include "publishing/VornickWordPressBlogPropertiesUIController.h"
 #include "publishing/VornickWordPressMediaLibraryBrowser.h"
 #include "publishing/VornickBlogPostListViewController.h"
 #include "publishing/VornickBlogWindowController.h"
@@ -293,6 +293,19 @@ void VornickWordPressBlogEditor::showMediaItemInMediaLibrary(const std::shared_p
         m_mediaLibraryBrowser->showMediaItem(item);
 }
 
+void VornickWordPressBlogEditor::beginPickingMediaItem(const std::shared_ptr<VornickWordPressMediaItem>& item, const Rect& inspectorFrame,
+                                                       std::function<void(const std::shared_ptr<VornickWordPressMediaItem>&)> completionHandler)
+{
+    showMediaItemInMediaLibrary(nullptr);
+    m_mediaLibraryBrowser->beginPickingMediaItem(item, inspectorFrame, std::move(completionHandler));
+}
+
+void VornickWordPressBlogEditor::cancelPickingMediaItem()
+{
+    if (m_mediaLibraryBrowser)
+        m_mediaLibraryBrowser->cancelPickingMediaItem();
+}
+
 void VornickWordPressBlogEditor::showMediaLibrary(ActionSender*)
 {
     if (m_mediaLibraryBrowser && m_mediaLibraryBrowser->window()->isVisible()) {
@@ -305,7 +318,7 @@ void VornickWordPressBlogEditor::showMediaLibrary(ActionSender*)
 void VornickWordPressBlogEditor::showBlogProperties(ActionSender* sender)
 {
     if (!m_blogPropertiesUIController)
-        m_blogPropertiesUIController = VornickBlogPropertiesUIController::create();
+        m_blogPropertiesUIController = VornickWordPressBlogPropertiesUIController::create();
     auto* view = dynamic_cast<View*>(sender);
     m_blogPropertiesUIController->showForBlogEditor(this, view ? view->sharedAs<View>() : nullptr);
 }

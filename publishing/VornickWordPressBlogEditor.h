@@ -99,9 +99,16 @@ public:
     // (its items read again half a second later), and shows the item there.
     void showMediaItemInMediaLibrary(const std::shared_ptr<VornickWordPressMediaItem>&) override;
     const std::shared_ptr<VornickWordPressMediaLibraryBrowser>& mediaLibraryBrowser() const { return m_mediaLibraryBrowser; }
+    // Shows the media library window (as showMediaItemInMediaLibrary does
+    // without an item) and has it pick an item beside the inspector.
+    void beginPickingMediaItem(const std::shared_ptr<VornickWordPressMediaItem>&, const Rect& inspectorFrame,
+                               std::function<void(const std::shared_ptr<VornickWordPressMediaItem>&)> completionHandler);
+    void cancelPickingMediaItem();
     // Hides the media library window when it shows, else shows it.
     void showMediaLibrary(ActionSender*);
     void showBlogProperties(ActionSender*);
+    // Made on first showing.
+    const std::shared_ptr<VornickBlogPropertiesUIController>& blogPropertiesUIController() const { return m_blogPropertiesUIController; }
 
     // --- Revealing
     void revealNewSelectedPostInList(const std::shared_ptr<VornickBlogPost>&) override;

@@ -18,6 +18,7 @@
 #include "platform/views/Window.h"
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickBlogPostViewDelegate.h"
+#include "publishing/VornickWordPressBlockElementEditorUIController.h"
 #include "publishing/VornickWordPressBlogPostCategoryListEditor.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickTrash.h"
@@ -71,6 +72,8 @@ void VornickWordPressPostView::build()
 {
     VornickPublishedBlogPostView::build();
     setBlockModeHelper(std::make_shared<VornickWordPressBlockModeHelper>());
+    // Its blocks are inspected by the block element editor.
+    VornickWordPressBlockElementEditorUIController::registerForWordPressBlockElements();
 }
 
 std::shared_ptr<VornickWordPressBlogPost> VornickWordPressPostView::wordPressPost() const

@@ -121,6 +121,12 @@ public:
     // failure). The default asks the shared oEmbed agent.
     using OEmbedRequester = std::function<void(const URL&, uint64_t, uint64_t, std::function<void(std::optional<Dictionary>)>)>;
     void setOEmbedRequester(OEmbedRequester requester) { m_oEmbedRequester = std::move(requester); }
+    // Asks the requester (or the shared agent) for an embed's instructions.
+    void requestOEmbedInstructions(const URL&, uint64_t maxWidth, uint64_t maxHeight, std::function<void(std::optional<Dictionary>)> handler);
+    // Shows an answer's HTML in an embed's wrapper (without active
+    // content), not as an edit: the writer writes the block's URL there.
+    // False when the wrapper is no longer in the body or the HTML makes nothing.
+    bool showOEmbedHTMLInWrapper(const std::shared_ptr<DOMElement>& wrapper, const std::u16string& html);
 
 protected:
     void build() override;

@@ -57,7 +57,10 @@ void VornickWordPressPostView::postprocessPostBodyAfterInjectingIntoRootElement(
         return;
     ++m_injectionSerial;
     m_bodyBlockCheck.invalidate();
-    helper->setFragmentSet(vornick_baseFragmentSet(*frame));
+    // A frame without a base set of its own keeps the helper's WordPress set
+    // (embeds and images are made from its snippets).
+    if (auto set = vornick_baseFragmentSet(*frame))
+        helper->setFragmentSet(std::move(set));
 
     if (!helper->operatingInBlockMode()) {
         std::shared_ptr<DOMNode> more;
@@ -163,33 +166,45 @@ void VornickWordPressPostView::replaceEmbedWrappersWithPlaceholders(DOMElement& 
                 return;
             view->injectOEmbedHTML(wrapper, html->second.stringValue(), serial);
         };
-        uint64_t width = dimension(bounds.width());
-        uint64_t height = dimension(bounds.height());
-        if (m_oEmbedRequester) {
-            m_oEmbedRequester(*url, width, height, handler);
-        } else {
-            VornickOEmbedAgent::sharedOEmbedAgent()->requestEmbeddingInstructionsForURL(
-                *url, width, height, [handler](std::optional<Dictionary> answer, Error) { handler(std::move(answer)); });
-        }
+        requestOEmbedInstructions(*url, dimension(bounds.width()), dimension(bounds.height()), handler);
     }
+}
+
+void VornickWordPressPostView::requestOEmbedInstructions(const URL& url, uint64_t maxWidth, uint64_t maxHeight,
+                                                         std::function<void(std::optional<Dictionary>)> handler)
+{
+    if (m_oEmbedRequester) {
+        m_oEmbedRequester(url, maxWidth, maxHeight, std::move(handler));
+        return;
+    }
+    VornickOEmbedAgent::sharedOEmbedAgent()->requestEmbeddingInstructionsForURL(
+        url, maxWidth, maxHeight, [handler = std::move(handler)](std::optional<Dictionary> answer, Error) { handler(std::move(answer)); });
 }
 
 void VornickWordPressPostView::injectOEmbedHTML(const std::shared_ptr<DOMElement>& wrapper, const std::u16string& html, uint64_t serial)
 {
-    // An answer for a page that is gone, or a wrapper the user removed, is dropped.
+    // An answer for a page that is gone is dropped.
+    if (serial == m_injectionSerial)
+        (void)showOEmbedHTMLInWrapper(wrapper, html);
+}
+
+bool VornickWordPressPostView::showOEmbedHTMLInWrapper(const std::shared_ptr<DOMElement>& wrapper, const std::u16string& html)
+{
+    // A wrapper the user removed is left alone.
     auto document = mainFrameDocument();
     auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody);
-    if (serial != m_injectionSerial || !document || !body || !isConnectedTo(*wrapper, *document))
-        return;
+    if (!wrapper || !document || !body || !isConnectedTo(*wrapper, *document))
+        return false;
     auto fragment = vornick_createCleanedUpDocumentFragmentWithHTMLString(*document, html, nullptr);
     if (!fragment)
-        return;
+        return false;
     vornick_removeActiveContentFromFragment(*fragment);
     while (auto child = wrapper->firstChild())
         wrapper->removeChild(child);
     wrapper->appendChild(fragment);
     // An injection: not the user's edit, and no undo step.
     postVornickContentEditingViewDidChangeContentInWebFrame(mainFrame(), body);
+    return true;
 }
 
 std::vector<VornickBlockError> VornickWordPressPostView::validateContent()

@@ -145,6 +145,7 @@ void addFormatMenu(Menu& mainMenu)
     // Titled by its validation after the element it unwraps.
     addItem(*format, u"Unwrap Element", "unwrapElement:");
     addItem(*format, u"Remove All Markup", "removeAllElements:");
+    addItem(*format, u"Edit Attributes", "vornick_editElementAttributes:");
     addSeparator(*format);
     addItem(*format, u"Replace Spaces with Non-Breaking Spaces", "replaceWhitespaceWithNonBreakingSpaces:");
     addItem(*format, u"Replace Non-Breaking Spaces with Spaces", "replaceWhitespaceWithOrdinarySpaces:");

@@ -1,0 +1,172 @@
+// The block element editor and its modules on a block post in a post view:
+// which modules a block gets and in what order, one change as one undo step
+// that Undo takes back byte for byte (reopening the editor) and Redo
+// repeats, and a change to the value already there being no change at all.
+#include "tests/publishing/BlockInspectorTestSupport.h"
+
+#include "editing/VornickElementEditorUIControllerClass.h"
+#include "platform/views/SegmentedControl.h"
+#include "platform/views/TextField.h"
+#include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
+#include "publishing/VornickWordPressBlockCSSClassesInspectorModule.h"
+#include "publishing/VornickWordPressBlockElementEditorUIController.h"
+#include "publishing/VornickWordPressEmbedBlockInspectorModule.h"
+#include "publishing/VornickWordPressImageBlockFigureInspectorModule.h"
+#include "publishing/VornickWordPressNonInspectableBlockInspectorModule.h"
+
+#include <typeinfo>
+
+namespace brevanton {
+namespace {
+
+class VornickWordPressBlockInspectorModuleTests : public BlockInspectorTest {
+protected:
+    std::vector<std::string> moduleNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto& module : editor()->modules()) {
+            if (std::dynamic_pointer_cast<VornickWordPressBlockMediaAlignmentInspectorModule>(module))
+                names.push_back("media alignment");
+            else if (std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(module))
+                names.push_back("text alignment");
+            else if (std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(module))
+                names.push_back("classes");
+            else if (std::dynamic_pointer_cast<VornickWordPressImageBlockFigureInspectorModule>(module))
+                names.push_back("image");
+            else if (std::dynamic_pointer_cast<VornickWordPressEmbedBlockInspectorModule>(module))
+                names.push_back("embed");
+            else if (std::dynamic_pointer_cast<VornickWordPressNonInspectableBlockInspectorModule>(module))
+                names.push_back("nothing to inspect");
+            else
+                names.push_back(typeid(*module).name());
+        }
+        return names;
+    }
+    void chooseAlignment(long segment)
+    {
+        auto control = module<VornickWordPressBlockTextAlignmentInspectorModule>()->alignmentSegmentedControl();
+        control->setSelectedSegment(segment);
+        control->sendAction();
+        endEvent();
+    }
+};
+
+} // namespace
+
+TEST_F(VornickWordPressBlockInspectorModuleTests, EveryBlockGetsItsModulesInOrderStackedInThePopover)
+{
+    showDataPost("travel-article.html");
+    using Names = std::vector<std::string>;
+    auto modulesOf = [&](const std::shared_ptr<DOMElement>& element) {
+        inspect(element);
+        EXPECT_TRUE(dynamic_cast<VornickWordPressBlockElementEditorUIController*>(editor().get()));
+        return moduleNames();
+    };
+    EXPECT_EQ(modulesOf(elementWithText(u"p", u"We left Lisbon")), (Names { "text alignment", "classes" }));
+    EXPECT_EQ(modulesOf(elementWithText(u"h2", u"Getting there")), (Names { "media alignment", "text alignment", "classes" }));
+    // An image block (which no colour module takes) still opens with its own modules.
+    EXPECT_EQ(modulesOf(elementWithText(u"figure", u"The ferry at")), (Names { "media alignment", "image", "classes" }));
+    // An embed (its wrapper shows a stand-in, not the URL).
+    auto figures = pointElement(u"body")->getElementsByTagName(u"figure");
+    std::shared_ptr<DOMElement> embed;
+    for (unsigned index = 0; index < figures->length() && !embed; ++index) {
+        if (figures->item(index)->getAttribute(u"class").starts_with(u"wp-block-embed "))
+            embed = figures->item(index);
+    }
+    EXPECT_EQ(modulesOf(embed), (Names { "media alignment", "embed", "classes" }));
+    // A table has no text alignment.
+    EXPECT_EQ(modulesOf(elementWithText(u"figure", u"Cacilhas08:52")), (Names { "media alignment", "classes" }));
+    EXPECT_EQ(modulesOf(elementWithText(u"blockquote", u"grilled sardines")), (Names { "text alignment", "classes" }));
+    // A block no module takes shows that it has nothing to inspect.
+    auto item = elementWithText(u"li", u"Take the metro");
+    EXPECT_TRUE(VornickElementEditorUIControllerClass::of<VornickWordPressBlockElementEditorUIController>().canInspectElement(*item));
+    EXPECT_EQ(modulesOf(item), (Names { "nothing to inspect" }));
+
+    // The heading's three modules, one under another, and the popover sized to them.
+    inspect(elementWithText(u"h2", u"Getting there"));
+    EXPECT_TRUE(editor()->popover()->isShown());
+    auto& modules = editor()->modules();
+    ASSERT_EQ(modules.size(), 3u);
+    for (size_t index = 0; index < modules.size(); ++index)
+        EXPECT_EQ(modules[index]->view()->superview(), editor()->view());
+    EXPECT_LT(modules[0]->view()->frame().maxY(), modules[1]->view()->frame().minY() + 0.5);
+    EXPECT_LT(modules[1]->view()->frame().maxY(), modules[2]->view()->frame().minY() + 0.5);
+    EXPECT_GE(editor()->popover()->contentSize().height, modules[2]->view()->frame().maxY());
+    EXPECT_LT(editor()->popover()->contentSize().height, 200);
+    // The controls show the block: a heading without "align" shows None, without "textAlign" Left.
+    EXPECT_EQ(module<VornickWordPressBlockMediaAlignmentInspectorModule>()->alignmentSegmentedControl()->selectedSegment(), 0);
+    EXPECT_EQ(module<VornickWordPressBlockTextAlignmentInspectorModule>()->labelTextField()->stringValue(), u"Text Alignment");
+}
+
+TEST_F(VornickWordPressBlockInspectorModuleTests, AChangeIsOneStepThatUndoTakesBackAndReopensAndRedoRepeats)
+{
+    showDataPost("travel-article.html");
+    EXPECT_EQ(writtenBody(), storedBody);
+    auto before = pointElement(u"body")->innerHTML();
+    size_t editsBefore = delegate.userEdits();
+    inspect(elementWithText(u"p", u"We left Lisbon"));
+    auto oldParagraph = targetElement();
+    chooseAlignment(1);
+
+    EXPECT_EQ(undo().undoActionName(), u"Change Block Property");
+    EXPECT_GT(delegate.userEdits(), editsBefore);
+    auto paragraph = elementWithText(u"p", u"We left Lisbon");
+    EXPECT_NE(paragraph, oldParagraph) << "the block was replaced by its edited copy";
+    EXPECT_EQ(paragraph->getAttribute(u"class"), u"has-text-align-center");
+    // The editor follows the new block; the module stays and shows it.
+    EXPECT_EQ(targetElement(), paragraph);
+    EXPECT_EQ(targetStartComment(), u" wp:paragraph {\"align\":\"center\"} ");
+    EXPECT_EQ(module<VornickWordPressBlockTextAlignmentInspectorModule>()->alignmentSegmentedControl()->selectedSegment(), 1);
+    auto changed = pointElement(u"body")->innerHTML();
+    auto changedBody = writtenBody();
+    EXPECT_TRUE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_NE(changedBody.find(u"<!-- wp:paragraph {\"align\":\"center\"} -->\n<p class=\"has-text-align-center\">We left"),
+              std::u16string::npos)
+        << toUTF8(changedBody);
+
+    // Undo: the post byte for byte, the editor open on the restored block.
+    editor()->closePopover();
+    undo().undo();
+    endEvent();
+    EXPECT_EQ(pointElement(u"body")->innerHTML(), before);
+    EXPECT_EQ(writtenBody().find(u"has-text-align-center\">We left"), std::u16string::npos);
+    EXPECT_TRUE(editor()->popover()->isShown());
+    ASSERT_TRUE(targetElement());
+    EXPECT_EQ(targetElement(), elementWithText(u"p", u"We left Lisbon"));
+    EXPECT_EQ(targetStartComment(), u" wp:paragraph ");
+    EXPECT_EQ(module<VornickWordPressBlockTextAlignmentInspectorModule>()->alignmentSegmentedControl()->selectedSegment(), 0);
+
+    // Redo repeats it.
+    ASSERT_TRUE(undo().canRedo());
+    undo().redo();
+    endEvent();
+    EXPECT_EQ(pointElement(u"body")->innerHTML(), changed);
+    EXPECT_EQ(writtenBody(), changedBody);
+    EXPECT_FALSE(undo().canRedo());
+}
+
+TEST_F(VornickWordPressBlockInspectorModuleTests, WritingTheValueAlreadyThereIsNoChange)
+{
+    showDataPost("travel-article.html");
+    inspect(elementWithText(u"p", u"We left Lisbon"));
+    auto paragraph = targetElement();
+    size_t editsBefore = delegate.userEdits();
+    EXPECT_FALSE(undo().canUndo());
+
+    // The segment already chosen.
+    chooseAlignment(0);
+    // The classes field as it is, and again with only spaces around and between nothing.
+    auto classes = module<VornickWordPressBlockCSSClassesInspectorModule>();
+    classes->classNamesTextField()->sendAction();
+    classes->classNamesTextField()->setStringValue(u"  ");
+    classes->classNamesTextField()->sendAction();
+    endEvent();
+
+    EXPECT_FALSE(undo().canUndo());
+    EXPECT_EQ(delegate.userEdits(), editsBefore);
+    EXPECT_EQ(targetElement(), paragraph) << "the block was left in place";
+    EXPECT_EQ(writtenBody(), storedBody);
+    EXPECT_FALSE(post->hasEditsNotYetSavedToSourceFile());
+}
+
+} // namespace brevanton

@@ -63,7 +63,9 @@ void VornickElementEditorUIController::insertModule(const std::shared_ptr<Vornic
         return;
     m_modules.insert(m_modules.begin() + static_cast<std::ptrdiff_t>(moduleIndex), module);
     m_stackView->insertItem(module, moduleIndex);
-    m_stackView->performStackLayout();
+    // A rebuild lays the stack out once, after its last module.
+    if (!m_rebuildingModules)
+        m_stackView->performStackLayout();
 }
 
 std::shared_ptr<VornickElementInspectorModule> VornickElementEditorUIController::firstModulePassingTest(
@@ -96,8 +98,10 @@ void VornickElementEditorUIController::removeAllModules()
 void VornickElementEditorUIController::rebuildModules()
 {
     removeAllModules();
+    m_rebuildingModules = true;
     if (m_targetObject)
         addAllModulesForTargetObject();
+    m_rebuildingModules = false;
     updateModulesFromElement();
 }
 

@@ -96,6 +96,7 @@ private:
     std::shared_ptr<VornickStackView> m_stackView;
     std::shared_ptr<View> m_view;
     std::vector<std::shared_ptr<VornickElementInspectorModule>> m_modules;
+    bool m_rebuildingModules { false };
     std::shared_ptr<Popover> m_popover;
     std::optional<VornickExactSelection> m_targetObject;
     std::optional<std::u16string> m_focusedAttribute;

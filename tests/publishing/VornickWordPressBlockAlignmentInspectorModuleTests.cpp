@@ -182,3 +182,33 @@ TEST_F(VornickWordPressBlockAlignmentInspectorModuleTests, WordPressReadsBackOnl
 }
 
 } // namespace brevanton
+
+namespace brevanton {
+
+TEST_F(VornickWordPressBlockAlignmentInspectorModuleTests, EachControlsChangeIsOneStepUndoneAndRedoneExactly)
+{
+    showBlockPost(alignmentPost);
+    auto bodyHTML = [&] { return pointElement(u"body")->innerHTML(); };
+    const std::vector<std::function<void()>> changes {
+        [&] { choose<VornickWordPressBlockMediaAlignmentInspectorModule>(u"Wide"); },
+        [&] { choose<VornickWordPressBlockTextAlignmentInspectorModule>(u"Center"); },
+        [&] { typeClasses(u"big -- <note> & \"quoted\" a/b ñ"); },
+    };
+    for (size_t index = 0; index < changes.size(); ++index) {
+        inspect(elementWithText(u"h2", u"Full title"));
+        auto before = bodyHTML();
+        changes[index]();
+        auto after = bodyHTML();
+        ASSERT_NE(after, before) << index;
+        EXPECT_EQ(undo().undoActionName(), u"Change Block Property") << index;
+        undo().undo();
+        endEvent();
+        EXPECT_EQ(bodyHTML(), before) << index;
+        EXPECT_EQ(targetElement(), elementWithText(u"h2", u"Full title")) << "the editor reopened on the block";
+        undo().redo();
+        endEvent();
+        EXPECT_EQ(bodyHTML(), after) << index;
+    }
+}
+
+} // namespace brevanton

@@ -8,6 +8,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
 #include "publishing/VornickWordPressBlockCSSClassesInspectorModule.h"
+#include "publishing/VornickWordPressBlockColorInspectorModule.h"
 #include "publishing/VornickWordPressEmbedBlockInspectorModule.h"
 #include "publishing/VornickWordPressImageBlockFigureInspectorModule.h"
 #include "publishing/VornickWordPressNonInspectableBlockInspectorModule.h"
@@ -62,8 +63,7 @@ void VornickWordPressBlockElementEditorUIController::addAllModulesForTargetObjec
     // One line per module, in the order the popover shows them.
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockMediaAlignmentInspectorModule>());
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockTextAlignmentInspectorModule>());
-    // The colour module comes here:
-    // addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockColorInspectorModule>());
+    addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockColorInspectorModule>());
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressImageBlockFigureInspectorModule>());
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressEmbedBlockInspectorModule>());
     addInspectorModuleOfClassIfApplicable(VornickElementInspectorModuleClass::of<VornickWordPressBlockCSSClassesInspectorModule>());

@@ -77,7 +77,12 @@ bool Control::performClick()
 {
     if (!m_enabled)
         return false;
-    controlWasClicked({ bounds().midX(), bounds().midY() });
+    return clickDidEnd({ bounds().midX(), bounds().midY() });
+}
+
+bool Control::clickDidEnd(Point point)
+{
+    controlWasClicked(point);
     return sendAction();
 }
 
@@ -94,8 +99,7 @@ void Control::mouseUp(const Event& event)
     Point point = convertPointFromView(event.locationInWindow(), nullptr);
     if (!mouseInRect(point, bounds()))
         return;
-    controlWasClicked(point);
-    sendAction();
+    clickDidEnd(point);
 }
 
 } // namespace brevanton

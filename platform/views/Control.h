@@ -44,6 +44,9 @@ public:
 
     // Called on a click before the action is sent (buttons toggle their state here).
     virtual void controlWasClicked(Point) {}
+    // A click ended inside the control (or performClick): by default
+    // controlWasClicked, then the action; answers whether it was taken.
+    virtual bool clickDidEnd(Point);
 
 private:
     Action m_action;

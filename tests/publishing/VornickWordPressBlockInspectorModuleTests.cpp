@@ -9,6 +9,7 @@
 #include "platform/views/TextField.h"
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
 #include "publishing/VornickWordPressBlockCSSClassesInspectorModule.h"
+#include "publishing/VornickWordPressBlockColorInspectorModule.h"
 #include "publishing/VornickWordPressBlockElementEditorUIController.h"
 #include "publishing/VornickWordPressEmbedBlockInspectorModule.h"
 #include "publishing/VornickWordPressImageBlockFigureInspectorModule.h"
@@ -29,6 +30,8 @@ protected:
                 names.push_back("media alignment");
             else if (std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(module))
                 names.push_back("text alignment");
+            else if (std::dynamic_pointer_cast<VornickWordPressBlockColorInspectorModule>(module))
+                names.push_back("colour");
             else if (std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(module))
                 names.push_back("classes");
             else if (std::dynamic_pointer_cast<VornickWordPressImageBlockFigureInspectorModule>(module))
@@ -62,8 +65,8 @@ TEST_F(VornickWordPressBlockInspectorModuleTests, EveryBlockGetsItsModulesInOrde
         EXPECT_TRUE(dynamic_cast<VornickWordPressBlockElementEditorUIController*>(editor().get()));
         return moduleNames();
     };
-    EXPECT_EQ(modulesOf(elementWithText(u"p", u"We left Lisbon")), (Names { "text alignment", "classes" }));
-    EXPECT_EQ(modulesOf(elementWithText(u"h2", u"Getting there")), (Names { "media alignment", "text alignment", "classes" }));
+    EXPECT_EQ(modulesOf(elementWithText(u"p", u"We left Lisbon")), (Names { "text alignment", "colour", "classes" }));
+    EXPECT_EQ(modulesOf(elementWithText(u"h2", u"Getting there")), (Names { "media alignment", "text alignment", "colour", "classes" }));
     // An image block (which no colour module takes) still opens with its own modules.
     EXPECT_EQ(modulesOf(elementWithText(u"figure", u"The ferry at")), (Names { "media alignment", "image", "classes" }));
     // An embed (its wrapper shows a stand-in, not the URL).
@@ -75,24 +78,24 @@ TEST_F(VornickWordPressBlockInspectorModuleTests, EveryBlockGetsItsModulesInOrde
     }
     EXPECT_EQ(modulesOf(embed), (Names { "media alignment", "embed", "classes" }));
     // A table has no text alignment.
-    EXPECT_EQ(modulesOf(elementWithText(u"figure", u"Cacilhas08:52")), (Names { "media alignment", "classes" }));
+    EXPECT_EQ(modulesOf(elementWithText(u"figure", u"Cacilhas08:52")), (Names { "media alignment", "colour", "classes" }));
     EXPECT_EQ(modulesOf(elementWithText(u"blockquote", u"grilled sardines")), (Names { "text alignment", "classes" }));
     // A block no module takes shows that it has nothing to inspect.
     auto item = elementWithText(u"li", u"Take the metro");
     EXPECT_TRUE(VornickElementEditorUIControllerClass::of<VornickWordPressBlockElementEditorUIController>().canInspectElement(*item));
     EXPECT_EQ(modulesOf(item), (Names { "nothing to inspect" }));
 
-    // The heading's three modules, one under another, and the popover sized to them.
+    // The heading's four modules, one under another, and the popover sized to them.
     inspect(elementWithText(u"h2", u"Getting there"));
     EXPECT_TRUE(editor()->popover()->isShown());
     auto& modules = editor()->modules();
-    ASSERT_EQ(modules.size(), 3u);
+    ASSERT_EQ(modules.size(), 4u);
     for (size_t index = 0; index < modules.size(); ++index)
         EXPECT_EQ(modules[index]->view()->superview(), editor()->view());
-    EXPECT_LT(modules[0]->view()->frame().maxY(), modules[1]->view()->frame().minY() + 0.5);
-    EXPECT_LT(modules[1]->view()->frame().maxY(), modules[2]->view()->frame().minY() + 0.5);
-    EXPECT_GE(editor()->popover()->contentSize().height, modules[2]->view()->frame().maxY());
-    EXPECT_LT(editor()->popover()->contentSize().height, 200);
+    for (size_t index = 0; index + 1 < modules.size(); ++index)
+        EXPECT_LT(modules[index]->view()->frame().maxY(), modules[index + 1]->view()->frame().minY() + 0.5);
+    EXPECT_GE(editor()->popover()->contentSize().height, modules[3]->view()->frame().maxY());
+    EXPECT_LT(editor()->popover()->contentSize().height, 400);
     // The controls show the block: a heading without "align" shows None, without "textAlign" Left.
     EXPECT_EQ(module<VornickWordPressBlockMediaAlignmentInspectorModule>()->alignmentSegmentedControl()->selectedSegment(), 0);
     EXPECT_EQ(module<VornickWordPressBlockTextAlignmentInspectorModule>()->labelTextField()->stringValue(), u"Text Alignment");

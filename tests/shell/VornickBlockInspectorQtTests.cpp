@@ -29,6 +29,7 @@
 #include "platform/views/qt/QtWindowWidget.h"
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
 #include "publishing/VornickWordPressBlockCSSClassesInspectorModule.h"
+#include "publishing/VornickWordPressBlockColorInspectorModule.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "shell/VornickApplicationShell.h"
 #include "shell/VornickBlogPostWindow.h"
@@ -176,10 +177,11 @@ TEST_F(VornickBlockInspectorQtTests, ADoubleClickedBlockShowsItsModulesBesideItA
     EXPECT_TRUE(popover->geometry().top() >= blockOnScreen.bottom() - 2 || popover->geometry().bottom() <= blockOnScreen.top() + 2);
     EXPECT_TRUE(popover->geometry().right() > blockOnScreen.left() && popover->geometry().left() < blockOnScreen.right());
     // Its modules in order, one under another, drawn.
-    ASSERT_EQ(controller->moduleCount(), 2u);
+    ASSERT_EQ(controller->moduleCount(), 3u);
     auto textAlignment = std::dynamic_pointer_cast<VornickWordPressBlockTextAlignmentInspectorModule>(controller->modules()[0]);
     ASSERT_TRUE(textAlignment);
-    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(controller->modules()[1]));
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockColorInspectorModule>(controller->modules()[1]));
+    EXPECT_TRUE(std::dynamic_pointer_cast<VornickWordPressBlockCSSClassesInspectorModule>(controller->modules()[2]));
     EXPECT_FALSE(testing::inkBounds(popover->grab().toImage()).isEmpty());
 
     // A click on Center.

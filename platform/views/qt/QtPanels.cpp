@@ -4,6 +4,7 @@
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
 #include "platform/views/WindowServerConnection.h"
+#include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 
@@ -118,12 +119,20 @@ std::optional<SavePanelDriver::Answer> answerSavePanel(SavePanel& panel)
     return saveAnswerFromQtDialog(dialog, result);
 }
 
+std::optional<Color> answerColorPanel(ColorPanel& panel)
+{
+    QColorDialog dialog(parentWidgetFor(panel.parentWindow()));
+    configureQtColorDialog(dialog, panel);
+    return colorAnswerFromQtDialog(dialog, dialog.exec());
+}
+
 } // namespace
 
 void installQtPanels(QtWidgetForWindow widgetForWindow)
 {
     widgetForWindowSlot() = std::move(widgetForWindow);
     SavePanelDriver::shared().setResponder(answerSavePanel);
+    ColorPanelDriver::shared().setResponder(answerColorPanel);
     AlertDriver::shared().setResponder(answerAlert);
 }
 
@@ -152,6 +161,28 @@ void configureQtSaveDialog(QFileDialog& dialog, const SavePanel& panel)
         dialog.setLabelText(QFileDialog::Accept, QString::fromStdU16String(panel.prompt()));
     if (!panel.message().empty())
         dialog.setWindowTitle(QString::fromStdU16String(panel.message()));
+}
+
+void configureQtColorDialog(QColorDialog& dialog, const ColorPanel& panel)
+{
+    // Qt's own dialog: the desktop's may not be a widget at all, and answers
+    // nothing that can be told from a cancellation when it cannot show.
+    dialog.setOption(QColorDialog::DontUseNativeDialog, true);
+    dialog.setOption(QColorDialog::ShowAlphaChannel, panel.showsAlpha());
+    dialog.setCurrentColor(panel.color() ? qtColor(*panel.color()) : QColor(Qt::black));
+    if (!panel.title().empty())
+        dialog.setWindowTitle(qtString(panel.title()));
+}
+
+ColorPanelDriver::Answer colorAnswerFromQtDialog(const QColorDialog& dialog, int result)
+{
+    if (result != QDialog::Accepted)
+        return std::nullopt;
+    QColor picked = dialog.selectedColor();
+    if (!picked.isValid())
+        return std::nullopt;
+    picked = picked.toRgb();
+    return Color::sRGB(picked.redF(), picked.greenF(), picked.blueF(), picked.alphaF());
 }
 
 std::unique_ptr<QtSaveDialogAccessory> QtSaveDialogAccessory::install(QFileDialog& dialog, const SavePanel& panel)

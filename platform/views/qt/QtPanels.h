@@ -1,8 +1,9 @@
-// Save panels, open panels and alerts answered by Qt dialogs.
+// Save panels, open panels, colour panels and alerts answered by Qt dialogs.
 //
 // The view layer's panels are answered by drivers (SavePanelDriver,
-// AlertDriver): answers queued by tests first, then the driver's responder.
-// installQtPanels() makes a QFileDialog or a QMessageBox that responder, so
+// ColorPanelDriver, AlertDriver): answers queued by tests first, then the
+// driver's responder. installQtPanels() makes a QFileDialog, a QColorDialog
+// or a QMessageBox that responder, so
 // a person answers when the GUI runs; without it (tests, headless runs) the
 // panels stay as they were: a save panel nobody answers is cancelled, an
 // alert answers its default button. Choosing the file to open or insert is
@@ -22,8 +23,10 @@
 
 #include "platform/foundation/URL.h"
 #include "platform/views/Alert.h"
+#include "platform/views/ColorPanel.h"
 #include "platform/views/SavePanel.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -40,7 +43,7 @@ class Window;
 
 using QtWidgetForWindow = std::function<QWidget*(const Window&)>;
 
-// Answers save panels and alerts with Qt dialogs from now on (until the
+// Answers save panels, colour panels and alerts with Qt dialogs from now on (until the
 // drivers are reset).
 void installQtPanels(QtWidgetForWindow widgetForWindow = {});
 
@@ -49,6 +52,12 @@ void installQtPanels(QtWidgetForWindow widgetForWindow = {});
 // (filters and default suffix), prompt, message (the title) and whether
 // folders may be made.
 void configureQtSaveDialog(QFileDialog&, const SavePanel&);
+// A colour dialog set up as the panel is: its colour (black without one),
+// the alpha channel when the panel shows it, its title.
+void configureQtColorDialog(QColorDialog&, const ColorPanel&);
+// The colour picked in a dialog that finished with `result` (sRGB), or
+// nothing when it was cancelled.
+ColorPanelDriver::Answer colorAnswerFromQtDialog(const QColorDialog&, int result);
 // The accessory view of a save panel shown in its dialog: made by
 // install() (nothing without an accessory view or a Qt window backend),
 // it gives the view back and hides its window when it goes.

@@ -2,6 +2,7 @@
 
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
+#include "platform/views/ColorWell.h"
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
@@ -32,6 +33,7 @@ struct QtPanelsTest : ::testing::Test {
     {
         AlertDriver::shared().reset();
         SavePanelDriver::shared().reset();
+        ColorPanelDriver::shared().reset();
         Application::shared().resetForTesting();
     }
 
@@ -276,4 +278,48 @@ TEST_F(QtPanelsTest, TheAccessoryViewIsShownInTheSaveDialogAndTheTypesItSetsAreF
     ASSERT_TRUE(panel->url());
     EXPECT_EQ(panel->url()->fileSystemPath(), path("photo.jpeg"));
     EXPECT_FALSE(accessory->superview()) << "the view is given back";
+}
+
+TEST_F(QtPanelsTest, AColourWellsPanelIsAColourDialogStartingFromTheWellsColour)
+{
+    auto panel = ColorPanel::colorPanel();
+    panel->setColor(Color::sRGB255(207, 46, 46));
+    panel->setTitle(u"Background Color");
+    QColorDialog dialog;
+    configureQtColorDialog(dialog, *panel);
+    EXPECT_EQ(dialog.currentColor(), QColor(207, 46, 46));
+    EXPECT_EQ(dialog.windowTitle(), "Background Color");
+    EXPECT_FALSE(dialog.testOption(QColorDialog::ShowAlphaChannel));
+    EXPECT_TRUE(dialog.testOption(QColorDialog::DontUseNativeDialog));
+    EXPECT_FALSE(colorAnswerFromQtDialog(dialog, QDialog::Rejected));
+
+    // A well clicked: the dialog shows its colour, and the one picked there
+    // becomes the well's, which sends its action.
+    installQtPanels();
+    auto well = std::make_shared<ColorWell>(Rect(0, 0, 40, 20));
+    well->setColor(Color::sRGB255(6, 147, 227));
+    int actions = 0;
+    well->setAction("takeColor:");
+    auto receiver = std::make_shared<View>();
+    receiver->setActionHandler("takeColor:", [&](ActionSender*) { ++actions; });
+    well->setTarget(receiver);
+    QColor shown;
+    whenShown<QColorDialog>([&shown](QColorDialog& dialog) {
+        shown = dialog.currentColor();
+        dialog.setCurrentColor(QColor(171, 184, 195));
+        dialog.accept();
+    });
+    EXPECT_TRUE(well->performClick());
+    EXPECT_EQ(shown, QColor(6, 147, 227));
+    ASSERT_TRUE(well->color());
+    EXPECT_EQ(qRound(well->color()->redComponent() * 255), 171);
+    EXPECT_EQ(qRound(well->color()->greenComponent() * 255), 184);
+    EXPECT_EQ(qRound(well->color()->blueComponent() * 255), 195);
+    EXPECT_EQ(actions, 1);
+
+    // Cancelled: the well keeps its colour and sends nothing.
+    whenShown<QColorDialog>([](QColorDialog& dialog) { dialog.reject(); });
+    well->performClick();
+    EXPECT_EQ(qRound(well->color()->blueComponent() * 255), 195);
+    EXPECT_EQ(actions, 1);
 }

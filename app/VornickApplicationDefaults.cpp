@@ -25,7 +25,8 @@ Dictionary VornickApplicationRegisteredDefaults()
     defaults[u"OpenBlogPostInBrowserOnPublish"] = Value(true);
     defaults[VornickWordPressSyncIntervalDefaultsKey] = Value(5);
     defaults[u"ClearViewOn"] = Value(false);
-    defaults[VornickEmbedSourceLoupeDefaultsKey] = Value(false);
+    // The source pane beside the page; 0 puts it in a window of its own.
+    defaults[VornickEmbedSourceLoupeDefaultsKey] = Value(1);
     defaults[VornickUseExplicitEmphasisDefaultsKey] = Value(false);
     return defaults;
 }

@@ -12,6 +12,7 @@ class UserDefaults;
 inline constexpr const char16_t* VornickEmbedSourceLoupeDefaultsKey = u"EmbedSourceLoupe";
 inline constexpr const char16_t* VornickUseExplicitEmphasisDefaultsKey = u"UseExplicitEmphasis";
 inline constexpr const char16_t* VornickDefaultStyleSheetDefaultsKey = u"DefaultStyleSheet";
+inline constexpr const char16_t* VornickAllowJavaScriptExecutionDefaultsKey = u"AllowJavaScriptExecution";
 // Minutes between automatic blog syncs; 0 or less turns them off.
 inline constexpr const char16_t* VornickWordPressSyncIntervalDefaultsKey = u"WordPressSyncInterval";
 inline constexpr const char16_t* VornickWorkingOfflineDefaultsKey = u"WorkingOffline";
@@ -20,6 +21,11 @@ inline constexpr const char16_t* VornickWorkingOfflineDefaultsKey = u"WorkingOff
 // synchronizer plans its next automatic sync again.
 inline constexpr const char* VornickWordPressSyncIntervalPreferenceDidChangeNotification
     = "VornickWordPressSyncIntervalPreferenceDidChangeNotification";
+
+// Posted (no object) when the user moved the source pane: every document
+// window puts its pane where "EmbedSourceLoupe" now says.
+inline constexpr const char* VornickSourceLoupeEmbeddingPreferenceDidChangeNotification
+    = "VornickSourceLoupeEmbeddingPreferenceDidChangeNotification";
 
 // The sync interval in minutes as every reader takes it: the stored
 // "WordPressSyncInterval" when it is a number from 0 (off) to 1440 (a day),

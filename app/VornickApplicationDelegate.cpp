@@ -75,7 +75,14 @@ bool isSameOrBelow(std::u16string_view key, std::u16string_view folderKey)
 std::shared_ptr<VornickApplicationDelegate> VornickApplicationDelegate::create(UserDefaults& defaults,
                                                                                const Bundle& bundle)
 {
-    return std::shared_ptr<VornickApplicationDelegate>(new VornickApplicationDelegate(defaults, bundle));
+    auto delegate = std::shared_ptr<VornickApplicationDelegate>(new VornickApplicationDelegate(defaults, bundle));
+    std::weak_ptr<VornickApplicationDelegate> weak = delegate;
+    delegate->m_settingsObservation = NotificationCenter::defaultCenter().addObserver(
+        UserDefaults::DidChangeNotification, &defaults, nullptr, [weak](const Notification& notification) {
+            if (auto self = weak.lock())
+                self->applySettingsChangedElsewhere(notification);
+        });
+    return delegate;
 }
 
 std::shared_ptr<VornickApplicationDelegate> VornickApplicationDelegate::create()
@@ -134,6 +141,7 @@ void VornickApplicationDelegate::applicationDidFinishLaunching()
     VornickInstallFileTreeWatcherMaker();
     VornickKnownFileURLsUpdater::setShared(
         std::make_shared<KnownFileURLsUpdater>(std::static_pointer_cast<VornickApplicationDelegate>(shared_from_this())));
+    showAppIcon();
 }
 
 std::vector<VornickTitledURL> VornickApplicationDelegate::recentTitledPasteboardURLs() const

@@ -13,6 +13,8 @@
 #include "app/VornickContentEditingViewFileEntitlementDelegate.h"
 #include "app/VornickMediaFileInfoCache.h"
 #include "app/VornickTitledURL.h"
+#include "html/VornickHTMLDocumentType.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/URL.h"
 #include "platform/foundation/URLHandoff.h"
 #include "platform/views/Responder.h"
@@ -39,7 +41,13 @@ class VornickBundledStyleSheet;
 class VornickHTMLFormattingPreferences;
 class VornickKnownResourceFolders;
 class VornickPasteboardMonitor;
+class VornickPreferencesController;
+class VornickStyleSheet;
 class Window;
+
+// Posted (no object) when a setting of validation changed: every open
+// document validates its source again.
+inline constexpr const char* VornickValidationPreferencesDidChangeNotification = "VornickValidationPreferencesDidChangeNotification";
 
 // Posted with the delegate as object when the working-offline setting changes.
 inline constexpr const char* VornickWorkingOfflineDidChangeNotification = "VornickWorkingOfflineDidChangeNotification";
@@ -73,7 +81,8 @@ public:
 
     // Start-up, in this order: registers the defaults, loads the built-in
     // style sheets sorted by title, installs the style sheet reference
-    // services, the file tree watcher maker and the known file URL updater.
+    // services, the file tree watcher maker and the known file URL updater,
+    // and shows the application icon the user chose.
     void applicationDidFinishLaunching();
 
     UserDefaults& userDefaults() const { return m_userDefaults; }
@@ -159,6 +168,35 @@ public:
     // flow in progress with it, which then ends. False when no flow took it.
     bool resumeAuthorizationFlowWithURL(const URL&);
 
+    // --- Preferences (VornickApplicationDelegatePreferences.cpp)
+    // Settings another process wrote (UserDefaults reads them when the file
+    // changes) reach the open windows as the panes' controls make them:
+    // the icon, validation, the source pane's place, the sync interval.
+    // The built-in sheet whose title the user default "DefaultStyleSheet"
+    // holds, or the sheet of the file whose path it holds; null when neither.
+    std::shared_ptr<VornickStyleSheet> defaultStyleSheet() const;
+    // Stores a built-in sheet's title or another sheet's file path; null removes the choice.
+    void setDefaultStyleSheet(const std::shared_ptr<VornickStyleSheet>&);
+    // The user default "DefaultHTMLDocumentType" as a type from 1 to 8 (HTML
+    // 5 when unset or invalid); it may hold the registered number or a name.
+    VornickHTMLDocumentType defaultHTMLDocumentType() const;
+    // Stores the type's persistable name; values outside 1-8 are ignored.
+    void setDefaultHTMLDocumentType(int64_t);
+    // Every open document validates its source again
+    // (VornickValidationPreferencesDidChangeNotification).
+    void tickleValidationInAllDocumentWindows();
+    // The setting is read as each editing view is made (no script runs in
+    // the pages shown here): nothing changes in open windows.
+    void updateJavaScriptExecutionAllowanceInAllDocumentWindows() {}
+    // The user default "AppIcon": 1 the classic icon, 0 (unset) the standard one.
+    int64_t appIconVersion() const;
+    // 1 stores 1 and shows the image "AppIcon1" as the application's icon;
+    // any other value removes the default and shows the standard "AppIcon".
+    void setAppIconVersion(int64_t);
+    // The preferences window's controller, made on first use (with debug
+    // logging on, its window built but not shown).
+    const std::shared_ptr<VornickPreferencesController>& preferencesController();
+
     // --- Pasteboard monitor and inspector
     // The monitor made when launching finished; null before.
     VornickPasteboardMonitor* pasteboardMonitor() const { return m_pasteboardMonitor.get(); }
@@ -167,6 +205,10 @@ public:
 
 private:
     VornickApplicationDelegate(UserDefaults&, const Bundle&);
+    // Shows the icon "AppIcon" asks for.
+    void showAppIcon();
+    // A setting another process changed has the effects the panes' controls have.
+    void applySettingsChangedElsewhere(const Notification&);
     void applyFileTreeEvents(const VornickFileTreeEvents&);
 
     UserDefaults& m_userDefaults;
@@ -187,6 +229,9 @@ private:
 
     // --- Pasteboard monitor and inspector
     std::shared_ptr<VornickPasteboardMonitor> m_pasteboardMonitor;
+
+    std::shared_ptr<VornickPreferencesController> m_preferencesController;
+    ObserverToken m_settingsObservation;
 };
 
 } // namespace brevanton

@@ -5,7 +5,7 @@
 // Panes only read and write the user defaults and tell who follows them.
 #pragma once
 
-#include "app/PrefsPaneProtocol.h"
+#include "ui/PrefsPaneProtocol.h"
 
 namespace brevanton {
 

@@ -140,6 +140,12 @@ void VornickContentEditingView::build()
 
     // 10. Edits of formatting preferences sets.
     Internals::observeFormattingPreferencesEdits(*this);
+    // A setting of validation changed: the source is validated again.
+    m_internals->validationPreferencesObservation = NotificationCenter::defaultCenter().addObserver(
+        VornickValidationPreferencesDidChangeNotification, nullptr, nullptr, [weak](const Notification&) {
+            if (auto self = weak.lock())
+                Internals::tickleRevalidationOfFocusedWebFrame(*self);
+        });
 
     // The banners' buttons.
     setActionHandler("dismissAttachmentPointFailureBanner:", [weak](ActionSender*) {
@@ -402,9 +408,16 @@ void VornickContentEditingView::Internals::setPathBarShown(VornickContentEditing
     }
 }
 
+void VornickContentEditingView::releaseSourceLoupeFromFooter()
+{
+    if (m_internals->sourceLoupe && m_internals->splitViewManager->footerView() == m_internals->sourceLoupe->view())
+        m_internals->splitViewManager->setFooterView(nullptr);
+}
+
 void VornickContentEditingView::collapseEmbeddedSourceLoupe()
 {
-    if (!m_internals->sourceLoupe || !m_internals->sourceLoupe->embedded() || m_internals->splitView->subviews().size() < 2)
+    if (!m_internals->sourceLoupe || !m_internals->sourceLoupe->embedded() || !m_internals->splitViewManager->footerView()
+        || m_internals->splitView->subviews().size() < 2)
         return;
     long divider = static_cast<long>(m_internals->splitView->subviews().size()) - 2;
     m_internals->splitView->setPosition(m_internals->splitView->maxPossiblePositionOfDividerAtIndex(divider), divider);
@@ -412,7 +425,8 @@ void VornickContentEditingView::collapseEmbeddedSourceLoupe()
 
 void VornickContentEditingView::uncollapseEmbeddedSourceLoupe()
 {
-    if (!m_internals->sourceLoupe || !m_internals->sourceLoupe->embedded() || m_internals->splitView->subviews().size() < 2)
+    if (!m_internals->sourceLoupe || !m_internals->sourceLoupe->embedded() || !m_internals->splitViewManager->footerView()
+        || m_internals->splitView->subviews().size() < 2)
         return;
     long divider = static_cast<long>(m_internals->splitView->subviews().size()) - 2;
     m_internals->splitView->setPosition(m_internals->splitView->maxPossiblePositionOfDividerAtIndex(divider) - m_internals->splitViewManager->footerViewNaturalHeight(),

@@ -151,6 +151,9 @@ public:
     void setDocumentEdited(bool);
     void collapseEmbeddedSourceLoupe();
     void uncollapseEmbeddedSourceLoupe();
+    // Takes an embedded loupe's pane out of the view's footer, for a window
+    // that places the pane itself; the footer's collapsing then does nothing.
+    void releaseSourceLoupeFromFooter();
 
     std::shared_ptr<WebFrame> mainFrame() const;
     std::shared_ptr<DOMDocument> mainFrameDocument() const;

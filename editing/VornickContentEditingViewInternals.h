@@ -92,6 +92,7 @@ struct VornickContentEditingView::Internals {
     VornickContentEditingViewFileEntitlementDelegate* fileEntitlementDelegate { nullptr };
     std::unique_ptr<UndoManager> ownUndoManager;
     ObserverToken formattingPreferencesObservation;
+    ObserverToken validationPreferencesObservation;
 
     // The repaired copies of the current load and their base elements.
     std::unique_ptr<VornickContentEditingViewLoadState> loadState;

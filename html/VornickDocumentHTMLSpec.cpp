@@ -1,6 +1,7 @@
 #include "html/VornickDocumentHTMLSpec.h"
 
 #include "dom/VornickDocumentType.h"
+#include "html/VornickHTMLDocumentType.h"
 #include "html/VornickHTMLSpec.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/foundation/UserDefaults.h"
@@ -26,7 +27,18 @@ std::shared_ptr<VornickHTMLSpec> sharedSpecForDocType(const DOMDocumentType* doc
 
 VornickHTMLDocumentType VornickDefaultHTMLDocumentType()
 {
-    auto stored = UserDefaults::standard().integerForKey(VornickDefaultHTMLDocumentTypeDefaultsKey);
+    return VornickDefaultHTMLDocumentType(UserDefaults::standard());
+}
+
+VornickHTMLDocumentType VornickDefaultHTMLDocumentType(const UserDefaults& defaults)
+{
+    Value value = defaults.objectForKey(VornickDefaultHTMLDocumentTypeDefaultsKey);
+    // A choice is stored by its name; the registered value is a number.
+    if (value.isString()) {
+        if (auto named = VornickHTMLDocumentTypeFromPersistableString(value.string()); named != VornickHTMLDocumentType::Unknown)
+            return named;
+    }
+    int64_t stored = defaults.integerForKey(VornickDefaultHTMLDocumentTypeDefaultsKey);
     auto known = std::find_if(std::begin(VornickEveryHTMLDocumentType), std::end(VornickEveryHTMLDocumentType),
                               [&](VornickHTMLDocumentType type) { return static_cast<int64_t>(type) == stored; });
     return known != std::end(VornickEveryHTMLDocumentType) ? *known : VornickHTMLDocumentType::HTML5;

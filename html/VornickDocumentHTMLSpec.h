@@ -10,10 +10,16 @@ namespace brevanton {
 class DOMDocument;
 class VornickHTMLSpec;
 
-// The document type a page without a DOCTYPE is edited as (an integer).
+// The document type a page without a DOCTYPE is edited as: registered as the
+// number 8, stored by its persistable name ("HTML 4.01 Strict").
 inline constexpr const char16_t* VornickDefaultHTMLDocumentTypeDefaultsKey = u"DefaultHTMLDocumentType";
 
-// The user's default document type; HTML 5 when the default names none.
+class UserDefaults;
+
+// The default document type in `defaults`, read as a number from 1 to 8 or
+// as a persistable name; HTML 5 when it names none.
+VornickHTMLDocumentType VornickDefaultHTMLDocumentType(const UserDefaults&);
+// The same in the standard defaults.
 VornickHTMLDocumentType VornickDefaultHTMLDocumentType();
 
 // The shared specification named by the doctype's public identifier, else by

@@ -1,5 +1,6 @@
 #include "shell/VornickApplicationShell.h"
 
+#include "app/VornickApplicationDelegate.h"
 #include "app/VornickWindow.h"
 #include "editing/VornickContentEditingView.h"
 #include "platform/dom/DOMRange.h"
@@ -21,7 +22,7 @@
 #include "shell/VornickEditorWindow.h"
 #include "shell/VornickErrorAlert.h"
 #include "shell/VornickMainMenu.h"
-#include "shell/VornickPreferencesController.h"
+#include "app/VornickPreferencesController.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
 #include <QApplication>
@@ -115,6 +116,9 @@ std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
 
 const std::shared_ptr<VornickPreferencesController>& VornickApplicationShell::preferencesController()
 {
+    // The application delegate's, when there is one.
+    if (auto delegate = VornickApplicationDelegate::shared())
+        return delegate->preferencesController();
     if (!m_preferencesController)
         m_preferencesController = VornickPreferencesController::create();
     return m_preferencesController;

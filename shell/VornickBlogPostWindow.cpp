@@ -184,6 +184,8 @@ std::shared_ptr<VornickBlogPostWindow> VornickBlogPostWindow::openPost(std::shar
     container->setAutoresizesSubviews(true);
     bounds.size.height -= Toolbar::height;
     editor->m_postView = VornickContentEditingView::create<VornickWordPressPostView>(bounds);
+    // The post fills the window: no source pane under it.
+    editor->m_postView->releaseSourceLoupeFromFooter();
     editor->m_postView->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     editor->m_postView->setDelegate(editor.get());
     editor->installFocusHook();

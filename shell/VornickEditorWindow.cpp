@@ -38,10 +38,9 @@
 namespace brevanton {
 
 namespace {
-// The window's size, and the share of its width the page gets.
+// The window's size.
 constexpr double windowWidth = 1280;
 constexpr double windowHeight = 800;
-constexpr double pageShare = 0.6;
 // The first window's distance from the visible frame's edges.
 constexpr double windowMargin = 60;
 
@@ -138,10 +137,9 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     split->setAutoresizingMask(Autoresizing::WidthSizable | Autoresizing::HeightSizable);
     double pageWidth = std::floor(bounds.width() * pageShare);
     editor->m_editingView = VornickContentEditingView::create(Rect(0, 0, pageWidth, bounds.height()));
+    // The window places the source pane, not the view's footer.
+    editor->m_editingView->releaseSourceLoupeFromFooter();
     split->addSubview(editor->m_editingView);
-    split->addSubview(editor->sourcePane());
-    editor->sourcePane()->setFrame(Rect(pageWidth + 1, 0, bounds.width() - pageWidth - 1, bounds.height()));
-    split->adjustSubviews();
     // Before the editing view's own hook, which takes the page's clicks.
     editor->installFocusHook();
     container->addSubview(split);
@@ -149,6 +147,8 @@ std::shared_ptr<VornickEditorWindow> VornickEditorWindow::open(const std::string
     editor->installToolbar(*container);
     editor->installActions();
     window->makeKeyAndOrderFront();
+    editor->placeSourcePane(sourcePaneGoesBesidePage(), true);
+    editor->observeSourcePanePreference();
 
     // The page and tidy's check take the file as read here.
     editor->m_editingView->embeddedWebView()->provideLoadedDocument(std::move(loaded));
@@ -174,6 +174,7 @@ VornickEditorWindow::~VornickEditorWindow()
     }
     if (m_window && m_window->isVisible())
         m_window->close();
+    closeDetachedSourceWindow();
 }
 
 std::shared_ptr<View> VornickEditorWindow::sourcePane() const
@@ -557,33 +558,12 @@ void VornickEditorWindow::installActions()
     });
     actions->sourcePaneShown = [weak] {
         auto editor = weak.lock();
-        return editor && editor->sourcePane() && !editor->sourcePane()->isHidden();
+        return editor && editor->sourcePaneShown();
     };
     actions->shouldClose = [weak] {
         auto editor = weak.lock();
         return !editor || editor->askToSaveBeforeClosing();
     };
-}
-
-void VornickEditorWindow::showOrHideSourcePane()
-{
-    auto pane = sourcePane();
-    if (!pane)
-        return;
-    bool show = pane->isHidden();
-    if (show) {
-        // The pane comes back at its share of the window's width.
-        double width = m_splitView->bounds().width();
-        double pageWidth = std::floor(width * pageShare);
-        pane->setHidden(false);
-        m_editingView->setFrame(Rect(0, 0, pageWidth, m_splitView->bounds().height()));
-        pane->setFrame(Rect(pageWidth + 1, 0, width - pageWidth - 1, m_splitView->bounds().height()));
-    } else {
-        pane->setHidden(true);
-    }
-    m_splitView->adjustSubviews();
-    if (show)
-        m_editingView->sourceLoupe()->updateSourceFromActiveContentEditingView();
 }
 
 bool VornickEditorWindow::askToSaveBeforeClosing()

@@ -70,6 +70,16 @@ public:
     const std::shared_ptr<VornickToolbarItemViews>& toolbarItemViews() const { return m_toolbarItemViews; }
     // The pane with the source.
     std::shared_ptr<View> sourcePane() const;
+    // Where the user default "EmbedSourceLoupe" puts the source pane: beside
+    // the page for any value but 0 (a default nobody registered, too), in a
+    // window of its own for 0. Every editor window follows a change at once
+    // (VornickSourceLoupeEmbeddingPreferenceDidChangeNotification), keeping
+    // the pane shown or hidden (VornickEditorWindowSourcePane.cpp).
+    static bool sourcePaneGoesBesidePage();
+    bool sourcePaneIsBesidePage() const { return m_sourceBesidePage; }
+    bool sourcePaneShown() const;
+    // The source pane's own window while it is detached; null beside the page.
+    std::shared_ptr<Window> detachedSourceWindow() const;
 
     // Writes the document to its file; false with the first error, and
     // nothing changed. A save clears the edited marks: the file holds the
@@ -123,6 +133,11 @@ private:
     void askToRevert();
     // View > Show Source: the source pane goes and comes back.
     void showOrHideSourcePane();
+    void placeSourcePane(bool besidePage, bool shown);
+    void observeSourcePanePreference();
+    void closeDetachedSourceWindow();
+    // The share of the window's width the page gets beside the source.
+    static constexpr double pageShare = 0.6;
     bool revertReportingFailure();
     void observeEditedState();
     // Where the document stands now, against its file.
@@ -139,6 +154,8 @@ private:
     // The window's delegate, which answers the actions above.
     std::shared_ptr<Responder> m_actions;
     ScopedTimer m_sourcePaintWait;
+    bool m_sourceBesidePage { true };
+    ObserverToken m_sourcePanePreferenceObservation;
     ObserverToken m_contentChangeObservation;
     ObserverToken m_undoGroupObservation;
     ObserverToken m_undoObservation;

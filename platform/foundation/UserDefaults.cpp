@@ -1,8 +1,10 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include "platform/foundation/Assertions.h"
+#include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
+#include "platform/foundation/FileWatcher.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Text.h"
@@ -12,6 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace brevanton {
 
@@ -60,55 +67,134 @@ std::u16string numberText(const Value& value)
 struct UserDefaults::Private {
     std::string filePath;
     mutable std::mutex mutex;
-    Dictionary values;     // set by the user, saved
+    Dictionary values;     // set by the user (here or by another process), saved
     Dictionary registered; // registered defaults, never saved
+    // Keys changed here and not yet written: a write that failed leaves them,
+    // and the next write takes them along.
+    std::set<std::u16string, std::less<>> unsavedKeys;
     std::optional<Error> lastWriteError;
     // The file was there but could not be read: it is kept aside before the
     // first save replaces it, so that settings we failed to read are not lost.
     bool keepUnreadableFile { false };
+    std::mutex watcherMutex;
+    std::unique_ptr<FileWatcher> watcher;
 
-    // Under the lock.
+    std::string lockFilePath() const { return filePath + ".lock"; }
+
+    // The values in the file now; nullopt when there is none or it cannot be read.
+    std::optional<Dictionary> readFileValues(bool* unreadable) const
+    {
+        *unreadable = false;
+        if (!fileExists(filePath))
+            return Dictionary();
+        auto contents = readFile(filePath, nullptr, FileReadKind::Defaults);
+        if (contents) {
+            auto plist = readPropertyList(std::string_view(*contents), nullptr);
+            if (plist && plist->isDictionary())
+                return plist->dictionary();
+        }
+        *unreadable = true;
+        return std::nullopt;
+    }
+
+    // The file's values with the keys not yet written laid over them.
+    Dictionary mergedWithUnsavedKeys(Dictionary onDisk) const
+    {
+        for (const auto& key : unsavedKeys) {
+            if (auto it = values.find(key); it != values.end())
+                onDisk[key] = it->second;
+            else
+                onDisk.erase(key);
+        }
+        return onDisk;
+    }
+
+    // Under the lock. Writes the keys changed here into the file as it is
+    // now, under an exclusive lock of the lock file beside it, so that the
+    // changes another process wrote in between are kept (and taken in).
     bool save(Error* outError)
     {
         Error error;
-        auto bytes = writePropertyList(Value(values), PropertyListFormat::XML, &error);
-        bool written = false;
-        if (bytes) {
-            std::string folder = parentDirectory(filePath);
-            if (keepUnreadableFile) {
-                std::string keptPath = filePath + ".unreadable";
-                if (::rename(filePath.c_str(), keptPath.c_str()) < 0 && errno != ENOENT) {
-                    lastWriteError = Error::posix(errno, u"Could not keep the unreadable settings file aside");
-                    return setError(outError, *lastWriteError);
-                }
-                keepUnreadableFile = false;
-            }
-            written = createDirectory(folder, true, &error, 0700)
-                && writeFileAtomically(filePath, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
-                                       &error, 0600);
+        std::string folder = parentDirectory(filePath);
+        if (!createDirectory(folder, true, &error, 0700))
+            return failed(std::move(error), outError);
+        int lockFile = ::open(lockFilePath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (lockFile < 0)
+            return failed(Error::posix(errno, u"Could not open the settings lock file"), outError);
+        while (::flock(lockFile, LOCK_EX) < 0 && errno == EINTR) {
         }
-        if (written) {
-            lastWriteError.reset();
-            return true;
+        bool unreadable = false;
+        Dictionary merged;
+        if (auto onDisk = readFileValues(&unreadable)) {
+            merged = mergedWithUnsavedKeys(std::move(*onDisk));
+            keepUnreadableFile = false;
+        } else {
+            // What we hold replaces what cannot be read, which is kept aside.
+            keepUnreadableFile = true;
+            merged = values;
         }
+        bool written = writeLocked(merged, &error);
+        ::close(lockFile);
+        if (!written)
+            return failed(std::move(error), outError);
+        values = std::move(merged);
+        unsavedKeys.clear();
+        lastWriteError.reset();
+        return true;
+    }
+
+    bool writeLocked(const Dictionary& dictionary, Error* outError)
+    {
+        auto bytes = writePropertyList(Value(dictionary), PropertyListFormat::XML, outError);
+        if (!bytes)
+            return false;
+        if (keepUnreadableFile) {
+            std::string keptPath = filePath + ".unreadable";
+            if (::rename(filePath.c_str(), keptPath.c_str()) < 0 && errno != ENOENT)
+                return setError(outError, Error::posix(errno, u"Could not keep the unreadable settings file aside"));
+            keepUnreadableFile = false;
+        }
+        return writeFileAtomically(filePath, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
+                                   outError, 0600);
+    }
+
+    bool failed(Error error, Error* outError)
+    {
+        consoleLog(u"The settings could not be saved to " + toUTF16(filePath) + u": " + error.localizedDescription());
         lastWriteError = error;
-        return setError(outError, error);
+        return setError(outError, std::move(error));
     }
 
     void load()
     {
-        if (!fileExists(filePath))
-            return;
-        auto contents = readFile(filePath, nullptr, FileReadKind::Defaults);
-        if (!contents) {
-            keepUnreadableFile = true;
-            return;
+        bool unreadable = false;
+        if (auto onDisk = readFileValues(&unreadable))
+            values = std::move(*onDisk);
+        keepUnreadableFile = unreadable;
+    }
+
+    // Under the lock. Takes in what another process wrote; answers the keys
+    // whose values that changed.
+    Array reload()
+    {
+        bool unreadable = false;
+        auto onDisk = readFileValues(&unreadable);
+        // A file being replaced or one another program spoiled: ours stays.
+        if (!onDisk)
+            return {};
+        Dictionary merged = mergedWithUnsavedKeys(std::move(*onDisk));
+        Array changedKeys;
+        for (const auto& [key, value] : merged) {
+            auto old = values.find(key);
+            if (old == values.end() || old->second != value)
+                changedKeys.emplace_back(key);
         }
-        auto plist = readPropertyList(std::string_view(*contents), nullptr);
-        if (plist && plist->isDictionary())
-            values = plist->dictionary();
-        else
-            keepUnreadableFile = true;
+        for (const auto& [key, value] : values) {
+            if (!merged.count(key))
+                changedKeys.emplace_back(key);
+        }
+        values = std::move(merged);
+        return changedKeys;
     }
 };
 
@@ -129,9 +215,41 @@ UserDefaults::UserDefaults(std::string filePath)
 {
     m_private->filePath = std::move(filePath);
     m_private->load();
+    watchFile();
 }
 
-UserDefaults::~UserDefaults() = default;
+UserDefaults::~UserDefaults()
+{
+    // Not under the values' lock: stopping waits for a delivery that may be taking it.
+    std::unique_ptr<FileWatcher> watcher;
+    {
+        std::lock_guard lock(m_private->watcherMutex);
+        watcher = std::move(m_private->watcher);
+    }
+    if (watcher)
+        watcher->stopWatching();
+}
+
+void UserDefaults::watchFile()
+{
+    std::lock_guard watcherLock(m_private->watcherMutex);
+    if (m_private->watcher || !fileExists(parentDirectory(m_private->filePath)))
+        return;
+    Private* state = m_private.get();
+    m_private->watcher = FileWatcher::watch(m_private->filePath, [this, state](const FileWatcherEvent& event) {
+        if (event.has(FileWatcherEvent::Removed))
+            return;
+        Array changedKeys;
+        {
+            std::lock_guard lock(state->mutex);
+            changedKeys = state->reload();
+        }
+        if (!changedKeys.empty()) {
+            NotificationCenter::defaultCenter().post(
+                DidChangeNotification, this, Dictionary { { ChangedKeysKey, Value(std::move(changedKeys)) }, { ChangedElsewhereKey, Value(true) } });
+        }
+    });
+}
 
 const std::string& UserDefaults::filePath() const
 {
@@ -231,9 +349,11 @@ void UserDefaults::setObject(const Value& value, std::u16string_view key)
     {
         std::lock_guard lock(m_private->mutex);
         m_private->values[std::u16string(key)] = value;
-        m_private->save(nullptr);
+        m_private->unsavedKeys.emplace(key);
+        static_cast<void>(m_private->save(nullptr));
     }
-    NotificationCenter::defaultCenter().post(DidChangeNotification, this);
+    watchFile();
+    NotificationCenter::defaultCenter().post(DidChangeNotification, this, Dictionary { { ChangedKeysKey, Value(Array { Value(std::u16string(key)) }) } });
 }
 
 void UserDefaults::removeObjectForKey(std::u16string_view key)
@@ -244,9 +364,11 @@ void UserDefaults::removeObjectForKey(std::u16string_view key)
         if (it == m_private->values.end())
             return;
         m_private->values.erase(it);
-        m_private->save(nullptr);
+        m_private->unsavedKeys.emplace(key);
+        static_cast<void>(m_private->save(nullptr));
     }
-    NotificationCenter::defaultCenter().post(DidChangeNotification, this);
+    watchFile();
+    NotificationCenter::defaultCenter().post(DidChangeNotification, this, Dictionary { { ChangedKeysKey, Value(Array { Value(std::u16string(key)) }) } });
 }
 
 Dictionary UserDefaults::dictionaryRepresentation() const
@@ -260,8 +382,13 @@ Dictionary UserDefaults::dictionaryRepresentation() const
 
 bool UserDefaults::synchronize(Error* outError)
 {
-    std::lock_guard lock(m_private->mutex);
-    return m_private->save(outError);
+    bool saved;
+    {
+        std::lock_guard lock(m_private->mutex);
+        saved = m_private->save(outError);
+    }
+    watchFile();
+    return saved;
 }
 
 std::optional<Error> UserDefaults::lastWriteError() const

@@ -1,10 +1,16 @@
 // UserDefaults: the user's settings. A value set by the user wins over a
 // registered default; registered defaults are never saved. Set values are
 // kept in an XML property list, by default
-// "$XDG_CONFIG_HOME/com.Orbendalworks.Brevanton/UserDefaults.plist", written
-// atomically (temporary file, then rename) on every change. Every change
-// posts DidChangeNotification with the defaults as object on the changing
-// thread. Thread-safe.
+// "$XDG_CONFIG_HOME/com.Orbendalworks.Brevanton/UserDefaults.plist". Each
+// change is written at once: under an exclusive lock of "<file>.lock" the
+// file is read again, the changed key alone is set or removed in it, and the
+// result replaces it atomically (temporary file, then rename), so that
+// several processes on one file keep each other's changes. A write that
+// fails is logged, kept for the next one and told by lastWriteError().
+// Every change posts DidChangeNotification with the defaults as object on
+// the changing thread; a change another process wrote is read when the file
+// changes (a FileWatcher on the main run loop) and posted there, marked so.
+// Thread-safe.
 #pragma once
 
 #include "platform/foundation/Error.h"
@@ -67,8 +73,15 @@ public:
     std::optional<Error> lastWriteError() const;
 
     static constexpr const char* DidChangeNotification = "UserDefaultsDidChangeNotification";
+    // The notification's userInfo: the changed keys (an array of strings),
+    // and, true, when another process wrote the change.
+    static constexpr const char16_t* ChangedKeysKey = u"ChangedKeys";
+    static constexpr const char16_t* ChangedElsewhereKey = u"ChangedElsewhere";
 
 private:
+    // Follows the file once its folder exists.
+    void watchFile();
+
     struct Private;
     std::unique_ptr<Private> m_private;
 };

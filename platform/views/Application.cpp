@@ -3,6 +3,7 @@
 #include "platform/views/CurrentEvent.h"
 #include "platform/views/Menu.h"
 #include "platform/views/Window.h"
+#include "platform/views/WindowServerConnection.h"
 
 #include <algorithm>
 #include <utility>
@@ -182,6 +183,16 @@ void Application::resetForTesting()
     m_windowUnderMouse.reset();
     m_mainMenu.reset();
     m_delegate.reset();
+    m_applicationIconImage.reset();
+}
+
+void Application::setApplicationIconImage(std::shared_ptr<Image> image)
+{
+    if (image == m_applicationIconImage)
+        return;
+    m_applicationIconImage = std::move(image);
+    if (auto* connection = WindowServerConnection::current())
+        connection->applicationIconImageDidChange();
 }
 
 } // namespace brevanton

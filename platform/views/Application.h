@@ -15,6 +15,7 @@
 
 namespace brevanton {
 
+class Image;
 class Menu;
 class Window;
 enum class WindowOrderingMode;
@@ -49,6 +50,11 @@ public:
     std::shared_ptr<Responder> delegate() const { return m_delegate.lock(); }
     void setDelegate(const std::weak_ptr<Responder>& delegate) { m_delegate = delegate; }
 
+    // The picture the window system shows for the application and its
+    // windows; null (the first value) is the window system's own.
+    const std::shared_ptr<Image>& applicationIconImage() const { return m_applicationIconImage; }
+    void setApplicationIconImage(std::shared_ptr<Image>);
+
     // Hands the event to its window (a key event without one to the key window).
     void sendEvent(const Event&);
 
@@ -71,6 +77,7 @@ private:
     std::weak_ptr<Window> m_windowUnderMouse;
     std::shared_ptr<Menu> m_mainMenu;
     std::weak_ptr<Responder> m_delegate;
+    std::shared_ptr<Image> m_applicationIconImage;
 };
 
 } // namespace brevanton

@@ -635,4 +635,22 @@ std::vector<std::shared_ptr<Window>> Window::childWindows() const
     return windows;
 }
 
+void Window::setMinSize(Size size)
+{
+    if (size == m_minSize)
+        return;
+    m_minSize = size;
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowSizeLimitsDidChange(*this);
+}
+
+void Window::setMaxSize(Size size)
+{
+    if (size == m_maxSize)
+        return;
+    m_maxSize = size;
+    if (auto* connection = WindowServerConnection::current())
+        connection->windowSizeLimitsDidChange(*this);
+}
+
 } // namespace brevanton

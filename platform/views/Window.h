@@ -16,6 +16,7 @@
 #include "platform/views/View.h"
 
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -196,6 +197,13 @@ public:
     void displayIfNeeded();
     GraphicsContext& graphicsContext() { return m_graphicsContext; }
 
+    // The sizes the user may resize the frame between (a window system that
+    // lets the user resize windows keeps to them); no limits at first.
+    Size minSize() const { return m_minSize; }
+    Size maxSize() const { return m_maxSize; }
+    void setMinSize(Size);
+    void setMaxSize(Size);
+
     // Transparency: the alpha applies to the whole window when it is shown.
     double alphaValue() const { return m_alphaValue; }
     void setAlphaValue(double alpha) { m_alphaValue = alpha; }
@@ -252,6 +260,8 @@ private:
     GraphicsContext m_graphicsContext;
     std::shared_ptr<Window> m_attachedSheet;
     double m_alphaValue { 1 };
+    Size m_minSize;
+    Size m_maxSize { std::numeric_limits<double>::max(), std::numeric_limits<double>::max() };
     bool m_opaque { true };
     Color m_backgroundColor { Color::genericGamma22White(236.0 / 255) };
     bool m_ignoresMouseEvents { false };

@@ -29,6 +29,10 @@ public:
     virtual void windowFrameDidChange(Window&) = 0;
     // The window's document became edited or no longer is.
     virtual void windowDocumentEditedDidChange(Window&) {}
+    // The window's minimum or maximum size changed.
+    virtual void windowSizeLimitsDidChange(Window&) {}
+    // The application's icon changed (Application::applicationIconImage).
+    virtual void applicationIconImageDidChange() {}
     // Another responder took the window's keyboard (the backend tells the
     // input method what kind of text it edits).
     virtual void windowFirstResponderDidChange(Window&) {}

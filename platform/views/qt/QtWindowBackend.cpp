@@ -2,12 +2,19 @@
 
 #include "platform/views/Application.h"
 #include "platform/views/DraggingSession.h"
+#include "platform/views/GraphicsContext.h"
+#include "platform/views/Image.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtConversions.h"
+#include "platform/views/qt/QtDrawCommandPainter.h"
 #include "platform/views/qt/QtWindowWidget.h"
 
+#include <QApplication>
 #include <QDrag>
+#include <QIcon>
+#include <QImage>
+#include <QPainter>
 #include <QGuiApplication>
 #include <QObject>
 
@@ -23,6 +30,8 @@ QtWindowBackend::QtWindowBackend()
     auto ordered = Application::shared().orderedWindows();
     for (auto it = ordered.rbegin(); it != ordered.rend(); ++it)
         windowDidChangeOrdering(**it);
+    if (Application::shared().applicationIconImage())
+        applicationIconImageDidChange();
 }
 
 QtWindowBackend::~QtWindowBackend()
@@ -191,6 +200,43 @@ void QtWindowBackend::windowDocumentEditedDidChange(Window& window)
 {
     if (auto* widget = widgetForWindow(window))
         widget->takeWindowAppearance();
+}
+
+void QtWindowBackend::windowSizeLimitsDidChange(Window& window)
+{
+    if (auto* widget = widgetForWindow(window))
+        widget->takeWindowAppearance();
+}
+
+QImage QtWindowBackend::qtImageOfImage(const Image& image, int pixels)
+{
+    QImage picture(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    GraphicsContext context;
+    Size size = image.size();
+    double scale = size.width > 0 && size.height > 0 ? std::min(pixels / size.width, pixels / size.height) : 1;
+    Size drawn { size.width * scale, size.height * scale };
+    // Shares the image: the command keeps what it draws.
+    context.drawImage(std::shared_ptr<const Image>(std::shared_ptr<const Image> {}, &image),
+                      Rect((pixels - drawn.width) / 2, (pixels - drawn.height) / 2, drawn.width, drawn.height));
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QtDrawCommandPainter(painter, QtDrawCommandPainter::forWindowContentHeight(pixels)).paint(context.commands());
+    return picture;
+}
+
+void QtWindowBackend::applicationIconImageDidChange()
+{
+    auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!application)
+        return;
+    const auto& image = Application::shared().applicationIconImage();
+    QIcon icon;
+    if (image) {
+        for (int pixels : { 16, 32, 64, 128 })
+            icon.addPixmap(QPixmap::fromImage(qtImageOfImage(*image, pixels)));
+    }
+    QApplication::setWindowIcon(icon);
 }
 
 void QtWindowBackend::windowFirstResponderDidChange(Window& window)

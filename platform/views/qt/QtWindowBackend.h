@@ -25,11 +25,13 @@
 
 class QDrag;
 class QObject;
+class QImage;
 class QWidget;
 
 namespace brevanton {
 
 class DraggingSession;
+class Image;
 class QtWindowWidget;
 class Window;
 
@@ -68,6 +70,12 @@ public:
     void windowFrameDidChange(Window&) override;
     void windowDocumentEditedDidChange(Window&) override;
     void windowFirstResponderDidChange(Window&) override;
+    void windowSizeLimitsDidChange(Window&) override;
+    // Qt's application icon (every window's without one of its own) becomes
+    // the application's picture, or Qt's own without one.
+    void applicationIconImageDidChange() override;
+    // The picture drawn into a square of `pixels` (transparent around it).
+    static QImage qtImageOfImage(const Image&, int pixels);
     void windowViewsNeedDisplay(Window&) override;
     void windowViewsNeedDisplayInRect(Window&, const Rect&) override;
     void windowWillBeDestroyed(Window&) override;

@@ -112,6 +112,16 @@ void QtWindowWidget::takeWindowAppearance()
         setWindowModified(window->isDocumentEdited());
     if (std::abs(windowOpacity() - window->alphaValue()) > 1.0 / 512)
         setWindowOpacity(window->alphaValue());
+    // The limits are the frame's, the widget's take the menu bar above it too.
+    auto limit = [](double value) { return value >= QWIDGETSIZE_MAX ? QWIDGETSIZE_MAX : static_cast<int>(std::lround(value)); };
+    Size least = window->minSize();
+    Size most = window->maxSize();
+    QSize minimum(limit(least.width), std::min(QWIDGETSIZE_MAX, limit(least.height) + contentTop()));
+    QSize maximum(limit(most.width), std::min(QWIDGETSIZE_MAX, limit(most.height) + contentTop()));
+    if (minimum != minimumSize())
+        setMinimumSize(minimum);
+    if (maximum != maximumSize())
+        setMaximumSize(maximum);
 }
 
 namespace {

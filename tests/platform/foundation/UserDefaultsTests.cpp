@@ -3,11 +3,17 @@
 #include "platform/foundation/Assertions.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace brevanton;
 
@@ -116,7 +122,11 @@ TEST_F(UserDefaultsTest, MalformedAndUnwritableFiles)
     // A folder that cannot be made: the change stays in memory, the failure is reported.
     ASSERT_TRUE(writeFileAtomically(m_folder + "/blocker", "x"));
     UserDefaults blocked(m_folder + "/blocker/sub/UserDefaults.plist");
+    ::testing::internal::CaptureStderr();
     blocked.setBool(true, u"flag");
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("The settings could not be saved to " + m_folder + "/blocker/sub/UserDefaults.plist"),
+              std::string::npos)
+        << "a failed write is logged";
     EXPECT_TRUE(blocked.boolForKey(u"flag"));
     EXPECT_TRUE(blocked.lastWriteError());
     Error error;
@@ -149,6 +159,83 @@ TEST_F(UserDefaultsTest, TheStandardFileLivesInTheConfigFolder)
         ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
     else
         ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(UserDefaultsTest, TwoDefaultsOnOneFileKeepEachOthersChangesAndSeeThemCome)
+{
+    UserDefaults first(m_path);
+    UserDefaults second(m_path);
+    first.setObject(Value(u"Clarity"), u"DefaultStyleSheet");
+    second.setInteger(15, u"WordPressSyncInterval");
+    first.setBool(true, u"AllowJavaScriptExecution");
+    EXPECT_EQ(UserDefaults(m_path).dictionaryRepresentation(),
+              (Dictionary { { u"DefaultStyleSheet", Value(u"Clarity") }, { u"WordPressSyncInterval", Value(15) },
+                            { u"AllowJavaScriptExecution", Value(true) } }))
+        << "each write changed its own key only";
+
+    // The other's change reaches it when the file changes, with the notification.
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.boolForKey(u"AllowJavaScriptExecution"); }, 5));
+    int posted = 0;
+    Dictionary lastInfo;
+    auto token = NotificationCenter::defaultCenter().addObserver(UserDefaults::DidChangeNotification, &second, nullptr,
+                                                                  [&](const Notification& notification) {
+                                                                      ++posted;
+                                                                      lastInfo = notification.userInfo;
+                                                                  });
+    first.setObject(Value(u"Sleek"), u"DefaultStyleSheet");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.stringForKey(u"DefaultStyleSheet") == u"Sleek"; }, 5));
+    EXPECT_EQ(posted, 1);
+    EXPECT_EQ(lastInfo, (Dictionary { { UserDefaults::ChangedKeysKey, Value(Array { Value(u"DefaultStyleSheet") }) },
+                                      { UserDefaults::ChangedElsewhereKey, Value(true) } }));
+    first.removeObjectForKey(u"AllowJavaScriptExecution");
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return second.objectForKey(u"AllowJavaScriptExecution").isNull(); }, 5));
+    EXPECT_EQ(posted, 2);
+    // Its own write, seen again in the file, changes nothing and posts nothing more.
+    second.setInteger(30, u"WordPressSyncInterval");
+    EXPECT_EQ(posted, 3);
+    EXPECT_EQ(lastInfo, (Dictionary { { UserDefaults::ChangedKeysKey, Value(Array { Value(u"WordPressSyncInterval") }) } }));
+    RunLoop::main().runFor(0.2);
+    EXPECT_EQ(posted, 3);
+    EXPECT_EQ(first.integerForKey(u"WordPressSyncInterval"), 30);
+}
+
+TEST_F(UserDefaultsTest, ProcessesWritingAtOnceKeepEveryKeyAndAKilledOneLosesNothingWritten)
+{
+    ASSERT_TRUE(createDirectory(parentDirectory(m_path)));
+    // Before this process starts any watcher, which a forked child could not use.
+    pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        UserDefaults defaults(m_path);
+        for (int index = 0; index < 40; ++index)
+            defaults.setInteger(index, u"child-" + toUTF16(std::to_string(index)));
+        std::_Exit(defaults.lastWriteError() ? 1 : 0);
+    }
+    {
+        UserDefaults defaults(m_path);
+        for (int index = 0; index < 40; ++index)
+            defaults.setInteger(index, u"parent-" + toUTF16(std::to_string(index)));
+        EXPECT_FALSE(defaults.lastWriteError());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(UserDefaults(m_path).dictionaryRepresentation().size(), 80u) << "no process erased the other's keys";
+
+    pid_t killed = ::fork();
+    ASSERT_GE(killed, 0);
+    if (killed == 0) {
+        UserDefaults defaults(m_path);
+        defaults.setObject(Value(u"HTML 4.01 Strict"), u"DefaultHTMLDocumentType");
+        ::raise(SIGKILL);
+        std::_Exit(0);
+    }
+    ASSERT_EQ(::waitpid(killed, &status, 0), killed);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    UserDefaults reread(m_path);
+    EXPECT_EQ(reread.stringForKey(u"DefaultHTMLDocumentType"), u"HTML 4.01 Strict");
+    EXPECT_EQ(reread.integerForKey(u"parent-39"), 39);
 }
 
 } // namespace

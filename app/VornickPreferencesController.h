@@ -1,8 +1,10 @@
 // VornickPreferencesController: the application's preferences window, with
-// its toolbar always shown. Its panes, in toolbar order: Blogging.
+// its toolbar always shown. Its panes, in toolbar order: Appearance,
+// General, HTML Formatting, Blogging. The last pane shown is kept in the
+// application delegate's defaults.
 #pragma once
 
-#include "shell/PrefsPaneController.h"
+#include "ui/PrefsPaneController.h"
 
 namespace brevanton {
 

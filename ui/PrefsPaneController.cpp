@@ -1,7 +1,6 @@
-#include "shell/PrefsPaneController.h"
+#include "ui/PrefsPaneController.h"
 
-#include "app/PrefsPaneProtocol.h"
-#include "app/VornickApplicationDelegate.h"
+#include "ui/PrefsPaneProtocol.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/ConsoleLog.h"
 #include "platform/foundation/UserDefaults.h"
@@ -11,9 +10,6 @@
 #include "platform/views/Sound.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
-#include "platform/views/WindowServerConnection.h"
-#include "platform/views/qt/QtWindowBackend.h"
-#include "platform/views/qt/QtWindowWidget.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,10 +61,19 @@ std::u16string PrefsPaneController::toolbarIdentifier()
     return Bundle::main().bundleIdentifier() + u"_Preferences_Toolbar_Identifier";
 }
 
-UserDefaults& PrefsPaneController::defaults()
+UserDefaults& PrefsPaneController::defaults() const
 {
-    auto delegate = VornickApplicationDelegate::shared();
-    return delegate ? delegate->userDefaults() : UserDefaults::standard();
+    return m_userDefaults ? *m_userDefaults : UserDefaults::standard();
+}
+
+Size PrefsPaneController::windowMinSize() const
+{
+    return m_prefsWindow ? m_prefsWindow->minSize() : Size {};
+}
+
+Size PrefsPaneController::windowMaxSize() const
+{
+    return m_prefsWindow ? m_prefsWindow->maxSize() : Size {};
 }
 
 void PrefsPaneController::debugLog(const std::u16string& text) const
@@ -129,7 +134,6 @@ void PrefsPaneController::createPreferencesWindowAndDisplay(bool display)
             if (m_alwaysOpensCentered && !m_prefsWindow->isVisible())
                 centerWindow(*m_prefsWindow);
             m_prefsWindow->makeKeyAndOrderFront();
-            applySizeLimitsToWidget();
         }
         return;
     }
@@ -161,17 +165,17 @@ void PrefsPaneController::createPreferencesWindowAndDisplay(bool display)
         destroyPreferencesWindow();
         return;
     }
-    if (display) {
+    if (display)
         m_prefsWindow->makeKeyAndOrderFront();
-        applySizeLimitsToWidget();
-    }
 }
 
 void PrefsPaneController::destroyPreferencesWindow()
 {
     if (!m_prefsWindow)
         return;
+    // The reference goes with the window: showing again makes a new one.
     auto window = std::move(m_prefsWindow);
+    m_prefsWindow = nullptr;
     window->setToolbar(nullptr);
     if (window->isVisible())
         window->orderOut();
@@ -292,26 +296,14 @@ bool PrefsPaneController::loadPrefsPaneNamed(const std::u16string& name, bool)
     window.setContentView(content);
 
     // A pane that allows no resizing fixes the window to its size.
-    m_windowMinSize = newFrame.size;
-    m_windowMaxSize = Size { horizontally ? unlimited : newFrame.width(), vertically ? unlimited : newFrame.height() };
-    applySizeLimitsToWidget();
+    window.setMinSize(newFrame.size);
+    window.setMaxSize(Size { horizontally ? unlimited : newFrame.width(), vertically ? unlimited : newFrame.height() });
 
     if (showsToolbar())
         window.setTitle(name);
     defaults().setObject(Value(name), lastPaneDefaultsKey());
     m_prefsToolbar->setSelectedItemIdentifier(name);
     return true;
-}
-
-void PrefsPaneController::applySizeLimitsToWidget() const
-{
-    auto* backend = dynamic_cast<QtWindowBackend*>(WindowServerConnection::current());
-    QtWindowWidget* widget = m_prefsWindow && backend ? backend->widgetForWindow(*m_prefsWindow) : nullptr;
-    if (!widget)
-        return;
-    auto limit = [](double value) { return value >= QWIDGETSIZE_MAX ? QWIDGETSIZE_MAX : static_cast<int>(std::lround(value)); };
-    widget->setMinimumSize(limit(m_windowMinSize.width), limit(m_windowMinSize.height) + widget->contentTop());
-    widget->setMaximumSize(limit(m_windowMaxSize.width), std::min(QWIDGETSIZE_MAX, limit(m_windowMaxSize.height) + widget->contentTop()));
 }
 
 } // namespace brevanton

@@ -70,9 +70,13 @@ public:
     void prefsToolbarItemClicked(ToolbarItem&);
 
     // The sizes the user may resize the window between (the whole frame,
-    // toolbar included), given to the window's Qt widget when it has one.
-    Size windowMinSize() const { return m_windowMinSize; }
-    Size windowMaxSize() const { return m_windowMaxSize; }
+    // toolbar included).
+    Size windowMinSize() const;
+    Size windowMaxSize() const;
+
+    // Where the last pane shown is kept; the standard defaults unless set.
+    // Not owned: it must outlive the controller.
+    void setUserDefaults(UserDefaults* defaults) { m_userDefaults = defaults; }
 
     std::shared_ptr<ToolbarItem> itemForItemIdentifier(Toolbar&, const std::u16string& identifier, bool willBeInsertedIntoToolbar) override;
     std::vector<std::u16string> defaultItemIdentifiers(Toolbar&) override;
@@ -80,13 +84,12 @@ public:
     void debugLog(const std::u16string&) const;
 
 protected:
-    static UserDefaults& defaults();
+    UserDefaults& defaults() const;
 
 private:
     void buildToolbar();
     bool showsToolbar() const;
     double toolbarHeight() const;
-    void applySizeLimitsToWidget() const;
 
     std::shared_ptr<Window> m_prefsWindow;
     std::map<std::u16string, std::shared_ptr<PrefsPaneProtocol>> m_preferencePanes;
@@ -95,8 +98,7 @@ private:
     std::map<std::u16string, std::shared_ptr<ToolbarItem>> m_prefsToolbarItems;
     // Receives the toolbar items' action.
     std::shared_ptr<Responder> m_itemTarget;
-    Size m_windowMinSize;
-    Size m_windowMaxSize;
+    UserDefaults* m_userDefaults { nullptr };
     bool m_alwaysShowsToolbar { false };
     bool m_alwaysOpensCentered { true };
     bool m_debug { false };

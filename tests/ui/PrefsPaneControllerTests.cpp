@@ -1,6 +1,5 @@
-#include "tests/editing/ApplicationDelegateTestSupport.h"
+#include "ui/PrefsPaneController.h"
 
-#include "app/VornickPreferencePane.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
 #include "platform/foundation/UserDefaults.h"
@@ -9,8 +8,7 @@
 #include "platform/views/Toolbar.h"
 #include "platform/views/View.h"
 #include "platform/views/Window.h"
-#include "shell/PrefsPaneController.h"
-#include "shell/VornickPreferencesController.h"
+#include "ui/PrefsPaneProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +18,7 @@ using namespace brevanton;
 
 namespace {
 
-class TestPane : public VornickPreferencePane {
+class TestPane : public PrefsPaneProtocol {
 public:
     TestPane(std::u16string name, Size size, bool resizable = false, bool hasView = true)
         : m_name(std::move(name))
@@ -31,17 +29,27 @@ public:
     }
     std::u16string paneIdentifier() const override { return m_name + u"Prefs"; }
     std::u16string paneName() const override { return m_name; }
+    std::shared_ptr<Image> paneIcon() const override { return nullptr; }
+    std::u16string paneToolTip() const override { return paneName(); }
     bool allowsHorizontalResizing() const override { return m_resizable; }
     bool allowsVerticalResizing() const override { return m_resizable; }
+    std::shared_ptr<View> paneView() override
+    {
+        if (!m_view && m_hasView) {
+            ++viewsMade;
+            m_view = std::make_shared<View>(Rect({ 0, 0 }, m_size));
+        }
+        return m_view;
+    }
 
-protected:
-    std::shared_ptr<View> makePaneView() override { return m_hasView ? std::make_shared<View>(Rect({ 0, 0 }, m_size)) : nullptr; }
+    int viewsMade { 0 };
 
 private:
     std::u16string m_name;
     Size m_size;
     bool m_resizable;
     bool m_hasView;
+    std::shared_ptr<View> m_view;
 };
 
 // Counts the panes shown.
@@ -60,19 +68,21 @@ protected:
     void SetUp() override
     {
         m_folder = createTemporaryDirectory("prefs-panes").value();
-        m_delegate.install(m_folder + "/defaults.plist");
+        m_defaults = std::make_unique<UserDefaults>(m_folder + "/defaults.plist");
         Sound::clearPlayedSounds();
         controller = std::make_shared<CountingController>();
+        controller->setUserDefaults(m_defaults.get());
         controller->setDebug(true);
     }
     void TearDown() override
     {
         controller.reset();
-        m_delegate.remove();
+        Application::shared().resetForTesting();
+        m_defaults.reset();
         EXPECT_TRUE(removeItem(m_folder));
     }
 
-    UserDefaults& defaults() { return m_delegate->userDefaults(); }
+    UserDefaults& defaults() { return *m_defaults; }
     std::vector<std::u16string> toolbarIdentifiers() const
     {
         std::vector<std::u16string> identifiers;
@@ -82,7 +92,7 @@ protected:
     }
 
     std::string m_folder;
-    brevanton::testing::TestApplicationDelegate m_delegate;
+    std::unique_ptr<UserDefaults> m_defaults;
     std::shared_ptr<CountingController> controller;
 };
 
@@ -101,8 +111,8 @@ TEST_F(PrefsPaneControllerTest, PanesShowInOrderAndTheWindowTakesEachPanesSizeKe
     EXPECT_EQ(window->title(), u"Appearance") << "the first launch shows the first pane";
     EXPECT_EQ(defaults().stringForKey(PrefsPaneController::lastPaneDefaultsKey()), u"Appearance");
     EXPECT_EQ(window->frame().size, (Size { 300, 100 + Toolbar::height }));
-    EXPECT_EQ(controller->windowMinSize(), window->frame().size);
-    EXPECT_EQ(controller->windowMaxSize(), window->frame().size) << "a pane that allows no resizing fixes the window";
+    EXPECT_EQ(window->minSize(), window->frame().size);
+    EXPECT_EQ(window->maxSize(), window->frame().size) << "a pane that allows no resizing fixes the window";
     EXPECT_FALSE(window->styleMask() & WindowStyle::Resizable);
     double top = window->frame().maxY();
 
@@ -115,7 +125,8 @@ TEST_F(PrefsPaneControllerTest, PanesShowInOrderAndTheWindowTakesEachPanesSizeKe
     EXPECT_EQ(window->frame().size, (Size { 460, 240 + Toolbar::height }));
     EXPECT_EQ(window->frame().maxY(), top) << "the top edge stays";
     EXPECT_TRUE(window->styleMask() & WindowStyle::Resizable);
-    EXPECT_EQ(controller->windowMaxSize().width, std::numeric_limits<double>::max());
+    EXPECT_EQ(window->maxSize().width, std::numeric_limits<double>::max());
+    EXPECT_EQ(window->minSize(), window->frame().size);
     // The pane under the toolbar, which spans the top.
     auto paneView = controller->activePane()->paneView();
     EXPECT_EQ(paneView->superview(), window->contentView());
@@ -180,12 +191,42 @@ TEST_F(PrefsPaneControllerTest, OnePaneShowsNoToolbarUnlessAskedAndNoPaneMakesNo
     EXPECT_EQ(window->title(), u"Preferences");
     EXPECT_EQ(window->frame().size, (Size { 320, 90 }));
 
-    auto always = std::make_shared<VornickPreferencesController>();
+    // Always shown, the toolbar names the window after the pane.
+    auto always = std::make_shared<PrefsPaneController>();
+    always->setUserDefaults(m_defaults.get());
+    always->setAlwaysShowsToolbar(true);
+    always->addPreferencePane(std::make_shared<TestPane>(u"Blogging", Size { 320, 90 }));
     always->showPreferencesWindow();
     ASSERT_TRUE(always->prefsWindow());
     EXPECT_TRUE(always->prefsWindow()->toolbar());
-    EXPECT_EQ(always->panesOrder(), (std::vector<std::u16string> { u"Blogging" }));
     EXPECT_EQ(always->prefsWindow()->title(), u"Blogging");
+}
+
+TEST_F(PrefsPaneControllerTest, ADestroyedWindowIsMadeAgainAndEachPaneViewIsMadeOnce)
+{
+    auto general = std::make_shared<TestPane>(u"General", Size { 300, 100 });
+    auto blogging = std::make_shared<TestPane>(u"Blogging", Size { 300, 150 });
+    controller->addPreferencePane(general);
+    controller->addPreferencePane(blogging);
+    controller->showPreferencesWindow();
+    auto first = controller->prefsWindow();
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(controller->loadPreferencePaneNamed(u"Blogging"));
+    controller->destroyPreferencesWindow();
+    EXPECT_FALSE(controller->prefsWindow()) << "the reference goes with the window";
+    EXPECT_FALSE(first->isVisible());
+
+    // Shown again: a new window, on the pane shown last, the panes' views the same.
+    controller->showPreferencesWindow();
+    auto second = controller->prefsWindow();
+    ASSERT_TRUE(second);
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->title(), u"Blogging");
+    ASSERT_TRUE(controller->loadPreferencePaneNamed(u"General"));
+    EXPECT_EQ(general->paneView()->window(), second);
+    EXPECT_EQ(general->viewsMade, 1);
+    EXPECT_EQ(blogging->viewsMade, 1);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickBloggingPreferencePane.h"
 #include "app/VornickGeneralPreferencePane.h"
-// #include "app/VornickHTMLFormattingPreferencePane.h"
+#include "app/VornickHTMLFormattingPreferencePane.h"
 
 namespace brevanton {
 
@@ -15,7 +15,7 @@ VornickPreferencesController::VornickPreferencesController()
     setAlwaysShowsToolbar(true);
     addPreferencePaneWithClass<VornickAppearancePreferencePane>();
     addPreferencePaneWithClass<VornickGeneralPreferencePane>();
-    // addPreferencePaneWithClass<VornickHTMLFormattingPreferencePane>();
+    addPreferencePaneWithClass<VornickHTMLFormattingPreferencePane>();
     addPreferencePaneWithClass<VornickBloggingPreferencePane>();
 }
 

@@ -1,9 +1,11 @@
 // A frame's formatting preferences (its object and the string its document
 // keeps), set undoably; an edited preferences object reaches every frame
 // that writes with it: a document's own set stores its new string
-// (undoably), the user's default set only regenerates the source.
+// (undoably), the user's default set only regenerates the source (the
+// focused frame's now, another frame's when it is focused).
 #include "editing/VornickContentEditingView.h"
 
+#include "dom/VornickWebFrameExtensions.h"
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/commands/VornickUndoableFormattingPreferencesObject.h"
 #include "editing/commands/VornickUndoableFormattingPreferencesString.h"
@@ -61,6 +63,11 @@ void VornickContentEditingView::Internals::htmlFormattingPreferencesInstanceWasE
             (void)view.undoableSetHTMLFormattingPreferencesString(true, edited->stringRepresentation(), frame);
         else if (frame == view.m_internals->focusedWebFrame)
             view.scheduleHTMLUpdateForFocusedWebFrame();
+        else {
+            // Written again when it is focused, rather than its old source shown.
+            vornick_setLastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*frame, false);
+            view.m_internals->staleFrames.insert(frame.get());
+        }
     }
 }
 

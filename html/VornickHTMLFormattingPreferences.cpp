@@ -1,6 +1,7 @@
 #include "html/VornickHTMLFormattingPreferences.h"
 
 #include "toolkit/VornickLog.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 
 #include <array>
@@ -289,6 +290,7 @@ VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferen
     }
     auto preferences = std::make_shared<VornickUsersDefaultHTMLFormattingPreferences>(defaults);
     preferences->readPropertyList(value.dictionary());
+    preferences->followUserDefaults(preferences);
     return preferences;
 }
 
@@ -306,6 +308,35 @@ VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferen
 void VornickUsersDefaultHTMLFormattingPreferences::writeToUserDefaults()
 {
     m_defaults.setObject(Value(propertyList()), VornickHTMLFormattingPreferencesDefaultsKey);
+}
+
+void VornickUsersDefaultHTMLFormattingPreferences::followUserDefaults(
+    const std::shared_ptr<VornickUsersDefaultHTMLFormattingPreferences>& self)
+{
+    std::weak_ptr<VornickUsersDefaultHTMLFormattingPreferences> weak = self;
+    m_defaultsObservation = NotificationCenter::defaultCenter().addObserver(
+        UserDefaults::DidChangeNotification, &m_defaults, nullptr, [weak](const Notification&) {
+            // Changes are posted on the thread that made them; documents are
+            // told on the main thread.
+            RunLoop::main().perform([weak] {
+                if (auto preferences = weak.lock())
+                    static_cast<void>(preferences->takeChangesFromUserDefaults());
+            });
+        });
+}
+
+bool VornickUsersDefaultHTMLFormattingPreferences::takeChangesFromUserDefaults()
+{
+    Value value = m_defaults.objectForKey(VornickHTMLFormattingPreferencesDefaultsKey);
+    auto stored = createWithPropertyList(value, nullptr);
+    if (!stored || stored->hasSameSavedValuesAs(*this))
+        return false;
+    std::u16string before = stringRepresentation();
+    readPropertyList(value.dictionary());
+    if (stringRepresentation() == before)
+        return false;
+    NotificationCenter::defaultCenter().post(VornickHTMLFormattingPreferencesWereEditedNotification, this);
+    return true;
 }
 
 #define BREVANTON_WRITING_SETTER(Name, Type)                                  \

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Value.h"
 
 #include <memory>
@@ -133,7 +134,11 @@ private:
 };
 
 // The user's default set: every change of a saved rule or width writes the
-// set back to the user defaults.
+// set back to the user defaults. A set made by the factories follows its
+// defaults too: when they change (another process wrote its own change of
+// the key), the set takes the stored values on the main thread and, when its
+// string form changed, posts VornickHTMLFormattingPreferencesWereEditedNotification
+// as an editor would, so that documents written with it regenerate.
 class VornickUsersDefaultHTMLFormattingPreferences final : public VornickHTMLFormattingPreferences {
 public:
     // The shared set, read from the standard user defaults on first use.
@@ -149,6 +154,9 @@ public:
     explicit VornickUsersDefaultHTMLFormattingPreferences(UserDefaults&);
 
     void writeToUserDefaults();
+    // Reads the stored set when it differs from this one; true (posted) when
+    // the string form changed.
+    bool takeChangesFromUserDefaults();
 
     void setIndentBlockElements(bool) override;
     void setDontIndentHeadOrBody(bool) override;
@@ -168,7 +176,10 @@ public:
     void setUseDecimalCharacterReferences(bool) override;
 
 private:
+    void followUserDefaults(const std::shared_ptr<VornickUsersDefaultHTMLFormattingPreferences>&);
+
     UserDefaults& m_defaults;
+    ObserverToken m_defaultsObservation;
 };
 
 } // namespace brevanton

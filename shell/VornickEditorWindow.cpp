@@ -27,6 +27,7 @@
 #include "shell/VornickErrorAlert.h"
 #include "toolkit/VornickDocumentFile.h"
 #include "toolkit/VornickErrors.h"
+#include "ui/VornickSingleHTMLFileFormattingPreferencesPopoverUIController.h"
 
 #include <algorithm>
 #include <cmath>

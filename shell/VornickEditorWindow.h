@@ -38,6 +38,7 @@ class Responder;
 class SplitView;
 class View;
 class VornickContentEditingView;
+class VornickSingleHTMLFileFormattingPreferencesPopoverUIController;
 class VornickToolbarItemViews;
 class VornickWindow;
 class Window;
@@ -100,12 +101,21 @@ public:
     // The pickers' delegate. The selection is the focused frame's: its main
     // style sheet, the file of its snippet set, its own formatting
     // preferences. A proposed object other than the selected one is set
-    // through the editing view's undoable operations (one step each); no
-    // object opens for editing here.
+    // through the editing view's undoable operations (one step each). Only
+    // the document's own formatting preferences open for editing: the
+    // formatting picker's edit button shows them in a popover under it
+    // (VornickSingleHTMLFileFormattingPreferencesPopoverUIController), each
+    // change one undo step of the document; the user's defaults are edited
+    // in Preferences alone.
     VornickPickerObject selectedObjectForPicker(VornickObjectPicker&) override;
     void pickerProposeNewSelectedObject(VornickObjectPicker&, const VornickPickerObject&) override;
-    bool pickerCanOpenObject(VornickObjectPicker&, const VornickPickerObject&) override { return false; }
-    void pickerOpenObject(VornickObjectPicker&, const VornickPickerObject&) override {}
+    bool pickerCanOpenObject(VornickObjectPicker&, const VornickPickerObject&) override;
+    void pickerOpenObject(VornickObjectPicker&, const VornickPickerObject&) override;
+    // The popover of the document's own formatting preferences, once shown.
+    VornickSingleHTMLFileFormattingPreferencesPopoverUIController* formattingPreferencesPopover() const
+    {
+        return m_formattingPreferencesPopover.get();
+    }
     std::shared_ptr<Window> windowForOtherObjectChooserSheet() override;
     std::optional<URL> referencingFileDirectoryURLForPicker(VornickObjectPicker&) override;
 
@@ -163,6 +173,7 @@ private:
     VornickDocumentEditedState m_editedState;
     std::shared_ptr<Alert> m_closeAlert;
     std::shared_ptr<Alert> m_alert;
+    std::unique_ptr<VornickSingleHTMLFileFormattingPreferencesPopoverUIController> m_formattingPreferencesPopover;
 };
 
 } // namespace brevanton

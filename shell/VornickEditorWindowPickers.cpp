@@ -20,6 +20,7 @@
 #include "platform/views/Toolbar.h"
 #include "platform/web/WebFrame.h"
 #include "toolkit/VornickEnduringFileReference.h"
+#include "ui/VornickSingleHTMLFileFormattingPreferencesPopoverUIController.h"
 
 #include <filesystem>
 
@@ -139,6 +140,21 @@ void VornickEditorWindow::pickerProposeNewSelectedObject(VornickObjectPicker& pi
     case PickerKind::Other:
         break;
     }
+}
+
+bool VornickEditorWindow::pickerCanOpenObject(VornickObjectPicker& picker, const VornickPickerObject& object)
+{
+    return kindOfPicker(picker) == PickerKind::FormattingPreferences && object.formattingPreferences();
+}
+
+void VornickEditorWindow::pickerOpenObject(VornickObjectPicker& picker, const VornickPickerObject& object)
+{
+    if (!pickerCanOpenObject(picker, object))
+        return;
+    if (!m_formattingPreferencesPopover)
+        m_formattingPreferencesPopover = std::make_unique<VornickSingleHTMLFileFormattingPreferencesPopoverUIController>();
+    std::shared_ptr<View> button = picker.openButton();
+    m_formattingPreferencesPopover->showForHTMLFormattingPreferences(object.formattingPreferences(), button);
 }
 
 std::shared_ptr<Window> VornickEditorWindow::windowForOtherObjectChooserSheet()

@@ -1,10 +1,12 @@
 #include "EditingTestSupport.h"
 
+#include "dom/VornickDocumentHeadFields.h"
 #include "dom/VornickRelativeDOMPath.h"
 #include "editing/VornickSourceLoupe.h"
 #include "ui/VornickHTMLSourceCodeView.h"
 #include "html/VornickDOMToNSRangeMap.h"
 #include "html/VornickFragmentSet.h"
+#include "html/VornickHTMLFormattingPreferences.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMRange.h"
@@ -85,6 +87,37 @@ TEST_F(ChangeCycle, AFrameEditedWhileUnfocusedIsRegeneratedWhenItGetsFocus)
     EXPECT_EQ(view->focusedWebFrame(), inner);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*inner); }, 5));
     EXPECT_NE(vornick_lastGeneratedHTMLString(*inner)->find(u"Changed inside"), std::u16string::npos);
+}
+
+TEST_F(ChangeCycle, AChangeOfTheUsersDefaultFormattingRewritesTheFocusedFrameNowAndAnotherWhenItGetsFocus)
+{
+    VornickUsersDefaultHTMLFormattingPreferences::registerInitialDefaults(UserDefaults::standard());
+    auto users = VornickUsersDefaultHTMLFormattingPreferences::usersDefaultHTMLFormattingPreferences();
+    ASSERT_TRUE(users);
+    load("page.html");
+    auto frame = view->mainFrame();
+    auto inner = frame->childFrames().front();
+    ASSERT_TRUE(waitForSource(*frame));
+    ASSERT_TRUE(waitForSource(*inner));
+    auto writesApostrophes = [](const WebFrame& written) {
+        return vornick_lastGeneratedHTMLString(written)->find(u"charset='utf-8'") != std::u16string::npos;
+    };
+
+    users->setEncloseAttributeValuesInDoubleQuotes(false);
+    NotificationCenter::defaultCenter().post(VornickHTMLFormattingPreferencesWereEditedNotification, users.get());
+    EXPECT_FALSE(vornick_lastGeneratedHTMLStringLineIndexAndDOMToNSRangeMapAreUpToDate(*inner));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return writesApostrophes(*frame); }, 5));
+    EXPECT_FALSE(view->undoManager()->canUndo()) << "the documents are not changed";
+    EXPECT_FALSE(vornick_HTMLFormattingPreferencesString(*document())) << "nor given a set of their own";
+    EXPECT_FALSE(writesApostrophes(*inner));
+
+    auto paragraph = inner->domDocument()->getElementsByTagName(u"P")->item(0);
+    auto caret = inner->domDocument()->createRange();
+    caret->setStart(paragraph->firstChild(), 0);
+    caret->setEnd(paragraph->firstChild(), 0);
+    view->setTargetRange(caret);
+    ASSERT_EQ(view->focusedWebFrame(), inner);
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return writesApostrophes(*inner); }, 5));
 }
 
 TEST_F(ChangeCycle, ASourceOffsetAndItsNodeMapBothWaysBeforeAndAfterAnEdit)

@@ -126,7 +126,7 @@ TEST_F(PreferencesLiveEffects, CommandCommaShowsThePaneShownLastAcrossARelaunch)
     std::vector<std::u16string> order;
     for (const auto& item : controller->prefsToolbar()->items())
         order.push_back(item->itemIdentifier());
-    EXPECT_EQ(order, (std::vector<std::u16string> { u"Appearance", u"General", u"Blogging" }));
+    EXPECT_EQ(order, (std::vector<std::u16string> { u"Appearance", u"General", u"HTML Formatting", u"Blogging" }));
     double top = window->frame().maxY();
 
     clickToolbarItem(*controller, u"General");

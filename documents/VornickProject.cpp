@@ -8,6 +8,7 @@
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
 #include "platform/store/FetchRequest.h"
 #include "platform/store/ManagedObjectContext.h"
@@ -273,7 +274,15 @@ bool VornickProject::saveComponentsToSourceFilesIfNeeded(Error* outError)
 void VornickProject::postIndexingProgressUpdate()
 {
     Dictionary userInfo { { u"numberOfFilesIndexed", Value(m_numberOfFilesIndexed) },
-                          { u"numberOfFilesToIndex", Value(m_numberOfFilesToIndex) } };
+                          { u"numberOfFilesToIndex", Value(m_numberOfFilesToIndex) },
+                          { u"statusMessage", Value(toUTF16(fmt::format("Indexing: {}/{} files", m_numberOfFilesIndexed,
+                                                                        m_numberOfFilesToIndex))) } };
+    // Indexing on the main thread keeps it busy: its observers hear at once,
+    // while it goes on.
+    if (RunLoop::isMainThread()) {
+        NotificationCenter::defaultCenter().post(VornickProjectIndexingProgressNotification, this, userInfo);
+        return;
+    }
     OperationQueue::main().addOperation([weakThis = weak_from_this(), userInfo] {
         if (auto project = weakThis.lock())
             NotificationCenter::defaultCenter().post(VornickProjectIndexingProgressNotification, project.get(), userInfo);

@@ -36,8 +36,9 @@ class VornickProjectFolderWatcher;
 class VornickProjectComponent;
 class VornickProjectIndex;
 
-// Posted on the main queue with the project as object and the counts under
-// "numberOfFilesIndexed" and "numberOfFilesToIndex".
+// Posted on the main queue (at once when indexing runs on the main thread)
+// with the project as object, the counts under "numberOfFilesIndexed" and
+// "numberOfFilesToIndex", and "statusMessage" ("Indexing: 50/120 files").
 inline constexpr const char* VornickProjectIndexingProgressNotification = "VornickProjectIndexingProgressNotification";
 // Posted on the main queue when the index has been brought up to date.
 inline constexpr const char* VornickProjectIndexDidFinishUpdatingNotification = "VornickProjectIndexDidFinishUpdatingNotification";

@@ -1,5 +1,7 @@
 #include "publishing/VornickBlogEditor.h"
 
+#include "publishing/VornickShareLinksMenu.h"
+
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickProjectOrComponentWindow.h"
 #include "app/VornickTitledURL.h"
@@ -412,37 +414,26 @@ void VornickBlogEditor::shareSelectedPosts(ActionSender* sender)
     auto links = permalinkTitledURLsForSelectedPosts();
     if (links.empty())
         return;
-    // The desktop has no sharing services: a link is copied or mailed.
-    auto picker = Menu::create(u"Share");
     std::weak_ptr<VornickBlogEditor> weak = weak_from_this();
-    auto copyItem = picker->addItem(u"Copy Link", "vornick_copySharedLinks:", {});
-    auto emailItem = picker->addItem(u"Email Link", "vornick_emailSharedLinks:", {});
-    auto handler = std::make_shared<Responder>();
-    handler->setActionHandler("vornick_copySharedLinks:", [weak](ActionSender*) {
+    auto share = vornick_makeShareLinksMenu(std::move(links), [weak] {
         if (auto editor = weak.lock())
             editor->copyPermalinksForSelectedPosts(nullptr);
     });
-    handler->setActionHandler("vornick_emailSharedLinks:", [links](ActionSender*) {
-        std::u16string subject = links.front().title.value_or(u"");
-        std::u16string body;
-        for (const auto& link : links) {
-            if (!body.empty())
-                body += u"\n";
-            body += link.url.absoluteString();
-        }
-        if (!vornick_composeMail(subject, body))
-            VornickGeneralLog(u"No mail program to send the link with");
-    });
-    copyItem->setTarget(handler);
-    emailItem->setTarget(handler);
-    m_sharingServicePicker = picker;
-    m_sharingPickerTarget = handler;
+    auto picker = share.menu;
+    m_sharingServicePicker = share.menu;
+    m_sharingPickerTarget = share.target;
     // Under the clicked button, else at the top of the preview.
     auto* view = dynamic_cast<View*>(sender);
     auto anchor = view ? view->sharedAs<View>() : std::static_pointer_cast<View>(m_postView);
     const Event* event = currentApplicationEvent();
     if (anchor && anchor->window() && event)
         Menu::popUpContextMenu(picker, *event, *anchor);
+}
+
+void VornickBlogEditor::showSyncLog(ActionSender*)
+{
+    if (auto editor = projectEditor())
+        editor->showSyncLog();
 }
 
 void VornickBlogEditor::focusPostListSearchField(ActionSender*)

@@ -125,7 +125,7 @@ public:
     void shareSelectedPosts(ActionSender*);
     void focusPostListSearchField(ActionSender*);
     void toggleClearView(ActionSender*);
-    void showSyncLog(ActionSender*) {}
+    void showSyncLog(ActionSender*);
     void goBack(ActionSender*);
     void goForward(ActionSender*);
     virtual void moveSelectedPostsToTrash(ActionSender*) {}

@@ -1,5 +1,8 @@
 #include "publishing/VornickBlogHostingAccountPropertiesUIController.h"
 
+#include "documents/VornickProject.h"
+#include "publishing/VornickProjectEditor.h"
+
 #include "blog/VornickBlogHostingAccount.h"
 #include "blog/VornickPublishedBlogProject.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
@@ -15,6 +18,7 @@ namespace {
 
 constexpr const char* showLoginUIAction = "showLoginUI:";
 constexpr const char* loginAction = "login:";
+constexpr const char* showSyncLogAction = "showSyncLog:";
 
 } // namespace
 
@@ -49,8 +53,14 @@ void VornickBlogHostingAccountPropertiesUIController::build()
             controller->showLoginUI();
     });
     completion->setTarget(completion);
-    // The sync log has no window yet.
-    m_syncStatusUIController->syncLogButton()->setEnabled(false);
+    // The account's document shows its sync log.
+    auto& logButton = m_syncStatusUIController->syncLogButton();
+    logButton->setAction(showSyncLogAction);
+    logButton->setActionHandler(showSyncLogAction, [weak](ActionSender*) {
+        if (auto controller = weak.lock())
+            controller->showSyncLog();
+    });
+    logButton->setTarget(logButton);
 
     // The stand-in login details: the account and "Log In".
     m_standInLoginView = std::make_shared<View>(Rect(0, 0, 320, 84));
@@ -90,6 +100,13 @@ void VornickBlogHostingAccountPropertiesUIController::updateStandInLoginView()
 VornickPublishedBlogSynchronizer* VornickBlogHostingAccountPropertiesUIController::synchronizer() const
 {
     return m_syncStatusUIController->synchronizer();
+}
+
+void VornickBlogHostingAccountPropertiesUIController::showSyncLog()
+{
+    auto project = m_account ? VornickProject::vornickProjectForManagedObjectContext(m_account->managedObjectContext()) : nullptr;
+    if (auto editor = project ? VornickProjectEditor::projectEditorForProject(project) : nullptr)
+        editor->showSyncLog();
 }
 
 void VornickBlogHostingAccountPropertiesUIController::setLoginInterface(std::shared_ptr<VornickFirstBlogSyncLoginInterface> interface)

@@ -46,6 +46,8 @@ public:
     // The sync status while a session runs, else the login details; below the view.
     void showForAccount(std::shared_ptr<VornickBlogHostingAccount>, const std::shared_ptr<View>& emergingFromView);
     void showLoginUI();
+    // The account's sync log, shown by its project's document.
+    void showSyncLog();
     void showSyncStatusUI();
     // Starts a manual sync with the account's details.
     void login();

@@ -4,6 +4,7 @@
 #include "documents/VornickProjectComponent.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "platform/foundation/RunLoop.h"
+#include "publishing/VornickProjectIndexingProgress.h"
 #include "platform/store/ManagedObjectModel.h"
 #include "toolkit/VornickErrors.h"
 #include "wordpress/VornickWordPressBlogProject.h"
@@ -67,6 +68,12 @@ VornickProjectEditor::VornickProjectEditor(std::shared_ptr<VornickProject> proje
 
 VornickProjectEditor::~VornickProjectEditor() = default;
 
+void VornickProjectEditor::showSyncLog()
+{
+    if (auto delegate = m_delegate.lock())
+        delegate->projectEditorShowSyncLog(*this);
+}
+
 std::shared_ptr<VornickProjectEditor> VornickProjectEditor::openProjectFileURL(const URL& projectFileURL, Error* outError)
 {
     auto wanted = canonicalPathOfURL(projectFileURL);
@@ -74,10 +81,14 @@ std::shared_ptr<VornickProjectEditor> VornickProjectEditor::openProjectFileURL(c
         if (canonicalPathOfURL(editor->m_project->projectFileURL()) == wanted)
             return editor;
     }
+    // Reading a project indexes it; the indexing window shows meanwhile.
+    auto indexingProgress = std::make_unique<VornickProjectIndexingProgress>(wanted);
     auto project = VornickProject::createWithContentsOfProjectFileURL<VornickWordPressBlogProject>(projectFileURL, outError);
     if (!project)
         return nullptr;
+    indexingProgress->setProject(project.get());
     auto editor = std::shared_ptr<VornickProjectEditor>(new VornickProjectEditor(std::move(project)));
+    editor->m_indexingProgress = std::move(indexingProgress);
     openEditors().push_back(editor);
     return editor;
 }

@@ -30,6 +30,7 @@ class VornickProject;
 class VornickProjectComponent;
 class VornickProjectComponentEditor;
 class VornickProjectEditor;
+class VornickProjectIndexingProgress;
 
 // The closing rule's part of the document that shows an open project; the
 // defaults let the project close.
@@ -43,6 +44,8 @@ public:
     virtual bool projectEditorShowsWindows(const VornickProjectEditor&) const { return false; }
     // The project editor closed (and left the open projects).
     virtual void projectEditorDidClose(VornickProjectEditor&) { }
+    // Shows the project's sync log (the document that has one).
+    virtual void projectEditorShowSyncLog(VornickProjectEditor&) { }
 };
 
 class VornickProjectEditor : public VornickProjectOrComponentEditor, public std::enable_shared_from_this<VornickProjectEditor> {
@@ -62,6 +65,8 @@ public:
     // The open project editor whose project's folder holds the file, or none.
     static std::shared_ptr<VornickProjectEditor> projectEditorForComponentSourceFileURL(const URL&);
     static std::vector<std::shared_ptr<VornickProjectEditor>> openProjectEditors();
+    // What shows the project's indexing.
+    VornickProjectIndexingProgress* indexingProgress() const { return m_indexingProgress.get(); }
 
     ~VornickProjectEditor() override;
 
@@ -83,6 +88,8 @@ public:
     void attemptCloseIfNoWindowsShownAndNoComponentEditors();
     // Leaves the open projects, unsaved changes and all.
     void close();
+    // Shows the project's sync log through the delegate; nothing without one.
+    void showSyncLog();
 
 private:
     friend class VornickProjectEditorTestPeer;
@@ -92,6 +99,7 @@ private:
 
     std::shared_ptr<VornickProject> m_project;
     std::weak_ptr<VornickProjectEditorDelegate> m_delegate;
+    std::unique_ptr<VornickProjectIndexingProgress> m_indexingProgress;
     bool m_closed { false };
 };
 

@@ -8,6 +8,7 @@
 #include "blog/VornickWordPressBlog.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "documents/VornickProjectIndex.h"
+#include "ui/VornickSyncLogWindowController.h"
 #include "html/VornickHTMLStringTextExtractor.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Text.h"
@@ -396,6 +397,25 @@ void VornickWordPressAccountEditor::detach()
             window->close();
     }
     m_firstSyncWindowActions.reset();
+    if (auto controller = std::move(m_syncLogWindowController)) {
+        controller->close();
+        controller->setLog(nullptr);
+    }
+}
+
+void VornickWordPressAccountEditor::showSyncLog()
+{
+    auto project = this->project();
+    if (m_closed || !project)
+        return;
+    if (!m_syncLogWindowController) {
+        m_syncLogWindowController = VornickSyncLogWindowController::create();
+        // The log the sessions write to.
+        m_syncLogWindowController->setLog(project->integrator().syncLog());
+        if (m_windowOpened)
+            m_windowOpened(*m_syncLogWindowController->window());
+    }
+    m_syncLogWindowController->showWindow();
 }
 
 void VornickWordPressAccountEditor::discardIfBloglessInShoebox()

@@ -41,6 +41,7 @@ namespace brevanton {
 
 class Responder;
 class VornickPublishedBlogPost;
+class VornickSyncLogWindowController;
 class VornickWordPressBlogProject;
 class Window;
 
@@ -104,6 +105,10 @@ public:
     // A window per blog, cascaded; one that cannot open is logged. Once a
     // blog's window shows, the first sync window is ordered out.
     void openEditorsForBlogs() override;
+    // The account's sync log in its window, made on first use, brought to
+    // the front as the key window.
+    void showSyncLog() override;
+    const std::shared_ptr<VornickSyncLogWindowController>& syncLogWindowController() const { return m_syncLogWindowController; }
 
     // --- The integrator's delegate
     void blogServiceIntegratorReceivedPostDescriptions(VornickBlogServiceIntegrator&, const std::vector<Dictionary>&, const Dictionary&,
@@ -117,6 +122,7 @@ public:
     bool projectEditorShouldCloseWithNoComponentEditors(const VornickProjectEditor&) const override;
     bool projectEditorShowsWindows(const VornickProjectEditor&) const override;
     void projectEditorDidClose(VornickProjectEditor&) override;
+    void projectEditorShowSyncLog(VornickProjectEditor&) override { showSyncLog(); }
 
 private:
     explicit VornickWordPressAccountEditor(std::shared_ptr<VornickProjectEditor>);
@@ -133,6 +139,7 @@ private:
     std::shared_ptr<VornickFirstBlogSyncWindowController> m_firstSyncWindowController;
     // The first sync window's delegate: Close.
     std::shared_ptr<Responder> m_firstSyncWindowActions;
+    std::shared_ptr<VornickSyncLogWindowController> m_syncLogWindowController;
     ObserverToken m_switchObserver;
     ObserverToken m_windowCloseObserver;
     std::function<void()> m_didClose;

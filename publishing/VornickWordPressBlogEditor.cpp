@@ -481,8 +481,7 @@ bool VornickWordPressBlogEditor::validateUserInterfaceItem(const Action& action,
             menuItem->setState(menuItem->tag() == m_fieldsToSearch ? OnState : OffState);
         return true;
     }
-    // The sync log window comes later.
-    if (action == "showEmphasisPreferenceUI:" || action == "showSyncLog:")
+    if (action == "showEmphasisPreferenceUI:")
         return false;
     if (action == "showMediaLibrary:" || action == "showBlogProperties:")
         return wordPressBlog() != nullptr;

@@ -23,6 +23,9 @@
 #include "shell/VornickErrorAlert.h"
 #include "shell/VornickMainMenu.h"
 #include "app/VornickPreferencesController.h"
+#include "toolkit/VornickLog.h"
+#include "ui/AboutPanelController.h"
+#include "ui/VornickLogWindowController.h"
 #include "wordpress/VornickWordPressBlogProject.h"
 
 #include <QApplication>
@@ -79,6 +82,8 @@ VornickApplicationShell::~VornickApplicationShell()
 {
     m_closeObservation.reset();
     m_preferencesController.reset();
+    m_logWindowController.reset();
+    m_aboutPanelController.reset();
     VornickBlogPostWindow::registerPostOpener(nullptr);
     m_editorWindows.clear();
     m_blogPostWindows.clear();
@@ -111,6 +116,8 @@ std::shared_ptr<Menu> VornickApplicationShell::makeMainMenu()
     m_openResponder->setActionHandler("openDocument:", [this](ActionSender*) { chooseFileToOpen(); });
     m_openResponder->setActionHandler("showPreferences:", [this](ActionSender*) { showPreferences(); });
     m_openResponder->setActionHandler("terminate:", [this](ActionSender*) { closeAllWindows(); });
+    m_openResponder->setActionHandler("showGeneralLog:", [this](ActionSender*) { showGeneralLog(); });
+    m_openResponder->setActionHandler("orderFrontStandardAboutPanel:", [this](ActionSender*) { showAboutPanel(); });
     return VornickMakeMainMenu(m_openResponder);
 }
 
@@ -127,6 +134,35 @@ const std::shared_ptr<VornickPreferencesController>& VornickApplicationShell::pr
 void VornickApplicationShell::showPreferences()
 {
     preferencesController()->showPreferencesWindow();
+}
+
+const std::shared_ptr<VornickLogWindowController>& VornickApplicationShell::logWindowController()
+{
+    if (!m_logWindowController) {
+        m_logWindowController = VornickLogWindowController::create();
+        m_logWindowController->setLog(VornickLog::generalLog().shared_from_this());
+        VornickInstallDocumentWindowBridges(*this, *m_logWindowController->window());
+    }
+    return m_logWindowController;
+}
+
+void VornickApplicationShell::showGeneralLog()
+{
+    logWindowController()->showWindow();
+}
+
+const std::shared_ptr<AboutPanelController>& VornickApplicationShell::aboutPanelController()
+{
+    if (!m_aboutPanelController) {
+        m_aboutPanelController = AboutPanelController::create();
+        VornickInstallDocumentWindowBridges(*this, *m_aboutPanelController->window());
+    }
+    return m_aboutPanelController;
+}
+
+void VornickApplicationShell::showAboutPanel()
+{
+    aboutPanelController()->showWindow();
 }
 
 void VornickApplicationShell::closeAllWindows()

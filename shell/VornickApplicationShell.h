@@ -21,12 +21,14 @@ class QApplication;
 
 namespace brevanton {
 
+class AboutPanelController;
 class Menu;
 class Responder;
 class QtRunLoopPump;
 class QtWindowBackend;
 class VornickBlogPostWindow;
 class VornickEditorWindow;
+class VornickLogWindowController;
 class VornickPreferencesController;
 class VornickProjectEditor;
 class VornickWordPressAccountEditor;
@@ -81,6 +83,12 @@ public:
     // Preferences…, Command-comma, shows its window).
     const std::shared_ptr<VornickPreferencesController>& preferencesController();
     void showPreferences();
+    // Help > General Log: the general log's window, made on first use.
+    const std::shared_ptr<VornickLogWindowController>& logWindowController();
+    void showGeneralLog();
+    // Help > About Brevanton.
+    const std::shared_ptr<AboutPanelController>& aboutPanelController();
+    void showAboutPanel();
 
     // Runs Qt's event loop until no document window is left open; answers Qt's exit code.
     int run();
@@ -103,6 +111,8 @@ private:
     std::shared_ptr<Responder> m_openResponder;
     OpenPanel m_openPanel;
     std::shared_ptr<VornickPreferencesController> m_preferencesController;
+    std::shared_ptr<VornickLogWindowController> m_logWindowController;
+    std::shared_ptr<AboutPanelController> m_aboutPanelController;
     std::vector<std::shared_ptr<VornickEditorWindow>> m_editorWindows;
     std::vector<std::shared_ptr<VornickBlogPostWindow>> m_blogPostWindows;
     std::vector<std::shared_ptr<VornickWordPressAccountEditor>> m_accountProjects;

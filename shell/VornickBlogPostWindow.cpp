@@ -22,10 +22,12 @@
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickAttachmentPointSettingsUIController.h"
 #include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickShareLinksMenu.h"
 #include "publishing/VornickWordPressBlogPostEditor.h"
 #include "publishing/VornickWordPressPostView.h"
 #include "editing/VornickToolbarItemViews.h"
 #include "platform/views/Button.h"
+#include "platform/views/CurrentEvent.h"
 #include "platform/views/Pasteboard.h"
 #include "platform/views/PopUpButton.h"
 #include "ui/VornickToolbarPickerControls.h"
@@ -93,7 +95,7 @@ public:
             return undoManager && undoManager->canUndo();
         if (action == "redo:")
             return undoManager && undoManager->canRedo();
-        if (action == "copyPermalinksForSelectedPosts:")
+        if (action == "copyPermalinksForSelectedPosts:" || action == "shareSelectedPosts:")
             return hasPermalink && hasPermalink();
         if (action == "vornick_publishContent:" || action == "editPostProperties:")
             return !conflictShown || !conflictShown();
@@ -505,6 +507,10 @@ void VornickBlogPostWindow::installActions()
         pasteboard->clearContents();
         static_cast<void>(pasteboard->writeObjects(std::vector<PasteboardItem> { PasteboardItem::itemWithURL(*url) }));
     });
+    actions->setActionHandler("shareSelectedPosts:", [weak](ActionSender* sender) {
+        if (auto editor = weak.lock())
+            editor->sharePost(sender);
+    });
     actions->setActionHandler("editAttachmentPointSettings:", [weak](ActionSender*) {
         if (auto editor = weak.lock())
             editor->editAttachmentPointSettings();
@@ -632,9 +638,9 @@ std::shared_ptr<ToolbarItem> VornickBlogPostWindow::itemForItemIdentifier(Toolba
                 editor->updateEditedMark();
         });
     } else if (identifier == VornickSharePostToolbarItemIdentifier) {
-        // The link goes to the pasteboard; the button is enabled only with one.
-        item->setAction("copyPermalinksForSelectedPosts:");
-        item->setToolTip(u"Copy Link");
+        // Copy Link and Email Link; the button is enabled only with a link.
+        item->setAction("shareSelectedPosts:");
+        item->setToolTip(u"Share");
     }
     return item;
 }
@@ -668,6 +674,26 @@ bool VornickBlogPostWindow::validateToolbarItem(const ToolbarItem& item) const
     if (identifier == VornickViewContentOnWebToolbarItemIdentifier)
         return m_post->viewOnlineURLString().has_value();
     return true;
+}
+
+void VornickBlogPostWindow::sharePost(ActionSender* sender)
+{
+    auto url = m_postEditor->postPermalinkURL();
+    if (!url)
+        return;
+    std::weak_ptr<VornickBlogPostWindow> weak = weak_from_this();
+    auto share = vornick_makeShareLinksMenu({ VornickTitledURL(*url, m_post->title().empty() ? std::nullopt : std::optional(m_post->title())) }, [weak] {
+        if (auto editor = weak.lock())
+            editor->m_actions->tryToPerform("copyPermalinksForSelectedPosts:", nullptr);
+    });
+    m_sharingServicePicker = share.menu;
+    m_sharingPickerTarget = share.target;
+    // Under the clicked button, else at the top of the page.
+    auto* view = dynamic_cast<View*>(sender);
+    auto anchor = view ? view->sharedAs<View>() : std::static_pointer_cast<View>(m_postView);
+    const Event* event = currentApplicationEvent();
+    if (anchor && anchor->window() && event)
+        Menu::popUpContextMenu(share.menu, *event, *anchor);
 }
 
 void VornickBlogPostWindow::viewContentOnWeb()

@@ -46,7 +46,9 @@
 
 namespace brevanton {
 
+class ActionSender;
 class Alert;
+class Menu;
 class Responder;
 class VornickAttachmentPointSettingsUIController;
 class VornickProjectOrComponentWindow;
@@ -154,6 +156,10 @@ public:
     // At the view when one is given (the toolbar's button), else at the
     // featured image or the top of the page.
     void editPostProperties(const std::shared_ptr<View>& anchor = nullptr);
+    // Share: Copy Link and Email Link for the post's permalink, under the
+    // sender when it is a view.
+    void sharePost(ActionSender*);
+    const std::shared_ptr<Menu>& sharingServicePicker() const { return m_sharingServicePicker; }
     VornickWordPressPostPropertiesUIController* postPropertiesController() const { return m_postPropertiesController.get(); }
     void postPropertiesEdited() override;
     std::shared_ptr<VornickWordPressPostView> postPropertiesPostView() const override { return m_postView; }
@@ -211,6 +217,8 @@ private:
     std::unique_ptr<VornickWordPressBlogPostEditor> m_postEditor;
     std::shared_ptr<VornickToolbarItemViews> m_toolbarItemViews;
     std::shared_ptr<Toolbar> m_toolbar;
+    std::shared_ptr<Menu> m_sharingServicePicker;
+    std::shared_ptr<Responder> m_sharingPickerTarget;
     std::shared_ptr<VornickWordPressPostView> m_serverPostView;
     std::shared_ptr<View> m_conflictSplitView;
     std::shared_ptr<View> m_conflictBannerView;

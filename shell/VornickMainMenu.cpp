@@ -207,6 +207,14 @@ void addViewMenu(Menu& mainMenu)
     view->addItem(u"Text Encoding", {}, {})->setSubmenu(encodings);
 }
 
+void addHelpMenu(Menu& mainMenu, const std::shared_ptr<Responder>& shellActions)
+{
+    auto help = addSubmenu(mainMenu, u"Help");
+    addItem(*help, u"General Log", "showGeneralLog:")->setTarget(shellActions);
+    addSeparator(*help);
+    addItem(*help, u"About Brevanton", "orderFrontStandardAboutPanel:")->setTarget(shellActions);
+}
+
 } // namespace
 
 std::shared_ptr<Menu> VornickMakeMainMenu(const std::shared_ptr<Responder>& shellActions)
@@ -218,6 +226,7 @@ std::shared_ptr<Menu> VornickMakeMainMenu(const std::shared_ptr<Responder>& shel
     addTableMenu(*mainMenu);
     addInsertMenu(*mainMenu);
     addViewMenu(*mainMenu);
+    addHelpMenu(*mainMenu, shellActions);
     return mainMenu;
 }
 

@@ -19,8 +19,9 @@
 //           submenu)
 //   View    the source pane, section handles, zoom, Text Encoding (the
 //           encodings a document can be written in, its own checked)
+//   Help    General Log, About Brevanton
 //
-// Items carry no target (the shell's own Open, Preferences and Quit aside): their
+// Items carry no target (the shell's own Open, Preferences, Quit and Help aside): their
 // actions go along the key window's responder chain, and the responder that
 // would receive one validates its item (the editing view's validation
 // table, the window's actions). Shortcuts use the Command flag, which the Qt
@@ -35,7 +36,8 @@ class Menu;
 class Responder;
 
 // The main menu; `shellActions` answers "newWordPressAccount:",
-// "openDocument:", "showPreferences:" and "terminate:".
+// "openDocument:", "showPreferences:", "terminate:", "showGeneralLog:" and
+// "orderFrontStandardAboutPanel:".
 std::shared_ptr<Menu> VornickMakeMainMenu(const std::shared_ptr<Responder>& shellActions);
 
 } // namespace brevanton

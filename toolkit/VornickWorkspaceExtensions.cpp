@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
@@ -142,16 +143,67 @@ void vornick_setWebBrowserOpenerForTesting(std::function<void(const URL&)> opene
     webBrowserOpener() = std::move(opener);
 }
 
-static std::function<void(const std::u16string&, const std::u16string&)>& mailComposer()
+static VornickMailComposer& mailComposer()
 {
-    static std::function<void(const std::u16string&, const std::u16string&)> composer;
+    static VornickMailComposer composer;
     return composer;
 }
 
-bool vornick_composeMail(const std::u16string& subject, const std::u16string& body)
+static size_t percentEncodedLength(std::string_view bytes)
 {
+    size_t length = 0;
+    for (unsigned char byte : bytes) {
+        bool unreserved = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9')
+            || byte == '-' || byte == '.' || byte == '_' || byte == '~';
+        length += unreserved ? 1 : 3;
+    }
+    return length;
+}
+
+// What the rest of the "mailto:" address may take besides the body: the
+// recipients, the subject and the names of the fields.
+static constexpr size_t MailAddressAllowance = 8 * 1024;
+
+bool vornick_mailBodyFitsInOneArgument(std::u16string_view body)
+{
+    return percentEncodedLength(toUTF8(body)) + MailAddressAllowance < VornickLongestProgramArgument;
+}
+
+static bool isPlainMailAddress(const std::u16string& address)
+{
+    if (address.empty() || address.front() == u'-' || address.find(u'@') == std::u16string::npos)
+        return false;
+    return std::none_of(address.begin(), address.end(), [](char16_t character) {
+        return character <= u' ' || character == u',' || character == u'?' || character == u'&' || character == u'<'
+            || character == u'>' || character == u'"' || character == 0x7f;
+    });
+}
+
+std::vector<std::string> vornick_xdgEmailArguments(const VornickMailMessage& message)
+{
+    std::vector<std::string> arguments { "--utf8" };
+    if (!message.subject.empty())
+        arguments.insert(arguments.end(), { "--subject", toUTF8(message.subject) });
+    if (!message.body.empty())
+        arguments.insert(arguments.end(), { "--body", toUTF8(message.body) });
+    for (const auto& path : message.attachmentPaths)
+        arguments.insert(arguments.end(), { "--attach", path });
+    for (const auto& recipient : message.recipients) {
+        if (isPlainMailAddress(recipient))
+            arguments.push_back(toUTF8(recipient));
+    }
+    return arguments;
+}
+
+bool vornick_composeMail(const VornickMailMessage& message)
+{
+    if (!vornick_mailBodyFitsInOneArgument(message.body) || percentEncodedLength(toUTF8(message.subject)) >= MailAddressAllowance / 2) {
+        consoleLog(u"A message too long for the mail program was not handed on");
+        return false;
+    }
+    auto arguments = vornick_xdgEmailArguments(message);
     if (auto& composer = mailComposer()) {
-        composer(subject, body);
+        composer(message, arguments);
         return true;
     }
     std::string xdgEmail = findExecutable("xdg-email");
@@ -160,7 +212,7 @@ bool vornick_composeMail(const std::u16string& subject, const std::u16string& bo
     ProcessLaunch launch;
     launch.executable = xdgEmail;
     // Arguments, not a command line: nothing in them is read by a shell.
-    launch.arguments = { "--subject", toUTF8(subject), "--body", toUTF8(body) };
+    launch.arguments = std::move(arguments);
     Process::runAsynchronously(std::move(launch), [](std::optional<ProcessResult> result, Error error) {
         if (!result)
             consoleLog(u"Failed to launch xdg-email: " + error.localizedDescription());
@@ -168,7 +220,7 @@ bool vornick_composeMail(const std::u16string& subject, const std::u16string& bo
     return true;
 }
 
-void vornick_setMailComposerForTesting(std::function<void(const std::u16string&, const std::u16string&)> composer)
+void vornick_setMailComposerForTesting(VornickMailComposer composer)
 {
     mailComposer() = std::move(composer);
 }

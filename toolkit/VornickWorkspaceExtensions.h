@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace brevanton {
 
@@ -33,12 +35,37 @@ bool vornick_openFileWithDesktop(const URL&);
 // with `opener`; an empty function restores the real launch.
 void vornick_setWebBrowserOpenerForTesting(std::function<void(const URL&)> opener);
 
-// Opens a new message with the subject and body in the user's mail program
-// through xdg-email, without waiting for it; false when there is none.
-bool vornick_composeMail(const std::u16string& subject, const std::u16string& body);
+// A message for the user's mail program to open, ready to send.
+struct VornickMailMessage {
+    std::vector<std::u16string> recipients;
+    std::u16string subject;
+    std::u16string body;
+    // Files (paths) the message carries.
+    std::vector<std::string> attachmentPaths;
+};
 
-// Replaces the launch of xdg-email with `composer`; an empty function
-// restores the real launch.
-void vornick_setMailComposerForTesting(std::function<void(const std::u16string& subject, const std::u16string& body)> composer);
+// The most bytes one argument of a program may hold (with its closing NUL).
+inline constexpr size_t VornickLongestProgramArgument = 128 * 1024;
+
+// Whether the body can go in the message itself: xdg-email hands the mail
+// program the message as one "mailto:" address, each byte of the body that
+// is not a letter, digit or one of "-._~" written as three.
+bool vornick_mailBodyFitsInOneArgument(std::u16string_view body);
+
+// The arguments xdg-email is given for the message: UTF-8 subject and body,
+// attachments, then the recipients. A recipient that could pass for an
+// option or is no plain address is left out.
+std::vector<std::string> vornick_xdgEmailArguments(const VornickMailMessage&);
+
+// Opens a new message in the user's mail program through xdg-email,
+// without waiting for it; false when there is none, or when the body is too
+// long to be handed on (attach it instead).
+bool vornick_composeMail(const VornickMailMessage&);
+
+// Replaces the launch of xdg-email with `composer`, given the message and
+// the arguments xdg-email would have had; an empty function restores the
+// real launch.
+using VornickMailComposer = std::function<void(const VornickMailMessage&, const std::vector<std::string>& arguments)>;
+void vornick_setMailComposerForTesting(VornickMailComposer composer);
 
 } // namespace brevanton

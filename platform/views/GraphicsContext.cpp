@@ -69,10 +69,11 @@ void GraphicsContext::drawImage(std::u16string name, const Rect& rect, Compositi
 }
 
 void GraphicsContext::drawImage(const std::shared_ptr<const Image>& image, const Rect& rect,
-                                CompositingOperation operation, double fraction)
+                                CompositingOperation operation, double fraction, double rotation)
 {
     auto command = makeCommand(DrawCommand::Kind::Image, rect, {});
     command.image = image;
+    command.angle = rotation;
     command.operation = operation;
     command.fraction = fraction;
     record(std::move(command));

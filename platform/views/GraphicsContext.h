@@ -100,8 +100,10 @@ public:
     void drawText(std::u16string, const Rect&, const Color&);
     void drawImage(std::u16string name, const Rect&, CompositingOperation = CompositingOperation::SourceOver,
                    double fraction = 1);
+    // `rotation`: the picture turned about the rectangle's centre, in
+    // degrees counterclockwise as seen (kept in the command's angle).
     void drawImage(const std::shared_ptr<const Image>&, const Rect&,
-                   CompositingOperation = CompositingOperation::SourceOver, double fraction = 1);
+                   CompositingOperation = CompositingOperation::SourceOver, double fraction = 1, double rotation = 0);
     // A path's rectangle is its bounds; a stroke uses the path's line width and dash.
     void fillPath(const BezierPath&, const Color&, CompositingOperation = CompositingOperation::SourceOver);
     void strokePath(const BezierPath&, const Color&);

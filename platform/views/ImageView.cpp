@@ -39,6 +39,14 @@ void ImageView::setImageURL(std::optional<URL> url)
     setNeedsDisplay(true);
 }
 
+void ImageView::setFrameCenterRotation(double degrees)
+{
+    if (degrees == m_frameCenterRotation)
+        return;
+    m_frameCenterRotation = degrees;
+    setNeedsDisplay(true);
+}
+
 void ImageView::draw(const Rect&, GraphicsContext& context)
 {
     Rect box = bounds();
@@ -48,7 +56,8 @@ void ImageView::draw(const Rect&, GraphicsContext& context)
         Size size = m_image->size();
         double scale = size.width > 0 && size.height > 0 ? std::min({ 1.0, box.width() / size.width, box.height() / size.height }) : 1;
         Size fitted { size.width * scale, size.height * scale };
-        context.drawImage(m_image, Rect(box.midX() - fitted.width / 2, box.midY() - fitted.height / 2, fitted.width, fitted.height));
+        context.drawImage(m_image, Rect(box.midX() - fitted.width / 2, box.midY() - fitted.height / 2, fitted.width, fitted.height),
+                          CompositingOperation::SourceOver, 1, m_frameCenterRotation);
         return;
     }
     auto path = m_imageURL ? m_imageURL->fileSystemPath() : std::nullopt;

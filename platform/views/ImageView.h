@@ -28,6 +28,10 @@ public:
     // A file URL drawn as the picture (other URLs show nothing); replaces the image too.
     void setImageURL(std::optional<URL>);
 
+    // The image turned about its centre, in degrees counterclockwise as seen.
+    double frameCenterRotation() const { return m_frameCenterRotation; }
+    void setFrameCenterRotation(double degrees);
+
     bool takesDroppedURLs() const { return m_takesDroppedURLs; }
     void setTakesDroppedURLs(bool takes) { m_takesDroppedURLs = takes; }
 
@@ -46,6 +50,7 @@ private:
     std::shared_ptr<Image> m_image;
     std::optional<URL> m_imageURL;
     bool m_takesDroppedURLs { false };
+    double m_frameCenterRotation { 0 };
     std::vector<URL> m_droppedURLs;
 };
 

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -289,19 +291,27 @@ TEST_F(VornickProjectTest, ProgressGoesOutOnTheMainQueueWithTheCountsOfTheMoment
     auto project = VornickProject::createWithNewProjectFileURL<TestProject>(projectFileURL(), nullptr);
     ASSERT_TRUE(project);
     std::vector<std::pair<int64_t, int64_t>> progress;
+    std::vector<std::u16string> messages;
     auto progressToken = NotificationCenter::defaultCenter().addObserver(
         VornickProjectIndexingProgressNotification, project.get(), nullptr, [&](const Notification& notification) {
+            EXPECT_TRUE(RunLoop::isMainThread());
             progress.emplace_back(notification.userInfo.at(u"numberOfFilesIndexed").integerValue(),
                                   notification.userInfo.at(u"numberOfFilesToIndex").integerValue());
+            messages.push_back(notification.userInfo.at(u"statusMessage").string());
         });
+    // Indexing on the main thread: observers hear while it goes on.
     project->setNumberOfFilesToIndex(120);
     project->setNumberOfFilesIndexed(50);
     project->postIndexingProgressUpdate();
+    EXPECT_EQ(progress.size(), 1u);
+    // From another thread: on the main queue, with the counts of the moment.
     project->setNumberOfFilesIndexed(100);
-    project->postIndexingProgressUpdate();
-    EXPECT_TRUE(progress.empty());
+    std::thread([&] { project->postIndexingProgressUpdate(); }).join();
+    project->setNumberOfFilesIndexed(110);
+    EXPECT_EQ(progress.size(), 1u);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return progress.size() == 2; }, 5));
     EXPECT_EQ(progress, (std::vector<std::pair<int64_t, int64_t>> { { 50, 120 }, { 100, 120 } }));
+    EXPECT_EQ(messages, (std::vector<std::u16string> { u"Indexing: 50/120 files", u"Indexing: 100/120 files" }));
     NotificationCenter::defaultCenter().removeObserver(progressToken);
 
     struct Delegate : VornickProjectDelegate {

@@ -111,7 +111,9 @@ TEST_F(BlogEditorTest, CopyingLinksSourcesAndSharing)
 
     // Sharing offers copying and mailing the link.
     std::vector<std::pair<std::u16string, std::u16string>> mails;
-    vornick_setMailComposerForTesting([&](const std::u16string& subject, const std::u16string& body) { mails.emplace_back(subject, body); });
+    vornick_setMailComposerForTesting([&](const VornickMailMessage& message, const std::vector<std::string>&) {
+        mails.emplace_back(message.subject, message.body);
+    });
     editor->shareSelectedPosts(nullptr);
     auto picker = editor->sharingServicePicker();
     ASSERT_TRUE(picker);

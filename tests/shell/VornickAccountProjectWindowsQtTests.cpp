@@ -9,6 +9,7 @@
 #include "tests/wordpress/WordPressIntegratorTestSupport.h"
 
 #include "app/VornickApplicationDefaults.h"
+#include "blog/VornickPublishedBlogPost.h"
 #include "blog/VornickPublishedBlogSynchronizer.h"
 #include "documents/VornickProjectComponentEditor.h"
 #include "documents/VornickProjectIndex.h"
@@ -17,6 +18,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/UUID.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/store/PersistentStore.h"
 #include "platform/views/Application.h"
 #include "platform/views/Button.h"
 #include "platform/views/Layer.h"
@@ -31,7 +33,13 @@
 #include "shell/VornickApplicationShell.h"
 #include "toolkit/VornickKeychain.h"
 #include "toolkit/VornickLog.h"
+#include "ui/VornickLogWindowController.h"
+#include "ui/VornickProjectIndexingProgressWindowController.h"
+#include "ui/VornickSyncLogWindowController.h"
 #include "ui/VornickTitleWall.h"
+#include "platform/views/TextView.h"
+#include "platform/views/TextField.h"
+#include "publishing/VornickProjectIndexingProgress.h"
 
 #include <gtest/gtest.h>
 
@@ -507,6 +515,133 @@ TEST_F(AccountProjectWindows, NewWordPressAccountMakesAFolderInTheShoeboxShowsTh
     std::filesystem::remove_all(trash + accountFolder.filename().string());
     std::filesystem::remove_all(trash + indexName);
     documentWindow->close();
+}
+
+TEST_F(AccountProjectWindows, TheSyncLogWindowShowsTheAccountsSyncLogAndClosesWithTheAccount)
+{
+    makeAccount({ u"Alpha" });
+    registerStandInBlogOpener();
+    auto project = fakeProject;
+    auto document = openAccount();
+    ASSERT_TRUE(document);
+    fakeProject.reset();
+    auto log = project->integrator().syncLog();
+    log->log("== BEGIN Sync Session (Manual) ==");
+
+    // The blog window and the account's properties ask the project editor.
+    auto projectEditor = VornickProjectEditor::projectEditorForProject(project);
+    ASSERT_TRUE(projectEditor);
+    projectEditor->showSyncLog();
+    drain();
+    auto& controller = document->syncLogWindowController();
+    ASSERT_TRUE(controller);
+    auto window = controller->window();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isKeyWindow());
+    EXPECT_EQ(window->title(), u"Sync Log");
+    EXPECT_TRUE(shell->backend().widgetForWindow(*window));
+    EXPECT_EQ(controller->textView()->string(), log->text());
+    log->log("Starting sync of blog \"Alpha\"");
+    EXPECT_TRUE(controller->textView()->string().ends_with(u"Starting sync of blog \"Alpha\"\n"));
+
+    // Asked again: the same window, in front.
+    blogEditors[0]->window()->makeKeyAndOrderFront();
+    projectEditor->showSyncLog();
+    EXPECT_EQ(document->syncLogWindowController()->window(), window);
+    EXPECT_TRUE(window->isKeyWindow());
+
+    // The account closes: its sync log window goes too.
+    blogEditors[0]->window()->performClose();
+    ASSERT_TRUE(turnUntil([&] { return shell->accountProjects().empty(); }));
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(document->syncLogWindowController());
+}
+
+TEST_F(AccountProjectWindows, TheIndexingWindowShowsWhileABigAccountFolderIndexesAndGoesWhenDone)
+{
+    constexpr int postCount = 240;
+    std::string projectFile = folder + "/project.brevantonwordpressproject";
+    std::string indexPath;
+    {
+        Error error;
+        auto project = VornickProject::createWithNewProjectFileURL<VornickWordPressBlogProject>(
+            URL::fileURLWithPath(std::string_view(projectFile), false), &error);
+        ASSERT_TRUE(project) << error;
+        project->wordPressAccount()->setRootURLString(u"https://site.example/");
+        project->wordPressAccount()->setLoginID(u"writer");
+        auto& context = *project->index()->managedObjectContext();
+        auto blog = std::dynamic_pointer_cast<VornickWordPressBlog>(context.insertNewObject(u"Blog"));
+        blog->setBlogFolderName(u"Alpha");
+        blog->setSourceFileName(u"Alpha.brevantonwordpressblog");
+        blog->setTitle(u"Alpha");
+        blog->setObjectForKey(project->wordPressAccount(), u"hostingAccount");
+        for (int i = 0; i < postCount; ++i) {
+            auto post = std::dynamic_pointer_cast<VornickPublishedBlogPost>(context.insertNewObject(u"BlogPost"));
+            ASSERT_TRUE(post);
+            post->setObjectForKey(blog, u"blog");
+            std::u16string number = toUTF16(std::to_string(i));
+            post->setSourceFileName(u"post " + number + u".brevantonwordpresspost");
+            post->setTitle(u"Post " + number);
+            post->setSourceContentString(u"<p>Text of post " + number + u"</p>");
+            post->setValueForKey(Value(u"90" + number), u"identifierUsedByBlogService");
+            post->setHasEditsNotYetSavedToSourceFile(true);
+        }
+        ASSERT_TRUE(project->saveComponentsToSourceFilesIfNeeded(&error)) << error;
+        ASSERT_TRUE(project->index()->commitEditingAndSave(&error)) << error;
+        ASSERT_TRUE(project->save(&error)) << error;
+        indexPath = project->index()->filePath();
+    }
+    // No index: opening the folder reads every file.
+    Error error;
+    ASSERT_TRUE(PersistentStore::destroy(indexPath, &error)) << error;
+    registerStandInBlogOpener();
+
+    // What the user sees at each step of the indexing.
+    struct Seen {
+        bool windowShown;
+        bool widgetShown;
+        std::u16string title;
+    };
+    std::vector<Seen> seen;
+    std::vector<std::u16string> statuses;
+    auto observation = NotificationCenter::defaultCenter().addObserver(VornickProjectIndexingProgressNotification, nullptr, nullptr,
+        [&](const Notification& notification) {
+            statuses.push_back(notification.userInfo.at(u"statusMessage").string());
+            std::shared_ptr<Window> indexingWindow;
+            for (auto& window : Application::shared().windows()) {
+                if (window->title() == u"Indexing")
+                    indexingWindow = window;
+            }
+            auto* widget = indexingWindow ? shell->backend().widgetForWindow(*indexingWindow) : nullptr;
+            seen.push_back({ indexingWindow && indexingWindow->isVisible(), widget && widget->isVisible(), {} });
+        });
+    auto document = openAccount();
+    ASSERT_TRUE(document);
+    observation.reset();
+
+    // Progress came every 50 files, between the start and the end.
+    ASSERT_GE(statuses.size(), 6u);
+    EXPECT_TRUE(statuses.front().starts_with(u"Indexing: 0/")) << toUTF8(statuses.front());
+    EXPECT_NE(std::find_if(statuses.begin(), statuses.end(), [](const auto& status) { return status.starts_with(u"Indexing: 100/"); }),
+              statuses.end());
+    // (Each observer sees what the one before it, the editor's, left of the
+    // step before: the window shows from the second step on.)
+    EXPECT_FALSE(seen.front().windowShown);
+    for (size_t step = 1; step < seen.size(); ++step) {
+        EXPECT_TRUE(seen[step].windowShown) << "step " << step;
+        EXPECT_TRUE(seen[step].widgetShown) << "step " << step;
+    }
+    auto projectEditor = VornickProjectEditor::projectEditorForProject(document->project());
+    ASSERT_TRUE(projectEditor && projectEditor->indexingProgress());
+    auto* progress = projectEditor->indexingProgress()->windowController();
+    ASSERT_TRUE(progress);
+    EXPECT_EQ(projectEditor->indexingProgress()->timesShown(), 1u);
+    EXPECT_EQ(progress->titleTextField()->attributedStringValue().string(), u"Indexing project writer @ https://site.example/");
+    EXPECT_FALSE(progress->window()->isVisible()) << "done, it went";
+    EXPECT_FALSE(shell->backend().widgetForWindow(*progress->window())->isVisible());
+    // The blog's window opened over the indexed posts.
+    ASSERT_EQ(blogEditors.size(), 1u);
+    EXPECT_EQ(blogEditors[0]->projectComponent()->countForKey(u"posts"), static_cast<size_t>(postCount));
 }
 
 } // namespace

@@ -46,6 +46,7 @@
 #include "editing/VornickToolbarItemViews.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/views/Menu.h"
+#include "platform/views/Pasteboard.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/Toolbar.h"
 #include "platform/views/qt/QtMenuBar.h"
@@ -804,6 +805,39 @@ TEST_F(BlogPostWindowToolbar, TheItemsArePaintedInOrderAboveThePageAndTheStatusP
     EXPECT_EQ(statusIdentifier(), u"pending");
     EXPECT_TRUE(editor->isDocumentEdited());
     EXPECT_TRUE(editor->window()->isDocumentEdited());
+}
+
+TEST_F(BlogPostWindowToolbar, ShareOffersToCopyOrMailThePermalink)
+{
+    std::vector<VornickMailMessage> mails;
+    vornick_setMailComposerForTesting([&](const VornickMailMessage& message, const std::vector<std::string>&) { mails.push_back(message); });
+    editor->post()->setValueForKey(Value(u"https://site.example/2024/hello/"), u"permalinkURLString");
+    editor->toolbar()->validateVisibleItems();
+    ASSERT_TRUE(item(VornickSharePostToolbarItemIdentifier)->isEnabled());
+
+    clickItem(VornickSharePostToolbarItemIdentifier);
+    auto picker = editor->sharingServicePicker();
+    ASSERT_TRUE(picker);
+    ASSERT_EQ(picker->numberOfItems(), 2);
+    EXPECT_EQ(picker->itemAtIndex(0)->title(), u"Copy Link");
+    EXPECT_EQ(picker->itemAtIndex(1)->title(), u"Email Link");
+    auto* shown = dynamic_cast<QtMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(shown) << "the menu pops up at the button";
+    QAction* email = shown->actionForItem(*picker->itemAtIndex(1));
+    ASSERT_TRUE(email);
+    email->trigger();
+    shown->close();
+    settle();
+    vornick_setMailComposerForTesting({});
+    ASSERT_EQ(mails.size(), 1u);
+    EXPECT_EQ(mails.front().subject, editor->post()->title());
+    EXPECT_EQ(mails.front().body, u"https://site.example/2024/hello/");
+
+    Pasteboard::generalPasteboard()->clearContents();
+    picker->performActionForItemAtIndex(0);
+    auto copied = Pasteboard::generalPasteboard()->stringForType(PasteboardTypeURL);
+    ASSERT_TRUE(copied);
+    EXPECT_NE(copied->find(u"https://site.example/2024/hello/"), std::u16string::npos);
 }
 
 TEST_F(BlogPostWindowToolbar, ThePropertiesItemOpensThePopoverAtItsButton)

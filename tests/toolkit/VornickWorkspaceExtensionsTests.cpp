@@ -90,3 +90,37 @@ TEST_F(BrowserLookup, OnlyWebAddressesAreHandedToXdgOpen)
     vornick_setWebBrowserOpenerForTesting({});
     EXPECT_EQ(opened, std::vector<std::u16string> { u"http://site.example/" });
 }
+
+TEST_F(BrowserLookup, MailGoesToXdgEmailAsArgumentsWithPlainAddressesOnly)
+{
+    // A stand-in xdg-email that records its arguments, one a line.
+    std::string record = m_folder + "/mailed";
+    std::string path = m_folder + "/bin/xdg-email";
+    ASSERT_TRUE(writeFileAtomically(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + record + "'\n"));
+    ::chmod(path.c_str(), 0755);
+
+    VornickMailMessage message;
+    message.recipients = { u"support@site.example", u"--help@site.example", u"two words@site.example", u"nobody" };
+    message.subject = u"Brevanton Help; $(true)";
+    message.body = u"Hey,\nthe log: `ls` \u00e9";
+    message.attachmentPaths = { "/tmp/General Log.txt" };
+    ASSERT_TRUE(vornick_composeMail(message));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return fileExists(record); }, 10));
+    RunLoop::main().runFor(0.2);
+    EXPECT_EQ(readFile(record).value_or(""), "--utf8\n--subject\nBrevanton Help; $(true)\n--body\nHey,\nthe log: `ls` \xc3\xa9\n"
+                                             "--attach\n/tmp/General Log.txt\nsupport@site.example\n")
+        << "an address that could pass for an option, or holds a blank, is left out";
+
+    // A body whose mailto address would not fit in one argument is refused,
+    // before anything is launched.
+    std::vector<std::vector<std::string>> composed;
+    vornick_setMailComposerForTesting([&](const VornickMailMessage&, const std::vector<std::string>& arguments) { composed.push_back(arguments); });
+    message.body = std::u16string(50 * 1024, u' ');
+    EXPECT_FALSE(vornick_mailBodyFitsInOneArgument(message.body));
+    EXPECT_FALSE(vornick_composeMail(message));
+    message.body = std::u16string(100 * 1024, u'a');
+    EXPECT_TRUE(vornick_mailBodyFitsInOneArgument(message.body));
+    EXPECT_TRUE(vornick_composeMail(message));
+    vornick_setMailComposerForTesting({});
+    ASSERT_EQ(composed.size(), 1u);
+}

@@ -205,6 +205,14 @@ void QtDrawCommandPainter::image(const DrawCommand& command)
 {
     QRectF deviceRect = m_painter.transform().mapRect(qtRect(command.rect));
     m_painter.resetTransform();
+    if (command.angle != 0) {
+        // Device y runs down: a turn counterclockwise as seen is negative here.
+        QPointF centre = deviceRect.center();
+        m_painter.translate(centre);
+        m_painter.rotate(-command.angle);
+        m_painter.translate(-centre);
+        m_painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    }
     double opacity = std::clamp(command.fraction, 0.0, 1.0);
     if (command.image)
         paintDrawnImage(*command.image, deviceRect, opacity);

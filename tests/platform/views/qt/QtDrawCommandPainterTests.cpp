@@ -121,6 +121,9 @@ TEST_F(Painter, TextImagesAndCompositingFollowTheCommands)
         context.drawImage(u"NSCaution", Rect(160, 10, 20, 20));
         context.fillRect(Rect(10, 60, 40, 30), Color::sRGB(0, 0, 1));
         context.fillRect(Rect(20, 70, 10, 10), Color::sRGB(1, 0, 0, 0.5), CompositingOperation::Copy);
+        // Turned about its centre, counterclockwise as seen.
+        context.drawImage(drawn, Rect(100, 50, 20, 20), CompositingOperation::SourceOver, 1, 90);
+        context.drawImage(drawn, Rect(130, 50, 20, 20), CompositingOperation::SourceOver, 1, 180);
     });
     int inked = 0;
     for (int x = 10; x < 70; ++x) {
@@ -136,6 +139,11 @@ TEST_F(Painter, TextImagesAndCompositingFollowTheCommands)
     // Copy replaces with the colour as it is, alpha included.
     EXPECT_NEAR(image.pixelColor(25, 75).alpha(), 128, 2);
     EXPECT_EQ(at(image, 15, 75), QColor(0, 0, 255));
+    // A quarter turn takes the red lower half to the right; a half turn to the top.
+    EXPECT_EQ(at(image, 116, 60), QColor(255, 0, 0));
+    EXPECT_TRUE(isWhite(at(image, 104, 60)));
+    EXPECT_EQ(at(image, 140, 53), QColor(255, 0, 0));
+    EXPECT_TRUE(isWhite(at(image, 140, 67)));
 }
 
 } // namespace

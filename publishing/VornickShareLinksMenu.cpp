@@ -1,0 +1,41 @@
+#include "publishing/VornickShareLinksMenu.h"
+
+#include "platform/views/Menu.h"
+#include "platform/views/Responder.h"
+#include "toolkit/VornickLog.h"
+
+namespace brevanton {
+
+VornickMailMessage vornick_mailMessageForLinks(const std::vector<VornickTitledURL>& links)
+{
+    VornickMailMessage message;
+    if (!links.empty())
+        message.subject = links.front().title.value_or(u"");
+    for (const auto& link : links) {
+        if (!message.body.empty())
+            message.body += u"\n";
+        message.body += link.url.absoluteString();
+    }
+    return message;
+}
+
+VornickShareLinksMenu vornick_makeShareLinksMenu(std::vector<VornickTitledURL> links, std::function<void()> copyLinks)
+{
+    auto menu = Menu::create(u"Share");
+    auto copyItem = menu->addItem(u"Copy Link", "vornick_copySharedLinks:", {});
+    auto emailItem = menu->addItem(u"Email Link", "vornick_emailSharedLinks:", {});
+    auto target = std::make_shared<Responder>();
+    target->setActionHandler("vornick_copySharedLinks:", [copyLinks = std::move(copyLinks)](ActionSender*) {
+        if (copyLinks)
+            copyLinks();
+    });
+    target->setActionHandler("vornick_emailSharedLinks:", [links = std::move(links)](ActionSender*) {
+        if (!vornick_composeMail(vornick_mailMessageForLinks(links)))
+            VornickGeneralLog(u"No mail program to send the link with");
+    });
+    copyItem->setTarget(target);
+    emailItem->setTarget(target);
+    return { std::move(menu), std::move(target) };
+}
+
+} // namespace brevanton

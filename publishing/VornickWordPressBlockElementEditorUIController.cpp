@@ -22,10 +22,6 @@ bool VornickWordPressBlockElementEditorUIController::canInspectElement(const DOM
 
 void VornickWordPressBlockElementEditorUIController::registerForWordPressBlockElements()
 {
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
     VornickRegisterElementEditorUIControllerClass(VornickElementEditorKind::WordPressBlockElement,
                                                   VornickElementEditorUIControllerClass::of<VornickWordPressBlockElementEditorUIController>());
 }

@@ -16,7 +16,7 @@ public:
     static std::u16string nibName() { return u"VornickWordPressBlockElementEditor"; }
     // Every block: a block no module applies to shows the non-inspectable module.
     static bool canInspectElement(const DOMElement&);
-    // Makes this the editor of WordPress blocks (once; later calls do nothing).
+    // Makes this the editor of WordPress blocks (again: no change).
     static void registerForWordPressBlockElements();
 
     // The metadata of the target's opening comment; null without one.

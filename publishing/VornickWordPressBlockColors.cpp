@@ -1,6 +1,5 @@
 #include "publishing/VornickWordPressBlockColors.h"
 
-#include "platform/dom/DOMCollections.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
 #include "platform/foundation/Text.h"
@@ -308,10 +307,14 @@ VornickColorDescriptionList vornick_wordPressPresetColorsFromStyleSheetText(std:
 
 VornickColorDescriptionList vornick_wordPressPresetColorsInDocument(DOMDocument& document)
 {
+    // The site prints its global styles in the head; the body (a long post)
+    // is not walked.
     std::u16string text;
-    auto styles = document.getElementsByTagName(u"style");
-    for (unsigned index = 0; index < styles->length(); ++index)
-        text += styles->item(index)->textContent() + u"\n";
+    auto head = document.head();
+    for (auto child = head ? head->firstElementChild() : nullptr; child; child = child->nextElementSibling()) {
+        if (child->hasTagName(u"style"))
+            text += child->textContent() + u"\n";
+    }
     return vornick_wordPressPresetColorsFromStyleSheetText(text);
 }
 

@@ -51,7 +51,7 @@ std::u16string vornick_wordPressKebabCase(std::u16string_view);
 // ("--wp--preset--color--<slug>: <value>"), in order, named by the slugs;
 // three-digit hex values written out to six digits, hex in lower case.
 VornickColorDescriptionList vornick_wordPressPresetColorsFromStyleSheetText(std::u16string_view);
-// The same from every style element of a document.
+// The same from the style elements of a document's head.
 VornickColorDescriptionList vornick_wordPressPresetColorsInDocument(DOMDocument&);
 
 } // namespace brevanton

@@ -2,6 +2,7 @@
 
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickApplicationIcons.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/views/BezierPath.h"
 #include "platform/views/Button.h"
 #include "platform/views/Image.h"
@@ -81,6 +82,15 @@ std::shared_ptr<View> VornickAppearancePreferencePane::makePaneView()
     });
     auto delegate = VornickApplicationDelegate::shared();
     showIconVersion(delegate ? delegate->appIconVersion() : 0);
+    if (delegate) {
+        std::weak_ptr<View> weakView = m_view;
+        m_settingsObservation = NotificationCenter::defaultCenter().addObserver(
+            UserDefaults::DidChangeNotification, &delegate->userDefaults(), nullptr, [this, weakView](const Notification&) {
+                auto delegate = VornickApplicationDelegate::shared();
+                if (weakView.lock() && delegate)
+                    showIconVersion(delegate->appIconVersion());
+            });
+    }
     return m_view;
 }
 

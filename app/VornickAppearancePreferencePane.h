@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/VornickPreferencePane.h"
+#include "platform/foundation/NotificationCenter.h"
 
 namespace brevanton {
 
@@ -34,6 +35,8 @@ private:
     std::shared_ptr<View> m_view;
     std::shared_ptr<Button> m_revisedIconRadioButton;
     std::shared_ptr<Button> m_classicIconRadioButton;
+    // The icon another process chose shows at once.
+    ObserverToken m_settingsObservation;
 };
 
 } // namespace brevanton

@@ -153,6 +153,13 @@ std::shared_ptr<View> VornickGeneralPreferencePane::makePaneView()
     m_view->setActionHandler(javaScriptAction, [this](ActionSender*) { allowJavaScriptExecutionChanged(); });
     m_view->setActionHandler(helpAction, [this](ActionSender*) { showHelpTopic(); });
     selectStoredValues();
+    std::weak_ptr<View> weakView = m_view;
+    m_settingsObservation = NotificationCenter::defaultCenter().addObserver(
+        UserDefaults::DidChangeNotification, &defaults(), nullptr, [this, weakView](const Notification& notification) {
+            auto elsewhere = notification.userInfo.find(UserDefaults::ChangedElsewhereKey);
+            if (weakView.lock() && elsewhere != notification.userInfo.end() && elsewhere->second.boolValue())
+                selectStoredValues();
+        });
     return m_view;
 }
 

@@ -5,10 +5,12 @@
 // goes ("EmbedSourceLoupe": 1 beside the page, 0 in a window of its own),
 // the emphasis elements ("UseExplicitEmphasis"), user-defined attributes
 // ("AllowUserDefinedAttributes", every open document validates again) and
-// JavaScript ("AllowJavaScriptExecution", stored only).
+// JavaScript ("AllowJavaScriptExecution", stored only). What another
+// process writes shows in the controls at once.
 #pragma once
 
 #include "app/VornickPreferencePane.h"
+#include "platform/foundation/NotificationCenter.h"
 
 #include <memory>
 #include <vector>
@@ -70,6 +72,8 @@ private:
     std::shared_ptr<Button> m_allowJavaScriptExecutionCheckBox;
     // The sheets of the style sheet pop-up's items, by index.
     std::vector<std::shared_ptr<VornickStyleSheet>> m_listedStyleSheets;
+    // Settings another process wrote show at once.
+    ObserverToken m_settingsObservation;
 };
 
 } // namespace brevanton

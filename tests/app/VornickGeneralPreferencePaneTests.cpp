@@ -245,7 +245,11 @@ TEST_F(GeneralPreferencePaneTest, SettingsAnotherProcessWritesHaveTheirEffectsHe
     auto countMoves = center.addObserver(VornickSourceLoupeEmbeddingPreferenceDidChangeNotification, nullptr, nullptr, [&](auto&) { ++moves; });
     auto countIntervals = center.addObserver(VornickWordPressSyncIntervalPreferenceDidChangeNotification, nullptr, nullptr, [&](auto&) { ++intervals; });
 
-    // The other process's own defaults on the same file.
+    // The other process's own defaults on the same file; the panes are open here.
+    VornickGeneralPreferencePane general;
+    VornickAppearancePreferencePane appearance;
+    ASSERT_TRUE(general.paneView());
+    ASSERT_TRUE(appearance.paneView());
     UserDefaults other(m_path);
     other.setInteger(1, VornickAppIconDefaultsKey);
     ASSERT_TRUE(RunLoop::main().runUntil([&] { return Application::shared().applicationIconImage() == Image::imageNamed(VornickClassicAppIconImageName); }, 5));
@@ -256,6 +260,9 @@ TEST_F(GeneralPreferencePaneTest, SettingsAnotherProcessWritesHaveTheirEffectsHe
     EXPECT_EQ(validations, 1);
     EXPECT_EQ(moves, 1);
     EXPECT_EQ(VornickWordPressSyncInterval(defaults()), 30);
+    EXPECT_EQ(general.allowUserDefinedAttributesCheckBox()->state(), OnState);
+    EXPECT_EQ(general.embedSourceLoupePopUpButton()->titleOfSelectedItem(), u"In a Window of Its Own");
+    EXPECT_EQ(appearance.classicIconRadioButton()->state(), OnState);
 
     // A change made here has its effects through the pane that made it, once.
     defaults().setBool(false, VornickAllowUserDefinedAttributesDefaultsKey);

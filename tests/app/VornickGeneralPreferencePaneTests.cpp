@@ -221,8 +221,7 @@ TEST_F(GeneralPreferencePaneTest, ThePreferencesControllerIsMadeOnceWithItsFourP
     EXPECT_TRUE(controller->debug());
     ASSERT_TRUE(controller->prefsWindow()) << "built";
     EXPECT_FALSE(controller->prefsWindow()->isVisible()) << "not shown";
-    // The HTML Formatting pane joins them third.
-    EXPECT_EQ(controller->panesOrder(), (std::vector<std::u16string> { u"Appearance", u"General", u"Blogging" }));
+    EXPECT_EQ(controller->panesOrder(), (std::vector<std::u16string> { u"Appearance", u"General", u"HTML Formatting", u"Blogging" }));
     EXPECT_EQ(controller->prefsWindow()->title(), u"Appearance") << "the first launch shows the first pane";
     EXPECT_EQ(inFile(PrefsPaneController::lastPaneDefaultsKey()), Value(u"Appearance"));
     auto general = controller->preferencePaneNamed(u"General");

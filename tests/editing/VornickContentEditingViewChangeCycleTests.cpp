@@ -118,6 +118,7 @@ TEST_F(ChangeCycle, AChangeOfTheUsersDefaultFormattingRewritesTheFocusedFrameNow
     view->setTargetRange(caret);
     ASSERT_EQ(view->focusedWebFrame(), inner);
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return writesApostrophes(*inner); }, 5));
+    users->setEncloseAttributeValuesInDoubleQuotes(true);
 }
 
 TEST_F(ChangeCycle, ASourceOffsetAndItsNodeMapBothWaysBeforeAndAfterAnEdit)

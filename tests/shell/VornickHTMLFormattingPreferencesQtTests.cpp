@@ -13,12 +13,14 @@
 #include "editing/VornickHTMLFormattingPreferencesPicker.h"
 #include "editing/VornickToolbarItemViews.h"
 #include "html/VornickHTMLFormattingPreferences.h"
+#include "html/VornickHTMLSyntaxColoringPreferences.h"
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/views/Button.h"
 #include "platform/views/Popover.h"
 #include "platform/views/PopUpButton.h"
 #include "platform/views/Toolbar.h"
+#include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtMenuBar.h"
 #include "ui/VornickAttributedTitleButton.h"
 #include "ui/VornickHTMLFormattingPreferencesModule.h"
@@ -152,9 +154,24 @@ TEST_F(FormattingPreferencesQt, ThePaneReindentsDocumentsWrittenWithTheUsersDefa
     EXPECT_EQ(own->stringRepresentation(), u"4,4");
     EXPECT_FALSE(editor->window()->isDocumentEdited()) << "only its source is written again";
 
-    // The pane's picture: the check box unticked, the pop-up showing 2.
+    // The pane's picture: the markup of a check box's title in the preview's
+    // tag colour, its words not; the pop-up showing 2.
     QImage picture = widgetFor(*prefsWindow)->grab().toImage();
-    EXPECT_FALSE(picture.isNull());
+    ASSERT_FALSE(picture.isNull());
+    QColor tag = qtColor(*module->syntaxColoringPreferences()->colorForTokenKind(TK_TAG_NAME));
+    auto& slash = *module->checkBoxForRule(VornickHTMLFormattingRule::CloseEmptyElementsWithASlash);
+    Rect box = slash.convertRectToView(slash.bounds(), nullptr);
+    double scale = picture.height() / widgetFor(*prefsWindow)->height();
+    QRect tagInk;
+    for (int y = static_cast<int>(picture.height() - box.maxY() * scale); y < picture.height() - box.minY() * scale; ++y) {
+        for (int x = static_cast<int>(box.minX() * scale); x < box.maxX() * scale; ++x) {
+            QColor pixel = picture.pixelColor(x, y);
+            if (std::abs(pixel.red() - tag.red()) + std::abs(pixel.green() - tag.green()) + std::abs(pixel.blue() - tag.blue()) < 60)
+                tagInk |= QRect(x, y, 1, 1);
+        }
+    }
+    ASSERT_FALSE(tagInk.isEmpty()) << "the markup drawn in the tag colour";
+    EXPECT_GT(tagInk.left(), box.minX() * scale + box.width() * scale / 2) << "only \"<br/>\" at the title's end";
     bool drawsTwo = false;
     for (const auto& command : widgetFor(*prefsWindow)->lastPaintedCommands())
         drawsTwo = drawsTwo || command.text == u"2";

@@ -1,7 +1,5 @@
 #include "publishing/VornickBlogEditor.h"
 
-#include "publishing/VornickShareLinksMenu.h"
-
 #include "app/VornickApplicationDelegate.h"
 #include "app/VornickProjectOrComponentWindow.h"
 #include "app/VornickTitledURL.h"
@@ -26,6 +24,7 @@
 #include "publishing/VornickBlogPostView.h"
 #include "publishing/VornickBlogWindowController.h"
 #include "publishing/VornickProjectEditor.h"
+#include "publishing/VornickShareLinksMenu.h"
 #include "toolkit/VornickErrors.h"
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
@@ -419,7 +418,6 @@ void VornickBlogEditor::shareSelectedPosts(ActionSender* sender)
         if (auto editor = weak.lock())
             editor->copyPermalinksForSelectedPosts(nullptr);
     });
-    auto picker = share.menu;
     m_sharingServicePicker = share.menu;
     m_sharingPickerTarget = share.target;
     // Under the clicked button, else at the top of the preview.
@@ -427,7 +425,7 @@ void VornickBlogEditor::shareSelectedPosts(ActionSender* sender)
     auto anchor = view ? view->sharedAs<View>() : std::static_pointer_cast<View>(m_postView);
     const Event* event = currentApplicationEvent();
     if (anchor && anchor->window() && event)
-        Menu::popUpContextMenu(picker, *event, *anchor);
+        Menu::popUpContextMenu(m_sharingServicePicker, *event, *anchor);
 }
 
 void VornickBlogEditor::showSyncLog(ActionSender*)

@@ -27,6 +27,8 @@
 #include "platform/views/qt/QtMenuBar.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
+#include "publishing/VornickBlogHostingAccountPropertiesUIController.h"
+#include "publishing/VornickSyncStatusUIController.h"
 #include "publishing/VornickWordPressAccountEditor.h"
 #include "publishing/VornickFirstBlogSyncWindowController.h"
 #include "publishing/VornickProjectEditor.h"
@@ -528,11 +530,17 @@ TEST_F(AccountProjectWindows, TheSyncLogWindowShowsTheAccountsSyncLogAndClosesWi
     auto log = project->integrator().syncLog();
     log->log("== BEGIN Sync Session (Manual) ==");
 
-    // The blog window and the account's properties ask the project editor.
+    // The account's properties popover: its sync log button asks the project's document.
+    auto accountProperties = VornickBlogHostingAccountPropertiesUIController::create();
+    accountProperties->setAccount(project->wordPressAccount());
+    ASSERT_TRUE(accountProperties->syncStatusUIController());
+    auto& logButton = accountProperties->syncStatusUIController()->syncLogButton();
+    EXPECT_TRUE(logButton->isEnabled());
+    ASSERT_TRUE(logButton->performClick());
+    drain();
+    // The blog window asks the project editor as well.
     auto projectEditor = VornickProjectEditor::projectEditorForProject(project);
     ASSERT_TRUE(projectEditor);
-    projectEditor->showSyncLog();
-    drain();
     auto& controller = document->syncLogWindowController();
     ASSERT_TRUE(controller);
     auto window = controller->window();

@@ -316,7 +316,8 @@ TEST_F(PostEditorSite, ANewPostSavedAgainWhileItsFirstUploadRunsIsOneDraftOnTheS
     ASSERT_TRUE(paragraph);
     typeAt(*window, *paragraph->firstChild(), "Once ");
     save(*window);
-    ASSERT_TRUE(synchronizer().currentSyncSession()) << "the save queued no upload";
+    // The save queued an upload, which a quick site may have finished already.
+    ASSERT_TRUE(synchronizer().currentSyncSession() || !post->identifierUsedByBlogService().empty()) << "the save queued no upload";
     typeAt(*window, *paragraph->firstChild(), "Twice ");
     save(*window);
     ASSERT_TRUE(waitForSyncsToEnd()) << syncLogText();

@@ -19,25 +19,19 @@ constexpr const char* changeIconAction = "changeAppIcon:";
 // A colour wheel: six slices round a white centre.
 void registerIcon()
 {
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
-    Image::registerImageNamed(iconName, [] {
-        return Image::imageWithSize(Size { 32, 32 }, [](GraphicsContext& context) {
-            const Color colours[] = { Color::sRGB255(230, 50, 50), Color::sRGB255(240, 160, 30), Color::sRGB255(240, 220, 40),
-                                      Color::sRGB255(60, 180, 70), Color::sRGB255(40, 110, 220), Color::sRGB255(150, 60, 200) };
-            for (int slice = 0; slice < 6; ++slice) {
-                BezierPath wedge;
-                wedge.moveToPoint({ 16, 16 });
-                wedge.appendBezierPathWithArcWithCenter({ 16, 16 }, 14, slice * 60.0, slice * 60.0 + 60);
-                wedge.closePath();
-                context.fillPath(wedge, colours[slice]);
-            }
-            BezierPath centre;
-            centre.appendBezierPathWithOvalInRect(Rect(12, 12, 8, 8));
-            context.fillPath(centre, Color::white());
-        });
+    VornickPreferencePane::registerPaneIcon(iconName, [](GraphicsContext& context) {
+        const Color colours[] = { Color::sRGB255(230, 50, 50), Color::sRGB255(240, 160, 30), Color::sRGB255(240, 220, 40),
+                                  Color::sRGB255(60, 180, 70), Color::sRGB255(40, 110, 220), Color::sRGB255(150, 60, 200) };
+        for (int slice = 0; slice < 6; ++slice) {
+            BezierPath wedge;
+            wedge.moveToPoint({ 16, 16 });
+            wedge.appendBezierPathWithArcWithCenter({ 16, 16 }, 14, slice * 60.0, slice * 60.0 + 60);
+            wedge.closePath();
+            context.fillPath(wedge, colours[slice]);
+        }
+        BezierPath centre;
+        centre.appendBezierPathWithOvalInRect(Rect(12, 12, 8, 8));
+        context.fillPath(centre, Color::white());
     });
 }
 

@@ -34,30 +34,24 @@ std::u16string intervalTitle(int64_t minutes)
 // A speech balloon with two arrows turning round: posts kept in step.
 void registerIcon()
 {
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
-    Image::registerImageNamed(iconName, [] {
-        return Image::imageWithSize(Size { 32, 32 }, [](GraphicsContext& context) {
-            Color blue = Color::sRGB255(44, 118, 204);
-            context.fillRoundedRect(Rect(2, 4, 28, 22), 6, blue);
-            BezierPath tail;
-            tail.moveToPoint({ 8, 25 });
-            tail.lineToPoint({ 6, 31 });
-            tail.lineToPoint({ 14, 25 });
-            tail.closePath();
-            context.fillPath(tail, blue);
-            BezierPath arrows;
-            arrows.setLineWidth(2);
-            arrows.appendBezierPathWithArcWithCenter({ 16, 15 }, 6, 200, 340);
-            arrows.moveToPoint({ 22, 10 });
-            arrows.lineToPoint({ 22, 14 });
-            arrows.lineToPoint({ 18, 13 });
-            arrows.moveToPoint({ 10, 20 });
-            arrows.appendBezierPathWithArcWithCenter({ 16, 15 }, 6, 20, 160);
-            context.strokePath(arrows, Color::white());
-        });
+    VornickPreferencePane::registerPaneIcon(iconName, [](GraphicsContext& context) {
+        Color blue = Color::sRGB255(44, 118, 204);
+        context.fillRoundedRect(Rect(2, 4, 28, 22), 6, blue);
+        BezierPath tail;
+        tail.moveToPoint({ 8, 25 });
+        tail.lineToPoint({ 6, 31 });
+        tail.lineToPoint({ 14, 25 });
+        tail.closePath();
+        context.fillPath(tail, blue);
+        BezierPath arrows;
+        arrows.setLineWidth(2);
+        arrows.appendBezierPathWithArcWithCenter({ 16, 15 }, 6, 200, 340);
+        arrows.moveToPoint({ 22, 10 });
+        arrows.lineToPoint({ 22, 14 });
+        arrows.lineToPoint({ 18, 13 });
+        arrows.moveToPoint({ 10, 20 });
+        arrows.appendBezierPathWithArcWithCenter({ 16, 15 }, 6, 20, 160);
+        context.strokePath(arrows, Color::white());
     });
 }
 

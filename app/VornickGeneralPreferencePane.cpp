@@ -36,28 +36,22 @@ constexpr const char* everyAction[] = { styleSheetAction, documentTypeAction, so
 // A grey switch wheel: a toothed ring round a hole.
 void registerIcon()
 {
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
-    Image::registerImageNamed(iconName, [] {
-        return Image::imageWithSize(Size { 32, 32 }, [](GraphicsContext& context) {
-            Color grey = Color::sRGB255(110, 110, 118);
-            for (int tooth = 0; tooth < 8; ++tooth) {
-                BezierPath ray;
-                ray.setLineWidth(5);
-                ray.moveToPoint({ 16, 16 });
-                ray.appendBezierPathWithArcWithCenter({ 16, 16 }, 14, tooth * 45.0 - 8, tooth * 45.0 + 8);
-                ray.closePath();
-                context.fillPath(ray, grey);
-            }
-            BezierPath ring;
-            ring.appendBezierPathWithOvalInRect(Rect(5, 5, 22, 22));
-            context.fillPath(ring, grey);
-            BezierPath hole;
-            hole.appendBezierPathWithOvalInRect(Rect(11, 11, 10, 10));
-            context.fillPath(hole, Color::white());
-        });
+    VornickPreferencePane::registerPaneIcon(iconName, [](GraphicsContext& context) {
+        Color grey = Color::sRGB255(110, 110, 118);
+        for (int tooth = 0; tooth < 8; ++tooth) {
+            BezierPath ray;
+            ray.setLineWidth(5);
+            ray.moveToPoint({ 16, 16 });
+            ray.appendBezierPathWithArcWithCenter({ 16, 16 }, 14, tooth * 45.0 - 8, tooth * 45.0 + 8);
+            ray.closePath();
+            context.fillPath(ray, grey);
+        }
+        BezierPath ring;
+        ring.appendBezierPathWithOvalInRect(Rect(5, 5, 22, 22));
+        context.fillPath(ring, grey);
+        BezierPath hole;
+        hole.appendBezierPathWithOvalInRect(Rect(11, 11, 10, 10));
+        context.fillPath(hole, Color::white());
     });
 }
 

@@ -15,19 +15,13 @@ constexpr const char16_t* iconName = u"BrevantonPreferencePaneIconHTMLFormatting
 // A page of indented lines behind a pair of angle brackets.
 void registerIcon()
 {
-    static bool registered = false;
-    if (registered)
-        return;
-    registered = true;
-    Image::registerImageNamed(iconName, [] {
-        return Image::imageWithSize(Size { 32, 32 }, [](GraphicsContext& context) {
-            context.fillRect(Rect(5, 2, 22, 28), Color::white());
-            context.strokeRect(Rect(5, 2, 22, 28), Color::sRGB255(120, 120, 120));
-            Color ink = Color::sRGB255(44, 118, 204);
-            const double indents[] = { 0, 4, 8, 4, 0 };
-            for (int line = 0; line < 5; ++line)
-                context.fillRect(Rect(8 + indents[line], 24 - 5.0 * line, 14 - indents[line], 2), ink);
-        });
+    VornickPreferencePane::registerPaneIcon(iconName, [](GraphicsContext& context) {
+        context.fillRect(Rect(5, 2, 22, 28), Color::white());
+        context.strokeRect(Rect(5, 2, 22, 28), Color::sRGB255(120, 120, 120));
+        Color ink = Color::sRGB255(44, 118, 204);
+        const double indents[] = { 0, 4, 8, 4, 0 };
+        for (int line = 0; line < 5; ++line)
+            context.fillRect(Rect(8 + indents[line], 24 - 5.0 * line, 14 - indents[line], 2), ink);
     });
 }
 

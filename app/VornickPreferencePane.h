@@ -7,7 +7,11 @@
 
 #include "ui/PrefsPaneProtocol.h"
 
+#include <functional>
+
 namespace brevanton {
+
+class GraphicsContext;
 
 class VornickPreferencePane : public PrefsPaneProtocol {
 public:
@@ -18,6 +22,10 @@ public:
     std::shared_ptr<View> paneView() override;
     bool allowsHorizontalResizing() const override { return false; }
     bool allowsVerticalResizing() const override { return false; }
+
+    // Registers the pane's 32-point toolbar picture under the name, drawn
+    // when first asked for; once per name.
+    static void registerPaneIcon(const char16_t* name, std::function<void(GraphicsContext&)> draw);
 
 protected:
     // The pane's controls; null when there are none.

@@ -8,6 +8,7 @@
 #include "html/VornickFragmentSet.h"
 #include "html/VornickGeneralFragmentDescription.h"
 #include "html/VornickTextPattern.h"
+#include "html/VornickWordPressBlockMetadata.h"
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
@@ -98,7 +99,20 @@ std::shared_ptr<DOMDocumentFragment> VornickWordPressBlockModeHelper::createFrag
         return nullptr;
     auto values = match->values();
     values[u"url"] = urlString;
-    return description->createDescribedFragmentWithValues(values, document, nullptr);
+    auto fragment = description->createDescribedFragmentWithValues(values, document, nullptr);
+    if (!fragment)
+        return nullptr;
+    // The opening comment as WordPress writes a block's attributes ("&", "<",
+    // ">", quotes and "--" as escapes), whatever the snippet's JSON spelled.
+    for (auto child = fragment->firstChild(); child; child = child->nextSibling()) {
+        if (child->nodeType() != DOMNode::COMMENT_NODE)
+            continue;
+        auto& comment = downcast<DOMCharacterData>(*child);
+        if (auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(comment.data()))
+            (void)comment.setData(metadata->encodedAsCommentText());
+        break;
+    }
+    return fragment;
 }
 
 std::shared_ptr<DOMDocumentFragment> VornickWordPressBlockModeHelper::createFragmentForPasteOfURL(const URL& url, const std::u16string& title,

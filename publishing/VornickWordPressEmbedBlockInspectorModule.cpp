@@ -206,12 +206,6 @@ void VornickWordPressEmbedBlockInspectorModule::undoableSetURLString(const std::
         updateUI();
         return;
     }
-    // The comment as WordPress writes it, whatever the snippet wrote.
-    auto newBlock = helper->blockOrElement(figure);
-    if (auto& comment = newBlock.blockStartComment()) {
-        if (auto metadata = VornickWordPressBlockMetadata::blockMetadataWithOpeningCommentText(comment->data()))
-            comment->setData(metadata->encodedAsCommentText());
-    }
     auto bounds = [&] {
         auto range = document->createRange();
         (void)range->selectNode(*element);
@@ -240,7 +234,7 @@ void VornickWordPressEmbedBlockInspectorModule::undoableSetURLString(const std::
     if (resultRange)
         view->setTargetRange(resultRange);
     // The editor keeps showing this module, on the new block.
-    newBlock = helper->blockOrElement(figure);
+    auto newBlock = helper->blockOrElement(figure);
     if (newBlock.element() && elementEditor() == editor)
         editor->replaceTargetObjectKeepingModules(newBlock);
     m_embedFailed = false;

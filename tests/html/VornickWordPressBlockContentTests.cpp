@@ -119,6 +119,14 @@ TEST(VornickWordPressBlockContent, EmbedsArePlaceholdersOrBlocksOfTheSnippetAPat
         << toUTF8(embedMarkup);
     EXPECT_NE(embedMarkup.find(u"<div class=\"wp-block-embed__wrapper\">\nhttps://www.youtube.com/watch?v=dQw4w9WgXcQ\n</div>"),
               std::u16string::npos);
+    // Its attributes are written as WordPress writes them: "&" and the other
+    // characters its attribute writer escapes come as escapes in the comment.
+    auto query = URL::create(std::u16string_view(u"https://www.youtube.com/watch?v=dQw4w9WgXcQ&t=10--x"));
+    ASSERT_TRUE(query);
+    auto queried = markupOf(*document, helper->createFragmentForPasteOfURL(*query, u"A video", *document));
+    EXPECT_TRUE(queried.starts_with(u"<!-- wp:embed {\"url\":\"https://www.youtube.com/watch?v=dQw4w9WgXcQ\\u0026t=10\\u002d\\u002dx\","))
+        << toUTF8(queried);
+    EXPECT_NE(queried.find(u"\nhttps://www.youtube.com/watch?v=dQw4w9WgXcQ&amp;t=10--x\n</div>"), std::u16string::npos) << toUTF8(queried);
     auto site = URL::create(std::u16string_view(u"https://example.com/about"));
     EXPECT_EQ(markupOf(*document, helper->createFragmentForPasteOfURL(*site, u"About", *document)),
               u"<a href=\"https://example.com/about\">About</a>");

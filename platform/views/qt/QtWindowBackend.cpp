@@ -167,8 +167,15 @@ void QtWindowBackend::windowDidChangeOrdering(Window& window)
 {
     auto* widget = widgetForWindow(window);
     if (!window.isVisible()) {
-        if (widget)
-            widget->hide();
+        if (!widget)
+            return;
+        bool hadKeyboard = widget->isWindow() && widget->isActiveWindow();
+        widget->hide();
+        // A window system without a window manager gives the keyboard to no
+        // one when the window that had it goes (a closed popover): the front
+        // window that can take it does, as on the desktop.
+        if (hadKeyboard)
+            giveKeyboardToFrontWindow();
         return;
     }
     if (!widget)
@@ -188,6 +195,20 @@ void QtWindowBackend::windowDidChangeOrdering(Window& window)
     if (!widget->isWindow() || QGuiApplication::platformName() != QLatin1String("offscreen"))
         widget->raise();
     widget->update();
+}
+
+void QtWindowBackend::giveKeyboardToFrontWindow()
+{
+    for (auto& front : Application::shared().orderedWindows()) {
+        if (!front->canBecomeKeyWindow() || front->ignoresMouseEvents() || isOverlay(*front))
+            continue;
+        auto* widget = widgetForWindow(*front);
+        if (!widget || !widget->isWindow() || !widget->isVisible())
+            continue;
+        widget->activateWindow();
+        front->makeKeyWindow();
+        return;
+    }
 }
 
 void QtWindowBackend::windowFrameDidChange(Window& window)

@@ -97,6 +97,9 @@ public:
     static void qtGeometryOfWindow(const Window&, int& x, int& y, int& width, int& height);
 
 private:
+    // Activates the front visible window that can be key (the window system's
+    // and ours), after the one that had the keyboard went.
+    void giveKeyboardToFrontWindow();
     QtWindowWidget* makeWidget(Window&);
     void applyGeometry(Window&, QtWindowWidget&);
     void forget(const Window*);

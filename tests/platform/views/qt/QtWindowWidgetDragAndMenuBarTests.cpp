@@ -201,4 +201,31 @@ TEST_F(WidgetDragAndMenuBar, APopoverShowsAsAFramelessToolWindowWithItsContent)
     EXPECT_FALSE(shown->isVisible());
 }
 
+TEST_F(WidgetDragAndMenuBar, AClosedPopoverThatHadTheKeyboardGivesItBackToTheWindowBelow)
+{
+    widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(widget()));
+    auto popover = std::make_shared<Popover>();
+    popover->setContentView(std::make_shared<DropView>(Rect(0, 0, 120, 80)));
+    popover->setContentSize({ 120, 80 });
+    popover->showRelativeToRect(Rect(10, 10, 20, 20), view, RectEdge::MaxY);
+    auto* shown = backend->widgetForWindow(*popover->window());
+    ASSERT_TRUE(shown);
+    // A click in the popover (a text field there) takes the keyboard.
+    shown->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+    QTest::mouseClick(shown, Qt::LeftButton, Qt::NoModifier, QPoint(60, 40));
+    EXPECT_TRUE(popover->window()->isKeyWindow());
+
+    popover->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return widget()->isActiveWindow(); }, 2000));
+    EXPECT_TRUE(window->isKeyWindow());
+
+    // A window that did not have the keyboard takes nothing when it goes.
+    popover->showRelativeToRect(Rect(10, 10, 20, 20), view, RectEdge::MaxY);
+    popover->close();
+    EXPECT_TRUE(widget()->isActiveWindow());
+    EXPECT_TRUE(window->isKeyWindow());
+}
+
 } // namespace

@@ -231,6 +231,19 @@ public:
 
     void didStartElement(XMLParser& parser, std::string_view name) override
     {
+        startElement(parser, name);
+        routeText(parser);
+    }
+
+    void didEndElement(XMLParser& parser, std::string_view name) override
+    {
+        endElement(parser, name);
+        routeText(parser);
+    }
+
+private:
+    void startElement(XMLParser& parser, std::string_view name)
+    {
         if (++m_depth > XMLRPCEventBasedParser::maximumElementDepth) {
             error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError,
                 u"The reply nests its elements more than " + toUTF16(std::to_string(XMLRPCEventBasedParser::maximumElementDepth)) + u" deep.");
@@ -305,7 +318,7 @@ public:
         m_text.resize(node.textStart);
     }
 
-    void didEndElement(XMLParser& parser, std::string_view name) override
+    void endElement(XMLParser& parser, std::string_view name)
     {
         --m_depth;
         if (rootEnded) {
@@ -367,34 +380,40 @@ public:
         }
     }
 
-    void foundCharacters(XMLParser&, std::string_view text) override { collect(text); }
-    void foundCDATA(XMLParser&, std::string_view text) override { collect(text); }
-
-private:
     void endDocument(XMLParser& parser)
     {
         documentEnd = parser.byteOffset();
         parser.abortParsing();
     }
 
-    void collect(std::string_view text)
+    // Whether the text that comes now belongs to the innermost open node:
+    // a name's, or a scalar value's outside its type element's siblings.
+    bool collectsText() const
     {
         if (rootEnded || m_nodes.empty())
-            return;
-        Node& node = m_nodes.back();
+            return false;
+        const Node& node = m_nodes.back();
         switch (node.kind) {
         case NodeKind::Member:
-            return;
+            return false;
         case NodeKind::Name:
-            m_text += text;
-            return;
+            return true;
         case NodeKind::Value:
             if (node.isContainer())
-                return;
-            if (node.typed ? node.innerDepth >= node.typeElementDepth : node.innerDepth == 0)
-                m_text += text;
-            return;
+                return false;
+            return node.typed ? node.innerDepth >= node.typeElementDepth : node.innerDepth == 0;
         }
+        return false;
+    }
+
+    // Texts change owner only at elements: until the next one, the XML
+    // parser appends what is collected to the text buffer itself, or drops it.
+    void routeText(XMLParser& parser)
+    {
+        if (collectsText())
+            parser.appendUTF8TextTo(m_text);
+        else
+            parser.ignoreUTF8Text();
     }
 
     // The value a node ends with.

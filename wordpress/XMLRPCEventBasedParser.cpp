@@ -386,8 +386,9 @@ private:
         parser.abortParsing();
     }
 
-    // Whether the text that comes now belongs to the innermost open node:
-    // a name's, or a scalar value's outside its type element's siblings.
+    // Whether the text that comes now belongs to the innermost open node: a
+    // name's, or a scalar value's (inside its type element, or anywhere in
+    // it when it has none).
     bool collectsText() const
     {
         if (rootEnded || m_nodes.empty())

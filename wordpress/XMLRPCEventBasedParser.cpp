@@ -335,27 +335,35 @@ private:
             --m_nodes.back().innerDepth;
             return;
         }
-        Node node = std::move(m_nodes.back());
-        m_nodes.pop_back();
+        // The node ends where it stands, and goes after giving its parent what it holds.
+        Node& node = m_nodes.back();
+        Node* parentNode = m_nodes.size() > 1 ? &m_nodes[m_nodes.size() - 2] : nullptr;
         std::string_view text = std::string_view(m_text).substr(node.textStart);
         if (node.kind == NodeKind::Name) {
-            if (!m_nodes.empty() && m_nodes.back().kind == NodeKind::Member) {
-                m_nodes.back().key = toUTF16(trimmed(text));
-                m_nodes.back().hasKey = true;
+            if (parentNode && parentNode->kind == NodeKind::Member) {
+                parentNode->key = toUTF16(trimmed(text));
+                parentNode->hasKey = true;
             }
             m_text.resize(node.textStart);
+            m_nodes.pop_back();
             return;
         }
-        Value value = valueOfNode(node, text);
+        Value value = valueOfNode(node, parentNode, text);
         m_text.resize(node.textStart);
-        if (m_nodes.empty()) {
+        if (!parentNode) {
+            m_nodes.pop_back();
             result = std::move(value);
             rootEnded = true;
             if (m_depth == 0)
                 endDocument(parser);
             return;
         }
-        Node& parent = m_nodes.back();
+        giveToParent(node, *parentNode, std::move(value));
+        m_nodes.pop_back();
+    }
+
+    void giveToParent(Node& node, Node& parent, Value&& value)
+    {
         if (parent.kind == NodeKind::Member) {
             if (node.kind == NodeKind::Value) {
                 parent.value = std::move(value);
@@ -418,7 +426,7 @@ private:
     }
 
     // The value a node ends with.
-    Value valueOfNode(Node& node, std::string_view text) const
+    static Value valueOfNode(Node& node, const Node* parent, std::string_view text)
     {
         if (node.kind == NodeKind::Member)
             return Value();
@@ -436,7 +444,7 @@ private:
             return Value(trimmed(text) == "1");
         case XMLRPCElementType::Date: {
             // WordPress writes its "*_gmt" members in UTC.
-            bool universal = !m_nodes.empty() && m_nodes.back().kind == NodeKind::Member && endsWith(m_nodes.back().key, u"_gmt");
+            bool universal = parent && parent->kind == NodeKind::Member && endsWith(parent->key, u"_gmt");
             auto date = dateFromXMLRPCDateString(toUTF16(trimmed(text)), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
             return date ? Value(*date) : Value();
         }

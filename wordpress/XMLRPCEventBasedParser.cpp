@@ -231,6 +231,19 @@ public:
 
     void didStartElement(XMLParser& parser, std::string_view name) override
     {
+        startElement(parser, name);
+        routeText(parser);
+    }
+
+    void didEndElement(XMLParser& parser, std::string_view name) override
+    {
+        endElement(parser, name);
+        routeText(parser);
+    }
+
+private:
+    void startElement(XMLParser& parser, std::string_view name)
+    {
         if (++m_depth > XMLRPCEventBasedParser::maximumElementDepth) {
             error = Error(VornickErrorDomain, VornickXMLRPCResponseNotXMLRPCError,
                 u"The reply nests its elements more than " + toUTF16(std::to_string(XMLRPCEventBasedParser::maximumElementDepth)) + u" deep.");
@@ -305,7 +318,7 @@ public:
         m_text.resize(node.textStart);
     }
 
-    void didEndElement(XMLParser& parser, std::string_view name) override
+    void endElement(XMLParser& parser, std::string_view name)
     {
         --m_depth;
         if (rootEnded) {
@@ -322,27 +335,35 @@ public:
             --m_nodes.back().innerDepth;
             return;
         }
-        Node node = std::move(m_nodes.back());
-        m_nodes.pop_back();
+        // The node ends where it stands, and goes after giving its parent what it holds.
+        Node& node = m_nodes.back();
+        Node* parentNode = m_nodes.size() > 1 ? &m_nodes[m_nodes.size() - 2] : nullptr;
         std::string_view text = std::string_view(m_text).substr(node.textStart);
         if (node.kind == NodeKind::Name) {
-            if (!m_nodes.empty() && m_nodes.back().kind == NodeKind::Member) {
-                m_nodes.back().key = toUTF16(trimmed(text));
-                m_nodes.back().hasKey = true;
+            if (parentNode && parentNode->kind == NodeKind::Member) {
+                parentNode->key = toUTF16(trimmed(text));
+                parentNode->hasKey = true;
             }
             m_text.resize(node.textStart);
+            m_nodes.pop_back();
             return;
         }
-        Value value = valueOfNode(node, text);
+        Value value = valueOfNode(node, parentNode, text);
         m_text.resize(node.textStart);
-        if (m_nodes.empty()) {
+        if (!parentNode) {
+            m_nodes.pop_back();
             result = std::move(value);
             rootEnded = true;
             if (m_depth == 0)
                 endDocument(parser);
             return;
         }
-        Node& parent = m_nodes.back();
+        giveToParent(node, *parentNode, std::move(value));
+        m_nodes.pop_back();
+    }
+
+    void giveToParent(Node& node, Node& parent, Value&& value)
+    {
         if (parent.kind == NodeKind::Member) {
             if (node.kind == NodeKind::Value) {
                 parent.value = std::move(value);
@@ -367,38 +388,45 @@ public:
         }
     }
 
-    void foundCharacters(XMLParser&, std::string_view text) override { collect(text); }
-    void foundCDATA(XMLParser&, std::string_view text) override { collect(text); }
-
-private:
     void endDocument(XMLParser& parser)
     {
         documentEnd = parser.byteOffset();
         parser.abortParsing();
     }
 
-    void collect(std::string_view text)
+    // Whether the text that comes now belongs to the innermost open node: a
+    // name's, or a scalar value's (inside its type element, or anywhere in
+    // it when it has none).
+    bool collectsText() const
     {
         if (rootEnded || m_nodes.empty())
-            return;
-        Node& node = m_nodes.back();
+            return false;
+        const Node& node = m_nodes.back();
         switch (node.kind) {
         case NodeKind::Member:
-            return;
+            return false;
         case NodeKind::Name:
-            m_text += text;
-            return;
+            return true;
         case NodeKind::Value:
             if (node.isContainer())
-                return;
-            if (node.typed ? node.innerDepth >= node.typeElementDepth : node.innerDepth == 0)
-                m_text += text;
-            return;
+                return false;
+            return node.typed ? node.innerDepth >= node.typeElementDepth : node.innerDepth == 0;
         }
+        return false;
+    }
+
+    // Texts change owner only at elements: until the next one, the XML
+    // parser appends what is collected to the text buffer itself, or drops it.
+    void routeText(XMLParser& parser)
+    {
+        if (collectsText())
+            parser.appendUTF8TextTo(m_text);
+        else
+            parser.ignoreUTF8Text();
     }
 
     // The value a node ends with.
-    Value valueOfNode(Node& node, std::string_view text) const
+    static Value valueOfNode(Node& node, const Node* parent, std::string_view text)
     {
         if (node.kind == NodeKind::Member)
             return Value();
@@ -416,7 +444,7 @@ private:
             return Value(trimmed(text) == "1");
         case XMLRPCElementType::Date: {
             // WordPress writes its "*_gmt" members in UTC.
-            bool universal = !m_nodes.empty() && m_nodes.back().kind == NodeKind::Member && endsWith(m_nodes.back().key, u"_gmt");
+            bool universal = parent && parent->kind == NodeKind::Member && endsWith(parent->key, u"_gmt");
             auto date = dateFromXMLRPCDateString(toUTF16(trimmed(text)), universal ? XMLRPCDateTimeZone::UTC : XMLRPCDateTimeZone::Local);
             return date ? Value(*date) : Value();
         }

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -11,43 +15,74 @@ namespace brevanton {
 
 void appendUTF16(std::u16string& out, std::string_view utf8)
 {
-    // Never more code units than bytes: written in place, then cut to size.
-    size_t base = out.size();
-    out.resize(base + utf8.size());
-    char16_t* written = out.data() + base;
+    // Never more code units than bytes. The units are made in a buffer on the
+    // stack and appended a chunk at a time, so the string's new space is
+    // written once rather than first cleared.
+    out.reserve(out.size() + utf8.size());
+    constexpr int32_t chunk = 1024;
+    char16_t buffer[chunk];
+    int32_t used = 0;
     int32_t i = 0;
     const auto* s = reinterpret_cast<const uint8_t*>(utf8.data());
     const auto length = static_cast<int32_t>(utf8.size());
     while (i < length) {
+        // Room for sixteen units of ASCII and one character of two units.
+        if (used > chunk - 18) {
+            out.append(buffer, static_cast<size_t>(used));
+            used = 0;
+        }
+#if defined(__SSE2__)
+        // Sixteen bytes at a time, widened whole; the units past the first
+        // byte that is not ASCII are written over.
+        if (i + 16 <= length) {
+            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + used), _mm_unpacklo_epi8(block, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + used + 8), _mm_unpackhi_epi8(block, zero));
+            auto nonASCII = static_cast<unsigned>(_mm_movemask_epi8(block));
+            if (!nonASCII) {
+                used += 16;
+                i += 16;
+                continue;
+            }
+            auto ascii = static_cast<int32_t>(__builtin_ctz(nonASCII));
+            used += ascii;
+            i += ascii;
+        }
+#else
         // Eight ASCII bytes at a time.
-        while (i + 8 <= length) {
+        while (i + 8 <= length && used <= chunk - 10) {
             uint64_t word;
             std::memcpy(&word, s + i, sizeof word);
             if (word & 0x8080808080808080ull)
                 break;
             for (int k = 0; k < 8; ++k)
-                written[k] = static_cast<char16_t>(s[i + k]);
-            written += 8;
+                buffer[used + k] = static_cast<char16_t>(s[i + k]);
+            used += 8;
             i += 8;
         }
         if (i >= length)
             break;
+#endif
         if (s[i] < 0x80) {
-            *written++ = static_cast<char16_t>(s[i++]);
+            buffer[used++] = static_cast<char16_t>(s[i++]);
             continue;
         }
-        UChar32 c;
-        U8_NEXT(s, i, length, c);
-        if (c < 0)
-            c = 0xFFFD;
-        if (c <= 0xFFFF) {
-            *written++ = static_cast<char16_t>(c);
-        } else {
-            *written++ = static_cast<char16_t>(U16_LEAD(c));
-            *written++ = static_cast<char16_t>(U16_TRAIL(c));
-        }
+        // Characters of several bytes, one after another.
+        do {
+            UChar32 c;
+            U8_NEXT(s, i, length, c);
+            if (c < 0)
+                c = 0xFFFD;
+            if (c <= 0xFFFF) {
+                buffer[used++] = static_cast<char16_t>(c);
+            } else {
+                buffer[used++] = static_cast<char16_t>(U16_LEAD(c));
+                buffer[used++] = static_cast<char16_t>(U16_TRAIL(c));
+            }
+        } while (i < length && s[i] >= 0x80 && used <= chunk - 2);
     }
-    out.resize(static_cast<size_t>(written - out.data()));
+    out.append(buffer, static_cast<size_t>(used));
 }
 
 std::u16string toUTF16(std::string_view utf8)

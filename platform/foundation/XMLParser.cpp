@@ -152,6 +152,11 @@ struct XMLParser::Callbacks {
     static void characters(void* context, const xmlChar* characters, int length)
     {
         auto& self = parser(context);
+        if (self.m_utf8TextRoute != UTF8TextRoute::Delegate) {
+            if (self.m_utf8TextRoute == UTF8TextRoute::Buffer && !stopped(self))
+                self.m_utf8TextBuffer->append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
+            return;
+        }
         if (!self.m_utf8Delegate)
             appendPending(context, characters, length, PendingKind::Characters);
         else if (!stopped(self))
@@ -161,6 +166,11 @@ struct XMLParser::Callbacks {
     static void cdata(void* context, const xmlChar* characters, int length)
     {
         auto& self = parser(context);
+        if (self.m_utf8TextRoute != UTF8TextRoute::Delegate) {
+            if (self.m_utf8TextRoute == UTF8TextRoute::Buffer && !stopped(self))
+                self.m_utf8TextBuffer->append(reinterpret_cast<const char*>(characters), static_cast<size_t>(length));
+            return;
+        }
         if (!self.m_utf8Delegate)
             appendPending(context, characters, length, PendingKind::CDATA);
         else if (!stopped(self))
@@ -306,6 +316,7 @@ bool XMLParser::parse()
     m_pendingCharacters.clear();
     m_pendingKind = static_cast<int>(PendingKind::None);
     m_names.clear();
+    m_utf8TextRoute = UTF8TextRoute::Delegate;
 
     xmlSAXHandler handler;
     std::memset(&handler, 0, sizeof handler);

@@ -80,6 +80,17 @@ public:
     // place of the delegate, which then hears only of comments, processing
     // instructions, the document's start and end, and errors.
     void setUTF8Delegate(XMLParserUTF8Delegate* delegate) { m_utf8Delegate = delegate; }
+    // From the UTF-8 delegate's operations: where character data and CDATA
+    // go from then on. To the delegate (the default at every parse);
+    // appended to a buffer, which spares a reader gathering texts a call for
+    // every piece; or nowhere, for text the reader has no use for.
+    void sendUTF8TextToDelegate() { m_utf8TextRoute = UTF8TextRoute::Delegate; }
+    void appendUTF8TextTo(std::string& buffer)
+    {
+        m_utf8TextRoute = UTF8TextRoute::Buffer;
+        m_utf8TextBuffer = &buffer;
+    }
+    void ignoreUTF8Text() { m_utf8TextRoute = UTF8TextRoute::Ignore; }
 
     // Parses the whole document, calling the delegate. False when the
     // document is not well-formed or parsing was aborted; parserError() tells why.
@@ -112,6 +123,9 @@ private:
     std::string_view m_data;
     XMLParserDelegate* m_delegate { nullptr };
     XMLParserUTF8Delegate* m_utf8Delegate { nullptr };
+    enum class UTF8TextRoute { Delegate, Buffer, Ignore };
+    UTF8TextRoute m_utf8TextRoute { UTF8TextRoute::Delegate };
+    std::string* m_utf8TextBuffer { nullptr };
     // A prefixed name for the UTF-8 delegate, made in this buffer.
     std::string m_qualifiedName;
     void* m_context { nullptr };

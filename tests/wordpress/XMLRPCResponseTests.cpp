@@ -2,6 +2,7 @@
 
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/Text.h"
+#include "toolkit/VornickBase64.h"
 #include "toolkit/VornickErrors.h"
 #include "wordpress/XMLRPCDateText.h"
 #include "wordpress/XMLRPCEventBasedParser.h"
@@ -141,6 +142,53 @@ TEST(XMLRPCResponseTests, TextsInSeveralPiecesReadWhole)
     // Elements in a namespace are not XML-RPC's.
     EXPECT_EQ(value("<x:value xmlns:x=\"urn:x\">no</x:value><value>yes</value>"), Value(u"yes"));
     EXPECT_EQ(value("<value><x:string xmlns:x=\"urn:x\"> other </x:string></value>"), Value(u"other"));
+}
+
+TEST(XMLRPCResponseTests, NestedValuesKeepTheirTextsWhateverLiesBetweenTheirElements)
+{
+    // Strings with entities and characters of one to four bytes, in structs
+    // inside arrays inside structs, with formatting between every element;
+    // a large base64 value beside them, and scalars after each.
+    Data picture(3 << 20);
+    for (size_t i = 0; i < picture.size(); ++i)
+        picture[i] = static_cast<uint8_t>(i * 31 + i / 251);
+    std::string content;
+    std::u16string expectedContent;
+    for (int i = 0; i < 2000; ++i) {
+        content += "&lt;p&gt;Caf\xC3\xA9 \xE6\x97\xA5\xF0\x9F\x98\x80 &amp;amp; &#x2014;&#10;&lt;/p&gt;";
+        expectedContent += u"<p>Caf\u00E9 \u65E5\U0001F600 &amp; \u2014\n</p>";
+    }
+    std::string inner = "<value><struct>\n  <member> <name>post_content</name>\n <value> <string>" + content
+        + "</string> </value></member>\n  <member><name>t&#233;rm</name><value><array><data>\n"
+          "   <value><struct><member><name>name</name><value><string> Sea &amp; Sky </string></value></member>"
+          "<member><name>count</name><value><int> 12 </int></value></member></struct></value>\n"
+          "   <value><array><data><value>untyped &lt;b&gt;</value><value><string></string></value></data></array></value>\n"
+          "  </data></array></value></member>\n"
+          "  <member><name>file</name><value><base64>" + toUTF8(base64EncodedString(picture)) + "</base64></value></member>\n"
+          "  <member><name>sticky</name><value><boolean>1</boolean></value></member>\n"
+          "</struct></value>";
+    XMLRPCResponse response(reply("<value><array><data>\n" + inner + "\n" + inner + "\n</data></array></value>"));
+    ASSERT_EQ(response.object().count(), 2u) << response.parserError();
+    for (const Value& post : response.object().array()) {
+        EXPECT_TRUE(post[u"post_content"] == Value(expectedContent));
+        const Value& terms = post[u"t\u00E9rm"];
+        ASSERT_EQ(terms.count(), 2u);
+        EXPECT_EQ(terms.array()[0], Value(Dictionary { { u"name", Value(u" Sea & Sky ") }, { u"count", Value(12) } }));
+        EXPECT_EQ(terms.array()[1], Value(Array { Value(u"untyped <b>"), Value(u"") }));
+        EXPECT_TRUE(post[u"file"] == Value(picture));
+        EXPECT_EQ(post[u"sticky"], Value(true));
+        EXPECT_EQ(post.count(), 4u);
+    }
+
+    // A fault's struct reads the same way, its string with entities and
+    // characters of several bytes.
+    XMLRPCResponse fault("<?xml version=\"1.0\"?><methodResponse><fault>\n<value><struct>\n"
+                         "<member><name>faultCode</name><value><int>404</int></value></member>\n"
+                         "<member><name>faultString</name><value><string>Ung\xC3\xBCltige &lt;ID&gt; \xF0\x9F\x98\x80</string></value></member>\n"
+                         "</struct></value>\n</fault></methodResponse>");
+    EXPECT_TRUE(fault.isFault());
+    EXPECT_EQ(fault.faultCode(), 404);
+    EXPECT_EQ(fault.faultString(), u"Ung\u00FCltige <ID> \U0001F600");
 }
 
 TEST(XMLRPCResponseTests, ForbiddenBytesAndJunkAroundTheXMLAreLeftOut)

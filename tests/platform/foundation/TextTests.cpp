@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 namespace brevanton {
 namespace {
 
@@ -17,6 +19,44 @@ TEST(Text, UTF8ConvertsWholeAcrossRunsOfASCII)
     std::u16string text = u"kept ";
     appendUTF16(text, "caf\xC3\xA9 au lait");
     EXPECT_EQ(text, u"kept caf\u00E9 au lait");
+}
+
+TEST(Text, UTF8ConvertsWholeAcrossBlocksAndChunks)
+{
+    // Characters of one to four bytes at every offset from a block's edge,
+    // in texts far longer than the units converted at a time.
+    const char* characters[] = { "a", "\xC3\xA9", "\xE2\x80\x94", "\xF0\x9F\x98\x80", "\n" };
+    const char16_t* units[] = { u"a", u"\u00E9", u"\u2014", u"\U0001F600", u"\n" };
+    for (size_t kind = 0; kind < std::size(characters); ++kind) {
+        for (size_t lead = 0; lead < 40; ++lead) {
+            std::string text(lead, 'x');
+            std::u16string expected(lead, u'x');
+            for (int i = 0; i < 1500; ++i) {
+                text += characters[kind];
+                expected += units[kind];
+                if (i % 7 == 0) {
+                    text += "plain ascii run";
+                    expected += u"plain ascii run";
+                }
+            }
+            ASSERT_EQ(toUTF16(text), expected) << kind << " " << lead;
+        }
+    }
+
+    // Ill-formed sequences become U+FFFD wherever they fall, also at the
+    // end of a chunk and of the text.
+    std::string broken(1023, 'y');
+    broken += "\xE2\x80" "z\xF0\x9F\x98";
+    std::u16string expectedBroken(1023, u'y');
+    expectedBroken += u"\uFFFDz\uFFFD";
+    EXPECT_EQ(toUTF16(broken), expectedBroken);
+    EXPECT_EQ(toUTF16("\xED\xA0\x80 lone surrogate, \xC0\xAF overlong, \x80 stray"),
+        u"\uFFFD\uFFFD\uFFFD lone surrogate, \uFFFD\uFFFD overlong, \uFFFD stray");
+
+    // Appending keeps what was there, however long either part is.
+    std::u16string long16(5000, u'q');
+    appendUTF16(long16, std::string(3000, 'r') + "\xC3\xA9");
+    EXPECT_EQ(long16, std::u16string(5000, u'q') + std::u16string(3000, u'r') + u"\u00E9");
 }
 
 } // namespace

@@ -303,3 +303,52 @@ TEST(XMLParser, TellsHowManyBytesItReadAtEachEnd)
     ASSERT_TRUE(latinParser.parse());
     EXPECT_EQ(latin.offsets, (std::vector<long> { static_cast<long>(declaration.size() + 9) }));
 }
+
+namespace {
+
+// Sends the text inside <keep> to a buffer, drops the text inside <drop>,
+// and hears the rest itself.
+class RoutingRecorder : public XMLParserUTF8Delegate {
+public:
+    std::string kept;
+    std::string heard;
+    void didStartElement(XMLParser& parser, std::string_view name) override { route(parser, name); }
+    void didEndElement(XMLParser& parser, std::string_view) override { parser.sendUTF8TextToDelegate(); }
+    void foundCharacters(XMLParser&, std::string_view text) override { heard += text; }
+    void foundCDATA(XMLParser&, std::string_view text) override { heard += "[" + std::string(text) + "]"; }
+
+private:
+    void route(XMLParser& parser, std::string_view name)
+    {
+        if (name == "keep")
+            parser.appendUTF8TextTo(kept);
+        else if (name == "drop")
+            parser.ignoreUTF8Text();
+        else
+            parser.sendUTF8TextToDelegate();
+    }
+};
+
+} // namespace
+
+TEST(XMLParser, UTF8TextGoesWhereTheDelegateRoutesIt)
+{
+    std::string document = "<a>one<keep>caf\xC3\xA9 &amp; <![CDATA[<b>]]>&#x41;</keep>two<drop>gone &lt;<![CDATA[x]]></drop>"
+                           "<keep>\r\nmore</keep><![CDATA[three]]></a>";
+    RoutingRecorder recorder;
+    XMLParser parser(XMLParser::BorrowedBytes { document });
+    parser.setUTF8Delegate(&recorder);
+    ASSERT_TRUE(parser.parse());
+    EXPECT_EQ(recorder.kept, "caf\xC3\xA9 & <b>A\nmore");
+    EXPECT_EQ(recorder.heard, "onetwo[three]");
+
+    // Every parse starts by sending text to the delegate.
+    RoutingRecorder again;
+    again.kept = "before ";
+    XMLParser second("<a>x<keep>y</keep></a>");
+    second.setUTF8Delegate(&again);
+    second.appendUTF8TextTo(again.kept);
+    ASSERT_TRUE(second.parse());
+    EXPECT_EQ(again.heard, "x");
+    EXPECT_EQ(again.kept, "before y");
+}

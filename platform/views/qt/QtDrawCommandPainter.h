@@ -72,6 +72,7 @@ private:
     // Sets the transform of the command's view and its compositing mode.
     void prepare(const DrawCommand&);
     QFont fontForText(const DrawCommand&) const;
+    const QFont& systemFont() const;
 
     QPainter& m_painter;
     QTransform m_baseToDevice;

@@ -16,6 +16,7 @@
 #include "editing/VornickCommandStepName.h"
 #include "editing/VornickContentEditingViewInternals.h"
 #include "editing/VornickEmbeddedWebView.h"
+#include "editing/VornickFragmentCompletionUIController.h"
 #include "editing/VornickFragmentInterior.h"
 #include "editing/commands/VornickUndoableElementSplit.h"
 #include "html/VornickFragmentSet.h"
@@ -450,6 +451,14 @@ void VornickContentEditingView::keyDown(const Event& event)
     if (event.characters() == u"<" && m_internals->editable
         && !event.hasModifier(ModifierFlag::Command | ModifierFlag::Option | ModifierFlag::Control | ModifierFlag::Function)
         && UserDefaults::standard().boolForKey(u"LeftAngleBracketTriggersInsertOrWrapIn")) {
+        // A second "<" while that completion waits with nothing searched is
+        // the literal character, as it is typed into the completion's search
+        // (the key reaches this view while the search field has no focus).
+        if (const auto& completion = m_internals->fragmentCompletionUIController;
+            completion && completion->isShown() && completion->searchString().empty()) {
+            completion->setSearchString(u"<");
+            return;
+        }
         Internals::vornick_initiateFragmentCompletion(*this, nullptr);
         return;
     }

@@ -238,13 +238,18 @@ public:
     }
 
 private:
+    // Each keeps its file's URL, as the library's items do once read.
     struct Item : ImageBrowserItem {
-        Item(std::string path, int number) : path(std::move(path)), title(u"Picture " + toUTF16(std::to_string(number))) { }
+        Item(const std::string& path, int number)
+            : url(URL::fileURLWithPath(path, false))
+            , title(u"Picture " + toUTF16(std::to_string(number)))
+        {
+        }
         std::u16string imageUID() const override { return title; }
-        std::optional<URL> imageRepresentation() const override { return URL::fileURLWithPath(path, false); }
+        std::optional<URL> imageRepresentation() const override { return url; }
         std::u16string imageTitle() const override { return title; }
         std::u16string imageSubtitle() const override { return u"4000 x 3000"; }
-        std::string path;
+        URL url;
         std::u16string title;
     };
     std::vector<std::shared_ptr<Item>> m_items;

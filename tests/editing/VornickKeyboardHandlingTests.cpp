@@ -453,6 +453,21 @@ TEST_F(KeyboardTest, LeftAngleBracketStartsCompletionWhenTheUserWantsIt)
     // With Command held the key is no completion.
     press(u'<', ModifierFlag::Command);
     EXPECT_FALSE(controller->isShown());
+
+    // The key pressed twice, with Shift as an X server sends it, while the
+    // completion's search has no focus: the second one is the literal
+    // character, one "Typing" step, and the placeholder is gone.
+    view->endTypingRun();
+    caretAt(u"First<", 6);
+    press(u'<', ModifierFlag::Shift);
+    ASSERT_TRUE(controller->isShown());
+    press(u'<', ModifierFlag::Shift);
+    EXPECT_FALSE(controller->isShown());
+    EXPECT_EQ(caretInText(), "First<<| ");
+    EXPECT_EQ(element(u"SPAN"), nullptr);
+    EXPECT_EQ(toUTF8(view->undoManager()->undoActionName()), "Typing");
+    view->undoManager()->undo();
+    EXPECT_EQ(caretInText(), "First<| ");
     UserDefaults::standard().removeObjectForKey(u"LeftAngleBracketTriggersInsertOrWrapIn");
 }
 

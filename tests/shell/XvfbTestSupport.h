@@ -5,6 +5,7 @@
 
 #include "platform/foundation/Process.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -184,6 +185,41 @@ struct XvfbServer {
     {
         xdotool(display, { "windowfocus", "--sync", window });
         xdotool(display, { "mousemove", "--window", window, std::to_string(x), std::to_string(y), "click", "1" });
+    }
+    // The visible windows, as xdotool names them.
+    std::vector<std::string> visibleWindows() const
+    {
+        std::vector<std::string> windows;
+        std::string output = xdotool(display, { "search", "--onlyvisible", "--name", "" }).standardOutput;
+        for (size_t start = 0, end; start < output.size(); start = end + 1) {
+            end = output.find('\n', start);
+            if (end == std::string::npos)
+                end = output.size();
+            if (end > start)
+                windows.push_back(output.substr(start, end - start));
+        }
+        return windows;
+    }
+    bool isVisible(const std::string& window) const
+    {
+        auto windows = visibleWindows();
+        return std::find(windows.begin(), windows.end(), window) != windows.end();
+    }
+    // Presses the first button at a point of one window, moves the pointer
+    // in steps to a point of another and lets go there.
+    void drag(const std::string& from, int x, int y, const std::string& to, int toX, int toY) const
+    {
+        xdotool(display, { "mousemove", "--sync", "--window", from, std::to_string(x), std::to_string(y) });
+        xdotool(display, { "mousedown", "1" });
+        for (int step = 1; step <= 3; ++step) {
+            xdotool(display, { "mousemove", "--window", from, std::to_string(x + 6 * step), std::to_string(y + 6 * step) });
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        }
+        for (int step = 0; step <= 4; ++step) {
+            xdotool(display, { "mousemove", "--window", to, std::to_string(toX + 4 * (4 - step)), std::to_string(toY) });
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        xdotool(display, { "mouseup", "1" });
     }
     void keys(std::initializer_list<const char*> names) const
     {

@@ -53,12 +53,17 @@ QtDrawCommandPainter::QtDrawCommandPainter(QPainter& painter, const QTransform& 
     , m_baseToDevice(baseToDevice)
 {
     qtBeginPaintingImageFiles();
+    // The system font is the painter's around every command: text in it
+    // finds the font's engine already chosen after each command's restore.
+    m_painter.save();
+    m_painter.setFont(systemFont());
 }
 
 QtDrawCommandPainter::~QtDrawCommandPainter()
 {
     while (m_clipDepth)
         endClip();
+    m_painter.restore();
 }
 
 QTransform QtDrawCommandPainter::forWindowContentHeight(double height)
@@ -194,6 +199,11 @@ QFont QtDrawCommandPainter::fontForText(const DrawCommand& command) const
                 return qtFont(**font);
         }
     }
+    return systemFont();
+}
+
+const QFont& QtDrawCommandPainter::systemFont() const
+{
     if (!m_systemFont)
         m_systemFont = qtFont(*systemFontOfSize(0));
     return *m_systemFont;
@@ -210,12 +220,17 @@ void QtDrawCommandPainter::text(const DrawCommand& command)
     double factor = std::abs(scale.m22()) > 0 ? std::abs(scale.m22()) : 1;
     if (factor != 1)
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * factor))));
-    m_painter.setFont(font);
+    if (m_painter.font() != font)
+        m_painter.setFont(font);
     m_painter.setPen(qtColor(command.color));
     double lineHeight = font.pixelSize() * 1.2;
     double ascent = font.pixelSize() * 0.8;
     QString string = qtString(command.text);
     double y = box.top() + ascent;
+    if (!string.contains(QLatin1Char('\n'))) {
+        m_painter.drawText(QPointF(box.left(), y), string);
+        return;
+    }
     for (const QString& lineText : string.split(QLatin1Char('\n'))) {
         m_painter.drawText(QPointF(box.left(), y), lineText);
         y += lineHeight;
@@ -356,7 +371,26 @@ void QtDrawCommandPainter::fillRoundedRect(const DrawCommand& command)
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_painter.setPen(Qt::NoPen);
     m_painter.setBrush(qtColor(command.color));
-    m_painter.drawRoundedRect(qtRect(command.rect), command.cornerRadius, command.cornerRadius);
+    QRectF rect = qtRect(command.rect);
+    // Qt blends a shape of many lines on its thread pool; for a small one (a
+    // scroller's knob) waking the threads costs more than the blending: it is
+    // drawn in bands, each clipped to its lines, that the engine keeps on
+    // this thread.
+    const QTransform transform = m_painter.transform();
+    QRectF device = transform.mapRect(rect);
+    constexpr int band = 64;
+    if (transform.type() <= QTransform::TxScale && device.height() > band && device.width() * device.height() <= 64 * 1024) {
+        for (double top = std::floor(device.top()); top < device.bottom(); top += band) {
+            m_painter.save();
+            m_painter.resetTransform();
+            m_painter.setClipRect(QRectF(device.left() - 1, top, device.width() + 2, band), Qt::IntersectClip);
+            m_painter.setTransform(transform);
+            m_painter.drawRoundedRect(rect, command.cornerRadius, command.cornerRadius);
+            m_painter.restore();
+        }
+        return;
+    }
+    m_painter.drawRoundedRect(rect, command.cornerRadius, command.cornerRadius);
 }
 
 void QtDrawCommandPainter::strokeRoundedRect(const DrawCommand& command)

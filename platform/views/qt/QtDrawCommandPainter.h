@@ -29,7 +29,8 @@ public:
     // `baseToDevice` maps the window's base coordinates to the painter's
     // device; for a widget showing a window's content area of height h it is
     // the flip y -> h - y (forWindowContentHeight). Each painter is one
-    // paint: the image files it draws are looked at on disk again.
+    // paint: the image files it draws are looked at on disk again (a
+    // thumbnail's as often as QtImageFileCache allows).
     QtDrawCommandPainter(QPainter&, const QTransform& baseToDevice);
     // Ends the clips the commands began and did not end.
     ~QtDrawCommandPainter();
@@ -72,6 +73,7 @@ private:
     // Sets the transform of the command's view and its compositing mode.
     void prepare(const DrawCommand&);
     QFont fontForText(const DrawCommand&) const;
+    const QFont& systemFont() const;
 
     QPainter& m_painter;
     QTransform m_baseToDevice;

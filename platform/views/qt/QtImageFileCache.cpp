@@ -26,6 +26,7 @@ struct QtImageFileCache::Entry {
     // The file's stamp when it was last read (none: it was not there).
     std::optional<FileStamp> stamp;
     uint64_t lookedAtInPaint { 0 };
+    std::chrono::steady_clock::time_point lookedAtOnDisk;
     uint64_t lastUse { 0 };
     QImage image;
     // The decode whose image is awaited, 0 when none.
@@ -120,7 +121,8 @@ void QtImageFileCache::beginPaint()
     ++m_paint;
 }
 
-QtImageFileCache::Entry& QtImageFileCache::lookAt(const std::string& key, const std::string& path, bool* changed)
+QtImageFileCache::Entry& QtImageFileCache::lookAt(const std::string& key, const std::string& path,
+                                                  std::chrono::milliseconds recheckInterval, bool* changed)
 {
     auto [found, added] = m_entries->byKey.try_emplace(key);
     Entry& entry = found->second;
@@ -129,6 +131,10 @@ QtImageFileCache::Entry& QtImageFileCache::lookAt(const std::string& key, const 
     if (!added && entry.lookedAtInPaint == m_paint)
         return entry;
     entry.lookedAtInPaint = m_paint;
+    auto now = std::chrono::steady_clock::now();
+    if (!added && recheckInterval.count() > 0 && now - entry.lookedAtOnDisk < recheckInterval)
+        return entry;
+    entry.lookedAtOnDisk = now;
     // Taken before the read: a write while it decodes changes the stamp, so
     // a later paint reads the file again.
     auto stamp = currentStamp(path);
@@ -148,7 +154,7 @@ void QtImageFileCache::setImage(Entry& entry, QImage image)
 QImage QtImageFileCache::image(const std::string& path)
 {
     bool changed = false;
-    Entry& entry = lookAt(path, path, &changed);
+    Entry& entry = lookAt(path, path, std::chrono::milliseconds(0), &changed);
     if (changed) {
         QImage image;
         if (auto data = entry.stamp ? imageFileBytes(path) : std::nullopt) {
@@ -170,7 +176,7 @@ QtImageFileCache::Thumbnail QtImageFileCache::thumbnail(const std::string& path,
     wanted = wanted.expandedTo(QSize(1, 1));
     std::string key = thumbnailKey(path, wanted);
     bool changed = false;
-    Entry& entry = lookAt(key, path, &changed);
+    Entry& entry = lookAt(key, path, m_thumbnailRecheckInterval, &changed);
     if (changed) {
         if (entry.stamp) {
             // The image it had stays drawn until the new one lands.

@@ -3,7 +3,10 @@
 //
 // A file is looked at on disk once a paint (beginPaint): a file written,
 // replaced or created since it was read is decoded afresh, and one that could
-// not be read is tried again once it changed or appeared. Full-size images
+// not be read is tried again once it changed or appeared. A thumbnail's file
+// is looked at no more often than every half second (thumbnailRecheckInterval),
+// so that a grid repainted frame after frame while it scrolls does not ask the
+// disk about each of its cells every frame. Full-size images
 // (pages) are decoded at once on the main thread. Thumbnails are decoded at no
 // more than their wanted size by QImageReader (a JPEG is scaled while it is
 // decoded) on worker threads; until one lands the caller draws a placeholder
@@ -20,6 +23,7 @@
 #include <QSize>
 #include <QThreadPool>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -73,11 +77,15 @@ public:
     // Forgets every image (decodes in flight are dropped when they land).
     void clear();
 
+    static constexpr std::chrono::milliseconds thumbnailRecheckInterval { 500 };
+    void setThumbnailRecheckIntervalForTesting(std::chrono::milliseconds interval) { m_thumbnailRecheckInterval = interval; }
+
 private:
     struct Entry;
     struct Entries;
 
-    Entry& lookAt(const std::string& key, const std::string& path, bool* changed);
+    // `recheckInterval`: how long a look at the file on disk stays good.
+    Entry& lookAt(const std::string& key, const std::string& path, std::chrono::milliseconds recheckInterval, bool* changed);
     void landed(const std::string& key, uint64_t decodeNumber, QImage);
     void trim();
     void setImage(Entry&, QImage);
@@ -92,6 +100,7 @@ private:
     uint64_t m_useClock { 0 };
     uint64_t m_decodeNumber { 0 };
     int m_decodesInFlight { 0 };
+    std::chrono::milliseconds m_thumbnailRecheckInterval { thumbnailRecheckInterval };
 };
 
 // Decodes an image file at no more than `wanted` pixels, its aspect kept

@@ -4,9 +4,12 @@
 // application password typed into the login panel (the password through
 // xdotool's standard input, on no command line), Return; the first sync
 // ends and "Open Blogs" opens the blog's window. New Post there, a title and
-// a body with "&", accented letters and an emoji typed, Publish: the window
-// closes and the site (REST, context=edit) holds the post published, its
-// title and content as the post's file has them. The password and its
+// a body with "<", "&", accented letters and an emoji typed; in Properties a
+// seeded tag typed to its completion and a seeded category checked, OK; a
+// seeded picture dragged from the Media Library into the body; Publish: the
+// window closes and the site (REST, context=edit) holds the post published,
+// its title and content as the post's file has them, with that tag, that
+// category and the picture's image block. The password and its
 // Basic form are then in no file of the XDG or account folders (the file
 // keychain, 0600 in a 0700 folder, keeps it in hexadecimal), nor in the
 // program's output; relaunched, the account opens in its blog's window
@@ -16,6 +19,22 @@
 #include "tests/wordpress/site/RESTSiteTestSupport.h"
 
 #include "app/VornickWindow.h"
+#include "blog/VornickBlogCategory.h"
+#include "blog/VornickWordPressBlog.h"
+#include "documents/VornickProjectIndex.h"
+#include "platform/store/ManagedObjectContext.h"
+#include "platform/views/ImageBrowserView.h"
+#include "platform/views/OutlineView.h"
+#include "platform/views/Popover.h"
+#include "platform/views/TokenField.h"
+#include "publishing/VornickBlogPostCategoriesOutlineViewController.h"
+#include "publishing/VornickBlogPostTagListTokenFieldController.h"
+#include "publishing/VornickWordPressAccountEditor.h"
+#include "publishing/VornickWordPressMediaLibraryBrowser.h"
+#include "publishing/VornickWordPressPagePropertiesUIController.h"
+#include "toolkit/VornickManagedObjectContextExtensions.h"
+#include "wordpress/VornickWordPressBlogProject.h"
+#include "wordpress/VornickWordPressMediaItem.h"
 #include "editing/VornickAttachmentPoint.h"
 #include "editing/VornickEmbeddedWebView.h"
 #include "editing/VornickToolbarItemViews.h"
@@ -198,14 +217,19 @@ std::optional<QPoint> toolbarItemCentre(Window& window, const char16_t* identifi
     return QPoint(static_cast<int>(inWindow.midX()), static_cast<int>(height - inWindow.midY()));
 }
 
-// Where "New Post" is in the account's blog window, laid out here at the size given.
-std::optional<QPoint> newPostItemCentre(const std::string& folder, int width, int height)
+// Where "New Post" and "Media" are in the account's blog window, laid out here at the size given.
+struct BlogWindowPoints {
+    QPoint newPost;
+    QPoint media;
+};
+
+std::optional<BlogWindowPoints> blogWindowPoints(const std::string& folder, int width, int height)
 {
     qtApplication();
     static int argc = 1;
     static char name[] = "brevanton";
     static char* argv[] = { name, nullptr };
-    std::optional<QPoint> centre;
+    std::optional<BlogWindowPoints> points;
     {
         VornickApplicationShell shell(argc, argv);
         Error error;
@@ -225,13 +249,63 @@ std::optional<QPoint> newPostItemCentre(const std::string& folder, int width, in
             20));
         if (window) {
             matchSize(shell, *window, width, height);
-            centre = toolbarItemCentre(*window, u"VornickCreatePostToolbarItemIdentifier", height);
+            auto newPost = toolbarItemCentre(*window, VornickCreatePostToolbarItemIdentifier, height);
+            auto media = toolbarItemCentre(*window, VornickShowMediaLibraryToolbarItemIdentifier, height);
+            if (newPost && media)
+                points = BlogWindowPoints { *newPost, *media };
             window->close();
         }
         RunLoop::main().runFor(0.1);
     }
     Application::shared().resetForTesting();
-    return centre;
+    return points;
+}
+
+// Where the named picture's thumbnail is in the blog's media library
+// window, laid out here at the size given, and the picture's identifier on
+// the site.
+struct LibraryPoints {
+    QPoint thumbnail;
+    std::u16string identifier;
+};
+
+std::optional<LibraryPoints> mediaLibraryPoints(const std::string& folder, const std::u16string& title, int width, int height)
+{
+    qtApplication();
+    static int argc = 1;
+    static char name[] = "brevanton";
+    static char* argv[] = { name, nullptr };
+    std::optional<LibraryPoints> points;
+    {
+        VornickApplicationShell shell(argc, argv);
+        Error error;
+        auto account = shell.openAccountProject(folder, &error);
+        EXPECT_TRUE(account) << error;
+        auto blogs = account ? vornick_allEntitiesOfKind(*account->project()->index()->managedObjectContext(), u"Blog") : std::nullopt;
+        if (blogs && !blogs->empty()) {
+            auto browser = std::make_shared<VornickWordPressMediaLibraryBrowser>();
+            browser->loadWindow();
+            browser->setBlog(std::dynamic_pointer_cast<VornickWordPressBlog>(blogs->front()));
+            browser->window()->makeKeyAndOrderFront();
+            QCoreApplication::processEvents();
+            matchSize(shell, *browser->window(), width, height);
+            const auto& items = browser->mediaItems();
+            for (size_t index = 0; index < items.size() && !points; ++index) {
+                if (items[index]->valueForKey(u"title").stringValue() != title)
+                    continue;
+                auto& grid = *browser->imageBrowser();
+                Rect frame = grid.convertRectToView(grid.thumbnailFrameAtIndex(static_cast<long>(index)), nullptr);
+                points = LibraryPoints { QPoint(static_cast<int>(frame.midX()), static_cast<int>(height - frame.midY())),
+                                         items[index]->identifierUsedByBlogService() };
+            }
+            browser->window()->close();
+        }
+        for (auto& window : Application::shared().windows())
+            window->close();
+        RunLoop::main().runFor(0.1);
+    }
+    Application::shared().resetForTesting();
+    return points;
 }
 
 // Where the title's and the body's text begin and where Publish is in the
@@ -240,9 +314,63 @@ struct PostWindowPoints {
     QPoint title;
     QPoint body;
     QPoint publish;
+    QPoint properties;
+    // In the properties popover's window: the tag field, the named
+    // category's box, OK; the popover's size.
+    QPoint tagField;
+    QPoint categoryBox;
+    QPoint ok;
+    QSize popover;
 };
 
-std::optional<PostWindowPoints> postWindowPoints(const std::string& postPath, int width, int height)
+// The popover's points for the category with the title.
+bool findPropertiesPoints(VornickApplicationShell& shell, VornickBlogPostWindow& editor, const std::u16string& category,
+                          PostWindowPoints& points)
+{
+    auto toolbar = editor.window()->toolbar();
+    auto item = toolbar ? toolbar->itemWithIdentifier(VornickPostPropertiesToolbarItemIdentifier) : nullptr;
+    if (!item || !item->view())
+        return false;
+    editor.editPostProperties(item->view());
+    QCoreApplication::processEvents();
+    RunLoop::main().runFor(0.1);
+    auto* controller = editor.postPropertiesController();
+    auto* widget = controller && controller->popover() && controller->popover()->window()
+        ? shell.backend().widgetForWindow(*controller->popover()->window()) : nullptr;
+    if (!widget)
+        return false;
+    auto in = [&](const View& view, Point point) {
+        Point base = view.convertPointToView(point, nullptr);
+        return QPoint(static_cast<int>(base.x), static_cast<int>(widget->height() - base.y));
+    };
+    points.popover = widget->size();
+    points.tagField = in(*controller->tagsTokenFieldController()->tokenField(), { 20, 12 });
+    auto categories = controller->categoriesOutlineViewController();
+    auto& outline = *categories->categoriesOutlineView();
+    bool found = false;
+    for (const auto& root : categories->sortedRootCategories()) {
+        if (root->title() != category)
+            continue;
+        long row = outline.rowForItem(root);
+        Rect box = row >= 0 ? outline.checkBoxRect(0, row) : Rect();
+        if (box.isEmpty() || !outline.visibleRect().intersects(box))
+            return false;
+        points.categoryBox = in(outline, { box.midX(), box.midY() });
+        found = true;
+    }
+    std::shared_ptr<Button> ok;
+    for (const auto& subview : controller->contentView()->subviews()) {
+        if (auto button = std::dynamic_pointer_cast<Button>(subview); button && button->title() == u"OK")
+            ok = button;
+    }
+    if (!found || !ok)
+        return false;
+    points.ok = in(*ok, { 20, 11 });
+    controller->popover()->close();
+    return true;
+}
+
+std::optional<PostWindowPoints> postWindowPoints(const std::string& postPath, const std::u16string& category, int width, int height)
 {
     qtApplication();
     static int argc = 1;
@@ -271,15 +399,22 @@ std::optional<PostWindowPoints> postWindowPoints(const std::string& postPath, in
         auto paragraphs = bodyElement ? bodyElement->getElementsByTagName(u"p") : nullptr;
         auto paragraph = paragraphs && paragraphs->length() ? paragraphs->item(0) : nullptr;
         auto publish = toolbarItemCentre(*editor->window(), VornickPublishContentToolbarItemIdenitifer, height);
+        auto properties = toolbarItemCentre(*editor->window(), VornickPostPropertiesToolbarItemIdentifier, height);
         auto* widget = shell.backend().widgetForWindow(*editor->window());
-        if (widget && titleElement && titleElement->firstChild() && paragraph && paragraph->firstChild() && publish) {
+        if (widget && titleElement && titleElement->firstChild() && paragraph && paragraph->firstChild() && publish && properties) {
             auto webView = view.embeddedWebView();
             auto start = [&](const DOMNode& node) {
                 Rect box = webView->lineBoxRects(node).front();
                 Point base = webView->convertPointToView(Point { box.minX() + 1, box.midY() }, nullptr);
                 return QPoint(static_cast<int>(base.x), static_cast<int>(widget->height() - base.y));
             };
-            points = PostWindowPoints { start(*titleElement->firstChild()), start(*paragraph->firstChild()), *publish };
+            PostWindowPoints found;
+            found.title = start(*titleElement->firstChild());
+            found.body = start(*paragraph->firstChild());
+            found.publish = *publish;
+            found.properties = *properties;
+            if (findPropertiesPoints(shell, *editor, category, found))
+                points = found;
         }
         editor->window()->close();
         editor.reset();
@@ -397,12 +532,12 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     constexpr int windowWidth = 1280;
     constexpr int windowHeight = 800;
     xdotool(server.display, { "windowsize", "--sync", blogWindow, std::to_string(windowWidth), std::to_string(windowHeight) });
-    auto newPost = newPostItemCentre(accountFolder, windowWidth, windowHeight);
-    ASSERT_TRUE(newPost) << "no New Post in the blog's window";
+    auto blogPoints = blogWindowPoints(accountFolder, windowWidth, windowHeight);
+    ASSERT_TRUE(blogPoints) << "no New Post or Media in the blog's window";
     std::string postWindow;
     bool made = false;
     for (int attempt = 0; attempt < 3 && !made; ++attempt) {
-        server.click(blogWindow, newPost->x(), newPost->y());
+        server.click(blogWindow, blogPoints->newPost.x(), blogPoints->newPost.y());
         made = waitFor([&] { return !(postWindow = server.windowNamed("^Untitled Post")).empty(); }, 10);
     }
     ASSERT_TRUE(made) << "New Post opened no window";
@@ -413,13 +548,13 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     }
     ASSERT_FALSE(postPath.empty());
     xdotool(server.display, { "windowsize", "--sync", postWindow, std::to_string(windowWidth), std::to_string(windowHeight) });
-    auto postPoints = postWindowPoints(postPath, windowWidth, windowHeight);
+    const std::u16string category = u"Architecture";
+    auto postPoints = postWindowPoints(postPath, category, windowWidth, windowHeight);
     ASSERT_TRUE(postPoints);
     const std::string title = "Tide pools & \u00e9t\u00e9 notes";
-    // "<" typed by xdotool on Xvfb (alone, as Shift+comma or twice) never
-    // reaches the page, where a Qt key event carrying it does (with "<"
-    // starting the completion of names off): the body goes without it here.
-    const std::string body = "A & B caf\u00e9 \U0001F30A.";
+    // "<" starts the completion of element names (the user's default), and
+    // a second "<" is the literal character: the user types it twice.
+    const std::string body = "A << B & caf\u00e9 \U0001F30A.";
     server.click(postWindow, postPoints->title.x(), postPoints->title.y());
     server.keys({ "shift+End" });
     server.type(title);
@@ -427,6 +562,46 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     server.keys({ "shift+End" });
     server.type(body);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    // Properties: the popover at its item, a seeded tag typed to its
+    // completion and taken with Return, a seeded category checked, OK.
+    auto windowsBefore = server.visibleWindows();
+    server.click(postWindow, postPoints->properties.x(), postPoints->properties.y());
+    std::string popover;
+    ASSERT_TRUE(waitFor([&] {
+        for (const auto& window : server.visibleWindows()) {
+            if (std::find(windowsBefore.begin(), windowsBefore.end(), window) == windowsBefore.end()
+                && server.windowSize(window) == std::pair { postPoints->popover.width(), postPoints->popover.height() })
+                popover = window;
+        }
+        return !popover.empty();
+    }, 10)) << "Properties opened no popover";
+    server.click(popover, postPoints->tagField.x(), postPoints->tagField.y());
+    server.type("omic");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    server.keys({ "Return" });
+    server.click(popover, postPoints->categoryBox.x(), postPoints->categoryBox.y());
+    server.click(popover, postPoints->ok.x(), postPoints->ok.y());
+    ASSERT_TRUE(waitFor([&] { return !server.isVisible(popover); }, 10)) << "OK left the popover open";
+
+    // The Media Library from the blog's window, beside the post's window;
+    // a picture dragged from it into the post's body.
+    xdotool(server.display, { "windowraise", blogWindow });
+    server.click(blogWindow, blogPoints->media.x(), blogPoints->media.y());
+    std::string libraryWindow;
+    ASSERT_TRUE(waitFor([&] { return !(libraryWindow = server.windowNamed("^Media Library")).empty(); }, 10))
+        << "Media opened no library window";
+    auto [libraryWidth, libraryHeight] = server.windowSize(libraryWindow);
+    auto picture = mediaLibraryPoints(accountFolder, u"Blue square", libraryWidth, libraryHeight);
+    ASSERT_TRUE(picture) << "no \"Blue square\" in the library";
+    xdotool(server.display, { "windowmove", "--sync", postWindow, "0", "0" });
+    xdotool(server.display, { "windowmove", "--sync", libraryWindow, std::to_string(windowWidth + 10), "0" });
+    xdotool(server.display, { "windowraise", postWindow });
+    xdotool(server.display, { "windowraise", libraryWindow });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    server.drag(libraryWindow, picture->thumbnail.x(), picture->thumbnail.y(), postWindow, postPoints->body.x(), postPoints->body.y());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
     server.click(postWindow, postPoints->publish.x(), postPoints->publish.y());
     ASSERT_TRUE(waitFor([&] { return server.windowNamed("^Tide pools").empty() && server.windowNamed("^Untitled Post").empty(); }, 20))
         << "the post's window stayed open";
@@ -434,7 +609,7 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     std::u16string fileBody = postFileValue(postPath, u"sourceContentString").stringValue();
     // The title is HTML, as the site keeps it.
     EXPECT_EQ(toUTF8(fileTitle), "Tide pools &amp; \u00e9t\u00e9 notes");
-    EXPECT_NE(toUTF8(fileBody).find("A &amp; B caf\u00e9 \U0001F30A."), std::string::npos) << toUTF8(fileBody);
+    EXPECT_NE(toUTF8(fileBody).find("A &lt; B &amp; caf\u00e9 \U0001F30A."), std::string::npos) << toUTF8(fileBody);
     ASSERT_TRUE(waitFor([&] { return !postFileValue(postPath, u"identifierUsedByBlogService").stringValue().empty()
                                   && !postFileValue(postPath, u"publishAtNextSync").boolValue(); }, 60))
         << textOfFilesIn(syncLogs);
@@ -445,6 +620,21 @@ TEST(UserSession, NewAccountLogInFirstSyncNewPostPublishedThePasswordStaysInTheK
     EXPECT_EQ((*published.json)[u"status"].stringValue(), u"publish");
     EXPECT_EQ((*published.json)[u"title"][u"raw"].stringValue(), postFileValue(postPath, u"title").stringValue());
     EXPECT_EQ((*published.json)[u"content"][u"raw"].stringValue(), postFileValue(postPath, u"sourceContentString").stringValue());
+    // The category checked, the tag completed, the picture dropped.
+    auto identifiers = [](const Value& list) {
+        std::vector<std::string> numbers;
+        for (size_t index = 0; list.isArray() && index < list.count(); ++index)
+            numbers.push_back(std::to_string(list.array()[index].integerValue()));
+        return numbers;
+    };
+    auto termIdentifier = [&](const std::u16string& route) {
+        SiteReply terms = siteRESTRequest(site, site.administrator, u"GET", route);
+        EXPECT_TRUE(terms.json && terms.json->isArray() && terms.json->count() == 1) << (terms.json ? terms.json->description() : "");
+        return terms.json && terms.json->count() == 1 ? std::to_string(terms.json->array()[0][u"id"].integerValue()) : std::string();
+    };
+    EXPECT_EQ(identifiers((*published.json)[u"tags"]), std::vector<std::string> { termIdentifier(u"/wp/v2/tags?slug=omicron") });
+    EXPECT_EQ(identifiers((*published.json)[u"categories"]), std::vector<std::string> { termIdentifier(u"/wp/v2/categories?slug=architecture") });
+    EXPECT_NE(toUTF8(fileBody).find("wp-image-" + toUTF8(picture->identifier)), std::string::npos) << toUTF8(fileBody);
 
     // The password and its Basic form: only in the keychain file.
     std::string password = toUTF8(site.administrator.applicationPassword);

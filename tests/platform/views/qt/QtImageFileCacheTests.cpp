@@ -112,11 +112,19 @@ TEST(QtImageFileCache, AChangedFileIsDecodedAgainWhileTheOldThumbnailStaysDrawn)
     PictureFolder folder;
     auto file = folder.write("changing.png", QSize(80, 80), Qt::red);
     QtImageFileCache cache;
+    cache.setThumbnailRecheckIntervalForTesting(std::chrono::milliseconds(200));
     cache.beginPaint();
     (void)cache.thumbnail(file, QSize(40, 40), nullptr);
     ASSERT_TRUE(cache.waitForDecodes(10000));
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
     folder.write("changing.png", QSize(60, 80), Qt::blue);
+    // Paints in quick succession take the file as it was looked at.
+    cache.beginPaint();
+    auto soon = cache.thumbnail(file, QSize(40, 40), nullptr);
+    EXPECT_FALSE(soon.decoding);
+    EXPECT_EQ(soon.image.pixel(5, 5), qRgb(255, 0, 0));
+    // A paint after the interval looks at it again.
+    std::this_thread::sleep_for(std::chrono::milliseconds(220));
     cache.beginPaint();
     auto during = cache.thumbnail(file, QSize(40, 40), nullptr);
     EXPECT_TRUE(during.decoding);

@@ -10,6 +10,7 @@
 #include "html/VornickWebFrameEditingState.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/views/EventSynthesizer.h"
+#include "platform/views/SegmentedControl.h"
 #include "platform/web/WebFrame.h"
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
 
@@ -148,6 +149,67 @@ TEST_F(VornickBlogPostViewBlockLayoutTests, TypingChangesOnlyTheParagraphTypedIn
         TearDown();
         SetUp();
     }
+}
+
+} // namespace brevanton
+
+namespace brevanton {
+
+TEST_F(VornickBlogPostViewBlockLayoutTests, AnInspectorChangeRewritesOnlyTheBlocksCommentAndClass)
+{
+    openDataPost("travel-article.html");
+    inspect(elementWithText(u"p", u"The ferry runs"));
+    auto control = module<VornickWordPressBlockTextAlignmentInspectorModule>()->alignmentSegmentedControl();
+    for (long segment = 0; segment < control->segmentCount(); ++segment) {
+        if (control->labelForSegment(segment) == u"Center")
+            control->setSelectedSegment(segment);
+    }
+    ASSERT_TRUE(control->sendAction());
+    endEvent();
+    // The block was replaced whole: its new parts are laid out as the stored ones were.
+    auto expected = replacedOnce(trimmed(storedBody), u"<!-- wp:paragraph -->\n<p>The ferry runs",
+                                 u"<!-- wp:paragraph {\"align\":\"center\"} -->\n<p class=\"has-text-align-center\">The ferry runs");
+    expectWritten(expected);
+    // Undone, the post is its stored text again.
+    undo().undo();
+    drain();
+    expectWritten(trimmed(storedBody));
+}
+
+TEST_F(VornickBlogPostViewBlockLayoutTests, ANewParagraphIsLaidOutAsTheBlockEditorWritesIt)
+{
+    openDataPost("travel-article.html");
+    typeAtEndOf(u"the Viva Viagem card works too.", u"\rNext stop");
+    std::u16string paragraph = u"the Viva Viagem card works too.</p>\n<!-- /wp:paragraph -->";
+    expectWritten(replacedOnce(trimmed(storedBody), paragraph,
+                               paragraph + u"\n\n<!-- wp:paragraph -->\n<p>Next stop</p>\n<!-- /wp:paragraph -->"));
+}
+
+// Whatever the formatting preferences, blocks are laid out as stored: no
+// indentation, no blank lines around headings, comments where they were.
+TEST_F(VornickBlogPostViewBlockLayoutTests, TheFormattingPreferencesLeaveTheBlockLayoutAlone)
+{
+    const std::u16string post
+        = u"<!-- wp:heading -->\n<h2 class=\"wp-block-heading\">Steps</h2>\n<!-- /wp:heading -->\n\n"
+          u"<!-- wp:list -->\n<ul class=\"wp-block-list\"><!-- wp:list-item -->\n<li>One</li>\n<!-- /wp:list-item -->\n\n"
+          u"<!-- wp:list-item -->\n<li>Two</li>\n<!-- /wp:list-item --></ul>\n<!-- /wp:list -->\n\n\n"
+          u"<!-- wp:group -->\n<div class=\"wp-block-group\"><!-- wp:paragraph -->\n  <p>Indented by hand.</p>\n<!-- /wp:paragraph --></div>\n"
+          u"<!-- /wp:group -->\n<!-- wp:separator -->\n<hr class=\"wp-block-separator\"/>\n<!-- /wp:separator -->\n\n"
+          u"<!-- wp:paragraph -->\n<p>Last words.</p>\n<!-- /wp:paragraph -->";
+    // The user's defaults: indentation by tabs, comments and headings on lines of their own.
+    writeTemplate("post-standard.html", twentyTwentyThreePostTemplate());
+    storedBody = post;
+    this->post = makePost(u"Layout", post);
+    show(this->post);
+    window = VornickWindow::create(Rect(0, 0, 1024, 768));
+    window->contentView()->addSubview(view);
+    window->makeKeyAndOrderFront();
+    ASSERT_TRUE(window->makeFirstResponder(view->embeddedWebView()));
+    typeAtEndOf(u"Two", u"!");
+    typeAtEndOf(u"Last words.", u"!");
+    auto expected = replacedOnce(replacedOnce(post, u"<li>Two</li>", u"<li>Two!</li>"), u"Last words.", u"Last words.!");
+    // Only the empty element's slash follows the preferences.
+    expectWritten(replacedOnce(expected, u"<hr class=\"wp-block-separator\"/>", u"<hr class=\"wp-block-separator\" />"));
 }
 
 } // namespace brevanton

@@ -59,7 +59,10 @@ bool startsBlock(Kind kind)
 } // namespace
 
 // Whitespace inside a block (after its opening comment, before its closing
-// one), between sibling blocks, and between a block and its container's tags.
+// one) and between sibling blocks. What lies between blocks and the edges of
+// their parent follows the formatting: written as it is, the whitespace
+// after the last block would grow by the output's final line break on every
+// round trip.
 bool VornickHTMLWriter::writesBlockLayoutWhitespace(const DOMNode& node) const
 {
     if (!m_keepsWordPressBlockLayout || m_generatingSearchString || m_preformattedDepth || !isSpacesOnlyText(&node))
@@ -68,8 +71,7 @@ bool VornickHTMLWriter::writesBlockLayoutWhitespace(const DOMNode& node) const
     const DOMNode* next = siblingPastSpaces(node, true);
     Kind before = blockCommentKind(previous);
     Kind after = blockCommentKind(next);
-    return before == Kind::Opening || after == Kind::Closing || (endsBlock(before) && startsBlock(after))
-        || (before != Kind::None && !next) || (!previous && after != Kind::None);
+    return before == Kind::Opening || after == Kind::Closing || (endsBlock(before) && startsBlock(after));
 }
 
 // What goes before a block's part when no whitespace of the post stands

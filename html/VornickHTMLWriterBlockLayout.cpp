@@ -38,10 +38,24 @@ bool isSpacesOnlyText(const DOMNode* node)
     return true;
 }
 
+// An edit may leave a text node without text: it stands for nothing.
+bool isEmptyText(const DOMNode* node)
+{
+    return node && node->nodeType() == DOMNode::TEXT_NODE && downcast<DOMCharacterData>(*node).data().empty();
+}
+
+const DOMNode* previousSiblingPastEmptyText(const DOMNode& node)
+{
+    const DOMNode* sibling = node.previous();
+    while (isEmptyText(sibling))
+        sibling = sibling->previous();
+    return sibling;
+}
+
 const DOMNode* siblingPastSpaces(const DOMNode& node, bool forward)
 {
     const DOMNode* sibling = forward ? node.next() : node.previous();
-    while (isSpacesOnlyText(sibling))
+    while (isSpacesOnlyText(sibling) || isEmptyText(sibling))
         sibling = forward ? sibling->next() : sibling->previous();
     return sibling;
 }
@@ -83,7 +97,7 @@ std::optional<std::u16string_view> VornickHTMLWriter::blockLayoutSeparatorBefore
 {
     if (!m_keepsWordPressBlockLayout || m_generatingSearchString || m_preformattedDepth)
         return std::nullopt;
-    const DOMNode* previous = node.previous();
+    const DOMNode* previous = previousSiblingPastEmptyText(node);
     if (isSpacesOnlyText(previous)) {
         if (writesBlockLayoutWhitespace(*previous))
             return u"";

@@ -740,6 +740,8 @@ void VornickHTMLWriter::resetOutput(bool attributed, size_t expectedLength)
 {
     m_inPlaintext = false;
     m_suppressEscaping = false;
+    m_lastBlockLayoutWhitespace = nullptr;
+    m_lastClassifiedComment = nullptr;
     m_inReplacedWhitespace = false;
     m_replacedWhitespaceIsSignificant = false;
     m_replacedWhitespaceHasLineBreak = false;
@@ -865,6 +867,7 @@ void VornickHTMLWriter::appendBlockLayoutWhitespace(DOMNode& node)
     appendStringWithNewlines(downcast<DOMCharacterData>(node).data(), TK_OTHER_TEXT);
     if (m_output->map)
         m_output->map->endWhitespaceNodeAtOffset(m_output->text.size());
+    m_lastBlockLayoutWhitespace = &node;
 }
 
 bool VornickHTMLWriter::clearBRWithIndentLevel(unsigned indentLevel)
@@ -1512,14 +1515,13 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     if (inReplacedWordPressBlock())
         return;
     const std::u16string& data = downcast<DOMCharacterData>(node).data();
-    if (m_keepsWordPressBlockLayout && writesBlockLayoutWhitespace(node)) {
-        appendBlockLayoutWhitespace(node);
-        return;
-    }
     // Whitespace-only text leaves a pending line break to the next node, so
     // that a break and a closing line break never make a blank line.
     if (!m_preformattedDepth && node.nodeType() == DOMNode::TEXT_NODE && isCollapsibleWhitespaceOnly(data, m_substitute)) {
-        skipWhitespaceNode(node);
+        if (m_keepsWordPressBlockLayout && writesBlockLayoutWhitespace(node))
+            appendBlockLayoutWhitespace(node);
+        else
+            skipWhitespaceNode(node);
         return;
     }
     const bool brWroteLineBreak = clearBRWithIndentLevel(indentLevel);

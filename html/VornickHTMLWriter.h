@@ -62,6 +62,7 @@ class DOMNode;
 class DOMRange;
 class VornickGeneralFragmentDescription;
 class VornickHTMLSpec;
+enum class VornickWordPressBlockCommentKind;
 struct DOMQualifiedName;
 
 // The attribute of the attributed output that holds the range (a
@@ -262,6 +263,7 @@ private:
 
     bool inWordPressBlock() const { return !m_blocks.empty(); }
     // The block layout (VornickHTMLWriterBlockLayout.cpp).
+    VornickWordPressBlockCommentKind blockCommentKind(const DOMNode*) const;
     bool writesBlockLayoutWhitespace(const DOMNode&) const;
     std::optional<std::u16string_view> blockLayoutSeparatorBefore(const DOMNode&) const;
     void appendBlockLayoutWhitespace(DOMNode&);
@@ -298,6 +300,11 @@ private:
     bool m_generatingSearchString { false };
     bool m_suppressEscaping { false };
     bool m_inPlaintext { false }; // after plaintext content nothing more is written
+    // The whitespace last written as the block layout's, which the part
+    // after it then needs no separator from.
+    const DOMNode* m_lastBlockLayoutWhitespace { nullptr };
+    mutable const DOMNode* m_lastClassifiedComment { nullptr };
+    mutable VornickWordPressBlockCommentKind m_lastClassifiedCommentKind {};
     bool m_inReplacedWhitespace { false };
     bool m_replacedWhitespaceIsSignificant { false };
     bool m_replacedWhitespaceHasLineBreak { false };

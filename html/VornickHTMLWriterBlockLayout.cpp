@@ -16,13 +16,6 @@ namespace {
 
 using Kind = VornickWordPressBlockCommentKind;
 
-Kind blockCommentKind(const DOMNode* node)
-{
-    if (!node || node->nodeType() != DOMNode::COMMENT_NODE)
-        return Kind::None;
-    return VornickWordPressBlockCommentFromCommentData(downcast<DOMCharacterData>(*node).data()).kind;
-}
-
 // Text of the five HTML space characters only (a no-break space is content).
 bool isSpacesOnlyText(const DOMNode* node)
 {
@@ -72,6 +65,19 @@ bool startsBlock(Kind kind)
 
 } // namespace
 
+// Each comment is looked at from the whitespace before it, from the one
+// after it and as a part itself: it is read once.
+VornickWordPressBlockCommentKind VornickHTMLWriter::blockCommentKind(const DOMNode* node) const
+{
+    if (!node || node->nodeType() != DOMNode::COMMENT_NODE)
+        return Kind::None;
+    if (node != m_lastClassifiedComment) {
+        m_lastClassifiedComment = node;
+        m_lastClassifiedCommentKind = VornickWordPressBlockCommentKindFromCommentData(downcast<DOMCharacterData>(*node).data());
+    }
+    return m_lastClassifiedCommentKind;
+}
+
 // Whitespace inside a block (after its opening comment, before its closing
 // one) and between sibling blocks. What lies between blocks and the edges of
 // their parent follows the formatting: written as it is, the whitespace
@@ -81,15 +87,15 @@ bool VornickHTMLWriter::writesBlockLayoutWhitespace(const DOMNode& node) const
 {
     if (!m_keepsWordPressBlockLayout || m_generatingSearchString || m_preformattedDepth || !isSpacesOnlyText(&node))
         return false;
-    const DOMNode* previous = siblingPastSpaces(node, false);
-    const DOMNode* next = siblingPastSpaces(node, true);
-    Kind before = blockCommentKind(previous);
-    Kind after = blockCommentKind(next);
-    return before == Kind::Opening || after == Kind::Closing || (endsBlock(before) && startsBlock(after));
+    Kind before = blockCommentKind(siblingPastSpaces(node, false));
+    if (before == Kind::Opening)
+        return true;
+    Kind after = blockCommentKind(siblingPastSpaces(node, true));
+    return after == Kind::Closing || (endsBlock(before) && startsBlock(after));
 }
 
 // What goes before a block's part when no whitespace of the post stands
-// there: nothing after whitespace written as it is or at the start of a
+// there: nothing after whitespace just written as it is or at the start of a
 // container; a blank line between sibling blocks; a line break inside a
 // block. Nullopt where the formatting preferences decide (content that is
 // not a block's part, a block after such content).
@@ -98,11 +104,8 @@ std::optional<std::u16string_view> VornickHTMLWriter::blockLayoutSeparatorBefore
     if (!m_keepsWordPressBlockLayout || m_generatingSearchString || m_preformattedDepth)
         return std::nullopt;
     const DOMNode* previous = previousSiblingPastEmptyText(node);
-    if (isSpacesOnlyText(previous)) {
-        if (writesBlockLayoutWhitespace(*previous))
-            return u"";
-        return std::nullopt;
-    }
+    if (isSpacesOnlyText(previous))
+        return previous == m_lastBlockLayoutWhitespace ? std::optional<std::u16string_view>(u"") : std::nullopt;
     Kind kind = blockCommentKind(&node);
     Kind previousKind = blockCommentKind(previous);
     if (kind != Kind::None) {

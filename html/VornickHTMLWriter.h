@@ -262,13 +262,13 @@ private:
     void endMapElement(const DOMElement&);
 
     bool inWordPressBlock() const { return !m_blocks.empty(); }
+    bool inReplacedWordPressBlock() const { return m_replacedBlockCount > 0; }
     // The block layout (VornickHTMLWriterBlockLayout.cpp).
     VornickWordPressBlockCommentKind blockCommentKind(const DOMNode*) const;
     bool writesBlockLayoutWhitespace(const DOMNode&) const;
     std::optional<std::u16string_view> blockLayoutSeparatorBefore(const DOMNode&) const;
     void appendBlockLayoutWhitespace(DOMNode&);
     void appendLineBreaksUnlessPresent(size_t wanted);
-    bool inReplacedWordPressBlock() const { return m_replacedBlockCount > 0; }
 
     // Settings.
     VornickHTMLFormattingPreferences m_formattingPreferences;
@@ -303,6 +303,7 @@ private:
     // The whitespace last written as the block layout's, which the part
     // after it then needs no separator from.
     const DOMNode* m_lastBlockLayoutWhitespace { nullptr };
+    // The comment the block layout read last, and its kind.
     mutable const DOMNode* m_lastClassifiedComment { nullptr };
     mutable VornickWordPressBlockCommentKind m_lastClassifiedCommentKind {};
     bool m_inReplacedWhitespace { false };

@@ -182,10 +182,6 @@ void appendValue(std::u16string& out, const Value& value)
     }
 }
 
-} // namespace
-
-namespace {
-
 // The kind, and where the name after "wp:" lies in `trimmed`.
 VornickWordPressBlockCommentKind classifyBlockComment(std::u16string_view& trimmed, size_t& nameStart, size_t& nameLength)
 {

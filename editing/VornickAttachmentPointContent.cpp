@@ -4,8 +4,8 @@
 // scheme-less references have been made absolute, and tells the editing view
 // that the change is an injection, not a user edit. Extraction writes the
 // element's children with the frame's writer: the main frame's formatting,
-// block comments in their block form, file references under the root folder
-// relative to the document.
+// block comments in their block form and the blocks' own layout, file
+// references under the root folder relative to the document.
 #include "editing/VornickAttachmentPoint.h"
 
 #include "editing/VornickContentEditingView.h"
@@ -141,6 +141,8 @@ std::optional<std::u16string> VornickAttachmentPoint::extractCompactHTMLContentS
         writer->setFormattingPreferences(*preferences);
     writer->setDocumentURLForAbsoluteURLResolution(documentURL);
     writer->setRootFileURLWithinWhichReferencesShouldBeRelative(rootFolderURL);
+    // A block post keeps its stored layout where it was not edited.
+    writer->setKeepsWordPressBlockLayout(true);
     return writer->htmlStringFromChildrenOfNode(*element);
 }
 

@@ -663,6 +663,7 @@ void VornickHTMLWriter::writeOnce(DOMNode& node, Target target, bool attributed)
         m_textRecord->rootFileURL = m_rootFileURL;
         m_textRecord->bodyElementStyleChanges = m_bodyElementStyleChangesToApply;
         m_textRecord->stringEncodingOverride = m_stringEncodingOverride;
+        m_textRecord->keepsWordPressBlockLayout = m_keepsWordPressBlockLayout;
         for (const auto& omitted : m_nodesToOmit)
             m_textRecord->nodesToOmit.push_back(omitted.lock().get());
         m_textRecord->documentSubstitute = vornick_nonBreakingSpaceSubstituteCharacter(node);
@@ -739,6 +740,8 @@ void VornickHTMLWriter::resetOutput(bool attributed, size_t expectedLength)
 {
     m_inPlaintext = false;
     m_suppressEscaping = false;
+    m_lastBlockLayoutWhitespace = nullptr;
+    m_lastClassifiedComment = nullptr;
     m_inReplacedWhitespace = false;
     m_replacedWhitespaceIsSignificant = false;
     m_replacedWhitespaceHasLineBreak = false;
@@ -834,6 +837,37 @@ void VornickHTMLWriter::appendLineBreak(unsigned indentLevel, bool indent, bool 
     appendString(*m_newlineString, TK_OTHER_TEXT);
     if (indent)
         appendIndentation(indentLevel);
+}
+
+// A line break of the text before counts, whatever its convention: another
+// one would only grow that text on every save.
+void VornickHTMLWriter::appendLineBreaksUnlessPresent(size_t wanted)
+{
+    const auto& text = m_output->text;
+    auto isLineBreak = [](char16_t c) { return c == u'\n' || c == u'\r'; };
+    size_t present = 0;
+    for (size_t i = text.size(); i > 0 && present < wanted; --i) {
+        if (text[i - 1] == u'\n' && i >= 2 && text[i - 2] == u'\r')
+            --i;
+        if (!isLineBreak(text[i - 1]))
+            break;
+        ++present;
+    }
+    for (; present < wanted; ++present)
+        appendString(*m_newlineString, TK_OTHER_TEXT);
+}
+
+// Whitespace of a block post's layout, written as the post holds it.
+void VornickHTMLWriter::appendBlockLayoutWhitespace(DOMNode& node)
+{
+    m_lastNodeWasBR = false;
+    closeOpenWhitespaceNode();
+    if (m_output->map)
+        m_output->map->beginWhitespaceNodeAtOffset(m_output->text.size());
+    appendStringWithNewlines(downcast<DOMCharacterData>(node).data(), TK_OTHER_TEXT);
+    if (m_output->map)
+        m_output->map->endWhitespaceNodeAtOffset(m_output->text.size());
+    m_lastBlockLayoutWhitespace = &node;
 }
 
 bool VornickHTMLWriter::clearBRWithIndentLevel(unsigned indentLevel)
@@ -1165,9 +1199,14 @@ void VornickHTMLWriter::appendHTMLForElement(DOMElement& element, unsigned inden
     const bool headingGap = preferences.insertBlankLineBeforeAndAfterHeadings() && traits.heading;
     const bool formatting = m_preformattedDepth == 0;
     Block* block = m_blocks.empty() ? nullptr : &m_blocks.back();
+    auto layoutSeparator = m_keepsWordPressBlockLayout ? blockLayoutSeparatorBefore(element) : std::nullopt;
 
-    if (formatting && (!block || block->firstElement) && preferences.putBlockElementTagsOnNewLine() && !isInline
-        && parentElement) {
+    if (layoutSeparator) {
+        m_lastNodeWasBR = false;
+        closeOpenWhitespaceNode();
+        appendStringWithNewlines(*layoutSeparator, TK_OTHER_TEXT);
+    } else if (formatting && (!block || block->firstElement) && preferences.putBlockElementTagsOnNewLine() && !isInline
+               && parentElement) {
         m_lastNodeWasBR = false;
         appendLineBreak(indentLevel, indent, headingGap);
     } else {
@@ -1479,7 +1518,10 @@ void VornickHTMLWriter::appendHTMLForText(DOMNode& node, unsigned indentLevel)
     // Whitespace-only text leaves a pending line break to the next node, so
     // that a break and a closing line break never make a blank line.
     if (!m_preformattedDepth && node.nodeType() == DOMNode::TEXT_NODE && isCollapsibleWhitespaceOnly(data, m_substitute)) {
-        skipWhitespaceNode(node);
+        if (m_keepsWordPressBlockLayout && writesBlockLayoutWhitespace(node))
+            appendBlockLayoutWhitespace(node);
+        else
+            skipWhitespaceNode(node);
         return;
     }
     const bool brWroteLineBreak = clearBRWithIndentLevel(indentLevel);
@@ -1702,6 +1744,7 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
         return;
     }
 
+    auto layoutSeparator = m_keepsWordPressBlockLayout ? blockLayoutSeparatorBefore(comment) : std::nullopt;
     std::u16string written = data;
     switch (blockComment.kind) {
     case VornickWordPressBlockCommentKind::Opening:
@@ -1715,7 +1758,16 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
         }
         if (description && !description->blockSourceString().empty()) {
             auto source = trimmedOfSpaces(description->blockSourceString(), true, true);
-            appendString(std::u16string(source) + u"\n\n", TK_COMMENT);
+            if (!m_keepsWordPressBlockLayout) {
+                appendString(std::u16string(source) + u"\n\n", TK_COMMENT);
+            } else {
+                // The whitespace after the block is the post's own.
+                if (layoutSeparator)
+                    appendStringWithNewlines(*layoutSeparator, TK_OTHER_TEXT);
+                else if (!m_output->text.empty())
+                    appendLineBreaksUnlessPresent(2);
+                appendString(source, TK_COMMENT);
+            }
             if (blockComment.kind == VornickWordPressBlockCommentKind::Opening) {
                 m_blocks.push_back({ blockComment.typeName, &comment, true, true });
                 ++m_replacedBlockCount;
@@ -1750,24 +1802,12 @@ void VornickHTMLWriter::appendHTMLForComment(DOMComment& comment, unsigned inden
 
     // A line break between two pieces of inline content would render as a
     // space: only where there is whitespace already, or at a block edge.
-    if (m_formattingPreferences.putCommentsOnNewLine() && !m_preformattedDepth
-        && (whitespaceBefore || (!m_output->text.empty() && isSpaceCharacter(m_output->text.back()))
-            || !whitespaceNodeSeparatesInlineContent(comment))) {
-        // A line break of the text before counts, whatever its convention:
-        // another one would only grow that text on every save.
-        const auto& text = m_output->text;
-        auto isLineBreak = [](char16_t c) { return c == u'\n' || c == u'\r'; };
-        size_t wanted = inWordPressBlock() ? 2 : 1;
-        size_t present = 0;
-        for (size_t i = text.size(); i > 0 && present < wanted; --i) {
-            if (text[i - 1] == u'\n' && i >= 2 && text[i - 2] == u'\r')
-                --i;
-            if (!isLineBreak(text[i - 1]))
-                break;
-            ++present;
-        }
-        for (; present < wanted; ++present)
-            appendString(*m_newlineString, TK_OTHER_TEXT);
+    if (layoutSeparator) {
+        appendStringWithNewlines(*layoutSeparator, TK_OTHER_TEXT);
+    } else if (m_formattingPreferences.putCommentsOnNewLine() && !m_preformattedDepth
+               && (whitespaceBefore || (!m_output->text.empty() && isSpaceCharacter(m_output->text.back()))
+                   || !whitespaceNodeSeparatesInlineContent(comment))) {
+        appendLineBreaksUnlessPresent(inWordPressBlock() ? 2 : 1);
     }
     appendStringWithNewlines(u"<!--" + safeCommentData(written, m_writingXML) + u"-->", TK_COMMENT);
     if (childOfDocument)

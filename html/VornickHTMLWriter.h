@@ -18,7 +18,10 @@
 //
 // WordPress block comments are understood: a block may be written as the
 // block source of its snippet instead of its DOM, an empty block as a
-// self-closing comment, an embed block's wrapper as its URL.
+// self-closing comment, an embed block's wrapper as its URL. A writer that
+// keeps the block layout (a post's body) writes the whitespace between the
+// parts of blocks as the DOM holds it, and the block editor's layout where
+// it holds none (see setKeepsWordPressBlockLayout).
 //
 // After an attributed write of a document the writer keeps how it wrote each
 // text node, so that when only text changed since, it can give the new output
@@ -59,6 +62,7 @@ class DOMNode;
 class DOMRange;
 class VornickGeneralFragmentDescription;
 class VornickHTMLSpec;
+enum class VornickWordPressBlockCommentKind;
 struct DOMQualifiedName;
 
 // The attribute of the attributed output that holds the range (a
@@ -113,6 +117,18 @@ public:
     // (the length of the source it was read from): room for it is made at
     // once rather than grown piece by piece while writing. 0 for unknown.
     void setExpectedDocumentOutputLength(size_t units) { m_expectedDocumentOutputLength = units; }
+
+    // Whether the layout of WordPress blocks is kept (off unless set): the
+    // whitespace text between a block's comments and its content, and
+    // between sibling blocks, is written as it is, so that a post keeps its
+    // stored text wherever it was not edited. Where a block's parts meet
+    // without whitespace (a block just made), the block editor's layout is
+    // written: a line break after an opening comment and before a closing
+    // one, a blank line between sibling blocks, nothing between a container's
+    // tags and the blocks inside. Whitespace between blocks and other content
+    // follows the formatting preferences.
+    bool keepsWordPressBlockLayout() const { return m_keepsWordPressBlockLayout; }
+    void setKeepsWordPressBlockLayout(bool keeps) { m_keepsWordPressBlockLayout = keeps; }
 
     // Nodes left out of every output (each with an empty range in the map,
     // so that its siblings keep their places).
@@ -247,6 +263,12 @@ private:
 
     bool inWordPressBlock() const { return !m_blocks.empty(); }
     bool inReplacedWordPressBlock() const { return m_replacedBlockCount > 0; }
+    // The block layout (VornickHTMLWriterBlockLayout.cpp).
+    VornickWordPressBlockCommentKind blockCommentKind(const DOMNode*) const;
+    bool writesBlockLayoutWhitespace(const DOMNode&) const;
+    std::optional<std::u16string_view> blockLayoutSeparatorBefore(const DOMNode&) const;
+    void appendBlockLayoutWhitespace(DOMNode&);
+    void appendLineBreaksUnlessPresent(size_t wanted);
 
     // Settings.
     VornickHTMLFormattingPreferences m_formattingPreferences;
@@ -265,6 +287,7 @@ private:
     std::u16string m_stringEncodingOverride;
     char16_t m_substitute { 0 };
     size_t m_expectedDocumentOutputLength { 0 };
+    bool m_keepsWordPressBlockLayout { false };
     std::vector<std::weak_ptr<const DOMNode>> m_nodesToOmit;
     bool isNodeToOmit(const DOMNode&) const;
     VornickNewlineConvention m_newlineConvention { VornickNewlineConvention::LF };
@@ -277,6 +300,12 @@ private:
     bool m_generatingSearchString { false };
     bool m_suppressEscaping { false };
     bool m_inPlaintext { false }; // after plaintext content nothing more is written
+    // The whitespace last written as the block layout's, which the part
+    // after it then needs no separator from.
+    const DOMNode* m_lastBlockLayoutWhitespace { nullptr };
+    // The comment the block layout read last, and its kind.
+    mutable const DOMNode* m_lastClassifiedComment { nullptr };
+    mutable VornickWordPressBlockCommentKind m_lastClassifiedCommentKind {};
     bool m_inReplacedWhitespace { false };
     bool m_replacedWhitespaceIsSignificant { false };
     bool m_replacedWhitespaceHasLineBreak { false };

@@ -54,7 +54,8 @@ bool VornickHTMLWriter::recordedSettingsAreCurrent(const DOMDocument& document) 
     if (VornickFormattingFingerprint(m_formattingPreferences) != record.formattingPreferences
         || m_documentURLForAbsoluteURLResolution != record.documentURL || m_rootFileURL != record.rootFileURL
         || m_bodyElementStyleChangesToApply != record.bodyElementStyleChanges
-        || m_stringEncodingOverride != record.stringEncodingOverride)
+        || m_stringEncodingOverride != record.stringEncodingOverride
+        || m_keepsWordPressBlockLayout != record.keepsWordPressBlockLayout)
         return false;
     if (m_nodesToOmit.size() != record.nodesToOmit.size())
         return false;

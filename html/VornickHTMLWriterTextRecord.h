@@ -51,6 +51,7 @@ struct VornickHTMLWriter::TextRecord {
     std::optional<URL> rootFileURL;
     std::optional<Dictionary> bodyElementStyleChanges;
     std::u16string stringEncodingOverride;
+    bool keepsWordPressBlockLayout { false };
     std::vector<const DOMNode*> nodesToOmit;
     // Each block comment asked for a snippet, with the answer.
     std::vector<std::pair<const DOMNode*, std::shared_ptr<const VornickGeneralFragmentDescription>>> blockLookups;

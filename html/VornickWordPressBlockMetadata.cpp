@@ -182,31 +182,48 @@ void appendValue(std::u16string& out, const Value& value)
     }
 }
 
+// The kind, and where the name after "wp:" lies in `trimmed`.
+VornickWordPressBlockCommentKind classifyBlockComment(std::u16string_view& trimmed, size_t& nameStart, size_t& nameLength)
+{
+    trimmed = trimmedOfHTMLWhitespace(trimmed);
+    bool closing = trimmed.starts_with(u"/wp:");
+    if (!closing && !trimmed.starts_with(u"wp:"))
+        return VornickWordPressBlockCommentKind::None;
+    nameStart = closing ? 4 : 3;
+    nameLength = typeNameLength(trimmed, nameStart);
+    if (!nameLength)
+        return VornickWordPressBlockCommentKind::None;
+    size_t nameEnd = nameStart + nameLength;
+    bool selfClosing = !closing && trimmed.ends_with(u'/');
+    bool nameEndsWell = nameEnd == trimmed.size() || isHTMLWhitespace(trimmed[nameEnd])
+        || (selfClosing && nameEnd + 1 == trimmed.size());
+    if (!nameEndsWell)
+        return VornickWordPressBlockCommentKind::None;
+    return closing ? VornickWordPressBlockCommentKind::Closing
+        : selfClosing ? VornickWordPressBlockCommentKind::SelfClosing
+                      : VornickWordPressBlockCommentKind::Opening;
+}
+
 } // namespace
 
 VornickWordPressBlockComment VornickWordPressBlockCommentFromCommentData(std::u16string_view data)
 {
     VornickWordPressBlockComment result;
-    auto trimmed = trimmedOfHTMLWhitespace(data);
-    bool closing = trimmed.starts_with(u"/wp:");
-    if (!closing && !trimmed.starts_with(u"wp:"))
-        return result;
-    size_t nameStart = closing ? 4 : 3;
-    size_t length = typeNameLength(trimmed, nameStart);
-    if (!length)
-        return result;
-    size_t nameEnd = nameStart + length;
-    bool selfClosing = !closing && trimmed.ends_with(u'/');
-    bool nameEndsWell = nameEnd == trimmed.size() || isHTMLWhitespace(trimmed[nameEnd])
-        || (selfClosing && nameEnd + 1 == trimmed.size());
-    if (!nameEndsWell)
-        return result;
-    result.typeName = u"wp:";
-    result.typeName += trimmed.substr(nameStart, length);
-    result.kind = closing ? VornickWordPressBlockCommentKind::Closing
-        : selfClosing     ? VornickWordPressBlockCommentKind::SelfClosing
-                          : VornickWordPressBlockCommentKind::Opening;
+    size_t nameStart = 0;
+    size_t nameLength = 0;
+    result.kind = classifyBlockComment(data, nameStart, nameLength);
+    if (result.kind != VornickWordPressBlockCommentKind::None) {
+        result.typeName = u"wp:";
+        result.typeName += data.substr(nameStart, nameLength);
+    }
     return result;
+}
+
+VornickWordPressBlockCommentKind VornickWordPressBlockCommentKindFromCommentData(std::u16string_view data)
+{
+    size_t nameStart = 0;
+    size_t nameLength = 0;
+    return classifyBlockComment(data, nameStart, nameLength);
 }
 
 VornickWordPressBlockMetadata::VornickWordPressBlockMetadata(std::u16string typeName, std::optional<Dictionary> properties)

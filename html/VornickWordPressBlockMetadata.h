@@ -32,6 +32,8 @@ struct VornickWordPressBlockComment {
 // segment after "/" (the namespaced form); it must end the data or be
 // followed by whitespace (or by the "/" that ends a self-closing comment).
 VornickWordPressBlockComment VornickWordPressBlockCommentFromCommentData(std::u16string_view data);
+// The kind alone, by the same rules, without making the type name.
+VornickWordPressBlockCommentKind VornickWordPressBlockCommentKindFromCommentData(std::u16string_view data);
 
 class VornickWordPressBlockMetadata {
 public:

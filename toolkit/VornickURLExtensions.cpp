@@ -186,6 +186,11 @@ std::optional<std::u16string> vornick_URLStringRelativeToBaseURL(const URL& url,
     }
     if (common < components.size() && url.hasDirectoryPath())
         result += u'/';
+    // A query or fragment names a part or version of the file: it stays.
+    if (auto query = url.query())
+        result += u'?' + *query;
+    if (auto fragment = url.fragment())
+        result += u'#' + *fragment;
     return result;
 }
 

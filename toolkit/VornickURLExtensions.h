@@ -65,7 +65,8 @@ std::optional<URL> vornick_deepestRootInCommonWith(const URL&, const URL& other)
 
 // The file URL written relative to the folder `base` ("../c/d.html"), each
 // path segment percent-escaped as a segment (so "#", "?", ";" and ":" in
-// names survive); nullopt unless both are file URLs.
+// names survive), its query and fragment after it; nullopt unless both are
+// file URLs.
 std::optional<std::u16string> vornick_URLStringRelativeToBaseURL(const URL&, const URL& base);
 // The same string as a URL relative to `base`.
 std::optional<URL> vornick_URLRelativeToBaseURL(const URL&, const URL& base);

@@ -63,6 +63,10 @@ TEST(VornickURLExtensions, RelativeURLStringsEscapeWholeSegments)
     EXPECT_EQ(vornick_URLStringRelativeToBaseURL(url("file:///a/b/x/sub/"), base), u"sub/");
     EXPECT_EQ(vornick_URLStringRelativeToBaseURL(url("file:///q/r.html"), base), u"../../../q/r.html");
     EXPECT_FALSE(vornick_URLStringRelativeToBaseURL(url("http://h/a/b/c.html"), base).has_value());
+    // The query and fragment of the reference stay with it.
+    EXPECT_EQ(vornick_URLStringRelativeToBaseURL(url("file:///a/b/m/c.jpg?v=2&crop=1"), base), u"../m/c.jpg?v=2&crop=1");
+    EXPECT_EQ(vornick_URLStringRelativeToBaseURL(url("file:///a/b/x/p.html#part%202"), base), u"p.html#part%202");
+    EXPECT_EQ(vornick_URLStringRelativeToBaseURL(url("file:///a/b/x/font.woff?#iefix"), base), u"font.woff?#iefix");
 
     // Names holding "#", "?", ";", ":" and "%" must come back as the same file.
     URL odd = URL::fileURLWithPath("/a/b/x/n#1?;v:2 %41.html", false);

@@ -188,6 +188,13 @@ private:
     bool isWhiteSpaceBetweenBlocks(const DOMStructureChange&) const;
     // Text without lines taken out of a container of blocks: its box goes; true when that was all.
     bool removeLinelessText(const DOMStructureChange&);
+    // A comment or another node that makes no box put in or taken out.
+    bool isBoxlessNodeChange(const DOMStructureChange&) const;
+    // Drops each node put in and taken out again since the last layout
+    // (neither change leaves anything to lay out).
+    void dropNodesInsertedAndRemovedAgain(std::vector<DOMStructureChange>&) const;
+    // White space text that made no line in a container holding only blocks.
+    bool isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const;
     bool containerHoldsOnlyBlocks(const DOMElement&) const;
     // Moves what follows the box at `order` within `firstContainer` and its
     // ancestors, and grows them, by `delta`; their content counts change by `countDelta`.

@@ -349,6 +349,7 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     ++m_layoutCount;
     m_changedArea = Rect();
     m_childIndexes.clear();
+    m_holdsOnlyBlocks.clear();
     m_metrics = &FontMetricsProvider::current();
     m_metricsGeneration = FontMetricsProvider::generation();
     // Styles may have been made again since the last pass.
@@ -625,6 +626,15 @@ bool WebLayout::shiftFollowing(DOMNode* firstContainer, size_t order, double del
 }
 
 bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
+{
+    // The tree holds still during a pass: each container is looked at once.
+    auto [known, inserted] = m_holdsOnlyBlocks.try_emplace(&container, false);
+    if (inserted)
+        known->second = scanContainerHoldsOnlyBlocks(container);
+    return known->second;
+}
+
+bool WebLayout::scanContainerHoldsOnlyBlocks(const DOMElement& container) const
 {
     auto whiteSpace = CSSStyleResolver::computedValuesFor(container)->identifier(CSSPropertyID::WhiteSpace);
     bool preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";

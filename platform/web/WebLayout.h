@@ -196,6 +196,7 @@ private:
     // White space text that made no line in a container holding only blocks.
     bool isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const;
     bool containerHoldsOnlyBlocks(const DOMElement&) const;
+    bool scanContainerHoldsOnlyBlocks(const DOMElement&) const;
     // Moves what follows the box at `order` within `firstContainer` and its
     // ancestors, and grows them, by `delta`; their content counts change by `countDelta`.
     bool shiftFollowing(DOMNode* firstContainer, size_t order, double delta, int64_t countDelta);
@@ -281,6 +282,8 @@ private:
     std::vector<Box*> m_boxOrder;
     std::vector<BlockFlow> m_blockFlows;
     mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
+    // Whether a container holds only blocks, as found during the present pass.
+    mutable std::unordered_map<const DOMElement*, bool> m_holdsOnlyBlocks;
     IntrinsicSizeProvider m_intrinsicSize;
     // The fonts text was laid out with, and each computed style's font among them (for one pass).
     std::vector<FontDescriptor> m_fonts;

@@ -15,6 +15,7 @@
 #include "platform/dom/DOMRange.h"
 #include "platform/views/Event.h"
 #include "platform/web/WebFrame.h"
+#include "platform/web/WebFrameView.h"
 #include "views/VornickPopoverExtensions.h"
 
 namespace brevanton {
@@ -44,6 +45,34 @@ std::shared_ptr<DOMNode> frameElementInMainDocument(const WebFrame& main, const 
         frame = frame->parentFrame();
     }
     return element;
+}
+
+// The part of the page a click reaches, in the web view's coordinates: the
+// main frame's visible area less the vertical scroller standing over its
+// right edge (the scroller takes the clicks there).
+Rect clickableAreaInWebView(const WebFrame& main, const View& webView)
+{
+    auto& frameView = main.frameView();
+    if (!frameView)
+        return webView.bounds();
+    auto clip = frameView->contentView();
+    Rect area = clip->convertRectToView(clip->bounds(), &webView);
+    if (auto& scroller = frameView->verticalScroller(); scroller && !scroller->isHidden()) {
+        Rect bar = scroller->convertRectToView(scroller->bounds(), &webView);
+        if (bar.minX() < area.maxX())
+            area = Rect(area.minX(), area.minY(), std::max(0.0, bar.minX() - area.minX()), area.height());
+    }
+    return area;
+}
+
+// The strip along the brick's right edge that takes a click on its handle:
+// a brick reaching under the scroller or past the visible area has it at the
+// right edge of what can be clicked.
+Rect sectionHandleStrip(const Rect& box, const Rect& clickable)
+{
+    double right = std::min(box.maxX(), clickable.maxX());
+    double left = std::max(box.minX(), right - sectionHandleStripWidth);
+    return Rect(left, box.minY(), std::max(0.0, right - left), box.height());
 }
 
 } // namespace
@@ -89,7 +118,7 @@ std::shared_ptr<DOMRange> VornickContentEditingView::Internals::rangeForPoint(Vo
             bool within = options & VornickRangeForPointWithinAttachmentPoints;
             if ((options & VornickRangeForPointHitTestSectionHandles) && !(within && !vornick_isContainedByAttachmentPoint(*brick))) {
                 Rect box = toRect(vornick_boundingBoxInView(*brick, *view.m_internals->webView));
-                Rect strip(box.maxX() - sectionHandleStripWidth, box.minY(), sectionHandleStripWidth, box.height());
+                Rect strip = main ? sectionHandleStrip(box, clickableAreaInWebView(*main, *view.m_internals->webView)) : box;
                 if (!box.isEmpty() && strip.containsPoint(inWebView)) {
                     auto range = vornick_outerRange(*brick);
                     view.m_internals->blockModeHelper->growRangeToIncludeBlockStartAndEndComments(*range);

@@ -24,7 +24,7 @@ bool VornickUndoableFragmentReplacement::apply(std::shared_ptr<DOMRange>* outRes
 {
     BREVANTON_ASSERT(m_fragment, "Invalid parameter not satisfying: replacementFragment");
     auto given = m_range ? m_range : context().effectiveOperationRange();
-    if (!given)
+    if (!given || (undoable() && !given->startContainer()->isConnected()))
         return false;
     auto working = given->cloneRange();
     begin();

@@ -1,5 +1,7 @@
 // Replacing a range with a fragment: the range's contents are deleted and
-// the fragment is inserted where they were, as one undo step.
+// the fragment is inserted where they were, as one undo step. An undoable
+// replacement of a range no longer in a document is refused: nothing of it
+// would show, yet it would leave an undo step and an edit behind.
 #pragma once
 
 #include "editing/commands/VornickUndoableEdit.h"

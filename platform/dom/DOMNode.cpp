@@ -32,6 +32,7 @@ DOMContainerNode::~DOMContainerNode()
         pendingDestruction = &local;
     auto child = std::move(m_firstChild);
     m_lastChild = nullptr;
+    m_childCount = 0;
     // Children that live on become roots of this node's document.
     auto* handle = rootHandle();
     while (child) {
@@ -52,6 +53,7 @@ DOMContainerNode::~DOMContainerNode()
                 // malloc merge every small block freed before them).
                 container->m_lastChild->m_nextSibling = std::move(next);
                 container->m_lastChild = nullptr;
+                container->m_childCount = 0;
                 next = std::move(container->m_firstChild);
                 child.reset();
             } else {
@@ -170,10 +172,7 @@ unsigned DOMNode::length() const
 
 unsigned DOMNode::childCount() const
 {
-    unsigned count = 0;
-    for (auto* child = first(); child; child = child->m_nextSibling.get())
-        ++count;
-    return count;
+    return isContainerNode() ? downcast<DOMContainerNode>(this)->m_childCount : 0;
 }
 
 unsigned DOMNode::index() const
@@ -453,6 +452,7 @@ void DOMNode::linkChild(std::shared_ptr<DOMNode> node, DOMNode* before)
             m_firstChild = std::move(node);
         }
         before->m_previousSibling = raw;
+        ++downcast<DOMContainerNode>(this)->m_childCount;
     }
     if (auto* document = this->document())
         document->incrementDOMTreeVersion();
@@ -470,6 +470,7 @@ void DOMNode::appendParsedChild(std::shared_ptr<DOMNode> node)
     else
         m_firstChild = std::move(node);
     m_lastChild = raw;
+    ++downcast<DOMContainerNode>(this)->m_childCount;
 }
 
 void DOMNode::insertChild(const std::shared_ptr<DOMNode>& node, DOMNode* child)
@@ -557,6 +558,7 @@ void DOMNode::removeChildInternal(DOMNode* child)
         next->m_previousSibling = previous;
     else
         m_lastChild = previous;
+    --downcast<DOMContainerNode>(this)->m_childCount;
     child->m_parentOrHandle = 0;
     child->becomeRoot(rootHandle());
     child->m_previousSibling = nullptr;

@@ -324,6 +324,9 @@ private:
     friend class DOMNode;
     std::shared_ptr<DOMNode> m_firstChild;
     DOMNode* m_lastChild { nullptr };
+    // Counted as children are linked and unlinked: ranges check offsets
+    // against it on every boundary they set.
+    unsigned m_childCount { 0 };
 };
 
 // Defined with the other checked casts in DOMCasts.h, which this header ends

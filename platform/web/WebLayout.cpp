@@ -349,6 +349,7 @@ void WebLayout::layoutIfNeeded(const DOMDocument& document, double width, double
     ++m_layoutCount;
     m_changedArea = Rect();
     m_childIndexes.clear();
+    m_holdsOnlyBlocks.clear();
     m_metrics = &FontMetricsProvider::current();
     m_metricsGeneration = FontMetricsProvider::generation();
     // Styles may have been made again since the last pass.
@@ -405,12 +406,22 @@ bool WebLayout::layoutChangedStructure(const DOMDocument& document, uint64_t sin
     std::vector<DOMStructureChange> changes;
     if (!document.structureChangesSince(sinceVersion, changes))
         return false;
+    // Nodes put in and taken out again since the last pass, comments and
+    // what else makes no box come and go without a trace in the layout.
+    dropNodesInsertedAndRemovedAgain(changes);
+    std::erase_if(changes, [this](const DOMStructureChange& change) { return isBoxlessNodeChange(change); });
+    if (changes.empty())
+        return true;
     // Batches of changes start over, except runs of blocks put into or taken
     // out of containers of blocks (rows appended to a list, with the white
     // space between them): those are laid out one by one.
     if (changes.size() > 1)
         return layoutBlockChildChanges(changes);
     if (changes.size() == 1 && changes[0].kind == DOMStructureChange::Kind::ChildList) {
+        if (isWhiteSpaceBetweenBlocks(changes[0]) || removeLinelessText(changes[0])) {
+            m_changedArea.reset();
+            return true;
+        }
         auto result = layoutBlockChildChange(changes[0]);
         if (result != FastResult::NotApplicable) {
             m_changedArea.reset();
@@ -488,6 +499,9 @@ bool WebLayout::layoutChangedText(const DOMDocument& document, uint64_t sinceVer
     for (auto& node : changes) {
         // Text without a box (in hidden or non-rendered content) changes nothing.
         if (!node->isTextNode() || !m_boxes.count(node.get()))
+            continue;
+        // Nor does white space that stays white space between blocks.
+        if (isLinelessWhiteSpaceBetweenBlocks(*node))
             continue;
         // Within a table, the outermost table: a cell's content sets its
         // column's width and its row's height.
@@ -613,6 +627,15 @@ bool WebLayout::shiftFollowing(DOMNode* firstContainer, size_t order, double del
 
 bool WebLayout::containerHoldsOnlyBlocks(const DOMElement& container) const
 {
+    // The tree holds still during a pass: each container is looked at once.
+    auto [known, inserted] = m_holdsOnlyBlocks.try_emplace(&container, false);
+    if (inserted)
+        known->second = scanContainerHoldsOnlyBlocks(container);
+    return known->second;
+}
+
+bool WebLayout::scanContainerHoldsOnlyBlocks(const DOMElement& container) const
+{
     auto whiteSpace = CSSStyleResolver::computedValuesFor(container)->identifier(CSSPropertyID::WhiteSpace);
     bool preserve = whiteSpace == u"pre" || whiteSpace == u"pre-wrap";
     for (DOMNode* child = container.first(); child; child = child->next()) {
@@ -652,6 +675,56 @@ bool WebLayout::isWhiteSpaceBetweenBlocks(const DOMStructureChange& change) cons
     // White space in a container of blocks (that keeps no white space) makes no line.
     return found != m_boxes.end() && found->second.blockFlow != noBlockFlow && !m_boxes.count(inserted.get())
         && containerHoldsOnlyBlocks(downcast<DOMElement>(*target));
+}
+
+bool WebLayout::isBoxlessNodeChange(const DOMStructureChange& change) const
+{
+    if (change.kind != DOMStructureChange::Kind::ChildList || change.touchesStyleSheets)
+        return false;
+    if (auto inserted = change.inserted.lock())
+        return !change.removed && !inserted->isElementNode() && !inserted->isTextNode();
+    // A node taken out of laid out content that had no box and was no
+    // element: a comment, or white space that made no line and was never
+    // given a box. (Replaced elements draw their content without boxes.)
+    auto target = change.target.lock();
+    if (!change.removed || change.elementChildrenChanged || m_boxes.count(change.removed) || !target || !target->isElementNode()
+        || !m_boxes.count(target.get()) || webIsReplacedElement(downcast<DOMElement>(*target)))
+        return false;
+    return true;
+}
+
+void WebLayout::dropNodesInsertedAndRemovedAgain(std::vector<DOMStructureChange>& changes) const
+{
+    for (size_t index = 0; index < changes.size(); ++index) {
+        auto inserted = changes[index].inserted.lock();
+        if (!inserted || changes[index].removed || changes[index].touchesStyleSheets || m_boxes.count(inserted.get()))
+            continue;
+        auto removal = std::find_if(changes.begin() + static_cast<std::ptrdiff_t>(index) + 1, changes.end(), [&](const DOMStructureChange& later) {
+            return later.removed == inserted.get() && !later.inserted.lock() && !later.touchesStyleSheets;
+        });
+        if (removal == changes.end())
+            continue;
+        changes.erase(removal);
+        changes.erase(changes.begin() + static_cast<std::ptrdiff_t>(index));
+        --index;
+    }
+}
+
+bool WebLayout::isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const
+{
+    auto found = m_boxes.find(&text);
+    if (found == m_boxes.end() || !found->second.isText || !found->second.lines.empty())
+        return false;
+    for (char16_t c : downcast<DOMCharacterData>(text).data()) {
+        if (!isSpace(c))
+            return false;
+    }
+    auto* container = text.parent();
+    if (!container || !container->isElementNode())
+        return false;
+    auto containerFound = m_boxes.find(container);
+    return containerFound != m_boxes.end() && containerFound->second.blockFlow != noBlockFlow
+        && !m_blockFlows[containerFound->second.blockFlow].inTable && containerHoldsOnlyBlocks(downcast<DOMElement>(*container));
 }
 
 bool WebLayout::removeLinelessText(const DOMStructureChange& change)

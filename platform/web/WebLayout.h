@@ -188,7 +188,15 @@ private:
     bool isWhiteSpaceBetweenBlocks(const DOMStructureChange&) const;
     // Text without lines taken out of a container of blocks: its box goes; true when that was all.
     bool removeLinelessText(const DOMStructureChange&);
+    // A comment or another node that makes no box put in or taken out.
+    bool isBoxlessNodeChange(const DOMStructureChange&) const;
+    // Drops each node put in and taken out again since the last layout
+    // (neither change leaves anything to lay out).
+    void dropNodesInsertedAndRemovedAgain(std::vector<DOMStructureChange>&) const;
+    // White space text that made no line in a container holding only blocks.
+    bool isLinelessWhiteSpaceBetweenBlocks(const DOMNode& text) const;
     bool containerHoldsOnlyBlocks(const DOMElement&) const;
+    bool scanContainerHoldsOnlyBlocks(const DOMElement&) const;
     // Moves what follows the box at `order` within `firstContainer` and its
     // ancestors, and grows them, by `delta`; their content counts change by `countDelta`.
     bool shiftFollowing(DOMNode* firstContainer, size_t order, double delta, int64_t countDelta);
@@ -274,6 +282,8 @@ private:
     std::vector<Box*> m_boxOrder;
     std::vector<BlockFlow> m_blockFlows;
     mutable std::unordered_map<const DOMNode*, ChildIndex> m_childIndexes;
+    // Whether a container holds only blocks, as found during the present pass.
+    mutable std::unordered_map<const DOMElement*, bool> m_holdsOnlyBlocks;
     IntrinsicSizeProvider m_intrinsicSize;
     // The fonts text was laid out with, and each computed style's font among them (for one pass).
     std::vector<FontDescriptor> m_fonts;

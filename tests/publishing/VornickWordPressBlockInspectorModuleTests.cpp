@@ -1,10 +1,12 @@
 // The block element editor and its modules on a block post in a post view:
 // which modules a block gets and in what order, one change as one undo step
 // that Undo takes back byte for byte (reopening the editor) and Redo
-// repeats, and a change to the value already there being no change at all.
+// repeats, a change to the value already there being no change at all, and
+// a change the view refuses leaving no step behind.
 #include "tests/publishing/BlockInspectorTestSupport.h"
 
 #include "editing/VornickElementEditorUIControllerClass.h"
+#include "platform/dom/DOMRange.h"
 #include "platform/views/SegmentedControl.h"
 #include "platform/views/TextField.h"
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
@@ -170,6 +172,35 @@ TEST_F(VornickWordPressBlockInspectorModuleTests, WritingTheValueAlreadyThereIsN
     EXPECT_EQ(targetElement(), paragraph) << "the block was left in place";
     EXPECT_EQ(writtenBody(), storedBody);
     EXPECT_FALSE(post->hasEditsNotYetSavedToSourceFile());
+}
+
+TEST_F(VornickWordPressBlockInspectorModuleTests, AChangeTheViewRefusesLeavesNoStepAndNoEdit)
+{
+    showDataPost("travel-article.html");
+    inspect(elementWithText(u"p", u"We left Lisbon"));
+    auto target = *editor()->targetObject();
+    size_t editsBefore = delegate.userEdits();
+    // The block taken out of the page behind the editor's back: the view
+    // refuses to replace what is no longer in the document.
+    auto outer = target.outerRange();
+    ASSERT_TRUE(outer);
+    auto taken = outer->extractContents();
+    ASSERT_TRUE(taken);
+    ASSERT_FALSE(target.element()->isConnected());
+    auto pageBefore = pointElement(u"body")->innerHTML();
+
+    auto control = module<VornickWordPressBlockTextAlignmentInspectorModule>()->alignmentSegmentedControl();
+    control->setSelectedSegment(1);
+    EXPECT_FALSE(module<VornickWordPressBlockTextAlignmentInspectorModule>()->changeProperty(control.get()));
+    endEvent();
+
+    // The step's first registration (reopening the editor) was taken back.
+    EXPECT_FALSE(undo().canUndo());
+    EXPECT_FALSE(undo().canRedo());
+    EXPECT_EQ(delegate.userEdits(), editsBefore);
+    EXPECT_FALSE(post->hasEditsNotYetSavedToSourceFile());
+    EXPECT_EQ(pointElement(u"body")->innerHTML(), pageBefore);
+    EXPECT_EQ(target.element()->getAttribute(u"class"), u"") << "the taken block is left as it was";
 }
 
 } // namespace brevanton

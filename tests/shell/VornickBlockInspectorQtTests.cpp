@@ -27,6 +27,8 @@
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
+#include "platform/web/WebFrame.h"
+#include "platform/web/WebFrameView.h"
 #include "publishing/VornickWordPressBlockAlignmentInspectorModule.h"
 #include "publishing/VornickWordPressBlockCSSClassesInspectorModule.h"
 #include "publishing/VornickWordPressBlockColorInspectorModule.h"
@@ -62,12 +64,12 @@ protected:
         UserDefaults::standard().removeObjectForKey(u"ClearViewOn");
         AlertDriver::shared().reset();
         folder = createTemporaryDirectory("block-inspector").value();
-        auto made = makeSyncedLikeWordPressProject(folder);
+        auto made = makeSyncedLikeWordPressProject(folder, body);
         ASSERT_TRUE(made);
         postPath = *made;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
             if (entry.path().filename() == "post-standard.html") {
-                ASSERT_TRUE(writeFileAtomically(entry.path().string(), templateWithAlignmentRules()));
+                ASSERT_TRUE(writeFileAtomically(entry.path().string(), pageTemplate));
             }
         }
         static int argc = 1;
@@ -140,10 +142,30 @@ protected:
         return testing::inkBounds(picture).translated(box.topLeft());
     }
 
+    // What the post window opens (set before SetUp).
+    std::u16string body = postBody;
+    std::string pageTemplate = templateWithAlignmentRules();
     std::string folder;
     std::string postPath;
     std::unique_ptr<VornickApplicationShell> shell;
     std::shared_ptr<VornickBlogPostWindow> editor;
+};
+
+// A long post whose blocks fill the page's width, so that the page scrolls
+// and every block's right edge lies under the page's vertical scroller.
+class VornickFullWidthBlockInspectorQtTests : public VornickBlockInspectorQtTests {
+protected:
+    VornickFullWidthBlockInspectorQtTests()
+    {
+        body.clear();
+        for (int index = 0; index < 60; ++index) {
+            body += u"<!-- wp:paragraph -->\n<p>Full width paragraph " + toUTF16(std::to_string(index))
+                + u".</p>\n<!-- /wp:paragraph -->\n\n";
+        }
+        auto style = pageTemplate.find("</style>");
+        pageTemplate.insert(style, "body, .wp-site-blocks, main, .entry-content { margin: 0; padding: 0; }\n"
+                                   "body.brevanton-section-handles-shown { padding: 0; }\n");
+    }
 };
 
 } // namespace
@@ -229,6 +251,38 @@ TEST_F(VornickBlockInspectorQtTests, EditAttributesOpensTheBlockAroundTheCaret)
     EXPECT_EQ(controller->targetElement(), omega);
     ASSERT_TRUE(controller->targetObject()->blockStartComment());
     EXPECT_EQ(controller->targetObject()->blockStartComment()->data(), u" wp:paragraph ");
+}
+
+TEST_F(VornickFullWidthBlockInspectorQtTests, AFullWidthBlocksHandleStandsLeftOfTheScrollerAndTakesADoubleClick)
+{
+    auto first = paragraph(u"Full width paragraph 2.");
+    ASSERT_TRUE(first);
+    view().setSectionHandlesShown(true);
+    settle();
+    // The page scrolls: its vertical scroller stands over the blocks' right edges.
+    auto webView = view().embeddedWebView();
+    auto& scroller = webView->mainFrame()->frameView()->verticalScroller();
+    ASSERT_TRUE(scroller && !scroller->isHidden());
+    Rect bar = scroller->convertRectToView(scroller->bounds(), nullptr);
+    QRect box = boxInWidget(*first);
+    ASSERT_GE(box.right() + 1, static_cast<int>(bar.minX())) << "the block reaches under the scroller";
+
+    // A double-click just left of the scroller, on the block's line.
+    QPoint handle(static_cast<int>(bar.minX()) - 5, box.center().y());
+    QTest::mouseClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
+    QTest::mouseDClick(widget(), Qt::LeftButton, Qt::NoModifier, handle);
+    settle();
+    auto controller = elementEditor();
+    ASSERT_TRUE(controller);
+    EXPECT_TRUE(controller->popover()->isShown());
+    EXPECT_EQ(controller->targetElement(), first);
+    // Left of the handle's strip the point is the text's, as before.
+    Rect barInWebView = scroller->convertRectToView(scroller->bounds(), webView.get());
+    Rect boxInWebView = webView->boundingBox(*first);
+    auto hitKind = VornickHitPartKind::Content;
+    Point left = webView->convertPointToView(Point { barInWebView.minX() - 30, boxInWebView.midY() }, &view());
+    (void)VornickContentEditingViewTestPeer::rangeForPoint(view(), left, VornickRangeForPointHitTestSectionHandles, &hitKind);
+    EXPECT_NE(hitKind, VornickHitPartKind::SectionHandle);
 }
 
 } // namespace brevanton

@@ -9,9 +9,12 @@
 #include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtPageCommandPainter.h"
 
+#include <QFontMetricsF>
+#include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPen>
+#include <QStaticText>
 
 #include <algorithm>
 #include <cmath>
@@ -44,6 +47,32 @@ QPen penWithWidth(const Color& color, double width)
     pen.setJoinStyle(Qt::MiterJoin);
     pen.setCapStyle(Qt::FlatCap);
     return pen;
+}
+
+// Laying out a label's glyphs costs more than drawing them: the lines drawn
+// lately keep theirs (a few hundred, dropped all at once when there are more).
+struct ShapedLine {
+    QStaticText text;
+    // From the top of the laid out text to its baseline.
+    double ascent { 0 };
+};
+
+const ShapedLine& shapedLine(const QString& line, const QFont& font)
+{
+    static QHash<QString, ShapedLine> lines;
+    QString key = font.key() + QChar(0x1F) + line;
+    auto found = lines.constFind(key);
+    if (found != lines.constEnd())
+        return *found;
+    if (lines.size() >= 512)
+        lines.clear();
+    ShapedLine shaped;
+    shaped.text.setText(line);
+    shaped.text.setTextFormat(Qt::PlainText);
+    shaped.text.setPerformanceHint(QStaticText::ModerateCaching);
+    shaped.text.prepare(QTransform(), font);
+    shaped.ascent = QFontMetricsF(font).ascent();
+    return *lines.insert(key, std::move(shaped));
 }
 
 } // namespace
@@ -232,7 +261,8 @@ void QtDrawCommandPainter::text(const DrawCommand& command)
         return;
     }
     for (const QString& lineText : string.split(QLatin1Char('\n'))) {
-        m_painter.drawText(QPointF(box.left(), y), lineText);
+        const ShapedLine& shaped = shapedLine(lineText, font);
+        m_painter.drawStaticText(QPointF(box.left(), y - shaped.ascent), shaped.text);
         y += lineHeight;
     }
 }

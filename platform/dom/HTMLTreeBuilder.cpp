@@ -4,6 +4,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMNodeArena.h"
 #include "platform/dom/DOMQualifiedName.h"
 #include "platform/dom/HTMLTagNames.h"
 
@@ -12,6 +13,7 @@
 #include <bitset>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -731,7 +733,7 @@ void TreeBuilder::reconstructFormattingElements()
         --index;
     for (; index < m_formatting.size(); ++index) {
         auto& entry = m_formatting[index];
-        auto element = std::make_shared<DOMElement>(m_handle, &entry.element->qualifiedName());
+        auto element = DOMNodeArena::makeNode<DOMElement>(m_handle, &entry.element->qualifiedName());
         element->reserveAttributes(entry.element->attributeCount());
         for (auto& attribute : entry.element->attributeList())
             element->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
@@ -826,7 +828,7 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
                 --furthestIndex;
                 continue;
             }
-            auto replacement = std::make_shared<DOMElement>(m_handle, &node.element->qualifiedName());
+            auto replacement = DOMNodeArena::makeNode<DOMElement>(m_handle, &node.element->qualifiedName());
             replacement->reserveAttributes(node.element->attributeCount());
             for (auto& attribute : node.element->attributeList())
                 replacement->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
@@ -843,7 +845,7 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
         }
         auto place = appropriatePlace(commonAncestor.get());
         moveNode(*place.parent, lastNode.element, place.before);
-        auto newElement = std::make_shared<DOMElement>(m_handle, &formattingElement->qualifiedName());
+        auto newElement = DOMNodeArena::makeNode<DOMElement>(m_handle, &formattingElement->qualifiedName());
         newElement->reserveAttributes(formattingElement->attributeCount());
         for (auto& attribute : formattingElement->attributeList())
             newElement->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
@@ -997,7 +999,7 @@ std::shared_ptr<DOMElement> TreeBuilder::createElement(const HTMLToken& token, N
         name = DOMQualifiedName::intern(SVGNamespace, {}, adjustedSVGElementName(token.name));
     else
         name = DOMQualifiedName::intern(MathMLNamespace, {}, token.name);
-    auto element = std::make_shared<DOMElement>(m_handle, name);
+    auto element = DOMNodeArena::makeNode<DOMElement>(m_handle, name);
     appendAttributes(*element, token, ns);
     return element;
 }
@@ -1066,7 +1068,7 @@ void TreeBuilder::moveNode(DOMNode& parent, const std::shared_ptr<DOMNode>& node
 
 void TreeBuilder::insertComment(HTMLToken& token, DOMNode* parent)
 {
-    auto comment = std::make_shared<DOMComment>(m_handle, std::move(token.data));
+    auto comment = DOMNodeArena::makeNode<DOMComment>(m_handle, std::move(token.data));
     token.data.clear();
     if (parent)
         insertNode({ parent, nullptr }, std::move(comment));
@@ -1096,7 +1098,7 @@ void TreeBuilder::insertCharacters(std::u16string_view text)
         downcast<DOMText>(previous)->appendData(std::u16string(text));
         return;
     }
-    place.parent->insertChild(std::make_shared<DOMText>(m_handle, std::u16string(text)), place.before);
+    place.parent->insertChild(DOMNodeArena::makeNode<DOMText>(m_handle, std::u16string(text)), place.before);
 }
 
 void TreeBuilder::noteTextUnits(std::u16string_view text)
@@ -1132,7 +1134,7 @@ void TreeBuilder::flushText()
         return;
     }
     // A copy of exactly its length: the buffer keeps its room for the next text.
-    auto text = std::make_shared<DOMText>(m_handle, std::u16string(m_pendingText));
+    auto text = DOMNodeArena::makeNode<DOMText>(m_handle, std::u16string(m_pendingText));
     m_pendingText.clear();
     parent->appendParsedChild(std::move(text));
 }
@@ -1345,7 +1347,7 @@ Result TreeBuilder::beforeHTML(HTMLToken& token)
     case HTMLToken::Kind::EndOfFile:
         break;
     }
-    auto element = std::make_shared<DOMElement>(m_handle, htmlName(T::html, {}));
+    auto element = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::html, {}));
     insertNode({ &m_document, nullptr }, element);
     push({ element, T::html, Namespace::HTML, false });
     m_mode = Mode::BeforeHead;
@@ -3070,7 +3072,7 @@ bool TreeBuilder::flattenInto(DOMNode& container)
     auto handle = container.documentHandle();
     auto appendText = [&](std::u16string& run) {
         if (!run.empty())
-            container.appendParsedChild(std::make_shared<DOMText>(handle, std::move(run)));
+            container.appendParsedChild(DOMNodeArena::makeNode<DOMText>(handle, std::move(run)));
     };
     for (size_t i = 0; i < kept.size(); ++i) {
         appendText(textBefore[i]);
@@ -3113,7 +3115,7 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
 {
     m_isFragment = true;
     auto fragment = m_document.createDocumentFragment();
-    auto root = std::make_shared<DOMElement>(m_handle, htmlName(T::html, {}));
+    auto root = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::html, {}));
     push({ root, T::html, Namespace::HTML, false });
     if (context) {
         auto& name = context->qualifiedName();
@@ -3167,7 +3169,7 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
             }
         }
     } else {
-        auto body = std::make_shared<DOMElement>(m_handle, htmlName(T::body, {}));
+        auto body = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::body, {}));
         m_fragmentContext = { body, T::body, Namespace::HTML, false };
     }
     resetInsertionMode();
@@ -3193,6 +3195,11 @@ std::shared_ptr<DOMDocument> buildHTMLDocument(std::u16string_view markup, const
                                                std::vector<HTMLParseError>* outErrors)
 {
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
+    // A page of some size has its nodes made in slabs (small ones would each
+    // hold a slab mostly empty).
+    std::optional<DOMNodeArena> arena;
+    if (markup.size() >= DOMNodeArena::slabSize / 2)
+        arena.emplace();
     TreeBuilder builder(*document, markup, options);
     builder.buildDocument();
     document->setParsedLoadingElements(builder.takeLoadingElements());

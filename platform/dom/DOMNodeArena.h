@@ -1,0 +1,72 @@
+// DOMNodeArena: the memory of the nodes a parser makes in bulk.
+//
+// While an arena is open on a thread, makeNode<T>() takes each node, with its
+// shared_ptr control block, from 64 KiB slabs by bumping a pointer: no
+// allocator header per node, no free lists, and a document's nodes die by
+// slabs rather than one by one. A slab goes back to the system when the last
+// of its nodes dies, on whatever thread (its count is atomic); until then it
+// keeps its whole size, so only whole documents of some size are parsed into
+// an arena, whose nodes mostly live and die together. Without an open arena,
+// and in address-sanitizer builds (which must see every node on its own),
+// makeNode<T>() is make_shared.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <utility>
+
+namespace brevanton {
+
+class DOMNodeArena {
+public:
+    // Opens the arena on this thread (an arena opened inside it is used until it closes).
+    DOMNodeArena();
+    ~DOMNodeArena();
+    DOMNodeArena(const DOMNodeArena&) = delete;
+    DOMNodeArena& operator=(const DOMNodeArena&) = delete;
+
+    static constexpr size_t slabSize = 64 * 1024;
+
+    // Whether an arena is open on this thread.
+    static bool isOpen();
+
+    template<typename T, typename... Arguments> static std::shared_ptr<T> makeNode(Arguments&&... arguments)
+    {
+        if (!isOpen())
+            return std::make_shared<T>(std::forward<Arguments>(arguments)...);
+        return std::allocate_shared<T>(Allocator<T>(), std::forward<Arguments>(arguments)...);
+    }
+
+    // Slabs not yet returned to the system, in every thread.
+    static size_t liveSlabCountForTesting();
+
+private:
+    struct Slab;
+    // Stateless: allocation goes to the thread's open arena, deallocation to
+    // the slab holding the address.
+    template<typename T> struct Allocator {
+        using value_type = T;
+        Allocator() = default;
+        template<typename U> Allocator(const Allocator<U>&) { }
+        T* allocate(size_t count) { return static_cast<T*>(allocate(count * sizeof(T), alignof(T))); }
+        void deallocate(T* pointer, size_t) { DOMNodeArena::deallocate(pointer); }
+        template<typename U> bool operator==(const Allocator<U>&) const { return true; }
+
+    private:
+        static void* allocate(size_t size, size_t alignment) { return DOMNodeArena::allocate(size, alignment); }
+    };
+
+    static void* allocate(size_t size, size_t alignment);
+    static void deallocate(void*);
+    void* allocateHere(size_t size, size_t alignment);
+    void closeSlab();
+
+    DOMNodeArena* m_outer { nullptr };
+    Slab* m_slab { nullptr };
+    char* m_next { nullptr };
+    char* m_end { nullptr };
+    // Allocations from the open slab, added to its count when it closes.
+    unsigned m_allocated { 0 };
+};
+
+} // namespace brevanton

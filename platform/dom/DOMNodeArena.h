@@ -3,11 +3,14 @@
 // While an arena is open on a thread, makeNode<T>() takes each node, with its
 // shared_ptr control block, from 64 KiB slabs by bumping a pointer: no
 // allocator header per node, no free lists, and a document's nodes die by
-// slabs rather than one by one. A slab goes back to the system when the last
-// of its nodes dies, on whatever thread (its count is atomic); until then it
-// keeps its whole size, so only whole documents of some size are parsed into
-// an arena, whose nodes mostly live and die together. Without an open arena,
-// and in address-sanitizer builds (which must see every node on its own),
+// slabs rather than one by one. Slabs are cut from blocks of 2 MiB mapped
+// from the system. When the last node of a slab dies, on whatever thread (the
+// counts are atomic), the system may take the slab's pages back; when the
+// last slab of a block dies, the block is unmapped, or kept for the next
+// document while few are kept. Until then a slab keeps its whole size, so
+// only whole documents of some size are parsed into an arena, whose nodes
+// mostly live and die together. Without an open arena, and in
+// address-sanitizer builds (which must see every node on its own),
 // makeNode<T>() is make_shared.
 #pragma once
 
@@ -41,6 +44,7 @@ public:
     static size_t liveSlabCountForTesting();
 
 private:
+    struct Block;
     struct Slab;
     // Stateless: allocation goes to the thread's open arena, deallocation to
     // the slab holding the address.
@@ -59,9 +63,17 @@ private:
     static void* allocate(size_t size, size_t alignment);
     static void deallocate(void*);
     void* allocateHere(size_t size, size_t alignment);
+    void openSlab();
     void closeSlab();
+    void closeBlock();
+    static void releaseSlab(Slab*);
+    static void releaseBlock(Block*, size_t count);
 
     DOMNodeArena* m_outer { nullptr };
+    // The block slabs are cut from, the next slab's place in it, and the slabs cut.
+    Block* m_block { nullptr };
+    char* m_nextSlab { nullptr };
+    unsigned m_slabsCut { 0 };
     Slab* m_slab { nullptr };
     char* m_next { nullptr };
     char* m_end { nullptr };

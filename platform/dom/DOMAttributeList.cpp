@@ -30,8 +30,7 @@ void DOMAttributeList::reserve(size_t capacity)
     auto* target = reinterpret_cast<Attribute*>(block + 1);
     if (m_block) {
         block->size = m_block->size;
-        block->style = std::move(m_block->style);
-        block->templateContent = std::move(m_block->templateContent);
+        block->extras = std::move(m_block->extras);
         for (size_t i = 0; i < m_block->size; ++i) {
             new (&target[i]) Attribute(std::move(items()[i]));
             items()[i].~Attribute();
@@ -59,18 +58,23 @@ void DOMAttributeList::erase(size_t index)
     --m_block->size;
 }
 
-std::shared_ptr<DOMDocumentFragment>& DOMAttributeList::templateContent()
+DOMAttributeList::Extras& DOMAttributeList::extras()
 {
     if (!m_block)
         reserve(0);
-    return m_block->templateContent;
+    if (!m_block->extras)
+        m_block->extras = std::make_unique<Extras>();
+    return *m_block->extras;
+}
+
+std::shared_ptr<DOMDocumentFragment>& DOMAttributeList::templateContent()
+{
+    return extras().templateContent;
 }
 
 std::shared_ptr<DOMCSSStyleDeclaration>& DOMAttributeList::style()
 {
-    if (!m_block)
-        reserve(0);
-    return m_block->style;
+    return extras().style;
 }
 
 } // namespace brevanton

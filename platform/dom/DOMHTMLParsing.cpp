@@ -61,6 +61,11 @@ std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8)
 {
     std::u16string markup;
     appendUTF8AsUTF16(markup, utf8.data(), utf8.size());
+    return parseHTMLDocument(std::u16string_view(markup));
+}
+
+std::shared_ptr<DOMDocument> parseHTMLDocument(std::u16string_view markup)
+{
     return buildHTMLDocument(markup, { .maximumDepth = DOMMaximumNestingDepth });
 }
 

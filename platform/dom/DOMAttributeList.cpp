@@ -3,6 +3,7 @@
 #include "platform/dom/DOMAttr.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMNodeArena.h"
 
 #include <new>
 
@@ -16,17 +17,31 @@ DOMAttributeList::~DOMAttributeList()
         return;
     for (size_t i = 0; i < m_block->size; ++i)
         items()[i].~Attribute();
-    m_block->~Block();
-    ::operator delete(m_block);
+    freeBlock(m_block);
+}
+
+void DOMAttributeList::freeBlock(Block* block)
+{
+    bool inNodeArena = block->inNodeArena;
+    block->~Block();
+    if (inNodeArena)
+        DOMNodeArena::releaseBytes(block);
+    else
+        ::operator delete(block);
 }
 
 void DOMAttributeList::reserve(size_t capacity)
 {
     if (m_block && m_block->capacity >= capacity)
         return;
-    auto* block = static_cast<Block*>(::operator new(sizeof(Block) + capacity * sizeof(Attribute)));
-    new (block) Block;
+    size_t size = sizeof(Block) + capacity * sizeof(Attribute);
+    void* memory = DOMNodeArena::allocateBytes(size);
+    bool inNodeArena = memory;
+    if (!memory)
+        memory = ::operator new(size);
+    auto* block = new (memory) Block;
     block->capacity = static_cast<uint32_t>(capacity);
+    block->inNodeArena = inNodeArena;
     auto* target = reinterpret_cast<Attribute*>(block + 1);
     if (m_block) {
         block->size = m_block->size;
@@ -35,8 +50,7 @@ void DOMAttributeList::reserve(size_t capacity)
             new (&target[i]) Attribute(std::move(items()[i]));
             items()[i].~Attribute();
         }
-        m_block->~Block();
-        ::operator delete(m_block);
+        freeBlock(m_block);
     }
     m_block = block;
 }

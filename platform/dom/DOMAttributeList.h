@@ -65,9 +65,12 @@ private:
     };
     struct Block {
         uint32_t size { 0 };
-        uint32_t capacity { 0 };
+        uint32_t capacity : 31 { 0 };
+        // Made by a parser in its node arena (DOMNodeArena.h).
+        uint32_t inNodeArena : 1 { 0 };
         std::unique_ptr<Extras> extras;
     };
+    static void freeBlock(Block*);
     Extras& extras();
     Attribute* items() const { return reinterpret_cast<Attribute*>(m_block + 1); }
 

@@ -3,6 +3,9 @@
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/HTMLTreeBuilder.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace brevanton {
 
 void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length)
@@ -13,6 +16,15 @@ void appendUTF8AsUTF16(std::u16string& into, const char* bytes, size_t length)
     auto* p = reinterpret_cast<const unsigned char*>(bytes);
     auto* end = p + length;
     while (p < end) {
+        // Runs of ASCII, eight bytes at a time.
+        uint64_t block;
+        if (end - p >= 8 && (std::memcpy(&block, p, 8), !(block & 0x8080808080808080ull))) {
+            for (int i = 0; i < 8; ++i)
+                out[i] = p[i];
+            out += 8;
+            p += 8;
+            continue;
+        }
         unsigned c = *p;
         if (c < 0x80) {
             *out++ = static_cast<char16_t>(c);

@@ -122,6 +122,13 @@ void* DOMNodeArena::allocate(size_t size, size_t alignment)
     return currentArena->allocateHere(size, alignment);
 }
 
+void* DOMNodeArena::allocateBytes(size_t size)
+{
+    if (!isOpen() || size > slabSize / 4)
+        return nullptr;
+    return currentArena->allocateHere(size, alignof(void*));
+}
+
 void* DOMNodeArena::allocateHere(size_t size, size_t alignment)
 {
     static_assert(slabSize >= 4096 && (slabSize & (slabSize - 1)) == 0 && blockSize >= 4 * slabSize);

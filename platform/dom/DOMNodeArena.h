@@ -40,6 +40,12 @@ public:
         return std::allocate_shared<T>(Allocator<T>(), std::forward<Arguments>(arguments)...);
     }
 
+    // Memory for what the nodes made here own and keep (an element's
+    // attribute block), from the same slabs; null without an open arena or
+    // for a size too large for a slab. Given back by releaseBytes, on any thread.
+    static void* allocateBytes(size_t size);
+    static void releaseBytes(void* pointer) { deallocate(pointer); }
+
     // Slabs not yet returned to the system, in every thread.
     static size_t liveSlabCountForTesting();
 

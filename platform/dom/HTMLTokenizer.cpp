@@ -67,6 +67,29 @@ char32_t windows1252Replacement(char32_t c)
     return table[c - 0x80];
 }
 
+// The reference whose whole name, ";" included, begins `text`; null when the
+// letters and digits there are not followed by ";" or are no such name.
+const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text)
+{
+    constexpr size_t longestName = 32;
+    char name[longestName + 2];
+    size_t length = 0;
+    while (length < text.size() && length <= longestName && isASCIIAlphanumeric(text[length])) {
+        name[length] = static_cast<char>(text[length]);
+        ++length;
+    }
+    if (length > longestName || length == text.size() || text[length] != u';')
+        return nullptr;
+    name[length] = ';';
+    name[length + 1] = 0;
+    auto references = htmlNamedCharacterReferences();
+    auto found = std::lower_bound(references.begin(), references.end(), name,
+                                  [](const HTMLNamedCharacterReference& reference, const char* key) {
+                                      return std::strcmp(reference.name, key) < 0;
+                                  });
+    return found != references.end() && !std::strcmp(found->name, name) ? &*found : nullptr;
+}
+
 bool isNoncharacter(char32_t c)
 {
     return (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE;
@@ -268,6 +291,12 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
     char32_t c = peek();
     if (isASCIIAlphanumeric(c)) {
         auto references = htmlNamedCharacterReferences();
+        // Most references are a whole name and ";", the longest match there can be.
+        if (auto* whole = wholeNamedReference(m_input.substr(m_position))) {
+            m_position += std::strlen(whole->name);
+            into.append(whole->characters, whole->length);
+            return;
+        }
         // Where the names of each first letter begin and end.
         static const auto byFirstLetter = [references] {
             std::array<std::pair<uint16_t, uint16_t>, 128> ranges {};
@@ -935,7 +964,21 @@ void HTMLTokenizer::step()
         }
         return;
     }
-    case State::AttributeValueUnquoted:
+    case State::AttributeValueUnquoted: {
+        // The value's plain run in one piece.
+        size_t end = m_position;
+        while (end < m_input.size()) {
+            char16_t u = m_input[end];
+            if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '&' || u == '>' || u == '\r' || !u || u == '"'
+                || u == '\'' || u == '<' || u == '=' || u == '`')
+                break;
+            ++end;
+        }
+        if (end > m_position) {
+            attributeValue().append(m_input.substr(m_position, end - m_position));
+            m_position = end;
+            return;
+        }
         if (isTagWhitespace(c)) {
             endValue();
             advance();
@@ -961,6 +1004,7 @@ void HTMLTokenizer::step()
             advance();
         }
         return;
+    }
     case State::AfterAttributeValueQuoted:
         if (isTagWhitespace(c)) {
             advance();

@@ -67,6 +67,24 @@ char32_t windows1252Replacement(char32_t c)
     return table[c - 0x80];
 }
 
+// The references whose names begin with the letter or digit `first`.
+std::span<const HTMLNamedCharacterReference> namesStartingWith(char first)
+{
+    static const auto ranges = [] {
+        auto references = htmlNamedCharacterReferences();
+        std::array<std::pair<uint16_t, uint16_t>, 128> ranges {};
+        for (size_t i = 0; i < references.size(); ++i) {
+            auto& range = ranges[static_cast<unsigned char>(references[i].name[0])];
+            if (range.first == range.second)
+                range.first = static_cast<uint16_t>(i);
+            range.second = static_cast<uint16_t>(i + 1);
+        }
+        return ranges;
+    }();
+    auto& range = ranges[static_cast<unsigned char>(first) & 0x7F];
+    return htmlNamedCharacterReferences().subspan(range.first, range.second - range.first);
+}
+
 // The reference whose whole name, ";" included, begins `text`; null when the
 // letters and digits there are not followed by ";" or are no such name.
 const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text)
@@ -82,7 +100,7 @@ const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text)
         return nullptr;
     name[length] = ';';
     name[length + 1] = 0;
-    auto references = htmlNamedCharacterReferences();
+    auto references = namesStartingWith(name[0]);
     auto found = std::lower_bound(references.begin(), references.end(), name,
                                   [](const HTMLNamedCharacterReference& reference, const char* key) {
                                       return std::strcmp(reference.name, key) < 0;
@@ -290,25 +308,16 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
 {
     char32_t c = peek();
     if (isASCIIAlphanumeric(c)) {
-        auto references = htmlNamedCharacterReferences();
         // Most references are a whole name and ";", the longest match there can be.
         if (auto* whole = wholeNamedReference(m_input.substr(m_position))) {
             m_position += std::strlen(whole->name);
             into.append(whole->characters, whole->length);
             return;
         }
-        // Where the names of each first letter begin and end.
-        static const auto byFirstLetter = [references] {
-            std::array<std::pair<uint16_t, uint16_t>, 128> ranges {};
-            for (size_t i = 0; i < references.size(); ++i) {
-                auto& range = ranges[static_cast<unsigned char>(references[i].name[0])];
-                if (range.first == range.second)
-                    range.first = static_cast<uint16_t>(i);
-                range.second = static_cast<uint16_t>(i + 1);
-            }
-            return ranges;
-        }();
-        size_t low = byFirstLetter[c].first, high = byFirstLetter[c].second;
+        auto references = htmlNamedCharacterReferences();
+        auto firstLetter = namesStartingWith(static_cast<char>(c));
+        size_t low = static_cast<size_t>(firstLetter.data() - references.data());
+        size_t high = low + firstLetter.size();
         const HTMLNamedCharacterReference* match = nullptr;
         size_t matchLength = 0;
         for (size_t k = 0; m_position + k < m_input.size() && low < high; ++k) {

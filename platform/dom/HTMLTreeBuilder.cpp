@@ -63,6 +63,24 @@ bool isOneOf(T tag, std::initializer_list<T> tags)
     return false;
 }
 
+// A set of tags, tested in one step.
+class TagSet {
+public:
+    constexpr TagSet(std::initializer_list<T> tags)
+    {
+        for (T tag : tags)
+            m_bits[static_cast<size_t>(tag) / 64] |= uint64_t(1) << (static_cast<size_t>(tag) % 64);
+    }
+    constexpr bool contains(T tag) const
+    {
+        return (m_bits[static_cast<size_t>(tag) / 64] >> (static_cast<size_t>(tag) % 64)) & 1;
+    }
+
+private:
+    static_assert(static_cast<size_t>(T::Count) <= 128);
+    uint64_t m_bits[2] {};
+};
+
 bool isWhitespace(char16_t c)
 {
     return c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r' || c == u' ';
@@ -78,8 +96,9 @@ size_t leadingWhitespace(std::u16string_view text)
 
 bool isFormattingTag(T tag)
 {
-    return isOneOf(tag, { T::a, T::b, T::big, T::code, T::em, T::font, T::i, T::nobr, T::s, T::small, T::strike,
-                          T::strong, T::tt, T::u });
+    static constexpr TagSet tags { T::a, T::b, T::big, T::code, T::em, T::font, T::i, T::nobr, T::s, T::small, T::strike,
+                                   T::strong, T::tt, T::u };
+    return tags.contains(tag);
 }
 
 bool equalsIgnoringASCIICase(std::u16string_view a, std::u16string_view b)
@@ -443,8 +462,9 @@ bool isScopeBoundary(const OpenElement& entry, Scope scope)
         case Scope::Default:
             break;
         }
-        return isOneOf(entry.tag, { T::applet, T::caption, T::html, T::table, T::td, T::th, T::marquee, T::object,
-                                    T::template_ });
+        static constexpr TagSet boundaries { T::applet, T::caption, T::html, T::table, T::td, T::th, T::marquee, T::object,
+                                             T::template_ };
+        return boundaries.contains(entry.tag);
     case Namespace::MathML:
         return scope == Scope::Select
             || (scope != Scope::Table && isOneOf(entry.tag, { T::mi, T::mo, T::mn, T::ms, T::mtext, T::annotation_xml }));
@@ -458,18 +478,21 @@ bool isScopeBoundary(const OpenElement& entry, Scope scope)
 bool isSpecial(const OpenElement& entry)
 {
     switch (entry.ns) {
-    case Namespace::HTML:
-        return isOneOf(entry.tag,
-                       { T::address, T::applet, T::area, T::article, T::aside, T::base, T::basefont, T::bgsound,
-                         T::blockquote, T::body, T::br, T::button, T::caption, T::center, T::col, T::colgroup, T::dd,
-                         T::details, T::dir, T::div, T::dl, T::dt, T::embed, T::fieldset, T::figcaption, T::figure,
-                         T::footer, T::form, T::frame, T::frameset, T::h1, T::h2, T::h3, T::h4, T::h5, T::h6, T::head,
-                         T::header, T::hgroup, T::hr, T::html, T::iframe, T::img, T::input, T::keygen, T::li, T::link,
-                         T::listing, T::main, T::marquee, T::menu, T::meta, T::nav, T::noembed, T::noframes,
-                         T::noscript, T::object, T::ol, T::p, T::param, T::plaintext, T::pre, T::script, T::search,
-                         T::section, T::select, T::source, T::style, T::summary, T::table, T::tbody, T::td,
-                         T::template_, T::textarea, T::tfoot, T::th, T::thead, T::title, T::tr, T::track, T::ul,
-                         T::wbr, T::xmp });
+    case Namespace::HTML: {
+        static constexpr TagSet special {
+            T::address, T::applet, T::area, T::article, T::aside, T::base, T::basefont, T::bgsound,
+            T::blockquote, T::body, T::br, T::button, T::caption, T::center, T::col, T::colgroup, T::dd,
+            T::details, T::dir, T::div, T::dl, T::dt, T::embed, T::fieldset, T::figcaption, T::figure,
+            T::footer, T::form, T::frame, T::frameset, T::h1, T::h2, T::h3, T::h4, T::h5, T::h6, T::head,
+            T::header, T::hgroup, T::hr, T::html, T::iframe, T::img, T::input, T::keygen, T::li, T::link,
+            T::listing, T::main, T::marquee, T::menu, T::meta, T::nav, T::noembed, T::noframes,
+            T::noscript, T::object, T::ol, T::p, T::param, T::plaintext, T::pre, T::script, T::search,
+            T::section, T::select, T::source, T::style, T::summary, T::table, T::tbody, T::td,
+            T::template_, T::textarea, T::tfoot, T::th, T::thead, T::title, T::tr, T::track, T::ul,
+            T::wbr, T::xmp
+        };
+        return special.contains(entry.tag);
+    }
     case Namespace::MathML:
         return isOneOf(entry.tag, { T::mi, T::mo, T::mn, T::ms, T::mtext, T::annotation_xml });
     case Namespace::SVG:
@@ -545,16 +568,16 @@ void TreeBuilder::popUntil(std::initializer_list<T> tags)
 
 void TreeBuilder::generateImpliedEndTags(T except)
 {
-    while (!m_stack.empty() && current().isHTML() && current().tag != except
-           && isOneOf(current().tag, { T::dd, T::dt, T::li, T::optgroup, T::option, T::p, T::rb, T::rp, T::rt, T::rtc }))
+    static constexpr TagSet implied { T::dd, T::dt, T::li, T::optgroup, T::option, T::p, T::rb, T::rp, T::rt, T::rtc };
+    while (!m_stack.empty() && current().isHTML() && current().tag != except && implied.contains(current().tag))
         pop();
 }
 
 void TreeBuilder::generateImpliedEndTagsThoroughly()
 {
-    while (!m_stack.empty() && current().isHTML()
-           && isOneOf(current().tag, { T::caption, T::colgroup, T::dd, T::dt, T::li, T::optgroup, T::option, T::p,
-                                       T::rb, T::rp, T::rt, T::rtc, T::tbody, T::td, T::tfoot, T::th, T::thead, T::tr }))
+    static constexpr TagSet implied { T::caption, T::colgroup, T::dd, T::dt, T::li, T::optgroup, T::option, T::p,
+                                      T::rb, T::rp, T::rt, T::rtc, T::tbody, T::td, T::tfoot, T::th, T::thead, T::tr };
+    while (!m_stack.empty() && current().isHTML() && implied.contains(current().tag))
         pop();
 }
 
@@ -1017,8 +1040,8 @@ OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
             entry.htmlIntegrationPoint = equalsIgnoringASCIICase(encoding->value, u"text/html")
                 || equalsIgnoringASCIICase(encoding->value, u"application/xhtml+xml");
     }
-    if (ns == Namespace::HTML && !hasTemplateOnStack() && !m_isFragment
-        && isOneOf(tag, { T::link, T::style, T::img, T::iframe, T::frame }))
+    static constexpr TagSet loading { T::link, T::style, T::img, T::iframe, T::frame };
+    if (ns == Namespace::HTML && !hasTemplateOnStack() && !m_isFragment && loading.contains(tag))
         m_loadingElements.push_back(element.get());
     if (ns == Namespace::HTML && tag == T::template_)
         element->content();

@@ -651,7 +651,7 @@ void HTMLTokenizer::step()
         }
         return;
     case State::TagName: {
-        // The name's plain run in one piece.
+        // The name's plain run in one piece, then what ends it.
         size_t end = m_position;
         while (end < m_input.size()) {
             char16_t u = m_input[end];
@@ -663,7 +663,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             m_tag.name.append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (isTagWhitespace(c)) {
             advance();
@@ -867,7 +867,7 @@ void HTMLTokenizer::step()
         }
         return;
     case State::AttributeName: {
-        // The name's plain run in one piece.
+        // The name's plain run in one piece, then what ends it.
         size_t end = m_position;
         while (end < m_input.size()) {
             char16_t u = m_input[end];
@@ -879,7 +879,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             m_tag.attributes.back().name.append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (isTagWhitespace(c) || c == '/' || c == '>' || c == endOfFile) {
             finishAttributeName();
@@ -952,7 +952,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             attributeValue().append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (c == quote) {
             endValue();
@@ -974,7 +974,7 @@ void HTMLTokenizer::step()
         return;
     }
     case State::AttributeValueUnquoted: {
-        // The value's plain run in one piece.
+        // The value's plain run in one piece, then what ends it.
         size_t end = m_position;
         while (end < m_input.size()) {
             char16_t u = m_input[end];
@@ -986,7 +986,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             attributeValue().append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (isTagWhitespace(c)) {
             endValue();
@@ -1125,7 +1125,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             m_tag.data.append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (c == '<') {
             advance();

@@ -6,6 +6,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevanton {
 
 namespace {
@@ -448,6 +452,21 @@ void HTMLTokenizer::scanData(bool stopAtAmpersand)
     size_t end = start;
     const char16_t* units = m_input.data();
     size_t size = m_input.size();
+#if defined(__SSE2__)
+    // Eight units at a time while none of them matters.
+    const __m128i lessThan = _mm_set1_epi16(u'<');
+    const __m128i carriageReturn = _mm_set1_epi16(u'\r');
+    const __m128i ampersand = _mm_set1_epi16(stopAtAmpersand ? u'&' : 0);
+    const __m128i zero = _mm_setzero_si128();
+    while (end + 8 <= size) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + end));
+        __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, lessThan), _mm_cmpeq_epi16(block, carriageReturn)),
+                                     _mm_or_si128(_mm_cmpeq_epi16(block, ampersand), _mm_cmpeq_epi16(block, zero)));
+        if (_mm_movemask_epi8(stops))
+            break;
+        end += 8;
+    }
+#endif
     while (end < size) {
         char16_t c = units[end];
         if (c == u'<' || c == u'\r' || c == 0 || (c == u'&' && stopAtAmpersand))

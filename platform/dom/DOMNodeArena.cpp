@@ -33,10 +33,12 @@ std::atomic<size_t> liveSlabs { 0 };
 constexpr uint64_t openBias = uint64_t(1) << 40;
 
 // Slabs are cut from blocks mapped from the system, whose unaligned ends are
-// never touched. A few blocks whose slabs all died wait for the next
-// document, so that its nodes do not fault their pages in again.
+// never touched. Blocks whose slabs all died wait for the next document, so
+// that its nodes do not fault their pages in again, up to 64 MiB (what the C
+// library's allocator keeps of freed memory at most); the system may take
+// their pages meanwhile.
 constexpr size_t blockSize = 2 * 1024 * 1024;
-constexpr size_t sparedBlocks = 16;
+constexpr size_t sparedBlocks = 32;
 
 std::mutex& sparedBlocksMutex()
 {

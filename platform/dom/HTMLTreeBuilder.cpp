@@ -18,6 +18,10 @@
 #include <unordered_set>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevanton {
 
 namespace {
@@ -1129,6 +1133,16 @@ void TreeBuilder::noteTextUnits(std::u16string_view text)
     const char16_t* units = text.data();
     size_t i = 0;
     while (i < text.size()) {
+#if defined(__SSE2__)
+        if (i + 8 <= text.size()) {
+            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+            __m128i above = _mm_and_si128(block, _mm_set1_epi16(static_cast<short>(0xFF80)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) == 0xFFFF) {
+                i += 8;
+                continue;
+            }
+        }
+#endif
         uint64_t block;
         if (i + 4 <= text.size()) {
             std::memcpy(&block, units + i, sizeof block);

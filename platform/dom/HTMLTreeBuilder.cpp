@@ -90,6 +90,24 @@ bool isWhitespace(char16_t c)
     return c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r' || c == u' ';
 }
 
+// Where the first U+0000 is, or npos.
+size_t findNull(std::u16string_view text)
+{
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= text.size(); i += 8) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(block, _mm_setzero_si128())))
+            break;
+    }
+#endif
+    for (; i < text.size(); ++i) {
+        if (!text[i])
+            return i;
+    }
+    return std::u16string_view::npos;
+}
+
 size_t leadingWhitespace(std::u16string_view text)
 {
     size_t i = 0;
@@ -1647,7 +1665,7 @@ Result TreeBuilder::inBody(HTMLToken& token)
         m_text = {};
         // NULs are dropped; the rest goes in as it is.
         while (!text.empty()) {
-            size_t end = text.find(u'\0');
+            size_t end = findNull(text);
             auto run = text.substr(0, end);
             if (!run.empty()) {
                 reconstructFormattingElements();
@@ -2584,7 +2602,7 @@ Result TreeBuilder::inSelect(HTMLToken& token)
         std::u16string_view text = m_text;
         m_text = {};
         while (!text.empty()) {
-            size_t end = text.find(u'\0');
+            size_t end = findNull(text);
             insertCharacters(text.substr(0, end));
             if (end == std::u16string_view::npos)
                 break;

@@ -80,8 +80,14 @@ TEST(DOMNodeArena, ALargePageReturnsItsSlabsWithItsNodes)
     document.reset();
     EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting() - before, 1u);
     other->body()->appendChild(kept);
-    downcast<DOMElement>(kept.get())->setAttribute(u"class", u"kept");
-    EXPECT_EQ(other->body()->innerHTML(), u"<p class=\"kept\">Some <b>words</b> &amp; more words of a paragraph that is long enough</p>");
+    // Its attribute block, cut from the slab, grows into the heap and shrinks again.
+    auto* paragraph = downcast<DOMElement>(kept.get());
+    paragraph->setAttribute(u"class", u"kept");
+    paragraph->setAttribute(u"id", u"p1");
+    paragraph->setAttribute(u"title", u"a title long enough to be on the heap");
+    paragraph->removeAttribute(u"id");
+    EXPECT_EQ(other->body()->innerHTML(), u"<p class=\"kept\" title=\"a title long enough to be on the heap\">Some <b>words</b> "
+                                          u"&amp; more words of a paragraph that is long enough</p>");
     other.reset();
     kept.reset();
     EXPECT_EQ(DOMNodeArena::liveSlabCountForTesting(), before);

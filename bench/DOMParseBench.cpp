@@ -1,17 +1,20 @@
 // Parsing generated HTML pages into the DOM beside gumbo's parse alone (the
-// parser ours replaced, kept here as its peer), the memory the DOM keeps per
-// byte of input, the tree builder on decoded text and on pathological pages
-// (gumbo alone takes minutes on the first, unguarded), and random mutations
-// under live ranges.
+// parser ours replaced, kept here as its peer) and parse5's in node, the
+// memory the DOM keeps per byte of input, the tree builder on decoded text
+// and on pathological pages (gumbo alone takes minutes on the first,
+// unguarded), and random mutations under live ranges. The pages are of 1 and
+// 5 MB, with (second argument 1) and without the faults of pages in the wild.
 #include "platform/dom/DOMCasts.h"
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMNodeArena.h"
 #include "platform/dom/DOMParsing.h"
 #include "platform/dom/DOMRange.h"
 #include "platform/dom/HTMLTreeBuilder.h"
 
 #include "HTMLBenchPages.h"
+#include "Parse5Timing.h"
 
 #include <benchmark/benchmark.h>
 #include <gumbo.h>
@@ -25,16 +28,36 @@ using namespace brevanton;
 
 namespace {
 
-const std::string& pageOfSize(int megabytes)
+const std::string& pageOfSize(int megabytes, bool faults = false)
 {
     static std::string one = makeBenchmarkHTMLPage(1 << 20);
     static std::string five = makeBenchmarkHTMLPage(5 << 20);
+    static std::string brokenOne = makeBrokenBenchmarkHTMLPage(1 << 20);
+    static std::string brokenFive = makeBrokenBenchmarkHTMLPage(5 << 20);
+    if (faults)
+        return megabytes == 1 ? brokenOne : brokenFive;
     return megabytes == 1 ? one : five;
+}
+
+// Bytes in use in the heap and in node slabs.
+size_t domBytes()
+{
+    return mallinfo2().uordblks + DOMNodeArena::liveSlabCountForTesting() * DOMNodeArena::slabSize;
+}
+
+const std::string& pageOfState(const benchmark::State& state)
+{
+    return pageOfSize(static_cast<int>(state.range(0)), state.range(1));
+}
+
+void pageSizes(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->ArgsProduct({ { 1, 5 }, { 0, 1 } });
 }
 
 void BM_GumboParseAlone(benchmark::State& state)
 {
-    auto& page = pageOfSize(static_cast<int>(state.range(0)));
+    auto& page = pageOfState(state);
     for (auto _ : state) {
         GumboOutput* output = gumbo_parse_with_options(&kGumboDefaultOptions, page.data(), page.size());
         benchmark::DoNotOptimize(output);
@@ -42,35 +65,42 @@ void BM_GumboParseAlone(benchmark::State& state)
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 }
-BENCHMARK(BM_GumboParseAlone)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GumboParseAlone)->Apply(pageSizes)->Unit(benchmark::kMillisecond);
+
+void BM_Parse5ParseInNode(benchmark::State& state)
+{
+    bench::timeParse5(state, pageOfState(state), 5);
+}
+BENCHMARK(BM_Parse5ParseInNode)->Apply(pageSizes)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_DOMParseHTML(benchmark::State& state)
 {
-    auto& page = pageOfSize(static_cast<int>(state.range(0)));
+    auto& page = pageOfState(state);
     for (auto _ : state) {
         auto document = DOMDocument::parseHTML(page, "UTF-8");
         benchmark::DoNotOptimize(document.get());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 
-    // The memory the finished DOM keeps, per byte of input.
+    // The memory the finished DOM keeps, per byte of input: what it holds of
+    // the heap and of node slabs.
     malloc_trim(0);
-    size_t before = mallinfo2().uordblks;
+    size_t before = domBytes();
     auto document = DOMDocument::parseHTML(page, "UTF-8");
-    size_t after = mallinfo2().uordblks;
+    size_t after = domBytes();
     state.counters["DOMBytesPerInputByte"] = static_cast<double>(after - before) / static_cast<double>(page.size());
     unsigned nodes = 0;
     for (auto* node = document->first(); node; node = node->traverseNext())
         ++nodes;
     state.counters["nodes"] = nodes;
 }
-BENCHMARK(BM_DOMParseHTML)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DOMParseHTML)->Apply(pageSizes)->Unit(benchmark::kMillisecond);
 
 // Our tokenizer and tree builder on the page as decoded text (what the load has
 // once the bytes are decoded).
 void BM_TreeBuilderParseDecoded(benchmark::State& state)
 {
-    auto& page = pageOfSize(static_cast<int>(state.range(0)));
+    auto& page = pageOfState(state);
     std::u16string markup;
     appendUTF8AsUTF16(markup, page.data(), page.size());
     for (auto _ : state) {
@@ -80,12 +110,12 @@ void BM_TreeBuilderParseDecoded(benchmark::State& state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * page.size()));
 
     malloc_trim(0);
-    size_t before = mallinfo2().uordblks;
+    size_t before = domBytes();
     auto document = buildHTMLDocument(markup);
-    size_t after = mallinfo2().uordblks;
+    size_t after = domBytes();
     state.counters["DOMBytesPerInputByte"] = static_cast<double>(after - before) / static_cast<double>(page.size());
 }
-BENCHMARK(BM_TreeBuilderParseDecoded)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TreeBuilderParseDecoded)->Apply(pageSizes)->Unit(benchmark::kMillisecond);
 
 // Pages that take careless parsers quadratic time or deep recursion: 0 nests 100,000 DIVs, 1 leaves 200,000 B elements open, 2
 // gives one P 50,000 attributes, 3 closes 100,000 Ps that are not open.

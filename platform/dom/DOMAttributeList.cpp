@@ -3,6 +3,7 @@
 #include "platform/dom/DOMAttr.h"
 #include "platform/dom/DOMCSSStyleDeclaration.h"
 #include "platform/dom/DOMDocument.h"
+#include "platform/dom/DOMNodeArena.h"
 
 #include <new>
 
@@ -16,28 +17,40 @@ DOMAttributeList::~DOMAttributeList()
         return;
     for (size_t i = 0; i < m_block->size; ++i)
         items()[i].~Attribute();
-    m_block->~Block();
-    ::operator delete(m_block);
+    freeBlock(m_block);
+}
+
+void DOMAttributeList::freeBlock(Block* block)
+{
+    bool inNodeArena = block->inNodeArena;
+    block->~Block();
+    if (inNodeArena)
+        DOMNodeArena::releaseBytes(block);
+    else
+        ::operator delete(block);
 }
 
 void DOMAttributeList::reserve(size_t capacity)
 {
     if (m_block && m_block->capacity >= capacity)
         return;
-    auto* block = static_cast<Block*>(::operator new(sizeof(Block) + capacity * sizeof(Attribute)));
-    new (block) Block;
+    size_t size = sizeof(Block) + capacity * sizeof(Attribute);
+    void* memory = DOMNodeArena::allocateBytes(size);
+    bool inNodeArena = memory;
+    if (!memory)
+        memory = ::operator new(size);
+    auto* block = new (memory) Block;
     block->capacity = static_cast<uint32_t>(capacity);
+    block->inNodeArena = inNodeArena;
     auto* target = reinterpret_cast<Attribute*>(block + 1);
     if (m_block) {
         block->size = m_block->size;
-        block->style = std::move(m_block->style);
-        block->templateContent = std::move(m_block->templateContent);
+        block->extras = std::move(m_block->extras);
         for (size_t i = 0; i < m_block->size; ++i) {
             new (&target[i]) Attribute(std::move(items()[i]));
             items()[i].~Attribute();
         }
-        m_block->~Block();
-        ::operator delete(m_block);
+        freeBlock(m_block);
     }
     m_block = block;
 }
@@ -59,18 +72,23 @@ void DOMAttributeList::erase(size_t index)
     --m_block->size;
 }
 
-std::shared_ptr<DOMDocumentFragment>& DOMAttributeList::templateContent()
+DOMAttributeList::Extras& DOMAttributeList::extras()
 {
     if (!m_block)
         reserve(0);
-    return m_block->templateContent;
+    if (!m_block->extras)
+        m_block->extras = std::make_unique<Extras>();
+    return *m_block->extras;
+}
+
+std::shared_ptr<DOMDocumentFragment>& DOMAttributeList::templateContent()
+{
+    return extras().templateContent;
 }
 
 std::shared_ptr<DOMCSSStyleDeclaration>& DOMAttributeList::style()
 {
-    if (!m_block)
-        reserve(0);
-    return m_block->style;
+    return extras().style;
 }
 
 } // namespace brevanton

@@ -1,6 +1,6 @@
 // DOMAttributeList: an element's attributes in one out-of-line block (a
 // pointer in the element, nothing at all for elements without attributes).
-// The block also carries the element's inline style declaration and a
+// The block also leads to the element's inline style declaration and a
 // TEMPLATE element's contents, once made.
 #pragma once
 
@@ -50,17 +50,28 @@ public:
     void erase(size_t index);
 
     std::shared_ptr<DOMCSSStyleDeclaration>& style();
-    DOMCSSStyleDeclaration* existingStyle() const { return m_block ? m_block->style.get() : nullptr; }
+    DOMCSSStyleDeclaration* existingStyle() const { return m_block && m_block->extras ? m_block->extras->style.get() : nullptr; }
     std::shared_ptr<DOMDocumentFragment>& templateContent();
-    DOMDocumentFragment* existingTemplateContent() const { return m_block ? m_block->templateContent.get() : nullptr; }
+    DOMDocumentFragment* existingTemplateContent() const
+    {
+        return m_block && m_block->extras ? m_block->extras->templateContent.get() : nullptr;
+    }
 
 private:
-    struct Block {
-        uint32_t size { 0 };
-        uint32_t capacity { 0 };
+    // What few elements have, made on first use.
+    struct Extras {
         std::shared_ptr<DOMCSSStyleDeclaration> style;
         std::shared_ptr<DOMDocumentFragment> templateContent;
     };
+    struct Block {
+        uint32_t size { 0 };
+        uint32_t capacity : 31 { 0 };
+        // Made by a parser in its node arena (DOMNodeArena.h).
+        uint32_t inNodeArena : 1 { 0 };
+        std::unique_ptr<Extras> extras;
+    };
+    static void freeBlock(Block*);
+    Extras& extras();
     Attribute* items() const { return reinterpret_cast<Attribute*>(m_block + 1); }
 
     Block* m_block { nullptr };

@@ -123,7 +123,17 @@ std::shared_ptr<DOMDocument> DOMDocument::createHTMLDocument(const std::u16strin
 std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::string_view bytes, std::string_view encoding,
                                                     const std::u16string& url)
 {
-    return parseDecoded(decodeDocumentText(bytes, DocumentTextSyntax::HTML, toUTF16(encoding)), DocumentTextSyntax::HTML, url);
+    auto text = decodeDocumentText(bytes, DocumentTextSyntax::HTML, toUTF16(encoding));
+    // The text's UTF-8 goes before the tree is built, the peak of the parse.
+    std::u16string markup;
+    appendUTF8AsUTF16(markup, text.utf8.data(), text.utf8.size());
+    std::string().swap(text.utf8);
+    auto document = parseHTMLDocument(std::u16string_view(markup));
+    document->setURL(url);
+    document->setCharacterSet(text.encoding);
+    document->setHasByteOrderMark(text.byteOrderMark);
+    document->setHasReplacedUndecodableBytes(text.replacedUndecodableBytes);
+    return document;
 }
 
 std::shared_ptr<DOMDocument> DOMDocument::parseHTML(std::u16string_view markup, const std::u16string& url)

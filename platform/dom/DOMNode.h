@@ -118,8 +118,9 @@ public:
 
     DOMNode(const DOMNode&) = delete;
     DOMNode& operator=(const DOMNode&) = delete;
-    // Not virtual: nodes are made only by make_shared of their own class,
-    // whose control block destroys them as what they are.
+    // Not virtual: nodes are made only by make_shared (or allocate_shared,
+    // DOMNodeArena.h) of their own class, whose control block destroys them
+    // as what they are.
     ~DOMNode() { releaseHandle(); }
 
     NodeType nodeType() const { return m_nodeType; }

@@ -2,7 +2,8 @@
 // (HTMLTreeBuilder.h), XML and XHTML through libxml2 with no network access
 // and no external entities (an XML document that is not well-formed is
 // refused with the parser's line and column, never recovered in part). Both
-// take text decoded to UTF-8 (DocumentTextDecoding.h).
+// take text decoded to UTF-8 (DocumentTextDecoding.h); HTML also decoded
+// markup in UTF-16, which is what our tree builder reads.
 // Nesting deeper than DOMMaximumNestingDepth is flattened into the element at
 // that depth.
 #pragma once
@@ -22,6 +23,7 @@ class DOMElement;
 inline constexpr unsigned DOMMaximumNestingDepth = 512;
 
 std::shared_ptr<DOMDocument> parseHTMLDocument(std::string_view utf8);
+std::shared_ptr<DOMDocument> parseHTMLDocument(std::u16string_view markup);
 // The XML declaration and the DOCTYPE's internal subset are kept as written.
 std::shared_ptr<DOMDocument> parseXMLDocument(std::string_view utf8, Error* outError);
 // Markup parsed in the context of `context` (BODY when null), owned by

@@ -6,6 +6,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevanton {
 
 namespace {
@@ -65,6 +69,47 @@ char32_t windows1252Replacement(char32_t c)
         0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
     };
     return table[c - 0x80];
+}
+
+// The references whose names begin with the letter or digit `first`.
+std::span<const HTMLNamedCharacterReference> namesStartingWith(char first)
+{
+    static const auto ranges = [] {
+        auto references = htmlNamedCharacterReferences();
+        std::array<std::pair<uint16_t, uint16_t>, 128> ranges {};
+        for (size_t i = 0; i < references.size(); ++i) {
+            auto& range = ranges[static_cast<unsigned char>(references[i].name[0])];
+            if (range.first == range.second)
+                range.first = static_cast<uint16_t>(i);
+            range.second = static_cast<uint16_t>(i + 1);
+        }
+        return ranges;
+    }();
+    auto& range = ranges[static_cast<unsigned char>(first) & 0x7F];
+    return htmlNamedCharacterReferences().subspan(range.first, range.second - range.first);
+}
+
+// The reference whose whole name, ";" included, begins `text`; null when the
+// letters and digits there are not followed by ";" or are no such name.
+const HTMLNamedCharacterReference* wholeNamedReference(std::u16string_view text)
+{
+    constexpr size_t longestName = 32;
+    char name[longestName + 2];
+    size_t length = 0;
+    while (length < text.size() && length <= longestName && isASCIIAlphanumeric(text[length])) {
+        name[length] = static_cast<char>(text[length]);
+        ++length;
+    }
+    if (length > longestName || length == text.size() || text[length] != u';')
+        return nullptr;
+    name[length] = ';';
+    name[length + 1] = 0;
+    auto references = namesStartingWith(name[0]);
+    auto found = std::lower_bound(references.begin(), references.end(), name,
+                                  [](const HTMLNamedCharacterReference& reference, const char* key) {
+                                      return std::strcmp(reference.name, key) < 0;
+                                  });
+    return found != references.end() && !std::strcmp(found->name, name) ? &*found : nullptr;
 }
 
 bool isNoncharacter(char32_t c)
@@ -267,19 +312,16 @@ void HTMLTokenizer::consumeCharacterReference(std::u16string& into, bool inAttri
 {
     char32_t c = peek();
     if (isASCIIAlphanumeric(c)) {
+        // Most references are a whole name and ";", the longest match there can be.
+        if (auto* whole = wholeNamedReference(m_input.substr(m_position))) {
+            m_position += std::strlen(whole->name);
+            into.append(whole->characters, whole->length);
+            return;
+        }
         auto references = htmlNamedCharacterReferences();
-        // Where the names of each first letter begin and end.
-        static const auto byFirstLetter = [references] {
-            std::array<std::pair<uint16_t, uint16_t>, 128> ranges {};
-            for (size_t i = 0; i < references.size(); ++i) {
-                auto& range = ranges[static_cast<unsigned char>(references[i].name[0])];
-                if (range.first == range.second)
-                    range.first = static_cast<uint16_t>(i);
-                range.second = static_cast<uint16_t>(i + 1);
-            }
-            return ranges;
-        }();
-        size_t low = byFirstLetter[c].first, high = byFirstLetter[c].second;
+        auto firstLetter = namesStartingWith(static_cast<char>(c));
+        size_t low = static_cast<size_t>(firstLetter.data() - references.data());
+        size_t high = low + firstLetter.size();
         const HTMLNamedCharacterReference* match = nullptr;
         size_t matchLength = 0;
         for (size_t k = 0; m_position + k < m_input.size() && low < high; ++k) {
@@ -410,6 +452,21 @@ void HTMLTokenizer::scanData(bool stopAtAmpersand)
     size_t end = start;
     const char16_t* units = m_input.data();
     size_t size = m_input.size();
+#if defined(__SSE2__)
+    // Eight units at a time while none of them matters.
+    const __m128i lessThan = _mm_set1_epi16(u'<');
+    const __m128i carriageReturn = _mm_set1_epi16(u'\r');
+    const __m128i ampersand = _mm_set1_epi16(stopAtAmpersand ? u'&' : 0);
+    const __m128i zero = _mm_setzero_si128();
+    while (end + 8 <= size) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + end));
+        __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, lessThan), _mm_cmpeq_epi16(block, carriageReturn)),
+                                     _mm_or_si128(_mm_cmpeq_epi16(block, ampersand), _mm_cmpeq_epi16(block, zero)));
+        if (_mm_movemask_epi8(stops))
+            break;
+        end += 8;
+    }
+#endif
     while (end < size) {
         char16_t c = units[end];
         if (c == u'<' || c == u'\r' || c == 0 || (c == u'&' && stopAtAmpersand))
@@ -613,7 +670,7 @@ void HTMLTokenizer::step()
         }
         return;
     case State::TagName: {
-        // The name's plain run in one piece.
+        // The name's plain run in one piece, then what ends it.
         size_t end = m_position;
         while (end < m_input.size()) {
             char16_t u = m_input[end];
@@ -625,7 +682,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             m_tag.name.append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (isTagWhitespace(c)) {
             advance();
@@ -829,7 +886,7 @@ void HTMLTokenizer::step()
         }
         return;
     case State::AttributeName: {
-        // The name's plain run in one piece.
+        // The name's plain run in one piece, then what ends it.
         size_t end = m_position;
         while (end < m_input.size()) {
             char16_t u = m_input[end];
@@ -841,7 +898,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             m_tag.attributes.back().name.append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (isTagWhitespace(c) || c == '/' || c == '>' || c == endOfFile) {
             finishAttributeName();
@@ -914,7 +971,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             attributeValue().append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (c == quote) {
             endValue();
@@ -935,7 +992,21 @@ void HTMLTokenizer::step()
         }
         return;
     }
-    case State::AttributeValueUnquoted:
+    case State::AttributeValueUnquoted: {
+        // The value's plain run in one piece, then what ends it.
+        size_t end = m_position;
+        while (end < m_input.size()) {
+            char16_t u = m_input[end];
+            if (u == '\t' || u == '\n' || u == '\f' || u == ' ' || u == '&' || u == '>' || u == '\r' || !u || u == '"'
+                || u == '\'' || u == '<' || u == '=' || u == '`')
+                break;
+            ++end;
+        }
+        if (end > m_position) {
+            attributeValue().append(m_input.substr(m_position, end - m_position));
+            m_position = end;
+            c = peek();
+        }
         if (isTagWhitespace(c)) {
             endValue();
             advance();
@@ -961,6 +1032,7 @@ void HTMLTokenizer::step()
             advance();
         }
         return;
+    }
     case State::AfterAttributeValueQuoted:
         if (isTagWhitespace(c)) {
             advance();
@@ -1072,7 +1144,7 @@ void HTMLTokenizer::step()
         if (end > m_position) {
             m_tag.data.append(m_input.substr(m_position, end - m_position));
             m_position = end;
-            return;
+            c = peek();
         }
         if (c == '<') {
             advance();

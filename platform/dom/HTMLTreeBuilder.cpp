@@ -4,6 +4,7 @@
 #include "platform/dom/DOMCharacterData.h"
 #include "platform/dom/DOMDocument.h"
 #include "platform/dom/DOMElement.h"
+#include "platform/dom/DOMNodeArena.h"
 #include "platform/dom/DOMQualifiedName.h"
 #include "platform/dom/HTMLTagNames.h"
 
@@ -12,9 +13,14 @@
 #include <bitset>
 #include <cstring>
 #include <initializer_list>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace brevanton {
 
@@ -61,9 +67,45 @@ bool isOneOf(T tag, std::initializer_list<T> tags)
     return false;
 }
 
+// A set of tags, tested in one step.
+class TagSet {
+public:
+    constexpr TagSet(std::initializer_list<T> tags)
+    {
+        for (T tag : tags)
+            m_bits[static_cast<size_t>(tag) / 64] |= uint64_t(1) << (static_cast<size_t>(tag) % 64);
+    }
+    constexpr bool contains(T tag) const
+    {
+        return (m_bits[static_cast<size_t>(tag) / 64] >> (static_cast<size_t>(tag) % 64)) & 1;
+    }
+
+private:
+    static_assert(static_cast<size_t>(T::Count) <= 128);
+    uint64_t m_bits[2] {};
+};
+
 bool isWhitespace(char16_t c)
 {
     return c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r' || c == u' ';
+}
+
+// Where the first U+0000 is, or npos.
+size_t findNull(std::u16string_view text)
+{
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= text.size(); i += 8) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(block, _mm_setzero_si128())))
+            break;
+    }
+#endif
+    for (; i < text.size(); ++i) {
+        if (!text[i])
+            return i;
+    }
+    return std::u16string_view::npos;
 }
 
 size_t leadingWhitespace(std::u16string_view text)
@@ -76,8 +118,9 @@ size_t leadingWhitespace(std::u16string_view text)
 
 bool isFormattingTag(T tag)
 {
-    return isOneOf(tag, { T::a, T::b, T::big, T::code, T::em, T::font, T::i, T::nobr, T::s, T::small, T::strike,
-                          T::strong, T::tt, T::u });
+    static constexpr TagSet tags { T::a, T::b, T::big, T::code, T::em, T::font, T::i, T::nobr, T::s, T::small, T::strike,
+                                   T::strong, T::tt, T::u };
+    return tags.contains(tag);
 }
 
 bool equalsIgnoringASCIICase(std::u16string_view a, std::u16string_view b)
@@ -441,8 +484,9 @@ bool isScopeBoundary(const OpenElement& entry, Scope scope)
         case Scope::Default:
             break;
         }
-        return isOneOf(entry.tag, { T::applet, T::caption, T::html, T::table, T::td, T::th, T::marquee, T::object,
-                                    T::template_ });
+        static constexpr TagSet boundaries { T::applet, T::caption, T::html, T::table, T::td, T::th, T::marquee, T::object,
+                                             T::template_ };
+        return boundaries.contains(entry.tag);
     case Namespace::MathML:
         return scope == Scope::Select
             || (scope != Scope::Table && isOneOf(entry.tag, { T::mi, T::mo, T::mn, T::ms, T::mtext, T::annotation_xml }));
@@ -456,18 +500,21 @@ bool isScopeBoundary(const OpenElement& entry, Scope scope)
 bool isSpecial(const OpenElement& entry)
 {
     switch (entry.ns) {
-    case Namespace::HTML:
-        return isOneOf(entry.tag,
-                       { T::address, T::applet, T::area, T::article, T::aside, T::base, T::basefont, T::bgsound,
-                         T::blockquote, T::body, T::br, T::button, T::caption, T::center, T::col, T::colgroup, T::dd,
-                         T::details, T::dir, T::div, T::dl, T::dt, T::embed, T::fieldset, T::figcaption, T::figure,
-                         T::footer, T::form, T::frame, T::frameset, T::h1, T::h2, T::h3, T::h4, T::h5, T::h6, T::head,
-                         T::header, T::hgroup, T::hr, T::html, T::iframe, T::img, T::input, T::keygen, T::li, T::link,
-                         T::listing, T::main, T::marquee, T::menu, T::meta, T::nav, T::noembed, T::noframes,
-                         T::noscript, T::object, T::ol, T::p, T::param, T::plaintext, T::pre, T::script, T::search,
-                         T::section, T::select, T::source, T::style, T::summary, T::table, T::tbody, T::td,
-                         T::template_, T::textarea, T::tfoot, T::th, T::thead, T::title, T::tr, T::track, T::ul,
-                         T::wbr, T::xmp });
+    case Namespace::HTML: {
+        static constexpr TagSet special {
+            T::address, T::applet, T::area, T::article, T::aside, T::base, T::basefont, T::bgsound,
+            T::blockquote, T::body, T::br, T::button, T::caption, T::center, T::col, T::colgroup, T::dd,
+            T::details, T::dir, T::div, T::dl, T::dt, T::embed, T::fieldset, T::figcaption, T::figure,
+            T::footer, T::form, T::frame, T::frameset, T::h1, T::h2, T::h3, T::h4, T::h5, T::h6, T::head,
+            T::header, T::hgroup, T::hr, T::html, T::iframe, T::img, T::input, T::keygen, T::li, T::link,
+            T::listing, T::main, T::marquee, T::menu, T::meta, T::nav, T::noembed, T::noframes,
+            T::noscript, T::object, T::ol, T::p, T::param, T::plaintext, T::pre, T::script, T::search,
+            T::section, T::select, T::source, T::style, T::summary, T::table, T::tbody, T::td,
+            T::template_, T::textarea, T::tfoot, T::th, T::thead, T::title, T::tr, T::track, T::ul,
+            T::wbr, T::xmp
+        };
+        return special.contains(entry.tag);
+    }
     case Namespace::MathML:
         return isOneOf(entry.tag, { T::mi, T::mo, T::mn, T::ms, T::mtext, T::annotation_xml });
     case Namespace::SVG:
@@ -543,16 +590,16 @@ void TreeBuilder::popUntil(std::initializer_list<T> tags)
 
 void TreeBuilder::generateImpliedEndTags(T except)
 {
-    while (!m_stack.empty() && current().isHTML() && current().tag != except
-           && isOneOf(current().tag, { T::dd, T::dt, T::li, T::optgroup, T::option, T::p, T::rb, T::rp, T::rt, T::rtc }))
+    static constexpr TagSet implied { T::dd, T::dt, T::li, T::optgroup, T::option, T::p, T::rb, T::rp, T::rt, T::rtc };
+    while (!m_stack.empty() && current().isHTML() && current().tag != except && implied.contains(current().tag))
         pop();
 }
 
 void TreeBuilder::generateImpliedEndTagsThoroughly()
 {
-    while (!m_stack.empty() && current().isHTML()
-           && isOneOf(current().tag, { T::caption, T::colgroup, T::dd, T::dt, T::li, T::optgroup, T::option, T::p,
-                                       T::rb, T::rp, T::rt, T::rtc, T::tbody, T::td, T::tfoot, T::th, T::thead, T::tr }))
+    static constexpr TagSet implied { T::caption, T::colgroup, T::dd, T::dt, T::li, T::optgroup, T::option, T::p,
+                                      T::rb, T::rp, T::rt, T::rtc, T::tbody, T::td, T::tfoot, T::th, T::thead, T::tr };
+    while (!m_stack.empty() && current().isHTML() && implied.contains(current().tag))
         pop();
 }
 
@@ -731,7 +778,7 @@ void TreeBuilder::reconstructFormattingElements()
         --index;
     for (; index < m_formatting.size(); ++index) {
         auto& entry = m_formatting[index];
-        auto element = std::make_shared<DOMElement>(m_handle, &entry.element->qualifiedName());
+        auto element = DOMNodeArena::makeNode<DOMElement>(m_handle, &entry.element->qualifiedName());
         element->reserveAttributes(entry.element->attributeCount());
         for (auto& attribute : entry.element->attributeList())
             element->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
@@ -826,7 +873,7 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
                 --furthestIndex;
                 continue;
             }
-            auto replacement = std::make_shared<DOMElement>(m_handle, &node.element->qualifiedName());
+            auto replacement = DOMNodeArena::makeNode<DOMElement>(m_handle, &node.element->qualifiedName());
             replacement->reserveAttributes(node.element->attributeCount());
             for (auto& attribute : node.element->attributeList())
                 replacement->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
@@ -843,7 +890,7 @@ bool TreeBuilder::runAdoptionAgency(HTMLToken& token)
         }
         auto place = appropriatePlace(commonAncestor.get());
         moveNode(*place.parent, lastNode.element, place.before);
-        auto newElement = std::make_shared<DOMElement>(m_handle, &formattingElement->qualifiedName());
+        auto newElement = DOMNodeArena::makeNode<DOMElement>(m_handle, &formattingElement->qualifiedName());
         newElement->reserveAttributes(formattingElement->attributeCount());
         for (auto& attribute : formattingElement->attributeList())
             newElement->appendAttributeWithoutChecks(attribute.name, attribute.value, attribute.namespacedName);
@@ -997,7 +1044,7 @@ std::shared_ptr<DOMElement> TreeBuilder::createElement(const HTMLToken& token, N
         name = DOMQualifiedName::intern(SVGNamespace, {}, adjustedSVGElementName(token.name));
     else
         name = DOMQualifiedName::intern(MathMLNamespace, {}, token.name);
-    auto element = std::make_shared<DOMElement>(m_handle, name);
+    auto element = DOMNodeArena::makeNode<DOMElement>(m_handle, name);
     appendAttributes(*element, token, ns);
     return element;
 }
@@ -1015,8 +1062,8 @@ OpenElement TreeBuilder::insertElement(HTMLToken& token, Namespace ns)
             entry.htmlIntegrationPoint = equalsIgnoringASCIICase(encoding->value, u"text/html")
                 || equalsIgnoringASCIICase(encoding->value, u"application/xhtml+xml");
     }
-    if (ns == Namespace::HTML && !hasTemplateOnStack() && !m_isFragment
-        && isOneOf(tag, { T::link, T::style, T::img, T::iframe, T::frame }))
+    static constexpr TagSet loading { T::link, T::style, T::img, T::iframe, T::frame };
+    if (ns == Namespace::HTML && !hasTemplateOnStack() && !m_isFragment && loading.contains(tag))
         m_loadingElements.push_back(element.get());
     if (ns == Namespace::HTML && tag == T::template_)
         element->content();
@@ -1066,7 +1113,7 @@ void TreeBuilder::moveNode(DOMNode& parent, const std::shared_ptr<DOMNode>& node
 
 void TreeBuilder::insertComment(HTMLToken& token, DOMNode* parent)
 {
-    auto comment = std::make_shared<DOMComment>(m_handle, std::move(token.data));
+    auto comment = DOMNodeArena::makeNode<DOMComment>(m_handle, std::move(token.data));
     token.data.clear();
     if (parent)
         insertNode({ parent, nullptr }, std::move(comment));
@@ -1096,7 +1143,7 @@ void TreeBuilder::insertCharacters(std::u16string_view text)
         downcast<DOMText>(previous)->appendData(std::u16string(text));
         return;
     }
-    place.parent->insertChild(std::make_shared<DOMText>(m_handle, std::u16string(text)), place.before);
+    place.parent->insertChild(DOMNodeArena::makeNode<DOMText>(m_handle, std::u16string(text)), place.before);
 }
 
 void TreeBuilder::noteTextUnits(std::u16string_view text)
@@ -1104,6 +1151,16 @@ void TreeBuilder::noteTextUnits(std::u16string_view text)
     const char16_t* units = text.data();
     size_t i = 0;
     while (i < text.size()) {
+#if defined(__SSE2__)
+        if (i + 8 <= text.size()) {
+            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
+            __m128i above = _mm_and_si128(block, _mm_set1_epi16(static_cast<short>(0xFF80)));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())) == 0xFFFF) {
+                i += 8;
+                continue;
+            }
+        }
+#endif
         uint64_t block;
         if (i + 4 <= text.size()) {
             std::memcpy(&block, units + i, sizeof block);
@@ -1132,7 +1189,7 @@ void TreeBuilder::flushText()
         return;
     }
     // A copy of exactly its length: the buffer keeps its room for the next text.
-    auto text = std::make_shared<DOMText>(m_handle, std::u16string(m_pendingText));
+    auto text = DOMNodeArena::makeNode<DOMText>(m_handle, std::u16string(m_pendingText));
     m_pendingText.clear();
     parent->appendParsedChild(std::move(text));
 }
@@ -1345,7 +1402,7 @@ Result TreeBuilder::beforeHTML(HTMLToken& token)
     case HTMLToken::Kind::EndOfFile:
         break;
     }
-    auto element = std::make_shared<DOMElement>(m_handle, htmlName(T::html, {}));
+    auto element = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::html, {}));
     insertNode({ &m_document, nullptr }, element);
     push({ element, T::html, Namespace::HTML, false });
     m_mode = Mode::BeforeHead;
@@ -1608,7 +1665,7 @@ Result TreeBuilder::inBody(HTMLToken& token)
         m_text = {};
         // NULs are dropped; the rest goes in as it is.
         while (!text.empty()) {
-            size_t end = text.find(u'\0');
+            size_t end = findNull(text);
             auto run = text.substr(0, end);
             if (!run.empty()) {
                 reconstructFormattingElements();
@@ -2545,7 +2602,7 @@ Result TreeBuilder::inSelect(HTMLToken& token)
         std::u16string_view text = m_text;
         m_text = {};
         while (!text.empty()) {
-            size_t end = text.find(u'\0');
+            size_t end = findNull(text);
             insertCharacters(text.substr(0, end));
             if (end == std::u16string_view::npos)
                 break;
@@ -3070,7 +3127,7 @@ bool TreeBuilder::flattenInto(DOMNode& container)
     auto handle = container.documentHandle();
     auto appendText = [&](std::u16string& run) {
         if (!run.empty())
-            container.appendParsedChild(std::make_shared<DOMText>(handle, std::move(run)));
+            container.appendParsedChild(DOMNodeArena::makeNode<DOMText>(handle, std::move(run)));
     };
     for (size_t i = 0; i < kept.size(); ++i) {
         appendText(textBefore[i]);
@@ -3113,7 +3170,7 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
 {
     m_isFragment = true;
     auto fragment = m_document.createDocumentFragment();
-    auto root = std::make_shared<DOMElement>(m_handle, htmlName(T::html, {}));
+    auto root = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::html, {}));
     push({ root, T::html, Namespace::HTML, false });
     if (context) {
         auto& name = context->qualifiedName();
@@ -3167,7 +3224,7 @@ std::shared_ptr<DOMDocumentFragment> TreeBuilder::buildFragment(const DOMElement
             }
         }
     } else {
-        auto body = std::make_shared<DOMElement>(m_handle, htmlName(T::body, {}));
+        auto body = DOMNodeArena::makeNode<DOMElement>(m_handle, htmlName(T::body, {}));
         m_fragmentContext = { body, T::body, Namespace::HTML, false };
     }
     resetInsertionMode();
@@ -3193,6 +3250,11 @@ std::shared_ptr<DOMDocument> buildHTMLDocument(std::u16string_view markup, const
                                                std::vector<HTMLParseError>* outErrors)
 {
     auto document = DOMDocument::create(DOMDocument::Kind::HTML);
+    // A page of some size has its nodes made in slabs (small ones would each
+    // hold a slab mostly empty).
+    std::optional<DOMNodeArena> arena;
+    if (markup.size() >= DOMNodeArena::slabSize / 2)
+        arena.emplace();
     TreeBuilder builder(*document, markup, options);
     builder.buildDocument();
     document->setParsedLoadingElements(builder.takeLoadingElements());

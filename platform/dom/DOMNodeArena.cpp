@@ -1,0 +1,217 @@
+#include "platform/dom/DOMNodeArena.h"
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include <sys/mman.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define BREVANTON_NODE_ARENA_ENABLED 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define BREVANTON_NODE_ARENA_ENABLED 0
+#endif
+#endif
+#ifndef BREVANTON_NODE_ARENA_ENABLED
+#define BREVANTON_NODE_ARENA_ENABLED 1
+#endif
+
+namespace brevanton {
+
+namespace {
+
+thread_local DOMNodeArena* currentArena = nullptr;
+std::atomic<size_t> liveSlabs { 0 };
+
+// While a slab or block is open its count carries this bias, so that what
+// dies meanwhile (on any thread) never brings it to zero; closing takes the
+// bias off less what was handed out.
+constexpr uint64_t openBias = uint64_t(1) << 40;
+
+// Slabs are cut from blocks mapped from the system, whose unaligned ends are
+// never touched. Blocks whose slabs all died wait for the next document, so
+// that its nodes do not fault their pages in again, up to 64 MiB (what the C
+// library's allocator keeps of freed memory at most); the system may take
+// their pages meanwhile.
+constexpr size_t blockSize = 2 * 1024 * 1024;
+constexpr size_t sparedBlocks = 32;
+
+std::mutex& sparedBlocksMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::vector<void*>& sparedBlockList()
+{
+    static std::vector<void*> blocks;
+    return blocks;
+}
+
+void* mapBlock()
+{
+    {
+        std::lock_guard lock(sparedBlocksMutex());
+        if (auto& spared = sparedBlockList(); !spared.empty()) {
+            void* base = spared.back();
+            spared.pop_back();
+            return base;
+        }
+    }
+    void* base = mmap(nullptr, blockSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED)
+        throw std::bad_alloc();
+    return base;
+}
+
+void unmapBlock(void* base)
+{
+    {
+        std::lock_guard lock(sparedBlocksMutex());
+        if (auto& spared = sparedBlockList(); spared.size() < sparedBlocks) {
+            spared.push_back(base);
+            return;
+        }
+    }
+    munmap(base, blockSize);
+}
+
+} // namespace
+
+struct DOMNodeArena::Block {
+    void* base;
+    std::atomic<uint64_t> count { openBias };
+};
+
+struct alignas(16) DOMNodeArena::Slab {
+    std::atomic<uint64_t> count { openBias };
+    Block* block;
+};
+
+DOMNodeArena::DOMNodeArena()
+{
+    if (!BREVANTON_NODE_ARENA_ENABLED)
+        return;
+    m_outer = currentArena;
+    currentArena = this;
+}
+
+DOMNodeArena::~DOMNodeArena()
+{
+    if (!BREVANTON_NODE_ARENA_ENABLED)
+        return;
+    closeSlab();
+    closeBlock();
+    currentArena = m_outer;
+}
+
+bool DOMNodeArena::isOpen()
+{
+    return BREVANTON_NODE_ARENA_ENABLED && currentArena;
+}
+
+size_t DOMNodeArena::liveSlabCountForTesting()
+{
+    return liveSlabs.load();
+}
+
+void* DOMNodeArena::allocate(size_t size, size_t alignment)
+{
+    return currentArena->allocateHere(size, alignment);
+}
+
+void* DOMNodeArena::allocateBytes(size_t size)
+{
+    if (!isOpen() || size > slabSize / 4)
+        return nullptr;
+    return currentArena->allocateHere(size, alignof(void*));
+}
+
+void* DOMNodeArena::allocateHere(size_t size, size_t alignment)
+{
+    static_assert(slabSize >= 4096 && (slabSize & (slabSize - 1)) == 0 && blockSize >= 4 * slabSize);
+    // Every node is a multiple of the pointer alignment, which the slab's header keeps.
+    if (size > slabSize / 4 || alignment > alignof(void*))
+        throw std::bad_alloc();
+    size = (size + alignof(void*) - 1) & ~(alignof(void*) - 1);
+    if (!m_slab || static_cast<size_t>(m_end - m_next) < size)
+        openSlab();
+    void* result = m_next;
+    m_next += size;
+    ++m_allocated;
+    return result;
+}
+
+void DOMNodeArena::openSlab()
+{
+    closeSlab();
+    if (!m_block || m_nextSlab + slabSize > static_cast<char*>(m_block->base) + blockSize) {
+        closeBlock();
+        void* base = mapBlock();
+        m_block = new Block { base };
+        m_nextSlab = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(base) + slabSize - 1) & ~uintptr_t(slabSize - 1));
+        m_slabsCut = 0;
+    }
+    m_slab = new (m_nextSlab) Slab { .block = m_block };
+    m_next = m_nextSlab + sizeof(Slab);
+    m_end = m_nextSlab + slabSize;
+    m_nextSlab += slabSize;
+    ++m_slabsCut;
+    m_allocated = 0;
+    liveSlabs.fetch_add(1, std::memory_order_relaxed);
+}
+
+void DOMNodeArena::closeSlab()
+{
+    if (!m_slab)
+        return;
+    auto* slab = m_slab;
+    m_slab = nullptr;
+    m_next = m_end = nullptr;
+    if (slab->count.fetch_sub(openBias - m_allocated, std::memory_order_acq_rel) == openBias - m_allocated)
+        releaseSlab(slab);
+}
+
+void DOMNodeArena::closeBlock()
+{
+    if (!m_block)
+        return;
+    auto* block = m_block;
+    m_block = nullptr;
+    m_nextSlab = nullptr;
+    releaseBlock(block, openBias - m_slabsCut);
+}
+
+// A slab whose last node died lets the system take its pages when it needs
+// them (while its block still counts it, so that the block is mapped), then
+// leaves its block.
+void DOMNodeArena::releaseSlab(Slab* slab)
+{
+    auto* block = slab->block;
+    slab->~Slab();
+    if (madvise(slab, slabSize, MADV_FREE))
+        madvise(slab, slabSize, MADV_DONTNEED);
+    liveSlabs.fetch_sub(1, std::memory_order_relaxed);
+    releaseBlock(block, 1);
+}
+
+void DOMNodeArena::releaseBlock(Block* block, size_t count)
+{
+    if (block->count.fetch_sub(count, std::memory_order_acq_rel) != count)
+        return;
+    unmapBlock(block->base);
+    delete block;
+}
+
+void DOMNodeArena::deallocate(void* pointer)
+{
+    auto* slab = reinterpret_cast<Slab*>(reinterpret_cast<uintptr_t>(pointer) & ~uintptr_t(slabSize - 1));
+    if (slab->count.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        releaseSlab(slab);
+}
+
+} // namespace brevanton

@@ -53,13 +53,6 @@ void setDateIfPresent(ManagedObject& object, const Dictionary& description, std:
         object.setValueForKey(Value(*date), key);
 }
 
-// The file's modification date, when it can be read.
-std::optional<Date> modificationDateOfFile(const URL& url)
-{
-    auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
-    return snapshot->exists() ? std::optional(snapshot->modificationDate()) : std::nullopt;
-}
-
 } // namespace
 
 std::optional<Date> vornick_descriptionDate(const Value* value)
@@ -195,7 +188,7 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::importBlogDe
     if (sourceFile) {
         blog->setSourceFileName(sourceFile->lastPathComponent());
         blog->setBlogFolderName(sourceFile->URLByDeletingLastPathComponent().lastPathComponent());
-        blog->setSourceFileModificationDate(modificationDateOfFile(*sourceFile));
+        blog->setSourceFileModificationDate(sourceFileModificationDate(*sourceFile));
     }
     setStringIfNotEmpty(*blog, description, u"title");
     setStringIfNotEmpty(*blog, description, u"browseURLString");
@@ -232,6 +225,26 @@ void VornickBlogServiceIntegrator::deriveBlogFileNames(VornickPublishedBlog& blo
     blog.setBlogFolderName(folderName);
     blog.setSourceFileName(extension.empty() ? folderName : folderName + u"." + extension);
     logToSyncLog(u"For new import from server: blog.blogFolderName=" + folderName + u", blog.sourceFileName=" + blog.sourceFileName());
+}
+
+VornickBlogServiceIntegrator::SourceFileRead::SourceFileRead(VornickBlogServiceIntegrator& integrator,
+                                                             std::shared_ptr<const VornickFileSnapshot> snapshot)
+    : m_integrator(integrator)
+    , m_previous(std::exchange(integrator.m_sourceFileRead, std::move(snapshot)))
+{
+}
+
+VornickBlogServiceIntegrator::SourceFileRead::~SourceFileRead()
+{
+    m_integrator.m_sourceFileRead = std::move(m_previous);
+}
+
+std::optional<Date> VornickBlogServiceIntegrator::sourceFileModificationDate(const URL& url) const
+{
+    auto snapshot = m_sourceFileRead && m_sourceFileRead->fileURL() == url
+        ? m_sourceFileRead
+        : VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
+    return snapshot->exists() ? std::optional(snapshot->modificationDate()) : std::nullopt;
 }
 
 VornickBlogServiceIntegrator::ImportBatch::ImportBatch(VornickBlogServiceIntegrator& integrator, const VornickPublishedBlog& blog)
@@ -342,7 +355,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
     }
     if (sourceFile) {
         post->setSourceFileName(sourceFile->lastPathComponent());
-        post->setSourceFileModificationDate(modificationDateOfFile(*sourceFile));
+        post->setSourceFileModificationDate(sourceFileModificationDate(*sourceFile));
     }
     for (const char16_t* key : { u"title", u"sourceContentString", u"sourceContentType" })
         setStringIfNotEmpty(*post, description, key);

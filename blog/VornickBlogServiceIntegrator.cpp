@@ -42,9 +42,9 @@ const Value* valueOf(const Dictionary& description, std::u16string_view key)
 
 void setStringIfNotEmpty(ManagedObject& object, const Dictionary& description, std::u16string_view key)
 {
-    std::u16string value = nonEmptyString(description, key);
-    if (!value.empty())
-        object.setValueForKey(Value(value), key);
+    const Value* value = valueOf(description, key);
+    if (value && value->isString() && !value->string().empty())
+        object.setValueForKey(*value, key);
 }
 
 void setDateIfPresent(ManagedObject& object, const Dictionary& description, std::u16string_view key)
@@ -149,7 +149,8 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::existingBlog
 std::shared_ptr<VornickBlogTag> VornickBlogServiceIntegrator::tagWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
 {
     for (auto& object : blog.objectsForKey(u"tags")) {
-        if (object->valueForKey(u"title").stringValue() != title)
+        const Value& objectTitle = object->valueReferenceForKey(u"title");
+        if (!objectTitle.isString() || objectTitle.string() != title)
             continue;
         auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object);
         BREVANTON_ASSERT(tag, "Fetched VornickBlogTag is somehow not an VornickBlogTag!");

@@ -60,9 +60,11 @@ std::u16string VornickBlog::displayName() const
 
 std::vector<std::shared_ptr<VornickBlogPost>> VornickBlog::posts() const
 {
+    auto objects = objectsForKey(u"posts");
     std::vector<std::shared_ptr<VornickBlogPost>> posts;
-    for (const auto& object : objectsForKey(u"posts")) {
-        if (auto post = std::dynamic_pointer_cast<VornickBlogPost>(object))
+    posts.reserve(objects.size());
+    for (auto& object : objects) {
+        if (auto post = std::dynamic_pointer_cast<VornickBlogPost>(std::move(object)))
             posts.push_back(std::move(post));
     }
     return posts;

@@ -42,22 +42,15 @@ const Value* valueOf(const Dictionary& description, std::u16string_view key)
 
 void setStringIfNotEmpty(ManagedObject& object, const Dictionary& description, std::u16string_view key)
 {
-    std::u16string value = nonEmptyString(description, key);
-    if (!value.empty())
-        object.setValueForKey(Value(value), key);
+    const Value* value = valueOf(description, key);
+    if (value && value->isString() && !value->string().empty())
+        object.setValueForKey(*value, key);
 }
 
 void setDateIfPresent(ManagedObject& object, const Dictionary& description, std::u16string_view key)
 {
     if (auto date = vornick_descriptionDate(valueOf(description, key)))
         object.setValueForKey(Value(*date), key);
-}
-
-// The file's modification date, when it can be read.
-std::optional<Date> modificationDateOfFile(const URL& url)
-{
-    auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
-    return snapshot->exists() ? std::optional(snapshot->modificationDate()) : std::nullopt;
 }
 
 } // namespace
@@ -156,7 +149,8 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::existingBlog
 std::shared_ptr<VornickBlogTag> VornickBlogServiceIntegrator::tagWithTitle(std::u16string_view title, const VornickPublishedBlog& blog)
 {
     for (auto& object : blog.objectsForKey(u"tags")) {
-        if (object->valueForKey(u"title").stringValue() != title)
+        const Value& objectTitle = object->valueReferenceForKey(u"title");
+        if (!objectTitle.isString() || objectTitle.string() != title)
             continue;
         auto tag = std::dynamic_pointer_cast<VornickBlogTag>(object);
         BREVANTON_ASSERT(tag, "Fetched VornickBlogTag is somehow not an VornickBlogTag!");
@@ -195,7 +189,7 @@ std::shared_ptr<VornickPublishedBlog> VornickBlogServiceIntegrator::importBlogDe
     if (sourceFile) {
         blog->setSourceFileName(sourceFile->lastPathComponent());
         blog->setBlogFolderName(sourceFile->URLByDeletingLastPathComponent().lastPathComponent());
-        blog->setSourceFileModificationDate(modificationDateOfFile(*sourceFile));
+        blog->setSourceFileModificationDate(sourceFileModificationDate(*sourceFile));
     }
     setStringIfNotEmpty(*blog, description, u"title");
     setStringIfNotEmpty(*blog, description, u"browseURLString");
@@ -232,6 +226,26 @@ void VornickBlogServiceIntegrator::deriveBlogFileNames(VornickPublishedBlog& blo
     blog.setBlogFolderName(folderName);
     blog.setSourceFileName(extension.empty() ? folderName : folderName + u"." + extension);
     logToSyncLog(u"For new import from server: blog.blogFolderName=" + folderName + u", blog.sourceFileName=" + blog.sourceFileName());
+}
+
+VornickBlogServiceIntegrator::SourceFileRead::SourceFileRead(VornickBlogServiceIntegrator& integrator,
+                                                             std::shared_ptr<const VornickFileSnapshot> snapshot)
+    : m_integrator(integrator)
+    , m_previous(std::exchange(integrator.m_sourceFileRead, std::move(snapshot)))
+{
+}
+
+VornickBlogServiceIntegrator::SourceFileRead::~SourceFileRead()
+{
+    m_integrator.m_sourceFileRead = std::move(m_previous);
+}
+
+std::optional<Date> VornickBlogServiceIntegrator::sourceFileModificationDate(const URL& url) const
+{
+    auto snapshot = m_sourceFileRead && m_sourceFileRead->fileURL() == url
+        ? m_sourceFileRead
+        : VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
+    return snapshot->exists() ? std::optional(snapshot->modificationDate()) : std::nullopt;
 }
 
 VornickBlogServiceIntegrator::ImportBatch::ImportBatch(VornickBlogServiceIntegrator& integrator, const VornickPublishedBlog& blog)
@@ -342,7 +356,7 @@ std::shared_ptr<VornickPublishedBlogPost> VornickBlogServiceIntegrator::importPo
     }
     if (sourceFile) {
         post->setSourceFileName(sourceFile->lastPathComponent());
-        post->setSourceFileModificationDate(modificationDateOfFile(*sourceFile));
+        post->setSourceFileModificationDate(sourceFileModificationDate(*sourceFile));
     }
     for (const char16_t* key : { u"title", u"sourceContentString", u"sourceContentType" })
         setStringIfNotEmpty(*post, description, key);

@@ -46,6 +46,7 @@ class VornickBlogServiceSyncSession;
 class VornickBlogSyncStep;
 class VornickBlogTag;
 class VornickConfirmDeletionOfBlogPostsStep;
+class VornickFileSnapshot;
 class VornickMoveBlogPostsToTrashStep;
 class VornickPublishedBlogPost;
 class VornickSyncStep;
@@ -328,6 +329,21 @@ public:
     // among the project's blogs (also for a blog the user's window writes).
     void deriveBlogFileNames(VornickPublishedBlog&);
 
+    // While it lives, importing a description from the snapshot's file takes
+    // the file's modification date from the snapshot (its status when it was
+    // read) rather than asking the file system again.
+    class SourceFileRead {
+    public:
+        SourceFileRead(VornickBlogServiceIntegrator&, std::shared_ptr<const VornickFileSnapshot>);
+        ~SourceFileRead();
+        SourceFileRead(const SourceFileRead&) = delete;
+        SourceFileRead& operator=(const SourceFileRead&) = delete;
+
+    private:
+        VornickBlogServiceIntegrator& m_integrator;
+        std::shared_ptr<const VornickFileSnapshot> m_previous;
+    };
+
 protected:
     // While it lives, the blog's posts are indexed by service identifier and
     // file name for existingPostForDescription, and the posts the batch
@@ -366,6 +382,10 @@ private:
     };
     std::optional<PostLookup> m_importLookup;
     void addToImportLookup(const std::shared_ptr<VornickBlogPost>&);
+
+    // The file being imported, as SourceFileRead noted it.
+    std::shared_ptr<const VornickFileSnapshot> m_sourceFileRead;
+    std::optional<Date> sourceFileModificationDate(const URL&) const;
 };
 
 // A date of a description: a date, seconds since 1 January 2001, or ISO 8601 text.

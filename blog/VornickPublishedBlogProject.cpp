@@ -149,6 +149,7 @@ void VornickPublishedBlogProject::importChangesFromFileTreeEvent(const VornickFi
                 importBlogFromDirectory(*child, true);
         }
     }
+    m_archiveReader.close();
     setNumberOfFilesIndexed(numberOfFilesToIndex());
     setIndexing(false);
     postIndexingProgressUpdate();
@@ -173,6 +174,7 @@ void VornickPublishedBlogProject::importChangesSinceLastIndexing()
                 importPostFolders(*child, blog, true);
         }
     }
+    m_archiveReader.close();
     Error error;
     if (!index()->commitEditingAndSave(&error))
         VornickGeneralLog("{} Failed to save updates: error={}", "importChangesSinceLastIndexing", error.localizedDescription());
@@ -187,13 +189,11 @@ std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFro
         URL url = child->resolvedURL();
         if (child->isDirectory() || url.pathExtension() != blogFilenameExtension())
             continue;
-        Error error;
-        auto archive = VornickObjectArchive::createWithContentsOfURL(url, &error);
-        if (!archive) {
-            logUnreadable(url, error);
+        auto archive = readArchive(url);
+        if (!archive)
             continue;
-        }
         noteFileIndexed();
+        VornickBlogServiceIntegrator::SourceFileRead read(integrator(), archive->fileSnapshot());
         blog = importBlogFromPropertyList(archive->propertyList(), url, &alreadyExisted);
         if (blog)
             break;
@@ -226,7 +226,7 @@ void VornickPublishedBlogProject::importPostFolders(const VornickFileSnapshot& b
         for (const auto& child : postFolder->allChildSnapshots()) {
             URL url = child->resolvedURL();
             if (!child->isDirectory() && url.pathExtension() == postFilenameExtension())
-                importPostFromSourceFile(url, blog, onlyIfChanged, lookUp ? &known : nullptr);
+                importPostFromSourceFile(url, blog, onlyIfChanged, lookUp ? &known : nullptr, child.get());
             noteFileIndexed();
         }
     }
@@ -257,11 +257,23 @@ std::shared_ptr<VornickPublishedBlog> VornickPublishedBlogProject::importBlogFro
 std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPostFromSourceFile(
     const URL& url, const std::shared_ptr<VornickPublishedBlog>& blog, bool onlyIfChanged)
 {
-    return importPostFromSourceFile(url, blog, onlyIfChanged, nullptr);
+    auto post = importPostFromSourceFile(url, blog, onlyIfChanged, nullptr, nullptr);
+    m_archiveReader.close();
+    return post;
+}
+
+std::shared_ptr<VornickObjectArchive> VornickPublishedBlogProject::readArchive(const URL& url)
+{
+    Error error;
+    auto archive = m_archiveReader.archiveAtURL(url, &error);
+    if (!archive)
+        logUnreadable(url, error);
+    return archive;
 }
 
 std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPostFromSourceFile(
-    const URL& url, const std::shared_ptr<VornickPublishedBlog>& blog, bool onlyIfChanged, const PostsByFileName* known)
+    const URL& url, const std::shared_ptr<VornickPublishedBlog>& blog, bool onlyIfChanged, const PostsByFileName* known,
+    const VornickFileSnapshot* file)
 {
     std::shared_ptr<VornickPublishedBlogPost> existing;
     if (onlyIfChanged && !isIndexing()) {
@@ -271,16 +283,18 @@ std::shared_ptr<VornickPublishedBlogPost> VornickPublishedBlogProject::importPos
         } else
             existing = integrator().existingPostForDescription({}, url, *blog);
         auto stored = existing ? existing->sourceFileModificationDate() : std::nullopt;
-        auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
-        if (stored && snapshot->exists() && !(*stored < snapshot->modificationDate()))
-            return existing;
+        if (stored) {
+            std::shared_ptr<VornickFileSnapshot> standalone;
+            if (!file)
+                file = (standalone = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url)).get();
+            if (file->exists() && !(*stored < file->modificationDate()))
+                return existing;
+        }
     }
-    Error error;
-    auto archive = VornickObjectArchive::createWithContentsOfURL(url, &error);
-    if (!archive) {
-        logUnreadable(url, error);
+    auto archive = readArchive(url);
+    if (!archive)
         return existing;
-    }
+    VornickBlogServiceIntegrator::SourceFileRead read(integrator(), archive->fileSnapshot());
     return importPostFromPropertyList(archive->propertyList(), url, blog);
 }
 

@@ -13,6 +13,7 @@
 
 #include "blog/VornickBlogServiceIntegrator.h"
 #include "documents/VornickProject.h"
+#include "toolkit/VornickObjectArchiveReader.h"
 
 #include <unordered_map>
 
@@ -90,11 +91,19 @@ protected:
 private:
     using PostsByFileName = std::unordered_map<std::u16string, std::shared_ptr<VornickPublishedBlogPost>>;
     // With `known`, the blog's posts by file name stand in for asking the
-    // integrator file by file, which would read every post for each file.
+    // integrator file by file, which would read every post for each file;
+    // with `file`, the tree's snapshot of it gives its date.
     std::shared_ptr<VornickPublishedBlogPost> importPostFromSourceFile(const URL&, const std::shared_ptr<VornickPublishedBlog>&,
-                                                                       bool onlyIfChanged, const PostsByFileName* known);
+                                                                       bool onlyIfChanged, const PostsByFileName* known,
+                                                                       const VornickFileSnapshot* file);
     void importPostFolders(const VornickFileSnapshot& blogFolder, const std::shared_ptr<VornickPublishedBlog>&, bool onlyIfChanged);
+    // The archive of a file of the blogs folder; null for an unreadable
+    // one, which is logged.
+    std::shared_ptr<VornickObjectArchive> readArchive(const URL&);
+
     std::shared_ptr<VornickLog> m_syncLog;
+    // Reads the files of one indexing pass; let go at its end.
+    VornickObjectArchiveReader m_archiveReader;
     std::unique_ptr<VornickBlogServiceIntegrator> m_integrator;
     // Goes before the integrator it uses.
     std::shared_ptr<VornickPublishedBlogSynchronizer> m_synchronizer;

@@ -5,10 +5,17 @@
 #include "platform/views/ProgressIndicator.h"
 #include "platform/views/TextField.h"
 #include "platform/views/Window.h"
+#include "platform/views/WindowServerConnection.h"
 #include "ui/VornickProjectIndexingProgressWindowController.h"
 #include "wordpress/VornickWordPressAccount.h"
 
 namespace brevanton {
+
+namespace {
+
+std::chrono::milliseconds currentDisplayInterval = VornickProjectIndexingProgress::displayInterval;
+
+} // namespace
 
 static std::filesystem::path canonicalPath(const URL& url)
 {
@@ -56,8 +63,10 @@ void VornickProjectIndexingProgress::indexingProgressed(const VornickProject& pr
         m_windowController->statusTextField()->setTextString(status->second.string());
     double toIndex = static_cast<double>(project.numberOfFilesToIndex());
     m_windowController->progressIndicator()->setDoubleValue(toIndex > 0 ? static_cast<double>(project.numberOfFilesIndexed()) / toIndex : 0);
-    if (window->isVisible())
+    if (window->isVisible()) {
+        displayDuringIndexing(false);
         return;
+    }
     std::u16string login;
     std::u16string site;
     if (auto account = std::dynamic_pointer_cast<VornickBlogHostingAccount>(project.rootComponent()))
@@ -70,6 +79,24 @@ void VornickProjectIndexingProgress::indexingProgressed(const VornickProject& pr
     // The window shows before the indexing goes on.
     window->displayIfNeeded();
     ++m_timesShown;
+    displayDuringIndexing(true);
+}
+
+void VornickProjectIndexingProgress::setDisplayIntervalForTesting(std::chrono::milliseconds interval)
+{
+    currentDisplayInterval = interval;
+}
+
+void VornickProjectIndexingProgress::displayDuringIndexing(bool firstShown)
+{
+    auto* connection = WindowServerConnection::current();
+    if (!connection)
+        return;
+    auto now = std::chrono::steady_clock::now();
+    if (!firstShown && now - m_lastDisplayed < currentDisplayInterval)
+        return;
+    m_lastDisplayed = now;
+    connection->displayWindowsDuringBusyWork();
 }
 
 } // namespace brevanton

@@ -19,11 +19,58 @@ void VornickFileSnapshot::readStatus(bool followLinkedFolders)
     }
     if (::stat(path->c_str(), &info) != 0)
         return;
+    takeStatus(info);
+}
+
+void VornickFileSnapshot::takeStatus(const struct ::stat& info)
+{
     m_exists = true;
     m_isDirectory = S_ISDIR(info.st_mode);
     m_size = static_cast<uint64_t>(info.st_size);
     m_modificationDate = Date(static_cast<double>(info.st_mtim.tv_sec) + info.st_mtim.tv_nsec / 1e9);
     m_identity = { info.st_dev, info.st_ino };
+}
+
+void VornickFileSnapshot::readDeferredStatus() const
+{
+    if (!m_statusDeferred)
+        return;
+    std::call_once(m_deferredStatusRead, [this] {
+        auto* self = const_cast<VornickFileSnapshot*>(this);
+        struct stat info;
+        auto path = m_url.fileSystemPath();
+        // A file gone since the walk keeps what the walk saw: that it was there.
+        if (path && ::stat(path->c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+            self->m_size = static_cast<uint64_t>(info.st_size);
+            self->m_modificationDate = Date(static_cast<double>(info.st_mtim.tv_sec) + info.st_mtim.tv_nsec / 1e9);
+            self->m_identity = { info.st_dev, info.st_ino };
+        }
+    });
+}
+
+uint64_t VornickFileSnapshot::size() const
+{
+    readDeferredStatus();
+    return m_size;
+}
+
+Date VornickFileSnapshot::modificationDate() const
+{
+    readDeferredStatus();
+    return m_modificationDate;
+}
+
+const FileIdentity& VornickFileSnapshot::identity() const
+{
+    readDeferredStatus();
+    return m_identity;
+}
+
+std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::createWithStatus(const URL& url, const struct ::stat& status)
+{
+    auto snapshot = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(url));
+    snapshot->takeStatus(status);
+    return snapshot;
 }
 
 std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::createAsStandaloneSnapshotOfURL(const URL& url)
@@ -44,13 +91,17 @@ std::shared_ptr<VornickFileSnapshot> VornickFileSnapshot::createSnapshotOfTreeAt
 void VornickFileSnapshot::addChildSnapshots(const std::shared_ptr<VornickFileSnapshot>& self)
 {
     auto path = m_url.fileSystemPath();
-    auto names = path ? directoryEntryNames(*path) : std::nullopt;
-    if (!names)
+    auto entries = path ? directoryEntries(*path) : std::nullopt;
+    if (!entries)
         return;
-    for (const auto& name : *names) {
+    for (const auto& [name, type] : *entries) {
         std::string childPath = *path + "/" + name;
         auto child = std::shared_ptr<VornickFileSnapshot>(new VornickFileSnapshot(URL::fileURLWithPath(childPath, false)));
-        child->readStatus(false);
+        if (type == DirectoryEntryType::RegularFile) {
+            child->m_exists = true;
+            child->m_statusDeferred = true;
+        } else
+            child->readStatus(false);
         if (child->m_isDirectory)
             child->m_url = URL::fileURLWithPath(childPath, true);
         child->m_parent = self;
@@ -110,8 +161,8 @@ URL VornickFileSnapshot::relativeURL() const
 
 bool VornickFileSnapshot::isEqualToSnapshot(const VornickFileSnapshot& other) const
 {
-    return m_exists == other.m_exists && m_identity == other.m_identity && m_size == other.m_size
-        && m_modificationDate == other.m_modificationDate && m_isDirectory == other.m_isDirectory;
+    return m_exists == other.m_exists && identity() == other.identity() && size() == other.size()
+        && modificationDate() == other.modificationDate() && m_isDirectory == other.m_isDirectory;
 }
 
 } // namespace brevanton

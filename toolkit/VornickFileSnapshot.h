@@ -2,7 +2,9 @@
 // modification time and identity (device and inode), so that a later change
 // or replacement of the file can be noticed. A snapshot of a folder tree also
 // holds a snapshot of everything inside the folder, as it was when the tree
-// was walked.
+// was walked: its names and kinds. The folder's entry tells a regular
+// file's kind, so the tree walk does not look at the file itself; its size,
+// time and identity are read the first time they are asked for.
 #pragma once
 
 #include "platform/foundation/Date.h"
@@ -11,7 +13,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace brevanton {
@@ -26,14 +30,17 @@ public:
     // snapshots of what they point to, but linked folders are not entered
     // (a link may lead back up the tree).
     static std::shared_ptr<VornickFileSnapshot> createSnapshotOfTreeAtURL(const URL& url);
+    // A standalone snapshot from a status taken of the file (the fstat of
+    // the file open for reading).
+    static std::shared_ptr<VornickFileSnapshot> createWithStatus(const URL& url, const struct ::stat& status);
 
     const URL& fileURL() const { return m_url; }
     bool exists() const { return m_exists; }
     bool isDirectory() const { return m_isDirectory; }
-    uint64_t size() const { return m_size; }
-    Date modificationDate() const { return m_modificationDate; }
-    const FileIdentity& identity() const { return m_identity; }
-    uint64_t inode() const { return static_cast<uint64_t>(m_identity.inode); }
+    uint64_t size() const;
+    Date modificationDate() const;
+    const FileIdentity& identity() const;
+    uint64_t inode() const { return static_cast<uint64_t>(identity().inode); }
     // The snapshot of the folder holding this one in a tree; null at the top.
     std::shared_ptr<VornickFileSnapshot> parent() const { return m_parent.lock(); }
 
@@ -56,6 +63,9 @@ public:
 private:
     explicit VornickFileSnapshot(const URL& url) : m_url(url) {}
     void readStatus(bool followLinkedFolders);
+    void takeStatus(const struct ::stat&);
+    // Reads the status of a file found by the tree walk, once.
+    void readDeferredStatus() const;
     void addChildSnapshots(const std::shared_ptr<VornickFileSnapshot>& self);
 
     URL m_url;
@@ -65,6 +75,9 @@ private:
     uint64_t m_size { 0 };
     Date m_modificationDate;
     FileIdentity m_identity;
+    // Set for a file whose status waits for the first question about it.
+    bool m_statusDeferred { false };
+    mutable std::once_flag m_deferredStatusRead;
     std::weak_ptr<VornickFileSnapshot> m_parent;
     std::vector<std::shared_ptr<VornickFileSnapshot>> m_children;
 };

@@ -6,6 +6,7 @@
 #include "toolkit/VornickLog.h"
 #include "toolkit/VornickManagedObjectContextExtensions.h"
 #include "toolkit/VornickManagedObjectKeyValueCoding.h"
+#include "platform/foundation/FileReading.h"
 #include "platform/foundation/FileUtilities.h"
 #include "platform/foundation/JSONReader.h"
 #include "platform/foundation/PropertyList.h"
@@ -45,15 +46,15 @@ std::shared_ptr<VornickObjectArchive> VornickObjectArchive::createWithContentsOf
         setError(outError, Error(CocoaErrorDomain, 262, u"The file URL is not a local file: " + url.absoluteString()));
         return nullptr;
     }
-    // The snapshot comes first, so that a change made while reading shows
-    // as a difference from it later.
-    auto snapshot = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(url);
-    auto bytes = readFile(*path, outError);
+    auto file = ReadableFile::open(*path, FileReadKind::Other, outError);
+    auto bytes = file ? file->readToEnd(outError) : std::nullopt;
     if (!bytes)
         return nullptr;
     auto archive = archiveWithData(*bytes, outError);
+    // The snapshot is of the status taken before the first byte was read, so
+    // that a change made while reading shows as a difference from it later.
     if (archive)
-        archive->m_fileSnapshot = std::move(snapshot);
+        archive->m_fileSnapshot = VornickFileSnapshot::createWithStatus(url, file->status());
     return archive;
 }
 

@@ -77,6 +77,8 @@ public:
     [[nodiscard]] std::optional<std::string> dataInFormat(VornickObjectArchiveFormat, Error* outError) const;
 
 private:
+    friend class VornickObjectArchiveReader;
+
     Dictionary m_attributes;
     std::shared_ptr<VornickFileSnapshot> m_fileSnapshot;
 };

@@ -88,52 +88,103 @@ int lockWholeFile(FileSystemCalls& calls, int fd, int operation)
     return 0;
 }
 
+namespace {
+
+// Non-blocking, so that opening a FIFO nobody writes to answers at once.
+constexpr int openFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+} // namespace
+
+std::optional<ReadableFolder> ReadableFolder::open(const std::string& path, Error* outError, FileSystemCalls& calls)
+{
+    int fd = calls.open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        failWithErrno(outError, errno, u"Could not open", path, nullptr);
+        return std::nullopt;
+    }
+    return ReadableFolder(path, calls, fd);
+}
+
+ReadableFolder::ReadableFolder(ReadableFolder&& other) noexcept
+    : m_path(std::move(other.m_path))
+    , m_calls(other.m_calls)
+    , m_fd(std::exchange(other.m_fd, -1))
+{
+}
+
+ReadableFolder& ReadableFolder::operator=(ReadableFolder&& other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            m_calls->close(m_fd);
+        m_path = std::move(other.m_path);
+        m_calls = other.m_calls;
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+ReadableFolder::~ReadableFolder()
+{
+    if (m_fd >= 0)
+        m_calls->close(m_fd);
+}
+
 std::optional<ReadableFile> ReadableFile::open(const std::string& path, FileReadKind kind, Error* outError,
                                                FileReadRefusal* outRefusal, FileSystemCalls& calls)
 {
+    return checkOpened(calls.open(path, openFlags), path, kind, outError, outRefusal, calls);
+}
+
+std::optional<ReadableFile> ReadableFile::open(const ReadableFolder& folder, const std::string& name, FileReadKind kind,
+                                               Error* outError, FileReadRefusal* outRefusal, FileSystemCalls& calls)
+{
+    return checkOpened(calls.openAt(folder.descriptor(), name, openFlags), folder.path() + "/" + name, kind, outError,
+                       outRefusal, calls);
+}
+
+std::optional<ReadableFile> ReadableFile::checkOpened(int fd, std::string path, FileReadKind kind, Error* outError,
+                                                      FileReadRefusal* outRefusal, FileSystemCalls& calls)
+{
     if (outRefusal)
         *outRefusal = FileReadRefusal::None;
-    // Non-blocking, so that opening a FIFO nobody writes to answers at once.
-    int fd = calls.open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         failWithErrno(outError, errno, u"Could not open", path, outRefusal);
         return std::nullopt;
     }
-    ReadableFile file(path, kind, calls, fd);
+    ReadableFile file(std::move(path), kind, calls, fd);
+    const std::string& name = file.m_path;
     if (calls.fstat(fd, file.m_status) < 0) {
-        failWithErrno(outError, errno, u"Could not read", path, outRefusal);
+        failWithErrno(outError, errno, u"Could not read", name, outRefusal);
         return std::nullopt;
     }
     if (S_ISDIR(file.m_status.st_mode)) {
-        fail(outError, EISDIR, quoted(path) + u" is a folder, not " + std::u16string(fileReadKindDescription(kind)) + u".", path,
+        fail(outError, EISDIR, quoted(name) + u" is a folder, not " + std::u16string(fileReadKindDescription(kind)) + u".", name,
              outRefusal, FileReadRefusal::Folder);
         return std::nullopt;
     }
     if (!S_ISREG(file.m_status.st_mode)) {
-        fail(outError, EINVAL, quoted(path) + u" is not a regular file (it is a pipe, a device or a socket), so it was not read.",
-             path, outRefusal, FileReadRefusal::NotRegular);
+        fail(outError, EINVAL, quoted(name) + u" is not a regular file (it is a pipe, a device or a socket), so it was not read.",
+             name, outRefusal, FileReadRefusal::NotRegular);
         return std::nullopt;
     }
     if (kind == FileReadKind::Document) {
         // A rewrite in place by another save is waited for; what it leaves is read.
         if (int error = lockWholeFile(calls, fd, LOCK_SH)) {
-            failWithErrno(outError, error, u"Could not lock", path, outRefusal);
+            failWithErrno(outError, error, u"Could not lock", name, outRefusal);
             return std::nullopt;
         }
         if (calls.fstat(fd, file.m_status) < 0) {
-            failWithErrno(outError, errno, u"Could not read", path, outRefusal);
+            failWithErrno(outError, errno, u"Could not read", name, outRefusal);
             return std::nullopt;
         }
     }
     if (static_cast<uint64_t>(file.m_status.st_size) > maximumFileSize(kind)) {
-        failTooLarge(outError, path, kind, outRefusal);
+        failTooLarge(outError, name, kind, outRefusal);
         return std::nullopt;
     }
-    // Reads need not wait for data a regular file always has, and a read
-    // must not answer EAGAIN on the odd file system that honours the flag.
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // The descriptor stays non-blocking: a regular file has its data, and
+    // read() turns blocking on the odd file system that would answer EAGAIN.
     return file;
 }
 
@@ -142,6 +193,7 @@ ReadableFile::ReadableFile(ReadableFile&& other) noexcept
     , m_kind(other.m_kind)
     , m_calls(other.m_calls)
     , m_fd(std::exchange(other.m_fd, -1))
+    , m_nonBlocking(other.m_nonBlocking)
     , m_status(other.m_status)
 {
 }
@@ -155,6 +207,7 @@ ReadableFile& ReadableFile::operator=(ReadableFile&& other) noexcept
         m_kind = other.m_kind;
         m_calls = other.m_calls;
         m_fd = std::exchange(other.m_fd, -1);
+        m_nonBlocking = other.m_nonBlocking;
         m_status = other.m_status;
     }
     return *this;
@@ -168,32 +221,63 @@ ReadableFile::~ReadableFile()
 
 ssize_t ReadableFile::read(void* buffer, size_t size)
 {
-    return m_calls->read(m_fd, buffer, size);
+    ssize_t count = m_calls->read(m_fd, buffer, size);
+    if (count < 0 && errno == EAGAIN && m_nonBlocking) {
+        // A file system that honours the flag for a regular file: wait for
+        // its data as for any file's.
+        int flags = ::fcntl(m_fd, F_GETFL);
+        if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) < 0)
+            return -1;
+        m_nonBlocking = false;
+        count = m_calls->read(m_fd, buffer, size);
+    }
+    return count;
+}
+
+bool ReadableFile::readToEnd(std::string& contents, Error* outError, FileReadRefusal* outRefusal)
+{
+    if (outRefusal)
+        *outRefusal = FileReadRefusal::None;
+    const uint64_t limit = maximumFileSize(m_kind);
+    const uint64_t expected = std::min<uint64_t>(static_cast<uint64_t>(std::max<off_t>(m_status.st_size, 0)), limit);
+    // Room for one byte past what the status said, so that one read that
+    // comes back short of it has reached the end; one byte past the limit
+    // shows a file that grew beyond it.
+    contents.resize(static_cast<size_t>(expected + 1));
+    size_t length = 0;
+    while (true) {
+        if (length == contents.size()) {
+            if (length > limit)
+                break;
+            contents.resize(static_cast<size_t>(std::min<uint64_t>(std::max<uint64_t>(uint64_t(length) * 2, 65536), limit + 1)));
+        }
+        ssize_t count = read(contents.data() + length, contents.size() - length);
+        if (count < 0) {
+            contents.clear();
+            return failWithErrno(outError, errno, u"Could not read", m_path, outRefusal);
+        }
+        if (count == 0)
+            break;
+        length += static_cast<size_t>(count);
+        // Short of the room asked for and as long as the status said: the
+        // end (a file that grew meanwhile would have filled the room).
+        if (length == expected && length < contents.size())
+            break;
+    }
+    if (length > limit) {
+        contents.clear();
+        return failTooLarge(outError, m_path, m_kind, outRefusal);
+    }
+    contents.resize(length);
+    return true;
 }
 
 std::optional<std::string> ReadableFile::readToEnd(Error* outError, FileReadRefusal* outRefusal)
 {
-    if (outRefusal)
-        *outRefusal = FileReadRefusal::None;
-    uint64_t limit = maximumFileSize(m_kind);
     std::string contents;
-    contents.reserve(static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(std::max<off_t>(m_status.st_size, 0)), limit)));
-    char buffer[65536];
-    // One byte past the limit shows a file that grew beyond it.
-    while (contents.size() <= limit) {
-        size_t wanted = static_cast<size_t>(std::min<uint64_t>(sizeof buffer, limit + 1 - contents.size()));
-        ssize_t count = read(buffer, wanted);
-        if (count > 0) {
-            contents.append(buffer, static_cast<size_t>(count));
-            continue;
-        }
-        if (count == 0)
-            return contents;
-        failWithErrno(outError, errno, u"Could not read", m_path, outRefusal);
+    if (!readToEnd(contents, outError, outRefusal))
         return std::nullopt;
-    }
-    failTooLarge(outError, m_path, m_kind, outRefusal);
-    return std::nullopt;
+    return contents;
 }
 
 std::optional<FileContents> readRegularFile(const std::string& path, FileReadKind kind, Error* outError, FileReadRefusal* outRefusal,

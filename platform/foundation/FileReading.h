@@ -64,6 +64,31 @@ std::u16string_view fileReadKindDescription(FileReadKind);
 // Why the policy refused a file.
 enum class FileReadRefusal { None, Folder, NotRegular, TooLarge };
 
+// A folder open so that its files are opened by name relative to it
+// (openat): the path to the folder is looked up once for all of them. Its
+// descriptor is closed with it.
+class ReadableFolder {
+public:
+    // Nullopt with an error when the folder cannot be opened.
+    [[nodiscard]] static std::optional<ReadableFolder> open(const std::string& path, Error* outError,
+                                                            FileSystemCalls& = FileSystemCalls::system());
+    ReadableFolder(ReadableFolder&&) noexcept;
+    ReadableFolder& operator=(ReadableFolder&&) noexcept;
+    ReadableFolder(const ReadableFolder&) = delete;
+    ReadableFolder& operator=(const ReadableFolder&) = delete;
+    ~ReadableFolder();
+
+    const std::string& path() const { return m_path; }
+    int descriptor() const { return m_fd; }
+
+private:
+    ReadableFolder(std::string path, FileSystemCalls& calls, int fd) : m_path(std::move(path)), m_calls(&calls), m_fd(fd) {}
+
+    std::string m_path;
+    FileSystemCalls* m_calls;
+    int m_fd;
+};
+
 // A regular file of a kind open for reading, its descriptor closed with it.
 class ReadableFile {
 public:
@@ -71,6 +96,10 @@ public:
     // refuses it (then `outRefusal` says why).
     [[nodiscard]] static std::optional<ReadableFile> open(const std::string& path, FileReadKind, Error* outError,
                                                           FileReadRefusal* outRefusal = nullptr,
+                                                          FileSystemCalls& = FileSystemCalls::system());
+    // The same for the file `name` in `folder` (errors name the whole path).
+    [[nodiscard]] static std::optional<ReadableFile> open(const ReadableFolder& folder, const std::string& name, FileReadKind,
+                                                          Error* outError, FileReadRefusal* outRefusal = nullptr,
                                                           FileSystemCalls& = FileSystemCalls::system());
     ReadableFile(ReadableFile&&) noexcept;
     ReadableFile& operator=(ReadableFile&&) noexcept;
@@ -87,15 +116,23 @@ public:
     // The rest of the file. A file grown past its kind's limit is refused
     // (EFBIG, `outRefusal` TooLarge).
     [[nodiscard]] std::optional<std::string> readToEnd(Error* outError, FileReadRefusal* outRefusal = nullptr);
+    // The same into `contents` (replaced; its capacity is kept, so that one
+    // buffer serves many files). A file no larger than its status said is
+    // read with one call. False with the error on failure.
+    [[nodiscard]] bool readToEnd(std::string& contents, Error* outError, FileReadRefusal* outRefusal = nullptr);
 
 private:
     ReadableFile(std::string path, FileReadKind kind, FileSystemCalls& calls, int fd)
         : m_path(std::move(path)), m_kind(kind), m_calls(&calls), m_fd(fd) {}
+    [[nodiscard]] static std::optional<ReadableFile> checkOpened(int fd, std::string path, FileReadKind, Error* outError,
+                                                                 FileReadRefusal* outRefusal, FileSystemCalls&);
 
     std::string m_path;
     FileReadKind m_kind;
     FileSystemCalls* m_calls;
     int m_fd;
+    // Opened without blocking; reads block once a file system honoured it.
+    bool m_nonBlocking { true };
     struct ::stat m_status {};
 };
 

@@ -66,6 +66,11 @@ int FileSystemCalls::open(const std::string& path, int flags, mode_t mode)
     return make(FileSystemCall::Open, true, [&] { return ::open(path.c_str(), flags, mode); });
 }
 
+int FileSystemCalls::openAt(int folderFD, const std::string& name, int flags, mode_t mode)
+{
+    return make(FileSystemCall::Open, true, [&] { return ::openat(folderFD, name.c_str(), flags, mode); });
+}
+
 ssize_t FileSystemCalls::read(int fd, void* buffer, size_t size)
 {
     return make(FileSystemCall::Read, true, [&] { return ::read(fd, buffer, size); });

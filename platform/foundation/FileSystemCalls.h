@@ -58,6 +58,8 @@ public:
     static FileSystemCalls& system();
 
     int open(const std::string& path, int flags, mode_t mode = 0);
+    // Opens `name` relative to the open folder `folderFD` (openat).
+    int openAt(int folderFD, const std::string& name, int flags, mode_t mode = 0);
     // Reads at the descriptor's offset; writes at `offset`.
     ssize_t read(int fd, void* buffer, size_t size);
     ssize_t pwrite(int fd, const void* data, size_t size, off_t offset);

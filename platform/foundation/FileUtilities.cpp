@@ -153,6 +153,37 @@ bool setAttribute(FileSystemCalls& calls, const std::string& path, std::string_v
 
 } // namespace
 
+std::optional<std::vector<DirectoryEntry>> directoryEntries(const std::string& path)
+{
+    DIR* directory = ::opendir(path.c_str());
+    if (!directory)
+        return std::nullopt;
+    std::vector<DirectoryEntry> entries;
+    while (dirent* entry = ::readdir(directory)) {
+        if (!std::strcmp(entry->d_name, ".") || !std::strcmp(entry->d_name, ".."))
+            continue;
+        DirectoryEntryType type = DirectoryEntryType::Other;
+        switch (entry->d_type) {
+        case DT_UNKNOWN:
+            type = DirectoryEntryType::Unknown;
+            break;
+        case DT_REG:
+            type = DirectoryEntryType::RegularFile;
+            break;
+        case DT_DIR:
+            type = DirectoryEntryType::Directory;
+            break;
+        case DT_LNK:
+            type = DirectoryEntryType::SymbolicLink;
+            break;
+        }
+        entries.push_back({ entry->d_name, type });
+    }
+    ::closedir(directory);
+    std::sort(entries.begin(), entries.end(), [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
 std::optional<std::vector<std::string>> directoryEntryNames(const std::string& path)
 {
     DIR* directory = ::opendir(path.c_str());

@@ -84,6 +84,15 @@ bool isDirectory(const std::string& path);
 // The names of a folder's entries, "." and ".." left out, sorted by their
 // bytes; nullopt when the folder cannot be read.
 std::optional<std::vector<std::string>> directoryEntryNames(const std::string& path);
+// What a folder's entry says it is, without a look at the item itself: a
+// file system that does not say answers Unknown.
+enum class DirectoryEntryType { Unknown, RegularFile, Directory, SymbolicLink, Other };
+struct DirectoryEntry {
+    std::string name;
+    DirectoryEntryType type { DirectoryEntryType::Unknown };
+};
+// The same entries with their types, sorted the same way.
+std::optional<std::vector<DirectoryEntry>> directoryEntries(const std::string& path);
 
 // What identifies a file on the system: device and inode.
 struct FileIdentity {

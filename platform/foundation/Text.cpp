@@ -139,8 +139,19 @@ std::string toUTF8(std::u16string_view utf16)
     // Two tight passes, measuring then writing, instead of growing the result
     // character by character: large pages go through here on every save and copy.
     const size_t length = utf16.size();
-    size_t size = 0;
-    for (size_t i = 0; i < length; ++i) {
+    // The ASCII that leads most text is copied four units at a time.
+    size_t ascii = 0;
+    while (ascii + 4 <= length) {
+        uint64_t word;
+        std::memcpy(&word, utf16.data() + ascii, sizeof word);
+        if (word & 0xFF80FF80FF80FF80ull)
+            break;
+        ascii += 4;
+    }
+    while (ascii < length && utf16[ascii] < 0x80)
+        ++ascii;
+    size_t size = ascii;
+    for (size_t i = ascii; i < length; ++i) {
         char16_t unit = utf16[i];
         if (unit < 0x80)
             size += 1;
@@ -154,8 +165,10 @@ std::string toUTF8(std::u16string_view utf16)
     }
     std::string out(size, '\0');
     auto* bytes = reinterpret_cast<uint8_t*>(out.data());
-    size_t n = 0;
-    for (size_t i = 0; i < length; ++i) {
+    for (size_t i = 0; i < ascii; ++i)
+        bytes[i] = static_cast<uint8_t>(utf16[i]);
+    size_t n = ascii;
+    for (size_t i = ascii; i < length; ++i) {
         char16_t unit = utf16[i];
         if (unit < 0x80) {
             bytes[n++] = static_cast<uint8_t>(unit);

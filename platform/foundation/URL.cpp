@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Text.h"
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <sys/stat.h>
@@ -41,6 +42,16 @@ std::string percentEncode(std::string_view utf8, const CharacterSet& allowed)
     int32_t length = static_cast<int32_t>(utf8.size());
     int32_t i = 0;
     while (i < length) {
+        // A run of ASCII left alone is copied at once.
+        int32_t run = i;
+        while (run < length && static_cast<unsigned char>(utf8[run]) < 0x80 && utf8[run] != '%'
+               && allowed.contains(static_cast<char32_t>(utf8[run])))
+            ++run;
+        if (run > i) {
+            out.append(utf8.data() + i, static_cast<size_t>(run - i));
+            i = run;
+            continue;
+        }
         int32_t start = i;
         UChar32 c;
         U8_NEXT(reinterpret_cast<const uint8_t*>(utf8.data()), i, length, c);
@@ -65,7 +76,10 @@ std::optional<std::string> percentDecodeToBytes(std::string_view text)
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '%') {
-            out += text[i];
+            // Up to the next escape at once.
+            size_t escape = std::min(text.find('%', i), text.size());
+            out.append(text.substr(i, escape - i));
+            i = escape - 1;
             continue;
         }
         if (i + 2 >= text.size())
@@ -428,8 +442,14 @@ std::vector<std::u16string> URL::pathComponents() const
 
 std::u16string URL::lastPathComponent() const
 {
-    auto components = pathComponents();
-    return components.empty() ? std::u16string() : components.back();
+    // The last of pathComponents(), without decoding the others.
+    std::u16string_view raw = std::u16string_view(m_absolute).substr(m_path.start, m_path.length);
+    size_t end = raw.find_last_not_of(u'/');
+    if (end == std::u16string_view::npos)
+        return raw.empty() ? std::u16string() : std::u16string(u"/");
+    size_t slash = raw.rfind(u'/', end);
+    size_t start = slash == std::u16string_view::npos ? 0 : slash + 1;
+    return decodedOrRaw(raw.substr(start, end + 1 - start));
 }
 
 // The extension of a file name: the text after its last ".", when that "." is

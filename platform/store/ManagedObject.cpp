@@ -43,34 +43,36 @@ const Value& ManagedObject::valueReferenceForKey(std::u16string_view key) const
     return m_attributes[index];
 }
 
-static Value convertedValue(const Value& value, AttributeType type, const std::string& where)
+// The value as the attribute keeps it; `key` of `entity` is described only
+// when the value does not fit.
+static Value convertedValue(const Value& value, AttributeType type, const EntityDescription& entity, std::u16string_view key)
 {
     if (value.isNull())
         return value;
     switch (type) {
     case AttributeType::String:
-        BREVANTON_ASSERT(value.isString(), "A string is expected for " + where);
+        BREVANTON_ASSERT(value.isString(), "A string is expected for " + describeKey(entity, key));
         return value;
     case AttributeType::Integer:
-        BREVANTON_ASSERT(value.isNumber(), "A number is expected for " + where);
+        BREVANTON_ASSERT(value.isNumber(), "A number is expected for " + describeKey(entity, key));
         return Value(static_cast<long long>(value.integerValue()));
     case AttributeType::Double:
-        BREVANTON_ASSERT(value.isNumber(), "A number is expected for " + where);
+        BREVANTON_ASSERT(value.isNumber(), "A number is expected for " + describeKey(entity, key));
         return Value(value.doubleValue());
     case AttributeType::Boolean:
-        BREVANTON_ASSERT(value.isNumber(), "A Boolean is expected for " + where);
+        BREVANTON_ASSERT(value.isNumber(), "A Boolean is expected for " + describeKey(entity, key));
         return Value(value.boolValue());
     case AttributeType::Date:
-        BREVANTON_ASSERT(value.isDate(), "A date is expected for " + where);
+        BREVANTON_ASSERT(value.isDate(), "A date is expected for " + describeKey(entity, key));
         return value;
     case AttributeType::Binary:
-        BREVANTON_ASSERT(value.isData(), "Data is expected for " + where);
+        BREVANTON_ASSERT(value.isData(), "Data is expected for " + describeKey(entity, key));
         return value;
     case AttributeType::Transformable:
         // Stored as a binary property list, which holds no nulls: refusing
         // here keeps a save from dropping the value.
         BREVANTON_ASSERT(writePropertyList(value, PropertyListFormat::Binary, nullptr).has_value(),
-                         "A property list without nulls is expected for " + where);
+                         "A property list without nulls is expected for " + describeKey(entity, key));
         return value;
     }
     return value;
@@ -82,7 +84,7 @@ void ManagedObject::setValueForKey(const Value& value, std::u16string_view key)
     m_context->assertOwnThread();
     int index = m_entity->attributeIndex(key);
     BREVANTON_ASSERT(index >= 0, "No attribute " + describeKey(*m_entity, key));
-    Value converted = convertedValue(value, m_entity->attributes()[index].type, describeKey(*m_entity, key));
+    Value converted = convertedValue(value, m_entity->attributes()[index].type, *m_entity, key);
     if (m_attributes[index].type() == converted.type() && m_attributes[index] == converted)
         return;
     m_context->m_private->markChanged(*this);

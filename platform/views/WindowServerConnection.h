@@ -43,6 +43,11 @@ public:
     virtual void windowViewsNeedDisplayInRect(Window& window, const Rect&) { windowViewsNeedDisplay(window); }
     // From the window's destructor: the window must not be kept or called.
     virtual void windowWillBeDestroyed(Window&) = 0;
+    // From long work on the main thread (reading a project), so that the
+    // windows ordered in and marked for display meanwhile show: the window
+    // system maps and paints them now. Nothing else runs meanwhile: no input
+    // is delivered, no window closes and no turn of the main run loop runs.
+    virtual void displayWindowsDuringBusyWork() {}
     // A view began a drag (View::beginDraggingSession): the backend may carry
     // it out with the system's drag and drop and end the session when it
     // ended there. Headless, tests and the scripted event source end it.

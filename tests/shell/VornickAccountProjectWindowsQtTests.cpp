@@ -50,7 +50,10 @@
 
 #include <QAction>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <set>
 #include <thread>
@@ -635,7 +638,9 @@ TEST_F(AccountProjectWindows, TheIndexingWindowShowsWhileABigAccountFolderIndexe
     struct Seen {
         bool windowShown;
         bool widgetShown;
-        std::u16string title;
+        // How often the widget painted so far, and the status it painted last.
+        unsigned paints;
+        std::u16string paintedStatus;
     };
     std::vector<Seen> seen;
     std::vector<std::u16string> statuses;
@@ -648,11 +653,23 @@ TEST_F(AccountProjectWindows, TheIndexingWindowShowsWhileABigAccountFolderIndexe
                     indexingWindow = window;
             }
             auto* widget = indexingWindow ? shell->backend().widgetForWindow(*indexingWindow) : nullptr;
-            seen.push_back({ indexingWindow && indexingWindow->isVisible(), widget && widget->isVisible(), {} });
+            Seen step { indexingWindow && indexingWindow->isVisible(), widget && widget->isVisible(), widget ? widget->paintCount() : 0, {} };
+            for (const auto& command : widget ? widget->lastPaintedCommands() : std::vector<DrawCommand>()) {
+                if (command.kind == DrawCommand::Kind::Text && command.text.starts_with(u"Indexing: "))
+                    step.paintedStatus = command.text;
+            }
+            seen.push_back(std::move(step));
         });
+    // Every progress step may draw; nothing else of the main loop runs meanwhile.
+    VornickProjectIndexingProgress::setDisplayIntervalForTesting(std::chrono::milliseconds(0));
+    std::optional<size_t> stepsWhenTheLoopTurned;
+    RunLoop::main().perform([&] { stepsWhenTheLoopTurned = statuses.size(); });
     auto document = openAccount();
+    VornickProjectIndexingProgress::setDisplayIntervalForTesting(VornickProjectIndexingProgress::displayInterval);
     ASSERT_TRUE(document);
     observation.reset();
+    ASSERT_TRUE(stepsWhenTheLoopTurned);
+    EXPECT_TRUE(*stepsWhenTheLoopTurned == 0 || *stepsWhenTheLoopTurned == statuses.size()) << *stepsWhenTheLoopTurned;
 
     // Progress came every 50 files, between the start and the end.
     ASSERT_GE(statuses.size(), 6u);
@@ -666,6 +683,22 @@ TEST_F(AccountProjectWindows, TheIndexingWindowShowsWhileABigAccountFolderIndexe
         EXPECT_TRUE(seen[step].windowShown) << "step " << step;
         EXPECT_TRUE(seen[step].widgetShown) << "step " << step;
     }
+    // The main thread was busy indexing, yet the window painted as it went:
+    // when it first showed, and with the progress of the steps after.
+    auto paintedProgress = [](const Seen& step) -> std::pair<int, int> {
+        int indexed = -1;
+        int toIndex = -1;
+        std::sscanf(toUTF8(step.paintedStatus).c_str(), "Indexing: %d/%d files", &indexed, &toIndex);
+        return { indexed, toIndex };
+    };
+    ASSERT_GE(seen.size(), 3u);
+    EXPECT_GT(seen[1].paints, 0u);
+    EXPECT_EQ(paintedProgress(seen[1]).first, 0) << toUTF8(seen[1].paintedStatus);
+    EXPECT_GT(seen.back().paints, seen[1].paints);
+    EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [&](const Seen& step) {
+        auto [indexed, toIndex] = paintedProgress(step);
+        return indexed > 0 && indexed < toIndex;
+    }));
     auto projectEditor = VornickProjectEditor::projectEditorForProject(document->project());
     ASSERT_TRUE(projectEditor && projectEditor->indexingProgress());
     auto* progress = projectEditor->indexingProgress()->windowController();

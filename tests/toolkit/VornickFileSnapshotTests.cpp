@@ -95,3 +95,36 @@ TEST(VornickFileSnapshot, TreeSnapshotHoldsTheFolderAsItWasWalked)
     EXPECT_FALSE(VornickFileSnapshot::createSnapshotOfTreeAtURL(URL::fileURLWithPath(folder + "/none", true))->exists());
     EXPECT_TRUE(removeItem(folder));
 }
+
+TEST(VornickFileSnapshot, ATreeTakesAFilesKindFromItsFolderAndItsStatusWhenFirstAsked)
+{
+    std::string folder = createTemporaryDirectory("snapshot").value();
+    ASSERT_TRUE(writeFileAtomically(folder + "/post.json", "1234567"));
+    struct timeval times[2] = { { 1000000000, 0 }, { 1000000000, 250000 } };
+    ASSERT_EQ(::utimes((folder + "/post.json").c_str(), times), 0);
+    ASSERT_EQ(::symlink((folder + "/post.json").c_str(), (folder + "/link.json").c_str()), 0);
+    ASSERT_EQ(::mkfifo((folder + "/fifo").c_str(), 0600), 0);
+
+    auto tree = VornickFileSnapshot::createSnapshotOfTreeAtURL(URL::fileURLWithPath(folder, true));
+    ASSERT_EQ(tree->allChildSnapshots().size(), 3u);
+    auto standalone = VornickFileSnapshot::createAsStandaloneSnapshotOfURL(URL::fileURLWithPath(folder + "/post.json", false));
+    for (const char16_t* name : { u"post.json", u"link.json" }) {
+        auto file = tree->childWithRelativeURLString(name);
+        ASSERT_TRUE(file);
+        EXPECT_TRUE(file->exists());
+        EXPECT_FALSE(file->isDirectory());
+        EXPECT_EQ(file->size(), 7u);
+        EXPECT_DOUBLE_EQ(file->modificationDate().timeIntervalSince(Date(0)), 1000000000.25);
+        EXPECT_EQ(file->identity(), fileIdentity(folder + "/post.json"));
+        EXPECT_TRUE(file->isEqualToSnapshot(*standalone));
+    }
+    EXPECT_TRUE(tree->childWithRelativeURLString(u"fifo")->exists());
+
+    // A status taken of the open file makes the same snapshot.
+    struct stat info;
+    ASSERT_EQ(::stat((folder + "/post.json").c_str(), &info), 0);
+    auto fromStatus = VornickFileSnapshot::createWithStatus(standalone->fileURL(), info);
+    EXPECT_TRUE(fromStatus->isEqualToSnapshot(*standalone));
+    EXPECT_EQ(fromStatus->fileURL(), standalone->fileURL());
+    EXPECT_TRUE(removeItem(folder));
+}

@@ -8,6 +8,28 @@
 
 namespace brevanton {
 
+namespace {
+
+// Holds alive (main thread only, as Qt's loop).
+int holds = 0;
+
+} // namespace
+
+QtRunLoopPump::Hold::Hold()
+{
+    ++holds;
+}
+
+QtRunLoopPump::Hold::~Hold()
+{
+    --holds;
+}
+
+bool QtRunLoopPump::isHeld()
+{
+    return holds > 0;
+}
+
 QtRunLoopPump::QtRunLoopPump(double idleIntervalSeconds)
     : m_idleIntervalMilliseconds(std::max(1, static_cast<int>(std::lround(idleIntervalSeconds * 1000))))
     , m_timer(std::make_unique<QTimer>())
@@ -22,7 +44,7 @@ QtRunLoopPump::~QtRunLoopPump() = default;
 
 bool QtRunLoopPump::turn()
 {
-    return RunLoop::main().runOnce(0);
+    return !isHeld() && RunLoop::main().runOnce(0);
 }
 
 } // namespace brevanton

@@ -5,6 +5,7 @@
 // turn that ran something and after `idleInterval` otherwise. The window
 // backend also runs a turn right after each event it delivered, so the
 // event's undo group closes and what it posted runs before the next event.
+// While a Hold lives neither runs a turn: Qt's loop then only draws.
 #pragma once
 
 #include <memory>
@@ -22,6 +23,16 @@ public:
 
     // One turn of the main run loop; answers whether anything ran.
     bool turn();
+
+    // While one lives, Qt's loop runs no turn of the main run loop.
+    class Hold {
+    public:
+        Hold();
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+    };
+    static bool isHeld();
 
 private:
     int m_idleIntervalMilliseconds;

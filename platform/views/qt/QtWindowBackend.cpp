@@ -8,6 +8,7 @@
 #include "platform/views/Window.h"
 #include "platform/views/qt/QtConversions.h"
 #include "platform/views/qt/QtDrawCommandPainter.h"
+#include "platform/views/qt/QtRunLoopPump.h"
 #include "platform/views/qt/QtWindowWidget.h"
 
 #include <QApplication>
@@ -58,8 +59,18 @@ QtWindowWidget* QtWindowBackend::widgetForWindow(const Window& window) const
 
 void QtWindowBackend::eventDelivered() const
 {
-    if (m_eventDelivered)
+    if (m_eventDelivered && !QtRunLoopPump::isHeld())
         m_eventDelivered();
+}
+
+void QtWindowBackend::displayWindowsDuringBusyWork()
+{
+    if (m_displayingDuringBusyWork)
+        return;
+    m_displayingDuringBusyWork = true;
+    QtRunLoopPump::Hold hold;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    m_displayingDuringBusyWork = false;
 }
 
 std::optional<Rect> QtWindowBackend::caretRectangle(const Window& window) const

@@ -80,6 +80,11 @@ public:
     void windowViewsNeedDisplayInRect(Window&, const Rect&) override;
     void windowWillBeDestroyed(Window&) override;
     void draggingSessionDidBegin(DraggingSession&) override;
+    // Lets Qt's loop take the window system's events other than input
+    // (showing, exposing, geometry) and paint, the main run loop held.
+    void displayWindowsDuringBusyWork() override;
+    // True while it does: a widget then refuses to close.
+    bool isDisplayingDuringBusyWork() const { return m_displayingDuringBusyWork; }
 
     // The session begun since the last call, if it still runs (the widget
     // that delivered the event runs it as a QDrag).
@@ -108,6 +113,7 @@ private:
     // The widgets a Qt widget's layout places (embedWindowInWidget).
     std::unordered_set<const QtWindowWidget*> m_embeddedWidgets;
     std::function<void()> m_eventDelivered;
+    bool m_displayingDuringBusyWork { false };
     CaretRectangleQuery m_caretRectangleQuery;
     std::weak_ptr<DraggingSession> m_pendingDraggingSession;
     DragExecutor m_dragExecutor;

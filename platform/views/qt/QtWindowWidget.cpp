@@ -476,7 +476,8 @@ void QtWindowWidget::closeEvent(QCloseEvent* event)
     // widget when the window orders out.
     auto window = viewWindow();
     event->ignore();
-    if (window) {
+    // Not while busy work lets the windows draw: it may use what the window shows.
+    if (window && !m_backend.isDisplayingDuringBusyWork()) {
         window->performClose();
         m_backend.eventDelivered();
     }

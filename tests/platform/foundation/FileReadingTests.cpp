@@ -172,3 +172,87 @@ TEST_F(FileReadingTest, APrefixIsAtMostItsLimit)
     ASSERT_TRUE(writeFileAtomically(path("empty.html"), ""));
     EXPECT_EQ(readFilePrefix(path("empty.html"), 10), "");
 }
+
+TEST_F(FileReadingTest, ASmallFileIsReadWithOneCallAndAFolderOpensItsFilesByName)
+{
+    ASSERT_TRUE(writeFileAtomically(path("post.json"), "{\"title\": \"A post\"}"));
+    FailingFileSystemCalls calls;
+    auto read = readRegularFile(path("post.json"), FileReadKind::Other, nullptr, nullptr, calls);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->bytes, "{\"title\": \"A post\"}");
+    EXPECT_EQ(calls.calls(), (std::vector<FileSystemCall> { FileSystemCall::Open, FileSystemCall::Fstat, FileSystemCall::Read,
+                                                           FileSystemCall::Close }));
+
+    // One buffer for many files: each read replaces what it held.
+    auto folder = ReadableFolder::open(m_folder, nullptr);
+    ASSERT_TRUE(folder);
+    ASSERT_TRUE(writeFileAtomically(path("short.json"), "{}"));
+    ASSERT_TRUE(writeFileAtomically(path("empty.json"), ""));
+    std::string buffer;
+    for (auto [name, contents] : { std::pair { "post.json", "{\"title\": \"A post\"}" }, std::pair { "short.json", "{}" },
+                                   std::pair { "empty.json", "" } }) {
+        auto file = ReadableFile::open(*folder, name, FileReadKind::Other, nullptr);
+        ASSERT_TRUE(file) << name;
+        ASSERT_TRUE(file->readToEnd(buffer, nullptr));
+        EXPECT_EQ(buffer, contents);
+    }
+
+    // The folder's files keep the policy; errors name the whole path.
+    ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
+    ASSERT_TRUE(createDirectory(path("sub")));
+    Error error;
+    FileReadRefusal refusal = FileReadRefusal::None;
+    EXPECT_FALSE(ReadableFile::open(*folder, "fifo", FileReadKind::Other, &error, &refusal));
+    EXPECT_EQ(refusal, FileReadRefusal::NotRegular);
+    EXPECT_EQ(error.userInfo().at(Error::FilePathKey), Value(toUTF16(path("fifo"))));
+    EXPECT_FALSE(ReadableFile::open(*folder, "sub", FileReadKind::Other, &error, &refusal));
+    EXPECT_EQ(refusal, FileReadRefusal::Folder);
+    EXPECT_FALSE(ReadableFile::open(*folder, "missing", FileReadKind::Other, &error, &refusal));
+    EXPECT_TRUE(error.is(POSIXErrorDomain, ENOENT)) << error;
+    EXPECT_EQ(error.userInfo().at(Error::FilePathKey), Value(toUTF16(path("missing"))));
+    EXPECT_FALSE(ReadableFolder::open(path("post.json"), &error));
+    EXPECT_TRUE(error.is(POSIXErrorDomain, ENOTDIR)) << error;
+}
+
+TEST_F(FileReadingTest, AFileShorterOrLongerThanItsStatusSaidIsReadWhole)
+{
+    std::string contents(100000, 'x');
+    ASSERT_TRUE(writeFileAtomically(path("big"), contents));
+    std::string grown = contents + "tail";
+    FailingFileSystemCalls calls;
+    // After the open's status, another program appends to the file.
+    calls.onCall(FileSystemCall::Read, 0, [&] {
+        int fd = ::open(path("big").c_str(), O_WRONLY | O_APPEND);
+        EXPECT_EQ(::write(fd, "tail", 4), 4);
+        ::close(fd);
+        return 0;
+    });
+    EXPECT_EQ(readFile(path("big"), nullptr, FileReadKind::Other), contents);
+    auto read = readRegularFile(path("big"), FileReadKind::Other, nullptr, nullptr, calls);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->bytes, grown);
+
+    // Or cuts it short.
+    ASSERT_TRUE(writeFileAtomically(path("big"), contents));
+    FailingFileSystemCalls cutting;
+    cutting.onCall(FileSystemCall::Read, 0, [&] {
+        EXPECT_EQ(::truncate(path("big").c_str(), 10), 0);
+        return 0;
+    });
+    read = readRegularFile(path("big"), FileReadKind::Other, nullptr, nullptr, cutting);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->bytes, contents.substr(0, 10));
+}
+
+TEST_F(FileReadingTest, AFileSystemThatAnswersAgainLaterIsWaitedFor)
+{
+    ASSERT_TRUE(writeFileAtomically(path("page.html"), "<p>text"));
+    FailingFileSystemCalls calls;
+    calls.failCall(FileSystemCall::Read, 0, EAGAIN);
+    auto file = ReadableFile::open(path("page.html"), FileReadKind::Other, nullptr, nullptr, calls);
+    ASSERT_TRUE(file);
+    EXPECT_TRUE(::fcntl(file->descriptor(), F_GETFL) & O_NONBLOCK);
+    auto bytes = file->readToEnd(nullptr);
+    EXPECT_EQ(bytes, "<p>text");
+    EXPECT_FALSE(::fcntl(file->descriptor(), F_GETFL) & O_NONBLOCK) << "blocking from the first EAGAIN on";
+}

@@ -200,3 +200,15 @@ TEST(PercentEscaping, DecodingRejectsMalformedEscapesAndInvalidUTF8)
     for (std::u16string text : { u"", u"plain", u"\u00e9 & %", u"\U0001F600?#" })
         EXPECT_EQ(percentDecode(percentEncode(text, CharacterSet::urlUnreserved())), text);
 }
+
+TEST(URL, TheLastPathComponentIsTheLastOfTheComponents)
+{
+    for (const char* text : { "file:///", "file:///a/b/", "file:///a//b//", "http://h/a%2Fb", "http://h", "http://h/x.tar.gz?q#f",
+                              "file:///Caf%C3%A9%20Blog/post%201.brevantonblogpost", "file:///bad%FFname", "relative/path/", "name" }) {
+        SCOPED_TRACE(text);
+        auto parsed = URL::create(toUTF16(text));
+        ASSERT_TRUE(parsed);
+        auto components = parsed->pathComponents();
+        EXPECT_EQ(parsed->lastPathComponent(), components.empty() ? std::u16string() : components.back());
+    }
+}

@@ -4,16 +4,21 @@
 #include "platform/views/ClipView.h"
 #include "platform/views/Screen.h"
 #include "platform/views/Window.h"
+#include "platform/foundation/RunLoop.h"
 #include "platform/views/qt/QtEventTranslation.h"
+#include "platform/views/qt/QtRunLoopPump.h"
 #include "platform/views/qt/QtWindowBackend.h"
 #include "platform/views/qt/QtWindowWidget.h"
 
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
 #include <QTest>
 #include <QWindow>
 #include <QWheelEvent>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 using namespace brevanton;
@@ -189,6 +194,40 @@ TEST_F(Backend, MarkingAViewRepaintsTheWidgetFromTheRecordedCommands)
     ASSERT_FALSE(widget()->lastPaintedCommands().empty());
     EXPECT_EQ(widget()->lastPaintedCommands().back().view, view.get());
     EXPECT_EQ(widget()->grab().toImage().pixelColor(150, 100), QColor(0, 255, 0));
+}
+
+TEST_F(Backend, BusyWorkLetsTheWindowsPaintWhileNoTurnRunsAndNoWindowCloses)
+{
+    QCoreApplication::processEvents();
+    QtRunLoopPump pump(0.001);
+    int turnsAfterEvents = 0;
+    backend->setEventDeliveredHandler([&] { ++turnsAfterEvents; });
+    bool performed = false;
+    RunLoop::main().perform([&] { performed = true; });
+    unsigned painted = widget()->paintCount();
+    view->fill = Color::sRGB(0, 1, 0);
+    view->setNeedsDisplay(true);
+    // The user closes the window while the work goes on; the pump is due.
+    QCoreApplication::postEvent(widget(), new QCloseEvent);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+
+    backend->displayWindowsDuringBusyWork();
+    EXPECT_GT(widget()->paintCount(), painted);
+    EXPECT_EQ(widget()->grab().toImage().pixelColor(150, 100), QColor(0, 255, 0));
+    EXPECT_FALSE(performed) << "no turn of the main run loop";
+    EXPECT_EQ(turnsAfterEvents, 0);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(backend->isDisplayingDuringBusyWork());
+
+    // Afterwards Qt's loop runs the main run loop's turns again.
+    for (int wait = 0; wait < 100 && !performed; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(performed);
+    if (!performed)
+        RunLoop::main().runOnce(0);
+    backend->setEventDeliveredHandler(nullptr);
 }
 
 TEST_F(Backend, QtInputReachesTheViewsAsOurEvents)

@@ -157,6 +157,7 @@ void VornickBlogPostView::beginLoadingPostTemplateFromURL(const URL& url)
     m_bodyInjected = false;
     m_bodyAsInjected.reset();
     m_titleAsInjected.reset();
+    m_pageAsInjected = false;
     uint64_t serial = ++m_loadSerial;
     std::weak_ptr<VornickBlogPostView> weakThis = std::static_pointer_cast<VornickBlogPostView>(shared_from_this());
     auto start = [weakThis, url, serial] {
@@ -184,6 +185,7 @@ void VornickBlogPostView::beginLoadingContentFromURL(const URL& url)
     m_bodyInjected = false;
     m_bodyAsInjected.reset();
     m_titleAsInjected.reset();
+    m_pageAsInjected = false;
     VornickContentEditingView::beginLoadingContentFromURL(url);
 }
 

@@ -163,6 +163,9 @@ protected:
     // The post's (or description's) value of a key.
     Value postValueForKey(const std::u16string&) const;
     std::vector<std::u16string> postTermTitles(const std::u16string& key) const;
+    // Puts the post's terms into their runs (tags here). The page is searched
+    // for each run: this comes before the body, while the page is short.
+    virtual void injectTermLinks();
     // Replaces a run's content by links of the titles (as text), sorted.
     void injectTermLinksIntoRun(const std::u16string& identifier, std::vector<std::u16string> titles, const std::u16string& rel);
     // The post the page's fields were injected from.

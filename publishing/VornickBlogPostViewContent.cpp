@@ -64,6 +64,8 @@ void VornickBlogPostView::updateContentFromPost()
         return point.injectHTMLContentString(html, baseURL, blogFolder, fallbackBase);
     };
 
+    injectTermLinks();
+
     if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody)) {
         if (equalsIgnoringASCIICase(postValueForKey(u"sourceContentType").stringValue(), u"html")) {
             auto source = postValueForKey(u"sourceContentString").stringValue();
@@ -117,7 +119,6 @@ void VornickBlogPostView::updateContentFromPost()
         }
     }
 
-    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
 
     auto& helper = blockModeHelper();
     if (!(helper && helper->operatingInBlockMode())) {
@@ -137,6 +138,11 @@ void VornickBlogPostView::updateContentFromPost()
     m_bodyAsInjected.reset();
     m_titleAsInjected.reset();
     m_pageAsInjected = true;
+}
+
+void VornickBlogPostView::injectTermLinks()
+{
+    injectTermLinksIntoRun(VornickAttachmentPointTags, postTermTitles(u"tags"), u"tag");
 }
 
 void VornickBlogPostView::pageLeavesInjectedState(bool beforeChange)

@@ -268,7 +268,6 @@ void VornickWordPressPostView::updateContentFromPost()
     auto document = mainFrameDocument();
     if (!document)
         return;
-    injectTermLinksIntoRun(VornickAttachmentPointCategories, postTermTitles(u"categories"), u"category tag");
 
     if (usingClearView() && equalsIgnoringASCIICase(postValueForKey(u"type").stringValue(), u"page")) {
         std::shared_ptr<DOMElement> metadata;
@@ -301,6 +300,12 @@ void VornickWordPressPostView::updateContentFromPost()
             postVornickContentEditingViewDidChangeContentInWebFrame(frame, featured);
         }
     }
+}
+
+void VornickWordPressPostView::injectTermLinks()
+{
+    VornickPublishedBlogPostView::injectTermLinks();
+    injectTermLinksIntoRun(VornickAttachmentPointCategories, postTermTitles(u"categories"), u"category tag");
 }
 
 // --- Categories and the featured image

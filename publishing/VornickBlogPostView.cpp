@@ -221,9 +221,11 @@ void VornickBlogPostView::postTemplateDidFinishLoading()
     }
     updateContentFromPost();
     if (auto body = attachmentPointWithIdentifier(VornickAttachmentPointBody)) {
-        if (auto element = body->findElement()) {
-            auto caret = vornick_innerRange(element);
-            caret->collapse(true);
+        if (auto element = body->findElement(); element && element->ownerDocument()) {
+            // At the start of the body, its children left uncounted.
+            auto caret = element->ownerDocument()->createRange();
+            caret->setStart(element, 0);
+            caret->setEnd(element, 0);
             vornick_pushRangeEndpointsDownToTextNodesUsingDirectionBias(*caret, 1);
             setTargetRange(caret);
         }

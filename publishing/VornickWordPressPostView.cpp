@@ -198,11 +198,13 @@ void VornickWordPressPostView::postTemplateDidFinishLoading()
     } else {
         hideTemplateFallbackBanner();
     }
-    VornickPublishedBlogPostView::postTemplateDidFinishLoading();
+    // The site's own chrome goes before the points are looked for (no field
+    // is placed in what is removed) and while the page is short.
     if (document) {
         removeElementWithId(*document, u"wpadminbar");
         removeElementWithId(*document, u"comments");
     }
+    VornickPublishedBlogPostView::postTemplateDidFinishLoading();
 }
 
 // --- Attachment points

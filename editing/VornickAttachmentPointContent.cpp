@@ -132,9 +132,18 @@ bool VornickAttachmentPoint::injectResolvingReferences(const std::u16string& htm
         return false;
     if (resolve)
         resolveReferencesInFragment(*fragment, resolve);
+    // The content is built while the element is out of the page: the page
+    // records one removal and one insertion, not one change per node of a
+    // long post's body.
+    auto parent = element->parentNode();
+    auto next = element->nextSibling();
+    if (parent)
+        parent->removeChild(element);
     while (auto child = element->firstChild())
         element->removeChild(child);
     element->appendChild(fragment);
+    if (parent)
+        parent->insertBefore(element, next);
     if (auto view = m_contentEditingView.lock())
         view->postVornickContentEditingViewDidChangeContentInWebFrame(frame, shared_from_this());
     return true;
